@@ -1,0 +1,42 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# zmr_library(NAME [SOURCES <files>] [DEPS <targets>] [PKG <pkg-config modules>])
+# One static library per source folder; the repository root is the include root.
+# Without SOURCES every .c and .cpp file of the folder is compiled.
+function(zmr_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PKG" ${ARGN})
+  if(NOT ARG_SOURCES)
+    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.c ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+  if(ARG_PKG)
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(${name}_pkg REQUIRED IMPORTED_TARGET ${ARG_PKG})
+    target_link_libraries(${name} PUBLIC PkgConfig::${name}_pkg)
+  endif()
+endfunction()
+
+# zmr_test(NAME [SOURCES <files>] DEPS <targets> [MAIN])
+# One test program per folder, registered with CTest as one test. Without
+# SOURCES every .cpp file of the folder is compiled. Without MAIN the program
+# links gtest_main; with MAIN one of its sources defines main() (to call the
+# registration functions of the libraries under test).
+function(zmr_test name)
+  cmake_parse_arguments(ARG "MAIN" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+  if(NOT ARG_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "ZMR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+endfunction()

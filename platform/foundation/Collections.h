@@ -1,0 +1,88 @@
+#pragma once
+
+// Shared, mutable collections of values. Arrays keep order; dictionaries keep
+// insertion order (so encodings are deterministic) with string keys. Neither
+// is thread-safe: a collection is used by one thread or serial queue at a time.
+
+#include "platform/foundation/Value.h"
+
+#include <initializer_list>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace pf {
+
+class Array {
+public:
+    Array() = default;
+    Array(std::initializer_list<Value> values) : m_values(values) {}
+    explicit Array(std::vector<Value> values) : m_values(std::move(values)) {}
+    static ArrayRef create(std::initializer_list<Value> values = {}) { return std::make_shared<Array>(values); }
+
+    std::size_t count() const { return m_values.size(); }
+    bool empty() const { return m_values.empty(); }
+    // Nil for an index out of range.
+    Value at(std::size_t index) const { return index < m_values.size() ? m_values[index] : Value(); }
+    Value last() const { return m_values.empty() ? Value() : m_values.back(); }
+    void add(Value value) { m_values.push_back(std::move(value)); }
+    void insert(std::size_t index, Value value);
+    void removeAt(std::size_t index);
+    void set(std::size_t index, Value value);
+    void clear() { m_values.clear(); }
+    void reserve(std::size_t n) { m_values.reserve(n); }
+
+    const std::vector<Value>& values() const { return m_values; }
+    auto begin() const { return m_values.begin(); }
+    auto end() const { return m_values.end(); }
+    bool operator==(const Array& other) const { return m_values == other.m_values; }
+
+private:
+    std::vector<Value> m_values;
+};
+
+class Dictionary {
+public:
+    using Entry = std::pair<std::string, Value>;
+
+    Dictionary() = default;
+    Dictionary(std::initializer_list<Entry> entries);
+    static DictionaryRef create(std::initializer_list<Entry> entries = {}) { return std::make_shared<Dictionary>(entries); }
+
+    std::size_t count() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    // Nil when the key is absent.
+    Value get(std::string_view key) const;
+    bool contains(std::string_view key) const { return find(key) != npos; }
+    // Setting nil removes the key, as the platform's dictionaries do.
+    void set(std::string_view key, Value value);
+    void remove(std::string_view key);
+    void clear();
+
+    // Typed reads for configuration and answers: nil-safe, no conversion.
+    std::optional<std::string> string(std::string_view key) const;
+    DictionaryRef dictionary(std::string_view key) const { return get(key).dictionary(); }
+    ArrayRef array(std::string_view key) const { return get(key).array(); }
+
+    std::vector<std::string> keys() const;
+    const std::vector<Entry>& entries() const { return m_entries; }
+    auto begin() const { return m_entries.begin(); }
+    auto end() const { return m_entries.end(); }
+    bool operator==(const Dictionary& other) const;
+
+    DictionaryRef mutableCopy() const { return std::make_shared<Dictionary>(*this); }
+
+private:
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    std::size_t find(std::string_view key) const;
+
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    std::vector<Entry> m_entries;
+    std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> m_index;
+};
+
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+// Diagnostics go to standard error as free text, one line per call. The
+// message is a printf format; "%@"-style descriptions are passed as text.
+
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+enum class LogLevel { Debug, Info, Error };
+
+void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logLevel(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Lines below the level are dropped (Info by default; ZMR_LOG=debug|info|error).
+void setLogLevel(LogLevel level);
+
+// Replaces the values of secret items in a text about to be logged (form
+// bodies, query strings, JSON): tokens, passwords, keys and secrets are
+// written as "***". The keys are matched case-insensitively by substring.
+std::string redactSecrets(std::string_view text);
+
+}

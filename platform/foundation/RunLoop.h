@@ -1,0 +1,71 @@
+#pragma once
+
+// The main run loop. There is one, on the thread that runs the application
+// (the main thread); everything the Parts call "the main queue" is this loop.
+// Other threads reach it only through post() and timers scheduled from the
+// main thread.
+//
+// Guarantees: post() never runs the task synchronously, even from the main
+// thread; tasks posted from one thread run in posting order; timers with
+// equal fire times fire in scheduling order; a cancelled timer never fires
+// again. Tests drive the loop with runUntilIdle() and runUntil().
+
+#include "platform/foundation/Forward.h"
+
+#include <chrono>
+#include <functional>
+
+namespace pf {
+
+using Task = std::function<void()>;
+using Seconds = std::chrono::duration<double>;
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+    // Any thread. After it returns the timer never fires again.
+    virtual void invalidate() = 0;
+    virtual bool isValid() const = 0;
+};
+using TimerRef = std::shared_ptr<Timer>;
+
+class RunLoop {
+public:
+    static RunLoop& main();
+
+    // Any thread. Runs `task` on a later turn of the loop.
+    void post(Task task);
+    // Main thread. Fires `task` after `delay`, then every `delay` when repeating.
+    TimerRef scheduleTimer(Seconds delay, bool repeats, Task task);
+
+    // Main thread. Runs posted tasks and due timers until nothing is ready
+    // to run now (timers not yet due are left). Answers how many ran.
+    std::size_t runUntilIdle();
+    // Main thread. Runs the loop, waiting for tasks and timers, until the
+    // predicate holds or the time-out passes; answers the predicate's value.
+    bool runUntil(const std::function<bool()>& predicate, Seconds timeout);
+    // Main thread. Runs until stop() is called.
+    void run();
+    // Any thread.
+    void stop();
+
+    bool isMainThread() const;
+
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
+    ~RunLoop();
+
+private:
+    RunLoop();
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+// Debug builds check that main-thread-only code runs there.
+#ifndef NDEBUG
+#define PF_ASSERT_MAIN_THREAD() assert(::pf::RunLoop::main().isMainThread())
+#else
+#define PF_ASSERT_MAIN_THREAD() ((void)0)
+#endif
+
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// UTF-8 text measured in UTF-16 units, as the rest of the system counts
+// characters. Invalid UTF-8 bytes count as one unit each (U+FFFD).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+std::size_t utf16Length(std::string_view utf8);
+// The byte offset of UTF-16 index `index` (clamped to the end). An index in
+// the middle of a surrogate pair points at the start of its character.
+std::size_t utf8OffsetOfUtf16Index(std::string_view utf8, std::size_t index);
+// Units [location, location + length) clamped to the text.
+std::string utf16Substring(std::string_view utf8, std::size_t location, std::size_t length);
+std::u16string toUtf16(std::string_view utf8);
+// Lone surrogates become U+FFFD.
+std::string fromUtf16(std::u16string_view utf16);
+bool isValidUtf8(std::string_view bytes);
+
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The one list of Debian packages the project builds, tests and runs with.
+# Sourced by scripts/test.sh and scripts/run.sh; installs what is missing.
+ZMR_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libxml2-dev libssl-dev libsqlite3-dev zlib1g-dev libminizip-dev
+  libcurl4-openssl-dev
+  unicode-data
+)
+
+zmr_install_deps() {
+  local missing=()
+  local p
+  for p in "${ZMR_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
