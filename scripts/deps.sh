@@ -2,7 +2,7 @@
 # The one list of Debian packages the project builds, tests and runs with.
 # Sourced by scripts/test.sh and scripts/run.sh; installs what is missing.
 ZMR_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libssl-dev libsqlite3-dev zlib1g-dev libminizip-dev
   libcurl4-openssl-dev
