@@ -35,7 +35,8 @@ public:
 
     // Any thread. Runs `task` on a later turn of the loop.
     void post(Task task);
-    // Main thread. Fires `task` after `delay`, then every `delay` when repeating.
+    // Any thread. Fires `task` on the loop after `delay`, then every `delay`
+    // when repeating.
     TimerRef scheduleTimer(Seconds delay, bool repeats, Task task);
 
     // Main thread. Runs posted tasks and due timers until nothing is ready

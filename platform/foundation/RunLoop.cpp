@@ -1,0 +1,174 @@
+#include "platform/foundation/RunLoop.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace pf {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Static initialisation runs on the thread that enters main().
+const std::thread::id g_mainThread = std::this_thread::get_id();
+
+class LoopTimer final : public Timer {
+public:
+    LoopTimer(Seconds interval, bool repeats, Task task) : interval(interval), repeats(repeats), task(std::move(task)) {}
+    void invalidate() override { valid.store(false); }
+    bool isValid() const override { return valid.load(); }
+
+    const Seconds interval;
+    const bool repeats;
+    Task task;
+    std::atomic<bool> valid{true};
+};
+
+}
+
+struct RunLoop::Impl {
+    std::mutex mutex; // guards posted, timers, sequence, stopped
+    std::condition_variable wake;
+    std::deque<Task> posted;
+    // Ordered by fire time, then by scheduling order.
+    std::map<std::pair<Clock::time_point, std::uint64_t>, std::shared_ptr<LoopTimer>> timers;
+    std::uint64_t sequence = 0;
+    bool stopped = false;
+
+    void addTimer(Clock::time_point at, std::shared_ptr<LoopTimer> timer)
+    {
+        timers.emplace(std::make_pair(at, sequence++), std::move(timer));
+    }
+
+    // Runs one ready task or due timer; answers false when none was ready.
+    bool runOne()
+    {
+        Task task;
+        std::shared_ptr<LoopTimer> timer;
+        {
+            std::unique_lock lock(mutex);
+            if (!posted.empty()) {
+                task = std::move(posted.front());
+                posted.pop_front();
+            } else {
+                while (!timers.empty() && !timers.begin()->second->isValid())
+                    timers.erase(timers.begin());
+                if (timers.empty() || timers.begin()->first.first > Clock::now())
+                    return false;
+                timer = timers.begin()->second;
+                timers.erase(timers.begin());
+                if (timer->repeats)
+                    addTimer(Clock::now() + std::chrono::duration_cast<Clock::duration>(timer->interval), timer);
+            }
+        }
+        if (task) {
+            task();
+        } else if (timer->isValid()) {
+            if (!timer->repeats)
+                timer->invalidate();
+            // Hold the timer: the task may invalidate it and drop the last owner.
+            auto keep = timer;
+            keep->task();
+        }
+        return true;
+    }
+
+    void waitUntil(Clock::time_point deadline)
+    {
+        std::unique_lock lock(mutex);
+        if (!posted.empty() || stopped)
+            return;
+        Clock::time_point until = deadline;
+        if (!timers.empty() && timers.begin()->first.first < until)
+            until = timers.begin()->first.first;
+        wake.wait_until(lock, until);
+    }
+};
+
+RunLoop::RunLoop() : m_impl(std::make_unique<Impl>()) {}
+RunLoop::~RunLoop() = default;
+
+RunLoop& RunLoop::main()
+{
+    static RunLoop* loop = new RunLoop; // never destroyed: worker threads may post during exit
+    return *loop;
+}
+
+void RunLoop::post(Task task)
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->posted.push_back(std::move(task));
+    }
+    m_impl->wake.notify_all();
+}
+
+TimerRef RunLoop::scheduleTimer(Seconds delay, bool repeats, Task task)
+{
+    if (delay < Seconds(0))
+        delay = Seconds(0);
+    // A repeating timer needs some interval, or it would starve everything else.
+    auto timer = std::make_shared<LoopTimer>(repeats && delay < Seconds(0.001) ? Seconds(0.001) : delay, repeats,
+                                             std::move(task));
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->addTimer(Clock::now() + std::chrono::duration_cast<Clock::duration>(delay), timer);
+    }
+    m_impl->wake.notify_all();
+    return timer;
+}
+
+std::size_t RunLoop::runUntilIdle()
+{
+    std::size_t ran = 0;
+    while (m_impl->runOne())
+        ++ran;
+    return ran;
+}
+
+bool RunLoop::runUntil(const std::function<bool()>& predicate, Seconds timeout)
+{
+    auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(timeout);
+    for (;;) {
+        runUntilIdle();
+        if (predicate())
+            return true;
+        if (Clock::now() >= deadline)
+            return predicate();
+        m_impl->waitUntil(deadline);
+    }
+}
+
+void RunLoop::run()
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->stopped = false;
+    }
+    for (;;) {
+        runUntilIdle();
+        {
+            std::lock_guard lock(m_impl->mutex);
+            if (m_impl->stopped)
+                return;
+        }
+        m_impl->waitUntil(Clock::now() + std::chrono::hours(1));
+    }
+}
+
+void RunLoop::stop()
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->stopped = true;
+    }
+    m_impl->wake.notify_all();
+}
+
+bool RunLoop::isMainThread() const { return std::this_thread::get_id() == g_mainThread; }
+
+}

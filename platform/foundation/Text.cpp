@@ -1,0 +1,161 @@
+#include "platform/foundation/Text.h"
+
+namespace pf {
+
+namespace {
+
+// Decodes one character at `i`; answers its code point and advances `i`.
+// Invalid or truncated sequences yield U+FFFD and consume one byte.
+char32_t decodeOne(std::string_view s, std::size_t& i)
+{
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = byte(i);
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    int extra = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1, cp = c & 0x1F, min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2, cp = c & 0x0F, min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3, cp = c & 0x07, min = 0x10000;
+    } else {
+        ++i;
+        return 0xFFFD;
+    }
+    if (i + static_cast<std::size_t>(extra) >= s.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    for (int k = 1; k <= extra; ++k) {
+        unsigned char cc = byte(i + static_cast<std::size_t>(k));
+        if ((cc & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += static_cast<std::size_t>(extra) + 1;
+    return cp;
+}
+
+void encodeOne(char32_t cp, std::string& out)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}
+
+std::size_t utf16Length(std::string_view utf8)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            ++i;
+            ++n;
+            continue;
+        }
+        n += decodeOne(utf8, i) >= 0x10000 ? 2 : 1;
+    }
+    return n;
+}
+
+std::size_t utf8OffsetOfUtf16Index(std::string_view utf8, std::size_t index)
+{
+    std::size_t units = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t start = i;
+        std::size_t width = decodeOne(utf8, i) >= 0x10000 ? 2 : 1;
+        if (units + width > index)
+            return start;
+        units += width;
+    }
+    return utf8.size();
+}
+
+std::string utf16Substring(std::string_view utf8, std::size_t location, std::size_t length)
+{
+    std::size_t begin = utf8OffsetOfUtf16Index(utf8, location);
+    std::size_t end = length > static_cast<std::size_t>(-1) - location ? utf8.size()
+                                                                        : utf8OffsetOfUtf16Index(utf8, location + length);
+    if (end < begin)
+        end = begin;
+    return std::string(utf8.substr(begin, end - begin));
+}
+
+std::u16string toUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = decodeOne(utf8, i);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string fromUtf16(std::u16string_view utf16)
+{
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t u = utf16[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+            encodeOne(0x10000 + ((u - 0xD800) << 10) + (utf16[i + 1] - 0xDC00), out);
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            encodeOne(0xFFFD, out);
+        } else {
+            encodeOne(u, out);
+        }
+    }
+    return out;
+}
+
+bool isValidUtf8(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size();) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t before = i;
+        char32_t cp = decodeOne(bytes, i);
+        if (cp == 0xFFFD && i == before + 1)
+            return false;
+    }
+    return true;
+}
+
+}

@@ -1,0 +1,439 @@
+#include "platform/foundation/Value.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+#include "platform/foundation/Text.h"
+
+#include <cctype>
+#include <cerrno>
+#include <ctime>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace pf {
+
+char numberTypeCode(NumberType type)
+{
+    switch (type) {
+    case NumberType::Bool: return 'c';
+    case NumberType::Int: return 'i';
+    case NumberType::Long: return 'l';
+    case NumberType::LongLong: return 'q';
+    case NumberType::UnsignedLongLong: return 'Q';
+    case NumberType::Float: return 'f';
+    case NumberType::Double: return 'd';
+    }
+    return 'q';
+}
+
+long long Number::asLongLong() const
+{
+    if (!isReal())
+        return integer;
+    // Out-of-range and NaN conversions are undefined in C++; saturate instead.
+    if (std::isnan(real))
+        return 0;
+    if (real >= 9.2233720368547758e18)
+        return std::numeric_limits<long long>::max();
+    if (real <= -9.2233720368547758e18)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(real);
+}
+
+double Number::asDouble() const
+{
+    if (isReal())
+        return real;
+    if (type == NumberType::UnsignedLongLong)
+        return static_cast<double>(static_cast<unsigned long long>(integer));
+    return static_cast<double>(integer);
+}
+
+bool Number::operator==(const Number& other) const
+{
+    if (isReal() || other.isReal())
+        return asDouble() == other.asDouble();
+    return integer == other.integer;
+}
+
+Date Date::now()
+{
+    using namespace std::chrono;
+    return Date{duration<double>(system_clock::now().time_since_epoch()).count()};
+}
+
+Value Value::null()
+{
+    Value v;
+    v.m_storage = NullTag{};
+    return v;
+}
+
+Value Value::boolean(bool b) { return number(NumberType::Bool, static_cast<long long>(b ? 1 : 0)); }
+
+Value Value::number(NumberType type, long long integer)
+{
+    Value v;
+    Number n;
+    n.type = type;
+    if (n.isReal())
+        n.real = static_cast<double>(integer);
+    else
+        n.integer = integer;
+    v.m_storage = n;
+    return v;
+}
+
+Value Value::number(NumberType type, double real)
+{
+    Value v;
+    Number n;
+    n.type = type;
+    if (n.isReal())
+        n.real = type == NumberType::Float ? static_cast<double>(static_cast<float>(real)) : real;
+    else {
+        Number asReal;
+        asReal.type = NumberType::Double;
+        asReal.real = real;
+        n.integer = type == NumberType::Bool ? (real != 0) : asReal.asLongLong();
+    }
+    v.m_storage = n;
+    return v;
+}
+
+Value Value::unsignedNumber(unsigned long long value)
+{
+    return number(NumberType::UnsignedLongLong, static_cast<long long>(value));
+}
+
+Value Value::data(Bytes bytes) { return data(std::make_shared<const Bytes>(std::move(bytes))); }
+
+Value Value::data(std::shared_ptr<const Bytes> bytes)
+{
+    Value v;
+    if (bytes)
+        v.m_storage = std::move(bytes);
+    return v;
+}
+
+Value Value::date(Date d)
+{
+    Value v;
+    v.m_storage = d;
+    return v;
+}
+
+Value::Value(int i) : Value(number(NumberType::Int, static_cast<long long>(i))) {}
+Value::Value(long i) : Value(number(NumberType::Long, static_cast<long long>(i))) {}
+Value::Value(long long i) : Value(number(NumberType::LongLong, i)) {}
+Value::Value(float f) : Value(number(NumberType::Float, static_cast<double>(f))) {}
+Value::Value(double d) : Value(number(NumberType::Double, d)) {}
+Value::Value(const char* s)
+{
+    if (s)
+        m_storage = std::string(s);
+}
+Value::Value(std::string s) : m_storage(std::move(s)) {}
+Value::Value(ArrayRef a)
+{
+    if (a)
+        m_storage = std::move(a);
+}
+Value::Value(DictionaryRef d)
+{
+    if (d)
+        m_storage = std::move(d);
+}
+Value::Value(ObjectRef o)
+{
+    if (o)
+        m_storage = std::move(o);
+}
+
+std::shared_ptr<const Bytes> Value::data() const
+{
+    if (auto p = std::get_if<std::shared_ptr<const Bytes>>(&m_storage))
+        return *p;
+    return nullptr;
+}
+
+std::optional<Date> Value::date() const
+{
+    if (auto p = std::get_if<Date>(&m_storage))
+        return *p;
+    return std::nullopt;
+}
+
+ArrayRef Value::array() const
+{
+    if (auto p = std::get_if<ArrayRef>(&m_storage))
+        return *p;
+    return nullptr;
+}
+
+DictionaryRef Value::dictionary() const
+{
+    if (auto p = std::get_if<DictionaryRef>(&m_storage))
+        return *p;
+    return nullptr;
+}
+
+ObjectRef Value::object() const
+{
+    if (auto p = std::get_if<ObjectRef>(&m_storage))
+        return *p;
+    return nullptr;
+}
+
+std::optional<std::string> Value::stringValue() const
+{
+    switch (type()) {
+    case Type::String: return *string();
+    case Type::Number: return description();
+    default: return std::nullopt;
+    }
+}
+
+std::string Value::stringOr(std::string_view fallback) const
+{
+    if (auto s = stringValue())
+        return std::move(*s);
+    return std::string(fallback);
+}
+
+namespace {
+
+// Leading-number parsing in the manner of the platform's string accessors:
+// leading blanks skipped, then as many characters as form a number; no
+// number gives 0.
+long long parseLeadingInteger(const std::string& s)
+{
+    return std::strtoll(s.c_str(), nullptr, 10);
+}
+
+double parseLeadingDouble(const std::string& s)
+{
+    // strtod follows the C locale here since the program never changes LC_NUMERIC.
+    char* end = nullptr;
+    double v = std::strtod(s.c_str(), &end);
+    return end == s.c_str() ? 0 : v;
+}
+
+bool parseLeadingBool(const std::string& s)
+{
+    // True for "Y", "y", "T", "t" or a non-zero leading digit, after blanks and zeros and a sign.
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n' || s[i] == '\r'))
+        ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    while (i < s.size() && s[i] == '0')
+        ++i;
+    if (i >= s.size())
+        return false;
+    char c = s[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+}
+
+long long Value::longLongValue() const
+{
+    if (auto n = number())
+        return n->asLongLong();
+    if (auto s = string())
+        return parseLeadingInteger(*s);
+    return 0;
+}
+
+int Value::intValue() const
+{
+    if (auto n = number())
+        return static_cast<int>(n->asLongLong());
+    if (auto s = string()) {
+        long long v = parseLeadingInteger(*s);
+        if (v > std::numeric_limits<int>::max())
+            return std::numeric_limits<int>::max();
+        if (v < std::numeric_limits<int>::min())
+            return std::numeric_limits<int>::min();
+        return static_cast<int>(v);
+    }
+    return 0;
+}
+
+long Value::longValue() const { return static_cast<long>(longLongValue()); }
+
+double Value::doubleValue() const
+{
+    if (auto n = number())
+        return n->asDouble();
+    if (auto s = string())
+        return parseLeadingDouble(*s);
+    return 0;
+}
+
+float Value::floatValue() const { return static_cast<float>(doubleValue()); }
+
+bool Value::boolValue() const
+{
+    if (auto n = number())
+        return n->isReal() ? n->real != 0 : n->integer != 0;
+    if (auto s = string())
+        return parseLeadingBool(*s);
+    return false;
+}
+
+std::size_t Value::length() const
+{
+    switch (type()) {
+    case Type::String: return utf16Length(*string());
+    case Type::Data: return data()->size();
+    case Type::Array: return array()->count();
+    case Type::Dictionary: return dictionary()->count();
+    default: return 0;
+    }
+}
+
+namespace {
+
+std::string formatReal(double d, NumberType type)
+{
+    if (std::isnan(d))
+        return "nan";
+    if (std::isinf(d))
+        return d > 0 ? "inf" : "-inf";
+    char buf[40];
+    std::snprintf(buf, sizeof buf, type == NumberType::Float ? "%.7g" : "%.17g", d);
+    // Prefer the shortest text that reads back as the same value.
+    for (int precision = 1; precision <= 17; ++precision) {
+        char shorter[40];
+        std::snprintf(shorter, sizeof shorter, "%.*g", precision, d);
+        bool same = type == NumberType::Float ? std::strtof(shorter, nullptr) == static_cast<float>(d)
+                                              : std::strtod(shorter, nullptr) == d;
+        if (same)
+            return shorter;
+    }
+    return buf;
+}
+
+void describe(const Value& v, std::string& out, int indent);
+
+void appendIndent(std::string& out, int indent) { out.append(static_cast<std::size_t>(indent) * 4, ' '); }
+
+bool needsQuotes(const std::string& s)
+{
+    if (s.empty())
+        return true;
+    for (unsigned char c : s)
+        if (!(std::isalnum(c) || c == '_' || c == '.' || c == '$' || c == '/' || c >= 0x80))
+            return true;
+    return false;
+}
+
+void describeNested(const Value& v, std::string& out, int indent)
+{
+    if (auto s = v.string(); s && needsQuotes(*s)) {
+        out += '"';
+        for (char c : *s) {
+            if (c == '"' || c == '\\')
+                out += '\\';
+            out += c;
+        }
+        out += '"';
+        return;
+    }
+    describe(v, out, indent);
+}
+
+void describe(const Value& v, std::string& out, int indent)
+{
+    switch (v.type()) {
+    case Value::Type::Nil: out += "(null)"; return;
+    case Value::Type::Null: out += "<null>"; return;
+    case Value::Type::String: out += *v.string(); return;
+    case Value::Type::Number: {
+        const Number& n = *v.number();
+        if (n.isReal())
+            out += formatReal(n.real, n.type);
+        else if (n.type == NumberType::UnsignedLongLong)
+            out += std::to_string(static_cast<unsigned long long>(n.integer));
+        else
+            out += std::to_string(n.integer);
+        return;
+    }
+    case Value::Type::Data: {
+        static const char* hex = "0123456789abcdef";
+        out += '<';
+        const Bytes& b = *v.data();
+        for (std::size_t i = 0; i < b.size(); ++i) {
+            if (i && i % 4 == 0)
+                out += ' ';
+            out += hex[b[i] >> 4];
+            out += hex[b[i] & 15];
+        }
+        out += '>';
+        return;
+    }
+    case Value::Type::Date: {
+        char buf[64];
+        std::time_t t = static_cast<std::time_t>(std::floor(v.date()->seconds));
+        std::tm tm{};
+        gmtime_r(&t, &tm);
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S +0000", &tm);
+        out += buf;
+        return;
+    }
+    case Value::Type::Array: {
+        out += "(\n";
+        const auto& values = v.array()->values();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            appendIndent(out, indent + 1);
+            describeNested(values[i], out, indent + 1);
+            out += i + 1 < values.size() ? ",\n" : "\n";
+        }
+        appendIndent(out, indent);
+        out += ')';
+        return;
+    }
+    case Value::Type::Dictionary: {
+        out += "{\n";
+        for (const auto& [key, value] : *v.dictionary()) {
+            appendIndent(out, indent + 1);
+            describeNested(Value(key), out, indent + 1);
+            out += " = ";
+            describeNested(value, out, indent + 1);
+            out += ";\n";
+        }
+        appendIndent(out, indent);
+        out += '}';
+        return;
+    }
+    case Value::Type::Object: out += v.object()->description(); return;
+    }
+}
+
+}
+
+std::string Value::description() const
+{
+    std::string out;
+    describe(*this, out, 0);
+    return out;
+}
+
+bool Value::operator==(const Value& other) const
+{
+    if (type() != other.type())
+        return false;
+    switch (type()) {
+    case Type::Array: return *array() == *other.array();
+    case Type::Dictionary: return *dictionary() == *other.dictionary();
+    case Type::Data: return *data() == *other.data();
+    default: return m_storage == other.m_storage;
+    }
+}
+
+}

@@ -1,0 +1,110 @@
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Device.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/URL.h"
+
+#include <gtest/gtest.h>
+
+using namespace pf;
+
+TEST(PropertyList, ReadsEveryElementKind)
+{
+    auto parsed = parsePropertyList(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict>
+  <key>services</key><array><dict><key>class</key><string>KRHttpService</string>
+    <key>maxThreadCount</key><integer>4</integer><key>disabled</key><false/></dict></array>
+  <key>timeout</key><real>2.5</real>
+  <key>when</key><date>2014-01-02T03:04:05Z</date>
+  <key>blob</key><data>aGk=</data>
+  <key>nick</key><string>中文 &amp; more</string>
+</dict></plist>)");
+    ASSERT_TRUE(parsed) << parsed.error().description;
+    auto root = parsed->dictionary();
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->keys(), (std::vector<std::string>{"services", "timeout", "when", "blob", "nick"}));
+    auto service = root->array("services")->at(0).dictionary();
+    EXPECT_EQ(service->string("class"), "KRHttpService");
+    EXPECT_EQ(service->get("maxThreadCount").number()->type, NumberType::LongLong);
+    EXPECT_EQ(service->get("disabled").number()->type, NumberType::Bool);
+    EXPECT_DOUBLE_EQ(root->get("timeout").doubleValue(), 2.5);
+    EXPECT_EQ(root->get("when").date()->seconds, 1388631845);
+    EXPECT_EQ(*root->get("blob").data(), (Bytes{'h', 'i'}));
+    EXPECT_EQ(root->string("nick"), "中文 & more");
+}
+
+TEST(PropertyList, BadInputIsAnErrorNeverACrash)
+{
+    const char* bad[] = {
+        "", "not xml", "<plist><dict><string>x</string></dict></plist>", "<plist><integer>x1</integer></plist>",
+        "<plist><data>!!!</data></plist>", "<other/>",
+        // An external entity is never fetched or expanded.
+        "<!DOCTYPE plist [<!ENTITY e SYSTEM \"file:///etc/passwd\">]><plist><string>&e;</string></plist>",
+    };
+    for (const char* text : bad) {
+        auto parsed = parsePropertyList(text);
+        if (parsed) {
+            EXPECT_EQ(parsed->stringOr(), "") << text;
+        }
+    }
+}
+
+TEST(DeviceProfile, ParsesKindVersionAndScreen)
+{
+    auto pad = DeviceProfile::parse("iPad,6.1");
+    ASSERT_TRUE(pad);
+    EXPECT_TRUE(pad->isPad());
+    EXPECT_DOUBLE_EQ(pad->systemVersionNumber(), 6.1);
+    auto custom = DeviceProfile::parse("iPhone5,7.0.3,320,568,2");
+    ASSERT_TRUE(custom);
+    EXPECT_DOUBLE_EQ(custom->systemVersionNumber(), 7.0);
+    EXPECT_FALSE(DeviceProfile::parse("Watch,1"));
+    EXPECT_FALSE(DeviceProfile::parse("iPhone5,7,0,0,0"));
+    EXPECT_EQ(DeviceProfile{}.screenHeight, 568);
+}
+
+TEST(Log, SecretsAreRedactedInEveryShape)
+{
+    struct Row {
+        const char* in;
+        const char* out;
+    } rows[] = {
+        {"auth-account=bo&auth-password=s3cret&x=1", "auth-account=bo&auth-password=***&x=1"},
+        {R"({"auth-token": "abc\"def", "uid": 5})", R"({"auth-token": "***", "uid": 5})"},
+        {"zmr-token = abc;\n", "zmr-token = ***;\n"},
+        {"no secrets here", "no secrets here"},
+        {"token", "token"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(redactSecrets(r.in), r.out);
+}
+
+TEST(URL, ParsesAndResolvesReferences)
+{
+    auto base = URL::create("http://a.com:8080/b/c/d?q=1");
+    ASSERT_TRUE(base);
+    EXPECT_EQ(base->scheme(), "http");
+    EXPECT_EQ(base->host(), "a.com");
+    EXPECT_EQ(base->port(), 8080);
+    EXPECT_EQ(base->path(), "/b/c/d");
+    EXPECT_EQ(base->query(), "q=1");
+    struct Row {
+        const char* ref;
+        const char* resolved;
+    } rows[] = {
+        {"g", "http://a.com:8080/b/c/g"}, {"../g", "http://a.com:8080/b/g"},
+        {"/g?x", "http://a.com:8080/g?x"}, {"//other/p", "http://other/p"},
+        {"?y", "http://a.com:8080/b/c/d?y"}, {"nav:/home", "nav:/home"},
+    };
+    for (const Row& r : rows) {
+        auto u = URL::create(r.ref, &*base);
+        ASSERT_TRUE(u) << r.ref;
+        EXPECT_EQ(u->absoluteString(), r.resolved) << r.ref;
+    }
+    EXPECT_FALSE(URL::create("has space"));
+    EXPECT_FALSE(URL::create("bad%zz"));
+    EXPECT_FALSE(URL::create("http://h:99999/"));
+    EXPECT_EQ(URL::create("/home/de%20tail/")->pathComponents(), (std::vector<std::string>{"/", "home", "de tail"}));
+    EXPECT_EQ(URL::create("home")->pathComponents(), (std::vector<std::string>{"home"}));
+}

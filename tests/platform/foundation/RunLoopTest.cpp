@@ -1,0 +1,116 @@
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/NotificationCenter.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using namespace pf;
+
+TEST(RunLoop, PostedTasksRunLaterAndInOrder)
+{
+    std::vector<int> order;
+    RunLoop::main().post([&] {
+        order.push_back(1);
+        RunLoop::main().post([&] { order.push_back(3); });
+    });
+    RunLoop::main().post([&] { order.push_back(2); });
+    EXPECT_TRUE(order.empty()); // never synchronous
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(RunLoop, TimersFireInTimeOrderAndStopWhenInvalidated)
+{
+    std::vector<std::string> fired;
+    auto late = RunLoop::main().scheduleTimer(Seconds(0.03), false, [&] { fired.push_back("late"); });
+    auto early = RunLoop::main().scheduleTimer(Seconds(0.01), false, [&] { fired.push_back("early"); });
+    auto cancelled = RunLoop::main().scheduleTimer(Seconds(0.005), false, [&] { fired.push_back("cancelled"); });
+    cancelled->invalidate();
+    int ticks = 0;
+    TimerRef repeating;
+    repeating = RunLoop::main().scheduleTimer(Seconds(0.005), true, [&] {
+        if (++ticks == 3)
+            repeating->invalidate();
+    });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired.size() == 2 && ticks == 3; }, Seconds(2)));
+    EXPECT_EQ(fired, (std::vector<std::string>{"early", "late"}));
+    EXPECT_FALSE(early->isValid());
+    RunLoop::main().runUntil([] { return false; }, Seconds(0.03));
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(RunLoop, RunUntilGivesUpAtTheTimeout)
+{
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RunLoop::main().runUntil([] { return false; }, Seconds(0.05)));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
+}
+
+TEST(DispatchQueue, RunsSeriallyOffTheMainThreadAndHandsBackToMain)
+{
+    auto queue = DispatchQueue::create("test.serial");
+    std::vector<int> seen;
+    std::atomic<bool> offMain{true};
+    for (int i = 0; i < 50; ++i)
+        queue->async([&, i] {
+            if (RunLoop::main().isMainThread())
+                offMain = false;
+            seen.push_back(i);
+        });
+    bool delivered = false;
+    queue->async([&] { dispatchMain([&] { delivered = RunLoop::main().isMainThread(); }); });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, Seconds(2)));
+    EXPECT_TRUE(offMain);
+    ASSERT_EQ(seen.size(), 50u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(seen[static_cast<std::size_t>(i)], i);
+}
+
+TEST(DispatchQueue, QueuedWorkIsFinishedBeforeTheQueueGoesAway)
+{
+    std::atomic<int> done{0};
+    {
+        auto queue = DispatchQueue::create("test.drain");
+        for (int i = 0; i < 20; ++i)
+            queue->async([&] {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                ++done;
+            });
+    }
+    EXPECT_EQ(done.load(), 20);
+}
+
+TEST(NotificationCenter, DeliversToLiveObserversOnly)
+{
+    auto& center = NotificationCenter::defaultCenter();
+    auto alive = std::make_shared<int>(0);
+    auto gone = std::make_shared<int>(0);
+    int aliveCalls = 0, goneCalls = 0;
+    center.addObserver("TestNote", alive, [&](const Notification& n) {
+        ++aliveCalls;
+        EXPECT_EQ(n.name, "TestNote");
+    });
+    center.addObserver("TestNote", gone, [&](const Notification&) { ++goneCalls; });
+    center.addObserver("OtherNote", alive, [&](const Notification&) { ADD_FAILURE(); });
+    gone.reset();
+    center.post("TestNote");
+    EXPECT_EQ(aliveCalls, 1);
+    EXPECT_EQ(goneCalls, 0);
+    center.removeObserver(alive.get());
+    center.post("TestNote");
+    EXPECT_EQ(aliveCalls, 1);
+}
+
+TEST(NotificationCenter, ObserverRemovedByAnEarlierHandlerIsNotCalled)
+{
+    auto& center = NotificationCenter::defaultCenter();
+    auto owner = std::make_shared<int>(0);
+    std::uint64_t second = 0;
+    int secondCalls = 0;
+    center.addObserver("TestRemove", owner, [&](const Notification&) { center.removeObserver(second); });
+    second = center.addObserver("TestRemove", owner, [&](const Notification&) { ++secondCalls; });
+    center.post("TestRemove");
+    EXPECT_EQ(secondCalls, 0);
+    center.removeObserver(owner.get());
+}

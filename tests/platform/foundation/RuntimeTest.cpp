@@ -1,0 +1,107 @@
+#include "platform/foundation/ClassBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace pf;
+
+namespace {
+
+class Animal : public Object {
+public:
+    const std::string& name() const { return m_name; }
+    void setName(const std::string& name) { m_name = name; }
+    int legs() const { return m_legs; }
+    void setLegs(int legs) { m_legs = legs; }
+
+private:
+    std::string m_name;
+    int m_legs = 4;
+};
+
+class Bird : public Animal {
+public:
+    bool canFly() const { return m_canFly; }
+    void setCanFly(bool f) { m_canFly = f; }
+    std::optional<Date> seen() const { return m_seen; }
+    void setSeen(std::optional<Date> d) { m_seen = d; }
+
+private:
+    bool m_canFly = true;
+    std::optional<Date> m_seen;
+};
+
+class Unregistered : public Object {};
+
+void registerTestClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    auto* pet = Protocol::define("TestPet");
+    auto* singer = Protocol::define("TestSinger", {pet});
+    ClassBuilder<Animal>("TestAnimal")
+        .adopts(pet)
+        .property("name", &Animal::name, &Animal::setName)
+        .property("legs", &Animal::legs, &Animal::setLegs)
+        .commit();
+    ClassBuilder<Bird>("TestBird")
+        .superclass<Animal>()
+        .adopts(singer)
+        .property("canFly", &Bird::canFly, &Bird::setCanFly)
+        .property("seen", &Bird::seen, &Bird::setSeen)
+        .commit();
+}
+
+}
+
+TEST(Runtime, ClassesAreFoundByNameAndByObject)
+{
+    registerTestClasses();
+    const Class* bird = Class::named("TestBird");
+    ASSERT_TRUE(bird);
+    auto object = bird->create();
+    ASSERT_TRUE(object);
+    EXPECT_EQ(object->objectClass(), bird);
+    EXPECT_TRUE(bird->isSubclassOf(Class::named("TestAnimal")));
+    EXPECT_FALSE(Class::named("TestAnimal")->isSubclassOf(bird));
+    EXPECT_EQ(Class::named("NoSuchClass"), nullptr);
+    EXPECT_EQ(Unregistered().objectClass(), nullptr);
+}
+
+TEST(Runtime, ConformanceFollowsParentProtocolsAndSuperclasses)
+{
+    registerTestClasses();
+    const Protocol* pet = Protocol::named("TestPet");
+    const Protocol* singer = Protocol::named("TestSinger");
+    EXPECT_TRUE(singer->conformsTo(pet));
+    EXPECT_FALSE(pet->conformsTo(singer));
+    EXPECT_TRUE(Class::named("TestBird")->conformsTo(pet));
+    EXPECT_FALSE(Class::named("TestAnimal")->conformsTo(singer));
+    // Defining again answers the first definition.
+    EXPECT_EQ(Protocol::define("TestPet"), pet);
+}
+
+TEST(Runtime, KeyValueAccessGoesThroughDeclaredProperties)
+{
+    registerTestClasses();
+    auto bird = std::static_pointer_cast<Bird>(Class::named("TestBird")->create());
+    bird->setValueForKey("name", "Robin");
+    bird->setValueForKey("legs", "2"); // text converts like the platform's accessors
+    bird->setValueForKey("canFly", Value::boolean(false));
+    bird->setValueForKey("unknown", 1); // ignored, never throws
+    EXPECT_EQ(bird->name(), "Robin");
+    EXPECT_EQ(bird->legs(), 2);
+    EXPECT_FALSE(bird->canFly());
+    EXPECT_TRUE(bird->valueForKey("unknown").isNil());
+    EXPECT_TRUE(bird->valueForKey("seen").isNil());
+    EXPECT_EQ(bird->valueForKey("legs").number()->type, NumberType::Int);
+
+    const Class* cls = bird->objectClass();
+    std::vector<std::string> names;
+    for (const Class* c = cls; c; c = c->superclass())
+        for (const Property& p : c->properties())
+            names.push_back(p.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"canFly", "seen", "name", "legs"}));
+    EXPECT_EQ(cls->property("seen")->type, PropertyType::Date);
+}

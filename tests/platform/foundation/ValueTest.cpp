@@ -1,0 +1,117 @@
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace pf;
+
+TEST(ValueAccessors, NullAnswersEmptyAndZero)
+{
+    Value null = Value::null();
+    EXPECT_FALSE(null.stringValue());
+    EXPECT_EQ(null.intValue(), 0);
+    EXPECT_EQ(null.longLongValue(), 0);
+    EXPECT_EQ(null.doubleValue(), 0);
+    EXPECT_FALSE(null.boolValue());
+    EXPECT_EQ(null.length(), 0u);
+    EXPECT_TRUE(null.isNilOrNull());
+    EXPECT_FALSE(null.isNil());
+}
+
+TEST(ValueAccessors, StringsParseTheirLeadingNumber)
+{
+    struct Row {
+        const char* text;
+        long long integer;
+        double real;
+        bool flag;
+    } rows[] = {
+        {"42abc", 42, 42, true}, {"  -7", -7, -7, true}, {"3.5", 3, 3.5, true},
+        {"abc", 0, 0, false},    {"yes", 0, 0, true},     {"0", 0, 0, false},
+        {"", 0, 0, false},       {"1e3", 1, 1000, true},
+    };
+    for (const Row& r : rows) {
+        Value v(r.text);
+        EXPECT_EQ(v.longLongValue(), r.integer) << r.text;
+        EXPECT_DOUBLE_EQ(v.doubleValue(), r.real) << r.text;
+        EXPECT_EQ(v.boolValue(), r.flag) << r.text;
+    }
+}
+
+TEST(ValueAccessors, NumbersKeepTheirTypeAndConvertSafely)
+{
+    EXPECT_EQ(Value(5).number()->type, NumberType::Int);
+    EXPECT_EQ(Value(5LL).number()->type, NumberType::LongLong);
+    EXPECT_EQ(Value(true).number()->type, NumberType::Bool);
+    EXPECT_EQ(Value(2.5).number()->type, NumberType::Double);
+    EXPECT_EQ(numberTypeCode(NumberType::Bool), 'c');
+    EXPECT_EQ(numberTypeCode(NumberType::UnsignedLongLong), 'Q');
+    // Out-of-range doubles saturate instead of being undefined.
+    EXPECT_EQ(Value(1e300).longLongValue(), std::numeric_limits<long long>::max());
+    EXPECT_EQ(Value(std::nan("")).longLongValue(), 0);
+    EXPECT_EQ(Value(1.5).description(), "1.5");
+    EXPECT_EQ(Value(0.1).description(), "0.1");
+    EXPECT_EQ(Value(12345678901LL).description(), "12345678901");
+    EXPECT_EQ(Value(3).stringValue(), "3");
+}
+
+TEST(ValueCollections, ArraysAndDictionariesAreSharedReferences)
+{
+    auto dict = Dictionary::create({{"a", 1}});
+    Value v(dict);
+    Value copy = v;
+    copy.dictionary()->set("b", "x");
+    EXPECT_EQ(v.dictionary()->count(), 2u);
+    EXPECT_EQ(v, copy);
+    EXPECT_EQ(v.length(), 2u);
+}
+
+TEST(ValueCollections, DictionaryKeepsInsertionOrderAcrossRemoval)
+{
+    Dictionary d;
+    d.set("z", 1);
+    d.set("a", 2);
+    d.set("m", 3);
+    d.set("a", 4); // replacing keeps the position
+    d.remove("z");
+    d.set("b", 5);
+    d.set("m", Value()); // nil removes
+    EXPECT_EQ(d.keys(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(d.get("a").intValue(), 4);
+    EXPECT_EQ(d.get("b").intValue(), 5);
+    EXPECT_TRUE(d.get("m").isNil());
+}
+
+TEST(ValueCollections, EqualityIsByContentRegardlessOfOrder)
+{
+    auto a = Dictionary::create({{"x", 1}, {"y", Array::create({"p", Value::null()})}});
+    auto b = Dictionary::create({{"y", Array::create({"p", Value::null()})}, {"x", 1}});
+    EXPECT_EQ(Value(a), Value(b));
+    b->set("x", 2);
+    EXPECT_FALSE(Value(a) == Value(b));
+}
+
+TEST(ValueDescription, CollectionsPrintInPropertyListStyle)
+{
+    auto d = Dictionary::create({{"name", "Bo"}, {"tags", Array::create({"a b", 2})}});
+    EXPECT_EQ(Value(d).description(), "{\n    name = Bo;\n    tags = (\n        \"a b\",\n        2\n    );\n}");
+    EXPECT_EQ(Value().description(), "(null)");
+}
+
+TEST(Text, LengthsAndIndexesCountUtf16Units)
+{
+    std::string s = "a\xE4\xB8\xAD\xF0\x9F\x98\x80z"; // a, U+4E2D, U+1F600, z
+    EXPECT_EQ(utf16Length(s), 5u);
+    EXPECT_EQ(Value(s).length(), 5u);
+    EXPECT_EQ(utf16Substring(s, 1, 1), "\xE4\xB8\xAD");
+    EXPECT_EQ(utf16Substring(s, 2, 2), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf16Substring(s, 4, 100), "z");
+    EXPECT_EQ(utf16Substring(s, 9, 1), "");
+    EXPECT_EQ(fromUtf16(toUtf16(s)), s);
+    EXPECT_EQ(fromUtf16(u"\xD83D"), "\xEF\xBF\xBD"); // lone surrogate
+    EXPECT_FALSE(isValidUtf8("\xC3"));
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80")); // encoded surrogate
+    EXPECT_TRUE(isValidUtf8(s));
+}
