@@ -7,6 +7,7 @@ ZMR_PACKAGES=(
   libxml2-dev libssl-dev libsqlite3-dev zlib1g-dev libminizip-dev
   libcurl4-openssl-dev
   unicode-data
+  libcairo2-dev libpango1.0-dev fonts-noto-cjk libsdl2-dev
 )
 
 zmr_install_deps() {

@@ -1,0 +1,88 @@
+#include "platform/graphics/Bitmap.h"
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdint>
+
+namespace pf {
+
+namespace {
+
+Error cairoError(cairo_status_t status, const char* what)
+{
+    return Error{"pf::Bitmap", status, std::string(what) + ": " + cairo_status_to_string(status)};
+}
+
+}
+
+ErrorOr<BitmapRef> Bitmap::create(int pixelWidth, int pixelHeight, double scale)
+{
+    if (pixelWidth <= 0 || pixelHeight <= 0 || !(scale > 0) || !std::isfinite(scale))
+        return Error{"pf::Bitmap", CAIRO_STATUS_INVALID_SIZE, "bitmap sizes and scale must be positive"};
+    return adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight), scale);
+}
+
+ErrorOr<BitmapRef> Bitmap::adopt(cairo_surface_t* surface, double scale)
+{
+    if (!surface)
+        return Error{"pf::Bitmap", CAIRO_STATUS_NULL_POINTER, "no surface"};
+    if (auto status = cairo_surface_status(surface); status != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return cairoError(status, "creating an image surface");
+    }
+    if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE
+        || cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32) {
+        cairo_surface_destroy(surface);
+        return Error{"pf::Bitmap", CAIRO_STATUS_INVALID_FORMAT, "not an ARGB32 image surface"};
+    }
+    return BitmapRef(new Bitmap(surface, scale > 0 ? scale : 1));
+}
+
+Bitmap::Bitmap(cairo_surface_t* surface, double scale)
+    : m_surface(surface)
+    , m_width(cairo_image_surface_get_width(surface))
+    , m_height(cairo_image_surface_get_height(surface))
+    , m_scale(scale)
+{
+}
+
+Bitmap::~Bitmap() { cairo_surface_destroy(m_surface); }
+
+Rgba8 Bitmap::pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return {};
+    cairo_surface_flush(m_surface);
+    const unsigned char* row = cairo_image_surface_get_data(m_surface) + y * cairo_image_surface_get_stride(m_surface);
+    std::uint32_t argb = reinterpret_cast<const std::uint32_t*>(row)[x];
+    std::uint8_t a = argb >> 24;
+    if (a == 0)
+        return {};
+    auto unpremultiply = [a](std::uint32_t v) { return std::uint8_t(((v & 0xff) * 255 + a / 2) / a); };
+    return {unpremultiply(argb >> 16), unpremultiply(argb >> 8), unpremultiply(argb), a};
+}
+
+Rgba8 Bitmap::pixelAtPoint(Point p) const
+{
+    return pixel(int(std::floor(p.x * m_scale)), int(std::floor(p.y * m_scale)));
+}
+
+void Bitmap::fill(const Color& color)
+{
+    cairo_t* cr = cairo_create(m_surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, color.red, color.green, color.blue, color.alpha);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
+std::optional<Error> Bitmap::writePng(const std::string& path) const
+{
+    cairo_surface_flush(m_surface);
+    if (auto status = cairo_surface_write_to_png(m_surface, path.c_str()); status != CAIRO_STATUS_SUCCESS)
+        return cairoError(status, ("writing " + path).c_str());
+    return std::nullopt;
+}
+
+}

@@ -1,0 +1,157 @@
+#include "platform/graphics/Text.h"
+
+#include "platform/graphics/GraphicsContext.h"
+
+#include <pango/pangocairo.h>
+
+#include <cmath>
+#include <limits>
+
+namespace pf {
+
+namespace {
+
+// Layouts for measuring and drawing come from one context without hinting,
+// so glyph advances do not depend on the device scale and measuring agrees
+// with drawing at any scale.
+PangoContext* sharedContext()
+{
+    thread_local PangoContext* context = [] {
+        PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        pango_cairo_context_set_font_options(c, options);
+        cairo_font_options_destroy(options);
+        pango_context_set_round_glyph_positions(c, FALSE);
+        return c;
+    }();
+    return context;
+}
+
+struct LayoutDeleter {
+    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
+};
+using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
+
+int toPango(double points)
+{
+    double v = points * PANGO_SCALE;
+    if (!std::isfinite(v) || v >= std::numeric_limits<int>::max())
+        return -1;
+    return int(std::lround(v));
+}
+
+bool isTruncating(LineBreakMode mode)
+{
+    return mode == LineBreakMode::TruncateHead || mode == LineBreakMode::TruncateTail
+        || mode == LineBreakMode::TruncateMiddle;
+}
+
+// A layout of `text` for a box `width` wide (no limit when not positive)
+// and `height` high (no limit when not positive).
+LayoutPtr makeLayout(std::string_view text, const TextStyle& style, double width, double height)
+{
+    LayoutPtr layout(pango_layout_new(sharedContext()));
+    PangoFontDescription* description = style.font.newPangoDescription();
+    pango_layout_set_font_description(layout.get(), description);
+    pango_font_description_free(description);
+    pango_layout_set_text(layout.get(), text.data(), int(text.size()));
+    if (style.lineSpacing > 0)
+        pango_layout_set_spacing(layout.get(), toPango(style.lineSpacing));
+
+    bool oneLine = style.numberOfLines == 1;
+    if (width > 0 && !(oneLine && style.lineBreak == LineBreakMode::Clip))
+        pango_layout_set_width(layout.get(), toPango(width));
+    pango_layout_set_wrap(layout.get(), style.lineBreak == LineBreakMode::CharWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+    switch (style.alignment) {
+    case TextAlignment::Left: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_LEFT); break;
+    case TextAlignment::Center: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_CENTER); break;
+    case TextAlignment::Right: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_RIGHT); break;
+    }
+    if (isTruncating(style.lineBreak) && width > 0) {
+        pango_layout_set_ellipsize(layout.get(), style.lineBreak == LineBreakMode::TruncateHead ? PANGO_ELLIPSIZE_START
+                                       : style.lineBreak == LineBreakMode::TruncateMiddle   ? PANGO_ELLIPSIZE_MIDDLE
+                                                                                            : PANGO_ELLIPSIZE_END);
+        // A negative height counts lines; the box's height bounds the rest.
+        if (style.numberOfLines > 0)
+            pango_layout_set_height(layout.get(), -style.numberOfLines);
+        else if (height > 0)
+            pango_layout_set_height(layout.get(), toPango(height));
+    }
+    return layout;
+}
+
+// The height of the first `lines` lines (all when 0) and the widest of them.
+Size extentOfLines(PangoLayout* layout, int lines)
+{
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    int count = pango_layout_get_line_count(layout);
+    if (lines <= 0 || lines >= count)
+        return {double(logical.width) / PANGO_SCALE, double(logical.height) / PANGO_SCALE};
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    int bottom = 0, widest = 0;
+    for (int i = 0; i < lines; ++i) {
+        PangoRectangle line;
+        pango_layout_iter_get_line_extents(iter, nullptr, &line);
+        bottom = line.y + line.height;
+        widest = std::max(widest, line.width);
+        if (!pango_layout_iter_next_line(iter))
+            break;
+    }
+    pango_layout_iter_free(iter);
+    return {double(widest) / PANGO_SCALE, double(bottom) / PANGO_SCALE};
+}
+
+class PangoMeasurer final : public TextMeasurer {
+public:
+    Size measure(std::string_view text, const TextStyle& style, double maxWidth) const override
+    {
+        if (text.empty())
+            return {};
+        LayoutPtr layout = makeLayout(text, style, maxWidth, 0);
+        Size s = extentOfLines(layout.get(), style.numberOfLines);
+        if (maxWidth > 0)
+            s.width = std::min(s.width, maxWidth);
+        return {std::ceil(s.width), std::ceil(s.height)};
+    }
+};
+
+}
+
+const TextMeasurer& TextMeasurer::system()
+{
+    static const PangoMeasurer measurer;
+    return measurer;
+}
+
+void drawText(GraphicsContext& context, std::string_view text, const Rect& rect, const TextStyle& style)
+{
+    Rect r = sanitizedRect(rect);
+    if (text.empty() || r.isEmpty() || style.color.isClear())
+        return;
+    LayoutPtr layout = makeLayout(text, style, r.width(), r.height());
+    Size used = extentOfLines(layout.get(), style.numberOfLines);
+
+    double x = r.x();
+    // A single clipped line is laid out unbounded, so it is aligned here.
+    if (style.numberOfLines == 1 && style.lineBreak == LineBreakMode::Clip) {
+        if (style.alignment == TextAlignment::Center)
+            x += (r.width() - used.width) / 2;
+        else if (style.alignment == TextAlignment::Right)
+            x += r.width() - used.width;
+    }
+    cairo_t* cr = context.cairo();
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x(), r.y(), r.width(), std::min(r.height(), used.height));
+    cairo_clip(cr);
+    const Color& c = style.color;
+    cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha * context.alpha());
+    cairo_move_to(cr, x, r.y());
+    pango_cairo_show_layout(cr, layout.get());
+    cairo_restore(cr);
+}
+
+}

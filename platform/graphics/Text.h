@@ -1,0 +1,52 @@
+#pragma once
+
+// Single-style text: measured and drawn with the same layout, so a box sized
+// by measure() holds exactly what drawText() draws in it.
+//
+// Main thread only: layouts use the thread's font map.
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Geometry.h"
+
+#include <string_view>
+
+namespace pf {
+
+enum class TextAlignment { Left, Center, Right };
+
+enum class LineBreakMode {
+    WordWrap,       // at word boundaries, inside a word only when it does not fit alone
+    CharWrap,       // at any character
+    Clip,           // wrapped at words; what does not fit the box is cut
+    TruncateHead,   // "…end" on the last line that fits
+    TruncateTail,   // "start…"
+    TruncateMiddle, // "sta…end"
+};
+
+struct TextStyle {
+    Font font;
+    Color color = Color::black();
+    TextAlignment alignment = TextAlignment::Left;
+    LineBreakMode lineBreak = LineBreakMode::WordWrap;
+    int numberOfLines = 0; // 0: as many as the text needs
+    double lineSpacing = 0; // extra points between lines
+};
+
+// Measuring sits behind an interface so that layout tests can use fixed metrics.
+class TextMeasurer {
+public:
+    virtual ~TextMeasurer() = default;
+    // The size of the text laid out at most `maxWidth` wide (no limit when not
+    // positive) and limited to the style's number of lines; whole points.
+    virtual Size measure(std::string_view text, const TextStyle& style, double maxWidth) const = 0;
+
+    // Measures with the fonts that drawText() uses.
+    static const TextMeasurer& system();
+};
+
+// Draws the text from the top of `rect`, wrapped at its width and cut or
+// truncated at its height and at the style's number of lines.
+void drawText(GraphicsContext& context, std::string_view text, const Rect& rect, const TextStyle& style);
+
+}

@@ -1,0 +1,99 @@
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Text.h"
+#include "tests/platform/graphics/PixelProbe.h"
+
+#include <gtest/gtest.h>
+
+using namespace pf;
+
+namespace {
+
+TextStyle style(double size = 16)
+{
+    TextStyle s;
+    s.font = Font::system(size);
+    return s;
+}
+
+const std::string kSentence = "The quick brown fox jumps over the lazy dog again and again";
+
+}
+
+TEST(FontNames, ApplicationNamesMapToInstalledFamiliesAndWeights)
+{
+    Font bold = Font::named("Helvetica-Bold", 14);
+    EXPECT_EQ(bold.family(), Font::defaultFamily());
+    EXPECT_EQ(bold.weight(), FontWeight::Bold);
+    EXPECT_EQ(bold.size(), 14);
+    Font light = Font::named("STHeitiSC-Light", 12);
+    EXPECT_EQ(light.weight(), FontWeight::Light);
+    EXPECT_EQ(Font::named("HelveticaNeue-BoldItalic", 12).italic(), true);
+    EXPECT_EQ(Font::named("Unknown Face", 12).family(), Font::defaultFamily());
+}
+
+TEST(TextMeasuring, WrapsAtTheWidthAndCountsLines)
+{
+    const auto& m = TextMeasurer::system();
+    Size line = m.measure("Hello", style(), 0);
+    EXPECT_GT(line.width, 20);
+    EXPECT_GT(line.height, 10);
+    EXPECT_LT(line.height, 40);
+
+    Size wide = m.measure(kSentence, style(), 0);
+    Size wrapped = m.measure(kSentence, style(), 120);
+    EXPECT_LE(wrapped.width, 120);
+    EXPECT_GE(wrapped.height, 3 * line.height - 3) << "the sentence needs several lines at 120 points";
+    EXPECT_NEAR(wide.height, line.height, 1) << "no width, one line";
+
+    TextStyle two = style();
+    two.numberOfLines = 2;
+    EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
+    two.lineBreak = LineBreakMode::TruncateTail;
+    EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
+
+    EXPECT_EQ(m.measure("", style(), 100), Size{});
+}
+
+TEST(TextMeasuring, ChineseTextHasGlyphsAndWrapsBetweenCharacters)
+{
+    const auto& m = TextMeasurer::system();
+    Size one = m.measure("储蓄", style(), 0);
+    EXPECT_NEAR(one.width, 32, 4) << "two full-width characters at 16 points";
+    Size wrapped = m.measure("一起储蓄一起储蓄一起储蓄一起储蓄", style(), 70);
+    EXPECT_GE(wrapped.height, 3 * one.height - 3);
+}
+
+TEST(TextDrawing, DrawsInsideItsBoxOnly)
+{
+    auto bitmap = Bitmap::create(400, 200, 2).value();
+    bitmap->fill(Color::whiteColor());
+    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    TextStyle s = style();
+    s.numberOfLines = 1;
+    s.lineBreak = LineBreakMode::TruncateTail;
+    Rect box{20, 20, 100, 30};
+    drawText(*context, kSentence, box, s);
+    EXPECT_TRUE(pf::test::hasInk(*bitmap, {20, 20, 40, 25}, Color::whiteColor()));
+    // Nothing beyond the box's right edge or below the single line.
+    for (double x = 121; x < 200; x += 3)
+        EXPECT_TRUE(pf::test::pixelIs(*bitmap, {x, 30}, Color::whiteColor()));
+    for (double x = 20; x < 120; x += 3)
+        EXPECT_TRUE(pf::test::pixelIs(*bitmap, {x, 55}, Color::whiteColor()));
+}
+
+TEST(TextDrawing, AlignmentMovesTheLineWithinTheBox)
+{
+    auto bitmap = Bitmap::create(400, 200, 2).value();
+    bitmap->fill(Color::whiteColor());
+    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    TextStyle s = style();
+    s.alignment = TextAlignment::Right;
+    drawText(*context, "ab", {0, 0, 200, 30}, s);
+    s.alignment = TextAlignment::Center;
+    drawText(*context, "ab", {0, 40, 200, 30}, s);
+    EXPECT_TRUE(pf::test::hasInk(*bitmap, {170, 0, 30, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::hasInk(*bitmap, {85, 40, 30, 30}, Color::whiteColor()));
+    for (double x = 0; x < 150; x += 2)
+        EXPECT_TRUE(pf::test::pixelIs(*bitmap, {x, 15}, Color::whiteColor()));
+}
