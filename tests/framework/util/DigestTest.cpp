@@ -1,0 +1,155 @@
+#include "framework/util/CCCryptor.h"
+#include "framework/util/KRBASE64Decode.h"
+#include "framework/util/KRBASE64String.h"
+#include "framework/util/KRMD5String.h"
+#include "framework/util/md5.h"
+
+#include "platform/foundation/Value.h"
+
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <string>
+
+namespace {
+
+pf::Bytes bytes(std::string_view text)
+{
+    return pf::Bytes(text.begin(), text.end());
+}
+
+pf::Bytes fromHex(std::string_view hex)
+{
+    pf::Bytes out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return out;
+}
+
+std::string md5Text(std::string_view text)
+{
+    char out[33];
+    md5_hex(text.data(), text.size(), out);
+    return out;
+}
+
+}
+
+TEST(MD5, MatchesTheReferenceVectors)
+{
+    struct Row {
+        const char* text;
+        const char* digest;
+    } rows[] = {
+        {"", "d41d8cd98f00b204e9800998ecf8427e"},
+        {"a", "0cc175b9c0f1b6a831c399e269772661"},
+        {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+        {"abcdefghijklmnopqrstuvwxyz", "c3fcd3d76192e4007dfb496cca67e13b"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+         "57edf4a22be3c955ac49da2e2107b67a"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(md5Text(row.text), row.digest) << row.text;
+    EXPECT_EQ(krMD5String(""), "D41D8CD98F00B204E9800998ECF8427E");
+    EXPECT_EQ(krMD5String(bytes("abc")), "900150983CD24FB0D6963F7D28E17F72");
+}
+
+TEST(MD5, PiecewiseUpdatesAgreeWithOpenSSL)
+{
+    std::string data;
+    for (int i = 0; i < 1000; i++)
+        data.push_back(static_cast<char>(i * 131 + 7));
+    for (std::size_t length : {0u, 1u, 55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u, 1000u}) {
+        unsigned char expected[16];
+        unsigned int size = 0;
+        ASSERT_EQ(EVP_Digest(data.data(), length, expected, &size, EVP_md5(), nullptr), 1);
+
+        md5_context context;
+        md5_init(&context);
+        md5_update(&context, data.data(), -5); // ignored
+        for (std::size_t at = 0, step = 1; at < length; at += step, step = step * 2 + 1)
+            md5_update(&context, data.data() + at, static_cast<int32_t>(std::min(step, length - at)));
+        unsigned char digest[16];
+        md5_final(&context, digest);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(digest), 16), std::string(reinterpret_cast<char*>(expected), 16))
+            << length;
+    }
+}
+
+TEST(Base64Category, EncodesAndDecodesText)
+{
+    EXPECT_EQ(krBASE64String(""), "");
+    EXPECT_EQ(krBASE64String(pf::Bytes{}), "");
+    EXPECT_EQ(krBASE64String("abc"), "YWJj");
+    EXPECT_EQ(krBASE64String(bytes(std::string(58, 'a'))).substr(76, 1), "\n");
+    EXPECT_EQ(krBASE64Decode("YWJjYQ=="), bytes("abca"));
+    // A character outside the alphabet in the second group keeps the first.
+    EXPECT_EQ(krBASE64Decode("YWJjY*Jj"), bytes("abc"));
+    EXPECT_EQ(krBASE64Decode(""), pf::Bytes{});
+}
+
+TEST(CCCryptor, AESWithATextKeyMatchesTheStandardVector)
+{
+    std::string key(reinterpret_cast<const char*>(fromHex("2b7e151628aed2a6abf7158809cf4f3c").data()), 16);
+    auto out = AES256EncryptWithKey(fromHex("6bc1bee22e409f96e93d7e117393172a"), key);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(toHexString(*out), "3AD77BB40D7A3660A89ECAF32466EF97");
+
+    // Only the first 16 bytes of the key text count.
+    EXPECT_EQ(AES256EncryptWithKey(bytes(std::string(32, 'x')), "0123456789abcdefIGNORED"),
+              AES256EncryptWithKey(bytes(std::string(32, 'x')), "0123456789abcdef"));
+    EXPECT_EQ(AES256EncryptWithKey(bytes(std::string(32, 'x')), "k")->size(), 32u);
+    EXPECT_FALSE(AES256EncryptWithKey(bytes(std::string(15, 'x')), "k"));
+    EXPECT_EQ(toHexString({}), "");
+}
+
+TEST(CCCryptor, EveryAlgorithmRoundTripsWithPaddingAndSizedKeys)
+{
+    pf::Bytes plain = bytes("seventeen bytes!!");
+    struct Row {
+        int algorithm;
+        std::size_t cipherSize;
+    } rows[] = {{0, 32}, {1, 24}, {2, 24}, {3, 24}, {4, 17}};
+    for (const auto& row : rows) {
+        auto sealed = CCCryptorEncryptedUsingAlgorithm(plain, row.algorithm, pf::Value("secret key"));
+        ASSERT_TRUE(sealed) << row.algorithm;
+        EXPECT_EQ(sealed->size(), row.cipherSize) << row.algorithm;
+        EXPECT_NE(*sealed, plain);
+        auto opened = CCCryptorDecryptedUsingAlgorithm(*sealed, row.algorithm, pf::Value("secret key"));
+        ASSERT_TRUE(opened) << row.algorithm;
+        EXPECT_EQ(*opened, plain) << row.algorithm;
+    }
+    EXPECT_FALSE(CCCryptorEncryptedUsingAlgorithm(plain, 9, pf::Value("k")));
+    // A block cipher text of the wrong length cannot be opened.
+    EXPECT_FALSE(CCCryptorDecryptedUsingAlgorithm(bytes("short"), 0, pf::Value("k")));
+}
+
+TEST(CCCryptor, KeysAreSizedForTheAlgorithm)
+{
+    pf::Bytes plain = bytes("0123456789abcdef");
+    auto padded = [](std::string key, std::size_t size) {
+        pf::Bytes b = bytes(key);
+        b.resize(size, 0);
+        return pf::Value::data(b);
+    };
+    // A 16-byte AES key is zero-padded to AES-192.
+    auto aes192 = CCCryptorEncryptedUsingAlgorithm(plain, 0, pf::Value("0123456789abcdef"));
+    EXPECT_EQ(aes192, CCCryptorEncryptedUsingAlgorithm(plain, 0, padded("0123456789abcdef", 17)));
+    auto aes128 = AES256EncryptWithKey(plain, "0123456789abcdef");
+    EXPECT_NE(pf::Bytes(aes192->begin(), aes192->begin() + 16), *aes128);
+    EXPECT_EQ(CCCryptorEncryptedUsingAlgorithm(plain, 0, pf::Value("k")),
+              CCCryptorEncryptedUsingAlgorithm(plain, 0, padded("k", 15)));
+    EXPECT_EQ(CCCryptorEncryptedUsingAlgorithm(plain, 0, pf::Value(std::string(40, 'k'))),
+              CCCryptorEncryptedUsingAlgorithm(plain, 0, pf::Value(std::string(32, 'k'))));
+    EXPECT_EQ(CCCryptorEncryptedUsingAlgorithm(plain, 1, pf::Value("abcdefghXYZ")),
+              CCCryptorEncryptedUsingAlgorithm(plain, 1, pf::Value("abcdefgh")));
+    EXPECT_EQ(CCCryptorEncryptedUsingAlgorithm(plain, 3, pf::Value("ab")),
+              CCCryptorEncryptedUsingAlgorithm(plain, 3, padded("ab", 5)));
+    EXPECT_EQ(CCCryptorEncryptedUsingAlgorithm(plain, 4, pf::Value(std::string(600, 'r'))),
+              CCCryptorEncryptedUsingAlgorithm(plain, 4, pf::Value(std::string(512, 'r'))));
+    // A number key is its description's text.
+    EXPECT_EQ(CCCryptorEncryptedUsingAlgorithm(plain, 2, pf::Value(42)),
+              CCCryptorEncryptedUsingAlgorithm(plain, 2, pf::Value("42")));
+}
