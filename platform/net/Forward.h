@@ -1,0 +1,12 @@
+#pragma once
+
+namespace pf {
+
+class HttpConnection;
+class HttpRequest;
+class HttpResponse;
+class Operation;
+class OperationQueue;
+struct HttpResult;
+
+}

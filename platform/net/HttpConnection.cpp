@@ -1,0 +1,403 @@
+#include "platform/net/HttpConnection.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <string_view>
+
+namespace pf {
+
+namespace {
+
+void initializeCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+            std::abort(); // nothing in the process can talk HTTP then
+    });
+}
+
+// One multi handle (which owns the connection cache) and one easy handle per
+// thread, reused by every exchange the thread runs.
+struct ThreadHandles {
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    bool busy = false;
+
+    bool ensure()
+    {
+        if (!multi)
+            multi = curl_multi_init();
+        if (!easy)
+            easy = curl_easy_init();
+        return multi && easy;
+    }
+    ~ThreadHandles()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+};
+
+thread_local ThreadHandles t_handles;
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
+        text.remove_suffix(1);
+    return text;
+}
+
+Error curlError(CURLcode code, const char* detail)
+{
+    std::string description = curl_easy_strerror(code);
+    if (detail && *detail)
+        description.append(": ").append(detail);
+    if (code == CURLE_OPERATION_TIMEDOUT)
+        return makeHttpConnectionError(HttpConnectionError::TimedOut, description);
+    return Error{httpConnectionErrorDomain, static_cast<long long>(code), description};
+}
+
+}
+
+Error makeHttpConnectionError(HttpConnectionError code, std::string description)
+{
+    return Error{httpConnectionErrorDomain, static_cast<long long>(code), std::move(description)};
+}
+
+struct HttpConnection::Transfer {
+    Transfer(HttpConnection& c, const HttpConnectionCallbacks& cb) : connection(c), callbacks(cb) {}
+    HttpConnection& connection;
+    const HttpConnectionCallbacks& callbacks;
+    Clock::time_point lastActivity = Clock::now();
+    int status = 0;
+    HttpHeaderFields fields;
+    bool inHead = false;
+    bool responseDelivered = false;
+    curl_off_t lastUploaded = 0;
+    curl_off_t lastDownloaded = 0;
+
+    void touch() { lastActivity = Clock::now(); }
+
+    template <class F>
+    bool callOut(F&& f)
+    {
+        std::lock_guard lock(connection.m_callbackMutex);
+        if (connection.m_cancelled.load())
+            return false;
+        f();
+        return !connection.m_cancelled.load();
+    }
+
+    bool deliverResponse()
+    {
+        responseDelivered = true;
+        inHead = false;
+        if (!callbacks.response)
+            return !connection.m_cancelled.load();
+        HttpResponse response(connection.m_request.url(), status, fields);
+        return callOut([&] { callbacks.response(response); });
+    }
+
+    static size_t onHeader(char* buffer, size_t size, size_t count, void* user)
+    {
+        auto& self = *static_cast<Transfer*>(user);
+        size_t length = size * count;
+        if (self.connection.m_cancelled.load())
+            return 0;
+        self.touch();
+        if (self.responseDelivered)
+            return length; // trailers
+        std::string_view line(buffer, length);
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.remove_suffix(1);
+        if (line.starts_with("HTTP/")) {
+            // A new head: an interim 1xx answer's fields are forgotten.
+            self.fields.clear();
+            self.inHead = true;
+            auto space = line.find(' ');
+            self.status = space == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(space + 1, 3)).c_str());
+            return length;
+        }
+        if (!self.inHead)
+            return length;
+        if (line.empty()) {
+            if (self.status >= 200 && !self.deliverResponse())
+                return 0;
+            return length;
+        }
+        if ((line.front() == ' ' || line.front() == '\t') && !self.fields.empty()) {
+            self.fields.back().second.append(" ").append(trim(line));
+            return length;
+        }
+        auto colon = line.find(':');
+        if (colon == std::string_view::npos)
+            return length;
+        self.fields.emplace_back(std::string(trim(line.substr(0, colon))), std::string(trim(line.substr(colon + 1))));
+        return length;
+    }
+
+    static size_t onData(char* buffer, size_t size, size_t count, void* user)
+    {
+        auto& self = *static_cast<Transfer*>(user);
+        size_t length = size * count;
+        if (self.connection.m_cancelled.load())
+            return 0;
+        self.touch();
+        if (!self.responseDelivered && !self.deliverResponse())
+            return 0;
+        if (length == 0 || !self.callbacks.data)
+            return length;
+        bool goOn = self.callOut([&] { self.callbacks.data(reinterpret_cast<const std::uint8_t*>(buffer), length); });
+        return goOn ? length : 0;
+    }
+
+    static int onProgress(void* user, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded)
+    {
+        auto& self = *static_cast<Transfer*>(user);
+        if (self.connection.m_cancelled.load())
+            return 1;
+        if (downloaded != self.lastDownloaded) {
+            self.lastDownloaded = downloaded;
+            self.touch();
+        }
+        if (uploaded > self.lastUploaded) {
+            curl_off_t written = uploaded - self.lastUploaded;
+            self.lastUploaded = uploaded;
+            self.touch();
+            if (self.callbacks.bodySent) {
+                auto body = self.connection.m_request.httpBody();
+                std::int64_t expected = body ? static_cast<std::int64_t>(body->size()) : 0;
+                if (!self.callOut([&] { self.callbacks.bodySent(written, uploaded, expected); }))
+                    return 1;
+            }
+        }
+        return 0;
+    }
+};
+
+HttpConnection::HttpConnection(HttpRequest request) : m_request(std::move(request))
+{
+    initializeCurlOnce();
+}
+
+void HttpConnection::cancel()
+{
+    m_cancelled = true;
+    {
+        std::lock_guard lock(m_wakeMutex);
+        if (m_wake)
+            curl_multi_wakeup(static_cast<CURLM*>(m_wake));
+    }
+    // Wait out a callback in flight on the exchange thread; from inside a
+    // callback the lock is ours already.
+    std::lock_guard lock(m_callbackMutex);
+}
+
+std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callbacks, std::optional<Clock::time_point> deadline)
+{
+    if (m_ran.exchange(true))
+        return makeHttpConnectionError(HttpConnectionError::SetupFailed, "a connection runs once");
+    if (m_cancelled.load())
+        return makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
+    if (m_request.url().empty())
+        return makeHttpConnectionError(HttpConnectionError::BadURL, "no URL");
+
+    // A nested run on a thread whose handles are in use gets its own.
+    ThreadHandles local;
+    ThreadHandles& handles = t_handles.busy ? local : t_handles;
+    if (!handles.ensure())
+        return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
+    handles.busy = true;
+    struct Release {
+        ThreadHandles& h;
+        ~Release() { h.busy = false; }
+    } release{handles};
+
+    CURL* easy = handles.easy;
+    CURLM* multi = handles.multi;
+    curl_easy_reset(easy);
+
+    Transfer transfer(*this, callbacks);
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    struct curl_slist* headerList = nullptr;
+    struct FreeList {
+        curl_slist*& list;
+        ~FreeList() { curl_slist_free_all(list); }
+    } freeList{headerList};
+
+    auto idleLimit = m_request.effectiveTimeoutInterval();
+    auto idleMs = std::chrono::duration_cast<std::chrono::milliseconds>(idleLimit).count();
+    CURLcode set = CURLE_OK;
+    auto option = [&](CURLoption name, auto value) {
+        if (set == CURLE_OK)
+            set = curl_easy_setopt(easy, name, value);
+    };
+    option(CURLOPT_URL, m_request.url().c_str());
+    option(CURLOPT_PROTOCOLS_STR, "http,https");
+    option(CURLOPT_FOLLOWLOCATION, 0L);
+    option(CURLOPT_NOSIGNAL, 1L);
+    option(CURLOPT_SSL_VERIFYPEER, 1L);
+    option(CURLOPT_SSL_VERIFYHOST, 2L);
+    option(CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    option(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(idleMs, 1)));
+    option(CURLOPT_ERRORBUFFER, errorBuffer);
+    option(CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+    option(CURLOPT_HEADERDATA, &transfer);
+    option(CURLOPT_WRITEFUNCTION, &Transfer::onData);
+    option(CURLOPT_WRITEDATA, &transfer);
+    option(CURLOPT_NOPROGRESS, 0L);
+    option(CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+    option(CURLOPT_XFERINFODATA, &transfer);
+
+    const std::string& method = m_request.httpMethod();
+    auto body = m_request.httpBody();
+    if (body) {
+        option(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
+        option(CURLOPT_POSTFIELDS, body->empty() ? "" : reinterpret_cast<const char*>(body->data()));
+        if (method != "POST")
+            option(CURLOPT_CUSTOMREQUEST, method.c_str());
+    } else if (method == "HEAD") {
+        option(CURLOPT_NOBODY, 1L);
+    } else if (method != "GET") {
+        option(CURLOPT_CUSTOMREQUEST, method.c_str());
+    }
+
+    for (const auto& [name, value] : m_request.allHTTPHeaderFields()) {
+        if (equalsIgnoringCase(name, "Accept-Encoding")) {
+            // The library sends the field and decodes what comes back.
+            option(CURLOPT_ACCEPT_ENCODING, value.c_str());
+            continue;
+        }
+        std::string line = value.empty() ? name + ";" : name + ": " + value;
+        auto* grown = curl_slist_append(headerList, line.c_str());
+        if (!grown)
+            return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
+        headerList = grown;
+    }
+    // Waiting for "100 Continue" only adds a round trip on every larger form.
+    if (auto* grown = curl_slist_append(headerList, "Expect:"))
+        headerList = grown;
+    option(CURLOPT_HTTPHEADER, headerList);
+    if (set != CURLE_OK)
+        return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_easy_strerror(set));
+
+    if (CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK)
+        return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_multi_strerror(added));
+    m_runThread = std::this_thread::get_id();
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_wake = multi;
+    }
+
+    std::optional<Error> outcome;
+    bool done = false;
+    while (!done) {
+        int running = 0;
+        CURLMcode performed = curl_multi_perform(multi, &running);
+        if (m_cancelled.load()) {
+            outcome = makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
+            break;
+        }
+        if (performed != CURLM_OK) {
+            outcome = makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_multi_strerror(performed));
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            CURLcode result = CURLE_OK;
+            bool found = false;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                    result = message->data.result;
+                    found = true;
+                }
+            }
+            if (!found)
+                result = CURLE_RECV_ERROR;
+            if (result != CURLE_OK)
+                outcome = curlError(result, errorBuffer);
+            else if (!transfer.responseDelivered) {
+                long code = 0;
+                if (curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK)
+                    transfer.status = static_cast<int>(code);
+                if (!transfer.deliverResponse())
+                    outcome = makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
+            }
+            done = true;
+            break;
+        }
+        auto now = Clock::now();
+        if (deadline && now >= *deadline) {
+            outcome = makeHttpConnectionError(HttpConnectionError::DeadlineExceeded, "deadline exceeded");
+            break;
+        }
+        auto idleEnd = transfer.lastActivity + std::chrono::duration_cast<Clock::duration>(idleLimit);
+        if (now >= idleEnd) {
+            outcome = makeHttpConnectionError(HttpConnectionError::TimedOut, "The request timed out.");
+            break;
+        }
+        auto wakeAt = std::min(idleEnd, now + std::chrono::seconds(1));
+        if (deadline)
+            wakeAt = std::min(wakeAt, *deadline);
+        auto waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(wakeAt - now).count() + 1;
+        CURLMcode polled = curl_multi_poll(multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
+        if (polled != CURLM_OK) {
+            outcome = makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_multi_strerror(polled));
+            break;
+        }
+    }
+
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_wake = nullptr;
+    }
+    curl_multi_remove_handle(multi, easy);
+    if (!outcome && m_cancelled.load())
+        outcome = makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
+    return outcome;
+}
+
+ErrorOr<HttpResult> HttpConnection::sendSynchronousRequest(const HttpRequest& request)
+{
+    HttpConnection connection(request);
+    HttpResult result;
+    HttpConnectionCallbacks callbacks;
+    callbacks.response = [&](const HttpResponse& response) { result.response = response; };
+    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) { result.body.insert(result.body.end(), bytes, bytes + length); };
+    if (auto error = connection.run(callbacks))
+        return *error;
+    return result;
+}
+
+std::optional<std::string> resolveHttpLocation(const std::string& base, const std::string& location)
+{
+    initializeCurlOnce();
+    CURLU* url = curl_url();
+    if (!url)
+        return std::nullopt;
+    std::optional<std::string> resolved;
+    char* scheme = nullptr;
+    char* text = nullptr;
+    if (curl_url_set(url, CURLUPART_URL, base.c_str(), 0) == CURLUE_OK
+        && curl_url_set(url, CURLUPART_URL, location.c_str(), 0) == CURLUE_OK
+        && curl_url_get(url, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK
+        && curl_url_get(url, CURLUPART_URL, &text, 0) == CURLUE_OK) {
+        std::string_view s(scheme);
+        if (s == "http" || s == "https")
+            resolved = text;
+    }
+    curl_free(scheme);
+    curl_free(text);
+    curl_url_cleanup(url);
+    return resolved;
+}
+
+}

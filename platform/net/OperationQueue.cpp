@@ -1,0 +1,95 @@
+#include "platform/net/OperationQueue.h"
+
+#include <algorithm>
+
+namespace pf {
+
+OperationQueue::OperationQueue(int maxConcurrentOperationCount) : m_width(std::max(1, maxConcurrentOperationCount))
+{
+}
+
+OperationQueue::~OperationQueue()
+{
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        threads.swap(m_threads);
+    }
+    cancelAllOperations();
+    m_wake.notify_all();
+    for (auto& thread : threads)
+        thread.join();
+}
+
+void OperationQueue::addOperation(OperationRef operation)
+{
+    if (!operation)
+        return;
+    std::lock_guard lock(m_mutex);
+    if (m_stopping)
+        return;
+    m_waiting.push_back(std::move(operation));
+    if (m_idleThreads > 0)
+        m_wake.notify_one();
+    else if (static_cast<int>(m_threads.size()) < m_width)
+        m_threads.emplace_back([this] { work(); });
+}
+
+std::vector<OperationRef> OperationQueue::operations() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<OperationRef> all(m_running.begin(), m_running.end());
+    all.insert(all.end(), m_waiting.begin(), m_waiting.end());
+    return all;
+}
+
+std::size_t OperationQueue::operationCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_running.size() + m_waiting.size();
+}
+
+void OperationQueue::cancelAllOperations()
+{
+    for (auto& operation : operations())
+        operation->cancel();
+}
+
+void OperationQueue::waitUntilAllOperationsAreFinished()
+{
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [&] { return m_waiting.empty() && m_running.empty(); });
+}
+
+void OperationQueue::work()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        ++m_idleThreads;
+        m_wake.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
+        --m_idleThreads;
+        if (m_waiting.empty() && m_stopping)
+            return;
+        OperationRef operation = std::move(m_waiting.front());
+        m_waiting.pop_front();
+        if (!operation->isCancelled()) {
+            m_running.push_back(operation);
+            operation->m_executing = true;
+            lock.unlock();
+            operation->main();
+            lock.lock();
+            operation->m_executing = false;
+            std::erase(m_running, operation);
+        }
+        operation->m_finished = true;
+        // Release outside the lock: an operation's destructor may post work.
+        lock.unlock();
+        operation.reset();
+        lock.lock();
+        if (m_waiting.empty() && m_running.empty())
+            m_idle.notify_all();
+    }
+}
+
+}

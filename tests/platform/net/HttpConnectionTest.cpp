@@ -1,0 +1,238 @@
+#include "platform/net/HttpConnection.h"
+
+#include "tools/testserver/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::string text(const pf::Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}
+
+TEST(HttpConnectionSend, AnswersStatusBodyAndCaseInsensitiveFields)
+{
+    zmr::TestServer server;
+    ASSERT_TRUE(server.isRunning());
+    auto result = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.url("/json")));
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(result->response.statusCode(), 200);
+    EXPECT_EQ(text(result->body), R"({"error-code":0,"value":"ok"})");
+    EXPECT_EQ(result->response.valueForHTTPHeaderField("content-TYPE"), "application/json");
+    EXPECT_EQ(result->response.expectedContentLength(), 29u);
+}
+
+TEST(HttpConnectionSend, PostsBodyMethodAndFieldsAsGiven)
+{
+    zmr::TestServer server;
+    pf::HttpRequest request(server.url("/json"));
+    request.setHttpMethod("POST");
+    request.setValue("application/x-www-form-urlencoded", "Content-Type");
+    request.setValue("one", "X-Zmr");
+    request.addValue("two", "x-zmr");
+    request.setHttpBody(pf::Bytes{'&', 'a', '=', '1'});
+    auto result = pf::HttpConnection::sendSynchronousRequest(request);
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    auto seen = server.received("/json");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].method, "POST");
+    EXPECT_EQ(seen[0].body, "&a=1");
+    EXPECT_EQ(seen[0].header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(seen[0].header("X-Zmr"), "one, two");
+    EXPECT_FALSE(seen[0].header("Expect").has_value());
+}
+
+TEST(HttpConnectionSend, DecodesCompressedBodiesWhenAskedForGzip)
+{
+    zmr::TestServer server;
+    pf::HttpRequest request(server.url("/gzip"));
+    request.setValue("gzip, deflate", "Accept-Encoding");
+    auto result = pf::HttpConnection::sendSynchronousRequest(request);
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(result->response.valueForHTTPHeaderField("Content-Encoding"), "gzip");
+    EXPECT_EQ(result->body.size(), 200u * 16u);
+    EXPECT_EQ(text(result->body).substr(0, 16), "compressed text ");
+    EXPECT_EQ(server.received("/gzip")[0].header("Accept-Encoding"), "gzip, deflate");
+}
+
+TEST(HttpConnectionSend, ReportsRedirectsWithoutFollowingThem)
+{
+    zmr::TestServer server;
+    auto result = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.url("/redirect?to=/json")));
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result->response.statusCode(), 302);
+    EXPECT_EQ(result->response.valueForHTTPHeaderField("Location"), "/json");
+    EXPECT_EQ(server.count("/json"), 0u);
+}
+
+TEST(HttpConnectionSend, ErrorStatusesAreAnswersAndShortBodiesAreFailures)
+{
+    zmr::TestServer server;
+    auto status = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.url("/status?code=503")));
+    ASSERT_TRUE(status.ok());
+    EXPECT_EQ(status->response.statusCode(), 503);
+    EXPECT_NE(text(status->body).find("<html>"), std::string::npos);
+
+    auto truncated = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.url("/truncated?length=1000&send=999")));
+    ASSERT_FALSE(truncated.ok());
+    EXPECT_EQ(truncated.error().domain, pf::httpConnectionErrorDomain);
+
+    auto refused = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest("ftp://127.0.0.1/x"));
+    EXPECT_FALSE(refused.ok());
+}
+
+TEST(HttpConnectionSend, ReusesTheThreadsConnection)
+{
+    zmr::TestServer server(zmr::TestServer::KeepAlive::On);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.url("/json"))).ok());
+    auto seen = server.received("/json");
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].remotePort, seen[2].remotePort);
+}
+
+TEST(HttpConnectionTimeout, ZeroOrNegativeMeansTheDefault)
+{
+    struct Row {
+        double given;
+        double effective;
+    } rows[] = {{0, 60}, {-1, 60}, {0.25, 0.25}, {90, 90}};
+    for (auto row : rows) {
+        pf::HttpRequest request("http://127.0.0.1/", pf::URLRequestCachePolicy::UseProtocolCachePolicy,
+                                std::chrono::duration<double>(row.given));
+        EXPECT_EQ(request.effectiveTimeoutInterval().count(), row.effective) << row.given;
+    }
+}
+
+TEST(HttpConnectionTimeout, IdleServerFailsAfterTheRequestTimeout)
+{
+    zmr::TestServer server;
+    pf::HttpRequest request(server.url("/stall-body"), pf::URLRequestCachePolicy::UseProtocolCachePolicy, 0.4s);
+    pf::HttpConnection connection(request);
+    std::size_t received = 0;
+    pf::HttpConnectionCallbacks callbacks;
+    callbacks.data = [&](const std::uint8_t*, std::size_t length) { received += length; };
+    auto start = Clock::now();
+    auto error = connection.run(callbacks);
+    auto took = Clock::now() - start;
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, static_cast<long long>(pf::HttpConnectionError::TimedOut));
+    EXPECT_EQ(received, 10u);
+    EXPECT_GE(took, 350ms);
+    EXPECT_LT(took, 2s);
+}
+
+TEST(HttpConnectionTimeout, DeadlineBoundsASteadyButSlowAnswer)
+{
+    zmr::TestServer server;
+    pf::HttpConnection connection(pf::HttpRequest(server.url("/slow?chunks=20&ms=100&size=10")));
+    auto start = Clock::now();
+    auto error = connection.run({}, start + 500ms);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, static_cast<long long>(pf::HttpConnectionError::DeadlineExceeded));
+    EXPECT_LT(Clock::now() - start, 1500ms);
+}
+
+TEST(HttpConnectionCancel, WakesAStalledExchangeAtOnce)
+{
+    zmr::TestServer server;
+    pf::HttpConnection connection(pf::HttpRequest(server.url("/stall")));
+    std::optional<pf::Error> error;
+    Clock::time_point returned;
+    std::thread worker([&] {
+        error = connection.run({});
+        returned = Clock::now();
+    });
+    std::this_thread::sleep_for(200ms);
+    auto cancelled = Clock::now();
+    connection.cancel();
+    worker.join();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code, static_cast<long long>(pf::HttpConnectionError::Cancelled));
+    EXPECT_LT(returned - cancelled, 50ms);
+}
+
+TEST(HttpConnectionCancel, NoCallbackAfterCancelReturnsWhileRacingCompletion)
+{
+    zmr::TestServer server;
+    for (int i = 0; i < 40; ++i) {
+        pf::HttpConnection connection(pf::HttpRequest(server.url("/slow?chunks=3&ms=1&size=100")));
+        std::atomic<int> calls = 0;
+        pf::HttpConnectionCallbacks callbacks;
+        callbacks.response = [&](const pf::HttpResponse&) { ++calls; };
+        callbacks.data = [&](const std::uint8_t*, std::size_t) {
+            ++calls;
+            std::this_thread::sleep_for(100us);
+        };
+        std::optional<pf::Error> error;
+        std::thread worker([&] { error = connection.run(callbacks); });
+        std::this_thread::sleep_for(std::chrono::microseconds(100 * (i % 20)));
+        connection.cancel();
+        int atCancel = calls.load();
+        worker.join();
+        EXPECT_EQ(calls.load(), atCancel) << "iteration " << i;
+        if (error) {
+            EXPECT_EQ(error->code, static_cast<long long>(pf::HttpConnectionError::Cancelled));
+        }
+    }
+}
+
+TEST(HttpConnectionProgress, ReportsUploadedBodyBytesUpToTheWhole)
+{
+    zmr::TestServer server;
+    pf::HttpRequest request(server.url("/json"));
+    request.setHttpMethod("POST");
+    request.setHttpBody(pf::Bytes(512 * 1024, 'x'));
+    pf::HttpConnection connection(request);
+    std::int64_t sum = 0, total = 0, expected = 0;
+    pf::HttpConnectionCallbacks callbacks;
+    callbacks.bodySent = [&](std::int64_t written, std::int64_t soFar, std::int64_t all) {
+        sum += written;
+        total = soFar;
+        expected = all;
+    };
+    ASSERT_FALSE(connection.run(callbacks).has_value());
+    EXPECT_EQ(sum, 512 * 1024);
+    EXPECT_EQ(total, 512 * 1024);
+    EXPECT_EQ(expected, 512 * 1024);
+}
+
+TEST(HttpLocation, ResolvesRelativeAndAllowsOnlyHttp)
+{
+    struct Row {
+        const char* location;
+        std::optional<std::string> expected;
+    } rows[] = {
+        {"/json", "http://127.0.0.1:8080/json"},
+        {"next", "http://127.0.0.1:8080/a/next"},
+        {"https://example.org/x", "https://example.org/x"},
+        {"//other:81/y", "http://other:81/y"},
+        {"ftp://example.org/file", std::nullopt},
+        {"javascript:alert(1)", std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(pf::resolveHttpLocation("http://127.0.0.1:8080/a/b", row.location), row.expected) << row.location;
+}
+
+TEST(HttpResponseLength, ReadsOnlyPlainNonNegativeNumbers)
+{
+    struct Row {
+        const char* field;
+        std::optional<std::uint64_t> expected;
+    } rows[] = {{"1000", 1000}, {"5000000000", 5000000000ull}, {"-5", std::nullopt}, {"abc", std::nullopt}, {"", std::nullopt}};
+    for (const auto& row : rows) {
+        pf::HttpResponse response("u", 200, {{"content-length", row.field}});
+        EXPECT_EQ(response.expectedContentLength(), row.expected) << row.field;
+    }
+    EXPECT_EQ(pf::HttpResponse("u", 200, {}).expectedContentLength(), std::nullopt);
+}

@@ -1,0 +1,113 @@
+#include "platform/net/HttpExchange.h"
+#include "platform/net/OperationQueue.h"
+
+#include "tools/testserver/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+struct CountingOperation final : pf::Operation {
+    std::atomic<int>& running;
+    std::atomic<int>& peak;
+    std::atomic<int>& ran;
+    CountingOperation(std::atomic<int>& r, std::atomic<int>& p, std::atomic<int>& n) : running(r), peak(p), ran(n) {}
+    void main() override
+    {
+        int now = ++running;
+        int seen = peak.load();
+        while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+        }
+        std::this_thread::sleep_for(30ms);
+        --running;
+        ++ran;
+    }
+};
+
+}
+
+TEST(OperationQueueWidth, RunsAtMostTheWidthAtOnceAndBelowOneMeansOne)
+{
+    struct Row {
+        int width;
+        int peak;
+    } rows[] = {{0, 1}, {-3, 1}, {1, 1}, {3, 3}};
+    for (auto row : rows) {
+        std::atomic<int> running = 0, peak = 0, ran = 0;
+        pf::OperationQueue queue(row.width);
+        for (int i = 0; i < 8; ++i)
+            queue.addOperation(std::make_shared<CountingOperation>(running, peak, ran));
+        queue.waitUntilAllOperationsAreFinished();
+        EXPECT_EQ(peak.load(), row.peak) << row.width;
+        EXPECT_EQ(ran.load(), 8);
+    }
+}
+
+TEST(OperationQueueCancel, CancelledBeforeStartNeverRuns)
+{
+    std::atomic<int> running = 0, peak = 0, ran = 0;
+    pf::OperationQueue queue(1);
+    auto first = std::make_shared<CountingOperation>(running, peak, ran);
+    auto second = std::make_shared<CountingOperation>(running, peak, ran);
+    queue.addOperation(first);
+    queue.addOperation(second);
+    second->cancel();
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(ran.load(), 1);
+    EXPECT_TRUE(second->isFinished());
+}
+
+TEST(HttpExchangeAsync, ReportsInOrderOnAWorkerThreadThenFinishes)
+{
+    zmr::TestServer server;
+    pf::OperationQueue queue(2);
+    std::vector<std::string> events;
+    std::mutex mutex;
+    std::thread::id worker;
+    pf::HttpExchangeCallbacks callbacks;
+    callbacks.response = [&](const pf::HttpResponse& r) {
+        std::lock_guard lock(mutex);
+        worker = std::this_thread::get_id();
+        events.push_back("response " + std::to_string(r.statusCode()));
+    };
+    callbacks.data = [&](const std::uint8_t*, std::size_t) {
+        std::lock_guard lock(mutex);
+        if (events.back() != "data")
+            events.push_back("data");
+    };
+    callbacks.finished = [&] {
+        std::lock_guard lock(mutex);
+        events.push_back("finished");
+    };
+    callbacks.failed = [&](const pf::Error&) {
+        std::lock_guard lock(mutex);
+        events.push_back("failed");
+    };
+    queue.addOperation(std::make_shared<pf::HttpExchange>(pf::HttpRequest(server.url("/slow?chunks=3&ms=10&size=5")), callbacks));
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(events, (std::vector<std::string>{"response 200", "data", "finished"}));
+    EXPECT_NE(worker, std::this_thread::get_id());
+}
+
+TEST(HttpExchangeAsync, CancelSilencesAStalledExchangeAndFreesTheThread)
+{
+    zmr::TestServer server;
+    pf::OperationQueue queue(1);
+    std::atomic<int> ends = 0;
+    pf::HttpExchangeCallbacks callbacks;
+    callbacks.finished = [&] { ++ends; };
+    callbacks.failed = [&](const pf::Error&) { ++ends; };
+    auto exchange = std::make_shared<pf::HttpExchange>(pf::HttpRequest(server.url("/stall")), callbacks);
+    queue.addOperation(exchange);
+    std::this_thread::sleep_for(100ms);
+    auto start = std::chrono::steady_clock::now();
+    exchange->cancel();
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
+    EXPECT_EQ(ends.load(), 0);
+}
