@@ -1,0 +1,20 @@
+#pragma once
+
+// Reading values out of decoded JSON and objects by key path, and filling
+// "{key.path}" placeholders of a text template. Pure functions, any thread.
+//
+// A key path is dotted; array elements are addressed as "@3" or "@last".
+// Strings, numbers, null, data and dates answer nil for every key; arrays
+// answer only "@" keys; dictionaries and objects answer their value for the key.
+
+#include "platform/foundation/Value.h"
+
+#include <string>
+#include <string_view>
+
+pf::Value dataForKey(const pf::Value& receiver, std::string_view key);
+pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath);
+
+// "Hi {user.nick}!" with {user: {nick: "Bo"}} gives "Hi Bo!"; a missing value
+// adds nothing, and an unclosed placeholder at the end is dropped.
+std::string stringByDataOutlet(std::string_view templateText, const pf::Value& data);

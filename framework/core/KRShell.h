@@ -1,0 +1,71 @@
+#pragma once
+
+// The application shell: owns the configuration, turns its "services" array
+// into service containers and is the context every service, controller and
+// screen holds. As the task bus it offers each task to the containers in
+// configuration order; as the UI context it makes screen controllers from the
+// "ui" entries, keeps the root controller, focus values and the results
+// hand-back. Lives as long as the process. Main queue only; dispatch is
+// synchronous.
+
+#include "framework/core/Forward.h"
+#include "framework/core/IKRUIContext.h"
+#include "platform/foundation/Object.h"
+
+#include <unordered_map>
+#include <vector>
+
+class KRShell : public pf::Object, public IKRUIContext {
+public:
+    // Configuration mistakes are logged and skipped, never fatal.
+    static std::shared_ptr<KRShell> create(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle);
+
+    std::shared_ptr<KRServiceContainer> addService(const pf::Class* serviceClass);
+
+    // IKRServiceContext
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    bool cancelHandleForSource(const pf::Object* source) override;
+
+    // IKRUIContext
+    std::shared_ptr<IKRUIViewController> getViewController(const pf::URL& url, const std::string& basePath) override;
+    pf::Value focusValueForKey(const std::string& key) const override;
+    void setFocusValue(const pf::Value& value, const std::string& key) override;
+    std::shared_ptr<IKRUIViewController> rootViewController() override;
+    void setRootViewController(std::shared_ptr<IKRUIViewController> controller) { m_rootViewController = std::move(controller); }
+    void setResultsData(const pf::Value& data) override;
+    void waitResultsData(ResultsCallback callback) override;
+
+    void didReceiveMemoryWarning();
+
+    const pf::DictionaryRef& config() const { return m_config; }
+    const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
+    const std::vector<std::shared_ptr<KRServiceContainer>>& serviceContainers() const { return m_serviceContainers; }
+    const std::vector<std::shared_ptr<IKRUIViewController>>& viewControllers() const { return m_viewControllers; }
+    // The keys of platform variants of screen entries, most specific first.
+    const std::vector<std::string>& platformKeys();
+
+protected:
+    KRShell() = default;
+    // The work of creation; subclasses' factories call it after constructing.
+    void initWithConfig(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle);
+
+private:
+    using ContainerList = std::vector<KRServiceContainer*>;
+    // The containers that take a task type, in configuration order.
+    std::shared_ptr<const ContainerList> containersFor(const pf::Protocol* taskType);
+    std::shared_ptr<IKRUIViewController> makeViewController(const pf::Value& variant);
+
+    std::vector<std::shared_ptr<IKRUIViewController>> m_viewControllers;
+    std::vector<std::shared_ptr<KRServiceContainer>> m_serviceContainers;
+    pf::DictionaryRef m_focusValues;
+    std::shared_ptr<pf::Bundle> m_bundle;
+    pf::DictionaryRef m_config;
+    std::shared_ptr<IKRUIViewController> m_rootViewController;
+    std::optional<std::vector<std::string>> m_platformKeys;
+    ResultsCallback m_resultsCallback;
+
+    // Matching results per task type; rebuilt when any container's rules change.
+    std::unordered_map<const pf::Protocol*, std::shared_ptr<const ContainerList>> m_dispatchCache;
+    std::uint64_t m_dispatchCacheGeneration = 0;
+};

@@ -1,0 +1,10 @@
+#include "framework/core/KRCoreRegistration.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    registerCoreClasses();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
