@@ -1,0 +1,273 @@
+#include "framework/core/KRJSON.h"
+
+#include "framework/util/json_scan.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+#include "platform/foundation/Text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+namespace {
+
+// A value handle of the scanner: the value and, for containers, a direct
+// pointer so that filling them costs no reference counting.
+struct Slot {
+    pf::Value value;
+    pf::Dictionary* dictionary = nullptr;
+    pf::Array* array = nullptr;
+};
+
+// Slots live for one decode; released ones are reused.
+struct Decoder {
+    std::deque<Slot> slots;
+    std::vector<Slot*> free;
+
+    Slot* make(pf::Value value)
+    {
+        Slot* slot;
+        if (free.empty()) {
+            slot = &slots.emplace_back();
+        } else {
+            slot = free.back();
+            free.pop_back();
+        }
+        slot->value = std::move(value);
+        return slot;
+    }
+};
+
+Decoder& decoder(void* user) { return *static_cast<Decoder*>(user); }
+
+// Moves a scalar out (the scanner releases it right after); shares a
+// container, which the scanner goes on filling.
+pf::Value take(Slot* slot)
+{
+    if (slot->dictionary || slot->array)
+        return slot->value;
+    return std::move(slot->value);
+}
+
+pf::Value number(const char* text)
+{
+    const char* end = text + std::strlen(text);
+    const char* start = *text == '+' ? text + 1 : text;
+    bool real = std::strpbrk(text, ".eE") != nullptr;
+    if (!real) {
+        long long integer = 0;
+        auto [ptr, error] = std::from_chars(start, end, integer);
+        if (error == std::errc())
+            return pf::Value(integer);
+        if (error != std::errc::result_out_of_range)
+            return pf::Value(0LL);
+        // Too large for 64 bits: the nearest double beats a clamped integer.
+    }
+    double d = 0;
+    auto [ptr, error] = std::from_chars(start, end, d);
+    if (error == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone on overflow; strtod-like results:
+        // infinity with the sign, or zero for an underflow.
+        bool negative = *start == '-';
+        std::string digits(start, ptr);
+        d = std::strtod(digits.c_str(), nullptr);
+        if (std::isinf(d))
+            d = negative ? -HUGE_VAL : HUGE_VAL;
+    } else if (error != std::errc()) {
+        d = 0;
+    }
+    return pf::Value::number(pf::NumberType::Double, d);
+}
+
+const json_callbacks kDecodeTable = {
+    [](const json_callbacks*, void* user) -> void* {
+        auto dictionary = std::make_shared<pf::Dictionary>();
+        pf::Dictionary* raw = dictionary.get();
+        Slot* slot = decoder(user).make(pf::Value(std::move(dictionary)));
+        slot->dictionary = raw;
+        return slot;
+    },
+    [](const json_callbacks*, void* object, const char* key, void* value, void*) {
+        // A key that is not valid UTF-8 cannot become a string: the member
+        // is skipped.
+        std::string_view name(key);
+        if (!pf::isValidUtf8(name))
+            return;
+        pf::Dictionary* dictionary = static_cast<Slot*>(object)->dictionary;
+        if (!dictionary)
+            return;
+        if (value)
+            dictionary->set(name, take(static_cast<Slot*>(value)));
+        else
+            dictionary->remove(name);
+    },
+    [](const json_callbacks*, void* user) -> void* {
+        auto array = std::make_shared<pf::Array>();
+        pf::Array* raw = array.get();
+        Slot* slot = decoder(user).make(pf::Value(std::move(array)));
+        slot->array = raw;
+        return slot;
+    },
+    [](const json_callbacks*, void* array, void* value, void*) {
+        if (pf::Array* raw = static_cast<Slot*>(array)->array)
+            raw->add(take(static_cast<Slot*>(value)));
+    },
+    [](const json_callbacks*, const char* text, void* user) -> void* { return decoder(user).make(number(text)); },
+    [](const json_callbacks*, const char* bytes, uint32_t length, byte_buffer*, void* user) -> void* {
+        std::string_view text(bytes, length);
+        if (!pf::isValidUtf8(text))
+            return nullptr;
+        return decoder(user).make(pf::Value(std::string(text)));
+    },
+    [](const json_callbacks*, int value, void* user) -> void* { return decoder(user).make(pf::Value::boolean(value)); },
+    [](const json_callbacks*, void* user) -> void* { return decoder(user).make(pf::Value::null()); },
+    [](const json_callbacks*, void* value, void* user) {
+        auto* slot = static_cast<Slot*>(value);
+        slot->value = pf::Value();
+        slot->dictionary = nullptr;
+        slot->array = nullptr;
+        decoder(user).free.push_back(slot);
+    },
+};
+
+constexpr int kMaxDepth = JSON_SCAN_MAX_DEPTH;
+
+void encodeString(const std::string& text, std::string& out)
+{
+    static const char hex[] = "0123456789abcdef";
+    out += '"';
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); i++) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
+        out.append(text, run, i - run);
+        run = i + 1;
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+            break;
+        }
+    }
+    out.append(text, run, std::string::npos);
+    out += '"';
+}
+
+void encodeNumber(const pf::Number& n, std::string& out)
+{
+    char buffer[64];
+    std::to_chars_result result;
+    switch (n.type) {
+    case pf::NumberType::Bool: out += n.integer ? '1' : '0'; return;
+    case pf::NumberType::UnsignedLongLong:
+        result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<unsigned long long>(n.integer));
+        break;
+    case pf::NumberType::Float:
+    case pf::NumberType::Double:
+        if (!std::isfinite(n.real)) {
+            out += "null"; // JSON has no text for NaN or infinity
+            return;
+        }
+        if (n.type == pf::NumberType::Float)
+            result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(n.real));
+        else
+            result = std::to_chars(buffer, buffer + sizeof buffer, n.real);
+        break;
+    default: result = std::to_chars(buffer, buffer + sizeof buffer, n.integer); break;
+    }
+    out.append(buffer, result.ptr);
+}
+
+void encode(const pf::Value& value, std::string& out, int depth);
+
+void encodeMember(const std::string& key, const pf::Value& value, bool& first, std::string& out, int depth)
+{
+    if (value.isNilOrNull())
+        return;
+    if (!first)
+        out += ',';
+    first = false;
+    encodeString(key, out);
+    out += ':';
+    encode(value, out, depth);
+}
+
+void encode(const pf::Value& value, std::string& out, int depth)
+{
+    bool container = value.isArray() || value.isDictionary() || value.isObject();
+    if (container && depth >= kMaxDepth) {
+        out += "null";
+        return;
+    }
+    switch (value.type()) {
+    case pf::Value::Type::Number: encodeNumber(*value.number(), out); return;
+    case pf::Value::Type::String: encodeString(*value.string(), out); return;
+    case pf::Value::Type::Dictionary: {
+        out += '{';
+        bool first = true;
+        for (const auto& [key, member] : *value.dictionary())
+            encodeMember(key, member, first, out, depth + 1);
+        out += '}';
+        return;
+    }
+    case pf::Value::Type::Array: {
+        out += '[';
+        bool first = true;
+        for (const auto& element : *value.array()) {
+            if (!first)
+                out += ',';
+            first = false;
+            encode(element, out, depth + 1);
+        }
+        out += ']';
+        return;
+    }
+    case pf::Value::Type::Object: {
+        pf::ObjectRef object = value.object();
+        out += '{';
+        bool first = true;
+        for (const pf::Class* cls = pf::Class::of(*object); cls; cls = cls->superclass())
+            for (const auto& property : cls->properties())
+                if (property.get)
+                    encodeMember(property.name, property.get(*object), first, out, depth + 1);
+        out += '}';
+        return;
+    }
+    case pf::Value::Type::Data:
+    case pf::Value::Type::Date:
+        // Objects without declared properties.
+        out += "{}";
+        return;
+    case pf::Value::Type::Nil:
+    case pf::Value::Type::Null: out += "null"; return;
+    }
+}
+
+}
+
+pf::Value KRJSON::decodeText(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    Decoder decoder;
+    auto* root = static_cast<Slot*>(json_scan(&kDecodeTable, text.c_str(), &decoder));
+    return root ? std::move(root->value) : pf::Value();
+}
+
+std::string KRJSON::encodeObject(const pf::Value& object)
+{
+    std::string out;
+    out.reserve(100);
+    encode(object, out, 0);
+    return out;
+}

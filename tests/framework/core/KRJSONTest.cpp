@@ -1,0 +1,210 @@
+#include "framework/core/KRJSON.h"
+
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Collections.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+class JSONTestBase : public pf::Object {
+public:
+    long long rowid() const { return m_rowid; }
+    void setRowid(long long v) { m_rowid = v; }
+
+private:
+    long long m_rowid = 7;
+};
+
+class JSONTestRecord : public JSONTestBase {
+public:
+    std::optional<std::string> a() const { return m_a; }
+    void setA(std::optional<std::string> v) { m_a = std::move(v); }
+    pf::Value b() const { return m_b; }
+    void setB(pf::Value v) { m_b = std::move(v); }
+
+private:
+    std::optional<std::string> m_a;
+    pf::Value m_b;
+};
+
+void registerTestClasses()
+{
+    pf::ClassBuilder<JSONTestBase>("JSONTestBase").property("rowid", &JSONTestBase::rowid, &JSONTestBase::setRowid).commit();
+    pf::ClassBuilder<JSONTestRecord>("JSONTestRecord")
+        .superclass<JSONTestBase>()
+        .property("a", &JSONTestRecord::a, &JSONTestRecord::setA)
+        .property("b", &JSONTestRecord::b, &JSONTestRecord::setB)
+        .commit();
+}
+
+pf::NumberType typeOf(const pf::Value& v)
+{
+    return v.number() ? v.number()->type : pf::NumberType::Int;
+}
+
+}
+
+TEST(KRJSONDecode, LenientTextDecodesLikeStrictText)
+{
+    struct Row {
+        const char* text;
+        const char* json;
+    } rows[] = {
+        {"{a:1,b:\"x\"}", R"({"a":1,"b":"x"})"},
+        {"{\"a\":1 \"b\":2}", R"({"a":1,"b":2})"},
+        {"[1 2 3]", "[1,2,3]"},
+        {R"({"a":{"b":[1,{"c":null}]}})", R"({"a":{"b":[1,{}]}})"},
+        {R"({"a":"it\'s","b":"\r\t"})", R"({"a":"it's","b":"\r\t"})"},
+        {R"({"a":"\u4e2d\u0041"})", "{\"a\":\"\xE4\xB8\xAD" "A\"}"},
+        {R"({"a":1,"b":2)", R"({"a":1})"},
+        {R"({"a":[1,2)", R"({"a":[1]})"},
+        {R"({"s":"a\)", "{}"},
+        {"[true,false,null]", "[1,0,null]"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(KRJSON::encodeObject(KRJSON::decodeText(row.text)), row.json) << row.text;
+}
+
+TEST(KRJSONDecode, NumbersAreIntegersUnlessTheyHaveAFractionOrExponent)
+{
+    pf::DictionaryRef d = KRJSON::decodeText(
+                              R"({"a":1.5,"b":-2,"c":1e3,"d":12345678901,"e":1E3,"f":1e+5,"g":99999999999999999999,"h":true,"z":"after"})")
+                              .dictionary();
+    ASSERT_TRUE(d);
+    EXPECT_EQ(typeOf(d->get("a")), pf::NumberType::Double);
+    EXPECT_EQ(d->get("a").doubleValue(), 1.5);
+    EXPECT_EQ(typeOf(d->get("b")), pf::NumberType::LongLong);
+    EXPECT_EQ(d->get("b").longLongValue(), -2);
+    EXPECT_EQ(typeOf(d->get("c")), pf::NumberType::Double);
+    EXPECT_EQ(d->get("c").doubleValue(), 1000.0);
+    EXPECT_EQ(d->get("d").longLongValue(), 12345678901LL);
+    EXPECT_EQ(typeOf(d->get("e")), pf::NumberType::Double);
+    EXPECT_EQ(d->get("e").doubleValue(), 1000.0);
+    EXPECT_EQ(d->get("f").doubleValue(), 100000.0);
+    EXPECT_EQ(typeOf(d->get("g")), pf::NumberType::Double);
+    EXPECT_DOUBLE_EQ(d->get("g").doubleValue(), 1e20);
+    EXPECT_EQ(typeOf(d->get("h")), pf::NumberType::Bool);
+    EXPECT_TRUE(d->get("h").boolValue());
+    // The exponent did not spill into the following members.
+    EXPECT_EQ(d->string("z"), "after");
+    EXPECT_EQ(d->count(), 9u);
+}
+
+TEST(KRJSONDecode, NullMembersAnswerEmptyScalars)
+{
+    pf::DictionaryRef d = KRJSON::decodeText(R"({"n":null})").dictionary();
+    ASSERT_TRUE(d);
+    pf::Value n = d->get("n");
+    EXPECT_TRUE(n.isNull());
+    EXPECT_EQ(n.stringValue(), std::nullopt);
+    EXPECT_EQ(n.intValue(), 0);
+    EXPECT_EQ(n.longLongValue(), 0);
+    EXPECT_EQ(n.doubleValue(), 0.0);
+    EXPECT_FALSE(n.boolValue());
+    EXPECT_EQ(n.length(), 0u);
+}
+
+TEST(KRJSONDecode, TopLevelValues)
+{
+    EXPECT_TRUE(KRJSON::decodeText("").isNil());
+    EXPECT_TRUE(KRJSON::decodeText("42").isNil());
+    EXPECT_TRUE(KRJSON::decodeText("\"s\"").isNil());
+    EXPECT_EQ(KRJSON::decodeText("42 ").longLongValue(), 42);
+    EXPECT_EQ(KRJSON::decodeText("\"s\"\n").stringValue(), "s");
+    EXPECT_TRUE(KRJSON::decodeText("true").boolValue());
+    EXPECT_TRUE(KRJSON::decodeText("null").isNull());
+    // Text that cannot begin a value is nothing, not the number 0, so that a
+    // proxy's error page never reads as an answer.
+    EXPECT_TRUE(KRJSON::decodeText("<html><body>Bad Gateway</body></html>").isNil());
+    EXPECT_TRUE(KRJSON::decodeText("Service Unavailable").isNil());
+}
+
+TEST(KRJSONDecode, SurrogatesAndInvalidUtf8)
+{
+    pf::DictionaryRef d = KRJSON::decodeText(
+                              "{\"smile\":\"\\ud83d\\ude00\",\"lone\":\"x\\ud83d\",\"bad\":\"\xff\",\"\xfe\":1,\"ok\":2}")
+                              .dictionary();
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->string("smile"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(d->get("smile").length(), 2u);
+    EXPECT_EQ(d->string("lone"), "x\xEF\xBF\xBD");
+    EXPECT_FALSE(d->contains("bad"));
+    EXPECT_EQ(d->get("ok").intValue(), 2);
+    EXPECT_EQ(d->count(), 3u);
+
+    pf::ArrayRef a = KRJSON::decodeText("[\"\xff\",\"y\"]").array();
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->count(), 1u);
+}
+
+TEST(KRJSONDecode, HostileNestingIsCutOff)
+{
+    pf::Value v = KRJSON::decodeText(std::string(200000, '['));
+    ASSERT_TRUE(v.isArray());
+    int depth = 0;
+    for (pf::ArrayRef a = v.array(); a; a = a->at(0).array())
+        depth++;
+    EXPECT_EQ(depth, 512);
+}
+
+TEST(KRJSONEncode, ScalarsAndEscapes)
+{
+    struct Row {
+        pf::Value value;
+        const char* json;
+    } rows[] = {
+        {pf::Value(), "null"},
+        {pf::Value::null(), "null"},
+        {pf::Value::boolean(true), "1"},
+        {pf::Value(-12), "-12"},
+        {pf::Value(1.5), "1.5"},
+        {pf::Value(1000.0), "1000"},
+        {pf::Value(std::numeric_limits<double>::quiet_NaN()), "null"},
+        {pf::Value(HUGE_VAL), "null"},
+        {pf::Value::unsignedNumber(18446744073709551615ULL), "18446744073709551615"},
+        {pf::Value("q\"\n\t\\/\r"), R"("q\"\n\t\\/\r")"},
+        {pf::Value(std::string("\x01\x1f", 2)), R"("\u0001\u001f")"},
+        {pf::Value("\xE4\xB8\xAD"), "\"\xE4\xB8\xAD\""},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(KRJSON::encodeObject(row.value), row.json);
+}
+
+TEST(KRJSONEncode, CollectionsLeaveOutNullMembersAndEscapeKeys)
+{
+    pf::DictionaryRef d = pf::Dictionary::create({{"k\"ey", 1}, {"gone", pf::Value::null()}, {"list", pf::Array::create({pf::Value::null()})}});
+    EXPECT_EQ(KRJSON::encodeObject(d), R"({"k\"ey":1,"list":[null]})");
+    EXPECT_EQ(KRJSON::encodeObject(pf::Array::create({pf::Value::null()})), "[null]");
+    EXPECT_EQ(KRJSON::encodeObject(pf::Array::create()), "[]");
+}
+
+TEST(KRJSONEncode, RecordsWriteTheirDeclaredProperties)
+{
+    registerTestClasses();
+    auto record = std::make_shared<JSONTestRecord>();
+    record->setA("x");
+    EXPECT_EQ(KRJSON::encodeObject(record), R"({"a":"x","rowid":7})");
+    record->setB(pf::Dictionary::create({{"n", 2}}));
+    EXPECT_EQ(KRJSON::encodeObject(record), R"({"a":"x","b":{"n":2},"rowid":7})");
+}
+
+TEST(KRJSONEncode, CyclesStopAtTheDepthLimit)
+{
+    pf::ArrayRef a = pf::Array::create();
+    a->add(a);
+    std::string text = KRJSON::encodeObject(a);
+    EXPECT_EQ(text.size(), 512u * 2 + 4);
+    a->clear(); // break the cycle so the array can be freed
+}
+
+TEST(KRJSON, RoundTripKeepsTheValue)
+{
+    const char* text = R"({"id":12345678901,"name":"\u00e9t\u00e9","tags":["a","b"],"price":9.99,"ok":1,"nested":{"x":[[],{}]}})";
+    pf::Value first = KRJSON::decodeText(text);
+    pf::Value second = KRJSON::decodeText(KRJSON::encodeObject(first));
+    EXPECT_EQ(first, second);
+}
