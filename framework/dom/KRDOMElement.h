@@ -1,0 +1,174 @@
+#pragma once
+
+// The node of a markup document: a tag with string attributes, run-time
+// values, ordered children, a resolved style and a frame from layout.
+//
+// Main queue only. An element owns its children. Its parent, document and
+// delegate are weak links: a released parent or document reads as null and
+// is never called. Elements live in shared pointers (create()); an element
+// that is not owned by one cannot take children.
+//
+// Trees are at most kMaxDepth levels deep below their root, and cannot
+// contain cycles: addElement() refuses a child that would break either rule,
+// so every recursive walk (style, layout, drawing, touches) is bounded.
+
+#include "framework/dom/Forward.h"
+#include "framework/dom/KRDOMStringMap.h"
+#include "framework/dom/KRGeometry.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <typeinfo>
+#include <vector>
+
+namespace pf {
+class Bundle;
+}
+
+enum class KRDOMClassMatch { Exact, Inherit };
+
+class KRDOMElement : public pf::Object {
+public:
+    static constexpr int kMaxDepth = 512;
+
+    KRDOMElement() = default;
+    KRDOMElement(std::string name, std::string ns);
+    ~KRDOMElement() override;
+    static KRDOMElementRef create(std::string name = {}, std::string ns = {});
+
+    const std::string& name() const { return m_name; }
+    void setName(std::string name) { m_name = std::move(name); }
+    // The namespace prefix of the tag, empty when it has none.
+    const std::string& ns() const { return m_ns; }
+    void setNs(std::string ns) { m_ns = std::move(ns); }
+    // The element's own text; plain elements neither lay it out nor draw it.
+    const std::string& text() const { return m_text; }
+    void setText(std::string text) { m_text = std::move(text); }
+
+    // Attributes (from the markup). Nothing for the value removes the key.
+    void setAttributeValue(std::optional<std::string_view> value, std::string_view key) { m_attributes.set(key, value); }
+    std::optional<std::string_view> attributeValueForKey(std::string_view key) const { return m_attributes.get(key); }
+    void removeAttributeForKey(std::string_view key) { m_attributes.remove(key); }
+    void removeAllAttributes() { m_attributes.clear(); }
+    const KRDOMStringMap& attributes() const { return m_attributes; }
+    std::optional<std::string_view> eid() const { return attributeValueForKey("id"); }
+    void setEid(std::optional<std::string_view> eid) { setAttributeValue(eid, "id"); }
+
+    // Run-time values, apart from attributes and properties: `valueForKey`
+    // never reaches the tag name or an attribute. Nil removes. The frame,
+    // content size, corner radius and the three flags below are typed fields.
+    pf::Value valueForKey(std::string_view key) const;
+    void setValue(const pf::Value& value, std::string_view key);
+
+    // Position in the parent's coordinates and size; zero until laid out.
+    KRRect frame() const { return m_frame; }
+    void setFrame(const KRRect& frame);
+    // The size that the last layout of the children produced.
+    KRSize contentSize() const { return m_contentSize; }
+    void setContentSize(const KRSize& size);
+    double cornerRadius() const { return m_cornerRadius; }
+    // Negative and non-finite radii become 0.
+    void setCornerRadius(double radius);
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    bool isSelected() const { return m_selected; }
+    void setSelected(bool selected) { m_selected = selected; }
+    bool isHighlighted() const { return m_highlighted; }
+    virtual void setHighlighted(bool highlighted) { m_highlighted = highlighted; }
+
+    // Style values: the attribute when there is one, else the style's.
+    std::optional<std::string_view> stringValueForKey(std::string_view key) const;
+    float floatValueForKey(std::string_view key) const;
+    bool booleanValueForKey(std::string_view key) const;
+    std::optional<KRImage> imageValueForKey(std::string_view key, const pf::Bundle* bundle) const;
+    std::optional<KRColor> colorValueForKey(std::string_view key) const;
+    std::optional<KRFont> fontValueForKey(std::string_view key) const;
+    // "hidden" decides when present; otherwise hidden only when "visable"
+    // is present and false.
+    bool isHidden() const;
+    // "padding" on every side, each replaced by its "padding-<side>" value
+    // when present; negative sides become 0.
+    KREdgeInsets padding() const;
+    // The same from "margin" and "margin-<side>"; margins may be negative.
+    KREdgeInsets margin() const;
+
+    const std::shared_ptr<const KRDOMStyle>& style() const { return m_style; }
+    // Replaces the style and asks for a redraw.
+    void setStyle(std::shared_ptr<const KRDOMStyle> style);
+    // Sends krDOMElementDoNeedDisplay to the delegate, when there is one.
+    void setNeedDisplay();
+
+    std::shared_ptr<KRDOMElementDelegate> delegate() const { return m_delegate.lock(); }
+    virtual void setDelegate(std::weak_ptr<KRDOMElementDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    // Tree.
+    KRDOMElementRef parentElement() const { return m_parent.lock(); }
+    KRDOMDocumentRef document() const { return m_document.lock(); }
+    // Sets the document of the element and of its whole subtree.
+    void setDocument(const KRDOMDocumentRef& document);
+    const std::vector<KRDOMElementRef>& childs() const { return m_childs; }
+    // Appends the child after detaching it from its previous parent; gives
+    // it this element as parent and this element's document (whole subtree).
+    // False, and nothing changed, for a null child, the element itself or
+    // one of its ancestors, or when the tree would pass kMaxDepth.
+    bool addElement(KRDOMElementRef child);
+    // The same at an index; an index past the end appends.
+    bool insertElement(KRDOMElementRef child, std::size_t index);
+    // Detaches the element from its parent and clears its document.
+    void removeFromParentElement();
+    // Appends, in pre-order from this element, every element whose dynamic
+    // type is T (Exact) or derives from T (Inherit).
+    template <class T>
+    void searchElementsByClass(KRDOMClassMatch match, std::vector<std::shared_ptr<T>>& out);
+
+    // Layout. `layout(available)` sizes the element against the size that
+    // its parent offers, lays out its children and answers the content size
+    // (not the frame size). `layoutChildren` places the children inside the
+    // current frame, stores and answers the content size; element kinds
+    // whose content is not children replace it. `layout()` re-runs
+    // layoutChildren with the element's own padding.
+    KRSize layout(KRSize available);
+    virtual KRSize layoutChildren(const KREdgeInsets& padding);
+    KRSize layout();
+
+    // Null for an element that no shared pointer owns.
+    KRDOMElementRef sharedFromThis() { return std::static_pointer_cast<KRDOMElement>(weak_from_this().lock()); }
+
+private:
+    bool canAdopt(const KRDOMElement& child) const;
+    int depth() const;
+    int height() const;
+    void attach(const KRDOMElementRef& child);
+
+    std::string m_name;
+    std::string m_ns;
+    std::string m_text;
+    KRDOMStringMap m_attributes;
+    pf::DictionaryRef m_values;
+    std::vector<KRDOMElementRef> m_childs;
+    std::shared_ptr<const KRDOMStyle> m_style;
+    std::weak_ptr<KRDOMElement> m_parent;
+    std::weak_ptr<KRDOMDocument> m_document;
+    std::weak_ptr<KRDOMElementDelegate> m_delegate;
+    KRRect m_frame;
+    KRSize m_contentSize;
+    double m_cornerRadius = 0;
+    bool m_enabled = false;
+    bool m_selected = false;
+    bool m_highlighted = false;
+};
+
+template <class T>
+void KRDOMElement::searchElementsByClass(KRDOMClassMatch match, std::vector<std::shared_ptr<T>>& out)
+{
+    bool matches = match == KRDOMClassMatch::Exact ? typeid(*this) == typeid(T) : dynamic_cast<T*>(this) != nullptr;
+    if (matches) {
+        if (KRDOMElementRef self = sharedFromThis())
+            out.push_back(std::static_pointer_cast<T>(self));
+    }
+    for (const KRDOMElementRef& child : m_childs)
+        child->searchElementsByClass<T>(match, out);
+}

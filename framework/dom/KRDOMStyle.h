@@ -1,0 +1,72 @@
+#pragma once
+
+// One named rule of a style sheet: string keys to string values, parsed when
+// read. The class parsers are shared with KRDOMElement, which reads an
+// element's attribute first and its style second. Main queue only.
+//
+// Readings of bad input: floats read the leading decimal number of the text
+// (C locale; "nan" and "inf" are not numbers) and are clamped to the finite
+// float range; colours fall back to opaque black components; fonts of a
+// non-finite or non-positive size take 14 points and huge sizes are capped.
+
+#include "framework/dom/KRDOMStringMap.h"
+#include "framework/dom/KRColor.h"
+#include "framework/dom/KRFont.h"
+#include "framework/dom/KRImage.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pf {
+class Bundle;
+}
+
+class KRDOMStyle {
+public:
+    static constexpr double kDefaultFontSize = 14;
+    static constexpr double kMaxFontSize = 1000;
+
+    KRDOMStyle() = default;
+    explicit KRDOMStyle(std::string name) : m_name(std::move(name)) {}
+
+    // Nothing for the value removes the key.
+    void setStringValue(std::optional<std::string_view> value, std::string_view key) { m_values.set(key, value); }
+    std::optional<std::string_view> stringValueForKey(std::string_view key) const { return m_values.get(key); }
+    std::vector<std::string> allKeys() const { return m_values.keys(); }
+    const KRDOMStringMap& values() const { return m_values; }
+    // Copies every value of `other` over this style's.
+    void addValuesOf(const KRDOMStyle& other);
+
+    const std::string& name() const { return m_name; }
+    void setName(std::string name) { m_name = std::move(name); }
+
+    float floatValueForKey(std::string_view key) const { return floatValue(stringValueForKey(key)); }
+    bool booleanValueForKey(std::string_view key) const { return booleanValue(stringValueForKey(key)); }
+    std::optional<KRImage> imageValueForKey(std::string_view key, const pf::Bundle* bundle) const
+    {
+        return imageValue(stringValueForKey(key), bundle);
+    }
+    std::optional<KRColor> colorValueForKey(std::string_view key) const { return colorValue(stringValueForKey(key)); }
+    std::optional<KRFont> fontValueForKey(std::string_view key) const { return fontValue(stringValueForKey(key)); }
+
+    // 0 for nothing or text without a leading number.
+    static float floatValue(std::optional<std::string_view> text);
+    // True for text that reads as a true boolean: "true", or (after blanks, a
+    // sign and zeros) a first character among Y y T t 1-9.
+    static bool booleanValue(std::optional<std::string_view> text);
+    // "name [leftCap [topCap]]": a picture file below the bundle's resource
+    // folder (the main bundle's when null). Nothing for "http://" sources,
+    // names that climb out of the folder and files that do not exist.
+    static std::optional<KRImage> imageValue(std::optional<std::string_view> text, const pf::Bundle* bundle);
+    // "clear", or "#rrggbb" with an optional alpha after a blank.
+    static std::optional<KRColor> colorValue(std::optional<std::string_view> text);
+    // "size", "size bold", "size italic" or "size Family" (the system font of
+    // the size when the family is unknown to the text measurer).
+    static std::optional<KRFont> fontValue(std::optional<std::string_view> text);
+
+private:
+    KRDOMStringMap m_values;
+    std::string m_name;
+};

@@ -1,0 +1,101 @@
+#include "framework/dom/KRDOMStyleSheet.h"
+
+#include "framework/dom/KRDOMStyle.h"
+
+#include <algorithm>
+
+namespace {
+
+// Style names come from markup, which may be filled from server data; the
+// cache starts over rather than grow without bound.
+constexpr std::size_t kMaxCachedMerges = 4096;
+
+}
+
+KRDOMStyleSheet::KRDOMStyleSheet() = default;
+KRDOMStyleSheet::~KRDOMStyleSheet() = default;
+
+void KRDOMStyleSheet::addStyle(KRDOMStyleRef style)
+{
+    if (!style)
+        return;
+    m_styles.push_back(std::move(style));
+    invalidate();
+}
+
+void KRDOMStyleSheet::removeStyle(const KRDOMStyleRef& style)
+{
+    std::erase(m_styles, style);
+    invalidate();
+}
+
+void KRDOMStyleSheet::removeAllStyles()
+{
+    m_styles.clear();
+    invalidate();
+}
+
+void KRDOMStyleSheet::setVersion(int version)
+{
+    int old = m_version;
+    m_version = version;
+    invalidate();
+    // Observers may add or remove observers while being told.
+    std::vector<std::weak_ptr<KRDOMStyleSheetObserver>> observers = m_observers;
+    for (const auto& weak : observers) {
+        if (auto observer = weak.lock())
+            observer->styleSheetVersionDidChange(*this, old, version);
+    }
+    std::erase_if(m_observers, [](const auto& weak) { return weak.expired(); });
+}
+
+std::shared_ptr<const KRDOMStyle> KRDOMStyleSheet::selectorStyleName(std::string_view styleName) const
+{
+    std::string key(styleName);
+    if (auto it = m_merged.find(key); it != m_merged.end())
+        return it->second;
+    if (!m_byNameValid) {
+        m_byName.clear();
+        for (const KRDOMStyleRef& style : m_styles)
+            m_byName[style->name()].push_back(style.get());
+        m_byNameValid = true;
+    }
+    auto merged = std::make_shared<KRDOMStyle>();
+    std::size_t start = 0;
+    while (start <= styleName.size()) {
+        std::size_t end = styleName.find(' ', start);
+        if (end == std::string_view::npos)
+            end = styleName.size();
+        std::string_view word = styleName.substr(start, end - start);
+        if (!word.empty()) {
+            if (auto it = m_byName.find(std::string(word)); it != m_byName.end()) {
+                for (const KRDOMStyle* style : it->second)
+                    merged->addValuesOf(*style);
+            }
+        }
+        start = end + 1;
+    }
+    if (m_merged.size() >= kMaxCachedMerges)
+        m_merged.clear();
+    m_merged.emplace(std::move(key), merged);
+    return merged;
+}
+
+void KRDOMStyleSheet::addObserver(std::weak_ptr<KRDOMStyleSheetObserver> observer)
+{
+    m_observers.push_back(std::move(observer));
+}
+
+void KRDOMStyleSheet::removeObserver(const KRDOMStyleSheetObserver* observer)
+{
+    std::erase_if(m_observers, [observer](const auto& weak) {
+        auto locked = weak.lock();
+        return !locked || locked.get() == observer;
+    });
+}
+
+void KRDOMStyleSheet::invalidate()
+{
+    m_byNameValid = false;
+    m_merged.clear();
+}

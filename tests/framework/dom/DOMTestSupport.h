@@ -1,0 +1,25 @@
+#pragma once
+
+// Markup and style-sheet text to plain elements and styles, through the two
+// C parsers, and element trees to indented text for comparison.
+
+#include "framework/dom/KRDOMElement.h"
+#include "framework/dom/KRDOMStyleSheet.h"
+
+#include <string>
+#include <string_view>
+
+namespace domtest {
+
+// Parses markup into children of `parent`; the parser's result.
+bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent);
+// Parses into a "__ROOT__" wrapper; its only child when it got exactly one.
+KRDOMElementRef parseTree(std::string_view markup);
+bool parseStyleSheet(std::string_view text, KRDOMStyleSheet& sheet);
+
+enum class Dump { Markup, Frames };
+// One line per element, two spaces per level: the name (with "ns:"), then
+// attributes and text (Markup) or the frame (Frames).
+std::string dumpTree(const KRDOMElement& element, Dump what = Dump::Markup);
+
+}

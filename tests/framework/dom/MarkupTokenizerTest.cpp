@@ -1,0 +1,208 @@
+#include "DOMTestSupport.h"
+
+#include "framework/dom/dom_html.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+using domtest::dumpTree;
+using domtest::parseMarkup;
+
+namespace {
+
+struct Row {
+    const char* markup;
+    bool ok;
+    const char* tree; // children of the wrapper
+};
+
+std::string parsed(const char* markup, bool* ok)
+{
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    *ok = parseMarkup(markup, wrapper);
+    return dumpTree(*wrapper);
+}
+
+void expectRows(const std::vector<Row>& rows)
+{
+    for (const Row& row : rows) {
+        bool ok = false;
+        std::string tree = parsed(row.markup, &ok);
+        EXPECT_EQ(ok, row.ok) << row.markup;
+        // Rows list the wrapper's children; top-level text is the wrapper's own.
+        std::string expected = std::strncmp(row.tree, "__ROOT__", 8) ? "__ROOT__\n" + std::string(row.tree) : row.tree;
+        EXPECT_EQ(tree, expected) << row.markup;
+    }
+}
+
+std::string nested(int levels)
+{
+    std::string markup;
+    for (int i = 0; i < levels; i++)
+        markup += "<a>";
+    return markup + "x";
+}
+
+// Hands out distinct handles and checks that each is released exactly once.
+struct HandleLedger {
+    std::set<void*> live;
+    int created = 0;
+    int badReleases = 0;
+    int parentReleases = 0;
+    int parentToken = 0;
+
+    static HandleLedger& of(void* user) { return *static_cast<HandleLedger*>(user); }
+
+    int parse(const std::string& markup)
+    {
+        dom_html_callbacks t{};
+        t.new_element = [](dom_html_callbacks*, const char*, const char*, void* user) -> void* {
+            HandleLedger& l = of(user);
+            void* handle = new int(l.created++);
+            l.live.insert(handle);
+            return handle;
+        };
+        t.set_attribute = [](dom_html_callbacks*, void*, const char*, const char*, void*) {};
+        t.add_child = [](dom_html_callbacks*, void*, void*, void*) {};
+        t.is_empty = [](dom_html_callbacks*, void*, void*) { return 1; };
+        t.set_text = [](dom_html_callbacks*, void*, const char*, void*) {};
+        t.has_body = [](dom_html_callbacks*, const char* name, const char*, void*) { return std::strcmp(name, "br") ? 1 : 0; };
+        t.release = [](dom_html_callbacks*, void* handle, void* user) {
+            HandleLedger& l = of(user);
+            if (handle == &l.parentToken)
+                l.parentReleases++;
+            else if (!l.live.erase(handle))
+                l.badReleases++;
+            else
+                delete static_cast<int*>(handle);
+        };
+        return dom_html_parse(&t, markup.c_str(), &parentToken, this);
+    }
+};
+
+}
+
+TEST(MarkupTokenizer, TextAndElementsFollowTheMarkup)
+{
+    expectRows({
+        {"<p>Hello world</p>", true, "  p text=\"Helloworld\"\n"},
+        {"<p>Hello&nbsp;world</p>", true, "  p text=\"Hello world\"\n"},
+        {"<a>x<b/>y</a>", true, "  a text=\"x\"\n    b\n    _text text=\"y\"\n"},
+        {"<p>\\n</p>", true, "  p text=\"\n\"\n"},
+        {"<p>a\\tb\\\\c\\<\\q</p>", true, "  p text=\"a\tb\\c<q\"\n"},
+        {"<p>&lt;&gt;&quot;&amp;&</p>", true, "  p text=\"<>\"&amp;&\"\n"},
+        {"<p>a<!-- note -->b</p>", true, "  p text=\"ab\"\n"},
+        {"<br> <p>x</p>", true, "  br\n  p text=\"x\"\n"},
+        {"<br></br><wbr>x", true, "  br\n  wbr\n  _text text=\"x\"\n"},
+        {"<ns:x></ns:x>", true, "  ns:x\n"},
+        {"<ns:x:y/>", true, "  ns:x:y\n"},
+        {"<img src=abc.png/>", true, "  img src=\"abc.png\"\n"},
+        {"<a t='it\\'s' u=\"x\\\"y\" v=a\\ b/>", true, "  a t=\"it's\" u=\"x\"y\" v=\"a b\"\n"},
+        {"<x a =1 selected id=y/>", true, "  x a =\"1\" selected id=\"y\"\n"},
+        {"<x flag/><y k=>", true, "  x flag=\"\"\n  y k=\"\"\n"},
+        {"<>", true, "  \n"},
+        {"<a><b>x</a>y", true, "  a\n    b text=\"x\"\n    _text text=\"y\"\n"},
+        {"<a><b>unclosed", true, "  a\n    b text=\"unclosed\"\n"},
+        {"top&nbsp;text", true, "__ROOT__ text=\"top text\"\n"},
+    });
+}
+
+TEST(MarkupTokenizer, StrayClosingTagAtTheTopStopsWithFailure)
+{
+    expectRows({
+        {"<a></a></b>", false, "  a\n"},
+        {"</b><a/>", false, ""},
+        // The closing tag of a prefixed element closes the enclosing one,
+        // which leaves the last closing tag without an open element.
+        {"<p><ns:x>a</ns:x></p>", false, "  p\n    ns:x\n    _text text=\"a\"\n"},
+        {"x</b>", false, "__ROOT__ text=\"x\"\n"},
+    });
+}
+
+TEST(MarkupTokenizer, InputEndingInsideAConstructFailsWithoutReadingPastTheEnd)
+{
+    expectRows({
+        {"<p>abc\\", false, "  p\n"},
+        {"<a title=\"abc", false, ""},
+        {"<a title='abc\\", false, ""},
+        {"<a href=x\\", false, ""},
+        {"<a", false, ""},
+        {"<a b", false, ""},
+        {"<a b=", false, ""},
+        {"<p>x</p", false, "  p text=\"x\"\n"},
+        {"<p>x<!-- open", false, "  p\n"},
+        {"<p>x<!-- open --", false, "  p\n"},
+        {"x<", false, "__ROOT__ text=\"x\"\n"},
+        {"<br><", false, "  br\n"},
+        {"&nbsp", true, "__ROOT__ text=\"&nbsp\"\n"},
+    });
+}
+
+TEST(MarkupTokenizer, NestingIsLimited)
+{
+    bool ok = false;
+    parsed(nested(DOM_HTML_MAX_DEPTH).c_str(), &ok);
+    EXPECT_TRUE(ok);
+    parsed(nested(DOM_HTML_MAX_DEPTH + 1).c_str(), &ok);
+    EXPECT_FALSE(ok);
+}
+
+TEST(MarkupTokenizer, CaseModesFoldNamesButNotValues)
+{
+    struct CaseRow {
+        int mode;
+        const char* markup;
+        const char* tree;
+    };
+    for (const CaseRow& row : std::vector<CaseRow>{
+             {DOM_HTML_CASE_KEEP, "<Ns:Tag Key=Val>Text</Ns:Tag>", "  Ns:Tag Key=\"Val\" text=\"Text\"\n"},
+             {DOM_HTML_CASE_UPPER, "<ns:tag key=Val>", "  NS:TAG KEY=\"Val\"\n"},
+             {DOM_HTML_CASE_LOWER, "<NS:TAG KEY=Val></NS:TAG>", "  ns:tag key=\"Val\"\n"},
+         }) {
+        KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+        dom_html_callbacks t{};
+        t.new_element = [](dom_html_callbacks*, const char* n, const char* ns, void*) -> void* {
+            return new KRDOMElementRef(KRDOMElement::create(n, ns));
+        };
+        t.set_attribute = [](dom_html_callbacks*, void* e, const char* n, const char* v, void*) {
+            (*static_cast<KRDOMElementRef*>(e))->setAttributeValue(v, n);
+        };
+        t.add_child = [](dom_html_callbacks*, void* p, void* c, void*) {
+            (*static_cast<KRDOMElementRef*>(p))->addElement(*static_cast<KRDOMElementRef*>(c));
+        };
+        t.is_empty = [](dom_html_callbacks*, void* e, void*) {
+            return (*static_cast<KRDOMElementRef*>(e))->childs().empty() ? 1 : 0;
+        };
+        t.set_text = [](dom_html_callbacks*, void* e, const char* text, void*) {
+            (*static_cast<KRDOMElementRef*>(e))->setText(text);
+        };
+        t.has_body = [](dom_html_callbacks*, const char*, const char*, void*) { return 1; };
+        t.release = [](dom_html_callbacks*, void* e, void*) { delete static_cast<KRDOMElementRef*>(e); };
+        t.case_mode = row.mode;
+        EXPECT_EQ(dom_html_parse(&t, row.markup, &wrapper, nullptr), 1) << row.markup;
+        EXPECT_EQ(dumpTree(*wrapper).substr(9), row.tree) << row.markup;
+    }
+}
+
+TEST(MarkupTokenizer, EveryHandleIsReleasedOnceAndTheParentNever)
+{
+    for (const std::string& markup : {std::string("<a>x<b/>y<br>z</a>"), std::string("<a><b><c t='1'>"),
+                                      std::string("<a></a></b><c/>"), std::string("<a b=\"unterminated"),
+                                      std::string("<p>x\\"), std::string("<p>x<!--"), nested(300)}) {
+        HandleLedger ledger;
+        ledger.parse(markup);
+        EXPECT_TRUE(ledger.live.empty()) << markup;
+        EXPECT_EQ(ledger.badReleases, 0) << markup;
+        EXPECT_EQ(ledger.parentReleases, 0) << markup;
+    }
+}
+
+TEST(MarkupTokenizer, NullTextFails)
+{
+    dom_html_callbacks t{};
+    EXPECT_EQ(dom_html_parse(&t, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(dom_html_parse(nullptr, "<a/>", nullptr, nullptr), 0);
+}

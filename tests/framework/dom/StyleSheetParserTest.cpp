@@ -1,0 +1,109 @@
+#include "DOMTestSupport.h"
+
+#include "framework/dom/KRDOMStyle.h"
+#include "framework/dom/dom_css.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+// "name{key=value;...}" per rule, in sheet order.
+std::string rules(const KRDOMStyleSheet& sheet)
+{
+    std::string out;
+    for (const KRDOMStyleRef& style : sheet.styles()) {
+        out += style->name() + "{";
+        for (const auto& [key, value] : style->values().entries())
+            out += key + "=" + value + ";";
+        out += "}";
+    }
+    return out;
+}
+
+}
+
+TEST(StyleSheetParser, RulesFollowTheGrammar)
+{
+    struct Row {
+        const char* text;
+        bool ok;
+        const char* rules;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"label { color: #ff0000; font: 12 bold }", true, "label{color=#ff0000;font=12 bold ;}"},
+             {"a b{x:1}", true, "ab{x=1;}"},
+             {"w { width: 100 ; height:auto ;}", true, "w{width=100 ;height=auto ;}"},
+             {"k{ pad ding : 1 2 }", true, "k{padding=1 2 ;}"},
+             {"e{a:;b:}", true, "e{a=;b=;}"},
+             {"e{novalue}", true, "e{}"},
+             {"e{:v}", true, "e{=v;}"},
+             {"// line\nx{a:1} /* block\n */ y{b:2}", true, "x{a=1;}y{b=2;}"},
+             {"x{a: //not a comment;b:/*x*/}", true, "x{a=//not a comment;b=/*x*/;}"},
+             {"x{a:1}\n// comment at the end", true, "x{a=1;}"},
+             {"x{a:1}x{a:2}", true, "x{a=1;}x{a=2;}"},
+             // A rule's first byte always belongs to its selector.
+             {"{a:1}", false, ""},
+             {"{{a:1}", true, "{{a=1;}"},
+             {"", true, ""},
+         }) {
+        KRDOMStyleSheet sheet;
+        EXPECT_EQ(domtest::parseStyleSheet(row.text, sheet), row.ok) << row.text;
+        EXPECT_EQ(rules(sheet), row.rules) << row.text;
+    }
+}
+
+TEST(StyleSheetParser, InputEndingInsideARuleOrCommentFailsAndKeepsEarlierRules)
+{
+    struct Row {
+        const char* text;
+        const char* rules;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"x{a:1} y{b:2", "x{a=1;}"},
+             {"x{a:1} y{b", "x{a=1;}"},
+             {"x{a:1} y{b:", "x{a=1;}"},
+             {"x{a:1} y", "x{a=1;}"},
+             {"x{a:1} /* open", "x{a=1;}"},
+         }) {
+        KRDOMStyleSheet sheet;
+        EXPECT_FALSE(domtest::parseStyleSheet(row.text, sheet)) << row.text;
+        EXPECT_EQ(rules(sheet), row.rules) << row.text;
+    }
+}
+
+TEST(StyleSheetParser, EveryStyleIsReleasedOnceAndOnlyClosedRulesAreAdded)
+{
+    struct Ledger {
+        std::set<int*> live;
+        int added = 0;
+        int badReleases = 0;
+    };
+    dom_css_callbacks t{};
+    t.new_style = [](dom_css_callbacks*, const char*, void* user) -> void* {
+        int* handle = new int(0);
+        static_cast<Ledger*>(user)->live.insert(handle);
+        return handle;
+    };
+    t.set_value = [](dom_css_callbacks*, void*, const char* key, const char* value, void*) {
+        EXPECT_TRUE(key && value);
+    };
+    t.add_style = [](dom_css_callbacks*, void*, void*, void* user) { static_cast<Ledger*>(user)->added++; };
+    t.release = [](dom_css_callbacks*, void* style, void* user) {
+        auto* ledger = static_cast<Ledger*>(user);
+        if (!ledger->live.erase(static_cast<int*>(style)))
+            ledger->badReleases++;
+        delete static_cast<int*>(style);
+    };
+    for (const char* text : {"a{x:1}b{y:2}", "a{x:1}b{y:2", "a{", "/*", "a{x:1;;}}}"}) {
+        Ledger ledger;
+        dom_css_parse(&t, text, nullptr, &ledger);
+        EXPECT_TRUE(ledger.live.empty()) << text;
+        EXPECT_EQ(ledger.badReleases, 0) << text;
+    }
+    Ledger ledger;
+    EXPECT_EQ(dom_css_parse(&t, "a{x:1}b{y:2", nullptr, &ledger), 0);
+    EXPECT_EQ(ledger.added, 1);
+    EXPECT_EQ(dom_css_parse(&t, nullptr, nullptr, &ledger), 0);
+}
