@@ -1,0 +1,129 @@
+#include "platform/ui/Compositor.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Path.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+#include <cmath>
+
+namespace pf {
+
+Compositor::Compositor(Screen& screen)
+    : m_screen(screen)
+{
+}
+
+ErrorOr<Rect> Compositor::render()
+{
+    m_screen.layoutIfNeeded();
+    Rect screenBounds = m_screen.bounds();
+    double scale = m_screen.scale();
+    int w = int(std::ceil(screenBounds.width() * scale)), h = int(std::ceil(screenBounds.height() * scale));
+    if (!m_frame || m_frame->pixelWidth() != w || m_frame->pixelHeight() != h || m_frame->scale() != scale) {
+        auto frame = Bitmap::create(w, h, scale);
+        if (!frame)
+            return frame.error();
+        m_frame = frame.value();
+        m_full = true;
+    }
+    Rect dirty = m_screen.takeDirtyRect();
+    if (m_full)
+        dirty = screenBounds;
+    m_full = false;
+    dirty = dirty.intersection(screenBounds).integral();
+    if (dirty.isEmpty())
+        return Rect{};
+
+    auto created = GraphicsContext::create(*m_frame);
+    if (!created)
+        return created.error();
+    GraphicsContext& context = *created.value();
+    context.clipToRect(dirty);
+    context.fillRect(dirty, Color::black());
+    auto windows = m_screen.windows();
+    for (auto& window : windows) {
+        if (auto error = drawView(context, *window))
+            return *error;
+    }
+    if (auto error = context.status())
+        return *error;
+    return dirty;
+}
+
+std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view)
+{
+    double alpha = view.presentationAlpha();
+    if (view.isHidden() || alpha <= 0)
+        return std::nullopt;
+    Rect b = view.presentationBounds();
+    Point center = view.presentationCenter();
+    AffineTransform toSuper = AffineTransform::translation(-b.x() - b.width() / 2, -b.y() - b.height() / 2)
+                                  .concatenated(view.presentationTransform())
+                                  .concatenated(AffineTransform::translation(center.x, center.y));
+    if (!toSuper.isInvertible())
+        return std::nullopt;
+
+    context.save();
+    context.concat(toSuper);
+    // Nothing of a clipping view shows outside the dirty region.
+    if (view.clipsToBounds() && !context.clipBounds().intersects(b)) {
+        context.restore();
+        return std::nullopt;
+    }
+    const BitmapRef& mask = view.maskImage();
+    bool hasBorder = view.borderWidth() > 0 && !view.borderColor().isClear();
+    // Overlapping parts must fade together, so a translucent view with more
+    // than a background is drawn as one layer.
+    bool layered = mask || (alpha < 1 && (!view.subviews().empty() || view.drawsContent() || hasBorder));
+    if (layered) {
+        if (mask)
+            context.setAlpha(alpha);
+        context.beginLayer();
+    } else {
+        context.setAlpha(alpha);
+    }
+
+    double radius = clampedCornerRadius(b, view.cornerRadius());
+    if (auto background = view.presentationBackgroundColor())
+        context.fillRoundedRect(b, radius, *background);
+    if (view.clipsToBounds()) {
+        context.save();
+        context.clipToRoundedRect(b, radius);
+    }
+    auto content = view.renderedContent(m_screen.scale());
+    if (!content) {
+        if (view.clipsToBounds())
+            context.restore();
+        context.restore();
+        return content.error();
+    }
+    if (content.value())
+        context.drawImage(*content.value(), {b.origin, view.bounds().size});
+    auto children = view.subviews();
+    for (auto& child : children) {
+        if (auto error = drawView(context, *child)) {
+            if (view.clipsToBounds())
+                context.restore();
+            context.restore();
+            return error;
+        }
+    }
+    if (view.clipsToBounds())
+        context.restore();
+    if (hasBorder) {
+        // The border lies inside the bounds, above the content and subviews.
+        double bw = std::min(view.borderWidth(), std::min(b.width(), b.height()) / 2);
+        context.strokeRoundedRect(b.insetBy(bw / 2, bw / 2), std::max(radius - bw / 2, 0.0), view.borderColor(), bw);
+    }
+    if (mask)
+        context.endLayerMasked(*mask, b);
+    else if (layered)
+        context.endLayer(alpha);
+    context.restore();
+    return std::nullopt;
+}
+
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+// Renders the screen's windows into one ARGB32 frame at the screen's scale.
+// Each render lays out what needs it, then repaints only the screen's dirty
+// region; views keep their drawn content between renders until they are
+// marked with setNeedsDisplay(). Uncovered parts of the screen are black.
+//
+// Main thread only.
+
+#include "platform/foundation/Error.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Forward.h"
+
+#include <optional>
+
+namespace pf {
+
+class Compositor {
+public:
+    explicit Compositor(Screen& screen);
+
+    // Repaints what changed; answers the repainted region in screen points
+    // (empty when nothing changed). An error leaves the frame as it was drawn so far.
+    ErrorOr<Rect> render();
+    // The frame as last rendered; null before the first render.
+    const BitmapRef& frame() const { return m_frame; }
+    // The next render repaints everything.
+    void invalidateAll() { m_full = true; }
+
+private:
+    std::optional<Error> drawView(GraphicsContext& context, View& view);
+
+    Screen& m_screen;
+    BitmapRef m_frame;
+    bool m_full = true;
+};
+
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+// Recognizers watch the touches of their view (and of its subviews) before
+// the views get them. A recognizer reports through its action: for a
+// discrete gesture (a tap) once when recognized, for a continuous one (a pan)
+// on began, changed, ended and cancelled. When one recognizes, the others
+// watching the same touch fail, and by default the view's touch is cancelled.
+//
+// Main thread only. The view owns its recognizers; a recognizer's link to the
+// view is weak.
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Forward.h"
+
+#include <functional>
+
+namespace pf {
+
+enum class GestureState { Possible, Began, Changed, Ended, Cancelled, Failed };
+
+class GestureRecognizer : public std::enable_shared_from_this<GestureRecognizer> {
+public:
+    using Action = std::function<void(GestureRecognizer&)>;
+
+    explicit GestureRecognizer(Action action = {});
+    virtual ~GestureRecognizer() = default;
+
+    void setAction(Action action) { m_action = std::move(action); }
+    GestureState state() const { return m_state; }
+    ViewRef view() const { return m_view.lock(); }
+    bool isEnabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    bool cancelsTouchesInView() const { return m_cancelsTouchesInView; }
+    void setCancelsTouchesInView(bool cancels) { m_cancelsTouchesInView = cancels; }
+    // Where the gesture's touch is, in `view`'s coordinates (the window's when null).
+    Point locationInView(const View* view) const;
+
+    // From the window, in this order for each touch.
+    virtual void touchesBegan(const TouchSet& touches);
+    virtual void touchesMoved(const TouchSet& touches);
+    virtual void touchesEnded(const TouchSet& touches);
+    virtual void touchesCancelled(const TouchSet& touches);
+    // Back to Possible once the touches that it watched are over.
+    virtual void reset();
+    // Began or Ended (recognized) happened: the others must fail.
+    bool hasRecognized() const { return m_state == GestureState::Began || m_state == GestureState::Changed
+                                     || m_state == GestureState::Ended; }
+
+protected:
+    // Moves to `state`, calling the action when the state is one it reports.
+    void setState(GestureState state);
+    const TouchRef& trackedTouch() const { return m_touch; }
+
+private:
+    friend class View;
+    Action m_action;
+    GestureState m_state = GestureState::Possible;
+    std::weak_ptr<View> m_view;
+    TouchRef m_touch;
+    bool m_enabled = true;
+    bool m_cancelsTouchesInView = true;
+};
+
+}

@@ -1,0 +1,121 @@
+#include "platform/ui/Screen.h"
+
+#include "platform/foundation/Device.h"
+#include "platform/ui/Window.h"
+
+#include <algorithm>
+
+namespace pf {
+
+Screen& Screen::main()
+{
+    // Never destroyed: windows may still be shown when the process exits.
+    static Screen* screen = new Screen();
+    return *screen;
+}
+
+Screen::Screen() { updateFromDeviceProfile(); }
+
+void Screen::updateFromDeviceProfile()
+{
+    const DeviceProfile& profile = DeviceProfile::current();
+    m_bounds = {0, 0, profile.screenWidth, profile.screenHeight};
+    m_scale = profile.scale > 0 ? profile.scale : 1;
+    addDirtyRect(m_bounds);
+}
+
+void Screen::sortWindows()
+{
+    std::stable_sort(m_windows.begin(), m_windows.end(),
+                     [](const WindowRef& a, const WindowRef& b) { return a->windowLevel() < b->windowLevel(); });
+}
+
+void Screen::addWindow(const WindowRef& window)
+{
+    if (std::find(m_windows.begin(), m_windows.end(), window) != m_windows.end())
+        return;
+    m_windows.push_back(window);
+    sortWindows();
+}
+
+void Screen::removeWindow(Window& window)
+{
+    auto it = std::find_if(m_windows.begin(), m_windows.end(), [&](const WindowRef& w) { return w.get() == &window; });
+    if (it == m_windows.end())
+        return;
+    WindowRef keep = *it;
+    m_windows.erase(it);
+    if (keyWindow().get() == &window) {
+        // The key passes to the frontmost remaining window of the normal level.
+        m_keyWindow.reset();
+        for (auto w = m_windows.rbegin(); w != m_windows.rend(); ++w) {
+            if ((*w)->windowLevel() <= WindowLevel::Normal) {
+                m_keyWindow = *w;
+                break;
+            }
+        }
+    }
+}
+
+void Screen::windowDidChange(Window& window)
+{
+    sortWindows();
+    addDirtyRect(window.frame());
+}
+
+void Screen::setKeyWindow(const WindowRef& window) { m_keyWindow = window; }
+
+void Screen::removeAllWindows()
+{
+    auto windows = m_windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        (*it)->setHidden(true);
+    m_windows.clear();
+    m_keyWindow.reset();
+    m_touchWindows.clear();
+    m_keyEvents.clear();
+    m_dirty = m_bounds;
+}
+
+void Screen::handleTouch(int identifier, TouchPhase phase, Point location, double timestamp)
+{
+    WindowRef target;
+    if (phase == TouchPhase::Began) {
+        auto windows = m_windows;
+        for (auto it = windows.rbegin(); it != windows.rend() && !target; ++it) {
+            Point inWindow = (*it)->transformToSuperview().inverted().apply(location);
+            if ((*it)->hitTest(inWindow))
+                target = *it;
+        }
+        if (!target)
+            return;
+        m_touchWindows[identifier] = target;
+    } else {
+        auto it = m_touchWindows.find(identifier);
+        if (it == m_touchWindows.end())
+            return;
+        target = it->second.lock();
+        if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled)
+            m_touchWindows.erase(it);
+        if (!target)
+            return;
+    }
+    Point inWindow = target->transformToSuperview().inverted().apply(location) - target->bounds().origin;
+    target->handleTouch(identifier, phase, inWindow, timestamp);
+}
+
+void Screen::layoutIfNeeded()
+{
+    auto windows = m_windows;
+    for (auto& w : windows)
+        w->layoutIfNeeded();
+}
+
+void Screen::addDirtyRect(const Rect& rect)
+{
+    Rect r = rect.intersection(m_bounds);
+    if (!r.isEmpty())
+        m_dirty = m_dirty.united(r.integral());
+}
+
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// The device's screen: its size in points and scale come from the device
+// profile; it keeps the shown windows in drawing order, knows the key window,
+// routes touches to windows and collects the region to redraw.
+//
+// Main thread only.
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Forward.h"
+#include "platform/ui/Touch.h"
+
+#include <map>
+#include <utility>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+// Keys and text typed on a keyboard, queued for the text controls.
+struct KeyEvent {
+    enum class Kind { Text, Backspace, Delete, Return, Tab, Escape, Left, Right, Up, Down };
+    Kind kind = Kind::Text;
+    std::string text; // UTF-8, for Text
+};
+
+class Screen {
+public:
+    static Screen& main();
+
+    Rect bounds() const { return m_bounds; }
+    double scale() const { return m_scale; }
+    // Takes the size and scale of DeviceProfile::current() again (tests that
+    // change the profile call this).
+    void updateFromDeviceProfile();
+
+    // Shown windows, back to front: by level, then by the order shown.
+    const std::vector<WindowRef>& windows() const { return m_windows; }
+    WindowRef keyWindow() const { return m_keyWindow.lock(); }
+
+    // A touch from the host in screen points. It goes to the frontmost
+    // window under it that takes it and stays with that window to its end.
+    void handleTouch(int identifier, TouchPhase phase, Point location, double timestamp);
+
+    void postKeyEvent(KeyEvent event) { m_keyEvents.push_back(std::move(event)); }
+    std::vector<KeyEvent> takeKeyEvents() { return std::exchange(m_keyEvents, {}); }
+
+    // Lays out every shown window's views marked for layout.
+    void layoutIfNeeded();
+    // Screen points to redraw; taking it empties it.
+    void addDirtyRect(const Rect& rect);
+    Rect takeDirtyRect() { return std::exchange(m_dirty, Rect{}); }
+    const Rect& dirtyRect() const { return m_dirty; }
+
+    // Hides every window (tests start from an empty screen).
+    void removeAllWindows();
+
+    // From Window.
+    void addWindow(const WindowRef& window);
+    void removeWindow(Window& window);
+    void windowDidChange(Window& window);
+    void setKeyWindow(const WindowRef& window);
+
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+private:
+    Screen();
+    void sortWindows();
+
+    Rect m_bounds;
+    double m_scale = 2;
+    std::vector<WindowRef> m_windows;
+    std::weak_ptr<Window> m_keyWindow;
+    std::map<int, std::weak_ptr<Window>> m_touchWindows;
+    std::vector<KeyEvent> m_keyEvents;
+    Rect m_dirty;
+};
+
+}

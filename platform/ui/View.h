@@ -1,0 +1,212 @@
+#pragma once
+
+// The retained view tree. A view has a place in its superview (center,
+// bounds and transform, from which the frame follows), an appearance the
+// compositor draws (background, corner radius, border, alpha, mask), an
+// optional drawn content kept until setNeedsDisplay(), and receives touches.
+//
+// Main thread only. Views are shared objects made with create() (or
+// std::make_shared for subclasses); a superview owns its subviews and each
+// subview's link back is weak and cleared on removal.
+//
+// Setting center, bounds, frame, alpha, transform or background colour
+// inside View::animate() animates the change: the value reads as set at
+// once, while the compositor draws the presentation value moving towards it.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Object.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/Forward.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+// Which margins and sizes follow a change of the superview's bounds size.
+using AutoresizingMask = unsigned;
+namespace Autoresizing {
+constexpr AutoresizingMask None = 0;
+constexpr AutoresizingMask FlexibleLeftMargin = 1 << 0;
+constexpr AutoresizingMask FlexibleWidth = 1 << 1;
+constexpr AutoresizingMask FlexibleRightMargin = 1 << 2;
+constexpr AutoresizingMask FlexibleTopMargin = 1 << 3;
+constexpr AutoresizingMask FlexibleHeight = 1 << 4;
+constexpr AutoresizingMask FlexibleBottomMargin = 1 << 5;
+}
+
+class View : public Object {
+public:
+    static ViewRef create(const Rect& frame = {});
+    explicit View(const Rect& frame = {});
+    ~View() override;
+
+    // Geometry. The frame is the bounds' box after the transform, around the center.
+    Rect frame() const;
+    void setFrame(const Rect& frame);
+    const Rect& bounds() const { return m_bounds; }
+    void setBounds(const Rect& bounds);
+    Point center() const { return m_center; }
+    void setCenter(Point center);
+    const AffineTransform& transform() const { return m_transform; }
+    void setTransform(const AffineTransform& transform);
+
+    // Appearance.
+    double alpha() const { return m_alpha; }
+    void setAlpha(double alpha);
+    bool isHidden() const { return m_hidden; }
+    virtual void setHidden(bool hidden);
+    const std::optional<Color>& backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(std::optional<Color> color);
+    bool clipsToBounds() const { return m_clipsToBounds; }
+    void setClipsToBounds(bool clips);
+    // Rounds the background, the border and, when clipping, the content and subviews.
+    double cornerRadius() const { return m_cornerRadius; }
+    void setCornerRadius(double radius);
+    double borderWidth() const { return m_borderWidth; }
+    void setBorderWidth(double width);
+    const Color& borderColor() const { return m_borderColor; }
+    void setBorderColor(const Color& color);
+    // The view and its subviews show only where this image, stretched over
+    // the bounds, is opaque. Null for no mask.
+    const BitmapRef& maskImage() const { return m_maskImage; }
+    void setMaskImage(BitmapRef mask);
+    bool isUserInteractionEnabled() const { return m_userInteractionEnabled; }
+    void setUserInteractionEnabled(bool enabled) { m_userInteractionEnabled = enabled; }
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+    // This view or the first descendant, depth first, with the tag.
+    ViewRef viewWithTag(int tag);
+
+    // The tree.
+    ViewRef superview() const { return m_superview.lock(); }
+    const std::vector<ViewRef>& subviews() const { return m_subviews; }
+    // Moves `view` from its old superview, if any, to the top of this one.
+    void addSubview(ViewRef view);
+    void insertSubview(ViewRef view, std::size_t index);
+    void removeFromSuperview();
+    void bringSubviewToFront(const ViewRef& view);
+    void sendSubviewToBack(const ViewRef& view);
+    bool isDescendantOf(const View& view) const;
+    // The window at the root of the tree, or null.
+    WindowRef window() const;
+
+    // Autoresizing runs for each subview as soon as this view's bounds size changes.
+    AutoresizingMask autoresizingMask() const { return m_autoresizingMask; }
+    void setAutoresizingMask(AutoresizingMask mask) { m_autoresizingMask = mask; }
+    bool autoresizesSubviews() const { return m_autoresizesSubviews; }
+    void setAutoresizesSubviews(bool autoresizes) { m_autoresizesSubviews = autoresizes; }
+
+    // Layout runs before the next render, or at once with layoutIfNeeded(),
+    // on every view marked since the last pass, superviews first.
+    void setNeedsLayout();
+    bool needsLayout() const { return m_needsLayout; }
+    void layoutIfNeeded();
+    virtual void layoutSubviews() {}
+    virtual Size sizeThatFits(Size size) const;
+    void sizeToFit();
+
+    // Drawn content: a view that draws says so with drawsContent() and
+    // draws in draw(), in bounds coordinates. The drawing is kept and
+    // redrawn only after setNeedsDisplay().
+    virtual bool drawsContent() const { return false; }
+    virtual void draw(GraphicsContext& context, const Rect& rect);
+    void setNeedsDisplay();
+    bool needsDisplay() const { return m_needsDisplay; }
+
+    // The text the view shows, if any; hosts find views by it.
+    virtual std::string textContent() const { return {}; }
+
+    // Coordinates; a null view stands for the window.
+    Point convertPointToView(Point p, const View* view) const;
+    Point convertPointFromView(Point p, const View* view) const;
+    Rect convertRectToView(const Rect& r, const View* view) const;
+    Rect convertRectFromView(const Rect& r, const View* view) const;
+    // From this view's bounds coordinates to its superview's.
+    AffineTransform transformToSuperview() const;
+
+    // The deepest visible, interactive view under `p` (in bounds
+    // coordinates), this one included; null when there is none.
+    virtual ViewRef hitTest(Point p);
+    virtual bool pointInside(Point p) const;
+
+    // Touch phases. By default a view passes them on to its superview.
+    virtual void touchesBegan(const TouchSet& touches);
+    virtual void touchesMoved(const TouchSet& touches);
+    virtual void touchesEnded(const TouchSet& touches);
+    virtual void touchesCancelled(const TouchSet& touches);
+
+    // The view owns its recognizers; they see its touches before it does.
+    void addGestureRecognizer(GestureRecognizerRef recognizer);
+    void removeGestureRecognizer(const GestureRecognizerRef& recognizer);
+    const std::vector<GestureRecognizerRef>& gestureRecognizers() const { return m_gestureRecognizers; }
+
+    // Animation: changes made by `changes` animate over the duration; the
+    // completion is posted to the main loop when all of them have finished,
+    // with false when one was replaced or the view went away first.
+    static void animate(double duration, const std::function<void()>& changes,
+                        std::function<void(bool finished)> completion = {});
+    static void animate(const AnimationOptions& options, const std::function<void()>& changes,
+                        std::function<void(bool finished)> completion = {});
+    // What the compositor draws now, between the start and the model value.
+    Point presentationCenter() const;
+    Rect presentationBounds() const;
+    double presentationAlpha() const;
+    AffineTransform presentationTransform() const;
+    std::optional<Color> presentationBackgroundColor() const;
+    bool hasAnimations() const { return !m_animations.empty(); }
+
+    // One line per view, indented by depth: "View {x, y, w, h}" plus flags.
+    std::string treeDescription() const;
+
+    // For the compositor: the drawn content at `scale`, redrawn when needed.
+    // Null for views that draw nothing.
+    ErrorOr<BitmapRef> renderedContent(double scale);
+    // The region the view and its subtree cover, in window coordinates.
+    Rect visualExtentInWindow() const;
+
+protected:
+    std::shared_ptr<View> self() { return std::static_pointer_cast<View>(shared_from_this()); }
+
+private:
+    friend class Animator;
+    friend class Window;
+    void invalidateVisual();
+    void subviewsDidResize(Size oldSize);
+    void autoresize(Size oldSuperSize, Size newSuperSize);
+    void layoutTree();
+    void removeSubview(View& view);
+    void describe(std::string& out, int depth) const;
+    void extentInWindow(const AffineTransform& toWindow, Rect& out) const;
+    void beginChange(AnimatedProperty property);
+
+    Point m_center;
+    Rect m_bounds;
+    AffineTransform m_transform;
+    double m_alpha = 1;
+    bool m_hidden = false;
+    std::optional<Color> m_backgroundColor;
+    bool m_clipsToBounds = false;
+    double m_cornerRadius = 0;
+    double m_borderWidth = 0;
+    Color m_borderColor = Color::black();
+    BitmapRef m_maskImage;
+    bool m_userInteractionEnabled = true;
+    int m_tag = 0;
+
+    std::weak_ptr<View> m_superview;
+    std::vector<ViewRef> m_subviews;
+    AutoresizingMask m_autoresizingMask = Autoresizing::None;
+    bool m_autoresizesSubviews = true;
+    bool m_needsLayout = true;
+    bool m_needsDisplay = true;
+    BitmapRef m_content;
+    std::vector<GestureRecognizerRef> m_gestureRecognizers;
+    std::vector<PropertyAnimation> m_animations;
+};
+
+}

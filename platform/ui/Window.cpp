@@ -1,0 +1,179 @@
+#include "platform/ui/Window.h"
+
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Screen.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pf {
+
+namespace {
+// Taps closer than this in time and space count as one series (a double tap).
+constexpr double kMultiTapInterval = 0.35;
+constexpr double kMultiTapDistance = 20;
+}
+
+WindowRef Window::create() { return create(Screen::main().bounds()); }
+
+WindowRef Window::create(const Rect& frame) { return std::make_shared<Window>(frame); }
+
+Window::Window(const Rect& frame)
+    : View(frame)
+{
+    View::setHidden(true);
+}
+
+Window::~Window() = default;
+
+void Window::setWindowLevel(double level)
+{
+    if (level == m_level)
+        return;
+    m_level = level;
+    if (!isHidden())
+        Screen::main().windowDidChange(*this);
+}
+
+void Window::makeKeyWindow() { Screen::main().setKeyWindow(std::static_pointer_cast<Window>(self())); }
+
+void Window::makeKeyAndVisible()
+{
+    setHidden(false);
+    makeKeyWindow();
+}
+
+bool Window::isKeyWindow() const { return Screen::main().keyWindow().get() == this; }
+
+void Window::setHidden(bool hidden)
+{
+    if (hidden == isHidden())
+        return;
+    auto keep = std::static_pointer_cast<Window>(self());
+    if (hidden) {
+        cancelAllTouches();
+        Screen::main().addDirtyRect(frame());
+        View::setHidden(true);
+        Screen::main().removeWindow(*this);
+    } else {
+        View::setHidden(false);
+        Screen::main().addWindow(keep);
+        Screen::main().addDirtyRect(frame());
+    }
+}
+
+void Window::addDirtyRect(const Rect& rect)
+{
+    if (isHidden())
+        return;
+    Screen::main().addDirtyRect(transformToSuperview().applyToRect(rect));
+}
+
+int Window::tapCountFor(Point location, double timestamp)
+{
+    bool continues = m_lastTapTime >= 0 && timestamp - m_lastTapTime <= kMultiTapInterval
+        && std::hypot(location.x - m_lastTapLocation.x, location.y - m_lastTapLocation.y) <= kMultiTapDistance;
+    return continues ? m_lastTapCount + 1 : 1;
+}
+
+void Window::handleTouch(int identifier, TouchPhase phase, Point location, double timestamp)
+{
+    auto keep = self();
+    auto it = m_touches.find(identifier);
+    if (phase == TouchPhase::Began) {
+        if (it != m_touches.end()) // a lost end: finish the old touch first
+            handleTouch(identifier, TouchPhase::Cancelled, it->second.touch->locationInWindow(), timestamp);
+        // Window coordinates start at the bounds' origin.
+        ViewRef target = hitTest(location + bounds().origin);
+        if (!target)
+            return;
+        ActiveTouch active;
+        active.touch = std::make_shared<Touch>(identifier, location, timestamp, tapCountFor(location, timestamp));
+        active.touch->m_view = target;
+        active.touch->m_window = std::static_pointer_cast<Window>(self());
+        for (View* v = target.get(); v;) {
+            for (auto& r : v->gestureRecognizers())
+                if (r->isEnabled())
+                    active.recognizers.push_back(r);
+            auto parent = v->superview();
+            v = parent.get();
+        }
+        it = m_touches.emplace(identifier, std::move(active)).first;
+        deliver(it->second, phase);
+        return;
+    }
+    if (it == m_touches.end())
+        return;
+    Touch& touch = *it->second.touch;
+    touch.m_previousLocation = touch.m_location;
+    touch.m_location = location;
+    touch.m_timestamp = timestamp;
+    if (phase == TouchPhase::Ended) {
+        m_lastTapLocation = location;
+        m_lastTapTime = timestamp;
+        m_lastTapCount = touch.m_tapCount;
+    }
+    ActiveTouch active = it->second;
+    if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled)
+        m_touches.erase(it);
+    deliver(active, phase);
+    if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
+        for (auto& r : active.recognizers)
+            r->reset();
+    } else if (auto again = m_touches.find(identifier); again != m_touches.end()) {
+        again->second = active;
+    }
+}
+
+void Window::deliver(ActiveTouch& active, TouchPhase phase)
+{
+    active.touch->m_phase = phase;
+    TouchSet touches{active.touch};
+    for (auto& r : active.recognizers) {
+        GestureState before = r->state();
+        if (before == GestureState::Failed || before == GestureState::Cancelled || !r->isEnabled())
+            continue;
+        switch (phase) {
+        case TouchPhase::Began: r->touchesBegan(touches); break;
+        case TouchPhase::Moved: r->touchesMoved(touches); break;
+        case TouchPhase::Ended: r->touchesEnded(touches); break;
+        case TouchPhase::Cancelled: r->touchesCancelled(touches); break;
+        }
+        if (!r->hasRecognized() || before != GestureState::Possible)
+            continue;
+        // The first to recognize wins the touch; the others fail.
+        for (auto& other : active.recognizers)
+            if (other != r && other->state() == GestureState::Possible)
+                other->touchesCancelled(touches);
+        if (r->cancelsTouchesInView() && !active.viewCancelled && phase != TouchPhase::Cancelled) {
+            active.viewCancelled = true;
+            if (auto view = active.touch->view()) {
+                active.touch->m_phase = TouchPhase::Cancelled;
+                view->touchesCancelled(touches);
+                active.touch->m_phase = phase;
+            }
+        }
+    }
+    if (active.viewCancelled)
+        return;
+    auto view = active.touch->view();
+    if (!view)
+        return;
+    switch (phase) {
+    case TouchPhase::Began: view->touchesBegan(touches); break;
+    case TouchPhase::Moved: view->touchesMoved(touches); break;
+    case TouchPhase::Ended: view->touchesEnded(touches); break;
+    case TouchPhase::Cancelled: view->touchesCancelled(touches); break;
+    }
+}
+
+void Window::cancelAllTouches()
+{
+    std::vector<std::pair<int, Point>> ids;
+    for (auto& [id, active] : m_touches)
+        ids.emplace_back(id, active.touch->locationInWindow());
+    for (auto& [id, location] : ids)
+        handleTouch(id, TouchPhase::Cancelled, location, m_touches.count(id) ? m_touches[id].touch->timestamp() : 0);
+}
+
+}
