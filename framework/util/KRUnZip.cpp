@@ -1,0 +1,261 @@
+#include "framework/util/KRUnZip.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Text.h"
+
+#include <minizip/unzip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+const char* const KRUnZip::kKRUnZipFileName = "kKRUnZipFileName";
+const char* const KRUnZip::kKRUnZipFileSize = "kKRUnZipFileSize";
+
+namespace {
+
+constexpr std::size_t kChunk = 102400;
+
+pf::Error zipError(std::string description)
+{
+    return pf::Error{"KRUnZip", 1, std::move(description)};
+}
+
+// A relative path of plain components: no root, no "..", nothing empty but
+// a trailing "/".
+bool isSafeName(const std::string& name)
+{
+    if (name.empty() || name[0] == '/' || name[0] == '\\')
+        return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        std::string part = name.substr(start, end - start);
+        if (part == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+bool isInside(const fs::path& path, const fs::path& root)
+{
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(path, error);
+    if (error)
+        return false;
+    auto [rootEnd, pathAt] = std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
+    return rootEnd == root.end();
+}
+
+}
+
+std::shared_ptr<KRUnZip> KRUnZip::initWithZipFile(const std::string& path)
+{
+    unzFile file = unzOpen64(path.c_str());
+    if (!file)
+        return nullptr;
+    return std::shared_ptr<KRUnZip>(new KRUnZip(file));
+}
+
+KRUnZip::~KRUnZip()
+{
+    if (m_zFile) {
+        unzCloseCurrentFile(m_zFile);
+        unzClose(m_zFile);
+    }
+}
+
+bool KRUnZip::nextZipEntity()
+{
+    int status;
+    if (!m_isToFirst) {
+        m_isToFirst = true;
+        status = unzGoToFirstFile(m_zFile);
+    } else {
+        status = unzGoToNextFile(m_zFile);
+    }
+    return status == UNZ_OK;
+}
+
+std::optional<std::string> KRUnZip::rawName()
+{
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(m_zFile, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return std::nullopt;
+    std::vector<char> name(info.size_filename + 1);
+    if (unzGetCurrentFileInfo64(m_zFile, &info, name.data(), static_cast<uLong>(name.size()), nullptr, 0, nullptr, 0) !=
+        UNZ_OK)
+        return std::nullopt;
+    return std::string(name.data(), info.size_filename);
+}
+
+pf::DictionaryRef KRUnZip::entityAttributes()
+{
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(m_zFile, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return nullptr;
+    std::optional<std::string> name = entityFileName();
+    if (!name)
+        return nullptr;
+    return pf::Dictionary::create({{kKRUnZipFileName, *name},
+                                   {kKRUnZipFileSize, pf::Value(static_cast<long long>(info.uncompressed_size))}});
+}
+
+std::optional<std::string> KRUnZip::entityFileName()
+{
+    std::optional<std::string> name = rawName();
+    if (!name || !pf::isValidUtf8(*name))
+        return std::nullopt;
+    return name;
+}
+
+std::uint32_t KRUnZip::entityFileSize()
+{
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(m_zFile, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return 0;
+    return info.uncompressed_size > UINT32_MAX ? 0 : static_cast<std::uint32_t>(info.uncompressed_size);
+}
+
+bool KRUnZip::openZipEntity()
+{
+    return unzOpenCurrentFile(m_zFile) == UNZ_OK;
+}
+
+bool KRUnZip::closeZipEntity()
+{
+    return unzCloseCurrentFile(m_zFile) == UNZ_OK;
+}
+
+int KRUnZip::read(void* buffer, std::uint32_t length)
+{
+    if (length > INT32_MAX)
+        length = INT32_MAX;
+    return unzReadCurrentFile(m_zFile, buffer, length);
+}
+
+pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory)
+{
+    std::error_code error;
+    fs::create_directories(directory, error);
+    if (error)
+        return zipError("Cannot create " + directory + ": " + error.message());
+    fs::path root = fs::weakly_canonical(directory, error);
+    if (error)
+        return zipError("Cannot resolve " + directory + ": " + error.message());
+
+    std::optional<pf::Error> firstFailure;
+    auto fail = [&](std::string description) {
+        if (!firstFailure)
+            firstFailure = zipError(std::move(description));
+    };
+    std::size_t written = 0;
+    std::vector<char> chunk(kChunk);
+    m_isToFirst = false;
+    while (nextZipEntity()) {
+        std::optional<std::string> name = rawName();
+        if (!name) {
+            fail("Cannot read an entry's name");
+            continue;
+        }
+        if (!isSafeName(*name)) {
+            fail("Refused entry outside the folder: " + *name);
+            continue;
+        }
+        fs::path target = root / *name;
+        bool isDirectory = name->back() == '/';
+        fs::path folder = isDirectory ? target : target.parent_path();
+        fs::create_directories(folder, error);
+        // A link already in the folder must not lead the entry elsewhere.
+        if (error || !isInside(folder, root)) {
+            fail("Cannot create the folder of " + *name);
+            continue;
+        }
+        if (isDirectory)
+            continue;
+        if (!openZipEntity()) {
+            fail("Cannot open entry " + *name);
+            continue;
+        }
+        std::FILE* out = std::fopen(target.c_str(), "wb");
+        if (!out) {
+            closeZipEntity();
+            fail("Cannot create " + target.string() + ": " + std::strerror(errno));
+            continue;
+        }
+        bool ok = true;
+        int count;
+        while ((count = read(chunk.data(), static_cast<std::uint32_t>(chunk.size()))) > 0) {
+            if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(count), out) != static_cast<std::size_t>(count)) {
+                ok = false;
+                break;
+            }
+        }
+        if (count < 0)
+            ok = false;
+        if (std::fclose(out) != 0)
+            ok = false;
+        // Closing checks the CRC once the whole entry was read.
+        if (!closeZipEntity())
+            ok = false;
+        if (!ok) {
+            fs::remove(target, error);
+            fail("Damaged or truncated entry " + *name);
+            continue;
+        }
+        written++;
+    }
+    if (firstFailure)
+        return *firstFailure;
+    return written;
+}
+
+std::optional<pf::Bytes> dataWithZipFile(const std::string& path, const std::string& fileName)
+{
+    std::shared_ptr<KRUnZip> zip = KRUnZip::initWithZipFile(path);
+    if (!zip)
+        return std::nullopt;
+    while (zip->nextZipEntity()) {
+        if (zip->entityFileName() != fileName)
+            continue;
+        std::uint64_t declared = 0;
+        if (auto attributes = zip->entityAttributes())
+            declared = static_cast<std::uint64_t>(attributes->get(KRUnZip::kKRUnZipFileSize).longLongValue());
+        if (!zip->openZipEntity())
+            return std::nullopt;
+        // The declared size is not trusted for the allocation: the buffer
+        // grows with the bytes that really arrive.
+        pf::Bytes data;
+        std::vector<std::uint8_t> chunk(kChunk);
+        int count;
+        while ((count = zip->read(chunk.data(), static_cast<std::uint32_t>(chunk.size()))) > 0) {
+            data.insert(data.end(), chunk.begin(), chunk.begin() + count);
+            if (data.size() > declared)
+                break;
+        }
+        bool closed = zip->closeZipEntity();
+        if (count < 0 || !closed || data.size() != declared)
+            return std::nullopt;
+        return data;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> stringWithZipFile(const std::string& path, const std::string& fileName)
+{
+    std::optional<pf::Bytes> data = dataWithZipFile(path, fileName);
+    if (!data)
+        return std::nullopt;
+    std::string text(data->begin(), data->end());
+    if (!pf::isValidUtf8(text))
+        return std::nullopt;
+    return text;
+}

@@ -1,0 +1,183 @@
+#include "framework/util/KRUnZip.h"
+
+#include "platform/foundation/Collections.h"
+
+#include <gtest/gtest.h>
+#include <minizip/zip.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Entry {
+    std::string name;
+    std::string data;
+};
+
+// A fresh folder per test, removed afterwards.
+class ZipFolder {
+public:
+    ZipFolder()
+    {
+        m_root = fs::temp_directory_path() / ("zmr_unzip_" + std::to_string(::getpid()) + "_" +
+                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_root);
+        fs::create_directories(m_root);
+    }
+    ~ZipFolder() { fs::remove_all(m_root); }
+    const fs::path& root() const { return m_root; }
+
+    // Writes an archive; `stored` keeps the data uncompressed so that tests
+    // can find and damage it.
+    std::string write(const std::string& file, const std::vector<Entry>& entries, bool stored = false) const
+    {
+        std::string path = (m_root / file).string();
+        zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+        EXPECT_NE(zip, nullptr);
+        for (const auto& entry : entries) {
+            zip_fileinfo info{};
+            EXPECT_EQ(zipOpenNewFileInZip64(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                            stored ? 0 : Z_DEFLATED, stored ? 0 : Z_DEFAULT_COMPRESSION, 0),
+                      ZIP_OK);
+            if (!entry.data.empty()) {
+                EXPECT_EQ(zipWriteInFileInZip(zip, entry.data.data(), static_cast<unsigned>(entry.data.size())), ZIP_OK);
+            }
+            EXPECT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+        }
+        EXPECT_EQ(zipClose(zip, nullptr), ZIP_OK);
+        return path;
+    }
+
+private:
+    fs::path m_root;
+};
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+}
+
+TEST(KRUnZip, WalksEntriesAndReadsThemByExactName)
+{
+    ZipFolder folder;
+    std::string big(300000, 'x');
+    std::string path = folder.write("a.zip", {{"a.txt", "hello"}, {"empty", ""}, {"dir/big.bin", big}});
+
+    auto zip = KRUnZip::initWithZipFile(path);
+    ASSERT_TRUE(zip);
+    std::vector<std::string> names;
+    while (zip->nextZipEntity()) {
+        pf::DictionaryRef attributes = zip->entityAttributes();
+        ASSERT_TRUE(attributes);
+        names.push_back(attributes->string(KRUnZip::kKRUnZipFileName).value_or(""));
+        EXPECT_EQ(attributes->get(KRUnZip::kKRUnZipFileSize).longLongValue(), zip->entityFileSize());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "empty", "dir/big.bin"}));
+
+    EXPECT_EQ(dataWithZipFile(path, "a.txt"), pf::Bytes({'h', 'e', 'l', 'l', 'o'}));
+    EXPECT_EQ(stringWithZipFile(path, "dir/big.bin"), big);
+    EXPECT_EQ(dataWithZipFile(path, "empty"), pf::Bytes{});
+    EXPECT_FALSE(dataWithZipFile(path, "A.txt"));
+    EXPECT_FALSE(dataWithZipFile(path, "missing"));
+    EXPECT_FALSE(dataWithZipFile((folder.root() / "none.zip").string(), "a.txt"));
+    EXPECT_FALSE(KRUnZip::initWithZipFile((folder.root() / "none.zip").string()));
+}
+
+TEST(KRUnZip, ExtractsFoldersAndCreatesMissingParents)
+{
+    ZipFolder folder;
+    std::string path = folder.write("a.zip", {{"a/", ""}, {"a/b.txt", "B"}, {"c/d/e.txt", "E"}, {"top.txt", "T"}});
+    fs::path target = folder.root() / "out" / "deeper";
+    auto zip = KRUnZip::initWithZipFile(path);
+    auto result = zip->unZipToDirectory(target.string());
+    ASSERT_TRUE(result.ok()) << result.error().description;
+    EXPECT_EQ(*result, 3u);
+    EXPECT_EQ(readFile(target / "a" / "b.txt"), "B");
+    EXPECT_EQ(readFile(target / "c" / "d" / "e.txt"), "E");
+    EXPECT_EQ(readFile(target / "top.txt"), "T");
+}
+
+TEST(KRUnZip, RefusesNamesThatLeaveTheFolder)
+{
+    ZipFolder folder;
+    std::string path = folder.write("slip.zip", {{"../evil.txt", "x"},
+                                                 {"ok/../../evil2.txt", "x"},
+                                                 {"/tmp/zmr_abs_evil.txt", "x"},
+                                                 {"..", "x"},
+                                                 {"fine.txt", "fine"}});
+    fs::path target = folder.root() / "out";
+    auto result = KRUnZip::initWithZipFile(path)->unZipToDirectory(target.string());
+    EXPECT_FALSE(result.ok());
+    EXPECT_EQ(readFile(target / "fine.txt"), "fine");
+    EXPECT_FALSE(fs::exists(folder.root() / "evil.txt"));
+    EXPECT_FALSE(fs::exists(folder.root() / "evil2.txt"));
+    EXPECT_FALSE(fs::exists("/tmp/zmr_abs_evil.txt"));
+    std::vector<fs::path> inside(fs::recursive_directory_iterator(target), {});
+    EXPECT_EQ(inside.size(), 1u);
+
+    // A link planted in the folder does not lead an entry out of it.
+    fs::path linked = folder.root() / "linked";
+    fs::create_directories(linked);
+    fs::create_directory_symlink(folder.root(), linked / "up");
+    std::string viaLink = folder.write("link.zip", {{"up/escaped.txt", "x"}});
+    EXPECT_FALSE(KRUnZip::initWithZipFile(viaLink)->unZipToDirectory(linked.string()).ok());
+    EXPECT_FALSE(fs::exists(folder.root() / "escaped.txt"));
+}
+
+TEST(KRUnZip, DamagedDataIsNeverLeftBehind)
+{
+    ZipFolder folder;
+    std::string content = "stored-content-to-damage-0123456789";
+    std::string path = folder.write("bad.zip", {{"bad.txt", content}, {"good.txt", "good"}}, true);
+    std::string bytes = readFile(path);
+    std::size_t at = bytes.find(content);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 3] ^= 0x20;
+    writeFile(path, bytes);
+
+    fs::path target = folder.root() / "out";
+    auto result = KRUnZip::initWithZipFile(path)->unZipToDirectory(target.string());
+    EXPECT_FALSE(result.ok());
+    EXPECT_FALSE(fs::exists(target / "bad.txt"));
+    EXPECT_EQ(readFile(target / "good.txt"), "good");
+    EXPECT_FALSE(dataWithZipFile(path, "bad.txt"));
+    EXPECT_TRUE(dataWithZipFile(path, "good.txt"));
+
+    // An archive cut short cannot be opened or read.
+    std::string whole = readFile(folder.write("whole.zip", {{"x.txt", std::string(5000, 'x')}}));
+    fs::path cut = folder.root() / "cut.zip";
+    writeFile(cut, whole.substr(0, whole.size() / 2));
+    auto zip = KRUnZip::initWithZipFile(cut.string());
+    if (zip) {
+        EXPECT_FALSE(zip->unZipToDirectory((folder.root() / "cut").string()).ok());
+    }
+    EXPECT_FALSE(dataWithZipFile(cut.string(), "x.txt"));
+}
+
+TEST(KRUnZip, AFalseDeclaredSizeDoesNotDriveTheAllocation)
+{
+    ZipFolder folder;
+    std::string path = folder.write("lie.zip", {{"x.txt", "tiny"}}, true);
+    std::string bytes = readFile(path);
+    std::size_t central = bytes.find("PK\x01\x02");
+    ASSERT_NE(central, std::string::npos);
+    // The uncompressed size of the central record claims almost 4 GiB.
+    for (int i = 0; i < 4; i++)
+        bytes[central + 24 + i] = i == 3 ? '\xF0' : '\xFF';
+    writeFile(path, bytes);
+    EXPECT_FALSE(dataWithZipFile(path, "x.txt"));
+}
