@@ -1,0 +1,233 @@
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Text.h"
+#include "platform/ui/Compositor.h"
+#include "tests/platform/graphics/PixelProbe.h"
+#include "tests/platform/ui/UiTestSupport.h"
+
+using namespace pf;
+using pf::test::pixelIs;
+
+namespace {
+
+const Color kRed = Color::rgb(1, 0, 0);
+const Color kBlue = Color::rgb(0, 0, 1);
+const Color kGreen = Color::rgb(0, 1, 0);
+const Color kWhite = Color::whiteColor();
+const Color kBlack = Color::black();
+
+class Rendering : public pf::test::ScreenTest {
+protected:
+    const Bitmap& render()
+    {
+        auto result = compositor.render();
+        EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().description);
+        return *compositor.frame();
+    }
+    Compositor compositor{Screen::main()};
+};
+
+// Draws a green square in the middle of its bounds and counts its draws.
+class SquareView : public View {
+public:
+    using View::View;
+    bool drawsContent() const override { return true; }
+    void draw(GraphicsContext& context, const Rect& rect) override
+    {
+        ++draws;
+        context.fillRect(rect.insetBy(rect.width() / 4, rect.height() / 4), kGreen);
+    }
+    int draws = 0;
+};
+
+class TextView : public View {
+public:
+    TextView(std::string text, const Rect& frame)
+        : View(frame)
+        , m_text(std::move(text))
+    {
+    }
+    bool drawsContent() const override { return true; }
+    void draw(GraphicsContext& context, const Rect& rect) override
+    {
+        TextStyle style;
+        style.font = Font::system(16);
+        drawText(context, m_text, rect, style);
+    }
+    std::string textContent() const override { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+}
+
+TEST_F(Rendering, FrameHasTheScreensSizeAtItsScale)
+{
+    showWindow(kBlue);
+    const Bitmap& frame = render();
+    EXPECT_EQ(frame.pixelWidth(), 640);
+    EXPECT_EQ(frame.pixelHeight(), 1136);
+    EXPECT_TRUE(pixelIs(frame, {319, 567}, kBlue));
+}
+
+TEST_F(Rendering, BackgroundsBordersAndRoundedCorners)
+{
+    auto window = showWindow();
+    auto card = View::create({20, 20, 100, 100});
+    card->setBackgroundColor(kRed);
+    card->setCornerRadius(20);
+    card->setBorderWidth(4);
+    card->setBorderColor(kBlue);
+    window->addSubview(card);
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {70, 70}, kRed));
+    EXPECT_TRUE(pixelIs(frame, {70, 21}, kBlue)) << "the border is inside the bounds";
+    EXPECT_TRUE(pixelIs(frame, {70, 19}, kWhite));
+    EXPECT_TRUE(pixelIs(frame, {22, 22}, kWhite)) << "rounded corner";
+    EXPECT_TRUE(pixelIs(frame, {70, 25}, kRed));
+}
+
+TEST_F(Rendering, AChildPartlyOutsideIsDrawnAtItsOriginAndClippedToTheParent)
+{
+    auto window = showWindow();
+    auto parent = View::create({50, 50, 100, 100});
+    parent->setBackgroundColor(kBlue);
+    parent->setClipsToBounds(true);
+    parent->setCornerRadius(30);
+    auto child = View::create({60, 60, 80, 80}); // reaches to 140, 140 in the parent
+    child->setBackgroundColor(kRed);
+    parent->addSubview(child);
+    window->addSubview(parent);
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {115, 115}, kRed)) << "the child starts at its own origin";
+    EXPECT_TRUE(pixelIs(frame, {105, 105}, kBlue)) << "not shifted into the parent";
+    EXPECT_TRUE(pixelIs(frame, {140, 120}, kRed));
+    EXPECT_TRUE(pixelIs(frame, {160, 120}, kWhite)) << "cut at the parent's edge";
+    EXPECT_TRUE(pixelIs(frame, {148, 148}, kWhite)) << "cut at the parent's rounded corner";
+
+    parent->setClipsToBounds(false);
+    const Bitmap& again = render();
+    EXPECT_TRUE(pixelIs(again, {160, 120}, kRed)) << "without clipping the child shows whole";
+}
+
+TEST_F(Rendering, AlphaHiddenAndMaskApplyToTheWholeSubtree)
+{
+    auto window = showWindow();
+    auto group = View::create({0, 0, 100, 100});
+    auto a = View::create({0, 0, 60, 100});
+    auto b = View::create({40, 0, 60, 100});
+    a->setBackgroundColor(kBlack);
+    b->setBackgroundColor(kBlack);
+    group->addSubview(a);
+    group->addSubview(b);
+    group->setAlpha(0.5);
+    window->addSubview(group);
+    auto gone = View::create({200, 0, 50, 50});
+    gone->setBackgroundColor(kRed);
+    gone->setHidden(true);
+    window->addSubview(gone);
+
+    auto mask = Bitmap::create(20, 1, 1).value();
+    mask->fill(Color::clear());
+    {
+        auto mc = std::move(GraphicsContext::create(*mask).value());
+        mc->fillRect({0, 0, 10, 1}, kBlack);
+    }
+    auto masked = View::create({0, 200, 200, 50});
+    masked->setBackgroundColor(kRed);
+    masked->setMaskImage(mask);
+    window->addSubview(masked);
+
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {20, 50}, Color::white(0.5)));
+    EXPECT_TRUE(pixelIs(frame, {50, 50}, Color::white(0.5))) << "overlapping children fade as one";
+    EXPECT_TRUE(pixelIs(frame, {225, 25}, kWhite));
+    EXPECT_TRUE(pixelIs(frame, {40, 225}, kRed));
+    EXPECT_TRUE(pixelIs(frame, {160, 225}, kWhite)) << "masked out";
+}
+
+TEST_F(Rendering, HigherWindowsCoverLowerOnes)
+{
+    showWindow(kBlue);
+    auto alert = Window::create({60, 200, 200, 100});
+    alert->setBackgroundColor(kRed);
+    alert->setWindowLevel(WindowLevel::Alert);
+    alert->setHidden(false);
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {160, 250}, kRed));
+    EXPECT_TRUE(pixelIs(frame, {160, 350}, kBlue));
+    alert->setHidden(true);
+    EXPECT_TRUE(pixelIs(render(), {160, 250}, kBlue)) << "hiding repaints what it covered";
+}
+
+TEST_F(Rendering, OnlyInvalidatedContentIsRedrawn)
+{
+    auto window = showWindow();
+    auto square = std::make_shared<SquareView>(Rect{0, 0, 100, 100});
+    auto other = std::make_shared<SquareView>(Rect{0, 200, 100, 100});
+    window->addSubview(square);
+    window->addSubview(other);
+    render();
+    EXPECT_EQ(square->draws, 1);
+    EXPECT_TRUE(pixelIs(*compositor.frame(), {50, 50}, kGreen));
+
+    auto nothing = compositor.render();
+    ASSERT_TRUE(nothing.ok());
+    EXPECT_TRUE(nothing.value().isEmpty()) << "nothing changed, nothing repainted";
+
+    square->setCenter({150, 50}); // moves: kept content is reused
+    auto moved = compositor.render();
+    ASSERT_TRUE(moved.ok());
+    EXPECT_EQ(square->draws, 1);
+    EXPECT_TRUE(moved.value().contains({50, 50})) << "where it was";
+    EXPECT_TRUE(moved.value().contains({150, 50})) << "where it is";
+    EXPECT_FALSE(moved.value().contains({50, 250})) << "the other view is not repainted";
+    EXPECT_TRUE(pixelIs(*compositor.frame(), {50, 50}, kWhite));
+    EXPECT_TRUE(pixelIs(*compositor.frame(), {150, 50}, kGreen));
+
+    square->setNeedsDisplay();
+    render();
+    EXPECT_EQ(square->draws, 2);
+    EXPECT_EQ(other->draws, 1);
+}
+
+TEST_F(Rendering, TextIsDrawnInsideItsBox)
+{
+    auto window = showWindow();
+    auto label = std::make_shared<TextView>("储蓄 Savings", Rect{20, 40, 200, 24});
+    window->addSubview(label);
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pf::test::hasInk(frame, {20, 40, 120, 24}, kWhite));
+    for (double x = 0; x < 320; x += 4) {
+        EXPECT_TRUE(pixelIs(frame, {x, 38}, kWhite));
+        EXPECT_TRUE(pixelIs(frame, {x, 66}, kWhite));
+    }
+}
+
+TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
+{
+    class Stack : public View {
+    public:
+        using View::View;
+        void layoutSubviews() override
+        {
+            double y = 0;
+            for (auto& v : subviews()) {
+                v->setFrame({0, y, bounds().width(), 20});
+                y += 20;
+            }
+        }
+    };
+    auto window = showWindow();
+    auto stack = std::make_shared<Stack>(Rect{0, 0, 100, 100});
+    auto first = View::create(), second = View::create();
+    first->setBackgroundColor(kRed);
+    second->setBackgroundColor(kBlue);
+    stack->addSubview(first);
+    stack->addSubview(second);
+    window->addSubview(stack);
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {50, 10}, kRed));
+    EXPECT_TRUE(pixelIs(frame, {50, 30}, kBlue));
+}
