@@ -1,0 +1,154 @@
+#include "DOMTestSupport.h"
+
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElementDelegate.h"
+#include "framework/dom/KRDOMStyle.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+KRDOMStyleSheetRef sheetFrom(const char* text)
+{
+    auto sheet = std::make_shared<KRDOMStyleSheet>();
+    EXPECT_TRUE(domtest::parseStyleSheet(text, *sheet));
+    return sheet;
+}
+
+// "key=value;" for each listed key the element resolves, "-" when missing.
+std::string resolved(const KRDOMElement& e, std::initializer_list<const char*> keys)
+{
+    std::string out;
+    for (const char* key : keys) {
+        auto value = e.stringValueForKey(key);
+        out += std::string(key) + "=" + std::string(value.value_or("-")) + ";";
+    }
+    return out;
+}
+
+struct DisplayCounter : KRDOMElementDelegate {
+    int redraws = 0;
+    void krDOMElementDoNeedDisplay(KRDOMElement&) override { redraws++; }
+};
+
+}
+
+TEST(KRDOMStyleSheetMerge, WordsAndSheetOrderDecideWhoWins)
+{
+    auto sheet = sheetFrom("label{a:label;b:label;c:label} a{b:a} b{c:b} label{a:label2} card.label{d:card}");
+    struct Row {
+        const char* styleName;
+        const char* values;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"label", "a=label2;b=label;c=label;d=-;"},
+             {"label a b", "a=label2;b=a;c=b;d=-;"},
+             {"b a label", "a=label2;b=label;c=label;d=-;"},
+             {"label card.label", "a=label2;b=label;c=label;d=card;"},
+             {"  label   a  ", "a=label2;b=a;c=label;d=-;"},
+             {".label lab", "a=-;b=-;c=-;d=-;"},
+         }) {
+        KRDOMElementRef e = KRDOMElement::create("x");
+        e->setStyle(sheet->selectorStyleName(row.styleName));
+        EXPECT_EQ(resolved(*e, {"a", "b", "c", "d"}), row.values) << row.styleName;
+    }
+}
+
+TEST(KRDOMStyleSheetMerge, CachedMergesFollowAddedStylesAndVersions)
+{
+    auto sheet = sheetFrom("label{a:1}");
+    auto before = sheet->selectorStyleName("label");
+    EXPECT_EQ(sheet->selectorStyleName("label"), before);
+    auto later = std::make_shared<KRDOMStyle>("label");
+    later->setStringValue("2", "a");
+    sheet->addStyle(later);
+    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "2");
+    later->setStringValue("3", "a");
+    sheet->setVersion(sheet->version() + 1);
+    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "3");
+    sheet->removeStyle(later);
+    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "1");
+    EXPECT_EQ(before->stringValueForKey("a"), "1");
+}
+
+TEST(KRDOMStyleResolution, TagEnclosingClassAndClassWordsNameTheStyle)
+{
+    auto sheet = sheetFrom(
+        "label{font:12;color:#000000} card{color:#card} card.label{color:#111111} a{k:a} b{k:b} box{k:box}"
+        "inner.label{color:#222222}");
+    auto document = KRDOMDocument::create();
+    document->setStyleSheet(sheet);
+    KRDOMElementRef root = domtest::parseTree(
+        "<div class='box card'><label>x</label><p class='a b'><label class='a  b '/></p>"
+        "<p class=' '><label/></p><p class='inner'><q><label/></q></p></div>");
+    ASSERT_TRUE(root);
+    document->setRootElement(root);
+    const auto& kids = root->childs();
+    std::vector<std::pair<KRDOMElementRef, const char*>> rows = {
+        {root, "font=-;color=#card;k=box;"},
+        {kids[0], "font=12;color=#111111;k=-;"},
+        {kids[1], "font=-;color=-;k=b;"},
+        {kids[1]->childs()[0], "font=12;color=#000000;k=b;"},
+        {kids[2]->childs()[0], "font=12;color=#111111;k=-;"},
+        {kids[3]->childs()[0]->childs()[0], "font=12;color=#222222;k=-;"},
+    };
+    for (const auto& [element, values] : rows)
+        EXPECT_EQ(resolved(*element, {"font", "color", "k"}), values) << domtest::dumpTree(*element);
+
+    // Restyling from the middle of the tree finds the enclosing class.
+    KRDOMElementRef label = kids[0];
+    label->setStyle(nullptr);
+    EXPECT_EQ(KRDOMDocument::forStyleNameInElement(*label), "card");
+    document->applyStyleSheet(label);
+    EXPECT_EQ(resolved(*label, {"color"}), "color=#111111;");
+}
+
+TEST(KRDOMStyleResolution, SettingTheVersionRestylesEveryObservingDocument)
+{
+    auto sheet = sheetFrom("p{color:#000000}");
+    auto counter = std::make_shared<DisplayCounter>();
+    std::vector<KRDOMDocumentRef> documents;
+    for (int i = 0; i < 2; i++) {
+        auto document = KRDOMDocument::create();
+        document->setStyleSheet(sheet);
+        document->setRootElement(domtest::parseTree("<p>x</p>"));
+        document->rootElement()->setDelegate(counter);
+        documents.push_back(document);
+    }
+    domtest::parseStyleSheet("p{color:#ffffff}", *sheet);
+    EXPECT_EQ(resolved(*documents[0]->rootElement(), {"color"}), "color=#000000;");
+    sheet->setVersion(sheet->version() + 1);
+    for (const auto& document : documents)
+        EXPECT_EQ(resolved(*document->rootElement(), {"color"}), "color=#ffffff;");
+    EXPECT_EQ(counter->redraws, 4); // a new style and a redraw request per document
+
+    // A released document is no longer told; a replaced sheet no longer tells.
+    documents.pop_back();
+    auto other = sheetFrom("p{color:#00ff00}");
+    documents[0]->setStyleSheet(other);
+    EXPECT_EQ(resolved(*documents[0]->rootElement(), {"color"}), "color=#00ff00;");
+    counter->redraws = 0;
+    sheet->setVersion(sheet->version() + 1);
+    EXPECT_EQ(counter->redraws, 0);
+}
+
+TEST(KRDOMDocumentIds, FirstElementInDocumentOrderOwnsAnId)
+{
+    auto document = KRDOMDocument::create();
+    document->setRootElement(domtest::parseTree("<a><b id=x>1</b><c><d id=y/></c><e id=x>2</e></a>"));
+    ASSERT_TRUE(document->elementById("x"));
+    EXPECT_EQ(document->elementById("x")->text(), "1");
+    EXPECT_EQ(document->elementById("y")->name(), "d");
+    EXPECT_EQ(document->elementsByClass<KRDOMElement>(KRDOMClassMatch::Exact).size(), 5u);
+
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    KRDOMElementRef fresh = KRDOMElement::create("fresh");
+    fresh->setEid("z");
+    wrapper->addElement(fresh);
+    document->setRootElement(fresh);
+    EXPECT_EQ(document->elementById("x"), nullptr);
+    EXPECT_EQ(document->elementById("z"), fresh);
+    EXPECT_EQ(fresh->parentElement(), nullptr);
+    EXPECT_TRUE(wrapper->childs().empty());
+    EXPECT_EQ(fresh->document(), document);
+}

@@ -1,0 +1,145 @@
+#include "framework/dom/KRDOMStyle.h"
+#include "framework/dom/KRTextMeasurer.h"
+#include "platform/foundation/Bundle.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Text = std::optional<std::string_view>;
+
+TEST(KRDOMStyleValues, FloatsReadTheLeadingNumberAndStayFinite)
+{
+    struct Row {
+        Text text;
+        float value;
+    };
+    for (const Row& row : std::vector<Row>{
+             {std::nullopt, 0}, {"12", 12}, {" 12.5px", 12.5f}, {"-3", -3}, {"+4", 4}, {".5", 0.5f},
+             {"1,5", 1}, {"5e", 5}, {"2e2", 200}, {"abc", 0}, {"", 0}, {"nan", 0}, {"inf", 0},
+             {"-infinity", 0}, {"1e39", FLT_MAX}, {"-1e39", -FLT_MAX}, {"1e400", FLT_MAX}, {"1e-50", 0},
+         }) {
+        EXPECT_EQ(KRDOMStyle::floatValue(row.text), row.value) << row.text.value_or("(nil)");
+    }
+}
+
+TEST(KRDOMStyleValues, BooleansReadLikeThePlatform)
+{
+    struct Row {
+        Text text;
+        bool value;
+    };
+    for (const Row& row : std::vector<Row>{
+             {std::nullopt, false}, {"true", true}, {"YES", true}, {"yes", true}, {"t", true}, {"TRUE", true},
+             {"  T", true}, {"1", true}, {"-1", true}, {"007", true}, {"0", false}, {"000", false},
+             {"no", false}, {"false", false}, {"", false}, {"x", false},
+         }) {
+        EXPECT_EQ(KRDOMStyle::booleanValue(row.text), row.value) << row.text.value_or("(nil)");
+    }
+}
+
+TEST(KRDOMStyleValues, ColoursReadHexComponentsAndAnAlpha)
+{
+    struct Row {
+        Text text;
+        std::optional<KRColor> colour;
+    };
+    for (const Row& row : std::vector<Row>{
+             {std::nullopt, std::nullopt},
+             {"clear", KRColor::clear()},
+             {"#ff8000", KRColor{1, 128 / 255.0, 0, 1}},
+             {"#000000 0.5", KRColor{0, 0, 0, 0.5}},
+             {"#ff80000.5", KRColor{1, 128 / 255.0, 0, 0.5}},
+             {"#FFffFF", KRColor{1, 1, 1, 1}},
+             {"#fff", KRColor{1, 15 / 255.0, 0, 1}},
+             {"red", KRColor{0, 0, 0, 1}},
+             {"#zz0000 0.5", KRColor{0, 0, 0, 1}},
+             {"#ff8000 2", KRColor{1, 128 / 255.0, 0, 1}},
+             {"#ff8000 -1", KRColor{1, 128 / 255.0, 0, 0}},
+             {"#ff8000 nan", KRColor{1, 128 / 255.0, 0, 1}},
+             {"#ff8000 1e39", KRColor{1, 128 / 255.0, 0, 1}},
+         }) {
+        EXPECT_EQ(KRDOMStyle::colorValue(row.text), row.colour) << row.text.value_or("(nil)");
+    }
+}
+
+TEST(KRDOMStyleValues, FontsFallBackToTheSystemFontOfASaneSize)
+{
+    KRTextMeasurer::setCurrent(std::make_shared<KRFixedTextMeasurer>(0.5, 1.2, std::vector<std::string>{"Georgia"}));
+    struct Row {
+        Text text;
+        std::optional<KRFont> font;
+    };
+    for (const Row& row : std::vector<Row>{
+             {std::nullopt, std::nullopt},
+             {"12", KRFont::system(12)},
+             {"12 bold", KRFont::system(12, KRFontTrait::Bold)},
+             {"12 bold ", KRFont::system(12, KRFontTrait::Bold)},
+             {"12 italic", KRFont::system(12, KRFontTrait::Italic)},
+             {"12 Georgia", KRFont{"Georgia", 12, KRFontTrait::Regular}},
+             {"12 NoSuchFont", KRFont::system(12)},
+             {"12  bold", KRFont::system(12)},
+             {"", KRFont::system(14)},
+             {"nan", KRFont::system(14)},
+             {"-5 bold", KRFont::system(14, KRFontTrait::Bold)},
+             {"0", KRFont::system(14)},
+             {"1e39", KRFont::system(KRDOMStyle::kMaxFontSize)},
+         }) {
+        EXPECT_EQ(KRDOMStyle::fontValue(row.text), row.font) << row.text.value_or("(nil)");
+    }
+    KRTextMeasurer::setCurrent(nullptr);
+}
+
+TEST(KRDOMStyleValues, ImagesAreBundleFilesWithCaps)
+{
+    fs::path root = fs::temp_directory_path() / ("kr_dom_images_" + std::to_string(getpid()));
+    fs::create_directories(root / "res" / "icons");
+    for (const fs::path& file : {root / "res" / "btn.png", root / "res" / "icons" / "a.png", root / "secret.png"})
+        std::ofstream(file) << "png";
+    pf::Bundle bundle((root / "res").string());
+    std::string base = (root / "res").string() + "/";
+    std::string outside = (root / "secret.png").string();
+    struct Row {
+        Text text;
+        std::optional<KRImage> image;
+    };
+    for (const Row& row : std::vector<Row>{
+             {std::nullopt, std::nullopt},
+             {"btn.png", KRImage{base + "btn.png", 0, 0}},
+             {"btn.png 10", KRImage{base + "btn.png", 10, 0}},
+             {"btn.png 10 5", KRImage{base + "btn.png", 10, 5}},
+             {"btn.png -3 x", KRImage{base + "btn.png", 0, 0}},
+             {"icons/a.png", KRImage{base + "icons/a.png", 0, 0}},
+             {"missing.png", std::nullopt},
+             {"icons", std::nullopt},
+             {"http://example.com/btn.png", std::nullopt},
+             {"../secret.png", std::nullopt},
+             {"icons/../../secret.png", std::nullopt},
+             {outside, std::nullopt},
+             {"", std::nullopt},
+         }) {
+        EXPECT_EQ(KRDOMStyle::imageValue(row.text, &bundle), row.image) << row.text.value_or("(nil)");
+    }
+    EXPECT_TRUE(KRDOMStyle::imageValue("btn.png 0 4", &bundle)->isStretchable());
+    EXPECT_FALSE(KRDOMStyle::imageValue("btn.png 0 0", &bundle)->isStretchable());
+    fs::remove_all(root);
+}
+
+TEST(KRDOMStyleValues, StyleReadersParseTheirOwnValues)
+{
+    KRDOMStyle style("card");
+    style.setStringValue("120", "width");
+    style.setStringValue("#ffffff", "color");
+    style.setStringValue("yes", "hidden");
+    style.setStringValue("16 bold", "font");
+    style.setStringValue(std::nullopt, "hidden");
+    EXPECT_EQ(style.floatValueForKey("width"), 120);
+    EXPECT_EQ(style.colorValueForKey("color"), (KRColor{1, 1, 1, 1}));
+    EXPECT_FALSE(style.booleanValueForKey("hidden"));
+    EXPECT_EQ(style.fontValueForKey("font"), KRFont::system(16, KRFontTrait::Bold));
+    EXPECT_EQ(style.allKeys(), (std::vector<std::string>{"width", "color", "font"}));
+}
