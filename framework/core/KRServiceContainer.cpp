@@ -30,7 +30,7 @@ void KRServiceContainer::setInherit(bool inherit)
     s_matchingGeneration.fetch_add(1, std::memory_order_relaxed);
 }
 
-std::shared_ptr<IKRService> KRServiceContainer::instance()
+const std::shared_ptr<IKRService>& KRServiceContainer::instance()
 {
     if (m_instance || m_instanceFailed || !m_instanceClass)
         return m_instance;
@@ -41,7 +41,7 @@ std::shared_ptr<IKRService> KRServiceContainer::instance()
         // be retried (and logged) on every dispatch.
         m_instanceFailed = true;
         pf::log("Service Class %s not implement IKRService", m_instanceClass->name().c_str());
-        return nullptr;
+        return m_instance;
     }
     m_instance = service;
     service->setContext(m_context);

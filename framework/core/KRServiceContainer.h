@@ -21,7 +21,7 @@ public:
     const std::vector<const pf::Protocol*>& taskTypes() const { return m_taskTypes; }
 
     // The service, created on first call; null when the class makes no service.
-    std::shared_ptr<IKRService> instance();
+    const std::shared_ptr<IKRService>& instance();
     // Whether the service exists yet.
     bool hasInstance() const { return m_instance != nullptr; }
     void didReceiveMemoryWarning();

@@ -77,45 +77,71 @@ std::shared_ptr<KRServiceContainer> KRShell::addService(const pf::Class* service
     if (m_serviceContainers.empty())
         m_serviceContainers.reserve(4);
     m_serviceContainers.push_back(container);
-    m_dispatchCache.clear();
+    invalidateDispatchCache();
     return container;
 }
 
-std::shared_ptr<const KRShell::ContainerList> KRShell::containersFor(const pf::Protocol* taskType)
+class KRShell::DispatchScope {
+public:
+    explicit DispatchScope(KRShell& shell) : m_shell(shell) { ++m_shell.m_dispatchDepth; }
+    ~DispatchScope()
+    {
+        if (--m_shell.m_dispatchDepth == 0 && !m_shell.m_retiredCaches.empty())
+            m_shell.m_retiredCaches.clear();
+    }
+
+private:
+    KRShell& m_shell;
+};
+
+const KRShell::ContainerList& KRShell::containersFor(const pf::Protocol* taskType)
 {
     std::uint64_t generation = KRServiceContainer::matchingGeneration();
     if (generation != m_dispatchCacheGeneration) {
-        m_dispatchCache.clear();
+        invalidateDispatchCache();
         m_dispatchCacheGeneration = generation;
     }
     auto it = m_dispatchCache.find(taskType);
     if (it != m_dispatchCache.end())
         return it->second;
-    auto list = std::make_shared<ContainerList>();
+    ContainerList list;
     for (const auto& container : m_serviceContainers)
         if (container->hasTaskType(taskType))
-            list->push_back(container.get());
-    m_dispatchCache.emplace(taskType, list);
-    return list;
+            list.push_back(container.get());
+    return m_dispatchCache.emplace(taskType, std::move(list)).first->second;
+}
+
+void KRShell::invalidateDispatchCache()
+{
+    if (m_dispatchDepth > 0)
+        m_retiredCaches.push_back(std::move(m_dispatchCache));
+    m_dispatchCache.clear();
 }
 
 bool KRShell::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority)
 {
-    // Held across the walk: a service may add services or change matching
-    // rules while it handles the task, which replaces the cached list.
-    auto containers = containersFor(taskType);
-    for (KRServiceContainer* container : *containers)
-        if (auto service = container->instance(); service && service->handle(taskType, task, priority))
+    // A service may add services or change matching rules while it handles
+    // the task; the scope keeps the list being walked alive meanwhile.
+    DispatchScope scope(*this);
+    const ContainerList& containers = containersFor(taskType);
+    for (KRServiceContainer* container : containers) {
+        // Containers keep their services for the life of the shell.
+        IKRService* service = container->instance().get();
+        if (service && service->handle(taskType, task, priority))
             return true;
+    }
     return false;
 }
 
 bool KRShell::cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
-    auto containers = containersFor(taskType);
-    for (KRServiceContainer* container : *containers)
-        if (auto service = container->instance(); service && service->cancelHandle(taskType, task))
+    DispatchScope scope(*this);
+    const ContainerList& containers = containersFor(taskType);
+    for (KRServiceContainer* container : containers) {
+        IKRService* service = container->instance().get();
+        if (service && service->cancelHandle(taskType, task))
             return true;
+    }
     return false;
 }
 
@@ -123,8 +149,8 @@ bool KRShell::cancelHandleForSource(const pf::Object* source)
 {
     // By index: a service may add containers while it cancels.
     for (std::size_t i = 0; i < m_serviceContainers.size(); ++i) {
-        auto container = m_serviceContainers[i];
-        if (auto service = container->instance(); service && service->cancelHandleForSource(source))
+        IKRService* service = m_serviceContainers[i]->instance().get();
+        if (service && service->cancelHandleForSource(source))
             return true;
     }
     return false;

@@ -52,8 +52,12 @@ protected:
 
 private:
     using ContainerList = std::vector<KRServiceContainer*>;
-    // The containers that take a task type, in configuration order.
-    std::shared_ptr<const ContainerList> containersFor(const pf::Protocol* taskType);
+    using DispatchCache = std::unordered_map<const pf::Protocol*, ContainerList>;
+    class DispatchScope;
+    // The containers that take a task type, in configuration order. The list
+    // stays valid until the outermost dispatch returns.
+    const ContainerList& containersFor(const pf::Protocol* taskType);
+    void invalidateDispatchCache();
     std::shared_ptr<IKRUIViewController> makeViewController(const pf::Value& variant);
 
     std::vector<std::shared_ptr<IKRUIViewController>> m_viewControllers;
@@ -65,7 +69,11 @@ private:
     std::optional<std::vector<std::string>> m_platformKeys;
     ResultsCallback m_resultsCallback;
 
-    // Matching results per task type; rebuilt when any container's rules change.
-    std::unordered_map<const pf::Protocol*, std::shared_ptr<const ContainerList>> m_dispatchCache;
+    // Matching results per task type; rebuilt when any container's rules
+    // change. A cache that goes stale while a dispatch walks one of its lists
+    // is retired, not freed, until the outermost dispatch returns.
+    DispatchCache m_dispatchCache;
+    std::vector<DispatchCache> m_retiredCaches;
     std::uint64_t m_dispatchCacheGeneration = 0;
+    int m_dispatchDepth = 0;
 };

@@ -358,3 +358,37 @@ TEST(KRTaskReferences, ReleasedSourcesAndDelegatesAreNeverCalled)
     // Still comparable by identity, for a source withdrawing its tasks as it goes.
     EXPECT_EQ(task->sourceIdentity(), address);
 }
+
+namespace {
+// Adds a service and dispatches again from inside its own handling, which
+// invalidates the matching results the outer walk is using.
+class ReentrantService : public KRService {
+public:
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int) override
+    {
+        auto shell = std::dynamic_pointer_cast<KRShell>(context());
+        if (++depth == 1 && shell) {
+            auto added = shell->addService(pf::Class::named("TestRecordingService"));
+            added->setConfig(pf::Dictionary::create({{"name", "added"}}));
+            added->addTaskType(TestOtherTask());
+            shell->handle(TestOtherTask(), task, 1);
+            shell->handle(taskType, task, 2);
+        }
+        return false;
+    }
+    int depth = 0;
+};
+}
+
+TEST_F(KRShellTest, ServicesAddedDuringADispatchJoinLaterWalks)
+{
+    pf::ClassBuilder<ReentrantService>("TestReentrantService").superclass<KRService>().commit();
+    auto shell = KRShell::create(plist("<dict><key>services</key><array><dict><key>class</key>"
+                                       "<string>TestReentrantService</string><key>taskTypes</key><array>"
+                                       + type("ITestBaseTask") + "</array></dict>" + service("tail", type("ITestBaseTask"))
+                                       + "</array></dict>"),
+                                 nullptr);
+    EXPECT_FALSE(shell->handle(TestBaseTask(), task, 0));
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"create", "setContext", "added.handle ITestOtherTask 1", "create",
+                                                 "setContext", "tail.handle ITestBaseTask 2", "tail.handle ITestBaseTask 0"}));
+}
