@@ -1,0 +1,170 @@
+#include "platform/host/DesktopHost.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/ui/AnimationClock.h"
+
+#include <SDL.h>
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace pf {
+
+namespace {
+
+constexpr int kMouseFinger = 1;
+
+Error sdlError(const char* what) { return Error{"pf::DesktopHost", -1, std::string(what) + ": " + SDL_GetError()}; }
+
+}
+
+ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const std::string& title)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return sdlError("starting video");
+    Rect bounds = screen.bounds();
+    // As large as the frame's pixels, smaller when the desktop is smaller.
+    double fit = screen.scale();
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0)
+        fit = std::min({fit, usable.w * 0.95 / bounds.width(), usable.h * 0.95 / bounds.height()});
+    fit = std::max(fit, 0.25);
+
+    std::unique_ptr<DesktopHost> host(new DesktopHost(screen, fit));
+    int w = int(std::lround(bounds.width() * fit)), h = int(std::lround(bounds.height() * fit));
+    host->m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, 0);
+    if (!host->m_window)
+        return sdlError("creating the window");
+    host->m_renderer = SDL_CreateRenderer(host->m_window, -1, 0);
+    if (!host->m_renderer)
+        return sdlError("creating the renderer");
+    if (SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear") == SDL_FALSE)
+        logLevel(LogLevel::Debug, "pf::DesktopHost: linear scaling not available");
+    int pw = int(std::ceil(bounds.width() * screen.scale())), ph = int(std::ceil(bounds.height() * screen.scale()));
+    // The frame's pixels are native-endian 32-bit ARGB, the same layout as this format.
+    host->m_texture = SDL_CreateTexture(host->m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pw, ph);
+    if (!host->m_texture)
+        return sdlError("creating the texture");
+    SDL_StartTextInput();
+    return host;
+}
+
+DesktopHost::DesktopHost(Screen& screen, double fit)
+    : m_screen(screen)
+    , m_compositor(screen)
+    , m_fit(fit)
+{
+}
+
+DesktopHost::~DesktopHost()
+{
+    if (m_mouseDown)
+        m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, AnimationClock::current().now());
+    SDL_StopTextInput();
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    if (m_renderer)
+        SDL_DestroyRenderer(m_renderer);
+    if (m_window)
+        SDL_DestroyWindow(m_window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool DesktopHost::handle(const SDL_Event& event)
+{
+    double now = AnimationClock::current().now();
+    auto point = [this](int x, int y) { return Point{x / m_fit, y / m_fit}; };
+    auto key = [this](KeyEvent::Kind kind) { m_screen.postKeyEvent({kind, {}}); };
+    switch (event.type) {
+    case SDL_QUIT:
+        return false;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT) {
+            m_mouseDown = true;
+            m_screen.handleTouch(kMouseFinger, TouchPhase::Began, point(event.button.x, event.button.y), now);
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        if (m_mouseDown)
+            m_screen.handleTouch(kMouseFinger, TouchPhase::Moved, point(event.motion.x, event.motion.y), now);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT && m_mouseDown) {
+            m_mouseDown = false;
+            m_screen.handleTouch(kMouseFinger, TouchPhase::Ended, point(event.button.x, event.button.y), now);
+        }
+        break;
+    case SDL_WINDOWEVENT:
+        // A press that leaves with the focus never gets its release.
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && m_mouseDown) {
+            m_mouseDown = false;
+            m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            m_compositor.invalidateAll();
+        }
+        break;
+    case SDL_TEXTINPUT:
+        m_screen.postKeyEvent({KeyEvent::Kind::Text, event.text.text});
+        break;
+    case SDL_KEYDOWN:
+        switch (event.key.keysym.sym) {
+        case SDLK_BACKSPACE: key(KeyEvent::Kind::Backspace); break;
+        case SDLK_DELETE: key(KeyEvent::Kind::Delete); break;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: key(KeyEvent::Kind::Return); break;
+        case SDLK_TAB: key(KeyEvent::Kind::Tab); break;
+        case SDLK_ESCAPE: key(KeyEvent::Kind::Escape); break;
+        case SDLK_LEFT: key(KeyEvent::Kind::Left); break;
+        case SDLK_RIGHT: key(KeyEvent::Kind::Right); break;
+        case SDLK_UP: key(KeyEvent::Kind::Up); break;
+        case SDLK_DOWN: key(KeyEvent::Kind::Down); break;
+        default: break;
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+std::optional<Error> DesktopHost::present()
+{
+    auto rendered = m_compositor.render();
+    if (!rendered)
+        return rendered.error();
+    if (rendered.value().isEmpty())
+        return std::nullopt;
+    const Bitmap& frame = *m_compositor.frame();
+    cairo_surface_t* surface = frame.surface();
+    cairo_surface_flush(surface);
+    if (SDL_UpdateTexture(m_texture, nullptr, cairo_image_surface_get_data(surface),
+                          cairo_image_surface_get_stride(surface)) != 0)
+        return sdlError("updating the texture");
+    if (SDL_RenderClear(m_renderer) != 0 || SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr) != 0)
+        return sdlError("drawing the frame");
+    SDL_RenderPresent(m_renderer);
+    return std::nullopt;
+}
+
+bool DesktopHost::step()
+{
+    SDL_Event event;
+    bool open = true;
+    while (open && SDL_PollEvent(&event))
+        open = handle(event);
+    RunLoop::main().runUntilIdle();
+    if (auto error = present())
+        log("pf::DesktopHost: %s", error->description.c_str());
+    return open;
+}
+
+void DesktopHost::run()
+{
+    while (step())
+        RunLoop::main().runUntil([] { return false; }, Seconds(1.0 / 60));
+}
+
+}

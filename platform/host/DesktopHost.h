@@ -1,0 +1,53 @@
+#pragma once
+
+// A desktop window showing the screen: the frame is scaled to fit the
+// desktop, the left mouse button acts as one finger, and keys and text
+// typed are queued on the screen for the text controls.
+//
+// Main thread only; one host at a time.
+
+#include "platform/foundation/Error.h"
+#include "platform/ui/Compositor.h"
+#include "platform/ui/Screen.h"
+
+#include <string>
+
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Window;
+union SDL_Event;
+
+namespace pf {
+
+class DesktopHost {
+public:
+    // An error when there is no display or the window cannot be made.
+    static ErrorOr<std::unique_ptr<DesktopHost>> create(Screen& screen, const std::string& title);
+    ~DesktopHost();
+
+    // Handles pending input, runs the main loop's ready work and shows a new
+    // frame when anything changed. False once the window has been closed.
+    bool step();
+    // Steps about sixty times a second until the window is closed.
+    void run();
+    // Window units per screen point.
+    double fitScale() const { return m_fit; }
+
+    DesktopHost(const DesktopHost&) = delete;
+    DesktopHost& operator=(const DesktopHost&) = delete;
+
+private:
+    DesktopHost(Screen& screen, double fit);
+    bool handle(const SDL_Event& event);
+    std::optional<Error> present();
+
+    Screen& m_screen;
+    Compositor m_compositor;
+    double m_fit = 1;
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+    bool m_mouseDown = false;
+};
+
+}

@@ -1,0 +1,140 @@
+#include "platform/host/HeadlessHost.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/ui/AnimationClock.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+#include <algorithm>
+
+namespace pf {
+
+namespace {
+
+constexpr int kFinger = 1;
+
+ViewRef findIn(const ViewRef& view, std::string_view text)
+{
+    if (view->isHidden())
+        return nullptr;
+    auto& children = view->subviews();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (auto found = findIn(*it, text))
+            return found;
+    if (view->textContent().find(text) != std::string::npos)
+        return view;
+    return nullptr;
+}
+
+}
+
+HeadlessHost::HeadlessHost(Screen& screen)
+    : m_screen(screen)
+    , m_clock(std::make_shared<ManualClock>())
+    , m_compositor(screen)
+{
+    AnimationClock::setCurrent(m_clock);
+    m_compositor.invalidateAll();
+}
+
+HeadlessHost::~HeadlessHost() { AnimationClock::setCurrent(nullptr); }
+
+void HeadlessHost::settle() { RunLoop::main().runUntilIdle(); }
+
+ErrorOr<BitmapRef> HeadlessHost::render()
+{
+    settle();
+    auto rendered = m_compositor.render();
+    if (!rendered)
+        return rendered.error();
+    return m_compositor.frame();
+}
+
+std::optional<Error> HeadlessHost::writePng(const std::string& path)
+{
+    auto frame = render();
+    if (!frame)
+        return frame.error();
+    return frame.value()->writePng(path);
+}
+
+void HeadlessHost::touchDown(Point p)
+{
+    m_screen.handleTouch(kFinger, TouchPhase::Began, p, m_clock->now());
+    settle();
+}
+
+void HeadlessHost::touchMove(Point p)
+{
+    m_screen.handleTouch(kFinger, TouchPhase::Moved, p, m_clock->now());
+    settle();
+}
+
+void HeadlessHost::touchUp(Point p)
+{
+    m_screen.handleTouch(kFinger, TouchPhase::Ended, p, m_clock->now());
+    settle();
+}
+
+void HeadlessHost::tap(Point p)
+{
+    touchDown(p);
+    advance(0.05);
+    touchUp(p);
+}
+
+void HeadlessHost::drag(Point from, Point to, double duration, int steps)
+{
+    steps = std::max(steps, 1);
+    touchDown(from);
+    for (int i = 1; i <= steps; ++i) {
+        advance(duration / steps);
+        double t = double(i) / steps;
+        touchMove({from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t});
+    }
+    touchUp(to);
+}
+
+bool HeadlessHost::tapViewWithText(std::string_view text)
+{
+    auto view = findViewWithText(text);
+    if (!view)
+        return false;
+    auto window = view->window();
+    if (!window)
+        return false;
+    Rect b = view->bounds();
+    Point inWindow = view->convertPointToView(b.center(), nullptr);
+    tap(window->transformToSuperview().apply(inWindow + window->bounds().origin));
+    return true;
+}
+
+void HeadlessHost::type(std::string_view text)
+{
+    m_screen.postKeyEvent({KeyEvent::Kind::Text, std::string(text)});
+    settle();
+}
+
+void HeadlessHost::pressKey(KeyEvent::Kind kind)
+{
+    m_screen.postKeyEvent({kind, {}});
+    settle();
+}
+
+void HeadlessHost::advance(double seconds)
+{
+    m_clock->advance(seconds);
+    settle();
+}
+
+ViewRef HeadlessHost::findViewWithText(std::string_view text) const
+{
+    auto windows = m_screen.windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (auto found = findIn(*it, text))
+            return found;
+    return nullptr;
+}
+
+}

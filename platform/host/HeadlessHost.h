@@ -1,0 +1,66 @@
+#pragma once
+
+// A host without a display, for tests and screenshots. While it exists the
+// animation clock is a manual one that moves only through advance(), so a
+// test decides exactly when animations progress. Every input call runs the
+// main loop's ready work afterwards, as a real frame would.
+//
+// Main thread only; one host at a time.
+
+#include "platform/foundation/Error.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Compositor.h"
+#include "platform/ui/Screen.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+class HeadlessHost {
+public:
+    explicit HeadlessHost(Screen& screen = Screen::main());
+    ~HeadlessHost();
+
+    Screen& screen() { return m_screen; }
+    ManualClock& clock() { return *m_clock; }
+
+    // Renders what changed and answers the whole frame.
+    ErrorOr<BitmapRef> render();
+    std::optional<Error> writePng(const std::string& path);
+
+    // Touches in screen points, one finger. A tap lasts 50 ms; a drag moves
+    // in `steps` equal moves over `duration` seconds.
+    void touchDown(Point p);
+    void touchMove(Point p);
+    void touchUp(Point p);
+    void tap(Point p);
+    void drag(Point from, Point to, double duration = 0.3, int steps = 10);
+    // Taps the centre of the frontmost view showing `text`; false when none does.
+    bool tapViewWithText(std::string_view text);
+
+    // Keyboard input queued on the screen for the text controls.
+    void type(std::string_view text);
+    void pressKey(KeyEvent::Kind kind);
+
+    // Moves the clock, running animations and display links frame by frame,
+    // then the main loop's ready work (animation completions among it).
+    void advance(double seconds);
+
+    // The frontmost view (last window, last subview first) whose text
+    // content contains `text`; null when none does.
+    ViewRef findViewWithText(std::string_view text) const;
+
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+private:
+    void settle();
+
+    Screen& m_screen;
+    std::shared_ptr<ManualClock> m_clock;
+    Compositor m_compositor;
+};
+
+}
