@@ -1,0 +1,243 @@
+#include "framework/db/KRSqlite.h"
+
+#include "framework/db/KRSqliteBinding.h"
+#include "framework/db/KRSqliteCursor.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kDomain = "KRSqlite";
+constexpr std::size_t kStatementCacheLimit = 64;
+
+pf::Error sqliteError(sqlite3* db, int rc, const std::string& what)
+{
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    return pf::Error{kDomain, rc, what + ": " + message};
+}
+
+}
+
+pf::ErrorOr<KRSqliteRef> KRSqlite::initWithPath(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        pf::Error error = sqliteError(db, rc, "cannot open " + path);
+        sqlite3_close(db);
+        return error;
+    }
+    // Opening is lazy: read the schema now, so that a file that is not a
+    // database fails here rather than on first use.
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        pf::Error error = sqliteError(db, rc, "cannot read " + path);
+        sqlite3_close(db);
+        return error;
+    }
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        sqlite3_close(db);
+        return pf::Error{kDomain, SQLITE_READONLY, "cannot write " + path};
+    }
+    KRSqliteRef sqlite(new KRSqlite);
+    sqlite->m_db = db;
+    sqlite->m_path = path;
+    return sqlite;
+}
+
+KRSqlite::~KRSqlite()
+{
+    close();
+}
+
+sqlite3_stmt* KRSqlite::cachedStatement(const std::string& sql)
+{
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) {
+        sqlite3_reset(it->second);
+        sqlite3_clear_bindings(it->second);
+        return it->second;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    if (!stmt)
+        return nullptr; // only blanks or comments
+    if (m_statements.size() >= kStatementCacheLimit)
+        finalizeCache();
+    m_statements.emplace(sql, stmt);
+    return stmt;
+}
+
+void KRSqlite::finalizeCache()
+{
+    for (auto& [sql, stmt] : m_statements)
+        sqlite3_finalize(stmt);
+    m_statements.clear();
+}
+
+bool KRSqlite::execture(const std::string& sql, const pf::Value& data)
+{
+    if (!m_db)
+        return false;
+    sqlite3_stmt* stmt = cachedStatement(sql);
+    if (!stmt)
+        return false;
+    KRBoundValues holder;
+    int rc = bindStatementValues(stmt, data, KRBindLifetime::Static, holder);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(stmt);
+    // Reset at once: the statement ends its transaction part and lets go of
+    // the bound values, which die with `holder`.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    return rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE;
+}
+
+std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf::Value& data)
+{
+    if (!m_db)
+        return nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    KRBoundValues holder;
+    if (bindStatementValues(stmt, data, KRBindLifetime::Transient, holder) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this());
+    if (m_cursors.empty())
+        m_cursors.reserve(4);
+    m_cursors.push_back(cursor);
+    return cursor;
+}
+
+bool KRSqlite::beginTransaction()
+{
+    return execture("begin exclusive transaction");
+}
+
+bool KRSqlite::commit()
+{
+    return execture("commit transaction");
+}
+
+bool KRSqlite::rollback()
+{
+    return execture("rollback transaction");
+}
+
+KRSqliteFileReport KRSqlite::exectureSqlFile(const std::string& path)
+{
+    KRSqliteFileReport report;
+    if (!m_db) {
+        report.failures.push_back(pf::Error{kDomain, SQLITE_MISUSE, "database is closed"});
+        return report;
+    }
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (!file) {
+        report.failures.push_back(pf::Error{kDomain, SQLITE_CANTOPEN, "cannot read " + path});
+        return report;
+    }
+    beginTransaction();
+    std::string line;
+    line.reserve(1024);
+    auto run = [&] {
+        char* message = nullptr;
+        int rc = sqlite3_exec(m_db, line.c_str(), nullptr, nullptr, &message);
+        if (rc != SQLITE_OK) {
+            report.failures.push_back(pf::Error{kDomain, rc, (message ? message : sqlite3_errstr(rc)) +
+                                                                 std::string(" in: ") + line});
+        }
+        sqlite3_free(message);
+        line.clear();
+        if (++report.statements % 100 == 0) {
+            commit();
+            beginTransaction();
+        }
+    };
+    // A line ends a statement unless its text is still open (a string or a
+    // trigger body spanning lines). The test with a ";" appended accepts
+    // lines written without a terminator.
+    auto lineEnds = [&] { return sqlite3_complete(line.c_str()) || sqlite3_complete((line + ";").c_str()); };
+    std::vector<char> piece(102400);
+    std::size_t n;
+    while ((n = std::fread(piece.data(), 1, piece.size(), file)) > 0) {
+        for (std::size_t i = 0; i < n; ++i) {
+            char c = piece[i];
+            if (c == '\n' || c == '\0') {
+                if (line.empty())
+                    continue;
+                if (lineEnds())
+                    run();
+                else if (c == '\n')
+                    line.push_back('\n');
+            } else {
+                line.push_back(c);
+            }
+        }
+        // A line that straddles two pieces is carried over to the next.
+    }
+    if (std::ferror(file))
+        report.failures.push_back(pf::Error{kDomain, SQLITE_IOERR, "cannot read " + path});
+    if (!line.empty())
+        run();
+    commit();
+    std::fclose(file);
+    return report;
+}
+
+long long KRSqlite::lastInsertRowid() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+int KRSqlite::errcode() const
+{
+    return m_db ? sqlite3_errcode(m_db) : 0;
+}
+
+std::optional<std::string> KRSqlite::errmsg() const
+{
+    if (!m_db)
+        return std::nullopt;
+    return std::string(sqlite3_errmsg(m_db));
+}
+
+void KRSqlite::removeCursor(KRSqliteCursor* cursor)
+{
+    for (auto it = m_cursors.begin(); it != m_cursors.end(); ++it) {
+        if (it->get() == cursor) {
+            // Keep the cursor alive until it has left the list.
+            auto keep = *it;
+            keep->clearSqlite();
+            m_cursors.erase(it);
+            return;
+        }
+    }
+}
+
+void KRSqlite::close()
+{
+    // Take the list first: each cursor would otherwise remove itself from it
+    // while it is being walked.
+    auto cursors = std::move(m_cursors);
+    m_cursors.clear();
+    for (auto& cursor : cursors) {
+        cursor->clearSqlite();
+        cursor->close();
+    }
+    finalizeCache();
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}

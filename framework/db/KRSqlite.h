@@ -1,0 +1,79 @@
+#pragma once
+
+// One SQLite database file. Statements name their parameters after key
+// paths (":rowid", ":user.nick"); the values are read from a data object (a
+// dictionary, an array or any object) and bound by their kind. Unnamed
+// parameters read the key path "@<position>" (from 0).
+//
+// No locks: a database and its cursors are used by one thread or serial
+// queue at a time. Failures answer false or null; errcode() and errmsg()
+// tell the reason of the last failed call.
+//
+// Statements run by execture() are prepared once and kept for reuse until
+// the database closes. Cursors handed out by query() stay in the database's
+// open-cursor list until they are closed; close() closes them all.
+
+#include "framework/db/Forward.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// What a run of a file of SQL did.
+struct KRSqliteFileReport {
+    std::size_t statements = 0;
+    std::vector<pf::Error> failures; // one per failed statement, or for a file that cannot be read
+};
+
+class KRSqlite : public std::enable_shared_from_this<KRSqlite> {
+public:
+    // Opens the file, creating it when absent. A file that is not a
+    // database, or one that cannot be written, fails with an error.
+    static pf::ErrorOr<KRSqliteRef> initWithPath(const std::string& path);
+    ~KRSqlite();
+
+    const std::string& path() const { return m_path; }
+    bool isClosed() const { return m_db == nullptr; }
+
+    // Runs the first statement of the text once.
+    bool execture(const std::string& sql, const pf::Value& data = {});
+    // A cursor positioned before the first row; null when the statement
+    // does not prepare or the database is closed.
+    std::shared_ptr<KRSqliteCursor> query(const std::string& sql, const pf::Value& data = {});
+
+    bool beginTransaction();
+    bool commit();
+    bool rollback();
+
+    // Runs a file of statements, one per line (a statement whose text is not
+    // complete at the line's end, such as a string spanning lines, goes on to
+    // the next), in transactions of 100 statements. A failing statement is
+    // reported and the run goes on.
+    KRSqliteFileReport exectureSqlFile(const std::string& path);
+
+    long long lastInsertRowid() const;
+    int errcode() const;
+    std::optional<std::string> errmsg() const;
+
+    // Called by a cursor's close(): forgets the cursor.
+    void removeCursor(KRSqliteCursor* cursor);
+    void close();
+
+    KRSqlite(const KRSqlite&) = delete;
+    KRSqlite& operator=(const KRSqlite&) = delete;
+
+private:
+    KRSqlite() = default;
+    sqlite3_stmt* cachedStatement(const std::string& sql);
+    void finalizeCache();
+
+    sqlite3* m_db = nullptr;
+    std::vector<std::shared_ptr<KRSqliteCursor>> m_cursors;
+    std::string m_path;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+};

@@ -1,0 +1,104 @@
+#include "framework/db/KRSqliteBinding.h"
+
+#include "framework/core/KRDataOutlet.h"
+#include "framework/core/KRJSON.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace {
+
+int bindValue(sqlite3_stmt* stmt, int position, const pf::Value& value, KRBindLifetime lifetime,
+              KRBoundValues& holder)
+{
+    sqlite3_destructor_type keep = lifetime == KRBindLifetime::Static ? SQLITE_STATIC : SQLITE_TRANSIENT;
+    switch (value.type()) {
+    case pf::Value::Type::Nil:
+    case pf::Value::Type::Null:
+        return sqlite3_bind_null(stmt, position);
+    case pf::Value::Type::Data: {
+        auto bytes = value.data();
+        // An empty blob binds as an empty blob, not as NULL.
+        if (!bytes || bytes->empty())
+            return sqlite3_bind_zeroblob(stmt, position, 0);
+        return sqlite3_bind_blob64(stmt, position, bytes->data(), bytes->size(), keep);
+    }
+    case pf::Value::Type::Date:
+        return sqlite3_bind_double(stmt, position, value.date()->seconds);
+    case pf::Value::Type::Number: {
+        const pf::Number& n = *value.number();
+        switch (n.type) {
+        case pf::NumberType::Bool:
+            return sqlite3_bind_int(stmt, position, n.integer != 0 ? 1 : 0);
+        case pf::NumberType::Int:
+            return sqlite3_bind_int(stmt, position, static_cast<int>(n.integer));
+        case pf::NumberType::Long:
+        case pf::NumberType::LongLong:
+        case pf::NumberType::UnsignedLongLong: // the unsigned value's bits
+            return sqlite3_bind_int64(stmt, position, static_cast<sqlite3_int64>(n.integer));
+        case pf::NumberType::Float:
+            return sqlite3_bind_double(stmt, position, static_cast<double>(static_cast<float>(n.real)));
+        case pf::NumberType::Double:
+            return sqlite3_bind_double(stmt, position, n.real);
+        }
+        return sqlite3_bind_null(stmt, position);
+    }
+    case pf::Value::Type::String: {
+        const std::string& s = *value.string();
+        return sqlite3_bind_text64(stmt, position, s.data(), s.size(), keep, SQLITE_UTF8);
+    }
+    case pf::Value::Type::Array:
+    case pf::Value::Type::Dictionary:
+    case pf::Value::Type::Object: {
+        std::optional<std::string> json = encodeJSONValue(value);
+        if (!json)
+            return sqlite3_bind_null(stmt, position);
+        holder.texts.push_back(std::move(*json));
+        const std::string& s = holder.texts.back();
+        return sqlite3_bind_blob64(stmt, position, s.data(), s.size(), keep);
+    }
+    }
+    return sqlite3_bind_null(stmt, position);
+}
+
+}
+
+int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder)
+{
+    const int count = sqlite3_bind_parameter_count(stmt);
+    holder.values.clear();
+    holder.texts.clear();
+    // Bound pointers point into these vectors: they must never reallocate.
+    holder.values.reserve(static_cast<std::size_t>(count));
+    holder.texts.reserve(static_cast<std::size_t>(count));
+    for (int position = 1; position <= count; ++position) {
+        const char* name = sqlite3_bind_parameter_name(stmt, position);
+        char unnamed[24];
+        std::string_view keyPath;
+        if (name && name[0]) {
+            keyPath = std::string_view(name + 1);
+        } else {
+            std::snprintf(unnamed, sizeof unnamed, "@%d", position - 1);
+            keyPath = unnamed;
+        }
+        holder.values.push_back(data.isNil() ? pf::Value() : dataForKeyPath(data, keyPath));
+        int rc = bindValue(stmt, position, holder.values.back(), lifetime, holder);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+std::optional<std::string> encodeJSONValue(const pf::Value& value)
+{
+    return KRJSON::encodeObject(value);
+}
+
+pf::Value decodeJSONValue(std::string_view text)
+{
+    pf::Value value = KRJSON::decodeText(std::string(text));
+    if (!value.isNil())
+        return value;
+    return pf::Value(std::string(text));
+}

@@ -1,0 +1,278 @@
+#include "framework/db/KRSqliteCursor.h"
+
+#include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteBinding.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+
+#include <sqlite3.h>
+
+KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite) : m_stmt(stmt), m_sqlite(sqlite) {}
+
+KRSqliteCursor::~KRSqliteCursor()
+{
+    // The database holds its cursors until they close, so by now it has let
+    // go of this one (or is gone): only the statement is left to finalize.
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
+}
+
+void KRSqliteCursor::close()
+{
+    if (m_closed)
+        return;
+    sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    m_closed = true;
+    m_hasRow = false;
+    if (auto sqlite = m_sqlite.lock())
+        sqlite->removeCursor(this); // may drop the list's reference to this cursor
+}
+
+bool KRSqliteCursor::reset()
+{
+    if (m_closed)
+        return false;
+    m_hasRow = false;
+    m_atEnd = false;
+    return sqlite3_reset(m_stmt) == SQLITE_OK;
+}
+
+bool KRSqliteCursor::next()
+{
+    // SQLite would start over on a step after the end; the end stays the
+    // end until reset().
+    if (m_closed || m_atEnd)
+        return false;
+    m_hasRow = sqlite3_step(m_stmt) == SQLITE_ROW;
+    m_atEnd = !m_hasRow;
+    return m_hasRow;
+}
+
+int KRSqliteCursor::count() const
+{
+    return m_closed ? 0 : sqlite3_column_count(m_stmt);
+}
+
+const std::unordered_map<std::string, int>& KRSqliteCursor::indexOfNames() const
+{
+    if (!m_namesBuilt && !m_closed) {
+        int n = sqlite3_column_count(m_stmt);
+        m_indexOfNames.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            if (const char* name = sqlite3_column_name(m_stmt, i))
+                m_indexOfNames[name] = i; // the later of two equal names wins
+        }
+        m_namesBuilt = true;
+    }
+    return m_indexOfNames;
+}
+
+int KRSqliteCursor::columnIndexForName(std::string_view name) const
+{
+    const auto& names = indexOfNames();
+    auto it = names.find(std::string(name));
+    return it == names.end() ? NotFound : it->second;
+}
+
+std::optional<std::string> KRSqliteCursor::columnNameAtIndex(int index) const
+{
+    if (m_closed || index < 0 || index >= sqlite3_column_count(m_stmt))
+        return std::nullopt;
+    const char* name = sqlite3_column_name(m_stmt, index);
+    return name ? std::optional<std::string>(name) : std::nullopt;
+}
+
+sqlite3_stmt* KRSqliteCursor::rowColumn(int index) const
+{
+    if (m_closed || !m_hasRow || index < 0 || index >= sqlite3_data_count(m_stmt))
+        return nullptr;
+    return m_stmt;
+}
+
+int KRSqliteCursor::intValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    return s ? sqlite3_column_int(s, index) : 0;
+}
+
+long KRSqliteCursor::longValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    return s ? static_cast<long>(sqlite3_column_int64(s, index)) : 0;
+}
+
+long long KRSqliteCursor::longLongValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    return s ? sqlite3_column_int64(s, index) : 0;
+}
+
+bool KRSqliteCursor::boolValueAtIndex(int index) const
+{
+    return intValueAtIndex(index) != 0;
+}
+
+double KRSqliteCursor::doubleValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    return s ? sqlite3_column_double(s, index) : 0;
+}
+
+std::optional<std::string> KRSqliteCursor::stringValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    if (!s || sqlite3_column_type(s, index) == SQLITE_NULL)
+        return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, index));
+    if (!text)
+        return std::string(); // out of memory reads as empty rather than NULL
+    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
+}
+
+std::optional<pf::Date> KRSqliteCursor::dateValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    if (!s || sqlite3_column_type(s, index) == SQLITE_NULL)
+        return std::nullopt;
+    // Whole seconds, 64-bit: the fraction is dropped, the year 2038 is not.
+    return pf::Date{static_cast<double>(sqlite3_column_int64(s, index))};
+}
+
+std::shared_ptr<const pf::Bytes> KRSqliteCursor::dataValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    if (!s || sqlite3_column_type(s, index) == SQLITE_NULL)
+        return nullptr;
+    const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(s, index));
+    int length = sqlite3_column_bytes(s, index);
+    if (!bytes || length <= 0)
+        return nullptr;
+    return std::make_shared<const pf::Bytes>(bytes, bytes + length);
+}
+
+const char* KRSqliteCursor::cStringValueAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    return s ? reinterpret_cast<const char*>(sqlite3_column_text(s, index)) : nullptr;
+}
+
+pf::Value KRSqliteCursor::objectAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    if (!s)
+        return {};
+    switch (sqlite3_column_type(s, index)) {
+    case SQLITE_INTEGER:
+        return pf::Value(static_cast<long long>(sqlite3_column_int64(s, index)));
+    case SQLITE_FLOAT:
+        return pf::Value(sqlite3_column_double(s, index));
+    case SQLITE_BLOB: {
+        auto data = dataValueAtIndex(index);
+        return data ? pf::Value::data(std::move(data)) : pf::Value();
+    }
+    case SQLITE_TEXT:
+        return pf::Value(*stringValueAtIndex(index));
+    default:
+        return {};
+    }
+}
+
+pf::Value KRSqliteCursor::valueForProperty(const pf::Property& property) const
+{
+    const std::string& name = property.name;
+    switch (property.type) {
+    case pf::PropertyType::Int:
+        return pf::Value(intValueForName(name));
+    case pf::PropertyType::Long:
+        return pf::Value(longValueForName(name));
+    case pf::PropertyType::LongLong:
+        return pf::Value(longLongValueForName(name));
+    case pf::PropertyType::Float:
+    case pf::PropertyType::Double:
+        return pf::Value(doubleValueForName(name));
+    case pf::PropertyType::Bool:
+        return pf::Value::boolean(boolValueForName(name));
+    case pf::PropertyType::String: {
+        auto s = stringValueForName(name);
+        return s ? pf::Value(std::move(*s)) : pf::Value();
+    }
+    case pf::PropertyType::Data: {
+        auto data = dataValueForName(name);
+        return data ? pf::Value::data(std::move(data)) : pf::Value();
+    }
+    case pf::PropertyType::Date: {
+        auto date = dateValueForName(name);
+        return date ? pf::Value(*date) : pf::Value();
+    }
+    case pf::PropertyType::Object: {
+        // Read by what is stored: numbers as numbers, text and blobs as
+        // JSON, with the raw text when it is not JSON.
+        int index = columnIndexForName(name);
+        sqlite3_stmt* s = rowColumn(index);
+        if (!s)
+            return {};
+        switch (sqlite3_column_type(s, index)) {
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return objectAtIndex(index);
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, index));
+            int length = sqlite3_column_bytes(s, index);
+            if (!bytes || length <= 0)
+                return {};
+            return decodeJSONValue(std::string_view(bytes, static_cast<std::size_t>(length)));
+        }
+        default:
+            return {};
+        }
+    }
+    }
+    auto s = stringValueForName(name);
+    return s ? pf::Value(std::move(*s)) : pf::Value();
+}
+
+void KRSqliteCursor::toDataObject(const pf::Value& object)
+{
+    if (auto dictionary = object.dictionary()) {
+        const int n = count();
+        for (int i = 0; i < n; ++i) {
+            pf::Value value = objectAtIndex(i);
+            if (!value.isNil())
+                dictionary->set(*columnNameAtIndex(i), std::move(value));
+        }
+        return;
+    }
+    if (auto target = object.object())
+        toDataObject(object, target->objectClass());
+}
+
+void KRSqliteCursor::toDataObject(const pf::Value& object, const pf::Class* cls)
+{
+    pf::ObjectRef target = object.object();
+    if (!target)
+        return;
+    for (const pf::Class* c = cls; c; c = c->superclass()) {
+        for (const pf::Property& property : c->properties()) {
+            if (property.set)
+                property.set(*target, valueForProperty(property));
+        }
+    }
+}
+
+pf::ArrayRef KRSqliteCursor::dataObjects(const pf::Class* cls)
+{
+    auto objects = std::make_shared<pf::Array>();
+    if (!cls)
+        return objects;
+    while (next()) {
+        pf::ObjectRef object = cls->create();
+        if (!object)
+            break; // a class without a factory cannot be filled
+        pf::Value value(object);
+        toDataObject(value, cls);
+        objects->add(std::move(value));
+    }
+    return objects;
+}

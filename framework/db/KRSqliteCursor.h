@@ -1,0 +1,66 @@
+#pragma once
+
+// The cursor over one prepared statement, which it owns. The database that
+// made it is held weakly and lets go of the cursor when either closes.
+
+#include "framework/db/IKRSqliteCursor.h"
+
+#include <unordered_map>
+
+struct sqlite3_stmt;
+namespace pf {
+struct Property;
+}
+
+class KRSqliteCursor : public IKRSqliteCursor {
+public:
+    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite);
+    ~KRSqliteCursor() override;
+
+    void close() override;
+    bool reset() override;
+    bool next() override;
+    int count() const override;
+    bool isClosed() const override { return m_closed; }
+
+    int columnIndexForName(std::string_view name) const override;
+    std::optional<std::string> columnNameAtIndex(int index) const override;
+    const std::unordered_map<std::string, int>& indexOfNames() const;
+
+    int intValueAtIndex(int index) const override;
+    long longValueAtIndex(int index) const override;
+    long long longLongValueAtIndex(int index) const override;
+    bool boolValueAtIndex(int index) const override;
+    double doubleValueAtIndex(int index) const override;
+    std::optional<std::string> stringValueAtIndex(int index) const override;
+    std::optional<pf::Date> dateValueAtIndex(int index) const override;
+    std::shared_ptr<const pf::Bytes> dataValueAtIndex(int index) const override;
+    const char* cStringValueAtIndex(int index) const override;
+    pf::Value objectAtIndex(int index) const override;
+
+    // The column named like the property, read by the property's type.
+    pf::Value valueForProperty(const pf::Property& property) const;
+
+    void toDataObject(const pf::Value& object) override;
+    void toDataObject(const pf::Value& object, const pf::Class* cls) override;
+    pf::ArrayRef dataObjects(const pf::Class* cls) override;
+
+    KRSqliteRef sqlite() const { return m_sqlite.lock(); }
+    // Called by the database when it lets the cursor go.
+    void clearSqlite() { m_sqlite.reset(); }
+
+    KRSqliteCursor(const KRSqliteCursor&) = delete;
+    KRSqliteCursor& operator=(const KRSqliteCursor&) = delete;
+
+private:
+    // The statement when a row is current and `index` is one of its columns.
+    sqlite3_stmt* rowColumn(int index) const;
+
+    sqlite3_stmt* m_stmt = nullptr;
+    mutable std::unordered_map<std::string, int> m_indexOfNames;
+    mutable bool m_namesBuilt = false;
+    bool m_closed = false;
+    bool m_hasRow = false;
+    bool m_atEnd = false;
+    std::weak_ptr<KRSqlite> m_sqlite;
+};

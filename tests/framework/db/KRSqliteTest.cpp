@@ -1,0 +1,370 @@
+#include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteCursor.h"
+#include "framework/db/KRSqliteUnionCursor.h"
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Collections.h"
+#include "tests/c/db/FdbFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using fdbtest::TempDir;
+
+namespace {
+
+KRSqliteRef openDB(const TempDir& dir, const std::string& name = "test.db")
+{
+    auto db = KRSqlite::initWithPath(dir.file(name));
+    EXPECT_TRUE(db.ok()) << (db.ok() ? "" : db.error().description);
+    return db.ok() ? db.value() : nullptr;
+}
+
+// One property of every kind the runtime knows.
+class SqlRow : public pf::Object {
+public:
+    int i() const { return m_i; }
+    void setI(int v) { m_i = v; }
+    long l() const { return m_l; }
+    void setL(long v) { m_l = v; }
+    double d() const { return m_d; }
+    void setD(double v) { m_d = v; }
+    bool b() const { return m_b; }
+    void setB(bool v) { m_b = v; }
+    std::optional<std::string> s() const { return m_s; }
+    void setS(std::optional<std::string> v) { m_s = std::move(v); }
+    std::optional<pf::Date> when() const { return m_when; }
+    void setWhen(std::optional<pf::Date> v) { m_when = v; }
+    std::shared_ptr<const pf::Bytes> blob() const { return m_blob; }
+    void setBlob(std::shared_ptr<const pf::Bytes> v) { m_blob = std::move(v); }
+    pf::Value any() const { return m_any; }
+    void setAny(pf::Value v) { m_any = std::move(v); }
+
+    int m_i = -1;
+    long m_l = -1;
+    double m_d = -1;
+    bool m_b = false;
+    std::optional<std::string> m_s;
+    std::optional<pf::Date> m_when;
+    std::shared_ptr<const pf::Bytes> m_blob;
+    pf::Value m_any;
+};
+
+const pf::Class* sqlRowClass()
+{
+    static const pf::Class* cls = pf::ClassBuilder<SqlRow>("SqlRow")
+                                      .property("i", &SqlRow::i, &SqlRow::setI)
+                                      .property("l", &SqlRow::l, &SqlRow::setL)
+                                      .property("d", &SqlRow::d, &SqlRow::setD)
+                                      .property("b", &SqlRow::b, &SqlRow::setB)
+                                      .property("s", &SqlRow::s, &SqlRow::setS)
+                                      .property("when", &SqlRow::when, &SqlRow::setWhen)
+                                      .property("blob", &SqlRow::blob, &SqlRow::setBlob)
+                                      .property("any", &SqlRow::any, &SqlRow::setAny)
+                                      .commit();
+    return cls;
+}
+
+std::vector<std::string> column(IKRSqliteCursor& cursor, int index)
+{
+    std::vector<std::string> out;
+    while (cursor.next()) out.push_back(cursor.stringValueAtIndex(index).value_or("(nil)"));
+    return out;
+}
+
+} // namespace
+
+TEST(KRSqliteBinding, EveryValueKindBindsByItsTypeCode)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db);
+    struct Row {
+        const char* what;
+        pf::Value value;
+        const char* type;
+        const char* quoted;
+    };
+    const std::vector<Row> rows = {
+        {"nil", pf::Value(), "null", "NULL"},
+        {"null", pf::Value::null(), "null", "NULL"},
+        {"data", pf::Value::data(pf::Bytes{1, 2}), "blob", "X'0102'"},
+        {"empty data", pf::Value::data(pf::Bytes{}), "blob", "X''"},
+        {"date", pf::Value(pf::Date{1.5}), "real", "1.5"},
+        {"Bool 'c'", pf::Value::boolean(true), "integer", "1"},
+        {"Int 'i'", pf::Value(-7), "integer", "-7"},
+        {"Long 'l'", pf::Value(5000000000L), "integer", "5000000000"},
+        {"LongLong 'q'", pf::Value(-9000000000000000000LL), "integer", "-9000000000000000000"},
+        {"UnsignedLongLong 'Q'", pf::Value::unsignedNumber(~0ULL), "integer", "-1"},
+        {"Float 'f'", pf::Value(1.25f), "real", "1.25"},
+        {"Double 'd'", pf::Value(0.1), "real", "0.1"},
+        {"string", pf::Value("it's"), "text", "'it''s'"},
+        {"array", pf::Value(pf::Array::create({1, 2})), "blob", "X'5B312C325D'"},
+        {"dictionary", pf::Value(pf::Dictionary::create({{"a", "b"}})), "blob", "X'7B2261223A2262227D'"},
+    };
+    for (const Row& row : rows) {
+        auto data = pf::Dictionary::create({{"v", row.value}});
+        auto cursor = db->query("SELECT typeof(:v), quote(:v)", pf::Value(data));
+        ASSERT_TRUE(cursor && cursor->next()) << row.what;
+        EXPECT_EQ(cursor->stringValueAtIndex(0), row.type) << row.what;
+        EXPECT_EQ(cursor->stringValueAtIndex(1), row.quoted) << row.what;
+        cursor->close();
+    }
+}
+
+TEST(KRSqliteBinding, ParametersReadKeyPathsOfAnyObject)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t ([rowid] INTEGER PRIMARY KEY, [a] TEXT, [b] TEXT)"));
+    ASSERT_TRUE(db->execture("INSERT INTO t (a, b) VALUES (:a, :b)", pf::Value(pf::Dictionary::create({{"a", "x"}}))));
+    EXPECT_EQ(db->lastInsertRowid(), 1);
+    ASSERT_TRUE(db->execture("UPDATE t SET a=:a, b=:b WHERE rowid=:rowid",
+                             pf::Value(pf::Dictionary::create({{"a", "y"}, {"rowid", 1}}))));
+    auto c = db->query("SELECT a, b FROM t");
+    ASSERT_TRUE(c->next());
+    EXPECT_EQ(c->stringValueForName("a"), "y");
+    EXPECT_EQ(c->stringValueForName("b"), std::nullopt) << "a key the data lacks binds NULL";
+
+    auto positional = db->query("SELECT ?, ?", pf::Value(pf::Array::create({"first", "second"})));
+    ASSERT_TRUE(positional->next());
+    EXPECT_EQ(positional->stringValueAtIndex(0), "first");
+    EXPECT_EQ(positional->stringValueAtIndex(1), "second");
+
+    auto row = std::make_shared<SqlRow>();
+    sqlRowClass();
+    row->setI(42);
+    auto o = db->query("SELECT :i", pf::Value(row));
+    ASSERT_TRUE(o->next());
+    EXPECT_EQ(o->intValueAtIndex(0), 42);
+
+    EXPECT_FALSE(db->execture("NOT SQL"));
+    EXPECT_NE(db->errcode(), 0);
+    EXPECT_TRUE(db->errmsg().has_value());
+    EXPECT_EQ(db->query("NOT SQL"), nullptr);
+}
+
+TEST(KRSqliteCursorRead, TypedReadsByNameAndIndex)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (n INTEGER, r REAL, s TEXT, b BLOB, z)"));
+    const double when = 4102444800.75; // past 2038
+    ASSERT_TRUE(db->execture("INSERT INTO t VALUES (:n, :r, :s, :b, NULL)",
+                             pf::Value(pf::Dictionary::create({{"n", 5000000000LL},
+                                                               {"r", pf::Value(pf::Date{when})},
+                                                               {"s", "text"},
+                                                               {"b", pf::Value::data(pf::Bytes{})}}))));
+    auto c = db->query("SELECT n, r, s, b, z, n AS n FROM t");
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->count(), 6);
+    EXPECT_EQ(c->columnCount(), 6);
+    EXPECT_EQ(c->intValueAtIndex(0), 0) << "no current row yet";
+    ASSERT_TRUE(c->next());
+    EXPECT_EQ(c->columnIndexForName("n"), 5) << "the later of two equal names wins";
+    EXPECT_EQ(c->columnIndexForName("missing"), IKRSqliteCursor::NotFound);
+    EXPECT_EQ(c->columnNameAtIndex(2), "s");
+    EXPECT_EQ(c->columnNameAtIndex(9), std::nullopt);
+    EXPECT_EQ(c->longLongValueForName("n"), 5000000000LL);
+    EXPECT_EQ(c->longValueForName("n"), 5000000000L);
+    EXPECT_EQ(c->doubleValueForName("r"), when) << "a double keeps the fraction";
+    EXPECT_EQ(c->dateValueForName("r"), pf::Date{4102444800.0}) << "a date keeps whole seconds, 64-bit";
+    EXPECT_EQ(c->dateValueForName("z"), std::nullopt);
+    EXPECT_EQ(c->dataValueForName("b"), nullptr) << "an empty blob reads as nil";
+    EXPECT_STREQ(c->cStringValueForName("s"), "text");
+    EXPECT_TRUE(c->boolValueAtIndex(0));
+    // Unknown names read as zero and nil.
+    EXPECT_EQ(c->intValueForName("missing"), 0);
+    EXPECT_EQ(c->doubleValueForName("missing"), 0);
+    EXPECT_EQ(c->stringValueForName("missing"), std::nullopt);
+    EXPECT_EQ(c->dataValueForName("missing"), nullptr);
+    EXPECT_EQ(c->dateValueForName("missing"), std::nullopt);
+    EXPECT_EQ(c->cStringValueForName("missing"), nullptr);
+    // Objects by storage class.
+    EXPECT_EQ(c->objectAtIndex(0), pf::Value(5000000000LL));
+    EXPECT_EQ(c->objectAtIndex(1), pf::Value(when));
+    EXPECT_EQ(c->objectAtIndex(2), pf::Value("text"));
+    EXPECT_TRUE(c->objectAtIndex(4).isNil());
+    EXPECT_EQ(c->valueForKey("s"), pf::Value("text"));
+
+    auto dict = pf::Dictionary::create();
+    c->toDataObject(pf::Value(dict));
+    EXPECT_EQ(dict->keys(), (std::vector<std::string>{"n", "r", "s"})) << "NULL and empty columns set nothing";
+    EXPECT_FALSE(c->next());
+    EXPECT_FALSE(c->next()) << "the end stays the end until reset";
+    EXPECT_TRUE(c->reset());
+    EXPECT_TRUE(c->next()) << "reset rewinds with the same bindings";
+}
+
+TEST(KRSqliteCursorRead, ObjectPropertiesReadByDeclaredType)
+{
+    sqlRowClass();
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (i, l, d, b, s, [when], blob, any)"));
+    const std::vector<std::pair<pf::Value, pf::Value>> anyRows = {
+        {pf::Value(5), pf::Value(5LL)},                              // a stored number never reads back as nil
+        {pf::Value(2.5), pf::Value(2.5)},
+        {pf::Value("plain text"), pf::Value("plain text")},          // not JSON: the text itself
+        {pf::Value(pf::Array::create({1, 2})), pf::Value(pf::Array::create({1LL, 2LL}))},
+        {pf::Value(pf::Dictionary::create({{"k", "v"}})), pf::Value(pf::Dictionary::create({{"k", "v"}}))},
+        {pf::Value(), pf::Value()},
+    };
+    for (const auto& [stored, expected] : anyRows) {
+        auto data = pf::Dictionary::create({{"i", 7},
+                                            {"l", 8L},
+                                            {"d", 1.5},
+                                            {"b", true},
+                                            {"s", "str"},
+                                            {"when", pf::Value(pf::Date{100.9})},
+                                            {"blob", pf::Value::data(pf::Bytes{9})},
+                                            {"any", stored}});
+        ASSERT_TRUE(db->execture("DELETE FROM t"));
+        ASSERT_TRUE(db->execture("INSERT INTO t VALUES (:i, :l, :d, :b, :s, :when, :blob, :any)", pf::Value(data)));
+        auto c = db->query("SELECT * FROM t");
+        auto rows = c->dataObjects(sqlRowClass());
+        ASSERT_EQ(rows->count(), 1u);
+        auto row = rows->at(0).objectAs<SqlRow>();
+        EXPECT_EQ(row->i(), 7);
+        EXPECT_EQ(row->l(), 8);
+        EXPECT_EQ(row->d(), 1.5);
+        EXPECT_TRUE(row->b());
+        EXPECT_EQ(row->s(), "str");
+        EXPECT_EQ(row->when(), pf::Date{100});
+        ASSERT_TRUE(row->blob());
+        EXPECT_EQ(*row->blob(), pf::Bytes{9});
+        EXPECT_EQ(row->any(), expected) << stored.description();
+        EXPECT_FALSE(c->isClosed()) << "dataObjects leaves the cursor open";
+    }
+}
+
+TEST(KRSqliteLifecycle, CloseClosesEveryCursorAndIsSafeTwice)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (a)"));
+    ASSERT_TRUE(db->execture("INSERT INTO t VALUES (1)"));
+    auto a = db->query("SELECT a FROM t");
+    auto b = db->query("SELECT a FROM t");
+    auto c = db->query("SELECT a FROM t");
+    ASSERT_TRUE(a && b && c);
+    ASSERT_TRUE(a->next());
+    b->close();
+    EXPECT_FALSE(b->sqlite()) << "a closed cursor has left its database";
+    db->close();
+    for (auto& cursor : {a, b, c}) {
+        EXPECT_TRUE(cursor->isClosed());
+        EXPECT_FALSE(cursor->next());
+        EXPECT_EQ(cursor->intValueAtIndex(0), 0);
+        EXPECT_EQ(cursor->count(), 0);
+        EXPECT_FALSE(cursor->reset());
+    }
+    db->close();
+    EXPECT_FALSE(db->execture("SELECT 1"));
+    EXPECT_EQ(db->query("SELECT 1"), nullptr);
+    EXPECT_EQ(db->lastInsertRowid(), 0);
+    EXPECT_EQ(db->errcode(), 0);
+    EXPECT_EQ(db->errmsg(), std::nullopt);
+
+    KRSqliteRef other = openDB(dir);
+    auto left = other->query("SELECT a FROM t");
+    other.reset();
+    EXPECT_TRUE(left->isClosed()) << "releasing the database closes its cursors";
+}
+
+TEST(KRSqliteLifecycle, OpeningABadFileFailsWithAnError)
+{
+    TempDir dir;
+    std::ofstream(dir.file("garbage.db")) << std::string(4096, 'x');
+    std::filesystem::create_directory(dir.file("folder.db"));
+    for (const std::string& path : {dir.file("garbage.db"), dir.file("folder.db"), dir.file("no/such/dir.db")}) {
+        auto db = KRSqlite::initWithPath(path);
+        ASSERT_FALSE(db.ok()) << path;
+        EXPECT_EQ(db.error().domain, "KRSqlite");
+        EXPECT_NE(db.error().code, 0);
+        EXPECT_NE(db.error().description.find(path), std::string::npos);
+    }
+}
+
+TEST(KRSqliteTransaction, CommitKeepsAndRollbackDrops)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (a)"));
+    ASSERT_TRUE(db->beginTransaction());
+    ASSERT_TRUE(db->execture("INSERT INTO t VALUES (1)"));
+    ASSERT_TRUE(db->rollback());
+    ASSERT_TRUE(db->beginTransaction());
+    ASSERT_TRUE(db->execture("INSERT INTO t VALUES (2)"));
+    EXPECT_FALSE(db->beginTransaction()) << "no nesting";
+    ASSERT_TRUE(db->commit());
+    EXPECT_FALSE(db->commit()) << "nothing to commit";
+    auto c = db->query("SELECT a FROM t");
+    EXPECT_EQ(column(*c, 0), std::vector<std::string>{"2"});
+}
+
+TEST(KRSqliteUnion, TakesOneRowFromEachCursorInTurn)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE a (v)"));
+    ASSERT_TRUE(db->execture("INSERT INTO a VALUES ('a1'), ('a2')"));
+    ASSERT_TRUE(db->execture("CREATE TABLE b (v)"));
+    ASSERT_TRUE(db->execture("INSERT INTO b VALUES ('b1')"));
+    KRSqliteUnionCursor u({db->query("SELECT v FROM a"), db->query("SELECT v FROM b")});
+    EXPECT_EQ(u.currentCursor(), nullptr);
+    EXPECT_EQ(u.count(), 0);
+    EXPECT_EQ(u.stringValueForName("v"), std::nullopt);
+    EXPECT_EQ(column(u, 0), (std::vector<std::string>{"a1", "b1", "a2"}));
+    EXPECT_FALSE(u.next());
+    EXPECT_TRUE(u.reset());
+    ASSERT_TRUE(u.next());
+    EXPECT_EQ(u.count(), 1);
+    u.close();
+    EXPECT_TRUE(u.isClosed());
+    for (auto& c : u.cursors()) EXPECT_TRUE(c->isClosed());
+    KRSqliteUnionCursor empty({});
+    EXPECT_FALSE(empty.next());
+}
+
+TEST(KRSqliteFile, RunsLinesInBatchesAndCarriesSplitStatements)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (n, s)"));
+    std::string text;
+    for (int i = 1; i <= 250; ++i) {
+        text += "INSERT INTO t VALUES (" + std::to_string(i) + ", 'x');\n";
+        if (i % 50 == 0) text += "\n"; // empty lines are skipped
+    }
+    // A statement straddling the first 102,400-byte piece.
+    text += "INSERT INTO t VALUES (1000, '";
+    text += std::string(102400 - text.size() + 10, 'y');
+    text += "');\n";
+    text += "INSERT INTO t VALUES (1001, 'two\nlines');\n"; // a string spanning lines
+    text += "INSERT INTO t VALUES (1002, 'no terminator')\n";
+    text += "INSERT INTO missing VALUES (1);\n";
+    text += "INSERT INTO t VALUES (1003, 'after a failure');"; // no final line feed
+    std::ofstream(dir.file("batch.sql")) << text;
+
+    KRSqliteFileReport report = db->exectureSqlFile(dir.file("batch.sql"));
+    EXPECT_EQ(report.statements, 255u);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_NE(report.failures[0].description.find("missing"), std::string::npos);
+
+    auto c = db->query("SELECT count(*), sum(n) FROM t WHERE n <= 250");
+    ASSERT_TRUE(c->next());
+    EXPECT_EQ(c->intValueAtIndex(0), 250);
+    EXPECT_EQ(c->intValueAtIndex(1), 250 * 251 / 2);
+    auto big = db->query("SELECT length(s) FROM t WHERE n = 1000");
+    ASSERT_TRUE(big->next());
+    EXPECT_GT(big->intValueAtIndex(0), 10);
+    auto tail = db->query("SELECT s FROM t WHERE n > 1000 ORDER BY n");
+    EXPECT_EQ(column(*tail, 0), (std::vector<std::string>{"two\nlines", "no terminator", "after a failure"}));
+    EXPECT_TRUE(db->beginTransaction()) << "no transaction was left open";
+    EXPECT_TRUE(db->rollback());
+
+    KRSqliteFileReport missing = db->exectureSqlFile(dir.file("missing.sql"));
+    EXPECT_EQ(missing.statements, 0u);
+    EXPECT_EQ(missing.failures.size(), 1u);
+}
