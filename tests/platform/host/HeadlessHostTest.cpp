@@ -2,6 +2,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Text.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/host/HostRunner.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Window.h"
@@ -143,4 +144,34 @@ TEST_F(HeadlessHosting, WritesTheFrameAsPng)
     auto error = host.writePng("/nonexistent-folder/shot.png");
     ASSERT_TRUE(error);
     EXPECT_EQ(error->domain, "pf::Bitmap");
+}
+
+TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
+{
+    std::vector<std::string> args{"--resources", "res", "--shot", "first.png", "--verbose"};
+    auto options = HostOptions::take(args);
+    ASSERT_TRUE(options.ok());
+    EXPECT_EQ(options->shotPath, "first.png");
+    EXPECT_TRUE(options->headless);
+    EXPECT_EQ(args, (std::vector<std::string>{"--resources", "res", "--verbose"}));
+
+    std::vector<std::string> bad{"--shot"};
+    EXPECT_FALSE(HostOptions::take(bad).ok());
+}
+
+TEST(HostArguments, ShotWritesTheFirstScreen)
+{
+    Screen::main().removeAllWindows();
+    auto window = Window::create();
+    window->setBackgroundColor(kRed);
+    window->makeKeyAndVisible();
+    std::string path = (std::filesystem::temp_directory_path() / "zmr-first-screen.png").string();
+    HostOptions options;
+    options.shotPath = path;
+    EXPECT_EQ(runHost(options, Screen::main()), 0);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    std::filesystem::remove(path);
+    options.shotPath = "/nonexistent-folder/x.png";
+    EXPECT_EQ(runHost(options, Screen::main()), 1);
+    Screen::main().removeAllWindows();
 }
