@@ -5,9 +5,12 @@ ZMR_PACKAGES=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libssl-dev libsqlite3-dev zlib1g-dev libminizip-dev
+  libgumbo-dev
   libcurl4-openssl-dev
   libcpp-httplib-dev
   unicode-data
+  nlohmann-json3-dev
+  rapidjson-dev
   libcairo2-dev libpango1.0-dev fonts-noto-cjk libsdl2-dev
 )
 

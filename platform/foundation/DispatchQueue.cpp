@@ -1,5 +1,7 @@
 #include "platform/foundation/DispatchQueue.h"
 
+#include "platform/foundation/Exception.h"
+
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -35,7 +37,11 @@ struct DispatchQueue::Impl {
                 Task task = std::move(tasks.front());
                 tasks.pop_front();
                 lock.unlock();
-                task();
+                try {
+                    task();
+                } catch (...) {
+                    terminateWithUncaughtException(std::current_exception());
+                }
                 lock.lock();
                 continue;
             }

@@ -1,5 +1,7 @@
 #include "platform/foundation/RunLoop.h"
 
+#include "platform/foundation/Exception.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -65,14 +67,19 @@ struct RunLoop::Impl {
                     addTimer(Clock::now() + std::chrono::duration_cast<Clock::duration>(timer->interval), timer);
             }
         }
-        if (task) {
-            task();
-        } else if (timer->isValid()) {
-            if (!timer->repeats)
-                timer->invalidate();
-            // Hold the timer: the task may invalidate it and drop the last owner.
-            auto keep = timer;
-            keep->task();
+        // Nothing above the loop could handle an exception that got this far.
+        try {
+            if (task) {
+                task();
+            } else if (timer->isValid()) {
+                if (!timer->repeats)
+                    timer->invalidate();
+                // Hold the timer: the task may invalidate it and drop the last owner.
+                auto keep = timer;
+                keep->task();
+            }
+        } catch (...) {
+            terminateWithUncaughtException(std::current_exception());
         }
         return true;
     }
