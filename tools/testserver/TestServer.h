@@ -50,6 +50,15 @@ public:
         std::string body;
         std::vector<std::pair<std::string, std::string>> headers;
         std::chrono::milliseconds delay{0};
+
+        static Reply with(int status, std::string contentType, std::string body)
+        {
+            Reply reply;
+            reply.status = status;
+            reply.contentType = std::move(contentType);
+            reply.body = std::move(body);
+            return reply;
+        }
     };
     struct Received {
         std::string method;

@@ -1,0 +1,424 @@
+#include "framework/core/KRHttpTask.h"
+
+#include "framework/core/KRJSON.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/util/file_time.h"
+#include "framework/util/md5.h"
+#include "framework/util/text_helpers.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iconv.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace proto {
+
+const pf::Protocol* IKRHttpUploadTask()
+{
+    static const pf::Protocol* p = pf::Protocol::define("IKRHttpUploadTask", {proto::IKRHttpTask()});
+    return p;
+}
+
+const pf::Protocol* IKRHttpResourceTask()
+{
+    static const pf::Protocol* p = pf::Protocol::define("IKRHttpResourceTask", {proto::IKRHttpTask()});
+    return p;
+}
+
+}
+
+void IKRHttpTaskDelegate::krHttpTaskWillRequest(KRHttpTask&) {}
+void IKRHttpTaskDelegate::krHttpTaskDidFailError(KRHttpTask&, const pf::Error&) {}
+void IKRHttpTaskDelegate::krHttpTaskDidLoaded(KRHttpTask&) {}
+void IKRHttpTaskDelegate::krHttpTaskDidLoading(KRHttpTask&) {}
+void IKRHttpTaskDelegate::krHttpTaskDidResponse(KRHttpTask&) {}
+void IKRHttpTaskDelegate::krHttpTaskDidReceiveData(KRHttpTask&, const pf::Bytes&, std::uint64_t, std::uint64_t) {}
+void IKRHttpTaskDelegate::krHttpTaskDidSendBodyDataBytesWritten(KRHttpTask&, std::int64_t, std::int64_t) {}
+
+namespace {
+
+pf::Error notFoundFile()
+{
+    return pf::Error{"KRHttpTask", -4, "not found file"};
+}
+
+pf::Error writeFailed(const std::string& path, int error)
+{
+    return pf::Error{"KRHttpTask", -5, "cannot write " + path + ": " + std::strerror(error)};
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+std::uint64_t fileSize(const std::string& path)
+{
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+std::string partialPath(const std::string& path)
+{
+    return path + ".tmp";
+}
+
+std::optional<std::string> gb18030ToUtf8(const pf::Bytes& bytes)
+{
+    iconv_t converter = iconv_open("UTF-8", "GB18030");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string out(bytes.size() * 2 + 16, '\0');
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+    size_t inLeft = bytes.size();
+    size_t used = 0;
+    bool ok = true;
+    while (inLeft > 0) {
+        char* outPtr = out.data() + used;
+        size_t outLeft = out.size() - used;
+        size_t result = iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        used = out.size() - outLeft;
+        if (result != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            out.resize(out.size() * 2);
+            continue;
+        }
+        ok = false; // an invalid or incomplete sequence
+        break;
+    }
+    iconv_close(converter);
+    if (!ok)
+        return std::nullopt;
+    out.resize(used);
+    return out;
+}
+
+std::string lowercased(std::string text)
+{
+    for (auto& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}
+
+KRHttpTask::~KRHttpTask()
+{
+    closePartialFile();
+}
+
+std::string KRHttpTask::localResourcePathForURL(const std::string& url)
+{
+    char digest[33];
+    md5_hex(url.data(), url.size(), digest);
+    const char* tmp = std::getenv("TMPDIR");
+    fs::path directory = tmp && *tmp ? tmp : "/tmp";
+    return (directory / digest).string();
+}
+
+bool KRHttpTask::hasResourceForURL(const std::string& url)
+{
+    return fileExists(localResourcePathForURL(url));
+}
+
+bool KRHttpTask::isLoadingResourceForURL(const std::string& url)
+{
+    return fileExists(partialPath(localResourcePathForURL(url)));
+}
+
+std::optional<pf::HttpRequest> KRHttpTask::request() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_request;
+}
+
+void KRHttpTask::setRequest(std::optional<pf::HttpRequest> request)
+{
+    std::lock_guard lock(m_mutex);
+    m_request = std::move(request);
+}
+
+pf::Value KRHttpTask::responseBody() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_responseBody;
+}
+
+void KRHttpTask::setResponseBody(pf::Value body)
+{
+    std::lock_guard lock(m_mutex);
+    m_responseBody = std::move(body);
+}
+
+std::optional<pf::HttpResponse> KRHttpTask::response() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_response;
+}
+
+pf::Value KRHttpTask::userInfo() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_userInfo;
+}
+
+void KRHttpTask::setUserInfo(pf::Value userInfo)
+{
+    std::lock_guard lock(m_mutex);
+    m_userInfo = std::move(userInfo);
+}
+
+std::optional<std::string> KRHttpTask::contentType() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_contentType;
+}
+
+std::optional<pf::HttpRequest> KRHttpTask::doWillRequeset()
+{
+    auto self = shared_from_this();
+    if (auto d = delegate())
+        d->krHttpTaskWillRequest(*this);
+    auto current = request();
+    if (m_responseType != KRHttpResponseType::ResourceFile || !current)
+        return current;
+
+    const std::string& urlText = current->url();
+    if (auto url = pf::URL::create(urlText); url && url->scheme() == "file") {
+        std::string path = url->path();
+        setResponseBody(path);
+        if (fileExists(path))
+            doLoaded();
+        else
+            doFailError(notFoundFile());
+        return std::nullopt;
+    }
+
+    std::string path = localResourcePathForURL(urlText);
+    setResponseBody(path);
+    m_resourcePath = path;
+    bool cached = fileExists(path);
+    if (cached && !m_forceUpdateResource) {
+        doLoaded();
+        return std::nullopt;
+    }
+    if (m_allowResume && fileExists(partialPath(path))) {
+        pf::HttpRequest ranged(urlText, current->cachePolicy(), current->timeoutInterval());
+        std::uint64_t size = fileSize(partialPath(path));
+        m_beginLength = size;
+        ranged.setValue("bytes=" + std::to_string(size) + "-", "Range");
+        return ranged;
+    }
+    if (cached) {
+        pf::HttpRequest revalidation(urlText, current->cachePolicy(), current->timeoutInterval());
+        for (const auto& [name, value] : current->allHTTPHeaderFields())
+            revalidation.addValue(value, name);
+        char date[128];
+        http_date_format(file_mtime(path.c_str()), date, sizeof date);
+        revalidation.setValue(std::string(date), "If-Modified-Since");
+        return revalidation;
+    }
+    return current;
+}
+
+void KRHttpTask::doFailError(const pf::Error& error)
+{
+    auto self = shared_from_this();
+    if (auto d = delegate())
+        d->krHttpTaskDidFailError(*this, error);
+}
+
+void KRHttpTask::doLoaded()
+{
+    auto self = shared_from_this();
+    auto d = delegate();
+    if (m_responseType == KRHttpResponseType::ResourceFile) {
+        auto path = responseBody().stringValue();
+        if (!path || !fileExists(*path)) {
+            if (d)
+                d->krHttpTaskDidFailError(*this, notFoundFile());
+            return;
+        }
+    }
+    if (d)
+        d->krHttpTaskDidLoaded(*this);
+}
+
+void KRHttpTask::doLoading()
+{
+    auto self = shared_from_this();
+    if (auto d = delegate())
+        d->krHttpTaskDidLoading(*this);
+}
+
+bool KRHttpTask::hasDoResponse() const
+{
+    auto d = delegate();
+    return d && d->hasKrHttpTaskDidResponse();
+}
+
+void KRHttpTask::doResponse()
+{
+    auto self = shared_from_this();
+    if (auto d = delegate())
+        d->krHttpTaskDidResponse(*this);
+}
+
+bool KRHttpTask::hasDoReceiveData() const
+{
+    auto d = delegate();
+    return d && d->hasKrHttpTaskDidReceiveData();
+}
+
+void KRHttpTask::doReceiveData(const pf::Bytes& data)
+{
+    auto self = shared_from_this();
+    if (auto d = delegate())
+        d->krHttpTaskDidReceiveData(*this, data, downloadLength() + beginLength(), contentLength() + beginLength());
+}
+
+bool KRHttpTask::hasDoSendBodyDataBytes() const
+{
+    auto d = delegate();
+    return d && d->hasKrHttpTaskDidSendBodyData();
+}
+
+void KRHttpTask::doSendBodyDataBytesWritten(std::int64_t bytesWritten, std::int64_t totalBytesWritten)
+{
+    auto self = shared_from_this();
+    if (auto d = delegate())
+        d->krHttpTaskDidSendBodyDataBytesWritten(*this, bytesWritten, totalBytesWritten);
+}
+
+std::optional<pf::Error> KRHttpTask::doBackgroundResponse(const pf::HttpResponse& response)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_response = response;
+        m_contentType = response.valueForHTTPHeaderField("Content-Type");
+    }
+    m_contentLength = response.expectedContentLength().value_or(0);
+    m_downloadLength = 0;
+    m_received.clear();
+    if (m_responseType != KRHttpResponseType::ResourceFile)
+        return std::nullopt;
+
+    // Only a successful answer's body is the resource; an error page must not
+    // become the cached file, and must not spoil a partial file either.
+    m_storeBody = response.isSuccessful();
+    if (!m_storeBody)
+        return std::nullopt;
+    std::string partial = partialPath(m_resourcePath);
+    bool append = m_beginLength.load() > 0 && response.statusCode() == 206;
+    if (!append)
+        m_beginLength = 0; // the server ignored the range: start over
+    closePartialFile();
+    m_partialFile = std::fopen(partial.c_str(), append ? "ab" : "wb");
+    if (!m_partialFile) {
+        int error = errno;
+        removePartialFile();
+        return writeFailed(partial, error);
+    }
+    return std::nullopt;
+}
+
+std::optional<pf::Error> KRHttpTask::doBackgroundReceiveData(const std::uint8_t* bytes, std::size_t length)
+{
+    m_downloadLength += length;
+    switch (m_responseType) {
+    case KRHttpResponseType::Text:
+    case KRHttpResponseType::JSON:
+        m_received.insert(m_received.end(), bytes, bytes + length);
+        break;
+    case KRHttpResponseType::ResourceFile:
+        if (!m_storeBody)
+            break;
+        if (!m_partialFile || std::fwrite(bytes, 1, length, m_partialFile) != length) {
+            int error = m_partialFile ? errno : EBADF;
+            removePartialFile();
+            return writeFailed(partialPath(m_resourcePath), error);
+        }
+        break;
+    case KRHttpResponseType::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+void KRHttpTask::doBackgroundLoaded()
+{
+    if (m_responseType == KRHttpResponseType::Text || m_responseType == KRHttpResponseType::JSON) {
+        bool gb18030 = m_responseEncoding == 1 || lowercased(contentType().value_or("")).find("charset=gbk") != std::string::npos;
+        std::optional<std::string> text;
+        if (gb18030)
+            text = gb18030ToUtf8(m_received);
+        else if (pf::isValidUtf8(std::string_view(reinterpret_cast<const char*>(m_received.data()), m_received.size())))
+            text = std::string(m_received.begin(), m_received.end());
+        m_received.clear();
+        if (m_responseType == KRHttpResponseType::Text)
+            setResponseBody(text ? pf::Value(*text) : pf::Value());
+        else
+            setResponseBody(text ? KRJSON::decodeText(*text) : pf::Value());
+        return;
+    }
+    if (m_responseType != KRHttpResponseType::ResourceFile || !m_storeBody)
+        return; // a 304 or an error status keeps whatever was cached
+
+    std::string partial = partialPath(m_resourcePath);
+    if (m_partialFile) {
+        bool flushed = std::fflush(m_partialFile) == 0;
+        closePartialFile();
+        if (!flushed) {
+            std::remove(partial.c_str());
+            return;
+        }
+    }
+    // A decoded body is longer than the "Content-Length" of its encoding, so
+    // the length says nothing then.
+    auto response = this->response();
+    bool encoded = response && response->valueForHTTPHeaderField("Content-Encoding")
+                   && lowercased(*response->valueForHTTPHeaderField("Content-Encoding")) != "identity";
+    std::uint64_t expected = encoded ? 0 : contentLength();
+    bool complete = expected == 0 || expected == downloadLength();
+    if (!m_allowResume && m_allowCheckContentLength && !complete) {
+        std::remove(partial.c_str());
+        return;
+    }
+    if (m_allowResume && !complete)
+        return; // continued with "Range" next time
+    // rename() replaces an older cached file in one step.
+    if (std::rename(partial.c_str(), m_resourcePath.c_str()) != 0)
+        std::remove(partial.c_str());
+}
+
+void KRHttpTask::doBackgroundFailed()
+{
+    closePartialFile();
+    if (m_responseType == KRHttpResponseType::ResourceFile && !m_resourcePath.empty() && !m_allowResume && m_storeBody)
+        std::remove(partialPath(m_resourcePath).c_str());
+    m_received.clear();
+}
+
+void KRHttpTask::closePartialFile()
+{
+    if (m_partialFile) {
+        std::fclose(m_partialFile);
+        m_partialFile = nullptr;
+    }
+}
+
+void KRHttpTask::removePartialFile()
+{
+    closePartialFile();
+    if (!m_resourcePath.empty())
+        std::remove(partialPath(m_resourcePath).c_str());
+}

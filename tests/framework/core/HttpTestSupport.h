@@ -1,0 +1,79 @@
+#pragma once
+
+// Shared by the HTTP and API tests: a delegate that writes down what reached
+// it, and a way to run the main loop until it has.
+
+#include "framework/core/KRHttpRegistration.h"
+#include "framework/core/KRHttpService.h"
+#include "framework/core/KRHttpTask.h"
+#include "framework/core/KRTaskTypes.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <string>
+#include <vector>
+
+struct HttpRecorder : IKRHttpTaskDelegate {
+    std::vector<std::string> events;
+    std::vector<std::uint64_t> progress; // bytesDownload of each data event
+    bool wantsProgress = true;
+
+    void krHttpTaskWillRequest(KRHttpTask&) override { events.push_back("willRequest"); }
+    void krHttpTaskDidFailError(KRHttpTask&, const pf::Error& error) override
+    {
+        events.push_back("failed " + error.domain + " " + std::to_string(error.code) + " " + error.description);
+    }
+    void krHttpTaskDidLoaded(KRHttpTask& task) override
+    {
+        auto response = task.response();
+        events.push_back("loaded " + std::to_string(response ? response->statusCode() : 0));
+    }
+    void krHttpTaskDidLoading(KRHttpTask&) override { events.push_back("loading"); }
+    void krHttpTaskDidResponse(KRHttpTask&) override { events.push_back("response"); }
+    void krHttpTaskDidReceiveData(KRHttpTask&, const pf::Bytes&, std::uint64_t bytesDownload, std::uint64_t) override
+    {
+        if (events.empty() || events.back() != "data")
+            events.push_back("data");
+        progress.push_back(bytesDownload);
+    }
+    bool hasKrHttpTaskDidResponse() const override { return wantsProgress; }
+    bool hasKrHttpTaskDidReceiveData() const override { return wantsProgress; }
+
+    bool ended() const
+    {
+        for (const auto& e : events) {
+            if (e.starts_with("loaded") || e.starts_with("failed"))
+                return true;
+        }
+        return false;
+    }
+    std::string last() const { return events.empty() ? "" : events.back(); }
+};
+
+inline bool runMainUntil(const std::function<bool()>& predicate, double seconds = 10)
+{
+    return pf::RunLoop::main().runUntil(predicate, pf::Seconds(seconds));
+}
+
+inline void runMainFor(double seconds)
+{
+    pf::RunLoop::main().runUntil([] { return false; }, pf::Seconds(seconds));
+}
+
+inline std::shared_ptr<KRHttpService> makeHttpService(pf::DictionaryRef config = pf::Dictionary::create())
+{
+    registerHttpClasses();
+    auto service = std::make_shared<KRHttpService>();
+    service->setConfig(std::move(config));
+    return service;
+}
+
+inline std::shared_ptr<KRHttpTask> makeHttpTask(const std::string& url, KRHttpResponseType type,
+                                                const std::shared_ptr<HttpRecorder>& recorder)
+{
+    auto task = std::make_shared<KRHttpTask>();
+    task->setRequest(pf::HttpRequest(url));
+    task->setResponseType(type);
+    task->setDelegate(recorder);
+    return task;
+}

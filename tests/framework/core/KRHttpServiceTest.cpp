@@ -1,0 +1,171 @@
+#include "HttpTestSupport.h"
+
+#include "platform/net/OperationQueue.h"
+#include "tools/testserver/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+namespace {
+
+pf::DictionaryRef settings(std::initializer_list<pf::Dictionary::Entry> entries)
+{
+    return pf::Dictionary::create(entries);
+}
+
+}
+
+TEST(KRHttpServiceQueue, WidthComesFromMaxThreadCountAndIsAtLeastOne)
+{
+    zmr::TestServer server;
+    struct Row {
+        pf::Value maxThreadCount;
+        bool overlaps;
+    } rows[] = {{pf::Value(), false}, {0, false}, {-2, false}, {3, true}};
+    for (const auto& row : rows) {
+        auto service = makeHttpService(settings({{"maxThreadCount", row.maxThreadCount}}));
+        auto first = std::make_shared<HttpRecorder>(), second = std::make_shared<HttpRecorder>();
+        auto a = makeHttpTask(server.url("/slow?chunks=3&ms=60&size=4"), KRHttpResponseType::Text, first);
+        auto b = makeHttpTask(server.url("/slow?chunks=3&ms=60&size=4"), KRHttpResponseType::Text, second);
+        service->handle(proto::IKRHttpAPITask(), a, 0);
+        service->handle(proto::IKRHttpAPITask(), b, 0);
+        bool overlapped = false;
+        ASSERT_TRUE(runMainUntil([&] {
+            if (!first->events.empty() && !second->events.empty() && !first->ended() && !second->ended())
+                overlapped = true;
+            return first->ended() && second->ended();
+        }));
+        EXPECT_EQ(overlapped, row.overlaps) << row.maxThreadCount.description();
+        EXPECT_EQ(first->events, (std::vector<std::string>{"willRequest", "loading", "response", "data", "loaded 200"}));
+    }
+}
+
+TEST(KRHttpServiceTimeout, WholeExchangeTimeoutFailsASlowSteadyAnswer)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService(settings({{"timeout", 0.5}}));
+    auto recorder = std::make_shared<HttpRecorder>();
+    auto task = makeHttpTask(server.url("/slow?chunks=20&ms=100&size=10"), KRHttpResponseType::Text, recorder);
+    auto start = Clock::now();
+    service->handle(proto::IKRHttpAPITask(), task, 0);
+    ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); }));
+    EXPECT_EQ(recorder->last(), "failed KRHttpService -3 http connect timeout");
+    EXPECT_LT(Clock::now() - start, 1500ms);
+}
+
+TEST(KRHttpServiceTimeout, WithoutServiceTimeoutTheRequestTimeoutLimitsAnIdleExchange)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService();
+    auto recorder = std::make_shared<HttpRecorder>();
+    auto task = makeHttpTask(server.url("/stall"), KRHttpResponseType::Text, recorder);
+    task->setRequest(pf::HttpRequest(server.url("/stall"), pf::URLRequestCachePolicy::UseProtocolCachePolicy, 0.3s));
+    service->handle(proto::IKRHttpAPITask(), task, 0);
+    ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); }));
+    EXPECT_TRUE(recorder->last().starts_with("failed HttpConnection -1001")) << recorder->last();
+}
+
+TEST(KRHttpServiceRedirect, Only302IsFollowedWhenAllowedWithinLimits)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService();
+    struct Row {
+        std::string path;
+        bool allow;
+        std::string outcome;
+    } rows[] = {
+        {"/redirect?to=/json", true, "loaded 200"},
+        {"/redirect?to=json", true, "loaded 200"},
+        {"/redirect?to=/json", false, "loaded 302"},
+        {"/redirect?to=/json&status=301", true, "loaded 301"},
+        {"/redirect?to=/json&status=307", true, "loaded 307"},
+        {"/loop", true, "failed KRHttpService -4 too many redirects"},
+        {"/redirect?to=ftp://127.0.0.1/x", true, "failed KRHttpService -4 redirect to an unsupported location"},
+    };
+    for (const auto& row : rows) {
+        auto recorder = std::make_shared<HttpRecorder>();
+        auto task = makeHttpTask(server.url(row.path), KRHttpResponseType::JSON, recorder);
+        task->setAllowStatusCode302(row.allow);
+        service->handle(proto::IKRHttpAPITask(), task, 0);
+        ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); })) << row.path;
+        EXPECT_EQ(recorder->last(), row.outcome) << row.path;
+    }
+    EXPECT_EQ(server.count("/loop"), 11u);
+}
+
+TEST(KRHttpServiceCancel, QueuedEventsAreDroppedOnceCancelled)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService();
+    auto recorder = std::make_shared<HttpRecorder>();
+    auto task = makeHttpTask(server.url("/json"), KRHttpResponseType::JSON, recorder);
+    task->setAllowWillRequest(true); // prepared now, so the exchange runs without the main loop
+    service->handle(proto::IKRHttpAPITask(), task, 0);
+    auto deadline = Clock::now() + 5s;
+    while (service->operationQueue()->operationCount() > 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    service->cancelHandle(proto::IKRHttpAPITask(), task);
+    runMainFor(0.1);
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"willRequest"}));
+}
+
+TEST(KRHttpServiceCancel, NullTaskCancelsEveryExchangeOfThatTypeOnly)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService(settings({{"maxThreadCount", 4}}));
+    std::vector<std::shared_ptr<HttpRecorder>> recorders;
+    for (int i = 0; i < 3; ++i) {
+        recorders.push_back(std::make_shared<HttpRecorder>());
+        auto task = makeHttpTask(server.url(i < 2 ? "/stall" : "/slow?chunks=2&ms=100&size=2"), KRHttpResponseType::Text,
+                                 recorders.back());
+        service->handle(i < 2 ? proto::IKRHttpAPITask() : proto::IKRHttpUploadTask(), task, 0);
+    }
+    runMainFor(0.05);
+    EXPECT_TRUE(service->cancelHandle(proto::IKRHttpAPITask(), nullptr));
+    ASSERT_TRUE(runMainUntil([&] { return recorders[2]->ended(); }));
+    EXPECT_EQ(recorders[2]->last(), "loaded 200");
+    EXPECT_FALSE(recorders[0]->ended());
+    EXPECT_FALSE(recorders[1]->ended());
+    auto deadline = Clock::now() + 1s;
+    while (service->operationQueue()->operationCount() > 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(service->operationQueue()->operationCount(), 0u);
+}
+
+TEST(KRHttpServiceCancel, StalledExchangeFreesItsThreadWithin50ms)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService();
+    auto recorder = std::make_shared<HttpRecorder>();
+    auto task = makeHttpTask(server.url("/stall"), KRHttpResponseType::Text, recorder);
+    task->setSource(task);
+    service->handle(proto::IKRHttpAPITask(), task, 0);
+    ASSERT_TRUE(runMainUntil([&] { return !recorder->events.empty() && recorder->last() == "loading"; }));
+    auto start = Clock::now();
+    EXPECT_FALSE(service->cancelHandleForSource(task.get()));
+    while (service->operationQueue()->operationCount() > 0 && Clock::now() - start < 1s)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_LT(Clock::now() - start, 50ms);
+    runMainFor(0.05);
+    EXPECT_EQ(recorder->last(), "loading");
+}
+
+TEST(KRHttpServiceCancel, CancelRacingCompletionEndsAtMostOnceAndNeverAfter)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService(settings({{"maxThreadCount", 2}}));
+    for (int i = 0; i < 40; ++i) {
+        auto recorder = std::make_shared<HttpRecorder>();
+        auto task = makeHttpTask(server.url("/json"), KRHttpResponseType::JSON, recorder);
+        service->handle(proto::IKRHttpAPITask(), task, 0);
+        runMainFor(0.0005 * (i % 10));
+        service->cancelHandle(proto::IKRHttpAPITask(), task);
+        auto atCancel = recorder->events;
+        runMainFor(0.03);
+        EXPECT_EQ(recorder->events, atCancel) << i;
+    }
+}
