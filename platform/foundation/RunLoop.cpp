@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Exception.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -144,9 +145,12 @@ bool RunLoop::runUntil(const std::function<bool()>& predicate, Seconds timeout)
         runUntilIdle();
         if (predicate())
             return true;
-        if (Clock::now() >= deadline)
+        auto now = Clock::now();
+        if (now >= deadline)
             return predicate();
-        m_impl->waitUntil(deadline);
+        // The predicate may turn on work of other threads that never wakes
+        // the loop, so look again at least every few milliseconds.
+        m_impl->waitUntil(std::min(deadline, now + std::chrono::milliseconds(5)));
     }
 }
 

@@ -44,6 +44,7 @@ public:
     std::size_t runUntilIdle();
     // Main thread. Runs the loop, waiting for tasks and timers, until the
     // predicate holds or the time-out passes; answers the predicate's value.
+    // The predicate is looked at after every turn and at least every 5 ms.
     bool runUntil(const std::function<bool()>& predicate, Seconds timeout);
     // Main thread. Runs until stop() is called.
     void run();
