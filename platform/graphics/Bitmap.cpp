@@ -23,6 +23,31 @@ ErrorOr<BitmapRef> Bitmap::create(int pixelWidth, int pixelHeight, double scale)
     return adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight), scale);
 }
 
+ErrorOr<BitmapRef> Bitmap::fromRgba(int pixelWidth, int pixelHeight, const std::uint8_t* rgba, std::size_t stride,
+                                    double scale)
+{
+    if (!rgba || stride < std::size_t(pixelWidth) * 4)
+        return Error{"pf::Bitmap", CAIRO_STATUS_INVALID_STRIDE, "pixel rows shorter than the width"};
+    auto created = create(pixelWidth, pixelHeight, scale);
+    if (!created)
+        return created;
+    cairo_surface_t* surface = created.value()->surface();
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int dstStride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < pixelHeight; ++y) {
+        const std::uint8_t* src = rgba + std::size_t(y) * stride;
+        auto* dst = reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * dstStride);
+        for (int x = 0; x < pixelWidth; ++x, src += 4) {
+            std::uint32_t a = src[3];
+            auto premultiply = [a](std::uint32_t v) { return (v * a + 127) / 255; };
+            dst[x] = a << 24 | premultiply(src[0]) << 16 | premultiply(src[1]) << 8 | premultiply(src[2]);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return created;
+}
+
 ErrorOr<BitmapRef> Bitmap::adopt(cairo_surface_t* surface, double scale)
 {
     if (!surface)

@@ -4,11 +4,16 @@
 // keeps it) with the scale of its pixels per point. What the compositor
 // renders into, what image decoding produces and what a drawing context
 // draws from.
+//
+// A bitmap may be made on any thread and handed to another; it is drawn into
+// or read by one thread at a time.
 
 #include "platform/foundation/Error.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -20,6 +25,10 @@ class Bitmap {
 public:
     // A transparent bitmap; an error for sizes the drawing library refuses.
     static ErrorOr<BitmapRef> create(int pixelWidth, int pixelHeight, double scale = 1);
+    // From rows of straight-alpha RGBA bytes, as image decoders give them;
+    // `stride` is the byte distance between rows (at least 4 * width).
+    static ErrorOr<BitmapRef> fromRgba(int pixelWidth, int pixelHeight, const std::uint8_t* rgba, std::size_t stride,
+                                       double scale = 1);
     // Takes over one reference to an image surface of the ARGB32 format.
     static ErrorOr<BitmapRef> adopt(cairo_surface_t* surface, double scale = 1);
     ~Bitmap();

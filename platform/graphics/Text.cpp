@@ -4,6 +4,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -105,6 +106,24 @@ Size extentOfLines(PangoLayout* layout, int lines)
     return {double(widest) / PANGO_SCALE, double(bottom) / PANGO_SCALE};
 }
 
+// How many whole lines fit `height` (at least one, so that a box too small
+// still shows the start of the text).
+int linesFitting(PangoLayout* layout, double height)
+{
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    int count = 0;
+    do {
+        PangoRectangle line;
+        pango_layout_iter_get_line_extents(iter, nullptr, &line);
+        // Half a point of slack absorbs rounding of measured heights.
+        if (double(line.y + line.height) / PANGO_SCALE > height + 0.5)
+            break;
+        ++count;
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+    return std::max(count, 1);
+}
+
 class PangoMeasurer final : public TextMeasurer {
 public:
     Size measure(std::string_view text, const TextStyle& style, double maxWidth) const override
@@ -133,7 +152,14 @@ void drawText(GraphicsContext& context, std::string_view text, const Rect& rect,
     if (text.empty() || r.isEmpty() || style.color.isClear())
         return;
     LayoutPtr layout = makeLayout(text, style, r.width(), r.height());
-    Size used = extentOfLines(layout.get(), style.numberOfLines);
+    // A line cut in half is worse than no line: only whole lines are shown.
+    // Truncating layouts already end with the last line that fits.
+    int lines = style.numberOfLines;
+    if (!isTruncating(style.lineBreak)) {
+        int fit = linesFitting(layout.get(), r.height());
+        lines = lines > 0 ? std::min(lines, fit) : fit;
+    }
+    Size used = extentOfLines(layout.get(), lines);
 
     double x = r.x();
     // A single clipped line is laid out unbounded, so it is aligned here.

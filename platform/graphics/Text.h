@@ -3,7 +3,7 @@
 // Single-style text: measured and drawn with the same layout, so a box sized
 // by measure() holds exactly what drawText() draws in it.
 //
-// Main thread only: layouts use the thread's font map.
+// Any thread: each thread lays out text with its own font map and context.
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
@@ -45,8 +45,9 @@ public:
     static const TextMeasurer& system();
 };
 
-// Draws the text from the top of `rect`, wrapped at its width and cut or
-// truncated at its height and at the style's number of lines.
+// Draws the text from the top of `rect`, wrapped at its width and limited to
+// the whole lines that fit its height and the style's number of lines; the
+// truncating modes end the last of them with an ellipsis.
 void drawText(GraphicsContext& context, std::string_view text, const Rect& rect, const TextStyle& style);
 
 }

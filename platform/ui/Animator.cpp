@@ -7,6 +7,7 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace pf {
@@ -78,6 +79,7 @@ Animator& Animator::shared()
 
 void Animator::begin(const AnimationOptions& options, std::function<void(bool)> completion)
 {
+    PF_ASSERT_MAIN_THREAD();
     auto group = std::make_shared<AnimationGroup>();
     group->completion = std::move(completion);
     m_blocks.push_back({options, std::move(group)});
@@ -200,6 +202,7 @@ void Animator::scheduleTicks()
 
 void Animator::tick()
 {
+    PF_ASSERT_MAIN_THREAD();
     double now = AnimationClock::current().now();
 
     auto links = m_displayLinks;

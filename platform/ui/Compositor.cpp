@@ -1,5 +1,6 @@
 #include "platform/ui/Compositor.h"
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Path.h"
@@ -7,6 +8,7 @@
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
+#include <cassert>
 #include <cmath>
 
 namespace pf {
@@ -18,6 +20,7 @@ Compositor::Compositor(Screen& screen)
 
 ErrorOr<Rect> Compositor::render()
 {
+    PF_ASSERT_MAIN_THREAD();
     m_screen.layoutIfNeeded();
     Rect screenBounds = m_screen.bounds();
     double scale = m_screen.scale();

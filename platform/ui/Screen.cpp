@@ -1,9 +1,11 @@
 #include "platform/ui/Screen.h"
 
 #include "platform/foundation/Device.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace pf {
 
@@ -79,6 +81,7 @@ void Screen::removeAllWindows()
 
 void Screen::handleTouch(int identifier, TouchPhase phase, Point location, double timestamp)
 {
+    PF_ASSERT_MAIN_THREAD();
     WindowRef target;
     if (phase == TouchPhase::Began) {
         auto windows = m_windows;

@@ -1,12 +1,14 @@
 #include "platform/ui/View.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cxxabi.h>
@@ -195,6 +197,7 @@ void View::addSubview(ViewRef view) { insertSubview(std::move(view), m_subviews.
 
 void View::insertSubview(ViewRef view, std::size_t index)
 {
+    PF_ASSERT_MAIN_THREAD();
     if (!view || view.get() == this || isDescendantOf(*view))
         return;
     // Keep the view alive while it moves between parents.

@@ -56,6 +56,21 @@ TEST(BitmapCreation, RefusesEmptySizesAndReadsStraightAlpha)
     EXPECT_EQ(b->pixel(5, 5), Rgba8{}) << "outside reads transparent";
 }
 
+TEST(BitmapCreation, FromStraightRgbaRowsWithPadding)
+{
+    // 2 x 2 pixels, rows padded to 12 bytes: red, half-transparent green / blue, clear.
+    const std::uint8_t rows[] = {255, 0, 0, 255, 0, 255, 0, 128, 9, 9, 9, 9,
+                                 0, 0, 255, 255, 10, 20, 30, 0, 9, 9, 9, 9};
+    auto b = Bitmap::fromRgba(2, 2, rows, 12, 2);
+    ASSERT_TRUE(b.ok());
+    EXPECT_EQ(b.value()->size(), (Size{1, 1}));
+    EXPECT_EQ(b.value()->pixel(0, 0), (Rgba8{255, 0, 0, 255}));
+    EXPECT_TRUE(b.value()->pixel(1, 0).near({0, 255, 0, 128}));
+    EXPECT_EQ(b.value()->pixel(0, 1), (Rgba8{0, 0, 255, 255}));
+    EXPECT_EQ(b.value()->pixel(1, 1), Rgba8{});
+    EXPECT_FALSE(Bitmap::fromRgba(2, 2, rows, 7).ok()) << "rows shorter than the width";
+}
+
 TEST(GraphicsContextDrawing, FillsAtTheBitmapScaleWithTransformsAndAlpha)
 {
     Canvas c;

@@ -45,16 +45,32 @@ inline ::testing::AssertionResult pixelIs(const Bitmap& bitmap, Point p, const C
                                          << describe(want);
 }
 
-// Some pixel of `area` differs clearly from `background` (text or a shape was drawn there).
-inline ::testing::AssertionResult hasInk(const Bitmap& bitmap, const Rect& area, const Color& background)
+inline bool inkIn(const Bitmap& bitmap, const Rect& area, const Color& background)
 {
     Rgba8 bg = toRgba8(background);
     for (double y = area.minY(); y < area.maxY(); y += 0.5)
         for (double x = area.minX(); x < area.maxX(); x += 0.5)
             if (!bitmap.pixelAtPoint({x, y}).near(bg, 40))
-                return ::testing::AssertionSuccess();
+                return true;
+    return false;
+}
+
+// Some pixel of `area` differs clearly from `background` (text or a shape was drawn there).
+inline ::testing::AssertionResult hasInk(const Bitmap& bitmap, const Rect& area, const Color& background)
+{
+    if (inkIn(bitmap, area, background))
+        return ::testing::AssertionSuccess();
     writeFailurePng(bitmap);
     return ::testing::AssertionFailure() << "nothing drawn in " << area.description();
+}
+
+// Every pixel of `area` is close to `background`.
+inline ::testing::AssertionResult isBlank(const Bitmap& bitmap, const Rect& area, const Color& background)
+{
+    if (!inkIn(bitmap, area, background))
+        return ::testing::AssertionSuccess();
+    writeFailurePng(bitmap);
+    return ::testing::AssertionFailure() << "something drawn in " << area.description();
 }
 
 }

@@ -76,10 +76,8 @@ TEST(TextDrawing, DrawsInsideItsBoxOnly)
     drawText(*context, kSentence, box, s);
     EXPECT_TRUE(pf::test::hasInk(*bitmap, {20, 20, 40, 25}, Color::whiteColor()));
     // Nothing beyond the box's right edge or below the single line.
-    for (double x = 121; x < 200; x += 3)
-        EXPECT_TRUE(pf::test::pixelIs(*bitmap, {x, 30}, Color::whiteColor()));
-    for (double x = 20; x < 120; x += 3)
-        EXPECT_TRUE(pf::test::pixelIs(*bitmap, {x, 55}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {121, 20, 79, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {20, 51, 100, 20}, Color::whiteColor()));
 }
 
 TEST(TextDrawing, AlignmentMovesTheLineWithinTheBox)
@@ -94,6 +92,21 @@ TEST(TextDrawing, AlignmentMovesTheLineWithinTheBox)
     drawText(*context, "ab", {0, 40, 200, 30}, s);
     EXPECT_TRUE(pf::test::hasInk(*bitmap, {170, 0, 30, 30}, Color::whiteColor()));
     EXPECT_TRUE(pf::test::hasInk(*bitmap, {85, 40, 30, 30}, Color::whiteColor()));
-    for (double x = 0; x < 150; x += 2)
-        EXPECT_TRUE(pf::test::pixelIs(*bitmap, {x, 15}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 0, 150, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 40, 80, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {120, 40, 80, 30}, Color::whiteColor()));
+}
+
+TEST(TextDrawing, OnlyWholeLinesThatFitAreShown)
+{
+    const auto& m = TextMeasurer::system();
+    double line = m.measure("Hg", style(), 0).height;
+    auto bitmap = Bitmap::create(400, 400, 2).value();
+    bitmap->fill(Color::whiteColor());
+    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    // Room for one and a half lines: the second line must not show in part.
+    Rect box{0, 0, 120, line * 1.5};
+    drawText(*context, kSentence, box, style());
+    EXPECT_TRUE(pf::test::hasInk(*bitmap, {0, 0, 120, line}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, line + 1, 120, line * 0.5 - 1}, Color::whiteColor()));
 }

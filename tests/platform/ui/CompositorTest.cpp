@@ -199,10 +199,9 @@ TEST_F(Rendering, TextIsDrawnInsideItsBox)
     window->addSubview(label);
     const Bitmap& frame = render();
     EXPECT_TRUE(pf::test::hasInk(frame, {20, 40, 120, 24}, kWhite));
-    for (double x = 0; x < 320; x += 4) {
-        EXPECT_TRUE(pixelIs(frame, {x, 38}, kWhite));
-        EXPECT_TRUE(pixelIs(frame, {x, 66}, kWhite));
-    }
+    EXPECT_TRUE(pf::test::isBlank(frame, {0, 0, 320, 40}, kWhite));
+    EXPECT_TRUE(pf::test::isBlank(frame, {0, 64, 320, 40}, kWhite));
+    EXPECT_TRUE(pf::test::isBlank(frame, {220, 40, 100, 24}, kWhite));
 }
 
 TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)

@@ -160,8 +160,11 @@ TEST_F(Gestures, PanReportsEachPhaseWithItsTranslation)
     auto view = std::make_shared<RecordingView>("v", Rect{0, 0, 300, 300}, &log);
     window->addSubview(view);
     std::vector<std::pair<GestureState, Point>> reports;
+    Point endVelocity;
     auto pan = std::make_shared<PanGestureRecognizer>([&](GestureRecognizer& r) {
-        reports.emplace_back(r.state(), static_cast<PanGestureRecognizer&>(r).translationInView(view.get()));
+        auto& p = static_cast<PanGestureRecognizer&>(r);
+        reports.emplace_back(r.state(), p.translationInView(view.get()));
+        endVelocity = p.velocityInView(view.get());
     });
     view->addGestureRecognizer(pan);
     touch(TouchPhase::Began, {100, 100});
@@ -176,6 +179,7 @@ TEST_F(Gestures, PanReportsEachPhaseWithItsTranslation)
     EXPECT_EQ(reports[0], std::make_pair(GestureState::Began, Point{30, 0}));
     EXPECT_EQ(reports[1], std::make_pair(GestureState::Changed, Point{30, 40}));
     EXPECT_EQ(reports[2], std::make_pair(GestureState::Ended, Point{30, 40}));
+    EXPECT_NEAR(endVelocity.y, 40 / 0.02, 1) << "over the latest move";
     EXPECT_EQ(log, (Strings{"v:began", "v:moved", "v:cancelled"}));
     EXPECT_EQ(pan->state(), GestureState::Possible) << "reset for the next touch";
 }
