@@ -54,9 +54,10 @@ void dump(const KRDOMElement& e, Dump what, int level, std::ostringstream& out)
 
 }
 
-bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent)
+bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent, int caseMode)
 {
     dom_html_callbacks table = markupTable();
+    table.case_mode = caseMode;
     std::string text(markup);
     KRDOMElementRef holder = parent;
     return dom_html_parse(&table, text.c_str(), &holder, nullptr) == 1;

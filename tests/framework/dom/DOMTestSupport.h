@@ -11,8 +11,9 @@
 
 namespace domtest {
 
-// Parses markup into children of `parent`; the parser's result.
-bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent);
+// Parses markup into children of `parent`; the parser's result. Prefixed
+// tags, "br" and "wbr" have no body.
+bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent, int caseMode = 0);
 // Parses into a "__ROOT__" wrapper; its only child when it got exactly one.
 KRDOMElementRef parseTree(std::string_view markup);
 bool parseStyleSheet(std::string_view text, KRDOMStyleSheet& sheet);

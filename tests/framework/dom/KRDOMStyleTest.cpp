@@ -128,18 +128,3 @@ TEST(KRDOMStyleValues, ImagesAreBundleFilesWithCaps)
     EXPECT_FALSE(KRDOMStyle::imageValue("btn.png 0 0", &bundle)->isStretchable());
     fs::remove_all(root);
 }
-
-TEST(KRDOMStyleValues, StyleReadersParseTheirOwnValues)
-{
-    KRDOMStyle style("card");
-    style.setStringValue("120", "width");
-    style.setStringValue("#ffffff", "color");
-    style.setStringValue("yes", "hidden");
-    style.setStringValue("16 bold", "font");
-    style.setStringValue(std::nullopt, "hidden");
-    EXPECT_EQ(style.floatValueForKey("width"), 120);
-    EXPECT_EQ(style.colorValueForKey("color"), (KRColor{1, 1, 1, 1}));
-    EXPECT_FALSE(style.booleanValueForKey("hidden"));
-    EXPECT_EQ(style.fontValueForKey("font"), KRFont::system(16, KRFontTrait::Bold));
-    EXPECT_EQ(style.allKeys(), (std::vector<std::string>{"width", "color", "font"}));
-}

@@ -158,32 +158,13 @@ TEST(MarkupTokenizer, CaseModesFoldNamesButNotValues)
         const char* tree;
     };
     for (const CaseRow& row : std::vector<CaseRow>{
-             {DOM_HTML_CASE_KEEP, "<Ns:Tag Key=Val>Text</Ns:Tag>", "  Ns:Tag Key=\"Val\" text=\"Text\"\n"},
+             {DOM_HTML_CASE_KEEP, "<Tag Key=Val>Text</Tag><Ns:X/>", "  Tag Key=\"Val\" text=\"Text\"\n  Ns:X\n"},
              {DOM_HTML_CASE_UPPER, "<ns:tag key=Val>", "  NS:TAG KEY=\"Val\"\n"},
-             {DOM_HTML_CASE_LOWER, "<NS:TAG KEY=Val></NS:TAG>", "  ns:tag key=\"Val\"\n"},
+             {DOM_HTML_CASE_LOWER, "<NS:TAG KEY=Val></NS:TAG><BR></br>", "  ns:tag key=\"Val\"\n  br\n"},
          }) {
         KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
-        dom_html_callbacks t{};
-        t.new_element = [](dom_html_callbacks*, const char* n, const char* ns, void*) -> void* {
-            return new KRDOMElementRef(KRDOMElement::create(n, ns));
-        };
-        t.set_attribute = [](dom_html_callbacks*, void* e, const char* n, const char* v, void*) {
-            (*static_cast<KRDOMElementRef*>(e))->setAttributeValue(v, n);
-        };
-        t.add_child = [](dom_html_callbacks*, void* p, void* c, void*) {
-            (*static_cast<KRDOMElementRef*>(p))->addElement(*static_cast<KRDOMElementRef*>(c));
-        };
-        t.is_empty = [](dom_html_callbacks*, void* e, void*) {
-            return (*static_cast<KRDOMElementRef*>(e))->childs().empty() ? 1 : 0;
-        };
-        t.set_text = [](dom_html_callbacks*, void* e, const char* text, void*) {
-            (*static_cast<KRDOMElementRef*>(e))->setText(text);
-        };
-        t.has_body = [](dom_html_callbacks*, const char*, const char*, void*) { return 1; };
-        t.release = [](dom_html_callbacks*, void* e, void*) { delete static_cast<KRDOMElementRef*>(e); };
-        t.case_mode = row.mode;
-        EXPECT_EQ(dom_html_parse(&t, row.markup, &wrapper, nullptr), 1) << row.markup;
-        EXPECT_EQ(dumpTree(*wrapper).substr(9), row.tree) << row.markup;
+        EXPECT_TRUE(parseMarkup(row.markup, wrapper, row.mode)) << row.markup;
+        EXPECT_EQ(dumpTree(*wrapper), "__ROOT__\n" + std::string(row.tree)) << row.markup;
     }
 }
 
