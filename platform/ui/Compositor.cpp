@@ -103,8 +103,9 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view)
         context.restore();
         return content.error();
     }
+    // During a bounds animation the kept content stretches with the bounds.
     if (content.value())
-        context.drawImage(*content.value(), {b.origin, view.bounds().size});
+        context.drawImage(*content.value(), b);
     auto children = view.subviews();
     for (auto& child : children) {
         if (auto error = drawView(context, *child)) {

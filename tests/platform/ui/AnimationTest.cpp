@@ -104,3 +104,14 @@ TEST_F(Animations, DisplayLinkFiresEveryFrameUntilPausedOrReleased)
     clock->advance(0.1);
     EXPECT_EQ(stamps.size(), 6u) << "a released link is never called";
 }
+
+TEST(AnimationsOnTheSystemClock, TheMainLoopDrivesThemToCompletion)
+{
+    auto view = View::create({0, 0, 10, 10});
+    bool finished = false;
+    View::animate(0.05, [&] { view->setAlpha(0.5); }, [&](bool ok) { finished = ok; });
+    EXPECT_TRUE(view->hasAnimations());
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return finished; }, Seconds(5)));
+    EXPECT_EQ(view->presentationAlpha(), 0.5);
+    EXPECT_TRUE(Animator::shared().isIdle()) << "the frame timer stops with the last animation";
+}

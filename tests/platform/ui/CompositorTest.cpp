@@ -5,6 +5,8 @@
 #include "tests/platform/graphics/PixelProbe.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
+#include <cmath>
+
 using namespace pf;
 using pf::test::pixelIs;
 
@@ -229,4 +231,42 @@ TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
     const Bitmap& frame = render();
     EXPECT_TRUE(pixelIs(frame, {50, 10}, kRed));
     EXPECT_TRUE(pixelIs(frame, {50, 30}, kBlue));
+}
+
+TEST_F(Rendering, TransformsScaleAndMoveViewsAroundTheirCenter)
+{
+    auto window = showWindow();
+    auto box = View::create({100, 100, 40, 40}); // centre (120, 120)
+    box->setBackgroundColor(kRed);
+    box->setTransform(AffineTransform::scaling(2, 2));
+    window->addSubview(box);
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {82, 120}, kRed)) << "now reaches 80..160";
+    EXPECT_TRUE(pixelIs(frame, {78, 120}, kWhite));
+    box->setTransform(AffineTransform::rotation(M_PI / 4));
+    const Bitmap& rotated = render();
+    EXPECT_TRUE(pixelIs(rotated, {101, 101}, kWhite)) << "the corner turned away";
+    EXPECT_TRUE(pixelIs(rotated, {120, 93}, kRed)) << "a corner points up";
+}
+
+TEST_F(Rendering, BoundsAnimationStretchesTheKeptContent)
+{
+    auto window = showWindow();
+    auto square = std::make_shared<SquareView>(Rect{0, 0, 100, 100});
+    window->addSubview(square);
+    render();
+    AnimationOptions options;
+    options.duration = 1;
+    options.curve = AnimationCurve::Linear;
+    View::animate(options, [&] { square->setFrame({0, 0, 200, 200}); });
+    clock->advance(0.5); // presentation 150 x 150 around (75, 75)
+    const Bitmap& frame = render();
+    // Content drawn for the new 200-point bounds, shown at 150 points: the
+    // green middle half spans 37.5 .. 112.5 around the presented centre.
+    EXPECT_TRUE(pixelIs(frame, {75, 75}, kGreen));
+    EXPECT_TRUE(pixelIs(frame, {20, 75}, kWhite));
+    clock->advance(1);
+    const Bitmap& done = render();
+    EXPECT_TRUE(pixelIs(done, {60, 100}, kGreen));
+    EXPECT_TRUE(pixelIs(done, {45, 100}, kWhite));
 }

@@ -1,3 +1,4 @@
+#include "platform/foundation/Device.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/TapGestureRecognizer.h"
@@ -249,4 +250,37 @@ TEST_F(Windows, KeyWindowPassesOnWhenHidden)
     std::weak_ptr<Window> gone = second;
     second.reset();
     EXPECT_TRUE(gone.expired()) << "the screen keeps only shown windows";
+}
+
+TEST_F(Windows, TouchesReachAWindowAwayFromTheScreensOrigin)
+{
+    auto sheet = Window::create({60, 200, 200, 100});
+    sheet->setHidden(false);
+    auto recognizer = std::make_shared<TapGestureRecognizer>();
+    Point seen;
+    recognizer->setAction([&](GestureRecognizer& r) { seen = r.locationInView(r.view().get()); });
+    auto inner = View::create({10, 10, 50, 50});
+    inner->addGestureRecognizer(recognizer);
+    sheet->addSubview(inner);
+    tap({75, 220});
+    EXPECT_EQ(seen, (Point{5, 10}));
+}
+
+TEST_F(Windows, TheScreenTakesItsSizeFromTheDeviceProfile)
+{
+    DeviceProfile saved = DeviceProfile::current();
+    DeviceProfile pad = saved;
+    pad.kind = DeviceKind::iPad;
+    pad.screenWidth = 768;
+    pad.screenHeight = 1024;
+    pad.scale = 1;
+    DeviceProfile::setCurrent(pad);
+    Screen::main().updateFromDeviceProfile();
+    EXPECT_EQ(Screen::main().bounds(), Rect(0, 0, 768, 1024));
+    EXPECT_EQ(Screen::main().scale(), 1);
+    EXPECT_EQ(Window::create()->frame(), Rect(0, 0, 768, 1024)) << "new windows fill the screen";
+    DeviceProfile::setCurrent(saved);
+    Screen::main().updateFromDeviceProfile();
+    EXPECT_EQ(Screen::main().bounds(), Rect(0, 0, 320, 568));
+    EXPECT_EQ(Screen::main().scale(), 2);
 }
