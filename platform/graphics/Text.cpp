@@ -1,5 +1,6 @@
 #include "platform/graphics/Text.h"
 
+#include "platform/foundation/Text.h"
 #include "platform/graphics/GraphicsContext.h"
 
 #include <pango/pangocairo.h>
@@ -54,6 +55,12 @@ bool isTruncating(LineBreakMode mode)
 // and `height` high (no limit when not positive).
 LayoutPtr makeLayout(std::string_view text, const TextStyle& style, double width, double height)
 {
+    // The layout refuses malformed UTF-8; bad bytes show as U+FFFD instead.
+    std::string repaired;
+    if (!isValidUtf8(text)) {
+        repaired = fromUtf16(toUtf16(text));
+        text = repaired;
+    }
     LayoutPtr layout(pango_layout_new(sharedContext()));
     PangoFontDescription* description = style.font.newPangoDescription();
     pango_layout_set_font_description(layout.get(), description);

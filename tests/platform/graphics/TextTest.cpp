@@ -53,6 +53,8 @@ TEST(TextMeasuring, WrapsAtTheWidthAndCountsLines)
     EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
 
     EXPECT_EQ(m.measure("", style(), 100), Size{});
+    EXPECT_GT(m.measure("ab\xff\xfe", style(), 0).width, m.measure("ab", style(), 0).width)
+        << "malformed bytes are measured as replacement characters";
 }
 
 TEST(TextMeasuring, ChineseTextHasGlyphsAndWrapsBetweenCharacters)
