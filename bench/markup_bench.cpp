@@ -206,7 +206,7 @@ void BM_CellLayout_1000(benchmark::State& state)
             KRDOMDocumentRef document = KRDOMDocument::create();
             document->setStyleSheet(sheet);
             document->setRootElement(wrapper->childs().size() == 1 ? wrapper->childs()[0] : wrapper);
-            KRSize size = document->rootElement()->layout({320, kKRLayoutAuto});
+            pf::Size size = document->rootElement()->layout({320, kKRLayoutAuto});
             benchmark::DoNotOptimize(size);
         }
     }

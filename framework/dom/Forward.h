@@ -2,13 +2,7 @@
 
 #include <memory>
 
-struct KRColor;
-struct KREdgeInsets;
-struct KRFont;
 struct KRImage;
-struct KRPoint;
-struct KRRect;
-struct KRSize;
 class KRDOMDocument;
 class KRDOMElement;
 class KRDOMElementDelegate;
@@ -16,7 +10,6 @@ class KRDOMStringMap;
 class KRDOMStyle;
 class KRDOMStyleSheet;
 class KRDOMStyleSheetObserver;
-class KRTextMeasurer;
 
 using KRDOMElementRef = std::shared_ptr<KRDOMElement>;
 using KRDOMDocumentRef = std::shared_ptr<KRDOMDocument>;

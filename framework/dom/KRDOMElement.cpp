@@ -2,6 +2,8 @@
 
 #include "framework/dom/KRDOMElementDelegate.h"
 #include "framework/dom/KRDOMStyle.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 
 #include <algorithm>
 
@@ -38,13 +40,13 @@ void KRDOMElement::setValue(const pf::Value& value, std::string_view key)
     m_values->set(key, value);
 }
 
-void KRDOMElement::setFrame(const KRRect& frame)
+void KRDOMElement::setFrame(const pf::Rect& frame)
 {
-    m_frame = krRect(krClampFinite(frame.x()), krClampFinite(frame.y()), krClampFinite(frame.width()),
+    m_frame = pf::Rect(krClampFinite(frame.x()), krClampFinite(frame.y()), krClampFinite(frame.width()),
                      krClampFinite(frame.height()));
 }
 
-void KRDOMElement::setContentSize(const KRSize& size)
+void KRDOMElement::setContentSize(const pf::Size& size)
 {
     m_contentSize = {krClampFinite(size.width), krClampFinite(size.height)};
 }
@@ -76,12 +78,12 @@ std::optional<KRImage> KRDOMElement::imageValueForKey(std::string_view key, cons
     return KRDOMStyle::imageValue(stringValueForKey(key), bundle);
 }
 
-std::optional<KRColor> KRDOMElement::colorValueForKey(std::string_view key) const
+std::optional<pf::Color> KRDOMElement::colorValueForKey(std::string_view key) const
 {
     return KRDOMStyle::colorValue(stringValueForKey(key));
 }
 
-std::optional<KRFont> KRDOMElement::fontValueForKey(std::string_view key) const
+std::optional<pf::Font> KRDOMElement::fontValueForKey(std::string_view key) const
 {
     return KRDOMStyle::fontValue(stringValueForKey(key));
 }
@@ -96,7 +98,7 @@ bool KRDOMElement::isHidden() const
 
 namespace {
 
-KREdgeInsets readInsets(const KRDOMElement& element, std::string_view all, std::string_view top,
+pf::EdgeInsets readInsets(const KRDOMElement& element, std::string_view all, std::string_view top,
                         std::string_view left, std::string_view bottom, std::string_view right)
 {
     double every = KRDOMStyle::floatValue(element.stringValueForKey(all));
@@ -109,13 +111,13 @@ KREdgeInsets readInsets(const KRDOMElement& element, std::string_view all, std::
 
 }
 
-KREdgeInsets KRDOMElement::padding() const
+pf::EdgeInsets KRDOMElement::padding() const
 {
-    KREdgeInsets p = readInsets(*this, "padding", "padding-top", "padding-left", "padding-bottom", "padding-right");
+    pf::EdgeInsets p = readInsets(*this, "padding", "padding-top", "padding-left", "padding-bottom", "padding-right");
     return {std::max(0.0, p.top), std::max(0.0, p.left), std::max(0.0, p.bottom), std::max(0.0, p.right)};
 }
 
-KREdgeInsets KRDOMElement::margin() const
+pf::EdgeInsets KRDOMElement::margin() const
 {
     return readInsets(*this, "margin", "margin-top", "margin-left", "margin-bottom", "margin-right");
 }

@@ -17,6 +17,7 @@
 #include "framework/dom/KRGeometry.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
+#include "platform/graphics/Forward.h"
 
 #include <optional>
 #include <string>
@@ -64,11 +65,11 @@ public:
     void setValue(const pf::Value& value, std::string_view key);
 
     // Position in the parent's coordinates and size; zero until laid out.
-    KRRect frame() const { return m_frame; }
-    void setFrame(const KRRect& frame);
+    pf::Rect frame() const { return m_frame; }
+    void setFrame(const pf::Rect& frame);
     // The size that the last layout of the children produced.
-    KRSize contentSize() const { return m_contentSize; }
-    void setContentSize(const KRSize& size);
+    pf::Size contentSize() const { return m_contentSize; }
+    void setContentSize(const pf::Size& size);
     double cornerRadius() const { return m_cornerRadius; }
     // Negative and non-finite radii become 0.
     void setCornerRadius(double radius);
@@ -84,16 +85,16 @@ public:
     float floatValueForKey(std::string_view key) const;
     bool booleanValueForKey(std::string_view key) const;
     std::optional<KRImage> imageValueForKey(std::string_view key, const pf::Bundle* bundle) const;
-    std::optional<KRColor> colorValueForKey(std::string_view key) const;
-    std::optional<KRFont> fontValueForKey(std::string_view key) const;
+    std::optional<pf::Color> colorValueForKey(std::string_view key) const;
+    std::optional<pf::Font> fontValueForKey(std::string_view key) const;
     // "hidden" decides when present; otherwise hidden only when "visable"
     // is present and false.
     bool isHidden() const;
     // "padding" on every side, each replaced by its "padding-<side>" value
     // when present; negative sides become 0.
-    KREdgeInsets padding() const;
+    pf::EdgeInsets padding() const;
     // The same from "margin" and "margin-<side>"; margins may be negative.
-    KREdgeInsets margin() const;
+    pf::EdgeInsets margin() const;
 
     const std::shared_ptr<const KRDOMStyle>& style() const { return m_style; }
     // Replaces the style and asks for a redraw.
@@ -130,9 +131,9 @@ public:
     // current frame, stores and answers the content size; element kinds
     // whose content is not children replace it. `layout()` re-runs
     // layoutChildren with the element's own padding.
-    KRSize layout(KRSize available);
-    virtual KRSize layoutChildren(const KREdgeInsets& padding);
-    KRSize layout();
+    pf::Size layout(pf::Size available);
+    virtual pf::Size layoutChildren(const pf::EdgeInsets& padding);
+    pf::Size layout();
 
     // Null for an element that no shared pointer owns.
     KRDOMElementRef sharedFromThis() { return std::static_pointer_cast<KRDOMElement>(weak_from_this().lock()); }
@@ -153,8 +154,8 @@ private:
     std::weak_ptr<KRDOMElement> m_parent;
     std::weak_ptr<KRDOMDocument> m_document;
     std::weak_ptr<KRDOMElementDelegate> m_delegate;
-    KRRect m_frame;
-    KRSize m_contentSize;
+    pf::Rect m_frame;
+    pf::Size m_contentSize;
     double m_cornerRadius = 0;
     bool m_enabled = false;
     bool m_selected = false;

@@ -49,30 +49,30 @@ double limitAutoExtent(const KRDOMElement& element, double content, std::string_
 
 }
 
-KRSize KRDOMElement::layout(KRSize available)
+pf::Size KRDOMElement::layout(pf::Size available)
 {
-    KREdgeInsets padding = this->padding();
+    pf::EdgeInsets padding = this->padding();
     Extent width = resolveExtent(stringValueForKey("width"), available.width);
     Extent height = resolveExtent(stringValueForKey("height"), available.height);
-    setFrame(krRect(0, 0, width.value, height.value));
-    KRSize content = layoutChildren(padding);
+    setFrame(pf::Rect(0, 0, width.value, height.value));
+    pf::Size content = layoutChildren(padding);
     if (!width.isAuto && !height.isAuto)
         return content;
     double w = width.isAuto ? limitAutoExtent(*this, content.width, "max-width", "min-width") : width.value;
     double h = height.isAuto ? limitAutoExtent(*this, content.height, "max-height", "min-height") : height.value;
-    setFrame(krRect(0, 0, w, h));
+    setFrame(pf::Rect(0, 0, w, h));
     return content;
 }
 
-KRSize KRDOMElement::layout() { return layoutChildren(padding()); }
+pf::Size KRDOMElement::layout() { return layoutChildren(padding()); }
 
-KRSize KRDOMElement::layoutChildren(const KREdgeInsets& padding)
+pf::Size KRDOMElement::layoutChildren(const pf::EdgeInsets& padding)
 {
     const double W = m_frame.width();
     const double H = m_frame.height();
-    const KRSize inner{W - padding.left - padding.right, H - padding.top - padding.bottom};
+    const pf::Size inner{W - padding.left - padding.right, H - padding.top - padding.bottom};
     auto layoutKind = stringValueForKey("layout");
-    KRSize content;
+    pf::Size content;
 
     // Indexes, not iterators: a child's layout belongs to element kinds that
     // may run code of their own.
@@ -80,7 +80,7 @@ KRSize KRDOMElement::layoutChildren(const KREdgeInsets& padding)
         for (std::size_t i = 0; i < m_childs.size(); i++) {
             KRDOMElementRef child = m_childs[i];
             child->layout(inner);
-            KRSize size = child->frame().size;
+            pf::Size size = child->frame().size;
             double x, y;
             auto left = child->stringValueForKey("left");
             if (isAutoValue(left)) {
@@ -109,9 +109,9 @@ KRSize KRDOMElement::layoutChildren(const KREdgeInsets& padding)
         content.width = padding.left + padding.right;
         for (std::size_t i = 0; i < m_childs.size(); i++) {
             KRDOMElementRef child = m_childs[i];
-            KREdgeInsets margin = child->margin();
+            pf::EdgeInsets margin = child->margin();
             child->layout({inner.width - margin.left - margin.right, inner.height - margin.top - margin.bottom});
-            KRSize size = child->frame().size;
+            pf::Size size = child->frame().size;
             double advance = size.width + margin.left + margin.right;
             double extentY = size.height + margin.top + margin.bottom;
             if (cursorX + advance <= W - padding.right) {
@@ -121,7 +121,7 @@ KRSize KRDOMElement::layoutChildren(const KREdgeInsets& padding)
                 cursorY += lineHeight;
                 lineHeight = extentY;
             }
-            KRPoint origin{cursorX + margin.left, cursorY + margin.top};
+            pf::Point origin{cursorX + margin.left, cursorY + margin.top};
             cursorX += advance;
             content.width = std::max(content.width, cursorX + padding.right);
             child->setFrame({origin, size});

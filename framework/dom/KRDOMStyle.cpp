@@ -1,7 +1,6 @@
 #include "framework/dom/KRDOMStyle.h"
 
 #include "framework/dom/KRGeometry.h"
-#include "framework/dom/KRTextMeasurer.h"
 #include "platform/foundation/Bundle.h"
 
 #include <algorithm>
@@ -168,12 +167,12 @@ std::optional<KRImage> KRDOMStyle::imageValue(std::optional<std::string_view> te
     return image;
 }
 
-std::optional<KRColor> KRDOMStyle::colorValue(std::optional<std::string_view> text)
+std::optional<pf::Color> KRDOMStyle::colorValue(std::optional<std::string_view> text)
 {
     if (!text)
         return std::nullopt;
     if (*text == "clear")
-        return KRColor::clear();
+        return pf::Color::clear();
     // The reading of "#%02x%02x%02x %f": each component is up to two hex
     // digits after optional blanks; the first one missing ends the reading
     // and leaves the rest at their defaults (0, 0, 0, alpha 1).
@@ -203,10 +202,10 @@ std::optional<KRColor> KRDOMStyle::colorValue(std::optional<std::string_view> te
         if (std::optional<double> a = scanNumber(s, i))
             alpha = std::clamp(*a, 0.0, 1.0);
     }
-    return KRColor{components[0] / 255.0, components[1] / 255.0, components[2] / 255.0, alpha};
+    return pf::Color::rgb(components[0] / 255.0, components[1] / 255.0, components[2] / 255.0, alpha);
 }
 
-std::optional<KRFont> KRDOMStyle::fontValue(std::optional<std::string_view> text)
+std::optional<pf::Font> KRDOMStyle::fontValue(std::optional<std::string_view> text)
 {
     if (!text)
         return std::nullopt;
@@ -216,13 +215,13 @@ std::optional<KRFont> KRDOMStyle::fontValue(std::optional<std::string_view> text
         size = kDefaultFontSize;
     size = std::min(size, kMaxFontSize);
     if (words.size() < 2)
-        return KRFont::system(size);
+        return pf::Font::system(size);
     std::string_view second = words[1];
     if (second == "bold")
-        return KRFont::system(size, KRFontTrait::Bold);
+        return pf::Font::boldSystem(size);
     if (second == "italic")
-        return KRFont::system(size, KRFontTrait::Italic);
-    if (KRTextMeasurer::current().hasFontNamed(second))
-        return KRFont{std::string(second), size, KRFontTrait::Regular};
-    return KRFont::system(size);
+        return pf::Font(pf::Font::defaultFamily(), size, pf::FontWeight::Regular, true);
+    if (second.empty())
+        return pf::Font::system(size);
+    return pf::Font::named(second, size);
 }

@@ -8,11 +8,13 @@
 // (C locale; "nan" and "inf" are not numbers) and are clamped to the finite
 // float range; colours fall back to opaque black components; fonts of a
 // non-finite or non-positive size take 14 points and huge sizes are capped.
+// Font names map to installed families as the platform's fonts do, unknown
+// names to the system font.
 
 #include "framework/dom/KRDOMStringMap.h"
-#include "framework/dom/KRColor.h"
-#include "framework/dom/KRFont.h"
 #include "framework/dom/KRImage.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 
 #include <optional>
 #include <string>
@@ -48,8 +50,8 @@ public:
     {
         return imageValue(stringValueForKey(key), bundle);
     }
-    std::optional<KRColor> colorValueForKey(std::string_view key) const { return colorValue(stringValueForKey(key)); }
-    std::optional<KRFont> fontValueForKey(std::string_view key) const { return fontValue(stringValueForKey(key)); }
+    std::optional<pf::Color> colorValueForKey(std::string_view key) const { return colorValue(stringValueForKey(key)); }
+    std::optional<pf::Font> fontValueForKey(std::string_view key) const { return fontValue(stringValueForKey(key)); }
 
     // 0 for nothing or text without a leading number.
     static float floatValue(std::optional<std::string_view> text);
@@ -61,10 +63,9 @@ public:
     // names that climb out of the folder and files that do not exist.
     static std::optional<KRImage> imageValue(std::optional<std::string_view> text, const pf::Bundle* bundle);
     // "clear", or "#rrggbb" with an optional alpha after a blank.
-    static std::optional<KRColor> colorValue(std::optional<std::string_view> text);
-    // "size", "size bold", "size italic" or "size Family" (the system font of
-    // the size when the family is unknown to the text measurer).
-    static std::optional<KRFont> fontValue(std::optional<std::string_view> text);
+    static std::optional<pf::Color> colorValue(std::optional<std::string_view> text);
+    // "size", "size bold", "size italic" or "size Name".
+    static std::optional<pf::Font> fontValue(std::optional<std::string_view> text);
 
 private:
     KRDOMStringMap m_values;

@@ -1,8 +1,10 @@
 #pragma once
 
-// Plain geometry values of the markup engine. Extents are doubles so that
-// sums and percentages of the layout's "auto" marker stay finite; whatever
-// is stored in a frame is clamped to the finite single-precision range.
+// Layout extents. Geometry is the platform's (points, doubles); layout keeps
+// its arithmetic in double so that sums and percentages of the "auto" marker
+// stay finite, and frames clamp what they store to the finite float range.
+
+#include "platform/graphics/Geometry.h"
 
 #include <cfloat>
 #include <cmath>
@@ -20,35 +22,3 @@ inline double krClampFinite(double value)
 }
 
 inline bool krIsLayoutAuto(double extent) { return extent >= kKRLayoutAuto; }
-
-struct KRPoint {
-    double x = 0;
-    double y = 0;
-    bool operator==(const KRPoint&) const = default;
-};
-
-struct KRSize {
-    double width = 0;
-    double height = 0;
-    bool operator==(const KRSize&) const = default;
-};
-
-struct KRRect {
-    KRPoint origin;
-    KRSize size;
-    double x() const { return origin.x; }
-    double y() const { return origin.y; }
-    double width() const { return size.width; }
-    double height() const { return size.height; }
-    bool operator==(const KRRect&) const = default;
-};
-
-inline KRRect krRect(double x, double y, double width, double height) { return {{x, y}, {width, height}}; }
-
-struct KREdgeInsets {
-    double top = 0;
-    double left = 0;
-    double bottom = 0;
-    double right = 0;
-    bool operator==(const KREdgeInsets&) const = default;
-};

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (auto colour = e->colorValueForKey(key))
                 check(colour->alpha >= 0 && colour->alpha <= 1);
             if (auto font = e->fontValueForKey(key))
-                check(font->size > 0 && font->size <= KRDOMStyle::kMaxFontSize);
+                check(font->size() > 0 && font->size() <= KRDOMStyle::kMaxFontSize);
         }
         e->layout({320, 480});
         check(std::isfinite(e->frame().width()) && std::isfinite(e->frame().height()));

@@ -63,7 +63,7 @@ KRDOMElementRef& ref(void* handle) { return *static_cast<KRDOMElementRef*>(handl
 
 void checkFinite(const KRDOMElement& e)
 {
-    KRRect f = e.frame();
+    pf::Rect f = e.frame();
     for (double v : {f.x(), f.y(), f.width(), f.height(), e.contentSize().width, e.contentSize().height})
         check(std::isfinite(v));
     for (const KRDOMElementRef& child : e.childs())

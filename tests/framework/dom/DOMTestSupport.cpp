@@ -44,7 +44,7 @@ void dump(const KRDOMElement& e, Dump what, int level, std::ostringstream& out)
         if (!e.text().empty())
             out << " text=\"" << e.text() << '"';
     } else {
-        KRRect f = e.frame();
+        pf::Rect f = e.frame();
         out << " (" << f.x() << ", " << f.y() << ", " << f.width() << ", " << f.height() << ")";
     }
     out << '\n';

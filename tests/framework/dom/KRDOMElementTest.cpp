@@ -3,6 +3,8 @@
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMStyle.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
 
 #include <gtest/gtest.h>
 
@@ -38,11 +40,11 @@ TEST(KRDOMElementValues, RunTimeValuesAreApartFromAttributesAndTagName)
     e->setValue(pf::Value(), "name");
     EXPECT_TRUE(e->valueForKey("name").isNil());
     EXPECT_FALSE(e->isEnabled() || e->isSelected() || e->isHighlighted());
-    EXPECT_EQ(e->frame(), KRRect());
+    EXPECT_EQ(e->frame(), pf::Rect());
     e->setCornerRadius(-4);
     EXPECT_EQ(e->cornerRadius(), 0);
-    e->setFrame(krRect(0, 0, INFINITY, NAN));
-    EXPECT_EQ(e->frame(), krRect(0, 0, FLT_MAX, 0));
+    e->setFrame(pf::Rect(0, 0, INFINITY, NAN));
+    EXPECT_EQ(e->frame(), pf::Rect(0, 0, FLT_MAX, 0));
 }
 
 TEST(KRDOMElementValues, AttributesWinOverTheStyle)
@@ -54,7 +56,7 @@ TEST(KRDOMElementValues, AttributesWinOverTheStyle)
     e->setStyle(style);
     e->setAttributeValue("20", "width");
     EXPECT_EQ(e->floatValueForKey("width"), 20);
-    EXPECT_EQ(e->colorValueForKey("color"), (KRColor{1, 0, 0, 1}));
+    EXPECT_EQ(e->colorValueForKey("color"), pf::Color::rgb(1, 0, 0));
     EXPECT_EQ(e->stringValueForKey("missing"), std::nullopt);
 }
 
@@ -83,8 +85,8 @@ TEST(KRDOMElementValues, PaddingSidesOverrideTheWholeAndNeverGoNegative)
 {
     struct Row {
         std::vector<std::pair<const char*, const char*>> values;
-        KREdgeInsets padding;
-        KREdgeInsets margin;
+        pf::EdgeInsets padding;
+        pf::EdgeInsets margin;
     };
     for (const Row& row : std::vector<Row>{
              {{{"padding", "4"}, {"padding-left", "10"}}, {4, 10, 4, 4}, {}},

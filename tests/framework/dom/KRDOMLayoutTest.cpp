@@ -14,13 +14,13 @@ using domtest::parseTree;
 namespace {
 
 // Lays the markup out in the offered size and dumps the frames.
-std::string laidOut(const char* markup, KRSize available, KRSize* content = nullptr)
+std::string laidOut(const char* markup, pf::Size available, pf::Size* content = nullptr)
 {
     KRDOMElementRef root = parseTree(markup);
     EXPECT_TRUE(root) << markup;
     if (!root)
         return {};
-    KRSize size = root->layout(available);
+    pf::Size size = root->layout(available);
     if (content)
         *content = size;
     return dumpTree(*root, Dump::Frames);
@@ -70,7 +70,7 @@ TEST(KRDOMLayoutSizes, AutoSizesTakeTheContentWithinMaxThenMin)
 
 TEST(KRDOMLayoutPositions, OffsetsPlaceChildrenInsideThePadding)
 {
-    KRSize content;
+    pf::Size content;
     EXPECT_EQ(laidOut("<p width=200 height=100 padding-left=20 padding-right=5 padding-bottom=8>"
                       "<a width=50 height=10 left=auto right=auto top=auto bottom=auto/>"
                       "<b width=50 height=10 right=10/>"
@@ -82,16 +82,16 @@ TEST(KRDOMLayoutPositions, OffsetsPlaceChildrenInsideThePadding)
               "  b (20, 0, 50, 10)\n"
               "  c (135, 78, 50, 10)\n"
               "  d (23, 7, 50, 10)\n");
-    EXPECT_EQ(content, (KRSize{190, 96}));
+    EXPECT_EQ(content, (pf::Size{190, 96}));
 }
 
 TEST(KRDOMLayoutPositions, EmptyElementsHaveTheirPaddingAsFlowContentOnly)
 {
-    KRSize content;
+    pf::Size content;
     laidOut("<p width=10 height=10 padding=3 padding-left=1/>", {100, 100}, &content);
-    EXPECT_EQ(content, (KRSize{}));
+    EXPECT_EQ(content, (pf::Size{}));
     laidOut("<p layout=flow width=10 height=10 padding=3 padding-left=1/>", {100, 100}, &content);
-    EXPECT_EQ(content, (KRSize{4, 6}));
+    EXPECT_EQ(content, (pf::Size{4, 6}));
 }
 
 TEST(KRDOMLayoutFlow, ChildrenWrapIntoLines)
@@ -99,7 +99,7 @@ TEST(KRDOMLayoutFlow, ChildrenWrapIntoLines)
     struct Row {
         const char* markup;
         const char* frames;
-        KRSize content;
+        pf::Size content;
     };
     for (const Row& row : std::vector<Row>{
              {"<f layout=flow width=100 height=50><a width=40 height=10/><b width=40 height=15/>"
@@ -117,7 +117,7 @@ TEST(KRDOMLayoutFlow, ChildrenWrapIntoLines)
               "f (0, 0, 100, 50)\n  a (10, 0, 90, 25)\n",
               {100, 25}},
          }) {
-        KRSize content;
+        pf::Size content;
         EXPECT_EQ(laidOut(row.markup, {300, 300}, &content), row.frames) << row.markup;
         EXPECT_EQ(content, row.content) << row.markup;
     }
@@ -130,10 +130,10 @@ TEST(KRDOMLayoutAuto, ChildrenOfAnAutoElementStayFinite)
                                      "<f layout=flow width=auto><c width=100%+1e38 height=1/><d width=1e39 height=1/></f>"
                                      "</p>");
     ASSERT_TRUE(root);
-    KRSize content = root->layout({320, 480});
+    pf::Size content = root->layout({320, 480});
     EXPECT_TRUE(std::isfinite(content.width) && std::isfinite(content.height));
     std::function<void(const KRDOMElement&)> check = [&](const KRDOMElement& e) {
-        KRRect f = e.frame();
+        pf::Rect f = e.frame();
         for (double v : {f.x(), f.y(), f.width(), f.height(), e.contentSize().width, e.contentSize().height})
             EXPECT_TRUE(std::isfinite(v)) << dumpTree(e, Dump::Frames);
         for (const KRDOMElementRef& child : e.childs())
@@ -151,7 +151,7 @@ TEST(KRDOMLayoutAuto, RelayoutKeepsTheFrameAndRefreshesTheContent)
     KRDOMElementRef root = parseTree("<p width=100 height=100 padding=4><a width=10 height=10/></p>");
     root->layout({200, 200});
     root->childs()[0]->setAttributeValue("30", "width");
-    EXPECT_EQ(root->layout(), (KRSize{38, 18}));
-    EXPECT_EQ(root->frame(), krRect(0, 0, 100, 100));
-    EXPECT_EQ(root->childs()[0]->frame(), krRect(4, 4, 30, 10));
+    EXPECT_EQ(root->layout(), (pf::Size{38, 18}));
+    EXPECT_EQ(root->frame(), pf::Rect(0, 0, 100, 100));
+    EXPECT_EQ(root->childs()[0]->frame(), pf::Rect(4, 4, 30, 10));
 }

@@ -1,5 +1,4 @@
 #include "framework/dom/KRDOMStyle.h"
-#include "framework/dom/KRTextMeasurer.h"
 #include "platform/foundation/Bundle.h"
 
 #include <gtest/gtest.h>
@@ -46,22 +45,22 @@ TEST(KRDOMStyleValues, ColoursReadHexComponentsAndAnAlpha)
 {
     struct Row {
         Text text;
-        std::optional<KRColor> colour;
+        std::optional<pf::Color> colour;
     };
     for (const Row& row : std::vector<Row>{
              {std::nullopt, std::nullopt},
-             {"clear", KRColor::clear()},
-             {"#ff8000", KRColor{1, 128 / 255.0, 0, 1}},
-             {"#000000 0.5", KRColor{0, 0, 0, 0.5}},
-             {"#ff80000.5", KRColor{1, 128 / 255.0, 0, 0.5}},
-             {"#FFffFF", KRColor{1, 1, 1, 1}},
-             {"#fff", KRColor{1, 15 / 255.0, 0, 1}},
-             {"red", KRColor{0, 0, 0, 1}},
-             {"#zz0000 0.5", KRColor{0, 0, 0, 1}},
-             {"#ff8000 2", KRColor{1, 128 / 255.0, 0, 1}},
-             {"#ff8000 -1", KRColor{1, 128 / 255.0, 0, 0}},
-             {"#ff8000 nan", KRColor{1, 128 / 255.0, 0, 1}},
-             {"#ff8000 1e39", KRColor{1, 128 / 255.0, 0, 1}},
+             {"clear", pf::Color::clear()},
+             {"#ff8000", pf::Color::rgb(1, 128 / 255.0, 0, 1)},
+             {"#000000 0.5", pf::Color::rgb(0, 0, 0, 0.5)},
+             {"#ff80000.5", pf::Color::rgb(1, 128 / 255.0, 0, 0.5)},
+             {"#FFffFF", pf::Color::rgb(1, 1, 1, 1)},
+             {"#fff", pf::Color::rgb(1, 15 / 255.0, 0, 1)},
+             {"red", pf::Color::rgb(0, 0, 0, 1)},
+             {"#zz0000 0.5", pf::Color::rgb(0, 0, 0, 1)},
+             {"#ff8000 2", pf::Color::rgb(1, 128 / 255.0, 0, 1)},
+             {"#ff8000 -1", pf::Color::rgb(1, 128 / 255.0, 0, 0)},
+             {"#ff8000 nan", pf::Color::rgb(1, 128 / 255.0, 0, 1)},
+             {"#ff8000 1e39", pf::Color::rgb(1, 128 / 255.0, 0, 1)},
          }) {
         EXPECT_EQ(KRDOMStyle::colorValue(row.text), row.colour) << row.text.value_or("(nil)");
     }
@@ -69,29 +68,28 @@ TEST(KRDOMStyleValues, ColoursReadHexComponentsAndAnAlpha)
 
 TEST(KRDOMStyleValues, FontsFallBackToTheSystemFontOfASaneSize)
 {
-    KRTextMeasurer::setCurrent(std::make_shared<KRFixedTextMeasurer>(0.5, 1.2, std::vector<std::string>{"Georgia"}));
+    pf::Font italic(pf::Font::defaultFamily(), 12, pf::FontWeight::Regular, true);
     struct Row {
         Text text;
-        std::optional<KRFont> font;
+        std::optional<pf::Font> font;
     };
     for (const Row& row : std::vector<Row>{
              {std::nullopt, std::nullopt},
-             {"12", KRFont::system(12)},
-             {"12 bold", KRFont::system(12, KRFontTrait::Bold)},
-             {"12 bold ", KRFont::system(12, KRFontTrait::Bold)},
-             {"12 italic", KRFont::system(12, KRFontTrait::Italic)},
-             {"12 Georgia", KRFont{"Georgia", 12, KRFontTrait::Regular}},
-             {"12 NoSuchFont", KRFont::system(12)},
-             {"12  bold", KRFont::system(12)},
-             {"", KRFont::system(14)},
-             {"nan", KRFont::system(14)},
-             {"-5 bold", KRFont::system(14, KRFontTrait::Bold)},
-             {"0", KRFont::system(14)},
-             {"1e39", KRFont::system(KRDOMStyle::kMaxFontSize)},
+             {"12", pf::Font::system(12)},
+             {"12 bold", pf::Font::boldSystem(12)},
+             {"12 bold ", pf::Font::boldSystem(12)},
+             {"12 italic", italic},
+             {"12 Georgia", pf::Font::named("Georgia", 12)},
+             {"12 NoSuchFont", pf::Font::system(12)},
+             {"12  bold", pf::Font::system(12)},
+             {"", pf::Font::system(14)},
+             {"nan", pf::Font::system(14)},
+             {"-5 bold", pf::Font::boldSystem(14)},
+             {"0", pf::Font::system(14)},
+             {"1e39", pf::Font::system(KRDOMStyle::kMaxFontSize)},
          }) {
         EXPECT_EQ(KRDOMStyle::fontValue(row.text), row.font) << row.text.value_or("(nil)");
     }
-    KRTextMeasurer::setCurrent(nullptr);
 }
 
 TEST(KRDOMStyleValues, ImagesAreBundleFilesWithCaps)
