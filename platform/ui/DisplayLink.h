@@ -28,11 +28,12 @@ public:
     double timestamp() const { return m_timestamp; }
     double duration() const { return m_duration; }
 
-    void fire(double now); // by the animator
-
     explicit DisplayLink(Callback callback);
 
 private:
+    friend class Animator;
+    void fire(double now);
+
     Callback m_callback;
     bool m_paused = true;
     bool m_valid = true;

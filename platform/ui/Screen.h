@@ -55,17 +55,16 @@ public:
     // Hides every window (tests start from an empty screen).
     void removeAllWindows();
 
-    // From Window.
-    void addWindow(const WindowRef& window);
-    void removeWindow(Window& window);
-    void windowDidChange(Window& window);
-    void setKeyWindow(const WindowRef& window);
-
     Screen(const Screen&) = delete;
     Screen& operator=(const Screen&) = delete;
 
 private:
+    friend class Window;
     Screen();
+    void addWindow(const WindowRef& window);
+    void removeWindow(Window& window);
+    void windowDidChange(Window& window);
+    void setKeyWindow(const WindowRef& window);
     void sortWindows();
 
     Rect m_bounds;

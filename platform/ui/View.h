@@ -163,9 +163,6 @@ public:
     // One line per view, indented by depth: "View {x, y, w, h}" plus flags.
     std::string treeDescription() const;
 
-    // For the compositor: the drawn content at `scale`, redrawn when needed.
-    // Null for views that draw nothing.
-    ErrorOr<BitmapRef> renderedContent(double scale);
     // The region the view and its subtree cover, in window coordinates.
     Rect visualExtentInWindow() const;
 
@@ -174,7 +171,11 @@ protected:
 
 private:
     friend class Animator;
+    friend class Compositor;
     friend class Window;
+    // The drawn content at `scale`, redrawn when marked or resized; null for
+    // views that draw nothing.
+    ErrorOr<BitmapRef> renderedContent(double scale);
     void invalidateVisual();
     void subviewsDidResize(Size oldSize);
     void autoresize(Size oldSuperSize, Size newSuperSize);
