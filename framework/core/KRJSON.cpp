@@ -4,11 +4,12 @@
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
-#include "platform/foundation/Text.h"
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 #include <deque>
 #include <vector>
 
@@ -42,6 +43,48 @@ struct Decoder {
 };
 
 Decoder& decoder(void* user) { return *static_cast<Decoder*>(user); }
+
+// Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF), with
+// a word-at-a-time path for ASCII, which most answers are made of.
+bool isUtf8(std::string_view text)
+{
+    auto p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* end = p + text.size();
+    auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+    while (p < end) {
+        if (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (!(word & 0x8080808080808080ULL)) {
+                p += 8;
+                continue;
+            }
+        }
+        unsigned char c = *p;
+        if (c < 0x80) {
+            p++;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            if (end - p < 2 || !continuation(p[1]))
+                return false;
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (end - p < 3 || !continuation(p[1]) || !continuation(p[2]))
+                return false;
+            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
+                return false;
+            p += 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (end - p < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
+                return false;
+            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
+                return false;
+            p += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Moves a scalar out (the scanner releases it right after); shares a
 // container, which the scanner goes on filling.
@@ -94,7 +137,7 @@ const json_callbacks kDecodeTable = {
         // A key that is not valid UTF-8 cannot become a string: the member
         // is skipped.
         std::string_view name(key);
-        if (!pf::isValidUtf8(name))
+        if (!isUtf8(name))
             return;
         pf::Dictionary* dictionary = static_cast<Slot*>(object)->dictionary;
         if (!dictionary)
@@ -118,7 +161,7 @@ const json_callbacks kDecodeTable = {
     [](const json_callbacks*, const char* text, void* user) -> void* { return decoder(user).make(number(text)); },
     [](const json_callbacks*, const char* bytes, uint32_t length, byte_buffer*, void* user) -> void* {
         std::string_view text(bytes, length);
-        if (!pf::isValidUtf8(text))
+        if (!isUtf8(text))
             return nullptr;
         return decoder(user).make(pf::Value(std::string(text)));
     },

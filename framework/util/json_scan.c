@@ -1,7 +1,6 @@
 #include "framework/util/json_scan.h"
 
 #include "framework/util/ptr_list.h"
-#include "framework/util/text_helpers.h"
 
 #include <string.h>
 
@@ -40,9 +39,26 @@ static int is_blank(unsigned char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-static int is_token(unsigned char c)
+static const unsigned char token_bytes[256] = {
+    ['0'] = 1, ['1'] = 1, ['2'] = 1, ['3'] = 1, ['4'] = 1, ['5'] = 1, ['6'] = 1, ['7'] = 1, ['8'] = 1, ['9'] = 1,
+    ['-'] = 1, ['+'] = 1, ['.'] = 1, ['e'] = 1, ['E'] = 1, ['x'] = 1,
+};
+
+static inline int is_token(unsigned char c)
 {
-    return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E' || c == 'x';
+    return token_bytes[c];
+}
+
+/* Appends to one of the scanner's buffers: inline while there is room
+ * (keeping the spare byte for the terminator), byte_buffer_append to grow. */
+static inline int append(byte_buffer *buffer, const void *bytes, uint32_t count)
+{
+    if (buffer->capacity - buffer->length > count) {
+        memcpy(buffer->data + buffer->length, bytes, count);
+        buffer->length += count;
+        return 1;
+    }
+    return byte_buffer_append(buffer, bytes, count) != NULL;
 }
 
 static int begins_number(unsigned char c)
@@ -50,19 +66,26 @@ static int begins_number(unsigned char c)
     return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
 }
 
-static void push_state(json_scanner *s, int state)
+/* The stacks are touched for every byte of structure, so the common paths
+ * work on the list's fields directly and call out only to grow. */
+static inline void push_state(json_scanner *s, int state)
 {
-    if (!ptr_list_push(s->states, state)) {
+    ptr_list *states = s->states;
+    if (states->count < states->capacity)
+        states->entries[states->count++] = state;
+    else if (!ptr_list_push(states, state)) {
         s->stop = 1;
         return;
     }
     s->state = state;
 }
 
-static void pop_state(json_scanner *s)
+static inline void pop_state(json_scanner *s)
 {
-    ptr_list_pop(s->states);
-    s->state = (int)ptr_list_last(s->states);
+    ptr_list *states = s->states;
+    if (states->count > 0)
+        states->count--;
+    s->state = states->count > 0 ? (int)states->entries[states->count - 1] : S_TOP;
 }
 
 static void replace_state(json_scanner *s, int state)
@@ -85,7 +108,7 @@ static void release(json_scanner *s, void *value)
 
 static void *container(json_scanner *s)
 {
-    return (void *)ptr_list_last(s->values);
+    return s->values->count > 0 ? (void *)s->values->entries[s->values->count - 1] : NULL;
 }
 
 static void set_member(json_scanner *s, void *value)
@@ -126,6 +149,8 @@ static int match_word(const char *p, const char *word, int length)
 static int make_word(json_scanner *s, const char *p, void **value)
 {
     int n;
+    if (*p != 't' && *p != 'f' && *p != 'n')
+        return 0;
     if ((n = match_word(p, "true", 4))) {
         *value = s->cb->json_boolean(s->cb, 1, s->user);
     } else if ((n = match_word(p, "false", 5))) {
@@ -174,21 +199,22 @@ static void close_container(json_scanner *s)
         release(s, value);
 }
 
-static int hex_value(unsigned char c)
+/* Hexadecimal digit values plus one; 0 for any other byte. */
+static const unsigned char hex_digits[256] = {
+    ['0'] = 1, ['1'] = 2, ['2'] = 3, ['3'] = 4, ['4'] = 5, ['5'] = 6, ['6'] = 7, ['7'] = 8, ['8'] = 9, ['9'] = 10,
+    ['a'] = 11, ['b'] = 12, ['c'] = 13, ['d'] = 14, ['e'] = 15, ['f'] = 16,
+    ['A'] = 11, ['B'] = 12, ['C'] = 13, ['D'] = 14, ['E'] = 15, ['F'] = 16,
+};
+
+static inline int hex_value(unsigned char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return hex_digits[c] - 1;
 }
 
 /* Reads the four characters after "\u" as up to four leading hex digits.
  * Sets *used to the characters the escape takes (at most four, fewer only
  * at the end of the text). */
-static unsigned read_unit(const char *p, int *used)
+static inline unsigned read_unit(const char *p, int *used)
 {
     unsigned unit = 0;
     int digits = 1;
@@ -208,39 +234,104 @@ static unsigned read_unit(const char *p, int *used)
 static int append_unit_escape(json_scanner *s, const char *p)
 {
     int used;
-    uint16_t units[2];
-    units[0] = (uint16_t)read_unit(p, &used);
-    int count = 1;
+    uint32_t c = read_unit(p, &used);
     int consumed = used;
-    if (used == 4 && units[0] >= 0xD800 && units[0] <= 0xDBFF && p[4] == '\\' && (p[5] == 'u' || p[5] == 'U')) {
-        int next_used;
-        unsigned low = read_unit(p + 6, &next_used);
+    if (c >= 0xD800 && c <= 0xDFFF) {
+        uint32_t low = 0;
+        int next_used = 0;
+        if (c <= 0xDBFF && used == 4 && p[4] == '\\' && (p[5] == 'u' || p[5] == 'U'))
+            low = read_unit(p + 6, &next_used);
         if (next_used == 4 && low >= 0xDC00 && low <= 0xDFFF) {
-            units[1] = (uint16_t)low;
-            count = 2;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
             consumed += 6;
+        } else {
+            c = 0xFFFD; /* a lone half */
         }
     }
-    unsigned char out[6];
-    uint32_t n = utf16_to_utf8(units, (uint32_t)count, out);
-    if (!byte_buffer_append(s->text, out, n))
+    unsigned char out[4];
+    uint32_t n;
+    if (c < 0x80) {
+        out[0] = (unsigned char)c;
+        n = 1;
+    } else if (c < 0x800) {
+        out[0] = (unsigned char)(0xC0 | c >> 6);
+        out[1] = (unsigned char)(0x80 | (c & 0x3F));
+        n = 2;
+    } else if (c < 0x10000) {
+        out[0] = (unsigned char)(0xE0 | c >> 12);
+        out[1] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
+        out[2] = (unsigned char)(0x80 | (c & 0x3F));
+        n = 3;
+    } else {
+        out[0] = (unsigned char)(0xF0 | c >> 18);
+        out[1] = (unsigned char)(0x80 | ((c >> 12) & 0x3F));
+        out[2] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
+        out[3] = (unsigned char)(0x80 | (c & 0x3F));
+        n = 4;
+    }
+    if (!append(s->text, out, n))
         s->stop = 1;
     return consumed;
 }
+
+/* The Member and Element string and number states: store the value read,
+ * then return to the container's state. */
+static void finish_scalar(json_scanner *s)
+{
+    int string = s->state == S_MEMBER_STRING || s->state == S_ELEMENT_STRING;
+    void *value = string ? make_string(s) : make_number(s);
+    if (s->state == S_MEMBER_STRING || s->state == S_MEMBER_NUMBER)
+        set_member(s, value);
+    else
+        add_element(s, value);
+    release(s, value);
+    empty_buffers(s);
+    pop_state(s);
+}
+
+/* A string or number that ended before byte p is stored as soon as p is
+ * known to be a byte (not the end of the text), which is what the states
+ * would do on reading it: text that ends right after a value still loses
+ * it, as the dialect has it. */
+static inline void finish_scalar_before(json_scanner *s, const char *p)
+{
+    if (*p && (s->state == S_MEMBER_STRING || s->state == S_MEMBER_NUMBER || s->state == S_ELEMENT_STRING ||
+               s->state == S_ELEMENT_NUMBER))
+        finish_scalar(s);
+}
+
+/* Bytes that end a run of plain string bytes: the terminator, the quote and
+ * the backslash. Runs are checked four at a time; each check stops at the
+ * terminator, so nothing past it is read. */
+static const unsigned char string_stop[256] = {[0] = 1, ['"'] = 1, ['\\'] = 1};
 
 /* The String state from p (inside the quotes); returns where scanning goes on. */
 static const char *scan_string(json_scanner *s, const char *p)
 {
     for (;;) {
         const char *run = p;
-        while (*p && *p != '"' && *p != '\\')
-            p++;
-        if (p > run && !byte_buffer_append(s->text, run, (uint32_t)(p - run))) {
+        while (!string_stop[(unsigned char)p[0]]) {
+            if (string_stop[(unsigned char)p[1]]) {
+                p += 1;
+                break;
+            }
+            if (string_stop[(unsigned char)p[2]]) {
+                p += 2;
+                break;
+            }
+            if (string_stop[(unsigned char)p[3]]) {
+                p += 3;
+                break;
+            }
+            p += 4;
+        }
+        if (p > run && !append(s->text, run, (uint32_t)(p - run))) {
             s->stop = 1;
             return p;
         }
         if (*p == '"') {
             pop_state(s);
+            finish_scalar_before(s, p + 1);
             return p + 1;
         }
         if (!*p)
@@ -262,7 +353,7 @@ static const char *scan_string(json_scanner *s, const char *p)
             continue;
         default: out = c; break;
         }
-        if (!byte_buffer_append(s->text, &out, 1)) {
+        if (!append(s->text, &out, 1)) {
             s->stop = 1;
             return p;
         }
@@ -348,8 +439,17 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                     s.stop = 1;
                 p += 2;
             } else if (c == '"') {
-                pop_state(&s);
+                /* The key is complete. Blanks and the colon after it are
+                 * taken here, as Object would take them. */
                 p++;
+                while (is_blank((unsigned char)*p))
+                    p++;
+                if (*p == ':') {
+                    replace_state(&s, S_VALUE);
+                    p++;
+                } else {
+                    pop_state(&s);
+                }
             } else if (c == ':') {
                 pop_state(&s);
                 push_state(&s, S_VALUE);
@@ -358,7 +458,7 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 const char *run = p++;
                 while (*p && *p != '\\' && *p != '"' && *p != ':')
                     p++;
-                if (!byte_buffer_append(s.key, run, (uint32_t)(p - run)))
+                if (!append(s.key, run, (uint32_t)(p - run)))
                     s.stop = 1;
             }
             break;
@@ -387,11 +487,7 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
             break;
         case S_MEMBER_STRING:
         case S_MEMBER_NUMBER:
-            value = s.state == S_MEMBER_STRING ? make_string(&s) : make_number(&s);
-            set_member(&s, value);
-            release(&s, value);
-            empty_buffers(&s);
-            pop_state(&s);
+            finish_scalar(&s);
             break;
         case S_ARRAY:
             if (is_blank(c) || c == ',') {
@@ -427,11 +523,7 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
             break;
         case S_ELEMENT_STRING:
         case S_ELEMENT_NUMBER:
-            value = s.state == S_ELEMENT_STRING ? make_string(&s) : make_number(&s);
-            add_element(&s, value);
-            release(&s, value);
-            empty_buffers(&s);
-            pop_state(&s);
+            finish_scalar(&s);
             break;
         case S_STRING:
             p = scan_string(&s, p);
@@ -441,10 +533,11 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 const char *run = p++;
                 while (is_token((unsigned char)*p))
                     p++;
-                if (!byte_buffer_append(s.text, run, (uint32_t)(p - run)))
+                if (!append(s.text, run, (uint32_t)(p - run)))
                     s.stop = 1;
             } else {
                 pop_state(&s);
+                finish_scalar_before(&s, p);
             }
             break;
         default:
