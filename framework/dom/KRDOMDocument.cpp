@@ -1,6 +1,9 @@
 #include "framework/dom/KRDOMDocument.h"
 
 #include "framework/dom/KRDOMStyle.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
 
 namespace {
 
@@ -36,6 +39,7 @@ KRDOMDocument::~KRDOMDocument()
 
 void KRDOMDocument::setRootElement(KRDOMElementRef root)
 {
+    PF_ASSERT_MAIN_THREAD();
     if (root == m_rootElement)
         return;
     m_rootElement = std::move(root);
@@ -51,6 +55,7 @@ void KRDOMDocument::setRootElement(KRDOMElementRef root)
 
 void KRDOMDocument::setStyleSheet(KRDOMStyleSheetRef sheet)
 {
+    PF_ASSERT_MAIN_THREAD();
     if (sheet == m_styleSheet)
         return;
     if (m_styleSheet)

@@ -4,6 +4,9 @@
 #include "framework/dom/KRDOMStyle.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
 
 #include <algorithm>
 
@@ -181,6 +184,7 @@ bool KRDOMElement::addElement(KRDOMElementRef child)
 
 bool KRDOMElement::insertElement(KRDOMElementRef child, std::size_t index)
 {
+    PF_ASSERT_MAIN_THREAD();
     if (!child || weak_from_this().expired() || !canAdopt(*child))
         return false;
     child->removeFromParentElement();

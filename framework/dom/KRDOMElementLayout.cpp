@@ -6,6 +6,9 @@
 #include "framework/dom/KRDOMElement.h"
 
 #include "framework/dom/KRDOMStyle.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
 
 #include <algorithm>
 
@@ -51,6 +54,7 @@ double limitAutoExtent(const KRDOMElement& element, double content, std::string_
 
 pf::Size KRDOMElement::layout(pf::Size available)
 {
+    PF_ASSERT_MAIN_THREAD();
     pf::EdgeInsets padding = this->padding();
     Extent width = resolveExtent(stringValueForKey("width"), available.width);
     Extent height = resolveExtent(stringValueForKey("height"), available.height);

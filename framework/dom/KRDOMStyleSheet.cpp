@@ -1,6 +1,9 @@
 #include "framework/dom/KRDOMStyleSheet.h"
 
 #include "framework/dom/KRDOMStyle.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
 
 #include <algorithm>
 
@@ -37,6 +40,7 @@ void KRDOMStyleSheet::removeAllStyles()
 
 void KRDOMStyleSheet::setVersion(int version)
 {
+    PF_ASSERT_MAIN_THREAD();
     int old = m_version;
     m_version = version;
     invalidate();
