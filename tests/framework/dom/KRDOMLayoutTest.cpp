@@ -36,7 +36,7 @@ TEST(KRDOMLayoutSizes, WidthsResolveAgainstTheOfferedWidth)
     };
     for (const Row& row : std::vector<Row>{
              {"50%", 150}, {"100%-20", 280}, {"50%+4", 154}, {"120", 120}, {nullptr, 0}, {"x", 0},
-             {"-10", -10}, {"1e39", FLT_MAX}, {"200%+1e39", FLT_MAX},
+             {"-10", -10}, {"1e39", FLT_MAX}, {"200%+1e39", FLT_MAX}, {"auto ", 0},
          }) {
         KRDOMElementRef e = KRDOMElement::create("e");
         if (row.width)
