@@ -15,6 +15,10 @@
 
 #define FDB_HEADER_SIZE 12
 #define FDB_BLOB_CACHE_MIN 102400u
+/* Records and index items are small fixed-size rows (large values live in
+ * blobs); a larger stated size is a damaged file, and would make every
+ * cursor buffer of it enormous. */
+#define FDB_MAX_ITEM_SIZE (1u << 20)
 
 _Static_assert(sizeof(_FDBProperty) == FDB_PROPERTY_SIZE, "descriptors are read as file bytes");
 _Static_assert(sizeof(_FDBClass) == 12, "class header");
@@ -229,7 +233,7 @@ _FDB *FDBOpen(const char *basePath)
     cls->recordSize = le32(raw);
     cls->propertyCount = le32(raw + 4);
     cls->reserved = (int32_t)le32(raw + 8);
-    int sound = cls->recordSize > 0;
+    int sound = cls->recordSize > 0 && cls->recordSize <= FDB_MAX_ITEM_SIZE;
     for (uint32_t i = 0; sound && i < cls->propertyCount; ++i) {
         fix_property(&cls->properties[i]);
         sound = property_is_sound(&cls->properties[i], cls->recordSize);
@@ -651,7 +655,7 @@ _FDBIndexDB *FDBIndexOpen(const char *basePath, const char *indexName)
     _FDBIndex *index = (_FDBIndex *)raw;
     index->itemSize = le32(raw);
     index->propertyCount = le32(raw + 4);
-    int sound = index->itemSize > 0 && index->propertyCount > 0;
+    int sound = index->itemSize > 0 && index->itemSize <= FDB_MAX_ITEM_SIZE && index->propertyCount > 0;
     for (uint32_t i = 0; sound && i < index->propertyCount; ++i) {
         fix_property(&index->properties[i]);
         sound = property_is_sound(&index->properties[i], index->itemSize);

@@ -8,10 +8,11 @@
  * All integers in the files are little-endian; doubles are IEEE 754.
  *
  * Files may come from elsewhere, so opening validates every descriptor
- * (sizes, counts, value offsets and lengths, terminated names) and refuses a
- * file that does not add up; after a successful open no reader can leave the
- * record or index item it was given. Blob lengths are checked against the
- * blob file before anything is allocated.
+ * (sizes, counts, value offsets and lengths, terminated names, record and
+ * item sizes of at most 1 MiB) and refuses a file that does not add up;
+ * after a successful open no reader can leave the record or index item it
+ * was given. Blob lengths are checked against the blob file before anything
+ * is allocated.
  *
  * Readers of the same files in several processes or threads coordinate with
  * flock: a shared lock around every read, an exclusive one around a record

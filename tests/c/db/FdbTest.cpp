@@ -70,6 +70,7 @@ TEST(FdbOpen, RejectsFilesThatDoNotAddUp)
         {"stated size past the file", [](Bytes& b) { put32(b, 8, 0x7fffffff); }},
         {"property count disagrees", [](Bytes& b) { put32(b, 16, 6); }},
         {"record size 0", [](Bytes& b) { put32(b, 12, 0); }},
+        {"record size past 1 MiB", [](Bytes& b) { put32(b, 12, (1u << 20) + 1); }},
         {"value outside the record", [](Bytes& b) { put32(b, 24 + 76 * 3 + 72, 40); }},
         {"offset plus length wraps", [](Bytes& b) { put32(b, 24 + 72, 0xfffffffc); }},
         {"unterminated name", [](Bytes& b) { std::memset(b.data() + 24, 'x', 64); }},
