@@ -77,7 +77,7 @@ void GestureRecognizer::setState(GestureState state)
         || state == GestureState::Cancelled;
     if (reports && m_action) {
         // The action may drop the view and with it this recognizer.
-        auto keep = shared_from_this();
+        auto keep = weak_from_this().lock();
         m_action(*this);
     }
 }

@@ -167,7 +167,8 @@ public:
     Rect visualExtentInWindow() const;
 
 protected:
-    std::shared_ptr<View> self() { return std::static_pointer_cast<View>(shared_from_this()); }
+    // Null for a view that is not owned by a shared pointer.
+    std::shared_ptr<View> self() { return std::static_pointer_cast<View>(weak_from_this().lock()); }
 
 private:
     friend class Animator;

@@ -50,6 +50,9 @@ void Window::setHidden(bool hidden)
     if (hidden == isHidden())
         return;
     auto keep = std::static_pointer_cast<Window>(self());
+    // Only a shared window can be kept on the screen.
+    if (!keep)
+        return;
     if (hidden) {
         cancelAllTouches();
         Screen::main().addDirtyRect(frame());
