@@ -9,7 +9,8 @@ jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DZMR_SANITIZE=ON -DZMR_TESTS=ON
 cmake --build build/test -j "$jobs"
-ctest --test-dir build/test --output-on-failure -j "$jobs"
 
 # Every fuzz target gets a short run as well.
 bash scripts/fuzz.sh --all 20
+
+ctest --test-dir build/test --output-on-failure -j "$jobs"
