@@ -78,13 +78,3 @@ TEST(ItemArray, AppendsIndexesAndKeepsCallerBytes)
     EXPECT_EQ(item_array_at(array, 0), nullptr);
     item_array_free(array);
 }
-
-TEST(ItemArray, ReserveGrowsToAtLeastTenItems)
-{
-    item_array* array = item_array_create(8, 0);
-    EXPECT_EQ(item_array_reserve(array, 8), 1);
-    EXPECT_EQ(array->capacity, 80u);
-    EXPECT_EQ(item_array_reserve(array, 200), 1);
-    EXPECT_EQ(array->capacity, 200u);
-    item_array_free(array);
-}
