@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <minizip/zip.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
