@@ -379,6 +379,9 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
         push_state(&s, S_TOP);
 
     const char *p = text;
+    /* A byte-order mark some servers put before the text is no value. */
+    if ((unsigned char)p[0] == 0xEF && (unsigned char)p[1] == 0xBB && (unsigned char)p[2] == 0xBF)
+        p += 3;
     while (!s.stop && *p) {
         unsigned char c = (unsigned char)*p;
         void *value = 0;

@@ -47,7 +47,8 @@ struct json_callbacks {
 
 /* Scans the NUL-terminated UTF-8 text and returns the outermost value, or 0
  * when none was produced (NULL text, text that cannot begin a value, a lone
- * top-level number or string not followed by another byte). Escaped
+ * top-level number or string not followed by another byte). A leading
+ * UTF-8 byte-order mark is skipped. Escaped
  * surrogate pairs become one four-byte character and lone surrogates U+FFFD.
  * The scan stops after the outermost container closes. Never reads past the
  * terminator. */

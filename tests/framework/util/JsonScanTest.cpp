@@ -125,6 +125,7 @@ TEST(JsonScan, ReadsTheLenientDialect)
         {R"({"k\n":1})", "{k\\n=#1}"},
         {"[[],{}]", "[[],{}]"},
         {"  true", "true"},
+        {"\xEF\xBB\xBF{\"a\":1}", "{a=#1}"},
         {"false", "false"},
         {"null", "null"},
         {"42 ", "#42"},
