@@ -131,10 +131,14 @@ const KRDBContext::Statements& KRDBContext::statementsFor(const pf::Class* cls)
     s.update = "UPDATE [" + table + "] SET ";
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::string& name = columns[i]->name;
-        const char* comma = i ? "," : "";
-        s.insert += comma + ("[" + name + "]");
-        values += comma + (":" + name);
-        s.update += comma + ("[" + name + "]=:" + name);
+        if (i) {
+            s.insert += ',';
+            values += ',';
+            s.update += ',';
+        }
+        s.insert.append("[").append(name).append("]");
+        values.append(":").append(name);
+        s.update.append("[").append(name).append("]=:").append(name);
     }
     s.insert += ")" + values + ")";
     s.update += " WHERE [rowid]=:rowid";

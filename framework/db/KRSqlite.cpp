@@ -56,11 +56,8 @@ KRSqlite::~KRSqlite()
 sqlite3_stmt* KRSqlite::cachedStatement(const std::string& sql)
 {
     auto it = m_statements.find(sql);
-    if (it != m_statements.end()) {
-        sqlite3_reset(it->second);
-        sqlite3_clear_bindings(it->second);
-        return it->second;
-    }
+    if (it != m_statements.end())
+        return it->second; // reset after its last run
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);

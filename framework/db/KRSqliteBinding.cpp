@@ -2,6 +2,7 @@
 
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
+#include "platform/foundation/Object.h"
 
 #include <sqlite3.h>
 
@@ -62,6 +63,19 @@ int bindValue(sqlite3_stmt* stmt, int position, const pf::Value& value, KRBindLi
     return sqlite3_bind_null(stmt, position);
 }
 
+// A plain key on an object reads its property straight from the class
+// found once per statement; everything else walks the key path.
+pf::Value valueForKeyPath(const pf::Value& data, const pf::Class* objectClass, std::string_view keyPath)
+{
+    if (data.isNil())
+        return {};
+    if (objectClass && keyPath.find('.') == std::string_view::npos) {
+        const pf::Property* property = objectClass->property(keyPath);
+        return property && property->get ? property->get(*data.object()) : pf::Value();
+    }
+    return dataForKeyPath(data, keyPath);
+}
+
 }
 
 int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder)
@@ -72,6 +86,7 @@ int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetim
     // Bound pointers point into these vectors: they must never reallocate.
     holder.values.reserve(static_cast<std::size_t>(count));
     holder.texts.reserve(static_cast<std::size_t>(count));
+    const pf::Class* objectClass = data.isObject() ? data.object()->objectClass() : nullptr;
     for (int position = 1; position <= count; ++position) {
         const char* name = sqlite3_bind_parameter_name(stmt, position);
         char unnamed[24];
@@ -82,7 +97,7 @@ int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetim
             std::snprintf(unnamed, sizeof unnamed, "@%d", position - 1);
             keyPath = unnamed;
         }
-        holder.values.push_back(data.isNil() ? pf::Value() : dataForKeyPath(data, keyPath));
+        holder.values.push_back(valueForKeyPath(data, objectClass, keyPath));
         int rc = bindValue(stmt, position, holder.values.back(), lifetime, holder);
         if (rc != SQLITE_OK)
             return rc;

@@ -54,7 +54,7 @@ int KRSqliteCursor::count() const
     return m_closed ? 0 : sqlite3_column_count(m_stmt);
 }
 
-const std::unordered_map<std::string, int>& KRSqliteCursor::indexOfNames() const
+const KRSqliteCursor::NameIndex& KRSqliteCursor::indexOfNames() const
 {
     if (!m_namesBuilt && !m_closed) {
         int n = sqlite3_column_count(m_stmt);
@@ -71,7 +71,7 @@ const std::unordered_map<std::string, int>& KRSqliteCursor::indexOfNames() const
 int KRSqliteCursor::columnIndexForName(std::string_view name) const
 {
     const auto& names = indexOfNames();
-    auto it = names.find(std::string(name));
+    auto it = names.find(name);
     return it == names.end() ? NotFound : it->second;
 }
 
@@ -180,35 +180,38 @@ pf::Value KRSqliteCursor::objectAtIndex(int index) const
 
 pf::Value KRSqliteCursor::valueForProperty(const pf::Property& property) const
 {
-    const std::string& name = property.name;
+    return valueForProperty(property, columnIndexForName(property.name));
+}
+
+pf::Value KRSqliteCursor::valueForProperty(const pf::Property& property, int index) const
+{
     switch (property.type) {
     case pf::PropertyType::Int:
-        return pf::Value(intValueForName(name));
+        return pf::Value(intValueAtIndex(index));
     case pf::PropertyType::Long:
-        return pf::Value(longValueForName(name));
+        return pf::Value(longValueAtIndex(index));
     case pf::PropertyType::LongLong:
-        return pf::Value(longLongValueForName(name));
+        return pf::Value(longLongValueAtIndex(index));
     case pf::PropertyType::Float:
     case pf::PropertyType::Double:
-        return pf::Value(doubleValueForName(name));
+        return pf::Value(doubleValueAtIndex(index));
     case pf::PropertyType::Bool:
-        return pf::Value::boolean(boolValueForName(name));
+        return pf::Value::boolean(boolValueAtIndex(index));
     case pf::PropertyType::String: {
-        auto s = stringValueForName(name);
+        auto s = stringValueAtIndex(index);
         return s ? pf::Value(std::move(*s)) : pf::Value();
     }
     case pf::PropertyType::Data: {
-        auto data = dataValueForName(name);
+        auto data = dataValueAtIndex(index);
         return data ? pf::Value::data(std::move(data)) : pf::Value();
     }
     case pf::PropertyType::Date: {
-        auto date = dateValueForName(name);
+        auto date = dateValueAtIndex(index);
         return date ? pf::Value(*date) : pf::Value();
     }
     case pf::PropertyType::Object: {
         // Read by what is stored: numbers as numbers, text and blobs as
         // JSON, with the raw text when it is not JSON.
-        int index = columnIndexForName(name);
         sqlite3_stmt* s = rowColumn(index);
         if (!s)
             return {};
@@ -229,7 +232,7 @@ pf::Value KRSqliteCursor::valueForProperty(const pf::Property& property) const
         }
     }
     }
-    auto s = stringValueForName(name);
+    auto s = stringValueAtIndex(index);
     return s ? pf::Value(std::move(*s)) : pf::Value();
 }
 
@@ -248,17 +251,30 @@ void KRSqliteCursor::toDataObject(const pf::Value& object)
         toDataObject(object, target->objectClass());
 }
 
+const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::Class* cls)
+{
+    if (cls != m_planClass) {
+        m_plan.clear();
+        for (const pf::Class* c = cls; c; c = c->superclass())
+            for (const pf::Property& property : c->properties())
+                if (property.set)
+                    m_plan.push_back({&property, columnIndexForName(property.name)});
+        m_planClass = cls;
+    }
+    return m_plan;
+}
+
+void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan)
+{
+    for (const PlanEntry& entry : plan)
+        entry.property->set(object, valueForProperty(*entry.property, entry.index));
+}
+
 void KRSqliteCursor::toDataObject(const pf::Value& object, const pf::Class* cls)
 {
     pf::ObjectRef target = object.object();
-    if (!target)
-        return;
-    for (const pf::Class* c = cls; c; c = c->superclass()) {
-        for (const pf::Property& property : c->properties()) {
-            if (property.set)
-                property.set(*target, valueForProperty(property));
-        }
-    }
+    if (target)
+        fill(*target, planFor(cls));
 }
 
 pf::ArrayRef KRSqliteCursor::dataObjects(const pf::Class* cls)
@@ -266,13 +282,13 @@ pf::ArrayRef KRSqliteCursor::dataObjects(const pf::Class* cls)
     auto objects = std::make_shared<pf::Array>();
     if (!cls)
         return objects;
+    const std::vector<PlanEntry>& plan = planFor(cls);
     while (next()) {
         pf::ObjectRef object = cls->create();
         if (!object)
             break; // a class without a factory cannot be filled
-        pf::Value value(object);
-        toDataObject(value, cls);
-        objects->add(std::move(value));
+        fill(*object, plan);
+        objects->add(pf::Value(std::move(object)));
     }
     return objects;
 }

@@ -6,6 +6,7 @@
 #include "framework/db/IKRSqliteCursor.h"
 
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3_stmt;
 namespace pf {
@@ -14,6 +15,12 @@ struct Property;
 
 class KRSqliteCursor : public IKRSqliteCursor {
 public:
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    using NameIndex = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
+
     KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite);
     ~KRSqliteCursor() override;
 
@@ -25,7 +32,7 @@ public:
 
     int columnIndexForName(std::string_view name) const override;
     std::optional<std::string> columnNameAtIndex(int index) const override;
-    const std::unordered_map<std::string, int>& indexOfNames() const;
+    const NameIndex& indexOfNames() const;
 
     int intValueAtIndex(int index) const override;
     long longValueAtIndex(int index) const override;
@@ -40,6 +47,7 @@ public:
 
     // The column named like the property, read by the property's type.
     pf::Value valueForProperty(const pf::Property& property) const;
+    pf::Value valueForProperty(const pf::Property& property, int index) const;
 
     void toDataObject(const pf::Value& object) override;
     void toDataObject(const pf::Value& object, const pf::Class* cls) override;
@@ -55,9 +63,19 @@ public:
 private:
     // The statement when a row is current and `index` is one of its columns.
     sqlite3_stmt* rowColumn(int index) const;
+    // The settable properties of a class walk with their column indexes,
+    // worked out once per class instead of once per row.
+    struct PlanEntry {
+        const pf::Property* property;
+        int index;
+    };
+    const std::vector<PlanEntry>& planFor(const pf::Class* cls);
+    void fill(pf::Object& object, const std::vector<PlanEntry>& plan);
 
     sqlite3_stmt* m_stmt = nullptr;
-    mutable std::unordered_map<std::string, int> m_indexOfNames;
+    mutable NameIndex m_indexOfNames;
+    const pf::Class* m_planClass = nullptr;
+    std::vector<PlanEntry> m_plan;
     mutable bool m_namesBuilt = false;
     bool m_closed = false;
     bool m_hasRow = false;
