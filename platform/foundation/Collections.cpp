@@ -31,8 +31,21 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries)
 
 std::size_t Dictionary::find(std::string_view key) const
 {
+    if (m_index.empty()) {
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            if (m_entries[i].first == key)
+                return i;
+        return npos;
+    }
     auto it = m_index.find(key);
     return it == m_index.end() ? npos : it->second;
+}
+
+void Dictionary::buildIndex()
+{
+    m_index.reserve(m_entries.size() * 2);
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        m_index.emplace(m_entries[i].first, i);
 }
 
 Value Dictionary::get(std::string_view key) const
@@ -52,8 +65,11 @@ void Dictionary::set(std::string_view key, Value value)
         m_entries[i].second = std::move(value);
         return;
     }
-    m_index.emplace(std::string(key), m_entries.size());
     m_entries.emplace_back(std::string(key), std::move(value));
+    if (!m_index.empty())
+        m_index.emplace(m_entries.back().first, m_entries.size() - 1);
+    else if (m_entries.size() > kIndexThreshold)
+        buildIndex();
 }
 
 void Dictionary::remove(std::string_view key)
@@ -61,10 +77,14 @@ void Dictionary::remove(std::string_view key)
     std::size_t i = find(key);
     if (i == npos)
         return;
-    m_index.erase(m_index.find(key));
+    bool indexed = !m_index.empty();
+    if (indexed)
+        m_index.erase(m_index.find(key)); // before the entry goes: `key` may point into it
     m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
+    if (!indexed)
+        return;
     for (std::size_t j = i; j < m_entries.size(); ++j)
-        m_index[m_entries[j].first] = j;
+        m_index.find(m_entries[j].first)->second = j;
 }
 
 void Dictionary::clear()

@@ -75,7 +75,11 @@ public:
 
 private:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    // Small dictionaries (most JSON objects) are searched in order; the hash
+    // index is made only once a dictionary grows past this many entries.
+    static constexpr std::size_t kIndexThreshold = 32;
     std::size_t find(std::string_view key) const;
+    void buildIndex();
 
     struct Hash {
         using is_transparent = void;

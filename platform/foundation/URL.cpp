@@ -183,22 +183,34 @@ std::optional<URL> URL::create(std::string_view text, const URL* base)
 
 std::string URL::absoluteString() const
 {
+    // Appended piece by piece: temporaries such as ":" + text trip a false
+    // overlap warning of the optimiser.
     std::string out;
-    if (!m_scheme.empty())
-        out += m_scheme + ":";
+    if (!m_scheme.empty()) {
+        out += m_scheme;
+        out += ':';
+    }
     if (m_hasAuthority) {
         out += "//";
-        if (!m_userInfo.empty())
-            out += m_userInfo + "@";
+        if (!m_userInfo.empty()) {
+            out += m_userInfo;
+            out += '@';
+        }
         out += m_host;
-        if (m_port)
-            out += ":" + std::to_string(*m_port);
+        if (m_port) {
+            out += ':';
+            out += std::to_string(*m_port);
+        }
     }
     out += m_path;
-    if (m_query)
-        out += "?" + *m_query;
-    if (m_fragment)
-        out += "#" + *m_fragment;
+    if (m_query) {
+        out += '?';
+        out += *m_query;
+    }
+    if (m_fragment) {
+        out += '#';
+        out += *m_fragment;
+    }
     return out;
 }
 

@@ -115,3 +115,25 @@ TEST(Text, LengthsAndIndexesCountUtf16Units)
     EXPECT_FALSE(isValidUtf8("\xED\xA0\x80")); // encoded surrogate
     EXPECT_TRUE(isValidUtf8(s));
 }
+
+TEST(ValueCollections, LargeDictionariesFindEveryKeyAcrossRemovals)
+{
+    Dictionary d;
+    for (int i = 0; i < 40; ++i)
+        d.set("k" + std::to_string(i), i);
+    for (int i = 0; i < 40; i += 3)
+        d.remove("k" + std::to_string(i));
+    d.remove(d.entries().front().first); // a key that lives in the entry itself
+    for (int i = 0; i < 40; ++i) {
+        Value v = d.get("k" + std::to_string(i));
+        if (i % 3 == 0 || i == 1)
+            EXPECT_TRUE(v.isNil()) << i;
+        else
+            EXPECT_EQ(v.intValue(), i) << i;
+    }
+    EXPECT_EQ(d.count(), 25u);
+    auto copy = d.mutableCopy();
+    copy->set("k1", 1);
+    EXPECT_EQ(copy->get("k1").intValue(), 1);
+    EXPECT_TRUE(d.get("k1").isNil());
+}
