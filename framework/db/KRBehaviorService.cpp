@@ -10,6 +10,9 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
 
 #include <map>
 
@@ -79,6 +82,7 @@ std::shared_ptr<KRBehaviorService::Store> KRBehaviorService::store()
 
 bool KRBehaviorService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
 {
+    PF_ASSERT_MAIN_THREAD();
     if (taskType == proto::IKRBehaviorTask()) {
         auto behaviorTask = std::dynamic_pointer_cast<IKRBehaviorTask>(task);
         std::shared_ptr<KRBehaviorObject> original = behaviorTask ? behaviorTask->dataObject() : nullptr;

@@ -7,6 +7,9 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
 
 #include <chrono>
 
@@ -51,6 +54,7 @@ KRDBContextRef KRMonitorService::dbContext() const
 
 bool KRMonitorService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
 {
+    PF_ASSERT_MAIN_THREAD();
     const double submitted = absoluteTime();
     if (!m_dispatchQueue) {
         m_dispatchQueue = pf::DispatchQueue::create("com.zomaru.kr.monitor");
