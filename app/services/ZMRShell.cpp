@@ -1,0 +1,352 @@
+#include "app/services/ZMRShell.h"
+
+#include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/IKRUIViewController.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Object.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <cassert>
+#include <cmath>
+
+const char* const ZMRUserChangedNotification = "ZMRUserChangedNotification";
+const char* const ZMRUserInfoChangedNotification = "ZMRUserInfoChangedNotification";
+const char* const ZMRLocationChangedNotification = "ZMRLocationChangedNotification";
+
+namespace {
+
+pf::UserDefaults& defaults()
+{
+    return pf::UserDefaults::standard();
+}
+
+void store(const pf::Value& value, const char* key)
+{
+    defaults().setObject(value, key);
+    defaults().synchronize();
+}
+
+void storeText(const std::optional<std::string>& text, const char* key)
+{
+    store(text ? pf::Value(*text) : pf::Value(), key);
+}
+
+std::optional<std::string> readText(const char* key)
+{
+    return defaults().stringForKey(key);
+}
+
+double localClock()
+{
+    return pf::Date::now().seconds;
+}
+
+}
+
+std::optional<std::string> ZMRUserDBName(const pf::Value& uid)
+{
+    if (const pf::Number* number = uid.number()) {
+        if (number->type == pf::NumberType::Bool)
+            return std::nullopt;
+        if (!number->isReal())
+            return number->type == pf::NumberType::UnsignedLongLong
+                       ? std::to_string(static_cast<unsigned long long>(number->integer))
+                       : std::to_string(number->integer);
+        double real = number->real;
+        // A whole number sent as a real is still that integer.
+        if (!std::isfinite(real) || std::trunc(real) != real || std::fabs(real) > 9.0e15)
+            return std::nullopt;
+        return std::to_string(static_cast<long long>(real));
+    }
+    const std::string* text = uid.string();
+    if (!text || text->empty() || text->size() > 64)
+        return std::nullopt;
+    for (char c : *text) {
+        bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+        if (!ok)
+            return std::nullopt;
+    }
+    return *text;
+}
+
+std::shared_ptr<ZMRShell> ZMRShell::create(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle)
+{
+    std::shared_ptr<ZMRShell> shell(new ZMRShell);
+    shell->initWithConfig(std::move(config), std::move(bundle));
+    return shell;
+}
+
+ZMRShell::~ZMRShell()
+{
+    if (m_tracking && pf::RunLoop::main().isMainThread())
+        pf::LocationProvider::shared().stop();
+}
+
+void ZMRShell::openConfigUrl(const char* key, bool animated)
+{
+    auto text = config()->string(key);
+    auto root = rootViewController();
+    if (!text || !root)
+        return;
+    if (auto url = pf::URL::create(*text))
+        root->openUrl(*url, animated);
+    else
+        pf::log("%s is not a URL: %s", key, text->c_str());
+}
+
+void ZMRShell::toRootViewController(bool animated)
+{
+    openConfigUrl("url-auth", animated);
+}
+
+void ZMRShell::logout(bool animated)
+{
+    openConfigUrl("url-anonymous", animated);
+    setAuth(pf::Value(), std::nullopt);
+}
+
+void ZMRShell::sendTask(const pf::Protocol* taskType, pf::ObjectRef task)
+{
+    std::static_pointer_cast<KRTask>(task)->setSource(shared_from_this());
+    handle(taskType, task, 0);
+}
+
+void ZMRShell::setAuth(const pf::Value& newUid, const std::optional<std::string>& newToken)
+{
+    PF_ASSERT_MAIN_THREAD();
+    auto self = shared_from_this();
+    // Null from an answer means no user, like nil.
+    pf::Value userId = newUid.isNull() ? pf::Value() : newUid;
+    if (userId.isNil() && !uid().isNil()) {
+        cancelHandle(proto::IZMRConcernTask(), nullptr);
+        cancelHandleForSource(this);
+        // The logout request takes the user id and token into its form now,
+        // while they are still stored.
+        sendTask(proto::IZMRLogoutTask(), std::make_shared<ZMRLogoutTask>());
+        setIntegral(0);
+    }
+    defaults().setObject(userId, "uid");
+    defaults().setObject(newToken ? pf::Value(*newToken) : pf::Value(), "token");
+    defaults().synchronize();
+    m_userDBContext.reset();
+    setConcernVersion(0);
+    if (!userId.isNil()) {
+        sendTask(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>());
+        sendTask(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>());
+    }
+    pf::NotificationCenter::defaultCenter().post(ZMRUserChangedNotification);
+}
+
+void ZMRShell::startLocation()
+{
+    PF_ASSERT_MAIN_THREAD();
+    auto& provider = pf::LocationProvider::shared();
+    provider.stop();
+    std::weak_ptr<pf::Object> weakSelf = shared_from_this();
+    provider.start(weakSelf, [weakSelf](const pf::Location& location) {
+        if (auto self = std::static_pointer_cast<ZMRShell>(weakSelf.lock()))
+            self->didUpdateUserLocation(location);
+    });
+    m_tracking = true;
+}
+
+void ZMRShell::didUpdateUserLocation(const pf::Location& location)
+{
+    m_location = location;
+    pf::NotificationCenter::defaultCenter().post(ZMRLocationChangedNotification);
+}
+
+bool ZMRShell::isNeedsUpdateLocation() const
+{
+    if (!m_location)
+        return true;
+    return localClock() - m_location->timestamp.seconds > 60.0;
+}
+
+double ZMRShell::distance(double latitude, double longitude) const
+{
+    if (!pf::LocationProvider::locationServicesEnabled())
+        return -1.0;
+    double ownLatitude = m_location ? m_location->latitude : 0;
+    double ownLongitude = m_location ? m_location->longitude : 0;
+    if (ownLatitude == 0 && ownLongitude == 0)
+        return -2.0;
+    constexpr double pi = 3.141592653589793;
+    double phi1 = ownLatitude * pi / 180, phi2 = latitude * pi / 180;
+    double lambda1 = ownLongitude * pi / 180, lambda2 = longitude * pi / 180;
+    double sinPhi = std::sin((phi1 - phi2) / 2);
+    double sinLambda = std::sin((lambda1 - lambda2) / 2);
+    double a = sinPhi * sinPhi + std::cos(phi1) * std::cos(phi2) * sinLambda * sinLambda;
+    // Rounding can push a just past 1 for antipodal points.
+    a = std::min(1.0, std::max(0.0, a));
+    return 2 * std::asin(std::sqrt(a)) * 6378137.0;
+}
+
+pf::Value ZMRShell::uid() const
+{
+    return defaults().objectForKey("uid");
+}
+
+std::optional<std::string> ZMRShell::token() const
+{
+    return readText("token");
+}
+
+void ZMRShell::setToken(const std::optional<std::string>& token)
+{
+    storeText(token, "token");
+}
+
+std::optional<std::string> ZMRShell::deviceToken() const
+{
+    return readText("device-token");
+}
+
+void ZMRShell::setDeviceToken(const std::optional<std::string>& deviceToken)
+{
+    storeText(deviceToken, "device-token");
+}
+
+double ZMRShell::timestamp() const
+{
+    double server = defaults().doubleForKey("timestamp");
+    double now = localClock();
+    if (server == 0 || !std::isfinite(server))
+        return now;
+    return server + (now - defaults().doubleForKey("timestamp-local"));
+}
+
+void ZMRShell::setTimestamp(double timestamp)
+{
+    if (!std::isfinite(timestamp))
+        return;
+    defaults().setObject(timestamp, "timestamp");
+    defaults().setObject(localClock(), "timestamp-local");
+    defaults().synchronize();
+}
+
+std::optional<std::string> ZMRShell::account() const
+{
+    return readText("account");
+}
+
+void ZMRShell::setAccount(const std::optional<std::string>& account)
+{
+    storeText(account, "account");
+}
+
+std::optional<std::string> ZMRShell::nick() const
+{
+    return readText("nick");
+}
+
+void ZMRShell::setNick(const std::optional<std::string>& nick)
+{
+    storeText(nick, "nick");
+}
+
+long long ZMRShell::integral() const
+{
+    return defaults().integerForKey("integral");
+}
+
+void ZMRShell::setIntegral(long long integral)
+{
+    store(pf::Value(integral), "integral");
+}
+
+pf::Value ZMRShell::userInfo() const
+{
+    return defaults().objectForKey("userInfo");
+}
+
+void ZMRShell::setUserInfo(const pf::Value& userInfo)
+{
+    store(userInfo, "userInfo");
+    pf::NotificationCenter::defaultCenter().post(ZMRUserInfoChangedNotification);
+}
+
+std::optional<std::string> ZMRShell::voxlyToken() const
+{
+    return readText("voxlyToken");
+}
+
+void ZMRShell::setVoxlyToken(const std::optional<std::string>& token)
+{
+    storeText(token, "voxlyToken");
+}
+
+std::optional<std::string> ZMRShell::zzToken() const
+{
+    return readText("zzToken");
+}
+
+void ZMRShell::setZzToken(const std::optional<std::string>& token)
+{
+    storeText(token, "zzToken");
+}
+
+long long ZMRShell::concernVersion() const
+{
+    return defaults().integerForKey("concernVersion");
+}
+
+void ZMRShell::setConcernVersion(long long version)
+{
+    store(pf::Value(version), "concernVersion");
+    m_hasConcernChanged = false;
+}
+
+KRDBContextRef ZMRShell::openDBContext(const std::string& fileName, const char* classesKey)
+{
+    std::string directory = pf::documentsDirectory();
+    if (!pf::createDirectories(directory)) {
+        pf::log("cannot create %s", directory.c_str());
+        return nullptr;
+    }
+    auto db = KRSqlite::initWithPath(directory + "/" + fileName);
+    if (!db) {
+        pf::log("cannot open %s: %s", fileName.c_str(), db.error().description.c_str());
+        return nullptr;
+    }
+    auto context = std::make_shared<KRDBContext>();
+    context->setDb(*db);
+    if (auto classes = config()->array(classesKey)) {
+        for (const pf::Value& name : *classes) {
+            const std::string* text = name.string();
+            if (const pf::Class* cls = text ? pf::Class::named(*text) : nullptr)
+                context->regDBObjectClass(cls);
+        }
+    }
+    return context;
+}
+
+KRDBContextRef ZMRShell::appDBContext()
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (!m_appDBContext)
+        m_appDBContext = openDBContext("app.db", "app-db");
+    return m_appDBContext;
+}
+
+KRDBContextRef ZMRShell::userDBContext()
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (!m_userDBContext) {
+        auto name = ZMRUserDBName(uid());
+        if (!name)
+            return nullptr;
+        m_userDBContext = openDBContext("u_" + *name + ".db", "user-db");
+    }
+    return m_userDBContext;
+}
