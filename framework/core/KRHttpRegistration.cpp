@@ -1,5 +1,7 @@
 #include "framework/core/KRHttpRegistration.h"
 
+#include "framework/core/KRAPIService.h"
+#include "framework/core/KRAPITask.h"
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/core/KRHttpService.h"
 #include "framework/core/KRHttpTask.h"
@@ -24,4 +26,22 @@ void registerHttpClasses()
         .adopts(proto::IKRHttpResourceTask())
         .commit();
     pf::ClassBuilder<KRHttpService>("KRHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<KRAPIService>("KRAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<KRAPITask>("KRAPITask")
+        .superclass<KRTask>()
+        .adopts(proto::IKRAPITask())
+        .adopts(proto::IKRAPICancelTask())
+        .property("userInfo", &KRAPITask::userInfo, &KRAPITask::setUserInfo)
+        .commit();
+    pf::ClassBuilder<KRAPIRequestTask>("KRAPIRequestTask")
+        .superclass<KRAPITask>()
+        .adopts(proto::IKRAPIRequestTask())
+        .property("apiKey", &KRAPIRequestTask::apiKey, &KRAPIRequestTask::setApiKey)
+        .property("apiUrl", &KRAPIRequestTask::apiUrl, &KRAPIRequestTask::setApiUrl)
+        .commit();
+    pf::ClassBuilder<KRAPIResponseTask>("KRAPIResponseTask")
+        .superclass<KRAPITask>()
+        .adopts(proto::IKRAPIResponseTask())
+        .property("url", &KRAPIResponseTask::url, &KRAPIResponseTask::setUrl)
+        .commit();
 }

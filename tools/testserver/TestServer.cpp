@@ -74,6 +74,10 @@ TestServer::TestServer(KeepAlive keepAlive) : m_server(std::make_unique<httplib:
         return;
     m_port = port;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // A stop() before the listening loop has started would be lost, and the
+    // destructor would then wait for good.
+    for (int i = 0; i < 5000 && !m_server->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 TestServer::~TestServer()

@@ -1,0 +1,62 @@
+#pragma once
+
+// Turns API request tasks into HTTP exchanges with JSON answers and hands the
+// outcome back to the bus as response tasks.
+//
+// - handle() takes IKRAPIRequestTask only. Just before the HTTP request is
+//   built the request is offered to the bus as IKRAPIWillRequestTask (so that
+//   listeners add common form items), then the URL comes from `apiUrl` or the
+//   configuration value at the key path `apiKey`, plus the query values; the
+//   request asks for "gzip, deflate" and uses the setting "timeout".
+// - A 2xx answer that decodes to a JSON dictionary or array is a success: it
+//   waits in a pending list and is handed over on a later main-queue turn, so
+//   that a cancel in between suppresses it. Anything else (transport failure,
+//   time-out, another status, an answer that is not such JSON, a request with
+//   no URL) is a response task with an error, handed over at once.
+// - cancelHandle() takes the request task itself (IKRAPIRequestTask) or a
+//   KRAPITask naming the application task and its type (IKRAPICancelTask);
+//   cancelHandleForSource() cancels everything of a source and answers false,
+//   since other services share sources.
+//
+// Main queue only. Logged URLs and bodies have their secrets redacted.
+
+#include "framework/core/IKRHttpTask.h"
+#include "framework/core/KRService.h"
+
+#include <vector>
+
+class KRAPIRequestTask;
+class KRAPIResponseTask;
+class KRHttpTask;
+
+class KRAPIService final : public KRService, public IKRHttpTaskDelegate {
+public:
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    bool cancelHandleForSource(const pf::Object* source) override;
+
+    // IKRHttpTaskDelegate
+    void krHttpTaskWillRequest(KRHttpTask& task) override;
+    void krHttpTaskDidLoaded(KRHttpTask& task) override;
+    void krHttpTaskDidFailError(KRHttpTask& task, const pf::Error& error) override;
+
+    std::size_t httpTaskCount() const { return m_httpTasks.size(); }
+    std::size_t pendingResponseCount() const { return m_responses.size(); }
+
+private:
+    struct Pending {
+        std::shared_ptr<KRAPIResponseTask> response;
+        const pf::Object* request = nullptr; // identity only
+    };
+
+    std::shared_ptr<KRAPIRequestTask> requestOf(const KRHttpTask& task) const;
+    std::shared_ptr<KRAPIResponseTask> makeResponse(const KRAPIRequestTask& request, const KRHttpTask& task) const;
+    // Removes the HTTP task; false when it was no longer in flight.
+    bool forget(const KRHttpTask& task);
+    void fail(KRHttpTask& task, const pf::Error& error);
+    void deliver(const std::shared_ptr<KRAPIResponseTask>& response);
+    void cancelHttpTasks(const std::function<bool(const KRHttpTask&, const KRAPIRequestTask&)>& matches);
+
+    std::vector<std::shared_ptr<KRHttpTask>> m_httpTasks;
+    std::vector<Pending> m_responses;
+};
