@@ -1,0 +1,341 @@
+#include "tools/appserver/AppServer.h"
+
+#include "tools/appserver/AppStore.h"
+
+#include <httplib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+namespace zmr {
+
+namespace {
+
+using Form = std::multimap<std::string, std::string>;
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string decode(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '+') {
+            out += ' ';
+        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+Form parseForm(const std::string& body)
+{
+    Form form;
+    std::size_t start = 0;
+    while (start <= body.size()) {
+        std::size_t end = body.find('&', start);
+        if (end == std::string::npos)
+            end = body.size();
+        std::string pair = body.substr(start, end - start);
+        if (!pair.empty()) {
+            std::size_t equals = pair.find('=');
+            if (equals == std::string::npos)
+                form.emplace(decode(pair), "");
+            else
+                form.emplace(decode(pair.substr(0, equals)), decode(pair.substr(equals + 1)));
+        }
+        start = end + 1;
+    }
+    return form;
+}
+
+// The first value of a key; several requests carry some items twice.
+std::optional<std::string> item(const Form& form, const std::string& key)
+{
+    auto it = form.find(key);
+    if (it == form.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::string quote(const std::string& text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+// Members of one JSON object, in order.
+class Answer {
+public:
+    void add(const std::string& key, const std::string& json) { m_members += (m_members.empty() ? "" : ",") + quote(key) + ":" + json; }
+    void addText(const std::string& key, const std::string& text) { add(key, quote(text)); }
+    void addNumber(const std::string& key, long long n) { add(key, std::to_string(n)); }
+    std::string json() const { return "{" + m_members + "}"; }
+
+private:
+    std::string m_members;
+};
+
+std::string userJson(const AppUser& user)
+{
+    Answer out;
+    out.addNumber("uid", user.uid);
+    out.addText("account", user.account);
+    out.addText("nick", user.nick);
+    return out.json();
+}
+
+std::string bindJson(const AppUser& user)
+{
+    Answer out;
+    if (user.voxlyToken) {
+        Answer voxly;
+        voxly.addText("token", *user.voxlyToken);
+        out.add("voxly", voxly.json());
+    }
+    if (user.zzToken) {
+        Answer zz;
+        zz.addText("token", *user.zzToken);
+        out.add("zz", zz.json());
+    }
+    return out.json();
+}
+
+// Counts "a Chinese character as two", as the nickname rule does.
+std::size_t nickWidth(const std::string& nick)
+{
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < nick.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(nick[i]);
+        if ((c & 0xC0) == 0x80)
+            continue;
+        width += c < 0x80 ? 1 : 2;
+    }
+    return width;
+}
+
+std::optional<long long> parseInteger(const std::optional<std::string>& text)
+{
+    if (!text || text->empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    long long value = std::strtoll(text->c_str(), &end, 10);
+    if (errno != 0 || *end != '\0')
+        return std::nullopt;
+    return value;
+}
+
+struct Failure {
+    long long code;
+    const char* message;
+};
+
+const Failure kWrongPassword{257, "登录名或密码错误"};
+const Failure kAccountTaken{264, "登录名已存在，请尝试其他登录名"};
+const Failure kNickTaken{265, "昵称已存在，请尝试其他昵称"};
+const Failure kShortPassword{15361, "密码长度不小于6位"};
+const Failure kBadCredential{15362, "登录凭证验证失败，请重新登录"};
+const Failure kBadNick{15364, "昵称应在4~24个字符,一个汉字占2个字符"};
+const Failure kEmptyAccount{1, "登录名不能为空"};
+const Failure kUnknownTask{2, "未知的请求"};
+const Failure kBadConfig{3, "配置错误"};
+const Failure kServerError{500, "服务器错误"};
+
+}
+
+AppServer::AppServer(std::shared_ptr<AppStore> store) : m_store(std::move(store)) {}
+
+AppServer::~AppServer()
+{
+    stop();
+}
+
+bool AppServer::start(int port)
+{
+    m_server = std::make_unique<httplib::Server>();
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(8); };
+    m_server->set_keep_alive_timeout(2);
+    m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
+        response.set_content(answer(request.body), "application/json; charset=utf-8");
+    });
+    int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
+    if (bound <= 0) {
+        m_server.reset();
+        return false;
+    }
+    m_port = bound;
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    return true;
+}
+
+void AppServer::stop()
+{
+    if (m_server)
+        m_server->stop();
+    if (m_thread.joinable())
+        m_thread.join();
+    m_server.reset();
+}
+
+std::string AppServer::answer(const std::string& formBody)
+{
+    Form form = parseForm(formBody);
+    Answer out;
+    auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    auto fail = [&](const Failure& failure) {
+        Answer error;
+        error.addNumber("error-code", failure.code);
+        error.addText("error", failure.message);
+        error.addNumber("timestamp", now);
+        return error.json();
+    };
+    if (item(form, "config") != "config_zmr")
+        return fail(kBadConfig);
+    std::string taskType = item(form, "taskType").value_or("");
+
+    std::optional<long long> deviceId;
+    if (!item(form, "device-did")) {
+        if (auto unique = item(form, "device-unique")) {
+            std::string description = item(form, "device-name").value_or("") + " " + item(form, "device-model").value_or("");
+            deviceId = m_store->deviceFor(*unique, description);
+        }
+    }
+    // The session of the envelope's user id and token, when they match.
+    std::optional<long long> sessionUid;
+    auto sessionToken = item(form, "auth-token");
+    if (auto uid = parseInteger(item(form, "auth-uid")); uid && sessionToken) {
+        if (m_store->tokenOwner(*sessionToken) == *uid)
+            sessionUid = uid;
+    }
+
+    out.addNumber("error-code", 0);
+    out.addNumber("timestamp", now);
+    if (deviceId)
+        out.addNumber("device-did", *deviceId);
+
+    auto signedIn = [&](const AppUser& user, const std::optional<std::string>& token) {
+        if (!token)
+            return fail(kServerError);
+        out.addNumber("auth", user.uid);
+        out.addText("auth-token", *token);
+        out.add("user", userJson(user));
+        out.add("auth-bind", bindJson(user));
+        return out.json();
+    };
+
+    if (taskType == "ZMRRegisterTask") {
+        std::string account = item(form, "zmr-account").value_or("");
+        std::string password = item(form, "zmr-password").value_or("");
+        std::string nick = item(form, "zmr-nick").value_or("");
+        if (account.empty())
+            return fail(kEmptyAccount);
+        if (password.size() < 6)
+            return fail(kShortPassword);
+        if (std::size_t width = nickWidth(nick); width < 4 || width > 24)
+            return fail(kBadNick);
+        AppUser user;
+        switch (m_store->addUser(account, password, nick, user)) {
+        case AppStore::Outcome::Ok: return signedIn(user, m_store->issueToken(user.uid));
+        case AppStore::Outcome::AccountTaken: return fail(kAccountTaken);
+        case AppStore::Outcome::NickTaken: return fail(kNickTaken);
+        case AppStore::Outcome::Failed: return fail(kServerError);
+        }
+    }
+    if (taskType == "ZMRLoginTask") {
+        if (auto account = item(form, "auth-account")) {
+            auto user = m_store->checkPassword(*account, item(form, "auth-password").value_or(""));
+            if (!user)
+                return fail(kWrongPassword);
+            return signedIn(*user, m_store->issueToken(user->uid));
+        }
+        // The check of a stored sign-in: the envelope's user id and token.
+        auto user = sessionUid ? m_store->user(*sessionUid) : std::nullopt;
+        if (!user)
+            return fail(kBadCredential);
+        return signedIn(*user, sessionToken);
+    }
+    if (taskType == "ZMRVoxlyLoginTask" || taskType == "ZMRZZLoginTask") {
+        auto token = item(form, "zmr-token").value_or("");
+        if (token.empty())
+            return fail(kBadCredential);
+        auto user = m_store->userForExternalToken(taskType == "ZMRZZLoginTask" ? "zz" : "voxly", token);
+        if (!user)
+            return fail(kServerError);
+        return signedIn(*user, m_store->issueToken(user->uid));
+    }
+    if (taskType == "ZMRVoxlyBindTask" || taskType == "ZMRZZBindTask") {
+        auto token = item(form, "zmr-etoken").value_or("");
+        if (!sessionUid || token.empty())
+            return fail(kBadCredential);
+        if (!m_store->bindExternalToken(*sessionUid, taskType == "ZMRZZBindTask" ? "zz" : "voxly", token))
+            return fail(kServerError);
+        auto user = m_store->user(*sessionUid);
+        if (!user)
+            return fail(kServerError);
+        // No "auth-token": binding keeps the sign-in as it is.
+        out.addNumber("auth", user->uid);
+        out.add("user", userJson(*user));
+        out.add("auth-bind", bindJson(*user));
+        return out.json();
+    }
+    if (taskType == "AppAuthRemoveTask") {
+        if (sessionUid)
+            m_store->revokeToken(*sessionToken);
+        return out.json();
+    }
+    if (!taskType.empty() && m_store->listCount(taskType) > 0) {
+        long long pageIndex = parseInteger(item(form, "zmr-pageIndex")).value_or(1);
+        long long pageSize = parseInteger(item(form, "zmr-pageSize")).value_or(20);
+        pageIndex = std::max(1LL, std::min(pageIndex, 1000000LL));
+        pageSize = std::max(1LL, std::min(pageSize, 100LL));
+        std::size_t total = m_store->listCount(taskType);
+        auto page = m_store->listPage(taskType, static_cast<std::size_t>((pageIndex - 1) * pageSize), static_cast<std::size_t>(pageSize));
+        std::string list = "[";
+        for (std::size_t i = 0; i < page.size(); ++i)
+            list += (i ? "," : "") + page[i];
+        out.add("list", list + "]");
+        out.addNumber("pageIndex", pageIndex);
+        out.addNumber("pageSize", pageSize);
+        out.addNumber("total", static_cast<long long>(total));
+        return out.json();
+    }
+    return fail(kUnknownTask);
+}
+
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+// The local application server: answers the application's form POSTs on
+// "/api" with JSON, as the production server does. It serves registration,
+// the sign-in tasks (password, stored sign-in check, Voxly and ZZ tokens),
+// binding, logout and paged lists of seeded content, and keeps its state in
+// an AppStore. It listens on 127.0.0.1 only, on its own threads.
+//
+// Every answer carries "error-code" (0 for success), "error" when it is not
+// 0, and "timestamp"; a first request from a device gets its "device-did";
+// sign-in answers carry "auth", "auth-token", "user" and "auth-bind".
+
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+namespace zmr {
+
+class AppStore;
+
+class AppServer {
+public:
+    explicit AppServer(std::shared_ptr<AppStore> store);
+    ~AppServer();
+
+    // Binds 127.0.0.1:port (0 picks a free port) and serves on a thread of
+    // its own; false when the port cannot be bound.
+    bool start(int port);
+    void stop();
+    int port() const { return m_port; }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/api"; }
+
+    // The JSON answer to one form body; public so that tests can look at the
+    // protocol without a socket.
+    std::string answer(const std::string& formBody);
+
+    AppServer(const AppServer&) = delete;
+    AppServer& operator=(const AppServer&) = delete;
+
+private:
+    std::shared_ptr<AppStore> m_store;
+    std::unique_ptr<httplib::Server> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+};
+
+}

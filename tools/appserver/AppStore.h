@@ -1,0 +1,71 @@
+#pragma once
+
+// The application server's state in one SQLite database: accounts, sign-in
+// tokens, devices and the seeded list content. Any thread: one lock guards
+// the connection.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace zmr {
+
+struct AppUser {
+    long long uid = 0;
+    std::string account;
+    std::string nick;
+    std::optional<std::string> voxlyToken;
+    std::optional<std::string> zzToken;
+};
+
+class AppStore {
+public:
+    // Opens (creating) the database at `path` (":memory:" for none) and its
+    // tables; an error text when that fails.
+    static std::optional<std::string> open(const std::string& path, std::unique_ptr<AppStore>& out);
+    ~AppStore();
+
+    enum class Outcome { Ok, AccountTaken, NickTaken, Failed };
+    Outcome addUser(const std::string& account, const std::string& password, const std::string& nick, AppUser& out);
+    // Nothing when the account is unknown or the password is wrong.
+    std::optional<AppUser> checkPassword(const std::string& account, const std::string& password);
+    std::optional<AppUser> user(long long uid);
+    // The user signed in with a Voxly ("voxly") or ZZ ("zz") token, made on first sight.
+    std::optional<AppUser> userForExternalToken(const std::string& kind, const std::string& token);
+    bool bindExternalToken(long long uid, const std::string& kind, const std::string& token);
+
+    // A new sign-in token for the user.
+    std::optional<std::string> issueToken(long long uid);
+    // The user whose token this is.
+    std::optional<long long> tokenOwner(const std::string& token);
+    void revokeToken(const std::string& token);
+
+    // The device id for an installation's unique identifier, made on first sight.
+    std::optional<long long> deviceFor(const std::string& unique, const std::string& description);
+
+    void addListItem(const std::string& list, const std::string& json);
+    std::size_t listCount(const std::string& list);
+    // JSON texts of the items at positions [offset, offset + limit).
+    std::vector<std::string> listPage(const std::string& list, std::size_t offset, std::size_t limit);
+    // Seeds the demo lists once ("ZMRFeedsTask" and "ZMRPrizeListTask").
+    void seedDemo();
+
+    AppStore(const AppStore&) = delete;
+    AppStore& operator=(const AppStore&) = delete;
+
+private:
+    AppStore() = default;
+    bool exec(const char* sql);
+    std::optional<AppUser> userWhere(const char* column, const std::string& value);
+    std::optional<AppUser> userByUid(long long uid);
+
+    std::mutex m_mutex; // guards m_db and every statement on it
+    sqlite3* m_db = nullptr;
+};
+
+}

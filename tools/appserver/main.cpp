@@ -1,0 +1,70 @@
+// The local application server as a program:
+//
+//   appserver [--port N] [--db PATH] [--seed-demo]
+//
+// --port 0 picks a free port. The first line on standard output is
+// "appserver listening on http://127.0.0.1:<port>/api"; the server runs
+// until SIGINT or SIGTERM. Without --db the state lives in memory.
+
+#include "tools/appserver/AppServer.h"
+#include "tools/appserver/AppStore.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <pthread.h>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    int port = 8080;
+    std::string db = ":memory:";
+    bool seedDemo = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 0 || value > 65535) {
+                std::fprintf(stderr, "appserver: bad port %s\n", argv[i]);
+                return 2;
+            }
+            port = static_cast<int>(value);
+        } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
+            db = argv[++i];
+        } else if (std::strcmp(argv[i], "--seed-demo") == 0) {
+            seedDemo = true;
+        } else {
+            std::fprintf(stderr, "usage: appserver [--port N] [--db PATH] [--seed-demo]\n");
+            return 2;
+        }
+    }
+
+    // The server's threads inherit the blocked signals; only sigwait sees them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    std::unique_ptr<zmr::AppStore> opened;
+    if (auto error = zmr::AppStore::open(db, opened)) {
+        std::fprintf(stderr, "appserver: %s\n", error->c_str());
+        return 1;
+    }
+    std::shared_ptr<zmr::AppStore> store = std::move(opened);
+    if (seedDemo)
+        store->seedDemo();
+    zmr::AppServer server(store);
+    if (!server.start(port)) {
+        std::fprintf(stderr, "appserver: cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("appserver listening on %s\n", server.url().c_str());
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&signals, &received);
+    server.stop();
+    return 0;
+}
