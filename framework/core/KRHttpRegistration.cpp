@@ -6,6 +6,7 @@
 #include "framework/core/KRHttpService.h"
 #include "framework/core/KRHttpTask.h"
 #include "framework/core/KRTaskTypes.h"
+#include "framework/core/KRUplinkService.h"
 #include "platform/foundation/ClassBuilder.h"
 
 void registerHttpClasses()
@@ -27,6 +28,7 @@ void registerHttpClasses()
         .commit();
     pf::ClassBuilder<KRHttpService>("KRHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<KRAPIService>("KRAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<KRUplinkService>("KRUplinkService").superclass<KRService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<KRAPITask>("KRAPITask")
         .superclass<KRTask>()
         .adopts(proto::IKRAPITask())
