@@ -135,6 +135,29 @@ public:
     virtual pf::Size layoutChildren(const pf::EdgeInsets& padding);
     pf::Size layout();
 
+    // Drawing. `render` draws the element and its subtree into the part
+    // `rect` (the element's own coordinates) of the context: a hidden element
+    // draws nothing; each child is drawn at its own origin, clipped to its
+    // (rounded, "corner-radius") frame and to `rect`, and outlined by its
+    // "border-width" and "border-color". `draw` paints only the element's own
+    // content: "background-color", then "background-image" stretched around
+    // its caps. The root's own corner radius and border are not drawn.
+    virtual void render(const pf::Rect& rect, pf::GraphicsContext& context);
+    virtual void draw(const pf::Rect& rect, pf::GraphicsContext& context);
+    // `rect` in the coordinates of `superElement`: each step up adds the
+    // frame's origin and clips to that frame; the ancestor's own frame is not
+    // used. For an element that is not an ancestor the walk ends at the root
+    // (whose frame is used).
+    pf::Rect convertRect(const pf::Rect& rect, const KRDOMElement* superElement) const;
+
+    // Touches, given points in the element's own coordinates. The base
+    // element highlights itself while a touch is inside it and never takes a
+    // touch (answers false), so the host offers it to enclosing elements.
+    virtual bool touchesBegan(pf::Point p);
+    virtual void touchesMoved(pf::Point p);
+    virtual void touchesEnded(pf::Point p);
+    virtual void touchesCancelled(pf::Point p);
+
     // Null for an element that no shared pointer owns.
     KRDOMElementRef sharedFromThis() { return std::static_pointer_cast<KRDOMElement>(weak_from_this().lock()); }
 

@@ -1,0 +1,107 @@
+#include "DOMHostTestSupport.h"
+
+#include "DOMTestSupport.h"
+#include "framework/dom/KRDOMActionElement.h"
+#include "framework/dom/KRDOMViewElement.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Screen.h"
+
+namespace domtest {
+
+namespace {
+
+KRDOMElementRef typed(const KRDOMElement& plain)
+{
+    KRDOMElementRef e;
+    if (plain.name() == "action")
+        e = KRDOMActionElement::create(plain.name(), plain.ns());
+    else if (plain.name() == "view")
+        e = KRDOMViewElement::create(plain.name(), plain.ns());
+    else
+        e = KRDOMElement::create(plain.name(), plain.ns());
+    for (const auto& [key, value] : plain.attributes().entries())
+        e->setAttributeValue(value, key);
+    e->setText(plain.text());
+    for (const KRDOMElementRef& child : plain.childs())
+        e->addElement(typed(*child));
+    return e;
+}
+
+}
+
+KRDOMElementRef parseHostTree(std::string_view markup)
+{
+    KRDOMElementRef plain = parseTree(markup);
+    EXPECT_TRUE(plain) << markup;
+    return plain ? typed(*plain) : nullptr;
+}
+
+KRDOMElementRef laidOutTree(std::string_view markup, pf::Size size)
+{
+    KRDOMElementRef root = parseHostTree(markup);
+    if (root)
+        root->layout(size);
+    return root;
+}
+
+pf::BitmapRef renderTree(KRDOMElement& root, pf::Size size)
+{
+    auto bitmap = pf::Bitmap::create(int(size.width * 2), int(size.height * 2), 2);
+    EXPECT_TRUE(bitmap);
+    if (!bitmap)
+        return nullptr;
+    bitmap.value()->fill(pf::Color::whiteColor());
+    auto context = pf::GraphicsContext::create(*bitmap.value());
+    EXPECT_TRUE(context);
+    if (!context)
+        return nullptr;
+    root.render({0, 0, root.frame().width(), root.frame().height()}, *context.value());
+    EXPECT_FALSE(context.value()->status());
+    return bitmap.value();
+}
+
+void ActionRecorder::krDOMViewDoActionElement(KRDOMView&, KRDOMElement& element)
+{
+    actions.push_back(std::string(element.eid().value_or("?")));
+}
+
+void DocumentViewTest::SetUp()
+{
+    pf::Screen::main().removeAllWindows();
+    host = std::make_unique<pf::HeadlessHost>();
+    window = pf::Window::create();
+    window->setBackgroundColor(pf::Color::whiteColor());
+    window->makeKeyAndVisible();
+    view = KRDOMView::create({0, 0, 320, 200});
+    view->setAllowAutoLayout(true);
+    recorder = std::make_shared<ActionRecorder>();
+    view->setDelegate(recorder);
+    window->addSubview(view);
+}
+
+void DocumentViewTest::TearDown()
+{
+    view.reset();
+    window.reset();
+    pf::Screen::main().removeAllWindows();
+    pf::RunLoop::main().runUntilIdle();
+    host.reset();
+}
+
+KRDOMElementRef DocumentViewTest::show(std::string_view markup)
+{
+    KRDOMElementRef root = parseHostTree(markup);
+    view->setElement(root);
+    return root;
+}
+
+pf::BitmapRef DocumentViewTest::render()
+{
+    auto frame = host->render();
+    EXPECT_TRUE(frame);
+    return frame ? frame.value() : nullptr;
+}
+
+}
