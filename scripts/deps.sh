@@ -12,6 +12,9 @@ ZMR_PACKAGES=(
   nlohmann-json3-dev
   rapidjson-dev
   libcairo2-dev libpango1.0-dev fonts-noto-cjk libsdl2-dev
+  libpng-dev
+  libjpeg62-turbo-dev
+  libgif-dev
 )
 
 zmr_install_deps() {

@@ -1,0 +1,120 @@
+#pragma once
+
+// Small pictures made on the spot for image tests: solid or split bitmaps
+// encoded as PNG (by the drawing library), JPEG (by our encoder) and GIF (by
+// giflib's encoder), so that no binary files need to live in the tree.
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageCodec.h"
+
+#include <cairo.h>
+#include <gif_lib.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pf::test {
+
+// Left half `left`, right half `right` (straight-alpha colours).
+inline BitmapRef splitBitmap(int width, int height, Color left, Color right)
+{
+    auto bitmap = Bitmap::create(width, height).value();
+    cairo_t* cr = cairo_create(bitmap->surface());
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, left.red, left.green, left.blue, left.alpha);
+    cairo_rectangle(cr, 0, 0, width / 2.0, height);
+    cairo_fill(cr);
+    cairo_set_source_rgba(cr, right.red, right.green, right.blue, right.alpha);
+    cairo_rectangle(cr, width / 2.0, 0, width / 2.0, height);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    return bitmap;
+}
+
+inline Bytes pngBytes(const Bitmap& bitmap)
+{
+    Bytes out;
+    auto write = [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* bytes = static_cast<Bytes*>(closure);
+        bytes->insert(bytes->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_flush(bitmap.surface());
+    if (cairo_surface_write_to_png_stream(bitmap.surface(), write, &out) != CAIRO_STATUS_SUCCESS)
+        throw std::runtime_error("cannot write PNG");
+    return out;
+}
+
+inline Bytes jpegBytes(const Bitmap& bitmap, double quality = 0.9)
+{
+    auto bytes = encodeJpeg(bitmap, quality);
+    if (!bytes)
+        throw std::runtime_error(bytes.error().description);
+    return bytes.value();
+}
+
+// One GIF frame: a rectangle of palette indexes over the canvas.
+struct GifFrameSpec {
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<std::uint8_t> indexes; // width * height
+    int delayCentiseconds = 0;
+    int disposal = DISPOSAL_UNSPECIFIED;
+    int transparentIndex = NO_TRANSPARENT_COLOR;
+};
+
+// A GIF with a global palette of up to 256 RGB colours.
+inline Bytes gifBytes(int width, int height, const std::vector<std::uint32_t>& paletteRgb,
+                      const std::vector<GifFrameSpec>& frames)
+{
+    Bytes out;
+    auto write = [](GifFileType* gif, const GifByteType* data, int length) {
+        auto* bytes = static_cast<Bytes*>(gif->UserData);
+        bytes->insert(bytes->end(), data, data + length);
+        return length;
+    };
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, write, &error);
+    if (!gif)
+        throw std::runtime_error("EGifOpen");
+    int size = 2;
+    while (size < int(paletteRgb.size()))
+        size *= 2;
+    std::vector<GifColorType> colors(std::size_t(size), GifColorType{0, 0, 0});
+    for (std::size_t i = 0; i < paletteRgb.size(); ++i)
+        colors[i] = {GifByteType(paletteRgb[i] >> 16), GifByteType(paletteRgb[i] >> 8), GifByteType(paletteRgb[i])};
+    ColorMapObject* map = GifMakeMapObject(size, colors.data());
+    EGifSetGifVersion(gif, true);
+    bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, map) != GIF_ERROR;
+    for (const auto& frame : frames) {
+        GraphicsControlBlock gcb{frame.disposal, false, frame.delayCentiseconds, frame.transparentIndex};
+        GifByteType extension[4];
+        EGifGCBToExtension(&gcb, extension);
+        ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) != GIF_ERROR;
+        ok = ok && EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr) != GIF_ERROR;
+        for (int y = 0; ok && y < frame.height; ++y) {
+            std::vector<GifPixelType> line(frame.indexes.begin() + std::ptrdiff_t(y) * frame.width,
+                                           frame.indexes.begin() + std::ptrdiff_t(y + 1) * frame.width);
+            ok = EGifPutLine(gif, line.data(), frame.width) != GIF_ERROR;
+        }
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    if (!ok)
+        throw std::runtime_error("cannot write GIF");
+    return out;
+}
+
+inline GifFrameSpec solidGifFrame(int left, int top, int width, int height, std::uint8_t index)
+{
+    GifFrameSpec frame;
+    frame.left = left;
+    frame.top = top;
+    frame.width = width;
+    frame.height = height;
+    frame.indexes.assign(std::size_t(width) * height, index);
+    return frame;
+}
+
+}

@@ -1,0 +1,320 @@
+#include "ImageSamples.h"
+#include "PixelProbe.h"
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/graphics/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace pf;
+using namespace pf::test;
+
+namespace {
+
+const Color red{1, 0, 0, 1}, blue{0, 0, 1, 1}, green{0, 1, 0, 1};
+
+std::uint32_t crc32(const std::uint8_t* data, std::size_t length, std::uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (std::size_t i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(Bytes& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(std::uint8_t(value >> shift));
+}
+
+// A PNG whose header declares the size and whose data is one empty block.
+Bytes pngDeclaring(std::uint32_t width, std::uint32_t height)
+{
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    auto chunk = [&](const char* type, const Bytes& data) {
+        putBigEndian(out, std::uint32_t(data.size()));
+        Bytes typed(type, type + 4);
+        typed.insert(typed.end(), data.begin(), data.end());
+        out.insert(out.end(), typed.begin(), typed.end());
+        putBigEndian(out, crc32(typed.data(), typed.size()));
+    };
+    Bytes header;
+    putBigEndian(header, width);
+    putBigEndian(header, height);
+    header.insert(header.end(), {8, 6, 0, 0, 0});
+    chunk("IHDR", header);
+    chunk("IDAT", {0x78, 0x9c, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+    chunk("IEND", {});
+    return out;
+}
+
+// Rewrites the frame size of the first baseline frame header.
+Bytes jpegDeclaring(Bytes jpeg, std::uint16_t width, std::uint16_t height)
+{
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xff && jpeg[i + 1] == 0xc0) {
+            jpeg[i + 5] = std::uint8_t(height >> 8), jpeg[i + 6] = std::uint8_t(height);
+            jpeg[i + 7] = std::uint8_t(width >> 8), jpeg[i + 8] = std::uint8_t(width);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+struct TempDir {
+    std::string path;
+    TempDir()
+    {
+        path = (std::filesystem::temp_directory_path() / ("zmr-image-" + std::to_string(getpid()))).string();
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    void write(const std::string& name, const Bytes& bytes) const
+    {
+        std::ofstream(path + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                   std::streamsize(bytes.size()));
+    }
+};
+
+}
+
+TEST(ImageDecode, EachFormatGivesItsPixelsInPlace)
+{
+    auto split = splitBitmap(16, 8, red, blue);
+    auto translucent = splitBitmap(16, 8, Color{0, 1, 0, 0.5}, Color{0, 0, 0, 0});
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        ImageFormat format;
+        Color left, right;
+        int tolerance;
+    } rows[] = {
+        {"png", pngBytes(*split), ImageFormat::Png, red, blue, 1},
+        {"png with alpha", pngBytes(*translucent), ImageFormat::Png, Color{0, 1, 0, 0.5}, Color{0, 0, 0, 0}, 2},
+        {"jpeg", jpegBytes(*split, 1.0), ImageFormat::Jpeg, red, blue, 12},
+        {"gif", gifBytes(16, 8, {0xff0000, 0x0000ff}, {[] {
+                             GifFrameSpec f = solidGifFrame(0, 0, 16, 8, 0);
+                             for (int y = 0; y < 8; ++y)
+                                 std::fill_n(f.indexes.begin() + y * 16 + 8, 8, 1);
+                             return f;
+                         }()}),
+         ImageFormat::Gif, red, blue, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(sniffImageFormat(row.bytes.data(), row.bytes.size()), row.format);
+        auto decoded = decodeImage(row.bytes.data(), row.bytes.size(), 2);
+        ASSERT_TRUE(decoded) << decoded.error().description;
+        const Bitmap& bitmap = *decoded.value();
+        EXPECT_EQ(bitmap.pixelWidth(), 16);
+        EXPECT_EQ(bitmap.pixelHeight(), 8);
+        EXPECT_EQ(bitmap.size(), (Size{8, 4}));
+        EXPECT_TRUE(pixelIs(bitmap, {1, 2}, row.left, row.tolerance));
+        EXPECT_TRUE(pixelIs(bitmap, {7, 2}, row.right, row.tolerance));
+    }
+}
+
+TEST(ImageDecode, DeclaredSizesOverTheCapAreRefusedBeforeDecoding)
+{
+    Bytes smallJpeg = jpegBytes(*splitBitmap(8, 8, red, blue));
+    Bytes wideGif = gifBytes(4, 4, {0xff0000, 0x0000ff}, {solidGifFrame(0, 0, 4, 4, 0)});
+    wideGif[6] = 0xff, wideGif[7] = 0xff, wideGif[8] = 0xff, wideGif[9] = 0xff; // screen 65535 x 65535
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        long long code;
+    } rows[] = {
+        {"png 8193 x 8192", pngDeclaring(8193, 8192), static_cast<long long>(ImageCodecError::TooLarge)},
+        {"png 100000 x 1000", pngDeclaring(100000, 1000), static_cast<long long>(ImageCodecError::TooLarge)},
+        {"jpeg 65000 x 65000", jpegDeclaring(smallJpeg, 65000, 65000), static_cast<long long>(ImageCodecError::TooLarge)},
+        {"gif screen 65535 x 65535", wideGif, static_cast<long long>(ImageCodecError::TooLarge)},
+    };
+    for (const auto& row : rows) {
+        auto decoded = decodeImage(row.bytes.data(), row.bytes.size());
+        ASSERT_FALSE(decoded) << row.name;
+        EXPECT_EQ(decoded.error().domain, "pf::ImageCodec") << row.name;
+        EXPECT_EQ(decoded.error().code, row.code) << row.name << ": " << decoded.error().description;
+    }
+    // At the cap the header passes and the (empty) data is what fails.
+    Bytes atCap = pngDeclaring(8192, 8192);
+    auto decoded = decodeImage(atCap.data(), atCap.size());
+    ASSERT_FALSE(decoded);
+    EXPECT_EQ(decoded.error().code, static_cast<long long>(ImageCodecError::Corrupt));
+}
+
+TEST(ImageDecode, DamagedDataIsAnErrorNeverACrash)
+{
+    Bytes png = pngBytes(*splitBitmap(32, 32, red, blue));
+    Bytes gif = gifBytes(8, 8, {0xff0000}, {solidGifFrame(0, 0, 8, 8, 0)});
+    struct Row {
+        const char* name;
+        Bytes bytes;
+    } rows[] = {
+        {"nothing", {}},
+        {"text", {'h', 'e', 'l', 'l', 'o'}},
+        {"png signature only", Bytes(png.begin(), png.begin() + 8)},
+        {"png cut in its data", Bytes(png.begin(), png.begin() + std::ptrdiff_t(png.size() / 2))},
+        {"jpeg markers only", {0xff, 0xd8, 0xff, 0xd9}},
+        {"gif header only", Bytes(gif.begin(), gif.begin() + 13)},
+        {"gif without colour table", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, 0x2c, 0, 0, 0, 0, 1, 0,
+                                      1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3b}},
+    };
+    for (const auto& row : rows) {
+        auto decoded = decodeImage(row.bytes.data(), row.bytes.size());
+        EXPECT_FALSE(decoded) << row.name;
+        if (!decoded) {
+            EXPECT_EQ(decoded.error().domain, "pf::ImageCodec") << row.name;
+        }
+    }
+}
+
+TEST(ImageDecode, TruncatedJpegKeepsTheRowsThatArrived)
+{
+    // Red rows on top, then noise that makes up most of the file.
+    std::vector<std::uint8_t> rgba(128 * 256 * 4, 255);
+    std::uint32_t seed = 1;
+    for (std::size_t i = 0; i < rgba.size(); ++i) {
+        seed = seed * 1103515245 + 12345;
+        bool top = i < 128 * 32 * 4;
+        if (i % 4 != 3)
+            rgba[i] = top ? (i % 4 == 0 ? 255 : 0) : std::uint8_t(seed >> 16);
+    }
+    auto bitmap = Bitmap::fromRgba(128, 256, rgba.data(), 128 * 4).value();
+    Bytes jpeg = jpegBytes(*bitmap);
+    jpeg.resize(jpeg.size() / 2);
+    auto decoded = decodeImage(jpeg.data(), jpeg.size());
+    ASSERT_TRUE(decoded) << decoded.error().description;
+    EXPECT_TRUE(pixelIs(*decoded.value(), {4, 4}, red, 12));
+}
+
+TEST(ImageDecode, GifFramesFollowDisposalTransparencyAndDelays)
+{
+    // Palette: 0 red, 1 blue, 2 green, 3 transparent.
+    std::vector<std::uint32_t> palette = {0xff0000, 0x0000ff, 0x00ff00, 0x000000};
+    GifFrameSpec background = solidGifFrame(0, 0, 8, 8, 0);
+    background.delayCentiseconds = 10;
+    GifFrameSpec patch = solidGifFrame(0, 0, 4, 4, 1); // blue top-left, then restored
+    patch.delayCentiseconds = 25;
+    patch.disposal = DISPOSE_PREVIOUS;
+    GifFrameSpec holey = solidGifFrame(4, 4, 4, 4, 2); // green bottom-right, cleared afterwards
+    holey.indexes[0] = 3;
+    holey.transparentIndex = 3;
+    holey.disposal = DISPOSE_BACKGROUND;
+    GifFrameSpec last = solidGifFrame(0, 4, 2, 2, 1);
+    Bytes gif = gifBytes(8, 8, palette, {background, patch, holey, last});
+
+    auto frames = decodeImageFrames(gif.data(), gif.size());
+    ASSERT_TRUE(frames) << frames.error().description;
+    ASSERT_EQ(frames.value().size(), 4u);
+    const auto& f = frames.value();
+    EXPECT_DOUBLE_EQ(f[0].delay, 0.10);
+    EXPECT_DOUBLE_EQ(f[1].delay, 0.25);
+    EXPECT_DOUBLE_EQ(f[3].delay, 0);
+    struct Probe {
+        std::size_t frame;
+        Point at;
+        Color colour;
+    } probes[] = {
+        {0, {1, 1}, red},        {1, {1, 1}, blue},   {1, {6, 6}, red},
+        {2, {1, 1}, red},        {2, {6, 6}, green},  {2, {4.5, 4.5}, red}, // transparent index shows what was there
+        {3, {6, 6}, Color{0, 0, 0, 0}}, {3, {1, 4}, blue}, {3, {1, 1}, red},
+    };
+    for (const auto& probe : probes)
+        EXPECT_TRUE(pixelIs(*f[probe.frame].bitmap, probe.at, probe.colour, 0)) << "frame " << probe.frame;
+
+    auto first = decodeImageFrames(gif.data(), gif.size(), 1, 1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.value().size(), 1u);
+    // A cut animation keeps its complete frames.
+    auto cut = decodeImageFrames(gif.data(), gif.size() - 12);
+    ASSERT_TRUE(cut);
+    EXPECT_GE(cut.value().size(), 3u);
+}
+
+TEST(ImageScale, FileNamesGiveScaleAndNamedPrefersTheScreensVariant)
+{
+    TempDir dir;
+    dir.write("icon.png", pngBytes(*splitBitmap(10, 10, red, red)));
+    dir.write("icon@2x.png", pngBytes(*splitBitmap(20, 20, blue, blue)));
+    dir.write("only@2x.png", pngBytes(*splitBitmap(20, 10, green, green)));
+    dir.write("photo.jpg", jpegBytes(*splitBitmap(30, 20, red, red)));
+    dir.write("broken.png", {'n', 'o', 'p', 'e'});
+    Bundle bundle(dir.path);
+    struct Row {
+        std::string name;
+        double screenScale;
+        double scale;
+        Size points;
+        Color colour;
+    } rows[] = {
+        {"icon", 2, 2, {10, 10}, blue},     {"icon.png", 2, 2, {10, 10}, blue},  {"icon", 1, 1, {10, 10}, red},
+        {"icon@2x.png", 1, 1, {10, 10}, red}, {"only", 1, 2, {10, 5}, green},  {"photo.jpg", 2, 1, {30, 20}, red},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto image = Image::named(row.name, bundle, row.screenScale);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->scale(), row.scale);
+        EXPECT_EQ(image->size(), row.points);
+        EXPECT_TRUE(pixelIs(*image->bitmap(), {1, 1}, row.colour, 10));
+    }
+    EXPECT_FALSE(Image::named("missing", bundle, 2));
+    EXPECT_FALSE(Image::named("broken.png", bundle, 2));
+    EXPECT_FALSE(Image::named("", bundle, 2));
+}
+
+TEST(ImageScale, ScalingDrawsIntoANewBitmapOfTheGivenSize)
+{
+    auto image = Image::create(splitBitmap(40, 20, red, blue));
+    auto scaled = image->scaledToSize({16, 8}, 2);
+    ASSERT_TRUE(scaled) << scaled.error().description;
+    EXPECT_EQ(scaled.value()->pixelWidth(), 32);
+    EXPECT_EQ(scaled.value()->pixelHeight(), 16);
+    EXPECT_EQ(scaled.value()->size(), (Size{16, 8}));
+    EXPECT_TRUE(pixelIs(*scaled.value()->bitmap(), {1, 4}, red, 2));
+    EXPECT_TRUE(pixelIs(*scaled.value()->bitmap(), {15, 4}, blue, 2));
+    EXPECT_TRUE(pixelIs(*scaled.value()->bitmap(), {15.9, 7.9}, blue, 2)); // no faded border
+    EXPECT_FALSE(image->scaledToSize({0, 8}));
+    EXPECT_FALSE(image->scaledToSize({100000, 100000}));
+}
+
+TEST(ImageJpeg, EncodingRoundTripsAndQualityTradesSize)
+{
+    auto image = Image::create(splitBitmap(64, 64, red, Color{0, 0, 0, 0}));
+    auto best = image->jpegRepresentation(1.0);
+    auto small = image->jpegRepresentation(0.1);
+    ASSERT_TRUE(best);
+    ASSERT_TRUE(small);
+    EXPECT_LT(small.value().size(), best.value().size());
+    auto back = Image::fromData(best.value());
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(pixelIs(*back.value()->bitmap(), {8, 32}, red, 12));
+    EXPECT_TRUE(pixelIs(*back.value()->bitmap(), {56, 32}, Color{0, 0, 0, 1}, 12)); // transparency becomes black
+    // Out-of-range qualities are clamped, not refused.
+    EXPECT_TRUE(image->jpegRepresentation(-3));
+    EXPECT_TRUE(image->jpegRepresentation(7));
+}
+
+TEST(ImageData, AnimatedGifKeepsItsFramesAndCountsTheirBytes)
+{
+    Bytes gif = gifBytes(4, 2, {0xff0000, 0x0000ff}, {solidGifFrame(0, 0, 4, 2, 0), solidGifFrame(0, 0, 4, 2, 1)});
+    auto image = Image::fromData(gif, 2);
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image.value()->isAnimated());
+    EXPECT_EQ(image.value()->frames().size(), 2u);
+    EXPECT_EQ(image.value()->byteCount(), 2u * 4 * 2 * 4);
+    EXPECT_EQ(image.value()->size(), (Size{2, 1}));
+    EXPECT_TRUE(pixelIs(*image.value()->bitmap(), {0.5, 0.5}, red, 0));
+    auto still = Image::fromData(pngBytes(*splitBitmap(4, 2, red, red)));
+    ASSERT_TRUE(still);
+    EXPECT_FALSE(still.value()->isAnimated());
+    EXPECT_EQ(still.value()->byteCount(), 32u);
+}
