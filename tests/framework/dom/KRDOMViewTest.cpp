@@ -2,11 +2,17 @@
 #include "DOMTestSupport.h"
 
 #include "framework/dom/KRDOMActionElement.h"
+#include "framework/dom/KRDOMBitmapCache.h"
+#include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMLayer.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Bitmap.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
 
 using domtest::DocumentViewTest;
 using pf::test::pixelIs;
@@ -216,4 +222,66 @@ TEST_F(KRDOMViewDrawing, ChangedStyleValuesRedrawAfterSetNeedDisplay)
     root->setAttributeValue("#00ff00", "background-color");
     root->setNeedDisplay();
     EXPECT_TRUE(pixelIs(*render(), {50, 50}, pf::Color::rgb(0, 1, 0)));
+}
+
+namespace {
+
+// A bundle folder holding "mark.png", a 10 x 10 green square.
+class ActionImageTest : public DocumentViewTest {
+protected:
+    void SetUp() override
+    {
+        DocumentViewTest::SetUp();
+        folder = std::filesystem::temp_directory_path() / ("dom-action-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder);
+        std::vector<std::uint8_t> rgba(10 * 10 * 4);
+        for (std::size_t i = 0; i < rgba.size(); i += 4) {
+            rgba[i + 1] = 255;
+            rgba[i + 3] = 255;
+        }
+        auto bitmap = pf::Bitmap::fromRgba(10, 10, rgba.data(), 40);
+        ASSERT_TRUE(bitmap);
+        ASSERT_FALSE(bitmap.value()->writePng((folder / "mark.png").string()));
+        KRDOMBitmapCache::removeAll();
+    }
+    void TearDown() override
+    {
+        KRDOMBitmapCache::removeAll();
+        std::filesystem::remove_all(folder);
+        DocumentViewTest::TearDown();
+    }
+
+    std::filesystem::path folder;
+};
+
+}
+
+TEST_F(ActionImageTest, HighlightImageFromTheDocumentsBundleIsPlacedByItsGravity)
+{
+    struct Row {
+        const char* gravity;
+        pf::Point green, background;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"topleft", {5, 5}, {50, 30}},
+             {"bottomright", {95, 35}, {50, 5}},
+             {"center", {50, 20}, {5, 5}},
+             {"Center", {5, 5}, {-1, -1}}, // not a gravity word: the picture fills the area
+         }) {
+        KRDOMDocumentRef document = KRDOMDocument::create();
+        document->setBundle(std::make_shared<pf::Bundle>(folder.string()));
+        KRDOMElementRef root = domtest::parseHostTree(
+            "<r width=100% height=100%><action width=100 height=40 action-image=mark.png "
+            "action-color=#ff0000/></r>");
+        root->childs()[0]->setAttributeValue(row.gravity, "action-gravity");
+        document->setRootElement(root);
+        view->setElement(root);
+        host->touchDown({50, 20});
+        pf::BitmapRef frame = render();
+        EXPECT_TRUE(pixelIs(*frame, row.green, pf::Color::rgb(0, 1, 0))) << row.gravity;
+        if (row.background.x >= 0) {
+            EXPECT_TRUE(pixelIs(*frame, row.background, pf::Color::rgb(1, 0, 0))) << row.gravity;
+        }
+        host->touchUp({50, 20});
+    }
 }
