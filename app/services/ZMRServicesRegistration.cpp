@@ -1,6 +1,8 @@
 #include "app/services/ZMRServicesRegistration.h"
 
+#include "app/services/ZMRAPIService.h"
 #include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAuthService.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
@@ -8,6 +10,7 @@
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRTaskTypes.h"
+#include "framework/core/KRUplinkService.h"
 #include "framework/db/KRDBRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -191,5 +194,7 @@ void registerServicesClasses()
     registerDBClasses();
     proto::defineServicesProtocols();
     registerTaskClasses();
+    pf::ClassBuilder<ZMRAPIService>("ZMRAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRAuthService>("ZMRAuthService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRShell>("ZMRShell").superclass<KRShell>().adopts(proto::IKRUIContext()).noFactory().commit();
 }

@@ -1,0 +1,96 @@
+#include "app/services/ZMRAnswer.h"
+
+#include "framework/core/KRAPITask.h"
+#include "framework/core/KRDataOutlet.h"
+#include "platform/foundation/Collections.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+long long clampToLongLong(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    // 2^63 is exactly representable; anything at or beyond it saturates.
+    if (value >= 9223372036854775808.0)
+        return std::numeric_limits<long long>::max();
+    if (value <= -9223372036854775808.0)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(value);
+}
+
+}
+
+pf::Value ZMRPresent(const pf::Value& data, std::string_view keyPath)
+{
+    pf::Value value = dataForKeyPath(data, keyPath);
+    return value.isNull() ? pf::Value() : value;
+}
+
+long long ZMRErrorCode(const pf::Value& results)
+{
+    pf::Value code = ZMRPresent(results, "error-code");
+    if (code.isNil())
+        return 0;
+    if (const pf::Number* number = code.number()) {
+        if (number->type == pf::NumberType::Bool)
+            return -1;
+        if (number->isReal())
+            return clampToLongLong(number->real);
+        if (number->type == pf::NumberType::UnsignedLongLong &&
+            static_cast<unsigned long long>(number->integer) > static_cast<unsigned long long>(std::numeric_limits<long long>::max()))
+            return std::numeric_limits<long long>::max();
+        return number->integer;
+    }
+    if (const std::string* text = code.string()) {
+        const char* begin = text->c_str();
+        while (*begin == ' ')
+            ++begin;
+        if (*begin == '\0')
+            return -1;
+        char* end = nullptr;
+        errno = 0;
+        long long value = std::strtoll(begin, &end, 10);
+        while (*end == ' ')
+            ++end;
+        if (*end != '\0')
+            return -1;
+        return value; // strtoll saturates on overflow
+    }
+    return -1;
+}
+
+ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view domain)
+{
+    ZMRAnswer answer;
+    pf::DictionaryRef results = response.error() ? nullptr : response.resultsData().dictionary();
+    if (!results) {
+        answer.error = pf::Error{std::string(domain), 0, ""};
+        return answer;
+    }
+    pf::Value data(results);
+    long long code = ZMRErrorCode(data);
+    if (code != 0) {
+        pf::Value error = ZMRPresent(data, "error");
+        const std::string* message = error.string();
+        answer.error = pf::Error{std::string(domain), code, message ? *message : ""};
+        return answer;
+    }
+    answer.results = std::move(results);
+    return answer;
+}
+
+int ZMRClampInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return std::numeric_limits<int>::max();
+    if (value <= -2147483648.0)
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}

@@ -1,0 +1,161 @@
+#include "app/services/ZMRAuthService.h"
+
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRContext.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRAPITask.h"
+#include "framework/core/KRHttpFormBody.h"
+#include "framework/core/KRTaskTypes.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
+
+namespace {
+
+constexpr const char* domain = "ZMRAuthService";
+
+// The server task name of each type this service sends.
+const char* serverTaskName(const pf::Protocol* taskType)
+{
+    struct Row {
+        const pf::Protocol* type;
+        const char* name;
+    };
+    static const Row rows[] = {
+        {proto::IZMRAuthTask(), "ZMRLoginTask"},
+        {proto::IZMRRegisterTask(), "ZMRRegisterTask"},
+        {proto::IZMRVoxlyLoginTask(), "ZMRVoxlyLoginTask"},
+        {proto::IZMRVoxlyBindTask(), "ZMRVoxlyBindTask"},
+        {proto::IZMRZZLoginTask(), "ZMRZZLoginTask"},
+        {proto::IZMRZZBindTask(), "ZMRZZBindTask"},
+        {proto::IZMRLoginTask(), "ZMRLoginTask"},
+        {proto::IZMRLogoutTask(), "AppAuthRemoveTask"},
+    };
+    for (const Row& row : rows) {
+        if (row.type == taskType)
+            return row.name;
+    }
+    return nullptr;
+}
+
+// These answers name a new signed-in user; without one they are no sign-in.
+bool isSignIn(const pf::Protocol* taskType)
+{
+    return taskType == proto::IZMRLoginTask() || taskType == proto::IZMRRegisterTask() ||
+           taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRZZLoginTask();
+}
+
+std::string text(const std::optional<std::string>& value)
+{
+    return value.value_or("");
+}
+
+std::optional<std::string> textAt(const pf::Value& data, std::string_view keyPath)
+{
+    return ZMRPresent(data, keyPath).stringValue();
+}
+
+}
+
+bool ZMRAuthService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (serverTaskName(taskType))
+        return send(taskType, task);
+    if (taskType == proto::IKRAPIResponseTask()) {
+        auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+        if (!response || !serverTaskName(response->taskType()))
+            return false;
+        answer(task);
+        return true;
+    }
+    return false;
+}
+
+bool ZMRAuthService::send(const pf::Protocol* taskType, const pf::ObjectRef& task)
+{
+    auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
+    if (!appTask)
+        return false;
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("config_zmr", "config");
+    body->addItemValue(serverTaskName(taskType), "taskType");
+    if (taskType == proto::IZMRRegisterTask()) {
+        auto reg = std::dynamic_pointer_cast<IZMRRegisterTask>(task);
+        if (!reg)
+            return false;
+        body->addItemValue(text(reg->account()), "zmr-account");
+        body->addItemValue(text(reg->password()), "zmr-password");
+        body->addItemValue(text(reg->nick()), "zmr-nick");
+    } else if (taskType == proto::IZMRLoginTask()) {
+        auto login = std::dynamic_pointer_cast<IZMRLoginTask>(task);
+        if (!login)
+            return false;
+        body->addItemValue(text(login->account()), "auth-account");
+        body->addItemValue(text(login->password()), "auth-password");
+    } else if (taskType != proto::IZMRAuthTask() && taskType != proto::IZMRLogoutTask()) {
+        auto token = std::dynamic_pointer_cast<IZMRTokenTask>(task);
+        if (!token)
+            return false;
+        bool bind = taskType == proto::IZMRVoxlyBindTask() || taskType == proto::IZMRZZBindTask();
+        body->addItemValue(text(token->token()), bind ? "zmr-etoken" : "zmr-token");
+        body->addItemValue(std::to_string(ZMRClampInt32(token->expires_in())), "zmr-expires_in");
+    }
+
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(taskType);
+    request->setTask(task);
+    request->setSource(appTask->source());
+    request->setApiKey("url");
+    request->setBody(body);
+    auto context = this->context();
+    if (!context)
+        return true;
+    // The logout is sent as the user signs out: its form takes the user id
+    // and token now, while they are still stored.
+    if (taskType == proto::IZMRLogoutTask())
+        context->handle(proto::IKRAPIWillRequestTask(), request, 0);
+    context->handle(proto::IKRAPIRequestTask(), request, 0);
+    return true;
+}
+
+void ZMRAuthService::answer(const pf::ObjectRef& responseObject)
+{
+    auto self = shared_from_this();
+    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
+    const pf::Protocol* taskType = response->taskType();
+    if (taskType == proto::IZMRLogoutTask())
+        return;
+    pf::ObjectRef task = response->task();
+    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    if (answer.error) {
+        krUplinkTaskDidFailWithError(task, *answer.error, taskType);
+        return;
+    }
+    pf::Value results(answer.results);
+    pf::Value auth = ZMRPresent(results, "auth");
+    pf::Value user = ZMRPresent(results, "user");
+    pf::Value bind = ZMRPresent(results, "auth-bind");
+    std::optional<std::string> token = textAt(results, "auth-token");
+    if (isSignIn(taskType) && (auth.isNil() || !token)) {
+        krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
+        return;
+    }
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    if (context && !auth.isNil()) {
+        if (!user.isNil()) {
+            context->setAccount(textAt(user, "account"));
+            context->setNick(textAt(user, "nick"));
+            context->setUserInfo(user);
+        }
+        if (!bind.isNil()) {
+            context->setVoxlyToken(textAt(bind, "voxly.token"));
+            context->setZzToken(textAt(bind, "zz.token"));
+        }
+        if (token)
+            context->setAuth(auth, token);
+    }
+    krUplinkTaskDidSuccessResults(task, results, taskType);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+// The account service: password sign-in, registration, the check of the
+// stored sign-in, Voxly and ZZ sign-in and binding, and the sign-out notice.
+// Each task becomes one request to the application server; a successful
+// answer is applied to the user context (account, nickname, profile, bound
+// tokens, then user id and token) before the task's delegate hears of it.
+//
+// A sign-in (password, registration, Voxly or ZZ token) succeeds only with
+// both "auth" and "auth-token" in the answer; every failure reaches the
+// delegate as an error of domain "ZMRAuthService" and leaves the context as
+// it was. The answer to a logout goes nowhere. Main queue only.
+
+#include "framework/core/KRUplinkService.h"
+
+class ZMRAuthService final : public KRUplinkService {
+public:
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
+
+private:
+    bool send(const pf::Protocol* taskType, const pf::ObjectRef& task);
+    void answer(const pf::ObjectRef& response);
+};

@@ -1,0 +1,89 @@
+#include "AuthTestSupport.h"
+
+#include "platform/foundation/ClassBuilder.h"
+
+APIRecord*& apiRecord()
+{
+    static APIRecord* record = nullptr;
+    return record;
+}
+
+bool TestAPIService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
+{
+    if (taskType != proto::IKRAPIRequestTask())
+        return false;
+    auto request = std::dynamic_pointer_cast<KRAPIRequestTask>(task);
+    if (auto context = this->context())
+        context->handle(proto::IKRAPIWillRequestTask(), request, 0);
+    if (apiRecord())
+        apiRecord()->requests.push_back(request);
+    return true;
+}
+
+bool TestAPIService::cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task)
+{
+    if (taskType != proto::IKRAPICancelTask())
+        return false;
+    if (apiRecord())
+        apiRecord()->cancels.push_back(std::dynamic_pointer_cast<IKRAPITask>(task));
+    return true;
+}
+
+void registerAuthTestClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    registerServicesTestClasses();
+    pf::ClassBuilder<TestAPIService>("TestAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
+}
+
+void AuthBus::SetUp()
+{
+    registerAuthTestClasses();
+    apiRecord() = &api;
+    busRecord() = &bus;
+    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
+    auto services = pf::Array::create({
+        pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
+        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRConcernTask", "IZMRCoinTask"})}}),
+        pf::Dictionary::create({{"class", "TestAPIService"}, {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
+        pf::Dictionary::create({{"class", "ZMRAuthService"},
+                                {"taskTypes", list({"IZMRAuthTask", "IZMRLoginTask", "IZMRRegisterTask", "IZMRLogoutTask",
+                                                    "IZMRVoxlyLoginTask", "IZMRVoxlyBindTask", "IZMRZZLoginTask",
+                                                    "IZMRZZBindTask", "IKRAPIResponseTask"})}}),
+    });
+    shell = ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
+    recorder->shell = shell;
+    for (const char* name : {ZMRUserChangedNotification, ZMRUserInfoChangedNotification})
+        pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {
+            recorder->events.push_back(n.name);
+        });
+}
+
+void AuthBus::TearDown()
+{
+    apiRecord() = nullptr;
+    busRecord() = nullptr;
+    shell.reset();
+}
+
+void AuthBus::respond(const std::string& json, std::shared_ptr<KRAPIRequestTask> request)
+{
+    respondWith(KRJSON::decodeText(json), std::nullopt, std::move(request));
+}
+
+void AuthBus::respondWith(pf::Value results, std::optional<pf::Error> error, std::shared_ptr<KRAPIRequestTask> request)
+{
+    if (!request)
+        request = lastRequest();
+    ASSERT_NE(request, nullptr);
+    auto response = std::make_shared<KRAPIResponseTask>();
+    response->setTask(request->task());
+    response->setTaskType(request->taskType());
+    response->setSource(request->source());
+    response->setResultsData(std::move(results));
+    response->setError(std::move(error));
+    shell->handle(proto::IKRAPIResponseTask(), response, 0);
+}

@@ -1,0 +1,176 @@
+#include "AuthTestSupport.h"
+
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/util/KRUUID.h"
+#include "platform/foundation/Device.h"
+#include "platform/foundation/Log.h"
+
+#include <cmath>
+
+namespace {
+
+using ZMREnvelope = AuthBus;
+
+std::vector<std::string> itemsAfter(const KRHttpFormBody& body, std::size_t skip)
+{
+    auto items = formItems(body);
+    return std::vector<std::string>(items.begin() + static_cast<std::ptrdiff_t>(std::min(skip, items.size())), items.end());
+}
+
+}
+
+TEST_F(ZMREnvelope, DeviceDescribesItselfUntilTheServerAssignsAnId)
+{
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    const pf::DeviceProfile& device = pf::DeviceProfile::current();
+    EXPECT_EQ(itemsAfter(*lastRequest()->body(), 2),
+              (std::vector<std::string>{"device-unique=" + krUniqueIdentifier(), "device-type=1", "device-name=" + device.name,
+                                        "device-systemName=" + device.systemName,
+                                        "device-systemVersion=" + device.systemVersion, "device-model=" + device.model}));
+    respond(R"({"error-code":0,"device-did":"D-77","timestamp":1000})");
+    EXPECT_EQ(pf::UserDefaults::standard().stringForKey("device-did"), "D-77");
+
+    shell->setAuth(pf::Value(12), "tok12");
+    shell->setDeviceToken("push");
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    EXPECT_EQ(itemsAfter(*lastRequest()->body(), 2),
+              (std::vector<std::string>{"device-did=D-77", "auth-uid=12", "auth-token=tok12", "device-token=push"}));
+}
+
+TEST_F(ZMREnvelope, RequestsOfOtherTypesPassUntouched)
+{
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(proto::IKRUplinkTask());
+    request->setTask(std::make_shared<KRTask>());
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("x", "own");
+    request->setBody(body);
+    shell->handle(proto::IKRAPIRequestTask(), request, 0);
+    EXPECT_EQ(formItems(*body), std::vector<std::string>{"own=x"});
+    respondWith(KRJSON::decodeText(R"({"device-did":5,"timestamp":99})"), std::nullopt);
+    EXPECT_TRUE(pf::UserDefaults::standard().objectForKey("device-did").isNil());
+    EXPECT_NEAR(shell->timestamp(), pf::Date::now().seconds, 5);
+}
+
+TEST_F(ZMREnvelope, OnlyUsableAnswerValuesAreStored)
+{
+    struct Row {
+        const char* json;
+        bool storesDevice;
+        bool storesTime;
+    } rows[] = {
+        {R"({"error-code":0,"device-did":null,"timestamp":null})", false, false},
+        {R"({"error-code":0,"device-did":{"a":1},"timestamp":"soon"})", false, false},
+        {R"({"error-code":0,"device-did":9,"timestamp":5000})", true, true},
+        {R"({"error-code":3,"device-did":9,"timestamp":5000})", false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.json);
+        pf::UserDefaults::standard().removeObjectForKey("device-did");
+        pf::UserDefaults::standard().removeObjectForKey("timestamp");
+        send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+        respond(row.json);
+        EXPECT_EQ(!pf::UserDefaults::standard().objectForKey("device-did").isNil(), row.storesDevice);
+        EXPECT_EQ(std::fabs(shell->timestamp() - 5000) < 10, row.storesTime);
+    }
+    // A server time that is not finite never reaches the clock.
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    respondWith(pf::Value(pf::Dictionary::create({{"error-code", 0}, {"timestamp", INFINITY}})), std::nullopt);
+    EXPECT_TRUE(std::isfinite(shell->timestamp()));
+}
+
+TEST_F(ZMREnvelope, RenewedTokenIsTakenOnlyForTheUserWhoAsked)
+{
+    shell->setAuth(pf::Value(1), "a1");
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    auto asFirstUser = lastRequest();
+    shell->setAuth(pf::Value(2), "b1");
+    respond(R"({"error-code":0,"auth-token":"stale"})", asFirstUser);
+    EXPECT_EQ(shell->token(), "b1");
+
+    auto check = send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    respond(R"({"error-code":0,"auth-token":"b2"})");
+    EXPECT_EQ(shell->token(), "b2");
+    EXPECT_EQ(shell->uid(), pf::Value(2));
+
+    // Signed out, no answer sets a token.
+    shell->setAuth(pf::Value(), std::nullopt);
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    respond(R"({"error-code":0,"auth-token":"x"})");
+    EXPECT_FALSE(shell->token());
+}
+
+TEST_F(ZMREnvelope, LogsNeverShowPasswordsOrTokens)
+{
+    pf::setLogLevel(pf::LogLevel::Debug);
+    shell->setAuth(pf::Value(3), "tok-secret-3");
+    testing::internal::CaptureStderr();
+    auto login = std::make_shared<ZMRLoginTask>();
+    login->setAccount("ann");
+    login->setPassword("pa55-word");
+    send(proto::IZMRLoginTask(), login);
+    respond(R"({"error-code":0,"auth":3,"auth-token":"tok-new-3","user":{"account":"ann"}})");
+    std::string log = testing::internal::GetCapturedStderr();
+    pf::setLogLevel(pf::LogLevel::Info);
+    EXPECT_EQ(log.find("pa55-word"), std::string::npos) << log;
+    EXPECT_EQ(log.find("tok-secret-3"), std::string::npos) << log;
+    EXPECT_EQ(log.find("tok-new-3"), std::string::npos) << log;
+    EXPECT_NE(log.find("ann"), std::string::npos) << log;
+}
+
+TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
+{
+    struct Row {
+        const char* json;
+        long long code;
+        const char* description;
+        bool ok;
+    } rows[] = {
+        {R"({"error-code":0})", 0, "", true},
+        {R"({})", 0, "", true},
+        {R"({"error-code":null})", 0, "", true},
+        {R"({"error-code":257,"error":"wrong"})", 257, "wrong", false},
+        {R"({"error-code":4294967296})", 4294967296LL, "", false},
+        {R"({"error-code":-3})", -3, "", false},
+        {R"({"error-code":"15366"})", 15366, "", false},
+        {R"({"error-code":"abc"})", -1, "", false},
+        {R"({"error-code":"0x"})", -1, "", false},
+        {R"({"error-code":[0]})", -1, "", false},
+        {R"({"error-code":{"a":0}})", -1, "", false},
+        {R"({"error-code":true})", -1, "", false},
+        {R"({"error-code":12.7})", 12, "", false},
+        {R"({"error-code":1e300})", 9223372036854775807LL, "", false},
+        {R"({"error-code":5,"error":42})", 5, "", false},
+        {R"({"error-code":5,"error":null})", 5, "", false},
+        {R"([1,2])", 0, "", false},
+        {R"("text")", 0, "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.json);
+        KRAPIResponseTask response;
+        response.setResultsData(KRJSON::decodeText(row.json));
+        ZMRAnswer answer = ZMRReadAnswer(response, "ZMRCoinService");
+        EXPECT_EQ(answer.results != nullptr, row.ok);
+        if (row.ok)
+            continue;
+        ASSERT_TRUE(answer.error);
+        EXPECT_EQ(*answer.error, (pf::Error{"ZMRCoinService", row.code, row.description}));
+    }
+    KRAPIResponseTask failed;
+    failed.setResultsData(KRJSON::decodeText(R"({"error-code":0})"));
+    failed.setError(pf::Error{"KRHttpService", -3, "timed out"});
+    EXPECT_EQ(ZMRReadAnswer(failed, "ZMRAuthService").error, (pf::Error{"ZMRAuthService", 0, ""}));
+}
+
+TEST(ZMRAnswerReading, ThirtyTwoBitConversionsClamp)
+{
+    struct Row {
+        double in;
+        int out;
+    } rows[] = {{90.9, 90}, {-1.5, -1}, {0, 0}, {NAN, 0}, {1e12, 2147483647}, {-1e12, -2147483647 - 1},
+                {INFINITY, 2147483647}, {-INFINITY, -2147483647 - 1}, {2147483647.9, 2147483647}};
+    for (const Row& row : rows)
+        EXPECT_EQ(ZMRClampInt32(row.in), row.out) << row.in;
+}
