@@ -1,0 +1,160 @@
+#include "AppServerProcess.h"
+#include "RoadTestSupport.h"
+
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "tools/testserver/TestServer.h"
+
+namespace {
+
+class ZMRRoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerAuthTestClasses();
+        busRecord() = &bus;
+        ASSERT_TRUE(server.isRunning());
+    }
+    void TearDown() override
+    {
+        shell.reset();
+        busRecord() = nullptr;
+    }
+    void makeShell(const std::string& url, double timeout = 5)
+    {
+        shell = ZMRShell::create(roadConfig(url, timeout), nullptr);
+        recorder->shell = shell;
+    }
+
+    std::shared_ptr<ZMRRegisterTask> registration(const char* account, const char* password, const char* nick)
+    {
+        auto task = std::make_shared<ZMRRegisterTask>();
+        task->setAccount(account);
+        task->setPassword(password);
+        task->setNick(nick);
+        return task;
+    }
+    std::shared_ptr<ZMRLoginTask> login(const char* account, const char* password)
+    {
+        auto task = std::make_shared<ZMRLoginTask>();
+        task->setAccount(account);
+        task->setPassword(password);
+        return task;
+    }
+
+    TemporaryHome home;
+    BusRecord bus;
+    AppServerProcess server;
+    std::shared_ptr<ZMRShell> shell;
+    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
+};
+
+}
+
+TEST_F(ZMRRoad, RegisterSignOutSignInAndCheckAgainstTheServer)
+{
+    makeShell(server.url());
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("ann", "secret1", "Annie"), recorder));
+    ASSERT_TRUE(recorder->errors.empty()) << recorder->errors[0].code;
+    pf::Value firstUid = shell->uid();
+    EXPECT_TRUE(firstUid.isNumber());
+    auto firstToken = shell->token();
+    ASSERT_TRUE(firstToken);
+    EXPECT_EQ(shell->account(), "ann");
+    EXPECT_EQ(shell->nick(), "Annie");
+    EXPECT_FALSE(pf::UserDefaults::standard().objectForKey("device-did").isNil());
+    EXPECT_NEAR(shell->timestamp(), pf::Date::now().seconds, 5);
+
+    // The server forgets the token on logout: the old sign-in no longer checks.
+    shell->logout(false);
+    EXPECT_TRUE(shell->uid().isNil());
+    runMainFor(0.3);
+    shell->setAuth(firstUid, firstToken);
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), recorder));
+    ASSERT_EQ(recorder->errors.size(), 1u);
+    EXPECT_EQ(recorder->errors[0].code, 15362);
+    shell->setAuth(pf::Value(), std::nullopt);
+    runMainFor(0.3);
+
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("ann", "secret1"), recorder));
+    ASSERT_EQ(recorder->errors.size(), 1u);
+    EXPECT_EQ(shell->uid(), firstUid);
+    EXPECT_NE(shell->token(), firstToken);
+
+    // The check on start, in a new process: the stored sign-in still holds.
+    pf::UserDefaults::resetStandard();
+    makeShell(server.url());
+    EXPECT_EQ(shell->uid(), firstUid);
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), recorder));
+    EXPECT_EQ(recorder->errors.size(), 1u);
+    EXPECT_EQ(recorder->results.size(), 3u);
+    EXPECT_EQ(shell->uid(), firstUid);
+    EXPECT_GE(bus.count("IZMRCoinTask"), 3u);
+}
+
+TEST_F(ZMRRoad, ServerRefusalsReachTheDelegateWithTheirCodeAndText)
+{
+    makeShell(server.url());
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("bo", "secret2", "Bobby"), recorder));
+    pf::Value uid = shell->uid();
+    auto token = shell->token();
+    struct Row {
+        std::shared_ptr<KRUplinkTask> task;
+        const pf::Protocol* type;
+        pf::Error error;
+    } rows[] = {
+        {login("bo", "wrong-pass"), proto::IZMRLoginTask(), {"ZMRAuthService", 257, "登录名或密码错误"}},
+        {login("nobody", "secret2"), proto::IZMRLoginTask(), {"ZMRAuthService", 257, "登录名或密码错误"}},
+        {registration("bo", "secret3", "Other"), proto::IZMRRegisterTask(), {"ZMRAuthService", 264, "登录名已存在，请尝试其他登录名"}},
+        {registration("cy", "secret3", "Bobby"), proto::IZMRRegisterTask(), {"ZMRAuthService", 265, "昵称已存在，请尝试其他昵称"}},
+        {registration("cy", "short", "Cyndi"), proto::IZMRRegisterTask(), {"ZMRAuthService", 15361, "密码长度不小于6位"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.error.code);
+        recorder->errors.clear();
+        ASSERT_TRUE(sendAndWait(shell, row.type, row.task, recorder));
+        ASSERT_EQ(recorder->errors.size(), 1u);
+        EXPECT_EQ(recorder->errors[0], row.error);
+        EXPECT_EQ(shell->uid(), uid);
+        EXPECT_EQ(shell->token(), token);
+    }
+}
+
+TEST_F(ZMRRoad, AnHtmlErrorPageIsAFailureThatStoresNothing)
+{
+    zmr::TestServer html;
+    ASSERT_TRUE(html.isRunning());
+    makeShell(html.url("/status?code=502"));
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("ann", "secret1"), recorder));
+    ASSERT_EQ(recorder->errors.size(), 1u);
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRAuthService", 0, ""}));
+    EXPECT_TRUE(shell->uid().isNil());
+    EXPECT_FALSE(shell->token());
+    EXPECT_TRUE(pf::UserDefaults::standard().objectForKey("device-did").isNil());
+    EXPECT_TRUE(pf::UserDefaults::standard().objectForKey("timestamp").isNil());
+    EXPECT_EQ(html.count("/status"), 1u);
+}
+
+TEST_F(ZMRRoad, AStoppedOrKilledServerTimesOutAndLeavesTheUserAsTheyWere)
+{
+    makeShell(server.url(), 1.0);
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("dee", "secret4", "Deedee"), recorder));
+    pf::Value uid = shell->uid();
+    auto token = shell->token();
+    std::string nick = shell->nick().value_or("");
+
+    server.freeze();
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("dee", "secret4"), recorder));
+    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_EQ(recorder->errors.size(), 1u);
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRAuthService", 0, ""}));
+    EXPECT_GE(waited, 0.9);
+
+    server.kill();
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), recorder));
+    EXPECT_EQ(recorder->errors.size(), 2u);
+    EXPECT_EQ(shell->uid(), uid);
+    EXPECT_EQ(shell->token(), token);
+    EXPECT_EQ(shell->nick(), nick);
+}
