@@ -169,14 +169,6 @@ TEST_F(KRDOMViewTouches, DelegateThatReplacesTheTreeFromTheActionIsSafe)
     EXPECT_TRUE(view->subviews().empty());
 }
 
-TEST_F(KRDOMViewTouches, ReleasedDelegateIsNotCalled)
-{
-    show(kTwoButtons);
-    recorder.reset();
-    host->tap({60, 30});
-    SUCCEED();
-}
-
 using KRDOMViewDrawing = DocumentViewTest;
 
 TEST_F(KRDOMViewDrawing, TreeIsDrawnAndLaidOutToTheViewSize)
