@@ -1,0 +1,192 @@
+#include "framework/core/KRCrashService.h"
+#include "framework/core/KRCrashTask.h"
+#include "framework/core/KRImageCrashRegistration.h"
+#include "framework/core/KRJSON.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/util/KRUUID.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Device.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/URL.h"
+#include "tools/testserver/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct CrashFixture {
+    std::string dir;
+    std::string previousHome = pf::homeDirectory();
+    pf::DeviceProfile previousDevice = pf::DeviceProfile::current();
+    std::shared_ptr<KRCrashService> service = std::make_shared<KRCrashService>();
+
+    CrashFixture()
+    {
+        registerImageAndCrashClasses();
+        dir = (std::filesystem::temp_directory_path() / ("zmr-crash-" + std::to_string(getpid()))).string();
+        std::filesystem::create_directories(dir + "/bundle");
+        pf::setHomeDirectory(dir + "/home");
+        std::ofstream(dir + "/bundle/Info.plist") << R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>CFBundleIdentifier</key><string>com.zomaru.app</string>
+<key>CFBundleShortVersionString</key><string>1.2</string>
+<key>CFBundleVersion</key><string>34</string>
+</dict></plist>)";
+        service->setBundle(std::make_shared<pf::Bundle>(dir + "/bundle"));
+        pf::DeviceProfile device;
+        device.name = "Test Phone";
+        device.systemName = "iPhone OS";
+        device.systemVersion = "7.0.3";
+        device.model = "iPhone";
+        pf::DeviceProfile::setCurrent(device);
+    }
+    ~CrashFixture()
+    {
+        pf::DeviceProfile::setCurrent(previousDevice);
+        pf::setHomeDirectory(previousHome);
+        std::filesystem::remove_all(dir);
+    }
+    void setUrl(pf::Value url) { service->setConfig(pf::Dictionary::create({{"url", std::move(url)}})); }
+};
+
+std::shared_ptr<KRCrashTask> crashTask(std::optional<std::string> reason)
+{
+    auto exception = std::make_shared<pf::Exception>("std::out_of_range", std::move(reason));
+    exception->setCallStack(pf::CallStack{{"0 zomaru main + 12", "1 libc start"}, {4096, 8192}});
+    auto task = std::make_shared<KRCrashTask>();
+    task->setException(exception);
+    return task;
+}
+
+// The posted items in order, values decoded.
+std::vector<std::pair<std::string, std::string>> formItems(const std::string& body)
+{
+    std::vector<std::pair<std::string, std::string>> items;
+    std::size_t start = 0;
+    while (start < body.size()) {
+        std::size_t end = body.find('&', start);
+        if (end == std::string::npos)
+            end = body.size();
+        std::string pair = body.substr(start, end - start);
+        start = end + 1;
+        if (pair.empty())
+            continue;
+        std::size_t eq = pair.find('=');
+        std::string value = pair.substr(eq + 1);
+        std::replace(value.begin(), value.end(), '+', ' ');
+        items.emplace_back(pair.substr(0, eq), pf::percentDecode(value).value_or("(bad escape)"));
+    }
+    return items;
+}
+
+}
+
+TEST(KRCrashServiceReport, PostsTheExactFormFieldsInOrder)
+{
+    CrashFixture f;
+    zmr::TestServer server;
+    f.setUrl(server.url("/crash"));
+    EXPECT_TRUE(f.service->handle(proto::IKRCrashTask(), crashTask("index 7 past the end"), 0));
+
+    auto received = server.received("/crash");
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].method, "POST");
+    EXPECT_EQ(received[0].header("Content-Type"), "application/x-www-form-urlencoded");
+    auto items = formItems(received[0].body);
+    std::vector<std::string> keys;
+    for (const auto& item : items)
+        keys.push_back(item.first);
+    EXPECT_EQ(keys, (std::vector<std::string>{"identifier", "version", "build", "deviceName", "systemName",
+                                              "systemVersion", "model", "deviceIdentifier", "exception"}));
+    ASSERT_EQ(items.size(), 9u);
+    std::string expected[] = {"com.zomaru.app", "1.2", "34", "Test Phone", "iPhone OS", "7.0.3", "iPhone",
+                              krUniqueIdentifier()};
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(items[i].second, expected[i]) << items[i].first;
+
+    auto exception = KRJSON::decodeText(items[8].second).dictionary();
+    ASSERT_TRUE(exception) << items[8].second;
+    EXPECT_EQ(exception->keys(),
+              (std::vector<std::string>{"name", "reason", "callStackSymbols", "callStackReturnAddresses"}));
+    EXPECT_EQ(exception->get("name").stringOr(), "std::out_of_range");
+    EXPECT_EQ(exception->get("reason").stringOr(), "index 7 past the end");
+    auto symbols = exception->array("callStackSymbols");
+    ASSERT_TRUE(symbols);
+    EXPECT_EQ(symbols->at(1).stringOr(), "1 libc start");
+    auto addresses = exception->array("callStackReturnAddresses");
+    ASSERT_TRUE(addresses);
+    EXPECT_EQ(addresses->at(0).longLongValue(), 4096);
+    EXPECT_EQ(addresses->at(1).longLongValue(), 8192);
+}
+
+TEST(KRCrashServiceReport, AnExceptionWithoutReasonHasNoReasonMember)
+{
+    CrashFixture f;
+    zmr::TestServer server;
+    f.setUrl(server.url("/crash"));
+    f.service->handle(proto::IKRCrashTask(), crashTask(std::nullopt), 0);
+    auto received = server.received("/crash");
+    ASSERT_EQ(received.size(), 1u);
+    auto items = formItems(received[0].body);
+    ASSERT_FALSE(items.empty());
+    auto exception = KRJSON::decodeText(items.back().second).dictionary();
+    ASSERT_TRUE(exception);
+    EXPECT_FALSE(exception->contains("reason"));
+    EXPECT_EQ(exception->get("name").stringOr(), "std::out_of_range");
+}
+
+TEST(KRCrashServiceReport, EveryCrashTaskIsTakenWhetherOrNotItsReportLeaves)
+{
+    CrashFixture f;
+    zmr::TestServer server;
+    std::string closedUrl;
+    {
+        zmr::TestServer gone;
+        closedUrl = gone.url("/crash");
+    }
+    struct Row {
+        const char* name;
+        const pf::Protocol* type;
+        pf::Value url;
+        bool withException;
+        bool taken;
+        std::size_t posts;
+    } rows[] = {
+        {"no exception", proto::IKRCrashTask(), server.url("/crash"), false, true, 0},
+        {"another task type", proto::IKRTask(), server.url("/crash"), true, false, 0},
+        {"no url", proto::IKRCrashTask(), pf::Value(), true, true, 0},
+        {"url not text", proto::IKRCrashTask(), 42, true, true, 0},
+        {"url not a URL", proto::IKRCrashTask(), "not a url", true, true, 0},
+        {"server error", proto::IKRCrashTask(), server.url("/status?code=500"), true, true, 0},
+        {"nobody listening", proto::IKRCrashTask(), closedUrl, true, true, 0},
+    };
+    for (const auto& row : rows) {
+        f.setUrl(row.url);
+        auto task = row.withException ? crashTask("boom") : std::make_shared<KRCrashTask>();
+        EXPECT_EQ(f.service->handle(row.type, task, 0), row.taken) << row.name;
+        EXPECT_EQ(server.count("/crash"), row.posts) << row.name;
+    }
+    EXPECT_EQ(server.count("/status"), 1u);
+}
+
+TEST(KRCrashServiceReport, AServerThatNeverAnswersHoldsTheProcessOnlyBriefly)
+{
+    CrashFixture f;
+    zmr::TestServer server;
+    f.setUrl(server.url("/stall"));
+    auto start = Clock::now();
+    EXPECT_TRUE(f.service->handle(proto::IKRCrashTask(), crashTask("boom"), 0));
+    auto elapsed = Clock::now() - start;
+    EXPECT_GE(elapsed, KRCrashService::sendTimeout - 500ms);
+    EXPECT_LT(elapsed, KRCrashService::sendTimeout + 2s);
+}
