@@ -7,10 +7,6 @@
 #include "framework/dom/Forward.h"
 #include "platform/ui/Forward.h"
 
-class KRDOMElement;
-class KRDOMLayer;
-class KRDOMViewClass;
-
 class KRDOMElementDelegate {
 public:
     virtual ~KRDOMElementDelegate() = default;

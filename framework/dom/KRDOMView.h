@@ -29,8 +29,6 @@
 #include <string>
 #include <string_view>
 
-class KRDOMView;
-
 class KRDOMViewDelegate {
 public:
     virtual ~KRDOMViewDelegate() = default;
