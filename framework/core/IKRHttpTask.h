@@ -36,6 +36,9 @@ public:
                                           std::uint64_t totalBytes);
     virtual void krHttpTaskDidSendBodyDataBytesWritten(KRHttpTask& task, std::int64_t bytesWritten,
                                                        std::int64_t totalBytesWritten);
+    // Whether krHttpTaskDidLoading is wanted; a delegate that ignores it
+    // spares the main queue a wake-up during each exchange.
+    virtual bool hasKrHttpTaskDidLoading() const { return true; }
     virtual bool hasKrHttpTaskDidResponse() const { return false; }
     virtual bool hasKrHttpTaskDidReceiveData() const { return false; }
     virtual bool hasKrHttpTaskDidSendBodyData() const { return false; }
@@ -48,6 +51,7 @@ public:
     virtual std::optional<pf::HttpRequest> doWillRequeset() = 0;
     virtual void doFailError(const pf::Error& error) = 0;
     virtual void doLoaded() = 0;
+    virtual bool hasDoLoading() const = 0;
     virtual void doLoading() = 0;
     virtual bool hasDoResponse() const = 0;
     virtual void doResponse() = 0;

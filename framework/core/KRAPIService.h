@@ -39,6 +39,7 @@ public:
     void krHttpTaskWillRequest(KRHttpTask& task) override;
     void krHttpTaskDidLoaded(KRHttpTask& task) override;
     void krHttpTaskDidFailError(KRHttpTask& task, const pf::Error& error) override;
+    bool hasKrHttpTaskDidLoading() const override { return false; }
 
     std::size_t httpTaskCount() const { return m_httpTasks.size(); }
     std::size_t pendingResponseCount() const { return m_responses.size(); }

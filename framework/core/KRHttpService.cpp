@@ -2,6 +2,7 @@
 
 #include "framework/core/KRHttpTaskOperator.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
@@ -63,7 +64,25 @@ bool KRHttpService::handle(const pf::Protocol* taskType, const pf::ObjectRef& ta
             self->forget(done);
     });
     m_operators.push_back(op);
-    m_operationQueue->addOperation(op);
+    if (op->isPrepared()) {
+        m_operationQueue->addOperation(op);
+        return true;
+    }
+    // Callbacks never run inside handle(), so the request is prepared on a
+    // later turn. When a queue thread is free then, the exchange would start
+    // at once anyway, and preparing it here saves the queue thread a round
+    // trip to the main queue; otherwise it is prepared when it starts.
+    pf::dispatchMain([weakSelf, op] {
+        auto self = std::static_pointer_cast<KRHttpService>(weakSelf.lock());
+        if (!self || op->isCancelled())
+            return;
+        auto* queue = self->m_operationQueue.get();
+        if (static_cast<int>(queue->operationCount()) < queue->maxConcurrentOperationCount() && !op->prepareNow()) {
+            self->forget(op.get());
+            return;
+        }
+        queue->addOperation(op);
+    });
     return true;
 }
 

@@ -260,6 +260,12 @@ void KRHttpTask::doLoading()
         d->krHttpTaskDidLoading(*this);
 }
 
+bool KRHttpTask::hasDoLoading() const
+{
+    auto d = delegate();
+    return d && d->hasKrHttpTaskDidLoading();
+}
+
 bool KRHttpTask::hasDoResponse() const
 {
     auto d = delegate();

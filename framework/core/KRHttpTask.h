@@ -43,6 +43,7 @@ public:
     std::optional<pf::HttpRequest> doWillRequeset() override;
     void doFailError(const pf::Error& error) override;
     void doLoaded() override;
+    bool hasDoLoading() const override;
     void doLoading() override;
     bool hasDoResponse() const override;
     void doResponse() override;

@@ -25,15 +25,25 @@ std::shared_ptr<KRHttpTaskOperator> KRHttpTaskOperator::create(std::shared_ptr<I
     if (!task)
         return nullptr;
     std::shared_ptr<KRHttpTaskOperator> op(new KRHttpTaskOperator(task, timeout));
-    if (task->isAllowWillRequest()) {
-        auto request = task->doWillRequeset();
-        if (!request)
-            return nullptr;
-        op->m_request = std::move(request);
-        op->m_requestReady = true;
-        op->prepareRelays();
-    }
+    if (task->isAllowWillRequest() && !op->prepareNow())
+        return nullptr;
     return op;
+}
+
+bool KRHttpTaskOperator::prepareNow()
+{
+    auto request = m_task->doWillRequeset();
+    prepareRelays();
+    std::lock_guard lock(m_mutex);
+    m_request = std::move(request);
+    m_requestReady = true;
+    return m_request.has_value();
+}
+
+bool KRHttpTaskOperator::isPrepared()
+{
+    std::lock_guard lock(m_mutex);
+    return m_requestReady;
 }
 
 KRHttpTaskOperator::KRHttpTaskOperator(std::shared_ptr<IKRHttpTask> task, double timeout)
@@ -53,6 +63,7 @@ KRHttpTaskOperator::~KRHttpTaskOperator()
 
 void KRHttpTaskOperator::prepareRelays()
 {
+    m_wantsLoading = m_task->hasDoLoading();
     m_wantsResponse = m_task->hasDoResponse();
     m_wantsData = m_task->hasDoReceiveData();
     m_wantsBodySent = m_task->hasDoSendBodyDataBytes();
@@ -135,7 +146,8 @@ void KRHttpTaskOperator::runExchanges()
         }
         if (isCancelled())
             break;
-        post([](IKRHttpTask& t) { t.doLoading(); });
+        if (m_wantsLoading)
+            post([](IKRHttpTask& t) { t.doLoading(); });
 
         std::optional<pf::HttpRequest> next;
         std::optional<pf::Error> failure;

@@ -32,6 +32,11 @@ public:
     static std::shared_ptr<KRHttpTaskOperator> create(std::shared_ptr<IKRHttpTask> task, double timeout);
     ~KRHttpTaskOperator() override;
 
+    // Main queue. Prepares the request now instead of when the operation
+    // starts; false when there is none (the task was answered or failed).
+    bool prepareNow();
+    bool isPrepared();
+
     void main() override;   // queue thread
     void cancel() override; // any thread
 
@@ -63,6 +68,7 @@ private:
     std::function<void(KRHttpTaskOperator*)> m_done;
     // Whether the task wants these events; read on the main queue before the
     // exchange starts.
+    bool m_wantsLoading = false;
     bool m_wantsResponse = false;
     bool m_wantsData = false;
     bool m_wantsBodySent = false;

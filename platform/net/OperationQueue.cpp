@@ -66,6 +66,14 @@ void OperationQueue::work()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
+        // Exchanges often come back to back (a list page, then the next
+        // request of the same screen): look again for a short while before
+        // sleeping, which saves a wake-up on each of them.
+        for (int spin = 0; spin < 200 && m_waiting.empty() && !m_stopping; ++spin) {
+            lock.unlock();
+            std::this_thread::yield();
+            lock.lock();
+        }
         ++m_idleThreads;
         m_wake.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
         --m_idleThreads;

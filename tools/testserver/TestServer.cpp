@@ -68,6 +68,7 @@ TestServer::TestServer(KeepAlive keepAlive) : m_server(std::make_unique<httplib:
     m_server->new_task_queue = [] { return new httplib::ThreadPool(24); };
     m_server->set_keep_alive_max_count(keepAlive == KeepAlive::On ? 100000 : 1);
     m_server->set_keep_alive_timeout(1);
+    m_server->set_tcp_nodelay(true); // otherwise every answer waits for a delayed acknowledgement
     installRoutes();
     int port = m_server->bind_to_any_port("127.0.0.1");
     if (port <= 0)
