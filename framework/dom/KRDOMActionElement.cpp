@@ -1,6 +1,6 @@
 #include "framework/dom/KRDOMActionElement.h"
 
-#include "framework/dom/KRDOMBitmapCache.h"
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMActionValues.h"
 #include "framework/dom/KRDOMElementDelegate.h"
@@ -72,25 +72,6 @@ void KRDOMActionElement::setDelegate(std::weak_ptr<KRDOMElementDelegate> delegat
         m_highlightedLayer->removeFromSuperview();
 }
 
-pf::ImageGravity KRDOMActionElement::gravityForName(std::optional<std::string_view> name)
-{
-    static const std::pair<std::string_view, pf::ImageGravity> table[] = {
-        {"center", pf::ImageGravity::Center},         {"resize", pf::ImageGravity::Resize},
-        {"top", pf::ImageGravity::Top},               {"bottom", pf::ImageGravity::Bottom},
-        {"left", pf::ImageGravity::Left},             {"right", pf::ImageGravity::Right},
-        {"topleft", pf::ImageGravity::TopLeft},       {"topright", pf::ImageGravity::TopRight},
-        {"bottomleft", pf::ImageGravity::BottomLeft}, {"bottomright", pf::ImageGravity::BottomRight},
-        {"aspect", pf::ImageGravity::ResizeAspect},
-    };
-    if (name) {
-        for (const auto& [word, gravity] : table) {
-            if (word == *name)
-                return gravity;
-        }
-    }
-    return pf::ImageGravity::ResizeAspectFill;
-}
-
 void KRDOMActionElement::setHighlighted(bool highlighted)
 {
     PF_ASSERT_MAIN_THREAD();
@@ -116,9 +97,9 @@ void KRDOMActionElement::setHighlighted(bool highlighted)
     m_highlightedLayer->setBackgroundColor(colorValueForKey("action-color").value_or(pf::Color::rgb(0, 0, 0, 0.3)));
     KRDOMDocumentRef document = this->document();
     auto image = imageValueForKey("action-image", document ? document->bundle().get() : nullptr);
-    pf::BitmapRef bitmap = image ? KRDOMBitmapCache::bitmapForImage(*image) : nullptr;
+    pf::BitmapRef bitmap = image ? KRDOMImageCache::bitmapForImage(*image) : nullptr;
     m_highlightedLayer->setContents(bitmap);
     m_highlightedLayer->setContentsRect({0, 0, 1, 1});
-    m_highlightedLayer->setContentsGravity(gravityForName(stringValueForKey("action-gravity")));
+    m_highlightedLayer->setContentsGravity(KRDOMLayer::gravityForName(stringValueForKey("action-gravity")));
     delegate->krDOMElementAddLayer(*this, m_highlightedLayer, area);
 }

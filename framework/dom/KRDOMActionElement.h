@@ -11,7 +11,6 @@
 
 #include "framework/core/KRController.h"
 #include "framework/dom/KRDOMElement.h"
-#include "platform/graphics/GraphicsContext.h"
 
 class KRDOMLayer;
 
@@ -45,9 +44,6 @@ public:
     bool insetTouch() const { return m_insetTouch; }
     void setInsetTouch(bool inset) { m_insetTouch = inset; }
     const std::shared_ptr<KRDOMLayer>& highlightedLayer() const { return m_highlightedLayer; }
-
-    // The layer gravity that an "action-gravity" word selects.
-    static pf::ImageGravity gravityForName(std::optional<std::string_view> name);
 
 private:
     std::shared_ptr<KRDOMLayer> m_highlightedLayer;

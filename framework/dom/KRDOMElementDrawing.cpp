@@ -3,7 +3,7 @@
 
 #include "framework/dom/KRDOMElement.h"
 
-#include "framework/dom/KRDOMBitmapCache.h"
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRImage.h"
 #include "platform/foundation/Bundle.h"
@@ -76,7 +76,7 @@ void KRDOMElement::draw(const pf::Rect&, pf::GraphicsContext& context)
     auto image = imageValueForKey("background-image", document ? document->bundle().get() : nullptr);
     if (!image)
         return;
-    pf::BitmapRef bitmap = KRDOMBitmapCache::bitmapForImage(*image);
+    pf::BitmapRef bitmap = KRDOMImageCache::bitmapForImage(*image);
     if (!bitmap)
         return;
     // A stretchable image keeps its left and top caps and the rest of the

@@ -39,3 +39,22 @@ void KRDOMLayer::draw(pf::GraphicsContext& context, const pf::Rect&)
     options.contentsRect = m_contentsRect;
     context.drawImage(*m_contents, bounds(), options);
 }
+
+pf::ImageGravity KRDOMLayer::gravityForName(std::optional<std::string_view> name)
+{
+    static const std::pair<std::string_view, pf::ImageGravity> table[] = {
+        {"center", pf::ImageGravity::Center},         {"resize", pf::ImageGravity::Resize},
+        {"top", pf::ImageGravity::Top},               {"bottom", pf::ImageGravity::Bottom},
+        {"left", pf::ImageGravity::Left},             {"right", pf::ImageGravity::Right},
+        {"topleft", pf::ImageGravity::TopLeft},       {"topright", pf::ImageGravity::TopRight},
+        {"bottomleft", pf::ImageGravity::BottomLeft}, {"bottomright", pf::ImageGravity::BottomRight},
+        {"aspect", pf::ImageGravity::ResizeAspect},
+    };
+    if (name) {
+        for (const auto& [word, gravity] : table) {
+            if (word == *name)
+                return gravity;
+        }
+    }
+    return pf::ImageGravity::ResizeAspectFill;
+}

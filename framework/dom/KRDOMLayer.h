@@ -10,6 +10,9 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/View.h"
 
+#include <optional>
+#include <string_view>
+
 class KRDOMLayer : public pf::View {
 public:
     static std::shared_ptr<KRDOMLayer> create();
@@ -23,6 +26,11 @@ public:
     void setContentsRect(const pf::Rect& rect);
     pf::ImageGravity contentsGravity() const { return m_contentsGravity; }
     void setContentsGravity(pf::ImageGravity gravity);
+
+    // The gravity that a markup placement word selects: "center", "resize",
+    // "top", "bottom", "left", "right", "topleft", "topright", "bottomleft",
+    // "bottomright", "aspect"; anything else, or none, is aspect fill.
+    static pf::ImageGravity gravityForName(std::optional<std::string_view> name);
 
     bool drawsContent() const override { return m_contents != nullptr; }
     void draw(pf::GraphicsContext& context, const pf::Rect& rect) override;

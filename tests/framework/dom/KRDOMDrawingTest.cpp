@@ -1,6 +1,6 @@
 #include "DOMHostTestSupport.h"
 
-#include "framework/dom/KRDOMBitmapCache.h"
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Bitmap.h"
@@ -143,11 +143,11 @@ protected:
         FILE* f = std::fopen(broken.c_str(), "w");
         std::fputs("not a picture", f);
         std::fclose(f);
-        KRDOMBitmapCache::removeAll();
+        KRDOMImageCache::removeAll();
     }
     void TearDown() override
     {
-        KRDOMBitmapCache::removeAll();
+        KRDOMImageCache::removeAll();
         std::filesystem::remove_all(folder);
     }
 

@@ -2,7 +2,7 @@
 #include "DOMTestSupport.h"
 
 #include "framework/dom/KRDOMActionElement.h"
-#include "framework/dom/KRDOMBitmapCache.h"
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMLayer.h"
 #include "platform/foundation/Bundle.h"
@@ -234,11 +234,11 @@ protected:
         auto bitmap = pf::Bitmap::fromRgba(10, 10, rgba.data(), 40);
         ASSERT_TRUE(bitmap);
         ASSERT_FALSE(bitmap.value()->writePng((folder / "mark.png").string()));
-        KRDOMBitmapCache::removeAll();
+        KRDOMImageCache::removeAll();
     }
     void TearDown() override
     {
-        KRDOMBitmapCache::removeAll();
+        KRDOMImageCache::removeAll();
         std::filesystem::remove_all(folder);
         DocumentViewTest::TearDown();
     }
