@@ -9,6 +9,7 @@
 #include "framework/db/KRBehaviorService.h"
 #include "framework/db/KRBehaviorTask.h"
 #include "framework/db/KRBehaviorTransactionTask.h"
+#include "framework/db/KRDownlinkService.h"
 #include "framework/db/KRMonitorObject.h"
 #include "framework/db/KRMonitorService.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -44,6 +45,14 @@ void registerDBClasses()
         .property("tag", &KRBEEventObject::tag, &KRBEEventObject::setTag)
         .commit();
 
+    pf::ClassBuilder<KRDownlinkServiceDBObject>("KRDownlinkServiceDBObject")
+        .superclass<KRDBObject>()
+        .property("service", &KRDownlinkServiceDBObject::service, &KRDownlinkServiceDBObject::setService)
+        .property("key", &KRDownlinkServiceDBObject::key, &KRDownlinkServiceDBObject::setKey)
+        .property("jsonString", &KRDownlinkServiceDBObject::jsonString, &KRDownlinkServiceDBObject::setJsonString)
+        .property("timestamp", &KRDownlinkServiceDBObject::timestamp, &KRDownlinkServiceDBObject::setTimestamp)
+        .commit();
+
     pf::ClassBuilder<KRBehaviorTask>("KRBehaviorTask").superclass<KRTask>().adopts(proto::IKRBehaviorTask()).commit();
     pf::ClassBuilder<KRBehaviorTransactionTask>("KRBehaviorTransactionTask")
         .superclass<KRTask>()
@@ -55,4 +64,5 @@ void registerDBClasses()
 
     pf::ClassBuilder<KRMonitorService>("KRMonitorService").superclass<KRService>().commit();
     pf::ClassBuilder<KRBehaviorService>("KRBehaviorService").superclass<KRService>().commit();
+    pf::ClassBuilder<KRDownlinkService>("KRDownlinkService").superclass<KRService>().adopts(proto::IKRService()).commit();
 }

@@ -1,0 +1,92 @@
+#pragma once
+
+// The base of list-loading services (IKRDownlinkTask, usually data sources):
+// relays a fresh answer or a failure to the task and keeps the latest answer
+// of every (service class, data key) pair in a response cache, so that a list
+// can show its cached page at once and the fresh one when it arrives.
+//
+// The cache is one database per process, "Documents/KRDownlinkService.db"
+// below the home directory, used only on one serial queue: every read, write
+// and JSON encoding runs there; cached and fresh results come back on the
+// main queue, always on a later turn. A failure is relayed at once, on the
+// caller's turn. A cache database that cannot be opened or written disables
+// caching (nothing is read or stored), never the delivery of answers.
+//
+// Cancelling withdraws the task's API request through the bus and drops any
+// cached or fresh result still on its way to that task.
+//
+// Main queue only, except where marked.
+
+#include "framework/core/KRService.h"
+#include "framework/db/Forward.h"
+#include "framework/db/KRDBObject.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+class IKRDownlinkTask;
+
+namespace pf {
+class DispatchQueue;
+}
+
+// One cached answer: the service class that stored it, its data key, the
+// answer as JSON text and when it was stored (whole seconds since 1970).
+class KRDownlinkServiceDBObject : public KRDBObject {
+public:
+    std::optional<std::string> service() const { return m_service; }
+    void setService(std::optional<std::string> service) { m_service = std::move(service); }
+    std::optional<std::string> key() const { return m_key; }
+    void setKey(std::optional<std::string> key) { m_key = std::move(key); }
+    std::optional<std::string> jsonString() const { return m_jsonString; }
+    void setJsonString(std::optional<std::string> json) { m_jsonString = std::move(json); }
+    int timestamp() const { return m_timestamp; }
+    void setTimestamp(int timestamp) { m_timestamp = timestamp; }
+
+private:
+    std::optional<std::string> m_service;
+    std::optional<std::string> m_key;
+    std::optional<std::string> m_jsonString;
+    int m_timestamp = 0;
+};
+
+class KRDownlinkService : public KRService {
+public:
+    // The shared cache queue, made on first use.
+    static std::shared_ptr<pf::DispatchQueue> dispatchQueue();
+    // Cache queue only. The shared cache, opened on first use; null when it
+    // cannot be used.
+    static KRDBContextRef dbContext();
+    // Closes the shared cache so that the next use opens it below the home
+    // directory of that time (tests use it to simulate a restart). Waits for
+    // the queue's pending work.
+    static void resetSharedCache();
+
+    // The cache key of a task; the base answers the task type's name.
+    // Nothing means: do not cache.
+    virtual std::optional<std::string> dataKey(const pf::ObjectRef& task, const pf::Protocol* taskType);
+    // Cache queue only. This service's row for the key, or null.
+    static std::shared_ptr<KRDownlinkServiceDBObject> dataObjectForKey(const std::string& service, const std::string& key);
+
+    // Cache-first delivery: the stored answer, if any, reaches the task's
+    // krDownlinkTaskDidLoadedFromCache on a later main-queue turn.
+    void krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& task, const pf::Protocol* taskType);
+    // Delivers a fresh answer on a later main-queue turn and, with isCache,
+    // stores it under the task's key; the delivery follows the encoding and
+    // precedes the write on the cache queue.
+    void krDownlinkTaskDidResponse(const pf::ObjectRef& task, const pf::Value& data, bool isCache, const pf::Protocol* taskType);
+    // Relays the failure to the task at once; the cache is not touched.
+    void krDownlinkTaskDidFitalError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType);
+
+    // Sends IKRAPICancelTask for the task and its type and answers true.
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+
+private:
+    // Deliveries scheduled for a task before its latest cancel are dropped.
+    std::uint64_t epochOf(const pf::Object* task) const;
+    void deliverLater(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call);
+
+    std::unordered_map<const pf::Object*, std::uint64_t> m_cancelEpochs;
+};

@@ -1,0 +1,199 @@
+#include "framework/core/KRJSON.h"
+#include "framework/core/KRTask.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRDownlinkService.h"
+#include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteCursor.h"
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+pf::Value list(const pf::Value& item)
+{
+    return pf::Value(pf::Array::create({item}));
+}
+
+class TestDownlinkA : public KRDownlinkService {};
+class TestDownlinkB : public KRDownlinkService {};
+// Caches nothing: no data key.
+class TestDownlinkNoKey : public KRDownlinkService {
+public:
+    std::optional<std::string> dataKey(const pf::ObjectRef&, const pf::Protocol*) override { return std::nullopt; }
+};
+
+class ListTask : public KRTask, public virtual IKRDownlinkTask {
+public:
+    std::vector<std::string> events;
+    std::vector<pf::Date> dates;
+    bool isSkipCached() const override { return false; }
+    void setSkipCached(bool) override {}
+    void krDownlinkTaskDidLoadedFromCache(const pf::Value& data, pf::Date timestamp, const pf::Protocol*) override
+    {
+        events.push_back("cache " + KRJSON::encodeObject(data));
+        dates.push_back(timestamp);
+    }
+    void krDownlinkTaskDidLoaded(const pf::Value& data, const pf::Protocol*) override { events.push_back("loaded " + KRJSON::encodeObject(data)); }
+    void krDownlinkTaskDidFitalError(const pf::Error& error, const pf::Protocol*) override
+    {
+        events.push_back("error " + std::to_string(error.code));
+    }
+};
+
+class KRDownlinkCache : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static bool registered = false;
+        if (!registered) {
+            registered = true;
+            pf::ClassBuilder<TestDownlinkA>("TestDownlinkA").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+            pf::ClassBuilder<TestDownlinkB>("TestDownlinkB").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+            pf::ClassBuilder<TestDownlinkNoKey>("TestDownlinkNoKey").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+        }
+        std::string pattern = (std::filesystem::temp_directory_path() / "zmr-downlink-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        home = pattern;
+        pf::setHomeDirectory(home);
+        KRDownlinkService::resetSharedCache();
+    }
+    void TearDown() override
+    {
+        KRDownlinkService::resetSharedCache();
+        std::error_code ignored;
+        std::filesystem::remove_all(home, ignored);
+    }
+
+    static bool waitFor(const std::function<bool()>& predicate)
+    {
+        return pf::RunLoop::main().runUntil(predicate, pf::Seconds(5));
+    }
+    // Lets the cache queue and the main queue finish what they were given.
+    static void settle()
+    {
+        KRDownlinkService::dispatchQueue()->sync([] {});
+        pf::RunLoop::main().runUntil([] { return false; }, pf::Seconds(0.05));
+    }
+    static std::vector<std::string> rows()
+    {
+        std::vector<std::string> out;
+        KRDownlinkService::dispatchQueue()->sync([&] {
+            auto context = KRDownlinkService::dbContext();
+            if (!context)
+                return;
+            auto cursor = context->db()->query("SELECT [service], [key], [jsonString] FROM [KRDownlinkServiceDBObject] ORDER BY [rowid]");
+            while (cursor && cursor->next())
+                out.push_back(cursor->stringValueAtIndex(0).value_or("") + " " + cursor->stringValueAtIndex(1).value_or("") + " " +
+                              cursor->stringValueAtIndex(2).value_or(""));
+            if (cursor)
+                cursor->close();
+        });
+        return out;
+    }
+
+    std::string home;
+    const pf::Protocol* type = proto::IKRDownlinkTask();
+};
+
+}
+
+TEST_F(KRDownlinkCache, CachedAnswerComesFirstThenTheFreshOne)
+{
+    auto service = std::make_shared<TestDownlinkA>();
+    auto first = std::make_shared<ListTask>();
+    service->krDownlinkTaskDidResponse(first, list("one"), true, type);
+    EXPECT_TRUE(first->events.empty()) << "delivered inside the call";
+    ASSERT_TRUE(waitFor([&] { return !first->events.empty(); }));
+    EXPECT_EQ(first->events, std::vector<std::string>{"loaded [\"one\"]"});
+    settle();
+
+    auto second = std::make_shared<ListTask>();
+    double before = std::floor(pf::Date::now().seconds);
+    service->krDownlinkTaskDidLoadedFromCache(second, type);
+    service->krDownlinkTaskDidResponse(second, list("two"), true, type);
+    ASSERT_TRUE(waitFor([&] { return second->events.size() == 2; }));
+    EXPECT_EQ(second->events, (std::vector<std::string>{"cache [\"one\"]", "loaded [\"two\"]"}));
+    EXPECT_NEAR(second->dates[0].seconds, before, 2);
+    settle();
+    EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [\"two\"]"});
+}
+
+TEST_F(KRDownlinkCache, RowsAreKeptPerServiceClassAndKey)
+{
+    auto a = std::make_shared<TestDownlinkA>();
+    auto b = std::make_shared<TestDownlinkB>();
+    auto task = std::make_shared<ListTask>();
+    a->krDownlinkTaskDidResponse(task, list(1), true, type);
+    b->krDownlinkTaskDidResponse(task, list(2), true, type);
+    a->krDownlinkTaskDidResponse(task, list(3), true, type);
+    a->krDownlinkTaskDidResponse(task, list(4), false, type);
+    settle();
+    EXPECT_EQ(rows(), (std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [3]", "TestDownlinkB IKRDownlinkTask [2]"}));
+    EXPECT_EQ(task->events, (std::vector<std::string>{"loaded [1]", "loaded [2]", "loaded [3]", "loaded [4]"}));
+
+    auto noKey = std::make_shared<TestDownlinkNoKey>();
+    auto other = std::make_shared<ListTask>();
+    noKey->krDownlinkTaskDidResponse(other, list(5), true, type);
+    noKey->krDownlinkTaskDidLoadedFromCache(other, type);
+    settle();
+    EXPECT_EQ(other->events, std::vector<std::string>{"loaded [5]"});
+    EXPECT_EQ(rows().size(), 2u);
+}
+
+TEST_F(KRDownlinkCache, FailuresArriveAtOnceAndLeaveTheCache)
+{
+    auto service = std::make_shared<TestDownlinkA>();
+    auto task = std::make_shared<ListTask>();
+    service->krDownlinkTaskDidResponse(task, list("kept"), true, type);
+    settle();
+    service->krDownlinkTaskDidFitalError(task, pf::Error{"x", 7, ""}, type);
+    EXPECT_EQ(task->events.back(), "error 7");
+    settle();
+    EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [\"kept\"]"});
+}
+
+TEST_F(KRDownlinkCache, CancelDropsWhatIsStillOnItsWay)
+{
+    auto service = std::make_shared<TestDownlinkA>();
+    auto seed = std::make_shared<ListTask>();
+    service->krDownlinkTaskDidResponse(seed, list("old"), true, type);
+    settle();
+
+    auto task = std::make_shared<ListTask>();
+    service->krDownlinkTaskDidLoadedFromCache(task, type);
+    service->krDownlinkTaskDidResponse(task, list("new"), false, type);
+    EXPECT_TRUE(service->cancelHandle(type, task));
+    settle();
+    EXPECT_TRUE(task->events.empty());
+
+    // Loading again after the cancel is heard as usual.
+    service->krDownlinkTaskDidLoadedFromCache(task, type);
+    ASSERT_TRUE(waitFor([&] { return !task->events.empty(); }));
+    EXPECT_EQ(task->events, std::vector<std::string>{"cache [\"old\"]"});
+}
+
+TEST_F(KRDownlinkCache, AnUnusableCacheFileTurnsCachingOffButNotDelivery)
+{
+    KRDownlinkService::resetSharedCache();
+    ASSERT_TRUE(pf::createDirectories(pf::documentsDirectory()));
+    std::ofstream(pf::documentsDirectory() + "/KRDownlinkService.db") << "this is not a database, only some text that is long enough";
+    auto service = std::make_shared<TestDownlinkA>();
+    auto task = std::make_shared<ListTask>();
+    service->krDownlinkTaskDidLoadedFromCache(task, type);
+    service->krDownlinkTaskDidResponse(task, list("fresh"), true, type);
+    ASSERT_TRUE(waitFor([&] { return !task->events.empty(); }));
+    settle();
+    EXPECT_EQ(task->events, std::vector<std::string>{"loaded [\"fresh\"]"});
+    EXPECT_TRUE(rows().empty());
+}
