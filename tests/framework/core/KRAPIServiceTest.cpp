@@ -39,6 +39,8 @@ public:
             return false;
         }
         auto response = std::dynamic_pointer_cast<KRAPIResponseTask>(task);
+        if (!response)
+            return false; // listed for a task type it does not serve
         g_bus->events.push_back(response->error() ? "error " + response->error()->domain + " " +
                                                         std::to_string(response->error()->code)
                                                   : "results");
@@ -260,6 +262,16 @@ TEST_F(KRAPIServiceBus, FailureIsDeliveredAtOnceAndACancelAfterwardsChangesNothi
     shell->handle(proto::IKRAPIRequestTask(), request, 0);
     runMainFor(0.05);
     EXPECT_EQ(bus.events, (std::vector<std::string>{"willRequest", "error KRAPIService 503"}));
+}
+
+TEST_F(KRAPIServiceBus, WithoutAnHttpServiceTheRequesterStillGetsAnErrorLater)
+{
+    auto shell = makeShell("TestAPIAppSide", pf::Dictionary::create({{"url", "http://127.0.0.1:9/x"}}));
+    shell->handle(proto::IKRAPIRequestTask(), makeRequest("url", false), 0);
+    EXPECT_TRUE(bus.events.empty());
+    ASSERT_TRUE(runMainUntil([&] { return !bus.responses.empty(); }));
+    EXPECT_EQ(bus.events, (std::vector<std::string>{"error KRAPIService -3"}));
+    EXPECT_EQ(apiService(shell)->httpTaskCount(), 0u);
 }
 
 TEST_F(KRAPIServiceBus, CancellingAnExchangeInFlightAnswersNothing)
