@@ -89,12 +89,8 @@ void KRHttpTaskOperator::main()
     }
     if (!isCancelled())
         runExchanges();
-    // Posted after every relay of this exchange, so it runs after them.
-    auto self = std::static_pointer_cast<KRHttpTaskOperator>(shared_from_this());
-    pf::dispatchMain([self] {
-        if (self->m_done)
-            self->m_done(self.get());
-    });
+    if (!m_finalPosted)
+        postFinal(nullptr);
 }
 
 void KRHttpTaskOperator::mainWillRequest()
@@ -118,6 +114,19 @@ void KRHttpTaskOperator::post(std::function<void(IKRHttpTask&)> relay)
     pf::dispatchMain([self, relay = std::move(relay)] {
         if (!self->isCancelled())
             relay(*self->m_task);
+    });
+}
+
+void KRHttpTaskOperator::postFinal(std::function<void(IKRHttpTask&)> relay)
+{
+    m_finalPosted = true;
+    // Posted after every other relay of this exchange, so it runs after them.
+    auto self = std::static_pointer_cast<KRHttpTaskOperator>(shared_from_this());
+    pf::dispatchMain([self, relay = std::move(relay)] {
+        if (relay && !self->isCancelled())
+            relay(*self->m_task);
+        if (self->m_done)
+            self->m_done(self.get());
     });
 }
 
@@ -206,11 +215,11 @@ void KRHttpTaskOperator::runExchanges()
         }
         if (failure) {
             task.doBackgroundFailed();
-            post([failure = *failure](IKRHttpTask& t) { t.doFailError(failure); });
+            postFinal([failure = *failure](IKRHttpTask& t) { t.doFailError(failure); });
             return;
         }
         task.doBackgroundLoaded();
-        post([](IKRHttpTask& t) { t.doLoaded(); });
+        postFinal([](IKRHttpTask& t) { t.doLoaded(); });
         return;
     }
 }

@@ -58,6 +58,8 @@ private:
     void mainWillRequest();
     void runExchanges();
     void post(std::function<void(IKRHttpTask&)> relay);
+    // Posts the exchange's last event together with the done handler.
+    void postFinal(std::function<void(IKRHttpTask&)> relay);
     void prepareRelays(); // main queue
 
     std::shared_ptr<IKRHttpTask> m_task;
@@ -68,6 +70,7 @@ private:
     std::function<void(KRHttpTaskOperator*)> m_done;
     // Whether the task wants these events; read on the main queue before the
     // exchange starts.
+    bool m_finalPosted = false; // queue thread
     bool m_wantsLoading = false;
     bool m_wantsResponse = false;
     bool m_wantsData = false;
