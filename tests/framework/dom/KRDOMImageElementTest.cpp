@@ -1,0 +1,274 @@
+#include "DOMHostTestSupport.h"
+
+#include "framework/core/KRImageCrashRegistration.h"
+#include "framework/core/KRImageService.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMImageCache.h"
+#include "framework/dom/KRDOMImageElement.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "tests/framework/core/HttpTestSupport.h"
+#include "tests/platform/graphics/PixelProbe.h"
+#include "tools/testserver/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
+
+using pf::test::pixelIs;
+
+namespace {
+
+const pf::Color kRed = pf::Color::rgb(1, 0, 0);
+const pf::Color kGreen = pf::Color::rgb(0, 1, 0);
+const pf::Color kBlue = pf::Color::rgb(0, 0, 1);
+
+// An opaque picture of w x h pixels coloured by `colour(x, y)`.
+pf::BitmapRef picture(int w, int h, const std::function<pf::Color(int, int)>& colour)
+{
+    std::vector<std::uint8_t> rgba(std::size_t(w * h * 4));
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            pf::Rgba8 c = pf::toRgba8(colour(x, y));
+            std::uint8_t* p = &rgba[std::size_t(y * w + x) * 4];
+            p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = 255;
+        }
+    }
+    return pf::Bitmap::fromRgba(w, h, rgba.data(), std::size_t(w * 4)).value();
+}
+
+pf::ImageRef solid(int w, int h, pf::Color colour)
+{
+    return pf::Image::create(picture(w, h, [=](int, int) { return colour; }));
+}
+
+// A bundle folder of pictures: "frame.png" (100 x 100, a 10-point red rim
+// around green), "wide.png" (100 x 50, blue), "img:/a.png" (red).
+class ImageElementTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path() / ("dom-img-" + std::to_string(getpid()));
+        std::filesystem::create_directories(folder / "img:");
+        write("frame.png", picture(100, 100, [](int x, int y) {
+                  return x < 10 || y < 10 || x >= 90 || y >= 90 ? kRed : kGreen;
+              }));
+        write("wide.png", picture(100, 50, [](int, int) { return kBlue; }));
+        write("img:/a.png", picture(10, 10, [](int, int) { return kRed; }));
+        document = KRDOMDocument::create();
+        document->setBundle(std::make_shared<pf::Bundle>(folder.string()));
+        KRDOMImageCache::removeAll();
+    }
+    void TearDown() override
+    {
+        KRDOMImageCache::removeAll();
+        std::filesystem::remove_all(folder);
+        pf::RunLoop::main().runUntilIdle();
+    }
+    void write(const std::string& name, const pf::BitmapRef& bitmap)
+    {
+        ASSERT_FALSE(bitmap->writePng((folder / name).string()));
+    }
+    // An "img" element of the document with the attributes of the markup.
+    std::shared_ptr<KRDOMImageElement> element(const std::string& attributes)
+    {
+        KRDOMElementRef root = domtest::parseHostTree("<r><img " + attributes + "/></r>");
+        auto img = KRDOMImageElement::create();
+        for (const auto& [key, value] : root->childs()[0]->attributes().entries())
+            img->setAttributeValue(value, key);
+        KRDOMElementRef holder = KRDOMElement::create("r");
+        holder->setAttributeValue("100%", "width");
+        holder->setAttributeValue("100%", "height");
+        holder->addElement(img);
+        document->setRootElement(holder);
+        return img;
+    }
+
+    std::filesystem::path folder;
+    KRDOMDocumentRef document;
+};
+
+}
+
+TEST_F(ImageElementTest, AutoSidesTakeTheSourcePictureNotThePlaceholder)
+{
+    struct Row {
+        const char* attributes;
+        pf::Rect frame;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"src=wide.png width=auto height=40", {0, 0, 100, 40}},
+             {"src=wide.png width=auto height=auto", {0, 0, 100, 50}},
+             {"src=wide.png width=30 height=20", {0, 0, 30, 20}},
+             {"src=missing.png defaultSrc=wide.png width=auto height=auto", {0, 0, 0, 0}},
+             {"width=auto height=auto", {0, 0, 0, 0}},
+         }) {
+        auto img = element(row.attributes);
+        img->layout({320, 480});
+        EXPECT_EQ(img->frame(), row.frame) << row.attributes;
+    }
+}
+
+TEST_F(ImageElementTest, DeliveredPictureFitsOneSideToItsAspectRatio)
+{
+    struct Row {
+        const char* attributes;
+        pf::Rect frame;
+        pf::ImageRef delivered;
+        pf::Rect fitted;
+    };
+    pf::ImageRef square = solid(30, 30, kRed);
+    for (const Row& row : std::vector<Row>{
+             {"fit-width", {5, 5, 200, 100}, square, {5, 5, 100, 100}},
+             {"fit-height", {5, 5, 200, 100}, square, {5, 5, 200, 200}},
+             {"fit-width fit-height", {0, 0, 200, 100}, solid(20, 10, kRed), {0, 0, 200, 100}},
+             {"fit-width", {0, 0, 0, 100}, square, {0, 0, 0, 100}},
+             {"fit-height", {0, 0, 200, 100}, pf::ImageRef(), {0, 0, 200, 100}},
+             {"", {0, 0, 200, 100}, square, {0, 0, 200, 100}},
+         }) {
+        auto img = element(row.attributes);
+        img->setFrame(row.frame);
+        img->setImage(row.delivered, false);
+        EXPECT_EQ(img->frame(), row.fitted) << row.attributes;
+    }
+}
+
+TEST_F(ImageElementTest, LoadedFollowsWhereTheDeliveryCameFromUntilTheSourceChanges)
+{
+    auto img = element("src=http://example.com/a.png");
+    img->setImage(nullptr, true); // a local miss: the service may still download
+    EXPECT_FALSE(img->isLoaded());
+    img->setImage(nullptr, false); // a failed download
+    EXPECT_TRUE(img->isLoaded());
+    img->setLoading(true);
+    img->setSrc("wide.png");
+    EXPECT_FALSE(img->isLoaded());
+    EXPECT_FALSE(img->isLoading());
+    ASSERT_TRUE(img->image());
+    EXPECT_EQ(img->image()->size(), (pf::Size{100, 50}));
+    img->setImage(solid(4, 4, kRed), true);
+    EXPECT_TRUE(img->isLoaded());
+    EXPECT_EQ(img->image()->size(), (pf::Size{4, 4}));
+}
+
+TEST_F(ImageElementTest, OnlyBundleNamesAreLookedUpAndAMissIsKeptUntilTheSourceIsSetAgain)
+{
+    for (const char* src : {"img://a.png", "../frame.png", "/etc/passwd", "http://x/frame.png", "none.png"})
+        EXPECT_FALSE(element(std::string("src=") + src)->image()) << src;
+
+    auto img = element("src=later.png");
+    EXPECT_FALSE(img->image());
+    std::filesystem::copy_file(folder / "wide.png", folder / "later.png");
+    EXPECT_FALSE(img->image());
+    img->setSrc("later.png");
+    EXPECT_TRUE(img->image());
+}
+
+TEST_F(ImageElementTest, PictureIsCroppedByThePaddingAndPlacedByItsGravity)
+{
+    struct Row {
+        const char* attributes;
+        pf::Point probe;
+        pf::Color colour;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"src=frame.png width=100 height=100 gravity=resize", {2, 50}, kRed},
+             {"src=frame.png width=100 height=100 gravity=resize padding=10", {2, 50}, kGreen},
+             {"src=frame.png width=100 height=100 gravity=resize padding=10", {98, 98}, kGreen},
+             {"src=wide.png width=100 height=100 gravity=top", {50, 75}, pf::Color::whiteColor()},
+             {"src=wide.png width=100 height=100 gravity=top", {50, 25}, kBlue},
+             {"src=wide.png width=100 height=100 gravity=Center", {2, 98}, kBlue}, // aspect fill
+             {"src=gone.png defaultSrc=wide.png width=100 height=100 gravity=bottom", {50, 75}, kBlue},
+             {"src=gone.png defaultSrc=wide.png width=100 height=100 gravity=bottom", {50, 25},
+              pf::Color::whiteColor()},
+             {"src=\"frame.png 10 10\" width=300 height=100 gravity=resize", {150, 5}, kRed},
+             {"src=\"frame.png 10 10\" width=300 height=100 gravity=resize", {150, 50}, kGreen},
+         }) {
+        auto img = element(row.attributes);
+        KRDOMElementRef root = img->parentElement();
+        root->layout({300, 100});
+        pf::BitmapRef frame = domtest::renderTree(*root, {300, 100});
+        EXPECT_TRUE(pixelIs(*frame, row.probe, row.colour)) << row.attributes;
+    }
+}
+
+TEST_F(ImageElementTest, RedrawAfterADeliveryComesLaterAndSkipsAReleasedElement)
+{
+    struct Counter : KRDOMElementDelegate {
+        int redraws = 0;
+        void krDOMElementDoNeedDisplay(KRDOMElement&) override { ++redraws; }
+    };
+    auto counter = std::make_shared<Counter>();
+    auto img = element("src=wide.png");
+    img->setDelegate(counter);
+    img->setImage(solid(2, 2, kRed), false);
+    EXPECT_EQ(counter->redraws, 0);
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(counter->redraws, 1);
+
+    img->setImage(nullptr, false);
+    document->setRootElement(nullptr);
+    img.reset();
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(counter->redraws, 1);
+}
+
+namespace {
+
+// The bus as far as the image service needs it: downloads go to a real HTTP
+// service.
+class Bus final : public pf::Object, public IKRServiceContext {
+public:
+    std::shared_ptr<KRHttpService> http = makeHttpService();
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override
+    {
+        return taskType == proto::IKRHttpResourceTask() && http->handle(taskType, task, priority);
+    }
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override
+    {
+        return http->cancelHandle(taskType, task);
+    }
+    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
+};
+
+}
+
+TEST_F(ImageElementTest, ImageServiceFillsElementsFromTheBundleAndTheLoopbackServer)
+{
+    registerImageAndCrashClasses();
+    zmr::TestServer server;
+    std::ifstream file(folder / "wide.png", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    server.script("/pic.png", zmr::TestServer::Reply::with(200, "image/png", bytes));
+    std::string url = server.url("/pic.png");
+    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
+
+    auto bus = std::make_shared<Bus>();
+    auto service = std::make_shared<KRImageService>();
+    service->setConfig(pf::Dictionary::create());
+    service->setContext(bus);
+    service->setBundle(std::make_shared<pf::Bundle>(folder.string()));
+
+    auto local = element("src=@wide.png width=auto height=auto");
+    EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), local, 0));
+    EXPECT_TRUE(local->isLoaded());
+    local->layout({320, 480});
+    EXPECT_EQ(local->frame().size, (pf::Size{100, 50}));
+
+    auto remote = element("src=\"" + url + "\"");
+    EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), remote, 0));
+    EXPECT_FALSE(remote->isLoaded());
+    EXPECT_FALSE(remote->isLoading());
+    EXPECT_TRUE(service->handle(proto::IKRImageTask(), remote, 0));
+    EXPECT_TRUE(remote->isLoading());
+    ASSERT_TRUE(runMainUntil([&] { return remote->isLoaded(); }));
+    ASSERT_TRUE(remote->image());
+    EXPECT_EQ(remote->image()->size(), (pf::Size{100, 50}));
+    EXPECT_EQ(server.count("/pic.png"), 1u);
+    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
+}
