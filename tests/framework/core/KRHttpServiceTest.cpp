@@ -169,3 +169,15 @@ TEST(KRHttpServiceCancel, CancelRacingCompletionEndsAtMostOnceAndNeverAfter)
         EXPECT_EQ(recorder->events, atCancel) << i;
     }
 }
+
+TEST(KRHttpServiceNetworkStatus, IndicatorShowsWhileTheQueueHoldsExchanges)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService(settings({{"allowShowNetworkStatus", true}}));
+    auto recorder = std::make_shared<HttpRecorder>();
+    auto task = makeHttpTask(server.url("/stall"), KRHttpResponseType::Text, recorder);
+    service->handle(proto::IKRHttpAPITask(), task, 0);
+    EXPECT_TRUE(runMainUntil([] { return KRHttpService::isNetworkActivityIndicatorVisible(); }, 2));
+    service->cancelHandle(proto::IKRHttpAPITask(), task);
+    EXPECT_TRUE(runMainUntil([] { return !KRHttpService::isNetworkActivityIndicatorVisible(); }, 2));
+}
