@@ -4,6 +4,8 @@
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRAuthService.h"
 #include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRDownlinkService.h"
+#include "app/services/ZMRPageDataSource.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -12,6 +14,7 @@
 #include "framework/core/KRTaskTypes.h"
 #include "framework/core/KRUplinkService.h"
 #include "framework/db/KRDBRegistration.h"
+#include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/ClassBuilder.h"
 
 namespace {
@@ -196,5 +199,15 @@ void registerServicesClasses()
     registerTaskClasses();
     pf::ClassBuilder<ZMRAPIService>("ZMRAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRAuthService>("ZMRAuthService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRPageDataSource>("ZMRPageDataSource")
+        .superclass<KRTask>()
+        .adopts(proto::IZMRDownlinkTask())
+        .property("taskType", &ZMRPageDataSource::taskType, &ZMRPageDataSource::setTaskType)
+        .property("allowCached", &ZMRPageDataSource::isAllowCached, &ZMRPageDataSource::setAllowCached)
+        .property("pageIndex", &ZMRPageDataSource::pageIndex, &ZMRPageDataSource::setPageIndex)
+        .property("pageSize", &ZMRPageDataSource::pageSize, &ZMRPageDataSource::setPageSize)
+        .commit();
+    pf::ClassBuilder<ZMRFeedDataSource>("ZMRFeedDataSource").superclass<ZMRPageDataSource>().adopts(proto::IZMRDownlinkTask()).commit();
     pf::ClassBuilder<ZMRShell>("ZMRShell").superclass<KRShell>().adopts(proto::IKRUIContext()).noFactory().commit();
 }

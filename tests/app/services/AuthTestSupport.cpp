@@ -1,5 +1,6 @@
 #include "AuthTestSupport.h"
 
+#include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/ClassBuilder.h"
 
 APIRecord*& apiRecord()
@@ -42,6 +43,7 @@ void registerAuthTestClasses()
 void AuthBus::SetUp()
 {
     registerAuthTestClasses();
+    KRDownlinkService::resetSharedCache();
     apiRecord() = &api;
     busRecord() = &bus;
     auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
@@ -53,6 +55,7 @@ void AuthBus::SetUp()
                                 {"taskTypes", list({"IZMRAuthTask", "IZMRLoginTask", "IZMRRegisterTask", "IZMRLogoutTask",
                                                     "IZMRVoxlyLoginTask", "IZMRVoxlyBindTask", "IZMRZZLoginTask",
                                                     "IZMRZZBindTask", "IKRAPIResponseTask"})}}),
+        pf::Dictionary::create({{"class", "ZMRDownlinkService"}, {"taskTypes", list({"IZMRDownlinkTask", "IKRAPIResponseTask"})}}),
     });
     shell = ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
     recorder->shell = shell;
@@ -67,6 +70,7 @@ void AuthBus::TearDown()
     apiRecord() = nullptr;
     busRecord() = nullptr;
     shell.reset();
+    KRDownlinkService::resetSharedCache();
 }
 
 void AuthBus::respond(const std::string& json, std::shared_ptr<KRAPIRequestTask> request)

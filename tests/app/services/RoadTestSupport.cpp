@@ -21,6 +21,7 @@ pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout)
                                 {"taskTypes", list({"IZMRAuthTask", "IZMRLoginTask", "IZMRRegisterTask", "IZMRLogoutTask",
                                                     "IZMRVoxlyLoginTask", "IZMRVoxlyBindTask", "IZMRZZLoginTask",
                                                     "IZMRZZBindTask", "IKRAPIResponseTask"})}}),
+        pf::Dictionary::create({{"class", "ZMRDownlinkService"}, {"taskTypes", list({"IZMRDownlinkTask", "IKRAPIResponseTask"})}}),
     });
     return pf::Dictionary::create({{"services", services}});
 }

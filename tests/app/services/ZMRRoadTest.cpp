@@ -1,8 +1,13 @@
 #include "AppServerProcess.h"
+#include "ListTestSupport.h"
 #include "RoadTestSupport.h"
 
 #include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRPageDataSource.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/db/KRDownlinkService.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "tools/testserver/TestServer.h"
 
 namespace {
@@ -12,6 +17,7 @@ protected:
     void SetUp() override
     {
         registerAuthTestClasses();
+        KRDownlinkService::resetSharedCache();
         busRecord() = &bus;
         ASSERT_TRUE(server.isRunning());
     }
@@ -19,6 +25,7 @@ protected:
     {
         shell.reset();
         busRecord() = nullptr;
+        KRDownlinkService::resetSharedCache();
     }
     void makeShell(const std::string& url, double timeout = 5)
     {
@@ -157,4 +164,57 @@ TEST_F(ZMRRoad, AStoppedOrKilledServerTimesOutAndLeavesTheUserAsTheyWere)
     EXPECT_EQ(shell->uid(), uid);
     EXPECT_EQ(shell->token(), token);
     EXPECT_EQ(shell->nick(), nick);
+}
+
+TEST_F(ZMRRoad, PagedListShowsTheCachedFirstPageBeforeTheFreshOne)
+{
+    makeShell(server.url());
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("eve", "secret5", "Evening"), recorder));
+    auto makeList = [&] {
+        auto list = std::make_shared<RecordingDataSource>();
+        list->setContext(shell);
+        list->setSource(list);
+        list->setTaskType("ZMRFeedsTask");
+        list->setAllowCached(true);
+        return list;
+    };
+    auto pids = [](const pf::Value& page) {
+        std::vector<long long> out;
+        if (auto items = dataForKeyPath(page, "list").array()) {
+            for (const pf::Value& item : *items)
+                out.push_back(dataForKeyPath(item, "pid").longLongValue());
+        }
+        return out;
+    };
+
+    auto first = makeList();
+    first->reloadData();
+    ASSERT_TRUE(runMainUntil([&] { return !first->events.empty(); }));
+    EXPECT_EQ(first->events, std::vector<std::string>{"loaded"});
+    EXPECT_EQ(pids(first->data[0]).size(), 20u);
+    EXPECT_EQ(pids(first->data[0]).front(), 1);
+    first->loadMoreData();
+    ASSERT_TRUE(runMainUntil([&] { return first->events.size() == 2; }));
+    EXPECT_EQ(pids(first->data[1]).front(), 21);
+    first->loadMoreData();
+    ASSERT_TRUE(runMainUntil([&] { return first->events.size() == 3; }));
+    EXPECT_EQ(pids(first->data[2]).size(), 5u);
+    EXPECT_EQ(dataForKeyPath(first->data[2], "total").longLongValue(), 45);
+    KRDownlinkService::dispatchQueue()->sync([] {});
+
+    // The next start shows the stored first page at once, then the fresh one.
+    auto second = makeList();
+    second->reloadData();
+    ASSERT_TRUE(runMainUntil([&] { return second->events.size() == 2; }));
+    EXPECT_EQ(second->events, (std::vector<std::string>{"cache", "loaded"}));
+    EXPECT_EQ(pids(second->data[0]), pids(first->data[0]));
+    EXPECT_EQ(pids(second->data[1]), pids(first->data[0]));
+
+    // An unknown list is the server's refusal, with its code and text.
+    auto unknown = makeList();
+    unknown->setTaskType("ZMRNoSuchList");
+    unknown->reloadData();
+    ASSERT_TRUE(runMainUntil([&] { return !unknown->errors.empty(); }));
+    EXPECT_EQ(unknown->errors[0].domain, "ZMRDownlinkService");
+    EXPECT_EQ(unknown->errors[0].code, 2);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+// The application's list service: turns any IZMRDownlinkTask (a list data
+// source) into a request to the application server whose server task name
+// and items come from the task, shows the cached first page at once when the
+// task allows it, and hands the answer, or a failure, back to the task.
+//
+// The request form is "config", "taskType", then "zmr-<key>" for each query
+// value in sorted key order, so equal lists give equal forms. The cache key
+// is the signed-in user id (or "anon") and the MD5 of that form: one user
+// never sees another's cached lists. Only page 1 of a list that allows
+// caching is read from or written to the cache, and a refresh skips the
+// cached delivery but still stores the fresh page. Failures (the server's
+// error, no answer, an answer that is not a dictionary) reach the task as
+// errors of domain "ZMRDownlinkService" and leave the cache alone.
+//
+// An answer that arrives after the signed-in user changed is delivered but
+// not cached. Main queue only; the cache works on the shared cache queue.
+
+#include "framework/db/KRDownlinkService.h"
+
+class KRHttpFormBody;
+
+class ZMRDownlinkService final : public KRDownlinkService {
+public:
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    std::optional<std::string> dataKey(const pf::ObjectRef& task, const pf::Protocol* taskType) override;
+
+private:
+    void answer(const pf::ObjectRef& response);
+    // "anon" or "u<uid>" of the signed-in user now.
+    std::string userPart() const;
+
+    // The user each list's latest request was sent for, by task identity:
+    // an answer that arrives after the user changed is not cached.
+    std::unordered_map<const pf::Object*, std::string> m_askedAs;
+};
