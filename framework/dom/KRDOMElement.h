@@ -22,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <typeinfo>
 #include <vector>
 
@@ -188,7 +189,13 @@ private:
 template <class T>
 void KRDOMElement::searchElementsByClass(KRDOMClassMatch match, std::vector<std::shared_ptr<T>>& out)
 {
-    bool matches = match == KRDOMClassMatch::Exact ? typeid(*this) == typeid(T) : dynamic_cast<T*>(this) != nullptr;
+    bool matches;
+    if (match == KRDOMClassMatch::Exact)
+        matches = typeid(*this) == typeid(T);
+    else if constexpr (std::is_base_of_v<T, KRDOMElement>)
+        matches = true; // every element is one (and the cast below could not fail)
+    else
+        matches = dynamic_cast<T*>(this) != nullptr;
     if (matches) {
         if (KRDOMElementRef self = sharedFromThis())
             out.push_back(std::static_pointer_cast<T>(self));
