@@ -58,6 +58,8 @@ public:
     {
         int x0 = std::max(0, left), y0 = std::max(0, top);
         int x1 = std::min(m_width, left + width), y1 = std::min(m_height, top + height);
+        if (x0 >= x1 || y0 >= y1)
+            return; // the frame lies off the canvas
         for (int y = y0; y < y1; ++y)
             std::fill(row(y) + x0, row(y) + x1, 0u);
     }

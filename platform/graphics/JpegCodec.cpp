@@ -25,6 +25,9 @@ namespace {
 // Progressive files may repeat scans without end; real encoders use a few
 // dozen. More than this is refused rather than decoded for minutes.
 constexpr int kMaxProgressiveScans = 500;
+// Progressive and multi-scan files keep every coefficient of the picture in
+// memory; beyond this the library refuses rather than allocating more.
+constexpr long kMaxLibraryMemory = 512l << 20;
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;
@@ -86,6 +89,7 @@ bool readHeader(jpeg_decompress_struct* cinfo, JpegErrorManager* errors, JpegPro
     if (setjmp(errors->jump))
         return false;
     jpeg_create_decompress(cinfo);
+    cinfo->mem->max_memory_to_use = kMaxLibraryMemory;
     progress->pub.progress_monitor = progressMonitor;
     progress->errors = errors;
     cinfo->progress = &progress->pub;

@@ -9,7 +9,9 @@
 
 #include <cairo.h>
 #include <gif_lib.h>
+#include <jpeglib.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -53,6 +55,38 @@ inline Bytes jpegBytes(const Bitmap& bitmap, double quality = 0.9)
     if (!bytes)
         throw std::runtime_error(bytes.error().description);
     return bytes.value();
+}
+
+// A CMYK JPEG with an Adobe marker (as print tools write them: 255 is no
+// ink), left half `left`, right half `right`, four bytes each.
+inline Bytes cmykJpegBytes(int width, int height, const std::uint8_t left[4], const std::uint8_t right[4])
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr errors;
+    cinfo.err = jpeg_std_error(&errors); // exits on failure: fine for a test helper with fixed input
+    jpeg_create_compress(&cinfo);
+    unsigned char* output = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &output, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<std::uint8_t> row(std::size_t(width) * 4);
+    for (int x = 0; x < width; ++x)
+        std::memcpy(&row[std::size_t(x) * 4], x < width / 2 ? left : right, 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes bytes(output, output + size);
+    std::free(output);
+    return bytes;
 }
 
 // One GIF frame: a rectangle of palette indexes over the canvas.

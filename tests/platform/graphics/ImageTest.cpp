@@ -90,6 +90,7 @@ TEST(ImageDecode, EachFormatGivesItsPixelsInPlace)
 {
     auto split = splitBitmap(16, 8, red, blue);
     auto translucent = splitBitmap(16, 8, Color{0, 1, 0, 0.5}, Color{0, 0, 0, 0});
+    const std::uint8_t cyan[4] = {0, 255, 255, 255}, yellow[4] = {255, 255, 0, 255}; // 255 is no ink
     struct Row {
         const char* name;
         Bytes bytes;
@@ -100,6 +101,7 @@ TEST(ImageDecode, EachFormatGivesItsPixelsInPlace)
         {"png", pngBytes(*split), ImageFormat::Png, red, blue, 1},
         {"png with alpha", pngBytes(*translucent), ImageFormat::Png, Color{0, 1, 0, 0.5}, Color{0, 0, 0, 0}, 2},
         {"jpeg", jpegBytes(*split, 1.0), ImageFormat::Jpeg, red, blue, 12},
+        {"cmyk jpeg", cmykJpegBytes(16, 8, cyan, yellow), ImageFormat::Jpeg, Color{0, 1, 1, 1}, Color{1, 1, 0, 1}, 12},
         {"gif", gifBytes(16, 8, {0xff0000, 0x0000ff}, {[] {
                              GifFrameSpec f = solidGifFrame(0, 0, 16, 8, 0);
                              for (int y = 0; y < 8; ++y)
@@ -233,6 +235,20 @@ TEST(ImageDecode, GifFramesFollowDisposalTransparencyAndDelays)
     auto first = decodeImageFrames(gif.data(), gif.size(), 1, 1);
     ASSERT_TRUE(first);
     EXPECT_EQ(first.value().size(), 1u);
+    // Frames may lie partly or wholly off the canvas; only the canvas is drawn and cleared.
+    GifFrameSpec outside = solidGifFrame(20, 2, 4, 4, 1);
+    outside.disposal = DISPOSE_BACKGROUND;
+    GifFrameSpec straddling = solidGifFrame(6, 6, 4, 4, 2);
+    straddling.disposal = DISPOSE_BACKGROUND;
+    Bytes wandering = gifBytes(8, 8, palette, {background, outside, straddling, last});
+    auto wandered = decodeImageFrames(wandering.data(), wandering.size());
+    ASSERT_TRUE(wandered) << wandered.error().description;
+    ASSERT_EQ(wandered.value().size(), 4u);
+    EXPECT_TRUE(pixelIs(*wandered.value()[1].bitmap, {7, 2}, red, 0));
+    EXPECT_TRUE(pixelIs(*wandered.value()[2].bitmap, {7, 7}, green, 0));
+    EXPECT_TRUE(pixelIs(*wandered.value()[3].bitmap, {7, 7}, Color{0, 0, 0, 0}, 0));
+    EXPECT_TRUE(pixelIs(*wandered.value()[3].bitmap, {5, 5}, red, 0));
+
     // A cut animation keeps its complete frames.
     auto cut = decodeImageFrames(gif.data(), gif.size() - 12);
     ASSERT_TRUE(cut);
