@@ -125,7 +125,10 @@ void ZMRAPIService::didRespond(const pf::ObjectRef& task)
     if (!context)
         return;
     pf::Value timestamp = ZMRPresent(results, "timestamp");
-    if (timestamp.isNumber() && std::isfinite(timestamp.doubleValue()))
+    // Server times are whole seconds: one that agrees with the kept clock
+    // within a second is not worth a disk write.
+    if (timestamp.isNumber() && std::isfinite(timestamp.doubleValue()) &&
+        std::fabs(context->timestamp() - timestamp.doubleValue()) >= 1.0)
         context->setTimestamp(timestamp.doubleValue());
 
     pf::Value tokenValue = ZMRPresent(results, "auth-token");

@@ -10,7 +10,8 @@
 //   device's description) and, when known, "auth-uid", "auth-token" and
 //   "device-token".
 // - From every successful answer of such a type it stores "device-did" and
-//   the server time ("timestamp", finite numbers only), and takes a renewed
+//   the server time ("timestamp", finite numbers that differ from the kept
+//   server clock by a second or more), and takes a renewed
 //   "auth-token", but only when the request carried the user id that is
 //   still signed in, so a late answer for a previous user changes nothing
 //   (sign-in answers are left to the account service).

@@ -30,8 +30,11 @@ pf::UserDefaults& defaults()
     return pf::UserDefaults::standard();
 }
 
+// Writing what is already stored would only cost a disk write.
 void store(const pf::Value& value, const char* key)
 {
+    if (defaults().objectForKey(key) == value)
+        return;
     defaults().setObject(value, key);
     defaults().synchronize();
 }
@@ -135,9 +138,12 @@ void ZMRShell::setAuth(const pf::Value& newUid, const std::optional<std::string>
         sendTask(proto::IZMRLogoutTask(), std::make_shared<ZMRLogoutTask>());
         setIntegral(0);
     }
-    defaults().setObject(userId, "uid");
-    defaults().setObject(newToken ? pf::Value(*newToken) : pf::Value(), "token");
-    defaults().synchronize();
+    pf::Value tokenValue = newToken ? pf::Value(*newToken) : pf::Value();
+    if (!(defaults().objectForKey("uid") == userId) || !(defaults().objectForKey("token") == tokenValue)) {
+        defaults().setObject(userId, "uid");
+        defaults().setObject(tokenValue, "token");
+        defaults().synchronize();
+    }
     m_userDBContext.reset();
     setConcernVersion(0);
     if (!userId.isNil()) {

@@ -102,7 +102,14 @@ std::string quote(const std::string& text)
 // Members of one JSON object, in order.
 class Answer {
 public:
-    void add(const std::string& key, const std::string& json) { m_members += (m_members.empty() ? "" : ",") + quote(key) + ":" + json; }
+    void add(const std::string& key, const std::string& json)
+    {
+        if (!m_members.empty())
+            m_members += ',';
+        m_members += quote(key);
+        m_members += ':';
+        m_members += json;
+    }
     void addText(const std::string& key, const std::string& text) { add(key, quote(text)); }
     void addNumber(const std::string& key, long long n) { add(key, std::to_string(n)); }
     std::string json() const { return "{" + m_members + "}"; }
@@ -191,6 +198,9 @@ bool AppServer::start(int port)
     m_server = std::make_unique<httplib::Server>();
     m_server->new_task_queue = [] { return new httplib::ThreadPool(8); };
     m_server->set_keep_alive_timeout(2);
+    // Answers go out in more than one write; without this each waits for
+    // the client's delayed acknowledgement.
+    m_server->set_tcp_nodelay(true);
     m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
         response.set_content(answer(request.body), "application/json; charset=utf-8");
     });

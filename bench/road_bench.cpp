@@ -1,0 +1,160 @@
+// The application's main road without screens: 500 sign-in checks sent as
+// tasks through the envelope, the account service, the API service and the
+// HTTP service to the local application server, against 500 bare libcurl
+// POSTs of the same form body to the same server.
+
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRServicesRegistration.h"
+#include "app/services/ZMRShell.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRCoreRegistration.h"
+#include "framework/core/KRHttpFormBody.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tools/appserver/AppServer.h"
+#include "tools/appserver/AppStore.h"
+
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kRequests = 500;
+
+struct Road {
+    std::string home;
+    std::shared_ptr<zmr::AppStore> store;
+    std::unique_ptr<zmr::AppServer> server;
+    std::shared_ptr<ZMRShell> shell;
+    long long uid = 0;
+    std::string token;
+};
+
+Road& road()
+{
+    static Road* r = [] {
+        auto* made = new Road;
+        registerCoreClasses();
+        registerServicesClasses();
+        pf::setLogLevel(pf::LogLevel::Error);
+        std::string pattern = (std::filesystem::temp_directory_path() / "zmr-road-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        made->home = pattern;
+        pf::setHomeDirectory(made->home);
+        pf::UserDefaults::resetStandard();
+
+        std::unique_ptr<zmr::AppStore> opened;
+        if (auto error = zmr::AppStore::open(":memory:", opened)) {
+            std::fprintf(stderr, "%s\n", error->c_str());
+            std::abort();
+        }
+        made->store = std::move(opened);
+        zmr::AppUser user;
+        made->store->addUser("bench", "bench-pass", "Bencher", user);
+        made->uid = user.uid;
+        made->token = made->store->issueToken(user.uid).value_or("");
+        made->server = std::make_unique<zmr::AppServer>(made->store);
+        if (!made->server->start(0))
+            std::abort();
+
+        auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
+        auto services = pf::Array::create({
+            pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
+            pf::Dictionary::create({{"class", "KRHttpService"}, {"maxThreadCount", 4}, {"timeout", 10}, {"taskTypes", list({"IKRHttpAPITask"})}}),
+            pf::Dictionary::create({{"class", "KRAPIService"}, {"url", made->server->url()}, {"timeout", 10},
+                                    {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
+            pf::Dictionary::create({{"class", "ZMRAuthService"}, {"taskTypes", list({"IZMRAuthTask", "IKRAPIResponseTask"})}}),
+        });
+        made->shell = ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
+        pf::UserDefaults::standard().setObject(pf::Value(1), "device-did");
+        made->shell->setAuth(pf::Value(made->uid), made->token);
+        return made;
+    }();
+    return *r;
+}
+
+struct Outcome : IKRUplinkTaskDelegate {
+    int done = 0;
+    int failed = 0;
+    void krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol*) override { ++done; }
+    void krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error&, const pf::Protocol*) override
+    {
+        ++done;
+        ++failed;
+    }
+};
+
+void BM_SignInCheck500(benchmark::State& state)
+{
+    Road& r = road();
+    auto outcome = std::make_shared<Outcome>();
+    for (auto _ : state) {
+        for (int i = 0; i < kRequests; ++i) {
+            auto task = std::make_shared<ZMRAuthTask>();
+            task->setSource(task);
+            task->setDelegate(outcome);
+            int before = outcome->done;
+            r.shell->handle(proto::IZMRAuthTask(), task, 0);
+            pf::RunLoop::main().runUntil([&] { return outcome->done > before; }, pf::Seconds(10));
+        }
+    }
+    if (outcome->failed)
+        state.SkipWithError("a check failed");
+    state.SetItemsProcessed(state.iterations() * kRequests);
+}
+BENCHMARK(BM_SignInCheck500)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* out)
+{
+    static_cast<std::string*>(out)->append(data, size * count);
+    return size * count;
+}
+
+void BM_RawCurl_Post500(benchmark::State& state)
+{
+    Road& r = road();
+    KRHttpFormBody form;
+    form.addItemValue("config_zmr", "config");
+    form.addItemValue("ZMRLoginTask", "taskType");
+    form.addItemValue("1", "device-did");
+    form.addItemValue(std::to_string(r.uid), "auth-uid");
+    form.addItemValue(r.token, "auth-token");
+    pf::Bytes bytes = form.bytesBody();
+    std::string body(bytes.begin(), bytes.end());
+    std::string url = r.server->url();
+
+    CURL* curl = curl_easy_init();
+    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
+    std::string answer;
+    bool ok = curl && curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str()) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size())) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate") == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer) == CURLE_OK;
+    for (auto _ : state) {
+        for (int i = 0; ok && i < kRequests; ++i) {
+            answer.clear();
+            ok = curl_easy_perform(curl) == CURLE_OK && answer.find("\"error-code\":0") != std::string::npos;
+        }
+    }
+    if (!ok)
+        state.SkipWithError("a POST failed");
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+    state.SetItemsProcessed(state.iterations() * kRequests);
+}
+BENCHMARK(BM_RawCurl_Post500)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}
+
+BENCHMARK_MAIN();
