@@ -30,6 +30,7 @@ void OperationQueue::addOperation(OperationRef operation)
     if (m_stopping)
         return;
     m_waiting.push_back(std::move(operation));
+    m_waitingCount = m_waiting.size();
     if (m_idleThreads > 0)
         m_wake.notify_one();
     else if (static_cast<int>(m_threads.size()) < m_width)
@@ -69,9 +70,10 @@ void OperationQueue::work()
         // Exchanges often come back to back (a list page, then the next
         // request of the same screen): look again for a short while before
         // sleeping, which saves a wake-up on each of them.
-        for (int spin = 0; spin < 200 && m_waiting.empty() && !m_stopping; ++spin) {
+        if (m_waiting.empty() && !m_stopping) {
             lock.unlock();
-            std::this_thread::yield();
+            for (int spin = 0; spin < 200 && m_waitingCount.load(std::memory_order_acquire) == 0; ++spin)
+                std::this_thread::yield();
             lock.lock();
         }
         ++m_idleThreads;
@@ -81,6 +83,7 @@ void OperationQueue::work()
             return;
         OperationRef operation = std::move(m_waiting.front());
         m_waiting.pop_front();
+        m_waitingCount = m_waiting.size();
         if (!operation->isCancelled()) {
             m_running.push_back(operation);
             operation->m_executing = true;

@@ -68,6 +68,7 @@ private:
     std::condition_variable m_idle;
     std::deque<OperationRef> m_waiting;
     std::vector<OperationRef> m_running;
+    std::atomic<std::size_t> m_waitingCount = 0; // m_waiting.size(), for a look without the lock
     std::vector<std::thread> m_threads;
     int m_idleThreads = 0;
     bool m_stopping = false;
