@@ -218,3 +218,34 @@ TEST_F(ZMRRoad, PagedListShowsTheCachedFirstPageBeforeTheFreshOne)
     EXPECT_EQ(unknown->errors[0].domain, "ZMRDownlinkService");
     EXPECT_EQ(unknown->errors[0].code, 2);
 }
+
+TEST_F(ZMRRoad, ZZSignInThenVoxlyBindKeepsTheUserAndStoresBothTokens)
+{
+    makeShell(server.url());
+    auto zz = std::make_shared<ZMRZZLoginTask>();
+    zz->setToken("zz-token-1");
+    zz->setExpires_in(7200.5);
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), zz, recorder));
+    ASSERT_TRUE(recorder->errors.empty());
+    pf::Value uid = shell->uid();
+    auto token = shell->token();
+    EXPECT_EQ(shell->zzToken(), "zz-token-1");
+    EXPECT_FALSE(shell->voxlyToken());
+
+    auto bind = std::make_shared<ZMRVoxlyBindTask>();
+    bind->setToken("vx-token-1");
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRVoxlyBindTask(), bind, recorder));
+    ASSERT_TRUE(recorder->errors.empty());
+    EXPECT_EQ(shell->voxlyToken(), "vx-token-1");
+    EXPECT_EQ(shell->zzToken(), "zz-token-1");
+    EXPECT_EQ(shell->uid(), uid);
+    EXPECT_EQ(shell->token(), token);
+
+    // The same ZZ identity signs in as the same user.
+    shell->setAuth(pf::Value(), std::nullopt);
+    auto again = std::make_shared<ZMRZZLoginTask>();
+    again->setToken("zz-token-1");
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), again, recorder));
+    EXPECT_EQ(shell->uid(), uid);
+    EXPECT_EQ(shell->voxlyToken(), "vx-token-1");
+}

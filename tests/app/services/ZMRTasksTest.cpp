@@ -79,29 +79,6 @@ TEST(ZMRTaskClasses, EveryClassIsMadeByNameAdoptsItsTypeAndStartsEmpty)
     }
 }
 
-TEST(ZMRTaskClasses, TypesFollowTheirDeclaredParents)
-{
-    struct Row {
-        const pf::Protocol* type;
-        const pf::Protocol* parent;
-        bool conforms;
-    } rows[] = {
-        {proto::IZMRLoginTask(), proto::IKRUplinkTask(), true},
-        // The token types adopt the delegate protocol, not the uplink task type.
-        {proto::IZMRVoxlyLoginTask(), proto::IKRUplinkTaskDelegate(), true},
-        {proto::IZMRZZBindTask(), proto::IKRUplinkTask(), false},
-        {proto::IZMRConcernTask(), proto::IKRUplinkTask(), false},
-        {proto::IZMRDownlinkTask(), proto::IKRDownlinkPageTask(), true},
-        {proto::IZMRDownlinkTask(), proto::IZMRAPITask(), true},
-        {proto::IZMRImageUploadTask(), proto::IZMRAPITask(), false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.type->name() + " " + row.parent->name());
-        EXPECT_EQ(row.type->conformsTo(row.parent), row.conforms);
-        EXPECT_EQ(pf::Protocol::named(row.type->name()), row.type);
-    }
-}
-
 TEST(ZMRTaskClasses, SourceAndDelegateAreNotKeptAlive)
 {
     struct Delegate : IKRUplinkTaskDelegate {};
@@ -135,17 +112,4 @@ TEST(ZMRTaskClasses, PortraitUploadKeepsItsUpdateTaskAliveButNotItsPublishingWor
     photo->setWorker(worker);
     worker.reset();
     EXPECT_EQ(photo->worker(), nullptr);
-}
-
-TEST(ZMRTaskClasses, FieldsAreReachableByKey)
-{
-    auto task = std::make_shared<ZMRVoxlyBindTask>();
-    task->setValueForKey("token", "t1");
-    task->setValueForKey("expires_in", 90.9);
-    EXPECT_EQ(task->token(), "t1");
-    EXPECT_DOUBLE_EQ(task->expires_in(), 90.9);
-    auto publish = std::make_shared<ZMRPublishTask>();
-    publish->setValueForKey("toZZ", true);
-    EXPECT_TRUE(publish->toZZ());
-    EXPECT_FALSE(publish->toVoxly());
 }
