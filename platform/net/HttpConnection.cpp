@@ -291,7 +291,6 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
 
     if (CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK)
         return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_multi_strerror(added));
-    m_runThread = std::this_thread::get_id();
     {
         std::lock_guard lock(m_wakeMutex);
         m_wake = multi;

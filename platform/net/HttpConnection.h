@@ -28,7 +28,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <thread>
+
 
 namespace pf {
 
@@ -84,7 +84,6 @@ private:
     HttpRequest m_request;
     std::atomic<bool> m_cancelled = false;
     std::atomic<bool> m_ran = false;
-    std::atomic<std::thread::id> m_runThread{};
     // Held while a callback runs, so that cancel() can wait one out.
     std::recursive_mutex m_callbackMutex;
     std::mutex m_wakeMutex; // guards m_wake
