@@ -29,7 +29,6 @@
 #include <mutex>
 #include <optional>
 
-
 namespace pf {
 
 // Errors of the domain "HttpConnection" use these codes; any other code is the
