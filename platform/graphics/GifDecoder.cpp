@@ -116,7 +116,8 @@ ErrorOr<std::vector<ImageFrame>> decodeGif(const std::uint8_t* bytes, std::size_
     if (!gif)
         return error(ImageCodecError::Corrupt, gifMessage(openError));
     int screenWidth = gif->SWidth, screenHeight = gif->SHeight;
-    if ((screenWidth > 0 || screenHeight > 0) && !fitsPixelLimit(std::uint64_t(screenWidth), std::uint64_t(screenHeight)))
+    bool screenGiven = screenWidth > 0 || screenHeight > 0;
+    if (screenGiven && !fitsPixelLimit(std::uint64_t(screenWidth), std::uint64_t(screenHeight)))
         return tooLarge(std::uint64_t(std::max(screenWidth, 0)), std::uint64_t(std::max(screenHeight, 0)));
 
     std::vector<ImageFrame> frames;
@@ -162,8 +163,9 @@ ErrorOr<std::vector<ImageFrame>> decodeGif(const std::uint8_t* bytes, std::size_
         }
         const GifImageDesc desc = gif->Image;
         if (!fitsPixelLimit(std::uint64_t(std::max(desc.Width, 0)), std::uint64_t(std::max(desc.Height, 0)))) {
-            failure = desc.Width > 0 && desc.Height > 0 ? tooLarge(std::uint64_t(desc.Width), std::uint64_t(desc.Height))
-                                                        : error(ImageCodecError::Corrupt, "GIF: empty frame");
+            bool empty = desc.Width <= 0 || desc.Height <= 0;
+            failure = empty ? error(ImageCodecError::Corrupt, "GIF: empty frame")
+                            : tooLarge(std::uint64_t(desc.Width), std::uint64_t(desc.Height));
             break;
         }
         const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;

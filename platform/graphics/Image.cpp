@@ -13,7 +13,9 @@
 
 namespace pf {
 
-Image::Image(BitmapRef bitmap, std::vector<ImageFrame> frames) : m_bitmap(std::move(bitmap)), m_frames(std::move(frames))
+Image::Image(BitmapRef bitmap, std::vector<ImageFrame> frames)
+    : m_bitmap(std::move(bitmap))
+    , m_frames(std::move(frames))
 {
 }
 
@@ -26,18 +28,18 @@ ImageRef Image::create(BitmapRef bitmap, std::vector<ImageFrame> frames)
     return ImageRef(new Image(std::move(bitmap), std::move(frames)));
 }
 
-ErrorOr<ImageRef> Image::fromData(const std::uint8_t* bytes, std::size_t length, double scale)
+ErrorOr<ImageRef> Image::fromData(const std::uint8_t* bytes, std::size_t length, double scale, ImageFrames which)
 {
-    auto frames = decodeImageFrames(bytes, length, scale);
+    auto frames = decodeImageFrames(bytes, length, scale, which == ImageFrames::All ? maxDecodedFrames : 1);
     if (!frames)
         return frames.error();
     BitmapRef first = frames.value().front().bitmap;
     return create(std::move(first), std::move(frames.value()));
 }
 
-ErrorOr<ImageRef> Image::fromData(const Bytes& bytes, double scale)
+ErrorOr<ImageRef> Image::fromData(const Bytes& bytes, double scale, ImageFrames which)
 {
-    return fromData(bytes.data(), bytes.size(), scale);
+    return fromData(bytes.data(), bytes.size(), scale, which);
 }
 
 double Image::scaleForPath(const std::string& path)
@@ -50,12 +52,12 @@ double Image::scaleForPath(const std::string& path)
     return 1;
 }
 
-ErrorOr<ImageRef> Image::contentsOfFile(const std::string& path)
+ErrorOr<ImageRef> Image::contentsOfFile(const std::string& path, ImageFrames which)
 {
     auto bytes = readFile(path);
     if (!bytes)
         return Error{imageCodecErrorDomain, 0, "cannot read " + path};
-    return fromData(*bytes, scaleForPath(path));
+    return fromData(*bytes, scaleForPath(path), which);
 }
 
 ImageRef Image::named(const std::string& name, const Bundle& bundle, double screenScale)

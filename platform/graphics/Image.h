@@ -19,15 +19,20 @@
 
 namespace pf {
 
+// Whether decoding keeps an animation's frames or only its first picture,
+// as still-picture views need.
+enum class ImageFrames { First, All };
+
 class Image final : public Object {
 public:
     // The first frame is shown; `frames` may be empty for a still picture.
     static ImageRef create(BitmapRef bitmap, std::vector<ImageFrame> frames = {});
-    // PNG, JPEG or GIF bytes; all GIF frames are kept.
-    static ErrorOr<ImageRef> fromData(const std::uint8_t* bytes, std::size_t length, double scale = 1);
-    static ErrorOr<ImageRef> fromData(const Bytes& bytes, double scale = 1);
+    // PNG, JPEG or GIF bytes.
+    static ErrorOr<ImageRef> fromData(const std::uint8_t* bytes, std::size_t length, double scale = 1,
+                                      ImageFrames frames = ImageFrames::First);
+    static ErrorOr<ImageRef> fromData(const Bytes& bytes, double scale = 1, ImageFrames frames = ImageFrames::First);
     // The scale is read from an "@2x" or "@3x" before the extension.
-    static ErrorOr<ImageRef> contentsOfFile(const std::string& path);
+    static ErrorOr<ImageRef> contentsOfFile(const std::string& path, ImageFrames frames = ImageFrames::First);
     // Null when the bundle has no such picture or it does not decode (logged).
     static ImageRef named(const std::string& name, const Bundle& bundle, double screenScale);
     // From the main bundle for the current device's screen.

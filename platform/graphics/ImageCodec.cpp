@@ -6,6 +6,7 @@
 #include <cairo.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace pf {
@@ -112,7 +113,7 @@ ErrorOr<std::vector<ImageFrame>> decodeImageFrames(const std::uint8_t* bytes, st
     if (maxFrames == 0)
         return std::vector<ImageFrame>{};
     if (sniffImageFormat(bytes, length) == ImageFormat::Gif)
-        return codec::decodeGif(bytes, length, scale, maxFrames);
+        return codec::decodeGif(bytes, length, scale, std::min(maxFrames, maxDecodedFrames));
     auto single = decodeImage(bytes, length, scale);
     if (!single)
         return single.error();

@@ -33,6 +33,8 @@ enum class ImageCodecError : long long {
 };
 inline constexpr const char* imageCodecErrorDomain = "pf::ImageCodec";
 inline constexpr std::uint64_t maxDecodedPixels = 8192ull * 8192ull;
+// Longer animations keep their first frames only.
+inline constexpr std::size_t maxDecodedFrames = 4096;
 
 // Judged by the first bytes only.
 ImageFormat sniffImageFormat(const std::uint8_t* bytes, std::size_t length);
@@ -49,7 +51,7 @@ struct ImageFrame {
 ErrorOr<BitmapRef> decodeImage(const std::uint8_t* bytes, std::size_t length, double scale = 1);
 
 // Every frame of a GIF (other formats give their one frame with delay 0),
-// at most `maxFrames` of them.
+// at most `maxFrames` (and never more than maxDecodedFrames) of them.
 ErrorOr<std::vector<ImageFrame>> decodeImageFrames(const std::uint8_t* bytes, std::size_t length, double scale = 1,
                                                    std::size_t maxFrames = SIZE_MAX);
 

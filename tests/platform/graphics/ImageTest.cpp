@@ -136,7 +136,8 @@ TEST(ImageDecode, DeclaredSizesOverTheCapAreRefusedBeforeDecoding)
     } rows[] = {
         {"png 8193 x 8192", pngDeclaring(8193, 8192), static_cast<long long>(ImageCodecError::TooLarge)},
         {"png 100000 x 1000", pngDeclaring(100000, 1000), static_cast<long long>(ImageCodecError::TooLarge)},
-        {"jpeg 65000 x 65000", jpegDeclaring(smallJpeg, 65000, 65000), static_cast<long long>(ImageCodecError::TooLarge)},
+        {"jpeg 65000 x 65000", jpegDeclaring(smallJpeg, 65000, 65000),
+         static_cast<long long>(ImageCodecError::TooLarge)},
         {"gif screen 65535 x 65535", wideGif, static_cast<long long>(ImageCodecError::TooLarge)},
     };
     for (const auto& row : rows) {
@@ -235,11 +236,15 @@ TEST(ImageDecode, GifFramesFollowDisposalTransparencyAndDelays)
     auto first = decodeImageFrames(gif.data(), gif.size(), 1, 1);
     ASSERT_TRUE(first);
     EXPECT_EQ(first.value().size(), 1u);
-    auto image = Image::fromData(gif, 2);
+    auto image = Image::fromData(gif, 2, ImageFrames::All);
     ASSERT_TRUE(image);
     EXPECT_TRUE(image.value()->isAnimated());
     EXPECT_EQ(image.value()->byteCount(), 4u * 8 * 8 * 4);
     EXPECT_EQ(image.value()->size(), (Size{4, 4}));
+    auto still = Image::fromData(gif, 2);
+    ASSERT_TRUE(still);
+    EXPECT_FALSE(still.value()->isAnimated());
+    EXPECT_EQ(still.value()->byteCount(), 8u * 8 * 4);
     // Frames may lie partly or wholly off the canvas; only the canvas is drawn and cleared.
     GifFrameSpec outside = solidGifFrame(20, 2, 4, 4, 1);
     outside.disposal = DISPOSE_BACKGROUND;
@@ -253,6 +258,13 @@ TEST(ImageDecode, GifFramesFollowDisposalTransparencyAndDelays)
     EXPECT_TRUE(pixelIs(*wandered.value()[2].bitmap, {7, 7}, green, 0));
     EXPECT_TRUE(pixelIs(*wandered.value()[3].bitmap, {7, 7}, Color{0, 0, 0, 0}, 0));
     EXPECT_TRUE(pixelIs(*wandered.value()[3].bitmap, {5, 5}, red, 0));
+
+    // Endless animations keep their first frames.
+    std::vector<GifFrameSpec> many(maxDecodedFrames + 1, solidGifFrame(0, 0, 1, 1, 0));
+    Bytes endless = gifBytes(1, 1, palette, many);
+    auto kept = decodeImageFrames(endless.data(), endless.size());
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept.value().size(), maxDecodedFrames);
 
     // A cut animation keeps its complete frames.
     auto cut = decodeImageFrames(gif.data(), gif.size() - 12);
