@@ -36,6 +36,14 @@ struct HttpRecorder : IKRHttpTaskDelegate {
             events.push_back("data");
         progress.push_back(bytesDownload);
     }
+    void krHttpTaskDidSendBodyDataBytesWritten(KRHttpTask&, std::int64_t, std::int64_t totalBytesWritten) override
+    {
+        if (events.empty() || events.back() != "sent")
+            events.push_back("sent");
+        sent = totalBytesWritten;
+    }
+    std::int64_t sent = 0;
+    bool hasKrHttpTaskDidSendBodyData() const override { return wantsProgress; }
     bool hasKrHttpTaskDidResponse() const override { return wantsProgress; }
     bool hasKrHttpTaskDidReceiveData() const override { return wantsProgress; }
 

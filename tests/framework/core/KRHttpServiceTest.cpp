@@ -181,3 +181,30 @@ TEST(KRHttpServiceNetworkStatus, IndicatorShowsWhileTheQueueHoldsExchanges)
     service->cancelHandle(proto::IKRHttpAPITask(), task);
     EXPECT_TRUE(runMainUntil([] { return !KRHttpService::isNetworkActivityIndicatorVisible(); }, 2));
 }
+
+TEST(KRHttpServiceEvents, UploadReportsProgressThenTheAnswerInOrder)
+{
+    zmr::TestServer server;
+    auto service = makeHttpService();
+    struct Row {
+        bool wantsProgress;
+        std::vector<std::string> events;
+    } rows[] = {
+        {true, {"willRequest", "loading", "sent", "response", "data", "loaded 200"}},
+        {false, {"willRequest", "loading", "loaded 200"}},
+    };
+    for (const auto& row : rows) {
+        auto recorder = std::make_shared<HttpRecorder>();
+        recorder->wantsProgress = row.wantsProgress;
+        pf::HttpRequest request(server.url("/json"));
+        request.setHttpMethod("POST");
+        request.setValue("application/octet-stream", "Content-Type");
+        request.setHttpBody(pf::Bytes(300 * 1024, 'u'));
+        auto task = makeHttpTask(server.url("/json"), KRHttpResponseType::JSON, recorder);
+        task->setRequest(request);
+        service->handle(proto::IKRHttpUploadTask(), task, 0);
+        ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); }));
+        EXPECT_EQ(recorder->events, row.events);
+        EXPECT_EQ(recorder->sent, row.wantsProgress ? 300 * 1024 : 0);
+    }
+}
