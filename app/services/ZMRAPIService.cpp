@@ -76,10 +76,12 @@ void ZMRAPIService::willRequest(const pf::ObjectRef& task)
     }
     if (auto appTask = request->task()) {
         std::erase_if(m_carried, [&](const Carried& c) { return c.alive.expired(); });
-        bool known = std::any_of(m_carried.begin(), m_carried.end(), [&](const Carried& c) { return c.task == appTask.get(); });
+        auto known = std::find_if(m_carried.begin(), m_carried.end(), [&](const Carried& c) { return c.task == appTask.get(); });
+        if (known == m_carried.end())
+            m_carried.push_back({appTask.get(), appTask, request.get(), uid});
+        else if (known->request != request.get())
+            *known = {appTask.get(), appTask, request.get(), uid};
         // A request offered twice (the logout) keeps what its form took first.
-        if (!known)
-            m_carried.push_back({appTask.get(), appTask, uid});
     }
 
     pf::Bytes bytes = body.bytesBody();

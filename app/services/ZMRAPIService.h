@@ -31,6 +31,7 @@ private:
     struct Carried {
         const pf::Object* task = nullptr;
         pf::WeakObject alive;
+        const void* request = nullptr; // identity only
         pf::Value uid;
     };
     void willRequest(const pf::ObjectRef& task);

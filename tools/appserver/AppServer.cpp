@@ -201,6 +201,7 @@ bool AppServer::start(int port)
     // Answers go out in more than one write; without this each waits for
     // the client's delayed acknowledgement.
     m_server->set_tcp_nodelay(true);
+    m_server->set_payload_max_length(1 << 20);
     m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
         response.set_content(answer(request.body), "application/json; charset=utf-8");
     });

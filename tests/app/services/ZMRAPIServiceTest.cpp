@@ -90,10 +90,17 @@ TEST_F(ZMREnvelope, RenewedTokenIsTakenOnlyForTheUserWhoAsked)
     respond(R"({"error-code":0,"auth-token":"stale"})", asFirstUser);
     EXPECT_EQ(shell->token(), "b1");
 
-    auto check = send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
     respond(R"({"error-code":0,"auth-token":"b2"})");
     EXPECT_EQ(shell->token(), "b2");
     EXPECT_EQ(shell->uid(), pf::Value(2));
+
+    // A task sent again for another user carries that user, not the first.
+    auto reused = send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    shell->setAuth(pf::Value(3), "c1");
+    shell->handle(proto::IZMRAuthTask(), reused, 0);
+    respond(R"({"error-code":0,"auth-token":"c2"})");
+    EXPECT_EQ(shell->token(), "c2");
 
     // Signed out, no answer sets a token.
     shell->setAuth(pf::Value(), std::nullopt);
