@@ -89,11 +89,9 @@ std::shared_ptr<ZMRShell> ZMRShell::create(pf::DictionaryRef config, std::shared
     return shell;
 }
 
-ZMRShell::~ZMRShell()
-{
-    if (m_tracking && pf::RunLoop::main().isMainThread())
-        pf::LocationProvider::shared().stop();
-}
+// Tracking ends by itself: the provider holds the shell weakly and drops
+// fixes once it is gone.
+ZMRShell::~ZMRShell() = default;
 
 void ZMRShell::openConfigUrl(const char* key, bool animated)
 {
@@ -163,7 +161,6 @@ void ZMRShell::startLocation()
         if (auto self = std::static_pointer_cast<ZMRShell>(weakSelf.lock()))
             self->didUpdateUserLocation(location);
     });
-    m_tracking = true;
 }
 
 void ZMRShell::didUpdateUserLocation(const pf::Location& location)

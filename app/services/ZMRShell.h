@@ -63,5 +63,4 @@ private:
     KRDBContextRef m_appDBContext;
     KRDBContextRef m_userDBContext;
     bool m_hasConcernChanged = false;
-    bool m_tracking = false;
 };
