@@ -114,8 +114,11 @@ std::string ZMRDownlinkService::userPart() const
 {
     if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context())) {
         pf::Value uid = context->uid();
-        if (!uid.isNilOrNull())
-            return "u" + uid.description();
+        if (!uid.isNilOrNull()) {
+            std::string part = "u";
+            part += uid.description();
+            return part;
+        }
     }
     return "anon";
 }
