@@ -1,45 +1,107 @@
-// The program's entry: reads the bundle's configuration, builds the shell and
-// reports what it made. The screens and services that later stand on the
-// shell start from here.
+// The program's entry: reads the bundle's configuration, builds the
+// application shell and reports what it made; with --demo it signs in to the
+// application server and prints the first page of the feed; then it shows
+// its window (on the desktop when a display is available, headless for
+// --shot).
 
-#include "framework/core/KRCoreRegistration.h"
+#include "app/DemoSession.h"
+#include "app/services/ZMRServicesRegistration.h"
+#include "app/services/ZMRShell.h"
 #include "framework/core/KRServiceContainer.h"
-#include "framework/core/KRShell.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/graphics/Color.h"
+#include "platform/host/HostRunner.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
+struct Options {
+    std::string resources = "resources";
+    std::optional<std::string> server;
+    bool demo = false;
+    pf::HostOptions host;
+};
+
 int usage()
 {
-    std::fprintf(stderr, "usage: zomaru [--resources DIR]\n");
+    std::fprintf(stderr, "usage: zomaru [--resources DIR] [--server URL] [--demo] [--headless] [--shot FILE.png]\n");
     return 2;
+}
+
+std::optional<Options> parse(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    auto host = pf::HostOptions::take(arguments);
+    if (!host)
+        return std::nullopt;
+    Options options;
+    options.host = *host;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--resources" && i + 1 < arguments.size())
+            options.resources = arguments[++i];
+        else if (a == "--server" && i + 1 < arguments.size())
+            options.server = arguments[++i];
+        else if (a == "--demo")
+            options.demo = true;
+        else
+            return std::nullopt;
+    }
+    return options;
+}
+
+// Points the API service's "url" at another server (the local one run.sh starts).
+void useServer(const pf::DictionaryRef& config, const std::string& url)
+{
+    if (auto services = config->array("services"))
+        for (const pf::Value& entry : *services)
+            if (auto dict = entry.dictionary(); dict && dict->string("class") == "KRAPIService")
+                dict->set("url", url);
+}
+
+void printConfiguration(KRShell& shell)
+{
+    std::printf("Service containers:\n");
+    for (const auto& container : shell.serviceContainers()) {
+        std::string types;
+        for (const pf::Protocol* type : container->taskTypes())
+            types += (types.empty() ? "" : ", ") + type->name();
+        std::printf("  %s%s: %s\n", container->instanceClass()->name().c_str(),
+                    container->isInherit() ? " (inherit)" : "", types.c_str());
+    }
+    std::printf("Screen entries:\n");
+    if (auto ui = shell.config()->dictionary("ui")) {
+        for (const auto& [alias, entry] : *ui) {
+            auto dict = entry.dictionary();
+            std::string cls = dict ? dict->string("class").value_or("(no class)") : "(not an entry)";
+            std::printf("  %s: %s\n", alias.c_str(), cls.c_str());
+        }
+    }
+    std::fflush(stdout);
 }
 
 }
 
 int main(int argc, char** argv)
 {
-    std::string resources = "resources";
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--resources") == 0 && i + 1 < argc)
-            resources = argv[++i];
-        else
-            return usage();
-    }
-    registerCoreClasses();
+    auto options = parse(argc, argv);
+    if (!options)
+        return usage();
+    registerServicesClasses();
 
-    auto bundle = std::make_shared<pf::Bundle>(resources);
+    auto bundle = std::make_shared<pf::Bundle>(options->resources);
     pf::Bundle::setMain(bundle);
     auto path = bundle->pathForResource("cfg", "plist");
     if (!path) {
-        std::fprintf(stderr, "zomaru: no cfg.plist in %s\n", resources.c_str());
+        std::fprintf(stderr, "zomaru: no cfg.plist in %s\n", options->resources.c_str());
         return 1;
     }
     auto config = pf::readPropertyListFile(*path);
@@ -48,23 +110,24 @@ int main(int argc, char** argv)
                      config ? "not a dictionary" : config.error().description.c_str());
         return 1;
     }
-    auto shell = KRShell::create(config->dictionary(), bundle);
+    if (options->server)
+        useServer(config->dictionary(), *options->server);
+    auto shell = ZMRShell::create(config->dictionary(), bundle);
+    printConfiguration(*shell);
+    shell->startLocation();
 
-    std::printf("Service containers:\n");
-    for (const auto& container : shell->serviceContainers()) {
-        std::string types;
-        for (const pf::Protocol* type : container->taskTypes())
-            types += (types.empty() ? "" : ", ") + type->name();
-        std::printf("  %s%s: %s\n", container->instanceClass()->name().c_str(),
-                    container->isInherit() ? " (inherit)" : "", types.c_str());
+    if (options->demo) {
+        if (int status = runDemoSession(shell, DemoAccount{}, 15))
+            return status;
+        std::fflush(stdout);
     }
-    std::printf("Screen entries:\n");
-    if (auto ui = shell->config()->dictionary("ui")) {
-        for (const auto& [alias, entry] : *ui) {
-            auto dict = entry.dictionary();
-            std::string cls = dict ? dict->string("class").value_or("(no class)") : "(not an entry)";
-            std::printf("  %s: %s\n", alias.c_str(), cls.c_str());
-        }
-    }
-    return 0;
+
+    // Headless without a screenshot to take there is nothing more to show.
+    if ((options->host.headless || !pf::hasDisplay()) && !options->host.shotPath)
+        return 0;
+    // The application's screens stand on this window once they exist.
+    auto window = pf::Window::create();
+    window->setBackgroundColor(pf::Color::whiteColor());
+    window->makeKeyAndVisible();
+    return pf::runHost(options->host, pf::Screen::main());
 }

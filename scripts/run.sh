@@ -1,10 +1,37 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the application (Release) and runs it.
+# Installs what is missing, builds the application and the local application
+# server (Release), starts the server on a free loopback port, and runs the
+# application against it: it signs in (registering the demo account on first
+# use), prints the signed-in user and the first page of the feed, then shows
+# its window when a display is available. Extra arguments go to the
+# application (--headless, --shot FILE.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 zmr_install_deps
 
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF
-cmake --build build/app -j "$(nproc)" --target zomaru
-exec build/app/app/zomaru --resources "$PWD/resources" "$@"
+cmake --build build/app -j "$(nproc)" --target zomaru appserver
+
+export ZMR_HOME="${ZMR_HOME:-$HOME/.zomaru}"
+mkdir -p "$ZMR_HOME"
+server_log=$(mktemp)
+build/app/tools/appserver/appserver --port 0 --db "$ZMR_HOME/appserver.db" --seed-demo >"$server_log" 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$server_log"' EXIT
+
+url=""
+for _ in $(seq 100); do
+  url=$(sed -n 's/^appserver listening on \(http:[^ ]*\).*/\1/p' "$server_log" | head -n 1)
+  [ -n "$url" ] && break
+  kill -0 "$server" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$url" ]; then
+  echo "The local application server did not start:" >&2
+  cat "$server_log" >&2
+  exit 1
+fi
+echo "Local application server: $url"
+
+build/app/app/zomaru --resources "$PWD/resources" --server "$url" --demo "$@"

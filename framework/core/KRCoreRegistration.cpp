@@ -1,6 +1,8 @@
 #include "framework/core/KRCoreRegistration.h"
 
 #include "framework/core/KRController.h"
+#include "framework/core/KRHttpRegistration.h"
+#include "framework/core/KRImageCrashRegistration.h"
 #include "framework/core/KRService.h"
 #include "framework/core/KRShell.h"
 #include "framework/core/KRTask.h"
@@ -46,4 +48,7 @@ void registerCoreClasses()
         .property("userInfo", &KRAction::userInfo, &KRAction::setUserInfo)
         .commit();
     pf::ClassBuilder<KRShell>("KRShell").adopts(proto::IKRUIContext()).noFactory().commit();
+
+    registerHttpClasses();
+    registerImageAndCrashClasses();
 }

@@ -1,0 +1,121 @@
+#include "app/DemoSession.h"
+
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRPageDataSource.h"
+#include "app/services/ZMRShell.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRDataOutlet.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+// The outcome of one uplink task.
+class Outcome : public pf::Object, public IKRUplinkTaskDelegate {
+public:
+    void krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value& results, const pf::Protocol*) override
+    {
+        this->results = results;
+        done = true;
+    }
+    void krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error, const pf::Protocol*) override
+    {
+        this->error = error;
+        done = true;
+    }
+    bool done = false;
+    pf::Value results;
+    std::optional<pf::Error> error;
+};
+
+class FeedPage : public ZMRFeedDataSource {
+public:
+    void krDownlinkTaskDidLoadedFromCache(const pf::Value& data, pf::Date, const pf::Protocol*) override { cached = data; }
+    void krDownlinkTaskDidLoaded(const pf::Value& data, const pf::Protocol*) override
+    {
+        loaded = data;
+        done = true;
+    }
+    void krDownlinkTaskDidFitalError(const pf::Error& error, const pf::Protocol*) override
+    {
+        this->error = error;
+        done = true;
+    }
+    bool done = false;
+    pf::Value cached;
+    pf::Value loaded;
+    std::optional<pf::Error> error;
+};
+
+// The server's code for an account name that is taken.
+constexpr long long kAccountExists = 264;
+
+std::optional<pf::Error> send(const std::shared_ptr<ZMRShell>& shell, const pf::Protocol* type,
+                              const std::shared_ptr<KRUplinkTask>& task, double timeout)
+{
+    auto outcome = std::make_shared<Outcome>();
+    task->setDelegate(outcome);
+    task->setSource(shell);
+    if (!shell->handle(type, task, 0))
+        return pf::Error{"zomaru", -1, "no service takes " + type->name()};
+    if (!pf::RunLoop::main().runUntil([&] { return outcome->done; }, pf::Seconds(timeout)))
+        return pf::Error{"zomaru", -2, "no answer from the application server"};
+    return outcome->error;
+}
+
+void printError(const char* what, const pf::Error& error)
+{
+    std::printf("%s failed: %s %lld %s\n", what, error.domain.c_str(), error.code, error.description.c_str());
+}
+
+}
+
+int runDemoSession(const std::shared_ptr<ZMRShell>& shell, const DemoAccount& demo, double timeout)
+{
+    std::optional<pf::Error> error;
+    if (!shell->uid().isNil() && shell->nick()) {
+        error = send(shell, proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), timeout);
+    } else {
+        auto registration = std::make_shared<ZMRRegisterTask>();
+        registration->setAccount(demo.account);
+        registration->setPassword(demo.password);
+        registration->setNick(demo.nick);
+        error = send(shell, proto::IZMRRegisterTask(), registration, timeout);
+        if (error && error->code == kAccountExists) {
+            auto login = std::make_shared<ZMRLoginTask>();
+            login->setAccount(demo.account);
+            login->setPassword(demo.password);
+            error = send(shell, proto::IZMRLoginTask(), login, timeout);
+        }
+    }
+    if (error) {
+        printError("Sign-in", *error);
+        return 1;
+    }
+    std::printf("Signed in: uid %s, account %s, nick %s\n", shell->uid().description().c_str(),
+                shell->account().value_or("-").c_str(), shell->nick().value_or("-").c_str());
+
+    auto page = std::make_shared<FeedPage>();
+    page->setContext(std::static_pointer_cast<KRShell>(shell));
+    page->setTaskType(std::string("ZMRFeedsTask"));
+    page->setAllowCached(true);
+    page->reloadData();
+    if (!pf::RunLoop::main().runUntil([&] { return page->done; }, pf::Seconds(timeout))) {
+        printError("Feed", pf::Error{"zomaru", -2, "no answer from the application server"});
+        return 1;
+    }
+    if (page->error) {
+        printError("Feed", *page->error);
+        return 1;
+    }
+    pf::Value list = dataForKeyPath(page->loaded, "list");
+    std::printf("Feed, page 1 (%zu items%s):\n", list.length(), page->cached.isNil() ? "" : ", cached page shown first");
+    if (auto items = list.array())
+        for (const pf::Value& item : *items)
+            std::printf("  %s: %s\n", dataForKeyPath(item, "nick").stringOr("?").c_str(),
+                        dataForKeyPath(item, "body").stringOr("").c_str());
+    return 0;
+}
