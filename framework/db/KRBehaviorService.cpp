@@ -29,16 +29,12 @@ struct KRBehaviorService::Store {
     {
         if (context)
             return context.get();
-        pf::createDirectories(path.substr(0, path.rfind('/')));
-        auto db = KRSqlite::initWithPath(path);
-        if (!db.ok()) {
-            pf::logLevel(pf::LogLevel::Error, "KRBehaviorService: %s", db.error().description.c_str());
+        auto opened = KRDBContext::openAtPath(path, classes);
+        if (!opened.ok()) {
+            pf::logLevel(pf::LogLevel::Error, "KRBehaviorService: %s", opened.error().description.c_str());
             return nullptr;
         }
-        context = std::make_shared<KRDBContext>();
-        context->setDb(db.value());
-        for (const pf::Class* cls : classes)
-            context->regDBObjectClass(cls);
+        context = opened.value();
         return context.get();
     }
 

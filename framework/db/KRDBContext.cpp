@@ -4,6 +4,7 @@
 #include "framework/db/KRSqlite.h"
 #include "framework/db/KRSqliteCursor.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
 
@@ -59,6 +60,22 @@ std::string tableNameOf(const pf::Object& object)
     return cls ? cls->name() : std::string();
 }
 
+}
+
+pf::ErrorOr<std::shared_ptr<KRDBContext>> KRDBContext::openAtPath(const std::string& path,
+                                                                   const std::vector<const pf::Class*>& classes)
+{
+    if (auto slash = path.rfind('/'); slash != std::string::npos && slash > 0)
+        pf::createDirectories(path.substr(0, slash));
+    auto db = KRSqlite::initWithPath(path);
+    if (!db.ok())
+        return db.error();
+    auto context = std::make_shared<KRDBContext>();
+    context->setDb(db.value());
+    for (const pf::Class* cls : classes)
+        if (cls)
+            context->regDBObjectClass(cls);
+    return context;
 }
 
 void KRDBContext::setDb(KRSqliteRef db)

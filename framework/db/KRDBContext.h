@@ -11,12 +11,14 @@
 // queue at a time. The database is owned.
 
 #include "framework/db/Forward.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 namespace pf {
 class Class;
@@ -27,6 +29,11 @@ using KRObjectSet = std::unordered_set<pf::ObjectRef>;
 class KRDBContext {
 public:
     KRDBContext() = default;
+    // Opens (creating it and its folder when needed) the database file at
+    // `path` and registers the record classes; an error when the file cannot
+    // be opened as a database.
+    static pf::ErrorOr<std::shared_ptr<KRDBContext>> openAtPath(const std::string& path,
+                                                                 const std::vector<const pf::Class*>& classes);
 
     KRSqliteRef db() const { return m_db; }
     void setDb(KRSqliteRef db);

@@ -32,15 +32,12 @@ struct KRMonitorService::Store {
     {
         if (context)
             return context.get();
-        pf::createDirectories(path.substr(0, path.rfind('/')));
-        auto db = KRSqlite::initWithPath(path);
-        if (!db.ok()) {
-            pf::logLevel(pf::LogLevel::Error, "KRMonitorService: %s", db.error().description.c_str());
+        auto opened = KRDBContext::openAtPath(path, {pf::Class::named("KRMonitorObject")});
+        if (!opened.ok()) {
+            pf::logLevel(pf::LogLevel::Error, "KRMonitorService: %s", opened.error().description.c_str());
             return nullptr;
         }
-        context = std::make_shared<KRDBContext>();
-        context->setDb(db.value());
-        context->regDBObjectClass(pf::Class::named("KRMonitorObject"));
+        context = opened.value();
         return context.get();
     }
 };

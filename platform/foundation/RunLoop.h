@@ -12,6 +12,7 @@
 
 #include "platform/foundation/Forward.h"
 
+#include <cassert>
 #include <chrono>
 #include <functional>
 
