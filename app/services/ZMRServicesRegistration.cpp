@@ -4,8 +4,12 @@
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRAuthService.h"
 #include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRCoinService.h"
+#include "app/services/ZMRCommentService.h"
 #include "app/services/ZMRDownlinkService.h"
+#include "app/services/ZMRLikeService.h"
 #include "app/services/ZMRPageDataSource.h"
+#include "app/services/ZMRPrizeService.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -199,6 +203,10 @@ void registerServicesClasses()
     registerTaskClasses();
     pf::ClassBuilder<ZMRAPIService>("ZMRAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRAuthService>("ZMRAuthService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRCoinService>("ZMRCoinService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRPrizeService>("ZMRPrizeService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRLikeService>("ZMRLikeService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRCommentService>("ZMRCommentService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRPageDataSource>("ZMRPageDataSource")
         .superclass<KRTask>()

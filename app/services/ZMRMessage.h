@@ -1,0 +1,22 @@
+#pragma once
+
+// The user-facing texts of server errors and of dates beside feed entries
+// and comments. Any thread for ZMRMessage; ZMRFormatString reads the local
+// clock and time zone.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+#include <string>
+
+// The Chinese message of a known application server code, else the error's
+// own description. The domain is not consulted.
+std::string ZMRMessage(const pf::Error& error);
+
+// The relative text of a date seen at `now`: "yyyy-MM-dd HH:mm" in another
+// year, "MM-dd HH:mm" in another month, day or hour, "%d分钟前" in another
+// minute of the same hour and "1分钟前" within the same minute. A date later
+// than `now` (a clock ahead of ours) also reads "1分钟前", never as a
+// negative count. Local time zone.
+std::string ZMRFormatString(pf::Date date, pf::Date now);
+std::string ZMRFormatString(pf::Date date);

@@ -1,0 +1,14 @@
+#pragma once
+
+// Prize exchange: each IZMRPrizeBuyTask sends the product id and, in
+// "zmr-body", the JSON of the delivery fields that are set (address,
+// postCode, name, phone, other). The answer carries the new points balance
+// and is handled as the points service handles its own (domain
+// "ZMRPrizeService"). Main queue only.
+
+#include "framework/core/KRUplinkService.h"
+
+class ZMRPrizeService final : public KRUplinkService {
+public:
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
+};

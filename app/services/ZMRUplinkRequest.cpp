@@ -1,0 +1,42 @@
+#include "app/services/ZMRUplinkRequest.h"
+
+#include "framework/core/KRAPITask.h"
+#include "framework/core/KRHttpFormBody.h"
+#include "framework/core/KRService.h"
+#include "framework/core/KRTaskTypes.h"
+
+std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
+{
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("config_zmr", "config");
+    body->addItemValue(serverTaskName, "taskType");
+    return body;
+}
+
+bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
+                    std::shared_ptr<KRHttpFormBody> body)
+{
+    auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
+    if (!appTask)
+        return false;
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(taskType);
+    request->setTask(task);
+    request->setSource(appTask->source());
+    request->setApiKey("url");
+    request->setBody(std::move(body));
+    if (auto context = service.context())
+        context->handle(proto::IKRAPIRequestTask(), request, 0);
+    return true;
+}
+
+std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,
+                                                  const pf::Protocol* taskType)
+{
+    if (offeredType != proto::IKRAPIResponseTask())
+        return nullptr;
+    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+    if (!response || response->taskType() != taskType)
+        return nullptr;
+    return response;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// Sending one application task to the server: a form that opens with
+// "config" and the server task name, handed to the context as an API
+// request under the task's own type, priority 0, API key "url".
+// Main queue only.
+
+#include "framework/core/Forward.h"
+#include "platform/foundation/Value.h"
+
+#include <memory>
+
+class IKRAPIResponseTask;
+class KRHttpFormBody;
+class KRService;
+
+std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName);
+
+// Answers false when the task is not an IKRTask (nothing is sent).
+bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
+                    std::shared_ptr<KRHttpFormBody> body);
+
+// The response task of an answer whose task type is `taskType`, else null.
+std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,
+                                                  const pf::Protocol* taskType);

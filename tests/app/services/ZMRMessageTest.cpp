@@ -1,0 +1,60 @@
+#include "app/services/ZMRMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+namespace {
+
+pf::Date local(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return pf::Date{static_cast<double>(std::mktime(&parts))};
+}
+
+}
+
+TEST(ZMRMessage, KnownCodesHaveTheirTextOthersKeepTheirDescription)
+{
+    struct Row {
+        pf::Error error;
+        const char* expected;
+    } rows[] = {
+        {{"ZMRPrizeService", 15366, "x"}, "已兑换过此奖品"},
+        {{"ZMRAuthService", 265, ""}, "昵称已存在，请尝试其他昵称"},
+        {{"other", 15365, ""}, "昵称已存在，请尝试其他昵称"},
+        {{"ZMRCoinService", 14339, ""}, "积分不足"},
+        {{"KRHttpService", -3, "timed out"}, "timed out"},
+        {{"ZMRLikeService", 0, ""}, ""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ZMRMessage(row.error), row.expected) << row.error.code;
+}
+
+TEST(ZMRFormatString, RelativeTextsByTheFirstDifferingPart)
+{
+    struct Row {
+        pf::Date date;
+        pf::Date now;
+        const char* expected;
+    } rows[] = {
+        {local(2026, 3, 4, 10, 47, 10), local(2026, 3, 4, 10, 47, 50), "1分钟前"},
+        {local(2026, 3, 4, 10, 5, 0), local(2026, 3, 4, 10, 47, 0), "42分钟前"},
+        {local(2026, 3, 4, 9, 59, 0), local(2026, 3, 4, 10, 1, 0), "03-04 09:59"},
+        {local(2026, 2, 4, 10, 5, 0), local(2026, 3, 4, 10, 5, 0), "02-04 10:05"},
+        {local(2025, 12, 31, 23, 30, 0), local(2026, 1, 1, 0, 10, 0), "2025-12-31 23:30"},
+        // A clock ahead of ours never gives a negative count.
+        {local(2026, 3, 4, 10, 50, 0), local(2026, 3, 4, 10, 47, 0), "1分钟前"},
+        {local(2026, 3, 5, 8, 0, 0), local(2026, 3, 4, 10, 47, 0), "1分钟前"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ZMRFormatString(row.date, row.now), row.expected) << row.expected;
+    EXPECT_EQ(ZMRFormatString(pf::Date::now()), "1分钟前");
+}

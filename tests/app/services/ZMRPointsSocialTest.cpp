@@ -1,0 +1,173 @@
+#include "SocialTestSupport.h"
+
+#include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRLikeService.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+
+namespace {
+
+using ZMRPoints = SocialBus;
+using ZMRLikesAndComments = SocialBus;
+
+std::vector<std::string> ownItems(const KRHttpFormBody& body)
+{
+    std::vector<std::string> items;
+    for (const std::string& item : formItems(body)) {
+        if (item.starts_with("device-"))
+            break;
+        items.push_back(item);
+    }
+    return items;
+}
+
+std::shared_ptr<ZMRPrizeBuyTask> prize(long long productId, std::initializer_list<std::pair<const char*, const char*>> fields)
+{
+    auto task = std::make_shared<ZMRPrizeBuyTask>();
+    task->setProductId(productId);
+    for (auto [key, value] : fields) {
+        std::string k = key;
+        if (k == "address") task->setAddress(value);
+        if (k == "postCode") task->setPostCode(value);
+        if (k == "name") task->setName(value);
+        if (k == "phone") task->setPhone(value);
+        if (k == "other") task->setOther(value);
+    }
+    return task;
+}
+
+}
+
+TEST_F(ZMRPoints, PrizeRequestsCarryTheSetDeliveryFieldsWithThePhone)
+{
+    struct Row {
+        std::shared_ptr<ZMRPrizeBuyTask> task;
+        std::vector<std::string> items;
+    } rows[] = {
+        {prize(42, {{"name", "Ann"}}), {"zmr-productId=42", R"(zmr-body={"name":"Ann"})"}},
+        {prize(4294967296LL, {}), {"zmr-productId=4294967296", "zmr-body={}"}},
+        {prize(7, {{"other", "o"}, {"phone", "138"}, {"address", "a"}, {"postCode", "p"}, {"name", "n"}}),
+         {"zmr-productId=7", R"(zmr-body={"address":"a","postCode":"p","name":"n","phone":"138","other":"o"})"}},
+    };
+    for (const Row& row : rows) {
+        send(proto::IZMRPrizeBuyTask(), row.task);
+        std::vector<std::string> expected{"config=config_zmr", "taskType=ZMRPrizeBuyTask"};
+        expected.insert(expected.end(), row.items.begin(), row.items.end());
+        EXPECT_EQ(ownItems(*lastRequest()->body()), expected);
+        EXPECT_EQ(lastRequest()->apiKey(), "url");
+    }
+    send(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>());
+    EXPECT_EQ(ownItems(*lastRequest()->body()), (std::vector<std::string>{"config=config_zmr", "taskType=ZMRCoinTask"}));
+}
+
+TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
+{
+    shell->setAuth(pf::Value(5), "t5");
+    shell->setIntegral(300);
+    struct Row {
+        const pf::Protocol* type;
+        const char* answer;
+        long long integral;
+        std::vector<std::string> events;
+    } rows[] = {
+        {proto::IZMRCoinTask(), R"({"error-code":0,"coin-results":"120"})", 120,
+         {ZMRUserInfoChangedNotification, "success IZMRCoinTask uid=5"}},
+        {proto::IZMRCoinTask(), R"({"error-code":0,"coin-results":0})", 0,
+         {ZMRUserInfoChangedNotification, "success IZMRCoinTask uid=5"}},
+        {proto::IZMRPrizeBuyTask(), R"({"error-code":0,"coin-results":9007199254740993})", 9007199254740993LL,
+         {ZMRUserInfoChangedNotification, "success IZMRPrizeBuyTask uid=5"}},
+        {proto::IZMRCoinTask(), R"({"error-code":0,"coin-results":null})", 9007199254740993LL, {"success IZMRCoinTask uid=5"}},
+        {proto::IZMRPrizeBuyTask(), R"({"error-code":14339,"error":"积分不足","coin-results":1})", 9007199254740993LL,
+         {"fail IZMRPrizeBuyTask"}},
+        {proto::IZMRCoinTask(), R"({"error-code":2,"error":{"x":1}})", 9007199254740993LL, {"fail IZMRCoinTask"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        recorder->events.clear();
+        recorder->errors.clear();
+        if (row.type == proto::IZMRCoinTask())
+            send(row.type, std::make_shared<ZMRCoinTask>());
+        else
+            send(row.type, prize(1, {}));
+        respond(row.answer);
+        EXPECT_EQ(recorder->events, row.events);
+        EXPECT_EQ(shell->integral(), row.integral);
+    }
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCoinService", 2, ""}));
+
+    // A transport failure is a failure, never an empty success.
+    recorder->errors.clear();
+    send(proto::IZMRPrizeBuyTask(), prize(1, {}));
+    respondWith(pf::Value(), pf::Error{"KRHttpService", -3, "timed out"});
+    ASSERT_EQ(recorder->errors.size(), 1u);
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, ""}));
+}
+
+TEST_F(ZMRLikesAndComments, RequestsCarryTheirIds)
+{
+    auto like = std::make_shared<ZMRLikeTask>();
+    like->setPid(4294967296LL);
+    auto unlike = std::make_shared<ZMRUnLikeTask>();
+    unlike->setPid(3);
+    auto onComment = std::make_shared<ZMRCommentTask>();
+    onComment->setCommentId(5);
+    onComment->setBody("hi & bye");
+    auto onPost = std::make_shared<ZMRCommentTask>();
+    onPost->setPublishId(4294967296LL);
+    onPost->setCommentId(5);
+    struct Row {
+        const pf::Protocol* type;
+        std::shared_ptr<KRUplinkTask> task;
+        std::vector<std::string> items;
+    } rows[] = {
+        {proto::IZMRLikeTask(), like, {"taskType=ZMRLikeTask", "zmr-pid=4294967296"}},
+        {proto::IZMRUnLikeTask(), unlike, {"taskType=ZMRUnLikeTask", "zmr-pid=3"}},
+        {proto::IZMRCommentTask(), onComment, {"taskType=ZMRCommentTask", "zmr-body=hi & bye", "zmr-cid=5"}},
+        {proto::IZMRCommentTask(), onPost, {"taskType=ZMRCommentTask", "zmr-body=", "zmr-pid=4294967296"}},
+    };
+    for (const Row& row : rows) {
+        send(row.type, row.task);
+        auto items = ownItems(*lastRequest()->body());
+        EXPECT_EQ(std::vector<std::string>(items.begin() + 1, items.end()), row.items);
+        EXPECT_EQ(lastRequest()->taskType(), row.type);
+    }
+}
+
+TEST_F(ZMRLikesAndComments, OnlyASuccessfulLikePostsAndItPostsFirst)
+{
+    shell->setAuth(pf::Value(5), "t5");
+    struct Row {
+        const pf::Protocol* type;
+        std::shared_ptr<KRUplinkTask> task;
+        pf::Value results;
+        std::optional<pf::Error> transport;
+        std::vector<std::string> events;
+    } rows[] = {
+        {proto::IZMRLikeTask(), std::make_shared<ZMRLikeTask>(), KRJSON::decodeText(R"({"error-code":0})"), std::nullopt,
+         {ZMRLikeChangedNotification, "success IZMRLikeTask uid=5"}},
+        {proto::IZMRUnLikeTask(), std::make_shared<ZMRUnLikeTask>(), KRJSON::decodeText(R"({"error-code":0})"), std::nullopt,
+         {ZMRLikeChangedNotification, "success IZMRUnLikeTask uid=5"}},
+        {proto::IZMRLikeTask(), std::make_shared<ZMRLikeTask>(), KRJSON::decodeText(R"({"error-code":3,"error":"no"})"),
+         std::nullopt, {"fail IZMRLikeTask"}},
+        {proto::IZMRUnLikeTask(), std::make_shared<ZMRUnLikeTask>(), pf::Value(), pf::Error{"KRAPIService", -2, "x"},
+         {"fail IZMRUnLikeTask"}},
+        {proto::IZMRCommentTask(), std::make_shared<ZMRCommentTask>(), KRJSON::decodeText(R"({"error-code":0,"cid":8})"),
+         std::nullopt, {"success IZMRCommentTask uid=5"}},
+        {proto::IZMRCommentTask(), std::make_shared<ZMRCommentTask>(), pf::Value(), pf::Error{"KRAPIService", -2, "x"},
+         {"fail IZMRCommentTask"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.type->name());
+        recorder->events.clear();
+        recorder->errors.clear();
+        send(row.type, row.task);
+        respondWith(row.results, row.transport);
+        EXPECT_EQ(recorder->events, row.events);
+    }
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCommentService", 0, ""}));
+
+    auto other = std::make_shared<KRAPIResponseTask>();
+    other->setTaskType(proto::IZMRFollowTask());
+    other->setResultsData(KRJSON::decodeText(R"({"error-code":0,"coin-results":1})"));
+    EXPECT_FALSE(shell->handle(proto::IKRAPIResponseTask(), other, 0));
+}
