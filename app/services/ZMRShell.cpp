@@ -312,26 +312,17 @@ void ZMRShell::setConcernVersion(long long version)
 
 KRDBContextRef ZMRShell::openDBContext(const std::string& fileName, const char* classesKey)
 {
-    std::string directory = pf::documentsDirectory();
-    if (!pf::createDirectories(directory)) {
-        pf::log("cannot create %s", directory.c_str());
+    std::vector<const pf::Class*> classes;
+    if (auto names = config()->array(classesKey))
+        for (const pf::Value& name : *names)
+            if (const std::string* text = name.string())
+                classes.push_back(pf::Class::named(*text));
+    auto context = KRDBContext::openAtPath(pf::documentsDirectory() + "/" + fileName, classes);
+    if (!context.ok()) {
+        pf::log("cannot open %s: %s", fileName.c_str(), context.error().description.c_str());
         return nullptr;
     }
-    auto db = KRSqlite::initWithPath(directory + "/" + fileName);
-    if (!db) {
-        pf::log("cannot open %s: %s", fileName.c_str(), db.error().description.c_str());
-        return nullptr;
-    }
-    auto context = std::make_shared<KRDBContext>();
-    context->setDb(*db);
-    if (auto classes = config()->array(classesKey)) {
-        for (const pf::Value& name : *classes) {
-            const std::string* text = name.string();
-            if (const pf::Class* cls = text ? pf::Class::named(*text) : nullptr)
-                context->regDBObjectClass(cls);
-        }
-    }
-    return context;
+    return context.value();
 }
 
 KRDBContextRef ZMRShell::appDBContext()
