@@ -12,6 +12,7 @@
 #include "app/services/ZMRPrizeService.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRStoreRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/core/KRHttpRegistration.h"
@@ -201,6 +202,7 @@ void registerServicesClasses()
     registerDBClasses();
     proto::defineServicesProtocols();
     registerTaskClasses();
+    registerStoreClasses();
     pf::ClassBuilder<ZMRAPIService>("ZMRAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRAuthService>("ZMRAuthService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRCoinService>("ZMRCoinService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();

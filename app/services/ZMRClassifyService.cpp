@@ -1,0 +1,238 @@
+#include "app/services/ZMRClassifyService.h"
+
+#include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRClassifyObject.h"
+#include "app/services/ZMRContext.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRAPITask.h"
+#include "framework/core/KRHttpFormBody.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/db/IKRSqliteCursor.h"
+#include "framework/db/KRDBContext.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
+#include <chrono>
+#include <map>
+#include <string>
+
+const char* const ZMRClassifyChangedNotification = "ZMRClassifyChangedNotification";
+
+namespace {
+
+double now()
+{
+    return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+std::string cidKey(long long cid)
+{
+    return std::to_string(cid);
+}
+
+// Every stored row of a record class, keyed by `key`, in the order of `tail`;
+// rows whose key was already read are deleted, so one row per key survives.
+template <class T, class Key>
+std::map<std::string, std::shared_ptr<T>> readUnique(KRDBContext& db, const char* className, const char* tail, Key key)
+{
+    std::map<std::string, std::shared_ptr<T>> found;
+    const pf::Class* cls = pf::Class::named(className);
+    auto cursor = cls ? db.query(cls, std::string(tail)) : nullptr;
+    if (!cursor) {
+        pf::log("cannot read %s", className);
+        return found;
+    }
+    pf::ArrayRef rows = cursor->dataObjects(cls);
+    cursor->close();
+    for (const pf::Value& row : *rows) {
+        auto object = row.objectAs<T>();
+        if (!object)
+            continue;
+        std::string k = key(*object);
+        if (found.count(k)) {
+            if (!db.deleteObject(object))
+                pf::log("cannot delete a duplicate %s", className);
+            continue;
+        }
+        found.emplace(std::move(k), object);
+    }
+    return found;
+}
+
+}
+
+const pf::DictionaryRef& ZMRClassifyService::dataObjects()
+{
+    if (!m_dataObjects)
+        m_dataObjects = pf::Dictionary::create();
+    return m_dataObjects;
+}
+
+bool ZMRClassifyService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (taskType == proto::IZMRClassifyTask()) {
+        send(task);
+        return true;
+    }
+    if (taskType == proto::IZMRClassifyGetTask()) {
+        lookup(task);
+        return true;
+    }
+    if (taskType == proto::IKRAPIResponseTask()) {
+        auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+        if (!response || response->taskType() != proto::IZMRClassifyTask())
+            return false;
+        answer(task);
+        return true;
+    }
+    return false;
+}
+
+void ZMRClassifyService::send(const pf::ObjectRef& task)
+{
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("config_zmr", "config");
+    body->addItemValue("ZMRClassifyTask", "taskType");
+    body->addItemValue("10", "zmr-top");
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(proto::IZMRClassifyTask());
+    request->setTask(task);
+    if (auto appTask = std::dynamic_pointer_cast<IKRTask>(task))
+        request->setSource(appTask->source());
+    request->setApiKey("url");
+    request->setBody(body);
+    if (auto context = this->context())
+        context->handle(proto::IKRAPIRequestTask(), request, 0);
+}
+
+void ZMRClassifyService::lookup(const pf::ObjectRef& taskObject)
+{
+    auto task = std::dynamic_pointer_cast<IZMRClassifyGetTask>(taskObject);
+    if (!task)
+        return;
+    std::string key = cidKey(task->cid());
+    auto object = dataObjects()->get(key).objectAs<ZMRClassifyObject>();
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    KRDBContextRef db = context ? context->appDBContext() : nullptr;
+    const pf::Class* cls = pf::Class::named("ZMRClassifyObject");
+    if (!object && db && cls) {
+        auto cursor = db->query(cls, std::string("WHERE [cid]=:cid"), pf::Dictionary::create({{"cid", task->cid()}}));
+        if (cursor) {
+            if (cursor->next()) {
+                object = std::make_shared<ZMRClassifyObject>();
+                cursor->toDataObject(pf::Value(pf::ObjectRef(object)));
+                dataObjects()->set(key, pf::ObjectRef(object));
+            }
+            cursor->close();
+        }
+    }
+    task->setDataObject(object);
+}
+
+void ZMRClassifyService::answer(const pf::ObjectRef& responseObject)
+{
+    auto self = shared_from_this();
+    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
+    ZMRAnswer answer = ZMRReadAnswer(*response, "ZMRClassifyService");
+    if (answer.error)
+        return;
+    if (pf::ArrayRef categories = answer.results->array("classify-results"))
+        mergeCategories(*categories);
+    if (pf::ArrayRef tags = answer.results->array("tag-results"))
+        mergeTags(*tags);
+}
+
+void ZMRClassifyService::mergeCategories(const pf::Array& entries)
+{
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    KRDBContextRef db = context ? context->appDBContext() : nullptr;
+    if (!db)
+        return;
+    setDataObjects(pf::Dictionary::create());
+    auto stored = readUnique<ZMRClassifyObject>(*db, "ZMRClassifyObject", " ORDER BY cid ASC",
+                                                [](const ZMRClassifyObject& o) { return cidKey(o.cid()); });
+    for (const pf::Value& entryValue : entries) {
+        pf::DictionaryRef entry = entryValue.dictionary();
+        if (!entry)
+            continue;
+        long long cid = ZMRPresent(entryValue, "cid").longLongValue();
+        if (cid == 0)
+            continue;
+        std::string key = cidKey(cid);
+        pf::Value titleValue = ZMRPresent(entryValue, "title");
+        const std::string* text = titleValue.string();
+        std::optional<std::string> title = text ? std::optional<std::string>(*text) : std::nullopt;
+        // A category repeated within this answer is the object already handled.
+        auto object = dataObjects()->get(key).objectAs<ZMRClassifyObject>();
+        if (!object) {
+            auto it = stored.find(key);
+            if (it != stored.end()) {
+                object = it->second;
+                stored.erase(it);
+            }
+        }
+        if (object) {
+            object->setTitle(title);
+            if (!db->updateObject(object))
+                pf::log("cannot update category %lld", cid);
+        } else {
+            object = std::make_shared<ZMRClassifyObject>();
+            object->setCid(cid);
+            object->setTitle(title);
+            object->setTimestamp(now());
+            if (!db->insertObject(object))
+                pf::log("cannot insert category %lld", cid);
+        }
+        dataObjects()->set(key, pf::ObjectRef(object));
+    }
+    for (auto& [key, object] : stored) {
+        if (!db->deleteObject(object))
+            pf::log("cannot delete category %s", key.c_str());
+    }
+    pf::NotificationCenter::defaultCenter().post(ZMRClassifyChangedNotification);
+}
+
+void ZMRClassifyService::mergeTags(const pf::Array& entries)
+{
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    KRDBContextRef db = context ? context->appDBContext() : nullptr;
+    if (!db)
+        return;
+    auto stored = readUnique<ZMRTagObject>(*db, "ZMRTagObject", " ORDER BY tid ASC",
+                                           [](const ZMRTagObject& o) { return o.tag().value_or(""); });
+    std::map<std::string, std::shared_ptr<ZMRTagObject>> handled;
+    for (const pf::Value& entryValue : entries) {
+        if (!entryValue.dictionary())
+            continue;
+        pf::Value tagValue = ZMRPresent(entryValue, "tag");
+        const std::string* text = tagValue.string();
+        if (!text || text->empty())
+            continue;
+        long long tid = ZMRPresent(entryValue, "tid").longLongValue();
+        std::shared_ptr<ZMRTagObject> object;
+        if (auto it = handled.find(*text); it != handled.end()) {
+            object = it->second;
+        } else if (auto it = stored.find(*text); it != stored.end()) {
+            object = it->second;
+            stored.erase(it);
+        }
+        if (object) {
+            object->setTid(tid);
+            if (!db->updateObject(object))
+                pf::log("cannot update a tag");
+        } else {
+            object = std::make_shared<ZMRTagObject>();
+            object->setTid(tid);
+            object->setTag(*text);
+            object->setTimestamp(now());
+            if (!db->insertObject(object))
+                pf::log("cannot insert a tag");
+        }
+        handled[*text] = object;
+    }
+    pf::NotificationCenter::defaultCenter().post(ZMRClassifyChangedNotification);
+}

@@ -1,0 +1,28 @@
+#include "app/services/ZMRStoreRegistration.h"
+
+#include "app/services/ZMRClassifyObject.h"
+#include "app/services/ZMRClassifyService.h"
+#include "framework/core/KRTaskTypes.h"
+#include "platform/foundation/ClassBuilder.h"
+
+void registerStoreClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    pf::ClassBuilder<ZMRClassifyObject>("ZMRClassifyObject")
+        .superclass<KRDBObject>()
+        .property("title", &ZMRClassifyObject::title, &ZMRClassifyObject::setTitle)
+        .property("cid", &ZMRClassifyObject::cid, &ZMRClassifyObject::setCid)
+        .property("timestamp", &ZMRClassifyObject::timestamp, &ZMRClassifyObject::setTimestamp)
+        .commit();
+    pf::ClassBuilder<ZMRTagObject>("ZMRTagObject")
+        .superclass<KRDBObject>()
+        .property("tid", &ZMRTagObject::tid, &ZMRTagObject::setTid)
+        .property("tag", &ZMRTagObject::tag, &ZMRTagObject::setTag)
+        .property("weight", &ZMRTagObject::weight, &ZMRTagObject::setWeight)
+        .property("timestamp", &ZMRTagObject::timestamp, &ZMRTagObject::setTimestamp)
+        .commit();
+    pf::ClassBuilder<ZMRClassifyService>("ZMRClassifyService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+}
