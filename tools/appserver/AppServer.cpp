@@ -1,5 +1,6 @@
 #include "tools/appserver/AppServer.h"
 
+#include "tools/appserver/AppServerData.h"
 #include "tools/appserver/AppStore.h"
 
 #include <httplib.h>
@@ -328,6 +329,13 @@ std::string AppServer::answer(const std::string& formBody)
     if (taskType == "AppAuthRemoveTask") {
         if (sessionUid)
             m_store->revokeToken(*sessionToken);
+        return out.json();
+    }
+    if (auto reply = answerDataTask(*m_store, taskType, form, sessionUid)) {
+        if (reply->errorCode != 0)
+            return fail(Failure{reply->errorCode, reply->error.c_str()});
+        for (const auto& [key, json] : reply->members)
+            out.add(key, json);
         return out.json();
     }
     if (!taskType.empty() && m_store->listCount(taskType) > 0) {

@@ -89,6 +89,8 @@ std::optional<std::string> AppStore::open(const std::string& path, std::unique_p
         if (!store->exec(sql))
             return std::string("cannot create the tables: ") + sqlite3_errmsg(store->m_db);
     }
+    if (auto error = store->openDataTables())
+        return error;
     out = std::move(store);
     return std::nullopt;
 }

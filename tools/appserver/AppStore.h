@@ -4,6 +4,8 @@
 // tokens, devices and the seeded list content. Any thread: one lock guards
 // the connection.
 
+#include "tools/appserver/AppStoreData.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -55,12 +57,28 @@ public:
     // Seeds the demo lists once ("ZMRFeedsTask" and "ZMRPrizeListTask").
     void seedDemo();
 
+    // Categories, tags, follows and the ledger (AppStoreData.cpp).
+    std::vector<AppCategory> categories();
+    // The `limit` tags of most weight.
+    std::vector<AppTag> topTags(long long limit);
+    // Follows or unfollows; the user's follow-list version moves on a change.
+    bool setFollowing(long long uid, long long tuid, bool following);
+    // 0 until the user's list first changes.
+    long long followVersion(long long uid);
+    // In the order they were followed.
+    std::vector<AppFollow> follows(long long uid, long long offset, long long limit);
+    // The entry as stored, with its new `bid`.
+    std::optional<AppBook> addBook(const AppBook& book);
+    // The user's entries created within [start, end], oldest first.
+    std::vector<AppBook> books(long long uid, long long start, long long end);
+
     AppStore(const AppStore&) = delete;
     AppStore& operator=(const AppStore&) = delete;
 
 private:
     AppStore() = default;
     bool exec(const char* sql);
+    std::optional<std::string> openDataTables();
     std::optional<AppUser> userWhere(const char* column, const std::string& value);
     std::optional<AppUser> userByUid(long long uid);
 
