@@ -2,6 +2,8 @@
 
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRClassifyService.h"
+#include "app/services/ZMRConcernObject.h"
+#include "app/services/ZMRConcernService.h"
 #include "framework/core/KRTaskTypes.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -25,4 +27,14 @@ void registerStoreClasses()
         .property("timestamp", &ZMRTagObject::timestamp, &ZMRTagObject::setTimestamp)
         .commit();
     pf::ClassBuilder<ZMRClassifyService>("ZMRClassifyService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRConcernObject>("ZMRConcernObject")
+        .superclass<KRDBObject>()
+        .property("uid", &ZMRConcernObject::uid, &ZMRConcernObject::setUid)
+        .property("nick", &ZMRConcernObject::nick, &ZMRConcernObject::setNick)
+        .property("logo", &ZMRConcernObject::logo, &ZMRConcernObject::setLogo)
+        .property("version", &ZMRConcernObject::version, &ZMRConcernObject::setVersion)
+        .property("py", &ZMRConcernObject::py, &ZMRConcernObject::setPy)
+        .property("mutual", &ZMRConcernObject::isMutual, &ZMRConcernObject::setMutual)
+        .commit();
+    pf::ClassBuilder<ZMRConcernService>("ZMRConcernService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
 }

@@ -1,6 +1,7 @@
 #include "StoreTestSupport.h"
 
 #include "app/services/ZMRClassifyService.h"
+#include "app/services/ZMRConcernService.h"
 #include "framework/db/IKRSqliteCursor.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
@@ -12,8 +13,22 @@ void addStoreServices(const pf::DictionaryRef& config)
     pf::ArrayRef services = config->array("services");
     services->add(pf::Dictionary::create(
         {{"class", "ZMRClassifyService"}, {"taskTypes", list({"IZMRClassifyTask", "IZMRClassifyGetTask", "IKRAPIResponseTask"})}}));
+    services->add(pf::Dictionary::create({{"class", "ZMRConcernService"},
+                                          {"taskTypes", list({"IZMRFollowTask", "IZMRUnFollowTask", "IZMRConcernTask",
+                                                              "IZMRRefreshUserTask", "IKRAPIResponseTask"})}}));
     config->set("app-db", list({"ZMRClassifyObject", "ZMRTagObject"}));
-    config->set("user-db", list({}));
+    config->set("user-db", list({"ZMRConcernObject"}));
+}
+
+std::vector<std::string> ownFormItems(const KRHttpFormBody& body)
+{
+    std::vector<std::string> items;
+    for (const std::string& item : formItems(body)) {
+        if (item.starts_with("device-"))
+            break;
+        items.push_back(item);
+    }
+    return items;
 }
 
 std::vector<std::string> dumpRows(const KRDBContextRef& db, const std::string& sql)
@@ -48,7 +63,7 @@ void StoreBus::SetUp()
     addStoreServices(config);
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
-    for (const char* name : {ZMRClassifyChangedNotification})
+    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification})
         pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {
             posted.push_back(n.name);
         });

@@ -14,6 +14,9 @@
 // Appends the services and the "app-db" and "user-db" lists to a configuration.
 void addStoreServices(const pf::DictionaryRef& config);
 
+// The form's items before the envelope's "device-" items, as "key=value".
+std::vector<std::string> ownFormItems(const KRHttpFormBody& body);
+
 // Each row of a query as its columns joined by "|" (NULL reads "-").
 std::vector<std::string> dumpRows(const KRDBContextRef& db, const std::string& sql);
 

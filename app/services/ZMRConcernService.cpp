@@ -1,0 +1,298 @@
+#include "app/services/ZMRConcernService.h"
+
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRConcernObject.h"
+#include "app/services/ZMRContext.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRAPITask.h"
+#include "framework/core/KRHttpFormBody.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/db/IKRSqliteCursor.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
+#include "framework/util/Pinyin.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
+#include <string>
+
+const char* const ZMRConcernChangedNotification = "ZMRConcernChangedNotification";
+
+namespace {
+
+constexpr const char* domain = "ZMRConcernService";
+
+std::shared_ptr<ZMRContext> appContext(const KRService& service)
+{
+    return std::dynamic_pointer_cast<ZMRContext>(service.context());
+}
+
+KRDBContextRef userDB(const KRService& service)
+{
+    auto context = appContext(service);
+    return context ? context->userDBContext() : nullptr;
+}
+
+// The signed-in user as text, to tell whether the user changed meanwhile.
+std::string signedInUser(const KRService& service)
+{
+    auto context = appContext(service);
+    return context ? context->uid().description() : std::string();
+}
+
+bool execute(KRDBContext& db, const std::string& sql)
+{
+    if (db.db()->execture(sql))
+        return true;
+    pf::log("cannot run %s: %s", sql.c_str(), db.db()->errmsg().value_or("").c_str());
+    return false;
+}
+
+}
+
+void ZMRConcernService::fillConcernObject(ZMRConcernObject& object, const pf::Value& data)
+{
+    object.setUid(ZMRPresent(data, "uid").longLongValue());
+    pf::Value nick = ZMRPresent(data, "nick");
+    if (const std::string* text = nick.string()) {
+        object.setNick(*text);
+        object.setPy(pinyinInitials(*text));
+    } else {
+        object.setNick(std::string());
+        object.setPy(std::nullopt);
+    }
+    pf::Value logo = ZMRPresent(data, "logo");
+    const std::string* logoText = logo.string();
+    object.setLogo(logoText ? std::optional<std::string>(*logoText) : std::nullopt);
+    object.setMutual(ZMRPresent(data, "mutual").boolValue() ? 1 : 0);
+}
+
+bool ZMRConcernService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (taskType == proto::IZMRFollowTask() || taskType == proto::IZMRUnFollowTask()) {
+        send(taskType, task);
+        return true;
+    }
+    if (taskType == proto::IZMRConcernTask()) {
+        startSync(task);
+        return false;
+    }
+    if (taskType == proto::IZMRRefreshUserTask()) {
+        refreshUser(task);
+        return false;
+    }
+    if (taskType == proto::IKRAPIResponseTask()) {
+        auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+        if (!response)
+            return false;
+        const pf::Protocol* answered = response->taskType();
+        if (answered != proto::IZMRFollowTask() && answered != proto::IZMRUnFollowTask() && answered != proto::IZMRConcernTask())
+            return false;
+        answer(task);
+        return true;
+    }
+    return false;
+}
+
+bool ZMRConcernService::cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (taskType != proto::IZMRConcernTask())
+        return KRUplinkService::cancelHandle(taskType, task);
+    if (task) {
+        cancelSync(task);
+        if (task == m_concernTask)
+            m_concernTask = nullptr;
+    } else if (m_concernTask) {
+        cancelSync(m_concernTask);
+        m_concernTask = nullptr;
+    }
+    return false;
+}
+
+void ZMRConcernService::cancelSync(const pf::ObjectRef& task)
+{
+    auto cancel = std::make_shared<KRAPITask>();
+    cancel->setTask(task);
+    cancel->setTaskType(proto::IZMRConcernTask());
+    if (auto context = this->context())
+        context->cancelHandle(proto::IKRAPICancelTask(), cancel);
+}
+
+void ZMRConcernService::send(const pf::Protocol* taskType, const pf::ObjectRef& task)
+{
+    long long tuid = 0;
+    if (auto follow = std::dynamic_pointer_cast<IZMRFollowTask>(task))
+        tuid = follow->tuid();
+    else if (auto unfollow = std::dynamic_pointer_cast<IZMRUnFollowTask>(task))
+        tuid = unfollow->tuid();
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("config_zmr", "config");
+    body->addItemValue(taskType == proto::IZMRFollowTask() ? "ZMRFollowTask" : "ZMRUnFollowTask", "taskType");
+    body->addItemValue(std::to_string(tuid), "zmr-tuid");
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(taskType);
+    request->setTask(task);
+    if (auto appTask = std::dynamic_pointer_cast<IKRTask>(task))
+        request->setSource(appTask->source());
+    request->setApiKey("url");
+    request->setBody(body);
+    if (auto context = this->context())
+        context->handle(proto::IKRAPIRequestTask(), request, 0);
+}
+
+std::shared_ptr<KRAPIRequestTask> ZMRConcernService::pageRequest(const pf::ObjectRef& task)
+{
+    auto sync = std::dynamic_pointer_cast<IZMRConcernTask>(task);
+    auto context = appContext(*this);
+    long long version = context ? context->concernVersion() : 0;
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("config_zmr", "config");
+    body->addItemValue("ZMRUserConcernTask", "taskType");
+    if (version != 0)
+        body->addItemValue(std::to_string(version), "zmr-version");
+    body->addItemValue(std::to_string(sync ? sync->pageIndex() : 1), "zmr-pageIndex");
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(proto::IZMRConcernTask());
+    request->setTask(task);
+    if (sync)
+        request->setSource(sync->source());
+    request->setApiKey("url");
+    request->setBody(body);
+    return request;
+}
+
+void ZMRConcernService::startSync(const pf::ObjectRef& task)
+{
+    auto sync = std::dynamic_pointer_cast<IZMRConcernTask>(task);
+    if (!sync)
+        return;
+    if (m_concernTask) {
+        cancelSync(m_concernTask);
+        m_concernTask = nullptr;
+    }
+    sync->setStatus(1);
+    sync->setPageIndex(1);
+    m_concernTask = task;
+    if (auto context = this->context())
+        context->handle(proto::IKRAPIRequestTask(), pageRequest(task), 0);
+}
+
+void ZMRConcernService::refreshUser(const pf::ObjectRef& taskObject)
+{
+    auto task = std::dynamic_pointer_cast<IZMRRefreshUserTask>(taskObject);
+    KRDBContextRef db = userDB(*this);
+    const pf::Class* cls = pf::Class::named("ZMRConcernObject");
+    if (!task || !task->data().dictionary() || !db || !cls)
+        return;
+    long long uid = ZMRPresent(task->data(), "uid").longLongValue();
+    auto cursor = db->query(cls, std::string("WHERE uid=") + std::to_string(uid));
+    if (!cursor)
+        return;
+    pf::ArrayRef rows = cursor->dataObjects(cls);
+    cursor->close();
+    for (const pf::Value& row : *rows) {
+        auto object = row.objectAs<ZMRConcernObject>();
+        if (!object)
+            continue;
+        long long version = object->version();
+        fillConcernObject(*object, task->data());
+        object->setVersion(version);
+        if (!db->updateObject(object))
+            pf::log("cannot rewrite a followed user");
+    }
+}
+
+void ZMRConcernService::answer(const pf::ObjectRef& responseObject)
+{
+    auto self = shared_from_this();
+    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
+    const pf::Protocol* taskType = response->taskType();
+    if (taskType == proto::IZMRConcernTask()) {
+        answerSync(*response);
+        return;
+    }
+    pf::ObjectRef task = response->task();
+    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    if (answer.error) {
+        krUplinkTaskDidFailWithError(task, *answer.error, taskType);
+        return;
+    }
+    if (taskType == proto::IZMRUnFollowTask()) {
+        auto unfollow = std::dynamic_pointer_cast<IZMRUnFollowTask>(task);
+        if (KRDBContextRef db = userDB(*this); db && unfollow)
+            execute(*db, "DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(unfollow->tuid()));
+    } else if (auto context = appContext(*this)) {
+        context->setHasConcernChanged(true);
+    }
+    krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
+}
+
+void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
+{
+    pf::ObjectRef task = response.task();
+    // A sync that was replaced or withdrawn no longer owns the table.
+    if (!task || task != m_concernTask)
+        return;
+    m_concernTask = nullptr;
+    auto sync = std::dynamic_pointer_cast<IZMRConcernTask>(task);
+    ZMRAnswer answer = ZMRReadAnswer(response, domain);
+    if (answer.error || !sync)
+        return;
+    pf::Value results = ZMRPresent(pf::Value(answer.results), "user-concern-results");
+    if (!results.dictionary())
+        return;
+    auto context = appContext(*this);
+    KRDBContextRef db = context ? context->userDBContext() : nullptr;
+    if (!context || !db)
+        return;
+    long long version = ZMRPresent(results, "version").longLongValue();
+    if (version == context->concernVersion())
+        return;
+    if (sync->pageIndex() == 1 && !execute(*db, "DELETE FROM [ZMRConcernObject]"))
+        return;
+    pf::ArrayRef items = ZMRPresent(results, "items").array();
+    bool more = items && !items->empty();
+    if (items) {
+        for (const pf::Value& item : *items) {
+            if (!item.dictionary())
+                continue;
+            auto object = std::make_shared<ZMRConcernObject>();
+            fillConcernObject(*object, item);
+            object->setVersion(version);
+            if (!db->insertObject(object))
+                pf::log("cannot store a followed user");
+        }
+    }
+    if (more && sync->pageIndex() >= kMaxConcernPages) {
+        pf::log("follow list still not complete after %d pages; stopped", kMaxConcernPages);
+    } else if (more) {
+        sync->setPageIndex(sync->pageIndex() + 1);
+        m_concernTask = task;
+        auto request = pageRequest(task);
+        std::weak_ptr<pf::Object> weakSelf = shared_from_this();
+        std::string user = signedInUser(*this);
+        pf::dispatchMain([weakSelf, task, request, user] {
+            auto self = std::static_pointer_cast<ZMRConcernService>(weakSelf.lock());
+            if (!self || self->m_concernTask != task)
+                return;
+            if (signedInUser(*self) != user) {
+                self->m_concernTask = nullptr;
+                return;
+            }
+            if (auto context = self->context())
+                context->handle(proto::IKRAPIRequestTask(), request, 0);
+        });
+    } else {
+        context->setConcernVersion(version);
+        sync->setStatus(0);
+        sync->setPageIndex(0);
+    }
+    pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+// The signed-in user's follow list: follow and unfollow of single users, a
+// paged, versioned sync of the whole list into the per-user database, and
+// the rewrite of one stored user from fresher data.
+//
+// Follow and unfollow answer their task's delegate (domain
+// "ZMRConcernService"); an unfollow deletes that user's rows first, a
+// follow marks the context's follow list as changed.
+//
+// IZMRConcernTask starts a sync (cancelling a running one) and is handed on
+// along the bus. Page 1 of a changed list replaces the table; each page
+// posts "ZMRConcernChangedNotification"; the empty page that ends the list
+// stores its version in the context. The next page is sent on a later turn
+// of the main queue, and only while its task is still the running sync and
+// the same user is signed in; answers of a sync that is no longer running
+// are ignored. A sync stops after kMaxConcernPages pages without storing
+// the version, so a server that never ends its list cannot keep it paging.
+// A failed page is dropped silently; the next sync starts over.
+//
+// IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
+// the user is not followed) and is handed on. Main queue only.
+
+#include "framework/core/KRUplinkService.h"
+
+class IKRAPIResponseTask;
+class KRAPIRequestTask;
+class ZMRConcernObject;
+
+class ZMRConcernService final : public KRUplinkService {
+public:
+    static constexpr int kMaxConcernPages = 1000;
+
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
+    // Withdraws a sync's request and answers false, so the cancel travels on.
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+
+    // "uid", "nick" (its pinyin initials go to `py`), "logo" and "mutual"
+    // of a user dictionary. A nickname that is not text reads as "" with no
+    // initials; a logo that is not text as nil.
+    static void fillConcernObject(ZMRConcernObject& object, const pf::Value& data);
+
+    const pf::ObjectRef& concernTask() const { return m_concernTask; }
+    void setConcernTask(pf::ObjectRef task) { m_concernTask = std::move(task); }
+
+private:
+    void send(const pf::Protocol* taskType, const pf::ObjectRef& task);
+    std::shared_ptr<KRAPIRequestTask> pageRequest(const pf::ObjectRef& task);
+    void startSync(const pf::ObjectRef& task);
+    void cancelSync(const pf::ObjectRef& task);
+    void refreshUser(const pf::ObjectRef& task);
+    void answer(const pf::ObjectRef& response);
+    void answerSync(const IKRAPIResponseTask& response);
+
+    pf::ObjectRef m_concernTask;
+};
+
+extern const char* const ZMRConcernChangedNotification;
