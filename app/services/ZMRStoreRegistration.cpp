@@ -1,5 +1,7 @@
 #include "app/services/ZMRStoreRegistration.h"
 
+#include "app/services/ZMRBooksObject.h"
+#include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRClassifyService.h"
 #include "app/services/ZMRConcernObject.h"
@@ -36,5 +38,19 @@ void registerStoreClasses()
         .property("py", &ZMRConcernObject::py, &ZMRConcernObject::setPy)
         .property("mutual", &ZMRConcernObject::isMutual, &ZMRConcernObject::setMutual)
         .commit();
+    pf::ClassBuilder<ZMRBooksObject>("ZMRBooksObject")
+        .superclass<KRDBObject>()
+        .property("bid", &ZMRBooksObject::bid, &ZMRBooksObject::setBid)
+        .property("payMoney", &ZMRBooksObject::payMoney, &ZMRBooksObject::setPayMoney)
+        .property("expendMoney", &ZMRBooksObject::expendMoney, &ZMRBooksObject::setExpendMoney)
+        .property("shopTitle", &ZMRBooksObject::shopTitle, &ZMRBooksObject::setShopTitle)
+        .property("shopAddress", &ZMRBooksObject::shopAddress, &ZMRBooksObject::setShopAddress)
+        .property("remark", &ZMRBooksObject::remark, &ZMRBooksObject::setRemark)
+        .property("latitude", &ZMRBooksObject::latitude, &ZMRBooksObject::setLatitude)
+        .property("longitude", &ZMRBooksObject::longitude, &ZMRBooksObject::setLongitude)
+        .property("timestamp", &ZMRBooksObject::timestamp, &ZMRBooksObject::setTimestamp)
+        .property("cids", &ZMRBooksObject::cids, &ZMRBooksObject::setCids)
+        .commit();
+    pf::ClassBuilder<ZMRBooksService>("ZMRBooksService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRConcernService>("ZMRConcernService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
 }

@@ -1,5 +1,6 @@
 #include "StoreTestSupport.h"
 
+#include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyService.h"
 #include "app/services/ZMRConcernService.h"
 #include "framework/db/IKRSqliteCursor.h"
@@ -16,8 +17,10 @@ void addStoreServices(const pf::DictionaryRef& config)
     services->add(pf::Dictionary::create({{"class", "ZMRConcernService"},
                                           {"taskTypes", list({"IZMRFollowTask", "IZMRUnFollowTask", "IZMRConcernTask",
                                                               "IZMRRefreshUserTask", "IKRAPIResponseTask"})}}));
+    services->add(pf::Dictionary::create(
+        {{"class", "ZMRBooksService"}, {"taskTypes", list({"IZMRBooksCreateTask", "IZMRBooksSearchTask", "IKRAPIResponseTask"})}}));
     config->set("app-db", list({"ZMRClassifyObject", "ZMRTagObject"}));
-    config->set("user-db", list({"ZMRConcernObject"}));
+    config->set("user-db", list({"ZMRConcernObject", "ZMRBooksObject"}));
 }
 
 std::vector<std::string> ownFormItems(const KRHttpFormBody& body)
@@ -63,7 +66,7 @@ void StoreBus::SetUp()
     addStoreServices(config);
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
-    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification})
+    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification, ZMRBooksChangedNotification})
         pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {
             posted.push_back(n.name);
         });

@@ -1,0 +1,231 @@
+#include "app/services/ZMRBooksService.h"
+
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRBooksObject.h"
+#include "app/services/ZMRClassifyObject.h"
+#include "app/services/ZMRContext.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRAPITask.h"
+#include "framework/core/KRHttpFormBody.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/db/IKRSqliteCursor.h"
+#include "framework/db/KRDBContext.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <cassert>
+#include <cstdio>
+#include <map>
+#include <string>
+
+const char* const ZMRBooksChangedNotification = "ZMRBooksChangedNotification";
+
+namespace {
+
+constexpr const char* domain = "ZMRBooksService";
+
+std::string money(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%lf", value);
+    return text;
+}
+
+std::optional<std::string> textAt(const pf::Value& data, std::string_view keyPath)
+{
+    pf::Value value = ZMRPresent(data, keyPath);
+    const std::string* text = value.string();
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+const pf::Class* booksClass()
+{
+    return pf::Class::named("ZMRBooksObject");
+}
+
+// Every stored row of the entry; the first in rowid order first.
+std::vector<std::shared_ptr<ZMRBooksObject>> rowsOf(KRDBContext& db, long long bid)
+{
+    std::vector<std::shared_ptr<ZMRBooksObject>> out;
+    auto cursor = db.query(booksClass(), "WHERE [bid]=" + std::to_string(bid) + " ORDER BY [rowid]");
+    if (!cursor)
+        return out;
+    pf::ArrayRef rows = cursor->dataObjects(booksClass());
+    cursor->close();
+    for (const pf::Value& row : *rows) {
+        if (auto object = row.objectAs<ZMRBooksObject>())
+            out.push_back(std::move(object));
+    }
+    return out;
+}
+
+// Writes an answered entry over its stored row, or inserts it when it has none.
+void storeEntry(KRDBContext& db, long long bid, const pf::Value& entry)
+{
+    auto rows = rowsOf(db, bid);
+    std::shared_ptr<ZMRBooksObject> object = rows.empty() ? std::make_shared<ZMRBooksObject>() : rows.front();
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        if (!db.deleteObject(rows[i]))
+            pf::log("cannot delete a duplicate ledger entry");
+    }
+    object->setBid(bid);
+    ZMRBooksService::data(entry, *object);
+    bool stored = rows.empty() ? db.insertObject(object) : db.updateObject(object);
+    if (!stored)
+        pf::log("cannot store ledger entry %lld", bid);
+}
+
+}
+
+void ZMRBooksService::data(const pf::Value& entry, ZMRBooksObject& object)
+{
+    object.setPayMoney(ZMRPresent(entry, "payMoney").doubleValue());
+    object.setExpendMoney(ZMRPresent(entry, "expendMoney").doubleValue());
+    object.setLatitude(ZMRPresent(entry, "latitude").doubleValue());
+    object.setLongitude(ZMRPresent(entry, "longitude").doubleValue());
+    object.setShopTitle(textAt(entry, "body.title"));
+    object.setShopAddress(textAt(entry, "body.address"));
+    object.setRemark(textAt(entry, "body.remark"));
+    object.setCids(ZMRPresent(entry, "cids"));
+    object.setTimestamp(ZMRClampInt32(ZMRPresent(entry, "createTime").doubleValue()));
+}
+
+bool ZMRBooksService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (taskType == proto::IZMRBooksCreateTask() || taskType == proto::IZMRBooksSearchTask()) {
+        send(taskType, task);
+        return true;
+    }
+    if (taskType == proto::IKRAPIResponseTask()) {
+        auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+        if (!response || (response->taskType() != proto::IZMRBooksCreateTask() && response->taskType() != proto::IZMRBooksSearchTask()))
+            return false;
+        answer(task);
+        return true;
+    }
+    return false;
+}
+
+void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& task)
+{
+    auto body = std::make_shared<KRHttpFormBody>();
+    body->addItemValue("config_zmr", "config");
+    if (auto create = std::dynamic_pointer_cast<IZMRBooksCreateTask>(task)) {
+        body->addItemValue("ZMRBooksCreateTask", "taskType");
+        body->addItemValue(money(create->payMoney()), "zmr-payMoney");
+        body->addItemValue(money(create->expendMoney()), "zmr-expendMoney");
+        body->addItemValue(money(create->latitude()), "zmr-latitude");
+        body->addItemValue(money(create->longitude()), "zmr-longitude");
+        body->addItemValue(create->shopTitle().value_or(""), "zmr-shopTitle");
+        body->addItemValue(create->shopAddress().value_or(""), "zmr-shopAddress");
+        body->addItemValue(create->remark().value_or(""), "zmr-remark");
+        std::string cids;
+        if (const pf::ArrayRef& objects = create->classifyObjects()) {
+            for (const pf::Value& value : *objects) {
+                auto category = value.objectAs<ZMRClassifyObject>();
+                if (!category)
+                    continue;
+                cids += (cids.empty() ? "" : ",") + std::to_string(category->cid());
+            }
+        }
+        body->addItemValue(cids, "zmr-cids");
+    } else if (auto search = std::dynamic_pointer_cast<IZMRBooksSearchTask>(task)) {
+        body->addItemValue("ZMRBooksSearchTask", "taskType");
+        body->addItemValue(std::to_string(ZMRClampInt32(search->startTime())), "zmr-startTime");
+        body->addItemValue(std::to_string(ZMRClampInt32(search->endTime())), "zmr-endTime");
+    } else {
+        return;
+    }
+    auto request = std::make_shared<KRAPIRequestTask>();
+    request->setTaskType(taskType);
+    request->setTask(task);
+    if (auto appTask = std::dynamic_pointer_cast<IKRTask>(task))
+        request->setSource(appTask->source());
+    request->setApiKey("url");
+    request->setBody(body);
+    if (auto context = this->context())
+        context->handle(proto::IKRAPIRequestTask(), request, 0);
+}
+
+void ZMRBooksService::answer(const pf::ObjectRef& responseObject)
+{
+    auto self = shared_from_this();
+    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
+    const pf::Protocol* taskType = response->taskType();
+    pf::ObjectRef task = response->task();
+    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    if (answer.error) {
+        krUplinkTaskDidFailWithError(task, *answer.error, taskType);
+        return;
+    }
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    KRDBContextRef db = context ? context->userDBContext() : nullptr;
+    if (db && booksClass()) {
+        if (taskType == proto::IZMRBooksCreateTask()) {
+            pf::Value entry = ZMRPresent(pf::Value(answer.results), "books-create-results");
+            if (entry.dictionary())
+                storeCreated(*db, entry);
+        } else if (auto search = std::dynamic_pointer_cast<IZMRBooksSearchTask>(task)) {
+            if (pf::ArrayRef entries = ZMRPresent(pf::Value(answer.results), "books-search-results").array())
+                mergeSearch(*db, *entries, ZMRClampInt32(search->startTime()), ZMRClampInt32(search->endTime()));
+        }
+    }
+    krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
+}
+
+void ZMRBooksService::storeCreated(KRDBContext& db, const pf::Value& entry)
+{
+    long long bid = ZMRPresent(entry, "bid").longLongValue();
+    if (bid == 0)
+        return;
+    storeEntry(db, bid, entry);
+    pf::NotificationCenter::defaultCenter().post(ZMRBooksChangedNotification);
+}
+
+void ZMRBooksService::mergeSearch(KRDBContext& db, const pf::Array& entries, int start, int end)
+{
+    std::map<long long, std::shared_ptr<ZMRBooksObject>> window;
+    std::string tail = "WHERE [timestamp] >= " + std::to_string(start) + " AND [timestamp] <= " + std::to_string(end) + " ORDER BY [rowid]";
+    if (auto cursor = db.query(booksClass(), tail)) {
+        pf::ArrayRef rows = cursor->dataObjects(booksClass());
+        cursor->close();
+        for (const pf::Value& row : *rows) {
+            auto object = row.objectAs<ZMRBooksObject>();
+            if (!object)
+                continue;
+            if (window.count(object->bid())) {
+                if (!db.deleteObject(object))
+                    pf::log("cannot delete a duplicate ledger entry");
+                continue;
+            }
+            window.emplace(object->bid(), object);
+        }
+    } else {
+        pf::log("cannot read the ledger");
+        return;
+    }
+    for (const pf::Value& entry : entries) {
+        long long bid = ZMRPresent(entry, "bid").longLongValue();
+        if (bid == 0 || !entry.dictionary())
+            continue;
+        auto it = window.find(bid);
+        if (it == window.end()) {
+            // Not in this window: it may still be stored under another time.
+            storeEntry(db, bid, entry);
+            continue;
+        }
+        data(entry, *it->second);
+        if (!db.updateObject(it->second))
+            pf::log("cannot update ledger entry %lld", bid);
+        window.erase(it);
+    }
+    for (auto& [bid, object] : window) {
+        if (!db.deleteObject(object))
+            pf::log("cannot delete ledger entry %lld", bid);
+    }
+    pf::NotificationCenter::defaultCenter().post(ZMRBooksChangedNotification);
+}

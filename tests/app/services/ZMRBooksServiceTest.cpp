@@ -1,0 +1,136 @@
+#include "StoreTestSupport.h"
+
+#include "app/services/ZMRBooksObject.h"
+#include "app/services/ZMRBooksService.h"
+#include "app/services/ZMRClassifyObject.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/db/KRDBContext.h"
+
+namespace {
+
+const char* const ledger = "SELECT bid, payMoney, shopTitle, shopAddress, remark, timestamp, cids FROM ZMRBooksObject ORDER BY bid, rowid";
+
+class ZMRBooks : public StoreBus {
+protected:
+    void SetUp() override
+    {
+        StoreBus::SetUp();
+        shell->setAuth(pf::Value(7LL), std::string("token-7"));
+        recorder->events.clear();
+    }
+    void store(long long bid, double timestamp, const char* title)
+    {
+        auto row = std::make_shared<ZMRBooksObject>();
+        row->setBid(bid);
+        row->setTimestamp(timestamp);
+        row->setShopTitle(title);
+        ASSERT_TRUE(shell->userDBContext()->insertObject(row));
+    }
+    std::shared_ptr<ZMRBooksSearchTask> search(double start, double end)
+    {
+        auto task = std::make_shared<ZMRBooksSearchTask>();
+        task->setStartTime(start);
+        task->setEndTime(end);
+        return send(proto::IZMRBooksSearchTask(), task);
+    }
+    std::vector<std::string> rows() { return dumpRows(shell->userDBContext(), ledger); }
+};
+
+std::shared_ptr<ZMRClassifyObject> category(long long cid)
+{
+    auto object = std::make_shared<ZMRClassifyObject>();
+    object->setCid(cid);
+    return object;
+}
+
+}
+
+TEST_F(ZMRBooks, RequestsCarryTheEntryAndTheWholeSecondWindow)
+{
+    auto create = std::make_shared<ZMRBooksCreateTask>();
+    create->setPayMoney(12.5);
+    create->setExpendMoney(20);
+    create->setLatitude(31.25);
+    create->setLongitude(-121.5);
+    create->setShopTitle("Shop & Co");
+    send(proto::IZMRBooksCreateTask(), create);
+    EXPECT_EQ(ownFormItems(*lastRequest()->body()),
+              (std::vector<std::string>{"config=config_zmr", "taskType=ZMRBooksCreateTask", "zmr-payMoney=12.500000",
+                                        "zmr-expendMoney=20.000000", "zmr-latitude=31.250000", "zmr-longitude=-121.500000",
+                                        "zmr-shopTitle=Shop & Co", "zmr-shopAddress=", "zmr-remark=", "zmr-cids="}));
+    create->setClassifyObjects(pf::Array::create({pf::ObjectRef(category(3)), pf::ObjectRef(category(12))}));
+    send(proto::IZMRBooksCreateTask(), create);
+    EXPECT_EQ(ownFormItems(*lastRequest()->body()).back(), "zmr-cids=3,12");
+
+    search(100.9, 200.9);
+    EXPECT_EQ(ownFormItems(*lastRequest()->body()),
+              (std::vector<std::string>{"config=config_zmr", "taskType=ZMRBooksSearchTask", "zmr-startTime=100", "zmr-endTime=200"}));
+    EXPECT_EQ(lastRequest()->apiKey(), "url");
+}
+
+TEST_F(ZMRBooks, CreatedEntryIsStoredOncePerBid)
+{
+    struct Row {
+        const char* answer;
+        bool success;
+        std::vector<std::string> rows;
+    } steps[] = {
+        {R"({"books-create-results":{"bid":5,"payMoney":12.5,"body":{"title":"Mart","address":"Road 1"},"cids":[3,12],"createTime":150}})",
+         true, {"5|12.5|Mart|Road 1|-|150.0|[3,12]"}},
+        // The same bid again updates its row.
+        {R"({"books-create-results":{"bid":5,"payMoney":13,"body":{"title":"Mart 2"},"createTime":151}})", true,
+         {"5|13.0|Mart 2|-|-|151.0|-"}},
+        {R"({"books-create-results":{"bid":0,"payMoney":1}})", true, {"5|13.0|Mart 2|-|-|151.0|-"}},
+        {R"({"books-create-results":[{"bid":6}]})", true, {"5|13.0|Mart 2|-|-|151.0|-"}},
+        {R"({"error-code":4,"error":"full","books-create-results":{"bid":7}})", false, {"5|13.0|Mart 2|-|-|151.0|-"}},
+    };
+    for (const Row& step : steps) {
+        SCOPED_TRACE(step.answer);
+        recorder->events.clear();
+        send(proto::IZMRBooksCreateTask(), std::make_shared<ZMRBooksCreateTask>());
+        answer(step.answer);
+        EXPECT_EQ(recorder->events, (std::vector<std::string>{step.success ? "success IZMRBooksCreateTask uid=7" : "fail IZMRBooksCreateTask"}));
+        EXPECT_EQ(rows(), step.rows);
+    }
+    EXPECT_EQ(notifications(ZMRBooksChangedNotification), 2u);
+}
+
+TEST_F(ZMRBooks, SearchMakesTheWindowEqualToTheAnswerWithoutCopies)
+{
+    store(1, 150, "first");
+    store(1, 160, "duplicate");
+    store(2, 170, "not answered");
+    store(3, 500, "stored outside");
+    store(9, 900, "other window");
+    const char* answer = R"({"books-search-results":[
+        {"bid":1,"payMoney":2,"body":{"title":"one"},"createTime":150},
+        {"bid":3,"payMoney":4,"body":{"title":"three"},"createTime":190},
+        {"bid":0,"createTime":120},"x",
+        {"bid":7,"payMoney":8,"body":{"title":"seven"},"createTime":1000}]})";
+    std::vector<std::string> expected{"1|2.0|one|-|-|150.0|-", "3|4.0|three|-|-|190.0|-", "7|8.0|seven|-|-|1000.0|-",
+                                      "9|0.0|other window|-|-|900.0|-"};
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        search(100.9, 200.9);
+        this->answer(answer);
+        EXPECT_EQ(rows(), expected);
+    }
+    EXPECT_EQ(notifications(ZMRBooksChangedNotification), 2u);
+
+    // An empty answer clears the window only.
+    search(100, 200);
+    this->answer(R"({"books-search-results":[]})");
+    EXPECT_EQ(rows(), (std::vector<std::string>{"7|8.0|seven|-|-|1000.0|-", "9|0.0|other window|-|-|900.0|-"}));
+    EXPECT_EQ(notifications(ZMRBooksChangedNotification), 3u);
+
+    // Failures and answers without a list change nothing.
+    search(0, 2000);
+    this->answer(R"({"error-code":2,"books-search-results":[]})");
+    respondWith({}, pf::Error{"KRHttpService", 0, "offline"});
+    this->answer(R"({"books-search-results":{"bid":1}})");
+    EXPECT_EQ(rows().size(), 2u);
+    EXPECT_EQ(notifications(ZMRBooksChangedNotification), 3u);
+    EXPECT_EQ(recorder->events.size(), 6u);
+    EXPECT_EQ(recorder->events.back(), "success IZMRBooksSearchTask uid=7");
+}
