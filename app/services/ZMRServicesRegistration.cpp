@@ -7,6 +7,7 @@
 #include "app/services/ZMRCoinService.h"
 #include "app/services/ZMRCommentService.h"
 #include "app/services/ZMRDownlinkService.h"
+#include "app/services/ZMRImageUploadService.h"
 #include "app/services/ZMRLikeService.h"
 #include "app/services/ZMRPageDataSource.h"
 #include "app/services/ZMRPrizeService.h"
@@ -209,6 +210,7 @@ void registerServicesClasses()
     pf::ClassBuilder<ZMRPrizeService>("ZMRPrizeService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRLikeService>("ZMRLikeService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRCommentService>("ZMRCommentService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRImageUploadService>("ZMRImageUploadService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRPageDataSource>("ZMRPageDataSource")
         .superclass<KRTask>()

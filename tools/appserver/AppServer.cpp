@@ -1,6 +1,7 @@
 #include "tools/appserver/AppServer.h"
 
 #include "tools/appserver/AppServerData.h"
+#include "tools/appserver/AppServerSocial.h"
 #include "tools/appserver/AppStore.h"
 
 #include <httplib.h>
@@ -206,6 +207,7 @@ bool AppServer::start(int port)
     m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
         response.set_content(answer(request.body), "application/json; charset=utf-8");
     });
+    addUploadRoutes(*m_server, m_store, [this] { return m_port; });
     int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound <= 0) {
         m_server.reset();
@@ -334,6 +336,13 @@ std::string AppServer::answer(const std::string& formBody)
     if (auto reply = answerDataTask(*m_store, taskType, form, sessionUid)) {
         if (reply->errorCode != 0)
             return fail(Failure{reply->errorCode, reply->error.c_str()});
+        for (const auto& [key, json] : reply->members)
+            out.add(key, json);
+        return out.json();
+    }
+    if (auto reply = answerSocialTask(*m_store, taskType, form, sessionUid)) {
+        if (reply->code != 0)
+            return fail(Failure{reply->code, reply->message.c_str()});
         for (const auto& [key, json] : reply->members)
             out.add(key, json);
         return out.json();

@@ -91,6 +91,8 @@ std::optional<std::string> AppStore::open(const std::string& path, std::unique_p
     }
     if (auto error = store->openDataTables())
         return error;
+    if (!store->openSocial())
+        return std::string("cannot create the tables: ") + sqlite3_errmsg(store->m_db);
     out = std::move(store);
     return std::nullopt;
 }

@@ -72,6 +72,24 @@ public:
     // The user's entries created within [start, end], oldest first.
     std::vector<AppBook> books(long long uid, long long start, long long end);
 
+    // Points, prizes, likes, comments, posts, uploaded images and profiles
+    // (AppStoreSocial.cpp); their tables are made by openSocial().
+    long long points(long long uid);
+    enum class PrizeOutcome { Ok, Unknown, AlreadyExchanged, NotEnoughPoints, Failed };
+    // Exchanges a seeded prize ("integral" points) once per user; `balance` is then the new balance.
+    PrizeOutcome exchangePrize(long long uid, long long productId, const std::string& delivery, long long& balance);
+    // Likes or un-likes a post; the post's like count afterwards, nothing on failure.
+    std::optional<long long> setLike(long long uid, long long pid, bool liked);
+    // A comment on a post (parentCid 0) or on a comment (its post is the parent's); its id and post.
+    std::optional<std::pair<long long, long long>> addComment(long long uid, long long pid, long long parentCid, const std::string& body);
+    // Stores a post (its fields as one JSON text) and awards `award` points; the post id.
+    std::optional<long long> addPost(long long uid, const std::string& json, long long award);
+    std::optional<long long> addImage(const std::string& bytes, const std::string& contentType);
+    // The bytes and content type of an uploaded image.
+    std::optional<std::pair<std::string, std::string>> image(long long id);
+    // Sets the nickname and the other profile fields (one JSON text).
+    Outcome updateProfile(long long uid, const std::string& nick, const std::string& profileJson, AppUser& out);
+
     AppStore(const AppStore&) = delete;
     AppStore& operator=(const AppStore&) = delete;
 
@@ -79,6 +97,7 @@ private:
     AppStore() = default;
     bool exec(const char* sql);
     std::optional<std::string> openDataTables();
+    bool openSocial();
     std::optional<AppUser> userWhere(const char* column, const std::string& value);
     std::optional<AppUser> userByUid(long long uid);
 

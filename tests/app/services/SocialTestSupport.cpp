@@ -1,8 +1,33 @@
 #include "SocialTestSupport.h"
 
 #include "app/services/ZMRLikeService.h"
+#include "platform/foundation/ClassBuilder.h"
 
-void addSocialServices(const pf::DictionaryRef& config, [[maybe_unused]] const std::string& uploadUrl)
+UploadRecord*& uploadRecord()
+{
+    static UploadRecord* record = nullptr;
+    return record;
+}
+
+bool TestUploadHttpService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
+{
+    if (taskType != proto::IKRHttpUploadTask())
+        return false;
+    if (uploadRecord())
+        uploadRecord()->uploads.push_back(std::dynamic_pointer_cast<KRHttpTask>(task));
+    return true;
+}
+
+bool TestUploadHttpService::cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task)
+{
+    if (taskType != proto::IKRHttpUploadTask())
+        return false;
+    if (uploadRecord())
+        uploadRecord()->cancels.push_back(task);
+    return true;
+}
+
+void addSocialServices(const pf::DictionaryRef& config, const std::string& uploadUrl)
 {
     auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
     pf::ArrayRef services = config->array("services");
@@ -11,6 +36,7 @@ void addSocialServices(const pf::DictionaryRef& config, [[maybe_unused]] const s
     services->add(pf::Dictionary::create(
         {{"class", "ZMRLikeService"}, {"taskTypes", list({"IZMRLikeTask", "IZMRUnLikeTask", "IKRAPIResponseTask"})}}));
     services->add(pf::Dictionary::create({{"class", "ZMRCommentService"}, {"taskTypes", list({"IZMRCommentTask", "IKRAPIResponseTask"})}}));
+    services->add(pf::Dictionary::create({{"class", "ZMRImageUploadService"}, {"url", uploadUrl}, {"taskTypes", list({"IZMRImageUploadTask"})}}));
 }
 
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl)
@@ -32,13 +58,20 @@ pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string&
 void SocialBus::SetUp()
 {
     AuthBus::SetUp();
+    static bool registered = false;
+    if (!registered) {
+        registered = true;
+        pf::ClassBuilder<TestUploadHttpService>("TestUploadHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
+    }
+    uploadRecord() = &uploads;
     auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
     auto services = pf::Array::create({
         pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRConcernTask", "IKRHttpUploadTask"})}}),
+        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRConcernTask"})}}),
+        pf::Dictionary::create({{"class", "TestUploadHttpService"}, {"taskTypes", list({"IKRHttpUploadTask"})}}),
         pf::Dictionary::create({{"class", "TestAPIService"}, {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
     });
-    auto config = pf::Dictionary::create({{"services", services}});
+    config = pf::Dictionary::create({{"services", services}});
     addSocialServices(config, "http://127.0.0.1:9/upload");
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
@@ -49,5 +82,16 @@ void SocialBus::SetUp()
 
 void SocialBus::TearDown()
 {
+    uploadRecord() = nullptr;
     AuthBus::TearDown();
+}
+
+pf::DictionaryRef SocialBus::entry(const std::string& serviceClass) const
+{
+    for (const pf::Value& value : *config->array("services")) {
+        auto dictionary = value.dictionary();
+        if (dictionary && dictionary->string("class") == serviceClass)
+            return dictionary;
+    }
+    return nullptr;
 }

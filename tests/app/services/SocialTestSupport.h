@@ -6,6 +6,22 @@
 
 #include "RoadTestSupport.h"
 
+#include "framework/core/KRHttpTask.h"
+
+// Takes every IKRHttpUploadTask and keeps it, so that a test can look at the
+// request and end the exchange itself; records withdrawn exchanges.
+struct UploadRecord {
+    std::vector<std::shared_ptr<KRHttpTask>> uploads;
+    std::vector<pf::ObjectRef> cancels;
+};
+UploadRecord*& uploadRecord();
+
+class TestUploadHttpService : public KRService {
+public:
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int) override;
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+};
+
 // Appends the entries of those services to the configuration's "services".
 void addSocialServices(const pf::DictionaryRef& config, const std::string& uploadUrl);
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl);
@@ -14,4 +30,10 @@ class SocialBus : public AuthBus {
 protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The configuration entry of the service of that class.
+    pf::DictionaryRef entry(const std::string& serviceClass) const;
+
+    UploadRecord uploads;
+    pf::DictionaryRef config;
 };

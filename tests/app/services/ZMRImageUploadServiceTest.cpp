@@ -1,0 +1,113 @@
+#include "SocialTestSupport.h"
+
+#include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRImageUploadService.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/ImageCodec.h"
+
+namespace {
+
+using ZMRImageUpload = SocialBus;
+
+pf::BitmapRef picture(int width, int height, double scale = 1)
+{
+    auto bitmap = pf::Bitmap::create(width, height, scale);
+    EXPECT_TRUE(bitmap);
+    (*bitmap)->fill(pf::Color{0.2, 0.6, 0.9, 1});
+    return *bitmap;
+}
+
+// The "uri" part's content of a multipart body.
+std::string uriPart(const pf::HttpRequest& request)
+{
+    auto body = request.httpBody();
+    std::string text(body->begin(), body->end());
+    std::size_t name = text.find("name=\"uri\"");
+    std::size_t start = text.find("\r\n\r\n", name);
+    std::size_t end = text.rfind("\r\n--");
+    if (name == std::string::npos || start == std::string::npos || end == std::string::npos || end < start + 4)
+        return "(no part)";
+    return text.substr(start + 4, end - start - 4);
+}
+
+}
+
+TEST_F(ZMRImageUpload, WideImagesAreScaledToTheLimitAndPostedAsOneJpegPart)
+{
+    struct Row {
+        pf::BitmapRef image;
+        float maxWidth;
+        pf::Size sent;
+    } rows[] = {
+        {picture(1280, 960), 640, {640, 480}},
+        {picture(640, 2000), 640, {640, 2000}},
+        {picture(100, 50), 160, {100, 50}},
+        {picture(400, 400, 2), 160, {160, 160}},
+        {nullptr, 640, {0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sent.width);
+        auto upload = std::make_shared<ZMRImageUploadTask>();
+        upload->setImage(row.image);
+        upload->setMaxWidth(row.maxWidth);
+        send(proto::IZMRImageUploadTask(), upload);
+        EXPECT_EQ(upload->imageSize(), row.sent);
+        ASSERT_FALSE(uploads.uploads.empty());
+        auto request = uploads.uploads.back()->request();
+        ASSERT_TRUE(request);
+        EXPECT_EQ(request->url(), "http://127.0.0.1:9/upload");
+        EXPECT_EQ(request->httpMethod(), "POST");
+        EXPECT_EQ(request->timeoutInterval().count(), 120.0);
+        EXPECT_TRUE(request->valueForHTTPHeaderField("Content-Type").value_or("").starts_with("multipart/form-data; boundary="));
+        std::string body(request->httpBody()->begin(), request->httpBody()->end());
+        EXPECT_NE(body.find("Content-Type: image/jpg"), std::string::npos);
+        EXPECT_EQ(body.find("config"), std::string::npos);
+        std::string jpeg = uriPart(*request);
+        if (!row.image) {
+            EXPECT_EQ(jpeg, "");
+            continue;
+        }
+        auto decoded = pf::decodeImage(reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size());
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ((*decoded)->pixelWidth(), static_cast<int>(row.sent.width));
+        EXPECT_EQ((*decoded)->pixelHeight(), static_cast<int>(row.sent.height));
+        auto colour = (*decoded)->pixel((*decoded)->pixelWidth() / 2, (*decoded)->pixelHeight() / 2);
+        EXPECT_NEAR(colour.b, 230, 6);
+    }
+
+    // The address is read at each upload.
+    entry("ZMRImageUploadService")->set("url", "http://127.0.0.1:9/other");
+    send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
+    EXPECT_EQ(uploads.uploads.back()->request()->url(), "http://127.0.0.1:9/other");
+}
+
+TEST_F(ZMRImageUpload, TheAnswerOrTheErrorReachesTheDelegateAndCancelWithdrawsTheExchange)
+{
+    auto loaded = send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
+    auto failed = send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
+    auto cancelled = send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
+    ASSERT_EQ(uploads.uploads.size(), 3u);
+    for (const auto& http : uploads.uploads)
+        EXPECT_EQ(http->source(), source);
+
+    EXPECT_TRUE(shell->cancelHandle(proto::IZMRImageUploadTask(), cancelled));
+    ASSERT_EQ(uploads.cancels.size(), 1u);
+    EXPECT_EQ(uploads.cancels[0], uploads.uploads[2]);
+
+    auto answer = KRJSON::decodeText(R"({"error-code":0,"uri":"http://x/images/1"})");
+    uploads.uploads[0]->setResponseBody(answer);
+    uploads.uploads[0]->delegate()->krHttpTaskDidLoaded(*uploads.uploads[0]);
+    failed->setResultsData(pf::Value("stale"));
+    uploads.uploads[1]->delegate()->krHttpTaskDidFailError(*uploads.uploads[1], pf::Error{"KRHttpService", -3, "timed out"});
+    // A withdrawn exchange that still ends is not reported.
+    uploads.uploads[2]->delegate()->krHttpTaskDidLoaded(*uploads.uploads[2]);
+
+    EXPECT_EQ(recorder->events, (std::vector<std::string>{"success IZMRImageUploadTask uid=(null)", "fail IZMRImageUploadTask"}));
+    EXPECT_EQ(loaded->resultsData(), answer);
+    EXPECT_EQ(recorder->results[0], answer);
+    EXPECT_TRUE(failed->resultsData().isNil());
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"KRHttpService", -3, "timed out"}));
+    EXPECT_TRUE(cancelled->resultsData().isNil());
+}

@@ -1,0 +1,147 @@
+#include "AppServerProcess.h"
+#include "SocialTestSupport.h"
+
+#include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/db/KRDownlinkService.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/ImageCodec.h"
+#include "platform/net/HttpConnection.h"
+
+namespace {
+
+class ZMRSocialRoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerAuthTestClasses();
+        KRDownlinkService::resetSharedCache();
+        ASSERT_TRUE(server.isRunning());
+        std::string api = server.url();
+        uploadUrl = api.substr(0, api.size() - 4) + "/upload";
+        shell = ZMRShell::create(socialRoadConfig(api, uploadUrl), nullptr);
+        recorder->shell = shell;
+    }
+    void TearDown() override
+    {
+        shell.reset();
+        KRDownlinkService::resetSharedCache();
+    }
+
+    void signUp(const char* account, const char* nick)
+    {
+        auto task = std::make_shared<ZMRRegisterTask>();
+        task->setAccount(account);
+        task->setPassword("secret1");
+        task->setNick(nick);
+        ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), task, recorder));
+        ASSERT_TRUE(recorder->errors.empty());
+        ASSERT_TRUE(shell->uid().isNumber());
+        // The sign-in sends its own points request; let it land first.
+        runMainUntil([&] { return recorder->results.size() + recorder->errors.size() >= 1; });
+        runMainFor(0.3);
+        reset();
+    }
+    void reset()
+    {
+        recorder->events.clear();
+        recorder->errors.clear();
+        recorder->results.clear();
+    }
+    // Sends and waits; the outcome's error, if any.
+    std::optional<pf::Error> run(const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task)
+    {
+        reset();
+        EXPECT_TRUE(sendAndWait(shell, type, task, recorder));
+        if (recorder->errors.empty())
+            return std::nullopt;
+        return recorder->errors[0];
+    }
+
+    static pf::BitmapRef picture(int width, int height, pf::Color colour)
+    {
+        auto bitmap = pf::Bitmap::create(width, height);
+        (*bitmap)->fill(colour);
+        return *bitmap;
+    }
+    // The picture served at an address, decoded.
+    static pf::BitmapRef download(const std::string& uri)
+    {
+        auto fetched = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(uri));
+        if (!fetched || fetched->response.statusCode() != 200)
+            return nullptr;
+        auto decoded = pf::decodeImage(fetched->body.data(), fetched->body.size());
+        return decoded ? *decoded : nullptr;
+    }
+
+    TemporaryHome home;
+    AppServerProcess server;
+    std::string uploadUrl;
+    std::shared_ptr<ZMRShell> shell;
+    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
+};
+
+}
+
+TEST_F(ZMRSocialRoad, LikesAndCommentsOnAPost)
+{
+    signUp("lia", "Liana");
+    auto like = std::make_shared<ZMRLikeTask>();
+    like->setPid(3);
+    EXPECT_FALSE(run(proto::IZMRLikeTask(), like));
+    EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), 1);
+    // Liking twice counts once.
+    EXPECT_FALSE(run(proto::IZMRLikeTask(), like));
+    EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), 1);
+    auto unlike = std::make_shared<ZMRUnLikeTask>();
+    unlike->setPid(3);
+    EXPECT_FALSE(run(proto::IZMRUnLikeTask(), unlike));
+    EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), 0);
+
+    auto comment = std::make_shared<ZMRCommentTask>();
+    comment->setPublishId(3);
+    comment->setBody("好便宜");
+    EXPECT_FALSE(run(proto::IZMRCommentTask(), comment));
+    long long cid = dataForKeyPath(recorder->results[0], "comment-results.cid").longLongValue();
+    EXPECT_GT(cid, 0);
+    auto reply = std::make_shared<ZMRCommentTask>();
+    reply->setCommentId(cid);
+    reply->setBody("谢谢");
+    EXPECT_FALSE(run(proto::IZMRCommentTask(), reply));
+    EXPECT_EQ(dataForKeyPath(recorder->results[0], "comment-results.pid").longLongValue(), 3);
+    auto empty = std::make_shared<ZMRCommentTask>();
+    empty->setPublishId(3);
+    auto error = run(proto::IZMRCommentTask(), empty);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain, "ZMRCommentService");
+
+    shell->setAuth(pf::Value(), std::nullopt);
+    error = run(proto::IZMRLikeTask(), like);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(*error, (pf::Error{"ZMRLikeService", 15362, "登录凭证验证失败，请重新登录"}));
+}
+
+TEST_F(ZMRSocialRoad, UploadedImagesAreScaledStoredAndServedBack)
+{
+    auto upload = std::make_shared<ZMRImageUploadTask>();
+    upload->setImage(picture(1280, 960, pf::Color::rgb(1, 0, 0)));
+    upload->setMaxWidth(640);
+    EXPECT_FALSE(run(proto::IZMRImageUploadTask(), upload));
+    EXPECT_EQ(upload->imageSize(), (pf::Size{640, 480}));
+    auto uri = dataForKeyPath(upload->resultsData(), "uri").stringValue();
+    ASSERT_TRUE(uri) << upload->resultsData().description();
+    auto served = download(*uri);
+    ASSERT_NE(served, nullptr);
+    EXPECT_EQ(served->pixelWidth(), 640);
+    EXPECT_EQ(served->pixelHeight(), 480);
+    EXPECT_TRUE(served->pixel(320, 240).near(pf::Rgba8{255, 0, 0, 255}, 8));
+
+    // An upload without an image is answered without "uri".
+    auto emptyError = run(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
+    EXPECT_FALSE(emptyError) << emptyError->domain << emptyError->code << emptyError->description;
+    EXPECT_TRUE(dataForKeyPath(recorder->results[0], "uri").isNil());
+}
