@@ -111,6 +111,14 @@ bool ZMRImageUploadService::cancelHandle(const pf::Protocol* taskType, const pf:
     return true;
 }
 
+bool ZMRImageUploadService::cancelHandleForSource(const pf::Object* source)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (source)
+        std::erase_if(m_exchanges, [&](const auto& http) { return http->sourceIdentity() == source; });
+    return false;
+}
+
 std::shared_ptr<ZMRImageUploadHttpTask> ZMRImageUploadService::takeExchange(const KRHttpTask& task)
 {
     auto found = std::find_if(m_exchanges.begin(), m_exchanges.end(), [&](const auto& http) { return http.get() == &task; });

@@ -37,6 +37,8 @@ class ZMRImageUploadService final : public KRUplinkService, public IKRHttpTaskDe
 public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
     bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    // Forgets the exchanges of that source, which the HTTP service withdraws.
+    bool cancelHandleForSource(const pf::Object* source) override;
 
     void krHttpTaskDidLoaded(KRHttpTask& task) override;
     void krHttpTaskDidFailError(KRHttpTask& task, const pf::Error& error) override;

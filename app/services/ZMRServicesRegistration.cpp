@@ -11,6 +11,7 @@
 #include "app/services/ZMRLikeService.h"
 #include "app/services/ZMRPageDataSource.h"
 #include "app/services/ZMRPrizeService.h"
+#include "app/services/ZMRPublishService.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRStoreRegistration.h"
@@ -211,6 +212,7 @@ void registerServicesClasses()
     pf::ClassBuilder<ZMRLikeService>("ZMRLikeService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRCommentService>("ZMRCommentService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRImageUploadService>("ZMRImageUploadService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRPublishService>("ZMRPublishService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRPageDataSource>("ZMRPageDataSource")
         .superclass<KRTask>()

@@ -27,6 +27,17 @@ bool TestUploadHttpService::cancelHandle(const pf::Protocol* taskType, const pf:
     return true;
 }
 
+bool TestUploadHttpService::cancelHandleForSource(const pf::Object* source)
+{
+    if (uploadRecord()) {
+        for (const auto& upload : uploadRecord()->uploads) {
+            if (upload->sourceIdentity() == source)
+                uploadRecord()->cancels.push_back(upload);
+        }
+    }
+    return false;
+}
+
 void addSocialServices(const pf::DictionaryRef& config, const std::string& uploadUrl)
 {
     auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
@@ -37,6 +48,7 @@ void addSocialServices(const pf::DictionaryRef& config, const std::string& uploa
         {{"class", "ZMRLikeService"}, {"taskTypes", list({"IZMRLikeTask", "IZMRUnLikeTask", "IKRAPIResponseTask"})}}));
     services->add(pf::Dictionary::create({{"class", "ZMRCommentService"}, {"taskTypes", list({"IZMRCommentTask", "IKRAPIResponseTask"})}}));
     services->add(pf::Dictionary::create({{"class", "ZMRImageUploadService"}, {"url", uploadUrl}, {"taskTypes", list({"IZMRImageUploadTask"})}}));
+    services->add(pf::Dictionary::create({{"class", "ZMRPublishService"}, {"taskTypes", list({"IZMRPublishTask", "IKRAPIResponseTask"})}}));
 }
 
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl)

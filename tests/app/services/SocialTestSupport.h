@@ -20,6 +20,8 @@ class TestUploadHttpService : public KRService {
 public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int) override;
     bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    // Withdraws the recorded uploads of that source, as the HTTP service does.
+    bool cancelHandleForSource(const pf::Object* source) override;
 };
 
 // Appends the entries of those services to the configuration's "services".

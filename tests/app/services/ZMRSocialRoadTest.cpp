@@ -9,6 +9,7 @@
 #include "framework/db/KRDownlinkService.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Color.h"
+#include "platform/graphics/Image.h"
 #include "platform/graphics/ImageCodec.h"
 #include "platform/net/HttpConnection.h"
 
@@ -144,4 +145,50 @@ TEST_F(ZMRSocialRoad, UploadedImagesAreScaledStoredAndServedBack)
     auto emptyError = run(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
     EXPECT_FALSE(emptyError) << emptyError->domain << emptyError->code << emptyError->description;
     EXPECT_TRUE(dataForKeyPath(recorder->results[0], "uri").isNil());
+}
+
+TEST_F(ZMRSocialRoad, APostWithTwoPhotosEarnsPointsThatBuyAPrizeOnce)
+{
+    signUp("pia", "Piapia");
+    EXPECT_FALSE(run(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>()));
+    EXPECT_EQ(shell->integral(), 0);
+    auto prize = [](long long productId) {
+        auto task = std::make_shared<ZMRPrizeBuyTask>();
+        task->setProductId(productId);
+        task->setName("Pia");
+        task->setPhone("13800000000");
+        task->setAddress("1 Harbour Road");
+        return task;
+    };
+    EXPECT_EQ(run(proto::IZMRPrizeBuyTask(), prize(1)), (pf::Error{"ZMRPrizeService", 14339, "积分不足"}));
+
+    auto post = std::make_shared<ZMRPublishTask>();
+    post->setBody("两张照片");
+    post->setImages(pf::Array::create({pf::Value(pf::Image::create(picture(1280, 960, pf::Color::rgb(1, 0, 0)))),
+                                       pf::Value(pf::Image::create(picture(300, 200, pf::Color::rgb(0, 0, 1))))}));
+    post->setPayMoney(12.5);
+    EXPECT_FALSE(run(proto::IZMRPublishTask(), post));
+    auto images = dataForKeyPath(recorder->results[0], "publish-results.images").array();
+    ASSERT_TRUE(images);
+    ASSERT_EQ(images->count(), 2u);
+    struct Expected {
+        int width, height;
+        pf::Rgba8 colour;
+    } expected[] = {{640, 480, {255, 0, 0, 255}}, {300, 200, {0, 0, 255, 255}}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(dataForKeyPath(images->at(i), "width").stringValue(), std::to_string(expected[i].width) + ".000000");
+        auto served = download(dataForKeyPath(images->at(i), "uri").stringValue().value_or(""));
+        ASSERT_NE(served, nullptr) << i;
+        EXPECT_EQ(served->pixelWidth(), expected[i].width);
+        EXPECT_EQ(served->pixelHeight(), expected[i].height);
+        EXPECT_TRUE(served->pixel(expected[i].width / 2, expected[i].height / 2).near(expected[i].colour, 8)) << i;
+    }
+
+    EXPECT_FALSE(run(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>()));
+    EXPECT_EQ(shell->integral(), 100);
+    EXPECT_FALSE(run(proto::IZMRPrizeBuyTask(), prize(1)));
+    EXPECT_EQ(shell->integral(), 0);
+    EXPECT_EQ(run(proto::IZMRPrizeBuyTask(), prize(1)), (pf::Error{"ZMRPrizeService", 15366, "已兑换过此奖品"}));
+    EXPECT_EQ(run(proto::IZMRPrizeBuyTask(), prize(99)), (pf::Error{"ZMRPrizeService", 13572, "奖品已下架"}));
+    EXPECT_EQ(shell->integral(), 0);
 }
