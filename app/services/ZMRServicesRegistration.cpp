@@ -16,6 +16,7 @@
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRStoreRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "app/services/ZMRUserService.h"
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRTaskTypes.h"
@@ -213,6 +214,7 @@ void registerServicesClasses()
     pf::ClassBuilder<ZMRCommentService>("ZMRCommentService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRImageUploadService>("ZMRImageUploadService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRPublishService>("ZMRPublishService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<ZMRUserService>("ZMRUserService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRPageDataSource>("ZMRPageDataSource")
         .superclass<KRTask>()

@@ -49,6 +49,7 @@ void addSocialServices(const pf::DictionaryRef& config, const std::string& uploa
     services->add(pf::Dictionary::create({{"class", "ZMRCommentService"}, {"taskTypes", list({"IZMRCommentTask", "IKRAPIResponseTask"})}}));
     services->add(pf::Dictionary::create({{"class", "ZMRImageUploadService"}, {"url", uploadUrl}, {"taskTypes", list({"IZMRImageUploadTask"})}}));
     services->add(pf::Dictionary::create({{"class", "ZMRPublishService"}, {"taskTypes", list({"IZMRPublishTask", "IKRAPIResponseTask"})}}));
+    services->add(pf::Dictionary::create({{"class", "ZMRUserService"}, {"taskTypes", list({"IZMRUpdateUserTask", "IKRAPIResponseTask"})}}));
 }
 
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl)

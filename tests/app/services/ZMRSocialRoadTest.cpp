@@ -192,3 +192,33 @@ TEST_F(ZMRSocialRoad, APostWithTwoPhotosEarnsPointsThatBuyAPrizeOnce)
     EXPECT_EQ(run(proto::IZMRPrizeBuyTask(), prize(99)), (pf::Error{"ZMRPrizeService", 13572, "奖品已下架"}));
     EXPECT_EQ(shell->integral(), 0);
 }
+
+TEST_F(ZMRSocialRoad, AProfileWithANewPortraitIsStoredAndTheNicknameChanges)
+{
+    signUp("taken", "Takenick");
+    shell->setAuth(pf::Value(), std::nullopt);
+    runMainFor(0.2);
+    signUp("rui", "Ruirui");
+    auto profile = std::make_shared<ZMRUpdateUserTask>();
+    profile->setNick("Ruby Rui");
+    profile->setAge(28);
+    profile->setJob("baker");
+    profile->setLogoImage(picture(800, 600, pf::Color::rgb(0, 1, 0)));
+    EXPECT_FALSE(run(proto::IZMRUpdateUserTask(), profile));
+    EXPECT_EQ(shell->nick(), "Ruby Rui");
+    auto logo = dataForKeyPath(shell->userInfo(), "logo").stringValue();
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(profile->logo(), logo);
+    EXPECT_EQ(dataForKeyPath(shell->userInfo(), "job").stringValue(), "baker");
+    EXPECT_EQ(dataForKeyPath(shell->userInfo(), "age").longLongValue(), 28);
+    auto served = download(*logo);
+    ASSERT_NE(served, nullptr);
+    EXPECT_EQ(served->pixelWidth(), 160);
+    EXPECT_EQ(served->pixelHeight(), 120);
+
+    auto clash = std::make_shared<ZMRUpdateUserTask>();
+    clash->setNick("Takenick");
+    clash->setLogo(*logo);
+    EXPECT_EQ(run(proto::IZMRUpdateUserTask(), clash), (pf::Error{"ZMRUserService", 15365, "昵称已存在，请尝试其他昵称"}));
+    EXPECT_EQ(shell->nick(), "Ruby Rui");
+}
