@@ -126,27 +126,6 @@ TEST_F(ZMRSocialRoad, LikesAndCommentsOnAPost)
     EXPECT_EQ(*error, (pf::Error{"ZMRLikeService", 15362, "登录凭证验证失败，请重新登录"}));
 }
 
-TEST_F(ZMRSocialRoad, UploadedImagesAreScaledStoredAndServedBack)
-{
-    auto upload = std::make_shared<ZMRImageUploadTask>();
-    upload->setImage(picture(1280, 960, pf::Color::rgb(1, 0, 0)));
-    upload->setMaxWidth(640);
-    EXPECT_FALSE(run(proto::IZMRImageUploadTask(), upload));
-    EXPECT_EQ(upload->imageSize(), (pf::Size{640, 480}));
-    auto uri = dataForKeyPath(upload->resultsData(), "uri").stringValue();
-    ASSERT_TRUE(uri) << upload->resultsData().description();
-    auto served = download(*uri);
-    ASSERT_NE(served, nullptr);
-    EXPECT_EQ(served->pixelWidth(), 640);
-    EXPECT_EQ(served->pixelHeight(), 480);
-    EXPECT_TRUE(served->pixel(320, 240).near(pf::Rgba8{255, 0, 0, 255}, 8));
-
-    // An upload without an image is answered without "uri".
-    auto emptyError = run(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
-    EXPECT_FALSE(emptyError) << emptyError->domain << emptyError->code << emptyError->description;
-    EXPECT_TRUE(dataForKeyPath(recorder->results[0], "uri").isNil());
-}
-
 TEST_F(ZMRSocialRoad, APostWithTwoPhotosEarnsPointsThatBuyAPrizeOnce)
 {
     signUp("pia", "Piapia");
