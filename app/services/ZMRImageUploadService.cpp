@@ -24,7 +24,8 @@ constexpr double jpegQuality = 0.8;
 pf::BitmapRef scaledImage(const pf::BitmapRef& image, float maxWidth, pf::Size& size)
 {
     size = image ? image->size() : pf::Size{};
-    if (!image || !(size.width > maxWidth))
+    // A limit that is not positive would leave nothing to send.
+    if (!image || !(maxWidth > 0) || !(size.width > maxWidth))
         return image;
     float width = maxWidth;
     float height = static_cast<float>(size.height) / static_cast<float>(size.width) * maxWidth;

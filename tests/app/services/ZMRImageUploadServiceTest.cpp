@@ -44,6 +44,7 @@ TEST_F(ZMRImageUpload, WideImagesAreScaledToTheLimitAndPostedAsOneJpegPart)
         {picture(1280, 960), 640, {640, 480}},
         {picture(640, 2000), 640, {640, 2000}},
         {picture(100, 50), 160, {100, 50}},
+        {picture(100, 50), 0, {100, 50}},
         {picture(400, 400, 2), 160, {160, 160}},
         {nullptr, 640, {0, 0}},
     };
