@@ -1,3 +1,4 @@
+// Links: kr_util
 // Decodes arbitrary text as base64 and checks that whatever decodes
 // encodes and decodes back to the same bytes; encodes the raw bytes too.
 #include "framework/util/KRBASE64Decode.h"

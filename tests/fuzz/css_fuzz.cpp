@@ -1,3 +1,4 @@
+// Links: kr_dom
 // Feeds arbitrary bytes to the style-sheet parser: every style is released
 // exactly once, only closed rules are added, and the parsed sheet's values
 // read safely through every value parser.

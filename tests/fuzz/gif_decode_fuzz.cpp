@@ -1,3 +1,4 @@
+// Links: pf_graphics
 // Decodes arbitrary bytes as a GIF (all frames) picture.
 #include "ImageDecodeFuzz.h"
 

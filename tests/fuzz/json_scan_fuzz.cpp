@@ -1,3 +1,4 @@
+// Links: kr_core
 // Scans arbitrary bytes with the C scanner (checking that every handle is
 // released exactly once) and with KRJSON, then encodes what was decoded.
 #include "framework/core/KRJSON.h"

@@ -1,3 +1,4 @@
+// Links: kr_dom
 // Feeds arbitrary bytes to the markup tokenizer twice: once through a table
 // that checks every handle is released exactly once and the parent never,
 // and once into real elements that are then laid out, whose frames must

@@ -1,3 +1,4 @@
+// Links: pf_graphics
 // Decodes arbitrary bytes as a PNG picture.
 #include "ImageDecodeFuzz.h"
 

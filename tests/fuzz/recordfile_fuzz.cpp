@@ -1,3 +1,4 @@
+// Links: c_db
 // Hostile record, index and blob files for the record-file store. The input
 // is split into the ".db", "_key.idx" and ".bob" files by two 16-bit length
 // prefixes; then every record, value, blob and index run is read.

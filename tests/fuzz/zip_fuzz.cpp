@@ -1,3 +1,4 @@
+// Links: kr_util
 // Reads arbitrary bytes as a zip archive: walks and reads every entry and
 // extracts it into a scratch folder, which must hold everything written.
 #include "framework/util/KRUnZip.h"
