@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace pf {
@@ -71,7 +72,11 @@ public:
     Value(ArrayRef a);
     Value(DictionaryRef d);
     Value(ObjectRef o);
-    template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
+    // Any object. The collections are ruled out first, without asking about
+    // their bases, because they may be only declared where this is used.
+    template <class T, class = std::enable_if_t<std::conjunction_v<std::negation<std::is_same<T, Array>>,
+                                                                   std::negation<std::is_same<T, Dictionary>>,
+                                                                   std::is_base_of<Object, T>>>>
     Value(std::shared_ptr<T> o) : Value(ObjectRef(std::move(o))) {}
 
     Type type() const { return static_cast<Type>(m_storage.index()); }
