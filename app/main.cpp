@@ -58,13 +58,23 @@ std::optional<Options> parse(int argc, char** argv)
     return options;
 }
 
-// Points the API service's "url" at another server (the local one run.sh starts).
-void useServer(const pf::DictionaryRef& config, const std::string& url)
+// Points the application server's addresses at another server (the local
+// one run.sh starts): the API service's "url" and the upload service's "url"
+// (the same server's "/upload").
+void useServer(const pf::DictionaryRef& config, const std::string& apiUrl)
 {
-    if (auto services = config->array("services"))
-        for (const pf::Value& entry : *services)
-            if (auto dict = entry.dictionary(); dict && dict->string("class") == "KRAPIService")
-                dict->set("url", url);
+    std::string root = apiUrl;
+    if (auto slash = root.rfind('/'); slash != std::string::npos && slash > root.find("//") + 1)
+        root.erase(slash);
+    if (auto services = config->array("services")) {
+        for (const pf::Value& entry : *services) {
+            auto dict = entry.dictionary();
+            if (dict && dict->string("class") == "KRAPIService")
+                dict->set("url", apiUrl);
+            else if (dict && dict->string("class") == "ZMRImageUploadService")
+                dict->set("url", root + "/upload");
+        }
+    }
 }
 
 void printConfiguration(KRShell& shell)
