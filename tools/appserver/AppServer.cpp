@@ -1,5 +1,6 @@
 #include "tools/appserver/AppServer.h"
 
+#include "tools/appserver/AppJson.h"
 #include "tools/appserver/AppServerData.h"
 #include "tools/appserver/AppServerSocial.h"
 #include "tools/appserver/AppStore.h"
@@ -18,7 +19,7 @@ namespace zmr {
 
 namespace {
 
-using Form = std::multimap<std::string, std::string>;
+using Answer = JsonObject;
 
 int hexValue(char c)
 {
@@ -69,63 +70,12 @@ Form parseForm(const std::string& body)
     return form;
 }
 
-// The first value of a key; several requests carry some items twice.
-std::optional<std::string> item(const Form& form, const std::string& key)
-{
-    auto it = form.find(key);
-    if (it == form.end())
-        return std::nullopt;
-    return it->second;
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
-// Members of one JSON object, in order.
-class Answer {
-public:
-    void add(const std::string& key, const std::string& json)
-    {
-        if (!m_members.empty())
-            m_members += ',';
-        m_members += quote(key);
-        m_members += ':';
-        m_members += json;
-    }
-    void addText(const std::string& key, const std::string& text) { add(key, quote(text)); }
-    void addNumber(const std::string& key, long long n) { add(key, std::to_string(n)); }
-    std::string json() const { return "{" + m_members + "}"; }
-
-private:
-    std::string m_members;
-};
-
 std::string userJson(const AppUser& user)
 {
     Answer out;
-    out.addNumber("uid", user.uid);
-    out.addText("account", user.account);
-    out.addText("nick", user.nick);
+    out.integer("uid", user.uid);
+    out.text("account", user.account);
+    out.text("nick", user.nick);
     return out.json();
 }
 
@@ -134,40 +84,15 @@ std::string bindJson(const AppUser& user)
     Answer out;
     if (user.voxlyToken) {
         Answer voxly;
-        voxly.addText("token", *user.voxlyToken);
+        voxly.text("token", *user.voxlyToken);
         out.add("voxly", voxly.json());
     }
     if (user.zzToken) {
         Answer zz;
-        zz.addText("token", *user.zzToken);
+        zz.text("token", *user.zzToken);
         out.add("zz", zz.json());
     }
     return out.json();
-}
-
-// Counts "a Chinese character as two", as the nickname rule does.
-std::size_t nickWidth(const std::string& nick)
-{
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < nick.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(nick[i]);
-        if ((c & 0xC0) == 0x80)
-            continue;
-        width += c < 0x80 ? 1 : 2;
-    }
-    return width;
-}
-
-std::optional<long long> parseInteger(const std::optional<std::string>& text)
-{
-    if (!text || text->empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(text->c_str(), &end, 10);
-    if (errno != 0 || *end != '\0')
-        return std::nullopt;
-    return value;
 }
 
 struct Failure {
@@ -234,9 +159,9 @@ std::string AppServer::answer(const std::string& formBody)
     auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     auto fail = [&](const Failure& failure) {
         Answer error;
-        error.addNumber("error-code", failure.code);
-        error.addText("error", failure.message);
-        error.addNumber("timestamp", now);
+        error.integer("error-code", failure.code);
+        error.text("error", failure.message);
+        error.integer("timestamp", now);
         return error.json();
     };
     if (item(form, "config") != "config_zmr")
@@ -253,21 +178,21 @@ std::string AppServer::answer(const std::string& formBody)
     // The session of the envelope's user id and token, when they match.
     std::optional<long long> sessionUid;
     auto sessionToken = item(form, "auth-token");
-    if (auto uid = parseInteger(item(form, "auth-uid")); uid && sessionToken) {
+    if (auto uid = integerItem(form, "auth-uid"); uid && sessionToken) {
         if (m_store->tokenOwner(*sessionToken) == *uid)
             sessionUid = uid;
     }
 
-    out.addNumber("error-code", 0);
-    out.addNumber("timestamp", now);
+    out.integer("error-code", 0);
+    out.integer("timestamp", now);
     if (deviceId)
-        out.addNumber("device-did", *deviceId);
+        out.integer("device-did", *deviceId);
 
     auto signedIn = [&](const AppUser& user, const std::optional<std::string>& token) {
         if (!token)
             return fail(kServerError);
-        out.addNumber("auth", user.uid);
-        out.addText("auth-token", *token);
+        out.integer("auth", user.uid);
+        out.text("auth-token", *token);
         out.add("user", userJson(user));
         out.add("auth-bind", bindJson(user));
         return out.json();
@@ -323,7 +248,7 @@ std::string AppServer::answer(const std::string& formBody)
         if (!user)
             return fail(kServerError);
         // No "auth-token": binding keeps the sign-in as it is.
-        out.addNumber("auth", user->uid);
+        out.integer("auth", user->uid);
         out.add("user", userJson(*user));
         out.add("auth-bind", bindJson(*user));
         return out.json();
@@ -348,8 +273,8 @@ std::string AppServer::answer(const std::string& formBody)
         return out.json();
     }
     if (!taskType.empty() && m_store->listCount(taskType) > 0) {
-        long long pageIndex = parseInteger(item(form, "zmr-pageIndex")).value_or(1);
-        long long pageSize = parseInteger(item(form, "zmr-pageSize")).value_or(20);
+        long long pageIndex = integerItem(form, "zmr-pageIndex").value_or(1);
+        long long pageSize = integerItem(form, "zmr-pageSize").value_or(20);
         pageIndex = std::max(1LL, std::min(pageIndex, 1000000LL));
         pageSize = std::max(1LL, std::min(pageSize, 100LL));
         std::size_t total = m_store->listCount(taskType);
@@ -358,9 +283,9 @@ std::string AppServer::answer(const std::string& formBody)
         for (std::size_t i = 0; i < page.size(); ++i)
             list += (i ? "," : "") + page[i];
         out.add("list", list + "]");
-        out.addNumber("pageIndex", pageIndex);
-        out.addNumber("pageSize", pageSize);
-        out.addNumber("total", static_cast<long long>(total));
+        out.integer("pageIndex", pageIndex);
+        out.integer("pageSize", pageSize);
+        out.integer("total", static_cast<long long>(total));
         return out.json();
     }
     return fail(kUnknownTask);

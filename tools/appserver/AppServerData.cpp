@@ -1,5 +1,6 @@
 #include "tools/appserver/AppServerData.h"
 
+#include "tools/appserver/AppJson.h"
 #include "tools/appserver/AppStore.h"
 
 #include <algorithm>
@@ -13,80 +14,10 @@ namespace zmr {
 
 namespace {
 
-using Form = std::multimap<std::string, std::string>;
+using Object = JsonObject;
 
 // Follow-list page size.
 constexpr long long pageSize = 10;
-
-std::optional<std::string> item(const Form& form, const std::string& key)
-{
-    auto it = form.find(key);
-    if (it == form.end())
-        return std::nullopt;
-    return it->second;
-}
-
-std::optional<long long> integerItem(const Form& form, const std::string& key)
-{
-    auto text = item(form, key);
-    if (!text || text->empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(text->c_str(), &end, 10);
-    if (errno != 0 || *end != '\0')
-        return std::nullopt;
-    return value;
-}
-
-// A finite number, 0 when absent or not a number.
-double realItem(const Form& form, const std::string& key)
-{
-    auto text = item(form, key);
-    if (!text || text->empty())
-        return 0;
-    char* end = nullptr;
-    double value = std::strtod(text->c_str(), &end);
-    return *end == '\0' && std::isfinite(value) ? value : 0;
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-std::string number(double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
-class Object {
-public:
-    Object& add(const std::string& key, const std::string& json)
-    {
-        m_json += (m_json.empty() ? "" : ",") + quote(key) + ":" + json;
-        return *this;
-    }
-    std::string json() const { return "{" + m_json + "}"; }
-
-private:
-    std::string m_json;
-};
 
 std::string bookJson(const AppBook& book)
 {

@@ -1,5 +1,6 @@
 #include "tools/appserver/AppServerSocial.h"
 
+#include "tools/appserver/AppJson.h"
 #include "tools/appserver/AppStore.h"
 
 #include <httplib.h>
@@ -13,94 +14,10 @@ namespace zmr {
 
 namespace {
 
-using Form = std::multimap<std::string, std::string>;
+using Object = JsonObject;
 
 // Points for each post, so that prizes can be earned.
 constexpr long long kPublishAward = 100;
-
-std::optional<std::string> item(const Form& form, const std::string& key)
-{
-    auto it = form.find(key);
-    if (it == form.end())
-        return std::nullopt;
-    return it->second;
-}
-
-std::optional<long long> integerItem(const Form& form, const std::string& key)
-{
-    auto text = item(form, key);
-    if (!text || text->empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    long long value = std::strtoll(text->c_str(), &end, 10);
-    if (errno != 0 || *end != '\0')
-        return std::nullopt;
-    return value;
-}
-
-double realItem(const Form& form, const std::string& key)
-{
-    auto text = item(form, key).value_or("0");
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    return *end == '\0' ? value : 0;
-}
-
-std::string quote(const std::string& text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
-std::string number(double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
-}
-
-class Object {
-public:
-    Object& add(const std::string& key, const std::string& json)
-    {
-        m_text += (m_text.empty() ? "" : ",") + quote(key) + ":" + json;
-        return *this;
-    }
-    Object& text(const std::string& key, const std::string& value) { return add(key, quote(value)); }
-    Object& integer(const std::string& key, long long value) { return add(key, std::to_string(value)); }
-    std::string json() const { return "{" + m_text + "}"; }
-
-private:
-    std::string m_text;
-};
-
-std::size_t nickWidth(const std::string& nick)
-{
-    std::size_t width = 0;
-    for (unsigned char c : nick) {
-        if ((c & 0xC0) != 0x80)
-            width += c < 0x80 ? 1 : 2;
-    }
-    return width;
-}
 
 SocialAnswer failure(long long code, const char* message)
 {
