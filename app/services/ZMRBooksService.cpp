@@ -129,7 +129,9 @@ void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& ta
                 auto category = value.objectAs<ZMRClassifyObject>();
                 if (!category)
                     continue;
-                cids += (cids.empty() ? "" : ",") + std::to_string(category->cid());
+                if (!cids.empty())
+                    cids += ',';
+                cids += std::to_string(category->cid());
             }
         }
         body->addItemValue(cids, "zmr-cids");

@@ -22,8 +22,11 @@ constexpr long long pageSize = 10;
 std::string bookJson(const AppBook& book)
 {
     std::string cids = "[";
-    for (std::size_t i = 0; i < book.cids.size(); ++i)
-        cids += (i ? "," : "") + std::to_string(book.cids[i]);
+    for (std::size_t i = 0; i < book.cids.size(); ++i) {
+        if (i)
+            cids += ',';
+        cids += std::to_string(book.cids[i]);
+    }
     Object body;
     body.add("title", quote(book.title)).add("address", quote(book.address)).add("remark", quote(book.remark));
     Object out;
@@ -84,13 +87,17 @@ std::optional<DataReply> answerDataTask(AppStore& store, const std::string& task
         for (const AppCategory& category : store.categories()) {
             Object entry;
             entry.add("cid", std::to_string(category.cid)).add("title", quote(category.title));
-            categories += (categories.size() > 1 ? "," : "") + entry.json();
+            if (categories.size() > 1)
+                categories += ',';
+            categories += entry.json();
         }
         std::string tags = "[";
         for (const AppTag& tag : store.topTags(top)) {
             Object entry;
             entry.add("tid", std::to_string(tag.tid)).add("tag", quote(tag.tag));
-            tags += (tags.size() > 1 ? "," : "") + entry.json();
+            if (tags.size() > 1)
+                tags += ',';
+            tags += entry.json();
         }
         reply.members = {{"classify-results", categories + "]"}, {"tag-results", tags + "]"}};
         return reply;
@@ -116,7 +123,9 @@ std::optional<DataReply> answerDataTask(AppStore& store, const std::string& task
         for (const AppFollow& follow : store.follows(*sessionUid, (pageIndex - 1) * pageSize, pageSize)) {
             Object entry;
             entry.add("uid", std::to_string(follow.uid)).add("nick", quote(follow.nick)).add("mutual", follow.mutual ? "true" : "false");
-            items += (items.size() > 1 ? "," : "") + entry.json();
+            if (items.size() > 1)
+                items += ',';
+            items += entry.json();
         }
         Object results;
         results.add("version", std::to_string(version)).add("items", items + "]");

@@ -79,8 +79,11 @@ private:
 std::string joinIds(const std::vector<long long>& ids)
 {
     std::string out;
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        out += (i ? "," : "") + std::to_string(ids[i]);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i)
+            out += ',';
+        out += std::to_string(ids[i]);
+    }
     return out;
 }
 
