@@ -65,6 +65,8 @@ void Dictionary::set(std::string_view key, Value value)
         m_entries[i].second = std::move(value);
         return;
     }
+    if (m_entries.empty())
+        m_entries.reserve(8); // most objects have a few members: skip the first regrowths
     m_entries.emplace_back(std::string(key), std::move(value));
     if (!m_index.empty())
         m_index.emplace(m_entries.back().first, m_entries.size() - 1);
