@@ -6,6 +6,7 @@
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
@@ -112,10 +113,9 @@ bool ZMRBooksService::handle(const pf::Protocol* taskType, const pf::ObjectRef& 
 
 void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
-    auto body = std::make_shared<KRHttpFormBody>();
-    body->addItemValue("config_zmr", "config");
+    std::shared_ptr<KRHttpFormBody> body;
     if (auto create = std::dynamic_pointer_cast<IZMRBooksCreateTask>(task)) {
-        body->addItemValue("ZMRBooksCreateTask", "taskType");
+        body = ZMRRequestBody("ZMRBooksCreateTask");
         body->addItemValue(money(create->payMoney()), "zmr-payMoney");
         body->addItemValue(money(create->expendMoney()), "zmr-expendMoney");
         body->addItemValue(money(create->latitude()), "zmr-latitude");
@@ -136,21 +136,13 @@ void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& ta
         }
         body->addItemValue(cids, "zmr-cids");
     } else if (auto search = std::dynamic_pointer_cast<IZMRBooksSearchTask>(task)) {
-        body->addItemValue("ZMRBooksSearchTask", "taskType");
+        body = ZMRRequestBody("ZMRBooksSearchTask");
         body->addItemValue(std::to_string(ZMRClampInt32(search->startTime())), "zmr-startTime");
         body->addItemValue(std::to_string(ZMRClampInt32(search->endTime())), "zmr-endTime");
     } else {
         return;
     }
-    auto request = std::make_shared<KRAPIRequestTask>();
-    request->setTaskType(taskType);
-    request->setTask(task);
-    if (auto appTask = std::dynamic_pointer_cast<IKRTask>(task))
-        request->setSource(appTask->source());
-    request->setApiKey("url");
-    request->setBody(body);
-    if (auto context = this->context())
-        context->handle(proto::IKRAPIRequestTask(), request, 0);
+    ZMRSendRequest(*this, taskType, task, body);
 }
 
 void ZMRBooksService::answer(const pf::ObjectRef& responseObject)

@@ -5,6 +5,7 @@
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
@@ -94,19 +95,9 @@ bool ZMRClassifyService::handle(const pf::Protocol* taskType, const pf::ObjectRe
 
 void ZMRClassifyService::send(const pf::ObjectRef& task)
 {
-    auto body = std::make_shared<KRHttpFormBody>();
-    body->addItemValue("config_zmr", "config");
-    body->addItemValue("ZMRClassifyTask", "taskType");
+    auto body = ZMRRequestBody("ZMRClassifyTask");
     body->addItemValue("10", "zmr-top");
-    auto request = std::make_shared<KRAPIRequestTask>();
-    request->setTaskType(proto::IZMRClassifyTask());
-    request->setTask(task);
-    if (auto appTask = std::dynamic_pointer_cast<IKRTask>(task))
-        request->setSource(appTask->source());
-    request->setApiKey("url");
-    request->setBody(body);
-    if (auto context = this->context())
-        context->handle(proto::IKRAPIRequestTask(), request, 0);
+    ZMRSendRequest(*this, proto::IZMRClassifyTask(), task, body);
 }
 
 void ZMRClassifyService::lookup(const pf::ObjectRef& taskObject)

@@ -5,6 +5,7 @@
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
@@ -132,19 +133,9 @@ void ZMRConcernService::send(const pf::Protocol* taskType, const pf::ObjectRef& 
         tuid = follow->tuid();
     else if (auto unfollow = std::dynamic_pointer_cast<IZMRUnFollowTask>(task))
         tuid = unfollow->tuid();
-    auto body = std::make_shared<KRHttpFormBody>();
-    body->addItemValue("config_zmr", "config");
-    body->addItemValue(taskType == proto::IZMRFollowTask() ? "ZMRFollowTask" : "ZMRUnFollowTask", "taskType");
+    auto body = ZMRRequestBody(taskType == proto::IZMRFollowTask() ? "ZMRFollowTask" : "ZMRUnFollowTask");
     body->addItemValue(std::to_string(tuid), "zmr-tuid");
-    auto request = std::make_shared<KRAPIRequestTask>();
-    request->setTaskType(taskType);
-    request->setTask(task);
-    if (auto appTask = std::dynamic_pointer_cast<IKRTask>(task))
-        request->setSource(appTask->source());
-    request->setApiKey("url");
-    request->setBody(body);
-    if (auto context = this->context())
-        context->handle(proto::IKRAPIRequestTask(), request, 0);
+    ZMRSendRequest(*this, taskType, task, body);
 }
 
 std::shared_ptr<KRAPIRequestTask> ZMRConcernService::pageRequest(const pf::ObjectRef& task)
