@@ -16,6 +16,8 @@
 #include "platform/controls/TabBar.h"
 #include "platform/controls/TableView.h"
 #include "platform/controls/TableViewCell.h"
+#include "platform/controls/TextField.h"
+#include "platform/controls/TextView.h"
 #include "platform/controls/Toolbar.h"
 #include "platform/controls/WebView.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -68,6 +70,20 @@ void registerViews()
     ClassBuilder<TableViewCell>("TableViewCell")
         .superclass<View>()
         .property("reuseIdentifier", &TableViewCell::reuseIdentifier, &TableViewCell::setReuseIdentifier)
+        .commit();
+    ClassBuilder<TextField>("TextField")
+        .superclass<Control>()
+        .property("text", &TextField::text, &TextField::setText)
+        .property("placeholder", &TextField::placeholder, &TextField::setPlaceholder)
+        .property("secureTextEntry", &TextField::isSecureTextEntry, &TextField::setSecureTextEntry)
+        .property("delegate", &TextField::delegateObject, &TextField::setDelegateObject)
+        .property("inputView", &TextField::inputView, &TextField::setInputView)
+        .commit();
+    ClassBuilder<TextView>("TextView")
+        .superclass<ScrollView>()
+        .property("text", &TextView::text, &TextView::setText)
+        .property("editable", &TextView::isEditable, &TextView::setEditable)
+        .property("inputView", &TextView::inputView, &TextView::setInputView)
         .commit();
     ClassBuilder<PageControl>("PageControl")
         .superclass<Control>()

@@ -422,11 +422,12 @@ void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths)
     }
     // Cells of later rows move up: re-key them under their new rows.
     std::map<IndexPath, std::shared_ptr<TableViewCell>> moved;
-    for (auto& [path, cell] : m_visible) {
-        int before = static_cast<int>(std::count_if(paths.begin(), paths.end(), [&](const IndexPath& p) {
+    for (auto& entry : m_visible) {
+        const IndexPath& path = entry.first;
+        int before = static_cast<int>(std::count_if(paths.begin(), paths.end(), [&path](const IndexPath& p) {
             return p.section == path.section && p.row < path.row;
         }));
-        moved[{path.section, path.row - before}] = cell;
+        moved[{path.section, path.row - before}] = entry.second;
     }
     m_visible = std::move(moved);
     m_selected.reset();

@@ -11,6 +11,11 @@ bool isLowSurrogateAt(const std::u16string& units, std::size_t index)
 {
     return index < units.size() && units[index] >= 0xDC00 && units[index] <= 0xDFFF;
 }
+
+bool isHighSurrogate(char16_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
 }
 
 void TextBuffer::setText(const std::string& utf8)
@@ -26,11 +31,8 @@ std::size_t TextBuffer::snap(std::size_t index) const
     index = std::min(index, m_length);
     if (index == 0 || index == m_length)
         return index;
-    // Only the unit at the index matters: a low surrogate there means the middle of a pair.
-    std::u16string around = toUtf16(utf16Substring(m_text, index, 1));
-    std::u16string before = toUtf16(utf16Substring(m_text, index - 1, 1));
-    bool middle = !around.empty() && around[0] >= 0xDC00 && around[0] <= 0xDFFF && !before.empty()
-        && before[0] >= 0xD800 && before[0] <= 0xDBFF;
+    std::u16string units = toUtf16(m_text);
+    bool middle = isLowSurrogateAt(units, index) && isHighSurrogate(units[index - 1]);
     return middle ? index - 1 : index;
 }
 
@@ -52,8 +54,8 @@ bool TextBuffer::moveCaretRight()
 {
     if (m_caret >= m_length)
         return false;
-    std::u16string units = toUtf16(utf16Substring(m_text, m_caret, 2));
-    m_caret += units.size() == 2 && isLowSurrogateAt(units, 1) && units[0] >= 0xD800 && units[0] <= 0xDBFF ? 2 : 1;
+    std::u16string units = toUtf16(m_text);
+    m_caret += isHighSurrogate(units[m_caret]) && isLowSurrogateAt(units, m_caret + 1) ? 2 : 1;
     return true;
 }
 
@@ -61,9 +63,8 @@ TextRange TextBuffer::deletionRange() const
 {
     if (m_caret == 0)
         return {0, 0};
-    std::size_t from = m_caret >= 2 ? m_caret - 2 : 0;
-    std::u16string units = toUtf16(utf16Substring(m_text, from, m_caret - from));
-    bool pair = units.size() == 2 && units[0] >= 0xD800 && units[0] <= 0xDBFF && isLowSurrogateAt(units, 1);
+    std::u16string units = toUtf16(m_text);
+    bool pair = m_caret >= 2 && isLowSurrogateAt(units, m_caret - 1) && isHighSurrogate(units[m_caret - 2]);
     return pair ? TextRange{m_caret - 2, 2} : TextRange{m_caret - 1, 1};
 }
 
@@ -100,6 +101,17 @@ bool TextBuffer::setMarkedText(const std::string& utf8)
     if (!isValidUtf8(utf8))
         return false;
     m_marked = utf8;
+    return true;
+}
+
+bool TextBuffer::deleteBackwardInMarkedText()
+{
+    if (m_marked.empty())
+        return false;
+    std::size_t end = m_marked.size() - 1;
+    while (end > 0 && (static_cast<unsigned char>(m_marked[end]) & 0xC0) == 0x80)
+        --end;
+    m_marked.erase(end);
     return true;
 }
 

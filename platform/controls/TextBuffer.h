@@ -46,6 +46,9 @@ public:
     bool hasMarkedText() const { return !m_marked.empty(); }
     // Empty cancels the composition. False for invalid UTF-8.
     bool setMarkedText(const std::string& utf8);
+    // A backspace during a composition shortens the marked text by one
+    // character; false when there is none.
+    bool deleteBackwardInMarkedText();
     // The text as shown: the marked text sits at the caret.
     std::string displayText() const;
     // The marked part of displayText(), in UTF-16 units.
