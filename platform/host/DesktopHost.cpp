@@ -48,7 +48,8 @@ ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const 
     host->m_texture = SDL_CreateTexture(host->m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pw, ph);
     if (!host->m_texture)
         return sdlError("creating the texture");
-    SDL_StartTextInput();
+    // Text input (and the IME with it) is on only while a text control has focus.
+    SDL_StopTextInput();
     return host;
 }
 
@@ -109,6 +110,9 @@ bool DesktopHost::handle(const SDL_Event& event)
     case SDL_TEXTINPUT:
         m_screen.postKeyEvent({KeyEvent::Kind::Text, event.text.text});
         break;
+    case SDL_TEXTEDITING:
+        m_screen.postKeyEvent({KeyEvent::Kind::MarkedText, event.edit.text});
+        break;
     case SDL_KEYDOWN:
         switch (event.key.keysym.sym) {
         case SDLK_BACKSPACE: key(KeyEvent::Kind::Backspace); break;
@@ -149,13 +153,27 @@ std::optional<Error> DesktopHost::present()
     return std::nullopt;
 }
 
+void DesktopHost::updateTextInput()
+{
+    bool wanted = m_screen.wantsTextInput();
+    if (wanted == m_textInput)
+        return;
+    m_textInput = wanted;
+    if (wanted)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
+}
+
 bool DesktopHost::step()
 {
     SDL_Event event;
     bool open = true;
     while (open && SDL_PollEvent(&event))
         open = handle(event);
+    m_screen.deliverKeyEvents();
     RunLoop::main().runUntilIdle();
+    updateTextInput();
     if (auto error = present())
         log("pf::DesktopHost: %s", error->description.c_str());
     return open;

@@ -122,3 +122,21 @@ void Screen::addDirtyRect(const Rect& rect)
 }
 
 }
+
+namespace pf {
+
+void Screen::deliverKeyEvents()
+{
+    for (const KeyEvent& event : takeKeyEvents())
+        if (auto window = keyWindow())
+            window->deliverKeyEvent(event);
+}
+
+bool Screen::wantsTextInput() const
+{
+    auto window = keyWindow();
+    auto responder = window ? window->firstResponder() : nullptr;
+    return responder && responder->wantsTextInput();
+}
+
+}

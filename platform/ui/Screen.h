@@ -19,9 +19,9 @@ namespace pf {
 
 // Keys and text typed on a keyboard, queued for the text controls.
 struct KeyEvent {
-    enum class Kind { Text, Backspace, Delete, Return, Tab, Escape, Left, Right, Up, Down };
+    enum class Kind { Text, Backspace, Delete, Return, Tab, Escape, Left, Right, Up, Down, MarkedText };
     Kind kind = Kind::Text;
-    std::string text; // UTF-8, for Text
+    std::string text; // UTF-8, for Text and MarkedText (empty when composing ends)
 };
 
 class Screen {
@@ -44,6 +44,11 @@ public:
 
     void postKeyEvent(KeyEvent event) { m_keyEvents.push_back(std::move(event)); }
     std::vector<KeyEvent> takeKeyEvents() { return std::exchange(m_keyEvents, {}); }
+    // Hands the queued events to the key window's first responder.
+    void deliverKeyEvents();
+    // Whether the key window's first responder takes text (hosts turn their
+    // text input and IME on only then).
+    bool wantsTextInput() const;
 
     // Lays out every shown window's views marked for layout.
     void layoutIfNeeded();
