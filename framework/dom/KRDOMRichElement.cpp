@@ -86,8 +86,10 @@ void KRDOMRichElement::elementToRichElement(KRDOMElement& e, KRRich& r, const KR
     KRRichAttributes a = inherited;
     if (auto font = e.fontValueForKey("font"))
         a.font = *font;
-    else if (e.stringValueForKey("font-size"))
-        a.font = pf::Font::system(std::clamp<double>(e.floatValueForKey("font-size"), 0, KRDOMStyle::kMaxFontSize));
+    else if (e.stringValueForKey("font-size")) {
+        double size = e.floatValueForKey("font-size");
+        a.font = pf::Font::system(size > 0 ? std::min<double>(size, KRDOMStyle::kMaxFontSize) : KRDOMStyle::kDefaultFontSize);
+    }
     if (auto color = e.colorValueForKey("color"))
         a.foregroundColor = *color;
 

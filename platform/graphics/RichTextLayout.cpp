@@ -13,10 +13,11 @@ namespace pf {
 
 namespace {
 
-// Points to layout units, kept well inside the library's int range.
+// Points to layout units. Lengths stay within 10000 points, so that the
+// library's int sums over a line or a page of them cannot overflow.
 int toPango(double points)
 {
-    constexpr double limit = 1 << 28;
+    constexpr double limit = 10000.0 * PANGO_SCALE;
     if (!std::isfinite(points))
         return 0;
     return int(std::lround(std::clamp(points * PANGO_SCALE, -limit, limit)));
