@@ -8,8 +8,10 @@
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRServiceContainer.h"
+#include "framework/dom/KRDOMRegistration.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Color.h"
@@ -106,6 +108,7 @@ int main(int argc, char** argv)
     if (!options)
         return usage();
     registerServicesClasses();
+    registerDOMClasses();
 
     auto bundle = std::make_shared<pf::Bundle>(options->resources);
     pf::Bundle::setMain(bundle);
@@ -123,6 +126,11 @@ int main(int argc, char** argv)
     if (options->server)
         useServer(config->dictionary(), *options->server);
     auto shell = ZMRShell::create(config->dictionary(), bundle);
+    // Every markup document is styled with the bundle's style sheet.
+    if (auto css = bundle->pathForResource("style", "css")) {
+        if (auto bytes = pf::readFile(*css))
+            shell->loadDOMStyleSheet({reinterpret_cast<const char*>(bytes->data()), bytes->size()});
+    }
     printConfiguration(*shell);
     shell->startLocation();
 

@@ -35,6 +35,13 @@ public:
     void setRootViewController(std::shared_ptr<IKRUIViewController> controller) { m_rootViewController = std::move(controller); }
     void setResultsData(const pf::Value& data) override;
     void waitResultsData(ResultsCallback callback) override;
+    // Both sheets come from the providers of their libraries; null, with a
+    // log line, while none is installed.
+    std::shared_ptr<KRStyleSheet> styleSheet() override;
+    std::shared_ptr<KRStyleController> styleController() override;
+    void setStyleController(std::shared_ptr<KRStyleController> controller) override;
+    std::shared_ptr<KRDOMStyleSheet> domStyleSheet() override;
+    void loadDOMStyleSheet(std::string_view text) override;
 
     void didReceiveMemoryWarning();
 
@@ -68,6 +75,8 @@ private:
     std::shared_ptr<IKRUIViewController> m_rootViewController;
     std::optional<std::vector<std::string>> m_platformKeys;
     ResultsCallback m_resultsCallback;
+    std::shared_ptr<KRStyleSheet> m_styleSheet;
+    std::shared_ptr<KRDOMStyleSheet> m_domStyleSheet;
 
     // Matching results per task type; rebuilt when any container's rules
     // change. A cache that goes stale while a dispatch walks one of its lists

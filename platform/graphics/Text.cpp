@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Text.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/TextContext.h"
 
 #include <pango/pangocairo.h>
 
@@ -146,6 +147,41 @@ public:
 };
 
 }
+
+TextMeasurer::Shrunk TextMeasurer::measureShrinking(std::string_view text, const TextStyle& style, double maxWidth,
+                                                    double minFontSize) const
+{
+    TextStyle line = style;
+    line.numberOfLines = 1;
+    line.lineBreak = LineBreakMode::Clip;
+    double size = style.font.size();
+    auto natural = [&](double fontSize) {
+        line.font = style.font.withSize(fontSize);
+        return measure(text, line, 0);
+    };
+    Size at = natural(size);
+    bool bounded = std::isfinite(maxWidth) && maxWidth > 0;
+    if (!bounded || at.width <= maxWidth || !(minFontSize < size))
+        return {{bounded ? std::min(at.width, maxWidth) : at.width, at.height}, size};
+    double low = std::max(minFontSize, 0.0), high = size;
+    Size best = natural(low);
+    if (best.width > maxWidth)
+        return {{maxWidth, best.height}, low};
+    // Invariant: `low` fits, `high` does not.
+    while (high - low > 0.01) {
+        double mid = (low + high) / 2;
+        Size s = natural(mid);
+        if (s.width <= maxWidth) {
+            low = mid;
+            best = s;
+        } else {
+            high = mid;
+        }
+    }
+    return {best, low};
+}
+
+PangoContext* textLayoutContext() { return sharedContext(); }
 
 const TextMeasurer& TextMeasurer::system()
 {

@@ -41,6 +41,16 @@ public:
     // positive) and limited to the style's number of lines; whole points.
     virtual Size measure(std::string_view text, const TextStyle& style, double maxWidth) const = 0;
 
+    // The text on one line within `maxWidth`, the font made smaller (a binary
+    // search, to a hundredth of a point) until the line fits, but never below
+    // `minFontSize`; at the minimum when even that is too wide, cut to the
+    // width. Answers the size and the font size used.
+    struct Shrunk {
+        Size size;
+        double fontSize = 0;
+    };
+    Shrunk measureShrinking(std::string_view text, const TextStyle& style, double maxWidth, double minFontSize) const;
+
     // Measures with the fonts that drawText() uses.
     static const TextMeasurer& system();
 };

@@ -1,0 +1,118 @@
+#include "framework/dom/KRDOMSource.h"
+
+#include "framework/core/KRDataOutlet.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// The encoding of each byte; null for bytes kept as they are.
+constexpr std::array<const char*, 256> encodings()
+{
+    std::array<const char*, 256> table{};
+    table[' '] = "&nbsp;";
+    table['<'] = "&lt;";
+    table['>'] = "&gt;";
+    table['\n'] = "\\n";
+    table['\r'] = "";
+    table['\t'] = "\\t";
+    table['\\'] = "\\\\";
+    table['"'] = "\\\"";
+    table['\''] = "\\'";
+    table['&'] = "\\&";
+    return table;
+}
+
+constexpr auto kEncodings = encodings();
+
+void appendValue(std::string& out, const pf::Value& value, bool raw)
+{
+    if (value.isNilOrNull())
+        return;
+    if (const std::string* text = value.string())
+        out += raw ? *text : htmlEncodeString(*text);
+    else
+        out += value.description();
+}
+
+}
+
+std::string htmlEncodeString(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); i++) {
+        const char* encoded = kEncodings[(unsigned char)text[i]];
+        if (!encoded)
+            continue;
+        out.append(text.substr(run, i - run));
+        out.append(encoded);
+        run = i + 1;
+    }
+    out.append(text.substr(run));
+    return out;
+}
+
+std::string htmlDecodeString(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        std::string_view rest = text.substr(i);
+        if (c == '&') {
+            if (rest.starts_with("&nbsp;")) {
+                out += ' ';
+                i += 5;
+                continue;
+            }
+            if (rest.starts_with("&lt;") || rest.starts_with("&gt;")) {
+                out += rest[1] == 'l' ? '<' : '>';
+                i += 3;
+                continue;
+            }
+        } else if (c == '\\' && i + 1 < text.size()) {
+            char e = text[i + 1];
+            if (e == 'n' || e == 't' || e == '\\' || e == '"' || e == '\'' || e == '&') {
+                out += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                i++;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+std::string htmlStringByDOMSource(std::string_view templateText, const pf::Value& source)
+{
+    std::string out;
+    std::string key;
+    out.reserve(templateText.size() + 30);
+    key.reserve(30);
+    bool inBraces = false;
+    // Braces are ASCII: walking bytes keeps multi-byte characters whole.
+    for (char c : templateText) {
+        if (!inBraces) {
+            if (c == '{') {
+                key.clear();
+                inBraces = true;
+            } else {
+                out += c;
+            }
+            continue;
+        }
+        if (c != '}') {
+            key += c;
+            continue;
+        }
+        inBraces = false;
+        if (!key.empty() && key[0] == '$')
+            appendValue(out, dataForKeyPath(source, std::string_view(key).substr(1)), true);
+        else
+            appendValue(out, dataForKeyPath(source, key), false);
+    }
+    return out;
+}

@@ -1,0 +1,135 @@
+// A feed cell end to end: a template filled from a JSON item, parsed with
+// the bundle's style sheet, its inline picture loaded from the loopback
+// server, shown in a document view with its link held down. The picture is
+// written to "feed-cell.png" in the test's working directory for a look.
+
+#include "DOMHostTestSupport.h"
+
+#include "framework/core/KRImageCrashRegistration.h"
+#include "framework/core/KRImageService.h"
+#include "framework/core/KRJSON.h"
+#include "framework/core/KRShell.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMImageElement.h"
+#include "framework/dom/KRDOMParse.h"
+#include "framework/dom/KRDOMRegistration.h"
+#include "framework/dom/KRDOMRichElement.h"
+#include "framework/dom/KRDOMSource.h"
+#include "framework/dom/KRRich.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/graphics/Bitmap.h"
+#include "tests/framework/core/HttpTestSupport.h"
+#include "tests/platform/graphics/PixelProbe.h"
+#include "tools/testserver/TestServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using pf::test::pixelIs;
+
+namespace {
+
+const char* kTemplate = R"(<cell width="100%" height="auto" layout="flow" padding="10">
+<label class="nick" id="nick" width="auto" height="auto">{user.nick}</label>
+<rich class="content" width="100%" height="auto" margin-top="6">{content}<a id="link" href="{link.href}">{link.title}</a>{tail}<img id="pic" width="40" height="40" src="{pic}"/>{after}</rich>
+</cell>)";
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class Bus final : public pf::Object, public IKRServiceContext {
+public:
+    std::shared_ptr<KRHttpService> http = makeHttpService();
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override
+    {
+        return taskType == proto::IKRHttpResourceTask() && http->handle(taskType, task, priority);
+    }
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override
+    {
+        return http->cancelHandle(taskType, task);
+    }
+    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
+};
+
+class FeedCellTest : public domtest::DocumentViewTest {};
+
+}
+
+TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
+{
+    registerDOMClasses();
+    registerImageAndCrashClasses();
+    const pf::Color green = pf::Color::rgb(0, 0.8, 0);
+    auto png = pf::Bitmap::create(40, 40, 1).value();
+    png->fill(green);
+    std::string pngPath = (std::filesystem::temp_directory_path() / ("feed-pic-" + std::to_string(getpid()) + ".png")).string();
+    ASSERT_FALSE(png->writePng(pngPath));
+    zmr::TestServer server;
+    server.script("/pic.png", zmr::TestServer::Reply::with(200, "image/png", readFile(pngPath)));
+    std::filesystem::remove(pngPath);
+    std::string url = server.url("/pic.png");
+    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
+
+    auto shell = KRShell::create(pf::Dictionary::create(), nullptr);
+    shell->loadDOMStyleSheet(readFile(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/resources/style.css"));
+    auto item = KRJSON::decodeText(R"({"user":{"nick":"小明 Ming"},
+        "content":"今天在超市省了 12.5 元, the coupon worked! 明天继续 ",
+        "link":{"title":"查看详情 see details","href":"zmr://post/42"},
+        "tail":" 加油 keep saving ", "after":" every day 每一天.", "pic":")" + url + R"("})");
+    auto document = KRDOMDocument::create();
+    ASSERT_TRUE(KRDOMParse().parseHTML(htmlStringByDOMSource(kTemplate, item), *document));
+    document->setStyleSheet(shell->domStyleSheet());
+
+    auto pic = std::dynamic_pointer_cast<KRDOMImageElement>(document->elementById("pic"));
+    ASSERT_TRUE(pic);
+    auto bus = std::make_shared<Bus>();
+    auto service = std::make_shared<KRImageService>();
+    service->setConfig(pf::Dictionary::create());
+    service->setContext(bus);
+    ASSERT_TRUE(service->handle(proto::IKRImageTask(), pic, 0));
+    ASSERT_TRUE(runMainUntil([&] { return pic->isLoaded(); }));
+
+    view->setFrame({0, 0, 320, 200});
+    view->setElement(document->rootElement());
+    auto rich = document->elementsByClass<KRDOMRichElement>(KRDOMClassMatch::Exact).at(0);
+    KRRich& text = rich->rich();
+    EXPECT_GE(text.frameWithSize(rich->frame().size)->lines().size(), 3u);
+    std::shared_ptr<KRRichElement> link;
+    for (const auto& element : text.elements()) {
+        if (dynamic_cast<KRRichLinkElement*>(element.get()))
+            link = element;
+    }
+    ASSERT_TRUE(link);
+    std::vector<pf::Rect> rows = text.elementRects(link.get(), rich->frame().size);
+    ASSERT_FALSE(rows.empty());
+    pf::Point origin = rich->frame().origin;
+    pf::Rect first = rows[0].offsetBy(origin.x, origin.y);
+    host->touchDown({first.x() + 2, first.midY()});
+    pf::BitmapRef frame = render();
+    ASSERT_FALSE(host->writePng("feed-cell.png"));
+
+    // The nickname, in the style sheet's bold blue, left of a white gap.
+    pf::Rect nick = document->elementById("nick")->frame();
+    bool blue = false;
+    for (double x = nick.x(); x < nick.maxX() && !blue; x += 0.5) {
+        pf::Rgba8 p = frame->pixelAtPoint({x, nick.midY()});
+        blue = p.b > 150 && p.r < 120;
+    }
+    EXPECT_TRUE(blue);
+    pf::Rect box = pic->frame().offsetBy(origin.x, origin.y);
+    EXPECT_TRUE(pixelIs(*frame, {box.midX(), box.midY()}, green));
+    EXPECT_TRUE(pixelIs(*frame, {first.x() + 4, first.y() + 1}, pf::Color::white(0.7), 12));
+    host->touchUp({first.x() + 2, first.midY()});
+    EXPECT_EQ(recorder->actions, std::vector<std::string>{"link"});
+    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
+}

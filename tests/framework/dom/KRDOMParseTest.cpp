@@ -1,0 +1,169 @@
+#include "DOMTestSupport.h"
+
+#include "framework/core/KRShell.h"
+#include "framework/dom/KRDOMActionElement.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMImageElement.h"
+#include "framework/dom/KRDOMLabelElement.h"
+#include "framework/dom/KRDOMParse.h"
+#include "framework/dom/KRDOMRegistration.h"
+#include "framework/dom/KRDOMRichElement.h"
+#include "framework/dom/KRDOMSource.h"
+#include "framework/dom/KRDOMStyle.h"
+#include "framework/dom/KRDOMViewElement.h"
+#include "framework/core/KRJSON.h"
+#include "platform/foundation/Collections.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <typeinfo>
+
+namespace {
+
+pf::Value json(std::string_view text) { return KRJSON::decodeText(std::string(text)); }
+
+// The only element the markup makes.
+KRDOMElementRef parsed(const std::string& markup)
+{
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    EXPECT_TRUE(KRDOMParse().parseHTML(markup, wrapper)) << markup;
+    EXPECT_EQ(wrapper->childs().size(), 1u) << markup;
+    return wrapper->childs().empty() ? KRDOMElement::create() : wrapper->childs()[0];
+}
+
+}
+
+TEST(KRDOMSource, TemplatesFillEncodedOrRaw)
+{
+    pf::Value source = json(R"({"user":{"nick":"a b","id":7},"html":"<b>x</b>","n":3.5,"none":null,
+        "q":"x\" action-name=\"pay","path":"C:\\new","amp":"&lt;","list":[{"t":"first"},{"t":"last"}]})");
+    for (const auto& [templateText, filled] : std::vector<std::pair<const char*, const char*>>{
+             {"<label>{user.nick}</label>", "<label>a&nbsp;b</label>"},
+             {"{$html}", "<b>x</b>"},
+             {"{user.id}/{n}", "7/3.5"},
+             {"[{missing}][{none}]", "[][]"},
+             {"tail {unclosed", "tail "},
+             {"{a{b}", ""},
+             {"{list.@last.t}", "last"},
+             {"<a href=\"{q}\"/>", "<a href=\"x\\\"&nbsp;action-name=\\\"pay\"/>"},
+         }) {
+        EXPECT_EQ(htmlStringByDOMSource(templateText, source), filled) << templateText;
+    }
+}
+
+TEST(KRDOMSource, EncodedValuesComeBackWhole)
+{
+    // What the tokenizer makes of a filled value: the value itself, and
+    // attributes stay what the template wrote.
+    struct Row {
+        const char *value, *encoded;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"a b", "a&nbsp;b"},
+             {"<view viewClass=\"X\"/>", "&lt;view&nbsp;viewClass=\\\"X\\\"/&gt;"},
+             {"C:\\new", "C:\\\\new"},
+             {"&lt; & it's", "\\&lt;&nbsp;\\&&nbsp;it\\'s"},
+             {"l1\r\nl2\tx", "l1\\nl2\\tx"},
+             {"中文 😀", "中文&nbsp;😀"},
+         }) {
+        std::string encoded = htmlEncodeString(row.value);
+        EXPECT_EQ(encoded, row.encoded);
+        std::string plain = row.value;
+        std::erase(plain, '\r');
+        EXPECT_EQ(htmlDecodeString(encoded), plain);
+        EXPECT_EQ(parsed("<label>" + encoded + "</label>")->text(), plain) << row.value;
+        EXPECT_EQ(parsed("<x src=\"" + encoded + "\"/>")->attributes().count(), 1u) << row.value;
+    }
+}
+
+TEST(KRDOMParse, TagsPickElementKinds)
+{
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    ASSERT_TRUE(KRDOMParse().parseHTML("<img/><label/><rich/><action/><view/><p:img/><div/><IMG/>", wrapper));
+    std::vector<const std::type_info*> kinds;
+    for (const auto& child : wrapper->childs())
+        kinds.push_back(&typeid(*child));
+    std::vector<const std::type_info*> expected{&typeid(KRDOMImageElement), &typeid(KRDOMLabelElement),
+        &typeid(KRDOMRichElement), &typeid(KRDOMActionElement), &typeid(KRDOMViewElement),
+        &typeid(KRDOMImageElement), &typeid(KRDOMElement), &typeid(KRDOMElement)};
+    ASSERT_EQ(kinds.size(), expected.size());
+    for (std::size_t i = 0; i < kinds.size(); i++)
+        EXPECT_EQ(*kinds[i], *expected[i]) << i;
+}
+
+TEST(KRDOMParse, DocumentsUnwrapOnlyALoneChild)
+{
+    struct Row {
+        std::string markup;
+        bool ok;
+        const char* tree; // empty: the document keeps its old root
+    };
+    for (const Row& row : std::vector<Row>{
+             {"<a><b/></a>", true, "a\n  b\n"},
+             {"<a/><b/>", true, "__ROOT__\n  a\n  b\n"},
+             {"hello<a/>", true, "__ROOT__ text=\"hello\"\n  a\n"},
+             {"", true, "__ROOT__\n"},
+             {"<a/></x>", false, ""},
+             {"<a>", true, "a\n"},
+             {std::string("<a/>\0<b/>", 9), false, ""},
+         }) {
+        auto document = KRDOMDocument::create();
+        KRDOMElementRef old = KRDOMElement::create("old");
+        document->setRootElement(old);
+        EXPECT_EQ(KRDOMParse().parseHTML(row.markup, *document), row.ok) << row.markup;
+        if (!*row.tree) {
+            EXPECT_EQ(document->rootElement(), old) << row.markup;
+            continue;
+        }
+        EXPECT_EQ(domtest::dumpTree(*document->rootElement()), row.tree) << row.markup;
+        EXPECT_FALSE(document->rootElement()->parentElement());
+    }
+}
+
+TEST(KRShellStyleSheets, LoadsAddRulesRaiseTheVersionAndRestyle)
+{
+    registerDOMClasses();
+    auto shell = KRShell::create(pf::Dictionary::create(), nullptr);
+    std::shared_ptr<KRDOMStyleSheet> sheet = shell->domStyleSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(shell->domStyleSheet(), sheet);
+    auto document = KRDOMDocument::create();
+    ASSERT_TRUE(KRDOMParse().parseHTML("<label/>", *document));
+    document->setStyleSheet(sheet);
+
+    struct Row {
+        const char* text;
+        int styles;
+        const char* color;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"label{color:#ff0000}", 1, "#ff0000"},
+             {"label{color:#00ff00}", 2, "#00ff00"},
+             // Cut inside a rule: the rule before it still counts.
+             {"label{color:#0000ff} label{color:#123456", 3, "#0000ff"},
+         }) {
+        int version = sheet->version();
+        shell->loadDOMStyleSheet(row.text);
+        EXPECT_EQ(sheet->version(), version + 1) << row.text;
+        EXPECT_EQ(int(sheet->styles().size()), row.styles) << row.text;
+        EXPECT_EQ(document->rootElement()->stringValueForKey("color").value_or(""), row.color) << row.text;
+    }
+}
+
+TEST(KRShellStyleSheets, BundleStyleSheetParsesWhole)
+{
+    std::ifstream file(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/resources/style.css");
+    std::stringstream text;
+    text << file.rdbuf();
+    KRDOMStyleSheet sheet;
+    ASSERT_TRUE(KRDOMParse().parseCSS(text.str(), sheet));
+    for (const char* kind : {"label", "rich", "a", "img", "action", "view"}) {
+        auto style = sheet.selectorStyleName(kind);
+        EXPECT_GT(style->values().count(), 0u) << kind;
+        for (const auto& [key, value] : style->values().entries())
+            EXPECT_NE(value.back(), ' ') << kind << "." << key; // no blank before ";"
+    }
+}

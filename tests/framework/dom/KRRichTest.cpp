@@ -1,0 +1,236 @@
+#include "DOMHostTestSupport.h"
+
+#include "framework/dom/KRDOMImageElement.h"
+#include "framework/dom/KRDOMParse.h"
+#include "framework/dom/KRDOMRichElement.h"
+#include "framework/dom/KRRich.h"
+#include "framework/dom/KRRichImageElement.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "tests/platform/graphics/PixelProbe.h"
+
+#include <gtest/gtest.h>
+
+using pf::test::pixelIs;
+
+namespace {
+
+const KRRichAttributes kPlain;
+
+std::shared_ptr<KRDOMRichElement> richOf(const std::string& markup, pf::Size size = {300, kKRLayoutAuto})
+{
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    EXPECT_TRUE(KRDOMParse().parseHTML(markup, wrapper)) << markup;
+    auto rich = std::dynamic_pointer_cast<KRDOMRichElement>(wrapper->childs().at(0));
+    rich->removeFromParentElement();
+    rich->layout(size);
+    return rich;
+}
+
+pf::ImageRef solid(int w, int h, pf::Color colour)
+{
+    auto bitmap = pf::Bitmap::create(w, h, 1).value();
+    return bitmap->fill(colour), pf::Image::create(bitmap);
+}
+
+const std::string kLong = "Saving a little every day 每天存一点钱, and the feed shows what friends saved 朋友们存了多少.";
+
+}
+
+TEST(KRRichModel, RangesCountUtf16Units)
+{
+    KRRich rich;
+    // A bad byte is one U+FFFD.
+    for (const auto& [text, range] : std::vector<std::pair<std::string, pf::TextRange>>{
+             {"中文", {0, 2}}, {"😀", {2, 2}}, {"abc", {4, 3}}, {"\xff" "d", {7, 2}}}) {
+        auto link = std::make_shared<KRRichLinkElement>();
+        rich.appendElement(link, text, kPlain);
+        EXPECT_EQ(link->range(), range) << text;
+    }
+    rich.appendText("", kPlain);
+    rich.appendElement(std::make_shared<KRRichImageElement>());
+    EXPECT_EQ(rich.elements().back()->range(), (pf::TextRange{9, 1}));
+    // Ranges that cut the emoji or lie past the end are clamped, not split.
+    KRRichLinkElement foreign;
+    foreign.setRange({3, 100});
+    rich.setAttributes(kPlain, &foreign);
+    rich.setAttributes(kPlain, nullptr);
+    EXPECT_EQ(rich.attributedString().length(), 10u);
+    EXPECT_EQ(rich.attributedString().text(), "中文😀abc\xEF\xBF\xBD" "d\xE5\x9B\xA7");
+}
+
+TEST(KRRichModel, LayoutRelations)
+{
+    KRRich rich;
+    rich.appendText("Before the link ", kPlain);
+    auto link = std::make_shared<KRRichLinkElement>();
+    rich.appendElement(link, "a link that wraps over lines 一个会换行的链接", kPlain);
+    auto image = std::make_shared<KRRichImageElement>();
+    image->setSize({30, 20});
+    rich.appendElement(image);
+    rich.appendText(" after " + kLong, kPlain);
+    EXPECT_EQ((std::vector<double>{image->width(), image->ascent(), image->descent()}), (std::vector<double>{30, 20, 0}));
+
+    const pf::Size size{120, 1e6};
+    pf::RichTextFrameRef frame = rich.frameWithSize(size);
+    EXPECT_EQ(rich.frameWithSize(size), frame); // cached
+    const auto& lines = frame->lines();
+    ASSERT_GE(lines.size(), 4u);
+
+    // The image's line reaches at least 20 above its baseline.
+    auto box = rich.elementBox(*image, size);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->size, (pf::Size{30, 20}));
+    for (const auto& line : lines) {
+        if (line.range.location <= image->range().location && image->range().location < line.range.end()) {
+            EXPECT_GE(line.baseline - line.box.y(), 20);
+        }
+    }
+
+    // One highlight row per line of the wrapped link, on the lines' boxes.
+    std::vector<pf::Rect> rows = rich.elementRects(link.get(), size);
+    ASSERT_GE(rows.size(), 2u);
+    for (std::size_t i = 0; i < rows.size(); i++) {
+        EXPECT_EQ(rows[i].y(), lines[i].box.y());
+        EXPECT_EQ(rows[i].height(), lines[i].box.height());
+        EXPECT_GT(rows[i].width(), 0);
+    }
+
+    // Hit tests: the caret just after the link still finds it.
+    const pf::Rect last = rows.back();
+    for (const auto& row : std::vector<std::pair<pf::Point, const KRRichElement*>>{
+             {{rows[0].x() + 2, rows[0].midY()}, link.get()},
+             {{last.maxX(), last.midY()}, link.get()},
+             {{1, lines[0].box.midY()}, nullptr},
+             {{box->x() + box->width() * 0.75, box->midY()}, image.get()},
+             {{10, -5}, nullptr},
+         }) {
+        EXPECT_EQ(rich.elementByLocation(row.first, size).get(), row.second) << row.first.x << "," << row.first.y;
+    }
+
+    // A short frame keeps only the lines whose bottom fits.
+    double cut = lines[2].box.maxY() - 1;
+    auto shorter = rich.frameWithSize({120, cut});
+    EXPECT_NE(shorter, frame);
+    EXPECT_EQ(shorter->lines().size(), 2u);
+    pf::Size wanted = rich.contentSizeWithSize({120, kKRLayoutAuto});
+    EXPECT_LE(wanted.width, 120);
+    EXPECT_GE(wanted.height, lines.back().box.maxY());
+
+    rich.appendText("!", kPlain);
+    EXPECT_NE(rich.frameWithSize(size), frame);
+
+    // A font size increase applies once to a run's own font.
+    KRRich inc, twice;
+    inc.setIncFontSize(10);
+    KRRichAttributes ten, twenty;
+    ten.font = pf::Font::system(10);
+    twenty.font = pf::Font::system(20);
+    inc.appendText("一二三", ten);
+    twice.appendText("一二三", twenty);
+    EXPECT_EQ(inc.contentSizeWithSize(size), twice.contentSizeWithSize(size));
+    rich.removeAllElements();
+    EXPECT_TRUE(rich.frameWithSize(size)->lines().empty());
+    EXPECT_FALSE(rich.isNewLine());
+    EXPECT_FALSE(rich.elementByLocation({1, 1}, size));
+}
+
+TEST(KRRichElement, MarkupBuildsText)
+{
+    for (const auto& row : std::vector<std::pair<const char*, const char*>>{
+             {"<rich><b max-length=\"5\">abcdefg</b></rich>", "abcde..."},
+             {"<rich><b max-length=\"5\">abcde</b></rich>", "abcde"},
+             {"<rich>ab<br/><br/>cd</rich>", "ab\ncd"},
+             {"<rich>ab\\n<p>cd</p>ef</rich>", "ab\ncd\nef"},
+             {"<rich><a><b>in</b></a><a href=\"h\">go</a><a>x<b>y</b></a></rich>", "ingox"},
+             {"<rich>一<img/>二<view/></rich>", "一\xE5\x9B\xA7二\xE5\x9B\xA7"},
+         }) {
+        EXPECT_EQ(richOf(row.first)->rich().attributedString().text(), row.second) << row.first;
+    }
+}
+
+TEST(KRRichElement, InlineImagesSizeAgainstTheElement)
+{
+    struct Row {
+        const char* markup;
+        pf::Size available;
+        pf::Size image;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"<rich width=\"300\" height=\"auto\"><img width=\"50%\"/></rich>", {300, 400}, {150, 75}},
+             {"<rich width=\"300\" height=\"auto\"><img width=\"40\" height=\"10\"/></rich>", {300, 400}, {40, 10}},
+             {"<rich width=\"auto\" height=\"auto\"><img width=\"50%\" height=\"50%\"/></rich>", {kKRLayoutAuto, kKRLayoutAuto}, {100, 50}},
+             {"<rich width=\"300\" height=\"200\"><img height=\"10%\"/></rich>", {300, 400}, {100, 20}},
+         }) {
+        KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+        ASSERT_TRUE(KRDOMParse().parseHTML(row.markup, wrapper));
+        auto rich = std::dynamic_pointer_cast<KRDOMRichElement>(wrapper->childs().at(0));
+        std::dynamic_pointer_cast<KRDOMImageElement>(rich->childs().at(0))->setImage(solid(100, 50, pf::Color::black()), false);
+        rich->layout(row.available);
+        auto image = std::dynamic_pointer_cast<KRRichImageElement>(rich->rich().elements().at(0));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->size(), row.image) << row.markup;
+        EXPECT_GT(rich->frame().height(), 0);
+        EXPECT_LT(rich->frame().width(), 1e6);
+    }
+    auto fixed = richOf("<rich width=\"77\" height=\"33\">text</rich>");
+    EXPECT_EQ(fixed->frame().size, (pf::Size{77, 33}));
+}
+
+class RichHostTest : public domtest::DocumentViewTest {
+protected:
+    std::shared_ptr<KRDOMRichElement> showRich(const std::string& markup)
+    {
+        KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+        EXPECT_TRUE(KRDOMParse().parseHTML(markup, wrapper));
+        KRDOMElementRef root = wrapper->childs().at(0);
+        root->removeFromParentElement();
+        view->setElement(root);
+        return std::dynamic_pointer_cast<KRDOMRichElement>(root->name() == "rich" ? root : root->childs().at(0));
+    }
+};
+
+TEST_F(RichHostTest, TappedLinkHighlightsActsOnceAndClears)
+{
+    auto rich = showRich("<rich width=\"300\" height=\"auto\" font-size=\"20\">Tap <a id=\"go\" href=\"/feed\">"
+                         "this link</a> now<a id=\"empty\"></a></rich>");
+    std::vector<pf::Rect> rows = rich->rich().elementRects(rich->rich().elements().at(0).get(), rich->frame().size);
+    ASSERT_EQ(rows.size(), 1u);
+    // Above the glyphs, inside the rounded corner.
+    pf::Point at{rows[0].x() + 4, rows[0].y() + 1};
+    const pf::Color white = pf::Color::whiteColor();
+    EXPECT_TRUE(pixelIs(*render(), at, white));
+    host->touchDown({at.x, rows[0].midY()});
+    EXPECT_TRUE(pixelIs(*render(), at, pf::Color::white(0.7)));
+    host->touchUp({at.x, rows[0].midY()});
+    EXPECT_EQ(recorder->actions, std::vector<std::string>{"go"});
+    EXPECT_TRUE(pixelIs(*render(), at, white));
+
+    // A tap off the link does not act; a drag off the element takes the
+    // highlight away and does not act either.
+    host->tap({rows[0].maxX() + 60, rows[0].midY()});
+    host->touchDown({at.x, rows[0].midY()});
+    host->touchMove({at.x, 190});
+    EXPECT_TRUE(pixelIs(*render(), at, white));
+    host->touchUp({at.x, 190});
+    EXPECT_EQ(recorder->actions.size(), 1u);
+    EXPECT_TRUE(pixelIs(*render(), at, white));
+}
+
+TEST_F(RichHostTest, LatePictureShowsAndHiddenDrawsNothing)
+{
+    auto rich = showRich("<rich width=\"300\" height=\"auto\">Picture <img width=\"40\" height=\"40\" src=\"gone.png\"/></rich>");
+    auto img = std::dynamic_pointer_cast<KRDOMImageElement>(rich->childs().at(0));
+    auto box = rich->rich().elementBox(*rich->rich().elements().at(0), rich->frame().size);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(img->frame(), *box);
+    pf::Point centre{box->midX(), box->midY()};
+    EXPECT_TRUE(pixelIs(*render(), centre, pf::Color::whiteColor()));
+    img->setImage(solid(4, 4, pf::Color::rgb(1, 0, 0)), false);
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(pixelIs(*render(), centre, pf::Color::rgb(1, 0, 0)));
+    rich->setAttributeValue("true", "hidden");
+    view->setNeedsDisplay();
+    EXPECT_TRUE(pixelIs(*render(), centre, pf::Color::whiteColor()));
+}
