@@ -1,9 +1,11 @@
 #include "framework/data/KRDataRegistration.h"
 
+#include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/data/KRStatusGatherDataSource.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
+#include "framework/db/KRDBRegistration.h"
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -50,5 +52,7 @@ void registerDataClasses()
         return;
     done = true;
     registerUIClasses();
+    registerHttpClasses();
+    registerDBClasses();
     registerDataSourceClasses();
 }

@@ -78,7 +78,8 @@ std::optional<std::string> KRURLService::urlForTask(IKRURLDownlinkTask& task)
     std::optional<std::string> templateText = task.url();
     if (!templateText && task.urlKey()) {
         if (auto settings = config()) {
-            if (const std::string* text = settings->get(*task.urlKey()).string())
+            pf::Value setting = settings->get(*task.urlKey());
+            if (const std::string* text = setting.string())
                 templateText = *text;
         }
     }
