@@ -1,10 +1,11 @@
 #include "app/DemoSession.h"
 
 #include "app/services/ZMRAuthTasks.h"
-#include "app/services/ZMRPageDataSource.h"
+#include "app/screens/ZMRFeedDataSource.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRDataOutlet.h"
+#include "framework/data/KRDataSourceDelegate.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -31,22 +32,18 @@ public:
     std::optional<pf::Error> error;
 };
 
-class FeedPage : public ZMRFeedDataSource {
+// What the feed source reported.
+class FeedWatcher : public pf::Object, public KRDataSourceDelegate {
 public:
-    void krDownlinkTaskDidLoadedFromCache(const pf::Value& data, pf::Date, const pf::Protocol*) override { cached = data; }
-    void krDownlinkTaskDidLoaded(const pf::Value& data, const pf::Protocol*) override
+    void krDataSourceDidLoadedFromCache(KRDataSource&, pf::Date) override { cached = true; }
+    void krDataSourceDidLoaded(KRDataSource&) override { done = true; }
+    void krDataSourceDidFitalError(KRDataSource&, const pf::Error& failure) override
     {
-        loaded = data;
-        done = true;
-    }
-    void krDownlinkTaskDidFitalError(const pf::Error& error, const pf::Protocol*) override
-    {
-        this->error = error;
+        error = failure;
         done = true;
     }
     bool done = false;
-    pf::Value cached;
-    pf::Value loaded;
+    bool cached = false;
     std::optional<pf::Error> error;
 };
 
@@ -98,24 +95,25 @@ int runDemoSession(const std::shared_ptr<ZMRShell>& shell, const DemoAccount& de
     std::printf("Signed in: uid %s, account %s, nick %s\n", shell->uid().description().c_str(),
                 shell->account().value_or("-").c_str(), shell->nick().value_or("-").c_str());
 
-    auto page = std::make_shared<FeedPage>();
+    auto page = std::make_shared<ZMRFeedDataSource>();
+    auto watcher = std::make_shared<FeedWatcher>();
+    page->setDelegate(watcher);
     page->setContext(std::static_pointer_cast<KRShell>(shell));
     page->setTaskType(std::string("ZMRFeedsTask"));
+    page->setDataKey(std::string("list"));
     page->setAllowCached(true);
     page->reloadData();
-    if (!pf::RunLoop::main().runUntil([&] { return page->done; }, pf::Seconds(timeout))) {
+    if (!pf::RunLoop::main().runUntil([&] { return watcher->done; }, pf::Seconds(timeout))) {
         printError("Feed", pf::Error{"zomaru", -2, "no answer from the application server"});
         return 1;
     }
-    if (page->error) {
-        printError("Feed", *page->error);
+    if (watcher->error) {
+        printError("Feed", *watcher->error);
         return 1;
     }
-    pf::Value list = dataForKeyPath(page->loaded, "list");
-    std::printf("Feed, page 1 (%zu items%s):\n", list.length(), page->cached.isNil() ? "" : ", cached page shown first");
-    if (auto items = list.array())
-        for (const pf::Value& item : *items)
-            std::printf("  %s: %s\n", dataForKeyPath(item, "nick").stringOr("?").c_str(),
-                        dataForKeyPath(item, "body").stringOr("").c_str());
+    std::printf("Feed, page 1 (%zu items%s):\n", page->count(), watcher->cached ? ", cached page shown first" : "");
+    for (const pf::Value& item : *page->dataObjects())
+        std::printf("  %s: %s\n", dataForKeyPath(item, "nick").stringOr("?").c_str(),
+                    dataForKeyPath(item, "body").stringOr("").c_str());
     return 0;
 }

@@ -5,7 +5,7 @@
 // --shot).
 
 #include "app/DemoSession.h"
-#include "app/services/ZMRServicesRegistration.h"
+#include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRServiceContainer.h"
 #include "framework/dom/KRDOMRegistration.h"
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     auto options = parse(argc, argv);
     if (!options)
         return usage();
-    registerServicesClasses();
+    registerScreensClasses();
     registerDOMClasses();
 
     auto bundle = std::make_shared<pf::Bundle>(options->resources);

@@ -4,6 +4,7 @@
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
@@ -20,9 +21,7 @@ constexpr const char* domain = "ZMRDownlinkService";
 
 std::shared_ptr<KRHttpFormBody> listForm(IZMRDownlinkTask& task)
 {
-    auto body = std::make_shared<KRHttpFormBody>();
-    body->addItemValue("config_zmr", "config");
-    body->addItemValue(task.taskType().value_or(""), "taskType");
+    auto body = ZMRRequestBody(task.taskType().value_or("").c_str());
     if (auto values = task.queryValues()) {
         std::vector<std::string> keys = values->keys();
         std::sort(keys.begin(), keys.end());
@@ -50,21 +49,13 @@ bool ZMRDownlinkService::handle(const pf::Protocol* taskType, const pf::ObjectRe
             return false;
         if (cachesFirstPage(*list) && !list->isSkipCached())
             krDownlinkTaskDidLoadedFromCache(task, taskType);
-        auto request = std::make_shared<KRAPIRequestTask>();
-        request->setTaskType(taskType);
-        request->setTask(task);
-        request->setSource(list->source());
-        request->setApiKey("url");
-        request->setBody(listForm(*list));
-        m_askedAs[task.get()] = userPart();
-        if (auto context = this->context())
-            context->handle(proto::IKRAPIRequestTask(), request, 0);
+        std::uint64_t serial = m_nextSerial++;
+        Request record{task, cachesFirstPage(*list) ? dataKey(task, taskType) : std::nullopt, userPart()};
+        m_requests.emplace(serial, std::move(record));
+        ZMRSendRequest(*this, taskType, task, listForm(*list), pf::Value(static_cast<long long>(serial)));
         return true;
     }
-    if (taskType == proto::IKRAPIResponseTask()) {
-        auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
-        if (!response || response->taskType() != proto::IZMRDownlinkTask())
-            return false;
+    if (ZMRResponseOf(taskType, task, proto::IZMRDownlinkTask())) {
         answer(task);
         return true;
     }
@@ -75,31 +66,44 @@ void ZMRDownlinkService::answer(const pf::ObjectRef& responseObject)
 {
     auto self = shared_from_this();
     auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
+    auto it = m_requests.find(static_cast<std::uint64_t>(response->userInfo().longLongValue()));
+    if (it == m_requests.end())
+        return; // withdrawn
+    Request record = std::move(it->second);
+    m_requests.erase(it);
     pf::ObjectRef task = response->task();
-    auto list = std::dynamic_pointer_cast<IZMRDownlinkTask>(task);
-    if (!list)
+    if (!task || record.task.lock() != task)
         return;
-    std::optional<std::string> askedAs;
-    if (auto it = m_askedAs.find(task.get()); it != m_askedAs.end()) {
-        askedAs = it->second;
-        m_askedAs.erase(it);
-    }
     ZMRAnswer answer = ZMRReadAnswer(*response, domain);
     if (answer.error) {
         krDownlinkTaskDidFitalError(task, *answer.error, response->taskType());
         return;
     }
-    bool isCache = cachesFirstPage(*list) && askedAs == userPart();
-    krDownlinkTaskDidResponse(task, pf::Value(answer.results), isCache, response->taskType());
+    std::optional<std::string> key = record.askedAs == userPart() ? record.cacheKey : std::nullopt;
+    krDownlinkTaskDidResponse(task, pf::Value(answer.results), key, response->taskType());
 }
 
 bool ZMRDownlinkService::cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
     if (taskType != proto::IZMRDownlinkTask())
         return false;
-    if (task)
-        m_askedAs.erase(task.get());
+    std::erase_if(m_requests, [&](const auto& entry) {
+        auto recorded = entry.second.task.lock();
+        return !recorded || (task && recorded == task);
+    });
     return KRDownlinkService::cancelHandle(taskType, task);
+}
+
+bool ZMRDownlinkService::cancelHandleForSource(const pf::Object* source)
+{
+    if (!source)
+        return false;
+    std::erase_if(m_requests, [&](const auto& entry) {
+        auto recorded = entry.second.task.lock();
+        auto ikr = std::dynamic_pointer_cast<IKRTask>(recorded);
+        return !recorded || recorded.get() == source || (ikr && ikr->sourceIdentity() == source);
+    });
+    return KRDownlinkService::cancelHandleForSource(source);
 }
 
 std::optional<std::string> ZMRDownlinkService::dataKey(const pf::ObjectRef& task, const pf::Protocol* taskType)

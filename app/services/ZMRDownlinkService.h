@@ -14,8 +14,11 @@
 // error, no answer, an answer that is not a dictionary) reach the task as
 // errors of domain "ZMRDownlinkService" and leave the cache alone.
 //
-// An answer that arrives after the signed-in user changed is delivered but
-// not cached. Main queue only; the cache works on the shared cache queue.
+// Whether an answer is cached, and under which key, is fixed when its request
+// is sent: a list that moved on to another page meanwhile cannot store page 2
+// as its first page. An answer whose request was withdrawn is dropped, and
+// one that arrives after the signed-in user changed is delivered but not
+// cached. Main queue only; the cache works on the shared cache queue.
 
 #include "framework/db/KRDownlinkService.h"
 
@@ -25,14 +28,25 @@ class ZMRDownlinkService final : public KRDownlinkService {
 public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
     bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    bool cancelHandleForSource(const pf::Object* source) override;
     std::optional<std::string> dataKey(const pf::ObjectRef& task, const pf::Protocol* taskType) override;
 
+    // Requests sent and neither answered nor withdrawn (zero once idle).
+    std::size_t pendingRequestCount() const { return m_requests.size(); }
+
 private:
+    // What was decided when a request was sent.
+    struct Request {
+        std::weak_ptr<pf::Object> task;
+        std::optional<std::string> cacheKey; // nothing: the answer is not stored
+        std::string askedAs;                 // userPart() at sending
+    };
+
     void answer(const pf::ObjectRef& response);
     // "anon" or "u<uid>" of the signed-in user now.
     std::string userPart() const;
 
-    // The user each list's latest request was sent for, by task identity:
-    // an answer that arrives after the user changed is not cached.
-    std::unordered_map<const pf::Object*, std::string> m_askedAs;
+    // By a serial that travels with the request and is never reused.
+    std::unordered_map<std::uint64_t, Request> m_requests;
+    std::uint64_t m_nextSerial = 1;
 };

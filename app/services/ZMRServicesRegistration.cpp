@@ -9,7 +9,6 @@
 #include "app/services/ZMRDownlinkService.h"
 #include "app/services/ZMRImageUploadService.h"
 #include "app/services/ZMRLikeService.h"
-#include "app/services/ZMRPageDataSource.h"
 #include "app/services/ZMRPrizeService.h"
 #include "app/services/ZMRPublishService.h"
 #include "app/services/ZMRShell.h"
@@ -216,14 +215,5 @@ void registerServicesClasses()
     pf::ClassBuilder<ZMRPublishService>("ZMRPublishService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRUserService>("ZMRUserService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
-    pf::ClassBuilder<ZMRPageDataSource>("ZMRPageDataSource")
-        .superclass<KRTask>()
-        .adopts(proto::IZMRDownlinkTask())
-        .property("taskType", &ZMRPageDataSource::taskType, &ZMRPageDataSource::setTaskType)
-        .property("allowCached", &ZMRPageDataSource::isAllowCached, &ZMRPageDataSource::setAllowCached)
-        .property("pageIndex", &ZMRPageDataSource::pageIndex, &ZMRPageDataSource::setPageIndex)
-        .property("pageSize", &ZMRPageDataSource::pageSize, &ZMRPageDataSource::setPageSize)
-        .commit();
-    pf::ClassBuilder<ZMRFeedDataSource>("ZMRFeedDataSource").superclass<ZMRPageDataSource>().adopts(proto::IZMRDownlinkTask()).commit();
     pf::ClassBuilder<ZMRShell>("ZMRShell").superclass<KRShell>().adopts(proto::IKRUIContext()).noFactory().commit();
 }

@@ -14,7 +14,7 @@ std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
 }
 
 bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
-                    std::shared_ptr<KRHttpFormBody> body)
+                    std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo)
 {
     auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
     if (!appTask)
@@ -25,6 +25,7 @@ bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::
     request->setSource(appTask->source());
     request->setApiKey("url");
     request->setBody(std::move(body));
+    request->setUserInfo(std::move(userInfo));
     if (auto context = service.context())
         context->handle(proto::IKRAPIRequestTask(), request, 0);
     return true;

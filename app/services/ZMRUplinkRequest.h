@@ -16,9 +16,10 @@ class KRService;
 
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName);
 
-// Answers false when the task is not an IKRTask (nothing is sent).
+// Answers false when the task is not an IKRTask (nothing is sent). The
+// user information comes back with the answer.
 bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
-                    std::shared_ptr<KRHttpFormBody> body);
+                    std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo = {});
 
 // The response task of an answer whose task type is `taskType`, else null.
 std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,

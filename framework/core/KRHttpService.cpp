@@ -96,9 +96,13 @@ bool KRHttpService::cancelHandle(const pf::Protocol* taskType, const pf::ObjectR
     PF_ASSERT_MAIN_THREAD();
     auto snapshot = m_operators;
     for (const auto& op : snapshot) {
-        if (op->taskType() != taskType)
-            continue;
-        if (!task || dynamic_cast<const pf::Object*>(op->task().get()) == task.get()) {
+        // A given task is withdrawn under any type its own type conforms to
+        // (IKRHttpTask withdraws a task sent as IKRHttpAPITask); without a
+        // task only the exchanges sent under that very type go.
+        bool matches = task ? dynamic_cast<const pf::Object*>(op->task().get()) == task.get() && op->taskType()
+                                  && op->taskType()->conformsTo(taskType)
+                            : op->taskType() == taskType;
+        if (matches) {
             op->cancel();
             forget(op.get());
         }

@@ -29,8 +29,9 @@ public:
     ~KRHttpService() override;
 
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
-    // Cancels the exchanges of that task type running the task; a null task
-    // cancels every exchange of the task type. Always true.
+    // Cancels the task's exchanges sent under that task type or one
+    // conforming to it; a null task cancels every exchange sent under that
+    // very type. Always true.
     bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
     bool cancelHandleForSource(const pf::Object* source) override;
 

@@ -1,6 +1,49 @@
 #include "framework/data/KRDataRegistration.h"
 
+#include "framework/core/KRHttpRegistration.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/data/KRStatusGatherDataSource.h"
+#include "framework/data/KRURLDataSource.h"
+#include "framework/data/KRURLService.h"
+#include "framework/db/KRDBRegistration.h"
 #include "framework/ui/KRUIRegistration.h"
+#include "platform/foundation/ClassBuilder.h"
+
+namespace {
+
+// The data sources and the URL service.
+void registerDataSourceClasses()
+{
+    proto::IKRURLDownlinkTask();
+    pf::ClassBuilder<KRDataSource>("KRDataSource")
+        .superclass<KRTask>()
+        .adopts(proto::IKRDownlinkTask())
+        .adopts(proto::IKRController())
+        .property("dataKey", &KRDataSource::dataKey, &KRDataSource::setDataKey)
+        .commit();
+    pf::ClassBuilder<KRPageDataSource>("KRPageDataSource")
+        .superclass<KRDataSource>()
+        .adopts(proto::IKRDownlinkPageTask())
+        .property("pageIndex", &KRPageDataSource::pageIndex, &KRPageDataSource::setPageIndex)
+        .property("pageSize", &KRPageDataSource::pageSize, &KRPageDataSource::setPageSize)
+        .commit();
+    pf::ClassBuilder<KRStatusDataSource>("KRStatusDataSource")
+        .superclass<KRPageDataSource>()
+        .property("status", &KRStatusDataSource::status, &KRStatusDataSource::setStatus)
+        .commit();
+    pf::ClassBuilder<KRStatusGatherDataSource>("KRStatusGatherDataSource").superclass<KRStatusDataSource>().commit();
+    pf::ClassBuilder<KRURLDataSource>("KRURLDataSource")
+        .superclass<KRPageDataSource>()
+        .adopts(proto::IKRURLDownlinkTask())
+        .property("url", &KRURLDataSource::url, &KRURLDataSource::setUrl)
+        .property("urlKey", &KRURLDataSource::urlKey, &KRURLDataSource::setUrlKey)
+        .property("errorCodeKeyPath", &KRURLDataSource::errorCodeKeyPath, &KRURLDataSource::setErrorCodeKeyPath)
+        .property("errorKeyPath", &KRURLDataSource::errorKeyPath, &KRURLDataSource::setErrorKeyPath)
+        .commit();
+    pf::ClassBuilder<KRURLService>("KRURLService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+}
+
+}
 
 void registerDataClasses()
 {
@@ -9,4 +52,7 @@ void registerDataClasses()
         return;
     done = true;
     registerUIClasses();
+    registerHttpClasses();
+    registerDBClasses();
+    registerDataSourceClasses();
 }

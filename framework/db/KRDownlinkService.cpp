@@ -119,21 +119,34 @@ std::shared_ptr<KRDownlinkServiceDBObject> KRDownlinkService::dataObjectForKey(c
     return row;
 }
 
-std::uint64_t KRDownlinkService::epochOf(const pf::Object* task) const
+std::uint64_t KRDownlinkService::expectDelivery(const pf::ObjectRef& task)
 {
-    auto it = m_cancelEpochs.find(task);
-    return it == m_cancelEpochs.end() ? 0 : it->second;
+    std::uint64_t serial = m_nextSerial++;
+    m_pending.emplace(serial, task);
+    return serial;
+}
+
+bool KRDownlinkService::takeDelivery(std::uint64_t serial)
+{
+    return m_pending.erase(serial) > 0;
+}
+
+void KRDownlinkService::dropDeliveries(const pf::ObjectRef& task)
+{
+    if (!task)
+        return;
+    std::erase_if(m_pending, [&](const auto& entry) { return entry.second.expired() || entry.second.lock() == task; });
 }
 
 void KRDownlinkService::deliverLater(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call)
 {
     // Runs on the cache queue: hops back to the main queue.
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
-    std::uint64_t epoch = epochOf(task.get());
-    dispatchQueue()->async([weakSelf, task, epoch, call = std::move(call)] {
-        pf::dispatchMain([weakSelf, task, epoch, call] {
+    std::uint64_t serial = expectDelivery(task);
+    dispatchQueue()->async([weakSelf, task, serial, call = std::move(call)] {
+        pf::dispatchMain([weakSelf, task, serial, call] {
             auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
-            if (!self || self->epochOf(task.get()) != epoch)
+            if (!self || !self->takeDelivery(serial))
                 return;
             if (auto downlink = std::dynamic_pointer_cast<IKRDownlinkTask>(task))
                 call(*downlink);
@@ -149,18 +162,19 @@ void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& ta
         return;
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
     std::string service = objectClass() ? objectClass()->name() : std::string();
-    std::uint64_t epoch = epochOf(task.get());
-    dispatchQueue()->async([weakSelf, task, epoch, taskType, service, key = *key] {
+    std::uint64_t serial = expectDelivery(task);
+    dispatchQueue()->async([weakSelf, task, serial, taskType, service, key = *key] {
         auto row = dataObjectForKey(service, key);
-        if (!row || !row->jsonString())
-            return;
-        pf::Value data = KRJSON::decodeText(*row->jsonString());
-        if (data.isNil())
-            return;
-        pf::Date date{static_cast<double>(row->timestamp())};
-        pf::dispatchMain([weakSelf, task, epoch, taskType, data, date] {
+        pf::Value data;
+        pf::Date date{0};
+        if (row && row->jsonString()) {
+            data = KRJSON::decodeText(*row->jsonString());
+            date = pf::Date{static_cast<double>(row->timestamp())};
+        }
+        // The main-queue step runs even without a row, to retire the record.
+        pf::dispatchMain([weakSelf, task, serial, taskType, data, date] {
             auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
-            if (!self || self->epochOf(task.get()) != epoch)
+            if (!self || !self->takeDelivery(serial) || data.isNil())
                 return;
             if (auto downlink = std::dynamic_pointer_cast<IKRDownlinkTask>(task))
                 downlink->krDownlinkTaskDidLoadedFromCache(data, date, taskType);
@@ -172,7 +186,13 @@ void KRDownlinkService::krDownlinkTaskDidResponse(const pf::ObjectRef& task, con
                                                   const pf::Protocol* taskType)
 {
     PF_ASSERT_MAIN_THREAD();
-    std::optional<std::string> key = isCache ? dataKey(task, taskType) : std::nullopt;
+    krDownlinkTaskDidResponse(task, data, isCache ? dataKey(task, taskType) : std::nullopt, taskType);
+}
+
+void KRDownlinkService::krDownlinkTaskDidResponse(const pf::ObjectRef& task, const pf::Value& data,
+                                                  const std::optional<std::string>& key, const pf::Protocol* taskType)
+{
+    PF_ASSERT_MAIN_THREAD();
     // The encoded text travels from the encoding step to the write step.
     auto encoded = std::make_shared<std::string>();
     auto queue = dispatchQueue();
@@ -217,12 +237,24 @@ void KRDownlinkService::krDownlinkTaskDidFitalError(const pf::ObjectRef& task, c
 bool KRDownlinkService::cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
     PF_ASSERT_MAIN_THREAD();
-    if (task)
-        ++m_cancelEpochs[task.get()];
+    dropDeliveries(task);
     auto cancel = std::make_shared<KRAPITask>();
     cancel->setTaskType(taskType);
     cancel->setTask(task);
     if (auto context = this->context())
         context->cancelHandle(proto::IKRAPICancelTask(), cancel);
     return true;
+}
+
+bool KRDownlinkService::cancelHandleForSource(const pf::Object* source)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (!source)
+        return false;
+    std::erase_if(m_pending, [&](const auto& entry) {
+        auto task = entry.second.lock();
+        auto ikr = std::dynamic_pointer_cast<IKRTask>(task);
+        return !task || task.get() == source || (ikr && ikr->sourceIdentity() == source);
+    });
+    return false;
 }

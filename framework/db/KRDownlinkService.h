@@ -77,16 +77,36 @@ public:
     // stores it under the task's key; the delivery follows the encoding and
     // precedes the write on the cache queue.
     void krDownlinkTaskDidResponse(const pf::ObjectRef& task, const pf::Value& data, bool isCache, const pf::Protocol* taskType);
+    // The same with the key recorded when the request was sent (nothing:
+    // do not cache), so a task changed meanwhile cannot move the answer.
+    void krDownlinkTaskDidResponse(const pf::ObjectRef& task, const pf::Value& data, const std::optional<std::string>& key,
+                                   const pf::Protocol* taskType);
     // Relays the failure to the task at once; the cache is not touched.
     void krDownlinkTaskDidFitalError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType);
 
     // Sends IKRAPICancelTask for the task and its type and answers true.
+    // Cached or fresh results still on their way to the task are dropped.
     bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
+    // Drops the results on their way to tasks of that source, or to the
+    // source itself when it is a task; answers false.
+    bool cancelHandleForSource(const pf::Object* source) override;
+
+    // Results scheduled but not yet delivered (zero once idle).
+    std::size_t pendingDeliveryCount() const { return m_pending.size(); }
+
+protected:
+    // Forgets every result on its way to the task.
+    void dropDeliveries(const pf::ObjectRef& task);
 
 private:
-    // Deliveries scheduled for a task before its latest cancel are dropped.
-    std::uint64_t epochOf(const pf::Object* task) const;
+    // Records a delivery; the serial is what the main-queue step looks for.
+    std::uint64_t expectDelivery(const pf::ObjectRef& task);
+    // True once per recorded serial; false after a cancel dropped it.
+    bool takeDelivery(std::uint64_t serial);
     void deliverLater(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call);
 
-    std::unordered_map<const pf::Object*, std::uint64_t> m_cancelEpochs;
+    // Pending deliveries by serial; serials are never reused, and each entry
+    // leaves when it is delivered or dropped.
+    std::unordered_map<std::uint64_t, std::weak_ptr<pf::Object>> m_pending;
+    std::uint64_t m_nextSerial = 1;
 };

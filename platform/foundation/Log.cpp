@@ -149,3 +149,8 @@ std::string redactSecrets(std::string_view text)
 }
 
 }
+
+bool pf::isLogLevelEnabled(LogLevel at)
+{
+    return at >= level().load();
+}

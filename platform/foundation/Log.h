@@ -15,6 +15,8 @@ void logLevel(LogLevel level, const char* format, ...) __attribute__((format(pri
 
 // Lines below the level are dropped (Info by default; ZMR_LOG=debug|info|error).
 void setLogLevel(LogLevel level);
+// Whether lines of that level are written (to skip building costly ones).
+bool isLogLevelEnabled(LogLevel level);
 
 // Replaces the values of secret items in a text about to be logged (form
 // bodies, query strings, JSON): tokens, passwords, keys and secrets are

@@ -87,6 +87,7 @@ void AuthBus::respondWith(pf::Value results, std::optional<pf::Error> error, std
     response->setTask(request->task());
     response->setTaskType(request->taskType());
     response->setSource(request->source());
+    response->setUserInfo(request->userInfo());
     response->setResultsData(std::move(results));
     response->setError(std::move(error));
     shell->handle(proto::IKRAPIResponseTask(), response, 0);

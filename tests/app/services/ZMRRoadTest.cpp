@@ -3,7 +3,6 @@
 #include "RoadTestSupport.h"
 
 #include "app/services/ZMRAuthTasks.h"
-#include "app/services/ZMRPageDataSource.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/db/KRDownlinkService.h"

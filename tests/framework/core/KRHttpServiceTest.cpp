@@ -136,6 +136,36 @@ TEST(KRHttpServiceCancel, NullTaskCancelsEveryExchangeOfThatTypeOnly)
     EXPECT_EQ(service->operationQueue()->operationCount(), 0u);
 }
 
+TEST(KRHttpServiceCancel, AGivenTaskIsWithdrawnUnderAnyTypeItsOwnConformsTo)
+{
+    struct Row {
+        const pf::Protocol* sentAs;
+        const pf::Protocol* cancelAs;
+        bool withTask;
+        bool cancelled;
+    } rows[] = {
+        {proto::IKRHttpAPITask(), proto::IKRHttpTask(), true, true},
+        {proto::IKRHttpAPITask(), proto::IKRHttpAPITask(), true, true},
+        {proto::IKRHttpAPITask(), proto::IKRHttpTask(), false, false},
+        {proto::IKRHttpAPITask(), proto::IKRHttpUploadTask(), true, false},
+        {proto::IKRHttpTask(), proto::IKRHttpAPITask(), true, false},
+    };
+    zmr::TestServer server;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.sentAs->name() + " cancelled as " + row.cancelAs->name());
+        auto service = makeHttpService();
+        auto task = makeHttpTask(server.url("/stall"), KRHttpResponseType::Text, std::make_shared<HttpRecorder>());
+        task->setAllowWillRequest(true);
+        service->handle(row.sentAs, task, 0);
+        service->cancelHandle(row.cancelAs, row.withTask ? task : nullptr);
+        auto deadline = Clock::now() + 5s;
+        while (row.cancelled && service->operationQueue()->operationCount() > 0 && Clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        EXPECT_EQ(service->operationQueue()->operationCount(), row.cancelled ? 0u : 1u);
+        service->cancelHandle(row.sentAs, task);
+    }
+}
+
 TEST(KRHttpServiceCancel, StalledExchangeFreesItsThreadWithin50ms)
 {
     zmr::TestServer server;

@@ -1,0 +1,40 @@
+#include "app/screens/ZMRListQuery.h"
+
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/data/KRDataSource.h"
+#include "platform/foundation/Collections.h"
+
+#include <string>
+
+pf::DictionaryRef ZMRListQuery::queryValues()
+{
+    if (!m_queryValues)
+        m_queryValues = pf::Dictionary::create();
+    return m_queryValues;
+}
+
+void ZMRListQuery::mirrorPageIndex(int pageIndex)
+{
+    queryValues()->set("pageIndex", std::to_string(pageIndex));
+}
+
+void ZMRListQuery::mirrorPageSize(int pageSize)
+{
+    queryValues()->set("pageSize", std::to_string(pageSize));
+}
+
+void ZMRListQuery::sendList(KRDataSource& source)
+{
+    auto context = source.context();
+    if (!context)
+        return;
+    auto self = source.shared_from_this();
+    context->cancelHandle(proto::IZMRDownlinkTask(), self);
+    context->handle(proto::IZMRDownlinkTask(), self, 0);
+}
+
+void ZMRListQuery::withdrawList(KRDataSource& source)
+{
+    if (auto context = source.context())
+        context->cancelHandle(proto::IZMRDownlinkTask(), source.shared_from_this());
+}

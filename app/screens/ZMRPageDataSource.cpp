@@ -1,0 +1,37 @@
+#include "app/screens/ZMRPageDataSource.h"
+
+ZMRPageDataSource::ZMRPageDataSource()
+{
+    mirrorPageIndex(pageIndex());
+    mirrorPageSize(pageSize());
+}
+
+void ZMRPageDataSource::setPageIndex(int pageIndex)
+{
+    KRPageDataSource::setPageIndex(pageIndex);
+    mirrorPageIndex(pageIndex);
+}
+
+void ZMRPageDataSource::setPageSize(int pageSize)
+{
+    KRPageDataSource::setPageSize(pageSize);
+    mirrorPageSize(pageSize);
+}
+
+void ZMRPageDataSource::reloadData()
+{
+    KRPageDataSource::reloadData();
+    sendList(*this);
+}
+
+void ZMRPageDataSource::loadMoreData()
+{
+    KRPageDataSource::loadMoreData();
+    sendList(*this);
+}
+
+void ZMRPageDataSource::cancel()
+{
+    KRPageDataSource::cancel();
+    withdrawList(*this);
+}

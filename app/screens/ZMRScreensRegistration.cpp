@@ -1,0 +1,39 @@
+#include "app/screens/ZMRScreensRegistration.h"
+
+#include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRPageDataSource.h"
+#include "app/services/ZMRServicesRegistration.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/data/KRDataRegistration.h"
+#include "platform/foundation/ClassBuilder.h"
+
+namespace {
+
+// The list query's accessors as members of a source class.
+template <class T>
+pf::ClassBuilder<T>& withListQuery(pf::ClassBuilder<T>& builder)
+{
+    using TaskTypeGetter = const std::optional<std::string>& (T::*)() const;
+    using TaskTypeSetter = void (T::*)(std::optional<std::string>);
+    using AllowGetter = bool (T::*)() const;
+    using AllowSetter = void (T::*)(bool);
+    return builder.adopts(proto::IZMRDownlinkTask())
+        .property("taskType", static_cast<TaskTypeGetter>(&T::taskType), static_cast<TaskTypeSetter>(&T::setTaskType))
+        .property("allowCached", static_cast<AllowGetter>(&T::isAllowCached), static_cast<AllowSetter>(&T::setAllowCached));
+}
+
+}
+
+void registerScreensClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    registerDataClasses();
+    registerServicesClasses();
+    pf::ClassBuilder<ZMRPageDataSource> page("ZMRPageDataSource");
+    withListQuery(page.superclass<KRPageDataSource>()).commit();
+    pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
+    withListQuery(feed.superclass<KRStatusDataSource>()).commit();
+}

@@ -1,0 +1,45 @@
+#include "framework/data/KRURLDataSource.h"
+
+#include "framework/core/KRDataOutlet.h"
+#include "platform/foundation/Collections.h"
+
+pf::DictionaryRef KRURLDataSource::queryValues()
+{
+    if (!m_queryValues)
+        m_queryValues = pf::Dictionary::create();
+    return m_queryValues;
+}
+
+pf::Value KRURLDataSource::templateValue(std::string_view keyPath)
+{
+    return dataForKeyPath(pf::Value(shared_from_this()), keyPath);
+}
+
+void KRURLDataSource::send()
+{
+    auto context = this->context();
+    if (!context)
+        return;
+    auto self = shared_from_this();
+    context->cancelHandle(proto::IKRURLDownlinkTask(), self);
+    context->handle(proto::IKRURLDownlinkTask(), self, 0);
+}
+
+void KRURLDataSource::reloadData()
+{
+    KRPageDataSource::reloadData();
+    send();
+}
+
+void KRURLDataSource::loadMoreData()
+{
+    KRPageDataSource::loadMoreData();
+    send();
+}
+
+void KRURLDataSource::cancel()
+{
+    KRPageDataSource::cancel();
+    if (auto context = this->context())
+        context->cancelHandle(proto::IKRURLDownlinkTask(), shared_from_this());
+}

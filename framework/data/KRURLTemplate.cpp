@@ -1,0 +1,70 @@
+#include "framework/data/KRURLTemplate.h"
+
+namespace {
+
+bool isUnreserved(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_'
+           || c == '~';
+}
+
+std::string textOf(const pf::Value& value)
+{
+    if (value.isNilOrNull())
+        return {};
+    if (const std::string* text = value.string())
+        return *text;
+    return value.description();
+}
+
+}
+
+std::string KRURLPercentEncode(std::string_view text)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        auto c = static_cast<unsigned char>(ch);
+        if (isUnreserved(c)) {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string KRURLExpandTemplate(std::string_view templateText, int pageIndex, int pageSize,
+                                const std::function<pf::Value(std::string_view keyPath)>& lookup)
+{
+    // 64-bit, so that no page setting can overflow the offset.
+    long long offset = (static_cast<long long>(pageIndex) - 1) * static_cast<long long>(pageSize);
+    std::string out;
+    out.reserve(templateText.size() + 16);
+    std::size_t at = 0;
+    while (at < templateText.size()) {
+        std::size_t open = templateText.find('{', at);
+        if (open == std::string_view::npos) {
+            out.append(templateText.substr(at));
+            break;
+        }
+        out.append(templateText.substr(at, open - at));
+        std::size_t close = templateText.find('}', open + 1);
+        if (close == std::string_view::npos)
+            break;
+        std::string_view key = templateText.substr(open + 1, close - open - 1);
+        if (key == "offset")
+            out += std::to_string(offset);
+        else if (key == "pageIndex")
+            out += std::to_string(pageIndex);
+        else if (key == "pageSize")
+            out += std::to_string(pageSize);
+        else if (lookup)
+            out += KRURLPercentEncode(textOf(lookup(key)));
+        at = close + 1;
+    }
+    return out;
+}
