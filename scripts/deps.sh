@@ -6,6 +6,7 @@ ZMR_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libxml2-dev libssl-dev libsqlite3-dev zlib1g-dev libminizip-dev
   libgumbo-dev
+  liblitehtml-dev
   libcurl4-openssl-dev
   libcpp-httplib-dev
   unicode-data

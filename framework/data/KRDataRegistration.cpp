@@ -6,6 +6,9 @@
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
 #include "framework/db/KRDBRegistration.h"
+#include "framework/data/KRFallsContainerLayout.h"
+#include "framework/data/KRFlowContainerLayout.h"
+#include "framework/data/KRPageContainerLayout.h"
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -43,6 +46,21 @@ void registerDataSourceClasses()
     pf::ClassBuilder<KRURLService>("KRURLService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
 }
 
+void registerContainerLayoutClasses()
+{
+    pf::ClassBuilder<KRContainerLayout>("KRContainerLayout").commit();
+    pf::ClassBuilder<KRFlowContainerLayout>("KRFlowContainerLayout").superclass<KRContainerLayout>().commit();
+    pf::ClassBuilder<KRPageContainerLayout>("KRPageContainerLayout").superclass<KRContainerLayout>().commit();
+    pf::ClassBuilder<KRFallsContainerLayout>("KRFallsContainerLayout")
+        .superclass<KRContainerLayout>()
+        .property("numberOfColumn", &KRFallsContainerLayout::numberOfColumn, &KRFallsContainerLayout::setNumberOfColumn)
+        .property("columnSplitWidth", &KRFallsContainerLayout::columnSplitWidth,
+                  &KRFallsContainerLayout::setColumnSplitWidth)
+        .property("columnTopHeight", &KRFallsContainerLayout::columnTopHeight,
+                  &KRFallsContainerLayout::setColumnTopHeight)
+        .commit();
+}
+
 }
 
 void registerDataClasses()
@@ -55,4 +73,5 @@ void registerDataClasses()
     registerHttpClasses();
     registerDBClasses();
     registerDataSourceClasses();
+    registerContainerLayoutClasses();
 }

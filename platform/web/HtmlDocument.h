@@ -1,0 +1,81 @@
+#pragma once
+
+// A web page laid out and drawn by our renderer: parse once, lay out at a
+// width, draw any part of it, and find the link under a point. Text, boxes
+// and images are drawn with cairo and pango (the default family is the CJK
+// sans family, so Chinese text renders); images and linked style sheets load
+// from local file URLs only, and <script> elements are ignored.
+//
+// Pages are untrusted. Text over kMaxHtmlBytes, a file that is not regular,
+// and a document nested deeper than kMaxHtmlDepth elements fail to load with
+// an error, so nothing of them is drawn.
+//
+// One thread at a time.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+#include "platform/graphics/Geometry.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace litehtml {
+class context;
+class document;
+}
+
+namespace pf {
+
+class HtmlPainter;
+
+// Errors of the domain "pf::HtmlDocument" use these codes.
+enum class HtmlDocumentError : long long {
+    TooLarge = 1,       // the page's text is over kMaxHtmlBytes
+    NotRegularFile = 2, // a directory, pipe or device
+    TooDeep = 3,        // elements nested deeper than kMaxHtmlDepth
+    Unreadable = 4,     // the file could not be opened or read
+    UnsupportedURL = 5, // not a local file URL
+};
+inline constexpr const char* htmlDocumentErrorDomain = "pf::HtmlDocument";
+// The largest page text (and linked style sheet).
+inline constexpr std::size_t kMaxHtmlBytes = 2 * 1024 * 1024;
+// The renderer recurses once per level of elements, so nesting is bounded.
+inline constexpr int kMaxHtmlDepth = 256;
+
+class HtmlDocument {
+public:
+    // A page from its text; relative URLs resolve against `baseURL`.
+    static ErrorOr<std::unique_ptr<HtmlDocument>> create(std::string_view html, std::optional<URL> baseURL = {});
+    // A page read from a local file URL.
+    static ErrorOr<std::unique_ptr<HtmlDocument>> createWithContentsOfURL(const URL& url);
+    ~HtmlDocument();
+
+    // Lays the page out `width` points wide for a viewport `viewportHeight`
+    // high and answers the size of its content.
+    Size layout(double width, double viewportHeight = 0);
+    Size contentSize() const;
+
+    // Draws the part of the page inside `area` (page coordinates) with the
+    // page's origin at the context's origin.
+    void draw(GraphicsContext& context, const Rect& area);
+
+    // The resolved target of the link under `point` (page coordinates).
+    std::optional<URL> linkAtPoint(Point point) const;
+    // The text of <title>, empty when there is none.
+    const std::string& title() const;
+
+    HtmlDocument(const HtmlDocument&) = delete;
+    HtmlDocument& operator=(const HtmlDocument&) = delete;
+
+private:
+    HtmlDocument() = default;
+
+    std::unique_ptr<HtmlPainter> m_painter;
+    std::unique_ptr<litehtml::context> m_context;
+    std::shared_ptr<litehtml::document> m_document;
+};
+
+}

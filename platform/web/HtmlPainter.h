@@ -1,0 +1,88 @@
+#pragma once
+
+// The renderer's side of a page: fonts and text through pango, boxes and
+// images through cairo, images and linked style sheets from file URLs only.
+// Internal to pf_web; HtmlDocument is the public face.
+//
+// One thread at a time; text uses that thread's own pango context.
+
+#include "platform/foundation/URL.h"
+#include "platform/graphics/Geometry.h"
+
+#include <litehtml.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+namespace html {
+// The default style sheet (resources/web/master.css, compiled in).
+const char* masterStyleSheet();
+}
+
+class HtmlPainter final : public litehtml::document_container {
+public:
+    explicit HtmlPainter(std::optional<URL> baseURL);
+    ~HtmlPainter();
+
+    void setViewport(int width, int height) { m_viewport = {0, 0, width, height}; }
+    const std::string& title() const { return m_title; }
+    // `text` resolved against the page's base (a <base> element, else the
+    // document's URL); nothing when it is not a URL.
+    std::optional<URL> resolve(const std::string& text, const char* baseurl = nullptr) const;
+
+    litehtml::uint_ptr create_font(const char* faceName, int size, int weight, litehtml::font_style italic,
+                                   unsigned int decoration, litehtml::font_metrics* fm) override;
+    void delete_font(litehtml::uint_ptr font) override;
+    int text_width(const char* text, litehtml::uint_ptr font) override;
+    void draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::uint_ptr font, litehtml::web_color color,
+                   const litehtml::position& pos) override;
+    int pt_to_px(int pt) const override;
+    int get_default_font_size() const override { return 16; }
+    const char* get_default_font_name() const override;
+    void draw_list_marker(litehtml::uint_ptr hdc, const litehtml::list_marker& marker) override;
+    void load_image(const char* src, const char* baseurl, bool redraw) override;
+    void get_image_size(const char* src, const char* baseurl, litehtml::size& size) override;
+    void draw_background(litehtml::uint_ptr hdc, const litehtml::background_paint& bg) override;
+    void draw_borders(litehtml::uint_ptr hdc, const litehtml::borders& borders, const litehtml::position& pos,
+                      bool root) override;
+    void set_caption(const char* caption) override;
+    void set_base_url(const char* url) override;
+    void link(const std::shared_ptr<litehtml::document>&, const litehtml::element::ptr&) override {}
+    void on_anchor_click(const char*, const litehtml::element::ptr&) override {}
+    void set_cursor(const char*) override {}
+    void transform_text(std::string& text, litehtml::text_transform tt) override;
+    void import_css(std::string& text, const std::string& url, std::string& baseurl) override;
+    void set_clip(const litehtml::position& pos, const litehtml::border_radiuses& radius, bool validX,
+                  bool validY) override;
+    void del_clip() override;
+    void get_client_rect(litehtml::position& client) const override { client = m_viewport; }
+    std::shared_ptr<litehtml::element> create_element(const char*, const litehtml::string_map&,
+                                                      const std::shared_ptr<litehtml::document>&) override
+    {
+        return nullptr;
+    }
+    void get_media_features(litehtml::media_features& media) const override;
+    void get_language(std::string& language, std::string& culture) const override;
+
+    HtmlPainter(const HtmlPainter&) = delete;
+    HtmlPainter& operator=(const HtmlPainter&) = delete;
+
+private:
+    const Bitmap* image(const char* src, const char* baseurl) const;
+    // Applies the clips that the page has set to the context's cairo.
+    void applyClips(GraphicsContext& context) const;
+
+    std::optional<URL> m_documentURL;
+    std::optional<URL> m_baseURL;
+    std::string m_title;
+    litehtml::position m_viewport;
+    std::vector<Rect> m_clips;
+    // Decoded images by resolved URL; null for one that could not be read.
+    std::map<std::string, BitmapRef> m_images;
+};
+
+}

@@ -1,0 +1,240 @@
+#include "platform/web/HtmlSanitizer.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+#include <vector>
+
+namespace pf {
+
+namespace {
+
+bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Elements that never hold children.
+bool isVoid(std::string_view name)
+{
+    return isOneOf(name, {"area", "base", "basefont", "bgsound", "br", "col", "embed", "frame", "hr", "image", "img",
+                          "input", "keygen", "link", "meta", "param", "source", "track", "wbr"});
+}
+
+// Elements whose end tag may be left out: a second one closes the first, so
+// they do not pile up on their own.
+bool closesImplicitly(std::string_view name)
+{
+    return isOneOf(name, {"html", "head", "body", "p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th",
+                          "thead", "tbody", "tfoot", "colgroup", "caption", "rb", "rt", "rp", "rtc"});
+}
+
+// Elements whose content is text up to their own end tag.
+bool isRawText(std::string_view name)
+{
+    return isOneOf(name, {"script", "style", "textarea", "title", "xmp", "iframe", "noembed", "noframes"});
+}
+
+size_t findNoCase(std::string_view text, std::string_view needle, size_t from)
+{
+    auto it = std::search(text.begin() + std::min(from, text.size()), text.end(), needle.begin(), needle.end(),
+                          [](char a, char b) { return std::tolower((unsigned char)a) == std::tolower((unsigned char)b); });
+    return it == text.end() ? std::string_view::npos : size_t(it - text.begin());
+}
+
+// The end of the tag starting at `i` (just past its '>', or the text's end);
+// `selfClosing` tells whether it ended in "/>". Quotes count only right after
+// '=', as the parser's tokenizer reads them.
+size_t tagEnd(std::string_view html, size_t i, bool& selfClosing)
+{
+    char quote = 0;
+    char previous = 0;
+    for (; i < html.size(); ++i) {
+        char c = html[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if ((c == '"' || c == '\'') && previous == '=') {
+            quote = c;
+        } else if (c == '>') {
+            selfClosing = previous == '/';
+            return i + 1;
+        }
+        if (!std::isspace((unsigned char)c) || previous != '=')
+            previous = c;
+    }
+    return html.size();
+}
+
+void appendEscaped(std::string& out, std::string_view text, bool attribute)
+{
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += attribute ? "&quot;" : "\""; break;
+        default: out += c;
+        }
+    }
+}
+
+std::string tagName(const GumboElement& element)
+{
+    if (element.tag != GUMBO_TAG_UNKNOWN)
+        return gumbo_normalized_tagname(element.tag);
+    GumboStringPiece piece = element.original_tag;
+    gumbo_tag_from_original_text(&piece);
+    std::string name(piece.data ? piece.data : "", piece.length);
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    // A name the parser could not give back would break the written markup.
+    bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '-' || c == '_' || c == ':' || c == '.';
+    });
+    return plain ? name : "span";
+}
+
+int treeDepth(const GumboNode* root)
+{
+    int deepest = 0;
+    std::vector<std::pair<const GumboNode*, int>> stack{{root, 0}};
+    while (!stack.empty()) {
+        auto [node, depth] = stack.back();
+        stack.pop_back();
+        const GumboVector* children = nullptr;
+        if (node->type == GUMBO_NODE_DOCUMENT) {
+            children = &node->v.document.children;
+        } else if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
+            deepest = std::max(deepest, ++depth);
+            children = &node->v.element.children;
+        }
+        for (unsigned i = 0; children && i < children->length; ++i)
+            stack.emplace_back(static_cast<const GumboNode*>(children->data[i]), depth);
+    }
+    return deepest;
+}
+
+// Recursion is bounded: the tree was measured first.
+void write(std::string& out, const GumboNode* node, bool rawText)
+{
+    switch (node->type) {
+    case GUMBO_NODE_TEXT:
+    case GUMBO_NODE_WHITESPACE:
+    case GUMBO_NODE_CDATA: {
+        std::string_view text = node->v.text.text;
+        if (rawText)
+            out += text;
+        else
+            appendEscaped(out, text, false);
+        return;
+    }
+    case GUMBO_NODE_COMMENT:
+        return;
+    case GUMBO_NODE_DOCUMENT:
+        out += "<!DOCTYPE html>";
+        for (unsigned i = 0; i < node->v.document.children.length; ++i)
+            write(out, static_cast<const GumboNode*>(node->v.document.children.data[i]), false);
+        return;
+    case GUMBO_NODE_ELEMENT:
+    case GUMBO_NODE_TEMPLATE:
+        break;
+    }
+    const GumboElement& element = node->v.element;
+    std::string name = tagName(element);
+    if (name == "script")
+        return;
+    // Everything after <plaintext> is text; written back it would swallow its end tag.
+    if (name == "plaintext")
+        name = "pre";
+    out += '<';
+    out += name;
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+        auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
+        std::string_view attributeName = attribute->name;
+        if (attributeName.empty() || attributeName.find_first_of("\"'<>/= \t\n\f\r") != std::string_view::npos)
+            continue;
+        out += ' ';
+        out += attributeName;
+        out += "=\"";
+        appendEscaped(out, attribute->value, true);
+        out += '"';
+    }
+    out += '>';
+    if (isVoid(name))
+        return;
+    bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
+    for (unsigned i = 0; i < element.children.length; ++i)
+        write(out, static_cast<const GumboNode*>(element.children.data[i]), childRaw);
+    out += "</";
+    out += name;
+    out += '>';
+}
+
+}
+
+int htmlTagDepthBound(std::string_view html, int limit)
+{
+    int depth = 0, deepest = 0;
+    size_t i = 0;
+    while (deepest <= limit) {
+        i = html.find('<', i);
+        if (i == std::string_view::npos || i + 1 >= html.size())
+            break;
+        if (html.compare(i, 4, "<!--") == 0) {
+            size_t end = html.find("-->", i + 4);
+            i = end == std::string_view::npos ? html.size() : end + 3;
+            continue;
+        }
+        bool selfClosing = false;
+        bool endTag = html[i + 1] == '/';
+        size_t nameStart = i + (endTag ? 2 : 1);
+        if (nameStart >= html.size() || !std::isalpha((unsigned char)html[nameStart])) {
+            // "<!doctype", "<?…>", "</ >" and a lone '<' hold no element.
+            i = html[i + 1] == '!' || html[i + 1] == '?' || endTag ? tagEnd(html, i, selfClosing) : i + 1;
+            continue;
+        }
+        size_t nameEnd = nameStart;
+        while (nameEnd < html.size() && !std::isspace((unsigned char)html[nameEnd]) && html[nameEnd] != '/'
+               && html[nameEnd] != '>')
+            ++nameEnd;
+        std::string name(html.substr(nameStart, nameEnd - nameStart));
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        i = tagEnd(html, nameEnd, selfClosing);
+        if (isVoid(name) || closesImplicitly(name))
+            continue;
+        if (endTag) {
+            depth = std::max(0, depth - 1);
+            continue;
+        }
+        if (name == "plaintext")
+            break;
+        if (isRawText(name)) {
+            size_t end = findNoCase(html, "</" + name, i);
+            i = end == std::string_view::npos ? html.size() : end;
+            continue;
+        }
+        // "<div/>" opens a div all the same; only foreign elements close that way.
+        deepest = std::max(deepest, ++depth);
+    }
+    return deepest;
+}
+
+std::optional<std::string> sanitizedHtml(std::string_view html, int maxDepth)
+{
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
+    std::optional<std::string> result;
+    if (treeDepth(output->document) <= maxDepth) {
+        result.emplace();
+        result->reserve(html.size() + html.size() / 8);
+        write(*result, output->document, false);
+    }
+    gumbo_destroy_output(&options, output);
+    return result;
+}
+
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+// Untrusted page text made safe for the renderer. The HTML parser's work
+// grows with the square of the nesting depth, and with default options it
+// copies the open-element stack into every parse error it records, so a deep
+// or error-laden page costs minutes and gigabytes. We therefore
+//  1. bound the nesting cheaply from the tags alone before parsing,
+//  2. parse once ourselves without recording errors and measure the depth of
+//     the element tree, and
+//  3. hand the renderer the tree written back as clean markup (scripts and
+//     comments dropped), which its own parse reads without errors.
+// Internal to pf_web. Any thread.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+// A generous bound on the element depth the parser will build, from tag
+// counts alone: start tags that cannot close implicitly count, their end
+// tags uncount, raw-text contents and comments are skipped. Stops counting
+// once past `limit`.
+int htmlTagDepthBound(std::string_view html, int limit);
+
+// The page written back as markup, or nothing when its element tree nests
+// deeper than `maxDepth`.
+std::optional<std::string> sanitizedHtml(std::string_view html, int maxDepth);
+
+}

@@ -1,0 +1,201 @@
+#include "platform/web/HtmlDocument.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "tests/platform/graphics/PixelProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace pf;
+
+namespace {
+
+const Color kRed = Color::rgb(1, 0, 0);
+const Color kWhite = Color::rgb(1, 1, 1);
+
+// A folder of page files, removed afterwards.
+struct PageFolder {
+    std::filesystem::path path;
+    PageFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "zmr-web-XXXXXX").string();
+        path = mkdtemp(pattern.data());
+    }
+    ~PageFolder() { std::filesystem::remove_all(path); }
+    void write(const std::string& name, const std::string& text) const { std::ofstream(path / name) << text; }
+    URL url(const std::string& name) const { return *URL::create("file://" + (path / name).string()); }
+};
+
+// The page laid out at the bitmap's width and drawn on white.
+BitmapRef render(HtmlDocument& page, int width = 320, int height = 240)
+{
+    auto bitmap = Bitmap::create(width, height).value();
+    bitmap->fill(kWhite);
+    page.layout(width, height);
+    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    page.draw(*context, {0, 0, double(width), double(height)});
+    return bitmap;
+}
+
+std::unique_ptr<HtmlDocument> load(const std::string& html, std::optional<URL> base = {})
+{
+    auto page = HtmlDocument::create(html, std::move(base));
+    EXPECT_TRUE(page.ok()) << (page.ok() ? "" : page.error().description);
+    return page.ok() ? std::move(page.value()) : nullptr;
+}
+
+std::string nested(int levels, const std::string& tag = "<div>")
+{
+    std::string html;
+    for (int i = 0; i < levels; ++i) html += tag;
+    return html + "x";
+}
+
+}
+
+TEST(HtmlDocumentRender, ProbesOfSimplePages)
+{
+    PageFolder folder;
+    auto dot = Bitmap::create(4, 4).value();
+    dot->fill(Color::rgb(0, 0, 1));
+    ASSERT_FALSE(dot->writePng((folder.path / "dot.png").string()));
+    folder.write("style.css", "#s { background: #00ff00; height: 20px }");
+
+    struct Row {
+        const char* name;
+        std::string html;
+        Point probe;
+        Color expected;
+    };
+    const std::vector<Row> rows = {
+        {"a red box", "<body style='margin:0'><div style='background:red;width:50px;height:30px'></div>", {25, 15},
+         kRed},
+        {"outside the box stays white", "<body style='margin:0'><div style='background:red;width:50px;height:30px'>",
+         {60, 15}, kWhite},
+        {"the body margin applies", "<div style='background:red;height:30px'></div>", {4, 15}, kWhite},
+        {"an image from a file URL, scaled", "<body style='margin:0'><img src='dot.png' width=40 height=40>", {20, 20},
+         Color::rgb(0, 0, 1)},
+        {"a linked style sheet", "<link rel=stylesheet href='style.css'><body style='margin:0'><div id=s></div>",
+         {10, 10}, Color::rgb(0, 1, 0)},
+        {"borders", "<body style='margin:0'><div style='border:4px solid red;height:30px'></div>", {1, 15}, kRed},
+        {"a missing image draws nothing", "<body style='margin:0'><img src='none.png' width=40 height=40>", {20, 20},
+         kWhite},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto page = load(row.html, folder.url("index.html"));
+        ASSERT_TRUE(page);
+        auto bitmap = render(*page);
+        EXPECT_TRUE(test::pixelIs(*bitmap, row.probe, row.expected));
+    }
+}
+
+TEST(HtmlDocumentRender, TextInksAndScriptsDoNot)
+{
+    auto page = load("<body style='margin:0;font-size:20px'><p style='margin:0'>你好，世界</p>"
+                     "<script>document.write('WWWWWWWWWWWW')</script><div style='height:30px'></div>");
+    ASSERT_TRUE(page);
+    auto bitmap = render(*page);
+    EXPECT_TRUE(test::hasInk(*bitmap, {0, 0, 100, 28}, kWhite));
+    EXPECT_TRUE(test::isBlank(*bitmap, {0, 30, 320, 100}, kWhite));
+    EXPECT_LE(page->contentSize().height, 60);
+}
+
+TEST(HtmlDocumentRender, DrawsOnlyTheAskedArea)
+{
+    auto page = load("<body style='margin:0;background:red'><div style='height:400px'></div>");
+    ASSERT_TRUE(page);
+    auto bitmap = Bitmap::create(100, 100).value();
+    bitmap->fill(kWhite);
+    EXPECT_EQ(page->layout(100, 100), (Size{100, 400}));
+    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    context->translate(0, -200);
+    page->draw(*context, {0, 200, 100, 50});
+    EXPECT_TRUE(test::pixelIs(*bitmap, {50, 25}, kRed));
+    EXPECT_TRUE(test::pixelIs(*bitmap, {50, 75}, kWhite));
+}
+
+TEST(HtmlDocumentLinks, LinkUnderAPointResolvesAgainstTheBase)
+{
+    PageFolder folder;
+    auto page = load("<title>Links</title><body style='margin:0'>"
+                     "<a href='next.html' style='display:block;height:40px'><span>Next</span></a>"
+                     "<div style='height:40px'>plain</div>"
+                     "<a href='http://127.0.0.1/far'>far</a>",
+                     folder.url("index.html"));
+    ASSERT_TRUE(page);
+    page->layout(320, 240);
+    EXPECT_EQ(page->title(), "Links");
+    struct Row {
+        Point point;
+        std::optional<std::string> link;
+    } rows[] = {
+        {{5, 5}, folder.url("next.html").absoluteString()},
+        {{300, 30}, folder.url("next.html").absoluteString()},
+        {{5, 60}, std::nullopt},
+        {{5, 88}, "http://127.0.0.1/far"},
+        {{5, 1000}, std::nullopt},
+        {{-5, -5}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        auto link = page->linkAtPoint(row.point);
+        EXPECT_EQ(link ? std::optional(link->absoluteString()) : std::nullopt, row.link)
+            << row.point.x << "," << row.point.y;
+    }
+}
+
+TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
+{
+    PageFolder folder;
+    folder.write("page.html", "<p>hello</p>");
+    folder.write("big.html", std::string(kMaxHtmlBytes + 1, 'a'));
+    std::filesystem::create_directory(folder.path / "dir.html");
+    ASSERT_EQ(mkfifo((folder.path / "pipe.html").c_str(), 0600), 0);
+
+    struct Row {
+        const char* name;
+        std::optional<std::string> html;
+        std::optional<URL> url;
+        std::optional<HtmlDocumentError> error;
+    };
+    const std::vector<Row> rows = {
+        {"a page file", {}, folder.url("page.html"), {}},
+        {"text over the limit", std::string(kMaxHtmlBytes + 1, 'a'), {}, HtmlDocumentError::TooLarge},
+        {"text at the limit", std::string(kMaxHtmlBytes, 'a'), {}, {}},
+        {"a file over the limit", {}, folder.url("big.html"), HtmlDocumentError::TooLarge},
+        // html and body are two of the levels.
+        {"nesting at the limit", nested(kMaxHtmlDepth - 2), {}, {}},
+        {"nesting past the limit", nested(kMaxHtmlDepth - 1), {}, HtmlDocumentError::TooDeep},
+        {"deep nesting of inline elements", nested(100000, "<b>"), {}, HtmlDocumentError::TooDeep},
+        {"deep nesting written self-closing", nested(300000, "<div/>"), {}, HtmlDocumentError::TooDeep},
+        {"deep nesting inside implicitly closed rows", nested(300, "<table><tr><td>"), {}, HtmlDocumentError::TooDeep},
+        {"errors by the hundred thousand at the limit", nested(kMaxHtmlDepth - 2) + nested(280000, "</span>"), {}, {}},
+        {"unclosed list items are not deep", nested(5000, "<li><p>x"), {}, {}},
+        {"a few hundred unclosed fonts are not deep", nested(600, "<p><font>x"), {}, {}},
+        {"tags inside scripts and comments do not count", "<script>" + nested(3000) + "</script><!--" + nested(3000)
+             + "-->", {}, {}},
+        {"a directory", {}, folder.url("dir.html"), HtmlDocumentError::NotRegularFile},
+        {"a pipe", {}, folder.url("pipe.html"), HtmlDocumentError::NotRegularFile},
+        {"a device", {}, *URL::create("file:///dev/zero"), HtmlDocumentError::NotRegularFile},
+        {"a missing file", {}, folder.url("none.html"), HtmlDocumentError::Unreadable},
+        {"another scheme", {}, *URL::create("http://127.0.0.1/page.html"), HtmlDocumentError::UnsupportedURL},
+        {"a file URL on another host", {}, *URL::create("file://example/page.html"),
+         HtmlDocumentError::UnsupportedURL},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto page = row.url ? HtmlDocument::createWithContentsOfURL(*row.url) : HtmlDocument::create(*row.html);
+        if (!row.error) {
+            EXPECT_TRUE(page.ok()) << (page.ok() ? "" : page.error().description);
+            continue;
+        }
+        ASSERT_FALSE(page.ok());
+        EXPECT_EQ(page.error().domain, htmlDocumentErrorDomain);
+        EXPECT_EQ(page.error().code, static_cast<long long>(*row.error)) << page.error().description;
+    }
+}
