@@ -16,6 +16,8 @@ ZMR_PACKAGES=(
   libpng-dev
   libjpeg62-turbo-dev
   libgif-dev
+  libplist-dev
+  tzdata
 )
 
 zmr_install_deps() {

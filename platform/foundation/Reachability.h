@@ -1,27 +1,58 @@
 #pragma once
 
-// Network reachability as flag bits, in the layout the system's callers test:
-// reachable (bit 1), connection required (bit 2), a cellular path (bit 18).
+// Network reachability as flag bits, in the layout the system's callers test.
 // Linux has no reachability service, so the default provider answers from
 // the interface list: reachable when a non-loopback interface is up with an
-// IPv4 address. Tests install a provider of their own.
+// IPv4 address, and never WWAN. Tests install a provider of their own.
+//
+// Targets (a host name or an IPv4 address; 0.0.0.0 stands for the internet)
+// are handed to a target provider; the plain provider, when set, answers for
+// every target.
+//
+// Change notification: observers are called by reachabilityChanged(), on the
+// calling thread. While at least one observer is registered, a watcher
+// thread follows the kernel's interface and address changes and calls it;
+// tests call it themselves after swapping providers.
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace pf {
 
 enum ReachabilityFlag : std::uint32_t {
+    kReachabilityTransientConnection = 1u << 0,
     kReachabilityReachable = 1u << 1,
     kReachabilityConnectionRequired = 1u << 2,
+    kReachabilityConnectionOnTraffic = 1u << 3,
+    kReachabilityInterventionRequired = 1u << 4,
+    kReachabilityConnectionOnDemand = 1u << 5,
+    kReachabilityIsLocalAddress = 1u << 16,
+    kReachabilityIsDirect = 1u << 17,
     kReachabilityIsWWAN = 1u << 18,
 };
 
+struct ReachabilityTarget {
+    enum class Kind { Address, HostName };
+    Kind kind = Kind::Address;
+    std::string hostName;
+    std::uint32_t ipv4 = 0; // host byte order
+};
+
 using ReachabilityProvider = std::function<std::uint32_t()>;
+using ReachabilityTargetProvider = std::function<std::uint32_t(const ReachabilityTarget&)>;
 
 // Any thread. Reads the flags now (it may block briefly).
 std::uint32_t currentReachabilityFlags();
+std::uint32_t reachabilityFlagsForTarget(const ReachabilityTarget& target);
 // Any thread. An empty provider restores the default.
 void setReachabilityProvider(ReachabilityProvider provider);
+void setReachabilityTargetProvider(ReachabilityTargetProvider provider);
+
+// Any thread. Answers a token for removeReachabilityObserver().
+std::uint64_t addReachabilityObserver(std::function<void()> observer);
+void removeReachabilityObserver(std::uint64_t token);
+// Calls every observer now, on the calling thread.
+void reachabilityChanged();
 
 }

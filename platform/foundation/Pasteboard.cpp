@@ -1,0 +1,238 @@
+#include "platform/foundation/Pasteboard.h"
+
+#include "platform/foundation/FileSystem.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <plist/plist.h>
+#include <random>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace pf {
+
+namespace {
+
+constexpr const char* kGeneralName = "com.zomaru.pasteboard.general";
+
+std::string escapeName(const std::string& name)
+{
+    std::string out;
+    for (unsigned char c : name) {
+        if (std::isalnum(c) || c == '.' || c == '-' || c == '_') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+// Holds an flock on the board's lock file for one read or read-modify-write.
+class BoardLock {
+public:
+    BoardLock(const std::string& path, int operation)
+    {
+        m_fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd >= 0)
+            flock(m_fd, operation);
+    }
+    ~BoardLock()
+    {
+        if (m_fd >= 0) {
+            flock(m_fd, LOCK_UN);
+            ::close(m_fd);
+        }
+    }
+    BoardLock(const BoardLock&) = delete;
+    BoardLock& operator=(const BoardLock&) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+struct Board {
+    bool exists = false;
+    bool persistent = false;
+    std::vector<Pasteboard::Item> items;
+};
+
+Board readBoard(const std::string& path)
+{
+    Board board;
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    if (error)
+        return board;
+    board.exists = true;
+    if (size == 0 || size > Pasteboard::kMaxFileSize)
+        return board;
+    auto bytes = readFile(path);
+    if (!bytes || bytes->size() > Pasteboard::kMaxFileSize)
+        return board;
+    plist_t root = nullptr;
+    plist_from_bin(reinterpret_cast<const char*>(bytes->data()), static_cast<std::uint32_t>(bytes->size()), &root);
+    if (!root)
+        return board;
+    if (plist_get_node_type(root) == PLIST_DICT) {
+        if (plist_t flag = plist_dict_get_item(root, "persistent"); flag && plist_get_node_type(flag) == PLIST_BOOLEAN) {
+            std::uint8_t b = 0;
+            plist_get_bool_val(flag, &b);
+            board.persistent = b;
+        }
+        plist_t items = plist_dict_get_item(root, "items");
+        for (std::uint32_t i = 0, n = items && plist_get_node_type(items) == PLIST_ARRAY ? plist_array_get_size(items) : 0;
+             i < n; ++i) {
+            plist_t item = plist_array_get_item(items, i);
+            if (plist_get_node_type(item) != PLIST_ARRAY)
+                continue;
+            Pasteboard::Item entry;
+            for (std::uint32_t k = 0, m = plist_array_get_size(item); k + 1 < m; k += 2) {
+                plist_t type = plist_array_get_item(item, k);
+                plist_t data = plist_array_get_item(item, k + 1);
+                if (plist_get_node_type(type) != PLIST_STRING || plist_get_node_type(data) != PLIST_DATA)
+                    continue;
+                char* typeText = nullptr;
+                plist_get_string_val(type, &typeText);
+                char* dataBytes = nullptr;
+                std::uint64_t length = 0;
+                plist_get_data_val(data, &dataBytes, &length);
+                if (typeText)
+                    entry.emplace_back(typeText, Bytes(reinterpret_cast<std::uint8_t*>(dataBytes),
+                                                       reinterpret_cast<std::uint8_t*>(dataBytes) + (dataBytes ? length : 0)));
+                std::free(typeText);
+                std::free(dataBytes);
+            }
+            board.items.push_back(std::move(entry));
+        }
+    }
+    plist_free(root);
+    return board;
+}
+
+bool writeBoard(const std::string& path, const Board& board)
+{
+    plist_t root = plist_new_dict();
+    plist_dict_set_item(root, "persistent", plist_new_bool(board.persistent));
+    plist_t items = plist_new_array();
+    for (const auto& item : board.items) {
+        plist_t entry = plist_new_array();
+        for (const auto& [type, data] : item) {
+            plist_array_append_item(entry, plist_new_string(type.c_str()));
+            plist_array_append_item(entry, plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
+        }
+        plist_array_append_item(items, entry);
+    }
+    plist_dict_set_item(root, "items", items);
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    plist_free(root);
+    if (!bytes)
+        return false;
+    auto error = writeFileAtomically(path, std::string_view(bytes, length));
+    plist_to_bin_free(bytes);
+    return !error;
+}
+
+}
+
+std::string Pasteboard::deviceDirectory()
+{
+    if (const char* dir = std::getenv("ZMR_DEVICE_DIR"); dir && *dir)
+        return dir;
+    return std::filesystem::path(homeDirectory()).parent_path().append("device").string();
+}
+
+std::string Pasteboard::path() const { return deviceDirectory() + "/pasteboards/" + escapeName(m_name) + ".board"; }
+
+std::shared_ptr<Pasteboard> Pasteboard::general()
+{
+    auto board = withName(kGeneralName, true);
+    return board;
+}
+
+std::shared_ptr<Pasteboard> Pasteboard::withName(const std::string& name, bool create)
+{
+    if (name.empty())
+        return nullptr;
+    std::shared_ptr<Pasteboard> board(new Pasteboard(name));
+    std::string file = board->path();
+    if (fileExists(file))
+        return board;
+    if (!create)
+        return nullptr;
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    if (!fileExists(file) && !writeBoard(file, Board{true, false, {}}))
+        return nullptr;
+    return board;
+}
+
+std::shared_ptr<Pasteboard> Pasteboard::withUniqueName()
+{
+    std::random_device device;
+    char name[64];
+    for (;;) {
+        std::snprintf(name, sizeof name, "com.zomaru.pasteboard.unique.%08x%08x", device(), device());
+        if (!withName(name, false))
+            return withName(name, true);
+    }
+}
+
+void Pasteboard::removePasteboardWithName(const std::string& name)
+{
+    Pasteboard board(name);
+    std::string file = board.path();
+    BoardLock lock(file, LOCK_EX);
+    std::remove(file.c_str());
+}
+
+bool Pasteboard::isPersistent() const
+{
+    BoardLock lock(path(), LOCK_SH);
+    return readBoard(path()).persistent;
+}
+
+void Pasteboard::setPersistent(bool persistent)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    board.persistent = persistent;
+    writeBoard(file, board);
+}
+
+std::vector<Pasteboard::Item> Pasteboard::items() const
+{
+    BoardLock lock(path(), LOCK_SH);
+    return readBoard(path()).items;
+}
+
+void Pasteboard::setItems(const std::vector<Item>& items)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    board.items = items;
+    writeBoard(file, board);
+}
+
+std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) const
+{
+    for (const Item& item : items())
+        for (const auto& [itemType, data] : item)
+            if (itemType == type)
+                return data;
+    return std::nullopt;
+}
+
+void Pasteboard::setData(const Bytes& data, const std::string& type) { setItems({Item{{type, data}}}); }
+
+}

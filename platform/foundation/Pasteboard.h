@@ -1,0 +1,54 @@
+#pragma once
+
+// Pasteboards shared between the applications of one device: the general
+// board and named boards. Each board is one file under the device folder
+// ($ZMR_DEVICE_DIR, default: "device" beside the home directory), written
+// whole to a temporary file and renamed over the old one; every
+// read-modify-write holds an flock on the board's lock file, so peers in
+// other processes never see a half-written board. Reads are capped at
+// 32 MiB: a larger file reads as an empty board.
+//
+// A board holds items in order; each item is an ordered map from a type
+// name to data. Any thread; every call goes to the file.
+
+#include "platform/foundation/Forward.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pf {
+
+class Pasteboard {
+public:
+    using Item = std::vector<std::pair<std::string, Bytes>>;
+    static constexpr std::size_t kMaxFileSize = 32u << 20;
+
+    static std::shared_ptr<Pasteboard> general();
+    // Null when `create` is false and no such board exists, or the name is empty.
+    static std::shared_ptr<Pasteboard> withName(const std::string& name, bool create);
+    static std::shared_ptr<Pasteboard> withUniqueName();
+    static void removePasteboardWithName(const std::string& name);
+    // $ZMR_DEVICE_DIR, or "device" beside the home directory.
+    static std::string deviceDirectory();
+
+    const std::string& name() const { return m_name; }
+    bool isPersistent() const;
+    void setPersistent(bool persistent);
+
+    std::vector<Item> items() const;
+    void setItems(const std::vector<Item>& items);
+    // The data of `type` in the first item that has it.
+    std::optional<Bytes> dataForPasteboardType(const std::string& type) const;
+    // Replaces the board's items with one item holding `type`.
+    void setData(const Bytes& data, const std::string& type);
+
+private:
+    explicit Pasteboard(std::string name) : m_name(std::move(name)) {}
+    std::string path() const;
+    std::string m_name;
+};
+
+}

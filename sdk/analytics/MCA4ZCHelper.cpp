@@ -1,0 +1,152 @@
+#include "sdk/analytics/MCA4ZCHelper.h"
+
+#include "framework/util/GZIP.h"
+#include "framework/util/KRUUID.h"
+#include "sdk/analytics/MCA4ZCClock.h"
+#include "sdk/analytics/MCA4ZCShareDID.h"
+
+#include <ctime>
+#include <net/if.h>
+
+namespace {
+
+std::mutex g_instanceMutex; // guards g_instance
+std::shared_ptr<MCA4ZCHelper> g_instance;
+
+// Local calendar day as year * 1000 + day of the year, so that the same day
+// of another year counts as another day.
+long localDay(std::uint32_t seconds)
+{
+    std::time_t t = seconds;
+    std::tm parts{};
+    localtime_r(&t, &parts);
+    return static_cast<long>(parts.tm_year) * 1000 + parts.tm_yday;
+}
+
+}
+
+std::shared_ptr<MCA4ZCHelper> MCA4ZCHelper::getInstance()
+{
+    {
+        std::lock_guard lock(g_instanceMutex);
+        if (g_instance)
+            return g_instance;
+    }
+    // The identifier store reads pasteboards and defaults: done outside the lock.
+    auto helper = std::make_shared<MCA4ZCHelper>(MCA4ZCEnv::read(MCA4ZCShareDID::value()));
+    std::lock_guard lock(g_instanceMutex);
+    if (!g_instance)
+        g_instance = helper;
+    return g_instance;
+}
+
+void MCA4ZCHelper::resetInstance()
+{
+    std::lock_guard lock(g_instanceMutex);
+    g_instance.reset();
+}
+
+MCA4ZCHelper::MCA4ZCHelper(MCA4ZCEnv env) : m_env(std::move(env)) {}
+
+void MCA4ZCHelper::setUserStore(std::weak_ptr<MCA4ZCUserStore> store)
+{
+    std::lock_guard lock(m_mutex);
+    m_store = std::move(store);
+}
+
+std::shared_ptr<MCA4ZCUser> MCA4ZCHelper::getUser()
+{
+    std::shared_ptr<MCA4ZCUserStore> store;
+    std::shared_ptr<MCA4ZCUser> user;
+    {
+        std::lock_guard lock(m_mutex);
+        store = m_store.lock();
+        user = m_user;
+    }
+    if (!user) {
+        if (!store)
+            return nullptr;
+        user = store->loadUser();
+        if (!user)
+            return nullptr;
+        std::lock_guard lock(m_mutex);
+        m_user = user;
+    }
+    std::uint32_t now = MCA4ZCClock::now();
+    std::int32_t reference = user->userType;
+    if (now > user->tagTime && localDay(now) != localDay(user->tagTime)) {
+        user->userType |= 2;
+        reference = 1;
+    }
+    if (user->appVer != m_env.app_version) {
+        user->userType = reference | 2;
+        user->appVer = m_env.app_version;
+    }
+    if (user->userType != reference) {
+        user->tagTime = now;
+        if (store)
+            store->storeUser(*user);
+    }
+    return user;
+}
+
+std::string MCA4ZCHelper::getMacAddress()
+{
+    if (if_nametoindex("en0") == 0)
+        return "if_nametoindex failure";
+    auto hex = MACAddress();
+    if (!hex || hex->size() != 12)
+        return "sysctl msgBuffer failure";
+    std::string text;
+    for (std::size_t i = 0; i < 12; i += 2) {
+        if (i)
+            text += ':';
+        text += hex->substr(i, 2);
+    }
+    return text;
+}
+
+void MCA4ZCHelper::ChiperRC4(pf::Bytes& data) { ChiperRC4(data, kRC4Key); }
+
+void MCA4ZCHelper::ChiperRC4(pf::Bytes& data, const std::string& key)
+{
+    if (key.empty())
+        return;
+    std::uint8_t state[256];
+    for (int i = 0; i < 256; ++i)
+        state[i] = static_cast<std::uint8_t>(i);
+    std::uint8_t j = 0;
+    for (int i = 0; i < 256; ++i) {
+        j = static_cast<std::uint8_t>(j + state[i] + static_cast<std::uint8_t>(key[i % key.size()]));
+        std::swap(state[i], state[j]);
+    }
+    std::uint8_t x = 0, y = 0;
+    for (std::uint8_t& byte : data) {
+        x = static_cast<std::uint8_t>(x + 1);
+        y = static_cast<std::uint8_t>(y + state[x]);
+        std::swap(state[x], state[y]);
+        byte ^= state[static_cast<std::uint8_t>(state[x] + state[y])];
+    }
+}
+
+int MCA4ZCHelper::GZip(const pf::Bytes& in, pf::Bytes* out)
+{
+    if (in.empty() || !out)
+        return -1;
+    auto packed = GZIPEncode(in);
+    if (!packed)
+        return -1;
+    *out = std::move(*packed);
+    return 0;
+}
+
+int MCA4ZCHelper::GUnzip(const pf::Bytes& in, pf::Bytes* out, std::size_t maxOutput)
+{
+    if (in.empty() || !out)
+        return -1;
+    auto plain = GZIPDecode(in, maxOutput);
+    if (!plain)
+        return -1;
+    *out = std::move(*plain);
+    return 0;
+}

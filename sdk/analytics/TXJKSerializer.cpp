@@ -1,0 +1,328 @@
+#include "sdk/analytics/TXJKSerializer.h"
+
+#include "platform/foundation/Collections.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+const char* kindName(const pf::Value& value)
+{
+    switch (value.type()) {
+    case pf::Value::Type::Nil: return "nil";
+    case pf::Value::Type::Null: return "Null";
+    case pf::Value::Type::Number: return "Number";
+    case pf::Value::Type::String: return "String";
+    case pf::Value::Type::Data: return "Data";
+    case pf::Value::Type::Date: return "Date";
+    case pf::Value::Type::Array: return "Array";
+    case pf::Value::Type::Dictionary: return "Dictionary";
+    case pf::Value::Type::Object: return "Object";
+    }
+    return "?";
+}
+
+bool validUTF8(std::string_view s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<std::uint8_t>(s[i]);
+        std::size_t need = c < 0x80 ? 0 : c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 4;
+        if (need == 4 || i + need >= s.size() + (need ? 0 : 1))
+            return false;
+        for (std::size_t k = 1; k <= need; ++k)
+            if ((static_cast<std::uint8_t>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += need + 1;
+    }
+    return true;
+}
+
+class Encoder {
+public:
+    Encoder(unsigned options, const TXJKFormatter& formatter) : m_options(options), m_formatter(formatter) {}
+
+    bool encode(const pf::Value& value, int depth, bool topString = false, bool quotes = true)
+    {
+        if (m_failed)
+            return false;
+        const void* address = identity(value);
+        std::size_t slot = 0;
+        if (address && m_cacheable && !(m_options & TXJKSerializeOptionPretty)) {
+            auto a = reinterpret_cast<std::uintptr_t>(address);
+            slot = (((a >> 21) ^ (a >> 9)) + (a >> 4)) % kCacheSize;
+            if (m_cache[slot].object == address) {
+                m_out.append(m_out, m_cache[slot].offset, m_cache[slot].length);
+                return true;
+            }
+        }
+        std::size_t start = m_out.size();
+        bool ok = encodeUncached(value, depth, topString, quotes);
+        if (ok && address && m_cacheable && !(m_options & TXJKSerializeOptionPretty))
+            m_cache[slot] = {address, start, m_out.size() - start};
+        return ok;
+    }
+
+    bool fail(std::string message)
+    {
+        if (!m_failed) {
+            m_failed = true;
+            m_error = std::move(message);
+        }
+        return false;
+    }
+
+    std::string m_out;
+    std::string m_error;
+    bool m_failed = false;
+
+private:
+    static constexpr std::size_t kCacheSize = 1024;
+    struct CacheItem {
+        const void* object = nullptr;
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+
+    // The address that identifies a shared value within this call.
+    static const void* identity(const pf::Value& value)
+    {
+        if (auto a = value.array())
+            return a.get();
+        if (auto d = value.dictionary())
+            return d.get();
+        return value.string();
+    }
+
+    bool encodeUncached(const pf::Value& value, int depth, bool topString, bool quotes)
+    {
+        switch (value.type()) {
+        case pf::Value::Type::String: return writeString(*value.string(), topString ? quotes : true);
+        case pf::Value::Type::Number: return writeNumber(*value.number());
+        case pf::Value::Type::Null: m_out += "null"; return true;
+        case pf::Value::Type::Array: return writeArray(*value.array(), depth);
+        case pf::Value::Type::Dictionary: return writeDictionary(*value.dictionary(), depth);
+        default: break;
+        }
+        if (!m_formatter) {
+            char message[128];
+            std::snprintf(message, sizeof message, "Unable to serialize object class %s.", kindName(value));
+            return fail(message);
+        }
+        pf::Value replacement = m_formatter(value);
+        switch (replacement.type()) {
+        case pf::Value::Type::String:
+        case pf::Value::Type::Number:
+        case pf::Value::Type::Null:
+        case pf::Value::Type::Array:
+        case pf::Value::Type::Dictionary: {
+            // The replacement is a temporary: its address may come back for
+            // another object, so nothing inside it is cached.
+            bool cacheable = m_cacheable;
+            m_cacheable = false;
+            bool ok = encode(replacement, depth);
+            m_cacheable = cacheable;
+            return ok;
+        }
+        default: break;
+        }
+        char message[256];
+        std::snprintf(message, sizeof message,
+                      "Unable to serialize object class %s that was returned by the unsupported class formatter.  "
+                      "Original object class was %s.",
+                      kindName(replacement), kindName(value));
+        return fail(message);
+    }
+
+    void newLine(int depth)
+    {
+        m_out += '\n';
+        m_out.append(static_cast<std::size_t>(depth) * 2, ' ');
+    }
+
+    bool writeArray(const pf::Array& array, int depth)
+    {
+        m_out += '[';
+        bool pretty = m_options & TXJKSerializeOptionPretty;
+        bool first = true;
+        for (const pf::Value& member : array) {
+            if (!first)
+                m_out += ',';
+            first = false;
+            if (pretty)
+                newLine(depth + 1);
+            if (!encode(member, depth + 1))
+                return false;
+        }
+        if (pretty && !array.empty())
+            newLine(depth);
+        m_out += ']';
+        return true;
+    }
+
+    bool writeDictionary(const pf::Dictionary& dictionary, int depth)
+    {
+        m_out += '{';
+        bool pretty = m_options & TXJKSerializeOptionPretty;
+        std::vector<const pf::Dictionary::Entry*> entries;
+        entries.reserve(dictionary.count());
+        for (const auto& entry : dictionary)
+            entries.push_back(&entry);
+        if (pretty)
+            std::sort(entries.begin(), entries.end(), [](auto* a, auto* b) { return a->first < b->first; });
+        bool first = true;
+        for (const auto* entry : entries) {
+            if (!first)
+                m_out += ',';
+            first = false;
+            if (pretty)
+                newLine(depth + 1);
+            if (!writeString(entry->first, true))
+                return false;
+            m_out += pretty ? ": " : ":";
+            if (!encode(entry->second, depth + 1))
+                return false;
+        }
+        if (pretty && !entries.empty())
+            newLine(depth);
+        m_out += '}';
+        return true;
+    }
+
+    bool writeNumber(const pf::Number& number)
+    {
+        char text[64];
+        switch (number.type) {
+        case pf::NumberType::Bool: m_out += number.integer ? "true" : "false"; return true;
+        case pf::NumberType::UnsignedLongLong:
+            std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(number.integer));
+            break;
+        case pf::NumberType::Float:
+        case pf::NumberType::Double:
+            if (!std::isfinite(number.real))
+                return fail("Floating point values must be finite.  JSON does not support NaN or Infinity.");
+            std::snprintf(text, sizeof text, "%.17g", number.real);
+            break;
+        default: std::snprintf(text, sizeof text, "%lld", number.integer); break;
+        }
+        m_out += text;
+        return true;
+    }
+
+    bool writeString(const std::string& s, bool quotes)
+    {
+        bool escapeUnicode = m_options & TXJKSerializeOptionEscapeUnicode;
+        bool escapeSlash = m_options & TXJKSerializeOptionEscapeForwardSlashes;
+        if (quotes)
+            m_out += '"';
+        char text[16];
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            auto c = static_cast<std::uint8_t>(s[i]);
+            switch (c) {
+            case '"': m_out += "\\\""; continue;
+            case '\\': m_out += "\\\\"; continue;
+            case '/': m_out += escapeSlash ? "\\/" : "/"; continue;
+            case 0x08: m_out += "\\b"; continue;
+            case 0x09: m_out += "\\t"; continue;
+            case 0x0A: m_out += "\\n"; continue;
+            case 0x0C: m_out += "\\f"; continue;
+            case 0x0D: m_out += "\\r"; continue;
+            default: break;
+            }
+            if (c < 0x20) {
+                std::snprintf(text, sizeof text, "\\u%4.4x", c);
+                m_out += text;
+            } else if (c < 0x80 || !escapeUnicode) {
+                m_out += static_cast<char>(c);
+            } else {
+                std::size_t need = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
+                if (need == 0 || i + need >= s.size())
+                    return fail("Error converting UTF8.");
+                std::uint32_t cp = c & (need == 3 ? 0x07 : need == 2 ? 0x0F : 0x1F);
+                for (std::size_t k = 1; k <= need; ++k) {
+                    auto b = static_cast<std::uint8_t>(s[i + k]);
+                    if ((b & 0xC0) != 0x80)
+                        return fail("Error converting UTF8.");
+                    cp = (cp << 6) | (b & 0x3F);
+                }
+                i += need;
+                if (cp >= 0x10000) {
+                    cp -= 0x10000;
+                    std::snprintf(text, sizeof text, "\\u%4.4x\\u%4.4x", 0xD800 + (cp >> 10), 0xDC00 + (cp & 0x3FF));
+                } else {
+                    std::snprintf(text, sizeof text, "\\u%4.4x", cp);
+                }
+                m_out += text;
+            }
+        }
+        if (quotes)
+            m_out += '"';
+        return true;
+    }
+
+    unsigned m_options;
+    bool m_cacheable = true;
+    const TXJKFormatter& m_formatter;
+    std::vector<CacheItem> m_cache = std::vector<CacheItem>(kCacheSize);
+};
+
+}
+
+std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& object, unsigned serializeOptions,
+                                                           unsigned encodeOption, const TXJKFormatter& formatter,
+                                                           TXJKError* error)
+{
+    Encoder encoder(serializeOptions, formatter);
+    unsigned asType = encodeOption & (TXJKEncodeOptionAsData | TXJKEncodeOptionAsString);
+    char message[160];
+    if (asType != TXJKEncodeOptionAsData && asType != TXJKEncodeOptionAsString) {
+        encoder.fail("Unknown encode as type.");
+    } else if ((encodeOption & TXJKEncodeOptionCollectionObj) && !object.isArray() && !object.isDictionary()) {
+        std::snprintf(message, sizeof message, "Unable to serialize object class %s, expected a NSArray or NSDictionary.",
+                      kindName(object));
+        encoder.fail(message);
+    } else if ((encodeOption & TXJKEncodeOptionStringObj) && !object.isString()) {
+        std::snprintf(message, sizeof message, "Unable to serialize object class %s, expected a NSString.",
+                      kindName(object));
+        encoder.fail(message);
+    } else if (encoder.encode(object, 0, true, !(encodeOption & TXJKEncodeOptionStringObjTrimQuotes))) {
+        if (asType == TXJKEncodeOptionAsString && !validUTF8(encoder.m_out))
+            encoder.fail("Unable to create NSString object");
+    }
+    if (encoder.m_failed) {
+        if (error) {
+            *error = TXJKError();
+            error->description = encoder.m_error;
+        }
+        return std::nullopt;
+    }
+    return std::move(encoder.m_out);
+}
+
+std::optional<std::string> JSONString(const pf::Value& collection)
+{
+    return TXJKSerializer::serializeObject(collection, 0, 10);
+}
+
+std::optional<std::string> JSONStringWithOptions(const pf::Value& collection, unsigned serializeOptions,
+                                                 TXJKError* error, const TXJKFormatter& formatter)
+{
+    return TXJKSerializer::serializeObject(collection, serializeOptions, 10, formatter, error);
+}
+
+std::optional<pf::Bytes> JSONDataWithOptions(const pf::Value& collection, unsigned serializeOptions, TXJKError* error,
+                                             const TXJKFormatter& formatter)
+{
+    auto text = TXJKSerializer::serializeObject(collection, serializeOptions, 9, formatter, error);
+    if (!text)
+        return std::nullopt;
+    return pf::Bytes(text->begin(), text->end());
+}
+
+std::optional<std::string> JSONStringWithOptions(std::string_view string, unsigned serializeOptions,
+                                                 bool includeQuotes, TXJKError* error)
+{
+    return TXJKSerializer::serializeObject(pf::Value(string), serializeOptions, includeQuotes ? 18 : 50, {}, error);
+}

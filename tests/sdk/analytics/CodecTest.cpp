@@ -1,0 +1,196 @@
+#include "platform/foundation/Collections.h"
+#include "sdk/analytics/TXJKSerializer.h"
+#include "sdk/analytics/TXJSONDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <stdexcept>
+
+namespace {
+
+struct DecodeRow {
+    const char* text;
+    unsigned options;
+    const char* expected; // the compact re-encoding, or null for a failure
+    const char* error;    // the failure's message (prefix) when expected is null
+    long line;
+};
+
+}
+
+TEST(TXJSONDecoderTable, ParsesOrFailsWithTheRightMessage)
+{
+    const DecodeRow rows[] = {
+        {"[1,2]", 0, "[1,2]", nullptr, 0},
+        {"42", 0, nullptr, "Expected either '[' or '{'.", 1},
+        {"{}x", 0, nullptr, "A valid JSON object was parsed but there were additional", 1},
+        {"{}x", 8, "{}", nullptr, 0},
+        {"[\"\\u00e9\"]", 0, "[\"\xC3\xA9\"]", nullptr, 0},
+        {"[\"\\ud834\"]", 0, nullptr, "Required a second \\u Unicode escape", 1},
+        {"[\"\\ud834\"]", 4, "[\"\xEF\xBF\xBD\"]", nullptr, 0},
+        {"[\"\\ud834\\udd1e\"]", 0, "[\"\xF0\x9D\x84\x9E\"]", nullptr, 0},
+        {"[\"\\udd1e\"]", 0, nullptr, "Illegal \\u Unicode escape sequence.", 1},
+        {"[18446744073709551615]", 0, "[18446744073709551615]", nullptr, 0},
+        {"[18446744073709551616]", 0, nullptr, "The value '18446744073709551616' exceeded the maximum value", 1},
+        {"[-9223372036854775809]", 0, nullptr, "The value '-9223372036854775809' exceeded the minimum value", 1},
+        {"[-0]", 0, "[-0]", nullptr, 0},
+        {"[1e999]", 0, nullptr, "The value '1e999' could not be represented as a 'double' due to overflow.", 1},
+        {"/*c*/[1]", 1, "[1]", nullptr, 0},
+        {"/*c*/[1]", 0, nullptr, "Expected either '[' or '{'.", 1},
+        {"[1,\n2,\n}", 0, nullptr, "Unexpected '}'.", 3},
+        {"[1,\r\n2\r3 x]", 0, nullptr, "Expected a comma or a ']', not '3'", 3},
+        {"[1\xE2\x80\xA8,x]", 2, nullptr, "Unexpected token, wanted", 2},
+        {"[\"a\tb\"]", 0, nullptr, "Invalid character < 0x20 found in string: 0x09.", 1},
+        {"[\"\\x\"]", 0, nullptr, "Invalid escape sequence found in \"\" string.", 1},
+        {"[\"\\u12g4\"]", 0, nullptr, "Unexpected character found in \\u Unicode escape sequence.  Found 'g'", 1},
+        {"[\"\xC3\"]", 0, nullptr, "Illegal UTF8 sequence found in \"\" string.", 1},
+        {"[\"\xFF\"]", 4, "[\"\xEF\xBF\xBD\"]", nullptr, 0},
+        {"[01]", 0, nullptr, "Expected a comma or a ']', not '1'", 1},
+        {"[1.]", 0, nullptr, "Invalid number.", 1},
+        {"{\"a\" 1}", 0, nullptr, "Expected ':'.", 1},
+        {"{\"a\":1,\"a\":2}", 0, "{\"a\":2}", nullptr, 0},
+        {"[1,]", 0, nullptr, "Expected a value, not ']'", 1},
+        {"[tru", 0, nullptr, "Reached the end of the buffer.", 1},
+        {"[true,false,null]", 0, "[true,false,null]", nullptr, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        TXJKError error;
+        pf::Value value = objectFromJSONString(row.text, row.options, &error);
+        if (row.expected) {
+            ASSERT_FALSE(value.isNil()) << error.description;
+            EXPECT_EQ(JSONString(value).value_or("?"), row.expected);
+        } else {
+            EXPECT_TRUE(value.isNil());
+            EXPECT_EQ(error.description.rfind(row.error, 0), 0u) << error.description;
+            EXPECT_EQ(error.domain, "TXJKErrorDomain");
+            EXPECT_EQ(error.code, -1);
+            EXPECT_EQ(error.lineNumber, row.line);
+        }
+    }
+}
+
+TEST(TXJSONDecoderLimits, NumbersKeepTheirKindsAndDepthIsBounded)
+{
+    pf::Value big = objectFromJSONString("[18446744073709551615, 9223372036854775807, -0, 1.5]");
+    ASSERT_TRUE(big.isArray());
+    EXPECT_EQ(big.array()->at(0).number()->type, pf::NumberType::UnsignedLongLong);
+    EXPECT_EQ(big.array()->at(1).number()->type, pf::NumberType::LongLong);
+    EXPECT_TRUE(big.array()->at(2).number()->isReal());
+    EXPECT_TRUE(std::signbit(big.array()->at(2).number()->real));
+
+    std::string deep512 = std::string(512, '[') + std::string(512, ']');
+    std::string deep513 = std::string(513, '[') + std::string(513, ']');
+    EXPECT_TRUE(objectFromJSONString(deep512).isArray());
+    TXJKError error;
+    EXPECT_TRUE(objectFromJSONString(deep513, 0, &error).isNil());
+    EXPECT_FALSE(error.description.empty());
+    // Far deeper input must fail the same way, not exhaust the stack.
+    EXPECT_TRUE(objectFromJSONString(std::string(200000, '[')).isNil());
+
+    EXPECT_THROW(TXJSONDecoder(16), std::invalid_argument);
+    TXJSONDecoder decoder;
+    EXPECT_THROW(decoder.objectWithUTF8String(nullptr, 0), std::invalid_argument);
+    EXPECT_THROW(decoder.objectWithData(nullptr), std::invalid_argument);
+}
+
+TEST(TXJSONDecoderCache, RepeatedTokensComeFromTheCache)
+{
+    TXJSONDecoder decoder;
+    std::string text = "[\"same\"]";
+    decoder.objectWithUTF8String(text.data(), text.size());
+    EXPECT_EQ(decoder.cacheHits(), 0u);
+    pf::Value again = decoder.objectWithUTF8String(text.data(), text.size());
+    EXPECT_EQ(decoder.cacheHits(), 1u);
+    EXPECT_EQ(*again.array()->at(0).string(), "same");
+    decoder.clearCache();
+    decoder.objectWithUTF8String(text.data(), text.size());
+    EXPECT_EQ(decoder.cacheHits(), 1u);
+}
+
+TEST(TXJKSerializerTable, WritesTheExpectedText)
+{
+    auto dict = [](std::initializer_list<pf::Dictionary::Entry> entries) { return pf::Value(pf::Dictionary::create(entries)); };
+    struct Row {
+        pf::Value value;
+        unsigned options;
+        const char* expected;
+    } rows[] = {
+        {dict({{"s", "\t\xC3\xA9"}}), 0, "{\"s\":\"\\t\xC3\xA9\"}"},
+        {dict({{"s", "\t\xC3\xA9"}}), 2, "{\"s\":\"\\t\\u00e9\"}"},
+        {dict({{"s", "\xF0\x9D\x84\x9E"}}), 2, "{\"s\":\"\\ud834\\udd1e\"}"},
+        {dict({{"d", 0.1}}), 0, "{\"d\":0.10000000000000001}"},
+        {dict({{"b", 1}, {"a", 2}}), 1, "{\n  \"a\": 2,\n  \"b\": 1\n}"},
+        {dict({{"p", "a/b\"\\\x01"}}), 16, "{\"p\":\"a\\/b\\\"\\\\\\u0001\"}"},
+        {pf::Value(pf::Array::create({true, pf::Value::null(), pf::Value::unsignedNumber(18446744073709551615ULL)})), 0,
+         "[true,null,18446744073709551615]"},
+    };
+    for (const auto& row : rows) {
+        TXJKError error;
+        auto text = JSONStringWithOptions(row.value, row.options, &error);
+        EXPECT_EQ(text.value_or("<" + error.description + ">"), row.expected);
+    }
+}
+
+TEST(TXJKSerializerErrors, FailuresNameTheCause)
+{
+    struct Row {
+        pf::Value value;
+        const char* error;
+    } rows[] = {
+        {pf::Value(pf::Array::create({std::nan("")})), "Floating point values must be finite.  JSON does not support NaN or Infinity."},
+        {pf::Value(pf::Array::create({pf::Value::data(pf::Bytes{1})})), "Unable to serialize object class Data."},
+        {pf::Value("text"), "Unable to serialize object class String, expected a NSArray or NSDictionary."},
+    };
+    for (const auto& row : rows) {
+        TXJKError error;
+        EXPECT_FALSE(JSONStringWithOptions(row.value, 0, &error));
+        EXPECT_EQ(error.description, row.error);
+    }
+    auto formatted = JSONStringWithOptions(pf::Value(pf::Array::create({pf::Value::data(pf::Bytes{1})})), 0, nullptr,
+                                           [](const pf::Value&) { return pf::Value("blob"); });
+    EXPECT_EQ(formatted.value_or(""), "[\"blob\"]");
+    EXPECT_EQ(JSONStringWithOptions(std::string_view("a\"b"), 0, false).value_or(""), "a\\\"b");
+    EXPECT_EQ(JSONStringWithOptions(std::string_view("a\"b"), 0, true).value_or(""), "\"a\\\"b\"");
+}
+
+TEST(TXJKRoundTrip, RandomValuesSurviveEncodeAndDecode)
+{
+    std::mt19937 random(7);
+    std::function<pf::Value(int)> make = [&](int depth) -> pf::Value {
+        switch (random() % (depth > 3 ? 4 : 6)) {
+        case 0: return pf::Value(static_cast<long long>(random()) - (1LL << 31));
+        case 1: return pf::Value(static_cast<double>(random()) / 7.0);
+        case 2: {
+            static const char* pieces[] = {"a", "\"", "\\", "\n", "\xC3\xA9", "/", "\x01", "\xF0\x9D\x84\x9E"};
+            std::string s;
+            for (int i = random() % 6; i > 0; --i)
+                s += pieces[random() % 8];
+            return pf::Value(s);
+        }
+        case 3: return pf::Value(random() % 2 == 0);
+        case 4: {
+            auto array = pf::Array::create();
+            for (int i = random() % 4; i > 0; --i)
+                array->add(make(depth + 1));
+            return pf::Value(array);
+        }
+        default: {
+            auto dictionary = pf::Dictionary::create();
+            for (int i = random() % 4; i > 0; --i)
+                dictionary->set("k" + std::to_string(random() % 10), make(depth + 1));
+            return pf::Value(dictionary);
+        }
+        }
+    };
+    for (int i = 0; i < 200; ++i) {
+        auto root = pf::Array::create({make(0)});
+        for (unsigned options : {0u, 2u, 16u}) {
+            auto text = JSONStringWithOptions(pf::Value(root), options);
+            ASSERT_TRUE(text);
+            EXPECT_EQ(objectFromJSONString(*text), pf::Value(root)) << *text;
+        }
+    }
+}

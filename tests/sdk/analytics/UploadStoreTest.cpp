@@ -1,0 +1,171 @@
+#include "AnalyticsTestSupport.h"
+
+#include "platform/foundation/Collections.h"
+#include "sdk/analytics/MCA4ZCDataConfigHolder.h"
+#include "sdk/analytics/MCA4ZCHelper.h"
+#include "sdk/analytics/TXJSONDecoder.h"
+#include "tools/analyticsserver/AnalyticsServer.h"
+
+#include <fstream>
+
+using namespace analytics_test;
+using Answer = zmr::AnalyticsServer::Answer;
+using Kind = zmr::AnalyticsServer::AnswerKind;
+
+namespace {
+
+std::string customEvent(int n, std::string extra = {})
+{
+    return "{\"ts\":" + std::to_string(1000 + n) + ",\"si\":1,\"et\":1000,\"ei\":\"e" + std::to_string(n) + "\"" +
+           extra + "}";
+}
+
+class UploadTest : public CollectorTest {
+protected:
+    void SetUp() override
+    {
+        CollectorTest::SetUp();
+        ASSERT_TRUE(m_server.start(0));
+        MCA4ZCDispatcher::getInstance()->setBaseURL(m_server.baseURL());
+        m_store = MCA4ZCStore::getInstance();
+    }
+    void TearDown() override
+    {
+        m_store.reset();
+        CollectorTest::TearDown();
+        m_server.stop();
+    }
+    void storeEvents(int count, int from = 0)
+    {
+        for (int i = from; i < from + count; ++i)
+            m_store->storeEvent(customEvent(i), 1000 + i);
+        drain();
+    }
+    zmr::AnalyticsServer m_server;
+    std::shared_ptr<MCA4ZCStore> m_store;
+};
+
+}
+
+TEST(MCA4ZCHelperBytes, RC4MatchesThePublishedVectorAndInvertsItself)
+{
+    pf::Bytes plain = {'P', 'l', 'a', 'i', 'n', 't', 'e', 'x', 't'};
+    pf::Bytes data = plain;
+    MCA4ZCHelper::ChiperRC4(data, "Key");
+    EXPECT_EQ(data, (pf::Bytes{0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3}));
+    MCA4ZCHelper::ChiperRC4(data, "Key");
+    EXPECT_EQ(data, plain);
+}
+
+TEST(MCA4ZCDispatcherPayload, SmallBodiesGoPlainLargeOnesGzippedBehindTheirLength)
+{
+    for (std::size_t size : {255u, 256u, 70000u}) {
+        pf::Bytes body(size, 'a');
+        pf::Bytes payload;
+        std::string encoding;
+        ASSERT_TRUE(MCA4ZCDispatcher::makePayload(body, &payload, &encoding));
+        std::string error;
+        auto decoded = zmr::AnalyticsServer::decodeBody(encoding, std::string(payload.begin(), payload.end()), &error);
+        EXPECT_EQ(decoded.value_or(error), std::string(size, 'a'));
+        MCA4ZCHelper::ChiperRC4(payload);
+        if (size < 256) {
+            EXPECT_EQ(encoding, "rc4");
+        } else {
+            EXPECT_EQ(encoding, "rc4,gzip");
+            EXPECT_EQ(pf::Bytes(payload.begin(), payload.begin() + 4),
+                      (pf::Bytes{0, static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 8),
+                                 static_cast<std::uint8_t>(size)}));
+        }
+    }
+}
+
+TEST_F(UploadTest, RepliesUpdateTheConfigurationPlainOrEnciphered)
+{
+    for (Kind kind : {Kind::Config, Kind::ConfigEnciphered}) {
+        MCA4ZCConfig::getInstance().reportStrategy = 3;
+        m_server.script({kind, "{\"cfg\":{\"1\":{\"c\":{\"rs\":2},\"v\":" + std::to_string(static_cast<int>(kind)) +
+                                   ",\"m\":\"x\"}}}"});
+        MCA4ZCDataConfigHolder::initSingleton(m_store);
+        bool done = false;
+        MCA4ZCDispatcher::getInstance()->send({customEvent(1)}, [&](bool ok) { done = ok; });
+        drain();
+        EXPECT_TRUE(done);
+        EXPECT_EQ(MCA4ZCConfig::getInstance().reportStrategy.load(), 2);
+    }
+    int calls = 0;
+    MCA4ZCDispatcher::getInstance()->send({}, [&](bool) { ++calls; });
+    drain();
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(UploadTest, ChunksOfThirtyUntilNoneIsLeft)
+{
+    storeEvents(75);
+    EXPECT_EQ(m_store->storedEventCount(), 75u);
+    m_store->sendCachedEvents(-1);
+    ASSERT_TRUE(waitFor([&] { return m_store->storedEventCount() == 0 && m_server.events().size() == 75; }));
+    EXPECT_EQ(m_server.requestCount(), 3u);
+    EXPECT_EQ(objectFromJSONString(m_server.events()[0]).dictionary()->string("ei"), "e0");
+    EXPECT_EQ(objectFromJSONString(m_server.events()[74]).dictionary()->string("ei"), "e74");
+}
+
+TEST_F(UploadTest, FailedUploadsRetryTwiceThenDrop)
+{
+    storeEvents(1);
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        m_server.script({attempt == 2 ? Kind::Drop : Kind::Status500, {}});
+        m_store->sendCachedEvents(-1);
+        drain();
+        auto rows = m_store->allEvents();
+        if (attempt < 3) {
+            ASSERT_EQ(rows.size(), 1u);
+            EXPECT_EQ(rows[0].sendCount, static_cast<std::uint32_t>(attempt));
+            EXPECT_EQ(rows[0].status, 1u);
+        } else {
+            EXPECT_TRUE(rows.empty());
+        }
+    }
+    EXPECT_TRUE(m_server.events().empty());
+}
+
+TEST_F(UploadTest, ValuesAreStoredIntactAndTheOldestGoWhenFull)
+{
+    std::string quoted = customEvent(1, ",\"ar\":[\"it's; drop table events; --\",\"" + std::string(1500, 'x') + "\"]");
+    m_store->storeEvent(quoted, 1);
+    drain();
+    ASSERT_EQ(m_store->allEvents().size(), 1u);
+    EXPECT_EQ(m_store->allEvents()[0].content, quoted);
+
+    MCA4ZCConfig::getInstance().maxStoreEventCount = 4;
+    storeEvents(3, 10);
+    m_store->storeEvent(customEvent(99), 5000);
+    drain();
+    auto rows = m_store->allEvents();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].ts, 1010u);
+    EXPECT_EQ(m_store->storedEventCount(), 4u);
+}
+
+TEST_F(UploadTest, InterruptedUploadsWaitAgainAfterARestart)
+{
+    storeEvents(2);
+    m_store->updateEvents(m_store->allEvents(), 2);
+    drain();
+    EXPECT_EQ(m_store->getStoredEventsNum(), 0u);
+    m_store.reset();
+    restart();
+    m_store = MCA4ZCStore::getInstance();
+    EXPECT_EQ(m_store->getStoredEventsNum(), 2u);
+    EXPECT_EQ(m_store->storedEventCount(), 2u);
+}
+
+TEST_F(UploadTest, ACorruptFileIsReplaced)
+{
+    std::string path = m_store->path();
+    m_store.reset();
+    restart();
+    std::ofstream(path, std::ios::trunc) << std::string(4096, 'z');
+    m_store = MCA4ZCStore::getInstance();
+    storeEvents(1);
+    EXPECT_EQ(m_store->getStoredEventsNum(), 1u);
+}
