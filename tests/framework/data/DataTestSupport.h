@@ -38,6 +38,11 @@ public:
     std::shared_ptr<IKRUIViewController> rootViewController() override { return nullptr; }
     void setResultsData(const pf::Value&) override {}
     void waitResultsData(ResultsCallback) override {}
+    std::shared_ptr<KRStyleSheet> styleSheet() override { return nullptr; }
+    std::shared_ptr<KRStyleController> styleController() override { return nullptr; }
+    void setStyleController(std::shared_ptr<KRStyleController>) override {}
+    std::shared_ptr<KRDOMStyleSheet> domStyleSheet() override { return nullptr; }
+    void loadDOMStyleSheet(std::string_view) override {}
 };
 
 class SourceRecorder : public pf::Object, public KRDataSourceDelegate {
