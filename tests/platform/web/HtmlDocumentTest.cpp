@@ -81,6 +81,9 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
         {"a linked style sheet", "<link rel=stylesheet href='style.css'><body style='margin:0'><div id=s></div>",
          {10, 10}, Color::rgb(0, 1, 0)},
         {"borders", "<body style='margin:0'><div style='border:4px solid red;height:30px'></div>", {1, 15}, kRed},
+        {"escaped markup stays text", body + "&lt;div style='background:red;height:99px'&gt;", {100, 60}, kWhite},
+        {"quotes in attributes stay inside", body + "<p title='\"><div style=\"background:red;height:99px\">'>", {100, 60},
+         kWhite},
         {"a part further down", body + "<div style='height:200px'></div>" + box, {25, 15}, kRed, {0, 190, 100, 50}},
     };
     for (const auto& row : rows) {
