@@ -50,8 +50,15 @@ LayoutPtr makeLayout(const char* text, const PageFont& font)
 {
     LayoutPtr layout(pango_layout_new(pangoContext()));
     pango_layout_set_font_description(layout.get(), font.description);
-    // The page text reaches us as UTF-8 from the parser, which replaces bad bytes.
-    pango_layout_set_text(layout.get(), text, -1);
+    // Page text comes repaired from the parser, but generated content of a
+    // linked style sheet does not; the layout refuses malformed UTF-8.
+    if (g_utf8_validate(text, -1, nullptr)) {
+        pango_layout_set_text(layout.get(), text, -1);
+    } else {
+        gchar* repaired = g_utf8_make_valid(text, -1);
+        pango_layout_set_text(layout.get(), repaired, -1);
+        g_free(repaired);
+    }
     return layout;
 }
 
@@ -178,7 +185,9 @@ void HtmlPainter::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::
     cairo_move_to(cr, pos.x, lineTop);
     pango_cairo_show_layout(cr, layout.get());
 
-    double width = text_width(text, handle);
+    PangoRectangle logical;
+    pango_layout_get_extents(layout.get(), nullptr, &logical);
+    double width = double(logical.width) / PANGO_SCALE;
     double thickness = std::max(1.0, font->metrics.height / 16.0);
     double baseY = pos.y + font->metrics.ascent;
     if (font->decoration & litehtml::font_decoration_underline)
