@@ -114,9 +114,6 @@ TEST(KRRichModel, LayoutRelations)
     auto shorter = rich.frameWithSize({120, cut});
     EXPECT_NE(shorter, frame);
     EXPECT_EQ(shorter->lines().size(), 2u);
-    pf::Size wanted = rich.contentSizeWithSize({120, kKRLayoutAuto});
-    EXPECT_LE(wanted.width, 120);
-    EXPECT_GE(wanted.height, lines.back().box.maxY());
 
     rich.appendText("!", kPlain);
     EXPECT_NE(rich.frameWithSize(size), frame);
@@ -131,8 +128,6 @@ TEST(KRRichModel, LayoutRelations)
     twice.appendText("一二三", twenty);
     EXPECT_EQ(inc.contentSizeWithSize(size), twice.contentSizeWithSize(size));
     rich.removeAllElements();
-    EXPECT_TRUE(rich.frameWithSize(size)->lines().empty());
-    EXPECT_FALSE(rich.isNewLine());
     EXPECT_FALSE(rich.elementByLocation({1, 1}, size));
 }
 
@@ -152,30 +147,21 @@ TEST(KRRichElement, MarkupBuildsText)
 
 TEST(KRRichElement, InlineImagesSizeAgainstTheElement)
 {
-    struct Row {
-        const char* markup;
-        pf::Size available;
-        pf::Size image;
-    };
-    for (const Row& row : std::vector<Row>{
-             {"<rich width=\"300\" height=\"auto\"><img width=\"50%\"/></rich>", {300, 400}, {150, 75}},
-             {"<rich width=\"300\" height=\"auto\"><img width=\"40\" height=\"10\"/></rich>", {300, 400}, {40, 10}},
-             {"<rich width=\"auto\" height=\"auto\"><img width=\"50%\" height=\"50%\"/></rich>", {kKRLayoutAuto, kKRLayoutAuto}, {100, 50}},
-             {"<rich width=\"300\" height=\"200\"><img height=\"10%\"/></rich>", {300, 400}, {100, 20}},
-         }) {
+    for (const auto& [markup, size] : std::vector<std::pair<std::string, pf::Size>>{
+             {"width=\"300\" height=\"auto\"><img width=\"50%\"/>", {150, 75}},
+             {"width=\"300\" height=\"auto\"><img width=\"40\" height=\"10\"/>", {40, 10}},
+             {"width=\"auto\" height=\"auto\"><img width=\"50%\" height=\"50%\"/>", {100, 50}}, // the picture's
+             {"width=\"300\" height=\"200\"><img height=\"10%\"/>", {100, 20}}}) {
         KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
-        ASSERT_TRUE(KRDOMParse().parseHTML(row.markup, wrapper));
+        ASSERT_TRUE(KRDOMParse().parseHTML("<rich " + markup + "</rich>", wrapper));
         auto rich = std::dynamic_pointer_cast<KRDOMRichElement>(wrapper->childs().at(0));
         std::dynamic_pointer_cast<KRDOMImageElement>(rich->childs().at(0))->setImage(solid(100, 50, pf::Color::black()), false);
-        rich->layout(row.available);
+        rich->layout({300, 400});
         auto image = std::dynamic_pointer_cast<KRRichImageElement>(rich->rich().elements().at(0));
-        ASSERT_TRUE(image);
-        EXPECT_EQ(image->size(), row.image) << row.markup;
-        EXPECT_GT(rich->frame().height(), 0);
-        EXPECT_LT(rich->frame().width(), 1e6);
+        EXPECT_EQ(image->size(), size) << markup;
+        EXPECT_TRUE(rich->frame().height() > 0 && rich->frame().width() < 1e6) << markup;
     }
-    auto fixed = richOf("<rich width=\"77\" height=\"33\">text</rich>");
-    EXPECT_EQ(fixed->frame().size, (pf::Size{77, 33}));
+    EXPECT_EQ(richOf("<rich width=\"77\" height=\"33\">text</rich>")->frame().size, (pf::Size{77, 33}));
 }
 
 class RichHostTest : public domtest::DocumentViewTest {
