@@ -113,8 +113,18 @@ TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
     EXPECT_GT(blue, 0);
     pf::Rect box = pic->frame().offsetBy(origin.x, origin.y);
     EXPECT_TRUE(pixelIs(*frame, {box.midX(), box.midY()}, green, 12));
-    EXPECT_TRUE(pixelIs(*frame, {first.x() + 4, first.y() + 1}, pf::Color::white(0.7), 12));
+    EXPECT_TRUE(pixelIs(*frame, {first.x() + 4, first.y() + 1}, pf::Color::white(0.7), 12)); // highlighted
     host->touchUp({first.x() + 2, first.midY()});
     EXPECT_EQ(recorder->actions, std::vector<std::string>{"link"});
+    pf::Point corner{first.x() + 4, first.y() + 1};
+    EXPECT_TRUE(pixelIs(*render(), corner, pf::Color::whiteColor()));
+    // Off the link nothing acts; a drag off the cell takes the highlight
+    // away and does not act either.
+    host->tap({first.x() - 8, first.midY()});
+    host->touchDown({first.x() + 2, first.midY()});
+    host->touchMove({first.x() + 2, 500});
+    EXPECT_TRUE(pixelIs(*render(), corner, pf::Color::whiteColor()));
+    host->touchUp({first.x() + 2, 500});
+    EXPECT_EQ(recorder->actions.size(), 1u);
     std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
 }
