@@ -17,6 +17,7 @@
 #include "framework/dom/KRDOMSource.h"
 #include "framework/dom/KRRich.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "tests/framework/core/HttpTestSupport.h"
@@ -86,20 +87,24 @@ TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
 
     auto pic = std::dynamic_pointer_cast<KRDOMImageElement>(document->elementById("pic"));
     ASSERT_TRUE(pic);
+    view->setElement(document->rootElement());
+    auto rich = document->elementsByClass<KRDOMRichElement>(KRDOMClassMatch::Exact).at(0);
+    pf::Point origin = rich->frame().origin;
+    pf::Rect box = pic->frame().offsetBy(origin.x, origin.y); // the picture's placeholder
+    EXPECT_TRUE(pixelIs(*render(), {box.midX(), box.midY()}, pf::Color::whiteColor()));
+
+    // The picture arrives after the text was laid out and drawn.
     auto bus = std::make_shared<Bus>();
     auto service = std::make_shared<KRImageService>();
     service->setConfig(pf::Dictionary::create());
     service->setContext(bus);
     ASSERT_TRUE(service->handle(proto::IKRImageTask(), pic, 0));
     ASSERT_TRUE(runMainUntil([&] { return pic->isLoaded(); }));
+    pf::RunLoop::main().runUntilIdle();
 
-    view->setFrame({0, 0, 320, 200});
-    view->setElement(document->rootElement());
-    auto rich = document->elementsByClass<KRDOMRichElement>(KRDOMClassMatch::Exact).at(0);
     KRRich& text = rich->rich();
     std::vector<pf::Rect> rows = text.elementRects(text.elements().at(0).get(), rich->frame().size);
     ASSERT_FALSE(rows.empty());
-    pf::Point origin = rich->frame().origin;
     pf::Rect first = rows[0].offsetBy(origin.x, origin.y);
     host->touchDown({first.x() + 2, first.midY()});
     pf::BitmapRef frame = render();
@@ -111,7 +116,6 @@ TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
     for (double x = nick.x(); x < nick.maxX(); x += 0.5)
         blue += frame->pixelAtPoint({x, nick.midY()}).b > 150 && frame->pixelAtPoint({x, nick.midY()}).r < 120;
     EXPECT_GT(blue, 0);
-    pf::Rect box = pic->frame().offsetBy(origin.x, origin.y);
     EXPECT_TRUE(pixelIs(*frame, {box.midX(), box.midY()}, green, 12));
     EXPECT_TRUE(pixelIs(*frame, {first.x() + 4, first.y() + 1}, pf::Color::white(0.7), 12)); // highlighted
     host->touchUp({first.x() + 2, first.midY()});
@@ -126,5 +130,8 @@ TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
     EXPECT_TRUE(pixelIs(*render(), corner, pf::Color::whiteColor()));
     host->touchUp({first.x() + 2, 500});
     EXPECT_EQ(recorder->actions.size(), 1u);
+    rich->setAttributeValue("true", "hidden");
+    view->setNeedsDisplay();
+    EXPECT_TRUE(pixelIs(*render(), {box.midX(), box.midY()}, pf::Color::whiteColor()));
     std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
 }

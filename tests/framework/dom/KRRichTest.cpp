@@ -1,18 +1,14 @@
-#include "DOMHostTestSupport.h"
+#include "framework/dom/KRGeometry.h"
 
 #include "framework/dom/KRDOMImageElement.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMRichElement.h"
 #include "framework/dom/KRRich.h"
 #include "framework/dom/KRRichImageElement.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
-
-using pf::test::pixelIs;
 
 namespace {
 
@@ -161,34 +157,4 @@ TEST(KRRichElement, InlineImagesSizeAgainstTheElement)
         EXPECT_TRUE(rich->frame().height() > 0 && rich->frame().width() < 1e6) << markup;
     }
     EXPECT_EQ(richOf("<rich width=\"77\" height=\"33\">text</rich>")->frame().size, (pf::Size{77, 33}));
-}
-
-class RichHostTest : public domtest::DocumentViewTest {
-protected:
-    std::shared_ptr<KRDOMRichElement> showRich(const std::string& markup)
-    {
-        KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
-        EXPECT_TRUE(KRDOMParse().parseHTML(markup, wrapper));
-        KRDOMElementRef root = wrapper->childs().at(0);
-        root->removeFromParentElement();
-        view->setElement(root);
-        return std::dynamic_pointer_cast<KRDOMRichElement>(root->name() == "rich" ? root : root->childs().at(0));
-    }
-};
-
-TEST_F(RichHostTest, LatePictureShowsAndHiddenDrawsNothing)
-{
-    auto rich = showRich("<rich width=\"300\" height=\"auto\">Picture <img width=\"40\" height=\"40\" src=\"gone.png\"/></rich>");
-    auto img = std::dynamic_pointer_cast<KRDOMImageElement>(rich->childs().at(0));
-    auto box = rich->rich().elementBox(*rich->rich().elements().at(0), rich->frame().size);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(img->frame(), *box);
-    pf::Point centre{box->midX(), box->midY()};
-    EXPECT_TRUE(pixelIs(*render(), centre, pf::Color::whiteColor()));
-    img->setImage(solid(4, 4, pf::Color::rgb(1, 0, 0)), false);
-    pf::RunLoop::main().runUntilIdle();
-    EXPECT_TRUE(pixelIs(*render(), centre, pf::Color::rgb(1, 0, 0)));
-    rich->setAttributeValue("true", "hidden");
-    view->setNeedsDisplay();
-    EXPECT_TRUE(pixelIs(*render(), centre, pf::Color::whiteColor()));
 }
