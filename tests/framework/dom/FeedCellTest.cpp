@@ -99,7 +99,7 @@ TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
     service->setConfig(pf::Dictionary::create());
     service->setContext(bus);
     ASSERT_TRUE(service->handle(proto::IKRImageTask(), pic, 0));
-    ASSERT_TRUE(runMainUntil([&] { return pic->isLoaded(); }));
+    ASSERT_TRUE(runMainUntil([&] { return pic->isLoaded(); }, 60));
     pf::RunLoop::main().runUntilIdle();
 
     KRRich& text = rich->rich();
