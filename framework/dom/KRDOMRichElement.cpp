@@ -167,18 +167,17 @@ void KRDOMRichElement::placeInlineElements()
     KRDOMElementRef self = sharedFromThis();
     pf::Size size = frame().size;
     KRRich& r = rich();
-    // Spans stand over the whole area, so that boxes of objects inside them
-    // read the same in every enclosing element.
-    std::vector<KRDOMElementRef> all;
-    for (const KRDOMElementRef& child : childs())
-        child->searchElementsByClass<KRDOMElement>(KRDOMClassMatch::Inherit, all);
-    for (const KRDOMElementRef& element : all)
-        element->setFrame({0, 0, size.width, size.height});
+    // An inline object's element gets its box as frame; the spans around it
+    // stand over the whole area, so that the box reads the same in every
+    // enclosing element. Other spans keep no area and take no touches.
     auto elements = r.elements();
     for (const auto& inlineElement : elements) {
-        if (auto markup = std::dynamic_pointer_cast<KRDOMElement>(inlineElement->userInfo());
-            markup && dynamic_cast<IKRRichBoxElement*>(inlineElement.get()))
-            markup->setFrame(r.elementBox(*inlineElement, size).value_or(pf::Rect()));
+        auto markup = std::dynamic_pointer_cast<KRDOMElement>(inlineElement->userInfo());
+        if (!markup || !dynamic_cast<IKRRichBoxElement*>(inlineElement.get()))
+            continue;
+        markup->setFrame(r.elementBox(*inlineElement, size).value_or(pf::Rect()));
+        for (KRDOMElementRef span = markup->parentElement(); span && span.get() != this; span = span->parentElement())
+            span->setFrame({0, 0, size.width, size.height});
     }
     auto host = delegate();
     if (!host || !host->hasKRDOMElementHosting())

@@ -229,7 +229,6 @@ RichTextFrameRef RichTextLayout::frame(Size size) const
     if (!s.text.empty()) {
         PangoLayoutIter* iter = pango_layout_get_iter(layout);
         PangoLayoutLine* current = nullptr;
-        bool fits = true;
         do {
             PangoLayoutLine* line = pango_layout_iter_get_line_readonly(iter);
             if (line != current) {
@@ -237,10 +236,8 @@ RichTextFrameRef RichTextLayout::frame(Size size) const
                 PangoRectangle logical;
                 pango_layout_iter_get_line_extents(iter, nullptr, &logical);
                 // Half a point of slack absorbs rounding of suggested sizes.
-                if (fromPango(logical.y + logical.height) > height + 0.5) {
-                    fits = false;
+                if (fromPango(logical.y + logical.height) > height + 0.5)
                     break;
-                }
                 RichTextLine entry;
                 entry.box = {fromPango(logical.x), fromPango(logical.y), fromPango(logical.width),
                              fromPango(logical.height)};
@@ -264,7 +261,6 @@ RichTextFrameRef RichTextLayout::frame(Size size) const
             }
         } while (pango_layout_iter_next_run(iter));
         pango_layout_iter_free(iter);
-        (void)fits;
         // A line reaches to the next line's start, its line break included.
         int count = pango_layout_get_line_count(layout);
         for (std::size_t i = 0; i < lines.size(); i++) {

@@ -11,8 +11,9 @@
 // described by their logical boxes, which hit testing and highlight rows both
 // use.
 //
-// Any thread, one thread at a time per layout. A frame is a snapshot: later
-// appends do not change frames already made.
+// Any thread, one thread at a time per layout; a frame is used on the thread
+// that made it (layouts come from that thread's text context). A frame is a
+// snapshot: later appends do not change frames already made.
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
