@@ -60,17 +60,18 @@ bool isUtf8(std::string_view text)
     const unsigned char* end = p + text.size();
     auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
     while (p < end) {
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (!(word & 0x8080808080808080ULL)) {
-                p += 8;
-                continue;
-            }
-        }
         unsigned char c = *p;
         if (c < 0x80) {
+            // Runs of ASCII go eight bytes at a time; other text (Chinese,
+            // mostly) goes straight on to its multi-byte sequences.
             p++;
+            while (end - p >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                p += 8;
+            }
         } else if (c >= 0xC2 && c <= 0xDF) {
             if (end - p < 2 || !continuation(p[1]))
                 return false;
