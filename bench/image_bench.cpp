@@ -121,6 +121,7 @@ void BM_RawJpeg_Decode(benchmark::State& state)
         jpeg_create_decompress(&cinfo);
         jpeg_stdio_src(&cinfo, file);
         jpeg_read_header(&cinfo, TRUE);
+        cinfo.out_color_space = JCS_EXT_BGRA; // the drawing surface's format, as the service decodes
         jpeg_start_decompress(&cinfo);
         std::size_t stride = std::size_t(cinfo.output_width) * cinfo.output_components;
         std::vector<unsigned char> pixels(stride * cinfo.output_height);

@@ -127,10 +127,9 @@ void ZMRAPIService::didRespond(const pf::ObjectRef& task)
     if (!context)
         return;
     pf::Value timestamp = ZMRPresent(results, "timestamp");
-    // Server times are whole seconds: one that agrees with the kept clock
-    // within a second is not worth a disk write.
-    if (timestamp.isNumber() && std::isfinite(timestamp.doubleValue()) &&
-        std::fabs(context->timestamp() - timestamp.doubleValue()) >= 1.0)
+    // Stored on every answer, so that the local time it was received at stays
+    // fresh and the kept clock drifts no further than one exchange.
+    if (timestamp.isNumber() && std::isfinite(timestamp.doubleValue()))
         context->setTimestamp(timestamp.doubleValue());
 
     pf::Value tokenValue = ZMRPresent(results, "auth-token");

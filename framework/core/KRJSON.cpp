@@ -5,6 +5,7 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -21,6 +22,13 @@ struct Slot {
     pf::Value value;
     pf::Dictionary* dictionary = nullptr;
     pf::Array* array = nullptr;
+    // For a container element: the array holding it. The elements of one
+    // array are usually alike, so each new one starts with room for as many
+    // members as the last one of its kind that closed (up to a bound, so a
+    // mixed array wastes little).
+    Slot* parent = nullptr;
+    std::uint32_t dictionarySize = 0;
+    std::uint32_t arraySize = 0;
 };
 
 // Slots live for one decode; released ones are reused.
@@ -52,17 +60,18 @@ bool isUtf8(std::string_view text)
     const unsigned char* end = p + text.size();
     auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
     while (p < end) {
-        if (end - p >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p, 8);
-            if (!(word & 0x8080808080808080ULL)) {
-                p += 8;
-                continue;
-            }
-        }
         unsigned char c = *p;
         if (c < 0x80) {
+            // Runs of ASCII go eight bytes at a time; other text (Chinese,
+            // mostly) goes straight on to its multi-byte sequences.
             p++;
+            while (end - p >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                p += 8;
+            }
         } else if (c >= 0xC2 && c <= 0xDF) {
             if (end - p < 2 || !continuation(p[1]))
                 return false;
@@ -155,8 +164,19 @@ const json_callbacks kDecodeTable = {
         return slot;
     },
     [](const json_callbacks*, void* array, void* value, void*) {
-        if (pf::Array* raw = static_cast<Slot*>(array)->array)
-            raw->add(take(static_cast<Slot*>(value)));
+        auto* parent = static_cast<Slot*>(array);
+        auto* element = static_cast<Slot*>(value);
+        pf::Array* raw = parent->array;
+        if (!raw)
+            return;
+        if (element->dictionary || element->array) {
+            element->parent = parent;
+            if (element->dictionary && parent->dictionarySize)
+                element->dictionary->reserve(parent->dictionarySize);
+            else if (element->array && parent->arraySize)
+                element->array->reserve(parent->arraySize);
+        }
+        raw->add(take(element));
     },
     [](const json_callbacks*, const char* text, void* user) -> void* { return decoder(user).make(number(text)); },
     [](const json_callbacks*, const char* bytes, uint32_t length, byte_buffer*, void* user) -> void* {
@@ -169,6 +189,15 @@ const json_callbacks kDecodeTable = {
     [](const json_callbacks*, void* user) -> void* { return decoder(user).make(pf::Value::null()); },
     [](const json_callbacks*, void* value, void* user) {
         auto* slot = static_cast<Slot*>(value);
+        if (Slot* parent = slot->parent) {
+            constexpr std::size_t kMaxHint = 256;
+            if (slot->dictionary)
+                parent->dictionarySize = std::uint32_t(std::min(slot->dictionary->count(), kMaxHint));
+            else
+                parent->arraySize = std::uint32_t(std::min(slot->array->count(), kMaxHint));
+        }
+        slot->parent = nullptr;
+        slot->dictionarySize = slot->arraySize = 0;
         slot->value = pf::Value();
         slot->dictionary = nullptr;
         slot->array = nullptr;
@@ -178,12 +207,34 @@ const json_callbacks kDecodeTable = {
 
 constexpr int kMaxDepth = JSON_SCAN_MAX_DEPTH;
 
+// Whether any of the eight bytes is below 0x20, a quote or a backslash.
+// A flagged word may be a false alarm past the first real hit, never a miss.
+inline bool needsEscape(std::uint64_t word)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    std::uint64_t control = (word - ones * 0x20) & ~word & highs;
+    return control | hasZero(word ^ (ones * '"')) | hasZero(word ^ (ones * '\\'));
+}
+
 void encodeString(const std::string& text, std::string& out)
 {
     static const char hex[] = "0123456789abcdef";
     out += '"';
     std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); i++) {
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; i++) {
+        // Eight bytes at a time while none needs an escape (no control
+        // character, quote or backslash), which is nearly all text.
+        while (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (needsEscape(word))
+                break;
+            i += 8;
+        }
+        if (i >= size)
+            break;
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x20 && c != '"' && c != '\\')
             continue;

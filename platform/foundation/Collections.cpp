@@ -29,11 +29,17 @@ Dictionary::Dictionary(std::initializer_list<Entry> entries)
         set(key, value);
 }
 
+namespace {
+thread_local std::size_t reorganised = 0;
+}
+
+std::size_t Dictionary::reorganisedEntriesForTesting() { return reorganised; }
+
 std::size_t Dictionary::find(std::string_view key) const
 {
     if (m_index.empty()) {
         for (std::size_t i = 0; i < m_entries.size(); ++i)
-            if (m_entries[i].first == key)
+            if (m_entries[i].first == key && !m_entries[i].second.isNil())
                 return i;
         return npos;
     }
@@ -43,9 +49,33 @@ std::size_t Dictionary::find(std::string_view key) const
 
 void Dictionary::buildIndex()
 {
-    m_index.reserve(m_entries.size() * 2);
+    m_index.clear();
+    m_index.reserve(count() * 2);
     for (std::size_t i = 0; i < m_entries.size(); ++i)
-        m_index.emplace(m_entries[i].first, i);
+        if (!m_entries[i].second.isNil())
+            m_index.emplace(m_entries[i].first, i);
+    reorganised += count();
+}
+
+void Dictionary::compact()
+{
+    std::size_t live = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].second.isNil())
+            continue;
+        if (live != i)
+            m_entries[live] = std::move(m_entries[i]);
+        ++live;
+    }
+    reorganised += live;
+    m_entries.resize(live);
+    m_removed = 0;
+    if (m_index.empty())
+        return;
+    if (live > kIndexThreshold)
+        buildIndex();
+    else
+        m_index.clear();
 }
 
 Value Dictionary::get(std::string_view key) const
@@ -70,7 +100,7 @@ void Dictionary::set(std::string_view key, Value value)
     m_entries.emplace_back(std::string(key), std::move(value));
     if (!m_index.empty())
         m_index.emplace(m_entries.back().first, m_entries.size() - 1);
-    else if (m_entries.size() > kIndexThreshold)
+    else if (count() > kIndexThreshold)
         buildIndex();
 }
 
@@ -79,20 +109,21 @@ void Dictionary::remove(std::string_view key)
     std::size_t i = find(key);
     if (i == npos)
         return;
-    bool indexed = !m_index.empty();
-    if (indexed)
+    if (!m_index.empty())
         m_index.erase(m_index.find(key)); // before the entry goes: `key` may point into it
-    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
-    if (!indexed)
-        return;
-    for (std::size_t j = i; j < m_entries.size(); ++j)
-        m_index.find(m_entries[j].first)->second = j;
+    m_entries[i].second = Value();
+    ++m_removed;
+    if (m_removed == m_entries.size())
+        clear();
+    else if (m_removed > m_entries.size() - m_removed)
+        compact();
 }
 
 void Dictionary::clear()
 {
     m_entries.clear();
     m_index.clear();
+    m_removed = 0;
 }
 
 std::optional<std::string> Dictionary::string(std::string_view key) const
@@ -108,8 +139,8 @@ std::optional<std::string> Dictionary::string(std::string_view key) const
 std::vector<std::string> Dictionary::keys() const
 {
     std::vector<std::string> out;
-    out.reserve(m_entries.size());
-    for (const auto& e : m_entries)
+    out.reserve(count());
+    for (const auto& e : *this)
         out.push_back(e.first);
     return out;
 }
@@ -118,7 +149,7 @@ bool Dictionary::operator==(const Dictionary& other) const
 {
     if (count() != other.count())
         return false;
-    for (const auto& [key, value] : m_entries) {
+    for (const auto& [key, value] : *this) {
         std::size_t j = other.find(key);
         if (j == npos || !(other.m_entries[j].second == value))
             return false;

@@ -7,6 +7,7 @@
 #include "platform/foundation/Value.h"
 
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -46,19 +47,50 @@ class Dictionary {
 public:
     using Entry = std::pair<std::string, Value>;
 
+    // Walks the members in insertion order, passing over removed ones.
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Entry;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Entry*;
+        using reference = const Entry&;
+        Iterator(const Entry* at, const Entry* end) : m_at(at), m_end(end) { skip(); }
+        reference operator*() const { return *m_at; }
+        pointer operator->() const { return m_at; }
+        Iterator& operator++()
+        {
+            ++m_at;
+            skip();
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_at == other.m_at; }
+
+    private:
+        void skip()
+        {
+            while (m_at != m_end && m_at->second.isNil())
+                ++m_at;
+        }
+        const Entry* m_at;
+        const Entry* m_end;
+    };
+
     Dictionary() = default;
     Dictionary(std::initializer_list<Entry> entries);
     static DictionaryRef create(std::initializer_list<Entry> entries = {}) { return std::make_shared<Dictionary>(entries); }
 
-    std::size_t count() const { return m_entries.size(); }
-    bool empty() const { return m_entries.empty(); }
+    std::size_t count() const { return m_entries.size() - m_removed; }
+    bool empty() const { return count() == 0; }
     // Nil when the key is absent.
     Value get(std::string_view key) const;
     bool contains(std::string_view key) const { return find(key) != npos; }
     // Setting nil removes the key, as the platform's dictionaries do.
+    // Setting, replacing and removing cost O(1) amortised, whatever the size.
     void set(std::string_view key, Value value);
     void remove(std::string_view key);
     void clear();
+    void reserve(std::size_t n) { m_entries.reserve(n); }
 
     // Typed reads for configuration and answers: nil-safe, no conversion.
     std::optional<std::string> string(std::string_view key) const;
@@ -66,12 +98,15 @@ public:
     ArrayRef array(std::string_view key) const { return get(key).array(); }
 
     std::vector<std::string> keys() const;
-    const std::vector<Entry>& entries() const { return m_entries; }
-    auto begin() const { return m_entries.begin(); }
-    auto end() const { return m_entries.end(); }
+    Iterator begin() const { return {m_entries.data(), m_entries.data() + m_entries.size()}; }
+    Iterator end() const { return {m_entries.data() + m_entries.size(), m_entries.data() + m_entries.size()}; }
     bool operator==(const Dictionary& other) const;
 
     DictionaryRef mutableCopy() const { return std::make_shared<Dictionary>(*this); }
+
+    // Entries moved and index slots rebuilt by this thread since it started:
+    // lets tests check that removals stay linear.
+    static std::size_t reorganisedEntriesForTesting();
 
 private:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -80,12 +115,17 @@ private:
     static constexpr std::size_t kIndexThreshold = 32;
     std::size_t find(std::string_view key) const;
     void buildIndex();
+    void compact();
 
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
+    // A removed member stays behind as an entry with a nil value (nil is never
+    // stored) until removed ones outnumber the live ones; then they are
+    // squeezed out at once, so a run of removals costs linear time in all.
     std::vector<Entry> m_entries;
+    std::size_t m_removed = 0;
     std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> m_index;
 };
 

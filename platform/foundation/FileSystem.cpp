@@ -63,12 +63,39 @@ bool fileExists(const std::string& path)
 
 std::optional<Bytes> readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    struct stat status;
+    if (fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        close(fd);
         return std::nullopt;
+    }
+    // Read into a buffer of the file's size; a file that grows meanwhile (or
+    // reports no size, like a pipe) is read on to its end.
+    Bytes bytes(status.st_size > 0 ? std::size_t(status.st_size) : 0);
+    std::size_t used = 0;
+    std::uint8_t probe[4096];
+    for (;;) {
+        bool full = used == bytes.size();
+        ssize_t n = full ? read(fd, probe, sizeof probe) : read(fd, bytes.data() + used, bytes.size() - used);
+        if (n > 0 && full) {
+            bytes.insert(bytes.end(), probe, probe + n);
+            used += std::size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        used += std::size_t(n);
+    }
+    close(fd);
+    bytes.resize(used);
     return bytes;
 }
 

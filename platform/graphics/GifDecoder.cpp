@@ -2,6 +2,7 @@
 // frame's size is checked before its pixels are decoded and a damaged or
 // truncated animation keeps the frames that were complete.
 
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageCodecInternal.h"
 
@@ -47,23 +48,49 @@ std::string gifMessage(int code)
     return std::string("GIF: ") + (text ? text : "unreadable data");
 }
 
-// The canvas as premultiplied ARGB words; transparent is 0.
+// The canvas as premultiplied ARGB words in a bitmap, which the last frame
+// takes over without a copy; transparent is 0.
 class Canvas {
 public:
-    Canvas(int width, int height) : m_width(width), m_height(height), m_pixels(std::size_t(width) * height, 0) {}
+    static ErrorOr<std::unique_ptr<Canvas>> create(int width, int height, double scale)
+    {
+        auto bitmap = Bitmap::create(width, height, scale);
+        if (!bitmap)
+            return bitmap.error();
+        return std::unique_ptr<Canvas>(new Canvas(bitmap.value()));
+    }
     int width() const { return m_width; }
     int height() const { return m_height; }
-    std::uint32_t* row(int y) { return m_pixels.data() + std::size_t(y) * m_width; }
+    std::uint64_t bytes() const { return std::uint64_t(m_stride) * std::uint64_t(m_height); }
+    std::uint32_t* row(int y) { return reinterpret_cast<std::uint32_t*>(m_data + std::size_t(y) * m_stride); }
     void clear(int left, int top, int width, int height)
     {
-        int x0 = std::max(0, left), y0 = std::max(0, top);
-        int x1 = std::min(m_width, left + width), y1 = std::min(m_height, top + height);
-        if (x0 >= x1 || y0 >= y1)
-            return; // the frame lies off the canvas
-        for (int y = y0; y < y1; ++y)
-            std::fill(row(y) + x0, row(y) + x1, 0u);
+        Rect r = clip(left, top, width, height);
+        for (int y = r.y0; y < r.y1; ++y)
+            std::fill(row(y) + r.x0, row(y) + r.x1, 0u);
     }
-    std::vector<std::uint32_t>& pixels() { return m_pixels; }
+    // Keeps what a frame at this place will cover, to put it back later.
+    std::vector<std::uint32_t> save(int left, int top, int width, int height)
+    {
+        Rect r = clip(left, top, width, height);
+        std::vector<std::uint32_t> saved;
+        saved.reserve(std::size_t(r.x1 - r.x0) * std::size_t(r.y1 - r.y0));
+        for (int y = r.y0; y < r.y1; ++y)
+            saved.insert(saved.end(), row(y) + r.x0, row(y) + r.x1);
+        return saved;
+    }
+    void restore(int left, int top, int width, int height, const std::vector<std::uint32_t>& saved)
+    {
+        Rect r = clip(left, top, width, height);
+        auto from = saved.begin();
+        for (int y = r.y0; y < r.y1; ++y, from += r.x1 - r.x0)
+            std::copy(from, from + (r.x1 - r.x0), row(y) + r.x0);
+    }
+    static std::uint64_t savedBytes(const Canvas& canvas, int left, int top, int width, int height)
+    {
+        Rect r = canvas.clip(left, top, width, height);
+        return std::uint64_t(r.x1 - r.x0) * std::uint64_t(r.y1 - r.y0) * 4;
+    }
 
     ErrorOr<BitmapRef> snapshot(double scale) const
     {
@@ -73,19 +100,59 @@ public:
         cairo_surface_t* surface = created.value()->surface();
         cairo_surface_flush(surface);
         unsigned char* data = cairo_image_surface_get_data(surface);
-        int stride = cairo_image_surface_get_stride(surface);
-        for (int y = 0; y < m_height; ++y)
-            std::memcpy(data + std::size_t(y) * stride, m_pixels.data() + std::size_t(y) * m_width,
-                        std::size_t(m_width) * 4);
+        std::memcpy(data, m_data, std::size_t(bytes())); // same size, same stride
         cairo_surface_mark_dirty(surface);
         return created;
     }
+    BitmapRef takeOver()
+    {
+        cairo_surface_mark_dirty(m_bitmap->surface());
+        return std::move(m_bitmap);
+    }
 
 private:
-    int m_width;
-    int m_height;
-    std::vector<std::uint32_t> m_pixels;
+    struct Rect {
+        int x0, y0, x1, y1;
+    };
+    explicit Canvas(BitmapRef bitmap) : m_bitmap(std::move(bitmap))
+    {
+        cairo_surface_t* surface = m_bitmap->surface();
+        cairo_surface_flush(surface);
+        m_data = cairo_image_surface_get_data(surface);
+        m_stride = cairo_image_surface_get_stride(surface);
+        m_width = cairo_image_surface_get_width(surface);
+        m_height = cairo_image_surface_get_height(surface);
+    }
+    Rect clip(int left, int top, int width, int height) const
+    {
+        Rect r{std::max(0, left), std::max(0, top), std::min(m_width, left + width), std::min(m_height, top + height)};
+        if (r.x0 >= r.x1 || r.y0 >= r.y1)
+            return Rect{0, 0, 0, 0}; // the frame lies off the canvas
+        return r;
+    }
+    BitmapRef m_bitmap;
+    unsigned char* m_data = nullptr;
+    int m_stride = 0;
+    int m_width = 0;
+    int m_height = 0;
 };
+
+// Reads on past extensions: whether another frame follows.
+bool anotherFrameFollows(GifFileType* gif)
+{
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR || type != EXTENSION_RECORD_TYPE)
+            return type == IMAGE_DESC_RECORD_TYPE;
+        int code = 0;
+        GifByteType* extension = nullptr;
+        if (DGifGetExtension(gif, &code, &extension) == GIF_ERROR)
+            return false;
+        while (extension)
+            if (DGifGetExtensionNext(gif, &extension) == GIF_ERROR)
+                return false;
+    }
+}
 
 // The rows of a frame in the order the file stores them.
 std::vector<int> rowOrder(int height, bool interlaced)
@@ -123,6 +190,8 @@ ErrorOr<std::vector<ImageFrame>> decodeGif(const std::uint8_t* bytes, std::size_
     std::vector<ImageFrame> frames;
     std::unique_ptr<Canvas> canvas;
     std::uint64_t budget = maxDecodedPixels;
+    std::uint64_t memory = 0; // bytes held by the canvas and the frames
+    bool dropping = false;    // a budget ended the animation early
     GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     std::optional<Error> failure;
     bool done = false;
@@ -181,19 +250,36 @@ ErrorOr<std::vector<ImageFrame>> decodeGif(const std::uint8_t* bytes, std::size_
                 failure = tooLarge(std::uint64_t(std::max(width, 0)), std::uint64_t(std::max(height, 0)));
                 break;
             }
-            canvas = std::make_unique<Canvas>(width, height);
+            auto created = Canvas::create(width, height, scale);
+            if (!created) {
+                failure = created.error();
+                break;
+            }
+            canvas = std::move(created.value());
+            memory = canvas->bytes();
         }
         std::uint64_t cost = std::max(std::uint64_t(canvas->width()) * std::uint64_t(canvas->height()),
                                       std::uint64_t(desc.Width) * std::uint64_t(desc.Height));
         if (cost > budget) {
             failure = error(ImageCodecError::TooLarge, "GIF: too many frames");
+            log("GIF: frames after the first %zu dropped: their pixels together exceed the limit", frames.size());
             break;
         }
         budget -= cost;
 
+        // The last frame takes the canvas over; the others are copies of it,
+        // and restoring needs what the frame covers only while frames follow.
+        bool last = frames.size() + 1 >= maxFrames;
+        bool restore = !last && control.DisposalMode == DISPOSE_PREVIOUS;
+        std::uint64_t saved =
+            restore ? Canvas::savedBytes(*canvas, desc.Left, desc.Top, desc.Width, desc.Height) : 0;
+        if (!last && memory + canvas->bytes() + saved > decodeMemoryBudget) {
+            last = dropping = true;
+            restore = false;
+        }
         std::vector<std::uint32_t> previous;
-        if (control.DisposalMode == DISPOSE_PREVIOUS)
-            previous = canvas->pixels();
+        if (restore)
+            previous = canvas->save(desc.Left, desc.Top, desc.Width, desc.Height);
         std::uint32_t palette[256];
         int colorCount = std::clamp(colors->ColorCount, 0, 256);
         for (int i = 0; i < 256; ++i) {
@@ -225,19 +311,29 @@ ErrorOr<std::vector<ImageFrame>> decodeGif(const std::uint8_t* bytes, std::size_
                     row[canvasX] = colour;
             }
         }
+        if (last || truncated) {
+            // A damaged frame shows what arrived and ends the animation.
+            frames.push_back({canvas->takeOver(), control.DelayTime / 100.0});
+            if (dropping && !truncated && anotherFrameFollows(gif.get()))
+                log("GIF: frames after the first %zu dropped: the animation needs more memory than a picture may take",
+                    frames.size());
+            else if (!truncated && maxFrames == maxDecodedFrames && anotherFrameFollows(gif.get()))
+                log("GIF: frames after the first %zu dropped", frames.size());
+            canvas.reset();
+            break;
+        }
         auto bitmap = canvas->snapshot(scale);
         if (!bitmap) {
             failure = bitmap.error();
             break;
         }
+        memory += canvas->bytes();
         frames.push_back({bitmap.value(), control.DelayTime / 100.0});
-        if (truncated)
-            break; // a damaged frame shows what arrived and ends the animation
 
         if (control.DisposalMode == DISPOSE_BACKGROUND)
             canvas->clear(desc.Left, desc.Top, desc.Width, desc.Height);
-        else if (control.DisposalMode == DISPOSE_PREVIOUS)
-            canvas->pixels() = std::move(previous);
+        else if (restore)
+            canvas->restore(desc.Left, desc.Top, desc.Width, desc.Height, previous);
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     }
     if (frames.empty())

@@ -4,9 +4,12 @@
 // JPEG. Any thread; no state between calls.
 //
 // Decoding never trusts the sizes a file declares: a picture (or a GIF
-// canvas, or one GIF frame) of more than maxDecodedPixels pixels is refused
-// before anything is allocated for it, and the frames of an animated GIF
-// together may not exceed maxDecodedPixels either. Damaged data is an error,
+// canvas, or one GIF frame) of more than maxDecodedPixels pixels, or wider or
+// taller than a drawing surface can be, is refused before anything is
+// allocated for it, and the frames of an animated GIF together may not
+// exceed maxDecodedPixels either. A decode's memory stays within about one
+// and a half times that many pixels; an animation that would need more keeps
+// its first frames and logs what it dropped. Damaged data is an error,
 // never a crash; a JPEG whose data ends early keeps the rows that were read,
 // as the platform's decoders do.
 

@@ -14,9 +14,17 @@ inline Error error(ImageCodecError code, std::string description)
     return Error{imageCodecErrorDomain, static_cast<long long>(code), std::move(description)};
 }
 
+// The drawing surface takes at most this many pixels on a side.
+inline constexpr std::uint64_t maxSurfaceSide = 32767;
+
+// One decode's working memory (the library's own buffers, the canvas of an
+// animation, its frames) stays within this many bytes.
+inline constexpr std::uint64_t decodeMemoryBudget = maxDecodedPixels * 4 * 3 / 2;
+
 inline bool fitsPixelLimit(std::uint64_t width, std::uint64_t height)
 {
-    return width > 0 && height > 0 && width * height <= maxDecodedPixels;
+    return width > 0 && height > 0 && width <= maxSurfaceSide && height <= maxSurfaceSide &&
+           width * height <= maxDecodedPixels;
 }
 
 Error tooLarge(std::uint64_t width, std::uint64_t height);

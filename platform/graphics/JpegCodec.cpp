@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace pf {
 
@@ -25,9 +26,6 @@ namespace {
 // Progressive files may repeat scans without end; real encoders use a few
 // dozen. More than this is refused rather than decoded for minutes.
 constexpr int kMaxProgressiveScans = 500;
-// Progressive and multi-scan files keep every coefficient of the picture in
-// memory; beyond this the library refuses rather than allocating more.
-constexpr long kMaxLibraryMemory = 512l << 20;
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;
@@ -89,7 +87,6 @@ bool readHeader(jpeg_decompress_struct* cinfo, JpegErrorManager* errors, JpegPro
     if (setjmp(errors->jump))
         return false;
     jpeg_create_decompress(cinfo);
-    cinfo->mem->max_memory_to_use = kMaxLibraryMemory;
     progress->pub.progress_monitor = progressMonitor;
     progress->errors = errors;
     cinfo->progress = &progress->pub;
@@ -188,6 +185,10 @@ ErrorOr<BitmapRef> decodeJpeg(const std::uint8_t* bytes, std::size_t length, dou
             return error(ImageCodecError::Unsupported, "JPEG: unsupported colour components");
         return tooLarge(width, height);
     }
+    // Progressive and multi-scan files keep every coefficient of the picture
+    // in memory; with the surface that must fit the decode's budget, or the
+    // library refuses rather than allocating more.
+    cinfo.mem->max_memory_to_use = long(decodeMemoryBudget - std::uint64_t(width) * height * 4);
     bool cmyk = cinfo.out_color_space == JCS_CMYK;
     auto created = Bitmap::create(int(width), int(height), scale);
     if (!created) {
@@ -201,6 +202,8 @@ ErrorOr<BitmapRef> decodeJpeg(const std::uint8_t* bytes, std::size_t length, dou
     bool ok = readRows(&cinfo, &errors, data, stride);
     bool adobeInverted = cinfo.saw_Adobe_marker;
     jpeg_destroy_decompress(&cinfo);
+    if (!ok && errors.pub.msg_code == JERR_NO_BACKING_STORE)
+        return error(ImageCodecError::TooLarge, "JPEG: decoding needs more memory than a picture may take");
     if (!ok)
         return error(ImageCodecError::Corrupt, std::string("JPEG: ") + errors.message);
     if (cmyk)

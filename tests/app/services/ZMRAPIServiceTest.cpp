@@ -75,6 +75,17 @@ TEST_F(ZMREnvelope, OnlyUsableAnswerValuesAreStored)
         EXPECT_EQ(!pf::UserDefaults::standard().objectForKey("device-did").isNil(), row.storesDevice);
         EXPECT_EQ(std::fabs(shell->timestamp() - 5000) < 10, row.storesTime);
     }
+    // A server time the kept clock already agrees with still renews the local
+    // time it was received at.
+    auto& defaults = pf::UserDefaults::standard();
+    double stale = pf::Date::now().seconds - 3600;
+    defaults.setObject(5000.0, "timestamp");
+    defaults.setObject(stale, "timestamp-local");
+    double kept = std::floor(shell->timestamp());
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    respondWith(pf::Value(pf::Dictionary::create({{"error-code", 0}, {"timestamp", kept}})), std::nullopt);
+    EXPECT_GT(defaults.doubleForKey("timestamp-local"), stale + 1800);
+    EXPECT_EQ(defaults.doubleForKey("timestamp"), kept);
     // A server time that is not finite never reaches the clock.
     send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
     respondWith(pf::Value(pf::Dictionary::create({{"error-code", 0}, {"timestamp", INFINITY}})), std::nullopt);

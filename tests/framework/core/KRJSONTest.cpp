@@ -141,6 +141,30 @@ TEST(KRJSONDecode, SurrogatesAndInvalidUtf8)
     EXPECT_EQ(a->count(), 1u);
 }
 
+// Every key set, then each set again to bytes that are not UTF-8, which
+// removes it: the work must grow with the count, not its square.
+TEST(KRJSONDecode, RemovingManyKeysStaysLinear)
+{
+    auto rekeyed = [](int keys) {
+        std::string text = "{";
+        for (int i = 0; i < keys; i++)
+            text += "k" + std::to_string(i) + ":1,";
+        for (int i = 0; i < keys; i++)
+            text += "k" + std::to_string(i) + ":\"\xff\",";
+        return text + "last:2}";
+    };
+    std::size_t work[2], counts[2] = {10000, 40000};
+    for (int row = 0; row < 2; row++) {
+        std::size_t before = pf::Dictionary::reorganisedEntriesForTesting();
+        pf::DictionaryRef d = KRJSON::decodeText(rekeyed(int(counts[row]))).dictionary();
+        work[row] = pf::Dictionary::reorganisedEntriesForTesting() - before;
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->keys(), std::vector<std::string>{"last"});
+        EXPECT_LE(work[row], 4 * counts[row]) << counts[row];
+    }
+    EXPECT_LE(work[1], 5 * work[0]);
+}
+
 TEST(KRJSONDecode, HostileNestingIsCutOff)
 {
     pf::Value v = KRJSON::decodeText(std::string(200000, '['));

@@ -123,7 +123,7 @@ TEST(ValueCollections, LargeDictionariesFindEveryKeyAcrossRemovals)
         d.set("k" + std::to_string(i), i);
     for (int i = 0; i < 40; i += 3)
         d.remove("k" + std::to_string(i));
-    d.remove(d.entries().front().first); // a key that lives in the entry itself
+    d.remove(d.begin()->first); // a key that lives in the entry itself
     for (int i = 0; i < 40; ++i) {
         Value v = d.get("k" + std::to_string(i));
         if (i % 3 == 0 || i == 1)

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <png.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <unistd.h>
 
@@ -67,6 +71,37 @@ Bytes jpegDeclaring(Bytes jpeg, std::uint16_t width, std::uint16_t height)
         }
     }
     return jpeg;
+}
+
+// A 16-bit PNG whose pixel (x, y) has the 16-bit channels `at(x, y)`
+// (grey, or red, green, blue, alpha), written by libpng's classic writer.
+Bytes png16(int width, int height, int colorType, bool interlaced, bool gammaChunk,
+            const std::function<std::vector<std::uint16_t>(int, int)>& at)
+{
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    auto write = [](png_structp p, png_bytep data, png_size_t n) {
+        static_cast<Bytes*>(png_get_io_ptr(p))->insert(static_cast<Bytes*>(png_get_io_ptr(p))->end(), data, data + n);
+    };
+    png_set_write_fn(png, &out, write, nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 16, colorType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (gammaChunk)
+        png_set_gAMA(png, info, 1.0); // linear light
+    std::vector<Bytes> rows(static_cast<std::size_t>(height));
+    std::vector<png_bytep> pointers;
+    for (auto& row : rows) {
+        for (int x = 0; x < width; ++x)
+            for (std::uint16_t v : at(x, int(pointers.size())))
+                row.insert(row.end(), {std::uint8_t(v >> 8), std::uint8_t(v)});
+        pointers.push_back(row.data());
+    }
+    png_set_rows(png, info, pointers.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 
 struct TempDir {
@@ -136,6 +171,7 @@ TEST(ImageDecode, DeclaredSizesOverTheCapAreRefusedBeforeDecoding)
     } rows[] = {
         {"png 8193 x 8192", pngDeclaring(8193, 8192), static_cast<long long>(ImageCodecError::TooLarge)},
         {"png 100000 x 1000", pngDeclaring(100000, 1000), static_cast<long long>(ImageCodecError::TooLarge)},
+        {"png wider than a surface", pngDeclaring(40000, 2), static_cast<long long>(ImageCodecError::TooLarge)},
         {"jpeg 65000 x 65000", jpegDeclaring(smallJpeg, 65000, 65000),
          static_cast<long long>(ImageCodecError::TooLarge)},
         {"gif screen 65535 x 65535", wideGif, static_cast<long long>(ImageCodecError::TooLarge)},
@@ -151,6 +187,59 @@ TEST(ImageDecode, DeclaredSizesOverTheCapAreRefusedBeforeDecoding)
     auto decoded = decodeImage(atCap.data(), atCap.size());
     ASSERT_FALSE(decoded);
     EXPECT_EQ(decoded.error().code, static_cast<long long>(ImageCodecError::Corrupt));
+}
+
+TEST(ImageDecode, SixteenBitPngsKeepEveryRowAndTheirBrightness)
+{
+    auto stripes = [](int, int y) -> std::vector<std::uint16_t> {
+        return {std::uint16_t(y % 2 ? 0xffff : 0), 0, std::uint16_t(y % 2 ? 0 : 0xffff)}; // red and blue rows
+    };
+    auto grey = [](int, int) -> std::vector<std::uint16_t> { return {0x8080}; };
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        Point even, odd; // probes on an even and an odd row
+        Color evenColour, oddColour;
+    } rows[] = {
+        {"interlaced rgb", png16(9, 9, PNG_COLOR_TYPE_RGB, true, false, stripes), {3, 4}, {5, 7}, blue, red},
+        {"grey without gamma is sRGB", png16(4, 4, PNG_COLOR_TYPE_GRAY, true, false, grey), {1, 2}, {2, 1},
+         Color{0.5, 0.5, 0.5, 1}, Color{0.5, 0.5, 0.5, 1}},
+        {"linear grey is lighter", png16(4, 4, PNG_COLOR_TYPE_GRAY, false, true, grey), {1, 2}, {2, 1},
+         Color{0.737, 0.737, 0.737, 1}, Color{0.737, 0.737, 0.737, 1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto decoded = decodeImage(row.bytes.data(), row.bytes.size());
+        ASSERT_TRUE(decoded) << decoded.error().description;
+        EXPECT_TRUE(pixelIs(*decoded.value(), row.even, row.evenColour, 2));
+        EXPECT_TRUE(pixelIs(*decoded.value(), row.odd, row.oddColour, 2));
+    }
+}
+
+TEST(ImageDecode, GifFramesDroppedByABudgetLeaveOneLogLine)
+{
+    std::vector<std::uint32_t> palette = {0xff0000, 0x0000ff};
+    // A canvas at the pixel cap cannot be copied within the memory budget:
+    // the first frame takes it over and the rest are dropped.
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        std::size_t frames;
+    } rows[] = {
+        {"endless", gifBytes(1, 1, palette, std::vector<GifFrameSpec>(maxDecodedFrames + 1, solidGifFrame(0, 0, 1, 1, 0))),
+         maxDecodedFrames},
+        {"huge canvas", gifBytes(8192, 8192, palette, {solidGifFrame(0, 0, 2, 2, 1), solidGifFrame(2, 2, 2, 2, 0)}), 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::internal::CaptureStderr();
+        auto frames = decodeImageFrames(row.bytes.data(), row.bytes.size());
+        std::string logged = testing::internal::GetCapturedStderr();
+        ASSERT_TRUE(frames) << frames.error().description;
+        EXPECT_EQ(frames.value().size(), row.frames);
+        EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 1) << logged;
+        EXPECT_NE(logged.find("dropped"), std::string::npos) << logged;
+    }
 }
 
 TEST(ImageDecode, DamagedDataIsAnErrorNeverACrash)
@@ -258,13 +347,6 @@ TEST(ImageDecode, GifFramesFollowDisposalTransparencyAndDelays)
     EXPECT_TRUE(pixelIs(*wandered.value()[2].bitmap, {7, 7}, green, 0));
     EXPECT_TRUE(pixelIs(*wandered.value()[3].bitmap, {7, 7}, Color{0, 0, 0, 0}, 0));
     EXPECT_TRUE(pixelIs(*wandered.value()[3].bitmap, {5, 5}, red, 0));
-
-    // Endless animations keep their first frames.
-    std::vector<GifFrameSpec> many(maxDecodedFrames + 1, solidGifFrame(0, 0, 1, 1, 0));
-    Bytes endless = gifBytes(1, 1, palette, many);
-    auto kept = decodeImageFrames(endless.data(), endless.size());
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept.value().size(), maxDecodedFrames);
 
     // A cut animation keeps its complete frames.
     auto cut = decodeImageFrames(gif.data(), gif.size() - 12);
