@@ -172,7 +172,7 @@ ErrorOr<int> InterfaceParser::object(const xmlNode* node, int depth, bool topLev
     const Class* cls = Class::named(*className);
     if (!cls)
         return fail(node, "no class \"" + *className + "\"");
-    if (!cls->create())
+    if (!cls->hasFactory())
         return fail(node, "the class \"" + *className + "\" cannot be made from a file");
     Doc::Object spec;
     spec.cls = cls;
@@ -257,7 +257,7 @@ std::optional<Error> InterfaceParser::member(int index, const xmlNode* node, int
         return v.error();
     if (property && !propertyTakes(*property, v.value()))
         return fail(node, "the key \"" + *key + "\" of \"" + cls->name() + "\" does not take a <" + kind + ">");
-    m_doc->objects[std::size_t(index)].settings.push_back({*key, property != nullptr, v.value(), int(xmlGetLineNo(node))});
+    m_doc->objects[std::size_t(index)].settings.push_back({*key, property, v.value(), int(xmlGetLineNo(node))});
     return std::nullopt;
 }
 
@@ -299,7 +299,9 @@ ErrorOr<Value> InterfaceParser::value(const xmlNode* node, const Property* prope
         if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
             text += reinterpret_cast<const char*>(c->content);
     }
-    auto parsed = parseInterfaceValue(kind, text, attributes(node), property, m_bundle);
+    // Only pictures have attributes besides the name.
+    auto parsed = parseInterfaceValue(kind, text, kind == "image" ? attributes(node) : decltype(attributes(node)){},
+                                      property, m_bundle);
     if (!parsed)
         return fail(node, parsed.error().description);
     return parsed;
