@@ -58,6 +58,7 @@ void KRMontagePlayer::stop()
 
 void KRMontagePlayer::addPlayingScehes(std::shared_ptr<KRMontageScenes> scenes)
 {
+    PF_ASSERT_MAIN_THREAD();
     if (!scenes)
         return;
     if (isPlaying())
@@ -72,6 +73,7 @@ void KRMontagePlayer::removePlayingScenes(const std::shared_ptr<KRMontageScenes>
 
 void KRMontagePlayer::tick()
 {
+    PF_ASSERT_MAIN_THREAD();
     auto self = shared_from_this();
     double now = mediaTime();
     // Elements run arbitrary code when their time is set; they may add or
