@@ -4,8 +4,6 @@
 
 void KRMontageGroupElement::setElements(std::vector<std::shared_ptr<KRMontageElement>> elements)
 {
-    if (elements == m_elements)
-        return;
     m_elements = std::move(elements);
     double longest = 0;
     for (auto& head : m_elements)

@@ -2,9 +2,10 @@
 
 // A timeline slot holding several chains that run side by side. Each entry of
 // `elements` heads a chain of its own; the group's duration is the longest
-// chain's total, set by setElements() (so set the elements before the group
-// joins a chain given to the scenes). At progress p the members are told
-// their progress at local time p × duration, out-of-range values included.
+// chain's total, worked out again by every setElements() (so set the elements
+// before the group joins a chain given to the scenes). At progress p the
+// members are told their progress at local time p × duration, out-of-range
+// values included.
 //
 // Main thread only.
 

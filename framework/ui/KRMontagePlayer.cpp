@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -27,7 +28,7 @@ void KRMontagePlayer::play()
     PF_ASSERT_MAIN_THREAD();
     if (isPlaying() || m_scenes.empty())
         return;
-    m_playingScenes.insert(m_playingScenes.end(), m_scenes.begin(), m_scenes.end());
+    std::copy_if(m_scenes.begin(), m_scenes.end(), std::back_inserter(m_playingScenes), [](auto& s) { return s != nullptr; });
     for (auto& scenes : m_playingScenes)
         scenes->setStartTimeInterval(mediaTime());
 
