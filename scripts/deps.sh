@@ -15,6 +15,7 @@ ZMR_PACKAGES=(
   libpng-dev
   libjpeg62-turbo-dev
   libgif-dev
+  duktape-dev
 )
 
 zmr_install_deps() {
