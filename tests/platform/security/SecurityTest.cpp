@@ -1,0 +1,187 @@
+#include "platform/foundation/FileSystem.h"
+#include "platform/security/Certificate.h"
+#include "platform/security/Digest.h"
+#include "platform/security/Keychain.h"
+#include "platform/security/PublicKey.h"
+
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace pf;
+
+namespace {
+
+// A key pair and a self-signed certificate made for the test.
+struct Signer {
+    EVP_PKEY* key = nullptr;
+    Bytes certificate;
+
+    explicit Signer(const char* kind = "RSA")
+    {
+        key = std::string_view(kind) == "RSA" ? EVP_RSA_gen(1024) : EVP_EC_gen("P-256");
+        X509* x509 = X509_new();
+        ASN1_INTEGER_set(X509_get_serialNumber(x509), 1);
+        X509_gmtime_adj(X509_getm_notBefore(x509), 0);
+        X509_gmtime_adj(X509_getm_notAfter(x509), 3600);
+        X509_set_pubkey(x509, key);
+        X509_NAME_add_entry_by_txt(X509_get_subject_name(x509), "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char*>("test"), -1, -1, 0);
+        X509_set_issuer_name(x509, X509_get_subject_name(x509));
+        X509_sign(x509, key, EVP_sha256());
+        int length = i2d_X509(x509, nullptr);
+        certificate.resize(static_cast<std::size_t>(length));
+        unsigned char* cursor = certificate.data();
+        i2d_X509(x509, &cursor);
+        X509_free(x509);
+    }
+    ~Signer() { EVP_PKEY_free(key); }
+
+    Bytes sign(const Bytes& digest) const
+    {
+        EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(key, nullptr);
+        EVP_PKEY_sign_init(context);
+        EVP_PKEY_CTX_set_rsa_padding(context, RSA_PKCS1_PADDING);
+        EVP_PKEY_CTX_set_signature_md(context, EVP_sha1());
+        std::size_t length = 0;
+        EVP_PKEY_sign(context, nullptr, &length, digest.data(), digest.size());
+        Bytes signature(length);
+        EVP_PKEY_sign(context, signature.data(), &length, digest.data(), digest.size());
+        signature.resize(length);
+        EVP_PKEY_CTX_free(context);
+        return signature;
+    }
+};
+
+Bytes flipped(Bytes bytes, std::size_t index)
+{
+    bytes.at(index) ^= 0x01;
+    return bytes;
+}
+
+Bytes truncated(Bytes bytes, std::size_t drop)
+{
+    bytes.resize(bytes.size() - drop);
+    return bytes;
+}
+
+Bytes appended(Bytes bytes)
+{
+    bytes.push_back(0);
+    return bytes;
+}
+
+}
+
+TEST(SecurityDigest, SHA1OfKnownTexts)
+{
+    EXPECT_EQ(sha1Hex(std::string_view("")), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(sha1Hex(std::string_view("abc")), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(sha1(Bytes{'a', 'b', 'c'}).size(), sha1Length);
+}
+
+TEST(SecuritySignature, OnlyTheRightKeyAndIntactInputsVerify)
+{
+    Signer signer, foreign;
+    auto certificate = Certificate::createWithDER(signer.certificate);
+    ASSERT_TRUE(certificate);
+    auto key = certificate->publicKey();
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->bits(), 1024);
+    Bytes digest = sha1(std::string_view("{\"init_js\":\"...\"}"));
+    Bytes good = signer.sign(digest);
+
+    struct Row {
+        const char* name;
+        Bytes digest;
+        Bytes signature;
+        bool expected;
+    } rows[] = {
+        {"good", digest, good, true},
+        {"truncated signature", digest, truncated(good, 1), false},
+        {"signature with a byte more", digest, appended(good), false},
+        {"bit-flipped signature", digest, flipped(good, 40), false},
+        {"bit-flipped digest", flipped(digest, 3), good, false},
+        {"foreign signature", digest, foreign.sign(digest), false},
+        {"empty signature", digest, {}, false},
+        {"short digest", truncated(digest, 1), good, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(key->verifySHA1Digest(row.digest, row.signature), row.expected) << row.name;
+
+    // The same key read back in both DER forms checks alike.
+    for (const Bytes& der : {key->subjectPublicKeyInfo(), key->rsaPublicKey()}) {
+        auto copy = PublicKey::createWithDER(der);
+        ASSERT_TRUE(copy);
+        EXPECT_TRUE(copy->verifySHA1Digest(digest, good));
+        EXPECT_FALSE(copy->verifySHA1Digest(digest, foreign.sign(digest)));
+    }
+}
+
+TEST(SecurityCertificate, RefusesAnythingButOneRSACertificate)
+{
+    Signer signer, foreign;
+    Signer ellipticSigner("EC");
+    struct Row {
+        const char* name;
+        Bytes der;
+        bool certificate;
+        bool rsaKey;
+    } rows[] = {
+        {"good", signer.certificate, true, true},
+        {"truncated", truncated(signer.certificate, 10), false, false},
+        {"trailing byte", appended(signer.certificate), false, false},
+        {"empty", {}, false, false},
+        {"not DER", Bytes{'h', 'e', 'l', 'l', 'o'}, false, false},
+        {"elliptic curve key", ellipticSigner.certificate, true, false},
+    };
+    for (const auto& row : rows) {
+        auto certificate = Certificate::createWithDER(row.der);
+        EXPECT_EQ(bool(certificate), row.certificate) << row.name;
+        if (certificate)
+            EXPECT_EQ(bool(certificate->publicKey()), row.rsaKey) << row.name;
+    }
+    Bytes digest = sha1(std::string_view("list"));
+    auto foreignKey = Certificate::createWithDER(foreign.certificate)->publicKey();
+    EXPECT_FALSE(foreignKey->verifySHA1Digest(digest, signer.sign(digest)));
+    EXPECT_FALSE(PublicKey::createWithDER(appended(foreignKey->subjectPublicKeyInfo())));
+}
+
+TEST(SecurityKeychain, KeepsKeysByTagInAPrivateFile)
+{
+    auto home = std::filesystem::temp_directory_path() / ("keychain-" + std::to_string(getpid()));
+    std::filesystem::remove_all(home);
+    setHomeDirectory(home.string());
+    Signer signer;
+    Bytes key = Certificate::createWithDER(signer.certificate)->publicKey()->rsaPublicKey();
+    Bytes other{1, 2, 3};
+
+    EXPECT_FALSE(Keychain::keyData("com.example.publicKey"));
+    EXPECT_FALSE(Keychain::setKeyData("empty", {}));
+    ASSERT_TRUE(Keychain::setKeyData("com.example.publicKey", key));
+    ASSERT_TRUE(Keychain::setKeyData("tag with blank\nand line", other));
+    struct stat info {};
+    ASSERT_EQ(stat(Keychain::path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(Keychain::path(), home.string() + "/Library/Keychain");
+
+    EXPECT_EQ(Keychain::keyData("com.example.publicKey"), key);
+    EXPECT_EQ(Keychain::keyData("tag with blank\nand line"), other);
+    auto stored = Keychain::publicKey("com.example.publicKey");
+    ASSERT_TRUE(stored);
+    Bytes digest = sha1(std::string_view("x"));
+    EXPECT_TRUE(stored->verifySHA1Digest(digest, signer.sign(digest)));
+    EXPECT_FALSE(Keychain::publicKey("tag with blank\nand line"));
+
+    ASSERT_TRUE(Keychain::setKeyData("com.example.publicKey", other));
+    EXPECT_EQ(Keychain::keyData("com.example.publicKey"), other);
+    EXPECT_TRUE(Keychain::removeKey("com.example.publicKey"));
+    EXPECT_TRUE(Keychain::removeKey("never stored"));
+    EXPECT_FALSE(Keychain::keyData("com.example.publicKey"));
+    EXPECT_EQ(Keychain::keyData("tag with blank\nand line"), other);
+    std::filesystem::remove_all(home);
+}
