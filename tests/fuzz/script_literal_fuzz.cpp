@@ -10,49 +10,20 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-// Well-formed UTF-8 without surrogates and below U+10000: the text the engine
-// keeps byte for byte.
-bool isPlainUtf8(const std::string& text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : 0;
-        if (!length || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
-                return false;
-        if (length == 3) {
-            auto second = static_cast<unsigned char>(text[i + 1]);
-            if ((c == 0xe0 && second < 0xa0) || (c == 0xed && second >= 0xa0))
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static auto context = [] {
         pf::setLogLevel(pf::LogLevel::Error);
-        auto made = pf::ScriptContext::create(16u << 20);
-        made->setConsoleSink([](const std::string&) {});
-        made->setAlertSink([](const std::string&) {});
-        return made;
+        return pf::ScriptContext::create(16u << 20);
     }();
-    std::string text(reinterpret_cast<const char*>(data), size);
+    // Bytes above 0x7f pick well-formed characters, line separators included,
+    // so every input is text the engine keeps byte for byte.
+    static const char* const wide[] = {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xE4\xB8\xAD", "\xC3\xA9"};
+    std::string text;
+    for (size_t i = 0; i < size; ++i)
+        text += data[i] < 0x80 ? std::string(1, static_cast<char>(data[i])) : wide[data[i] & 3];
     std::string parsed = context->evaluate("(" + pf::scriptStringLiteral(text) + ")");
-    pf::Value echoed = context->callFunction("String", {pf::Value(text)});
-    if (isPlainUtf8(text) && (parsed != text || echoed != pf::Value(text)))
+    if (parsed != text || context->callFunction("String", {pf::Value(text)}) != pf::Value(text))
         std::abort();
     return 0;
 }
