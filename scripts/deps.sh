@@ -18,6 +18,7 @@ ZMR_PACKAGES=(
   libgif-dev
   libplist-dev
   tzdata
+  duktape-dev
 )
 
 zmr_install_deps() {

@@ -7,6 +7,8 @@ class HttpRequest;
 class HttpResponse;
 class Operation;
 class OperationQueue;
+class URLCache;
+struct CachedURLResponse;
 struct HttpResult;
 
 }

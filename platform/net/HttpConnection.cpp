@@ -1,5 +1,7 @@
 #include "platform/net/HttpConnection.h"
 
+#include "platform/net/URLCache.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -209,6 +211,18 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
         return makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
     if (m_request.url().empty())
         return makeHttpConnectionError(HttpConnectionError::BadURL, "no URL");
+    if (m_request.cachePolicy() != URLRequestCachePolicy::ReloadIgnoringLocalCacheData) {
+        if (auto cached = URLCache::shared()->cachedResponseForRequest(m_request)) {
+            std::lock_guard lock(m_callbackMutex);
+            if (!m_cancelled.load() && callbacks.response)
+                callbacks.response(cached->response);
+            if (!m_cancelled.load() && callbacks.data && !cached->data.empty())
+                callbacks.data(cached->data.data(), cached->data.size());
+            if (m_cancelled.load())
+                return makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
+            return std::nullopt;
+        }
+    }
 
     // A nested run on a thread whose handles are in use gets its own.
     ThreadHandles local;

@@ -5,6 +5,8 @@
 // run() sends the request and reports, on the calling thread and in this
 // order: the final response head once, body chunks as they arrive and upload
 // progress in between; it then answers nothing on success or the error.
+// Unless the request ignores local data, the shared URLCache is asked first;
+// a cached answer is reported like a fetched one and nothing is sent.
 // The connection never follows redirects: a 3xx answer is reported like any
 // other, and the caller decides whether to send a new request. Bodies that the
 // request asked to be compressed ("Accept-Encoding") arrive decoded. TLS peers

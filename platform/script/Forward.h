@@ -1,0 +1,8 @@
+#pragma once
+
+namespace pf {
+
+class ScriptContext;
+class ScriptContextDelegate;
+
+}

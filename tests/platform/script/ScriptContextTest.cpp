@@ -1,0 +1,154 @@
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/script/ScriptContext.h"
+#include "platform/script/ScriptLiteral.h"
+
+#include <gtest/gtest.h>
+
+using namespace pf;
+
+namespace {
+
+const std::string lineSeparator = "\xE2\x80\xA8";
+const std::string paragraphSeparator = "\xE2\x80\xA9";
+
+struct Recorder : ScriptContextDelegate {
+    std::function<bool(const std::string&)> answer;
+    std::vector<std::string> lines;
+    bool shouldStartLoad(const std::string& url, NavigationType type) override
+    {
+        lines.push_back(url + " " + std::to_string(static_cast<int>(type)));
+        return answer ? answer(url) : true;
+    }
+    std::shared_ptr<ScriptContext> attach(std::shared_ptr<ScriptContext> context)
+    {
+        context->setConsoleSink([this](const std::string& line) { lines.push_back(line); });
+        context->setAlertSink([this](const std::string& text) { lines.push_back("alert " + text); });
+        return context;
+    }
+};
+
+}
+
+TEST(ScriptContextEvaluate, AnswersCompletionValueAsTextAndSurvivesErrors)
+{
+    Recorder recorder;
+    auto context = recorder.attach(ScriptContext::create());
+    const std::pair<const char*, const char*> rows[] = {
+        {"1 + 2", "3"}, {"[1, 'x']", "1,x"}, {"window === this && typeof window.alert", "function"},
+        {"undefined", ""}, {"null", ""}, {"throw new Error('boom')", ""}, {"this is not a script (", ""},
+        {"var kept = 41; kept", "41"}, {"kept + 1", "42"}, {"setTimeout(42)", ""},
+    };
+    for (const auto& [script, expected] : rows)
+        EXPECT_EQ(context->evaluate(script), expected) << script;
+    context->evaluate("throw new TypeError('bad')");
+    EXPECT_NE(context->lastError().find("bad"), std::string::npos);
+}
+
+TEST(ScriptContextValues, ArriveAndReturnUnchanged)
+{
+    auto context = ScriptContext::create();
+    context->evaluate("function echo(v) { return v; } function length(v) { return v.length; }"
+                      "var cyclic = {}; cyclic.self = cyclic;"
+                      "var holder = { x: 7, f: function() {}, get: function() { return this.x; },"
+                      "  boom: function() { throw 1; }, me: function() { return this; } };");
+    auto nested = Dictionary::create({{"list", Array::create({1, "two", Value::null(), true})},
+                                      {"inner", Dictionary::create({{"k", "v'\"\n"}})}});
+    const Value rows[] = {
+        Value("quote ' \" \\ </script>"), Value("a\nb\r\n" + lineSeparator + paragraphSeparator),
+        Value("中文 \xF0\x9F\x98\x80"), Value(""), Value(12345678901LL), Value(-0.5), Value(true), Value::null(),
+        Value(nested),
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(context->callFunction("echo", {row}), row) << row.description();
+    EXPECT_EQ(context->callFunction("length", {lineSeparator + "'"}), Value(2));
+
+    const std::pair<const char*, Value> results[] = {
+        {"holder.get", Value(7)}, {"holder.f", Value()}, {"holder.boom", Value()}, {"holder.x", Value()},
+        {"missing.path", Value()}, {"", Value()}, {"holder..get", Value()},
+        {"holder.me", Value(Dictionary::create({{"x", 7}}))}, // functions are left out
+    };
+    for (const auto& [path, expected] : results)
+        EXPECT_EQ(context->callFunction(path), expected) << path;
+    EXPECT_TRUE(context->callFunction("echo", {Value::data(Bytes{1})}).isNull());
+    context->evaluate("function giveCyclic() { return cyclic; }");
+    EXPECT_TRUE(context->callFunction("giveCyclic").isDictionary()); // cut off, not endless
+}
+
+TEST(ScriptLiteral, ParsesBackToTheSameText)
+{
+    auto context = ScriptContext::create();
+    const std::string rows[] = {
+        "it's", "say \"hi\"", "back\\slash", "a\nb\rc\td", std::string("nul\0x", 5), "\x01\x1f\x7f",
+        lineSeparator + paragraphSeparator, "中文", "'); alert('x", "",
+    };
+    for (const auto& row : rows) {
+        std::string literal = scriptStringLiteral(row);
+        EXPECT_EQ(literal.find_first_of("\n\r"), std::string::npos);
+        EXPECT_EQ(literal.find(lineSeparator), std::string::npos);
+        EXPECT_EQ(context->evaluate("var t = " + literal + "; t"), row) << literal;
+    }
+}
+
+TEST(ScriptContextHook, AsksDelegateSynchronouslyAndMayReenter)
+{
+    auto delegate = std::make_shared<Recorder>();
+    auto context = delegate->attach(ScriptContext::create());
+    context->setDelegate(delegate);
+    context->evaluate("var SendCmd = { value: null, setReturnValue: function(v) { this.value = v; } };"
+                      "function send(url, type) { SendCmd.value = null; var go = openURL(url, type);"
+                      "  return [go, SendCmd.value]; }");
+    delegate->answer = [&](const std::string& url) {
+        if (url.starts_with("no:"))
+            return false;
+        context->callFunction("SendCmd.setReturnValue", {Value(url + "!")});
+        return context->evaluate("SendCmd.value.length > 0") == "true";
+    };
+    std::string url = "bridge://oauth/login?p0=a'b\n" + lineSeparator;
+    EXPECT_EQ(context->callFunction("send", {url}), Value(Array::create({true, url + "!"})));
+    EXPECT_EQ(context->callFunction("send", {"no:x", 0}), Value(Array::create({false, Value::null()})));
+    EXPECT_EQ(delegate->lines, (std::vector<std::string>{url + " 5", "no:x 0"}));
+
+    std::weak_ptr<ScriptContext> weak = context;
+    delegate->answer = [&](const std::string&) {
+        context.reset(); // the last owner goes while the script runs
+        return false;
+    };
+    EXPECT_EQ(context->evaluate("openURL('a:') ? 'yes' : 'no'"), "no");
+    EXPECT_TRUE(weak.expired());
+
+    auto unowned = ScriptContext::create();
+    unowned->setDelegate(std::make_shared<Recorder>()); // not retained: loads may start
+    EXPECT_EQ(unowned->evaluate("openURL('x:')"), "true");
+}
+
+TEST(ScriptContextGlobals, ConsoleAlertAndTimersOnTheMainLoop)
+{
+    Recorder recorder;
+    auto context = recorder.attach(ScriptContext::create());
+    context->evaluate("console.log('a', 1, true, null); alert('hi');"
+                      "setTimeout(function() { console.log('late'); }, 5);"
+                      "setTimeout(function() { throw new Error('in timer'); }, 0);"
+                      "setTimeout(\"console.log('text')\", 0);"
+                      "clearTimeout(setTimeout(function() { console.log('never'); }, 0));");
+    EXPECT_EQ(context->pendingTimerCount(), 3u);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return context->pendingTimerCount() == 0; }, Seconds(60)));
+    EXPECT_EQ(recorder.lines, (std::vector<std::string>{"a 1 true null", "alert hi", "text", "late"}));
+
+    context->evaluate("setTimeout(function() { console.log('after release'); }, 0)");
+    context.reset();
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(recorder.lines.size(), 4u);
+}
+
+TEST(ScriptContextMemory, CapEndsTheScriptNotTheProcess)
+{
+    EXPECT_FALSE(ScriptContext::create(1024));
+    auto context = ScriptContext::create(4u << 20);
+    ASSERT_TRUE(context);
+    EXPECT_EQ(context->evaluate("var hoard = []; for (;;) hoard.push(new Array(4096).join('x') + hoard.length);"), "");
+    EXPECT_LE(context->memoryInUse(), context->memoryLimit());
+    EXPECT_EQ(context->evaluate("hoard = null; 'freed'"), "freed");
+    EXPECT_EQ(context->callFunction("String", {Value(std::string(8u << 20, 'y'))}), Value());
+    EXPECT_EQ(context->evaluate("6 * 7"), "42");
+}
