@@ -4,7 +4,10 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/Text.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +29,24 @@ int hexDigit(char c)
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
+}
+
+void moveWindows(const std::vector<pf::WindowRef>& keep, bool animation, double direction)
+{
+    double width = pf::Screen::main().bounds().size.width;
+    std::vector<pf::WindowRef> windows = pf::Screen::main().windows(); // the screen's list may change under us
+    for (const auto& window : windows) {
+        if (window->windowLevel() >= pf::WindowLevel::StatusBar)
+            continue;
+        if (std::find(keep.begin(), keep.end(), window) != keep.end())
+            continue;
+        pf::Rect frame = window->frame();
+        frame.origin.x += direction * width;
+        if (animation)
+            CvApiTool::MoveWindowAnimation(window, 0, frame, 0.3);
+        else
+            window->setFrame(frame);
+    }
 }
 
 void appendUtf8(std::string& out, unsigned cp)
@@ -167,4 +188,23 @@ std::optional<std::string> CvApiTool::decodeAccessToken(const std::optional<std:
         appendUtf8(out, (static_cast<unsigned>(*byte) ^ keyUnits[j % keyUnits.size()]) & 0xFF);
     }
     return out;
+}
+
+void CvApiTool::MoveAllWindowOutOfScreen(const std::vector<pf::WindowRef>& keep, bool animation)
+{
+    moveWindows(keep, animation, 1);
+}
+
+void CvApiTool::MoveAllWindowIntoScreen(const std::vector<pf::WindowRef>& keep, bool animation)
+{
+    moveWindows(keep, animation, -1);
+}
+
+void CvApiTool::MoveWindowAnimation(const pf::WindowRef& window, int animationId, const pf::Rect& rect,
+                                    double timeInterVal)
+{
+    pf::View::animate(timeInterVal, [&] {
+        if (animationId == 0)
+            window->setFrame(rect);
+    });
 }

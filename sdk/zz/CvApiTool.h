@@ -8,9 +8,12 @@
 
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Forward.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class CvApiTool {
 public:
@@ -48,4 +51,15 @@ public:
     // or for a pair that is not two hexadecimal digits.
     static std::optional<std::string> decodeAccessToken(const std::optional<std::string>& text,
                                                         const std::optional<std::string>& key);
+
+    // Moves every shown window but the kept ones one screen width to the
+    // right (out) or back to the left (into), over 0.3 s with animation.
+    // Windows at status-bar level or above (the status bar, keyboards,
+    // alerts) never move.
+    static void MoveAllWindowOutOfScreen(const std::vector<pf::WindowRef>& keep, bool animation);
+    static void MoveAllWindowIntoScreen(const std::vector<pf::WindowRef>& keep, bool animation);
+    // Animates the window to the frame when animationId is 0; other ids
+    // animate nothing.
+    static void MoveWindowAnimation(const pf::WindowRef& window, int animationId, const pf::Rect& rect,
+                                    double timeInterVal);
 };

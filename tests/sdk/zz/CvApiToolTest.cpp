@@ -1,6 +1,8 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/PropertyListWriter.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 #include "sdk/zz/CvApiTool.h"
 
 #include <gtest/gtest.h>
@@ -86,4 +88,34 @@ TEST(CvApiTool, SchemesAreFoundOnlyUnderTheirList)
 
     pf::Bundle::setMain(previous);
     std::filesystem::remove_all(folder);
+}
+
+TEST(CvApiTool, WindowsMoveAsideExceptKeptAndSystemOnes)
+{
+    double width = pf::Screen::main().bounds().size.width;
+    struct Row {
+        double level;
+        bool kept;
+        bool moves;
+    } rows[] = { { pf::WindowLevel::Normal, false, true }, { pf::WindowLevel::Normal, true, false },
+                 { pf::WindowLevel::StatusBar, false, false }, { pf::WindowLevel::Alert, false, false } };
+    std::vector<pf::WindowRef> windows, keep;
+    for (const auto& row : rows) {
+        auto window = pf::Window::create();
+        window->setWindowLevel(row.level);
+        window->setHidden(false);
+        windows.push_back(window);
+        if (row.kept)
+            keep.push_back(window);
+    }
+    for (bool animation : { false, true }) {
+        CvApiTool::MoveAllWindowOutOfScreen(keep, animation);
+        for (std::size_t i = 0; i < windows.size(); ++i)
+            EXPECT_EQ(windows[i]->frame().origin.x, rows[i].moves ? width : 0) << i;
+        CvApiTool::MoveAllWindowIntoScreen(keep, animation);
+        for (const auto& window : windows)
+            EXPECT_EQ(window->frame().origin.x, 0);
+    }
+    for (const auto& window : windows)
+        window->setHidden(true);
 }
