@@ -29,6 +29,7 @@ std::optional<Error> appendText(std::string_view text, std::string& out)
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
+        case '\r': out += "&#13;"; break; // a raw one would be read back as a line feed
         default:
             if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
                 return refuse("a control character");

@@ -11,7 +11,7 @@ using namespace pf;
 TEST(PropertyListWriter, WrittenListsReadBackEqualAndUnwritableValuesFail)
 {
     auto document = Dictionary::create({
-        { "text", "a<b>&c \"q\" 中文" },
+        { "text", "a<b>&c \"q\" 中文\r\n\t " },
         { "list", Array::create({ Value::boolean(true), Value::boolean(false), -42, 1.5e-7, 0.1 }) },
         { "when", Value(Date { 1700000000 }) },
         { "bytes", Value::data(Bytes { 0, 1, 2, 250, 251 }) },
