@@ -18,6 +18,7 @@
 #include "platform/host/HostRunner.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "sdk/zz/CVOSDKServers.h"
 
 #include <cstdio>
 #include <string>
@@ -28,13 +29,15 @@ namespace {
 struct Options {
     std::string resources = "resources";
     std::optional<std::string> server;
+    std::optional<std::string> zzServer, zzServerHttps, zzAnalytics;
     bool demo = false;
     pf::HostOptions host;
 };
 
 int usage()
 {
-    std::fprintf(stderr, "usage: zomaru [--resources DIR] [--server URL] [--demo] [--headless] [--shot FILE.png]\n");
+    std::fprintf(stderr, "usage: zomaru [--resources DIR] [--server URL] [--zz-server URL] [--zz-server-https URL]\n"
+                         "              [--zz-analytics URL] [--demo] [--headless] [--shot FILE.png]\n");
     return 2;
 }
 
@@ -52,6 +55,12 @@ std::optional<Options> parse(int argc, char** argv)
             options.resources = arguments[++i];
         else if (a == "--server" && i + 1 < arguments.size())
             options.server = arguments[++i];
+        else if (a == "--zz-server" && i + 1 < arguments.size())
+            options.zzServer = arguments[++i];
+        else if (a == "--zz-server-https" && i + 1 < arguments.size())
+            options.zzServerHttps = arguments[++i];
+        else if (a == "--zz-analytics" && i + 1 < arguments.size())
+            options.zzAnalytics = arguments[++i];
         else if (a == "--demo")
             options.demo = true;
         else
@@ -77,6 +86,28 @@ void useServer(const pf::DictionaryRef& config, const std::string& apiUrl)
                 dict->set("url", root + "/upload");
         }
     }
+}
+
+// Points the ZZ SDK's http rows, https rows and analytics row at other
+// servers; false (with a message) for an address that is not an origin.
+bool useZZServers(const Options& options)
+{
+    struct Flag {
+        const char* name;
+        const std::optional<std::string>& value;
+        bool (*set)(std::string_view);
+    } flags[] = {
+        { "--zz-server", options.zzServer, CVOSDKServers::setHttpOrigin },
+        { "--zz-server-https", options.zzServerHttps, CVOSDKServers::setHttpsOrigin },
+        { "--zz-analytics", options.zzAnalytics, CVOSDKServers::setAnalyticsOrigin },
+    };
+    for (const auto& flag : flags) {
+        if (flag.value && !flag.set(*flag.value)) {
+            std::fprintf(stderr, "zomaru: %s %s: not an origin of the right scheme\n", flag.name, flag.value->c_str());
+            return false;
+        }
+    }
+    return true;
 }
 
 void printConfiguration(KRShell& shell)
@@ -106,6 +137,8 @@ int main(int argc, char** argv)
 {
     auto options = parse(argc, argv);
     if (!options)
+        return usage();
+    if (!useZZServers(*options))
         return usage();
     registerScreensClasses();
     registerDOMClasses();

@@ -1,0 +1,51 @@
+#pragma once
+
+// The SDK's JSON parser. Text must be UTF-8; anything else counts as no
+// input at all. Objects become dictionaries in the order their keys first
+// appear, a repeated key taking the later value in the earlier place (the
+// SDK's scripts rely on it); arrays become arrays; strings strings; numbers
+// without a fraction or exponent that fit 64 bits stay integers (signed, or
+// unsigned above the signed range), other numbers become doubles; true and
+// false Booleans; null the null value. Commas between members may be left
+// out; a trailing comma may not.
+//
+// Failures answer nil and leave their errors in the trace (codes 2 to 12 of
+// the SDK's JSON error table). One thread at a time; the SDK makes one parser
+// per call.
+
+#include "platform/foundation/Value.h"
+#include "sdk/zz/CVOSDKEZJSONBase.h"
+
+#include <optional>
+#include <string_view>
+
+class ICVOSDKEZJSONParser {
+public:
+    virtual ~ICVOSDKEZJSONParser() = default;
+    // A dictionary or array, or nil; no text (std::nullopt) is error 12.
+    virtual pf::Value objectWithString(std::optional<std::string_view> text) = 0;
+};
+
+class CVOSDKEZJSONParser : public CVOSDKEZJSONBase, public ICVOSDKEZJSONParser {
+public:
+    pf::Value objectWithString(std::optional<std::string_view> text) override;
+    // Any value, or nil.
+    pf::Value fragmentWithString(std::optional<std::string_view> text);
+
+private:
+    bool atEnd() const { return m_c == m_end; }
+    void skipWhitespace();
+    bool scanValue(pf::Value& out);
+    [[gnu::noinline]] bool scanStringValue(pf::Value& out);
+    bool scanLiteral(std::string_view rest, pf::Value value, const char* message, pf::Value& out);
+    bool scanArray(pf::Value& out);
+    bool scanObject(pf::Value& out);
+    bool scanString(std::string& out);
+    bool scanEscape(std::string& out);
+    bool scanUnicode(std::string& out);
+    bool scanHexQuad(unsigned& out);
+    bool scanNumber(pf::Value& out);
+
+    const char* m_c = nullptr;
+    const char* m_end = nullptr;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+// The SDK's error codes with their fixed messages, and the maps from the
+// ZZ Connect servers' "ret" codes and from URL-loading error codes into them.
+// An SDK error is a dictionary {"ret": code, "msg": message} with the extra
+// information under "CVOpenSDKErrorExtraInfoKey" when there is any.
+// Stateless; any thread.
+
+#include "platform/foundation/Forward.h"
+#include "platform/foundation/Value.h"
+
+#include <optional>
+#include <string>
+
+class CVOpenSDKErrorUtil {
+public:
+    static const char* const kRetKey;
+    static const char* const kMsgKey;
+    static const char* const kExtraInfoKey;
+    // Domain of URL-loading errors, whose codes openSDKErrorFromOSError maps.
+    static const char* const kURLErrorDomain;
+
+    // Nil for a code without a message (-1, 14 and every unlisted code).
+    static std::optional<std::string> openSDKErrorMsgForErrorCode(long long code);
+    // A code without a message becomes 1, "未知错误". Nil extra information
+    // leaves the key out.
+    static pf::DictionaryRef openSDKErrorWithCode(long long code, const pf::Value& extraInfo = {});
+    static pf::DictionaryRef openSDKErrorWithCommonServerCode(long long serverCode, const pf::Value& extraInfo = {});
+    static long long commonServerCode(long long serverCode);
+    static long long filterURLErrorCode(long long urlErrorCode);
+    // The mapped code for a URL-loading error, else 1; the extra information
+    // is the error's description.
+    static pf::DictionaryRef openSDKErrorFromOSError(const pf::Error& error);
+};
