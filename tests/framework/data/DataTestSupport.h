@@ -8,6 +8,7 @@
 #include "framework/data/KRDataSourceDelegate.h"
 #include "platform/foundation/Object.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,21 @@ class FakeBus : public pf::Object, public IKRUIContext {
 public:
     std::vector<std::string> calls; // "handle", "cancel", "forSource"
     std::vector<const pf::Object*> forSources;
+    std::vector<std::pair<const pf::Protocol*, pf::ObjectRef>> handled, cancelled;
+    std::function<void(const pf::ObjectRef&)> onHandle;
 
-    bool handle(const pf::Protocol*, const pf::ObjectRef&, int) override
+    bool handle(const pf::Protocol* type, const pf::ObjectRef& task, int) override
     {
         calls.push_back("handle");
+        handled.emplace_back(type, task);
+        if (onHandle)
+            onHandle(task);
         return true;
     }
-    bool cancelHandle(const pf::Protocol*, const pf::ObjectRef&) override
+    bool cancelHandle(const pf::Protocol* type, const pf::ObjectRef& task) override
     {
         calls.push_back("cancel");
+        cancelled.emplace_back(type, task);
         return true;
     }
     bool cancelHandleForSource(const pf::Object* source) override
