@@ -26,8 +26,10 @@ void ZMRFeedDataSource::reloadData()
 
 void ZMRFeedDataSource::loadMoreData()
 {
+    int before = pageIndex();
     KRStatusDataSource::loadMoreData();
-    sendList(*this);
+    if (pageIndex() != before) // no page after the last possible one
+        sendList(*this);
 }
 
 void ZMRFeedDataSource::cancel()

@@ -26,8 +26,10 @@ void ZMRPageDataSource::reloadData()
 
 void ZMRPageDataSource::loadMoreData()
 {
+    int before = pageIndex();
     KRPageDataSource::loadMoreData();
-    sendList(*this);
+    if (pageIndex() != before) // no page after the last possible one
+        sendList(*this);
 }
 
 void ZMRPageDataSource::cancel()

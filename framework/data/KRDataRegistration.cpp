@@ -2,6 +2,7 @@
 
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRTaskTypes.h"
+#include "framework/data/KRDataController.h"
 #include "framework/data/KRStatusGatherDataSource.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-// The data sources and the URL service.
+// The data sources, the URL service and the data controller base.
 void registerDataSourceClasses()
 {
     proto::IKRURLDownlinkTask();
@@ -44,6 +45,7 @@ void registerDataSourceClasses()
         .property("errorKeyPath", &KRURLDataSource::errorKeyPath, &KRURLDataSource::setErrorKeyPath)
         .commit();
     pf::ClassBuilder<KRURLService>("KRURLService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+    pf::ClassBuilder<KRDataController>("KRDataController").adopts(proto::IKRController()).commit();
 }
 
 void registerContainerLayoutClasses()

@@ -33,8 +33,10 @@ void KRURLDataSource::reloadData()
 
 void KRURLDataSource::loadMoreData()
 {
+    int before = pageIndex();
     KRPageDataSource::loadMoreData();
-    send();
+    if (pageIndex() != before) // no page after the last possible one
+        send();
 }
 
 void KRURLDataSource::cancel()

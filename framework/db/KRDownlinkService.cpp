@@ -14,6 +14,7 @@
 #include "platform/foundation/Object.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <mutex>
@@ -230,6 +231,14 @@ void KRDownlinkService::krDownlinkTaskDidResponse(const pf::ObjectRef& task, con
 void KRDownlinkService::krDownlinkTaskDidFitalError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType)
 {
     PF_ASSERT_MAIN_THREAD();
+    // A failure must not overtake a cached copy still on its way to the same
+    // task (a refused connection fails faster than the cache is read): it
+    // then follows the same road, after it.
+    bool behind = std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& entry) { return entry.second.lock() == task; });
+    if (behind) {
+        deliverLater(task, [error, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidFitalError(error, taskType); });
+        return;
+    }
     if (auto downlink = std::dynamic_pointer_cast<IKRDownlinkTask>(task))
         downlink->krDownlinkTaskDidFitalError(error, taskType);
 }

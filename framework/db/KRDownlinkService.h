@@ -9,8 +9,9 @@
 // below the home directory, used only on one serial queue: every read, write
 // and JSON encoding runs there; cached and fresh results come back on the
 // main queue, always on a later turn. A failure is relayed at once, on the
-// caller's turn. A cache database that cannot be opened or written disables
-// caching (nothing is read or stored), never the delivery of answers.
+// caller's turn, unless a cached copy for the task is still on its way: it
+// then follows that copy. A cache database that cannot be opened or written
+// disables caching (nothing is read or stored), never the delivery of answers.
 //
 // Cancelling withdraws the task's API request through the bus and drops any
 // cached or fresh result still on its way to that task.
@@ -81,7 +82,8 @@ public:
     // do not cache), so a task changed meanwhile cannot move the answer.
     void krDownlinkTaskDidResponse(const pf::ObjectRef& task, const pf::Value& data, const std::optional<std::string>& key,
                                    const pf::Protocol* taskType);
-    // Relays the failure to the task at once; the cache is not touched.
+    // Relays the failure to the task at once, or, while a cached copy is on
+    // its way to the task, right after it; the cache is not touched.
     void krDownlinkTaskDidFitalError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType);
 
     // Sends IKRAPICancelTask for the task and its type and answers true.

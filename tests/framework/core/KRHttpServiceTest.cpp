@@ -138,31 +138,21 @@ TEST(KRHttpServiceCancel, NullTaskCancelsEveryExchangeOfThatTypeOnly)
 
 TEST(KRHttpServiceCancel, AGivenTaskIsWithdrawnUnderAnyTypeItsOwnConformsTo)
 {
-    struct Row {
-        const pf::Protocol* sentAs;
-        const pf::Protocol* cancelAs;
-        bool withTask;
-        bool cancelled;
-    } rows[] = {
-        {proto::IKRHttpAPITask(), proto::IKRHttpTask(), true, true},
-        {proto::IKRHttpAPITask(), proto::IKRHttpAPITask(), true, true},
-        {proto::IKRHttpAPITask(), proto::IKRHttpTask(), false, false},
-        {proto::IKRHttpAPITask(), proto::IKRHttpUploadTask(), true, false},
-        {proto::IKRHttpTask(), proto::IKRHttpAPITask(), true, false},
-    };
     zmr::TestServer server;
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.sentAs->name() + " cancelled as " + row.cancelAs->name());
+    using P = const pf::Protocol*;
+    for (auto [sentAs, cancelAs, withTask, cancelled] :
+         {std::tuple<P, P, bool, bool>{proto::IKRHttpAPITask(), proto::IKRHttpTask(), true, true},
+          {proto::IKRHttpAPITask(), proto::IKRHttpTask(), false, false}, {proto::IKRHttpAPITask(), proto::IKRHttpUploadTask(), true, false},
+          {proto::IKRHttpTask(), proto::IKRHttpAPITask(), true, false}}) {
         auto service = makeHttpService();
         auto task = makeHttpTask(server.url("/stall"), KRHttpResponseType::Text, std::make_shared<HttpRecorder>());
         task->setAllowWillRequest(true);
-        service->handle(row.sentAs, task, 0);
-        service->cancelHandle(row.cancelAs, row.withTask ? task : nullptr);
-        auto deadline = Clock::now() + 5s;
-        while (row.cancelled && service->operationQueue()->operationCount() > 0 && Clock::now() < deadline)
+        service->handle(sentAs, task, 0);
+        service->cancelHandle(cancelAs, withTask ? task : nullptr);
+        for (auto end = Clock::now() + 5s; cancelled && service->operationQueue()->operationCount() > 0 && Clock::now() < end;)
             std::this_thread::sleep_for(1ms);
-        EXPECT_EQ(service->operationQueue()->operationCount(), row.cancelled ? 0u : 1u);
-        service->cancelHandle(row.sentAs, task);
+        EXPECT_EQ(service->operationQueue()->operationCount(), cancelled ? 0u : 1u) << sentAs->name() << " as " << cancelAs->name();
+        service->cancelHandle(sentAs, task);
     }
 }
 

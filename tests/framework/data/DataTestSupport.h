@@ -1,34 +1,35 @@
 #pragma once
 
-// A bus that only writes down what it was asked, and a data source delegate
-// that writes down what it heard.
+// A bus that writes down what it is asked, and a delegate of data sources and
+// controllers that writes down what it hears.
 
 #include "framework/core/IKRUIContext.h"
+#include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDataSourceDelegate.h"
 #include "platform/foundation/Object.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
 class FakeBus : public pf::Object, public IKRUIContext {
 public:
-    std::vector<std::string> calls; // "handle", "cancel", "forSource"
+    std::vector<std::string> calls, types; // "handle" / "cancel", and the task type's name
+    std::vector<pf::ObjectRef> tasks;
     std::vector<const pf::Object*> forSources;
+    std::function<void(const pf::ObjectRef&)> onHandle;
 
-    bool handle(const pf::Protocol*, const pf::ObjectRef&, int) override
+    bool handle(const pf::Protocol* type, const pf::ObjectRef& task, int) override
     {
-        calls.push_back("handle");
+        note("handle", type, task);
+        if (onHandle)
+            onHandle(task);
         return true;
     }
-    bool cancelHandle(const pf::Protocol*, const pf::ObjectRef&) override
-    {
-        calls.push_back("cancel");
-        return true;
-    }
+    bool cancelHandle(const pf::Protocol* type, const pf::ObjectRef& task) override { return note("cancel", type, task); }
     bool cancelHandleForSource(const pf::Object* source) override
     {
-        calls.push_back("forSource");
         forSources.push_back(source);
         return false;
     }
@@ -43,23 +44,36 @@ public:
     void setStyleController(std::shared_ptr<KRStyleController>) override {}
     std::shared_ptr<KRDOMStyleSheet> domStyleSheet() override { return nullptr; }
     void loadDOMStyleSheet(std::string_view) override {}
-};
-
-class SourceRecorder : public pf::Object, public KRDataSourceDelegate {
-public:
-    std::vector<std::string> events;
-    std::vector<const KRDataSource*> senders;
-
-    void krDataSourceWillLoading(KRDataSource& s) override { note("will", s); }
-    void krDataSourceDidLoadedFromCache(KRDataSource& s, pf::Date) override { note("cache", s); }
-    void krDataSourceDidLoaded(KRDataSource& s) override { note("loaded", s); }
-    void krDataSourceDidFitalError(KRDataSource& s, const pf::Error& e) override { note("error " + std::to_string(e.code), s); }
-    void krDataSourceDidContentChanged(KRDataSource& s) override { note("changed", s); }
 
 private:
-    void note(std::string event, KRDataSource& sender)
+    bool note(const char* call, const pf::Protocol* type, const pf::ObjectRef& task)
     {
-        events.push_back(std::move(event));
-        senders.push_back(&sender);
+        calls.push_back(call);
+        types.push_back(type ? type->name() : "");
+        tasks.push_back(task);
+        return true;
+    }
+};
+
+class Heard : public pf::Object, public KRDataSourceDelegate, public KRDataControllerDelegate {
+public:
+    std::string events; // words separated by blanks
+    const void* lastSender = nullptr;
+
+    void krDataSourceWillLoading(KRDataSource& s) override { note("will", &s); }
+    void krDataSourceDidLoadedFromCache(KRDataSource& s, pf::Date) override { note("cache", &s); }
+    void krDataSourceDidLoaded(KRDataSource& s) override { note("loaded", &s); }
+    void krDataSourceDidFitalError(KRDataSource& s, const pf::Error& e) override { note("error" + std::to_string(e.code), &s); }
+    void krDataControllerWillLoading(KRDataController& c) override { note("will", &c); }
+    void krDataControllerDidLoadedFromCache(KRDataController& c, pf::Date) override { note("cache", &c); }
+    void krDataControllerDidLoaded(KRDataController& c) override { note("loaded", &c); }
+    void krDataControllerDidFitalError(KRDataController& c, const pf::Error&) override { note("error", &c); }
+    void krDataControllerDidContentChanged(KRDataController& c) override { note("changed", &c); }
+
+private:
+    void note(const std::string& word, const void* sender)
+    {
+        events += (events.empty() ? "" : " ") + word;
+        lastSender = sender;
     }
 };

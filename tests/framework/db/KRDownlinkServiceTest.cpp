@@ -159,7 +159,12 @@ TEST_F(KRDownlinkCache, FailuresArriveAtOnceAndLeaveTheCache)
     settle();
     service->krDownlinkTaskDidFitalError(task, pf::Error{"x", 7, ""}, type);
     EXPECT_EQ(task->events.back(), "error 7");
+    // A failure never overtakes the cached copy on its way to the same task.
+    service->krDownlinkTaskDidLoadedFromCache(task, type);
+    service->krDownlinkTaskDidFitalError(task, pf::Error{"x", 8, ""}, type);
     settle();
+    EXPECT_EQ(std::vector<std::string>(task->events.end() - 2, task->events.end()),
+              (std::vector<std::string>{"cache [\"kept\"]", "error 8"}));
     EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [\"kept\"]"});
 }
 

@@ -1,0 +1,152 @@
+#include "framework/data/KRDataController.h"
+
+#include "framework/core/IKRImageTask.h"
+#include "framework/data/KRDataControllerDelegate.h"
+#include "framework/data/KRDataSource.h"
+#include "platform/ui/View.h"
+
+#include <functional>
+
+void KRDataControllerDelegate::krDataControllerWillLoading(KRDataController&) {}
+void KRDataControllerDelegate::krDataControllerDidLoadedFromCache(KRDataController&, pf::Date) {}
+void KRDataControllerDelegate::krDataControllerDidLoaded(KRDataController&) {}
+void KRDataControllerDelegate::krDataControllerDidFitalError(KRDataController&, const pf::Error&) {}
+void KRDataControllerDelegate::krDataControllerDidContentChanged(KRDataController&) {}
+
+namespace {
+
+// Every image-task view at or below `view`, each before its subviews.
+void eachImageView(pf::View& view, const std::function<void(const pf::ObjectRef&, IKRImageTask&)>& act)
+{
+    if (auto* task = dynamic_cast<IKRImageTask*>(&view))
+        act(view.shared_from_this(), *task);
+    auto subviews = view.subviews(); // the action may change the tree
+    for (const auto& subview : subviews)
+        eachImageView(*subview, act);
+}
+
+}
+
+KRDataController::~KRDataController()
+{
+    if (auto context = m_context.lock())
+        context->cancelHandleForSource(this);
+    if (m_dataSource) {
+        m_dataSource->setDelegate(nullptr);
+        m_dataSource->cancel();
+    }
+}
+
+void KRDataController::setDataSource(std::shared_ptr<KRDataSource> dataSource)
+{
+    if (m_dataSource && m_dataSource != dataSource && m_dataSource->delegate().get() == this)
+        m_dataSource->setDelegate(nullptr);
+    m_dataSource = std::move(dataSource);
+    if (m_dataSource)
+        m_dataSource->setDelegate(shared_from_this());
+}
+
+void KRDataController::setContext(std::weak_ptr<IKRUIContext> context)
+{
+    auto old = m_context.lock();
+    if (old != context.lock()) {
+        if (old)
+            old->cancelHandleForSource(this);
+        m_context = context;
+    }
+    if (m_dataSource)
+        m_dataSource->setContext(context);
+}
+
+void KRDataController::reloadData()
+{
+    if (m_dataSource)
+        m_dataSource->reloadData();
+}
+
+void KRDataController::refreshData()
+{
+    if (m_dataSource)
+        m_dataSource->refreshData();
+}
+
+void KRDataController::cancel()
+{
+    if (m_dataSource)
+        m_dataSource->cancel();
+}
+
+void KRDataController::downloadImagesForView(pf::View& view)
+{
+    auto context = this->context();
+    if (!context)
+        return;
+    auto self = shared_from_this();
+    eachImageView(view, [&](const pf::ObjectRef& object, IKRImageTask& task) {
+        if (task.isLoading() || task.isLoaded())
+            return;
+        task.setSource(self);
+        context->handle(proto::IKRImageTask(), object, 0);
+    });
+}
+
+void KRDataController::loadImagesForView(pf::View& view)
+{
+    auto context = this->context();
+    if (!context)
+        return;
+    eachImageView(view, [&](const pf::ObjectRef& object, IKRImageTask& task) {
+        if (task.isLoading())
+            context->cancelHandle(proto::IKRImageTask(), object);
+        if (!task.isLoaded())
+            context->handle(proto::IKRLocalImageTask(), object, 0);
+    });
+}
+
+void KRDataController::cancelDownloadImagesForView(pf::View& view)
+{
+    auto context = this->context();
+    if (!context)
+        return;
+    eachImageView(view, [&](const pf::ObjectRef& object, IKRImageTask& task) {
+        if (task.isLoading())
+            context->cancelHandle(proto::IKRImageTask(), object);
+    });
+}
+
+std::shared_ptr<KRDataControllerDelegate> KRDataController::relayFor(const KRDataSource& sender) const
+{
+    if (m_dataSource.get() != &sender)
+        return nullptr;
+    return std::dynamic_pointer_cast<KRDataControllerDelegate>(m_delegate.lock());
+}
+
+void KRDataController::krDataSourceWillLoading(KRDataSource& sender)
+{
+    if (auto delegate = relayFor(sender))
+        delegate->krDataControllerWillLoading(*this);
+}
+
+void KRDataController::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date timestamp)
+{
+    if (auto delegate = relayFor(sender))
+        delegate->krDataControllerDidLoadedFromCache(*this, timestamp);
+}
+
+void KRDataController::krDataSourceDidLoaded(KRDataSource& sender)
+{
+    if (auto delegate = relayFor(sender))
+        delegate->krDataControllerDidLoaded(*this);
+}
+
+void KRDataController::krDataSourceDidFitalError(KRDataSource& sender, const pf::Error& error)
+{
+    if (auto delegate = relayFor(sender))
+        delegate->krDataControllerDidFitalError(*this, error);
+}
+
+void KRDataController::krDataSourceDidContentChanged(KRDataSource& sender)
+{
+    if (auto delegate = relayFor(sender))
+        delegate->krDataControllerDidContentChanged(*this);
+}
