@@ -10,6 +10,8 @@
 #include "framework/core/KRServiceContainer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Color.h"
@@ -18,7 +20,9 @@
 #include "platform/ui/Window.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -27,33 +31,60 @@ struct Options {
     std::string resources = "resources";
     std::optional<std::string> server;
     bool demo = false;
+    bool verbose = false;
     pf::HostOptions host;
 };
 
-int usage()
-{
-    std::fprintf(stderr, "usage: zomaru [--resources DIR] [--server URL] [--demo] [--headless] [--shot FILE.png]\n");
-    return 2;
-}
+constexpr const char* kHelp =
+    "usage: zomaru [OPTION]...\n"
+    "Runs the application: reads the configuration, signs in with --demo, then shows its window.\n"
+    "\n"
+    "  --resources DIR   folder holding cfg.plist and the other resources (default: resources)\n"
+    "  --server URL      send API requests to this application server\n"
+    "  --demo            sign in (registering the demo account once) and print the feed's first page\n"
+    "  --headless        show no desktop window\n"
+    "  --shot FILE.png   draw the window once headless and write it to FILE.png\n"
+    "  --verbose         also print the configuration and the diagnostic log\n"
+    "  --help            print this help and exit\n"
+    "\n"
+    "Data is kept in $ZMR_HOME, else ~/.zomaru.\n";
 
-std::optional<Options> parse(int argc, char** argv)
+// Options, or the exit status when the program should stop at once.
+std::variant<Options, int> parse(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    for (const std::string& a : arguments) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     auto host = pf::HostOptions::take(arguments);
-    if (!host)
-        return std::nullopt;
+    if (!host) {
+        std::fprintf(stderr, "zomaru: %s (see zomaru --help)\n", host.error().description.c_str());
+        return 2;
+    }
     Options options;
     options.host = *host;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--resources" && i + 1 < arguments.size())
+        bool hasValue = i + 1 < arguments.size();
+        if ((a == "--resources" || a == "--server") && !hasValue) {
+            std::fprintf(stderr, "zomaru: %s needs a value (see zomaru --help)\n", a.c_str());
+            return 2;
+        }
+        if (a == "--resources")
             options.resources = arguments[++i];
-        else if (a == "--server" && i + 1 < arguments.size())
+        else if (a == "--server")
             options.server = arguments[++i];
         else if (a == "--demo")
             options.demo = true;
-        else
-            return std::nullopt;
+        else if (a == "--verbose" || a == "-v")
+            options.verbose = true;
+        else {
+            std::fprintf(stderr, "zomaru: unknown option %s (see zomaru --help)\n", a.c_str());
+            return 2;
+        }
     }
     return options;
 }
@@ -102,9 +133,17 @@ void printConfiguration(KRShell& shell)
 
 int main(int argc, char** argv)
 {
-    auto options = parse(argc, argv);
-    if (!options)
-        return usage();
+    auto parsed = parse(argc, argv);
+    if (auto* status = std::get_if<int>(&parsed))
+        return *status;
+    auto options = &std::get<Options>(parsed);
+    // What a person sees is what they asked for; diagnostics only on request
+    // (or with ZMR_LOG set).
+    if (options->verbose)
+        pf::setLogLevel(pf::LogLevel::Debug);
+    else if (!std::getenv("ZMR_LOG"))
+        pf::setLogLevel(pf::LogLevel::Error);
+    pf::homeDirectory(); // refuses to start without a home of our own
     registerServicesClasses();
 
     auto bundle = std::make_shared<pf::Bundle>(options->resources);
@@ -123,7 +162,8 @@ int main(int argc, char** argv)
     if (options->server)
         useServer(config->dictionary(), *options->server);
     auto shell = ZMRShell::create(config->dictionary(), bundle);
-    printConfiguration(*shell);
+    if (options->verbose)
+        printConfiguration(*shell);
     shell->startLocation();
 
     if (options->demo) {

@@ -34,6 +34,12 @@ public:
     // class and its superclasses. An unknown key reads nil and ignores writes.
     Value valueForKey(std::string_view key) const;
     void setValueForKey(std::string_view key, const Value& value);
+
+    // Whether `other` stands for the same thing: identity, unless a class
+    // declares an equality of its own (a record by its key). Value equality
+    // and array membership ask this; code that needs the very same object
+    // compares addresses.
+    virtual bool isEqual(const Object& other) const { return this == &other; }
 };
 
 // A named interface (a task type, a service interface). Conformance follows

@@ -19,5 +19,7 @@ std::u16string toUtf16(std::string_view utf8);
 // Lone surrogates become U+FFFD.
 std::string fromUtf16(std::u16string_view utf16);
 bool isValidUtf8(std::string_view bytes);
+// The value of one hexadecimal digit (either case), -1 for any other byte.
+int hexDigitValue(char c);
 
 }

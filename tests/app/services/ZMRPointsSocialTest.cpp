@@ -100,7 +100,7 @@ TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
     send(proto::IZMRPrizeBuyTask(), prize(1, {}));
     respondWith(pf::Value(), pf::Error{"KRHttpService", -3, "timed out"});
     ASSERT_EQ(recorder->errors.size(), 1u);
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, ""}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, "timed out"}));
 }
 
 TEST_F(ZMRLikesAndComments, RequestsCarryTheirIds)
@@ -164,7 +164,7 @@ TEST_F(ZMRLikesAndComments, OnlyASuccessfulLikePostsAndItPostsFirst)
         respondWith(row.results, row.transport);
         EXPECT_EQ(recorder->events, row.events);
     }
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCommentService", 0, ""}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCommentService", 0, "x"}));
 
     auto other = std::make_shared<KRAPIResponseTask>();
     other->setTaskType(proto::IZMRFollowTask());

@@ -102,7 +102,7 @@ TEST_F(ZMRPublish, ThePostIsSentOnceAfterTheLastUploadWithImagesInPhotoOrder)
     EXPECT_EQ(recorder->events,
               (std::vector<std::string>{"success IZMRPublishTask uid=5", "fail IZMRPublishTask", "fail IZMRPublishTask"}));
     EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPublishService", 15363, "重复发布"}));
-    EXPECT_EQ(recorder->errors[1], (pf::Error{"ZMRPublishService", 0, ""}));
+    EXPECT_EQ(recorder->errors[1], (pf::Error{"ZMRPublishService", 0, "x"}));
 }
 
 TEST_F(ZMRPublish, TheFirstBadUploadEndsThePostWithOneFailure)
