@@ -10,17 +10,6 @@ namespace {
 
 using ZMRAuth = AuthBus;
 
-std::vector<std::string> ownItems(const KRHttpFormBody& body)
-{
-    std::vector<std::string> items;
-    for (const std::string& item : formItems(body)) {
-        if (item.starts_with("device-"))
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
-
 template <class T> std::shared_ptr<T> tokenTask(const char* token, double expires)
 {
     auto task = std::make_shared<T>();

@@ -10,17 +10,6 @@ namespace {
 using ZMRPoints = SocialBus;
 using ZMRLikesAndComments = SocialBus;
 
-std::vector<std::string> ownItems(const KRHttpFormBody& body)
-{
-    std::vector<std::string> items;
-    for (const std::string& item : formItems(body)) {
-        if (item.starts_with("device-"))
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
-
 std::shared_ptr<ZMRPrizeBuyTask> prize(long long productId, std::initializer_list<std::pair<const char*, const char*>> fields)
 {
     auto task = std::make_shared<ZMRPrizeBuyTask>();

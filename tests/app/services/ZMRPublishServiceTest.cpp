@@ -31,16 +31,7 @@ protected:
         auto http = uploads.uploads.at(index);
         http->delegate()->krHttpTaskDidFailError(*http, pf::Error{"KRHttpService", -3, "timed out"});
     }
-    std::vector<std::string> ownItems() const
-    {
-        std::vector<std::string> items;
-        for (const std::string& item : formItems(*lastRequest()->body())) {
-            if (item.starts_with("device-"))
-                break;
-            items.push_back(item);
-        }
-        return items;
-    }
+    std::vector<std::string> ownItems() const { return ::ownItems(*lastRequest()->body()); }
 };
 
 }
