@@ -17,14 +17,14 @@ namespace {
 // The outcome of one uplink task.
 class Outcome : public pf::Object, public IKRUplinkTaskDelegate {
 public:
-    void krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value& results, const pf::Protocol*) override
+    void krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value& answer, const pf::Protocol*) override
     {
-        this->results = results;
+        results = answer;
         done = true;
     }
-    void krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error, const pf::Protocol*) override
+    void krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& failure, const pf::Protocol*) override
     {
-        this->error = error;
+        error = failure;
         done = true;
     }
     bool done = false;

@@ -12,6 +12,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Color.h"
@@ -21,7 +22,9 @@
 #include "sdk/zz/CVOSDKServers.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -31,40 +34,70 @@ struct Options {
     std::optional<std::string> server;
     std::optional<std::string> zzServer, zzServerHttps, zzAnalytics;
     bool demo = false;
+    bool verbose = false;
     pf::HostOptions host;
 };
 
-int usage()
-{
-    std::fprintf(stderr, "usage: zomaru [--resources DIR] [--server URL] [--zz-server URL] [--zz-server-https URL]\n"
-                         "              [--zz-analytics URL] [--demo] [--headless] [--shot FILE.png]\n");
-    return 2;
-}
+constexpr const char* kHelp =
+    "usage: zomaru [OPTION]...\n"
+    "Runs the application: reads the configuration, signs in with --demo, then shows its window.\n"
+    "\n"
+    "  --resources DIR   folder holding cfg.plist and the other resources (default: resources)\n"
+    "  --server URL      send API requests to this application server\n"
+    "  --zz-server URL   send the ZZ SDK's http requests to this origin\n"
+    "  --zz-server-https URL  send the ZZ SDK's https requests to this origin\n"
+    "  --zz-analytics URL     send the SDK's usage reports to this origin\n"
+    "  --demo            sign in (registering the demo account once) and print the feed's first page\n"
+    "  --headless        show no desktop window\n"
+    "  --shot FILE.png   draw the window once headless and write it to FILE.png\n"
+    "  --verbose         also print the configuration and the diagnostic log\n"
+    "  --help            print this help and exit\n"
+    "\n"
+    "Data is kept in $ZMR_HOME, else ~/.zomaru.\n";
 
-std::optional<Options> parse(int argc, char** argv)
+// Options, or the exit status when the program should stop at once.
+std::variant<Options, int> parse(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    for (const std::string& a : arguments) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     auto host = pf::HostOptions::take(arguments);
-    if (!host)
-        return std::nullopt;
+    if (!host) {
+        std::fprintf(stderr, "zomaru: %s (see zomaru --help)\n", host.error().description.c_str());
+        return 2;
+    }
     Options options;
     options.host = *host;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--resources" && i + 1 < arguments.size())
+        bool hasValue = i + 1 < arguments.size();
+        if ((a == "--resources" || a == "--server" || a == "--zz-server" || a == "--zz-server-https"
+             || a == "--zz-analytics") && !hasValue) {
+            std::fprintf(stderr, "zomaru: %s needs a value (see zomaru --help)\n", a.c_str());
+            return 2;
+        }
+        if (a == "--resources")
             options.resources = arguments[++i];
-        else if (a == "--server" && i + 1 < arguments.size())
+        else if (a == "--server")
             options.server = arguments[++i];
-        else if (a == "--zz-server" && i + 1 < arguments.size())
+        else if (a == "--zz-server")
             options.zzServer = arguments[++i];
-        else if (a == "--zz-server-https" && i + 1 < arguments.size())
+        else if (a == "--zz-server-https")
             options.zzServerHttps = arguments[++i];
-        else if (a == "--zz-analytics" && i + 1 < arguments.size())
+        else if (a == "--zz-analytics")
             options.zzAnalytics = arguments[++i];
         else if (a == "--demo")
             options.demo = true;
-        else
-            return std::nullopt;
+        else if (a == "--verbose" || a == "-v")
+            options.verbose = true;
+        else {
+            std::fprintf(stderr, "zomaru: unknown option %s (see zomaru --help)\n", a.c_str());
+            return 2;
+        }
     }
     return options;
 }
@@ -135,11 +168,19 @@ void printConfiguration(KRShell& shell)
 
 int main(int argc, char** argv)
 {
-    auto options = parse(argc, argv);
-    if (!options)
-        return usage();
+    auto parsed = parse(argc, argv);
+    if (auto* status = std::get_if<int>(&parsed))
+        return *status;
+    auto options = &std::get<Options>(parsed);
+    // What a person sees is what they asked for; diagnostics only on request
+    // (or with ZMR_LOG set).
+    if (options->verbose)
+        pf::setLogLevel(pf::LogLevel::Debug);
+    else if (!std::getenv("ZMR_LOG"))
+        pf::setLogLevel(pf::LogLevel::Error);
+    pf::homeDirectory(); // refuses to start without a home of our own
     if (!useZZServers(*options))
-        return usage();
+        return 2;
     registerScreensClasses();
     registerDOMClasses();
 
@@ -164,7 +205,8 @@ int main(int argc, char** argv)
         if (auto bytes = pf::readFile(*css))
             shell->loadDOMStyleSheet({reinterpret_cast<const char*>(bytes->data()), bytes->size()});
     }
-    printConfiguration(*shell);
+    if (options->verbose)
+        printConfiguration(*shell);
     shell->startLocation();
 
     if (options->demo) {

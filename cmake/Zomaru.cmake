@@ -25,7 +25,8 @@ endfunction()
 # One test program per folder, registered with CTest as one test. Without
 # SOURCES every .cpp file of the folder is compiled. Without MAIN the program
 # links gtest_main; with MAIN one of its sources defines main() (to call the
-# registration functions of the libraries under test).
+# registration functions of the libraries under test). Each program's data
+# and caches go to a home folder in its build folder ($ZMR_HOME).
 function(zmr_test name)
   cmake_parse_arguments(ARG "MAIN" "" "SOURCES;DEPS" ${ARGN})
   if(NOT ARG_SOURCES)
@@ -39,5 +40,5 @@ function(zmr_test name)
   endif()
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
-    ENVIRONMENT "ZMR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+    ENVIRONMENT "ZMR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZMR_HOME=${CMAKE_CURRENT_BINARY_DIR}/home;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()

@@ -13,7 +13,10 @@ zmr_install_deps
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF
 cmake --build build/app -j "$(nproc)" --target zomaru appserver
 
-export ZMR_HOME="${ZMR_HOME:-$HOME/.zomaru}"
+# Without HOME the account's home comes from the password database, never a shared folder.
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+[ -n "${ZMR_HOME:-}" ] || [ -n "$home" ] || { echo "No home folder: set ZMR_HOME or HOME" >&2; exit 1; }
+export ZMR_HOME="${ZMR_HOME:-$home/.zomaru}"
 mkdir -p "$ZMR_HOME"
 server_log=$(mktemp)
 build/app/tools/appserver/appserver --port 0 --db "$ZMR_HOME/appserver.db" --seed-demo >"$server_log" 2>&1 &

@@ -69,7 +69,10 @@ ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view dom
     ZMRAnswer answer;
     pf::DictionaryRef results = response.error() ? nullptr : response.resultsData().dictionary();
     if (!results) {
-        answer.error = pf::Error{std::string(domain), 0, ""};
+        // The transport's own reason travels along, so whoever shows the
+        // failure can say why (code 0 still marks "no answer").
+        const auto& transport = response.error();
+        answer.error = pf::Error{std::string(domain), 0, transport ? transport->description : ""};
         return answer;
     }
     pf::Value data(results);

@@ -5,8 +5,8 @@
 // An answer is a success only when the exchange brought results, the results
 // are a dictionary and their "error-code" reads 0. Everything else is an
 // error of the handling service's domain:
-// - no results (a transport or HTTP failure) or results that are not a
-//   dictionary: code 0, description "";
+// - no results (a transport or HTTP failure): code 0 and the transport
+//   error's description; results that are not a dictionary: code 0, "";
 // - "error-code" other than 0: that code (read as 64 bits; a number with a
 //   fraction is truncated; text that is not a number, a container or a
 //   Boolean reads -1) and the answer's "error" when it is text, else "".

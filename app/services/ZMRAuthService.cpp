@@ -4,6 +4,7 @@
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
@@ -68,7 +69,7 @@ bool ZMRAuthService::handle(const pf::Protocol* taskType, const pf::ObjectRef& t
         auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
         if (!response || !serverTaskName(response->taskType()))
             return false;
-        answer(task);
+        answer(*response);
         return true;
     }
     return false;
@@ -79,9 +80,7 @@ bool ZMRAuthService::send(const pf::Protocol* taskType, const pf::ObjectRef& tas
     auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
     if (!appTask)
         return false;
-    auto body = std::make_shared<KRHttpFormBody>();
-    body->addItemValue("config_zmr", "config");
-    body->addItemValue(serverTaskName(taskType), "taskType");
+    auto body = ZMRRequestBody(serverTaskName(taskType));
     if (taskType == proto::IZMRRegisterTask()) {
         auto reg = std::dynamic_pointer_cast<IZMRRegisterTask>(task);
         if (!reg)
@@ -104,32 +103,21 @@ bool ZMRAuthService::send(const pf::Protocol* taskType, const pf::ObjectRef& tas
         body->addItemValue(std::to_string(ZMRClampInt32(token->expires_in())), "zmr-expires_in");
     }
 
-    auto request = std::make_shared<KRAPIRequestTask>();
-    request->setTaskType(taskType);
-    request->setTask(task);
-    request->setSource(appTask->source());
-    request->setApiKey("url");
-    request->setBody(body);
-    auto context = this->context();
-    if (!context)
-        return true;
     // The logout is sent as the user signs out: its form takes the user id
     // and token now, while they are still stored.
-    if (taskType == proto::IZMRLogoutTask())
-        context->handle(proto::IKRAPIWillRequestTask(), request, 0);
-    context->handle(proto::IKRAPIRequestTask(), request, 0);
+    ZMRSendRequest(*this, taskType, task, body,
+                   taskType == proto::IZMRLogoutTask() ? ZMRFormFill::Now : ZMRFormFill::WhenSent);
     return true;
 }
 
-void ZMRAuthService::answer(const pf::ObjectRef& responseObject)
+void ZMRAuthService::answer(const IKRAPIResponseTask& response)
 {
     auto self = shared_from_this();
-    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
-    const pf::Protocol* taskType = response->taskType();
+    const pf::Protocol* taskType = response.taskType();
     if (taskType == proto::IZMRLogoutTask())
         return;
-    pf::ObjectRef task = response->task();
-    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    pf::ObjectRef task = response.task();
+    ZMRAnswer answer = ZMRReadAnswer(response, domain);
     if (answer.error) {
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;

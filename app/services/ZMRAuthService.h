@@ -13,11 +13,13 @@
 
 #include "framework/core/KRUplinkService.h"
 
+class IKRAPIResponseTask;
+
 class ZMRAuthService final : public KRUplinkService {
 public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
 
 private:
     bool send(const pf::Protocol* taskType, const pf::ObjectRef& task);
-    void answer(const pf::ObjectRef& response);
+    void answer(const IKRAPIResponseTask& response);
 };

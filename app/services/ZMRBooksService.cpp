@@ -105,7 +105,7 @@ bool ZMRBooksService::handle(const pf::Protocol* taskType, const pf::ObjectRef& 
         auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
         if (!response || (response->taskType() != proto::IZMRBooksCreateTask() && response->taskType() != proto::IZMRBooksSearchTask()))
             return false;
-        answer(task);
+        answer(*response);
         return true;
     }
     return false;
@@ -145,13 +145,12 @@ void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& ta
     ZMRSendRequest(*this, taskType, task, body);
 }
 
-void ZMRBooksService::answer(const pf::ObjectRef& responseObject)
+void ZMRBooksService::answer(const IKRAPIResponseTask& response)
 {
     auto self = shared_from_this();
-    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
-    const pf::Protocol* taskType = response->taskType();
-    pf::ObjectRef task = response->task();
-    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    const pf::Protocol* taskType = response.taskType();
+    pf::ObjectRef task = response.task();
+    ZMRAnswer answer = ZMRReadAnswer(response, domain);
     if (answer.error) {
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;

@@ -16,6 +16,7 @@
 
 #include "framework/core/KRUplinkService.h"
 
+class IKRAPIResponseTask;
 class KRDBContext;
 class ZMRBooksObject;
 
@@ -29,7 +30,7 @@ public:
 
 private:
     void send(const pf::Protocol* taskType, const pf::ObjectRef& task);
-    void answer(const pf::ObjectRef& response);
+    void answer(const IKRAPIResponseTask& response);
     void storeCreated(KRDBContext& db, const pf::Value& entry);
     void mergeSearch(KRDBContext& db, const pf::Array& entries, int start, int end);
 };

@@ -21,7 +21,11 @@ public:
     double timestamp() const { return m_timestamp; }
     void setTimestamp(double timestamp) { m_timestamp = timestamp; }
 
-    bool isEqual(const ZMRClassifyObject& other) const { return m_cid == other.m_cid; }
+    bool isEqual(const pf::Object& other) const override
+    {
+        auto category = dynamic_cast<const ZMRClassifyObject*>(&other);
+        return category && category->m_cid == m_cid;
+    }
     std::size_t hash() const { return static_cast<std::size_t>(m_cid); }
 
 private:

@@ -87,7 +87,7 @@ bool ZMRClassifyService::handle(const pf::Protocol* taskType, const pf::ObjectRe
         auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
         if (!response || response->taskType() != proto::IZMRClassifyTask())
             return false;
-        answer(task);
+        answer(*response);
         return true;
     }
     return false;
@@ -124,11 +124,10 @@ void ZMRClassifyService::lookup(const pf::ObjectRef& taskObject)
     task->setDataObject(object);
 }
 
-void ZMRClassifyService::answer(const pf::ObjectRef& responseObject)
+void ZMRClassifyService::answer(const IKRAPIResponseTask& response)
 {
     auto self = shared_from_this();
-    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
-    ZMRAnswer answer = ZMRReadAnswer(*response, "ZMRClassifyService");
+    ZMRAnswer answer = ZMRReadAnswer(response, "ZMRClassifyService");
     if (answer.error)
         return;
     if (pf::ArrayRef categories = answer.results->array("classify-results"))
@@ -207,9 +206,9 @@ void ZMRClassifyService::mergeTags(const pf::Array& entries)
         std::shared_ptr<ZMRTagObject> object;
         if (auto it = handled.find(*text); it != handled.end()) {
             object = it->second;
-        } else if (auto it = stored.find(*text); it != stored.end()) {
-            object = it->second;
-            stored.erase(it);
+        } else if (auto kept = stored.find(*text); kept != stored.end()) {
+            object = kept->second;
+            stored.erase(kept);
         }
         if (object) {
             object->setTid(tid);

@@ -19,6 +19,8 @@
 #include "framework/core/KRUplinkService.h"
 #include "platform/foundation/Collections.h"
 
+class IKRAPIResponseTask;
+
 class ZMRClassifyService final : public KRUplinkService {
 public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
@@ -30,7 +32,7 @@ public:
 private:
     void send(const pf::ObjectRef& task);
     void lookup(const pf::ObjectRef& task);
-    void answer(const pf::ObjectRef& response);
+    void answer(const IKRAPIResponseTask& response);
     void mergeCategories(const pf::Array& entries);
     void mergeTags(const pf::Array& entries);
 

@@ -95,7 +95,7 @@ bool ZMRConcernService::handle(const pf::Protocol* taskType, const pf::ObjectRef
         const pf::Protocol* answered = response->taskType();
         if (answered != proto::IZMRFollowTask() && answered != proto::IZMRUnFollowTask() && answered != proto::IZMRConcernTask())
             return false;
-        answer(task);
+        answer(*response);
         return true;
     }
     return false;
@@ -129,10 +129,8 @@ void ZMRConcernService::cancelSync(const pf::ObjectRef& task)
 void ZMRConcernService::send(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
     long long tuid = 0;
-    if (auto follow = std::dynamic_pointer_cast<IZMRFollowTask>(task))
+    if (auto follow = std::dynamic_pointer_cast<IZMRFollowTask>(task)) // an unfollow has the same fields
         tuid = follow->tuid();
-    else if (auto unfollow = std::dynamic_pointer_cast<IZMRUnFollowTask>(task))
-        tuid = unfollow->tuid();
     auto body = ZMRRequestBody(taskType == proto::IZMRFollowTask() ? "ZMRFollowTask" : "ZMRUnFollowTask");
     body->addItemValue(std::to_string(tuid), "zmr-tuid");
     ZMRSendRequest(*this, taskType, task, body);
@@ -143,20 +141,11 @@ std::shared_ptr<KRAPIRequestTask> ZMRConcernService::pageRequest(const pf::Objec
     auto sync = std::dynamic_pointer_cast<IZMRConcernTask>(task);
     auto context = appContext(*this);
     long long version = context ? context->concernVersion() : 0;
-    auto body = std::make_shared<KRHttpFormBody>();
-    body->addItemValue("config_zmr", "config");
-    body->addItemValue("ZMRUserConcernTask", "taskType");
+    auto body = ZMRRequestBody("ZMRUserConcernTask");
     if (version != 0)
         body->addItemValue(std::to_string(version), "zmr-version");
     body->addItemValue(std::to_string(sync ? sync->pageIndex() : 1), "zmr-pageIndex");
-    auto request = std::make_shared<KRAPIRequestTask>();
-    request->setTaskType(proto::IZMRConcernTask());
-    request->setTask(task);
-    if (sync)
-        request->setSource(sync->source());
-    request->setApiKey("url");
-    request->setBody(body);
-    return request;
+    return ZMRMakeRequest(proto::IZMRConcernTask(), task, body);
 }
 
 void ZMRConcernService::startSync(const pf::ObjectRef& task)
@@ -200,17 +189,16 @@ void ZMRConcernService::refreshUser(const pf::ObjectRef& taskObject)
     }
 }
 
-void ZMRConcernService::answer(const pf::ObjectRef& responseObject)
+void ZMRConcernService::answer(const IKRAPIResponseTask& response)
 {
     auto self = shared_from_this();
-    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
-    const pf::Protocol* taskType = response->taskType();
+    const pf::Protocol* taskType = response.taskType();
     if (taskType == proto::IZMRConcernTask()) {
-        answerSync(*response);
+        answerSync(response);
         return;
     }
-    pf::ObjectRef task = response->task();
-    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    pf::ObjectRef task = response.task();
+    ZMRAnswer answer = ZMRReadAnswer(response, domain);
     if (answer.error) {
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;
@@ -277,8 +265,8 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
                 self->m_concernTask = nullptr;
                 return;
             }
-            if (auto context = self->context())
-                context->handle(proto::IKRAPIRequestTask(), request, 0);
+            if (auto bus = self->context())
+                bus->handle(proto::IKRAPIRequestTask(), request, 0);
         });
     } else {
         context->setConcernVersion(version);

@@ -49,7 +49,7 @@ private:
     void startSync(const pf::ObjectRef& task);
     void cancelSync(const pf::ObjectRef& task);
     void refreshUser(const pf::ObjectRef& task);
-    void answer(const pf::ObjectRef& response);
+    void answer(const IKRAPIResponseTask& response);
     void answerSync(const IKRAPIResponseTask& response);
 
     pf::ObjectRef m_concernTask;

@@ -52,7 +52,8 @@ bool ZMRDownlinkService::handle(const pf::Protocol* taskType, const pf::ObjectRe
         std::uint64_t serial = m_nextSerial++;
         Request record{task, cachesFirstPage(*list) ? dataKey(task, taskType) : std::nullopt, userPart()};
         m_requests.emplace(serial, std::move(record));
-        ZMRSendRequest(*this, taskType, task, listForm(*list), pf::Value(static_cast<long long>(serial)));
+        ZMRSendRequest(*this, taskType, task, listForm(*list), ZMRFormFill::WhenSent,
+                       pf::Value(static_cast<long long>(serial)));
         return true;
     }
     if (ZMRResponseOf(taskType, task, proto::IZMRDownlinkTask())) {

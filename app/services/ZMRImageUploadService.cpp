@@ -67,7 +67,7 @@ bool ZMRImageUploadService::handle(const pf::Protocol* taskType, const pf::Objec
     }
 
     std::string url = config() ? config()->string("url").value_or("") : "";
-    pf::log("%s", pf::redactSecrets(url).c_str());
+    pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(url).c_str());
     auto form = std::make_shared<KRHttpFormBody>();
     form->addItemBytes(data, "image/jpg", "uri");
     pf::HttpRequest request(url, pf::URLRequestCachePolicy::ReloadIgnoringLocalCacheData,
@@ -143,7 +143,7 @@ void ZMRImageUploadService::krHttpTaskDidLoaded(KRHttpTask& task)
     pf::Value body = http->responseBody();
     if (upload)
         upload->setResultsData(body);
-    pf::log("%s", pf::redactSecrets(body.description()).c_str());
+    pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(body.description()).c_str());
     krUplinkTaskDidSuccessResults(http->task(), body, http->taskType());
 }
 

@@ -15,13 +15,10 @@ namespace {
 
 std::optional<long long> pidOf(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
-    if (taskType == proto::IZMRLikeTask()) {
-        if (auto like = std::dynamic_pointer_cast<IZMRLikeTask>(task))
-            return like->pid();
-    } else if (taskType == proto::IZMRUnLikeTask()) {
-        if (auto unlike = std::dynamic_pointer_cast<IZMRUnLikeTask>(task))
-            return unlike->pid();
-    }
+    if (taskType != proto::IZMRLikeTask() && taskType != proto::IZMRUnLikeTask())
+        return std::nullopt;
+    if (auto like = std::dynamic_pointer_cast<IZMRLikeTask>(task)) // an unlike has the same fields
+        return like->pid();
     return std::nullopt;
 }
 

@@ -23,6 +23,45 @@
 #include "framework/db/KRDBRegistration.h"
 #include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Collections.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
+
+// Task fields of types the platform's values do not hold directly, as they
+// read and write by key: a 32-bit status as a number, a bitmap as an image,
+// a size as {"width", "height"}, a task type as its protocol's name.
+template <> struct pf::detail::PropertyTraits<std::uint32_t> {
+    static constexpr PropertyType type = PropertyType::LongLong;
+    static Value to(std::uint32_t v) { return Value(static_cast<long long>(v)); }
+    static std::uint32_t from(const Value& v) { return static_cast<std::uint32_t>(v.longLongValue()); }
+};
+template <> struct pf::detail::PropertyTraits<pf::BitmapRef> {
+    static constexpr PropertyType type = PropertyType::Object;
+    static Value to(const BitmapRef& v) { return v ? Value(Image::create(v)) : Value(); }
+    static BitmapRef from(const Value& v)
+    {
+        auto image = v.objectAs<Image>();
+        return image ? image->bitmap() : nullptr;
+    }
+};
+template <> struct pf::detail::PropertyTraits<pf::Size> {
+    static constexpr PropertyType type = PropertyType::Object;
+    static Value to(const Size& v) { return Value(Dictionary::create({{"width", v.width}, {"height", v.height}})); }
+    static Size from(const Value& v)
+    {
+        auto d = v.dictionary();
+        return d ? Size{d->get("width").doubleValue(), d->get("height").doubleValue()} : Size{};
+    }
+};
+template <> struct pf::detail::PropertyTraits<const pf::Protocol*> {
+    static constexpr PropertyType type = PropertyType::String;
+    static Value to(const Protocol* v) { return v ? Value(v->name()) : Value(); }
+    static const Protocol* from(const Value& v)
+    {
+        auto name = v.stringValue();
+        return name ? Protocol::named(*name) : nullptr;
+    }
+};
 
 namespace {
 
@@ -75,6 +114,7 @@ void registerTaskClasses()
         .adopts(proto::IZMRUpdateUserTask())
         .property("nick", &ZMRUpdateUserTask::nick, &ZMRUpdateUserTask::setNick)
         .property("logo", &ZMRUpdateUserTask::logo, &ZMRUpdateUserTask::setLogo)
+        .property("logoImage", &ZMRUpdateUserTask::logoImage, &ZMRUpdateUserTask::setLogoImage)
         .property("age", &ZMRUpdateUserTask::age, &ZMRUpdateUserTask::setAge)
         .property("classifyObjects", &ZMRUpdateUserTask::classifyObjects, &ZMRUpdateUserTask::setClassifyObjects)
         .property("constellation", &ZMRUpdateUserTask::constellation, &ZMRUpdateUserTask::setConstellation)
@@ -108,15 +148,19 @@ void registerTaskClasses()
     pf::ClassBuilder<ZMRImageUploadTask>("ZMRImageUploadTask")
         .superclass<KRUplinkTask>()
         .adopts(proto::IZMRImageUploadTask())
+        .property("image", &ZMRImageUploadTask::image, &ZMRImageUploadTask::setImage)
         .property("maxWidth", &ZMRImageUploadTask::maxWidth, &ZMRImageUploadTask::setMaxWidth)
+        .property("imageSize", &ZMRImageUploadTask::imageSize, &ZMRImageUploadTask::setImageSize)
         .property("resultsData", &ZMRImageUploadTask::resultsData, &ZMRImageUploadTask::setResultsData)
         .commit();
     pf::ClassBuilder<ZMRUserImageUploadTask>("ZMRUserImageUploadTask")
         .superclass<ZMRImageUploadTask>()
         .property("task", &ZMRUserImageUploadTask::task, &ZMRUserImageUploadTask::setTask)
+        .property("taskType", &ZMRUserImageUploadTask::taskType, &ZMRUserImageUploadTask::setTaskType)
         .commit();
     pf::ClassBuilder<ZMRPublishImageUploadTask>("ZMRPublishImageUploadTask")
         .superclass<ZMRImageUploadTask>()
+        .property("worker", &ZMRPublishImageUploadTask::worker, &ZMRPublishImageUploadTask::setWorker)
         .commit();
     pf::ClassBuilder<ZMRFollowTask>("ZMRFollowTask")
         .superclass<KRUplinkTask>()
@@ -124,13 +168,13 @@ void registerTaskClasses()
         .property("tuid", &ZMRFollowTask::tuid, &ZMRFollowTask::setTuid)
         .commit();
     pf::ClassBuilder<ZMRUnFollowTask>("ZMRUnFollowTask")
-        .superclass<KRUplinkTask>()
+        .superclass<ZMRFollowTask>()
         .adopts(proto::IZMRUnFollowTask())
-        .property("tuid", &ZMRUnFollowTask::tuid, &ZMRUnFollowTask::setTuid)
         .commit();
     pf::ClassBuilder<ZMRConcernTask>("ZMRConcernTask")
         .superclass<KRTask>()
         .adopts(proto::IZMRConcernTask())
+        .property("status", &ZMRConcernTask::status, &ZMRConcernTask::setStatus)
         .property("pageIndex", &ZMRConcernTask::pageIndex, &ZMRConcernTask::setPageIndex)
         .commit();
     pf::ClassBuilder<ZMRRefreshUserTask>("ZMRRefreshUserTask")
@@ -163,10 +207,8 @@ void registerTaskClasses()
         .property("indexPath", &ZMRLikeTask::indexPath, &ZMRLikeTask::setIndexPath)
         .commit();
     pf::ClassBuilder<ZMRUnLikeTask>("ZMRUnLikeTask")
-        .superclass<KRUplinkTask>()
+        .superclass<ZMRLikeTask>()
         .adopts(proto::IZMRUnLikeTask())
-        .property("pid", &ZMRUnLikeTask::pid, &ZMRUnLikeTask::setPid)
-        .property("indexPath", &ZMRUnLikeTask::indexPath, &ZMRUnLikeTask::setIndexPath)
         .commit();
     pf::ClassBuilder<ZMRCommentTask>("ZMRCommentTask")
         .superclass<KRUplinkTask>()

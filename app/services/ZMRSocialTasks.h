@@ -17,11 +17,8 @@ public:
     virtual void setTuid(long long tuid) = 0;
 };
 
-class IZMRUnFollowTask : public virtual IKRUplinkTask {
-public:
-    virtual long long tuid() const = 0;
-    virtual void setTuid(long long tuid) = 0;
-};
+// The fields of a follow; a task type of its own.
+class IZMRUnFollowTask : public virtual IZMRFollowTask {};
 
 class IZMRConcernTask : public virtual IKRTask {
 public:
@@ -73,11 +70,8 @@ public:
     virtual void setPid(long long pid) = 0;
 };
 
-class IZMRUnLikeTask : public virtual IKRUplinkTask {
-public:
-    virtual long long pid() const = 0;
-    virtual void setPid(long long pid) = 0;
-};
+// The fields of a like; a task type of its own.
+class IZMRUnLikeTask : public virtual IZMRLikeTask {};
 
 class IZMRCommentTask : public virtual IKRUplinkTask {
 public:
@@ -113,7 +107,7 @@ public:
     virtual void setToZZ(bool toZZ) = 0;
 };
 
-class ZMRFollowTask final : public KRUplinkTask, public virtual IZMRFollowTask {
+class ZMRFollowTask : public KRUplinkTask, public virtual IZMRFollowTask {
 public:
     long long tuid() const override { return m_tuid; }
     void setTuid(long long tuid) override { m_tuid = tuid; }
@@ -122,14 +116,7 @@ private:
     long long m_tuid = 0;
 };
 
-class ZMRUnFollowTask final : public KRUplinkTask, public virtual IZMRUnFollowTask {
-public:
-    long long tuid() const override { return m_tuid; }
-    void setTuid(long long tuid) override { m_tuid = tuid; }
-
-private:
-    long long m_tuid = 0;
-};
+class ZMRUnFollowTask final : public ZMRFollowTask, public virtual IZMRUnFollowTask {};
 
 class ZMRConcernTask final : public KRTask, public virtual IZMRConcernTask {
 public:
@@ -195,7 +182,7 @@ private:
 };
 
 // `indexPath` (the row the sender shows) is the sender's own.
-class ZMRLikeTask final : public KRUplinkTask, public virtual IZMRLikeTask {
+class ZMRLikeTask : public KRUplinkTask, public virtual IZMRLikeTask {
 public:
     long long pid() const override { return m_pid; }
     void setPid(long long pid) override { m_pid = pid; }
@@ -207,17 +194,7 @@ private:
     pf::Value m_indexPath;
 };
 
-class ZMRUnLikeTask final : public KRUplinkTask, public virtual IZMRUnLikeTask {
-public:
-    long long pid() const override { return m_pid; }
-    void setPid(long long pid) override { m_pid = pid; }
-    const pf::Value& indexPath() const { return m_indexPath; }
-    void setIndexPath(pf::Value indexPath) { m_indexPath = std::move(indexPath); }
-
-private:
-    long long m_pid = 0;
-    pf::Value m_indexPath;
-};
+class ZMRUnLikeTask final : public ZMRLikeTask, public virtual IZMRUnLikeTask {};
 
 class ZMRCommentTask final : public KRUplinkTask, public virtual IZMRCommentTask {
 public:

@@ -13,12 +13,12 @@ std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
     return body;
 }
 
-bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
-                    std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo)
+std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, const pf::ObjectRef& task,
+                                                 std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo)
 {
     auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
     if (!appTask)
-        return false;
+        return nullptr;
     auto request = std::make_shared<KRAPIRequestTask>();
     request->setTaskType(taskType);
     request->setTask(task);
@@ -26,8 +26,21 @@ bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::
     request->setApiKey("url");
     request->setBody(std::move(body));
     request->setUserInfo(std::move(userInfo));
-    if (auto context = service.context())
+    return request;
+}
+
+bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
+                    std::shared_ptr<KRHttpFormBody> body, ZMRFormFill fill,
+                    pf::Value userInfo)
+{
+    auto request = ZMRMakeRequest(taskType, task, std::move(body), std::move(userInfo));
+    if (!request)
+        return false;
+    if (auto context = service.context()) {
+        if (fill == ZMRFormFill::Now)
+            context->handle(proto::IKRAPIWillRequestTask(), request, 0);
         context->handle(proto::IKRAPIRequestTask(), request, 0);
+    }
     return true;
 }
 

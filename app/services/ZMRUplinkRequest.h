@@ -14,12 +14,27 @@ class IKRAPIResponseTask;
 class KRHttpFormBody;
 class KRService;
 
+class KRAPIRequestTask;
+
+// The form's first items: "config" (the one place that names the server's
+// configuration) and the server task name.
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName);
+
+// The API request for `task` under `taskType` with `body`; null when the
+// task is not an IKRTask. The user information comes back with the answer.
+std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, const pf::ObjectRef& task,
+                                                 std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo = {});
+
+// When the API service adds the device and sign-in items to the form: as the
+// request is sent, or now (offered as IKRAPIWillRequestTask first), while
+// the user state they read is still there.
+enum class ZMRFormFill { WhenSent, Now };
 
 // Answers false when the task is not an IKRTask (nothing is sent). The
 // user information comes back with the answer.
 bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
-                    std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo = {});
+                    std::shared_ptr<KRHttpFormBody> body, ZMRFormFill fill = ZMRFormFill::WhenSent,
+                    pf::Value userInfo = {});
 
 // The response task of an answer whose task type is `taskType`, else null.
 std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,

@@ -133,7 +133,17 @@ int64_t FDBRowCount(_FDB *db);
 uint32_t FDBClassSize(const _FDBClass *dbClass);
 const _FDBProperty *FDBClassGetProperty(const _FDBClass *dbClass, const char *name);
 
-/* Typed readers; record and property must not be null. */
+/* Typed readers; record and property must not be null.
+ * Each reader converts whatever the property holds to its own type:
+ * - int from a 64-bit integer keeps the low 32 bits; int64 from an int is
+ *   sign-extended;
+ * - integers from a double truncate toward zero and saturate at the type's
+ *   limits (a double past them answers INT32_MAX / INT64_MAX);
+ * - numbers from a string parse its leading digits ("42abc" is 42);
+ * - a string reader answers the default for a non-string property or a string
+ *   that is not terminated inside its field;
+ * - a blob offset answers the default for a non-blob property;
+ * - a property of any other type answers the default. */
 int32_t FDBIntValue(const void *record, const _FDBProperty *property, int32_t defaultValue);
 int64_t FDBInt64Value(const void *record, const _FDBProperty *property, int64_t defaultValue);
 double FDBDoubleValue(const void *record, const _FDBProperty *property, double defaultValue);

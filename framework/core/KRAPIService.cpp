@@ -84,7 +84,7 @@ void KRAPIService::krHttpTaskWillRequest(KRHttpTask& task)
         return;
     }
     std::string absolute = url->absoluteString();
-    pf::log("%s", pf::redactSecrets(absolute).c_str());
+    pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(absolute).c_str());
 
     double timeout = config() ? config()->get("timeout").doubleValue() : 0;
     pf::HttpRequest http(absolute, pf::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, std::chrono::duration<double>(timeout));

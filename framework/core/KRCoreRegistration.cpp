@@ -8,6 +8,28 @@
 #include "framework/core/KRTask.h"
 #include "framework/core/KRTaskTypes.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Collections.h"
+
+// An action's views by key: an array of the view objects.
+template <> struct pf::detail::PropertyTraits<std::vector<pf::ObjectRef>> {
+    static constexpr PropertyType type = PropertyType::Object;
+    static Value to(const std::vector<ObjectRef>& views)
+    {
+        auto array = Array::create();
+        for (const ObjectRef& view : views)
+            array->add(Value(view));
+        return Value(array);
+    }
+    static std::vector<ObjectRef> from(const Value& value)
+    {
+        std::vector<ObjectRef> views;
+        if (auto array = value.array())
+            for (const Value& item : *array)
+                if (auto object = item.object())
+                    views.push_back(object);
+        return views;
+    }
+};
 
 namespace {
 
@@ -46,6 +68,7 @@ void registerCoreClasses()
         .adopts(proto::IKRAction())
         .property("actionName", &KRAction::actionName, &KRAction::setActionName)
         .property("userInfo", &KRAction::userInfo, &KRAction::setUserInfo)
+        .property("actionViews", &KRAction::actionViews, &KRAction::setActionViews)
         .commit();
     pf::ClassBuilder<KRShell>("KRShell").adopts(proto::IKRUIContext()).noFactory().commit();
 

@@ -62,7 +62,7 @@ bool KRCrashService::handle(const pf::Protocol* taskType, const pf::ObjectRef& t
 {
     if (taskType != proto::IKRCrashTask())
         return false;
-    auto crash = std::dynamic_pointer_cast<KRCrashTask>(task);
+    auto crash = std::dynamic_pointer_cast<IKRCrashTask>(task);
     if (!crash || !crash->exception())
         return true;
 

@@ -5,6 +5,7 @@
 #include "framework/util/file_time.h"
 #include "framework/util/md5.h"
 #include "framework/util/text_helpers.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 
@@ -12,11 +13,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <iconv.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-
-namespace fs = std::filesystem;
+#include <unistd.h>
 
 namespace proto {
 
@@ -60,10 +60,43 @@ bool fileExists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0;
 }
 
+// Cache and partial files live in a folder only this user can enter, but a
+// link planted there must still never be followed: it is removed instead.
+bool cacheFileExists(const std::string& path)
+{
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0)
+        return false;
+    if (S_ISLNK(info.st_mode)) {
+        ::unlink(path.c_str());
+        return false;
+    }
+    return S_ISREG(info.st_mode);
+}
+
 std::uint64_t fileSize(const std::string& path)
 {
     struct stat info;
-    return ::stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    return ::lstat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+// Opens the partial file for writing without following a link, creating it
+// private to this user: emptied for a fresh download, appended to for a
+// resumed one.
+std::FILE* openPartialFile(const std::string& path, bool append)
+{
+    cacheFileExists(path); // drops a link found there
+    auto slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0)
+        pf::createDirectories(path.substr(0, slash));
+    int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = ::fdopen(fd, append ? "ab" : "wb");
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 std::string partialPath(const std::string& path)
@@ -120,19 +153,17 @@ std::string KRHttpTask::localResourcePathForURL(const std::string& url)
 {
     char digest[33];
     md5_hex(url.data(), url.size(), digest);
-    const char* tmp = std::getenv("TMPDIR");
-    fs::path directory = tmp && *tmp ? tmp : "/tmp";
-    return (directory / digest).string();
+    return pf::temporaryDirectory() + "/" + digest;
 }
 
 bool KRHttpTask::hasResourceForURL(const std::string& url)
 {
-    return fileExists(localResourcePathForURL(url));
+    return cacheFileExists(localResourcePathForURL(url));
 }
 
 bool KRHttpTask::isLoadingResourceForURL(const std::string& url)
 {
-    return fileExists(partialPath(localResourcePathForURL(url)));
+    return cacheFileExists(partialPath(localResourcePathForURL(url)));
 }
 
 std::optional<pf::HttpRequest> KRHttpTask::request() const
@@ -206,12 +237,12 @@ std::optional<pf::HttpRequest> KRHttpTask::doWillRequeset()
     std::string path = localResourcePathForURL(urlText);
     setResponseBody(path);
     m_resourcePath = path;
-    bool cached = fileExists(path);
+    bool cached = cacheFileExists(path);
     if (cached && !m_forceUpdateResource) {
         doLoaded();
         return std::nullopt;
     }
-    if (m_allowResume && fileExists(partialPath(path))) {
+    if (m_allowResume && cacheFileExists(partialPath(path))) {
         pf::HttpRequest ranged(urlText, current->cachePolicy(), current->timeoutInterval());
         std::uint64_t size = fileSize(partialPath(path));
         m_beginLength = size;
@@ -328,7 +359,7 @@ std::optional<pf::Error> KRHttpTask::doBackgroundResponse(const pf::HttpResponse
     if (!append)
         m_beginLength = 0; // the server ignored the range: start over
     closePartialFile();
-    m_partialFile = std::fopen(partial.c_str(), append ? "ab" : "wb");
+    m_partialFile = openPartialFile(partial, append);
     if (!m_partialFile) {
         int error = errno;
         removePartialFile();

@@ -120,9 +120,9 @@ pf::ImageRef KRImageService::bundleImage(const std::string& name) const
 
 pf::ImageRef KRImageService::cacheFileImage(const std::string& src)
 {
-    std::string path = KRHttpTask::localResourcePathForURL(src);
-    if (!pf::fileExists(path))
+    if (!KRHttpTask::hasResourceForURL(src))
         return nullptr;
+    std::string path = KRHttpTask::localResourcePathForURL(src);
     auto image = pf::Image::contentsOfFile(path);
     if (image)
         return image.value();
@@ -139,7 +139,9 @@ void KRImageService::fillDefaultImage(IKRImageTask& task)
         return;
     pf::ImageRef image;
     if (defaultSrc->starts_with("@")) {
-        image = bundleImage(defaultSrc->substr(1));
+        // Set even when the bundle lacks it, so a reused view drops its old placeholder.
+        task.setDefaultImage(bundleImage(defaultSrc->substr(1)));
+        return;
     } else {
         std::string key = keySrc(*defaultSrc);
         image = cachedImage(key);

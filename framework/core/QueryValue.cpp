@@ -6,17 +6,6 @@
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Components of a path string: a leading "/" is a component of its own, empty
 // components are skipped, a trailing "/" is one more "/".
 std::vector<std::string> componentsOf(std::string_view path)
@@ -99,10 +88,10 @@ std::optional<std::string> decodeQueryValue(std::string_view value)
                 break; // a cut-off escape ends the text; what came before stays
             // Leading hexadecimal digits only; none reads as 0.
             int v = 0;
-            int first = hexDigit(value[i + 1]);
+            int first = pf::hexDigitValue(value[i + 1]);
             if (first >= 0) {
                 v = first;
-                int second = hexDigit(value[i + 2]);
+                int second = pf::hexDigitValue(value[i + 2]);
                 if (second >= 0)
                     v = v * 16 + second;
             }

@@ -11,6 +11,7 @@ class KRBehaviorObject;
 class IKRBehaviorTask : public virtual IKRTask {
 public:
     virtual std::shared_ptr<KRBehaviorObject> dataObject() const = 0;
+    virtual void setDataObject(std::shared_ptr<KRBehaviorObject> dataObject) = 0;
 };
 
 class IKRBehaviorTransactionTask : public virtual IKRTask {

@@ -74,7 +74,8 @@ public:
     // receives each declared property of its class and superclasses from the
     // column of the same name. Nil does nothing.
     virtual void toDataObject(const pf::Value& object) = 0;
-    // The property walk, starting at `cls`, for any object.
+    // The property walk, starting at `cls`, for any object; a dictionary
+    // takes the properties under their names (a nil value removes the key).
     virtual void toDataObject(const pf::Value& object, const pf::Class* cls) = 0;
     // One new instance of `cls` per remaining row; the cursor stays open.
     virtual pf::ArrayRef dataObjects(const pf::Class* cls) = 0;

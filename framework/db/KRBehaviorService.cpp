@@ -21,6 +21,7 @@ struct KRBehaviorService::Store {
     std::string path;
     std::vector<const pf::Class*> classes;
     KRDBContextRef context;
+    bool reported = false; // a failure to open was logged
     // The rowids given to submitted records, by the submitter's object: a
     // record submitted again before it learnt its rowid is still updated.
     std::map<std::weak_ptr<KRBehaviorObject>, long long, std::owner_less<>> rowids;
@@ -31,7 +32,10 @@ struct KRBehaviorService::Store {
             return context.get();
         auto opened = KRDBContext::openAtPath(path, classes);
         if (!opened.ok()) {
-            pf::logLevel(pf::LogLevel::Error, "KRBehaviorService: %s", opened.error().description.c_str());
+            // Tried again on every record, but said once: the cause stays the same.
+            if (!reported)
+                pf::logLevel(pf::LogLevel::Error, "KRBehaviorService: %s", opened.error().description.c_str());
+            reported = true;
             return nullptr;
         }
         context = opened.value();

@@ -26,6 +26,7 @@ double absoluteTime()
 struct KRMonitorService::Store {
     std::string path;
     KRDBContextRef context;
+    bool reported = false; // a failure to open was logged
 
     // Queue only. Opens the database on first use; null when it cannot be.
     KRDBContext* open()
@@ -34,7 +35,10 @@ struct KRMonitorService::Store {
             return context.get();
         auto opened = KRDBContext::openAtPath(path, {pf::Class::named("KRMonitorObject")});
         if (!opened.ok()) {
-            pf::logLevel(pf::LogLevel::Error, "KRMonitorService: %s", opened.error().description.c_str());
+            // Tried again on every record, but said once: the cause stays the same.
+            if (!reported)
+                pf::logLevel(pf::LogLevel::Error, "KRMonitorService: %s", opened.error().description.c_str());
+            reported = true;
             return nullptr;
         }
         context = opened.value();

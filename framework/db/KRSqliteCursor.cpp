@@ -275,9 +275,23 @@ void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan
 
 void KRSqliteCursor::toDataObject(const pf::Value& object, const pf::Class* cls)
 {
-    pf::ObjectRef target = object.object();
-    if (target)
+    if (!cls)
+        return;
+    if (pf::ObjectRef target = object.object()) {
         fill(*target, planFor(cls));
+        return;
+    }
+    // A dictionary takes the class's properties by key like any object: a
+    // missing value removes the key.
+    if (auto dictionary = object.dictionary()) {
+        for (const PlanEntry& entry : planFor(cls)) {
+            pf::Value value = valueForProperty(*entry.property, entry.index);
+            if (value.isNil())
+                dictionary->remove(entry.property->name);
+            else
+                dictionary->set(entry.property->name, std::move(value));
+        }
+    }
 }
 
 pf::ArrayRef KRSqliteCursor::dataObjects(const pf::Class* cls)

@@ -1,6 +1,7 @@
 #include "framework/dom/KRDOMElement.h"
 
 #include "framework/dom/KRDOMElementDelegate.h"
+#include "framework/dom/KRDOMLayer.h"
 #include "framework/dom/KRDOMStyle.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Font.h"
@@ -28,19 +29,60 @@ KRDOMElementRef KRDOMElement::create(std::string name, std::string ns)
     return std::make_shared<KRDOMElement>(std::move(name), std::move(ns));
 }
 
+namespace {
+
+double number(const pf::DictionaryRef& d, std::string_view key)
+{
+    return d ? d->get(key).doubleValue() : 0;
+}
+
+}
+
 pf::Value KRDOMElement::valueForKey(std::string_view key) const
 {
+    if (key == "frame")
+        return pf::Value(pf::Dictionary::create(
+            {{"x", m_frame.x()}, {"y", m_frame.y()}, {"width", m_frame.width()}, {"height", m_frame.height()}}));
+    if (key == "contentSize")
+        return pf::Value(pf::Dictionary::create({{"width", m_contentSize.width}, {"height", m_contentSize.height}}));
+    if (key == "cornerRadius")
+        return pf::Value(m_cornerRadius);
+    if (key == "enabled")
+        return pf::Value(m_enabled);
+    if (key == "selected")
+        return pf::Value(m_selected);
+    if (key == "highlighted")
+        return pf::Value(m_highlighted);
     return m_values ? m_values->get(key) : pf::Value();
 }
 
 void KRDOMElement::setValue(const pf::Value& value, std::string_view key)
 {
+    auto d = value.dictionary();
+    if (key == "frame")
+        return setFrame(pf::Rect(number(d, "x"), number(d, "y"), number(d, "width"), number(d, "height")));
+    if (key == "contentSize")
+        return setContentSize(pf::Size{number(d, "width"), number(d, "height")});
+    if (key == "cornerRadius")
+        return setCornerRadius(value.doubleValue());
+    if (key == "enabled")
+        return setEnabled(value.boolValue());
+    if (key == "selected")
+        return setSelected(value.boolValue());
+    if (key == "highlighted")
+        return setHighlighted(value.boolValue());
     if (!m_values) {
         if (value.isNil())
             return;
         m_values = std::make_shared<pf::Dictionary>();
     }
     m_values->set(key, value);
+}
+
+const std::shared_ptr<KRDOMLayer>& KRDOMElement::layer()
+{
+    static const std::shared_ptr<KRDOMLayer> shared = KRDOMLayer::create();
+    return shared;
 }
 
 void KRDOMElement::setFrame(const pf::Rect& frame)

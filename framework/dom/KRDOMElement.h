@@ -61,9 +61,16 @@ public:
 
     // Run-time values, apart from attributes and properties: `valueForKey`
     // never reaches the tag name or an attribute. Nil removes. The frame,
-    // content size, corner radius and the three flags below are typed fields.
+    // content size, corner radius and the three flags below are typed fields,
+    // reached by key too: "frame" ({"x", "y", "width", "height"}),
+    // "contentSize" ({"width", "height"}), "cornerRadius", "enabled",
+    // "selected" and "highlighted".
     pf::Value valueForKey(std::string_view key) const;
     void setValue(const pf::Value& value, std::string_view key);
+
+    // The one layer all elements share for drawing stretchable background
+    // pictures, made on first use. Main thread.
+    static const std::shared_ptr<KRDOMLayer>& layer();
 
     // Position in the parent's coordinates and size; zero until laid out.
     pf::Rect frame() const { return m_frame; }

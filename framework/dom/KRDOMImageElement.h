@@ -43,8 +43,9 @@ public:
     void setDefaultSrc(std::optional<std::string> src) override;
     // The image service's delivery; a picture, or a finished download
     // without one, makes the element loaded.
-    using IKRImageTask::setImage;
     void setImage(const pf::ImageRef& image, bool isLocal) override;
+    // A plain setter: the picture only, with no loaded flag, fit or redraw.
+    void setImage(const pf::ImageRef& image) { m_image.image = image; }
     void setDefaultImage(const pf::ImageRef& image) override;
     bool isLoaded() const override { return m_loaded; }
     void setLoaded(bool loaded) override { m_loaded = loaded; }

@@ -2,6 +2,7 @@
 
 #include "framework/dom/KRGeometry.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Text.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -87,16 +88,6 @@ std::vector<std::string_view> splitAtSpaces(std::string_view text)
     }
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // A name that stays inside the bundle folder: relative, without "..".
 bool isContainedPath(std::string_view name)
@@ -189,8 +180,8 @@ std::optional<pf::Color> KRDOMStyle::colorValue(std::optional<std::string_view> 
                 i++;
             int digits = 0;
             int value = 0;
-            while (digits < 2 && i < s.size() && hexDigit(s[i]) >= 0)
-                value = value * 16 + hexDigit(s[i++]), digits++;
+            while (digits < 2 && i < s.size() && pf::hexDigitValue(s[i]) >= 0)
+                value = value * 16 + pf::hexDigitValue(s[i++]), digits++;
             if (digits == 0) {
                 complete = false;
                 break;

@@ -3,6 +3,8 @@
 #include "framework/util/KRMD5String.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NetworkInterface.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/foundation/Value.h"
@@ -19,6 +21,7 @@
 
 namespace {
 
+// The phone's wireless interface; the platform maps the name to a real one.
 constexpr const char* kInterface = "en0";
 
 std::atomic<std::uint32_t> g_flags{0};
@@ -64,18 +67,19 @@ std::string krUniqueIdentifier()
 
 std::optional<std::string> MACAddress()
 {
-    if (if_nametoindex(kInterface) == 0) {
-        std::printf("Error: if_nametoindex error\n");
+    std::optional<std::string> interface = pf::systemInterfaceName(kInterface);
+    if (!interface || if_nametoindex(interface->c_str()) == 0) {
+        pf::log("Error: if_nametoindex error");
         return std::nullopt;
     }
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) {
-        std::printf("Error: sysctl, take 1\n");
+        pf::log("Error: sysctl, take 1");
         return std::nullopt;
     }
     std::optional<std::string> result;
     for (ifaddrs* entry = list; entry && !result; entry = entry->ifa_next) {
-        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_PACKET || std::string(entry->ifa_name) != kInterface)
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_PACKET || std::string(entry->ifa_name) != *interface)
             continue;
         auto* link = reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr);
         if (link->sll_halen < 6)
@@ -87,12 +91,15 @@ std::optional<std::string> MACAddress()
     }
     freeifaddrs(list);
     if (!result)
-        std::printf("Error: sysctl, take 2");
+        pf::log("Error: sysctl, take 2");
     return result;
 }
 
 std::optional<std::string> WIFIAddress()
 {
+    std::optional<std::string> interface = pf::systemInterfaceName(kInterface);
+    if (!interface)
+        return std::nullopt;
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0)
         return std::nullopt;
@@ -100,7 +107,7 @@ std::optional<std::string> WIFIAddress()
     for (ifaddrs* entry = list; entry && !result; entry = entry->ifa_next) {
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || (entry->ifa_flags & IFF_LOOPBACK))
             continue;
-        if (std::string(entry->ifa_name) != kInterface)
+        if (std::string(entry->ifa_name) != *interface)
             continue;
         char text[INET_ADDRSTRLEN];
         auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);

@@ -11,6 +11,9 @@
 // and kept in the user defaults under "krUniqueIdentifier".
 std::string krUniqueIdentifier();
 
+// "en0" is the phone's wireless interface; on Linux it names the one interface
+// pf::systemInterfaceName picks (ZMR_NET_INTERFACE, else the first wireless,
+// else the first up one), the same for all three answers below.
 // The link-layer address of "en0" as 12 upper-case hexadecimal digits.
 std::optional<std::string> MACAddress();
 // The IPv4 address of "en0" in dotted form.

@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -20,15 +23,16 @@ const char* const KRUnZip::kKRUnZipFileSize = "kKRUnZipFileSize";
 namespace {
 
 constexpr std::size_t kChunk = 102400;
+constexpr std::size_t kMaxNameBytes = 1023;
 
 pf::Error zipError(std::string description)
 {
     return pf::Error{"KRUnZip", 1, std::move(description)};
 }
 
-// A relative path of plain components: no root, no "..", nothing empty but
-// a trailing "/".
-bool isSafeName(const std::string& name)
+// Splits a relative name into plain components; false for a name with a
+// root or a ".." component. Empty and "." components are dropped.
+bool splitSafeName(const std::string& name, std::vector<std::string>& parts)
 {
     if (name.empty() || name[0] == '/' || name[0] == '\\')
         return false;
@@ -40,19 +44,65 @@ bool isSafeName(const std::string& name)
         std::string part = name.substr(start, end - start);
         if (part == "..")
             return false;
+        if (!part.empty() && part != ".")
+            parts.push_back(std::move(part));
         start = end + 1;
     }
-    return true;
+    return !parts.empty();
 }
 
-bool isInside(const fs::path& path, const fs::path& root)
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        reset(other.release());
+        return *this;
+    }
+    ~UniqueFd() { reset(-1); }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    explicit operator bool() const { return m_fd >= 0; }
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd = -1;
+};
+
+// Opens (creating when missing) each folder below `root` in turn without
+// following a link, so a link planted inside the target cannot lead outside.
+UniqueFd openFolders(int root, const std::vector<std::string>& parts)
 {
-    std::error_code error;
-    fs::path resolved = fs::weakly_canonical(path, error);
-    if (error)
-        return false;
-    auto [rootEnd, pathAt] = std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
-    return rootEnd == root.end();
+    UniqueFd current(::dup(root));
+    for (const std::string& part : parts) {
+        if (::mkdirat(current.get(), part.c_str(), 0755) != 0 && errno != EEXIST)
+            return UniqueFd(-1);
+        UniqueFd next(::openat(current.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next)
+            return next;
+        current = std::move(next);
+    }
+    return current;
+}
+
+bool writeAll(int fd, const char* bytes, std::size_t length)
+{
+    while (length > 0) {
+        ssize_t n = ::write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        length -= static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 }
@@ -94,7 +144,8 @@ std::optional<std::string> KRUnZip::rawName()
     if (unzGetCurrentFileInfo64(m_zFile, &info, name.data(), static_cast<uLong>(name.size()), nullptr, 0, nullptr, 0) !=
         UNZ_OK)
         return std::nullopt;
-    return std::string(name.data(), info.size_filename);
+    // Names are cut at 1,023 bytes, as the archive's own readers keep them.
+    return std::string(name.data(), std::min<std::size_t>(info.size_filename, kMaxNameBytes));
 }
 
 pf::DictionaryRef KRUnZip::entityAttributes()
@@ -142,15 +193,15 @@ int KRUnZip::read(void* buffer, std::uint32_t length)
     return unzReadCurrentFile(m_zFile, buffer, length);
 }
 
-pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory)
+pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory, std::uint64_t maxTotalBytes)
 {
     std::error_code error;
     fs::create_directories(directory, error);
     if (error)
         return zipError("Cannot create " + directory + ": " + error.message());
-    fs::path root = fs::weakly_canonical(directory, error);
-    if (error)
-        return zipError("Cannot resolve " + directory + ": " + error.message());
+    UniqueFd root(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root)
+        return zipError("Cannot open " + directory + ": " + std::strerror(errno));
 
     std::optional<pf::Error> firstFailure;
     auto fail = [&](std::string description) {
@@ -158,6 +209,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory)
             firstFailure = zipError(std::move(description));
     };
     std::size_t written = 0;
+    std::uint64_t total = 0;
     std::vector<char> chunk(kChunk);
     m_isToFirst = false;
     while (nextZipEntity()) {
@@ -166,16 +218,19 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory)
             fail("Cannot read an entry's name");
             continue;
         }
-        if (!isSafeName(*name)) {
+        std::vector<std::string> parts;
+        if (!splitSafeName(*name, parts)) {
             fail("Refused entry outside the folder: " + *name);
             continue;
         }
-        fs::path target = root / *name;
         bool isDirectory = name->back() == '/';
-        fs::path folder = isDirectory ? target : target.parent_path();
-        fs::create_directories(folder, error);
-        // A link already in the folder must not lead the entry elsewhere.
-        if (error || !isInside(folder, root)) {
+        std::string leaf;
+        if (!isDirectory) {
+            leaf = parts.back();
+            parts.pop_back();
+        }
+        UniqueFd folder = openFolders(root.get(), parts);
+        if (!folder) {
             fail("Cannot create the folder of " + *name);
             continue;
         }
@@ -185,29 +240,38 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory)
             fail("Cannot open entry " + *name);
             continue;
         }
-        std::FILE* out = std::fopen(target.c_str(), "wb");
-        if (!out) {
+        // O_NOFOLLOW: a link already in the folder is refused, never written through.
+        int fd = ::openat(folder.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0) {
             closeZipEntity();
-            fail("Cannot create " + target.string() + ": " + std::strerror(errno));
+            fail("Cannot create " + *name + ": " + std::strerror(errno));
             continue;
         }
-        bool ok = true;
+        UniqueFd out(fd);
+        bool ok = true, tooLarge = false;
         int count;
         while ((count = read(chunk.data(), static_cast<std::uint32_t>(chunk.size()))) > 0) {
-            if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(count), out) != static_cast<std::size_t>(count)) {
+            total += static_cast<std::uint64_t>(count);
+            if (total > maxTotalBytes) {
+                tooLarge = true;
+                break;
+            }
+            if (!writeAll(out.get(), chunk.data(), static_cast<std::size_t>(count))) {
                 ok = false;
                 break;
             }
         }
         if (count < 0)
             ok = false;
-        if (std::fclose(out) != 0)
+        if (::close(out.release()) != 0)
             ok = false;
         // Closing checks the CRC once the whole entry was read.
         if (!closeZipEntity())
             ok = false;
-        if (!ok) {
-            fs::remove(target, error);
+        if (!ok || tooLarge) {
+            ::unlinkat(folder.get(), leaf.c_str(), 0);
+            if (tooLarge)
+                return zipError("The archive expands past " + std::to_string(maxTotalBytes) + " bytes at " + *name);
             fail("Damaged or truncated entry " + *name);
             continue;
         }
@@ -218,7 +282,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory)
     return written;
 }
 
-std::optional<pf::Bytes> dataWithZipFile(const std::string& path, const std::string& fileName)
+std::optional<pf::Bytes> dataWithZipFile(const std::string& path, const std::string& fileName, std::uint64_t maxBytes)
 {
     std::shared_ptr<KRUnZip> zip = KRUnZip::initWithZipFile(path);
     if (!zip)
@@ -229,7 +293,7 @@ std::optional<pf::Bytes> dataWithZipFile(const std::string& path, const std::str
         std::uint64_t declared = 0;
         if (auto attributes = zip->entityAttributes())
             declared = static_cast<std::uint64_t>(attributes->get(KRUnZip::kKRUnZipFileSize).longLongValue());
-        if (!zip->openZipEntity())
+        if (declared > maxBytes || !zip->openZipEntity())
             return std::nullopt;
         // The declared size is not trusted for the allocation: the buffer
         // grows with the bytes that really arrive.

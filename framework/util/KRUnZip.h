@@ -25,7 +25,7 @@ public:
     // false when there is none.
     bool nextZipEntity();
     // Null when the current entry's information cannot be read or its name is
-    // not valid UTF-8.
+    // not valid UTF-8. Names longer than 1,023 bytes are cut there.
     pf::DictionaryRef entityAttributes();
     std::optional<std::string> entityFileName();
     // 0 on failure.
@@ -37,13 +37,20 @@ public:
     // Bytes read from the open entry: 0 at its end, negative on an error.
     int read(void* buffer, std::uint32_t length);
 
+    // What extraction writes, and what one entry read into memory holds, at
+    // most: a small archive can declare or inflate to any size.
+    static constexpr std::uint64_t kDefaultMaxBytes = 64ull << 20;
+
     // Extracts every entry below `directory` (created with its parents),
     // creating the folders each entry needs. Entries whose names are
-    // absolute or hold a ".." component are refused, so nothing is written
-    // outside the folder; a file whose data is damaged or cut short is
-    // deleted. Goes on past a failed entry and answers the number of files
-    // written, or the first failure.
-    pf::ErrorOr<std::size_t> unZipToDirectory(const std::string& directory);
+    // absolute or hold a ".." component are refused, and no folder or file is
+    // opened through a link, so nothing is created or written outside the
+    // folder whatever it already holds; a file whose data is damaged or cut
+    // short is deleted. Goes on past a failed entry and answers the number of
+    // files written, or the first failure. Once the files written reach
+    // `maxTotalBytes` extraction stops, deletes what it wrote of the entry at
+    // hand and fails.
+    pf::ErrorOr<std::size_t> unZipToDirectory(const std::string& directory, std::uint64_t maxTotalBytes = kDefaultMaxBytes);
 
     KRUnZip(const KRUnZip&) = delete;
     KRUnZip& operator=(const KRUnZip&) = delete;
@@ -58,6 +65,8 @@ private:
 
 // The bytes of the entry named exactly `fileName`; nullopt when there is no
 // archive or entry, or the entry cannot be read whole and intact.
-std::optional<pf::Bytes> dataWithZipFile(const std::string& path, const std::string& fileName);
+// nullopt too for an entry larger than `maxBytes`.
+std::optional<pf::Bytes> dataWithZipFile(const std::string& path, const std::string& fileName,
+                                         std::uint64_t maxBytes = KRUnZip::kDefaultMaxBytes);
 // The same bytes as UTF-8 text; nullopt also when they are not valid UTF-8.
 std::optional<std::string> stringWithZipFile(const std::string& path, const std::string& fileName);

@@ -1,12 +1,15 @@
 #include "platform/foundation/FileSystem.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <pwd.h>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,16 +27,32 @@ Error ioError(const std::string& what, const std::string& path)
 
 }
 
+std::optional<std::string> defaultHomeDirectory()
+{
+    if (const char* env = std::getenv("ZMR_HOME"); env && *env)
+        return std::string(env);
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::string(home) + "/.zomaru";
+    // Without HOME the account's own home still is private; a shared folder is not.
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
+        return std::string(found->pw_dir) + "/.zomaru";
+    return std::nullopt;
+}
+
 std::string homeDirectory()
 {
     std::lock_guard lock(g_mutex);
     if (!g_home) {
-        if (const char* env = std::getenv("ZMR_HOME"); env && *env)
-            g_home = env;
-        else if (const char* home = std::getenv("HOME"); home && *home)
-            g_home = std::string(home) + "/.zomaru";
-        else
-            g_home = "/tmp/zomaru";
+        g_home = defaultHomeDirectory();
+        if (!g_home) {
+            std::fprintf(stderr, "zomaru: no home folder for the data: set ZMR_HOME or HOME\n");
+            std::exit(1);
+        }
     }
     return *g_home;
 }
@@ -50,8 +69,15 @@ std::string temporaryDirectory() { return homeDirectory() + "/tmp"; }
 
 bool createDirectories(const std::string& path)
 {
+    // Folders made here hold one user's data and caches: only that user may enter them.
+    for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+        std::string prefix = path.substr(0, slash);
+        if (!prefix.empty() && mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+            break;
+        if (slash == std::string::npos)
+            break;
+    }
     std::error_code ec;
-    std::filesystem::create_directories(path, ec);
     return std::filesystem::is_directory(path, ec);
 }
 

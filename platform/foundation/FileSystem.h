@@ -3,6 +3,7 @@
 // The application's home directory and the files in it. On the phone the
 // home directory held "Documents", "Library/Caches" and "tmp"; here it is
 // $ZMR_HOME, else "$HOME/.zomaru", and tests point it at a temporary folder.
+// Folders made here are private to the user (mode 0700).
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Forward.h"
@@ -13,6 +14,11 @@
 
 namespace pf {
 
+// $ZMR_HOME, else "$HOME/.zomaru", else ".zomaru" in the account's home from
+// the password database; nullopt when there is none of these.
+std::optional<std::string> defaultHomeDirectory();
+// The home set last, else the default one. Without any the program refuses
+// to go on: it says so and exits, rather than keep data in a shared folder.
 std::string homeDirectory();
 // Any thread; affects paths asked for afterwards.
 void setHomeDirectory(std::string path);
@@ -20,7 +26,8 @@ std::string documentsDirectory(); // home + "/Documents"
 std::string cachesDirectory();    // home + "/Library/Caches"
 std::string temporaryDirectory(); // home + "/tmp"
 
-// Creates the directory and its parents; true when it exists afterwards.
+// Creates the directory and its parents, each new one private to this user
+// (mode 0700); true when it exists afterwards.
 bool createDirectories(const std::string& path);
 bool fileExists(const std::string& path);
 std::optional<Bytes> readFile(const std::string& path);

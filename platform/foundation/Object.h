@@ -56,6 +56,12 @@ public:
     // Sent by an interface file to each object it made, in document order,
     // once every object and the owner's outlets are linked.
     virtual void awakeFromNib() {}
+
+    // Whether `other` stands for the same thing: identity, unless a class
+    // declares an equality of its own (a record by its key). Value equality
+    // and array membership ask this; code that needs the very same object
+    // compares addresses.
+    virtual bool isEqual(const Object& other) const { return this == &other; }
 };
 
 // A named interface (a task type, a service interface). Conformance follows

@@ -21,7 +21,7 @@ const std::thread::id g_mainThread = std::this_thread::get_id();
 
 class LoopTimer final : public Timer {
 public:
-    LoopTimer(Seconds interval, bool repeats, Task task) : interval(interval), repeats(repeats), task(std::move(task)) {}
+    LoopTimer(Seconds every, bool repeating, Task work) : interval(every), repeats(repeating), task(std::move(work)) {}
     void invalidate() override { valid.store(false); }
     bool isValid() const override { return valid.load(); }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The main run loop. There is one, on the thread that runs the application
-// (the main thread); everything the Parts call "the main queue" is this loop.
+// (the main thread); "the main queue" everywhere in the code is this loop.
 // Other threads reach it only through post() and timers scheduled from the
 // main thread.
 //

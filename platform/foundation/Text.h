@@ -21,5 +21,7 @@ std::string fromUtf16(std::u16string_view utf16);
 bool isValidUtf8(std::string_view bytes);
 // The valid characters of `bytes`, each invalid or truncated byte left out.
 std::string dropInvalidUtf8(std::string_view bytes);
+// The value of one hexadecimal digit (either case), -1 for any other byte.
+int hexDigitValue(char c);
 
 }

@@ -1,13 +1,14 @@
 #include "platform/foundation/URL.h"
 
+#include "platform/foundation/Text.h"
+
 #include <cctype>
 
 namespace pf {
 
 namespace {
 
-bool isHex(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
-int hexValue(char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::tolower(c) - 'a' + 10); }
+bool isHex(char c) { return hexDigitValue(c) >= 0; }
 
 bool isAllowed(char c)
 {
@@ -69,7 +70,7 @@ std::optional<std::string> percentDecode(std::string_view text)
         }
         if (i + 2 >= text.size() || !isHex(text[i + 1]) || !isHex(text[i + 2]))
             return std::nullopt;
-        out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+        out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
         i += 2;
     }
     return out;

@@ -432,6 +432,10 @@ bool Value::operator==(const Value& other) const
     case Type::Array: return *array() == *other.array();
     case Type::Dictionary: return *dictionary() == *other.dictionary();
     case Type::Data: return *data() == *other.data();
+    case Type::Object: {
+        ObjectRef mine = object(), theirs = other.object();
+        return mine == theirs || (mine && theirs && mine->isEqual(*theirs));
+    }
     default: return m_storage == other.m_storage;
     }
 }

@@ -5,6 +5,7 @@
 #include "tools/appserver/AppServerLists.h"
 #include "tools/appserver/AppServerSocial.h"
 #include "tools/appserver/AppStore.h"
+#include "platform/foundation/URL.h"
 
 #include <httplib.h>
 
@@ -22,32 +23,11 @@ namespace {
 
 using Answer = JsonObject;
 
-int hexValue(char c)
+// A form item: "+" is a space; a malformed escape leaves the item as sent.
+std::string decode(std::string text)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string decode(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '+') {
-            out += ' ';
-        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    std::replace(text.begin(), text.end(), '+', ' ');
+    return pf::percentDecode(text).value_or(text);
 }
 
 Form parseForm(const std::string& body)

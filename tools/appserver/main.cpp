@@ -16,13 +16,39 @@
 #include <pthread.h>
 #include <string>
 
+namespace {
+
+constexpr const char* kHelp =
+    "usage: appserver [OPTION]...\n"
+    "Runs the local application server on 127.0.0.1 until SIGINT or SIGTERM.\n"
+    "\n"
+    "  --port N      listen on port N (default 8080; 0 picks a free port)\n"
+    "  --db PATH     keep the server's state in this SQLite file (default: in memory)\n"
+    "  --seed-demo   add the demo users and their posts when they are missing\n"
+    "  --help        print this help and exit\n"
+    "\n"
+    "The first line printed is \"appserver listening on URL\", URL being the API address.\n";
+
+}
+
 int main(int argc, char** argv)
 {
     int port = 8080;
     std::string db = ":memory:";
     bool seedDemo = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--port") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
+    for (int i = 1; i < argc; ++i) {
+        bool hasValue = i + 1 < argc;
+        if ((std::strcmp(argv[i], "--port") == 0 || std::strcmp(argv[i], "--db") == 0) && !hasValue) {
+            std::fprintf(stderr, "appserver: %s needs a value (see appserver --help)\n", argv[i]);
+            return 2;
+        }
+        if (std::strcmp(argv[i], "--port") == 0) {
             char* end = nullptr;
             long value = std::strtol(argv[++i], &end, 10);
             if (*end != '\0' || value < 0 || value > 65535) {
@@ -30,12 +56,12 @@ int main(int argc, char** argv)
                 return 2;
             }
             port = static_cast<int>(value);
-        } else if (std::strcmp(argv[i], "--db") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(argv[i], "--db") == 0) {
             db = argv[++i];
         } else if (std::strcmp(argv[i], "--seed-demo") == 0) {
             seedDemo = true;
         } else {
-            std::fprintf(stderr, "usage: appserver [--port N] [--db PATH] [--seed-demo]\n");
+            std::fprintf(stderr, "appserver: unknown option %s (see appserver --help)\n", argv[i]);
             return 2;
         }
     }

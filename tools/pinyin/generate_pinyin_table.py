@@ -18,6 +18,17 @@ import unicodedata
 
 FIRST, LAST = 0x4E00, 0x9FA5
 SLOTS = 6
+# The syllable table has a fixed layout of 436 entries. The Unihan readings
+# of the range use fewer; these complete it: the v spellings of the u
+# syllables after j, q, x and y, the u spellings of lv and nv's "ve", and
+# rare syllables of interjections and single words.
+EXTRA_SYLLABLES = [
+    "jv", "jve", "qv", "qve", "xv", "xve", "yv", "yve", "lue", "nue",
+    "biang", "cei", "eh", "pia", "sei", "yai",
+]
+SYLLABLE_COUNT = 436
+FIRST_SYLLABLES = ["a", "ai", "an", "ang", "ao"]
+LAST_SYLLABLES = ["zu", "zuan", "zui", "zun", "zuo"]
 FIELDS = ["kMandarin", "kHanyuPinlu", "kXHC1983", "kTGHZ2013", "kHanyuPinyin"]
 
 
@@ -76,7 +87,10 @@ def main():
         syllables.update(found)
         records.append(found)
 
-    ordered = sorted(syllables, key=syllable_key)
+    ordered = sorted(syllables | set(EXTRA_SYLLABLES), key=syllable_key)
+    if len(ordered) != SYLLABLE_COUNT or ordered[:5] != FIRST_SYLLABLES or ordered[-5:] != LAST_SYLLABLES:
+        sys.exit("the syllable table has %d entries (%s ... %s), not the fixed layout of %d"
+                 % (len(ordered), ordered[:5], ordered[-5:], SYLLABLE_COUNT))
     number = {s: i + 1 for i, s in enumerate(ordered)}
 
     out = []

@@ -63,6 +63,18 @@ inline std::vector<std::string> formItems(const KRHttpFormBody& body)
     return items;
 }
 
+// The items the service itself wrote: those before the device's.
+inline std::vector<std::string> ownItems(const KRHttpFormBody& body)
+{
+    std::vector<std::string> items;
+    for (const std::string& item : formItems(body)) {
+        if (item.starts_with("device-"))
+            break;
+        items.push_back(item);
+    }
+    return items;
+}
+
 class AuthBus : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -179,7 +179,7 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
     KRAPIResponseTask failed;
     failed.setResultsData(KRJSON::decodeText(R"({"error-code":0})"));
     failed.setError(pf::Error{"KRHttpService", -3, "timed out"});
-    EXPECT_EQ(ZMRReadAnswer(failed, "ZMRAuthService").error, (pf::Error{"ZMRAuthService", 0, ""}));
+    EXPECT_EQ(ZMRReadAnswer(failed, "ZMRAuthService").error, (pf::Error{"ZMRAuthService", 0, "timed out"}));
 }
 
 TEST(ZMRAnswerReading, ThirtyTwoBitConversionsClamp)

@@ -10,17 +10,6 @@ namespace {
 
 using ZMRAuth = AuthBus;
 
-std::vector<std::string> ownItems(const KRHttpFormBody& body)
-{
-    std::vector<std::string> items;
-    for (const std::string& item : formItems(body)) {
-        if (item.starts_with("device-"))
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
-
 template <class T> std::shared_ptr<T> tokenTask(const char* token, double expires)
 {
     auto task = std::make_shared<T>();
@@ -115,7 +104,7 @@ TEST_F(ZMRAuth, FailuresReachTheDelegateAndChangeNothing)
         {proto::IZMRRegisterTask(), KRJSON::decodeText(R"({"error-code":0,"auth":null,"auth-token":"x"})"), std::nullopt, {"ZMRAuthService", 0, ""}},
         {proto::IZMRZZLoginTask(), KRJSON::decodeText(R"({"auth":9,"auth-token":null,"user":{"account":"x"}})"), std::nullopt, {"ZMRAuthService", 0, ""}},
         {proto::IZMRVoxlyLoginTask(), KRJSON::decodeText(R"([{"auth":9}])"), std::nullopt, {"ZMRAuthService", 0, ""}},
-        {proto::IZMRAuthTask(), pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRAuthService", 0, ""}},
+        {proto::IZMRAuthTask(), pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRAuthService", 0, "timed out"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type->name() + " " + row.results.description());

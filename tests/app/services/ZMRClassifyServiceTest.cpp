@@ -6,6 +6,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
+#include "platform/foundation/Collections.h"
 
 namespace {
 
@@ -109,7 +110,14 @@ TEST_F(ZMRClassify, LookupReadsTheTableOnceAndAnswersNullForUnknownIds)
     auto found = lookup(shell, 1LL << 40);
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->title(), "Big");
-    EXPECT_TRUE(found->isEqual(*stored));
+    // Equal by id wherever values are compared, titles aside.
+    auto renamed = std::make_shared<ZMRClassifyObject>();
+    renamed->setCid(1LL << 40);
+    auto other = std::make_shared<ZMRClassifyObject>();
+    other->setCid(2);
+    EXPECT_EQ(pf::Value(found), pf::Value(renamed));
+    EXPECT_NE(pf::Value(found), pf::Value(other));
+    EXPECT_EQ(pf::Value(pf::Array::create({other, renamed})), pf::Value(pf::Array::create({other, found})));
     ASSERT_TRUE(db->db()->execture("DELETE FROM ZMRClassifyObject"));
     EXPECT_EQ(lookup(shell, 1LL << 40), found);
     EXPECT_EQ(lookup(shell, 2), nullptr);

@@ -148,7 +148,7 @@ TEST_F(ZMRLists, FailuresReachTheListAndLeaveTheCache)
     } rows[] = {
         {KRJSON::decodeText(R"({"error-code":13572,"error":"gone"})"), std::nullopt, {"ZMRDownlinkService", 13572, "gone"}},
         {KRJSON::decodeText(R"([1,2,3])"), std::nullopt, {"ZMRDownlinkService", 0, ""}},
-        {pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRDownlinkService", 0, ""}},
+        {pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRDownlinkService", 0, "timed out"}},
     };
     for (const Row& row : rows) {
         auto list = makeList("ZMRFeedsTask");

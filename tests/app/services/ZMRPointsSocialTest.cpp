@@ -10,17 +10,6 @@ namespace {
 using ZMRPoints = SocialBus;
 using ZMRLikesAndComments = SocialBus;
 
-std::vector<std::string> ownItems(const KRHttpFormBody& body)
-{
-    std::vector<std::string> items;
-    for (const std::string& item : formItems(body)) {
-        if (item.starts_with("device-"))
-            break;
-        items.push_back(item);
-    }
-    return items;
-}
-
 std::shared_ptr<ZMRPrizeBuyTask> prize(long long productId, std::initializer_list<std::pair<const char*, const char*>> fields)
 {
     auto task = std::make_shared<ZMRPrizeBuyTask>();
@@ -100,7 +89,7 @@ TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
     send(proto::IZMRPrizeBuyTask(), prize(1, {}));
     respondWith(pf::Value(), pf::Error{"KRHttpService", -3, "timed out"});
     ASSERT_EQ(recorder->errors.size(), 1u);
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, ""}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, "timed out"}));
 }
 
 TEST_F(ZMRLikesAndComments, RequestsCarryTheirIds)
@@ -164,7 +153,7 @@ TEST_F(ZMRLikesAndComments, OnlyASuccessfulLikePostsAndItPostsFirst)
         respondWith(row.results, row.transport);
         EXPECT_EQ(recorder->events, row.events);
     }
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCommentService", 0, ""}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCommentService", 0, "x"}));
 
     auto other = std::make_shared<KRAPIResponseTask>();
     other->setTaskType(proto::IZMRFollowTask());

@@ -7,6 +7,7 @@
 #include "framework/core/KRDataOutlet.h"
 #include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/PropertyList.h"
 #include "tools/testserver/TestServer.h"
 
 namespace {
@@ -133,7 +134,7 @@ TEST_F(ZMRRoad, AnHtmlErrorPageIsAFailureThatStoresNothing)
     makeShell(html.url("/status?code=502"));
     ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("ann", "secret1"), recorder));
     ASSERT_EQ(recorder->errors.size(), 1u);
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRAuthService", 0, ""}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRAuthService", 0, "http status 502"}));
     EXPECT_TRUE(shell->uid().isNil());
     EXPECT_FALSE(shell->token());
     EXPECT_TRUE(pf::UserDefaults::standard().objectForKey("device-did").isNil());
@@ -154,7 +155,9 @@ TEST_F(ZMRRoad, AStoppedOrKilledServerTimesOutAndLeavesTheUserAsTheyWere)
     ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("dee", "secret4"), recorder));
     double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     ASSERT_EQ(recorder->errors.size(), 1u);
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRAuthService", 0, ""}));
+    EXPECT_EQ(recorder->errors[0].domain, "ZMRAuthService");
+    EXPECT_EQ(recorder->errors[0].code, 0);
+    EXPECT_FALSE(recorder->errors[0].description.empty()) << "the transport's reason travels along";
     EXPECT_GE(waited, 0.9);
 
     server.kill();
@@ -247,4 +250,39 @@ TEST_F(ZMRRoad, ZZSignInThenVoxlyBindKeepsTheUserAndStoresBothTokens)
     ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), again, recorder));
     EXPECT_EQ(shell->uid(), uid);
     EXPECT_EQ(shell->voxlyToken(), "vx-token-1");
+}
+
+TEST_F(ZMRRoad, TheShippedConfigurationResolvesSignsInAndLoadsTheFeed)
+{
+    const char* source = std::getenv("ZMR_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    auto read = pf::readPropertyListFile(std::string(source) + "/resources/cfg.plist");
+    ASSERT_TRUE(read && read->dictionary());
+    pf::DictionaryRef config = read->dictionary();
+    pf::ArrayRef services = config->array("services");
+    ASSERT_TRUE(services && !services->empty());
+    for (const pf::Value& entry : *services) {
+        std::string cls = entry.dictionary()->string("class").value_or("(none)");
+        EXPECT_NE(pf::Class::named(cls), nullptr) << cls;
+        if (auto types = entry.dictionary()->array("taskTypes")) {
+            for (const pf::Value& type : *types)
+                EXPECT_NE(pf::Protocol::named(type.stringOr("")), nullptr) << cls << " " << type.stringOr("");
+        }
+        if (cls == "KRAPIService")
+            entry.dictionary()->set("url", server.url());
+    }
+
+    shell = ZMRShell::create(config, nullptr);
+    recorder->shell = shell;
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("cfg", "secret6", "Config"), recorder));
+    ASSERT_TRUE(recorder->errors.empty()) << recorder->errors[0].description;
+    EXPECT_FALSE(shell->uid().isNil());
+    auto feed = std::make_shared<RecordingDataSource>();
+    feed->setContext(shell);
+    feed->setSource(feed);
+    feed->setTaskType("ZMRFeedsTask");
+    feed->reloadData();
+    ASSERT_TRUE(runMainUntil([&] { return !feed->events.empty(); }));
+    EXPECT_EQ(feed->events, std::vector<std::string>{"loaded"});
+    EXPECT_FALSE(dataForKeyPath(feed->data[0], "list").array()->empty());
 }

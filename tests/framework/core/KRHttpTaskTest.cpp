@@ -1,5 +1,6 @@
 #include "HttpTestSupport.h"
 
+#include "platform/foundation/FileSystem.h"
 #include "platform/net/OperationQueue.h"
 #include "tools/testserver/TestServer.h"
 
@@ -21,6 +22,7 @@ std::string readFile(const std::string& path)
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
+    pf::createDirectories(fs::path(path).parent_path().string());
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
@@ -32,22 +34,19 @@ std::string pattern(std::size_t from, std::size_t count)
     return bytes;
 }
 
-// Each test gets its own temporary directory, so cache files never leak.
+// Each test gets its own home, so cache files never leak.
 class KRHttpTaskResource : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_saved = std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+        m_saved = pf::homeDirectory();
         m_dir = fs::temp_directory_path() / ("zmr-http-" + std::to_string(::getpid()) + "-" + std::to_string(s_counter++));
         fs::create_directories(m_dir);
-        ::setenv("TMPDIR", m_dir.c_str(), 1);
+        pf::setHomeDirectory(m_dir.string());
     }
     void TearDown() override
     {
-        if (m_saved)
-            ::setenv("TMPDIR", m_saved->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
+        pf::setHomeDirectory(m_saved);
         fs::remove_all(m_dir);
     }
     std::shared_ptr<KRHttpTask> resourceTask(const std::string& url)
@@ -64,7 +63,7 @@ protected:
     std::shared_ptr<HttpRecorder> recorder = std::make_shared<HttpRecorder>();
     std::shared_ptr<KRHttpService> service = makeHttpService();
     fs::path m_dir;
-    std::optional<std::string> m_saved;
+    std::string m_saved;
     static inline int s_counter = 0;
 };
 
@@ -215,10 +214,38 @@ TEST_F(KRHttpTaskResource, ForcedUpdateReplacesOn200AndKeepsOn304)
 
 TEST_F(KRHttpTaskResource, UnwritableCacheFailsTheTaskAndLeavesNothing)
 {
-    ::setenv("TMPDIR", (m_dir / "missing" / "dir").c_str(), 1);
+    writeFile((m_dir / "plain").string(), "a file, not a folder");
+    pf::setHomeDirectory((m_dir / "plain" / "home").string());
     std::string url = server.url("/resource?size=100");
     auto task = resourceTask(url);
     ASSERT_TRUE(run(task));
     EXPECT_TRUE(recorder->last().starts_with("failed KRHttpTask -5")) << recorder->last();
     EXPECT_FALSE(KRHttpTask::isLoadingResourceForURL(url));
+}
+
+TEST_F(KRHttpTaskResource, LinksAtCachePathsAreRemovedNotFollowed)
+{
+    struct Row {
+        const char* name;
+        const char* linkSuffix; // appended to the cache path
+        bool resume;
+    } rows[] = {{"partial file", ".tmp", false}, {"resumed partial file", ".tmp", true}, {"cache file", "", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        recorder->events.clear();
+        std::string victim = (m_dir / "victim").string();
+        writeFile(victim, "keep");
+        std::string url = server.url("/resource?size=64&n=" + std::string(row.name).substr(0, 3));
+        std::string cache = KRHttpTask::localResourcePathForURL(url);
+        writeFile(cache + ".seed", "");
+        fs::create_symlink(victim, cache + row.linkSuffix);
+        auto task = resourceTask(url);
+        task->setAllowResume(row.resume);
+        ASSERT_TRUE(run(task));
+        EXPECT_EQ(recorder->last(), "loaded 200");
+        EXPECT_EQ(readFile(victim), "keep");
+        EXPECT_FALSE(fs::is_symlink(cache));
+        EXPECT_EQ(readFile(cache), pattern(0, 64));
+        EXPECT_EQ(fs::status(cache).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    }
 }

@@ -328,6 +328,13 @@ TEST(KRImageServiceLocal, LocalSourcesAndPlaceholdersFollowTheirRules)
         EXPECT_EQ(fresh.service->memoryCacheCount(), row.cached);
         EXPECT_EQ(fresh.bus->downloads, 0);
     }
+    // A reused view whose new placeholder is missing drops the old one.
+    auto reused = f.view(remote, "@placeholder");
+    f.ask(reused, proto::IKRLocalImageTask());
+    ASSERT_NE(reused->defaultImage, nullptr);
+    reused->setDefaultSrc("@nothing");
+    f.ask(reused, proto::IKRLocalImageTask());
+    EXPECT_EQ(reused->defaultImage, nullptr);
     EXPECT_FALSE(f.service->handle(proto::IKRImageTask(), std::make_shared<KRTask>(), 0));
     EXPECT_EQ(f.server.count("/never.png"), 0u);
 }

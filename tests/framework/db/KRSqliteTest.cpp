@@ -190,6 +190,14 @@ TEST(KRSqliteCursorRead, TypedReadsByNameAndIndex)
     auto dict = pf::Dictionary::create();
     c->toDataObject(pf::Value(dict));
     EXPECT_EQ(dict->keys(), (std::vector<std::string>{"n", "r", "s"})) << "NULL and empty columns set nothing";
+    // With a class, a dictionary takes that class's properties instead.
+    auto walked = pf::Dictionary::create({{"s", "old"}, {"when", 1}, {"other", 2}});
+    c->toDataObject(pf::Value(walked), sqlRowClass());
+    EXPECT_EQ(walked->get("s"), pf::Value("text"));
+    EXPECT_TRUE(walked->get("i").number()) << "a number property without its column reads 0";
+    EXPECT_TRUE(walked->get("when").isNil()) << "a nil value removes the key";
+    EXPECT_EQ(walked->get("other"), pf::Value(2));
+    EXPECT_TRUE(walked->get("n").isNil());
     EXPECT_FALSE(c->next());
     EXPECT_FALSE(c->next()) << "the end stays the end until reset";
     EXPECT_TRUE(c->reset());

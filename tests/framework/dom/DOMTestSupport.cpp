@@ -85,8 +85,8 @@ bool parseStyleSheet(std::string_view text, KRDOMStyleSheet& sheet)
     t.set_value = [](dom_css_callbacks*, void* style, const char* key, const char* value, void*) {
         (*static_cast<KRDOMStyleRef*>(style))->setStringValue(value, key);
     };
-    t.add_style = [](dom_css_callbacks*, void* sheet, void* style, void*) {
-        static_cast<KRDOMStyleSheet*>(sheet)->addStyle(*static_cast<KRDOMStyleRef*>(style));
+    t.add_style = [](dom_css_callbacks*, void* target, void* style, void*) {
+        static_cast<KRDOMStyleSheet*>(target)->addStyle(*static_cast<KRDOMStyleRef*>(style));
     };
     t.release = [](dom_css_callbacks*, void* style, void*) { delete static_cast<KRDOMStyleRef*>(style); };
     std::string copy(text);

@@ -141,6 +141,8 @@ TEST_F(ImageElementTest, DeliveredPictureFitsOneSideToItsAspectRatio)
 TEST_F(ImageElementTest, LoadedFollowsWhereTheDeliveryCameFromUntilTheSourceChanges)
 {
     auto img = element("src=http://example.com/a.png");
+    img->setImage(solid(4, 4, kRed)); // a plain setter settles nothing
+    EXPECT_FALSE(img->isLoaded());
     img->setImage(nullptr, true); // a local miss: the service may still download
     EXPECT_FALSE(img->isLoaded());
     img->setImage(nullptr, false); // a failed download

@@ -130,13 +130,41 @@ TEST(KRUnZip, RefusesNamesThatLeaveTheFolder)
     std::vector<fs::path> inside(fs::recursive_directory_iterator(target), {});
     EXPECT_EQ(inside.size(), 1u);
 
-    // A link planted in the folder does not lead an entry out of it.
+    // Links planted in the folder lead no entry, and no folder of one, out of it.
     fs::path linked = folder.root() / "linked";
+    fs::path outside = folder.root() / "outside";
     fs::create_directories(linked);
-    fs::create_directory_symlink(folder.root(), linked / "up");
-    std::string viaLink = folder.write("link.zip", {{"up/escaped.txt", "x"}});
+    fs::create_directories(outside);
+    writeFile(outside / "victim", "keep");
+    fs::create_directory_symlink(outside, linked / "up");
+    fs::create_symlink(outside / "victim", linked / "victim");
+    std::string viaLink = folder.write("link.zip", {{"up/escaped.txt", "x"}, {"up/new/deep.txt", "x"},
+                                                    {"up/made/", ""}, {"victim", "overwritten"}, {"ok.txt", "ok"}});
     EXPECT_FALSE(KRUnZip::initWithZipFile(viaLink)->unZipToDirectory(linked.string()).ok());
-    EXPECT_FALSE(fs::exists(folder.root() / "escaped.txt"));
+    EXPECT_EQ(readFile(outside / "victim"), "keep");
+    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(outside), {}).size(), 1u);
+    EXPECT_EQ(readFile(linked / "ok.txt"), "ok");
+}
+
+TEST(KRUnZip, ExtractionAndReadingStopAtTheByteLimit)
+{
+    ZipFolder folder;
+    std::string path = folder.write("big.zip", {{"a.txt", std::string(600, 'a')}, {"b.txt", std::string(600, 'b')},
+                                                {"c.txt", "c"}});
+    fs::path target = folder.root() / "out";
+    EXPECT_FALSE(KRUnZip::initWithZipFile(path)->unZipToDirectory(target.string(), 1000).ok());
+    EXPECT_EQ(readFile(target / "a.txt"), std::string(600, 'a'));
+    EXPECT_FALSE(fs::exists(target / "b.txt"));
+    EXPECT_FALSE(fs::exists(target / "c.txt")) << "extraction stops at the limit";
+    EXPECT_TRUE(KRUnZip::initWithZipFile(path)->unZipToDirectory((folder.root() / "all").string(), 1201).ok());
+    EXPECT_FALSE(dataWithZipFile(path, "a.txt", 599));
+    EXPECT_TRUE(dataWithZipFile(path, "a.txt", 600));
+
+    // Long names are cut at 1,023 bytes.
+    std::string longName(1500, 'n');
+    auto zip = KRUnZip::initWithZipFile(folder.write("long.zip", {{longName, "x"}}));
+    ASSERT_TRUE(zip && zip->nextZipEntity());
+    EXPECT_EQ(zip->entityFileName(), longName.substr(0, 1023));
 }
 
 TEST(KRUnZip, DamagedDataIsNeverLeftBehind)

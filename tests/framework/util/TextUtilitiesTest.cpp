@@ -69,6 +69,11 @@ TEST(Pinyin, SyllablesAreSortedWithVAfterItsUTwin)
     };
     for (unsigned i = 1; i < pinyin_syllable_count; i++)
         EXPECT_LT(key(pinyin_syllables[i - 1]), key(pinyin_syllables[i])) << pinyin_syllables[i];
+    ASSERT_EQ(pinyin_syllable_count, 436u);
+    std::vector<std::string> ends;
+    for (unsigned i : {0u, 1u, 2u, 3u, 4u, 431u, 432u, 433u, 434u, 435u})
+        ends.push_back(pinyin_syllables[i]);
+    EXPECT_EQ(ends, (std::vector<std::string>{"a", "ai", "an", "ang", "ao", "zu", "zuan", "zui", "zun", "zuo"}));
 }
 
 TEST(Pinyin, InitialsOfNames)

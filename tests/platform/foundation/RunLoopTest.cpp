@@ -33,7 +33,7 @@ TEST(RunLoop, TimersFireInTimeOrderAndStopWhenInvalidated)
         if (++ticks == 3)
             repeating->invalidate();
     });
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired.size() == 2 && ticks == 3; }, Seconds(2)));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired.size() == 2 && ticks == 3; }, Seconds(60)));
     EXPECT_EQ(fired, (std::vector<std::string>{"early", "late"}));
     EXPECT_FALSE(early->isValid());
     RunLoop::main().runUntil([] { return false; }, Seconds(0.03));
@@ -60,7 +60,7 @@ TEST(DispatchQueue, RunsSeriallyOffTheMainThreadAndHandsBackToMain)
         });
     bool delivered = false;
     queue->async([&] { dispatchMain([&] { delivered = RunLoop::main().isMainThread(); }); });
-    EXPECT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, Seconds(2)));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return delivered; }, Seconds(60)));
     EXPECT_TRUE(offMain);
     ASSERT_EQ(seen.size(), 50u);
     for (int i = 0; i < 50; ++i)

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
+#include <pwd.h>
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -127,4 +130,34 @@ TEST(UncaughtException, IsReportedOnceWithItsTypeAndReasonThenTheProcessEnds)
         queue->sync([] {});
     };
     EXPECT_DEATH(queueCrash(), "queue int");
+}
+
+TEST(HomeDirectory, FallsBackToTheAccountHomeAndNeverToASharedFolder)
+{
+    struct Saved {
+        const char* name;
+        std::optional<std::string> value;
+    } saved[] = {{"ZMR_HOME", {}}, {"HOME", {}}};
+    for (auto& s : saved)
+        if (const char* v = std::getenv(s.name))
+            s.value = v;
+    struct passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    struct Row {
+        const char* zmrHome;
+        const char* home;
+        std::string expected;
+    } rows[] = {
+        {"/data/z", "/home/u", "/data/z"},
+        {nullptr, "/home/u", "/home/u/.zomaru"},
+        {"", "", std::string(account->pw_dir) + "/.zomaru"},
+        {nullptr, nullptr, std::string(account->pw_dir) + "/.zomaru"},
+    };
+    for (const auto& row : rows) {
+        row.zmrHome ? setenv("ZMR_HOME", row.zmrHome, 1) : unsetenv("ZMR_HOME");
+        row.home ? setenv("HOME", row.home, 1) : unsetenv("HOME");
+        EXPECT_EQ(defaultHomeDirectory(), row.expected);
+    }
+    for (auto& s : saved)
+        s.value ? setenv(s.name, s.value->c_str(), 1) : unsetenv(s.name);
 }
