@@ -5,6 +5,7 @@
 #include "platform/controls/Button.h"
 #include "platform/controls/DateFormatter.h"
 #include "platform/controls/DatePicker.h"
+#include "platform/controls/ImagePickerController.h"
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/NavigationBar.h"
@@ -228,6 +229,10 @@ void registerItems()
         .property("title", &NavigationItem::title, &NavigationItem::setTitle)
         .property("leftBarButtonItem", &NavigationItem::leftBarButtonItem, &NavigationItem::setLeftBarButtonItem)
         .property("rightBarButtonItem", &NavigationItem::rightBarButtonItem, &NavigationItem::setRightBarButtonItem)
+        .commit();
+    ClassBuilder<ImagePickerController>("ImagePickerController")
+        .superclass<ViewController>()
+        .property("allowsEditing", &ImagePickerController::allowsEditing, &ImagePickerController::setAllowsEditing)
         .commit();
     ClassBuilder<DateFormatter>("DateFormatter")
         .property("dateFormat", &DateFormatter::dateFormat, &DateFormatter::setDateFormat)

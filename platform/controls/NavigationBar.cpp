@@ -84,6 +84,8 @@ void NavigationBar::itemsDidChange()
     m_shown.clear();
     m_left = m_right = m_title = nullptr;
     m_builtFrom = buildKey();
+    for (auto& item : m_items)
+        item->setBar(self());
     auto top = topItem();
     if (!top) {
         setNeedsLayout();
@@ -122,7 +124,8 @@ std::vector<const void*> NavigationBar::buildKey() const
         return {};
     auto back = backItem();
     return {top.get(), top->leftBarButtonItem().get(), top->rightBarButtonItem().get(), top->titleView().get(),
-            back.get(), reinterpret_cast<const void*>(std::hash<std::string>{}(top->title()))};
+            back.get(), back ? back->backBarButtonItem().get() : nullptr,
+            reinterpret_cast<const void*>(std::hash<std::string>{}(top->title()) * 2 + top->hidesBackButton())};
 }
 
 void NavigationBar::layoutSubviews()
