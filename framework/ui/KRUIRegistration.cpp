@@ -13,6 +13,7 @@
 #include "framework/ui/KRZoomView.h"
 #include "platform/controls/ControlsRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {

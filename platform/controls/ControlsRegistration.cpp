@@ -22,6 +22,7 @@
 #include "platform/controls/Toolbar.h"
 #include "platform/controls/WebView.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
 #include "platform/ui/UiRegistration.h"
 

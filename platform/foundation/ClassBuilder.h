@@ -132,16 +132,18 @@ template <class U> struct PropertyTraits<std::shared_ptr<U>> {
 
 template <class R> using Bare = std::remove_cvref_t<R>;
 
-template <class T, class V>
-Property makeProperty(std::string name, std::function<V(const T&)> get, std::function<void(T&, V)> set)
+// `set` is nullptr for a read-only property. The callables are stored as
+// they are, so a key costs one indirect call.
+template <class T, class V, class Get, class Set>
+Property makeProperty(std::string name, Get get, Set set)
 {
     Property p;
     p.name = std::move(name);
     p.type = PropertyTraits<V>::type;
     p.accepts = &PropertyTraits<V>::accepts;
-    p.get = [get = std::move(get)](const Object& o) { return PropertyTraits<V>::to(get(static_cast<const T&>(o))); };
-    if (set)
-        p.set = [set = std::move(set)](Object& o, const Value& v) { set(static_cast<T&>(o), PropertyTraits<V>::from(v)); };
+    p.get = [get](const Object& o) { return PropertyTraits<V>::to(get(static_cast<const T&>(o))); };
+    if constexpr (!std::is_null_pointer_v<Set>)
+        p.set = [set](Object& o, const Value& v) { set(static_cast<T&>(o), PropertyTraits<V>::from(v)); };
     return p;
 }
 
@@ -218,7 +220,7 @@ public:
     {
         using V = detail::Bare<R>;
         m_properties.push_back(
-            detail::makeProperty<T, V>(std::move(name), [getter](const T& o) -> V { return (o.*getter)(); }, {}));
+            detail::makeProperty<T, V>(std::move(name), [getter](const T& o) -> V { return (o.*getter)(); }, nullptr));
         return *this;
     }
     // An enum or flags property; interface files name its values.
@@ -261,53 +263,6 @@ private:
     std::vector<Property> m_properties;
     std::vector<Action> m_actions;
     bool m_takesAnyKey = false;
-};
-
-// Adds keys (and actions) to a class registered elsewhere, through free
-// functions, the way a category adds accessors to a platform class:
-//
-//   pf::ClassExtension<pf::View>().property("visable", &visable, &setVisable).commit();
-//
-// T must be registered first; commit() answers null otherwise.
-template <class T>
-class ClassExtension {
-public:
-    template <class R, class A>
-    ClassExtension& property(std::string name, R (*getter)(const T&), void (*setter)(T&, A))
-    {
-        using V = detail::Bare<R>;
-        static_assert(std::is_same_v<V, detail::Bare<A>>, "getter and setter disagree on the type");
-        m_properties.push_back(detail::makeProperty<T, V>(
-            std::move(name), [getter](const T& o) -> V { return getter(o); },
-            [setter](T& o, V v) { setter(o, std::move(v)); }));
-        return *this;
-    }
-    template <class R>
-    ClassExtension& readonlyProperty(std::string name, R (*getter)(const T&))
-    {
-        using V = detail::Bare<R>;
-        m_properties.push_back(
-            detail::makeProperty<T, V>(std::move(name), [getter](const T& o) -> V { return getter(o); }, {}));
-        return *this;
-    }
-    ClassExtension& action(std::string name, void (*function)(T& target, const ObjectRef& sender))
-    {
-        m_actions.push_back({std::move(name), [function](Object& target, const ObjectRef& sender) {
-                                 function(static_cast<T&>(target), sender);
-                             }});
-        return *this;
-    }
-    const Class* commit()
-    {
-        const Class* cls = ClassRegistry::find(typeid(T));
-        if (cls)
-            ClassRegistry::extend(cls, std::move(m_properties), std::move(m_actions));
-        return cls;
-    }
-
-private:
-    std::vector<Property> m_properties;
-    std::vector<Action> m_actions;
 };
 
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -251,7 +252,12 @@ std::optional<Error> Object::trySetValueForKey(std::string_view key, const Value
                     p->set(*this, Value(e.value));
                     return std::nullopt;
                 }
-            p->set(*this, Value(value.longLongValue()));
+            // Otherwise only a whole number: a misspelt name must not read as 0.
+            char* end = nullptr;
+            long long number = std::strtoll(text->c_str(), &end, 10);
+            if (text->empty() || *end != '\0')
+                return keyError(*this, key, "takes a number or a value name");
+            p->set(*this, Value(number));
             return std::nullopt;
         }
         if (!value.isNumber())

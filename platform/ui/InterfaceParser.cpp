@@ -299,7 +299,9 @@ ErrorOr<Value> InterfaceParser::value(const xmlNode* node, const Property* prope
         if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
             text += reinterpret_cast<const char*>(c->content);
     }
-    auto parsed = parseInterfaceValue(kind, text, attributes(node), property, m_bundle);
+    // Only pictures have attributes besides the name.
+    auto parsed = parseInterfaceValue(kind, text, kind == "image" ? attributes(node) : decltype(attributes(node)){},
+                                      property, m_bundle);
     if (!parsed)
         return fail(node, parsed.error().description);
     return parsed;

@@ -11,7 +11,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
+#include <cctype>
+#include <string_view>
 
 namespace pf {
 
@@ -44,46 +45,51 @@ std::optional<double> parseNumber(const std::string& text)
 // braces balanced around them.
 std::optional<std::vector<double>> parseNumberList(const std::string& text, std::size_t count)
 {
-    std::string t = trimmed(text);
+    std::vector<double> out;
     int depth = 0;
-    std::string cleaned;
-    for (char c : t) {
+    bool opened = false;
+    const char* p = text.c_str();
+    while (*p) {
+        char c = *p;
         if (c == '{') {
             ++depth;
-            cleaned += ' ';
+            opened = true;
+            ++p;
         } else if (c == '}') {
             if (--depth < 0)
                 return std::nullopt;
-            cleaned += ' ';
-        } else if (c == ',') {
-            cleaned += ' ';
+            ++p;
+        } else if (c == ',' || c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++p;
         } else {
-            cleaned += c;
+            if (!opened)
+                return std::nullopt;
+            char* end = nullptr;
+            double v = std::strtod(p, &end);
+            if (end == p || !std::isfinite(v) || (*end && std::string_view(", \t\r\n}").find(*end) == std::string_view::npos))
+                return std::nullopt;
+            out.push_back(v);
+            p = end;
         }
     }
-    if (depth != 0 || t.empty() || t.front() != '{')
-        return std::nullopt;
-    std::istringstream in(cleaned);
-    std::vector<double> out;
-    std::string token;
-    while (in >> token) {
-        auto v = parseNumber(token);
-        if (!v)
-            return std::nullopt;
-        out.push_back(*v);
-    }
-    if (out.size() != count)
+    if (depth != 0 || !opened || out.size() != count)
         return std::nullopt;
     return out;
 }
 
 std::vector<std::string> words(const std::string& text)
 {
-    std::istringstream in(text);
     std::vector<std::string> out;
-    std::string w;
-    while (in >> w)
-        out.push_back(w);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        std::size_t start = i;
+        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        if (i > start)
+            out.push_back(text.substr(start, i - start));
+    }
     return out;
 }
 

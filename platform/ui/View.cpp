@@ -205,8 +205,9 @@ void View::insertSubview(ViewRef view, std::size_t index)
     ViewRef keep = view;
     Window* oldWindow = rootWindow(view.get());
     if (auto old = view->superview()) {
-        old->m_subviews.erase(std::find(old->m_subviews.begin(), old->m_subviews.end(), view));
+        // Where it was drawn is repainted; the window hears of the move once, below.
         view->invalidateVisual();
+        old->m_subviews.erase(std::find(old->m_subviews.begin(), old->m_subviews.end(), view));
         old->setNeedsLayout();
     }
     index = std::min(index, m_subviews.size());

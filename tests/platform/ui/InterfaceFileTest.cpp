@@ -7,6 +7,7 @@
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/UiRegistration.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +24,12 @@ class Part : public View {
 public:
     std::string name() const { return m_name; }
     void setName(std::string v) { m_name = std::move(v); }
-    double weight() const { return m_weight; }
-    void setWeight(double v) { m_weight = v; }
-    bool shiny() const { return m_shiny; }
-    void setShiny(bool v) { m_shiny = v; }
     Font font() const { return m_font; }
     void setFont(Font v) { m_font = std::move(v); }
-    Point spot() const { return m_spot; }
-    void setSpot(Point v) { m_spot = v; }
     Size extent() const { return m_extent; }
     void setExtent(Size v) { m_extent = v; }
     EdgeInsets margins() const { return m_margins; }
     void setMargins(EdgeInsets v) { m_margins = v; }
-    ImageRef picture() const { return m_picture; }
-    void setPicture(ImageRef v) { m_picture = std::move(v); }
     Value extra() const { return m_extra; }
     void setExtra(Value v) { m_extra = std::move(v); }
     std::shared_ptr<Part> buddy() const { return m_buddy; }
@@ -54,13 +47,9 @@ public:
 
 private:
     std::string m_name;
-    double m_weight = 0;
-    bool m_shiny = false;
     Font m_font;
-    Point m_spot;
     Size m_extent;
     EdgeInsets m_margins;
-    ImageRef m_picture;
     Value m_extra;
     std::shared_ptr<Part> m_buddy;
     std::weak_ptr<Object> m_delegate;
@@ -86,17 +75,14 @@ private:
     std::vector<std::function<void(const ObjectRef&)>> m_actions;
 };
 
-class Screenish : public Object {
+class Screenish : public ViewController {
 public:
-    std::shared_ptr<View> view() const { return m_view; }
-    void setView(std::shared_ptr<View> v) { m_view = std::move(v); }
     ArrayRef controllers() const { return m_controllers; }
     void setControllers(ArrayRef v) { m_controllers = std::move(v); }
     void doAction(const ObjectRef& sender) { senders.push_back(sender); }
     std::vector<ObjectRef> senders;
 
 private:
-    std::shared_ptr<View> m_view;
     ArrayRef m_controllers;
 };
 
@@ -120,13 +106,9 @@ void registerParts()
     ClassBuilder<Part>("TestPart")
         .superclass<View>()
         .property("name", &Part::name, &Part::setName)
-        .property("weight", &Part::weight, &Part::setWeight)
-        .property("shiny", &Part::shiny, &Part::setShiny)
         .property("font", &Part::font, &Part::setFont)
-        .property("spot", &Part::spot, &Part::setSpot)
         .property("extent", &Part::extent, &Part::setExtent)
         .property("margins", &Part::margins, &Part::setMargins)
-        .property("picture", &Part::picture, &Part::setPicture)
         .property("extra", &Part::extra, &Part::setExtra)
         .property("buddy", &Part::buddy, &Part::setBuddy)
         .weakProperty("delegate", &Part::delegate, &Part::setDelegate)
@@ -134,7 +116,7 @@ void registerParts()
         .commit();
     ClassBuilder<Switch>("TestSwitch").superclass<Part>().commit();
     ClassBuilder<Screenish>("TestScreen")
-        .property("view", &Screenish::view, &Screenish::setView)
+        .superclass<ViewController>()
         .property("controllers", &Screenish::controllers, &Screenish::setControllers)
         .action("doAction", &Screenish::doAction)
         .commit();
@@ -177,13 +159,12 @@ protected:
 TEST_F(InterfaceFiles, EveryValueKindReachesItsKey)
 {
     auto file = parse(R"(<object id="view" class="TestPart">
-  <string name="name">确定</string> <number name="weight">2.5</number> <bool name="shiny">YES</bool>
+  <string name="name">确定</string> <number name="alpha">0.5</number> <bool name="hidden">YES</bool>
   <color name="backgroundColor">#ff0000 0.5</color> <font name="font">14 bold</font>
-  <image name="picture" left="3" top="1">dot</image> <point name="spot">{1, -2}</point>
-  <size name="extent">{3, 4}</size> <rect name="frame">{{10, 20}, {30, 40}}</rect>
+  <image name="contents" left="3" top="1">dot</image> <size name="extent">{3, 4}</size> <rect name="frame">{{10, 20}, {30, 40}}</rect>
   <insets name="margins">{1, 2, 3, 4}</insets> <enum name="contentsGravity">topLeft</enum>
   <flags name="autoresizingMask">flexibleWidth|flexibleHeight</flags>
-  <array name="extra"><number>1</number><string>two</string><null/>
+  <point name="center">{1, -2}</point> <array name="extra"><number>1</number><string>two</string><null/>
     <dictionary><bool key="k">NO</bool></dictionary></array>
 </object>
 <outlet name="view" to="view"/>)");
@@ -191,19 +172,18 @@ TEST_F(InterfaceFiles, EveryValueKindReachesItsKey)
     auto owner = std::make_shared<Screenish>();
     auto objects = file.value()->instantiate(owner);
     ASSERT_TRUE(objects.ok()) << objects.error().description;
-    auto part = std::dynamic_pointer_cast<Part>(owner->view());
+    auto part = std::dynamic_pointer_cast<Part>(owner->viewIfLoaded());
     ASSERT_TRUE(part);
     EXPECT_EQ(objects.value().size(), 1u);
     EXPECT_EQ(part->name(), "确定");
-    EXPECT_EQ(part->weight(), 2.5);
-    EXPECT_TRUE(part->shiny());
+    EXPECT_EQ(part->alpha(), 0.5);
+    EXPECT_TRUE(part->isHidden());
     EXPECT_EQ(part->backgroundColor(), Color::rgb(1, 0, 0, 0.5));
     EXPECT_EQ(part->font(), Font(Font::defaultFamily(), 14, FontWeight::Bold));
-    ASSERT_TRUE(part->picture());
-    EXPECT_EQ(part->picture()->capInsets(), (EdgeInsets{1, 3, 2, 4}));
-    EXPECT_EQ(part->spot(), (Point{1, -2}));
+    ASSERT_TRUE(part->contents());
+    EXPECT_EQ(part->contents()->capInsets(), (EdgeInsets{1, 3, 2, 4}));
     EXPECT_EQ(part->extent(), (Size{3, 4}));
-    EXPECT_EQ(part->frame(), Rect(10, 20, 30, 40));
+    EXPECT_EQ(part->frame(), Rect(-14, -22, 30, 40)); // the centre came after the frame
     EXPECT_EQ(part->margins(), (EdgeInsets{1, 2, 3, 4}));
     EXPECT_EQ(part->contentsGravity(), ImageGravity::TopLeft);
     EXPECT_EQ(part->autoresizingMask(), Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
@@ -229,7 +209,7 @@ TEST_F(InterfaceFiles, LinksCollectionsAndActionsComeBeforeAwakeInDocumentOrder)
     auto objects = file.value()->instantiate(owner);
     ASSERT_TRUE(objects.ok()) << objects.error().description;
     EXPECT_EQ(awake, (std::vector<std::string>{"root+parts", "a+buddy", "b"}));
-    auto root = std::static_pointer_cast<Part>(owner->view());
+    auto root = std::static_pointer_cast<Part>(owner->viewIfLoaded());
     ASSERT_EQ(root->subviews().size(), 2u);
     auto a = std::static_pointer_cast<Switch>(root->subviews()[0]);
     auto b = std::static_pointer_cast<Part>(root->subviews()[1]);
@@ -283,7 +263,7 @@ TEST_F(InterfaceFiles, BrokenFilesFailWithTheirLineAndLeaveTheOwnerAlone)
         {"<object class=\"TestPart\"><rect name=\"frame\">{{0,0},{1}}</rect></object>", "TestScreen", "a rect is"},
         {"<object class=\"TestPart\"><color name=\"borderColor\">red</color></object>", "TestScreen", "a colour is"},
         {"<object class=\"TestPart\"><enum name=\"contentsGravity\">sideways</enum></object>", "TestScreen", "not a value"},
-        {"<object class=\"TestPart\"><image name=\"picture\">missing</image></object>", "TestScreen", "no picture \"missing\""},
+        {"<object class=\"TestPart\"><image name=\"contents\">missing</image></object>", "TestScreen", "no picture \"missing\""},
         {"<object id=\"x\" class=\"TestPart\"/>\n<object id=\"x\" class=\"TestPart\"/>", "TestScreen", ":3: the id \"x\" is used twice"},
         {"<outlet name=\"view\" to=\"ghost\"/>", "TestScreen", ":2: no object with the id \"ghost\""},
         {"<object id=\"p\" class=\"TestPart\"><outlet name=\"buddy\" to=\"q\"/></object>\n"
@@ -300,7 +280,7 @@ TEST_F(InterfaceFiles, BrokenFilesFailWithTheirLineAndLeaveTheOwnerAlone)
         {deep, "TestScreen", "nested deeper than 64"},
         {many, "TestScreen", "more than 10000 objects"},
         {"<object class=\"TestPart\">", "TestScreen", "Test.xml:"},
-        {"<outlet name=\"view\" to=\"view\"/><object id=\"view\" class=\"TestPart\">&lt;<bool name=\"shiny\">maybe</bool></object>", "TestScreen", "is not YES or NO"},
+        {"<outlet name=\"view\" to=\"view\"/><object id=\"view\" class=\"TestPart\">&lt;<bool name=\"hidden\">maybe</bool></object>", "TestScreen", "is not YES or NO"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.body.substr(0, 120));
@@ -316,7 +296,7 @@ TEST_F(InterfaceFiles, BrokenFilesFailWithTheirLineAndLeaveTheOwnerAlone)
         }
         EXPECT_NE(message.find(row.error), std::string::npos) << message;
         EXPECT_EQ(message.rfind("Test.xml:", 0), 0u) << message;
-        EXPECT_FALSE(owner->view());
+        EXPECT_FALSE(owner->viewIfLoaded());
         EXPECT_FALSE(owner->controllers());
     }
 }
@@ -335,11 +315,16 @@ TEST_F(InterfaceFiles, HostileDocumentsAreRefusedWholesale)
     }
     // Named files come from the bundle's interface folder, parsed once.
     std::FILE* f = std::fopen((dir / "interface" / "Small.xml").c_str(), "w");
-    std::fputs("<interface><object class=\"TestPart\"/></interface>", f);
+    std::fputs("<interface owner=\"ViewController\"><object id=\"v\" class=\"TestPart\"/>"
+               "<outlet name=\"view\" to=\"v\"/></interface>", f);
     std::fclose(f);
     auto first = InterfaceFile::named("Small", *bundle);
     ASSERT_TRUE(first.ok()) << first.error().description;
     EXPECT_EQ(InterfaceFile::named("Small", *bundle).value(), first.value());
     EXPECT_FALSE(InterfaceFile::named("../Small", *bundle).ok());
     EXPECT_FALSE(InterfaceFile::named("Missing", *bundle).ok());
+    // A controller with a nib name loads its view from the file.
+    auto controller = std::make_shared<ViewController>("Small", bundle.get());
+    EXPECT_TRUE(std::dynamic_pointer_cast<Part>(controller->view()));
+    EXPECT_FALSE(std::dynamic_pointer_cast<Part>(std::make_shared<ViewController>("Missing", bundle.get())->view()));
 }
