@@ -369,8 +369,11 @@ void ScrollView::step(double dt)
 
 void ScrollView::scrollWheel(Point delta)
 {
-    if (!m_scrollEnabled)
+    // A view that cannot scroll that way leaves the wheel to an outer one.
+    if (!m_scrollEnabled || (!canScrollVertically() && !canScrollHorizontally())) {
+        View::scrollWheel(delta);
         return;
+    }
     stopMotion();
     Point offset = contentOffset();
     Point next = clamped({offset.x + (canScrollHorizontally() ? delta.x : 0),

@@ -96,7 +96,7 @@ public:
 
     // A wheel or two-finger scroll by `delta` points, content moving up for
     // a positive y; it stays within the edges.
-    void scrollWheel(Point delta);
+    void scrollWheel(Point delta) override;
 
 protected:
     void layoutSubviews() override;

@@ -127,6 +127,8 @@ TEST_F(ScrollMotion, PagingSettlesOnAWholePage)
 
 TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
 {
+    auto inside = View::create(Rect(0, 0, 320, 2000));
+    scroll->addSubview(inside);
     scroll->setContentOffset(Point{0, 300}, true);
     settle();
     host->advance(0.5);
@@ -138,7 +140,8 @@ TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
         double dy, expected;
     };
     for (Row row : {Row{100, 400}, Row{5000, 1600}, Row{-9000, 0}}) {
-        scroll->scrollWheel({0, row.dy});
+        // From the host, over a plain subview: the wheel travels up to the scroll view.
+        Screen::main().handleScrollWheel({160, 100}, {0, row.dy});
         EXPECT_EQ(scroll->contentOffset().y, row.expected);
     }
 
