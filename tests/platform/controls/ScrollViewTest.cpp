@@ -76,7 +76,21 @@ TEST_F(ScrollMotion, FlickDeceleratesSmoothlyAndStopsInside)
     scroll->setContentOffset(Point{0, 200});
     scroll->offsets.clear();
     host->drag({160, 350}, {160, 150}, 0.25, 5);
+    // While it moves, a bar at the right edge shows where the visible part lies.
+    auto indicator = [&]() -> ViewRef {
+        for (auto& v : scroll->subviews())
+            if (!v->isHidden() && v->frame().width() == 3)
+                return v;
+        return nullptr;
+    };
+    host->advance(0.05);
+    auto bar = indicator();
+    ASSERT_TRUE(bar);
+    double along = (bar->frame().y() - scroll->contentOffset().y) / (400 - bar->frame().height());
+    EXPECT_NEAR(along, scroll->contentOffset().y / 1600, 1e-9);
+    EXPECT_DOUBLE_EQ(bar->frame().height(), 400 * 400 / 2000.0);
     settle();
+    EXPECT_FALSE(indicator());
     ASSERT_GT(scroll->offsets.size(), 10u);
     // Up the content and slower every frame once released.
     double lastStep = 1e9;
