@@ -128,6 +128,7 @@ public:
     const Class* superclass() const { return m_superclass; }
     // A new instance, or null for a class registered without a factory.
     ObjectRef create() const { return m_factory ? m_factory() : nullptr; }
+    bool hasFactory() const { return bool(m_factory); }
     // True for the class itself and its subclasses.
     bool isSubclassOf(const Class* other) const;
     bool conformsTo(const Protocol* protocol) const;

@@ -15,7 +15,8 @@ constexpr int kOwner = -1;
 struct InterfaceFile::Document {
     struct Setting {
         std::string key;
-        bool declared = true; // false: goes to setValueForUndefinedKey
+        // Resolved and type-checked at parse; null: goes to setValueForUndefinedKey.
+        const Property* property = nullptr;
         Value value;
         int line = 0;
     };

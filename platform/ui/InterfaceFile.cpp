@@ -85,10 +85,12 @@ ErrorOr<std::vector<ObjectRef>> InterfaceFile::instantiate(const ObjectRef& owne
         if (!object)
             return fail(spec.line, "\"" + spec.cls->name() + "\" made nothing");
         for (const auto& setting : spec.settings) {
-            auto error = setting.declared ? object->trySetValueForKey(setting.key, setting.value)
-                                          : object->setValueForUndefinedKey(setting.key, setting.value);
-            if (error)
+            // The object is of exactly the class the key was resolved on.
+            if (setting.property) {
+                setting.property->set(*object, setting.value);
+            } else if (auto error = object->setValueForUndefinedKey(setting.key, setting.value)) {
                 return fail(setting.line, error->description);
+            }
         }
         objects.push_back(std::move(object));
     }

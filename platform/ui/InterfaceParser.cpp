@@ -172,7 +172,7 @@ ErrorOr<int> InterfaceParser::object(const xmlNode* node, int depth, bool topLev
     const Class* cls = Class::named(*className);
     if (!cls)
         return fail(node, "no class \"" + *className + "\"");
-    if (!cls->create())
+    if (!cls->hasFactory())
         return fail(node, "the class \"" + *className + "\" cannot be made from a file");
     Doc::Object spec;
     spec.cls = cls;
@@ -257,7 +257,7 @@ std::optional<Error> InterfaceParser::member(int index, const xmlNode* node, int
         return v.error();
     if (property && !propertyTakes(*property, v.value()))
         return fail(node, "the key \"" + *key + "\" of \"" + cls->name() + "\" does not take a <" + kind + ">");
-    m_doc->objects[std::size_t(index)].settings.push_back({*key, property != nullptr, v.value(), int(xmlGetLineNo(node))});
+    m_doc->objects[std::size_t(index)].settings.push_back({*key, property, v.value(), int(xmlGetLineNo(node))});
     return std::nullopt;
 }
 
