@@ -33,7 +33,7 @@ public:
     void startAnimating();
     void stopAnimating();
     // Starts the animation in a window and stops it outside one.
-    void didMoveToWindow();
+    void didMoveToWindow() override;
 
     bool drawsContent() const override { return m_shown != nullptr; }
     void draw(pf::GraphicsContext& context, const pf::Rect& rect) override;

@@ -1,8 +1,9 @@
 #pragma once
 
 // A control that dims while pressed: its subtree shows at the alpha of
-// maskColor (white at 0.8 when none is set, so 80 % opacity), over its
-// current bounds; fully opaque again on release.
+// maskColor (white at 0.8 when none is set, so 80 % opacity) over whatever
+// its bounds are at the press; fully opaque again on release. The mask
+// colour itself stays what was set.
 //
 // Main queue only.
 
@@ -16,11 +17,9 @@ public:
     explicit KRActionView(const pf::Rect& frame = {}) : pf::Control(frame) {}
 
     const std::optional<pf::Color>& maskColor() const { return m_maskColor; }
-    void setMaskColor(const std::optional<pf::Color>& color);
+    void setMaskColor(const std::optional<pf::Color>& color) { m_maskColor = color; }
     void setHighlighted(bool highlighted) override;
 
 private:
     std::optional<pf::Color> m_maskColor;
-    pf::BitmapRef m_mask; // made on the first press, kept for the next of the same size
-    std::optional<pf::Color> m_maskMadeFor;
 };

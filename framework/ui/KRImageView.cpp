@@ -56,7 +56,7 @@ void KRImageView::updateContentsRect()
     double bw = bounds().width(), bh = bounds().height();
     // Empty bounds have no aspect to crop to; the ratio would divide by zero.
     if (!m_imageMode || !(W > 0) || !(H > 0) || !(bw > 0) || !(bh > 0)) {
-        setImageContentsRect(pf::Rect(0, 0, 1, 1));
+        setContentsRect(pf::Rect(0, 0, 1, 1));
         return;
     }
     enum Split { None, Half, Start, End }; // where the excess is cut: both sides, the start side, the end side
@@ -75,7 +75,7 @@ void KRImageView::updateContentsRect()
         if (*m_imageMode == m.name)
             mode = &m;
     if (!mode) {
-        setImageContentsRect(pf::Rect(0, 0, 1, 1));
+        setContentsRect(pf::Rect(0, 0, 1, 1));
         return;
     }
     double r = bh / bw, ir = H / W;
@@ -94,5 +94,5 @@ void KRImageView::updateContentsRect()
         else
             cut(mode->vertical, H - W * r, top, bottom);
     }
-    setImageContentsRect(pf::Rect(left / W, top / H, (W - left - right) / W, (H - top - bottom) / H));
+    setContentsRect(pf::Rect(left / W, top / H, (W - left - right) / W, (H - top - bottom) / H));
 }

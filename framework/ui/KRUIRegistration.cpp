@@ -13,37 +13,47 @@
 #include "framework/ui/KRZoomView.h"
 #include "platform/controls/ControlsRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {
 
-// The IKRAction keys every action carrier takes.
+// The IKRAction keys every action carrier takes, added once the class is
+// registered; the accessors live in a base the builder cannot name.
 template <class T>
-pf::ClassBuilder<T>& actionKeys(pf::ClassBuilder<T>& builder)
+void addActionKeys()
 {
-    // The accessors live in a base; the builder wants them as T's own.
-    using NameGet = const std::string& (T::*)() const;
-    using NameSet = void (T::*)(const std::string&);
-    using InfoGet = const pf::Value& (T::*)() const;
-    using InfoSet = void (T::*)(const pf::Value&);
-    return builder.adopts(proto::IKRAction())
-        .property("actionName", static_cast<NameGet>(&T::actionName), static_cast<NameSet>(&T::setActionName))
-        .property("userInfo", static_cast<InfoGet>(&T::userInfo), static_cast<InfoSet>(&T::setUserInfo));
+    pf::ClassExtension<T>()
+        .property("actionName", +[](const T& t) -> std::string { return t.actionName(); },
+                  +[](T& t, const std::string& name) { t.setActionName(name); })
+        .property("userInfo", +[](const T& t) -> pf::Value { return t.userInfo(); },
+                  +[](T& t, const pf::Value& info) { t.setUserInfo(info); })
+        .commit();
 }
 
 void registerActionCarriers()
 {
-    pf::ClassBuilder<KRButton> button("KRButton");
-    actionKeys(button.superclass<pf::Button>()).commit();
-    pf::ClassBuilder<KRBarButtonItem> barItem("KRBarButtonItem");
-    actionKeys(barItem.superclass<pf::BarButtonItem>()).commit();
-    pf::ClassBuilder<KRTabBarItem> tabItem("KRTabBarItem");
-    actionKeys(tabItem.superclass<pf::TabBarItem>()).commit();
-    pf::ClassBuilder<KRZoomView> zoom("KRZoomView");
-    actionKeys(zoom.superclass<pf::Control>())
+    pf::ClassBuilder<KRButton>("KRButton").superclass<pf::Button>().adopts(proto::IKRAction()).commit();
+    pf::ClassBuilder<KRBarButtonItem>("KRBarButtonItem")
+        .superclass<pf::BarButtonItem>()
+        .adopts(proto::IKRAction())
+        .commit();
+    pf::ClassBuilder<KRTabBarItem>("KRTabBarItem").superclass<pf::TabBarItem>().adopts(proto::IKRAction()).commit();
+    pf::ClassBuilder<KRZoomView>("KRZoomView")
+        .superclass<pf::Control>()
+        .adopts(proto::IKRAction())
         .property("highlightedZoom", &KRZoomView::highlightedZoom, &KRZoomView::setHighlightedZoom)
         .commit();
-    pf::ClassBuilder<KRActionView> action("KRActionView");
-    actionKeys(action.superclass<pf::Control>()).commit();
+    pf::ClassBuilder<KRActionView>("KRActionView")
+        .superclass<pf::Control>()
+        .adopts(proto::IKRAction())
+        .property("maskColor", &KRActionView::maskColor, &KRActionView::setMaskColor)
+        .commit();
+    addActionKeys<KRButton>();
+    addActionKeys<KRBarButtonItem>();
+    addActionKeys<KRTabBarItem>();
+    addActionKeys<KRZoomView>();
+    addActionKeys<KRActionView>();
 }
 
 }
@@ -63,6 +73,7 @@ void registerUIClasses()
         .property("src", &KRImageView::src, &KRImageView::setSrc)
         .property("defaultSrc", &KRImageView::defaultSrc, &KRImageView::setDefaultSrc)
         .property("imageMode", &KRImageView::imageMode, &KRImageView::setImageMode)
+        .property("defaultImage", &KRImageView::defaultImage, &KRImageView::setDefaultImage)
         .property("loading", &KRImageView::isLoading, &KRImageView::setLoading)
         .property("loaded", &KRImageView::isLoaded, &KRImageView::setLoaded)
         .commit();
@@ -72,6 +83,12 @@ void registerUIClasses()
         .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)
         .commit();
     pf::ClassBuilder<KRWebView>("KRWebView").superclass<pf::WebView>().commit();
-    pf::ClassBuilder<KRToolbar>("KRToolbar").superclass<pf::Toolbar>().commit();
-    pf::ClassBuilder<KRNavigationBar>("KRNavigationBar").superclass<pf::NavigationBar>().commit();
+    pf::ClassBuilder<KRToolbar>("KRToolbar")
+        .superclass<pf::Toolbar>()
+        .property("backgroundImage", &KRToolbar::backgroundImage, &KRToolbar::setBackgroundImage)
+        .commit();
+    pf::ClassBuilder<KRNavigationBar>("KRNavigationBar")
+        .superclass<pf::NavigationBar>()
+        .property("backgroundImage", &KRNavigationBar::backgroundImage, &KRNavigationBar::setBackgroundImage)
+        .commit();
 }

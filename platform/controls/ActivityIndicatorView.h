@@ -22,6 +22,7 @@ public:
     void startAnimating();
     void stopAnimating();
     bool isAnimating() const { return m_animating; }
+    void setAnimating(bool animating) { animating ? startAnimating() : stopAnimating(); }
     bool hidesWhenStopped() const { return m_hidesWhenStopped; }
     void setHidesWhenStopped(bool hides);
     // The spoke drawn brightest, 0 to 11.

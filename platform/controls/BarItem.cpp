@@ -15,15 +15,24 @@ void BarButtonItem::setTarget(const ObjectRef& target, Action action)
 
 void BarButtonItem::sendAction()
 {
-    if (!m_action || !isEnabled())
+    if (!isEnabled())
         return;
     auto keep = shared_from_this();
-    if (!m_hasTarget) {
+    if (m_action && !m_hasTarget)
         m_action(*this, *this);
-        return;
-    }
-    if (auto target = m_target.lock())
+    else if (auto target = m_action ? m_target.lock() : nullptr)
         m_action(*target, *this);
+    auto connected = m_connected;
+    for (auto& action : connected)
+        action(keep);
+}
+
+bool BarButtonItem::addActionForEvent(std::string_view event, std::function<void(const ObjectRef& sender)> action)
+{
+    if ((event != "touchUpInside" && event != "action") || !action)
+        return false;
+    m_connected.push_back(std::move(action));
+    return true;
 }
 
 }

@@ -5,6 +5,7 @@
 //
 // Main thread only.
 
+#include "platform/foundation/ActionSender.h"
 #include "platform/foundation/Object.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Forward.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pf {
 
@@ -37,7 +39,7 @@ private:
 enum class BarButtonItemStyle { Plain, Bordered, Done };
 
 // A bar item that acts when tapped; the target is held weakly.
-class BarButtonItem : public BarItem {
+class BarButtonItem : public BarItem, public ActionSender {
 public:
     using Action = std::function<void(Object& target, BarButtonItem& sender)>;
 
@@ -47,8 +49,10 @@ public:
     BarButtonItemStyle style() const { return m_style; }
     void setStyle(BarButtonItemStyle style) { m_style = style; }
     void setTarget(const ObjectRef& target, Action action);
-    // Runs the action, as a tap on the item's button does.
+    // Runs the action and then the interface file's actions, as a tap on the item's button does.
     void sendAction();
+    // Interface files connect "touchUpInside" (or "action"), called with the item.
+    bool addActionForEvent(std::string_view event, std::function<void(const ObjectRef& sender)> action) override;
     // A view shown in place of the button; the bar sizes it.
     const ViewRef& customView() const { return m_customView; }
     void setCustomView(const ViewRef& view) { m_customView = view; }
@@ -58,6 +62,7 @@ private:
     WeakObject m_target;
     bool m_hasTarget = false;
     Action m_action;
+    std::vector<std::function<void(const ObjectRef&)>> m_connected;
     ViewRef m_customView;
 };
 

@@ -10,8 +10,6 @@
 namespace pf {
 
 namespace {
-constexpr double kImageTitleGap = 0;
-
 template <class T> void store(std::map<ControlState, T>& values, ControlState state, const std::optional<T>& value)
 {
     if (value)
@@ -106,8 +104,7 @@ Size Button::sizeThatFits(Size) const
         text = TextMeasurer::system().measure(*title, titleStyle(m_font, Color::black()), 0);
     Size image = currentImage() ? currentImage()->size() : Size{};
     Size background = currentBackgroundImage() ? currentBackgroundImage()->size() : Size{};
-    Size content{text.width + image.width + (text.width > 0 && image.width > 0 ? kImageTitleGap : 0),
-                 std::max(text.height, image.height)};
+    Size content{text.width + image.width, std::max(text.height, image.height)};
     return {std::max(content.width, background.width), std::max(content.height, background.height)};
 }
 

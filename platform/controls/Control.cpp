@@ -64,6 +64,36 @@ void Control::sendActionsForControlEvents(ControlEvents events)
     }
 }
 
+ControlEvents Control::eventNamed(std::string_view name)
+{
+    static const std::pair<std::string_view, ControlEvents> names[] = {
+        {"touchDown", ControlEvent::TouchDown},
+        {"touchDragInside", ControlEvent::TouchDragInside},
+        {"touchDragOutside", ControlEvent::TouchDragOutside},
+        {"touchUpInside", ControlEvent::TouchUpInside},
+        {"touchUpOutside", ControlEvent::TouchUpOutside},
+        {"touchCancel", ControlEvent::TouchCancel},
+        {"valueChanged", ControlEvent::ValueChanged},
+        {"editingDidBegin", ControlEvent::EditingDidBegin},
+        {"editingChanged", ControlEvent::EditingChanged},
+        {"editingDidEnd", ControlEvent::EditingDidEnd},
+        {"editingDidEndOnExit", ControlEvent::EditingDidEndOnExit},
+    };
+    for (auto& [n, e] : names)
+        if (n == name)
+            return e;
+    return 0;
+}
+
+bool Control::addActionForEvent(std::string_view event, std::function<void(const ObjectRef& sender)> action)
+{
+    ControlEvents events = eventNamed(event);
+    if (!events || !action)
+        return false;
+    addAction([action = std::move(action)](Control& control) { action(control.shared_from_this()); }, events);
+    return true;
+}
+
 void Control::setEnabled(bool enabled)
 {
     if (m_enabled == enabled)

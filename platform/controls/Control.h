@@ -8,6 +8,7 @@
 // Main thread only. Targets are held weakly: an action whose target was
 // released is skipped.
 
+#include "platform/foundation/ActionSender.h"
 #include "platform/ui/View.h"
 
 #include <functional>
@@ -40,7 +41,7 @@ constexpr ControlState Disabled = 2;
 constexpr ControlState Selected = 4;
 }
 
-class Control : public View {
+class Control : public View, public ActionSender {
 public:
     // The target is the object the action belongs to, the sender the control.
     using Action = std::function<void(Object& target, Control& sender)>;
@@ -56,6 +57,11 @@ public:
     // The action names registered for the event with this target.
     std::vector<std::string> actionsForTarget(const Object* target, ControlEvents event) const;
     void sendActionsForControlEvents(ControlEvents events);
+    // Interface files name events "touchDown", "touchUpInside", "valueChanged",
+    // "editingChanged" and so on; the action is called with the control.
+    bool addActionForEvent(std::string_view event, std::function<void(const ObjectRef& sender)> action) override;
+    // The event named so, or 0.
+    static ControlEvents eventNamed(std::string_view name);
 
     bool isEnabled() const { return m_enabled; }
     virtual void setEnabled(bool enabled);

@@ -1,6 +1,5 @@
 #include "platform/controls/ImageView.h"
 
-#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 
 namespace pf {
@@ -16,6 +15,12 @@ ImageView::ImageView(ImageRef image)
     , m_image(std::move(image))
 {
     setUserInteractionEnabled(false);
+    show();
+}
+
+void ImageView::show()
+{
+    setContents(m_highlighted && m_highlightedImage ? m_highlightedImage : m_image);
 }
 
 void ImageView::setImage(const ImageRef& image)
@@ -23,56 +28,24 @@ void ImageView::setImage(const ImageRef& image)
     if (m_image == image)
         return;
     m_image = image;
-    setNeedsDisplay();
+    show();
 }
 
 void ImageView::setHighlightedImage(const ImageRef& image)
 {
-    if (m_highlightedImage == image)
-        return;
     m_highlightedImage = image;
-    if (m_highlighted)
-        setNeedsDisplay();
+    show();
 }
 
 void ImageView::setHighlighted(bool highlighted)
 {
-    if (m_highlighted == highlighted)
-        return;
     m_highlighted = highlighted;
-    if (m_highlightedImage)
-        setNeedsDisplay();
-}
-
-void ImageView::setContentMode(ImageGravity mode)
-{
-    m_options.gravity = mode;
-    setNeedsDisplay();
-}
-
-void ImageView::setImageContentsRect(const Rect& rect)
-{
-    if (m_options.contentsRect == rect)
-        return;
-    m_options.contentsRect = rect;
-    setNeedsDisplay();
+    show();
 }
 
 Size ImageView::sizeThatFits(Size) const
 {
     return m_image ? m_image->size() : Size{};
-}
-
-bool ImageView::drawsContent() const
-{
-    return m_image || (m_highlighted && m_highlightedImage);
-}
-
-void ImageView::draw(GraphicsContext& context, const Rect&)
-{
-    const ImageRef& shown = m_highlighted && m_highlightedImage ? m_highlightedImage : m_image;
-    if (shown && shown->bitmap())
-        context.drawImage(*shown->bitmap(), bounds(), m_options);
 }
 
 }

@@ -1,7 +1,9 @@
 #pragma once
 
-// A view that shows a picture (the first frame of an animated one), placed
-// by its content mode. Without a picture it draws only its background.
+// A view that shows a picture (the first frame of an animated one) as its
+// contents, placed by its content mode; a highlighted image, when set,
+// replaces it while highlighted. Without a picture it shows only its
+// background.
 //
 // Main thread only.
 
@@ -23,22 +25,18 @@ public:
     void setHighlighted(bool highlighted);
 
     // Stretched to the bounds by default.
-    ImageGravity contentMode() const { return m_options.gravity; }
-    void setContentMode(ImageGravity mode);
-    // The part of the picture shown, in unit coordinates of the picture.
-    const Rect& imageContentsRect() const { return m_options.contentsRect; }
-    void setImageContentsRect(const Rect& rect);
+    ImageGravity contentMode() const { return contentsGravity(); }
+    void setContentMode(ImageGravity mode) { setContentsGravity(mode); }
 
     // The picture's size in points; nothing without a picture.
     Size sizeThatFits(Size size) const override;
-    bool drawsContent() const override;
-    void draw(GraphicsContext& context, const Rect& rect) override;
 
 private:
+    void show();
+
     ImageRef m_image;
     ImageRef m_highlightedImage;
     bool m_highlighted = false;
-    ImageDrawOptions m_options;
 };
 
 }

@@ -58,7 +58,11 @@ Keyboard& Keyboard::shared()
     return keyboard;
 }
 
-Keyboard::Keyboard() = default;
+Keyboard::Keyboard()
+{
+    // The screen must outlive the keyboard's window at exit: made first, it goes last.
+    Screen::main();
+}
 
 Rect Keyboard::frame() const
 {

@@ -1,10 +1,29 @@
 #include "platform/controls/NavigationBar.h"
 
+#include "platform/foundation/Collections.h"
+
 #include "platform/controls/Label.h"
 
 #include <algorithm>
 
 namespace pf {
+
+ArrayRef NavigationBar::itemList() const
+{
+    auto list = Array::create();
+    for (auto& item : m_items)
+        list->add(Value(ObjectRef(item)));
+    return list;
+}
+
+void NavigationBar::setItemList(const ArrayRef& list)
+{
+    std::vector<std::shared_ptr<NavigationItem>> items;
+    for (std::size_t i = 0; list && i < list->count(); ++i)
+        if (auto item = list->at(i).objectAs<NavigationItem>())
+            items.push_back(item);
+    setItems(std::move(items));
+}
 
 namespace {
 constexpr double kSideMargin = 5;
@@ -64,6 +83,9 @@ void NavigationBar::itemsDidChange()
         v->removeFromSuperview();
     m_shown.clear();
     m_left = m_right = m_title = nullptr;
+    m_builtFrom = buildKey();
+    for (auto& item : m_items)
+        item->setBar(self());
     auto top = topItem();
     if (!top) {
         setNeedsLayout();
@@ -95,8 +117,21 @@ void NavigationBar::itemsDidChange()
     setNeedsLayout();
 }
 
+std::vector<const void*> NavigationBar::buildKey() const
+{
+    auto top = topItem();
+    if (!top)
+        return {};
+    auto back = backItem();
+    return {top.get(), top->leftBarButtonItem().get(), top->rightBarButtonItem().get(), top->titleView().get(),
+            back.get(), back ? back->backBarButtonItem().get() : nullptr,
+            reinterpret_cast<const void*>(std::hash<std::string>{}(top->title()) * 2 + top->hidesBackButton())};
+}
+
 void NavigationBar::layoutSubviews()
 {
+    if (buildKey() != m_builtFrom)
+        itemsDidChange();
     Rect b = bounds();
     double leftWidth = m_left ? m_left->frame().width() : 0;
     double rightWidth = m_right ? m_right->frame().width() : 0;

@@ -6,6 +6,7 @@
 // Main thread only.
 
 #include "platform/controls/BarItem.h"
+#include "platform/ui/Forward.h"
 
 namespace pf {
 
@@ -14,18 +15,21 @@ public:
     NavigationItem() = default;
     explicit NavigationItem(std::string title) : m_title(std::move(title)) {}
 
+    // Each change asks the bar showing the item (if any) to lay out again.
     const std::string& title() const { return m_title; }
-    void setTitle(const std::string& title) { m_title = title; }
+    void setTitle(const std::string& title);
     const ViewRef& titleView() const { return m_titleView; }
-    void setTitleView(const ViewRef& view) { m_titleView = view; }
+    void setTitleView(const ViewRef& view);
     const std::shared_ptr<BarButtonItem>& leftBarButtonItem() const { return m_left; }
-    void setLeftBarButtonItem(const std::shared_ptr<BarButtonItem>& item) { m_left = item; }
+    void setLeftBarButtonItem(const std::shared_ptr<BarButtonItem>& item);
     const std::shared_ptr<BarButtonItem>& rightBarButtonItem() const { return m_right; }
-    void setRightBarButtonItem(const std::shared_ptr<BarButtonItem>& item) { m_right = item; }
+    void setRightBarButtonItem(const std::shared_ptr<BarButtonItem>& item);
     const std::shared_ptr<BarButtonItem>& backBarButtonItem() const { return m_back; }
-    void setBackBarButtonItem(const std::shared_ptr<BarButtonItem>& item) { m_back = item; }
+    void setBackBarButtonItem(const std::shared_ptr<BarButtonItem>& item);
     bool hidesBackButton() const { return m_hidesBackButton; }
-    void setHidesBackButton(bool hides) { m_hidesBackButton = hides; }
+    void setHidesBackButton(bool hides);
+    // The bar that shows the item; not retained.
+    void setBar(const ViewRef& bar);
 
 private:
     std::string m_title;
@@ -34,6 +38,8 @@ private:
     std::shared_ptr<BarButtonItem> m_right;
     std::shared_ptr<BarButtonItem> m_back;
     bool m_hidesBackButton = false;
+    std::weak_ptr<View> m_bar;
+    void changed();
 };
 
 }

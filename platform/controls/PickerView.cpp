@@ -134,10 +134,12 @@ void PickerView::draw(GraphicsContext& context, const Rect&)
     style.alignment = TextAlignment::Center;
     style.numberOfLines = 1;
     style.lineBreak = LineBreakMode::TruncateTail;
-    double textHeight = TextMeasurer::system().measure("0", style, 0).height;
     for (int c = 0; c < numberOfComponents(); ++c) {
         const Wheel& wheel = m_wheels[c];
         Rect column = componentRect(c);
+        // Narrow wheels take a smaller font, so a year still shows whole.
+        style.font = m_font.withSize(std::clamp(column.width() / 4.2, 11.0, m_font.size()));
+        double textHeight = TextMeasurer::system().measure("0", style, 0).height;
         int reach = static_cast<int>(b.height() / RowHeight / 2) + 2;
         for (int row = wheel.selected - reach; row <= wheel.selected + reach; ++row) {
             if (row < 0 || row >= wheel.rows)

@@ -75,6 +75,7 @@ void ScrollView::setContentOffset(Point offset)
         return;
     setBounds(Rect(offset, bounds().size));
     setNeedsLayout();
+    updateIndicators(m_dragging || m_motion != Motion::None);
     notifyDidScroll();
 }
 
@@ -262,8 +263,10 @@ void ScrollView::endDrag(Point velocity)
     auto keep = self();
     if (auto d = m_delegate.lock())
         d->scrollViewDidEndDragging(*this, decelerate);
-    if (!decelerate)
+    if (!decelerate) {
+        updateIndicators(false);
         return;
+    }
     if (auto d = m_delegate.lock())
         d->scrollViewWillBeginDecelerating(*this);
     startMotion(Motion::Decelerating);
@@ -293,8 +296,41 @@ void ScrollView::startMotion(Motion motion)
     m_link->start();
 }
 
+void ScrollView::updateIndicators(bool visible)
+{
+    constexpr double thickness = 3, margin = 2, shortest = 20;
+    auto place = [&](ViewRef& bar, bool shows, bool vertical) {
+        if (!bar) {
+            if (!visible || !shows || !self())
+                return;
+            bar = View::create();
+            bar->setBackgroundColor(Color::black().withAlpha(0.35));
+            bar->setCornerRadius(thickness / 2);
+            bar->setUserInteractionEnabled(false);
+        }
+        Rect b = bounds();
+        double visibleLength = vertical ? b.height() : b.width();
+        double content = vertical ? m_contentSize.height : m_contentSize.width;
+        if (!visible || !shows || content <= visibleLength || visibleLength <= 0) {
+            bar->setHidden(true);
+            return;
+        }
+        double length = std::max(shortest, visibleLength * visibleLength / content);
+        double offset = vertical ? b.y() : b.x();
+        double travel = std::clamp(offset / (content - visibleLength), 0.0, 1.0) * (visibleLength - length);
+        bar->setFrame(vertical ? Rect(b.maxX() - thickness - margin, b.y() + travel, thickness, length)
+                               : Rect(b.x() + travel, b.maxY() - thickness - margin, length, thickness));
+        bar->setHidden(false);
+        if (bar->superview().get() != this || subviews().back() != bar)
+            addSubview(bar);
+    };
+    place(m_verticalIndicator, m_showsVertical, true);
+    place(m_horizontalIndicator, m_showsHorizontal, false);
+}
+
 void ScrollView::stopMotion()
 {
+    updateIndicators(false);
     m_motion = Motion::None;
     m_springing = false;
     m_velocity = {};
@@ -369,8 +405,11 @@ void ScrollView::step(double dt)
 
 void ScrollView::scrollWheel(Point delta)
 {
-    if (!m_scrollEnabled)
+    // A view that cannot scroll that way leaves the wheel to an outer one.
+    if (!m_scrollEnabled || (!canScrollVertically() && !canScrollHorizontally())) {
+        View::scrollWheel(delta);
         return;
+    }
     stopMotion();
     Point offset = contentOffset();
     Point next = clamped({offset.x + (canScrollHorizontally() ? delta.x : 0),

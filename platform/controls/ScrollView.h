@@ -96,7 +96,7 @@ public:
 
     // A wheel or two-finger scroll by `delta` points, content moving up for
     // a positive y; it stays within the edges.
-    void scrollWheel(Point delta);
+    void scrollWheel(Point delta) override;
 
 protected:
     void layoutSubviews() override;
@@ -120,6 +120,8 @@ private:
     bool canScrollVertically() const;
     Point pageTarget(Point velocity) const;
     void notifyDidScroll();
+    // The thin bars showing where the visible part lies, while the content moves.
+    void updateIndicators(bool visible);
 
     std::weak_ptr<ScrollViewDelegate> m_delegate;
     WeakObject m_delegateObject;
@@ -152,6 +154,8 @@ private:
     double m_minZoom = 1;
     double m_maxZoom = 1;
     std::shared_ptr<PanGestureRecognizer> m_pan;
+    ViewRef m_verticalIndicator;
+    ViewRef m_horizontalIndicator;
 };
 
 }

@@ -1,5 +1,6 @@
 #include "platform/controls/SegmentedControl.h"
 
+#include "platform/foundation/Collections.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Text.h"
 #include "platform/ui/Touch.h"
@@ -26,6 +27,22 @@ void SegmentedControl::setTitles(std::vector<std::string> titles)
     if (m_selected >= numberOfSegments())
         m_selected = NoSegment;
     setNeedsDisplay();
+}
+
+ArrayRef SegmentedControl::titleList() const
+{
+    auto list = Array::create();
+    for (auto& t : m_titles)
+        list->add(Value(t));
+    return list;
+}
+
+void SegmentedControl::setTitleList(const ArrayRef& titles)
+{
+    std::vector<std::string> list;
+    for (std::size_t i = 0; titles && i < titles->count(); ++i)
+        list.push_back(titles->at(i).stringOr());
+    setTitles(std::move(list));
 }
 
 void SegmentedControl::setTitle(const std::string& title, int segment)

@@ -23,6 +23,9 @@ public:
     int numberOfSegments() const { return static_cast<int>(m_titles.size()); }
     const std::vector<std::string>& titles() const { return m_titles; }
     void setTitles(std::vector<std::string> titles);
+    // The titles as an array of texts, as interface files give them.
+    ArrayRef titleList() const;
+    void setTitleList(const ArrayRef& titles);
     void setTitle(const std::string& title, int segment);
     std::string titleForSegmentAtIndex(int segment) const;
     void insertSegmentWithTitle(const std::string& title, int segment);

@@ -1,5 +1,7 @@
 #include "platform/controls/TabBar.h"
 
+#include "platform/foundation/Collections.h"
+
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
@@ -10,6 +12,23 @@
 #include <cmath>
 
 namespace pf {
+
+ArrayRef TabBar::itemList() const
+{
+    auto list = Array::create();
+    for (auto& item : m_items)
+        list->add(Value(ObjectRef(item)));
+    return list;
+}
+
+void TabBar::setItemList(const ArrayRef& list)
+{
+    std::vector<std::shared_ptr<TabBarItem>> items;
+    for (std::size_t i = 0; list && i < list->count(); ++i)
+        if (auto item = list->at(i).objectAs<TabBarItem>())
+            items.push_back(item);
+    setItems(std::move(items));
+}
 
 TabBar::TabBar(const Rect& frame)
     : View(frame)

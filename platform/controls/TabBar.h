@@ -29,6 +29,9 @@ public:
     void setDelegate(const std::shared_ptr<TabBarDelegate>& delegate);
 
     const std::vector<std::shared_ptr<TabBarItem>>& items() const { return m_items; }
+    // The items as an array, as interface files give them; other objects are skipped.
+    ArrayRef itemList() const;
+    void setItemList(const ArrayRef& items);
     void setItems(std::vector<std::shared_ptr<TabBarItem>> items, bool animated = false);
     const std::shared_ptr<TabBarItem>& selectedItem() const { return m_selected; }
     // An item not on the bar selects nothing.

@@ -30,14 +30,17 @@ TableView::~TableView() = default;
 
 void TableView::setDataSourceObject(const ObjectRef& dataSource)
 {
+    setDataSource(std::dynamic_pointer_cast<TableViewDataSource>(dataSource));
     m_dataSourceObject = dataSource;
-    m_dataSource = std::dynamic_pointer_cast<TableViewDataSource>(dataSource);
 }
 
 void TableView::setDataSource(const std::shared_ptr<TableViewDataSource>& dataSource)
 {
     m_dataSource = dataSource;
     m_dataSourceObject = std::dynamic_pointer_cast<Object>(dataSource);
+    // A new source is asked at the next layout, unless reloadData comes first.
+    m_loaded = false;
+    setNeedsLayout();
 }
 
 std::shared_ptr<TableViewDelegate> TableView::tableDelegate() const

@@ -114,6 +114,9 @@ bool TextField::beginEditing()
         return false;
     m_editing = true;
     editing() = keep;
+    // Key events come through the window's first responder; outside a
+    // window (no keys to take) the field still edits by code.
+    becomeFirstResponder();
     Keyboard::shared().show(m_inputView);
     setNeedsDisplay();
     if (delegate)
@@ -134,6 +137,8 @@ bool TextField::endEditing(bool force)
     m_buffer.setMarkedText({}); // an unfinished composition is dropped
     if (editing().lock().get() == this)
         editing().reset();
+    if (isFirstResponder())
+        resignFirstResponder();
     // The next field's beginEditing shows the keyboard again before this slide ends.
     Keyboard::shared().hide();
     setNeedsDisplay();
@@ -141,6 +146,22 @@ bool TextField::endEditing(bool force)
         delegate->textFieldDidEndEditing(*this);
     sendActionsForControlEvents(ControlEvent::EditingDidEnd);
     return true;
+}
+
+bool TextField::canBecomeFirstResponder() const
+{
+    return isEnabled();
+}
+
+void TextField::didBecomeFirstResponder()
+{
+    if (!m_editing && !beginEditing())
+        resignFirstResponder();
+}
+
+void TextField::didResignFirstResponder()
+{
+    endEditing(true);
 }
 
 void TextField::changed()

@@ -74,9 +74,11 @@ public:
 
     // Input, as the keyboard delivers it while editing. Text that is not
     // valid UTF-8 is dropped; "\n" is the return key.
-    virtual void insertText(const std::string& utf8);
-    virtual void deleteBackward();
-    virtual void setMarkedText(const std::string& utf8);
+    void insertText(const std::string& utf8) override;
+    void deleteBackward() override;
+    void setMarkedText(const std::string& utf8) override;
+    bool canBecomeFirstResponder() const override;
+    bool wantsTextInput() const override { return true; }
     void moveCaretLeft();
     void moveCaretRight();
     const TextBuffer& buffer() const { return m_buffer; }
@@ -87,6 +89,12 @@ public:
     void draw(GraphicsContext& context, const Rect& rect) override;
     void touchesEnded(const TouchSet& touches) override;
     std::string textContent() const override;
+
+protected:
+    // Focus given by code begins editing (when the delegate agrees); focus
+    // taken elsewhere (another control, leaving the window) ends it.
+    void didBecomeFirstResponder() override;
+    void didResignFirstResponder() override;
 
 private:
     std::string shownText() const;

@@ -63,6 +63,7 @@ bool TextView::beginEditing()
     if (delegate && !delegate->textViewShouldBeginEditing(*this))
         return false;
     m_editing = true;
+    becomeFirstResponder();
     Keyboard::shared().show(m_inputView);
     setNeedsDisplay();
     if (delegate)
@@ -80,11 +81,29 @@ bool TextView::endEditing(bool force)
         return false;
     m_editing = false;
     m_buffer.setMarkedText({});
+    if (isFirstResponder())
+        resignFirstResponder();
     Keyboard::shared().hide();
     setNeedsDisplay();
     if (delegate)
         delegate->textViewDidEndEditing(*this);
     return true;
+}
+
+bool TextView::canBecomeFirstResponder() const
+{
+    return m_editable;
+}
+
+void TextView::didBecomeFirstResponder()
+{
+    if (!m_editing && !beginEditing())
+        resignFirstResponder();
+}
+
+void TextView::didResignFirstResponder()
+{
+    endEditing(true);
 }
 
 void TextView::changed()

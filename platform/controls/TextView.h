@@ -50,9 +50,11 @@ public:
     bool beginEditing();
     bool endEditing(bool force = false);
 
-    virtual void insertText(const std::string& utf8);
-    virtual void deleteBackward();
-    virtual void setMarkedText(const std::string& utf8);
+    void insertText(const std::string& utf8) override;
+    void deleteBackward() override;
+    void setMarkedText(const std::string& utf8) override;
+    bool canBecomeFirstResponder() const override;
+    bool wantsTextInput() const override { return true; }
     const TextBuffer& buffer() const { return m_buffer; }
     // The caret in content coordinates.
     Rect caretRect() const;
@@ -64,6 +66,12 @@ public:
     void layoutSubviews() override;
     void touchesEnded(const TouchSet& touches) override;
     std::string textContent() const override { return m_buffer.text(); }
+
+protected:
+    // Focus given by code begins editing (when the delegate agrees); focus
+    // taken elsewhere (another control, leaving the window) ends it.
+    void didBecomeFirstResponder() override;
+    void didResignFirstResponder() override;
 
 private:
     void changed();

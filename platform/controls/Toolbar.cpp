@@ -1,6 +1,25 @@
 #include "platform/controls/Toolbar.h"
 
+#include "platform/foundation/Collections.h"
+
 namespace pf {
+
+ArrayRef Toolbar::itemList() const
+{
+    auto list = Array::create();
+    for (auto& item : m_items)
+        list->add(Value(ObjectRef(item)));
+    return list;
+}
+
+void Toolbar::setItemList(const ArrayRef& list)
+{
+    std::vector<std::shared_ptr<BarButtonItem>> items;
+    for (std::size_t i = 0; list && i < list->count(); ++i)
+        if (auto item = list->at(i).objectAs<BarButtonItem>())
+            items.push_back(item);
+    setItems(std::move(items));
+}
 
 Toolbar::Toolbar(const Rect& frame)
     : View(frame)

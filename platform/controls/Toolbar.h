@@ -16,6 +16,9 @@ public:
     explicit Toolbar(const Rect& frame = Rect(0, 0, 320, 44));
 
     const std::vector<std::shared_ptr<BarButtonItem>>& items() const { return m_items; }
+    // The items as an array, as interface files give them; other objects are skipped.
+    ArrayRef itemList() const;
+    void setItemList(const ArrayRef& items);
     void setItems(std::vector<std::shared_ptr<BarButtonItem>> items, bool animated = false);
     const Color& tintColor() const { return m_tint; }
     void setTintColor(const Color& color);

@@ -92,6 +92,14 @@ bool DesktopHost::handle(const SDL_Event& event)
         if (m_mouseDown)
             m_screen.handleTouch(kMouseFinger, TouchPhase::Moved, point(event.motion.x, event.motion.y), now);
         break;
+    case SDL_MOUSEWHEEL: {
+        // One notch scrolls a few lines; SDL counts up as positive.
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        double lines = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -40 : 40;
+        m_screen.handleScrollWheel(point(x, y), {-event.wheel.x * lines, -event.wheel.y * lines});
+        break;
+    }
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT && m_mouseDown) {
             m_mouseDown = false;

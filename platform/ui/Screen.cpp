@@ -107,6 +107,19 @@ void Screen::handleTouch(int identifier, TouchPhase phase, Point location, doubl
     target->handleTouch(identifier, phase, inWindow, timestamp);
 }
 
+void Screen::handleScrollWheel(Point location, Point delta)
+{
+    PF_ASSERT_MAIN_THREAD();
+    auto windows = m_windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        Point inWindow = (*it)->transformToSuperview().inverted().apply(location);
+        if (ViewRef view = (*it)->hitTest(inWindow)) {
+            view->scrollWheel(delta);
+            return;
+        }
+    }
+}
+
 void Screen::layoutIfNeeded()
 {
     auto windows = m_windows;

@@ -42,6 +42,10 @@ public:
     // window under it that takes it and stays with that window to its end.
     void handleTouch(int identifier, TouchPhase phase, Point location, double timestamp);
 
+    // A wheel scroll at a point of the screen: the view under it (in the
+    // frontmost window that takes touches there) gets scrollWheel(delta).
+    void handleScrollWheel(Point location, Point delta);
+
     void postKeyEvent(KeyEvent event) { m_keyEvents.push_back(std::move(event)); }
     std::vector<KeyEvent> takeKeyEvents() { return std::exchange(m_keyEvents, {}); }
     // Hands the queued events to the key window's first responder.

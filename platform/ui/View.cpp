@@ -508,6 +508,12 @@ void View::touchesCancelled(const TouchSet& touches)
         parent->touchesCancelled(touches);
 }
 
+void View::scrollWheel(Point delta)
+{
+    if (auto parent = superview())
+        parent->scrollWheel(delta);
+}
+
 void View::addGestureRecognizer(GestureRecognizerRef recognizer)
 {
     if (!recognizer)

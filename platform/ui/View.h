@@ -175,6 +175,9 @@ public:
     virtual void touchesMoved(const TouchSet& touches);
     virtual void touchesEnded(const TouchSet& touches);
     virtual void touchesCancelled(const TouchSet& touches);
+    // A wheel (or two-finger) scroll over the view by `delta` points, a
+    // positive y moving the content up. By default passed to the superview.
+    virtual void scrollWheel(Point delta);
 
     // The view owns its recognizers; they see its touches before it does.
     void addGestureRecognizer(GestureRecognizerRef recognizer);

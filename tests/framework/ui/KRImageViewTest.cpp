@@ -50,7 +50,7 @@ TEST(KRImageViewCrop, ModesKeepTheirPartOfThePicture)
         view->setImage(picture(row.w, row.h));
         view->setImageMode(row.mode);
         view->updateContentsRect();
-        EXPECT_EQ(view->imageContentsRect(), row.expected) << row.w << "x" << row.h << " " << row.mode.value_or("nil");
+        EXPECT_EQ(view->contentsRect(), row.expected) << row.w << "x" << row.h << " " << row.mode.value_or("nil");
     }
 }
 

@@ -6,6 +6,7 @@
 #include "framework/ui/KRWebView.h"
 #include "framework/ui/KRZoomView.h"
 #include "framework/ui/UIViewHidden.h"
+#include "framework/ui/UIViewImage.h"
 #include "framework/ui/UIViewSearch.h"
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -181,7 +183,6 @@ TEST_F(KitTest, GifStepsThroughItsFramesOnlyInAWindow)
     EXPECT_EQ(gif->frameCount(), 3u);
     EXPECT_FALSE(gif->isAnimating()); // not in a window
     window->addSubview(gif);
-    gif->didMoveToWindow();
     auto colour = [&] { return probe({20, 20}); };
     struct Step {
         double advance;
@@ -199,11 +200,9 @@ TEST_F(KitTest, GifStepsThroughItsFramesOnlyInAWindow)
         EXPECT_TRUE(colour().near(step.shown)) << step.index;
     }
     gif->removeFromSuperview();
-    gif->didMoveToWindow();
     host->advance(2);
     EXPECT_EQ(gif->currentIndex(), 1);
     window->addSubview(gif);
-    gif->didMoveToWindow();
     EXPECT_EQ(gif->currentIndex(), 2); // resumes with the next frame
 
     for (std::string url : std::vector<std::string>{"file://" + (dir / "text.gif").string(), "http://127.0.0.1/a.gif",
@@ -243,6 +242,46 @@ TEST_F(KitTest, BarsAndWebViewDressThemselves)
             }
     EXPECT_EQ(shadows, 3);
     EXPECT_EQ(web->scrollView()->decelerationRate(), pf::ScrollViewDecelerationRateNormal);
+}
+
+}
+
+namespace {
+
+TEST_F(KitTest, SnapshotsAndBlurKeepTheirSizes)
+{
+    auto view = pf::View::create(pf::Rect(50, 50, 30, 20));
+    view->setBackgroundColor(pf::Color::rgb(1, 0, 0));
+    auto image = toImage(*view);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 30);
+    EXPECT_EQ(image->pixelHeight(), 20);
+    EXPECT_EQ(image->bitmap()->pixel(29, 19), (pf::Rgba8{255, 0, 0, 255}));
+    auto empty = pf::View::create(pf::Rect(0, 0, 0, 20));
+    EXPECT_FALSE(toImage(*empty));
+
+    // A sharp edge: left half white, right half black.
+    auto split = pf::test::splitBitmap(40, 10, pf::Color::whiteColor(), pf::Color::black());
+    auto source = pf::Image::create(split);
+    struct Row {
+        double radius;
+        bool blurred;
+    };
+    std::uint8_t at100 = 0, at1000 = 0;
+    for (Row row : {Row{0, false}, Row{-3, false}, Row{NAN, false}, Row{4, true}, Row{100, true}, Row{1000, true}}) {
+        auto blurred = imageByGaussianBlurRadius(*source, row.radius);
+        ASSERT_TRUE(blurred) << row.radius;
+        EXPECT_NE(blurred, source);
+        EXPECT_EQ(blurred->pixelWidth(), 40);
+        EXPECT_EQ(blurred->pixelHeight(), 10);
+        std::uint8_t edge = blurred->bitmap()->pixel(19, 5).r;
+        EXPECT_EQ(edge != 255, row.blurred) << row.radius;
+        if (row.radius == 100)
+            at100 = blurred->bitmap()->pixel(0, 5).r;
+        if (row.radius == 1000)
+            at1000 = blurred->bitmap()->pixel(0, 5).r;
+    }
+    EXPECT_EQ(at100, at1000); // clamped to 100
 }
 
 }

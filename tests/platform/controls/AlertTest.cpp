@@ -2,8 +2,10 @@
 
 #include "platform/controls/ActionSheet.h"
 #include "platform/controls/AlertView.h"
+#include "platform/controls/ImagePickerController.h"
 #include "platform/controls/PhotoAlbum.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/ViewController.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -108,6 +110,62 @@ TEST(PhotoAlbum, SavesWithoutOverwritingAndListsOnlyPictures)
     ASSERT_TRUE(back);
     EXPECT_EQ(back.value()->pixelWidth(), 3);
     EXPECT_EQ(photoAlbumImagePaths(), (std::vector<std::string>{(dir / "IMG_0001.png").string(), first.value(), second.value()}));
+    unsetenv("ZMR_PICTURES");
+    std::filesystem::remove_all(dir);
+}
+
+}
+}
+
+namespace pf::test {
+namespace {
+
+class Picks final : public ImagePickerControllerDelegate {
+public:
+    void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController&, const DictionaryRef& info) override
+    {
+        original = info->get(ImagePickerControllerOriginalImage).objectAs<Image>();
+        edited = info->get(ImagePickerControllerEditedImage).objectAs<Image>();
+    }
+    void imagePickerControllerDidCancel(ImagePickerController&) override { ++cancels; }
+    ImageRef original, edited;
+    int cancels = 0;
+};
+
+TEST_F(Modal, PickerOffersTheAlbumsPictures)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("zmr-picker-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    setenv("ZMR_PICTURES", dir.c_str(), 1);
+    auto wide = Bitmap::create(4, 2);
+    ASSERT_TRUE(wide);
+    wide.value()->fill(Color::rgb(1, 0, 0));
+    ASSERT_FALSE(wide.value()->writePng((dir / "a.png").string()));
+    { std::FILE* f = std::fopen((dir / "b.png").c_str(), "w"); std::fputs("not a picture", f); std::fclose(f); }
+
+    EXPECT_FALSE(ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::Camera));
+    auto picks = std::make_shared<Picks>();
+    auto picker = std::make_shared<ImagePickerController>();
+    picker->setDelegate(picks);
+    picker->setSourceType(ImagePickerSourceType::Camera);
+    EXPECT_EQ(picker->sourceType(), ImagePickerSourceType::PhotoLibrary);
+    picker->setAllowsEditing(true);
+    auto root = std::make_shared<ViewController>();
+    window->setRootViewController(root);
+    root->presentModalViewController(picker, false);
+    host->render();
+    EXPECT_EQ(picker->imagePaths().size(), 2u);
+    EXPECT_FALSE(picker->pickImageAtIndex(1)); // does not decode
+    EXPECT_FALSE(picks->original);
+    host->tap({40, 20 + 44 + 30}); // the first cell, under the status bar and the bar
+    ASSERT_TRUE(picks->original);
+    EXPECT_EQ(picks->original->pixelWidth(), 4);
+    ASSERT_TRUE(picks->edited);
+    EXPECT_EQ(picks->edited->pixelWidth(), 2);
+    EXPECT_EQ(picks->edited->pixelHeight(), 2);
+    EXPECT_TRUE(host->tapViewWithText("取消"));
+    EXPECT_EQ(picks->cancels, 1);
     unsetenv("ZMR_PICTURES");
     std::filesystem::remove_all(dir);
 }

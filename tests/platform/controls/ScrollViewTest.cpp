@@ -76,7 +76,21 @@ TEST_F(ScrollMotion, FlickDeceleratesSmoothlyAndStopsInside)
     scroll->setContentOffset(Point{0, 200});
     scroll->offsets.clear();
     host->drag({160, 350}, {160, 150}, 0.25, 5);
+    // While it moves, a bar at the right edge shows where the visible part lies.
+    auto indicator = [&]() -> ViewRef {
+        for (auto& v : scroll->subviews())
+            if (!v->isHidden() && v->frame().width() == 3)
+                return v;
+        return nullptr;
+    };
+    host->advance(0.05);
+    auto bar = indicator();
+    ASSERT_TRUE(bar);
+    double along = (bar->frame().y() - scroll->contentOffset().y) / (400 - bar->frame().height());
+    EXPECT_NEAR(along, scroll->contentOffset().y / 1600, 1e-9);
+    EXPECT_DOUBLE_EQ(bar->frame().height(), 400 * 400 / 2000.0);
     settle();
+    EXPECT_FALSE(indicator());
     ASSERT_GT(scroll->offsets.size(), 10u);
     // Up the content and slower every frame once released.
     double lastStep = 1e9;
@@ -127,6 +141,8 @@ TEST_F(ScrollMotion, PagingSettlesOnAWholePage)
 
 TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
 {
+    auto inside = View::create(Rect(0, 0, 320, 2000));
+    scroll->addSubview(inside);
     scroll->setContentOffset(Point{0, 300}, true);
     settle();
     host->advance(0.5);
@@ -138,7 +154,8 @@ TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
         double dy, expected;
     };
     for (Row row : {Row{100, 400}, Row{5000, 1600}, Row{-9000, 0}}) {
-        scroll->scrollWheel({0, row.dy});
+        // From the host, over a plain subview: the wheel travels up to the scroll view.
+        Screen::main().handleScrollWheel({160, 100}, {0, row.dy});
         EXPECT_EQ(scroll->contentOffset().y, row.expected);
     }
 

@@ -109,6 +109,18 @@ TEST_F(TableRows, FiveHundredRowsKeepOnlyVisibleCellsInTheTree)
     EXPECT_LE(rows->made, most + 1); // scrolling reuses cells instead of making new ones
 }
 
+TEST_F(TableRows, ANewSourceIsAskedAtTheNextLayout)
+{
+    load({3});
+    auto other = std::make_shared<Rows>(std::vector<int>{7});
+    table->setDataSource(other);
+    table->setDelegate(other);
+    host->render();
+    EXPECT_EQ(table->numberOfRowsInSection(0), 7);
+    EXPECT_EQ(other->asked.size(), 7u);
+    EXPECT_EQ(cellsInTree(), 7);
+}
+
 TEST_F(TableRows, HeadersPinAndTheIndexJumps)
 {
     load({20, 20, 20}, true);

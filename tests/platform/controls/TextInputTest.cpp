@@ -54,6 +54,7 @@ TEST_F(TextInput, ChineseThroughTheInputMethodAndBackspaces)
 {
     host->tap({100, 60});
     ASSERT_TRUE(field->isEditing());
+    EXPECT_TRUE(field->isFirstResponder());
     struct Step {
         const char* kind; // "type", "mark", "back", "left", "right"
         std::string text;
@@ -76,12 +77,13 @@ TEST_F(TextInput, ChineseThroughTheInputMethodAndBackspaces)
     };
     for (const Step& step : steps) {
         std::string kind = step.kind;
+        // Keys travel as the host sends them: through the window to its first responder.
         if (kind == "type")
-            field->insertText(step.text);
+            host->type(step.text);
         else if (kind == "mark")
-            field->setMarkedText(step.text);
+            host->compose(step.text);
         else if (kind == "back")
-            field->deleteBackward();
+            host->pressKey(KeyEvent::Kind::Backspace);
         else if (kind == "left")
             field->moveCaretLeft();
         else
@@ -125,7 +127,14 @@ TEST_F(TextInput, DelegateDecidesBeginChangeAndReturn)
     EXPECT_TRUE(second->isEditing());
     EXPECT_FALSE(field->isEditing()); // one field edits at a time
     EXPECT_EQ(TextField::editingField(), second);
-    second->endEditing();
+    // Focus moved by code, as a return key moves along a form.
+    EXPECT_TRUE(field->becomeFirstResponder());
+    EXPECT_TRUE(field->isEditing());
+    EXPECT_FALSE(second->isEditing());
+    watcher->allowBegin = false;
+    field->endEditing();
+    EXPECT_FALSE(field->becomeFirstResponder() && field->isFirstResponder());
+    EXPECT_FALSE(field->isEditing());
 }
 
 TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
