@@ -20,6 +20,22 @@ struct PlistHolder {
     }
 };
 
+// Texts travel as property-list strings: valid UTF-8 without NUL bytes.
+bool archivableText(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        std::size_t need = c == 0 ? 9 : c < 0x80 ? 0 : c >= 0xC2 && c < 0xE0 ? 1 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xF0 && c < 0xF5 ? 3 : 9;
+        if (need == 9 || i + need >= text.size() + (need ? 0 : 1))
+            return false;
+        for (std::size_t k = 1; k <= need; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += need + 1;
+    }
+    return true;
+}
+
 plist_t tagged(const char* className, plist_t value)
 {
     plist_t node = plist_new_dict();
@@ -35,7 +51,10 @@ plist_t encodeNode(const Value& value, int depth)
         return nullptr;
     switch (value.type()) {
     case Value::Type::Null: return tagged("Null", nullptr);
-    case Value::Type::String: return tagged("String", plist_new_string(value.string()->c_str()));
+    case Value::Type::String:
+        if (!archivableText(*value.string()))
+            return nullptr;
+        return tagged("String", plist_new_string(value.string()->c_str()));
     case Value::Type::Number: {
         const Number& number = *value.number();
         plist_t node = tagged("Number", nullptr);
@@ -74,7 +93,7 @@ plist_t encodeNode(const Value& value, int depth)
         plist_dict_set_item(node, "k", keys);
         plist_dict_set_item(node, "v", values);
         for (const auto& [key, member] : *value.dictionary()) {
-            plist_t child = encodeNode(member, depth + 1);
+            plist_t child = archivableText(key) ? encodeNode(member, depth + 1) : nullptr;
             if (!child) {
                 plist_free(node);
                 return nullptr;
@@ -92,12 +111,15 @@ std::optional<std::string> stringOf(plist_t node)
 {
     if (!node || plist_get_node_type(node) != PLIST_STRING)
         return std::nullopt;
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
+    // Read by pointer and length: hostile archives may hold NUL bytes, which
+    // the copying accessor refuses by aborting.
+    std::uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
     if (!text)
         return std::nullopt;
-    std::string out(text);
-    std::free(text);
+    std::string out(text, length);
+    if (!archivableText(out))
+        return std::nullopt;
     return out;
 }
 
@@ -126,12 +148,10 @@ std::optional<Value> decodeNode(plist_t node, const std::set<std::string>& allow
     if (*className == "Data") {
         if (vType != PLIST_DATA)
             return std::nullopt;
-        char* bytes = nullptr;
         std::uint64_t length = 0;
-        plist_get_data_val(v, &bytes, &length);
-        Bytes out(reinterpret_cast<std::uint8_t*>(bytes), reinterpret_cast<std::uint8_t*>(bytes) + (bytes ? length : 0));
-        std::free(bytes);
-        return Value::data(std::move(out));
+        const char* bytes = plist_get_data_ptr(v, &length);
+        auto* start = reinterpret_cast<const std::uint8_t*>(bytes);
+        return Value::data(Bytes(start, start + (bytes ? length : 0)));
     }
     if (*className == "Number") {
         auto code = stringOf(plist_dict_get_item(node, "t"));

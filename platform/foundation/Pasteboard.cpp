@@ -96,16 +96,12 @@ Board readBoard(const std::string& path)
                 plist_t data = plist_array_get_item(item, k + 1);
                 if (plist_get_node_type(type) != PLIST_STRING || plist_get_node_type(data) != PLIST_DATA)
                     continue;
-                char* typeText = nullptr;
-                plist_get_string_val(type, &typeText);
-                char* dataBytes = nullptr;
-                std::uint64_t length = 0;
-                plist_get_data_val(data, &dataBytes, &length);
+                std::uint64_t typeLength = 0, dataLength = 0;
+                const char* typeText = plist_get_string_ptr(type, &typeLength);
+                const char* dataBytes = plist_get_data_ptr(data, &dataLength);
+                auto* start = reinterpret_cast<const std::uint8_t*>(dataBytes);
                 if (typeText)
-                    entry.emplace_back(typeText, Bytes(reinterpret_cast<std::uint8_t*>(dataBytes),
-                                                       reinterpret_cast<std::uint8_t*>(dataBytes) + (dataBytes ? length : 0)));
-                std::free(typeText);
-                std::free(dataBytes);
+                    entry.emplace_back(std::string(typeText, typeLength), Bytes(start, start + (dataBytes ? dataLength : 0)));
             }
             board.items.push_back(std::move(entry));
         }

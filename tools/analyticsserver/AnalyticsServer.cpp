@@ -113,6 +113,7 @@ bool AnalyticsServer::start(int port)
 {
     m_server = std::make_unique<httplib::Server>();
     m_server->set_payload_max_length(kMaxBody);
+    m_server->set_keep_alive_timeout(1);
     m_server->Post("/zzconnectutil/sdk", [this](const httplib::Request& request, httplib::Response& response) {
         Answer answer;
         {

@@ -124,7 +124,7 @@ TEST_F(EventsTest, EachTypeWritesItsKeys)
     plain.eventID = "requireApi";
     MCA4ZCCustomEvent timed;
     timed.eventID = "t";
-    timed.args = pf::Array::create({"x"});
+    timed.args = pf::Array::create({"x", pf::Value::data(pf::Bytes{1, 2})});
     timed.kvs = pf::Dictionary::create({{"k", 1}});
     timed.duration = 3;
     MCA4ZCAdditionEvent zz;
@@ -143,6 +143,8 @@ TEST_F(EventsTest, EachTypeWritesItsKeys)
     };
     EXPECT_EQ(keysOf(plain.toJsonString()), with({"ei"}));
     EXPECT_EQ(keysOf(timed.toJsonString()), with({"ei", "ar", "kv", "du"}));
+    // An argument JSON has no form for goes as its text; the event is kept.
+    EXPECT_TRUE(objectFromJSONString(timed.toJsonString()).dictionary()->array("ar")->at(1).isString());
     EXPECT_EQ(keysOf(zz.toJsonString()), with({"zz"}));
     EXPECT_EQ(keysOf(offline), with({"ev", "ut", "cfg"}));
 

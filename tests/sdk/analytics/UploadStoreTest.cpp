@@ -92,6 +92,14 @@ TEST_F(UploadTest, RepliesUpdateTheConfigurationPlainOrEnciphered)
         EXPECT_TRUE(done);
         EXPECT_EQ(MCA4ZCConfig::getInstance().reportStrategy.load(), 2);
     }
+    // A reply past 1 MiB is not read: the upload counts, the reply changes nothing.
+    MCA4ZCConfig::getInstance().reportStrategy = 3;
+    m_server.script({Kind::Config, "{\"cfg\":{\"1\":{\"c\":{\"rs\":2},\"v\":9,\"m\":\"" + std::string(2 << 20, 'x') + "\"}}}"});
+    bool sent = false;
+    MCA4ZCDispatcher::getInstance()->send({customEvent(2)}, [&](bool ok) { sent = ok; });
+    drain();
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(MCA4ZCConfig::getInstance().reportStrategy.load(), 3);
     int calls = 0;
     MCA4ZCDispatcher::getInstance()->send({}, [&](bool) { ++calls; });
     drain();

@@ -1,0 +1,76 @@
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Pasteboard.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace pf;
+
+namespace {
+
+class PasteboardTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/zmr-device-XXXXXX";
+        m_dir = mkdtemp(pattern);
+        setenv("ZMR_DEVICE_DIR", m_dir.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("ZMR_DEVICE_DIR");
+        std::filesystem::remove_all(m_dir);
+    }
+    std::string m_dir;
+};
+
+}
+
+TEST_F(PasteboardTest, NamedBoardsKeepOrderedItemsAndTheirFlag)
+{
+    EXPECT_FALSE(Pasteboard::withName("com.example/board one", false));
+    EXPECT_FALSE(Pasteboard::withName("", true));
+    auto board = Pasteboard::withName("com.example/board one", true);
+    ASSERT_TRUE(board);
+    EXPECT_TRUE(board->items().empty());
+    EXPECT_FALSE(board->isPersistent());
+    board->setPersistent(true);
+    board->setItems({{{"b", Bytes{1}}, {"a", Bytes{2, 0, 3}}}, {{"c", Bytes{}}}});
+    auto again = Pasteboard::withName("com.example/board one", false);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->isPersistent());
+    auto items = again->items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0][0].first, "b");
+    EXPECT_EQ(items[0][1].second, (Bytes{2, 0, 3}));
+    EXPECT_EQ(again->dataForPasteboardType("c"), Bytes{});
+    again->setData(Bytes{9}, "a");
+    EXPECT_EQ(board->dataForPasteboardType("a"), Bytes{9});
+    EXPECT_FALSE(board->dataForPasteboardType("b"));
+
+    auto unique = Pasteboard::withUniqueName();
+    EXPECT_NE(unique->name(), Pasteboard::withUniqueName()->name());
+    EXPECT_TRUE(Pasteboard::general()->items().empty());
+    Pasteboard::removePasteboardWithName(board->name());
+    EXPECT_FALSE(Pasteboard::withName(board->name(), false));
+}
+
+TEST_F(PasteboardTest, DamagedOrOversizedFilesReadAsEmptyBoards)
+{
+    auto board = Pasteboard::withName("damaged", true);
+    board->setData(Bytes{1}, "t");
+    std::string file;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir + "/pasteboards"))
+        if (entry.path().extension() == ".board")
+            file = entry.path();
+    ASSERT_FALSE(file.empty());
+    std::ofstream(file, std::ios::trunc) << "bplist00 not really";
+    EXPECT_TRUE(board->items().empty());
+    std::filesystem::resize_file(file, Pasteboard::kMaxFileSize + 1);
+    EXPECT_TRUE(board->items().empty());
+    board->setData(Bytes{2}, "t");
+    EXPECT_EQ(board->dataForPasteboardType("t"), Bytes{2});
+}
