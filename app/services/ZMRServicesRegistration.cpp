@@ -25,15 +25,17 @@
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
 #include "platform/graphics/Image.h"
 
 // Task fields of types the platform's values do not hold directly, as they
 // read and write by key: a 32-bit status as a number, a bitmap as an image,
-// a size as {"width", "height"}, a task type as its protocol's name.
+// a task type as its protocol's name.
 template <> struct pf::detail::PropertyTraits<std::uint32_t> {
     static constexpr PropertyType type = PropertyType::LongLong;
     static Value to(std::uint32_t v) { return Value(static_cast<long long>(v)); }
     static std::uint32_t from(const Value& v) { return static_cast<std::uint32_t>(v.longLongValue()); }
+    static bool accepts(const Value& v) { return v.isNumber(); }
 };
 template <> struct pf::detail::PropertyTraits<pf::BitmapRef> {
     static constexpr PropertyType type = PropertyType::Object;
@@ -43,15 +45,7 @@ template <> struct pf::detail::PropertyTraits<pf::BitmapRef> {
         auto image = v.objectAs<Image>();
         return image ? image->bitmap() : nullptr;
     }
-};
-template <> struct pf::detail::PropertyTraits<pf::Size> {
-    static constexpr PropertyType type = PropertyType::Object;
-    static Value to(const Size& v) { return Value(Dictionary::create({{"width", v.width}, {"height", v.height}})); }
-    static Size from(const Value& v)
-    {
-        auto d = v.dictionary();
-        return d ? Size{d->get("width").doubleValue(), d->get("height").doubleValue()} : Size{};
-    }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.objectAs<Image>() != nullptr; }
 };
 template <> struct pf::detail::PropertyTraits<const pf::Protocol*> {
     static constexpr PropertyType type = PropertyType::String;
@@ -61,6 +55,7 @@ template <> struct pf::detail::PropertyTraits<const pf::Protocol*> {
         auto name = v.stringValue();
         return name ? Protocol::named(*name) : nullptr;
     }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.stringValue().has_value(); }
 };
 
 namespace {

@@ -1,7 +1,9 @@
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "platform/foundation/Boxed.h"
 #include "platform/foundation/Collections.h"
+#include "platform/graphics/Geometry.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 
@@ -11,7 +13,7 @@ TEST(ZMRTaskClasses, DeclaredFieldsReadAndWriteByKey)
 {
     pf::BitmapRef bitmap = pf::Bitmap::create(2, 2).value();
     auto worker = std::make_shared<ZMRPublishTask>();
-    auto size = pf::Value(pf::Dictionary::create({{"width", 4.0}, {"height", 3.0}}));
+    auto size = pf::Boxed<pf::Size>::make(pf::Size{4, 3});
     struct Row {
         const char* className;
         const char* key;
@@ -33,6 +35,8 @@ TEST(ZMRTaskClasses, DeclaredFieldsReadAndWriteByKey)
         pf::Value read = task->valueForKey(row.key);
         if (row.value.objectAs<pf::Image>())
             EXPECT_EQ(read.objectAs<pf::Image>()->bitmap(), bitmap);
+        else if (auto boxed = pf::Boxed<pf::Size>::from(row.value))
+            EXPECT_EQ(pf::Boxed<pf::Size>::from(read), boxed);
         else
             EXPECT_EQ(read, row.value);
     }
