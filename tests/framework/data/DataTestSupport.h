@@ -15,19 +15,19 @@
 
 class FakeBus : public pf::Object, public IKRUIContext {
 public:
-    std::vector<std::string> calls, types; // "handle" / "cancel", and the task type's name
+    std::vector<std::string> calls; // "handle" / "cancel"
     std::vector<pf::ObjectRef> tasks;
     std::vector<const pf::Object*> forSources;
     std::function<void(const pf::ObjectRef&)> onHandle;
 
-    bool handle(const pf::Protocol* type, const pf::ObjectRef& task, int) override
+    bool handle(const pf::Protocol*, const pf::ObjectRef& task, int) override
     {
-        note("handle", type, task);
+        note("handle", task);
         if (onHandle)
             onHandle(task);
         return true;
     }
-    bool cancelHandle(const pf::Protocol* type, const pf::ObjectRef& task) override { return note("cancel", type, task); }
+    bool cancelHandle(const pf::Protocol*, const pf::ObjectRef& task) override { return note("cancel", task); }
     bool cancelHandleForSource(const pf::Object* source) override
     {
         forSources.push_back(source);
@@ -46,10 +46,9 @@ public:
     void loadDOMStyleSheet(std::string_view) override {}
 
 private:
-    bool note(const char* call, const pf::Protocol* type, const pf::ObjectRef& task)
+    bool note(const char* call, const pf::ObjectRef& task)
     {
         calls.push_back(call);
-        types.push_back(type ? type->name() : "");
         tasks.push_back(task);
         return true;
     }

@@ -47,15 +47,6 @@ std::vector<pf::Size> heights(std::initializer_list<double> hs)
     return v;
 }
 
-// Columns of (250 - 13 * 10) / 12 = 10 points at x 10, 30, ..., 230; the thirteenth item back in column 0.
-std::vector<pf::Rect> twelveColumns()
-{
-    std::vector<pf::Rect> v;
-    for (int i = 0; i < 12; ++i) v.emplace_back(10 + i * 20, 0, 10, 5);
-    v.emplace_back(10, 5, 10, 5);
-    return v;
-}
-
 std::string dump(const std::vector<pf::Rect>& rects)
 {
     std::string s;
@@ -82,10 +73,6 @@ TEST(KRContainerLayout, ComputesRectsPerKind)
         {"flow wraps after three", flow(), w320, 7, {100, 50}, {}, {},
          {{0, 0, 100, 50}, {100, 0, 100, 50}, {200, 0, 100, 50}, {0, 50, 100, 50}, {100, 50, 100, 50},
           {200, 50, 100, 50}, {0, 100, 100, 50}}},
-        {"flow side margins fit two", flow(), w320, 3, {100, 50}, {}, same(3, {0, 5, 0, 5}),
-         {{5, 0, 100, 50}, {115, 0, 100, 50}, {5, 50, 100, 50}}},
-        {"flow exact fill stays on the row", flow(), w320, 3, {160, 10}, {}, {},
-         {{0, 0, 160, 10}, {160, 0, 160, 10}, {0, 10, 160, 10}}},
         {"flow tallest sets the row", flow(), w320, 3, {}, {{200, 40}, {100, 60}, {100, 10}},
          {{0, 0, 0, 0}, {3, 0, 4, 0}, {0, 0, 0, 0}}, {{0, 0, 200, 40}, {200, 3, 100, 60}, {0, 67, 100, 10}}},
         {"flow too wide takes its own row", flow(), w320, 3, {}, {{50, 10}, {400, 20}, {50, 10}}, {},
@@ -96,13 +83,8 @@ TEST(KRContainerLayout, ComputesRectsPerKind)
          {}, {{10, 0, 90, 10}, {110, 0, 90, 10}, {210, 0, 90, 10}, {10, 10, 90, 5}}},
         {"falls margins narrow the item, bottom pushes the next", falls(1, 0, 0), {200, 480}, 2, {},
          heights({20, 20}), same(2, {1, 4, 6, 4}), {{4, 1, 192, 20}, {4, 28, 192, 20}}},
-        {"falls heights truncate to whole numbers", falls(1, 0, 0), {100, 480}, 2, {}, heights({10.7, 5}), {},
-         {{0, 0, 100, 10.7}, {0, 10, 100, 5}}},
-        {"falls twelve columns", falls(12, 10, 0), {250, 480}, 13, {1, 5}, {}, {}, twelveColumns()},
         {"falls gaps wider than the area give width 0", falls(2, 30, 0), {20, 480}, 2, {}, heights({5, 5}), {},
          {{30, 0, 0, 5}, {60, 0, 0, 5}}},
-        {"falls non-finite gaps count as 0", falls(1, kNaN, kInf), {100, 100}, 1, {}, heights({kInf}), {},
-         {{0, 0, 100, 0}}},
         {"page margins on every side", page(), {320, 416}, 3, {1, 1}, {}, same(3, {10, 10, 10, 10}),
          {{10, 10, 300, 396}, {330, 10, 300, 396}, {650, 10, 300, 396}}},
         {"non-finite inputs count as 0, negatives kept", flow(), {kNaN, 100}, 2, {}, {{kInf, 5}, {-3, kNaN}},

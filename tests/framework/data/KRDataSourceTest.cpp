@@ -44,7 +44,6 @@ TEST(KRPageDataSource, StateTable)
         const char* heard;
     } rows[] = {
         {"reload cache:[1] loaded:[2,3]", "[2,3]", 1, false, true, true, false, "will cache loaded"},
-        {"reload cache:[1]", "[1]", 1, true, false, true, false, "will cache"},
         {"reload loaded:[1] more loaded:[2] more loaded:[3] refresh", "[1,2,3]", 1, true, true, true, true,
          "will loaded will loaded will loaded will"},
         {"reload loaded:[1] more loaded:[2] refresh loaded:[9]", "[9]", 1, false, true, true, false, "will loaded will loaded will loaded"},

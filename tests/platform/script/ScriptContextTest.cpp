@@ -1,7 +1,6 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/script/ScriptContext.h"
-#include "platform/script/ScriptLiteral.h"
 
 #include <gtest/gtest.h>
 
@@ -73,21 +72,6 @@ TEST(ScriptContextValues, ArriveAndReturnUnchanged)
     EXPECT_TRUE(context->callFunction("echo", {Value::data(Bytes{1})}).isNull());
     context->evaluate("function giveCyclic() { return cyclic; }");
     EXPECT_TRUE(context->callFunction("giveCyclic").isDictionary()); // cut off, not endless
-}
-
-TEST(ScriptLiteral, ParsesBackToTheSameText)
-{
-    auto context = ScriptContext::create();
-    const std::string rows[] = {
-        "it's", "say \"hi\"", "back\\slash", "a\nb\rc\td", std::string("nul\0x", 5), "\x01\x1f\x7f",
-        lineSeparator + paragraphSeparator, "中文", "'); alert('x", "",
-    };
-    for (const auto& row : rows) {
-        std::string literal = scriptStringLiteral(row);
-        EXPECT_EQ(literal.find_first_of("\n\r"), std::string::npos);
-        EXPECT_EQ(literal.find(lineSeparator), std::string::npos);
-        EXPECT_EQ(context->evaluate("var t = " + literal + "; t"), row) << literal;
-    }
 }
 
 TEST(ScriptContextHook, AsksDelegateSynchronouslyAndMayReenter)

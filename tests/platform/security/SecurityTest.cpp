@@ -113,8 +113,7 @@ TEST(SecurityCertificate, RefusesAnythingButOneCertificateAndNonRSAKeys)
     for (const auto& [name, der, isCertificate, hasKey] : rows) {
         auto certificate = Certificate::createWithDER(der);
         EXPECT_EQ(bool(certificate), isCertificate) << name;
-        if (certificate)
-            EXPECT_EQ(bool(certificate->publicKey()), hasKey) << name;
+        EXPECT_EQ(certificate && certificate->publicKey(), hasKey) << name;
     }
 }
 

