@@ -4,7 +4,7 @@
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/db/KRDownlinkService.h"
 
-pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout)
+pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout, bool recordPoints)
 {
     registerAuthTestClasses();
     auto http = serviceEntry("KRHttpService", {"IKRHttpAPITask", "IKRHttpUploadTask", "IKRHttpResourceTask"});
@@ -13,7 +13,9 @@ pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout)
     auto api = serviceEntry("KRAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"});
     api->set("url", apiUrl);
     api->set("timeout", timeout);
-    auto config = busConfig({http, api, serviceEntry("TestRecordingService", {"IZMRConcernTask", "IZMRCoinTask"})});
+    auto recording = recordPoints ? serviceEntry("TestRecordingService", {"IZMRConcernTask", "IZMRCoinTask"})
+                                  : serviceEntry("TestRecordingService", {"IZMRConcernTask"});
+    auto config = busConfig({http, api, recording});
     addAccountServices(config);
     return config;
 }

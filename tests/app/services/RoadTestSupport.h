@@ -12,8 +12,9 @@
 #include <string>
 
 // The services of the application's configuration, with the API service's
-// "url" set and a short time-out.
-pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout = 5);
+// "url" set and a short time-out; the recorder takes the follow-list and,
+// when `recordPoints`, the points tasks.
+pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout = 5, bool recordPoints = true);
 
 // Sends the task with the recorder as delegate and runs the main loop until
 // the recorder heard one more outcome; false on time-out.

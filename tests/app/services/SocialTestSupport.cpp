@@ -54,16 +54,8 @@ void addSocialServices(const pf::DictionaryRef& config, const std::string& uploa
 
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl)
 {
-    auto config = roadConfig(apiUrl);
     // The points task goes to its service here, not to the recorder.
-    pf::ArrayRef services = config->array("services");
-    for (std::size_t i = 0; i < services->count(); ++i) {
-        auto entry = services->at(i).dictionary();
-        if (entry && entry->string("class") == "TestRecordingService") {
-            services->removeAt(i);
-            break;
-        }
-    }
+    auto config = roadConfig(apiUrl, 5, false);
     addSocialServices(config, uploadUrl);
     return config;
 }
