@@ -40,24 +40,25 @@ void registerAuthTestClasses()
     pf::ClassBuilder<TestAPIService>("TestAPIService").superclass<KRService>().adopts(proto::IKRService()).commit();
 }
 
+void addAccountServices(const pf::DictionaryRef& config)
+{
+    pf::ArrayRef services = config->array("services");
+    services->add(serviceEntry("ZMRAuthService", {"IZMRAuthTask", "IZMRLoginTask", "IZMRRegisterTask", "IZMRLogoutTask",
+                                                  "IZMRVoxlyLoginTask", "IZMRVoxlyBindTask", "IZMRZZLoginTask", "IZMRZZBindTask",
+                                                  "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRDownlinkService", {"IZMRDownlinkTask", "IKRAPIResponseTask"}));
+}
+
 void AuthBus::SetUp()
 {
     registerAuthTestClasses();
     KRDownlinkService::resetSharedCache();
     apiRecord() = &api;
     busRecord() = &bus;
-    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
-    auto services = pf::Array::create({
-        pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRConcernTask", "IZMRCoinTask"})}}),
-        pf::Dictionary::create({{"class", "TestAPIService"}, {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
-        pf::Dictionary::create({{"class", "ZMRAuthService"},
-                                {"taskTypes", list({"IZMRAuthTask", "IZMRLoginTask", "IZMRRegisterTask", "IZMRLogoutTask",
-                                                    "IZMRVoxlyLoginTask", "IZMRVoxlyBindTask", "IZMRZZLoginTask",
-                                                    "IZMRZZBindTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "ZMRDownlinkService"}, {"taskTypes", list({"IZMRDownlinkTask", "IKRAPIResponseTask"})}}),
-    });
-    shell = ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
+    auto config = busConfig({serviceEntry("TestRecordingService", {"IZMRConcernTask", "IZMRCoinTask"}),
+                             serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
+    addAccountServices(config);
+    shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
     for (const char* name : {ZMRUserChangedNotification, ZMRUserInfoChangedNotification})
         pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {

@@ -33,12 +33,21 @@ public:
 
 void registerAuthTestClasses();
 
+// Appends the account and list services to the configuration's "services".
+void addAccountServices(const pf::DictionaryRef& config);
+
 // Writes down each outcome, with the signed-in user id as it was then.
 struct UplinkRecorder : IKRUplinkTaskDelegate {
     std::weak_ptr<ZMRShell> shell;
     std::vector<std::string> events;
     std::vector<pf::Error> errors;
     std::vector<pf::Value> results;
+    void clear()
+    {
+        events.clear();
+        errors.clear();
+        results.clear();
+    }
     void krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value& r, const pf::Protocol* type) override
     {
         auto s = shell.lock();

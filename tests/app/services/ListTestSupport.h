@@ -72,3 +72,14 @@ private:
     bool m_allowCached = false;
     bool m_skipCached = false;
 };
+
+inline std::shared_ptr<RecordingDataSource> makeDataSource(const std::shared_ptr<IKRServiceContext>& context,
+                                                           const std::string& taskType, bool allowCached = true)
+{
+    auto list = std::make_shared<RecordingDataSource>();
+    list->setContext(context);
+    list->setSource(list);
+    list->setTaskType(taskType);
+    list->setAllowCached(allowCached);
+    return list;
+}

@@ -1,29 +1,23 @@
 #include "RoadTestSupport.h"
 
+#include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRHttpRegistration.h"
+#include "framework/db/KRDownlinkService.h"
 
-pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout)
+pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout, bool recordPoints)
 {
     registerAuthTestClasses();
-    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
-    auto services = pf::Array::create({
-        pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "KRHttpService"},
-                                {"maxThreadCount", 4},
-                                {"timeout", timeout},
-                                {"taskTypes", list({"IKRHttpAPITask", "IKRHttpUploadTask", "IKRHttpResourceTask"})}}),
-        pf::Dictionary::create({{"class", "KRAPIService"},
-                                {"url", apiUrl},
-                                {"timeout", timeout},
-                                {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
-        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRConcernTask", "IZMRCoinTask"})}}),
-        pf::Dictionary::create({{"class", "ZMRAuthService"},
-                                {"taskTypes", list({"IZMRAuthTask", "IZMRLoginTask", "IZMRRegisterTask", "IZMRLogoutTask",
-                                                    "IZMRVoxlyLoginTask", "IZMRVoxlyBindTask", "IZMRZZLoginTask",
-                                                    "IZMRZZBindTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "ZMRDownlinkService"}, {"taskTypes", list({"IZMRDownlinkTask", "IKRAPIResponseTask"})}}),
-    });
-    return pf::Dictionary::create({{"services", services}});
+    auto http = serviceEntry("KRHttpService", {"IKRHttpAPITask", "IKRHttpUploadTask", "IKRHttpResourceTask"});
+    http->set("maxThreadCount", 4);
+    http->set("timeout", timeout);
+    auto api = serviceEntry("KRAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"});
+    api->set("url", apiUrl);
+    api->set("timeout", timeout);
+    auto recording = recordPoints ? serviceEntry("TestRecordingService", {"IZMRConcernTask", "IZMRCoinTask"})
+                                  : serviceEntry("TestRecordingService", {"IZMRConcernTask"});
+    auto config = busConfig({http, api, recording});
+    addAccountServices(config);
+    return config;
 }
 
 bool sendAndWait(const std::shared_ptr<ZMRShell>& shell, const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task,
@@ -35,4 +29,56 @@ bool sendAndWait(const std::shared_ptr<ZMRShell>& shell, const pf::Protocol* typ
     if (!shell->handle(type, task, 0))
         return false;
     return runMainUntil([&] { return recorder->errors.size() + recorder->results.size() > before; }, seconds);
+}
+
+void RoadBus::SetUp()
+{
+    registerAuthTestClasses();
+    KRDownlinkService::resetSharedCache();
+    busRecord() = &bus;
+    ASSERT_TRUE(server.isRunning());
+}
+
+void RoadBus::TearDown()
+{
+    shell.reset();
+    busRecord() = nullptr;
+    KRDownlinkService::resetSharedCache();
+}
+
+void RoadBus::startShell(const pf::DictionaryRef& config)
+{
+    shell = ZMRShell::create(config, nullptr);
+    recorder->shell = shell;
+}
+
+std::shared_ptr<ZMRRegisterTask> RoadBus::registration(const std::string& account, const std::string& password,
+                                                       const std::string& nick)
+{
+    auto task = std::make_shared<ZMRRegisterTask>();
+    task->setAccount(account);
+    task->setPassword(password);
+    task->setNick(nick);
+    return task;
+}
+
+std::shared_ptr<ZMRLoginTask> RoadBus::login(const std::string& account, const std::string& password)
+{
+    auto task = std::make_shared<ZMRLoginTask>();
+    task->setAccount(account);
+    task->setPassword(password);
+    return task;
+}
+
+long long RoadBus::signUp(const std::string& account, const std::string& nick)
+{
+    recorder->clear();
+    EXPECT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration(account, "secret1", nick.empty() ? "nick " + account : nick),
+                            recorder));
+    EXPECT_TRUE(recorder->errors.empty());
+    EXPECT_TRUE(shell->uid().isNumber());
+    if (signInSettle > 0)
+        runMainFor(signInSettle);
+    recorder->clear();
+    return shell->uid().longLongValue();
 }

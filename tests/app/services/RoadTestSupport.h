@@ -4,15 +4,41 @@
 // with the envelope, the account and list services, the API service and the
 // HTTP service, pointed at a URL of the test's choosing.
 
+#include "AppServerProcess.h"
 #include "AuthTestSupport.h"
+
+#include "app/services/ZMRAuthTasks.h"
 
 #include <string>
 
 // The services of the application's configuration, with the API service's
-// "url" set and a short time-out.
-pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout = 5);
+// "url" set and a short time-out; the recorder takes the follow-list and,
+// when `recordPoints`, the points tasks.
+pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout = 5, bool recordPoints = true);
 
 // Sends the task with the recorder as delegate and runs the main loop until
 // the recorder heard one more outcome; false on time-out.
 bool sendAndWait(const std::shared_ptr<ZMRShell>& shell, const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task,
                  const std::shared_ptr<UplinkRecorder>& recorder, double seconds = 10);
+
+// A fresh home, a running tools/appserver and a shell the test starts.
+class RoadBus : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void startShell(const pf::DictionaryRef& config);
+
+    static std::shared_ptr<ZMRRegisterTask> registration(const std::string& account, const std::string& password,
+                                                         const std::string& nick);
+    static std::shared_ptr<ZMRLoginTask> login(const std::string& account, const std::string& password);
+    // Registers and signs in ("secret1"), then forgets the outcomes heard; the user id.
+    long long signUp(const std::string& account, const std::string& nick = "");
+
+    TemporaryHome home;
+    BusRecord bus;
+    AppServerProcess server;
+    std::shared_ptr<ZMRShell> shell;
+    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
+    // How long a sign-in's own follow-up requests are given to land.
+    double signInSettle = 0;
+};

@@ -12,6 +12,19 @@ bool TestRecordingService::handle(const pf::Protocol* taskType, const pf::Object
     return false;
 }
 
+pf::DictionaryRef serviceEntry(const char* serviceClass, std::initializer_list<pf::Value> taskTypes)
+{
+    return pf::Dictionary::create({{"class", serviceClass}, {"taskTypes", pf::Value(pf::Array::create(taskTypes))}});
+}
+
+pf::DictionaryRef busConfig(std::initializer_list<pf::Value> entries)
+{
+    auto services = pf::Array::create({serviceEntry("ZMRAPIService", {"IKRAPIWillRequestTask", "IKRAPIResponseTask"})});
+    for (const pf::Value& entry : entries)
+        services->add(entry);
+    return pf::Dictionary::create({{"services", services}});
+}
+
 void registerServicesTestClasses()
 {
     static bool done = false;

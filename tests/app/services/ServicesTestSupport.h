@@ -4,12 +4,14 @@
 // (so user defaults and databases start empty) and a bus recorder.
 
 #include "framework/core/KRService.h"
+#include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -40,17 +42,16 @@ private:
     std::string m_path;
 };
 
+inline std::size_t countOf(const std::vector<std::string>& texts, const std::string& text)
+{
+    return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
+}
+
 // Records every task offered to it (by task type name) and declines it.
 struct BusRecord {
     std::vector<std::string> types;
     std::vector<pf::ObjectRef> tasks;
-    std::size_t count(const std::string& type) const
-    {
-        std::size_t n = 0;
-        for (const auto& t : types)
-            n += t == type;
-        return n;
-    }
+    std::size_t count(const std::string& type) const { return countOf(types, type); }
 };
 inline BusRecord*& busRecord()
 {
@@ -72,6 +73,11 @@ inline void runMainFor(double seconds)
 {
     pf::RunLoop::main().runUntil([] { return false; }, pf::Seconds(seconds));
 }
+
+// A configuration entry: the service's class and the task types it takes.
+pf::DictionaryRef serviceEntry(const char* serviceClass, std::initializer_list<pf::Value> taskTypes);
+// A configuration whose "services" are the envelope followed by `entries`.
+pf::DictionaryRef busConfig(std::initializer_list<pf::Value> entries);
 
 // Registers the test-only classes once.
 void registerServicesTestClasses();

@@ -40,30 +40,22 @@ bool TestUploadHttpService::cancelHandleForSource(const pf::Object* source)
 
 void addSocialServices(const pf::DictionaryRef& config, const std::string& uploadUrl)
 {
-    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
     pf::ArrayRef services = config->array("services");
-    services->add(pf::Dictionary::create({{"class", "ZMRCoinService"}, {"taskTypes", list({"IZMRCoinTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create({{"class", "ZMRPrizeService"}, {"taskTypes", list({"IZMRPrizeBuyTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create(
-        {{"class", "ZMRLikeService"}, {"taskTypes", list({"IZMRLikeTask", "IZMRUnLikeTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create({{"class", "ZMRCommentService"}, {"taskTypes", list({"IZMRCommentTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create({{"class", "ZMRImageUploadService"}, {"url", uploadUrl}, {"taskTypes", list({"IZMRImageUploadTask"})}}));
-    services->add(pf::Dictionary::create({{"class", "ZMRPublishService"}, {"taskTypes", list({"IZMRPublishTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create({{"class", "ZMRUserService"}, {"taskTypes", list({"IZMRUpdateUserTask", "IKRAPIResponseTask"})}}));
+    services->add(serviceEntry("ZMRCoinService", {"IZMRCoinTask", "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRPrizeService", {"IZMRPrizeBuyTask", "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRLikeService", {"IZMRLikeTask", "IZMRUnLikeTask", "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRCommentService", {"IZMRCommentTask", "IKRAPIResponseTask"}));
+    auto upload = serviceEntry("ZMRImageUploadService", {"IZMRImageUploadTask"});
+    upload->set("url", uploadUrl);
+    services->add(upload);
+    services->add(serviceEntry("ZMRPublishService", {"IZMRPublishTask", "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRUserService", {"IZMRUpdateUserTask", "IKRAPIResponseTask"}));
 }
 
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl)
 {
-    auto config = roadConfig(apiUrl);
     // The points task goes to its service here, not to the recorder.
-    pf::ArrayRef services = config->array("services");
-    for (std::size_t i = 0; i < services->count(); ++i) {
-        auto entry = services->at(i).dictionary();
-        if (entry && entry->string("class") == "TestRecordingService") {
-            services->removeAt(i);
-            break;
-        }
-    }
+    auto config = roadConfig(apiUrl, 5, false);
     addSocialServices(config, uploadUrl);
     return config;
 }
@@ -77,14 +69,9 @@ void SocialBus::SetUp()
         pf::ClassBuilder<TestUploadHttpService>("TestUploadHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
     }
     uploadRecord() = &uploads;
-    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
-    auto services = pf::Array::create({
-        pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRConcernTask"})}}),
-        pf::Dictionary::create({{"class", "TestUploadHttpService"}, {"taskTypes", list({"IKRHttpUploadTask"})}}),
-        pf::Dictionary::create({{"class", "TestAPIService"}, {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
-    });
-    config = pf::Dictionary::create({{"services", services}});
+    config = busConfig({serviceEntry("TestRecordingService", {"IZMRConcernTask"}),
+                        serviceEntry("TestUploadHttpService", {"IKRHttpUploadTask"}),
+                        serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
     addSocialServices(config, "http://127.0.0.1:9/upload");
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;

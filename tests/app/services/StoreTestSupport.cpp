@@ -10,28 +10,21 @@
 
 void addStoreServices(const pf::DictionaryRef& config)
 {
-    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
     pf::ArrayRef services = config->array("services");
-    services->add(pf::Dictionary::create(
-        {{"class", "ZMRClassifyService"}, {"taskTypes", list({"IZMRClassifyTask", "IZMRClassifyGetTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create({{"class", "ZMRConcernService"},
-                                          {"taskTypes", list({"IZMRFollowTask", "IZMRUnFollowTask", "IZMRConcernTask",
-                                                              "IZMRRefreshUserTask", "IKRAPIResponseTask"})}}));
-    services->add(pf::Dictionary::create(
-        {{"class", "ZMRBooksService"}, {"taskTypes", list({"IZMRBooksCreateTask", "IZMRBooksSearchTask", "IKRAPIResponseTask"})}}));
-    config->set("app-db", list({"ZMRClassifyObject", "ZMRTagObject"}));
-    config->set("user-db", list({"ZMRConcernObject", "ZMRBooksObject"}));
+    services->add(serviceEntry("ZMRClassifyService", {"IZMRClassifyTask", "IZMRClassifyGetTask", "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRConcernService", {"IZMRFollowTask", "IZMRUnFollowTask", "IZMRConcernTask",
+                                                     "IZMRRefreshUserTask", "IKRAPIResponseTask"}));
+    services->add(serviceEntry("ZMRBooksService", {"IZMRBooksCreateTask", "IZMRBooksSearchTask", "IKRAPIResponseTask"}));
+    config->set("app-db", pf::Value(pf::Array::create({"ZMRClassifyObject", "ZMRTagObject"})));
+    config->set("user-db", pf::Value(pf::Array::create({"ZMRConcernObject", "ZMRBooksObject"})));
 }
 
-std::vector<std::string> ownFormItems(const KRHttpFormBody& body)
+void observeStoreNotifications(const std::shared_ptr<int>& observer, std::vector<std::string>& posted)
 {
-    std::vector<std::string> items;
-    for (const std::string& item : formItems(body)) {
-        if (item.starts_with("device-"))
-            break;
-        items.push_back(item);
-    }
-    return items;
+    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification, ZMRBooksChangedNotification})
+        pf::NotificationCenter::defaultCenter().addObserver(name, observer, [&posted](const pf::Notification& n) {
+            posted.push_back(n.name);
+        });
 }
 
 std::vector<std::string> dumpRows(const KRDBContextRef& db, const std::string& sql)
@@ -56,26 +49,11 @@ std::vector<std::string> dumpRows(const KRDBContextRef& db, const std::string& s
 void StoreBus::SetUp()
 {
     AuthBus::SetUp();
-    auto list = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
-    auto services = pf::Array::create({
-        pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", list({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
-        pf::Dictionary::create({{"class", "TestRecordingService"}, {"taskTypes", list({"IZMRCoinTask"})}}),
-        pf::Dictionary::create({{"class", "TestAPIService"}, {"taskTypes", list({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
-    });
-    auto config = pf::Dictionary::create({{"services", services}});
+    auto config = busConfig({serviceEntry("TestRecordingService", {"IZMRCoinTask"}),
+                             serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
     addStoreServices(config);
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
-    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification, ZMRBooksChangedNotification})
-        pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {
-            posted.push_back(n.name);
-        });
+    observeStoreNotifications(observer, posted);
 }
 
-std::size_t StoreBus::notifications(const std::string& name) const
-{
-    std::size_t n = 0;
-    for (const auto& p : posted)
-        n += p == name;
-    return n;
-}

@@ -14,8 +14,8 @@
 // Appends the services and the "app-db" and "user-db" lists to a configuration.
 void addStoreServices(const pf::DictionaryRef& config);
 
-// The form's items before the envelope's "device-" items, as "key=value".
-std::vector<std::string> ownFormItems(const KRHttpFormBody& body);
+// Writes the names of the store services' notifications into `posted` while `observer` lives.
+void observeStoreNotifications(const std::shared_ptr<int>& observer, std::vector<std::string>& posted);
 
 // Each row of a query as its columns joined by "|" (NULL reads "-").
 std::vector<std::string> dumpRows(const KRDBContextRef& db, const std::string& sql);
@@ -26,6 +26,6 @@ protected:
 
     // Offers an answer to `request` (default: the last request).
     void answer(const std::string& json, std::shared_ptr<KRAPIRequestTask> request = nullptr) { respond(json, std::move(request)); }
-    std::size_t notifications(const std::string& name) const;
+    std::size_t notifications(const std::string& name) const { return countOf(posted, name); }
     std::vector<std::string> posted;
 };

@@ -154,16 +154,12 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         {R"({"error-code":-3})", -3, "", false},
         {R"({"error-code":"15366"})", 15366, "", false},
         {R"({"error-code":"abc"})", -1, "", false},
-        {R"({"error-code":"0x"})", -1, "", false},
         {R"({"error-code":[0]})", -1, "", false},
-        {R"({"error-code":{"a":0}})", -1, "", false},
         {R"({"error-code":true})", -1, "", false},
         {R"({"error-code":12.7})", 12, "", false},
         {R"({"error-code":1e300})", 9223372036854775807LL, "", false},
         {R"({"error-code":5,"error":42})", 5, "", false},
-        {R"({"error-code":5,"error":null})", 5, "", false},
         {R"([1,2])", 0, "", false},
-        {R"("text")", 0, "", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.json);

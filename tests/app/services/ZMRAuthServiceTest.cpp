@@ -23,26 +23,14 @@ template <class T> std::shared_ptr<T> tokenTask(const char* token, double expire
 
 TEST_F(ZMRAuth, EachTaskSendsItsServerNameAndItems)
 {
-    auto login = std::make_shared<ZMRLoginTask>();
-    login->setAccount("ann");
-    login->setPassword("p w&=");
-    auto reg = std::make_shared<ZMRRegisterTask>();
-    reg->setAccount("bo");
-    reg->setNick("Bobo");
     struct Row {
         const pf::Protocol* type;
         pf::ObjectRef task;
         std::vector<std::string> items;
     } rows[] = {
         {proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), {"config=config_zmr", "taskType=ZMRLoginTask"}},
-        {proto::IZMRLoginTask(), login,
-         {"config=config_zmr", "taskType=ZMRLoginTask", "auth-account=ann", "auth-password=p w&="}},
-        {proto::IZMRRegisterTask(), reg,
-         {"config=config_zmr", "taskType=ZMRRegisterTask", "zmr-account=bo", "zmr-password=", "zmr-nick=Bobo"}},
         {proto::IZMRVoxlyLoginTask(), tokenTask<ZMRVoxlyLoginTask>("v", 90.9),
          {"config=config_zmr", "taskType=ZMRVoxlyLoginTask", "zmr-token=v", "zmr-expires_in=90"}},
-        {proto::IZMRVoxlyBindTask(), tokenTask<ZMRVoxlyBindTask>("v", -1.5),
-         {"config=config_zmr", "taskType=ZMRVoxlyBindTask", "zmr-etoken=v", "zmr-expires_in=-1"}},
         {proto::IZMRZZLoginTask(), tokenTask<ZMRZZLoginTask>(nullptr, NAN),
          {"config=config_zmr", "taskType=ZMRZZLoginTask", "zmr-token=", "zmr-expires_in=0"}},
         {proto::IZMRZZBindTask(), tokenTask<ZMRZZBindTask>("z", 1e12),
@@ -164,17 +152,14 @@ TEST_F(ZMRAuth, LogoutCarriesTheLeavingUserAndItsAnswerGoesNowhere)
     EXPECT_TRUE(shell->uid().isNil());
 }
 
-TEST_F(ZMRAuth, CancelWithdrawsTheRequestThroughTheAPIService)
+TEST_F(ZMRAuth, CancelWithdrawsTheRequestAndAnswersOfOtherTypesAreLeftForOthers)
 {
     auto login = send(proto::IZMRLoginTask(), std::make_shared<ZMRLoginTask>());
     EXPECT_TRUE(shell->cancelHandle(proto::IZMRLoginTask(), login));
     ASSERT_EQ(api.cancels.size(), 1u);
     EXPECT_EQ(api.cancels[0]->task(), login);
     EXPECT_EQ(api.cancels[0]->taskType(), proto::IZMRLoginTask());
-}
 
-TEST_F(ZMRAuth, AnswersOfOtherTypesAreLeftForOthers)
-{
     auto response = std::make_shared<KRAPIResponseTask>();
     response->setTaskType(proto::IZMRCoinTask());
     response->setResultsData(KRJSON::decodeText(R"({"error-code":0,"auth":1,"auth-token":"x"})"));

@@ -55,7 +55,7 @@ TEST_F(ZMRConcern, FollowAndUnfollowSendTheUserAndReportToTheDelegate)
     auto follow = std::make_shared<ZMRFollowTask>();
     follow->setTuid(1LL << 40);
     send(proto::IZMRFollowTask(), follow);
-    EXPECT_EQ(ownFormItems(*lastRequest()->body()),
+    EXPECT_EQ(ownItems(*lastRequest()->body()),
               (std::vector<std::string>{"config=config_zmr", "taskType=ZMRFollowTask", "zmr-tuid=1099511627776"}));
     answer(R"({"error-code":0,"ok":1})");
     EXPECT_TRUE(shell->hasConcernChanged());
@@ -63,7 +63,7 @@ TEST_F(ZMRConcern, FollowAndUnfollowSendTheUserAndReportToTheDelegate)
     auto unfollow = std::make_shared<ZMRUnFollowTask>();
     unfollow->setTuid(5);
     send(proto::IZMRUnFollowTask(), unfollow);
-    EXPECT_EQ(ownFormItems(*lastRequest()->body()), (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUnFollowTask", "zmr-tuid=5"}));
+    EXPECT_EQ(ownItems(*lastRequest()->body()), (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUnFollowTask", "zmr-tuid=5"}));
     auto request = lastRequest();
     answer(R"({"error-code":9,"error":"busy"})", request);
     respondWith({}, pf::Error{"KRHttpService", 500, "down"}, request);
@@ -100,7 +100,7 @@ TEST_F(ZMRConcern, ChangedListIsReplacedPageByPageAndItsVersionStoredAtTheEnd)
         SCOPED_TRACE(page);
         auto requests = syncRequests();
         ASSERT_EQ(requests.size(), static_cast<std::size_t>(page + 1)); // the sign-in's own sync was first
-        EXPECT_EQ(ownFormItems(*requests.back()->body()),
+        EXPECT_EQ(ownItems(*requests.back()->body()),
                   (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUserConcernTask", "zmr-version=5",
                                             "zmr-pageIndex=" + std::to_string(page)}));
         answer(step.answer, requests.back());
@@ -127,7 +127,7 @@ TEST_F(ZMRConcern, ZeroVersionIsNotSentAndFailedPagesChangeNothing)
 {
     store(1, "kept", 3);
     auto task = startSync();
-    EXPECT_EQ(ownFormItems(*lastRequest()->body()),
+    EXPECT_EQ(ownItems(*lastRequest()->body()),
               (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUserConcernTask", "zmr-pageIndex=1"}));
     for (const char* failed : {R"({"error-code":3,"user-concern-results":{"version":9,"items":[]}})",
                                R"({"user-concern-results":[1]})"}) {

@@ -37,9 +37,7 @@ protected:
 
     static std::shared_ptr<ZMRShell> makeShell()
     {
-        auto services = pf::Array::create({pf::Dictionary::create(
-            {{"class", "TestRecordingService"},
-             {"taskTypes", pf::Array::create({"IZMRLogoutTask", "IZMRConcernTask", "IZMRCoinTask"})}})});
+        auto services = pf::Array::create({serviceEntry("TestRecordingService", {"IZMRLogoutTask", "IZMRConcernTask", "IZMRCoinTask"})});
         return ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
     }
 
@@ -117,7 +115,7 @@ TEST_F(ZMRContextState, SigningOutTellsTheServerOnceAndClearsThePoints)
 
     shell->setAuth(pf::Value(), std::nullopt);
     EXPECT_EQ(bus.types.size(), 1u);
-    EXPECT_EQ(std::count(notifications.begin(), notifications.end(), ZMRUserChangedNotification), 3);
+    EXPECT_EQ(countOf(notifications, ZMRUserChangedNotification), 3u);
 }
 
 TEST_F(ZMRContextState, AnotherUserGetsADatabaseFileOfTheirOwn)
@@ -179,7 +177,7 @@ TEST_F(ZMRContextState, PositionAgeDecidesWhetherToUpdate)
     EXPECT_TRUE(shell->isNeedsUpdateLocation());
     shell->didUpdateUserLocation({30, 120, pf::Date{now - 59.5}});
     EXPECT_FALSE(shell->isNeedsUpdateLocation());
-    EXPECT_EQ(std::count(notifications.begin(), notifications.end(), ZMRLocationChangedNotification), 2);
+    EXPECT_EQ(countOf(notifications, ZMRLocationChangedNotification), 2u);
 }
 
 TEST_F(ZMRContextState, DistanceIsTheGreatCircleOrASpecialValue)

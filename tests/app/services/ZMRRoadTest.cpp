@@ -1,4 +1,3 @@
-#include "AppServerProcess.h"
 #include "ListTestSupport.h"
 #include "RoadTestSupport.h"
 
@@ -12,48 +11,9 @@
 
 namespace {
 
-class ZMRRoad : public ::testing::Test {
+class ZMRRoad : public RoadBus {
 protected:
-    void SetUp() override
-    {
-        registerAuthTestClasses();
-        KRDownlinkService::resetSharedCache();
-        busRecord() = &bus;
-        ASSERT_TRUE(server.isRunning());
-    }
-    void TearDown() override
-    {
-        shell.reset();
-        busRecord() = nullptr;
-        KRDownlinkService::resetSharedCache();
-    }
-    void makeShell(const std::string& url, double timeout = 5)
-    {
-        shell = ZMRShell::create(roadConfig(url, timeout), nullptr);
-        recorder->shell = shell;
-    }
-
-    std::shared_ptr<ZMRRegisterTask> registration(const char* account, const char* password, const char* nick)
-    {
-        auto task = std::make_shared<ZMRRegisterTask>();
-        task->setAccount(account);
-        task->setPassword(password);
-        task->setNick(nick);
-        return task;
-    }
-    std::shared_ptr<ZMRLoginTask> login(const char* account, const char* password)
-    {
-        auto task = std::make_shared<ZMRLoginTask>();
-        task->setAccount(account);
-        task->setPassword(password);
-        return task;
-    }
-
-    TemporaryHome home;
-    BusRecord bus;
-    AppServerProcess server;
-    std::shared_ptr<ZMRShell> shell;
-    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
+    void makeShell(const std::string& url, double timeout = 5) { startShell(roadConfig(url, timeout)); }
 };
 
 }
@@ -102,7 +62,7 @@ TEST_F(ZMRRoad, RegisterSignOutSignInAndCheckAgainstTheServer)
 TEST_F(ZMRRoad, ServerRefusalsReachTheDelegateWithTheirCodeAndText)
 {
     makeShell(server.url());
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("bo", "secret2", "Bobby"), recorder));
+    signUp("bo", "Bobby");
     pf::Value uid = shell->uid();
     auto token = shell->token();
     struct Row {
@@ -111,7 +71,7 @@ TEST_F(ZMRRoad, ServerRefusalsReachTheDelegateWithTheirCodeAndText)
         pf::Error error;
     } rows[] = {
         {login("bo", "wrong-pass"), proto::IZMRLoginTask(), {"ZMRAuthService", 257, "登录名或密码错误"}},
-        {login("nobody", "secret2"), proto::IZMRLoginTask(), {"ZMRAuthService", 257, "登录名或密码错误"}},
+        {login("nobody", "secret1"), proto::IZMRLoginTask(), {"ZMRAuthService", 257, "登录名或密码错误"}},
         {registration("bo", "secret3", "Other"), proto::IZMRRegisterTask(), {"ZMRAuthService", 264, "登录名已存在，请尝试其他登录名"}},
         {registration("cy", "secret3", "Bobby"), proto::IZMRRegisterTask(), {"ZMRAuthService", 265, "昵称已存在，请尝试其他昵称"}},
         {registration("cy", "short", "Cyndi"), proto::IZMRRegisterTask(), {"ZMRAuthService", 15361, "密码长度不小于6位"}},
@@ -145,14 +105,14 @@ TEST_F(ZMRRoad, AnHtmlErrorPageIsAFailureThatStoresNothing)
 TEST_F(ZMRRoad, AStoppedOrKilledServerTimesOutAndLeavesTheUserAsTheyWere)
 {
     makeShell(server.url(), 1.0);
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("dee", "secret4", "Deedee"), recorder));
+    signUp("dee", "Deedee");
     pf::Value uid = shell->uid();
     auto token = shell->token();
     std::string nick = shell->nick().value_or("");
 
     server.freeze();
     auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("dee", "secret4"), recorder));
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRLoginTask(), login("dee", "secret1"), recorder));
     double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     ASSERT_EQ(recorder->errors.size(), 1u);
     EXPECT_EQ(recorder->errors[0].domain, "ZMRAuthService");
@@ -166,59 +126,6 @@ TEST_F(ZMRRoad, AStoppedOrKilledServerTimesOutAndLeavesTheUserAsTheyWere)
     EXPECT_EQ(shell->uid(), uid);
     EXPECT_EQ(shell->token(), token);
     EXPECT_EQ(shell->nick(), nick);
-}
-
-TEST_F(ZMRRoad, PagedListShowsTheCachedFirstPageBeforeTheFreshOne)
-{
-    makeShell(server.url());
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("eve", "secret5", "Evening"), recorder));
-    auto makeList = [&] {
-        auto list = std::make_shared<RecordingDataSource>();
-        list->setContext(shell);
-        list->setSource(list);
-        list->setTaskType("ZMRFeedsTask");
-        list->setAllowCached(true);
-        return list;
-    };
-    auto pids = [](const pf::Value& page) {
-        std::vector<long long> out;
-        if (auto items = dataForKeyPath(page, "list").array()) {
-            for (const pf::Value& item : *items)
-                out.push_back(dataForKeyPath(item, "pid").longLongValue());
-        }
-        return out;
-    };
-
-    auto first = makeList();
-    first->reloadData();
-    ASSERT_TRUE(runMainUntil([&] { return !first->events.empty(); }));
-    EXPECT_EQ(first->events, std::vector<std::string>{"loaded"});
-    EXPECT_EQ(pids(first->data[0]).size(), 20u);
-    EXPECT_EQ(pids(first->data[0]).front(), 1);
-    first->loadMoreData();
-    ASSERT_TRUE(runMainUntil([&] { return first->events.size() == 2; }));
-    EXPECT_EQ(pids(first->data[1]).front(), 21);
-    first->loadMoreData();
-    ASSERT_TRUE(runMainUntil([&] { return first->events.size() == 3; }));
-    EXPECT_EQ(pids(first->data[2]).size(), 5u);
-    EXPECT_EQ(dataForKeyPath(first->data[2], "total").longLongValue(), 45);
-    KRDownlinkService::dispatchQueue()->sync([] {});
-
-    // The next start shows the stored first page at once, then the fresh one.
-    auto second = makeList();
-    second->reloadData();
-    ASSERT_TRUE(runMainUntil([&] { return second->events.size() == 2; }));
-    EXPECT_EQ(second->events, (std::vector<std::string>{"cache", "loaded"}));
-    EXPECT_EQ(pids(second->data[0]), pids(first->data[0]));
-    EXPECT_EQ(pids(second->data[1]), pids(first->data[0]));
-
-    // An unknown list is the server's refusal, with its code and text.
-    auto unknown = makeList();
-    unknown->setTaskType("ZMRNoSuchList");
-    unknown->reloadData();
-    ASSERT_TRUE(runMainUntil([&] { return !unknown->errors.empty(); }));
-    EXPECT_EQ(unknown->errors[0].domain, "ZMRDownlinkService");
-    EXPECT_EQ(unknown->errors[0].code, 2);
 }
 
 TEST_F(ZMRRoad, ZZSignInThenVoxlyBindKeepsTheUserAndStoresBothTokens)
@@ -245,14 +152,12 @@ TEST_F(ZMRRoad, ZZSignInThenVoxlyBindKeepsTheUserAndStoresBothTokens)
 
     // The same ZZ identity signs in as the same user.
     shell->setAuth(pf::Value(), std::nullopt);
-    auto again = std::make_shared<ZMRZZLoginTask>();
-    again->setToken("zz-token-1");
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), again, recorder));
+    ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), zz, recorder));
     EXPECT_EQ(shell->uid(), uid);
     EXPECT_EQ(shell->voxlyToken(), "vx-token-1");
 }
 
-TEST_F(ZMRRoad, TheShippedConfigurationResolvesSignsInAndLoadsTheFeed)
+TEST_F(ZMRRoad, TheShippedConfigurationPagesTheFeedAndShowsTheCachedFirstPageFirst)
 {
     const char* source = std::getenv("ZMR_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
@@ -272,17 +177,47 @@ TEST_F(ZMRRoad, TheShippedConfigurationResolvesSignsInAndLoadsTheFeed)
             entry.dictionary()->set("url", server.url());
     }
 
-    shell = ZMRShell::create(config, nullptr);
-    recorder->shell = shell;
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration("cfg", "secret6", "Config"), recorder));
-    ASSERT_TRUE(recorder->errors.empty()) << recorder->errors[0].description;
-    EXPECT_FALSE(shell->uid().isNil());
-    auto feed = std::make_shared<RecordingDataSource>();
-    feed->setContext(shell);
-    feed->setSource(feed);
-    feed->setTaskType("ZMRFeedsTask");
-    feed->reloadData();
-    ASSERT_TRUE(runMainUntil([&] { return !feed->events.empty(); }));
-    EXPECT_EQ(feed->events, std::vector<std::string>{"loaded"});
-    EXPECT_FALSE(dataForKeyPath(feed->data[0], "list").array()->empty());
+    startShell(config);
+    signUp("eve");
+    auto makeList = [&] { return makeDataSource(shell, "ZMRFeedsTask"); };
+    auto pids = [](const pf::Value& page) {
+        std::vector<long long> out;
+        if (auto items = dataForKeyPath(page, "list").array()) {
+            for (const pf::Value& item : *items)
+                out.push_back(dataForKeyPath(item, "pid").longLongValue());
+        }
+        return out;
+    };
+
+    auto first = makeList();
+    struct Page {
+        long long firstPid;
+        std::size_t size;
+    } pages[] = {{1, 20}, {21, 20}, {41, 5}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        i ? first->loadMoreData() : first->reloadData();
+        ASSERT_TRUE(runMainUntil([&] { return first->events.size() == i + 1; }));
+        EXPECT_EQ(pids(first->data[i]).front(), pages[i].firstPid);
+        EXPECT_EQ(pids(first->data[i]).size(), pages[i].size);
+    }
+    EXPECT_EQ(first->events, std::vector<std::string>(3, "loaded"));
+    EXPECT_EQ(dataForKeyPath(first->data[2], "total").longLongValue(), 45);
+    KRDownlinkService::dispatchQueue()->sync([] {});
+
+    // The next start shows the stored first page at once, then the fresh one.
+    auto second = makeList();
+    second->reloadData();
+    ASSERT_TRUE(runMainUntil([&] { return second->events.size() == 2; }));
+    EXPECT_EQ(second->events, (std::vector<std::string>{"cache", "loaded"}));
+    EXPECT_EQ(pids(second->data[0]), pids(first->data[0]));
+    EXPECT_EQ(pids(second->data[1]), pids(first->data[0]));
+
+    // An unknown list is the server's refusal, with its code and text.
+    auto unknown = makeList();
+    unknown->setTaskType("ZMRNoSuchList");
+    unknown->reloadData();
+    ASSERT_TRUE(runMainUntil([&] { return !unknown->errors.empty(); }));
+    EXPECT_EQ(unknown->errors[0].domain, "ZMRDownlinkService");
+    EXPECT_EQ(unknown->errors[0].code, 2);
 }
+

@@ -1,4 +1,3 @@
-#include "AppServerProcess.h"
 #include "SocialTestSupport.h"
 
 #include "app/services/ZMRAccountTasks.h"
@@ -6,7 +5,6 @@
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRDataOutlet.h"
-#include "framework/db/KRDownlinkService.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
@@ -15,48 +13,22 @@
 
 namespace {
 
-class ZMRSocialRoad : public ::testing::Test {
+class ZMRSocialRoad : public RoadBus {
 protected:
     void SetUp() override
     {
-        registerAuthTestClasses();
-        KRDownlinkService::resetSharedCache();
-        ASSERT_TRUE(server.isRunning());
+        RoadBus::SetUp();
+        if (HasFatalFailure())
+            return;
         std::string api = server.url();
-        uploadUrl = api.substr(0, api.size() - 4) + "/upload";
-        shell = ZMRShell::create(socialRoadConfig(api, uploadUrl), nullptr);
-        recorder->shell = shell;
-    }
-    void TearDown() override
-    {
-        shell.reset();
-        KRDownlinkService::resetSharedCache();
-    }
-
-    void signUp(const char* account, const char* nick)
-    {
-        auto task = std::make_shared<ZMRRegisterTask>();
-        task->setAccount(account);
-        task->setPassword("secret1");
-        task->setNick(nick);
-        ASSERT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), task, recorder));
-        ASSERT_TRUE(recorder->errors.empty());
-        ASSERT_TRUE(shell->uid().isNumber());
+        startShell(socialRoadConfig(api, api.substr(0, api.size() - 4) + "/upload"));
         // The sign-in sends its own points request; let it land first.
-        runMainUntil([&] { return recorder->results.size() + recorder->errors.size() >= 1; });
-        runMainFor(0.3);
-        reset();
-    }
-    void reset()
-    {
-        recorder->events.clear();
-        recorder->errors.clear();
-        recorder->results.clear();
+        signInSettle = 0.3;
     }
     // Sends and waits; the outcome's error, if any.
     std::optional<pf::Error> run(const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task)
     {
-        reset();
+        recorder->clear();
         EXPECT_TRUE(sendAndWait(shell, type, task, recorder));
         if (recorder->errors.empty())
             return std::nullopt;
@@ -78,12 +50,6 @@ protected:
         auto decoded = pf::decodeImage(fetched->body.data(), fetched->body.size());
         return decoded ? *decoded : nullptr;
     }
-
-    TemporaryHome home;
-    AppServerProcess server;
-    std::string uploadUrl;
-    std::shared_ptr<ZMRShell> shell;
-    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
 };
 
 }
@@ -93,37 +59,32 @@ TEST_F(ZMRSocialRoad, LikesAndCommentsOnAPost)
     signUp("lia", "Liana");
     auto like = std::make_shared<ZMRLikeTask>();
     like->setPid(3);
-    EXPECT_FALSE(run(proto::IZMRLikeTask(), like));
-    EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), 1);
-    // Liking twice counts once.
-    EXPECT_FALSE(run(proto::IZMRLikeTask(), like));
-    EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), 1);
     auto unlike = std::make_shared<ZMRUnLikeTask>();
     unlike->setPid(3);
-    EXPECT_FALSE(run(proto::IZMRUnLikeTask(), unlike));
-    EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), 0);
+    // Liking twice counts once.
+    std::pair<std::shared_ptr<KRUplinkTask>, long long> steps[] = {{like, 1}, {like, 1}, {unlike, 0}};
+    for (auto [task, likes] : steps) {
+        EXPECT_FALSE(run(task == like ? proto::IZMRLikeTask() : proto::IZMRUnLikeTask(), task));
+        EXPECT_EQ(dataForKeyPath(recorder->results[0], "likeCount").longLongValue(), likes);
+    }
 
-    auto comment = std::make_shared<ZMRCommentTask>();
-    comment->setPublishId(3);
-    comment->setBody("好便宜");
-    EXPECT_FALSE(run(proto::IZMRCommentTask(), comment));
+    auto comment = [](long long pid, long long cid, const char* body) {
+        auto task = std::make_shared<ZMRCommentTask>();
+        task->setPublishId(pid);
+        task->setCommentId(cid);
+        if (body)
+            task->setBody(body);
+        return task;
+    };
+    EXPECT_FALSE(run(proto::IZMRCommentTask(), comment(3, 0, "好便宜")));
     long long cid = dataForKeyPath(recorder->results[0], "comment-results.cid").longLongValue();
     EXPECT_GT(cid, 0);
-    auto reply = std::make_shared<ZMRCommentTask>();
-    reply->setCommentId(cid);
-    reply->setBody("谢谢");
-    EXPECT_FALSE(run(proto::IZMRCommentTask(), reply));
+    EXPECT_FALSE(run(proto::IZMRCommentTask(), comment(0, cid, "谢谢")));
     EXPECT_EQ(dataForKeyPath(recorder->results[0], "comment-results.pid").longLongValue(), 3);
-    auto empty = std::make_shared<ZMRCommentTask>();
-    empty->setPublishId(3);
-    auto error = run(proto::IZMRCommentTask(), empty);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->domain, "ZMRCommentService");
+    EXPECT_EQ(run(proto::IZMRCommentTask(), comment(3, 0, nullptr)).value_or(pf::Error{}).domain, "ZMRCommentService");
 
     shell->setAuth(pf::Value(), std::nullopt);
-    error = run(proto::IZMRLikeTask(), like);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(*error, (pf::Error{"ZMRLikeService", 15362, "登录凭证验证失败，请重新登录"}));
+    EXPECT_EQ(run(proto::IZMRLikeTask(), like), (pf::Error{"ZMRLikeService", 15362, "登录凭证验证失败，请重新登录"}));
 }
 
 TEST_F(ZMRSocialRoad, APostWithTwoPhotosEarnsPointsThatBuyAPrizeOnce)

@@ -1,9 +1,7 @@
-#include "AppServerProcess.h"
 #include "RoadTestSupport.h"
 #include "StoreTestSupport.h"
 
 #include "app/services/ZMRAccountTasks.h"
-#include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRClassifyService.h"
@@ -12,54 +10,23 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
-#include "framework/db/KRDownlinkService.h"
 
 #include <chrono>
 
 namespace {
 
-class ZMRStoreRoad : public ::testing::Test {
+class ZMRStoreRoad : public RoadBus {
 protected:
     void SetUp() override
     {
-        registerAuthTestClasses();
-        KRDownlinkService::resetSharedCache();
-        ASSERT_TRUE(server.isRunning());
+        RoadBus::SetUp();
         auto config = roadConfig(server.url());
         addStoreServices(config);
-        shell = ZMRShell::create(config, nullptr);
-        recorder->shell = shell;
-        for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification, ZMRBooksChangedNotification})
-            pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) { posted.push_back(n.name); });
+        startShell(config);
+        observeStoreNotifications(observer, posted);
     }
-    void TearDown() override
-    {
-        shell.reset();
-        KRDownlinkService::resetSharedCache();
-    }
-    // Registers and signs in; the user id.
-    long long signUp(const std::string& account)
-    {
-        auto task = std::make_shared<ZMRRegisterTask>();
-        task->setAccount(account);
-        task->setPassword("secret-1");
-        task->setNick("nick " + account);
-        EXPECT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), task, recorder));
-        EXPECT_EQ(recorder->errors.size(), 0u);
-        return shell->uid().longLongValue();
-    }
-    std::size_t count(const std::string& name) const
-    {
-        std::size_t n = 0;
-        for (const auto& p : posted)
-            n += p == name;
-        return n;
-    }
+    std::size_t count(const std::string& name) const { return countOf(posted, name); }
 
-    TemporaryHome home;
-    AppServerProcess server;
-    std::shared_ptr<ZMRShell> shell;
-    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
     std::shared_ptr<int> observer = std::make_shared<int>(0);
     std::vector<std::string> posted;
 };

@@ -43,10 +43,6 @@ TEST_F(ZMRUser, AGivenLogoOrNoPortraitSendsTheProfileAtOnce)
     EXPECT_EQ(ownItems(*lastRequest()->body()), (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUpdateUserTask", "zmr-nick=Annie",
                                                                   "zmr-age=31", "zmr-logo=http://x/1", "zmr-constellation=",
                                                                   "zmr-job=", "zmr-city=上海"}));
-    send(proto::IZMRUpdateUserTask(), std::make_shared<ZMRUpdateUserTask>());
-    EXPECT_EQ(ownItems(*lastRequest()->body()), (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUpdateUserTask", "zmr-nick=",
-                                                                  "zmr-age=0", "zmr-logo=", "zmr-constellation=", "zmr-job=",
-                                                                  "zmr-city="}));
 }
 
 TEST_F(ZMRUser, APickedPortraitIsUploadedFirstAndOnlyAStoredImageIsSent)
