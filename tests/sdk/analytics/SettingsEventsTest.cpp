@@ -97,20 +97,6 @@ TEST_F(SettingsTest, OnlyNewerVersionsReplaceAndAreStored)
     config.reset();
 }
 
-TEST_F(SettingsTest, StoredHibernationSurvivesARestartOfTheCollector)
-{
-    MCA4ZC::startWithAppkey("key");
-    drain();
-    MCA4ZCDataConfigHolder::getInstance()->updateOnlineConfig(reply("{\"__HIBERNATE__\":\"0.6\"}", 1));
-    drain();
-    EXPECT_FALSE(MCA4ZCConfig::getInstance().statEnable.load());
-    restart();
-    EXPECT_TRUE(MCA4ZCConfig::getInstance().statEnable.load());
-    MCA4ZC::startWithAppkey("key");
-    drain();
-    EXPECT_FALSE(MCA4ZCConfig::getInstance().statEnable.load());
-}
-
 using EventsTest = CollectorTest;
 
 TEST_F(EventsTest, EachTypeWritesItsKeys)
