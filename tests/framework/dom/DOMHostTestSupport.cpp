@@ -2,11 +2,14 @@
 
 #include "DOMTestSupport.h"
 #include "framework/dom/KRDOMActionElement.h"
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMViewElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Screen.h"
+
+#include <unistd.h>
 
 namespace domtest {
 
@@ -60,6 +63,37 @@ pf::BitmapRef renderTree(KRDOMElement& root, pf::Size size)
     root.render({0, 0, root.frame().width(), root.frame().height()}, *context.value());
     EXPECT_FALSE(context.value()->status());
     return bitmap.value();
+}
+
+pf::BitmapRef picture(int w, int h, const std::function<pf::Color(int, int)>& colour)
+{
+    std::vector<std::uint8_t> rgba(std::size_t(w * h * 4));
+    for (int y = 0; y < h; y++) {
+        for (int x = 0; x < w; x++) {
+            pf::Rgba8 c = pf::toRgba8(colour(x, y));
+            std::uint8_t* p = &rgba[std::size_t(y * w + x) * 4];
+            p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = 255;
+        }
+    }
+    return pf::Bitmap::fromRgba(w, h, rgba.data(), std::size_t(w * 4)).value();
+}
+
+PictureFolder::PictureFolder(const std::string& tag)
+    : path(std::filesystem::temp_directory_path() / ("dom-" + tag + "-" + std::to_string(getpid())))
+{
+    std::filesystem::create_directories(path);
+    KRDOMImageCache::removeAll();
+}
+
+PictureFolder::~PictureFolder()
+{
+    KRDOMImageCache::removeAll();
+    std::filesystem::remove_all(path);
+}
+
+void PictureFolder::write(const std::string& name, const pf::BitmapRef& bitmap) const
+{
+    EXPECT_FALSE(bitmap->writePng((path / name).string())) << name;
 }
 
 void ActionRecorder::krDOMViewDoActionElement(KRDOMView&, KRDOMElement& element)

@@ -5,12 +5,15 @@
 
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMView.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Forward.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +28,20 @@ KRDOMElementRef parseHostTree(std::string_view markup);
 KRDOMElementRef laidOutTree(std::string_view markup, pf::Size size);
 // The tree rendered over white at scale 2 into a bitmap of `size`.
 pf::BitmapRef renderTree(KRDOMElement& root, pf::Size size);
+
+// An opaque picture of w x h pixels coloured by `colour(x, y)`.
+pf::BitmapRef picture(int w, int h, const std::function<pf::Color(int, int)>& colour);
+
+// A temporary bundle folder for pictures; the image cache is emptied when it
+// is made and when it goes.
+class PictureFolder {
+public:
+    explicit PictureFolder(const std::string& tag);
+    ~PictureFolder();
+    void write(const std::string& name, const pf::BitmapRef& bitmap) const;
+    std::shared_ptr<pf::Bundle> bundle() const { return std::make_shared<pf::Bundle>(path.string()); }
+    const std::filesystem::path path;
+};
 
 // Records what a document view passes on.
 class ActionRecorder : public KRDOMViewDelegate {

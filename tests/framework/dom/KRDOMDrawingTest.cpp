@@ -1,15 +1,12 @@
 #include "DOMHostTestSupport.h"
 
-#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMDocument.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Bitmap.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
+#include <fstream>
 
 using domtest::laidOutTree;
 using domtest::renderTree;
@@ -118,50 +115,27 @@ TEST(KRDOMDrawing, OversizedGeometryIsClampedBeforeItIsDrawn)
 
 namespace {
 
-// A bundle folder with a 20 x 20 picture "bg.png": five red columns, one
-// green, fourteen blue.
+// A bundle folder with a 20 x 20 picture "bg.png" (five red columns, one
+// green, fourteen blue) and a "broken.png" that is no picture.
 class BackgroundImageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = std::filesystem::temp_directory_path() / ("dom-images-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        std::vector<std::uint8_t> rgba(20 * 20 * 4);
-        for (int y = 0; y < 20; y++) {
-            for (int x = 0; x < 20; x++) {
-                std::uint8_t* p = &rgba[std::size_t(y * 20 + x) * 4];
-                p[0] = x < 5 ? 255 : 0;
-                p[1] = x == 5 ? 255 : 0;
-                p[2] = x > 5 ? 255 : 0;
-                p[3] = 255;
-            }
-        }
-        auto bitmap = pf::Bitmap::fromRgba(20, 20, rgba.data(), 80);
-        ASSERT_TRUE(bitmap);
-        ASSERT_FALSE(bitmap.value()->writePng((folder / "bg.png").string()));
-        std::filesystem::path broken = folder / "broken.png";
-        FILE* f = std::fopen(broken.c_str(), "w");
-        std::fputs("not a picture", f);
-        std::fclose(f);
-        KRDOMImageCache::removeAll();
-    }
-    void TearDown() override
-    {
-        KRDOMImageCache::removeAll();
-        std::filesystem::remove_all(folder);
+        pictures.write("bg.png", domtest::picture(20, 20, [](int x, int) { return x < 5 ? kRed : x == 5 ? kGreen : kBlue; }));
+        std::ofstream(pictures.path / "broken.png") << "not a picture";
     }
 
     pf::BitmapRef renderWithImage(const char* value)
     {
         KRDOMDocumentRef document = KRDOMDocument::create();
-        document->setBundle(std::make_shared<pf::Bundle>(folder.string()));
+        document->setBundle(pictures.bundle());
         KRDOMElementRef root = laidOutTree("<box width=100 height=40><bg width=100 height=40/></box>", {100, 40});
         root->childs()[0]->setAttributeValue(value, "background-image");
         document->setRootElement(root);
         return renderTree(*root, {100, 40});
     }
 
-    std::filesystem::path folder;
+    domtest::PictureFolder pictures{"images"};
 };
 
 }

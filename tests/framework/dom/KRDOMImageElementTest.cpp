@@ -5,7 +5,6 @@
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMImageElement.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -17,8 +16,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <unistd.h>
 
 using pf::test::pixelIs;
 
@@ -28,23 +25,9 @@ const pf::Color kRed = pf::Color::rgb(1, 0, 0);
 const pf::Color kGreen = pf::Color::rgb(0, 1, 0);
 const pf::Color kBlue = pf::Color::rgb(0, 0, 1);
 
-// An opaque picture of w x h pixels coloured by `colour(x, y)`.
-pf::BitmapRef picture(int w, int h, const std::function<pf::Color(int, int)>& colour)
-{
-    std::vector<std::uint8_t> rgba(std::size_t(w * h * 4));
-    for (int y = 0; y < h; y++) {
-        for (int x = 0; x < w; x++) {
-            pf::Rgba8 c = pf::toRgba8(colour(x, y));
-            std::uint8_t* p = &rgba[std::size_t(y * w + x) * 4];
-            p[0] = c.r, p[1] = c.g, p[2] = c.b, p[3] = 255;
-        }
-    }
-    return pf::Bitmap::fromRgba(w, h, rgba.data(), std::size_t(w * 4)).value();
-}
-
 pf::ImageRef solid(int w, int h, pf::Color colour)
 {
-    return pf::Image::create(picture(w, h, [=](int, int) { return colour; }));
+    return pf::Image::create(domtest::picture(w, h, [=](int, int) { return colour; }));
 }
 
 // A bundle folder of pictures: "frame.png" (100 x 100, a 10-point red rim
@@ -53,27 +36,16 @@ class ImageElementTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = std::filesystem::temp_directory_path() / ("dom-img-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder / "img:");
-        write("frame.png", picture(100, 100, [](int x, int y) {
-                  return x < 10 || y < 10 || x >= 90 || y >= 90 ? kRed : kGreen;
-              }));
-        write("wide.png", picture(100, 50, [](int, int) { return kBlue; }));
-        write("img:/a.png", picture(10, 10, [](int, int) { return kRed; }));
+        pictures.write("frame.png", domtest::picture(100, 100, [](int x, int y) {
+                           return x < 10 || y < 10 || x >= 90 || y >= 90 ? kRed : kGreen;
+                       }));
+        pictures.write("wide.png", domtest::picture(100, 50, [](int, int) { return kBlue; }));
+        pictures.write("img:/a.png", domtest::picture(10, 10, [](int, int) { return kRed; }));
         document = KRDOMDocument::create();
-        document->setBundle(std::make_shared<pf::Bundle>(folder.string()));
-        KRDOMImageCache::removeAll();
+        document->setBundle(pictures.bundle());
     }
-    void TearDown() override
-    {
-        KRDOMImageCache::removeAll();
-        std::filesystem::remove_all(folder);
-        pf::RunLoop::main().runUntilIdle();
-    }
-    void write(const std::string& name, const pf::BitmapRef& bitmap)
-    {
-        ASSERT_FALSE(bitmap->writePng((folder / name).string()));
-    }
+    void TearDown() override { pf::RunLoop::main().runUntilIdle(); }
     // An "img" element of the document with the attributes of the markup.
     std::shared_ptr<KRDOMImageElement> element(const std::string& attributes)
     {
@@ -89,7 +61,8 @@ protected:
         return img;
     }
 
-    std::filesystem::path folder;
+    domtest::PictureFolder pictures{"img"};
+    const std::filesystem::path& folder = pictures.path;
     KRDOMDocumentRef document;
 };
 
@@ -254,7 +227,7 @@ TEST_F(ImageElementTest, ImageServiceFillsElementsFromTheBundleAndTheLoopbackSer
     auto service = std::make_shared<KRImageService>();
     service->setConfig(pf::Dictionary::create());
     service->setContext(bus);
-    service->setBundle(std::make_shared<pf::Bundle>(folder.string()));
+    service->setBundle(pictures.bundle());
 
     auto local = element("src=@wide.png width=auto height=auto");
     EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), local, 0));

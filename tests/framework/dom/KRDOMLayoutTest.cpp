@@ -83,11 +83,7 @@ TEST(KRDOMLayoutPositions, OffsetsPlaceChildrenInsideThePadding)
               "  c (135, 78, 50, 10)\n"
               "  d (23, 7, 50, 10)\n");
     EXPECT_EQ(content, (pf::Size{190, 96}));
-}
-
-TEST(KRDOMLayoutPositions, EmptyElementsHaveTheirPaddingAsFlowContentOnly)
-{
-    pf::Size content;
+    // Empty elements have their padding as content only when they flow.
     laidOut("<p width=10 height=10 padding=3 padding-left=1/>", {100, 100}, &content);
     EXPECT_EQ(content, (pf::Size{}));
     laidOut("<p layout=flow width=10 height=10 padding=3 padding-left=1/>", {100, 100}, &content);

@@ -2,17 +2,15 @@
 #include "DOMTestSupport.h"
 
 #include "framework/dom/KRDOMActionElement.h"
-#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMLayer.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Bitmap.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
+#include <functional>
+
 
 using domtest::DocumentViewTest;
 using pf::test::pixelIs;
@@ -120,34 +118,25 @@ TEST_F(KRDOMViewTouches, HighlightingAnOuterActionHighlightsItsChildren)
 
 TEST_F(KRDOMViewTouches, TouchInProgressIsCancelledWhenItsElementOrTreeGoesAway)
 {
-    // A new tree.
-    KRDOMElementRef root = show(kTwoButtons);
-    auto ok = action(root, 0);
-    host->touchDown({60, 30});
-    ASSERT_TRUE(ok->highlightedLayer()->superview());
-    show(kTwoButtons);
-    host->touchUp({60, 30});
-    EXPECT_FALSE(ok->highlightedLayer()->superview());
-    EXPECT_FALSE(ok->insetTouch());
-
-    // The element alone leaves the tree.
-    root = show(kTwoButtons);
-    ok = action(root, 0);
-    host->touchDown({60, 30});
-    ok->removeFromParentElement();
-    host->touchUp({60, 30});
-    EXPECT_FALSE(ok->highlightedLayer()->superview());
-    EXPECT_FALSE(ok->isHighlighted());
-
-    // The host goes away.
-    root = show(kTwoButtons);
-    ok = action(root, 0);
-    host->touchDown({60, 30});
-    view->removeFromSuperview();
-    view.reset();
-    EXPECT_FALSE(ok->insetTouch());
-    EXPECT_FALSE(ok->isHighlighted());
-    host->touchUp({60, 30});
+    // A new tree, the element alone leaving the tree, the host going away.
+    const std::vector<std::function<void(KRDOMElement&)>> endings = {
+        [&](KRDOMElement&) { show(kTwoButtons); },
+        [&](KRDOMElement& ok) { ok.removeFromParentElement(); },
+        [&](KRDOMElement&) {
+            view->removeFromSuperview();
+            view.reset();
+        },
+    };
+    for (std::size_t i = 0; i < endings.size(); ++i) {
+        auto ok = action(show(kTwoButtons), 0);
+        host->touchDown({60, 30});
+        ASSERT_TRUE(ok->highlightedLayer()->superview()) << i;
+        endings[i](*ok);
+        host->touchUp({60, 30});
+        EXPECT_FALSE(ok->highlightedLayer()->superview()) << i;
+        EXPECT_FALSE(ok->insetTouch()) << i;
+        EXPECT_FALSE(ok->isHighlighted()) << i;
+    }
     EXPECT_TRUE(recorder->actions.empty());
 }
 
@@ -218,32 +207,9 @@ TEST_F(KRDOMViewDrawing, ChangedStyleValuesRedrawAfterSetNeedDisplay)
 
 namespace {
 
-// A bundle folder holding "mark.png", a 10 x 10 green square.
 class ActionImageTest : public DocumentViewTest {
 protected:
-    void SetUp() override
-    {
-        DocumentViewTest::SetUp();
-        folder = std::filesystem::temp_directory_path() / ("dom-action-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        std::vector<std::uint8_t> rgba(10 * 10 * 4);
-        for (std::size_t i = 0; i < rgba.size(); i += 4) {
-            rgba[i + 1] = 255;
-            rgba[i + 3] = 255;
-        }
-        auto bitmap = pf::Bitmap::fromRgba(10, 10, rgba.data(), 40);
-        ASSERT_TRUE(bitmap);
-        ASSERT_FALSE(bitmap.value()->writePng((folder / "mark.png").string()));
-        KRDOMImageCache::removeAll();
-    }
-    void TearDown() override
-    {
-        KRDOMImageCache::removeAll();
-        std::filesystem::remove_all(folder);
-        DocumentViewTest::TearDown();
-    }
-
-    std::filesystem::path folder;
+    domtest::PictureFolder pictures{"action"};
 };
 
 }
@@ -254,6 +220,7 @@ TEST_F(ActionImageTest, HighlightImageFromTheDocumentsBundleIsPlacedByItsGravity
         const char* gravity;
         pf::Point green, background;
     };
+    pictures.write("mark.png", domtest::picture(10, 10, [](int, int) { return pf::Color::rgb(0, 1, 0); }));
     for (const Row& row : std::vector<Row>{
              {"topleft", {5, 5}, {50, 30}},
              {"bottomright", {95, 35}, {50, 5}},
@@ -261,7 +228,7 @@ TEST_F(ActionImageTest, HighlightImageFromTheDocumentsBundleIsPlacedByItsGravity
              {"Center", {5, 5}, {-1, -1}}, // not a gravity word: the picture fills the area
          }) {
         KRDOMDocumentRef document = KRDOMDocument::create();
-        document->setBundle(std::make_shared<pf::Bundle>(folder.string()));
+        document->setBundle(pictures.bundle());
         KRDOMElementRef root = domtest::parseHostTree(
             "<r width=100% height=100%><action width=100 height=40 action-image=mark.png "
             "action-color=#ff0000/></r>");

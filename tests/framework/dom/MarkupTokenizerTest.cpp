@@ -85,7 +85,7 @@ struct HandleLedger {
 
 }
 
-TEST(MarkupTokenizer, TextAndElementsFollowTheMarkup)
+TEST(MarkupTokenizer, TextElementsAndFailuresFollowTheMarkup)
 {
     expectRows({
         {"<p>Hello world</p>", true, "  p text=\"Helloworld\"\n"},
@@ -107,24 +107,14 @@ TEST(MarkupTokenizer, TextAndElementsFollowTheMarkup)
         {"<a><b>x</a>y", true, "  a\n    b text=\"x\"\n    _text text=\"y\"\n"},
         {"<a><b>unclosed", true, "  a\n    b text=\"unclosed\"\n"},
         {"top&nbsp;text", true, "__ROOT__ text=\"top text\"\n"},
-    });
-}
-
-TEST(MarkupTokenizer, StrayClosingTagAtTheTopStopsWithFailure)
-{
-    expectRows({
+        // A stray closing tag at the top stops with a failure.
         {"<a></a></b>", false, "  a\n"},
         {"</b><a/>", false, ""},
         // The closing tag of a prefixed element closes the enclosing one,
         // which leaves the last closing tag without an open element.
         {"<p><ns:x>a</ns:x></p>", false, "  p\n    ns:x\n    _text text=\"a\"\n"},
         {"x</b>", false, "__ROOT__ text=\"x\"\n"},
-    });
-}
-
-TEST(MarkupTokenizer, InputEndingInsideAConstructFailsWithoutReadingPastTheEnd)
-{
-    expectRows({
+        // Input ending inside a construct fails without reading past the end.
         {"<p>abc\\", false, "  p\n"},
         {"<a title=\"abc", false, ""},
         {"<a title='abc\\", false, ""},
@@ -141,13 +131,16 @@ TEST(MarkupTokenizer, InputEndingInsideAConstructFailsWithoutReadingPastTheEnd)
     });
 }
 
-TEST(MarkupTokenizer, NestingIsLimited)
+TEST(MarkupTokenizer, NestingIsLimitedAndNullTextFails)
 {
     bool ok = false;
     parsed(nested(DOM_HTML_MAX_DEPTH).c_str(), &ok);
     EXPECT_TRUE(ok);
     parsed(nested(DOM_HTML_MAX_DEPTH + 1).c_str(), &ok);
     EXPECT_FALSE(ok);
+    dom_html_callbacks t{};
+    EXPECT_EQ(dom_html_parse(&t, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(dom_html_parse(nullptr, "<a/>", nullptr, nullptr), 0);
 }
 
 TEST(MarkupTokenizer, CaseModesFoldNamesButNotValues)
@@ -179,11 +172,4 @@ TEST(MarkupTokenizer, EveryHandleIsReleasedOnceAndTheParentNever)
         EXPECT_EQ(ledger.badReleases, 0) << markup;
         EXPECT_EQ(ledger.parentReleases, 0) << markup;
     }
-}
-
-TEST(MarkupTokenizer, NullTextFails)
-{
-    dom_html_callbacks t{};
-    EXPECT_EQ(dom_html_parse(&t, nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(dom_html_parse(nullptr, "<a/>", nullptr, nullptr), 0);
 }

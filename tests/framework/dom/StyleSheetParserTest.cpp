@@ -24,7 +24,7 @@ std::string rules(const KRDOMStyleSheet& sheet)
 
 }
 
-TEST(StyleSheetParser, RulesFollowTheGrammar)
+TEST(StyleSheetParser, RulesFollowTheGrammarAndCutInputFails)
 {
     struct Row {
         const char* text;
@@ -47,28 +47,15 @@ TEST(StyleSheetParser, RulesFollowTheGrammar)
              {"{a:1}", false, ""},
              {"{{a:1}", true, "{{a=1;}"},
              {"", true, ""},
+             // Input ending inside a rule or comment fails and keeps the earlier rules.
+             {"x{a:1} y{b:2", false, "x{a=1;}"},
+             {"x{a:1} y{b", false, "x{a=1;}"},
+             {"x{a:1} y{b:", false, "x{a=1;}"},
+             {"x{a:1} y", false, "x{a=1;}"},
+             {"x{a:1} /* open", false, "x{a=1;}"},
          }) {
         KRDOMStyleSheet sheet;
         EXPECT_EQ(domtest::parseStyleSheet(row.text, sheet), row.ok) << row.text;
-        EXPECT_EQ(rules(sheet), row.rules) << row.text;
-    }
-}
-
-TEST(StyleSheetParser, InputEndingInsideARuleOrCommentFailsAndKeepsEarlierRules)
-{
-    struct Row {
-        const char* text;
-        const char* rules;
-    };
-    for (const Row& row : std::vector<Row>{
-             {"x{a:1} y{b:2", "x{a=1;}"},
-             {"x{a:1} y{b", "x{a=1;}"},
-             {"x{a:1} y{b:", "x{a=1;}"},
-             {"x{a:1} y", "x{a=1;}"},
-             {"x{a:1} /* open", "x{a=1;}"},
-         }) {
-        KRDOMStyleSheet sheet;
-        EXPECT_FALSE(domtest::parseStyleSheet(row.text, sheet)) << row.text;
         EXPECT_EQ(rules(sheet), row.rules) << row.text;
     }
 }

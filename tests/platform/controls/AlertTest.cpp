@@ -7,9 +7,6 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/ViewController.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
 
 namespace pf::test {
 namespace {
@@ -89,16 +86,15 @@ TEST_F(Modal, SheetOrdersDestructiveOthersCancel)
 
 TEST(PhotoAlbum, SavesWithoutOverwritingAndListsOnlyPictures)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("zmr-album-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
+    PicturesFolder album("album");
+    const auto& dir = album.path;
     std::filesystem::create_directories(dir / "sub.png");
-    setenv("ZMR_PICTURES", dir.c_str(), 1);
     auto bitmap = Bitmap::create(3, 2);
     ASSERT_TRUE(bitmap);
     auto image = Image::create(bitmap.value());
-    { std::FILE* f = std::fopen((dir / "IMG_0001.png").c_str(), "w"); std::fputs("mine", f); std::fclose(f); }
+    std::ofstream(dir / "IMG_0001.png") << "mine";
     std::filesystem::create_symlink(dir / "IMG_0001.png", dir / "link.png");
-    { std::FILE* f = std::fopen((dir / "notes.txt").c_str(), "w"); std::fclose(f); }
+    std::ofstream(dir / "notes.txt").flush();
 
     auto first = saveImageToPhotosAlbum(*image);
     auto second = saveImageToPhotosAlbum(*image);
@@ -110,15 +106,7 @@ TEST(PhotoAlbum, SavesWithoutOverwritingAndListsOnlyPictures)
     ASSERT_TRUE(back);
     EXPECT_EQ(back.value()->pixelWidth(), 3);
     EXPECT_EQ(photoAlbumImagePaths(), (std::vector<std::string>{(dir / "IMG_0001.png").string(), first.value(), second.value()}));
-    unsetenv("ZMR_PICTURES");
-    std::filesystem::remove_all(dir);
 }
-
-}
-}
-
-namespace pf::test {
-namespace {
 
 class Picks final : public ImagePickerControllerDelegate {
 public:
@@ -134,15 +122,12 @@ public:
 
 TEST_F(Modal, PickerOffersTheAlbumsPictures)
 {
-    auto dir = std::filesystem::temp_directory_path() / ("zmr-picker-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    setenv("ZMR_PICTURES", dir.c_str(), 1);
+    PicturesFolder album("picker");
     auto wide = Bitmap::create(4, 2);
     ASSERT_TRUE(wide);
     wide.value()->fill(Color::rgb(1, 0, 0));
-    ASSERT_FALSE(wide.value()->writePng((dir / "a.png").string()));
-    { std::FILE* f = std::fopen((dir / "b.png").c_str(), "w"); std::fputs("not a picture", f); std::fclose(f); }
+    ASSERT_FALSE(wide.value()->writePng((album.path / "a.png").string()));
+    std::ofstream(album.path / "b.png") << "not a picture";
 
     EXPECT_FALSE(ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::Camera));
     auto picks = std::make_shared<Picks>();
@@ -166,8 +151,6 @@ TEST_F(Modal, PickerOffersTheAlbumsPictures)
     EXPECT_EQ(picks->edited->pixelHeight(), 2);
     EXPECT_TRUE(host->tapViewWithText("取消"));
     EXPECT_EQ(picks->cancels, 1);
-    unsetenv("ZMR_PICTURES");
-    std::filesystem::remove_all(dir);
 }
 
 }

@@ -52,15 +52,11 @@ TEST_F(ControlActions, TouchSequencesSendTheirEvents)
         auto control = std::make_shared<Probe>(&log);
         control->setEnabled(row.enabled);
         auto owner = std::make_shared<Object>();
-        auto add = [&](ControlEvents e, const char* text) {
-            control->addTarget(owner, text, [&log, text](Object&, Control&) { log += std::string(text) + " "; }, e);
-        };
-        add(ControlEvent::TouchDown, "down");
-        add(ControlEvent::TouchUpInside, "upInside");
-        add(ControlEvent::TouchUpOutside, "upOutside");
-        add(ControlEvent::TouchDragOutside, "dragOut");
-        add(ControlEvent::TouchDragInside, "dragIn");
-        add(ControlEvent::TouchCancel, "cancel");
+        for (auto [e, text] : {std::pair<ControlEvents, const char*>{ControlEvent::TouchDown, "down"},
+                               {ControlEvent::TouchUpInside, "upInside"}, {ControlEvent::TouchUpOutside, "upOutside"},
+                               {ControlEvent::TouchDragOutside, "dragOut"}, {ControlEvent::TouchDragInside, "dragIn"},
+                               {ControlEvent::TouchCancel, "cancel"}})
+            control->addTarget(owner, text, [&log, text = text](Object&, Control&) { log += std::string(text) + " "; }, e);
         window->addSubview(control);
         for (auto& [phase, p] : row.touches)
             Screen::main().handleTouch(1, phase, p, host->clock().now());

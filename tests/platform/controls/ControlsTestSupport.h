@@ -11,9 +11,49 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <string>
+#include <unistd.h>
 
 namespace pf::test {
+
+// A fresh pictures folder (ZMR_PICTURES) for the test's lifetime.
+struct PicturesFolder {
+    explicit PicturesFolder(const std::string& tag)
+        : path(std::filesystem::temp_directory_path() / ("zmr-" + tag + "-" + std::to_string(::getpid())))
+    {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+        setenv("ZMR_PICTURES", path.c_str(), 1);
+    }
+    ~PicturesFolder()
+    {
+        unsetenv("ZMR_PICTURES");
+        std::filesystem::remove_all(path);
+    }
+    const std::filesystem::path path;
+};
+
+// The local time zone set for the test's lifetime.
+struct LocalZone {
+    explicit LocalZone(const char* zone)
+    {
+        if (const char* tz = std::getenv("TZ"))
+            saved = tz;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~LocalZone()
+    {
+        saved ? setenv("TZ", saved->c_str(), 1) : unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> saved;
+};
 
 class HostTest : public ::testing::Test {
 protected:

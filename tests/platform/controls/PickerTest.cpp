@@ -4,34 +4,13 @@
 #include "platform/controls/DatePicker.h"
 #include "platform/controls/PickerView.h"
 
-#include <cstdlib>
-#include <ctime>
 
 namespace pf::test {
 namespace {
 
-class LocalZone : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const char* tz = std::getenv("TZ");
-        m_saved = tz ? std::optional<std::string>(tz) : std::nullopt;
-        setenv("TZ", "Asia/Shanghai", 1);
-        tzset();
-    }
-    void TearDown() override
-    {
-        if (m_saved)
-            setenv("TZ", m_saved->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    std::optional<std::string> m_saved;
-};
-
-TEST_F(LocalZone, FormatterParsesStrictlyAndRoundTrips)
+TEST(DateFormatter, ParsesStrictlyAndRoundTrips)
 {
+    LocalZone zone("Asia/Shanghai");
     struct Row {
         const char* format;
         const char* text;
@@ -103,8 +82,7 @@ TEST_F(Wheels, DraggingAndTappingTurnAWheel)
 
 TEST_F(Wheels, DatePickerKeepsDatesRealAndInRange)
 {
-    setenv("TZ", "Asia/Shanghai", 1);
-    tzset();
+    LocalZone zone("Asia/Shanghai");
     DateFormatter day("yyyy-MM-dd");
     auto picker = std::make_shared<DatePicker>();
     picker->setDatePickerMode(DatePickerMode::Date);
@@ -125,8 +103,6 @@ TEST_F(Wheels, DatePickerKeepsDatesRealAndInRange)
     EXPECT_EQ(changes, 1);
     picker->setDate(*day.dateFromString("1999-05-05"));
     EXPECT_EQ(day.stringFromDate(picker->date()), "2000-01-01");
-    unsetenv("TZ");
-    tzset();
 }
 
 }

@@ -6,6 +6,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/foundation/UserDefaults.h"
 #include "sdk/analytics/MCA4ZC.h"
@@ -13,6 +14,7 @@
 #include "sdk/analytics/MCA4ZCConfig.h"
 #include "sdk/analytics/MCA4ZCDispatcher.h"
 #include "sdk/analytics/MCA4ZCStore.h"
+#include "tools/analyticsserver/AnalyticsServer.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <thread>
 
 namespace analytics_test {
@@ -79,18 +82,41 @@ protected:
             MCA4ZCDispatcher::getInstance()->getTaskQueue()->sync([] {});
         }
     }
-    static bool waitFor(const std::function<bool()>& condition)
+    // Waits (generously) for the condition; with `draining`, lets the queues run between looks.
+    static bool waitFor(const std::function<bool()>& condition, bool draining = true)
     {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!condition()) {
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
             std::this_thread::yield();
-            drain();
+            if (draining)
+                drain();
         }
         return true;
     }
+    static void post(const char* name) { pf::NotificationCenter::defaultCenter().post(name); }
     std::string m_root;
+};
+
+// The collector uploading to a loopback collection server that logs what it accepts.
+class ServedTest : public CollectorTest {
+protected:
+    void SetUp() override
+    {
+        CollectorTest::SetUp();
+        m_log = m_root + "/collector.log";
+        m_server = std::make_unique<zmr::AnalyticsServer>(m_log);
+        ASSERT_TRUE(m_server->start(0));
+        MCA4ZCDispatcher::getInstance()->setBaseURL(m_server->baseURL());
+    }
+    void TearDown() override
+    {
+        CollectorTest::TearDown();
+        m_server->stop();
+    }
+    std::string m_log;
+    std::unique_ptr<zmr::AnalyticsServer> m_server;
 };
 
 }

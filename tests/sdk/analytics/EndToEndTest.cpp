@@ -2,11 +2,9 @@
 
 #include "platform/foundation/ApplicationNotifications.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "sdk/analytics/MCA4ZCEvent.h"
 #include "sdk/analytics/MCA4ZCHelper.h"
 #include "sdk/analytics/TXJSONDecoder.h"
-#include "tools/analyticsserver/AnalyticsServer.h"
 
 #include <fstream>
 
@@ -15,21 +13,8 @@ using Kind = zmr::AnalyticsServer::AnswerKind;
 
 namespace {
 
-class EndToEndTest : public CollectorTest {
+class EndToEndTest : public ServedTest {
 protected:
-    void SetUp() override
-    {
-        CollectorTest::SetUp();
-        m_log = m_root + "/collector.log";
-        m_server = std::make_unique<zmr::AnalyticsServer>(m_log);
-        ASSERT_TRUE(m_server->start(0));
-        MCA4ZCDispatcher::getInstance()->setBaseURL(m_server->baseURL());
-    }
-    void TearDown() override
-    {
-        CollectorTest::TearDown();
-        m_server->stop();
-    }
     std::vector<pf::DictionaryRef> logged() const
     {
         std::vector<pf::DictionaryRef> out;
@@ -38,9 +23,6 @@ protected:
             out.push_back(objectFromJSONString(line).dictionary());
         return out;
     }
-    static void post(const char* name) { pf::NotificationCenter::defaultCenter().post(name); }
-    std::string m_log;
-    std::unique_ptr<zmr::AnalyticsServer> m_server;
 };
 
 }
@@ -88,6 +70,12 @@ TEST_F(EndToEndTest, RepliesSwitchStrategyAndHibernationStopsSending)
     MCA4ZC::trackCustomEvent("silenced", nullptr);
     drain();
     EXPECT_EQ(m_server->requestCount(), requests);
+    // The stored hibernation outlives a restart of the collector.
+    restart();
+    EXPECT_TRUE(MCA4ZCConfig::getInstance().statEnable.load());
+    MCA4ZC::startWithAppkey("key");
+    drain();
+    EXPECT_FALSE(MCA4ZCConfig::getInstance().statEnable.load());
 }
 
 TEST_F(EndToEndTest, FailedSendsAreKeptAndRetried)
@@ -114,8 +102,5 @@ TEST_F(EndToEndTest, ASessionEventMadeOnTheStoreQueueDoesNotWaitForItself)
         MCA4ZCSessionEnv().toJsonString();
         done = true;
     });
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!done && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
-    ASSERT_TRUE(done.load());
+    ASSERT_TRUE(waitFor([&] { return done.load(); }, false));
 }

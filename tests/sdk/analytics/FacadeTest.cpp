@@ -2,27 +2,18 @@
 
 #include "platform/foundation/ApplicationNotifications.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "sdk/analytics/TXJSONDecoder.h"
-#include "tools/analyticsserver/AnalyticsServer.h"
 
 using namespace analytics_test;
 
 namespace {
 
-class FacadeTest : public CollectorTest {
+class FacadeTest : public ServedTest {
 protected:
     void SetUp() override
     {
-        CollectorTest::SetUp();
-        ASSERT_TRUE(m_server.start(0));
-        MCA4ZCDispatcher::getInstance()->setBaseURL(m_server.baseURL());
+        ServedTest::SetUp();
         storeOnly();
-    }
-    void TearDown() override
-    {
-        CollectorTest::TearDown();
-        m_server.stop();
     }
     // Strategy 3 without smart reporting: every event stays in the store.
     static void storeOnly()
@@ -45,8 +36,6 @@ protected:
             out.push_back(event->get("et").longLongValue());
         return out;
     }
-    static void post(const char* name) { pf::NotificationCenter::defaultCenter().post(name); }
-    zmr::AnalyticsServer m_server;
 };
 
 }
@@ -172,14 +161,14 @@ TEST_F(FacadeTest, StrategiesStoreOrSendByNetwork)
                                         << row.network);
         freshStart();
         g_flags = row.network;
-        std::size_t received = m_server.events().size();
+        std::size_t received = m_server->events().size();
         MCA4ZCConfig::getInstance().smartReporting = row.smart;
         MCA4ZCConfig::getInstance().reportStrategy = row.strategy;
         MCA4ZC::startWithAppkey("key");
         MCA4ZC::trackCustomEvent("e", nullptr);
         drain();
         EXPECT_EQ(MCA4ZCStore::getInstance()->allEvents().size(), row.sent ? 0u : 2u);
-        EXPECT_EQ(m_server.events().size() - received, row.sent ? 2u : 0u);
+        EXPECT_EQ(m_server->events().size() - received, row.sent ? 2u : 0u);
     }
 }
 
@@ -190,9 +179,9 @@ TEST_F(FacadeTest, BatchesAndPeriodsSendStoredEvents)
     MCA4ZC::startWithAppkey("key");
     MCA4ZC::trackCustomEvent("one", nullptr);
     drain();
-    EXPECT_EQ(m_server.events().size(), 0u);
+    EXPECT_EQ(m_server->events().size(), 0u);
     MCA4ZC::trackCustomEvent("two", nullptr);
-    ASSERT_TRUE(waitFor([&] { return m_server.events().size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return m_server->events().size() == 3; }));
 
     restart();
     MCA4ZCConfig::getInstance().smartReporting = false;
@@ -204,9 +193,9 @@ TEST_F(FacadeTest, BatchesAndPeriodsSendStoredEvents)
     g_now += 10 * 60 - 1;
     MCA4ZC::trackCustomEvent("inside", nullptr);
     drain();
-    EXPECT_EQ(m_server.events().size(), 3u);
+    EXPECT_EQ(m_server->events().size(), 3u);
     g_now += 1;
     MCA4ZC::trackCustomEvent("after", nullptr);
-    ASSERT_TRUE(waitFor([&] { return m_server.events().size() == 6; }));
+    ASSERT_TRUE(waitFor([&] { return m_server->events().size() == 6; }));
     EXPECT_EQ(MCA4ZCStore::getInstance()->allEvents().size(), 0u);
 }

@@ -97,20 +97,6 @@ TEST_F(SettingsTest, OnlyNewerVersionsReplaceAndAreStored)
     config.reset();
 }
 
-TEST_F(SettingsTest, StoredHibernationSurvivesARestartOfTheCollector)
-{
-    MCA4ZC::startWithAppkey("key");
-    drain();
-    MCA4ZCDataConfigHolder::getInstance()->updateOnlineConfig(reply("{\"__HIBERNATE__\":\"0.6\"}", 1));
-    drain();
-    EXPECT_FALSE(MCA4ZCConfig::getInstance().statEnable.load());
-    restart();
-    EXPECT_TRUE(MCA4ZCConfig::getInstance().statEnable.load());
-    MCA4ZC::startWithAppkey("key");
-    drain();
-    EXPECT_FALSE(MCA4ZCConfig::getInstance().statEnable.load());
-}
-
 using EventsTest = CollectorTest;
 
 TEST_F(EventsTest, EachTypeWritesItsKeys)
@@ -150,8 +136,6 @@ TEST_F(EventsTest, EachTypeWritesItsKeys)
 
     auto ev = objectFromJSONString(offline).dictionary()->dictionary("ev");
     EXPECT_EQ(ev->keys(), (Keys{"tz", "ov", "av", "os", "sv", "lg", "sr", "md", "mf", "ch"}));
-    EXPECT_EQ(*ev->string("sv"), "0.5.5");
-    EXPECT_EQ(*ev->string("sr"), "640x1136");
     EXPECT_EQ(*ev->string("tz"), "CST-8");
     EXPECT_EQ(objectFromJSONString(cellular).dictionary()->dictionary("ev")->string("cn"), "CellNetwork");
     EXPECT_EQ(objectFromJSONString(offline).dictionary()->get("ut").longLongValue(), 0);

@@ -10,25 +10,13 @@ using namespace analytics_test;
 
 namespace {
 
-// Another application of the device: its own defaults file, the same boards.
-class OtherApp {
-public:
-    explicit OtherApp(const std::string& home) : m_home(home) {}
-    template <class F> auto run(const std::string& back, F work)
-    {
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        MCA4ZCShareDID::clearCache();
-        auto result = work();
-        pf::setHomeDirectory(back);
-        pf::UserDefaults::resetStandard();
-        MCA4ZCShareDID::clearCache();
-        return result;
-    }
-
-private:
-    std::string m_home;
-};
+// Switches to another application's defaults file (the boards stay the device's).
+void useHome(const std::string& home)
+{
+    pf::setHomeDirectory(home);
+    pf::UserDefaults::resetStandard();
+    MCA4ZCShareDID::clearCache();
+}
 
 void writeSlot(int slot, const pf::Value& record)
 {
@@ -62,9 +50,9 @@ TEST_F(ShareDIDTest, FirstUseMakesAnIdentifierAndClaimsOneSlot)
     EXPECT_FALSE(pf::Pasteboard::withName(MCA4ZCShareDID::slotName(1), false));
 
     // A second application adopts it and takes the next slot.
-    OtherApp other(m_root + "/other");
-    std::string seen = other.run(m_root + "/home", [] { return MCA4ZCShareDID::value(); });
-    EXPECT_EQ(seen, first.value);
+    useHome(m_root + "/other");
+    EXPECT_EQ(MCA4ZCShareDID::value(), first.value);
+    useHome(m_root + "/home");
     EXPECT_TRUE(pf::Pasteboard::withName(MCA4ZCShareDID::slotName(1), false));
 }
 
@@ -132,7 +120,9 @@ TEST(KeyedArchiverTest, RoundTripsAndRefusesWhatWasNotAsked)
     EXPECT_FALSE(pf::KeyedArchiver::archivedDataWithRootObject(deep));
 }
 
-TEST(MCA4ZCReachabilityFlags, AnswersFollowTheFlags)
+using ReachabilityTest = CollectorTest;
+
+TEST_F(ReachabilityTest, AnswersFollowTheFlags)
 {
     struct Row {
         std::uint32_t flags;
@@ -182,9 +172,7 @@ TEST(MCA4ZCReachabilityFlags, AnswersFollowTheFlags)
     pf::reachabilityChanged();
     current = pf::kReachabilityReachable;
     pf::reachabilityChanged();
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while ((reachable < 1 || unreachable < 1) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::yield();
+    waitFor([&] { return reachable >= 1 && unreachable >= 1; }, false);
     watcher->stopNotifier();
     EXPECT_EQ(unreachable.load(), 1);
     EXPECT_EQ(reachable.load(), 1);

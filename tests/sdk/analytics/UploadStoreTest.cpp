@@ -4,12 +4,10 @@
 #include "sdk/analytics/MCA4ZCDataConfigHolder.h"
 #include "sdk/analytics/MCA4ZCHelper.h"
 #include "sdk/analytics/TXJSONDecoder.h"
-#include "tools/analyticsserver/AnalyticsServer.h"
 
 #include <fstream>
 
 using namespace analytics_test;
-using Answer = zmr::AnalyticsServer::Answer;
 using Kind = zmr::AnalyticsServer::AnswerKind;
 
 namespace {
@@ -20,20 +18,17 @@ std::string customEvent(int n, std::string extra = {})
            extra + "}";
 }
 
-class UploadTest : public CollectorTest {
+class UploadTest : public ServedTest {
 protected:
     void SetUp() override
     {
-        CollectorTest::SetUp();
-        ASSERT_TRUE(m_server.start(0));
-        MCA4ZCDispatcher::getInstance()->setBaseURL(m_server.baseURL());
+        ServedTest::SetUp();
         m_store = MCA4ZCStore::getInstance();
     }
     void TearDown() override
     {
         m_store.reset();
-        CollectorTest::TearDown();
-        m_server.stop();
+        ServedTest::TearDown();
     }
     void storeEvents(int count, int from = 0)
     {
@@ -41,7 +36,6 @@ protected:
             m_store->storeEvent(customEvent(i), 1000 + i);
         drain();
     }
-    zmr::AnalyticsServer m_server;
     std::shared_ptr<MCA4ZCStore> m_store;
 };
 
@@ -79,22 +73,13 @@ TEST(MCA4ZCDispatcherPayload, SmallBodiesGoPlainLargeOnesGzippedBehindTheirLengt
     }
 }
 
-TEST_F(UploadTest, RepliesUpdateTheConfigurationPlainOrEnciphered)
+TEST_F(UploadTest, OversizedRepliesAreNotReadAndEmptySendsAreNotMade)
 {
-    for (Kind kind : {Kind::Config, Kind::ConfigEnciphered}) {
-        MCA4ZCConfig::getInstance().reportStrategy = 3;
-        m_server.script({kind, "{\"cfg\":{\"1\":{\"c\":{\"rs\":2},\"v\":" + std::to_string(static_cast<int>(kind)) +
-                                   ",\"m\":\"x\"}}}"});
-        MCA4ZCDataConfigHolder::initSingleton(m_store);
-        bool done = false;
-        MCA4ZCDispatcher::getInstance()->send({customEvent(1)}, [&](bool ok) { done = ok; });
-        drain();
-        EXPECT_TRUE(done);
-        EXPECT_EQ(MCA4ZCConfig::getInstance().reportStrategy.load(), 2);
-    }
+    // Plain and enciphered replies that do apply are walked end to end.
+    MCA4ZCDataConfigHolder::initSingleton(m_store);
     // A reply past 1 MiB is not read: the upload counts, the reply changes nothing.
     MCA4ZCConfig::getInstance().reportStrategy = 3;
-    m_server.script({Kind::Config, "{\"cfg\":{\"1\":{\"c\":{\"rs\":2},\"v\":9,\"m\":\"" + std::string(2 << 20, 'x') + "\"}}}"});
+    m_server->script({Kind::Config, "{\"cfg\":{\"1\":{\"c\":{\"rs\":2},\"v\":9,\"m\":\"" + std::string(2 << 20, 'x') + "\"}}}"});
     bool sent = false;
     MCA4ZCDispatcher::getInstance()->send({customEvent(2)}, [&](bool ok) { sent = ok; });
     drain();
@@ -111,17 +96,17 @@ TEST_F(UploadTest, ChunksOfThirtyUntilNoneIsLeft)
     storeEvents(75);
     EXPECT_EQ(m_store->storedEventCount(), 75u);
     m_store->sendCachedEvents(-1);
-    ASSERT_TRUE(waitFor([&] { return m_store->storedEventCount() == 0 && m_server.events().size() == 75; }));
-    EXPECT_EQ(m_server.requestCount(), 3u);
-    EXPECT_EQ(objectFromJSONString(m_server.events()[0]).dictionary()->string("ei"), "e0");
-    EXPECT_EQ(objectFromJSONString(m_server.events()[74]).dictionary()->string("ei"), "e74");
+    ASSERT_TRUE(waitFor([&] { return m_store->storedEventCount() == 0 && m_server->events().size() == 75; }));
+    EXPECT_EQ(m_server->requestCount(), 3u);
+    EXPECT_EQ(objectFromJSONString(m_server->events()[0]).dictionary()->string("ei"), "e0");
+    EXPECT_EQ(objectFromJSONString(m_server->events()[74]).dictionary()->string("ei"), "e74");
 }
 
 TEST_F(UploadTest, FailedUploadsRetryTwiceThenDrop)
 {
     storeEvents(1);
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        m_server.script({attempt == 2 ? Kind::Drop : Kind::Status500, {}});
+        m_server->script({attempt == 2 ? Kind::Drop : Kind::Status500, {}});
         m_store->sendCachedEvents(-1);
         drain();
         auto rows = m_store->allEvents();
@@ -133,7 +118,7 @@ TEST_F(UploadTest, FailedUploadsRetryTwiceThenDrop)
             EXPECT_TRUE(rows.empty());
         }
     }
-    EXPECT_TRUE(m_server.events().empty());
+    EXPECT_TRUE(m_server->events().empty());
 }
 
 TEST_F(UploadTest, ValuesAreStoredIntactAndTheOldestGoWhenFull)
@@ -154,7 +139,7 @@ TEST_F(UploadTest, ValuesAreStoredIntactAndTheOldestGoWhenFull)
     EXPECT_EQ(m_store->storedEventCount(), 4u);
 }
 
-TEST_F(UploadTest, InterruptedUploadsWaitAgainAfterARestart)
+TEST_F(UploadTest, InterruptedUploadsWaitAgainAfterARestartAndACorruptFileIsReplaced)
 {
     storeEvents(2);
     m_store->updateEvents(m_store->allEvents(), 2);
@@ -165,10 +150,8 @@ TEST_F(UploadTest, InterruptedUploadsWaitAgainAfterARestart)
     m_store = MCA4ZCStore::getInstance();
     EXPECT_EQ(m_store->getStoredEventsNum(), 2u);
     EXPECT_EQ(m_store->storedEventCount(), 2u);
-}
 
-TEST_F(UploadTest, ACorruptFileIsReplaced)
-{
+    // A corrupt file is replaced.
     std::string path = m_store->path();
     m_store.reset();
     restart();
