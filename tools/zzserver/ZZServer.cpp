@@ -37,75 +37,6 @@ ZZServer::Pairs parsePairs(const std::string& text)
     return pairs;
 }
 
-// The value of `name="…"` in a part's Content-Disposition line.
-std::optional<std::string> dispositionValue(const std::string& line, const std::string& name)
-{
-    std::string marker = name + "=\"";
-    for (std::size_t at = line.find(marker); at != std::string::npos; at = line.find(marker, at + 1)) {
-        if (at > 0 && line[at - 1] != ' ' && line[at - 1] != ';')
-            continue;
-        std::string value;
-        for (std::size_t i = at + marker.size(); i < line.size(); ++i) {
-            if (line[i] == '\\' && i + 1 < line.size()) {
-                value += line[++i];
-                continue;
-            }
-            if (line[i] == '"')
-                return value;
-            value += line[i];
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-// Nothing when the body is not well-formed multipart with this boundary.
-std::optional<std::vector<ZZServer::Part>> parseMultipart(const std::string& body, const std::string& boundary)
-{
-    std::vector<ZZServer::Part> parts;
-    const std::string first = "--" + boundary + "\r\n";
-    const std::string separator = "\r\n--" + boundary;
-    if (body.compare(0, first.size(), first) != 0)
-        return std::nullopt;
-    std::size_t at = first.size();
-    for (;;) {
-        std::size_t end = body.find(separator, at);
-        if (end == std::string::npos)
-            return std::nullopt;
-        std::size_t headEnd = body.find("\r\n\r\n", at);
-        if (headEnd == std::string::npos || headEnd > end)
-            return std::nullopt;
-        ZZServer::Part part;
-        std::string head = body.substr(at, headEnd - at);
-        std::size_t lineStart = 0;
-        while (lineStart <= head.size()) {
-            std::size_t lineEnd = std::min(head.find("\r\n", lineStart), head.size());
-            std::string line = head.substr(lineStart, lineEnd - lineStart);
-            auto colon = line.find(':');
-            if (colon != std::string::npos) {
-                std::string field = line.substr(0, colon);
-                std::string value = line.substr(colon + 1);
-                value.erase(0, value.find_first_not_of(' '));
-                if (sameText(field, "Content-Disposition")) {
-                    part.name = dispositionValue(value, "name").value_or("");
-                    part.filename = dispositionValue(value, "filename");
-                } else if (sameText(field, "Content-Type")) {
-                    part.contentType = value;
-                }
-            }
-            lineStart = lineEnd + 2;
-        }
-        part.content = body.substr(headEnd + 4, end - headEnd - 4);
-        parts.push_back(std::move(part));
-        at = end + separator.size();
-        if (body.compare(at, 4, "--\r\n") == 0 && at + 4 == body.size())
-            return parts;
-        if (body.compare(at, 2, "\r\n") != 0)
-            return std::nullopt;
-        at += 2;
-    }
-}
-
 bool startsWith(const std::string& text, const char* prefix)
 {
     return text.rfind(prefix, 0) == 0;
@@ -240,7 +171,8 @@ bool ZZServer::pause(std::chrono::milliseconds duration)
 
 void ZZServer::install(httplib::Server& server, bool secure)
 {
-    auto handle = [this, secure](const httplib::Request& request, httplib::Response& response, std::string body) {
+    auto handle = [this, secure](const httplib::Request& request, httplib::Response& response, std::string body,
+                                 std::optional<std::vector<Part>> parts) {
         Received seen;
         seen.secure = secure;
         seen.method = request.method;
@@ -253,9 +185,6 @@ void ZZServer::install(httplib::Server& server, bool secure)
         std::string contentType = request.get_header_value("Content-Type");
         std::optional<std::string> refused;
         if (startsWith(contentType, "multipart/form-data")) {
-            auto marker = contentType.find("boundary=");
-            std::string boundary = marker == std::string::npos ? std::string() : contentType.substr(marker + 9);
-            auto parts = boundary == multipartBoundary ? parseMultipart(seen.body, boundary) : std::nullopt;
             if (parts)
                 seen.parts = std::move(*parts);
             else
@@ -285,14 +214,37 @@ void ZZServer::install(httplib::Server& server, bool secure)
             type += "; charset=" + reply.charset;
         response.set_content(reply.body, type.c_str());
     };
-    server.Get(".*", [handle](const httplib::Request& request, httplib::Response& response) { handle(request, response, {}); });
+    server.Get(".*", [handle](const httplib::Request& request, httplib::Response& response) { handle(request, response, {}, {}); });
     server.Post(".*", [handle](const httplib::Request& request, httplib::Response& response, const httplib::ContentReader& reader) {
         std::string body;
-        reader([&](const char* data, size_t length) {
+        auto append = [&](const char* data, size_t length) {
             body.append(data, length);
             return true;
-        });
-        handle(request, response, std::move(body));
+        };
+        if (!request.is_multipart_form_data()) {
+            reader(append);
+            handle(request, response, std::move(body), {});
+            return;
+        }
+        // The library parses multipart bodies itself; the parts come in order.
+        std::optional<std::vector<Part>> parts;
+        std::string type = request.get_header_value("Content-Type");
+        auto marker = type.find("boundary=");
+        if (marker != std::string::npos && type.substr(marker + 9) == multipartBoundary) {
+            parts.emplace();
+            bool read = reader(
+                [&](const httplib::MultipartFormData& head) {
+                    parts->push_back({head.name, head.filename.empty() ? std::nullopt : std::optional(head.filename), head.content_type, {}});
+                    return true;
+                },
+                [&](const char* data, size_t length) {
+                    parts->back().content.append(data, length);
+                    return true;
+                });
+            if (!read)
+                parts.reset();
+        }
+        handle(request, response, std::move(body), std::move(parts));
     });
 }
 
