@@ -20,6 +20,9 @@ URLConnection::URLConnection(HttpRequest request, URLConnectionCallbacks callbac
 
 OperationQueue& URLConnection::sharedQueue()
 {
+    // The loop is made first so that it outlives the queue, whose workers
+    // post to it until they stop.
+    RunLoop::main();
     static OperationQueue queue(4);
     return queue;
 }
