@@ -257,7 +257,9 @@ std::optional<std::string> ZZServer::refusal(const Received& seen, const std::st
                     return "unexpected report parameter " + key;
         return std::nullopt;
     }
-    bool apiCall = startsWith(seen.path, "/oauth2.0/") || startsWith(seen.path, "/user/") || startsWith(seen.path, "/zzconnectopen/");
+    // The login page is opened in a web view, not sent by the call layer.
+    bool apiCall = (startsWith(seen.path, "/oauth2.0/") && seen.path != "/oauth2.0/m_authorize")
+        || startsWith(seen.path, "/user/") || startsWith(seen.path, "/zzconnectopen/");
     if (!apiCall)
         return std::nullopt;
     if (seen.header("User-Agent") != "CorvanaConnect")

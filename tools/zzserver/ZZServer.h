@@ -11,8 +11,8 @@
 //                                         not one a report carries
 //   anything else                         the next answer queued for the path
 //                                         (FIFO), else 404
-// Calls of the call layer (paths under "/oauth2.0/", "/user/" and
-// "/zzconnectopen/") answer 400 unless they carry "User-Agent"
+// Calls of the call layer (paths under "/oauth2.0/" but the login page
+// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/") answer 400 unless they carry "User-Agent"
 // "CorvanaConnect", "format" "json" and the SDK information ("sdkv", "sdkp",
 // "status_os", "status_machine", "status_version"). Any multipart body whose
 // boundary is not the call layer's answers 400. Every request is recorded,
