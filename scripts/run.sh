@@ -11,7 +11,7 @@ source scripts/deps.sh
 zmr_install_deps
 
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF
-cmake --build build/app -j "$(nproc)" --target zomaru appserver
+cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver
 
 # Without HOME the account's home comes from the password database, never a shared folder.
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
@@ -21,7 +21,10 @@ mkdir -p "$ZMR_HOME"
 server_log=$(mktemp)
 build/app/tools/appserver/appserver --port 0 --db "$ZMR_HOME/appserver.db" --seed-demo >"$server_log" 2>&1 &
 server=$!
-trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; rm -f "$server_log"' EXIT
+zz_log=$(mktemp)
+build/app/tools/zzserver/zzserver --cert-out "$ZMR_HOME/zz-test-ca.pem" >"$zz_log" 2>&1 &
+zz=$!
+trap 'kill "$server" "$zz" 2>/dev/null; wait "$server" "$zz" 2>/dev/null; rm -f "$server_log" "$zz_log"' EXIT
 
 url=""
 for _ in $(seq 100); do
@@ -37,4 +40,26 @@ if [ -z "$url" ]; then
 fi
 echo "Local application server: $url"
 
-build/app/app/zomaru --resources "$PWD/resources" --server "$url" --demo "$@"
+# The ZZ platform stand-in prints its http and https origins; the program
+# trusts its test CA through ZMR_CA_FILE.
+zz_args=()
+for _ in $(seq 100); do
+  [ "$(wc -l <"$zz_log")" -ge 2 ] && break
+  kill -0 "$zz" 2>/dev/null || break
+  sleep 0.1
+done
+zz_http=$(sed -n 1p "$zz_log")
+zz_https=$(sed -n 2p "$zz_log")
+if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
+  echo "Local ZZ server: $zz_http $zz_https"
+  export ZMR_CA_FILE="$ZMR_HOME/zz-test-ca.pem"
+  # Only a program that knows the options gets them.
+  if build/app/app/zomaru --no-such-option 2>&1 | grep -q -- '--zz-server'; then
+    zz_args=(--zz-server "$zz_http" --zz-server-https "$zz_https")
+  fi
+else
+  echo "The local ZZ server did not start:" >&2
+  cat "$zz_log" >&2
+fi
+
+build/app/app/zomaru --resources "$PWD/resources" --server "$url" --demo "${zz_args[@]}" "$@"

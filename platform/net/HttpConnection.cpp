@@ -1,6 +1,7 @@
 #include "platform/net/HttpConnection.h"
 
 #include "platform/net/URLCache.h"
+#include "platform/net/TrustAnchors.h"
 
 #include <curl/curl.h>
 
@@ -86,7 +87,15 @@ struct HttpConnection::Transfer {
     curl_off_t lastUploaded = 0;
     curl_off_t lastDownloaded = 0;
 
+    std::string trustFailure; // why the extra anchors could not be added
+
     void touch() { lastActivity = Clock::now(); }
+
+    static CURLcode onSslContext(CURL*, void* sslContext, void* user)
+    {
+        auto& self = *static_cast<Transfer*>(user);
+        return addExtraTrustAnchors(sslContext, self.trustFailure) ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
+    }
 
     template <class F>
     bool callOut(F&& f)
@@ -260,6 +269,13 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     option(CURLOPT_NOSIGNAL, 1L);
     option(CURLOPT_SSL_VERIFYPEER, 1L);
     option(CURLOPT_SSL_VERIFYHOST, 2L);
+    if (extraCAFile()) {
+        // The anchors are added to this connection's own store: a cached one
+        // is shared with later connections, which may not want them.
+        option(CURLOPT_CA_CACHE_TIMEOUT, 0L);
+        option(CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSslContext);
+        option(CURLOPT_SSL_CTX_DATA, &transfer);
+    }
     option(CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
     option(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(idleMs, 1)));
     option(CURLOPT_ERRORBUFFER, errorBuffer);
@@ -336,7 +352,7 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
             if (!found)
                 result = CURLE_RECV_ERROR;
             if (result != CURLE_OK)
-                outcome = curlError(result, errorBuffer);
+                outcome = curlError(result, transfer.trustFailure.empty() ? errorBuffer : transfer.trustFailure.c_str());
             else if (!transfer.responseDelivered) {
                 long code = 0;
                 if (curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK)

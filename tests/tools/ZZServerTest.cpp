@@ -1,0 +1,78 @@
+#include "tools/zzserver/ZZServer.h"
+
+#include "platform/net/HttpConnection.h"
+
+#include <gtest/gtest.h>
+
+using zmr::ZZServer;
+
+namespace {
+
+const std::string kSdkInfo = "format=json&sdkv=2.0.1&sdkp=i&status_os=12.0&status_machine=x86_64&status_version=12";
+const std::string kBoundary = ZZServer::multipartBoundary;
+
+std::string multipart(const std::string& boundary)
+{
+    std::string body = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"format\"\r\n\r\njson";
+    body += "\r\n--" + boundary + "\r\nContent-Disposition: form-data; name=\"photo\"; filename=\"picture\"\r\n"
+            "Content-Type: image/jpeg\r\n\r\n\xFF\xD8\r\n--x";
+    return body + "\r\n--" + boundary + "--\r\n";
+}
+
+}
+
+TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
+{
+    ZZServer server(R"({"ret":0,"Common_ta_enable":1})");
+    ASSERT_TRUE(server.isRunning());
+    server.queue("/oauth2.0/m_me", {200, R"({"ret":0,"n":1})", "application/json", "gb18030", {}});
+    server.queue("/user/set_user_face", {200, R"({"ret":0})", "application/json", "", {}});
+    struct Row {
+        const char* name;
+        std::string method;
+        std::string target;
+        std::string body;
+        std::string contentType;
+        bool corvanaAgent;
+        int status;
+        std::string answer; // checked when not empty
+    };
+    const Row rows[] = {
+        {"policy with the SDK information", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", true, 200, R"({"ret":0,"Common_ta_enable":1})"},
+        {"policy without the agent", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", false, 400, ""},
+        {"form call answers the queue in order", "POST", "/oauth2.0/m_me", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
+        {"nothing queued", "POST", "/oauth2.0/m_me", kSdkInfo, "", true, 404, ""},
+        {"multipart with the call layer's boundary", "POST", "/user/set_user_face?" + kSdkInfo, multipart(kBoundary), "multipart/form-data; boundary=" + kBoundary, true, 200, ""},
+        {"multipart with another boundary", "POST", "/anything", multipart("other"), "multipart/form-data; boundary=other", true, 400, ""},
+        {"report with its own parameters", "GET", std::string(ZZServer::reportPath) + "?strValue=1&nValue=10654&qver=ios.SDK.1.8&elt=12&tag=0", "", "", false, 200, R"({"ret":0})"},
+        {"report with a foreign parameter", "GET", std::string(ZZServer::reportPath) + "?tag=0&format=json", "", "", true, 400, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        pf::HttpRequest request(server.httpOrigin() + row.target);
+        request.setHttpMethod(row.method);
+        if (row.corvanaAgent)
+            request.setValue("CorvanaConnect", "User-Agent");
+        if (!row.contentType.empty())
+            request.setValue(row.contentType, "Content-Type");
+        if (row.method == "POST")
+            request.setHttpBody(pf::Bytes(row.body.begin(), row.body.end()));
+        auto result = pf::HttpConnection::sendSynchronousRequest(request);
+        ASSERT_TRUE(result.ok()) << result.error().description;
+        EXPECT_EQ(result->response.statusCode(), row.status);
+        if (!row.answer.empty()) {
+            EXPECT_EQ(std::string(result->body.begin(), result->body.end()), row.answer);
+        }
+        EXPECT_EQ(server.received().back().status, row.status);
+    }
+    auto form = server.received("/oauth2.0/m_me").at(0);
+    EXPECT_EQ(form.param("x"), "a&b c");
+    EXPECT_EQ(form.form.back(), (ZZServer::Pairs::value_type{"x", "a&b c"}));
+    auto parts = server.received("/user/set_user_face").at(0).parts;
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0].name, "format");
+    EXPECT_EQ(parts[1].name, "photo");
+    EXPECT_EQ(parts[1].filename, "picture");
+    EXPECT_EQ(parts[1].contentType, "image/jpeg");
+    EXPECT_EQ(parts[1].content, "\xFF\xD8\r\n--x");
+}

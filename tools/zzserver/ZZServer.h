@@ -1,0 +1,119 @@
+#pragma once
+
+// A loopback stand-in for the ZZ platform's servers, for tests and for running
+// the program: one http and one https listener on 127.0.0.1, each on a port
+// the system picks. The https side presents a leaf signed by a test CA made at
+// start (see ZZCertificates); clients trust it only when given caPem().
+//
+// Routes (any method):
+//   "/zzconnectopen/openapi/policy_conf"  the policy JSON (setPolicy())
+//   "/report/report"                      {"ret":0}; 400 when a parameter is
+//                                         not one a report carries
+//   anything else                         the next answer queued for the path
+//                                         (FIFO), else 404
+// Calls of the call layer (paths under "/oauth2.0/" but the login page
+// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/") answer 400 unless they carry "User-Agent"
+// "CorvanaConnect", "format" "json" and the SDK information ("sdkv", "sdkp",
+// "status_os", "status_machine", "status_version"). Any multipart body whose
+// boundary is not the call layer's answers 400. Every request is recorded,
+// also refused ones.
+//
+// Thread-safe. Destroying the server stops both listeners, waking answers
+// that are being delayed.
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace httplib {
+class Server;
+}
+
+namespace zmr {
+
+struct ZZCertificates;
+
+class ZZServer {
+public:
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+    struct Answer {
+        int status = 200;
+        std::string body;
+        std::string contentType = "application/json";
+        std::string charset; // appended as "; charset=…" when set
+        std::chrono::milliseconds delay{0};
+    };
+    struct Part {
+        std::string name;
+        std::optional<std::string> filename;
+        std::string contentType;
+        std::string content;
+    };
+    struct Received {
+        bool secure = false;
+        std::string method;
+        std::string path;
+        Pairs headers;
+        Pairs query; // decoded, in order
+        Pairs form;  // a form-encoded body, decoded, in order
+        std::vector<Part> parts; // a multipart body, in order
+        std::string body;
+        int status = 0; // what the server answered
+        std::optional<std::string> header(const std::string& name) const;
+        // The first of that name in the query, the form, or the parts.
+        std::optional<std::string> param(const std::string& name) const;
+    };
+
+    static constexpr const char* policyPath = "/zzconnectopen/openapi/policy_conf";
+    static constexpr const char* reportPath = "/report/report";
+    static constexpr const char* multipartBoundary = "od2ER5ioefd682HE14eh2n82n9M7rEu2nH85XQY1";
+
+    explicit ZZServer(std::string policyJson = R"({"ret":0})");
+    ~ZZServer();
+    ZZServer(const ZZServer&) = delete;
+    ZZServer& operator=(const ZZServer&) = delete;
+
+    bool isRunning() const { return m_httpPort != 0 && m_httpsPort != 0; }
+    // "http://127.0.0.1:<port>" and "https://127.0.0.1:<port>".
+    std::string httpOrigin() const;
+    std::string httpsOrigin() const;
+    std::string caPem() const { return m_caPem; }
+    // Writes caPem() to the file; false when it cannot.
+    bool writeCA(const std::string& path) const;
+
+    void setPolicy(std::string json);
+    void queue(const std::string& path, Answer answer);
+    std::vector<Received> received() const;
+    std::vector<Received> received(const std::string& path) const;
+
+private:
+    struct Listener;
+    void install(httplib::Server& server, bool secure);
+    Answer answer(Received& seen);
+    std::optional<std::string> refusal(const Received& seen, const std::string& contentType) const;
+    bool pause(std::chrono::milliseconds duration);
+
+    std::unique_ptr<ZZCertificates> m_certificates;
+    std::string m_caPem;
+    std::unique_ptr<Listener> m_http;
+    std::unique_ptr<Listener> m_https;
+    int m_httpPort = 0;
+    int m_httpsPort = 0;
+    mutable std::mutex m_mutex; // guards everything below
+    std::condition_variable m_stopped;
+    bool m_stopping = false;
+    std::string m_policy;
+    std::map<std::string, std::deque<Answer>> m_answers;
+    std::vector<Received> m_received;
+};
+
+}
