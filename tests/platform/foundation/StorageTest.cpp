@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <optional>
 #include <pwd.h>
 #include <unistd.h>

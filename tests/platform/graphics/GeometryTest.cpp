@@ -56,10 +56,7 @@ TEST(AffineTransformMath, ComposesInTheOrderGivenAndInverts)
     expectPoint(AffineTransform::rotation(M_PI / 2).apply({1, 0}), {0, 1});
     EXPECT_FALSE(AffineTransform::scaling(0, 1).isInvertible());
     EXPECT_TRUE(AffineTransform::scaling(0, 1).inverted().isIdentity());
-}
-
-TEST(AffineTransformMath, RectBoundsCoverTheRotatedCorners)
-{
+    // Rect bounds cover the rotated corners.
     Rect r = AffineTransform::rotation(M_PI / 4).applyToRect({-1, -1, 2, 2});
     EXPECT_NEAR(r.width(), 2 * std::sqrt(2.0), 1e-9);
     EXPECT_NEAR(r.minX(), -std::sqrt(2.0), 1e-9);

@@ -74,7 +74,7 @@ TEST(BitmapCreation, FromStraightRgbaRowsWithPadding)
     EXPECT_FALSE(Bitmap::fromRgba(2, 2, rows, 7).ok()) << "rows shorter than the width";
 }
 
-TEST(GraphicsContextDrawing, FillsAtTheBitmapScaleWithTransformsAndAlpha)
+TEST(GraphicsContextDrawing, FillsAndStrokesAtTheBitmapScaleWithTransformsAndAlpha)
 {
     Canvas c;
     c.context->fillRect({10, 10, 20, 20}, kRed);
@@ -88,6 +88,7 @@ TEST(GraphicsContextDrawing, FillsAtTheBitmapScaleWithTransformsAndAlpha)
     c.context->fillRect({10, 50, 20, 20}, Color::black());
     c.context->restore();
     c.context->fillRect({50, 50, 20, 20}, Color::black()); // alpha restored
+    c.context->strokeRect({20, 80, 60, 10}, kGreen, 4);     // centred on the edge
 
     EXPECT_TRUE(pixelIs(*c.bitmap, {20, 20}, kRed));
     EXPECT_TRUE(pixelIs(*c.bitmap, {9.5, 20}, kWhite));
@@ -95,6 +96,9 @@ TEST(GraphicsContextDrawing, FillsAtTheBitmapScaleWithTransformsAndAlpha)
     EXPECT_TRUE(pixelIs(*c.bitmap, {71, 20}, kWhite));
     EXPECT_TRUE(pixelIs(*c.bitmap, {20, 60}, Color::white(0.5)));
     EXPECT_TRUE(pixelIs(*c.bitmap, {60, 60}, Color::black()));
+    EXPECT_TRUE(pixelIs(*c.bitmap, {18.5, 85}, kGreen));
+    EXPECT_TRUE(pixelIs(*c.bitmap, {21.5, 85}, kGreen));
+    EXPECT_TRUE(pixelIs(*c.bitmap, {23, 85}, kWhite));
     EXPECT_FALSE(c.context->status());
 }
 
@@ -112,16 +116,6 @@ TEST(GraphicsContextDrawing, RoundedClipCutsTheCornersOnly)
     // Restored: the whole canvas can be drawn again.
     c.context->fillRect({0, 0, 5, 5}, kBlue);
     EXPECT_TRUE(pixelIs(*c.bitmap, {2, 2}, kBlue));
-}
-
-TEST(GraphicsContextDrawing, StrokeIsCentredOnTheEdge)
-{
-    Canvas c;
-    c.context->strokeRect({20, 20, 60, 60}, kGreen, 4);
-    EXPECT_TRUE(pixelIs(*c.bitmap, {18.5, 50}, kGreen));
-    EXPECT_TRUE(pixelIs(*c.bitmap, {21.5, 50}, kGreen));
-    EXPECT_TRUE(pixelIs(*c.bitmap, {23, 50}, kWhite));
-    EXPECT_TRUE(pixelIs(*c.bitmap, {50, 50}, kWhite));
 }
 
 TEST(GraphicsContextDrawing, HostileGeometryIsSkippedWithoutBreakingTheContext)
@@ -172,16 +166,6 @@ TEST(ImageDrawing, GravityPlacesTheImageInsideItsRect)
     }
 }
 
-TEST(ImageDrawing, ContentsRectPicksPartOfTheImage)
-{
-    Canvas c;
-    ImageDrawOptions options;
-    options.contentsRect = {0.5, 0, 0.5, 1};
-    c.context->drawImage(*twoColourImage(), {0, 0, 50, 50}, options);
-    EXPECT_TRUE(pixelIs(*c.bitmap, {2, 25}, kBlue));
-    EXPECT_TRUE(pixelIs(*c.bitmap, {48, 25}, kBlue));
-}
-
 TEST(ImageDrawing, CapsKeepTheirSizeWhileTheMiddleStretches)
 {
     // 30 x 30 image: a 10-point red frame around a blue middle.
@@ -207,31 +191,4 @@ TEST(ImageDrawing, CapsKeepTheirSizeWhileTheMiddleStretches)
     d.context->drawImage(*image, {0, 0, 60, 60}, options);
     EXPECT_FALSE(d.context->status());
     EXPECT_TRUE(pixelIs(*d.bitmap, {2, 2}, kRed));
-}
-
-TEST(LayerDrawing, GroupAlphaAppliesOnceToOverlappingShapes)
-{
-    Canvas c;
-    c.context->beginLayer();
-    c.context->fillRect({10, 10, 40, 40}, Color::black());
-    c.context->fillRect({30, 30, 40, 40}, Color::black());
-    c.context->endLayer(0.5);
-    // The overlap is as light as the rest: the alpha applied to the whole group.
-    EXPECT_TRUE(pixelIs(*c.bitmap, {40, 40}, Color::white(0.5)));
-    EXPECT_TRUE(pixelIs(*c.bitmap, {20, 20}, Color::white(0.5)));
-}
-
-TEST(LayerDrawing, MaskAlphaShowsTheLayerOnlyWhereTheMaskIsOpaque)
-{
-    auto mask = Bitmap::create(20, 1, 1).value();
-    {
-        auto mc = std::move(GraphicsContext::create(*mask).value());
-        mc->fillRect({0, 0, 10, 1}, Color::black());
-    }
-    Canvas c;
-    c.context->beginLayer();
-    c.context->fillRect({0, 0, 100, 100}, kRed);
-    c.context->endLayerMasked(*mask, {0, 0, 100, 100});
-    EXPECT_TRUE(pixelIs(*c.bitmap, {20, 50}, kRed));
-    EXPECT_TRUE(pixelIs(*c.bitmap, {80, 50}, kWhite));
 }

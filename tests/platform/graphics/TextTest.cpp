@@ -22,13 +22,9 @@ const std::string kSentence = "The quick brown fox jumps over the lazy dog again
 
 TEST(FontNames, ApplicationNamesMapToInstalledFamiliesAndWeights)
 {
-    Font bold = Font::named("Helvetica-Bold", 14);
-    EXPECT_EQ(bold.family(), Font::defaultFamily());
-    EXPECT_EQ(bold.weight(), FontWeight::Bold);
-    EXPECT_EQ(bold.size(), 14);
-    Font light = Font::named("STHeitiSC-Light", 12);
-    EXPECT_EQ(light.weight(), FontWeight::Light);
-    EXPECT_EQ(Font::named("HelveticaNeue-BoldItalic", 12).italic(), true);
+    EXPECT_EQ(Font::named("Helvetica-Bold", 14), Font(Font::defaultFamily(), 14, FontWeight::Bold));
+    EXPECT_EQ(Font::named("STHeitiSC-Light", 12).weight(), FontWeight::Light);
+    EXPECT_TRUE(Font::named("HelveticaNeue-BoldItalic", 12).italic());
     EXPECT_EQ(Font::named("Unknown Face", 12).family(), Font::defaultFamily());
 }
 
@@ -66,20 +62,24 @@ TEST(TextMeasuring, ChineseTextHasGlyphsAndWrapsBetweenCharacters)
     EXPECT_GE(wrapped.height, 3 * one.height - 3);
 }
 
-TEST(TextDrawing, DrawsInsideItsBoxOnly)
+TEST(TextDrawing, DrawsInsideItsBoxOnlyAndWholeLinesOnly)
 {
-    auto bitmap = Bitmap::create(400, 200, 2).value();
+    double line = TextMeasurer::system().measure("Hg", style(), 0).height;
+    auto bitmap = Bitmap::create(400, 400, 2).value();
     bitmap->fill(Color::whiteColor());
     auto context = std::move(GraphicsContext::create(*bitmap).value());
     TextStyle s = style();
     s.numberOfLines = 1;
     s.lineBreak = LineBreakMode::TruncateTail;
-    Rect box{20, 20, 100, 30};
-    drawText(*context, kSentence, box, s);
+    drawText(*context, kSentence, {20, 20, 100, 30}, s);
     EXPECT_TRUE(pf::test::hasInk(*bitmap, {20, 20, 40, 25}, Color::whiteColor()));
     // Nothing beyond the box's right edge or below the single line.
     EXPECT_TRUE(pf::test::isBlank(*bitmap, {121, 20, 79, 30}, Color::whiteColor()));
     EXPECT_TRUE(pf::test::isBlank(*bitmap, {20, 51, 100, 20}, Color::whiteColor()));
+    // Room for one and a half lines: the second line must not show in part.
+    drawText(*context, kSentence, {0, 100, 120, line * 1.5}, style());
+    EXPECT_TRUE(pf::test::hasInk(*bitmap, {0, 100, 120, line}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 100 + line + 1, 120, line * 0.5 - 1}, Color::whiteColor()));
 }
 
 TEST(TextDrawing, AlignmentMovesTheLineWithinTheBox)
@@ -97,18 +97,4 @@ TEST(TextDrawing, AlignmentMovesTheLineWithinTheBox)
     EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 0, 150, 30}, Color::whiteColor()));
     EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 40, 80, 30}, Color::whiteColor()));
     EXPECT_TRUE(pf::test::isBlank(*bitmap, {120, 40, 80, 30}, Color::whiteColor()));
-}
-
-TEST(TextDrawing, OnlyWholeLinesThatFitAreShown)
-{
-    const auto& m = TextMeasurer::system();
-    double line = m.measure("Hg", style(), 0).height;
-    auto bitmap = Bitmap::create(400, 400, 2).value();
-    bitmap->fill(Color::whiteColor());
-    auto context = std::move(GraphicsContext::create(*bitmap).value());
-    // Room for one and a half lines: the second line must not show in part.
-    Rect box{0, 0, 120, line * 1.5};
-    drawText(*context, kSentence, box, style());
-    EXPECT_TRUE(pf::test::hasInk(*bitmap, {0, 0, 120, line}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, line + 1, 120, line * 0.5 - 1}, Color::whiteColor()));
 }

@@ -12,20 +12,21 @@ using namespace std::chrono_literals;
 
 namespace {
 
+struct Counts {
+    std::atomic<int> running = 0, peak = 0, ran = 0;
+};
+
 struct CountingOperation final : pf::Operation {
-    std::atomic<int>& running;
-    std::atomic<int>& peak;
-    std::atomic<int>& ran;
-    CountingOperation(std::atomic<int>& r, std::atomic<int>& p, std::atomic<int>& n) : running(r), peak(p), ran(n) {}
+    Counts& counts;
+    explicit CountingOperation(Counts& c) : counts(c) {}
     void main() override
     {
-        int now = ++running;
-        int seen = peak.load();
-        while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+        int now = ++counts.running;
+        for (int seen = counts.peak.load(); now > seen && !counts.peak.compare_exchange_weak(seen, now);) {
         }
         std::this_thread::sleep_for(30ms);
-        --running;
-        ++ran;
+        --counts.running;
+        ++counts.ran;
     }
 };
 
@@ -38,27 +39,26 @@ TEST(OperationQueueWidth, RunsAtMostTheWidthAtOnceAndBelowOneMeansOne)
         int peak;
     } rows[] = {{0, 1}, {-3, 1}, {1, 1}, {3, 3}};
     for (auto row : rows) {
-        std::atomic<int> running = 0, peak = 0, ran = 0;
+        Counts counts;
         pf::OperationQueue queue(row.width);
         for (int i = 0; i < 8; ++i)
-            queue.addOperation(std::make_shared<CountingOperation>(running, peak, ran));
+            queue.addOperation(std::make_shared<CountingOperation>(counts));
         queue.waitUntilAllOperationsAreFinished();
-        EXPECT_EQ(peak.load(), row.peak) << row.width;
-        EXPECT_EQ(ran.load(), 8);
+        EXPECT_EQ(counts.peak.load(), row.peak) << row.width;
+        EXPECT_EQ(counts.ran.load(), 8);
     }
 }
 
 TEST(OperationQueueCancel, CancelledBeforeStartNeverRuns)
 {
-    std::atomic<int> running = 0, peak = 0, ran = 0;
+    Counts counts;
     pf::OperationQueue queue(1);
-    auto first = std::make_shared<CountingOperation>(running, peak, ran);
-    auto second = std::make_shared<CountingOperation>(running, peak, ran);
-    queue.addOperation(first);
+    auto second = std::make_shared<CountingOperation>(counts);
+    queue.addOperation(std::make_shared<CountingOperation>(counts));
     queue.addOperation(second);
     second->cancel();
     queue.waitUntilAllOperationsAreFinished();
-    EXPECT_EQ(ran.load(), 1);
+    EXPECT_EQ(counts.ran.load(), 1);
     EXPECT_TRUE(second->isFinished());
 }
 

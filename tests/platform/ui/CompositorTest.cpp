@@ -1,7 +1,4 @@
-#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/Text.h"
-#include "platform/ui/Compositor.h"
 #include "tests/platform/graphics/PixelProbe.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
@@ -18,16 +15,7 @@ const Color kGreen = Color::rgb(0, 1, 0);
 const Color kWhite = Color::whiteColor();
 const Color kBlack = Color::black();
 
-class Rendering : public pf::test::ScreenTest {
-protected:
-    const Bitmap& render()
-    {
-        auto result = compositor.render();
-        EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().description);
-        return *compositor.frame();
-    }
-    Compositor compositor{Screen::main()};
-};
+class Rendering : public pf::test::RenderingTest {};
 
 // Draws a green square in the middle of its bounds and counts its draws.
 class SquareView : public View {
@@ -42,46 +30,15 @@ public:
     int draws = 0;
 };
 
-class TextView : public View {
-public:
-    TextView(std::string text, const Rect& frame)
-        : View(frame)
-        , m_text(std::move(text))
-    {
-    }
-    bool drawsContent() const override { return true; }
-    void draw(GraphicsContext& context, const Rect& rect) override
-    {
-        TextStyle style;
-        style.font = Font::system(16);
-        drawText(context, m_text, rect, style);
-    }
-    std::string textContent() const override { return m_text; }
-
-private:
-    std::string m_text;
-};
-
-}
-
-TEST_F(Rendering, FrameHasTheScreensSizeAtItsScale)
-{
-    showWindow(kBlue);
-    const Bitmap& frame = render();
-    EXPECT_EQ(frame.pixelWidth(), 640);
-    EXPECT_EQ(frame.pixelHeight(), 1136);
-    EXPECT_TRUE(pixelIs(frame, {319, 567}, kBlue));
 }
 
 TEST_F(Rendering, BackgroundsBordersAndRoundedCorners)
 {
     auto window = showWindow();
-    auto card = View::create({20, 20, 100, 100});
-    card->setBackgroundColor(kRed);
+    auto card = filled({20, 20, 100, 100}, kRed, window);
     card->setCornerRadius(20);
     card->setBorderWidth(4);
     card->setBorderColor(kBlue);
-    window->addSubview(card);
     const Bitmap& frame = render();
     EXPECT_TRUE(pixelIs(frame, {70, 70}, kRed));
     EXPECT_TRUE(pixelIs(frame, {70, 21}, kBlue)) << "the border is inside the bounds";
@@ -93,14 +50,10 @@ TEST_F(Rendering, BackgroundsBordersAndRoundedCorners)
 TEST_F(Rendering, AChildPartlyOutsideIsDrawnAtItsOriginAndClippedToTheParent)
 {
     auto window = showWindow();
-    auto parent = View::create({50, 50, 100, 100});
-    parent->setBackgroundColor(kBlue);
+    auto parent = filled({50, 50, 100, 100}, kBlue, window);
     parent->setClipsToBounds(true);
     parent->setCornerRadius(30);
-    auto child = View::create({60, 60, 80, 80}); // reaches to 140, 140 in the parent
-    child->setBackgroundColor(kRed);
-    parent->addSubview(child);
-    window->addSubview(parent);
+    filled({60, 60, 80, 80}, kRed, parent); // reaches to 140, 140 in the parent
     const Bitmap& frame = render();
     EXPECT_TRUE(pixelIs(frame, {115, 115}, kRed)) << "the child starts at its own origin";
     EXPECT_TRUE(pixelIs(frame, {105, 105}, kBlue)) << "not shifted into the parent";
@@ -117,29 +70,15 @@ TEST_F(Rendering, AlphaHiddenAndMaskApplyToTheWholeSubtree)
 {
     auto window = showWindow();
     auto group = View::create({0, 0, 100, 100});
-    auto a = View::create({0, 0, 60, 100});
-    auto b = View::create({40, 0, 60, 100});
-    a->setBackgroundColor(kBlack);
-    b->setBackgroundColor(kBlack);
-    group->addSubview(a);
-    group->addSubview(b);
+    filled({0, 0, 60, 100}, kBlack, group);
+    filled({40, 0, 60, 100}, kBlack, group);
     group->setAlpha(0.5);
     window->addSubview(group);
-    auto gone = View::create({200, 0, 50, 50});
-    gone->setBackgroundColor(kRed);
-    gone->setHidden(true);
-    window->addSubview(gone);
-
+    filled({200, 0, 50, 50}, kRed, window)->setHidden(true);
     auto mask = Bitmap::create(20, 1, 1).value();
     mask->fill(Color::clear());
-    {
-        auto mc = std::move(GraphicsContext::create(*mask).value());
-        mc->fillRect({0, 0, 10, 1}, kBlack);
-    }
-    auto masked = View::create({0, 200, 200, 50});
-    masked->setBackgroundColor(kRed);
-    masked->setMaskImage(mask);
-    window->addSubview(masked);
+    GraphicsContext::create(*mask).value()->fillRect({0, 0, 10, 1}, kBlack);
+    filled({0, 200, 200, 50}, kRed, window)->setMaskImage(mask);
 
     const Bitmap& frame = render();
     EXPECT_TRUE(pixelIs(frame, {20, 50}, Color::white(0.5)));
@@ -194,18 +133,6 @@ TEST_F(Rendering, OnlyInvalidatedContentIsRedrawn)
     EXPECT_EQ(other->draws, 1);
 }
 
-TEST_F(Rendering, TextIsDrawnInsideItsBox)
-{
-    auto window = showWindow();
-    auto label = std::make_shared<TextView>("储蓄 Savings", Rect{20, 40, 200, 24});
-    window->addSubview(label);
-    const Bitmap& frame = render();
-    EXPECT_TRUE(pf::test::hasInk(frame, {20, 40, 120, 24}, kWhite));
-    EXPECT_TRUE(pf::test::isBlank(frame, {0, 0, 320, 40}, kWhite));
-    EXPECT_TRUE(pf::test::isBlank(frame, {0, 64, 320, 40}, kWhite));
-    EXPECT_TRUE(pf::test::isBlank(frame, {220, 40, 100, 24}, kWhite));
-}
-
 TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
 {
     class Stack : public View {
@@ -222,11 +149,8 @@ TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
     };
     auto window = showWindow();
     auto stack = std::make_shared<Stack>(Rect{0, 0, 100, 100});
-    auto first = View::create(), second = View::create();
-    first->setBackgroundColor(kRed);
-    second->setBackgroundColor(kBlue);
-    stack->addSubview(first);
-    stack->addSubview(second);
+    filled({}, kRed, stack);
+    filled({}, kBlue, stack);
     window->addSubview(stack);
     const Bitmap& frame = render();
     EXPECT_TRUE(pixelIs(frame, {50, 10}, kRed));
@@ -236,10 +160,8 @@ TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
 TEST_F(Rendering, TransformsScaleAndMoveViewsAroundTheirCenter)
 {
     auto window = showWindow();
-    auto box = View::create({100, 100, 40, 40}); // centre (120, 120)
-    box->setBackgroundColor(kRed);
+    auto box = filled({100, 100, 40, 40}, kRed, window); // centre (120, 120)
     box->setTransform(AffineTransform::scaling(2, 2));
-    window->addSubview(box);
     const Bitmap& frame = render();
     EXPECT_TRUE(pixelIs(frame, {82, 120}, kRed)) << "now reaches 80..160";
     EXPECT_TRUE(pixelIs(frame, {78, 120}, kWhite));

@@ -1,9 +1,11 @@
 #pragma once
 
-// An empty screen and a manual clock for each test.
+// An empty screen and a manual clock for each test, and a compositor for
+// tests that look at the pixels.
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/AnimationClock.h"
+#include "platform/ui/Compositor.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
@@ -51,6 +53,26 @@ protected:
     }
 
     std::shared_ptr<ManualClock> clock;
+};
+
+class RenderingTest : public ScreenTest {
+protected:
+    // A view filled with `colour`, added to `parent` when one is given.
+    static ViewRef filled(const Rect& frame, const Color& colour, const ViewRef& parent = nullptr)
+    {
+        auto view = View::create(frame);
+        view->setBackgroundColor(colour);
+        if (parent)
+            parent->addSubview(view);
+        return view;
+    }
+    const Bitmap& render()
+    {
+        auto result = compositor.render();
+        EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().description);
+        return *compositor.frame();
+    }
+    Compositor compositor{Screen::main()};
 };
 
 // Logs the touch phases it receives as "name:phase".

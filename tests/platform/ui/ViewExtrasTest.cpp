@@ -1,6 +1,4 @@
-#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/Compositor.h"
 #include "platform/ui/PerformRequest.h"
 #include "tests/platform/graphics/PixelProbe.h"
 #include "tests/platform/ui/UiTestSupport.h"
@@ -10,16 +8,7 @@ using pf::test::pixelIs;
 
 namespace {
 
-class ViewExtras : public pf::test::ScreenTest {
-protected:
-    const Bitmap& render()
-    {
-        auto result = compositor.render();
-        EXPECT_TRUE(result.ok());
-        return *compositor.frame();
-    }
-    Compositor compositor{Screen::main()};
-};
+class ViewExtras : public pf::test::RenderingTest {};
 
 // Records what reaches it as a first responder.
 class Field : public View {
@@ -39,8 +28,7 @@ ImageRef twoColourImage()
 {
     // Left half red, right half blue, 20 x 10 pixels.
     auto bitmap = Bitmap::create(20, 10).value();
-    auto made = GraphicsContext::create(*bitmap);
-    auto& context = made.value();
+    auto context = std::move(GraphicsContext::create(*bitmap).value());
     context->fillRect({0, 0, 10, 10}, Color::rgb(1, 0, 0));
     context->fillRect({10, 0, 10, 10}, Color::rgb(0, 0, 1));
     return Image::create(bitmap);
@@ -51,12 +39,8 @@ ImageRef twoColourImage()
 TEST_F(ViewExtras, MaskColourShowsTheSubtreeAtItsAlphaAndAnimates)
 {
     auto window = showWindow(Color::whiteColor());
-    auto box = View::create({0, 0, 100, 100});
-    auto child = View::create({50, 0, 50, 100});
-    box->setBackgroundColor(Color::black());
-    child->setBackgroundColor(Color::rgb(1, 0, 0));
-    box->addSubview(child);
-    window->addSubview(box);
+    auto box = filled({0, 0, 100, 100}, Color::black(), window);
+    filled({50, 0, 50, 100}, Color::rgb(1, 0, 0), box);
 
     box->setLayerMaskColor(Color::white(0, 0.8));
     EXPECT_TRUE(pixelIs(render(), {10, 50}, Color::white(0.2)));
@@ -99,11 +83,8 @@ TEST_F(ViewExtras, ContentsDrawThePartChosenByRectAndGravity)
 
 TEST_F(ViewExtras, RenderViewDrawsTheSubtreeAtItsOwnOrigin)
 {
-    auto view = View::create({300, 300, 40, 20});
-    view->setBackgroundColor(Color::rgb(0, 0, 1));
-    auto child = View::create({20, 0, 20, 20});
-    child->setBackgroundColor(Color::rgb(1, 0, 0));
-    view->addSubview(child);
+    auto view = filled({300, 300, 40, 20}, Color::rgb(0, 0, 1));
+    filled({20, 0, 20, 20}, Color::rgb(1, 0, 0), view);
     auto picture = Compositor::renderView(*view, 2).value();
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->pixelWidth(), 80);
