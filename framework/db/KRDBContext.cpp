@@ -18,6 +18,7 @@ const char* columnType(pf::PropertyType type)
     case pf::PropertyType::Int:
     case pf::PropertyType::Long:
     case pf::PropertyType::Bool:
+    case pf::PropertyType::Enum:
         return "INT";
     case pf::PropertyType::LongLong:
         return "BIGINT";
@@ -30,6 +31,8 @@ const char* columnType(pf::PropertyType type)
     case pf::PropertyType::Date:
     case pf::PropertyType::Object:
         return "BLOB";
+    default: // colours, fonts, pictures and geometry are not stored in records
+        break;
     }
     return "VARCHAR(45)";
 }

@@ -191,6 +191,7 @@ pf::Value KRSqliteCursor::valueForProperty(const pf::Property& property, int ind
     case pf::PropertyType::Long:
         return pf::Value(longValueAtIndex(index));
     case pf::PropertyType::LongLong:
+    case pf::PropertyType::Enum:
         return pf::Value(longLongValueAtIndex(index));
     case pf::PropertyType::Float:
     case pf::PropertyType::Double:
@@ -231,6 +232,8 @@ pf::Value KRSqliteCursor::valueForProperty(const pf::Property& property, int ind
             return {};
         }
     }
+    default: // colours, fonts, pictures and geometry: read as text
+        break;
     }
     auto s = stringValueAtIndex(index);
     return s ? pf::Value(std::move(*s)) : pf::Value();

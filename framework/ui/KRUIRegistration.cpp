@@ -1,7 +1,62 @@
 #include "framework/ui/KRUIRegistration.h"
 
+#include "framework/core/IKRImageTask.h"
 #include "framework/core/KRCoreRegistration.h"
+#include "framework/core/KRTaskTypes.h"
+#include "framework/ui/GIFView.h"
+#include "framework/ui/KRActionControls.h"
+#include "framework/ui/KRActionView.h"
+#include "framework/ui/KRImageView.h"
+#include "framework/ui/KRNavigationBar.h"
+#include "framework/ui/KRToolbar.h"
+#include "framework/ui/KRWebView.h"
+#include "framework/ui/KRZoomView.h"
 #include "platform/controls/ControlsRegistration.h"
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
+
+namespace {
+
+// The IKRAction keys every action carrier takes, added once the class is
+// registered; the accessors live in a base the builder cannot name.
+template <class T>
+void addActionKeys()
+{
+    pf::ClassExtension<T>()
+        .property("actionName", +[](const T& t) -> std::string { return t.actionName(); },
+                  +[](T& t, const std::string& name) { t.setActionName(name); })
+        .property("userInfo", +[](const T& t) -> pf::Value { return t.userInfo(); },
+                  +[](T& t, const pf::Value& info) { t.setUserInfo(info); })
+        .commit();
+}
+
+void registerActionCarriers()
+{
+    pf::ClassBuilder<KRButton>("KRButton").superclass<pf::Button>().adopts(proto::IKRAction()).commit();
+    pf::ClassBuilder<KRBarButtonItem>("KRBarButtonItem")
+        .superclass<pf::BarButtonItem>()
+        .adopts(proto::IKRAction())
+        .commit();
+    pf::ClassBuilder<KRTabBarItem>("KRTabBarItem").superclass<pf::TabBarItem>().adopts(proto::IKRAction()).commit();
+    pf::ClassBuilder<KRZoomView>("KRZoomView")
+        .superclass<pf::Control>()
+        .adopts(proto::IKRAction())
+        .property("highlightedZoom", &KRZoomView::highlightedZoom, &KRZoomView::setHighlightedZoom)
+        .commit();
+    pf::ClassBuilder<KRActionView>("KRActionView")
+        .superclass<pf::Control>()
+        .adopts(proto::IKRAction())
+        .property("maskColor", &KRActionView::maskColor, &KRActionView::setMaskColor)
+        .commit();
+    addActionKeys<KRButton>();
+    addActionKeys<KRBarButtonItem>();
+    addActionKeys<KRTabBarItem>();
+    addActionKeys<KRZoomView>();
+    addActionKeys<KRActionView>();
+}
+
+}
 
 void registerUIClasses()
 {
@@ -11,4 +66,29 @@ void registerUIClasses()
     done = true;
     registerCoreClasses();
     pf::registerControlsClasses();
+
+    pf::ClassBuilder<KRImageView>("KRImageView")
+        .superclass<pf::ImageView>()
+        .adopts(proto::IKRLocalImageTask())
+        .property("src", &KRImageView::src, &KRImageView::setSrc)
+        .property("defaultSrc", &KRImageView::defaultSrc, &KRImageView::setDefaultSrc)
+        .property("imageMode", &KRImageView::imageMode, &KRImageView::setImageMode)
+        .property("defaultImage", &KRImageView::defaultImage, &KRImageView::setDefaultImage)
+        .property("loading", &KRImageView::isLoading, &KRImageView::setLoading)
+        .property("loaded", &KRImageView::isLoaded, &KRImageView::setLoaded)
+        .commit();
+    registerActionCarriers();
+    pf::ClassBuilder<GIFView>("GIFView")
+        .superclass<pf::View>()
+        .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)
+        .commit();
+    pf::ClassBuilder<KRWebView>("KRWebView").superclass<pf::WebView>().commit();
+    pf::ClassBuilder<KRToolbar>("KRToolbar")
+        .superclass<pf::Toolbar>()
+        .property("backgroundImage", &KRToolbar::backgroundImage, &KRToolbar::setBackgroundImage)
+        .commit();
+    pf::ClassBuilder<KRNavigationBar>("KRNavigationBar")
+        .superclass<pf::NavigationBar>()
+        .property("backgroundImage", &KRNavigationBar::backgroundImage, &KRNavigationBar::setBackgroundImage)
+        .commit();
 }

@@ -23,8 +23,12 @@ public:
     // same name answers the first.
     static const Class* add(std::type_index type, Class cls);
     static Class make(std::string name, const Class* superclass, std::function<ObjectRef()> factory,
-                      std::vector<const Protocol*> protocols, std::vector<Property> properties);
+                      std::vector<const Protocol*> protocols, std::vector<Property> properties,
+                      std::vector<Action> actions = {}, bool takesAnyKey = false);
     static const Class* find(std::type_index type);
+    // Adds properties and actions to a registered class; a name it already
+    // has keeps its first definition.
+    static void extend(const Class* cls, std::vector<Property> properties, std::vector<Action> actions);
 };
 
 namespace detail {
@@ -34,42 +38,50 @@ template <> struct PropertyTraits<bool> {
     static constexpr PropertyType type = PropertyType::Bool;
     static Value to(bool v) { return Value::boolean(v); }
     static bool from(const Value& v) { return v.boolValue(); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct PropertyTraits<int> {
     static constexpr PropertyType type = PropertyType::Int;
     static Value to(int v) { return Value(v); }
     static int from(const Value& v) { return v.intValue(); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct PropertyTraits<long> {
     static constexpr PropertyType type = PropertyType::Long;
     static Value to(long v) { return Value(v); }
     static long from(const Value& v) { return v.longValue(); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct PropertyTraits<long long> {
     static constexpr PropertyType type = PropertyType::LongLong;
     static Value to(long long v) { return Value(v); }
     static long long from(const Value& v) { return v.longLongValue(); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct PropertyTraits<float> {
     static constexpr PropertyType type = PropertyType::Float;
     static Value to(float v) { return Value(v); }
     static float from(const Value& v) { return v.floatValue(); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct PropertyTraits<double> {
     static constexpr PropertyType type = PropertyType::Double;
     static Value to(double v) { return Value(v); }
     static double from(const Value& v) { return v.doubleValue(); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct PropertyTraits<std::string> {
     static constexpr PropertyType type = PropertyType::String;
     static Value to(const std::string& v) { return Value(v); }
     static std::string from(const Value& v) { return v.stringOr(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isString() || v.isNumber(); }
 };
 // Text that may be nil.
 template <> struct PropertyTraits<std::optional<std::string>> {
     static constexpr PropertyType type = PropertyType::String;
     static Value to(const std::optional<std::string>& v) { return v ? Value(*v) : Value(); }
     static std::optional<std::string> from(const Value& v) { return v.stringValue(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isString() || v.isNumber(); }
 };
 template <> struct PropertyTraits<Date> {
     static constexpr PropertyType type = PropertyType::Date;
@@ -78,40 +90,81 @@ template <> struct PropertyTraits<Date> {
         if (auto d = v.date()) return *d;
         return Date{v.doubleValue()};
     }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isDate() || v.isNumber(); }
 };
 template <> struct PropertyTraits<std::optional<Date>> {
     static constexpr PropertyType type = PropertyType::Date;
     static Value to(const std::optional<Date>& v) { return v ? Value(*v) : Value(); }
     static std::optional<Date> from(const Value& v) { return v.date(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isDate(); }
 };
 template <> struct PropertyTraits<std::shared_ptr<const Bytes>> {
     static constexpr PropertyType type = PropertyType::Data;
     static Value to(const std::shared_ptr<const Bytes>& v) { return v ? Value::data(v) : Value(); }
     static std::shared_ptr<const Bytes> from(const Value& v) { return v.data(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isData(); }
 };
 template <> struct PropertyTraits<Value> {
     static constexpr PropertyType type = PropertyType::Object;
     static Value to(const Value& v) { return v; }
     static Value from(const Value& v) { return v; }
+    static bool accepts(const Value&) { return true; }
 };
 template <> struct PropertyTraits<ArrayRef> {
     static constexpr PropertyType type = PropertyType::Object;
     static Value to(const ArrayRef& v) { return v ? Value(v) : Value(); }
     static ArrayRef from(const Value& v) { return v.array(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isArray(); }
 };
 template <> struct PropertyTraits<DictionaryRef> {
     static constexpr PropertyType type = PropertyType::Object;
     static Value to(const DictionaryRef& v) { return v ? Value(v) : Value(); }
     static DictionaryRef from(const Value& v) { return v.dictionary(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isDictionary(); }
 };
 template <class U> struct PropertyTraits<std::shared_ptr<U>> {
     static_assert(std::is_base_of_v<Object, U>, "object properties hold pf::Object subclasses");
     static constexpr PropertyType type = PropertyType::Object;
     static Value to(const std::shared_ptr<U>& v) { return v ? Value(ObjectRef(v)) : Value(); }
     static std::shared_ptr<U> from(const Value& v) { return v.objectAs<U>(); }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.objectAs<U>() != nullptr; }
 };
 
 template <class R> using Bare = std::remove_cvref_t<R>;
+
+// `set` is nullptr for a read-only property. The callables are stored as
+// they are, so a key costs one indirect call.
+template <class T, class V, class Get, class Set>
+Property makeProperty(std::string name, Get get, Set set)
+{
+    Property p;
+    p.name = std::move(name);
+    p.type = PropertyTraits<V>::type;
+    p.accepts = &PropertyTraits<V>::accepts;
+    p.get = [get](const Object& o) { return PropertyTraits<V>::to(get(static_cast<const T&>(o))); };
+    if constexpr (!std::is_null_pointer_v<Set>)
+        p.set = [set](Object& o, const Value& v) { set(static_cast<T&>(o), PropertyTraits<V>::from(v)); };
+    return p;
+}
+
+template <class T, class E>
+Property makeEnumProperty(std::string name, std::function<E(const T&)> get, std::function<void(T&, E)> set,
+                          std::vector<EnumValue> values)
+{
+    Property p;
+    p.name = std::move(name);
+    p.type = PropertyType::Enum;
+    p.enumValues = std::move(values);
+    p.accepts = [](const Value& v) { return v.isNumber(); };
+    p.get = [get = std::move(get)](const Object& o) {
+        return Value(static_cast<long long>(get(static_cast<const T&>(o))));
+    };
+    if (set)
+        p.set = [set = std::move(set)](Object& o, const Value& v) {
+            set(static_cast<T&>(o), static_cast<E>(v.longLongValue()));
+        };
+    return p;
+}
 
 }
 
@@ -148,30 +201,58 @@ public:
     {
         using V = detail::Bare<R>;
         static_assert(std::is_same_v<V, detail::Bare<A>>, "getter and setter disagree on the type");
-        Property p;
-        p.name = std::move(name);
-        p.type = detail::PropertyTraits<V>::type;
-        p.get = [getter](const Object& o) { return detail::PropertyTraits<V>::to((static_cast<const T&>(o).*getter)()); };
-        p.set = [setter](Object& o, const Value& v) { (static_cast<T&>(o).*setter)(detail::PropertyTraits<V>::from(v)); };
-        m_properties.push_back(std::move(p));
+        m_properties.push_back(detail::makeProperty<T, V>(
+            std::move(name), [getter](const T& o) -> V { return (o.*getter)(); },
+            [setter](T& o, V v) { (o.*setter)(std::move(v)); }));
+        return *this;
+    }
+    // An object property that does not keep its object (a delegate), so an
+    // interface file may point it anywhere, cycles included.
+    template <class R, class A>
+    ClassBuilder& weakProperty(std::string name, R (T::*getter)() const, void (T::*setter)(A))
+    {
+        property(std::move(name), getter, setter);
+        m_properties.back().weak = true;
         return *this;
     }
     template <class R>
     ClassBuilder& readonlyProperty(std::string name, R (T::*getter)() const)
     {
         using V = detail::Bare<R>;
-        Property p;
-        p.name = std::move(name);
-        p.type = detail::PropertyTraits<V>::type;
-        p.get = [getter](const Object& o) { return detail::PropertyTraits<V>::to((static_cast<const T&>(o).*getter)()); };
-        m_properties.push_back(std::move(p));
+        m_properties.push_back(
+            detail::makeProperty<T, V>(std::move(name), [getter](const T& o) -> V { return (o.*getter)(); }, nullptr));
+        return *this;
+    }
+    // An enum or flags property; interface files name its values.
+    template <class E>
+    ClassBuilder& enumProperty(std::string name, E (T::*getter)() const, void (T::*setter)(E),
+                               std::vector<EnumValue> values)
+    {
+        m_properties.push_back(detail::makeEnumProperty<T, E>(
+            std::move(name), [getter](const T& o) { return (o.*getter)(); }, [setter](T& o, E v) { (o.*setter)(v); },
+            std::move(values)));
+        return *this;
+    }
+    // A method callable by name with its sender (nil when there is none).
+    ClassBuilder& action(std::string name, void (T::*method)(const ObjectRef& sender))
+    {
+        m_actions.push_back({std::move(name), [method](Object& target, const ObjectRef& sender) {
+                                 (static_cast<T&>(target).*method)(sender);
+                             }});
+        return *this;
+    }
+    // Instances take undeclared keys through setValueForUndefinedKey.
+    ClassBuilder& takesAnyKey()
+    {
+        m_takesAnyKey = true;
         return *this;
     }
 
     const Class* commit()
     {
         return ClassRegistry::add(typeid(T), ClassRegistry::make(std::move(m_name), m_superclass, std::move(m_factory),
-                                                                 std::move(m_protocols), std::move(m_properties)));
+                                                                 std::move(m_protocols), std::move(m_properties),
+                                                                 std::move(m_actions), m_takesAnyKey));
     }
 
 private:
@@ -180,6 +261,8 @@ private:
     std::function<ObjectRef()> m_factory;
     std::vector<const Protocol*> m_protocols;
     std::vector<Property> m_properties;
+    std::vector<Action> m_actions;
+    bool m_takesAnyKey = false;
 };
 
 }

@@ -1,6 +1,8 @@
 #include "platform/foundation/ClassBuilder.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -87,7 +89,8 @@ const Class* ClassRegistry::add(std::type_index type, Class cls)
 }
 
 Class ClassRegistry::make(std::string name, const Class* superclass, std::function<ObjectRef()> factory,
-                          std::vector<const Protocol*> protocols, std::vector<Property> properties)
+                          std::vector<const Protocol*> protocols, std::vector<Property> properties,
+                          std::vector<Action> actions, bool takesAnyKey)
 {
     Class c;
     c.m_name = std::move(name);
@@ -96,7 +99,28 @@ Class ClassRegistry::make(std::string name, const Class* superclass, std::functi
     std::erase(protocols, nullptr);
     c.m_protocols = std::move(protocols);
     c.m_properties = std::move(properties);
+    c.m_actions = std::move(actions);
+    c.m_takesAnyKey = takesAnyKey;
     return c;
+}
+
+void ClassRegistry::extend(const Class* cls, std::vector<Property> properties, std::vector<Action> actions)
+{
+    Registry& r = registry();
+    std::unique_lock lock(r.mutex);
+    // Classes live in the registry's deque; extending one is a registration step.
+    Class& c = const_cast<Class&>(*cls);
+    auto own = [&](std::string_view name) {
+        return std::any_of(c.m_properties.begin(), c.m_properties.end(), [&](auto& p) { return p.name == name; }) ||
+               std::any_of(c.m_extensionProperties.begin(), c.m_extensionProperties.end(),
+                           [&](auto& p) { return p.name == name; });
+    };
+    for (auto& p : properties)
+        if (!own(p.name))
+            c.m_extensionProperties.push_back(std::move(p));
+    for (auto& a : actions)
+        if (std::none_of(c.m_actions.begin(), c.m_actions.end(), [&](auto& b) { return b.name == a.name; }))
+            c.m_actions.push_back(std::move(a));
 }
 
 const Class* ClassRegistry::find(std::type_index type)
@@ -136,11 +160,32 @@ bool Class::conformsTo(const Protocol* protocol) const
 
 const Property* Class::property(std::string_view name) const
 {
-    for (const Class* c = this; c; c = c->m_superclass)
+    for (const Class* c = this; c; c = c->m_superclass) {
         for (const Property& p : c->m_properties)
             if (p.name == name)
                 return &p;
+        for (const Property& p : c->m_extensionProperties)
+            if (p.name == name)
+                return &p;
+    }
     return nullptr;
+}
+
+const Action* Class::action(std::string_view name) const
+{
+    for (const Class* c = this; c; c = c->m_superclass)
+        for (const Action& a : c->m_actions)
+            if (a.name == name)
+                return &a;
+    return nullptr;
+}
+
+bool Class::takesAnyKey() const
+{
+    for (const Class* c = this; c; c = c->m_superclass)
+        if (c->m_takesAnyKey)
+            return true;
+    return false;
 }
 
 const Class* Object::objectClass() const { return Class::of(*this); }
@@ -160,12 +205,96 @@ Value Object::valueForKey(std::string_view key) const
     return p && p->get ? p->get(*this) : Value();
 }
 
-void Object::setValueForKey(std::string_view key, const Value& value)
+void Object::setValueForKey(std::string_view key, const Value& value) { (void)trySetValueForKey(key, value); }
+
+namespace {
+
+Error keyError(const Object& object, std::string_view key, const char* what)
+{
+    const Class* c = object.objectClass();
+    return Error{"pf::Object", 1,
+                 (c ? c->name() : std::string("Object")) + ": key \"" + std::string(key) + "\" " + what};
+}
+
+bool isScalar(PropertyType type)
+{
+    switch (type) {
+    case PropertyType::Bool:
+    case PropertyType::Int:
+    case PropertyType::Long:
+    case PropertyType::LongLong:
+    case PropertyType::Float:
+    case PropertyType::Double: return true;
+    default: return false;
+    }
+}
+
+}
+
+std::optional<Error> Object::trySetValueForKey(std::string_view key, const Value& value)
 {
     const Class* c = objectClass();
     const Property* p = c ? c->property(key) : nullptr;
-    if (p && p->set)
+    if (!p)
+        return setValueForUndefinedKey(key, value);
+    if (!p->set)
+        return keyError(*this, key, "is read-only");
+    if (isScalar(p->type)) {
+        if (!value.isNumber() && !value.isString())
+            return keyError(*this, key, "takes a number or a text");
         p->set(*this, value);
+        return std::nullopt;
+    }
+    if (p->type == PropertyType::Enum) {
+        if (auto text = value.string()) {
+            for (const EnumValue& e : p->enumValues)
+                if (e.name == *text) {
+                    p->set(*this, Value(e.value));
+                    return std::nullopt;
+                }
+            // Otherwise only a whole number: a misspelt name must not read as 0.
+            char* end = nullptr;
+            long long number = std::strtoll(text->c_str(), &end, 10);
+            if (text->empty() || *end != '\0')
+                return keyError(*this, key, "takes a number or a value name");
+            p->set(*this, Value(number));
+            return std::nullopt;
+        }
+        if (!value.isNumber())
+            return keyError(*this, key, "takes a number or a value name");
+        p->set(*this, value);
+        return std::nullopt;
+    }
+    if (p->accepts && !p->accepts(value))
+        return keyError(*this, key, "does not take a value of this type");
+    p->set(*this, value);
+    return std::nullopt;
+}
+
+std::optional<Error> Object::trySetValueForKeyPath(std::string_view keyPath, const Value& value)
+{
+    auto dot = keyPath.rfind('.');
+    if (dot == std::string_view::npos)
+        return trySetValueForKey(keyPath, value);
+    Object* target = this;
+    ObjectRef hold; // keeps the current object alive while its key is set
+    std::string_view path = keyPath.substr(0, dot);
+    while (!path.empty()) {
+        auto next = path.find('.');
+        std::string_view key = path.substr(0, next);
+        ObjectRef child = target->valueForKey(key).object();
+        if (!child)
+            return keyError(*target, key, "holds no object");
+        hold = std::move(child);
+        target = hold.get();
+        path = next == std::string_view::npos ? std::string_view() : path.substr(next + 1);
+    }
+    return target->trySetValueForKey(keyPath.substr(dot + 1), value);
+}
+
+std::optional<Error> Object::setValueForUndefinedKey(std::string_view key, const Value&)
+{
+    return keyError(*this, key, "is not a key of this class");
 }
 
 void registerFoundationClasses()

@@ -11,9 +11,12 @@
 // safe from any thread afterwards. Class and Protocol objects live for the
 // life of the process, so their addresses are their identities.
 
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
+#include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,9 +34,28 @@ public:
     virtual std::string description() const;
 
     // Key-value access through the declared properties of the registered
-    // class and its superclasses. An unknown key reads nil and ignores writes.
+    // class, its superclasses and their extensions. An unknown key reads nil;
+    // setValueForKey ignores what trySetValueForKey would refuse.
     Value valueForKey(std::string_view key) const;
     void setValueForKey(std::string_view key, const Value& value);
+
+    // Sets a declared property, converting where the value allows it:
+    // scalars take numbers and texts by their leading number (a boolean is
+    // true for a text beginning Y, y, T, t or a non-zero digit); texts take
+    // strings, nil or numbers (as their "%@" text); everything else takes its
+    // own type or nil. A key the class does not declare goes to
+    // setValueForUndefinedKey. Answers the error and changes nothing when the
+    // key is unknown, read-only or the value of the wrong type.
+    std::optional<Error> trySetValueForKey(std::string_view key, const Value& value);
+    // "a.b.c": reads "a" and "b" as objects, then sets "c" on the last one.
+    std::optional<Error> trySetValueForKeyPath(std::string_view keyPath, const Value& value);
+    // The fallback for keys the class does not declare: an error here;
+    // classes that take any key override it.
+    virtual std::optional<Error> setValueForUndefinedKey(std::string_view key, const Value& value);
+
+    // Sent by an interface file to each object it made, in document order,
+    // once every object and the owner's outlets are linked.
+    virtual void awakeFromNib() {}
 };
 
 // A named interface (a task type, a service interface). Conformance follows
@@ -62,13 +84,37 @@ private:
 
 // What a declared property holds, as binding, column derivation and encoding
 // need to know it.
-enum class PropertyType : std::uint8_t { Bool, Int, Long, LongLong, Float, Double, String, Data, Date, Object };
+// Colours, fonts and geometry travel in a Value as pf::Boxed objects,
+// pictures as pf::Image objects; enums as numbers.
+enum class PropertyType : std::uint8_t {
+    Bool, Int, Long, LongLong, Float, Double, String, Data, Date, Object,
+    Color, Font, Image, Point, Size, Rect, EdgeInsets, Enum
+};
+
+// A name an enum (or flags) property takes in interface files, with its number.
+struct EnumValue {
+    std::string name;
+    long long value = 0;
+};
 
 struct Property {
     std::string name;
     PropertyType type = PropertyType::Object;
     std::function<Value(const Object&)> get;
     std::function<void(Object&, const Value&)> set; // empty for read-only properties
+    // Whether set takes the value as it is (the type's own or nil); empty
+    // for properties that take any value. Conversions of scalars and texts
+    // come before this check.
+    std::function<bool(const Value&)> accepts;
+    std::vector<EnumValue> enumValues; // for Enum properties
+    // The property does not keep the object it is given (a delegate).
+    bool weak = false;
+};
+
+// A method that an interface file's action, or any sender, may call by name.
+struct Action {
+    std::string name;
+    std::function<void(Object& target, const ObjectRef& sender)> invoke;
 };
 
 class Class {
@@ -82,16 +128,28 @@ public:
     const Class* superclass() const { return m_superclass; }
     // A new instance, or null for a class registered without a factory.
     ObjectRef create() const { return m_factory ? m_factory() : nullptr; }
+    bool hasFactory() const { return bool(m_factory); }
     // True for the class itself and its subclasses.
     bool isSubclassOf(const Class* other) const;
     bool conformsTo(const Protocol* protocol) const;
     // This class's own declared properties, in declaration order.
     const std::vector<Property>& properties() const { return m_properties; }
-    // The class's and then its superclasses' properties; null when none has the name.
+    // The class's and then its superclasses' properties, each class's own
+    // before its extensions'; null when none has the name.
     const Property* property(std::string_view name) const;
+    // The class's and then its superclasses' actions; null when none has the name.
+    const Action* action(std::string_view name) const;
+    // Instances take keys the class does not declare through
+    // setValueForUndefinedKey (a class or a superclass says so).
+    bool takesAnyKey() const;
 
 private:
     friend class ClassRegistry;
+    bool m_takesAnyKey = false;
+    std::vector<Action> m_actions;
+    // Added by extensions after registration; a deque keeps earlier
+    // properties where they are.
+    std::deque<Property> m_extensionProperties;
     std::string m_name;
     const Class* m_superclass = nullptr;
     std::function<ObjectRef()> m_factory;

@@ -158,4 +158,18 @@ bool isValidUtf8(std::string_view bytes)
     return true;
 }
 
+std::string dropInvalidUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t before = i;
+        char32_t cp = decodeOne(bytes, i);
+        if (cp == 0xFFFD && i == before + 1)
+            continue;
+        out.append(bytes.substr(before, i - before));
+    }
+    return out;
+}
+
 }

@@ -19,5 +19,7 @@ std::u16string toUtf16(std::string_view utf8);
 // Lone surrogates become U+FFFD.
 std::string fromUtf16(std::u16string_view utf16);
 bool isValidUtf8(std::string_view bytes);
+// The valid characters of `bytes`, each invalid or truncated byte left out.
+std::string dropInvalidUtf8(std::string_view bytes);
 
 }

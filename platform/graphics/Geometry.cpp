@@ -18,7 +18,14 @@ bool Rect::isEmpty() const
         || size.width == 0 || size.height == 0;
 }
 
-Rect Rect::standardized() const { return {minX(), minY(), maxX() - minX(), maxY() - minY()}; }
+Rect Rect::standardized() const
+{
+    // Recomputing a size as max - min loses its low bits far from the
+    // origin, so a scrolled view's bounds would drift; a standard rect stays as it is.
+    if (size.width >= 0 && size.height >= 0)
+        return *this;
+    return {minX(), minY(), maxX() - minX(), maxY() - minY()};
+}
 
 bool Rect::contains(Point p) const
 {

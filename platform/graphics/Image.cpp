@@ -6,6 +6,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Bitmap.h"
 
+#include <algorithm>
 #include <cairo.h>
 
 #include <cmath>
@@ -150,6 +151,28 @@ ErrorOr<ImageRef> Image::scaledToSize(Size points, double scale) const
 ErrorOr<Bytes> Image::jpegRepresentation(double quality) const
 {
     return encodeJpeg(*m_bitmap, quality);
+}
+
+}
+
+namespace pf {
+
+ImageRef Image::stretchableImage(int leftCapWidth, int topCapHeight) const
+{
+    Size points = size();
+    // The one-point middle that stretches; a cap of 0 (or less) stretches the whole axis.
+    auto caps = [](int cap, double extent, double& first, double& second) {
+        if (cap <= 0 || extent < 1) {
+            first = second = 0;
+            return;
+        }
+        first = std::min<double>(cap, extent - 1);
+        second = std::max(extent - first - 1, 0.0);
+    };
+    auto image = ImageRef(new Image(m_bitmap, m_frames));
+    caps(leftCapWidth, points.width, image->m_capInsets.left, image->m_capInsets.right);
+    caps(topCapHeight, points.height, image->m_capInsets.top, image->m_capInsets.bottom);
+    return image;
 }
 
 }

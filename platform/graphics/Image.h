@@ -55,6 +55,13 @@ public:
     // The picture drawn into a new bitmap of `points` at `scale`, stretched
     // to fill it (the first frame only).
     ErrorOr<ImageRef> scaledToSize(Size points, double scale = 1) const;
+    // The same picture stretching between caps: `leftCapWidth` points on the
+    // left and `topCapHeight` on top keep their size, as does all but one
+    // point of the rest; a cap of 0 stretches that axis whole.
+    ImageRef stretchableImage(int leftCapWidth, int topCapHeight) const;
+    // Caps in points that drawing keeps unstretched; zero for a plain picture.
+    const EdgeInsets& capInsets() const { return m_capInsets; }
+
     // JPEG bytes of the first frame at `quality` from 0 to 1.
     ErrorOr<Bytes> jpegRepresentation(double quality) const;
 
@@ -62,6 +69,7 @@ private:
     Image(BitmapRef bitmap, std::vector<ImageFrame> frames);
     BitmapRef m_bitmap;
     std::vector<ImageFrame> m_frames;
+    EdgeInsets m_capInsets;
 };
 
 }

@@ -48,7 +48,8 @@ ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const 
     host->m_texture = SDL_CreateTexture(host->m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pw, ph);
     if (!host->m_texture)
         return sdlError("creating the texture");
-    SDL_StartTextInput();
+    // Text input (and the IME with it) is on only while a text control has focus.
+    SDL_StopTextInput();
     return host;
 }
 
@@ -91,6 +92,14 @@ bool DesktopHost::handle(const SDL_Event& event)
         if (m_mouseDown)
             m_screen.handleTouch(kMouseFinger, TouchPhase::Moved, point(event.motion.x, event.motion.y), now);
         break;
+    case SDL_MOUSEWHEEL: {
+        // One notch scrolls a few lines; SDL counts up as positive.
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        double lines = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -40 : 40;
+        m_screen.handleScrollWheel(point(x, y), {-event.wheel.x * lines, -event.wheel.y * lines});
+        break;
+    }
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT && m_mouseDown) {
             m_mouseDown = false;
@@ -108,6 +117,9 @@ bool DesktopHost::handle(const SDL_Event& event)
         break;
     case SDL_TEXTINPUT:
         m_screen.postKeyEvent({KeyEvent::Kind::Text, event.text.text});
+        break;
+    case SDL_TEXTEDITING:
+        m_screen.postKeyEvent({KeyEvent::Kind::MarkedText, event.edit.text});
         break;
     case SDL_KEYDOWN:
         switch (event.key.keysym.sym) {
@@ -149,13 +161,27 @@ std::optional<Error> DesktopHost::present()
     return std::nullopt;
 }
 
+void DesktopHost::updateTextInput()
+{
+    bool wanted = m_screen.wantsTextInput();
+    if (wanted == m_textInput)
+        return;
+    m_textInput = wanted;
+    if (wanted)
+        SDL_StartTextInput();
+    else
+        SDL_StopTextInput();
+}
+
 bool DesktopHost::step()
 {
     SDL_Event event;
     bool open = true;
     while (open && SDL_PollEvent(&event))
         open = handle(event);
+    m_screen.deliverKeyEvents();
     RunLoop::main().runUntilIdle();
+    updateTextInput();
     if (auto error = present())
         log("pf::DesktopHost: %s", error->description.c_str());
     return open;

@@ -40,6 +40,7 @@ private:
     DesktopHost(Screen& screen, double fit);
     bool handle(const SDL_Event& event);
     std::optional<Error> present();
+    void updateTextInput();
 
     Screen& m_screen;
     Compositor m_compositor;
@@ -48,6 +49,7 @@ private:
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
     bool m_mouseDown = false;
+    bool m_textInput = false;
 };
 
 }

@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/AnimationClock.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -113,12 +114,27 @@ bool HeadlessHost::tapViewWithText(std::string_view text)
 void HeadlessHost::type(std::string_view text)
 {
     m_screen.postKeyEvent({KeyEvent::Kind::Text, std::string(text)});
+    m_screen.deliverKeyEvents();
+    settle();
+}
+
+void HeadlessHost::compose(std::string_view markedText)
+{
+    m_screen.postKeyEvent({KeyEvent::Kind::MarkedText, std::string(markedText)});
+    m_screen.deliverKeyEvents();
     settle();
 }
 
 void HeadlessHost::pressKey(KeyEvent::Kind kind)
 {
     m_screen.postKeyEvent({kind, {}});
+    m_screen.deliverKeyEvents();
+    settle();
+}
+
+void HeadlessHost::memoryWarning()
+{
+    Application::shared().simulateMemoryWarning();
     settle();
 }
 

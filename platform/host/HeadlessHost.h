@@ -40,9 +40,15 @@ public:
     // Taps the centre of the frontmost view showing `text`; false when none does.
     bool tapViewWithText(std::string_view text);
 
-    // Keyboard input queued on the screen for the text controls.
+    // Keyboard input for the key window's first responder: committed text,
+    // IME text being composed (empty ends the composition) and keys.
     void type(std::string_view text);
+    void compose(std::string_view markedText);
     void pressKey(KeyEvent::Kind kind);
+
+    // What the system sends when memory runs low: the notification and
+    // every controller's didReceiveMemoryWarning(), then the ready work.
+    void memoryWarning();
 
     // Moves the clock, running animations and display links frame by frame,
     // then the main loop's ready work (animation completions among it).

@@ -25,7 +25,7 @@ struct AnimationOptions {
     AnimationCurve curve = AnimationCurve::EaseInOut;
 };
 
-enum class AnimatedProperty { Center, Bounds, Alpha, Transform, BackgroundColor };
+enum class AnimatedProperty { Center, Bounds, Alpha, Transform, BackgroundColor, LayerMaskColor };
 using AnimatedValue = std::variant<Point, Rect, double, AffineTransform, Color>;
 
 struct AnimationGroup {

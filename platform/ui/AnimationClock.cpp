@@ -1,6 +1,7 @@
 #include "platform/ui/AnimationClock.h"
 
 #include "platform/ui/Animation.h"
+#include "platform/ui/PerformRequest.h"
 
 #include <algorithm>
 #include <chrono>
@@ -40,6 +41,7 @@ void ManualClock::advance(double seconds)
         m_now += step;
         seconds -= step;
         Animator::shared().tick();
+        runDuePerformRequests(m_now);
     }
 }
 

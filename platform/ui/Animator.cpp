@@ -59,6 +59,7 @@ AnimatedValue modelValue(const View& view, AnimatedProperty property)
     case AnimatedProperty::Alpha: return view.alpha();
     case AnimatedProperty::Transform: return view.transform();
     case AnimatedProperty::BackgroundColor: return view.backgroundColor().value_or(Color::clear());
+    case AnimatedProperty::LayerMaskColor: return view.layerMaskColor().value_or(Color::black());
     }
     return {};
 }
@@ -290,6 +291,22 @@ std::optional<Color> View::presentationBackgroundColor() const
     if (!a)
         return m_backgroundColor;
     return std::get<Color>(Animator::shared().presentationValue(*a));
+}
+
+std::optional<Color> View::presentationLayerMaskColor() const
+{
+    auto a = Animator::shared().running(*this, AnimatedProperty::LayerMaskColor);
+    if (!a)
+        return m_layerMaskColor;
+    return std::get<Color>(Animator::shared().presentationValue(*a));
+}
+
+void View::removeAllAnimations()
+{
+    if (m_animations.empty())
+        return;
+    Animator::shared().viewDestroyed(m_animations);
+    invalidateVisual();
 }
 
 }

@@ -3,11 +3,13 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
 #include "platform/graphics/Path.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -48,7 +50,7 @@ ErrorOr<Rect> Compositor::render()
     context.fillRect(dirty, Color::black());
     auto windows = m_screen.windows();
     for (auto& window : windows) {
-        if (auto error = drawView(context, *window))
+        if (auto error = drawView(context, *window, scale, nullptr))
             return *error;
     }
     if (auto error = context.status())
@@ -56,16 +58,44 @@ ErrorOr<Rect> Compositor::render()
     return dirty;
 }
 
-std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view)
+ErrorOr<BitmapRef> Compositor::renderView(View& view, double scale)
+{
+    PF_ASSERT_MAIN_THREAD();
+    view.layoutIfNeeded();
+    Rect b = view.bounds();
+    if (b.isEmpty() || !(scale > 0))
+        return BitmapRef();
+    auto bitmap = Bitmap::create(int(std::ceil(b.width() * scale)), int(std::ceil(b.height() * scale)), scale);
+    if (!bitmap)
+        return bitmap.error();
+    auto created = GraphicsContext::create(*bitmap.value());
+    if (!created)
+        return created.error();
+    GraphicsContext& context = *created.value();
+    // The view's own bounds origin lands on the picture's top-left corner.
+    AffineTransform place = AffineTransform::translation(-b.x(), -b.y());
+    if (auto error = drawView(context, view, scale, &place))
+        return *error;
+    if (auto error = context.status())
+        return *error;
+    return bitmap.value();
+}
+
+std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, double scale,
+                                          const AffineTransform* placement)
 {
     double alpha = view.presentationAlpha();
+    // A mask colour shows the subtree at its alpha.
+    if (auto maskColor = view.presentationLayerMaskColor())
+        alpha *= std::clamp(maskColor->alpha, 0.0, 1.0);
     if (view.isHidden() || alpha <= 0)
         return std::nullopt;
     Rect b = view.presentationBounds();
     Point center = view.presentationCenter();
-    AffineTransform toSuper = AffineTransform::translation(-b.x() - b.width() / 2, -b.y() - b.height() / 2)
-                                  .concatenated(view.presentationTransform())
-                                  .concatenated(AffineTransform::translation(center.x, center.y));
+    AffineTransform toSuper = placement ? *placement
+                                        : AffineTransform::translation(-b.x() - b.width() / 2, -b.y() - b.height() / 2)
+                                              .concatenated(view.presentationTransform())
+                                              .concatenated(AffineTransform::translation(center.x, center.y));
     if (!toSuper.isInvertible())
         return std::nullopt;
 
@@ -80,7 +110,8 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view)
     bool hasBorder = view.borderWidth() > 0 && !view.borderColor().isClear();
     // Overlapping parts must fade together, so a translucent view with more
     // than a background is drawn as one layer.
-    bool layered = mask || (alpha < 1 && (!view.subviews().empty() || view.drawsContent() || hasBorder));
+    const ImageRef& picture = view.contents();
+    bool layered = mask || (alpha < 1 && (!view.subviews().empty() || view.drawsContent() || hasBorder || picture));
     if (layered) {
         if (mask)
             context.setAlpha(alpha);
@@ -96,7 +127,14 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view)
         context.save();
         context.clipToRoundedRect(b, radius);
     }
-    auto content = view.renderedContent(m_screen.scale());
+    if (picture && picture->bitmap()) {
+        ImageDrawOptions options;
+        options.gravity = view.contentsGravity();
+        options.contentsRect = view.contentsRect();
+        options.caps = picture->capInsets();
+        context.drawImage(*picture->bitmap(), b, options);
+    }
+    auto content = view.renderedContent(scale);
     if (!content) {
         if (view.clipsToBounds())
             context.restore();
@@ -108,7 +146,7 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view)
         context.drawImage(*content.value(), b);
     auto children = view.subviews();
     for (auto& child : children) {
-        if (auto error = drawView(context, *child)) {
+        if (auto error = drawView(context, *child, scale, nullptr)) {
             if (view.clipsToBounds())
                 context.restore();
             context.restore();

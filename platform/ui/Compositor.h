@@ -27,8 +27,14 @@ public:
     // The next render repaints everything.
     void invalidateAll() { m_full = true; }
 
+    // The view and its subviews drawn into a new transparent bitmap of its
+    // bounds size at `scale`, as the screen would show them, ignoring the
+    // view's own place and transform; null for a view without area.
+    static ErrorOr<BitmapRef> renderView(View& view, double scale);
+
 private:
-    std::optional<Error> drawView(GraphicsContext& context, View& view);
+    static std::optional<Error> drawView(GraphicsContext& context, View& view, double scale,
+                                         const AffineTransform* placement);
 
     Screen& m_screen;
     BitmapRef m_frame;

@@ -18,6 +18,7 @@ class Screen;
 class TapGestureRecognizer;
 class Touch;
 class View;
+class ViewController;
 class Window;
 
 using ViewRef = std::shared_ptr<View>;

@@ -107,6 +107,19 @@ void Screen::handleTouch(int identifier, TouchPhase phase, Point location, doubl
     target->handleTouch(identifier, phase, inWindow, timestamp);
 }
 
+void Screen::handleScrollWheel(Point location, Point delta)
+{
+    PF_ASSERT_MAIN_THREAD();
+    auto windows = m_windows;
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        Point inWindow = (*it)->transformToSuperview().inverted().apply(location);
+        if (ViewRef view = (*it)->hitTest(inWindow)) {
+            view->scrollWheel(delta);
+            return;
+        }
+    }
+}
+
 void Screen::layoutIfNeeded()
 {
     auto windows = m_windows;
@@ -119,6 +132,24 @@ void Screen::addDirtyRect(const Rect& rect)
     Rect r = rect.intersection(m_bounds);
     if (!r.isEmpty())
         m_dirty = m_dirty.united(r.integral());
+}
+
+}
+
+namespace pf {
+
+void Screen::deliverKeyEvents()
+{
+    for (const KeyEvent& event : takeKeyEvents())
+        if (auto window = keyWindow())
+            window->deliverKeyEvent(event);
+}
+
+bool Screen::wantsTextInput() const
+{
+    auto window = keyWindow();
+    auto responder = window ? window->firstResponder() : nullptr;
+    return responder && responder->wantsTextInput();
 }
 
 }

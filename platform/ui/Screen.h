@@ -19,9 +19,9 @@ namespace pf {
 
 // Keys and text typed on a keyboard, queued for the text controls.
 struct KeyEvent {
-    enum class Kind { Text, Backspace, Delete, Return, Tab, Escape, Left, Right, Up, Down };
+    enum class Kind { Text, Backspace, Delete, Return, Tab, Escape, Left, Right, Up, Down, MarkedText };
     Kind kind = Kind::Text;
-    std::string text; // UTF-8, for Text
+    std::string text; // UTF-8, for Text and MarkedText (empty when composing ends)
 };
 
 class Screen {
@@ -42,8 +42,17 @@ public:
     // window under it that takes it and stays with that window to its end.
     void handleTouch(int identifier, TouchPhase phase, Point location, double timestamp);
 
+    // A wheel scroll at a point of the screen: the view under it (in the
+    // frontmost window that takes touches there) gets scrollWheel(delta).
+    void handleScrollWheel(Point location, Point delta);
+
     void postKeyEvent(KeyEvent event) { m_keyEvents.push_back(std::move(event)); }
     std::vector<KeyEvent> takeKeyEvents() { return std::exchange(m_keyEvents, {}); }
+    // Hands the queued events to the key window's first responder.
+    void deliverKeyEvents();
+    // Whether the key window's first responder takes text (hosts turn their
+    // text input and IME on only then).
+    bool wantsTextInput() const;
 
     // Lays out every shown window's views marked for layout.
     void layoutIfNeeded();

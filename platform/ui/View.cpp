@@ -5,6 +5,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
@@ -202,14 +203,19 @@ void View::insertSubview(ViewRef view, std::size_t index)
         return;
     // Keep the view alive while it moves between parents.
     ViewRef keep = view;
+    Window* oldWindow = rootWindow(view.get());
     if (auto old = view->superview()) {
-        old->removeSubview(*view);
+        // Where it was drawn is repainted; the window hears of the move once, below.
+        view->invalidateVisual();
+        old->m_subviews.erase(std::find(old->m_subviews.begin(), old->m_subviews.end(), view));
+        old->setNeedsLayout();
     }
     index = std::min(index, m_subviews.size());
     m_subviews.insert(m_subviews.begin() + long(index), view);
     view->m_superview = std::static_pointer_cast<View>(weak_from_this().lock());
     view->invalidateVisual();
     setNeedsLayout();
+    view->windowChanged(oldWindow);
 }
 
 void View::removeSubview(View& view)
@@ -219,9 +225,11 @@ void View::removeSubview(View& view)
     if (it == m_subviews.end())
         return;
     ViewRef keep = *it;
+    Window* oldWindow = rootWindow(&view);
     m_subviews.erase(it);
     view.m_superview.reset();
     setNeedsLayout();
+    view.windowChanged(oldWindow);
 }
 
 void View::removeFromSuperview()
@@ -339,7 +347,12 @@ void View::layoutTree()
 {
     if (m_needsLayout) {
         m_needsLayout = false;
+        auto controller = m_viewController.lock();
+        if (controller)
+            controller->viewWillLayoutSubviews();
         layoutSubviews();
+        if (controller)
+            controller->viewDidLayoutSubviews();
     }
     auto children = m_subviews;
     for (auto& child : children)
@@ -493,6 +506,12 @@ void View::touchesCancelled(const TouchSet& touches)
 {
     if (auto parent = superview())
         parent->touchesCancelled(touches);
+}
+
+void View::scrollWheel(Point delta)
+{
+    if (auto parent = superview())
+        parent->scrollWheel(delta);
 }
 
 void View::addGestureRecognizer(GestureRecognizerRef recognizer)

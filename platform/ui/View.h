@@ -17,6 +17,7 @@
 #include "platform/foundation/Object.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Forward.h"
 
@@ -75,6 +76,20 @@ public:
     // the bounds, is opaque. Null for no mask.
     const BitmapRef& maskImage() const { return m_maskImage; }
     void setMaskImage(BitmapRef mask);
+    // A picture drawn over the background and under the drawn content: the
+    // part `contentsRect` (unit coordinates of the picture) placed by the
+    // gravity; a stretchable picture stretches between its caps.
+    const ImageRef& contents() const { return m_contents; }
+    void setContents(ImageRef image);
+    const Rect& contentsRect() const { return m_contentsRect; }
+    void setContentsRect(const Rect& rect);
+    ImageGravity contentsGravity() const { return m_contentsGravity; }
+    void setContentsGravity(ImageGravity gravity);
+    // The view and its subtree show at this colour's alpha (only the alpha
+    // counts); none shows them as they are. Animatable; from or to none it
+    // animates as from or to an opaque colour.
+    const std::optional<Color>& layerMaskColor() const { return m_layerMaskColor; }
+    void setLayerMaskColor(std::optional<Color> color);
     bool isUserInteractionEnabled() const { return m_userInteractionEnabled; }
     void setUserInteractionEnabled(bool enabled) { m_userInteractionEnabled = enabled; }
     int tag() const { return m_tag; }
@@ -94,6 +109,27 @@ public:
     bool isDescendantOf(const View& view) const;
     // The window at the root of the tree, or null.
     WindowRef window() const;
+    // Sent to a view and each of its subviews, parents first, after the
+    // window at the root of its tree changed (to null when it left one).
+    virtual void didMoveToWindow() {}
+
+    // Keyboard focus. A view that can become first responder takes the key
+    // events of its window while it is; the window keeps one at a time (not
+    // retained), and a view leaving the window resigns. becomeFirstResponder
+    // answers false outside a window or when the view cannot take focus.
+    virtual bool canBecomeFirstResponder() const { return false; }
+    bool becomeFirstResponder();
+    // True when the view no longer is first responder (or never was).
+    bool resignFirstResponder();
+    bool isFirstResponder() const;
+    // Key events: committed text (valid UTF-8), one delete, and IME text
+    // being composed (empty when composition ends). Ignored by default.
+    virtual void insertText(const std::string& utf8);
+    virtual void deleteBackward();
+    virtual void setMarkedText(const std::string& utf8);
+    // A text control: the host turns on text input (and its IME) while one
+    // is the key window's first responder.
+    virtual bool wantsTextInput() const { return false; }
 
     // Autoresizing runs for each subview as soon as this view's bounds size changes.
     AutoresizingMask autoresizingMask() const { return m_autoresizingMask; }
@@ -139,6 +175,9 @@ public:
     virtual void touchesMoved(const TouchSet& touches);
     virtual void touchesEnded(const TouchSet& touches);
     virtual void touchesCancelled(const TouchSet& touches);
+    // A wheel (or two-finger) scroll over the view by `delta` points, a
+    // positive y moving the content up. By default passed to the superview.
+    virtual void scrollWheel(Point delta);
 
     // The view owns its recognizers; they see its touches before it does.
     void addGestureRecognizer(GestureRecognizerRef recognizer);
@@ -158,7 +197,11 @@ public:
     double presentationAlpha() const;
     AffineTransform presentationTransform() const;
     std::optional<Color> presentationBackgroundColor() const;
+    std::optional<Color> presentationLayerMaskColor() const;
     bool hasAnimations() const { return !m_animations.empty(); }
+    // Ends every running animation of this view at its model value; their
+    // completions report unfinished.
+    void removeAllAnimations();
 
     // One line per view, indented by depth: "View {x, y, w, h}" plus flags.
     std::string treeDescription() const;
@@ -169,11 +212,15 @@ public:
 protected:
     // Null for a view that is not owned by a shared pointer.
     std::shared_ptr<View> self() { return std::static_pointer_cast<View>(weak_from_this().lock()); }
+    // After the view became or stopped being its window's first responder.
+    virtual void didBecomeFirstResponder() {}
+    virtual void didResignFirstResponder() {}
 
 private:
     friend class Animator;
     friend class Compositor;
     friend class Window;
+    friend class ViewController;
     // The drawn content at `scale`, redrawn when marked or resized; null for
     // views that draw nothing.
     ErrorOr<BitmapRef> renderedContent(double scale);
@@ -185,6 +232,8 @@ private:
     void describe(std::string& out, int depth) const;
     void extentInWindow(const AffineTransform& toWindow, Rect& out) const;
     void beginChange(AnimatedProperty property);
+    void windowChanged(Window* oldWindow);
+    static Window* rootWindow(const View* view);
 
     Point m_center;
     Rect m_bounds;
@@ -197,6 +246,10 @@ private:
     double m_borderWidth = 0;
     Color m_borderColor = Color::black();
     BitmapRef m_maskImage;
+    ImageRef m_contents;
+    Rect m_contentsRect{0, 0, 1, 1};
+    ImageGravity m_contentsGravity = ImageGravity::Resize;
+    std::optional<Color> m_layerMaskColor;
     bool m_userInteractionEnabled = true;
     int m_tag = 0;
 
@@ -209,6 +262,7 @@ private:
     BitmapRef m_content;
     std::vector<GestureRecognizerRef> m_gestureRecognizers;
     std::vector<PropertyAnimation> m_animations;
+    std::weak_ptr<ViewController> m_viewController; // whose view this is; told around layout
 };
 
 }

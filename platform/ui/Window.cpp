@@ -1,5 +1,8 @@
 #include "platform/ui/Window.h"
 
+#include "platform/foundation/Text.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
 
@@ -53,6 +56,9 @@ void Window::setHidden(bool hidden)
     // Only a shared window can be kept on the screen.
     if (!keep)
         return;
+    auto root = m_rootViewController;
+    if (root)
+        root->beginAppearanceTransition(!hidden, false);
     if (hidden) {
         cancelAllTouches();
         Screen::main().addDirtyRect(frame());
@@ -63,6 +69,8 @@ void Window::setHidden(bool hidden)
         Screen::main().addWindow(keep);
         Screen::main().addDirtyRect(frame());
     }
+    if (root)
+        root->endAppearanceTransition();
 }
 
 void Window::addDirtyRect(const Rect& rect)
@@ -177,6 +185,56 @@ void Window::cancelAllTouches()
         ids.emplace_back(id, active.touch->locationInWindow());
     for (auto& [id, location] : ids)
         handleTouch(id, TouchPhase::Cancelled, location, m_touches.count(id) ? m_touches[id].touch->timestamp() : 0);
+}
+
+}
+
+namespace pf {
+
+void Window::setRootViewController(std::shared_ptr<ViewController> controller)
+{
+    if (controller == m_rootViewController)
+        return;
+    Application::shared().statusBarWindow();
+    auto old = std::exchange(m_rootViewController, controller);
+    bool shown = !isHidden();
+    if (old) {
+        if (shown)
+            old->beginAppearanceTransition(false, false);
+        if (old->isViewLoaded() && old->view()->superview().get() == this)
+            old->view()->removeFromSuperview();
+        if (shown)
+            old->endAppearanceTransition();
+    }
+    if (!controller)
+        return;
+    ViewRef view = controller->view();
+    view->setFrame(Application::shared().contentFrame(*this, *controller));
+    view->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
+    if (shown)
+        controller->beginAppearanceTransition(true, false);
+    addSubview(view);
+    if (shown)
+        controller->endAppearanceTransition();
+}
+
+void Window::deliverKeyEvent(const KeyEvent& event)
+{
+    ViewRef responder = firstResponder();
+    if (!responder)
+        return;
+    switch (event.kind) {
+    case KeyEvent::Kind::Text:
+        if (std::string text = dropInvalidUtf8(event.text); !text.empty())
+            responder->insertText(text);
+        break;
+    case KeyEvent::Kind::MarkedText: responder->setMarkedText(dropInvalidUtf8(event.text)); break;
+    case KeyEvent::Kind::Backspace: responder->deleteBackward(); break;
+    // Return types a line break, as on the phone's keyboard; a one-line
+    // field decides what that means.
+    case KeyEvent::Kind::Return: responder->insertText("\n"); break;
+    default: break;
+    }
 }
 
 }

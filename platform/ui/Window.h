@@ -8,6 +8,7 @@
 // Main thread only. The screen keeps every shown window; hiding a window
 // takes it off the screen, so whoever made it decides its lifetime.
 
+#include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
 
@@ -48,7 +49,21 @@ public:
     // In window coordinates: adds to the screen's region to redraw.
     void addDirtyRect(const Rect& rect);
 
+    // The controller whose view fills the window (below the status bar
+    // unless it wants full-screen layout); kept by the window. It appears
+    // when set on a shown window and when the window is shown, and
+    // disappears when replaced or when the window is hidden.
+    const std::shared_ptr<ViewController>& rootViewController() const { return m_rootViewController; }
+    void setRootViewController(std::shared_ptr<ViewController> controller);
+
+    // The view that takes this window's key events, or null (not retained).
+    ViewRef firstResponder() const { return m_firstResponder.lock(); }
+    // Hands queued key events to the first responder: text (invalid UTF-8
+    // dropped), IME marked text and backspace; a window without one drops them.
+    void deliverKeyEvent(const KeyEvent& event);
+
 private:
+    friend class View;
     struct ActiveTouch {
         TouchRef touch;
         std::vector<GestureRecognizerRef> recognizers;
@@ -58,6 +73,8 @@ private:
     int tapCountFor(Point location, double timestamp);
 
     double m_level = WindowLevel::Normal;
+    std::weak_ptr<View> m_firstResponder;
+    std::shared_ptr<ViewController> m_rootViewController;
     std::map<int, ActiveTouch> m_touches;
     Point m_lastTapLocation;
     double m_lastTapTime = -1;

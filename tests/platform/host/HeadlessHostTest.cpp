@@ -122,14 +122,24 @@ TEST_F(HeadlessHosting, AdvancingTheClockFinishesAnimationsOnScreen)
     EXPECT_TRUE(pixelIs(*frame.value(), {25, 25}, kWhite));
 }
 
-TEST_F(HeadlessHosting, TypedTextAndKeysAreQueuedOnTheScreen)
+TEST_F(HeadlessHosting, TypedTextComposedTextAndKeysReachTheFirstResponder)
 {
+    struct Field : View {
+        bool canBecomeFirstResponder() const override { return true; }
+        void insertText(const std::string& utf8) override { log += "+" + utf8; }
+        void setMarkedText(const std::string& utf8) override { log += "~" + utf8; }
+        void deleteBackward() override { log += "<"; }
+        std::string log;
+    };
+    auto field = std::make_shared<Field>();
+    window->addSubview(field);
+    host.type("lost"); // nobody has focus yet
+    ASSERT_TRUE(field->becomeFirstResponder());
+    host.compose("ni");
     host.type("你好");
+    host.pressKey(KeyEvent::Kind::Backspace);
     host.pressKey(KeyEvent::Kind::Return);
-    auto events = Screen::main().takeKeyEvents();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0].text, "你好");
-    EXPECT_EQ(events[1].kind, KeyEvent::Kind::Return);
+    EXPECT_EQ(field->log, "~ni+你好<+\n");
     EXPECT_TRUE(Screen::main().takeKeyEvents().empty());
 }
 

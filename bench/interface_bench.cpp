@@ -1,0 +1,160 @@
+// Interface files against their baselines, on a file of 100 views, each
+// with a frame, a text, a colour, a font and one outlet of the owner:
+// loading (parse and resolve) against libxml2's own parse of the same text,
+// and instantiating against building the same objects through typed setters.
+// Until the platform's labels and buttons exist the views are a bench class
+// with the same value kinds.
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
+#include "platform/ui/InterfaceFile.h"
+#include "platform/ui/UiRegistration.h"
+#include "platform/ui/View.h"
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+class BenchLabel : public pf::View {
+public:
+    std::string text() const { return m_text; }
+    void setText(std::string text) { m_text = std::move(text); }
+    pf::Color textColor() const { return m_color; }
+    void setTextColor(pf::Color color) { m_color = color; }
+    pf::Font font() const { return m_font; }
+    void setFont(pf::Font font) { m_font = std::move(font); }
+
+private:
+    std::string m_text;
+    pf::Color m_color;
+    pf::Font m_font;
+};
+
+class BenchOwner : public pf::Object {
+public:
+    std::optional<pf::Error> setValueForUndefinedKey(std::string_view key, const pf::Value& value) override
+    {
+        outlets[std::string(key)] = value.object();
+        return std::nullopt;
+    }
+    std::shared_ptr<pf::View> view() const { return m_view; }
+    void setView(std::shared_ptr<pf::View> view) { m_view = std::move(view); }
+    std::map<std::string, pf::ObjectRef> outlets;
+
+private:
+    std::shared_ptr<pf::View> m_view;
+};
+
+void registerBenchClasses()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    pf::registerUiClasses();
+    pf::ClassBuilder<BenchLabel>("BenchLabel")
+        .superclass<pf::View>()
+        .property("text", &BenchLabel::text, &BenchLabel::setText)
+        .property("textColor", &BenchLabel::textColor, &BenchLabel::setTextColor)
+        .property("font", &BenchLabel::font, &BenchLabel::setFont)
+        .commit();
+    pf::ClassBuilder<BenchOwner>("BenchOwner")
+        .property("view", &BenchOwner::view, &BenchOwner::setView)
+        .takesAnyKey()
+        .commit();
+}
+
+const std::string& fileText()
+{
+    static const std::string text = [] {
+        std::string body = "<interface owner=\"BenchOwner\">\n<object id=\"root\" class=\"View\">"
+                           "<rect name=\"frame\">{{0, 0}, {320, 4000}}</rect><subviews>\n";
+        std::string outlets;
+        for (int i = 0; i < 100; ++i) {
+            std::string id = "v" + std::to_string(i);
+            body += "<object id=\"" + id + "\" class=\"BenchLabel\"><rect name=\"frame\">{{10, " +
+                    std::to_string(i * 40) + "}, {300, 36}}</rect><string name=\"text\">第" + std::to_string(i) +
+                    "行 row</string><color name=\"textColor\">#336699</color><font name=\"font\">14 bold</font>"
+                    "</object>\n";
+            outlets += "<outlet name=\"" + id + "\" to=\"" + id + "\"/>\n";
+        }
+        return body + "</subviews></object>\n<outlet name=\"view\" to=\"root\"/>\n" + outlets + "</interface>\n";
+    }();
+    return text;
+}
+
+const pf::Bundle& bundle()
+{
+    static pf::Bundle b("/nonexistent-bench-bundle");
+    return b;
+}
+
+void BM_Libxml2Parse100(benchmark::State& state)
+{
+    const std::string& text = fileText();
+    for (auto _ : state) {
+        xmlDocPtr doc = xmlReadMemory(text.data(), int(text.size()), "bench.xml", nullptr, XML_PARSE_NONET);
+        benchmark::DoNotOptimize(doc);
+        xmlFreeDoc(doc);
+    }
+}
+BENCHMARK(BM_Libxml2Parse100);
+
+void BM_InterfaceLoad100(benchmark::State& state)
+{
+    registerBenchClasses();
+    const std::string& text = fileText();
+    for (auto _ : state) {
+        auto file = pf::InterfaceFile::parse(text, "Bench", bundle());
+        if (!file)
+            state.SkipWithError(file.error().description.c_str());
+        benchmark::DoNotOptimize(file);
+    }
+}
+BENCHMARK(BM_InterfaceLoad100);
+
+void BM_InterfaceInstantiate100(benchmark::State& state)
+{
+    registerBenchClasses();
+    auto file = pf::InterfaceFile::parse(fileText(), "Bench", bundle());
+    if (!file) {
+        state.SkipWithError(file.error().description.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        auto owner = std::make_shared<BenchOwner>();
+        auto objects = file.value()->instantiate(owner);
+        benchmark::DoNotOptimize(objects);
+    }
+}
+BENCHMARK(BM_InterfaceInstantiate100);
+
+void BM_DirectBuild100(benchmark::State& state)
+{
+    registerBenchClasses();
+    for (auto _ : state) {
+        auto owner = std::make_shared<BenchOwner>();
+        auto root = std::make_shared<pf::View>();
+        root->setFrame({0, 0, 320, 4000});
+        for (int i = 0; i < 100; ++i) {
+            auto label = std::make_shared<BenchLabel>();
+            label->setFrame({10, double(i * 40), 300, 36});
+            label->setText("第" + std::to_string(i) + "行 row");
+            label->setTextColor(*pf::Color::parse("#336699"));
+            label->setFont(pf::Font(pf::Font::defaultFamily(), 14, pf::FontWeight::Bold));
+            root->addSubview(label);
+            owner->outlets["v" + std::to_string(i)] = label;
+        }
+        owner->setView(root);
+        benchmark::DoNotOptimize(owner);
+    }
+}
+BENCHMARK(BM_DirectBuild100);
+
+}
+
+BENCHMARK_MAIN();

@@ -1,0 +1,26 @@
+#include "framework/ui/KRNavigationBar.h"
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+
+namespace {
+void drawStretched(pf::GraphicsContext& context, const pf::ImageRef& image, const pf::Rect& rect)
+{
+    if (image && image->bitmap())
+        context.drawImage(*image->bitmap(), rect);
+}
+}
+
+void KRNavigationBar::setBackgroundImage(const pf::ImageRef& image)
+{
+    if (image == m_backgroundImage)
+        return;
+    m_backgroundImage = image;
+    setNeedsDisplay();
+}
+
+void KRNavigationBar::draw(pf::GraphicsContext& context, const pf::Rect&)
+{
+    drawStretched(context, m_backgroundImage, bounds());
+}

@@ -1,0 +1,177 @@
+#pragma once
+
+// A scrolling list of rows in sections. At reloadData the table asks its
+// data source for every section's row count and its delegate for every row
+// height, so it knows the whole content's size; only the rows that are
+// visible have cells in the tree, and a row that scrolls out gives its cell
+// to the pool of its reuse identifier, for dequeueReusableCellWithIdentifier.
+// Section headers stay pinned to the top while their section scrolls under
+// them; an index strip at the right edge jumps to a section; a left swipe on
+// an editable row shows its "删除" button.
+//
+// Main thread only. Data source and delegate are not retained.
+
+#include "platform/controls/ScrollView.h"
+#include "platform/controls/TableViewCell.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+class TableView;
+class TableIndexView;
+
+struct IndexPath {
+    int section = 0;
+    int row = 0;
+    auto operator<=>(const IndexPath&) const = default;
+};
+
+enum class TableViewStyle { Plain, Grouped };
+enum class TableViewScrollPosition { None, Top, Middle, Bottom };
+enum class TableViewCellEditingStyle { None, Delete, Insert };
+
+class TableViewDataSource {
+public:
+    virtual ~TableViewDataSource() = default;
+    virtual int numberOfSectionsInTableView(TableView&) { return 1; }
+    virtual int tableViewNumberOfRowsInSection(TableView&, int section) = 0;
+    virtual std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView&, const IndexPath&) = 0;
+    virtual std::optional<std::string> tableViewTitleForHeaderInSection(TableView&, int) { return std::nullopt; }
+    // The index strip's titles; none hides the strip.
+    virtual std::vector<std::string> sectionIndexTitlesForTableView(TableView&) { return {}; }
+    virtual int tableViewSectionForSectionIndexTitle(TableView&, const std::string&, int index) { return index; }
+    // Rows that may be swiped to delete.
+    virtual bool tableViewCanEditRowAtIndexPath(TableView&, const IndexPath&) { return false; }
+    // The data source removes the row from its data, then tells the table
+    // (deleteRowsAtIndexPaths).
+    virtual void tableViewCommitEditingStyle(TableView&, TableViewCellEditingStyle, const IndexPath&) {}
+};
+
+class TableViewDelegate : public ScrollViewDelegate {
+public:
+    // Nothing lets the table use its own row, header and footer heights.
+    virtual std::optional<double> tableViewHeightForRowAtIndexPath(TableView&, const IndexPath&) { return std::nullopt; }
+    virtual std::optional<double> tableViewHeightForHeaderInSection(TableView&, int) { return std::nullopt; }
+    virtual std::optional<double> tableViewHeightForFooterInSection(TableView&, int) { return std::nullopt; }
+    virtual ViewRef tableViewViewForHeaderInSection(TableView&, int) { return nullptr; }
+    virtual ViewRef tableViewViewForFooterInSection(TableView&, int) { return nullptr; }
+    virtual void tableViewWillDisplayCell(TableView&, TableViewCell&, const IndexPath&) {}
+    virtual void tableViewDidSelectRowAtIndexPath(TableView&, const IndexPath&) {}
+    virtual std::string tableViewTitleForDeleteConfirmationButtonForRowAtIndexPath(TableView&, const IndexPath&)
+    {
+        return "删除";
+    }
+};
+
+class TableView : public ScrollView {
+public:
+    explicit TableView(const Rect& frame = {}, TableViewStyle style = TableViewStyle::Plain);
+    ~TableView() override;
+
+    TableViewStyle style() const { return m_style; }
+    ObjectRef dataSourceObject() const { return m_dataSourceObject.lock(); }
+    void setDataSourceObject(const ObjectRef& dataSource);
+    void setDataSource(const std::shared_ptr<TableViewDataSource>& dataSource);
+    std::shared_ptr<TableViewDataSource> dataSource() const { return m_dataSource.lock(); }
+    // The table's delegate is its scroll-view delegate.
+    std::shared_ptr<TableViewDelegate> tableDelegate() const;
+
+    double rowHeight() const { return m_rowHeight; }
+    void setRowHeight(double height);
+    double sectionHeaderHeight() const { return m_sectionHeaderHeight; }
+    void setSectionHeaderHeight(double height) { m_sectionHeaderHeight = height; }
+    double sectionFooterHeight() const { return m_sectionFooterHeight; }
+    void setSectionFooterHeight(double height) { m_sectionFooterHeight = height; }
+    const ViewRef& tableHeaderView() const { return m_tableHeaderView; }
+    void setTableHeaderView(const ViewRef& view);
+    const ViewRef& tableFooterView() const { return m_tableFooterView; }
+    void setTableFooterView(const ViewRef& view);
+
+    // Asks the data source and delegate everything again and rebuilds the visible rows.
+    void reloadData();
+    // The data source already dropped these rows; the table closes the gaps.
+    void deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths);
+
+    std::shared_ptr<TableViewCell> dequeueReusableCellWithIdentifier(const std::string& identifier);
+    int numberOfSections() const { return static_cast<int>(m_sections.size()); }
+    int numberOfRowsInSection(int section) const;
+    // Null for a row without a cell in the tree.
+    std::shared_ptr<TableViewCell> cellForRowAtIndexPath(const IndexPath& path) const;
+    std::optional<IndexPath> indexPathForCell(const TableViewCell& cell) const;
+    std::optional<IndexPath> indexPathForRowAtPoint(Point p) const;
+    std::vector<std::shared_ptr<TableViewCell>> visibleCells() const;
+    std::vector<IndexPath> indexPathsForVisibleRows() const;
+    // In content coordinates; empty for a row that does not exist.
+    Rect rectForRowAtIndexPath(const IndexPath& path) const;
+    Rect rectForSection(int section) const;
+    void scrollToRowAtIndexPath(const IndexPath& path, TableViewScrollPosition position, bool animated);
+
+    std::optional<IndexPath> indexPathForSelectedRow() const { return m_selected; }
+    void selectRowAtIndexPath(const IndexPath& path, bool animated);
+    void deselectRowAtIndexPath(const IndexPath& path, bool animated);
+    // The row showing its delete button, if any.
+    std::optional<IndexPath> indexPathForDeleteConfirmation() const { return m_swiped; }
+    void hideDeleteConfirmation();
+
+    // The index strip, present while the data source gives titles.
+    std::shared_ptr<TableIndexView> indexView() const { return m_indexView; }
+
+    using ScrollView::setContentOffset;
+    void setContentOffset(Point offset) override;
+    void layoutSubviews() override;
+
+    void touchesBegan(const TouchSet& touches) override;
+    void touchesEnded(const TouchSet& touches) override;
+    void touchesCancelled(const TouchSet& touches) override;
+
+protected:
+    bool takesDrag(Point translation, Point location) override;
+    void takenDragMoved(GestureState state, Point translation) override;
+
+private:
+    struct Section {
+        double top = 0;            // of the header
+        double headerHeight = 0;
+        double footerHeight = 0;
+        std::vector<double> rowTops; // content y of each row
+        std::vector<double> rowHeights;
+        double rowsBottom = 0;
+        ViewRef headerView;
+        ViewRef footerView;
+    };
+    void computeGeometry();
+    void tile();
+    void layoutHeaders(const Rect& visible);
+    void layoutIndex();
+    void recycle(const std::shared_ptr<TableViewCell>& cell);
+    std::shared_ptr<TableViewCell> makeCell(const IndexPath& path);
+    ViewRef headerViewFor(int section);
+    void jumpToSectionIndex(int index);
+    friend class TableIndexView;
+
+    TableViewStyle m_style;
+    std::weak_ptr<TableViewDataSource> m_dataSource;
+    WeakObject m_dataSourceObject;
+    double m_rowHeight = 44;
+    double m_sectionHeaderHeight = 22;
+    double m_sectionFooterHeight = 0;
+    ViewRef m_tableHeaderView;
+    ViewRef m_tableFooterView;
+    std::vector<Section> m_sections;
+    std::map<IndexPath, std::shared_ptr<TableViewCell>> m_visible;
+    std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> m_reuse;
+    std::optional<IndexPath> m_selected;
+    std::optional<IndexPath> m_pressed;
+    std::optional<IndexPath> m_swiped;
+    std::optional<IndexPath> m_swiping;
+    std::shared_ptr<TableIndexView> m_indexView;
+    std::vector<std::string> m_indexTitles;
+    bool m_loaded = false;
+    bool m_tiling = false;
+};
+
+}

@@ -1,0 +1,174 @@
+#include "ControlsTestSupport.h"
+
+#include "platform/controls/ActionSheet.h"
+#include "platform/controls/AlertView.h"
+#include "platform/controls/ImagePickerController.h"
+#include "platform/controls/PhotoAlbum.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ViewController.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace pf::test {
+namespace {
+
+class Answers final : public AlertViewDelegate, public ActionSheetDelegate {
+public:
+    void alertViewClickedButtonAtIndex(AlertView&, int i) override { log += "click" + std::to_string(i) + " "; }
+    void alertViewDidDismissWithButtonIndex(AlertView&, int i) override { log += "dismiss" + std::to_string(i) + " "; }
+    void actionSheetClickedButtonAtIndex(ActionSheet&, int i) override { log += "sheet" + std::to_string(i) + " "; }
+    std::string log;
+};
+
+class Modal : public HostTest {};
+
+TEST_F(Modal, AlertLivesWhileShownAndNumbersCancelFirst)
+{
+    auto answers = std::make_shared<Answers>();
+    std::weak_ptr<AlertView> weak;
+    {
+        auto alert = std::make_shared<AlertView>("", "您的积分不足，无法兑换奖品", answers, "取消", std::vector<std::string>{"确定", "再看看"});
+        EXPECT_EQ(alert->cancelButtonIndex(), 0);
+        EXPECT_EQ(alert->buttonTitleAtIndex(2), "再看看");
+        alert->show();
+        weak = alert;
+    }
+    ASSERT_FALSE(weak.expired());
+    EXPECT_EQ(AlertView::visibleAlerts().size(), 1u);
+    EXPECT_TRUE(host->findViewWithText("您的积分不足"));
+    EXPECT_TRUE(host->tapViewWithText("再看看"));
+    EXPECT_EQ(answers->log, "click2 dismiss2 ");
+    EXPECT_TRUE(weak.expired());
+    EXPECT_TRUE(AlertView::visibleAlerts().empty());
+    EXPECT_FALSE(host->findViewWithText("您的积分不足"));
+
+    auto single = std::make_shared<AlertView>("", "网络错误", nullptr, "", std::vector<std::string>{"确定"});
+    EXPECT_EQ(single->cancelButtonIndex(), -1);
+    single->show();
+    EXPECT_TRUE(host->tapViewWithText("确定"));
+    EXPECT_FALSE(single->isVisible());
+}
+
+TEST_F(Modal, SheetOrdersDestructiveOthersCancel)
+{
+    struct Row {
+        const char* cancel;
+        const char* destructive;
+        std::vector<std::string> others;
+        int cancelIndex, destructiveIndex;
+        const char* tap;
+        const char* log;
+    };
+    const std::vector<Row> rows = {
+        {"取消", "删除", {"拍照", "相册"}, 3, 0, "相册", "sheet2 "},
+        {"取消", "", {"拍照"}, 1, -1, "取消", "sheet1 "},
+        {"", "退出", {}, -1, 0, "退出", "sheet0 "},
+    };
+    for (const Row& row : rows) {
+        auto answers = std::make_shared<Answers>();
+        auto sheet = std::make_shared<ActionSheet>("选择", answers, row.cancel, row.destructive, row.others);
+        EXPECT_EQ(sheet->cancelButtonIndex(), row.cancelIndex);
+        EXPECT_EQ(sheet->destructiveButtonIndex(), row.destructiveIndex);
+        sheet->showInView(window);
+        sheet = nullptr;
+        host->advance(0.4);
+        EXPECT_TRUE(host->tapViewWithText(row.tap)) << row.tap;
+        EXPECT_EQ(answers->log, row.log);
+    }
+    // A tap on the dimmed screen above the panel is a cancel.
+    auto answers = std::make_shared<Answers>();
+    auto sheet = std::make_shared<ActionSheet>("", answers, "取消", "", std::vector<std::string>{"拍照"});
+    sheet->showInView(window);
+    host->advance(0.4);
+    host->tap({160, 40});
+    EXPECT_EQ(answers->log, "sheet1 ");
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST(PhotoAlbum, SavesWithoutOverwritingAndListsOnlyPictures)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("zmr-album-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir / "sub.png");
+    setenv("ZMR_PICTURES", dir.c_str(), 1);
+    auto bitmap = Bitmap::create(3, 2);
+    ASSERT_TRUE(bitmap);
+    auto image = Image::create(bitmap.value());
+    { std::FILE* f = std::fopen((dir / "IMG_0001.png").c_str(), "w"); std::fputs("mine", f); std::fclose(f); }
+    std::filesystem::create_symlink(dir / "IMG_0001.png", dir / "link.png");
+    { std::FILE* f = std::fopen((dir / "notes.txt").c_str(), "w"); std::fclose(f); }
+
+    auto first = saveImageToPhotosAlbum(*image);
+    auto second = saveImageToPhotosAlbum(*image);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first.value(), (dir / "IMG_0002.png").string());
+    EXPECT_EQ(second.value(), (dir / "IMG_0003.png").string());
+    EXPECT_EQ(std::filesystem::file_size(dir / "IMG_0001.png"), 4u); // untouched
+    auto back = Image::contentsOfFile(second.value());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back.value()->pixelWidth(), 3);
+    EXPECT_EQ(photoAlbumImagePaths(), (std::vector<std::string>{(dir / "IMG_0001.png").string(), first.value(), second.value()}));
+    unsetenv("ZMR_PICTURES");
+    std::filesystem::remove_all(dir);
+}
+
+}
+}
+
+namespace pf::test {
+namespace {
+
+class Picks final : public ImagePickerControllerDelegate {
+public:
+    void imagePickerControllerDidFinishPickingMediaWithInfo(ImagePickerController&, const DictionaryRef& info) override
+    {
+        original = info->get(ImagePickerControllerOriginalImage).objectAs<Image>();
+        edited = info->get(ImagePickerControllerEditedImage).objectAs<Image>();
+    }
+    void imagePickerControllerDidCancel(ImagePickerController&) override { ++cancels; }
+    ImageRef original, edited;
+    int cancels = 0;
+};
+
+TEST_F(Modal, PickerOffersTheAlbumsPictures)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("zmr-picker-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    setenv("ZMR_PICTURES", dir.c_str(), 1);
+    auto wide = Bitmap::create(4, 2);
+    ASSERT_TRUE(wide);
+    wide.value()->fill(Color::rgb(1, 0, 0));
+    ASSERT_FALSE(wide.value()->writePng((dir / "a.png").string()));
+    { std::FILE* f = std::fopen((dir / "b.png").c_str(), "w"); std::fputs("not a picture", f); std::fclose(f); }
+
+    EXPECT_FALSE(ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::Camera));
+    auto picks = std::make_shared<Picks>();
+    auto picker = std::make_shared<ImagePickerController>();
+    picker->setDelegate(picks);
+    picker->setSourceType(ImagePickerSourceType::Camera);
+    EXPECT_EQ(picker->sourceType(), ImagePickerSourceType::PhotoLibrary);
+    picker->setAllowsEditing(true);
+    auto root = std::make_shared<ViewController>();
+    window->setRootViewController(root);
+    root->presentModalViewController(picker, false);
+    host->render();
+    EXPECT_EQ(picker->imagePaths().size(), 2u);
+    EXPECT_FALSE(picker->pickImageAtIndex(1)); // does not decode
+    EXPECT_FALSE(picks->original);
+    host->tap({40, 20 + 44 + 30}); // the first cell, under the status bar and the bar
+    ASSERT_TRUE(picks->original);
+    EXPECT_EQ(picks->original->pixelWidth(), 4);
+    ASSERT_TRUE(picks->edited);
+    EXPECT_EQ(picks->edited->pixelWidth(), 2);
+    EXPECT_EQ(picks->edited->pixelHeight(), 2);
+    EXPECT_TRUE(host->tapViewWithText("取消"));
+    EXPECT_EQ(picks->cancels, 1);
+    unsetenv("ZMR_PICTURES");
+    std::filesystem::remove_all(dir);
+}
+
+}
+}

@@ -1,0 +1,183 @@
+#include "ControlsTestSupport.h"
+
+#include "platform/controls/Button.h"
+#include "platform/controls/PageControl.h"
+#include "platform/controls/SegmentedControl.h"
+#include "platform/graphics/Image.h"
+
+#include <string>
+#include <vector>
+
+namespace pf::test {
+namespace {
+
+class ControlActions : public HostTest {};
+
+
+TEST_F(ControlActions, TouchSequencesSendTheirEvents)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::pair<TouchPhase, Point>> touches;
+        std::string expected;
+        bool enabled = true;
+    };
+    const std::vector<Row> rows = {
+        {"tap inside", {{TouchPhase::Began, {50, 50}}, {TouchPhase::Ended, {50, 50}}}, "hl+ down hl- upInside "},
+        {"drag far out and release",
+         {{TouchPhase::Began, {50, 50}}, {TouchPhase::Moved, {50, 300}}, {TouchPhase::Ended, {50, 300}}},
+         "hl+ down hl- dragOut upOutside "},
+        {"out and back in",
+         {{TouchPhase::Began, {50, 50}}, {TouchPhase::Moved, {50, 300}}, {TouchPhase::Moved, {60, 60}},
+          {TouchPhase::Ended, {60, 60}}},
+         "hl+ down hl- dragOut hl+ dragIn hl- upInside "},
+        {"a little outside still counts", {{TouchPhase::Began, {50, 50}}, {TouchPhase::Ended, {50, 140}}},
+         "hl+ down hl- upInside "},
+        {"cancelled", {{TouchPhase::Began, {50, 50}}, {TouchPhase::Cancelled, {50, 50}}}, "hl+ down hl- cancel "},
+        {"disabled sends nothing", {{TouchPhase::Began, {50, 50}}, {TouchPhase::Ended, {50, 50}}}, "", false},
+    };
+    for (const Row& row : rows) {
+        std::string log;
+        class Probe final : public Control {
+        public:
+            explicit Probe(std::string* log) : Control(Rect(0, 0, 100, 100)), m_log(log) {}
+            void setHighlighted(bool h) override
+            {
+                if (h != isHighlighted())
+                    *m_log += h ? "hl+ " : "hl- ";
+                Control::setHighlighted(h);
+            }
+            std::string* m_log;
+        };
+        auto control = std::make_shared<Probe>(&log);
+        control->setEnabled(row.enabled);
+        auto owner = std::make_shared<Object>();
+        auto add = [&](ControlEvents e, const char* text) {
+            control->addTarget(owner, text, [&log, text](Object&, Control&) { log += std::string(text) + " "; }, e);
+        };
+        add(ControlEvent::TouchDown, "down");
+        add(ControlEvent::TouchUpInside, "upInside");
+        add(ControlEvent::TouchUpOutside, "upOutside");
+        add(ControlEvent::TouchDragOutside, "dragOut");
+        add(ControlEvent::TouchDragInside, "dragIn");
+        add(ControlEvent::TouchCancel, "cancel");
+        window->addSubview(control);
+        for (auto& [phase, p] : row.touches)
+            Screen::main().handleTouch(1, phase, p, host->clock().now());
+        // Repeated drag-inside moves report each time; keep the first of a run.
+        std::string compact;
+        for (std::size_t at = 0; at < log.size();) {
+            std::size_t end = log.find(' ', at);
+            std::string word = log.substr(at, end - at + 1);
+            if (compact.size() < word.size() || compact.substr(compact.size() - word.size()) != word)
+                compact += word;
+            at = end + 1;
+        }
+        EXPECT_EQ(compact, row.expected) << row.name;
+        control->removeFromSuperview();
+    }
+}
+
+TEST_F(ControlActions, ReleasedTargetIsSkippedAndActionMayReleaseControl)
+{
+    auto control = std::make_shared<Control>(Rect(0, 0, 100, 100));
+    int calls = 0;
+    {
+        auto gone = std::make_shared<Object>();
+        control->addTarget(gone, "x", [&](Object&, Control&) { ++calls; }, ControlEvent::TouchUpInside);
+    }
+    std::weak_ptr<Control> weak = control;
+    control->addAction([&](Control& c) {
+        ++calls;
+        c.removeFromSuperview();
+    }, ControlEvent::TouchUpInside);
+    window->addSubview(control);
+    control = nullptr;
+    host->tap({50, 50});
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(ControlActions, ButtonShowsItsStateOrFallsBackToNormal)
+{
+    auto button = std::make_shared<Button>(Rect(0, 0, 100, 40));
+    button->setTitle("普通", ControlStates::Normal);
+    button->setTitle("按下", ControlStates::Highlighted);
+    button->setTitleColor(Color::fromRgbHex(0x00ff00), ControlStates::Selected);
+    struct Row {
+        bool highlighted, enabled, selected;
+        const char* title;
+        Color color;
+    };
+    const Row rows[] = {
+        {false, true, false, "普通", Color::whiteColor()},
+        {true, true, false, "按下", Color::whiteColor()},
+        {false, false, false, "普通", Color::whiteColor()},
+        {false, true, true, "普通", Color::fromRgbHex(0x00ff00)},
+        {true, true, true, "普通", Color::whiteColor()}, // highlighted|selected has no values of its own
+    };
+    for (const Row& row : rows) {
+        button->setEnabled(row.enabled);
+        button->setHighlighted(row.highlighted);
+        button->setSelected(row.selected);
+        EXPECT_EQ(button->currentTitle().value_or(""), row.title);
+        EXPECT_EQ(button->currentTitleColor(), row.color);
+    }
+    button->setTitle(std::nullopt, ControlStates::Highlighted);
+    button->setEnabled(true);
+    button->setSelected(false);
+    button->setHighlighted(true);
+    EXPECT_EQ(button->currentTitle().value_or(""), "普通");
+}
+
+TEST_F(ControlActions, ButtonBackgroundFollowsPressedStateOnScreen)
+{
+    auto red = Bitmap::create(4, 4);
+    auto blue = Bitmap::create(4, 4);
+    ASSERT_TRUE(red && blue);
+    red.value()->fill(Color::rgb(1, 0, 0));
+    blue.value()->fill(Color::rgb(0, 0, 1));
+    auto button = std::make_shared<Button>(Rect(20, 20, 100, 40));
+    button->setBackgroundImage(Image::create(red.value()), ControlStates::Normal);
+    button->setBackgroundImage(Image::create(blue.value()), ControlStates::Highlighted);
+    window->addSubview(button);
+    EXPECT_TRUE(probe({25, 25}).near({255, 0, 0, 255}));
+    host->touchDown({60, 40});
+    EXPECT_TRUE(probe({25, 25}).near({0, 0, 255, 255}));
+    host->touchUp({60, 40});
+    EXPECT_TRUE(probe({25, 25}).near({255, 0, 0, 255}));
+}
+
+TEST_F(ControlActions, SegmentsAndPagesChangeByTouch)
+{
+    auto segments = std::make_shared<SegmentedControl>(std::vector<std::string>{"全部", "关注", "附近"});
+    segments->setFrame(Rect(0, 0, 300, 30));
+    int changes = 0;
+    segments->addAction([&](Control&) { ++changes; }, ControlEvent::ValueChanged);
+    window->addSubview(segments);
+    host->tap({250, 15});
+    EXPECT_EQ(segments->selectedSegmentIndex(), 2);
+    host->tap({250, 15}); // the same segment again changes nothing
+    EXPECT_EQ(changes, 1);
+    segments->removeSegmentAtIndex(0);
+    EXPECT_EQ(segments->selectedSegmentIndex(), 1);
+    segments->setSelectedSegmentIndex(7);
+    EXPECT_EQ(segments->selectedSegmentIndex(), 1);
+
+    auto pages = std::make_shared<PageControl>(Rect(0, 100, 200, 20));
+    pages->setNumberOfPages(3);
+    window->addSubview(pages);
+    struct Row {
+        double x;
+        int page;
+    };
+    for (Row row : {Row{150, 1}, Row{150, 2}, Row{150, 2}, Row{20, 1}, Row{20, 0}, Row{20, 0}}) {
+        host->tap({row.x, 110});
+        EXPECT_EQ(pages->currentPage(), row.page);
+    }
+    pages->setNumberOfPages(1);
+    EXPECT_EQ(pages->currentPage(), 0);
+}
+
+}
+}

@@ -1,0 +1,176 @@
+#include "ControlsTestSupport.h"
+
+#include "platform/controls/ScrollView.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace pf::test {
+namespace {
+
+// Sees every offset, as subclasses that report scrolling rely on.
+class RecordingScrollView final : public ScrollView {
+public:
+    using ScrollView::ScrollView;
+    using ScrollView::setContentOffset;
+    void setContentOffset(Point offset) override
+    {
+        offsets.push_back(offset);
+        ScrollView::setContentOffset(offset);
+    }
+    std::vector<Point> offsets;
+};
+
+class Events final : public ScrollViewDelegate {
+public:
+    void scrollViewDidScroll(ScrollView&) override { ++scrolls; }
+    void scrollViewDidEndDragging(ScrollView&, bool decelerate) override { log += decelerate ? "endDrag+ " : "endDrag- "; }
+    void scrollViewDidEndDecelerating(ScrollView&) override { log += "endDecel "; }
+    void scrollViewDidEndScrollingAnimation(ScrollView&) override { log += "endAnim "; }
+    ViewRef viewForZoomingInScrollView(ScrollView&) override { return zoomed; }
+    int scrolls = 0;
+    std::string log;
+    ViewRef zoomed;
+};
+
+class ScrollMotion : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        scroll = std::make_shared<RecordingScrollView>(Rect(0, 0, 320, 400));
+        scroll->setContentSize({320, 2000});
+        events = std::make_shared<Events>();
+        scroll->setDelegate(events);
+        window->addSubview(scroll);
+    }
+    void settle()
+    {
+        for (int i = 0; i < 600 && (scroll->isDecelerating() || scroll->isDragging()); ++i)
+            host->advance(1.0 / 60);
+        host->advance(0.1);
+    }
+    std::shared_ptr<RecordingScrollView> scroll;
+    std::shared_ptr<Events> events;
+};
+
+TEST_F(ScrollMotion, PullPastTopRubberBandsThenSpringsBack)
+{
+    host->drag({160, 100}, {160, 300}, 0.5, 20);
+    double pulled = -scroll->offsets.back().y - 0; // how far the top edge went down
+    EXPECT_GT(pulled, 20);
+    EXPECT_LT(pulled, 190); // the finger moved 190 after the slop: the band gives less
+    std::size_t atRelease = scroll->offsets.size();
+    settle();
+    EXPECT_EQ(scroll->contentOffset(), (Point{0, 0}));
+    EXPECT_EQ(events->log, "endDrag+ endDecel ");
+    // Springing back passes through the funnel frame by frame and rests exactly at the edge.
+    ASSERT_GT(scroll->offsets.size(), atRelease + 5);
+    EXPECT_EQ(scroll->offsets.back(), (Point{0, 0}));
+    EXPECT_GT(events->scrolls, 5);
+}
+
+TEST_F(ScrollMotion, FlickDeceleratesSmoothlyAndStopsInside)
+{
+    scroll->setContentOffset(Point{0, 200});
+    scroll->offsets.clear();
+    host->drag({160, 350}, {160, 150}, 0.25, 5);
+    // While it moves, a bar at the right edge shows where the visible part lies.
+    auto indicator = [&]() -> ViewRef {
+        for (auto& v : scroll->subviews())
+            if (!v->isHidden() && v->frame().width() == 3)
+                return v;
+        return nullptr;
+    };
+    host->advance(0.05);
+    auto bar = indicator();
+    ASSERT_TRUE(bar);
+    double along = (bar->frame().y() - scroll->contentOffset().y) / (400 - bar->frame().height());
+    EXPECT_NEAR(along, scroll->contentOffset().y / 1600, 1e-9);
+    EXPECT_DOUBLE_EQ(bar->frame().height(), 400 * 400 / 2000.0);
+    settle();
+    EXPECT_FALSE(indicator());
+    ASSERT_GT(scroll->offsets.size(), 10u);
+    // Up the content and slower every frame once released.
+    double lastStep = 1e9;
+    for (std::size_t i = 6; i < scroll->offsets.size(); ++i) {
+        double step = scroll->offsets[i].y - scroll->offsets[i - 1].y;
+        EXPECT_GE(step, -0.001) << i;
+        EXPECT_LE(step, lastStep + 0.001) << i;
+        lastStep = step;
+    }
+    EXPECT_GT(scroll->contentOffset().y, 200 + 190 + 100); // glided well past the finger
+    EXPECT_LE(scroll->contentOffset().y, scroll->maxContentOffset().y);
+    EXPECT_EQ(events->log, "endDrag+ endDecel ");
+}
+
+TEST_F(ScrollMotion, GlidePastBottomBouncesBackToTheEdge)
+{
+    scroll->setContentOffset(Point{0, 1500});
+    host->drag({160, 350}, {160, 100}, 0.05, 3);
+    settle();
+    EXPECT_EQ(scroll->contentOffset(), scroll->maxContentOffset());
+    double furthest = 0;
+    for (auto& p : scroll->offsets)
+        furthest = std::max(furthest, p.y);
+    EXPECT_GT(furthest, scroll->maxContentOffset().y); // it went past, then came back
+}
+
+TEST_F(ScrollMotion, PagingSettlesOnAWholePage)
+{
+    scroll->setContentSize({320 * 4, 400});
+    scroll->setPagingEnabled(true);
+    struct Row {
+        Point from, to;
+        double duration;
+        double page;
+    };
+    const Row rows[] = {
+        {{300, 200}, {100, 200}, 0.5, 1}, // past half: next page
+        {{300, 200}, {250, 200}, 0.5, 1}, // not far, slow: stays
+        {{300, 200}, {260, 200}, 0.02, 2}, // short flick turns the page
+        {{100, 200}, {300, 200}, 0.5, 1},  // back again
+    };
+    for (const Row& row : rows) {
+        host->drag(row.from, row.to, row.duration, 4);
+        settle();
+        EXPECT_EQ(scroll->contentOffset(), (Point{row.page * 320, 0})) << row.page;
+    }
+}
+
+TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
+{
+    auto inside = View::create(Rect(0, 0, 320, 2000));
+    scroll->addSubview(inside);
+    scroll->setContentOffset(Point{0, 300}, true);
+    settle();
+    host->advance(0.5);
+    EXPECT_EQ(scroll->contentOffset(), (Point{0, 300}));
+    EXPECT_EQ(events->log, "endAnim ");
+    EXPECT_GT(scroll->offsets.size(), 5u);
+
+    struct Row {
+        double dy, expected;
+    };
+    for (Row row : {Row{100, 400}, Row{5000, 1600}, Row{-9000, 0}}) {
+        // From the host, over a plain subview: the wheel travels up to the scroll view.
+        Screen::main().handleScrollWheel({160, 100}, {0, row.dy});
+        EXPECT_EQ(scroll->contentOffset().y, row.expected);
+    }
+
+    events->zoomed = View::create(Rect(0, 0, 320, 2000));
+    scroll->addSubview(events->zoomed);
+    scroll->setMaximumZoomScale(3);
+    scroll->setContentOffset(Point{0, 1600});
+    scroll->setZoomScale(0.5);
+    EXPECT_EQ(scroll->zoomScale(), 1); // below the minimum
+    scroll->setMinimumZoomScale(0.1);
+    scroll->setZoomScale(0.1);
+    EXPECT_EQ(scroll->contentSize(), (Size{32, 200}));
+    EXPECT_EQ(scroll->offsets.back(), (Point{0, 0})); // pulled back inside through the funnel
+    EXPECT_EQ(events->zoomed->frame(), Rect(0, 0, 32, 200));
+}
+
+}
+}

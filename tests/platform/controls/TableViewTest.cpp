@@ -1,0 +1,198 @@
+#include "ControlsTestSupport.h"
+
+#include "platform/controls/Button.h"
+#include "platform/controls/Label.h"
+#include "platform/controls/TableIndexView.h"
+#include "platform/controls/TableView.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pf::test {
+namespace {
+
+// Sections of rows with mixed heights; rows can be deleted.
+class Rows final : public TableViewDataSource, public TableViewDelegate {
+public:
+    explicit Rows(std::vector<int> counts)
+    {
+        for (int s = 0; s < static_cast<int>(counts.size()); ++s) {
+            sections.emplace_back();
+            for (int r = 0; r < counts[s]; ++r)
+                sections.back().push_back("s" + std::to_string(s) + "r" + std::to_string(r));
+        }
+    }
+    int numberOfSectionsInTableView(TableView&) override { return static_cast<int>(sections.size()); }
+    int tableViewNumberOfRowsInSection(TableView&, int s) override { return static_cast<int>(sections[s].size()); }
+    std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table, const IndexPath& path) override
+    {
+        auto cell = table.dequeueReusableCellWithIdentifier("row");
+        if (!cell) {
+            cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "row");
+            ++made;
+        }
+        cell->textLabel()->setText(sections[path.section][path.row]);
+        return cell;
+    }
+    std::optional<double> tableViewHeightForRowAtIndexPath(TableView&, const IndexPath& path) override
+    {
+        asked.insert(path);
+        return 40 + (path.row % 3) * 20; // 40, 60, 80
+    }
+    std::optional<std::string> tableViewTitleForHeaderInSection(TableView&, int s) override
+    {
+        return titled ? std::optional<std::string>("第" + std::to_string(s) + "组") : std::nullopt;
+    }
+    std::vector<std::string> sectionIndexTitlesForTableView(TableView&) override
+    {
+        std::vector<std::string> titles;
+        for (std::size_t s = 0; titled && s < sections.size(); ++s)
+            titles.push_back(std::to_string(s));
+        return titles;
+    }
+    bool tableViewCanEditRowAtIndexPath(TableView&, const IndexPath& path) override { return path.row != 0; }
+    void tableViewCommitEditingStyle(TableView& table, TableViewCellEditingStyle, const IndexPath& path) override
+    {
+        sections[path.section].erase(sections[path.section].begin() + path.row);
+        table.deleteRowsAtIndexPaths({path});
+    }
+    void tableViewDidSelectRowAtIndexPath(TableView&, const IndexPath& path) override { selected.push_back(path); }
+
+    std::vector<std::vector<std::string>> sections;
+    std::set<IndexPath> asked;
+    std::vector<IndexPath> selected;
+    bool titled = false;
+    int made = 0;
+};
+
+class TableRows : public HostTest {
+protected:
+    void load(std::vector<int> counts, bool titled = false)
+    {
+        rows = std::make_shared<Rows>(std::move(counts));
+        rows->titled = titled;
+        table = std::make_shared<TableView>(Rect(0, 0, 320, 480));
+        table->setDataSource(rows);
+        table->setDelegate(rows);
+        window->addSubview(table);
+        table->reloadData();
+    }
+    int cellsInTree() const
+    {
+        int n = 0;
+        for (auto& v : table->subviews())
+            n += std::dynamic_pointer_cast<TableViewCell>(v) != nullptr;
+        return n;
+    }
+    std::shared_ptr<Rows> rows;
+    std::shared_ptr<TableView> table;
+};
+
+TEST_F(TableRows, FiveHundredRowsKeepOnlyVisibleCellsInTheTree)
+{
+    load({500});
+    EXPECT_EQ(rows->asked.size(), 500u); // every height, up front
+    EXPECT_DOUBLE_EQ(table->contentSize().height, 167 * 40 + 167 * 60 + 166 * 80);
+    int most = 0;
+    for (double y = 0; y <= table->maxContentOffset().y; y += 37) {
+        table->setContentOffset(Point{0, y});
+        int visible = 0;
+        for (int r = 0; r < 500; ++r)
+            visible += table->rectForRowAtIndexPath({0, r}).intersects(table->bounds());
+        EXPECT_EQ(cellsInTree(), visible) << y;
+        EXPECT_LE(cellsInTree(), 480 / 40 + 2);
+        most = std::max(most, cellsInTree());
+        for (auto& path : table->indexPathsForVisibleRows())
+            EXPECT_EQ(table->cellForRowAtIndexPath(path)->textContent(), rows->sections[0][path.row]);
+    }
+    EXPECT_LE(rows->made, most + 1); // scrolling reuses cells instead of making new ones
+}
+
+TEST_F(TableRows, ANewSourceIsAskedAtTheNextLayout)
+{
+    load({3});
+    auto other = std::make_shared<Rows>(std::vector<int>{7});
+    table->setDataSource(other);
+    table->setDelegate(other);
+    host->render();
+    EXPECT_EQ(table->numberOfRowsInSection(0), 7);
+    EXPECT_EQ(other->asked.size(), 7u);
+    EXPECT_EQ(cellsInTree(), 7);
+}
+
+TEST_F(TableRows, HeadersPinAndTheIndexJumps)
+{
+    load({20, 20, 20}, true);
+    auto header = [&](int s) {
+        for (auto& v : table->subviews())
+            if (v->textContent() == "  第" + std::to_string(s) + "组")
+                return v;
+        return ViewRef();
+    };
+    struct Row {
+        double offset;
+        int section;
+        double headerY;
+    };
+    Rect s1 = table->rectForSection(1);
+    const Row rows_[] = {
+        {0, 0, 0},
+        {300, 0, 300},                       // pinned at the top edge
+        {s1.minY() - 10, 0, s1.minY() - 22}, // pushed up by the next section
+        {s1.minY() + 50, 1, s1.minY() + 50},
+    };
+    for (const Row& row : rows_) {
+        table->setContentOffset(Point{0, row.offset});
+        auto view = header(row.section);
+        ASSERT_TRUE(view) << row.offset;
+        EXPECT_DOUBLE_EQ(view->frame().y(), row.headerY) << row.offset;
+    }
+    ASSERT_TRUE(table->indexView());
+    EXPECT_EQ(table->indexView()->titles().size(), 3u);
+    table->setContentOffset(Point{0, 0});
+    host->render();
+    Rect strip = table->indexView()->frame();
+    int index = table->indexView()->indexAtY(strip.height() / 2 + 17);
+    EXPECT_EQ(index, 2);
+    host->tap(table->indexView()->convertPointToView({10, strip.height() / 2 + 17}, nullptr));
+    EXPECT_DOUBLE_EQ(table->contentOffset().y, table->rectForSection(2).minY());
+    EXPECT_TRUE(header(2));
+}
+
+TEST_F(TableRows, TapSelectsAndSwipeLeftDeletes)
+{
+    load({30});
+    host->tap({100, 50}); // second row: 40..100
+    ASSERT_EQ(rows->selected.size(), 1u);
+    EXPECT_EQ(rows->selected[0], (IndexPath{0, 1}));
+
+    struct Row {
+        double y;
+        bool shows;
+    };
+    for (Row row : {Row{20, false} /* row 0 may not be edited */, Row{70, true}}) {
+        host->drag({280, row.y}, {120, row.y}, 0.2, 8);
+        EXPECT_EQ(table->indexPathForDeleteConfirmation().has_value(), row.shows) << row.y;
+        EXPECT_EQ(table->contentOffset(), (Point{0, 0})); // a sideways swipe does not scroll
+    }
+    auto cell = table->cellForRowAtIndexPath({0, 1});
+    ASSERT_TRUE(cell && cell->deleteConfirmationButton());
+    EXPECT_EQ(cell->deleteConfirmationButton()->currentTitle(), "删除");
+    host->render();
+    EXPECT_TRUE(host->tapViewWithText("删除"));
+    EXPECT_EQ(rows->sections[0].size(), 29u);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 29);
+    EXPECT_EQ(table->cellForRowAtIndexPath({0, 1})->textContent(), "s0r2");
+    EXPECT_DOUBLE_EQ(table->rectForRowAtIndexPath({0, 1}).y(), 40); // the gap closed
+    EXPECT_FALSE(table->indexPathForDeleteConfirmation());
+
+    // A data source that drops more than it says is reloaded, not trusted.
+    rows->sections[0].resize(5);
+    table->deleteRowsAtIndexPaths({{0, 0}});
+    EXPECT_EQ(table->numberOfRowsInSection(0), 5);
+    EXPECT_EQ(cellsInTree(), 5);
+}
+
+}
+}

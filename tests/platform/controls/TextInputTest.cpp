@@ -1,0 +1,209 @@
+#include "ControlsTestSupport.h"
+
+#include "platform/controls/Keyboard.h"
+#include "platform/controls/TextField.h"
+#include "platform/controls/TextView.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/NotificationCenter.h"
+
+#include <string>
+#include <vector>
+
+namespace pf::test {
+namespace {
+
+class Watcher final : public TextFieldDelegate {
+public:
+    bool textFieldShouldBeginEditing(TextField&) override { return allowBegin; }
+    bool textFieldShouldChangeCharactersInRange(TextField& field, TextRange range, const std::string& text) override
+    {
+        log += "change " + std::to_string(range.location) + "+" + std::to_string(range.length) + " '" + text + "'; ";
+        return field.text().size() + text.size() <= limit;
+    }
+    bool textFieldShouldReturn(TextField&) override
+    {
+        log += "return; ";
+        return true;
+    }
+    bool allowBegin = true;
+    std::size_t limit = 100;
+    std::string log;
+};
+
+class TextInput : public HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        field = std::make_shared<TextField>(Rect(10, 40, 300, 40));
+        watcher = std::make_shared<Watcher>();
+        field->setDelegate(watcher);
+        window->addSubview(field);
+    }
+    void TearDown() override
+    {
+        field->endEditing(true);
+        host->advance(1);
+        HostTest::TearDown();
+    }
+    std::shared_ptr<TextField> field;
+    std::shared_ptr<Watcher> watcher;
+};
+
+TEST_F(TextInput, ChineseThroughTheInputMethodAndBackspaces)
+{
+    host->tap({100, 60});
+    ASSERT_TRUE(field->isEditing());
+    EXPECT_TRUE(field->isFirstResponder());
+    struct Step {
+        const char* kind; // "type", "mark", "back", "left", "right"
+        std::string text;
+        std::string expected;
+        std::size_t caret;
+    };
+    const Step steps[] = {
+        {"mark", "n", "", 0},
+        {"mark", "ni'h", "", 0},
+        {"type", "你好", "你好", 2},          // committed: the marked text goes
+        {"type", "😀", "你好😀", 4},          // a surrogate pair counts two units
+        {"left", "", "你好😀", 2},
+        {"mark", "shi", "你好😀", 2},
+        {"back", "", "你好😀", 2},            // shortens the marked text only
+        {"type", "世界", "你好世界😀", 4},
+        {"right", "", "你好世界😀", 6},
+        {"back", "", "你好世界", 4},          // the whole pair goes at once
+        {"type", "\xff\xfe", "你好世界", 4},  // not UTF-8: dropped
+        {"type", "a\nb", "你好世界ab", 6},    // one line
+    };
+    for (const Step& step : steps) {
+        std::string kind = step.kind;
+        // Keys travel as the host sends them: through the window to its first responder.
+        if (kind == "type")
+            host->type(step.text);
+        else if (kind == "mark")
+            host->compose(step.text);
+        else if (kind == "back")
+            host->pressKey(KeyEvent::Kind::Backspace);
+        else if (kind == "left")
+            field->moveCaretLeft();
+        else
+            field->moveCaretRight();
+        EXPECT_EQ(field->text(), step.expected) << kind << " " << step.text;
+        EXPECT_EQ(field->buffer().caret(), step.caret) << kind << " " << step.text;
+    }
+    field->setMarkedText("ab");
+    field->deleteBackward();
+    EXPECT_EQ(field->buffer().markedText(), "a");
+    field->insertText("");
+    EXPECT_EQ(watcher->log, "change 0+0 '你好'; change 2+0 '😀'; change 2+0 '世界'; change 4+2 ''; change 4+0 'ab'; change 6+0 ''; ");
+    field->setMarkedText("zhong");
+    EXPECT_EQ(field->buffer().displayText(), "你好世界abzhong");
+    field->endEditing();
+    EXPECT_EQ(field->text(), "你好世界ab"); // an unfinished composition is dropped
+}
+
+TEST_F(TextInput, DelegateDecidesBeginChangeAndReturn)
+{
+    watcher->allowBegin = false;
+    host->tap({100, 60});
+    EXPECT_FALSE(field->isEditing());
+    field->insertText("x");
+    EXPECT_EQ(field->text(), "");
+    watcher->allowBegin = true;
+    int exits = 0;
+    field->addAction([&](Control&) { ++exits; }, ControlEvent::EditingDidEndOnExit);
+    host->tap({100, 60});
+    watcher->limit = 3;
+    field->insertText("abc");
+    field->insertText("d");
+    EXPECT_EQ(field->text(), "abc");
+    field->insertText("\n");
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(field->text(), "abc");
+
+    auto second = std::make_shared<TextField>(Rect(10, 100, 300, 40));
+    window->addSubview(second);
+    host->tap({100, 120});
+    EXPECT_TRUE(second->isEditing());
+    EXPECT_FALSE(field->isEditing()); // one field edits at a time
+    EXPECT_EQ(TextField::editingField(), second);
+    // Focus moved by code, as a return key moves along a form.
+    EXPECT_TRUE(field->becomeFirstResponder());
+    EXPECT_TRUE(field->isEditing());
+    EXPECT_FALSE(second->isEditing());
+    watcher->allowBegin = false;
+    field->endEditing();
+    EXPECT_FALSE(field->becomeFirstResponder() && field->isFirstResponder());
+    EXPECT_FALSE(field->isEditing());
+}
+
+TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
+{
+    std::vector<std::string> log;
+    auto owner = std::make_shared<int>(0);
+    for (const std::string& name : {KeyboardWillShowNotification, KeyboardDidShowNotification, KeyboardWillHideNotification,
+                                    KeyboardDidHideNotification, KeyboardWillChangeFrameNotification,
+                                    KeyboardDidChangeFrameNotification}) {
+        NotificationCenter::defaultCenter().addObserver(name, owner, [&log, name](const Notification& n) {
+            std::string frame = n.userInfo ? n.userInfo->get(KeyboardFrameEndKey).stringOr() : "";
+            log.push_back(name.substr(12) + " " + frame);
+        });
+    }
+    Rect screen = Screen::main().bounds();
+    std::string shown = Rect(0, screen.height() - 216, screen.width(), 216).description();
+    std::string gone = Rect(0, screen.height(), screen.width(), 216).description();
+    host->tap({100, 60});
+    EXPECT_EQ(log, (std::vector<std::string>{"WillChangeFrameNotification " + shown, "WillShowNotification " + shown}));
+    host->advance(0.1);
+    EXPECT_EQ(log.size(), 2u); // "Did" only once the slide is over
+    auto panel = Keyboard::shared().currentView();
+    EXPECT_GT(panel->presentationCenter().y, screen.height() - 108);
+    host->advance(0.2);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[2], "DidChangeFrameNotification " + shown);
+    EXPECT_EQ(log[3], "DidShowNotification " + shown);
+    EXPECT_TRUE(probe({160, screen.height() - 100}).near(toRgba8(Color::fromRgbHex(0xd1d5db)), 40) ||
+                probe({160, screen.height() - 100}).near({255, 255, 255, 255}));
+
+    // A field with its own input view gets it in place of the panel.
+    auto custom = View::create(Rect(0, 0, screen.width(), 100));
+    field->endEditing();
+    host->advance(0.3);
+    log.clear();
+    field->setInputView(custom);
+    host->tap({100, 60});
+    host->advance(0.3);
+    EXPECT_EQ(Keyboard::shared().currentView(), custom);
+    EXPECT_EQ(Keyboard::shared().frame(), Rect(0, screen.height() - 100, screen.width(), 100));
+    field->endEditing();
+    host->advance(0.3);
+    EXPECT_EQ(log.back(), "DidHideNotification " + Rect(0, screen.height(), screen.width(), 100).description());
+    EXPECT_FALSE(Keyboard::shared().isVisible());
+    NotificationCenter::defaultCenter().removeObserver(owner.get());
+}
+
+TEST_F(TextInput, TextViewBreaksLinesAndFollowsTheCaret)
+{
+    class Changes final : public TextViewDelegate {
+    public:
+        void textViewDidChange(TextView&) override { ++count; }
+        int count = 0;
+    };
+    auto changes = std::make_shared<Changes>();
+    auto view = std::make_shared<TextView>(Rect(10, 100, 300, 80));
+    view->setDelegate(changes);
+    window->addSubview(view);
+    host->tap({100, 140});
+    ASSERT_TRUE(view->isEditing());
+    for (int i = 0; i < 8; ++i)
+        view->insertText("第" + std::to_string(i) + "行\n");
+    EXPECT_EQ(changes->count, 8);
+    EXPECT_GT(view->contentSize().height, 8 * 17.0);
+    Rect caret = view->caretRect();
+    EXPECT_GE(caret.maxY(), view->contentOffset().y);
+    EXPECT_LE(caret.maxY(), view->contentOffset().y + view->bounds().height() + 0.5); // scrolled into sight
+    view->endEditing();
+}
+
+}
+}
