@@ -2,6 +2,8 @@
 #include "framework/ui/GridColumn.h"
 #include "framework/ui/GridDataView.h"
 #include "framework/ui/GridHeadView.h"
+#include "framework/ui/GridApposeDataView.h"
+#include "framework/ui/GridScrollView.h"
 #include "framework/ui/GridRow.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Bitmap.h"
@@ -51,4 +53,28 @@ TEST(GridHeadView, PartialRedrawKeepsTheLayerOnTheBounds)
     view.draw(*context, {30, 0, 22, 20});
     EXPECT_EQ(bitmap->pixel(51, 10), (pf::Rgba8{255, 0, 0, 255}));
     EXPECT_EQ(bitmap->pixel(30, 10).a, 0);
+}
+
+TEST(GridScrollView, OverlayStaysOverTheVisibleWindowAndOffsetsAreReported)
+{
+    struct Listener : KRScrollViewDelegate {
+        std::vector<double> offsets;
+        void scrollViewDidContentOffsetChanged(KRScrollView&, pf::Point offset) override { offsets.push_back(offset.x); }
+    };
+    struct Row {
+        double content, offset, expectedX;
+    } rows[] = {{800, 100, 100}, {800, 600, 480}, {800, -30, 0}, {200, 50, 50}, {200, -10, 0}};
+    for (const auto& row : rows) {
+        auto scroller = std::make_shared<GridScrollView>(pf::Rect{0, 0, 320, 40});
+        auto listener = std::make_shared<Listener>();
+        scroller->setDelegate(listener);
+        auto overlay = std::make_shared<GridApposeDataView>();
+        scroller->setApposeView(overlay);
+        scroller->setGridView(std::make_shared<GridDataView>());
+        EXPECT_EQ(scroller->subviews().back(), overlay);
+        scroller->setContentSize({row.content, 0});
+        scroller->setContentOffset({row.offset, 0});
+        EXPECT_EQ(overlay->frame(), (pf::Rect{row.expectedX, 0, 320, 40})) << row.content << " " << row.offset;
+        EXPECT_EQ(listener->offsets, std::vector<double>{row.offset});
+    }
 }
