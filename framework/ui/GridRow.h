@@ -25,6 +25,7 @@ public:
         std::size_t index;
         double x;
         double width;
+        bool operator==(const CellBox&) const = default;
     };
     // The boxes of the cells [first, end) (cut to the cells the row has), laid
     // out from 0 with split width `split`; spans stay inside the range.
