@@ -13,7 +13,7 @@ namespace pf {
 namespace {
 
 constexpr const char* kDomain = "PropertyList";
-constexpr unsigned kMaxDepth = 512;
+constexpr unsigned kMaxDepth = 256; // what the reader takes back
 
 Error refuse(std::string what)
 {

@@ -23,7 +23,10 @@ TEST(PropertyListWriter, WrittenListsReadBackEqualAndUnwritableValuesFail)
     ASSERT_TRUE(back.ok()) << back.error().description;
     EXPECT_EQ(*back, Value(document));
 
-    const Value refused[] = { Value(), Value::null(), Array::create({ std::numeric_limits<double>::infinity() }),
+    Value deep = Value(Array::create());
+    for (int level = 0; level < 300; ++level)
+        deep = Value(Array::create({ deep }));
+    const Value refused[] = { deep, Value(), Value::null(), Array::create({ std::numeric_limits<double>::infinity() }),
                               Value("bell\x07"), Value("\xff"), Dictionary::create({ { "k", Value::null() } }),
                               Value::unsignedNumber(18446744073709551615ULL) };
     for (const auto& value : refused)
