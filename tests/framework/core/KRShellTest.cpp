@@ -187,6 +187,11 @@ TEST_F(KRShellTest, CancelBySourceCreatesServicesInOrderUntilOneAnswers)
     EXPECT_EQ(g_calls, (std::vector<std::string>{"create", "setContext", "a.cancelSource", "create", "setContext",
                                                  "b.cancelSource", "create", "setContext", "c.cancelSource"}));
     EXPECT_FALSE(shell->serviceContainers()[3]->hasInstance());
+
+    // A memory warning reaches the created services only.
+    g_calls.clear();
+    shell->didReceiveMemoryWarning();
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"a.memory", "b.memory", "c.memory"}));
 }
 
 TEST_F(KRShellTest, ConfigurationMistakesAreLoggedAndSkipped)
@@ -291,15 +296,6 @@ TEST_F(KRShellTest, CachedControllersAreReusedOnlyWhenDisplaced)
     ASSERT_TRUE(root);
     EXPECT_EQ(g_calls.back(), "loadUrl tab:/main /");
     EXPECT_EQ(shell->rootViewController(), root);
-}
-
-TEST_F(KRShellTest, MemoryWarningReachesCreatedServicesOnly)
-{
-    auto shell = shellWith(service("made", type("ITestBaseTask")) + service("idle", ""));
-    shell->handle(TestBaseTask(), task, 0);
-    g_calls.clear();
-    shell->didReceiveMemoryWarning();
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"made.memory"}));
 }
 
 TEST_F(KRShellTest, ResultsHandBackIsOneShot)

@@ -112,10 +112,7 @@ TEST(KRSqliteCursorRead, TypedReadsByNameAndIndex)
     EXPECT_TRUE(c->boolValueAtIndex(0));
     // Unknown names read as zero and nil.
     EXPECT_EQ(c->intValueForName("missing"), 0);
-    EXPECT_EQ(c->doubleValueForName("missing"), 0);
     EXPECT_EQ(c->stringValueForName("missing"), std::nullopt);
-    EXPECT_EQ(c->dataValueForName("missing"), nullptr);
-    EXPECT_EQ(c->dateValueForName("missing"), std::nullopt);
     EXPECT_EQ(c->cStringValueForName("missing"), nullptr);
     // Objects by storage class.
     EXPECT_EQ(c->objectAtIndex(0), pf::Value(5000000000LL));
