@@ -4,9 +4,10 @@
 // reads such files, so tests produce their own.
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -58,34 +59,18 @@ inline Bytes properties(const std::vector<Prop>& props)
     return b;
 }
 
-// The ".db" bytes: magic, header word, descriptor size, class, records.
-inline Bytes recordFile(std::uint32_t recordSize, const std::vector<Prop>& props, const std::vector<Bytes>& records)
+// Magic, header word, descriptor size, descriptor (item size, property count,
+// `extra` zero bytes, properties), then the items padded to the item size.
+inline Bytes storeFile(const char* magic, std::uint32_t word, std::size_t extra, std::uint32_t itemSize,
+                       const std::vector<Prop>& props, const std::vector<Bytes>& items)
 {
-    Bytes cls(12);
-    put32(cls, 0, recordSize);
-    put32(cls, 4, std::uint32_t(props.size()));
-    Bytes p = properties(props);
-    cls.insert(cls.end(), p.begin(), p.end());
-    Bytes file = {'F', 'D', 'B', 0};
-    put32(file, 4, 7);
-    put32(file, 8, std::uint32_t(cls.size()));
-    file.insert(file.end(), cls.begin(), cls.end());
-    for (Bytes r : records) {
-        r.resize(recordSize);
-        file.insert(file.end(), r.begin(), r.end());
-    }
-    return file;
-}
-
-inline Bytes indexFile(std::uint32_t itemSize, const std::vector<Prop>& props, const std::vector<Bytes>& items)
-{
-    Bytes desc(8);
+    Bytes desc(8 + extra);
     put32(desc, 0, itemSize);
     put32(desc, 4, std::uint32_t(props.size()));
     Bytes p = properties(props);
     desc.insert(desc.end(), p.begin(), p.end());
-    Bytes file = {'I', 'D', 'X', 0};
-    put32(file, 4, 0);
+    Bytes file = {std::uint8_t(magic[0]), std::uint8_t(magic[1]), std::uint8_t(magic[2]), 0};
+    put32(file, 4, word);
     put32(file, 8, std::uint32_t(desc.size()));
     file.insert(file.end(), desc.begin(), desc.end());
     for (Bytes r : items) {
@@ -93,6 +78,30 @@ inline Bytes indexFile(std::uint32_t itemSize, const std::vector<Prop>& props, c
         file.insert(file.end(), r.begin(), r.end());
     }
     return file;
+}
+inline Bytes recordFile(std::uint32_t recordSize, const std::vector<Prop>& props, const std::vector<Bytes>& records)
+{
+    return storeFile("FDB", 7, 4, recordSize, props, records);
+}
+inline Bytes indexFile(std::uint32_t itemSize, const std::vector<Prop>& props, const std::vector<Bytes>& items)
+{
+    return storeFile("IDX", 0, 0, itemSize, props, items);
+}
+
+// People: id int32 @0, big int64 @4, score double @12, name string[16] @20, bio blob @36.
+const std::vector<Prop> kPeople = {
+    {"id", 1, 4, 0}, {"big", 2, 8, 4}, {"score", 3, 8, 12}, {"name", 4, 16, 20}, {"bio", 5, 8, 36}};
+constexpr std::uint32_t kRecordSize = 44;
+
+inline Bytes person(std::int32_t id, std::int64_t big, double score, const std::string& name, std::uint64_t bio = 0)
+{
+    Bytes r(kRecordSize);
+    put32(r, 0, std::uint32_t(id));
+    put64(r, 4, std::uint64_t(big));
+    putDouble(r, 12, score);
+    putString(r, 20, name);
+    put64(r, 36, bio);
+    return r;
 }
 
 // Blobs: a leading dummy so that no real blob sits at offset 0 ("no blob").
@@ -115,22 +124,13 @@ struct BlobFile {
 
 inline void writeFile(const std::string& path, const Bytes& bytes)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 inline Bytes readFile(const std::string& path)
 {
-    Bytes b;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return b;
-    std::uint8_t chunk[4096];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) b.insert(b.end(), chunk, chunk + n);
-    std::fclose(f);
-    return b;
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 // A fresh folder below the temporary directory, removed with the object.
@@ -139,9 +139,7 @@ public:
     TempDir()
     {
         std::string tmpl = (std::filesystem::temp_directory_path() / "zmr-db-XXXXXX").string();
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back(0);
-        if (mkdtemp(buf.data())) m_path = buf.data();
+        if (mkdtemp(tmpl.data())) m_path = tmpl;
     }
     ~TempDir()
     {

@@ -9,22 +9,6 @@ using namespace fdbtest;
 
 namespace {
 
-// id int32 @0, big int64 @4, score double @12, name string[16] @20, bio blob @36.
-const std::vector<Prop> kPeople = {
-    {"id", 1, 4, 0}, {"big", 2, 8, 4}, {"score", 3, 8, 12}, {"name", 4, 16, 20}, {"bio", 5, 8, 36}};
-constexpr std::uint32_t kRecordSize = 44;
-
-Bytes person(std::int32_t id, std::int64_t big, double score, const std::string& name, std::uint64_t bio = 0)
-{
-    Bytes r(kRecordSize);
-    put32(r, 0, std::uint32_t(id));
-    put64(r, 4, std::uint64_t(big));
-    putDouble(r, 12, score);
-    putString(r, 20, name);
-    put64(r, 36, bio);
-    return r;
-}
-
 std::vector<Bytes> people(int n)
 {
     std::vector<Bytes> rs;

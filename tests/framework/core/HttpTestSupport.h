@@ -1,17 +1,53 @@
 #pragma once
 
-// Shared by the HTTP and API tests: a delegate that writes down what reached
-// it, and a way to run the main loop until it has.
+// Shared by the HTTP, API, image and crash tests: a delegate that writes down
+// what reached it, a way to run the main loop until it has, a scratch home.
 
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRHttpService.h"
 #include "framework/core/KRHttpTask.h"
 #include "framework/core/KRTaskTypes.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+// A fresh folder made the home directory while the object lives, so cache
+// files never leak between tests.
+struct TempHome {
+    std::string saved = pf::homeDirectory();
+    std::string path = (std::filesystem::temp_directory_path() / "zmr-home-XXXXXX").string();
+    TempHome()
+    {
+        if (!mkdtemp(path.data())) ADD_FAILURE() << "no temporary folder";
+        pf::setHomeDirectory(path);
+    }
+    ~TempHome()
+    {
+        pf::setHomeDirectory(saved);
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+// Writes `bytes` to `path`, making its folder first.
+inline void writeFile(const std::string& path, std::string_view bytes)
+{
+    pf::createDirectories(std::filesystem::path(path).parent_path().string());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 struct HttpRecorder : IKRHttpTaskDelegate {
     std::vector<std::string> events;

@@ -12,9 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -86,36 +83,23 @@ pf::Bytes png(pf::Color colour, int width = 8, int height = 8)
 }
 
 struct Fixture {
+    TempHome home; // holds the bundle and the download cache
     zmr::TestServer server;
-    std::string bundleDir;
     std::shared_ptr<Bus> bus = std::make_shared<Bus>();
     std::shared_ptr<KRImageService> service = std::make_shared<KRImageService>();
-    std::vector<std::string> urls; // whose cache files to remove
 
     explicit Fixture(std::initializer_list<pf::Dictionary::Entry> settings = {})
     {
         registerImageAndCrashClasses();
-        static int made = 0;
-        bundleDir = (std::filesystem::temp_directory_path()
-                     / ("zmr-imgsvc-" + std::to_string(getpid()) + "-" + std::to_string(++made)))
-                        .string();
-        std::filesystem::create_directories(bundleDir);
         writeBundleFile("icon.png", png({0, 1, 0, 1}));
         writeBundleFile("placeholder.png", png({0.5, 0.5, 0.5, 1}));
         service->setConfig(pf::Dictionary::create(settings));
         service->setContext(bus);
-        service->setBundle(std::make_shared<pf::Bundle>(bundleDir));
-    }
-    ~Fixture()
-    {
-        for (const auto& u : urls)
-            std::filesystem::remove(KRHttpTask::localResourcePathForURL(u));
-        std::filesystem::remove_all(bundleDir);
+        service->setBundle(std::make_shared<pf::Bundle>(home.file("bundle")));
     }
     void writeBundleFile(const std::string& name, const pf::Bytes& bytes) const
     {
-        std::ofstream(bundleDir + "/" + name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                        std::streamsize(bytes.size()));
+        writeFile(home.file("bundle/" + name), text(bytes));
     }
     // Serves a picture at `path`; answers its URL.
     std::string serve(const std::string& path, const pf::Bytes& bytes, std::chrono::milliseconds delay = 0ms,
@@ -124,12 +108,7 @@ struct Fixture {
         auto reply = zmr::TestServer::Reply::with(status, "image/png", text(bytes));
         reply.delay = delay;
         server.script(path, reply);
-        return track(server.url(path));
-    }
-    std::string track(std::string url)
-    {
-        urls.push_back(url);
-        return url;
+        return server.url(path);
     }
     std::shared_ptr<FakeImageView> view(std::optional<std::string> src, std::optional<std::string> defaultSrc = {})
     {
@@ -141,6 +120,14 @@ struct Fixture {
     bool ask(const std::shared_ptr<FakeImageView>& v, const pf::Protocol* type = proto::IKRImageTask())
     {
         return service->handle(type, v, 0);
+    }
+    // Asks for `src` and waits until the view has heard back.
+    std::shared_ptr<FakeImageView> fetch(const std::string& src)
+    {
+        auto v = view(src);
+        ask(v);
+        EXPECT_TRUE(runMainUntil([&] { return !v->events.empty(); })) << src;
+        return v;
     }
 };
 
@@ -263,32 +250,25 @@ TEST(KRImageServiceDownload, FailedAndUndecodableDownloadsSettleWithNothingAndAr
     std::string garbage = f.serve("/garbage.png", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'});
     for (const std::string& url : {missing, garbage}) {
         SCOPED_TRACE(url);
-        auto v = f.view(url);
-        f.ask(v);
-        ASSERT_TRUE(runMainUntil([&] { return !v->events.empty(); }));
+        auto v = f.fetch(url);
         EXPECT_EQ(v->events, Events{"nil remote"});
         EXPECT_TRUE(v->isLoaded());
         EXPECT_FALSE(v->isLoading());
         EXPECT_FALSE(pf::fileExists(KRHttpTask::localResourcePathForURL(url)));
-        auto again = f.view(url);
-        f.ask(again);
-        ASSERT_TRUE(runMainUntil([&] { return !again->events.empty(); }));
+        f.fetch(url); // tried again
     }
     EXPECT_EQ(f.server.count("/missing.png"), 2u);
     EXPECT_EQ(f.server.count("/garbage.png"), 2u);
 
     // A cache file left behind that does not decode is replaced by a download.
     std::string stale = f.serve("/stale.png", png({0, 0, 1, 1}));
-    std::ofstream(KRHttpTask::localResourcePathForURL(stale)) << "truncated";
-    auto v = f.view(stale);
-    f.ask(v);
-    ASSERT_TRUE(runMainUntil([&] { return !v->events.empty(); }));
-    EXPECT_EQ(v->events, Events{"image remote"});
+    writeFile(KRHttpTask::localResourcePathForURL(stale), "truncated");
+    EXPECT_EQ(f.fetch(stale)->events, Events{"image remote"});
     EXPECT_EQ(f.server.count("/stale.png"), 1u);
 
     // Nobody to download: settled at once rather than left waiting.
     f.bus->refuse = true;
-    auto orphan = f.view(f.track(f.server.url("/nobody.png")));
+    auto orphan = f.view(f.server.url("/nobody.png"));
     f.ask(orphan);
     EXPECT_EQ(orphan->events, Events{"nil remote"});
     EXPECT_EQ(f.service->downloadCount(), 0u);
@@ -297,7 +277,7 @@ TEST(KRImageServiceDownload, FailedAndUndecodableDownloadsSettleWithNothingAndAr
 TEST(KRImageServiceLocal, LocalSourcesAndPlaceholdersFollowTheirRules)
 {
     Fixture f;
-    std::string remote = f.track(f.server.url("/never.png"));
+    std::string remote = f.server.url("/never.png");
     struct Row {
         const char* name;
         std::optional<std::string> src, defaultSrc;
@@ -368,11 +348,7 @@ TEST(KRImageServiceSources, AConfiguredSchemeDownloadsFromItsBaseAndCancelsBySam
     Fixture f;
     f.service->setConfig(pf::Dictionary::create({{"img", f.server.url("/pics/")}, {"timeout", 5}}));
     f.serve("/pics/a/b.png", png({1, 0, 0, 1}), 50ms);
-    f.track(f.server.url("/pics/a/b.png?size=2"));
-    auto v = f.view("img://a/b.png?size=2");
-    f.ask(v);
-    ASSERT_TRUE(runMainUntil([&] { return !v->events.empty(); }));
-    EXPECT_EQ(v->events, Events{"image remote"});
+    EXPECT_EQ(f.fetch("img://a/b.png?size=2")->events, Events{"image remote"});
     auto received = f.server.received("/pics/a/b.png");
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].query, "size=2");

@@ -75,52 +75,30 @@ TEST(KRJSONDecode, NumbersAreIntegersUnlessTheyHaveAFractionOrExponent)
                               R"({"a":1.5,"b":-2,"c":1e3,"d":12345678901,"e":1E3,"f":1e+5,"g":99999999999999999999,"h":true,"z":"after"})")
                               .dictionary();
     ASSERT_TRUE(d);
-    EXPECT_EQ(typeOf(d->get("a")), pf::NumberType::Double);
-    EXPECT_EQ(d->get("a").doubleValue(), 1.5);
-    EXPECT_EQ(typeOf(d->get("b")), pf::NumberType::LongLong);
-    EXPECT_EQ(d->get("b").longLongValue(), -2);
-    EXPECT_EQ(typeOf(d->get("c")), pf::NumberType::Double);
-    EXPECT_EQ(d->get("c").doubleValue(), 1000.0);
-    EXPECT_EQ(d->get("d").longLongValue(), 12345678901LL);
-    EXPECT_EQ(typeOf(d->get("e")), pf::NumberType::Double);
-    EXPECT_EQ(d->get("e").doubleValue(), 1000.0);
-    EXPECT_EQ(d->get("f").doubleValue(), 100000.0);
-    EXPECT_EQ(typeOf(d->get("g")), pf::NumberType::Double);
-    EXPECT_DOUBLE_EQ(d->get("g").doubleValue(), 1e20);
-    EXPECT_EQ(typeOf(d->get("h")), pf::NumberType::Bool);
-    EXPECT_TRUE(d->get("h").boolValue());
+    using T = pf::NumberType;
+    const std::tuple<const char*, T, double> rows[] = {{"a", T::Double, 1.5},   {"b", T::LongLong, -2},
+                                                       {"c", T::Double, 1000},  {"d", T::LongLong, 12345678901.0},
+                                                       {"e", T::Double, 1000},  {"f", T::Double, 100000},
+                                                       {"g", T::Double, 1e20},  {"h", T::Bool, 1}};
+    for (const auto& [key, type, value] : rows) {
+        EXPECT_EQ(typeOf(d->get(key)), type) << key;
+        EXPECT_DOUBLE_EQ(d->get(key).doubleValue(), value) << key;
+    }
     // The exponent did not spill into the following members.
     EXPECT_EQ(d->string("z"), "after");
     EXPECT_EQ(d->count(), 9u);
 }
 
-TEST(KRJSONDecode, NullMembersAnswerEmptyScalars)
-{
-    pf::DictionaryRef d = KRJSON::decodeText(R"({"n":null})").dictionary();
-    ASSERT_TRUE(d);
-    pf::Value n = d->get("n");
-    EXPECT_TRUE(n.isNull());
-    EXPECT_EQ(n.stringValue(), std::nullopt);
-    EXPECT_EQ(n.intValue(), 0);
-    EXPECT_EQ(n.longLongValue(), 0);
-    EXPECT_EQ(n.doubleValue(), 0.0);
-    EXPECT_FALSE(n.boolValue());
-    EXPECT_EQ(n.length(), 0u);
-}
-
 TEST(KRJSONDecode, TopLevelValues)
 {
-    EXPECT_TRUE(KRJSON::decodeText("").isNil());
-    EXPECT_TRUE(KRJSON::decodeText("42").isNil());
-    EXPECT_TRUE(KRJSON::decodeText("\"s\"").isNil());
     EXPECT_EQ(KRJSON::decodeText("42 ").longLongValue(), 42);
     EXPECT_EQ(KRJSON::decodeText("\"s\"\n").stringValue(), "s");
     EXPECT_TRUE(KRJSON::decodeText("true").boolValue());
     EXPECT_TRUE(KRJSON::decodeText("null").isNull());
-    // Text that cannot begin a value is nothing, not the number 0, so that a
-    // proxy's error page never reads as an answer.
-    EXPECT_TRUE(KRJSON::decodeText("<html><body>Bad Gateway</body></html>").isNil());
-    EXPECT_TRUE(KRJSON::decodeText("Service Unavailable").isNil());
+    // A scalar needs its terminator; text that cannot begin a value is
+    // nothing, not the number 0, so that a proxy's error page never reads as an answer.
+    for (const char* text : {"", "42", "\"s\"", "<html><body>Bad Gateway</body></html>", "Service Unavailable"})
+        EXPECT_TRUE(KRJSON::decodeText(text).isNil()) << text;
 }
 
 TEST(KRJSONDecode, SurrogatesAndInvalidUtf8)
@@ -223,12 +201,4 @@ TEST(KRJSONEncode, CyclesStopAtTheDepthLimit)
     std::string text = KRJSON::encodeObject(a);
     EXPECT_EQ(text.size(), 512u * 2 + 4);
     a->clear(); // break the cycle so the array can be freed
-}
-
-TEST(KRJSON, RoundTripKeepsTheValue)
-{
-    const char* text = R"({"id":12345678901,"name":"\u00e9t\u00e9","tags":["a","b"],"price":9.99,"ok":1,"nested":{"x":[[],{}]}})";
-    pf::Value first = KRJSON::decodeText(text);
-    pf::Value second = KRJSON::decodeText(KRJSON::encodeObject(first));
-    EXPECT_EQ(first, second);
 }

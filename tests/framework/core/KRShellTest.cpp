@@ -122,6 +122,11 @@ std::string service(const std::string& name, const std::string& types, const std
 
 std::string type(const std::string& name) { return "<string>" + name + "</string>"; }
 
+std::shared_ptr<KRShell> shellWith(const std::string& services)
+{
+    return KRShell::create(plist("<dict><key>services</key><array>" + services + "</array></dict>"), nullptr);
+}
+
 class KRShellTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -138,11 +143,8 @@ protected:
 TEST_F(KRShellTest, FirstAcceptingServiceOwnsTheTaskAfterObserversSawIt)
 {
     const std::string yes = "<key>accept</key><true/>";
-    auto shell = KRShell::create(plist("<dict><key>services</key><array>"
-                                       + service("observer", type("ITestBaseTask")) + service("unrelated", type("ITestOtherTask"))
-                                       + service("owner", type("ITestBaseTask"), yes)
-                                       + service("late", type("ITestBaseTask"), yes) + "</array></dict>"),
-                                 nullptr);
+    auto shell = shellWith(service("observer", type("ITestBaseTask")) + service("unrelated", type("ITestOtherTask"))
+                           + service("owner", type("ITestBaseTask"), yes) + service("late", type("ITestBaseTask"), yes));
     EXPECT_TRUE(shell->handle(TestBaseTask(), task, 7));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"create", "setContext", "observer.handle ITestBaseTask 7", "create",
                                                  "setContext", "owner.handle ITestBaseTask 7"}));
@@ -163,10 +165,8 @@ TEST_F(KRShellTest, FirstAcceptingServiceOwnsTheTaskAfterObserversSawIt)
 TEST_F(KRShellTest, InheritMatchesDerivedTaskTypesOnly)
 {
     const std::string yes = "<key>accept</key><true/>";
-    auto shell = KRShell::create(
-        plist("<dict><key>services</key><array>" + service("exact", type("ITestBaseTask"), yes)
-              + service("inheriting", type("ITestBaseTask"), yes + "<key>inherit</key><true/>") + "</array></dict>"),
-        nullptr);
+    auto shell = shellWith(service("exact", type("ITestBaseTask"), yes)
+                           + service("inheriting", type("ITestBaseTask"), yes + "<key>inherit</key><true/>"));
     EXPECT_TRUE(shell->handle(TestDerivedTask(), task, 0));
     EXPECT_EQ(g_calls.back(), "inheriting.handle ITestDerivedTask 0");
     EXPECT_FALSE(shell->serviceContainers()[0]->hasInstance());
@@ -181,20 +181,23 @@ TEST_F(KRShellTest, InheritMatchesDerivedTaskTypesOnly)
 
 TEST_F(KRShellTest, CancelBySourceCreatesServicesInOrderUntilOneAnswers)
 {
-    auto shell = KRShell::create(plist("<dict><key>services</key><array>" + service("a", "") + service("b", "")
-                                       + service("c", "", "<key>acceptSource</key><true/>") + service("d", "")
-                                       + "</array></dict>"),
-                                 nullptr);
+    auto shell = shellWith(service("a", "") + service("b", "") + service("c", "", "<key>acceptSource</key><true/>")
+                           + service("d", ""));
     EXPECT_TRUE(shell->cancelHandleForSource(task.get()));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"create", "setContext", "a.cancelSource", "create", "setContext",
                                                  "b.cancelSource", "create", "setContext", "c.cancelSource"}));
     EXPECT_FALSE(shell->serviceContainers()[3]->hasInstance());
+
+    // A memory warning reaches the created services only.
+    g_calls.clear();
+    shell->didReceiveMemoryWarning();
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"a.memory", "b.memory", "c.memory"}));
 }
 
 TEST_F(KRShellTest, ConfigurationMistakesAreLoggedAndSkipped)
 {
     ::testing::internal::CaptureStderr();
-    auto shell = KRShell::create(plist(R"(<dict><key>services</key><array>
+    auto shell = shellWith(R"(
         <dict><key>class</key><string>NoSuchService</string></dict>
         <dict><key>class</key><string>TestNotAService</string></dict>
         <dict><key>class</key><string>TestRecordingService</string><key>disabled</key><true/></dict>
@@ -204,9 +207,7 @@ TEST_F(KRShellTest, ConfigurationMistakesAreLoggedAndSkipped)
         <dict><key>class</key><string>TestRecordingService</string><key>name</key><string>kept</string>
               <key>disabled</key><string>YES</string><key>inherit</key><string>YES</string>
               <key>taskTypes</key><array><string>INoSuchTask</string><integer>3</integer><string>ITestBaseTask</string></array></dict>
-        <dict><key>class</key><string>TestRecordingService</string><key>taskTypes</key><string>ITestBaseTask</string></dict>
-        </array></dict>)"),
-                                 nullptr);
+        <dict><key>class</key><string>TestRecordingService</string><key>taskTypes</key><string>ITestBaseTask</string></dict>)");
     std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Not found Service Class NoSuchService"), std::string::npos) << log;
     EXPECT_NE(log.find("Service Class TestNotAService not implement IKRService"), std::string::npos) << log;
@@ -217,11 +218,8 @@ TEST_F(KRShellTest, ConfigurationMistakesAreLoggedAndSkipped)
     EXPECT_EQ(kept->taskTypes(), (std::vector<const pf::Protocol*>{TestBaseTask()}));
     EXPECT_TRUE(shell->serviceContainers()[1]->taskTypes().empty());
 
-    for (const char* body : {"<dict><key>services</key><string>x</string></dict>", "<array/>", "<dict/>"}) {
-        auto config = plist(body);
-        auto other = KRShell::create(config, nullptr);
-        EXPECT_TRUE(other->serviceContainers().empty()) << body;
-    }
+    for (const char* body : {"<dict><key>services</key><string>x</string></dict>", "<array/>", "<dict/>"})
+        EXPECT_TRUE(KRShell::create(plist(body), nullptr)->serviceContainers().empty()) << body;
 }
 
 TEST_F(KRShellTest, PlatformKeysFollowTheDevice)
@@ -300,17 +298,6 @@ TEST_F(KRShellTest, CachedControllersAreReusedOnlyWhenDisplaced)
     EXPECT_EQ(shell->rootViewController(), root);
 }
 
-TEST_F(KRShellTest, MemoryWarningReachesCreatedServicesOnly)
-{
-    auto shell = KRShell::create(plist("<dict><key>services</key><array>" + service("made", type("ITestBaseTask"))
-                                       + service("idle", "") + "</array></dict>"),
-                                 nullptr);
-    shell->handle(TestBaseTask(), task, 0);
-    g_calls.clear();
-    shell->didReceiveMemoryWarning();
-    EXPECT_EQ(g_calls, (std::vector<std::string>{"made.memory"}));
-}
-
 TEST_F(KRShellTest, ResultsHandBackIsOneShot)
 {
     auto shell = KRShell::create(nullptr, nullptr);
@@ -324,11 +311,6 @@ TEST_F(KRShellTest, ResultsHandBackIsOneShot)
     shell->setResultsData(2);
     shell->setResultsData(3);
     EXPECT_EQ(got, (std::vector<int>{2}));
-
-    shell->setFocusValue("x", "k");
-    EXPECT_EQ(shell->focusValueForKey("k"), pf::Value("x"));
-    shell->setFocusValue(pf::Value(), "k");
-    EXPECT_TRUE(shell->focusValueForKey("k").isNil());
 }
 
 namespace {
@@ -383,11 +365,8 @@ public:
 TEST_F(KRShellTest, ServicesAddedDuringADispatchJoinLaterWalks)
 {
     pf::ClassBuilder<ReentrantService>("TestReentrantService").superclass<KRService>().commit();
-    auto shell = KRShell::create(plist("<dict><key>services</key><array><dict><key>class</key>"
-                                       "<string>TestReentrantService</string><key>taskTypes</key><array>"
-                                       + type("ITestBaseTask") + "</array></dict>" + service("tail", type("ITestBaseTask"))
-                                       + "</array></dict>"),
-                                 nullptr);
+    auto shell = shellWith("<dict><key>class</key><string>TestReentrantService</string><key>taskTypes</key><array>"
+                           + type("ITestBaseTask") + "</array></dict>" + service("tail", type("ITestBaseTask")));
     EXPECT_FALSE(shell->handle(TestBaseTask(), task, 0));
     EXPECT_EQ(g_calls, (std::vector<std::string>{"create", "setContext", "added.handle ITestOtherTask 1", "create",
                                                  "setContext", "tail.handle ITestBaseTask 2", "tail.handle ITestBaseTask 0"}));

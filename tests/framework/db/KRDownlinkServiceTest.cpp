@@ -1,22 +1,14 @@
+#include "DBTestSupport.h"
+
 #include "framework/core/KRJSON.h"
 #include "framework/core/KRTask.h"
 #include "framework/core/KRTaskTypes.h"
-#include "framework/db/KRDBContext.h"
 #include "framework/db/KRDownlinkService.h"
-#include "framework/db/KRSqlite.h"
-#include "framework/db/KRSqliteCursor.h"
-#include "platform/foundation/ClassBuilder.h"
-#include "platform/foundation/Collections.h"
-#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileSystem.h"
-#include "platform/foundation/RunLoop.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
+
+using namespace dbtest;
 
 namespace {
 
@@ -62,47 +54,23 @@ protected:
             pf::ClassBuilder<TestDownlinkB>("TestDownlinkB").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
             pf::ClassBuilder<TestDownlinkNoKey>("TestDownlinkNoKey").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
         }
-        std::string pattern = (std::filesystem::temp_directory_path() / "zmr-downlink-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        home = pattern;
-        pf::setHomeDirectory(home);
+        pf::setHomeDirectory(home.path());
         KRDownlinkService::resetSharedCache();
     }
-    void TearDown() override
-    {
-        KRDownlinkService::resetSharedCache();
-        std::error_code ignored;
-        std::filesystem::remove_all(home, ignored);
-    }
+    void TearDown() override { KRDownlinkService::resetSharedCache(); }
 
     static bool waitFor(const std::function<bool()>& predicate)
     {
         return pf::RunLoop::main().runUntil(predicate, pf::Seconds(5));
     }
-    // Lets the cache queue and the main queue finish what they were given.
-    static void settle()
-    {
-        KRDownlinkService::dispatchQueue()->sync([] {});
-        pf::RunLoop::main().runUntil([] { return false; }, pf::Seconds(0.05));
-    }
+    static void settle() { dbtest::settle(KRDownlinkService::dispatchQueue()); }
     static std::vector<std::string> rows()
     {
-        std::vector<std::string> out;
-        KRDownlinkService::dispatchQueue()->sync([&] {
-            auto context = KRDownlinkService::dbContext();
-            if (!context)
-                return;
-            auto cursor = context->db()->query("SELECT [service], [key], [jsonString] FROM [KRDownlinkServiceDBObject] ORDER BY [rowid]");
-            while (cursor && cursor->next())
-                out.push_back(cursor->stringValueAtIndex(0).value_or("") + " " + cursor->stringValueAtIndex(1).value_or("") + " " +
-                              cursor->stringValueAtIndex(2).value_or(""));
-            if (cursor)
-                cursor->close();
-        });
-        return out;
+        return rowsOn(KRDownlinkService::dispatchQueue(), [] { return KRDownlinkService::dbContext(); },
+                      "SELECT [service], [key], [jsonString] FROM [KRDownlinkServiceDBObject] ORDER BY [rowid]");
     }
 
-    std::string home;
+    TempDir home;
     const pf::Protocol* type = proto::IKRDownlinkTask();
 };
 

@@ -11,21 +11,6 @@ using namespace fdbtest;
 
 namespace {
 
-// id int32 @0, big int64 @4, score double @12, name string[16] @20, bio blob @36.
-const std::vector<Prop> kProps = {
-    {"id", 1, 4, 0}, {"big", 2, 8, 4}, {"score", 3, 8, 12}, {"name", 4, 16, 20}, {"bio", 5, 8, 36}};
-
-Bytes record(std::int32_t id, std::int64_t big, double score, const std::string& name, std::uint64_t bio)
-{
-    Bytes r(44);
-    put32(r, 0, std::uint32_t(id));
-    put64(r, 4, std::uint64_t(big));
-    putDouble(r, 12, score);
-    putString(r, 20, name);
-    put64(r, 36, bio);
-    return r;
-}
-
 Bytes nameItem(std::int32_t row, const std::string& name)
 {
     Bytes b(20);
@@ -44,10 +29,10 @@ struct Fixture {
         std::uint64_t bio = blobs.addText("likes tea");
         std::uint64_t empty = blobs.add({});
         writeFile(base + ".bob", blobs.bytes);
-        writeFile(base + ".db", recordFile(44, kProps,
-                                           {record(1, 10, 2.5, "cat", bio), record(2, 20, -1, "ant", empty),
-                                            record(3, 30, 0, "bee", 0), record(4, 40, 1e10, "bee", 0),
-                                            record(5, 50, 3, "dog", 0)}));
+        writeFile(base + ".db", recordFile(kRecordSize, kPeople,
+                                           {person(1, 10, 2.5, "cat", bio), person(2, 20, -1, "ant", empty),
+                                            person(3, 30, 0, "bee"), person(4, 40, 1e10, "bee"),
+                                            person(5, 50, 3, "dog")}));
         writeFile(base + "_name.idx",
                   indexFile(20, {{"row", 1, 4, 0}, {"name", 4, 16, 4}},
                             {nameItem(2, "ant"), nameItem(3, "bee"), nameItem(4, "bee"), nameItem(0, "bee"),
@@ -140,7 +125,7 @@ TEST(KRFDBCursorRead, QueriesFilterCommitAndStopWithTheStore)
     reopened.reset();
     EXPECT_EQ(orphan->nextDataItem(), nullptr) << "a cursor that outlives its store reads nothing";
 
-    writeFile(f.dir.file("empty.db"), recordFile(44, kProps, {}));
+    writeFile(f.dir.file("empty.db"), recordFile(kRecordSize, kPeople, {}));
     KRFDBRef empty = KRFDB::initWithPath(f.dir.file("empty"));
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->query()->nextDataItem(), nullptr);

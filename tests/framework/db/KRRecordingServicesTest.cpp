@@ -1,3 +1,5 @@
+#include "DBTestSupport.h"
+
 #include "framework/core/KRTask.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/db/KRBEEventObject.h"
@@ -7,49 +9,14 @@
 #include "framework/db/KRBehaviorTransactionTask.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRMonitorService.h"
-#include "framework/db/KRSqlite.h"
-#include "framework/db/KRSqliteCursor.h"
-#include "platform/foundation/Collections.h"
-#include "platform/foundation/DispatchQueue.h"
-#include "platform/foundation/RunLoop.h"
-#include "tests/c/db/FdbFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
 
-using fdbtest::TempDir;
+using namespace dbtest;
 
 namespace {
-
-// Runs the main loop's pending turns, then waits for the queue to drain.
-void settle(const std::shared_ptr<pf::DispatchQueue>& queue)
-{
-    pf::RunLoop::main().runUntilIdle();
-    if (queue) queue->sync([] {});
-    pf::RunLoop::main().runUntilIdle();
-}
-
-// Rows of a query against a service's database, read on its queue.
-std::vector<std::vector<std::string>> rows(const std::shared_ptr<pf::DispatchQueue>& queue,
-                                           const std::function<KRDBContextRef()>& context, const std::string& sql)
-{
-    std::vector<std::vector<std::string>> out;
-    queue->sync([&] {
-        auto ctx = context();
-        if (!ctx) return;
-        auto c = ctx->db()->query(sql);
-        while (c && c->next()) {
-            std::vector<std::string> row;
-            for (int i = 0; i < c->count(); ++i) row.push_back(c->stringValueAtIndex(i).value_or("(nil)"));
-            out.push_back(row);
-        }
-        if (c) c->close();
-    });
-    return out;
-}
 
 std::shared_ptr<KRBehaviorService> behaviorService(const TempDir& home)
 {
@@ -78,10 +45,8 @@ TEST(KRMonitorServiceRecording, RecordsEveryTaskWithoutTakingIt)
     EXPECT_FALSE(monitor->handle(proto::IKRAPITask(), task, 0));
     EXPECT_FALSE(monitor->handle(proto::IKRCrashTask(), task, 5));
     settle(monitor->dispatchQueue());
-    auto recorded = rows(monitor->dispatchQueue(), [&] { return monitor->dbContext(); },
-                         "SELECT rowid, taskType, taskClass, runTime >= 0 FROM KRMonitorObject ORDER BY rowid");
-    EXPECT_EQ(recorded, (std::vector<std::vector<std::string>>{{"1", "IKRAPITask", "KRTask", "1"},
-                                                               {"2", "IKRCrashTask", "KRTask", "1"}}));
+    EXPECT_EQ(rowsOf(monitor, "SELECT rowid, taskType, taskClass, runTime >= 0 FROM KRMonitorObject ORDER BY rowid"),
+              (std::vector<std::string>{"1 IKRAPITask KRTask 1", "2 IKRCrashTask KRTask 1"}));
     EXPECT_TRUE(std::filesystem::exists(home.file("Documents/monitor.db")));
 }
 
@@ -96,18 +61,15 @@ TEST(KRBehaviorServiceRecording, RegistersOnlyRecordClassesFromTheConfiguration)
     EXPECT_TRUE(service->handle(proto::IKRBehaviorTransactionTask(),
                                 KRBehaviorTransactionTask::behaviorTransactionTask(nullptr), 0));
     settle(service->dispatchQueue());
-    auto tables = rows(service->dispatchQueue(), [&] { return service->dbContext(); },
-                       "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE 'KR%' ORDER BY name");
-    EXPECT_EQ(tables, (std::vector<std::vector<std::string>>{{"KRBEEventObject"}, {"KRBESessionObject"}}));
+    EXPECT_EQ(rowsOf(service, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE 'KR%' ORDER BY name"),
+              (std::vector<std::string>{"KRBEEventObject", "KRBESessionObject"}));
 
     auto unlisted = std::make_shared<KRBehaviorService>();
     unlisted->setHomeDirectory(home.path() + "/other");
     unlisted->setConfig(pf::Dictionary::create({{"db", "KRBEEventObject"}}));
     unlisted->handle(proto::IKRBehaviorTransactionTask(), KRBehaviorTransactionTask::behaviorTransactionTask(nullptr), 0);
     settle(unlisted->dispatchQueue());
-    EXPECT_TRUE(rows(unlisted->dispatchQueue(), [&] { return unlisted->dbContext(); },
-                     "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE 'KR%'")
-                    .empty())
+    EXPECT_TRUE(rowsOf(unlisted, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE 'KR%'").empty())
         << "a \"db\" value that is not an array registers nothing";
 }
 
@@ -128,10 +90,9 @@ TEST(KRBehaviorServiceRecording, ARecordSubmittedTwiceIsInsertedThenUpdated)
     event->setTag("later");
     service->handle(proto::IKRBehaviorTask(), eventTask(event), 0);
     settle(service->dispatchQueue());
-    auto stored = rows(service->dispatchQueue(), [&] { return service->dbContext(); },
-                       "SELECT rowid, session, eventId, tag, timestamp >= " + std::to_string(first) +
-                           " FROM KRBEEventObject");
-    EXPECT_EQ(stored, (std::vector<std::vector<std::string>>{{"1", "s1", "open", "later", "1"}}));
+    EXPECT_EQ(rowsOf(service, "SELECT rowid, session, eventId, tag, timestamp >= " + std::to_string(first) +
+                                  " FROM KRBEEventObject"),
+              std::vector<std::string>{"1 s1 open later 1"});
 }
 
 TEST(KRBehaviorServiceRecording, TheQueueWritesTheRecordAsSubmitted)
@@ -158,8 +119,7 @@ TEST(KRBehaviorServiceRecording, TheQueueWritesTheRecordAsSubmitted)
     }
     wake.notify_all();
     settle(service->dispatchQueue());
-    auto stored = rows(service->dispatchQueue(), [&] { return service->dbContext(); }, "SELECT tag FROM KRBEEventObject");
-    EXPECT_EQ(stored, (std::vector<std::vector<std::string>>{{"as submitted"}}));
+    EXPECT_EQ(rowsOf(service, "SELECT tag FROM KRBEEventObject"), std::vector<std::string>{"as submitted"});
 }
 
 TEST(KRBehaviorServiceRecording, CleanupRemovesRowsUpToTheRowidOfItsTableOnly)
@@ -176,11 +136,8 @@ TEST(KRBehaviorServiceRecording, CleanupRemovesRowsUpToTheRowidOfItsTableOnly)
     service->handle(proto::IKRBehaviorTransactionTask(),
                     KRBehaviorTransactionTask::behaviorCleanupTask(10, pf::Class::named("KRBEEventObject")), 0);
     settle(service->dispatchQueue());
-    auto ctx = [&] { return service->dbContext(); };
-    EXPECT_EQ(rows(service->dispatchQueue(), ctx, "SELECT min(rowid), count(*) FROM KRBEEventObject"),
-              (std::vector<std::vector<std::string>>{{"11", "5"}}));
-    EXPECT_EQ(rows(service->dispatchQueue(), ctx, "SELECT count(*) FROM KRBESessionObject"),
-              (std::vector<std::vector<std::string>>{{"15"}}));
+    EXPECT_EQ(rowsOf(service, "SELECT min(rowid), count(*) FROM KRBEEventObject"), std::vector<std::string>{"11 5"});
+    EXPECT_EQ(rowsOf(service, "SELECT count(*) FROM KRBESessionObject"), std::vector<std::string>{"15"});
 }
 
 TEST(KRBehaviorServiceRecording, AnUnreadableDatabaseFailsQuietly)
