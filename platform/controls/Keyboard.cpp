@@ -1,5 +1,6 @@
 #include "platform/controls/Keyboard.h"
 
+#include "platform/foundation/Boxed.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -81,7 +82,7 @@ ViewRef Keyboard::currentView() const
 void Keyboard::post(const std::string& name, const Rect& endFrame)
 {
     auto info = Dictionary::create();
-    info->set(KeyboardFrameEndKey, Value(endFrame.description()));
+    info->set(KeyboardFrameEndKey, Boxed<Rect>::make(endFrame));
     info->set(KeyboardAnimationDurationKey, Value(SlideDuration));
     NotificationCenter::defaultCenter().post(name, {}, info);
 }

@@ -3,6 +3,7 @@
 #include "platform/controls/Keyboard.h"
 #include "platform/controls/TextField.h"
 #include "platform/controls/TextView.h"
+#include "platform/foundation/Boxed.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
 
@@ -145,7 +146,8 @@ TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
                                     KeyboardDidHideNotification, KeyboardWillChangeFrameNotification,
                                     KeyboardDidChangeFrameNotification}) {
         NotificationCenter::defaultCenter().addObserver(name, owner, [&log, name](const Notification& n) {
-            std::string frame = n.userInfo ? n.userInfo->get(KeyboardFrameEndKey).stringOr() : "";
+            auto end = n.userInfo ? Boxed<Rect>::from(n.userInfo->get(KeyboardFrameEndKey)) : std::nullopt;
+            std::string frame = end ? end->description() : "";
             log.push_back(name.substr(12) + " " + frame);
         });
     }
