@@ -4,8 +4,10 @@
 #include "framework/util/KRUUID.h"
 #include "sdk/analytics/MCA4ZCClock.h"
 #include "sdk/analytics/MCA4ZCShareDID.h"
+#include "platform/foundation/NetworkInterface.h"
 
 #include <ctime>
+#include <ifaddrs.h>
 #include <net/if.h>
 
 namespace {
@@ -92,7 +94,10 @@ std::shared_ptr<MCA4ZCUser> MCA4ZCHelper::getUser()
 
 std::string MCA4ZCHelper::getMacAddress()
 {
-    if (if_nametoindex("en0") == 0)
+    // "en0" is the phone's wireless interface; the platform maps it to one
+    // real interface here.
+    auto name = pf::systemInterfaceName("en0");
+    if (!name || if_nametoindex(name->c_str()) == 0)
         return "if_nametoindex failure";
     auto hex = MACAddress();
     if (!hex || hex->size() != 12)
@@ -149,4 +154,21 @@ int MCA4ZCHelper::GUnzip(const pf::Bytes& in, pf::Bytes* out, std::size_t maxOut
         return -1;
     *out = std::move(*plain);
     return 0;
+}
+
+bool MCA4ZCHelper::isWiFiAvailable()
+{
+    auto name = pf::systemInterfaceName("en0");
+    if (!name)
+        return false;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return false;
+    bool available = false;
+    for (ifaddrs* entry = list; entry && !available; entry = entry->ifa_next) {
+        available = entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET && *name == entry->ifa_name
+            && (entry->ifa_flags & IFF_UP) && !(entry->ifa_flags & IFF_LOOPBACK);
+    }
+    freeifaddrs(list);
+    return available;
 }

@@ -29,6 +29,8 @@ public:
 
     // "%02X:…" of "en0", or the failure text that is then sent instead.
     static std::string getMacAddress();
+    // Whether "en0" is up with an IPv4 address; nothing in the collector asks.
+    static bool isWiFiAvailable();
 
     // RC4 with the collector's fixed key, in place (its own inverse).
     static void ChiperRC4(pf::Bytes& data);

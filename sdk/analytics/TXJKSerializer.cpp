@@ -371,3 +371,12 @@ std::optional<std::string> JSONStringWithOptions(std::string_view string, unsign
 {
     return TXJKSerializer::serializeObject(pf::Value(string), serializeOptions, includeQuotes ? 18 : 50, {}, error);
 }
+
+std::optional<pf::Bytes> JSONDataWithOptions(std::string_view string, unsigned serializeOptions, bool includeQuotes,
+                                             TXJKError* error)
+{
+    auto text = TXJKSerializer::serializeObject(pf::Value(string), serializeOptions, includeQuotes ? 17 : 49, {}, error);
+    if (!text)
+        return std::nullopt;
+    return pf::Bytes(text->begin(), text->end());
+}

@@ -50,3 +50,5 @@ std::optional<pf::Bytes> JSONDataWithOptions(const pf::Value& collection, unsign
 // A string on its own (encode options 17/18, or 49/50 without quotes).
 std::optional<std::string> JSONStringWithOptions(std::string_view string, unsigned serializeOptions,
                                                  bool includeQuotes, TXJKError* error = nullptr);
+std::optional<pf::Bytes> JSONDataWithOptions(std::string_view string, unsigned serializeOptions, bool includeQuotes,
+                                             TXJKError* error = nullptr);
