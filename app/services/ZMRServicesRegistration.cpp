@@ -34,6 +34,7 @@ template <> struct pf::detail::PropertyTraits<std::uint32_t> {
     static constexpr PropertyType type = PropertyType::LongLong;
     static Value to(std::uint32_t v) { return Value(static_cast<long long>(v)); }
     static std::uint32_t from(const Value& v) { return static_cast<std::uint32_t>(v.longLongValue()); }
+    static bool accepts(const Value& v) { return v.isNumber() || v.isString(); }
 };
 template <> struct pf::detail::PropertyTraits<pf::BitmapRef> {
     static constexpr PropertyType type = PropertyType::Object;
@@ -43,6 +44,7 @@ template <> struct pf::detail::PropertyTraits<pf::BitmapRef> {
         auto image = v.objectAs<Image>();
         return image ? image->bitmap() : nullptr;
     }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.objectAs<Image>() != nullptr; }
 };
 template <> struct pf::detail::PropertyTraits<pf::Size> {
     static constexpr PropertyType type = PropertyType::Object;
@@ -52,6 +54,7 @@ template <> struct pf::detail::PropertyTraits<pf::Size> {
         auto d = v.dictionary();
         return d ? Size{d->get("width").doubleValue(), d->get("height").doubleValue()} : Size{};
     }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isDictionary(); }
 };
 template <> struct pf::detail::PropertyTraits<const pf::Protocol*> {
     static constexpr PropertyType type = PropertyType::String;
@@ -61,6 +64,7 @@ template <> struct pf::detail::PropertyTraits<const pf::Protocol*> {
         auto name = v.stringValue();
         return name ? Protocol::named(*name) : nullptr;
     }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || v.isString(); }
 };
 
 namespace {

@@ -29,6 +29,7 @@ template <> struct pf::detail::PropertyTraits<std::vector<pf::ObjectRef>> {
                     views.push_back(object);
         return views;
     }
+    static bool accepts(const Value& value) { return value.isNilOrNull() || value.isArray(); }
 };
 
 namespace {

@@ -113,8 +113,9 @@ TEST(SecurityCertificate, RefusesAnythingButOneCertificateAndNonRSAKeys)
     for (const auto& [name, der, isCertificate, hasKey] : rows) {
         auto certificate = Certificate::createWithDER(der);
         EXPECT_EQ(bool(certificate), isCertificate) << name;
-        if (certificate)
+        if (certificate) {
             EXPECT_EQ(bool(certificate->publicKey()), hasKey) << name;
+        }
     }
 }
 
