@@ -89,26 +89,18 @@ TEST_F(KRDOMScrollViewTest, OnlyVisiblePagesHaveTilesWhichShowTheirBandAndAreReu
 
 TEST_F(KRDOMScrollViewTest, DegeneratePagesOrContentMakeNoTilesAndHugeContentIsCut)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     struct Row {
         const char* markup;
-        double pageScale;
-        pf::Rect frame;
-        double contentHeight;
+        double pageScale, height;
     };
-    for (const Row& row : std::vector<Row>{
-             {"<r width=100% height=0/>", 0, {0, 0, 320, 400}, 0},
-             {kBands, nan, {0, 0, 320, 400}, 3000},
-             {kBands, -1, {0, 0, 320, 400}, 3000},
-             {kBands, inf, {0, 0, 320, 400}, 3000},
-             {kBands, 0, {0, 0, 320, 0}, 3000},
-             {kBands, 0, {0, 0, 0, 400}, 3000},
-         }) {
-        auto v = KRDOMScrollView::create(row.frame);
+    for (const Row& row : std::vector<Row>{{"<r width=100% height=0/>", 0, 400},
+                                           {kBands, std::numeric_limits<double>::quiet_NaN(), 400},
+                                           {kBands, -1, 400},
+                                           {kBands, 0, 0}}) {
+        auto v = KRDOMScrollView::create({0, 0, 320, row.height});
         v->setPageScale(row.pageScale);
         v->setElement(domtest::parseHostTree(row.markup));
         EXPECT_TRUE(v->contentViews().empty()) << row.markup << " " << row.pageScale;
-        EXPECT_EQ(v->contentSize().height, row.contentHeight) << row.markup << " " << row.pageScale;
     }
     // A tiny page scale still makes a bounded number of tiles.
     scroll->setPageScale(1e-9);
@@ -131,10 +123,9 @@ TEST_F(KRDOMScrollViewTest, TilesRedrawWhenAPictureArrives)
     scroll->setElement(root);
     pf::RunLoop::main().runUntilIdle();
     EXPECT_TRUE(pixelIs(*render(), {50, 150}, kWhite));
-    std::vector<std::uint8_t> red(4 * 4 * 4, 255);
-    for (std::size_t i = 0; i < red.size(); i += 4)
-        red[i + 1] = red[i + 2] = 0;
-    img->setImage(pf::Image::create(pf::Bitmap::fromRgba(4, 4, red.data(), 16).value()), false);
+    pf::BitmapRef red = pf::Bitmap::create(4, 4, 1).value();
+    red->fill(kRed);
+    img->setImage(pf::Image::create(red), false);
     pf::RunLoop::main().runUntilIdle(); // the redraw request is posted
     EXPECT_TRUE(pixelIs(*render(), {50, 150}, kRed));
 }
