@@ -2,8 +2,11 @@
 
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/core/KRStyleSheetProvider.h"
+#include "framework/dom/KRDOMLabel.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMStyleSheet.h"
+#include "platform/controls/ControlsRegistration.h"
+#include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Log.h"
 
 namespace {
@@ -27,6 +30,12 @@ public:
 void registerDOMClasses()
 {
     registerCoreClasses();
+    pf::registerControlsClasses();
+    if (!pf::Class::named("KRDOMLabel"))
+        pf::ClassBuilder<KRDOMLabel>("KRDOMLabel")
+            .superclass<pf::Label>()
+            .property("text", &KRDOMLabel::text, &KRDOMLabel::setText)
+            .commit();
     if (!domStyleSheetProvider())
         setDOMStyleSheetProvider(std::make_shared<DOMStyleSheetProvider>());
 }

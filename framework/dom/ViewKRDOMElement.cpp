@@ -1,6 +1,8 @@
 #include "framework/dom/ViewKRDOMElement.h"
 
+#include "framework/dom/ButtonKRDOMElement.h"
 #include "framework/dom/KRDOMElement.h"
+#include "platform/controls/Button.h"
 #include "platform/graphics/Color.h"
 #include "platform/ui/View.h"
 
@@ -27,6 +29,8 @@ void setElement(pf::View& view, const KRDOMElementRef& element)
 {
     if (auto* dressable = dynamic_cast<KRDOMElementDressable*>(&view))
         dressable->setElement(element);
+    else if (auto* button = dynamic_cast<pf::Button*>(&view))
+        dressButtonWithElement(*button, element.get());
     else
         dressViewWithElement(view, element.get());
 }

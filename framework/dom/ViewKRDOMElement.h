@@ -27,5 +27,6 @@ protected:
 void dressViewWithElement(pf::View& view, const KRDOMElement* element);
 
 // Tells the view that it stands for `element` (null for none): its own
-// setElement when it is dressable, else the dressing above.
+// setElement when it is dressable, the button dressing for a platform
+// button, else the dressing above.
 void setElement(pf::View& view, const KRDOMElementRef& element);

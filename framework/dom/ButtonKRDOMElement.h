@@ -1,0 +1,22 @@
+#pragma once
+
+// Buttons dressed from a markup element (the button category of the markup
+// engine): the view dressing first, then for each state (normal,
+// highlighted, disabled, selected) the title from "title", "title-
+// highlighted", …, the title colour from "color", "color-highlighted", …
+// and the background image from "background-image", "background-image-
+// highlighted", … (looked up in the element's document bundle); absent
+// values clear their state. Then the title font from "font" (kept when
+// absent), and enabled unless "disabled" is true. setElement(view, element)
+// takes this path for every platform button.
+//
+// Main queue only.
+
+#include "framework/dom/Forward.h"
+
+namespace pf {
+class Button;
+}
+
+// A null element only resets the view dressing.
+void dressButtonWithElement(pf::Button& button, const KRDOMElement* element);

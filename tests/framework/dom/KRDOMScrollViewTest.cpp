@@ -1,0 +1,168 @@
+#include "DOMHostTestSupport.h"
+
+#include "framework/dom/KRDOMActionElement.h"
+#include "framework/dom/KRDOMImageElement.h"
+#include "framework/dom/KRDOMLayer.h"
+#include "framework/dom/KRDOMScrollView.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "tests/platform/graphics/PixelProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using pf::test::pixelIs;
+
+namespace {
+
+const pf::Color kRed = pf::Color::rgb(1, 0, 0), kGreen = pf::Color::rgb(0, 1, 0), kBlue = pf::Color::rgb(0, 0, 1),
+                kYellow = pf::Color::rgb(1, 1, 0), kWhite = pf::Color::whiteColor();
+
+// Four bands, one per 800-point page of a 400-point high view.
+constexpr const char* kBands = "<r width=100% height=3000>"
+                               "<b top=0 width=100% height=800 background-color=#ff0000/>"
+                               "<b top=800 width=100% height=800 background-color=#00ff00/>"
+                               "<b top=1600 width=100% height=800 background-color=#0000ff/>"
+                               "<b top=2400 width=100% height=600 background-color=#ffff00/></r>";
+
+// The document view of the base fixture makes way for a 320 x 400 scroll view.
+class KRDOMScrollViewTest : public domtest::DocumentViewTest {
+protected:
+    void SetUp() override
+    {
+        DocumentViewTest::SetUp();
+        view->removeFromSuperview();
+        makeScrollView();
+    }
+    void makeScrollView()
+    {
+        if (scroll)
+            scroll->removeFromSuperview();
+        scroll = KRDOMScrollView::create({0, 0, 320, 400});
+        window->addSubview(scroll);
+    }
+    void TearDown() override
+    {
+        scroll.reset();
+        DocumentViewTest::TearDown();
+    }
+
+    std::shared_ptr<KRDOMScrollView> scroll;
+};
+
+}
+
+TEST_F(KRDOMScrollViewTest, OnlyVisiblePagesHaveTilesWhichShowTheirBandAndAreReused)
+{
+    scroll->setElement(domtest::parseHostTree(kBands));
+    EXPECT_EQ(scroll->contentSize().height, 3000);
+    struct Row {
+        double offset;
+        std::vector<std::int32_t> pages;
+        pf::Color top, bottom; // at 10 and 390 points down the view
+    };
+    for (const Row& row : std::vector<Row>{{0, {0}, kRed, kRed},
+                                           {700, {0, 1}, kRed, kGreen},
+                                           {900, {1}, kGreen, kGreen},
+                                           {2600, {3}, kYellow, kYellow},
+                                           {1500, {1, 2}, kGreen, kBlue},
+                                           {0, {0}, kRed, kRed}}) {
+        scroll->setContentOffset({0, row.offset});
+        EXPECT_EQ(scroll->visiblePages(), row.pages) << row.offset;
+        pf::BitmapRef frame = render();
+        EXPECT_TRUE(pixelIs(*frame, {160, 10}, row.top)) << row.offset;
+        EXPECT_TRUE(pixelIs(*frame, {160, 390}, row.bottom)) << row.offset;
+    }
+    EXPECT_EQ(scroll->contentViews().size(), 2u); // never more than were shown at once
+
+    // A new width lays the tree out again and redraws the tiles.
+    scroll->setFrame({0, 0, 200, 400});
+    pf::BitmapRef frame = render();
+    EXPECT_TRUE(pixelIs(*frame, {100, 10}, kRed));
+    EXPECT_TRUE(pixelIs(*frame, {260, 10}, kWhite));
+
+    scroll->setElement(nullptr);
+    EXPECT_TRUE(scroll->visiblePages().empty());
+}
+
+TEST_F(KRDOMScrollViewTest, DegeneratePagesOrContentMakeNoTilesAndHugeContentIsCut)
+{
+    struct Row {
+        const char* markup;
+        double pageScale, height;
+    };
+    for (const Row& row : std::vector<Row>{{"<r width=100% height=0/>", 0, 400},
+                                           {kBands, std::numeric_limits<double>::quiet_NaN(), 400},
+                                           {kBands, -1, 400},
+                                           {kBands, 0, 0}}) {
+        auto v = KRDOMScrollView::create({0, 0, 320, row.height});
+        v->setPageScale(row.pageScale);
+        v->setElement(domtest::parseHostTree(row.markup));
+        EXPECT_TRUE(v->contentViews().empty()) << row.markup << " " << row.pageScale;
+    }
+    // A tiny page scale still makes a bounded number of tiles.
+    scroll->setPageScale(1e-9);
+    scroll->setElement(domtest::parseHostTree(kBands));
+    EXPECT_LE(scroll->contentViews().size(), 17u);
+
+    scroll->setElement(domtest::parseHostTree("<r width=100% height=5000000><b top=4999000 height=10/></r>"));
+    EXPECT_EQ(scroll->contentSize().height, KRDOMScrollView::kMaxContentHeight);
+    scroll->setContentOffset({0, KRDOMScrollView::kMaxContentHeight - 400});
+    EXPECT_FALSE(scroll->visiblePages().empty());
+}
+
+TEST_F(KRDOMScrollViewTest, TilesRedrawWhenAPictureArrives)
+{
+    KRDOMElementRef root = domtest::parseHostTree("<r width=100% height=2000/>");
+    auto img = KRDOMImageElement::create();
+    for (auto [key, value] : {std::pair{"top", "100"}, {"width", "100"}, {"height", "100"}})
+        img->setAttributeValue(value, key);
+    root->addElement(img);
+    scroll->setElement(root);
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(pixelIs(*render(), {50, 150}, kWhite));
+    pf::BitmapRef red = pf::Bitmap::create(4, 4, 1).value();
+    red->fill(kRed);
+    img->setImage(pf::Image::create(red), false);
+    pf::RunLoop::main().runUntilIdle(); // the redraw request is posted
+    EXPECT_TRUE(pixelIs(*render(), {50, 150}, kRed));
+}
+
+TEST_F(KRDOMScrollViewTest, NoHighlightSticksWhenTheTouchIsDraggedOrItsTreeOrViewGoes)
+{
+    constexpr const char* kButton = "<r width=100% height=2000>"
+                                    "<action id=ok left=10 top=10 width=100 height=40/>"
+                                    "<action id=hidden hidden=true left=10 top=100 width=100 height=40/></r>";
+    enum class End { Drag, Replace, Destroy };
+    for (End end : {End::Drag, End::Replace, End::Destroy}) {
+        makeScrollView(); // not still moving from a drag
+        KRDOMElementRef root = domtest::parseHostTree(kButton);
+        scroll->setElement(root);
+        auto ok = std::dynamic_pointer_cast<KRDOMActionElement>(root->childs()[0]);
+        auto hidden = std::dynamic_pointer_cast<KRDOMActionElement>(root->childs()[1]);
+        host->touchDown({60, 120});
+        EXPECT_FALSE(hidden->isHighlighted());
+        host->touchUp({60, 120});
+        host->touchDown({60, 30});
+        ASSERT_TRUE(ok->isHighlighted());
+        EXPECT_TRUE(pixelIs(*render(), {12, 12}, pf::Color::white(0.7)));
+        if (end == End::Drag) {
+            for (double y = 40; y <= 200; y += 20)
+                host->touchMove({60, y});
+            host->touchUp({60, 200});
+        } else if (end == End::Replace) {
+            scroll->setElement(domtest::parseHostTree(kButton));
+            host->touchUp({60, 30});
+        } else {
+            scroll->removeFromSuperview();
+            scroll.reset();
+            host->touchUp({60, 30});
+        }
+        EXPECT_FALSE(ok->isHighlighted()) << int(end);
+        EXPECT_FALSE(ok->insetTouch()) << int(end);
+        EXPECT_FALSE(ok->highlightedLayer() && ok->highlightedLayer()->superview()) << int(end);
+        EXPECT_EQ(ok->delegate() != nullptr, end == End::Drag) << int(end); // unbound when it went
+    }
+}
