@@ -2,8 +2,10 @@
 // with a frame, a text, a colour, a font and one outlet of the owner:
 // loading (parse and resolve) against libxml2's own parse of the same text,
 // and instantiating against building the same objects through typed setters.
-// Until the platform's labels and buttons exist the views are a bench class
-// with the same value kinds.
+// Every other view is a label, the rest buttons.
+#include "platform/controls/Button.h"
+#include "platform/controls/ControlsRegistration.h"
+#include "platform/controls/Label.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -18,21 +20,6 @@
 #include <string>
 
 namespace {
-
-class BenchLabel : public pf::View {
-public:
-    std::string text() const { return m_text; }
-    void setText(std::string text) { m_text = std::move(text); }
-    pf::Color textColor() const { return m_color; }
-    void setTextColor(pf::Color color) { m_color = color; }
-    pf::Font font() const { return m_font; }
-    void setFont(pf::Font font) { m_font = std::move(font); }
-
-private:
-    std::string m_text;
-    pf::Color m_color;
-    pf::Font m_font;
-};
 
 class BenchOwner : public pf::Object {
 public:
@@ -55,13 +42,7 @@ void registerBenchClasses()
     if (done)
         return;
     done = true;
-    pf::registerUiClasses();
-    pf::ClassBuilder<BenchLabel>("BenchLabel")
-        .superclass<pf::View>()
-        .property("text", &BenchLabel::text, &BenchLabel::setText)
-        .property("textColor", &BenchLabel::textColor, &BenchLabel::setTextColor)
-        .property("font", &BenchLabel::font, &BenchLabel::setFont)
-        .commit();
+    pf::registerControlsClasses();
     pf::ClassBuilder<BenchOwner>("BenchOwner")
         .property("view", &BenchOwner::view, &BenchOwner::setView)
         .takesAnyKey()
@@ -76,10 +57,12 @@ const std::string& fileText()
         std::string outlets;
         for (int i = 0; i < 100; ++i) {
             std::string id = "v" + std::to_string(i);
-            body += "<object id=\"" + id + "\" class=\"BenchLabel\"><rect name=\"frame\">{{10, " +
-                    std::to_string(i * 40) + "}, {300, 36}}</rect><string name=\"text\">第" + std::to_string(i) +
-                    "行 row</string><color name=\"textColor\">#336699</color><font name=\"font\">14 bold</font>"
-                    "</object>\n";
+            bool label = i % 2 == 0;
+            body += "<object id=\"" + id + "\" class=\"" + (label ? "Label" : "Button") +
+                    "\"><rect name=\"frame\">{{10, " + std::to_string(i * 40) + "}, {300, 36}}</rect><string name=\"" +
+                    (label ? "text" : "title") + "\">第" + std::to_string(i) + "行 row</string><color name=\"" +
+                    (label ? "textColor" : "titleColor") + "\">#336699</color><font name=\"" +
+                    (label ? "font" : "titleFont") + "\">14 bold</font></object>\n";
             outlets += "<outlet name=\"" + id + "\" to=\"" + id + "\"/>\n";
         }
         return body + "</subviews></object>\n<outlet name=\"view\" to=\"root\"/>\n" + outlets + "</interface>\n";
@@ -141,13 +124,25 @@ void BM_DirectBuild100(benchmark::State& state)
         auto root = std::make_shared<pf::View>();
         root->setFrame({0, 0, 320, 4000});
         for (int i = 0; i < 100; ++i) {
-            auto label = std::make_shared<BenchLabel>();
-            label->setFrame({10, double(i * 40), 300, 36});
-            label->setText("第" + std::to_string(i) + "行 row");
-            label->setTextColor(*pf::Color::parse("#336699"));
-            label->setFont(pf::Font(pf::Font::defaultFamily(), 14, pf::FontWeight::Bold));
-            root->addSubview(label);
-            owner->outlets["v" + std::to_string(i)] = label;
+            std::string text = "第" + std::to_string(i) + "行 row";
+            pf::Color color = *pf::Color::parse("#336699");
+            pf::Font font(pf::Font::defaultFamily(), 14, pf::FontWeight::Bold);
+            std::shared_ptr<pf::View> view;
+            if (i % 2 == 0) {
+                auto label = std::make_shared<pf::Label>(pf::Rect{10, double(i * 40), 300, 36});
+                label->setText(text);
+                label->setTextColor(color);
+                label->setFont(font);
+                view = label;
+            } else {
+                auto button = std::make_shared<pf::Button>(pf::Rect{10, double(i * 40), 300, 36});
+                button->setTitle(text, pf::ControlStates::Normal);
+                button->setTitleColor(color, pf::ControlStates::Normal);
+                button->setTitleFont(font);
+                view = button;
+            }
+            root->addSubview(view);
+            owner->outlets["v" + std::to_string(i)] = view;
         }
         owner->setView(root);
         benchmark::DoNotOptimize(owner);
