@@ -79,6 +79,13 @@ WebView::WebView(const Rect& frame)
     m_topShadow->setAutoresizingMask(Autoresizing::FlexibleWidth);
 }
 
+// The band and the scroll view may outlive the web view in someone's hands.
+WebView::~WebView()
+{
+    static_cast<WebContentView&>(*m_content).m_owner = nullptr;
+    static_cast<WebScrollView&>(*m_scrollView).m_owner = nullptr;
+}
+
 void WebView::setPageLoader(WebPageLoader loader)
 {
     pageLoader() = std::move(loader);

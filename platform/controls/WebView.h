@@ -43,6 +43,7 @@ inline constexpr const char* webViewErrorDomain = "pf::WebView";
 class WebView : public View {
 public:
     explicit WebView(const Rect& frame = {});
+    ~WebView() override;
 
     // The process-wide page renderer.
     static void setPageLoader(WebPageLoader loader);
