@@ -2,20 +2,71 @@
 
 #include "platform/controls/ImageView.h"
 #include "platform/controls/ScrollView.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Touch.h"
+
+#include <algorithm>
 
 namespace pf {
 
 namespace {
 constexpr double kShadow = 10;
+
+WebPageLoader& pageLoader()
+{
+    static WebPageLoader loader;
+    return loader;
 }
+}
+
+// The visible band of the page: as large as the scroll view, following its
+// offset, so a page of any height is backed by one view-sized bitmap.
+class WebContentView : public View {
+public:
+    explicit WebContentView(WebView& owner) : m_owner(&owner) {}
+    bool drawsContent() const override { return true; }
+    void draw(GraphicsContext& context, const Rect& rect) override
+    {
+        if (!m_owner || !m_owner->m_page)
+            return;
+        Point origin = frame().origin;
+        context.save();
+        context.translate(-origin.x, -origin.y);
+        m_owner->m_page->draw(context, rect.offsetBy(origin.x, origin.y));
+        context.restore();
+    }
+    void touchesEnded(const TouchSet& touches) override
+    {
+        if (m_owner && touches.size() == 1) {
+            Point p = touches.front()->locationInView(this);
+            m_owner->linkTapped({p.x + frame().x(), p.y + frame().y()});
+        }
+    }
+    WebView* m_owner;
+};
+
+class WebScrollView : public ScrollView {
+public:
+    WebScrollView(const Rect& frame, WebView& owner) : ScrollView(frame), m_owner(&owner) {}
+    void layoutSubviews() override
+    {
+        ScrollView::layoutSubviews();
+        if (m_owner)
+            m_owner->placeBand();
+    }
+    WebView* m_owner;
+};
 
 WebView::WebView(const Rect& frame)
     : View(frame)
-    , m_scrollView(std::make_shared<ScrollView>(Rect({}, frame.size)))
+    , m_scrollView(std::make_shared<WebScrollView>(Rect({}, frame.size), *this))
+    , m_content(std::make_shared<WebContentView>(*this))
 {
     setBackgroundColor(Color::whiteColor());
     m_scrollView->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
     m_scrollView->setDecelerationRate(ScrollViewDecelerationRateFast);
+    m_scrollView->addSubview(m_content);
     // The edge shadows seen while the page is pulled past its ends.
     for (int edge = 0; edge < 2; ++edge) {
         auto shadow = std::make_shared<ImageView>(Rect(0, edge ? frame.height() - kShadow : 0, frame.width(), kShadow));
@@ -26,6 +77,18 @@ WebView::WebView(const Rect& frame)
     m_topShadow = std::make_shared<ImageView>(Rect(0, 0, frame.width(), 1));
     m_topShadow->setBackgroundColor(Color::black().withAlpha(0.08));
     m_topShadow->setAutoresizingMask(Autoresizing::FlexibleWidth);
+}
+
+// The band and the scroll view may outlive the web view in someone's hands.
+WebView::~WebView()
+{
+    static_cast<WebContentView&>(*m_content).m_owner = nullptr;
+    static_cast<WebScrollView&>(*m_scrollView).m_owner = nullptr;
+}
+
+void WebView::setPageLoader(WebPageLoader loader)
+{
+    pageLoader() = std::move(loader);
 }
 
 const std::shared_ptr<ScrollView>& WebView::scrollView()
@@ -60,33 +123,118 @@ void WebView::setDelegate(const std::shared_ptr<WebViewDelegate>& delegate)
 
 bool WebView::loadHTMLString(const std::string& html, const std::string& baseURL)
 {
-    auto keep = self();
-    auto d = m_delegate.lock();
-    if (d && !d->webViewShouldStartLoadWithRequest(*this, baseURL))
-        return false;
-    m_html = html;
-    m_url = baseURL;
-    if (d)
-        d->webViewDidStartLoad(*this);
-    return true;
+    return startLoad(html, baseURL);
 }
 
 bool WebView::loadRequest(const std::string& url)
 {
-    auto keep = self();
-    auto d = m_delegate.lock();
-    if (d && !d->webViewShouldStartLoadWithRequest(*this, url))
+    return startLoad(std::nullopt, url);
+}
+
+bool WebView::startLoad(std::optional<std::string> html, const std::string& url)
+{
+    std::weak_ptr<View> weak = self();
+    if (weak.expired())
         return false;
-    m_html.reset();
+    unsigned generation = ++m_generation;
+    m_html = std::move(html);
     m_url = url;
-    if (d)
-        d->webViewDidStartLoad(*this);
+    m_loading = true;
+    RunLoop::main().post([weak, generation] {
+        if (auto view = std::static_pointer_cast<WebView>(weak.lock()))
+            view->beginLoad(generation);
+    });
     return true;
+}
+
+void WebView::stopLoading()
+{
+    ++m_generation;
+    m_loading = false;
+}
+
+void WebView::beginLoad(unsigned generation)
+{
+    if (generation != m_generation)
+        return;
+    auto keep = self();
+    if (auto d = m_delegate.lock(); d && !d->webViewShouldStartLoadWithRequest(*this, m_url)) {
+        m_loading = false;
+        return;
+    }
+    if (generation != m_generation)
+        return; // the delegate started another load or stopped this one
+    if (auto d = m_delegate.lock())
+        d->webViewDidStartLoad(*this);
+    if (generation != m_generation)
+        return;
+    std::weak_ptr<View> weak = keep;
+    RunLoop::main().post([weak, generation] {
+        if (auto view = std::static_pointer_cast<WebView>(weak.lock()))
+            view->finishLoad(generation);
+    });
+}
+
+void WebView::finishLoad(unsigned generation)
+{
+    if (generation != m_generation)
+        return;
+    auto keep = self();
+    m_loading = false;
+    auto& loader = pageLoader();
+    auto page = loader ? loader(m_html, m_url)
+                       : ErrorOr<std::unique_ptr<WebPage>>(Error{webViewErrorDomain, (long long)WebViewError::NoRenderer,
+                                                                 "No page renderer is installed"});
+    if (!page) {
+        // A failed load keeps showing the page before it.
+        if (auto d = m_delegate.lock())
+            d->webViewDidFailLoadWithError(*this, page.error());
+        return;
+    }
+    m_page = std::move(page.value());
+    m_laidOutWidth = -1;
+    layoutPage();
+    m_scrollView->setContentOffset(Point());
+    if (auto d = m_delegate.lock())
+        d->webViewDidFinishLoad(*this);
+}
+
+void WebView::layoutPage()
+{
+    double width = bounds().width();
+    if (!m_page || width == m_laidOutWidth)
+        return placeBand();
+    m_laidOutWidth = width;
+    m_pageSize = m_page->layout(width, bounds().height());
+    m_scrollView->setContentSize(Size(width, m_pageSize.height));
+    placeBand();
+    m_content->setNeedsDisplay();
+}
+
+void WebView::placeBand()
+{
+    Rect visible = m_scrollView->bounds();
+    double height = std::min(visible.height(), m_pageSize.height);
+    double top = std::clamp(visible.y(), 0.0, std::max(0.0, m_pageSize.height - height));
+    Rect band(0, top, visible.width(), m_page ? std::max(0.0, height) : 0);
+    if (band == m_content->frame())
+        return;
+    m_content->setFrame(band);
+    m_content->setNeedsDisplay();
+}
+
+void WebView::linkTapped(Point pagePoint)
+{
+    if (!m_page)
+        return;
+    if (auto link = m_page->linkAtPoint(pagePoint))
+        loadRequest(*link);
 }
 
 void WebView::layoutSubviews()
 {
     scrollView()->setFrame(bounds());
+    layoutPage();
 }
 
 }

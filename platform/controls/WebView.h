@@ -3,11 +3,20 @@
 // A view for web pages. Its first subview is the scroll view the page
 // scrolls in; like the platform's, it carries decorative shadow image views
 // at its edges (inside itself and inside the scroll view), which hosts that
-// want a flat look hide. Pages are laid out into the scroll view by the
-// page renderer; this view keeps what it was asked to load.
+// want a flat look hide.
+//
+// Loads are asynchronous: every delegate call comes on a later run-loop
+// turn, never inside the call that caused it. A load asks the delegate,
+// reports its start, then its finish or failure; a newer load or
+// stopLoading() silences an older one. The page is laid out at the view's
+// width and sets the scroll view's content size; only the band of it that is
+// visible is drawn. A tapped link loads like loadRequest(). Pages come from
+// the loader the renderer installs (setPageLoader); without one every load
+// fails.
 //
 // Main thread only. The delegate is not retained.
 
+#include "platform/controls/WebPage.h"
 #include "platform/ui/View.h"
 
 #include <optional>
@@ -27,9 +36,17 @@ public:
     virtual void webViewDidFailLoadWithError(WebView&, const Error&) {}
 };
 
+// Errors of the domain "pf::WebView".
+enum class WebViewError : long long { NoRenderer = 1 };
+inline constexpr const char* webViewErrorDomain = "pf::WebView";
+
 class WebView : public View {
 public:
     explicit WebView(const Rect& frame = {});
+    ~WebView() override;
+
+    // The process-wide page renderer.
+    static void setPageLoader(WebPageLoader loader);
 
     ObjectRef delegateObject() const { return m_delegateObject.lock(); }
     void setDelegateObject(const ObjectRef& delegate);
@@ -37,9 +54,12 @@ public:
     std::shared_ptr<WebViewDelegate> delegate() const { return m_delegate.lock(); }
 
     const std::shared_ptr<ScrollView>& scrollView();
-    // Asks the delegate first; answers whether the load was accepted.
+    // Start a load (replacing any running one); false when the view is not
+    // owned by a shared pointer and so cannot load.
     bool loadHTMLString(const std::string& html, const std::string& baseURL);
     bool loadRequest(const std::string& url);
+    void stopLoading();
+    bool isLoading() const { return m_loading; }
     const std::optional<std::string>& htmlString() const { return m_html; }
     const std::string& url() const { return m_url; }
 
@@ -51,12 +71,27 @@ protected:
     virtual void subviewsDidAttach() {}
 
 private:
+    friend class WebContentView;
+    friend class WebScrollView;
+    bool startLoad(std::optional<std::string> html, const std::string& url);
+    void beginLoad(unsigned generation);
+    void finishLoad(unsigned generation);
+    void layoutPage();
+    void placeBand();
+    void linkTapped(Point pagePoint);
+
     std::weak_ptr<WebViewDelegate> m_delegate;
     WeakObject m_delegateObject;
     std::shared_ptr<ScrollView> m_scrollView;
+    std::shared_ptr<View> m_content; // the visible band of the page
+    std::unique_ptr<WebPage> m_page;
     std::optional<std::string> m_html;
     std::string m_url;
     ViewRef m_topShadow;
+    Size m_pageSize;
+    double m_laidOutWidth = -1;
+    unsigned m_generation = 0;
+    bool m_loading = false;
     bool m_attached = false; // subviews join the tree once the view is owned
 };
 
