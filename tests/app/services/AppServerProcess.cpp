@@ -62,8 +62,14 @@ AppServerProcess::~AppServerProcess()
 
 void AppServerProcess::freeze()
 {
-    if (m_pid > 0)
-        ::kill(m_pid, SIGSTOP);
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGSTOP);
+    // The signal lands asynchronously: wait until the server has really
+    // stopped, or a request sent right after could still be answered.
+    int status = 0;
+    while (waitpid(m_pid, &status, WUNTRACED) < 0 && errno == EINTR) {
+    }
 }
 
 void AppServerProcess::kill()
