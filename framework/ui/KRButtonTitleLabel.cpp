@@ -4,9 +4,10 @@
 
 std::shared_ptr<KRButtonTitleLabel> KRButtonTitleLabel::of(const pf::Button& button)
 {
-    auto self = std::const_pointer_cast<pf::Button>(
-        std::dynamic_pointer_cast<const pf::Button>(button.shared_from_this()));
-    return std::make_shared<KRButtonTitleLabel>(self);
+    // weak_from_this: a button not held by a shared pointer gets a stand-in
+    // that does nothing, rather than an exception.
+    auto self = std::dynamic_pointer_cast<const pf::Button>(button.weak_from_this().lock());
+    return std::make_shared<KRButtonTitleLabel>(std::const_pointer_cast<pf::Button>(self));
 }
 
 std::optional<std::string> KRButtonTitleLabel::text() const

@@ -4,6 +4,7 @@
 #include "platform/foundation/Log.h"
 
 #include <algorithm>
+#include <utility>
 
 bool KRDataOutlet::booleanValue(const pf::Value& value)
 {
