@@ -6,11 +6,17 @@
 #include "framework/ui/GIFView.h"
 #include "framework/ui/KRActionControls.h"
 #include "framework/ui/KRActionView.h"
+#include "framework/ui/KRButtonTitleLabel.h"
+#include "framework/ui/KRDataOutlet.h"
+#include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRNavigationBar.h"
 #include "framework/ui/KRToolbar.h"
 #include "framework/ui/KRWebView.h"
 #include "framework/ui/KRZoomView.h"
+#include "framework/ui/UIViewDataOutlet.h"
+#include "platform/controls/Button.h"
+#include "platform/controls/Control.h"
 #include "platform/controls/ControlsRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/ClassExtension.h"
@@ -56,6 +62,33 @@ void registerActionCarriers()
     addActionKeys<KRActionView>();
 }
 
+void registerDataOutlets()
+{
+    pf::ClassBuilder<KRDataOutlet>("KRDataOutlet")
+        .property("keyPath", &KRDataOutlet::keyPath, &KRDataOutlet::setKeyPath)
+        .property("stringKeyPath", &KRDataOutlet::stringKeyPath, &KRDataOutlet::setStringKeyPath)
+        .property("stringFormat", &KRDataOutlet::stringFormat, &KRDataOutlet::setStringFormat)
+        .property("booleanKeyPath", &KRDataOutlet::booleanKeyPath, &KRDataOutlet::setBooleanKeyPath)
+        .property("enabledKeyPath", &KRDataOutlet::enabledKeyPath, &KRDataOutlet::setEnabledKeyPath)
+        .property("disabledKeyPath", &KRDataOutlet::disabledKeyPath, &KRDataOutlet::setDisabledKeyPath)
+        .property("value", &KRDataOutlet::value, &KRDataOutlet::setValue)
+        .property("status", &KRDataOutlet::status, &KRDataOutlet::setStatus)
+        .property("valueKeyPath", &KRDataOutlet::valueKeyPath, &KRDataOutlet::setValueKeyPath)
+        .property("views", &KRDataOutlet::views, &KRDataOutlet::setViews)
+        .property("view", &KRDataOutlet::view, &KRDataOutlet::setView)
+        .commit();
+    pf::ClassBuilder<KRDataOutletContainer>("KRDataOutletContainer")
+        .property("dataOutlets", &KRDataOutletContainer::dataOutlets, &KRDataOutletContainer::setDataOutlets)
+        .property("status", &KRDataOutletContainer::status, &KRDataOutletContainer::setStatus)
+        .commit();
+    pf::ClassBuilder<KRButtonTitleLabel>("KRButtonTitleLabel")
+        .property("text", &KRButtonTitleLabel::text, &KRButtonTitleLabel::setText)
+        .commit();
+    pf::ClassExtension<pf::Button>().readonlyProperty("titleLabel", &KRButtonTitleLabel::of).commit();
+    pf::ClassExtension<pf::View>().property("visable", &isVisable, &setVisable).commit();
+    pf::ClassExtension<pf::Control>().property("disabled", &isDisabled, &setDisabled).commit();
+}
+
 }
 
 void registerUIClasses()
@@ -78,6 +111,7 @@ void registerUIClasses()
         .property("loaded", &KRImageView::isLoaded, &KRImageView::setLoaded)
         .commit();
     registerActionCarriers();
+    registerDataOutlets();
     pf::ClassBuilder<GIFView>("GIFView")
         .superclass<pf::View>()
         .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)
