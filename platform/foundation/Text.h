@@ -23,5 +23,7 @@ bool isValidUtf8(std::string_view bytes);
 std::string dropInvalidUtf8(std::string_view bytes);
 // The value of one hexadecimal digit (either case), -1 for any other byte.
 int hexDigitValue(char c);
+// Appends the UTF-8 bytes of one code point (below 0x110000).
+void appendUtf8(std::string& out, char32_t cp);
 
 }

@@ -1,4 +1,5 @@
 #include "sdk/analytics/TXJKParser.h"
+#include "platform/foundation/Text.h"
 
 #include "platform/foundation/Collections.h"
 #include "sdk/analytics/TXJSONDecoder.h"
@@ -25,25 +26,6 @@ std::uint32_t hashBytes(std::uint32_t seed, const void* data, std::size_t length
     for (std::size_t i = 0; i < length; ++i)
         h = hashStep(h, bytes[i]);
     return h;
-}
-
-void appendUTF8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
@@ -352,13 +334,13 @@ private:
                 if (!readHex4(low))
                     return false;
                 if (low >= 0xDC00 && low <= 0xDFFF) {
-                    appendUTF8(out, 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00));
+                    pf::appendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00));
                     return true;
                 }
                 if (!loose())
                     return fail("Illegal \\u Unicode escape sequence."), false;
-                appendUTF8(out, kReplacement);
-                appendUTF8(out, (low >= 0xD800 && low <= 0xDFFF) ? kReplacement : low);
+                pf::appendUtf8(out, kReplacement);
+                pf::appendUtf8(out, (low >= 0xD800 && low <= 0xDFFF) ? kReplacement : low);
                 return true;
             }
             if (!loose())
@@ -371,7 +353,7 @@ private:
                 return fail("Illegal \\u Unicode escape sequence."), false;
             cp = kReplacement;
         }
-        appendUTF8(out, cp);
+        pf::appendUtf8(out, cp);
         return true;
     }
 
@@ -406,7 +388,7 @@ private:
                 if (!loose())
                     return fail("Illegal UTF8 sequence found in \"\" string."), false;
                 m_index += taken;
-                appendUTF8(out, kReplacement);
+                pf::appendUtf8(out, kReplacement);
                 return true;
             }
         }
@@ -414,7 +396,7 @@ private:
             if (!loose())
                 return fail("Illegal UTF8 sequence found in \"\" string."), false;
             m_index += taken;
-            appendUTF8(out, kReplacement);
+            pf::appendUtf8(out, kReplacement);
             return true;
         }
         out.append(reinterpret_cast<const char*>(m_p + m_index), taken);

@@ -29,25 +29,6 @@ std::string hexMessage(const char* format, unsigned value)
     return buffer;
 }
 
-void appendUtf8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }
 
 pf::Value CVOSDKEZJSONParser::objectWithString(std::optional<std::string_view> text)
@@ -292,7 +273,7 @@ bool CVOSDKEZJSONParser::scanUnicode(std::string& out)
     if (!scanHexQuad(high))
         return false;
     if (high < 0xD800 || high >= 0xE000) {
-        appendUtf8(out, high);
+        pf::appendUtf8(out, high);
         return true;
     }
     if (high >= 0xDC00) {
@@ -311,7 +292,7 @@ bool CVOSDKEZJSONParser::scanUnicode(std::string& out)
         addErrorWithCode(6, "Invalid low surrogate char");
         return false;
     }
-    appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00));
+    pf::appendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00));
     return true;
 }
 

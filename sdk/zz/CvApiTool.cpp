@@ -20,17 +20,6 @@ const char* const CvApiTool::kSDKPlatform = "i";
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void moveWindows(const std::vector<pf::WindowRef>& keep, bool animation, double direction)
 {
     double width = pf::Screen::main().bounds().size.width;
@@ -150,8 +139,8 @@ std::optional<int> CvApiTool::NSString16toNSNumber(std::string_view pair)
 {
     if (pair.size() != 2)
         return std::nullopt;
-    int high = hexDigit(pair[0]);
-    int low = hexDigit(pair[1]);
+    int high = pf::hexDigitValue(pair[0]);
+    int low = pf::hexDigitValue(pair[1]);
     if (high < 0 || low < 0)
         return std::nullopt;
     return high * 16 + low;
