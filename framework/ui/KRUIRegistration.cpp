@@ -6,11 +6,13 @@
 #include "framework/ui/GIFView.h"
 #include "framework/ui/KRActionControls.h"
 #include "framework/ui/KRActionView.h"
+#include "framework/ui/KRAnimationView.h"
 #include "framework/ui/KRButtonTitleLabel.h"
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRNavigationBar.h"
+#include "framework/ui/KRStatusView.h"
 #include "framework/ui/KRToolbar.h"
 #include "framework/ui/KRWebView.h"
 #include "framework/ui/KRZoomView.h"
@@ -89,6 +91,20 @@ void registerDataOutlets()
     pf::ClassExtension<pf::Control>().property("disabled", &isDisabled, &setDisabled).commit();
 }
 
+void registerStatusViews()
+{
+    pf::ClassBuilder<KRAnimationView>("KRAnimationView").superclass<pf::View>().commit();
+    pf::ClassBuilder<KRStatusViewItem>("KRStatusViewItem")
+        .property("status", &KRStatusViewItem::status, &KRStatusViewItem::setStatus)
+        .property("views", &KRStatusViewItem::views, &KRStatusViewItem::setViews)
+        .commit();
+    pf::ClassBuilder<KRStatusView>("KRStatusView")
+        .superclass<pf::View>()
+        .property("status", &KRStatusView::status, &KRStatusView::setStatus)
+        .property("statusItems", &KRStatusView::statusItems, &KRStatusView::setStatusItems)
+        .commit();
+}
+
 }
 
 void registerUIClasses()
@@ -112,6 +128,7 @@ void registerUIClasses()
         .commit();
     registerActionCarriers();
     registerDataOutlets();
+    registerStatusViews();
     pf::ClassBuilder<GIFView>("GIFView")
         .superclass<pf::View>()
         .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)
