@@ -3,6 +3,7 @@
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/data/KRDataController.h"
+#include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRStatusGatherDataSource.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
@@ -48,6 +49,26 @@ void registerDataSourceClasses()
     pf::ClassBuilder<KRDataController>("KRDataController").adopts(proto::IKRController()).commit();
 }
 
+// The pull-to-refresh indicator; its parts are outlets of its interface file.
+void registerDragLoadingClasses()
+{
+    pf::ClassBuilder<KRDragLoadingView>("KRDragLoadingView")
+        .superclass<pf::Button>()
+        .property("direct", &KRDragLoadingView::direct, &KRDragLoadingView::setDirect)
+        .property("offsetValue", &KRDragLoadingView::offsetValue, &KRDragLoadingView::setOffsetValue)
+        .readonlyProperty("animating", &KRDragLoadingView::isAnimating)
+        .property("directImageView", &KRDragLoadingView::directImageView, &KRDragLoadingView::setDirectImageView)
+        .property("downTitleLabel", &KRDragLoadingView::downTitleLabel, &KRDragLoadingView::setDownTitleLabel)
+        .property("upTitleLabel", &KRDragLoadingView::upTitleLabel, &KRDragLoadingView::setUpTitleLabel)
+        .property("leftTitleLabel", &KRDragLoadingView::leftTitleLabel, &KRDragLoadingView::setLeftTitleLabel)
+        .property("rightTitleLabel", &KRDragLoadingView::rightTitleLabel, &KRDragLoadingView::setRightTitleLabel)
+        .property("loadingView", &KRDragLoadingView::loadingView, &KRDragLoadingView::setLoadingView)
+        .property("loadingTitleLabel", &KRDragLoadingView::loadingTitleLabel,
+                  &KRDragLoadingView::setLoadingTitleLabel)
+        .property("timeLabel", &KRDragLoadingView::timeLabel, &KRDragLoadingView::setTimeLabel)
+        .commit();
+}
+
 void registerContainerLayoutClasses()
 {
     pf::ClassBuilder<KRContainerLayout>("KRContainerLayout").commit();
@@ -76,4 +97,5 @@ void registerDataClasses()
     registerDBClasses();
     registerDataSourceClasses();
     registerContainerLayoutClasses();
+    registerDragLoadingClasses();
 }
