@@ -5,6 +5,8 @@
 #include "framework/data/KRDataController.h"
 #include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRStatusGatherDataSource.h"
+#include "framework/data/KRTableViewCell.h"
+#include "framework/ui/KRDataOutletContainer.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
 #include "framework/db/KRDBRegistration.h"
@@ -69,6 +71,23 @@ void registerDragLoadingClasses()
         .commit();
 }
 
+// The file-made table cell; its outlets and buttons are connected in its file.
+void registerTableCellClasses()
+{
+    pf::ClassBuilder<KRTableViewCell>("KRTableViewCell")
+        .superclass<pf::TableViewCell>()
+        .property("dataItem", &KRTableViewCell::dataItem, &KRTableViewCell::setDataItem)
+        .property("dataOutletContainer", &KRTableViewCell::dataOutletContainer,
+                  &KRTableViewCell::setDataOutletContainer)
+        .property("dataSource", &KRTableViewCell::dataSource, &KRTableViewCell::setDataSource)
+        .weakProperty("delegate", &KRTableViewCell::delegate, &KRTableViewCell::setDelegate)
+        .weakProperty("controller", &KRTableViewCell::controller, &KRTableViewCell::setController)
+        .property("index", &KRTableViewCell::index, &KRTableViewCell::setIndex)
+        .property("userInfo", &KRTableViewCell::userInfo, &KRTableViewCell::setUserInfo)
+        .action("doAction", &KRTableViewCell::doAction)
+        .commit();
+}
+
 void registerContainerLayoutClasses()
 {
     pf::ClassBuilder<KRContainerLayout>("KRContainerLayout").commit();
@@ -98,4 +117,5 @@ void registerDataClasses()
     registerDataSourceClasses();
     registerContainerLayoutClasses();
     registerDragLoadingClasses();
+    registerTableCellClasses();
 }
