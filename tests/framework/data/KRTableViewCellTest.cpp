@@ -3,10 +3,12 @@
 #include "framework/core/KRController.h"
 #include "framework/data/KRTableViewCell.h"
 #include "framework/data/KRTableViewCellDelegate.h"
+#include "framework/data/TableViewKRTableViewCell.h"
 #include "framework/dom/KRDOMActionElement.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRImageView.h"
 #include "platform/controls/Label.h"
+#include "platform/controls/TableView.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -127,6 +129,40 @@ TEST(KRTableViewCell, MarkupLinksAndActionsReachDelegate)
     cell->doAction(std::make_shared<pf::Label>()); // not an action: ignored
     ASSERT_EQ(heard->heard.size(), 1u);
     EXPECT_EQ(heard->heard[0], button);
+}
+
+class Rows : public pf::Object, public pf::TableViewDataSource {
+public:
+    std::vector<pf::Value> items;
+    int made = 0;
+    int tableViewNumberOfRowsInSection(pf::TableView&, int) override { return static_cast<int>(items.size()); }
+    std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView&, const pf::IndexPath& path) override
+    {
+        ++made;
+        auto cell = KRTableViewCell::tableViewCellWithNibName("TitleCell", &testBundle());
+        cell->setDataItem(items.at(path.row));
+        return cell;
+    }
+};
+
+// Rows changed in place show again without new cells; a table showing none reloads.
+TEST(KRTableViewCell, ApplyDataOutletRebindsVisibleCells)
+{
+    auto table = std::make_shared<pf::TableView>(pf::Rect(0, 0, 320, 200));
+    auto rows = std::make_shared<Rows>();
+    table->setDataSource(rows);
+    table->layoutIfNeeded();
+    rows->items = {row("甲"), row("乙")};
+    applyDataOutlet(*table);
+    table->layoutIfNeeded();
+    ASSERT_EQ(table->visibleCells().size(), 2u);
+    rows->items[1].dictionary()->set("title", pf::Value(std::string("丙")));
+    const int made = rows->made;
+    applyDataOutlet(*table);
+    EXPECT_EQ(rows->made, made);
+    auto second = std::dynamic_pointer_cast<KRTableViewCell>(table->visibleCells().at(1));
+    EXPECT_EQ(titleLabel(*second)->text(), "丙");
+    pf::RunLoop::main().runUntilIdle();
 }
 
 }
