@@ -3,6 +3,7 @@
 #include "framework/core/IKRImageTask.h"
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRViewImageTasks.h"
 #include "platform/ui/View.h"
 
 #include <functional>
@@ -12,20 +13,6 @@ void KRDataControllerDelegate::krDataControllerDidLoadedFromCache(KRDataControll
 void KRDataControllerDelegate::krDataControllerDidLoaded(KRDataController&) {}
 void KRDataControllerDelegate::krDataControllerDidFitalError(KRDataController&, const pf::Error&) {}
 void KRDataControllerDelegate::krDataControllerDidContentChanged(KRDataController&) {}
-
-namespace {
-
-// Every image-task view at or below `view`, each before its subviews.
-void eachImageView(pf::View& view, const std::function<void(const pf::ObjectRef&, IKRImageTask&)>& act)
-{
-    if (auto* task = dynamic_cast<IKRImageTask*>(&view))
-        act(view.shared_from_this(), *task);
-    auto subviews = view.subviews(); // the action may change the tree
-    for (const auto& subview : subviews)
-        eachImageView(*subview, act);
-}
-
-}
 
 KRDataController::~KRDataController()
 {
@@ -78,40 +65,20 @@ void KRDataController::cancel()
 
 void KRDataController::downloadImagesForView(pf::View& view)
 {
-    auto context = this->context();
-    if (!context)
-        return;
-    auto self = shared_from_this();
-    eachImageView(view, [&](const pf::ObjectRef& object, IKRImageTask& task) {
-        if (task.isLoading() || task.isLoaded())
-            return;
-        task.setSource(self);
-        context->handle(proto::IKRImageTask(), object, 0);
-    });
+    if (auto context = this->context())
+        KRDownloadImagesForView(*context, shared_from_this(), view);
 }
 
 void KRDataController::loadImagesForView(pf::View& view)
 {
-    auto context = this->context();
-    if (!context)
-        return;
-    eachImageView(view, [&](const pf::ObjectRef& object, IKRImageTask& task) {
-        if (task.isLoading())
-            context->cancelHandle(proto::IKRImageTask(), object);
-        if (!task.isLoaded())
-            context->handle(proto::IKRLocalImageTask(), object, 0);
-    });
+    if (auto context = this->context())
+        KRLoadImagesForView(*context, view);
 }
 
 void KRDataController::cancelDownloadImagesForView(pf::View& view)
 {
-    auto context = this->context();
-    if (!context)
-        return;
-    eachImageView(view, [&](const pf::ObjectRef& object, IKRImageTask& task) {
-        if (task.isLoading())
-            context->cancelHandle(proto::IKRImageTask(), object);
-    });
+    if (auto context = this->context())
+        KRCancelDownloadImagesForView(*context, view);
 }
 
 std::shared_ptr<KRDataControllerDelegate> KRDataController::relayFor(const KRDataSource& sender) const

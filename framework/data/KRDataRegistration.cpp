@@ -3,7 +3,10 @@
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/data/KRDataController.h"
+#include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRStatusGatherDataSource.h"
+#include "framework/data/KRTableViewCell.h"
+#include "framework/ui/KRDataOutletContainer.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
 #include "framework/db/KRDBRegistration.h"
@@ -48,6 +51,43 @@ void registerDataSourceClasses()
     pf::ClassBuilder<KRDataController>("KRDataController").adopts(proto::IKRController()).commit();
 }
 
+// The pull-to-refresh indicator; its parts are outlets of its interface file.
+void registerDragLoadingClasses()
+{
+    pf::ClassBuilder<KRDragLoadingView>("KRDragLoadingView")
+        .superclass<pf::Button>()
+        .property("direct", &KRDragLoadingView::direct, &KRDragLoadingView::setDirect)
+        .property("offsetValue", &KRDragLoadingView::offsetValue, &KRDragLoadingView::setOffsetValue)
+        .readonlyProperty("animating", &KRDragLoadingView::isAnimating)
+        .property("directImageView", &KRDragLoadingView::directImageView, &KRDragLoadingView::setDirectImageView)
+        .property("downTitleLabel", &KRDragLoadingView::downTitleLabel, &KRDragLoadingView::setDownTitleLabel)
+        .property("upTitleLabel", &KRDragLoadingView::upTitleLabel, &KRDragLoadingView::setUpTitleLabel)
+        .property("leftTitleLabel", &KRDragLoadingView::leftTitleLabel, &KRDragLoadingView::setLeftTitleLabel)
+        .property("rightTitleLabel", &KRDragLoadingView::rightTitleLabel, &KRDragLoadingView::setRightTitleLabel)
+        .property("loadingView", &KRDragLoadingView::loadingView, &KRDragLoadingView::setLoadingView)
+        .property("loadingTitleLabel", &KRDragLoadingView::loadingTitleLabel,
+                  &KRDragLoadingView::setLoadingTitleLabel)
+        .property("timeLabel", &KRDragLoadingView::timeLabel, &KRDragLoadingView::setTimeLabel)
+        .commit();
+}
+
+// The file-made table cell; its outlets and buttons are connected in its file.
+void registerTableCellClasses()
+{
+    pf::ClassBuilder<KRTableViewCell>("KRTableViewCell")
+        .superclass<pf::TableViewCell>()
+        .property("dataItem", &KRTableViewCell::dataItem, &KRTableViewCell::setDataItem)
+        .property("dataOutletContainer", &KRTableViewCell::dataOutletContainer,
+                  &KRTableViewCell::setDataOutletContainer)
+        .property("dataSource", &KRTableViewCell::dataSource, &KRTableViewCell::setDataSource)
+        .weakProperty("delegate", &KRTableViewCell::delegate, &KRTableViewCell::setDelegate)
+        .weakProperty("controller", &KRTableViewCell::controller, &KRTableViewCell::setController)
+        .property("index", &KRTableViewCell::index, &KRTableViewCell::setIndex)
+        .property("userInfo", &KRTableViewCell::userInfo, &KRTableViewCell::setUserInfo)
+        .action("doAction", &KRTableViewCell::doAction)
+        .commit();
+}
+
 void registerContainerLayoutClasses()
 {
     pf::ClassBuilder<KRContainerLayout>("KRContainerLayout").commit();
@@ -76,4 +116,6 @@ void registerDataClasses()
     registerDBClasses();
     registerDataSourceClasses();
     registerContainerLayoutClasses();
+    registerDragLoadingClasses();
+    registerTableCellClasses();
 }

@@ -1,0 +1,90 @@
+#include "DataTestSupport.h"
+
+#include "framework/core/KRController.h"
+#include "framework/data/KRTableViewCell.h"
+#include "framework/data/KRTableViewCellDelegate.h"
+#include "framework/dom/KRDOMActionElement.h"
+#include "framework/ui/KRImageView.h"
+#include "platform/controls/Label.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+std::shared_ptr<KRTableViewCell> load(const char* name)
+{
+    static pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
+    return KRTableViewCell::tableViewCellWithNibName(name, &bundle);
+}
+
+pf::Value row(const char* title)
+{
+    auto dict = std::make_shared<pf::Dictionary>();
+    dict->set("title", pf::Value(std::string(title)));
+    return pf::Value(dict);
+}
+
+std::string title(const std::shared_ptr<pf::TableViewCell>& cell)
+{
+    for (const auto& view : cell->subviews())
+        if (auto label = std::dynamic_pointer_cast<pf::Label>(view))
+            return label->text();
+    return {};
+}
+
+class Heard : public pf::Object, public KRTableViewCellDelegate {
+public:
+    std::vector<pf::ObjectRef> heard;
+    void krTableViewCellDoAction(KRTableViewCell&, const pf::ObjectRef& action) override { heard.push_back(action); }
+};
+
+// Only a file whose root is a cell makes one; a reused cell withdraws the old
+// download before asking for new images, and the network waits a turn.
+TEST(KRTableViewCell, LoadsFillsAndReuses)
+{
+    EXPECT_FALSE(load("PlainRoot"));
+    auto cell = load("TitleCell");
+    ASSERT_TRUE(cell);
+    auto bus = std::make_shared<FakeBus>();
+    cell->setContext(bus);
+    cell->setDataItem(row("第一行"));
+    EXPECT_EQ(title(cell), "第一行");
+    EXPECT_EQ(bus->calls.size(), 1u); // the local caches only
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(bus->calls.size(), 2u);
+    std::dynamic_pointer_cast<KRImageView>(cell->subviews().at(1))->setLoading(true);
+    bus->calls.clear();
+    cell->setDataItem(row("第二行"));
+    ASSERT_FALSE(bus->calls.empty());
+    EXPECT_EQ(bus->calls.front(), "cancel");
+    pf::RunLoop::main().runUntilIdle();
+}
+
+// Links need a non-empty href; action elements and action senders pass as they are.
+TEST(KRTableViewCell, ActionsReachDelegate)
+{
+    auto cell = std::make_shared<KRTableViewCell>();
+    auto rows = std::make_shared<Heard>();
+    cell->setDelegate(rows);
+    auto view = KRDOMView::create();
+    const std::pair<const char*, const char*> links[] = {{"a", "u1"}, {"a", ""}, {"img", "u2"}, {"area", "u3"}};
+    for (auto [name, href] : links) {
+        auto element = KRDOMElement::create(name);
+        element->setAttributeValue(std::string_view(href), "href");
+        cell->krDOMViewDoActionElement(*view, *element);
+    }
+    auto element = KRDOMActionElement::create();
+    cell->krDOMViewDoActionElement(*view, *element);
+    cell->doAction(std::make_shared<pf::Label>());
+    std::string heard;
+    for (const auto& action : rows->heard)
+        heard += dynamic_cast<IKRAction*>(action.get())->actionName() + ":" +
+                 dynamic_cast<IKRAction*>(action.get())->userInfo().stringValue().value_or("") + " ";
+    EXPECT_EQ(heard, "url:u1 url:u3 " + element->actionName() + ": ");
+}
+
+}
