@@ -206,7 +206,7 @@ void WebView::layoutPage()
         return placeBand();
     m_laidOutWidth = width;
     m_pageSize = m_page->layout(width, bounds().height());
-    m_scrollView->setContentSize(Size(width, m_pageSize.height));
+    m_scrollView->setContentSize(Size{width, m_pageSize.height});
     placeBand();
     m_content->setNeedsDisplay();
 }
