@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace pf {
 
@@ -126,8 +127,11 @@ PangoFontDescription* Font::newPangoDescription() const
 {
     PangoFontDescription* description = pango_font_description_new();
     pango_font_description_set_family(description, m_family.c_str());
-    // Points of the screen are cairo user units, so sizes are absolute.
-    pango_font_description_set_absolute_size(description, std::max(m_size, 0.0) * PANGO_SCALE);
+    // Points of the screen are cairo user units, so sizes are absolute. A size
+    // read from a text may be 0, negative or not a number: such text is drawn
+    // and measured at 1 pt rather than vanishing or overflowing.
+    double size = std::isfinite(m_size) && m_size > 0 ? std::min(m_size, 1e4) : 1.0;
+    pango_font_description_set_absolute_size(description, size * PANGO_SCALE);
     PangoWeight weight = PANGO_WEIGHT_NORMAL;
     switch (m_weight) {
     case FontWeight::Light: weight = PANGO_WEIGHT_LIGHT; break;
