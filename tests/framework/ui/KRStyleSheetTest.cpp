@@ -4,6 +4,7 @@
 #include "platform/foundation/Device.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/Text.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 
@@ -96,6 +97,12 @@ TEST(KRStyleSheet, FontTexts)
         EXPECT_EQ(font->weight(), row.weight) << row.text;
         EXPECT_EQ(font->italic(), row.italic) << row.text;
     }
+    // A scanned size of 0 (or worse) still measures as readable 1 pt text.
+    auto measured = [](double size) {
+        return pf::TextMeasurer::system().measure("Ab", pf::TextStyle{pf::Font::system(size)}, 1000);
+    };
+    for (double size : {0.0, -3.0, std::nan("")})
+        EXPECT_EQ(measured(size).width, measured(1).width) << size;
     EXPECT_EQ(KRStyleSheet::styleValueEdge("{1, 2.5, 3, 4}"), (pf::EdgeInsets{1, 2.5, 3, 4}));
 }
 
