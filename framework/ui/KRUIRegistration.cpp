@@ -2,6 +2,7 @@
 
 #include "framework/core/IKRImageTask.h"
 #include "framework/core/KRCoreRegistration.h"
+#include "framework/core/KRStyleSheetProvider.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/ui/GIFView.h"
 #include "framework/ui/KRActionControls.h"
@@ -13,6 +14,9 @@
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRNavigationBar.h"
 #include "framework/ui/KRStatusView.h"
+#include "framework/ui/KRStyle.h"
+#include "framework/ui/KRStyleController.h"
+#include "framework/ui/KRStyleSheet.h"
 #include "framework/ui/KRToolbar.h"
 #include "framework/ui/KRWebView.h"
 #include "framework/ui/KRZoomView.h"
@@ -105,6 +109,38 @@ void registerStatusViews()
         .commit();
 }
 
+// Named styles: the entry and controller classes interface files name, and
+// the provider through which the shell makes and reads its sheet.
+class StyleSheetProvider final : public IKRStyleSheetProvider {
+public:
+    std::shared_ptr<KRStyleSheet> makeStyleSheet() override { return std::make_shared<KRStyleSheet>(); }
+    std::shared_ptr<KRStyleController> styleController(KRStyleSheet& sheet) override
+    {
+        return sheet.styleController();
+    }
+    void setStyleController(KRStyleSheet& sheet, std::shared_ptr<KRStyleController> controller) override
+    {
+        sheet.setStyleController(std::move(controller));
+    }
+};
+
+void registerStyles()
+{
+    pf::ClassBuilder<KRStyle>("KRStyle")
+        .property("name", &KRStyle::name, &KRStyle::setName)
+        .property("key", &KRStyle::key, &KRStyle::setKey)
+        .property("value", &KRStyle::value, &KRStyle::setValue)
+        .property("imageValue", &KRStyle::imageValue, &KRStyle::setImageValue)
+        .property("fontValue", &KRStyle::fontValue, &KRStyle::setFontValue)
+        .property("edgeValue", &KRStyle::edgeValue, &KRStyle::setEdgeValue)
+        .commit();
+    pf::ClassBuilder<KRStyleController>("KRStyleController")
+        .superclass<pf::ViewController>()
+        .property("styles", &KRStyleController::styles, &KRStyleController::setStyles)
+        .commit();
+    setStyleSheetProvider(std::make_shared<StyleSheetProvider>());
+}
+
 }
 
 void registerUIClasses()
@@ -129,6 +165,7 @@ void registerUIClasses()
     registerActionCarriers();
     registerDataOutlets();
     registerStatusViews();
+    registerStyles();
     pf::ClassBuilder<GIFView>("GIFView")
         .superclass<pf::View>()
         .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)

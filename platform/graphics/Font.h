@@ -5,6 +5,7 @@
 // families; whatever is not installed falls back to the CJK sans family so
 // that Chinese text always renders.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ public:
     // A font by the application's name for it; the suffix after '-' picks the
     // weight ("-Bold", "-Medium", "-Light") and italics ("-Italic", "-Oblique").
     static Font named(std::string_view name, double size);
+    // As named(), but nothing when neither the family nor a counterpart of
+    // it is installed, so callers can keep their own default instead.
+    static std::optional<Font> installed(std::string_view name, double size);
     static const char* defaultFamily();
 
     const std::string& family() const { return m_family; }

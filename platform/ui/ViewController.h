@@ -48,6 +48,8 @@ public:
     ~ViewController() override;
 
     const std::string& nibName() const { return m_nibName; }
+    // The bundle the interface file and its resources come from; null for the main bundle.
+    const Bundle* nibBundle() const { return m_bundle; }
     // Loads the view first when needed: loadView(), then viewDidLoad().
     ViewRef view();
     // The view without loading it; null before it is loaded.

@@ -1,0 +1,17 @@
+#include "framework/ui/KRStyleController.h"
+
+KRStyleController::KRStyleController()
+    : KRStyleController("Styles", nullptr)
+{
+}
+
+KRStyleController::KRStyleController(std::string nibName, const pf::Bundle* bundle)
+    : pf::ViewController(std::move(nibName), bundle)
+{
+}
+
+void KRStyleController::setStyles(pf::ArrayRef styles)
+{
+    m_styles = std::move(styles);
+    ++m_generation;
+}

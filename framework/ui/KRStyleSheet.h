@@ -1,0 +1,91 @@
+#pragma once
+
+// The application-wide named-style sheet. It reads the entries of its style
+// controller, answers per property key the entry that wins for a list of
+// blank-separated style names, converts entry texts into colours, fonts,
+// edge insets and images, and counts a version that tells observers to
+// restyle. Main queue only.
+//
+// Lookups are cached per style-name text; the cache is dropped when the
+// version changes or the controller's `styles` is set again, so edits to an
+// entry already in the collection take effect at the next version change.
+// Images read from files are kept in a path cache until
+// didReceiveMemoryWarning().
+
+#include "framework/ui/KRStyle.h"
+#include "framework/ui/KRStyleController.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Font.h"
+#include "platform/graphics/Forward.h"
+#include "platform/graphics/Geometry.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class KRStyleSheet;
+
+class KRStyleSheetObserver {
+public:
+    virtual void styleSheetVersionDidChange(KRStyleSheet& sheet, int oldVersion, int newVersion) = 0;
+
+protected:
+    ~KRStyleSheetObserver() = default;
+};
+
+// Property key -> winning entry, keys in the order they first appeared.
+using KRStyleSelection = std::vector<std::pair<std::string, KRStyleRef>>;
+
+class KRStyleSheet {
+public:
+    // For each word of `styleNames` split at every single blank (empty words
+    // match nothing), every entry of that exact name in collection order
+    // replaces the entry held for its key. Shared and never changed.
+    std::shared_ptr<const KRStyleSelection> selectorStyle(std::string_view styleNames);
+
+    // "#rrggbb alpha": missing fields keep red, green, blue 0 and alpha 1; an
+    // alpha that is not finite reads 1 and any alpha is held to [0, 1].
+    static pf::Color styleValueColor(std::string_view text);
+    // "size word": "bold", "italic", a font name, or nothing for the system
+    // font. Nothing when the named font is not installed.
+    static std::optional<pf::Font> styleValueFont(std::string_view text);
+    // The leading decimal number, 0 when there is none.
+    static double styleValueFloat(std::string_view text);
+    // "{top, left, bottom, right}"; fields that do not scan read 0.
+    static pf::EdgeInsets styleValueEdge(std::string_view text);
+    // "name [leftCap topCap]": "@name" is a bundle image by name; any other
+    // name is a file below the controller's bundle, its "@2x" twin preferred
+    // on a screen of scale above 1. Null for a missing file or a name with a
+    // ".." component; a leading "/" is ignored.
+    pf::ImageRef styleValueImage(std::string_view text);
+
+    const KRStyleControllerRef& styleController() const { return m_controller; }
+    // A different controller raises the version by one; the same does nothing.
+    void setStyleController(KRStyleControllerRef controller);
+
+    int version() const { return m_version; }
+    // Tells every observer, also when the value is the same.
+    void setVersion(int version);
+    // Observers are held weakly; one whose owner was released is skipped.
+    void addObserver(std::weak_ptr<KRStyleSheetObserver> observer);
+    void removeObserver(const KRStyleSheetObserver* observer);
+
+    // Empties the image cache.
+    void didReceiveMemoryWarning() { m_images.clear(); }
+
+private:
+    pf::ImageRef readImageFile(const std::string& path);
+
+    std::unordered_map<std::string, pf::ImageRef> m_images;
+    int m_version = 0;
+    KRStyleControllerRef m_controller;
+    std::vector<std::weak_ptr<KRStyleSheetObserver>> m_observers;
+    std::unordered_map<std::string, std::shared_ptr<const KRStyleSelection>> m_selections;
+    unsigned m_selectionsGeneration = 0;
+};
+
+using KRStyleSheetRef = std::shared_ptr<KRStyleSheet>;
