@@ -10,6 +10,9 @@
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRImageView.h"
+#include "framework/ui/KRLayoutContainer.h"
+#include "framework/ui/KRLayoutData.h"
+#include "framework/ui/KRViewLayout.h"
 #include "framework/ui/KRNavigationBar.h"
 #include "framework/ui/KRToolbar.h"
 #include "framework/ui/KRWebView.h"
@@ -89,6 +92,39 @@ void registerDataOutlets()
     pf::ClassExtension<pf::Control>().property("disabled", &isDisabled, &setDisabled).commit();
 }
 
+void registerLayoutClasses()
+{
+    pf::ClassBuilder<KRLayout>("KRLayout")
+        .property("contentSize", &KRLayout::contentSize, &KRLayout::setContentSize)
+        .commit();
+    pf::ClassBuilder<KRViewLayout>("KRViewLayout")
+        .superclass<KRLayout>()
+        .property("view", &KRViewLayout::view, &KRViewLayout::setView)
+        .property("layoutDatas", &KRViewLayout::layoutDatas, &KRViewLayout::setLayoutDatas)
+        .property("size", &KRViewLayout::size, &KRViewLayout::setSize)
+        .property("padding", &KRViewLayout::padding, &KRViewLayout::setPadding)
+        .commit();
+    pf::ClassBuilder<KRLayoutData>("KRLayoutData")
+        .property("widthToFit", &KRLayoutData::widthToFit, &KRLayoutData::setWidthToFit)
+        .property("heightToFit", &KRLayoutData::heightToFit, &KRLayoutData::setHeightToFit)
+        .property("view", &KRLayoutData::view, &KRLayoutData::setView)
+        .property("width", &KRLayoutData::width, &KRLayoutData::setWidth)
+        .property("height", &KRLayoutData::height, &KRLayoutData::setHeight)
+        .property("left", &KRLayoutData::left, &KRLayoutData::setLeft)
+        .property("right", &KRLayoutData::right, &KRLayoutData::setRight)
+        .property("top", &KRLayoutData::top, &KRLayoutData::setTop)
+        .property("bottom", &KRLayoutData::bottom, &KRLayoutData::setBottom)
+        .property("minWidth", &KRLayoutData::minWidth, &KRLayoutData::setMinWidth)
+        .property("maxWidth", &KRLayoutData::maxWidth, &KRLayoutData::setMaxWidth)
+        .property("minHeight", &KRLayoutData::minHeight, &KRLayoutData::setMinHeight)
+        .property("maxHeight", &KRLayoutData::maxHeight, &KRLayoutData::setMaxHeight)
+        .commit();
+    pf::ClassBuilder<KRLayoutContainer>("KRLayoutContainer")
+        .property("layouts", &KRLayoutContainer::layouts, &KRLayoutContainer::setLayouts)
+        .property("rootLayout", &KRLayoutContainer::rootLayout, &KRLayoutContainer::setRootLayout)
+        .commit();
+}
+
 }
 
 void registerUIClasses()
@@ -112,6 +148,7 @@ void registerUIClasses()
         .commit();
     registerActionCarriers();
     registerDataOutlets();
+    registerLayoutClasses();
     pf::ClassBuilder<GIFView>("GIFView")
         .superclass<pf::View>()
         .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)
