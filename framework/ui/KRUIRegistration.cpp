@@ -12,6 +12,9 @@
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRImageView.h"
+#include "framework/ui/KRLayoutContainer.h"
+#include "framework/ui/KRLayoutData.h"
+#include "framework/ui/KRViewLayout.h"
 #include "framework/ui/KRNavigationBar.h"
 #include "framework/ui/KRStatusView.h"
 #include "framework/ui/KRStyle.h"
@@ -141,6 +144,39 @@ void registerStyles()
     setStyleSheetProvider(std::make_shared<StyleSheetProvider>());
 }
 
+void registerLayoutClasses()
+{
+    pf::ClassBuilder<KRLayout>("KRLayout")
+        .property("contentSize", &KRLayout::contentSize, &KRLayout::setContentSize)
+        .commit();
+    pf::ClassBuilder<KRViewLayout>("KRViewLayout")
+        .superclass<KRLayout>()
+        .property("view", &KRViewLayout::view, &KRViewLayout::setView)
+        .property("layoutDatas", &KRViewLayout::layoutDatas, &KRViewLayout::setLayoutDatas)
+        .property("size", &KRViewLayout::size, &KRViewLayout::setSize)
+        .property("padding", &KRViewLayout::padding, &KRViewLayout::setPadding)
+        .commit();
+    pf::ClassBuilder<KRLayoutData>("KRLayoutData")
+        .property("widthToFit", &KRLayoutData::widthToFit, &KRLayoutData::setWidthToFit)
+        .property("heightToFit", &KRLayoutData::heightToFit, &KRLayoutData::setHeightToFit)
+        .property("view", &KRLayoutData::view, &KRLayoutData::setView)
+        .property("width", &KRLayoutData::width, &KRLayoutData::setWidth)
+        .property("height", &KRLayoutData::height, &KRLayoutData::setHeight)
+        .property("left", &KRLayoutData::left, &KRLayoutData::setLeft)
+        .property("right", &KRLayoutData::right, &KRLayoutData::setRight)
+        .property("top", &KRLayoutData::top, &KRLayoutData::setTop)
+        .property("bottom", &KRLayoutData::bottom, &KRLayoutData::setBottom)
+        .property("minWidth", &KRLayoutData::minWidth, &KRLayoutData::setMinWidth)
+        .property("maxWidth", &KRLayoutData::maxWidth, &KRLayoutData::setMaxWidth)
+        .property("minHeight", &KRLayoutData::minHeight, &KRLayoutData::setMinHeight)
+        .property("maxHeight", &KRLayoutData::maxHeight, &KRLayoutData::setMaxHeight)
+        .commit();
+    pf::ClassBuilder<KRLayoutContainer>("KRLayoutContainer")
+        .property("layouts", &KRLayoutContainer::layouts, &KRLayoutContainer::setLayouts)
+        .property("rootLayout", &KRLayoutContainer::rootLayout, &KRLayoutContainer::setRootLayout)
+        .commit();
+}
+
 }
 
 void registerUIClasses()
@@ -166,6 +202,7 @@ void registerUIClasses()
     registerDataOutlets();
     registerStatusViews();
     registerStyles();
+    registerLayoutClasses();
     pf::ClassBuilder<GIFView>("GIFView")
         .superclass<pf::View>()
         .property("gifURL", &GIFView::gifURL, &GIFView::setGifURL)
