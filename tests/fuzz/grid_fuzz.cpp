@@ -2,6 +2,7 @@
 // Grids built from arbitrary templates, values, widths, paddings, spans and
 // frozen counts are sized and drawn in all four layers: no crash, finite sizes.
 
+#include "FontLeakSuppressions.h"
 #include "framework/ui/Grid.h"
 #include "framework/ui/GridColumn.h"
 #include "framework/ui/GridRow.h"
@@ -32,13 +33,6 @@ struct Reader {
 
 void check(bool condition) { condition ? void() : std::abort(); }
 
-}
-
-// The font libraries keep caches for the life of the process; not our leaks.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\nleak:libpangoft2\nleak:libpangocairo\nleak:libharfbuzz\n"
-           "leak:libglib-2.0.so\nleak:libgobject-2.0.so\n";
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -3,6 +3,7 @@
 // a small bitmap and hit-tests a few points: nothing may crash, and a page
 // that loads has a finite, non-negative size.
 
+#include "FontLeakSuppressions.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/web/HtmlDocument.h"
@@ -11,13 +12,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-// The font libraries keep caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\nleak:libpangoft2\nleak:libpangocairo\nleak:libharfbuzz\nleak:libglib-2.0.so\n"
-           "leak:libgobject-2.0.so\n";
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -2,6 +2,7 @@
 // Style texts come from interface files a screen issue may edit by hand: any
 // bytes read as a colour, font, number, edge or image text must convert to a
 // value or nothing, never read past the text or stretch with absurd caps.
+#include "FontLeakSuppressions.h"
 #include "framework/ui/KRStyleSheet.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"

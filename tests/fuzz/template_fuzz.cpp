@@ -4,6 +4,7 @@
 // it into a document, lays it out, renders it into a small bitmap and
 // hit-tests its rich texts: nothing may crash and every frame stays finite.
 
+#include "FontLeakSuppressions.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMRichElement.h"
@@ -35,14 +36,6 @@ void checkFinite(const KRDOMElement& e)
         checkFinite(*child);
 }
 
-}
-
-// The font libraries keep caches for the life of the process (a new font
-// name adds to them); those are not leaks of ours.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\nleak:libpangoft2\nleak:libpangocairo\nleak:libharfbuzz\n"
-           "leak:libglib-2.0.so\nleak:libgobject-2.0.so\n";
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
