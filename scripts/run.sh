@@ -53,10 +53,7 @@ zz_https=$(sed -n 2p "$zz_log")
 if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
   echo "Local ZZ server: $zz_http $zz_https"
   export ZMR_CA_FILE="$ZMR_HOME/zz-test-ca.pem"
-  # Only a program that knows the options gets them.
-  if build/app/app/zomaru --no-such-option 2>&1 | grep -q -- '--zz-server'; then
-    zz_args=(--zz-server "$zz_http" --zz-server-https "$zz_https")
-  fi
+  zz_args=(--zz-server "$zz_http" --zz-server-https "$zz_https")
 else
   echo "The local ZZ server did not start:" >&2
   cat "$zz_log" >&2

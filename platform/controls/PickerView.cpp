@@ -157,8 +157,11 @@ std::string PickerView::textContent() const
 {
     std::string text;
     for (int c = 0; c < numberOfComponents(); ++c)
-        if (m_wheels[c].rows > 0)
-            text += (text.empty() ? "" : " ") + titleFor(m_wheels[c].selected, c);
+        if (m_wheels[c].rows > 0) {
+            if (!text.empty())
+                text += ' ';
+            text += titleFor(m_wheels[c].selected, c);
+        }
     return text;
 }
 

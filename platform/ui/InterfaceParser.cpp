@@ -21,6 +21,17 @@ bool named(const xmlNode* node, const char* name)
 
 std::string nameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
 
+// "<name>" followed by `rest`, appended piece by piece (chained string
+// additions trip a false overlap warning in optimised builds).
+std::string tagged(const xmlNode* node, std::string_view rest)
+{
+    std::string text = "<";
+    text += nameOf(node);
+    text += '>';
+    text += rest;
+    return text;
+}
+
 std::optional<std::string> attr(const xmlNode* node, const char* name)
 {
     for (const xmlAttr* a = node->properties; a; a = a->next)
@@ -154,7 +165,7 @@ std::optional<Error> InterfaceParser::walkTop(const xmlNode* root)
             if (auto error = link(kOwner, node, 1))
                 return error;
         } else {
-            return fail(node, "<" + nameOf(node) + "> does not belong at the top level");
+            return fail(node, tagged(node, " does not belong at the top level"));
         }
     }
     return std::nullopt;
@@ -313,7 +324,7 @@ std::optional<Error> InterfaceParser::link(int from, const xmlNode* node, int de
         return fail(node, "nested deeper than 64");
     auto key = attr(node, "name");
     if (!key || key->empty())
-        return fail(node, "<" + nameOf(node) + "> without a name");
+        return fail(node, tagged(node, " without a name"));
     Doc::Link link;
     link.key = *key;
     link.collection = named(node, "collection");
