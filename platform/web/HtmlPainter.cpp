@@ -7,6 +7,8 @@
 #include "platform/web/HtmlDocument.h"
 #include "platform/web/HtmlFile.h"
 
+#include "platform/graphics/TextContext.h"
+
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -16,24 +18,6 @@
 namespace pf {
 
 namespace {
-
-// Pages are measured and drawn with one unhinted context per thread, so that
-// a width measured for layout is the width drawn at any scale.
-PangoContext* pangoContext()
-{
-    thread_local PangoContext* context = [] {
-        PangoContext* c = pango_font_map_create_context(pango_cairo_font_map_get_default());
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        pango_cairo_context_set_font_options(c, options);
-        cairo_font_options_destroy(options);
-        pango_context_set_round_glyph_positions(c, FALSE);
-        return c;
-    }();
-    return context;
-}
 
 struct PageFont {
     PangoFontDescription* description = nullptr;
@@ -48,7 +32,7 @@ using LayoutPtr = std::unique_ptr<PangoLayout, LayoutDeleter>;
 
 LayoutPtr makeLayout(const char* text, const PageFont& font)
 {
-    LayoutPtr layout(pango_layout_new(pangoContext()));
+    LayoutPtr layout(pango_layout_new(textLayoutContext()));
     pango_layout_set_font_description(layout.get(), font.description);
     // Page text comes repaired from the parser, but generated content of a
     // linked style sheet does not; the layout refuses malformed UTF-8.
@@ -134,7 +118,7 @@ litehtml::uint_ptr HtmlPainter::create_font(const char* faceName, int size, int 
     pageFont->description = font.newPangoDescription();
     pageFont->decoration = decoration;
 
-    PangoFontMetrics* metrics = pango_context_get_metrics(pangoContext(), pageFont->description, nullptr);
+    PangoFontMetrics* metrics = pango_context_get_metrics(textLayoutContext(), pageFont->description, nullptr);
     auto& m = pageFont->metrics;
     m.ascent = int(std::ceil(double(pango_font_metrics_get_ascent(metrics)) / PANGO_SCALE));
     m.descent = int(std::ceil(double(pango_font_metrics_get_descent(metrics)) / PANGO_SCALE));
