@@ -12,9 +12,14 @@
 #include "framework/db/KRDBRegistration.h"
 #include "framework/data/KRFallsContainerLayout.h"
 #include "framework/data/KRFlowContainerLayout.h"
+#include "framework/data/KRFlowViewLayout.h"
+#include "framework/data/KRContainerView.h"
+#include "framework/data/KRItemViewController.h"
+#include "framework/ui/KRLayoutContainer.h"
 #include "framework/data/KRPageContainerLayout.h"
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {
 
@@ -103,6 +108,35 @@ void registerContainerLayoutClasses()
         .commit();
 }
 
+// The container and document views, their controllers and the flowing view layout.
+void registerContainerAndDocumentClasses()
+{
+    pf::ClassBuilder<KRFlowViewLayout>("KRFlowViewLayout").superclass<KRViewLayout>().commit();
+    pf::ClassBuilder<KRItemViewController>("KRItemViewController")
+        .superclass<pf::ViewController>()
+        .property("dataOutletContainer", &KRItemViewController::dataOutletContainer,
+                  &KRItemViewController::setDataOutletContainer)
+        .property("layoutContainer", &KRItemViewController::layoutContainer, &KRItemViewController::setLayoutContainer)
+        .property("dataSource", &KRItemViewController::dataSource, &KRItemViewController::setDataSource)
+        .weakProperty("delegate", &KRItemViewController::delegate, &KRItemViewController::setDelegate)
+        .property("dataItem", &KRItemViewController::dataItem, &KRItemViewController::setDataItem)
+        .property("index", &KRItemViewController::index, &KRItemViewController::setIndex)
+        .property("userInfo", &KRItemViewController::userInfo, &KRItemViewController::setUserInfo)
+        .property("reuseIdentifier", &KRItemViewController::reuseIdentifier, &KRItemViewController::setReuseIdentifier)
+        .property("itemSize", &KRItemViewController::itemSize, &KRItemViewController::setItemSize)
+        .action("doAction", &KRItemViewController::doAction)
+        .commit();
+    pf::ClassBuilder<KRContainerView>("KRContainerView")
+        .superclass<pf::ScrollView>()
+        .property("containerLayout", &KRContainerView::containerLayout, &KRContainerView::setContainerLayout)
+        .property("headerView", &KRContainerView::headerView, &KRContainerView::setHeaderView)
+        .property("footerView", &KRContainerView::footerView, &KRContainerView::setFooterView)
+        .property("backgroundView", &KRContainerView::backgroundView, &KRContainerView::setBackgroundView)
+        .property("focusIndex", &KRContainerView::focusIndex,
+                  static_cast<void (KRContainerView::*)(int)>(&KRContainerView::setFocusIndex))
+        .commit();
+}
+
 }
 
 void registerDataClasses()
@@ -118,4 +152,5 @@ void registerDataClasses()
     registerContainerLayoutClasses();
     registerDragLoadingClasses();
     registerTableCellClasses();
+    registerContainerAndDocumentClasses();
 }
