@@ -14,6 +14,8 @@
 #include "framework/data/KRFlowContainerLayout.h"
 #include "framework/data/KRFlowViewLayout.h"
 #include "framework/data/KRContainerView.h"
+#include "framework/data/KRDocumentController.h"
+#include "framework/data/KRDocumentDataController.h"
 #include "framework/data/KRItemViewController.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/data/KRPageContainerLayout.h"
@@ -134,6 +136,24 @@ void registerContainerAndDocumentClasses()
         .property("backgroundView", &KRContainerView::backgroundView, &KRContainerView::setBackgroundView)
         .property("focusIndex", &KRContainerView::focusIndex,
                   static_cast<void (KRContainerView::*)(int)>(&KRContainerView::setFocusIndex))
+        .commit();
+    pf::ClassBuilder<KRDocumentController>("KRDocumentController")
+        .adopts(proto::IKRController())
+        .property("documentView", &KRDocumentController::documentView, &KRDocumentController::setDocumentView)
+        .property("html", &KRDocumentController::html, &KRDocumentController::setHtml)
+        .property("dataItem", &KRDocumentController::dataItem, &KRDocumentController::setDataItem)
+        .property("allowAutoHeight", &KRDocumentController::isAllowAutoHeight, &KRDocumentController::setAllowAutoHeight)
+        .property("allowAutoWidth", &KRDocumentController::isAllowAutoWidth, &KRDocumentController::setAllowAutoWidth)
+        .commit();
+    pf::ClassBuilder<KRDocumentDataController>("KRDocumentDataController")
+        .superclass<KRDataController>()
+        .property("tableView", &KRDocumentDataController::tableView, &KRDocumentDataController::setTableView)
+        .property("headerCells", &KRDocumentDataController::headerCells, &KRDocumentDataController::setHeaderCells)
+        .property("footerCells", &KRDocumentDataController::footerCells, &KRDocumentDataController::setFooterCells)
+        .property("reusableCellIdentifier", &KRDocumentDataController::reusableCellIdentifier,
+                  &KRDocumentDataController::setReusableCellIdentifier)
+        .property("html", &KRDocumentDataController::html, &KRDocumentDataController::setHtml)
+        .property("dataItem", &KRDocumentDataController::dataItem, &KRDocumentDataController::setDataItem)
         .commit();
 }
 

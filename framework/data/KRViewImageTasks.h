@@ -21,3 +21,15 @@ void KRDownloadImagesForView(IKRUIContext& context, const pf::ObjectRef& source,
 // image not loaded yet (IKRLocalImageTask).
 void KRLoadImagesForView(IKRUIContext& context, pf::View& view);
 void KRCancelDownloadImagesForView(IKRUIContext& context, pf::View& view);
+
+class KRDOMElement;
+
+// The same for the image elements of a markup tree, the element first, then
+// its children in order. Downloads go to elements neither loading nor loaded.
+void KRDownloadImagesForElement(IKRUIContext& context, const pf::ObjectRef& source, KRDOMElement& element);
+// Which elements ask the local caches again.
+enum class KRLocalImageScope {
+    NotLoaded,   // only those neither loading nor loaded
+    All          // every one, after withdrawing its download under way
+};
+void KRLoadImagesForElement(IKRUIContext& context, KRDOMElement& element, KRLocalImageScope scope);

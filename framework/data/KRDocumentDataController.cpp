@@ -1,0 +1,249 @@
+#include "framework/data/KRDocumentDataController.h"
+
+#include "framework/core/IKRUIContext.h"
+#include "framework/core/KRController.h"
+#include "framework/data/KRDataSource.h"
+#include "framework/data/KRTemplateText.h"
+#include "framework/data/KRViewImageTasks.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/dom/KRDOMParse.h"
+#include "framework/dom/KRDOMSource.h"
+#include "framework/dom/KRDOMStyleSheet.h"
+#include "platform/ui/PerformRequest.h"
+
+namespace {
+
+constexpr const char* kElementDownload = "downloadImagesForElement";
+constexpr const char* kViewDownload = "downloadImagesForView";
+// An unbounded height: the document takes its natural height.
+constexpr double kUnboundedHeight = 2147483648.0;
+
+}
+
+void KRDocumentDataController::setTableView(std::shared_ptr<pf::TableView> tableView)
+{
+    m_tableView = std::move(tableView);
+    if (m_tableView) {
+        m_tableView->setDataSourceObject(shared_from_this());
+        m_tableView->setDelegateObject(shared_from_this());
+    }
+}
+
+void KRDocumentDataController::setHtml(std::optional<std::string> html)
+{
+    if (html != m_html)
+        m_templateText.reset();
+    m_html = std::move(html);
+}
+
+void KRDocumentDataController::setBundle(std::shared_ptr<pf::Bundle> bundle)
+{
+    if (bundle != m_bundle)
+        m_templateText.reset();
+    m_bundle = std::move(bundle);
+}
+
+int KRDocumentDataController::headerCount() const
+{
+    return m_headerCells ? int(m_headerCells->count()) : 0;
+}
+
+std::shared_ptr<pf::TableViewCell> KRDocumentDataController::fixedCell(const pf::ArrayRef& cells, int index) const
+{
+    if (cells && index >= 0)
+        if (auto cell = cells->at(size_t(index)).objectAs<pf::TableViewCell>())
+            return cell;
+    return nullptr;
+}
+
+pf::Value KRDocumentDataController::dataObjectByIndexPath(const pf::IndexPath& path)
+{
+    return dataSource() ? dataSource()->dataObjectAtIndex(path.row - headerCount()) : pf::Value();
+}
+
+std::optional<std::string> KRDocumentDataController::htmlContentByIndexPath(const pf::IndexPath& path)
+{
+    m_dataItem = dataObjectByIndexPath(path);
+    if (!m_templateText)
+        m_templateText = KRTemplateText(m_html, m_bundle);
+    if (!*m_templateText)
+        return std::nullopt;
+    return htmlStringByDOMSource(**m_templateText, pf::Value(shared_from_this()));
+}
+
+KRDOMDocumentRef KRDocumentDataController::documentByIndexPath(const pf::IndexPath& path)
+{
+    pf::Value row = dataObjectByIndexPath(path);
+    if (!row.isDictionary())
+        return nullptr;
+    auto dictionary = row.dictionary();
+    if (auto kept = dictionary->get(kDocumentKey).objectAs<KRDOMDocument>())
+        return kept;
+    auto self = shared_from_this();
+    auto document = KRDOMDocument::create();
+    KRDOMParse().parseHTML(htmlContentByIndexPath(path).value_or(std::string()), *document);
+    documentWillLoadDataObject(*document, row);
+    if (auto context = this->context())
+        document->setStyleSheet(context->domStyleSheet());
+    dictionary->set(kDocumentKey, pf::Value(document));
+    document->setIndexPath({path.section, path.row});
+    documentDidLoadedDataObject(*document, row);
+    if (auto root = document->rootElement())
+        root->layout({m_tableView ? m_tableView->bounds().width() : 0, kUnboundedHeight});
+    return document;
+}
+
+void KRDocumentDataController::removeDocumentByIndexPath(const pf::IndexPath& path)
+{
+    pf::Value row = dataObjectByIndexPath(path);
+    if (row.isDictionary())
+        row.dictionary()->remove(kDocumentKey);
+}
+
+void KRDocumentDataController::layoutDocumentByIndexPath(const pf::IndexPath& path)
+{
+    pf::Value row = dataObjectByIndexPath(path);
+    if (!row.isDictionary())
+        return;
+    auto document = row.dictionary()->get(kDocumentKey).objectAs<KRDOMDocument>();
+    if (document && document->rootElement())
+        document->rootElement()->layout({m_tableView ? m_tableView->bounds().width() : 0, kUnboundedHeight});
+}
+
+int KRDocumentDataController::tableViewNumberOfRowsInSection(pf::TableView&, int)
+{
+    int data = dataSource() ? int(dataSource()->count()) : 0;
+    return headerCount() + data + (m_footerCells ? int(m_footerCells->count()) : 0);
+}
+
+std::optional<double> KRDocumentDataController::tableViewHeightForRowAtIndexPath(pf::TableView&,
+                                                                                 const pf::IndexPath& path)
+{
+    const int headers = headerCount();
+    const int data = dataSource() ? int(dataSource()->count()) : 0;
+    if (path.row < headers) {
+        auto cell = fixedCell(m_headerCells, path.row);
+        return cell ? cell->frame().height() : 0;
+    }
+    if (path.row >= headers + data) {
+        auto cell = fixedCell(m_footerCells, path.row - data - headers);
+        return cell ? cell->frame().height() : 0;
+    }
+    auto document = documentByIndexPath(path);
+    return document && document->rootElement() ? document->rootElement()->frame().height() : 0;
+}
+
+std::shared_ptr<pf::TableViewCell> KRDocumentDataController::tableViewCellForRowAtIndexPath(pf::TableView& table,
+                                                                                            const pf::IndexPath& path)
+{
+    const int headers = headerCount();
+    const int data = dataSource() ? int(dataSource()->count()) : 0;
+    std::shared_ptr<pf::TableViewCell> fixed;
+    if (path.row < headers || path.row >= headers + data) {
+        fixed = path.row < headers ? fixedCell(m_headerCells, path.row)
+                                   : fixedCell(m_footerCells, path.row - data - headers);
+        // A missing fixed cell shows as an empty row rather than none.
+        return fixed ? fixed : std::make_shared<pf::TableViewCell>();
+    }
+    const std::string identifier = m_reuseIdentifier.value_or("Document");
+    auto cell = table.dequeueReusableCellWithIdentifier(identifier);
+    if (!cell) {
+        cell = std::make_shared<pf::TableViewCell>(pf::TableViewCellStyle::Default, identifier);
+        cell->setBackgroundColor(pf::Color::clear());
+        const auto& content = cell->contentView();
+        content->setBackgroundColor(pf::Color::clear());
+        auto documentView = KRDOMView::create({{0, 0}, content->bounds().size});
+        documentView->setBackgroundColor(pf::Color::clear());
+        documentView->setDelegate(std::dynamic_pointer_cast<KRDOMViewDelegate>(shared_from_this()));
+        documentView->setAllowAutoLayout(false);
+        documentView->setTag(kDocumentViewTag);
+        documentView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
+        content->addSubview(documentView);
+    }
+    auto documentView = std::dynamic_pointer_cast<KRDOMView>(cell->contentView()->viewWithTag(kDocumentViewTag));
+    auto document = documentByIndexPath(path);
+    KRDOMElementRef root = document ? document->rootElement() : nullptr;
+    if (root) {
+        loadImagesForElement(*root);
+        scheduleElementDownload(root);
+    }
+    if (documentView && documentView->element() != root) {
+        documentView->setElement(root);
+        loadImagesForView(*documentView);
+    }
+    scheduleTableDownload();
+    return cell;
+}
+
+void KRDocumentDataController::scheduleElementDownload(const KRDOMElementRef& root)
+{
+    pf::cancelPreviousPerformRequests(*root, kElementDownload);
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    std::weak_ptr<KRDOMElement> weakRoot = root;
+    pf::performAfterDelay(root, kElementDownload, 0, [weakSelf, weakRoot] {
+        auto self = std::static_pointer_cast<KRDocumentDataController>(weakSelf.lock());
+        if (auto element = weakRoot.lock(); self && element)
+            self->downloadImagesForElement(*element);
+    });
+}
+
+void KRDocumentDataController::scheduleTableDownload()
+{
+    if (!m_tableView)
+        return;
+    pf::cancelPreviousPerformRequests(*m_tableView, kViewDownload);
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    std::weak_ptr<pf::TableView> weakTable = m_tableView;
+    pf::performAfterDelay(m_tableView, kViewDownload, 0, [weakSelf, weakTable] {
+        auto self = std::static_pointer_cast<KRDocumentDataController>(weakSelf.lock());
+        if (auto table = weakTable.lock(); self && table)
+            self->downloadImagesForView(*table);
+    });
+}
+
+void KRDocumentDataController::loadImagesForElement(KRDOMElement& element)
+{
+    if (auto context = this->context())
+        KRLoadImagesForElement(*context, element, KRLocalImageScope::NotLoaded);
+}
+
+void KRDocumentDataController::downloadImagesForElement(KRDOMElement& element)
+{
+    if (auto context = this->context())
+        KRDownloadImagesForElement(*context, shared_from_this(), element);
+}
+
+void KRDocumentDataController::krDOMViewDoActionElement(KRDOMView&, KRDOMElement& element)
+{
+    auto self = shared_from_this();
+    auto delegate = std::dynamic_pointer_cast<KRDocumentDataControllerDelegate>(this->delegate());
+    if (!delegate)
+        return;
+    pf::ObjectRef action = dynamic_cast<IKRAction*>(&element) ? element.shared_from_this() : nullptr;
+    delegate->krDocumentDataControllerElementDoAction(*this, element, action);
+}
+
+void KRDocumentDataController::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date timestamp)
+{
+    auto self = shared_from_this();
+    KRDataController::krDataSourceDidLoadedFromCache(sender, timestamp);
+    if (&sender == dataSource().get() && m_tableView)
+        m_tableView->reloadData();
+}
+
+void KRDocumentDataController::krDataSourceDidLoaded(KRDataSource& sender)
+{
+    auto self = shared_from_this();
+    KRDataController::krDataSourceDidLoaded(sender);
+    if (&sender == dataSource().get() && m_tableView)
+        m_tableView->reloadData();
+}
+
+void KRDocumentDataController::krDataSourceDidContentChanged(KRDataSource& sender)
+{
+    auto self = shared_from_this();
+    KRDataController::krDataSourceDidContentChanged(sender);
+    if (&sender == dataSource().get() && m_tableView)
+        m_tableView->reloadData();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+// The text of a markup template file of a bundle, for the document
+// controllers. Template names come from interface files, so a name that is
+// absolute or climbs out of the bundle ("..") is refused and nothing
+// outside the bundle is read. A missing, refused or unreadable template is
+// logged once per name, not once per row; the answer is then nothing.
+//
+// Main queue only.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pf {
+class Bundle;
+}
+
+// `bundle` null means the main bundle.
+std::optional<std::string> KRTemplateText(const std::optional<std::string>& name,
+                                          const std::shared_ptr<pf::Bundle>& bundle);

@@ -1,0 +1,225 @@
+#include "DataTestSupport.h"
+#include "framework/core/IKRImageTask.h"
+#include "framework/data/KRDataSource.h"
+#include "framework/data/KRDocumentController.h"
+#include "framework/data/KRDocumentDataController.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+const char* kRow = R"(<div width="100%" height="auto" layout="flow">
+<label id="nick" width="100%" height="auto">{dataItem.nick}</label>
+<label id="body" width="100%" height="auto">{dataItem.body}</label>
+<img id="pic" width="40" height="40" src="{dataItem.pic}"/>
+<action id="like" action-name="like" width="10" height="10"/><div id="plain" width="5" height="5"/></div>)";
+
+std::shared_ptr<pf::Bundle> templateBundle()
+{
+    static auto bundle = [] {
+        std::string dir = pf::temporaryDirectory() + "/doc-templates-" + std::to_string(getpid());
+        pf::createDirectories(dir);
+        pf::writeFileAtomically(dir + "/row.html", kRow);
+        pf::writeFileAtomically(dir + "/dyn.html",
+                                R"(<label title="{dataItem.nick}" width="100%" height="auto">{dataItem.body}</label>)");
+        return std::make_shared<pf::Bundle>(dir);
+    }();
+    return bundle;
+}
+
+// Writes down the task type of every image handed over.
+struct ImageBus : FakeBus {
+    int local = 0, network = 0;
+    bool handle(const pf::Protocol* type, const pf::ObjectRef& task, int priority) override
+    {
+        (type == proto::IKRImageTask() ? network : local) += 1;
+        return FakeBus::handle(type, task, priority);
+    }
+};
+
+struct Rows : KRDocumentDataController {
+    int built = 0;
+    void documentWillLoadDataObject(KRDOMDocument&, const pf::Value&) override { ++built; }
+};
+
+struct Heard2 : pf::Object, KRDocumentDataControllerDelegate, KRDocumentControllerDelegate {
+    std::string events;
+    void krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement& e,
+                                                 const pf::ObjectRef& action) override
+    {
+        events += std::string(e.eid().value_or("")) + (action ? "+action " : "+nil ");
+    }
+};
+
+pf::Value row(const std::string& nick, const std::string& body = "hello")
+{
+    return pf::Value(pf::Dictionary::create({{"nick", pf::Value(nick)}, {"body", pf::Value(body)},
+                                             {"pic", pf::Value("http://127.0.0.1:9/" + nick + ".png")}}));
+}
+
+struct Table {
+    std::shared_ptr<ImageBus> bus = std::make_shared<ImageBus>();
+    std::shared_ptr<Rows> rows = std::make_shared<Rows>();
+    std::shared_ptr<KRDataSource> source = std::make_shared<KRDataSource>();
+    std::shared_ptr<pf::TableView> table = std::make_shared<pf::TableView>(pf::Rect{0, 0, 320, 2000});
+
+    Table()
+    {
+        static bool registered = [] {
+            pf::ClassBuilder<Rows>("TestDocumentRows").superclass<KRDocumentDataController>().commit();
+            return true;
+        }();
+        (void)registered;
+        rows->setHtml("row.html");
+        rows->setBundle(templateBundle());
+        rows->setContext(bus);
+        rows->setDataSource(source);
+        rows->setTableView(table);
+    }
+    pf::IndexPath at(int row) const { return {0, row}; }
+    double height(int row) { return *rows->tableViewHeightForRowAtIndexPath(*table, at(row)); }
+};
+
+}
+
+TEST(KRDocumentDataController, RowsAreHeadersDocumentsAndFooters)
+{
+    Table t;
+    auto cells = std::make_shared<pf::Array>();
+    for (double h : {11.0, 22.0, 33.0}) {
+        auto cell = std::make_shared<pf::TableViewCell>();
+        cell->setFrame({0, 0, 320, h});
+        cells->add(pf::Value(cell));
+    }
+    t.rows->setHeaderCells(std::make_shared<pf::Array>(std::vector<pf::Value>{cells->at(0), cells->at(1)}));
+    t.rows->setFooterCells(std::make_shared<pf::Array>(std::vector<pf::Value>{cells->at(2)}));
+    for (auto v : {row("a"), row("b"), pf::Value("not a dictionary"), row("d"), row("e")})
+        t.source->dataObjects()->add(v);
+    EXPECT_EQ(t.rows->tableViewNumberOfRowsInSection(*t.table, 0), 8);
+    EXPECT_EQ(t.height(1), 22);
+    EXPECT_GT(t.height(2), 50);
+    EXPECT_EQ(t.height(4), 0);
+    EXPECT_EQ(t.height(7), 33);
+    EXPECT_EQ(t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(1)), cells->at(1).objectAs<pf::TableViewCell>());
+    EXPECT_EQ(t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(7)), cells->at(2).objectAs<pf::TableViewCell>());
+    auto cell = t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(2));
+    EXPECT_EQ(cell->reuseIdentifier(), "Document");
+    auto view = std::dynamic_pointer_cast<KRDOMView>(cell->contentView()->viewWithTag(100));
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->element(), t.rows->documentByIndexPath(t.at(2))->rootElement());
+    EXPECT_EQ(t.rows->documentByIndexPath(t.at(2))->rootElement()->frame().width(), 320);
+}
+
+TEST(KRDocumentDataController, DocumentsAreBuiltOnceAndImagesSweepOncePerPass)
+{
+    Table t;
+    for (auto v : {row("a"), row("b"), row("c")})
+        t.source->dataObjects()->add(v);
+    for (int i = 0; i < 3; ++i)
+        t.height(i);
+    EXPECT_EQ(t.rows->built, 3);
+    std::vector<std::shared_ptr<pf::TableViewCell>> cells;
+    for (int i = 0; i < 3; ++i)
+        cells.push_back(t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(i)));
+    t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(0));
+    EXPECT_EQ(t.rows->built, 3);
+    EXPECT_EQ(t.bus->network, 0);
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(t.bus->network, 3); // one download per picture, however often its row was shown
+
+    // A dropped document is filled again from the row's current fields; braces stay text.
+    t.source->dataObjectAtIndex(1).dictionary()->set("nick", pf::Value("{dataItem.body}{$dataItem.pic}"));
+    t.rows->removeDocumentByIndexPath(t.at(1));
+    auto document = t.rows->documentByIndexPath(t.at(1));
+    EXPECT_EQ(t.rows->built, 4);
+    EXPECT_EQ(document->elementById("nick")->text(), "{dataItem.body}{$dataItem.pic}");
+
+    auto heard = std::make_shared<Heard2>();
+    t.rows->setDelegate(heard);
+    auto view = std::dynamic_pointer_cast<KRDOMView>(cells[0]->contentView()->viewWithTag(100));
+    auto root = t.rows->documentByIndexPath(t.at(0));
+    t.rows->krDOMViewDoActionElement(*view, *root->elementById("like"));
+    t.rows->krDOMViewDoActionElement(*view, *root->elementById("plain"));
+    EXPECT_EQ(heard->events, "like+action plain+nil ");
+}
+
+TEST(KRDocumentDataController, TemplatesOutsideTheBundleAreRefused)
+{
+    for (const char* name : {"../row.html", "/etc/hostname", "a/../../row.html", "missing.html"}) {
+        Table t;
+        t.rows->setHtml(name);
+        t.source->dataObjects()->add(row("a"));
+        t.source->dataObjects()->add(row("b"));
+        EXPECT_EQ(t.height(0), 0) << name;
+        EXPECT_EQ(t.height(1), 0) << name;
+    }
+}
+
+namespace {
+
+struct Details : KRDocumentController {
+    bool dynamic = false;
+    std::string actions;
+    bool hasDocumentDynamicDataBind() override { return dynamic; }
+    void onActionElement(KRDOMElement& e) override { actions += std::string(e.eid().value_or("")) + " "; }
+};
+
+std::shared_ptr<Details> details(pf::Value item, bool dynamic)
+{
+    static bool registered = [] {
+        pf::ClassBuilder<Details>("TestDocumentDetails").superclass<KRDocumentController>().commit();
+        return true;
+    }();
+    (void)registered;
+    auto d = std::make_shared<Details>();
+    d->dynamic = dynamic;
+    d->setHtml("row.html");
+    d->setBundle(templateBundle());
+    d->setDataItem(item);
+    d->setDocumentView(KRDOMView::create({0, 0, 320, 100}));
+    return d;
+}
+
+}
+
+TEST(KRDocumentController, BuildsOnceLaysOutAndBindsDynamically)
+{
+    auto d = details(row("nick1"), false);
+    auto view = std::static_pointer_cast<KRDOMView>(d->documentView());
+    d->documentLayout();
+    EXPECT_EQ(view->element(), nullptr); // nothing built yet
+    d->setAllowAutoHeight(true);
+    d->reloadData();
+    auto root = d->document()->rootElement();
+    EXPECT_EQ(view->element(), root);
+    EXPECT_EQ(root->frame().width(), 320);
+    EXPECT_GT(d->contentSize().height, 50);
+    d->setDataItem(row("nick2"));
+    d->reloadData();
+    EXPECT_EQ(d->document()->elementById("nick")->text(), "nick1");
+    d->setDocument(nullptr);
+    d->reloadData();
+    EXPECT_EQ(d->document()->elementById("nick")->text(), "nick2");
+    d->krDOMViewDoActionElement(*view, *d->document()->elementById("like"));
+    EXPECT_EQ(d->actions, "like ");
+
+    // Dynamic binding records the root's templates once; server text with braces stays text.
+    auto dyn = details(row("{dataItem.body}", "b"), true);
+    dyn->setHtml("dyn.html");
+    dyn->reloadData();
+    dyn->documentLayout();
+    dyn->documentLayout();
+    auto label = dyn->document()->rootElement();
+    EXPECT_EQ(dyn->dynamicDatas().size(), 2u);
+    EXPECT_EQ(label->text(), "b");
+    EXPECT_EQ(label->attributeValueForKey("title").value_or(""), "{dataItem.body}");
+}
