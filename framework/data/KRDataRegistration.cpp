@@ -14,6 +14,8 @@
 #include "framework/data/KRFlowContainerLayout.h"
 #include "framework/data/KRFlowViewLayout.h"
 #include "framework/data/KRContainerView.h"
+#include "framework/data/KRContainerDataController.h"
+#include "framework/data/KRPageDataController.h"
 #include "framework/data/KRDocumentController.h"
 #include "framework/data/KRDocumentDataController.h"
 #include "framework/data/KRItemViewController.h"
@@ -136,6 +138,34 @@ void registerContainerAndDocumentClasses()
         .property("backgroundView", &KRContainerView::backgroundView, &KRContainerView::setBackgroundView)
         .property("focusIndex", &KRContainerView::focusIndex,
                   static_cast<void (KRContainerView::*)(int)>(&KRContainerView::setFocusIndex))
+        .commit();
+    pf::ClassBuilder<KRContainerDataController>("KRContainerDataController")
+        .superclass<KRDataController>()
+        .property("containerView", &KRContainerDataController::containerView, &KRContainerDataController::setContainerView)
+        .property("itemViewNib", &KRContainerDataController::itemViewNib, &KRContainerDataController::setItemViewNib)
+        .property("itemViewClass", &KRContainerDataController::itemViewClass, &KRContainerDataController::setItemViewClass)
+        .property("topLoadingView", &KRContainerDataController::topLoadingView,
+                  &KRContainerDataController::setTopLoadingView)
+        .property("bottomLoadingView", &KRContainerDataController::bottomLoadingView,
+                  &KRContainerDataController::setBottomLoadingView)
+        .property("notFoundDataView", &KRContainerDataController::notFoundDataView,
+                  &KRContainerDataController::setNotFoundDataView)
+        .property("autoHiddenViews", &KRContainerDataController::autoHiddenViews,
+                  &KRContainerDataController::setAutoHiddenViews)
+        .property("headerItemViewControllers", &KRContainerDataController::headerItemViewControllers,
+                  &KRContainerDataController::setHeaderItemViewControllers)
+        .property("footerItemViewControllers", &KRContainerDataController::footerItemViewControllers,
+                  &KRContainerDataController::setFooterItemViewControllers)
+        .property("itemSize", &KRContainerDataController::itemSize, &KRContainerDataController::setItemSize)
+        .commit();
+    pf::ClassBuilder<KRPageDataController>("KRPageDataController")
+        .superclass<KRDataController>()
+        .property("containerView", &KRPageDataController::containerView, &KRPageDataController::setContainerView)
+        .property("itemViewNib", &KRPageDataController::itemViewNib, &KRPageDataController::setItemViewNib)
+        .property("itemViewClass", &KRPageDataController::itemViewClass, &KRPageDataController::setItemViewClass)
+        .property("leftLoadingView", &KRPageDataController::leftLoadingView, &KRPageDataController::setLeftLoadingView)
+        .property("rightLoadingView", &KRPageDataController::rightLoadingView,
+                  &KRPageDataController::setRightLoadingView)
         .commit();
     pf::ClassBuilder<KRDocumentController>("KRDocumentController")
         .adopts(proto::IKRController())

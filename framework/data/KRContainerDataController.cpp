@@ -1,0 +1,368 @@
+#include "framework/data/KRContainerDataController.h"
+
+#include "framework/data/KRDataSource.h"
+#include "framework/data/KRDragLoadingView.h"
+#include "framework/data/KRLastUpdateText.h"
+#include "framework/data/KRPageDataSource.h"
+#include "platform/controls/Label.h"
+#include "platform/ui/PerformRequest.h"
+
+#include <algorithm>
+
+KRContainerDataController::~KRContainerDataController()
+{
+    // The container view holds its delegate weakly: it is cleared with us.
+}
+
+void KRContainerDataController::setContainerView(std::shared_ptr<KRContainerView> view)
+{
+    m_containerView = std::move(view);
+    if (!m_containerView)
+        return;
+    m_containerView->setDelegateObject(shared_from_this());
+    if (auto layout = m_containerView->containerLayout())
+        layout->setDelegate(std::dynamic_pointer_cast<KRContainerLayoutDelegate>(shared_from_this()));
+}
+
+int KRContainerDataController::numberOfKRContainerLayout(KRContainerLayout&)
+{
+    int headers = m_headerItems ? int(m_headerItems->count()) : 0;
+    int footers = m_footerItems ? int(m_footerItems->count()) : 0;
+    return headers + (dataSource() ? int(dataSource()->count()) : 0) + footers;
+}
+
+pf::Size KRContainerDataController::krContainerLayoutItemSizeAtIndex(KRContainerLayout&, int index)
+{
+    int headers = m_headerItems ? int(m_headerItems->count()) : 0;
+    int entries = dataSource() ? int(dataSource()->count()) : 0;
+    if (index < headers)
+        if (auto item = m_headerItems->at(size_t(index)).objectAs<KRItemViewController>())
+            return item->itemSize();
+    int footer = index - headers - entries;
+    if (index >= headers + entries && m_footerItems && footer < int(m_footerItems->count()))
+        if (auto item = m_footerItems->at(size_t(footer)).objectAs<KRItemViewController>())
+            return item->itemSize();
+    return m_itemSize;
+}
+
+std::shared_ptr<KRItemViewController> KRContainerDataController::fixedItem(const pf::ArrayRef& items, int index,
+                                                                           const char* identifier)
+{
+    auto item = items ? items->at(size_t(index)).objectAs<KRItemViewController>() : nullptr;
+    if (!item)
+        return nullptr;
+    item->setReuseIdentifier(identifier);
+    item->setDelegate(shared_from_this());
+    item->setContext(context());
+    item->view();
+    item->setDataItem(pf::Value());
+    return item;
+}
+
+std::shared_ptr<KRItemViewController> KRContainerDataController::makeItemViewController(const std::string& identifier)
+{
+    std::shared_ptr<KRItemViewController> item;
+    if (m_itemViewClass)
+        if (const pf::Class* cls = pf::Class::named(*m_itemViewClass))
+            item = std::dynamic_pointer_cast<KRItemViewController>(cls->create());
+    if (!item)
+        item = std::make_shared<KRItemViewController>();
+    item->initWithNibName(m_itemViewNib, m_itemViewBundle);
+    item->setReuseIdentifier(identifier);
+    item->setDelegate(shared_from_this());
+    return item;
+}
+
+std::shared_ptr<KRItemViewController> KRContainerDataController::krContainerViewItemViewAtIndex(KRContainerView& view,
+                                                                                               int index, const pf::Rect&)
+{
+    int headers = m_headerItems ? int(m_headerItems->count()) : 0;
+    if (index < headers)
+        return fixedItem(m_headerItems, index, "HeaderItemView");
+    int entry = index - headers;
+    int entries = dataSource() ? int(dataSource()->count()) : 0;
+    if (entry >= entries)
+        return fixedItem(m_footerItems, entry - entries, "FooterItemView");
+    const std::string identifier = m_itemViewNib.value_or("ItemView");
+    auto item = view.dequeueReusableItemViewWithIdentifier(identifier);
+    if (!item)
+        item = makeItemViewController(identifier);
+    item->setContext(context());
+    item->view();
+    item->setDataItem(dataSource()->dataObjectAtIndex(entry));
+    return item;
+}
+
+void KRContainerDataController::krItemViewControllerDoAction(KRItemViewController& item, const pf::ObjectRef& action)
+{
+    auto self = shared_from_this();
+    if (auto d = std::dynamic_pointer_cast<KRContainerDataControllerDelegate>(delegate()))
+        d->krContainerDataControllerItemViewControllerDoAction(*this, item, action);
+}
+
+void KRContainerDataController::setLastUpdateDate(std::optional<pf::Date> date)
+{
+    std::string text = date ? KRLastUpdateText(*date, pf::Date::now(), KRSameDayForm::Relative) : std::string();
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
+        if (view && view->timeLabel())
+            view->timeLabel()->setText(text);
+}
+
+bool KRContainerDataController::anyLoadingViewAnimating() const
+{
+    return (m_topLoadingView && m_topLoadingView->isAnimating()) ||
+           (m_bottomLoadingView && m_bottomLoadingView->isAnimating());
+}
+
+bool KRContainerDataController::hasMoreData() const
+{
+    auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
+    return paged && paged->hasMoreData();
+}
+
+void KRContainerDataController::startLoading()
+{
+    if (m_topLoadingView)
+        m_topLoadingView->removeFromSuperview();
+    if (m_bottomLoadingView)
+        m_bottomLoadingView->removeFromSuperview();
+    auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
+    if (m_containerView) {
+        if (paged && paged->pageIndex() != 1) {
+            m_containerView->setHeaderView(nullptr);
+            m_containerView->setFooterView(m_bottomLoadingView);
+        } else {
+            m_containerView->setFooterView(nullptr);
+            m_containerView->setHeaderView(m_topLoadingView);
+        }
+    }
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
+        if (view)
+            view->startAnimation();
+}
+
+void KRContainerDataController::stopLoading()
+{
+    if (!m_containerView)
+        return;
+    auto self = shared_from_this();
+    m_containerView->setHeaderView(nullptr);
+    m_containerView->setFooterView(nullptr);
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView}) {
+        if (view) {
+            view->removeFromSuperview();
+            view->stopAnimation();
+        }
+    }
+    const pf::Rect bounds = m_containerView->bounds();
+    const pf::Size content = m_containerView->contentSize();
+    if (m_topLoadingView) {
+        double h = m_topLoadingView->frame().height();
+        m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, bounds.width(), h});
+        m_containerView->addSubview(m_topLoadingView);
+    }
+    if (m_bottomLoadingView) {
+        if (hasMoreData() && content.height >= bounds.height()) {
+            double h = m_bottomLoadingView->frame().height();
+            m_bottomLoadingView->setFrame({m_bottomLoadingView->frame().x(), content.height, bounds.width(), h});
+            m_containerView->addSubview(m_bottomLoadingView);
+        }
+    }
+    if (m_notFoundDataView) {
+        if (dataSource() && dataSource()->isEmpty()) {
+            if (!m_notFoundDataView->superview()) {
+                m_notFoundDataView->setFrame(bounds);
+                m_notFoundDataView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth |
+                                                        pf::Autoresizing::FlexibleHeight);
+                m_containerView->addSubview(m_notFoundDataView);
+            }
+        } else {
+            m_notFoundDataView->removeFromSuperview();
+        }
+    }
+}
+
+void KRContainerDataController::cancel()
+{
+    KRDataController::cancel();
+    stopLoading();
+}
+
+void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset)
+{
+    auto self = shared_from_this();
+    if (!anyLoadingViewAnimating()) {
+        const double inset = view.contentInset().top;
+        if (offset.y < -inset && m_topLoadingView) {
+            double h = m_topLoadingView->frame().height();
+            if (-(offset.y + inset) >= h) {
+                m_topLoadingView->setDirect(1);
+            } else {
+                m_topLoadingView->setDirect(0);
+                if (m_allowRefresh) {
+                    m_allowRefresh = false;
+                    // A reload, which may show the cached first page first.
+                    if (dataSource())
+                        dataSource()->reloadData();
+                }
+            }
+            m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, view.bounds().width(), h});
+            if (!m_topLoadingView->superview())
+                view.addSubview(m_topLoadingView);
+            view.sendSubviewToBack(m_topLoadingView);
+        } else {
+            if (m_topLoadingView)
+                m_topLoadingView->removeFromSuperview();
+            if (m_bottomLoadingView && offset.y + view.bounds().height() > view.contentSize().height)
+                m_bottomLoadingView->setDirect(1);
+        }
+    }
+    fadeAutoHiddenViews(offset);
+}
+
+void KRContainerDataController::fadeAutoHiddenViews(pf::Point offset)
+{
+    if (!m_autoHiddenViews || !m_containerView)
+        return;
+    const double inset = m_containerView->contentInset().top;
+    const double height = m_containerView->bounds().height();
+    const double content = m_containerView->contentSize().height;
+    auto apply = [&](double alpha) {
+        for (const auto& entry : *m_autoHiddenViews) {
+            if (auto v = entry.objectAs<pf::View>()) {
+                v->setAlpha(alpha);
+                v->setHidden(alpha == 0);
+            }
+        }
+    };
+    if (offset.y <= -inset) {
+        apply(1);
+        return;
+    }
+    if (offset.y + height >= content || offset == m_preContentOffset)
+        return;
+    double last = 1;
+    for (const auto& entry : *m_autoHiddenViews)
+        if (auto v = entry.objectAs<pf::View>())
+            last = v->alpha();
+    double dy = offset.y - m_preContentOffset.y;
+    if (dy > 0)
+        apply(std::max(0.0, last - 0.05));
+    else if (dy < 0)
+        apply(std::min(1.0, last + 0.05));
+    m_preContentOffset = offset;
+}
+
+void KRContainerDataController::loadMoreIfNear(pf::ScrollView& view)
+{
+    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &view || !hasMoreData())
+        return;
+    double overshoot = view.contentOffset().y + view.frame().height() - view.contentSize().height;
+    if (overshoot > -m_bottomLoadingView->frame().height())
+        queueLoadMore();
+}
+
+void KRContainerDataController::queueLoadMore()
+{
+    std::weak_ptr<pf::Object> weak = weak_from_this();
+    pf::performAfterDelay(shared_from_this(), "loadMoreData", 0, [weak] {
+        auto self = std::static_pointer_cast<KRContainerDataController>(weak.lock());
+        if (!self)
+            return;
+        // Asked again when it runs: a second queued request must not load
+        // the page after the one the first request is loading.
+        auto paged = std::dynamic_pointer_cast<KRPageDataSource>(self->dataSource());
+        if (paged && paged->hasMoreData() && !paged->isLoading())
+            paged->loadMoreData();
+    });
+}
+
+void KRContainerDataController::downloadImages()
+{
+    if (m_containerView)
+        downloadImagesForView(*m_containerView);
+}
+
+void KRContainerDataController::krContainerViewDidLayout(KRContainerView&)
+{
+    downloadImages();
+}
+
+void KRContainerDataController::scrollViewDidEndScrollingAnimation(pf::ScrollView&)
+{
+    downloadImages();
+}
+
+void KRContainerDataController::scrollViewDidEndDecelerating(pf::ScrollView& view)
+{
+    if (!anyLoadingViewAnimating())
+        loadMoreIfNear(view);
+    downloadImages();
+}
+
+void KRContainerDataController::scrollViewDidEndDragging(pf::ScrollView& view, bool willDecelerate)
+{
+    if (!willDecelerate) {
+        downloadImages();
+        if (!anyLoadingViewAnimating())
+            loadMoreIfNear(view);
+        return;
+    }
+    if (m_topLoadingView && m_topLoadingView->isAnimating())
+        return;
+    double pull = -view.contentOffset().y;
+    if (!m_topLoadingView || pull < m_topLoadingView->frame().height())
+        loadMoreIfNear(view);
+    else
+        m_allowRefresh = true;
+}
+
+void KRContainerDataController::krDataSourceWillLoading(KRDataSource& sender)
+{
+    auto self = shared_from_this();
+    if (&sender == dataSource().get()) {
+        if (m_notFoundDataView)
+            m_notFoundDataView->removeFromSuperview();
+        startLoading();
+    }
+    KRDataController::krDataSourceWillLoading(sender);
+}
+
+void KRContainerDataController::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date timestamp)
+{
+    auto self = shared_from_this();
+    KRDataController::krDataSourceDidLoadedFromCache(sender, timestamp);
+    if (&sender != dataSource().get())
+        return;
+    setLastUpdateDate(timestamp);
+    if (m_containerView)
+        m_containerView->reloadData();
+}
+
+void KRContainerDataController::krDataSourceDidLoaded(KRDataSource& sender)
+{
+    auto self = shared_from_this();
+    KRDataController::krDataSourceDidLoaded(sender);
+    if (&sender != dataSource().get())
+        return;
+    setLastUpdateDate(pf::Date::now());
+    if (m_containerView)
+        m_containerView->reloadData();
+    stopLoading();
+}
+
+void KRContainerDataController::krDataSourceDidFitalError(KRDataSource& sender, const pf::Error& error)
+{
+    auto self = shared_from_this();
+    if (&sender == dataSource().get())
+        stopLoading();
+    KRDataController::krDataSourceDidFitalError(sender, error);
+}
+
+void KRContainerDataController::krDataSourceDidContentChanged(KRDataSource& sender)
+{
+    auto self = shared_from_this();
+    KRDataController::krDataSourceDidContentChanged(sender);
+    if (&sender == dataSource().get() && m_containerView)
+        m_containerView->reloadData();
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+// Binds a data source to a KRContainerView: every entry shows in an item
+// view controller (of `itemViewClass`, from `itemViewNib`, reused under that
+// name), with fixed header and footer item view controllers around them, a
+// pull-to-refresh view above the items, a load-more view below them, the
+// last-update text in both, a not-found view over an empty list and views
+// that fade while the list scrolls.
+//
+// A pull past the top view's height, released, reloads the source (which
+// may first show its cached first page) as the list springs back. Load-more
+// is tested only when a drag or a deceleration ends, and is queued for the
+// next pass of the main loop, where it runs only if the source still has
+// more data and is not loading (two queued requests never skip a page).
+// Images of the item views download after every layout and when scrolling
+// comes to rest; while scrolling, items ask only the local caches.
+//
+// The context and the delegate are not owned; the container view's delegate
+// is cleared when the controller goes. Main queue only.
+
+#include "framework/data/KRContainerLayout.h"
+#include "framework/data/KRContainerView.h"
+#include "framework/data/KRDataController.h"
+#include "framework/data/KRDataControllerDelegate.h"
+#include "framework/data/KRItemViewController.h"
+#include "platform/foundation/Collections.h"
+
+#include <optional>
+#include <string>
+
+class KRDragLoadingView;
+class KRContainerDataController;
+
+class KRContainerDataControllerDelegate : public KRDataControllerDelegate {
+public:
+    virtual void krContainerDataControllerItemViewControllerDoAction(KRContainerDataController&,
+                                                                     KRItemViewController&, const pf::ObjectRef&) {}
+};
+
+class KRContainerDataController : public KRDataController,
+                                  public KRContainerViewDelegate,
+                                  public KRContainerLayoutDelegate,
+                                  public KRItemViewControllerDelegate {
+public:
+    ~KRContainerDataController() override;
+
+    // The view's delegate, and its layout's, become this controller.
+    const std::shared_ptr<KRContainerView>& containerView() const { return m_containerView; }
+    void setContainerView(std::shared_ptr<KRContainerView> view);
+    const std::optional<std::string>& itemViewNib() const { return m_itemViewNib; }
+    void setItemViewNib(std::optional<std::string> nib) { m_itemViewNib = std::move(nib); }
+    // A name of no item view controller class means KRItemViewController.
+    const std::optional<std::string>& itemViewClass() const { return m_itemViewClass; }
+    void setItemViewClass(std::optional<std::string> name) { m_itemViewClass = std::move(name); }
+    const std::shared_ptr<pf::Bundle>& itemViewBundle() const { return m_itemViewBundle; }
+    void setItemViewBundle(std::shared_ptr<pf::Bundle> bundle) { m_itemViewBundle = std::move(bundle); }
+    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_topLoadingView; }
+    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_topLoadingView = std::move(view); }
+    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_bottomLoadingView; }
+    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_bottomLoadingView = std::move(view); }
+    const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
+    void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
+    const pf::ArrayRef& autoHiddenViews() const { return m_autoHiddenViews; }
+    void setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = std::move(views); }
+    // Item view controllers shown before and after the entries.
+    const pf::ArrayRef& headerItemViewControllers() const { return m_headerItems; }
+    void setHeaderItemViewControllers(pf::ArrayRef items) { m_headerItems = std::move(items); }
+    const pf::ArrayRef& footerItemViewControllers() const { return m_footerItems; }
+    void setFooterItemViewControllers(pf::ArrayRef items) { m_footerItems = std::move(items); }
+    pf::Size itemSize() const { return m_itemSize; }
+    void setItemSize(pf::Size size) { m_itemSize = size; }
+    bool allowRefresh() const { return m_allowRefresh; }
+
+    void cancel() override;
+    void startLoading();
+    void stopLoading();
+    // Writes the last-update text into both loading views; none writes "".
+    void setLastUpdateDate(std::optional<pf::Date> date);
+
+    int numberOfKRContainerLayout(KRContainerLayout& layout) override;
+    pf::Size krContainerLayoutItemSizeAtIndex(KRContainerLayout& layout, int index) override;
+    std::shared_ptr<KRItemViewController> krContainerViewItemViewAtIndex(KRContainerView& view, int index,
+                                                                        const pf::Rect& frame) override;
+    void krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset) override;
+    void krContainerViewDidLayout(KRContainerView& view) override;
+    void scrollViewDidEndDragging(pf::ScrollView& view, bool willDecelerate) override;
+    void scrollViewDidEndDecelerating(pf::ScrollView& view) override;
+    void scrollViewDidEndScrollingAnimation(pf::ScrollView& view) override;
+    void krItemViewControllerDoAction(KRItemViewController& item, const pf::ObjectRef& action) override;
+
+    void krDataSourceWillLoading(KRDataSource& dataSource) override;
+    void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
+    void krDataSourceDidLoaded(KRDataSource& dataSource) override;
+    void krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error) override;
+    void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
+
+private:
+    bool anyLoadingViewAnimating() const;
+    bool hasMoreData() const;
+    void loadMoreIfNear(pf::ScrollView& view);
+    void queueLoadMore();
+    void downloadImages();
+    void fadeAutoHiddenViews(pf::Point offset);
+    std::shared_ptr<KRItemViewController> fixedItem(const pf::ArrayRef& items, int index, const char* identifier);
+    std::shared_ptr<KRItemViewController> makeItemViewController(const std::string& identifier);
+
+    bool m_allowRefresh = false;
+    pf::Point m_preContentOffset;
+    std::shared_ptr<KRContainerView> m_containerView;
+    std::optional<std::string> m_itemViewNib;
+    std::shared_ptr<KRDragLoadingView> m_topLoadingView;
+    std::shared_ptr<KRDragLoadingView> m_bottomLoadingView;
+    pf::ViewRef m_notFoundDataView;
+    pf::ArrayRef m_autoHiddenViews;
+    std::optional<std::string> m_itemViewClass;
+    std::shared_ptr<pf::Bundle> m_itemViewBundle;
+    pf::ArrayRef m_headerItems;
+    pf::ArrayRef m_footerItems;
+    pf::Size m_itemSize;
+};
