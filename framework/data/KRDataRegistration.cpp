@@ -14,6 +14,7 @@
 #include "framework/data/KRFlowContainerLayout.h"
 #include "framework/data/KRFlowViewLayout.h"
 #include "framework/data/KRContainerView.h"
+#include "framework/data/KRHtmlDataController.h"
 #include "framework/data/KRContainerDataController.h"
 #include "framework/data/KRPageDataController.h"
 #include "framework/data/KRDocumentController.h"
@@ -166,6 +167,10 @@ void registerContainerAndDocumentClasses()
         .property("leftLoadingView", &KRPageDataController::leftLoadingView, &KRPageDataController::setLeftLoadingView)
         .property("rightLoadingView", &KRPageDataController::rightLoadingView,
                   &KRPageDataController::setRightLoadingView)
+        .commit();
+    pf::ClassBuilder<KRHtmlDataController>("KRHtmlDataController")
+        .superclass<KRDataController>()
+        .property("webView", &KRHtmlDataController::webView, &KRHtmlDataController::setWebView)
         .commit();
     pf::ClassBuilder<KRDocumentController>("KRDocumentController")
         .adopts(proto::IKRController())
