@@ -1,0 +1,204 @@
+#include "tests/app/services/AppServerProcess.h"
+#include "tests/platform/graphics/PixelProbe.h"
+
+#include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRPageDataSource.h"
+#include "app/services/ZMRShell.h"
+#include "framework/data/KRContainerDataController.h"
+#include "framework/data/KRDocumentDataController.h"
+#include "framework/data/KRFallsContainerLayout.h"
+#include "framework/db/KRDownlinkService.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMImageElement.h"
+#include "platform/controls/Label.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/ui/Window.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+const char* kRowTemplate = R"(<div width="100%" height="auto" layout="flow" padding="8">
+<label id="nick" width="100%" height="auto" font-size="16" color="#202080 1">{dataItem.nick}</label>
+<label id="body" width="100%" height="auto" font-size="14">{dataItem.body} 省钱</label>
+<img id="pic" width="40" height="40" src="{dataItem.pic}"/></div>)";
+
+// The feed with one display field more: the picture the test uploaded.
+struct PictureFeed : ZMRFeedDataSource {
+    std::string pic;
+    void loadResultsData(const pf::Value& results) override
+    {
+        ZMRFeedDataSource::loadResultsData(results);
+        for (const auto& item : *dataObjects())
+            if (item.isDictionary())
+                item.dictionary()->set("pic", pf::Value(pic));
+    }
+};
+
+class ZMRMarkupRowsRoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.isRunning());
+        std::string pattern = (std::filesystem::temp_directory_path() / "zmr-rows-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        home = pattern;
+        pf::setHomeDirectory(home);
+        pf::UserDefaults::resetStandard();
+        KRDownlinkService::resetSharedCache();
+        pf::writeFileAtomically(home + "/row.html", kRowTemplate);
+        auto types = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
+        auto services = pf::Array::create({
+            pf::Dictionary::create({{"class", "ZMRAPIService"}, {"taskTypes", types({"IKRAPIWillRequestTask", "IKRAPIResponseTask"})}}),
+            pf::Dictionary::create({{"class", "KRHttpService"}, {"inherit", true}, {"timeout", 5.0},
+                                    {"taskTypes", types({"IKRHttpTask", "IKRHttpAPITask", "IKRHttpResourceTask"})}}),
+            pf::Dictionary::create({{"class", "KRAPIService"}, {"url", server.url()}, {"taskTypes", types({"IKRAPIRequestTask", "IKRAPICancelTask"})}}),
+            pf::Dictionary::create({{"class", "ZMRDownlinkService"}, {"taskTypes", types({"IZMRDownlinkTask", "IKRAPIResponseTask"})}}),
+            pf::Dictionary::create({{"class", "KRImageService"}, {"timeout", 5.0}, {"taskTypes", types({"IKRImageTask", "IKRLocalImageTask"})}}),
+        });
+        shell = ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
+        pf::Screen::main().removeAllWindows();
+    }
+    void TearDown() override
+    {
+        pf::Screen::main().removeAllWindows();
+        shell.reset();
+        KRDownlinkService::resetSharedCache();
+        pf::UserDefaults::resetStandard();
+        std::filesystem::remove_all(home);
+    }
+    // Uploads a 40-point red square; answers its URL on the server.
+    std::string uploadRedSquare()
+    {
+        std::vector<std::uint8_t> rgba(40 * 40 * 4);
+        for (size_t i = 0; i < rgba.size(); i += 4) {
+            rgba[i] = 255;
+            rgba[i + 3] = 255;
+        }
+        auto bitmap = pf::Bitmap::fromRgba(40, 40, rgba.data(), 40 * 4).value();
+        std::string path = home + "/red.png";
+        EXPECT_FALSE(bitmap->writePng(path));
+        auto bytes = pf::readFile(path).value_or(pf::Bytes{});
+        std::string port = server.url().substr(17, server.url().size() - 21);
+        httplib::Client client("127.0.0.1", std::atoi(port.c_str()));
+        httplib::MultipartFormDataItems items = {{"uri", std::string(bytes.begin(), bytes.end()), "red.png", "image/png"}};
+        auto answer = client.Post("/upload", items);
+        if (!answer || answer->status != 200)
+            return {};
+        auto at = answer->body.find("http://");
+        return at == std::string::npos ? std::string() : answer->body.substr(at, answer->body.find('"', at) - at);
+    }
+    static std::string shotPath(const char* name)
+    {
+        std::filesystem::create_directories("shots");
+        return std::string("shots/") + name + ".png";
+    }
+
+    AppServerProcess server;
+    std::string home;
+    std::shared_ptr<ZMRShell> shell;
+};
+
+bool allImagesLoaded(const KRDOMElementRef& element)
+{
+    if (auto image = std::dynamic_pointer_cast<KRDOMImageElement>(element); image && !image->isLoaded())
+        return false;
+    for (const auto& child : element->childs())
+        if (!allImagesLoaded(child))
+            return false;
+    return true;
+}
+
+}
+
+TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheUploadedPicture)
+{
+    pf::HeadlessHost host;
+    auto feed = std::make_shared<PictureFeed>();
+    feed->pic = uploadRedSquare();
+    ASSERT_FALSE(feed->pic.empty());
+    feed->setTaskType(std::string("ZMRFeedsTask"));
+    feed->setDataKey(std::string("list"));
+    auto table = std::make_shared<pf::TableView>(pf::Rect{0, 0, 320, 480});
+    table->setBackgroundColor(pf::Color::whiteColor());
+    auto rows = std::make_shared<KRDocumentDataController>();
+    rows->setHtml("row.html");
+    rows->setBundle(std::make_shared<pf::Bundle>(home));
+    rows->setDataSource(feed);
+    rows->setContext(shell);
+    rows->setTableView(table);
+    auto window = pf::Window::create();
+    window->addSubview(table);
+    window->makeKeyAndVisible();
+
+    rows->reloadData();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return feed->count() == 20 && !feed->isLoading(); }, pf::Seconds(15)));
+    auto first = rows->documentByIndexPath({0, 0});
+    ASSERT_TRUE(first && first->rootElement());
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return allImagesLoaded(first->rootElement()); }, pf::Seconds(15)));
+    auto shot = host.render();
+    ASSERT_TRUE(shot);
+    (*shot)->writePng(shotPath("feed_rows"));
+
+    const pf::Rect rowRect = table->rectForRowAtIndexPath({0, 0});
+    EXPECT_GT(rowRect.height(), 60);
+    auto pic = first->elementById("pic")->frame();
+    EXPECT_TRUE(pf::test::pixelIs(**shot, {pic.midX(), rowRect.y() + pic.midY()}, pf::Color::rgb(1, 0, 0)));
+    auto nick = first->elementById("nick")->frame();
+    EXPECT_TRUE(pf::test::hasInk(**shot, nick.offsetBy(0, rowRect.y()), pf::Color::whiteColor()));
+    auto body = first->elementById("body")->frame();
+    EXPECT_TRUE(pf::test::hasInk(**shot, body.offsetBy(0, rowRect.y()), pf::Color::whiteColor()));
+    EXPECT_LE(nick.maxY(), body.minY());
+    EXPECT_LE(body.maxY(), pic.minY());
+}
+
+TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGrid)
+{
+    pf::HeadlessHost host;
+    auto prizes = std::make_shared<ZMRPageDataSource>();
+    prizes->setTaskType(std::string("ZMRPrizeListTask"));
+    prizes->setDataKey(std::string("list"));
+    prizes->setContext(shell);
+    auto layout = std::make_shared<KRFallsContainerLayout>();
+    layout->setNumberOfColumn(2);
+    layout->setColumnSplitWidth(10);
+    layout->setColumnTopHeight(10);
+    auto grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 480});
+    grid->setBackgroundColor(pf::Color::whiteColor());
+    grid->setContainerLayout(layout);
+    auto controller = std::make_shared<KRContainerDataController>();
+    controller->setItemSize({145, 90});
+    controller->setItemViewNib(std::string("PrizeItem"));
+    controller->setItemViewBundle(std::make_shared<pf::Bundle>(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources"));
+    controller->setContext(shell);
+    controller->setDataSource(prizes);
+    controller->setContainerView(grid);
+    auto window = pf::Window::create();
+    window->addSubview(grid);
+    window->makeKeyAndVisible();
+
+    controller->reloadData();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return prizes->count() == 8 && !prizes->isLoading(); }, pf::Seconds(15)));
+    auto shot = host.render();
+    ASSERT_TRUE(shot);
+    (*shot)->writePng(shotPath("prize_grid"));
+
+    EXPECT_EQ(grid->dumpText(), "visible 0 1 2 3 4 5 6 7\n"
+                                "0 {10, 10, 145, 90}\n1 {165, 10, 145, 90}\n2 {10, 110, 145, 90}\n3 {165, 110, 145, 90}\n"
+                                "4 {10, 210, 145, 90}\n5 {165, 210, 145, 90}\n6 {10, 310, 145, 90}\n7 {165, 310, 145, 90}\n"
+                                "queue 0\nfocus 0\n");
+    auto item = grid->itemViewControllerAtIndex(3);
+    auto title = std::dynamic_pointer_cast<pf::Label>(item->view()->subviews().at(0));
+    EXPECT_EQ(title->text(), "Prize 4");
+    EXPECT_TRUE(pf::test::hasInk(**shot, {173, 118, 129, 24}, pf::Color::whiteColor()));
+}
