@@ -6,6 +6,7 @@
 #include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRStatusGatherDataSource.h"
 #include "framework/data/KRTableViewCell.h"
+#include "framework/data/KRListControllerRegistration.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
@@ -118,4 +119,5 @@ void registerDataClasses()
     registerContainerLayoutClasses();
     registerDragLoadingClasses();
     registerTableCellClasses();
+    registerListControllerClasses();
 }
