@@ -79,7 +79,6 @@ struct TableRig {
         auto owner = std::make_shared<pf::ViewController>("DragLoading", &testBundle());
         auto drag = std::dynamic_pointer_cast<KRDragLoadingView>(owner->view()->subviews().at(0));
         drag->removeFromSuperview();
-        drag->setTimeLabel(std::make_shared<pf::Label>());
         return drag;
     }
     // Page 1 with `count` rows, as a service would answer it.
