@@ -9,6 +9,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/ui/PerformRequest.h"
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kLoadMoreRequest = "loadMoreData";
@@ -98,9 +100,10 @@ std::shared_ptr<pf::TableViewCell> KRTableDataController::makeDataCell(const std
         own->setController(shared_from_this());
         own->setDelegate(shared_from_this());
     } else {
-        // A row without its file's cell still shows, empty, rather than breaking the table.
-        pf::logLevel(pf::LogLevel::Error, "KRTableDataController: \"%s\" makes no KRTableViewCell; a plain cell stands in",
-                     m_itemViewNib.c_str());
+        // A row without its file's cell still shows, empty, rather than breaking the table; told once.
+        if (!std::exchange(m_loggedPlainCell, true))
+            pf::logLevel(pf::LogLevel::Error, "KRTableDataController: \"%s\" makes no KRTableViewCell; plain cells stand in",
+                         m_itemViewNib.c_str());
         cell = std::make_shared<pf::TableViewCell>();
     }
     cell->setReuseIdentifier(identifier);

@@ -125,4 +125,5 @@ private:
     std::vector<std::shared_ptr<pf::TableViewCell>> m_headerCells;
     std::vector<std::shared_ptr<pf::TableViewCell>> m_footerCells;
     std::string m_reusableCellIdentifier;
+    bool m_loggedPlainCell = false;
 };

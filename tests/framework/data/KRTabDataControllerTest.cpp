@@ -13,21 +13,19 @@ namespace {
 class TabHeard : public pf::Object, public KRTabDataControllerDelegate {
 public:
     std::string events;
-    void krTabDataControllerDidSelectedChanged(KRTabDataController&, unsigned index) override
-    {
-        events += std::to_string(index);
-    }
+    void krTabDataControllerDidSelectedChanged(KRTabDataController&, unsigned index) override { events += std::to_string(index); }
 };
 
+// Three tabs of buttons 100 wide, views and page sources; look() reads the
+// enabled buttons, shown views and loading sources.
 struct Tabs {
     std::vector<std::shared_ptr<pf::Button>> buttons;
     std::vector<pf::ViewRef> views;
     std::vector<std::shared_ptr<KRPageDataSource>> sources;
     std::shared_ptr<TabHeard> heard = std::make_shared<TabHeard>();
 
-    template <class C> std::shared_ptr<C> make()
+    void attach(KRTabDataController& tabs)
     {
-        auto tabs = std::make_shared<C>();
         auto b = pf::Array::create(), v = pf::Array::create(), c = pf::Array::create();
         for (int i = 0; i < 3; ++i) {
             buttons.push_back(std::make_shared<pf::Button>(pf::Rect(i * 100, 0, 100, 40)));
@@ -39,53 +37,45 @@ struct Tabs {
             v->add(pf::Value(views.back()));
             c->add(pf::Value(controller));
         }
-        tabs->setTabButtons(b);
-        tabs->setContentViews(v);
-        tabs->setControllers(c);
-        tabs->setDelegate(heard);
-        return tabs;
+        tabs.setTabButtons(b);
+        tabs.setContentViews(v);
+        tabs.setControllers(c);
+        tabs.setDelegate(heard);
     }
-    std::string look() const // enabled buttons, shown views, loading sources
+    std::string look() const
     {
         std::string out;
-        for (const auto& b : buttons)
-            out += b->isEnabled() ? 'e' : '-';
-        for (const auto& v : views)
-            out += v->isHidden() ? '-' : 'v';
-        for (const auto& s : sources)
-            out += s->isLoading() ? 'L' : '-';
-        return out;
+        for (std::size_t i = 0; i < 3; ++i)
+            out += std::string(buttons[i]->isEnabled() ? "e" : "-") + (views[i]->isHidden() ? "-" : "v") +
+                   (sources[i]->isLoading() ? "L" : "-");
+        return out + " " + heard->events;
     }
 };
 
-// Tab buttons select their content; the selected tab again or a stranger does nothing.
+// Buttons select their content; the selected one again or a stranger does nothing.
 TEST(KRTabDataController, ButtonsSelectContent)
 {
     Tabs t;
-    auto tabs = t.make<KRTabDataController>();
+    auto tabs = std::make_shared<KRTabDataController>();
+    t.attach(*tabs);
     auto bus = std::make_shared<FakeBus>();
     tabs->setContext(bus);
     EXPECT_EQ(t.sources[2]->context(), bus);
-    struct Row {
-        pf::ObjectRef sender;
-        const char* look;
-        const char* heard;
-    } rows[] = {{t.buttons[1], "e-e-v----", "1"}, {t.buttons[1], "e-e-v----", "1"},
-                {pf::View::create(), "e-e-v----", "1"}, {t.buttons[2], "ee---v---", "12"}};
-    for (const Row& row : rows) {
-        tabs->doTabAction(row.sender);
-        EXPECT_EQ(t.look(), row.look);
-        EXPECT_EQ(t.heard->events, row.heard);
-    }
+    for (const auto& sender : {pf::ObjectRef(t.buttons[1]), pf::ObjectRef(t.buttons[1]), pf::ObjectRef(pf::View::create())})
+        tabs->doTabAction(sender);
+    EXPECT_EQ(t.look(), "e---v-e-- 1");
 }
 
-// Pages load as they come into view and the highlight follows the scroll;
-// ending a drag selects the page under the offset without moving it.
+// Pages load as they come into view and the highlight follows the scroll,
+// kept in sight in a scrolling strip; a finished drag selects its page
+// without moving it; a page view of no width or an offset that is no
+// number is not tracked.
 TEST(KRTabPageDataController, PagesLoadAndHighlightFollows)
 {
     pf::HeadlessHost host;
     Tabs t;
-    auto tabs = t.make<KRTabPageDataController>();
+    auto tabs = std::make_shared<KRTabPageDataController>();
+    t.attach(*tabs);
     auto strip = std::make_shared<KRScrollView>(pf::Rect(0, 0, 200, 40));
     strip->setContentSize({300, 40});
     auto highlight = pf::View::create(pf::Rect(20, 36, 60, 4));
@@ -103,17 +93,15 @@ TEST(KRTabPageDataController, PagesLoadAndHighlightFollows)
         std::function<void()> run;
         const char* look;
         double highlightCentre, pageX, stripX;
-        const char* heard;
     } rows[] = {
-        {"480", [&] { page->setContentOffset({480, 0}); }, "eeevvv-LL", 200, 480, 40, ""},
-        {"-20", [&] { page->setContentOffset({-20, 0}); }, "eeevvvLLL", 50, -20, 10, ""},
+        {"480", [&] { page->setContentOffset({480, 0}); }, "ev-evLevL ", 200, 480, 40},
+        {"-20", [&] { page->setContentOffset({-20, 0}); }, "evLevLevL ", 50, -20, 10},
         {"650, drag ends", [&] { page->setContentOffset({650, 0}); tabs->scrollViewDidEndDragging(*page, false); },
-         "ee-vvvLLL", 250, 650, 90, "2"},
-        {"no page width", [&] { page->setFrame({0, 40, 0, 400}); tabs->scrollViewDidContentOffsetChanged(*page, {100, 0}); },
-         "ee-vvvLLL", 250, 650, 90, "2"},
-        {"offset no number", [&] { tabs->scrollViewDidContentOffsetChanged(*page, {NAN, 0}); }, "ee-vvvLLL", 250, 650, 90, "2"},
-        {"button 0", [&] { page->setFrame({0, 40, 320, 400}); tabs->doTabAction(t.buttons[0]); },
-         "-eevvvLLL", 50, 0, 10, "20"},
+         "evLevL-vL 2", 250, 650, 90},
+        {"no width", [&] { page->setFrame({0, 40, 0, 400}); tabs->scrollViewDidContentOffsetChanged(*page, {100, 0}); },
+         "evLevL-vL 2", 250, 650, 90},
+        {"no number", [&] { tabs->scrollViewDidContentOffsetChanged(*page, {NAN, 0}); }, "evLevL-vL 2", 250, 650, 90},
+        {"button 0", [&] { page->setFrame({0, 40, 320, 400}); tabs->doTabAction(t.buttons[0]); }, "-vLevLevL 20", 50, 0, 10},
     };
     for (const Row& row : rows) {
         row.run();
@@ -123,10 +111,8 @@ TEST(KRTabPageDataController, PagesLoadAndHighlightFollows)
         EXPECT_EQ(highlight->frame().midX(), row.highlightCentre) << row.step;
         EXPECT_EQ(page->contentOffset().x, row.pageX) << row.step;
         EXPECT_EQ(strip->contentOffset().x, row.stripX) << row.step;
-        EXPECT_EQ(t.heard->events, row.heard) << row.step;
     }
-    EXPECT_EQ(tabs->tabButtonAtIndex(5), t.buttons[2]);
-    EXPECT_EQ(tabs->tabButtonAtIndex(-1), t.buttons[2]);
+    EXPECT_TRUE(tabs->tabButtonAtIndex(5) == t.buttons[2] && tabs->tabButtonAtIndex(-1) == t.buttons[2]);
     std::size_t pending = pf::pendingPerformRequestCount();
     tabs->reloadDataController(std::make_shared<KRDataController>()); // no source: nothing to reload
     EXPECT_EQ(pf::pendingPerformRequestCount(), pending);

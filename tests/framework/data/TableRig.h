@@ -39,12 +39,9 @@ class TableHeard : public pf::Object, public KRTableDataControllerDelegate {
 public:
     std::string events;
     void krDataControllerWillLoading(KRDataController&) override { events += "will "; }
+    void krDataControllerDidLoadedFromCache(KRDataController&, pf::Date) override { events += "cache "; }
     void krDataControllerDidLoaded(KRDataController&) override { events += "loaded "; }
-    void krTableDataControllerCellDoAction(KRTableDataController&, KRTableViewCell&, const pf::ObjectRef& action) override
-    {
-        auto* a = dynamic_cast<IKRAction*>(action.get());
-        events += a->actionName() + ":" + a->userInfo().stringValue().value_or("") + " ";
-    }
+    void krDataControllerDidFitalError(KRDataController&, const pf::Error&) override { events += "error "; }
 };
 
 struct TableRig {
