@@ -6,6 +6,7 @@
 #include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRStatusGatherDataSource.h"
 #include "framework/data/KRTableViewCell.h"
+#include "framework/data/KRListControllerRegistration.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/data/KRURLService.h"
@@ -208,4 +209,5 @@ void registerDataClasses()
     registerDragLoadingClasses();
     registerTableCellClasses();
     registerContainerAndDocumentClasses();
+    registerListControllerClasses();
 }

@@ -98,7 +98,9 @@ void TableView::reloadData()
     m_selected.reset();
     m_swiped.reset();
     computeGeometry();
-    setContentOffset(Point{contentOffset().x, std::clamp(contentOffset().y, minContentOffset().y, maxContentOffset().y)});
+    // Rows that shrank pull the offset back from past the end; an offset above
+    // the top stays, as a list holding its pull-to-refresh view open needs.
+    setContentOffset(Point{contentOffset().x, std::min(contentOffset().y, maxContentOffset().y)});
     tile();
 }
 
@@ -343,6 +345,28 @@ void TableView::layoutHeaders(const Rect& visible)
         section.headerView->setFrame(Rect(0, y, visible.width(), section.headerHeight));
         addSubview(section.headerView);
     }
+    layoutFooters(visible);
+}
+
+void TableView::layoutFooters(const Rect& visible)
+{
+    auto delegate = tableDelegate();
+    for (int s = 0; s < numberOfSections(); ++s) {
+        Section& section = m_sections[s];
+        double bottom = section.rowsBottom + section.footerHeight;
+        if (section.footerHeight <= 0 || bottom <= visible.minY() || section.rowsBottom >= visible.maxY()) {
+            if (section.footerView)
+                section.footerView->removeFromSuperview();
+            continue;
+        }
+        if (!section.footerView && delegate)
+            section.footerView = delegate->tableViewViewForFooterInSection(*this, s);
+        if (!section.footerView)
+            continue;
+        section.footerView->setFrame(Rect(0, section.rowsBottom, visible.width(), section.footerHeight));
+        if (section.footerView->superview().get() != this)
+            insertSubview(section.footerView, 0);
+    }
 }
 
 void TableView::layoutIndex()
@@ -449,7 +473,9 @@ void TableView::deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths)
     }
     for (auto& [path, cell] : m_visible)
         cell->setFrame(rectForRowAtIndexPath(path));
-    setContentOffset(Point{contentOffset().x, std::clamp(contentOffset().y, minContentOffset().y, maxContentOffset().y)});
+    // Rows that shrank pull the offset back from past the end; an offset above
+    // the top stays, as a list holding its pull-to-refresh view open needs.
+    setContentOffset(Point{contentOffset().x, std::min(contentOffset().y, maxContentOffset().y)});
     tile();
 }
 

@@ -146,6 +146,7 @@ private:
     void computeGeometry();
     void tile();
     void layoutHeaders(const Rect& visible);
+    void layoutFooters(const Rect& visible);
     void layoutIndex();
     void recycle(const std::shared_ptr<TableViewCell>& cell);
     std::shared_ptr<TableViewCell> makeCell(const IndexPath& path);

@@ -1,5 +1,5 @@
 #include "tests/app/services/AppServerProcess.h"
-#include "tests/framework/data/DataTestSupport.h"
+#include "tests/framework/data/TableRig.h"
 
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/services/ZMRShell.h"
@@ -41,6 +41,7 @@ protected:
             pf::Dictionary::create({{"class", "KRURLService"},
                                     {"feeds", base + "/lists/ZMRFeedsTask?start={offset}&count={pageSize}"},
                                     {"taskTypes", types({"IKRURLDownlinkTask"})}}),
+            pf::Dictionary::create({{"class", "KRImageService"}, {"taskTypes", types({"IKRImageTask", "IKRLocalImageTask"})}}),
         });
         shell = ZMRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
     }
@@ -123,4 +124,58 @@ TEST_F(ZMRListRoad, URLListsPageThroughTheSeededItems)
     ASSERT_TRUE(settled(*list));
     EXPECT_EQ(heard->events, "will error17");
     EXPECT_EQ(list->count(), 45u);
+}
+
+// The seeded feed in a table: the network page with its pictures and texts,
+// page 2 at the end, a pull to refresh, then on later runs the cached page
+// first, kept when the server is gone. PNGs of the table go beside the test.
+TEST_F(ZMRListRoad, FeedInATable)
+{
+    auto mainBundle = pf::Bundle::main();
+    pf::Bundle::setMain(std::make_shared<pf::Bundle>(testBundle()));
+    auto show = [&](TableRig& rig) {
+        auto feed = makeFeed();
+        rig.table->setFrame({0, 20, 320, 548});
+        rig.table->setRowHeight(66);
+        rig.controller->setDataSource(feed);
+        rig.controller->setContext(shell);
+        rig.controller->reloadData();
+        EXPECT_TRUE(settled(*feed) && rig.table->numberOfRowsInSection(0) == 20);
+        rig.host.advance(0.5);
+        auto cell = rig.table->cellForRowAtIndexPath({0, 0});
+        auto px = rig.host.render().value()->pixelAtPoint(cell->convertPointToView({35, 33}, nullptr));
+        std::string row = px.r > 200 && px.g < 160 ? "photo" : "none";
+        for (const auto& view : cell->subviews())
+            if (auto label = std::dynamic_pointer_cast<pf::Label>(view))
+                row += "|" + label->text();
+        EXPECT_EQ(row, "photo|Saved on purchase 1|Riverside Mall 省了 ¥11.5");
+        return feed;
+    };
+    {
+        TableRig rig("FeedCell");
+        auto feed = show(rig);
+        rig.host.writePng("feed-table-page1.png");
+        rig.table->setContentOffset({0, 20 * 66 - 548});
+        rig.controller->scrollViewDidScroll(*rig.table);
+        ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return feed->isLoading(); }, pf::Seconds(15)));
+        EXPECT_EQ(rig.table->tableFooterView(), rig.bottom);
+        ASSERT_TRUE(settled(*feed));
+        EXPECT_EQ(rig.table->numberOfRowsInSection(0), 40);
+        rig.host.writePng("feed-table-page2.png");
+        rig.table->setContentOffset({0, 0});
+        rig.host.drag({160, 60}, {160, 300}, 0.3, 12);
+        rig.host.advance(1);
+        EXPECT_TRUE(feed->isLoading() && feed->isSkipCached());
+        rig.host.writePng("feed-table-pulled.png");
+        ASSERT_TRUE(settled(*feed));
+        EXPECT_EQ(rig.table->numberOfRowsInSection(0), 20);
+    }
+    for (std::string events : {"will cache loaded ", "will cache error "}) {
+        if (events.ends_with("error "))
+            server.kill();
+        TableRig rig("FeedCell");
+        show(rig);
+        EXPECT_EQ(rig.heard->events, events);
+    }
+    pf::Bundle::setMain(mainBundle);
 }
