@@ -3,14 +3,18 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/net/TrustAnchors.h"
 #include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaModuleTable.h"
+#include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/JsUpdateManager.h"
+#include "sdk/zz/JsUpdateVersionController.h"
 #include "tools/zzpackage/ZZPackageBuilder.h"
+#include "tools/zzserver/ZZServer.h"
 
 #include <gtest/gtest.h>
 
@@ -168,4 +172,43 @@ TEST(ScriptBridgeRace, AnUpdateRacingBridgeCreationNeverMixesPackages)
     CVOSDKJSBridge::deinit();
     pf::URLCache::setShared(nullptr);
     fs::remove_all(home);
+}
+
+TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
+{
+    const char* keyPath = std::getenv("ZMR_BUILT_KEY");
+    ASSERT_TRUE(keyPath);
+    auto key = zmr::ZZPackageKey::load(keyPath);
+    ASSERT_TRUE(key);
+    auto clock = std::make_shared<ManualUpdateClock>();
+    JsUpdateTimer::setClock(clock);
+    zmr::ZZServer server;
+    ASSERT_TRUE(server.isRunning() && CVOSDKServers::setHttpOrigin(server.httpOrigin()));
+    ASSERT_TRUE(server.writeCA(m_home + "/ca.pem"));
+    pf::setExtraCAFile(m_home + "/ca.pem");
+
+    auto bridge = makeBridge();
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.updated"), "undefined");
+    std::vector<zmr::ZZScriptFile> files;
+    std::string built = pf::Bundle::main()->resourcePath() + "/" + TOSDKRSACryptor::bundleName + "/js/";
+    for (const char* name : {"init.js", "config.js", "corvana.js", "local.js"})
+        files.push_back({name, slurp(built + name)});
+    files.push_back({"update.js", "corvana.updated = true;"});
+    ASSERT_TRUE(zmr::ZZPackageBuilder::writePackage(*key, files, R"({"version":2,"frequency":60})", m_home + "/u.zip"));
+    server.setScriptPackage("2", slurp(m_home + "/u.zip"));
+
+    auto versions = m_manager->versionController();
+    m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
+    m_manager->startTimer(JsUpdateManager::businessCode);
+    clock->advanceMinutes(0);
+    EXPECT_TRUE(waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
+    m_manager->stopTimer();
+    bridge = makeBridge();
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(bridge->evaluateJavascript("corvana.updated"), "true");
+    EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.info.getUserInfo"), "function");
+    JsUpdateTimer::setClock(nullptr);
+    CVOSDKServers::reset();
+    pf::setExtraCAFile(std::nullopt);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
+#include "sdk/zz/JsUpdateTimer.h"
 #include "sdk/zz/TOSDKRSACryptor.h"
 #include "tools/zzpackage/ZZPackageKey.h"
 
@@ -13,6 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
+#include <functional>
+#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,3 +102,65 @@ private:
     std::shared_ptr<pf::Bundle> m_old;
     std::string m_root;
 };
+
+// Time moved by hand; firings go to their queue when it is reached.
+class ManualUpdateClock : public JsUpdateClock {
+public:
+    pf::Date now() override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_now;
+    }
+    void after(const pf::DispatchQueueRef& queue, pf::Seconds delay, pf::Task task) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.push_back({m_now.seconds + delay.count(), queue, std::move(task)});
+    }
+    void advanceMinutes(double minutes)
+    {
+        std::vector<Waiting> due;
+        {
+            std::lock_guard lock(m_mutex);
+            m_now.seconds += minutes * 60;
+            for (auto it = m_waiting.begin(); it != m_waiting.end();) {
+                if (it->due <= m_now.seconds) {
+                    due.push_back(std::move(*it));
+                    it = m_waiting.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        for (Waiting& waiting : due)
+            if (auto queue = waiting.queue.lock())
+                queue->async(std::move(waiting.task));
+    }
+    std::size_t waiting()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_waiting.size();
+    }
+
+private:
+    struct Waiting {
+        double due;
+        std::weak_ptr<pf::DispatchQueue> queue;
+        pf::Task task;
+    };
+    std::mutex m_mutex;
+    pf::Date m_now{1.8e9};
+    std::vector<Waiting> m_waiting;
+};
+
+
+// Waits for the condition, with a generous deadline.
+inline bool waitFor(const std::function<bool()>& condition)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
