@@ -32,9 +32,8 @@ inline std::string makeScratch()
 
 inline std::string slurp(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -103,37 +102,26 @@ private:
     std::string m_root;
 };
 
-// Time moved by hand; firings go to their queue when it is reached.
+// Time moved by hand: a firing is posted to its queue once its time comes.
 class ManualUpdateClock : public JsUpdateClock {
 public:
-    pf::Date now() override
-    {
-        std::lock_guard lock(m_mutex);
-        return m_now;
-    }
+    pf::Date now() override { return pf::Date{m_now.load()}; }
     void after(const pf::DispatchQueueRef& queue, pf::Seconds delay, pf::Task task) override
     {
         std::lock_guard lock(m_mutex);
-        m_waiting.push_back({m_now.seconds + delay.count(), queue, std::move(task)});
+        m_waiting.push_back({m_now + delay.count(), queue, std::move(task)});
     }
     void advanceMinutes(double minutes)
     {
-        std::vector<Waiting> due;
-        {
-            std::lock_guard lock(m_mutex);
-            m_now.seconds += minutes * 60;
-            for (auto it = m_waiting.begin(); it != m_waiting.end();) {
-                if (it->due <= m_now.seconds) {
-                    due.push_back(std::move(*it));
-                    it = m_waiting.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-        }
-        for (Waiting& waiting : due)
-            if (auto queue = waiting.queue.lock())
-                queue->async(std::move(waiting.task));
+        std::lock_guard lock(m_mutex);
+        m_now = m_now + minutes * 60;
+        std::erase_if(m_waiting, [&](Waiting& w) {
+            if (w.due > m_now)
+                return false;
+            if (auto queue = w.queue.lock())
+                queue->async(std::move(w.task));
+            return true;
+        });
     }
     std::size_t waiting()
     {
@@ -147,11 +135,10 @@ private:
         std::weak_ptr<pf::DispatchQueue> queue;
         pf::Task task;
     };
-    std::mutex m_mutex;
-    pf::Date m_now{1.8e9};
+    std::mutex m_mutex; // guards m_waiting
+    std::atomic<double> m_now{1.8e9};
     std::vector<Waiting> m_waiting;
 };
-
 
 // Waits for the condition, with a generous deadline.
 inline bool waitFor(const std::function<bool()>& condition)
