@@ -11,7 +11,7 @@ source scripts/deps.sh
 zmr_install_deps
 
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF
-cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver
+cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources
 
 # Without HOME the account's home comes from the password database, never a shared folder.
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
@@ -22,7 +22,11 @@ server_log=$(mktemp)
 build/app/tools/appserver/appserver --port 0 --db "$ZMR_HOME/appserver.db" --seed-demo >"$server_log" 2>&1 &
 server=$!
 zz_log=$(mktemp)
-build/app/tools/zzserver/zzserver --cert-out "$ZMR_HOME/zz-test-ca.pem" >"$zz_log" 2>&1 &
+# The ZZ stand-in offers the bundle's scripts as package 2, signed with this
+# build tree's key, so the program's script-package timer has an update.
+build/app/tools/zzserver/zzserver --cert-out "$ZMR_HOME/zz-test-ca.pem" \
+  --package-key build/app/zzpackage/package_key.pem \
+  --package-dir build/app/resources/CorvanaOpenApi_IOS_Bundle.bundle/js >"$zz_log" 2>&1 &
 zz=$!
 trap 'kill "$server" "$zz" 2>/dev/null; wait "$server" "$zz" 2>/dev/null; rm -f "$server_log" "$zz_log"' EXIT
 
@@ -59,4 +63,4 @@ else
   cat "$zz_log" >&2
 fi
 
-build/app/app/zomaru --resources "$PWD/resources" --server "$url" --demo "${zz_args[@]}" "$@"
+build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "$@"

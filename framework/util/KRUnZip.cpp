@@ -1,5 +1,7 @@
 #include "framework/util/KRUnZip.h"
 
+#include "framework/util/ExtractPath.h"
+
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Text.h"
 
@@ -28,81 +30,6 @@ constexpr std::size_t kMaxNameBytes = 1023;
 pf::Error zipError(std::string description)
 {
     return pf::Error{"KRUnZip", 1, std::move(description)};
-}
-
-// Splits a relative name into plain components; false for a name with a
-// root or a ".." component. Empty and "." components are dropped.
-bool splitSafeName(const std::string& name, std::vector<std::string>& parts)
-{
-    if (name.empty() || name[0] == '/' || name[0] == '\\')
-        return false;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find_first_of("/\\", start);
-        if (end == std::string::npos)
-            end = name.size();
-        std::string part = name.substr(start, end - start);
-        if (part == "..")
-            return false;
-        if (!part.empty() && part != ".")
-            parts.push_back(std::move(part));
-        start = end + 1;
-    }
-    return !parts.empty();
-}
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept
-    {
-        reset(other.release());
-        return *this;
-    }
-    ~UniqueFd() { reset(-1); }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    explicit operator bool() const { return m_fd >= 0; }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd = -1;
-};
-
-// Opens (creating when missing) each folder below `root` in turn without
-// following a link, so a link planted inside the target cannot lead outside.
-UniqueFd openFolders(int root, const std::vector<std::string>& parts)
-{
-    UniqueFd current(::dup(root));
-    for (const std::string& part : parts) {
-        if (::mkdirat(current.get(), part.c_str(), 0755) != 0 && errno != EEXIST)
-            return UniqueFd(-1);
-        UniqueFd next(::openat(current.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!next)
-            return next;
-        current = std::move(next);
-    }
-    return current;
-}
-
-bool writeAll(int fd, const char* bytes, std::size_t length)
-{
-    while (length > 0) {
-        ssize_t n = ::write(fd, bytes, length);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        length -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 }
@@ -199,7 +126,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
     fs::create_directories(directory, error);
     if (error)
         return zipError("Cannot create " + directory + ": " + error.message());
-    UniqueFd root(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ScopedFd root(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!root)
         return zipError("Cannot open " + directory + ": " + std::strerror(errno));
 
@@ -219,7 +146,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
             continue;
         }
         std::vector<std::string> parts;
-        if (!splitSafeName(*name, parts)) {
+        if (!splitEntryName(*name, parts)) {
             fail("Refused entry outside the folder: " + *name);
             continue;
         }
@@ -229,7 +156,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
             leaf = parts.back();
             parts.pop_back();
         }
-        UniqueFd folder = openFolders(root.get(), parts);
+        ScopedFd folder = openFoldersBelow(root.get(), parts);
         if (!folder) {
             fail("Cannot create the folder of " + *name);
             continue;
@@ -247,7 +174,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
             fail("Cannot create " + *name + ": " + std::strerror(errno));
             continue;
         }
-        UniqueFd out(fd);
+        ScopedFd out(fd);
         bool ok = true, tooLarge = false;
         int count;
         while ((count = read(chunk.data(), static_cast<std::uint32_t>(chunk.size()))) > 0) {
@@ -256,7 +183,7 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
                 tooLarge = true;
                 break;
             }
-            if (!writeAll(out.get(), chunk.data(), static_cast<std::size_t>(count))) {
+            if (!writeAllBytes(out.get(), chunk.data(), static_cast<std::size_t>(count))) {
                 ok = false;
                 break;
             }

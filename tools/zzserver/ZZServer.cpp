@@ -280,6 +280,8 @@ ZZServer::Answer ZZServer::answer(Received& seen)
         queued->second.pop_front();
         return next;
     }
+    if (std::optional<Answer> package = packageAnswer(seen))
+        return *package;
     Answer reply;
     if (seen.path == policyPath) {
         reply.body = m_policy;

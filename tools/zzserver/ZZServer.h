@@ -91,6 +91,12 @@ public:
     bool writeCA(const std::string& path) const;
 
     void setPolicy(std::string json);
+    // Script packages (see ZZServerPackages.cpp): "/pub/check_bizup" over http
+    // offers the package set here as {"type":1,"version":V,"url":…} unless
+    // the query's "hver" is already V ({"type":0}); the offered URL,
+    // "<https origin>/pub/js/V.zip", serves the bytes over https only.
+    void setScriptPackage(std::string version, std::string zipBytes);
+    static constexpr const char* checkPath = "/pub/check_bizup";
     void queue(const std::string& path, Answer answer);
     std::vector<Received> received() const;
     std::vector<Received> received(const std::string& path) const;
@@ -99,6 +105,7 @@ private:
     struct Listener;
     void install(httplib::Server& server, bool secure);
     Answer answer(Received& seen);
+    std::optional<Answer> packageAnswer(const Received& seen) const; // with m_mutex held
     std::optional<std::string> refusal(const Received& seen, const std::string& contentType) const;
     bool pause(std::chrono::milliseconds duration);
 
@@ -113,6 +120,8 @@ private:
     bool m_stopping = false;
     std::string m_policy;
     std::map<std::string, std::deque<Answer>> m_answers;
+    std::string m_packageVersion;
+    std::string m_package;
     std::vector<Received> m_received;
 };
 

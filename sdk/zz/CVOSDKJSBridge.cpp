@@ -1,0 +1,218 @@
+#include "sdk/zz/CVOSDKJSBridge.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
+#include "sdk/zz/JsPackageLock.h"
+#include "sdk/zz/JsUpdateManager.h"
+#include "sdk/zz/JsUpdateVersionController.h"
+#include "sdk/zz/JsUpdateVersionInfo.h"
+
+namespace {
+
+std::shared_ptr<CVOSDKJSBridge> g_shared;
+pf::DictionaryRef g_userDictionary = pf::Dictionary::create();
+pf::DictionaryRef g_responseDictionary = pf::Dictionary::create();
+
+bool isIdentifier(std::string_view text)
+{
+    if (text.empty() || (text[0] >= '0' && text[0] <= '9'))
+        return false;
+    for (char c : text) {
+        bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
+bool isDottedIdentifier(std::string_view text)
+{
+    std::size_t start = 0;
+    while (true) {
+        std::size_t dot = text.find('.', start);
+        if (!isIdentifier(text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start)))
+            return false;
+        if (dot == std::string_view::npos)
+            return true;
+        start = dot + 1;
+    }
+}
+
+std::string resultText(const pf::Value& value)
+{
+    if (value.isNilOrNull())
+        return std::string();
+    return value.description();
+}
+
+}
+
+std::shared_ptr<CVOSDKJSBridge> CVOSDKJSBridge::initializeWithUpdateManager(
+    const std::shared_ptr<JsUpdateManager>& manager, std::shared_ptr<pf::ScriptContext> context,
+    const std::string& url, std::weak_ptr<pf::ScriptContextDelegate> delegate)
+{
+    deinit();
+    g_userDictionary = pf::Dictionary::create();
+    g_responseDictionary = pf::Dictionary::create();
+    if (!manager)
+        return nullptr;
+    std::shared_ptr<CVOSDKJSBridge> bridge(new CVOSDKJSBridge());
+    bridge->m_updateManager = manager;
+    bridge->m_modulePool = pf::Dictionary::create();
+    if (!bridge->load(url, std::move(delegate), std::move(context)))
+        return nullptr;
+    g_shared = bridge;
+    return bridge;
+}
+
+bool CVOSDKJSBridge::load(const std::string&, std::weak_ptr<pf::ScriptContextDelegate> delegate,
+                          std::shared_ptr<pf::ScriptContext> context)
+{
+    m_runEnv = CorvanaJSRunEnv::initWithContext(std::move(context), std::move(delegate));
+    if (!m_runEnv)
+        return false;
+    JsUpdateVersionController& versions = *m_updateManager->versionController();
+    std::vector<std::string> sources;
+    for (int attempt = 0; attempt < 2; attempt++) {
+        if (attempt == 1 && !m_updateManager->loadBundleJsZip())
+            return false;
+        JsPackageLock lock(m_updateManager->libCachesFolderPath());
+        std::shared_ptr<JsUpdateVersionInfo> info = versions.getJsInfo();
+        if (!info)
+            continue;
+        if (info->isUpdated() && !m_updateManager->verifyFolder(info->folder())) {
+            versions.clearVersionInfo();
+            return false;
+        }
+        for (const std::string& path : info->files()) {
+            std::optional<pf::Bytes> bytes = pf::readFile(path);
+            sources.push_back(bytes ? std::string(bytes->begin(), bytes->end()) : std::string());
+        }
+        break;
+    }
+    if (sources.empty())
+        return false;
+    for (const std::string& source : sources)
+        m_runEnv->evaluateJavascript(source);
+    return true;
+}
+
+std::shared_ptr<CVOSDKJSBridge> CVOSDKJSBridge::shareInstance()
+{
+    return g_shared;
+}
+
+void CVOSDKJSBridge::deinit()
+{
+    g_shared.reset();
+}
+
+std::string CVOSDKJSBridge::evaluateJavascript(std::string_view text)
+{
+    return m_runEnv->evaluateJavascript(text);
+}
+
+void CVOSDKJSBridge::setPoolObject(const std::string& name, const pf::Value& object)
+{
+    m_modulePool->set(name, object);
+}
+
+pf::Value CVOSDKJSBridge::getPoolObject(const std::string& name) const
+{
+    return m_modulePool->get(name);
+}
+
+void CVOSDKJSBridge::addUserDictionary(const pf::Value& object, const std::string& key)
+{
+    g_userDictionary->set(key, object);
+}
+
+pf::Value CVOSDKJSBridge::getUserDictionary(const std::string& key)
+{
+    return g_userDictionary->get(key);
+}
+
+void CVOSDKJSBridge::addResponseDictionary(const pf::Value& object, const std::string& key)
+{
+    g_responseDictionary->set(key, object);
+}
+
+pf::Value CVOSDKJSBridge::getResponseDictionary(const std::string& key)
+{
+    return g_responseDictionary->get(key);
+}
+
+pf::DictionaryRef CVOSDKJSBridge::dictionaryWithQuery(std::string_view query)
+{
+    auto result = pf::Dictionary::create();
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string_view::npos)
+            end = query.size();
+        std::string_view piece = query.substr(start, end - start);
+        std::size_t equals = piece.find('=');
+        if (equals != std::string_view::npos) {
+            std::string_view value = piece.substr(equals + 1);
+            result->set(piece.substr(0, equals), std::string(value.substr(0, value.find('='))));
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
+std::string CVOSDKJSBridge::call(const std::string& path, const std::vector<pf::Value>& arguments)
+{
+    return resultText(m_runEnv->context()->callFunction(path, arguments));
+}
+
+std::string CVOSDKJSBridge::authorizeHandleURL(const std::string& url)
+{
+    return call("corvana.localresult.handleAuthorizeResult", {url});
+}
+
+std::string CVOSDKJSBridge::authorizeInit(const std::string& appId, const pf::Value& handler)
+{
+    if (!handler.isNilOrNull())
+        setPoolObject("authorizeHandler", handler);
+    return call("corvana.cauth.init", {appId});
+}
+
+std::string CVOSDKJSBridge::authorizeWithPermissions(const std::vector<std::string>& permissions)
+{
+    std::string joined;
+    for (const std::string& permission : permissions) {
+        if (!joined.empty())
+            joined += ',';
+        joined += permission;
+    }
+    return call("corvana.cauth.login", {joined});
+}
+
+std::string CVOSDKJSBridge::setAccessToken(const std::string& token, const std::string& openId, double expirationDate)
+{
+    return call("corvana.result.loginComplete", {token, openId, expirationDate});
+}
+
+std::string CVOSDKJSBridge::JSgetUserInfo()
+{
+    return call("corvana_base.getUserInfo", {});
+}
+
+std::string CVOSDKJSBridge::JSuserGetUserInfo()
+{
+    return call("corvana.result.shouldUserGetUserInfo", {});
+}
+
+std::string CVOSDKJSBridge::nativeNetworkChanged(const std::string& status)
+{
+    return call("corvana.netmonitor.statusChanged", {status});
+}
+
+bool CVOSDKJSBridge::jsCall(const std::string& function, const std::string& category, const std::string& callback)
+{
+    if (!isIdentifier(function) || !isDottedIdentifier(category))
+        return false;
+    return call(category + "." + function, {callback, callback}) == "true";
+}

@@ -1,0 +1,298 @@
+#include "sdk/zz/CorvanaJSRunEnv.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLCache.h"
+#include "sdk/zz/CVOSDKEZJSONParser.h"
+#include "sdk/zz/CVOSDKEZJSONWriter.h"
+#include "sdk/zz/CorvanaJSObject.h"
+#include "sdk/zz/CorvanaURLCache.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Nothing for a broken escape or bytes that are not UTF-8.
+std::optional<std::string> percentDecoded(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); i++) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size())
+            return std::nullopt;
+        int high = hexDigit(text[i + 1]);
+        int low = hexDigit(text[i + 2]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    if (!pf::isValidUtf8(out))
+        return std::nullopt;
+    return out;
+}
+
+bool hasSchemePrefix(std::string_view url, std::string_view prefix)
+{
+    if (url.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); i++) {
+        char c = url[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// The leading integer of the text (blanks, sign, digits), clamped to int.
+int clampedInt(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+        i++;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; i++) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// The leading number of the text, never infinite or not a number.
+double clampedReal(const std::string& text, double limit)
+{
+    double value = std::strtod(text.c_str(), nullptr);
+    if (std::isnan(value))
+        return 0;
+    return std::fmax(-limit, std::fmin(limit, value));
+}
+
+std::string formatted(const char* format, double value)
+{
+    int length = std::snprintf(nullptr, 0, format, value);
+    std::string out(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    std::snprintf(out.data(), out.size() + 1, format, value);
+    return out;
+}
+
+}
+
+std::shared_ptr<CorvanaJSRunEnv> CorvanaJSRunEnv::initWithContext(std::shared_ptr<pf::ScriptContext> context,
+                                                                  std::weak_ptr<pf::ScriptContextDelegate> delegate)
+{
+    if (!context)
+        return nullptr;
+    std::shared_ptr<CorvanaJSRunEnv> runEnv(new CorvanaJSRunEnv(std::move(context)));
+    runEnv->m_delegate = std::move(delegate);
+    runEnv->m_context->setDelegate(runEnv);
+    pf::URLCache::setShared(std::make_shared<CorvanaURLCache>());
+    return runEnv;
+}
+
+bool CorvanaJSRunEnv::registNativeObj(const std::shared_ptr<CorvanaJSObject>& module)
+{
+    if (!module || !module->registerObj() || module->jsObjKey().empty())
+        return false;
+    m_nativeObjPool[module->jsObjKey()] = module;
+    auto list = pf::Array::create();
+    for (const CorvanaMethodDescription& method : module->methodList())
+        list->add(pf::Dictionary::create({{"funcName", method.jsMethodKey()}, {"argNum", method.funcArgumentNumber()}}));
+    CVOSDKEZJSONWriter writer;
+    if (std::optional<std::string> json = writer.stringWithFragment(pf::Value(list)))
+        m_context->callFunction("SendCmd.createClass", {module->jsObjKey(), *json});
+    return true;
+}
+
+bool CorvanaJSRunEnv::removeRegistObjForKey(const std::string& key)
+{
+    m_nativeObjPool.erase(key);
+    return true;
+}
+
+std::shared_ptr<CorvanaJSObject> CorvanaJSRunEnv::registeredObject(const std::string& key) const
+{
+    auto found = m_nativeObjPool.find(key);
+    return found == m_nativeObjPool.end() ? nullptr : found->second;
+}
+
+bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType type)
+{
+    std::string prefix = std::string(bridgeScheme) + "://";
+    if (!hasSchemePrefix(url, prefix)) {
+        if (auto delegate = m_delegate.lock())
+            return delegate->shouldStartLoad(url, type);
+        return true;
+    }
+    // Hold ourselves: a native method may drop the last other owner.
+    auto self = shared_from_this();
+    std::string_view rest = std::string_view(url).substr(prefix.size());
+    rest = rest.substr(0, rest.find('#'));
+    std::size_t question = rest.find('?');
+    std::string_view query = question == std::string_view::npos ? std::string_view() : rest.substr(question + 1);
+    std::string_view location = rest.substr(0, question);
+    std::size_t slash = location.find('/');
+    std::string host(location.substr(0, slash));
+    std::string_view function = slash == std::string_view::npos ? std::string_view() : location.substr(slash + 1);
+
+    std::shared_ptr<CorvanaJSObject> module = registeredObject(host);
+    if (!module)
+        return false;
+    const CorvanaMethodDescription* method = findMethodIn(*module, function);
+    if (!method)
+        return false;
+    std::vector<pf::Value> arguments;
+    if (method->attribute()) {
+        std::vector<std::string> values = parseQueryParams(query);
+        for (std::size_t i = 0; i < method->attribute()->size(); i++) {
+            std::optional<std::string> text;
+            if (i < values.size())
+                text = percentDecoded(values[i]);
+            arguments.push_back(decodeArgument((*method->attribute())[i], text));
+        }
+    }
+    // Copied: the method may register or remove modules.
+    CorvanaMethodDescription::Callable callable = method->callable();
+    int returnType = method->returnType();
+    std::optional<pf::Value> result = callable(arguments);
+    if (!result)
+        return false;
+    m_context->callFunction("SendCmd.setReturnValue", {encodeResult(returnType, *result)});
+    return true;
+}
+
+std::vector<std::string> CorvanaJSRunEnv::parseQueryParams(std::string_view query)
+{
+    std::vector<std::string> values;
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string_view::npos)
+            end = query.size();
+        std::string_view piece = query.substr(start, end - start);
+        std::size_t equals = piece.find('=');
+        if (equals != std::string_view::npos) {
+            std::string_view value = piece.substr(equals + 1);
+            values.emplace_back(value.substr(0, value.find('=')));
+        }
+        start = end + 1;
+    }
+    return values;
+}
+
+const CorvanaMethodDescription* CorvanaJSRunEnv::findMethodIn(const CorvanaJSObject& module, std::string_view jsFunc)
+{
+    for (const CorvanaMethodDescription& method : module.methodList()) {
+        if (method.jsMethodKey() == jsFunc)
+            return &method;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> CorvanaJSRunEnv::dicToJson(const pf::Value& value)
+{
+    CVOSDKEZJSONWriter writer;
+    return writer.stringWithFragment(value);
+}
+
+pf::DictionaryRef CorvanaJSRunEnv::jsonToDic(const std::optional<std::string>& text)
+{
+    if (!text || text->empty())
+        return nullptr;
+    CVOSDKEZJSONParser parser;
+    return parser.objectWithString(*text).dictionary();
+}
+
+pf::ArrayRef CorvanaJSRunEnv::jsArrayToNSArray(const std::optional<std::string>& text)
+{
+    if (!text || text->size() < 2)
+        return nullptr;
+    auto array = pf::Array::create();
+    std::string_view inner = std::string_view(*text).substr(1, text->size() - 2);
+    std::size_t start = 0;
+    while (start <= inner.size()) {
+        std::size_t end = inner.find(',', start);
+        if (end == std::string_view::npos)
+            end = inner.size();
+        array->add(std::string(inner.substr(start, end - start)));
+        start = end + 1;
+    }
+    return array;
+}
+
+pf::Value CorvanaJSRunEnv::decodeArgument(int code, const std::optional<std::string>& text) const
+{
+    const std::string empty;
+    const std::string& value = text ? *text : empty;
+    switch (static_cast<CorvanaType>(code)) {
+    case CorvanaType::String: return text ? pf::Value(*text) : pf::Value();
+    case CorvanaType::Dictionary: return pf::Value(jsonToDic(text));
+    case CorvanaType::Array: return pf::Value(jsArrayToNSArray(text));
+    case CorvanaType::Bool: return pf::Value(value == "true");
+    case CorvanaType::Int: return pf::Value(clampedInt(value));
+    case CorvanaType::Float: return pf::Value(static_cast<float>(clampedReal(value, FLT_MAX)));
+    case CorvanaType::Double: return pf::Value(clampedReal(value, DBL_MAX));
+    case CorvanaType::Object: {
+        std::shared_ptr<CorvanaJSObject> module = text ? registeredObject(*text) : nullptr;
+        return module ? pf::Value(module->registerObj()) : pf::Value();
+    }
+    default: return pf::Value();
+    }
+}
+
+pf::Value CorvanaJSRunEnv::encodeResult(int code, const pf::Value& result)
+{
+    std::optional<std::string> text;
+    switch (static_cast<CorvanaType>(code)) {
+    case CorvanaType::String: text = result.stringValue(); break;
+    case CorvanaType::Dictionary: text = result.isNilOrNull() ? std::nullopt : dicToJson(result); break;
+    case CorvanaType::Array:
+        if (pf::ArrayRef array = result.array()) {
+            std::string joined;
+            for (std::size_t i = 0; i < array->count(); i++) {
+                if (i > 0)
+                    joined += ',';
+                joined += array->at(i).description();
+            }
+            text = joined;
+        }
+        break;
+    case CorvanaType::Bool: text = result.boolValue() ? "true" : "false"; break;
+    case CorvanaType::Int: text = std::to_string(result.intValue()); break;
+    case CorvanaType::Float:
+    case CorvanaType::Double: text = formatted("%f", result.doubleValue()); break;
+    default: break;
+    }
+    return text ? pf::Value(*text) : pf::Value::null();
+}

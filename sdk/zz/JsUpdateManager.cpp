@@ -1,0 +1,320 @@
+#include "sdk/zz/JsUpdateManager.h"
+
+#include "framework/util/KRUnZip.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/net/HttpConnection.h"
+#include "platform/net/HttpRequest.h"
+#include "sdk/zz/CVOSDKEZJSONParser.h"
+#include "sdk/zz/CVOSDKServers.h"
+#include "sdk/zz/CVZipArchive.h"
+#include "sdk/zz/JsPackageLock.h"
+#include "sdk/zz/JsUpdateTimer.h"
+#include "sdk/zz/JsUpdateVersionController.h"
+#include "sdk/zz/TOSDKRSACryptor.h"
+#include "sdk/zz/TOSDKUpdateVerify.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxVersionDigits = 18;
+
+bool isHttpURL(const std::string& url)
+{
+    return url.starts_with("http://") || url.starts_with("https://");
+}
+
+bool isDigits(const std::string& text)
+{
+    return !text.empty() && text.size() <= kMaxVersionDigits &&
+        text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// A whole, non-negative number (or a text of digits) as its digits.
+std::optional<std::string> wholeNumberText(const pf::Value& value)
+{
+    if (const std::string* text = value.string())
+        return isDigits(*text) ? std::optional(*text) : std::nullopt;
+    if (!value.isNumber())
+        return std::nullopt;
+    double number = value.doubleValue();
+    if (!(number >= 0) || number > 1e15 || std::trunc(number) != number)
+        return std::nullopt;
+    return std::to_string(static_cast<long long>(number));
+}
+
+// The body of a 200 answer, at most `cap` bytes; nothing otherwise.
+std::optional<pf::Bytes> fetch(const std::string& url, std::size_t cap, std::chrono::duration<double> timeout)
+{
+    if (!isHttpURL(url))
+        return std::nullopt;
+    pf::HttpConnection connection(pf::HttpRequest(url, pf::URLRequestCachePolicy::UseProtocolCachePolicy, timeout));
+    pf::Bytes body;
+    int status = 0;
+    bool tooLarge = false;
+    pf::HttpConnectionCallbacks callbacks;
+    callbacks.response = [&](const pf::HttpResponse& response) { status = response.statusCode(); };
+    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) {
+        if (tooLarge || body.size() + length > cap) {
+            tooLarge = true;
+            connection.cancel();
+            return;
+        }
+        body.insert(body.end(), bytes, bytes + length);
+    };
+    if (connection.run(callbacks) || tooLarge || status != 200)
+        return std::nullopt;
+    return body;
+}
+
+std::optional<std::string> readText(const std::string& path)
+{
+    std::optional<pf::Bytes> bytes = pf::readFile(path);
+    if (!bytes)
+        return std::nullopt;
+    return std::string(bytes->begin(), bytes->end());
+}
+
+pf::DictionaryRef parseObject(const std::optional<std::string>& text)
+{
+    if (!text)
+        return nullptr;
+    CVOSDKEZJSONParser parser;
+    return parser.objectWithString(*text).dictionary();
+}
+
+}
+
+JsUpdateManager::JsUpdateManager()
+    : m_libCachesFolderPath(pf::homeDirectory() + "/Library/caches")
+    , m_jsTmpFolderPath(m_libCachesFolderPath + "/js")
+    , m_jsFinalFolderPath(m_libCachesFolderPath + "/finaljs")
+    , m_versionController(std::make_shared<JsUpdateVersionController>(m_jsFinalFolderPath))
+{
+    if (fs::exists(m_jsTmpFolderPath) || fs::exists(m_libCachesFolderPath + "/.staging")) {
+        JsPackageLock lock(m_libCachesFolderPath);
+        clearJsTmpStorage();
+        deleteFolder(m_libCachesFolderPath + "/.staging");
+    }
+}
+
+JsUpdateManager::~JsUpdateManager()
+{
+    // Waits for a run in progress, which uses this object.
+    m_updateTimer.reset();
+}
+
+void JsUpdateManager::update(const std::string& business)
+{
+    if (m_isWorking.exchange(true))
+        return;
+    if (checkUpdate(business) && loadZip()) {
+        JsPackageLock lock(m_libCachesFolderPath);
+        if (!unzip() || !validate(true))
+            clearJsTmpStorage();
+    }
+    m_isWorking.store(false);
+}
+
+bool JsUpdateManager::checkUpdate(const std::string& business)
+{
+    std::string version = m_versionController->latestVersion().stringOr();
+    if (!isDigits(version))
+        version = "1";
+    std::string path = "/pub/check_bizup?uin=0&qver=2.0.1&pf=2&hver=";
+    path += version;
+    path += "&biz=";
+    path += business;
+    std::optional<pf::Bytes> body =
+        fetch(CVOSDKServers::url(CVOSDKServers::Row::BusinessCheck, path), maxCheckBytes, std::chrono::seconds(180));
+    if (!body)
+        return false;
+    std::string text(body->begin(), body->end());
+    std::size_t first = text.find_first_not_of(" \t\r\n");
+    std::size_t last = text.find_last_not_of(" \t\r\n");
+    pf::DictionaryRef answer = first == std::string::npos ? nullptr : parseObject(text.substr(first, last - first + 1));
+    if (!answer)
+        return false;
+    std::optional<std::string> type = wholeNumberText(answer->get("type"));
+    std::optional<std::string> offered = wholeNumberText(answer->get("version"));
+    std::optional<std::string> url = answer->string("url");
+    if (type != "1" || !offered || !url || !isHttpURL(*url))
+        return false;
+    m_zipRequestPath = *url;
+    m_zipVersion = *offered;
+    return true;
+}
+
+bool JsUpdateManager::loadZip()
+{
+    std::string name = fs::path(m_zipRequestPath.substr(0, m_zipRequestPath.find_first_of("?#"))).filename().string();
+    if (name.empty() || name == "." || name == ".." || name == "bundlejs.zip")
+        name = "download.zip";
+    std::string local = pf::temporaryDirectory() + "/" + name;
+    deleteFolder(local);
+    std::optional<pf::Bytes> package = fetch(m_zipRequestPath, maxPackageBytes, pf::HttpRequest::defaultTimeoutInterval);
+    if (!package || !pf::createDirectories(pf::temporaryDirectory()) ||
+        pf::writeFileAtomically(local, std::string_view(reinterpret_cast<const char*>(package->data()), package->size())))
+        return false;
+    m_zipLocalPath = local;
+    return true;
+}
+
+bool JsUpdateManager::loadBundleJsZip()
+{
+    JsPackageLock lock(m_libCachesFolderPath);
+    m_zipLocalPath = pf::temporaryDirectory() + "/bundlejs.zip";
+    // A copy left by an earlier run is never installed in place of the bundle's.
+    deleteFolder(m_zipLocalPath);
+    std::string bundlePackage = pf::Bundle::main()->resourcePath() + "/" + TOSDKRSACryptor::bundleName + "/js.zip";
+    std::error_code error;
+    if (!pf::createDirectories(pf::temporaryDirectory()) || !fs::copy_file(bundlePackage, m_zipLocalPath, error)) {
+        clearJsTmpStorage();
+        return false;
+    }
+    bool installed = unzip() && validate(false);
+    if (!installed)
+        clearJsTmpStorage();
+    return installed;
+}
+
+bool JsUpdateManager::unzip()
+{
+    m_configDic = nullptr;
+    clearJsTmpStorage();
+    deleteFolder(m_libCachesFolderPath + "/config.json");
+    if (m_zipLocalPath.empty())
+        return false;
+    // Nothing is written for a package whose list is not signed.
+    std::optional<pf::Bytes> list = dataWithZipFile(m_zipLocalPath, "js/verify.json", 1u << 20);
+    std::optional<pf::Bytes> signature = dataWithZipFile(m_zipLocalPath, "js/verify.signature", 64u << 10);
+    if (!TOSDKRSACryptor::verify(list, std::string(TOSDKRSACryptor::builtInPublicKey), signature))
+        return false;
+    std::string staging = m_libCachesFolderPath + "/.staging";
+    bool extracted = extractChecked(staging);
+    deleteFolder(staging);
+    if (!extracted)
+        return false;
+    m_configDic = parseObject(readText(m_libCachesFolderPath + "/config.json"));
+    return true;
+}
+
+bool JsUpdateManager::extractChecked(const std::string& staging)
+{
+    deleteFolder(staging);
+    CVZipLimits limits{maxExtractedBytes, maxEntries};
+    if (!CVZipArchive::unzipFileAtPath(m_zipLocalPath, staging, true, std::string(), nullptr, nullptr, limits))
+        return false;
+    // Only the script folder and the configuration beside it are taken.
+    std::error_code error;
+    for (const fs::directory_entry& item : fs::directory_iterator(staging, error)) {
+        std::string name = item.path().filename().string();
+        bool expected = (name == "js" && item.is_directory(error) && !item.is_symlink(error)) ||
+            (name == "config.json" && item.is_regular_file(error) && !item.is_symlink(error));
+        if (!expected)
+            return false;
+    }
+    if (error || !fs::is_directory(staging + "/js", error))
+        return false;
+    fs::rename(staging + "/js", m_jsTmpFolderPath, error);
+    if (!error && fs::exists(staging + "/config.json", error))
+        fs::rename(staging + "/config.json", m_libCachesFolderPath + "/config.json", error);
+    return !error;
+}
+
+bool JsUpdateManager::validate(bool updateTime)
+{
+    std::optional<std::string> version = getVersion();
+    if (!version || !verifyFolder(m_jsTmpFolderPath) || !swapIntoFinal()) {
+        clearJsTmpStorage();
+        return false;
+    }
+    m_versionController->setVersionInfo(*version, getFrequency(), updateTime);
+    return true;
+}
+
+bool JsUpdateManager::swapIntoFinal()
+{
+    std::string old = m_jsFinalFolderPath + ".old";
+    deleteFolder(old);
+    std::error_code error;
+    bool hadOld = fs::exists(m_jsFinalFolderPath, error);
+    if (hadOld) {
+        fs::rename(m_jsFinalFolderPath, old, error);
+        if (error)
+            return false;
+    }
+    fs::rename(m_jsTmpFolderPath, m_jsFinalFolderPath, error);
+    if (error) {
+        if (hadOld) {
+            std::error_code ignored;
+            fs::rename(old, m_jsFinalFolderPath, ignored);
+        }
+        return false;
+    }
+    deleteFolder(old);
+    return true;
+}
+
+long long JsUpdateManager::getFrequency() const
+{
+    std::optional<std::string> minutes = m_configDic ? wholeNumberText(m_configDic->get("frequency")) : std::nullopt;
+    if (!minutes || !m_configDic->get("frequency").isNumber())
+        return 0;
+    long long frequency = std::stoll(*minutes);
+    return frequency <= JsUpdateVersionController::maxFrequency ? frequency : 0;
+}
+
+std::optional<std::string> JsUpdateManager::getVersion() const
+{
+    return m_configDic ? wholeNumberText(m_configDic->get("version")) : std::nullopt;
+}
+
+bool JsUpdateManager::verifyFolder(const std::string& path) const
+{
+    return TOSDKUpdateVerify::isNativeResourceFileValid(path);
+}
+
+bool JsUpdateManager::cryptoVerifyFolder(const std::optional<std::string>& path)
+{
+    return path && TOSDKUpdateVerify::isNativeResourceFileValid(*path);
+}
+
+void JsUpdateManager::clearJsTmpStorage()
+{
+    deleteFolder(m_jsTmpFolderPath);
+}
+
+void JsUpdateManager::clearJsFinalStorage()
+{
+    deleteFolder(m_jsFinalFolderPath);
+}
+
+void JsUpdateManager::deleteFolder(const std::string& path)
+{
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
+void JsUpdateManager::setTimer(std::uint32_t interval, std::uint32_t delay)
+{
+    stopTimer();
+    m_updateTimer = std::make_unique<JsUpdateTimer>(interval, delay);
+}
+
+void JsUpdateManager::startTimer(const std::string& business)
+{
+    if (m_updateTimer)
+        m_updateTimer->start([this, business] { update(business); });
+}
+
+void JsUpdateManager::stopTimer()
+{
+    if (m_updateTimer)
+        m_updateTimer->stop();
+}

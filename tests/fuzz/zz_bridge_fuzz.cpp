@@ -1,0 +1,60 @@
+// Links: zz_sdk
+// Any text after "corvanajsbridge://" reaches the runtime's dispatcher, both
+// directly and through the scripts' own _openURL, with a module that takes
+// and answers every type code: nothing may crash, and what the script gets
+// back is always a string or null.
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+#include "platform/script/ScriptContext.h"
+#include "sdk/zz/CorvanaJSObject.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct Setup {
+    std::shared_ptr<pf::ScriptContext> context = pf::ScriptContext::create(16u << 20);
+    std::shared_ptr<pf::Object> target = std::make_shared<pf::Object>();
+    std::shared_ptr<CorvanaJSRunEnv> runEnv;
+    Setup()
+    {
+        context->setConsoleSink([](const std::string&) {});
+        context->setAlertSink([](const std::string&) {});
+        runEnv = CorvanaJSRunEnv::initWithContext(context, {});
+        context->evaluate(CorvanaJSRunEnv::sendCmdScript);
+        auto module = std::make_shared<CorvanaJSObject>();
+        module->transformNativeObj(target, std::string("m"));
+        auto echo = [](const std::vector<pf::Value>& arguments) -> std::optional<pf::Value> {
+            return arguments.empty() ? pf::Value() : arguments[0];
+        };
+        for (int code = 0; code <= 10; code++)
+            module->transformNativeMethod("f:", "f" + std::to_string(code), code, {code}, echo);
+        module->transformNativeMethod("g:a:b:c:d:e:f:h:i:", "g", 1, {1, 2, 3, 4, 5, 6, 7, 8, 9},
+                                      [](const std::vector<pf::Value>& arguments) -> std::optional<pf::Value> {
+                                          std::string all;
+                                          for (const pf::Value& value : arguments)
+                                              all += value.description();
+                                          return pf::Value(all);
+                                      });
+        module->transformNativeMethod("none", "none", 9, {}, echo);
+        if (!runEnv->registNativeObj(module))
+            std::abort();
+    }
+};
+
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static Setup setup;
+    std::string url = "corvanajsbridge://" + std::string(reinterpret_cast<const char*>(data), size);
+    setup.runEnv->shouldStartLoad(url, pf::NavigationType::Other);
+    pf::Value answer = setup.context->callFunction("SendCmd._openURL", {url});
+    if (!answer.isNull() && !answer.isString())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,214 @@
+#include "ScriptPackageSupport.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/net/TrustAnchors.h"
+#include "platform/net/URLCache.h"
+#include "platform/script/ScriptContext.h"
+#include "sdk/zz/CVOSDKJSBridge.h"
+#include "sdk/zz/CorvanaJSObject.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
+#include "sdk/zz/CorvanaModuleTable.h"
+#include "sdk/zz/CVOSDKServers.h"
+#include "sdk/zz/JsUpdateManager.h"
+#include "sdk/zz/JsUpdateVersionController.h"
+#include "tools/zzpackage/ZZPackageBuilder.h"
+#include "tools/zzserver/ZZServer.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+struct Session : pf::Object {
+    std::vector<std::string> calls;
+};
+
+class ScriptBridge : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_home = makeScratch();
+        pf::setHomeDirectory(m_home);
+        pf::UserDefaults::resetStandard();
+        m_oldBundle = pf::Bundle::main();
+        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
+        ASSERT_TRUE(built) << "the build's resources copy";
+        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        m_manager = std::make_shared<JsUpdateManager>();
+    }
+    void TearDown() override
+    {
+        CVOSDKJSBridge::deinit();
+        pf::URLCache::setShared(nullptr);
+        pf::Bundle::setMain(m_oldBundle);
+        fs::remove_all(m_home);
+    }
+    std::shared_ptr<CVOSDKJSBridge> makeBridge()
+    {
+        auto context = pf::ScriptContext::create();
+        context->setConsoleSink([](const std::string&) {});
+        return CVOSDKJSBridge::initializeWithUpdateManager(m_manager, context, "", {});
+    }
+    // The session's "oauth" module, recording what the scripts send.
+    void registerSession(CVOSDKJSBridge& bridge)
+    {
+        bridge.evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
+        auto module = std::make_shared<CorvanaJSObject>();
+        module->transformNativeObj(m_session, std::string("oauth"));
+        for (const char* name : {"httpGet", "httpJsResponseCallback"}) {
+            module->transformNativeMethod(std::string(name) + ":", name, 9, {2},
+                                          corvanaCallable(std::weak_ptr<Session>(m_session),
+                                                          [name](Session& s, const std::vector<pf::Value>& args) {
+                                                              auto d = args[0].dictionary();
+                                                              s.calls.push_back(std::string(name) + " " +
+                                                                                d->get("url").stringOr() + " " +
+                                                                                d->get("callback").stringOr());
+                                                              return pf::Value();
+                                                          }));
+        }
+        ASSERT_TRUE(bridge.JSRunEnv()->registNativeObj(module));
+        ASSERT_TRUE(registerCorvanaSharedModules(*bridge.JSRunEnv()));
+    }
+
+    std::string m_home;
+    std::shared_ptr<pf::Bundle> m_oldBundle;
+    std::shared_ptr<JsUpdateManager> m_manager;
+    std::shared_ptr<Session> m_session = std::make_shared<Session>();
+};
+
+}
+
+TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesThem)
+{
+    auto bridge = makeBridge();
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(CVOSDKJSBridge::shareInstance(), bridge);
+    registerSession(*bridge);
+    auto state = [&](const char* expression) { return bridge->evaluateJavascript(expression); };
+
+    bridge->authorizeInit("app'1\n", pf::Value("handler"));
+    EXPECT_EQ(state("corvana.oauth.appId === \"app'1\\n\""), "true");
+    EXPECT_EQ(bridge->getPoolObject("authorizeHandler"), pf::Value("handler"));
+    EXPECT_EQ(bridge->JSuserGetUserInfo(), "NO");
+    bridge->setAccessToken("t'o\u2028k", "oid", 1.5e12);
+    EXPECT_EQ(state("corvana.oauth.accessToken === 't\\'o\\u2028k' && corvana.oauth.expirationDate === 1.5e12"), "true");
+    EXPECT_EQ(bridge->JSuserGetUserInfo(), "YES");
+    bridge->authorizeWithPermissions({"get_user_info", "add_share"});
+    EXPECT_EQ(state("corvana.cauth.permissions"), "get_user_info,add_share");
+    bridge->nativeNetworkChanged("2");
+    EXPECT_EQ(state("corvana.netmonitor.status"), "2");
+    EXPECT_EQ(bridge->authorizeHandleURL("zz://auth?access_token=T%27&openid=O&expires_in=60"), "YES");
+    EXPECT_EQ(state("corvana.oauth.accessToken"), "T'");
+    EXPECT_EQ(bridge->authorizeHandleURL("zz://auth?error=1"), "NO");
+
+    EXPECT_TRUE(bridge->jsCall("getUserInfo", "corvana.info", "getUserInfoResponse:"));
+    EXPECT_TRUE(bridge->jsCall("sendShuoshuo", "corvana.plaza", "addTopicResponse:"));
+    EXPECT_FALSE(bridge->jsCall("missing", "corvana.info", "cb"));
+    EXPECT_FALSE(bridge->jsCall("getUserInfo", "corvana.info');alert('", "cb"));
+    EXPECT_FALSE(bridge->jsCall("getUserInfo()", "corvana.info", "cb"));
+    bridge->JSgetUserInfo();
+    bridge->evaluateJavascript("corvana.result.httpResponse('k', 'getUserInfoResponse:')");
+    EXPECT_EQ(m_session->calls,
+              (std::vector<std::string>{"httpGet https://openmobile.zz.example/getUserInfo getUserInfoResponse:",
+                                        "httpGet https://openmobile.zz.example/sendShuoshuo addTopicResponse:",
+                                        "httpGet https://openmobile.zz.example/getUserInfo getUserInfoResponse:",
+                                        "httpJsResponseCallback  getUserInfoResponse:"}));
+    EXPECT_EQ(state("log.d('a', 'b')"), "js debuger");
+}
+
+TEST_F(ScriptBridge, ATamperedInstalledPackageIsForgottenAndTheBundleUsedAgain)
+{
+    ASSERT_TRUE(makeBridge());
+    CVOSDKJSBridge::addResponseDictionary(pf::Value(1), "answer");
+    spit(m_manager->jsFinalFolderPath() + "/corvana.js", "corvana = 'tampered';");
+    EXPECT_FALSE(makeBridge());
+    EXPECT_FALSE(CVOSDKJSBridge::shareInstance());
+    EXPECT_TRUE(CVOSDKJSBridge::getResponseDictionary("answer").isNil());
+    EXPECT_EQ(pf::UserDefaults::standard().objectForKey("is_js_updated"), pf::Value());
+    auto bridge = makeBridge();
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.cauth.login"), "function");
+
+    auto query = CVOSDKJSBridge::dictionaryWithQuery("a=1&b&c=x=y&d=%41");
+    EXPECT_EQ(query->keys(), (std::vector<std::string>{"a", "c", "d"}));
+    EXPECT_EQ(query->get("c"), pf::Value("x"));
+    EXPECT_EQ(query->get("d"), pf::Value("%41"));
+}
+
+TEST(ScriptBridgeRace, AnUpdateRacingBridgeCreationNeverMixesPackages)
+{
+    std::string home = makeScratch();
+    pf::setHomeDirectory(home);
+    pf::UserDefaults::resetStandard();
+    ScopedBundle bundle(testKey().certificateDER());
+    auto package = [](const std::string& tag, const std::string& path) {
+        std::vector<zmr::ZZScriptFile> files = {{"init.js", "var seen = [];"},
+                                                {"one.js", "seen.push('" + tag + "');"},
+                                                {"two.js", "seen.push('" + tag + "');"}};
+        EXPECT_TRUE(zmr::ZZPackageBuilder::writePackage(testKey(), files, R"({"version":3})", path));
+    };
+    package("a", bundle.root() + "/" + TOSDKRSACryptor::bundleName + "/js.zip");
+    auto manager = std::make_shared<JsUpdateManager>();
+    ASSERT_TRUE(manager->loadBundleJsZip());
+    package("b", bundle.root() + "/" + TOSDKRSACryptor::bundleName + "/js.zip");
+    std::atomic<bool> done = false;
+    std::thread installer([&] {
+        for (int i = 0; i < 20; i++)
+            manager->loadBundleJsZip();
+        done = true;
+    });
+    int made = 0;
+    while (!done || made == 0) {
+        auto bridge = CVOSDKJSBridge::initializeWithUpdateManager(manager, pf::ScriptContext::create(), "", {});
+        ASSERT_TRUE(bridge);
+        std::string seen = bridge->evaluateJavascript("seen.join()");
+        EXPECT_TRUE(seen == "a,a" || seen == "b,b") << seen;
+        made++;
+    }
+    installer.join();
+    CVOSDKJSBridge::deinit();
+    pf::URLCache::setShared(nullptr);
+    fs::remove_all(home);
+}
+
+TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
+{
+    const char* keyPath = std::getenv("ZMR_BUILT_KEY");
+    ASSERT_TRUE(keyPath);
+    auto key = zmr::ZZPackageKey::load(keyPath);
+    ASSERT_TRUE(key);
+    auto clock = std::make_shared<ManualUpdateClock>();
+    JsUpdateTimer::setClock(clock);
+    zmr::ZZServer server;
+    ASSERT_TRUE(server.isRunning() && CVOSDKServers::setHttpOrigin(server.httpOrigin()));
+    ASSERT_TRUE(server.writeCA(m_home + "/ca.pem"));
+    pf::setExtraCAFile(m_home + "/ca.pem");
+
+    auto bridge = makeBridge();
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.updated"), "undefined");
+    std::vector<zmr::ZZScriptFile> files;
+    std::string built = pf::Bundle::main()->resourcePath() + "/" + TOSDKRSACryptor::bundleName + "/js/";
+    for (const char* name : {"init.js", "config.js", "corvana.js", "local.js"})
+        files.push_back({name, slurp(built + name)});
+    files.push_back({"update.js", "corvana.updated = true;"});
+    ASSERT_TRUE(zmr::ZZPackageBuilder::writePackage(*key, files, R"({"version":2,"frequency":60})", m_home + "/u.zip"));
+    server.setScriptPackage("2", slurp(m_home + "/u.zip"));
+
+    auto versions = m_manager->versionController();
+    m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
+    m_manager->startTimer(JsUpdateManager::businessCode);
+    clock->advanceMinutes(0);
+    EXPECT_TRUE(waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
+    m_manager->stopTimer();
+    bridge = makeBridge();
+    ASSERT_TRUE(bridge);
+    EXPECT_EQ(bridge->evaluateJavascript("corvana.updated"), "true");
+    EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.info.getUserInfo"), "function");
+    JsUpdateTimer::setClock(nullptr);
+    CVOSDKServers::reset();
+    pf::setExtraCAFile(std::nullopt);
+}

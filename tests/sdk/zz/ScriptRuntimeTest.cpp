@@ -1,0 +1,205 @@
+#include "ScriptPackageSupport.h"
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Object.h"
+#include "platform/net/HttpConnection.h"
+#include "platform/net/HttpRequest.h"
+#include "platform/net/URLCache.h"
+#include "platform/script/ScriptContext.h"
+#include "sdk/zz/CVOSDKJSBridgeTools.h"
+#include "sdk/zz/CVOSDKServers.h"
+#include "sdk/zz/CorvanaJSObject.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
+#include "tools/zzserver/ZZServer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int S = 1, D = 2, A = 3, B = 4, I = 5, R = 7, O = 8, V = 9;
+
+struct Target : pf::Object {
+    std::vector<std::string> seen;
+};
+
+std::string shown(const pf::Value& value)
+{
+    return value.isNil() ? "nil" : value.description();
+}
+
+class ScriptRuntime : public ::testing::Test, public pf::ScriptContextDelegate {
+protected:
+    void SetUp() override
+    {
+        m_context = pf::ScriptContext::create();
+        m_context->setConsoleSink([](const std::string&) {});
+        m_self = std::shared_ptr<ScriptRuntime>(this, [](ScriptRuntime*) {});
+        m_runEnv = CorvanaJSRunEnv::initWithContext(m_context, m_self);
+        ASSERT_TRUE(m_runEnv);
+        m_context->evaluate(CorvanaJSRunEnv::sendCmdScript);
+        m_target = std::make_shared<Target>();
+        ASSERT_TRUE(m_runEnv->registNativeObj(module("rec", m_target)));
+    }
+    void TearDown() override { pf::URLCache::setShared(nullptr); }
+
+    bool shouldStartLoad(const std::string& url, pf::NavigationType) override
+    {
+        m_otherLoads.push_back(url);
+        return false;
+    }
+
+    std::shared_ptr<CorvanaJSObject> module(const std::string& key, const std::shared_ptr<Target>& target)
+    {
+        auto made = std::make_shared<CorvanaJSObject>();
+        EXPECT_TRUE(made->transformNativeObj(target, key));
+        auto echo = [](Target& t, const std::vector<pf::Value>& args) {
+            t.seen.push_back(shown(args.empty() ? pf::Value() : args[0]));
+            return args.empty() ? pf::Value() : args[0];
+        };
+        std::weak_ptr<Target> weak = target;
+        struct Row {
+            const char* sel;
+            const char* name;
+            int ret;
+            std::vector<int> args;
+        } rows[] = {
+            {"str:", "str", S, {S}}, {"flag:", "flag", B, {B}}, {"num:", "num", I, {I}}, {"real:", "real", R, {R}},
+            {"list:", "list", A, {A}}, {"dict:", "dict", D, {D}}, {"nothing", "nothing", V, {}},
+            {"voided:", "voided", V, {S}}, {"text:", "dictAsText", S, {D}},
+        };
+        for (const Row& row : rows)
+            EXPECT_TRUE(made->transformNativeMethod(row.sel, row.name, row.ret, row.args, corvanaCallable(weak, echo)));
+        made->transformNativeMethod("two:and:", "two", S, {S, S},
+                                    corvanaCallable(weak, [](Target&, const std::vector<pf::Value>& args) {
+                                        return shown(args[0]) + "|" + shown(args[1]);
+                                    }));
+        made->transformNativeMethod("obj:", "obj", S, {O},
+                                    corvanaCallable(weak, [](Target& t, const std::vector<pf::Value>& args) {
+                                        return std::string(args[0].object().get() == &t ? "self" : shown(args[0]));
+                                    }));
+        // A native method that calls back into the scripts.
+        made->transformNativeMethod("nest:", "nest", S, {S},
+                                    corvanaCallable(weak, [this](Target&, const std::vector<pf::Value>& args) {
+                                        return m_context->callFunction("rec.str", {"inner " + args[0].stringOr()});
+                                    }));
+        return made;
+    }
+
+    std::string json(const std::string& expression)
+    {
+        return m_context->evaluate("JSON.stringify(" + expression + ")");
+    }
+
+    std::shared_ptr<pf::ScriptContext> m_context;
+    std::shared_ptr<ScriptRuntime> m_self;
+    std::shared_ptr<CorvanaJSRunEnv> m_runEnv;
+    std::shared_ptr<Target> m_target;
+    std::vector<std::string> m_otherLoads;
+};
+
+}
+
+TEST_F(ScriptRuntime, ArgumentsAndResultsByTypeCode)
+{
+    struct Row {
+        const char* call;
+        const char* result; // JSON of what the script receives
+    } rows[] = {
+        {R"(rec.str("a'b\"c\n\u2028d&e=f%g"))", R"("a'b\"c\n\u2028d&e=f%g")"},
+        {R"(rec.two("x","y","z"))", R"("x|y")"},
+        {R"(rec.two("x"))", R"("x|nil")"},
+        {R"(rec.flag("true"))", R"("true")"},
+        {R"(rec.flag("True"))", R"("false")"},
+        {R"(rec.flag(1))", R"("false")"},
+        {R"(rec.num("42"))", R"("42")"},
+        {R"(rec.num("-12abc"))", R"("-12")"},
+        {R"(rec.num("99999999999999999999999"))", R"("2147483647")"},
+        {R"(rec.num("-99999999999999999999999"))", R"("-2147483648")"},
+        {R"(rec.num())", R"("0")"},
+        {R"(rec.real("2.5"))", R"("2.500000")"},
+        {R"(rec.real("nan"))", R"("0.000000")"},
+        {R"(rec.list("[a,b]"))", R"("a,b")"},
+        {R"(rec.list("[]"))", R"("")"},
+        {R"(rec.list("x"))", "null"},
+        {R"(rec.list(""))", "null"},
+        {R"(rec.dict('{"k":"v\u2028"}'))", R"("{\"k\":\"v\u2028\"}")"},
+        {R"(rec.dict("[1]"))", "null"},
+        {R"(rec.dict("7"))", "null"},
+        {R"(rec.dict(""))", "null"},
+        {R"(rec.nothing())", "null"},
+        {R"(rec.voided("x"))", "null"},
+        {R"(rec.obj("rec"))", R"("self")"},
+        {R"(rec.obj("none"))", R"("nil")"},
+        {R"(rec.nest("x"))", R"("inner x")"},
+        {R"(SendCmd._sendMessageToObjectC("rec", "missing", ""))", "null"},
+        {R"(SendCmd._sendMessageToObjectC("nobody", "str", "p0=x&"))", "null"},
+        {R"(SendCmd._sendMessageToObjectC("rec", "str", "p0=%ZZ&"))", "null"},
+        {R"(SendCmd._sendMessageToObjectC("rec", "str", "p0=a=b&"))", R"("a")"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(json(row.call), row.result) << row.call;
+    EXPECT_EQ(m_context->evaluate("rec.str('\\u2028') === '\\u2028'"), "true");
+}
+
+TEST_F(ScriptRuntime, ModulesAreReplacedRemovedAndDroppedSafely)
+{
+    auto second = std::make_shared<Target>();
+    ASSERT_TRUE(m_runEnv->registNativeObj(module("rec", second)));
+    m_context->evaluate("rec.str('to second')");
+    EXPECT_TRUE(m_target->seen.empty());
+    EXPECT_EQ(second->seen, std::vector<std::string>{"to second"});
+
+    EXPECT_TRUE(m_runEnv->removeRegistObjForKey("rec"));
+    EXPECT_EQ(json("rec.str('gone')"), "null");
+    EXPECT_EQ(m_context->evaluate("typeof rec.str"), "function");
+
+    // A released target answers like one that does not respond.
+    ASSERT_TRUE(m_runEnv->registNativeObj(module("rec", second)));
+    second.reset();
+    EXPECT_EQ(json("rec.str('x')"), "null");
+
+    CorvanaJSObject bad;
+    EXPECT_FALSE(bad.transformNativeObj(nullptr, std::string("k")));
+    EXPECT_FALSE(bad.transformNativeObj(m_target, std::nullopt));
+    EXPECT_FALSE(bad.transformNativeMethod("two:and:", "two", S, {S}, [](const auto&) { return pf::Value(); }));
+    EXPECT_FALSE(bad.transformNativeMethod("none", "", S, {}, [](const auto&) { return pf::Value(); }));
+    EXPECT_TRUE(bad.methodList().empty());
+    EXPECT_FALSE(m_runEnv->registNativeObj(std::make_shared<CorvanaJSObject>()));
+}
+
+TEST_F(ScriptRuntime, OtherNavigationsGoToTheDelegateAndLogAnswersFixedText)
+{
+    EXPECT_EQ(m_context->evaluate("String(openURL('https://127.0.0.1/x'))"), "false");
+    EXPECT_EQ(m_otherLoads, std::vector<std::string>{"https://127.0.0.1/x"});
+    EXPECT_EQ(json("SendCmd._sendHttpUrlReq('a','b','c')"), "null");
+    EXPECT_EQ(m_otherLoads.back(), "sendhttpurl://a/b?c");
+
+    ASSERT_TRUE(m_runEnv->registNativeObj(CVOSDKJSBridgeTools::logModule()));
+    for (const char* level : {"d", "e", "v", "w", "i"})
+        EXPECT_EQ(m_context->evaluate(std::string("log.") + level + "('tag', 'message')"), "js debuger") << level;
+    std::vector<std::string> alerts;
+    m_context->setAlertSink([&](const std::string& text) { alerts.push_back(text); });
+    m_context->evaluate("SendCmd.createClass('', '[]')");
+    EXPECT_EQ(alerts, std::vector<std::string>{"nameSpace =  methodJSon = []"});
+}
+
+TEST_F(ScriptRuntime, TheScriptURLIsServedFromTheBundleWithoutTheNetwork)
+{
+    ScopedBundle bundle(pf::Bytes{});
+    spit(fs::path(bundle.root()) / TOSDKRSACryptor::bundleName / "jssdk.js", "var jssdk = 1;");
+    pf::HttpRequest request(CVOSDKServers::kJSSDKScriptURL);
+    // Asked directly first, so that a broken cache never sends the request out.
+    auto cached = pf::URLCache::shared()->cachedResponseForRequest(request);
+    ASSERT_TRUE(cached);
+    auto result = pf::HttpConnection::sendSynchronousRequest(request);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(std::string(result.value().body.begin(), result.value().body.end()), "var jssdk = 1;");
+    EXPECT_EQ(result.value().response.valueForHTTPHeaderField("Content-Type"), "text/javascript");
+    EXPECT_EQ(result.value().response.expectedContentLength(), 14u);
+
+    zmr::ZZServer server;
+    ASSERT_TRUE(server.isRunning());
+    auto other = pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.httpOrigin() + "/jssdk.js"));
+    ASSERT_TRUE(other.ok());
+    EXPECT_EQ(server.received("/jssdk.js").size(), 1u);
+}

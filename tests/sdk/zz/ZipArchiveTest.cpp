@@ -1,0 +1,184 @@
+#include "ScriptPackageSupport.h"
+
+#include "sdk/zz/CVZipArchive.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr unsigned long kFile = 0x8000ul << 16, kFolder = 0x4000ul << 16;
+
+struct Recorder : ICVZipArchiveDelegate {
+    std::vector<std::string> events;
+    void zipArchiveWillUnzipFileAtIndex(std::uint64_t index, std::uint64_t total, const std::string&,
+                                        const CVZipFileInfo&) override
+    {
+        events.push_back("will " + std::to_string(index) + "/" + std::to_string(total));
+    }
+    void zipArchiveDidUnzipFileAtIndex(std::uint64_t index, std::uint64_t, const std::string&,
+                                       const CVZipFileInfo&) override
+    {
+        events.push_back("did " + std::to_string(index));
+    }
+    void zipArchiveDidUnzipArchiveAtPath(const std::string&, const CVZipGlobalInfo&, const std::string&) override
+    {
+        events.push_back("done");
+    }
+};
+
+class ZipArchive : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_root = makeScratch();
+        m_zip = m_root + "/a.zip";
+        m_out = m_root + "/box/out";
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+    // Everything below the scratch root but the archive, as sorted paths.
+    std::vector<std::string> tree() const
+    {
+        std::vector<std::string> paths;
+        for (auto& item : fs::recursive_directory_iterator(m_root))
+            if (item.path() != m_zip)
+                paths.push_back(fs::relative(item.path(), m_root).string() + (item.is_symlink() ? "@" : ""));
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+    std::string m_root, m_zip, m_out;
+};
+
+}
+
+TEST_F(ZipArchive, ExtractsFoldersFilesAndDatesWithSeparatorsUnified)
+{
+    ASSERT_TRUE(writeRawZip(m_zip, {{"js/", "", kFolder | 0x10}, {"js/init.js", "init", kFile | (0644u << 16)},
+                                    {"js\\a.js", "a"}, {"config.json", "{}"}}));
+    Recorder recorder;
+    ASSERT_TRUE(CVZipArchive::unzipFileAtPath(m_zip, m_out, &recorder));
+    EXPECT_EQ(slurp(m_out + "/js/init.js"), "init");
+    EXPECT_EQ(slurp(m_out + "/js/a.js"), "a");
+    EXPECT_EQ(slurp(m_out + "/config.json"), "{}");
+    // The folder keeps its stored date although files were written into it.
+    struct stat folder;
+    ASSERT_EQ(::stat((m_out + "/js").c_str(), &folder), 0);
+    std::tm local{};
+    time_t seconds = folder.st_mtime;
+    localtime_r(&seconds, &local);
+    EXPECT_EQ(local.tm_year + 1900, 2020);
+    EXPECT_EQ(local.tm_mday, 5);
+    EXPECT_EQ(recorder.events.back(), "done");
+}
+
+TEST_F(ZipArchive, KeptFilesPassTheirIndexOn)
+{
+    ASSERT_TRUE(writeRawZip(m_zip, {{"a.txt", "new a"}, {"b.txt", "new b"}}));
+    spit(m_out + "/a.txt", "old a");
+    Recorder recorder;
+    ASSERT_TRUE(CVZipArchive::unzipFileAtPath(m_zip, m_out, false, "", nullptr, &recorder));
+    EXPECT_EQ(slurp(m_out + "/a.txt"), "old a");
+    EXPECT_EQ(slurp(m_out + "/b.txt"), "new b");
+    EXPECT_EQ(recorder.events, (std::vector<std::string>{"will 0/2", "will 0/2", "did 0", "done"}));
+}
+
+TEST_F(ZipArchive, UnreadableArchivesReportTheirErrors)
+{
+    spit(m_zip, "not a zip at all");
+    pf::Error error;
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error));
+    EXPECT_EQ(error.code, -1);
+    EXPECT_EQ(error.description, "failed to open zip file");
+    // minizip does not open an archive without entries at all.
+    ASSERT_TRUE(writeRawZip(m_zip, {}));
+    error = {};
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error));
+    EXPECT_EQ(error.domain, "CVZipArchiveErrorDomain");
+    EXPECT_LT(error.code, 0);
+    EXPECT_FALSE(fs::exists(m_out));
+}
+
+TEST_F(ZipArchive, HostileArchivesAreRefusedBeforeAnythingIsWritten)
+{
+    const std::string big(5000, 'x');
+    struct Row {
+        const char* label;
+        std::vector<RawEntry> entries;
+        CVZipLimits limits;
+    } rows[] = {
+        {"slip", {{"ok.txt", "1"}, {"../evil", "x"}}, {}},
+        {"deep slip", {{"ok.txt", "1"}, {"a/../../evil", "x"}}, {}},
+        {"backslash slip", {{"ok.txt", "1"}, {"a\\..\\..\\evil", "x"}}, {}},
+        {"absolute", {{"ok.txt", "1"}, {"/tmp/evil", "x"}}, {}},
+        {"dot only", {{"ok.txt", "1"}, {"./", ""}}, {}},
+        {"invalid utf-8", {{"ok.txt", "1"}, {"\xff\xfe.js", "x"}}, {}},
+        {"unix link", {{"ok.txt", "1"}, {"link", "/etc/passwd", 0xA1FFul << 16}}, {}},
+        {"stored folder with data", {{"ok.txt", "1"}, {"link", "/etc", 0x4010, 0}}, {}},
+        {"fifo", {{"ok.txt", "1"}, {"pipe", "", 0x11A4ul << 16}}, {}},
+        {"folder mode on a file name", {{"ok.txt", "1"}, {"dir", "", kFolder | (0755u << 16)}}, {}},
+        {"entry cap", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, {1 << 20, 2}},
+        {"byte cap", {{"ok.txt", "1"}, {"big", big}}, {4096, 100}},
+    };
+    for (const Row& row : rows) {
+        fs::remove_all(m_root + "/box");
+        ASSERT_TRUE(writeRawZip(m_zip, row.entries)) << row.label;
+        pf::Error error;
+        EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error, nullptr, row.limits)) << row.label;
+        EXPECT_EQ(error.code, -3) << row.label;
+        EXPECT_EQ(tree(), std::vector<std::string>()) << row.label;
+    }
+}
+
+TEST_F(ZipArchive, DamagedEntriesAndPlantedLinksFailTheExtraction)
+{
+    // A stored entry whose bytes no longer match its CRC.
+    ASSERT_TRUE(writeRawZip(m_zip, {{"good.txt", "fine"}, {"bad.txt", "PAYLOAD-PAYLOAD", 0, 0}}));
+    std::string bytes = slurp(m_zip);
+    bytes[bytes.find("PAYLOAD-PAYLOAD")] = 'Q';
+    spit(m_zip, bytes);
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+
+    // An archive cut short inside an entry's data.
+    const std::string data(3000, 'z');
+    ASSERT_TRUE(writeRawZip(m_zip, {{"whole.txt", data, 0, 0}, {"cut.txt", data, 0, 0}}));
+    spit(m_zip, slurp(m_zip).substr(0, 4500));
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+
+    // A link already in the destination is never written through.
+    fs::remove_all(m_out);
+    fs::create_directories(m_out);
+    fs::create_directories(m_root + "/outside");
+    fs::create_directory_symlink(m_root + "/outside", m_out + "/js");
+    ASSERT_TRUE(writeRawZip(m_zip, {{"js/init.js", "x"}}));
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+    EXPECT_TRUE(fs::is_empty(m_root + "/outside"));
+}
+
+TEST_F(ZipArchive, StoredModesLoseSetIdStickyAndSharedWrite)
+{
+    ASSERT_TRUE(writeRawZip(m_zip, {{"tool", "#!", (0x8000ul | 06777ul) << 16}, {"plain", "p", kFile | (0640u << 16)}}));
+    ASSERT_TRUE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+    struct stat tool, plain;
+    ASSERT_EQ(::stat((m_out + "/tool").c_str(), &tool), 0);
+    ASSERT_EQ(::stat((m_out + "/plain").c_str(), &plain), 0);
+    EXPECT_EQ(tool.st_mode & 07777, 0755u);
+    EXPECT_EQ(plain.st_mode & 07777, 0640u);
+}
+
+TEST_F(ZipArchive, WrittenArchivesRoundTripContentsAndModes)
+{
+    fs::path source = m_root + "/src";
+    spit(source / "js/init.js", "init();\n");
+    spit(source / "config.json", std::string(70000, 'c'));
+    fs::permissions(source / "js/init.js", fs::perms(0750));
+    fs::create_symlink("/etc/passwd", source / "link");
+    ASSERT_TRUE(CVZipArchive::createZipFileAtPathWithContentsOfDirectory(m_zip, source.string()));
+    ASSERT_TRUE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+    EXPECT_EQ(slurp(m_out + "/js/init.js"), "init();\n");
+    EXPECT_EQ(slurp(m_out + "/config.json"), std::string(70000, 'c'));
+    EXPECT_EQ(fs::status(m_out + "/js/init.js").permissions(), fs::perms(0750));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(m_out + "/link")));
+
+    EXPECT_FALSE(CVZipArchive::createZipFileAtPath(m_zip, {(source / "config.json").string(), m_root + "/missing"}));
+}
