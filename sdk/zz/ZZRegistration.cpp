@@ -1,7 +1,9 @@
 #include "sdk/zz/ZZRegistration.h"
 
 #include "platform/foundation/ClassBuilder.h"
+#include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVAPIRequest.h"
+#include "sdk/zz/CVOSDKReachability.h"
 
 namespace {
 
@@ -9,6 +11,18 @@ namespace {
 void registerCallLayerClasses()
 {
     pf::ClassBuilder<CVAPIRequest>("CVAPIRequest").commit();
+    pf::ClassBuilder<APIResponse>("APIResponse")
+        .property("detailRetCode", &APIResponse::detailRetCode, &APIResponse::setDetailRetCode)
+        .property("retCode", &APIResponse::retCode, &APIResponse::setRetCode)
+        .property("seq", &APIResponse::seq, &APIResponse::setSeq)
+        .property("errorMsg", &APIResponse::errorMsg, &APIResponse::setErrorMsg)
+        .property("jsonResponse", &APIResponse::jsonResponse, &APIResponse::setJsonResponse)
+        .property("message", &APIResponse::message, &APIResponse::setMessage)
+        .property("userData", &APIResponse::userData, &APIResponse::setUserData)
+        .commit();
+    pf::ClassBuilder<CVOSDKReachability>("CVOSDKReachability")
+        .property("key", &CVOSDKReachability::key, &CVOSDKReachability::setKey)
+        .commit();
 }
 
 }
