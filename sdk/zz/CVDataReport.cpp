@@ -22,10 +22,12 @@ CVDataReport::Collector& collector()
 }
 
 // Reports in flight: nobody else holds them, and dropping one would stop it.
+// Never destroyed, so a report still out at exit is not cancelled after the
+// connection queue is gone.
 std::vector<std::shared_ptr<CorvanaRequest>>& inFlight()
 {
-    static std::vector<std::shared_ptr<CorvanaRequest>> requests;
-    return requests;
+    static auto* requests = new std::vector<std::shared_ptr<CorvanaRequest>>();
+    return *requests;
 }
 
 }

@@ -171,8 +171,21 @@ void CorvanaRequest::connect()
             http.setHttpBody(generateOtherPostBody());
         }
     }
+    start(std::move(http));
+}
 
-    std::weak_ptr<CorvanaRequest> weak = self;
+void CorvanaRequest::connectWithRequest(pf::HttpRequest request)
+{
+    PF_ASSERT_MAIN_THREAD();
+    auto self = shared_from_this();
+    if (auto delegate = m_delegate.lock())
+        delegate->requestLoading(*this);
+    start(std::move(request));
+}
+
+void CorvanaRequest::start(pf::HttpRequest http)
+{
+    std::weak_ptr<CorvanaRequest> weak = shared_from_this();
     pf::URLConnectionCallbacks callbacks;
     callbacks.response = [weak](const pf::HttpResponse& response) {
         auto request = weak.lock();

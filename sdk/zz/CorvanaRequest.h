@@ -23,6 +23,7 @@
 #include <string>
 
 namespace pf {
+class HttpRequest;
 class HttpResponse;
 class URLConnection;
 }
@@ -75,6 +76,9 @@ public:
     ~CorvanaRequest();
 
     void connect();
+    // Sends a request built elsewhere, as it is (no parameters, headers or
+    // body of this object are added).
+    void connectWithRequest(pf::HttpRequest request);
     void cancel();
     bool loading() const;
 
@@ -99,6 +103,7 @@ public:
 
 private:
     std::optional<std::string> unsafeParameter() const;
+    void start(pf::HttpRequest request);
     void handleResponseData(const pf::Bytes& data);
     void failWithError(const CorvanaError& error);
     void finish();
