@@ -11,7 +11,7 @@ source scripts/deps.sh
 zmr_install_deps
 
 cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF
-cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources
+cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver
 
 # Without HOME the account's home comes from the password database, never a shared folder.
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
@@ -28,7 +28,10 @@ build/app/tools/zzserver/zzserver --cert-out "$ZMR_HOME/zz-test-ca.pem" \
   --package-key build/app/zzpackage/package_key.pem \
   --package-dir build/app/resources/CorvanaOpenApi_IOS_Bundle.bundle/js >"$zz_log" 2>&1 &
 zz=$!
-trap 'kill "$server" "$zz" 2>/dev/null; wait "$server" "$zz" 2>/dev/null; rm -f "$server_log" "$zz_log"' EXIT
+analytics_log=$(mktemp)
+build/app/tools/analyticsserver/analyticsserver --port 0 >"$analytics_log" 2>&1 &
+analytics=$!
+trap 'kill "$server" "$zz" "$analytics" 2>/dev/null; wait "$server" "$zz" "$analytics" 2>/dev/null; rm -f "$server_log" "$zz_log" "$analytics_log"' EXIT
 
 url=""
 for _ in $(seq 100); do
@@ -61,6 +64,21 @@ if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
 else
   echo "The local ZZ server did not start:" >&2
   cat "$zz_log" >&2
+fi
+
+# The analytics collector's uploads go to the local analytics stand-in.
+for _ in $(seq 100); do
+  analytics_url=$(sed -n 's/^analyticsserver listening on \(http:[^ ]*\).*/\1/p' "$analytics_log" | head -n 1)
+  [ -n "$analytics_url" ] && break
+  kill -0 "$analytics" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -n "${analytics_url:-}" ]; then
+  echo "Local analytics server: $analytics_url"
+  zz_args+=(--zz-analytics "$analytics_url")
+else
+  echo "The local analytics server did not start:" >&2
+  cat "$analytics_log" >&2
 fi
 
 build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "$@"

@@ -1,12 +1,18 @@
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 
+#include "sdk/zz/APIResponse.h"
+
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Error.h"
+#include "platform/net/URLConnection.h"
+
+#include <cmath>
 
 const char* const CVOpenSDKErrorUtil::kRetKey = "ret";
 const char* const CVOpenSDKErrorUtil::kMsgKey = "msg";
 const char* const CVOpenSDKErrorUtil::kExtraInfoKey = "CVOpenSDKErrorExtraInfoKey";
-const char* const CVOpenSDKErrorUtil::kURLErrorDomain = "URLError";
+// The connection layer's domain, so its failures map without a translation.
+const char* const CVOpenSDKErrorUtil::kURLErrorDomain = pf::urlErrorDomain;
 
 std::optional<std::string> CVOpenSDKErrorUtil::openSDKErrorMsgForErrorCode(long long code)
 {
@@ -120,4 +126,49 @@ pf::DictionaryRef CVOpenSDKErrorUtil::openSDKErrorFromOSError(const pf::Error& e
     if (!error.description.empty())
         extra = pf::Value(error.description);
     return openSDKErrorWithCode(code, extra);
+}
+
+std::shared_ptr<APIResponse> CVOpenSDKErrorUtil::apiResponse(const pf::Value& error)
+{
+    auto fields = error.dictionary();
+    if (!fields)
+        return nullptr;
+    auto response = std::make_shared<APIResponse>();
+    pf::Value ret = fields->get(kRetKey);
+    if (ret.isNumber()) {
+        response->setDetailRetCode(ret.intValue());
+        response->setErrorMsg(fields->get(kMsgKey).stringValue());
+    } else {
+        response->setDetailRetCode(1);
+        response->setErrorMsg(openSDKErrorMsgForErrorCode(1));
+    }
+    return response;
+}
+
+std::shared_ptr<APIResponse> CVOpenSDKErrorUtil::apiResponseFromErrorCode(long long code)
+{
+    return apiResponse(pf::Value(openSDKErrorWithCode(code)));
+}
+
+void CVOpenSDKErrorUtil::apiResponseConvert(APIResponse& response)
+{
+    const auto& json = response.jsonResponse();
+    pf::Value retValue = json ? json->get(kRetKey) : pf::Value();
+    const pf::Number* ret = retValue.number();
+    if (!ret)
+        return;
+    // A fractional or huge code is no code the server sends: it counts as a
+    // wrong one.
+    long long serverCode = -1;
+    double real = ret->asDouble();
+    if (!ret->isReal())
+        serverCode = ret->asLongLong();
+    else if (std::isfinite(real) && std::fabs(real) < 9e18 && real == std::trunc(real))
+        serverCode = static_cast<long long>(real);
+    auto sdkError = openSDKErrorWithCommonServerCode(serverCode);
+    int code = sdkError->get(kRetKey).intValue();
+    response.setDetailRetCode(code);
+    response.setErrorMsg(sdkError->get(kMsgKey).stringValue());
+    if (code != 0)
+        response.setRetCode(1);
 }

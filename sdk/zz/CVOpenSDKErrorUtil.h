@@ -9,8 +9,11 @@
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/Value.h"
 
+#include <memory>
 #include <optional>
 #include <string>
+
+class APIResponse;
 
 class CVOpenSDKErrorUtil {
 public:
@@ -31,4 +34,12 @@ public:
     // The mapped code for a URL-loading error, else 1; the extra information
     // is the error's description.
     static pf::DictionaryRef openSDKErrorFromOSError(const pf::Error& error);
+
+    // A response carrying the error's code and message (1, "未知错误" when
+    // "ret" is not a number); null for a value that is not a dictionary.
+    static std::shared_ptr<APIResponse> apiResponse(const pf::Value& error);
+    static std::shared_ptr<APIResponse> apiResponseFromErrorCode(long long code);
+    // Sets detailRetCode and errorMsg from the answer's numeric "ret", and
+    // retCode 1 when that maps to a failure; the answer itself stays.
+    static void apiResponseConvert(APIResponse& response);
 };

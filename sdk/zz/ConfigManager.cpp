@@ -5,6 +5,9 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/PropertyListWriter.h"
+#include "sdk/zz/APIBase.h"
+#include "sdk/zz/APIResponse.h"
+#include "sdk/zz/CVDataReport.h"
 #include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CvApiTool.h"
 
@@ -61,6 +64,8 @@ ConfigManager::ConfigManager()
     loadLocalConfig();
 }
 
+ConfigManager::~ConfigManager() = default;
+
 void ConfigManager::loadLocalConfig()
 {
     if (!pf::fileExists(m_path))
@@ -105,7 +110,7 @@ void ConfigManager::updateConfig()
 
 bool ConfigManager::requestConfig()
 {
-    if (m_requesting || !m_requester)
+    if (m_requesting)
         return false;
     auto params = std::make_shared<pf::Dictionary>();
     // Built from the app id on: without one no parameter goes out.
@@ -116,7 +121,20 @@ bool ConfigManager::requestConfig()
             params->set(key, info->get(key));
     }
     m_requesting = true;
-    m_requester(CVOSDKServers::url(CVOSDKServers::Row::Connect, kPolicyPath), params);
+    std::string url = CVOSDKServers::url(CVOSDKServers::Row::Connect, kPolicyPath);
+    if (m_requester) {
+        m_requester(url, params);
+        return true;
+    }
+    if (!m_apiRequest) {
+        m_anchor = std::make_shared<pf::Object>();
+        auto answered = [this](pf::Object&, const std::shared_ptr<APIResponse>& response) {
+            requestConfigResponse(response->retCode(),
+                                  response->jsonResponse() ? pf::Value(response->jsonResponse()) : pf::Value());
+        };
+        m_apiRequest = std::make_shared<APIBase>(m_anchor, answered, "GET", pf::Value());
+    }
+    m_apiRequest->openUrl(url, std::nullopt, std::nullopt, m_appid, params);
     return true;
 }
 
@@ -145,6 +163,8 @@ void ConfigManager::requestConfigResponse(int retCode, const pf::Value& jsonResp
         saveLocalConfig();
     if (m_reportSwitch)
         m_reportSwitch(isDataReportEnable());
+    else
+        CVDataReport::mcaSetEnable(isDataReportEnable());
 }
 
 bool ConfigManager::isDataReportEnable() const

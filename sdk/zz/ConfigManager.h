@@ -11,17 +11,23 @@
 // missing or not a finite number counts as 24 hours; 0 or below fetches at
 // every update. One policy request is out at a time.
 //
-// The exchange itself belongs to the call layer: requestConfig hands the
-// parameters to the policy requester, which must answer through
-// requestConfigResponse exactly once, on the main queue. Main queue only.
+// The exchange belongs to the call layer: requestConfig sends one GET call
+// (its APIBase made once and reused) unless a test has set a policy
+// requester, which must then answer through requestConfigResponse exactly
+// once, on the main queue. After every applied answer the analytics
+// collector is switched on or off (or the report switch a test set is told).
+// Main queue only.
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/Value.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+
+class APIBase;
 
 class ConfigManager {
 public:
@@ -34,6 +40,7 @@ public:
     static ConfigManager& GetInstance();
     // Defaults, the file in the current Documents folder, the system version.
     ConfigManager();
+    ~ConfigManager();
     ConfigManager(const ConfigManager&) = delete;
     ConfigManager& operator=(const ConfigManager&) = delete;
 
@@ -41,8 +48,7 @@ public:
     // Stamps the policy with now and replaces the file in one step.
     std::optional<pf::Error> saveLocalConfig();
     void updateConfig();
-    // True when a request went out (false while one is still out, or without
-    // a requester).
+    // True when a request went out (false while one is still out).
     bool requestConfig();
     // The answer of the policy call: retCode 0 for a completed exchange, the
     // answer's JSON (nil when there is none).
@@ -73,4 +79,8 @@ private:
     bool m_requesting = false;
     PolicyRequester m_requester;
     ReportSwitch m_reportSwitch;
+    std::shared_ptr<APIBase> m_apiRequest;
+    // The target of the policy call: it dies with the manager, so a late
+    // answer finds no target.
+    std::shared_ptr<pf::Object> m_anchor;
 };

@@ -1,5 +1,7 @@
 #include "sdk/zz/CvApiTool.h"
 
+#include "sdk/zz/URLTools.h"
+
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Device.h"
@@ -196,4 +198,10 @@ void CvApiTool::MoveWindowAnimation(const pf::WindowRef& window, int animationId
         if (animationId == 0)
             window->setFrame(rect);
     });
+}
+
+std::optional<std::string> CvApiTool::GetURLWithParam(const std::optional<std::string>& url,
+                                                      const pf::DictionaryRef& params)
+{
+    return URLTools::GetURLWithParam(url, params);
 }

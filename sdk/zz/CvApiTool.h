@@ -52,6 +52,10 @@ public:
     static std::optional<std::string> decodeAccessToken(const std::optional<std::string>& text,
                                                         const std::optional<std::string>& key);
 
+    // The URL with its query parameters, as URLTools builds it.
+    static std::optional<std::string> GetURLWithParam(const std::optional<std::string>& url,
+                                                      const pf::DictionaryRef& params);
+
     // Moves every shown window but the kept ones one screen width to the
     // right (out) or back to the left (into), over 0.3 s with animation.
     // Windows at status-bar level or above (the status bar, keyboards,
