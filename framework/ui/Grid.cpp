@@ -19,6 +19,12 @@ template <class T> bool eraseAt(std::vector<T>& list, std::size_t index, const c
     return true;
 }
 
+// Whether a row from `y`, `height` high, reaches into the clip's box.
+bool spansRows(const pf::Rect& clip, double y, double height)
+{
+    return y < clip.maxY() && y + height > clip.origin.y;
+}
+
 }
 
 std::shared_ptr<GridRow> Grid::addDataRow(const pf::Value& data)
@@ -125,6 +131,8 @@ void Grid::drawDataToContext(pf::GraphicsContext& context, const pf::Rect& rect)
     double h = m_rowSplitHeight;
     pf::Color color = rowSplitColorOrDefault();
     double y = rect.origin.y;
+    // Rows outside the clip would draw nothing: only their place is counted.
+    pf::Rect clip = context.clipBounds();
     std::size_t counted = countedRows();
     for (std::size_t i = 0; i < counted; ++i) {
         const auto& row = m_dataRows[i];
@@ -132,11 +140,13 @@ void Grid::drawDataToContext(pf::GraphicsContext& context, const pf::Rect& rect)
             context.fillRect({rect.origin.x, y, rect.size.width, h}, color);
             y += h;
         }
-        context.save();
-        context.translate(rect.origin.x, y);
-        context.clipToRect({0, 0, rect.size.width, row->height()});
-        row->drawToContext(context, {0, 0, rect.size.width, row->height()});
-        context.restore();
+        if (spansRows(clip, y, row->height())) {
+            context.save();
+            context.translate(rect.origin.x, y);
+            context.clipToRect({0, 0, rect.size.width, row->height()});
+            row->drawToContext(context, {0, 0, rect.size.width, row->height()});
+            context.restore();
+        }
         color = row->nextSplitColor().value_or(m_rowSplitColor.value_or(color));
         y += row->height();
     }
@@ -216,6 +226,7 @@ void Grid::drawApposeDataBlock(pf::GraphicsContext& context, const pf::Rect& rec
     pf::Color color = rowSplitColorOrDefault();
     pf::Color cellSplit = m_dataSplitColor.value_or(defaultSplitColor());
     double y = rect.origin.y;
+    pf::Rect clip = context.clipBounds();
     std::size_t counted = countedRows();
     for (std::size_t r = 0; r < counted; ++r) {
         const auto& row = m_dataRows[r];
@@ -223,6 +234,11 @@ void Grid::drawApposeDataBlock(pf::GraphicsContext& context, const pf::Rect& rec
         if (h > 0) {
             context.fillRect({x, y, block.width, h}, color);
             y += h;
+        }
+        if (!spansRows(clip, y, rowHeight)) {
+            color = row->nextSplitColor().value_or(m_rowSplitColor.value_or(color));
+            y += rowHeight;
+            continue;
         }
         if (row->backgroundColor())
             context.fillRect({x, y, block.width, rowHeight}, *row->backgroundColor());

@@ -20,6 +20,8 @@ public:
     void setGrid(std::shared_ptr<Grid> grid) override;
 
     bool drawsContent() const override { return true; }
+    // A 200-row grid at scale 2 is taller than one bitmap may be.
+    bool backsVisibleAreaOnly() const override { return true; }
     void draw(pf::GraphicsContext& context, const pf::Rect& rect) override;
 
 protected:

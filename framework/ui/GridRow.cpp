@@ -54,9 +54,13 @@ void GridRow::drawToContext(pf::GraphicsContext& context, const pf::Rect& rect)
     double endX = 0;
     auto boxes = cellBoxes(0, m_cells.size(), split, endX);
     double x0 = rect.origin.x, y = rect.origin.y, h = rect.size.height;
+    // Cells outside the clip would draw nothing.
+    pf::Rect clip = context.clipBounds();
     for (const auto& box : boxes) {
         if (split > 0)
             context.fillRect({x0 + box.x - split, y, split, h}, splitColor);
+        if (x0 + box.x >= clip.maxX() || x0 + box.x + box.width <= clip.origin.x)
+            continue;
         context.save();
         context.translate(x0 + box.x, y);
         context.clipToRect({0, 0, box.width, h});
@@ -85,7 +89,7 @@ void GridRow::heightToFit()
     for (const auto& cell : m_cells) {
         const pf::EdgeInsets& p = cell->padding();
         // Measured with the font drawing uses, so a row is as tall as its text.
-        auto layout = cell->layoutTitle(cell->width() - p.left - p.right);
+        const auto& layout = cell->layoutTitle(cell->width() - p.left - p.right);
         needed = std::max(needed, layout.size.height + p.top + p.bottom);
     }
     m_height = needed;

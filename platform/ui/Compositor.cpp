@@ -143,7 +143,7 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, 
     }
     // During a bounds animation the kept content stretches with the bounds.
     if (content.value())
-        context.drawImage(*content.value(), b);
+        context.drawImage(*content.value(), view.contentPlacement(b));
     auto children = view.subviews();
     for (auto& child : children) {
         if (auto error = drawView(context, *child, scale, nullptr)) {

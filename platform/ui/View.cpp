@@ -382,6 +382,8 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
 {
     if (!drawsContent())
         return BitmapRef();
+    if (backsVisibleAreaOnly())
+        return renderedVisibleContent(scale);
     int w = int(std::ceil(m_bounds.width() * scale)), h = int(std::ceil(m_bounds.height() * scale));
     if (w <= 0 || h <= 0 || w > kMaxContentPixels || h > kMaxContentPixels) {
         m_content.reset();
@@ -402,6 +404,7 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
         return *error;
     m_needsDisplay = false;
     m_content = bitmap.value();
+    m_contentRect = m_bounds;
     return m_content;
 }
 

@@ -153,6 +153,16 @@ public:
     virtual void draw(GraphicsContext& context, const Rect& rect);
     void setNeedsDisplay();
     bool needsDisplay() const { return m_needsDisplay; }
+    // A view whose content may outgrow what one bitmap holds (8192 pixels a
+    // side) answers true: its content is then backed only over the part
+    // visible through its window and clipping ancestors, plus a margin, and
+    // drawn again when that part moves past the backed area. draw() still
+    // lays out from the whole bounds; `rect` and the context's clip are the
+    // backed area, so it may skip what lies outside them.
+    virtual bool backsVisibleAreaOnly() const { return false; }
+    // The part of the bounds that its window and clipping ancestors let show;
+    // empty when nothing does.
+    Rect visibleRect() const;
 
     // The text the view shows, if any; hosts find views by it.
     virtual std::string textContent() const { return {}; }
@@ -224,6 +234,9 @@ private:
     // The drawn content at `scale`, redrawn when marked or resized; null for
     // views that draw nothing.
     ErrorOr<BitmapRef> renderedContent(double scale);
+    ErrorOr<BitmapRef> renderedVisibleContent(double scale);
+    // Where the kept content goes within the drawn bounds `drawnBounds`.
+    Rect contentPlacement(const Rect& drawnBounds) const;
     void invalidateVisual();
     void subviewsDidResize(Size oldSize);
     void autoresize(Size oldSuperSize, Size newSuperSize);
@@ -260,6 +273,7 @@ private:
     bool m_needsLayout = true;
     bool m_needsDisplay = true;
     BitmapRef m_content;
+    Rect m_contentRect; // the part of the bounds m_content holds
     std::vector<GestureRecognizerRef> m_gestureRecognizers;
     std::vector<PropertyAnimation> m_animations;
     std::weak_ptr<ViewController> m_viewController; // whose view this is; told around layout
