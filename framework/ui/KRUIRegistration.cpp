@@ -11,7 +11,9 @@
 #include "framework/ui/KRAnimationView.h"
 #include "framework/ui/KRButtonTitleLabel.h"
 #include "framework/ui/KRDataOutlet.h"
+#include "framework/ui/KRContentViewController.h"
 #include "framework/ui/KRDataOutletContainer.h"
+#include "framework/ui/KRDocumentViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRLayoutData.h"
@@ -202,6 +204,7 @@ void addRoutedOutlets()
 
 void registerRoutingClasses()
 {
+    pf::ClassBuilder<KRDOMView>("KRDOMView").superclass<pf::View>().commit();
     pf::ClassBuilder<KRViewController>("KRViewController")
         .superclass<pf::ViewController>()
         .adopts(proto::IKRUIViewController())
@@ -211,9 +214,17 @@ void registerRoutingClasses()
         .superclass<pf::NavigationController>()
         .adopts(proto::IKRUIViewController())
         .commit();
+    pf::ClassBuilder<KRContentViewController>("KRContentViewController")
+        .superclass<KRViewController>()
+        .property("contentView", &KRContentViewController::contentView, &KRContentViewController::setContentView)
+        .commit();
+    pf::ClassBuilder<KRDocumentViewController>("KRDocumentViewController")
+        .superclass<KRViewController>()
+        .property("documentView", &KRDocumentViewController::documentView, &KRDocumentViewController::setDocumentView)
+        .property("html", &KRDocumentViewController::html, &KRDocumentViewController::setHtml)
+        .commit();
     addRoutedOutlets<KRViewController>();
     addRoutedOutlets<KRNavigationController>();
-    pf::ClassBuilder<KRDOMView>("KRDOMView").superclass<pf::View>().commit();
 }
 
 }

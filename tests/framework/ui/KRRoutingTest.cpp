@@ -2,12 +2,17 @@
 
 #include "framework/core/KRController.h"
 #include "framework/core/KRShell.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
 #include "framework/ui/IKRStyleSheetHolder.h"
+#include "framework/ui/KRContentViewController.h"
+#include "framework/ui/KRDocumentViewController.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRNavigationController.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRViewController.h"
 #include "platform/controls/NavigationBar.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/foundation/ClassBuilder.h"
 
 #include <vector>
@@ -82,6 +87,9 @@ const char* kConfig = R"({
     "sheet": {"class": "TestLeaf"},
     "wired": {"class": "TestLeaf", "view": "RouteWired", "edgesForExtendedLayout": "topleft"},
     "broken": {"class": "NoSuchClass"},
+    "box": {"class": "KRContentViewController", "scheme": "box"},
+    "doc": {"class": "KRDocumentViewController", "view": "RouteDocument", "title": "文档",
+            "html": "templates/route.html"},
     "notscreen": {"class": "NavigationItem"}
   }
 })";
@@ -291,6 +299,84 @@ TEST_F(KRRoutingTest, RotationAnswersComeFromTheTopScreen)
     EXPECT_TRUE(root->shouldAutorotateToInterfaceOrientation(1));
     EXPECT_FALSE(root->shouldAutorotateToInterfaceOrientation(3));
     EXPECT_EQ(root->supportedInterfaceOrientations(), 1u << 1);
+}
+
+TEST_F(KRRoutingTest, AContentScreenSwapsItsOneChild)
+{
+    struct Row {
+        const char* url;
+        const char* tree;
+        const char* loads;
+    } rows[] = {
+        {"root:///root/box/home", "KRNavigationController root /root parent=-\n"
+                                  "  KRContentViewController box /root/box parent=root\n"
+                                  "    TestLeaf home /root/box/home parent=box\n",
+         "load home"},
+        {"root:///root/box/home", "KRNavigationController root /root parent=-\n"
+                                  "  KRContentViewController box /root/box parent=root\n"
+                                  "    TestLeaf home /root/box/home parent=box\n",
+         "load home"},
+        {"root:///root/box", "KRNavigationController root /root parent=-\n"
+                             "  KRContentViewController box /root/box parent=root\n"
+                             "    TestLeaf home /root/box/home parent=box\n",
+         ""},
+        {"root:///root/box/detail", "KRNavigationController root /root parent=-\n"
+                                    "  KRContentViewController box /root/box parent=root\n"
+                                    "    TestLeaf detail /root/box/detail parent=box\n",
+         "load detail"},
+        {"root:///root/box/missing", "KRNavigationController root /root parent=-\n"
+                                     "  KRContentViewController box /root/box parent=root\n",
+         ""},
+    };
+    std::shared_ptr<IKRUIViewController> first;
+    for (const auto& r : rows) {
+        g_steps.clear();
+        ASSERT_TRUE(navigate(r.url)) << r.url;
+        EXPECT_EQ(dumpTree(), r.tree) << r.url;
+        std::string loads;
+        for (auto& s : g_steps)
+            loads += (loads.empty() ? "" : ",") + s;
+        EXPECT_EQ(loads, r.loads) << r.url;
+        if (!first)
+            first = root->topController();
+    }
+    auto box = std::dynamic_pointer_cast<KRContentViewController>(root->viewControllers().at(0));
+    EXPECT_EQ(first->parentController(), nullptr); // home left when detail came
+    EXPECT_EQ(box->topController(), nullptr);
+
+    // Its own scheme reloads it from its level, from anywhere below it.
+    ASSERT_TRUE(navigate("root:///root/box/detail"));
+    auto detail = top();
+    ASSERT_TRUE(detail->openUrl(*pf::URL::create("box:///root/box/home"), false));
+    EXPECT_EQ(box->contentViewController()->alias(), "home");
+    EXPECT_TRUE(box->contentViewController() != detail);
+    EXPECT_TRUE(std::dynamic_pointer_cast<KRViewController>(box->contentViewController())->view()->isDescendantOf(*window));
+}
+
+TEST_F(KRRoutingTest, ADocumentScreenShowsItsFilledTemplate)
+{
+    ASSERT_TRUE(navigate("root:///root/doc"));
+    auto doc = std::dynamic_pointer_cast<KRDocumentViewController>(top());
+    ASSERT_TRUE(doc && doc->document() && doc->document()->elementById("who"));
+    EXPECT_EQ(doc->document()->elementById("who")->text(), "doc|文档|/root");
+    auto view = doc->documentView();
+    auto scroll = std::dynamic_pointer_cast<pf::ScrollView>(view->superview());
+    ASSERT_TRUE(scroll);
+    EXPECT_GE(view->frame().height(), 500);
+    EXPECT_EQ(view->frame().width(), 320);
+    EXPECT_EQ(scroll->contentSize().height, 10 + view->frame().height());
+    EXPECT_EQ(view->element(), doc->document()->rootElement());
+
+    // New values show after a reload; names leaving the bundle are refused.
+    doc->setTitle("新");
+    doc->reloadData();
+    EXPECT_EQ(doc->document()->elementById("who")->text(), "doc|新|/root");
+    for (const char* name : {"../resources/templates/route.html", "/etc/passwd", "templates/none.html"}) {
+        doc->setHtml(name);
+        EXPECT_EQ(doc->htmlContent(), std::nullopt) << name;
+        doc->reloadData();
+        EXPECT_EQ(doc->document()->elementById("who"), nullptr) << name;
+    }
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "framework/core/KRJSON.h"
 #include "framework/core/KRShell.h"
+#include "framework/dom/KRDOMRegistration.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRRoutedController.h"
 #include "platform/foundation/Bundle.h"
@@ -13,6 +14,7 @@
 
 void ScreenTest::SetUp()
 {
+    registerDOMClasses();
     pf::Screen::main().removeAllWindows();
     host = std::make_unique<pf::HeadlessHost>();
 }
