@@ -194,6 +194,16 @@ TEST_F(KRRoutingTest, UnhandledUrlsAnswerNoAndChangeNothing)
         EXPECT_EQ(dumpTree(), before) << url;
     }
     EXPECT_TRUE(KRPopWindow::openWindows().empty());
+
+    // Levels that make no screen say why.
+    testing::internal::CaptureStderr();
+    navigate("root:///root/home/missing");
+    navigate("root:///root/home/broken");
+    navigate("root:///root/notscreen");
+    std::string log = testing::internal::GetCapturedStderr();
+    for (const char* line : {"no screen entry for missing", "screen class NoSuchClass is not known",
+                             "NavigationItem is not a screen controller"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
 }
 
 TEST_F(KRRoutingTest, PopAndPresentOpenOverTheScreen)
