@@ -1,6 +1,5 @@
 #include "TableRig.h"
 
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -161,8 +160,9 @@ TEST(KRTableDataController, AutoHiddenViewsFadeByStep)
 }
 
 // A file whose root is no table cell still gives (plain) rows; a top view
-// of no height gives a pull progress of 0.
-TEST(KRTableDataController, PlainCellsAndFlatTopView)
+// of no height gives a pull progress of 0; a drag ending at rest under a top
+// inset arms nothing.
+TEST(KRTableDataController, PlainCellsFlatTopViewAndInset)
 {
     TableRig rig("PlainRoot");
     rig.top->setFrame({0, 0, 320, 0});
@@ -171,6 +171,11 @@ TEST(KRTableDataController, PlainCellsAndFlatTopView)
     EXPECT_FALSE(std::dynamic_pointer_cast<KRTableViewCell>(rig.table->visibleCells()[0]));
     rig.table->setContentOffset({0, -30});
     EXPECT_EQ(rig.top->offsetValue(), 0);
+    rig.top->setFrame({0, 0, 320, 60});
+    rig.table->setContentInset({64, 0, 0, 0});
+    rig.table->setContentOffset({0, -64});
+    rig.controller->scrollViewDidEndDragging(*rig.table, true);
+    EXPECT_FALSE(rig.controller->allowRefresh());
 }
 
 }

@@ -10,7 +10,6 @@
 #include "framework/data/KRPageDataSource.h"
 #include "framework/data/KRTableDataController.h"
 #include "framework/data/KRTableViewCell.h"
-#include "platform/controls/Label.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
@@ -27,10 +26,10 @@ inline const pf::Bundle& testBundle()
     return bundle;
 }
 
-inline pf::Value titledRows(int count, int from = 0)
+inline pf::Value titledRows(int count)
 {
     auto rows = pf::Array::create();
-    for (int i = from; i < from + count; ++i)
+    for (int i = 0; i < count; ++i)
         rows->add(pf::Value(pf::Dictionary::create({{"title", "行 " + std::to_string(i)}})));
     return pf::Value(rows);
 }
