@@ -5,6 +5,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/graphics/Image.h"
+#include "platform/net/HttpResponse.h"
 #include "platform/net/URLConnection.h"
 #include "sdk/zz/CVOSDKEZJSONParser.h"
 #include "sdk/zz/URLTools.h"
@@ -192,6 +193,8 @@ void CorvanaRequest::start(pf::HttpRequest http)
         if (!request)
             return;
         request->m_responseText.clear();
+        auto expected = response.expectedContentLength();
+        request->m_expectedLength = expected && *expected <= INT64_MAX ? static_cast<std::int64_t>(*expected) : -1;
         if (auto delegate = request->m_delegate.lock())
             delegate->requestDidReceiveResponse(*request, response);
     };
@@ -207,7 +210,8 @@ void CorvanaRequest::start(pf::HttpRequest http)
         request->m_responseText.insert(request->m_responseText.end(), chunk.begin(), chunk.end());
         if (auto delegate = request->m_delegate.lock()) {
             auto size = static_cast<std::int64_t>(request->m_responseText.size());
-            delegate->requestDidWriteData(*request, static_cast<std::int64_t>(chunk.size()), size, -1);
+            delegate->requestDidWriteData(*request, static_cast<std::int64_t>(chunk.size()), size,
+                                          request->m_expectedLength);
         }
     };
     callbacks.bodySent = [weak](std::int64_t written, std::int64_t total, std::int64_t expected) {

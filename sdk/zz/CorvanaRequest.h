@@ -114,6 +114,7 @@ private:
     pf::DictionaryRef m_params;
     pf::DictionaryRef m_httpHeaders;
     pf::Bytes m_responseText;
+    std::int64_t m_expectedLength = -1; // the answer's Content-Length, -1 when unknown
     std::shared_ptr<pf::URLConnection> m_connection;
     std::chrono::duration<double> m_timeout{60.0};
 };

@@ -99,6 +99,7 @@ TEST_P(CallLayer, AnswersBecomeResponses)
         { R"({"error_code":7,"nick":"a"})", "", 1, 1, nullptr },
         { R"({"ret":0,"error_msg":"no"})", "", 1, 1, nullptr },
         { R"({"ret":100031,"nick":"b"})", "", 1, 4, "b" },
+        { R"({"ret":100030})", "", 1, 3, nullptr },
         { "{}", "", 1, 0, nullptr },
         { "[1,2]", "", 1, 0, nullptr },
         { "{\"nick\":\"\xD6\xD0\xCE\xC4\"}", "gb18030", 0, 0, "中文" },
