@@ -2,7 +2,7 @@
 
 #include "framework/core/IKRUIContext.h"
 #include "framework/data/KRTemplateText.h"
-#include "framework/data/KRViewImageTasks.h"
+#include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMParse.h"

@@ -4,7 +4,7 @@
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTemplateText.h"
-#include "framework/data/KRViewImageTasks.h"
+#include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMParse.h"

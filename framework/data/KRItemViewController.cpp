@@ -3,7 +3,7 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
-#include "framework/data/KRViewImageTasks.h"
+#include "framework/ui/KRViewImageTasks.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "platform/foundation/Bundle.h"
