@@ -32,11 +32,18 @@ pf::Font GridCell::effectiveFont() const
     return pf::Font::system(kFallbackFontSize);
 }
 
-GridCell::TitleLayout GridCell::layoutTitle(double availableWidth) const
+const GridCell::TitleLayout& GridCell::layoutTitle(double availableWidth) const
 {
-    TitleLayout layout;
+    pf::Font font = effectiveFont();
+    if (m_layoutCache && m_layoutCache->width == availableWidth && m_layoutCache->font == font)
+        return m_layoutCache->layout;
+    m_layoutCache.reset();
+    auto& cache = m_layoutCache.emplace();
+    cache.width = availableWidth;
+    cache.font = font;
+    TitleLayout& layout = cache.layout;
     layout.text = m_title;
-    layout.style.font = effectiveFont();
+    layout.style.font = std::move(font);
     layout.style.alignment = m_titleAlignment;
     layout.style.lineBreak = m_lineBreakMode;
     if (m_titleMinFontSize > 0)
@@ -62,15 +69,16 @@ void GridCell::drawToContext(pf::GraphicsContext& context, const pf::Rect& rect)
     const pf::EdgeInsets& p = m_padding;
     double width = rect.size.width - p.left - p.right;
     double height = rect.size.height - p.top - p.bottom;
-    TitleLayout layout = layoutTitle(width);
+    const TitleLayout& layout = layoutTitle(width);
+    pf::TextStyle style = layout.style;
     if (m_titleColor) {
-        layout.style.color = *m_titleColor;
+        style.color = *m_titleColor;
     } else if (auto owner = grid(); owner && owner->dataTitleColor()) {
-        layout.style.color = *owner->dataTitleColor();
+        style.color = *owner->dataTitleColor();
     }
     // Text taller than the box shows its first lines from the top, as the
     // box cuts it, rather than centring lines that would all fall outside.
     double top = p.top + std::max(0.0, height - layout.size.height) * 0.5;
     pf::drawText(context, layout.text, pf::Rect(rect.origin.x + p.left, rect.origin.y + top, width, height),
-                 layout.style);
+                 style);
 }

@@ -20,17 +20,19 @@ public:
         pf::TextStyle style;
         pf::Size size;
     };
-    // `availableWidth` is the box width less the side paddings.
-    TitleLayout layoutTitle(double availableWidth) const;
+    // `availableWidth` is the box width less the side paddings. The last
+    // layout is kept while the width and the font stay the same, so sizing
+    // a row and drawing it measure (and shrink) the title once.
+    const TitleLayout& layoutTitle(double availableWidth) const;
     // The font drawing starts from, after the fallbacks.
     pf::Font effectiveFont() const;
 
     void drawToContext(pf::GraphicsContext& context, const pf::Rect& rect) override;
 
     bool isClipsLastTitle() const override { return m_clipsLastTitle; }
-    void setClipsLastTitle(bool clips) override { m_clipsLastTitle = clips; }
+    void setClipsLastTitle(bool clips) override { m_clipsLastTitle = clips; m_layoutCache.reset(); }
     const std::string& title() const override { return m_title; }
-    void setTitle(std::string title) override { m_title = std::move(title); }
+    void setTitle(std::string title) override { m_title = std::move(title); m_layoutCache.reset(); }
     double width() const override { return m_width; }
     void setWidth(double width) override { m_width = width; }
     const std::optional<pf::Color>& titleColor() const override { return m_titleColor; }
@@ -44,15 +46,15 @@ public:
     std::shared_ptr<Grid> grid() const override { return m_grid.lock(); }
     void setGrid(std::weak_ptr<Grid> grid) override { m_grid = std::move(grid); }
     pf::TextAlignment titleAlignment() const override { return m_titleAlignment; }
-    void setTitleAlignment(pf::TextAlignment alignment) override { m_titleAlignment = alignment; }
+    void setTitleAlignment(pf::TextAlignment alignment) override { m_titleAlignment = alignment; m_layoutCache.reset(); }
     double titleMinFontSize() const override { return m_titleMinFontSize; }
-    void setTitleMinFontSize(double size) override { m_titleMinFontSize = size; }
+    void setTitleMinFontSize(double size) override { m_titleMinFontSize = size; m_layoutCache.reset(); }
     std::uint32_t colSpan() const override { return m_colSpan; }
     void setColSpan(std::uint32_t span) override { m_colSpan = span; }
     const pf::ViewRef& view() const override { return m_view; }
     void setView(pf::ViewRef view) override { m_view = std::move(view); }
     pf::LineBreakMode lineBreakMode() const override { return m_lineBreakMode; }
-    void setLineBreakMode(pf::LineBreakMode mode) override { m_lineBreakMode = mode; }
+    void setLineBreakMode(pf::LineBreakMode mode) override { m_lineBreakMode = mode; m_layoutCache.reset(); }
     const pf::EdgeInsets& padding() const override { return m_padding; }
     void setPadding(const pf::EdgeInsets& padding) override { m_padding = padding; }
 
@@ -71,4 +73,11 @@ private:
     pf::ViewRef m_view;
     pf::LineBreakMode m_lineBreakMode = pf::LineBreakMode::TruncateTail;
     pf::EdgeInsets m_padding;
+    // No member initializers here: some compilers then refuse to emplace it.
+    struct LayoutCache {
+        double width;
+        pf::Font font;
+        TitleLayout layout;
+    };
+    mutable std::optional<LayoutCache> m_layoutCache;
 };

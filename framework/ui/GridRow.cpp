@@ -89,7 +89,7 @@ void GridRow::heightToFit()
     for (const auto& cell : m_cells) {
         const pf::EdgeInsets& p = cell->padding();
         // Measured with the font drawing uses, so a row is as tall as its text.
-        auto layout = cell->layoutTitle(cell->width() - p.left - p.right);
+        const auto& layout = cell->layoutTitle(cell->width() - p.left - p.right);
         needed = std::max(needed, layout.size.height + p.top + p.bottom);
     }
     m_height = needed;

@@ -100,9 +100,10 @@ TEST(GridCellText, ShrinksOnOneLineAndClipsToTheLastPiece)
         {"A-B", 500, 7, true, "A-B", false}, // fits: drawn whole
         {"Category-Subcategory-Item", 60, 0, true, "Category-Subcategory-Item", false}, // wraps instead
     };
+    // One cell for every row: a kept layout must not outlive a changed setting.
+    GridCell cell;
+    cell.setTitleFont(pf::Font::system(17));
     for (const auto& row : rows) {
-        GridCell cell;
-        cell.setTitleFont(pf::Font::system(17));
         cell.setTitle(row.title);
         cell.setTitleMinFontSize(row.minFontSize);
         cell.setClipsLastTitle(row.clipsLast);
