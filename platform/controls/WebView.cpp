@@ -20,47 +20,29 @@ WebPageLoader& pageLoader()
 }
 }
 
-// The visible band of the page: as large as the scroll view, following its
-// offset, so a page of any height is backed by one view-sized bitmap.
+// The whole page, backed only where it shows (plus a margin), so a page of
+// any height scrolls without being drawn again on every step.
 class WebContentView : public View {
 public:
     explicit WebContentView(WebView& owner) : m_owner(&owner) {}
     bool drawsContent() const override { return true; }
+    bool backsVisibleAreaOnly() const override { return true; }
     void draw(GraphicsContext& context, const Rect& rect) override
     {
-        if (!m_owner || !m_owner->m_page)
-            return;
-        Point origin = frame().origin;
-        context.save();
-        context.translate(-origin.x, -origin.y);
-        m_owner->m_page->draw(context, rect.offsetBy(origin.x, origin.y));
-        context.restore();
+        if (m_owner && m_owner->m_page)
+            m_owner->m_page->draw(context, rect);
     }
     void touchesEnded(const TouchSet& touches) override
     {
-        if (m_owner && touches.size() == 1) {
-            Point p = touches.front()->locationInView(this);
-            m_owner->linkTapped({p.x + frame().x(), p.y + frame().y()});
-        }
-    }
-    WebView* m_owner;
-};
-
-class WebScrollView : public ScrollView {
-public:
-    WebScrollView(const Rect& frame, WebView& owner) : ScrollView(frame), m_owner(&owner) {}
-    void layoutSubviews() override
-    {
-        ScrollView::layoutSubviews();
-        if (m_owner)
-            m_owner->placeBand();
+        if (m_owner && touches.size() == 1)
+            m_owner->linkTapped(touches.front()->locationInView(this));
     }
     WebView* m_owner;
 };
 
 WebView::WebView(const Rect& frame)
     : View(frame)
-    , m_scrollView(std::make_shared<WebScrollView>(Rect({}, frame.size), *this))
+    , m_scrollView(std::make_shared<ScrollView>(Rect({}, frame.size)))
     , m_content(std::make_shared<WebContentView>(*this))
 {
     setBackgroundColor(Color::whiteColor());
@@ -79,11 +61,10 @@ WebView::WebView(const Rect& frame)
     m_topShadow->setAutoresizingMask(Autoresizing::FlexibleWidth);
 }
 
-// The band and the scroll view may outlive the web view in someone's hands.
+// The content view may outlive the web view in someone's hands.
 WebView::~WebView()
 {
     static_cast<WebContentView&>(*m_content).m_owner = nullptr;
-    static_cast<WebScrollView&>(*m_scrollView).m_owner = nullptr;
 }
 
 void WebView::setPageLoader(WebPageLoader loader)
@@ -203,23 +184,11 @@ void WebView::layoutPage()
 {
     double width = bounds().width();
     if (!m_page || width == m_laidOutWidth)
-        return placeBand();
+        return;
     m_laidOutWidth = width;
     m_pageSize = m_page->layout(width, bounds().height());
     m_scrollView->setContentSize(Size{width, m_pageSize.height});
-    placeBand();
-    m_content->setNeedsDisplay();
-}
-
-void WebView::placeBand()
-{
-    Rect visible = m_scrollView->bounds();
-    double height = std::min(visible.height(), m_pageSize.height);
-    double top = std::clamp(visible.y(), 0.0, std::max(0.0, m_pageSize.height - height));
-    Rect band(0, top, visible.width(), m_page ? std::max(0.0, height) : 0);
-    if (band == m_content->frame())
-        return;
-    m_content->setFrame(band);
+    m_content->setFrame({0, 0, width, std::max(0.0, m_pageSize.height)});
     m_content->setNeedsDisplay();
 }
 

@@ -9,8 +9,8 @@
 // turn, never inside the call that caused it. A load asks the delegate,
 // reports its start, then its finish or failure; a newer load or
 // stopLoading() silences an older one. The page is laid out at the view's
-// width and sets the scroll view's content size; only the band of it that is
-// visible is drawn. A tapped link loads like loadRequest(). Pages come from
+// width and sets the scroll view's content size; only the part of it that
+// shows (and a margin) is drawn. A tapped link loads like loadRequest(). Pages come from
 // the loader the renderer installs (setPageLoader); without one every load
 // fails.
 //
@@ -72,18 +72,16 @@ protected:
 
 private:
     friend class WebContentView;
-    friend class WebScrollView;
     bool startLoad(std::optional<std::string> html, const std::string& url);
     void beginLoad(unsigned generation);
     void finishLoad(unsigned generation);
     void layoutPage();
-    void placeBand();
     void linkTapped(Point pagePoint);
 
     std::weak_ptr<WebViewDelegate> m_delegate;
     WeakObject m_delegateObject;
     std::shared_ptr<ScrollView> m_scrollView;
-    std::shared_ptr<View> m_content; // the visible band of the page
+    std::shared_ptr<View> m_content; // the page, backed where it shows
     std::unique_ptr<WebPage> m_page;
     std::optional<std::string> m_html;
     std::string m_url;
