@@ -73,8 +73,9 @@ private:
     pf::ViewRef m_view;
     pf::LineBreakMode m_lineBreakMode = pf::LineBreakMode::TruncateTail;
     pf::EdgeInsets m_padding;
+    // No member initializers here: some compilers then refuse to emplace it.
     struct LayoutCache {
-        double width = 0;
+        double width;
         pf::Font font;
         TitleLayout layout;
     };

@@ -175,31 +175,3 @@ TEST(GridScrollView, OverlayStaysOverTheVisibleWindowAndOffsetsAreReported)
         EXPECT_EQ(listener->offsets, std::vector<double>{row.offset});
     }
 }
-
-TEST(GridDrawing, ClippedDrawingMatchesTheFullPictureInsideTheClip)
-{
-    auto grid = threeColumns(6);
-    grid->setRowSplitHeight(1);
-    grid->setApposeLeftColumns(1);
-    for (std::size_t i = 0; i < 6; ++i) {
-        auto& row = grid->dataRows()[i];
-        row->cells()[i % 3]->setTitle("WW");
-        if (i % 2)
-            row->setNextSplitColor(Color::rgb(0, 0, 1)); // the chain must survive skipped rows
-    }
-    Canvas full(184, 130);
-    grid->drawDataToContext(*full.context, {0, 0, 184, 127});
-    grid->drawApposeDataToContext(*full.context, {0, 0, 184, 127});
-    struct Row { pf::Rect clip; } rows[] = {{{0, 40, 184, 30}}, {{60, 85, 70, 42}}, {{0, 0, 30, 10}}, {{100, 120, 84, 10}}};
-    for (const auto& row : rows) {
-        Canvas part(184, 130);
-        part.context->clipToRect(row.clip);
-        grid->drawDataToContext(*part.context, {0, 0, 184, 127});
-        grid->drawApposeDataToContext(*part.context, {0, 0, 184, 127});
-        int differing = 0;
-        for (int y = int(row.clip.y()); y < int(row.clip.maxY()); ++y)
-            for (int x = int(row.clip.x()); x < int(row.clip.maxX()); ++x)
-                differing += !(part.at(x, y) == full.at(x, y));
-        EXPECT_EQ(differing, 0) << row.clip.y();
-    }
-}
