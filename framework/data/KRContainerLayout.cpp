@@ -1,16 +1,24 @@
 #include "framework/data/KRContainerLayout.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
+
+// pf::sanitizedCoordinate, inlined: it runs six times per item on every relayout.
+inline double clean(double v)
+{
+    return std::isfinite(v) ? std::clamp(v, -pf::kMaxCoordinate, pf::kMaxCoordinate) : 0;
+}
 
 pf::Size sanitized(pf::Size s)
 {
-    return {pf::sanitizedCoordinate(s.width), pf::sanitizedCoordinate(s.height)};
+    return {clean(s.width), clean(s.height)};
 }
 
 pf::EdgeInsets sanitized(pf::EdgeInsets m)
 {
-    return {pf::sanitizedCoordinate(m.top), pf::sanitizedCoordinate(m.left), pf::sanitizedCoordinate(m.bottom),
-            pf::sanitizedCoordinate(m.right)};
+    return {clean(m.top), clean(m.left), clean(m.bottom), clean(m.right)};
 }
 
 }
@@ -48,13 +56,12 @@ std::vector<KRContainerLayout::Item> KRContainerLayout::collectItems(bool withSi
     int count = delegate->numberOfKRContainerLayout(*this);
     if (count <= 0)
         return items;
-    items.reserve(static_cast<size_t>(count));
+    items.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        Item item;
+        Item& item = items[static_cast<size_t>(i)];
         if (withSizes)
             item.size = sanitized(delegate->krContainerLayoutItemSizeAtIndex(*this, i));
         item.margin = sanitized(delegate->krContainerLayoutItemMarginAtIndex(*this, i));
-        items.push_back(item);
     }
     return items;
 }

@@ -6,13 +6,25 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 namespace {
 
 constexpr const char* kDidLayout = "didLayout";
 constexpr const char* kRelayout = "relayout";
 constexpr const char* kOffsetChanged = "contentOffsetChanged";
+
+// The rects meet with an area of their own (what a non-empty intersection
+// says), without building the intersection: it runs once per item per pass.
+inline bool meets(const pf::Rect& r, const pf::Rect& v)
+{
+    if (!(r.size.width > 0 && r.size.height > 0) || !(v.size.width > 0 && v.size.height > 0))
+        return false;
+    double x0 = std::max(r.origin.x, v.origin.x);
+    double x1 = std::min(r.origin.x + r.size.width, v.origin.x + v.size.width);
+    double y0 = std::max(r.origin.y, v.origin.y);
+    double y1 = std::min(r.origin.y + r.size.height, v.origin.y + v.size.height);
+    return x1 > x0 && y1 > y0;
+}
 
 std::string brief(const pf::Rect& r)
 {
@@ -135,9 +147,7 @@ pf::Rect KRContainerView::itemRectAtIndex(int index) const
 
 bool KRContainerView::isVisableRect(const pf::Rect& rect) const
 {
-    pf::Rect visible{contentOffset(), bounds().size};
-    pf::Rect meet = rect.intersection(visible);
-    return meet.width() > 0 && meet.height() > 0;
+    return meets(rect, {contentOffset(), bounds().size});
 }
 
 bool KRContainerView::isFullVisableRect(const pf::Rect& rect) const
@@ -232,14 +242,21 @@ void KRContainerView::layoutItemViews(bool reloadItems)
     bool focusVisible = false;
     std::vector<pf::ViewRef> stack;
 
-    std::map<int, std::shared_ptr<KRItemViewController>> byIndex;
-    for (const auto& controller : std::vector(m_active)) {
-        auto [at, fresh] = byIndex.try_emplace(controller->index(), controller);
-        if (!fresh) {
-            recycle(at->second);
-            at->second = controller;
+    // The active controllers by index, sorted, taken in step with the rects
+    // (few are active, and the rects come in index order). Of two claiming
+    // one index the later keeps it.
+    std::vector<std::pair<int, std::shared_ptr<KRItemViewController>>> byIndex;
+    byIndex.reserve(m_active.size());
+    for (const auto& controller : m_active)
+        byIndex.emplace_back(controller->index(), controller);
+    std::stable_sort(byIndex.begin(), byIndex.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t k = 1; k < byIndex.size(); ++k) {
+        if (byIndex[k].first == byIndex[k - 1].first) {
+            recycle(byIndex[k - 1].second);
+            byIndex[k - 1].second = nullptr;
         }
     }
+    size_t cursor = 0;
 
     const pf::Size size = bounds().size;
     const pf::Point offset = contentOffset();
@@ -263,15 +280,18 @@ void KRContainerView::layoutItemViews(bool reloadItems)
     const auto& rects = m_containerLayout ? m_containerLayout->itemRects() : kNoRects;
     for (int i = 0; i < int(rects.size()); ++i) {
         pf::Rect rect = rects[size_t(i)];
-        contentWidth = std::max(contentWidth, rect.maxX());
-        lowest = std::max(lowest, rect.maxY());
+        // maxX and maxY, inlined: this loop visits every item on every pass.
+        contentWidth = std::max({contentWidth, rect.origin.x, rect.origin.x + rect.size.width});
+        lowest = std::max({lowest, rect.origin.y, rect.origin.y + rect.size.height});
         rect = rect.offsetBy(0, headerHeight);
-        auto mapped = byIndex.find(i);
+        while (cursor < byIndex.size() && (byIndex[cursor].first < i || !byIndex[cursor].second))
+            ++cursor;
+        std::shared_ptr<KRItemViewController> mapped;
+        if (cursor < byIndex.size() && byIndex[cursor].first == i)
+            mapped = std::move(byIndex[cursor].second);
         if (!isVisableRect(rect)) {
-            if (mapped != byIndex.end()) {
-                recycle(mapped->second);
-                byIndex.erase(mapped);
-            }
+            if (mapped)
+                recycle(mapped);
             continue;
         }
         if (firstVisible == KRItemIndexNone)
@@ -280,10 +300,8 @@ void KRContainerView::layoutItemViews(bool reloadItems)
             firstFullVisible = i;
         if (i == m_focusIndex)
             focusVisible = true;
-        std::shared_ptr<KRItemViewController> controller;
-        if (mapped != byIndex.end()) {
-            controller = mapped->second;
-            byIndex.erase(mapped);
+        std::shared_ptr<KRItemViewController> controller = std::move(mapped);
+        if (controller) {
             if (reloadItems) {
                 recycle(controller);
                 controller = nullptr;
@@ -309,7 +327,8 @@ void KRContainerView::layoutItemViews(bool reloadItems)
         stack.push_back(m_footerView);
     }
     for (auto& [index, controller] : byIndex)
-        recycle(controller);
+        if (controller)
+            recycle(controller);
 
     for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
         if ((*it)->superview().get() == this)

@@ -58,9 +58,9 @@ class KRDocumentController : public KRController, public KRDOMViewDelegate {
 public:
     ~KRDocumentController() override;
 
-    // Usually a KRDOMView whose delegate is this controller.
+    // Usually a KRDOMView; one without a delegate gets this controller.
     const pf::ViewRef& documentView() const { return m_documentView; }
-    void setDocumentView(pf::ViewRef view) { m_documentView = std::move(view); }
+    void setDocumentView(pf::ViewRef view);
     const std::optional<std::string>& html() const { return m_html; }
     void setHtml(std::optional<std::string> html);
     // Null means the main bundle.
