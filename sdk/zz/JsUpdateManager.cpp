@@ -96,7 +96,8 @@ JsUpdateManager::JsUpdateManager()
     , m_jsFinalFolderPath(m_libCachesFolderPath + "/finaljs")
     , m_versionController(std::make_shared<JsUpdateVersionController>(m_jsFinalFolderPath))
 {
-    if (fs::exists(m_jsTmpFolderPath) || fs::exists(m_libCachesFolderPath + "/.staging")) {
+    std::error_code error;
+    if (fs::exists(m_jsTmpFolderPath, error) || fs::exists(m_libCachesFolderPath + "/.staging", error)) {
         JsPackageLock lock(m_libCachesFolderPath);
         clearJsTmpStorage();
         deleteFolder(m_libCachesFolderPath + "/.staging");
