@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Object.h"
 #include "sdk/zz/CVOSDKJSBridgeTools.h"
+#include "sdk/zz/JSZZApi.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CvApiTool.h"
@@ -22,5 +23,6 @@ bool registerCorvanaSharedModules(CorvanaJSRunEnv& runEnv)
                                       });
     }
     bool registered = runEnv.registNativeObj(openUi);
-    return runEnv.registNativeObj(CVOSDKJSBridgeTools::logModule()) && registered;
+    registered = runEnv.registNativeObj(CVOSDKJSBridgeTools::logModule()) && registered;
+    return runEnv.registNativeObj(JSZZApi::nativeApiModule()) && registered;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The script modules that need no session: "openUi" (the app's registered
-// URL schemes, on CvApiTool) and "log" (CVOSDKJSBridgeTools). The session's
-// own modules are registered with it. Main thread.
+// URL schemes, on CvApiTool), "log" (CVOSDKJSBridgeTools) and "nativeApi"
+// (JSZZApi, so far without its share functions). The session's own modules
+// are registered with it. Main thread.
 
 class CorvanaJSRunEnv;
 

@@ -96,7 +96,8 @@ JsUpdateManager::JsUpdateManager()
     , m_jsFinalFolderPath(m_libCachesFolderPath + "/finaljs")
     , m_versionController(std::make_shared<JsUpdateVersionController>(m_jsFinalFolderPath))
 {
-    if (fs::exists(m_jsTmpFolderPath) || fs::exists(m_libCachesFolderPath + "/.staging")) {
+    std::error_code error;
+    if (fs::exists(m_jsTmpFolderPath, error) || fs::exists(m_libCachesFolderPath + "/.staging", error)) {
         JsPackageLock lock(m_libCachesFolderPath);
         clearJsTmpStorage();
         deleteFolder(m_libCachesFolderPath + "/.staging");
@@ -123,11 +124,10 @@ void JsUpdateManager::update(const std::string& business)
 
 bool JsUpdateManager::checkUpdate(const std::string& business)
 {
+    // Without an installed version of digits the server is told "1".
     std::string version = m_versionController->latestVersion().stringOr();
-    if (!isDigits(version))
-        version = "1";
     std::string path = "/pub/check_bizup?uin=0&qver=2.0.1&pf=2&hver=";
-    path += version;
+    path.append(isDigits(version) ? version.c_str() : "1");
     path += "&biz=";
     path += business;
     std::optional<pf::Bytes> body =

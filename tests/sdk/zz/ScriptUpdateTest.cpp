@@ -167,6 +167,7 @@ TEST_F(ScriptUpdate, BadPackagesAndAnswersChangeNothing)
         {"entry aimed at the installed folder", "", intoFinal},
         {"check not JSON", "<html>", package("x", R"({"version":7})")},
         {"type 2", R"({"type":2,"version":7,"url":"URL"})", package("x", R"({"version":7})")},
+        {"check over 64 KiB", std::string(70000, ' ') + R"({"type":1,"version":7,"url":"URL"})", package("x", R"({"version":7})")},
         {"file URL", R"({"type":1,"version":7,"url":"file:///etc/passwd"})", package("x", R"({"version":7})")},
         {"download 404", R"({"type":1,"version":7,"url":"HTTPS/missing.zip"})", package("x", R"({"version":7})")},
     };
