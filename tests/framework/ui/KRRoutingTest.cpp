@@ -222,6 +222,8 @@ TEST_F(KRRoutingTest, PopAndPresentOpenOverTheScreen)
     ASSERT_TRUE(open(last, "present:"));
     EXPECT_EQ(detail->modalViewController(), nullptr);
     EXPECT_FALSE(open(home, "present:")); // home was not presented
+    auto offscreen = std::dynamic_pointer_cast<KRViewController>(shell->getViewController(*pf::URL::create("root:///root/detail"), "/root"));
+    EXPECT_FALSE(open(offscreen, "present:///sheet")); // nothing to present over
     root->dismissModalViewControllerAnimated(false);
     // Its own scheme reloads a content screen from anywhere below it.
     ASSERT_TRUE(navigate("root:///root/box/detail"));
