@@ -1,14 +1,11 @@
 #include "DOMHostTestSupport.h"
 
-#include "framework/core/KRImageCrashRegistration.h"
-#include "framework/core/KRImageService.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMImageElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "tests/framework/core/HttpTestSupport.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
@@ -189,17 +186,4 @@ TEST_F(ImageElementTest, RedrawAfterADeliveryComesLaterAndSkipsAReleasedElement)
     img.reset();
     pf::RunLoop::main().runUntilIdle();
     EXPECT_EQ(counter->redraws, 1);
-}
-
-TEST_F(ImageElementTest, ImageServiceFillsAnElementFromTheBundleAndItsSizeFollows)
-{
-    registerImageAndCrashClasses();
-    auto service = std::make_shared<KRImageService>();
-    service->setConfig(pf::Dictionary::create());
-    service->setBundle(pictures.bundle());
-    auto local = element("src=@wide.png width=auto height=auto");
-    EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), local, 0));
-    EXPECT_TRUE(local->isLoaded());
-    local->layout({320, 480});
-    EXPECT_EQ(local->frame().size, (pf::Size{100, 50}));
 }
