@@ -86,6 +86,17 @@ void SocialBus::TearDown()
     AuthBus::TearDown();
 }
 
+void SocialBus::endUpload(std::size_t index, const char* json)
+{
+    auto http = uploads.uploads.at(index);
+    if (json) {
+        http->setResponseBody(KRJSON::decodeText(json));
+        http->delegate()->krHttpTaskDidLoaded(*http);
+    } else {
+        http->delegate()->krHttpTaskDidFailError(*http, pf::Error{"KRHttpService", -3, "timed out"});
+    }
+}
+
 pf::DictionaryRef SocialBus::entry(const std::string& serviceClass) const
 {
     for (const pf::Value& value : *config->array("services")) {

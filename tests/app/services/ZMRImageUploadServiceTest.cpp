@@ -91,11 +91,10 @@ TEST_F(ZMRImageUpload, TheAnswerOrTheErrorReachesTheDelegateAndCancelWithdrawsTh
     ASSERT_EQ(uploads.cancels.size(), 1u);
     EXPECT_EQ(uploads.cancels[0], uploads.uploads[2]);
 
+    endUpload(0, R"({"error-code":0,"uri":"http://x/images/1"})");
     auto answer = KRJSON::decodeText(R"({"error-code":0,"uri":"http://x/images/1"})");
-    uploads.uploads[0]->setResponseBody(answer);
-    uploads.uploads[0]->delegate()->krHttpTaskDidLoaded(*uploads.uploads[0]);
     failed->setResultsData(pf::Value("stale"));
-    uploads.uploads[1]->delegate()->krHttpTaskDidFailError(*uploads.uploads[1], pf::Error{"KRHttpService", -3, "timed out"});
+    endUpload(1, nullptr);
     // A withdrawn exchange that still ends is not reported.
     uploads.uploads[2]->delegate()->krHttpTaskDidLoaded(*uploads.uploads[2]);
 

@@ -19,18 +19,6 @@ protected:
         task->setImages(images);
         return send(proto::IZMRPublishTask(), task);
     }
-    // Ends upload `index` with an answer.
-    void finish(std::size_t index, const std::string& json)
-    {
-        auto http = uploads.uploads.at(index);
-        http->setResponseBody(KRJSON::decodeText(json));
-        http->delegate()->krHttpTaskDidLoaded(*http);
-    }
-    void failUpload(std::size_t index)
-    {
-        auto http = uploads.uploads.at(index);
-        http->delegate()->krHttpTaskDidFailError(*http, pf::Error{"KRHttpService", -3, "timed out"});
-    }
     std::vector<std::string> ownItems() const { return ::ownItems(*lastRequest()->body()); }
 };
 
@@ -62,18 +50,18 @@ TEST_F(ZMRPublish, ThePostIsSentOnceAfterTheLastUploadWithImagesInPhotoOrder)
     post({{1280, 960}, {320, 240}, {640, 480}});
     ASSERT_EQ(uploads.uploads.size(), 3u);
     EXPECT_TRUE(api.requests.empty());
-    finish(2, R"({"uri":"u3"})");
-    finish(0, R"({"uri":"u1"})");
+    endUpload(2, R"({"uri":"u3"})");
+    endUpload(0, R"({"uri":"u1"})");
     EXPECT_TRUE(api.requests.empty());
-    finish(1, R"({"uri":"u2","extra":1})");
+    endUpload(1, R"({"uri":"u2","extra":1})");
     ASSERT_EQ(api.requests.size(), 1u);
     auto items = ownItems();
     EXPECT_EQ(items[5], R"(zmr-images=[{"uri":"u1","width":"640.000000","height":"480.000000"},)"
                         R"({"uri":"u2","width":"320.000000","height":"240.000000"},)"
                         R"({"uri":"u3","width":"640.000000","height":"480.000000"}])");
     // A repeated outcome of a finished post changes nothing.
-    finish(1, R"({"uri":"u2"})");
-    failUpload(0);
+    endUpload(1, R"({"uri":"u2"})");
+    endUpload(0, nullptr);
     EXPECT_EQ(api.requests.size(), 1u);
     EXPECT_TRUE(recorder->events.empty());
 
@@ -109,12 +97,9 @@ TEST_F(ZMRPublish, TheFirstBadUploadEndsThePostWithOneFailure)
         recorder->errors.clear();
         post({{10, 10}, {10, 10}, {10, 10}});
         ASSERT_EQ(uploads.uploads.size(), 3u);
-        finish(0, R"({"uri":"u1"})");
-        if (row.answer)
-            finish(1, row.answer);
-        else
-            failUpload(1);
-        failUpload(2);
+        endUpload(0, R"({"uri":"u1"})");
+        endUpload(1, row.answer);
+        endUpload(2, nullptr);
         ASSERT_EQ(recorder->errors.size(), 1u);
         EXPECT_EQ(recorder->errors[0], row.error);
         EXPECT_EQ(recorder->events, std::vector<std::string>{"fail IZMRPublishTask"});
@@ -126,7 +111,7 @@ TEST_F(ZMRPublish, CancellingWithdrawsTheUploadsAndNothingIsSent)
 {
     auto task = post({{10, 10}, {10, 10}});
     ASSERT_EQ(uploads.uploads.size(), 2u);
-    finish(0, R"({"uri":"u1"})");
+    endUpload(0, R"({"uri":"u1"})");
     EXPECT_TRUE(shell->cancelHandle(proto::IZMRPublishTask(), task));
     ASSERT_EQ(uploads.cancels.size(), 1u);
     EXPECT_EQ(uploads.cancels[0], uploads.uploads[1]);
@@ -140,9 +125,9 @@ TEST_F(ZMRPublish, CancellingWithdrawsTheUploadsAndNothingIsSent)
     for (std::size_t i : {2u, 3u})
         EXPECT_NE(std::find(uploads.cancels.begin(), uploads.cancels.end(), uploads.uploads[i]), uploads.cancels.end()) << i;
 
-    finish(1, R"({"uri":"u2"})");
-    finish(2, R"({"uri":"u3"})");
-    finish(3, R"({"uri":"u4"})");
+    endUpload(1, R"({"uri":"u2"})");
+    endUpload(2, R"({"uri":"u3"})");
+    endUpload(3, R"({"uri":"u4"})");
     runMainFor(0.05);
     EXPECT_TRUE(api.requests.empty());
     EXPECT_TRUE(recorder->events.empty());

@@ -21,16 +21,6 @@ protected:
             task->setLogoImage(*pf::Bitmap::create(640, 480));
         return task;
     }
-    void finishUpload(const char* json)
-    {
-        auto http = uploads.uploads.back();
-        if (json) {
-            http->setResponseBody(KRJSON::decodeText(json));
-            http->delegate()->krHttpTaskDidLoaded(*http);
-        } else {
-            http->delegate()->krHttpTaskDidFailError(*http, pf::Error{"KRHttpService", -3, "timed out"});
-        }
-    }
 };
 
 }
@@ -50,7 +40,7 @@ TEST_F(ZMRUser, APickedPortraitIsUploadedFirstAndOnlyAStoredImageIsSent)
     auto task = send(proto::IZMRUpdateUserTask(), update(true));
     ASSERT_EQ(uploads.uploads.size(), 1u);
     EXPECT_TRUE(api.requests.empty());
-    finishUpload(R"({"error-code":0,"uri":"http://x/images/7"})");
+    endUpload(uploads.uploads.size() - 1, R"({"error-code":0,"uri":"http://x/images/7"})");
     ASSERT_EQ(api.requests.size(), 1u);
     EXPECT_EQ(ownItems(*lastRequest()->body())[4], "zmr-logo=http://x/images/7");
     EXPECT_EQ(task->logo(), "http://x/images/7");
@@ -72,7 +62,7 @@ TEST_F(ZMRUser, APickedPortraitIsUploadedFirstAndOnlyAStoredImageIsSent)
         recorder->events.clear();
         recorder->errors.clear();
         auto failing = send(proto::IZMRUpdateUserTask(), update(true));
-        finishUpload(row.answer);
+        endUpload(uploads.uploads.size() - 1, row.answer);
         ASSERT_EQ(recorder->errors.size(), 1u);
         EXPECT_EQ(recorder->errors[0], row.error);
         EXPECT_EQ(recorder->events, std::vector<std::string>{"fail IZMRUpdateUserTask"});
@@ -85,7 +75,7 @@ TEST_F(ZMRUser, APickedPortraitIsUploadedFirstAndOnlyAStoredImageIsSent)
     EXPECT_TRUE(shell->cancelHandle(proto::IZMRUpdateUserTask(), cancelled));
     ASSERT_EQ(uploads.cancels.size(), 1u);
     EXPECT_EQ(uploads.cancels[0], uploads.uploads.back());
-    finishUpload(R"({"uri":"late"})");
+    endUpload(uploads.uploads.size() - 1, R"({"uri":"late"})");
     EXPECT_EQ(api.requests.size(), 1u);
 }
 

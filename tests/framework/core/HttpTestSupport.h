@@ -112,6 +112,30 @@ inline std::shared_ptr<KRHttpService> makeHttpService(pf::DictionaryRef config =
     return service;
 }
 
+// The bus as far as the image service needs it: downloads go to a real HTTP
+// service; downloads and cancels are counted, and `refuse` turns every task down.
+class HttpOnlyBus final : public pf::Object, public IKRServiceContext {
+public:
+    std::shared_ptr<KRHttpService> http = makeHttpService();
+    int downloads = 0;
+    int cancels = 0;
+    bool refuse = false;
+
+    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override
+    {
+        if (refuse || taskType != proto::IKRHttpResourceTask())
+            return false;
+        ++downloads;
+        return http->handle(taskType, task, priority);
+    }
+    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override
+    {
+        ++cancels;
+        return http->cancelHandle(taskType, task);
+    }
+    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
+};
+
 inline std::shared_ptr<KRHttpTask> makeHttpTask(const std::string& url, KRHttpResponseType type,
                                                 const std::shared_ptr<HttpRecorder>& recorder)
 {

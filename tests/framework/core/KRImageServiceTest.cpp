@@ -48,30 +48,6 @@ private:
     std::optional<std::string> m_src, m_defaultSrc;
 };
 
-// The bus as far as the image service needs it: downloads go to a real HTTP
-// service; cancels are written down.
-class Bus final : public pf::Object, public IKRServiceContext {
-public:
-    std::shared_ptr<KRHttpService> http = makeHttpService();
-    int downloads = 0;
-    int cancels = 0;
-    bool refuse = false;
-
-    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override
-    {
-        if (refuse || taskType != proto::IKRHttpResourceTask())
-            return false;
-        ++downloads;
-        return http->handle(taskType, task, priority);
-    }
-    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override
-    {
-        ++cancels;
-        return http->cancelHandle(taskType, task);
-    }
-    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
-};
-
 std::string text(const pf::Bytes& bytes)
 {
     return std::string(bytes.begin(), bytes.end());
@@ -85,7 +61,7 @@ pf::Bytes png(pf::Color colour, int width = 8, int height = 8)
 struct Fixture {
     TempHome home; // holds the bundle and the download cache
     zmr::TestServer server;
-    std::shared_ptr<Bus> bus = std::make_shared<Bus>();
+    std::shared_ptr<HttpOnlyBus> bus = std::make_shared<HttpOnlyBus>();
     std::shared_ptr<KRImageService> service = std::make_shared<KRImageService>();
 
     explicit Fixture(std::initializer_list<pf::Dictionary::Entry> settings = {})

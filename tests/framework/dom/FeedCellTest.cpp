@@ -44,20 +44,6 @@ std::string readText(const std::string& path)
     return {bytes.begin(), bytes.end()};
 }
 
-class Bus final : public pf::Object, public IKRServiceContext {
-public:
-    std::shared_ptr<KRHttpService> http = makeHttpService();
-    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override
-    {
-        return taskType == proto::IKRHttpResourceTask() && http->handle(taskType, task, priority);
-    }
-    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override
-    {
-        return http->cancelHandle(taskType, task);
-    }
-    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
-};
-
 class FeedCellTest : public domtest::DocumentViewTest {};
 
 }
@@ -94,7 +80,7 @@ TEST_F(FeedCellTest, FilledCellShowsNickWrappedTextHighlightedLinkAndPicture)
     EXPECT_TRUE(pixelIs(*render(), {box.midX(), box.midY()}, pf::Color::whiteColor()));
 
     // The picture arrives after the text was laid out and drawn.
-    auto bus = std::make_shared<Bus>();
+    auto bus = std::make_shared<HttpOnlyBus>();
     auto service = std::make_shared<KRImageService>();
     service->setConfig(pf::Dictionary::create());
     service->setContext(bus);

@@ -1,21 +1,16 @@
 #include "DOMHostTestSupport.h"
 
-#include "framework/core/KRImageCrashRegistration.h"
-#include "framework/core/KRImageService.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMImageElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "tests/framework/core/HttpTestSupport.h"
 #include "tests/platform/graphics/PixelProbe.h"
-#include "tools/testserver/TestServer.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using pf::test::pixelIs;
 
@@ -191,59 +186,4 @@ TEST_F(ImageElementTest, RedrawAfterADeliveryComesLaterAndSkipsAReleasedElement)
     img.reset();
     pf::RunLoop::main().runUntilIdle();
     EXPECT_EQ(counter->redraws, 1);
-}
-
-namespace {
-
-// The bus as far as the image service needs it: downloads go to a real HTTP
-// service.
-class Bus final : public pf::Object, public IKRServiceContext {
-public:
-    std::shared_ptr<KRHttpService> http = makeHttpService();
-    bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override
-    {
-        return taskType == proto::IKRHttpResourceTask() && http->handle(taskType, task, priority);
-    }
-    bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override
-    {
-        return http->cancelHandle(taskType, task);
-    }
-    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
-};
-
-}
-
-TEST_F(ImageElementTest, ImageServiceFillsElementsFromTheBundleAndTheLoopbackServer)
-{
-    registerImageAndCrashClasses();
-    zmr::TestServer server;
-    std::ifstream file(folder / "wide.png", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    server.script("/pic.png", zmr::TestServer::Reply::with(200, "image/png", bytes));
-    std::string url = server.url("/pic.png");
-    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
-
-    auto bus = std::make_shared<Bus>();
-    auto service = std::make_shared<KRImageService>();
-    service->setConfig(pf::Dictionary::create());
-    service->setContext(bus);
-    service->setBundle(pictures.bundle());
-
-    auto local = element("src=@wide.png width=auto height=auto");
-    EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), local, 0));
-    EXPECT_TRUE(local->isLoaded());
-    local->layout({320, 480});
-    EXPECT_EQ(local->frame().size, (pf::Size{100, 50}));
-
-    auto remote = element("src=\"" + url + "\"");
-    EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), remote, 0));
-    EXPECT_FALSE(remote->isLoaded());
-    EXPECT_FALSE(remote->isLoading());
-    EXPECT_TRUE(service->handle(proto::IKRImageTask(), remote, 0));
-    EXPECT_TRUE(remote->isLoading());
-    ASSERT_TRUE(runMainUntil([&] { return remote->isLoaded(); }));
-    ASSERT_TRUE(remote->image());
-    EXPECT_EQ(remote->image()->size(), (pf::Size{100, 50}));
-    EXPECT_EQ(server.count("/pic.png"), 1u);
-    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
 }

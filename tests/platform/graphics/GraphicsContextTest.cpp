@@ -1,6 +1,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Path.h"
+#include "tests/platform/graphics/ImageSamples.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
@@ -32,16 +33,6 @@ struct Canvas {
         context = std::move(c.value());
     }
 };
-
-// A 4 x 4 pixel image at scale 1: red on the left half, blue on the right.
-BitmapRef twoColourImage(int w = 4, int h = 4)
-{
-    auto image = Bitmap::create(w, h, 1).value();
-    auto context = std::move(GraphicsContext::create(*image).value());
-    context->fillRect({0, 0, w / 2.0, double(h)}, kRed);
-    context->fillRect({w / 2.0, 0, w / 2.0, double(h)}, kBlue);
-    return image;
-}
 
 }
 
@@ -158,7 +149,7 @@ TEST(ImageDrawing, GravityPlacesTheImageInsideItsRect)
         Canvas c;
         ImageDrawOptions options;
         options.gravity = row.gravity;
-        c.context->drawImage(*twoColourImage(), {30, 40, 40, 20}, options);
+        c.context->drawImage(*pf::test::splitBitmap(4, 4, kRed, kBlue), {30, 40, 40, 20}, options);
         SCOPED_TRACE(int(row.gravity));
         EXPECT_TRUE(pixelIs(*c.bitmap, row.red, kRed));
         EXPECT_TRUE(pixelIs(*c.bitmap, row.blue, kBlue));
