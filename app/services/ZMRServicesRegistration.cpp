@@ -23,6 +23,7 @@
 #include "framework/db/KRDBRegistration.h"
 #include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/ui/Window.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -230,6 +231,27 @@ void registerTaskClasses()
 
 }
 
+namespace {
+
+// What interface files and templates reach on the shell: the window outlet
+// and the user ("{context.nick}").
+void registerShellClass()
+{
+    pf::ClassBuilder<ZMRShell>("ZMRShell")
+        .superclass<KRShell>()
+        .adopts(proto::IKRUIContext())
+        .noFactory()
+        .property("window", &ZMRShell::window, &ZMRShell::setWindow)
+        .readonlyProperty("uid", &ZMRShell::uid)
+        .readonlyProperty("account", &ZMRShell::account)
+        .readonlyProperty("nick", &ZMRShell::nick)
+        .readonlyProperty("integral", &ZMRShell::integral)
+        .readonlyProperty("userInfo", &ZMRShell::userInfo)
+        .commit();
+}
+
+}
+
 void registerServicesClasses()
 {
     static bool done = false;
@@ -252,5 +274,5 @@ void registerServicesClasses()
     pf::ClassBuilder<ZMRPublishService>("ZMRPublishService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRUserService>("ZMRUserService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
-    pf::ClassBuilder<ZMRShell>("ZMRShell").superclass<KRShell>().adopts(proto::IKRUIContext()).noFactory().commit();
+    registerShellClass();
 }
