@@ -1,6 +1,6 @@
 // The shell as application delegate against a recording bus: which tasks the
-// start-up and the return to the foreground send for each stored user, the
-// device token, push messages and the closing of pop windows.
+// start-up and the return to the foreground send for each stored user, push
+// messages and the closing of pop windows.
 
 #include "ServicesTestSupport.h"
 
@@ -97,15 +97,6 @@ TEST_F(ShellLaunch, StartUpAndForegroundTasksFollowTheStoredUser)
     }
 }
 
-TEST_F(ShellLaunch, InjectedDeviceTokenIsStoredAsLowerCaseHexThenSignInIsChecked)
-{
-    pf::Application::shared().injectDeviceToken({0x0a, 0xBC, 0x00, 0xff, 0x7e});
-    launch(); // the registration answers on a later turn of the loop
-    pf::Application::shared().injectDeviceToken({});
-    EXPECT_EQ(shell->deviceToken(), "0abc00ff7e");
-    EXPECT_EQ(sent(), (Types{"IZMRClassifyTask", "IZMRAuthTask"}));
-}
-
 TEST_F(ShellLaunch, PushMessagesShowTheirTextAndRefreshPointsOnlyForCoin)
 {
     launch();
@@ -117,16 +108,10 @@ TEST_F(ShellLaunch, PushMessagesShowTheirTextAndRefreshPointsOnlyForCoin)
         {R"({"aps":{"alert":"积分到账"},"data":{"type":"coin"}})", "积分到账", true},
         {R"({"aps":{"alert":{"body":"十个积分","title":"t"}},"data":{"type":"coin"}})", "十个积分", true},
         {R"({"aps":{"alert":{"title":"t"}},"data":{"type":"coin"}})", nullptr, true},
-        {R"({"aps":{"alert":""},"data":{"type":"coin"}})", nullptr, true},
         {R"({"aps":{"alert":["a"]},"data":{"type":"coin"}})", nullptr, true},
-        {R"({"data":{"type":"coin"}})", nullptr, true},
         {R"({"aps":{"alert":"hi"},"data":{"type":"like"}})", nullptr, false},
-        {R"({"aps":{"alert":"hi"},"data":{"type":7}})", nullptr, false},
         {R"({"aps":{"alert":"hi"},"data":"coin"})", nullptr, false},
-        {R"({"aps":{"alert":"hi"}})", nullptr, false},
         {R"(["coin"])", nullptr, false},
-        {R"("coin")", nullptr, false},
-        {"null", nullptr, false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.payload);
