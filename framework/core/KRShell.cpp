@@ -207,12 +207,16 @@ std::shared_ptr<IKRUIViewController> KRShell::makeViewController(const pf::Value
         return nullptr;
     }
     const pf::Class* cls = pf::Class::named(*className);
-    if (!cls)
+    if (!cls) {
+        pf::log("screen class %s is not known", className->c_str());
         return nullptr;
+    }
     const pf::Class* creatorClass = pf::Class::named("KRCreatorViewController");
     bool isCreator = creatorClass && cls->isSubclassOf(creatorClass);
-    if (!cls->conformsTo(proto::IKRUIViewController()) && !isCreator)
+    if (!cls->conformsTo(proto::IKRUIViewController()) && !isCreator) {
+        pf::log("%s is not a screen controller", className->c_str());
         return nullptr;
+    }
     pf::ObjectRef object = cls->create();
     if (!object)
         return nullptr;
@@ -225,7 +229,10 @@ std::shared_ptr<IKRUIViewController> KRShell::makeViewController(const pf::Value
         object = object->valueForKey("viewController").object();
     }
     // A creator whose interface file supplied no screen controller makes none.
-    return std::dynamic_pointer_cast<IKRUIViewController>(object);
+    auto controller = std::dynamic_pointer_cast<IKRUIViewController>(object);
+    if (!controller)
+        pf::log("%s supplied no screen controller", className->c_str());
+    return controller;
 }
 
 std::shared_ptr<IKRUIViewController> KRShell::getViewController(const pf::URL& url, const std::string& basePath)
@@ -235,8 +242,10 @@ std::shared_ptr<IKRUIViewController> KRShell::getViewController(const pf::URL& u
     if (!alias || !ui)
         return nullptr;
     auto entry = ui->dictionary(*alias);
-    if (!entry)
+    if (!entry) {
+        pf::log("no screen entry for %s in %s", alias->c_str(), url.absoluteString().c_str());
         return nullptr;
+    }
     bool cached = flag(entry, "cached");
     if (cached) {
         for (const auto& controller : m_viewControllers) {
@@ -277,11 +286,11 @@ std::shared_ptr<IKRUIViewController> KRShell::rootViewController()
     if (m_rootViewController)
         return m_rootViewController;
     auto text = m_config->string("url");
-    if (!text)
+    auto url = text ? pf::URL::create(*text) : std::nullopt;
+    if (!url) {
+        pf::log("no root screen: the configuration's \"url\" is %s", text ? "not a URL" : "missing");
         return nullptr;
-    auto url = pf::URL::create(*text);
-    if (!url)
-        return nullptr;
+    }
     m_rootViewController = getViewController(*url, "/");
     if (m_rootViewController) {
         auto root = m_rootViewController; // loadUrl may replace the member

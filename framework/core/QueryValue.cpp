@@ -1,8 +1,12 @@
 #include "framework/core/QueryValue.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/Text.h"
+
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -154,6 +158,29 @@ std::optional<pf::URL> URLWithString(std::string_view text, const pf::Value& val
     return URLWithString(text, nullptr, values);
 }
 
+std::string escapeURLText(std::string_view text)
+{
+    static constexpr std::string_view kLegal = "-._~:/?#[]@!$&'()*+,;=";
+    auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        bool legal = std::isalnum(c) != 0 || (c < 0x80 && c != 0 && kLegal.find(char(c)) != std::string_view::npos);
+        if (c == '%' && i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2]))
+            legal = true;
+        if (legal) {
+            out += char(c);
+            continue;
+        }
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        out += '%';
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
+    }
+    return out;
+}
+
 std::optional<std::string> lastPathComponent(const pf::URL& url, std::size_t n)
 {
     auto components = componentsOf(routingPath(url));
@@ -172,13 +199,23 @@ std::optional<std::string> firstPathComponent(const pf::URL& url)
 
 std::optional<std::vector<std::string>> pathComponents(const pf::URL& url, std::string_view basePath)
 {
+    // Component by component on the decoded path: a prefix cut by length
+    // alone would take "/rootx/a" as lying below "/root".
     std::string base(basePath);
-    if (base.empty() || base.back() != '/')
-        base += '/';
-    std::string path = routingPath(url);
-    if (base.size() >= path.size())
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    auto baseComponents = componentsOf(base);
+    auto components = componentsOf(routingPath(url));
+    if (components.empty())
         return std::nullopt;
-    return componentsOf(std::string_view(path).substr(base.size()));
+    if (components.size() < baseComponents.size()
+        || !std::equal(baseComponents.begin(), baseComponents.end(), components.begin())) {
+        pf::log("%s lies outside %s", url.absoluteString().c_str(), base.c_str());
+        return std::nullopt;
+    }
+    if (components.size() == baseComponents.size())
+        return std::nullopt;
+    return std::vector<std::string>(components.begin() + std::ptrdiff_t(baseComponents.size()), components.end());
 }
 
 std::optional<std::string> firstPathComponent(const pf::URL& url, std::string_view basePath)

@@ -30,12 +30,18 @@ std::string encodeQueryValue(std::string_view value);
 // ends the text. Nothing when the bytes are not UTF-8.
 std::optional<std::string> decodeQueryValue(std::string_view value);
 
+// Escapes as "%XX" every byte that may not stand in a URL (blanks, non-ASCII
+// UTF-8, quotes, angle brackets and the like) and every "%" not followed by
+// two hexadecimal digits; valid escapes and the URL's own delimiters stay.
+std::string escapeURLText(std::string_view text);
+
 // The n-th path component from the end (0 is the last).
 std::optional<std::string> lastPathComponent(const pf::URL& url, std::size_t n);
 // The first path component ("/" for an absolute path).
 std::optional<std::string> firstPathComponent(const pf::URL& url);
 // The first path component below `basePath`.
 std::optional<std::string> firstPathComponent(const pf::URL& url, std::string_view basePath);
-// The path components below `basePath`; nothing when the path is not longer
-// than the base path. The leading characters are not compared with it.
+// The components of the URL's decoded path below `basePath`, which must be
+// its leading components ("/a/b" lies below "/a", "/ab/c" does not); nothing
+// when none remain, and a log line besides when the path lies outside.
 std::optional<std::vector<std::string>> pathComponents(const pf::URL& url, std::string_view basePath);

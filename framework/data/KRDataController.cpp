@@ -3,7 +3,7 @@
 #include "framework/core/IKRImageTask.h"
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
-#include "framework/data/KRViewImageTasks.h"
+#include "framework/ui/KRViewImageTasks.h"
 #include "platform/ui/View.h"
 
 #include <functional>

@@ -4,7 +4,7 @@
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTableViewCellDelegate.h"
-#include "framework/data/KRViewImageTasks.h"
+#include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "platform/ui/PerformRequest.h"

@@ -4,23 +4,28 @@
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/core/KRStyleSheetProvider.h"
 #include "framework/core/KRTaskTypes.h"
+#include "framework/dom/KRDOMView.h"
 #include "framework/ui/GIFView.h"
 #include "framework/ui/KRActionControls.h"
 #include "framework/ui/KRActionView.h"
 #include "framework/ui/KRAnimationView.h"
 #include "framework/ui/KRButtonTitleLabel.h"
 #include "framework/ui/KRDataOutlet.h"
+#include "framework/ui/KRContentViewController.h"
 #include "framework/ui/KRDataOutletContainer.h"
+#include "framework/ui/KRDocumentViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRLayoutData.h"
 #include "framework/ui/KRViewLayout.h"
 #include "framework/ui/KRNavigationBar.h"
+#include "framework/ui/KRNavigationController.h"
 #include "framework/ui/KRStatusView.h"
 #include "framework/ui/KRStyle.h"
 #include "framework/ui/KRStyleController.h"
 #include "framework/ui/KRStyleSheet.h"
 #include "framework/ui/KRToolbar.h"
+#include "framework/ui/KRViewController.h"
 #include "framework/ui/KRWebView.h"
 #include "framework/ui/KRZoomView.h"
 #include "framework/ui/UIViewDataOutlet.h"
@@ -177,6 +182,51 @@ void registerLayoutClasses()
         .commit();
 }
 
+// The outlets every URL-routed controller takes; the accessors live in a
+// base the builder cannot name.
+template <class T>
+void addRoutedOutlets()
+{
+    pf::ClassExtension<T>()
+        .property("styleContainer", +[](const T& t) -> pf::ObjectRef { return t.styleContainer(); },
+                  +[](T& t, const pf::ObjectRef& c) { t.setStyleContainer(c); })
+        .property("dataOutletContainer",
+                  +[](const T& t) -> std::shared_ptr<KRDataOutletContainer> { return t.dataOutletContainer(); },
+                  +[](T& t, const std::shared_ptr<KRDataOutletContainer>& c) { t.setDataOutletContainer(c); })
+        .property("layoutContainer", +[](const T& t) -> std::shared_ptr<KRLayoutContainer> { return t.layoutContainer(); },
+                  +[](T& t, const std::shared_ptr<KRLayoutContainer>& c) { t.setLayoutContainer(c); })
+        .property("controllers", +[](const T& t) -> pf::ArrayRef { return t.controllers(); },
+                  +[](T& t, const pf::ArrayRef& c) { t.setControllers(c); })
+        .readonlyProperty("alias", +[](const T& t) -> std::string { return t.alias(); })
+        .readonlyProperty("basePath", +[](const T& t) -> std::string { return t.basePath(); })
+        .commit();
+}
+
+void registerRoutingClasses()
+{
+    pf::ClassBuilder<KRDOMView>("KRDOMView").superclass<pf::View>().commit();
+    pf::ClassBuilder<KRViewController>("KRViewController")
+        .superclass<pf::ViewController>()
+        .adopts(proto::IKRUIViewController())
+        .action("doAction", &KRViewController::doAction)
+        .commit();
+    pf::ClassBuilder<KRNavigationController>("KRNavigationController")
+        .superclass<pf::NavigationController>()
+        .adopts(proto::IKRUIViewController())
+        .commit();
+    pf::ClassBuilder<KRContentViewController>("KRContentViewController")
+        .superclass<KRViewController>()
+        .property("contentView", &KRContentViewController::contentView, &KRContentViewController::setContentView)
+        .commit();
+    pf::ClassBuilder<KRDocumentViewController>("KRDocumentViewController")
+        .superclass<KRViewController>()
+        .property("documentView", &KRDocumentViewController::documentView, &KRDocumentViewController::setDocumentView)
+        .property("html", &KRDocumentViewController::html, &KRDocumentViewController::setHtml)
+        .commit();
+    addRoutedOutlets<KRViewController>();
+    addRoutedOutlets<KRNavigationController>();
+}
+
 }
 
 void registerUIClasses()
@@ -216,4 +266,5 @@ void registerUIClasses()
         .superclass<pf::NavigationBar>()
         .property("backgroundImage", &KRNavigationBar::backgroundImage, &KRNavigationBar::setBackgroundImage)
         .commit();
+    registerRoutingClasses();
 }

@@ -9,6 +9,7 @@
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/NavigationBar.h"
+#include "platform/controls/NavigationController.h"
 #include "platform/controls/NavigationItem.h"
 #include "platform/controls/PageControl.h"
 #include "platform/controls/PickerView.h"
@@ -234,6 +235,11 @@ void registerItems()
     ClassBuilder<ImagePickerController>("ImagePickerController")
         .superclass<ViewController>()
         .property("allowsEditing", &ImagePickerController::allowsEditing, &ImagePickerController::setAllowsEditing)
+        .commit();
+    ClassBuilder<NavigationController>("NavigationController")
+        .superclass<ViewController>()
+        .property("navigationBar", &NavigationController::navigationBar, &NavigationController::setNavigationBar)
+        .property("toolbar", &NavigationController::toolbar, &NavigationController::setToolbar)
         .commit();
     ClassBuilder<DateFormatter>("DateFormatter")
         .property("dateFormat", &DateFormatter::dateFormat, &DateFormatter::setDateFormat)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Collections.h"
 
+#include "platform/controls/Control.h"
 #include "platform/controls/Label.h"
 
 #include <algorithm>
@@ -102,12 +103,25 @@ void NavigationBar::itemsDidChange()
         m_title = label;
     }
     auto left = top->leftBarButtonItem();
+    bool isBack = false;
     if (!left && !top->hidesBackButton())
-        if (auto back = backItem())
+        if (auto back = backItem()) {
             left = back->backBarButtonItem() ? back->backBarButtonItem()
                                              : std::make_shared<BarButtonItem>(back->title().empty() ? "返回" : back->title(),
                                                                                BarButtonItemStyle::Bordered);
+            isBack = true;
+        }
     m_left = makeBarButtonView(left, m_tint);
+    if (auto control = std::dynamic_pointer_cast<Control>(m_left); control && isBack) {
+        std::weak_ptr<View> weakBar = self();
+        control->addAction([weakBar](Control&) {
+            auto bar = std::static_pointer_cast<NavigationBar>(weakBar.lock());
+            if (bar && bar->m_backAction) {
+                auto action = bar->m_backAction; // the action may replace the bar's items
+                action();
+            }
+        }, ControlEvent::TouchUpInside);
+    }
     m_right = makeBarButtonView(top->rightBarButtonItem(), m_tint);
     for (auto& v : {m_title, m_left, m_right})
         if (v) {

@@ -10,6 +10,7 @@
 #include "platform/controls/NavigationItem.h"
 #include "platform/ui/View.h"
 
+#include <functional>
 #include <vector>
 
 namespace pf {
@@ -31,6 +32,10 @@ public:
     // title or buttons changed since.
     void itemsDidChange();
 
+    // Run when the back button (made for the item below the top) is tapped;
+    // the bar's owner pops its stack there.
+    void setBackAction(std::function<void()> action) { m_backAction = std::move(action); }
+
     const Color& tintColor() const { return m_tint; }
     void setTintColor(const Color& color);
     const Color& titleColor() const { return m_titleColor; }
@@ -49,6 +54,7 @@ private:
     std::vector<const void*> m_builtFrom; // what the shown views were made from
     Color m_tint = Color::fromRgbHex(0x007aff);
     Color m_titleColor = Color::black();
+    std::function<void()> m_backAction;
 };
 
 }

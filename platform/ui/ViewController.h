@@ -119,6 +119,14 @@ public:
     // Every controller alive, for memory warnings (Application).
     static std::vector<ViewControllerRef> allControllers();
 
+protected:
+    // For controllers whose interface file is named after construction.
+    void setNib(std::string nibName, const Bundle* bundle)
+    {
+        m_nibName = std::move(nibName);
+        m_bundle = bundle;
+    }
+
 private:
     friend class Window;
     enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };

@@ -131,4 +131,18 @@ TEST(QueryValue, PathComponentsBelowABasePath)
     EXPECT_EQ(lastPathComponent(url, 3), std::nullopt);
     EXPECT_EQ(pathComponents(*pf::URL::create("/a/b/c/"), "/a"), (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(firstPathComponent(*pf::URL::create("x:"), "/"), std::nullopt);
+    // The base is compared component by component on the decoded path.
+    struct Row {
+        const char* url;
+        const char* base;
+        std::optional<std::string> first;
+    } rows[] = {
+        {"root:///rootx/a", "/root", std::nullopt},
+        {"root:///ro/a", "/root", std::nullopt},
+        {"root:///a", "/root/home", std::nullopt},
+        {"root:///root/de%20tail/x", "/root/de tail", "x"},
+        {"root:///root/home//x/", "/root/home/", "x"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(firstPathComponent(*pf::URL::create(r.url), r.base), r.first) << r.url << " below " << r.base;
 }

@@ -82,13 +82,24 @@ public:
         g_calls.push_back("loadUrl " + url.absoluteString() + " " + basePath);
         return basePath + m_alias;
     }
-    void openUrl(const pf::URL&, bool) override {}
+    bool openUrl(const pf::URL&, bool) override { return false; }
+    bool canOpenUrl(const pf::URL&) override { return false; }
+    std::shared_ptr<IKRUIContext> context() const override { return m_context.lock(); }
+    std::shared_ptr<IKRUIViewController> parentController() const override { return nullptr; }
+    void setParentController(const std::shared_ptr<IKRUIViewController>&) override {}
+    std::shared_ptr<IKRUIViewController> topController() override { return nullptr; }
+    const pf::DictionaryRef& config() const override { return m_config; }
+    const std::string& basePath() const override { return m_alias; }
+    const std::optional<pf::URL>& url() const override { return m_url; }
+    const std::string& scheme() const override { return m_alias; }
 
     bool displaced = true;
 
 private:
     std::weak_ptr<IKRUIContext> m_context;
     std::string m_alias;
+    pf::DictionaryRef m_config;
+    std::optional<pf::URL> m_url;
 };
 
 class PadScreen : public TestScreen {};

@@ -1,4 +1,4 @@
-#include "framework/data/KRViewImageTasks.h"
+#include "framework/ui/KRViewImageTasks.h"
 
 #include "framework/core/IKRImageTask.h"
 #include "framework/core/IKRUIContext.h"

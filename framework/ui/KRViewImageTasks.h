@@ -1,6 +1,6 @@
 #pragma once
 
-// The image tasks of a filled view tree, shared by list controllers and
+// The image tasks of a filled view tree, shared by screens, list controllers and
 // table cells: each walks the view and every view below it that is an image
 // task, each before its subviews, and talks to the given bus.
 //

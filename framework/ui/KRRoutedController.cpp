@@ -1,0 +1,160 @@
+#include "framework/ui/KRRoutedController.h"
+
+#include "framework/core/IKRUIContext.h"
+#include "framework/core/KRController.h"
+#include "framework/core/QueryValue.h"
+#include "framework/ui/KRDataOutletContainer.h"
+#include "framework/ui/KRLayoutContainer.h"
+#include "framework/ui/KRPopWindow.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
+
+bool KRRoutedController::canOpenUrl(const pf::URL& url)
+{
+    auto parent = parentController();
+    return parent && parent->canOpenUrl(url);
+}
+
+bool KRRoutedController::isDisplaced() const
+{
+    if (m_parent.lock())
+        return false;
+    auto& self = const_cast<KRRoutedController*>(this)->platformController();
+    const pf::ViewRef& view = self.viewIfLoaded();
+    return !view || !view->superview();
+}
+
+std::string KRRoutedController::pathBelow(const std::string& basePath, const std::string& alias)
+{
+    std::string out = basePath.empty() ? std::string("/") : basePath;
+    if (out.back() != '/')
+        out += '/';
+    return out + alias;
+}
+
+void KRRoutedController::setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> container)
+{
+    m_dataOutletContainer = std::move(container);
+}
+
+void KRRoutedController::setLayoutContainer(std::shared_ptr<KRLayoutContainer> container)
+{
+    m_layoutContainer = std::move(container);
+}
+
+std::shared_ptr<IKRUIViewController> KRRoutedController::selfController()
+{
+    return std::dynamic_pointer_cast<IKRUIViewController>(platformController().weak_from_this().lock());
+}
+
+bool KRRoutedController::storeConfig(const pf::DictionaryRef& config)
+{
+    if (config == m_config)
+        return false;
+    m_config = config;
+    return true;
+}
+
+bool KRRoutedController::openInParent(const pf::URL& url, bool animated)
+{
+    auto parent = parentController();
+    return parent && parent->openUrl(url, animated);
+}
+
+bool KRRoutedController::openWindowedUrl(const pf::URL& url, bool animated)
+{
+    if (url.scheme() == "present")
+        return openPresentUrl(url, animated);
+    if (url.scheme() != "pop")
+        return false;
+    pf::log("%s", url.absoluteString().c_str());
+    auto context = this->context();
+    auto controller = context ? context->getViewController(url, "/") : nullptr;
+    auto platform = std::dynamic_pointer_cast<pf::ViewController>(controller);
+    if (!platform)
+        return false;
+    auto window = KRPopWindow::popWindow();
+    window->setBackgroundColor(pf::Color::clear());
+    window->showAnimated(animated);
+    window->setRootViewController(platform);
+    controller->setParentController(selfController());
+    return true;
+}
+
+bool KRRoutedController::openPresentUrl(const pf::URL& url, bool animated)
+{
+    auto component = firstPathComponent(url, "/");
+    if (!component) {
+        if (!m_url || m_url->scheme() != "present")
+            return false;
+        pf::log("%s", url.absoluteString().c_str());
+        platformController().dismissModalViewControllerAnimated(animated);
+        return true;
+    }
+    if (!url.host().empty() && url.host() != answeredScheme())
+        return false;
+    pf::ViewController* presenter = &platformController();
+    if (!url.host().empty())
+        while (presenter->modalViewController())
+            presenter = presenter->modalViewController().get();
+    pf::log("%s", url.absoluteString().c_str());
+    auto context = this->context();
+    auto controller = context ? context->getViewController(url, "/") : nullptr;
+    auto platform = std::dynamic_pointer_cast<pf::ViewController>(controller);
+    if (!platform)
+        return false;
+    auto parent = std::dynamic_pointer_cast<IKRUIViewController>(presenter->weak_from_this().lock());
+    controller->setParentController(parent ? parent : selfController());
+    presenter->presentModalViewController(platform, animated);
+    return true;
+}
+
+void KRRoutedController::applyEdgesForExtendedLayout()
+{
+    if (!m_config)
+        return;
+    pf::Value value = m_config->get("edgesForExtendedLayout");
+    if (!value.isString())
+        return;
+    std::string text = value.stringOr();
+    pf::RectEdge edges = pf::RectEdges::None;
+    if (text == "all")
+        edges = pf::RectEdges::All;
+    struct Word {
+        const char* word;
+        pf::RectEdge edge;
+    };
+    for (Word w : {Word{"left", pf::RectEdges::Left}, Word{"right", pf::RectEdges::Right}, Word{"top", pf::RectEdges::Top},
+                   Word{"bottom", pf::RectEdges::Bottom}})
+        if (text.find(w.word) != std::string::npos)
+            edges |= w.edge;
+    platformController().setEdgesForExtendedLayout(edges);
+}
+
+void KRRoutedController::attachCompanions()
+{
+    auto self = selfController();
+    auto context = m_context;
+    for (std::size_t i = 0; m_controllers && i < m_controllers->count(); ++i) {
+        pf::ObjectRef object = m_controllers->at(i).object();
+        if (auto companion = std::dynamic_pointer_cast<IKRController>(object))
+            companion->setContext(context);
+        if (auto companion = std::dynamic_pointer_cast<IKRParentControllerHolder>(object))
+            companion->setParentController(self);
+    }
+}
+
+void KRRoutedController::detachCompanions(bool cancel)
+{
+    auto controllers = m_controllers; // a companion may clear the outlet
+    for (std::size_t i = 0; controllers && i < controllers->count(); ++i) {
+        pf::ObjectRef object = controllers->at(i).object();
+        if (auto companion = std::dynamic_pointer_cast<IKRCancellable>(object); companion && cancel)
+            companion->cancel();
+        if (auto companion = std::dynamic_pointer_cast<IKRController>(object))
+            companion->setDelegate(nullptr);
+        if (auto companion = std::dynamic_pointer_cast<IKRParentControllerHolder>(object))
+            companion->setParentController(nullptr);
+    }
+}

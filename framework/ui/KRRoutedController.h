@@ -1,0 +1,92 @@
+#pragma once
+
+// The state and the shared routing of every URL-addressed controller of the
+// UI kit, whatever platform controller it derives from: the properties of
+// IKRUIViewController, the interface-file outlets, the "pop" and "present"
+// URLs, the companions' wiring and the edges read from the configuration.
+//
+// "pop" opens the screen its first path component names in a new pop window
+// over the key window. "present" with an empty host presents the screen
+// modally from this controller; with a host equal to the controller's
+// answered scheme, from the last controller of its modal chain; with an
+// empty path it dismisses this controller when it was itself presented.
+// Everything else goes to the parent.
+//
+// Main queue only. The context and the parent are weak.
+
+#include "framework/core/IKRUIViewController.h"
+#include "platform/foundation/Collections.h"
+
+namespace pf {
+class ViewController;
+}
+class KRDataOutletContainer;
+class KRLayoutContainer;
+
+class KRRoutedController : public IKRUIViewController {
+public:
+    bool canOpenUrl(const pf::URL& url) override;
+    std::shared_ptr<IKRUIContext> context() const override { return m_context.lock(); }
+    void setContext(std::weak_ptr<IKRUIContext> context) override { m_context = std::move(context); }
+    std::shared_ptr<IKRUIViewController> parentController() const override { return m_parent.lock(); }
+    void setParentController(const std::shared_ptr<IKRUIViewController>& parent) override { m_parent = parent; }
+    bool isDisplaced() const override;
+    const pf::DictionaryRef& config() const override { return m_config; }
+    const std::string& alias() const override { return m_alias; }
+    void setAlias(const std::string& alias) override { m_alias = alias; }
+    const std::string& basePath() const override { return m_basePath; }
+    void setBasePath(const std::string& basePath) override { m_basePath = basePath; }
+    const std::optional<pf::URL>& url() const override { return m_url; }
+    void setUrl(const pf::URL& url) override { m_url = url; }
+    const std::string& scheme() const override { return m_scheme; }
+    void setScheme(const pf::Value& scheme) override { m_scheme = scheme.isString() ? scheme.stringOr() : std::string(); }
+    // The scheme this controller loads as a container: `scheme`, else the
+    // class default (empty for leaf screens).
+    std::string answeredScheme() const { return m_scheme.empty() ? defaultScheme() : m_scheme; }
+    // This controller's own path: the base path with the alias appended.
+    std::string path() const { return pathBelow(m_basePath, m_alias); }
+    static std::string pathBelow(const std::string& basePath, const std::string& alias);
+
+    // Interface-file outlets. The style container receives the shell's
+    // style sheet when it can (IKRStyleSheetHolder).
+    const pf::ObjectRef& styleContainer() const { return m_styleContainer; }
+    void setStyleContainer(pf::ObjectRef container) { m_styleContainer = std::move(container); }
+    const std::shared_ptr<KRDataOutletContainer>& dataOutletContainer() const { return m_dataOutletContainer; }
+    void setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> container);
+    const std::shared_ptr<KRLayoutContainer>& layoutContainer() const { return m_layoutContainer; }
+    void setLayoutContainer(std::shared_ptr<KRLayoutContainer> container);
+    // Companion controllers of the view.
+    const pf::ArrayRef& controllers() const { return m_controllers; }
+    void setControllers(pf::ArrayRef controllers) { m_controllers = std::move(controllers); }
+
+protected:
+    virtual pf::ViewController& platformController() = 0;
+    virtual std::string defaultScheme() const { return {}; }
+    std::shared_ptr<IKRUIViewController> selfController();
+    // Stores a configuration that differs from the current one; false for the same one.
+    bool storeConfig(const pf::DictionaryRef& config);
+    // "pop" and "present"; true when handled.
+    bool openWindowedUrl(const pf::URL& url, bool animated);
+    bool openInParent(const pf::URL& url, bool animated);
+    // Config "edgesForExtendedLayout", when present.
+    void applyEdgesForExtendedLayout();
+    // Each companion gets the context and this controller as parent.
+    void attachCompanions();
+    // Each companion is cancelled (when asked) and loses its delegate and parent.
+    void detachCompanions(bool cancel);
+
+private:
+    bool openPresentUrl(const pf::URL& url, bool animated);
+
+    std::weak_ptr<IKRUIContext> m_context;
+    std::weak_ptr<IKRUIViewController> m_parent;
+    pf::DictionaryRef m_config;
+    std::string m_alias;
+    std::optional<pf::URL> m_url;
+    pf::ObjectRef m_styleContainer;
+    std::shared_ptr<KRDataOutletContainer> m_dataOutletContainer;
+    std::string m_basePath;
+    std::shared_ptr<KRLayoutContainer> m_layoutContainer;
+    std::string m_scheme;
+    pf::ArrayRef m_controllers;
+};

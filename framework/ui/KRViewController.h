@@ -1,0 +1,68 @@
+#pragma once
+
+// The base screen controller of the UI kit: a platform view controller that
+// is addressed by URL (see KRRoutedController.h) and built from its
+// configuration entry.
+//
+// When its view loads it wires, in this order: the edges of config
+// "edgesForExtendedLayout", its companions (context and parent), the shell's
+// style sheet for the style container, the layout container, then the data
+// outlets with this controller as data object. When the view unloads, and
+// when the controller goes, every task whose source it is is withdrawn and
+// the companions let go of it.
+//
+// Actions (doAction, connected by interface files): "url" opens the text,
+// escaped where it is not legal in a URL and resolved against `url`,
+// animated; "openUrl" hands an http or https URL to the platform, refusing
+// any other scheme with a log line; "popclose" and "popclosed" close the
+// topmost pop window with and without animation.
+//
+// Main queue only.
+
+#include "framework/ui/KRRoutedController.h"
+#include "platform/ui/ViewController.h"
+
+#include <functional>
+
+class KRViewController : public pf::ViewController, public KRRoutedController, public IKRNibLoadable {
+public:
+    KRViewController() = default;
+    ~KRViewController() override;
+
+    void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
+    // A different entry applies "title" and "hidesBottomBarWhenPushed";
+    // the same one again applies nothing.
+    void setConfig(pf::DictionaryRef config) override;
+    bool openUrl(const pf::URL& url, bool animated) override;
+    // Loads nothing; answers this controller's own path.
+    std::string loadUrl(const pf::URL& url, const std::string& basePath, bool animated) override;
+    std::shared_ptr<IKRUIViewController> topController() override;
+
+    virtual void doAction(const pf::ObjectRef& sender);
+
+    void viewDidLoad() override;
+    void viewDidUnload() override;
+    void viewDidLayoutSubviews() override;
+    // From config "orientations" (numbers 1 to 4); portrait without it.
+    bool shouldAutorotateToInterfaceOrientation(int orientation) const override;
+    unsigned supportedInterfaceOrientations() const override;
+
+    // Image tasks of the views inside `view`: downloads of those neither
+    // loading nor loaded (this controller their source), local-cache loads
+    // of all (running downloads withdrawn first), and withdrawal of running
+    // downloads.
+    void downloadImagesForView(pf::View& view);
+    void loadImagesForView(pf::View& view);
+    void cancelDownloadImagesForView(pf::View& view);
+
+    // Where "openUrl" actions go once checked; the platform's opener by
+    // default (none until the application installs one).
+    using ExternalOpener = std::function<bool(const pf::URL&)>;
+    static void setExternalOpener(ExternalOpener opener);
+
+protected:
+    pf::ViewController& platformController() override { return *this; }
+
+private:
+    std::shared_ptr<pf::Bundle> m_nibBundle;
+};
