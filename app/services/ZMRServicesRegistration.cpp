@@ -22,11 +22,14 @@
 #include "framework/core/KRUplinkService.h"
 #include "framework/db/KRDBRegistration.h"
 #include "framework/db/KRDownlinkService.h"
+#include "framework/ui/KRUIRegistration.h"
+#include "framework/ui/KRViewController.h"
 #include "platform/foundation/ClassBuilder.h"
-#include "platform/ui/Window.h"
+#include "platform/foundation/ClassExtension.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
+#include "platform/ui/Window.h"
 #include "platform/graphics/Image.h"
 
 // Task fields of types the platform's values do not hold directly, as they
@@ -234,9 +237,10 @@ void registerTaskClasses()
 namespace {
 
 // What interface files and templates reach on the shell: the window outlet
-// and the user ("{context.nick}").
+// and the user, which screens' templates read as "{context.nick}".
 void registerShellClass()
 {
+    registerUIClasses();
     pf::ClassBuilder<ZMRShell>("ZMRShell")
         .superclass<KRShell>()
         .adopts(proto::IKRUIContext())
@@ -247,6 +251,11 @@ void registerShellClass()
         .readonlyProperty("nick", &ZMRShell::nick)
         .readonlyProperty("integral", &ZMRShell::integral)
         .readonlyProperty("userInfo", &ZMRShell::userInfo)
+        .commit();
+    pf::ClassExtension<KRViewController>()
+        .readonlyProperty("context", +[](const KRViewController& controller) -> pf::ObjectRef {
+            return std::dynamic_pointer_cast<pf::Object>(controller.context());
+        })
         .commit();
 }
 

@@ -67,7 +67,8 @@ public:
     // The application window, an outlet of the "MainWindow" interface file.
     const pf::WindowRef& window() const { return m_window; }
     void setWindow(pf::WindowRef window) { m_window = std::move(window); }
-    // The open pop windows the foreground sequence closes (none by default).
+    // The open pop windows the foreground sequence closes (the UI kit's
+    // unless set).
     void setPopWindows(std::shared_ptr<IZMRPopWindows> popWindows) { m_popWindows = std::move(popWindows); }
 
     void toRootViewController(bool animated) override;

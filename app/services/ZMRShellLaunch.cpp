@@ -14,6 +14,7 @@
 #include "framework/core/KRServiceContainer.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/ui/KRAlertView.h"
+#include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRStyleController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
@@ -77,6 +78,18 @@ void useServer(const pf::DictionaryRef& config, const std::string& apiUrl)
             dict->set("url", root + "/crash");
     }
 }
+
+// The UI kit's pop windows.
+class KRPopWindows final : public IZMRPopWindows {
+public:
+    pf::ObjectRef topPopWindow() override { return KRPopWindow::topPopWindow(); }
+    bool isAnimating(const pf::ObjectRef& window) override { return popWindow(window).isAnimating(); }
+    void endAnimation(const pf::ObjectRef& window) override { popWindow(window).endAnimation(); }
+    void closeAnimated(const pf::ObjectRef& window, bool animated) override { popWindow(window).closeAnimated(animated); }
+
+private:
+    static KRPopWindow& popWindow(const pf::ObjectRef& window) { return static_cast<KRPopWindow&>(*window); }
+};
 
 }
 
@@ -189,8 +202,9 @@ void ZMRShell::openStartPage()
 void ZMRShell::applicationWillEnterForeground(pf::Application&)
 {
     auto self = shared_from_this();
-    if (m_popWindows)
-        ZMRCloseAllPopWindows(*m_popWindows);
+    if (!m_popWindows)
+        m_popWindows = std::make_shared<KRPopWindows>();
+    ZMRCloseAllPopWindows(*m_popWindows);
     if (!uid().isNil())
         sendUserTasks();
     handle(proto::IZMRClassifyTask(), std::make_shared<ZMRClassifyTask>(), 0);

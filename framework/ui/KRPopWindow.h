@@ -39,6 +39,11 @@ public:
     // Only when shown, not animating and in the open list. Without animation
     // the window is hidden at once.
     void closeAnimated(bool animated);
+    // Lets a running show or close count as ended, so the window can be
+    // closed at once (the application does so on its return to the
+    // foreground). The views already hold their end values; the animation's
+    // completion still runs later and only tidies up.
+    void endAnimation() { m_animating = false; }
 
 private:
     bool m_animating = false;

@@ -5,6 +5,11 @@
 
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRJSON.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/ui/KRDocumentViewController.h"
+#include "framework/ui/KRPopWindow.h"
+#include "platform/controls/NavigationController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/host/ApplicationMain.h"
@@ -66,6 +71,26 @@ protected:
     std::shared_ptr<ZMRShell> shell;
     long long uid = 0;
 };
+
+TEST_F(StartupRoad, LaunchShowsTheNicknameAndForegroundClosesPopWindows)
+{
+    auto root = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
+    ASSERT_TRUE(root);
+    auto start = std::dynamic_pointer_cast<KRDocumentViewController>(root->topViewController());
+    ASSERT_TRUE(start && start->document());
+    auto nick = start->document()->elementById("nick");
+    ASSERT_TRUE(nick);
+    EXPECT_EQ(nick->text(), "演示用户");
+    EXPECT_EQ(start->view()->window(), shell->window());
+    auto first = KRPopWindow::popWindow(), second = KRPopWindow::popWindow();
+    first->showAnimated(false);
+    second->showAnimated(true); // still animating when the program leaves
+    host.enterBackground();
+    host.enterForeground();
+    EXPECT_FALSE(KRPopWindow::topPopWindow());
+    EXPECT_TRUE(first->isHidden() && second->isHidden());
+    EXPECT_TRUE(shell->window()->isKeyWindow());
+}
 
 TEST_F(StartupRoad, InjectedDeviceTokenReachesServerAndCoinPushStoresThePoints)
 {
