@@ -22,8 +22,6 @@
 #include <cstdint>
 #include <vector>
 
-class IZMRPopWindows;
-
 class ZMRShell : public KRShell, public ZMRContext, public pf::ApplicationDelegate {
 public:
     static std::shared_ptr<ZMRShell> create(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle);
@@ -67,9 +65,6 @@ public:
     // The application window, an outlet of the "MainWindow" interface file.
     const pf::WindowRef& window() const { return m_window; }
     void setWindow(pf::WindowRef window) { m_window = std::move(window); }
-    // The open pop windows the foreground sequence closes (the UI kit's
-    // unless set).
-    void setPopWindows(std::shared_ptr<IZMRPopWindows> popWindows) { m_popWindows = std::move(popWindows); }
 
     void toRootViewController(bool animated) override;
     void logout(bool animated) override;
@@ -127,5 +122,4 @@ private:
     KRDBContextRef m_userDBContext;
     bool m_hasConcernChanged = false;
     pf::WindowRef m_window;
-    std::shared_ptr<IZMRPopWindows> m_popWindows;
 };

@@ -1,7 +1,6 @@
 // The shell as the application's delegate: launch, life cycle, push
 // messages, URLs from other programs and the uncaught-exception handler.
 
-#include "app/services/IZMRPopWindows.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRShell.h"
@@ -79,35 +78,6 @@ void useServer(const pf::DictionaryRef& config, const std::string& apiUrl)
     }
 }
 
-// The UI kit's pop windows.
-class KRPopWindows final : public IZMRPopWindows {
-public:
-    pf::ObjectRef topPopWindow() override { return KRPopWindow::topPopWindow(); }
-    bool isAnimating(const pf::ObjectRef& window) override { return popWindow(window).isAnimating(); }
-    void endAnimation(const pf::ObjectRef& window) override { popWindow(window).endAnimation(); }
-    void closeAnimated(const pf::ObjectRef& window, bool animated) override { popWindow(window).closeAnimated(animated); }
-
-private:
-    static KRPopWindow& popWindow(const pf::ObjectRef& window) { return static_cast<KRPopWindow&>(*window); }
-};
-
-}
-
-int ZMRCloseAllPopWindows(IZMRPopWindows& popWindows)
-{
-    int closed = 0;
-    while (pf::ObjectRef window = popWindows.topPopWindow()) {
-        // A window in the middle of its animation would refuse to close.
-        if (popWindows.isAnimating(window))
-            popWindows.endAnimation(window);
-        popWindows.closeAnimated(window, false);
-        if (popWindows.topPopWindow() == window) {
-            pf::log("a pop window stayed open after closing; leaving the rest open");
-            break;
-        }
-        ++closed;
-    }
-    return closed;
 }
 
 std::shared_ptr<ZMRShell> ZMRShell::create(const std::optional<std::string>& server)
@@ -202,9 +172,8 @@ void ZMRShell::openStartPage()
 void ZMRShell::applicationWillEnterForeground(pf::Application&)
 {
     auto self = shared_from_this();
-    if (!m_popWindows)
-        m_popWindows = std::make_shared<KRPopWindows>();
-    ZMRCloseAllPopWindows(*m_popWindows);
+    // Ends running animations first and stops at a window that stays open.
+    KRPopWindow::closeAll();
     if (!uid().isNil())
         sendUserTasks();
     handle(proto::IZMRClassifyTask(), std::make_shared<ZMRClassifyTask>(), 0);

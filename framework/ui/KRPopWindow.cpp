@@ -71,6 +71,7 @@ void KRPopWindow::showAnimated(bool animated)
             if (auto window = weak.lock())
                 window->m_animating = false;
         });
+        m_finishClose = nullptr;
     } else {
         changes();
     }
@@ -111,13 +112,46 @@ void KRPopWindow::closeAnimated(bool animated)
         return;
     }
     m_animating = true;
+    // Run by the animation's end or by finishAnimation(), whichever comes first.
+    m_finishClose = [weak = std::weak_ptr<KRPopWindow>(self), weakBelow = std::weak_ptr<pf::Window>(below)] {
+        auto window = weak.lock();
+        if (!window || !window->m_animating)
+            return;
+        window->removeAllAnimations();
+        if (auto under = weakBelow.lock())
+            under->removeAllAnimations();
+        window->m_animating = false;
+        window->setHidden(true);
+        window->setAlpha(1);
+        std::erase(openList(), window);
+    };
     pf::View::animate(kDuration, [&] {
         restore();
         setAlpha(0);
-    }, [self](bool) {
-        self->m_animating = false;
-        self->setHidden(true);
-        self->setAlpha(1);
-        std::erase(openList(), self);
-    });
+    }, [finish = m_finishClose](bool) { finish(); });
+}
+
+void KRPopWindow::finishAnimation()
+{
+    if (!m_animating)
+        return;
+    auto keep = self();
+    if (auto finish = std::exchange(m_finishClose, nullptr)) {
+        finish();
+        return;
+    }
+    removeAllAnimations();
+    if (m_keyWindow)
+        m_keyWindow->removeAllAnimations();
+    m_animating = false;
+}
+
+void KRPopWindow::closeAll()
+{
+    while (auto top = topPopWindow()) {
+        top->finishAnimation();
+        top->closeAnimated(false);
+        if (topPopWindow() == top)
+            return; // it stays open: never spin
+    }
 }

@@ -19,6 +19,7 @@
 
 #include "platform/ui/Window.h"
 
+#include <functional>
 #include <vector>
 
 class KRPopWindow : public pf::Window {
@@ -39,13 +40,14 @@ public:
     // Only when shown, not animating and in the open list. Without animation
     // the window is hidden at once.
     void closeAnimated(bool animated);
-    // Lets a running show or close count as ended, so the window can be
-    // closed at once (the application does so on its return to the
-    // foreground). The views already hold their end values; the animation's
-    // completion still runs later and only tidies up.
-    void endAnimation() { m_animating = false; }
+    // Ends a running show or close at once, as if its time had passed.
+    void finishAnimation();
+    // Closes every open window without animation, topmost first, ending
+    // running animations; stops at a window that stays open.
+    static void closeAll();
 
 private:
     bool m_animating = false;
     pf::WindowRef m_keyWindow;
+    std::function<void()> m_finishClose;
 };

@@ -107,6 +107,12 @@ bool KRRoutedController::openPresentUrl(const pf::URL& url, bool animated)
     auto parent = std::dynamic_pointer_cast<IKRUIViewController>(presenter->weak_from_this().lock());
     controller->setParentController(parent ? parent : selfController());
     presenter->presentModalViewController(platform, animated);
+    if (presenter->modalViewController() != platform) {
+        // Nothing on screen to present over, or a modal already shown.
+        pf::log("%s: nothing presented", url.absoluteString().c_str());
+        controller->setParentController(nullptr);
+        return false;
+    }
     return true;
 }
 

@@ -13,28 +13,15 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-std::shared_ptr<KRNavigationController> makeRoot()
-{
-    auto config = KRJSON::decodeText(R"({"url": "root:///root", "ui": {
-        "root": {"class": "KRNavigationController", "scheme": "root"},
-        "a": {"class": "KRViewController"}, "b": {"class": "KRViewController", "cached": true},
-        "中": {"class": "KRViewController"}, "x y": {"class": "KRViewController"},
-        "%41": {"class": "KRViewController"}}})").dictionary();
-    static auto shell = KRShell::create(config, nullptr);
-    return std::dynamic_pointer_cast<KRNavigationController>(shell->rootViewController());
-}
-
-}
+const char* kConfig = R"({"url": "root:///root", "ui": {"root": {"class": "KRNavigationController", "scheme": "root"},
+    "a": {"class": "KRViewController"}, "b": {"class": "KRViewController", "cached": true},
+    "中": {"class": "KRViewController"}, "x y": {"class": "KRViewController"}, "%41": {"class": "KRViewController"}}})";
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const bool ready = (registerUIClasses(), pf::setLogLevel(pf::LogLevel::Error), true);
-    static const auto root = makeRoot();
-    (void)ready;
-    if (!root)
-        abort();
+    static const auto shell = (void(ready), KRShell::create(KRJSON::decodeText(kConfig).dictionary(), nullptr));
+    static const auto root = std::dynamic_pointer_cast<KRNavigationController>(shell->rootViewController());
     std::string text(reinterpret_cast<const char*>(data), size);
     auto top = root->topController();
     auto base = top && top->url() ? *top->url() : *pf::URL::create("root:///root/a");

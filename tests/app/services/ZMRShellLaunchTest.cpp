@@ -1,10 +1,9 @@
 // The shell as application delegate against a recording bus: which tasks the
-// start-up and the return to the foreground send for each stored user, push
-// messages and the closing of pop windows.
+// start-up and the return to the foreground send for each stored user, and
+// push messages.
 
 #include "ServicesTestSupport.h"
 
-#include "app/services/IZMRPopWindows.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Bundle.h"
@@ -123,29 +122,6 @@ TEST_F(ShellLaunch, PushMessagesShowTheirTextAndRefreshPointsOnlyForCoin)
         host.advance(2); // the toast closes after 1.8 s
         EXPECT_EQ(shownAlerts(), 0u);
     }
-}
-
-// One pop window that stays open whatever is done to it.
-class StuckPopWindows final : public IZMRPopWindows {
-public:
-    pf::ObjectRef topPopWindow() override { return window; }
-    bool isAnimating(const pf::ObjectRef&) override { return false; }
-    void endAnimation(const pf::ObjectRef&) override {}
-    void closeAnimated(const pf::ObjectRef&, bool) override { ++closes; }
-    pf::ObjectRef window = std::make_shared<pf::Object>();
-    int closes = 0;
-};
-
-TEST_F(ShellLaunch, ForegroundGivesUpOnAPopWindowThatStaysOpen)
-{
-    launch();
-    auto windows = std::make_shared<StuckPopWindows>();
-    shell->setPopWindows(windows);
-    host.enterBackground();
-    record = {};
-    host.enterForeground();
-    EXPECT_EQ(windows->closes, 1);
-    EXPECT_EQ(sent(), Types{"IZMRClassifyTask"});
 }
 
 }

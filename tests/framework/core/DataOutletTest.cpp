@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using pf::Array;
 using pf::Dictionary;
 using pf::Value;
@@ -132,17 +134,9 @@ TEST(QueryValue, PathComponentsBelowABasePath)
     EXPECT_EQ(pathComponents(*pf::URL::create("/a/b/c/"), "/a"), (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(firstPathComponent(*pf::URL::create("x:"), "/"), std::nullopt);
     // The base is compared component by component on the decoded path.
-    struct Row {
-        const char* url;
-        const char* base;
-        std::optional<std::string> first;
-    } rows[] = {
-        {"root:///rootx/a", "/root", std::nullopt},
-        {"root:///ro/a", "/root", std::nullopt},
-        {"root:///a", "/root/home", std::nullopt},
-        {"root:///root/de%20tail/x", "/root/de tail", "x"},
-        {"root:///root/home//x/", "/root/home/", "x"},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(firstPathComponent(*pf::URL::create(r.url), r.base), r.first) << r.url << " below " << r.base;
+    using Row = std::tuple<const char*, const char*, std::optional<std::string>>;
+    for (const auto& [u, base, first] : {Row{"root:///rootx/a", "/root", {}}, Row{"root:///ro/a", "/root", {}},
+                                          Row{"root:///a", "/root/home", {}}, Row{"root:///root/de%20tail/x", "/root/de tail", "x"},
+                                          Row{"root:///root/home//x/", "/root/home/", "x"}})
+        EXPECT_EQ(firstPathComponent(*pf::URL::create(u), base), first) << u << " below " << base;
 }

@@ -21,12 +21,7 @@ void ScreenTest::SetUp()
 
 void ScreenTest::TearDown()
 {
-    while (auto pop = KRPopWindow::topPopWindow()) {
-        pop->closeAnimated(false);
-        if (KRPopWindow::topPopWindow() == pop)
-            break; // animating: the host's clock ends it below
-    }
-    host->advance(1);
+    KRPopWindow::closeAll();
     window.reset();
     pf::Screen::main().removeAllWindows();
     shell.reset();
@@ -38,20 +33,18 @@ void ScreenTest::makeShell(const std::string& json)
 {
     auto config = KRJSON::decodeText(json).dictionary();
     ASSERT_TRUE(config) << json;
-    auto bundle = std::make_shared<pf::Bundle>(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
-    shell = KRShell::create(config, bundle);
+    shell = KRShell::create(config, std::make_shared<pf::Bundle>(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources"));
 }
 
 std::shared_ptr<IKRUIViewController> ScreenTest::showRoot()
 {
     auto root = shell->rootViewController();
-    auto platform = std::dynamic_pointer_cast<pf::ViewController>(root);
-    if (!platform)
-        return root;
-    window = pf::Window::create();
-    window->setRootViewController(platform);
-    window->makeKeyAndVisible();
-    host->advance(0);
+    if (auto platform = std::dynamic_pointer_cast<pf::ViewController>(root)) {
+        window = pf::Window::create();
+        window->setRootViewController(platform);
+        window->makeKeyAndVisible();
+        host->advance(0);
+    }
     return root;
 }
 
@@ -66,7 +59,7 @@ bool ScreenTest::navigate(const std::string& text)
 
 namespace {
 
-void dumpController(const pf::ViewControllerRef& controller, int depth, const char* how, std::string& out)
+void dump(const pf::ViewControllerRef& controller, int depth, const char* how, std::string& out)
 {
     if (!controller)
         return;
@@ -77,8 +70,8 @@ void dumpController(const pf::ViewControllerRef& controller, int depth, const ch
     }
     out += "\n";
     for (auto& child : controller->childViewControllers())
-        dumpController(child, depth + 1, "", out);
-    dumpController(controller->modalViewController(), depth + 1, "modal ", out);
+        dump(child, depth + 1, "", out);
+    dump(controller->modalViewController(), depth + 1, "modal ", out);
 }
 
 }
@@ -86,8 +79,8 @@ void dumpController(const pf::ViewControllerRef& controller, int depth, const ch
 std::string ScreenTest::dumpTree()
 {
     std::string out;
-    dumpController(std::dynamic_pointer_cast<pf::ViewController>(shell->rootViewController()), 0, "", out);
+    dump(std::dynamic_pointer_cast<pf::ViewController>(shell->rootViewController()), 0, "", out);
     for (auto& pop : KRPopWindow::openWindows())
-        dumpController(pop->rootViewController(), 0, "pop ", out);
+        dump(pop->rootViewController(), 0, "pop ", out);
     return out;
 }
