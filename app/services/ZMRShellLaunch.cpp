@@ -15,6 +15,7 @@
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRStyleController.h"
+#include "framework/ui/KRViewController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Exception.h"
@@ -110,6 +111,8 @@ bool ZMRShell::applicationDidFinishLaunchingWithOptions(pf::Application& applica
     // Voxly's registration and the ZZ login object come with their SDKs.
     pf::log("Voxly app key and ZZ app id: their SDKs are not part of this build");
     loadStyles();
+    // Screens' "openUrl" actions leave the program through the platform.
+    KRViewController::setExternalOpener([](const pf::URL& url) { return pf::Application::shared().openURL(url); });
     handle(proto::IZMRClassifyTask(), std::make_shared<ZMRClassifyTask>(), 0);
     startLocation();
     openStartPage();
