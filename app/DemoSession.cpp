@@ -1,11 +1,8 @@
 #include "app/DemoSession.h"
 
 #include "app/services/ZMRAuthTasks.h"
-#include "app/screens/ZMRFeedDataSource.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRTaskTypes.h"
-#include "framework/core/KRDataOutlet.h"
-#include "framework/data/KRDataSourceDelegate.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -29,21 +26,6 @@ public:
     }
     bool done = false;
     pf::Value results;
-    std::optional<pf::Error> error;
-};
-
-// What the feed source reported.
-class FeedWatcher : public pf::Object, public KRDataSourceDelegate {
-public:
-    void krDataSourceDidLoadedFromCache(KRDataSource&, pf::Date) override { cached = true; }
-    void krDataSourceDidLoaded(KRDataSource&) override { done = true; }
-    void krDataSourceDidFitalError(KRDataSource&, const pf::Error& failure) override
-    {
-        error = failure;
-        done = true;
-    }
-    bool done = false;
-    bool cached = false;
     std::optional<pf::Error> error;
 };
 
@@ -94,26 +76,5 @@ int runDemoSession(const std::shared_ptr<ZMRShell>& shell, const DemoAccount& de
     }
     std::printf("Signed in: uid %s, account %s, nick %s\n", shell->uid().description().c_str(),
                 shell->account().value_or("-").c_str(), shell->nick().value_or("-").c_str());
-
-    auto page = std::make_shared<ZMRFeedDataSource>();
-    auto watcher = std::make_shared<FeedWatcher>();
-    page->setDelegate(watcher);
-    page->setContext(std::static_pointer_cast<KRShell>(shell));
-    page->setTaskType(std::string("ZMRFeedsTask"));
-    page->setDataKey(std::string("list"));
-    page->setAllowCached(true);
-    page->reloadData();
-    if (!pf::RunLoop::main().runUntil([&] { return watcher->done; }, pf::Seconds(timeout))) {
-        printError("Feed", pf::Error{"zomaru", -2, "no answer from the application server"});
-        return 1;
-    }
-    if (watcher->error) {
-        printError("Feed", *watcher->error);
-        return 1;
-    }
-    std::printf("Feed, page 1 (%zu items%s):\n", page->count(), watcher->cached ? ", cached page shown first" : "");
-    for (const pf::Value& item : *page->dataObjects())
-        std::printf("  %s: %s\n", dataForKeyPath(item, "nick").stringOr("?").c_str(),
-                    dataForKeyPath(item, "body").stringOr("").c_str());
     return 0;
 }

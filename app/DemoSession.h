@@ -1,9 +1,9 @@
 #pragma once
 
-// The application's start-up without screens, for the command line: signs in
-// (registering the demo account on first use, checking a stored sign-in on
-// later starts), then loads the first page of the feed and prints both.
-// Main thread; drives the main run loop until it is done.
+// The demo user's sign-in before the application launches: registers the
+// demo account on first use (signing in when it exists already) and checks
+// a stored sign-in on later starts, then prints the user. Main thread;
+// drives the main run loop until it is done.
 
 #include <memory>
 #include <string>
@@ -16,5 +16,5 @@ struct DemoAccount {
     std::string nick = "演示用户";
 };
 
-// Answers the process exit status: 0 when signed in and the page loaded.
+// Answers the process exit status: 0 when signed in.
 int runDemoSession(const std::shared_ptr<ZMRShell>& shell, const DemoAccount& demo, double timeoutSeconds);

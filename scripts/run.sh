@@ -2,9 +2,9 @@
 # Installs what is missing, builds the application and the local application
 # server (Release), starts the server on a free loopback port, and runs the
 # application against it: it signs in (registering the demo account on first
-# use), prints the signed-in user and the first page of the feed, then shows
+# use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
-# application (--headless, --shot FILE.png).
+# application (--headless, --shot FILE.png, --url URL).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh

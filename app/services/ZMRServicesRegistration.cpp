@@ -22,10 +22,14 @@
 #include "framework/core/KRUplinkService.h"
 #include "framework/db/KRDBRegistration.h"
 #include "framework/db/KRDownlinkService.h"
+#include "framework/ui/KRUIRegistration.h"
+#include "framework/ui/KRViewController.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
+#include "platform/ui/Window.h"
 #include "platform/graphics/Image.h"
 
 // Task fields of types the platform's values do not hold directly, as they
@@ -230,6 +234,33 @@ void registerTaskClasses()
 
 }
 
+namespace {
+
+// What interface files and templates reach on the shell: the window outlet
+// and the user, which screens' templates read as "{context.nick}".
+void registerShellClass()
+{
+    registerUIClasses();
+    pf::ClassBuilder<ZMRShell>("ZMRShell")
+        .superclass<KRShell>()
+        .adopts(proto::IKRUIContext())
+        .noFactory()
+        .property("window", &ZMRShell::window, &ZMRShell::setWindow)
+        .readonlyProperty("uid", &ZMRShell::uid)
+        .readonlyProperty("account", &ZMRShell::account)
+        .readonlyProperty("nick", &ZMRShell::nick)
+        .readonlyProperty("integral", &ZMRShell::integral)
+        .readonlyProperty("userInfo", &ZMRShell::userInfo)
+        .commit();
+    pf::ClassExtension<KRViewController>()
+        .readonlyProperty("context", +[](const KRViewController& controller) -> pf::ObjectRef {
+            return std::dynamic_pointer_cast<pf::Object>(controller.context());
+        })
+        .commit();
+}
+
+}
+
 void registerServicesClasses()
 {
     static bool done = false;
@@ -252,5 +283,5 @@ void registerServicesClasses()
     pf::ClassBuilder<ZMRPublishService>("ZMRPublishService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRUserService>("ZMRUserService").superclass<KRUplinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<ZMRDownlinkService>("ZMRDownlinkService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
-    pf::ClassBuilder<ZMRShell>("ZMRShell").superclass<KRShell>().adopts(proto::IKRUIContext()).noFactory().commit();
+    registerShellClass();
 }

@@ -1,17 +1,70 @@
 #pragma once
 
 // The application shell: the framework shell (configuration, task bus,
-// screens) plus the application's context. User state is in the standard
-// user defaults; the position, the databases and the follow-list flag live
-// in the instance. Lives as long as the process. Main queue only.
+// screens) plus the application's context, and the application's delegate.
+// User state is in the standard user defaults; the position, the databases
+// and the follow-list flag live in the instance. Lives as long as the
+// process. Main queue only, apart from the uncaught-exception handler, which
+// runs on the thread that met the exception.
+//
+// Launch: the main interface file "MainWindow" fills `window`; the handler
+// for uncaught exceptions is installed; push registration starts; the
+// bundle's "style.css" and "Styles" interface file dress markup and views;
+// the category task goes out; position tracking starts; the start page is
+// chosen from the stored user ("url-anonymous" without a user id, "url-nick"
+// without a nickname, else "url-auth" after the sign-in check, follow-list
+// and points tasks); the root controller fills the window.
 
 #include "app/services/ZMRContext.h"
 #include "framework/core/KRShell.h"
+#include "platform/ui/ApplicationDelegate.h"
 
-class ZMRShell : public KRShell, public ZMRContext {
+#include <cstdint>
+#include <vector>
+
+class ZMRShell : public KRShell, public ZMRContext, public pf::ApplicationDelegate {
 public:
     static std::shared_ptr<ZMRShell> create(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle);
+    // From the main bundle's "cfg.plist"; with `server` (the API address of
+    // another application server) the API, upload ("/upload") and crash
+    // ("/crash") services point at that server. Null, with a log line, when
+    // the file is missing or not a dictionary.
+    static std::shared_ptr<ZMRShell> create(const std::optional<std::string>& server = std::nullopt);
     ~ZMRShell() override;
+
+    // pf::ApplicationDelegate
+    bool applicationDidFinishLaunchingWithOptions(pf::Application& application, const pf::Value& options) override;
+    // Closes every pop window, then refreshes the user (when signed in) and
+    // the categories.
+    void applicationWillEnterForeground(pf::Application& application) override;
+    // Both shed caches as a memory warning does.
+    void applicationDidEnterBackground(pf::Application& application) override;
+    void applicationDidReceiveMemoryWarning(pf::Application& application) override;
+    // Stores the token as lower-case hexadecimal and sends the sign-in check.
+    void applicationDidRegisterForRemoteNotificationsWithDeviceToken(pf::Application& application,
+                                                                     const std::vector<std::uint8_t>& token) override;
+    void applicationDidFailToRegisterForRemoteNotificationsWithError(pf::Application& application,
+                                                                     const pf::Error& error) override;
+    // A "coin" message (at "data.type") shows its text ("aps.alert", or its
+    // "body" when that is a dictionary) for 1.8 s when there is one, and
+    // always refreshes the points. Other messages, and payloads that are not
+    // dictionaries, change nothing (logged).
+    void applicationDidReceiveRemoteNotification(pf::Application& application, const pf::Value& payload) override;
+    bool applicationHandleOpenURL(pf::Application& application, const pf::URL& url) override;
+    bool applicationOpenURL(pf::Application& application, const pf::URL& url, const std::string& sourceApplication,
+                            const pf::Value& annotation) override;
+    void applicationOpenRootURL(pf::Application& application, const pf::URL& url) override;
+    // Ready once no request is on its way (the network indicator is off).
+    bool applicationIsReady(pf::Application& application) override;
+
+    // Routes URLs that other programs hand back, by scheme prefix.
+    bool handleOpenURL(const pf::URL& url);
+    // "aabbcc…" for the bytes {0xaa, 0xbb, 0xcc, …}.
+    static std::string deviceTokenText(const std::vector<std::uint8_t>& token);
+
+    // The application window, an outlet of the "MainWindow" interface file.
+    const pf::WindowRef& window() const { return m_window; }
+    void setWindow(pf::WindowRef window) { m_window = std::move(window); }
 
     void toRootViewController(bool animated) override;
     void logout(bool animated) override;
@@ -58,9 +111,15 @@ private:
     KRDBContextRef openDBContext(const std::string& fileName, const char* classesKey);
     void openConfigUrl(const char* key, bool animated);
     void sendTask(const pf::Protocol* taskType, pf::ObjectRef task);
+    void sendUserTasks();
+    void installUncaughtExceptionHandler();
+    void loadMainWindow();
+    void loadStyles();
+    void openStartPage();
 
     std::optional<pf::Location> m_location;
     KRDBContextRef m_appDBContext;
     KRDBContextRef m_userDBContext;
     bool m_hasConcernChanged = false;
+    pf::WindowRef m_window;
 };

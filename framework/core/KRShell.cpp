@@ -8,6 +8,8 @@
 #include "platform/foundation/Device.h"
 #include "platform/foundation/Log.h"
 
+#include <algorithm>
+
 namespace {
 
 // A flag of the configuration: a Boolean or number; any other type is a
@@ -128,6 +130,18 @@ bool KRShell::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, in
         // Containers keep their services for the life of the shell.
         IKRService* service = container->instance().get();
         if (service && service->handle(taskType, task, priority))
+            return true;
+    }
+    return false;
+}
+
+bool KRShell::handleOffMainQueue(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority)
+{
+    for (const auto& container : m_serviceContainers) {
+        const auto& types = container->taskTypes();
+        if (!container->hasInstance() || std::find(types.begin(), types.end(), taskType) == types.end())
+            continue;
+        if (container->instance()->handle(taskType, task, priority))
             return true;
     }
     return false;

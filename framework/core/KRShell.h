@@ -26,6 +26,12 @@ public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
     bool cancelHandle(const pf::Protocol* taskType, const pf::ObjectRef& task) override;
     bool cancelHandleForSource(const pf::Object* source) override;
+    // Any thread: for a thread that is not the main queue (the uncaught-
+    // exception handler). Walks the containers directly, without the
+    // dispatch cache the main queue keeps, and offers the task only to
+    // services already made that list the type itself: those that take
+    // types by inheritance observe everything and live on the main queue.
+    bool handleOffMainQueue(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority);
 
     // IKRUIContext
     std::shared_ptr<IKRUIViewController> getViewController(const pf::URL& url, const std::string& basePath) override;

@@ -1,8 +1,9 @@
 #pragma once
 
 // Names of the application life-cycle notifications, posted on the default
-// notification centre as the application changes state. Nothing posts them
-// yet apart from tests; the application's start-up code will.
+// notification centre as the application changes state (pf::Application in
+// platform/ui posts them; nothing posts the termination one, since the
+// program has no shutdown step).
 
 namespace pf {
 

@@ -195,6 +195,12 @@ public:
         m_factory = nullptr;
         return *this;
     }
+    // Instances made by `make`, for a class whose constructor takes arguments.
+    ClassBuilder& factory(std::function<ObjectRef()> make)
+    {
+        m_factory = std::move(make);
+        return *this;
+    }
 
     template <class R, class A>
     ClassBuilder& property(std::string name, R (T::*getter)() const, void (T::*setter)(A))

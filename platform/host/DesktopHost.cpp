@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/AnimationClock.h"
+#include "platform/ui/Application.h"
 
 #include <SDL.h>
 #include <cairo.h>
@@ -112,6 +113,11 @@ bool DesktopHost::handle(const SDL_Event& event)
             m_mouseDown = false;
             m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
         } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+            m_compositor.invalidateAll();
+        } else if (event.window.event == SDL_WINDOWEVENT_MINIMIZED) {
+            Application::shared().enterBackground();
+        } else if (event.window.event == SDL_WINDOWEVENT_RESTORED) {
+            Application::shared().enterForeground();
             m_compositor.invalidateAll();
         }
         break;

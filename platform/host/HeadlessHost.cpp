@@ -37,9 +37,17 @@ HeadlessHost::HeadlessHost(Screen& screen)
 {
     AnimationClock::setCurrent(m_clock);
     m_compositor.invalidateAll();
+    Application::shared().setURLOpener([this](const URL& url) {
+        m_openedURLs.push_back(url.absoluteString());
+        return true;
+    });
 }
 
-HeadlessHost::~HeadlessHost() { AnimationClock::setCurrent(nullptr); }
+HeadlessHost::~HeadlessHost()
+{
+    Application::shared().setURLOpener(nullptr);
+    AnimationClock::setCurrent(nullptr);
+}
 
 void HeadlessHost::settle() { RunLoop::main().runUntilIdle(); }
 
@@ -135,6 +143,31 @@ void HeadlessHost::pressKey(KeyEvent::Kind kind)
 void HeadlessHost::memoryWarning()
 {
     Application::shared().simulateMemoryWarning();
+    settle();
+}
+
+void HeadlessHost::enterBackground()
+{
+    Application::shared().enterBackground();
+    settle();
+}
+
+void HeadlessHost::enterForeground()
+{
+    Application::shared().enterForeground();
+    settle();
+}
+
+bool HeadlessHost::openURL(const URL& url)
+{
+    bool taken = Application::shared().openIncomingURL(url);
+    settle();
+    return taken;
+}
+
+void HeadlessHost::receiveRemoteNotification(const Value& payload)
+{
+    Application::shared().receiveRemoteNotification(payload);
     settle();
 }
 

@@ -8,6 +8,8 @@
 // Main thread only; one host at a time.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Compositor.h"
 #include "platform/ui/Screen.h"
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pf {
 
@@ -50,6 +53,18 @@ public:
     // every controller's didReceiveMemoryWarning(), then the ready work.
     void memoryWarning();
 
+    // The application's life cycle as the system drives it; each runs the
+    // ready work afterwards.
+    void enterBackground();
+    void enterForeground();
+    // A URL from another program; answers whether the application took it.
+    bool openURL(const URL& url);
+    // A push message; `payload` may be any value.
+    void receiveRemoteNotification(const Value& payload);
+    // The URLs the application handed to the desktop's opener, in order
+    // (the host records them instead of opening anything).
+    const std::vector<std::string>& openedURLs() const { return m_openedURLs; }
+
     // Moves the clock, running animations and display links frame by frame,
     // then the main loop's ready work (animation completions among it).
     void advance(double seconds);
@@ -67,6 +82,7 @@ private:
     Screen& m_screen;
     std::shared_ptr<ManualClock> m_clock;
     Compositor m_compositor;
+    std::vector<std::string> m_openedURLs;
 };
 
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ApplicationDelegate.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Text.h"
 #include "platform/ui/AnimationClock.h"
@@ -95,6 +96,8 @@ std::string Application::statusBarTime() const
 void Application::simulateMemoryWarning()
 {
     NotificationCenter::defaultCenter().post(MemoryWarningNotification);
+    if (auto delegate = m_delegate.lock())
+        delegate->applicationDidReceiveMemoryWarning(*this);
     for (auto& controller : ViewController::allControllers())
         controller->didReceiveMemoryWarning();
 }

@@ -1,7 +1,15 @@
 #pragma once
 
-// The running application as the views see it: the status bar and memory
-// warnings.
+// The running application: its life cycle (launch, foreground, background,
+// memory warnings) told to the delegate and posted as notifications, push
+// registration and messages, URLs coming in from other programs and going
+// out to the desktop's opener, and the status bar.
+//
+// Linux has no push service: registration fails unless a device token was
+// injected (tests), and messages come in through receiveRemoteNotification()
+// (the headless host). Outgoing URLs: http and https go to the opener
+// (`xdg-open`, started with an argument vector, never a shell; hosts and
+// tests install their own); every other scheme is refused with a log line.
 //
 // The status bar is a window of its own at the status-bar level, 20 points
 // high across the top of the screen, taking no touches; it shows the time
@@ -12,19 +20,71 @@
 //
 // Main thread only.
 
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Forward.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace pf {
 
 // Posted (object: none) by simulateMemoryWarning() before the controllers hear of it.
 extern const char* const MemoryWarningNotification;
 
+class ApplicationDelegate;
+
+// Flags of registerForRemoteNotificationTypes.
+namespace RemoteNotificationType {
+constexpr int Badge = 1;
+constexpr int Sound = 2;
+constexpr int Alert = 4;
+}
+
+enum class ApplicationState { Inactive, Active, Background };
+
 class Application {
 public:
     static Application& shared();
+
+    std::shared_ptr<ApplicationDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(std::weak_ptr<ApplicationDelegate> delegate) { m_delegate = std::move(delegate); }
+    ApplicationState applicationState() const { return m_state; }
+
+    // Tells the delegate the program launched and, when it answers true,
+    // becomes active (ApplicationDidBecomeActiveNotification). Answers the
+    // delegate's verdict; false without a delegate.
+    bool launch(const Value& options = {});
+    // Posts ApplicationWillResignActiveNotification, tells the delegate and
+    // posts ApplicationDidEnterBackgroundNotification. Only when active.
+    void enterBackground();
+    // Posts ApplicationWillEnterForegroundNotification, tells the delegate,
+    // posts ApplicationDidBecomeActiveNotification. Only from the background.
+    void enterForeground();
+    // The screen's key window, or null.
+    WindowRef keyWindow() const;
+
+    // A URL from another program; answers whether the delegate took it.
+    bool openIncomingURL(const URL& url, const std::string& sourceApplication = {});
+
+    // The delegate hears of the outcome on a later turn of the main loop:
+    // the injected device token, else a failure.
+    void registerForRemoteNotificationTypes(int types);
+    int enabledRemoteNotificationTypes() const { return m_remoteTypes; }
+    // The token later registrations receive; empty makes them fail again.
+    void injectDeviceToken(std::vector<std::uint8_t> token) { m_injectedToken = std::move(token); }
+    // A push message as it arrives: handed to the delegate at once.
+    void receiveRemoteNotification(const Value& payload);
+
+    // http and https go to the opener; other schemes are refused (logged).
+    bool canOpenURL(const URL& url) const;
+    bool openURL(const URL& url);
+    // Null restores the desktop opener.
+    using URLOpener = std::function<bool(const URL&)>;
+    void setURLOpener(URLOpener opener) { m_opener = std::move(opener); }
 
     // (0, 0, screen width, 20); empty while the bar is hidden.
     Rect statusBarFrame() const;
@@ -35,8 +95,8 @@ public:
     // The clock text the status bar shows.
     std::string statusBarTime() const;
 
-    // Posts MemoryWarningNotification, then sends didReceiveMemoryWarning()
-    // to every live view controller.
+    // Posts MemoryWarningNotification, tells the delegate, then sends
+    // didReceiveMemoryWarning() to every live view controller.
     void simulateMemoryWarning();
 
     // Where the root view of `controller` goes in `window`.
@@ -47,6 +107,11 @@ public:
 
 private:
     Application() = default;
+    std::weak_ptr<ApplicationDelegate> m_delegate;
+    ApplicationState m_state = ApplicationState::Inactive;
+    int m_remoteTypes = 0;
+    std::vector<std::uint8_t> m_injectedToken;
+    URLOpener m_opener;
     WindowRef m_statusBar;
     bool m_statusBarHidden = false;
 };

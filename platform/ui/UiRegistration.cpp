@@ -55,7 +55,8 @@ void registerUiClasses()
                        {"bottomRight", int(ImageGravity::BottomRight)}})
         .property("layerMaskColor", &View::layerMaskColor, &View::setLayerMaskColor)
         .commit();
-    ClassBuilder<Window>("Window").superclass<View>().noFactory().commit();
+    // A window from an interface file covers the screen until its frame is set.
+    ClassBuilder<Window>("Window").superclass<View>().factory([] { return ObjectRef(Window::create()); }).commit();
     ClassBuilder<ViewController>("ViewController")
         .property("view", &ViewController::viewIfLoaded, &ViewController::setView)
         .property("title", &ViewController::title, &ViewController::setTitle)

@@ -113,6 +113,15 @@ bool AppServer::start(int port)
     m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
         response.set_content(answer(request.body), "application/json; charset=utf-8");
     });
+    m_server->Post("/crash", [this](const httplib::Request& request, httplib::Response& response) {
+        Form report = parseForm(request.body);
+        std::fprintf(stderr, "appserver: crash report %s\n", item(report, "exception").value_or("(no exception)").c_str());
+        {
+            std::lock_guard lock(m_seenMutex);
+            m_crashReports.push_back(std::move(report));
+        }
+        response.set_content("{}", "application/json; charset=utf-8");
+    });
     addUploadRoutes(*m_server, m_store, [this] { return m_port; });
     addListRoutes(*m_server, m_store);
     int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
@@ -134,6 +143,18 @@ void AppServer::stop()
     m_server.reset();
 }
 
+std::vector<Form> AppServer::crashReports() const
+{
+    std::lock_guard lock(m_seenMutex);
+    return m_crashReports;
+}
+
+std::vector<std::string> AppServer::deviceTokens() const
+{
+    std::lock_guard lock(m_seenMutex);
+    return m_deviceTokens;
+}
+
 std::string AppServer::answer(const std::string& formBody)
 {
     Form form = parseForm(formBody);
@@ -146,6 +167,11 @@ std::string AppServer::answer(const std::string& formBody)
         error.integer("timestamp", now);
         return error.json();
     };
+    if (auto token = item(form, "device-token"); token && !token->empty()) {
+        std::lock_guard lock(m_seenMutex);
+        if (std::find(m_deviceTokens.begin(), m_deviceTokens.end(), *token) == m_deviceTokens.end())
+            m_deviceTokens.push_back(*token);
+    }
     if (item(form, "config") != "config_zmr")
         return fail(kBadConfig);
     std::string taskType = item(form, "taskType").value_or("");

@@ -9,10 +9,18 @@
 // Every answer carries "error-code" (0 for success), "error" when it is not
 // 0, and "timestamp"; a first request from a device gets its "device-did";
 // sign-in answers carry "auth", "auth-token", "user" and "auth-bind".
+//
+// Crash reports posted to "/crash" are kept in memory (and printed to
+// standard error as one line each) for tests to read, as are the push
+// device tokens the application's requests carry.
+
+#include "tools/appserver/AppJson.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -38,6 +46,11 @@ public:
     // protocol without a socket.
     std::string answer(const std::string& formBody);
 
+    // Any thread: the form items of each crash report, oldest first.
+    std::vector<Form> crashReports() const;
+    // Any thread: every distinct "device-token" seen on "/api", in order.
+    std::vector<std::string> deviceTokens() const;
+
     AppServer(const AppServer&) = delete;
     AppServer& operator=(const AppServer&) = delete;
 
@@ -46,6 +59,10 @@ private:
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;
+    // Guards the two lists below; the server answers on many threads.
+    mutable std::mutex m_seenMutex;
+    std::vector<Form> m_crashReports;
+    std::vector<std::string> m_deviceTokens;
 };
 
 }

@@ -1,6 +1,7 @@
 #include "app/services/ZMRServicesRegistration.h"
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/data/KRDataRegistration.h"
+#include "framework/dom/KRDOMRegistration.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
     registerServicesClasses();
     // The shipped configuration also names the list service of the data layer.
     registerDataClasses();
+    // The start screen is a markup document.
+    registerDOMClasses();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,70 @@
+#pragma once
+
+// What the application object tells the program about its life: launch,
+// foreground and background, memory warnings, push registration and push
+// messages, and URLs handed in by other programs. Every callback has a
+// do-nothing default. Main thread only; the application holds its delegate
+// weakly, so whoever starts the application keeps it.
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
+#include "platform/ui/Forward.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pf {
+
+class Application;
+
+class ApplicationDelegate {
+public:
+    virtual ~ApplicationDelegate() = default;
+
+    // Answers whether the launch succeeded; `options` is a dictionary or nil.
+    virtual bool applicationDidFinishLaunchingWithOptions(Application&, const Value& options)
+    {
+        (void)options;
+        return true;
+    }
+    virtual void applicationWillEnterForeground(Application&) {}
+    virtual void applicationDidEnterBackground(Application&) {}
+    virtual void applicationDidReceiveMemoryWarning(Application&) {}
+
+    virtual void applicationDidRegisterForRemoteNotificationsWithDeviceToken(Application&,
+                                                                             const std::vector<std::uint8_t>& token)
+    {
+        (void)token;
+    }
+    virtual void applicationDidFailToRegisterForRemoteNotificationsWithError(Application&, const Error& error)
+    {
+        (void)error;
+    }
+    // `payload` is whatever the sender put in the message: any value.
+    virtual void applicationDidReceiveRemoteNotification(Application&, const Value& payload) { (void)payload; }
+
+    // A URL handed in by another program; answers whether it was taken.
+    virtual bool applicationHandleOpenURL(Application&, const URL& url)
+    {
+        (void)url;
+        return false;
+    }
+    virtual bool applicationOpenURL(Application&, const URL& url, const std::string& sourceApplication,
+                                    const Value& annotation)
+    {
+        (void)url;
+        (void)sourceApplication;
+        (void)annotation;
+        return false;
+    }
+
+    // Opens `url` in the program's own root screen (the command line's
+    // --url); nothing by default.
+    virtual void applicationOpenRootURL(Application&, const URL& url) { (void)url; }
+    // The program's test for "start-up has settled" (pictures wait for it).
+    virtual bool applicationIsReady(Application&) { return true; }
+};
+
+}

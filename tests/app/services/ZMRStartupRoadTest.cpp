@@ -1,0 +1,120 @@
+// The application's start-up end to end: the shipped configuration against
+// the local application server in this process, on the headless host.
+
+#include "ServicesTestSupport.h"
+
+#include "app/services/ZMRShell.h"
+#include "framework/core/KRJSON.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/ui/KRDocumentViewController.h"
+#include "framework/ui/KRPopWindow.h"
+#include "platform/controls/NavigationController.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/host/ApplicationMain.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
+#include "tools/appserver/AppServer.h"
+#include "tools/appserver/AppStore.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <stdexcept>
+
+namespace {
+
+class StartupRoad : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::unique_ptr<zmr::AppStore> made;
+        ASSERT_FALSE(zmr::AppStore::open(":memory:", made));
+        store = std::move(made);
+        server = std::make_unique<zmr::AppServer>(store);
+        ASSERT_TRUE(server->start(0));
+        zmr::AppUser user;
+        ASSERT_EQ(store->addUser("demo", "demo-password", "演示用户", user), zmr::AppStore::Outcome::Ok);
+        uid = user.uid;
+
+        const char* source = std::getenv("ZMR_SOURCE_DIR");
+        pf::Bundle::setMain(std::make_shared<pf::Bundle>(std::string(source ? source : ".") + "/resources"));
+        shell = ZMRShell::create(server->url());
+        ASSERT_TRUE(shell);
+        // A sign-in stored by an earlier run.
+        shell->setAuth(pf::Value(uid), store->issueToken(uid));
+        shell->setAccount(user.account);
+        shell->setNick(user.nick);
+
+        auto& application = pf::Application::shared();
+        application.setDelegate(shell);
+        application.injectDeviceToken({0xde, 0xad, 0xbe, 0xef});
+        ASSERT_TRUE(application.launch());
+        application.injectDeviceToken({});
+        ASSERT_TRUE(pf::waitUntilSettled(host, *shell, 60));
+    }
+    void TearDown() override
+    {
+        pf::Application::shared().setDelegate({});
+        if (shell && shell->window())
+            shell->window()->setHidden(true);
+        if (server)
+            server->stop();
+    }
+
+    TemporaryHome home;
+    pf::HeadlessHost host;
+    std::shared_ptr<zmr::AppStore> store;
+    std::unique_ptr<zmr::AppServer> server;
+    std::shared_ptr<ZMRShell> shell;
+    long long uid = 0;
+};
+
+TEST_F(StartupRoad, LaunchShowsTheNicknameAndForegroundClosesPopWindows)
+{
+    auto root = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
+    ASSERT_TRUE(root);
+    auto start = std::dynamic_pointer_cast<KRDocumentViewController>(root->topViewController());
+    ASSERT_TRUE(start && start->document());
+    auto nick = start->document()->elementById("nick");
+    ASSERT_TRUE(nick);
+    EXPECT_EQ(nick->text(), "演示用户");
+    auto first = KRPopWindow::popWindow(), second = KRPopWindow::popWindow();
+    first->showAnimated(false);
+    second->showAnimated(true); // still animating when the program leaves
+    host.enterBackground();
+    host.enterForeground();
+    EXPECT_FALSE(KRPopWindow::topPopWindow());
+    EXPECT_TRUE(first->isHidden() && second->isHidden());
+    EXPECT_TRUE(shell->window()->isKeyWindow());
+}
+
+TEST_F(StartupRoad, InjectedDeviceTokenReachesServerAndCoinPushStoresThePoints)
+{
+    EXPECT_TRUE(runMainUntil([&] { return countOf(server->deviceTokens(), "deadbeef") == 1; }, 30));
+    ASSERT_TRUE(store->addPost(uid, "{}", 25));
+    long long points = store->points(uid);
+    ASSERT_GT(points, 0);
+    host.receiveRemoteNotification(KRJSON::decodeText(R"({"aps":{"alert":{"body":"积分到账"}},"data":{"type":"coin"}})"));
+    EXPECT_TRUE(host.findViewWithText("积分到账"));
+    EXPECT_TRUE(runMainUntil([&] { return shell->integral() == points; }, 30));
+}
+
+TEST_F(StartupRoad, ExceptionOnQueueThreadLeavesCrashReportAtServer)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_DEATH(
+        {
+            auto queue = pf::DispatchQueue::create("crashing");
+            queue->async([] { throw std::runtime_error("queue thread crash"); });
+            std::promise<void>().get_future().wait(); // the handler ends the process
+        },
+        "");
+    auto reports = server->crashReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(zmr::item(reports[0], "exception").value_or("").find("queue thread crash"), std::string::npos);
+}
+
+}
