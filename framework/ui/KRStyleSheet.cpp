@@ -1,5 +1,6 @@
 #include "framework/ui/KRStyleSheet.h"
 
+#include "platform/foundation/Boxed.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
@@ -46,6 +47,7 @@ std::shared_ptr<const KRStyleSelection> KRStyleSheet::selectorStyle(std::string_
     m_controller->view(); // loads the interface file, which fills `styles`
     if (m_selectionsGeneration != m_controller->stylesGeneration()) {
         m_selections.clear();
+        m_converted.clear();
         m_selectionsGeneration = m_controller->stylesGeneration();
     }
     std::string names(styleNames);
@@ -158,6 +160,31 @@ pf::ImageRef KRStyleSheet::styleValueImage(std::string_view text)
     return image;
 }
 
+std::optional<pf::Value> KRStyleSheet::styleValue(const KRStyle& style)
+{
+    // Images are not kept here: the path cache holds them, so that a memory
+    // warning or another screen scale reads the file again.
+    if (style.imageValue()) {
+        pf::ImageRef image = styleValueImage(*style.imageValue());
+        return image ? pf::Value(pf::ObjectRef(image)) : pf::Value();
+    }
+    const std::optional<std::string>& text = style.fontValue() ? style.fontValue() : style.edgeValue();
+    if (!text)
+        return style.value().isNil() ? std::nullopt : std::optional<pf::Value>(style.value());
+    auto cached = m_converted.find(&style);
+    if (cached != m_converted.end() && cached->second.text == *text)
+        return cached->second.value;
+    pf::Value value;
+    if (style.fontValue()) {
+        if (auto font = styleValueFont(*text))
+            value = pf::Boxed<pf::Font>::make(*font);
+    } else {
+        value = pf::Boxed<pf::EdgeInsets>::make(styleValueEdge(*text));
+    }
+    m_converted[&style] = {*text, value};
+    return value;
+}
+
 pf::ImageRef KRStyleSheet::readImageFile(const std::string& path)
 {
     auto image = pf::Image::contentsOfFile(path);
@@ -178,6 +205,7 @@ void KRStyleSheet::setVersion(int version)
     int old = m_version;
     m_version = version;
     m_selections.clear();
+    m_converted.clear();
     auto observers = m_observers;
     for (const auto& weak : observers) {
         if (auto observer = weak.lock())

@@ -63,6 +63,11 @@ public:
     // ".." component; a leading "/" is ignored.
     pf::ImageRef styleValueImage(std::string_view text);
 
+    // What an entry sets on a view: its image, font or edge insets made from
+    // the text, else its `value`; nothing for an entry without any. A font
+    // or edge text is converted once per entry while the text stays the same.
+    std::optional<pf::Value> styleValue(const KRStyle& style);
+
     const KRStyleControllerRef& styleController() const { return m_controller; }
     // A different controller raises the version by one; the same does nothing.
     void setStyleController(KRStyleControllerRef controller);
@@ -86,6 +91,12 @@ private:
     std::vector<std::weak_ptr<KRStyleSheetObserver>> m_observers;
     std::unordered_map<std::string, std::shared_ptr<const KRStyleSelection>> m_selections;
     unsigned m_selectionsGeneration = 0;
+    struct Converted {
+        std::string text;
+        pf::Value value;
+    };
+    // Dropped with m_selections; the text check keeps a reused address honest.
+    std::unordered_map<const KRStyle*, Converted> m_converted;
 };
 
 using KRStyleSheetRef = std::shared_ptr<KRStyleSheet>;

@@ -23,6 +23,8 @@
 #include "framework/ui/KRStatusView.h"
 #include "framework/ui/KRStyle.h"
 #include "framework/ui/KRStyleController.h"
+#include "framework/ui/KRStyleOutlet.h"
+#include "framework/ui/KRStyleOutletContainer.h"
 #include "framework/ui/KRStyleSheet.h"
 #include "framework/ui/KRToolbar.h"
 #include "framework/ui/KRViewController.h"
@@ -149,6 +151,49 @@ void registerStyles()
     setStyleSheetProvider(std::make_shared<StyleSheetProvider>());
 }
 
+template <pf::ControlState S> pf::Color titleColorOf(const pf::Button& b) { return b.titleColorForState(S); }
+template <pf::ControlState S> void setTitleColorOf(pf::Button& b, const pf::Color& c) { b.setTitleColor(c, S); }
+
+// Style outlets, and the keys styles set that the platform views lack: a
+// view's shadow and background pattern, a button's "textColor" names for its
+// per-state title colours. The view's "backgroundImage" reads nil: the
+// pattern is not kept as an image. Buttons keep their own per-state
+// "backgroundImage", which hides the view's.
+void registerStyleOutlets()
+{
+    pf::ClassBuilder<KRStyleOutlet>("KRStyleOutlet")
+        .property("styleName", &KRStyleOutlet::styleName, &KRStyleOutlet::setStyleName)
+        .property("views", &KRStyleOutlet::views, &KRStyleOutlet::setViews)
+        .property("version", &KRStyleOutlet::version, &KRStyleOutlet::setVersion)
+        .property("status", &KRStyleOutlet::status, &KRStyleOutlet::setStatus)
+        .commit();
+    pf::ClassBuilder<KRStyleOutletContainer>("KRStyleOutletContainer")
+        .property("styles", &KRStyleOutletContainer::styles, &KRStyleOutletContainer::setStyles)
+        .property("status", &KRStyleOutletContainer::status, &KRStyleOutletContainer::setStatus)
+        .commit();
+    pf::ClassExtension<pf::View>()
+        .property("shadowColor", +[](const pf::View& v) { return v.shadowColor(); },
+                  +[](pf::View& v, const pf::Color& c) { v.setShadowColor(c); })
+        .property("shadowOpacity", +[](const pf::View& v) { return v.shadowOpacity(); },
+                  +[](pf::View& v, double o) { v.setShadowOpacity(o); })
+        .property("shadowOffset", +[](const pf::View& v) { return v.shadowOffset(); },
+                  +[](pf::View& v, const pf::Size& s) { v.setShadowOffset(s); })
+        .property("shadowRadius", +[](const pf::View& v) { return v.shadowRadius(); },
+                  +[](pf::View& v, double r) { v.setShadowRadius(r); })
+        .property("backgroundImage", +[](const pf::View&) { return pf::ImageRef(); },
+                  +[](pf::View& v, const pf::ImageRef& i) { v.setBackgroundPattern(i); })
+        .commit();
+    pf::ClassExtension<pf::Button>()
+        .property("textColor", &titleColorOf<pf::ControlStates::Normal>, &setTitleColorOf<pf::ControlStates::Normal>)
+        .property("textColorHighlighted", &titleColorOf<pf::ControlStates::Highlighted>,
+                  &setTitleColorOf<pf::ControlStates::Highlighted>)
+        .property("textColorDisabled", &titleColorOf<pf::ControlStates::Disabled>,
+                  &setTitleColorOf<pf::ControlStates::Disabled>)
+        .property("textColorSelected", &titleColorOf<pf::ControlStates::Selected>,
+                  &setTitleColorOf<pf::ControlStates::Selected>)
+        .commit();
+}
+
 void registerLayoutClasses()
 {
     pf::ClassBuilder<KRLayout>("KRLayout")
@@ -252,6 +297,7 @@ void registerUIClasses()
     registerDataOutlets();
     registerStatusViews();
     registerStyles();
+    registerStyleOutlets();
     registerLayoutClasses();
     pf::ClassBuilder<GIFView>("GIFView")
         .superclass<pf::View>()

@@ -82,7 +82,10 @@ const Class* ClassRegistry::add(std::type_index type, Class cls)
     if (auto it = r.classesByName.find(cls.name()); it != r.classesByName.end())
         return it->second;
     r.classes.push_back(std::move(cls));
-    const Class* c = &r.classes.back();
+    Class& added = r.classes.back();
+    for (const Property& p : added.m_properties)
+        added.m_propertyIndex.emplace(p.name, &p);
+    const Class* c = &added;
     r.classesByName.emplace(c->name(), c);
     r.classesByType.emplace(type, c);
     return c;
@@ -110,14 +113,13 @@ void ClassRegistry::extend(const Class* cls, std::vector<Property> properties, s
     std::unique_lock lock(r.mutex);
     // Classes live in the registry's deque; extending one is a registration step.
     Class& c = const_cast<Class&>(*cls);
-    auto own = [&](std::string_view name) {
-        return std::any_of(c.m_properties.begin(), c.m_properties.end(), [&](auto& p) { return p.name == name; }) ||
-               std::any_of(c.m_extensionProperties.begin(), c.m_extensionProperties.end(),
-                           [&](auto& p) { return p.name == name; });
-    };
-    for (auto& p : properties)
-        if (!own(p.name))
-            c.m_extensionProperties.push_back(std::move(p));
+    for (auto& p : properties) {
+        if (c.m_propertyIndex.count(p.name))
+            continue;
+        c.m_extensionProperties.push_back(std::move(p));
+        const Property& stored = c.m_extensionProperties.back();
+        c.m_propertyIndex.emplace(stored.name, &stored);
+    }
     for (auto& a : actions)
         if (std::none_of(c.m_actions.begin(), c.m_actions.end(), [&](auto& b) { return b.name == a.name; }))
             c.m_actions.push_back(std::move(a));
@@ -160,14 +162,11 @@ bool Class::conformsTo(const Protocol* protocol) const
 
 const Property* Class::property(std::string_view name) const
 {
-    for (const Class* c = this; c; c = c->m_superclass) {
-        for (const Property& p : c->m_properties)
-            if (p.name == name)
-                return &p;
-        for (const Property& p : c->m_extensionProperties)
-            if (p.name == name)
-                return &p;
-    }
+    // Nearest class first, so a subclass's key (even one added by an
+    // extension) hides a superclass key of the same name.
+    for (const Class* c = this; c; c = c->m_superclass)
+        if (auto found = c->m_propertyIndex.find(name); found != c->m_propertyIndex.end())
+            return found->second;
     return nullptr;
 }
 

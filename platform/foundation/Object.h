@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pf {
@@ -156,6 +157,9 @@ private:
     // Added by extensions after registration; a deque keeps earlier
     // properties where they are.
     std::deque<Property> m_extensionProperties;
+    // This class's own and extension properties by name (own first); the
+    // keys view the names stored above.
+    std::unordered_map<std::string_view, const Property*> m_propertyIndex;
     std::string m_name;
     const Class* m_superclass = nullptr;
     std::function<ObjectRef()> m_factory;

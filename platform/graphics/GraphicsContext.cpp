@@ -141,6 +141,28 @@ void GraphicsContext::fillRoundedRect(const Rect& r, double radius, const Color&
     fillPath(Path::roundedRect(s, radius), color);
 }
 
+void GraphicsContext::fillRoundedRectWithPattern(const Rect& r, double radius, const Bitmap& tile)
+{
+    Rect s = sanitizedRect(r);
+    double tileScale = tile.scale() > 0 ? tile.scale() : 1;
+    if (s.isEmpty() || tile.pixelWidth() <= 0 || tile.pixelHeight() <= 0 || alpha() <= 0)
+        return;
+    appendPath(Path::roundedRect(s, radius));
+    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile.surface());
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    // Pattern space is tile pixels; user space is points from the rect's corner.
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, tileScale, tileScale);
+    cairo_matrix_translate(&matrix, -s.x(), -s.y());
+    cairo_pattern_set_matrix(pattern, &matrix);
+    cairo_save(m_cr);
+    cairo_clip(m_cr);
+    cairo_set_source(m_cr, pattern);
+    cairo_paint_with_alpha(m_cr, alpha());
+    cairo_restore(m_cr);
+    cairo_pattern_destroy(pattern);
+}
+
 void GraphicsContext::strokeRect(const Rect& r, const Color& color, double lineWidth)
 {
     strokeRoundedRect(r, 0, color, lineWidth);

@@ -70,6 +70,9 @@ public:
     void strokeRect(const Rect& r, const Color& color, double lineWidth);
     void strokeRoundedRect(const Rect& r, double radius, const Color& color, double lineWidth);
     void fillPath(const Path& path, const Color& color);
+    // Fills with `tile` repeated from the rect's top-left corner, each copy
+    // its size in points (its pixels over its scale).
+    void fillRoundedRectWithPattern(const Rect& r, double radius, const Bitmap& tile);
     void strokePath(const Path& path, const Color& color, double lineWidth);
     // Makes the pixels under `r` transparent.
     void clearRect(const Rect& r);

@@ -7,6 +7,7 @@
 #include "platform/graphics/Path.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewShadow.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
@@ -81,6 +82,21 @@ ErrorOr<BitmapRef> Compositor::renderView(View& view, double scale)
     return bitmap.value();
 }
 
+void Compositor::drawShadow(GraphicsContext& context, View& view, const Rect& bounds, double radius, double scale)
+{
+    if (!view.m_shadow)
+        view.m_shadow = std::make_unique<ViewShadow>();
+    BitmapRef picture = view.m_shadow->picture(bounds.size, radius, view.shadowColor(), view.shadowRadius(), scale);
+    if (!picture)
+        return;
+    double pad = ViewShadow::outset(view.shadowRadius());
+    Rect place = bounds.offsetBy(view.shadowOffset().width, view.shadowOffset().height).insetBy(-pad, -pad);
+    context.save();
+    context.setAlpha(view.shadowOpacity());
+    context.drawImage(*picture, place);
+    context.restore();
+}
+
 std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, double scale,
                                           const AffineTransform* placement)
 {
@@ -101,8 +117,9 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, 
 
     context.save();
     context.concat(toSuper);
+    Rect shadow = view.shadowRect();
     // Nothing of a clipping view shows outside the dirty region.
-    if (view.clipsToBounds() && !context.clipBounds().intersects(b)) {
+    if (view.clipsToBounds() && !context.clipBounds().intersects(shadow.isEmpty() ? b : b.united(shadow))) {
         context.restore();
         return std::nullopt;
     }
@@ -121,7 +138,12 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, 
     }
 
     double radius = clampedCornerRadius(b, view.cornerRadius());
-    if (auto background = view.presentationBackgroundColor())
+    if (!shadow.isEmpty())
+        drawShadow(context, view, b, radius, scale);
+    const ImageRef& pattern = view.backgroundPattern();
+    if (pattern && pattern->bitmap())
+        context.fillRoundedRectWithPattern(b, radius, *pattern->bitmap());
+    else if (auto background = view.presentationBackgroundColor())
         context.fillRoundedRect(b, radius, *background);
     if (view.clipsToBounds()) {
         context.save();

@@ -33,6 +33,8 @@ public:
     static ErrorOr<BitmapRef> renderView(View& view, double scale);
 
 private:
+    // Under the view's background, in its bounds coordinates.
+    static void drawShadow(GraphicsContext& context, View& view, const Rect& bounds, double radius, double scale);
     static std::optional<Error> drawView(GraphicsContext& context, View& view, double scale,
                                          const AffineTransform* placement);
 

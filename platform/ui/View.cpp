@@ -6,6 +6,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/ViewShadow.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
@@ -24,6 +25,9 @@ namespace {
 constexpr int kMaxContentPixels = 8192;
 
 double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
+
+// Points; the blur itself stops at a smaller reach on screens of scale 1.
+constexpr double kMaxShadowRadius = 100;
 
 std::string className(const View& view)
 {
@@ -141,12 +145,69 @@ void View::setHidden(bool hidden)
 
 void View::setBackgroundColor(std::optional<Color> color)
 {
+    if (m_backgroundPattern) {
+        m_backgroundPattern = nullptr;
+        invalidateVisual();
+    }
     if (color == m_backgroundColor)
         return;
     Color old = m_backgroundColor.value_or(Color::clear());
     m_backgroundColor = color;
     Animator::shared().propertyChanged(*this, AnimatedProperty::BackgroundColor, old);
     invalidateVisual();
+}
+
+void View::setBackgroundPattern(ImageRef image)
+{
+    if (image == m_backgroundPattern)
+        return;
+    // The compositor draws the pattern in place of any colour still animating.
+    m_backgroundColor.reset();
+    m_backgroundPattern = std::move(image);
+    invalidateVisual();
+}
+
+void View::shadowChanged(const std::function<void()>& change)
+{
+    invalidateVisual();
+    change();
+    invalidateVisual();
+}
+
+void View::setShadowColor(const Color& color)
+{
+    if (color != m_shadowColor)
+        shadowChanged([&] { m_shadowColor = color; });
+}
+
+void View::setShadowOpacity(double opacity)
+{
+    opacity = std::clamp(finiteOr(opacity, 0), 0.0, 1.0);
+    if (opacity != m_shadowOpacity)
+        shadowChanged([&] { m_shadowOpacity = opacity; });
+}
+
+void View::setShadowOffset(Size offset)
+{
+    offset = {finiteOr(offset.width, 0), finiteOr(offset.height, 0)};
+    if (offset != m_shadowOffset)
+        shadowChanged([&] { m_shadowOffset = offset; });
+}
+
+void View::setShadowRadius(double radius)
+{
+    // A radius past the blur's reach would only cost memory.
+    radius = std::clamp(finiteOr(radius, 0), 0.0, kMaxShadowRadius);
+    if (radius != m_shadowRadius)
+        shadowChanged([&] { m_shadowRadius = radius; });
+}
+
+Rect View::shadowRect() const
+{
+    if (m_shadowOpacity <= 0 || m_shadowColor.alpha <= 0 || m_bounds.isEmpty())
+        return {};
+    double pad = ViewShadow::outset(m_shadowRadius);
+    return m_bounds.offsetBy(m_shadowOffset.width, m_shadowOffset.height).insetBy(-pad, -pad);
 }
 
 void View::setClipsToBounds(bool clips)
@@ -543,8 +604,11 @@ void View::extentInWindow(const AffineTransform& toWindow, Rect& out) const
     if (m_hidden)
         return;
     Rect own = toWindow.applyToRect(m_bounds);
-    // Borders are inside the bounds, so the bounds cover everything drawn.
+    // Borders are inside the bounds, so the bounds and the shadow cover
+    // everything the view itself draws.
     out = out.united(own);
+    if (Rect shadow = shadowRect(); !shadow.isEmpty())
+        out = out.united(toWindow.applyToRect(shadow));
     if (m_clipsToBounds) {
         return;
     }

@@ -40,6 +40,8 @@ constexpr AutoresizingMask FlexibleHeight = 1 << 4;
 constexpr AutoresizingMask FlexibleBottomMargin = 1 << 5;
 }
 
+class ViewShadow;
+
 class View : public Object {
 public:
     static ViewRef create(const Rect& frame = {});
@@ -85,6 +87,22 @@ public:
     void setContentsRect(const Rect& rect);
     ImageGravity contentsGravity() const { return m_contentsGravity; }
     void setContentsGravity(ImageGravity gravity);
+    // A shadow under the view, cast by its rounded bounds, blurred by the
+    // radius, moved by the offset and shown at the opacity times the
+    // colour's alpha; none while the opacity is 0.
+    const Color& shadowColor() const { return m_shadowColor; }
+    void setShadowColor(const Color& color);
+    double shadowOpacity() const { return m_shadowOpacity; }
+    void setShadowOpacity(double opacity);
+    Size shadowOffset() const { return m_shadowOffset; }
+    void setShadowOffset(Size offset);
+    double shadowRadius() const { return m_shadowRadius; }
+    void setShadowRadius(double radius);
+    // A picture repeated over the background from its top-left corner, each
+    // copy the picture's size in points. It takes the background colour's
+    // place: setting one clears the other.
+    const ImageRef& backgroundPattern() const { return m_backgroundPattern; }
+    void setBackgroundPattern(ImageRef image);
     // The view and its subtree show at this colour's alpha (only the alpha
     // counts); none shows them as they are. Animatable; from or to none it
     // animates as from or to an opaque colour.
@@ -244,6 +262,10 @@ private:
     void removeSubview(View& view);
     void describe(std::string& out, int depth) const;
     void extentInWindow(const AffineTransform& toWindow, Rect& out) const;
+    // Where the shadow is drawn, in bounds coordinates; empty without one.
+    Rect shadowRect() const;
+    // Invalidates around a shadow change that moves or shows it.
+    void shadowChanged(const std::function<void()>& change);
     void beginChange(AnimatedProperty property);
     void windowChanged(Window* oldWindow);
     static Window* rootWindow(const View* view);
@@ -263,6 +285,12 @@ private:
     Rect m_contentsRect{0, 0, 1, 1};
     ImageGravity m_contentsGravity = ImageGravity::Resize;
     std::optional<Color> m_layerMaskColor;
+    Color m_shadowColor = Color::black();
+    double m_shadowOpacity = 0;
+    Size m_shadowOffset{0, -3};
+    double m_shadowRadius = 3;
+    std::unique_ptr<ViewShadow> m_shadow; // the blurred picture, made when first drawn
+    ImageRef m_backgroundPattern;
     bool m_userInteractionEnabled = true;
     int m_tag = 0;
 

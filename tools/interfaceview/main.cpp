@@ -1,11 +1,18 @@
-// interfaceview FILE.xml [--shot PNG] [--headless]
+// interfaceview FILE.xml [--styles NAME] [--data FILE.json] [--shot PNG] [--headless]
 //
 // Shows an interface file on the device screen: its owner (the file's owner
 // class, or a plain view controller) becomes the root controller of a
 // window, or the first top-level view fills it. Pictures come from the
 // bundle above the file's "interface" folder, else from the main bundle.
-// With --shot the first frame goes to PNG and the program ends.
+// The file's top-level containers then run as when a screen's view loads:
+// style outlets dressed from the style file NAME (looked up beside the file,
+// then in the main bundle), layouts, data outlets filled from the JSON item,
+// and layouts once more as the screen's first layout pass would. With --shot the first frame goes to PNG and the program ends.
 
+#include "framework/core/KRJSON.h"
+#include "framework/ui/KRDataOutletContainer.h"
+#include "framework/ui/KRLayoutContainer.h"
+#include "framework/ui/KRStyleOutletContainer.h"
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
@@ -19,12 +26,70 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace {
+
+// Removes "--name VALUE" from the arguments; false when the value is missing.
+bool takeOption(std::vector<std::string>& arguments, const char* name, std::string& value)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != name)
+            continue;
+        if (i + 1 >= arguments.size())
+            return false;
+        value = arguments[i + 1];
+        arguments.erase(arguments.begin() + long(i), arguments.begin() + long(i) + 2);
+        return true;
+    }
+    return true;
+}
+
+std::shared_ptr<KRStyleSheet> loadStyles(const std::string& name, const std::shared_ptr<pf::Bundle>& fileBundle)
+{
+    std::shared_ptr<pf::Bundle> bundle = fileBundle;
+    if (!std::filesystem::exists(bundle->resourcePath() + "/interface/" + name + ".xml"))
+        bundle = pf::Bundle::main();
+    auto controller = std::make_shared<KRStyleController>(name, bundle.get());
+    // Loads the file now, so a broken one is reported before anything shows.
+    if (!controller->view() || !controller->styles()) {
+        std::fprintf(stderr, "interfaceview: no styles in %s\n", name.c_str());
+        return nullptr;
+    }
+    auto sheet = std::make_shared<KRStyleSheet>();
+    sheet->setStyleController(controller);
+    return sheet;
+}
+
+// Dresses, places and fills the file's top-level containers, in the order a
+// screen does when its view loads.
+void runContainers(const std::vector<pf::ObjectRef>& objects, const std::shared_ptr<KRStyleSheet>& sheet,
+                   const pf::Value& item, bool hasItem)
+{
+    for (auto& object : objects)
+        if (auto styles = std::dynamic_pointer_cast<KRStyleOutletContainer>(object))
+            styles->setStyleSheet(sheet);
+    for (auto& object : objects)
+        if (auto layouts = std::dynamic_pointer_cast<KRLayoutContainer>(object))
+            layouts->layout();
+    for (auto& object : objects)
+        if (auto outlets = std::dynamic_pointer_cast<KRDataOutletContainer>(object); outlets && hasItem)
+            outlets->applyDataOutlet(item);
+    // The screen lays out again after its views are filled, so fitted views
+    // take their new content's size.
+    for (auto& object : objects)
+        if (auto layouts = std::dynamic_pointer_cast<KRLayoutContainer>(object))
+            layouts->layout();
+}
+
+}
+
 int main(int argc, char** argv)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     auto options = pf::HostOptions::take(arguments);
-    if (!options || arguments.size() != 1) {
-        std::fprintf(stderr, "usage: interfaceview FILE.xml [--shot PNG] [--headless]\n");
+    std::string stylesName, dataPath;
+    bool taken = takeOption(arguments, "--styles", stylesName) && takeOption(arguments, "--data", dataPath);
+    if (!options || !taken || arguments.size() != 1) {
+        std::fprintf(stderr, "usage: interfaceview FILE.xml [--styles NAME] [--data FILE.json] [--shot PNG] [--headless]\n");
         return 2;
     }
     pf::registerUiClasses();
@@ -57,6 +122,19 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    std::shared_ptr<KRStyleSheet> sheet;
+    if (!stylesName.empty() && !(sheet = loadStyles(stylesName, bundle)))
+        return 1;
+    pf::Value item;
+    if (!dataPath.empty()) {
+        auto json = pf::readFile(dataPath);
+        item = json ? KRJSON::decodeText(std::string(json->begin(), json->end())) : pf::Value();
+        if (item.isNil()) {
+            std::fprintf(stderr, "interfaceview: cannot read a JSON item from %s\n", dataPath.c_str());
+            return 1;
+        }
+    }
+
     auto window = pf::Window::create();
     window->setBackgroundColor(pf::Color::whiteColor());
     auto controller = std::dynamic_pointer_cast<pf::ViewController>(owner);
@@ -70,5 +148,6 @@ int main(int argc, char** argv)
     }
     window->setRootViewController(controller);
     window->makeKeyAndVisible();
+    runContainers(objects.value(), sheet, item, !dataPath.empty());
     return pf::runHost(options.value(), pf::Screen::main());
 }
