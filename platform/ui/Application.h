@@ -34,6 +34,10 @@ public:
     WindowRef statusBarWindow();
     // The clock text the status bar shows.
     std::string statusBarTime() const;
+    // The interface orientation the status bar follows (InterfaceOrientation
+    // numbers): portrait on our hosts; tests may set another.
+    int statusBarOrientation() const { return m_statusBarOrientation; }
+    void setStatusBarOrientation(int orientation) { m_statusBarOrientation = orientation; }
 
     // Posts MemoryWarningNotification, then sends didReceiveMemoryWarning()
     // to every live view controller.
@@ -49,6 +53,7 @@ private:
     Application() = default;
     WindowRef m_statusBar;
     bool m_statusBarHidden = false;
+    int m_statusBarOrientation = 1;
 };
 
 }

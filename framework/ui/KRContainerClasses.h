@@ -1,0 +1,8 @@
+#pragma once
+
+// The container controllers and bars, for registration and tests.
+
+#include "framework/ui/KRCreatorViewController.h"
+#include "framework/ui/KRTabBar.h"
+#include "framework/ui/KRTabBarController.h"
+#include "framework/ui/KRTabViewController.h"
