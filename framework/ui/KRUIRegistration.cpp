@@ -254,6 +254,8 @@ void registerContainerClasses()
                   },
                   +[](KRCreatorViewController& c, const pf::ObjectRef& made) { c.setViewController(made); })
         .commit();
+    pf::ClassBuilder<KRHeapViewController>("KRHeapViewController").superclass<KRViewController>().commit();
+    pf::ClassBuilder<KRFoldViewController>("KRFoldViewController").superclass<KRViewController>().commit();
     addRoutedOutlets<KRTabBarController>();
 }
 
