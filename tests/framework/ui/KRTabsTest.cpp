@@ -202,5 +202,5 @@ TEST_F(KRTabsTest, CreatorHandsOverTheControllerItsFileConnects)
     EXPECT_EQ(std::string(pf::Class::of(*std::dynamic_pointer_cast<pf::Object>(made))->name()), "TabLeaf");
     testing::internal::CaptureStderr();
     EXPECT_EQ(shell->getViewController(*pf::URL::create("root:///wrong"), "/"), nullptr);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("supplied no screen controller"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("supplied a View, not a screen controller"), std::string::npos);
 }
