@@ -223,15 +223,22 @@ std::shared_ptr<IKRUIViewController> KRShell::makeViewController(const pf::Value
     if (auto nib = std::dynamic_pointer_cast<IKRNibLoadable>(object))
         nib->initWithNibName(variant->string("view"), m_bundle);
     if (isCreator) {
-        // Loading the view loads the interface file, which connects the
+        // Reading the outlet loads the interface file, which connects the
         // controller that stands in for the creator.
-        (void)object->valueForKey("view");
-        object = object->valueForKey("viewController").object();
+        pf::ObjectRef made = object->valueForKey("viewController").object();
+        if (!made) {
+            pf::log("%s: interface file %s connects no viewController", className->c_str(),
+                    variant->string("view").value_or("(none)").c_str());
+            return nullptr;
+        }
+        object = made;
     }
     // A creator whose interface file supplied no screen controller makes none.
     auto controller = std::dynamic_pointer_cast<IKRUIViewController>(object);
-    if (!controller)
-        pf::log("%s supplied no screen controller", className->c_str());
+    if (!controller) {
+        const pf::Class* made = pf::Class::of(*object);
+        pf::log("%s supplied a %s, not a screen controller", className->c_str(), made ? made->name().c_str() : "object");
+    }
     return controller;
 }
 

@@ -12,6 +12,7 @@
 #include "framework/ui/KRButtonTitleLabel.h"
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRContentViewController.h"
+#include "framework/ui/KRContainerClasses.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRDocumentViewController.h"
 #include "framework/ui/KRImageView.h"
@@ -272,6 +273,37 @@ void registerRoutingClasses()
     addRoutedOutlets<KRNavigationController>();
 }
 
+// The containers: tab bars, tab screens, the creator, heap and fold drawer.
+void registerContainerClasses()
+{
+    pf::ClassBuilder<KRTabBar>("KRTabBar")
+        .superclass<pf::TabBar>()
+        .property("backgroundImage", &KRTabBar::backgroundImage, &KRTabBar::setBackgroundImage)
+        .commit();
+    pf::ClassBuilder<KRTabBarController>("KRTabBarController")
+        .superclass<pf::TabBarController>()
+        .adopts(proto::IKRUIViewController())
+        .commit();
+    pf::ClassBuilder<KRTabViewController>("KRTabViewController")
+        .superclass<KRViewController>()
+        .property("contentView", &KRTabViewController::contentView, &KRTabViewController::setContentView)
+        .property("tabView", &KRTabViewController::tabView, &KRTabViewController::setTabView)
+        .property("tabButtons", &KRTabViewController::tabButtons, &KRTabViewController::setTabButtons)
+        .action("doTabAction", &KRTabViewController::doTabAction)
+        .commit();
+    pf::ClassBuilder<KRCreatorViewController>("KRCreatorViewController").superclass<pf::ViewController>().commit();
+    pf::ClassExtension<KRCreatorViewController>()
+        .property("viewController",
+                  +[](const KRCreatorViewController& c) -> pf::ObjectRef {
+                      return const_cast<KRCreatorViewController&>(c).loadedViewController();
+                  },
+                  +[](KRCreatorViewController& c, const pf::ObjectRef& made) { c.setViewController(made); })
+        .commit();
+    pf::ClassBuilder<KRHeapViewController>("KRHeapViewController").superclass<KRViewController>().commit();
+    pf::ClassBuilder<KRFoldViewController>("KRFoldViewController").superclass<KRViewController>().commit();
+    addRoutedOutlets<KRTabBarController>();
+}
+
 }
 
 void registerUIClasses()
@@ -313,4 +345,5 @@ void registerUIClasses()
         .property("backgroundImage", &KRNavigationBar::backgroundImage, &KRNavigationBar::setBackgroundImage)
         .commit();
     registerRoutingClasses();
+    registerContainerClasses();
 }

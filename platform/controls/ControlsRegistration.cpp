@@ -16,6 +16,7 @@
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/SegmentedControl.h"
 #include "platform/controls/TabBar.h"
+#include "platform/controls/TabBarController.h"
 #include "platform/controls/TableView.h"
 #include "platform/controls/TableViewCell.h"
 #include "platform/controls/TextField.h"
@@ -240,6 +241,10 @@ void registerItems()
         .superclass<ViewController>()
         .property("navigationBar", &NavigationController::navigationBar, &NavigationController::setNavigationBar)
         .property("toolbar", &NavigationController::toolbar, &NavigationController::setToolbar)
+        .commit();
+    ClassBuilder<TabBarController>("TabBarController")
+        .superclass<ViewController>()
+        .property("tabBar", &TabBarController::tabBar, &TabBarController::setTabBar)
         .commit();
     ClassBuilder<DateFormatter>("DateFormatter")
         .property("dateFormat", &DateFormatter::dateFormat, &DateFormatter::setDateFormat)

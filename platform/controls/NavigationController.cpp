@@ -155,6 +155,8 @@ void NavigationController::setViewControllers(std::vector<ViewControllerRef> con
     updateBarItems();
     if (!removed.empty())
         didRemoveViewControllers(removed);
+    if (auto parent = parentViewController())
+        parent->childContentDidChange(*this);
 }
 
 void NavigationController::pushViewController(const ViewControllerRef& controller, bool animated)

@@ -94,6 +94,10 @@ public:
     WindowRef statusBarWindow();
     // The clock text the status bar shows.
     std::string statusBarTime() const;
+    // The interface orientation the status bar follows (InterfaceOrientation
+    // numbers): portrait on our hosts; tests may set another.
+    int statusBarOrientation() const { return m_statusBarOrientation; }
+    void setStatusBarOrientation(int orientation) { m_statusBarOrientation = orientation; }
 
     // Posts MemoryWarningNotification, tells the delegate, then sends
     // didReceiveMemoryWarning() to every live view controller.
@@ -114,6 +118,7 @@ private:
     URLOpener m_opener;
     WindowRef m_statusBar;
     bool m_statusBarHidden = false;
+    int m_statusBarOrientation = 1;
 };
 
 }

@@ -40,6 +40,13 @@ void GestureRecognizer::setEnabled(bool enabled)
         setState(GestureState::Cancelled);
 }
 
+bool GestureRecognizer::receivesNewTouch(const Touch& touch, unsigned following)
+{
+    if (m_maxTouches && following >= m_maxTouches)
+        return false;
+    return !m_shouldReceive || m_shouldReceive(*this, touch);
+}
+
 Point GestureRecognizer::locationInView(const View* view) const
 {
     if (!m_touch)

@@ -32,6 +32,17 @@ public:
     void setEnabled(bool enabled);
     bool cancelsTouchesInView() const { return m_cancelsTouchesInView; }
     void setCancelsTouchesInView(bool cancels) { m_cancelsTouchesInView = cancels; }
+    // Asked when a touch begins in the view; a recognizer told no never sees
+    // that touch.
+    using ShouldReceiveTouch = std::function<bool(GestureRecognizer&, const Touch&)>;
+    void setShouldReceiveTouch(ShouldReceiveTouch test) { m_shouldReceive = std::move(test); }
+    // The most fingers the gesture follows at once; a finger beyond it is
+    // not delivered (0, the default: no limit).
+    unsigned maximumNumberOfTouches() const { return m_maxTouches; }
+    void setMaximumNumberOfTouches(unsigned count) { m_maxTouches = count; }
+    // Whether the window hands a newly begun touch to this recognizer, with
+    // `following` touches already delivered to it.
+    bool receivesNewTouch(const Touch& touch, unsigned following);
     // Where the gesture's touch is, in `view`'s coordinates (the window's when null).
     Point locationInView(const View* view) const;
 
@@ -59,6 +70,8 @@ private:
     TouchRef m_touch;
     bool m_enabled = true;
     bool m_cancelsTouchesInView = true;
+    ShouldReceiveTouch m_shouldReceive;
+    unsigned m_maxTouches = 0;
 };
 
 }

@@ -105,6 +105,8 @@ public:
     void removeFromParentViewController();
     virtual void willMoveToParentViewController(ViewController* /*parent*/) {}
     virtual void didMoveToParentViewController(ViewController* /*parent*/) {}
+    // A child container changed what it shows (a stack pushed or popped).
+    virtual void childContentDidChange(ViewController& /*child*/) {}
 
     // Modal presentation: the presented view slides up over the presenter's
     // window in 0.3 s (at once when not animated) and covers it; dismissing

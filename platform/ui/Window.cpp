@@ -87,6 +87,15 @@ int Window::tapCountFor(Point location, double timestamp)
     return continues ? m_lastTapCount + 1 : 1;
 }
 
+unsigned Window::touchesFollowedBy(const GestureRecognizer& recognizer) const
+{
+    unsigned count = 0;
+    for (auto& [id, active] : m_touches)
+        for (auto& r : active.recognizers)
+            count += r.get() == &recognizer ? 1 : 0;
+    return count;
+}
+
 void Window::handleTouch(int identifier, TouchPhase phase, Point location, double timestamp)
 {
     auto keep = self();
@@ -104,7 +113,7 @@ void Window::handleTouch(int identifier, TouchPhase phase, Point location, doubl
         active.touch->m_window = std::static_pointer_cast<Window>(self());
         for (View* v = target.get(); v;) {
             for (auto& r : v->gestureRecognizers())
-                if (r->isEnabled())
+                if (r->isEnabled() && r->receivesNewTouch(*active.touch, touchesFollowedBy(*r)))
                     active.recognizers.push_back(r);
             auto parent = v->superview();
             v = parent.get();

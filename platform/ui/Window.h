@@ -70,6 +70,8 @@ private:
         bool viewCancelled = false;
     };
     void deliver(ActiveTouch& active, TouchPhase phase);
+    // How many touches now under way are delivered to `recognizer`.
+    unsigned touchesFollowedBy(const GestureRecognizer& recognizer) const;
     int tapCountFor(Point location, double timestamp);
 
     double m_level = WindowLevel::Normal;

@@ -183,6 +183,33 @@ TEST_F(Gestures, WhenAPanWinsTheTapFailsAndDisabledRecognizersSeeNothing)
     EXPECT_EQ(disabled, 0);
 }
 
+TEST_F(Gestures, ASecondFingerAndRefusedTouchesNeverReachTheRecognizer)
+{
+    auto window = showWindow();
+    auto view = View::create({0, 0, 300, 300});
+    window->addSubview(view);
+    std::vector<GestureState> states;
+    auto pan = std::make_shared<PanGestureRecognizer>([&](GestureRecognizer& r) { states.push_back(r.state()); });
+    pan->setMaximumNumberOfTouches(1);
+    pan->setShouldReceiveTouch([](GestureRecognizer&, const Touch& t) { return t.locationInWindow().x < 200; });
+    view->addGestureRecognizer(pan);
+
+    touch(TouchPhase::Began, {100, 100});
+    touch(TouchPhase::Moved, {100, 140});
+    touch(TouchPhase::Began, {150, 100}, 2); // a second finger lifts at once
+    touch(TouchPhase::Ended, {150, 100}, 2);
+    EXPECT_EQ(states, (std::vector<GestureState>{GestureState::Began})) << "the second finger ended no pan";
+    touch(TouchPhase::Moved, {100, 160});
+    touch(TouchPhase::Ended, {100, 160});
+    EXPECT_EQ(states.back(), GestureState::Ended);
+
+    states.clear();
+    touch(TouchPhase::Began, {250, 100}); // outside the accepted area
+    touch(TouchPhase::Moved, {250, 160});
+    touch(TouchPhase::Ended, {250, 160});
+    EXPECT_TRUE(states.empty());
+}
+
 TEST_F(Windows, LevelsOrderWindowsAndTouchesGoToTheFrontmost)
 {
     Strings log;
