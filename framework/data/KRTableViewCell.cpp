@@ -6,7 +6,10 @@
 #include "framework/data/KRTableViewCellDelegate.h"
 #include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMElement.h"
+#include "framework/ui/IKRStyleSheetHolder.h"
 #include "framework/ui/KRDataOutletContainer.h"
+#include "framework/ui/KRLayoutContainer.h"
+#include "platform/foundation/Collections.h"
 #include "platform/ui/PerformRequest.h"
 #include "platform/ui/ViewController.h"
 
@@ -60,6 +63,7 @@ void KRTableViewCell::setDataItem(const pf::Value& item)
         loadImagesForView(*this);
     }
     scheduleDownload();
+    layout();
     if (!same && m_dataSource) {
         m_dataSource->cancel();
         m_dataSource->reloadData();
@@ -75,6 +79,40 @@ void KRTableViewCell::setContext(std::weak_ptr<IKRUIContext> context)
     m_context = std::move(context);
     if (m_dataSource)
         m_dataSource->setContext(m_context);
+    dressWithStyleSheet();
+    layout();
+}
+
+void KRTableViewCell::setStyleContainers(pf::ArrayRef containers)
+{
+    m_styleContainers = std::move(containers);
+    dressWithStyleSheet();
+}
+
+pf::ObjectRef KRTableViewCell::styleContainer() const
+{
+    return m_styleContainers ? m_styleContainers->last().object() : nullptr;
+}
+
+void KRTableViewCell::setStyleContainer(const pf::ObjectRef& container)
+{
+    setStyleContainers(container ? pf::Array::create({pf::Value(container)}) : nullptr);
+}
+
+void KRTableViewCell::dressWithStyleSheet()
+{
+    auto context = m_context.lock();
+    if (!context || !m_styleContainers)
+        return;
+    for (const pf::Value& entry : *m_styleContainers)
+        if (auto holder = std::dynamic_pointer_cast<IKRStyleSheetHolder>(entry.object()))
+            holder->setStyleSheet(context->styleSheet());
+}
+
+void KRTableViewCell::layout()
+{
+    if (m_layoutContainer)
+        m_layoutContainer->layout();
 }
 
 void KRTableViewCell::setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> container)
@@ -115,6 +153,7 @@ void KRTableViewCell::refill(KRDataSource& sender)
         return;
     applyOutlets();
     downloadImagesForView(*this);
+    layout();
 }
 
 void KRTableViewCell::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date)

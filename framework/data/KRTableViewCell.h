@@ -3,7 +3,8 @@
 // A table cell made from an interface file: the file's root view is the
 // cell, and its views are filled from the cell's `dataItem` through a data
 // outlet container applied with the cell as data object (key paths read
-// "dataItem.title"). Images load in two steps: the local caches at once,
+// "dataItem.title"), dressed by style containers that get the context's
+// style sheet, and placed by a layout container run after every new item. Images load in two steps: the local caches at once,
 // the network on the next turn of the main loop, so a cell reused before
 // then never asks for an image it no longer shows. A cell may own a data
 // source of its own, reloaded for each new item; taps on its buttons and
@@ -21,6 +22,7 @@
 
 class IKRUIContext;
 class KRDataOutletContainer;
+class KRLayoutContainer;
 class KRDataSource;
 
 namespace pf {
@@ -49,6 +51,14 @@ public:
     void setContext(std::weak_ptr<IKRUIContext> context);
     const std::shared_ptr<KRDataOutletContainer>& dataOutletContainer() const { return m_dataOutletContainer; }
     void setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> container);
+    const std::shared_ptr<KRLayoutContainer>& layoutContainer() const { return m_layoutContainer; }
+    void setLayoutContainer(std::shared_ptr<KRLayoutContainer> container) { m_layoutContainer = std::move(container); }
+    // Style outlet containers; each gets the context's style sheet.
+    const pf::ArrayRef& styleContainers() const { return m_styleContainers; }
+    void setStyleContainers(pf::ArrayRef containers);
+    // The last of styleContainers; setting it makes it the only one.
+    pf::ObjectRef styleContainer() const;
+    void setStyleContainer(const pf::ObjectRef& container);
     const std::shared_ptr<KRDataSource>& dataSource() const { return m_dataSource; }
     // The cell becomes the source's delegate (and no longer the old one's).
     void setDataSource(std::shared_ptr<KRDataSource> dataSource);
@@ -80,12 +90,16 @@ public:
 
 private:
     void applyOutlets();
+    void layout();
+    void dressWithStyleSheet();
     void scheduleDownload();
     void refill(KRDataSource& sender);
     void sendAction(const pf::ObjectRef& action);
 
     std::weak_ptr<IKRUIContext> m_context;
     std::shared_ptr<KRDataOutletContainer> m_dataOutletContainer;
+    std::shared_ptr<KRLayoutContainer> m_layoutContainer;
+    pf::ArrayRef m_styleContainers;
     int m_index = 0;
     pf::Value m_userInfo;
     pf::WeakObject m_delegate;

@@ -11,6 +11,7 @@
 // container must be owned by a shared pointer to follow the sheet's version.
 // Main queue only.
 
+#include "framework/ui/IKRStyleSheetHolder.h"
 #include "framework/ui/KRStyleSheet.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
@@ -19,7 +20,7 @@
 #include <optional>
 #include <string>
 
-class KRStyleOutletContainer : public pf::Object, public KRStyleSheetObserver {
+class KRStyleOutletContainer : public pf::Object, public KRStyleSheetObserver, public IKRStyleSheetHolder {
 public:
     ~KRStyleOutletContainer() override;
 
@@ -34,7 +35,7 @@ public:
     void setStatus(std::optional<std::string> status);
     const std::shared_ptr<KRStyleSheet>& styleSheet() const { return m_styleSheet; }
     // A different sheet is kept, followed and applied; the same does nothing.
-    void setStyleSheet(std::shared_ptr<KRStyleSheet> sheet);
+    void setStyleSheet(std::shared_ptr<KRStyleSheet> sheet) override;
 
     void styleSheetVersionDidChange(KRStyleSheet& sheet, int oldVersion, int newVersion) override;
 

@@ -5,6 +5,9 @@
 #include "framework/data/KRTableViewCellDelegate.h"
 #include "framework/dom/KRDOMActionElement.h"
 #include "framework/ui/KRImageView.h"
+#include "framework/ui/KRStyle.h"
+#include "framework/ui/KRStyleController.h"
+#include "framework/ui/KRStyleSheet.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/RunLoop.h"
@@ -62,6 +65,38 @@ TEST(KRTableViewCell, LoadsFillsAndReuses)
     ASSERT_FALSE(bus->calls.empty());
     EXPECT_EQ(bus->calls.front(), "cancel");
     pf::RunLoop::main().runUntilIdle();
+}
+
+// The context's style sheet dresses the cell's views, and the layout rules
+// place them for every item.
+TEST(KRTableViewCell, StyledAndPlacedByItsContainers)
+{
+    struct StyledBus : FakeBus {
+        std::shared_ptr<KRStyleSheet> sheet = std::make_shared<KRStyleSheet>();
+        std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
+    };
+    auto bus = std::make_shared<StyledBus>();
+    auto style = std::make_shared<KRStyle>();
+    style->setName("cellTitle");
+    style->setKey("numberOfLines");
+    style->setValue(pf::Value(3));
+    auto controller = std::make_shared<KRStyleController>("", nullptr);
+    controller->setView(pf::View::create());
+    controller->setStyles(pf::Array::create({pf::Value(pf::ObjectRef(style))}));
+    bus->sheet->setStyleController(controller);
+
+    auto cell = load("PlacedCell");
+    ASSERT_TRUE(cell);
+    std::shared_ptr<pf::Label> label;
+    for (const auto& view : cell->subviews())
+        for (const auto& inner : view->subviews())
+            if (auto found = std::dynamic_pointer_cast<pf::Label>(inner))
+                label = found;
+    ASSERT_TRUE(label);
+    cell->setContext(bus);
+    EXPECT_EQ(label->numberOfLines(), 3);
+    cell->setDataItem(row("一"));
+    EXPECT_EQ(label->frame(), (pf::Rect{12, 4, 296, 36}));
 }
 
 // Links need a non-empty href; action elements and action senders pass as they are.
