@@ -14,6 +14,7 @@
 #include "framework/ui/KRContentViewController.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRDocumentViewController.h"
+#include "framework/ui/KRFormRegistration.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRLayoutData.h"
@@ -267,4 +268,5 @@ void registerUIClasses()
         .property("backgroundImage", &KRNavigationBar::backgroundImage, &KRNavigationBar::setBackgroundImage)
         .commit();
     registerRoutingClasses();
+    registerFormClasses();
 }
