@@ -58,7 +58,10 @@ std::shared_ptr<KRFormPickerEditorItem> KRFormPickerEditor::itemAtIndex(int row,
 
 std::shared_ptr<KRFormPickerEditorItem> KRFormPickerEditor::selectedItem() const
 {
+    // Columns never turned count as their first row.
     std::shared_ptr<KRFormPickerEditorItem> reached;
+    if (m_selectedIndexs.empty())
+        reached = choiceAt(m_items, 0);
     pf::ArrayRef list = m_items;
     for (int index : m_selectedIndexs) {
         auto choice = choiceAt(list, index);
@@ -67,9 +70,6 @@ std::shared_ptr<KRFormPickerEditorItem> KRFormPickerEditor::selectedItem() const
         reached = choice;
         list = choice->items();
     }
-    // Columns never turned count as their first row.
-    if (!reached)
-        reached = choiceAt(m_items, 0);
     // Bounded by the tree's depth; a choice listing itself stops the walk.
     for (int depth = 0; reached && depth < 64; ++depth) {
         auto child = choiceAt(reached->items(), 0);

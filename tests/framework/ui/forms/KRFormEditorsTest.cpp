@@ -1,0 +1,155 @@
+#include "framework/ui/KRFormButton.h"
+#include "framework/ui/KRFormController.h"
+#include "framework/ui/KRFormDateEditor.h"
+#include "framework/ui/KRFormPickerEditor.h"
+#include "framework/core/KRJSON.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
+#include "platform/ui/InterfaceFile.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A province, city and district picker, a date picker and one item for each.
+const char* kForm = R"(<interface owner="KRFormController">
+  <object id="panel" class="View"><rect name="frame">{{0, 300}, {320, 260}}</rect><subviews>
+    <object id="wheels" class="PickerView"><rect name="frame">{{0, 44}, {320, 216}}</rect></object>
+    <object id="dates" class="DatePicker"><enum name="datePickerMode">date</enum></object></subviews></object>
+  <object id="area" class="KRFormPickerEditor"><string name="editorType">area</string>
+    <number name="numberOfColumns">3</number><outlet name="pickerView" to="wheels"/><outlet name="view" to="panel"/>
+    <collection name="items"><ref to="gd"/><ref to="bj"/></collection></object>
+  <object id="day" class="KRFormDateEditor"><string name="editorType">date</string>
+    <outlet name="datePicker" to="dates"/></object>
+  <object id="gd" class="KRFormPickerEditorItem"><string name="value">44</string><string name="text">广东</string>
+    <collection name="items"><ref to="gz"/><ref to="sz"/></collection></object>
+  <object id="gz" class="KRFormPickerEditorItem"><number name="value">4401</number><string name="text">广州</string>
+    <collection name="items"><ref to="th"/><ref to="yx"/></collection></object>
+  <object id="th" class="KRFormPickerEditorItem"><number name="value">440106</number><string name="text">天河</string></object>
+  <object id="yx" class="KRFormPickerEditorItem"><number name="value">440104</number><string name="text">越秀</string></object>
+  <object id="sz" class="KRFormPickerEditorItem"><number name="value">4403</number><string name="text">深圳</string></object>
+  <object id="bj" class="KRFormPickerEditorItem"><number name="value">11</number><string name="text">北京</string></object>
+  <object id="areaItem" class="KRFormItem"><string name="field">area</string><string name="editorType">area</string>
+    <outlet name="view" to="areaButton"/><outlet name="delegate" to="owner"/></object>
+  <object id="dayItem" class="KRFormItem"><string name="field">day</string><string name="editorType">date</string>
+    <outlet name="view" to="dayButton"/><outlet name="delegate" to="owner"/></object>
+  <object id="areaButton" class="KRFormButton"/>
+  <object id="dayButton" class="KRFormButton"/>
+  <collection name="formItems"><ref to="areaItem"/><ref to="dayItem"/></collection>
+  <collection name="editors"><ref to="area"/><ref to="day"/></collection>
+</interface>)";
+
+class KRFormEditors : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
+        auto file = pf::InterfaceFile::parse(kForm, "Form", bundle);
+        ASSERT_TRUE(file) << file.error().description;
+        form = std::make_shared<KRFormController>();
+        auto made = file.value()->instantiate(form);
+        ASSERT_TRUE(made) << made.error().description;
+        objects = made.value();
+        for (auto& object : objects) {
+            if (auto editor = std::dynamic_pointer_cast<KRFormPickerEditor>(object))
+                picker = editor;
+            if (auto editor = std::dynamic_pointer_cast<KRFormDateEditor>(object))
+                dates = editor;
+        }
+        areaItem = form->formItems()->at(0).objectAs<KRFormItem>();
+        dayItem = form->formItems()->at(1).objectAs<KRFormItem>();
+        ASSERT_TRUE(picker && dates && areaItem && dayItem);
+    }
+
+    std::shared_ptr<KRFormController> form;
+    std::vector<pf::ObjectRef> objects;
+    std::shared_ptr<KRFormPickerEditor> picker;
+    std::shared_ptr<KRFormDateEditor> dates;
+    std::shared_ptr<KRFormItem> areaItem;
+    std::shared_ptr<KRFormItem> dayItem;
+};
+
+// Values come as decoded server data: equal to the tree's, never the same object.
+TEST_F(KRFormEditors, PickerTree)
+{
+    struct Row {
+        const char* json;
+        std::vector<std::pair<int, int>> turns; // row, column
+        const char* chosen;                     // nullptr: OK acts as Cancel
+        std::vector<int> rows;                  // per column
+        int shownFirst;                         // the first column's row on screen
+    } rows[] = {
+        {R"("44")", {}, "天河", {2, 2, 2}, 0},
+        {"11", {}, "北京", {2, 0, 0}, 1},
+        {R"("nope")", {}, "天河", {2, 2, 2}, 0},
+        {"null", {{0, 0}, {1, 1}}, "深圳", {2, 2, 0}, 0},
+        {"null", {{0, 0}, {1, 1}, {1, 2}}, "深圳", {2, 2, 0}, 0},
+        {"null", {{0, 0}, {0, 1}, {1, 2}}, "越秀", {2, 2, 2}, 0},
+        {"4401", {{1, 0}}, "北京", {2, 0, 0}, 0},
+        {"null", {{5, 0}}, nullptr, {2, 0, 0}, 0},
+    };
+    for (auto& row : rows) {
+        SCOPED_TRACE(row.json);
+        auto value = KRJSON::decodeText(std::string("[") + row.json + "]").array()->at(0);
+        form->setFormValues(pf::Value(pf::Dictionary::create({{"area", value}})));
+        areaItem->setText(std::string("原来"));
+        areaItem->doFocusAction(nullptr);
+        ASSERT_EQ(picker->formItem(), areaItem);
+        EXPECT_EQ(picker->pickerView()->selectedRowInComponent(0), row.shownFirst);
+        for (int c = 1; c < 3; ++c) // the last item's turns never show
+            EXPECT_LE(picker->pickerView()->selectedRowInComponent(c), 0) << c;
+        for (auto [r, c] : row.turns) { // a wheel turned by hand settles and tells its delegate
+            picker->pickerView()->selectRow(r, c);
+            picker->pickerViewDidSelectRow(*picker->pickerView(), r, c);
+        }
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(picker->pickerView()->numberOfRowsInComponent(c), row.rows[std::size_t(c)]) << c;
+        picker->doOKAction(nullptr);
+        EXPECT_FALSE(picker->formItem());
+        EXPECT_FALSE(form->focusFormItem());
+        EXPECT_EQ(areaItem->text(), row.chosen ? row.chosen : "原来");
+        if (row.chosen)
+            EXPECT_EQ(form->formValues()->get("area"), picker->selectedItem()->value()); // the value, not the title
+        else
+            EXPECT_EQ(areaItem->value(), value);
+    }
+}
+
+TEST_F(KRFormEditors, DateTextsInAndOut)
+{
+    pf::DateFormatter day("yyyy-MM-dd");
+    std::string today = day.stringFromDate(pf::Date::now());
+    pf::Value mayDay(pf::Date{1367337600}); // 2013-05-01 00:00 in UTC+8
+    struct Row {
+        pf::Value value;
+        const char* shown;
+        bool ok;
+        pf::Value after;
+        const char* text;
+    } rows[] = {
+        {pf::Value("2013-05-01"), "2013-05-01", true, mayDay, "2013-05-01"},
+        {mayDay, "2013-05-01", true, mayDay, "2013-05-01"},
+        {pf::Value("2013-05-01"), "2013-05-01", false, pf::Value("2013-05-01"), "2013-05-01"},
+        {pf::Value("2013-02-30"), nullptr, false, pf::Value("2013-02-30"), "2013-02-30"},
+        {pf::Value("2013-05-01 "), nullptr, false, pf::Value("2013-05-01 "), "2013-05-01 "},
+        {pf::Value(20130501), nullptr, false, pf::Value(20130501), "旧"},
+        {pf::Value(), nullptr, false, pf::Value(), "旧"},
+    };
+    for (auto& row : rows) {
+        SCOPED_TRACE(row.value.description());
+        dayItem->setText(std::string("旧"));
+        dayItem->setValue(row.value);
+        dayItem->doFocusAction(nullptr);
+        ASSERT_EQ(dates->formItem(), dayItem);
+        EXPECT_EQ(day.stringFromDate(dates->datePicker()->date()), row.shown ? row.shown : today);
+        if (row.ok)
+            dates->doOKAction(nullptr);
+        else
+            dates->doCancelAction(nullptr);
+        EXPECT_FALSE(dates->formItem());
+        EXPECT_EQ(dayItem->value(), row.after);
+        EXPECT_EQ(dayItem->text(), row.text);
+    }
+}
+
+}
