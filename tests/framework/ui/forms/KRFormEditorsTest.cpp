@@ -13,14 +13,10 @@ namespace {
 
 // A province, city and district picker, a date picker and one item for each.
 const char* kForm = R"(<interface owner="KRFormController">
-  <object id="panel" class="View"><rect name="frame">{{0, 300}, {320, 260}}</rect><subviews>
-    <object id="wheels" class="PickerView"><rect name="frame">{{0, 44}, {320, 216}}</rect></object>
-    <object id="dates" class="DatePicker"><enum name="datePickerMode">date</enum></object></subviews></object>
-  <object id="area" class="KRFormPickerEditor"><string name="editorType">area</string>
-    <number name="numberOfColumns">3</number><outlet name="pickerView" to="wheels"/><outlet name="view" to="panel"/>
-    <collection name="items"><ref to="gd"/><ref to="bj"/></collection></object>
-  <object id="day" class="KRFormDateEditor"><string name="editorType">date</string>
-    <outlet name="datePicker" to="dates"/></object>
+  <object id="wheels" class="PickerView"/><object id="dates" class="DatePicker"/>
+  <object id="area" class="KRFormPickerEditor"><string name="editorType">area</string><number name="numberOfColumns">3</number>
+    <outlet name="pickerView" to="wheels"/><collection name="items"><ref to="gd"/><ref to="bj"/></collection></object>
+  <object id="day" class="KRFormDateEditor"><string name="editorType">date</string><outlet name="datePicker" to="dates"/></object>
   <object id="gd" class="KRFormPickerEditorItem"><string name="value">44</string><string name="text">广东</string>
     <collection name="items"><ref to="gz"/><ref to="sz"/></collection></object>
   <object id="gz" class="KRFormPickerEditorItem"><number name="value">4401</number><string name="text">广州</string>
@@ -33,9 +29,9 @@ const char* kForm = R"(<interface owner="KRFormController">
     <outlet name="view" to="areaButton"/><outlet name="delegate" to="owner"/></object>
   <object id="dayItem" class="KRFormItem"><string name="field">day</string><string name="editorType">date</string>
     <outlet name="view" to="dayButton"/><outlet name="delegate" to="owner"/></object>
-  <object id="areaButton" class="KRFormButton"/>
-  <object id="dayButton" class="KRFormButton"/>
-  <collection name="formItems"><ref to="areaItem"/><ref to="dayItem"/></collection>
+  <object id="loose" class="KRFormItem"><string name="editorType">none</string><outlet name="delegate" to="owner"/></object>
+  <object id="areaButton" class="KRFormButton"/><object id="dayButton" class="KRFormButton"/>
+  <collection name="formItems"><ref to="areaItem"/><ref to="dayItem"/><ref to="loose"/></collection>
   <collection name="editors"><ref to="area"/><ref to="day"/></collection>
 </interface>)";
 
@@ -46,27 +42,20 @@ protected:
         pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
         auto file = pf::InterfaceFile::parse(kForm, "Form", bundle);
         ASSERT_TRUE(file) << file.error().description;
-        form = std::make_shared<KRFormController>();
         auto made = file.value()->instantiate(form);
         ASSERT_TRUE(made) << made.error().description;
-        objects = made.value();
-        for (auto& object : objects) {
-            if (auto editor = std::dynamic_pointer_cast<KRFormPickerEditor>(object))
-                picker = editor;
-            if (auto editor = std::dynamic_pointer_cast<KRFormDateEditor>(object))
-                dates = editor;
-        }
+        picker = form->editors()->at(0).objectAs<KRFormPickerEditor>();
+        dates = form->editors()->at(1).objectAs<KRFormDateEditor>();
         areaItem = form->formItems()->at(0).objectAs<KRFormItem>();
         dayItem = form->formItems()->at(1).objectAs<KRFormItem>();
-        ASSERT_TRUE(picker && dates && areaItem && dayItem);
+        loose = form->formItems()->at(2).objectAs<KRFormItem>();
+        ASSERT_TRUE(picker && dates && areaItem && dayItem && loose);
     }
 
-    std::shared_ptr<KRFormController> form;
-    std::vector<pf::ObjectRef> objects;
+    std::shared_ptr<KRFormController> form = std::make_shared<KRFormController>();
     std::shared_ptr<KRFormPickerEditor> picker;
     std::shared_ptr<KRFormDateEditor> dates;
-    std::shared_ptr<KRFormItem> areaItem;
-    std::shared_ptr<KRFormItem> dayItem;
+    std::shared_ptr<KRFormItem> areaItem, dayItem, loose;
 };
 
 // Values come as decoded server data: equal to the tree's, never the same object.
@@ -81,12 +70,10 @@ TEST_F(KRFormEditors, PickerTree)
     } rows[] = {
         {R"("44")", {}, "天河", {2, 2, 2}, 0},
         {"11", {}, "北京", {2, 0, 0}, 1},
-        {R"("nope")", {}, "天河", {2, 2, 2}, 0},
-        {"null", {{0, 0}, {1, 1}}, "深圳", {2, 2, 0}, 0},
         {"null", {{0, 0}, {1, 1}, {1, 2}}, "深圳", {2, 2, 0}, 0},
         {"null", {{0, 0}, {0, 1}, {1, 2}}, "越秀", {2, 2, 2}, 0},
         {"4401", {{1, 0}}, "北京", {2, 0, 0}, 0},
-        {"null", {{5, 0}}, nullptr, {2, 0, 0}, 0},
+        {"null", {{5, 0}}, nullptr, {2, 0, 0}, 0}, // nothing to take: OK acts as Cancel
     };
     for (auto& row : rows) {
         SCOPED_TRACE(row.json);
@@ -94,7 +81,6 @@ TEST_F(KRFormEditors, PickerTree)
         form->setFormValues(pf::Value(pf::Dictionary::create({{"area", value}})));
         areaItem->setText(std::string("原来"));
         areaItem->doFocusAction(nullptr);
-        ASSERT_EQ(picker->formItem(), areaItem);
         EXPECT_EQ(picker->pickerView()->selectedRowInComponent(0), row.shownFirst);
         for (int c = 1; c < 3; ++c) // the last item's turns never show
             EXPECT_LE(picker->pickerView()->selectedRowInComponent(c), 0) << c;
@@ -105,13 +91,8 @@ TEST_F(KRFormEditors, PickerTree)
         for (int c = 0; c < 3; ++c)
             EXPECT_EQ(picker->pickerView()->numberOfRowsInComponent(c), row.rows[std::size_t(c)]) << c;
         picker->doOKAction(nullptr);
-        EXPECT_FALSE(picker->formItem());
-        EXPECT_FALSE(form->focusFormItem());
         EXPECT_EQ(areaItem->text(), row.chosen ? row.chosen : "原来");
-        if (row.chosen)
-            EXPECT_EQ(form->formValues()->get("area"), picker->selectedItem()->value()); // the value, not the title
-        else
-            EXPECT_EQ(areaItem->value(), value);
+        EXPECT_EQ(form->formValues()->get("area"), row.chosen ? picker->selectedItem()->value() : value);
     }
 }
 
@@ -122,34 +103,35 @@ TEST_F(KRFormEditors, DateTextsInAndOut)
     pf::Value mayDay(pf::Date{1367337600}); // 2013-05-01 00:00 in UTC+8
     struct Row {
         pf::Value value;
-        const char* shown;
+        const char* shown; // nullptr: today
         bool ok;
-        pf::Value after;
-        const char* text;
-    } rows[] = {
-        {pf::Value("2013-05-01"), "2013-05-01", true, mayDay, "2013-05-01"},
-        {mayDay, "2013-05-01", true, mayDay, "2013-05-01"},
-        {pf::Value("2013-05-01"), "2013-05-01", false, pf::Value("2013-05-01"), "2013-05-01"},
-        {pf::Value("2013-02-30"), nullptr, false, pf::Value("2013-02-30"), "2013-02-30"},
-        {pf::Value("2013-05-01 "), nullptr, false, pf::Value("2013-05-01 "), "2013-05-01 "},
-        {pf::Value(20130501), nullptr, false, pf::Value(20130501), "旧"},
-        {pf::Value(), nullptr, false, pf::Value(), "旧"},
-    };
+    } rows[] = {{pf::Value("2013-05-01"), "2013-05-01", true}, {mayDay, "2013-05-01", true},
+                {pf::Value("2013-02-30"), nullptr, false},     {pf::Value(20130501), nullptr, false},
+                {pf::Value(), nullptr, false}};
     for (auto& row : rows) {
         SCOPED_TRACE(row.value.description());
         dayItem->setText(std::string("旧"));
         dayItem->setValue(row.value);
         dayItem->doFocusAction(nullptr);
-        ASSERT_EQ(dates->formItem(), dayItem);
         EXPECT_EQ(day.stringFromDate(dates->datePicker()->date()), row.shown ? row.shown : today);
-        if (row.ok)
-            dates->doOKAction(nullptr);
-        else
-            dates->doCancelAction(nullptr);
-        EXPECT_FALSE(dates->formItem());
-        EXPECT_EQ(dayItem->value(), row.after);
-        EXPECT_EQ(dayItem->text(), row.text);
+        row.ok ? dates->doOKAction(nullptr) : dates->doCancelAction(nullptr);
+        EXPECT_EQ(dayItem->value(), row.ok ? mayDay : row.value); // a text that is no date stays as it was
+        EXPECT_EQ(dayItem->text(), row.ok ? "2013-05-01" : (row.value.isString() ? *row.value.string() : "旧"));
     }
+}
+
+// Focus on an item without an editor of its type leaves the date editor on
+// its item; only the focused item's cancel detaches it.
+TEST_F(KRFormEditors, FocusWithoutAMatchingEditor)
+{
+    areaItem->doFocusAction(nullptr);
+    dayItem->doFocusAction(nullptr);
+    loose->doFocusAction(nullptr);
+    EXPECT_TRUE(!picker->formItem() && loose->isFocus() && !dayItem->isFocus());
+    dayItem->focusCancel();
+    EXPECT_EQ(dates->formItem(), dayItem);
+    loose->focusCancel();
+    EXPECT_FALSE(dates->formItem() || form->focusFormItem() || form->focusEditor() || loose->isFocus());
 }
 
 }
