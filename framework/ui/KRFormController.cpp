@@ -46,7 +46,7 @@ void KRFormController::detachEditor()
 
 void KRFormController::krFormItemOnFocusAction(const std::shared_ptr<KRFormItem>& item)
 {
-    auto self = shared_from_this();
+    auto self = weak_from_this().lock(); // the editors may drop the last owner
     for (auto& each : items())
         each->setFocus(each == item);
     m_focusFormItem = item;
@@ -76,7 +76,7 @@ void KRFormController::krFormItemOnFocusCancel(const std::shared_ptr<KRFormItem>
 {
     if (!item || item != m_focusFormItem)
         return;
-    auto self = shared_from_this();
+    auto self = weak_from_this().lock(); // the editors may drop the last owner
     item->setFocus(false);
     m_focusFormItem = nullptr;
     detachEditor();

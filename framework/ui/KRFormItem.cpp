@@ -79,14 +79,15 @@ bool KRFormItem::isEmpty() const
 
 void KRFormItem::tellFocus()
 {
-    auto self = std::static_pointer_cast<KRFormItem>(shared_from_this());
-    if (auto d = std::dynamic_pointer_cast<KRFormItemDelegate>(m_delegate.lock()))
+    auto self = std::static_pointer_cast<KRFormItem>(weak_from_this().lock());
+    // Only an item the form owns can be handed to it.
+    if (auto d = std::dynamic_pointer_cast<KRFormItemDelegate>(m_delegate.lock()); d && self)
         d->krFormItemOnFocusAction(self);
 }
 
 void KRFormItem::doFocusAction(const pf::ObjectRef&)
 {
-    auto self = shared_from_this();
+    auto self = weak_from_this().lock();
     if (m_view)
         m_view->becomeFirstResponder();
     tellFocus();
@@ -94,10 +95,10 @@ void KRFormItem::doFocusAction(const pf::ObjectRef&)
 
 void KRFormItem::focusCancel()
 {
-    auto self = std::static_pointer_cast<KRFormItem>(shared_from_this());
+    auto self = std::static_pointer_cast<KRFormItem>(weak_from_this().lock());
     if (m_view)
         m_view->resignFirstResponder();
-    if (auto d = std::dynamic_pointer_cast<KRFormItemDelegate>(m_delegate.lock()))
+    if (auto d = std::dynamic_pointer_cast<KRFormItemDelegate>(m_delegate.lock()); d && self)
         d->krFormItemOnFocusCancel(self);
 }
 

@@ -70,7 +70,7 @@ std::shared_ptr<KRFormPickerEditorItem> KRFormPickerEditor::selectedItem() const
         reached = choice;
         list = choice->items();
     }
-    // Bounded by the tree's depth; a choice listing itself stops the walk.
+    // Bounded, so a tree made in code that holds itself cannot loop forever.
     for (int depth = 0; reached && depth < 64; ++depth) {
         auto child = choiceAt(reached->items(), 0);
         if (!child)
@@ -148,7 +148,7 @@ std::string KRFormPickerEditor::pickerViewTitleForRow(pf::PickerView&, int row, 
 
 void KRFormPickerEditor::pickerViewDidSelectRow(pf::PickerView& picker, int row, int component)
 {
-    auto self = shared_from_this();
+    auto self = weak_from_this().lock();
     setSelectedIndex(row, component);
     picker.reloadAllComponents();
 }

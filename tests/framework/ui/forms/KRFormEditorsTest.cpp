@@ -1,4 +1,3 @@
-#include "framework/ui/KRFormButton.h"
 #include "framework/ui/KRFormController.h"
 #include "framework/ui/KRFormDateEditor.h"
 #include "framework/ui/KRFormPickerEditor.h"
@@ -21,10 +20,8 @@ const char* kForm = R"(<interface owner="KRFormController">
     <collection name="items"><ref to="gz"/><ref to="sz"/></collection></object>
   <object id="gz" class="KRFormPickerEditorItem"><number name="value">4401</number><string name="text">广州</string>
     <collection name="items"><ref to="th"/><ref to="yx"/></collection></object>
-  <object id="th" class="KRFormPickerEditorItem"><number name="value">440106</number><string name="text">天河</string></object>
-  <object id="yx" class="KRFormPickerEditorItem"><number name="value">440104</number><string name="text">越秀</string></object>
-  <object id="sz" class="KRFormPickerEditorItem"><number name="value">4403</number><string name="text">深圳</string></object>
-  <object id="bj" class="KRFormPickerEditorItem"><number name="value">11</number><string name="text">北京</string></object>
+  <object id="th" class="KRFormPickerEditorItem"><number name="value">440106</number><string name="text">天河</string></object><object id="yx" class="KRFormPickerEditorItem"><number name="value">440104</number><string name="text">越秀</string></object>
+  <object id="sz" class="KRFormPickerEditorItem"><number name="value">4403</number><string name="text">深圳</string></object><object id="bj" class="KRFormPickerEditorItem"><number name="value">11</number><string name="text">北京</string></object>
   <object id="areaItem" class="KRFormItem"><string name="field">area</string><string name="editorType">area</string>
     <outlet name="view" to="areaButton"/><outlet name="delegate" to="owner"/></object>
   <object id="dayItem" class="KRFormItem"><string name="field">day</string><string name="editorType">date</string>
@@ -39,8 +36,7 @@ class KRFormEditors : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
-        auto file = pf::InterfaceFile::parse(kForm, "Form", bundle);
+        auto file = pf::InterfaceFile::parse(kForm, "Form", pf::Bundle(std::string(std::getenv("ZMR_SOURCE_DIR"))));
         ASSERT_TRUE(file) << file.error().description;
         auto made = file.value()->instantiate(form);
         ASSERT_TRUE(made) << made.error().description;
