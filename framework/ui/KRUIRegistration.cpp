@@ -15,6 +15,7 @@
 #include "framework/ui/KRContainerClasses.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRDocumentViewController.h"
+#include "framework/ui/KRFormRegistration.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRLayoutData.h"
@@ -346,4 +347,5 @@ void registerUIClasses()
         .commit();
     registerRoutingClasses();
     registerContainerClasses();
+    registerFormClasses();
 }
