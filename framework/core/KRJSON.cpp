@@ -52,49 +52,6 @@ struct Decoder {
 
 Decoder& decoder(void* user) { return *static_cast<Decoder*>(user); }
 
-// Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF), with
-// a word-at-a-time path for ASCII, which most answers are made of.
-bool isUtf8(std::string_view text)
-{
-    auto p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* end = p + text.size();
-    auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
-    while (p < end) {
-        unsigned char c = *p;
-        if (c < 0x80) {
-            // Runs of ASCII go eight bytes at a time; other text (Chinese,
-            // mostly) goes straight on to its multi-byte sequences.
-            p++;
-            while (end - p >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, p, 8);
-                if (word & 0x8080808080808080ULL)
-                    break;
-                p += 8;
-            }
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            if (end - p < 2 || !continuation(p[1]))
-                return false;
-            p += 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            if (end - p < 3 || !continuation(p[1]) || !continuation(p[2]))
-                return false;
-            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
-                return false;
-            p += 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            if (end - p < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
-                return false;
-            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
-                return false;
-            p += 4;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Moves a scalar out (the scanner releases it right after); shares a
 // container, which the scanner goes on filling.
 pf::Value take(Slot* slot)
@@ -104,11 +61,23 @@ pf::Value take(Slot* slot)
     return std::move(slot->value);
 }
 
-pf::Value number(const char* text)
+pf::Value number(const char* text, std::uint32_t length)
 {
-    const char* end = text + std::strlen(text);
+    const char* end = text + length;
+    // Most numbers are plain integers short enough not to overflow.
+    if (length > 0 && length <= 18) {
+        const char* p = *text == '-' ? text + 1 : text;
+        long long integer = 0;
+        bool digits = p < end;
+        for (; p < end && digits; ++p) {
+            digits = *p >= '0' && *p <= '9';
+            integer = integer * 10 + (*p - '0');
+        }
+        if (digits)
+            return pf::Value(*text == '-' ? -integer : integer);
+    }
     const char* start = *text == '+' ? text + 1 : text;
-    bool real = std::strpbrk(text, ".eE") != nullptr;
+    bool real = std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) != end;
     if (!real) {
         long long integer = 0;
         auto [ptr, error] = std::from_chars(start, end, integer);
@@ -142,12 +111,8 @@ const json_callbacks kDecodeTable = {
         slot->dictionary = raw;
         return slot;
     },
-    [](const json_callbacks*, void* object, const char* key, void* value, void*) {
-        // A key that is not valid UTF-8 cannot become a string: the member
-        // is skipped.
-        std::string_view name(key);
-        if (!isUtf8(name))
-            return;
+    [](const json_callbacks*, void* object, const char* key, std::uint32_t length, void* value, void*) {
+        std::string_view name(key, length);
         pf::Dictionary* dictionary = static_cast<Slot*>(object)->dictionary;
         if (!dictionary)
             return;
@@ -178,12 +143,12 @@ const json_callbacks kDecodeTable = {
         }
         raw->add(take(element));
     },
-    [](const json_callbacks*, const char* text, void* user) -> void* { return decoder(user).make(number(text)); },
-    [](const json_callbacks*, const char* bytes, uint32_t length, byte_buffer*, void* user) -> void* {
-        std::string_view text(bytes, length);
-        if (!isUtf8(text))
-            return nullptr;
-        return decoder(user).make(pf::Value(std::string(text)));
+    [](const json_callbacks*, const char* text, std::uint32_t length, void* user) -> void* {
+        return decoder(user).make(number(text, length));
+    },
+    [](const json_callbacks*, const char* bytes, std::uint32_t length, byte_buffer*, void* user) -> void* {
+        // The scanner hands over valid UTF-8 only.
+        return decoder(user).make(pf::Value(std::string(bytes, length)));
     },
     [](const json_callbacks*, int value, void* user) -> void* { return decoder(user).make(pf::Value::boolean(value)); },
     [](const json_callbacks*, void* user) -> void* { return decoder(user).make(pf::Value::null()); },

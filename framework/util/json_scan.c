@@ -32,6 +32,11 @@ typedef struct json_scanner {
     void *root;
     int state; /* the top of `states` */
     int stop;
+    /* What is known of the UTF-8 in `text`: a raw byte sequence in it was
+     * invalid, or a byte of 0x80 or above came from an escape, which only
+     * the whole text can tell. Escapes of code points are valid as made. */
+    int text_invalid;
+    int text_recheck;
 } json_scanner;
 
 static int is_blank(unsigned char c)
@@ -98,6 +103,52 @@ static void empty_buffers(json_scanner *s)
 {
     byte_buffer_clear(s->key);
     byte_buffer_clear(s->text);
+    s->text_invalid = 0;
+    s->text_recheck = 0;
+}
+
+static inline int is_continuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+/* Checks the sequence at p, whose first byte is 0x80 or above, as strict
+ * UTF-8 (no overlong forms, surrogates or code points past U+10FFFF) and
+ * returns the byte after it, or after the first byte when it is invalid
+ * (setting *invalid). A terminator fails every test, so nothing past it is
+ * read. */
+static inline const unsigned char *utf8_sequence(const unsigned char *p, int *invalid)
+{
+    unsigned char c = p[0];
+    if (c >= 0xC2 && c <= 0xDF) {
+        if (is_continuation(p[1]))
+            return p + 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        unsigned char low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+        if (p[1] >= low && p[1] <= high && is_continuation(p[2]))
+            return p + 3;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        unsigned char low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+        if (p[1] >= low && p[1] <= high && is_continuation(p[2]) && is_continuation(p[3]))
+            return p + 4;
+    }
+    *invalid = 1;
+    return p + 1;
+}
+
+/* Whether the `length` bytes (which are followed by a terminator) are valid
+ * UTF-8; NUL bytes inside count as characters. */
+static int utf8_valid(const unsigned char *p, uint32_t length)
+{
+    const unsigned char *end = p + length;
+    int invalid = 0;
+    while (p < end && !invalid) {
+        if (*p < 0x80)
+            p++;
+        else
+            p = utf8_sequence(p, &invalid);
+    }
+    return !invalid && p == end;
 }
 
 static void release(json_scanner *s, void *value)
@@ -114,8 +165,8 @@ static void *container(json_scanner *s)
 static void set_member(json_scanner *s, void *value)
 {
     const char *key = byte_buffer_cstring(s->key);
-    if (key)
-        s->cb->json_set_member(s->cb, container(s), key, value, s->user);
+    if (key && utf8_valid((const unsigned char *)key, s->key->length))
+        s->cb->json_set_member(s->cb, container(s), key, s->key->length, value, s->user);
 }
 
 static void add_element(json_scanner *s, void *value)
@@ -129,6 +180,8 @@ static void *make_string(json_scanner *s)
     const char *bytes = byte_buffer_cstring(s->text);
     if (!bytes)
         return 0;
+    if (s->text_recheck ? !utf8_valid((const unsigned char *)bytes, s->text->length) : s->text_invalid)
+        return 0;
     byte_buffer_clear(s->scratch);
     return s->cb->json_string(s->cb, bytes, s->text->length, s->scratch, s->user);
 }
@@ -136,7 +189,7 @@ static void *make_string(json_scanner *s)
 static void *make_number(json_scanner *s)
 {
     const char *text = byte_buffer_cstring(s->text);
-    return text ? s->cb->json_number(s->cb, text, s->user) : 0;
+    return text ? s->cb->json_number(s->cb, text, s->text->length, s->user) : 0;
 }
 
 /* The length of `word` when the text begins with it, else 0. */
@@ -301,29 +354,42 @@ static inline void finish_scalar_before(json_scanner *s, const char *p)
 }
 
 /* Bytes that end a run of plain string bytes: the terminator, the quote and
- * the backslash. Runs are checked four at a time; each check stops at the
- * terminator, so nothing past it is read. */
-static const unsigned char string_stop[256] = {[0] = 1, ['"'] = 1, ['\\'] = 1};
+ * the backslash, and 0x80 and above, whose sequences are checked on the way.
+ * Runs are checked four at a time; each check stops at the terminator, so
+ * nothing past it is read. */
+#define HIGH_16 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1
+static const unsigned char string_stop[256] = {
+    [0] = 1, ['"'] = 1, ['\\'] = 1,
+    [0x80] = HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16,
+};
+#undef HIGH_16
 
 /* The String state from p (inside the quotes); returns where scanning goes on. */
 static const char *scan_string(json_scanner *s, const char *p)
 {
     for (;;) {
         const char *run = p;
-        while (!string_stop[(unsigned char)p[0]]) {
-            if (string_stop[(unsigned char)p[1]]) {
-                p += 1;
-                break;
+        for (;;) {
+            while (!string_stop[(unsigned char)p[0]]) {
+                if (string_stop[(unsigned char)p[1]]) {
+                    p += 1;
+                    break;
+                }
+                if (string_stop[(unsigned char)p[2]]) {
+                    p += 2;
+                    break;
+                }
+                if (string_stop[(unsigned char)p[3]]) {
+                    p += 3;
+                    break;
+                }
+                p += 4;
             }
-            if (string_stop[(unsigned char)p[2]]) {
-                p += 2;
+            if ((unsigned char)*p < 0x80)
                 break;
-            }
-            if (string_stop[(unsigned char)p[3]]) {
-                p += 3;
-                break;
-            }
-            p += 4;
+            /* A sequence cut by a quote, backslash or the end is invalid in
+             * the whole text too, so checking runs one by one decides it. */
+            p = (const char *)utf8_sequence((const unsigned char *)p, &s->text_invalid);
         }
         if (p > run && !append(s->text, run, (uint32_t)(p - run))) {
             s->stop = 1;
@@ -351,7 +417,13 @@ static const char *scan_string(json_scanner *s, const char *p)
             if (s->stop)
                 return p;
             continue;
-        default: out = c; break;
+        default:
+            /* An escaped raw byte may complete or break a sequence of its
+             * neighbours. */
+            if ((unsigned char)c >= 0x80)
+                s->text_recheck = 1;
+            out = c;
+            break;
         }
         if (!append(s->text, &out, 1)) {
             s->stop = 1;
