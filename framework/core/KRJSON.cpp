@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -29,7 +30,19 @@ struct Slot {
     Slot* parent = nullptr;
     std::uint32_t dictionarySize = 0;
     std::uint32_t arraySize = 0;
+    // For a dictionary: one bit per key hash set so far. A key whose bit is
+    // clear is certainly new, so it is added without a search.
+    std::uint64_t keys = 0;
 };
+
+std::uint64_t keyBit(std::string_view key)
+{
+    std::uint64_t mix = key.size();
+    if (!key.empty())
+        mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
+               std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
+    return std::uint64_t(1) << ((mix * 0x9E3779B97F4A7C15ULL) >> 58);
+}
 
 // Slots live for one decode; released ones are reused.
 struct Decoder {
@@ -61,21 +74,45 @@ pf::Value take(Slot* slot)
     return std::move(slot->value);
 }
 
+// Plain integers of up to 18 digits, which cannot overflow, and
+// "-?digits.digits" with up to 15 digits in all, nearly every number of an
+// answer. For the latter the digits as an integer and the power of ten below
+// them are both exact doubles, so one division gives the correctly rounded
+// value, as the general parser would.
+std::optional<pf::Value> plainNumber(const char* text, const char* end)
+{
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    bool negative = text < end && *text == '-';
+    long long digits = 0;
+    int count = 0, fraction = -1;
+    for (const char* p = negative ? text + 1 : text; p < end; ++p) {
+        unsigned digit = unsigned(*p - '0');
+        if (digit <= 9) {
+            if (++count > 18)
+                return std::nullopt;
+            digits = digits * 10 + digit;
+            if (fraction >= 0)
+                fraction++;
+        } else if (*p == '.' && fraction < 0 && count > 0) {
+            fraction = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || fraction == 0 || (fraction > 0 && count > 15))
+        return std::nullopt;
+    if (fraction < 0)
+        return pf::Value(negative ? -digits : digits);
+    double value = double(digits) / kPowers[fraction];
+    return pf::Value::number(pf::NumberType::Double, negative ? -value : value);
+}
+
 pf::Value number(const char* text, std::uint32_t length)
 {
     const char* end = text + length;
-    // Most numbers are plain integers short enough not to overflow.
-    if (length > 0 && length <= 18) {
-        const char* p = *text == '-' ? text + 1 : text;
-        long long integer = 0;
-        bool digits = p < end;
-        for (; p < end && digits; ++p) {
-            digits = *p >= '0' && *p <= '9';
-            integer = integer * 10 + (*p - '0');
-        }
-        if (digits)
-            return pf::Value(*text == '-' ? -integer : integer);
-    }
+    if (auto plain = plainNumber(text, end))
+        return std::move(*plain);
     const char* start = *text == '+' ? text + 1 : text;
     bool real = std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) != end;
     if (!real) {
@@ -113,13 +150,21 @@ const json_callbacks kDecodeTable = {
     },
     [](const json_callbacks*, void* object, const char* key, std::uint32_t length, void* value, void*) {
         std::string_view name(key, length);
-        pf::Dictionary* dictionary = static_cast<Slot*>(object)->dictionary;
+        auto* slot = static_cast<Slot*>(object);
+        pf::Dictionary* dictionary = slot->dictionary;
         if (!dictionary)
             return;
-        if (value)
-            dictionary->set(name, take(static_cast<Slot*>(value)));
-        else
+        if (!value) {
             dictionary->remove(name);
+            return;
+        }
+        std::uint64_t bit = keyBit(name);
+        if (slot->keys & bit) {
+            dictionary->set(name, take(static_cast<Slot*>(value)));
+        } else {
+            slot->keys |= bit;
+            dictionary->addAbsent(name, take(static_cast<Slot*>(value)));
+        }
     },
     [](const json_callbacks*, void* user) -> void* {
         auto array = std::make_shared<pf::Array>();
@@ -141,6 +186,10 @@ const json_callbacks kDecodeTable = {
             else if (element->array && parent->arraySize)
                 element->array->reserve(parent->arraySize);
         }
+        // Most arrays hold a few elements: room for them at once spares
+        // the regrowths from one.
+        if (raw->values().capacity() == 0)
+            raw->reserve(4);
         raw->add(take(element));
     },
     [](const json_callbacks*, const char* text, std::uint32_t length, void* user) -> void* {
@@ -163,6 +212,7 @@ const json_callbacks kDecodeTable = {
         }
         slot->parent = nullptr;
         slot->dictionarySize = slot->arraySize = 0;
+        slot->keys = 0;
         slot->value = pf::Value();
         slot->dictionary = nullptr;
         slot->array = nullptr;

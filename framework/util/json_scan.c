@@ -37,6 +37,8 @@ typedef struct json_scanner {
      * the whole text can tell. Escapes of code points are valid as made. */
     int text_invalid;
     int text_recheck;
+    /* `key` holds a byte of 0x80 or above and needs checking. */
+    int key_high;
 } json_scanner;
 
 static int is_blank(unsigned char c)
@@ -48,6 +50,9 @@ static const unsigned char token_bytes[256] = {
     ['0'] = 1, ['1'] = 1, ['2'] = 1, ['3'] = 1, ['4'] = 1, ['5'] = 1, ['6'] = 1, ['7'] = 1, ['8'] = 1, ['9'] = 1,
     ['-'] = 1, ['+'] = 1, ['.'] = 1, ['e'] = 1, ['E'] = 1, ['x'] = 1,
 };
+
+/* Bytes that end a run of key bytes. */
+static const unsigned char key_stop[256] = {[0] = 1, ['\\'] = 1, ['"'] = 1, [':'] = 1};
 
 static inline int is_token(unsigned char c)
 {
@@ -99,12 +104,23 @@ static void replace_state(json_scanner *s, int state)
     s->state = state;
 }
 
-static void empty_buffers(json_scanner *s)
+static inline void empty_buffers(json_scanner *s)
 {
-    byte_buffer_clear(s->key);
-    byte_buffer_clear(s->text);
+    s->key->length = 0;
+    s->text->length = 0;
     s->text_invalid = 0;
     s->text_recheck = 0;
+    s->key_high = 0;
+}
+
+/* The buffer's content with a terminator: append always leaves room for it. */
+static inline const char *terminated(byte_buffer *buffer)
+{
+    if (buffer->capacity > buffer->length) {
+        buffer->data[buffer->length] = 0;
+        return (const char *)buffer->data;
+    }
+    return byte_buffer_cstring(buffer);
 }
 
 static inline int is_continuation(unsigned char c)
@@ -164,8 +180,8 @@ static void *container(json_scanner *s)
 
 static void set_member(json_scanner *s, void *value)
 {
-    const char *key = byte_buffer_cstring(s->key);
-    if (key && utf8_valid((const unsigned char *)key, s->key->length))
+    const char *key = terminated(s->key);
+    if (key && (!s->key_high || utf8_valid((const unsigned char *)key, s->key->length)))
         s->cb->json_set_member(s->cb, container(s), key, s->key->length, value, s->user);
 }
 
@@ -177,7 +193,7 @@ static void add_element(json_scanner *s, void *value)
 
 static void *make_string(json_scanner *s)
 {
-    const char *bytes = byte_buffer_cstring(s->text);
+    const char *bytes = terminated(s->text);
     if (!bytes)
         return 0;
     if (s->text_recheck ? !utf8_valid((const unsigned char *)bytes, s->text->length) : s->text_invalid)
@@ -188,7 +204,7 @@ static void *make_string(json_scanner *s)
 
 static void *make_number(json_scanner *s)
 {
-    const char *text = byte_buffer_cstring(s->text);
+    const char *text = terminated(s->text);
     return text ? s->cb->json_number(s->cb, text, s->text->length, s->user) : 0;
 }
 
@@ -269,6 +285,14 @@ static inline int hex_value(unsigned char c)
  * at the end of the text). */
 static inline unsigned read_unit(const char *p, int *used)
 {
+    /* Four digits, nearly always; a byte that is no digit (the terminator
+     * too) stops the test before the next one is read. */
+    unsigned a, b, c, d;
+    if ((a = hex_digits[(unsigned char)p[0]]) && (b = hex_digits[(unsigned char)p[1]]) &&
+        (c = hex_digits[(unsigned char)p[2]]) && (d = hex_digits[(unsigned char)p[3]])) {
+        *used = 4;
+        return (a - 1) << 12 | (b - 1) << 8 | (c - 1) << 4 | (d - 1);
+    }
     unsigned unit = 0;
     int digits = 1;
     int i = 0;
@@ -504,6 +528,7 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
             } else {
                 if (!byte_buffer_append(s.key, p, 1))
                     s.stop = 1;
+                s.key_high |= c >= 0x80;
                 push_state(&s, S_KEY);
                 p++;
             }
@@ -530,9 +555,10 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 push_state(&s, S_VALUE);
                 p++;
             } else {
-                const char *run = p++;
-                while (*p && *p != '\\' && *p != '"' && *p != ':')
-                    p++;
+                const char *run = p;
+                s.key_high |= c >= 0x80;
+                for (p++; !key_stop[(unsigned char)*p]; p++)
+                    s.key_high |= (unsigned char)*p >= 0x80;
                 if (!append(s.key, run, (uint32_t)(p - run)))
                     s.stop = 1;
             }

@@ -5,8 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -89,6 +95,44 @@ TEST(KRJSONDecode, NumbersAreIntegersUnlessTheyHaveAFractionOrExponent)
     EXPECT_EQ(d->count(), 9u);
 }
 
+TEST(KRJSONDecode, DecimalsAreTheNearestDoubleAndLongIntegersStayExact)
+{
+    // Short decimals, the longest integers of every width and the edges
+    // where a shortcut would round or overflow, against the C library.
+    std::vector<std::string> texts = {"0.1",   "-0.0",  "0.000000000000001", "999999999999999.9", "123456789012345.6",
+                                      "9007199254740993.0", "1.7976931348623157", "5.", "-7", "-0",
+                                      "999999999999999999", "-999999999999999999", "9223372036854775807",
+                                      "-9223372036854775808", "9223372036854775808", "00012.50"};
+    std::uint64_t seed = 88172645463325252ULL;
+    for (int i = 0; i < 3000; i++) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        std::string digits = std::to_string(seed).substr(0, 1 + (seed >> 40) % 17);
+        std::size_t point = 1 + (seed >> 50) % digits.size();
+        std::string text = seed & 1 ? "-" : "";
+        text += digits.substr(0, point);
+        text += '.';
+        texts.push_back(text + digits.substr(point));
+    }
+    for (const auto& text : texts) {
+        pf::ArrayRef a = KRJSON::decodeText("[" + text + "]").array();
+        ASSERT_TRUE(a && a->count() == 1) << text;
+        pf::Value element = a->at(0);
+        const pf::Number* n = element.number();
+        ASSERT_TRUE(n) << text;
+        bool integer = text.find('.') == std::string::npos;
+        errno = 0;
+        long long exact = std::strtoll(text.c_str(), nullptr, 10);
+        if (integer && errno != ERANGE) {
+            EXPECT_EQ(n->type, pf::NumberType::LongLong) << text;
+            EXPECT_EQ(n->integer, exact) << text;
+        } else {
+            double expected = std::strtod(text.c_str(), nullptr);
+            EXPECT_EQ(n->type, pf::NumberType::Double) << text;
+            EXPECT_EQ(std::memcmp(&n->real, &expected, sizeof expected), 0) << text << " " << n->real;
+        }
+    }
+}
+
 TEST(KRJSONDecode, TopLevelValues)
 {
     EXPECT_EQ(KRJSON::decodeText("42 ").longLongValue(), 42);
@@ -117,6 +161,36 @@ TEST(KRJSONDecode, SurrogatesAndInvalidUtf8)
     pf::ArrayRef a = KRJSON::decodeText("[\"\xff\",\"y\"]").array();
     ASSERT_TRUE(a);
     EXPECT_EQ(a->count(), 1u);
+}
+
+// Repeated keys replace the member in place, also after a removal and in
+// sibling objects that reuse the decoder's bookkeeping; beyond 32 members
+// the dictionary's index takes over.
+TEST(KRJSONDecode, RepeatedKeysReplaceTheirMember)
+{
+    for (int keys : {5, 40}) {
+        std::string object = "{";
+        std::vector<std::string> expected;
+        for (int round = 0; round < 3; round++)
+            for (int i = 0; i < keys; i++) {
+                std::string key = "k" + std::to_string(i * 7 % keys);
+                object += key + ":" + std::to_string(round * 100 + i) + ",";
+                if (round == 0)
+                    expected.push_back(key);
+            }
+        object += "k0:\"\xff\",k0:-1}";
+        expected.erase(expected.begin());
+        expected.push_back("k0");
+        pf::ArrayRef a = KRJSON::decodeText("[" + object + "," + object + "]").array();
+        ASSERT_TRUE(a && a->count() == 2);
+        for (const auto& element : *a) {
+            pf::DictionaryRef d = element.dictionary();
+            ASSERT_TRUE(d);
+            EXPECT_EQ(d->keys(), expected) << keys;
+            EXPECT_EQ(d->get("k" + std::to_string(7 % keys)).longLongValue(), 201) << keys;
+            EXPECT_EQ(d->get("k0").longLongValue(), -1) << keys;
+        }
+    }
 }
 
 // Every key set, then each set again to bytes that are not UTF-8, which
