@@ -325,29 +325,33 @@ static int append_unit_escape(json_scanner *s, const char *p)
             c = 0xFFFD; /* a lone half */
         }
     }
-    unsigned char out[4];
-    uint32_t n;
+    /* Written in place: the call a copy of a few bytes takes would cost
+     * more than the escape itself. */
+    byte_buffer *text = s->text;
+    if (text->capacity - text->length <= 4 && !byte_buffer_reserve(text, text->length + 5)) {
+        s->stop = 1;
+        return consumed;
+    }
+    unsigned char *out = text->data + text->length;
     if (c < 0x80) {
         out[0] = (unsigned char)c;
-        n = 1;
+        text->length += 1;
     } else if (c < 0x800) {
         out[0] = (unsigned char)(0xC0 | c >> 6);
         out[1] = (unsigned char)(0x80 | (c & 0x3F));
-        n = 2;
+        text->length += 2;
     } else if (c < 0x10000) {
         out[0] = (unsigned char)(0xE0 | c >> 12);
         out[1] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
         out[2] = (unsigned char)(0x80 | (c & 0x3F));
-        n = 3;
+        text->length += 3;
     } else {
         out[0] = (unsigned char)(0xF0 | c >> 18);
         out[1] = (unsigned char)(0x80 | ((c >> 12) & 0x3F));
         out[2] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
         out[3] = (unsigned char)(0x80 | (c & 0x3F));
-        n = 4;
+        text->length += 4;
     }
-    if (!append(s->text, out, n))
-        s->stop = 1;
     return consumed;
 }
 
