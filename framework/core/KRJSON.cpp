@@ -84,26 +84,27 @@ std::optional<pf::Value> plainNumber(const char* text, const char* end)
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
                                          1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     bool negative = text < end && *text == '-';
-    long long digits = 0;
-    int count = 0, fraction = -1;
-    for (const char* p = negative ? text + 1 : text; p < end; ++p) {
-        unsigned digit = unsigned(*p - '0');
-        if (digit <= 9) {
-            if (++count > 18)
-                return std::nullopt;
-            digits = digits * 10 + digit;
-            if (fraction >= 0)
-                fraction++;
-        } else if (*p == '.' && fraction < 0 && count > 0) {
-            fraction = 0;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (count == 0 || fraction == 0 || (fraction > 0 && count > 15))
+    const char* p = negative ? text + 1 : text;
+    // Unsigned, so that a long run wraps harmlessly before it is refused.
+    unsigned long long digits = 0;
+    const char* whole = p;
+    for (; p < end && unsigned(*p - '0') <= 9; ++p)
+        digits = digits * 10 + unsigned(*p - '0');
+    std::ptrdiff_t wholeDigits = p - whole;
+    if (wholeDigits == 0 || wholeDigits > 18)
         return std::nullopt;
-    if (fraction < 0)
-        return pf::Value(negative ? -digits : digits);
+    if (p == end) {
+        auto integer = static_cast<long long>(digits);
+        return pf::Value(negative ? -integer : integer);
+    }
+    if (*p != '.')
+        return std::nullopt;
+    const char* point = ++p;
+    for (; p < end && unsigned(*p - '0') <= 9; ++p)
+        digits = digits * 10 + unsigned(*p - '0');
+    std::ptrdiff_t fraction = p - point;
+    if (p != end || fraction == 0 || wholeDigits + fraction > 15)
+        return std::nullopt;
     double value = double(digits) / kPowers[fraction];
     return pf::Value::number(pf::NumberType::Double, negative ? -value : value);
 }
