@@ -42,10 +42,10 @@ void rapidDecode(benchmark::State& state, const std::string& text)
 int g_token;
 const json_callbacks kNoOpTable = {
     [](const json_callbacks*, void*) -> void* { return &g_token; },
-    [](const json_callbacks*, void*, const char*, void*, void*) {},
+    [](const json_callbacks*, void*, const char*, uint32_t, void*, void*) {},
     [](const json_callbacks*, void*) -> void* { return &g_token; },
     [](const json_callbacks*, void*, void*, void*) {},
-    [](const json_callbacks*, const char*, void*) -> void* { return &g_token; },
+    [](const json_callbacks*, const char*, uint32_t, void*) -> void* { return &g_token; },
     [](const json_callbacks*, const char*, uint32_t, byte_buffer*, void*) -> void* { return &g_token; },
     [](const json_callbacks*, int, void*) -> void* { return &g_token; },
     [](const json_callbacks*, void*) -> void* { return &g_token; },

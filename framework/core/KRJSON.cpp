@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -29,7 +30,19 @@ struct Slot {
     Slot* parent = nullptr;
     std::uint32_t dictionarySize = 0;
     std::uint32_t arraySize = 0;
+    // For a dictionary: one bit per key hash set so far. A key whose bit is
+    // clear is certainly new, so it is added without a search.
+    std::uint64_t keys = 0;
 };
+
+std::uint64_t keyBit(std::string_view key)
+{
+    std::uint64_t mix = key.size();
+    if (!key.empty())
+        mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
+               std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
+    return std::uint64_t(1) << ((mix * 0x9E3779B97F4A7C15ULL) >> 58);
+}
 
 // Slots live for one decode; released ones are reused.
 struct Decoder {
@@ -52,49 +65,6 @@ struct Decoder {
 
 Decoder& decoder(void* user) { return *static_cast<Decoder*>(user); }
 
-// Strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF), with
-// a word-at-a-time path for ASCII, which most answers are made of.
-bool isUtf8(std::string_view text)
-{
-    auto p = reinterpret_cast<const unsigned char*>(text.data());
-    const unsigned char* end = p + text.size();
-    auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
-    while (p < end) {
-        unsigned char c = *p;
-        if (c < 0x80) {
-            // Runs of ASCII go eight bytes at a time; other text (Chinese,
-            // mostly) goes straight on to its multi-byte sequences.
-            p++;
-            while (end - p >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, p, 8);
-                if (word & 0x8080808080808080ULL)
-                    break;
-                p += 8;
-            }
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            if (end - p < 2 || !continuation(p[1]))
-                return false;
-            p += 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            if (end - p < 3 || !continuation(p[1]) || !continuation(p[2]))
-                return false;
-            if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F))
-                return false;
-            p += 3;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            if (end - p < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
-                return false;
-            if ((c == 0xF0 && p[1] < 0x90) || (c == 0xF4 && p[1] > 0x8F))
-                return false;
-            p += 4;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Moves a scalar out (the scanner releases it right after); shares a
 // container, which the scanner goes on filling.
 pf::Value take(Slot* slot)
@@ -104,11 +74,48 @@ pf::Value take(Slot* slot)
     return std::move(slot->value);
 }
 
-pf::Value number(const char* text)
+// Plain integers of up to 18 digits, which cannot overflow, and
+// "-?digits.digits" with up to 15 digits in all, nearly every number of an
+// answer. For the latter the digits as an integer and the power of ten below
+// them are both exact doubles, so one division gives the correctly rounded
+// value, as the general parser would.
+std::optional<pf::Value> plainNumber(const char* text, const char* end)
 {
-    const char* end = text + std::strlen(text);
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    bool negative = text < end && *text == '-';
+    const char* p = negative ? text + 1 : text;
+    // Unsigned, so that a long run wraps harmlessly before it is refused.
+    unsigned long long digits = 0;
+    const char* whole = p;
+    for (; p < end && unsigned(*p - '0') <= 9; ++p)
+        digits = digits * 10 + unsigned(*p - '0');
+    std::ptrdiff_t wholeDigits = p - whole;
+    if (wholeDigits == 0 || wholeDigits > 18)
+        return std::nullopt;
+    if (p == end) {
+        auto integer = static_cast<long long>(digits);
+        return pf::Value(negative ? -integer : integer);
+    }
+    if (*p != '.')
+        return std::nullopt;
+    const char* point = ++p;
+    for (; p < end && unsigned(*p - '0') <= 9; ++p)
+        digits = digits * 10 + unsigned(*p - '0');
+    std::ptrdiff_t fraction = p - point;
+    if (p != end || fraction == 0 || wholeDigits + fraction > 15)
+        return std::nullopt;
+    double value = double(digits) / kPowers[fraction];
+    return pf::Value::number(pf::NumberType::Double, negative ? -value : value);
+}
+
+pf::Value number(const char* text, std::uint32_t length)
+{
+    const char* end = text + length;
+    if (auto plain = plainNumber(text, end))
+        return std::move(*plain);
     const char* start = *text == '+' ? text + 1 : text;
-    bool real = std::strpbrk(text, ".eE") != nullptr;
+    bool real = std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) != end;
     if (!real) {
         long long integer = 0;
         auto [ptr, error] = std::from_chars(start, end, integer);
@@ -142,19 +149,23 @@ const json_callbacks kDecodeTable = {
         slot->dictionary = raw;
         return slot;
     },
-    [](const json_callbacks*, void* object, const char* key, void* value, void*) {
-        // A key that is not valid UTF-8 cannot become a string: the member
-        // is skipped.
-        std::string_view name(key);
-        if (!isUtf8(name))
-            return;
-        pf::Dictionary* dictionary = static_cast<Slot*>(object)->dictionary;
+    [](const json_callbacks*, void* object, const char* key, std::uint32_t length, void* value, void*) {
+        std::string_view name(key, length);
+        auto* slot = static_cast<Slot*>(object);
+        pf::Dictionary* dictionary = slot->dictionary;
         if (!dictionary)
             return;
-        if (value)
-            dictionary->set(name, take(static_cast<Slot*>(value)));
-        else
+        if (!value) {
             dictionary->remove(name);
+            return;
+        }
+        std::uint64_t bit = keyBit(name);
+        if (slot->keys & bit) {
+            dictionary->set(name, take(static_cast<Slot*>(value)));
+        } else {
+            slot->keys |= bit;
+            dictionary->addAbsent(name, take(static_cast<Slot*>(value)));
+        }
     },
     [](const json_callbacks*, void* user) -> void* {
         auto array = std::make_shared<pf::Array>();
@@ -176,14 +187,18 @@ const json_callbacks kDecodeTable = {
             else if (element->array && parent->arraySize)
                 element->array->reserve(parent->arraySize);
         }
+        // Most arrays hold a few elements: room for them at once spares
+        // the regrowths from one.
+        if (raw->values().capacity() == 0)
+            raw->reserve(4);
         raw->add(take(element));
     },
-    [](const json_callbacks*, const char* text, void* user) -> void* { return decoder(user).make(number(text)); },
-    [](const json_callbacks*, const char* bytes, uint32_t length, byte_buffer*, void* user) -> void* {
-        std::string_view text(bytes, length);
-        if (!isUtf8(text))
-            return nullptr;
-        return decoder(user).make(pf::Value(std::string(text)));
+    [](const json_callbacks*, const char* text, std::uint32_t length, void* user) -> void* {
+        return decoder(user).make(number(text, length));
+    },
+    [](const json_callbacks*, const char* bytes, std::uint32_t length, byte_buffer*, void* user) -> void* {
+        // The scanner hands over valid UTF-8 only.
+        return decoder(user).make(pf::Value(std::string(bytes, length)));
     },
     [](const json_callbacks*, int value, void* user) -> void* { return decoder(user).make(pf::Value::boolean(value)); },
     [](const json_callbacks*, void* user) -> void* { return decoder(user).make(pf::Value::null()); },
@@ -198,6 +213,7 @@ const json_callbacks kDecodeTable = {
         }
         slot->parent = nullptr;
         slot->dictionarySize = slot->arraySize = 0;
+        slot->keys = 0;
         slot->value = pf::Value();
         slot->dictionary = nullptr;
         slot->array = nullptr;

@@ -32,6 +32,13 @@ typedef struct json_scanner {
     void *root;
     int state; /* the top of `states` */
     int stop;
+    /* What is known of the UTF-8 in `text`: a raw byte sequence in it was
+     * invalid, or a byte of 0x80 or above came from an escape, which only
+     * the whole text can tell. Escapes of code points are valid as made. */
+    int text_invalid;
+    int text_recheck;
+    /* `key` holds a byte of 0x80 or above and needs checking. */
+    int key_high;
 } json_scanner;
 
 static int is_blank(unsigned char c)
@@ -43,6 +50,9 @@ static const unsigned char token_bytes[256] = {
     ['0'] = 1, ['1'] = 1, ['2'] = 1, ['3'] = 1, ['4'] = 1, ['5'] = 1, ['6'] = 1, ['7'] = 1, ['8'] = 1, ['9'] = 1,
     ['-'] = 1, ['+'] = 1, ['.'] = 1, ['e'] = 1, ['E'] = 1, ['x'] = 1,
 };
+
+/* Bytes that end a run of key bytes. */
+static const unsigned char key_stop[256] = {[0] = 1, ['\\'] = 1, ['"'] = 1, [':'] = 1};
 
 static inline int is_token(unsigned char c)
 {
@@ -94,10 +104,67 @@ static void replace_state(json_scanner *s, int state)
     s->state = state;
 }
 
-static void empty_buffers(json_scanner *s)
+static inline void empty_buffers(json_scanner *s)
 {
-    byte_buffer_clear(s->key);
-    byte_buffer_clear(s->text);
+    s->key->length = 0;
+    s->text->length = 0;
+    s->text_invalid = 0;
+    s->text_recheck = 0;
+    s->key_high = 0;
+}
+
+/* The buffer's content with a terminator: append always leaves room for it. */
+static inline const char *terminated(byte_buffer *buffer)
+{
+    if (buffer->capacity > buffer->length) {
+        buffer->data[buffer->length] = 0;
+        return (const char *)buffer->data;
+    }
+    return byte_buffer_cstring(buffer);
+}
+
+static inline int is_continuation(unsigned char c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+/* Checks the sequence at p, whose first byte is 0x80 or above, as strict
+ * UTF-8 (no overlong forms, surrogates or code points past U+10FFFF) and
+ * returns the byte after it, or after the first byte when it is invalid
+ * (setting *invalid). A terminator fails every test, so nothing past it is
+ * read. */
+static inline const unsigned char *utf8_sequence(const unsigned char *p, int *invalid)
+{
+    unsigned char c = p[0];
+    if (c >= 0xC2 && c <= 0xDF) {
+        if (is_continuation(p[1]))
+            return p + 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        unsigned char low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+        if (p[1] >= low && p[1] <= high && is_continuation(p[2]))
+            return p + 3;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        unsigned char low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+        if (p[1] >= low && p[1] <= high && is_continuation(p[2]) && is_continuation(p[3]))
+            return p + 4;
+    }
+    *invalid = 1;
+    return p + 1;
+}
+
+/* Whether the `length` bytes (which are followed by a terminator) are valid
+ * UTF-8; NUL bytes inside count as characters. */
+static int utf8_valid(const unsigned char *p, uint32_t length)
+{
+    const unsigned char *end = p + length;
+    int invalid = 0;
+    while (p < end && !invalid) {
+        if (*p < 0x80)
+            p++;
+        else
+            p = utf8_sequence(p, &invalid);
+    }
+    return !invalid && p == end;
 }
 
 static void release(json_scanner *s, void *value)
@@ -113,9 +180,9 @@ static void *container(json_scanner *s)
 
 static void set_member(json_scanner *s, void *value)
 {
-    const char *key = byte_buffer_cstring(s->key);
-    if (key)
-        s->cb->json_set_member(s->cb, container(s), key, value, s->user);
+    const char *key = terminated(s->key);
+    if (key && (!s->key_high || utf8_valid((const unsigned char *)key, s->key->length)))
+        s->cb->json_set_member(s->cb, container(s), key, s->key->length, value, s->user);
 }
 
 static void add_element(json_scanner *s, void *value)
@@ -126,8 +193,10 @@ static void add_element(json_scanner *s, void *value)
 
 static void *make_string(json_scanner *s)
 {
-    const char *bytes = byte_buffer_cstring(s->text);
+    const char *bytes = terminated(s->text);
     if (!bytes)
+        return 0;
+    if (s->text_recheck ? !utf8_valid((const unsigned char *)bytes, s->text->length) : s->text_invalid)
         return 0;
     byte_buffer_clear(s->scratch);
     return s->cb->json_string(s->cb, bytes, s->text->length, s->scratch, s->user);
@@ -135,8 +204,8 @@ static void *make_string(json_scanner *s)
 
 static void *make_number(json_scanner *s)
 {
-    const char *text = byte_buffer_cstring(s->text);
-    return text ? s->cb->json_number(s->cb, text, s->user) : 0;
+    const char *text = terminated(s->text);
+    return text ? s->cb->json_number(s->cb, text, s->text->length, s->user) : 0;
 }
 
 /* The length of `word` when the text begins with it, else 0. */
@@ -216,6 +285,14 @@ static inline int hex_value(unsigned char c)
  * at the end of the text). */
 static inline unsigned read_unit(const char *p, int *used)
 {
+    /* Four digits, nearly always; a byte that is no digit (the terminator
+     * too) stops the test before the next one is read. */
+    unsigned a, b, c, d;
+    if ((a = hex_digits[(unsigned char)p[0]]) && (b = hex_digits[(unsigned char)p[1]]) &&
+        (c = hex_digits[(unsigned char)p[2]]) && (d = hex_digits[(unsigned char)p[3]])) {
+        *used = 4;
+        return (a - 1) << 12 | (b - 1) << 8 | (c - 1) << 4 | (d - 1);
+    }
     unsigned unit = 0;
     int digits = 1;
     int i = 0;
@@ -248,29 +325,33 @@ static int append_unit_escape(json_scanner *s, const char *p)
             c = 0xFFFD; /* a lone half */
         }
     }
-    unsigned char out[4];
-    uint32_t n;
+    /* Written in place: the call a copy of a few bytes takes would cost
+     * more than the escape itself. */
+    byte_buffer *text = s->text;
+    if (text->capacity - text->length <= 4 && !byte_buffer_reserve(text, text->length + 5)) {
+        s->stop = 1;
+        return consumed;
+    }
+    unsigned char *out = text->data + text->length;
     if (c < 0x80) {
         out[0] = (unsigned char)c;
-        n = 1;
+        text->length += 1;
     } else if (c < 0x800) {
         out[0] = (unsigned char)(0xC0 | c >> 6);
         out[1] = (unsigned char)(0x80 | (c & 0x3F));
-        n = 2;
+        text->length += 2;
     } else if (c < 0x10000) {
         out[0] = (unsigned char)(0xE0 | c >> 12);
         out[1] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
         out[2] = (unsigned char)(0x80 | (c & 0x3F));
-        n = 3;
+        text->length += 3;
     } else {
         out[0] = (unsigned char)(0xF0 | c >> 18);
         out[1] = (unsigned char)(0x80 | ((c >> 12) & 0x3F));
         out[2] = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
         out[3] = (unsigned char)(0x80 | (c & 0x3F));
-        n = 4;
+        text->length += 4;
     }
-    if (!append(s->text, out, n))
-        s->stop = 1;
     return consumed;
 }
 
@@ -301,29 +382,42 @@ static inline void finish_scalar_before(json_scanner *s, const char *p)
 }
 
 /* Bytes that end a run of plain string bytes: the terminator, the quote and
- * the backslash. Runs are checked four at a time; each check stops at the
- * terminator, so nothing past it is read. */
-static const unsigned char string_stop[256] = {[0] = 1, ['"'] = 1, ['\\'] = 1};
+ * the backslash, and 0x80 and above, whose sequences are checked on the way.
+ * Runs are checked four at a time; each check stops at the terminator, so
+ * nothing past it is read. */
+#define HIGH_16 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1
+static const unsigned char string_stop[256] = {
+    [0] = 1, ['"'] = 1, ['\\'] = 1,
+    [0x80] = HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16, HIGH_16,
+};
+#undef HIGH_16
 
 /* The String state from p (inside the quotes); returns where scanning goes on. */
 static const char *scan_string(json_scanner *s, const char *p)
 {
     for (;;) {
         const char *run = p;
-        while (!string_stop[(unsigned char)p[0]]) {
-            if (string_stop[(unsigned char)p[1]]) {
-                p += 1;
-                break;
+        for (;;) {
+            while (!string_stop[(unsigned char)p[0]]) {
+                if (string_stop[(unsigned char)p[1]]) {
+                    p += 1;
+                    break;
+                }
+                if (string_stop[(unsigned char)p[2]]) {
+                    p += 2;
+                    break;
+                }
+                if (string_stop[(unsigned char)p[3]]) {
+                    p += 3;
+                    break;
+                }
+                p += 4;
             }
-            if (string_stop[(unsigned char)p[2]]) {
-                p += 2;
+            if ((unsigned char)*p < 0x80)
                 break;
-            }
-            if (string_stop[(unsigned char)p[3]]) {
-                p += 3;
-                break;
-            }
-            p += 4;
+            /* A sequence cut by a quote, backslash or the end is invalid in
+             * the whole text too, so checking runs one by one decides it. */
+            p = (const char *)utf8_sequence((const unsigned char *)p, &s->text_invalid);
         }
         if (p > run && !append(s->text, run, (uint32_t)(p - run))) {
             s->stop = 1;
@@ -351,7 +445,13 @@ static const char *scan_string(json_scanner *s, const char *p)
             if (s->stop)
                 return p;
             continue;
-        default: out = c; break;
+        default:
+            /* An escaped raw byte may complete or break a sequence of its
+             * neighbours. */
+            if ((unsigned char)c >= 0x80)
+                s->text_recheck = 1;
+            out = c;
+            break;
         }
         if (!append(s->text, &out, 1)) {
             s->stop = 1;
@@ -432,6 +532,7 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
             } else {
                 if (!byte_buffer_append(s.key, p, 1))
                     s.stop = 1;
+                s.key_high |= c >= 0x80;
                 push_state(&s, S_KEY);
                 p++;
             }
@@ -458,9 +559,10 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 push_state(&s, S_VALUE);
                 p++;
             } else {
-                const char *run = p++;
-                while (*p && *p != '\\' && *p != '"' && *p != ':')
-                    p++;
+                const char *run = p;
+                s.key_high |= c >= 0x80;
+                for (p++; !key_stop[(unsigned char)*p]; p++)
+                    s.key_high |= (unsigned char)*p >= 0x80;
                 if (!append(s.key, run, (uint32_t)(p - run)))
                     s.stop = 1;
             }

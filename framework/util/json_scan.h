@@ -28,16 +28,22 @@ extern "C" {
 typedef struct json_callbacks json_callbacks;
 struct json_callbacks {
     void *(*json_new_object)(const json_callbacks *table, void *user_data);
-    /* `value` is 0 when a string member had no value (its bytes were not
-     * valid UTF-8); the table may then remove the key. */
-    void (*json_set_member)(const json_callbacks *table, void *object, const char *key, void *value,
-                            void *user_data);
+    /* `key` holds `key_length` bytes of valid UTF-8 and a terminator: a
+     * member whose key is not valid UTF-8 is never set. `value` is 0 when a
+     * string member had no value (its bytes were not valid UTF-8); the table
+     * may then remove the key. */
+    void (*json_set_member)(const json_callbacks *table, void *object, const char *key, uint32_t key_length,
+                            void *value, void *user_data);
     void *(*json_new_array)(const json_callbacks *table, void *user_data);
     /* Never called with a 0 value. */
     void (*json_add_element)(const json_callbacks *table, void *array, void *value, void *user_data);
-    void *(*json_number)(const json_callbacks *table, const char *text, void *user_data);
-    /* `bytes` holds `length` bytes and a terminator; it may hold NUL bytes
-     * written as "\u0000". `scratch` is a buffer the table may use. */
+    /* `text` holds `length` bytes of "0-9 - + . e E x" and a terminator. */
+    void *(*json_number)(const json_callbacks *table, const char *text, uint32_t length, void *user_data);
+    /* `bytes` holds `length` bytes of valid UTF-8 and a terminator; it may
+     * hold NUL bytes written as "\u0000". A string whose bytes are not valid
+     * UTF-8 is no value: its member is removed, its element skipped, and as
+     * the outermost value it gives none. `scratch` is a buffer the table may
+     * use. */
     void *(*json_string)(const json_callbacks *table, const char *bytes, uint32_t length, byte_buffer *scratch,
                          void *user_data);
     void *(*json_boolean)(const json_callbacks *table, int value, void *user_data);

@@ -95,6 +95,11 @@ void Dictionary::set(std::string_view key, Value value)
         m_entries[i].second = std::move(value);
         return;
     }
+    addAbsent(key, std::move(value));
+}
+
+void Dictionary::addAbsent(std::string_view key, Value value)
+{
     if (m_entries.empty())
         m_entries.reserve(8); // most objects have a few members: skip the first regrowths
     m_entries.emplace_back(std::string(key), std::move(value));

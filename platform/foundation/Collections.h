@@ -89,6 +89,9 @@ public:
     // Setting, replacing and removing cost O(1) amortised, whatever the size.
     void set(std::string_view key, Value value);
     void remove(std::string_view key);
+    // set for a key the caller knows no member has, without looking for it
+    // (a decoder that tracks the keys it has set); `value` is not nil.
+    void addAbsent(std::string_view key, Value value);
     void clear();
     void reserve(std::size_t n) { m_entries.reserve(n); }
 

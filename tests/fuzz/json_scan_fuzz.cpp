@@ -1,9 +1,11 @@
 // Links: kr_core
 // Scans arbitrary bytes with the C scanner (checking that every handle is
-// released exactly once) and with KRJSON, then encodes what was decoded.
+// released exactly once and that keys and strings arrive as valid UTF-8)
+// and with KRJSON, then encodes what was decoded.
 #include "framework/core/KRJSON.h"
 #include "framework/util/json_scan.h"
 
+#include "platform/foundation/Text.h"
 #include "platform/foundation/Value.h"
 
 #include <cstdint>
@@ -26,14 +28,21 @@ void* make(void* user)
 
 const json_callbacks table = {
     [](const json_callbacks*, void* user) { return make(user); },
-    [](const json_callbacks*, void*, const char*, void*, void*) {},
+    [](const json_callbacks*, void*, const char* key, uint32_t length, void*, void*) {
+        if (!pf::isValidUtf8(std::string_view(key, length)))
+            std::abort();
+    },
     [](const json_callbacks*, void* user) { return make(user); },
     [](const json_callbacks*, void*, void* value, void*) {
         if (!value)
             std::abort();
     },
-    [](const json_callbacks*, const char*, void* user) { return make(user); },
-    [](const json_callbacks*, const char*, uint32_t, byte_buffer*, void* user) { return make(user); },
+    [](const json_callbacks*, const char*, uint32_t, void* user) { return make(user); },
+    [](const json_callbacks*, const char* bytes, uint32_t length, byte_buffer*, void* user) {
+        if (!pf::isValidUtf8(std::string_view(bytes, length)))
+            std::abort();
+        return make(user);
+    },
     [](const json_callbacks*, int, void* user) { return make(user); },
     [](const json_callbacks*, void* user) { return make(user); },
     [](const json_callbacks*, void* value, void* user) {

@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -89,6 +94,31 @@ TEST(KRJSONDecode, NumbersAreIntegersUnlessTheyHaveAFractionOrExponent)
     EXPECT_EQ(d->count(), 9u);
 }
 
+// Decimals of every length and the integer edges where a shortcut would
+// round or overflow, against the C library.
+TEST(KRJSONDecode, NumbersMatchTheCLibrary)
+{
+    std::vector<std::string> texts = {"-0.0", "5.", "-0", "999999999999999999", "-9223372036854775808",
+                                      "9223372036854775808", "00012.50", "9007199254740993.0"};
+    for (std::uint64_t seed = 88172645463325252ULL, i = 0; i < 3000; i++) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        std::string digits = std::to_string(seed).substr(0, 1 + (seed >> 40) % 17);
+        std::size_t point = 1 + (seed >> 50) % digits.size();
+        texts.push_back(std::string(seed & 1 ? "-" : "") + digits.insert(point, "."));
+    }
+    for (const auto& text : texts) {
+        pf::Value n = KRJSON::decodeText("[" + text + "]").array()->at(0);
+        errno = 0;
+        long long integer = std::strtoll(text.c_str(), nullptr, 10);
+        double real = std::strtod(text.c_str(), nullptr);
+        if (text.find('.') == std::string::npos && errno != ERANGE)
+            EXPECT_TRUE(typeOf(n) == pf::NumberType::LongLong && n.longLongValue() == integer) << text;
+        else
+            EXPECT_TRUE(typeOf(n) == pf::NumberType::Double && std::signbit(n.doubleValue()) == std::signbit(real) &&
+                        n.doubleValue() == real) << text;
+    }
+}
+
 TEST(KRJSONDecode, TopLevelValues)
 {
     EXPECT_EQ(KRJSON::decodeText("42 ").longLongValue(), 42);
@@ -117,6 +147,26 @@ TEST(KRJSONDecode, SurrogatesAndInvalidUtf8)
     pf::ArrayRef a = KRJSON::decodeText("[\"\xff\",\"y\"]").array();
     ASSERT_TRUE(a);
     EXPECT_EQ(a->count(), 1u);
+}
+
+// Repeated keys replace their member, also after a removal, in sibling
+// objects and past the size where the dictionary's index takes over.
+TEST(KRJSONDecode, RepeatedKeysReplaceTheirMember)
+{
+    for (int keys : {5, 40}) {
+        std::string object = "{";
+        for (int i = 0; i < 3 * keys; i++)
+            object += "k" + std::to_string(i * 7 % keys) + ":" + std::to_string(i) + ",";
+        object += "k0:\"\xff\",k0:-1}";
+        pf::ArrayRef siblings = KRJSON::decodeText("[" + object + "," + object + "]").array();
+        for (const auto& element : *siblings) {
+            pf::DictionaryRef d = element.dictionary();
+            EXPECT_EQ(d->count(), std::size_t(keys));
+            EXPECT_EQ(d->keys().back(), "k0");
+            EXPECT_EQ(d->get("k" + std::to_string(7 % keys)).longLongValue(), 2 * keys + 1);
+            EXPECT_EQ(d->get("k0").longLongValue(), -1);
+        }
+    }
 }
 
 // Every key set, then each set again to bytes that are not UTF-8, which
