@@ -20,6 +20,7 @@
 #include "framework/data/KRPageDataController.h"
 #include "framework/data/KRDocumentController.h"
 #include "framework/data/KRDocumentDataController.h"
+#include "framework/data/KRTableDataController.h"
 #include "framework/data/KRItemViewController.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/data/KRPageContainerLayout.h"
@@ -182,12 +183,7 @@ void registerContainerAndDocumentClasses()
         .property("allowAutoWidth", &KRDocumentController::isAllowAutoWidth, &KRDocumentController::setAllowAutoWidth)
         .commit();
     pf::ClassBuilder<KRDocumentDataController>("KRDocumentDataController")
-        .superclass<KRDataController>()
-        .property("tableView", &KRDocumentDataController::tableView, &KRDocumentDataController::setTableView)
-        .property("headerCells", &KRDocumentDataController::headerCells, &KRDocumentDataController::setHeaderCells)
-        .property("footerCells", &KRDocumentDataController::footerCells, &KRDocumentDataController::setFooterCells)
-        .property("reusableCellIdentifier", &KRDocumentDataController::reusableCellIdentifier,
-                  &KRDocumentDataController::setReusableCellIdentifier)
+        .superclass<KRTableDataController>()
         .property("html", &KRDocumentDataController::html, &KRDocumentDataController::setHtml)
         .property("dataItem", &KRDocumentDataController::dataItem, &KRDocumentDataController::setDataItem)
         .commit();
@@ -208,6 +204,7 @@ void registerDataClasses()
     registerContainerLayoutClasses();
     registerDragLoadingClasses();
     registerTableCellClasses();
-    registerContainerAndDocumentClasses();
+    // Before the documents: the document data controller is a table data controller.
     registerListControllerClasses();
+    registerContainerAndDocumentClasses();
 }
