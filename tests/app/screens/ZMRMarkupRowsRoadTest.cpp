@@ -6,7 +6,9 @@
 #include "app/services/ZMRShell.h"
 #include "framework/data/KRContainerDataController.h"
 #include "framework/data/KRDocumentDataController.h"
+#include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRFallsContainerLayout.h"
+#include "framework/data/KRTableView.h"
 #include "framework/db/KRDownlinkService.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMImageElement.h"
@@ -17,6 +19,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +28,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +36,7 @@ namespace {
 const char* kRowTemplate = R"(<div width="100%" height="auto" layout="flow" padding="8">
 <label id="nick" width="100%" height="auto" font-size="16" color="#202080 1">{dataItem.nick}</label>
 <label id="body" width="100%" height="auto" font-size="14">{dataItem.body} 省钱</label>
+<label id="shop" width="90" height="auto" font-size="14">{dataItem.shopTitle}</label>
 <img id="pic" width="40" height="40" src="{dataItem.pic}"/></div>)";
 
 // The feed with one display field more: the picture the test uploaded.
@@ -108,6 +113,31 @@ protected:
         return shot ? *shot : nullptr;
     }
 
+    static const pf::Bundle& resources()
+    {
+        static pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
+        return bundle;
+    }
+    // A pull-to-refresh or load-more view from its interface file.
+    static std::shared_ptr<KRDragLoadingView> dragView()
+    {
+        auto owner = std::make_shared<pf::ViewController>("DragLoading", &resources());
+        auto drag = std::dynamic_pointer_cast<KRDragLoadingView>(owner->view()->subviews().at(0));
+        drag->removeFromSuperview();
+        return drag;
+    }
+    // A finger pulling the list down from its top past `to`, then letting go.
+    void pullDown(double to)
+    {
+        host.touchDown({160, 60});
+        for (double y = 80; y <= to; y += 20)
+            host.touchMove({160, y});
+        host.advance(0.3);
+        host.touchUp({160, to});
+        host.advance(1);
+    }
+    bool waitFor(const std::function<bool()>& done) { return pf::RunLoop::main().runUntil(done, pf::Seconds(15)); }
+
     AppServerProcess server;
     pf::HeadlessHost host;
     std::string home;
@@ -148,6 +178,11 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheUploadedPicture)
         EXPECT_TRUE(pf::test::hasInk(*shot, first->elementById(text)->frame().offsetBy(0, rowRect.y()), pf::Color::whiteColor()));
     auto body = first->elementById("body")->frame();
     EXPECT_LE(body.maxY(), pic.minY());
+    // Shop names that wrap make some rows taller than others.
+    std::set<double> heights;
+    for (int row = 0; row < 5; ++row)
+        heights.insert(table->rectForRowAtIndexPath({0, row}).height());
+    EXPECT_GT(heights.size(), 1u);
 }
 
 TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGrid)
@@ -178,4 +213,87 @@ TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGrid)
     auto title = std::dynamic_pointer_cast<pf::Label>(item->view()->subviews().at(0));
     EXPECT_EQ(title->text(), "Prize 4");
     EXPECT_TRUE(pf::test::hasInk(*shot, {173, 118, 129, 24}, pf::Color::whiteColor()));
+}
+
+// The feed's first page pulled down refreshes from the server (new rows, new
+// documents, the last-update text); dragged past its end it loads the next page.
+TEST_F(ZMRMarkupRowsRoad, SeededFeedRowsPullToRefreshAndLoadMoreAtTheEnd)
+{
+    auto feed = std::make_shared<ZMRFeedDataSource>();
+    feed->setTaskType(std::string("ZMRFeedsTask"));
+    feed->setDataKey(std::string("list"));
+    auto table = std::make_shared<KRTableView>(pf::Rect{0, 0, 320, 480});
+    auto rows = std::make_shared<KRDocumentDataController>();
+    rows->setHtml("row.html");
+    rows->setBundle(std::make_shared<pf::Bundle>(home));
+    rows->setDataSource(feed);
+    rows->setContext(shell);
+    rows->setTableView(table);
+    rows->setTopLoadingView(dragView());
+    rows->setBottomLoadingView(dragView());
+    rows->reloadData();
+    ASSERT_TRUE(shoot(table, [&] { return feed->count() == 20 && !feed->isLoading(); }, "feed_rows_page1"));
+    auto first = rows->documentByIndexPath({0, 0});
+    ASSERT_TRUE(first);
+    rows->topLoadingView()->timeLabel()->setText("");
+
+    pullDown(300);
+    EXPECT_TRUE(feed->isLoading() && feed->isSkipCached());
+    ASSERT_TRUE(waitFor([&] { return !feed->isLoading(); }));
+    EXPECT_EQ(feed->count(), 20u);
+    auto refreshed = rows->documentByIndexPath({0, 0});
+    ASSERT_TRUE(refreshed);
+    EXPECT_NE(refreshed, first);
+    EXPECT_TRUE(rows->topLoadingView()->timeLabel()->text().starts_with("最后更新"));
+    host.advance(1);
+    EXPECT_EQ(table->contentOffset().y, 0);
+
+    ASSERT_EQ(rows->bottomLoadingView()->superview(), table);
+    table->setContentOffset({0, table->contentSize().height - table->bounds().height()});
+    host.drag({160, 400}, {160, 200});
+    ASSERT_TRUE(waitFor([&] { return feed->count() == 40 && !feed->isLoading(); }));
+    EXPECT_EQ(feed->pageIndex(), 2);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 40);
+    auto last = rows->documentByIndexPath({0, 39});
+    ASSERT_TRUE(last && last->elementById("body"));
+    EXPECT_TRUE(last->elementById("body")->text().starts_with("Saved on purchase 40")) << last->elementById("body")->text();
+}
+
+// Four prizes a page in a grid shorter than them: a drag past the end loads the other four.
+TEST_F(ZMRMarkupRowsRoad, SeededPrizesLoadMoreAtTheEndOfTheFallsGrid)
+{
+    auto prizes = std::make_shared<ZMRPageDataSource>();
+    prizes->setTaskType(std::string("ZMRPrizeListTask"));
+    prizes->setDataKey(std::string("list"));
+    prizes->setPageSize(4);
+    prizes->setContext(shell);
+    auto layout = std::make_shared<KRFallsContainerLayout>();
+    layout->setNumberOfColumn(2);
+    layout->setColumnSplitWidth(10);
+    layout->setColumnTopHeight(10);
+    auto grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 150});
+    grid->setContainerLayout(layout);
+    auto controller = std::make_shared<KRContainerDataController>();
+    controller->setItemSize({145, 90});
+    controller->setItemViewNib(std::string("PrizeItem"));
+    controller->setItemViewBundle(std::make_shared<pf::Bundle>(resources().resourcePath()));
+    controller->setBottomLoadingView(dragView());
+    controller->setContext(shell);
+    controller->setDataSource(prizes);
+    controller->setContainerView(grid);
+    controller->reloadData();
+    ASSERT_TRUE(shoot(grid, [&] { return prizes->count() == 4 && !prizes->isLoading(); }, "prize_grid_page1"));
+    ASSERT_EQ(controller->bottomLoadingView()->superview(), grid);
+
+    grid->setContentOffset({0, grid->contentSize().height - grid->bounds().height()});
+    host.drag({160, 140}, {160, 20});
+    ASSERT_TRUE(waitFor([&] { return prizes->count() == 8 && !prizes->isLoading(); }));
+    EXPECT_EQ(prizes->pageIndex(), 2);
+    EXPECT_GE(grid->contentSize().height, 400);
+    grid->setContentOffset({0, 260});
+    host.advance(0.5);
+    auto item = grid->itemViewControllerAtIndex(7);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->view()->frame(), pf::Rect(165, 310, 145, 90));
+    EXPECT_EQ(std::dynamic_pointer_cast<pf::Label>(item->view()->subviews().at(0))->text(), "Prize 8");
 }
