@@ -121,6 +121,7 @@ void registerContainerAndDocumentClasses()
     pf::ClassBuilder<KRFlowViewLayout>("KRFlowViewLayout").superclass<KRViewLayout>().commit();
     pf::ClassBuilder<KRItemViewController>("KRItemViewController")
         .superclass<pf::ViewController>()
+        .property("styleContainer", &KRItemViewController::styleContainer, &KRItemViewController::setStyleContainer)
         .property("dataOutletContainer", &KRItemViewController::dataOutletContainer,
                   &KRItemViewController::setDataOutletContainer)
         .property("layoutContainer", &KRItemViewController::layoutContainer, &KRItemViewController::setLayoutContainer)
