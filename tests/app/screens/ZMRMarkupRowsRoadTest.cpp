@@ -136,6 +136,35 @@ protected:
         host.touchUp({160, to});
         host.advance(1);
     }
+    // The seeded prizes, `pageSize` a page, as item views in a two-column falls grid `height` high, loading.
+    struct PrizeGrid {
+        std::shared_ptr<ZMRPageDataSource> prizes = std::make_shared<ZMRPageDataSource>();
+        std::shared_ptr<KRContainerView> grid;
+        std::shared_ptr<KRContainerDataController> controller = std::make_shared<KRContainerDataController>();
+    };
+    PrizeGrid prizeGrid(int pageSize, double height)
+    {
+        PrizeGrid g;
+        g.prizes->setTaskType(std::string("ZMRPrizeListTask"));
+        g.prizes->setDataKey(std::string("list"));
+        g.prizes->setPageSize(pageSize);
+        g.prizes->setContext(shell);
+        auto layout = std::make_shared<KRFallsContainerLayout>();
+        layout->setNumberOfColumn(2);
+        layout->setColumnSplitWidth(10);
+        layout->setColumnTopHeight(10);
+        g.grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, height});
+        g.grid->setContainerLayout(layout);
+        g.controller->setItemSize({145, 90});
+        g.controller->setItemViewNib(std::string("PrizeItem"));
+        g.controller->setItemViewBundle(std::make_shared<pf::Bundle>(resources().resourcePath()));
+        g.controller->setBottomLoadingView(dragView());
+        g.controller->setContext(shell);
+        g.controller->setDataSource(g.prizes);
+        g.controller->setContainerView(g.grid);
+        g.controller->reloadData();
+        return g;
+    }
     bool waitFor(const std::function<bool()>& done) { return pf::RunLoop::main().runUntil(done, pf::Seconds(15)); }
 
     AppServerProcess server;
@@ -187,24 +216,7 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheUploadedPicture)
 
 TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGrid)
 {
-    auto prizes = std::make_shared<ZMRPageDataSource>();
-    prizes->setTaskType(std::string("ZMRPrizeListTask"));
-    prizes->setDataKey(std::string("list"));
-    prizes->setContext(shell);
-    auto layout = std::make_shared<KRFallsContainerLayout>();
-    layout->setNumberOfColumn(2);
-    layout->setColumnSplitWidth(10);
-    layout->setColumnTopHeight(10);
-    auto grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 480});
-    grid->setContainerLayout(layout);
-    auto controller = std::make_shared<KRContainerDataController>();
-    controller->setItemSize({145, 90});
-    controller->setItemViewNib(std::string("PrizeItem"));
-    controller->setItemViewBundle(std::make_shared<pf::Bundle>(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources"));
-    controller->setContext(shell);
-    controller->setDataSource(prizes);
-    controller->setContainerView(grid);
-    controller->reloadData();
+    auto [prizes, grid, controller] = prizeGrid(20, 480);
     auto shot = shoot(grid, [&] { return prizes->count() == 8 && !prizes->isLoading(); }, "prize_grid");
     ASSERT_TRUE(shot);
     EXPECT_EQ(grid->itemViewControllers().size(), 8u);
@@ -262,26 +274,7 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedRowsPullToRefreshAndLoadMoreAtTheEnd)
 // Four prizes a page in a grid shorter than them: a drag past the end loads the other four.
 TEST_F(ZMRMarkupRowsRoad, SeededPrizesLoadMoreAtTheEndOfTheFallsGrid)
 {
-    auto prizes = std::make_shared<ZMRPageDataSource>();
-    prizes->setTaskType(std::string("ZMRPrizeListTask"));
-    prizes->setDataKey(std::string("list"));
-    prizes->setPageSize(4);
-    prizes->setContext(shell);
-    auto layout = std::make_shared<KRFallsContainerLayout>();
-    layout->setNumberOfColumn(2);
-    layout->setColumnSplitWidth(10);
-    layout->setColumnTopHeight(10);
-    auto grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 150});
-    grid->setContainerLayout(layout);
-    auto controller = std::make_shared<KRContainerDataController>();
-    controller->setItemSize({145, 90});
-    controller->setItemViewNib(std::string("PrizeItem"));
-    controller->setItemViewBundle(std::make_shared<pf::Bundle>(resources().resourcePath()));
-    controller->setBottomLoadingView(dragView());
-    controller->setContext(shell);
-    controller->setDataSource(prizes);
-    controller->setContainerView(grid);
-    controller->reloadData();
+    auto [prizes, grid, controller] = prizeGrid(4, 150);
     ASSERT_TRUE(shoot(grid, [&] { return prizes->count() == 4 && !prizes->isLoading(); }, "prize_grid_page1"));
     ASSERT_EQ(controller->bottomLoadingView()->superview(), grid);
 

@@ -1,4 +1,5 @@
 #include "framework/data/KRContainerView.h"
+#include "framework/data/KRDataSource.h"
 #include "framework/data/KRFlowContainerLayout.h"
 #include "framework/data/KRItemViewController.h"
 #include "platform/foundation/Collections.h"
@@ -140,4 +141,40 @@ TEST(KRContainerView, FocusScrollingCountsTheHeaderAndFramesRelayoutOnce)
     EXPECT_EQ(f.layout->size(), pf::Size(330, 480));
     EXPECT_EQ(f.view->itemViewControllerAtIndex(4), first); // relayout keeps the visible controllers
     EXPECT_EQ(f.items->made, 6);
+}
+
+namespace {
+
+struct CountedSource : KRDataSource {
+    int reloads = 0;
+    void reloadData() override { ++reloads; }
+};
+
+}
+
+// Only another item reloads the item's own source: the same container or
+// object, or an equal plain value, rebinds nothing; an equal but distinct
+// dictionary (a new page's row) does.
+TEST(KRItemViewController, OnlyAnotherItemRebinds)
+{
+    auto row = pf::Dictionary::create({{"title", pf::Value("a")}});
+    auto twin = pf::Dictionary::create({{"title", pf::Value("a")}});
+    const struct {
+        pf::Value first, second;
+        int reloads;
+    } rows[] = {
+        {pf::Value(row), pf::Value(row), 1},
+        {pf::Value(row), pf::Value(twin), 2},
+        {pf::Value(7), pf::Value(7), 1},
+        {pf::Value(7), pf::Value(7.5), 2},
+        {pf::Value(7), pf::Value("7"), 2},
+    };
+    for (const auto& r : rows) {
+        auto item = std::make_shared<KRItemViewController>();
+        auto source = std::make_shared<CountedSource>();
+        item->setDataSource(source);
+        item->setDataItem(r.first);
+        item->setDataItem(r.second);
+        EXPECT_EQ(source->reloads, r.reloads);
+    }
 }
