@@ -143,38 +143,24 @@ TEST(KRContainerView, FocusScrollingCountsTheHeaderAndFramesRelayoutOnce)
     EXPECT_EQ(f.items->made, 6);
 }
 
-namespace {
-
-struct CountedSource : KRDataSource {
-    int reloads = 0;
-    void reloadData() override { ++reloads; }
-};
-
-}
-
-// Only another item reloads the item's own source: the same container or
-// object, or an equal plain value, rebinds nothing; an equal but distinct
-// dictionary (a new page's row) does.
+// Only another item reloads the item's own source: an equal but distinct
+// dictionary (a new page's row) does, the same one or an equal plain value not.
 TEST(KRItemViewController, OnlyAnotherItemRebinds)
 {
-    auto row = pf::Dictionary::create({{"title", pf::Value("a")}});
-    auto twin = pf::Dictionary::create({{"title", pf::Value("a")}});
-    const struct {
-        pf::Value first, second;
-        int reloads;
-    } rows[] = {
-        {pf::Value(row), pf::Value(row), 1},
-        {pf::Value(row), pf::Value(twin), 2},
-        {pf::Value(7), pf::Value(7), 1},
-        {pf::Value(7), pf::Value(7.5), 2},
-        {pf::Value(7), pf::Value("7"), 2},
+    struct Counted : KRDataSource {
+        int reloads = 0;
+        void reloadData() override { ++reloads; }
     };
-    for (const auto& r : rows) {
+    auto row = pf::Value(pf::Dictionary::create({{"title", pf::Value("a")}}));
+    auto twin = pf::Value(pf::Dictionary::create({{"title", pf::Value("a")}}));
+    const std::tuple<pf::Value, pf::Value, int> rows[] = {
+        {row, row, 1}, {row, twin, 2}, {pf::Value(7), pf::Value(7), 1}, {pf::Value(7), pf::Value("7"), 2}};
+    for (const auto& [first, second, reloads] : rows) {
         auto item = std::make_shared<KRItemViewController>();
-        auto source = std::make_shared<CountedSource>();
+        auto source = std::make_shared<Counted>();
         item->setDataSource(source);
-        item->setDataItem(r.first);
-        item->setDataItem(r.second);
-        EXPECT_EQ(source->reloads, r.reloads);
+        item->setDataItem(first);
+        item->setDataItem(second);
+        EXPECT_EQ(source->reloads, reloads);
     }
 }
