@@ -286,7 +286,7 @@ void KRContainerView::layoutItemViews(bool reloadItems)
         // maxX and maxY, inlined: this loop visits every item on every pass.
         contentWidth = std::max({contentWidth, rect.origin.x, rect.origin.x + rect.size.width});
         lowest = std::max({lowest, rect.origin.y, rect.origin.y + rect.size.height});
-        rect = rect.offsetBy(0, headerHeight);
+        rect.origin.y += headerHeight;
         while (cursor < byIndex.size() && (byIndex[cursor].first < i || !byIndex[cursor].second))
             ++cursor;
         std::shared_ptr<KRItemViewController> mapped;
