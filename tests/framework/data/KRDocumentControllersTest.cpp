@@ -97,7 +97,8 @@ TEST(KRDocumentDataController, DataRowsFollowTheHeadersAsDocuments)
     Table t;
     auto header = std::make_shared<pf::TableViewCell>();
     header->setFrame({0, 0, 320, 22});
-    t.rows->setHeaderCells(pf::Array::create({pf::Value(header), pf::Value(header)}));
+    // As an interface file connects them: through the table controller's properties.
+    t.rows->setValueForKey("headerCells", pf::Value(pf::Array::create({pf::Value(header), pf::Value(header)})));
     for (auto v : {row("a"), row("b"), pf::Value("not a dictionary")})
         t.source->dataObjects()->add(v);
     EXPECT_EQ(t.height(1), 22);
@@ -106,6 +107,7 @@ TEST(KRDocumentDataController, DataRowsFollowTheHeadersAsDocuments)
     auto cell = t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(2));
     EXPECT_EQ(cell->reuseIdentifier(), "Document");
     auto view = std::dynamic_pointer_cast<KRDOMView>(cell->contentView()->viewWithTag(100));
+    ASSERT_TRUE(view && t.rows->documentByIndexPath(t.at(2)));
     EXPECT_EQ(view->element(), t.rows->documentByIndexPath(t.at(2))->rootElement());
 }
 
