@@ -1,18 +1,22 @@
 #include "framework/data/KRContainerDataController.h"
 
+#include "framework/data/KRAutoHiddenViews.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRLastUpdateText.h"
+#include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
 #include "platform/controls/Label.h"
 #include "platform/ui/PerformRequest.h"
 
-#include <algorithm>
 
 KRContainerDataController::~KRContainerDataController()
 {
     // The container view holds its delegate weakly: it is cleared with us.
 }
+
+pf::ArrayRef KRContainerDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
+void KRContainerDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
 
 void KRContainerDataController::setContainerView(std::shared_ptr<KRContainerView> view)
 {
@@ -217,40 +221,9 @@ void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContain
                 m_bottomLoadingView->setDirect(1);
         }
     }
-    fadeAutoHiddenViews(offset);
-}
-
-void KRContainerDataController::fadeAutoHiddenViews(pf::Point offset)
-{
-    if (!m_autoHiddenViews || !m_containerView)
-        return;
-    const double inset = m_containerView->contentInset().top;
-    const double height = m_containerView->bounds().height();
-    const double content = m_containerView->contentSize().height;
-    auto apply = [&](double alpha) {
-        for (const auto& entry : *m_autoHiddenViews) {
-            if (auto v = entry.objectAs<pf::View>()) {
-                v->setAlpha(alpha);
-                v->setHidden(alpha == 0);
-            }
-        }
-    };
-    if (offset.y <= -inset) {
-        apply(1);
-        return;
-    }
-    if (offset.y + height >= content || offset == m_preContentOffset)
-        return;
-    double last = 1;
-    for (const auto& entry : *m_autoHiddenViews)
-        if (auto v = entry.objectAs<pf::View>())
-            last = v->alpha();
-    double dy = offset.y - m_preContentOffset.y;
-    if (dy > 0)
-        apply(std::max(0.0, last - 0.05));
-    else if (dy < 0)
-        apply(std::min(1.0, last + 0.05));
-    m_preContentOffset = offset;
+    KRFadeAutoHiddenViews(m_autoHiddenViews,
+                          {offset, view.contentInset().top, view.bounds().height(), view.contentSize().height},
+                          m_preContentOffset);
 }
 
 void KRContainerDataController::loadMoreIfNear(pf::ScrollView& view)

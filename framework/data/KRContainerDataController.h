@@ -27,6 +27,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class KRDragLoadingView;
 class KRContainerDataController;
@@ -60,8 +61,8 @@ public:
     void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_bottomLoadingView = std::move(view); }
     const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
     void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
-    const pf::ArrayRef& autoHiddenViews() const { return m_autoHiddenViews; }
-    void setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = std::move(views); }
+    pf::ArrayRef autoHiddenViews() const;
+    void setAutoHiddenViews(pf::ArrayRef views);
     // Item view controllers shown before and after the entries.
     const pf::ArrayRef& headerItemViewControllers() const { return m_headerItems; }
     void setHeaderItemViewControllers(pf::ArrayRef items) { m_headerItems = std::move(items); }
@@ -100,7 +101,6 @@ private:
     void loadMoreIfNear(pf::ScrollView& view);
     void queueLoadMore();
     void downloadImages();
-    void fadeAutoHiddenViews(pf::Point offset);
     std::shared_ptr<KRItemViewController> fixedItem(const pf::ArrayRef& items, int index, const char* identifier);
     std::shared_ptr<KRItemViewController> makeItemViewController(const std::string& identifier);
 
@@ -111,7 +111,7 @@ private:
     std::shared_ptr<KRDragLoadingView> m_topLoadingView;
     std::shared_ptr<KRDragLoadingView> m_bottomLoadingView;
     pf::ViewRef m_notFoundDataView;
-    pf::ArrayRef m_autoHiddenViews;
+    std::vector<pf::ViewRef> m_autoHiddenViews;
     std::optional<std::string> m_itemViewClass;
     std::shared_ptr<pf::Bundle> m_itemViewBundle;
     pf::ArrayRef m_headerItems;

@@ -5,9 +5,12 @@
 
 namespace {
 
-// pf::sanitizedCoordinate, inlined: it runs six times per item on every relayout.
+// pf::sanitizedCoordinate, inlined: it runs six times per item on every
+// relayout, so the common in-range value takes one comparison (which NaN fails).
 inline double clean(double v)
 {
+    if (std::fabs(v) <= pf::kMaxCoordinate)
+        return v;
     return std::isfinite(v) ? std::clamp(v, -pf::kMaxCoordinate, pf::kMaxCoordinate) : 0;
 }
 
@@ -40,6 +43,14 @@ pf::Rect KRContainerLayout::itemRectAtIndex(int index) const
     return m_itemRects[static_cast<size_t>(index)];
 }
 
+std::vector<pf::Rect> KRContainerLayout::takeItemRects()
+{
+    std::vector<pf::Rect> rects = std::move(m_itemRects);
+    m_itemRects.clear();
+    rects.clear();
+    return rects;
+}
+
 pf::Size KRContainerLayout::sanitizedSize() const
 {
     return sanitized(m_size);
@@ -47,7 +58,10 @@ pf::Size KRContainerLayout::sanitizedSize() const
 
 std::vector<KRContainerLayout::Item> KRContainerLayout::collectItems(bool withSizes)
 {
-    std::vector<Item> items;
+    // Taken out of the layout, so a reload the delegate starts while it
+    // answers fills a buffer of its own.
+    std::vector<Item> items = std::move(m_itemScratch);
+    items.clear();
     // The delegate may release this layout's last owner while it answers.
     auto self = weak_from_this().lock();
     auto delegate = m_delegate.lock();

@@ -62,9 +62,14 @@ protected:
     std::vector<Item> collectItems(bool withSizes);
     pf::Size sanitizedSize() const;
     void setItemRects(std::vector<pf::Rect> rects) { m_itemRects = std::move(rects); }
+    // Relayouts run on every scroll step: the rect and item buffers of the
+    // last pass are handed back and reused rather than allocated again.
+    std::vector<pf::Rect> takeItemRects();
+    void recycleItems(std::vector<Item> items) { m_itemScratch = std::move(items); }
 
 private:
     std::vector<pf::Rect> m_itemRects;
+    std::vector<Item> m_itemScratch;
     std::weak_ptr<KRContainerLayoutDelegate> m_delegate;
     pf::Size m_size;
     pf::Size m_itemSize;

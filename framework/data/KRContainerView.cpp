@@ -274,6 +274,9 @@ void KRContainerView::layoutItemViews(bool reloadItems)
         stack.push_back(m_headerView);
     }
 
+    // Most items lie wholly above or below the visible band: two comparisons
+    // settle them before the full test.
+    const double bandTop = offset.y, bandBottom = offset.y + size.height;
     double contentWidth = 0;
     double lowest = 0;
     static const std::vector<pf::Rect> kNoRects;
@@ -283,13 +286,14 @@ void KRContainerView::layoutItemViews(bool reloadItems)
         // maxX and maxY, inlined: this loop visits every item on every pass.
         contentWidth = std::max({contentWidth, rect.origin.x, rect.origin.x + rect.size.width});
         lowest = std::max({lowest, rect.origin.y, rect.origin.y + rect.size.height});
-        rect = rect.offsetBy(0, headerHeight);
+        rect.origin.y += headerHeight;
         while (cursor < byIndex.size() && (byIndex[cursor].first < i || !byIndex[cursor].second))
             ++cursor;
         std::shared_ptr<KRItemViewController> mapped;
         if (cursor < byIndex.size() && byIndex[cursor].first == i)
             mapped = std::move(byIndex[cursor].second);
-        if (!isVisableRect(rect)) {
+        const bool inBand = rect.origin.y < bandBottom && rect.origin.y + rect.size.height > bandTop;
+        if (!inBand || !isVisableRect(rect)) {
             if (mapped)
                 recycle(mapped);
             continue;
@@ -358,13 +362,24 @@ std::string KRContainerView::dumpText() const
 {
     std::vector<std::shared_ptr<KRItemViewController>> shown(m_active);
     std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) { return a->index() < b->index(); });
+    // Piecewise: GCC 12 Release builds warn falsely on chained string sums.
     std::string out = "visible";
-    for (const auto& c : shown)
-        out += " " + std::to_string(c->index());
+    for (const auto& c : shown) {
+        out += ' ';
+        out += std::to_string(c->index());
+    }
     out += "\n";
-    for (const auto& c : shown)
-        out += std::to_string(c->index()) + " " + brief(c->viewIfLoaded() ? c->viewIfLoaded()->frame() : pf::Rect()) + "\n";
-    out += "queue " + std::to_string(m_queue.size()) + "\n";
-    out += m_focusIndex == KRItemIndexNone ? std::string("focus none\n") : "focus " + std::to_string(m_focusIndex) + "\n";
+    for (const auto& c : shown) {
+        out += std::to_string(c->index());
+        out += ' ';
+        out += brief(c->viewIfLoaded() ? c->viewIfLoaded()->frame() : pf::Rect());
+        out += '\n';
+    }
+    out += "queue ";
+    out += std::to_string(m_queue.size());
+    out += '\n';
+    out += "focus ";
+    out += m_focusIndex == KRItemIndexNone ? std::string("none") : std::to_string(m_focusIndex);
+    out += "\n";
     return out;
 }

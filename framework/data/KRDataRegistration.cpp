@@ -20,6 +20,7 @@
 #include "framework/data/KRPageDataController.h"
 #include "framework/data/KRDocumentController.h"
 #include "framework/data/KRDocumentDataController.h"
+#include "framework/data/KRTableDataController.h"
 #include "framework/data/KRItemViewController.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/data/KRPageContainerLayout.h"
@@ -123,6 +124,7 @@ void registerContainerAndDocumentClasses()
     pf::ClassBuilder<KRFlowViewLayout>("KRFlowViewLayout").superclass<KRViewLayout>().commit();
     pf::ClassBuilder<KRItemViewController>("KRItemViewController")
         .superclass<pf::ViewController>()
+        .property("styleContainer", &KRItemViewController::styleContainer, &KRItemViewController::setStyleContainer)
         .property("dataOutletContainer", &KRItemViewController::dataOutletContainer,
                   &KRItemViewController::setDataOutletContainer)
         .property("layoutContainer", &KRItemViewController::layoutContainer, &KRItemViewController::setLayoutContainer)
@@ -185,12 +187,7 @@ void registerContainerAndDocumentClasses()
         .property("allowAutoWidth", &KRDocumentController::isAllowAutoWidth, &KRDocumentController::setAllowAutoWidth)
         .commit();
     pf::ClassBuilder<KRDocumentDataController>("KRDocumentDataController")
-        .superclass<KRDataController>()
-        .property("tableView", &KRDocumentDataController::tableView, &KRDocumentDataController::setTableView)
-        .property("headerCells", &KRDocumentDataController::headerCells, &KRDocumentDataController::setHeaderCells)
-        .property("footerCells", &KRDocumentDataController::footerCells, &KRDocumentDataController::setFooterCells)
-        .property("reusableCellIdentifier", &KRDocumentDataController::reusableCellIdentifier,
-                  &KRDocumentDataController::setReusableCellIdentifier)
+        .superclass<KRTableDataController>()
         .property("html", &KRDocumentDataController::html, &KRDocumentDataController::setHtml)
         .property("dataItem", &KRDocumentDataController::dataItem, &KRDocumentDataController::setDataItem)
         .commit();
@@ -211,6 +208,7 @@ void registerDataClasses()
     registerContainerLayoutClasses();
     registerDragLoadingClasses();
     registerTableCellClasses();
-    registerContainerAndDocumentClasses();
+    // Before the documents: the document data controller is a table data controller.
     registerListControllerClasses();
+    registerContainerAndDocumentClasses();
 }

@@ -21,15 +21,6 @@ constexpr double kUnboundedHeight = 2147483648.0;
 
 }
 
-void KRDocumentDataController::setTableView(std::shared_ptr<pf::TableView> tableView)
-{
-    m_tableView = std::move(tableView);
-    if (m_tableView) {
-        m_tableView->setDataSourceObject(shared_from_this());
-        m_tableView->setDelegateObject(shared_from_this());
-    }
-}
-
 void KRDocumentDataController::setHtml(std::optional<std::string> html)
 {
     if (html != m_html)
@@ -44,17 +35,15 @@ void KRDocumentDataController::setBundle(std::shared_ptr<pf::Bundle> bundle)
     m_bundle = std::move(bundle);
 }
 
-int KRDocumentDataController::headerCount() const
+bool KRDocumentDataController::isDataRow(const pf::IndexPath& path) const
 {
-    return m_headerCells ? int(m_headerCells->count()) : 0;
+    const int data = dataSource() ? int(dataSource()->count()) : 0;
+    return path.row >= headerCount() && path.row < headerCount() + data;
 }
 
-std::shared_ptr<pf::TableViewCell> KRDocumentDataController::fixedCell(const pf::ArrayRef& cells, int index) const
+double KRDocumentDataController::tableWidth() const
 {
-    if (cells && index >= 0)
-        if (auto cell = cells->at(size_t(index)).objectAs<pf::TableViewCell>())
-            return cell;
-    return nullptr;
+    return tableView() ? tableView()->bounds().width() : 0;
 }
 
 pf::Value KRDocumentDataController::dataObjectByIndexPath(const pf::IndexPath& path)
@@ -90,7 +79,7 @@ KRDOMDocumentRef KRDocumentDataController::documentByIndexPath(const pf::IndexPa
     document->setIndexPath({path.section, path.row});
     documentDidLoadedDataObject(*document, row);
     if (auto root = document->rootElement())
-        root->layout({m_tableView ? m_tableView->bounds().width() : 0, kUnboundedHeight});
+        root->layout({tableWidth(), kUnboundedHeight});
     return document;
 }
 
@@ -108,28 +97,14 @@ void KRDocumentDataController::layoutDocumentByIndexPath(const pf::IndexPath& pa
         return;
     auto document = row.dictionary()->get(kDocumentKey).objectAs<KRDOMDocument>();
     if (document && document->rootElement())
-        document->rootElement()->layout({m_tableView ? m_tableView->bounds().width() : 0, kUnboundedHeight});
+        document->rootElement()->layout({tableWidth(), kUnboundedHeight});
 }
 
-int KRDocumentDataController::tableViewNumberOfRowsInSection(pf::TableView&, int)
-{
-    int data = dataSource() ? int(dataSource()->count()) : 0;
-    return headerCount() + data + (m_footerCells ? int(m_footerCells->count()) : 0);
-}
-
-std::optional<double> KRDocumentDataController::tableViewHeightForRowAtIndexPath(pf::TableView&,
+std::optional<double> KRDocumentDataController::tableViewHeightForRowAtIndexPath(pf::TableView& table,
                                                                                  const pf::IndexPath& path)
 {
-    const int headers = headerCount();
-    const int data = dataSource() ? int(dataSource()->count()) : 0;
-    if (path.row < headers) {
-        auto cell = fixedCell(m_headerCells, path.row);
-        return cell ? cell->frame().height() : 0;
-    }
-    if (path.row >= headers + data) {
-        auto cell = fixedCell(m_footerCells, path.row - data - headers);
-        return cell ? cell->frame().height() : 0;
-    }
+    if (!isDataRow(path))
+        return KRTableDataController::tableViewHeightForRowAtIndexPath(table, path);
     auto document = documentByIndexPath(path);
     return document && document->rootElement() ? document->rootElement()->frame().height() : 0;
 }
@@ -137,16 +112,9 @@ std::optional<double> KRDocumentDataController::tableViewHeightForRowAtIndexPath
 std::shared_ptr<pf::TableViewCell> KRDocumentDataController::tableViewCellForRowAtIndexPath(pf::TableView& table,
                                                                                             const pf::IndexPath& path)
 {
-    const int headers = headerCount();
-    const int data = dataSource() ? int(dataSource()->count()) : 0;
-    std::shared_ptr<pf::TableViewCell> fixed;
-    if (path.row < headers || path.row >= headers + data) {
-        fixed = path.row < headers ? fixedCell(m_headerCells, path.row)
-                                   : fixedCell(m_footerCells, path.row - data - headers);
-        // A missing fixed cell shows as an empty row rather than none.
-        return fixed ? fixed : std::make_shared<pf::TableViewCell>();
-    }
-    const std::string identifier = m_reuseIdentifier.value_or("Document");
+    if (!isDataRow(path))
+        return KRTableDataController::tableViewCellForRowAtIndexPath(table, path);
+    const std::string identifier = reusableCellIdentifier().empty() ? "Document" : reusableCellIdentifier();
     auto cell = table.dequeueReusableCellWithIdentifier(identifier);
     if (!cell) {
         cell = std::make_shared<pf::TableViewCell>(pf::TableViewCellStyle::Default, identifier);
@@ -190,15 +158,16 @@ void KRDocumentDataController::scheduleElementDownload(const KRDOMElementRef& ro
 
 void KRDocumentDataController::scheduleTableDownload()
 {
-    if (!m_tableView)
+    const auto& table = tableView();
+    if (!table)
         return;
-    pf::cancelPreviousPerformRequests(*m_tableView, kViewDownload);
+    pf::cancelPreviousPerformRequests(*table, kViewDownload);
     std::weak_ptr<pf::Object> weakSelf = weak_from_this();
-    std::weak_ptr<pf::TableView> weakTable = m_tableView;
-    pf::performAfterDelay(m_tableView, kViewDownload, 0, [weakSelf, weakTable] {
+    std::weak_ptr<pf::TableView> weakTable = table;
+    pf::performAfterDelay(table, kViewDownload, 0, [weakSelf, weakTable] {
         auto self = std::static_pointer_cast<KRDocumentDataController>(weakSelf.lock());
-        if (auto table = weakTable.lock(); self && table)
-            self->downloadImagesForView(*table);
+        if (auto shown = weakTable.lock(); self && shown)
+            self->downloadImagesForView(*shown);
     });
 }
 
@@ -222,28 +191,4 @@ void KRDocumentDataController::krDOMViewDoActionElement(KRDOMView&, KRDOMElement
         return;
     pf::ObjectRef action = dynamic_cast<IKRAction*>(&element) ? element.shared_from_this() : nullptr;
     delegate->krDocumentDataControllerElementDoAction(*this, element, action);
-}
-
-void KRDocumentDataController::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date timestamp)
-{
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidLoadedFromCache(sender, timestamp);
-    if (&sender == dataSource().get() && m_tableView)
-        m_tableView->reloadData();
-}
-
-void KRDocumentDataController::krDataSourceDidLoaded(KRDataSource& sender)
-{
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidLoaded(sender);
-    if (&sender == dataSource().get() && m_tableView)
-        m_tableView->reloadData();
-}
-
-void KRDocumentDataController::krDataSourceDidContentChanged(KRDataSource& sender)
-{
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidContentChanged(sender);
-    if (&sender == dataSource().get() && m_tableView)
-        m_tableView->reloadData();
 }

@@ -3,8 +3,9 @@
 // The list controller of feeds and comment lists: every data row of its
 // table is a markup document made from one template file and the row's
 // object, laid out to the table's width and drawn by a KRDOMView (tag 100)
-// in a plain table cell. Header cells come before the data rows and footer
-// cells after them.
+// in a plain table cell. Everything else (header and footer cells, pull,
+// load-more, the last-update text, reloading on loads) is the table data
+// controller's.
 //
 // A row's document is built once and kept in the row's dictionary under
 // "__document__" (a row that is no dictionary has no document and height
@@ -17,16 +18,10 @@
 // row's elements, and the one for the table's image views, run on the next
 // pass of the main loop, each coalesced however many cells asked.
 //
-// Until the table data controller lands this derives from the data
-// controller and shows its rows itself: a loaded source reloads the table.
-//
 // The context and the delegate are not owned. Main queue only.
 
-#include "framework/data/KRDataController.h"
-#include "framework/data/KRDataControllerDelegate.h"
+#include "framework/data/KRTableDataController.h"
 #include "framework/dom/KRDOMView.h"
-#include "platform/controls/TableView.h"
-#include "platform/foundation/Collections.h"
 
 #include <memory>
 #include <optional>
@@ -38,32 +33,20 @@ class Bundle;
 
 class KRDocumentDataController;
 
-class KRDocumentDataControllerDelegate : public KRDataControllerDelegate {
+class KRDocumentDataControllerDelegate : public KRTableDataControllerDelegate {
 public:
     // `action` is the element when it is an action, else null.
     virtual void krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement&,
                                                          const pf::ObjectRef& /*action*/) {}
 };
 
-class KRDocumentDataController : public KRDataController,
-                                 public pf::TableViewDataSource,
-                                 public pf::TableViewDelegate,
-                                 public KRDOMViewDelegate {
+class KRDocumentDataController : public KRTableDataController, public KRDOMViewDelegate {
 public:
     static constexpr const char* kDocumentKey = "__document__";
     static constexpr int kDocumentViewTag = 100;
 
-    // The table's data source and delegate become this controller.
-    const std::shared_ptr<pf::TableView>& tableView() const { return m_tableView; }
-    void setTableView(std::shared_ptr<pf::TableView> tableView);
-    // Table cells shown before and after the data rows.
-    const pf::ArrayRef& headerCells() const { return m_headerCells; }
-    void setHeaderCells(pf::ArrayRef cells) { m_headerCells = std::move(cells); }
-    const pf::ArrayRef& footerCells() const { return m_footerCells; }
-    void setFooterCells(pf::ArrayRef cells) { m_footerCells = std::move(cells); }
-    // Data cells are reused under it; none means "Document".
-    const std::optional<std::string>& reusableCellIdentifier() const { return m_reuseIdentifier; }
-    void setReusableCellIdentifier(std::optional<std::string> id) { m_reuseIdentifier = std::move(id); }
+    // Data cells are reused under the inherited reusableCellIdentifier,
+    // "Document" when that is empty.
     const std::optional<std::string>& html() const { return m_html; }
     void setHtml(std::optional<std::string> html);
     const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
@@ -90,25 +73,17 @@ public:
     void loadImagesForElement(KRDOMElement& element);
     void downloadImagesForElement(KRDOMElement& element);
 
-    int tableViewNumberOfRowsInSection(pf::TableView&, int section) override;
+    // Data rows; header and footer rows are the table data controller's.
     std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView&, const pf::IndexPath&) override;
     std::optional<double> tableViewHeightForRowAtIndexPath(pf::TableView&, const pf::IndexPath&) override;
     void krDOMViewDoActionElement(KRDOMView& view, KRDOMElement& element) override;
 
-    void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
-    void krDataSourceDidLoaded(KRDataSource& dataSource) override;
-    void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
-
 private:
-    int headerCount() const;
-    std::shared_ptr<pf::TableViewCell> fixedCell(const pf::ArrayRef& cells, int index) const;
+    bool isDataRow(const pf::IndexPath& path) const;
+    double tableWidth() const;
     void scheduleElementDownload(const KRDOMElementRef& root);
     void scheduleTableDownload();
 
-    std::shared_ptr<pf::TableView> m_tableView;
-    pf::ArrayRef m_headerCells;
-    pf::ArrayRef m_footerCells;
-    std::optional<std::string> m_reuseIdentifier;
     std::optional<std::string> m_html;
     std::shared_ptr<pf::Bundle> m_bundle;
     std::optional<std::optional<std::string>> m_templateText; // read once per name and bundle

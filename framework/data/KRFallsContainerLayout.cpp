@@ -21,7 +21,7 @@ void KRFallsContainerLayout::reloadData()
         columnWidth = 0;
 
     std::vector<double> heights(static_cast<size_t>(columns), 0.0);
-    std::vector<pf::Rect> rects;
+    std::vector<pf::Rect> rects = takeItemRects();
     rects.reserve(items.size());
     for (const auto& item : items) {
         const auto& m = item.margin;
@@ -34,4 +34,5 @@ void KRFallsContainerLayout::reloadData()
         *shortest = std::trunc(*shortest + item.size.height + top + m.top + m.bottom);
     }
     setItemRects(std::move(rects));
+    recycleItems(std::move(items));
 }

@@ -6,7 +6,7 @@ void KRFlowContainerLayout::reloadData()
 {
     auto items = collectItems(true);
     double width = sanitizedSize().width;
-    std::vector<pf::Rect> rects;
+    std::vector<pf::Rect> rects = takeItemRects();
     rects.reserve(items.size());
     double x = 0, y = 0, rowHeight = 0;
     for (const auto& item : items) {
@@ -22,4 +22,5 @@ void KRFlowContainerLayout::reloadData()
         x += w + m.left + m.right;
     }
     setItemRects(std::move(rects));
+    recycleItems(std::move(items));
 }

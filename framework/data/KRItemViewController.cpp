@@ -3,6 +3,8 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRSameDataItem.h"
+#include "framework/ui/IKRStyleSheetHolder.h"
 #include "framework/ui/KRViewImageTasks.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRLayoutContainer.h"
@@ -10,24 +12,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/View.h"
-
-namespace {
-
-// The same container or object, or equal plain values.
-bool sameItem(const pf::Value& a, const pf::Value& b)
-{
-    if (a.type() != b.type())
-        return false;
-    if (a.isArray())
-        return a.array() == b.array();
-    if (a.isDictionary())
-        return a.dictionary() == b.dictionary();
-    if (a.isObject())
-        return a.object() == b.object();
-    return a == b;
-}
-
-}
 
 KRItemViewController::KRItemViewController(const std::optional<std::string>& nibName,
                                            const std::shared_ptr<pf::Bundle>& bundle)
@@ -74,6 +58,9 @@ void KRItemViewController::loadView()
 
 void KRItemViewController::viewDidLoad()
 {
+    auto context = this->context();
+    if (auto holder = std::dynamic_pointer_cast<IKRStyleSheetHolder>(m_styleContainer); holder && context)
+        holder->setStyleSheet(context->styleSheet());
     runLayout();
 }
 
@@ -84,13 +71,14 @@ void KRItemViewController::viewDidLayoutSubviews()
 
 void KRItemViewController::viewDidUnload()
 {
+    m_styleContainer.reset();
     m_dataOutletContainer.reset();
     m_nibObjects.clear();
 }
 
 void KRItemViewController::setDataItem(const pf::Value& item)
 {
-    if (sameItem(item, m_dataItem))
+    if (KRSameDataItem(item, m_dataItem))
         return;
     m_dataItem = item;
     auto root = view();

@@ -48,7 +48,7 @@ public:
     void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
 
     void loadView() override;
-    // Gives the layout container its first pass.
+    // Dresses the style container, then gives the layout container its first pass.
     void viewDidLoad() override;
     void viewDidLayoutSubviews() override;
     // Drops both outlet containers with the view.
@@ -68,6 +68,9 @@ public:
     void setDelegate(const pf::ObjectRef& delegate) { m_delegate = delegate; }
     const std::shared_ptr<KRDataSource>& dataSource() const { return m_dataSource; }
     void setDataSource(std::shared_ptr<KRDataSource> dataSource);
+    // Given the context's style sheet when the view loads, if it can hold one (IKRStyleSheetHolder).
+    const pf::ObjectRef& styleContainer() const { return m_styleContainer; }
+    void setStyleContainer(pf::ObjectRef container) { m_styleContainer = std::move(container); }
     const std::shared_ptr<KRDataOutletContainer>& dataOutletContainer() const { return m_dataOutletContainer; }
     void setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> c) { m_dataOutletContainer = std::move(c); }
     const std::shared_ptr<KRLayoutContainer>& layoutContainer() const { return m_layoutContainer; }
@@ -105,6 +108,7 @@ private:
     std::shared_ptr<pf::Bundle> m_itemBundle;
     std::vector<pf::ObjectRef> m_nibObjects; // the interface file's top-level objects, kept with the view
     std::weak_ptr<IKRUIContext> m_context;
+    pf::ObjectRef m_styleContainer;
     std::shared_ptr<KRDataOutletContainer> m_dataOutletContainer;
     std::shared_ptr<KRLayoutContainer> m_layoutContainer;
     std::shared_ptr<KRDataSource> m_dataSource;

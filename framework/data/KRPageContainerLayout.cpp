@@ -4,7 +4,7 @@ void KRPageContainerLayout::reloadData()
 {
     auto items = collectItems(false);
     pf::Size area = sanitizedSize();
-    std::vector<pf::Rect> rects;
+    std::vector<pf::Rect> rects = takeItemRects();
     rects.reserve(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         const auto& m = items[i].margin;
@@ -12,4 +12,5 @@ void KRPageContainerLayout::reloadData()
                            area.height - m.top - m.bottom);
     }
     setItemRects(std::move(rects));
+    recycleItems(std::move(items));
 }

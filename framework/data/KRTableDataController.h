@@ -102,9 +102,11 @@ public:
 
     void krTableViewCellDoAction(KRTableViewCell& cell, const pf::ObjectRef& action) override;
 
-private:
+protected:
     int headerCount() const { return static_cast<int>(m_headerCells.size()); }
     int footerCount() const { return static_cast<int>(m_footerCells.size()); }
+
+private:
     bool ownSource(const KRDataSource& sender) const { return &sender == dataSource().get(); }
     bool loadingViewsAnimating() const;
     bool hasMoreData() const;

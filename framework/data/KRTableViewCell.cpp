@@ -3,6 +3,7 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRSameDataItem.h"
 #include "framework/data/KRTableViewCellDelegate.h"
 #include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMElement.h"
@@ -16,20 +17,6 @@
 namespace {
 
 constexpr const char* kDownloadRequest = "downloadImagesForView";
-
-// Rows are the same item when they are the same container or object, or equal plain values.
-bool sameItem(const pf::Value& a, const pf::Value& b)
-{
-    if (a.type() != b.type())
-        return false;
-    if (a.isArray())
-        return a.array() == b.array();
-    if (a.isDictionary())
-        return a.dictionary() == b.dictionary();
-    if (a.isObject())
-        return a.object() == b.object();
-    return a == b;
-}
 
 }
 
@@ -55,7 +42,7 @@ std::shared_ptr<KRTableViewCell> KRTableViewCell::tableViewCellWithNibName(const
 
 void KRTableViewCell::setDataItem(const pf::Value& item)
 {
-    const bool same = sameItem(item, m_dataItem);
+    const bool same = KRSameDataItem(item, m_dataItem);
     m_dataItem = item;
     applyOutlets();
     if (!same) {

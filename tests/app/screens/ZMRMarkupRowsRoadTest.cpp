@@ -6,7 +6,9 @@
 #include "app/services/ZMRShell.h"
 #include "framework/data/KRContainerDataController.h"
 #include "framework/data/KRDocumentDataController.h"
+#include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRFallsContainerLayout.h"
+#include "framework/data/KRTableView.h"
 #include "framework/db/KRDownlinkService.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMImageElement.h"
@@ -17,6 +19,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +28,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +36,7 @@ namespace {
 const char* kRowTemplate = R"(<div width="100%" height="auto" layout="flow" padding="8">
 <label id="nick" width="100%" height="auto" font-size="16" color="#202080 1">{dataItem.nick}</label>
 <label id="body" width="100%" height="auto" font-size="14">{dataItem.body} 省钱</label>
+<label id="shop" width="90" height="auto" font-size="14">{dataItem.shopTitle}</label>
 <img id="pic" width="40" height="40" src="{dataItem.pic}"/></div>)";
 
 // The feed with one display field more: the picture the test uploaded.
@@ -92,7 +97,7 @@ protected:
         auto at = answer ? answer->body.find("http://") : std::string::npos;
         return at == std::string::npos ? std::string() : answer->body.substr(at, answer->body.find('"', at) - at);
     }
-    // Shows the view in a window, runs the loop until `ready`, renders and keeps the picture in "shots".
+    // Shows the view in a window, runs the loop until `ready`, settles animations, renders and keeps the picture in "shots".
     pf::BitmapRef shoot(const pf::ViewRef& view, const std::function<bool()>& ready, const char* name)
     {
         view->setBackgroundColor(pf::Color::whiteColor());
@@ -101,12 +106,67 @@ protected:
         window->makeKeyAndVisible();
         if (!pf::RunLoop::main().runUntil(ready, pf::Seconds(15)))
             return nullptr;
+        host.advance(1); // lets a list spring back over its loading view
         auto shot = host.render();
         std::filesystem::create_directories("shots");
         if (shot)
             (*shot)->writePng(std::string("shots/") + name + ".png");
         return shot ? *shot : nullptr;
     }
+
+    static const pf::Bundle& resources()
+    {
+        static pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
+        return bundle;
+    }
+    // A pull-to-refresh or load-more view from its interface file.
+    static std::shared_ptr<KRDragLoadingView> dragView()
+    {
+        auto owner = std::make_shared<pf::ViewController>("DragLoading", &resources());
+        auto drag = std::dynamic_pointer_cast<KRDragLoadingView>(owner->view()->subviews().at(0));
+        drag->removeFromSuperview();
+        return drag;
+    }
+    // A finger pulling the list down from its top past `to`, then letting go.
+    void pullDown(double to)
+    {
+        host.touchDown({160, 60});
+        for (double y = 80; y <= to; y += 20)
+            host.touchMove({160, y});
+        host.advance(0.3);
+        host.touchUp({160, to});
+        host.advance(1);
+    }
+    // The seeded prizes, `pageSize` a page, as item views in a two-column falls grid `height` high, loading.
+    struct PrizeGrid {
+        std::shared_ptr<ZMRPageDataSource> prizes = std::make_shared<ZMRPageDataSource>();
+        std::shared_ptr<KRContainerView> grid;
+        std::shared_ptr<KRContainerDataController> controller = std::make_shared<KRContainerDataController>();
+    };
+    PrizeGrid prizeGrid(int pageSize, double height)
+    {
+        PrizeGrid g;
+        g.prizes->setTaskType(std::string("ZMRPrizeListTask"));
+        g.prizes->setDataKey(std::string("list"));
+        g.prizes->setPageSize(pageSize);
+        g.prizes->setContext(shell);
+        auto layout = std::make_shared<KRFallsContainerLayout>();
+        layout->setNumberOfColumn(2);
+        layout->setColumnSplitWidth(10);
+        layout->setColumnTopHeight(10);
+        g.grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, height});
+        g.grid->setContainerLayout(layout);
+        g.controller->setItemSize({145, 90});
+        g.controller->setItemViewNib(std::string("PrizeItem"));
+        g.controller->setItemViewBundle(std::make_shared<pf::Bundle>(resources().resourcePath()));
+        g.controller->setBottomLoadingView(dragView());
+        g.controller->setContext(shell);
+        g.controller->setDataSource(g.prizes);
+        g.controller->setContainerView(g.grid);
+        g.controller->reloadData();
+        return g;
+    }
+    bool waitFor(const std::function<bool()>& done) { return pf::RunLoop::main().runUntil(done, pf::Seconds(15)); }
 
     AppServerProcess server;
     pf::HeadlessHost host;
@@ -117,20 +177,25 @@ protected:
 
 }
 
-TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheUploadedPicture)
+// The seeded feed as markup rows with the uploaded picture; pulled down it
+// refreshes from the server (new rows, new documents, the last-update text);
+// dragged past its end it loads the next page.
+TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsRefreshesAndLoadsMore)
 {
     auto feed = std::make_shared<PictureFeed>();
     feed->pic = uploadRedSquare();
     ASSERT_FALSE(feed->pic.empty());
     feed->setTaskType(std::string("ZMRFeedsTask"));
     feed->setDataKey(std::string("list"));
-    auto table = std::make_shared<pf::TableView>(pf::Rect{0, 0, 320, 480});
+    auto table = std::make_shared<KRTableView>(pf::Rect{0, 0, 320, 480});
     auto rows = std::make_shared<KRDocumentDataController>();
     rows->setHtml("row.html");
     rows->setBundle(std::make_shared<pf::Bundle>(home));
     rows->setDataSource(feed);
     rows->setContext(shell);
     rows->setTableView(table);
+    rows->setTopLoadingView(dragView());
+    rows->setBottomLoadingView(dragView());
     rows->reloadData();
     KRDOMDocumentRef first;
     auto shot = shoot(table, [&] {
@@ -148,28 +213,38 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheUploadedPicture)
         EXPECT_TRUE(pf::test::hasInk(*shot, first->elementById(text)->frame().offsetBy(0, rowRect.y()), pf::Color::whiteColor()));
     auto body = first->elementById("body")->frame();
     EXPECT_LE(body.maxY(), pic.minY());
+    // Shop names that wrap make some rows taller than others.
+    std::set<double> heights;
+    for (int row = 0; row < 5; ++row)
+        heights.insert(table->rectForRowAtIndexPath({0, row}).height());
+    EXPECT_GT(heights.size(), 1u);
+
+    rows->topLoadingView()->timeLabel()->setText("");
+    pullDown(300);
+    EXPECT_TRUE(feed->isLoading() && feed->isSkipCached());
+    ASSERT_TRUE(waitFor([&] { return !feed->isLoading(); }));
+    EXPECT_EQ(feed->count(), 20u);
+    auto refreshed = rows->documentByIndexPath({0, 0});
+    ASSERT_TRUE(refreshed);
+    EXPECT_NE(refreshed, first);
+    EXPECT_TRUE(rows->topLoadingView()->timeLabel()->text().starts_with("最后更新"));
+    host.advance(1);
+    EXPECT_EQ(table->contentOffset().y, 0);
+
+    ASSERT_EQ(rows->bottomLoadingView()->superview(), table);
+    table->setContentOffset({0, table->contentSize().height - table->bounds().height()});
+    host.drag({160, 400}, {160, 200});
+    ASSERT_TRUE(waitFor([&] { return feed->count() == 40 && !feed->isLoading(); }));
+    EXPECT_EQ(feed->pageIndex(), 2);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 40);
+    auto last = rows->documentByIndexPath({0, 39});
+    ASSERT_TRUE(last && last->elementById("body"));
+    EXPECT_TRUE(last->elementById("body")->text().starts_with("Saved on purchase 40")) << last->elementById("body")->text();
 }
 
 TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGrid)
 {
-    auto prizes = std::make_shared<ZMRPageDataSource>();
-    prizes->setTaskType(std::string("ZMRPrizeListTask"));
-    prizes->setDataKey(std::string("list"));
-    prizes->setContext(shell);
-    auto layout = std::make_shared<KRFallsContainerLayout>();
-    layout->setNumberOfColumn(2);
-    layout->setColumnSplitWidth(10);
-    layout->setColumnTopHeight(10);
-    auto grid = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 480});
-    grid->setContainerLayout(layout);
-    auto controller = std::make_shared<KRContainerDataController>();
-    controller->setItemSize({145, 90});
-    controller->setItemViewNib(std::string("PrizeItem"));
-    controller->setItemViewBundle(std::make_shared<pf::Bundle>(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources"));
-    controller->setContext(shell);
-    controller->setDataSource(prizes);
-    controller->setContainerView(grid);
-    controller->reloadData();
+    auto [prizes, grid, controller] = prizeGrid(20, 480);
     auto shot = shoot(grid, [&] { return prizes->count() == 8 && !prizes->isLoading(); }, "prize_grid");
     ASSERT_TRUE(shot);
     EXPECT_EQ(grid->itemViewControllers().size(), 8u);
@@ -178,4 +253,24 @@ TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGrid)
     auto title = std::dynamic_pointer_cast<pf::Label>(item->view()->subviews().at(0));
     EXPECT_EQ(title->text(), "Prize 4");
     EXPECT_TRUE(pf::test::hasInk(*shot, {173, 118, 129, 24}, pf::Color::whiteColor()));
+}
+
+// Four prizes a page in a grid shorter than them: a drag past the end loads the other four.
+TEST_F(ZMRMarkupRowsRoad, SeededPrizesLoadMoreAtTheEndOfTheFallsGrid)
+{
+    auto [prizes, grid, controller] = prizeGrid(4, 150);
+    ASSERT_TRUE(shoot(grid, [&] { return prizes->count() == 4 && !prizes->isLoading(); }, "prize_grid_page1"));
+    ASSERT_EQ(controller->bottomLoadingView()->superview(), grid);
+
+    grid->setContentOffset({0, grid->contentSize().height - grid->bounds().height()});
+    host.drag({160, 140}, {160, 20});
+    ASSERT_TRUE(waitFor([&] { return prizes->count() == 8 && !prizes->isLoading(); }));
+    EXPECT_EQ(prizes->pageIndex(), 2);
+    EXPECT_GE(grid->contentSize().height, 400);
+    grid->setContentOffset({0, 260});
+    host.advance(0.5);
+    auto item = grid->itemViewControllerAtIndex(7);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->view()->frame(), pf::Rect(165, 310, 145, 90));
+    EXPECT_EQ(std::dynamic_pointer_cast<pf::Label>(item->view()->subviews().at(0))->text(), "Prize 8");
 }

@@ -1,9 +1,12 @@
+#include "DataTestSupport.h"
 #include "framework/data/KRContainerDataController.h"
 #include "framework/data/KRDragLoadingView.h"
 #include "framework/data/KRFlowContainerLayout.h"
 #include "framework/data/KRPageContainerLayout.h"
 #include "framework/data/KRPageDataController.h"
 #include "framework/data/KRPageDataSource.h"
+#include "framework/ui/IKRStyleSheetHolder.h"
+#include "framework/ui/KRStyleSheet.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
@@ -39,6 +42,16 @@ std::shared_ptr<KRDragLoadingView> loadingView(pf::Size size)
     return view;
 }
 
+// A context with a style sheet, and a style container that keeps what it is given.
+struct StyledBus : FakeBus {
+    std::shared_ptr<KRStyleSheet> sheet = std::make_shared<KRStyleSheet>();
+    std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
+};
+struct HeldStyles : pf::Object, IKRStyleSheetHolder {
+    std::shared_ptr<KRStyleSheet> sheet;
+    void setStyleSheet(std::shared_ptr<KRStyleSheet> s) override { sheet = std::move(s); }
+};
+
 struct Grid {
     std::shared_ptr<Pages> source = std::make_shared<Pages>();
     std::shared_ptr<KRContainerView> view = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 480});
@@ -72,12 +85,16 @@ TEST(KRContainerDataController, HeaderAndFooterItemsShowOverAnEmptyList)
     header->setItemSize({320, 40});
     auto footer = std::make_shared<KRItemViewController>();
     footer->setItemSize({320, 30});
+    auto bus = std::make_shared<StyledBus>();
+    auto styles = std::make_shared<HeldStyles>();
+    header->setStyleContainer(styles);
+    g.controller->setContext(bus);
     g.controller->setHeaderItemViewControllers(pf::Array::create({pf::Value(header)}));
     g.controller->setFooterItemViewControllers(pf::Array::create({pf::Value(footer)}));
     g.view->reloadData();
     EXPECT_EQ(g.view->dumpText(), "visible 0 1\n0 {0, 0, 320, 40}\n1 {0, 40, 320, 30}\nqueue 0\nfocus 0\n");
     EXPECT_EQ(g.controller->topLoadingView()->timeLabel()->text(), "最后更新: 刚刚");
-
+    EXPECT_EQ(styles->sheet, bus->sheet); // the item's styles are dressed as its view loads
 }
 
 TEST(KRContainerDataController, PullReloadsOnceAsTheListSpringsBack)

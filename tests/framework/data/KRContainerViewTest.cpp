@@ -1,4 +1,5 @@
 #include "framework/data/KRContainerView.h"
+#include "framework/data/KRDataSource.h"
 #include "framework/data/KRFlowContainerLayout.h"
 #include "framework/data/KRItemViewController.h"
 #include "platform/foundation/Collections.h"
@@ -140,4 +141,26 @@ TEST(KRContainerView, FocusScrollingCountsTheHeaderAndFramesRelayoutOnce)
     EXPECT_EQ(f.layout->size(), pf::Size(330, 480));
     EXPECT_EQ(f.view->itemViewControllerAtIndex(4), first); // relayout keeps the visible controllers
     EXPECT_EQ(f.items->made, 6);
+}
+
+// Only another item reloads the item's own source: an equal but distinct
+// dictionary (a new page's row) does, the same one or an equal plain value not.
+TEST(KRItemViewController, OnlyAnotherItemRebinds)
+{
+    struct Counted : KRDataSource {
+        int reloads = 0;
+        void reloadData() override { ++reloads; }
+    };
+    auto row = pf::Value(pf::Dictionary::create({{"title", pf::Value("a")}}));
+    auto twin = pf::Value(pf::Dictionary::create({{"title", pf::Value("a")}}));
+    const std::tuple<pf::Value, pf::Value, int> rows[] = {
+        {row, row, 1}, {row, twin, 2}, {pf::Value(7), pf::Value(7), 1}, {pf::Value(7), pf::Value("7"), 2}};
+    for (const auto& [first, second, reloads] : rows) {
+        auto item = std::make_shared<KRItemViewController>();
+        auto source = std::make_shared<Counted>();
+        item->setDataSource(source);
+        item->setDataItem(first);
+        item->setDataItem(second);
+        EXPECT_EQ(source->reloads, reloads);
+    }
 }
