@@ -12,7 +12,9 @@ void reportOnce(const pf::Object& view, const std::string& key, const pf::Error&
 {
     static std::unordered_set<std::string> reported;
     const pf::Class* cls = view.objectClass();
-    std::string id = (cls ? cls->name() : std::string("?")) + "." + key;
+    std::string id = cls ? cls->name() : std::string("?");
+    id += '.';
+    id += key;
     if (reported.insert(id).second)
         pf::log("KRStyleOutlet: style key skipped: %s", error.description.c_str());
 }

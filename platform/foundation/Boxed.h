@@ -7,6 +7,7 @@
 #include "platform/foundation/Object.h"
 
 #include <optional>
+#include <typeinfo>
 
 namespace pf {
 
@@ -19,8 +20,12 @@ public:
     // The boxed value, or nothing when `value` holds no Boxed<T>.
     static std::optional<T> from(const Value& value)
     {
-        auto boxed = value.objectAs<Boxed<T>>();
-        return boxed ? std::optional<T>(boxed->m_value) : std::nullopt;
+        // Boxed is final, so a type comparison stands in for a cast; key-value
+        // access checks and reads values this way on every set.
+        const Object* object = value.objectPointer();
+        if (!object || typeid(*object) != typeid(Boxed<T>))
+            return std::nullopt;
+        return static_cast<const Boxed<T>*>(object)->m_value;
     }
 
     const T& value() const { return m_value; }

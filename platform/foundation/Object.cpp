@@ -1,8 +1,10 @@
 #include "platform/foundation/ClassBuilder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -83,8 +85,15 @@ const Class* ClassRegistry::add(std::type_index type, Class cls)
         return it->second;
     r.classes.push_back(std::move(cls));
     Class& added = r.classes.back();
-    for (const Property& p : added.m_properties)
-        added.m_propertyIndex.emplace(p.name, &p);
+    if (added.m_superclass) {
+        added.m_propertyIndex = added.m_superclass->m_propertyIndex;
+        added.m_propertyCount = added.m_superclass->m_propertyCount;
+    }
+    for (const Property& p : added.m_properties) {
+        auto& entry = added.entryFor(p.name);
+        if (entry.owner != &added) // a repeated name keeps its first declaration
+            entry = {&p, &added};
+    }
     const Class* c = &added;
     r.classesByName.emplace(c->name(), c);
     r.classesByType.emplace(type, c);
@@ -114,11 +123,19 @@ void ClassRegistry::extend(const Class* cls, std::vector<Property> properties, s
     // Classes live in the registry's deque; extending one is a registration step.
     Class& c = const_cast<Class&>(*cls);
     for (auto& p : properties) {
-        if (c.m_propertyIndex.count(p.name))
+        if (auto found = c.findEntry(p.name); found && found->owner == &c)
             continue;
         c.m_extensionProperties.push_back(std::move(p));
         const Property& stored = c.m_extensionProperties.back();
-        c.m_propertyIndex.emplace(stored.name, &stored);
+        // The class and its subclasses answer the new key, unless a class
+        // nearer to them already has one of that name.
+        for (Class& sub : r.classes) {
+            if (!sub.isSubclassOf(&c))
+                continue;
+            auto& entry = sub.entryFor(stored.name);
+            if (!entry.owner || (entry.owner != &c && c.isSubclassOf(entry.owner)))
+                entry = {&stored, &c};
+        }
     }
     for (auto& a : actions)
         if (std::none_of(c.m_actions.begin(), c.m_actions.end(), [&](auto& b) { return b.name == a.name; }))
@@ -141,7 +158,26 @@ const Class* Class::named(std::string_view name)
     return it == r.classesByName.end() ? nullptr : it->second;
 }
 
-const Class* Class::of(const Object& object) { return ClassRegistry::find(typeid(object)); }
+const Class* Class::of(const Object& object)
+{
+    // Key-value access asks this for every key it sets; a small per-thread
+    // cache by type-info address spares the locked lookup by type name.
+    // Only found classes are kept: classes are never removed, while one not
+    // yet registered may be later.
+    struct Slot {
+        const std::type_info* type = nullptr;
+        const Class* cls = nullptr;
+    };
+    thread_local Slot cache[64];
+    const std::type_info& type = typeid(object);
+    Slot& slot = cache[(reinterpret_cast<std::uintptr_t>(&type) >> 4) % 64];
+    if (slot.type == &type)
+        return slot.cls;
+    const Class* cls = ClassRegistry::find(type);
+    if (cls)
+        slot = {&type, cls};
+    return cls;
+}
 
 bool Class::isSubclassOf(const Class* other) const
 {
@@ -160,14 +196,71 @@ bool Class::conformsTo(const Protocol* protocol) const
     return false;
 }
 
+namespace {
+
+// Keys are short names; their first and last eight bytes and their length
+// tell them apart well enough, and a full comparison settles the rest.
+std::uint32_t hashName(std::string_view name)
+{
+    std::uint64_t head = 0, tail = 0;
+    std::size_t n = name.size();
+    if (n == 0)
+        return 0;
+    std::memcpy(&head, name.data(), std::min<std::size_t>(n, 8));
+    if (n > 8)
+        std::memcpy(&tail, name.data() + n - 8, 8);
+    std::uint64_t h = head * 0x9E3779B97F4A7C15ull ^ (tail + n) * 0xC2B2AE3D27D4EB4Full;
+    return std::uint32_t(h ^ (h >> 29) ^ (h >> 47));
+}
+
+}
+
+const Class::IndexEntry* Class::findEntry(std::string_view name) const
+{
+    if (m_propertyIndex.empty())
+        return nullptr;
+    std::uint32_t h = hashName(name);
+    std::size_t mask = m_propertyIndex.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+        const IndexSlot& slot = m_propertyIndex[i];
+        if (!slot.used)
+            return nullptr;
+        if (slot.hash == h && slot.name == name)
+            return &slot.entry;
+    }
+}
+
+Class::IndexEntry& Class::entryFor(std::string_view name)
+{
+    if (auto found = findEntry(name))
+        return const_cast<IndexEntry&>(*found);
+    if ((m_propertyCount + 1) * 2 > m_propertyIndex.size()) {
+        std::vector<IndexSlot> old = std::move(m_propertyIndex);
+        m_propertyIndex.assign(std::max<std::size_t>(16, old.size() * 2), IndexSlot{});
+        std::size_t mask = m_propertyIndex.size() - 1;
+        for (IndexSlot& slot : old) {
+            if (!slot.used)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (m_propertyIndex[i].used)
+                i = (i + 1) & mask;
+            m_propertyIndex[i] = slot;
+        }
+    }
+    std::uint32_t h = hashName(name);
+    std::size_t mask = m_propertyIndex.size() - 1;
+    std::size_t i = h & mask;
+    while (m_propertyIndex[i].used)
+        i = (i + 1) & mask;
+    ++m_propertyCount;
+    m_propertyIndex[i] = {name, h, true, {}};
+    return m_propertyIndex[i].entry;
+}
+
 const Property* Class::property(std::string_view name) const
 {
-    // Nearest class first, so a subclass's key (even one added by an
-    // extension) hides a superclass key of the same name.
-    for (const Class* c = this; c; c = c->m_superclass)
-        if (auto found = c->m_propertyIndex.find(name); found != c->m_propertyIndex.end())
-            return found->second;
-    return nullptr;
+    const IndexEntry* found = findEntry(name);
+    return found ? found->property : nullptr;
 }
 
 const Action* Class::action(std::string_view name) const

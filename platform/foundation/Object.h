@@ -18,8 +18,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace pf {
@@ -157,9 +157,27 @@ private:
     // Added by extensions after registration; a deque keeps earlier
     // properties where they are.
     std::deque<Property> m_extensionProperties;
-    // This class's own and extension properties by name (own first); the
-    // keys view the names stored above.
-    std::unordered_map<std::string_view, const Property*> m_propertyIndex;
+    // Every property the class answers to by name, its superclasses'
+    // included, each resolved to the nearest class that declares or extends
+    // it (own before extension); the keys view the names stored in the
+    // classes. Kept whole at registration, so a lookup is one hash probe.
+    // An open-addressed table (linear probing, at most half full): key-value
+    // access looks a key up on every get and set.
+    struct IndexEntry {
+        const Property* property = nullptr;
+        const Class* owner = nullptr;
+    };
+    struct IndexSlot {
+        std::string_view name;
+        std::uint32_t hash = 0;
+        bool used = false;
+        IndexEntry entry;
+    };
+    const IndexEntry* findEntry(std::string_view name) const;
+    // The entry for `name`, added empty (no owner) when missing; registration only.
+    IndexEntry& entryFor(std::string_view name);
+    std::vector<IndexSlot> m_propertyIndex;
+    std::size_t m_propertyCount = 0;
     std::string m_name;
     const Class* m_superclass = nullptr;
     std::function<ObjectRef()> m_factory;

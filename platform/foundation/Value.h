@@ -100,6 +100,12 @@ public:
     ArrayRef array() const;
     DictionaryRef dictionary() const;
     ObjectRef object() const;
+    // The object without taking a reference: valid while this value holds it.
+    const Object* objectPointer() const
+    {
+        auto p = std::get_if<ObjectRef>(&m_storage);
+        return p ? p->get() : nullptr;
+    }
     template <class T> std::shared_ptr<T> objectAs() const { return std::dynamic_pointer_cast<T>(object()); }
 
     // Accessors in the manner of the platform's number and string objects:

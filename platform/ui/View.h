@@ -2,8 +2,9 @@
 
 // The retained view tree. A view has a place in its superview (center,
 // bounds and transform, from which the frame follows), an appearance the
-// compositor draws (background, corner radius, border, alpha, mask), an
-// optional drawn content kept until setNeedsDisplay(), and receives touches.
+// compositor draws (background colour or pattern, corner radius, border,
+// shadow, alpha, mask), an optional drawn content kept until
+// setNeedsDisplay(), and receives touches.
 //
 // Main thread only. Views are shared objects made with create() (or
 // std::make_shared for subclasses); a superview owns its subviews and each

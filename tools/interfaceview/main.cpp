@@ -46,7 +46,11 @@ bool takeOption(std::vector<std::string>& arguments, const char* name, std::stri
 std::shared_ptr<KRStyleSheet> loadStyles(const std::string& name, const std::shared_ptr<pf::Bundle>& fileBundle)
 {
     std::shared_ptr<pf::Bundle> bundle = fileBundle;
-    if (!std::filesystem::exists(bundle->resourcePath() + "/interface/" + name + ".xml"))
+    std::filesystem::path file = bundle->resourcePath();
+    file /= "interface";
+    file /= name;
+    file += ".xml";
+    if (!std::filesystem::exists(file))
         bundle = pf::Bundle::main();
     auto controller = std::make_shared<KRStyleController>(name, bundle.get());
     // Loads the file now, so a broken one is reported before anything shows.
