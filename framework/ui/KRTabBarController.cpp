@@ -81,6 +81,12 @@ std::shared_ptr<IKRUIViewController> KRTabBarController::topController()
     return selected ? selected->topController() : nullptr;
 }
 
+void KRTabBarController::receiveUrl(const pf::URL& url, const pf::ObjectRef& source)
+{
+    if (auto receiver = std::dynamic_pointer_cast<IKRUrlReceiver>(selectedViewController()))
+        receiver->receiveUrl(url, source);
+}
+
 void KRTabBarController::didRemoveViewControllers(const std::vector<pf::ViewControllerRef>& removed)
 {
     auto self = selfController();

@@ -14,10 +14,12 @@
 //
 // Main queue only.
 
+#include "framework/ui/IKRUrlReceiver.h"
 #include "framework/ui/KRRoutedController.h"
 #include "platform/controls/TabBarController.h"
 
-class KRTabBarController : public pf::TabBarController, public KRRoutedController, public IKRNibLoadable {
+class KRTabBarController : public pf::TabBarController, public KRRoutedController, public IKRNibLoadable,
+                           public IKRUrlReceiver {
 public:
     KRTabBarController() = default;
     ~KRTabBarController() override;
@@ -28,6 +30,8 @@ public:
     bool openUrl(const pf::URL& url, bool animated) override;
     // Loads nothing; answers this controller's own path.
     std::string loadUrl(const pf::URL& url, const std::string& basePath, bool animated) override;
+    // Handed to the selected tab when it takes URLs; otherwise dropped.
+    void receiveUrl(const pf::URL& url, const pf::ObjectRef& source) override;
     // The selected tab's top controller.
     std::shared_ptr<IKRUIViewController> topController() override;
 

@@ -19,8 +19,12 @@ std::string drain()
     return out;
 }
 
-class TabLeaf : public KRViewController {
+class TabLeaf : public KRViewController, public IKRUrlReceiver {
 public:
+    void receiveUrl(const pf::URL& url, const pf::ObjectRef&) override
+    {
+        g_log.push_back(alias() + " received " + url.absoluteString());
+    }
     void viewWillAppear(bool) override { g_log.push_back(alias() + " will-appear"); }
     void viewDidAppear(bool) override { g_log.push_back(alias() + " did-appear"); }
     void viewWillDisappear(bool) override { g_log.push_back(alias() + " will-disappear"); }
@@ -100,6 +104,16 @@ TEST_F(KRTabsTest, TabBarRoutesUrlsToItsTabs)
         auto top = tabs->topController();
         EXPECT_EQ(top ? top->alias() : "-", r.top) << r.url;
     }
+    // Handed URLs reach the selected tab only when it takes them.
+    g_log.clear();
+    tabs->receiveUrl(*pf::URL::create("any:///x"), nullptr); // the navigation tab takes none
+    EXPECT_EQ(drain(), "");
+    tabs->openUrl(*pf::URL::create("tab:///home"), false);
+    host->advance(0.35);
+    g_log.clear();
+    tabs->receiveUrl(*pf::URL::create("any:///y"), nullptr);
+    EXPECT_EQ(drain(), "home received any:///y");
+
     EXPECT_FALSE(tabs->canOpenUrl(*pf::URL::create("pop:///sheet")));
     EXPECT_TRUE(tabs->openUrl(*pf::URL::create("pop:///sheet"), false)) << "passed up to the root";
     EXPECT_EQ(KRPopWindow::openWindows().size(), 1u);
