@@ -19,6 +19,14 @@ void KRTableView::setContentOffset(pf::Point offset)
         delegate->tableViewDidContentOffsetChanged(*this, contentOffset());
 }
 
+void KRTableView::willMoveToWindow(pf::Window* window)
+{
+    pf::TableView::willMoveToWindow(window);
+    auto self = weak_from_this().lock();
+    if (auto delegate = krDelegate())
+        delegate->tableViewWillMoveToWindow(*this, window);
+}
+
 void KRTableView::didMoveToWindow()
 {
     pf::TableView::didMoveToWindow();

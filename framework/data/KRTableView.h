@@ -14,6 +14,8 @@ class KRTableView;
 class KRTableViewDelegate : public pf::TableViewDelegate {
 public:
     virtual void tableViewDidContentOffsetChanged(KRTableView&, pf::Point /*offset*/) {}
+    // The window the table is about to join; null when it is about to leave one.
+    virtual void tableViewWillMoveToWindow(KRTableView&, pf::Window* /*window*/) {}
     // The window is null when the table left its window.
     virtual void tableViewDidMoveToWindow(KRTableView&, pf::Window* /*window*/) {}
 };
@@ -24,6 +26,7 @@ public:
     using pf::TableView::setContentOffset;
 
     void setContentOffset(pf::Point offset) override;
+    void willMoveToWindow(pf::Window* window) override;
     void didMoveToWindow() override;
 
 private:

@@ -265,6 +265,7 @@ void View::insertSubview(ViewRef view, std::size_t index)
     // Keep the view alive while it moves between parents.
     ViewRef keep = view;
     Window* oldWindow = rootWindow(view.get());
+    view->windowWillChange(oldWindow, rootWindow(this));
     if (auto old = view->superview()) {
         // Where it was drawn is repainted; the window hears of the move once, below.
         view->invalidateVisual();
@@ -287,6 +288,7 @@ void View::removeSubview(View& view)
         return;
     ViewRef keep = *it;
     Window* oldWindow = rootWindow(&view);
+    view.windowWillChange(oldWindow, nullptr);
     m_subviews.erase(it);
     view.m_superview.reset();
     setNeedsLayout();

@@ -128,6 +128,9 @@ public:
     bool isDescendantOf(const View& view) const;
     // The window at the root of the tree, or null.
     WindowRef window() const;
+    // Sent to a view and each of its subviews, parents first, before the
+    // window at the root of its tree changes to `window` (null: it leaves one).
+    virtual void willMoveToWindow(Window* /*window*/) {}
     // Sent to a view and each of its subviews, parents first, after the
     // window at the root of its tree changed (to null when it left one).
     virtual void didMoveToWindow() {}
@@ -268,6 +271,7 @@ private:
     // Invalidates around a shadow change that moves or shows it.
     void shadowChanged(const std::function<void()>& change);
     void beginChange(AnimatedProperty property);
+    void windowWillChange(Window* oldWindow, Window* newWindow);
     void windowChanged(Window* oldWindow);
     static Window* rootWindow(const View* view);
 

@@ -59,6 +59,21 @@ Window* View::rootWindow(const View* view)
     return dynamic_cast<Window*>(const_cast<View*>(v));
 }
 
+void View::windowWillChange(Window* oldWindow, Window* newWindow)
+{
+    if (oldWindow == newWindow)
+        return;
+    // Subviews may be moved by the calls; walk a copy, parents first.
+    willMoveToWindow(newWindow);
+    std::vector<ViewRef> pending(m_subviews.rbegin(), m_subviews.rend());
+    while (!pending.empty()) {
+        ViewRef v = std::move(pending.back());
+        pending.pop_back();
+        v->willMoveToWindow(newWindow);
+        pending.insert(pending.end(), v->m_subviews.rbegin(), v->m_subviews.rend());
+    }
+}
+
 void View::windowChanged(Window* oldWindow)
 {
     if (rootWindow(this) == oldWindow)

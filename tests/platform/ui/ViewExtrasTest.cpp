@@ -19,6 +19,8 @@ public:
     void insertText(const std::string& utf8) override { log += "+" + utf8; }
     void deleteBackward() override { log += "<"; }
     void setMarkedText(const std::string& utf8) override { log += "~" + utf8; }
+    // Before a move the view is still where it was.
+    void willMoveToWindow(Window* to) override { moves += std::string(to ? "to-" : "from-") + (window() ? "w " : "- "); }
     void didMoveToWindow() override { moves += window() ? "in " : "out "; }
     void didResignFirstResponder() override { log += "!"; }
     std::string log, moves;
@@ -125,7 +127,7 @@ TEST_F(ViewExtras, FirstResponderTakesKeyEventsInItsWindowOnly)
     EXPECT_FALSE(field->becomeFirstResponder()); // no window yet
     window->addSubview(field);
     window->addSubview(other);
-    EXPECT_EQ(field->moves, "in ");
+    EXPECT_EQ(field->moves, "to-- in ");
     EXPECT_FALSE(View::create()->becomeFirstResponder());
     EXPECT_FALSE(Screen::main().wantsTextInput());
     ASSERT_TRUE(field->becomeFirstResponder());
@@ -144,7 +146,7 @@ TEST_F(ViewExtras, FirstResponderTakesKeyEventsInItsWindowOnly)
     EXPECT_EQ(field->log.back(), '!');
     EXPECT_FALSE(field->isFirstResponder());
     other->removeFromSuperview(); // leaving the window resigns
-    EXPECT_EQ(other->moves, "in out ");
+    EXPECT_EQ(other->moves, "to-- in from-w out ");
     EXPECT_EQ(window->firstResponder(), nullptr);
     EXPECT_EQ(other->log, "!");
 }
