@@ -7,6 +7,9 @@
 #include "sdk/zz/CorvanaRequest.h"
 #include "sdk/zz/URLTools.h"
 
+#include <chrono>
+#include <thread>
+
 using zmr::ZZServer;
 
 namespace {
@@ -194,7 +197,11 @@ TEST(CallLayerCancel, NothingArrivesAfterCancel)
     auto sink = std::make_shared<ResponseSink>();
     auto api = std::make_shared<APIBase>(sink, sink->selector(), "GET", pf::Value());
     api->openUrl(zz.server.httpOrigin() + "/oauth2.0/late", std::nullopt, std::nullopt, std::nullopt, nullptr);
-    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !zz.server.received("/oauth2.0/late").empty(); }));
+    // Waits without turning the main loop, so an answer that comes meanwhile
+    // is still queued behind the cancel rather than delivered before it.
+    for (int i = 0; i < 60000 && zz.server.received("/oauth2.0/late").empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_FALSE(zz.server.received("/oauth2.0/late").empty());
     api->cancel();
     ASSERT_TRUE(ZZServerFixture::waitFor([] { return pf::URLConnection::sharedQueue().operationCount() == 0; }));
     pf::RunLoop::main().runUntilIdle();
