@@ -23,9 +23,7 @@
 #include "framework/db/KRDBRegistration.h"
 #include "framework/db/KRDownlinkService.h"
 #include "framework/ui/KRUIRegistration.h"
-#include "framework/ui/KRViewController.h"
 #include "platform/foundation/ClassBuilder.h"
-#include "platform/foundation/ClassExtension.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -251,11 +249,6 @@ void registerShellClass()
         .readonlyProperty("nick", &ZMRShell::nick)
         .readonlyProperty("integral", &ZMRShell::integral)
         .readonlyProperty("userInfo", &ZMRShell::userInfo)
-        .commit();
-    pf::ClassExtension<KRViewController>()
-        .readonlyProperty("context", +[](const KRViewController& controller) -> pf::ObjectRef {
-            return std::dynamic_pointer_cast<pf::Object>(controller.context());
-        })
         .commit();
 }
 

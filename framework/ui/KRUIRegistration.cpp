@@ -272,6 +272,12 @@ void registerRoutingClasses()
         .commit();
     addRoutedOutlets<KRViewController>();
     addRoutedOutlets<KRNavigationController>();
+    // Templates of screens read "{context.nick}".
+    pf::ClassExtension<KRViewController>()
+        .readonlyProperty("context", +[](const KRViewController& controller) -> pf::ObjectRef {
+            return std::dynamic_pointer_cast<pf::Object>(controller.context());
+        })
+        .commit();
 }
 
 // The containers: tab bars, tab screens, the creator, heap and fold drawer.
