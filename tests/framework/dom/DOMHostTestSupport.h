@@ -1,11 +1,13 @@
 #pragma once
 
-// Element trees with the element kinds ("action", "view") from markup,
-// drawn into bitmaps or shown in a document view on a headless screen.
+// Element trees of markup drawn into bitmaps or shown in a document view on
+// a headless screen, and the pictures and colours the tests draw with.
 
-#include "framework/dom/KRDOMElement.h"
+#include "DOMTestSupport.h"
+#include "framework/dom/KRDOMElementDelegate.h"
 #include "framework/dom/KRDOMView.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/Color.h"
 #include "platform/graphics/Forward.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/ui/Window.h"
@@ -21,16 +23,23 @@
 
 namespace domtest {
 
-// Parses the markup (as parseTree does) with action and view elements for
-// their tags.
-KRDOMElementRef parseHostTree(std::string_view markup);
-// Parses and lays the tree out in `size`.
+inline const pf::Color kRed = pf::Color::rgb(1, 0, 0), kGreen = pf::Color::rgb(0, 1, 0),
+                       kBlue = pf::Color::rgb(0, 0, 1), kWhite = pf::Color::whiteColor();
+
+// Parses (as parseTyped does) and lays the tree out in `size`.
 KRDOMElementRef laidOutTree(std::string_view markup, pf::Size size);
 // The tree rendered over white at scale 2 into a bitmap of `size`.
 pf::BitmapRef renderTree(KRDOMElement& root, pf::Size size);
 
 // An opaque picture of w x h pixels coloured by `colour(x, y)`.
 pf::BitmapRef picture(int w, int h, const std::function<pf::Color(int, int)>& colour);
+pf::ImageRef solidImage(int w, int h, pf::Color colour);
+
+// Counts the redraw requests of the elements it is the delegate of.
+struct RedrawCounter : KRDOMElementDelegate {
+    int redraws = 0;
+    void krDOMElementDoNeedDisplay(KRDOMElement&) override { ++redraws; }
+};
 
 // A temporary bundle folder for pictures; the image cache is emptied when it
 // is made and when it goes.

@@ -1,5 +1,6 @@
 #include "DOMTestSupport.h"
 
+#include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMStyle.h"
 #include "framework/dom/dom_css.h"
 #include "framework/dom/dom_html.h"
@@ -63,10 +64,11 @@ bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent, int cas
     return dom_html_parse(&table, text.c_str(), &holder, nullptr) == 1;
 }
 
-KRDOMElementRef parseTree(std::string_view markup)
+namespace {
+
+KRDOMElementRef unwrap(const KRDOMElementRef& wrapper, bool parsed)
 {
-    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
-    if (!parseMarkup(markup, wrapper))
+    if (!parsed)
         return nullptr;
     if (wrapper->childs().size() == 1) {
         KRDOMElementRef only = wrapper->childs()[0];
@@ -74,6 +76,20 @@ KRDOMElementRef parseTree(std::string_view markup)
         return only;
     }
     return wrapper;
+}
+
+}
+
+KRDOMElementRef parseTree(std::string_view markup)
+{
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    return unwrap(wrapper, parseMarkup(markup, wrapper));
+}
+
+KRDOMElementRef parseTyped(std::string_view markup)
+{
+    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
+    return unwrap(wrapper, KRDOMParse().parseHTML(markup, wrapper));
 }
 
 bool parseStyleSheet(std::string_view text, KRDOMStyleSheet& sheet)

@@ -20,6 +20,14 @@ namespace domtest {
 bool parseMarkup(std::string_view markup, const KRDOMElementRef& parent, int caseMode = 0);
 // Parses into a "__ROOT__" wrapper; its only child when it got exactly one.
 KRDOMElementRef parseTree(std::string_view markup);
+// As parseTree, through the markup engine's parser: "img", "label", "rich",
+// "action" and "view" tags make elements of their kind.
+KRDOMElementRef parseTyped(std::string_view markup);
+template <class T>
+std::shared_ptr<T> parseAs(std::string_view markup)
+{
+    return std::dynamic_pointer_cast<T>(parseTyped(markup));
+}
 bool parseStyleSheet(std::string_view text, KRDOMStyleSheet& sheet);
 
 enum class Dump { Markup, Frames };

