@@ -20,7 +20,7 @@ const pf::Color kHighlight = pf::Color::white(0.7);
 
 constexpr const char* kTwoButtons =
     "<root width=100% height=100%>"
-    "<action id=ok left=10 top=10 width=100 height=40 action-name=save user-info=42/>"
+    "<action id=ok left=10 top=10 width=100 height=40/>"
     "<action id=red left=150 top=10 width=100 height=40 action-color=#ff0000 corner-radius=10/>"
     "</root>";
 
@@ -32,16 +32,6 @@ std::shared_ptr<KRDOMActionElement> action(const KRDOMElementRef& root, std::siz
 }
 
 using KRDOMViewTouches = DocumentViewTest;
-
-TEST_F(KRDOMViewTouches, TapOnActionElementReachesTheDelegateWithItsActionValues)
-{
-    KRDOMElementRef root = show(kTwoButtons);
-    host->tap({60, 30});
-    host->tap({200, 30});
-    host->tap({60, 100}); // on the root only
-    EXPECT_EQ(recorder->actions, (std::vector<std::string>{"ok", "red"}));
-    EXPECT_FALSE(action(root, 0)->insetTouch());
-}
 
 TEST_F(KRDOMViewTouches, HighlightShowsWhileTheTouchIsInsideAndNeverSticks)
 {
@@ -185,15 +175,6 @@ TEST_F(KRDOMViewDrawing, WithoutAutoLayoutTheTreeKeepsItsFrames)
     pf::BitmapRef frame = render();
     EXPECT_TRUE(pixelIs(*frame, {25, 25}, kRed));
     EXPECT_TRUE(pixelIs(*frame, {75, 25}, kWhite));
-}
-
-TEST_F(KRDOMViewDrawing, ChangedStyleValuesRedrawAfterSetNeedDisplay)
-{
-    KRDOMElementRef root = show("<r width=100% height=100% background-color=#ff0000/>");
-    EXPECT_TRUE(pixelIs(*render(), {50, 50}, kRed));
-    root->setAttributeValue("#00ff00", "background-color");
-    root->setNeedDisplay();
-    EXPECT_TRUE(pixelIs(*render(), {50, 50}, kGreen));
 }
 
 namespace {
