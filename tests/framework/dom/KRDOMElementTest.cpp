@@ -55,7 +55,6 @@ TEST(KRDOMElementValues, AttributesWinOverTheStyle)
     e->setAttributeValue("20", "width");
     EXPECT_EQ(e->floatValueForKey("width"), 20);
     EXPECT_EQ(e->colorValueForKey("color"), pf::Color::rgb(1, 0, 0));
-    EXPECT_EQ(e->stringValueForKey("missing"), std::nullopt);
 }
 
 TEST(KRDOMElementValues, HiddenDecidesBeforeVisable)
