@@ -93,6 +93,16 @@ struct Fixture {
     {
         return service->handle(type, v, 0);
     }
+    // Waits for a picture asked for now and served after `delay`: any answer
+    // due before it has been delivered by then, so its absence can be checked
+    // without waiting a fixed time.
+    void settle(std::chrono::milliseconds delay)
+    {
+        auto last = view(serve("/settle" + std::to_string(++settled) + ".png", png({0, 0, 0, 1}), delay));
+        ask(last);
+        EXPECT_TRUE(runMainUntil([&] { return !last->events.empty(); }));
+    }
+    int settled = 0;
     // Asks for `src` and waits until the view has heard back.
     std::shared_ptr<FakeImageView> fetch(const std::string& src)
     {
@@ -158,7 +168,7 @@ TEST(KRImageServiceDownload, CancellingWaitersKeepsTheDownloadUntilTheLastOneLea
     f.service->cancelHandle(proto::IKRImageTask(), e);
     EXPECT_EQ(f.bus->cancels, 1);
     EXPECT_EQ(f.service->downloadCount(), 0u);
-    runMainFor(0.6);
+    f.settle(500ms);
     EXPECT_TRUE(d->events.empty());
     EXPECT_TRUE(e->events.empty());
     EXPECT_FALSE(e->isLoading());
@@ -174,8 +184,8 @@ TEST(KRImageServiceDownload, ARecycledViewNeverReceivesItsOldPicture)
     // The cell is reused for another picture and sent again without a cancel.
     cell->setSrc(second);
     f.ask(cell);
+    // The neighbour hears in the same delivery that would bring the cell its old picture.
     ASSERT_TRUE(runMainUntil([&] { return !neighbour->events.empty() && !cell->events.empty(); }));
-    runMainFor(0.1);
     EXPECT_EQ(cell->events, Events{"image remote"});
     EXPECT_TRUE(pf::test::pixelIs(*cell->image->bitmap(), {1, 1}, {0, 0, 1, 1}, 1));
 
@@ -187,7 +197,7 @@ TEST(KRImageServiceDownload, ARecycledViewNeverReceivesItsOldPicture)
     f.service->cancelHandle(proto::IKRImageTask(), reused);
     EXPECT_FALSE(reused->isLoading());
     EXPECT_EQ(f.service->downloadCount(), 0u);
-    runMainFor(0.5);
+    f.settle(500ms);
     EXPECT_TRUE(reused->events.empty());
 }
 
