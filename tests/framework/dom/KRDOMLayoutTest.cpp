@@ -68,29 +68,7 @@ TEST(KRDOMLayoutSizes, AutoSizesTakeTheContentWithinMaxThenMin)
     EXPECT_EQ(laidOut("<p width=200 height=50 max-width=90/>", {300, 300}), "p (0, 0, 200, 50)\n");
 }
 
-TEST(KRDOMLayoutPositions, OffsetsPlaceChildrenInsideThePadding)
-{
-    pf::Size content;
-    EXPECT_EQ(laidOut("<p width=200 height=100 padding-left=20 padding-right=5 padding-bottom=8>"
-                      "<a width=50 height=10 left=auto right=auto top=auto bottom=auto/>"
-                      "<b width=50 height=10 right=10/>"
-                      "<c width=50 height=10 left=auto right=10 top=auto bottom=4/>"
-                      "<d width=50 height=10 left=3 top=7/></p>",
-                      {300, 300}, &content),
-              "p (0, 0, 200, 100)\n"
-              "  a (75, 45, 50, 10)\n"
-              "  b (20, 0, 50, 10)\n"
-              "  c (135, 78, 50, 10)\n"
-              "  d (23, 7, 50, 10)\n");
-    EXPECT_EQ(content, (pf::Size{190, 96}));
-    // Empty elements have their padding as content only when they flow.
-    laidOut("<p width=10 height=10 padding=3 padding-left=1/>", {100, 100}, &content);
-    EXPECT_EQ(content, (pf::Size{}));
-    laidOut("<p layout=flow width=10 height=10 padding=3 padding-left=1/>", {100, 100}, &content);
-    EXPECT_EQ(content, (pf::Size{4, 6}));
-}
-
-TEST(KRDOMLayoutFlow, ChildrenWrapIntoLines)
+TEST(KRDOMLayoutPositions, ChildrenArePlacedInsideThePaddingByOffsetsOrInFlowingLines)
 {
     struct Row {
         const char* markup;
@@ -98,6 +76,15 @@ TEST(KRDOMLayoutFlow, ChildrenWrapIntoLines)
         pf::Size content;
     };
     for (const Row& row : std::vector<Row>{
+             {"<p width=200 height=100 padding-left=20 padding-right=5 padding-bottom=8>"
+              "<a width=50 height=10 left=auto right=auto top=auto bottom=auto/><b width=50 height=10 right=10/>"
+              "<c width=50 height=10 left=auto right=10 top=auto bottom=4/><d width=50 height=10 left=3 top=7/></p>",
+              "p (0, 0, 200, 100)\n  a (75, 45, 50, 10)\n  b (20, 0, 50, 10)\n  c (135, 78, 50, 10)\n"
+              "  d (23, 7, 50, 10)\n",
+              {190, 96}},
+             // Empty elements have their padding as content only when they flow.
+             {"<p width=10 height=10 padding=3 padding-left=1/>", "p (0, 0, 10, 10)\n", {}},
+             {"<p layout=flow width=10 height=10 padding=3 padding-left=1/>", "p (0, 0, 10, 10)\n", {4, 6}},
              {"<f layout=flow width=100 height=50><a width=40 height=10/><b width=40 height=15/>"
               "<c width=40 height=10/></f>",
               "f (0, 0, 100, 50)\n  a (0, 0, 40, 10)\n  b (40, 0, 40, 15)\n  c (0, 15, 40, 10)\n",
