@@ -27,7 +27,7 @@ std::string resolved(const KRDOMElement& e, std::initializer_list<const char*> k
 
 }
 
-TEST(KRDOMStyleSheetMerge, WordsAndSheetOrderDecideWhoWins)
+TEST(KRDOMStyleSheetMerge, WordsAndSheetOrderDecideWhoWinsAndMergesFollowTheSheet)
 {
     auto sheet = sheetFrom("label{a:label;b:label;c:label} a{b:a} b{c:b} label{a:label2} card.label{d:card}");
     struct Row {
@@ -46,22 +46,19 @@ TEST(KRDOMStyleSheetMerge, WordsAndSheetOrderDecideWhoWins)
         e->setStyle(sheet->selectorStyleName(row.styleName));
         EXPECT_EQ(resolved(*e, {"a", "b", "c", "d"}), row.values) << row.styleName;
     }
-}
 
-TEST(KRDOMStyleSheetMerge, CachedMergesFollowAddedStylesAndVersions)
-{
-    auto sheet = sheetFrom("label{a:1}");
+    // Cached merges follow added and removed styles, and changed ones once the version moves.
     auto before = sheet->selectorStyleName("label");
     auto later = std::make_shared<KRDOMStyle>("label");
-    later->setStringValue("2", "a");
-    sheet->addStyle(later);
-    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "2");
     later->setStringValue("3", "a");
-    sheet->setVersion(sheet->version() + 1);
+    sheet->addStyle(later);
     EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "3");
+    later->setStringValue("4", "a");
+    sheet->setVersion(sheet->version() + 1);
+    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "4");
     sheet->removeStyle(later);
-    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "1");
-    EXPECT_EQ(before->stringValueForKey("a"), "1");
+    EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "label2");
+    EXPECT_EQ(before->stringValueForKey("a"), "label2");
 }
 
 TEST(KRDOMStyleResolution, TagEnclosingClassAndClassWordsNameTheStyle)

@@ -48,25 +48,19 @@ constexpr const char* kCard = "<card width=100% height=100%>"
 
 using KRDOMViewElementHosting = DocumentViewTest;
 
-TEST_F(KRDOMViewElementHosting, NativeViewsArePlacedOverTheirElementsInTheHostsCoordinates)
+TEST_F(KRDOMViewElementHosting, NativeViewsArePlacedOverTheirElementsAndANewTreeReusesThemById)
 {
     registerBadge();
-    KRDOMElementRef root = show(kCard);
+    KRDOMElementRef first = show(kCard);
     EXPECT_EQ(view->treeDescription(), "KRDOMView {0, 0, 320, 200}\n"
                                        "  (anonymous namespace)::BadgeView {30, 20, 40, 40}\n"
                                        "  View {80, 20, 40, 40}\n");
     // Only the element with an id is kept by the host.
     EXPECT_EQ(view->elementViewCount(), 1u);
-    EXPECT_EQ(view->subviews()[0], view->elementViewForId("avatar"));
+    pf::ViewRef avatar = view->elementViewForId("avatar");
+    EXPECT_EQ(view->subviews()[0], avatar);
     // The plain view is dressed from its element.
     EXPECT_TRUE(pixelIs(*render(), {100, 40}, pf::Color::rgb(1, 0, 0)));
-}
-
-TEST_F(KRDOMViewElementHosting, NewTreeReusesViewsByIdAndDropsTheRest)
-{
-    registerBadge();
-    KRDOMElementRef first = show(kCard);
-    pf::ViewRef avatar = view->elementViewForId("avatar");
     pf::ViewRef plain = viewElement(first->childs()[0], 1)->view();
 
     KRDOMElementRef second = show("<card width=100% height=100%>"
