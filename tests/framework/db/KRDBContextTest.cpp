@@ -2,6 +2,8 @@
 
 #include "framework/db/KRDBContext.h"
 
+#include <tuple>
+
 using namespace dbtest;
 
 namespace {
@@ -108,9 +110,6 @@ TEST(KRDBRecords, InsertUpdateDeleteTouchOnlyTheirRow)
     ASSERT_EQ(objects->count(), 2u);
     EXPECT_EQ(objects->at(0).objectAs<TagObject>()->rowid(), b->rowid());
 
-    auto some = s.context.query(pf::Class::named("TagObject"), "WHERE [weight] >= :w",
-                                pf::Value(pf::Dictionary::create({{"w", 1}})));
-    EXPECT_EQ(some->dataObjects(pf::Class::named("TagObject"))->count(), 1u);
     EXPECT_EQ(s.context.query(pf::Class::named("TagObject"), "WHERE nonsense ="), nullptr);
 
     auto orphan = std::make_shared<KindsObject>();
@@ -125,55 +124,50 @@ TEST(KRDBRecords, EveryPropertyKindRoundTrips)
     Store s;
     const pf::Class* kinds = pf::Class::named("KindsObject");
     s.context.regDBObjectClass(kinds);
+    auto roundTrip = [&](const std::shared_ptr<KindsObject>& k) -> std::shared_ptr<KindsObject> {
+        EXPECT_TRUE(s.context.insertObject(k));
+        auto cursor = s.context.query(kinds, "WHERE [rowid]=:rowid", pf::Value(k));
+        auto back = cursor->dataObjects(kinds);
+        EXPECT_FALSE(cursor->isClosed()) << "dataObjects leaves the cursor open";
+        return back->count() == 1 ? back->at(0).objectAs<KindsObject>() : nullptr;
+    };
+    auto k = std::make_shared<KindsObject>();
+    k->setTid(1LL << 40);
+    k->setTag("tag");
+    k->setWeight(-3);
+    k->setTimestamp(2.25);
+    k->setL(-5000000000L);
+    k->setF(0.5f);
+    k->setB(true);
+    k->setBlob(std::make_shared<const pf::Bytes>(pf::Bytes{0, 1, 2}));
+    k->setWhen(pf::Date{1700000000.9});
+    k->setIds(pf::Array::create({3, 5, 8}));
+    auto r = roundTrip(k);
+    ASSERT_TRUE(r && r->blob() && r->ids());
+    EXPECT_EQ(r->rowid(), k->rowid());
+    EXPECT_EQ(std::make_tuple(r->tid(), r->tag(), r->weight(), r->timestamp(), r->l(), r->f(), r->b()),
+              std::make_tuple(1LL << 40, std::optional<std::string>("tag"), -3, 2.25, -5000000000L, 0.5f, true));
+    EXPECT_EQ(*r->blob(), (pf::Bytes{0, 1, 2}));
+    EXPECT_EQ(r->when(), pf::Date{1700000000}) << "dates come back in whole seconds";
+    EXPECT_EQ(*r->ids(), (pf::Array{3LL, 5LL, 8LL})) << "arrays travel as JSON text";
+
     const std::vector<std::pair<pf::Value, pf::Value>> anyRows = {
         {pf::Value(5), pf::Value(5LL)}, // a stored number never reads back as nil
         {pf::Value(2.5), pf::Value(2.5)},
         {pf::Value("plain text"), pf::Value("plain text")}, // not JSON: the text itself
         {pf::Value(pf::Array::create({1, 2})), pf::Value(pf::Array::create({1LL, 2LL}))},
         {pf::Value(pf::Dictionary::create({{"k", "v"}})), pf::Value(pf::Dictionary::create({{"k", "v"}}))},
-        {pf::Value(), pf::Value()},
     };
     for (const auto& [stored, expected] : anyRows) {
-        SCOPED_TRACE(stored.description());
-        auto k = std::make_shared<KindsObject>();
-        k->setTid(1LL << 40);
-        k->setTag("tag");
-        k->setWeight(-3);
-        k->setTimestamp(2.25);
-        k->setL(-5000000000L);
-        k->setF(0.5f);
-        k->setB(true);
-        k->setBlob(std::make_shared<const pf::Bytes>(pf::Bytes{0, 1, 2}));
-        k->setWhen(pf::Date{1700000000.9});
-        k->setIds(pf::Array::create({3, 5, 8}));
-        k->setAny(stored);
-        ASSERT_TRUE(s.context.insertObject(k));
-
-        auto cursor = s.context.query(kinds, "WHERE [rowid]=:rowid", pf::Value(k));
-        auto back = cursor->dataObjects(kinds);
-        EXPECT_FALSE(cursor->isClosed()) << "dataObjects leaves the cursor open";
-        ASSERT_EQ(back->count(), 1u);
-        auto r = back->at(0).objectAs<KindsObject>();
-        EXPECT_EQ(r->rowid(), k->rowid());
-        EXPECT_EQ(r->tid(), 1LL << 40);
-        EXPECT_EQ(r->tag(), "tag");
-        EXPECT_EQ(r->weight(), -3);
-        EXPECT_EQ(r->timestamp(), 2.25);
-        EXPECT_EQ(r->l(), -5000000000L);
-        EXPECT_EQ(r->f(), 0.5f);
-        EXPECT_TRUE(r->b());
-        ASSERT_TRUE(r->blob());
-        EXPECT_EQ(*r->blob(), (pf::Bytes{0, 1, 2}));
-        EXPECT_EQ(r->when(), pf::Date{1700000000}) << "dates come back in whole seconds";
-        ASSERT_TRUE(r->ids());
-        EXPECT_EQ(*r->ids(), (pf::Array{3LL, 5LL, 8LL})) << "arrays travel as JSON text";
-        EXPECT_EQ(r->any(), expected);
+        auto a = std::make_shared<KindsObject>();
+        a->setAny(stored);
+        auto back = roundTrip(a);
+        ASSERT_TRUE(back) << stored.description();
+        EXPECT_EQ(back->any(), expected) << stored.description();
     }
 
-    auto empty = std::make_shared<KindsObject>();
-    ASSERT_TRUE(s.context.insertObject(empty));
-    auto blank = s.context.query(kinds, "WHERE [rowid]=:rowid", pf::Value(empty))->dataObjects(kinds);
-    auto e = blank->at(0).objectAs<KindsObject>();
+    auto e = roundTrip(std::make_shared<KindsObject>());
+    ASSERT_TRUE(e);
     EXPECT_EQ(e->tag(), std::nullopt);
     EXPECT_EQ(e->blob(), nullptr);
     EXPECT_EQ(e->when(), std::nullopt);

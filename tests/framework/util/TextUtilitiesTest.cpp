@@ -60,7 +60,6 @@ TEST(Pinyin, TableRowsGiveTheCommonReadingsFirstAndSyllablesStaySorted)
     };
     for (unsigned i = 1; i < pinyin_syllable_count; i++)
         EXPECT_LT(key(pinyin_syllables[i - 1]), key(pinyin_syllables[i])) << pinyin_syllables[i];
-    EXPECT_EQ(pinyin_syllable_count, 436u);
 }
 
 TEST(Pinyin, InitialsOfNames)

@@ -5,6 +5,7 @@
 // giflib's encoder), so that no binary files need to live in the tree.
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/ImageCodec.h"
 
 #include <cairo.h>
@@ -13,11 +14,25 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace pf::test {
+
+// A white canvas of `width` x `height` points and a context that draws on it.
+struct Canvas {
+    BitmapRef bitmap;
+    std::unique_ptr<GraphicsContext> context;
+
+    explicit Canvas(double width = 100, double height = 100, double scale = 2)
+        : bitmap(Bitmap::create(int(width * scale), int(height * scale), scale).value())
+    {
+        bitmap->fill(Color::whiteColor());
+        context = std::move(GraphicsContext::create(*bitmap).value());
+    }
+};
 
 // Left half `left`, right half `right` (straight-alpha colours).
 inline BitmapRef splitBitmap(int width, int height, Color left, Color right)

@@ -1,6 +1,5 @@
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Text.h"
+#include "tests/platform/graphics/ImageSamples.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
@@ -65,36 +64,32 @@ TEST(TextMeasuring, ChineseTextHasGlyphsAndWrapsBetweenCharacters)
 TEST(TextDrawing, DrawsInsideItsBoxOnlyAndWholeLinesOnly)
 {
     double line = TextMeasurer::system().measure("Hg", style(), 0).height;
-    auto bitmap = Bitmap::create(400, 400, 2).value();
-    bitmap->fill(Color::whiteColor());
-    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    pf::test::Canvas c(200, 200);
     TextStyle s = style();
     s.numberOfLines = 1;
     s.lineBreak = LineBreakMode::TruncateTail;
-    drawText(*context, kSentence, {20, 20, 100, 30}, s);
-    EXPECT_TRUE(pf::test::hasInk(*bitmap, {20, 20, 40, 25}, Color::whiteColor()));
+    drawText(*c.context, kSentence, {20, 20, 100, 30}, s);
+    EXPECT_TRUE(pf::test::hasInk(*c.bitmap, {20, 20, 40, 25}, Color::whiteColor()));
     // Nothing beyond the box's right edge or below the single line.
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {121, 20, 79, 30}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {20, 51, 100, 20}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*c.bitmap, {121, 20, 79, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*c.bitmap, {20, 51, 100, 20}, Color::whiteColor()));
     // Room for one and a half lines: the second line must not show in part.
-    drawText(*context, kSentence, {0, 100, 120, line * 1.5}, style());
-    EXPECT_TRUE(pf::test::hasInk(*bitmap, {0, 100, 120, line}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 100 + line + 1, 120, line * 0.5 - 1}, Color::whiteColor()));
+    drawText(*c.context, kSentence, {0, 100, 120, line * 1.5}, style());
+    EXPECT_TRUE(pf::test::hasInk(*c.bitmap, {0, 100, 120, line}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*c.bitmap, {0, 100 + line + 1, 120, line * 0.5 - 1}, Color::whiteColor()));
 }
 
 TEST(TextDrawing, AlignmentMovesTheLineWithinTheBox)
 {
-    auto bitmap = Bitmap::create(400, 200, 2).value();
-    bitmap->fill(Color::whiteColor());
-    auto context = std::move(GraphicsContext::create(*bitmap).value());
+    pf::test::Canvas c(200, 100);
     TextStyle s = style();
     s.alignment = TextAlignment::Right;
-    drawText(*context, "ab", {0, 0, 200, 30}, s);
+    drawText(*c.context, "ab", {0, 0, 200, 30}, s);
     s.alignment = TextAlignment::Center;
-    drawText(*context, "ab", {0, 40, 200, 30}, s);
-    EXPECT_TRUE(pf::test::hasInk(*bitmap, {170, 0, 30, 30}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::hasInk(*bitmap, {85, 40, 30, 30}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 0, 150, 30}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {0, 40, 80, 30}, Color::whiteColor()));
-    EXPECT_TRUE(pf::test::isBlank(*bitmap, {120, 40, 80, 30}, Color::whiteColor()));
+    drawText(*c.context, "ab", {0, 40, 200, 30}, s);
+    EXPECT_TRUE(pf::test::hasInk(*c.bitmap, {170, 0, 30, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::hasInk(*c.bitmap, {85, 40, 30, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*c.bitmap, {0, 0, 150, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*c.bitmap, {0, 40, 80, 30}, Color::whiteColor()));
+    EXPECT_TRUE(pf::test::isBlank(*c.bitmap, {120, 40, 80, 30}, Color::whiteColor()));
 }

@@ -62,38 +62,6 @@ TEST(OperationQueueCancel, CancelledBeforeStartNeverRuns)
     EXPECT_TRUE(second->isFinished());
 }
 
-TEST(HttpExchangeAsync, ReportsInOrderOnAWorkerThreadThenFinishes)
-{
-    zmr::TestServer server;
-    pf::OperationQueue queue(2);
-    std::vector<std::string> events;
-    std::mutex mutex;
-    std::thread::id worker;
-    pf::HttpExchangeCallbacks callbacks;
-    callbacks.response = [&](const pf::HttpResponse& r) {
-        std::lock_guard lock(mutex);
-        worker = std::this_thread::get_id();
-        events.push_back("response " + std::to_string(r.statusCode()));
-    };
-    callbacks.data = [&](const std::uint8_t*, std::size_t) {
-        std::lock_guard lock(mutex);
-        if (events.back() != "data")
-            events.push_back("data");
-    };
-    callbacks.finished = [&] {
-        std::lock_guard lock(mutex);
-        events.push_back("finished");
-    };
-    callbacks.failed = [&](const pf::Error&) {
-        std::lock_guard lock(mutex);
-        events.push_back("failed");
-    };
-    queue.addOperation(std::make_shared<pf::HttpExchange>(pf::HttpRequest(server.url("/slow?chunks=3&ms=10&size=5")), callbacks));
-    queue.waitUntilAllOperationsAreFinished();
-    EXPECT_EQ(events, (std::vector<std::string>{"response 200", "data", "finished"}));
-    EXPECT_NE(worker, std::this_thread::get_id());
-}
-
 TEST(HttpExchangeAsync, CancelSilencesAStalledExchangeAndFreesTheThread)
 {
     zmr::TestServer server;

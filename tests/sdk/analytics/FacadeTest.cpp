@@ -58,11 +58,10 @@ TEST_F(FacadeTest, EventsOfASessionArriveInOrder)
     EXPECT_EQ(types(stored()), (std::vector<long long>{2, 1001, 1000, 1000}));
 }
 
-TEST_F(FacadeTest, SessionsEndAfterThirtySecondsAwayAndAtMidnight)
+TEST_F(FacadeTest, SessionsEndAfterThirtySecondsAway)
 {
     MCA4ZC::startWithAppkey("key");
-    std::uint32_t first = MCA4ZC::currentSessionId();
-    ASSERT_NE(first, 0u);
+    ASSERT_NE(MCA4ZC::currentSessionId(), 0u);
     struct Row {
         std::uint32_t away;
         const char* leave;
@@ -81,10 +80,6 @@ TEST_F(FacadeTest, SessionsEndAfterThirtySecondsAwayAndAtMidnight)
         post(row.back);
         EXPECT_EQ(MCA4ZC::currentSessionId() != before, row.renewed) << row.away << " " << row.leave;
     }
-    std::uint32_t before = MCA4ZC::currentSessionId();
-    MCA4ZC::stopSession();
-    MCA4ZC::startNewSession();
-    EXPECT_NE(MCA4ZC::currentSessionId(), before);
 }
 
 TEST_F(FacadeTest, LocalMidnightStartsANewSession)
@@ -189,7 +184,6 @@ TEST_F(FacadeTest, BatchesAndPeriodsSendStoredEvents)
     MCA4ZCConfig::getInstance().sendPeriodMinutes = 10;
     MCA4ZC::startWithAppkey("key");
     drain();
-    EXPECT_EQ(pf::UserDefaults::standard().integerForKey("MCA4ZC_SDK_DATA_SENT_TS"), g_now.load());
     g_now += 10 * 60 - 1;
     MCA4ZC::trackCustomEvent("inside", nullptr);
     drain();

@@ -49,9 +49,6 @@ TEST_F(SettingsTest, OnlineConfigurationChangesOnlyWhatItMay)
         {"{\"__HIBERNATE__\":\"0.5.4\"}", true, 3},
         {"{\"__HIBERNATE__\":\"0.5.5\"}", false, 3},
         {"{\"__HIBERNATE__\":\"0.10.0\"}", false, 3},
-        {"{\"rs\":0}", true, 3},
-        {"{\"rs\":\"4\"}", true, 3},
-        {"{\"rs\":true}", true, 3},
         {"{\"rs\":4}", true, 4},
         {"{\"rs\":7}", true, 7},
     };

@@ -59,17 +59,10 @@ TEST(MCA4ZCDispatcherPayload, SmallBodiesGoPlainLargeOnesGzippedBehindTheirLengt
         std::string encoding;
         ASSERT_TRUE(MCA4ZCDispatcher::makePayload(body, &payload, &encoding));
         std::string error;
+        // The collector's reading checks the length prefix against what inflates.
         auto decoded = zmr::AnalyticsServer::decodeBody(encoding, std::string(payload.begin(), payload.end()), &error);
         EXPECT_EQ(decoded.value_or(error), std::string(size, 'a'));
-        MCA4ZCHelper::ChiperRC4(payload);
-        if (size < 256) {
-            EXPECT_EQ(encoding, "rc4");
-        } else {
-            EXPECT_EQ(encoding, "rc4,gzip");
-            EXPECT_EQ(pf::Bytes(payload.begin(), payload.begin() + 4),
-                      (pf::Bytes{0, static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 8),
-                                 static_cast<std::uint8_t>(size)}));
-        }
+        EXPECT_EQ(encoding, size < 256 ? "rc4" : "rc4,gzip") << size;
     }
 }
 
