@@ -1,12 +1,14 @@
 #pragma once
 
-// A bus that writes down what it is asked, and a delegate of data sources and
-// controllers that writes down what it hears.
+// A bus that writes down what it is asked (one with a style sheet too), and a
+// delegate of data sources and controllers that writes down what it hears.
 
 #include "framework/core/IKRUIContext.h"
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDataSourceDelegate.h"
+#include "framework/data/KRTableDataController.h"
+#include "framework/ui/KRStyleSheet.h"
 #include "platform/foundation/Object.h"
 
 #include <functional>
@@ -54,7 +56,12 @@ private:
     }
 };
 
-class Heard : public pf::Object, public KRDataSourceDelegate, public KRDataControllerDelegate {
+struct StyledBus : FakeBus {
+    std::shared_ptr<KRStyleSheet> sheet = std::make_shared<KRStyleSheet>();
+    std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
+};
+
+class Heard : public pf::Object, public KRDataSourceDelegate, public KRTableDataControllerDelegate {
 public:
     std::string events; // words separated by blanks
     const void* lastSender = nullptr;

@@ -1,35 +1,19 @@
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRAppStatusView.h"
 #include "framework/ui/KRStatusView.h"
-#include "framework/ui/KRUIRegistration.h"
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/Button.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/host/HeadlessHost.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/ViewController.h"
-
-#include <gtest/gtest.h>
+#include "tests/platform/controls/ControlsTestSupport.h"
 
 #include <optional>
 
 namespace {
 
-class ToastTest : public ::testing::Test {
+class ToastTest : public pf::test::HostTest {
 protected:
-    void SetUp() override
-    {
-        pf::Screen::main().removeAllWindows();
-        host.emplace();
-    }
-    void TearDown() override
-    {
-        pf::Screen::main().removeAllWindows();
-        pf::RunLoop::main().runUntilIdle();
-        host.reset();
-    }
-    std::optional<pf::HeadlessHost> host;
     pf::Size sc = pf::Screen::main().bounds().size;
 };
 
@@ -134,7 +118,6 @@ TEST_F(ToastTest, StatusBarMessageFadesOnItsTimeline)
 
 TEST_F(ToastTest, StatusViewSwitchesItsGroups)
 {
-    registerUIClasses();
     const char* xml = R"(<interface owner="ViewController">
   <object id="v" class="KRStatusView"><string name="status">loading</string>
     <collection name="statusItems"><ref to="i1"/><ref to="i2"/></collection>

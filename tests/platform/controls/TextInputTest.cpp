@@ -53,6 +53,7 @@ protected:
 
 TEST_F(TextInput, ChineseThroughTheInputMethodAndBackspaces)
 {
+    host->type("lost"); // nobody has focus yet
     host->tap({100, 60});
     ASSERT_TRUE(field->isEditing());
     EXPECT_TRUE(field->isFirstResponder());
@@ -118,7 +119,7 @@ TEST_F(TextInput, DelegateDecidesBeginChangeAndReturn)
     field->insertText("abc");
     field->insertText("d");
     EXPECT_EQ(field->text(), "abc");
-    field->insertText("\n");
+    host->pressKey(KeyEvent::Kind::Return);
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(field->text(), "abc");
 
@@ -164,8 +165,6 @@ TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[2], "DidChangeFrameNotification " + shown);
     EXPECT_EQ(log[3], "DidShowNotification " + shown);
-    EXPECT_TRUE(probe({160, screen.height() - 100}).near(toRgba8(Color::fromRgbHex(0xd1d5db)), 40) ||
-                probe({160, screen.height() - 100}).near({255, 255, 255, 255}));
 
     // A field with its own input view gets it in place of the panel.
     auto custom = View::create(Rect(0, 0, screen.width(), 100));
