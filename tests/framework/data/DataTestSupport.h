@@ -7,7 +7,6 @@
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDataSourceDelegate.h"
-#include "framework/data/KRTableDataController.h"
 #include "framework/ui/KRStyleSheet.h"
 #include "platform/foundation/Object.h"
 
@@ -61,7 +60,7 @@ struct StyledBus : FakeBus {
     std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
 };
 
-class Heard : public pf::Object, public KRDataSourceDelegate, public KRTableDataControllerDelegate {
+class Heard : public pf::Object, public KRDataSourceDelegate, public KRDataControllerDelegate {
 public:
     std::string events; // words separated by blanks
     const void* lastSender = nullptr;

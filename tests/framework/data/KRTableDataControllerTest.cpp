@@ -48,7 +48,7 @@ TEST(KRTableDataController, PullPastTheTopViewRefreshesOnceOnSpringBack)
             EXPECT_EQ(rig.table->contentOffset().y, row.offsetY) << row.step;
         }
     }
-    EXPECT_EQ(rig.heard->events, "will loaded will loaded");
+    EXPECT_EQ(rig.heard->events, "will loaded will loaded ");
     EXPECT_TRUE(rig.top->timeLabel()->text().starts_with("最后更新: "));
 }
 

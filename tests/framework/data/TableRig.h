@@ -34,6 +34,15 @@ inline pf::Value titledRows(int count)
     return pf::Value(rows);
 }
 
+class TableHeard : public pf::Object, public KRTableDataControllerDelegate {
+public:
+    std::string events;
+    void krDataControllerWillLoading(KRDataController&) override { events += "will "; }
+    void krDataControllerDidLoadedFromCache(KRDataController&, pf::Date) override { events += "cache "; }
+    void krDataControllerDidLoaded(KRDataController&) override { events += "loaded "; }
+    void krDataControllerDidFitalError(KRDataController&, const pf::Error&) override { events += "error "; }
+};
+
 struct TableRig {
     pf::HeadlessHost host;
     pf::WindowRef window = pf::Window::create();
@@ -41,7 +50,7 @@ struct TableRig {
     std::shared_ptr<KRTableDataController> controller = std::make_shared<KRTableDataController>();
     std::shared_ptr<KRPageDataSource> source = std::make_shared<KRPageDataSource>();
     std::shared_ptr<KRDragLoadingView> top = dragView(), bottom = dragView();
-    std::shared_ptr<Heard> heard = std::make_shared<Heard>();
+    std::shared_ptr<TableHeard> heard = std::make_shared<TableHeard>();
 
     explicit TableRig(const char* nib = "TitleCell")
     {

@@ -131,12 +131,10 @@ TEST_F(TextInput, DelegateDecidesBeginChangeAndReturn)
     EXPECT_EQ(TextField::editingField(), second);
     // Focus moved by code, as a return key moves along a form.
     EXPECT_TRUE(field->becomeFirstResponder());
-    EXPECT_TRUE(field->isEditing());
-    EXPECT_FALSE(second->isEditing());
-    watcher->allowBegin = false;
-    field->endEditing();
-    EXPECT_FALSE(field->becomeFirstResponder() && field->isFirstResponder());
-    EXPECT_FALSE(field->isEditing());
+    EXPECT_TRUE(field->isEditing() && !second->isEditing());
+    watcher->allowBegin = false, field->endEditing();
+    field->becomeFirstResponder();
+    EXPECT_FALSE(field->isFirstResponder() || field->isEditing()) << "a refused focus is not left half-taken";
 }
 
 TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
