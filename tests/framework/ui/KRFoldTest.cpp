@@ -146,13 +146,10 @@ TEST_F(KRFoldTest, DisabledSidesUrlsAndResizes)
     release(15);
     host->advance(0.35);
 
-    struct Row {
-        const char* url;
-        double x;
-    } rows[] = {{"fold:///left", W - 56}, {"fold:///nothing", W - 56}, {"fold:///right", 56 - W}, {"fold:///center", 0}};
-    for (const auto& r : rows) {
-        EXPECT_TRUE(fold->openUrl(*pf::URL::create(r.url), false)) << r.url;
-        EXPECT_EQ(centerX(), r.x) << r.url;
+    for (auto [url, x] : {std::pair{"fold:///left", W - 56}, {"fold:///nothing", W - 56}, {"fold:///right", 56 - W},
+                          {"fold:///center", 0.0}}) {
+        EXPECT_TRUE(fold->openUrl(*pf::URL::create(url), false)) << url;
+        EXPECT_EQ(centerX(), x) << url;
     }
 
     fold->focusLeft(false);

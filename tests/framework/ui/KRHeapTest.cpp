@@ -154,19 +154,15 @@ TEST_F(KRHeapTest, DraggingUncoversTheCardBelowAndPopsOrReturns)
 
 TEST_F(KRHeapTest, CardsThatCannotBeDraggedStayPut)
 {
-    struct Row {
-        const char* url;
-        std::size_t cards;
-    } rows[] = {{"root:///root/a", 1}, {"root:///root/a/locked", 2}};
-    for (const auto& r : rows) {
-        ASSERT_TRUE(navigate(r.url));
+    for (auto [url, cards] : {std::pair{"root:///root/a", 1u}, {"root:///root/a/locked", 2u}}) { // alone, or locked
+        ASSERT_TRUE(navigate(url));
         auto top = heap->topViewController()->view();
         beginDrag();
         host->touchMove({165, 300});
-        EXPECT_EQ(top->frame().x(), 0) << r.url;
+        EXPECT_EQ(top->frame().x(), 0) << url;
         host->touchUp({165, 300});
         host->advance(0.35);
-        EXPECT_EQ(heap->viewControllers().size(), r.cards) << r.url;
+        EXPECT_EQ(heap->viewControllers().size(), cards) << url;
     }
 }
 

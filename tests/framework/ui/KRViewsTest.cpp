@@ -34,14 +34,10 @@ protected:
 
 TEST_F(KitTest, ZoomViewGrowsWhilePressed)
 {
-    struct Row {
-        double zoom;
-        double pressedWidth;
-    };
-    for (Row row : {Row{0.1, 110}, Row{0, 100}}) {
+    for (auto [highlightedZoom, pressedWidth] : {std::pair{0.1, 110.0}, {0.0, 100.0}}) {
         auto neighbour = pf::View::create(pf::Rect(0, 0, 10, 10));
         auto zoom = std::make_shared<KRZoomView>(pf::Rect(100, 100, 100, 50));
-        zoom->setHighlightedZoom(row.zoom);
+        zoom->setHighlightedZoom(highlightedZoom);
         window->addSubview(zoom);
         window->addSubview(neighbour);
         host->touchDown({150, 125});
@@ -49,9 +45,9 @@ TEST_F(KitTest, ZoomViewGrowsWhilePressed)
         host->advance(0.075);
         double mid = zoom->presentationTransform().a * 100;
         host->advance(0.1);
-        EXPECT_NEAR(zoom->frame().width(), row.pressedWidth, 1e-9);
-        if (row.zoom > 0) {
-            EXPECT_TRUE(mid > 100 && mid < row.pressedWidth) << mid; // animated, not a jump
+        EXPECT_NEAR(zoom->frame().width(), pressedWidth, 1e-9);
+        if (highlightedZoom > 0) {
+            EXPECT_TRUE(mid > 100 && mid < pressedWidth) << mid; // animated, not a jump
         }
         host->touchUp({150, 125});
         host->advance(0.2);
@@ -63,24 +59,21 @@ TEST_F(KitTest, ZoomViewGrowsWhilePressed)
 
 TEST_F(KitTest, ActionViewDimsToItsMaskAlphaWhilePressed)
 {
-    struct Row {
-        std::optional<pf::Color> mask;
-        int pressed; // red channel over black while pressed
-    };
-    for (Row row : {Row{std::nullopt, 204}, Row{pf::Color::rgb(0, 0, 0, 0.5), 128}}) {
+    // The red channel over black while pressed: the default mask, or one of half alpha.
+    for (auto [mask, pressed] : {std::pair{std::optional<pf::Color>(), 204}, {pf::Color::rgb(0, 0, 0, 0.5), 128}}) {
         auto view = std::make_shared<KRActionView>(pf::Rect(0, 0, 100, 100));
         view->setBackgroundColor(pf::Color::rgb(1, 0, 0));
-        view->setMaskColor(row.mask);
+        view->setMaskColor(mask);
         window->addSubview(view);
         EXPECT_NEAR(probe({50, 50}).r, 255, 2);
         host->touchDown({50, 50});
-        EXPECT_NEAR(probe({50, 50}).r, row.pressed, 3);
+        EXPECT_NEAR(probe({50, 50}).r, pressed, 3);
         host->touchUp({50, 50});
         EXPECT_NEAR(probe({50, 50}).r, 255, 2);
         // Resized between touches: the mask covers the new bounds.
         view->setFrame(pf::Rect(0, 0, 200, 100));
         host->touchDown({180, 50});
-        EXPECT_NEAR(probe({180, 50}).r, row.pressed, 3);
+        EXPECT_NEAR(probe({180, 50}).r, pressed, 3);
         host->touchUp({180, 50});
         view->removeFromSuperview();
     }

@@ -153,13 +153,9 @@ TEST_F(ControlActions, SegmentsAndPagesChangeByTouch)
     auto pages = std::make_shared<PageControl>(Rect(0, 100, 200, 20));
     pages->setNumberOfPages(3);
     window->addSubview(pages);
-    struct Row {
-        double x;
-        int page;
-    };
-    for (Row row : {Row{150, 1}, Row{150, 2}, Row{150, 2}, Row{20, 1}, Row{20, 0}, Row{20, 0}}) {
-        host->tap({row.x, 110});
-        EXPECT_EQ(pages->currentPage(), row.page);
+    for (auto [x, page] : {std::pair{150.0, 1}, {150.0, 2}, {150.0, 2}, {20.0, 1}, {20.0, 0}, {20.0, 0}}) {
+        host->tap({x, 110});
+        EXPECT_EQ(pages->currentPage(), page);
     }
     pages->setNumberOfPages(1);
     EXPECT_EQ(pages->currentPage(), 0);
