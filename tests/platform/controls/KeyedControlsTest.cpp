@@ -5,7 +5,6 @@
 #include "platform/controls/ControlsRegistration.h"
 #include "platform/controls/NavigationBar.h"
 #include "platform/controls/TableView.h"
-#include "platform/foundation/Boxed.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/ui/InterfaceFile.h"
@@ -59,7 +58,6 @@ TEST_F(KeyedControls, InterfaceFilesConnectEventsAndStateKeys)
     EXPECT_EQ(button->titleColorForState(ControlStates::Highlighted), Color::rgb(1, 0, 0));
     EXPECT_EQ(button->titleColorForState(ControlStates::Disabled), Color::rgb(0, 1, 0, 0.5));
     EXPECT_EQ(button->titleColorForState(ControlStates::Selected), Color::whiteColor()); // the normal colour
-    EXPECT_EQ(Boxed<Color>::from(button->valueForKey("titleColorHighlighted")), Color::rgb(1, 0, 0));
     window->addSubview(button);
     host->tap({50, 20});
     ASSERT_EQ(owner->taps.size(), 1u);
