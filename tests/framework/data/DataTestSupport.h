@@ -1,12 +1,13 @@
 #pragma once
 
-// A bus that writes down what it is asked, and a delegate of data sources and
-// controllers that writes down what it hears.
+// A bus that writes down what it is asked (one with a style sheet too), and a
+// delegate of data sources and controllers that writes down what it hears.
 
 #include "framework/core/IKRUIContext.h"
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDataSourceDelegate.h"
+#include "framework/ui/KRStyleSheet.h"
 #include "platform/foundation/Object.h"
 
 #include <functional>
@@ -52,6 +53,11 @@ private:
         tasks.push_back(task);
         return true;
     }
+};
+
+struct StyledBus : FakeBus {
+    std::shared_ptr<KRStyleSheet> sheet = std::make_shared<KRStyleSheet>();
+    std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
 };
 
 class Heard : public pf::Object, public KRDataSourceDelegate, public KRDataControllerDelegate {

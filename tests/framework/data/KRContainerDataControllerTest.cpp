@@ -6,7 +6,6 @@
 #include "framework/data/KRPageDataController.h"
 #include "framework/data/KRPageDataSource.h"
 #include "framework/ui/IKRStyleSheetHolder.h"
-#include "framework/ui/KRStyleSheet.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
@@ -42,11 +41,7 @@ std::shared_ptr<KRDragLoadingView> loadingView(pf::Size size)
     return view;
 }
 
-// A context with a style sheet, and a style container that keeps what it is given.
-struct StyledBus : FakeBus {
-    std::shared_ptr<KRStyleSheet> sheet = std::make_shared<KRStyleSheet>();
-    std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
-};
+// A style container that keeps what it is given.
 struct HeldStyles : pf::Object, IKRStyleSheetHolder {
     std::shared_ptr<KRStyleSheet> sheet;
     void setStyleSheet(std::shared_ptr<KRStyleSheet> s) override { sheet = std::move(s); }

@@ -4,33 +4,19 @@
 #include "framework/core/KRJSON.h"
 #include "framework/data/KRDataController.h"
 #include "framework/data/KRPageDataSource.h"
-#include "platform/ui/View.h"
+#include "framework/ui/KRImageView.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class ImageView : public pf::View, public IKRImageTask {
-public:
-    ImageView(bool loading, bool loaded) : m_loading(loading), m_loaded(loaded) {}
-    pf::ObjectRef source() const override { return m_source.lock(); }
-    void setSource(const pf::ObjectRef& source) override { m_source = source; }
-    const pf::Object* sourceIdentity() const override { return nullptr; }
-    void setImage(const pf::ImageRef&, bool) override {}
-    void setDefaultImage(const pf::ImageRef&) override {}
-    bool isLoaded() const override { return m_loaded; }
-    void setLoaded(bool loaded) override { m_loaded = loaded; }
-    std::optional<std::string> defaultSrc() const override { return {}; }
-    void setDefaultSrc(std::optional<std::string>) override {}
-    std::optional<std::string> src() const override { return {}; }
-    void setSrc(std::optional<std::string>) override {}
-    bool isLoading() const override { return m_loading; }
-    void setLoading(bool loading) override { m_loading = loading; }
-
-private:
-    pf::WeakObject m_source;
-    bool m_loading, m_loaded;
-};
+std::shared_ptr<KRImageView> imageView(bool loading, bool loaded)
+{
+    auto view = std::make_shared<KRImageView>();
+    view->setLoading(loading);
+    view->setLoaded(loaded);
+    return view;
+}
 
 }
 
@@ -62,8 +48,8 @@ TEST(KRDataController, RelaysOnlyItsOwnSourceAndDetachesItWhenGone)
 TEST(KRDataController, ImageTasksOfAViewTree)
 {
     // root (idle) > [downloading, plain, loaded > [idle]]
-    std::shared_ptr<ImageView> views[] = {std::make_shared<ImageView>(false, false), std::make_shared<ImageView>(true, false),
-                                          std::make_shared<ImageView>(false, true), std::make_shared<ImageView>(false, false)};
+    std::shared_ptr<KRImageView> views[] = {imageView(false, false), imageView(true, false), imageView(false, true),
+                                            imageView(false, false)};
     views[0]->addSubview(views[1]);
     views[0]->addSubview(pf::View::create());
     views[0]->addSubview(views[2]);

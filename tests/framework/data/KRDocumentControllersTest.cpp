@@ -105,7 +105,6 @@ TEST(KRDocumentDataController, DataRowsFollowTheHeadersAsDocuments)
     EXPECT_GT(t.height(2), 50);
     EXPECT_EQ(t.height(4), 0);
     auto cell = t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(2));
-    EXPECT_EQ(cell->reuseIdentifier(), "Document");
     auto view = std::dynamic_pointer_cast<KRDOMView>(cell->contentView()->viewWithTag(100));
     ASSERT_TRUE(view && t.rows->documentByIndexPath(t.at(2)));
     EXPECT_EQ(view->element(), t.rows->documentByIndexPath(t.at(2))->rootElement());

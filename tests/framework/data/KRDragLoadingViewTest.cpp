@@ -1,14 +1,9 @@
-#include "framework/data/KRDragLoadingView.h"
+#include "TableRig.h"
+
 #include "platform/controls/ActivityIndicatorView.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/ui/ViewController.h"
-#include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -17,9 +12,8 @@ namespace {
 // the drawn arrow's head, probed where it points down and where it points up.
 TEST(KRDragLoadingView, StatesShowPartsAndTurnArrow)
 {
-    pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
     pf::HeadlessHost host;
-    auto owner = std::make_shared<pf::ViewController>("DragLoading", &bundle);
+    auto owner = std::make_shared<pf::ViewController>("DragLoading", &testBundle());
     auto window = pf::Window::create();
     window->setRootViewController(owner);
     window->makeKeyAndVisible();

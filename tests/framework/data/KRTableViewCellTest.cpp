@@ -1,34 +1,24 @@
-#include "DataTestSupport.h"
+#include "TableRig.h"
 
 #include "framework/core/KRController.h"
-#include "framework/data/KRTableViewCell.h"
 #include "framework/data/KRTableViewCellDelegate.h"
 #include "framework/dom/KRDOMActionElement.h"
 #include "framework/ui/KRImageView.h"
-#include "framework/ui/KRStyle.h"
-#include "framework/ui/KRStyleController.h"
-#include "framework/ui/KRStyleSheet.h"
 #include "platform/controls/Label.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/RunLoop.h"
+#include "tests/framework/ui/StyleTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
 std::shared_ptr<KRTableViewCell> load(const char* name)
 {
-    static pf::Bundle bundle(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/tests/resources");
-    return KRTableViewCell::tableViewCellWithNibName(name, &bundle);
+    return KRTableViewCell::tableViewCellWithNibName(name, &testBundle());
 }
 
 pf::Value row(const char* title)
 {
-    auto dict = std::make_shared<pf::Dictionary>();
-    dict->set("title", pf::Value(std::string(title)));
-    return pf::Value(dict);
+    return pf::Value(pf::Dictionary::create({{"title", pf::Value(std::string(title))}}));
 }
 
 std::string title(const std::shared_ptr<pf::TableViewCell>& cell)
@@ -71,19 +61,8 @@ TEST(KRTableViewCell, LoadsFillsAndReuses)
 // place them for every item.
 TEST(KRTableViewCell, StyledAndPlacedByItsContainers)
 {
-    struct StyledBus : FakeBus {
-        std::shared_ptr<KRStyleSheet> sheet = std::make_shared<KRStyleSheet>();
-        std::shared_ptr<KRStyleSheet> styleSheet() override { return sheet; }
-    };
     auto bus = std::make_shared<StyledBus>();
-    auto style = std::make_shared<KRStyle>();
-    style->setName("cellTitle");
-    style->setKey("numberOfLines");
-    style->setValue(pf::Value(3));
-    auto controller = std::make_shared<KRStyleController>("", nullptr);
-    controller->setView(pf::View::create());
-    controller->setStyles(pf::Array::create({pf::Value(pf::ObjectRef(style))}));
-    bus->sheet->setStyleController(controller);
+    bus->sheet->setStyleController(styleControllerWith({styleEntry("cellTitle", "numberOfLines", pf::Value(3))}));
 
     auto cell = load("PlacedCell");
     ASSERT_TRUE(cell);

@@ -32,14 +32,11 @@ protected:
         home = pattern;
         pf::setHomeDirectory(home);
         KRDownlinkService::resetSharedCache();
-        auto types = [](std::initializer_list<pf::Value> names) { return pf::Value(pf::Array::create(names)); };
-        auto services = pf::Array::create({
-            pf::Dictionary::create({{"class", "KRHttpService"}, {"inherit", true}, {"maxThreadCount", 4}, {"taskTypes", types({"IKRHttpTask", "IKRHttpAPITask"})}}),
-            pf::Dictionary::create({{"class", "KRURLService"},
-                                    {"feeds", server.url("/feeds?start={offset}&count={pageSize}")},
-                                    {"taskTypes", types({"IKRURLDownlinkTask"})}}),
-        });
-        shell = KRShell::create(pf::Dictionary::create({{"services", services}}), nullptr);
+        std::string config = R"({"services": [{"class": "KRHttpService", "inherit": true, "maxThreadCount": 4,
+            "taskTypes": ["IKRHttpTask", "IKRHttpAPITask"]}, {"class": "KRURLService", "taskTypes": ["IKRURLDownlinkTask"], "feeds": ")";
+        config += server.url("/feeds?start={offset}&count={pageSize}");
+        config += R"("}]})";
+        shell = KRShell::create(KRJSON::decodeText(config).dictionary(), nullptr);
         server.script("/feeds", Reply::with(200, "application/json", R"({"code":0,"items":[{"n":1},{"n":2}]})"));
         server.script("/server-error", Reply::with(200, "application/json", R"({"code":5,"message":"bad"})"));
     }

@@ -50,11 +50,9 @@ std::shared_ptr<Grid> threeColumns(int rows)
 TEST(GridDrawing, FrozenBlocksPinToBothEdges)
 {
     struct Row { int left, right; int x; Rgba8 expected; } rows[] = {
-        {1, 1, 0, kRed}, {1, 1, 1, kBlue}, {1, 1, 50, kBlue}, {1, 1, 51, kRed}, {1, 1, 52, kNone},
-        {1, 1, 247, kNone}, {1, 1, 248, kRed}, {1, 1, 249, kBlue}, {1, 1, 318, kBlue}, {1, 1, 319, kRed},
-        {5, 0, 183, kRed}, {5, 0, 184, kNone}, // five frozen on three columns: all three
-        {-1, 0, 112, kRed}, {-1, 0, 183, kRed}, {-1, 0, 184, kNone},
-        {0, 2, 186, kNone}, {0, 2, 187, kRed}, {0, 2, 188, kBlue}, {0, 2, 248, kRed},
+        {1, 1, 1, kBlue}, {1, 1, 51, kRed}, {1, 1, 52, kNone}, {1, 1, 248, kRed}, {1, 1, 249, kBlue}, {1, 1, 319, kRed},
+        {5, 0, 183, kRed}, {5, 0, 184, kNone}, {-1, 0, 183, kRed}, // more than the columns, or negative: all three
+        {0, 2, 186, kNone}, {0, 2, 187, kRed}, {0, 2, 188, kBlue},
     };
     for (const auto& row : rows) {
         auto grid = threeColumns(0);
@@ -94,8 +92,8 @@ TEST(GridDrawing, FrozenDataSkipsCellsARowDoesNotHave)
     Canvas canvas(320, 40);
     grid->drawApposeDataToContext(*canvas.context, {0, 0, 320, 40});
     struct Row { int x, y; Rgba8 expected; } rows[] = {
-        {0, 10, kRed}, {51, 10, kRed}, {112, 10, kNone}, {248, 10, kNone}, // the short row: one cell only
-        {0, 30, kRed}, {51, 30, kRed}, {112, 30, kRed}, {248, 30, kRed}, {249, 30, kNone}, {319, 30, kRed},
+        {51, 10, kRed}, {112, 10, kNone}, {248, 10, kNone}, // the short row: one cell only
+        {112, 30, kRed}, {248, 30, kRed}, {249, 30, kNone}, {319, 30, kRed},
     };
     for (const auto& row : rows)
         EXPECT_EQ(canvas.at(row.x, row.y), row.expected) << row.x << "," << row.y;

@@ -86,7 +86,6 @@ TEST(GridScrolling, DragMovesScrolledColumnsUnderPinnedFrozenOnesAndFarRowsDraw)
     pf::BitmapRef moved = *host.render();
     EXPECT_GT(offset, 60.0);
     EXPECT_EQ(dataView->draws, draws);
-    EXPECT_FALSE(moved->writePng("grid-scrolled.png"));
     EXPECT_TRUE(frozenPixels(*moved) == still);
     for (auto [x, y, expected] : {std::tuple{split, 10.0, true}, {split, 137.0, true}, {split + 40, 137.0, false}})
         EXPECT_EQ(splitNear(*moved, x, y), expected) << x << "," << y;

@@ -2,7 +2,6 @@
 
 #include "framework/core/KRShell.h"
 #include "framework/ui/KRHeapViewController.h"
-#include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/View.h"
@@ -10,42 +9,21 @@
 
 namespace {
 
-// A card filled with one colour per alias, so that pixels tell the cards apart.
-class HeapCard : public KRViewController {
-public:
-    void viewDidLoad() override
-    {
-        KRViewController::viewDidLoad();
-        view()->setBackgroundColor(alias() == "a"   ? pf::Color::rgb(1, 0, 0)
-                                   : alias() == "b" ? pf::Color::rgb(0, 1, 0)
-                                                    : pf::Color::rgb(0, 0, 1));
-    }
-};
-
 const char* kConfig = R"({"url": "root:///root/a", "ui": {
     "root": {"class": "KRHeapViewController", "scheme": "root"},
-    "a": {"class": "HeapCard"}, "b": {"class": "HeapCard"}, "c": {"class": "HeapCard", "cached": true},
-    "locked": {"class": "HeapCard", "heap": {"disabled": true}}}})";
+    "a": {"class": "ColourCard"}, "b": {"class": "ColourCard"}, "c": {"class": "ColourCard", "cached": true},
+    "locked": {"class": "ColourCard", "heap": {"disabled": true}}}})";
 
 class KRHeapTest : public ScreenTest {
 protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        static bool registered = false;
-        if (!std::exchange(registered, true))
-            pf::ClassBuilder<HeapCard>("HeapCard").superclass<KRViewController>().commit();
         makeShell(kConfig);
         heap = std::dynamic_pointer_cast<KRHeapViewController>(showRoot());
         ASSERT_TRUE(heap);
         window->setBackgroundColor(pf::Color::whiteColor());
         W = heap->view()->bounds().width();
-    }
-    void TearDown() override
-    {
-        if (HasFailure())
-            host->writePng(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".png");
-        ScreenTest::TearDown();
     }
     pf::ViewRef card(std::size_t i) { return heap->viewControllers().at(i)->view(); }
     pf::Rgba8 pixel(pf::Point p)
@@ -73,10 +51,10 @@ TEST_F(KRHeapTest, UrlsRebuildTheStackKeepingMatchingCards)
         const char* url;
         const char* tree;
     } rows[] = {
-        {"root:///root/a/b/c", "  HeapCard a /root/a parent=root\n  HeapCard b /root/a/b parent=root\n"
-                               "  HeapCard c /root/a/b/c parent=root\n"},
-        {"root:///root/a/missing/c", "  HeapCard a /root/a parent=root\n"},
-        {"root:///root/b/a", "  HeapCard b /root/b parent=root\n  HeapCard a /root/b/a parent=root\n"},
+        {"root:///root/a/b/c", "  ColourCard a /root/a parent=root\n  ColourCard b /root/a/b parent=root\n"
+                               "  ColourCard c /root/a/b/c parent=root\n"},
+        {"root:///root/a/missing/c", "  ColourCard a /root/a parent=root\n"},
+        {"root:///root/b/a", "  ColourCard b /root/b parent=root\n  ColourCard a /root/b/a parent=root\n"},
         {"root:///root", ""},
     };
     for (const auto& r : rows) {
@@ -101,15 +79,11 @@ TEST_F(KRHeapTest, PushAndPopSlideTheTopAndCoverTheCardBelow)
     ASSERT_TRUE(below->presentationLayerMaskColor());
     EXPECT_NEAR(below->presentationLayerMaskColor()->alpha, 0.9, 0.06);
     pf::Rgba8 left = pixel({W / 8, 300}), right = pixel({W - 10, 300});
-    EXPECT_EQ(left.r, 255);
-    EXPECT_GT(left.g, 0) << "dimmed towards white";
-    EXPECT_EQ(right.g, 255);
-    EXPECT_EQ(right.r, 0);
+    EXPECT_TRUE(left.r == 255 && left.g > 0) << "the card below, dimmed towards white";
+    EXPECT_TRUE(right.g == 255 && right.r == 0) << "the top card";
 
     host->advance(0.2);
-    EXPECT_EQ(below->superview(), nullptr);
-    EXPECT_TRUE(below->transform().isIdentity());
-    EXPECT_FALSE(below->layerMaskColor());
+    EXPECT_TRUE(!below->superview() && below->transform().isIdentity() && !below->layerMaskColor()) << "taken off, restored";
 
     // Back by URL: the top slides out and the card below grows back.
     auto leaving = heap->viewControllers().at(1);
@@ -180,19 +154,15 @@ TEST_F(KRHeapTest, DraggingUncoversTheCardBelowAndPopsOrReturns)
 
 TEST_F(KRHeapTest, CardsThatCannotBeDraggedStayPut)
 {
-    struct Row {
-        const char* url;
-        std::size_t cards;
-    } rows[] = {{"root:///root/a", 1}, {"root:///root/a/locked", 2}};
-    for (const auto& r : rows) {
-        ASSERT_TRUE(navigate(r.url));
+    for (auto [url, cards] : {std::pair{"root:///root/a", 1u}, {"root:///root/a/locked", 2u}}) { // alone, or locked
+        ASSERT_TRUE(navigate(url));
         auto top = heap->topViewController()->view();
         beginDrag();
         host->touchMove({165, 300});
-        EXPECT_EQ(top->frame().x(), 0) << r.url;
+        EXPECT_EQ(top->frame().x(), 0) << url;
         host->touchUp({165, 300});
         host->advance(0.35);
-        EXPECT_EQ(heap->viewControllers().size(), r.cards) << r.url;
+        EXPECT_EQ(heap->viewControllers().size(), cards) << url;
     }
 }
 

@@ -1,19 +1,8 @@
-#include "framework/core/KRHttpRegistration.h"
-#include "framework/core/KRHttpService.h"
-#include "framework/core/KRHttpTask.h"
-#include "framework/core/KRImageService.h"
-#include "framework/core/KRTaskTypes.h"
 #include "framework/ui/KRImageView.h"
-#include "platform/foundation/Collections.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "tests/platform/graphics/ImageSamples.h"
-#include "tools/testserver/TestServer.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -78,46 +67,6 @@ TEST(KRImageViewPlaceholder, ShowsThePlaceholderOnlyWithoutAPicture)
     view->setImage(nullptr, false);
     EXPECT_TRUE(view->isLoaded()); // a failed download settles it
     EXPECT_EQ(view->image(), placeholder);
-}
-
-// The bus as far as the image service needs it: downloads go to a real HTTP service.
-class Bus final : public pf::Object, public IKRServiceContext {
-public:
-    std::shared_ptr<KRHttpService> http = std::make_shared<KRHttpService>();
-    bool handle(const pf::Protocol* type, const pf::ObjectRef& task, int priority) override
-    {
-        return type == proto::IKRHttpResourceTask() && http->handle(type, task, priority);
-    }
-    bool cancelHandle(const pf::Protocol* type, const pf::ObjectRef& task) override { return http->cancelHandle(type, task); }
-    bool cancelHandleForSource(const pf::Object* source) override { return http->cancelHandleForSource(source); }
-};
-
-TEST(KRImageViewService, FilledByTheImageServiceFromTheServer)
-{
-    zmr::TestServer server;
-    auto bytes = pf::test::pngBytes(*pf::test::splitBitmap(6, 4, {1, 0, 0, 1}, {0, 0, 1, 1}));
-    server.script("/pic.png", zmr::TestServer::Reply::with(200, "image/png", std::string(bytes.begin(), bytes.end())));
-    std::string url = server.url("/pic.png");
-    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
-    auto bus = std::make_shared<Bus>();
-    bus->http->setConfig(pf::Dictionary::create());
-    auto service = std::make_shared<KRImageService>();
-    service->setConfig(pf::Dictionary::create());
-    service->setContext(bus);
-
-    auto view = std::make_shared<KRImageView>(pf::Rect(0, 0, 30, 20));
-    view->setDefaultImage(picture(1, 1));
-    view->setSrc(url);
-    EXPECT_TRUE(service->handle(proto::IKRLocalImageTask(), view, 0));
-    EXPECT_FALSE(view->isLoaded());
-    EXPECT_TRUE(service->handle(proto::IKRImageTask(), view, 0));
-    EXPECT_TRUE(view->isLoading());
-    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return view->isLoaded(); }, pf::Seconds(20)));
-    EXPECT_FALSE(view->isLoading());
-    ASSERT_TRUE(view->image());
-    EXPECT_EQ(view->image()->pixelWidth(), 6);
-    EXPECT_EQ(view->image()->bitmap()->pixel(5, 0), (pf::Rgba8{0, 0, 255, 255}));
-    std::filesystem::remove(KRHttpTask::localResourcePathForURL(url));
 }
 
 }

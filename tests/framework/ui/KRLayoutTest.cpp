@@ -47,10 +47,7 @@ pf::ViewRef layOut(const std::string& rules, const std::string& host = "class='V
 
 TEST(KRLayoutTest, RulesFromInterfaceFile)
 {
-    struct Row {
-        const char* rules;
-        pf::Rect expected;
-    } rows[] = {
+    struct Row { const char* rules; pf::Rect expected; } rows[] = {
         {"<string name='width'>50%</string>", {50, 5, 100, 20}},
         {"<number name='left'>10</number><string name='right'>10%</string>", {10, 5, 170, 20}},
         {"<number name='width'>100</number><number name='right'>10</number>", {90, 5, 100, 20}},

@@ -6,6 +6,7 @@
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "tests/framework/ui/StyleTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -24,25 +25,11 @@ private:
     std::string m_marker;
 };
 
-KRStyleRef entry(const char* name, const char* key, pf::Value value, const char* font = nullptr)
-{
-    auto style = std::make_shared<KRStyle>();
-    style->setName(name), style->setKey(key), style->setValue(std::move(value));
-    if (font)
-        style->setFontValue(font);
-    return style;
-}
-
 std::shared_ptr<KRStyleSheet> sheetWith(std::vector<KRStyleRef> styles)
 {
     pf::ClassBuilder<MarkedView>("StyleTestMarkedView").superclass<pf::View>()
         .property("marker", &MarkedView::marker, &MarkedView::setMarker).commit();
-    auto controller = std::make_shared<KRStyleController>("", nullptr);
-    controller->setView(pf::View::create());
-    controller->setStyles(std::make_shared<pf::Array>(std::vector<pf::Value>(styles.begin(), styles.end())));
-    auto sheet = std::make_shared<KRStyleSheet>();
-    sheet->setStyleController(controller);
-    return sheet;
+    return styleSheetWith(std::move(styles));
 }
 
 std::shared_ptr<KRStyleOutlet> outlet(const char* name, std::vector<pf::ObjectRef> views, const char* status = nullptr)
@@ -60,10 +47,10 @@ std::shared_ptr<KRStyleOutlet> outlet(const char* name, std::vector<pf::ObjectRe
 TEST(KRStyleOutlet, SetsEveryKeyItCanAndSkipsTheRest)
 {
     pf::ImageRef picture = pf::Image::create(pf::Bitmap::create(2, 2).value());
-    auto sheet = sheetWith({entry("t", "noSuchKey", "x"), entry("t", "textColor", pf::Boxed<pf::Color>::make(kRed)),
-                            entry("t", "titleColor", pf::Boxed<pf::Color>::make(kGreen)),
-                            entry("t", "backgroundImage", pf::ObjectRef(picture)), entry("t", "borderColor", 12),
-                            entry("t", "font", {}, "17 bold")});
+    auto sheet = sheetWith({styleEntry("t", "noSuchKey", "x"), styleEntry("t", "textColor", pf::Boxed<pf::Color>::make(kRed)),
+                            styleEntry("t", "titleColor", pf::Boxed<pf::Color>::make(kGreen)),
+                            styleEntry("t", "backgroundImage", pf::ObjectRef(picture)), styleEntry("t", "borderColor", 12),
+                            styleEntry("t", "font", {}, "17 bold")});
     auto label = std::make_shared<pf::Label>();
     auto button = std::make_shared<pf::Button>();
     auto plain = pf::View::create();
@@ -88,7 +75,7 @@ TEST(KRStyleOutletContainer, ChoosesOutletsByStatusAndRestylesOncePerControllerR
     struct Row { const char* containerStatus; const char* outletStatus; int sets; } rows[] = {
         {"edit", "edit", 1}, {"edit", "view", 0}, {"edit", nullptr, 1}, {nullptr, "view", 1}, {"editing", "edit", 1},
     };
-    auto sheet = sheetWith({entry("s", "marker", "first")});
+    auto sheet = sheetWith({styleEntry("s", "marker", "first")});
     for (const auto& row : rows) {
         auto view = std::make_shared<MarkedView>();
         auto container = std::make_shared<KRStyleOutletContainer>();
@@ -106,7 +93,7 @@ TEST(KRStyleOutletContainer, ChoosesOutletsByStatusAndRestylesOncePerControllerR
     container->setStyles(pf::Array::create({pf::Value(pf::ObjectRef(outlet("s", {view})))}));
     container->setStyleSheet(sheet);
     auto first = sheet->styleController();
-    sheet->setStyleController(sheetWith({entry("s", "marker", "second")})->styleController());
+    sheet->setStyleController(sheetWith({styleEntry("s", "marker", "second")})->styleController());
     EXPECT_EQ(view->sets, 2);
     EXPECT_EQ(view->marker(), "second");
     sheet->setStyleController(sheet->styleController());

@@ -1,5 +1,3 @@
-#include "framework/core/KRStyleSheetProvider.h"
-#include "framework/ui/KRStyleSheet.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
 #include "platform/graphics/Bitmap.h"
@@ -7,6 +5,7 @@
 #include "platform/graphics/Text.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
+#include "tests/framework/ui/StyleTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-KRStyleRef entry(const char* name, const char* key, pf::Value value)
-{
-    auto style = std::make_shared<KRStyle>();
-    style->setName(name);
-    style->setKey(key);
-    style->setValue(std::move(value));
-    return style;
-}
-
-KRStyleControllerRef controllerWith(std::vector<KRStyleRef> styles, const pf::Bundle* bundle = nullptr)
-{
-    auto controller = std::make_shared<KRStyleController>("", bundle);
-    controller->setView(pf::View::create());
-    std::vector<pf::Value> values;
-    for (auto& style : styles)
-        values.emplace_back(pf::ObjectRef(style));
-    controller->setStyles(std::make_shared<pf::Array>(std::move(values)));
-    return controller;
-}
 
 std::string describe(const KRStyleSelection& selection)
 {
@@ -56,9 +35,6 @@ TEST(KRStyleSheet, ColourTexts)
         EXPECT_TRUE(std::fabs(c.red - e.red) + std::fabs(c.green - e.green) + std::fabs(c.blue - e.blue)
                         + std::fabs(c.alpha - e.alpha) < 1e-6) << row.text;
     }
-    // Views are not NUL-terminated: the scan must stop at the view's end.
-    std::string_view cut = std::string_view("#00ff00 0.5").substr(0, 7);
-    EXPECT_DOUBLE_EQ(KRStyleSheet::styleValueColor(cut).alpha, 1);
 }
 
 TEST(KRStyleSheet, FontTexts)
@@ -89,9 +65,9 @@ TEST(KRStyleSheet, FontTexts)
 TEST(KRStyleSheet, LaterWordsAndEntriesWin)
 {
     KRStyleSheet sheet;
-    sheet.setStyleController(controllerWith({entry("base", "a", "base-a"), entry("base", "b", "base-b"),
-                                             entry("title", "b", "title-b"), entry("title", "c", "title-c"),
-                                             entry("title", "b", "title-b2")}));
+    sheet.setStyleController(styleControllerWith({styleEntry("base", "a", "base-a"), styleEntry("base", "b", "base-b"),
+                                             styleEntry("title", "b", "title-b"), styleEntry("title", "c", "title-c"),
+                                             styleEntry("title", "b", "title-b2")}));
     struct Row { const char* names; const char* expected; } rows[] = {
         {"base title", "a=base-a b=title-b2 c=title-c "},
         {"title base", "b=base-b c=title-c a=base-a "},
@@ -113,7 +89,7 @@ TEST(KRStyleSheet, VersionStepsAndCacheDrops)
     KRStyleSheet sheet;
     auto counter = std::make_shared<VersionCounter>();
     sheet.addObserver(counter);
-    auto first = controllerWith({entry("t", "k", "one")});
+    auto first = styleControllerWith({styleEntry("t", "k", "one")});
     sheet.setStyleController(first);
     sheet.setStyleController(first);
     EXPECT_EQ(sheet.version(), 1);
@@ -121,13 +97,13 @@ TEST(KRStyleSheet, VersionStepsAndCacheDrops)
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=one ");
 
     // Setting the collection again is seen at once; editing an entry only at the next version.
-    first->setStyles(std::make_shared<pf::Array>(std::vector<pf::Value>{pf::ObjectRef(entry("t", "k", "two"))}));
+    first->setStyles(std::make_shared<pf::Array>(std::vector<pf::Value>{pf::ObjectRef(styleEntry("t", "k", "two"))}));
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=two ");
     first->styles()->at(0).objectAs<KRStyle>()->setValue("three");
     sheet.setVersion(sheet.version());
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=three ");
 
-    sheet.setStyleController(controllerWith({entry("t", "k", "four")}));
+    sheet.setStyleController(styleControllerWith({styleEntry("t", "k", "four")}));
     EXPECT_EQ(sheet.version(), 2);
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=four ");
     counter.reset();
@@ -141,7 +117,7 @@ protected:
         dir = std::filesystem::temp_directory_path() / ("kr_style_images_" + std::to_string(getpid()));
         std::filesystem::create_directories(dir / "skin");
         bundle = std::make_shared<pf::Bundle>(dir.string());
-        sheet.setStyleController(controllerWith({}, bundle.get()));
+        sheet.setStyleController(styleControllerWith({}, bundle.get()));
         saved = pf::DeviceProfile::current();
     }
     void TearDown() override
@@ -218,17 +194,6 @@ TEST(KRStyleSheet, StylesFileLoads)
     ASSERT_EQ(selection.size(), 2u);
     EXPECT_EQ(selection[0].first, "backgroundColor");
     EXPECT_EQ(selection[1].first, "textColor");
-}
-
-TEST(KRStyleSheet, ShellProviderMakesAndHoldsTheSheet)
-{
-    const auto& provider = styleSheetProvider();
-    ASSERT_TRUE(provider);
-    auto sheet = provider->makeStyleSheet();
-    auto controller = controllerWith({});
-    provider->setStyleController(*sheet, controller);
-    EXPECT_EQ(provider->styleController(*sheet), controller);
-    EXPECT_EQ(sheet->version(), 1);
 }
 
 }

@@ -209,12 +209,8 @@ TEST_F(KRTabsTest, TabScreenSelectsAndForwardsAppearance)
 
 TEST_F(KRTabsTest, CreatorHandsOverTheControllerItsFileConnects)
 {
-    testing::internal::CaptureStderr();
     auto made = shell->getViewController(*pf::URL::create("root:///made"), "/");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     ASSERT_TRUE(made);
     EXPECT_EQ(std::string(pf::Class::of(*std::dynamic_pointer_cast<pf::Object>(made))->name()), "TabLeaf");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(shell->getViewController(*pf::URL::create("root:///wrong"), "/"), nullptr);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("supplied a View, not a screen controller"), std::string::npos);
+    EXPECT_EQ(shell->getViewController(*pf::URL::create("root:///wrong"), "/"), nullptr); // its file gives a view
 }

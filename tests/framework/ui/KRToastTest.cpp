@@ -1,35 +1,19 @@
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRAppStatusView.h"
 #include "framework/ui/KRStatusView.h"
-#include "framework/ui/KRUIRegistration.h"
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/Button.h"
 #include "platform/foundation/Bundle.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/host/HeadlessHost.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/ViewController.h"
-
-#include <gtest/gtest.h>
+#include "tests/platform/controls/ControlsTestSupport.h"
 
 #include <optional>
 
 namespace {
 
-class ToastTest : public ::testing::Test {
+class ToastTest : public pf::test::HostTest {
 protected:
-    void SetUp() override
-    {
-        pf::Screen::main().removeAllWindows();
-        host.emplace();
-    }
-    void TearDown() override
-    {
-        pf::Screen::main().removeAllWindows();
-        pf::RunLoop::main().runUntilIdle();
-        host.reset();
-    }
-    std::optional<pf::HeadlessHost> host;
     pf::Size sc = pf::Screen::main().bounds().size;
 };
 
@@ -51,8 +35,7 @@ TEST_F(ToastTest, PlacesTheBoxByInsetsAndKeepsItOnTheScreen)
     for (const auto& row : rows) {
         pf::Rect f = KRAlertView::create("好", pf::Font::system(14), row.size, row.insets)->frame();
         EXPECT_EQ(f.origin, row.origin) << row.insets.left << " " << row.size.width;
-        EXPECT_LE(f.size.width, sc.width);
-        EXPECT_LE(f.size.height, sc.height);
+        EXPECT_TRUE(f.size.width <= sc.width && f.size.height <= sc.height) << row.size.width;
     }
     // A long message wraps in a tall box instead of being cut to one line.
     std::string title;
@@ -134,7 +117,6 @@ TEST_F(ToastTest, StatusBarMessageFadesOnItsTimeline)
 
 TEST_F(ToastTest, StatusViewSwitchesItsGroups)
 {
-    registerUIClasses();
     const char* xml = R"(<interface owner="ViewController">
   <object id="v" class="KRStatusView"><string name="status">loading</string>
     <collection name="statusItems"><ref to="i1"/><ref to="i2"/></collection>

@@ -11,60 +11,33 @@
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/ScrollView.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/ui/AnimationClock.h"
-#include "platform/ui/Window.h"
+#include "tests/platform/controls/ControlsTestSupport.h"
 #include "tests/platform/graphics/ImageSamples.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <unistd.h>
 
 namespace {
 
-class KitTest : public ::testing::Test {
+class KitTest : public pf::test::HostTest {
 protected:
     void SetUp() override
     {
-        pf::Screen::main().removeAllWindows();
-        host.emplace();
-        window = pf::Window::create();
+        HostTest::SetUp();
         window->setBackgroundColor(pf::Color::rgb(0, 0, 0));
-        window->makeKeyAndVisible();
     }
-    void TearDown() override
-    {
-        window = nullptr;
-        pf::Screen::main().removeAllWindows();
-        pf::RunLoop::main().runUntilIdle();
-        host.reset();
-    }
-    pf::Rgba8 probe(pf::Point p)
-    {
-        auto frame = host->render();
-        return frame ? frame.value()->pixelAtPoint(p) : pf::Rgba8{};
-    }
-    std::optional<pf::HeadlessHost> host;
-    pf::WindowRef window;
 };
 
 TEST_F(KitTest, ZoomViewGrowsWhilePressed)
 {
-    struct Row {
-        double zoom;
-        double pressedWidth;
-    };
-    for (Row row : {Row{0.1, 110}, Row{0, 100}}) {
+    for (auto [highlightedZoom, pressedWidth] : {std::pair{0.1, 110.0}, {0.0, 100.0}}) {
         auto neighbour = pf::View::create(pf::Rect(0, 0, 10, 10));
         auto zoom = std::make_shared<KRZoomView>(pf::Rect(100, 100, 100, 50));
-        zoom->setHighlightedZoom(row.zoom);
+        zoom->setHighlightedZoom(highlightedZoom);
         window->addSubview(zoom);
         window->addSubview(neighbour);
         host->touchDown({150, 125});
@@ -72,9 +45,9 @@ TEST_F(KitTest, ZoomViewGrowsWhilePressed)
         host->advance(0.075);
         double mid = zoom->presentationTransform().a * 100;
         host->advance(0.1);
-        EXPECT_NEAR(zoom->frame().width(), row.pressedWidth, 1e-9);
-        if (row.zoom > 0) {
-            EXPECT_TRUE(mid > 100 && mid < row.pressedWidth) << mid; // animated, not a jump
+        EXPECT_NEAR(zoom->frame().width(), pressedWidth, 1e-9);
+        if (highlightedZoom > 0) {
+            EXPECT_TRUE(mid > 100 && mid < pressedWidth) << mid; // animated, not a jump
         }
         host->touchUp({150, 125});
         host->advance(0.2);
@@ -86,24 +59,21 @@ TEST_F(KitTest, ZoomViewGrowsWhilePressed)
 
 TEST_F(KitTest, ActionViewDimsToItsMaskAlphaWhilePressed)
 {
-    struct Row {
-        std::optional<pf::Color> mask;
-        int pressed; // red channel over black while pressed
-    };
-    for (Row row : {Row{std::nullopt, 204}, Row{pf::Color::rgb(0, 0, 0, 0.5), 128}}) {
+    // The red channel over black while pressed: the default mask, or one of half alpha.
+    for (auto [mask, pressed] : {std::pair{std::optional<pf::Color>(), 204}, {pf::Color::rgb(0, 0, 0, 0.5), 128}}) {
         auto view = std::make_shared<KRActionView>(pf::Rect(0, 0, 100, 100));
         view->setBackgroundColor(pf::Color::rgb(1, 0, 0));
-        view->setMaskColor(row.mask);
+        view->setMaskColor(mask);
         window->addSubview(view);
         EXPECT_NEAR(probe({50, 50}).r, 255, 2);
         host->touchDown({50, 50});
-        EXPECT_NEAR(probe({50, 50}).r, row.pressed, 3);
+        EXPECT_NEAR(probe({50, 50}).r, pressed, 3);
         host->touchUp({50, 50});
         EXPECT_NEAR(probe({50, 50}).r, 255, 2);
         // Resized between touches: the mask covers the new bounds.
         view->setFrame(pf::Rect(0, 0, 200, 100));
         host->touchDown({180, 50});
-        EXPECT_NEAR(probe({180, 50}).r, row.pressed, 3);
+        EXPECT_NEAR(probe({180, 50}).r, pressed, 3);
         host->touchUp({180, 50});
         view->removeFromSuperview();
     }
@@ -215,7 +185,7 @@ TEST_F(KitTest, GifStepsThroughItsFramesOnlyInAWindow)
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(KitTest, BarsAndWebViewDressThemselves)
+TEST_F(KitTest, BarsDrawTheirImageAndWebViewsHideTheirShadows)
 {
     auto bar = std::make_shared<KRNavigationBar>();
     window->addSubview(bar);
@@ -231,22 +201,10 @@ TEST_F(KitTest, BarsAndWebViewDressThemselves)
     auto web = std::make_shared<KRWebView>(pf::Rect(0, 100, 320, 300));
     window->addSubview(web);
     host->render();
-    ASSERT_FALSE(web->subviews().empty());
-    EXPECT_EQ(web->subviews().front(), web->scrollView());
-    int shadows = 0;
     for (pf::View* parent : std::vector<pf::View*>{web.get(), web->scrollView().get()})
         for (auto& v : parent->subviews())
-            if (std::dynamic_pointer_cast<pf::ImageView>(v)) {
-                ++shadows;
-                EXPECT_TRUE(v->isHidden());
-            }
-    EXPECT_EQ(shadows, 3);
-    EXPECT_EQ(web->scrollView()->decelerationRate(), pf::ScrollViewDecelerationRateNormal);
+            EXPECT_TRUE(!std::dynamic_pointer_cast<pf::ImageView>(v) || v->isHidden());
 }
-
-}
-
-namespace {
 
 TEST_F(KitTest, SnapshotsAndBlurKeepTheirSizes)
 {
@@ -254,34 +212,22 @@ TEST_F(KitTest, SnapshotsAndBlurKeepTheirSizes)
     view->setBackgroundColor(pf::Color::rgb(1, 0, 0));
     auto image = toImage(*view);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 30);
-    EXPECT_EQ(image->pixelHeight(), 20);
+    EXPECT_EQ(image->size(), pf::Size(30, 20));
     EXPECT_EQ(image->bitmap()->pixel(29, 19), (pf::Rgba8{255, 0, 0, 255}));
-    auto empty = pf::View::create(pf::Rect(0, 0, 0, 20));
-    EXPECT_FALSE(toImage(*empty));
+    EXPECT_FALSE(toImage(*pf::View::create(pf::Rect(0, 0, 0, 20))));
 
-    // A sharp edge: left half white, right half black.
-    auto split = pf::test::splitBitmap(40, 10, pf::Color::whiteColor(), pf::Color::black());
-    auto source = pf::Image::create(split);
-    struct Row {
-        double radius;
-        bool blurred;
-    };
-    std::uint8_t at100 = 0, at1000 = 0;
-    for (Row row : {Row{0, false}, Row{-3, false}, Row{NAN, false}, Row{4, true}, Row{100, true}, Row{1000, true}}) {
-        auto blurred = imageByGaussianBlurRadius(*source, row.radius);
-        ASSERT_TRUE(blurred) << row.radius;
-        EXPECT_NE(blurred, source);
-        EXPECT_EQ(blurred->pixelWidth(), 40);
-        EXPECT_EQ(blurred->pixelHeight(), 10);
-        std::uint8_t edge = blurred->bitmap()->pixel(19, 5).r;
-        EXPECT_EQ(edge != 255, row.blurred) << row.radius;
-        if (row.radius == 100)
-            at100 = blurred->bitmap()->pixel(0, 5).r;
-        if (row.radius == 1000)
-            at1000 = blurred->bitmap()->pixel(0, 5).r;
+    // A sharp edge, left half white and right half black, blurred or left sharp.
+    auto source = pf::Image::create(pf::test::splitBitmap(40, 10, pf::Color::whiteColor(), pf::Color::black()));
+    std::vector<std::uint8_t> farLeft; // for radii of 100 and more
+    for (auto [radius, blurs] : {std::pair{0.0, false}, {-3.0, false}, {NAN, false}, {4.0, true}, {100.0, true}, {1000.0, true}}) {
+        auto blurred = imageByGaussianBlurRadius(*source, radius);
+        ASSERT_TRUE(blurred && blurred != source) << radius;
+        EXPECT_EQ(blurred->size(), source->size());
+        EXPECT_EQ(blurred->bitmap()->pixel(19, 5).r != 255, blurs) << radius;
+        if (radius >= 100)
+            farLeft.push_back(blurred->bitmap()->pixel(0, 5).r);
     }
-    EXPECT_EQ(at100, at1000); // clamped to 100
+    EXPECT_EQ(farLeft[0], farLeft[1]); // clamped to 100
 }
 
 }

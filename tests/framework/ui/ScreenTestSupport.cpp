@@ -5,6 +5,8 @@
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRRoutedController.h"
+#include "framework/ui/KRViewController.h"
+#include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/ViewController.h"
@@ -12,8 +14,26 @@
 
 #include <cstdlib>
 
+namespace {
+
+// A screen filled with one colour by its alias, so that pixels tell screens
+// apart: "a" and "menu" red, "b" green, any other blue.
+class ColourCard : public KRViewController {
+public:
+    void viewDidLoad() override
+    {
+        KRViewController::viewDidLoad();
+        bool red = alias() == "a" || alias() == "menu";
+        view()->setBackgroundColor(pf::Color::rgb(red, alias() == "b", !red && alias() != "b"));
+    }
+};
+
+}
+
 void ScreenTest::SetUp()
 {
+    static bool registered = (pf::ClassBuilder<ColourCard>("ColourCard").superclass<KRViewController>().commit(), true);
+    (void)registered;
     registerDOMClasses();
     pf::Screen::main().removeAllWindows();
     host = std::make_unique<pf::HeadlessHost>();
@@ -21,6 +41,8 @@ void ScreenTest::SetUp()
 
 void ScreenTest::TearDown()
 {
+    if (HasFailure()) // what the screen showed, to look at
+        host->writePng(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".png");
     KRPopWindow::closeAll();
     window.reset();
     pf::Screen::main().removeAllWindows();

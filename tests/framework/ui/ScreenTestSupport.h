@@ -3,7 +3,8 @@
 // Screens under test: a shell made from an inline configuration (JSON text)
 // with tests/resources as its bundle, a headless host, the root controller
 // in a shown window, navigation by URL and a text dump of the controller
-// tree to compare with expected text.
+// tree to compare with expected text. The class "ColourCard" is a screen
+// filled red ("a", "menu"), green ("b") or blue (any other alias).
 
 #include "framework/core/IKRUIViewController.h"
 #include "platform/host/HeadlessHost.h"

@@ -150,13 +150,10 @@ TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
     EXPECT_EQ(events->log, "endAnim ");
     EXPECT_GT(scroll->offsets.size(), 5u);
 
-    struct Row {
-        double dy, expected;
-    };
-    for (Row row : {Row{100, 400}, Row{5000, 1600}, Row{-9000, 0}}) {
+    for (auto [dy, expected] : {std::pair{100.0, 400.0}, {5000.0, 1600.0}, {-9000.0, 0.0}}) {
         // From the host, over a plain subview: the wheel travels up to the scroll view.
-        Screen::main().handleScrollWheel({160, 100}, {0, row.dy});
-        EXPECT_EQ(scroll->contentOffset().y, row.expected);
+        Screen::main().handleScrollWheel({160, 100}, {0, dy});
+        EXPECT_EQ(scroll->contentOffset().y, expected);
     }
 
     events->zoomed = View::create(Rect(0, 0, 320, 2000));

@@ -167,13 +167,9 @@ TEST_F(TableRows, TapSelectsAndSwipeLeftDeletes)
     ASSERT_EQ(rows->selected.size(), 1u);
     EXPECT_EQ(rows->selected[0], (IndexPath{0, 1}));
 
-    struct Row {
-        double y;
-        bool shows;
-    };
-    for (Row row : {Row{20, false} /* row 0 may not be edited */, Row{70, true}}) {
-        host->drag({280, row.y}, {120, row.y}, 0.2, 8);
-        EXPECT_EQ(table->indexPathForDeleteConfirmation().has_value(), row.shows) << row.y;
+    for (auto [y, shows] : {std::pair{20.0, false} /* row 0 may not be edited */, {70.0, true}}) {
+        host->drag({280, y}, {120, y}, 0.2, 8);
+        EXPECT_EQ(table->indexPathForDeleteConfirmation().has_value(), shows) << y;
         EXPECT_EQ(table->contentOffset(), (Point{0, 0})); // a sideways swipe does not scroll
     }
     auto cell = table->cellForRowAtIndexPath({0, 1});

@@ -53,6 +53,7 @@ protected:
 
 TEST_F(TextInput, ChineseThroughTheInputMethodAndBackspaces)
 {
+    host->type("lost"); // nobody has focus yet
     host->tap({100, 60});
     ASSERT_TRUE(field->isEditing());
     EXPECT_TRUE(field->isFirstResponder());
@@ -118,7 +119,7 @@ TEST_F(TextInput, DelegateDecidesBeginChangeAndReturn)
     field->insertText("abc");
     field->insertText("d");
     EXPECT_EQ(field->text(), "abc");
-    field->insertText("\n");
+    host->pressKey(KeyEvent::Kind::Return);
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(field->text(), "abc");
 
@@ -130,12 +131,10 @@ TEST_F(TextInput, DelegateDecidesBeginChangeAndReturn)
     EXPECT_EQ(TextField::editingField(), second);
     // Focus moved by code, as a return key moves along a form.
     EXPECT_TRUE(field->becomeFirstResponder());
-    EXPECT_TRUE(field->isEditing());
-    EXPECT_FALSE(second->isEditing());
-    watcher->allowBegin = false;
-    field->endEditing();
-    EXPECT_FALSE(field->becomeFirstResponder() && field->isFirstResponder());
-    EXPECT_FALSE(field->isEditing());
+    EXPECT_TRUE(field->isEditing() && !second->isEditing());
+    watcher->allowBegin = false, field->endEditing();
+    field->becomeFirstResponder();
+    EXPECT_FALSE(field->isFirstResponder() || field->isEditing()) << "a refused focus is not left half-taken";
 }
 
 TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
@@ -164,8 +163,6 @@ TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log[2], "DidChangeFrameNotification " + shown);
     EXPECT_EQ(log[3], "DidShowNotification " + shown);
-    EXPECT_TRUE(probe({160, screen.height() - 100}).near(toRgba8(Color::fromRgbHex(0xd1d5db)), 40) ||
-                probe({160, screen.height() - 100}).near({255, 255, 255, 255}));
 
     // A field with its own input view gets it in place of the panel.
     auto custom = View::create(Rect(0, 0, screen.width(), 100));

@@ -51,21 +51,6 @@ TEST_F(HitTesting, FindsTheDeepestVisibleInteractiveView)
     EXPECT_EQ(window->hitTest({20, 20}), window) << "a non-interactive view hides its subtree";
 }
 
-TEST_F(HitTesting, FollowsTransformedAndScrolledViews)
-{
-    auto window = showWindow();
-    auto scroller = View::create({0, 0, 100, 100});
-    auto item = View::create({0, 150, 100, 50});
-    scroller->addSubview(item);
-    window->addSubview(scroller);
-    EXPECT_EQ(window->hitTest({50, 50}), scroller);
-    scroller->setBounds({0, 120, 100, 100});
-    EXPECT_EQ(window->hitTest({50, 50}), item);
-    scroller->setBounds({0, 0, 100, 100});
-    scroller->setTransform(AffineTransform::scaling(2, 2)); // now covers -50..150
-    EXPECT_EQ(window->hitTest({140, 140}), scroller);
-}
-
 TEST_F(TouchDelivery, TheViewTouchedFirstOrItsHandlingSuperviewGetsEveryPhase)
 {
     Strings log;

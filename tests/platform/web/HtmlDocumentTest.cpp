@@ -94,17 +94,6 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
     }
 }
 
-TEST(HtmlDocumentRender, ChineseTextInksAndScriptsDoNot)
-{
-    auto page = load("<body style='margin:0;font-size:20px'><p style='margin:0'>你好，世界</p>"
-                     "<script>document.write('WWWWWWWWWWWW')</script><div style='height:30px'></div>");
-    ASSERT_TRUE(page);
-    auto bitmap = render(*page);
-    EXPECT_TRUE(test::hasInk(*bitmap, {0, 0, 100, 28}, kWhite));
-    EXPECT_TRUE(test::isBlank(*bitmap, {0, 30, 320, 100}, kWhite));
-    EXPECT_LE(page->contentSize().height, 60);
-}
-
 TEST(HtmlDocumentLinks, LinkUnderAPointResolvesAgainstTheBase)
 {
     PageFolder folder;

@@ -87,13 +87,12 @@ TEST_F(WebViewTest, DrawsTheVisibleBandOfThePage)
 {
     std::ofstream(folder / "page.html") << "<body style='margin:0'><div style='background:red;height:50px'></div>"
                                            "<p style='font-size:40px;margin:0;height:50px'>中文</p>"
+                                           "<script>document.write('<p>WWWWWWWWWWWW</p>')</script>"
                                            "<div style='height:2000px'></div>"
                                            "<div style='background:#0000ff;height:100px'></div>";
     web->loadRequest(url("page.html"));
     ASSERT_TRUE(settle());
-    EXPECT_EQ(web->scrollView()->contentSize(), Size(320, 2200));
-    std::filesystem::create_directories("shots");
-    EXPECT_FALSE(host->writePng("shots/web_page.png"));
+    EXPECT_EQ(web->scrollView()->contentSize(), Size(320, 2200)); // scripts never run
     EXPECT_TRUE(probe({20, 25}).near(toRgba8(Color::rgb(1, 0, 0)), 3));
     EXPECT_TRUE(inked({0, 50, 320, 45}));
     EXPECT_FALSE(inked({0, 150, 320, 40}));
