@@ -52,6 +52,25 @@ std::optional<std::string> percentDecoded(std::string_view text)
     return out;
 }
 
+// The second part of each "name=value" piece, in order, not decoded.
+template <class Body>
+void forEachQueryValue(std::string_view query, Body body)
+{
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string_view::npos)
+            end = query.size();
+        std::string_view piece = query.substr(start, end - start);
+        std::size_t equals = piece.find('=');
+        if (equals != std::string_view::npos) {
+            std::string_view value = piece.substr(equals + 1);
+            body(value.substr(0, value.find('=')));
+        }
+        start = end + 1;
+    }
+}
+
 bool hasSchemePrefix(std::string_view url, std::string_view prefix)
 {
     if (url.size() < prefix.size())
@@ -149,7 +168,7 @@ std::shared_ptr<CorvanaJSObject> CorvanaJSRunEnv::registeredObject(const std::st
 
 bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType type)
 {
-    std::string prefix = std::string(bridgeScheme) + "://";
+    constexpr std::string_view prefix = "corvanajsbridge://";
     if (!hasSchemePrefix(url, prefix)) {
         if (auto delegate = m_delegate.lock())
             return delegate->shouldStartLoad(url, type);
@@ -163,26 +182,29 @@ bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType
     std::string_view query = question == std::string_view::npos ? std::string_view() : rest.substr(question + 1);
     std::string_view location = rest.substr(0, question);
     std::size_t slash = location.find('/');
-    std::string host(location.substr(0, slash));
+    std::string_view host = location.substr(0, slash);
     std::string_view function = slash == std::string_view::npos ? std::string_view() : location.substr(slash + 1);
 
-    std::shared_ptr<CorvanaJSObject> module = registeredObject(host);
-    if (!module)
+    auto found = m_nativeObjPool.find(host);
+    if (found == m_nativeObjPool.end())
         return false;
+    // Held: the method may register or remove modules.
+    std::shared_ptr<CorvanaJSObject> module = found->second;
     const CorvanaMethodDescription* method = findMethodIn(*module, function);
     if (!method)
         return false;
     std::vector<pf::Value> arguments;
     if (method->attribute()) {
-        std::vector<std::string> values = parseQueryParams(query);
-        for (std::size_t i = 0; i < method->attribute()->size(); i++) {
-            std::optional<std::string> text;
-            if (i < values.size())
-                text = percentDecoded(values[i]);
-            arguments.push_back(decodeArgument((*method->attribute())[i], text));
-        }
+        const std::vector<int>& codes = *method->attribute();
+        arguments.reserve(codes.size());
+        forEachQueryValue(query, [&](std::string_view value) {
+            if (arguments.size() < codes.size())
+                arguments.push_back(decodeArgument(codes[arguments.size()], percentDecoded(value)));
+        });
+        while (arguments.size() < codes.size())
+            arguments.push_back(decodeArgument(codes[arguments.size()], std::nullopt));
     }
-    // Copied: the method may register or remove modules.
+    // Copied: the method may declare more methods on its own module.
     CorvanaMethodDescription::Callable callable = method->callable();
     int returnType = method->returnType();
     std::optional<pf::Value> result = callable(arguments);
@@ -195,19 +217,7 @@ bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType
 std::vector<std::string> CorvanaJSRunEnv::parseQueryParams(std::string_view query)
 {
     std::vector<std::string> values;
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        std::size_t end = query.find('&', start);
-        if (end == std::string_view::npos)
-            end = query.size();
-        std::string_view piece = query.substr(start, end - start);
-        std::size_t equals = piece.find('=');
-        if (equals != std::string_view::npos) {
-            std::string_view value = piece.substr(equals + 1);
-            values.emplace_back(value.substr(0, value.find('=')));
-        }
-        start = end + 1;
-    }
+    forEachQueryValue(query, [&](std::string_view value) { values.emplace_back(value); });
     return values;
 }
 

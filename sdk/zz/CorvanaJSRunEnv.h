@@ -19,6 +19,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/script/ScriptContext.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,5 +74,5 @@ private:
 
     std::shared_ptr<pf::ScriptContext> m_context;
     std::weak_ptr<pf::ScriptContextDelegate> m_delegate;
-    std::map<std::string, std::shared_ptr<CorvanaJSObject>> m_nativeObjPool;
+    std::map<std::string, std::shared_ptr<CorvanaJSObject>, std::less<>> m_nativeObjPool;
 };

@@ -69,10 +69,14 @@ protected:
         };
         for (const Row& row : rows)
             EXPECT_TRUE(made->transformNativeMethod(row.sel, row.name, row.ret, row.args, corvanaCallable(weak, echo)));
-        made->transformNativeMethod("two:and:", "two", S, {S, S},
-                                    corvanaCallable(weak, [](Target&, const std::vector<pf::Value>& args) {
-                                        return shown(args[0]) + "|" + shown(args[1]);
-                                    }));
+        auto joined = corvanaCallable(weak, [](Target&, const std::vector<pf::Value>& args) {
+            std::string text;
+            for (const pf::Value& arg : args)
+                text += (text.empty() ? "" : "|") + shown(arg);
+            return text;
+        });
+        made->transformNativeMethod("two:and:", "two", S, {S, S}, joined);
+        made->transformNativeMethod("three:b:c:", "three", S, {S, S, S}, joined);
         made->transformNativeMethod("obj:", "obj", S, {O},
                                     corvanaCallable(weak, [](Target& t, const std::vector<pf::Value>& args) {
                                         return std::string(args[0].object().get() == &t ? "self" : shown(args[0]));
@@ -108,6 +112,10 @@ TEST_F(ScriptRuntime, ArgumentsAndResultsByTypeCode)
         {R"(rec.str("a'b\"c\n\u2028d&e=f%g"))", R"("a'b\"c\n\u2028d&e=f%g")"},
         {R"(rec.two("x","y","z"))", R"("x|y")"},
         {R"(rec.two("x"))", R"("x|nil")"},
+        {R"(rec.two("x", undefined))", R"("x|nil")"},
+        {R"(rec.two(undefined, "y"))", R"("undefined|y")"},
+        {R"(rec.three("a", "b", "c", "d"))", R"("a|b|c")"},
+        {R"(rec.three(undefined, "b", undefined))", R"("undefined|b|nil")"},
         {R"(rec.flag("true"))", R"("true")"},
         {R"(rec.flag("True"))", R"("false")"},
         {R"(rec.flag(1))", R"("false")"},

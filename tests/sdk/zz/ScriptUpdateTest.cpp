@@ -1,15 +1,13 @@
+#include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/foundation/UserDefaults.h"
-#include "platform/net/TrustAnchors.h"
-#include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CVZipArchive.h"
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateTimer.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "sdk/zz/JsUpdateVersionInfo.h"
 #include "tools/zzpackage/ZZPackageBuilder.h"
-#include "tools/zzserver/ZZServer.h"
 
 #include <gtest/gtest.h>
 
@@ -43,16 +41,10 @@ protected:
         setBundlePackage(package("bundle", R"({"version":5,"frequency":0})"));
         m_clock = std::make_shared<ManualUpdateClock>();
         JsUpdateTimer::setClock(m_clock);
-        ASSERT_TRUE(m_server.isRunning());
-        ASSERT_TRUE(CVOSDKServers::setHttpOrigin(m_server.httpOrigin()));
-        ASSERT_TRUE(m_server.writeCA(m_home + "/ca.pem"));
-        pf::setExtraCAFile(m_home + "/ca.pem");
     }
     void TearDown() override
     {
         JsUpdateTimer::setClock(nullptr);
-        CVOSDKServers::reset();
-        pf::setExtraCAFile(std::nullopt);
         m_bundle.reset();
         fs::remove_all(m_home);
     }
@@ -69,7 +61,8 @@ protected:
     std::string m_home;
     std::unique_ptr<ScopedBundle> m_bundle;
     std::shared_ptr<ManualUpdateClock> m_clock;
-    zmr::ZZServer m_server;
+    ZZServerFixture m_zz;
+    zmr::ZZServer& m_server = m_zz.server;
 };
 
 }
