@@ -33,20 +33,19 @@ std::optional<std::string> percentDecoded(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); i++) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size())
+    std::size_t start = 0;
+    for (std::size_t percent = text.find('%'); percent != std::string_view::npos; percent = text.find('%', start)) {
+        out.append(text.substr(start, percent - start));
+        if (percent + 2 >= text.size())
             return std::nullopt;
-        int high = hexDigit(text[i + 1]);
-        int low = hexDigit(text[i + 2]);
+        int high = hexDigit(text[percent + 1]);
+        int low = hexDigit(text[percent + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);
-        i += 2;
+        start = percent + 3;
     }
+    out.append(text.substr(start));
     if (!pf::isValidUtf8(out))
         return std::nullopt;
     return out;
@@ -204,13 +203,12 @@ bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType
         while (arguments.size() < codes.size())
             arguments.push_back(decodeArgument(codes[arguments.size()], std::nullopt));
     }
-    // Copied: the method may declare more methods on its own module.
-    CorvanaMethodDescription::Callable callable = method->callable();
-    int returnType = method->returnType();
-    std::optional<pf::Value> result = callable(arguments);
+    // The module is held and its declared methods never move, so the method
+    // outlives its own call even when it registers or declares more.
+    std::optional<pf::Value> result = method->callable()(arguments);
     if (!result)
         return false;
-    m_context->callFunction("SendCmd.setReturnValue", {encodeResult(returnType, *result)});
+    m_context->callFunction("SendCmd.setReturnValue", {encodeResult(method->returnType(), std::move(*result))});
     return true;
 }
 
@@ -261,12 +259,12 @@ pf::ArrayRef CorvanaJSRunEnv::jsArrayToNSArray(const std::optional<std::string>&
     return array;
 }
 
-pf::Value CorvanaJSRunEnv::decodeArgument(int code, const std::optional<std::string>& text) const
+pf::Value CorvanaJSRunEnv::decodeArgument(int code, std::optional<std::string> text) const
 {
     const std::string empty;
     const std::string& value = text ? *text : empty;
     switch (static_cast<CorvanaType>(code)) {
-    case CorvanaType::String: return text ? pf::Value(*text) : pf::Value();
+    case CorvanaType::String: return text ? pf::Value(std::move(*text)) : pf::Value();
     case CorvanaType::Dictionary: return pf::Value(jsonToDic(text));
     case CorvanaType::Array: return pf::Value(jsArrayToNSArray(text));
     case CorvanaType::Bool: return pf::Value(value == "true");
@@ -281,11 +279,15 @@ pf::Value CorvanaJSRunEnv::decodeArgument(int code, const std::optional<std::str
     }
 }
 
-pf::Value CorvanaJSRunEnv::encodeResult(int code, const pf::Value& result)
+pf::Value CorvanaJSRunEnv::encodeResult(int code, pf::Value result)
 {
     std::optional<std::string> text;
     switch (static_cast<CorvanaType>(code)) {
-    case CorvanaType::String: text = result.stringValue(); break;
+    case CorvanaType::String:
+        if (result.isString())
+            return result;
+        text = result.stringValue();
+        break;
     case CorvanaType::Dictionary: text = result.isNilOrNull() ? std::nullopt : dicToJson(result); break;
     case CorvanaType::Array:
         if (pf::ArrayRef array = result.array()) {

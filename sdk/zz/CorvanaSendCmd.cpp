@@ -43,16 +43,18 @@ var SendCmd = (function () {
             return function () {
                 return dispatch(prefix);
             };
-        var p0 = names[0], p1 = names[1];
+        // Every piece of text joined costs a new engine string: the fixed
+        // parts are joined once here.
+        var first = prefix + names[0], second = argNum > 1 ? '&' + names[1] : '';
         if (argNum === 1)
             return function (a0) {
-                return dispatch(a0 === undefined ? prefix : prefix + p0 + encodeURIComponent(a0) + '&');
+                return dispatch(a0 === undefined ? prefix : first + encodeURIComponent(a0) + '&');
             };
         if (argNum === 2)
             return function (a0, a1) {
                 if (a1 !== undefined)
-                    return dispatch(prefix + p0 + encodeURIComponent(a0) + '&' + p1 + encodeURIComponent(a1) + '&');
-                return dispatch(a0 === undefined ? prefix : prefix + p0 + encodeURIComponent(a0) + '&');
+                    return dispatch(first + encodeURIComponent(a0) + second + encodeURIComponent(a1) + '&');
+                return dispatch(a0 === undefined ? prefix : first + encodeURIComponent(a0) + '&');
             };
         return function () {
             var count = arguments.length < argNum ? arguments.length : argNum;

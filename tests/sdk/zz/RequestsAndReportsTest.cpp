@@ -196,7 +196,7 @@ TEST_F(ReportsAndPolicy, ScriptModulesReachTheReportsAndTheDataStoreAfterEachReg
     collector.trackCustomBeginKVEvent = [&](const std::string& id, const pf::DictionaryRef& d) {
         seen.push_back("begin " + id + " " + props(d));
     };
-    collector.reportZZ = [&](const std::string& zz) { seen.push_back("zz " + zz); };
+    collector.reportZZ = [&](const std::string& number) { seen.push_back("zz " + number); };
     CVDataReport::setCollector(collector);
     std::string key = *CorvanaDataMgr::getInstance().addObjectInDataMgr("kept");
     std::string size = std::to_string(CorvanaDataMgr::getInstance().objSize(key));

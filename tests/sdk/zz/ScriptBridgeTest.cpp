@@ -201,7 +201,7 @@ TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
     m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
     m_manager->startTimer(JsUpdateManager::businessCode);
     clock->advanceMinutes(0);
-    EXPECT_TRUE(waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
+    EXPECT_TRUE(ZZServerFixture::waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
     m_manager->stopTimer();
     bridge = makeBridge();
     ASSERT_TRUE(bridge);

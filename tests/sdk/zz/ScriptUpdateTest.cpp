@@ -11,9 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
-#include <thread>
-
 namespace {
 
 std::vector<zmr::ZZScriptFile> scripts(const std::string& tag)
@@ -87,7 +84,7 @@ TEST_F(ScriptUpdate, FirstLaunchInstallsTheBundleThenTheTimerInstallsAnUpdate)
     manager.setTimer(static_cast<std::uint32_t>(controller->getFinalFrequency()), controller->getTimerDelay());
     manager.startTimer(JsUpdateManager::businessCode);
     m_clock->advanceMinutes(0);
-    ASSERT_TRUE(waitFor([&] { return version() == "6" && !manager.isWorking(); }));
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return version() == "6" && !manager.isWorking(); }));
     EXPECT_EQ(installed(manager), "var corvana = 'six';");
     EXPECT_EQ(controller->getFrequency(), 45);
     EXPECT_TRUE(controller->getLastUpdateTime());
