@@ -50,9 +50,14 @@ std::shared_ptr<CorvanaJSObject> classModule(const char* key, std::initializer_l
     return module;
 }
 
-std::optional<std::string> optionalText(const pf::Value& value)
+// The body of an operation without a result: the script receives null.
+template <class Body>
+std::function<pf::Value(const Arguments&)> voidBody(Body body)
 {
-    return value.stringValue();
+    return [body](const Arguments& arguments) {
+        body(arguments);
+        return pf::Value();
+    };
 }
 
 std::shared_ptr<CorvanaJSObject> openUiModule()
@@ -71,25 +76,25 @@ std::shared_ptr<CorvanaJSObject> reportUtilsModule()
 {
     return classModule("sdk_reportUtils", {
         {"js_mtaStart:", "startZZ4Connect", V, {S},
-         [](const Arguments& a) { return CVDataReport::js_mtaStart(a[0].stringOr()), pf::Value(); }},
+         voidBody([](const Arguments& a) { CVDataReport::js_mtaStart(a[0].stringOr()); })},
         {"js_mtaSetEnable:", "mcaSetEnable", V, {B},
-         [](const Arguments& a) { return CVDataReport::js_mtaSetEnable(a[0].boolValue()), pf::Value(); }},
+         voidBody([](const Arguments& a) { CVDataReport::js_mtaSetEnable(a[0].boolValue()); })},
         {"js_mtaReportApi:arrayStr:", "trackCustomEvent", V, {S, S},
-         [](const Arguments& a) { return CVDataReport::js_mtaReportApi(a[0].stringOr(), a[1]), pf::Value(); }},
+         voidBody([](const Arguments& a) { CVDataReport::js_mtaReportApi(a[0].stringOr(), a[1]); })},
         {"js_mtaSetAccount:", "reportZZ", V, {S},
-         [](const Arguments& a) { return CVDataReport::js_mtaSetAccount(a[0].stringOr()), pf::Value(); }},
+         voidBody([](const Arguments& a) { CVDataReport::js_mtaSetAccount(a[0].stringOr()); })},
         {"js_reportData", "reportData", B, {}, [](const Arguments&) { return pf::Value(CVDataReport::js_reportData()); }},
         {"js_reportDataWithTime", "reportDataWithTime", B, {},
          [](const Arguments&) { return pf::Value(CVDataReport::js_reportDataWithTime()); }},
         {"js_trackCustomKVEvent:props:", "trackCustomKVEvent", V, {S, D},
-         [](const Arguments& a) {
-             return CVDataReport::js_trackCustomKVEvent(a[0].stringOr(), a[1].dictionary()), pf::Value();
-         }},
+         voidBody([](const Arguments& a) {
+             CVDataReport::js_trackCustomKVEvent(a[0].stringOr(), a[1].dictionary());
+         })},
         // The script name's doubled "t" is what the scripts call.
         {"js_trackCustomBeginKVEvent:props:", "trackCustomBeginKVEventt", V, {S, D},
-         [](const Arguments& a) {
-             return CVDataReport::js_trackCustomBeginKVEvent(a[0].stringOr(), a[1].dictionary()), pf::Value();
-         }},
+         voidBody([](const Arguments& a) {
+             CVDataReport::js_trackCustomBeginKVEvent(a[0].stringOr(), a[1].dictionary());
+         })},
     });
 }
 
@@ -98,18 +103,18 @@ std::shared_ptr<CorvanaJSObject> dataMgrModule()
     auto store = []() -> CorvanaDataMgr& { return CorvanaDataMgr::getInstance(); };
     return classModule("CorvanaDataMgr", {
         {"removeKeyFromDataMgr:", "removeKeyFromDataMgr", B, {S},
-         [store](const Arguments& a) { return pf::Value(store().removeKeyFromDataMgr(optionalText(a[0]))); }},
+         [store](const Arguments& a) { return pf::Value(store().removeKeyFromDataMgr(a[0].stringValue())); }},
         {"removeObjectFromDataMgr:", "removeObjectFromDataMgr", B, {S},
-         [store](const Arguments& a) { return pf::Value(store().removeObjectFromDataMgr(optionalText(a[0]))); }},
+         [store](const Arguments& a) { return pf::Value(store().removeObjectFromDataMgr(a[0].stringValue())); }},
         {"removeAllObject", "removeAllObject", B, {}, [store](const Arguments&) { return pf::Value(store().removeAllObject()); }},
         {"objSize:", "objSize", I, {S},
          [store](const Arguments& a) {
              // Answered as a signed int: sizes past its range are clamped, not wrapped.
-             return pf::Value(static_cast<int>(std::min<std::uint32_t>(store().objSize(optionalText(a[0])), INT_MAX)));
+             return pf::Value(static_cast<int>(std::min<std::uint32_t>(store().objSize(a[0].stringValue()), INT_MAX)));
          }},
         {"addObjectInPastboard:", "addObjectInPastboard", S, {S},
          [store](const Arguments& a) {
-             std::optional<std::string> type = store().addObjectInPastboard(optionalText(a[0]));
+             std::optional<std::string> type = store().addObjectInPastboard(a[0].stringValue());
              return type ? pf::Value(*type) : pf::Value();
          }},
     });
