@@ -224,6 +224,7 @@ TEST_F(ReportsAndPolicy, ScriptModulesReachTheReportsAndTheDataStoreAfterEachReg
         std::string answer; // JSON of what the script receives
         const char* record;
     } rows[] = {
+        {"log.i('t', 'm')", "\"js debuger\"", nullptr},
         {"sdk_reportUtils.startZZ4Connect(\"a'1\")", "null", "start a'1"},
         {"sdk_reportUtils.mcaSetEnable('true')", "null", "on"},
         {"sdk_reportUtils.trackCustomEvent('ev', 'a&b=c')", "null", "event ev a&b=c"},
