@@ -92,6 +92,13 @@ struct ScriptContext::Heap {
 namespace {
 
 constexpr const char* timersKey = "pfTimers";
+constexpr const char* builtinEncodeKey = "pfEncodeURIComponent";
+
+bool isUnreservedInURIComponent(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+           c == '.' || c == '!' || c == '~' || c == '*' || c == '\'' || c == '(' || c == ')';
+}
 
 // Runs `body` protected; on failure answers false and leaves the error text.
 template <class Body>
@@ -200,6 +207,45 @@ struct ScriptContext::Natives {
         return 1;
     }
 
+    // The engine's own encodeURIComponent for everything but plain ASCII,
+    // which it encodes several times slower than this loop; every native
+    // call from the SDK's scripts encodes its arguments. No C++ object lives
+    // across the engine calls here, which may throw.
+    static duk_ret_t encodeURIComponent(duk_context* ctx)
+    {
+        duk_set_top(ctx, 1);
+        duk_size_t length = 0;
+        const auto* text = reinterpret_cast<const unsigned char*>(duk_to_lstring(ctx, 0, &length));
+        duk_size_t encoded = 0;
+        for (duk_size_t i = 0; i < length; ++i) {
+            if (text[i] >= 0x80) {
+                duk_push_heap_stash(ctx);
+                duk_get_prop_string(ctx, -1, builtinEncodeKey);
+                duk_dup(ctx, 0);
+                duk_call(ctx, 1);
+                return 1;
+            }
+            encoded += isUnreservedInURIComponent(text[i]) ? 1 : 3;
+        }
+        if (encoded == length)
+            return 1;
+        // The string's bytes stay put while it sits at index 0.
+        auto* out = static_cast<char*>(duk_push_fixed_buffer(ctx, encoded));
+        const char* hex = "0123456789ABCDEF";
+        for (duk_size_t i = 0; i < length; ++i) {
+            unsigned char c = text[i];
+            if (isUnreservedInURIComponent(c)) {
+                *out++ = static_cast<char>(c);
+            } else {
+                *out++ = '%';
+                *out++ = hex[c >> 4];
+                *out++ = hex[c & 15];
+            }
+        }
+        duk_buffer_to_string(ctx, -1);
+        return 1;
+    }
+
     static duk_ret_t setTimeout(duk_context* ctx)
     {
         auto* self = owner(ctx);
@@ -293,6 +339,12 @@ bool ScriptContext::installGlobals()
             duk_push_c_function(ctx, entry.function, entry.arguments);
             duk_put_prop_string(ctx, -2, entry.name);
         }
+        duk_push_heap_stash(ctx);
+        duk_get_prop_string(ctx, -2, "encodeURIComponent");
+        duk_put_prop_string(ctx, -2, builtinEncodeKey);
+        duk_pop(ctx);
+        duk_push_c_function(ctx, Natives::encodeURIComponent, 1);
+        duk_put_prop_string(ctx, -2, "encodeURIComponent");
         duk_push_object(ctx);
         duk_push_c_function(ctx, Natives::consoleLog, DUK_VARARGS);
         duk_put_prop_string(ctx, -2, "log");

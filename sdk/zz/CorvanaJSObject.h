@@ -7,6 +7,7 @@
 #include "platform/foundation/Forward.h"
 #include "sdk/zz/CorvanaMethodDescription.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,10 +25,11 @@ public:
 
     const std::string& jsObjKey() const { return m_jsObjKey; }
     pf::ObjectRef registerObj() const { return m_registerObj.lock(); }
-    const std::vector<CorvanaMethodDescription>& methodList() const { return m_methodList; }
+    // Declaring more methods never moves the ones already declared.
+    const std::deque<CorvanaMethodDescription>& methodList() const { return m_methodList; }
 
 private:
     std::string m_jsObjKey;
     std::weak_ptr<pf::Object> m_registerObj;
-    std::vector<CorvanaMethodDescription> m_methodList;
+    std::deque<CorvanaMethodDescription> m_methodList;
 };

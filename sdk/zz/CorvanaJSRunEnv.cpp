@@ -33,23 +33,41 @@ std::optional<std::string> percentDecoded(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); i++) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size())
+    std::size_t start = 0;
+    for (std::size_t percent = text.find('%'); percent != std::string_view::npos; percent = text.find('%', start)) {
+        out.append(text.substr(start, percent - start));
+        if (percent + 2 >= text.size())
             return std::nullopt;
-        int high = hexDigit(text[i + 1]);
-        int low = hexDigit(text[i + 2]);
+        int high = hexDigit(text[percent + 1]);
+        int low = hexDigit(text[percent + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out += static_cast<char>(high * 16 + low);
-        i += 2;
+        start = percent + 3;
     }
+    out.append(text.substr(start));
     if (!pf::isValidUtf8(out))
         return std::nullopt;
     return out;
+}
+
+// The second part of each "name=value" piece, in order, not decoded.
+template <class Body>
+void forEachQueryValue(std::string_view query, Body body)
+{
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string_view::npos)
+            end = query.size();
+        std::string_view piece = query.substr(start, end - start);
+        std::size_t equals = piece.find('=');
+        if (equals != std::string_view::npos) {
+            std::string_view value = piece.substr(equals + 1);
+            body(value.substr(0, value.find('=')));
+        }
+        start = end + 1;
+    }
 }
 
 bool hasSchemePrefix(std::string_view url, std::string_view prefix)
@@ -149,7 +167,7 @@ std::shared_ptr<CorvanaJSObject> CorvanaJSRunEnv::registeredObject(const std::st
 
 bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType type)
 {
-    std::string prefix = std::string(bridgeScheme) + "://";
+    constexpr std::string_view prefix = "corvanajsbridge://";
     if (!hasSchemePrefix(url, prefix)) {
         if (auto delegate = m_delegate.lock())
             return delegate->shouldStartLoad(url, type);
@@ -163,51 +181,41 @@ bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType
     std::string_view query = question == std::string_view::npos ? std::string_view() : rest.substr(question + 1);
     std::string_view location = rest.substr(0, question);
     std::size_t slash = location.find('/');
-    std::string host(location.substr(0, slash));
+    std::string_view host = location.substr(0, slash);
     std::string_view function = slash == std::string_view::npos ? std::string_view() : location.substr(slash + 1);
 
-    std::shared_ptr<CorvanaJSObject> module = registeredObject(host);
-    if (!module)
+    auto found = m_nativeObjPool.find(host);
+    if (found == m_nativeObjPool.end())
         return false;
+    // Held: the method may register or remove modules.
+    std::shared_ptr<CorvanaJSObject> module = found->second;
     const CorvanaMethodDescription* method = findMethodIn(*module, function);
     if (!method)
         return false;
     std::vector<pf::Value> arguments;
     if (method->attribute()) {
-        std::vector<std::string> values = parseQueryParams(query);
-        for (std::size_t i = 0; i < method->attribute()->size(); i++) {
-            std::optional<std::string> text;
-            if (i < values.size())
-                text = percentDecoded(values[i]);
-            arguments.push_back(decodeArgument((*method->attribute())[i], text));
-        }
+        const std::vector<int>& codes = *method->attribute();
+        arguments.reserve(codes.size());
+        forEachQueryValue(query, [&](std::string_view value) {
+            if (arguments.size() < codes.size())
+                arguments.push_back(decodeArgument(codes[arguments.size()], percentDecoded(value)));
+        });
+        while (arguments.size() < codes.size())
+            arguments.push_back(decodeArgument(codes[arguments.size()], std::nullopt));
     }
-    // Copied: the method may register or remove modules.
-    CorvanaMethodDescription::Callable callable = method->callable();
-    int returnType = method->returnType();
-    std::optional<pf::Value> result = callable(arguments);
+    // The module is held and its declared methods never move, so the method
+    // outlives its own call even when it registers or declares more.
+    std::optional<pf::Value> result = method->callable()(arguments);
     if (!result)
         return false;
-    m_context->callFunction("SendCmd.setReturnValue", {encodeResult(returnType, *result)});
+    m_context->callFunction("SendCmd.setReturnValue", {encodeResult(method->returnType(), std::move(*result))});
     return true;
 }
 
 std::vector<std::string> CorvanaJSRunEnv::parseQueryParams(std::string_view query)
 {
     std::vector<std::string> values;
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        std::size_t end = query.find('&', start);
-        if (end == std::string_view::npos)
-            end = query.size();
-        std::string_view piece = query.substr(start, end - start);
-        std::size_t equals = piece.find('=');
-        if (equals != std::string_view::npos) {
-            std::string_view value = piece.substr(equals + 1);
-            values.emplace_back(value.substr(0, value.find('=')));
-        }
-        start = end + 1;
-    }
+    forEachQueryValue(query, [&](std::string_view value) { values.emplace_back(value); });
     return values;
 }
 
@@ -251,12 +259,12 @@ pf::ArrayRef CorvanaJSRunEnv::jsArrayToNSArray(const std::optional<std::string>&
     return array;
 }
 
-pf::Value CorvanaJSRunEnv::decodeArgument(int code, const std::optional<std::string>& text) const
+pf::Value CorvanaJSRunEnv::decodeArgument(int code, std::optional<std::string> text) const
 {
     const std::string empty;
     const std::string& value = text ? *text : empty;
     switch (static_cast<CorvanaType>(code)) {
-    case CorvanaType::String: return text ? pf::Value(*text) : pf::Value();
+    case CorvanaType::String: return text ? pf::Value(std::move(*text)) : pf::Value();
     case CorvanaType::Dictionary: return pf::Value(jsonToDic(text));
     case CorvanaType::Array: return pf::Value(jsArrayToNSArray(text));
     case CorvanaType::Bool: return pf::Value(value == "true");
@@ -271,11 +279,15 @@ pf::Value CorvanaJSRunEnv::decodeArgument(int code, const std::optional<std::str
     }
 }
 
-pf::Value CorvanaJSRunEnv::encodeResult(int code, const pf::Value& result)
+pf::Value CorvanaJSRunEnv::encodeResult(int code, pf::Value result)
 {
     std::optional<std::string> text;
     switch (static_cast<CorvanaType>(code)) {
-    case CorvanaType::String: text = result.stringValue(); break;
+    case CorvanaType::String:
+        if (result.isString())
+            return result;
+        text = result.stringValue();
+        break;
     case CorvanaType::Dictionary: text = result.isNilOrNull() ? std::nullopt : dicToJson(result); break;
     case CorvanaType::Array:
         if (pf::ArrayRef array = result.array()) {

@@ -19,6 +19,7 @@
 #include "platform/foundation/Value.h"
 #include "platform/script/ScriptContext.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -64,14 +65,14 @@ public:
     // Nil for no text or one under two characters.
     static pf::ArrayRef jsArrayToNSArray(const std::optional<std::string>& text);
     // One argument from its text (nothing when the call passed fewer).
-    pf::Value decodeArgument(int code, const std::optional<std::string>& text) const;
+    pf::Value decodeArgument(int code, std::optional<std::string> text) const;
     // The value handed to SendCmd.setReturnValue: text, or null.
-    static pf::Value encodeResult(int code, const pf::Value& result);
+    static pf::Value encodeResult(int code, pf::Value result);
 
 private:
     explicit CorvanaJSRunEnv(std::shared_ptr<pf::ScriptContext> context) : m_context(std::move(context)) {}
 
     std::shared_ptr<pf::ScriptContext> m_context;
     std::weak_ptr<pf::ScriptContextDelegate> m_delegate;
-    std::map<std::string, std::shared_ptr<CorvanaJSObject>> m_nativeObjPool;
+    std::map<std::string, std::shared_ptr<CorvanaJSObject>, std::less<>> m_nativeObjPool;
 };

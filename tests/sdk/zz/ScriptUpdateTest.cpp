@@ -1,20 +1,15 @@
+#include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/foundation/UserDefaults.h"
-#include "platform/net/TrustAnchors.h"
-#include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CVZipArchive.h"
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateTimer.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "sdk/zz/JsUpdateVersionInfo.h"
 #include "tools/zzpackage/ZZPackageBuilder.h"
-#include "tools/zzserver/ZZServer.h"
 
 #include <gtest/gtest.h>
-
-#include <mutex>
-#include <thread>
 
 namespace {
 
@@ -43,16 +38,10 @@ protected:
         setBundlePackage(package("bundle", R"({"version":5,"frequency":0})"));
         m_clock = std::make_shared<ManualUpdateClock>();
         JsUpdateTimer::setClock(m_clock);
-        ASSERT_TRUE(m_server.isRunning());
-        ASSERT_TRUE(CVOSDKServers::setHttpOrigin(m_server.httpOrigin()));
-        ASSERT_TRUE(m_server.writeCA(m_home + "/ca.pem"));
-        pf::setExtraCAFile(m_home + "/ca.pem");
     }
     void TearDown() override
     {
         JsUpdateTimer::setClock(nullptr);
-        CVOSDKServers::reset();
-        pf::setExtraCAFile(std::nullopt);
         m_bundle.reset();
         fs::remove_all(m_home);
     }
@@ -69,7 +58,8 @@ protected:
     std::string m_home;
     std::unique_ptr<ScopedBundle> m_bundle;
     std::shared_ptr<ManualUpdateClock> m_clock;
-    zmr::ZZServer m_server;
+    ZZServerFixture m_zz;
+    zmr::ZZServer& m_server = m_zz.server;
 };
 
 }
@@ -94,7 +84,7 @@ TEST_F(ScriptUpdate, FirstLaunchInstallsTheBundleThenTheTimerInstallsAnUpdate)
     manager.setTimer(static_cast<std::uint32_t>(controller->getFinalFrequency()), controller->getTimerDelay());
     manager.startTimer(JsUpdateManager::businessCode);
     m_clock->advanceMinutes(0);
-    ASSERT_TRUE(waitFor([&] { return version() == "6" && !manager.isWorking(); }));
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return version() == "6" && !manager.isWorking(); }));
     EXPECT_EQ(installed(manager), "var corvana = 'six';");
     EXPECT_EQ(controller->getFrequency(), 45);
     EXPECT_TRUE(controller->getLastUpdateTime());
