@@ -69,7 +69,7 @@ void SocialBus::SetUp()
         pf::ClassBuilder<TestUploadHttpService>("TestUploadHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
     }
     uploadRecord() = &uploads;
-    config = busConfig({serviceEntry("TestRecordingService", {"IZMRConcernTask"}),
+    auto config = busConfig({serviceEntry("TestRecordingService", {"IZMRConcernTask"}),
                         serviceEntry("TestUploadHttpService", {"IKRHttpUploadTask"}),
                         serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
     addSocialServices(config, "http://127.0.0.1:9/upload");
@@ -95,14 +95,4 @@ void SocialBus::endUpload(std::size_t index, const char* json)
     } else {
         http->delegate()->krHttpTaskDidFailError(*http, pf::Error{"KRHttpService", -3, "timed out"});
     }
-}
-
-pf::DictionaryRef SocialBus::entry(const std::string& serviceClass) const
-{
-    for (const pf::Value& value : *config->array("services")) {
-        auto dictionary = value.dictionary();
-        if (dictionary && dictionary->string("class") == serviceClass)
-            return dictionary;
-    }
-    return nullptr;
 }

@@ -2,7 +2,6 @@
 
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRBooksService.h"
-#include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/db/KRDBContext.h"
@@ -37,31 +36,13 @@ protected:
     std::vector<std::string> rows() { return dumpRows(shell->userDBContext(), ledger); }
 };
 
-std::shared_ptr<ZMRClassifyObject> category(long long cid)
-{
-    auto object = std::make_shared<ZMRClassifyObject>();
-    object->setCid(cid);
-    return object;
 }
 
-}
-
-TEST_F(ZMRBooks, RequestsCarryTheEntryAndTheWholeSecondWindow)
+TEST_F(ZMRBooks, SearchAsksForTheWholeSecondWindow)
 {
-    auto create = std::make_shared<ZMRBooksCreateTask>();
-    create->setLatitude(31.25);
-    create->setShopTitle("Shop & Co");
-    create->setClassifyObjects(pf::Array::create({pf::ObjectRef(category(3)), pf::ObjectRef(category(12))}));
-    send(proto::IZMRBooksCreateTask(), create);
-    EXPECT_EQ(ownItems(*lastRequest()->body()),
-              (std::vector<std::string>{"config=config_zmr", "taskType=ZMRBooksCreateTask", "zmr-payMoney=0.000000",
-                                        "zmr-expendMoney=0.000000", "zmr-latitude=31.250000", "zmr-longitude=0.000000",
-                                        "zmr-shopTitle=Shop & Co", "zmr-shopAddress=", "zmr-remark=", "zmr-cids=3,12"}));
-
     search(100.9, 200.9);
     EXPECT_EQ(ownItems(*lastRequest()->body()),
               (std::vector<std::string>{"config=config_zmr", "taskType=ZMRBooksSearchTask", "zmr-startTime=100", "zmr-endTime=200"}));
-    EXPECT_EQ(lastRequest()->apiKey(), "url");
 }
 
 TEST_F(ZMRBooks, CreatedEntryIsStoredOncePerBid)

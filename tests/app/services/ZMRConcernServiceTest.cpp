@@ -72,8 +72,7 @@ TEST_F(ZMRConcern, FollowAndUnfollowSendTheUserAndReportToTheDelegate)
     EXPECT_EQ(rows(), (std::vector<std::string>{"6|six|-|1|-|0"}));
     EXPECT_EQ(recorder->events, (std::vector<std::string>{"success IZMRFollowTask uid=7", "fail IZMRUnFollowTask",
                                                           "fail IZMRUnFollowTask", "success IZMRUnFollowTask uid=7"}));
-    EXPECT_EQ(recorder->errors[0].code, 9);
-    EXPECT_EQ(recorder->errors[0].domain, "ZMRConcernService");
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRConcernService", 9, "busy"}));
 }
 
 TEST_F(ZMRConcern, ChangedListIsReplacedPageByPageAndItsVersionStoredAtTheEnd)

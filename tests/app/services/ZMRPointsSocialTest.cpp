@@ -8,7 +8,7 @@
 namespace {
 
 using ZMRPoints = SocialBus;
-using ZMRLikesAndComments = SocialBus;
+using ZMRLikes = SocialBus;
 
 std::shared_ptr<ZMRPrizeBuyTask> prize(long long productId, std::initializer_list<std::pair<const char*, const char*>> fields)
 {
@@ -78,7 +78,7 @@ TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
     EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, "timed out"}));
 }
 
-TEST_F(ZMRLikesAndComments, OnlyASuccessfulLikePostsAndItPostsFirst)
+TEST_F(ZMRLikes, OnlyASuccessfulLikePostsAndItPostsFirst)
 {
     shell->setAuth(pf::Value(5), "t5");
     struct Row {
@@ -96,10 +96,6 @@ TEST_F(ZMRLikesAndComments, OnlyASuccessfulLikePostsAndItPostsFirst)
          std::nullopt, {"fail IZMRLikeTask"}},
         {proto::IZMRUnLikeTask(), std::make_shared<ZMRUnLikeTask>(), pf::Value(), pf::Error{"KRAPIService", -2, "x"},
          {"fail IZMRUnLikeTask"}},
-        {proto::IZMRCommentTask(), std::make_shared<ZMRCommentTask>(), KRJSON::decodeText(R"({"error-code":0,"cid":8})"),
-         std::nullopt, {"success IZMRCommentTask uid=5"}},
-        {proto::IZMRCommentTask(), std::make_shared<ZMRCommentTask>(), pf::Value(), pf::Error{"KRAPIService", -2, "x"},
-         {"fail IZMRCommentTask"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type->name());
@@ -109,7 +105,7 @@ TEST_F(ZMRLikesAndComments, OnlyASuccessfulLikePostsAndItPostsFirst)
         respondWith(row.results, row.transport);
         EXPECT_EQ(recorder->events, row.events);
     }
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRCommentService", 0, "x"}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRLikeService", 0, "x"}));
 
     auto other = std::make_shared<KRAPIResponseTask>();
     other->setTaskType(proto::IZMRFollowTask());

