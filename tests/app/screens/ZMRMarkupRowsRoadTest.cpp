@@ -73,17 +73,6 @@ protected:
         return shot ? *shot : nullptr;
     }
 
-    static std::shared_ptr<KRDragLoadingView> dragView() { return TableRig::dragView(); }
-    // A finger pulling the list down from its top past `to`, then letting go.
-    void pullDown(double to)
-    {
-        host.touchDown({160, 60});
-        for (double y = 80; y <= to; y += 20)
-            host.touchMove({160, y});
-        host.advance(0.3);
-        host.touchUp({160, to});
-        host.advance(1);
-    }
     // The seeded prizes, `pageSize` a page, as item views in a two-column falls grid `height` high, loading.
     struct PrizeGrid {
         std::shared_ptr<ZMRPageDataSource> prizes = std::make_shared<ZMRPageDataSource>();
@@ -106,7 +95,7 @@ protected:
         g.controller->setItemSize({145, 90});
         g.controller->setItemViewNib(std::string("PrizeItem"));
         g.controller->setItemViewBundle(std::make_shared<pf::Bundle>(testBundle().resourcePath()));
-        g.controller->setBottomLoadingView(dragView());
+        g.controller->setBottomLoadingView(TableRig::dragView());
         g.controller->setContext(shell);
         g.controller->setDataSource(g.prizes);
         g.controller->setContainerView(g.grid);
@@ -118,10 +107,9 @@ protected:
 
 }
 
-// The seeded feed as markup rows with the uploaded picture; pulled down it
-// refreshes from the server (new rows, new documents, the last-update text);
-// dragged past its end it loads the next page.
-TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsRefreshesAndLoadsMore)
+// The seeded feed as markup rows with the uploaded picture: the picture
+// loaded over the network, the texts drawn, rows as tall as their texts.
+TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheirPictures)
 {
     auto feed = std::make_shared<PictureFeed>();
     feed->pic = uploadRedSquare();
@@ -135,8 +123,6 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsRefreshesAndLoadsMore)
     rows->setDataSource(feed);
     rows->setContext(shell);
     rows->setTableView(table);
-    rows->setTopLoadingView(dragView());
-    rows->setBottomLoadingView(dragView());
     rows->reloadData();
     KRDOMDocumentRef first;
     auto shot = shoot(table, [&] {
@@ -147,40 +133,16 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsRefreshesAndLoadsMore)
     ASSERT_TRUE(shot);
 
     const pf::Rect rowRect = table->rectForRowAtIndexPath({0, 0});
-    EXPECT_GT(rowRect.height(), 60);
     auto pic = first->elementById("pic")->frame();
     EXPECT_TRUE(pf::test::pixelIs(*shot, {pic.midX(), rowRect.y() + pic.midY()}, pf::Color::rgb(1, 0, 0)));
     for (const char* text : {"nick", "body"})
         EXPECT_TRUE(pf::test::hasInk(*shot, first->elementById(text)->frame().offsetBy(0, rowRect.y()), pf::Color::whiteColor()));
-    auto body = first->elementById("body")->frame();
-    EXPECT_LE(body.maxY(), pic.minY());
+    EXPECT_LE(first->elementById("body")->frame().maxY(), pic.minY());
     // Shop names that wrap make some rows taller than others.
     std::set<double> heights;
     for (int row = 0; row < 5; ++row)
         heights.insert(table->rectForRowAtIndexPath({0, row}).height());
     EXPECT_GT(heights.size(), 1u);
-
-    rows->topLoadingView()->timeLabel()->setText("");
-    pullDown(300);
-    EXPECT_TRUE(feed->isLoading() && feed->isSkipCached());
-    ASSERT_TRUE(waitFor([&] { return !feed->isLoading(); }));
-    EXPECT_EQ(feed->count(), 20u);
-    auto refreshed = rows->documentByIndexPath({0, 0});
-    ASSERT_TRUE(refreshed);
-    EXPECT_NE(refreshed, first);
-    EXPECT_TRUE(rows->topLoadingView()->timeLabel()->text().starts_with("最后更新"));
-    host.advance(1);
-    EXPECT_EQ(table->contentOffset().y, 0);
-
-    ASSERT_EQ(rows->bottomLoadingView()->superview(), table);
-    table->setContentOffset({0, table->contentSize().height - table->bounds().height()});
-    host.drag({160, 400}, {160, 200});
-    ASSERT_TRUE(waitFor([&] { return feed->count() == 40 && !feed->isLoading(); }));
-    EXPECT_EQ(feed->pageIndex(), 2);
-    EXPECT_EQ(table->numberOfRowsInSection(0), 40);
-    auto last = rows->documentByIndexPath({0, 39});
-    ASSERT_TRUE(last && last->elementById("body"));
-    EXPECT_TRUE(last->elementById("body")->text().starts_with("Saved on purchase 40")) << last->elementById("body")->text();
 }
 
 // Four prizes a page in a grid shorter than them: a drag past the end loads the other four.

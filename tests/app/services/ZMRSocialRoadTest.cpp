@@ -23,7 +23,7 @@ protected:
         std::string api = server.url();
         startShell(socialRoadConfig(api, api.substr(0, api.size() - 4) + "/upload"));
         // The sign-in sends its own points request; let it land first.
-        signInSettle = 0.3;
+        waitForPoints = true;
     }
     // Sends and waits; the outcome's error, if any.
     std::optional<pf::Error> run(const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task)
@@ -136,7 +136,6 @@ TEST_F(ZMRSocialRoad, AProfileWithANewPortraitIsStoredAndTheNicknameChanges)
 {
     signUp("taken", "Takenick");
     shell->setAuth(pf::Value(), std::nullopt);
-    runMainFor(0.2);
     signUp("rui", "Ruirui");
     auto profile = std::make_shared<ZMRUpdateUserTask>();
     profile->setNick("Ruby Rui");
