@@ -28,14 +28,12 @@ TEST_F(ZMRAuth, EachTaskSendsItsServerNameAndItems)
         pf::ObjectRef task;
         std::vector<std::string> items;
     } rows[] = {
-        {proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), {"config=config_zmr", "taskType=ZMRLoginTask"}},
         {proto::IZMRVoxlyLoginTask(), tokenTask<ZMRVoxlyLoginTask>("v", 90.9),
          {"config=config_zmr", "taskType=ZMRVoxlyLoginTask", "zmr-token=v", "zmr-expires_in=90"}},
         {proto::IZMRZZLoginTask(), tokenTask<ZMRZZLoginTask>(nullptr, NAN),
          {"config=config_zmr", "taskType=ZMRZZLoginTask", "zmr-token=", "zmr-expires_in=0"}},
         {proto::IZMRZZBindTask(), tokenTask<ZMRZZBindTask>("z", 1e12),
          {"config=config_zmr", "taskType=ZMRZZBindTask", "zmr-etoken=z", "zmr-expires_in=2147483647"}},
-        {proto::IZMRLogoutTask(), std::make_shared<ZMRLogoutTask>(), {"config=config_zmr", "taskType=AppAuthRemoveTask"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type->name());

@@ -63,7 +63,6 @@ TEST_F(ZMRConcern, FollowAndUnfollowSendTheUserAndReportToTheDelegate)
     auto unfollow = std::make_shared<ZMRUnFollowTask>();
     unfollow->setTuid(5);
     send(proto::IZMRUnFollowTask(), unfollow);
-    EXPECT_EQ(ownItems(*lastRequest()->body()), (std::vector<std::string>{"config=config_zmr", "taskType=ZMRUnFollowTask", "zmr-tuid=5"}));
     auto request = lastRequest();
     answer(R"({"error-code":9,"error":"busy"})", request);
     respondWith({}, pf::Error{"KRHttpService", 500, "down"}, request);

@@ -61,31 +61,3 @@ TEST_F(ZMRImageUpload, WideImagesAreScaledToTheLimitAndPostedAsOneJpegPart)
         EXPECT_EQ((*decoded)->pixelHeight(), static_cast<int>(row.sent.height));
     }
 }
-
-TEST_F(ZMRImageUpload, TheAnswerOrTheErrorReachesTheDelegateAndCancelWithdrawsTheExchange)
-{
-    auto loaded = send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
-    auto failed = send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
-    auto cancelled = send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
-    ASSERT_EQ(uploads.uploads.size(), 3u);
-    for (const auto& http : uploads.uploads)
-        EXPECT_EQ(http->source(), source);
-
-    EXPECT_TRUE(shell->cancelHandle(proto::IZMRImageUploadTask(), cancelled));
-    ASSERT_EQ(uploads.cancels.size(), 1u);
-    EXPECT_EQ(uploads.cancels[0], uploads.uploads[2]);
-
-    endUpload(0, R"({"error-code":0,"uri":"http://x/images/1"})");
-    auto answer = KRJSON::decodeText(R"({"error-code":0,"uri":"http://x/images/1"})");
-    failed->setResultsData(pf::Value("stale"));
-    endUpload(1, nullptr);
-    // A withdrawn exchange that still ends is not reported.
-    uploads.uploads[2]->delegate()->krHttpTaskDidLoaded(*uploads.uploads[2]);
-
-    EXPECT_EQ(recorder->events, (std::vector<std::string>{"success IZMRImageUploadTask uid=(null)", "fail IZMRImageUploadTask"}));
-    EXPECT_EQ(loaded->resultsData(), answer);
-    EXPECT_EQ(recorder->results[0], answer);
-    EXPECT_TRUE(failed->resultsData().isNil());
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"KRHttpService", -3, "timed out"}));
-    EXPECT_TRUE(cancelled->resultsData().isNil());
-}
