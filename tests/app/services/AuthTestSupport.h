@@ -86,8 +86,12 @@ inline std::vector<std::string> ownItems(const KRHttpFormBody& body)
 
 class AuthBus : public ::testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override { startBus({"IZMRConcernTask", "IZMRCoinTask"}, addAccountServices); }
     void TearDown() override;
+    // A fresh bus and shell: the recorder takes the `recorded` task types,
+    // `more` (an entry) comes before the API stand-in, `add` appends the
+    // services under test.
+    void startBus(std::initializer_list<pf::Value> recorded, void (*add)(const pf::DictionaryRef&), pf::Value more = {});
 
     // Answers the last request (or `request`) as the API service would.
     void respond(const std::string& json, std::shared_ptr<KRAPIRequestTask> request = nullptr);

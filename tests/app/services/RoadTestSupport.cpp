@@ -72,13 +72,21 @@ std::shared_ptr<ZMRLoginTask> RoadBus::login(const std::string& account, const s
 
 long long RoadBus::signUp(const std::string& account, const std::string& nick)
 {
+    // The sign-in's own points request ends with a change of the user's
+    // information, after the sign-in's own.
+    std::size_t changes = 0;
+    auto observer = std::make_shared<int>(0);
+    pf::NotificationCenter::defaultCenter().addObserver(ZMRUserInfoChangedNotification, observer,
+                                                       [&changes](const pf::Notification&) { ++changes; });
     recorder->clear();
     EXPECT_TRUE(sendAndWait(shell, proto::IZMRRegisterTask(), registration(account, "secret1", nick.empty() ? "nick " + account : nick),
                             recorder));
     EXPECT_TRUE(recorder->errors.empty());
     EXPECT_TRUE(shell->uid().isNumber());
-    if (signInSettle > 0)
-        runMainFor(signInSettle);
+    std::size_t signedIn = changes;
+    if (waitForPoints) {
+        EXPECT_TRUE(runMainUntil([&] { return changes > signedIn; }));
+    }
     recorder->clear();
     return shell->uid().longLongValue();
 }

@@ -39,6 +39,6 @@ protected:
     AppServerProcess server;
     std::shared_ptr<ZMRShell> shell;
     std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
-    // How long a sign-in's own follow-up requests are given to land.
-    double signInSettle = 0;
+    // Whether signUp() waits for the sign-in's own points request to land.
+    bool waitForPoints = false;
 };

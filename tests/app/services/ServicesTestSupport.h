@@ -69,10 +69,6 @@ inline bool runMainUntil(const std::function<bool()>& predicate, double seconds 
     return pf::RunLoop::main().runUntil(predicate, pf::Seconds(seconds));
 }
 
-inline void runMainFor(double seconds)
-{
-    pf::RunLoop::main().runUntil([] { return false; }, pf::Seconds(seconds));
-}
 
 // A configuration entry: the service's class and the task types it takes.
 pf::DictionaryRef serviceEntry(const char* serviceClass, std::initializer_list<pf::Value> taskTypes);

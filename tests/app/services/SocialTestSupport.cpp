@@ -1,6 +1,5 @@
 #include "SocialTestSupport.h"
 
-#include "app/services/ZMRLikeService.h"
 #include "platform/foundation/ClassBuilder.h"
 
 UploadRecord*& uploadRecord()
@@ -62,22 +61,14 @@ pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string&
 
 void SocialBus::SetUp()
 {
-    AuthBus::SetUp();
     static bool registered = false;
     if (!registered) {
         registered = true;
         pf::ClassBuilder<TestUploadHttpService>("TestUploadHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
     }
     uploadRecord() = &uploads;
-    config = busConfig({serviceEntry("TestRecordingService", {"IZMRConcernTask"}),
-                        serviceEntry("TestUploadHttpService", {"IKRHttpUploadTask"}),
-                        serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
-    addSocialServices(config, "http://127.0.0.1:9/upload");
-    shell = ZMRShell::create(config, nullptr);
-    recorder->shell = shell;
-    pf::NotificationCenter::defaultCenter().addObserver(ZMRLikeChangedNotification, observer, [this](const pf::Notification& n) {
-        recorder->events.push_back(n.name);
-    });
+    startBus({"IZMRConcernTask"}, [](const pf::DictionaryRef& config) { addSocialServices(config, "http://127.0.0.1:9/upload"); },
+             pf::Value(serviceEntry("TestUploadHttpService", {"IKRHttpUploadTask"})));
 }
 
 void SocialBus::TearDown()
@@ -95,14 +86,4 @@ void SocialBus::endUpload(std::size_t index, const char* json)
     } else {
         http->delegate()->krHttpTaskDidFailError(*http, pf::Error{"KRHttpService", -3, "timed out"});
     }
-}
-
-pf::DictionaryRef SocialBus::entry(const std::string& serviceClass) const
-{
-    for (const pf::Value& value : *config->array("services")) {
-        auto dictionary = value.dictionary();
-        if (dictionary && dictionary->string("class") == serviceClass)
-            return dictionary;
-    }
-    return nullptr;
 }

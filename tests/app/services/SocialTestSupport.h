@@ -36,9 +36,6 @@ protected:
     // Ends recorded upload `index` with the answer `json`, or with a
     // transport failure when `json` is null.
     void endUpload(std::size_t index, const char* json);
-    // The configuration entry of the service of that class.
-    pf::DictionaryRef entry(const std::string& serviceClass) const;
 
     UploadRecord uploads;
-    pf::DictionaryRef config;
 };

@@ -48,12 +48,7 @@ std::vector<std::string> dumpRows(const KRDBContextRef& db, const std::string& s
 
 void StoreBus::SetUp()
 {
-    AuthBus::SetUp();
-    auto config = busConfig({serviceEntry("TestRecordingService", {"IZMRCoinTask"}),
-                             serviceEntry("TestAPIService", {"IKRAPIRequestTask", "IKRAPICancelTask"})});
-    addStoreServices(config);
-    shell = ZMRShell::create(config, nullptr);
-    recorder->shell = shell;
+    startBus({"IZMRCoinTask"}, addStoreServices);
     observeStoreNotifications(observer, posted);
 }
 

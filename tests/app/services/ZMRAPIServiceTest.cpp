@@ -146,19 +146,12 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         const char* description;
         bool ok;
     } rows[] = {
-        {R"({"error-code":0})", 0, "", true},
-        {R"({})", 0, "", true},
-        {R"({"error-code":null})", 0, "", true},
-        {R"({"error-code":257,"error":"wrong"})", 257, "wrong", false},
-        {R"({"error-code":4294967296})", 4294967296LL, "", false},
-        {R"({"error-code":-3})", -3, "", false},
-        {R"({"error-code":"15366"})", 15366, "", false},
-        {R"({"error-code":"abc"})", -1, "", false},
-        {R"({"error-code":[0]})", -1, "", false},
-        {R"({"error-code":true})", -1, "", false},
-        {R"({"error-code":12.7})", 12, "", false},
-        {R"({"error-code":1e300})", 9223372036854775807LL, "", false},
-        {R"({"error-code":5,"error":42})", 5, "", false},
+        {R"({"error-code":0})", 0, "", true}, {R"({})", 0, "", true}, {R"({"error-code":null})", 0, "", true},
+        {R"({"error-code":257,"error":"wrong"})", 257, "wrong", false}, {R"({"error-code":4294967296})", 4294967296LL, "", false},
+        {R"({"error-code":-3})", -3, "", false}, {R"({"error-code":"15366"})", 15366, "", false},
+        {R"({"error-code":"abc"})", -1, "", false}, {R"({"error-code":[0]})", -1, "", false},
+        {R"({"error-code":true})", -1, "", false}, {R"({"error-code":12.7})", 12, "", false},
+        {R"({"error-code":1e300})", 9223372036854775807LL, "", false}, {R"({"error-code":5,"error":42})", 5, "", false},
         {R"([1,2])", 0, "", false},
     };
     for (const Row& row : rows) {

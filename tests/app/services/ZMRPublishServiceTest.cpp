@@ -128,7 +128,7 @@ TEST_F(ZMRPublish, CancellingWithdrawsTheUploadsAndNothingIsSent)
     endUpload(1, R"({"uri":"u2"})");
     endUpload(2, R"({"uri":"u3"})");
     endUpload(3, R"({"uri":"u4"})");
-    runMainFor(0.05);
+    pf::RunLoop::main().runUntilIdle();
     EXPECT_TRUE(api.requests.empty());
     EXPECT_TRUE(recorder->events.empty());
 }

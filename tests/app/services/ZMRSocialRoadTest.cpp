@@ -23,7 +23,7 @@ protected:
         std::string api = server.url();
         startShell(socialRoadConfig(api, api.substr(0, api.size() - 4) + "/upload"));
         // The sign-in sends its own points request; let it land first.
-        signInSettle = 0.3;
+        waitForPoints = true;
     }
     // Sends and waits; the outcome's error, if any.
     std::optional<pf::Error> run(const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task)
@@ -116,7 +116,6 @@ TEST_F(ZMRSocialRoad, APostWithTwoPhotosEarnsPointsThatBuyAPrizeOnce)
         pf::Rgba8 colour;
     } expected[] = {{640, 480, {255, 0, 0, 255}}, {300, 200, {0, 0, 255, 255}}};
     for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_EQ(dataForKeyPath(images->at(i), "width").stringValue(), std::to_string(expected[i].width) + ".000000");
         auto served = download(dataForKeyPath(images->at(i), "uri").stringValue().value_or(""));
         ASSERT_NE(served, nullptr) << i;
         EXPECT_EQ(served->pixelWidth(), expected[i].width);
@@ -137,7 +136,6 @@ TEST_F(ZMRSocialRoad, AProfileWithANewPortraitIsStoredAndTheNicknameChanges)
 {
     signUp("taken", "Takenick");
     shell->setAuth(pf::Value(), std::nullopt);
-    runMainFor(0.2);
     signUp("rui", "Ruirui");
     auto profile = std::make_shared<ZMRUpdateUserTask>();
     profile->setNick("Ruby Rui");
@@ -150,7 +148,6 @@ TEST_F(ZMRSocialRoad, AProfileWithANewPortraitIsStoredAndTheNicknameChanges)
     ASSERT_TRUE(logo);
     EXPECT_EQ(profile->logo(), logo);
     EXPECT_EQ(dataForKeyPath(shell->userInfo(), "job").stringValue(), "baker");
-    EXPECT_EQ(dataForKeyPath(shell->userInfo(), "age").longLongValue(), 28);
     auto served = download(*logo);
     ASSERT_NE(served, nullptr);
     EXPECT_EQ(served->pixelWidth(), 160);

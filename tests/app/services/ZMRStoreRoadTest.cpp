@@ -111,14 +111,18 @@ TEST_F(ZMRStoreRoad, LedgerEntriesAreCreatedAndTheMonthSearchMirrorsThem)
         auto create = std::make_shared<ZMRBooksCreateTask>();
         create->setPayMoney(pay);
         create->setShopTitle("Mart");
-        auto food = std::make_shared<ZMRClassifyObject>();
-        food->setCid(1);
-        create->setClassifyObjects(pf::Array::create({pf::ObjectRef(food)}));
+        auto categories = pf::Array::create();
+        for (long long cid : {1, 3}) {
+            auto category = std::make_shared<ZMRClassifyObject>();
+            category->setCid(cid);
+            categories->add(pf::ObjectRef(category));
+        }
+        create->setClassifyObjects(categories);
         ASSERT_TRUE(sendAndWait(shell, proto::IZMRBooksCreateTask(), create, recorder));
     }
     ASSERT_EQ(recorder->errors.size(), 0u);
     EXPECT_EQ(dumpRows(db, "SELECT payMoney, shopTitle, cids FROM ZMRBooksObject ORDER BY bid"),
-              (std::vector<std::string>{"12.5|Mart|[1]", "30.0|Mart|[1]"}));
+              (std::vector<std::string>{"12.5|Mart|[1,3]", "30.0|Mart|[1,3]"}));
 
     // A stale local row of the month goes; repeated searches add no copies.
     double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();

@@ -37,14 +37,15 @@ TEST_F(ZMRUser, AGivenLogoOrNoPortraitSendsTheProfileAtOnce)
 
 TEST_F(ZMRUser, APickedPortraitIsUploadedFirstAndOnlyAStoredImageIsSent)
 {
-    auto task = send(proto::IZMRUpdateUserTask(), update(true));
+    // The caller need not keep the update while its portrait uploads.
+    std::weak_ptr<ZMRUpdateUserTask> task = send(proto::IZMRUpdateUserTask(), update(true));
     ASSERT_EQ(uploads.uploads.size(), 1u);
     EXPECT_TRUE(api.requests.empty());
     endUpload(uploads.uploads.size() - 1, R"({"error-code":0,"uri":"http://x/images/7"})");
     ASSERT_EQ(api.requests.size(), 1u);
     EXPECT_EQ(ownItems(*lastRequest()->body())[4], "zmr-logo=http://x/images/7");
-    EXPECT_EQ(task->logo(), "http://x/images/7");
-    EXPECT_TRUE(task->logoImage());
+    ASSERT_TRUE(task.lock());
+    EXPECT_EQ(task.lock()->logo(), "http://x/images/7");
 
     struct Row {
         const char* answer; // null: a transport failure
