@@ -132,6 +132,10 @@ void KRHttpTaskOperator::postFinal(std::function<void(IKRHttpTask&)> relay)
             relay(*self->m_task);
         if (self->m_done)
             self->m_done(self.get());
+        // The exchange is over: the task is let go here, on the main queue,
+        // so that a queue thread dropping the operator last need not wake
+        // the main queue again just to release it.
+        self->m_task.reset();
     });
 }
 
