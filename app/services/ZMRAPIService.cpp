@@ -84,6 +84,9 @@ void ZMRAPIService::willRequest(const pf::ObjectRef& task)
         // A request offered twice (the logout) keeps what its form took first.
     }
 
+    // Encoding the form only for the log would cost as much as sending it.
+    if (!pf::isLogLevelEnabled(pf::LogLevel::Debug))
+        return;
     pf::Bytes bytes = body.bytesBody();
     pf::logLevel(pf::LogLevel::Debug, "%s", body.contentType().value_or("").c_str());
     if (!body.contentType() || !body.contentType()->starts_with("multipart/"))
@@ -112,14 +115,16 @@ void ZMRAPIService::didRespond(const pf::ObjectRef& task)
     std::optional<pf::Value> carried = takeCarriedUid(response->task());
     if (response->error())
         return;
-    pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(KRJSON::encodeObject(response->resultsData())).c_str());
+    if (pf::isLogLevelEnabled(pf::LogLevel::Debug))
+        pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(KRJSON::encodeObject(response->resultsData())).c_str());
     const pf::Value& results = response->resultsData();
     if (!results.isDictionary() || ZMRErrorCode(results) != 0)
         return;
 
     auto& defaults = pf::UserDefaults::standard();
     pf::Value deviceId = ZMRPresent(results, "device-did");
-    if (deviceId.isNumber() || deviceId.isString()) {
+    // The same id again would only cost a disk write.
+    if ((deviceId.isNumber() || deviceId.isString()) && !(defaults.objectForKey("device-did") == deviceId)) {
         defaults.setObject(deviceId, "device-did");
         defaults.synchronize();
     }

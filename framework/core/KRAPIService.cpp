@@ -83,16 +83,21 @@ void KRAPIService::krHttpTaskWillRequest(KRHttpTask& task)
         task.doFailError(pf::Error{errorDomain, -1, "no url for api " + key});
         return;
     }
+    // Redacting costs more than composing; only a debug log reads it.
+    bool debug = pf::isLogLevelEnabled(pf::LogLevel::Debug);
     std::string absolute = url->absoluteString();
-    pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(absolute).c_str());
+    if (debug)
+        pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(absolute).c_str());
 
     double timeout = config() ? config()->get("timeout").doubleValue() : 0;
-    pf::HttpRequest http(absolute, pf::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, std::chrono::duration<double>(timeout));
+    pf::HttpRequest http(std::move(absolute), pf::URLRequestCachePolicy::ReloadIgnoringLocalCacheData,
+                         std::chrono::duration<double>(timeout));
     http.setValue("gzip, deflate", "Accept-Encoding");
     if (const auto& body = request->body()) {
         http.setHttpMethod("POST");
         pf::Bytes bytes = body->bytesBody();
-        pf::logLevel(pf::LogLevel::Debug, "body %s", describeBody(bytes, body->contentType()).c_str());
+        if (debug)
+            pf::logLevel(pf::LogLevel::Debug, "body %s", describeBody(bytes, body->contentType()).c_str());
         http.setHttpBody(std::move(bytes));
         http.setValue(body->contentType(), "Content-Type");
     }
@@ -106,8 +111,7 @@ std::shared_ptr<KRAPIResponseTask> KRAPIService::makeResponse(const KRAPIRequest
     response->setTaskType(request.taskType());
     response->setUserInfo(request.userInfo());
     response->setSource(request.source());
-    if (auto http = task.request())
-        response->setUrl(http->url());
+    response->setUrl(task.requestUrl());
     return response;
 }
 
@@ -120,19 +124,21 @@ void KRAPIService::krHttpTaskDidLoaded(KRHttpTask& task)
 {
     auto self = shared_from_this();
     auto request = requestOf(task);
-    auto http = task.request();
-    auto answer = task.response();
-    if (http) {
-        pf::logLevel(pf::LogLevel::Debug, "%s %s", http->httpMethod().c_str(), pf::redactSecrets(http->url()).c_str());
-        if (answer) {
-            for (const auto& [name, value] : answer->allHeaderFields())
-                pf::logLevel(pf::LogLevel::Debug, "%s: %s", name.c_str(), pf::redactSecrets(value).c_str());
+    if (pf::isLogLevelEnabled(pf::LogLevel::Debug)) {
+        auto http = task.request();
+        auto answer = task.response();
+        if (http) {
+            pf::logLevel(pf::LogLevel::Debug, "%s %s", http->httpMethod().c_str(), pf::redactSecrets(http->url()).c_str());
+            if (answer) {
+                for (const auto& [name, value] : answer->allHeaderFields())
+                    pf::logLevel(pf::LogLevel::Debug, "%s: %s", name.c_str(), pf::redactSecrets(value).c_str());
+            }
         }
     }
     // A status page or a body that is not the server's JSON is no answer:
     // the requester must hear of it as a failure, not as empty results.
-    int status = answer ? answer->statusCode() : 0;
-    if (!answer || !answer->isSuccessful()) {
+    int status = task.statusCode();
+    if (status < 200 || status >= 300) {
         fail(task, pf::Error{errorDomain, status, "http status " + std::to_string(status)});
         return;
     }
@@ -180,7 +186,7 @@ void KRAPIService::fail(KRHttpTask& task, const pf::Error& error)
     auto request = requestOf(task);
     if (!forget(task) || !request)
         return;
-    pf::log("%s failed: %s %lld %s", pf::redactSecrets(task.request() ? task.request()->url() : "(no url)").c_str(),
+    pf::log("%s failed: %s %lld %s", pf::redactSecrets(task.requestUrl().value_or("(no url)")).c_str(),
             error.domain.c_str(), error.code, error.description.c_str());
     auto response = makeResponse(*request, task);
     response->setError(error);

@@ -104,7 +104,7 @@ std::string partialPath(const std::string& path)
     return path + ".tmp";
 }
 
-std::optional<std::string> gb18030ToUtf8(const pf::Bytes& bytes)
+std::optional<std::string> gb18030ToUtf8(std::string_view bytes)
 {
     iconv_t converter = iconv_open("UTF-8", "GB18030");
     if (converter == reinterpret_cast<iconv_t>(-1))
@@ -178,6 +178,12 @@ void KRHttpTask::setRequest(std::optional<pf::HttpRequest> request)
     m_request = std::move(request);
 }
 
+std::optional<std::string> KRHttpTask::requestUrl() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_request ? std::optional<std::string>(m_request->url()) : std::nullopt;
+}
+
 pf::Value KRHttpTask::responseBody() const
 {
     std::lock_guard lock(m_mutex);
@@ -194,6 +200,12 @@ std::optional<pf::HttpResponse> KRHttpTask::response() const
 {
     std::lock_guard lock(m_mutex);
     return m_response;
+}
+
+int KRHttpTask::statusCode() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_response ? m_response->statusCode() : 0;
 }
 
 pf::Value KRHttpTask::userInfo() const
@@ -374,7 +386,7 @@ std::optional<pf::Error> KRHttpTask::doBackgroundReceiveData(const std::uint8_t*
     switch (m_responseType) {
     case KRHttpResponseType::Text:
     case KRHttpResponseType::JSON:
-        m_received.insert(m_received.end(), bytes, bytes + length);
+        m_received.append(reinterpret_cast<const char*>(bytes), length);
         break;
     case KRHttpResponseType::ResourceFile:
         if (!m_storeBody)
@@ -398,11 +410,11 @@ void KRHttpTask::doBackgroundLoaded()
         std::optional<std::string> text;
         if (gb18030)
             text = gb18030ToUtf8(m_received);
-        else if (pf::isValidUtf8(std::string_view(reinterpret_cast<const char*>(m_received.data()), m_received.size())))
-            text = std::string(m_received.begin(), m_received.end());
-        m_received.clear();
+        else if (pf::isValidUtf8(m_received))
+            text = std::move(m_received);
+        m_received = std::string();
         if (m_responseType == KRHttpResponseType::Text)
-            setResponseBody(text ? pf::Value(*text) : pf::Value());
+            setResponseBody(text ? pf::Value(std::move(*text)) : pf::Value());
         else
             setResponseBody(text ? KRJSON::decodeText(*text) : pf::Value());
         return;

@@ -58,6 +58,8 @@ public:
 
     std::optional<pf::HttpRequest> request() const override;
     void setRequest(std::optional<pf::HttpRequest> request) override;
+    // The request's URL without copying the whole request; nothing without one.
+    std::optional<std::string> requestUrl() const;
     bool isAllowWillRequest() const override { return m_allowWillRequest; }
     void setAllowWillRequest(bool allow) { m_allowWillRequest = allow; }
     bool isAllowStatusCode302() const override { return m_allowStatusCode302; }
@@ -84,6 +86,8 @@ public:
     pf::Value responseBody() const;
     void setResponseBody(pf::Value body);
     std::optional<pf::HttpResponse> response() const;
+    // The answer's status without copying its header fields; 0 before the answer.
+    int statusCode() const;
     pf::Value userInfo() const;
     void setUserInfo(pf::Value userInfo);
     std::optional<std::string> contentType() const;
@@ -116,8 +120,9 @@ private:
     std::atomic<std::uint64_t> m_downloadLength = 0;
     std::atomic<std::uint64_t> m_beginLength = 0;
 
-    // Exchange thread only.
-    pf::Bytes m_received;
+    // Exchange thread only. Text and JSON bodies collect as text, so they
+    // are decoded where they arrived.
+    std::string m_received;
     std::FILE* m_partialFile = nullptr;
     std::string m_resourcePath;
     bool m_storeBody = false; // false for answers whose body must not reach the file

@@ -132,6 +132,10 @@ void KRHttpTaskOperator::postFinal(std::function<void(IKRHttpTask&)> relay)
             relay(*self->m_task);
         if (self->m_done)
             self->m_done(self.get());
+        // The exchange is over: the task is let go here, on the main queue,
+        // so that a queue thread dropping the operator last need not wake
+        // the main queue again just to release it.
+        self->m_task.reset();
     });
 }
 
@@ -139,8 +143,10 @@ void KRHttpTaskOperator::runExchanges()
 {
     std::optional<pf::HttpRequest> request;
     {
+        // Nothing reads the prepared request after this point.
         std::lock_guard lock(m_mutex);
-        request = m_request;
+        request = std::move(m_request);
+        m_request.reset();
     }
     if (!request)
         return; // preparation has answered the task already
@@ -153,7 +159,8 @@ void KRHttpTaskOperator::runExchanges()
     IKRHttpTask& task = *m_task;
     int hops = 0;
     while (request && !isCancelled()) {
-        auto connection = std::make_shared<pf::HttpConnection>(*request);
+        auto connection = std::make_shared<pf::HttpConnection>(std::move(*request));
+        request.reset();
         {
             std::lock_guard lock(m_mutex);
             m_connection = connection;
@@ -167,9 +174,11 @@ void KRHttpTaskOperator::runExchanges()
         std::optional<pf::Error> failure;
         pf::HttpConnectionCallbacks callbacks;
         callbacks.response = [&](const pf::HttpResponse& response) {
-            auto location = response.valueForHTTPHeaderField("Location");
-            if (task.isAllowStatusCode302() && response.statusCode() == 302 && location) {
-                auto resolved = pf::resolveHttpLocation(request->url(), *location);
+            std::optional<std::string> location;
+            if (response.statusCode() == 302 && task.isAllowStatusCode302())
+                location = response.valueForHTTPHeaderField("Location");
+            if (location) {
+                auto resolved = pf::resolveHttpLocation(connection->request().url(), *location);
                 if (!resolved)
                     failure = redirectError("redirect to an unsupported location");
                 else if (++hops > maxRedirects)

@@ -41,6 +41,7 @@ public:
     void main() override;   // queue thread
     void cancel() override; // any thread
 
+    // Main queue; null once the exchange's last event has run there.
     const std::shared_ptr<IKRHttpTask>& task() const { return m_task; }
     const pf::Protocol* taskType() const { return m_taskType; }
     void setTaskType(const pf::Protocol* taskType) { m_taskType = taskType; }

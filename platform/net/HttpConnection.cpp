@@ -113,7 +113,8 @@ struct HttpConnection::Transfer {
         inHead = false;
         if (!callbacks.response)
             return !connection.m_cancelled.load();
-        HttpResponse response(connection.m_request.url(), status, fields);
+        // The head is complete and trailers are not kept: hand the fields over.
+        HttpResponse response(connection.m_request.url(), status, std::move(fields));
         return callOut([&] { callbacks.response(response); });
     }
 

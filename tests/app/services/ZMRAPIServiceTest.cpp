@@ -8,6 +8,7 @@
 #include "platform/foundation/Log.h"
 
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 
@@ -90,6 +91,41 @@ TEST_F(ZMREnvelope, OnlyUsableAnswerValuesAreStored)
     send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
     respondWith(pf::Value(pf::Dictionary::create({{"error-code", 0}, {"timestamp", INFINITY}})), std::nullopt);
     EXPECT_TRUE(std::isfinite(shell->timestamp()));
+}
+
+// Each write replaces the file, so an unchanged file identity means no write.
+TEST_F(ZMREnvelope, AnswersRepeatingStoredValuesCostNoWriteButChangesAreWrittenAtOnce)
+{
+    const char* signedIn = R"({"error-code":0,"device-did":"D-1","auth":4,"auth-token":"t4",)"
+                           R"("user":{"account":"ann","nick":"Ann"},"auth-bind":{"voxly":{"token":"v"}}})";
+    send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+    respond(signedIn);
+    auto& defaults = pf::UserDefaults::standard();
+    auto fileId = [&] {
+        struct stat info {};
+        return ::stat(defaults.path().c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    struct Row {
+        const char* json;
+        bool writes;
+    } rows[] = {
+        {signedIn, false},
+        {R"({"error-code":0,"device-did":"D-1"})", false},
+        {R"({"error-code":0,"device-did":"D-2"})", true},
+        {R"({"error-code":0,"timestamp":7000})", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.json);
+        auto before = fileId();
+        ASSERT_NE(before, 0u);
+        send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>());
+        respond(row.json);
+        EXPECT_EQ(fileId() != before, row.writes);
+    }
+    pf::UserDefaults::resetStandard();
+    EXPECT_EQ(pf::UserDefaults::standard().stringForKey("device-did"), "D-2");
+    EXPECT_EQ(pf::UserDefaults::standard().doubleForKey("timestamp"), 7000);
+    EXPECT_EQ(shell->nick(), "Ann");
 }
 
 TEST_F(ZMREnvelope, RenewedTokenIsTakenOnlyForTheUserWhoAsked)
