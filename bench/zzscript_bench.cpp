@@ -6,6 +6,7 @@
 //                             signature, staged extraction, digests, swap
 //   BM_BareExtractVerify_1MB  minizip extraction, SHA-1 per file, one verify
 #include "framework/util/KRUnZip.h"
+#include "platform/controls/WebView.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Object.h"
@@ -36,9 +37,10 @@ const std::string kText = "a text of forty characters, both ways ..";
 
 void BM_BridgeRoundTrip(benchmark::State& state)
 {
-    auto context = pf::ScriptContext::create();
+    auto web = std::make_shared<pf::WebView>();
+    auto context = web->scriptContext();
     context->setConsoleSink([](const std::string&) {});
-    auto runEnv = CorvanaJSRunEnv::initWithContext(context, {});
+    auto runEnv = CorvanaJSRunEnv::initWithWebView(web, "", {});
     context->evaluate(CorvanaJSRunEnv::sendCmdScript);
     auto target = std::make_shared<pf::Object>();
     auto module = std::make_shared<CorvanaJSObject>();

@@ -4,6 +4,7 @@
 #include "platform/controls/ScrollView.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/script/ScriptContext.h"
 #include "platform/ui/Touch.h"
 
 #include <algorithm>
@@ -37,6 +38,21 @@ public:
         if (m_owner && touches.size() == 1)
             m_owner->linkTapped(touches.front()->locationInView(this));
     }
+    WebView* m_owner;
+};
+
+// Answers the context's navigation hook with the view's delegate.
+class WebView::ScriptHook : public ScriptContextDelegate {
+public:
+    explicit ScriptHook(WebView& owner) : m_owner(&owner) {}
+    bool shouldStartLoad(const std::string& url, NavigationType) override
+    {
+        auto keep = m_owner->self(); // the delegate may drop the view's last owner
+        auto delegate = m_owner->m_delegate.lock();
+        return !delegate || delegate->webViewShouldStartLoadWithRequest(*m_owner, url);
+    }
+
+private:
     WebView* m_owner;
 };
 
@@ -178,6 +194,30 @@ void WebView::finishLoad(unsigned generation)
     m_scrollView->setContentOffset(Point());
     if (auto d = m_delegate.lock())
         d->webViewDidFinishLoad(*this);
+}
+
+const std::shared_ptr<ScriptContext>& WebView::scriptContext()
+{
+    if (!m_scriptContext) {
+        m_scriptContext = ScriptContext::create();
+        if (m_scriptContext) {
+            m_scriptHook = std::make_shared<ScriptHook>(*this);
+            m_scriptContext->setDelegate(m_scriptHook);
+        }
+    }
+    return m_scriptContext;
+}
+
+std::string WebView::stringByEvaluatingJavaScriptFromString(std::string_view text)
+{
+    auto context = scriptContext();
+    return context ? context->evaluate(text) : std::string();
+}
+
+Value WebView::callScriptFunction(std::string_view path, const std::vector<Value>& arguments)
+{
+    auto context = scriptContext();
+    return context ? context->callFunction(path, arguments) : Value();
 }
 
 void WebView::layoutPage()

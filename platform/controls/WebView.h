@@ -14,13 +14,25 @@
 // the loader the renderer installs (setPageLoader); without one every load
 // fails.
 //
+// Scripts run in the view's own script context, made on first use. It
+// belongs to the view, not to the page: loading a page neither runs the
+// page's <script> elements nor resets what earlier evaluations defined, so
+// a hidden view serves as a long-lived script host. A script's openURL()
+// asks the delegate's webViewShouldStartLoadWithRequest synchronously
+// (allowed without a delegate) and answers its verdict; the delegate may
+// evaluate again from there.
+//
 // Main thread only. The delegate is not retained.
 
 #include "platform/controls/WebPage.h"
+#include "platform/foundation/Value.h"
+#include "platform/script/Forward.h"
 #include "platform/ui/View.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace pf {
 
@@ -63,6 +75,15 @@ public:
     const std::optional<std::string>& htmlString() const { return m_html; }
     const std::string& url() const { return m_url; }
 
+    // The view's script context (the view is its delegate); null when the
+    // engine cannot make one.
+    const std::shared_ptr<ScriptContext>& scriptContext();
+    // The completion value as text: "" for undefined, null or a failure.
+    std::string stringByEvaluatingJavaScriptFromString(std::string_view text);
+    // Calls the function at the dotted path with the values as script
+    // arguments (never as source); its result, or nil when the call failed.
+    Value callScriptFunction(std::string_view path, const std::vector<Value>& arguments = {});
+
     void layoutSubviews() override;
     ViewRef hitTest(Point p) override;
 
@@ -72,6 +93,7 @@ protected:
 
 private:
     friend class WebContentView;
+    class ScriptHook;
     bool startLoad(std::optional<std::string> html, const std::string& url);
     void beginLoad(unsigned generation);
     void finishLoad(unsigned generation);
@@ -83,6 +105,8 @@ private:
     std::shared_ptr<ScrollView> m_scrollView;
     std::shared_ptr<View> m_content; // the page, backed where it shows
     std::unique_ptr<WebPage> m_page;
+    std::shared_ptr<ScriptContext> m_scriptContext;
+    std::shared_ptr<ScriptHook> m_scriptHook; // the context's delegate, which holds it weakly
     std::optional<std::string> m_html;
     std::string m_url;
     ViewRef m_topShadow;

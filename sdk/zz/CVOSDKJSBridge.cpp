@@ -49,8 +49,8 @@ std::string resultText(const pf::Value& value)
 }
 
 std::shared_ptr<CVOSDKJSBridge> CVOSDKJSBridge::initializeWithUpdateManager(
-    const std::shared_ptr<JsUpdateManager>& manager, std::shared_ptr<pf::ScriptContext> context,
-    const std::string& url, std::weak_ptr<pf::ScriptContextDelegate> delegate)
+    const std::shared_ptr<JsUpdateManager>& manager, std::shared_ptr<pf::WebView> webView, const std::string& url,
+    std::weak_ptr<pf::WebViewDelegate> delegate)
 {
     deinit();
     g_userDictionary = pf::Dictionary::create();
@@ -58,18 +58,18 @@ std::shared_ptr<CVOSDKJSBridge> CVOSDKJSBridge::initializeWithUpdateManager(
     if (!manager)
         return nullptr;
     std::shared_ptr<CVOSDKJSBridge> bridge(new CVOSDKJSBridge());
+    bridge->m_webView = std::move(webView);
     bridge->m_updateManager = manager;
     bridge->m_modulePool = pf::Dictionary::create();
-    if (!bridge->load(url, std::move(delegate), std::move(context)))
+    if (!bridge->load(url, std::move(delegate)))
         return nullptr;
     g_shared = bridge;
     return bridge;
 }
 
-bool CVOSDKJSBridge::load(const std::string&, std::weak_ptr<pf::ScriptContextDelegate> delegate,
-                          std::shared_ptr<pf::ScriptContext> context)
+bool CVOSDKJSBridge::load(const std::string& url, std::weak_ptr<pf::WebViewDelegate> delegate)
 {
-    m_runEnv = CorvanaJSRunEnv::initWithContext(std::move(context), std::move(delegate));
+    m_runEnv = CorvanaJSRunEnv::initWithWebView(m_webView, url, std::move(delegate));
     if (!m_runEnv)
         return false;
     JsUpdateVersionController& versions = *m_updateManager->versionController();
@@ -164,7 +164,7 @@ pf::DictionaryRef CVOSDKJSBridge::dictionaryWithQuery(std::string_view query)
 
 std::string CVOSDKJSBridge::call(const std::string& path, const std::vector<pf::Value>& arguments)
 {
-    return resultText(m_runEnv->context()->callFunction(path, arguments));
+    return resultText(m_webView->callScriptFunction(path, arguments));
 }
 
 std::string CVOSDKJSBridge::authorizeHandleURL(const std::string& url)

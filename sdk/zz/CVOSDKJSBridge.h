@@ -1,7 +1,7 @@
 #pragma once
 
-// The process-wide owner of the SDK's script environment: the script context
-// and its runtime, the installed script package loaded into it, a pool of
+// The process-wide owner of the SDK's script environment: the hidden web
+// view the scripts run in (never shown) and its runtime, the installed script package loaded into it, a pool of
 // objects shared with the scripts by name, and two process-wide tables
 // (parameters of pending script calls, answers of script requests, both by
 // callback name) that each new bridge empties.
@@ -18,7 +18,6 @@
 // Main thread only.
 
 #include "platform/foundation/Value.h"
-#include "platform/script/ScriptContext.h"
 
 #include <memory>
 #include <optional>
@@ -28,19 +27,26 @@
 
 class CorvanaJSRunEnv;
 class JsUpdateManager;
+namespace pf {
+class WebView;
+class WebViewDelegate;
+}
 
 class CVOSDKJSBridge {
 public:
-    // Replaces the shared bridge; null (and an empty slot) on failure.
+    // Replaces the shared bridge; null (and an empty slot) on failure, also
+    // without a web view. The delegate (not retained) gets the web view's
+    // load reports and answers its navigations of other schemes.
     static std::shared_ptr<CVOSDKJSBridge> initializeWithUpdateManager(const std::shared_ptr<JsUpdateManager>& manager,
-                                                                       std::shared_ptr<pf::ScriptContext> context,
+                                                                       std::shared_ptr<pf::WebView> webView,
                                                                        const std::string& url,
-                                                                       std::weak_ptr<pf::ScriptContextDelegate> delegate);
+                                                                       std::weak_ptr<pf::WebViewDelegate> delegate);
     static std::shared_ptr<CVOSDKJSBridge> shareInstance();
     // Empties the shared slot.
     static void deinit();
 
     std::string evaluateJavascript(std::string_view text);
+    const std::shared_ptr<pf::WebView>& webView() const { return m_webView; }
     const std::shared_ptr<CorvanaJSRunEnv>& JSRunEnv() const { return m_runEnv; }
     const std::shared_ptr<JsUpdateManager>& jsUpdateManager() const { return m_updateManager; }
     const pf::DictionaryRef& jsBridgeModulePool() const { return m_modulePool; }
@@ -67,10 +73,10 @@ public:
 
 private:
     CVOSDKJSBridge() = default;
-    bool load(const std::string& url, std::weak_ptr<pf::ScriptContextDelegate> delegate,
-              std::shared_ptr<pf::ScriptContext> context);
+    bool load(const std::string& url, std::weak_ptr<pf::WebViewDelegate> delegate);
     std::string call(const std::string& path, const std::vector<pf::Value>& arguments);
 
+    std::shared_ptr<pf::WebView> m_webView;
     std::shared_ptr<JsUpdateManager> m_updateManager;
     std::shared_ptr<CorvanaJSRunEnv> m_runEnv;
     pf::DictionaryRef m_modulePool;

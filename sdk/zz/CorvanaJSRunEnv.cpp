@@ -127,16 +127,35 @@ std::string formatted(const char* format, double value)
 
 }
 
-std::shared_ptr<CorvanaJSRunEnv> CorvanaJSRunEnv::initWithContext(std::shared_ptr<pf::ScriptContext> context,
-                                                                  std::weak_ptr<pf::ScriptContextDelegate> delegate)
+std::shared_ptr<CorvanaJSRunEnv> CorvanaJSRunEnv::initWithWebView(std::shared_ptr<pf::WebView> webView,
+                                                                  const std::string&,
+                                                                  std::weak_ptr<pf::WebViewDelegate> delegate)
 {
-    if (!context)
+    if (!webView || !webView->scriptContext())
         return nullptr;
-    std::shared_ptr<CorvanaJSRunEnv> runEnv(new CorvanaJSRunEnv(std::move(context)));
+    std::shared_ptr<CorvanaJSRunEnv> runEnv(new CorvanaJSRunEnv(std::move(webView)));
     runEnv->m_delegate = std::move(delegate);
-    runEnv->m_context->setDelegate(runEnv);
+    runEnv->m_webview->setDelegate(runEnv);
     pf::URLCache::setShared(std::make_shared<CorvanaURLCache>());
     return runEnv;
+}
+
+void CorvanaJSRunEnv::webViewDidStartLoad(pf::WebView& webView)
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->webViewDidStartLoad(webView);
+}
+
+void CorvanaJSRunEnv::webViewDidFinishLoad(pf::WebView& webView)
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->webViewDidFinishLoad(webView);
+}
+
+void CorvanaJSRunEnv::webViewDidFailLoadWithError(pf::WebView& webView, const pf::Error& error)
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->webViewDidFailLoadWithError(webView, error);
 }
 
 bool CorvanaJSRunEnv::registNativeObj(const std::shared_ptr<CorvanaJSObject>& module)
@@ -149,7 +168,7 @@ bool CorvanaJSRunEnv::registNativeObj(const std::shared_ptr<CorvanaJSObject>& mo
         list->add(pf::Dictionary::create({{"funcName", method.jsMethodKey()}, {"argNum", method.funcArgumentNumber()}}));
     CVOSDKEZJSONWriter writer;
     if (std::optional<std::string> json = writer.stringWithFragment(pf::Value(list)))
-        m_context->callFunction("SendCmd.createClass", {module->jsObjKey(), *json});
+        m_webview->callScriptFunction("SendCmd.createClass", {module->jsObjKey(), *json});
     return true;
 }
 
@@ -165,12 +184,12 @@ std::shared_ptr<CorvanaJSObject> CorvanaJSRunEnv::registeredObject(const std::st
     return found == m_nativeObjPool.end() ? nullptr : found->second;
 }
 
-bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType type)
+bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, const std::string& url)
 {
     constexpr std::string_view prefix = "corvanajsbridge://";
     if (!hasSchemePrefix(url, prefix)) {
         if (auto delegate = m_delegate.lock())
-            return delegate->shouldStartLoad(url, type);
+            return delegate->webViewShouldStartLoadWithRequest(webView, url);
         return true;
     }
     // Hold ourselves: a native method may drop the last other owner.
@@ -208,7 +227,7 @@ bool CorvanaJSRunEnv::shouldStartLoad(const std::string& url, pf::NavigationType
     std::optional<pf::Value> result = method->callable()(arguments);
     if (!result)
         return false;
-    m_context->callFunction("SendCmd.setReturnValue", {encodeResult(method->returnType(), std::move(*result))});
+    m_webview->callScriptFunction("SendCmd.setReturnValue", {encodeResult(method->returnType(), std::move(*result))});
     return true;
 }
 

@@ -8,16 +8,18 @@
 // the arguments by their type codes, runs the method and answers through
 // SendCmd.setReturnValue before the navigation returns.
 //
-// Values only ever travel as script values (callFunction), never spliced
-// into script text. Navigations of other schemes go to the delegate (allowed
-// when there is none). Creating a runtime installs CorvanaURLCache as the
-// process's shared URL cache.
+// Values only ever travel as script values, never spliced into script text.
+// The scripts run in a web view's script context; the runtime is the web
+// view's delegate: its navigations are the dispatcher's, and those of other
+// schemes, like the view's load reports, go on to the delegate given here
+// (other schemes are allowed when there is none). Creating a runtime
+// installs CorvanaURLCache as the process's shared URL cache.
 //
-// Main thread only. The runtime owns its script context and is the context's
-// delegate; the delegate given here is not retained.
+// Main thread only. The runtime keeps its web view; the delegate given here
+// is not retained.
 
+#include "platform/controls/WebView.h"
 #include "platform/foundation/Value.h"
-#include "platform/script/ScriptContext.h"
 
 #include <functional>
 #include <map>
@@ -30,19 +32,22 @@
 class CorvanaJSObject;
 class CorvanaMethodDescription;
 
-class CorvanaJSRunEnv : public pf::ScriptContextDelegate, public std::enable_shared_from_this<CorvanaJSRunEnv> {
+class CorvanaJSRunEnv : public pf::WebViewDelegate, public std::enable_shared_from_this<CorvanaJSRunEnv> {
 public:
     static constexpr const char* bridgeScheme = "corvanajsbridge";
     // The SendCmd bootstrap, run once in each new context after the script
     // package (plain ES5).
     static const char* const sendCmdScript;
 
-    // Null without a context.
-    static std::shared_ptr<CorvanaJSRunEnv> initWithContext(std::shared_ptr<pf::ScriptContext> context,
-                                                            std::weak_ptr<pf::ScriptContextDelegate> delegate);
+    // Null without a web view or when it cannot make a script context. The
+    // URL is not used.
+    static std::shared_ptr<CorvanaJSRunEnv> initWithWebView(std::shared_ptr<pf::WebView> webView,
+                                                            const std::string& requestURL,
+                                                            std::weak_ptr<pf::WebViewDelegate> delegate);
 
-    const std::shared_ptr<pf::ScriptContext>& context() const { return m_context; }
-    std::string evaluateJavascript(std::string_view text) { return m_context->evaluate(text); }
+    const std::shared_ptr<pf::WebView>& webview() const { return m_webview; }
+    std::shared_ptr<pf::WebViewDelegate> theDelegate() const { return m_delegate.lock(); }
+    std::string evaluateJavascript(std::string_view text) { return m_webview->stringByEvaluatingJavaScriptFromString(text); }
 
     // Stores the module under its key (replacing one of the same key) and
     // defines its functions in the script. False without a live native
@@ -53,7 +58,10 @@ public:
     std::shared_ptr<CorvanaJSObject> registeredObject(const std::string& key) const;
 
     // The dispatcher.
-    bool shouldStartLoad(const std::string& url, pf::NavigationType type) override;
+    bool webViewShouldStartLoadWithRequest(pf::WebView& webView, const std::string& url) override;
+    void webViewDidStartLoad(pf::WebView& webView) override;
+    void webViewDidFinishLoad(pf::WebView& webView) override;
+    void webViewDidFailLoadWithError(pf::WebView& webView, const pf::Error& error) override;
 
     // The second part of each "name=value" piece, in order, not decoded.
     static std::vector<std::string> parseQueryParams(std::string_view query);
@@ -70,9 +78,9 @@ public:
     static pf::Value encodeResult(int code, pf::Value result);
 
 private:
-    explicit CorvanaJSRunEnv(std::shared_ptr<pf::ScriptContext> context) : m_context(std::move(context)) {}
+    explicit CorvanaJSRunEnv(std::shared_ptr<pf::WebView> webView) : m_webview(std::move(webView)) {}
 
-    std::shared_ptr<pf::ScriptContext> m_context;
-    std::weak_ptr<pf::ScriptContextDelegate> m_delegate;
+    std::shared_ptr<pf::WebView> m_webview;
+    std::weak_ptr<pf::WebViewDelegate> m_delegate;
     std::map<std::string, std::shared_ptr<CorvanaJSObject>, std::less<>> m_nativeObjPool;
 };

@@ -3,6 +3,7 @@
 // directly and through the scripts' own _openURL, with a module that takes
 // and answers every type code: nothing may crash, and what the script gets
 // back is always a string or null.
+#include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 #include "platform/script/ScriptContext.h"
@@ -17,14 +18,15 @@
 namespace {
 
 struct Setup {
-    std::shared_ptr<pf::ScriptContext> context = pf::ScriptContext::create(16u << 20);
+    std::shared_ptr<pf::WebView> web = std::make_shared<pf::WebView>();
+    std::shared_ptr<pf::ScriptContext> context = web->scriptContext();
     std::shared_ptr<pf::Object> target = std::make_shared<pf::Object>();
     std::shared_ptr<CorvanaJSRunEnv> runEnv;
     Setup()
     {
         context->setConsoleSink([](const std::string&) {});
         context->setAlertSink([](const std::string&) {});
-        runEnv = CorvanaJSRunEnv::initWithContext(context, {});
+        runEnv = CorvanaJSRunEnv::initWithWebView(web, "", {});
         context->evaluate(CorvanaJSRunEnv::sendCmdScript);
         auto module = std::make_shared<CorvanaJSObject>();
         module->transformNativeObj(target, std::string("m"));
@@ -52,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Setup setup;
     std::string url = "corvanajsbridge://" + std::string(reinterpret_cast<const char*>(data), size);
-    setup.runEnv->shouldStartLoad(url, pf::NavigationType::Other);
+    setup.runEnv->webViewShouldStartLoadWithRequest(*setup.web, url);
     pf::Value answer = setup.context->callFunction("SendCmd._openURL", {url});
     if (!answer.isNull() && !answer.isString())
         std::abort();

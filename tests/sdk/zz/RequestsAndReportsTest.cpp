@@ -205,9 +205,10 @@ TEST_F(ReportsAndPolicy, ScriptModulesReachTheReportsAndTheDataStoreAfterEachReg
     std::shared_ptr<pf::ScriptContext> context;
     std::shared_ptr<CorvanaJSRunEnv> runEnv;
     for (int rebuild = 0; rebuild < 2; rebuild++) {
-        context = pf::ScriptContext::create();
+        auto web = std::make_shared<pf::WebView>();
+        context = web->scriptContext();
         context->setConsoleSink([](const std::string&) {});
-        runEnv = CorvanaJSRunEnv::initWithContext(context, {});
+        runEnv = CorvanaJSRunEnv::initWithWebView(web, "", {});
         context->evaluate(CorvanaJSRunEnv::sendCmdScript);
         context->evaluate("var order = [], define = SendCmd.createClass;"
                           "SendCmd.createClass = function (n, j) { order.push(n); define(n, j); };");

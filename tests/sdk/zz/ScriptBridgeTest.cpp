@@ -1,6 +1,7 @@
 #include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 
+#include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UserDefaults.h"
@@ -46,9 +47,9 @@ protected:
     }
     std::shared_ptr<CVOSDKJSBridge> makeBridge()
     {
-        auto context = pf::ScriptContext::create();
-        context->setConsoleSink([](const std::string&) {});
-        return CVOSDKJSBridge::initializeWithUpdateManager(m_manager, context, "", {});
+        auto web = std::make_shared<pf::WebView>();
+        web->scriptContext()->setConsoleSink([](const std::string&) {});
+        return CVOSDKJSBridge::initializeWithUpdateManager(m_manager, web, "", {});
     }
     // The session's "oauth" module, recording what the scripts send.
     void registerSession(CVOSDKJSBridge& bridge)
@@ -163,7 +164,7 @@ TEST(ScriptBridgeRace, AnUpdateRacingBridgeCreationNeverMixesPackages)
     });
     int made = 0;
     while (!done || made == 0) {
-        auto bridge = CVOSDKJSBridge::initializeWithUpdateManager(manager, pf::ScriptContext::create(), "", {});
+        auto bridge = CVOSDKJSBridge::initializeWithUpdateManager(manager, std::make_shared<pf::WebView>(), "", {});
         ASSERT_TRUE(bridge);
         std::string seen = bridge->evaluateJavascript("seen.join()");
         EXPECT_TRUE(seen == "a,a" || seen == "b,b") << seen;

@@ -1,7 +1,9 @@
 #include "ScriptPackageSupport.h"
 
+#include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/net/HttpConnection.h"
 #include "platform/net/HttpRequest.h"
 #include "platform/net/URLCache.h"
@@ -26,14 +28,15 @@ std::string shown(const pf::Value& value)
     return value.isNil() ? "nil" : value.description();
 }
 
-class ScriptRuntime : public ::testing::Test, public pf::ScriptContextDelegate {
+class ScriptRuntime : public ::testing::Test, public pf::WebViewDelegate {
 protected:
     void SetUp() override
     {
-        m_context = pf::ScriptContext::create();
+        m_web = std::make_shared<pf::WebView>();
+        m_context = m_web->scriptContext();
         m_context->setConsoleSink([](const std::string&) {});
         m_self = std::shared_ptr<ScriptRuntime>(this, [](ScriptRuntime*) {});
-        m_runEnv = CorvanaJSRunEnv::initWithContext(m_context, m_self);
+        m_runEnv = CorvanaJSRunEnv::initWithWebView(m_web, "", m_self);
         ASSERT_TRUE(m_runEnv);
         m_context->evaluate(CorvanaJSRunEnv::sendCmdScript);
         m_target = std::make_shared<Target>();
@@ -41,10 +44,16 @@ protected:
     }
     void TearDown() override { pf::URLCache::setShared(nullptr); }
 
-    bool shouldStartLoad(const std::string& url, pf::NavigationType) override
+    // Other schemes and page loads: allowed when the URL says so.
+    bool webViewShouldStartLoadWithRequest(pf::WebView& view, const std::string& url) override
     {
-        m_otherLoads.push_back(url);
-        return false;
+        m_otherLoads.push_back(&view == m_web.get() ? url : "another view");
+        return url.find("allow") != std::string::npos;
+    }
+    void webViewDidStartLoad(pf::WebView&) override { m_otherLoads.push_back("start"); }
+    void webViewDidFailLoadWithError(pf::WebView&, const pf::Error& error) override
+    {
+        m_otherLoads.push_back("fail " + std::to_string(error.code));
     }
 
     std::shared_ptr<CorvanaJSObject> module(const std::string& key, const std::shared_ptr<Target>& target)
@@ -93,6 +102,7 @@ protected:
         return m_context->evaluate("JSON.stringify(" + expression + ")");
     }
 
+    std::shared_ptr<pf::WebView> m_web;
     std::shared_ptr<pf::ScriptContext> m_context;
     std::shared_ptr<ScriptRuntime> m_self;
     std::shared_ptr<CorvanaJSRunEnv> m_runEnv;
@@ -174,12 +184,18 @@ TEST_F(ScriptRuntime, ModulesAreReplacedRemovedAndDroppedSafely)
     EXPECT_FALSE(m_runEnv->registNativeObj(std::make_shared<CorvanaJSObject>()));
 }
 
-TEST_F(ScriptRuntime, OtherNavigationsGoToTheDelegateAndMissingNamesAlert)
+TEST_F(ScriptRuntime, OtherNavigationsAndLoadReportsGoToTheDelegateAndMissingNamesAlert)
 {
     EXPECT_EQ(m_context->evaluate("String(openURL('https://127.0.0.1/x'))"), "false");
-    EXPECT_EQ(m_otherLoads, std::vector<std::string>{"https://127.0.0.1/x"});
+    EXPECT_EQ(m_runEnv->evaluateJavascript("String(openURL('https://127.0.0.1/allow'))"), "true");
     EXPECT_EQ(json("SendCmd._sendHttpUrlReq('a','b','c')"), "null");
-    EXPECT_EQ(m_otherLoads.back(), "sendhttpurl://a/b?c");
+    m_web->loadRequest("file:///allow.html"); // no page renderer here: it fails
+    EXPECT_TRUE(pf::RunLoop::main().runUntil([&] { return !m_web->isLoading(); }, pf::Seconds(30)));
+    EXPECT_EQ(m_otherLoads, (std::vector<std::string>{"https://127.0.0.1/x", "https://127.0.0.1/allow",
+                                                      "sendhttpurl://a/b?c", "file:///allow.html", "start", "fail 1"}));
+    // Without a delegate every other navigation is allowed.
+    auto bare = CorvanaJSRunEnv::initWithWebView(std::make_shared<pf::WebView>(), "", {});
+    EXPECT_EQ(bare->evaluateJavascript("openURL('https://127.0.0.1/x')"), "true");
 
     std::vector<std::string> alerts;
     m_context->setAlertSink([&](const std::string& text) { alerts.push_back(text); });
