@@ -65,6 +65,9 @@ private:
     void hiddenViewController(const pf::ViewControllerRef& c, bool animated);
     void removeViewController(const pf::ViewControllerRef& c, bool animated);
     void visableViewController(const pf::ViewControllerRef& c, bool animated);
+    // The card's view leaves: at once, or once `move` has animated it away
+    // and unless the card was shown again meanwhile.
+    void takeOff(const pf::ViewControllerRef& c, bool animated, std::function<void(pf::View&)> move);
     void leave(const pf::ViewControllerRef& c);
     void panAction(pf::GestureRecognizer& recognizer);
     void endDrag(double offset);
