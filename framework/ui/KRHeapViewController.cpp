@@ -114,17 +114,23 @@ void KRHeapViewController::addViewController(const pf::ViewControllerRef& c, boo
     if (!c || !isViewLoaded())
         return;
     bool heapShown = onScreen(viewIfLoaded()) && isAppeared();
-    if (!animated || !onScreen(viewIfLoaded())) {
-        install(c, cardFrame(), false);
-        beginAppearance(heapShown, c, true, false);
-        endAppearance(heapShown, c);
+    if (placedAtOnce(c, animated, heapShown))
         return;
-    }
     pf::ViewRef card = install(c, cardFrame(cardFrame().width()), false);
     beginAppearance(heapShown, c, true, true);
     std::weak_ptr<pf::ViewController> weakChild = c;
     pf::View::animate(kDuration, [&] { card->setFrame(cardFrame()); },
                       weakly([weakChild, heapShown](KRHeapViewController&) { endAppearance(heapShown, weakChild.lock()); }));
+}
+
+bool KRHeapViewController::placedAtOnce(const pf::ViewControllerRef& c, bool animated, bool heapShown)
+{
+    if (animated && onScreen(viewIfLoaded()))
+        return false;
+    install(c, cardFrame(), false);
+    beginAppearance(heapShown, c, true, false);
+    endAppearance(heapShown, c);
+    return true;
 }
 
 void KRHeapViewController::hiddenViewController(const pf::ViewControllerRef& c, bool animated)
@@ -171,12 +177,8 @@ void KRHeapViewController::visableViewController(const pf::ViewControllerRef& c,
     if (!c || !isViewLoaded())
         return;
     bool heapShown = onScreen(viewIfLoaded()) && isAppeared();
-    if (!animated || !onScreen(viewIfLoaded())) {
-        install(c, cardFrame(), false);
-        beginAppearance(heapShown, c, true, false);
-        endAppearance(heapShown, c);
+    if (placedAtOnce(c, animated, heapShown))
         return;
-    }
     pf::ViewRef card = install(c, cardFrame(), true);
     card->setTransform(pf::AffineTransform::scaling(kCoveredScale, kCoveredScale));
     beginAppearance(heapShown, c, true, true);
