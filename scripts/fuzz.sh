@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
-# scripts/fuzz.sh NAME SECONDS   runs one fuzz target (tests/fuzz/NAME.cpp)
-# scripts/fuzz.sh --all SECONDS  runs every target, side by side, one per core
+# scripts/fuzz.sh [-j N] NAME SECONDS   runs one fuzz target (tests/fuzz/NAME.cpp)
+# scripts/fuzz.sh [-j N] --all SECONDS  runs every target, side by side, one per job
 # Builds the clang fuzz build in build/fuzz first. Findings land in build/fuzz/findings.
-# ZMR_FUZZ_JOBS overrides how many targets run at once (default: the core count).
+# -j N (or ZMR_JOBS=N) sets how many jobs build and how many targets run at
+# once (default: the core count); ZMR_FUZZ_JOBS overrides the latter alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ $# -eq 2 ] || { echo "usage: scripts/fuzz.sh NAME|--all SECONDS" >&2; exit 2; }
-name=$1 seconds=$2
+usage() { echo "usage: scripts/fuzz.sh [-j N] NAME|--all SECONDS" >&2; exit 2; }
+build_jobs=${ZMR_JOBS:-$(nproc)}
+args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    -j) [ $# -ge 2 ] || usage; build_jobs=$2; shift 2 ;;
+    -j*) build_jobs=${1#-j}; shift ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+[ ${#args[@]} -eq 2 ] || usage
+[[ "$build_jobs" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: the job count must be a positive number, not '$build_jobs'" >&2; exit 2; }
+name=${args[0]} seconds=${args[1]}
 shopt -s nullglob
 sources=(tests/fuzz/*.cpp)
 if [ ${#sources[@]} -eq 0 ]; then echo "no fuzz targets"; exit 0; fi
@@ -17,7 +29,7 @@ if [ "$name" = "--all" ]; then
 else
   targets=("$name")
 fi
-cmake --build build/fuzz -j "$(nproc)" --target "${targets[@]}"
+cmake --build build/fuzz -j "$build_jobs" --target "${targets[@]}"
 mkdir -p build/fuzz/findings
 
 # Runs one target; its output goes to build/fuzz/NAME.log.
@@ -28,7 +40,7 @@ fuzz_one() {
     -print_final_stats=0 "$corpus" $seeds >build/fuzz/"$t".log 2>&1
 }
 
-jobs=${ZMR_FUZZ_JOBS:-$(nproc)}
+jobs=${ZMR_FUZZ_JOBS:-$build_jobs}
 declare -A running=()
 failed=()
 # Waits for one running target and records it if it failed.

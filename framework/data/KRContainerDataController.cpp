@@ -9,24 +9,8 @@
 #include "platform/controls/Label.h"
 #include "platform/ui/PerformRequest.h"
 
-
-KRContainerDataController::~KRContainerDataController()
-{
-    // The container view holds its delegate weakly: it is cleared with us.
-}
-
 pf::ArrayRef KRContainerDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
 void KRContainerDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
-
-void KRContainerDataController::setContainerView(std::shared_ptr<KRContainerView> view)
-{
-    m_containerView = std::move(view);
-    if (!m_containerView)
-        return;
-    m_containerView->setDelegateObject(shared_from_this());
-    if (auto layout = m_containerView->containerLayout())
-        layout->setDelegate(std::dynamic_pointer_cast<KRContainerLayoutDelegate>(shared_from_this()));
-}
 
 int KRContainerDataController::numberOfKRContainerLayout(KRContainerLayout&)
 {
@@ -63,20 +47,6 @@ std::shared_ptr<KRItemViewController> KRContainerDataController::fixedItem(const
     return item;
 }
 
-std::shared_ptr<KRItemViewController> KRContainerDataController::makeItemViewController(const std::string& identifier)
-{
-    std::shared_ptr<KRItemViewController> item;
-    if (m_itemViewClass)
-        if (const pf::Class* cls = pf::Class::named(*m_itemViewClass))
-            item = std::dynamic_pointer_cast<KRItemViewController>(cls->create());
-    if (!item)
-        item = std::make_shared<KRItemViewController>();
-    item->initWithNibName(m_itemViewNib, m_itemViewBundle);
-    item->setReuseIdentifier(identifier);
-    item->setDelegate(shared_from_this());
-    return item;
-}
-
 std::shared_ptr<KRItemViewController> KRContainerDataController::krContainerViewItemViewAtIndex(KRContainerView& view,
                                                                                                int index, const pf::Rect&)
 {
@@ -87,7 +57,7 @@ std::shared_ptr<KRItemViewController> KRContainerDataController::krContainerView
     int entries = dataSource() ? int(dataSource()->count()) : 0;
     if (entry >= entries)
         return fixedItem(m_footerItems, entry - entries, "FooterItemView");
-    const std::string identifier = m_itemViewNib.value_or("ItemView");
+    const std::string identifier = itemViewNib().value_or("ItemView");
     auto item = view.dequeueReusableItemViewWithIdentifier(identifier);
     if (!item)
         item = makeItemViewController(identifier);
@@ -131,13 +101,13 @@ void KRContainerDataController::startLoading()
     if (m_bottomLoadingView)
         m_bottomLoadingView->removeFromSuperview();
     auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
-    if (m_containerView) {
+    if (auto container = containerView()) {
         if (paged && paged->pageIndex() != 1) {
-            m_containerView->setHeaderView(nullptr);
-            m_containerView->setFooterView(m_bottomLoadingView);
+            container->setHeaderView(nullptr);
+            container->setFooterView(m_bottomLoadingView);
         } else {
-            m_containerView->setFooterView(nullptr);
-            m_containerView->setHeaderView(m_topLoadingView);
+            container->setFooterView(nullptr);
+            container->setHeaderView(m_topLoadingView);
         }
     }
     for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
@@ -147,29 +117,30 @@ void KRContainerDataController::startLoading()
 
 void KRContainerDataController::stopLoading()
 {
-    if (!m_containerView)
+    auto container = containerView();
+    if (!container)
         return;
     auto self = shared_from_this();
-    m_containerView->setHeaderView(nullptr);
-    m_containerView->setFooterView(nullptr);
+    container->setHeaderView(nullptr);
+    container->setFooterView(nullptr);
     for (const auto& view : {m_topLoadingView, m_bottomLoadingView}) {
         if (view) {
             view->removeFromSuperview();
             view->stopAnimation();
         }
     }
-    const pf::Rect bounds = m_containerView->bounds();
-    const pf::Size content = m_containerView->contentSize();
+    const pf::Rect bounds = container->bounds();
+    const pf::Size content = container->contentSize();
     if (m_topLoadingView) {
         double h = m_topLoadingView->frame().height();
         m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, bounds.width(), h});
-        m_containerView->addSubview(m_topLoadingView);
+        container->addSubview(m_topLoadingView);
     }
     if (m_bottomLoadingView) {
         if (hasMoreData() && content.height >= bounds.height()) {
             double h = m_bottomLoadingView->frame().height();
             m_bottomLoadingView->setFrame({m_bottomLoadingView->frame().x(), content.height, bounds.width(), h});
-            m_containerView->addSubview(m_bottomLoadingView);
+            container->addSubview(m_bottomLoadingView);
         }
     }
     if (m_notFoundDataView) {
@@ -178,18 +149,12 @@ void KRContainerDataController::stopLoading()
                 m_notFoundDataView->setFrame(bounds);
                 m_notFoundDataView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth |
                                                         pf::Autoresizing::FlexibleHeight);
-                m_containerView->addSubview(m_notFoundDataView);
+                container->addSubview(m_notFoundDataView);
             }
         } else {
             m_notFoundDataView->removeFromSuperview();
         }
     }
-}
-
-void KRContainerDataController::cancel()
-{
-    KRDataController::cancel();
-    stopLoading();
 }
 
 void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset)
@@ -252,8 +217,8 @@ void KRContainerDataController::queueLoadMore()
 
 void KRContainerDataController::downloadImages()
 {
-    if (m_containerView)
-        downloadImagesForView(*m_containerView);
+    if (containerView())
+        downloadImagesForView(*containerView());
 }
 
 void KRContainerDataController::krContainerViewDidLayout(KRContainerView&)
@@ -292,50 +257,29 @@ void KRContainerDataController::scrollViewDidEndDragging(pf::ScrollView& view, b
 
 void KRContainerDataController::krDataSourceWillLoading(KRDataSource& sender)
 {
-    auto self = shared_from_this();
-    if (&sender == dataSource().get()) {
-        if (m_notFoundDataView)
-            m_notFoundDataView->removeFromSuperview();
-        startLoading();
-    }
-    KRDataController::krDataSourceWillLoading(sender);
+    if (isOwnSource(sender) && m_notFoundDataView)
+        m_notFoundDataView->removeFromSuperview();
+    KRItemViewDataController::krDataSourceWillLoading(sender);
 }
 
 void KRContainerDataController::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date timestamp)
 {
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidLoadedFromCache(sender, timestamp);
-    if (&sender != dataSource().get())
-        return;
-    setLastUpdateDate(timestamp);
-    if (m_containerView)
-        m_containerView->reloadData();
+    if (isOwnSource(sender))
+        setLastUpdateDate(timestamp);
+    KRItemViewDataController::krDataSourceDidLoadedFromCache(sender, timestamp);
 }
 
 void KRContainerDataController::krDataSourceDidLoaded(KRDataSource& sender)
 {
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidLoaded(sender);
-    if (&sender != dataSource().get())
-        return;
-    setLastUpdateDate(pf::Date::now());
-    if (m_containerView)
-        m_containerView->reloadData();
-    stopLoading();
-}
-
-void KRContainerDataController::krDataSourceDidFitalError(KRDataSource& sender, const pf::Error& error)
-{
-    auto self = shared_from_this();
-    if (&sender == dataSource().get())
-        stopLoading();
-    KRDataController::krDataSourceDidFitalError(sender, error);
+    if (isOwnSource(sender))
+        setLastUpdateDate(pf::Date::now());
+    KRItemViewDataController::krDataSourceDidLoaded(sender);
 }
 
 void KRContainerDataController::krDataSourceDidContentChanged(KRDataSource& sender)
 {
     auto self = shared_from_this();
     KRDataController::krDataSourceDidContentChanged(sender);
-    if (&sender == dataSource().get() && m_containerView)
-        m_containerView->reloadData();
+    if (isOwnSource(sender) && containerView())
+        containerView()->reloadData();
 }

@@ -18,11 +18,8 @@
 // The context and the delegate are not owned; the container view's delegate
 // is cleared when the controller goes. Main queue only.
 
-#include "framework/data/KRContainerLayout.h"
-#include "framework/data/KRContainerView.h"
-#include "framework/data/KRDataController.h"
 #include "framework/data/KRDataControllerDelegate.h"
-#include "framework/data/KRItemViewController.h"
+#include "framework/data/KRItemViewDataController.h"
 #include "platform/foundation/Collections.h"
 
 #include <optional>
@@ -38,23 +35,8 @@ public:
                                                                      KRItemViewController&, const pf::ObjectRef&) {}
 };
 
-class KRContainerDataController : public KRDataController,
-                                  public KRContainerViewDelegate,
-                                  public KRContainerLayoutDelegate,
-                                  public KRItemViewControllerDelegate {
+class KRContainerDataController : public KRItemViewDataController {
 public:
-    ~KRContainerDataController() override;
-
-    // The view's delegate, and its layout's, become this controller.
-    const std::shared_ptr<KRContainerView>& containerView() const { return m_containerView; }
-    void setContainerView(std::shared_ptr<KRContainerView> view);
-    const std::optional<std::string>& itemViewNib() const { return m_itemViewNib; }
-    void setItemViewNib(std::optional<std::string> nib) { m_itemViewNib = std::move(nib); }
-    // A name of no item view controller class means KRItemViewController.
-    const std::optional<std::string>& itemViewClass() const { return m_itemViewClass; }
-    void setItemViewClass(std::optional<std::string> name) { m_itemViewClass = std::move(name); }
-    const std::shared_ptr<pf::Bundle>& itemViewBundle() const { return m_itemViewBundle; }
-    void setItemViewBundle(std::shared_ptr<pf::Bundle> bundle) { m_itemViewBundle = std::move(bundle); }
     const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_topLoadingView; }
     void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_topLoadingView = std::move(view); }
     const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_bottomLoadingView; }
@@ -72,9 +54,8 @@ public:
     void setItemSize(pf::Size size) { m_itemSize = size; }
     bool allowRefresh() const { return m_allowRefresh; }
 
-    void cancel() override;
-    void startLoading();
-    void stopLoading();
+    void startLoading() override;
+    void stopLoading() override;
     // Writes the last-update text into both loading views; none writes "".
     void setLastUpdateDate(std::optional<pf::Date> date);
 
@@ -92,7 +73,6 @@ public:
     void krDataSourceWillLoading(KRDataSource& dataSource) override;
     void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
     void krDataSourceDidLoaded(KRDataSource& dataSource) override;
-    void krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error) override;
     void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
 
 private:
@@ -102,18 +82,13 @@ private:
     void queueLoadMore();
     void downloadImages();
     std::shared_ptr<KRItemViewController> fixedItem(const pf::ArrayRef& items, int index, const char* identifier);
-    std::shared_ptr<KRItemViewController> makeItemViewController(const std::string& identifier);
 
     bool m_allowRefresh = false;
     pf::Point m_preContentOffset;
-    std::shared_ptr<KRContainerView> m_containerView;
-    std::optional<std::string> m_itemViewNib;
     std::shared_ptr<KRDragLoadingView> m_topLoadingView;
     std::shared_ptr<KRDragLoadingView> m_bottomLoadingView;
     pf::ViewRef m_notFoundDataView;
     std::vector<pf::ViewRef> m_autoHiddenViews;
-    std::optional<std::string> m_itemViewClass;
-    std::shared_ptr<pf::Bundle> m_itemViewBundle;
     pf::ArrayRef m_headerItems;
     pf::ArrayRef m_footerItems;
     pf::Size m_itemSize;

@@ -86,7 +86,7 @@ public:
     pf::Size innerSize() const;
 
     // Relayouts on the next pass when the inner size changed.
-    void setFrame(const pf::Rect& frame);
+    void setFrame(const pf::Rect& frame) override;
     using pf::ScrollView::setContentOffset;
     void setContentOffset(pf::Point offset) override;
     void layoutSubviews() override;

@@ -17,6 +17,7 @@
 #include "framework/data/KRContainerView.h"
 #include "framework/data/KRHtmlDataController.h"
 #include "framework/data/KRContainerDataController.h"
+#include "framework/data/KRItemViewDataController.h"
 #include "framework/data/KRPageDataController.h"
 #include "framework/data/KRDocumentController.h"
 #include "framework/data/KRDocumentDataController.h"
@@ -146,11 +147,14 @@ void registerContainerAndDocumentClasses()
         .property("focusIndex", &KRContainerView::focusIndex,
                   static_cast<void (KRContainerView::*)(int)>(&KRContainerView::setFocusIndex))
         .commit();
-    pf::ClassBuilder<KRContainerDataController>("KRContainerDataController")
+    pf::ClassBuilder<KRItemViewDataController>("KRItemViewDataController")
         .superclass<KRDataController>()
-        .property("containerView", &KRContainerDataController::containerView, &KRContainerDataController::setContainerView)
-        .property("itemViewNib", &KRContainerDataController::itemViewNib, &KRContainerDataController::setItemViewNib)
-        .property("itemViewClass", &KRContainerDataController::itemViewClass, &KRContainerDataController::setItemViewClass)
+        .property("containerView", &KRItemViewDataController::containerView, &KRItemViewDataController::setContainerView)
+        .property("itemViewNib", &KRItemViewDataController::itemViewNib, &KRItemViewDataController::setItemViewNib)
+        .property("itemViewClass", &KRItemViewDataController::itemViewClass, &KRItemViewDataController::setItemViewClass)
+        .commit();
+    pf::ClassBuilder<KRContainerDataController>("KRContainerDataController")
+        .superclass<KRItemViewDataController>()
         .property("topLoadingView", &KRContainerDataController::topLoadingView,
                   &KRContainerDataController::setTopLoadingView)
         .property("bottomLoadingView", &KRContainerDataController::bottomLoadingView,
@@ -166,10 +170,7 @@ void registerContainerAndDocumentClasses()
         .property("itemSize", &KRContainerDataController::itemSize, &KRContainerDataController::setItemSize)
         .commit();
     pf::ClassBuilder<KRPageDataController>("KRPageDataController")
-        .superclass<KRDataController>()
-        .property("containerView", &KRPageDataController::containerView, &KRPageDataController::setContainerView)
-        .property("itemViewNib", &KRPageDataController::itemViewNib, &KRPageDataController::setItemViewNib)
-        .property("itemViewClass", &KRPageDataController::itemViewClass, &KRPageDataController::setItemViewClass)
+        .superclass<KRItemViewDataController>()
         .property("leftLoadingView", &KRPageDataController::leftLoadingView, &KRPageDataController::setLeftLoadingView)
         .property("rightLoadingView", &KRPageDataController::rightLoadingView,
                   &KRPageDataController::setRightLoadingView)

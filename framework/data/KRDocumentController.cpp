@@ -19,13 +19,6 @@ KRDocumentController::~KRDocumentController()
         context->cancelHandleForSource(this);
 }
 
-void KRDocumentController::setDocumentView(pf::ViewRef view)
-{
-    m_documentView = std::move(view);
-    if (auto domView = std::dynamic_pointer_cast<KRDOMView>(m_documentView); domView && !domView->delegate())
-        domView->setDelegate(std::dynamic_pointer_cast<KRDOMViewDelegate>(shared_from_this()));
-}
-
 void KRDocumentController::setHtml(std::optional<std::string> html)
 {
     if (html != m_html)

@@ -58,9 +58,10 @@ class KRDocumentController : public KRController, public KRDOMViewDelegate {
 public:
     ~KRDocumentController() override;
 
-    // Usually a KRDOMView; one without a delegate gets this controller.
+    // Usually a KRDOMView whose delegate is this controller, both wired by
+    // the interface file that holds them.
     const pf::ViewRef& documentView() const { return m_documentView; }
-    void setDocumentView(pf::ViewRef view);
+    void setDocumentView(pf::ViewRef view) { m_documentView = std::move(view); }
     const std::optional<std::string>& html() const { return m_html; }
     void setHtml(std::optional<std::string> html);
     // Null means the main bundle.

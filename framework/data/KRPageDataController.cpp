@@ -10,16 +10,6 @@ constexpr const char* kItemIdentifier = "ItemView";
 
 }
 
-void KRPageDataController::setContainerView(std::shared_ptr<KRContainerView> view)
-{
-    m_containerView = std::move(view);
-    if (!m_containerView)
-        return;
-    m_containerView->setDelegateObject(shared_from_this());
-    if (auto layout = m_containerView->containerLayout())
-        layout->setDelegate(std::dynamic_pointer_cast<KRContainerLayoutDelegate>(shared_from_this()));
-}
-
 std::shared_ptr<KRPageDataControllerDelegate> KRPageDataController::pageDelegate() const
 {
     return std::dynamic_pointer_cast<KRPageDataControllerDelegate>(delegate());
@@ -39,16 +29,8 @@ std::shared_ptr<KRItemViewController> KRPageDataController::krContainerViewItemV
                                                                                           int index, const pf::Rect&)
 {
     auto item = view.dequeueReusableItemViewWithIdentifier(kItemIdentifier);
-    if (!item) {
-        if (m_itemViewClass)
-            if (const pf::Class* cls = pf::Class::named(*m_itemViewClass))
-                item = std::dynamic_pointer_cast<KRItemViewController>(cls->create());
-        if (!item)
-            item = std::make_shared<KRItemViewController>();
-        item->initWithNibName(m_itemViewNib, m_itemViewBundle);
-        item->setReuseIdentifier(kItemIdentifier);
-        item->setDelegate(shared_from_this());
-    }
+    if (!item)
+        item = makeItemViewController(kItemIdentifier);
     item->setContext(context());
     item->setDataItem(dataSource() ? dataSource()->dataObjectAtIndex(index) : pf::Value());
     auto itemView = item->view();
@@ -71,11 +53,12 @@ bool KRPageDataController::anyLoadingViewAnimating() const
 
 void KRPageDataController::resetLoading()
 {
-    if (!m_containerView)
+    auto container = containerView();
+    if (!container)
         return;
     auto self = shared_from_this();
-    const pf::Rect bounds = m_containerView->bounds();
-    const pf::Size content = m_containerView->contentSize();
+    const pf::Rect bounds = container->bounds();
+    const pf::Size content = container->contentSize();
     auto d = pageDelegate();
     if (m_leftLoadingView) {
         if (!d || d->krPageDataControllerShowLeftLoading(*this)) {
@@ -84,8 +67,8 @@ void KRPageDataController::resetLoading()
             m_leftLoadingView->setAutoresizingMask(pf::Autoresizing::FlexibleRightMargin |
                                                    pf::Autoresizing::FlexibleHeight);
             m_leftLoadingView->setDirect(3);
-            if (m_leftLoadingView->superview() != m_containerView)
-                m_containerView->addSubview(m_leftLoadingView);
+            if (m_leftLoadingView->superview() != container)
+                container->addSubview(m_leftLoadingView);
         } else {
             m_leftLoadingView->removeFromSuperview();
         }
@@ -97,8 +80,8 @@ void KRPageDataController::resetLoading()
             m_rightLoadingView->setAutoresizingMask(pf::Autoresizing::FlexibleLeftMargin |
                                                     pf::Autoresizing::FlexibleHeight);
             m_rightLoadingView->setDirect(2);
-            if (m_rightLoadingView->superview() != m_containerView)
-                m_containerView->addSubview(m_rightLoadingView);
+            if (m_rightLoadingView->superview() != container)
+                container->addSubview(m_rightLoadingView);
         } else {
             m_rightLoadingView->removeFromSuperview();
         }
@@ -119,12 +102,6 @@ void KRPageDataController::stopLoading()
     for (const auto& view : {m_leftLoadingView, m_rightLoadingView})
         if (view)
             view->stopAnimation();
-}
-
-void KRPageDataController::cancel()
-{
-    KRDataController::cancel();
-    stopLoading();
 }
 
 void KRPageDataController::krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset)
@@ -187,39 +164,4 @@ void KRPageDataController::krItemViewControllerDoAction(KRItemViewController& it
     auto self = shared_from_this();
     if (auto d = pageDelegate())
         d->krPageDataControllerItemViewControllerDoAction(*this, item, action);
-}
-
-void KRPageDataController::krDataSourceWillLoading(KRDataSource& sender)
-{
-    auto self = shared_from_this();
-    if (&sender == dataSource().get())
-        startLoading();
-    KRDataController::krDataSourceWillLoading(sender);
-}
-
-void KRPageDataController::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date timestamp)
-{
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidLoadedFromCache(sender, timestamp);
-    if (&sender == dataSource().get() && m_containerView)
-        m_containerView->reloadData();
-}
-
-void KRPageDataController::krDataSourceDidLoaded(KRDataSource& sender)
-{
-    auto self = shared_from_this();
-    KRDataController::krDataSourceDidLoaded(sender);
-    if (&sender != dataSource().get())
-        return;
-    if (m_containerView)
-        m_containerView->reloadData();
-    stopLoading();
-}
-
-void KRPageDataController::krDataSourceDidFitalError(KRDataSource& sender, const pf::Error& error)
-{
-    auto self = shared_from_this();
-    if (&sender == dataSource().get())
-        stopLoading();
-    KRDataController::krDataSourceDidFitalError(sender, error);
 }

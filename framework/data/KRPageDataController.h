@@ -11,14 +11,8 @@
 // The context and the delegate are not owned; the container view's delegate
 // is cleared when the controller goes. Main queue only.
 
-#include "framework/data/KRContainerLayout.h"
-#include "framework/data/KRContainerView.h"
-#include "framework/data/KRDataController.h"
 #include "framework/data/KRDataControllerDelegate.h"
-#include "framework/data/KRItemViewController.h"
-
-#include <optional>
-#include <string>
+#include "framework/data/KRItemViewDataController.h"
 
 class KRDragLoadingView;
 class KRPageDataController;
@@ -35,28 +29,15 @@ public:
     virtual void krPageDataControllerFocusIndexChanged(KRPageDataController&, int) {}
 };
 
-class KRPageDataController : public KRDataController,
-                             public KRContainerViewDelegate,
-                             public KRContainerLayoutDelegate,
-                             public KRItemViewControllerDelegate {
+class KRPageDataController : public KRItemViewDataController {
 public:
-    // The view's delegate, and its layout's, become this controller.
-    const std::shared_ptr<KRContainerView>& containerView() const { return m_containerView; }
-    void setContainerView(std::shared_ptr<KRContainerView> view);
-    const std::optional<std::string>& itemViewNib() const { return m_itemViewNib; }
-    void setItemViewNib(std::optional<std::string> nib) { m_itemViewNib = std::move(nib); }
-    const std::optional<std::string>& itemViewClass() const { return m_itemViewClass; }
-    void setItemViewClass(std::optional<std::string> name) { m_itemViewClass = std::move(name); }
-    const std::shared_ptr<pf::Bundle>& itemViewBundle() const { return m_itemViewBundle; }
-    void setItemViewBundle(std::shared_ptr<pf::Bundle> bundle) { m_itemViewBundle = std::move(bundle); }
     const std::shared_ptr<KRDragLoadingView>& leftLoadingView() const { return m_leftLoadingView; }
     void setLeftLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_leftLoadingView = std::move(view); }
     const std::shared_ptr<KRDragLoadingView>& rightLoadingView() const { return m_rightLoadingView; }
     void setRightLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_rightLoadingView = std::move(view); }
 
-    void cancel() override;
-    void startLoading();
-    void stopLoading();
+    void startLoading() override;
+    void stopLoading() override;
     // Places the two loading views beside the pages, or removes them.
     void resetLoading();
 
@@ -69,21 +50,12 @@ public:
     void scrollViewDidEndDragging(pf::ScrollView& view, bool willDecelerate) override;
     void krItemViewControllerDoAction(KRItemViewController& item, const pf::ObjectRef& action) override;
 
-    void krDataSourceWillLoading(KRDataSource& dataSource) override;
-    void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
-    void krDataSourceDidLoaded(KRDataSource& dataSource) override;
-    void krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error) override;
-
 private:
     std::shared_ptr<KRPageDataControllerDelegate> pageDelegate() const;
     bool anyLoadingViewAnimating() const;
 
     bool m_allowLeftAction = false;
     bool m_allowRightAction = false;
-    std::shared_ptr<KRContainerView> m_containerView;
-    std::optional<std::string> m_itemViewNib;
     std::shared_ptr<KRDragLoadingView> m_leftLoadingView;
     std::shared_ptr<KRDragLoadingView> m_rightLoadingView;
-    std::optional<std::string> m_itemViewClass;
-    std::shared_ptr<pf::Bundle> m_itemViewBundle;
 };

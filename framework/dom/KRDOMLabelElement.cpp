@@ -60,7 +60,12 @@ pf::TextStyle KRDOMLabelElement::textStyle() const
     style.font = font();
     style.color = textColor();
     style.alignment = alignment();
-    style.lineBreak = lineBreakMode();
+    // Character wrapping breaks Chinese text between any two characters, as
+    // word wrapping does; a Latin word goes to the next line whole and is
+    // broken (with a hyphen) only when it is too long for a line of its own.
+    // Breaking every word at the margin would cut "Mall" into "M-all".
+    pf::LineBreakMode mode = lineBreakMode();
+    style.lineBreak = mode == pf::LineBreakMode::CharWrap ? pf::LineBreakMode::WordWrap : mode;
     return style;
 }
 

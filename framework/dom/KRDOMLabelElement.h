@@ -4,8 +4,10 @@
 // and drawn with the platform's text drawing inside the padding. Values
 // (attribute first, then style): "font" (else the system font of
 // "font-size", 14 when 0), "min-font-size", "color" (black), "break-mode"
-// ("wrap", "clip", "head", "tail", "middle"; anything else wraps at any
-// character) and "align" ("center", "right"; anything else left).
+// ("wrap", "clip", "head", "tail", "middle"; anything else is character
+// wrapping, which breaks Chinese text anywhere but moves a Latin word to the
+// next line whole unless it is too long for a line) and "align" ("center",
+// "right"; anything else left).
 //
 // An "auto" side takes the text's size plus the padding, measured at the
 // frame's width (or "max-width" while the width is "auto") less the

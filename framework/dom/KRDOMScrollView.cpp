@@ -90,21 +90,9 @@ void KRDOMScrollView::unbind(KRDOMElement& element, const KRDOMElementDelegate* 
     }
 }
 
-void KRDOMScrollView::setFrame(const pf::Rect& frame)
-{
-    pf::ScrollView::setFrame(frame);
-    reloadContents(false);
-}
-
 void KRDOMScrollView::setBounds(const pf::Rect& bounds)
 {
     pf::ScrollView::setBounds(bounds);
-    reloadContents(false);
-}
-
-void KRDOMScrollView::setContentOffset(pf::Point offset)
-{
-    pf::ScrollView::setContentOffset(offset);
     reloadContents(false);
 }
 

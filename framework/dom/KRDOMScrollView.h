@@ -71,10 +71,8 @@ public:
     std::vector<std::int32_t> visiblePages() const;
     pf::ViewRef elementViewForId(const std::string& eid) const;
 
-    // Each also reloads.
-    void setFrame(const pf::Rect& frame);
-    void setBounds(const pf::Rect& bounds);
-    void setContentOffset(pf::Point offset) override;
+    // Also reloads; new frames and content offsets come through here.
+    void setBounds(const pf::Rect& bounds) override;
 
     // pf::View
     void touchesBegan(const pf::TouchSet& touches) override;

@@ -93,14 +93,6 @@ void KRDOMView::unbind(KRDOMElement& element, const KRDOMElementDelegate* host)
     }
 }
 
-void KRDOMView::setFrame(const pf::Rect& frame)
-{
-    pf::View::setFrame(frame);
-    if (m_allowAutoLayout)
-        layoutToBounds();
-    setNeedsDisplay();
-}
-
 void KRDOMView::setBounds(const pf::Rect& bounds)
 {
     pf::View::setBounds(bounds);

@@ -54,15 +54,21 @@ public:
     void setAllowAutoLayout(bool allow) { m_allowAutoLayout = allow; }
     std::shared_ptr<KRDOMViewDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<KRDOMViewDelegate> delegate) { m_delegate = std::move(delegate); }
+    // The delegate as interface files set it; an object that is no
+    // KRDOMViewDelegate clears it.
+    pf::ObjectRef delegateObject() const { return std::dynamic_pointer_cast<pf::Object>(delegate()); }
+    void setDelegateObject(const pf::ObjectRef& delegate)
+    {
+        m_delegate = std::dynamic_pointer_cast<KRDOMViewDelegate>(delegate);
+    }
 
     // Makes this view the delegate of the element and its subtree, or takes
     // it away from those elements whose delegate it is.
     void viewBindElement(const KRDOMElementRef& element);
     void viewUnBindElement(const KRDOMElementRef& element);
 
-    // Also lay the tree out again when allowed.
-    void setFrame(const pf::Rect& frame);
-    void setBounds(const pf::Rect& bounds);
+    // Also lays the tree out again when allowed (a new frame comes through here).
+    void setBounds(const pf::Rect& bounds) override;
 
     // A point of this view in the element's coordinates.
     pf::Point locationInElement(const KRDOMElement& element, pf::Point location) const;

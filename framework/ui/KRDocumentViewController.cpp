@@ -10,19 +10,6 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 
-KRDocumentViewController::~KRDocumentViewController()
-{
-    if (m_documentView)
-        m_documentView->setDelegate({});
-}
-
-void KRDocumentViewController::setDocumentView(std::shared_ptr<KRDOMView> view)
-{
-    m_documentView = std::move(view);
-    if (m_documentView)
-        m_documentView->setDelegate(std::dynamic_pointer_cast<KRDOMViewDelegate>(weak_from_this().lock()));
-}
-
 void KRDocumentViewController::setConfig(pf::DictionaryRef config)
 {
     KRViewController::setConfig(config);
@@ -83,14 +70,6 @@ void KRDocumentViewController::refreshView()
 void KRDocumentViewController::viewDidLoad()
 {
     KRViewController::viewDidLoad();
-    if (m_documentView)
-        setDocumentView(m_documentView); // the delegate, now that this controller is shared
     reloadData();
 }
 
-void KRDocumentViewController::viewDidUnload()
-{
-    if (m_documentView)
-        m_documentView->setDelegate({});
-    KRViewController::viewDidUnload();
-}

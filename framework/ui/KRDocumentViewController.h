@@ -23,10 +23,9 @@
 
 class KRDocumentViewController : public KRViewController, public KRDOMViewDelegate {
 public:
-    ~KRDocumentViewController() override;
-
     const std::shared_ptr<KRDOMView>& documentView() const { return m_documentView; }
-    void setDocumentView(std::shared_ptr<KRDOMView> view);
+    // Its delegate is this controller, wired by the interface file.
+    void setDocumentView(std::shared_ptr<KRDOMView> view) { m_documentView = std::move(view); }
     const std::string& html() const { return m_html; }
     void setHtml(std::string html) { m_html = std::move(html); }
     const KRDOMDocumentRef& document() const { return m_document; }
@@ -40,7 +39,6 @@ public:
 
     void setConfig(pf::DictionaryRef config) override;
     void viewDidLoad() override;
-    void viewDidUnload() override;
 
 private:
     std::shared_ptr<KRDOMView> m_documentView;

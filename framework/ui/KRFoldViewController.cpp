@@ -18,11 +18,6 @@ namespace {
 constexpr double kDuration = 0.3;
 constexpr pf::AutoresizingMask kFlexibleSize = pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight;
 
-std::shared_ptr<IKRUIViewController> routed(const pf::ViewControllerRef& controller)
-{
-    return std::dynamic_pointer_cast<IKRUIViewController>(controller);
-}
-
 pf::ViewRef loadedView(const pf::ViewControllerRef& c) { return c ? c->viewIfLoaded() : nullptr; }
 
 }

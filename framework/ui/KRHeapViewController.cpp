@@ -19,11 +19,6 @@ constexpr double kCoveredScale = 0.98;
 constexpr double kCoveredMask = 0.8;
 constexpr pf::AutoresizingMask kFlexibleSize = pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight;
 
-std::shared_ptr<IKRUIViewController> routed(const pf::ViewControllerRef& controller)
-{
-    return std::dynamic_pointer_cast<IKRUIViewController>(controller);
-}
-
 void rest(pf::View& view)
 {
     view.setTransform(pf::AffineTransform::identity());
@@ -119,12 +114,8 @@ void KRHeapViewController::addViewController(const pf::ViewControllerRef& c, boo
     if (!c || !isViewLoaded())
         return;
     bool heapShown = onScreen(viewIfLoaded()) && isAppeared();
-    if (!animated || !onScreen(viewIfLoaded())) {
-        install(c, cardFrame(), false);
-        beginAppearance(heapShown, c, true, false);
-        endAppearance(heapShown, c);
+    if (placedAtOnce(c, animated, heapShown))
         return;
-    }
     pf::ViewRef card = install(c, cardFrame(cardFrame().width()), false);
     beginAppearance(heapShown, c, true, true);
     std::weak_ptr<pf::ViewController> weakChild = c;
@@ -132,7 +123,31 @@ void KRHeapViewController::addViewController(const pf::ViewControllerRef& c, boo
                       weakly([weakChild, heapShown](KRHeapViewController&) { endAppearance(heapShown, weakChild.lock()); }));
 }
 
+bool KRHeapViewController::placedAtOnce(const pf::ViewControllerRef& c, bool animated, bool heapShown)
+{
+    if (animated && onScreen(viewIfLoaded()))
+        return false;
+    install(c, cardFrame(), false);
+    beginAppearance(heapShown, c, true, false);
+    endAppearance(heapShown, c);
+    return true;
+}
+
 void KRHeapViewController::hiddenViewController(const pf::ViewControllerRef& c, bool animated)
+{
+    takeOff(c, animated, [](pf::View& card) { cover(card, kCoveredScale, kCoveredMask); });
+}
+
+void KRHeapViewController::removeViewController(const pf::ViewControllerRef& c, bool animated)
+{
+    takeOff(c, animated, [](pf::View& card) {
+        pf::Rect out = card.frame();
+        out.origin.x = out.width();
+        card.setFrame(out);
+    });
+}
+
+void KRHeapViewController::takeOff(const pf::ViewControllerRef& c, bool animated, std::function<void(pf::View&)> move)
 {
     pf::ViewRef card = c ? c->viewIfLoaded() : nullptr;
     if (!card)
@@ -147,7 +162,7 @@ void KRHeapViewController::hiddenViewController(const pf::ViewControllerRef& c, 
     std::uint64_t gen = generation(*card);
     std::weak_ptr<pf::Object> weakSelf = weak_from_this();
     // The card is kept until its view is off, though the heap may let go of it first.
-    pf::View::animate(kDuration, [&] { cover(*card, kCoveredScale, kCoveredMask); }, [weakSelf, c, card, gen, heapShown](bool) {
+    pf::View::animate(kDuration, [&] { move(*card); }, [weakSelf, c, card, gen, heapShown](bool) {
         auto self = std::dynamic_pointer_cast<KRHeapViewController>(weakSelf.lock());
         if (self && self->generation(*card) != gen)
             return; // shown again since
@@ -157,42 +172,13 @@ void KRHeapViewController::hiddenViewController(const pf::ViewControllerRef& c, 
     });
 }
 
-void KRHeapViewController::removeViewController(const pf::ViewControllerRef& c, bool animated)
-{
-    pf::ViewRef card = c ? c->viewIfLoaded() : nullptr;
-    if (!card)
-        return;
-    bool heapShown = onScreen(viewIfLoaded()) && isAppeared();
-    beginAppearance(heapShown, c, false, animated);
-    if (!animated || !onScreen(card)) {
-        card->removeFromSuperview();
-        endAppearance(heapShown, c);
-        return;
-    }
-    std::uint64_t gen = generation(*card);
-    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
-    pf::Rect out = card->frame();
-    out.origin.x = out.width();
-    pf::View::animate(kDuration, [&] { card->setFrame(out); }, [weakSelf, c, card, gen, heapShown](bool) {
-        auto self = std::dynamic_pointer_cast<KRHeapViewController>(weakSelf.lock());
-        if (self && self->generation(*card) != gen)
-            return;
-        card->removeFromSuperview();
-        endAppearance(heapShown, c);
-    });
-}
-
 void KRHeapViewController::visableViewController(const pf::ViewControllerRef& c, bool animated)
 {
     if (!c || !isViewLoaded())
         return;
     bool heapShown = onScreen(viewIfLoaded()) && isAppeared();
-    if (!animated || !onScreen(viewIfLoaded())) {
-        install(c, cardFrame(), false);
-        beginAppearance(heapShown, c, true, false);
-        endAppearance(heapShown, c);
+    if (placedAtOnce(c, animated, heapShown))
         return;
-    }
     pf::ViewRef card = install(c, cardFrame(), true);
     card->setTransform(pf::AffineTransform::scaling(kCoveredScale, kCoveredScale));
     beginAppearance(heapShown, c, true, true);
@@ -439,39 +425,9 @@ bool KRHeapViewController::openUrl(const pf::URL& url, bool animated)
 std::string KRHeapViewController::loadUrl(const pf::URL& url, const std::string& base, bool animated)
 {
     auto keep = weak_from_this().lock();
-    auto self = selfController();
-    auto context = this->context();
-    std::vector<pf::ViewControllerRef> old = m_stack, next;
-    std::string at = pathBelow(base, alias());
-    auto component = firstPathComponent(url, at);
-    while (component) {
-        auto bottom = old.empty() ? nullptr : routed(old.front());
-        if (bottom && bottom->alias() == *component) {
-            at = bottom->loadUrl(url, at, animated);
-            next.push_back(old.front());
-            old.erase(old.begin());
-        } else if (!old.empty()) {
-            for (auto& c : old)
-                if (auto r = routed(c))
-                    r->setParentController(nullptr);
-            old.clear();
-            continue;
-        } else {
-            auto made = context ? context->getViewController(url, at) : nullptr;
-            auto platform = std::dynamic_pointer_cast<pf::ViewController>(made);
-            if (!platform)
-                break;
-            made->setParentController(self);
-            at = made->loadUrl(url, at, animated);
-            next.push_back(platform);
-        }
-        component = firstPathComponent(url, at);
-    }
-    for (auto& c : old)
-        if (auto r = routed(c))
-            r->setParentController(nullptr);
-    setViewControllers(std::move(next), animated);
-    return at;
+    Stack next = stackForUrl(url, base, animated, m_stack);
+    setViewControllers(std::move(next.controllers), animated);
+    return next.path;
 }
 
 std::shared_ptr<IKRUIViewController> KRHeapViewController::topController()

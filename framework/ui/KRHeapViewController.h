@@ -65,6 +65,12 @@ private:
     void hiddenViewController(const pf::ViewControllerRef& c, bool animated);
     void removeViewController(const pf::ViewControllerRef& c, bool animated);
     void visableViewController(const pf::ViewControllerRef& c, bool animated);
+    // Without an animation, or off screen, the card is put in place at once
+    // (true); false leaves the animated entry to the caller.
+    bool placedAtOnce(const pf::ViewControllerRef& c, bool animated, bool heapShown);
+    // The card's view leaves: at once, or once `move` has animated it away
+    // and unless the card was shown again meanwhile.
+    void takeOff(const pf::ViewControllerRef& c, bool animated, std::function<void(pf::View&)> move);
     void leave(const pf::ViewControllerRef& c);
     void panAction(pf::GestureRecognizer& recognizer);
     void endDrag(double offset);

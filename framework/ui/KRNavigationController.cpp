@@ -1,21 +1,10 @@
 #include "framework/ui/KRNavigationController.h"
 
-#include "framework/core/IKRUIContext.h"
-#include "framework/core/QueryValue.h"
 #include "framework/ui/KRNavigationBar.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
-
-namespace {
-
-std::shared_ptr<IKRUIViewController> routed(const pf::ViewControllerRef& controller)
-{
-    return std::dynamic_pointer_cast<IKRUIViewController>(controller);
-}
-
-}
 
 KRNavigationController::~KRNavigationController() { detachCompanions(false); }
 
@@ -70,46 +59,14 @@ bool KRNavigationController::openUrl(const pf::URL& url, bool animated)
 std::string KRNavigationController::loadUrl(const pf::URL& url, const std::string& base, bool animated)
 {
     auto keep = weak_from_this().lock();
-    auto self = selfController();
-    auto context = this->context();
-    std::vector<pf::ViewControllerRef> old = viewControllers();
-    std::vector<pf::ViewControllerRef> next;
-    std::string at = pathBelow(base, alias());
-    auto component = firstPathComponent(url, at);
-    while (component) {
-        auto bottom = old.empty() ? nullptr : routed(old.front());
-        if (bottom && bottom->alias() == *component) {
-            at = bottom->loadUrl(url, at, animated);
-            next.push_back(old.front());
-            old.erase(old.begin());
-        } else {
-            for (auto& c : old)
-                if (auto r = routed(c))
-                    r->setParentController(nullptr);
-            old.clear();
-            auto made = context ? context->getViewController(url, at) : nullptr;
-            auto platform = std::dynamic_pointer_cast<pf::ViewController>(made);
-            if (!platform)
-                break;
-            made->setParentController(self);
-            at = made->loadUrl(url, at, animated);
-            next.push_back(platform);
-        }
-        component = firstPathComponent(url, at);
-    }
-    for (auto& c : old)
-        if (auto r = routed(c))
-            r->setParentController(nullptr);
-    setViewControllers(std::move(next), animated);
-    return at;
+    Stack next = stackForUrl(url, base, animated, viewControllers());
+    setViewControllers(std::move(next.controllers), animated);
+    return next.path;
 }
 
 void KRNavigationController::didRemoveViewControllers(const std::vector<pf::ViewControllerRef>& removed)
 {
-    auto self = selfController();
-    for (auto& c : removed)
-        if (auto r = routed(c); r && r->parentController() == self)
-            r->setParentController(nullptr);
+    releaseRemoved(removed);
 }
 
 std::shared_ptr<IKRUIViewController> KRNavigationController::topController()
@@ -130,23 +87,4 @@ void KRNavigationController::viewDidUnload()
 {
     detachCompanions(false);
     pf::NavigationController::viewDidUnload();
-}
-
-bool KRNavigationController::shouldAutorotateToInterfaceOrientation(int orientation) const
-{
-    auto top = topViewController();
-    return top ? top->shouldAutorotateToInterfaceOrientation(orientation)
-               : pf::NavigationController::shouldAutorotateToInterfaceOrientation(orientation);
-}
-
-bool KRNavigationController::shouldAutorotate() const
-{
-    auto top = topViewController();
-    return top ? top->shouldAutorotate() : true;
-}
-
-unsigned KRNavigationController::supportedInterfaceOrientations() const
-{
-    auto top = topViewController();
-    return top ? top->supportedInterfaceOrientations() : pf::NavigationController::supportedInterfaceOrientations();
 }

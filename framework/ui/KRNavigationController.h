@@ -33,9 +33,6 @@ public:
 
     void viewDidLoad() override;
     void viewDidUnload() override;
-    bool shouldAutorotateToInterfaceOrientation(int orientation) const override;
-    bool shouldAutorotate() const override;
-    unsigned supportedInterfaceOrientations() const override;
 
 protected:
     pf::ViewController& platformController() override { return *this; }

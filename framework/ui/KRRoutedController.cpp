@@ -164,3 +164,50 @@ void KRRoutedController::detachCompanions(bool cancel)
             companion->setParentController(nullptr);
     }
 }
+
+KRRoutedController::Stack KRRoutedController::stackForUrl(const pf::URL& url, const std::string& basePath, bool animated,
+                                                          std::vector<pf::ViewControllerRef> current)
+{
+    auto self = selfController();
+    auto context = this->context();
+    auto release = [&current] {
+        for (auto& c : current)
+            if (auto r = routed(c))
+                r->setParentController(nullptr);
+        current.clear();
+    };
+    Stack next{{}, pathBelow(basePath, m_alias)};
+    for (auto component = firstPathComponent(url, next.path); component;
+         component = firstPathComponent(url, next.path)) {
+        auto bottom = current.empty() ? nullptr : routed(current.front());
+        if (bottom && bottom->alias() == *component) {
+            next.path = bottom->loadUrl(url, next.path, animated);
+            next.controllers.push_back(current.front());
+            current.erase(current.begin());
+            continue;
+        }
+        release();
+        auto made = context ? context->getViewController(url, next.path) : nullptr;
+        auto platform = std::dynamic_pointer_cast<pf::ViewController>(made);
+        if (!platform)
+            break;
+        made->setParentController(self);
+        next.path = made->loadUrl(url, next.path, animated);
+        next.controllers.push_back(platform);
+    }
+    release();
+    return next;
+}
+
+void KRRoutedController::releaseRemoved(const std::vector<pf::ViewControllerRef>& removed)
+{
+    auto self = selfController();
+    for (auto& c : removed)
+        if (auto r = routed(c); r && r->parentController() == self)
+            r->setParentController(nullptr);
+}
+
+std::shared_ptr<IKRUIViewController> KRRoutedController::routed(const pf::ViewControllerRef& controller)
+{
+    return std::dynamic_pointer_cast<IKRUIViewController>(controller);
+}

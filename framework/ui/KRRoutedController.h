@@ -17,6 +17,8 @@
 #include "framework/core/IKRUIViewController.h"
 #include "platform/foundation/Collections.h"
 
+#include <vector>
+
 namespace pf {
 class ViewController;
 }
@@ -60,6 +62,12 @@ public:
     void setControllers(pf::ArrayRef controllers) { m_controllers = std::move(controllers); }
 
 protected:
+    // A stack of routed controllers and the path reached below its top.
+    struct Stack {
+        std::vector<std::shared_ptr<pf::ViewController>> controllers;
+        std::string path;
+    };
+
     virtual pf::ViewController& platformController() = 0;
     virtual std::string defaultScheme() const { return {}; }
     std::shared_ptr<IKRUIViewController> selfController();
@@ -74,6 +82,17 @@ protected:
     void attachCompanions();
     // Each companion is cancelled (when asked) and loses its delegate and parent.
     void detachCompanions(bool cancel);
+    // The stack the part of `url` below `basePath` and the alias names, one
+    // controller per component: the leading controllers of `current` whose
+    // aliases match load the URL again and stay, the rest are made through
+    // the context with this controller as parent, until a component has no
+    // entry. Controllers of `current` that do not stay lose their parent link.
+    Stack stackForUrl(const pf::URL& url, const std::string& basePath, bool animated,
+                      std::vector<std::shared_ptr<pf::ViewController>> current);
+    // Controllers that left this one lose their parent link while it is still this one.
+    void releaseRemoved(const std::vector<std::shared_ptr<pf::ViewController>>& removed);
+    // The routed side of a platform controller; null for a plain one.
+    static std::shared_ptr<IKRUIViewController> routed(const std::shared_ptr<pf::ViewController>& controller);
 
 private:
     bool openPresentUrl(const pf::URL& url, bool animated);

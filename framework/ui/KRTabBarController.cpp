@@ -8,15 +8,6 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
 
-namespace {
-
-std::shared_ptr<IKRUIViewController> routed(const pf::ViewControllerRef& controller)
-{
-    return std::dynamic_pointer_cast<IKRUIViewController>(controller);
-}
-
-}
-
 KRTabBarController::~KRTabBarController() { detachCompanions(false); }
 
 void KRTabBarController::initWithNibName(const std::optional<std::string>& nibName,
@@ -89,10 +80,7 @@ void KRTabBarController::receiveUrl(const pf::URL& url, const pf::ObjectRef& sou
 
 void KRTabBarController::didRemoveViewControllers(const std::vector<pf::ViewControllerRef>& removed)
 {
-    auto self = selfController();
-    for (auto& c : removed)
-        if (auto r = routed(c); r && r->parentController() == self)
-            r->setParentController(nullptr);
+    releaseRemoved(removed);
 }
 
 void KRTabBarController::viewDidLoad()
@@ -106,23 +94,4 @@ void KRTabBarController::viewDidUnload()
 {
     detachCompanions(false);
     pf::TabBarController::viewDidUnload();
-}
-
-bool KRTabBarController::shouldAutorotateToInterfaceOrientation(int orientation) const
-{
-    auto selected = selectedViewController();
-    return selected ? selected->shouldAutorotateToInterfaceOrientation(orientation)
-                    : pf::TabBarController::shouldAutorotateToInterfaceOrientation(orientation);
-}
-
-bool KRTabBarController::shouldAutorotate() const
-{
-    auto selected = selectedViewController();
-    return selected ? selected->shouldAutorotate() : true;
-}
-
-unsigned KRTabBarController::supportedInterfaceOrientations() const
-{
-    auto selected = selectedViewController();
-    return selected ? selected->supportedInterfaceOrientations() : pf::TabBarController::supportedInterfaceOrientations();
 }

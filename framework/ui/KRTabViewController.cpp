@@ -8,15 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-std::shared_ptr<IKRUIViewController> routed(const pf::ViewControllerRef& controller)
-{
-    return std::dynamic_pointer_cast<IKRUIViewController>(controller);
-}
-
-}
-
 KRTabViewController::~KRTabViewController()
 {
     for (auto& c : m_tabs)

@@ -251,7 +251,10 @@ void addRoutedOutlets()
 
 void registerRoutingClasses()
 {
-    pf::ClassBuilder<KRDOMView>("KRDOMView").superclass<pf::View>().commit();
+    pf::ClassBuilder<KRDOMView>("KRDOMView")
+        .superclass<pf::View>()
+        .weakProperty("delegate", &KRDOMView::delegateObject, &KRDOMView::setDelegateObject)
+        .commit();
     pf::ClassBuilder<KRViewController>("KRViewController")
         .superclass<pf::ViewController>()
         .adopts(proto::IKRUIViewController())

@@ -59,6 +59,8 @@ public:
 
     void loadView() override;
     void viewDidLayoutSubviews() override;
+    // Rotation follows the top controller.
+    ViewControllerRef childViewControllerForRotation() const override { return topViewController(); }
 
 protected:
     // Controllers that left the stack, whichever way (set, pop, back button).

@@ -55,6 +55,8 @@ public:
     void viewDidLayoutSubviews() override;
     void tabBarDidSelectItem(TabBar& bar, TabBarItem& item) override;
     void childContentDidChange(ViewController& child) override;
+    // Rotation follows the selected child.
+    ViewControllerRef childViewControllerForRotation() const override { return selectedViewController(); }
 
 protected:
     // Children that left the list.

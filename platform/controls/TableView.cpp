@@ -242,6 +242,10 @@ std::shared_ptr<TableViewCell> TableView::makeCell(const IndexPath& path)
         logLevel(LogLevel::Error, "TableView: no cell for row %d in section %d", path.row, path.section);
         cell = std::make_shared<TableViewCell>();
     }
+    // A data source that keeps its own cells (fixed rows) hands one out
+    // again without dequeuing it: in use, it must not wait in the pool too.
+    if (auto pool = m_reuse.find(cell->reuseIdentifier()); pool != m_reuse.end())
+        std::erase(pool->second, cell);
     cell->setFrame(rectForRowAtIndexPath(path));
     cell->setSelected(m_selected == path);
     if (auto delegate = tableDelegate())

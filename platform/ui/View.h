@@ -49,11 +49,13 @@ public:
     explicit View(const Rect& frame = {});
     ~View() override;
 
-    // Geometry. The frame is the bounds' box after the transform, around the center.
+    // Geometry. The frame is the bounds' box after the transform, around the
+    // center. A new frame goes through setBounds() for its size, so a view
+    // that must follow its size overrides setBounds() alone.
     Rect frame() const;
-    void setFrame(const Rect& frame);
+    virtual void setFrame(const Rect& frame);
     const Rect& bounds() const { return m_bounds; }
-    void setBounds(const Rect& bounds);
+    virtual void setBounds(const Rect& bounds);
     Point center() const { return m_center; }
     void setCenter(Point center);
     const AffineTransform& transform() const { return m_transform; }

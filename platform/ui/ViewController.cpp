@@ -103,7 +103,21 @@ void ViewController::didReceiveMemoryWarning()
 
 bool ViewController::shouldAutorotateToInterfaceOrientation(int orientation) const
 {
-    return orientation == InterfaceOrientation::Portrait;
+    auto child = childViewControllerForRotation();
+    return child ? child->shouldAutorotateToInterfaceOrientation(orientation)
+                 : orientation == InterfaceOrientation::Portrait;
+}
+
+bool ViewController::shouldAutorotate() const
+{
+    auto child = childViewControllerForRotation();
+    return child ? child->shouldAutorotate() : true;
+}
+
+unsigned ViewController::supportedInterfaceOrientations() const
+{
+    auto child = childViewControllerForRotation();
+    return child ? child->supportedInterfaceOrientations() : InterfaceOrientation::PortraitMask;
 }
 
 // Appearance ------------------------------------------------------------------

@@ -93,10 +93,13 @@ public:
     bool wantsFullScreenLayout() const { return m_fullScreen; }
     void setWantsFullScreenLayout(bool full) { m_fullScreen = full; }
 
-    // Rotation answers: portrait only.
+    // Rotation answers: those of childViewControllerForRotation() when there
+    // is one, else portrait only.
     virtual bool shouldAutorotateToInterfaceOrientation(int orientation) const;
-    virtual bool shouldAutorotate() const { return true; }
-    virtual unsigned supportedInterfaceOrientations() const { return InterfaceOrientation::PortraitMask; }
+    virtual bool shouldAutorotate() const;
+    virtual unsigned supportedInterfaceOrientations() const;
+    // The child whose rotation answers a container gives as its own; none by default.
+    virtual ViewControllerRef childViewControllerForRotation() const { return nullptr; }
 
     // Containment. The parent keeps its children; a child's parent link is weak.
     ViewControllerRef parentViewController() const { return m_parent.lock(); }

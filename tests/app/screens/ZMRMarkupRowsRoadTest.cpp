@@ -10,6 +10,7 @@
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMImageElement.h"
 #include "platform/controls/Label.h"
+#include "platform/ui/Compositor.h"
 
 #include <httplib.h>
 
@@ -19,7 +20,7 @@ namespace {
 
 const char* kRowTemplate = R"(<div width="100%" height="auto" layout="flow" padding="8">
 <label id="nick" width="100%" height="auto" font-size="16" color="#202080 1">{dataItem.nick}</label>
-<label id="body" width="100%" height="auto" font-size="14">{dataItem.body} 省钱</label>
+<label id="body" width="100%" height="auto" font-size="14">{dataItem.body}&nbsp;省钱</label>
 <label id="shop" width="90" height="auto" font-size="14">{dataItem.shopTitle}</label>
 <img id="pic" width="40" height="40" src="{dataItem.pic}"/></div>)";
 
@@ -56,7 +57,8 @@ protected:
         auto at = answer ? answer->body.find("http://") : std::string::npos;
         return at == std::string::npos ? std::string() : answer->body.substr(at, answer->body.find('"', at) - at);
     }
-    // Shows the view in a window, runs the loop until `ready`, settles animations, renders and keeps the picture in "shots".
+    // Shows the view in a window, runs the loop until `ready`, settles animations, renders and keeps the picture in
+    // "shots": the view's own area, not the rest of the (taller) window.
     pf::BitmapRef shoot(const pf::ViewRef& view, const std::function<bool()>& ready, const char* name)
     {
         view->setBackgroundColor(pf::Color::whiteColor());
@@ -66,7 +68,9 @@ protected:
         if (!pf::RunLoop::main().runUntil(ready, pf::Seconds(15)))
             return nullptr;
         host.advance(1); // lets a list spring back over its loading view
-        auto shot = host.render();
+        if (!host.render())
+            return nullptr;
+        auto shot = pf::Compositor::renderView(*view, pf::Screen::main().scale());
         std::filesystem::create_directories("shots");
         if (shot)
             (*shot)->writePng(std::string("shots/") + name + ".png");

@@ -1,5 +1,6 @@
 #include "DataTestSupport.h"
 #include "framework/core/IKRImageTask.h"
+#include "framework/data/KRDataRegistration.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDocumentController.h"
 #include "framework/data/KRDocumentDataController.h"
@@ -10,6 +11,7 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/InterfaceFile.h"
 
 #include <gtest/gtest.h>
 
@@ -172,15 +174,21 @@ void registerTestControllers()
     }
 }
 
+// The controller and its document view as a screen's interface file holds them.
 std::shared_ptr<Details> details(pf::Value item, bool dynamic)
 {
+    registerDataClasses();
     registerTestControllers();
-    auto d = std::make_shared<Details>();
+    auto file = pf::InterfaceFile::parse(R"(<interface>
+  <object id="d" class="TestDocumentDetails"><outlet name="documentView" to="v"/></object>
+  <object id="v" class="KRDOMView"><rect name="frame">{{0, 0}, {320, 100}}</rect><outlet name="delegate" to="d"/></object>
+</interface>)", "Details", *templateBundle());
+    auto objects = file.value()->instantiate(std::make_shared<pf::Object>());
+    auto d = std::dynamic_pointer_cast<Details>(objects.value().at(0));
     d->dynamic = dynamic;
     d->setHtml("row.html");
     d->setBundle(templateBundle());
     d->setDataItem(item);
-    d->setDocumentView(KRDOMView::create({0, 0, 320, 100}));
     return d;
 }
 

@@ -14,12 +14,14 @@ std::shared_ptr<KRDOMLabelElement> label(const std::string& markup, pf::Size ava
     return element;
 }
 
-double linesHeight(const char* lines = "一")
+pf::Size measured(const char* text)
 {
     pf::TextStyle style;
     style.font = pf::Font::system(14);
-    return pf::TextMeasurer::system().measure(lines, style, 0).height;
+    return pf::TextMeasurer::system().measure(text, style, 0);
 }
+
+double linesHeight(const char* lines = "一") { return measured(lines).height; }
 
 }
 
@@ -40,6 +42,10 @@ TEST(KRDOMLabelElement, SizesFollowTheTextAndPadding)
              {"<label width=\"auto\" height=\"auto\"/>", {0, 0}},
              {"<label width=\"auto\" height=\"auto\" min-height=\"30\" max-height=\"20\">x</label>", {-1, 30}},
              {"<label width=\"auto\" height=\"auto\" min-width=\"80\">x</label>", {80, line}},
+             // Words stay whole; the space before a Chinese run stays too.
+             {"<label width=\"auto\" height=\"auto\" max-width=\"90\">Riverside&nbsp;Mall</label>",
+              {measured("Riverside").width, linesHeight("一\n一")}},
+             {"<label width=\"auto\" height=\"auto\">Mall&nbsp;省了</label>", {measured("Mall 省了").width, line}},
          }) {
         auto element = label(row.markup);
         pf::Size got = element->frame().size;

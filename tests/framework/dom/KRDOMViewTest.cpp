@@ -151,7 +151,7 @@ TEST_F(KRDOMViewDrawing, TreeIsDrawnAndLaidOutToTheViewSize)
     EXPECT_TRUE(pixelIs(*frame, {310, 10}, kRed));
     EXPECT_TRUE(pixelIs(*frame, {10, 250}, kWhite));
 
-    view->setFrame({0, 0, 200, 300});
+    static_cast<pf::View&>(*view).setFrame({0, 0, 200, 300}); // as a superview or an animation would
     EXPECT_EQ(dumpTree(*root, Dump::Frames), "r (0, 0, 200, 300)\n  bar (100, 0, 100, 20)\n");
     frame = render();
     EXPECT_TRUE(pixelIs(*frame, {150, 10}, kRed));

@@ -285,6 +285,7 @@ TEST_F(KRRoutingTest, ADocumentScreenShowsItsFilledTemplate)
     ASSERT_TRUE(doc && who());
     EXPECT_EQ(who()->text(), "doc|文档|/root");
     auto view = doc->documentView();
+    EXPECT_EQ(view->delegateObject(), doc); // wired by the interface file
     auto scroll = std::dynamic_pointer_cast<pf::ScrollView>(view->superview());
     ASSERT_TRUE(scroll);
     EXPECT_GE(view->frame().height(), 500);

@@ -5,6 +5,7 @@
 #include "platform/controls/TableIndexView.h"
 #include "platform/controls/TableView.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +28,12 @@ public:
     int tableViewNumberOfRowsInSection(TableView&, int s) override { return static_cast<int>(sections[s].size()); }
     std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table, const IndexPath& path) override
     {
+        if (fixed) { // one cell of its own per row, handed out again and again
+            auto& cell = fixedCells[path];
+            if (!cell)
+                cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "row");
+            return cell;
+        }
         auto cell = table.dequeueReusableCellWithIdentifier("row");
         if (!cell) {
             cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "row");
@@ -63,15 +70,18 @@ public:
     std::set<IndexPath> asked;
     std::vector<IndexPath> selected;
     bool titled = false;
+    bool fixed = false;
+    std::map<IndexPath, std::shared_ptr<TableViewCell>> fixedCells;
     int made = 0;
 };
 
 class TableRows : public HostTest {
 protected:
-    void load(std::vector<int> counts, bool titled = false)
+    void load(std::vector<int> counts, bool titled = false, bool fixed = false)
     {
         rows = std::make_shared<Rows>(std::move(counts));
         rows->titled = titled;
+        rows->fixed = fixed;
         table = std::make_shared<TableView>(Rect(0, 0, 320, 480));
         table->setDataSource(rows);
         table->setDelegate(rows);
@@ -107,6 +117,20 @@ TEST_F(TableRows, FiveHundredRowsKeepOnlyVisibleCellsInTheTree)
             EXPECT_EQ(table->cellForRowAtIndexPath(path)->textContent(), rows->sections[0][path.row]);
     }
     EXPECT_LE(rows->made, most + 1); // scrolling reuses cells instead of making new ones
+}
+
+TEST_F(TableRows, FixedCellsWaitInThePoolOnceAndNeverWhileShown)
+{
+    load({40}, false, true);
+    for (int pass = 0; pass < 3; ++pass)
+        for (double y : {0.0, table->maxContentOffset().y, 0.0})
+            table->setContentOffset(Point{0, y});
+    std::set<TableViewCell*> pooled;
+    while (auto cell = table->dequeueReusableCellWithIdentifier("row")) {
+        EXPECT_TRUE(pooled.insert(cell.get()).second) << "pooled twice";
+        EXPECT_FALSE(table->indexPathForCell(*cell)) << "pooled while shown";
+    }
+    EXPECT_EQ(pooled.size() + table->visibleCells().size(), rows->fixedCells.size());
 }
 
 TEST_F(TableRows, ANewSourceIsAskedAtTheNextLayout)
