@@ -7,6 +7,7 @@
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "sdk/zz/JsUpdateVersionInfo.h"
+#include "sdk/zz/URLTools.h"
 
 namespace {
 
@@ -146,19 +147,7 @@ pf::Value CVOSDKJSBridge::getResponseDictionary(const std::string& key)
 pf::DictionaryRef CVOSDKJSBridge::dictionaryWithQuery(std::string_view query)
 {
     auto result = pf::Dictionary::create();
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        std::size_t end = query.find('&', start);
-        if (end == std::string_view::npos)
-            end = query.size();
-        std::string_view piece = query.substr(start, end - start);
-        std::size_t equals = piece.find('=');
-        if (equals != std::string_view::npos) {
-            std::string_view value = piece.substr(equals + 1);
-            result->set(piece.substr(0, equals), std::string(value.substr(0, value.find('='))));
-        }
-        start = end + 1;
-    }
+    forEachQueryPiece(query, [&](std::string_view name, std::string_view value) { result->set(name, std::string(value)); });
     return result;
 }
 

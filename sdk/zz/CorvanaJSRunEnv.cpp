@@ -8,6 +8,7 @@
 #include "sdk/zz/CVOSDKEZJSONWriter.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaURLCache.h"
+#include "sdk/zz/URLTools.h"
 
 #include <cfloat>
 #include <climits>
@@ -49,25 +50,6 @@ std::optional<std::string> percentDecoded(std::string_view text)
     if (!pf::isValidUtf8(out))
         return std::nullopt;
     return out;
-}
-
-// The second part of each "name=value" piece, in order, not decoded.
-template <class Body>
-void forEachQueryValue(std::string_view query, Body body)
-{
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        std::size_t end = query.find('&', start);
-        if (end == std::string_view::npos)
-            end = query.size();
-        std::string_view piece = query.substr(start, end - start);
-        std::size_t equals = piece.find('=');
-        if (equals != std::string_view::npos) {
-            std::string_view value = piece.substr(equals + 1);
-            body(value.substr(0, value.find('=')));
-        }
-        start = end + 1;
-    }
 }
 
 bool hasSchemePrefix(std::string_view url, std::string_view prefix)
@@ -215,7 +197,7 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
     if (method->attribute()) {
         const std::vector<int>& codes = *method->attribute();
         arguments.reserve(codes.size());
-        forEachQueryValue(query, [&](std::string_view value) {
+        forEachQueryPiece(query, [&](std::string_view, std::string_view value) {
             if (arguments.size() < codes.size())
                 arguments.push_back(decodeArgument(codes[arguments.size()], percentDecoded(value)));
         });
@@ -234,7 +216,7 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
 std::vector<std::string> CorvanaJSRunEnv::parseQueryParams(std::string_view query)
 {
     std::vector<std::string> values;
-    forEachQueryValue(query, [&](std::string_view value) { values.emplace_back(value); });
+    forEachQueryPiece(query, [&](std::string_view, std::string_view value) { values.emplace_back(value); });
     return values;
 }
 

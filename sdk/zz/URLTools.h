@@ -10,6 +10,27 @@
 #include <string>
 #include <string_view>
 
+// Calls body(name, value) for each "name=value" piece of a query, in order,
+// not decoded; a piece without "=" is passed over and a value ends at its
+// next "=". The SDK's script calls and answers are split this one way.
+template <class Body>
+void forEachQueryPiece(std::string_view query, Body body)
+{
+    std::size_t start = 0;
+    while (start <= query.size()) {
+        std::size_t end = query.find('&', start);
+        if (end == std::string_view::npos)
+            end = query.size();
+        std::string_view piece = query.substr(start, end - start);
+        std::size_t equals = piece.find('=');
+        if (equals != std::string_view::npos) {
+            std::string_view value = piece.substr(equals + 1);
+            body(piece.substr(0, equals), value.substr(0, value.find('=')));
+        }
+        start = end + 1;
+    }
+}
+
 class URLTools {
 public:
     // Reserved characters of a query value, escaped beside everything that is
