@@ -73,7 +73,17 @@ LayoutPtr makeLayout(std::string_view text, const TextStyle& style, double width
     bool oneLine = style.numberOfLines == 1;
     if (width > 0 && !(oneLine && style.lineBreak == LineBreakMode::Clip))
         pango_layout_set_width(layout.get(), toPango(width));
-    pango_layout_set_wrap(layout.get(), style.lineBreak == LineBreakMode::CharWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+    if (style.lineBreak == LineBreakMode::CharWrap) {
+        // Character wrapping breaks at the margin, wherever it falls; a
+        // hyphen there would add a character the text does not hold.
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_CHAR);
+        PangoAttrList* attributes = pango_attr_list_new();
+        pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+        pango_layout_set_attributes(layout.get(), attributes);
+        pango_attr_list_unref(attributes);
+    } else {
+        pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+    }
     switch (style.alignment) {
     case TextAlignment::Left: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_LEFT); break;
     case TextAlignment::Center: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_CENTER); break;

@@ -46,6 +46,11 @@ TEST(TextMeasuring, WrapsAtTheWidthAndCountsLines)
     EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
     two.lineBreak = LineBreakMode::TruncateTail;
     EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
+    TextStyle chars = style();
+    chars.lineBreak = LineBreakMode::CharWrap;
+    double eight = m.measure("aaaaaaaa", chars, 0).width;
+    EXPECT_NEAR(m.measure("aaaaaaaaaaaaaaaa", chars, eight).height, 2 * line.height, 2)
+        << "character wrapping breaks at the margin and adds no hyphen";
 
     EXPECT_EQ(m.measure("", style(), 100), Size{});
     EXPECT_GT(m.measure("ab\xff\xfe", style(), 0).width, m.measure("ab", style(), 0).width)
