@@ -17,6 +17,9 @@
 
 namespace {
 
+constexpr std::uint8_t kNoKey = 64;
+constexpr std::size_t kMaxHint = 256;
+
 // A container handle of the scanner, for as long as the container is open.
 // The container itself is owned by its parent once it is set or added (the
 // root by its slot), so filling it costs no reference counting.
@@ -34,15 +37,18 @@ struct Slot {
     // For a dictionary: one bit per key hash set so far. A key whose bit is
     // clear is certainly new, so it is added without a search.
     std::uint64_t keys = 0;
+    // For a member container: the hash of its key, kNoKey for others.
+    std::uint8_t key = kNoKey;
 };
 
-std::uint64_t keyBit(std::string_view key)
+// One of 64 buckets for a key.
+std::uint8_t keyHash(std::string_view key)
 {
     std::uint64_t mix = key.size();
     if (!key.empty())
         mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
                std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
-    return std::uint64_t(1) << ((mix * 0x9E3779B97F4A7C15ULL) >> 58);
+    return std::uint8_t((mix * 0x9E3779B97F4A7C15ULL) >> 58);
 }
 
 // A scalar the scanner has just made. It sets, adds or drops each one before
@@ -73,6 +79,15 @@ struct Scalar {
 struct Decoder {
     std::deque<Slot> slots;
     std::vector<Slot*> free;
+    // By key hash: the size the last container set under such a key closed
+    // with, and for an array the sizes its elements had. Rows of a list
+    // repeat their member containers, so each starts with the room the one
+    // before needed (a hint only: a wrong one costs a regrowth or some slack).
+    struct MemberHint {
+        std::uint32_t size = 0;
+        std::uint32_t dictionarySize = 0;
+        std::uint32_t arraySize = 0;
+    } memberHints[kNoKey];
     Scalar scalar;
     bool containerMade = false;
     pf::Value scalarRoot;
@@ -219,7 +234,22 @@ const json_callbacks kDecodeTable = {
             dictionary->remove(name);
             return;
         }
-        std::uint64_t bit = keyBit(name);
+        std::uint8_t hash = keyHash(name);
+        Decoder& d = decoder(user);
+        if (!d.isScalar(value)) {
+            auto* member = static_cast<Slot*>(value);
+            const Decoder::MemberHint& hint = d.memberHints[hash];
+            member->key = hash;
+            if (member->dictionary && hint.size) {
+                member->dictionary->reserve(hint.size);
+            } else if (member->array) {
+                if (hint.size)
+                    member->array->reserve(hint.size);
+                member->dictionarySize = hint.dictionarySize;
+                member->arraySize = hint.arraySize;
+            }
+        }
+        std::uint64_t bit = std::uint64_t(1) << hash;
         if (slot->keys & bit) {
             dictionary->set(name, decoder(user).take(value));
         } else {
@@ -281,13 +311,12 @@ const json_callbacks kDecodeTable = {
         if (d.isScalar(value))
             return;
         auto* slot = static_cast<Slot*>(value);
-        if (Slot* parent = slot->parent) {
-            constexpr std::size_t kMaxHint = 256;
-            if (slot->dictionary)
-                parent->dictionarySize = std::uint32_t(std::min(slot->dictionary->count(), kMaxHint));
-            else
-                parent->arraySize = std::uint32_t(std::min(slot->array->count(), kMaxHint));
-        }
+        auto size = std::uint32_t(std::min(slot->dictionary ? slot->dictionary->count() : slot->array->count(), kMaxHint));
+        if (Slot* parent = slot->parent)
+            (slot->dictionary ? parent->dictionarySize : parent->arraySize) = size;
+        if (slot->key != kNoKey)
+            d.memberHints[slot->key] = {size, slot->dictionarySize, slot->arraySize};
+        slot->key = kNoKey;
         slot->parent = nullptr;
         slot->dictionarySize = slot->arraySize = 0;
         slot->keys = 0;
