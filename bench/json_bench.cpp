@@ -109,10 +109,17 @@ const std::string& rekeyed40k()
 {
     static const std::string text = [] {
         std::string out = "{";
-        for (int i = 0; i < 40000; i++)
-            out += "k" + std::to_string(i) + ":1,";
-        for (int i = 0; i < 40000; i++)
-            out += "k" + std::to_string(i) + ":\"\xff\",";
+        // Appended piecewise: GCC's -Wrestrict misreads chained additions.
+        for (int i = 0; i < 40000; i++) {
+            out += 'k';
+            out += std::to_string(i);
+            out += ":1,";
+        }
+        for (int i = 0; i < 40000; i++) {
+            out += 'k';
+            out += std::to_string(i);
+            out += ":\"\xff\",";
+        }
         return out + "}";
     }();
     return text;

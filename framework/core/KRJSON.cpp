@@ -4,6 +4,7 @@
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/PoolAllocator.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,15 +13,18 @@
 #include <cstring>
 #include <string_view>
 #include <deque>
-#include <optional>
 #include <vector>
 
 namespace {
 
-// A value handle of the scanner: the value and, for containers, a direct
-// pointer so that filling them costs no reference counting.
+constexpr std::uint8_t kNoKey = 64;
+constexpr std::size_t kMaxHint = 256;
+
+// A container handle of the scanner, for as long as the container is open.
+// The container itself is owned by its parent once it is set or added (the
+// root by its slot), so filling it costs no reference counting.
 struct Slot {
-    pf::Value value;
+    pf::Value value; // the container until its parent takes it
     pf::Dictionary* dictionary = nullptr;
     pf::Array* array = nullptr;
     // For a container element: the array holding it. The elements of one
@@ -33,24 +37,64 @@ struct Slot {
     // For a dictionary: one bit per key hash set so far. A key whose bit is
     // clear is certainly new, so it is added without a search.
     std::uint64_t keys = 0;
+    // For a member container: the hash of its key, kNoKey for others.
+    std::uint8_t key = kNoKey;
 };
 
-std::uint64_t keyBit(std::string_view key)
+// One of 64 buckets for a key.
+std::uint8_t keyHash(std::string_view key)
 {
     std::uint64_t mix = key.size();
     if (!key.empty())
         mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
                std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
-    return std::uint64_t(1) << ((mix * 0x9E3779B97F4A7C15ULL) >> 58);
+    return std::uint8_t((mix * 0x9E3779B97F4A7C15ULL) >> 58);
 }
 
-// Slots live for one decode; released ones are reused.
+// A scalar the scanner has just made. It sets, adds or drops each one before
+// it makes the next value, so one is pending at a time; it is made into a
+// value only where it is stored. A string keeps the scanner's bytes, which
+// stay valid until then.
+struct Scalar {
+    enum class Kind : std::uint8_t { String, Number, Null } kind = Kind::Null;
+    pf::Number number;
+    const char* bytes = nullptr;
+    std::uint32_t length = 0;
+
+    pf::Value value() const
+    {
+        switch (kind) {
+        case Kind::String: return pf::Value(std::string(bytes, length));
+        case Kind::Number:
+            return number.isReal() ? pf::Value::number(number.type, number.real)
+                                   : pf::Value::number(number.type, number.integer);
+        case Kind::Null: break;
+        }
+        return pf::Value::null();
+    }
+};
+
+// One decode: the slots of open containers (released ones are reused), the
+// pending scalar, and the root when it is a scalar.
 struct Decoder {
     std::deque<Slot> slots;
     std::vector<Slot*> free;
+    // By key hash: the size the last container set under such a key closed
+    // with, and for an array the sizes its elements had. Rows of a list
+    // repeat their member containers, so each starts with the room the one
+    // before needed (a hint only: a wrong one costs a regrowth or some slack).
+    struct MemberHint {
+        std::uint32_t size = 0;
+        std::uint32_t dictionarySize = 0;
+        std::uint32_t arraySize = 0;
+    } memberHints[kNoKey];
+    Scalar scalar;
+    bool containerMade = false;
+    pf::Value scalarRoot;
 
-    Slot* make(pf::Value value)
+    Slot* makeSlot(pf::Value container)
     {
+        containerMade = true;
         Slot* slot;
         if (free.empty()) {
             slot = &slots.emplace_back();
@@ -58,31 +102,43 @@ struct Decoder {
             slot = free.back();
             free.pop_back();
         }
-        slot->value = std::move(value);
+        slot->value = std::move(container);
         return slot;
+    }
+
+    bool isScalar(const void* handle) const { return handle == &scalar || handle == &scalarRoot; }
+
+    // The value a handle stands for, taken: a container leaves its slot
+    // with only the pointer to it.
+    pf::Value take(void* handle)
+    {
+        if (isScalar(handle))
+            return scalar.value();
+        return std::move(static_cast<Slot*>(handle)->value);
+    }
+
+    // A scalar with nothing open around it is the result: made into a value
+    // now, before the scanner's buffers go.
+    void* madeScalar()
+    {
+        if (containerMade)
+            return &scalar;
+        scalarRoot = scalar.value();
+        return &scalarRoot;
     }
 };
 
 Decoder& decoder(void* user) { return *static_cast<Decoder*>(user); }
 
-// Moves a scalar out (the scanner releases it right after); shares a
-// container, which the scanner goes on filling.
-pf::Value take(Slot* slot)
-{
-    if (slot->dictionary || slot->array)
-        return slot->value;
-    return std::move(slot->value);
-}
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // Plain integers of up to 18 digits, which cannot overflow, and
 // "-?digits.digits" with up to 15 digits in all, nearly every number of an
 // answer. For the latter the digits as an integer and the power of ten below
 // them are both exact doubles, so one division gives the correctly rounded
 // value, as the general parser would.
-std::optional<pf::Value> plainNumber(const char* text, const char* end)
+bool plainNumber(const char* text, const char* end, pf::Number& out)
 {
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                         1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     bool negative = text < end && *text == '-';
     const char* p = negative ? text + 1 : text;
     // Unsigned, so that a long run wraps harmlessly before it is refused.
@@ -92,37 +148,47 @@ std::optional<pf::Value> plainNumber(const char* text, const char* end)
         digits = digits * 10 + unsigned(*p - '0');
     std::ptrdiff_t wholeDigits = p - whole;
     if (wholeDigits == 0 || wholeDigits > 18)
-        return std::nullopt;
+        return false;
     if (p == end) {
         auto integer = static_cast<long long>(digits);
-        return pf::Value(negative ? -integer : integer);
+        out.type = pf::NumberType::LongLong;
+        out.integer = negative ? -integer : integer;
+        return true;
     }
     if (*p != '.')
-        return std::nullopt;
+        return false;
     const char* point = ++p;
     for (; p < end && unsigned(*p - '0') <= 9; ++p)
         digits = digits * 10 + unsigned(*p - '0');
     std::ptrdiff_t fraction = p - point;
     if (p != end || fraction == 0 || wholeDigits + fraction > 15)
-        return std::nullopt;
-    double value = double(digits) / kPowers[fraction];
-    return pf::Value::number(pf::NumberType::Double, negative ? -value : value);
+        return false;
+    double value = double(digits) / kPowersOfTen[fraction];
+    out.type = pf::NumberType::Double;
+    out.real = negative ? -value : value;
+    return true;
 }
 
-pf::Value number(const char* text, std::uint32_t length)
+pf::Number number(const char* text, std::uint32_t length)
 {
+    pf::Number out;
     const char* end = text + length;
-    if (auto plain = plainNumber(text, end))
-        return std::move(*plain);
+    if (plainNumber(text, end, out))
+        return out;
     const char* start = *text == '+' ? text + 1 : text;
     bool real = std::find_if(text, end, [](char c) { return c == '.' || c == 'e' || c == 'E'; }) != end;
     if (!real) {
         long long integer = 0;
         auto [ptr, error] = std::from_chars(start, end, integer);
-        if (error == std::errc())
-            return pf::Value(integer);
-        if (error != std::errc::result_out_of_range)
-            return pf::Value(0LL);
+        out.type = pf::NumberType::LongLong;
+        if (error == std::errc()) {
+            out.integer = integer;
+            return out;
+        }
+        if (error != std::errc::result_out_of_range) {
+            out.integer = 0;
+            return out;
+        }
         // Too large for 64 bits: the nearest double beats a clamped integer.
     }
     double d = 0;
@@ -138,18 +204,27 @@ pf::Value number(const char* text, std::uint32_t length)
     } else if (error != std::errc()) {
         d = 0;
     }
-    return pf::Value::number(pf::NumberType::Double, d);
+    out.type = pf::NumberType::Double;
+    out.real = d;
+    return out;
+}
+
+void* makeScalarNumber(Decoder& d, pf::Number n)
+{
+    d.scalar.kind = Scalar::Kind::Number;
+    d.scalar.number = n;
+    return d.madeScalar();
 }
 
 const json_callbacks kDecodeTable = {
     [](const json_callbacks*, void* user) -> void* {
-        auto dictionary = std::make_shared<pf::Dictionary>();
+        auto dictionary = std::allocate_shared<pf::Dictionary>(pf::PoolAllocator<pf::Dictionary>());
         pf::Dictionary* raw = dictionary.get();
-        Slot* slot = decoder(user).make(pf::Value(std::move(dictionary)));
+        Slot* slot = decoder(user).makeSlot(pf::Value(std::move(dictionary)));
         slot->dictionary = raw;
         return slot;
     },
-    [](const json_callbacks*, void* object, const char* key, std::uint32_t length, void* value, void*) {
+    [](const json_callbacks*, void* object, const char* key, std::uint32_t length, void* value, void* user) {
         std::string_view name(key, length);
         auto* slot = static_cast<Slot*>(object);
         pf::Dictionary* dictionary = slot->dictionary;
@@ -159,28 +234,44 @@ const json_callbacks kDecodeTable = {
             dictionary->remove(name);
             return;
         }
-        std::uint64_t bit = keyBit(name);
+        std::uint8_t hash = keyHash(name);
+        Decoder& d = decoder(user);
+        if (!d.isScalar(value)) {
+            auto* member = static_cast<Slot*>(value);
+            const Decoder::MemberHint& hint = d.memberHints[hash];
+            member->key = hash;
+            if (member->dictionary && hint.size) {
+                member->dictionary->reserve(hint.size);
+            } else if (member->array) {
+                if (hint.size)
+                    member->array->reserve(hint.size);
+                member->dictionarySize = hint.dictionarySize;
+                member->arraySize = hint.arraySize;
+            }
+        }
+        std::uint64_t bit = std::uint64_t(1) << hash;
         if (slot->keys & bit) {
-            dictionary->set(name, take(static_cast<Slot*>(value)));
+            dictionary->set(name, decoder(user).take(value));
         } else {
             slot->keys |= bit;
-            dictionary->addAbsent(name, take(static_cast<Slot*>(value)));
+            dictionary->addAbsent(name, decoder(user).take(value));
         }
     },
     [](const json_callbacks*, void* user) -> void* {
-        auto array = std::make_shared<pf::Array>();
+        auto array = std::allocate_shared<pf::Array>(pf::PoolAllocator<pf::Array>());
         pf::Array* raw = array.get();
-        Slot* slot = decoder(user).make(pf::Value(std::move(array)));
+        Slot* slot = decoder(user).makeSlot(pf::Value(std::move(array)));
         slot->array = raw;
         return slot;
     },
-    [](const json_callbacks*, void* array, void* value, void*) {
+    [](const json_callbacks*, void* array, void* value, void* user) {
         auto* parent = static_cast<Slot*>(array);
-        auto* element = static_cast<Slot*>(value);
         pf::Array* raw = parent->array;
         if (!raw)
             return;
-        if (element->dictionary || element->array) {
+        Decoder& d = decoder(user);
+        if (!d.isScalar(value)) {
+            auto* element = static_cast<Slot*>(value);
             element->parent = parent;
             if (element->dictionary && parent->dictionarySize)
                 element->dictionary->reserve(parent->dictionarySize);
@@ -191,33 +282,48 @@ const json_callbacks kDecodeTable = {
         // the regrowths from one.
         if (raw->values().capacity() == 0)
             raw->reserve(4);
-        raw->add(take(element));
+        raw->add(d.take(value));
     },
     [](const json_callbacks*, const char* text, std::uint32_t length, void* user) -> void* {
-        return decoder(user).make(number(text, length));
+        return makeScalarNumber(decoder(user), number(text, length));
     },
     [](const json_callbacks*, const char* bytes, std::uint32_t length, byte_buffer*, void* user) -> void* {
         // The scanner hands over valid UTF-8 only.
-        return decoder(user).make(pf::Value(std::string(bytes, length)));
+        Decoder& d = decoder(user);
+        d.scalar.kind = Scalar::Kind::String;
+        d.scalar.bytes = bytes;
+        d.scalar.length = length;
+        return d.madeScalar();
     },
-    [](const json_callbacks*, int value, void* user) -> void* { return decoder(user).make(pf::Value::boolean(value)); },
-    [](const json_callbacks*, void* user) -> void* { return decoder(user).make(pf::Value::null()); },
+    [](const json_callbacks*, int value, void* user) -> void* {
+        pf::Number n;
+        n.type = pf::NumberType::Bool;
+        n.integer = value ? 1 : 0;
+        return makeScalarNumber(decoder(user), n);
+    },
+    [](const json_callbacks*, void* user) -> void* {
+        Decoder& d = decoder(user);
+        d.scalar.kind = Scalar::Kind::Null;
+        return d.madeScalar();
+    },
     [](const json_callbacks*, void* value, void* user) {
+        Decoder& d = decoder(user);
+        if (d.isScalar(value))
+            return;
         auto* slot = static_cast<Slot*>(value);
-        if (Slot* parent = slot->parent) {
-            constexpr std::size_t kMaxHint = 256;
-            if (slot->dictionary)
-                parent->dictionarySize = std::uint32_t(std::min(slot->dictionary->count(), kMaxHint));
-            else
-                parent->arraySize = std::uint32_t(std::min(slot->array->count(), kMaxHint));
-        }
+        auto size = std::uint32_t(std::min(slot->dictionary ? slot->dictionary->count() : slot->array->count(), kMaxHint));
+        if (Slot* parent = slot->parent)
+            (slot->dictionary ? parent->dictionarySize : parent->arraySize) = size;
+        if (slot->key != kNoKey)
+            d.memberHints[slot->key] = {size, slot->dictionarySize, slot->arraySize};
+        slot->key = kNoKey;
         slot->parent = nullptr;
         slot->dictionarySize = slot->arraySize = 0;
         slot->keys = 0;
-        slot->value = pf::Value();
+        slot->value = pf::Value(); // drops a container no parent took (its key was not UTF-8)
         slot->dictionary = nullptr;
         slot->array = nullptr;
-        decoder(user).free.push_back(slot);
+        d.free.push_back(slot);
     },
 };
 
@@ -370,8 +476,12 @@ pf::Value KRJSON::decodeText(const std::string& text)
     if (text.empty())
         return {};
     Decoder decoder;
-    auto* root = static_cast<Slot*>(json_scan(&kDecodeTable, text.c_str(), &decoder));
-    return root ? std::move(root->value) : pf::Value();
+    void* root = json_scan(&kDecodeTable, text.c_str(), &decoder);
+    if (!root)
+        return {};
+    if (root == &decoder.scalarRoot)
+        return std::move(decoder.scalarRoot);
+    return std::move(static_cast<Slot*>(root)->value);
 }
 
 std::string KRJSON::encodeObject(const pf::Value& object)

@@ -71,7 +71,7 @@ std::shared_ptr<KRBehaviorService::Store> KRBehaviorService::store()
         m_store->path = home + "/Documents/behavior.db";
         const pf::Class* base = pf::Class::named("KRDBObject");
         pf::ArrayRef names = config() ? config()->array("db") : nullptr;
-        for (const pf::Value& name : names ? names->values() : std::vector<pf::Value>()) {
+        for (const pf::Value& name : names ? names->values() : pf::Array::Values()) {
             const pf::Class* cls = name.isString() ? pf::Class::named(*name.string()) : nullptr;
             if (cls && base && cls->isSubclassOf(base))
                 m_store->classes.push_back(cls);

@@ -59,12 +59,36 @@ static inline int is_token(unsigned char c)
     return token_bytes[c];
 }
 
+/* Copies the short runs most keys, numbers and words are made of without a
+ * call: two overlapping loads and stores cover any length in their range. */
+static inline void copy_run(unsigned char *out, const char *in, uint32_t count)
+{
+    if (count >= 8 && count <= 16) {
+        uint64_t head, tail;
+        memcpy(&head, in, 8);
+        memcpy(&tail, in + count - 8, 8);
+        memcpy(out, &head, 8);
+        memcpy(out + count - 8, &tail, 8);
+    } else if (count >= 4 && count < 8) {
+        uint32_t head, tail;
+        memcpy(&head, in, 4);
+        memcpy(&tail, in + count - 4, 4);
+        memcpy(out, &head, 4);
+        memcpy(out + count - 4, &tail, 4);
+    } else if (count < 4) {
+        for (uint32_t i = 0; i < count; i++)
+            out[i] = (unsigned char)in[i];
+    } else {
+        memcpy(out, in, count);
+    }
+}
+
 /* Appends to one of the scanner's buffers: inline while there is room
  * (keeping the spare byte for the terminator), byte_buffer_append to grow. */
 static inline int append(byte_buffer *buffer, const void *bytes, uint32_t count)
 {
     if (buffer->capacity - buffer->length > count) {
-        memcpy(buffer->data + buffer->length, bytes, count);
+        copy_run(buffer->data + buffer->length, (const char *)bytes, count);
         buffer->length += count;
         return 1;
     }
@@ -198,7 +222,7 @@ static void *make_string(json_scanner *s)
         return 0;
     if (s->text_recheck ? !utf8_valid((const unsigned char *)bytes, s->text->length) : s->text_invalid)
         return 0;
-    byte_buffer_clear(s->scratch);
+    s->scratch->length = 0;
     return s->cb->json_string(s->cb, bytes, s->text->length, s->scratch, s->user);
 }
 
@@ -208,14 +232,18 @@ static void *make_number(json_scanner *s)
     return text ? s->cb->json_number(s->cb, text, s->text->length, s->user) : 0;
 }
 
-/* The length of `word` when the text begins with it, else 0. */
-static int match_word(const char *p, const char *word, int length)
+/* The length of `word` when the text begins with it, else 0. The first
+ * byte that differs ends the test, so nothing past a terminator is read. */
+static inline int match_word(const char *p, const char *word, int length)
 {
-    return strncmp(p, word, (size_t)length) == 0 ? length : 0;
+    for (int i = 0; i < length; i++)
+        if (p[i] != word[i])
+            return 0;
+    return length;
 }
 
 /* true, false or null at p: makes the value and returns the word's length. */
-static int make_word(json_scanner *s, const char *p, void **value)
+static inline int make_word(json_scanner *s, const char *p, void **value)
 {
     int n;
     if (*p != 't' && *p != 'f' && *p != 'n')
@@ -482,6 +510,24 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
     /* A byte-order mark some servers put before the text is no value. */
     if ((unsigned char)p[0] == 0xEF && (unsigned char)p[1] == 0xBB && (unsigned char)p[2] == 0xBF)
         p += 3;
+    /* Each pass handles the byte at p in the state on top of the stack. The
+     * common steps go on to their next state directly (CONTINUE_AT), which
+     * is what the next pass would do, without the switch's indirect jump. */
+#define CONTINUE_AT(label)                                                                                             \
+    do {                                                                                                               \
+        if (s.stop || !*p)                                                                                             \
+            goto next;                                                                                                 \
+        c = (unsigned char)*p;                                                                                         \
+        goto label;                                                                                                    \
+    } while (0)
+/* After a string or token: the state it returned to. */
+#define CONTINUE_IN_CONTAINER()                                                                                        \
+    do {                                                                                                               \
+        if (s.state == S_OBJECT)                                                                                       \
+            CONTINUE_AT(in_object);                                                                                    \
+        if (s.state == S_ARRAY)                                                                                        \
+            CONTINUE_AT(in_array);                                                                                     \
+    } while (0)
     while (!s.stop && *p) {
         unsigned char c = (unsigned char)*p;
         void *value = 0;
@@ -518,26 +564,33 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
             s.stop = 1;
             break;
         case S_OBJECT:
+        in_object:
             if (is_blank(c) || c == ',') {
                 p++;
+                CONTINUE_AT(in_object);
             } else if (c == '"') {
                 push_state(&s, S_KEY);
                 p++;
+                CONTINUE_AT(in_key);
             } else if (c == ':') {
                 push_state(&s, S_VALUE);
                 p++;
+                CONTINUE_AT(in_value);
             } else if (c == '}') {
                 close_container(&s);
                 p++;
+                CONTINUE_IN_CONTAINER();
             } else {
                 if (!byte_buffer_append(s.key, p, 1))
                     s.stop = 1;
                 s.key_high |= c >= 0x80;
                 push_state(&s, S_KEY);
                 p++;
+                CONTINUE_AT(in_key);
             }
             break;
         case S_KEY:
+        in_key:
             if (c == '\\' && p[1] == '"') {
                 if (!byte_buffer_append(s.key, "\"", 1))
                     s.stop = 1;
@@ -551,13 +604,15 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 if (*p == ':') {
                     replace_state(&s, S_VALUE);
                     p++;
-                } else {
-                    pop_state(&s);
+                    CONTINUE_AT(in_value);
                 }
+                pop_state(&s);
+                CONTINUE_AT(in_object);
             } else if (c == ':') {
                 pop_state(&s);
                 push_state(&s, S_VALUE);
                 p++;
+                CONTINUE_AT(in_value);
             } else {
                 const char *run = p;
                 s.key_high |= c >= 0x80;
@@ -566,90 +621,112 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 if (!append(s.key, run, (uint32_t)(p - run)))
                     s.stop = 1;
             }
-            break;
+            CONTINUE_AT(in_key);
         case S_VALUE:
+        in_value:
             if (is_blank(c)) {
                 p++;
+                CONTINUE_AT(in_value);
             } else if (c == '{' || c == '[') {
                 replace_state(&s, c == '{' ? S_OBJECT : S_ARRAY);
                 open_container(&s, c == '{', 1);
                 empty_buffers(&s);
                 p++;
+                CONTINUE_IN_CONTAINER();
             } else if (c == '"') {
                 replace_state(&s, S_MEMBER_STRING);
                 push_state(&s, S_STRING);
                 p++;
+                CONTINUE_AT(in_string);
             } else if ((n = make_word(&s, p, &value))) {
                 pop_state(&s);
                 set_member(&s, value);
                 release(&s, value);
                 empty_buffers(&s);
                 p += n;
+                CONTINUE_AT(in_object);
             } else {
                 replace_state(&s, S_MEMBER_NUMBER);
                 push_state(&s, S_TOKEN);
+                CONTINUE_AT(in_token);
             }
             break;
         case S_MEMBER_STRING:
         case S_MEMBER_NUMBER:
             finish_scalar(&s);
-            break;
+            CONTINUE_AT(in_object);
         case S_ARRAY:
+        in_array:
             if (is_blank(c) || c == ',') {
                 p++;
+                CONTINUE_AT(in_array);
             } else if (c == ']') {
                 close_container(&s);
                 p++;
+                CONTINUE_IN_CONTAINER();
             } else if (c == '{' || c == '[') {
                 push_state(&s, S_ELEMENT_DONE);
                 push_state(&s, c == '{' ? S_OBJECT : S_ARRAY);
                 open_container(&s, c == '{', 0);
                 p++;
+                CONTINUE_IN_CONTAINER();
             } else if (c == '"') {
                 push_state(&s, S_ELEMENT_STRING);
                 push_state(&s, S_STRING);
                 p++;
+                CONTINUE_AT(in_string);
             } else if ((n = make_word(&s, p, &value))) {
                 add_element(&s, value);
                 release(&s, value);
                 p += n;
+                CONTINUE_AT(in_array);
             } else if (is_token(c)) {
                 push_state(&s, S_ELEMENT_NUMBER);
                 push_state(&s, S_TOKEN);
+                CONTINUE_AT(in_token);
             } else {
                 /* A byte that cannot begin a value: skipped, so that it is
                  * not met again forever. */
                 p++;
+                CONTINUE_AT(in_array);
             }
             break;
         case S_ELEMENT_DONE:
             empty_buffers(&s);
             pop_state(&s);
-            break;
+            CONTINUE_AT(in_array);
         case S_ELEMENT_STRING:
         case S_ELEMENT_NUMBER:
             finish_scalar(&s);
-            break;
+            CONTINUE_AT(in_array);
         case S_STRING:
+        in_string:
             p = scan_string(&s, p);
+            CONTINUE_IN_CONTAINER();
             break;
         case S_TOKEN:
+        in_token:
             if (is_token(c)) {
                 const char *run = p++;
                 while (is_token((unsigned char)*p))
                     p++;
                 if (!append(s.text, run, (uint32_t)(p - run)))
                     s.stop = 1;
+                CONTINUE_AT(in_token);
             } else {
                 pop_state(&s);
                 finish_scalar_before(&s, p);
+                CONTINUE_IN_CONTAINER();
             }
             break;
         default:
             s.stop = 1;
             break;
         }
+    next:;
     }
+#undef CONTINUE_IN_CONTAINER
+#undef CONTINUE_AT
 
     /* Containers still open are already attached to the root. */
     while (ptr_list_count(s.values) > 0) {

@@ -12,7 +12,9 @@
  * owns it) or handed to json_release exactly once, after the scanner's last
  * use of it: a scalar right after it was set or added, a container when it
  * closes or when the scan ends with it still open (it is already attached to
- * its parent then). */
+ * its parent then). A scalar (string, number, Boolean or null) is set,
+ * added or released before the next value is made, so a table may keep one
+ * pending scalar at a time. */
 
 #include "framework/util/byte_buffer.h"
 
@@ -42,8 +44,9 @@ struct json_callbacks {
     /* `bytes` holds `length` bytes of valid UTF-8 and a terminator; it may
      * hold NUL bytes written as "\u0000". A string whose bytes are not valid
      * UTF-8 is no value: its member is removed, its element skipped, and as
-     * the outermost value it gives none. `scratch` is a buffer the table may
-     * use. */
+     * the outermost value it gives none. `bytes` stays valid until the
+     * string is set, added or released (not past the scan, for the
+     * outermost value). `scratch` is a buffer the table may use. */
     void *(*json_string)(const json_callbacks *table, const char *bytes, uint32_t length, byte_buffer *scratch,
                          void *user_data);
     void *(*json_boolean)(const json_callbacks *table, int value, void *user_data);

@@ -1,5 +1,7 @@
 #include "platform/foundation/Collections.h"
 
+#include <tuple>
+
 namespace pf {
 
 void Array::insert(std::size_t index, Value value)
@@ -23,6 +25,19 @@ void Array::set(std::size_t index, Value value)
         m_values.push_back(std::move(value));
 }
 
+Dictionary::Dictionary(const Dictionary& other)
+    : m_entries(other.m_entries), m_removed(other.m_removed),
+      m_index(other.m_index ? std::make_unique<Index>(*other.m_index) : nullptr)
+{
+}
+
+Dictionary& Dictionary::operator=(const Dictionary& other)
+{
+    if (this != &other)
+        *this = Dictionary(other);
+    return *this;
+}
+
 Dictionary::Dictionary(std::initializer_list<Entry> entries)
 {
     for (const auto& [key, value] : entries)
@@ -37,23 +52,26 @@ std::size_t Dictionary::reorganisedEntriesForTesting() { return reorganised; }
 
 std::size_t Dictionary::find(std::string_view key) const
 {
-    if (m_index.empty()) {
+    if (!indexed()) {
         for (std::size_t i = 0; i < m_entries.size(); ++i)
             if (m_entries[i].first == key && !m_entries[i].second.isNil())
                 return i;
         return npos;
     }
-    auto it = m_index.find(key);
-    return it == m_index.end() ? npos : it->second;
+    auto it = m_index->find(key);
+    return it == m_index->end() ? npos : it->second;
 }
 
 void Dictionary::buildIndex()
 {
-    m_index.clear();
-    m_index.reserve(count() * 2);
+    if (m_index)
+        m_index->clear();
+    else
+        m_index = std::make_unique<Index>();
+    m_index->reserve(count() * 2);
     for (std::size_t i = 0; i < m_entries.size(); ++i)
         if (!m_entries[i].second.isNil())
-            m_index.emplace(m_entries[i].first, i);
+            m_index->emplace(m_entries[i].first, i);
     reorganised += count();
 }
 
@@ -70,12 +88,12 @@ void Dictionary::compact()
     reorganised += live;
     m_entries.resize(live);
     m_removed = 0;
-    if (m_index.empty())
+    if (!indexed())
         return;
     if (live > kIndexThreshold)
         buildIndex();
     else
-        m_index.clear();
+        m_index.reset();
 }
 
 Value Dictionary::get(std::string_view key) const
@@ -100,11 +118,11 @@ void Dictionary::set(std::string_view key, Value value)
 
 void Dictionary::addAbsent(std::string_view key, Value value)
 {
-    if (m_entries.empty())
+    if (m_entries.capacity() == 0)
         m_entries.reserve(8); // most objects have a few members: skip the first regrowths
-    m_entries.emplace_back(std::string(key), std::move(value));
-    if (!m_index.empty())
-        m_index.emplace(m_entries.back().first, m_entries.size() - 1);
+    m_entries.emplace_back(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple(std::move(value)));
+    if (indexed())
+        m_index->emplace(m_entries.back().first, m_entries.size() - 1);
     else if (count() > kIndexThreshold)
         buildIndex();
 }
@@ -114,8 +132,8 @@ void Dictionary::remove(std::string_view key)
     std::size_t i = find(key);
     if (i == npos)
         return;
-    if (!m_index.empty())
-        m_index.erase(m_index.find(key)); // before the entry goes: `key` may point into it
+    if (indexed())
+        m_index->erase(m_index->find(key)); // before the entry goes: `key` may point into it
     m_entries[i].second = Value();
     ++m_removed;
     if (m_removed == m_entries.size())
@@ -127,7 +145,7 @@ void Dictionary::remove(std::string_view key)
 void Dictionary::clear()
 {
     m_entries.clear();
-    m_index.clear();
+    m_index.reset();
     m_removed = 0;
 }
 

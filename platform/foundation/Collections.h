@@ -4,10 +4,12 @@
 // insertion order (so encodings are deterministic) with string keys. Neither
 // is thread-safe: a collection is used by one thread or serial queue at a time.
 
+#include "platform/foundation/PoolAllocator.h"
 #include "platform/foundation/Value.h"
 
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -17,10 +19,21 @@ namespace pf {
 
 class Array {
 public:
+    // Element storage comes from the block pool: decoded answers make and
+    // drop thousands of arrays at a time.
+    using Values = std::vector<Value, PoolAllocator<Value>>;
+
     Array() = default;
     Array(std::initializer_list<Value> values) : m_values(values) {}
-    explicit Array(std::vector<Value> values) : m_values(std::move(values)) {}
-    static ArrayRef create(std::initializer_list<Value> values = {}) { return std::make_shared<Array>(values); }
+    explicit Array(std::vector<Value> values)
+        : m_values(std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()))
+    {
+    }
+    // One block for the array and its reference count.
+    static ArrayRef create(std::initializer_list<Value> values = {})
+    {
+        return std::allocate_shared<Array>(PoolAllocator<Array>(), values);
+    }
 
     std::size_t count() const { return m_values.size(); }
     bool empty() const { return m_values.empty(); }
@@ -34,13 +47,13 @@ public:
     void clear() { m_values.clear(); }
     void reserve(std::size_t n) { m_values.reserve(n); }
 
-    const std::vector<Value>& values() const { return m_values; }
+    const Values& values() const { return m_values; }
     auto begin() const { return m_values.begin(); }
     auto end() const { return m_values.end(); }
     bool operator==(const Array& other) const { return m_values == other.m_values; }
 
 private:
-    std::vector<Value> m_values;
+    Values m_values;
 };
 
 class Dictionary {
@@ -77,8 +90,16 @@ public:
     };
 
     Dictionary() = default;
+    Dictionary(const Dictionary& other);
+    Dictionary(Dictionary&&) noexcept = default;
+    Dictionary& operator=(const Dictionary& other);
+    Dictionary& operator=(Dictionary&&) noexcept = default;
     Dictionary(std::initializer_list<Entry> entries);
-    static DictionaryRef create(std::initializer_list<Entry> entries = {}) { return std::make_shared<Dictionary>(entries); }
+    // One block for the dictionary and its reference count.
+    static DictionaryRef create(std::initializer_list<Entry> entries = {})
+    {
+        return std::allocate_shared<Dictionary>(PoolAllocator<Dictionary>(), entries);
+    }
 
     std::size_t count() const { return m_entries.size() - m_removed; }
     bool empty() const { return count() == 0; }
@@ -105,7 +126,7 @@ public:
     Iterator end() const { return {m_entries.data() + m_entries.size(), m_entries.data() + m_entries.size()}; }
     bool operator==(const Dictionary& other) const;
 
-    DictionaryRef mutableCopy() const { return std::make_shared<Dictionary>(*this); }
+    DictionaryRef mutableCopy() const { return std::allocate_shared<Dictionary>(PoolAllocator<Dictionary>(), *this); }
 
     // Entries moved and index slots rebuilt by this thread since it started:
     // lets tests check that removals stay linear.
@@ -117,6 +138,7 @@ private:
     // index is made only once a dictionary grows past this many entries.
     static constexpr std::size_t kIndexThreshold = 32;
     std::size_t find(std::string_view key) const;
+    bool indexed() const { return m_index && !m_index->empty(); }
     void buildIndex();
     void compact();
 
@@ -127,9 +149,11 @@ private:
     // A removed member stays behind as an entry with a nil value (nil is never
     // stored) until removed ones outnumber the live ones; then they are
     // squeezed out at once, so a run of removals costs linear time in all.
-    std::vector<Entry> m_entries;
+    using Index = std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>>;
+    std::vector<Entry, PoolAllocator<Entry>> m_entries;
     std::size_t m_removed = 0;
-    std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> m_index;
+    // Made only for large dictionaries, so that the many small ones stay small.
+    std::unique_ptr<Index> m_index;
 };
 
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -191,6 +192,52 @@ TEST(KRJSONDecode, RemovingManyKeysStaysLinear)
         EXPECT_LE(work[row], 4 * counts[row]) << counts[row];
     }
     EXPECT_LE(work[1], 5 * work[0]);
+}
+
+// A container whose key is not UTF-8 is filled but never set: it goes with
+// the scan, and its siblings stay.
+TEST(KRJSONDecode, ContainersUnderKeysThatAreNotUtf8AreDropped)
+{
+    struct Row {
+        const char* text;
+        const char* json;
+    } rows[] = {
+        {"{\"\xfe\":{\"a\":1},\"b\":2}", R"({"b":2})"},
+        {"[{\"\xfe\":[1,{\"c\":\"x\"}]},3]", R"([{},3])"},
+        {"{\"a\":{\"\xfe\":[[\"deep\"]],\"s\":\"t\"}}", R"({"a":{"s":"t"}})"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(KRJSON::encodeObject(KRJSON::decodeText(row.text)), row.json) << row.text;
+}
+
+// Answers are decoded on a worker queue and kept, changed and dropped on the
+// main thread: the collections' storage moves between threads freely.
+TEST(KRJSONDecode, RowsDecodedOnOneThreadLiveOnAnother)
+{
+    std::string text = "{\"list\":[";
+    for (int i = 0; i < 300; i++)
+        text += (i ? ",{" : "{") + std::string("\"id\":") + std::to_string(i) +
+                ",\"name\":\"a name longer than the inline storage\",\"tags\":[1,2,3]}";
+    text += "]}";
+    std::vector<pf::Value> answers(4);
+    std::thread([&] {
+        for (auto& answer : answers)
+            answer = KRJSON::decodeText(text);
+    }).join();
+    for (std::size_t round = 0; round < answers.size(); round++) {
+        pf::ArrayRef list = answers[round].dictionary()->array("list");
+        ASSERT_EQ(list->count(), 300u);
+        for (std::size_t i = 0; i < list->count(); i++) {
+            pf::DictionaryRef row = list->at(i).dictionary();
+            row->set("liked", true);
+            row->remove("name");
+            row->array("tags")->add(pf::Value(4));
+            ASSERT_EQ(row->get("id").longLongValue(), static_cast<long long>(i));
+        }
+        EXPECT_EQ(KRJSON::encodeObject(list->at(7)), R"({"id":7,"tags":[1,2,3,4],"liked":1})");
+        answers[round] = pf::Value();
+    }
+    EXPECT_EQ(KRJSON::decodeText(text).dictionary()->array("list")->count(), 300u);
 }
 
 TEST(KRJSONDecode, HostileNestingIsCutOff)

@@ -108,6 +108,14 @@ TEST(ValueCollections, LargeDictionariesFindEveryKeyAcrossRemovals)
     EXPECT_EQ(d.count(), 25u);
     auto copy = d.mutableCopy();
     copy->set("k1", 1);
+    copy->remove("k2");
     EXPECT_EQ(copy->get("k1").intValue(), 1);
     EXPECT_TRUE(d.get("k1").isNil());
+    EXPECT_EQ(d.get("k2").intValue(), 2);
+    Dictionary assigned;
+    assigned = *copy;
+    copy->clear();
+    EXPECT_EQ(assigned.get("k1").intValue(), 1);
+    EXPECT_EQ(assigned.get("k38").intValue(), 38);
+    EXPECT_EQ(assigned.count(), 25u);
 }
