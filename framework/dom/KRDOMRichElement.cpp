@@ -15,7 +15,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/View.h"
 
+#include <algorithm>
 #include <cassert>
+#include <climits>
 
 namespace {
 
@@ -78,7 +80,9 @@ void KRDOMRichElement::elementToRichElement(KRDOMElement& e, KRRich& r, const KR
         return;
     std::string text = e.text();
     if (auto maxLength = e.stringValueForKey("max-length")) {
-        int limit = int(KRDOMStyle::floatValue(maxLength));
+        // Any number may stand in markup: no limit below zero, none past int.
+        double wanted = KRDOMStyle::floatValue(maxLength);
+        int limit = wanted > 0 ? int(std::min<double>(wanted, INT_MAX)) : 0;
         std::size_t cut = std::size_t(std::max(0, textIndexOfLength(text, limit)));
         if (cut < pf::utf16Length(text))
             text = pf::utf16Substring(text, 0, cut) + "...";
