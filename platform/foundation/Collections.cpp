@@ -38,6 +38,24 @@ Dictionary& Dictionary::operator=(const Dictionary& other)
     return *this;
 }
 
+Dictionary::Dictionary(Dictionary&& other) noexcept
+    : m_entries(std::move(other.m_entries)), m_removed(std::exchange(other.m_removed, 0)),
+      m_index(std::move(other.m_index))
+{
+    other.m_entries.clear();
+}
+
+Dictionary& Dictionary::operator=(Dictionary&& other) noexcept
+{
+    if (this != &other) {
+        m_entries = std::move(other.m_entries);
+        m_removed = std::exchange(other.m_removed, 0);
+        m_index = std::move(other.m_index);
+        other.m_entries.clear();
+    }
+    return *this;
+}
+
 Dictionary::Dictionary(std::initializer_list<Entry> entries)
 {
     for (const auto& [key, value] : entries)

@@ -91,9 +91,10 @@ public:
 
     Dictionary() = default;
     Dictionary(const Dictionary& other);
-    Dictionary(Dictionary&&) noexcept = default;
+    // A moved-from dictionary is empty and usable again.
+    Dictionary(Dictionary&& other) noexcept;
     Dictionary& operator=(const Dictionary& other);
-    Dictionary& operator=(Dictionary&&) noexcept = default;
+    Dictionary& operator=(Dictionary&& other) noexcept;
     Dictionary(std::initializer_list<Entry> entries);
     // One block for the dictionary and its reference count.
     static DictionaryRef create(std::initializer_list<Entry> entries = {})

@@ -118,4 +118,9 @@ TEST(ValueCollections, LargeDictionariesFindEveryKeyAcrossRemovals)
     EXPECT_EQ(assigned.get("k1").intValue(), 1);
     EXPECT_EQ(assigned.get("k38").intValue(), 38);
     EXPECT_EQ(assigned.count(), 25u);
+    Dictionary moved = std::move(assigned); // with removed entries behind
+    EXPECT_EQ(moved.count(), 25u);
+    EXPECT_EQ(assigned.count(), 0u); // NOLINT(bugprone-use-after-move): moved-from stays usable
+    assigned.set("again", 1);
+    EXPECT_EQ(assigned.count(), 1u);
 }
