@@ -53,7 +53,7 @@ public:
     bool applicationHandleOpenURL(pf::Application& application, const pf::URL& url) override;
     bool applicationOpenURL(pf::Application& application, const pf::URL& url, const std::string& sourceApplication,
                             const pf::Value& annotation) override;
-    void applicationOpenRootURL(pf::Application& application, const pf::URL& url) override;
+    std::optional<std::string> applicationOpenRootURL(pf::Application& application, const pf::URL& url) override;
     // Ready once no request is on its way (the network indicator is off).
     bool applicationIsReady(pf::Application& application) override;
 

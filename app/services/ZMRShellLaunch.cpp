@@ -61,21 +61,44 @@ std::string serverRoot(std::string apiUrl)
     return apiUrl;
 }
 
+// The origin the shipped configuration's addresses point at.
+constexpr std::string_view kDefaultOrigin = "http://127.0.0.1:8080";
+
+// `value` with every string that starts with the default origin repointed
+// at `root`; collections are changed in place and answered as they are.
+pf::Value repointed(const pf::Value& value, const std::string& root)
+{
+    if (const std::string* text = value.string()) {
+        bool onOrigin = hasPrefix(*text, kDefaultOrigin)
+                        && (text->size() == kDefaultOrigin.size() || (*text)[kDefaultOrigin.size()] == '/'
+                            || (*text)[kDefaultOrigin.size()] == '?');
+        return onOrigin ? pf::Value(root + text->substr(kDefaultOrigin.size())) : value;
+    }
+    if (auto dict = value.dictionary()) {
+        std::vector<std::pair<std::string, pf::Value>> changed;
+        for (const auto& [key, member] : *dict)
+            if (pf::Value next = repointed(member, root); !(next == member))
+                changed.emplace_back(key, std::move(next));
+        for (auto& [key, member] : changed)
+            dict->set(key, std::move(member));
+    } else if (auto array = value.array()) {
+        for (std::size_t i = 0; i < array->count(); ++i)
+            if (pf::Value next = repointed(array->at(i), root); !(next == array->at(i)))
+                array->set(i, std::move(next));
+    }
+    return value;
+}
+
 void useServer(const pf::DictionaryRef& config, const std::string& apiUrl)
 {
-    std::string root = serverRoot(apiUrl);
-    auto services = config->array("services");
-    if (!services)
-        return;
-    for (const pf::Value& entry : *services) {
-        auto dict = entry.dictionary();
-        auto cls = dict ? dict->string("class") : std::nullopt;
-        if (cls == "KRAPIService")
-            dict->set("url", apiUrl);
-        else if (cls == "ZMRImageUploadService")
-            dict->set("url", root + "/upload");
-        else if (cls == "KRCrashService")
-            dict->set("url", root + "/crash");
+    repointed(pf::Value(config), serverRoot(apiUrl));
+    // The API address is taken whole: its path need not be the default's.
+    if (auto services = config->array("services")) {
+        for (const pf::Value& entry : *services) {
+            auto dict = entry.dictionary();
+            if (dict && dict->string("class") == "KRAPIService")
+                dict->set("url", apiUrl);
+        }
     }
 }
 
@@ -256,12 +279,21 @@ bool ZMRShell::applicationOpenURL(pf::Application&, const pf::URL& url, const st
     return handleOpenURL(url);
 }
 
-void ZMRShell::applicationOpenRootURL(pf::Application&, const pf::URL& url)
+std::optional<std::string> ZMRShell::applicationOpenRootURL(pf::Application&, const pf::URL& url)
 {
-    if (auto root = rootViewController())
-        root->openUrl(url, false);
-    else
-        pf::log("no root screen to open %s in", url.absoluteString().c_str());
+    auto root = rootViewController();
+    if (!root)
+        return std::string("there is no root screen to open it in");
+    if (root->openUrl(url, false))
+        return std::nullopt;
+    // The first path step names the screen entry the root looks for.
+    std::string path = url.path();
+    std::size_t start = path.find_first_not_of('/');
+    std::string first = start == std::string::npos ? "" : path.substr(start, path.find('/', start) - start);
+    auto ui = config() ? config()->dictionary("ui") : nullptr;
+    if (!first.empty() && (!ui || !ui->dictionary(first)))
+        return "cfg.plist has no screen entry \"" + first + "\" under \"ui\"";
+    return std::string("no screen on its path took it");
 }
 
 bool ZMRShell::applicationIsReady(pf::Application&)

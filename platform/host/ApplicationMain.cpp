@@ -8,6 +8,7 @@
 #include "platform/ui/Animation.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/Screen.h"
 
 #include <chrono>
 #include <cstdio>
@@ -61,23 +62,44 @@ bool waitUntilSettled(HeadlessHost& host, ApplicationDelegate& delegate, double 
     }
 }
 
+namespace {
+
+// Opens the command line's --url; a refusal is said and the screen stays.
+void openRootURL(ApplicationDelegate& delegate, const URL& url, const std::string& program)
+{
+    if (auto refused = delegate.applicationOpenRootURL(Application::shared(), url))
+        std::fprintf(stderr, "%s: --url %s: %s; the current screen stays\n", program.c_str(),
+                     url.absoluteString().c_str(), refused->c_str());
+}
+
+std::string baseName(const char* path)
+{
+    std::string name = path ? path : "";
+    auto slash = name.rfind('/');
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+}
+
 int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& makeDelegate)
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string program = argc > 0 && !baseName(argv[0]).empty() ? baseName(argv[0]) : "zomaru";
     auto host = HostOptions::take(arguments);
     if (!host) {
-        std::fprintf(stderr, "%s\n", host.error().description.c_str());
+        std::fprintf(stderr, "%s: %s\n", program.c_str(), host.error().description.c_str());
         return 2;
     }
+    host->program = program;
     bool urlMissing = false;
     auto urlText = takeURL(arguments, urlMissing);
     if (urlMissing) {
-        std::fprintf(stderr, "--url needs a URL\n");
+        std::fprintf(stderr, "%s: --url needs a URL\n", program.c_str());
         return 2;
     }
     std::optional<URL> url;
     if (urlText && !(url = URL::create(*urlText))) {
-        std::fprintf(stderr, "--url %s: not a URL\n", urlText->c_str());
+        std::fprintf(stderr, "%s: --url %s: not a URL\n", program.c_str(), urlText->c_str());
         return 2;
     }
     auto delegate = makeDelegate(arguments);
@@ -87,15 +109,20 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
     application.setDelegate(delegate);
 
     if (host->headless || !hasDisplay()) {
+        if (!host->headless)
+            std::fprintf(stderr, "%s: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): running without a window\n",
+                         program.c_str());
         HeadlessHost headless;
         if (!application.launch())
             return 1;
         if (url)
-            delegate->applicationOpenRootURL(application, *url);
+            openRootURL(*delegate, *url, program);
         bool settled = waitUntilSettled(headless, *delegate, kShotTimeout);
+        applyInputSteps(headless, host->steps, [&] { settled = waitUntilSettled(headless, *delegate, kShotTimeout) && settled; });
         if (host->shotPath) {
             if (auto error = headless.writePng(*host->shotPath)) {
-                log("screenshot failed: %s", error->description.c_str());
+                std::fprintf(stderr, "%s: cannot write the screenshot %s: %s\n", program.c_str(),
+                             host->shotPath->c_str(), error->description.c_str());
                 return 1;
             }
         }
@@ -103,13 +130,13 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
     }
     auto desktop = DesktopHost::create(Screen::main(), host->title);
     if (!desktop) {
-        log("no desktop window: %s", desktop.error().description.c_str());
+        std::fprintf(stderr, "%s: no desktop window: %s\n", program.c_str(), desktop.error().description.c_str());
         return 1;
     }
     if (!application.launch())
         return 1;
     if (url)
-        delegate->applicationOpenRootURL(application, *url);
+        openRootURL(*delegate, *url, program);
     desktop.value()->run();
     return 0;
 }

@@ -6,12 +6,18 @@
 //   --shot FILE.png  headless: launch, wait until start-up has settled (at
 //                    most 10 s), write the screen to FILE.png and end
 //   --headless       headless: launch, wait until settled, end
-//   --url URL        after launch, open URL in the program's root screen
+//   --url URL        after launch, open URL in the program's root screen;
+//                    a refused one is said and the start screen stays
+//   --tap X,Y, --drag X1,Y1,X2,Y2, --type TEXT
+//                    headless: once settled, tap, drag or type into the
+//                    focused field, in the order given, each followed by
+//                    the same settle wait (then the shot, with --shot)
 //
 // Settled means: the main loop has nothing ready to run, no animation runs
 // and the delegate's applicationIsReady() holds. Without those flags the
 // screen shows in a desktop window until it is closed (headless when there
-// is no display).
+// is no display, which is said). Messages for the user start with the
+// program's name.
 //
 // Main thread only.
 

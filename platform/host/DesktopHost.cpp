@@ -36,7 +36,8 @@ ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const 
 
     std::unique_ptr<DesktopHost> host(new DesktopHost(screen, fit));
     int w = int(std::lround(bounds.width() * fit)), h = int(std::lround(bounds.height() * fit));
-    host->m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, 0);
+    host->m_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
+                                      SDL_WINDOW_RESIZABLE);
     if (!host->m_window)
         return sdlError("creating the window");
     host->m_renderer = SDL_CreateRenderer(host->m_window, -1, 0);
@@ -49,6 +50,10 @@ ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const 
     host->m_texture = SDL_CreateTexture(host->m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, pw, ph);
     if (!host->m_texture)
         return sdlError("creating the texture");
+    // A resized window shows the phone's screen scaled uniformly and centred
+    // (bars fill the rest), and mouse positions arrive in frame pixels.
+    if (SDL_RenderSetLogicalSize(host->m_renderer, pw, ph) != 0)
+        return sdlError("keeping the screen's aspect");
     // Text input (and the IME with it) is on only while a text control has focus.
     SDL_StopTextInput();
     return host;
@@ -78,7 +83,10 @@ DesktopHost::~DesktopHost()
 bool DesktopHost::handle(const SDL_Event& event)
 {
     double now = AnimationClock::current().now();
-    auto point = [this](int x, int y) { return Point{x / m_fit, y / m_fit}; };
+    // Positions of button and motion events are in frame pixels (the
+    // renderer's logical size); the wheel's pointer is in window units.
+    double scale = m_screen.scale();
+    auto point = [scale](int x, int y) { return Point{x / scale, y / scale}; };
     auto key = [this](KeyEvent::Kind kind) { m_screen.postKeyEvent({kind, {}}); };
     switch (event.type) {
     case SDL_QUIT:
@@ -97,8 +105,10 @@ bool DesktopHost::handle(const SDL_Event& event)
         // One notch scrolls a few lines; SDL counts up as positive.
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
+        float lx = 0, ly = 0;
+        SDL_RenderWindowToLogical(m_renderer, x, y, &lx, &ly);
         double lines = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -40 : 40;
-        m_screen.handleScrollWheel(point(x, y), {-event.wheel.x * lines, -event.wheel.y * lines});
+        m_screen.handleScrollWheel({lx / scale, ly / scale}, {-event.wheel.x * lines, -event.wheel.y * lines});
         break;
     }
     case SDL_MOUSEBUTTONUP:
@@ -112,7 +122,8 @@ bool DesktopHost::handle(const SDL_Event& event)
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && m_mouseDown) {
             m_mouseDown = false;
             m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
-        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED
+                   || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             m_compositor.invalidateAll();
         } else if (event.window.event == SDL_WINDOWEVENT_MINIMIZED) {
             Application::shared().enterBackground();

@@ -1,7 +1,7 @@
 #pragma once
 
 // A desktop window showing the screen: the frame is scaled to fit the
-// desktop, the left mouse button acts as one finger, and keys and text
+// desktop (and, when the window is resized, uniformly and centred), the left mouse button acts as one finger, and keys and text
 // typed are queued on the screen for the text controls.
 //
 // Main thread only; one host at a time.
@@ -30,7 +30,7 @@ public:
     bool step();
     // Steps about sixty times a second until the window is closed.
     void run();
-    // Window units per screen point.
+    // Window units per screen point when the window opened.
     double fitScale() const { return m_fit; }
 
     DesktopHost(const DesktopHost&) = delete;

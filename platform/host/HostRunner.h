@@ -2,12 +2,17 @@
 
 // The program's way onto a screen: a desktop window when a display is
 // available, otherwise the headless host; with "--shot FILE.png" the first
-// screen is written to FILE.png and the program ends.
+// screen is written to FILE.png and the program ends. Scripted taps, drags
+// and typing (--tap, --drag, --type) run headless before the shot.
 //
 // Main thread only.
 
 #include "platform/foundation/Error.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/host/Forward.h"
 #include "platform/ui/Forward.h"
+
+#include <functional>
 
 #include <optional>
 #include <string>
@@ -15,15 +20,31 @@
 
 namespace pf {
 
+// One scripted input, in screen points, applied once start-up has settled.
+struct InputStep {
+    enum class Kind { Tap, Drag, Type };
+    Kind kind = Kind::Tap;
+    Point from, to; // a tap uses `from`
+    std::string text;
+};
+
 struct HostOptions {
     std::optional<std::string> shotPath; // --shot FILE.png
-    bool headless = false;               // --headless, or no display
+    bool headless = false;               // --headless, --shot, an input step, or no display
     std::string title = "Zomaru";
+    std::string program = "zomaru"; // starts every message printed for the user
+    // --tap X,Y, --drag X1,Y1,X2,Y2 and --type TEXT, in the order given.
+    std::vector<InputStep> steps;
 
     // Takes the host's own arguments out of `arguments` and leaves the rest;
-    // an error for "--shot" without a file.
+    // an error for "--shot" without a file or a step whose value is not
+    // numbers of the right count.
     static ErrorOr<HostOptions> take(std::vector<std::string>& arguments);
 };
+
+// Applies `steps` in order, each followed by `settle` (which should wait
+// until the screen is still again).
+void applyInputSteps(HeadlessHost& host, const std::vector<InputStep>& steps, const std::function<void()>& settle);
 
 // True when the environment names an X11 or Wayland display.
 bool hasDisplay();

@@ -12,6 +12,7 @@
 #include "platform/ui/Forward.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,13 @@ public:
     }
 
     // Opens `url` in the program's own root screen (the command line's
-    // --url); nothing by default.
-    virtual void applicationOpenRootURL(Application&, const URL& url) { (void)url; }
+    // --url). Answers why it was refused, or nothing when it opened; by
+    // default nothing opens.
+    virtual std::optional<std::string> applicationOpenRootURL(Application&, const URL& url)
+    {
+        (void)url;
+        return std::string("the program has no screens to open URLs in");
+    }
     // The program's test for "start-up has settled" (pictures wait for it).
     virtual bool applicationIsReady(Application&) { return true; }
 };

@@ -52,3 +52,19 @@ TEST(InterfaceView, DressesFillsAndPlacesAFormFromStylesAndData)
     EXPECT_EQ(runInterfaceView(" --styles NoSuchStyles"), 1);
     EXPECT_EQ(runInterfaceView(" --data " + kForm), 1) << "not JSON";
 }
+
+TEST(InterfaceView, ShowsTheApplicationsDocumentScreenWithItsTemplate)
+{
+    std::string shot = "/tmp/zmr-start-" + std::to_string(getpid()) + "@2x.png";
+    std::string command = std::string(INTERFACEVIEW_PATH) + " " + ZMR_TEST_SOURCE_DIR
+                          + "/resources/interface/Start.xml --shot " + shot + " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto image = pf::Image::contentsOfFile(shot);
+    std::remove(shot.c_str());
+    ASSERT_TRUE(image.ok());
+    // The start template's welcome line, under the status bar.
+    EXPECT_TRUE(inkOf(*image.value()->bitmap(), {30, 55, 130, 30}, pf::Color::rgb(0, 0, 0)));
+    status = std::system((std::string(INTERFACEVIEW_PATH) + " --help >/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}

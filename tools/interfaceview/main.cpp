@@ -1,6 +1,7 @@
 // interfaceview FILE.xml [--styles NAME] [--data FILE.json] [--shot PNG] [--headless]
 //
-// Shows an interface file on the device screen: its owner (the file's owner
+// Shows an interface file (the framework's or the application's classes) on
+// the device screen: its owner (the file's owner
 // class, or a plain view controller) becomes the root controller of a
 // window, or the first top-level view fills it. Pictures come from the
 // bundle above the file's "interface" folder, else from the main bundle.
@@ -8,14 +9,22 @@
 // style outlets dressed from the style file NAME (looked up beside the file,
 // then in the main bundle), layouts, data outlets filled from the JSON item,
 // and layouts once more as the screen's first layout pass would. With --shot the first frame goes to PNG and the program ends.
+// A screen controller gets the cfg.plist "ui" entry that names the file as
+// its "view" (from the bundle above the file), so a document screen loads
+// its template.
 
+#include "app/screens/ZMRScreensRegistration.h"
 #include "framework/core/KRJSON.h"
+#include "framework/dom/KRDOMRegistration.h"
+#include "framework/ui/KRViewController.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRStyleOutletContainer.h"
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/host/HostRunner.h"
 #include "platform/ui/InterfaceFile.h"
 #include "platform/ui/Screen.h"
@@ -84,20 +93,64 @@ void runContainers(const std::vector<pf::ObjectRef>& objects, const std::shared_
             layouts->layout();
 }
 
+// The bundle's screen entry whose "view" is `fileName`; null without one.
+pf::DictionaryRef screenEntry(const pf::Bundle& bundle, const std::string& fileName)
+{
+    auto config = pf::readPropertyListFile(bundle.resourcePath() + "/cfg.plist");
+    auto ui = config && config->dictionary() ? config->dictionary()->dictionary("ui") : nullptr;
+    if (!ui)
+        return nullptr;
+    for (const auto& [alias, entry] : *ui) {
+        auto dict = entry.dictionary();
+        if (dict && dict->string("view") == fileName)
+            return dict;
+    }
+    return nullptr;
+}
+
+constexpr const char* kUsage =
+    "usage: interfaceview FILE.xml [--styles NAME] [--data FILE.json] [--shot PNG] [--headless]\n";
+
+constexpr const char* kHelp =
+    "Shows an interface file of the framework or the application on the device screen.\n"
+    "\n"
+    "  --styles NAME     dress the file's style outlets from the style file NAME\n"
+    "  --data FILE.json  fill its data outlets from the JSON item in FILE.json\n"
+    "  --shot FILE.png   write the first frame to FILE.png and end\n"
+    "  --headless        start without a window, settle, end\n"
+    "  --tap X,Y, --drag X1,Y1,X2,Y2, --type TEXT\n"
+    "                    headless input in points, in order, before the shot\n"
+    "  --help            print this help and exit\n"
+    "\n"
+    "Pictures and templates come from the bundle above the file's \"interface\" folder; a screen\n"
+    "controller gets that bundle's cfg.plist \"ui\" entry that names the file.\n";
+
 }
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+            std::fputs(kUsage, stdout);
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+    }
     std::vector<std::string> arguments(argv + 1, argv + argc);
     auto options = pf::HostOptions::take(arguments);
     std::string stylesName, dataPath;
     bool taken = takeOption(arguments, "--styles", stylesName) && takeOption(arguments, "--data", dataPath);
     if (!options || !taken || arguments.size() != 1) {
-        std::fprintf(stderr, "usage: interfaceview FILE.xml [--styles NAME] [--data FILE.json] [--shot PNG] [--headless]\n");
+        if (!options)
+            std::fprintf(stderr, "interfaceview: %s\n", options.error().description.c_str());
+        std::fputs(kUsage, stderr);
         return 2;
     }
+    options->program = "interfaceview";
     pf::registerUiClasses();
     registerUIClasses();
+    registerDOMClasses();
+    registerScreensClasses();
 
     std::filesystem::path path(arguments[0]);
     auto bytes = pf::readFile(path.string());
@@ -119,6 +172,20 @@ int main(int argc, char** argv)
     if (!owner) {
         std::fprintf(stderr, "interfaceview: the owner class %s cannot be made\n", ownerClass->name().c_str());
         return 1;
+    }
+    // A screen controller named by the bundle's configuration loads its own
+    // file as the application would, so its view-did-load work (a document
+    // screen's template) runs.
+    if (auto screen = std::dynamic_pointer_cast<KRViewController>(owner)) {
+        if (auto entry = screenEntry(*bundle, path.stem().string())) {
+            screen->initWithNibName(path.stem().string(), bundle);
+            screen->setConfig(entry);
+            auto window = pf::Window::create();
+            window->setBackgroundColor(pf::Color::whiteColor());
+            window->setRootViewController(screen);
+            window->makeKeyAndVisible();
+            return pf::runHost(options.value(), pf::Screen::main());
+        }
     }
     auto objects = file.value()->instantiate(owner);
     if (!objects) {

@@ -91,6 +91,41 @@ TEST_F(StartupRoad, LaunchShowsTheNicknameAndForegroundClosesPopWindows)
     EXPECT_TRUE(shell->window()->isKeyWindow());
 }
 
+// Every string of `value` and the collections inside it.
+void collectStrings(const pf::Value& value, std::vector<std::string>& into)
+{
+    if (const std::string* text = value.string())
+        into.push_back(*text);
+    else if (auto dict = value.dictionary())
+        for (const auto& [key, member] : *dict)
+            collectStrings(member, into);
+    else if (auto array = value.array())
+        for (const pf::Value& member : *array)
+            collectStrings(member, into);
+}
+
+TEST_F(StartupRoad, ServerRepointsEveryDefaultAddressAndARefusedRootUrlSaysWhy)
+{
+    std::vector<std::string> strings;
+    collectStrings(pf::Value(shell->config()), strings);
+    std::string root = server->url().substr(0, server->url().rfind('/'));
+    int repointed = 0;
+    for (const std::string& text : strings) {
+        EXPECT_NE(text.rfind("http://127.0.0.1:8080", 0), 0u) << text;
+        repointed += text.rfind(root + "/", 0) == 0;
+    }
+    EXPECT_GE(repointed, 3) << "the API, upload and crash addresses at least";
+
+    auto& application = pf::Application::shared();
+    auto refused = shell->applicationOpenRootURL(application, *pf::URL::create("zomaru:///no-such-screen"));
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->find("no-such-screen"), std::string::npos) << *refused;
+    auto root2 = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
+    ASSERT_TRUE(root2);
+    EXPECT_TRUE(std::dynamic_pointer_cast<KRDocumentViewController>(root2->topViewController()))
+        << "the start screen stays";
+}
+
 TEST_F(StartupRoad, InjectedDeviceTokenReachesServerAndCoinPushStoresThePoints)
 {
     EXPECT_TRUE(runMainUntil([&] { return countOf(server->deviceTokens(), "deadbeef") == 1; }, 30));

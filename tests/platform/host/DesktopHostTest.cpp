@@ -1,6 +1,7 @@
 #include "platform/host/DesktopHost.h"
 #include "platform/ui/Window.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -21,6 +22,65 @@ TEST(DesktopHosting, OpensFitsAndStepsWithTheDummyDriver)
     EXPECT_LE(host.value()->fitScale(), Screen::main().scale());
     EXPECT_TRUE(host.value()->step());
     EXPECT_TRUE(host.value()->step()) << "a frame with nothing new";
+    host.value().reset();
+    Screen::main().removeAllWindows();
+}
+
+namespace {
+
+class TouchRecorder : public View {
+public:
+    std::vector<Point> began;
+    void touchesBegan(const TouchSet& touches) override
+    {
+        for (auto& touch : touches)
+            began.push_back(touch->locationInWindow());
+    }
+};
+
+void pushButton(Uint32 type, Uint32 windowID, int x, int y)
+{
+    SDL_Event event{};
+    event.button.type = type;
+    event.button.windowID = windowID;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = 1;
+    event.button.x = x;
+    event.button.y = y;
+    SDL_PushEvent(&event);
+}
+
+}
+
+TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Screen::main().removeAllWindows();
+    auto window = Window::create();
+    window->makeKeyAndVisible();
+    auto recorder = std::make_shared<TouchRecorder>();
+    recorder->setFrame(window->bounds());
+    window->addSubview(recorder);
+    auto host = DesktopHost::create(Screen::main(), "Zomaru");
+    ASSERT_TRUE(host.ok()) << host.error().description;
+    SDL_Window* sdlWindow = nullptr;
+    for (Uint32 id = 1; id < 16 && !sdlWindow; ++id)
+        sdlWindow = SDL_GetWindowFromID(id);
+    ASSERT_TRUE(sdlWindow);
+    // Twice as wide as the phone is tall relative to it: bars left and right.
+    Rect bounds = Screen::main().bounds();
+    int h = int(bounds.height()), w = int(bounds.width()) * 3;
+    SDL_SetWindowSize(sdlWindow, w, h);
+    EXPECT_TRUE(host.value()->step());
+    // The window's centre is the screen's centre; a point a quarter down the
+    // shown phone is a quarter down the screen.
+    pushButton(SDL_MOUSEBUTTONDOWN, SDL_GetWindowID(sdlWindow), w / 2, h / 4);
+    pushButton(SDL_MOUSEBUTTONUP, SDL_GetWindowID(sdlWindow), w / 2, h / 4);
+    EXPECT_TRUE(host.value()->step());
+    ASSERT_EQ(recorder->began.size(), 1u);
+    EXPECT_NEAR(recorder->began[0].x, bounds.width() / 2, 1.5);
+    EXPECT_NEAR(recorder->began[0].y, bounds.height() / 4, 1.5);
     host.value().reset();
     Screen::main().removeAllWindows();
 }

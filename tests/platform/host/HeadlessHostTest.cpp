@@ -23,6 +23,62 @@ TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
 
     std::vector<std::string> bad{"--shot"};
     EXPECT_FALSE(HostOptions::take(bad).ok());
+
+    std::vector<std::string> steps{"--tap", "10,20.5", "--type", "你好", "--drag", "1,2,3,-4"};
+    auto scripted = HostOptions::take(steps);
+    ASSERT_TRUE(scripted.ok());
+    EXPECT_TRUE(steps.empty());
+    EXPECT_TRUE(scripted->headless) << "input steps run on the headless host";
+    ASSERT_EQ(scripted->steps.size(), 3u);
+    EXPECT_EQ(scripted->steps[0].kind, InputStep::Kind::Tap);
+    EXPECT_EQ(scripted->steps[0].from, (Point{10, 20.5}));
+    EXPECT_EQ(scripted->steps[1].text, "你好");
+    EXPECT_EQ(scripted->steps[2].to, (Point{3, -4}));
+    for (std::vector<std::string> wrong : std::vector<std::vector<std::string>>{
+             {"--tap", "10"}, {"--tap", "1,2,3"}, {"--tap", "a,b"}, {"--tap", "1,"}, {"--tap", "nan,1"},
+             {"--tap", "1e999,1"}, {"--drag", "1,2,3"}, {"--tap"}, {"--type"}})
+        EXPECT_FALSE(HostOptions::take(wrong).ok()) << wrong[0] << " " << (wrong.size() > 1 ? wrong[1] : "");
+}
+
+namespace {
+
+// Paints itself at every touch's place, so a picture shows where taps and
+// drags arrived.
+class TouchRecorder : public View {
+public:
+    std::vector<Point> began, ended;
+    void touchesBegan(const TouchSet& touches) override
+    {
+        for (auto& touch : touches)
+            began.push_back(touch->locationInView(this));
+    }
+    void touchesEnded(const TouchSet& touches) override
+    {
+        for (auto& touch : touches)
+            ended.push_back(touch->locationInView(this));
+    }
+};
+
+}
+
+TEST(HostRunner, InputStepsArriveInOrderBeforeTheShot)
+{
+    Screen::main().removeAllWindows();
+    auto window = Window::create();
+    window->makeKeyAndVisible();
+    auto recorder = std::make_shared<TouchRecorder>();
+    recorder->setFrame(window->bounds());
+    window->addSubview(recorder);
+    HostOptions options;
+    options.steps = {{InputStep::Kind::Tap, {40, 300}, {40, 300}, {}},
+                     {InputStep::Kind::Drag, {100, 400}, {100, 100}, {}}};
+    EXPECT_EQ(runHost(options, Screen::main()), 0) << "steps without a shot end the run";
+    ASSERT_EQ(recorder->began.size(), 2u);
+    ASSERT_EQ(recorder->ended.size(), 2u);
+    Point origin = window->convertPointToView({0, 0}, recorder.get());
+    EXPECT_EQ(recorder->began[0], (Point{40 + origin.x, 300 + origin.y}));
+    EXPECT_EQ(recorder->ended[1], (Point{100 + origin.x, 100 + origin.y}));
+    Screen::main().removeAllWindows();
 }
 
 TEST(HostRunner, ShotWritesTheFirstScreenAsPng)
