@@ -14,9 +14,10 @@
 void dressButtonWithElement(pf::Button& button, const KRDOMElement* element)
 {
     dressViewWithElement(button, element);
-    if (!element)
-        return;
-    KRDOMDocumentRef document = element->document();
+    // No element dresses as an element without values: every state goes back
+    // to the button's defaults, so a reused button keeps nothing of the
+    // element it stood for before.
+    KRDOMDocumentRef document = element ? element->document() : nullptr;
     const pf::Bundle* bundle = document ? document->bundle().get() : nullptr;
     struct State {
         pf::ControlState state;
@@ -24,13 +25,21 @@ void dressButtonWithElement(pf::Button& button, const KRDOMElement* element)
     };
     for (const State& s : {State{pf::ControlStates::Normal, ""}, State{pf::ControlStates::Highlighted, "-highlighted"},
                            State{pf::ControlStates::Disabled, "-disabled"}, State{pf::ControlStates::Selected, "-selected"}}) {
-        auto title = element->attributeValueForKey(std::string("title") + s.suffix);
-        button.setTitle(title ? std::optional<std::string>(*title) : std::nullopt, s.state);
-        button.setTitleColor(element->colorValueForKey(std::string("color") + s.suffix), s.state);
-        auto image = element->imageValueForKey(std::string("background-image") + s.suffix, bundle);
-        button.setBackgroundImage(image ? KRDOMImageCache::imageForPath(image->path) : nullptr, s.state);
+        std::optional<std::string> title;
+        std::optional<pf::Color> color;
+        pf::ImageRef background;
+        if (element) {
+            if (auto text = element->attributeValueForKey(std::string("title") + s.suffix))
+                title = std::string(*text);
+            color = element->colorValueForKey(std::string("color") + s.suffix);
+            if (auto image = element->imageValueForKey(std::string("background-image") + s.suffix, bundle))
+                background = KRDOMImageCache::imageForPath(image->path);
+        }
+        button.setTitle(title, s.state);
+        button.setTitleColor(color, s.state);
+        button.setBackgroundImage(background, s.state);
     }
-    if (auto font = element->fontValueForKey("font"))
-        button.setTitleFont(*font);
-    button.setEnabled(!element->booleanValueForKey("disabled"));
+    std::optional<pf::Font> font = element ? element->fontValueForKey("font") : std::nullopt;
+    button.setTitleFont(font.value_or(pf::Button::defaultTitleFont()));
+    button.setEnabled(!(element && element->booleanValueForKey("disabled")));
 }

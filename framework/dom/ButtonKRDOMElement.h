@@ -6,9 +6,9 @@
 // highlighted", …, the title colour from "color", "color-highlighted", …
 // and the background image from "background-image", "background-image-
 // highlighted", … (looked up in the element's document bundle); absent
-// values clear their state. Then the title font from "font" (kept when
-// absent), and enabled unless "disabled" is true. setElement(view, element)
-// takes this path for every platform button.
+// values clear their state. Then the title font from "font" (the button's
+// default font when absent), and enabled unless "disabled" is true.
+// setElement(view, element) takes this path for every platform button.
 //
 // Main queue only.
 
@@ -18,5 +18,8 @@ namespace pf {
 class Button;
 }
 
-// A null element only resets the view dressing.
+// A null element dresses as one without values: the view dressing, every
+// state's title, title colour and background image, the font and the
+// enabled state go back to what a new button has, so a reused button shows
+// nothing of its last element.
 void dressButtonWithElement(pf::Button& button, const KRDOMElement* element);

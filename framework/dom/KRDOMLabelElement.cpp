@@ -1,6 +1,7 @@
 #include "framework/dom/KRDOMLabelElement.h"
 
 #include "framework/dom/KRDOMStyle.h"
+#include "framework/dom/KRDOMTextValues.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
@@ -11,20 +12,14 @@ std::shared_ptr<KRDOMLabelElement> KRDOMLabelElement::create(std::string name, s
     return std::make_shared<KRDOMLabelElement>(std::move(name), std::move(ns));
 }
 
-pf::Font KRDOMLabelElement::font() const
-{
-    if (auto font = fontValueForKey("font"))
-        return *font;
-    double size = floatValueForKey("font-size");
-    return pf::Font::system(size > 0 && size <= KRDOMStyle::kMaxFontSize ? size : KRDOMStyle::kDefaultFontSize);
-}
+pf::Font KRDOMLabelElement::font() const { return krDOMTextFont(*this); }
 
 double KRDOMLabelElement::minFontSize() const
 {
     return std::clamp<double>(floatValueForKey("min-font-size"), 0, KRDOMStyle::kMaxFontSize);
 }
 
-pf::Color KRDOMLabelElement::textColor() const { return colorValueForKey("color").value_or(pf::Color::black()); }
+pf::Color KRDOMLabelElement::textColor() const { return krDOMTextColor(*this); }
 
 pf::LineBreakMode KRDOMLabelElement::lineBreakMode() const
 {

@@ -5,6 +5,7 @@
 #include "framework/dom/KRDOMImageElement.h"
 #include "framework/dom/KRDOMLayer.h"
 #include "framework/dom/KRDOMStyle.h"
+#include "framework/dom/KRDOMTextValues.h"
 #include "framework/dom/KRDOMViewElement.h"
 #include "framework/dom/KRRich.h"
 #include "framework/dom/KRRichImageElement.h"
@@ -46,15 +47,9 @@ std::shared_ptr<KRDOMRichElement> KRDOMRichElement::create(std::string name, std
     return std::make_shared<KRDOMRichElement>(std::move(name), std::move(ns));
 }
 
-pf::Font KRDOMRichElement::font() const
-{
-    if (auto font = fontValueForKey("font"))
-        return *font;
-    double size = floatValueForKey("font-size");
-    return pf::Font::system(size > 0 && size <= KRDOMStyle::kMaxFontSize ? size : KRDOMStyle::kDefaultFontSize);
-}
+pf::Font KRDOMRichElement::font() const { return krDOMTextFont(*this); }
 
-pf::Color KRDOMRichElement::textColor() const { return colorValueForKey("color").value_or(pf::Color::black()); }
+pf::Color KRDOMRichElement::textColor() const { return krDOMTextColor(*this); }
 
 KRRich& KRDOMRichElement::rich()
 {

@@ -1,10 +1,7 @@
 #include "framework/dom/KRDOMScrollView.h"
 
 #include "framework/dom/KRDOMElement.h"
-#include "framework/dom/KRDOMLayer.h"
 #include "framework/dom/KRDOMScrollContentView.h"
-#include "framework/dom/KRDOMViewClass.h"
-#include "framework/dom/ViewKRDOMElement.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Touch.h"
@@ -29,6 +26,7 @@ std::shared_ptr<KRDOMScrollView> KRDOMScrollView::create(const pf::Rect& frame)
 
 KRDOMScrollView::KRDOMScrollView(const pf::Rect& frame)
     : pf::ScrollView(frame)
+    , m_host(*this, *this)
 {
 }
 
@@ -37,10 +35,7 @@ KRDOMScrollView::~KRDOMScrollView()
     // The weak links to this view already read as null here, so nothing in
     // the tree can call back into it.
     cancelTouch();
-    for (auto& [eid, view] : m_elementViews)
-        ::setElement(*view, nullptr);
-    if (m_element)
-        unbind(*m_element, nullptr);
+    m_host.release(m_element);
 }
 
 void KRDOMScrollView::setElement(KRDOMElementRef root)
@@ -52,43 +47,17 @@ void KRDOMScrollView::setElement(KRDOMElementRef root)
     cancelTouch();
     KRDOMElementRef old = std::move(m_element);
     m_element = std::move(root);
-    if (old)
-        viewUnBindElement(old);
+    m_host.takeDownTree(old);
     old.reset();
-    if (m_element)
-        viewBindElement(m_element);
+    // Laid out before it is bound, so that its native views are placed at
+    // their final frames.
     reloadContents(true);
+    m_host.putUpTree(m_element);
 }
 
-void KRDOMScrollView::viewBindElement(const KRDOMElementRef& element)
-{
-    if (!element)
-        return;
-    auto host = std::static_pointer_cast<KRDOMScrollView>(self());
-    element->setDelegate(host ? std::weak_ptr<KRDOMElementDelegate>(host) : std::weak_ptr<KRDOMElementDelegate>());
-    for (std::size_t i = 0; i < element->childs().size(); i++) {
-        KRDOMElementRef child = element->childs()[i];
-        viewBindElement(child);
-    }
-}
+void KRDOMScrollView::viewBindElement(const KRDOMElementRef& element) { m_host.bind(element); }
 
-void KRDOMScrollView::viewUnBindElement(const KRDOMElementRef& element)
-{
-    if (element)
-        unbind(*element, this);
-}
-
-void KRDOMScrollView::unbind(KRDOMElement& element, const KRDOMElementDelegate* host)
-{
-    // A null host stands for this view while it is being destroyed. Elements
-    // bound to another host meanwhile keep it.
-    if (element.delegate().get() == host)
-        element.setDelegate({});
-    for (std::size_t i = 0; i < element.childs().size(); i++) {
-        KRDOMElementRef child = element.childs()[i];
-        unbind(*child, host);
-    }
-}
+void KRDOMScrollView::viewUnBindElement(const KRDOMElementRef& element) { m_host.unbind(element); }
 
 void KRDOMScrollView::setBounds(const pf::Rect& bounds)
 {
@@ -224,11 +193,7 @@ std::vector<std::int32_t> KRDOMScrollView::visiblePages() const
     return pages;
 }
 
-pf::ViewRef KRDOMScrollView::elementViewForId(const std::string& eid) const
-{
-    auto it = m_elementViews.find(eid);
-    return it == m_elementViews.end() ? nullptr : it->second;
-}
+pf::ViewRef KRDOMScrollView::elementViewForId(std::string_view eid) const { return m_host.elementViewForId(eid); }
 
 void KRDOMScrollView::touchesElement(const KRDOMElementRef& element, pf::Point p, KRDOMTouchType type)
 {
@@ -320,32 +285,15 @@ void KRDOMScrollView::krDOMElementDoNeedDisplay(KRDOMElement&)
 void KRDOMScrollView::krDOMElementAddLayer(KRDOMElement& element, const std::shared_ptr<KRDOMLayer>& layer,
                                            const pf::Rect& frame)
 {
-    if (!layer)
-        return;
-    layer->setFrame(element.convertRect(frame, m_element.get()));
-    addSubview(layer);
+    m_host.addLayer(m_element.get(), element, layer, frame);
 }
 
 void KRDOMScrollView::krDOMElementAddView(KRDOMElement* element, const pf::ViewRef& view, const pf::Rect& frame)
 {
-    if (!view)
-        return;
-    // A view element without a parent has nothing to be placed in.
-    view->setFrame(element ? element->convertRect(frame, m_element.get()) : pf::Rect());
-    addSubview(view);
+    m_host.addView(m_element.get(), element, view, frame);
 }
 
 pf::ViewRef KRDOMScrollView::krDOMElementView(KRDOMElement& element, const KRDOMViewClass& viewClass)
 {
-    auto eid = element.eid();
-    if (!eid)
-        return nullptr;
-    auto it = m_elementViews.find(*eid);
-    if (it != m_elementViews.end()) {
-        it->second->setFrame(element.frame());
-        return it->second;
-    }
-    pf::ViewRef view = viewClass.create(element.frame());
-    m_elementViews.emplace(std::string(*eid), view);
-    return view;
+    return m_host.elementView(element, viewClass);
 }

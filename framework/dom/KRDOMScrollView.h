@@ -11,26 +11,28 @@
 //
 // The view is the delegate of every element of its tree: it places their
 // highlight layers and native views above the tiles (native views kept by
-// the element's "id"), redraws the tiles when an element asks (a picture
-// that arrived) and routes touches. A touch-down reaches every visible
+// the element's "id", as KRDOMView keeps them: see KRDOMElementHost),
+// redraws the tiles when an element asks (a picture that arrived) and
+// routes touches. A touch-down reaches every visible
 // element under it, parents first; the moves, end or cancel of that touch
 // reach every element of the tree, so no highlight is left behind. Element
 // actions have no receiver here.
 //
 // Content taller than the drawable range is cut to it (with a log line).
 // The tree is unbound, and a touch in progress cancelled, when it is
-// replaced or the view goes away.
+// replaced or the view goes away. A new tree is laid out before it is bound,
+// so its native views are placed at their final frames.
 //
 // Main queue only. Made with create().
 
 #include "framework/dom/KRDOMElementDelegate.h"
+#include "framework/dom/KRDOMElementHost.h"
 #include "framework/dom/KRDOMView.h"
 #include "framework/dom/Forward.h"
 #include "platform/controls/ScrollView.h"
 
-#include <map>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 class KRDOMScrollContentView;
@@ -69,7 +71,8 @@ public:
     const std::vector<std::shared_ptr<KRDOMScrollContentView>>& contentViews() const { return m_contentViews; }
     // The pages shown, in ascending order.
     std::vector<std::int32_t> visiblePages() const;
-    pf::ViewRef elementViewForId(const std::string& eid) const;
+    pf::ViewRef elementViewForId(std::string_view eid) const;
+    std::size_t elementViewCount() const { return m_host.elementViewCount(); }
 
     // Also reloads; new frames and content offsets come through here.
     void setBounds(const pf::Rect& bounds) override;
@@ -97,10 +100,9 @@ private:
     double layOutTree();
     void routeTouch(const pf::TouchSet& touches, KRDOMTouchType type);
     void cancelTouch();
-    void unbind(KRDOMElement& element, const KRDOMElementDelegate* host);
 
     std::vector<std::shared_ptr<KRDOMScrollContentView>> m_contentViews;
-    std::map<std::string, pf::ViewRef, std::less<>> m_elementViews;
+    KRDOMElementHost m_host;
     KRDOMElementRef m_element;
     double m_pageScale = 0;
     pf::Size m_layoutSize;

@@ -26,14 +26,20 @@ constexpr std::array<const char*, 256> encodings()
 
 constexpr auto kEncodings = encodings();
 
+// A value that is not a string goes in as its description, encoded like a
+// string: descriptions keep the text of the strings inside a collection, and
+// data describes itself in angle brackets, so an unencoded one could add
+// markup from the data.
 void appendValue(std::string& out, const pf::Value& value, bool raw)
 {
     if (value.isNilOrNull())
         return;
-    if (const std::string* text = value.string())
+    if (const std::string* text = value.string()) {
         out += raw ? *text : htmlEncodeString(*text);
-    else
-        out += value.description();
+        return;
+    }
+    std::string description = value.description();
+    out += raw ? description : htmlEncodeString(description);
 }
 
 }

@@ -2,10 +2,12 @@
 
 // Markup templates filled from data. "{key.path}" becomes the value at that
 // key path of the source (dataForKeyPath: dictionaries, arrays, objects),
-// HTML-encoded when it is a string; "{$key.path}" becomes the raw value,
-// which is markup of its own. Values that are not strings are inserted as
-// their description; a missing value or JSON null inserts nothing, and a key
-// still open at the end of the template is dropped.
+// HTML-encoded whatever its type; "{$key.path}" becomes the raw value, which
+// is markup of its own. Values that are not strings are inserted as their
+// description (a number as its digits, an array or dictionary as its
+// multi-line listing), encoded under "{key}" like a string; a missing value
+// or JSON null inserts nothing, and a key still open at the end of the
+// template is dropped.
 //
 // Encoding makes a value safe in element text and in quoted attribute
 // values: blanks, angle brackets and line breaks turn into what the

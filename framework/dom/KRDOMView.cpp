@@ -1,10 +1,6 @@
 #include "framework/dom/KRDOMView.h"
 
 #include "framework/dom/KRDOMElement.h"
-#include "framework/dom/KRDOMLayer.h"
-#include "framework/dom/KRDOMViewClass.h"
-#include "framework/dom/KRDOMViewElement.h"
-#include "framework/dom/ViewKRDOMElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Touch.h"
 
@@ -14,6 +10,7 @@ std::shared_ptr<KRDOMView> KRDOMView::create(const pf::Rect& frame) { return std
 
 KRDOMView::KRDOMView(const pf::Rect& frame)
     : pf::View(frame)
+    , m_host(*this, *this)
 {
 }
 
@@ -22,16 +19,7 @@ KRDOMView::~KRDOMView()
     // Nothing may call this view back from here on: the weak links to it
     // already read as null, so the elements see no host.
     cancelTrackedTouch();
-    for (auto& [eid, kept] : m_elementViews)
-        ::setElement(*kept.view, nullptr);
-    if (m_element)
-        unbind(*m_element, nullptr);
-}
-
-pf::ViewRef KRDOMView::elementViewForId(std::string_view eid) const
-{
-    auto it = m_elementViews.find(eid);
-    return it == m_elementViews.end() ? nullptr : it->second.view;
+    m_host.release(m_element);
 }
 
 void KRDOMView::setElement(KRDOMElementRef root)
@@ -41,57 +29,19 @@ void KRDOMView::setElement(KRDOMElementRef root)
         return;
     auto keep = self();
     cancelTrackedTouch();
-    for (auto& [eid, kept] : m_elementViews)
-        kept.view->removeFromSuperview();
     KRDOMElementRef old = std::move(m_element);
     m_element = std::move(root);
-    if (old)
-        viewUnBindElement(old);
+    m_host.takeDownTree(old);
     old.reset();
     if (m_allowAutoLayout)
         layoutToBounds();
-    if (m_element)
-        viewBindElement(m_element);
-    for (auto it = m_elementViews.begin(); it != m_elementViews.end();) {
-        if (it->second.view->superview())
-            ++it;
-        else
-            it = m_elementViews.erase(it);
-    }
+    m_host.putUpTree(m_element);
     setNeedsDisplay();
 }
 
-void KRDOMView::viewBindElement(const KRDOMElementRef& element)
-{
-    if (!element)
-        return;
-    auto host = std::static_pointer_cast<KRDOMView>(self());
-    element->setDelegate(host ? std::weak_ptr<KRDOMElementDelegate>(host) : std::weak_ptr<KRDOMElementDelegate>());
-    // Held children: binding a view element runs its view's code.
-    for (std::size_t i = 0; i < element->childs().size(); i++) {
-        KRDOMElementRef child = element->childs()[i];
-        viewBindElement(child);
-    }
-}
+void KRDOMView::viewBindElement(const KRDOMElementRef& element) { m_host.bind(element); }
 
-void KRDOMView::viewUnBindElement(const KRDOMElementRef& element)
-{
-    if (element)
-        unbind(*element, this);
-}
-
-void KRDOMView::unbind(KRDOMElement& element, const KRDOMElementDelegate* host)
-{
-    // A null host stands for this view while it is being destroyed, when the
-    // elements' links to it can no longer be locked.
-    std::shared_ptr<KRDOMElementDelegate> current = element.delegate();
-    if (current.get() == host)
-        element.setDelegate({});
-    for (std::size_t i = 0; i < element.childs().size(); i++) {
-        KRDOMElementRef child = element.childs()[i];
-        unbind(*child, host);
-    }
-}
+void KRDOMView::viewUnBindElement(const KRDOMElementRef& element) { m_host.unbind(element); }
 
 void KRDOMView::setBounds(const pf::Rect& bounds)
 {
@@ -245,43 +195,15 @@ void KRDOMView::krDOMElementDoNeedDisplay(KRDOMElement&) { setNeedsDisplay(); }
 void KRDOMView::krDOMElementAddLayer(KRDOMElement& element, const std::shared_ptr<KRDOMLayer>& layer,
                                      const pf::Rect& frame)
 {
-    if (!layer)
-        return;
-    layer->setFrame(element.convertRect(frame, m_element.get()));
-    addSubview(layer);
+    m_host.addLayer(m_element.get(), element, layer, frame);
 }
 
 void KRDOMView::krDOMElementAddView(KRDOMElement* element, const pf::ViewRef& view, const pf::Rect& frame)
 {
-    if (!view)
-        return;
-    // A view element without a parent (the root) has nothing to be placed
-    // in; its view gets an empty rect.
-    view->setFrame(element ? element->convertRect(frame, m_element.get()) : pf::Rect());
-    addSubview(view);
+    m_host.addView(m_element.get(), element, view, frame);
 }
 
 pf::ViewRef KRDOMView::krDOMElementView(KRDOMElement& element, const KRDOMViewClass& viewClass)
 {
-    auto eid = element.eid();
-    if (!eid)
-        return nullptr;
-    KRDOMElementRef self = element.sharedFromThis();
-    auto it = m_elementViews.find(*eid);
-    if (it == m_elementViews.end()) {
-        pf::ViewRef view = viewClass.create(element.frame());
-        m_elementViews.emplace(std::string(*eid), KeptView{view, self});
-        return view;
-    }
-    // Two view elements of one tree with the same id: the second makes its
-    // own view, so that neither takes the other's off the screen.
-    KRDOMElementRef holder = it->second.holder.lock();
-    if (holder && holder != self && holder->delegate().get() == this) {
-        auto* viewElement = dynamic_cast<KRDOMViewElement*>(holder.get());
-        if (viewElement && viewElement->isViewLoaded() && viewElement->view() == it->second.view)
-            return nullptr;
-    }
-    it->second.holder = self;
-    it->second.view->setFrame(element.frame());
-    return it->second.view;
+    return m_host.elementView(element, viewClass);
 }

@@ -7,8 +7,9 @@
 //
 // Native views of view elements are kept by the element's "id", so that a
 // new tree (a reused table cell) with a view element of the same id gets the
-// same view back, moved to its new frame. Views whose id is not in the new
-// tree are dropped.
+// same view back, moved to its new frame (see KRDOMElementHost, which this
+// view shares with the scrolling one). Views whose id is not in the new tree
+// are dropped.
 //
 // One touch at a time is routed: a touch-down goes to the topmost, deepest
 // element under it that takes it (the last child first); its moves, end or
@@ -21,10 +22,10 @@
 // held weakly by each other's side as documented on them.
 
 #include "framework/dom/KRDOMElementDelegate.h"
+#include "framework/dom/KRDOMElementHost.h"
 #include "framework/dom/Forward.h"
 #include "platform/ui/View.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,8 +78,8 @@ public:
     bool touchesElement(const KRDOMElementRef& element, pf::Point location, KRDOMTouchType type);
 
     // The native view kept for an element id; null when none is.
-    pf::ViewRef elementViewForId(std::string_view eid) const;
-    std::size_t elementViewCount() const { return m_elementViews.size(); }
+    pf::ViewRef elementViewForId(std::string_view eid) const { return m_host.elementViewForId(eid); }
+    std::size_t elementViewCount() const { return m_host.elementViewCount(); }
 
     // pf::View
     bool drawsContent() const override { return true; }
@@ -102,14 +103,8 @@ private:
     void layoutToBounds();
     void cancelTrackedTouch();
     void routeTracked(const pf::TouchSet& touches, KRDOMTouchType type);
-    void unbind(KRDOMElement& element, const KRDOMElementDelegate* host);
 
-    struct KeptView {
-        pf::ViewRef view;
-        // The element the view was last handed to.
-        std::weak_ptr<KRDOMElement> holder;
-    };
-    std::map<std::string, KeptView, std::less<>> m_elementViews;
+    KRDOMElementHost m_host;
     bool m_allowAutoLayout = false;
     KRDOMElementRef m_element;
     std::weak_ptr<KRDOMViewDelegate> m_delegate;

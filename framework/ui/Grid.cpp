@@ -2,6 +2,7 @@
 
 #include "framework/ui/GridColumn.h"
 #include "framework/ui/GridRow.h"
+#include "platform/controls/DateFormatter.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsContext.h"
 
@@ -278,4 +279,11 @@ void Grid::applyCellViewTo(pf::View& host, const pf::Rect& rect)
         row->applyCellViewTo(host, {rect.origin.x, y, rect.size.width, row->height()});
         y += row->height();
     }
+}
+
+const std::shared_ptr<pf::DateFormatter>& Grid::dateFormatter()
+{
+    if (!m_dateFormatter)
+        m_dateFormatter = std::make_shared<pf::DateFormatter>("yyyy-MM-dd");
+    return m_dateFormatter;
 }

@@ -20,6 +20,10 @@
 #include <optional>
 #include <vector>
 
+namespace pf {
+class DateFormatter;
+}
+
 class Grid : public IGrid, public std::enable_shared_from_this<Grid> {
 public:
     static pf::Color defaultSplitColor() { return pf::Color::white(0.5); }
@@ -81,6 +85,9 @@ public:
     void setApposeLeftColumns(int count) { m_apposeLeftColumns = count; }
     int apposeRightColumns() const { return m_apposeRightColumns; }
     void setApposeRightColumns(int count) { m_apposeRightColumns = count; }
+    // A "yyyy-MM-dd" formatter for those who fill the grid, made on first
+    // use and the same one afterwards; the grid's drawing does not use it.
+    const std::shared_ptr<pf::DateFormatter>& dateFormatter();
 
 private:
     struct Block {
@@ -108,4 +115,5 @@ private:
     int m_apposeLeftColumns = 0;
     int m_apposeRightColumns = 0;
     pf::Size m_size;
+    std::shared_ptr<pf::DateFormatter> m_dateFormatter;
 };

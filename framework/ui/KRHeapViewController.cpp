@@ -105,6 +105,16 @@ void KRHeapViewController::leave(const pf::ViewControllerRef& c)
     if (auto r = routed(c); r && r->parentController() == selfController())
         r->setParentController(nullptr);
     c->removeFromParentViewController();
+    forget(c);
+}
+
+void KRHeapViewController::forget(const pf::ViewControllerRef& c)
+{
+    pf::ViewRef card = c->viewIfLoaded();
+    if (!card || (card->superview() && card->superview() == viewIfLoaded()))
+        return;
+    if (std::find(m_stack.begin(), m_stack.end(), c) == m_stack.end())
+        m_generations.erase(card.get());
 }
 
 // Transitions ----------------------------------------------------------------------
@@ -156,6 +166,7 @@ void KRHeapViewController::takeOff(const pf::ViewControllerRef& c, bool animated
     beginAppearance(heapShown, c, false, animated);
     if (!animated || !onScreen(card)) {
         card->removeFromSuperview();
+        forget(c);
         endAppearance(heapShown, c);
         return;
     }
@@ -167,6 +178,8 @@ void KRHeapViewController::takeOff(const pf::ViewControllerRef& c, bool animated
         if (self && self->generation(*card) != gen)
             return; // shown again since
         card->removeFromSuperview();
+        if (self)
+            self->forget(c);
         rest(*card);
         endAppearance(heapShown, c);
     });

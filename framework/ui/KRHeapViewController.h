@@ -41,6 +41,9 @@ public:
     void popViewController(bool animated);
     bool isAnimating() const { return m_animating > 0; }
     bool isDragging() const { return m_dragging; }
+    // How many card views have their shows counted: the stack's, and those
+    // of cards that left it while their views are still sliding off.
+    std::size_t countedCardViews() const { return m_generations.size(); }
     // The image of the navigation item's title view, when that is an image view.
     pf::ImageRef titleImage() const;
     void setTitleImage(const pf::ImageRef& image);
@@ -72,6 +75,8 @@ private:
     // and unless the card was shown again meanwhile.
     void takeOff(const pf::ViewControllerRef& c, bool animated, std::function<void(pf::View&)> move);
     void leave(const pf::ViewControllerRef& c);
+    // Stops counting the shows of a card that left the stack, once its view is off.
+    void forget(const pf::ViewControllerRef& c);
     void panAction(pf::GestureRecognizer& recognizer);
     void endDrag(double offset);
     bool onScreen(const pf::ViewRef& view) const;

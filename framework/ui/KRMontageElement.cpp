@@ -1,7 +1,11 @@
 #include "framework/ui/KRMontageElement.h"
 
+#include "framework/ui/KRMontageGroupElement.h"
+
 #include <cfloat>
 #include <cmath>
+#include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -19,6 +23,34 @@ float toProgress(double progress)
 }
 
 void KRMontageElement::scenesOnValueChanged(KRMontageScenes&, float) { }
+
+bool KRMontageElement::setNextElement(std::shared_ptr<KRMontageElement> next)
+{
+    if (chainReaches(next.get(), this))
+        return false;
+    m_nextElement = std::move(next);
+    return true;
+}
+
+bool KRMontageElement::chainReaches(const KRMontageElement* head, const KRMontageElement* target)
+{
+    // Each element once: chains may share their tails and groups their members.
+    std::unordered_set<const KRMontageElement*> seen;
+    std::vector<const KRMontageElement*> pending{head};
+    while (!pending.empty()) {
+        const KRMontageElement* element = pending.back();
+        pending.pop_back();
+        for (; element && seen.insert(element).second; element = element->nextElement().get()) {
+            if (element == target)
+                return true;
+            if (auto* group = dynamic_cast<const KRMontageGroupElement*>(element)) {
+                for (const auto& member : group->elements())
+                    pending.push_back(member.get());
+            }
+        }
+    }
+    return false;
+}
 
 double KRMontageElement::chainDuration(const KRMontageElement* head)
 {

@@ -2,13 +2,18 @@
 
 #include <algorithm>
 
-void KRMontageGroupElement::setElements(std::vector<std::shared_ptr<KRMontageElement>> elements)
+bool KRMontageGroupElement::setElements(std::vector<std::shared_ptr<KRMontageElement>> elements)
 {
+    for (const auto& head : elements) {
+        if (chainReaches(head.get(), this))
+            return false;
+    }
     m_elements = std::move(elements);
     double longest = 0;
     for (auto& head : m_elements)
         longest = std::max(longest, chainDuration(head.get()));
     setDuration(longest);
+    return true;
 }
 
 void KRMontageGroupElement::scenesOnValueChanged(KRMontageScenes& scenes, float progress)

@@ -16,7 +16,8 @@
 class KRMontageGroupElement : public KRMontageElement {
 public:
     const std::vector<std::shared_ptr<KRMontageElement>>& elements() const { return m_elements; }
-    void setElements(std::vector<std::shared_ptr<KRMontageElement>> elements);
+    // False, changing nothing, when a member's chain leads back to the group.
+    bool setElements(std::vector<std::shared_ptr<KRMontageElement>> elements);
 
     void scenesOnValueChanged(KRMontageScenes& scenes, float progress) override;
 

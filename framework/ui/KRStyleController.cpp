@@ -9,9 +9,3 @@ KRStyleController::KRStyleController(std::string nibName, const pf::Bundle* bund
     : pf::ViewController(std::move(nibName), bundle)
 {
 }
-
-void KRStyleController::setStyles(pf::ArrayRef styles)
-{
-    m_styles = std::move(styles);
-    ++m_generation;
-}

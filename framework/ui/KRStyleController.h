@@ -16,16 +16,13 @@ public:
     KRStyleController();
     KRStyleController(std::string nibName, const pf::Bundle* bundle);
 
+    // Sheets that read the collection see it replaced or changed in place at
+    // their next lookup.
     pf::ArrayRef styles() const { return m_styles; }
-    // Replacing the collection also tells the sheets that read it to drop
-    // what they cached from the old one.
-    void setStyles(pf::ArrayRef styles);
-    // Counts setStyles calls, so caches know when the collection changed.
-    unsigned stylesGeneration() const { return m_generation; }
+    void setStyles(pf::ArrayRef styles) { m_styles = std::move(styles); }
 
 private:
     pf::ArrayRef m_styles;
-    unsigned m_generation = 0;
 };
 
 using KRStyleControllerRef = std::shared_ptr<KRStyleController>;

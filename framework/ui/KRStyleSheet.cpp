@@ -45,17 +45,13 @@ std::shared_ptr<const KRStyleSelection> KRStyleSheet::selectorStyle(std::string_
     if (!m_controller)
         return std::make_shared<const KRStyleSelection>();
     m_controller->view(); // loads the interface file, which fills `styles`
-    if (m_selectionsGeneration != m_controller->stylesGeneration()) {
-        m_selections.clear();
-        m_converted.clear();
-        m_selectionsGeneration = m_controller->stylesGeneration();
-    }
+    pf::ArrayRef styles = m_controller->styles();
+    dropStaleCaches(styles.get());
     std::string names(styleNames);
     if (auto found = m_selections.find(names); found != m_selections.end())
         return found->second;
 
     auto selection = std::make_shared<KRStyleSelection>();
-    pf::ArrayRef styles = m_controller->styles();
     std::size_t start = 0;
     while (styles && start <= styleNames.size()) {
         std::size_t end = std::min(styleNames.find(' ', start), styleNames.size());
@@ -77,6 +73,26 @@ std::shared_ptr<const KRStyleSelection> KRStyleSheet::selectorStyle(std::string_
     }
     m_selections.emplace(std::move(names), selection);
     return selection;
+}
+
+void KRStyleSheet::dropStaleCaches(const pf::Array* styles)
+{
+    std::size_t count = styles ? styles->count() : 0;
+    bool same = *m_mutations == m_cachedMutations && count == m_cachedEntries.size();
+    for (std::size_t i = 0; same && i < count; i++)
+        same = styles->values()[i].objectPointer() == m_cachedEntries[i];
+    if (same)
+        return;
+    m_selections.clear();
+    m_converted.clear();
+    m_cachedEntries.clear();
+    for (std::size_t i = 0; i < count; i++) {
+        const pf::Value& item = styles->values()[i];
+        m_cachedEntries.push_back(item.objectPointer());
+        if (auto style = item.objectAs<KRStyle>())
+            style->addMutationCounter(m_mutations);
+    }
+    m_cachedMutations = *m_mutations;
 }
 
 pf::Color KRStyleSheet::styleValueColor(std::string_view text)
@@ -196,7 +212,6 @@ void KRStyleSheet::setStyleController(KRStyleControllerRef controller)
     if (controller == m_controller)
         return;
     m_controller = std::move(controller);
-    m_selectionsGeneration = m_controller ? m_controller->stylesGeneration() : 0;
     setVersion(m_version + 1);
 }
 
@@ -204,8 +219,7 @@ void KRStyleSheet::setVersion(int version)
 {
     int old = m_version;
     m_version = version;
-    m_selections.clear();
-    m_converted.clear();
+    ++*m_mutations;
     auto observers = m_observers;
     for (const auto& weak : observers) {
         if (auto observer = weak.lock())

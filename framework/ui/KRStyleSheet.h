@@ -6,9 +6,12 @@
 // edge insets and images, and counts a version that tells observers to
 // restyle. Main queue only.
 //
-// Lookups are cached per style-name text; the cache is dropped when the
-// version changes or the controller's `styles` is set again, so edits to an
-// entry already in the collection take effect at the next version change.
+// Lookups are cached per style-name text. The cache is dropped whenever
+// what it was made from changes, so a lookup always sees the entries as
+// they are: the sheet's mutation count, raised by the setters of every entry
+// it has read and by a version change, and the entries of the controller's
+// `styles` (another collection, or entries added, removed or replaced in
+// place), which every lookup compares with those the cache was made from.
 // Images read from files are kept in a path cache until
 // didReceiveMemoryWarning().
 
@@ -79,18 +82,29 @@ public:
     void addObserver(std::weak_ptr<KRStyleSheetObserver> observer);
     void removeObserver(const KRStyleSheetObserver* observer);
 
+    // Raised by every change of an entry the sheet has read and by every
+    // version change.
+    unsigned mutationCount() const { return *m_mutations; }
+
     // Empties the image cache.
     void didReceiveMemoryWarning() { m_images.clear(); }
 
 private:
     pf::ImageRef readImageFile(const std::string& path);
+    // Drops the lookup caches unless they were made from these entries at
+    // the current mutation count.
+    void dropStaleCaches(const pf::Array* styles);
 
     std::unordered_map<std::string, pf::ImageRef> m_images;
     int m_version = 0;
     KRStyleControllerRef m_controller;
     std::vector<std::weak_ptr<KRStyleSheetObserver>> m_observers;
     std::unordered_map<std::string, std::shared_ptr<const KRStyleSelection>> m_selections;
-    unsigned m_selectionsGeneration = 0;
+    // Shared with the entries read, which raise it.
+    std::shared_ptr<unsigned> m_mutations = std::make_shared<unsigned>(0);
+    // What the caches were made from: the mutation count and the entries.
+    unsigned m_cachedMutations = 0;
+    std::vector<const pf::Object*> m_cachedEntries;
     struct Converted {
         std::string text;
         pf::Value value;

@@ -1,6 +1,7 @@
 #include "framework/ui/KRTabBarController.h"
 
 #include "framework/core/IKRUIContext.h"
+#include "framework/core/KRController.h"
 #include "framework/core/QueryValue.h"
 #include "framework/ui/KRTabItems.h"
 #include "platform/controls/BarItem.h"
@@ -8,7 +9,25 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Screen.h"
 
-KRTabBarController::~KRTabBarController() { detachCompanions(false); }
+namespace {
+
+// The tab bar's companions also lose their context when it unloads or goes,
+// beyond the delegate and parent that every routed container clears.
+void clearCompanionContexts(pf::ArrayRef controllers)
+{
+    for (std::size_t i = 0; controllers && i < controllers->count(); ++i) {
+        if (auto companion = std::dynamic_pointer_cast<IKRController>(controllers->at(i).object()))
+            companion->setContext({});
+    }
+}
+
+}
+
+KRTabBarController::~KRTabBarController()
+{
+    detachCompanions(false);
+    clearCompanionContexts(controllers());
+}
 
 void KRTabBarController::initWithNibName(const std::optional<std::string>& nibName,
                                          const std::shared_ptr<pf::Bundle>& bundle)
@@ -93,5 +112,6 @@ void KRTabBarController::viewDidLoad()
 void KRTabBarController::viewDidUnload()
 {
     detachCompanions(false);
+    clearCompanionContexts(controllers());
     pf::TabBarController::viewDidUnload();
 }

@@ -10,7 +10,9 @@
 // though canOpenUrl answers only for the own scheme.
 //
 // Default scheme "tab". Tabs replaced by a new configuration lose their
-// parent link. Rotation answers are the selected tab's.
+// parent link. Rotation answers are the selected tab's. Companion
+// controllers lose their context as well as their delegate and parent when
+// the view unloads or the controller goes.
 //
 // Main queue only.
 

@@ -37,6 +37,8 @@ public:
 
     const Font& titleFont() const { return m_font; }
     void setTitleFont(const Font& font);
+    // The title font of a new button.
+    static Font defaultTitleFont() { return Font::system(15); }
 
     // Keyed access as interface files and styles use it: "title" is the
     // normal title; "titleColor", "image" and "backgroundImage" take a suffix
@@ -56,7 +58,7 @@ private:
     std::map<ControlState, Color> m_titleColors;
     std::map<ControlState, ImageRef> m_images;
     std::map<ControlState, ImageRef> m_backgrounds;
-    Font m_font = Font::system(15);
+    Font m_font = defaultTitleFont();
 };
 
 }

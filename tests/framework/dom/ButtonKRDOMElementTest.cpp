@@ -20,3 +20,29 @@ TEST(ButtonKRDOMElement, ButtonsTakeTitlesColoursFontAndEnabledPerState)
     EXPECT_FALSE(button->isEnabled());
     EXPECT_EQ(button->backgroundColor(), pf::Color::rgb(0, 1, 0)); // the view dressing first
 }
+
+TEST(ButtonKRDOMElement, AReusedButtonKeepsNothingOfItsLastElement)
+{
+    // Counts what a button shows differently from a new one.
+    auto changes = [](const pf::Button& button) {
+        pf::Button fresh;
+        int count = (button.titleFont() != fresh.titleFont()) + (button.isEnabled() != fresh.isEnabled());
+        for (pf::ControlState state : {pf::ControlStates::Normal, pf::ControlStates::Highlighted,
+                                       pf::ControlStates::Disabled, pf::ControlStates::Selected}) {
+            count += (button.titleForState(state) != fresh.titleForState(state)) +
+                     (button.titleColorForState(state) != fresh.titleColorForState(state)) +
+                     (button.backgroundImageForState(state) != fresh.backgroundImageForState(state));
+        }
+        return count;
+    };
+    auto row = domtest::parseTree("<view title=Pay title-highlighted=Paying title-disabled=Paid title-selected=Done "
+                                  "color=#ff0000 color-highlighted=#00ff00 color-disabled=#0000ff "
+                                  "color-selected=#ffff00 font='20 bold' disabled=true/>");
+    for (const KRDOMElementRef& next : {KRDOMElementRef(), domtest::parseTree("<view/>")}) {
+        auto button = std::make_shared<pf::Button>();
+        setElement(*button, row);
+        ASSERT_EQ(changes(*button), 10);
+        setElement(*button, next);
+        EXPECT_EQ(changes(*button), 0) << (next ? "element without values" : "no element");
+    }
+}

@@ -72,6 +72,45 @@ TEST(KRDOMSource, EncodedValuesComeBackWhole)
     }
 }
 
+TEST(KRDOMSource, EveryKindOfValueIsEncodedUnlessRaw)
+{
+    // Whatever the value's type, "{v}" in text gives the element its
+    // description as text and never an element; "{$v}" stays markup.
+    struct Marked : pf::Object {
+        std::string description() const override { return "<action action-name=url/>"; }
+    };
+    const std::string markup = "<action action-name=url user-info=x>tap</action>";
+    auto dictionary = pf::Dictionary::create();
+    dictionary->set(markup, pf::Value(markup));
+    auto array = pf::Array::create();
+    array->add(pf::Value(markup));
+    array->add(pf::Value(dictionary));
+    struct Row {
+        const char* kind;
+        pf::Value value;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"string", pf::Value(markup)},
+             {"number", pf::Value(3.5)},
+             {"boolean", pf::Value(true)},
+             {"data", pf::Value::data(pf::Bytes{'<', 'a', '>'})},
+             {"date", pf::Value(pf::Date{86400.5})},
+             {"array", pf::Value(array)},
+             {"dictionary", pf::Value(dictionary)},
+             {"object", pf::Value(std::make_shared<Marked>())},
+         }) {
+        auto source = pf::Dictionary::create();
+        source->set("v", row.value);
+        std::string filled = htmlStringByDOMSource("<label>{v}</label>", pf::Value(source));
+        EXPECT_EQ(filled.find('<', 1), filled.rfind('<')) << row.kind << ": " << filled;
+        KRDOMElementRef label = parsed(filled);
+        EXPECT_EQ(label->name(), "label") << row.kind;
+        EXPECT_TRUE(label->childs().empty()) << row.kind;
+        EXPECT_EQ(label->text(), row.value.description()) << row.kind;
+        EXPECT_EQ(htmlStringByDOMSource("{$v}", pf::Value(source)), row.value.description()) << row.kind;
+    }
+}
+
 TEST(KRDOMParse, PrefixedTagsKeepTheirKindButCaseCounts)
 {
     EXPECT_EQ(typeid(*parsed("<p:img/>")), typeid(KRDOMImageElement));

@@ -4,12 +4,14 @@
 #include "framework/dom/KRDOMImageElement.h"
 #include "framework/dom/KRDOMLayer.h"
 #include "framework/dom/KRDOMScrollView.h"
+#include "framework/dom/KRDOMViewElement.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 using namespace domtest;
@@ -158,5 +160,47 @@ TEST_F(KRDOMScrollViewTest, NoHighlightSticksWhenTheTouchIsDraggedOrItsTreeOrVie
         EXPECT_FALSE(ok->insetTouch()) << int(end);
         EXPECT_FALSE(ok->highlightedLayer() && ok->highlightedLayer()->superview()) << int(end);
         EXPECT_EQ(ok->delegate() != nullptr, end == End::Drag) << int(end); // unbound when it went
+    }
+}
+
+TEST_F(KRDOMScrollViewTest, NativeViewsAreHostedAsInThePlainDocumentView)
+{
+    window->addSubview(view);
+    struct Host {
+        const char* name;
+        pf::ViewRef view;
+        std::function<void(const KRDOMElementRef&)> show;
+        std::function<pf::ViewRef(std::string_view)> kept;
+    };
+    for (const Host& h : std::vector<Host>{
+             {"plain", view, [&](const KRDOMElementRef& r) { view->setElement(r); },
+              [&](std::string_view eid) { return view->elementViewForId(eid); }},
+             {"scrolling", scroll, [&](const KRDOMElementRef& r) { scroll->setElement(r); },
+              [&](std::string_view eid) { return scroll->elementViewForId(eid); }},
+         }) {
+        KRDOMElementRef first = parseTyped("<r width=100% height=150><view id=twin left=10 top=20 width=10 height=10/>"
+                                           "<view id=twin left=50 top=20 width=10 height=10/>"
+                                           "<view id=gone left=90 width=10 height=10/></r>");
+        h.show(first);
+        auto nativeView = [](const KRDOMElementRef& root, std::size_t i) {
+            return std::dynamic_pointer_cast<KRDOMViewElement>(root->childs()[i])->view();
+        };
+        // Twins each have a view of their own, placed at their laid-out frames.
+        pf::ViewRef a = nativeView(first, 0), b = nativeView(first, 1), gone = nativeView(first, 2);
+        EXPECT_NE(a, b) << h.name;
+        EXPECT_EQ(a->superview(), h.view) << h.name;
+        EXPECT_EQ(b->superview(), h.view) << h.name;
+        EXPECT_EQ(a->frame(), pf::Rect(10, 20, 10, 10)) << h.name;
+        EXPECT_EQ(b->frame(), pf::Rect(50, 20, 10, 10)) << h.name;
+        EXPECT_EQ(h.kept("gone"), gone) << h.name;
+
+        // A new tree takes back the view of its id; the others leave.
+        KRDOMElementRef second = parseTyped("<r width=100% height=150><view id=twin left=100 top=5 width=30 height=30/></r>");
+        h.show(second);
+        EXPECT_EQ(nativeView(second, 0), a) << h.name;
+        EXPECT_EQ(a->frame(), pf::Rect(100, 5, 30, 30)) << h.name;
+        EXPECT_EQ(a->superview(), h.view) << h.name;
+        EXPECT_FALSE(b->superview() || gone->superview()) << h.name;
+        EXPECT_FALSE(h.kept("gone")) << h.name;
     }
 }

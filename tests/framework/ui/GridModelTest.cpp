@@ -2,6 +2,7 @@
 #include "framework/ui/GridColumn.h"
 #include "framework/ui/GridExpression.h"
 #include "framework/ui/GridRow.h"
+#include "platform/controls/DateFormatter.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Value.h"
 
@@ -42,6 +43,18 @@ TEST(GridSize, ColumnsSplitsAndCountedRows)
         grid->updateSize();
         EXPECT_EQ(grid->size(), row.expected) << row.limitRows << " " << row.rows;
     }
+}
+
+TEST(GridSize, DatesForTheGridsUsersAreWholeDays)
+{
+    auto grid = makeGrid({50}, 1);
+    std::shared_ptr<pf::DateFormatter> formatter = grid->dateFormatter();
+    ASSERT_TRUE(formatter);
+    EXPECT_EQ(grid->dateFormatter(), formatter);
+    auto day = formatter->dateFromString("2013-02-28");
+    ASSERT_TRUE(day);
+    EXPECT_EQ(formatter->stringFromDate(*day), "2013-02-28");
+    EXPECT_FALSE(formatter->dateFromString("2013-02-28 10:00:00"));
 }
 
 TEST(GridRowLayout, SplitsBoxesAndSpansStayInTheirRange)

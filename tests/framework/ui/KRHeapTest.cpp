@@ -179,3 +179,22 @@ TEST_F(KRHeapTest, ACachedCardDragPoppedIsReusedByTheNextOpening)
     ASSERT_TRUE(navigate("root:///root/a/c"));
     EXPECT_EQ(heap->topController(), cached);
 }
+
+TEST_F(KRHeapTest, CardsThatLeaveAreNoLongerCounted)
+{
+    // New cards come and go, animated or not, by URL, push and pop; only the
+    // stack's card views stay counted once every slide has ended.
+    for (int round = 0; round < 6; round++) {
+        bool animated = round % 2;
+        for (const char* url : {"root:///root/a/b/c", "root:///root/b", "root:///root/a/b", "root:///root/a"}) {
+            ASSERT_TRUE(heap->openUrl(*pf::URL::create(url), animated)) << url;
+            host->advance(0.35);
+        }
+        heap->pushViewController(std::make_shared<pf::ViewController>(), animated);
+        host->advance(0.35);
+        heap->popViewController(animated);
+        host->advance(0.35);
+        EXPECT_FALSE(heap->isAnimating());
+        EXPECT_LE(heap->countedCardViews(), heap->viewControllers().size()) << round;
+    }
+}

@@ -8,6 +8,7 @@
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include <cmath>
+#include <functional>
 #include <map>
 
 namespace {
@@ -162,4 +163,67 @@ TEST_F(KRMontagePlayerTest, EndsDegenerateTimelinesOnTheFirstFrame)
     p->stop();
 }
 
+}
+
+TEST(KRMontageScenesTime, ChainsAndGroupsRefuseACycle)
+{
+    using Element = std::shared_ptr<KRMontageElement>;
+    using Group = std::shared_ptr<KRMontageGroupElement>;
+    auto element = [](double length) {
+        auto e = std::make_shared<KRMontageElement>();
+        e->setDuration(length);
+        return e;
+    };
+    struct Row {
+        const char* what;
+        // Builds a timeline from `root`, answering whether its last link was taken.
+        std::function<bool(Element& root)> link;
+        bool taken;
+        double duration; // of the scenes playing the root afterwards
+    };
+    for (const Row& row : std::vector<Row>{
+             {"chained to itself", [&](Element& root) { root = element(1); return root->setNextElement(root); }, false, 1},
+             {"chained back to its head", [&](Element& root) {
+                  root = element(1);
+                  Element b = element(2);
+                  root->setNextElement(b);
+                  return b->setNextElement(root);
+              }, false, 3},
+             {"group holding itself", [&](Element& root) {
+                  Group g = std::make_shared<KRMontageGroupElement>();
+                  root = g;
+                  g->setElements({element(2)});
+                  return g->setElements({element(1), g});
+              }, false, 2},
+             {"member chained to its group", [&](Element& root) {
+                  Group g = std::make_shared<KRMontageGroupElement>();
+                  Element a = element(1);
+                  g->setElements({a});
+                  root = g;
+                  return a->setNextElement(g);
+              }, false, 1},
+             {"groups holding each other", [&](Element& root) {
+                  Group outer = std::make_shared<KRMontageGroupElement>(), inner = std::make_shared<KRMontageGroupElement>();
+                  Element x = element(1);
+                  outer->setElements({inner});
+                  x->setNextElement(outer);
+                  root = x;
+                  return inner->setElements({x});
+              }, false, 1},
+             {"shared tail and member", [&](Element& root) {
+                  Element tail = element(2), a = element(1);
+                  Group g = std::make_shared<KRMontageGroupElement>();
+                  a->setNextElement(tail);
+                  g->setElements({tail, a});
+                  root = g;
+                  return g->setNextElement(tail);
+              }, true, 5},
+         }) {
+        Element root;
+        EXPECT_EQ(row.link(root), row.taken) << row.what;
+        auto scenes = std::make_shared<KRMontageScenes>();
+        scenes->setRootElement(root);
+        EXPECT_EQ(scenes->duration(), row.duration) << row.what;
+        scenes->setCurrent(0.5);
+    }
 }

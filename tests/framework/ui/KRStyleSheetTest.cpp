@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -96,12 +97,30 @@ TEST(KRStyleSheet, VersionStepsAndCacheDrops)
     EXPECT_EQ(counter->calls, 1);
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=one ");
 
-    // Setting the collection again is seen at once; editing an entry only at the next version.
+    // Setting the collection again is seen at once, and so is any change in
+    // place of an entry or of the collection, cached lookup or not.
     first->setStyles(std::make_shared<pf::Array>(std::vector<pf::Value>{pf::ObjectRef(styleEntry("t", "k", "two"))}));
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=two ");
-    first->styles()->at(0).objectAs<KRStyle>()->setValue("three");
-    sheet.setVersion(sheet.version());
-    EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=three ");
+    KRStyleRef other = styleEntry("u", "k", "other");
+    struct Row {
+        const char* change;
+        std::function<void()> make;
+        const char* t;
+    };
+    for (const Row& row : std::vector<Row>{
+             {"value edited", [&] { first->styles()->at(0).objectAs<KRStyle>()->setValue("three"); }, "k=three "},
+             {"entry added", [&] { first->styles()->add(pf::ObjectRef(other)); }, "k=three "},
+             {"added entry renamed", [&] { other->setName("t"); }, "k=other "},
+             {"key edited", [&] { other->setKey("j"); }, "k=three j=other "},
+             {"entry replaced", [&] { first->styles()->set(1, pf::ObjectRef(styleEntry("t", "j", "new"))); }, "k=three j=new "},
+             {"entry removed", [&] { first->styles()->removeAt(0); }, "j=new "},
+             {"old entry edited", [&] { other->setValue("gone"); }, "j=new "},
+         }) {
+        sheet.selectorStyle("t"); // cached
+        row.make();
+        EXPECT_EQ(describe(*sheet.selectorStyle("t")), row.t) << row.change;
+    }
+    first->setStyles(std::make_shared<pf::Array>(std::vector<pf::Value>{pf::ObjectRef(styleEntry("t", "k", "three"))}));
 
     sheet.setStyleController(styleControllerWith({styleEntry("t", "k", "four")}));
     EXPECT_EQ(sheet.version(), 2);

@@ -1,5 +1,6 @@
 #include "ScreenTestSupport.h"
 
+#include "framework/core/KRController.h"
 #include "framework/core/KRShell.h"
 #include "framework/ui/KRContainerClasses.h"
 #include "framework/ui/KRNavigationController.h"
@@ -213,4 +214,27 @@ TEST_F(KRTabsTest, CreatorHandsOverTheControllerItsFileConnects)
     ASSERT_TRUE(made);
     EXPECT_EQ(std::string(pf::Class::of(*std::dynamic_pointer_cast<pf::Object>(made))->name()), "TabLeaf");
     EXPECT_EQ(shell->getViewController(*pf::URL::create("root:///wrong"), "/"), nullptr); // its file gives a view
+}
+
+TEST_F(KRTabsTest, TabBarCompanionsLoseTheirContextWhenItUnloadsOrGoes)
+{
+    enum class End { Unload, Release };
+    for (End end : {End::Unload, End::Release}) {
+        auto tabs = std::make_shared<KRTabBarController>();
+        auto companion = std::make_shared<KRController>();
+        auto owner = std::make_shared<KRController>();
+        tabs->setControllers(pf::Array::create({pf::Value(companion)}));
+        tabs->setContext(std::static_pointer_cast<IKRUIContext>(shell));
+        tabs->view();
+        companion->setDelegate(owner);
+        ASSERT_EQ(companion->context(), std::static_pointer_cast<IKRUIContext>(shell)) << "given when the view loads";
+        if (end == End::Unload) {
+            tabs->didReceiveMemoryWarning(); // in no window: the view goes
+            ASSERT_FALSE(tabs->isViewLoaded());
+        } else {
+            tabs.reset();
+        }
+        EXPECT_FALSE(companion->context()) << int(end);
+        EXPECT_FALSE(companion->delegate()) << int(end);
+    }
 }
