@@ -113,7 +113,8 @@ public:
     // JSON texts of the items at positions [offset, offset + limit).
     std::vector<std::string> listPage(const std::string& list, std::size_t offset, std::size_t limit);
     // Builds the demo world (AppSeed.cpp) unless the demo account exists;
-    // false when that fails.
+    // false when that fails (nothing of it is kept then). Call it before the
+    // store serves requests: the world is written in one transaction.
     bool seedDemo();
 
     // The world's lists and records as JSON (AppStoreWorld.cpp), pictures as
@@ -138,6 +139,7 @@ public:
     bool addGeneratedImage(const std::string& name, const std::string& recipe);
     bool addPoints(long long uid, long long points);
     bool setLikeAt(long long uid, long long pid, long long time);
+
     // Categories, tags, follows and the ledger (AppStoreData.cpp).
     std::vector<AppCategory> categories();
     // The `limit` tags of most weight.

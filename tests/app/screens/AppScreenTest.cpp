@@ -131,19 +131,19 @@ bool AppScreenTest::open(const std::string& url)
 void AppScreenTest::tap(pf::Point point)
 {
     host->tap(point);
-    settle();
+    EXPECT_TRUE(settle()) << "the screen did not settle after a tap at (" << point.x << ", " << point.y << ")";
 }
 
 void AppScreenTest::drag(pf::Point from, pf::Point to, double seconds)
 {
     host->drag(from, to, seconds, std::max(2, static_cast<int>(seconds / kFrame)));
-    settle();
+    EXPECT_TRUE(settle()) << "the screen did not settle after a drag from (" << from.x << ", " << from.y << ")";
 }
 
 void AppScreenTest::type(std::string_view text)
 {
     host->type(text);
-    settle();
+    EXPECT_TRUE(settle()) << "the screen did not settle after typing \"" << text << "\"";
 }
 
 bool AppScreenTest::tapText(std::string_view text)

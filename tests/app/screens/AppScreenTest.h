@@ -12,9 +12,10 @@
 //       MyScreen() : AppScreenTest(Start::Anonymous) {}
 //   };
 //
-// Helpers open URLs, tap, drag and type (each then lets the screen settle),
-// wait for conditions, probe pixels and find views. A failing test writes
-// the screen to "failed-pngs/<suite>.<test>.png" in its working directory.
+// Helpers open URLs, tap, drag and type (each then lets the screen settle, a
+// test failure when it does not), wait for conditions, probe pixels and find
+// views and texts. A failing test writes the screen to
+// "failed-pngs/<suite>.<test>.png" in its working directory.
 //
 // Main thread only; one fixture at a time (the screen is shared).
 
