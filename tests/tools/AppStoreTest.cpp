@@ -2,6 +2,7 @@
 // follows, prize exchanges and publishing, at the store and over HTTP.
 
 #include "framework/util/Pinyin.h"
+#include "tools/appserver/AppPictures.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageCodec.h"
 #include "tools/appserver/AppSeed.h"
@@ -260,4 +261,40 @@ TEST(AppStoreFile, ADatabaseOfAnOlderLayoutStartsAfreshAndSeeds)
     again.reset();
     for (const char* suffix : {"", "-wal", "-shm"})
         std::filesystem::remove(path + suffix);
+}
+
+TEST(AppPictures, PathsOnThisServerTravelAsURLsOnTheOriginAskedAndOtherSourcesAsTheyAre)
+{
+    struct Row {
+        const char* sent;   // as the application sends it
+        const char* stored; // as the store keeps it
+        const char* answered; // on origin http://10.0.2.2:9
+    } rows[] = {
+        {"http://127.0.0.1:5000/images/7", "/images/7", "http://10.0.2.2:9/images/7"},
+        {"http://localhost/images/a.png", "/images/a.png", "http://10.0.2.2:9/images/a.png"},
+        {"ico33.png", "ico33.png", "ico33.png"}, // a bundle image name stays a name
+        {"http://127.0.0.10:5000/images/7", "http://127.0.0.10:5000/images/7", "http://127.0.0.10:5000/images/7"},
+        {"http://example.com/images/7", "http://example.com/images/7", "http://example.com/images/7"},
+        {"http://127.0.0.1:5000/other/7", "http://127.0.0.1:5000/other/7", "http://127.0.0.1:5000/other/7"},
+        {"", "", ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(zmr::localPicturePath(row.sent), row.stored) << row.sent;
+        EXPECT_EQ(zmr::pictureURL("http://10.0.2.2:9", row.stored), row.answered) << row.sent;
+    }
+}
+
+TEST_F(SeededWorld, AProfileSentWithEmptyFieldsKeepsTheStoredOnes)
+{
+    zmr::AppUser user;
+    zmr::AppStore::Profile full{"安琪妈妈", 31, "http://127.0.0.1:80/images/9", "双鱼座", "老师", "上海"};
+    ASSERT_EQ(store->updateProfile(10002, full, user), zmr::AppStore::Outcome::Ok);
+    zmr::AppStore::Profile nickOnly{"安琪", 0, "", "", "", ""}; // what the nickname screen sends
+    ASSERT_EQ(store->updateProfile(10002, nickOnly, user), zmr::AppStore::Outcome::Ok);
+    auto json = store->userJson(10002, 10002, origin);
+    ASSERT_TRUE(json);
+    EXPECT_EQ(member(*json, "nick"), "\"安琪\"");
+    EXPECT_EQ(member(*json, "logo"), "\"" + origin + "/images/9\"");
+    for (auto [key, value] : {std::pair{"age", "31"}, {"job", "\"老师\""}, {"city", "\"上海\""}, {"constellation", "\"双鱼座\""}})
+        EXPECT_EQ(member(*json, key), value) << key;
 }

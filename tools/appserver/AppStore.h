@@ -181,7 +181,8 @@ public:
         long long age = 0;
         std::string logo, constellation, job, city;
     };
-    // Sets the nickname and the other profile fields.
+    // Sets the nickname and the other profile fields; an empty field (age 0)
+    // keeps the stored one.
     Outcome updateProfile(long long uid, const Profile& profile, AppUser& out);
 
     AppStore(const AppStore&) = delete;

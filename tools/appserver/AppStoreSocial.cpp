@@ -265,7 +265,13 @@ AppStore::Outcome AppStore::updateProfile(long long uid, const Profile& profile,
         if (taken.row())
             return Outcome::NickTaken;
     }
-    SqlQuery update(m_db, "UPDATE users SET nick = ?, age = ?, logo = ?, constellation = ?, job = ?, city = ? WHERE uid = ?");
+    // The nickname screen sends the nickname alone, the other items empty:
+    // an empty item (or age 0) keeps what is stored rather than erasing it.
+    SqlQuery update(m_db, "UPDATE users SET nick = ?1, age = CASE WHEN ?2 = 0 THEN age ELSE ?2 END,"
+                          " logo = CASE WHEN ?3 = '' THEN logo ELSE ?3 END,"
+                          " constellation = CASE WHEN ?4 = '' THEN constellation ELSE ?4 END,"
+                          " job = CASE WHEN ?5 = '' THEN job ELSE ?5 END, city = CASE WHEN ?6 = '' THEN city ELSE ?6 END"
+                          " WHERE uid = ?7");
     update.bind(1, profile.nick).bind(2, profile.age).bind(3, localPicturePath(profile.logo)).bind(4, profile.constellation);
     if (!update.bind(5, profile.job).bind(6, profile.city).bind(7, uid).run() || sqlite3_changes(m_db) != 1)
         return Outcome::Failed;
