@@ -4,10 +4,9 @@
 
 #include "tools/appserver/AppStore.h"
 
-#include <sqlite3.h>
-
 #include <chrono>
 #include <cmath>
+#include <numbers>
 #include <cstdio>
 
 namespace zmr {
@@ -42,7 +41,8 @@ void positionOf(int index, double& latitude, double& longitude)
 {
     double metres = 150 + index * 350.0, bearing = index * 0.52;
     latitude = kSeedCentreLatitude + metres * std::cos(bearing) / 111000.0;
-    longitude = kSeedCentreLongitude + metres * std::sin(bearing) / (111000.0 * std::cos(kSeedCentreLatitude * M_PI / 180));
+    double metresPerDegreeEast = 111000.0 * std::cos(kSeedCentreLatitude * std::numbers::pi / 180);
+    longitude = kSeedCentreLongitude + metres * std::sin(bearing) / metresPerDegreeEast;
 }
 
 }

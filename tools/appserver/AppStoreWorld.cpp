@@ -8,6 +8,7 @@
 #include "tools/appserver/AppSql.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace zmr {
 
@@ -59,7 +60,7 @@ std::string nearOrder(const char* table)
 
 double longitudeScale(double latitude)
 {
-    return std::cos(latitude * M_PI / 180);
+    return std::cos(latitude * std::numbers::pi / 180);
 }
 
 long long countOf(sqlite3* db, const std::string& sql, long long a, long long b = 0)
