@@ -205,4 +205,12 @@ TEST_F(AppWorldRoad, EveryListAndRecordIsAnsweredFromTheSeededWorld)
         std::string shown = value.isString() ? *value.string() : value.isNumber() ? std::to_string(value.longLongValue()) : "(none)";
         EXPECT_EQ(shown, row.expected) << row.taskType << " " << row.path;
     }
+    // The sign-in's follow-list sync mirrors the six people followed, the three friends marked.
+    auto mirrored = [&] {
+        return dumpRows(shell->userDBContext(), "SELECT uid, mutual, py, logo FROM ZMRConcernObject ORDER BY uid");
+    };
+    ASSERT_TRUE(runMainUntil([&] { return mirrored().size() == 6; }));
+    auto rows6 = mirrored();
+    EXPECT_EQ(rows6[0], "10002|1|a|" + origin + "/images/portrait-10002.png");
+    EXPECT_EQ(rows6[3].substr(0, 10), "10005|0|d|");
 }
