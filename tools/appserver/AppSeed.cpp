@@ -23,7 +23,8 @@ const char* const kBodies[] = {
     "咖啡豆买一送一，够喝一个月", "给妈妈买的围巾，包邮还送了贺卡", "学校门口文具店开学季打折",
 };
 // Some names are long enough to wrap in a narrow row.
-const char* const kShops[] = {"街角超市", "河畔商场", "夜市小摊", "港口杂货铺老码头店", "山坡面包房", "东门菜场", "新华书店中山路分店", "阳光母婴"};
+const char* const kShops[] = {"街角超市", "河畔商场", "夜市小摊", "港口杂货铺老码头店",
+                              "山坡面包房", "东门菜场", "新华书店中山路分店", "阳光母婴"};
 const char* const kTags[] = {"打折", "包邮", "限时", "新品", "满减", "团购", "秒杀", "清仓", "会员", "返现"};
 const char* const kComments[] = {"真划算！", "在哪里买的？", "我也想要", "下次叫上我", "这个价格很好了", "收藏了"};
 const char* const kPrizeTitles[] = {"保温杯", "帆布袋", "雨伞", "电影票两张", "咖啡券", "蓝牙耳机",
