@@ -4,6 +4,7 @@
 #include "tools/appserver/AppServerData.h"
 #include "tools/appserver/AppServerLists.h"
 #include "tools/appserver/AppServerSocial.h"
+#include "tools/appserver/AppServerWorld.h"
 #include "tools/appserver/AppStore.h"
 #include "platform/foundation/URL.h"
 
@@ -51,13 +52,17 @@ Form parseForm(const std::string& body)
     return form;
 }
 
-std::string userJson(const AppUser& user)
+// The signed-in user's own profile: account, nickname, portrait and the rest.
+std::string userJson(AppStore& store, const AppUser& user, const std::string& origin)
 {
     Answer out;
     out.integer("uid", user.uid);
     out.text("account", user.account);
     out.text("nick", user.nick);
-    return out.json();
+    std::string json = out.json();
+    if (auto profile = store.userJson(user.uid, user.uid, origin); profile && profile->size() > 2)
+        json = json.substr(0, json.size() - 1) + "," + profile->substr(1);
+    return json;
 }
 
 std::string bindJson(const AppUser& user)
@@ -111,7 +116,7 @@ bool AppServer::start(int port)
     m_server->set_tcp_nodelay(true);
     m_server->set_payload_max_length(1 << 20);
     m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
-        response.set_content(answer(request.body), "application/json; charset=utf-8");
+        response.set_content(answer(request.body, requestOrigin(request, m_port)), "application/json; charset=utf-8");
     });
     m_server->Post("/crash", [this](const httplib::Request& request, httplib::Response& response) {
         Form report = parseForm(request.body);
@@ -123,7 +128,7 @@ bool AppServer::start(int port)
         response.set_content("{}", "application/json; charset=utf-8");
     });
     addUploadRoutes(*m_server, m_store, [this] { return m_port; });
-    addListRoutes(*m_server, m_store);
+    addListRoutes(*m_server, m_store, [this] { return m_port; });
     int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound <= 0) {
         m_server.reset();
@@ -155,8 +160,10 @@ std::vector<std::string> AppServer::deviceTokens() const
     return m_deviceTokens;
 }
 
-std::string AppServer::answer(const std::string& formBody)
+std::string AppServer::answer(const std::string& formBody, std::string origin)
 {
+    if (origin.empty())
+        origin = "http://127.0.0.1:" + std::to_string(m_port);
     Form form = parseForm(formBody);
     Answer out;
     auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -201,7 +208,7 @@ std::string AppServer::answer(const std::string& formBody)
             return fail(kServerError);
         out.integer("auth", user.uid);
         out.text("auth-token", *token);
-        out.add("user", userJson(user));
+        out.add("user", userJson(*m_store, user, origin));
         out.add("auth-bind", bindJson(user));
         return out.json();
     };
@@ -257,7 +264,7 @@ std::string AppServer::answer(const std::string& formBody)
             return fail(kServerError);
         // No "auth-token": binding keeps the sign-in as it is.
         out.integer("auth", user->uid);
-        out.add("user", userJson(*user));
+        out.add("user", userJson(*m_store, *user, origin));
         out.add("auth-bind", bindJson(*user));
         return out.json();
     }
@@ -266,14 +273,21 @@ std::string AppServer::answer(const std::string& formBody)
             m_store->revokeToken(*sessionToken);
         return out.json();
     }
-    if (auto reply = answerDataTask(*m_store, taskType, form, sessionUid)) {
+    if (auto reply = answerDataTask(*m_store, taskType, form, sessionUid, origin)) {
         if (reply->errorCode != 0)
             return fail(Failure{reply->errorCode, reply->error.c_str()});
         for (const auto& [key, json] : reply->members)
             out.add(key, json);
         return out.json();
     }
-    if (auto reply = answerSocialTask(*m_store, taskType, form, sessionUid)) {
+    if (auto reply = answerSocialTask(*m_store, taskType, form, sessionUid, origin)) {
+        if (reply->code != 0)
+            return fail(Failure{reply->code, reply->message.c_str()});
+        for (const auto& [key, json] : reply->members)
+            out.add(key, json);
+        return out.json();
+    }
+    if (auto reply = answerWorldTask(*m_store, taskType, form, sessionUid, origin)) {
         if (reply->code != 0)
             return fail(Failure{reply->code, reply->message.c_str()});
         for (const auto& [key, json] : reply->members)

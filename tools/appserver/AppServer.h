@@ -3,8 +3,11 @@
 // The local application server: answers the application's form POSTs on
 // "/api" with JSON, as the production server does. It serves registration,
 // the sign-in tasks (password, stored sign-in check, Voxly and ZZ tokens),
-// binding, logout and paged lists of seeded content, and keeps its state in
-// an AppStore. It listens on 127.0.0.1 only, on its own threads.
+// binding, logout, every task of the application's services, the lists and
+// records of the world (AppServerWorld.h), and keeps its state in an
+// AppStore. It listens on 127.0.0.1 only, on its own threads. Pictures are
+// served under "/images/" and answered as URLs on the origin (the Host) the
+// request reached, so a stored world works on any port.
 //
 // Every answer carries "error-code" (0 for success), "error" when it is not
 // 0, and "timestamp"; a first request from a device gets its "device-did";
@@ -43,8 +46,9 @@ public:
     std::string url() const { return "http://127.0.0.1:" + std::to_string(m_port) + "/api"; }
 
     // The JSON answer to one form body; public so that tests can look at the
-    // protocol without a socket.
-    std::string answer(const std::string& formBody);
+    // protocol without a socket. Picture URLs go to `origin` ("http://host:port";
+    // empty for this server's loopback address).
+    std::string answer(const std::string& formBody, std::string origin = {});
 
     // Any thread: the form items of each crash report, oldest first.
     std::vector<Form> crashReports() const;

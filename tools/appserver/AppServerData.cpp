@@ -1,6 +1,7 @@
 #include "tools/appserver/AppServerData.h"
 
 #include "tools/appserver/AppJson.h"
+#include "tools/appserver/AppPictures.h"
 #include "tools/appserver/AppStore.h"
 
 #include <algorithm>
@@ -78,7 +79,8 @@ const DataReply kServerError = failure(500, "服务器错误");
 
 }
 
-std::optional<DataReply> answerDataTask(AppStore& store, const std::string& taskType, const Form& form, std::optional<long long> sessionUid)
+std::optional<DataReply> answerDataTask(AppStore& store, const std::string& taskType, const Form& form, std::optional<long long> sessionUid,
+                                        const std::string& origin)
 {
     DataReply reply;
     if (taskType == "ZMRClassifyTask") {
@@ -122,7 +124,8 @@ std::optional<DataReply> answerDataTask(AppStore& store, const std::string& task
         std::string items = "[";
         for (const AppFollow& follow : store.follows(*sessionUid, (pageIndex - 1) * pageSize, pageSize)) {
             Object entry;
-            entry.add("uid", std::to_string(follow.uid)).add("nick", quote(follow.nick)).add("mutual", follow.mutual ? "true" : "false");
+            entry.add("uid", std::to_string(follow.uid)).add("nick", quote(follow.nick));
+            entry.add("logo", quote(pictureURL(origin, follow.logo))).add("mutual", follow.mutual ? "true" : "false");
             if (items.size() > 1)
                 items += ',';
             items += entry.json();

@@ -21,7 +21,9 @@ struct DataReply {
 };
 
 // The reply to one of these tasks; nothing for any other task name.
+// Pictures are answered as URLs on `origin`.
 std::optional<DataReply> answerDataTask(AppStore& store, const std::string& taskType,
-                                        const std::multimap<std::string, std::string>& form, std::optional<long long> sessionUid);
+                                        const std::multimap<std::string, std::string>& form, std::optional<long long> sessionUid,
+                                        const std::string& origin);
 
 }

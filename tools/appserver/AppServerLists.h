@@ -1,10 +1,13 @@
 #pragma once
 
 // The plain list pages: GET "/lists/NAME?start=&count=" answers
-// {"status": {"code", "message"}, "data": {"items": [...]}} with the seeded
-// items of list NAME at positions [start, start + count); count defaults to
-// 20 and is at most 1000. The list "broken" always answers code 17.
+// {"status": {"code", "message"}, "data": {"items": [...]}} with the items
+// of list NAME at positions [start, start + count): one of the world's lists
+// (AppServerWorld.h, other query items as they are, without "zmr-") or a
+// canned list; count defaults to 20 and is at most 1000. The list "broken"
+// always answers code 17.
 
+#include <functional>
 #include <memory>
 
 namespace httplib {
@@ -15,6 +18,6 @@ namespace zmr {
 
 class AppStore;
 
-void addListRoutes(httplib::Server& server, std::shared_ptr<AppStore> store);
+void addListRoutes(httplib::Server& server, std::shared_ptr<AppStore> store, std::function<int()> port);
 
 }

@@ -2,11 +2,16 @@
 
 #include "tools/appserver/AppJson.h"
 #include "tools/appserver/AppStore.h"
+#include "tools/appserver/AppPictures.h"
 
 #include <httplib.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,15 +38,23 @@ const SocialAnswer kBadCredential = failure(15362, "登录凭证验证失败，�
 const SocialAnswer kServerError = failure(500, "服务器错误");
 const SocialAnswer kBadRequest = failure(4, "请求参数错误");
 
+long long secondsNow()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 SocialAnswer prize(AppStore& store, long long uid, const Form& form)
 {
     auto productId = integerItem(form, "zmr-productId");
     if (!productId)
         return kBadRequest;
     long long balance = 0;
-    switch (store.exchangePrize(uid, *productId, item(form, "zmr-body").value_or("{}"), balance)) {
+    switch (store.exchangePrize(uid, *productId, item(form, "zmr-body").value_or("{}"), secondsNow(), balance)) {
     case AppStore::PrizeOutcome::Ok: return success({{"coin-results", std::to_string(balance)}});
     case AppStore::PrizeOutcome::Unknown: return failure(13572, "奖品已下架");
+    case AppStore::PrizeOutcome::SoldOut: return failure(13573, "奖品数量不足");
+    case AppStore::PrizeOutcome::Ended: return failure(13574, "本期奖品已结束");
+    case AppStore::PrizeOutcome::NotStarted: return failure(13575, "奖品兑换还未开始");
     case AppStore::PrizeOutcome::AlreadyExchanged: return failure(15366, "已兑换过此奖品");
     case AppStore::PrizeOutcome::NotEnoughPoints: return failure(14339, "积分不足");
     case AppStore::PrizeOutcome::Failed: break;
@@ -49,57 +62,114 @@ SocialAnswer prize(AppStore& store, long long uid, const Form& form)
     return kServerError;
 }
 
-SocialAnswer publish(AppStore& store, long long uid, const Form& form)
+// A number sent as a number or as decimal text ("%lf"); 0 otherwise.
+double numberIn(const nlohmann::json& value)
 {
-    std::string images = item(form, "zmr-images").value_or("[]");
-    Object post;
-    post.integer("uid", uid)
-        .text("body", item(form, "zmr-body").value_or(""))
-        .text("tags", item(form, "zmr-tags").value_or(""))
-        .text("cids", item(form, "zmr-cids").value_or(""))
-        .add("images", images) // checked as JSON by the store
-        .add("latitude", number(realItem(form, "zmr-latitude")))
-        .add("longitude", number(realItem(form, "zmr-longitude")))
-        .add("payMoney", number(realItem(form, "zmr-payMoney")))
-        .add("expendMoney", number(realItem(form, "zmr-expendMoney")))
-        .integer("toVoxly", item(form, "zmr-toVoxly") == "1")
-        .integer("toZZ", item(form, "zmr-toZZ") == "1");
-    auto pid = store.addPost(uid, post.json(), kPublishAward);
+    if (value.is_number())
+        return value.get<double>();
+    if (value.is_string()) {
+        const std::string& text = value.get_ref<const std::string&>();
+        char* end = nullptr;
+        double parsed = std::strtod(text.c_str(), &end);
+        return !text.empty() && *end == '\0' && std::isfinite(parsed) ? parsed : 0;
+    }
+    return 0;
+}
+
+// The uploaded pictures of a post: a JSON array of {"uri", "width", "height"};
+// nothing when it is not one.
+std::optional<std::vector<AppPostImage>> postImages(const std::string& text)
+{
+    auto parsed = nlohmann::json::parse(text, nullptr, false);
+    if (parsed.is_discarded() || !parsed.is_array())
+        return std::nullopt;
+    std::vector<AppPostImage> images;
+    for (const auto& entry : parsed) {
+        if (!entry.is_object() || !entry.contains("uri") || !entry["uri"].is_string())
+            return std::nullopt;
+        images.push_back({entry["uri"].get<std::string>(), numberIn(entry.value("width", nlohmann::json())),
+                          numberIn(entry.value("height", nlohmann::json()))});
+    }
+    return images;
+}
+
+// Texts joined by ",", empty parts left out.
+std::vector<std::string> splitList(const std::string& text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = std::min(text.find(',', start), text.size());
+        if (end > start)
+            parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+SocialAnswer publish(AppStore& store, long long uid, const Form& form, const std::string& origin)
+{
+    AppPost post;
+    post.uid = uid;
+    post.body = item(form, "zmr-body").value_or("");
+    post.tags = splitList(item(form, "zmr-tags").value_or(""));
+    for (const std::string& cid : splitList(item(form, "zmr-cids").value_or(""))) {
+        char* end = nullptr;
+        errno = 0;
+        long long id = std::strtoll(cid.c_str(), &end, 10);
+        if (errno != 0 || *end != '\0')
+            return kBadRequest;
+        post.cids.push_back(id);
+    }
+    auto images = postImages(item(form, "zmr-images").value_or("[]"));
+    if (!images)
+        return kBadRequest;
+    post.images = std::move(*images);
+    post.latitude = realItem(form, "zmr-latitude");
+    post.longitude = realItem(form, "zmr-longitude");
+    post.payMoney = realItem(form, "zmr-payMoney");
+    post.expendMoney = realItem(form, "zmr-expendMoney");
+    auto pid = store.addPost(post, kPublishAward);
     if (!pid)
         return kBadRequest;
+    auto stored = store.postJson(*pid, uid, origin);
+    if (!stored)
+        return kServerError;
     Object result;
-    result.integer("pid", *pid).integer("coin", kPublishAward).add("images", images);
+    result.integer("pid", *pid).integer("coin", kPublishAward);
+    std::string sentImages = item(form, "zmr-images").value_or("[]");
+    result.add("images", sentImages).add("post", *stored);
     return success({{"publish-results", result.json()}});
 }
 
-SocialAnswer updateUser(AppStore& store, long long uid, const Form& form)
+SocialAnswer updateUser(AppStore& store, long long uid, const Form& form, const std::string& origin)
 {
-    std::string nick = item(form, "zmr-nick").value_or("");
-    if (std::size_t width = nickWidth(nick); width < 4 || width > 24)
+    AppStore::Profile profile;
+    profile.nick = item(form, "zmr-nick").value_or("");
+    if (std::size_t width = nickWidth(profile.nick); width < 4 || width > 24)
         return failure(15364, "昵称应在4~24个字符,一个汉字占2个字符");
-    Object profile;
-    profile.integer("age", integerItem(form, "zmr-age").value_or(0));
-    for (const char* key : {"logo", "constellation", "job", "city"})
-        profile.text(key, item(form, std::string("zmr-") + key).value_or(""));
+    profile.age = integerItem(form, "zmr-age").value_or(0);
+    profile.logo = item(form, "zmr-logo").value_or("");
+    profile.constellation = item(form, "zmr-constellation").value_or("");
+    profile.job = item(form, "zmr-job").value_or("");
+    profile.city = item(form, "zmr-city").value_or("");
     AppUser user;
-    switch (store.updateProfile(uid, nick, profile.json(), user)) {
+    switch (store.updateProfile(uid, profile, user)) {
     case AppStore::Outcome::Ok: break;
     case AppStore::Outcome::NickTaken: return failure(15365, "昵称已存在，请尝试其他昵称");
     default: return kServerError;
     }
-    Object out;
-    out.integer("uid", user.uid).text("account", user.account).text("nick", user.nick);
-    std::string json = out.json();
-    std::string fields = profile.json();
-    // The profile's own members follow the user's.
-    json = json.substr(0, json.size() - 1) + "," + fields.substr(1);
-    return success({{"user-results", json}});
+    auto json = store.userJson(uid, uid, origin);
+    if (!json)
+        return kServerError;
+    // The account travels with the owner's own profile, as in a sign-in answer.
+    return success({{"user-results", "{\"account\":" + quote(user.account) + "," + json->substr(1)}});
 }
 
 }
 
 std::optional<SocialAnswer> answerSocialTask(AppStore& store, const std::string& taskType, const Form& form,
-                                             std::optional<long long> sessionUid)
+                                             std::optional<long long> sessionUid, const std::string& origin)
 {
     static const char* const tasks[] = {"ZMRCoinTask", "ZMRPrizeBuyTask", "ZMRLikeTask", "ZMRUnLikeTask",
                                         "ZMRCommentTask", "ZMRPublishTask", "ZMRUpdateUserTask"};
@@ -132,11 +202,12 @@ std::optional<SocialAnswer> answerSocialTask(AppStore& store, const std::string&
             return kBadRequest;
         Object comment;
         comment.integer("cid", made->first).integer("pid", made->second).integer("uid", uid).text("body", body);
+        comment.integer("createTime", secondsNow());
         return success({{"comment-results", comment.json()}});
     }
     if (taskType == "ZMRPublishTask")
-        return publish(store, uid, form);
-    return updateUser(store, uid, form);
+        return publish(store, uid, form, origin);
+    return updateUser(store, uid, form, origin);
 }
 
 namespace {
@@ -177,6 +248,15 @@ std::optional<std::pair<std::string, std::string>> uriPart(const std::string& bo
 
 }
 
+std::string requestOrigin(const httplib::Request& request, int port)
+{
+    std::string host = request.get_header_value("Host");
+    // A Host the server could not have been reached at is not echoed into answers.
+    bool plain = !host.empty() && host.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]") ==
+                                      std::string::npos;
+    return "http://" + (plain ? host : "127.0.0.1:" + std::to_string(port));
+}
+
 void addUploadRoutes(httplib::Server& server, std::shared_ptr<AppStore> store, std::function<int()> port)
 {
     // The library's own multipart reader refuses a body whose closing
@@ -199,19 +279,19 @@ void addUploadRoutes(httplib::Server& server, std::shared_ptr<AppStore> store, s
     });
     server.Post("/upload", [store, port](const httplib::Request& request, httplib::Response& response) {
         Object out;
-        std::optional<long long> id;
+        std::optional<std::string> name;
         if (auto part = uriPart(request.body, request.get_header_value(boundaryHeader)); part && !part->first.empty())
-            id = store->addImage(part->first, part->second);
-        if (id) {
+            name = store->addImage(part->first, part->second);
+        if (name) {
             out.integer("error-code", 0);
-            out.text("uri", "http://127.0.0.1:" + std::to_string(port()) + "/images/" + std::to_string(*id));
+            out.text("uri", requestOrigin(request, port()) + "/images/" + *name);
         } else {
             out.integer("error-code", 4).text("error", "图片为空");
         }
         response.set_content(out.json(), "application/json; charset=utf-8");
     });
-    server.Get(R"(/images/(\d{1,18}))", [store](const httplib::Request& request, httplib::Response& response) {
-        auto image = store->image(std::strtoll(request.matches[1].str().c_str(), nullptr, 10));
+    server.Get(R"(/images/([A-Za-z0-9_-]{1,64}(\.[a-z]{3,4})?))", [store](const httplib::Request& request, httplib::Response& response) {
+        auto image = store->image(request.matches[1].str());
         if (!image) {
             response.status = 404;
             return;

@@ -1,5 +1,6 @@
 #include "tools/appserver/AppStore.h"
 
+#include "tools/appserver/AppSql.h"
 #include "framework/util/KRMD5String.h"
 
 #include <sqlite3.h>
@@ -73,10 +74,16 @@ std::optional<std::string> AppStore::open(const std::string& path, std::unique_p
         std::string error = store->m_db ? sqlite3_errmsg(store->m_db) : "out of memory";
         return path + ": " + error;
     }
+    // A file from before the world's tables is started afresh: it only held
+    // what a seed or a test run made.
+    if (!store->exec("PRAGMA journal_mode=WAL") || !store->resetOlderSchema())
+        return std::string("cannot prepare the database: ") + sqlite3_errmsg(store->m_db);
     const char* schema[] = {
-        "PRAGMA journal_mode=WAL",
         "CREATE TABLE IF NOT EXISTS users (uid INTEGER PRIMARY KEY AUTOINCREMENT, account TEXT UNIQUE, salt TEXT,"
-        " password TEXT, nick TEXT UNIQUE, voxly TEXT UNIQUE, zz TEXT UNIQUE)",
+        " password TEXT, nick TEXT UNIQUE, voxly TEXT UNIQUE, zz TEXT UNIQUE, logo TEXT NOT NULL DEFAULT '',"
+        " latitude REAL NOT NULL DEFAULT 0, longitude REAL NOT NULL DEFAULT 0, points INTEGER NOT NULL DEFAULT 0,"
+        " age INTEGER NOT NULL DEFAULT 0, constellation TEXT NOT NULL DEFAULT '', job TEXT NOT NULL DEFAULT '',"
+        " city TEXT NOT NULL DEFAULT '')",
         "CREATE TABLE IF NOT EXISTS tokens (token TEXT PRIMARY KEY, uid INTEGER NOT NULL)",
         "CREATE TABLE IF NOT EXISTS devices (did INTEGER PRIMARY KEY AUTOINCREMENT, uniq TEXT UNIQUE, description TEXT)",
         "CREATE TABLE IF NOT EXISTS items (list TEXT NOT NULL, position INTEGER NOT NULL, json TEXT NOT NULL,"
@@ -91,10 +98,30 @@ std::optional<std::string> AppStore::open(const std::string& path, std::unique_p
     }
     if (auto error = store->openDataTables())
         return error;
-    if (!store->openSocial())
+    if (!store->openSocial() || !store->openWorld() || !store->exec("PRAGMA user_version = 2"))
         return std::string("cannot create the tables: ") + sqlite3_errmsg(store->m_db);
     out = std::move(store);
     return std::nullopt;
+}
+
+bool AppStore::resetOlderSchema()
+{
+    int version = 0;
+    {
+        Statement select(m_db, "PRAGMA user_version");
+        if (select.step() != SQLITE_ROW)
+            return false;
+        version = static_cast<int>(select.integer(0));
+    }
+    if (version >= 2)
+        return true;
+    for (const char* table : {"users", "tokens", "devices", "items", "categories", "tags", "follows", "follow_versions", "books",
+                              "points", "exchanges", "likes", "comments", "posts", "images", "profiles", "post_images", "prizes"}) {
+        if (!exec((std::string("DROP TABLE IF EXISTS ") + table).c_str()))
+            return false;
+    }
+    // Dropping a table also drops its id counter.
+    return true;
 }
 
 AppStore::~AppStore()
@@ -129,6 +156,22 @@ AppStore::Outcome AppStore::addUser(const std::string& account, const std::strin
         return Outcome::Failed;
     out = *made;
     return Outcome::Ok;
+}
+
+bool AppStore::addUserWithId(long long uid, const std::string& account, const std::string& password, const std::string& nick)
+{
+    std::lock_guard lock(m_mutex);
+    std::string salt = randomHex(8);
+    Statement insert(m_db, "INSERT INTO users (uid, account, salt, password, nick) VALUES (?, ?, ?, ?, ?)");
+    return insert.bind(1, uid) && insert.bind(2, account) && insert.bind(3, salt) && insert.bind(4, digestPassword(salt, password)) &&
+           insert.bind(5, nick) && insert.step() == SQLITE_DONE;
+}
+
+bool AppStore::setUserLook(long long uid, const std::string& logo, double latitude, double longitude)
+{
+    std::lock_guard lock(m_mutex);
+    SqlQuery update(m_db, "UPDATE users SET logo = ?, latitude = ?, longitude = ? WHERE uid = ?");
+    return update.bind(1, logo).bind(2, latitude).bind(3, longitude).bind(4, uid).run() && sqlite3_changes(m_db) == 1;
 }
 
 std::optional<AppUser> AppStore::userWhere(const char* column, const std::string& value)
@@ -267,28 +310,6 @@ std::vector<std::string> AppStore::listPage(const std::string& list, std::size_t
     while (select.step() == SQLITE_ROW)
         page.push_back(select.text(0).value_or("null"));
     return page;
-}
-
-void AppStore::seedDemo()
-{
-    if (listCount("ZMRFeedsTask") == 0) {
-        const char* shops[] = {"Corner Market", "Riverside Mall", "Night Bazaar", "Harbour Grocer", "Hill Bakery"};
-        for (int i = 1; i <= 45; ++i) {
-            char json[256];
-            std::snprintf(json, sizeof json,
-                          "{\"pid\":%d,\"uid\":10001,\"nick\":\"demo\",\"body\":\"Saved on purchase %d\","
-                          "\"shopTitle\":\"%s\",\"payMoney\":%d.5,\"expendMoney\":%d.0}",
-                          i, i, shops[i % 5], 10 + i, 20 + i);
-            addListItem("ZMRFeedsTask", json);
-        }
-    }
-    if (listCount("ZMRPrizeListTask") == 0) {
-        for (int i = 1; i <= 8; ++i) {
-            char json[128];
-            std::snprintf(json, sizeof json, "{\"productId\":%d,\"title\":\"Prize %d\",\"integral\":%d}", i, i, i * 100);
-            addListItem("ZMRPrizeListTask", json);
-        }
-    }
 }
 
 }

@@ -1,8 +1,13 @@
 #pragma once
 
-// The application server's state in one SQLite database: accounts, sign-in
-// tokens, devices and the seeded list content. Any thread: one lock guards
-// the connection.
+// The application server's state in one SQLite database: accounts (with
+// portrait, position and points), sign-in tokens, devices, follows, posts
+// with their pictures, comments, likes, prizes and exchanges, the ledger,
+// stored and generated pictures, and canned lists that tests add by hand.
+// Any thread: one lock guards the connection.
+//
+// Pictures are kept as paths ("/images/NAME"); answers turn them into
+// absolute URLs on the origin the request reached (AppStoreWorld.cpp).
 
 #include "tools/appserver/AppStoreData.h"
 
@@ -25,6 +30,54 @@ struct AppUser {
     std::optional<std::string> zzToken;
 };
 
+// A post as it is stored: `images` as paths or URLs with their sizes.
+struct AppPostImage {
+    std::string uri;
+    double width = 0;
+    double height = 0;
+};
+struct AppPost {
+    long long pid = 0; // 0: the store picks one
+    long long uid = 0;
+    std::string body;
+    std::string shopTitle;
+    std::string shopAddress;
+    double payMoney = 0;
+    double expendMoney = 0;
+    std::vector<long long> cids;
+    std::vector<std::string> tags;
+    std::vector<AppPostImage> images;
+    long long createTime = 0; // seconds since 1970; 0: now
+    double latitude = 0;
+    double longitude = 0;
+};
+
+// A prize; its sale runs from `saleTime` to `endTime` (both included).
+struct AppPrize {
+    long long pid = 0;
+    std::string title;
+    std::string body;
+    long long price = 0; // in points
+    long long count = 0; // pieces left
+    long long publishCount = 0; // pieces issued
+    long long saleTime = 0;
+    long long endTime = 0;
+    std::string picture;
+};
+
+// One page of a list answer: JSON texts of the items and the list's length.
+struct AppListPage {
+    std::vector<std::string> items;
+    long long total = 0;
+};
+
+// Which posts a feed lists.
+struct AppFeedQuery {
+    enum class Kind { Everyone, Follow, Friends, Near, User } kind = Kind::Everyone;
+    long long uid = 0; // whose posts, for User
+    long long cid = 0; // only posts of this category when not 0
+    double latitude = 0, longitude = 0; // for Near
+};
 class AppStore {
 public:
     // Opens (creating) the database at `path` (":memory:" for none) and its
@@ -37,6 +90,10 @@ public:
     // Nothing when the account is unknown or the password is wrong.
     std::optional<AppUser> checkPassword(const std::string& account, const std::string& password);
     std::optional<AppUser> user(long long uid);
+    // A user with a fixed id (the seed's people); false when it is taken.
+    bool addUserWithId(long long uid, const std::string& account, const std::string& password, const std::string& nick);
+    // Portrait path or bundle image name, and position.
+    bool setUserLook(long long uid, const std::string& logo, double latitude, double longitude);
     // The user signed in with a Voxly ("voxly") or ZZ ("zz") token, made on first sight.
     std::optional<AppUser> userForExternalToken(const std::string& kind, const std::string& token);
     bool bindExternalToken(long long uid, const std::string& kind, const std::string& token);
@@ -50,12 +107,38 @@ public:
     // The device id for an installation's unique identifier, made on first sight.
     std::optional<long long> deviceFor(const std::string& unique, const std::string& description);
 
+    // Canned lists: JSON items a test or benchmark adds under a name of its own.
     void addListItem(const std::string& list, const std::string& json);
     std::size_t listCount(const std::string& list);
     // JSON texts of the items at positions [offset, offset + limit).
     std::vector<std::string> listPage(const std::string& list, std::size_t offset, std::size_t limit);
-    // Seeds the demo lists once ("ZMRFeedsTask" and "ZMRPrizeListTask").
-    void seedDemo();
+    // Builds the demo world (AppSeed.cpp) unless the demo account exists;
+    // false when that fails (nothing of it is kept then). Call it before the
+    // store serves requests: the world is written in one transaction.
+    bool seedDemo();
+
+    // The world's lists and records as JSON (AppStoreWorld.cpp), pictures as
+    // URLs on `origin` ("http://host:port"); `viewer` is the signed-in user.
+    AppListPage feed(const AppFeedQuery& query, std::optional<long long> viewer, long long offset, long long limit,
+                     const std::string& origin);
+    std::optional<std::string> postJson(long long pid, std::optional<long long> viewer, const std::string& origin);
+    // A post's comments oldest first, or (pid 0) the comments on `uid`'s posts newest first.
+    AppListPage comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin);
+    // The users who liked a post, latest first.
+    AppListPage likers(long long pid, long long offset, long long limit, const std::string& origin);
+    // Everyone but the viewer, nearest first.
+    AppListPage nearUsers(double latitude, double longitude, std::optional<long long> viewer, long long offset,
+                          long long limit, const std::string& origin);
+    std::optional<std::string> userJson(long long uid, std::optional<long long> viewer, const std::string& origin);
+    AppListPage prizes(long long offset, long long limit, const std::string& origin);
+    std::optional<std::string> prizeJson(long long pid, const std::string& origin);
+
+    // Seeding (AppSeed.cpp) writes through these.
+    std::optional<long long> addPrize(const AppPrize& prize);
+    // A picture made on first request from `recipe` (AppPictures.h); false when the name is taken.
+    bool addGeneratedImage(const std::string& name, const std::string& recipe);
+    bool addPoints(long long uid, long long points);
+    bool setLikeAt(long long uid, long long pid, long long time);
 
     // Categories, tags, follows and the ledger (AppStoreData.cpp).
     std::vector<AppCategory> categories();
@@ -75,20 +158,32 @@ public:
     // Points, prizes, likes, comments, posts, uploaded images and profiles
     // (AppStoreSocial.cpp); their tables are made by openSocial().
     long long points(long long uid);
-    enum class PrizeOutcome { Ok, Unknown, AlreadyExchanged, NotEnoughPoints, Failed };
-    // Exchanges a seeded prize ("integral" points) once per user; `balance` is then the new balance.
-    PrizeOutcome exchangePrize(long long uid, long long productId, const std::string& delivery, long long& balance);
+    enum class PrizeOutcome { Ok, Unknown, NotStarted, Ended, SoldOut, AlreadyExchanged, NotEnoughPoints, Failed };
+    // Exchanges a prize on sale for its price in points, once per user,
+    // taking one piece of its stock; `balance` is then the new balance.
+    // `now` is seconds since 1970.
+    PrizeOutcome exchangePrize(long long uid, long long productId, const std::string& delivery, long long now,
+                               long long& balance);
     // Likes or un-likes a post; the post's like count afterwards, nothing on failure.
     std::optional<long long> setLike(long long uid, long long pid, bool liked);
-    // A comment on a post (parentCid 0) or on a comment (its post is the parent's); its id and post.
-    std::optional<std::pair<long long, long long>> addComment(long long uid, long long pid, long long parentCid, const std::string& body);
-    // Stores a post (its fields as one JSON text) and awards `award` points; the post id.
-    std::optional<long long> addPost(long long uid, const std::string& json, long long award);
-    std::optional<long long> addImage(const std::string& bytes, const std::string& contentType);
-    // The bytes and content type of an uploaded image.
-    std::optional<std::pair<std::string, std::string>> image(long long id);
-    // Sets the nickname and the other profile fields (one JSON text).
-    Outcome updateProfile(long long uid, const std::string& nick, const std::string& profileJson, AppUser& out);
+    // A comment on an existing post (parentCid 0) or on a comment (its post is
+    // the parent's); its id and post. `time` 0 is now.
+    std::optional<std::pair<long long, long long>> addComment(long long uid, long long pid, long long parentCid,
+                                                              const std::string& body, long long time = 0);
+    // Stores a post and awards `award` points; the post id.
+    std::optional<long long> addPost(const AppPost& post, long long award);
+    // Stores an uploaded picture; its name under "/images/".
+    std::optional<std::string> addImage(const std::string& bytes, const std::string& contentType);
+    // The bytes and content type of a stored or generated picture.
+    std::optional<std::pair<std::string, std::string>> image(const std::string& name);
+    struct Profile {
+        std::string nick;
+        long long age = 0;
+        std::string logo, constellation, job, city;
+    };
+    // Sets the nickname and the other profile fields; an empty field (age 0)
+    // keeps the stored one.
+    Outcome updateProfile(long long uid, const Profile& profile, AppUser& out);
 
     AppStore(const AppStore&) = delete;
     AppStore& operator=(const AppStore&) = delete;
@@ -96,8 +191,10 @@ public:
 private:
     AppStore() = default;
     bool exec(const char* sql);
+    bool resetOlderSchema();
     std::optional<std::string> openDataTables();
     bool openSocial();
+    bool openWorld();
     std::optional<AppUser> userWhere(const char* column, const std::string& value);
     std::optional<AppUser> userByUid(long long uid);
 

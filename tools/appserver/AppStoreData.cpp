@@ -2,6 +2,8 @@
 
 #include "tools/appserver/AppStore.h"
 
+#include "tools/appserver/AppSql.h"
+
 #include <sqlite3.h>
 
 #include <chrono>
@@ -13,68 +15,7 @@ namespace zmr {
 
 namespace {
 
-// A prepared statement that finalizes itself; failures are reported on
-// standard error where they happen.
-class Query {
-public:
-    Query(sqlite3* db, const char* sql) : m_db(db)
-    {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
-            std::fprintf(stderr, "appserver: %s: %s\n", sql, sqlite3_errmsg(db));
-            m_stmt = nullptr;
-        }
-    }
-    ~Query() { sqlite3_finalize(m_stmt); }
-    Query& bind(int index, long long value)
-    {
-        if (m_stmt && sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
-            fail();
-        return *this;
-    }
-    Query& bind(int index, double value)
-    {
-        if (m_stmt && sqlite3_bind_double(m_stmt, index, value) != SQLITE_OK)
-            fail();
-        return *this;
-    }
-    Query& bind(int index, const std::string& text)
-    {
-        if (m_stmt && sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
-            fail();
-        return *this;
-    }
-    // True for a row; false when done or on failure (see ok()).
-    bool row()
-    {
-        if (!m_stmt)
-            return false;
-        int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE) {
-            std::fprintf(stderr, "appserver: %s\n", sqlite3_errmsg(m_db));
-            fail();
-        }
-        return false;
-    }
-    // Runs a statement without rows.
-    bool run() { return !row() && ok(); }
-    bool ok() const { return m_stmt && !m_failed; }
-    long long integer(int column) { return sqlite3_column_int64(m_stmt, column); }
-    double real(int column) { return sqlite3_column_double(m_stmt, column); }
-    std::string text(int column)
-    {
-        const unsigned char* bytes = sqlite3_column_text(m_stmt, column);
-        return bytes ? std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(sqlite3_column_bytes(m_stmt, column)))
-                     : std::string();
-    }
-
-private:
-    void fail() { m_failed = true; }
-    sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
-    bool m_failed = false;
-};
+using Query = SqlQuery;
 
 std::string joinIds(const std::vector<long long>& ids)
 {
@@ -180,11 +121,11 @@ std::vector<AppFollow> AppStore::follows(long long uid, long long offset, long l
 {
     std::lock_guard lock(m_mutex);
     std::vector<AppFollow> out;
-    Query query(m_db, "SELECT f.tuid, u.nick, EXISTS (SELECT 1 FROM follows b WHERE b.uid = f.tuid AND b.tuid = f.uid)"
+    Query query(m_db, "SELECT f.tuid, u.nick, u.logo, EXISTS (SELECT 1 FROM follows b WHERE b.uid = f.tuid AND b.tuid = f.uid)"
                       " FROM follows f JOIN users u ON u.uid = f.tuid WHERE f.uid = ? ORDER BY f.rowid LIMIT ? OFFSET ?");
     query.bind(1, uid).bind(2, limit).bind(3, offset);
     while (query.row())
-        out.push_back({query.integer(0), query.text(1), query.integer(2) != 0});
+        out.push_back({query.integer(0), query.text(1), query.text(2), query.integer(3) != 0});
     return out;
 }
 

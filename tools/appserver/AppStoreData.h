@@ -22,6 +22,7 @@ struct AppTag {
 struct AppFollow {
     long long uid = 0;
     std::string nick;
+    std::string logo; // a path or a bundle image name
     bool mutual = false;
 };
 

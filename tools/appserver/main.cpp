@@ -24,7 +24,7 @@ constexpr const char* kHelp =
     "\n"
     "  --port N      listen on port N (default 8080; 0 picks a free port)\n"
     "  --db PATH     keep the server's state in this SQLite file (default: in memory)\n"
-    "  --seed-demo   add the demo users and their posts when they are missing\n"
+    "  --seed-demo   build the demo world (people, posts, prizes, ledger) unless it is there\n"
     "  --help        print this help and exit\n"
     "\n"
     "The first line printed is \"appserver listening on URL\", URL being the API address.\n";
@@ -79,8 +79,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::shared_ptr<zmr::AppStore> store = std::move(opened);
-    if (seedDemo)
-        store->seedDemo();
+    if (seedDemo && !store->seedDemo()) {
+        std::fprintf(stderr, "appserver: cannot seed the demo world\n");
+        return 1;
+    }
     zmr::AppServer server(store);
     if (!server.start(port)) {
         std::fprintf(stderr, "appserver: cannot listen on 127.0.0.1:%d\n", port);

@@ -44,7 +44,7 @@ TEST_F(ZMRListRoad, URLListsPageThroughTheSeededItems)
     list->setDataKey(std::string("data.items"));
     list->setErrorCodeKeyPath(std::string("status.code"));
     list->setErrorKeyPath(std::string("status.message"));
-    for (auto [count, hasMore] : {std::pair{20u, true}, {40u, true}, {45u, true}, {45u, false}}) {
+    for (auto [count, hasMore] : {std::pair{20u, true}, {40u, true}, {60u, true}, {60u, false}}) {
         list->count() ? list->loadMoreData() : list->reloadData();
         ASSERT_TRUE(settled(*list));
         EXPECT_TRUE(list->count() == count && list->hasMoreData() == hasMore) << count;
@@ -54,7 +54,7 @@ TEST_F(ZMRListRoad, URLListsPageThroughTheSeededItems)
     list->reloadData();
     ASSERT_TRUE(settled(*list));
     EXPECT_EQ(heard->events, "will error17");
-    EXPECT_EQ(list->count(), 45u);
+    EXPECT_EQ(list->count(), 60u);
 }
 
 // The seeded feed in a table: the network page with its pictures and texts,
@@ -79,7 +79,7 @@ TEST_F(ZMRListRoad, FeedInATable)
         for (const auto& view : cell->subviews())
             if (auto label = std::dynamic_pointer_cast<pf::Label>(view))
                 row += "|" + label->text();
-        EXPECT_EQ(row, "photo|Saved on purchase 1|Riverside Mall 省了 ¥11.5");
+        EXPECT_EQ(row, "photo|周末超市会员日，牛奶和鸡蛋都打了八折|街角超市 省了 ¥25");
         return feed;
     };
     {

@@ -161,7 +161,7 @@ TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGridAndLoadMoreAtIt
     };
     ASSERT_TRUE(grid->itemViewControllerAtIndex(3));
     EXPECT_EQ(grid->itemViewControllerAtIndex(3)->view()->frame(), pf::Rect(165, 110, 145, 90));
-    EXPECT_EQ(title(3), "Prize 4");
+    EXPECT_EQ(title(3), "电影票两张");
     EXPECT_TRUE(pf::test::hasInk(*shot, {173, 118, 129, 24}, pf::Color::whiteColor()));
     ASSERT_EQ(controller->bottomLoadingView()->superview(), grid);
 
@@ -173,5 +173,5 @@ TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGridAndLoadMoreAtIt
     host.advance(0.5);
     ASSERT_TRUE(grid->itemViewControllerAtIndex(7));
     EXPECT_EQ(grid->itemViewControllerAtIndex(7)->view()->frame(), pf::Rect(165, 310, 145, 90));
-    EXPECT_EQ(title(7), "Prize 8");
+    EXPECT_EQ(title(7), "绿植盆栽");
 }

@@ -129,7 +129,7 @@ TEST_F(StartupRoad, ServerRepointsEveryDefaultAddressAndARefusedRootUrlSaysWhy)
 TEST_F(StartupRoad, InjectedDeviceTokenReachesServerAndCoinPushStoresThePoints)
 {
     EXPECT_TRUE(runMainUntil([&] { return countOf(server->deviceTokens(), "deadbeef") == 1; }, 30));
-    ASSERT_TRUE(store->addPost(uid, "{}", 25));
+    ASSERT_TRUE(store->addPoints(uid, 25));
     long long points = store->points(uid);
     ASSERT_GT(points, 0);
     host.receiveRemoteNotification(KRJSON::decodeText(R"({"aps":{"alert":{"body":"积分到账"}},"data":{"type":"coin"}})"));

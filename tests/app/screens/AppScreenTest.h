@@ -1,0 +1,101 @@
+#pragma once
+
+// The application's screens under test, as a person would see them: the
+// application's shell over the shipped resources/, the local application
+// server with the demo world in this process on a free loopback port, and a
+// headless 320 x 568 screen at scale 2, launched and settled. The shell is
+// signed in as the demo account (10001) unless the test asks for an
+// anonymous start:
+//
+//   class MyScreen : public AppScreenTest {
+//   protected:
+//       MyScreen() : AppScreenTest(Start::Anonymous) {}
+//   };
+//
+// Helpers open URLs, tap, drag and type (each then lets the screen settle, a
+// test failure when it does not), wait for conditions, probe pixels and find
+// views and texts. A failing test writes the screen to
+// "failed-pngs/<suite>.<test>.png" in its working directory.
+//
+// Main thread only; one fixture at a time (the screen is shared).
+
+#include "app/services/ZMRShell.h"
+#include "platform/foundation/Device.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/ui/View.h"
+#include "tools/appserver/AppServer.h"
+#include "tools/appserver/AppStore.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class AppScreenTest : public ::testing::Test {
+public:
+    enum class Start { SignedIn, Anonymous };
+
+protected:
+    explicit AppScreenTest(Start start = Start::SignedIn) : m_start(start) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    // Opens `url` in the root screen (not animated), then settles; false when
+    // it did not settle.
+    bool open(const std::string& url);
+    // Input in screen points, each followed by settling.
+    void tap(pf::Point point);
+    void drag(pf::Point from, pf::Point to, double seconds = 0.3);
+    void type(std::string_view text);
+    // Taps the middle of the frontmost text holding `text` (textFrame());
+    // false when none does.
+    bool tapText(std::string_view text);
+
+    // Runs frames (the animation clock and the main loop) until `condition`
+    // holds; false when `seconds` of real time passed first.
+    bool waitFor(const std::function<bool()>& condition, double seconds = 15);
+    // Runs frames until nothing is pending: no ready work, no animation, no request on its way.
+    bool settle(double seconds = 15);
+
+    // The whole screen as drawn now.
+    pf::BitmapRef render();
+    // The pixel under a point of the screen is within `tolerance` of `expected`.
+    ::testing::AssertionResult pixelIs(pf::Point point, const pf::Color& expected, int tolerance = 3);
+    // Writes the screen to `path`; false (with a message) when it cannot.
+    bool writePng(const std::string& path);
+
+    // The frontmost view showing `text`, or null. Texts of markup documents
+    // are no views: see textFrame().
+    pf::ViewRef viewWithText(std::string_view text) const;
+    // Where the frontmost view or markup element whose text contains `text`
+    // is on the screen, in points; nothing when none is shown.
+    std::optional<pf::Rect> textFrame(std::string_view text) const;
+    // The frontmost view for which `match` holds, or null.
+    pf::ViewRef findView(const std::function<bool(const pf::View&)>& match) const;
+    // The `index`th view of class T, frontmost first, or null.
+    template <class T> std::shared_ptr<T> viewOfClass(int index = 0) const
+    {
+        int seen = 0;
+        return std::dynamic_pointer_cast<T>(findView([&](const pf::View& view) {
+            return dynamic_cast<const T*>(&view) && seen++ == index;
+        }));
+    }
+
+    // "http://127.0.0.1:<port>", where the world's pictures are served.
+    std::string origin() const;
+
+    std::shared_ptr<zmr::AppStore> store;
+    std::unique_ptr<zmr::AppServer> server;
+    std::shared_ptr<ZMRShell> shell;
+    std::unique_ptr<pf::HeadlessHost> host;
+
+private:
+    Start m_start;
+    std::string m_home;
+    pf::DeviceProfile m_savedProfile;
+    std::shared_ptr<pf::Bundle> m_savedBundle;
+};

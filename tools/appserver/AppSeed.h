@@ -1,0 +1,34 @@
+#pragma once
+
+// The demo world that "--seed-demo" builds: the demo account 10001 and
+// twelve people from 10002 with known passwords, portraits and positions
+// around one city centre; follows both ways; about 60 posts with 0 to 9
+// pictures each, comments and likes; 12 prizes on sale, not yet on sale,
+// sold out and ended; a month of the demo account's ledger. Times are
+// relative to the moment of seeding. Pictures are only named here and drawn
+// when first asked for (AppPictures.h).
+
+#include <string>
+#include <vector>
+
+namespace zmr {
+
+struct SeedPerson {
+    long long uid;
+    const char* account;
+    const char* password;
+    const char* nick;
+};
+
+// The demo account first, then the twelve others in uid order.
+const std::vector<SeedPerson>& seedPeople();
+
+constexpr double kSeedCentreLatitude = 31.2304;
+constexpr double kSeedCentreLongitude = 121.4737;
+// The people the demo account follows, and those of them who follow back.
+constexpr long long kSeedFollowed[] = {10002, 10003, 10004, 10005, 10006, 10007};
+constexpr long long kSeedFollowingBack[] = {10002, 10003, 10004};
+constexpr int kSeedPostCount = 60;
+constexpr int kSeedPrizeCount = 12;
+
+}

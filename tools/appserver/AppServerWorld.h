@@ -1,0 +1,56 @@
+#pragma once
+
+// The world's lists and records as the application's list data sources ask
+// for them (server task names of the screens' data sources, their query
+// items behind "zmr-"):
+//
+//   "ZMRFeedsTask"        posts, newest first; "classify" = "follow" (people
+//                         the user follows), "friends" (mutual follows, also
+//                         "mutual" = "1") or "near" (nearest to "latitude",
+//                         "longitude" first); "cid" keeps one category
+//   "ZMRNearFeedsTask"    posts nearest first ("latitude", "longitude")
+//   "ZMRUserFeedsTask"    the posts of "uid", newest first
+//   "ZMRCommentsTask"     the comments of post "pid" oldest first, or those
+//                         on the posts of "uid" newest first
+//   "ZMRLikeUsersTask"    the people who liked post "pid"
+//   "ZMRNearUsersTask"    people nearest to "latitude", "longitude" first
+//   "ZMRPrizeListTask"    every prize
+//
+// answered as {"list": [...], "pageIndex", "pageSize", "total"} by
+// "pageIndex" (from 1) and "pageSize" (20 by default, at most 100), and
+//
+//   "ZMRFeedDetailsTask"  post "pid"
+//   "ZMRUserDetailsTask"  user "uid" (with "isFollow" and "mutual" as seen
+//                         by the signed-in user, "integral" for oneself)
+//   "ZMRPrizeDetailsTask" prize "productId" (or "pid")
+//
+// answered as {"details": {...}}, or error 4 when there is no such record.
+
+#include "tools/appserver/AppJson.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zmr {
+
+class AppStore;
+struct AppListPage;
+
+struct WorldReply {
+    long long code = 0; // 0 for success
+    std::string message; // when code is not 0
+    std::vector<std::pair<std::string, std::string>> members; // key and JSON text, on success
+};
+
+// Nothing when the task is none of these.
+std::optional<WorldReply> answerWorldTask(AppStore& store, const std::string& taskType, const Form& form,
+                                          std::optional<long long> sessionUid, const std::string& origin);
+
+// One of the lists above by offset and count, for the plain list pages.
+std::optional<AppListPage> worldList(AppStore& store, const std::string& taskType, const Form& query,
+                                     std::optional<long long> sessionUid, const std::string& origin, long long offset,
+                                     long long limit);
+
+}

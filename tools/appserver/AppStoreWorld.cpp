@@ -1,0 +1,265 @@
+// AppStore's lists and records of the world as the application's answers
+// carry them: posts, comments, likers, people and prizes.
+
+#include "tools/appserver/AppStore.h"
+
+#include "tools/appserver/AppJson.h"
+#include "tools/appserver/AppPictures.h"
+#include "tools/appserver/AppSql.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace zmr {
+
+namespace {
+
+using Object = JsonObject;
+
+// The columns of a post, its author and its counts; parameters ?1 the viewer
+// (0 for none) and ?2 the origin of picture URLs.
+const char* const kPostColumns =
+    "SELECT p.pid, p.uid, u.nick, u.logo, p.body, p.shopTitle, p.shopAddress, p.payMoney, p.expendMoney, p.cids, p.tags,"
+    " p.createTime, p.latitude, p.longitude,"
+    " (SELECT COUNT(*) FROM likes l WHERE l.pid = p.pid),"
+    " (SELECT COUNT(*) FROM comments c WHERE c.pid = p.pid),"
+    " EXISTS (SELECT 1 FROM likes l WHERE l.pid = p.pid AND l.uid = ?1),"
+    " (SELECT json_group_array(json_object('uri', CASE WHEN substr(i.uri, 1, 1) = '/' THEN ?2 || i.uri ELSE i.uri END,"
+    "  'width', i.width, 'height', i.height)) FROM (SELECT * FROM post_images WHERE pid = p.pid ORDER BY position) i)"
+    " FROM posts p JOIN users u ON u.uid = p.uid";
+
+std::string brief(long long uid, const std::string& nick, const std::string& logo, const std::string& origin)
+{
+    Object user;
+    user.integer("uid", uid).text("nick", nick).text("logo", pictureURL(origin, logo));
+    return user.json();
+}
+
+std::string postFromRow(SqlQuery& row, const std::string& origin)
+{
+    Object post;
+    post.integer("pid", row.integer(0)).integer("uid", row.integer(1)).text("nick", row.text(2));
+    post.text("logo", pictureURL(origin, row.text(3)));
+    post.add("user", brief(row.integer(1), row.text(2), row.text(3), origin));
+    post.text("body", row.text(4)).text("shopTitle", row.text(5)).text("shopAddress", row.text(6));
+    post.add("payMoney", number(row.real(7))).add("expendMoney", number(row.real(8)));
+    post.add("cids", row.text(9)).add("tags", row.text(10)); // JSON arrays as stored
+    post.integer("createTime", row.integer(11)).add("latitude", number(row.real(12))).add("longitude", number(row.real(13)));
+    post.integer("likedCount", row.integer(14)).integer("commentCount", row.integer(15));
+    post.add("liked", row.integer(16) ? "true" : "false");
+    post.add("images", row.text(17));
+    return post.json();
+}
+
+// Squared distance in degrees of latitude, near enough for ordering a city.
+std::string nearOrder(const char* table)
+{
+    return std::string(" ORDER BY ((") + table + ".latitude - ?4) * (" + table + ".latitude - ?4) + ((" + table +
+           ".longitude - ?5) * ?6) * ((" + table + ".longitude - ?5) * ?6))";
+}
+
+double longitudeScale(double latitude)
+{
+    return std::cos(latitude * std::numbers::pi / 180);
+}
+
+long long countOf(sqlite3* db, const std::string& sql, long long a, long long b = 0)
+{
+    SqlQuery count(db, sql);
+    count.bind(1, a).bind(2, b);
+    return count.row() ? count.integer(0) : 0;
+}
+
+}
+
+bool AppStore::openWorld()
+{
+    const char* schema[] = {
+        "CREATE INDEX IF NOT EXISTS likes_post ON likes (pid, createTime)",
+        "CREATE INDEX IF NOT EXISTS follows_back ON follows (tuid, uid)",
+    };
+    for (const char* sql : schema) {
+        if (!exec(sql))
+            return false;
+    }
+    return true;
+}
+
+AppListPage AppStore::feed(const AppFeedQuery& query, std::optional<long long> viewer, long long offset, long long limit,
+                           const std::string& origin)
+{
+    using Kind = AppFeedQuery::Kind;
+    std::string where = " WHERE (?7 = 0 OR EXISTS (SELECT 1 FROM json_each(p.cids) WHERE value = ?7))";
+    switch (query.kind) {
+    case Kind::User: where += " AND p.uid = ?3"; break;
+    case Kind::Follow: where += " AND p.uid IN (SELECT tuid FROM follows WHERE uid = ?1)"; break;
+    case Kind::Friends:
+        where += " AND p.uid IN (SELECT f.tuid FROM follows f JOIN follows b ON b.uid = f.tuid AND b.tuid = f.uid WHERE f.uid = ?1)";
+        break;
+    case Kind::Everyone:
+    case Kind::Near: break;
+    }
+    std::string order = query.kind == Kind::Near ? nearOrder("p") + ", p.pid DESC" : " ORDER BY p.createTime DESC, p.pid DESC";
+    std::lock_guard lock(m_mutex);
+    AppListPage page;
+    auto bindAll = [&](SqlQuery& q) {
+        q.bind(1, viewer.value_or(0)).bind(2, origin).bind(3, query.uid).bind(4, query.latitude).bind(5, query.longitude);
+        q.bind(6, longitudeScale(query.latitude)).bind(7, query.cid).bind(8, limit).bind(9, offset);
+    };
+    SqlQuery rows(m_db, std::string(kPostColumns) + where + order + " LIMIT ?8 OFFSET ?9");
+    bindAll(rows);
+    while (rows.row())
+        page.items.push_back(postFromRow(rows, origin));
+    SqlQuery total(m_db, "SELECT COUNT(*) FROM posts p" + where);
+    bindAll(total);
+    page.total = total.row() ? total.integer(0) : 0;
+    return page;
+}
+
+std::optional<std::string> AppStore::postJson(long long pid, std::optional<long long> viewer, const std::string& origin)
+{
+    std::lock_guard lock(m_mutex);
+    SqlQuery row(m_db, std::string(kPostColumns) + " WHERE p.pid = ?3");
+    row.bind(1, viewer.value_or(0)).bind(2, origin).bind(3, pid);
+    if (!row.row())
+        return std::nullopt;
+    return postFromRow(row, origin);
+}
+
+AppListPage AppStore::comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin)
+{
+    std::vector<std::pair<std::string, long long>> made; // JSON without its post, and the post id
+    AppListPage page;
+    {
+        std::lock_guard lock(m_mutex);
+        std::string where = pid ? " WHERE c.pid = ?1" : " WHERE c.pid IN (SELECT pid FROM posts WHERE uid = ?2)";
+        std::string order = pid ? " ORDER BY c.cid" : " ORDER BY c.createTime DESC, c.cid DESC";
+        SqlQuery rows(m_db, "SELECT c.cid, c.pid, c.body, c.createTime, u.uid, u.nick, u.logo, r.cid, ru.uid, ru.nick, ru.logo"
+                            " FROM comments c JOIN users u ON u.uid = c.uid LEFT JOIN comments r ON r.cid = c.parent"
+                            " LEFT JOIN users ru ON ru.uid = r.uid" + where + order + " LIMIT ?3 OFFSET ?4");
+        rows.bind(1, pid).bind(2, uid).bind(3, limit).bind(4, offset);
+        while (rows.row()) {
+            Object comment;
+            comment.integer("cid", rows.integer(0)).integer("pid", rows.integer(1)).text("body", rows.text(2));
+            comment.integer("createTime", rows.integer(3)).integer("uid", rows.integer(4)).text("nick", rows.text(5));
+            comment.text("logo", pictureURL(origin, rows.text(6)));
+            comment.add("user", brief(rows.integer(4), rows.text(5), rows.text(6), origin));
+            if (!rows.isNull(7)) {
+                Object reply;
+                reply.integer("cid", rows.integer(7)).add("user", brief(rows.integer(8), rows.text(9), rows.text(10), origin));
+                comment.add("reply", reply.json());
+            }
+            made.emplace_back(comment.json(), rows.integer(1));
+        }
+        page.total = countOf(m_db, "SELECT COUNT(*) FROM comments c" + where, pid, uid);
+    }
+    for (auto& [json, post] : made) {
+        // The post a comment belongs to, for the screens that open it.
+        auto publish = postJson(post, std::nullopt, origin);
+        page.items.push_back(json.substr(0, json.size() - 1) + ",\"publish\":" + publish.value_or("null") + "}");
+    }
+    return page;
+}
+
+AppListPage AppStore::likers(long long pid, long long offset, long long limit, const std::string& origin)
+{
+    std::lock_guard lock(m_mutex);
+    AppListPage page;
+    SqlQuery rows(m_db, "SELECT u.uid, u.nick, u.logo FROM likes l JOIN users u ON u.uid = l.uid WHERE l.pid = ?"
+                        " ORDER BY l.createTime DESC, l.uid LIMIT ? OFFSET ?");
+    rows.bind(1, pid).bind(2, limit).bind(3, offset);
+    while (rows.row())
+        page.items.push_back(brief(rows.integer(0), rows.text(1), rows.text(2), origin));
+    page.total = countOf(m_db, "SELECT COUNT(*) FROM likes WHERE pid = ?", pid);
+    return page;
+}
+
+AppListPage AppStore::nearUsers(double latitude, double longitude, std::optional<long long> viewer, long long offset,
+                                long long limit, const std::string& origin)
+{
+    std::vector<long long> uids;
+    AppListPage page;
+    {
+        std::lock_guard lock(m_mutex);
+        // People who never told their position are not near anyone.
+        const char* where = " WHERE u.uid <> ?1 AND (u.latitude <> 0 OR u.longitude <> 0)";
+        SqlQuery rows(m_db, std::string("SELECT u.uid FROM users u") + where + nearOrder("u") + ", u.uid LIMIT ?2 OFFSET ?3");
+        rows.bind(1, viewer.value_or(0)).bind(2, limit).bind(3, offset).bind(4, latitude).bind(5, longitude);
+        rows.bind(6, longitudeScale(latitude));
+        while (rows.row())
+            uids.push_back(rows.integer(0));
+        page.total = countOf(m_db, std::string("SELECT COUNT(*) FROM users u") + where, viewer.value_or(0));
+    }
+    for (long long uid : uids) {
+        if (auto json = userJson(uid, viewer, origin))
+            page.items.push_back(*json);
+    }
+    return page;
+}
+
+std::optional<std::string> AppStore::userJson(long long uid, std::optional<long long> viewer, const std::string& origin)
+{
+    std::lock_guard lock(m_mutex);
+    SqlQuery row(m_db, "SELECT uid, nick, logo, latitude, longitude, age, constellation, job, city, points,"
+                       " (SELECT COUNT(*) FROM follows WHERE tuid = u.uid), (SELECT COUNT(*) FROM follows WHERE uid = u.uid),"
+                       " (SELECT COUNT(*) FROM posts WHERE uid = u.uid),"
+                       " EXISTS (SELECT 1 FROM follows WHERE uid = ?2 AND tuid = u.uid),"
+                       " EXISTS (SELECT 1 FROM follows WHERE uid = u.uid AND tuid = ?2)"
+                       " FROM users u WHERE uid = ?1");
+    row.bind(1, uid).bind(2, viewer.value_or(0));
+    if (!row.row())
+        return std::nullopt;
+    Object user;
+    user.integer("uid", row.integer(0)).text("nick", row.text(1)).text("logo", pictureURL(origin, row.text(2)));
+    user.add("latitude", number(row.real(3))).add("longitude", number(row.real(4))).integer("age", row.integer(5));
+    user.text("constellation", row.text(6)).text("job", row.text(7)).text("city", row.text(8));
+    if (viewer == uid)
+        user.integer("integral", row.integer(9)); // a balance is the owner's business
+    user.integer("fansCount", row.integer(10)).integer("followCount", row.integer(11)).integer("postCount", row.integer(12));
+    bool follows = row.integer(13) != 0, followedBack = row.integer(14) != 0;
+    user.add("isFollow", follows ? "true" : "false").add("mutual", follows && followedBack ? "true" : "false");
+    return user.json();
+}
+
+namespace {
+
+const char* const kPrizeColumns = "SELECT pid, title, body, price, count, publishCount, saleTime, endTime, picture FROM prizes";
+
+std::string prizeFromRow(SqlQuery& row, const std::string& origin)
+{
+    std::string picture = pictureURL(origin, row.text(8));
+    Object image;
+    image.text("uri", picture).integer("width", 640).integer("height", 480);
+    Object prize;
+    prize.integer("pid", row.integer(0)).integer("productId", row.integer(0)).text("title", row.text(1)).text("body", row.text(2));
+    prize.integer("salePrice", row.integer(3)).integer("integral", row.integer(3)).integer("count", row.integer(4));
+    prize.integer("publishCount", row.integer(5)).integer("saleTime", row.integer(6)).integer("endTime", row.integer(7));
+    prize.text("logo", picture).add("images", "[" + image.json() + "]");
+    return prize.json();
+}
+
+}
+
+AppListPage AppStore::prizes(long long offset, long long limit, const std::string& origin)
+{
+    std::lock_guard lock(m_mutex);
+    AppListPage page;
+    SqlQuery rows(m_db, std::string(kPrizeColumns) + " ORDER BY pid LIMIT ? OFFSET ?");
+    rows.bind(1, limit).bind(2, offset);
+    while (rows.row())
+        page.items.push_back(prizeFromRow(rows, origin));
+    page.total = countOf(m_db, "SELECT COUNT(*) FROM prizes", 0);
+    return page;
+}
+
+std::optional<std::string> AppStore::prizeJson(long long pid, const std::string& origin)
+{
+    std::lock_guard lock(m_mutex);
+    SqlQuery row(m_db, std::string(kPrizeColumns) + " WHERE pid = ?");
+    row.bind(1, pid);
+    if (!row.row())
+        return std::nullopt;
+    return prizeFromRow(row, origin);
+}
+
+}
