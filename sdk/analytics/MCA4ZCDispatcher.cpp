@@ -50,6 +50,11 @@ void MCA4ZCDispatcher::send(std::vector<std::string> texts, Callback callback)
     if (texts.empty())
         return;
     m_queue->async([self = shared_from_this(), texts = std::move(texts), callback = std::move(callback)] {
+        if (self->baseURL().empty()) {
+            if (callback)
+                callback(Outcome::NotSent);
+            return;
+        }
         std::string joined = "[";
         for (std::size_t i = 0; i < texts.size(); ++i) {
             if (i)
@@ -60,7 +65,7 @@ void MCA4ZCDispatcher::send(std::vector<std::string> texts, Callback callback)
         pf::Bytes reply;
         bool ok = self->nsRequest(pf::Bytes(joined.begin(), joined.end()), &reply);
         if (callback)
-            callback(ok);
+            callback(ok ? Outcome::Sent : Outcome::Failed);
         if (!ok || reply.empty())
             return;
         TXJKError error;

@@ -286,17 +286,22 @@ void MCA4ZCStore::sendCachedEvents(int count)
         for (const auto& event : events)
             texts.push_back(event.content);
         std::weak_ptr<MCA4ZCStore> weak = self;
-        MCA4ZCDispatcher::getInstance()->send(std::move(texts), [weak, events, count](bool success) {
+        MCA4ZCDispatcher::getInstance()->send(std::move(texts), [weak, events, count](MCA4ZCDispatcher::Outcome outcome) {
             if (auto store = weak.lock())
-                store->afterUpload(events, count, success);
+                store->afterUpload(events, count, outcome);
         });
     });
 }
 
 // Dispatcher queue: decides what follows an upload.
-void MCA4ZCStore::afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, bool success)
+void MCA4ZCStore::afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, MCA4ZCDispatcher::Outcome outcome)
 {
-    if (!success) {
+    if (outcome == MCA4ZCDispatcher::Outcome::NotSent) {
+        // Nothing reached a server, so no try is counted: the chunk simply waits again.
+        updateEvents(std::move(sent), 1);
+        return;
+    }
+    if (outcome == MCA4ZCDispatcher::Outcome::Failed) {
         updateSendFailedEvents(std::move(sent));
         return;
     }

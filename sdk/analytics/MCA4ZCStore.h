@@ -12,6 +12,7 @@
 // waits for itself). Values are always bound, never spliced into SQL.
 
 #include "sdk/analytics/MCA4ZCDataConfig.h"
+#include "sdk/analytics/MCA4ZCDispatcher.h"
 #include "sdk/analytics/MCA4ZCUser.h"
 
 #include <atomic>
@@ -92,7 +93,7 @@ private:
     int run(const char* sql, const std::vector<Param>& params, const std::function<void(sqlite3_stmt*)>& row = {});
     void refreshCount();
     std::vector<MCA4ZCStoreEvent> loadCachedEventsOnQueue();
-    void afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, bool success);
+    void afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, MCA4ZCDispatcher::Outcome outcome);
 
     std::string m_path;
     std::shared_ptr<pf::DispatchQueue> m_queue;
