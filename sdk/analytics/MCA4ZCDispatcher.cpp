@@ -112,27 +112,14 @@ bool MCA4ZCDispatcher::nsRequest(const pf::Bytes& body, pf::Bytes* reply)
     request.setValue(contentEncoding, "Content-Encoding");
     request.setHttpBody(std::move(payload));
 
-    pf::HttpConnection connection(request);
-    pf::HttpResponse response;
-    pf::Bytes received;
-    bool tooLarge = false;
-    pf::HttpConnectionCallbacks callbacks;
-    callbacks.response = [&](const pf::HttpResponse& head) { response = head; };
-    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) {
-        if (received.size() + length > kMaxReplySize) {
-            tooLarge = true;
-            connection.cancel();
-            return;
-        }
-        received.insert(received.end(), bytes, bytes + length);
-    };
-    auto error = connection.run(callbacks);
-    if (tooLarge) {
-        // The upload itself went through; only the oversized reply is ignored.
-        return response.statusCode() == 200;
-    }
-    if (error || response.statusCode() != 200)
+    auto result = pf::HttpConnection::sendSynchronousRequest(request, kMaxReplySize);
+    if (!result.ok() || result->response.statusCode() != 200)
         return false;
+    // The upload itself went through; only an oversized reply is ignored.
+    if (result->bodyTooLarge)
+        return true;
+    pf::Bytes& received = result->body;
+    const pf::HttpResponse& response = result->response;
     if (!received.empty() && containsIgnoringCase(response.valueForHTTPHeaderField("Content-Encoding").value_or(""), "rc4"))
         MCA4ZCHelper::ChiperRC4(received);
     if (reply)
