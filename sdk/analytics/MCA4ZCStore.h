@@ -91,6 +91,7 @@ private:
     // Runs one statement with bound values, calling `row` per result row;
     // answers the SQLite result code (0 for success), -1 without a database.
     int run(const char* sql, const std::vector<Param>& params, const std::function<void(sqlite3_stmt*)>& row = {});
+    std::uint32_t countWaiting();
     void refreshCount();
     std::vector<MCA4ZCStoreEvent> loadCachedEventsOnQueue();
     void afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, MCA4ZCDispatcher::Outcome outcome);
