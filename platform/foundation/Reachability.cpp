@@ -102,6 +102,51 @@ std::unique_ptr<InterfaceWatcher> g_watcher;
 
 }
 
+ReachabilityTarget ReachabilityTarget::forHostName(std::string name)
+{
+    ReachabilityTarget target;
+    target.kind = Kind::HostName;
+    target.hostName = std::move(name);
+    return target;
+}
+
+ReachabilityTarget ReachabilityTarget::forAddress(std::uint32_t ipv4)
+{
+    ReachabilityTarget target;
+    target.ipv4 = ipv4;
+    return target;
+}
+
+bool reachabilityNeedsConnection(std::uint32_t flags) { return flags & kReachabilityConnectionRequired; }
+
+bool reachabilityConnectsOnDemand(std::uint32_t flags)
+{
+    return reachabilityNeedsConnection(flags) &&
+           (flags & (kReachabilityConnectionOnTraffic | kReachabilityConnectionOnDemand));
+}
+
+bool reachabilityNeedsIntervention(std::uint32_t flags)
+{
+    return reachabilityNeedsConnection(flags) && (flags & kReachabilityInterventionRequired);
+}
+
+std::string reachabilityFlagsDescription(std::uint32_t flags)
+{
+    static const struct {
+        std::uint32_t mask;
+        char letter;
+    } letters[] = {
+        {kReachabilityIsWWAN, 'W'}, {kReachabilityReachable, 'R'}, {0, ' '},
+        {kReachabilityConnectionRequired, 'c'}, {kReachabilityTransientConnection, 't'},
+        {kReachabilityInterventionRequired, 'i'}, {kReachabilityConnectionOnTraffic, 'C'},
+        {kReachabilityConnectionOnDemand, 'D'}, {kReachabilityIsLocalAddress, 'l'}, {kReachabilityIsDirect, 'd'},
+    };
+    std::string text;
+    for (const auto& entry : letters)
+        text += entry.mask == 0 ? entry.letter : (flags & entry.mask) ? entry.letter : '-';
+    return text;
+}
+
 std::uint32_t currentReachabilityFlags()
 {
     ReachabilityTarget internet;

@@ -34,10 +34,25 @@ enum ReachabilityFlag : std::uint32_t {
 
 struct ReachabilityTarget {
     enum class Kind { Address, HostName };
+    // 169.254.0.0, the link-local network that stands for local Wi-Fi.
+    static constexpr std::uint32_t kLinkLocalNetwork = 0xA9FE0000u;
+
+    static ReachabilityTarget forHostName(std::string name);
+    static ReachabilityTarget forAddress(std::uint32_t ipv4);
+
     Kind kind = Kind::Address;
     std::string hostName;
     std::uint32_t ipv4 = 0; // host byte order
 };
+
+// What a reading of the flags says beyond reachable and WWAN, the same for
+// every watcher: a connection must be made first; it would be made on
+// traffic or on demand; the user must act to make it.
+bool reachabilityNeedsConnection(std::uint32_t flags);
+bool reachabilityConnectsOnDemand(std::uint32_t flags);
+bool reachabilityNeedsIntervention(std::uint32_t flags);
+// One letter per flag, "-" where clear ("WR ctiCDld"), for logs.
+std::string reachabilityFlagsDescription(std::uint32_t flags);
 
 using ReachabilityProvider = std::function<std::uint32_t()>;
 using ReachabilityTargetProvider = std::function<std::uint32_t(const ReachabilityTarget&)>;

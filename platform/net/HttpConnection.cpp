@@ -395,14 +395,27 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     return outcome;
 }
 
-ErrorOr<HttpResult> HttpConnection::sendSynchronousRequest(const HttpRequest& request)
+ErrorOr<HttpResult> HttpConnection::sendSynchronousRequest(const HttpRequest& request,
+                                                           std::optional<std::size_t> maxBodySize)
 {
     HttpConnection connection(request);
     HttpResult result;
     HttpConnectionCallbacks callbacks;
     callbacks.response = [&](const HttpResponse& response) { result.response = response; };
-    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) { result.body.insert(result.body.end(), bytes, bytes + length); };
-    if (auto error = connection.run(callbacks))
+    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) {
+        if (result.bodyTooLarge)
+            return;
+        if (maxBodySize && length > *maxBodySize - result.body.size()) {
+            result.bodyTooLarge = true;
+            result.body.clear();
+            connection.cancel();
+            return;
+        }
+        result.body.insert(result.body.end(), bytes, bytes + length);
+    };
+    auto error = connection.run(callbacks);
+    // Our own cancel at the cap is no failure of the exchange.
+    if (error && !result.bodyTooLarge)
         return *error;
     return result;
 }

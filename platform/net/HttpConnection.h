@@ -56,6 +56,9 @@ struct HttpConnectionCallbacks {
 struct HttpResult {
     HttpResponse response;
     Bytes body;
+    // The body passed the caller's cap: the exchange was ended there and the
+    // body dropped (empty); the response head is kept.
+    bool bodyTooLarge = false;
 };
 
 class HttpConnection {
@@ -75,8 +78,12 @@ public:
     void cancel();
     bool isCancelled() const { return m_cancelled.load(); }
 
-    // Sends the request on the calling thread and collects the body.
-    static ErrorOr<HttpResult> sendSynchronousRequest(const HttpRequest& request);
+    // Sends the request on the calling thread and collects the body. With
+    // `maxBodySize`, a body longer than that is never held whole: the
+    // exchange ends once it passes the cap, and the result says bodyTooLarge
+    // (not an error, so the caller still sees the status).
+    static ErrorOr<HttpResult> sendSynchronousRequest(const HttpRequest& request,
+                                                      std::optional<std::size_t> maxBodySize = std::nullopt);
 
 private:
     struct Transfer;

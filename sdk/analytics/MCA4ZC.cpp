@@ -200,11 +200,11 @@ void MCA4ZC::handleEvent(const std::shared_ptr<MCA4ZCEvent>& event)
     if (config.smartReporting && wifi)
         strategy = 1;
     auto sendNow = [&] {
-        MCA4ZCDispatcher::getInstance()->send({json}, [store, json, ts](bool success) {
-            if (!success)
-                store->storeEvent(json, ts);
-            else
+        MCA4ZCDispatcher::getInstance()->send({json}, [store, json, ts](MCA4ZCDispatcher::Outcome outcome) {
+            if (outcome == MCA4ZCDispatcher::Outcome::Sent)
                 store->sendCachedEvents(-1);
+            else
+                store->storeEvent(json, ts);
         });
     };
     switch (strategy) {

@@ -50,6 +50,11 @@ void MCA4ZCDispatcher::send(std::vector<std::string> texts, Callback callback)
     if (texts.empty())
         return;
     m_queue->async([self = shared_from_this(), texts = std::move(texts), callback = std::move(callback)] {
+        if (self->baseURL().empty()) {
+            if (callback)
+                callback(Outcome::NotSent);
+            return;
+        }
         std::string joined = "[";
         for (std::size_t i = 0; i < texts.size(); ++i) {
             if (i)
@@ -60,7 +65,7 @@ void MCA4ZCDispatcher::send(std::vector<std::string> texts, Callback callback)
         pf::Bytes reply;
         bool ok = self->nsRequest(pf::Bytes(joined.begin(), joined.end()), &reply);
         if (callback)
-            callback(ok);
+            callback(ok ? Outcome::Sent : Outcome::Failed);
         if (!ok || reply.empty())
             return;
         TXJKError error;
@@ -107,27 +112,14 @@ bool MCA4ZCDispatcher::nsRequest(const pf::Bytes& body, pf::Bytes* reply)
     request.setValue(contentEncoding, "Content-Encoding");
     request.setHttpBody(std::move(payload));
 
-    pf::HttpConnection connection(request);
-    pf::HttpResponse response;
-    pf::Bytes received;
-    bool tooLarge = false;
-    pf::HttpConnectionCallbacks callbacks;
-    callbacks.response = [&](const pf::HttpResponse& head) { response = head; };
-    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) {
-        if (received.size() + length > kMaxReplySize) {
-            tooLarge = true;
-            connection.cancel();
-            return;
-        }
-        received.insert(received.end(), bytes, bytes + length);
-    };
-    auto error = connection.run(callbacks);
-    if (tooLarge) {
-        // The upload itself went through; only the oversized reply is ignored.
-        return response.statusCode() == 200;
-    }
-    if (error || response.statusCode() != 200)
+    auto result = pf::HttpConnection::sendSynchronousRequest(request, kMaxReplySize);
+    if (!result.ok() || result->response.statusCode() != 200)
         return false;
+    // The upload itself went through; only an oversized reply is ignored.
+    if (result->bodyTooLarge)
+        return true;
+    pf::Bytes& received = result->body;
+    const pf::HttpResponse& response = result->response;
     if (!received.empty() && containsIgnoringCase(response.valueForHTTPHeaderField("Content-Encoding").value_or(""), "rc4"))
         MCA4ZCHelper::ChiperRC4(received);
     if (reply)

@@ -8,7 +8,9 @@
 // object goes to the online-configuration holder.
 //
 // The server's base URL ("http://host:port") is a setting: the ZZ SDK sets
-// it from its server table, tests from the local collector.
+// it from its server table when it starts the collector, tests from the
+// local collector. Without one nothing is sent and the block hears NotSent,
+// which is no failed try: the events wait for an address.
 
 #include "platform/foundation/Forward.h"
 
@@ -25,7 +27,8 @@ class MCA4ZCEvent;
 
 class MCA4ZCDispatcher : public std::enable_shared_from_this<MCA4ZCDispatcher> {
 public:
-    using Callback = std::function<void(bool success)>;
+    enum class Outcome { Sent, Failed, NotSent };
+    using Callback = std::function<void(Outcome)>;
     static constexpr std::size_t kMaxReplySize = 1 << 20;
     static constexpr const char* kPath = "/zzconnectutil/sdk";
 
@@ -38,7 +41,7 @@ public:
     void sendEvent(const MCA4ZCEvent& event, Callback callback);
     // Nothing at all (no block call) for an empty list.
     void send(std::vector<std::string> texts, Callback callback);
-    // One synchronous exchange on the calling thread.
+    // One synchronous exchange on the calling thread; false without a base URL.
     bool nsRequest(const pf::Bytes& body, pf::Bytes* reply);
     void close() {}
 

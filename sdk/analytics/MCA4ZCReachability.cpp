@@ -7,17 +7,12 @@ std::shared_ptr<MCA4ZCReachability> MCA4ZCReachability::reachabilityWithHostname
 {
     if (hostName.empty())
         return nullptr;
-    pf::ReachabilityTarget target;
-    target.kind = pf::ReachabilityTarget::Kind::HostName;
-    target.hostName = hostName;
-    return std::make_shared<MCA4ZCReachability>(target);
+    return std::make_shared<MCA4ZCReachability>(pf::ReachabilityTarget::forHostName(hostName));
 }
 
 std::shared_ptr<MCA4ZCReachability> MCA4ZCReachability::reachabilityWithAddress(std::uint32_t ipv4)
 {
-    pf::ReachabilityTarget target;
-    target.ipv4 = ipv4;
-    return std::make_shared<MCA4ZCReachability>(target);
+    return std::make_shared<MCA4ZCReachability>(pf::ReachabilityTarget::forAddress(ipv4));
 }
 
 std::shared_ptr<MCA4ZCReachability> MCA4ZCReachability::reachabilityForInternetConnection()
@@ -27,7 +22,7 @@ std::shared_ptr<MCA4ZCReachability> MCA4ZCReachability::reachabilityForInternetC
 
 std::shared_ptr<MCA4ZCReachability> MCA4ZCReachability::reachabilityForLocalWiFi()
 {
-    return reachabilityWithAddress(0xA9FE0000u); // 169.254.0.0
+    return reachabilityWithAddress(pf::ReachabilityTarget::kLinkLocalNetwork);
 }
 
 MCA4ZCReachability::MCA4ZCReachability(pf::ReachabilityTarget target) : m_target(std::move(target)) {}
@@ -138,22 +133,13 @@ bool MCA4ZCReachability::isReachableViaWiFi() const
     return (flags & pf::kReachabilityReachable) && !(flags & pf::kReachabilityIsWWAN);
 }
 
-bool MCA4ZCReachability::isConnectionRequired() const
-{
-    return reachabilityFlags() & pf::kReachabilityConnectionRequired;
-}
+bool MCA4ZCReachability::isConnectionRequired() const { return pf::reachabilityNeedsConnection(reachabilityFlags()); }
 
-bool MCA4ZCReachability::isConnectionOnDemand() const
-{
-    std::uint32_t flags = reachabilityFlags();
-    return (flags & pf::kReachabilityConnectionRequired) &&
-           (flags & (pf::kReachabilityConnectionOnTraffic | pf::kReachabilityConnectionOnDemand));
-}
+bool MCA4ZCReachability::isConnectionOnDemand() const { return pf::reachabilityConnectsOnDemand(reachabilityFlags()); }
 
 bool MCA4ZCReachability::isInterventionRequired() const
 {
-    std::uint32_t flags = reachabilityFlags();
-    return (flags & pf::kReachabilityConnectionRequired) && (flags & pf::kReachabilityInterventionRequired);
+    return pf::reachabilityNeedsIntervention(reachabilityFlags());
 }
 
 MCA4ZCReachability::NetworkStatus MCA4ZCReachability::currentReachabilityStatus() const
@@ -174,18 +160,5 @@ std::string MCA4ZCReachability::currentReachabilityString() const
 
 std::string MCA4ZCReachability::currentReachabilityFlags() const
 {
-    std::uint32_t f = reachabilityFlags();
-    auto bit = [f](std::uint32_t mask, char c) { return (f & mask) ? c : '-'; };
-    std::string text;
-    text += bit(pf::kReachabilityIsWWAN, 'W');
-    text += bit(pf::kReachabilityReachable, 'R');
-    text += ' ';
-    text += bit(pf::kReachabilityConnectionRequired, 'c');
-    text += bit(pf::kReachabilityTransientConnection, 't');
-    text += bit(pf::kReachabilityInterventionRequired, 'i');
-    text += bit(pf::kReachabilityConnectionOnTraffic, 'C');
-    text += bit(pf::kReachabilityConnectionOnDemand, 'D');
-    text += bit(pf::kReachabilityIsLocalAddress, 'l');
-    text += bit(pf::kReachabilityIsDirect, 'd');
-    return text;
+    return pf::reachabilityFlagsDescription(reachabilityFlags());
 }

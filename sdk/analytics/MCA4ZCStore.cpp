@@ -26,6 +26,18 @@ std::string columnText(sqlite3_stmt* statement, int column)
 
 bool isCorrupt(int code) { return code == SQLITE_CORRUPT || code == SQLITE_NOTADB; }
 
+// One events row, selected as "event_id, content, status, send_count, ts".
+MCA4ZCStoreEvent eventFromRow(sqlite3_stmt* statement)
+{
+    MCA4ZCStoreEvent event;
+    event.eventId = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
+    event.content = columnText(statement, 1);
+    event.status = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 2));
+    event.sendCount = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 3));
+    event.ts = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 4));
+    return event;
+}
+
 }
 
 std::shared_ptr<MCA4ZCStore> MCA4ZCStore::getInstance()
@@ -186,13 +198,15 @@ int MCA4ZCStore::run(const char* sql, const std::vector<Param>& params, const st
     return code;
 }
 
-void MCA4ZCStore::refreshCount()
+std::uint32_t MCA4ZCStore::countWaiting()
 {
     long long count = 0;
     run("select count(*) from events where status=?1", {1LL},
         [&](sqlite3_stmt* statement) { count = sqlite3_column_int64(statement, 0); });
-    m_numStoredEvents = static_cast<std::uint32_t>(count);
+    return static_cast<std::uint32_t>(count);
 }
+
+void MCA4ZCStore::refreshCount() { m_numStoredEvents = countWaiting(); }
 
 void MCA4ZCStore::storeEvent(std::string content, std::uint32_t ts, std::function<void()> done)
 {
@@ -222,15 +236,8 @@ std::vector<MCA4ZCStoreEvent> MCA4ZCStore::loadCachedEventsOnQueue()
     long long limit = MCA4ZCConfig::getInstance().maxLoadEventCount.load();
     run("select event_id, content, status, send_count, ts from events where status = ?1 order by ts, event_id limit ?2",
         {1LL, limit}, [&](sqlite3_stmt* statement) {
-            if (sqlite3_column_count(statement) != 5)
-                return;
-            MCA4ZCStoreEvent event;
-            event.eventId = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
-            event.content = columnText(statement, 1);
-            event.status = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 2));
-            event.sendCount = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 3));
-            event.ts = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 4));
-            events.push_back(std::move(event));
+            if (sqlite3_column_count(statement) == 5)
+                events.push_back(eventFromRow(statement));
         });
     return events;
 }
@@ -246,28 +253,14 @@ std::vector<MCA4ZCStoreEvent> MCA4ZCStore::allEvents()
         std::vector<MCA4ZCStoreEvent> events;
         if (getDB())
             run("select event_id, content, status, send_count, ts from events order by ts, event_id", {},
-                [&](sqlite3_stmt* statement) {
-                    MCA4ZCStoreEvent event;
-                    event.eventId = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 0));
-                    event.content = columnText(statement, 1);
-                    event.status = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 2));
-                    event.sendCount = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 3));
-                    event.ts = static_cast<std::uint32_t>(sqlite3_column_int64(statement, 4));
-                    events.push_back(std::move(event));
-                });
+                [&](sqlite3_stmt* statement) { events.push_back(eventFromRow(statement)); });
         return events;
     });
 }
 
 std::uint32_t MCA4ZCStore::getStoredEventsNum()
 {
-    return onQueue([this] {
-        long long count = 0;
-        if (getDB())
-            run("select count(*) from events where status=?1", {1LL},
-                [&](sqlite3_stmt* statement) { count = sqlite3_column_int64(statement, 0); });
-        return static_cast<std::uint32_t>(count);
-    });
+    return onQueue([this] { return getDB() ? countWaiting() : 0u; });
 }
 
 void MCA4ZCStore::sendCachedEvents(int count)
@@ -286,17 +279,22 @@ void MCA4ZCStore::sendCachedEvents(int count)
         for (const auto& event : events)
             texts.push_back(event.content);
         std::weak_ptr<MCA4ZCStore> weak = self;
-        MCA4ZCDispatcher::getInstance()->send(std::move(texts), [weak, events, count](bool success) {
+        MCA4ZCDispatcher::getInstance()->send(std::move(texts), [weak, events, count](MCA4ZCDispatcher::Outcome outcome) {
             if (auto store = weak.lock())
-                store->afterUpload(events, count, success);
+                store->afterUpload(events, count, outcome);
         });
     });
 }
 
 // Dispatcher queue: decides what follows an upload.
-void MCA4ZCStore::afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, bool success)
+void MCA4ZCStore::afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, MCA4ZCDispatcher::Outcome outcome)
 {
-    if (!success) {
+    if (outcome == MCA4ZCDispatcher::Outcome::NotSent) {
+        // Nothing reached a server, so no try is counted: the chunk simply waits again.
+        updateEvents(std::move(sent), 1);
+        return;
+    }
+    if (outcome == MCA4ZCDispatcher::Outcome::Failed) {
         updateSendFailedEvents(std::move(sent));
         return;
     }

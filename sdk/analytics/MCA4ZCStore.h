@@ -12,6 +12,7 @@
 // waits for itself). Values are always bound, never spliced into SQL.
 
 #include "sdk/analytics/MCA4ZCDataConfig.h"
+#include "sdk/analytics/MCA4ZCDispatcher.h"
 #include "sdk/analytics/MCA4ZCUser.h"
 
 #include <atomic>
@@ -90,9 +91,10 @@ private:
     // Runs one statement with bound values, calling `row` per result row;
     // answers the SQLite result code (0 for success), -1 without a database.
     int run(const char* sql, const std::vector<Param>& params, const std::function<void(sqlite3_stmt*)>& row = {});
+    std::uint32_t countWaiting();
     void refreshCount();
     std::vector<MCA4ZCStoreEvent> loadCachedEventsOnQueue();
-    void afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, bool success);
+    void afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, MCA4ZCDispatcher::Outcome outcome);
 
     std::string m_path;
     std::shared_ptr<pf::DispatchQueue> m_queue;

@@ -145,7 +145,7 @@ void APIBase::requestDidFailWithError(CorvanaRequest&, const CorvanaError& error
     response->setRetCode(1);
     response->setErrorMsg(error.error.description);
     // The SDK code of a transport failure, so callers need not map it again.
-    pf::DictionaryRef sdkError = CVOpenSDKErrorUtil::openSDKErrorFromOSError(error.error);
+    pf::DictionaryRef sdkError = CVOpenSDKErrorUtil::openSDKErrorFromOSError(error);
     response->setDetailRetCode(sdkError->get(CVOpenSDKErrorUtil::kRetKey).intValue());
     response->setSeq(m_seq);
     response->setUserData(m_userData);
@@ -164,10 +164,9 @@ void APIBase::requestDidLoad(CorvanaRequest& request, const pf::Value& result, c
     auto json = result.dictionary();
     if (json && !json->empty()) {
         response->setRetCode(0);
+        // A non-zero "ret" still arrives as retCode 0: the session reads it and
+        // converts it (apiResponseConvert) where it knows what the call meant.
         response->setJsonResponse(json);
-        // A non-zero "ret" is the server refusing the call, whatever else the
-        // answer holds.
-        CVOpenSDKErrorUtil::apiResponseConvert(*response);
     } else {
         response->setRetCode(1);
         response->setErrorMsg(std::string(kBadAnswerMessage));

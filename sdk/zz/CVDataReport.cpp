@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "sdk/analytics/MCA4ZC.h"
 #include "sdk/analytics/MCA4ZCConfig.h"
+#include "sdk/analytics/MCA4ZCDispatcher.h"
 #include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/ConfigManager.h"
 #include "sdk/zz/CorvanaRequest.h"
@@ -35,7 +36,15 @@ std::vector<std::shared_ptr<CorvanaRequest>>& inFlight()
 CVDataReport::Collector CVDataReport::defaultCollector()
 {
     Collector c;
-    c.start4ZZConnect = [](const std::string& appId) { MCA4ZC::start4ZZConnect(appId); };
+    c.start4ZZConnect = [](const std::string& appId) {
+        // The collector sits below the SDK and knows no server table: it is
+        // handed the analytics origin here, or none while the row is still
+        // the placeholder, so that its uploads wait instead of failing.
+        using Row = CVOSDKServers::Row;
+        MCA4ZCDispatcher::getInstance()->setBaseURL(
+            CVOSDKServers::isPlaceholder(Row::Analytics) ? std::string() : CVOSDKServers::origin(Row::Analytics));
+        MCA4ZC::start4ZZConnect(appId);
+    };
     c.setEnable = [](bool enabled) { MCA4ZCConfig::getInstance().statEnable = enabled; };
     c.trackCustomEvent = [](const std::string& id, const pf::ArrayRef& args) { MCA4ZC::trackCustomEvent(id, args); };
     c.trackCustomKVEvent = [](const std::string& id, const pf::DictionaryRef& props) {

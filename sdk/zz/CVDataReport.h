@@ -7,7 +7,9 @@
 // the answer and failures are ignored.
 //
 // Main queue only. The collector is reached through a table of callables
-// (the collector's own class operations unless a test replaces them).
+// (the collector's own class operations unless a test replaces them); the
+// default start hands the collector the analytics row of CVOSDKServers as
+// its upload address (none while that row is the placeholder).
 
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/Value.h"

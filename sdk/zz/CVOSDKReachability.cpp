@@ -23,17 +23,12 @@ std::shared_ptr<CVOSDKReachability> CVOSDKReachability::reachabilityWithHostName
 {
     if (hostName.empty())
         return nullptr;
-    pf::ReachabilityTarget target;
-    target.kind = pf::ReachabilityTarget::Kind::HostName;
-    target.hostName = hostName;
-    return std::make_shared<CVOSDKReachability>(target, hostName);
+    return std::make_shared<CVOSDKReachability>(pf::ReachabilityTarget::forHostName(hostName), hostName);
 }
 
 std::shared_ptr<CVOSDKReachability> CVOSDKReachability::reachabilityWithAddress(std::uint32_t ipv4)
 {
-    pf::ReachabilityTarget target;
-    target.ipv4 = ipv4;
-    return std::make_shared<CVOSDKReachability>(target, makeAddressKey(ipv4));
+    return std::make_shared<CVOSDKReachability>(pf::ReachabilityTarget::forAddress(ipv4), makeAddressKey(ipv4));
 }
 
 std::shared_ptr<CVOSDKReachability> CVOSDKReachability::reachabilityForInternetConnection()
@@ -45,7 +40,7 @@ std::shared_ptr<CVOSDKReachability> CVOSDKReachability::reachabilityForInternetC
 
 std::shared_ptr<CVOSDKReachability> CVOSDKReachability::reachabilityForLocalWiFi()
 {
-    auto watcher = reachabilityWithAddress(0xA9FE0000u); // 169.254.0.0, the link-local network
+    auto watcher = reachabilityWithAddress(pf::ReachabilityTarget::kLinkLocalNetwork);
     watcher->setKey(kLocalWiFiKey);
     return watcher;
 }
@@ -148,21 +143,19 @@ bool CVOSDKReachability::isReachableViaWiFi() const
 bool CVOSDKReachability::isConnectionRequired() const
 {
     auto flags = flagsFor("isConnectionRequired");
-    return flags && (*flags & pf::kReachabilityConnectionRequired);
+    return flags && pf::reachabilityNeedsConnection(*flags);
 }
 
 bool CVOSDKReachability::isConnectionOnDemand() const
 {
     auto flags = flagsFor("isConnectionIsOnDemand");
-    return flags && (*flags & pf::kReachabilityConnectionRequired) &&
-           (*flags & (pf::kReachabilityConnectionOnTraffic | pf::kReachabilityConnectionOnDemand));
+    return flags && pf::reachabilityConnectsOnDemand(*flags);
 }
 
 bool CVOSDKReachability::isInterventionRequired() const
 {
     auto flags = flagsFor("isInterventionRequired");
-    return flags && (*flags & pf::kReachabilityConnectionRequired) &&
-           (*flags & pf::kReachabilityInterventionRequired);
+    return flags && pf::reachabilityNeedsIntervention(*flags);
 }
 
 std::uint32_t CVOSDKReachability::reachabilityFlags() const

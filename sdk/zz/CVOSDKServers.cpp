@@ -82,6 +82,12 @@ std::string CVOSDKServers::url(Row r, std::string_view path)
     return result;
 }
 
+bool CVOSDKServers::isPlaceholder(Row r)
+{
+    std::lock_guard guard(tableLock());
+    return row(r) == builtInRows()[static_cast<std::size_t>(r)];
+}
+
 bool CVOSDKServers::setHttpOrigin(std::string_view text)
 {
     auto normalised = normalisedOrigin(text, true, false);

@@ -28,6 +28,9 @@ public:
 
     static std::string origin(Row row);
     static std::string url(Row row, std::string_view path);
+    // True while the row still holds its built-in ".example" origin, which
+    // no server answers.
+    static bool isPlaceholder(Row row);
 
     // False, changing nothing, unless the text is an origin of the right
     // scheme (http for the http rows, https for the OAuth row, either for

@@ -1,6 +1,7 @@
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 
 #include "sdk/zz/APIResponse.h"
+#include "sdk/zz/CorvanaRequest.h"
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Error.h"
@@ -119,12 +120,12 @@ long long CVOpenSDKErrorUtil::filterURLErrorCode(long long code)
     return 1;
 }
 
-pf::DictionaryRef CVOpenSDKErrorUtil::openSDKErrorFromOSError(const pf::Error& error)
+pf::DictionaryRef CVOpenSDKErrorUtil::openSDKErrorFromOSError(const CorvanaError& error)
 {
-    long long code = error.domain == kURLErrorDomain ? filterURLErrorCode(error.code) : 1;
+    long long code = error.error.domain == kURLErrorDomain ? filterURLErrorCode(error.error.code) : 1;
     pf::Value extra;
-    if (!error.description.empty())
-        extra = pf::Value(error.description);
+    if (error.userInfo)
+        extra = pf::Value(error.userInfo);
     return openSDKErrorWithCode(code, extra);
 }
 
@@ -169,6 +170,4 @@ void CVOpenSDKErrorUtil::apiResponseConvert(APIResponse& response)
     int code = sdkError->get(kRetKey).intValue();
     response.setDetailRetCode(code);
     response.setErrorMsg(sdkError->get(kMsgKey).stringValue());
-    if (code != 0)
-        response.setRetCode(1);
 }

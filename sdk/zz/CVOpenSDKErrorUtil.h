@@ -14,6 +14,7 @@
 #include <string>
 
 class APIResponse;
+struct CorvanaError;
 
 class CVOpenSDKErrorUtil {
 public:
@@ -32,14 +33,14 @@ public:
     static long long commonServerCode(long long serverCode);
     static long long filterURLErrorCode(long long urlErrorCode);
     // The mapped code for a URL-loading error, else 1; the extra information
-    // is the error's description.
-    static pf::DictionaryRef openSDKErrorFromOSError(const pf::Error& error);
+    // is the error's user information (none for a bare connection error).
+    static pf::DictionaryRef openSDKErrorFromOSError(const CorvanaError& error);
 
     // A response carrying the error's code and message (1, "未知错误" when
     // "ret" is not a number); null for a value that is not a dictionary.
     static std::shared_ptr<APIResponse> apiResponse(const pf::Value& error);
     static std::shared_ptr<APIResponse> apiResponseFromErrorCode(long long code);
-    // Sets detailRetCode and errorMsg from the answer's numeric "ret", and
-    // retCode 1 when that maps to a failure; the answer itself stays.
+    // Sets detailRetCode and errorMsg from the answer's numeric "ret"; retCode
+    // and the answer itself stay as they are.
     static void apiResponseConvert(APIResponse& response);
 };

@@ -10,7 +10,7 @@
 // folders are created through descriptors, never through a link already in
 // the destination. Set-id, sticky and group or other write bits of stored
 // modes are dropped. A damaged entry (read or CRC error, short write) ends the
-// extraction with NO; what was written before stays.
+// extraction with NO and error -4 naming it; what was written before stays.
 //
 // Class methods run on the caller's thread and share no state; one instance
 // (an archive being written) is used from one thread.
@@ -68,7 +68,9 @@ public:
     static constexpr const char* errorDomain = "CVZipArchiveErrorDomain";
     // Error codes: -1 the archive cannot be opened, -2 it has no reachable
     // first entry, -3 it was refused (unsafe name or kind of entry, or past a
-    // limit) before anything was written.
+    // limit) before anything was written, -4 extraction stopped part way: the
+    // message names the entry and what failed (CRC mismatch, damaged or
+    // truncated data, a file that cannot be written).
 
     static bool unzipFileAtPath(const std::string& path, const std::string& destination,
                                 ICVZipArchiveDelegate* delegate = nullptr);

@@ -30,10 +30,28 @@ struct ZipReader {
     }
 };
 
-void setError(pf::Error* error, long long code, const char* message)
+void setError(pf::Error* error, long long code, const std::string& message)
 {
     if (error)
         *error = pf::Error{CVZipArchive::errorDomain, code, message};
+}
+
+// An entry that could not be extracted whole: which one, and what failed.
+void setEntryError(pf::Error* error, const std::string& entryName, const std::string& what)
+{
+    setError(error, -4, "failed to unzip \"" + entryName + "\": " + what);
+}
+
+// What a failed read of an entry's data means, in words.
+std::string readFailure(int code)
+{
+    switch (code) {
+    case Z_DATA_ERROR: return "damaged compressed data";
+    case UNZ_ERRNO: return "the archive could not be read (truncated?)";
+    case UNZ_BADZIPFILE: return "the archive is damaged";
+    case UNZ_CRCERROR: return "CRC mismatch";
+    default: return "read error " + std::to_string(code);
+    }
 }
 
 CVZipFileInfo fileInfo(const unz_file_info64& info)
@@ -167,8 +185,10 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
     std::error_code ignored;
     std::filesystem::create_directories(destination, ignored);
     ScopedFd root(::open(destination.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!root)
+    if (!root) {
+        setError(error, -4, "failed to open the destination folder: " + std::string(std::strerror(errno)));
         return false;
+    }
 
     CVZipGlobalInfo globalInfo{global.number_entry, global.size_comment};
     if (delegate)
@@ -183,20 +203,24 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
     std::uint64_t written = 0, index = 0;
     bool success = true;
     for (std::size_t position = 0; position < entries.size(); position++) {
+        const Entry& entry = entries[position];
+        const std::string name = joined(entry.parts);
         if (position > 0 && unzGoToNextFile(zip.file) != UNZ_OK) {
+            setEntryError(error, name, "the entry cannot be reached");
             success = false;
             break;
         }
-        const Entry& entry = entries[position];
         int opened = password.empty() ? unzOpenCurrentFile(zip.file)
                                       : unzOpenCurrentFilePassword(zip.file, password.c_str());
         unz_file_info64 info;
         if (opened != UNZ_OK) {
+            setEntryError(error, name, "the entry cannot be opened (damaged header or wrong password)");
             success = false;
             break;
         }
         if (unzGetCurrentFileInfo64(zip.file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
             unzCloseCurrentFile(zip.file);
+            setEntryError(error, name, "its record cannot be read");
             success = false;
             break;
         }
@@ -213,11 +237,12 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
         ScopedFd folder = openFoldersBelow(root.get(), folderParts);
         if (!folder) {
             unzCloseCurrentFile(zip.file);
+            setEntryError(error, name, "its folder cannot be made (or is a link)");
             success = false;
             break;
         }
         if (info.dosDate != 0)
-            dated.push_back({joined(entry.parts), dateWithMSDOSFormat(info.dosDate)});
+            dated.push_back({name, dateWithMSDOSFormat(info.dosDate)});
         if (entry.isFolder) {
             unzCloseCurrentFile(zip.file);
         } else {
@@ -230,21 +255,36 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
             }
             ScopedFd out(::openat(folder.get(), leaf.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
                                   0644));
-            bool ok = static_cast<bool>(out);
+            std::string failure;
+            if (!out)
+                failure = "the file cannot be created: " + std::string(std::strerror(errno));
             int count = 0;
-            while (ok && (count = unzReadCurrentFile(zip.file, block.data(), kBlock)) > 0) {
+            std::uint64_t entryBytes = 0;
+            while (failure.empty() && (count = unzReadCurrentFile(zip.file, block.data(), kBlock)) > 0) {
                 written += static_cast<std::uint64_t>(count);
-                ok = written <= limits.maxBytes && writeAllBytes(out.get(), block.data(), static_cast<std::size_t>(count));
+                entryBytes += static_cast<std::uint64_t>(count);
+                if (written > limits.maxBytes)
+                    failure = "the archive holds more data than it declares";
+                else if (!writeAllBytes(out.get(), block.data(), static_cast<std::size_t>(count)))
+                    failure = "short write: " + std::string(std::strerror(errno));
             }
-            ok = ok && count == 0;
-            if (ok && entry.mode != 0)
-                ok = ::fchmod(out.get(), entry.mode) == 0;
-            if (out && ::close(out.release()) != 0)
-                ok = false;
+            if (failure.empty() && count < 0)
+                failure = readFailure(count);
+            // The reader checks the CRC only when the declared size came out
+            // whole, so a stream that ends early must be caught here.
+            if (failure.empty() && entryBytes != info.uncompressed_size)
+                failure = "truncated data: " + std::to_string(entryBytes) + " of " +
+                          std::to_string(info.uncompressed_size) + " bytes";
+            if (failure.empty() && entry.mode != 0 && ::fchmod(out.get(), entry.mode) != 0)
+                failure = "its permissions cannot be set";
+            if (out && ::close(out.release()) != 0 && failure.empty())
+                failure = "the file cannot be closed: " + std::string(std::strerror(errno));
             // Closing checks the CRC once the whole entry was read.
-            if (unzCloseCurrentFile(zip.file) != UNZ_OK)
-                ok = false;
-            if (!ok) {
+            int closed = unzCloseCurrentFile(zip.file);
+            if (closed != UNZ_OK && failure.empty())
+                failure = readFailure(closed);
+            if (!failure.empty()) {
+                setEntryError(error, name, failure);
                 success = false;
                 break;
             }

@@ -3,6 +3,7 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
 #include "platform/net/URLCache.h"
 #include "sdk/zz/CVOSDKEZJSONParser.h"
 #include "sdk/zz/CVOSDKEZJSONWriter.h"
@@ -18,36 +19,11 @@
 
 namespace {
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Nothing for a broken escape or bytes that are not UTF-8.
 std::optional<std::string> percentDecoded(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t percent = text.find('%'); percent != std::string_view::npos; percent = text.find('%', start)) {
-        out.append(text.substr(start, percent - start));
-        if (percent + 2 >= text.size())
-            return std::nullopt;
-        int high = hexDigit(text[percent + 1]);
-        int low = hexDigit(text[percent + 2]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        out += static_cast<char>(high * 16 + low);
-        start = percent + 3;
-    }
-    out.append(text.substr(start));
-    if (!pf::isValidUtf8(out))
+    std::optional<std::string> out = pf::percentDecode(text);
+    if (!out || !pf::isValidUtf8(*out))
         return std::nullopt;
     return out;
 }

@@ -14,7 +14,6 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 
 namespace {
 
@@ -25,30 +24,6 @@ constexpr int I = static_cast<int>(CorvanaType::Int);
 constexpr int V = static_cast<int>(CorvanaType::Void);
 
 using Arguments = std::vector<pf::Value>;
-
-struct Function {
-    const char* selector;
-    const char* name;
-    int returnType;
-    std::vector<int> arguments;
-    std::function<pf::Value(const Arguments&)> body;
-};
-
-// A module whose target is a class (static operations) or a process-wide
-// instance: the stand-in object lives as long as the process, like them.
-std::shared_ptr<CorvanaJSObject> classModule(const char* key, std::initializer_list<Function> functions)
-{
-    static const auto classTarget = std::make_shared<pf::Object>();
-    auto module = std::make_shared<CorvanaJSObject>();
-    module->transformNativeObj(classTarget, std::string(key));
-    for (const Function& function : functions) {
-        module->transformNativeMethod(function.selector, function.name, function.returnType, function.arguments,
-                                      [body = function.body](const Arguments& arguments) {
-                                          return std::optional<pf::Value>(body(arguments));
-                                      });
-    }
-    return module;
-}
 
 // The body of an operation without a result: the script receives null.
 template <class Body>
@@ -66,7 +41,7 @@ std::shared_ptr<CorvanaJSObject> openUiModule()
         std::optional<std::string> answer = CvApiTool::jsIsRegistSchemeInfoPlistFile(arguments[0]);
         return answer ? pf::Value(*answer) : pf::Value();
     };
-    return classModule("openUi", {
+    return CorvanaJSObject::classModule("openUi", {
         {"jsIsRegistSchemeInfoPlistFile:", "getZZInfo", S, {D}, schemeInfo},
         {"jsIsRegistSchemeInfoPlistFile:", "getPlazaInfo", S, {D}, schemeInfo},
     });
@@ -74,7 +49,7 @@ std::shared_ptr<CorvanaJSObject> openUiModule()
 
 std::shared_ptr<CorvanaJSObject> reportUtilsModule()
 {
-    return classModule("sdk_reportUtils", {
+    return CorvanaJSObject::classModule("sdk_reportUtils", {
         {"js_mtaStart:", "startZZ4Connect", V, {S},
          voidBody([](const Arguments& a) { CVDataReport::js_mtaStart(a[0].stringOr()); })},
         {"js_mtaSetEnable:", "mcaSetEnable", V, {B},
@@ -101,7 +76,7 @@ std::shared_ptr<CorvanaJSObject> reportUtilsModule()
 std::shared_ptr<CorvanaJSObject> dataMgrModule()
 {
     auto store = []() -> CorvanaDataMgr& { return CorvanaDataMgr::getInstance(); };
-    return classModule("CorvanaDataMgr", {
+    return CorvanaJSObject::classModule("CorvanaDataMgr", {
         {"removeKeyFromDataMgr:", "removeKeyFromDataMgr", B, {S},
          [store](const Arguments& a) { return pf::Value(store().removeKeyFromDataMgr(a[0].stringValue())); }},
         {"removeObjectFromDataMgr:", "removeObjectFromDataMgr", B, {S},

@@ -40,16 +40,6 @@ void moveWindows(const std::vector<pf::WindowRef>& keep, bool animation, double 
     }
 }
 
-void appendUtf8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }
 
 pf::DictionaryRef CvApiTool::SDKInfo()
@@ -176,7 +166,7 @@ std::optional<std::string> CvApiTool::decodeAccessToken(const std::optional<std:
         auto byte = NSString16toNSNumber(std::string_view(*text).substr(j * 2, 2));
         if (!byte)
             return std::nullopt;
-        appendUtf8(out, (static_cast<unsigned>(*byte) ^ keyUnits[j % keyUnits.size()]) & 0xFF);
+        pf::appendUtf8(out, static_cast<char32_t>((static_cast<unsigned>(*byte) ^ keyUnits[j % keyUnits.size()]) & 0xFF));
     }
     return out;
 }

@@ -35,13 +35,9 @@ bool JSZZApi::isPureInt(const std::string& text)
 
 std::shared_ptr<CorvanaJSObject> JSZZApi::nativeApiModule()
 {
-    // Stands for the class, whose methods are static.
-    static const auto target = std::make_shared<pf::Object>();
-    auto module = std::make_shared<CorvanaJSObject>();
-    module->transformNativeObj(target, std::string("nativeApi"));
-    module->transformNativeMethod("js_getAPPName", "getAppName", static_cast<int>(CorvanaType::String), {},
-                                  [](const std::vector<pf::Value>&) { return std::optional<pf::Value>(js_getAPPName()); });
-    module->transformNativeMethod("js_getSDKInfo", "getSDKInfo", static_cast<int>(CorvanaType::String), {},
-                                  [](const std::vector<pf::Value>&) { return std::optional<pf::Value>(js_getSDKInfo()); });
-    return module;
+    constexpr int S = static_cast<int>(CorvanaType::String);
+    return CorvanaJSObject::classModule("nativeApi", {
+        {"js_getAPPName", "getAppName", S, {}, [](const std::vector<pf::Value>&) { return pf::Value(js_getAPPName()); }},
+        {"js_getSDKInfo", "getSDKInfo", S, {}, [](const std::vector<pf::Value>&) { return pf::Value(js_getSDKInfo()); }},
+    });
 }

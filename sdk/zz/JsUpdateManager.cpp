@@ -53,23 +53,11 @@ std::optional<pf::Bytes> fetch(const std::string& url, std::size_t cap, std::chr
 {
     if (!isHttpURL(url))
         return std::nullopt;
-    pf::HttpConnection connection(pf::HttpRequest(url, pf::URLRequestCachePolicy::UseProtocolCachePolicy, timeout));
-    pf::Bytes body;
-    int status = 0;
-    bool tooLarge = false;
-    pf::HttpConnectionCallbacks callbacks;
-    callbacks.response = [&](const pf::HttpResponse& response) { status = response.statusCode(); };
-    callbacks.data = [&](const std::uint8_t* bytes, std::size_t length) {
-        if (tooLarge || body.size() + length > cap) {
-            tooLarge = true;
-            connection.cancel();
-            return;
-        }
-        body.insert(body.end(), bytes, bytes + length);
-    };
-    if (connection.run(callbacks) || tooLarge || status != 200)
+    auto result = pf::HttpConnection::sendSynchronousRequest(
+        pf::HttpRequest(url, pf::URLRequestCachePolicy::UseProtocolCachePolicy, timeout), cap);
+    if (!result.ok() || result->bodyTooLarge || result->response.statusCode() != 200)
         return std::nullopt;
-    return body;
+    return std::move(result->body);
 }
 
 std::optional<std::string> readText(const std::string& path)

@@ -67,6 +67,37 @@ TEST(HttpConnectionSend, AnswersComeAsSentDecodedButRedirectsAreNotFollowed)
     EXPECT_FALSE(pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest("ftp://127.0.0.1/x")).ok());
 }
 
+TEST(HttpConnectionSend, CappedBodiesStopAtTheCapButKeepTheStatus)
+{
+    zmr::TestServer server;
+    ASSERT_TRUE(server.isRunning());
+    struct Row {
+        const char* path;
+        std::size_t cap;
+        bool tooLarge;
+        std::size_t size;
+    } rows[] = {
+        {"/json", 29, false, 29},
+        {"/json", 28, true, 0},
+        {"/json", 0, true, 0},
+        {"/gzip", 3200, false, 3200}, // the cap counts decoded bytes
+        {"/gzip", 3199, true, 0},
+        {"/status?code=503", 1, true, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.path) + " cap " + std::to_string(row.cap));
+        pf::HttpRequest request(server.url(row.path));
+        request.setValue("gzip", "Accept-Encoding");
+        auto result = pf::HttpConnection::sendSynchronousRequest(request, row.cap);
+        ASSERT_TRUE(result.ok()) << result.error().description;
+        EXPECT_EQ(result->bodyTooLarge, row.tooLarge);
+        EXPECT_EQ(result->body.size(), row.size);
+        EXPECT_EQ(result->response.statusCode(), row.path[1] == 's' ? 503 : 200);
+    }
+    // A transfer that fails below the cap is still a failure.
+    EXPECT_FALSE(pf::HttpConnection::sendSynchronousRequest(pf::HttpRequest(server.url("/truncated?length=1000&send=999")), 5000).ok());
+}
+
 TEST(HttpConnectionSend, PostsBodyMethodAndFieldsAsGivenAndReportsUploadProgress)
 {
     zmr::TestServer server;

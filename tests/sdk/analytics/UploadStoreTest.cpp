@@ -73,13 +73,13 @@ TEST_F(UploadTest, OversizedRepliesAreNotReadAndEmptySendsAreNotMade)
     // A reply past 1 MiB is not read: the upload counts, the reply changes nothing.
     MCA4ZCConfig::getInstance().reportStrategy = 3;
     m_server->script({Kind::Config, "{\"cfg\":{\"1\":{\"c\":{\"rs\":2},\"v\":9,\"m\":\"" + std::string(2 << 20, 'x') + "\"}}}"});
-    bool sent = false;
-    MCA4ZCDispatcher::getInstance()->send({customEvent(2)}, [&](bool ok) { sent = ok; });
+    auto outcome = MCA4ZCDispatcher::Outcome::Failed;
+    MCA4ZCDispatcher::getInstance()->send({customEvent(2)}, [&](MCA4ZCDispatcher::Outcome o) { outcome = o; });
     drain();
-    EXPECT_TRUE(sent);
+    EXPECT_EQ(outcome, MCA4ZCDispatcher::Outcome::Sent);
     EXPECT_EQ(MCA4ZCConfig::getInstance().reportStrategy.load(), 3);
     int calls = 0;
-    MCA4ZCDispatcher::getInstance()->send({}, [&](bool) { ++calls; });
+    MCA4ZCDispatcher::getInstance()->send({}, [&](MCA4ZCDispatcher::Outcome) { ++calls; });
     drain();
     EXPECT_EQ(calls, 0);
 }
@@ -112,6 +112,28 @@ TEST_F(UploadTest, FailedUploadsRetryTwiceThenDrop)
         }
     }
     EXPECT_TRUE(m_server->events().empty());
+}
+
+TEST_F(UploadTest, UploadsWithoutAnAddressAreNoTriesAndTheEventsWait)
+{
+    storeEvents(2);
+    MCA4ZCDispatcher::getInstance()->setBaseURL({});
+    for (int attempt = 1; attempt <= 4; ++attempt) {
+        m_store->sendCachedEvents(-1);
+        drain();
+    }
+    auto rows = m_store->allEvents();
+    ASSERT_EQ(rows.size(), 2u);
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.sendCount, 0u);
+        EXPECT_EQ(row.status, 1u);
+    }
+    EXPECT_EQ(m_store->storedEventCount(), 2u);
+    EXPECT_EQ(m_server->requestCount(), 0u);
+
+    MCA4ZCDispatcher::getInstance()->setBaseURL(m_server->baseURL());
+    m_store->sendCachedEvents(-1);
+    ASSERT_TRUE(waitFor([&] { return m_server->events().size() == 2 && m_store->allEvents().empty(); }));
 }
 
 TEST_F(UploadTest, ValuesAreStoredIntactAndTheOldestGoWhenFull)

@@ -4,6 +4,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/net/URLConnection.h"
+#include "sdk/zz/CVOpenSDKErrorUtil.h"
 #include "sdk/zz/CorvanaRequest.h"
 #include "sdk/zz/URLTools.h"
 
@@ -93,21 +94,24 @@ TEST_P(CallLayer, AnswersBecomeResponses)
         std::string charset;
         int retCode;
         int detailRetCode;
+        int convertedDetailRetCode; // after the session's conversion
         const char* nick; // jsonResponse's "nick" when not null
     } rows[] = {
-        { R"({"ret":0,"nick":"a"})", "", 0, 0, "a" },
-        { "true", "", 0, 0, nullptr },
-        { "false", "", 1, 1, nullptr },
-        { R"({"error":"x"})", "", 1, 1, nullptr },
-        { R"({"error_code":7,"nick":"a"})", "", 1, 1, nullptr },
-        { R"({"ret":0,"error_msg":"no"})", "", 1, 1, nullptr },
-        { R"({"ret":100031,"nick":"b"})", "", 1, 4, "b" },
-        { R"({"ret":100030})", "", 1, 3, nullptr },
-        { "{}", "", 1, 0, nullptr },
-        { "[1,2]", "", 1, 0, nullptr },
-        { "{\"nick\":\"\xD6\xD0\xCE\xC4\"}", "gb18030", 0, 0, "中文" },
-        { "\xFF\xFE\x80", "", 1, 1, nullptr },
-        { std::string(CorvanaRequest::kMaxAnswerSize + 1, ' '), "", 1, 11, nullptr },
+        { R"({"ret":0,"nick":"a"})", "", 0, 0, 0, "a" },
+        { "true", "", 0, 0, 0, nullptr },
+        { "false", "", 1, 1, 1, nullptr },
+        { R"({"error":"x"})", "", 1, 1, 1, nullptr },
+        { R"({"error_code":7,"nick":"a"})", "", 1, 1, 1, nullptr },
+        { R"({"ret":0,"error_msg":"no"})", "", 1, 1, 1, nullptr },
+        // A server refusal stays a delivered answer until the session converts it.
+        { R"({"ret":100031,"nick":"b"})", "", 0, 0, 4, "b" },
+        { R"({"ret":100030})", "", 0, 0, 3, nullptr },
+        { R"({"ret":-5})", "", 0, 0, 8, nullptr },
+        { "{}", "", 1, 0, 0, nullptr },
+        { "[1,2]", "", 1, 0, 0, nullptr },
+        { "{\"nick\":\"\xD6\xD0\xCE\xC4\"}", "gb18030", 0, 0, 0, "中文" },
+        { "\xFF\xFE\x80", "", 1, 1, 1, nullptr },
+        { std::string(CorvanaRequest::kMaxAnswerSize + 1, ' '), "", 1, 11, 11, nullptr },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.body.substr(0, 40));
@@ -122,6 +126,9 @@ TEST_P(CallLayer, AnswersBecomeResponses)
         if (row.body == "{}") {
             EXPECT_EQ(response->errorMsg(), APIBase::kBadAnswerMessage);
         }
+        CVOpenSDKErrorUtil::apiResponseConvert(*response);
+        EXPECT_EQ(response->retCode(), row.retCode) << "the conversion leaves retCode alone";
+        EXPECT_EQ(response->detailRetCode(), row.convertedDetailRetCode);
     }
 }
 
@@ -178,7 +185,11 @@ TEST(CallLayerSession, IncrementalAuthorisationMayHoldTheAnswerBack)
         session->allow = allow;
         int delivered = 0;
         auto api = std::make_shared<APIBase>(
-            session, [&](pf::Object&, const std::shared_ptr<APIResponse>& r) { delivered += r->detailRetCode() == 3; },
+            session,
+            [&](pf::Object&, const std::shared_ptr<APIResponse>& r) {
+                CVOpenSDKErrorUtil::apiResponseConvert(*r);
+                delivered += r->detailRetCode() == 3;
+            },
             "GET", pf::Value());
         api->openUrl(zz.server.httpOrigin() + "/oauth2.0/get_vip_info", std::nullopt, std::nullopt, std::nullopt,
                      nullptr);

@@ -2,6 +2,7 @@
 #include "platform/foundation/Error.h"
 #include "sdk/zz/CTXAppidConvert.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
+#include "sdk/zz/CorvanaRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -46,8 +47,22 @@ TEST(SDKErrors, ServerAndURLCodesMapOntoSDKCodes)
                         { -2000, 10 }, { -1017, 7 }, { -999, 1 }, { 0, 1 } };
     for (const auto& row : url)
         EXPECT_EQ(Util::filterURLErrorCode(row.from), row.to) << row.from;
-    EXPECT_EQ(Util::openSDKErrorFromOSError({ Util::kURLErrorDomain, -1001, "timed out" })->get("ret"), pf::Value(9));
-    EXPECT_EQ(Util::openSDKErrorFromOSError({ "Other", -1001, "" })->get("ret"), pf::Value(1));
+    auto answer = pf::Dictionary::create({ { "error_msg", "no" } });
+    struct OSRow {
+        CorvanaError error;
+        long long code;
+        pf::Value extra; // nil: no extra key
+    } osRows[] = {
+        { { { Util::kURLErrorDomain, -1001, "timed out" }, nullptr }, 9, {} },
+        { { { "Other", -1001, "" }, nullptr }, 1, {} },
+        { { { CorvanaRequest::kErrorDomain, 10000, "refused" }, answer }, 1, pf::Value(answer) },
+    };
+    for (const auto& row : osRows) {
+        auto error = Util::openSDKErrorFromOSError(row.error);
+        EXPECT_EQ(error->get("ret"), pf::Value(row.code)) << row.error.error.domain;
+        EXPECT_EQ(error->get("CVOpenSDKErrorExtraInfoKey"), row.extra) << row.error.error.domain;
+        EXPECT_EQ(error->count(), row.extra.isNil() ? 2u : 3u);
+    }
 }
 
 TEST(AppidConvert, EitherFormGivesBothAndConvertsBack)

@@ -184,6 +184,28 @@ TEST_F(ScriptRuntime, ModulesAreReplacedRemovedAndDroppedSafely)
     EXPECT_FALSE(m_runEnv->registNativeObj(std::make_shared<CorvanaJSObject>()));
 }
 
+TEST_F(ScriptRuntime, ClassModulesKeepOneTargetPerKeyAndAnswerWithTheirBodies)
+{
+    auto made = [](const std::string& key) {
+        return CorvanaJSObject::classModule(key, {
+            {"echo:", "echo", S, {S}, [key](const std::vector<pf::Value>& a) { return pf::Value(key + ":" + a[0].stringOr()); }},
+            {"nothing", "nothing", V, {}, [](const std::vector<pf::Value>&) { return pf::Value(); }},
+        });
+    };
+    auto first = made("cls");
+    ASSERT_TRUE(m_runEnv->registNativeObj(first));
+    EXPECT_EQ(json("cls.echo('hi')"), R"("cls:hi")");
+    EXPECT_EQ(json("cls.nothing()"), "null");
+    // Made again (as a rebuilt runtime does), the module reaches the same
+    // target; another key never shares it, or an object argument could not
+    // tell the modules apart.
+    auto again = made("cls");
+    ASSERT_TRUE(again->registerObj());
+    EXPECT_EQ(again->registerObj(), first->registerObj());
+    EXPECT_NE(made("other")->registerObj(), first->registerObj());
+    EXPECT_EQ(again->methodList().size(), 2u);
+}
+
 TEST_F(ScriptRuntime, OtherNavigationsAndLoadReportsGoToTheDelegateAndMissingNamesAlert)
 {
     EXPECT_EQ(m_context->evaluate("String(openURL('https://127.0.0.1/x'))"), "false");

@@ -17,8 +17,10 @@ TEST(SDKServers, BuiltInRowsStayLocalAndSettersRepointTheirRows)
 {
     CVOSDKServers::reset();
     for (ServerRow row : { ServerRow::OAuth, ServerRow::Connect, ServerRow::Report, ServerRow::OnlineStatus,
-                           ServerRow::BusinessCheck, ServerRow::PlazaWeb, ServerRow::Analytics })
+                           ServerRow::BusinessCheck, ServerRow::PlazaWeb, ServerRow::Analytics }) {
         EXPECT_TRUE(CVOSDKServers::origin(row).ends_with(".example")) << CVOSDKServers::origin(row);
+        EXPECT_TRUE(CVOSDKServers::isPlaceholder(row)) << CVOSDKServers::origin(row);
+    }
     EXPECT_TRUE(CVOSDKServers::origin(ServerRow::OAuth).starts_with("https://"));
     EXPECT_TRUE(CVOSDKServers::origin(ServerRow::Connect).starts_with("http://"));
 
@@ -43,7 +45,10 @@ TEST(SDKServers, BuiltInRowsStayLocalAndSettersRepointTheirRows)
     EXPECT_EQ(CVOSDKServers::url(ServerRow::OAuth, "/oauth2.0/m_me"), "https://127.0.0.1:8443/oauth2.0/m_me");
     EXPECT_EQ(CVOSDKServers::origin(ServerRow::Analytics), "http://127.0.0.1:9090");
     EXPECT_EQ(CVOSDKServers::watchedHost(), "127.0.0.1");
+    EXPECT_FALSE(CVOSDKServers::isPlaceholder(ServerRow::Analytics));
+    EXPECT_FALSE(CVOSDKServers::isPlaceholder(ServerRow::PlazaWeb));
     CVOSDKServers::reset();
+    EXPECT_TRUE(CVOSDKServers::isPlaceholder(ServerRow::Analytics));
     EXPECT_EQ(CVOSDKServers::origin(ServerRow::Report), "http://report.zz.example");
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -130,20 +131,59 @@ TEST_F(ZipArchive, HostileArchivesAreRefusedBeforeAnythingIsWritten)
     }
 }
 
-TEST_F(ZipArchive, DamagedEntriesAndPlantedLinksFailTheExtraction)
+TEST_F(ZipArchive, DamagedEntriesAndPlantedLinksFailNamingTheEntry)
 {
-    // A stored entry whose bytes no longer match its CRC.
-    ASSERT_TRUE(writeRawZip(m_zip, {{"good.txt", "fine"}, {"bad.txt", "PAYLOAD-PAYLOAD", 0, 0}}));
-    std::string bytes = slurp(m_zip);
-    bytes[bytes.find("PAYLOAD-PAYLOAD")] = 'Q';
-    spit(m_zip, bytes);
-    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+    // Little-endian 32-bit fields of the first entry's local header and of its
+    // central-directory record.
+    auto patch32 = [](std::string& bytes, std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    auto firstData = [](const std::string& bytes) {
+        auto u16 = [&](std::size_t at) { return std::size_t(std::uint8_t(bytes[at])) | std::size_t(std::uint8_t(bytes[at + 1])) << 8; };
+        return 30 + u16(26) + u16(28);
+    };
+    const std::string text(2000, 'z');
+    struct Row {
+        const char* label;
+        std::vector<RawEntry> entries;
+        std::function<void(std::string&)> damage;
+        std::string message;
+    } rows[] = {
+        {"stored bytes that no longer match the CRC", {{"bad.txt", "PAYLOAD-PAYLOAD", 0, 0}, {"good.txt", "fine"}},
+         [](std::string& bytes) { bytes[bytes.find("PAYLOAD-PAYLOAD")] = 'Q'; },
+         "failed to unzip \"bad.txt\": CRC mismatch"},
+        {"a deflate stream with an invalid block", {{"js/a.js", text}},
+         [&](std::string& bytes) { bytes[firstData(bytes)] = '\xFF'; },
+         "failed to unzip \"js/a.js\": damaged compressed data"},
+        {"a stream that ends before its declared size", {{"cut.txt", text}},
+         [&](std::string& bytes) {
+             patch32(bytes, 22, 3000);
+             patch32(bytes, bytes.find("PK\x01\x02") + 24, 3000);
+         },
+         "failed to unzip \"cut.txt\": truncated data: 2000 of 3000 bytes"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        fs::remove_all(m_root + "/box");
+        ASSERT_TRUE(writeRawZip(m_zip, row.entries));
+        std::string bytes = slurp(m_zip);
+        row.damage(bytes);
+        spit(m_zip, bytes);
+        pf::Error error;
+        EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error));
+        EXPECT_EQ(error.domain, CVZipArchive::errorDomain);
+        EXPECT_EQ(error.code, -4);
+        EXPECT_EQ(error.description, row.message);
+    }
 
-    // An archive cut short inside an entry's data.
+    // An archive cut short inside an entry's data loses its directory.
     const std::string data(3000, 'z');
     ASSERT_TRUE(writeRawZip(m_zip, {{"whole.txt", data, 0, 0}, {"cut.txt", data, 0, 0}}));
     spit(m_zip, slurp(m_zip).substr(0, 4500));
-    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+    pf::Error error;
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error));
+    EXPECT_EQ(error.code, -1);
 
     // A link already in the destination is never written through.
     fs::remove_all(m_out);
@@ -151,7 +191,9 @@ TEST_F(ZipArchive, DamagedEntriesAndPlantedLinksFailTheExtraction)
     fs::create_directories(m_root + "/outside");
     fs::create_directory_symlink(m_root + "/outside", m_out + "/js");
     ASSERT_TRUE(writeRawZip(m_zip, {{"js/init.js", "x"}}));
-    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out));
+    error = {};
+    EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error));
+    EXPECT_EQ(error.description, "failed to unzip \"js/init.js\": its folder cannot be made (or is a link)");
     EXPECT_TRUE(fs::is_empty(m_root + "/outside"));
 }
 
