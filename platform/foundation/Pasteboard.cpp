@@ -220,6 +220,16 @@ void Pasteboard::setItems(const std::vector<Item>& items)
     writeBoard(file, board);
 }
 
+bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& change)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    change(board.items);
+    return writeBoard(file, board);
+}
+
 std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) const
 {
     for (const Item& item : items())
