@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <plist/plist.h>
 #include <utility>
 #include <vector>
@@ -41,10 +42,12 @@ std::uint64_t readBigEndian(const std::uint8_t* p, unsigned size)
     return value;
 }
 
+}
+
 // Walks the object graph from the top object without building anything, so
 // that libplist, which follows references recursively and copies shared
 // objects at every use, only ever sees a tree of bounded depth and size.
-std::optional<Error> checkObjectGraph(std::string_view text)
+std::optional<Error> checkBinaryPropertyList(std::string_view text)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     std::size_t size = text.size();
@@ -70,11 +73,43 @@ std::optional<Error> checkObjectGraph(std::string_view text)
         return static_cast<std::size_t>(offset);
     };
 
+    // An object's length from its marker (or the integer after it), and
+    // where its contents start.
+    auto lengthAt = [&](std::size_t offset) -> std::optional<std::pair<std::uint64_t, std::size_t>> {
+        std::size_t start = offset + 1;
+        std::uint64_t length = bytes[offset] & 0xF;
+        if (length != 0xF)
+            return std::pair{length, start};
+        if (start >= tableOffset || (bytes[start] >> 4) != 0x1 || (bytes[start] & 0xF) > 3)
+            return std::nullopt;
+        unsigned lengthSize = 1u << (bytes[start] & 0xF);
+        if (start + 1 + lengthSize > tableOffset)
+            return std::nullopt;
+        return std::pair{readBigEndian(bytes + start + 1, lengthSize), start + 1 + lengthSize};
+    };
+    // libplist stops the program on a dictionary key holding a NUL, so keys
+    // are looked at here: ASCII or UTF-16 text without a zero unit.
+    auto keyIsText = [&](std::size_t offset) {
+        unsigned kind = bytes[offset] >> 4;
+        auto length = lengthAt(offset);
+        if ((kind != 0x5 && kind != 0x6) || !length)
+            return false;
+        auto [units, start] = *length;
+        unsigned unitSize = kind == 0x6 ? 2 : 1;
+        if (units > (tableOffset - start) / unitSize)
+            return false;
+        for (std::uint64_t i = 0; i < units; ++i)
+            if (readBigEndian(bytes + start + i * unitSize, unitSize) == 0)
+                return false;
+        return true;
+    };
+
     struct Pending {
         std::uint64_t index;
         unsigned depth;
+        bool isKey;
     };
-    std::vector<Pending> pending{{top, 0}};
+    std::vector<Pending> pending{{top, 0, false}};
     std::size_t visits = 0;
     while (!pending.empty()) {
         Pending node = pending.back();
@@ -86,19 +121,14 @@ std::optional<Error> checkObjectGraph(std::string_view text)
             return refuse("an object lies outside the file");
         std::uint8_t marker = bytes[*offset];
         unsigned kind = marker >> 4;
+        if (node.isKey && !keyIsText(*offset))
+            return refuse("a key that is not text without NULs");
         if (kind != 0xA && kind != 0xC && kind != 0xD)
             continue; // scalars are bounded by their own lengths, which libplist checks
-        std::size_t start = *offset + 1;
-        std::uint64_t members = marker & 0xF;
-        if (members == 0xF) {
-            if (start >= tableOffset || (bytes[start] >> 4) != 0x1 || (bytes[start] & 0xF) > 3)
-                return refuse("bad container length");
-            unsigned lengthSize = 1u << (bytes[start] & 0xF);
-            if (start + 1 + lengthSize > tableOffset)
-                return refuse("bad container length");
-            members = readBigEndian(bytes + start + 1, lengthSize);
-            start += 1 + lengthSize;
-        }
+        auto length = lengthAt(*offset);
+        if (!length)
+            return refuse("bad container length");
+        auto [members, start] = *length;
         std::uint64_t refs = kind == 0xD ? members * 2 : members;
         if ((kind == 0xD && members > std::numeric_limits<std::uint64_t>::max() / 2)
             || refs > (tableOffset - start) / refSize)
@@ -109,10 +139,29 @@ std::optional<Error> checkObjectGraph(std::string_view text)
             std::uint64_t child = readBigEndian(bytes + start + i * refSize, refSize);
             if (child >= count)
                 return refuse("a reference leaves the object table");
-            pending.push_back({child, node.depth + 1});
+            pending.push_back({child, node.depth + 1, kind == 0xD && i < members});
         }
     }
     return std::nullopt;
+}
+
+namespace {
+
+// Whole seconds and microseconds as libplist keeps them; nothing outside
+// its 32-bit range.
+std::optional<std::pair<std::int32_t, std::int32_t>> splitDate(double since2001)
+{
+    if (!std::isfinite(since2001))
+        return std::nullopt;
+    double whole = std::floor(since2001);
+    auto micro = std::lround((since2001 - whole) * 1e6);
+    if (micro >= 1000000) {
+        whole += 1;
+        micro -= 1000000;
+    }
+    if (whole < std::numeric_limits<std::int32_t>::min() || whole > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    return std::pair{static_cast<std::int32_t>(whole), static_cast<std::int32_t>(micro)};
 }
 
 ErrorOr<std::string> textOf(const char* text, std::uint64_t length)
@@ -194,7 +243,12 @@ ErrorOr<Value> convert(plist_t node, unsigned depth)
     case PLIST_DATE: {
         std::int32_t seconds = 0, micro = 0;
         plist_get_date_val(node, &seconds, &micro);
-        return Value(Date{seconds + micro / 1e6 + kSecondsFrom1970To2001});
+        // libplist may hand out a negative fraction at the edge of its range;
+        // what is read must be writable again.
+        double since2001 = seconds + micro / 1e6;
+        if (!splitDate(since2001))
+            return refuse("a date out of range");
+        return Value(Date{since2001 + kSecondsFrom1970To2001});
     }
     case PLIST_DATA: {
         std::uint64_t length = 0;
@@ -256,19 +310,10 @@ ErrorOr<plist_t> encode(const Value& value, unsigned depth)
         return plist_new_uint(static_cast<std::uint64_t>(n.integer));
     }
     case Value::Type::Date: {
-        double since2001 = value.date()->seconds - kSecondsFrom1970To2001;
-        double whole = std::floor(since2001);
-        if (!std::isfinite(since2001) || whole < std::numeric_limits<std::int32_t>::min()
-            || whole > std::numeric_limits<std::int32_t>::max())
+        auto parts = splitDate(value.date()->seconds - kSecondsFrom1970To2001);
+        if (!parts)
             return refuseWrite("a date out of range");
-        auto micro = static_cast<std::int32_t>(std::lround((since2001 - whole) * 1e6));
-        if (micro >= 1000000) {
-            if (whole >= std::numeric_limits<std::int32_t>::max())
-                return refuseWrite("a date out of range");
-            whole += 1;
-            micro -= 1000000;
-        }
-        return plist_new_date(static_cast<std::int32_t>(whole), micro);
+        return plist_new_date(parts->first, parts->second);
     }
     case Value::Type::Data: {
         const Bytes& bytes = *value.data();
@@ -292,7 +337,7 @@ ErrorOr<Value> parseBinaryPropertyList(std::string_view bytes)
 {
     if (bytes.size() > std::numeric_limits<std::uint32_t>::max())
         return refuse("too large");
-    if (auto error = checkObjectGraph(bytes))
+    if (auto error = checkBinaryPropertyList(bytes))
         return *error;
     PlistHolder root;
     plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root.node);

@@ -9,7 +9,8 @@
 // walked, and a list is refused when a reference leaves the object table,
 // containers nest deeper than kMaxDepth, or shared containers would expand
 // the tree beyond one node per input byte (a few kilobytes must not unfold
-// into gigabytes). Strings that are not UTF-8 or hold a NUL, and types
+// into gigabytes), and a dictionary key that is not text or holds a NUL
+// (libplist would stop the program). Strings that are not UTF-8 or hold a NUL, and types
 // without a value here (UIDs, null, sets), are refused too.
 //
 // The writer refuses what the reader could not give back: nil, null,
@@ -20,6 +21,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
+#include <optional>
 #include <string_view>
 
 namespace pf {
@@ -28,6 +30,9 @@ inline constexpr unsigned kMaxBinaryPropertyListDepth = 256;
 
 // True when `bytes` start like a binary property list.
 bool isBinaryPropertyList(std::string_view bytes);
+// The structural checks of parseBinaryPropertyList alone, for readers that
+// hand the bytes to libplist themselves: nothing when libplist may read them.
+std::optional<Error> checkBinaryPropertyList(std::string_view bytes);
 ErrorOr<Value> parseBinaryPropertyList(std::string_view bytes);
 ErrorOr<Bytes> writeBinaryPropertyList(const Value& value);
 

@@ -132,6 +132,8 @@ TEST(BinaryPropertyList, HostileInputIsRefusedBeforeItUnfolds)
         { "truncated", handMade({ arrayOf({ 1 }), kSmallInteger }).substr(0, 20) },
         { "a string not UTF-8", handMade({ std::string("\x52\xC3\x28", 3) }) },
         { "a UID", handMade({ std::string("\x80\x01", 2) }) },
+        { "a key with a NUL", handMade({ std::string("\xD1\x00\x01\x00\x02", 5), std::string("\x52\x61\x00", 3), kSmallInteger }) },
+        { "a key that is a number", handMade({ std::string("\xD1\x00\x01\x00\x02", 5), kSmallInteger, kSmallInteger }) },
     };
     for (const auto& row : rows)
         EXPECT_FALSE(parseBinaryPropertyList(row.bytes).ok()) << row.what;
@@ -139,6 +141,9 @@ TEST(BinaryPropertyList, HostileInputIsRefusedBeforeItUnfolds)
     auto fine = parseBinaryPropertyList(handMade({ arrayOf({ 1, 1 }), kSmallInteger }));
     ASSERT_TRUE(fine.ok()) << fine.error().description;
     EXPECT_EQ(*fine, Value(Array::create({ 7, 7 })));
+    auto keyed = parseBinaryPropertyList(handMade({ std::string("\xD1\x00\x01\x00\x02", 5), std::string("\x52\x61\x62", 3), kSmallInteger }));
+    ASSERT_TRUE(keyed.ok()) << keyed.error().description;
+    EXPECT_EQ(*keyed, Value(Dictionary::create({ { "ab", 7 } })));
 }
 
 TEST(BinaryPropertyList, FilesOfEitherFormReadTheSame)

@@ -104,3 +104,30 @@ TEST_F(PasteboardTest, ReadModifyWritesFromManyWritersLoseNothing)
     ASSERT_TRUE(taken);
     EXPECT_EQ(board->items().size(), static_cast<std::size_t>(kWriters * kEach - 1));
 }
+
+TEST_F(PasteboardTest, ABoardThatWouldUnfoldWithoutEndReadsAsEmpty)
+{
+    // Forty arrays, each naming the next one twice: 2^40 nodes once unfolded.
+    std::string list = "bplist00";
+    std::vector<std::uint32_t> offsets;
+    for (unsigned i = 0; i < 40; ++i) {
+        offsets.push_back(static_cast<std::uint32_t>(list.size()));
+        if (i + 1 < 40)
+            list += {'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)};
+        else
+            list += {'\x10', '\x01'};
+    }
+    std::size_t table = list.size();
+    for (std::uint32_t offset : offsets)
+        list += static_cast<char>(offset);
+    std::string trailer(32, '\0');
+    trailer[6] = trailer[7] = 1;
+    trailer[15] = 40;
+    trailer[31] = static_cast<char>(table);
+    auto board = Pasteboard::withName("laughs", true);
+    board->setData(Bytes{1}, "t");
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir + "/pasteboards"))
+        if (entry.path().extension() == ".board")
+            std::ofstream(entry.path(), std::ios::trunc | std::ios::binary) << list + trailer;
+    EXPECT_TRUE(board->items().empty());
+}
