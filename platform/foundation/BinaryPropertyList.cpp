@@ -243,9 +243,12 @@ ErrorOr<Value> convert(plist_t node, unsigned depth)
     case PLIST_DATE: {
         std::int32_t seconds = 0, micro = 0;
         plist_get_date_val(node, &seconds, &micro);
-        // libplist may hand out a negative fraction at the edge of its range;
-        // what is read must be writable again.
-        double since2001 = seconds + micro / 1e6;
+        // libplist truncates toward zero and keeps the fraction's size
+        // without its sign, so before 2001 the fraction counts backwards
+        // (it cannot tell the second just before 2001 from the one after).
+        double fraction = std::abs(micro) / 1e6;
+        double since2001 = seconds < 0 ? seconds - fraction : seconds + fraction;
+        // What is read must be writable again, also at the edge of the range.
         if (!splitDate(since2001))
             return refuse("a date out of range");
         return Value(Date{since2001 + kSecondsFrom1970To2001});

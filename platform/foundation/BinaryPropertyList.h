@@ -16,7 +16,9 @@
 // The writer refuses what the reader could not give back: nil, null,
 // objects, unsigned integers beyond the signed 64-bit range, dates outside
 // 1933-2069 (libplist keeps 32-bit seconds), strings with a NUL or not
-// UTF-8, nesting past kMaxDepth. Any thread; no shared state.
+// UTF-8, nesting past kMaxDepth. Dates keep microseconds, except that
+// libplist cannot tell the last second before 2001 from the first one after
+// it. Any thread; no shared state.
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
