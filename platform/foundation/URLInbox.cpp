@@ -151,8 +151,13 @@ struct URLInbox::Impl {
             if (fds[1].revents)
                 return;
             FileDescriptor peer(accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (!peer)
+            if (!peer) {
+                // Out of descriptors: the connection stays queued, so wait a
+                // little instead of spinning on it.
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                    poll(nullptr, 0, 100);
                 continue;
+            }
             if (!peerIsOurUser(peer.get())) {
                 log("URL inbox: a peer of another user was turned away");
                 continue;

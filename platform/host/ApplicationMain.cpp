@@ -4,6 +4,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/URLInbox.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/host/DesktopHost.h"
 #include "platform/host/HeadlessHost.h"
@@ -54,8 +55,10 @@ std::optional<Value> takeLaunchOptions(std::vector<std::string>& arguments)
     bool missing = false;
     auto url = takeURL(arguments, missing, "--open-url");
     auto source = takeURL(arguments, missing, "--source-application");
-    if (missing || (url && !URL::create(*url))) {
-        std::fprintf(stderr, "--open-url needs a URL\n");
+    // Another program chose these: the same checks as for its socket messages.
+    if (missing || (url && (url->size() > URLInbox::kMaxURLLength || !URL::create(*url)))
+        || (source && !source->empty() && !AppRegistry::isValidBundleIdentifier(*source))) {
+        std::fprintf(stderr, "--open-url needs a URL and --source-application a bundle identifier\n");
         return std::nullopt;
     }
     if (!url)

@@ -35,6 +35,8 @@ bool Application::launch(const Value& options)
         log("application: launched without a delegate");
         return false;
     }
+    // Inactive until the launch and its URL are done.
+    m_state = ApplicationState::Inactive;
     if (!delegate->applicationDidFinishLaunchingWithOptions(*this, options))
         return false;
     m_launched = true;
