@@ -260,8 +260,10 @@ std::optional<IncomingURL> URLInbox::parseMessage(std::string_view message, cons
     const auto& source = json["source"].get_ref<const std::string&>();
     if (text.size() > kMaxURLLength || (!source.empty() && !AppRegistry::isValidBundleIdentifier(source)))
         return std::nullopt;
+    // Only a URL that reads back as the very same text: the parser is
+    // lenient with some malformed authorities and would hand on another URL.
     auto url = URL::create(text);
-    if (!url || url->scheme().empty() || !app.answersScheme(url->scheme()))
+    if (!url || url->absoluteString() != text || url->scheme().empty() || !app.answersScheme(url->scheme()))
         return std::nullopt;
     return IncomingURL{*url, source};
 }

@@ -149,6 +149,7 @@ TEST_F(AppSwitching, MessagesAreReadStrictly)
         {R"({"url":"other://x","source":"a"})" "\n", false},                       // not our scheme
         {R"({"url":"peer://has space","source":"a"})" "\n", false},
         {R"({"url":"no scheme","source":"a"})" "\n", false},
+        {R"({"url":"peer://h:x1://p","source":"a"})" "\n", false},                // reads back as another URL
         {R"({"url":"peer://x","source":"../../etc"})" "\n", false},
         {"[\"peer://x\",\"a\"]\n", false},
         {"{\"url\":\"peer://\xff\",\"source\":\"a\"}\n", false},
