@@ -1,4 +1,5 @@
 #include "platform/foundation/AppRegistry.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RunLoop.h"
@@ -226,4 +227,26 @@ TEST_F(AppSwitching, LongDevicePathsStillCarrySockets)
     EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *URLInbox::message(*URL::create("peer://x"), "")),
               URLInbox::Delivery::Delivered);
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return got; }, Seconds(5)));
+}
+
+TEST(ShippedInfoDictionary, RegistersTheCallbackSchemesOfItsOwnKeys)
+{
+    const char* source = std::getenv("ZMR_SOURCE_DIR");
+    Bundle bundle(std::string(source ? source : ".") + "/resources");
+    auto info = bundle.infoDictionary();
+    for (const char* key : {"CFBundleIdentifier", "CFBundleDisplayName", "CFBundleShortVersionString"})
+        EXPECT_FALSE(info->string(key).value_or("").empty()) << key;
+    auto app = InstalledApp::fromInfoDictionary(*info, {});
+    EXPECT_TRUE(AppRegistry::isValidBundleIdentifier(app.bundleIdentifier));
+    auto entry = [&](const char* group, const char* key) {
+        auto dict = info->dictionary(group);
+        return dict ? dict->string(key).value_or("") : std::string();
+    };
+    // The peers answer "corvana" + ZZ app id, "vx" + Voxly app key and the
+    // Natter app id itself; the shell routes them by those prefixes.
+    const std::string schemes[] = {"corvana" + entry("ZZ", "appid"), "vx" + entry("Voxly", "appkey"), entry("Natter", "appid")};
+    for (const auto& scheme : schemes)
+        EXPECT_TRUE(app.answersScheme(scheme)) << scheme;
+    EXPECT_EQ(entry("Natter", "appid").rfind("nt", 0), 0u);
+    EXPECT_TRUE(URL::create(entry("Voxly", "redirectUrl")));
 }
