@@ -14,6 +14,7 @@
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/ApplicationNotifications.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URLInbox.h"
@@ -27,7 +28,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool registered = (registerCoreClasses(), registerUIClasses(), registerServicesClasses(), true);
+    // Every dropped or routed message says so in the log; not needed here.
+    static bool registered = (pf::setLogLevel(pf::LogLevel::Error), registerCoreClasses(), registerUIClasses(),
+                              registerServicesClasses(), true);
     (void)registered;
     static pf::HeadlessHost host;
     static auto shell = ZMRShell::create(pf::Dictionary::create(), nullptr);
