@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <variant>
 #include <vector>
@@ -157,6 +158,8 @@ std::shared_ptr<ZMRShell> makeShell(std::vector<std::string>& arguments)
     pf::useHtmlDocumentsInWebViews();
 
     pf::Bundle::setMain(std::make_shared<pf::Bundle>(options->resources));
+    // Peer applications start this program from their own folders.
+    pf::setRelaunchArguments({"--resources", std::filesystem::absolute(options->resources).string()});
     auto shell = ZMRShell::create(options->server);
     if (!shell) {
         std::fprintf(stderr, "zomaru: no usable cfg.plist in %s\n", options->resources.c_str());

@@ -132,7 +132,9 @@ bool ZMRShell::applicationDidFinishLaunchingWithOptions(pf::Application& applica
     application.registerForRemoteNotificationTypes(pf::RemoteNotificationType::Badge | pf::RemoteNotificationType::Sound
                                                    | pf::RemoteNotificationType::Alert);
     // Voxly's registration and the ZZ login object come with their SDKs.
-    pf::log("Voxly app key and ZZ app id: their SDKs are not part of this build");
+    pf::Value info = bundle() ? pf::Value(bundle()->infoDictionary()) : pf::Value();
+    pf::log("Voxly app key \"%s\" and ZZ app id \"%s\": their SDKs are not part of this build",
+            dataForKeyPath(info, "Voxly.appkey").stringOr().c_str(), dataForKeyPath(info, "ZZ.appid").stringOr().c_str());
     loadStyles();
     // Screens' "openUrl" actions leave the program through the platform.
     KRViewController::setExternalOpener([](const pf::URL& url) { return pf::Application::shared().openURL(url); });

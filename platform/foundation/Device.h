@@ -22,6 +22,9 @@ struct DeviceProfile {
     std::string name = "Zomaru Linux";
     std::string model = "iPhone";
     std::optional<std::string> vendorIdentifier;
+    // Whether applications keep running while another is in front, so that
+    // switching to a peer app and back can work; tests turn it off.
+    bool multitaskingSupported = true;
 
     bool isPad() const { return kind == DeviceKind::iPad; }
     // The leading number of the system version ("7.0.3" reads 7.0).

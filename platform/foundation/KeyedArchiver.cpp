@@ -1,5 +1,6 @@
 #include "platform/foundation/KeyedArchiver.h"
 
+#include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/Collections.h"
 
 #include <cstring>
@@ -234,6 +235,9 @@ std::optional<Value> KeyedUnarchiver::unarchiveObjectWithData(const Bytes& data,
                                                               std::size_t maxSize)
 {
     if (data.empty() || data.size() > maxSize || data.size() > UINT32_MAX)
+        return std::nullopt;
+    // Shared or deeply nested containers would unfold inside libplist first.
+    if (checkBinaryPropertyList({reinterpret_cast<const char*>(data.data()), data.size()}))
         return std::nullopt;
     PlistHolder archive;
     plist_from_bin(reinterpret_cast<const char*>(data.data()), static_cast<std::uint32_t>(data.size()), &archive.node);

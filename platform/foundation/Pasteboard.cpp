@@ -1,5 +1,6 @@
 #include "platform/foundation/Pasteboard.h"
 
+#include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/FileSystem.h"
 
 #include <cstdio>
@@ -73,6 +74,10 @@ Board readBoard(const std::string& path)
         return board;
     auto bytes = readFile(path);
     if (!bytes || bytes->size() > Pasteboard::kMaxFileSize)
+        return board;
+    // Written by any process: shared or deeply nested containers would
+    // unfold inside libplist before anything here could look.
+    if (checkBinaryPropertyList({reinterpret_cast<const char*>(bytes->data()), bytes->size()}))
         return board;
     plist_t root = nullptr;
     plist_from_bin(reinterpret_cast<const char*>(bytes->data()), static_cast<std::uint32_t>(bytes->size()), &root);
@@ -218,6 +223,16 @@ void Pasteboard::setItems(const std::vector<Item>& items)
     Board board = readBoard(file);
     board.items = items;
     writeBoard(file, board);
+}
+
+bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& change)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    change(board.items);
+    return writeBoard(file, board);
 }
 
 std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) const

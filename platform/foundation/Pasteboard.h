@@ -13,6 +13,7 @@
 
 #include "platform/foundation/Forward.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,12 @@ public:
 
     std::vector<Item> items() const;
     void setItems(const std::vector<Item>& items);
+    // Reads the items, lets `change` edit them and writes them back under one
+    // exclusive lock, so no peer's write lands between the read and the
+    // write (taking a slot's value and clearing it, adding to a shared
+    // list). `change` must not call this board. False when the board could
+    // not be written.
+    bool modifyItems(const std::function<void(std::vector<Item>&)>& change);
     // The data of `type` in the first item that has it.
     std::optional<Bytes> dataForPasteboardType(const std::string& type) const;
     // Replaces the board's items with one item holding `type`.

@@ -1,5 +1,6 @@
 #include "platform/foundation/PropertyList.h"
 
+#include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/Collections.h"
 
 #include <libxml/parser.h>
@@ -174,7 +175,10 @@ ErrorOr<Value> readPropertyListFile(const std::string& path)
         return Error{"PropertyList", 2, "cannot open " + path};
     std::stringstream buffer;
     buffer << in.rdbuf();
-    return parsePropertyList(buffer.str());
+    std::string bytes = buffer.str();
+    if (isBinaryPropertyList(bytes))
+        return parseBinaryPropertyList(bytes);
+    return parsePropertyList(bytes);
 }
 
 }

@@ -14,6 +14,8 @@
 namespace pf {
 
 ErrorOr<Value> parsePropertyList(std::string_view xml);
+// Reads an XML list, or a binary one (see BinaryPropertyList.h) when the
+// file starts like one.
 ErrorOr<Value> readPropertyListFile(const std::string& path);
 
 }

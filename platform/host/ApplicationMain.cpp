@@ -1,6 +1,10 @@
 #include "platform/host/ApplicationMain.h"
 
+#include "platform/foundation/AppRegistry.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/URLInbox.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/host/DesktopHost.h"
 #include "platform/host/HeadlessHost.h"
@@ -12,6 +16,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 
 namespace pf {
 
@@ -22,12 +27,14 @@ constexpr double kFrame = 1.0 / 60;
 constexpr double kFirstLook = 0.5;
 constexpr double kShotTimeout = 10;
 
-std::optional<std::string> takeURL(std::vector<std::string>& arguments, bool& missing)
+std::vector<std::string> g_relaunchArguments;
+
+std::optional<std::string> takeURL(std::vector<std::string>& arguments, bool& missing, const char* flag = "--url")
 {
     std::optional<std::string> url;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] != "--url") {
+        if (arguments[i] != flag) {
             rest.push_back(arguments[i]);
             continue;
         }
@@ -41,7 +48,46 @@ std::optional<std::string> takeURL(std::vector<std::string>& arguments, bool& mi
     return url;
 }
 
+// Options of a launch by another application: "--open-url URL
+// --source-application ID"; nil without them, nothing (after a message)
+// when they make no sense.
+std::optional<Value> takeLaunchOptions(std::vector<std::string>& arguments, const std::string& program)
+{
+    bool missing = false;
+    auto url = takeURL(arguments, missing, "--open-url");
+    auto source = takeURL(arguments, missing, "--source-application");
+    // Another program chose these: the same checks as for its socket messages.
+    if (missing || (url && (url->size() > URLInbox::kMaxURLLength || !URL::create(*url)))
+        || (source && !source->empty() && !AppRegistry::isValidBundleIdentifier(*source))) {
+        std::fprintf(stderr, "%s: --open-url needs a URL and --source-application a bundle identifier\n",
+                     program.c_str());
+        return std::nullopt;
+    }
+    if (!url)
+        return Value();
+    return Value(Dictionary::create({{LaunchOptionsURLKey, *url}, {LaunchOptionsSourceApplicationKey, source.value_or("")}}));
 }
+
+// Writes the registry entry and listens, when the bundle names the program.
+void receiveURLs(Application& application)
+{
+    auto bundle = Bundle::main();
+    std::error_code error;
+    auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!bundle || error)
+        return;
+    std::vector<std::string> command{program.string()};
+    command.insert(command.end(), g_relaunchArguments.begin(), g_relaunchArguments.end());
+    auto self = InstalledApp::fromInfoDictionary(*bundle->infoDictionary(), std::move(command));
+    if (self.bundleIdentifier.empty())
+        return;
+    if (auto refused = application.startReceivingURLs(self))
+        log("no URLs from other applications: %s", refused->description.c_str());
+}
+
+}
+
+void setRelaunchArguments(std::vector<std::string> arguments) { g_relaunchArguments = std::move(arguments); }
 
 bool waitUntilSettled(HeadlessHost& host, ApplicationDelegate& delegate, double timeoutSeconds)
 {
@@ -102,18 +148,25 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
         std::fprintf(stderr, "%s: --url %s: not a URL\n", program.c_str(), urlText->c_str());
         return 2;
     }
+    auto launchOptions = takeLaunchOptions(arguments, program);
+    if (!launchOptions)
+        return 2;
     auto delegate = makeDelegate(arguments);
     if (!delegate)
         return 2;
     Application& application = Application::shared();
     application.setDelegate(delegate);
+    receiveURLs(application);
+    struct StopReceiving {
+        ~StopReceiving() { Application::shared().stopReceivingURLs(); }
+    } stopReceiving;
 
     if (host->headless || !hasDisplay()) {
         if (!host->headless)
             std::fprintf(stderr, "%s: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): running without a window\n",
                          program.c_str());
         HeadlessHost headless;
-        if (!application.launch())
+        if (!application.launch(*launchOptions))
             return 1;
         if (url)
             openRootURL(*delegate, *url, program);
@@ -133,7 +186,7 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
         std::fprintf(stderr, "%s: no desktop window: %s\n", program.c_str(), desktop.error().description.c_str());
         return 1;
     }
-    if (!application.launch())
+    if (!application.launch(*launchOptions))
         return 1;
     if (url)
         openRootURL(*delegate, *url, program);

@@ -12,6 +12,13 @@
 //                    headless: once settled, tap, drag or type into the
 //                    focused field, in the order given, each followed by
 //                    the same settle wait (then the shot, with --shot)
+//   --open-url URL --source-application ID
+//                    started by another application to open URL (see
+//                    pf::Application::launch)
+//
+// The program writes its entry in the installed-app registry (its bundle's
+// Info.plist, this program's path and the relaunch arguments) and listens
+// for URLs from other applications while it runs.
 //
 // Settled means: the main loop has nothing ready to run, no animation runs
 // and the delegate's applicationIsReady() holds. Without those flags the
@@ -35,6 +42,10 @@ class ApplicationDelegate;
 // Gets the arguments the host did not take; answers the delegate, or null to
 // end the program with status 2 (the factory says why).
 using ApplicationDelegateFactory = std::function<std::shared_ptr<ApplicationDelegate>(std::vector<std::string>&)>;
+
+// The arguments after the program's path that start it again from any
+// folder (say, an absolute resources folder); the delegate factory sets them.
+void setRelaunchArguments(std::vector<std::string> arguments);
 
 // Answers the process's exit status.
 int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& makeDelegate);

@@ -127,7 +127,10 @@ bool DesktopHost::handle(const SDL_Event& event)
             m_compositor.invalidateAll();
         } else if (event.window.event == SDL_WINDOWEVENT_MINIMIZED) {
             Application::shared().enterBackground();
-        } else if (event.window.event == SDL_WINDOWEVENT_RESTORED) {
+        } else if (event.window.event == SDL_WINDOWEVENT_RESTORED
+                   || event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            // Back from a peer application or from the task bar: to the
+            // front as any return is (nothing when already active).
             Application::shared().enterForeground();
             m_compositor.invalidateAll();
         }

@@ -1,6 +1,8 @@
 #include "platform/ui/Application.h"
 
+#include "platform/foundation/AppRegistry.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/URLInbox.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Text.h"
@@ -15,6 +17,8 @@
 namespace pf {
 
 const char* const MemoryWarningNotification = "pf::MemoryWarningNotification";
+const char* const LaunchOptionsURLKey = "UIApplicationLaunchOptionsURLKey";
+const char* const LaunchOptionsSourceApplicationKey = "UIApplicationLaunchOptionsSourceApplicationKey";
 
 namespace {
 
@@ -40,6 +44,9 @@ public:
 };
 
 }
+
+Application::Application() = default;
+Application::~Application() = default;
 
 Application& Application::shared()
 {

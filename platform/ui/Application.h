@@ -9,7 +9,15 @@
 // injected (tests), and messages come in through receiveRemoteNotification()
 // (the headless host). Outgoing URLs: http and https go to the opener
 // (`xdg-open`, started with an argument vector, never a shell; hosts and
-// tests install their own); every other scheme is refused with a log line.
+// tests install their own); other schemes go to the application that
+// answers them in the installed-app registry (AppRegistry.h): to its
+// socket when it runs, else by starting it (URLInbox.h). After a hand-over
+// this application goes to the background on a later turn of the loop.
+//
+// URLs from other applications (receiveURL) bring this one to the front:
+// will-enter-foreground, openIncomingURL, did-become-active, in that order;
+// an active application only gets openIncomingURL, and one that has not
+// launched yet gets it after launching, before it becomes active.
 //
 // The status bar is a window of its own at the status-bar level, 20 points
 // high across the top of the screen, taking no touches; it shows the time
@@ -25,8 +33,12 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Forward.h"
 
+#include "platform/foundation/Error.h"
+
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +46,14 @@ namespace pf {
 
 // Posted (object: none) by simulateMemoryWarning() before the controllers hear of it.
 extern const char* const MemoryWarningNotification;
+// Launch options of a program started to open a URL: the URL's text and
+// the bundle id of the application that sent it.
+extern const char* const LaunchOptionsURLKey;
+extern const char* const LaunchOptionsSourceApplicationKey;
 
 class ApplicationDelegate;
+struct InstalledApp;
+class URLInbox;
 
 // Flags of registerForRemoteNotificationTypes.
 namespace RemoteNotificationType {
@@ -55,20 +73,31 @@ public:
     ApplicationState applicationState() const { return m_state; }
 
     // Tells the delegate the program launched and, when it answers true,
-    // becomes active (ApplicationDidBecomeActiveNotification). Answers the
-    // delegate's verdict; false without a delegate.
+    // hands it the URL of the launch options and any that came meanwhile,
+    // then becomes active (ApplicationDidBecomeActiveNotification). Answers
+    // the delegate's verdict; false without a delegate.
     bool launch(const Value& options = {});
     // Posts ApplicationWillResignActiveNotification, tells the delegate and
     // posts ApplicationDidEnterBackgroundNotification. Only when active.
     void enterBackground();
-    // Posts ApplicationWillEnterForegroundNotification, tells the delegate,
-    // posts ApplicationDidBecomeActiveNotification. Only from the background.
+    // Posts ApplicationWillEnterForegroundNotification, tells the delegate
+    // (inactive meanwhile), posts ApplicationDidBecomeActiveNotification.
+    // Only from the background.
     void enterForeground();
     // The screen's key window, or null.
     WindowRef keyWindow() const;
 
     // A URL from another program; answers whether the delegate took it.
     bool openIncomingURL(const URL& url, const std::string& sourceApplication = {});
+    // A URL another application sent: brings this one to the front around
+    // openIncomingURL (see above).
+    void receiveURL(const URL& url, const std::string& sourceApplication);
+
+    // Writes this application's registry entry and listens for URLs sent to
+    // it until stopReceivingURLs(); its bundle id becomes the source of the
+    // URLs it opens. An error when the registry or the socket is refused.
+    std::optional<Error> startReceivingURLs(const InstalledApp& self);
+    void stopReceivingURLs();
 
     // The delegate hears of the outcome on a later turn of the main loop:
     // the injected device token, else a failure.
@@ -79,8 +108,11 @@ public:
     // A push message as it arrives: handed to the delegate at once.
     void receiveRemoteNotification(const Value& payload);
 
-    // http and https go to the opener; other schemes are refused (logged).
+    // http and https, and any scheme an installed application answers
+    // (ignoring case; only the scheme counts).
     bool canOpenURL(const URL& url) const;
+    // False, with a log line, for a URL over URLInbox::kMaxURLLength, a
+    // scheme nobody answers or a hand-over that failed.
     bool openURL(const URL& url);
     // Null restores the desktop opener.
     using URLOpener = std::function<bool(const URL&)>;
@@ -110,7 +142,12 @@ public:
     Application& operator=(const Application&) = delete;
 
 private:
-    Application() = default;
+    Application();
+    ~Application();
+    void comeToForeground(const URL* url, const std::string& sourceApplication);
+    // Goes to the background if a hand-over asked for it and it has not happened yet.
+    void stepBack();
+    std::string ownBundleIdentifier() const;
     std::weak_ptr<ApplicationDelegate> m_delegate;
     ApplicationState m_state = ApplicationState::Inactive;
     int m_remoteTypes = 0;
@@ -119,6 +156,12 @@ private:
     WindowRef m_statusBar;
     bool m_statusBarHidden = false;
     int m_statusBarOrientation = 1;
+    bool m_launched = false;
+    bool m_stepBackPending = false;
+    std::unique_ptr<InstalledApp> m_self;
+    std::unique_ptr<URLInbox> m_inbox;
+    // URLs that came before launch, with their senders.
+    std::vector<std::pair<URL, std::string>> m_pendingURLs;
 };
 
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <thread>
 
 using namespace pf;
 
@@ -69,4 +71,63 @@ TEST_F(PasteboardTest, DamagedOrOversizedFilesReadAsEmptyBoards)
     EXPECT_TRUE(board->items().empty());
     board->setData(Bytes{2}, "t");
     EXPECT_EQ(board->dataForPasteboardType("t"), Bytes{2});
+}
+
+TEST_F(PasteboardTest, ReadModifyWritesFromManyWritersLoseNothing)
+{
+    auto board = Pasteboard::withName("shared list", true);
+    ASSERT_TRUE(board);
+    constexpr int kWriters = 4, kEach = 25;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w)
+        writers.emplace_back([w] {
+            // Each writer opens the board itself, as a peer process would.
+            auto own = Pasteboard::withName("shared list", false);
+            for (int i = 0; i < kEach; ++i)
+                EXPECT_TRUE(own->modifyItems([&](std::vector<Pasteboard::Item>& items) {
+                    items.push_back({{"w", Bytes{static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(i)}}});
+                }));
+        });
+    for (auto& writer : writers)
+        writer.join();
+    std::set<Bytes> seen;
+    for (const auto& item : board->items())
+        seen.insert(item.at(0).second);
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kWriters * kEach));
+
+    // Taking a value out clears it in the same step.
+    std::optional<Bytes> taken;
+    board->modifyItems([&](std::vector<Pasteboard::Item>& items) {
+        taken = items.front().front().second;
+        items.erase(items.begin());
+    });
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(board->items().size(), static_cast<std::size_t>(kWriters * kEach - 1));
+}
+
+TEST_F(PasteboardTest, ABoardThatWouldUnfoldWithoutEndReadsAsEmpty)
+{
+    // Forty arrays, each naming the next one twice: 2^40 nodes once unfolded.
+    std::string list = "bplist00";
+    std::vector<std::uint32_t> offsets;
+    for (unsigned i = 0; i < 40; ++i) {
+        offsets.push_back(static_cast<std::uint32_t>(list.size()));
+        if (i + 1 < 40)
+            list += {'\xA2', static_cast<char>(i + 1), static_cast<char>(i + 1)};
+        else
+            list += {'\x10', '\x01'};
+    }
+    std::size_t table = list.size();
+    for (std::uint32_t offset : offsets)
+        list += static_cast<char>(offset);
+    std::string trailer(32, '\0');
+    trailer[6] = trailer[7] = 1;
+    trailer[15] = 40;
+    trailer[31] = static_cast<char>(table);
+    auto board = Pasteboard::withName("laughs", true);
+    board->setData(Bytes{1}, "t");
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir + "/pasteboards"))
+        if (entry.path().extension() == ".board")
+            std::ofstream(entry.path(), std::ios::trunc | std::ios::binary) << list + trailer;
+    EXPECT_TRUE(board->items().empty());
 }

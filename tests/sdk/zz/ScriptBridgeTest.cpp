@@ -116,7 +116,7 @@ TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesT
                                         "httpGet https://openmobile.zz.example/getUserInfo getUserInfoResponse:",
                                         "httpJsResponseCallback  getUserInfoResponse:"}));
     EXPECT_EQ(state("log.d('a', 'b')"), "js debuger");
-    EXPECT_EQ(state("nativeApi.getAppName()"), "返回");
+    EXPECT_EQ(state("nativeApi.getAppName()"), "Zomaru"); // the bundle's display name
     EXPECT_EQ(state("JSON.parse(nativeApi.getSDKInfo()).sdkv"), "2.0.1");
     EXPECT_EQ(state("openUi.getZZInfo('{\"appSchema\":\"nothere\"}')"), "NO");
 }

@@ -1,0 +1,252 @@
+#include "platform/foundation/AppRegistry.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URLInbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace pf;
+
+namespace {
+
+// Each test its own device folder, as the registry and sockets live there.
+class AppSwitching : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/zmr-apps-XXXXXX";
+        m_root = mkdtemp(pattern);
+        m_device = m_root + "/device";
+        setenv("ZMR_DEVICE_DIR", m_device.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("ZMR_DEVICE_DIR");
+        std::filesystem::remove_all(m_root);
+    }
+    static InstalledApp app(const std::string& id, std::vector<std::string> schemes)
+    {
+        return {id, std::move(schemes), {"/bin/true", "--flag", "two words"}};
+    }
+    std::string entryPath(const std::string& id) const { return m_device + "/apps/" + id + ".json"; }
+    std::string m_root, m_device;
+};
+
+}
+
+TEST_F(AppSwitching, EntriesAnswerTheirSchemesIgnoringCase)
+{
+    auto info = Dictionary::create({
+        {"CFBundleIdentifier", "com.example.zz"},
+        {"CFBundleURLTypes",
+         Array::create({Dictionary::create({{"CFBundleURLSchemes", Array::create({"mzzOpensdkSSoLogin", "mzz", "bad scheme"})}}),
+                        Dictionary::create({{"CFBundleURLName", "no schemes"}}), "not a dictionary"})},
+    });
+    auto zz = InstalledApp::fromInfoDictionary(*info, {"/bin/true"});
+    EXPECT_EQ(zz.urlSchemes, (std::vector<std::string>{"mzzOpensdkSSoLogin", "mzz"}));
+    ASSERT_FALSE(AppRegistry::registerApp(zz));
+    ASSERT_FALSE(AppRegistry::registerApp(app("com.example.plaza", {"mplazaopensdkapiV2"})));
+
+    struct stat st;
+    ASSERT_EQ(stat(m_device.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(stat((m_device + "/apps").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    struct Row {
+        const char* scheme;
+        const char* app;
+    } rows[] = {
+        {"mzzopensdkssologin", "com.example.zz"}, {"MZZ", "com.example.zz"},
+        {"mplazaopensdkapiv2", "com.example.plaza"}, {"mzzopensdkapiV2", nullptr}, {"", nullptr},
+    };
+    for (const auto& row : rows) {
+        auto found = AppRegistry::appForScheme(row.scheme);
+        EXPECT_EQ(found ? found->bundleIdentifier : std::string(), row.app ? row.app : "") << row.scheme;
+    }
+    auto plaza = AppRegistry::appForScheme("mplazaopensdkapiV2");
+    ASSERT_TRUE(plaza);
+    EXPECT_EQ(plaza->command, (std::vector<std::string>{"/bin/true", "--flag", "two words"}));
+
+    const InstalledApp refused[] = {
+        app("", {"a"}), app("../escape", {"a"}), app(".hidden", {"a"}), app("com.example.x", {"1digit"}),
+        {"com.example.x", {"a"}, {}}, {"com.example.x", {"a"}, {"relative/program"}},
+    };
+    for (const auto& bad : refused)
+        EXPECT_TRUE(AppRegistry::registerApp(bad)) << bad.bundleIdentifier;
+}
+
+TEST_F(AppSwitching, EntriesThatCannotBeTrustedAreSkipped)
+{
+    ASSERT_FALSE(AppRegistry::registerApp(app("com.example.good", {"good"})));
+    struct Row {
+        const char* id;
+        std::string text;
+        mode_t mode;
+    } rows[] = {
+        {"com.example.writable", R"({"bundleIdentifier":"com.example.writable","urlSchemes":["w"],"command":["/bin/true"]})", 0666},
+        {"com.example.groupw", R"({"bundleIdentifier":"com.example.groupw","urlSchemes":["g"],"command":["/bin/true"]})", 0620},
+        {"com.example.missing", R"({"bundleIdentifier":"com.example.missing","urlSchemes":["m"],"command":["/nowhere/prog"]})", 0600},
+        {"com.example.liar", R"({"bundleIdentifier":"com.example.good","urlSchemes":["l"],"command":["/bin/true"]})", 0600},
+        {"com.example.shapes", R"({"bundleIdentifier":"com.example.shapes","urlSchemes":"s","command":["/bin/true"]})", 0600},
+        {"com.example.junk", "{not json", 0600},
+        {"com.example.huge", std::string(AppRegistry::kMaxEntrySize + 1, ' '), 0600},
+    };
+    for (const auto& row : rows) {
+        std::ofstream(entryPath(row.id)) << row.text;
+        chmod(entryPath(row.id).c_str(), row.mode);
+    }
+    // A link to a good entry is not an entry either.
+    std::filesystem::create_symlink(entryPath("com.example.good"), entryPath("com.example.link"));
+
+    auto apps = AppRegistry::installedApps();
+    ASSERT_EQ(apps.size(), 1u);
+    EXPECT_EQ(apps[0].bundleIdentifier, "com.example.good");
+    for (const char* scheme : {"w", "g", "m", "l", "s"})
+        EXPECT_FALSE(AppRegistry::appForScheme(scheme)) << scheme;
+}
+
+TEST_F(AppSwitching, ADeviceFolderOpenToOthersRefusesTheRegistry)
+{
+    createDirectories(m_device);
+    chmod(m_device.c_str(), 0777);
+    EXPECT_FALSE(AppRegistry::directory().ok());
+    EXPECT_TRUE(AppRegistry::registerApp(app("com.example.good", {"good"})));
+    EXPECT_TRUE(AppRegistry::installedApps().empty());
+    chmod(m_device.c_str(), 0700);
+    std::filesystem::create_directory(m_device + "/apps");
+    chmod((m_device + "/apps").c_str(), 0757);
+    EXPECT_FALSE(AppRegistry::directory().ok());
+}
+
+TEST_F(AppSwitching, MessagesAreReadStrictly)
+{
+    auto receiver = app("com.example.receiver", {"peer", "corvana101"});
+    const std::string big(URLInbox::kMaxURLLength, 'a');
+    struct Row {
+        std::string message;
+        bool taken;
+    } rows[] = {
+        {R"({"url":"peer://x","source":"com.example.sender"})" "\n", true},
+        {R"({"source":"","url":"PEER://host/p?q=1#f"})" "\n", true},
+        {R"({"url":"corvana101://pzapp/a/b/0?generalpastboard=1","source":"s"})" "\n", true},
+        {R"({"url":"peer://x","source":"com.example.sender"})", false},            // no line end
+        {R"({"url":"peer://x","source":"a"})" "\n\n", false},                       // two lines
+        {R"({"url":"peer://x"})" "\n", false},                                      // no source
+        {R"({"url":"peer://x","source":"a","extra":1})" "\n", false},
+        {R"({"url":"peer://x","url":"peer://y","source":"a"})" "\n", false},        // a key twice
+        {R"({"url":["peer://x"],"source":"a"})" "\n", false},
+        {R"({"url":"peer://x","source":{"a":1}})" "\n", false},
+        {R"({"url":"other://x","source":"a"})" "\n", false},                       // not our scheme
+        {R"({"url":"peer://has space","source":"a"})" "\n", false},
+        {R"({"url":"no scheme","source":"a"})" "\n", false},
+        {R"({"url":"peer://h:x1://p","source":"a"})" "\n", false},                // reads back as another URL
+        {R"({"url":"peer://x","source":"../../etc"})" "\n", false},
+        {"[\"peer://x\",\"a\"]\n", false},
+        {"{\"url\":\"peer://\xff\",\"source\":\"a\"}\n", false},
+        {"{\"url\":\"peer://x/" + big + "\",\"source\":\"a\"}\n", false},
+        {std::string(URLInbox::kMaxMessageSize + 1, ' '), false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(URLInbox::parseMessage(row.message, receiver).has_value(), row.taken) << row.message.substr(0, 80);
+
+    auto sent = URL::create("peer://x/p?a=%22q%22&b='c'");
+    ASSERT_TRUE(sent);
+    auto text = URLInbox::message(*sent, "com.example.sender");
+    ASSERT_TRUE(text);
+    auto back = URLInbox::parseMessage(*text, receiver);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->url.absoluteString(), sent->absoluteString());
+    EXPECT_EQ(back->sourceApplication, "com.example.sender");
+    auto huge = URL::create("peer://x/" + big);
+    ASSERT_TRUE(huge);
+    EXPECT_FALSE(URLInbox::message(*huge, "s"));
+}
+
+TEST_F(AppSwitching, TheInboxDeliversOnTheMainQueueAndReplacesAStaleSocket)
+{
+    auto receiver = app("com.example.receiver", {"peer"});
+    ASSERT_FALSE(AppRegistry::registerApp(receiver));
+    auto message = URLInbox::message(*URL::create("peer://x"), "com.example.sender");
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *message), URLInbox::Delivery::NotRunning);
+
+    // A socket nobody listens on any more, as a crashed process leaves it.
+    std::string path = m_device + "/apps/com.example.receiver.socket";
+    {
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+        ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        close(fd);
+    }
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *message), URLInbox::Delivery::NotRunning);
+
+    std::vector<std::string> received;
+    auto inbox = URLInbox::open(receiver, [&](const IncomingURL& incoming) {
+        EXPECT_TRUE(RunLoop::main().isMainThread());
+        received.push_back(incoming.url.absoluteString() + " from " + incoming.sourceApplication);
+    });
+    ASSERT_TRUE(inbox.ok()) << inbox.error().description;
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_FALSE(URLInbox::open(receiver, [](const IncomingURL&) {}).ok()) << "a second listener while one lives";
+
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *message), URLInbox::Delivery::Delivered);
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, "{\"url\":\"other://x\",\"source\":\"a\"}\n"),
+              URLInbox::Delivery::Failed);
+    EXPECT_TRUE(received.empty()) << "never inside the call that read it";
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return !received.empty(); }, Seconds(5)));
+    EXPECT_EQ(received, (std::vector<std::string>{"peer://x from com.example.sender"}));
+
+    inbox.value().reset();
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *message), URLInbox::Delivery::NotRunning);
+}
+
+TEST_F(AppSwitching, LongDevicePathsStillCarrySockets)
+{
+    std::string deep = m_root + "/" + std::string(60, 'd') + "/" + std::string(60, 'e');
+    setenv("ZMR_DEVICE_DIR", deep.c_str(), 1);
+    auto receiver = app("com.example.receiver", {"peer"});
+    bool got = false;
+    auto inbox = URLInbox::open(receiver, [&](const IncomingURL&) { got = true; });
+    ASSERT_TRUE(inbox.ok()) << inbox.error().description;
+    EXPECT_TRUE(std::filesystem::exists(deep + "/apps/com.example.receiver.socket"));
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *URLInbox::message(*URL::create("peer://x"), "")),
+              URLInbox::Delivery::Delivered);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return got; }, Seconds(5)));
+}
+
+TEST(ShippedInfoDictionary, RegistersTheCallbackSchemesOfItsOwnKeys)
+{
+    const char* source = std::getenv("ZMR_SOURCE_DIR");
+    Bundle bundle(std::string(source ? source : ".") + "/resources");
+    auto info = bundle.infoDictionary();
+    for (const char* key : {"CFBundleIdentifier", "CFBundleDisplayName", "CFBundleShortVersionString"})
+        EXPECT_FALSE(info->string(key).value_or("").empty()) << key;
+    auto app = InstalledApp::fromInfoDictionary(*info, {});
+    EXPECT_TRUE(AppRegistry::isValidBundleIdentifier(app.bundleIdentifier));
+    auto entry = [&](const char* group, const char* key) {
+        auto dict = info->dictionary(group);
+        return dict ? dict->string(key).value_or("") : std::string();
+    };
+    // The peers answer "corvana" + ZZ app id, "vx" + Voxly app key and the
+    // Natter app id itself; the shell routes them by those prefixes.
+    const std::string schemes[] = {"corvana" + entry("ZZ", "appid"), "vx" + entry("Voxly", "appkey"), entry("Natter", "appid")};
+    for (const auto& scheme : schemes)
+        EXPECT_TRUE(app.answersScheme(scheme)) << scheme;
+    EXPECT_EQ(entry("Natter", "appid").rfind("nt", 0), 0u);
+    EXPECT_TRUE(URL::create(entry("Voxly", "redirectUrl")));
+}
