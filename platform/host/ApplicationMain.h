@@ -8,8 +8,9 @@
 //   --headless       headless: launch, wait until settled, end
 //   --url URL        after launch, open URL in the program's root screen
 //
-// Settled means: the main loop has nothing ready to run, no animation runs
-// and the delegate's applicationIsReady() holds. Without those flags the
+// Settled means: the main loop has nothing ready to run, no animation that
+// will end runs (a spinner repeating until stopped does not count) and the
+// delegate's applicationIsReady() holds. Without those flags the
 // screen shows in a desktop window until it is closed (headless when there
 // is no display).
 //
