@@ -90,12 +90,7 @@ void TableView::reloadData()
     m_loaded = true;
     for (auto& [path, cell] : std::exchange(m_visible, {}))
         recycle(cell);
-    for (auto& section : m_sections) {
-        if (section.headerView)
-            section.headerView->removeFromSuperview();
-        if (section.footerView)
-            section.footerView->removeFromSuperview();
-    }
+    detachSectionViews();
     m_selected.reset();
     m_swiped.reset();
     computeGeometry();

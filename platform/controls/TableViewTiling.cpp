@@ -72,6 +72,7 @@ std::shared_ptr<TableViewCell> TableView::makeCell(const IndexPath& path)
     // again without dequeuing it: in use, it must not wait in the pool too.
     if (auto pool = m_reuse.find(cell->reuseIdentifier()); pool != m_reuse.end())
         std::erase(pool->second, cell);
+    stopLeaving(cell);
     cell->setFrame(rectForRowAtIndexPath(path));
     cell->setSelected(m_selected == path);
     if (auto delegate = tableDelegate())
