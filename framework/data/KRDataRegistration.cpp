@@ -27,9 +27,33 @@
 #include "framework/data/KRPageContainerLayout.h"
 #include "framework/ui/KRUIRegistration.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {
+
+// Interface files list a gatherer's members as a collection.
+pf::ArrayRef gatheredSources(const KRStatusGatherDataSource& gatherer)
+{
+    auto array = pf::Array::create();
+    for (auto& source : gatherer.dataSources())
+        array->add(pf::Value(pf::ObjectRef(source)));
+    return array;
+}
+
+void setGatheredSources(KRStatusGatherDataSource& gatherer, pf::ArrayRef array)
+{
+    std::vector<std::shared_ptr<KRStatusDataSource>> sources;
+    for (std::size_t i = 0; array && i < array->count(); ++i) {
+        const pf::Value& entry = array->at(i);
+        if (auto source = entry.objectAs<KRStatusDataSource>())
+            sources.push_back(std::move(source));
+        else
+            pf::logLevel(pf::LogLevel::Error, "KRStatusGatherDataSource: a member that is no status source is left out");
+    }
+    gatherer.setDataSources(std::move(sources));
+}
 
 // The data sources, the URL service and the data controller base.
 void registerDataSourceClasses()
@@ -40,6 +64,7 @@ void registerDataSourceClasses()
         .adopts(proto::IKRDownlinkTask())
         .adopts(proto::IKRController())
         .property("dataKey", &KRDataSource::dataKey, &KRDataSource::setDataKey)
+        .weakProperty("delegate", &KRDataSource::delegate, &KRDataSource::setDelegate)
         .commit();
     pf::ClassBuilder<KRPageDataSource>("KRPageDataSource")
         .superclass<KRDataSource>()
@@ -52,6 +77,7 @@ void registerDataSourceClasses()
         .property("status", &KRStatusDataSource::status, &KRStatusDataSource::setStatus)
         .commit();
     pf::ClassBuilder<KRStatusGatherDataSource>("KRStatusGatherDataSource").superclass<KRStatusDataSource>().commit();
+    pf::ClassExtension<KRStatusGatherDataSource>().property("dataSources", &gatheredSources, &setGatheredSources).commit();
     pf::ClassBuilder<KRURLDataSource>("KRURLDataSource")
         .superclass<KRPageDataSource>()
         .adopts(proto::IKRURLDownlinkTask())
@@ -59,6 +85,8 @@ void registerDataSourceClasses()
         .property("urlKey", &KRURLDataSource::urlKey, &KRURLDataSource::setUrlKey)
         .property("errorCodeKeyPath", &KRURLDataSource::errorCodeKeyPath, &KRURLDataSource::setErrorCodeKeyPath)
         .property("errorKeyPath", &KRURLDataSource::errorKeyPath, &KRURLDataSource::setErrorKeyPath)
+        .property("queryValues", &KRURLDataSource::queryValues, &KRURLDataSource::setQueryValues)
+        .property("httpClass", &KRURLDataSource::httpClass, &KRURLDataSource::setHttpClass)
         .commit();
     pf::ClassBuilder<KRURLService>("KRURLService").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
     pf::ClassBuilder<KRDataController>("KRDataController").adopts(proto::IKRController()).commit();
@@ -106,7 +134,9 @@ void registerTableCellClasses()
 
 void registerContainerLayoutClasses()
 {
-    pf::ClassBuilder<KRContainerLayout>("KRContainerLayout").commit();
+    pf::ClassBuilder<KRContainerLayout>("KRContainerLayout")
+        .property("itemSize", &KRContainerLayout::itemSize, &KRContainerLayout::setItemSize)
+        .commit();
     pf::ClassBuilder<KRFlowContainerLayout>("KRFlowContainerLayout").superclass<KRContainerLayout>().commit();
     pf::ClassBuilder<KRPageContainerLayout>("KRPageContainerLayout").superclass<KRContainerLayout>().commit();
     pf::ClassBuilder<KRFallsContainerLayout>("KRFallsContainerLayout")

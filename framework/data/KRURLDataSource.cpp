@@ -3,11 +3,20 @@
 #include "framework/core/KRDataOutlet.h"
 #include "platform/foundation/Collections.h"
 
-pf::DictionaryRef KRURLDataSource::queryValues()
+#include <utility>
+
+pf::DictionaryRef KRURLDataSource::queryValues() { return std::as_const(*this).queryValues(); }
+
+pf::DictionaryRef KRURLDataSource::queryValues() const
 {
     if (!m_queryValues)
         m_queryValues = pf::Dictionary::create();
     return m_queryValues;
+}
+
+void KRURLDataSource::setQueryValues(pf::DictionaryRef values)
+{
+    m_queryValues = values ? values->mutableCopy() : nullptr;
 }
 
 pf::Value KRURLDataSource::templateValue(std::string_view keyPath)

@@ -20,7 +20,11 @@ public:
     void setErrorCodeKeyPath(std::optional<std::string> path) { m_errorCodeKeyPath = std::move(path); }
     const std::optional<std::string>& errorKeyPath() const override { return m_errorKeyPath; }
     void setErrorKeyPath(std::optional<std::string> path) { m_errorKeyPath = std::move(path); }
+    // Made empty on first use and kept; set from an interface file, it is a
+    // copy, so the file's own dictionary is never changed by a page.
     pf::DictionaryRef queryValues() override;
+    pf::DictionaryRef queryValues() const;
+    void setQueryValues(pf::DictionaryRef values);
     const pf::Class* httpClass() const override { return m_httpClass; }
     void setHttpClass(const pf::Class* cls) { m_httpClass = cls; }
     // The source's declared properties by key path.
@@ -37,6 +41,6 @@ private:
     std::optional<std::string> m_urlKey;
     std::optional<std::string> m_errorCodeKeyPath;
     std::optional<std::string> m_errorKeyPath;
-    pf::DictionaryRef m_queryValues;
+    mutable pf::DictionaryRef m_queryValues;
     const pf::Class* m_httpClass = nullptr;
 };

@@ -37,6 +37,8 @@ private:
 };
 
 enum class BarButtonItemStyle { Plain, Bordered, Done };
+// Items the system draws itself: Refresh is a circular arrow in the bar's tint.
+enum class BarButtonSystemItem { Refresh };
 
 // A bar item that acts when tapped; the target is held weakly.
 class BarButtonItem : public BarItem, public ActionSender {
@@ -45,6 +47,12 @@ public:
 
     BarButtonItem() = default;
     BarButtonItem(const std::string& title, BarButtonItemStyle style) : m_style(style) { setTitle(title); }
+    // A system item acting on `target` when tapped (a null target: the
+    // action gets the item itself).
+    BarButtonItem(BarButtonSystemItem item, const ObjectRef& target, Action action);
+
+    // Set only for system items.
+    std::optional<BarButtonSystemItem> systemItem() const { return m_systemItem; }
 
     BarButtonItemStyle style() const { return m_style; }
     void setStyle(BarButtonItemStyle style) { m_style = style; }
@@ -59,6 +67,7 @@ public:
 
 private:
     BarButtonItemStyle m_style = BarButtonItemStyle::Plain;
+    std::optional<BarButtonSystemItem> m_systemItem;
     WeakObject m_target;
     bool m_hasTarget = false;
     Action m_action;
@@ -86,6 +95,7 @@ private:
 
 namespace pf {
 // The view a bar shows for a button item: its custom view, else a button
-// with its title or image that sends the item's action when tapped.
+// with its title or image (a system item's drawn in `tint`) that sends the
+// item's action when tapped.
 ViewRef makeBarButtonView(const std::shared_ptr<BarButtonItem>& item, const Color& tint);
 }

@@ -6,6 +6,7 @@
 #include "platform/graphics/Text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pf {
 
@@ -18,15 +19,31 @@ template <class T> void store(std::map<ControlState, T>& values, ControlState st
         values.erase(state);
 }
 
-TextStyle titleStyle(const Font& font, const Color& color)
+TextStyle titleStyle(const Font& font, const Color& color, LineBreakMode lineBreak)
 {
     TextStyle style;
     style.font = font;
     style.color = color;
     style.alignment = TextAlignment::Center;
-    style.lineBreak = LineBreakMode::TruncateMiddle;
+    style.lineBreak = lineBreak;
     style.numberOfLines = 1;
     return style;
+}
+
+double finiteOrZero(double v) { return std::isfinite(v) ? std::clamp(v, -kMaxCoordinate, kMaxCoordinate) : 0; }
+
+EdgeInsets sanitized(const EdgeInsets& i)
+{
+    return {finiteOrZero(i.top), finiteOrZero(i.left), finiteOrZero(i.bottom), finiteOrZero(i.right)};
+}
+
+// How far the insets move a part placed under `alignment`.
+Point shift(const EdgeInsets& i, ContentHorizontalAlignment alignment)
+{
+    double dx = alignment == ContentHorizontalAlignment::Left    ? i.left
+              : alignment == ContentHorizontalAlignment::Right ? -i.right
+                                                               : (i.left - i.right) / 2;
+    return {dx, (i.top - i.bottom) / 2};
 }
 }
 
@@ -97,15 +114,83 @@ void Button::setTitleFont(const Font& font)
     setNeedsDisplay();
 }
 
+void Button::setTitleLineBreakMode(LineBreakMode mode)
+{
+    m_titleLineBreak = mode;
+    setNeedsDisplay();
+}
+
+void Button::setContentHorizontalAlignment(ContentHorizontalAlignment alignment)
+{
+    m_alignment = alignment;
+    setNeedsDisplay();
+}
+
+void Button::setTitleEdgeInsets(const EdgeInsets& insets)
+{
+    m_titleInsets = sanitized(insets);
+    setNeedsDisplay();
+}
+
+void Button::setImageEdgeInsets(const EdgeInsets& insets)
+{
+    m_imageInsets = sanitized(insets);
+    setNeedsDisplay();
+}
+
+Button::ContentLayout Button::layoutContent(const Rect& box, bool fitTitle) const
+{
+    auto title = currentTitle();
+    Size text = title ? TextMeasurer::system().measure(*title, titleStyle(m_font, Color::black(), m_titleLineBreak), 0)
+                      : Size{};
+    Size image = currentImage() ? currentImage()->size() : Size{};
+    // Whatever does not fit is given up from the title's side.
+    if (fitTitle)
+        text.width = std::min(text.width,
+                              std::max(0.0, box.width() - image.width - m_titleInsets.left - m_titleInsets.right));
+    double total = image.width + text.width;
+    double x = m_alignment == ContentHorizontalAlignment::Left    ? box.x()
+             : m_alignment == ContentHorizontalAlignment::Right ? box.maxX() - total
+                                                                : box.x() + (box.width() - total) / 2;
+    Point imageShift = shift(m_imageInsets, m_alignment), titleShift = shift(m_titleInsets, m_alignment);
+    ContentLayout layout;
+    layout.hasImage = currentImage() != nullptr;
+    layout.hasTitle = title.has_value();
+    layout.image = Rect(x + imageShift.x, box.y() + (box.height() - image.height) / 2 + imageShift.y, image.width,
+                        image.height);
+    layout.title = Rect(x + image.width + titleShift.x, box.y() + (box.height() - text.height) / 2 + titleShift.y,
+                        text.width, text.height);
+    return layout;
+}
+
+Rect Button::imageRect() const
+{
+    ContentLayout layout = layoutContent(bounds(), true);
+    return layout.hasImage ? layout.image : Rect();
+}
+
+Rect Button::titleRect() const
+{
+    ContentLayout layout = layoutContent(bounds(), true);
+    return layout.hasTitle ? layout.title : Rect();
+}
+
 Size Button::sizeThatFits(Size) const
 {
-    Size text;
-    if (auto title = currentTitle())
-        text = TextMeasurer::system().measure(*title, titleStyle(m_font, Color::black()), 0);
-    Size image = currentImage() ? currentImage()->size() : Size{};
+    ContentLayout layout = layoutContent({}, false);
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    bool any = false;
+    for (auto [shown, r] : {std::pair{layout.hasImage, layout.image}, std::pair{layout.hasTitle, layout.title}}) {
+        if (!shown)
+            continue;
+        x0 = any ? std::min(x0, r.minX()) : r.minX();
+        x1 = any ? std::max(x1, r.maxX()) : r.maxX();
+        y0 = any ? std::min(y0, r.minY()) : r.minY();
+        y1 = any ? std::max(y1, r.maxY()) : r.maxY();
+        any = true;
+    }
     Size background = currentBackgroundImage() ? currentBackgroundImage()->size() : Size{};
-    Size content{text.width + image.width, std::max(text.height, image.height)};
-    return {std::max(content.width, background.width), std::max(content.height, background.height)};
+    return {std::max(x1 - x0, background.width), std::max(y1 - y0, background.height)};
 }
 
 void Button::draw(GraphicsContext& context, const Rect&)
@@ -113,23 +198,11 @@ void Button::draw(GraphicsContext& context, const Rect&)
     Rect box = bounds();
     if (auto background = currentBackgroundImage(); background && background->bitmap())
         context.drawImage(*background->bitmap(), box);
-
-    auto title = currentTitle();
-    TextStyle style = titleStyle(m_font, currentTitleColor());
-    Size text = title ? TextMeasurer::system().measure(*title, style, 0) : Size{};
-    auto image = currentImage();
-    Size imageSize = image ? image->size() : Size{};
-    // Whatever does not fit is given up from the title's side.
-    text.width = std::min(text.width, std::max(0.0, box.width() - imageSize.width));
-    double total = imageSize.width + text.width;
-    double x = box.x() + (box.width() - total) / 2;
-    if (image && image->bitmap()) {
-        context.drawImage(*image->bitmap(),
-                          Rect(x, box.y() + (box.height() - imageSize.height) / 2, imageSize.width, imageSize.height));
-        x += imageSize.width;
-    }
-    if (title && text.width > 0)
-        drawText(context, *title, Rect(x, box.y() + (box.height() - text.height) / 2, text.width, text.height), style);
+    ContentLayout layout = layoutContent(box, true);
+    if (auto image = currentImage(); image && image->bitmap())
+        context.drawImage(*image->bitmap(), layout.image);
+    if (auto title = currentTitle(); title && layout.title.width() > 0)
+        drawText(context, *title, layout.title, titleStyle(m_font, currentTitleColor(), m_titleLineBreak));
 }
 
 }

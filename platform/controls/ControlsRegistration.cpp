@@ -90,6 +90,13 @@ void registerViews()
         .superclass<Control>()
         .property("title", &Button::title, &Button::setTitleText)
         .property("titleFont", &Button::titleFont, &Button::setTitleFont)
+        .property("titleEdgeInsets", &Button::titleEdgeInsets, &Button::setTitleEdgeInsets)
+        .property("imageEdgeInsets", &Button::imageEdgeInsets, &Button::setImageEdgeInsets)
+        .enumProperty("contentHorizontalAlignment", &Button::contentHorizontalAlignment,
+                      &Button::setContentHorizontalAlignment,
+                      {{"center", int(ContentHorizontalAlignment::Center)},
+                       {"left", int(ContentHorizontalAlignment::Left)},
+                       {"right", int(ContentHorizontalAlignment::Right)}})
         .commit();
     registerButtonStateKeys();
     ClassBuilder<ImageView>("ImageView")

@@ -14,6 +14,7 @@
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/TableViewCell.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +34,8 @@ struct IndexPath {
 enum class TableViewStyle { Plain, Grouped };
 enum class TableViewScrollPosition { None, Top, Middle, Bottom };
 enum class TableViewCellEditingStyle { None, Delete, Insert };
+// How deleted rows leave: fading, sliding out to the right or left, or at once.
+enum class TableViewRowAnimation { Fade, Right, Left, None };
 
 class TableViewDataSource {
 public:
@@ -93,8 +96,15 @@ public:
 
     // Asks the data source and delegate everything again and rebuilds the visible rows.
     void reloadData();
-    // The data source already dropped these rows; the table closes the gaps.
-    void deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths);
+    // The data source already dropped these rows (paths as they were before);
+    // the table closes the gaps, the rows below moving up with the animation.
+    // When the data source's counts disagree with the deletion the table
+    // reloads instead.
+    void deleteRowsAtIndexPaths(const std::vector<IndexPath>& paths,
+                                TableViewRowAnimation animation = TableViewRowAnimation::None);
+    // The same for whole sections, their headers and footers with them.
+    void deleteSections(const std::vector<int>& sections,
+                        TableViewRowAnimation animation = TableViewRowAnimation::None);
 
     std::shared_ptr<TableViewCell> dequeueReusableCellWithIdentifier(const std::string& identifier);
     int numberOfSections() const { return static_cast<int>(m_sections.size()); }
@@ -152,6 +162,18 @@ private:
     std::shared_ptr<TableViewCell> makeCell(const IndexPath& path);
     ViewRef headerViewFor(int section);
     void jumpToSectionIndex(int index);
+    // Section headers and footers leave the tree; tiling makes them again.
+    void detachSectionViews();
+    int totalRows() const;
+    // Cells of rows for which `gone` holds leave (animated or at once); the
+    // others are filed under `moved` of their path.
+    void takeOutRows(const std::function<bool(const IndexPath&)>& gone,
+                     const std::function<IndexPath(const IndexPath&)>& moved, TableViewRowAnimation animation);
+    void animateOut(const std::shared_ptr<TableViewCell>& cell, TableViewRowAnimation animation);
+    // A cell handed out again while it was leaving stops leaving.
+    void stopLeaving(const std::shared_ptr<TableViewCell>& cell);
+    // After the geometry was recomputed: the rows move to their places.
+    void closeGaps(TableViewRowAnimation animation);
     friend class TableIndexView;
 
     TableViewStyle m_style;
@@ -165,6 +187,11 @@ private:
     std::vector<Section> m_sections;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> m_visible;
     std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> m_reuse;
+    struct Leaving {
+        std::shared_ptr<TableViewCell> cell;
+        double alpha = 1; // to give back when it is reused
+    };
+    std::vector<Leaving> m_leaving; // deleted rows' cells still animating out
     std::optional<IndexPath> m_selected;
     std::optional<IndexPath> m_pressed;
     std::optional<IndexPath> m_swiped;

@@ -122,6 +122,13 @@ template <> struct PropertyTraits<DictionaryRef> {
     static DictionaryRef from(const Value& v) { return v.dictionary(); }
     static bool accepts(const Value& v) { return v.isNilOrNull() || v.isDictionary(); }
 };
+// A class, written as its registered name; a name no class has is refused.
+template <> struct PropertyTraits<const Class*> {
+    static constexpr PropertyType type = PropertyType::String;
+    static Value to(const Class* c) { return c ? Value(c->name()) : Value(); }
+    static const Class* from(const Value& v) { return v.isString() ? Class::named(*v.string()) : nullptr; }
+    static bool accepts(const Value& v) { return v.isNilOrNull() || (v.isString() && Class::named(*v.string())); }
+};
 template <class U> struct PropertyTraits<std::shared_ptr<U>> {
     static_assert(std::is_base_of_v<Object, U>, "object properties hold pf::Object subclasses");
     static constexpr PropertyType type = PropertyType::Object;

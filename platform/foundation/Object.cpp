@@ -294,8 +294,12 @@ Value Object::valueForKey(std::string_view key) const
 {
     const Class* c = objectClass();
     const Property* p = c ? c->property(key) : nullptr;
-    return p && p->get ? p->get(*this) : Value();
+    if (!p)
+        return valueForUndefinedKey(key);
+    return p->get ? p->get(*this) : Value();
 }
+
+Value Object::valueForUndefinedKey(std::string_view) const { return Value(); }
 
 void Object::setValueForKey(std::string_view key, const Value& value) { (void)trySetValueForKey(key, value); }
 

@@ -35,8 +35,9 @@ public:
     virtual std::string description() const;
 
     // Key-value access through the declared properties of the registered
-    // class, its superclasses and their extensions. An unknown key reads nil;
-    // setValueForKey ignores what trySetValueForKey would refuse.
+    // class, its superclasses and their extensions. A key the class does not
+    // declare is read through valueForUndefinedKey; setValueForKey ignores
+    // what trySetValueForKey would refuse.
     Value valueForKey(std::string_view key) const;
     void setValueForKey(std::string_view key, const Value& value);
 
@@ -53,6 +54,9 @@ public:
     // The fallback for keys the class does not declare: an error here;
     // classes that take any key override it.
     virtual std::optional<Error> setValueForUndefinedKey(std::string_view key, const Value& value);
+    // Its twin for reading: nil here; a class that keeps undeclared keys
+    // answers what was set under them.
+    virtual Value valueForUndefinedKey(std::string_view key) const;
 
     // Sent by an interface file to each object it made, in document order,
     // once every object and the owner's outlets are linked.

@@ -1,5 +1,7 @@
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+
 namespace pf {
 
 namespace {
@@ -182,6 +184,32 @@ void appendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
+}
+
+bool isUnicodeWhitespace(char32_t cp)
+{
+    switch (cp) {
+    case 0x09: case 0x0A: case 0x0B: case 0x0C: case 0x0D: case 0x20:
+    case 0x85: case 0xA0: case 0x1680:
+    case 0x2028: case 0x2029: case 0x202F: case 0x205F: case 0x3000:
+        return true;
+    default:
+        return cp >= 0x2000 && cp <= 0x200A;
+    }
+}
+
+std::string trimWhitespaceAndNewlines(std::string_view utf8)
+{
+    std::size_t begin = utf8.size(), end = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::size_t at = i;
+        // An invalid byte decodes as U+FFFD, which is no white space: it stays.
+        if (!isUnicodeWhitespace(decodeOne(utf8, i))) {
+            begin = std::min(begin, at);
+            end = i;
+        }
+    }
+    return begin < end ? std::string(utf8.substr(begin, end - begin)) : std::string();
 }
 
 }

@@ -26,4 +26,14 @@ int hexDigitValue(char c);
 // Appends the UTF-8 bytes of one code point (below 0x110000).
 void appendUtf8(std::string& out, char32_t cp);
 
+// Unicode's White_Space characters: the ASCII blanks and line breaks, U+0085,
+// the no-break spaces U+00A0 and U+202F, the ideographic space U+3000, the
+// typographic spaces U+2000 to U+200A, U+1680, U+205F and the line and
+// paragraph separators U+2028 and U+2029.
+bool isUnicodeWhitespace(char32_t cp);
+// `utf8` without the white space (as above) at either end; what lies between
+// is kept byte for byte, invalid bytes included. Form fields are trimmed with
+// this, so an account typed with a full-width blank is still found.
+std::string trimWhitespaceAndNewlines(std::string_view utf8);
+
 }

@@ -96,7 +96,7 @@ bool waitUntilSettled(HeadlessHost& host, ApplicationDelegate& delegate, double 
     for (;;) {
         host.advance(kFrame);
         played += kFrame;
-        bool idle = RunLoop::main().runUntilIdle() == 0 && Animator::shared().isIdle();
+        bool idle = RunLoop::main().runUntilIdle() == 0 && Animator::shared().isSettled();
         if (played >= kFirstLook && idle && delegate.applicationIsReady(Application::shared()))
             return true;
         if (std::chrono::steady_clock::now() >= deadline) {

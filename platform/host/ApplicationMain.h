@@ -20,8 +20,9 @@
 // Info.plist, this program's path and the relaunch arguments) and listens
 // for URLs from other applications while it runs.
 //
-// Settled means: the main loop has nothing ready to run, no animation runs
-// and the delegate's applicationIsReady() holds. Without those flags the
+// Settled means: the main loop has nothing ready to run, no animation that
+// will end runs (a spinner repeating until stopped does not count) and the
+// delegate's applicationIsReady() holds. Without those flags the
 // screen shows in a desktop window until it is closed (headless when there
 // is no display, which is said). Messages for the user start with the
 // program's name.

@@ -60,8 +60,76 @@ AnimatedValue modelValue(const View& view, AnimatedProperty property)
     case AnimatedProperty::Transform: return view.transform();
     case AnimatedProperty::BackgroundColor: return view.backgroundColor().value_or(Color::clear());
     case AnimatedProperty::LayerMaskColor: return view.layerMaskColor().value_or(Color::black());
+    case AnimatedProperty::Rotation: return 0.0;
     }
     return {};
+}
+
+// Past this a run counts as endless: a count like the largest float only
+// means "until removed".
+constexpr double kForeverSeconds = 365.0 * 24 * 3600;
+
+bool holdsTypeOf(AnimatedProperty property, const AnimatedValue& value)
+{
+    switch (property) {
+    case AnimatedProperty::Center: return std::holds_alternative<Point>(value);
+    case AnimatedProperty::Bounds: return std::holds_alternative<Rect>(value);
+    case AnimatedProperty::Alpha:
+    case AnimatedProperty::Rotation: return std::holds_alternative<double>(value);
+    case AnimatedProperty::Transform: return std::holds_alternative<AffineTransform>(value);
+    case AnimatedProperty::BackgroundColor:
+    case AnimatedProperty::LayerMaskColor: return std::holds_alternative<Color>(value);
+    }
+    return false;
+}
+
+bool isFinite(const AnimatedValue& value)
+{
+    if (auto p = std::get_if<Point>(&value))
+        return std::isfinite(p->x) && std::isfinite(p->y);
+    if (auto r = std::get_if<Rect>(&value))
+        return std::isfinite(r->x()) && std::isfinite(r->y()) && std::isfinite(r->width()) && std::isfinite(r->height());
+    if (auto d = std::get_if<double>(&value))
+        return std::isfinite(*d);
+    if (auto m = std::get_if<AffineTransform>(&value))
+        return std::isfinite(m->a) && std::isfinite(m->b) && std::isfinite(m->c) && std::isfinite(m->d)
+            && std::isfinite(m->tx) && std::isfinite(m->ty);
+    auto c = std::get<Color>(value);
+    return std::isfinite(c.red) && std::isfinite(c.green) && std::isfinite(c.blue) && std::isfinite(c.alpha);
+}
+
+// `value` moved on by `cycles` times `step`, for the kinds that add up.
+AnimatedValue accumulated(const AnimatedValue& value, const AnimatedValue& step, double cycles)
+{
+    if (auto d = std::get_if<double>(&value))
+        return *d + cycles * std::get<double>(step);
+    if (auto p = std::get_if<Point>(&value)) {
+        Point s = std::get<Point>(step);
+        return Point{p->x + cycles * s.x, p->y + cycles * s.y};
+    }
+    return value;
+}
+
+// Seconds the animation plays, delay excluded; infinite when it repeats for ever.
+double playTime(const KeyframeAnimation& a)
+{
+    return a.repeatsForever() ? std::numeric_limits<double>::infinity() : a.duration * std::max(a.repeatCount, 1.0);
+}
+
+AnimatedValue keyframeValue(const KeyframeAnimation& a, double t)
+{
+    const auto& values = a.values;
+    if (values.size() == 1)
+        return values.front();
+    auto timeOf = [&](std::size_t i) {
+        return a.keyTimes.empty() ? double(i) / double(values.size() - 1) : a.keyTimes[i];
+    };
+    std::size_t i = 0;
+    while (i + 2 < values.size() && t >= timeOf(i + 1))
+        ++i;
+    double span = timeOf(i + 1) - timeOf(i);
+    double local = span > 0 ? std::clamp((t - timeOf(i)) / span, 0.0, 1.0) : 1.0;
+    return interpolate(values[i], values[i + 1], local);
 }
 
 void repaintWindowOf(const View& view)
@@ -71,6 +139,29 @@ void repaintWindowOf(const View& view)
 }
 
 }
+
+bool KeyframeAnimation::isValid() const
+{
+    if (values.empty() || !std::isfinite(duration) || duration <= 0 || !std::isfinite(delay) || delay < 0
+        || std::isnan(repeatCount) || repeatCount < 0)
+        return false;
+    for (auto& v : values)
+        if (!holdsTypeOf(property, v) || !isFinite(v))
+            return false;
+    if (keyTimes.empty())
+        return true;
+    if (keyTimes.size() != values.size())
+        return false;
+    double last = 0;
+    for (double k : keyTimes) {
+        if (!(k >= last && k <= 1))
+            return false;
+        last = k;
+    }
+    return true;
+}
+
+bool KeyframeAnimation::repeatsForever() const { return repeatCount * duration > kForeverSeconds; }
 
 Animator& Animator::shared()
 {
@@ -145,11 +236,41 @@ void Animator::propertyChanged(View& view, AnimatedProperty property, const Anim
     animation.group = block.group;
     block.group->running++;
     list.push_back(std::move(animation));
+    watch(view);
+    scheduleTicks();
+}
+
+void Animator::watch(View& view)
+{
     auto weak = std::static_pointer_cast<View>(view.weak_from_this().lock());
     if (weak && std::none_of(m_animatingViews.begin(), m_animatingViews.end(),
                              [&](const std::weak_ptr<View>& v) { return v.lock() == weak; }))
         m_animatingViews.push_back(weak);
+}
+
+void Animator::keyedAnimationAdded(View& view)
+{
+    watch(view);
     scheduleTicks();
+}
+
+std::optional<AnimatedValue> Animator::keyedValue(const View& view, AnimatedProperty property) const
+{
+    const auto& list = view.m_keyedAnimations;
+    double now = AnimationClock::current().now();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        const KeyframeAnimation& a = it->animation;
+        if (a.property != property)
+            continue;
+        double elapsed = now - it->begin;
+        if (elapsed < 0 || elapsed >= playTime(a))
+            continue;
+        double cycles = std::floor(elapsed / a.duration);
+        double t = eased(a.curve, std::clamp(elapsed / a.duration - cycles, 0.0, 1.0));
+        AnimatedValue value = keyframeValue(a, t);
+        return a.cumulative && cycles > 0 ? accumulated(value, a.values.back(), cycles) : value;
+    }
+    return std::nullopt;
 }
 
 void Animator::viewDestroyed(std::vector<PropertyAnimation>& animations)
@@ -181,6 +302,25 @@ void Animator::addDisplayLink(const std::shared_ptr<DisplayLink>& link)
             return;
     m_displayLinks.push_back(link);
     scheduleTicks();
+}
+
+bool Animator::isSettled() const
+{
+    double now = AnimationClock::current().now();
+    for (auto& weak : m_animatingViews) {
+        auto view = weak.lock();
+        if (!view)
+            continue;
+        if (!view->m_animations.empty())
+            return false;
+        for (auto& keyed : view->m_keyedAnimations)
+            if (!keyed.animation.repeatsForever() && now < keyed.begin + playTime(keyed.animation))
+                return false;
+    }
+    return std::none_of(m_displayLinks.begin(), m_displayLinks.end(), [](const std::weak_ptr<DisplayLink>& l) {
+        auto link = l.lock();
+        return link && link->isValid() && !link->isPaused();
+    });
 }
 
 bool Animator::isIdle() const
@@ -231,82 +371,18 @@ void Animator::tick()
         });
         for (auto& group : done)
             finishOne(group, true);
+        std::erase_if(view->m_keyedAnimations,
+                      [&](const KeyedAnimation& k) { return now >= k.begin + playTime(k.animation); });
     }
     std::erase_if(m_animatingViews, [](const std::weak_ptr<View>& v) {
         auto view = v.lock();
-        return !view || view->m_animations.empty();
+        return !view || (view->m_animations.empty() && view->m_keyedAnimations.empty());
     });
 
     if (isIdle() && m_timer) {
         m_timer->invalidate();
         m_timer.reset();
     }
-}
-
-// The view's side ----------------------------------------------------------------
-
-void View::animate(double duration, const std::function<void()>& changes, std::function<void(bool)> completion)
-{
-    AnimationOptions options;
-    options.duration = duration;
-    animate(options, changes, std::move(completion));
-}
-
-void View::animate(const AnimationOptions& options, const std::function<void()>& changes,
-                   std::function<void(bool)> completion)
-{
-    Animator::shared().begin(options, std::move(completion));
-    if (changes)
-        changes();
-    Animator::shared().commit();
-}
-
-Point View::presentationCenter() const
-{
-    auto a = Animator::shared().running(*this, AnimatedProperty::Center);
-    return a ? std::get<Point>(Animator::shared().presentationValue(*a)) : m_center;
-}
-
-Rect View::presentationBounds() const
-{
-    auto a = Animator::shared().running(*this, AnimatedProperty::Bounds);
-    return a ? std::get<Rect>(Animator::shared().presentationValue(*a)) : m_bounds;
-}
-
-double View::presentationAlpha() const
-{
-    auto a = Animator::shared().running(*this, AnimatedProperty::Alpha);
-    return a ? std::get<double>(Animator::shared().presentationValue(*a)) : m_alpha;
-}
-
-AffineTransform View::presentationTransform() const
-{
-    auto a = Animator::shared().running(*this, AnimatedProperty::Transform);
-    return a ? std::get<AffineTransform>(Animator::shared().presentationValue(*a)) : m_transform;
-}
-
-std::optional<Color> View::presentationBackgroundColor() const
-{
-    auto a = Animator::shared().running(*this, AnimatedProperty::BackgroundColor);
-    if (!a)
-        return m_backgroundColor;
-    return std::get<Color>(Animator::shared().presentationValue(*a));
-}
-
-std::optional<Color> View::presentationLayerMaskColor() const
-{
-    auto a = Animator::shared().running(*this, AnimatedProperty::LayerMaskColor);
-    if (!a)
-        return m_layerMaskColor;
-    return std::get<Color>(Animator::shared().presentationValue(*a));
-}
-
-void View::removeAllAnimations()
-{
-    if (m_animations.empty())
-        return;
-    Animator::shared().viewDestroyed(m_animations);
-    invalidateVisual();
 }
 
 }

@@ -1,16 +1,17 @@
+// A view's geometry (center, bounds, transform and the frame they give),
+// autoresizing and layout, coordinate conversion, invalidation and the tree
+// description. The other concerns of pf::View live beside it: appearance
+// (ViewAppearance.cpp), the tree (ViewHierarchy.cpp), drawn content
+// (ViewBacking.cpp), touches (ViewTouches.cpp), focus (ViewResponder.cpp)
+// and animation (ViewAnimation.cpp).
+
 #include "platform/ui/View.h"
 
-#include "platform/foundation/Log.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/graphics/GraphicsContext.h"
-#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/ViewShadow.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <cstdio>
 #include <cxxabi.h>
@@ -20,14 +21,7 @@ namespace pf {
 
 namespace {
 
-// Content larger than this on a side is not cached: no screen needs it and
-// the drawing library refuses very large surfaces.
-constexpr int kMaxContentPixels = 8192;
-
 double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
-
-// Points; the blur itself stops at a smaller reach on screens of scale 1.
-constexpr double kMaxShadowRadius = 100;
 
 std::string className(const View& view)
 {
@@ -121,227 +115,6 @@ void View::setTransform(const AffineTransform& transform)
     invalidateVisual();
 }
 
-// Appearance ------------------------------------------------------------------
-
-void View::setAlpha(double alpha)
-{
-    alpha = std::clamp(finiteOr(alpha, 1), 0.0, 1.0);
-    if (alpha == m_alpha)
-        return;
-    double old = m_alpha;
-    m_alpha = alpha;
-    Animator::shared().propertyChanged(*this, AnimatedProperty::Alpha, old);
-    invalidateVisual();
-}
-
-void View::setHidden(bool hidden)
-{
-    if (hidden == m_hidden)
-        return;
-    invalidateVisual();
-    m_hidden = hidden;
-    invalidateVisual();
-}
-
-void View::setBackgroundColor(std::optional<Color> color)
-{
-    if (m_backgroundPattern) {
-        m_backgroundPattern = nullptr;
-        invalidateVisual();
-    }
-    if (color == m_backgroundColor)
-        return;
-    Color old = m_backgroundColor.value_or(Color::clear());
-    m_backgroundColor = color;
-    Animator::shared().propertyChanged(*this, AnimatedProperty::BackgroundColor, old);
-    invalidateVisual();
-}
-
-void View::setBackgroundPattern(ImageRef image)
-{
-    if (image == m_backgroundPattern)
-        return;
-    // The compositor draws the pattern in place of any colour still animating.
-    m_backgroundColor.reset();
-    m_backgroundPattern = std::move(image);
-    invalidateVisual();
-}
-
-void View::shadowChanged(const std::function<void()>& change)
-{
-    invalidateVisual();
-    change();
-    invalidateVisual();
-}
-
-void View::setShadowColor(const Color& color)
-{
-    if (color != m_shadowColor)
-        shadowChanged([&] { m_shadowColor = color; });
-}
-
-void View::setShadowOpacity(double opacity)
-{
-    opacity = std::clamp(finiteOr(opacity, 0), 0.0, 1.0);
-    if (opacity != m_shadowOpacity)
-        shadowChanged([&] { m_shadowOpacity = opacity; });
-}
-
-void View::setShadowOffset(Size offset)
-{
-    offset = {finiteOr(offset.width, 0), finiteOr(offset.height, 0)};
-    if (offset != m_shadowOffset)
-        shadowChanged([&] { m_shadowOffset = offset; });
-}
-
-void View::setShadowRadius(double radius)
-{
-    // A radius past the blur's reach would only cost memory.
-    radius = std::clamp(finiteOr(radius, 0), 0.0, kMaxShadowRadius);
-    if (radius != m_shadowRadius)
-        shadowChanged([&] { m_shadowRadius = radius; });
-}
-
-Rect View::shadowRect() const
-{
-    if (m_shadowOpacity <= 0 || m_shadowColor.alpha <= 0 || m_bounds.isEmpty())
-        return {};
-    double pad = ViewShadow::outset(m_shadowRadius);
-    return m_bounds.offsetBy(m_shadowOffset.width, m_shadowOffset.height).insetBy(-pad, -pad);
-}
-
-void View::setClipsToBounds(bool clips)
-{
-    if (clips == m_clipsToBounds)
-        return;
-    invalidateVisual();
-    m_clipsToBounds = clips;
-    invalidateVisual();
-}
-
-void View::setCornerRadius(double radius)
-{
-    m_cornerRadius = std::max(finiteOr(radius, 0), 0.0);
-    invalidateVisual();
-}
-
-void View::setBorderWidth(double width)
-{
-    m_borderWidth = std::max(finiteOr(width, 0), 0.0);
-    invalidateVisual();
-}
-
-void View::setBorderColor(const Color& color)
-{
-    m_borderColor = color;
-    invalidateVisual();
-}
-
-void View::setMaskImage(BitmapRef mask)
-{
-    m_maskImage = std::move(mask);
-    invalidateVisual();
-}
-
-ViewRef View::viewWithTag(int tag)
-{
-    if (m_tag == tag)
-        return self();
-    for (auto& child : m_subviews)
-        if (auto found = child->viewWithTag(tag))
-            return found;
-    return nullptr;
-}
-
-// The tree --------------------------------------------------------------------
-
-void View::addSubview(ViewRef view) { insertSubview(std::move(view), m_subviews.size()); }
-
-void View::insertSubview(ViewRef view, std::size_t index)
-{
-    PF_ASSERT_MAIN_THREAD();
-    if (!view || view.get() == this || isDescendantOf(*view))
-        return;
-    // Keep the view alive while it moves between parents.
-    ViewRef keep = view;
-    Window* oldWindow = rootWindow(view.get());
-    view->windowWillChange(oldWindow, rootWindow(this));
-    if (auto old = view->superview()) {
-        // Where it was drawn is repainted; the window hears of the move once, below.
-        view->invalidateVisual();
-        old->m_subviews.erase(std::find(old->m_subviews.begin(), old->m_subviews.end(), view));
-        old->setNeedsLayout();
-    }
-    index = std::min(index, m_subviews.size());
-    m_subviews.insert(m_subviews.begin() + long(index), view);
-    view->m_superview = std::static_pointer_cast<View>(weak_from_this().lock());
-    view->invalidateVisual();
-    setNeedsLayout();
-    view->windowChanged(oldWindow);
-}
-
-void View::removeSubview(View& view)
-{
-    view.invalidateVisual();
-    auto it = std::find_if(m_subviews.begin(), m_subviews.end(), [&](const ViewRef& v) { return v.get() == &view; });
-    if (it == m_subviews.end())
-        return;
-    ViewRef keep = *it;
-    Window* oldWindow = rootWindow(&view);
-    view.windowWillChange(oldWindow, nullptr);
-    m_subviews.erase(it);
-    view.m_superview.reset();
-    setNeedsLayout();
-    view.windowChanged(oldWindow);
-}
-
-void View::removeFromSuperview()
-{
-    if (auto parent = superview())
-        parent->removeSubview(*this);
-}
-
-void View::bringSubviewToFront(const ViewRef& view)
-{
-    if (!view || view->superview().get() != this)
-        return;
-    auto it = std::find(m_subviews.begin(), m_subviews.end(), view);
-    std::rotate(it, it + 1, m_subviews.end());
-    view->invalidateVisual();
-}
-
-void View::sendSubviewToBack(const ViewRef& view)
-{
-    if (!view || view->superview().get() != this)
-        return;
-    auto it = std::find(m_subviews.begin(), m_subviews.end(), view);
-    std::rotate(m_subviews.begin(), it, it + 1);
-    view->invalidateVisual();
-}
-
-bool View::isDescendantOf(const View& view) const
-{
-    if (this == &view)
-        return true;
-    for (auto p = superview(); p; p = p->superview())
-        if (p.get() == &view)
-            return true;
-    return false;
-}
-
-WindowRef View::window() const
-{
-    const View* v = this;
-    ViewRef holder;
-    while (auto parent = v->superview()) {
-        holder = parent;
-        v = holder.get();
-    }
-    if (auto w = dynamic_cast<const Window*>(v))
-        return std::static_pointer_cast<Window>(const_cast<Window*>(w)->weak_from_this().lock());
-    return nullptr;
-}
-
 // Autoresizing and layout -------------------------------------------------------
 
 void View::subviewsDidResize(Size oldSize)
@@ -431,46 +204,6 @@ void View::sizeToFit()
     setFrame({f.origin, s});
 }
 
-// Display ---------------------------------------------------------------------
-
-void View::draw(GraphicsContext&, const Rect&) {}
-
-void View::setNeedsDisplay()
-{
-    m_needsDisplay = true;
-    invalidateVisual();
-}
-
-ErrorOr<BitmapRef> View::renderedContent(double scale)
-{
-    if (!drawsContent())
-        return BitmapRef();
-    if (backsVisibleAreaOnly())
-        return renderedVisibleContent(scale);
-    int w = int(std::ceil(m_bounds.width() * scale)), h = int(std::ceil(m_bounds.height() * scale));
-    if (w <= 0 || h <= 0 || w > kMaxContentPixels || h > kMaxContentPixels) {
-        m_content.reset();
-        return BitmapRef();
-    }
-    if (!m_needsDisplay && m_content && m_content->pixelWidth() == w && m_content->pixelHeight() == h
-        && m_content->scale() == scale)
-        return m_content;
-    auto bitmap = Bitmap::create(w, h, scale);
-    if (!bitmap)
-        return bitmap.error();
-    auto context = GraphicsContext::create(*bitmap.value());
-    if (!context)
-        return context.error();
-    context.value()->translate(-m_bounds.x(), -m_bounds.y());
-    draw(*context.value(), m_bounds);
-    if (auto error = context.value()->status())
-        return *error;
-    m_needsDisplay = false;
-    m_content = bitmap.value();
-    m_contentRect = m_bounds;
-    return m_content;
-}
-
 // Coordinates -----------------------------------------------------------------
 
 AffineTransform View::transformToSuperview() const
@@ -528,75 +261,6 @@ Rect View::convertRectFromView(const Rect& r, const View* view) const
 {
     AffineTransform t = view ? toRoot(view) : AffineTransform{};
     return t.concatenated(toRoot(this).inverted()).applyToRect(r);
-}
-
-// Hit testing and touches ---------------------------------------------------------
-
-bool View::pointInside(Point p) const { return m_bounds.contains(p); }
-
-ViewRef View::hitTest(Point p)
-{
-    if (m_hidden || !m_userInteractionEnabled || m_alpha < 0.01 || !pointInside(p))
-        return nullptr;
-    auto children = m_subviews;
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        const ViewRef& child = *it;
-        AffineTransform t = child->transformToSuperview();
-        if (!t.isInvertible())
-            continue;
-        if (auto hit = child->hitTest(t.inverted().apply(p)))
-            return hit;
-    }
-    return self();
-}
-
-void View::touchesBegan(const TouchSet& touches)
-{
-    if (auto parent = superview())
-        parent->touchesBegan(touches);
-}
-
-void View::touchesMoved(const TouchSet& touches)
-{
-    if (auto parent = superview())
-        parent->touchesMoved(touches);
-}
-
-void View::touchesEnded(const TouchSet& touches)
-{
-    if (auto parent = superview())
-        parent->touchesEnded(touches);
-}
-
-void View::touchesCancelled(const TouchSet& touches)
-{
-    if (auto parent = superview())
-        parent->touchesCancelled(touches);
-}
-
-void View::scrollWheel(Point delta)
-{
-    if (auto parent = superview())
-        parent->scrollWheel(delta);
-}
-
-void View::addGestureRecognizer(GestureRecognizerRef recognizer)
-{
-    if (!recognizer)
-        return;
-    if (auto old = recognizer->view())
-        old->removeGestureRecognizer(recognizer);
-    recognizer->m_view = self();
-    m_gestureRecognizers.push_back(std::move(recognizer));
-}
-
-void View::removeGestureRecognizer(const GestureRecognizerRef& recognizer)
-{
-    auto it = std::find(m_gestureRecognizers.begin(), m_gestureRecognizers.end(), recognizer);
-    if (it == m_gestureRecognizers.end())
-        return;
-    (*it)->m_view.reset();
-    m_gestureRecognizers.erase(it);
 }
 
 // Invalidation ------------------------------------------------------------------

@@ -25,6 +25,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pf {
@@ -232,10 +233,19 @@ public:
     AffineTransform presentationTransform() const;
     std::optional<Color> presentationBackgroundColor() const;
     std::optional<Color> presentationLayerMaskColor() const;
-    bool hasAnimations() const { return !m_animations.empty(); }
-    // Ends every running animation of this view at its model value; their
-    // completions report unfinished.
+    bool hasAnimations() const { return !m_animations.empty() || !m_keyedAnimations.empty(); }
+    // Ends every running animation of this view, keyed ones included, at
+    // its model value; their completions report unfinished.
     void removeAllAnimations();
+
+    // Keyed animations play on top of the view's values without changing
+    // them (see KeyframeAnimation); the latest added one of a property is
+    // drawn. Adding under a key in use replaces that animation; an empty key
+    // is never found again. Answers false, adding nothing, for an animation
+    // that is not valid. A finished animation is removed by itself.
+    bool addAnimation(const std::string& key, const KeyframeAnimation& animation);
+    std::optional<KeyframeAnimation> animationForKey(std::string_view key) const;
+    void removeAnimation(std::string_view key);
 
     // One line per view, indented by depth: "View {x, y, w, h}" plus flags.
     std::string treeDescription() const;
@@ -311,6 +321,7 @@ private:
     Rect m_contentRect; // the part of the bounds m_content holds
     std::vector<GestureRecognizerRef> m_gestureRecognizers;
     std::vector<PropertyAnimation> m_animations;
+    std::vector<KeyedAnimation> m_keyedAnimations; // in the order added
     std::weak_ptr<ViewController> m_viewController; // whose view this is; told around layout
 };
 

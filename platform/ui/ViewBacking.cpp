@@ -1,4 +1,5 @@
-// Drawn content of views that back only their visible part.
+// Drawn content: marking it for redrawing, and keeping it whole or, for
+// views that back only their visible part, that part plus a margin.
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/View.h"
@@ -43,6 +44,44 @@ bool holds(const Rect& outer, const Rect& inner)
         && inner.maxY() <= outer.maxY();
 }
 
+}
+
+void View::draw(GraphicsContext&, const Rect&) {}
+
+void View::setNeedsDisplay()
+{
+    m_needsDisplay = true;
+    invalidateVisual();
+}
+
+ErrorOr<BitmapRef> View::renderedContent(double scale)
+{
+    if (!drawsContent())
+        return BitmapRef();
+    if (backsVisibleAreaOnly())
+        return renderedVisibleContent(scale);
+    int w = int(std::ceil(m_bounds.width() * scale)), h = int(std::ceil(m_bounds.height() * scale));
+    if (w <= 0 || h <= 0 || w > kMaxContentPixels || h > kMaxContentPixels) {
+        m_content.reset();
+        return BitmapRef();
+    }
+    if (!m_needsDisplay && m_content && m_content->pixelWidth() == w && m_content->pixelHeight() == h
+        && m_content->scale() == scale)
+        return m_content;
+    auto bitmap = Bitmap::create(w, h, scale);
+    if (!bitmap)
+        return bitmap.error();
+    auto context = GraphicsContext::create(*bitmap.value());
+    if (!context)
+        return context.error();
+    context.value()->translate(-m_bounds.x(), -m_bounds.y());
+    draw(*context.value(), m_bounds);
+    if (auto error = context.value()->status())
+        return *error;
+    m_needsDisplay = false;
+    m_content = bitmap.value();
+    m_contentRect = m_bounds;
+    return m_content;
 }
 
 Rect View::visibleRect() const

@@ -5,6 +5,7 @@
 #include "platform/controls/SegmentedControl.h"
 #include "platform/graphics/Image.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,63 @@ TEST_F(ControlActions, ButtonBackgroundFollowsPressedStateOnScreen)
     EXPECT_TRUE(probe({25, 25}).near({0, 0, 255, 255}));
     host->touchUp({60, 40});
     EXPECT_TRUE(probe({25, 25}).near({255, 0, 0, 255}));
+}
+
+TEST_F(ControlActions, ButtonInsetsAndAlignmentPlaceImageAndTitle)
+{
+    auto red = Bitmap::create(40, 40, 2);
+    ASSERT_TRUE(red);
+    red.value()->fill(Color::rgb(1, 0, 0));
+    auto button = std::make_shared<Button>(Rect(0, 100, 200, 40));
+    button->setImage(Image::create(red.value()), ControlStates::Normal);
+    button->setTitle("标题文字", ControlStates::Normal);
+    button->setTitleColor(Color::black(), ControlStates::Normal);
+    const double iw = 20;
+    const double tw = button->titleRect().width();
+    ASSERT_GT(tw, 20);
+    const double x0 = (200 - iw - tw) / 2;
+    using Align = ContentHorizontalAlignment;
+    struct Row {
+        const char* name;
+        Align alignment;
+        EdgeInsets title;
+        EdgeInsets image;
+        double titleX, imageX, imageY;
+        double fitWidth;
+    };
+    const double nan = std::nan("");
+    const Row rows[] = {
+        {"centred, no insets", Align::Center, {}, {}, x0 + iw, x0, 10, iw + tw},
+        {"centred swap", Align::Center, {0, -iw, 0, iw}, {0, tw, 0, -tw}, x0, x0 + tw, 10, iw + tw},
+        {"centred image pushed right by its right inset", Align::Center, {0, -iw, 0, iw},
+         {0, 0, 0, -2 * (tw + iw)}, x0, x0 + tw + iw, 10, iw + tw + iw},
+        {"left swap", Align::Left, {0, -iw, 0, iw}, {0, tw, 0, 0}, 0, tw, 10, iw + tw},
+        {"right, title moved back over the image", Align::Right, {0, 0, 0, 10}, {}, 200 - tw - 10, 200 - iw - tw, 10,
+         iw + tw - 10},
+        {"image moved down by half of top minus bottom", Align::Center, {}, {6, 0, 0, 0}, x0 + iw, x0, 13, iw + tw},
+        {"insets that are not numbers count as 0", Align::Left, {nan, nan, nan, nan}, {0, nan, 0, 0}, iw, 0, 10,
+         iw + tw},
+    };
+    window->addSubview(button);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        button->setContentHorizontalAlignment(row.alignment);
+        button->setTitleEdgeInsets(row.title);
+        button->setImageEdgeInsets(row.image);
+        EXPECT_NEAR(button->titleRect().x(), row.titleX, 1e-9);
+        EXPECT_NEAR(button->imageRect().x(), row.imageX, 1e-9);
+        EXPECT_NEAR(button->imageRect().y(), row.imageY, 1e-9);
+        EXPECT_NEAR(button->sizeThatFits({}).width, row.fitWidth, 1e-9);
+        // The picture is drawn where the rect says.
+        Rect image = button->imageRect();
+        EXPECT_TRUE(probe({image.midX(), 100 + image.midY()}).near({255, 0, 0, 255}));
+    }
+    // A narrow button narrows the title by the room its insets take too.
+    button->setContentHorizontalAlignment(Align::Center);
+    button->setImageEdgeInsets({});
+    button->setTitleEdgeInsets({0, 5, 0, 5});
+    button->setFrame({0, 100, iw + 30, 40});
+    EXPECT_NEAR(button->titleRect().width(), 20, 1e-9);
 }
 
 TEST_F(ControlActions, SegmentsAndPagesChangeByTouch)

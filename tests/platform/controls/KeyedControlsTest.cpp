@@ -107,6 +107,31 @@ TEST_F(KeyedControls, NavigationBarOffersTheWayBack)
     EXPECT_EQ(bar->textContent(), "首页");
 }
 
+TEST_F(KeyedControls, SystemRefreshItemDrawsItsArrowAndActsOnItsTarget)
+{
+    auto owner = std::make_shared<Screenish>();
+    std::vector<Object*> reloaded;
+    auto item = std::make_shared<BarButtonItem>(BarButtonSystemItem::Refresh, owner,
+                                                [&](Object& target, BarButtonItem&) { reloaded.push_back(&target); });
+    EXPECT_EQ(item->systemItem(), BarButtonSystemItem::Refresh);
+    EXPECT_FALSE(item->title());
+    Color tint = Color::rgb(0, 0, 1);
+    auto view = makeBarButtonView(item, tint);
+    ASSERT_TRUE(view);
+    view->setFrame({100, 100, view->frame().width(), 44});
+    window->addSubview(view);
+    Point c = view->center();
+    // The ring's lowest point (the image centred, the ring 1 point below its centre).
+    EXPECT_EQ(probe({c.x, c.y + 1 + 7.5}), (Rgba8{0, 0, 255, 255}));
+    EXPECT_EQ(probe({c.x, c.y + 1}), (Rgba8{255, 255, 255, 255})) << "the ring is open inside";
+    EXPECT_EQ(probe({c.x - 20, c.y}), (Rgba8{255, 255, 255, 255}));
+    host->tap(c);
+    EXPECT_EQ(reloaded, (std::vector<Object*>{owner.get()}));
+    owner.reset();
+    host->tap(c);
+    EXPECT_EQ(reloaded.size(), 1u) << "a released target is not called";
+}
+
 TEST_F(KeyedControls, ScrollToRowPlacesItWhereAsked)
 {
     class Rows final : public TableViewDataSource {

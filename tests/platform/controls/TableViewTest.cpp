@@ -214,5 +214,92 @@ TEST_F(TableRows, TapSelectsAndSwipeLeftDeletes)
     EXPECT_EQ(cellsInTree(), 5);
 }
 
+TEST_F(TableRows, DeletingRowsLeavesOneHeaderPerSection)
+{
+    load({6, 6}, true);
+    rows->sections[0].erase(rows->sections[0].begin() + 2);
+    table->deleteRowsAtIndexPaths({{0, 2}});
+    host->render();
+    int headers = 0;
+    for (auto& v : table->subviews())
+        headers += v->textContent() == "  第0组";
+    EXPECT_EQ(headers, 1) << "the old header must not stay behind the new one";
+}
+
+TEST_F(TableRows, DeletedSectionsSlideOutAndLaterSectionsMoveUp)
+{
+    load({2, 3, 2}, true);
+    auto leaving = table->cellForRowAtIndexPath({1, 0});
+    auto moving = table->cellForRowAtIndexPath({2, 1});
+    ASSERT_TRUE(leaving && moving);
+    double leavingX = leaving->center().x;
+    double movingY = moving->center().y;
+    rows->sections.erase(rows->sections.begin() + 1);
+    table->deleteSections({1}, TableViewRowAnimation::Right);
+
+    EXPECT_EQ(table->numberOfSections(), 2);
+    EXPECT_EQ(table->cellForRowAtIndexPath({1, 1}), moving) << "re-filed under its new section";
+    EXPECT_DOUBLE_EQ(moving->frame().y(), table->rectForRowAtIndexPath({1, 1}).y());
+    EXPECT_DOUBLE_EQ(moving->presentationCenter().y, movingY) << "it moves up from where it was";
+    EXPECT_FALSE(table->indexPathForCell(*leaving));
+    EXPECT_EQ(leaving->superview(), table) << "still sliding out";
+
+    host->advance(0.15);
+    EXPECT_GT(leaving->presentationCenter().x, leavingX);
+    EXPECT_LT(moving->presentationCenter().y, movingY);
+    host->advance(0.3);
+    EXPECT_FALSE(leaving->superview());
+    EXPECT_EQ(cellsInTree(), 4);
+    bool pooled = false;
+    while (auto cell = table->dequeueReusableCellWithIdentifier("row"))
+        pooled = pooled || cell == leaving;
+    EXPECT_TRUE(pooled) << "the cell waits for reuse once it left";
+    int headers = 0;
+    for (auto& v : table->subviews())
+        headers += v->textContent().rfind("  第", 0) == 0;
+    EXPECT_EQ(headers, 2);
+}
+
+TEST_F(TableRows, DeletionsTheDataSourceDisagreesWithReload)
+{
+    struct Row {
+        const char* name;
+        std::vector<int> deleted; // told to the table
+        int dropped;              // sections the data source really dropped
+    };
+    const Row cases[] = {
+        {"one told, two dropped", {0}, 2},
+        {"section out of range", {0, 7}, 1},
+        {"negative section", {-1}, 1},
+    };
+    for (const Row& row : cases) {
+        SCOPED_TRACE(row.name);
+        load({2, 3, 4});
+        rows->sections.erase(rows->sections.begin(), rows->sections.begin() + row.dropped);
+        table->deleteSections(row.deleted, TableViewRowAnimation::Fade);
+        EXPECT_EQ(table->numberOfSections(), 3 - row.dropped);
+        for (auto& path : table->indexPathsForVisibleRows())
+            EXPECT_EQ(table->cellForRowAtIndexPath(path)->textContent(),
+                      rows->sections[path.section][path.row]);
+        table->removeFromSuperview();
+    }
+}
+
+TEST_F(TableRows, ACellHandedOutAgainWhileLeavingStaysShown)
+{
+    load({5}, false, true);
+    auto cell = table->cellForRowAtIndexPath({0, 1});
+    rows->sections[0].pop_back();
+    table->deleteRowsAtIndexPaths({{0, 1}}, TableViewRowAnimation::Fade);
+    EXPECT_FALSE(table->indexPathForCell(*cell));
+    // This data source keeps one cell per row: row 1 is that cell again.
+    table->reloadData();
+    EXPECT_EQ(table->cellForRowAtIndexPath({0, 1}), cell);
+    host->advance(0.5);
+    EXPECT_EQ(cell->superview(), table);
+    EXPECT_EQ(cell->alpha(), 1);
+    EXPECT_EQ(table->cellForRowAtIndexPath({0, 1}), cell);
+}
+
 }
 }

@@ -32,6 +32,20 @@ private:
 
 class Unregistered : public Object {};
 
+// Keeps what it does not declare, as a query-value list keeps its parameters.
+class Bag : public Animal {
+public:
+    std::optional<Error> setValueForUndefinedKey(std::string_view key, const Value& value) override
+    {
+        m_extra->set(key, value);
+        return std::nullopt;
+    }
+    Value valueForUndefinedKey(std::string_view key) const override { return m_extra->get(key); }
+
+private:
+    DictionaryRef m_extra = Dictionary::create();
+};
+
 void registerTestClasses()
 {
     static bool done = false;
@@ -51,6 +65,7 @@ void registerTestClasses()
         .property("canFly", &Bird::canFly, &Bird::setCanFly)
         .property("seen", &Bird::seen, &Bird::setSeen)
         .commit();
+    ClassBuilder<Bag>("TestBag").superclass<Animal>().takesAnyKey().commit();
 }
 
 }
@@ -87,4 +102,23 @@ TEST(Runtime, KeyValueAccessGoesThroughDeclaredProperties)
     EXPECT_FALSE(bird->canFly());
     EXPECT_TRUE(bird->valueForKey("unknown").isNil());
     EXPECT_TRUE(bird->valueForKey("seen").isNil());
+}
+
+TEST(Runtime, UndeclaredKeysReadBackThroughTheClassHook)
+{
+    registerTestClasses();
+    auto bag = std::static_pointer_cast<Bag>(Class::named("TestBag")->create());
+    auto inner = std::static_pointer_cast<Bird>(Class::named("TestBird")->create());
+    EXPECT_FALSE(bag->trySetValueForKey("uid", "10001"));
+    EXPECT_FALSE(bag->trySetValueForKey("name", "declared"));
+    EXPECT_FALSE(bag->trySetValueForKey("pet", Value(ObjectRef(inner))));
+    EXPECT_EQ(bag->valueForKey("uid").stringOr(), "10001");
+    // A declared key still goes to its property, not to the hook.
+    EXPECT_EQ(bag->name(), "declared");
+    EXPECT_TRUE(bag->valueForUndefinedKey("name").isNil());
+    // Key paths pass through undeclared keys too.
+    EXPECT_FALSE(bag->trySetValueForKeyPath("pet.name", "Robin"));
+    EXPECT_EQ(inner->name(), "Robin");
+    bag->setValueForKey("uid", Value());
+    EXPECT_TRUE(bag->valueForKey("uid").isNil());
 }

@@ -1,11 +1,15 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "platform/host/ApplicationMain.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostRunner.h"
+#include "platform/ui/AnimationClock.h"
+#include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 using namespace pf;
@@ -106,5 +110,38 @@ TEST(HostRunner, ShotWritesTheFirstScreenAsPng)
     auto error = host.writePng("/nonexistent-folder/shot.png");
     ASSERT_TRUE(error);
     EXPECT_EQ(error->domain, "pf::Bitmap");
+    Screen::main().removeAllWindows();
+}
+
+TEST(HostSettling, OnlyAnimationsThatEndHoldTheSettleWait)
+{
+    Screen::main().removeAllWindows();
+    HeadlessHost host;
+    auto window = Window::create();
+    window->makeKeyAndVisible();
+    auto spinner = View::create({0, 0, 20, 20});
+    window->addSubview(spinner);
+    KeyframeAnimation turn;
+    turn.property = AnimatedProperty::Rotation;
+    turn.values = {0.0, 2 * M_PI};
+    turn.duration = 0.8;
+    turn.cumulative = true;
+    turn.repeatCount = 3.4e38; // the largest float: until stopped
+    ASSERT_TRUE(spinner->addAnimation("loading", turn));
+    ApplicationDelegate delegate;
+    double start = host.clock().now();
+    EXPECT_TRUE(waitUntilSettled(host, delegate, 10));
+    EXPECT_LT(host.clock().now() - start, 1) << "the spinner does not hold the wait";
+
+    // A fade of three seconds does.
+    KeyframeAnimation fade;
+    fade.property = AnimatedProperty::Alpha;
+    fade.values = {1.0, 0.0};
+    fade.duration = 3;
+    ASSERT_TRUE(spinner->addAnimation("fade", fade));
+    start = host.clock().now();
+    EXPECT_TRUE(waitUntilSettled(host, delegate, 10));
+    EXPECT_GE(host.clock().now() - start, 3);
+    EXPECT_TRUE(spinner->animationForKey("loading"));
     Screen::main().removeAllWindows();
 }
