@@ -150,9 +150,13 @@ const std::vector<std::pair<std::string, std::string>>& worstPages()
          "<style>" + repeat("div p span.z { color: red }\n", pf::kMaxStyleSelectors - 200) + "</style>"
              + repeat("<div><p><span>x</span></p></div>", 1000)},
         {"descendant selectors that never match, near the work limit",
-         "<style>" + repeat(".none .a .a { color: red }\n", 2) + "</style>" + nested(200)},
+         "<style>" + repeat(".none .a .a { color: red }\n", 1) + "</style>" + nested(200)},
         {"universal descendants over deep nesting",
          "<style>" + repeat("* * * div { color: red }\n", 20000) + "</style>" + nested(150)},
+        {"Chinese text near the size cap", "<p>" + repeat("中文", int(pf::kMaxHtmlBytes / 6.2))},
+        {"one word near the size cap", "<p>" + std::string(pf::kMaxHtmlBytes - 8, 'a')},
+        {"Chinese text at half the text cap", "<p>" + repeat("中文", int(pf::kMaxPageTextBytes / 12))},
+        {"one word at the text cap", "<p>" + std::string(pf::kMaxPageTextBytes, 'a')},
         {"sibling selectors",
          "<style>" + repeat("p ~ p ~ p { color: red }\n", 20) + "p:nth-child(2n) { color: blue }</style><div>"
              + repeat("<p>x</p>", 2000)},
@@ -179,7 +183,7 @@ void BM_WorstPage(benchmark::State& state)
     if (refused)
         state.SetLabel(name + " (refused)");
 }
-BENCHMARK(BM_WorstPage)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WorstPage)->DenseRange(0, 11)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }
 

@@ -156,6 +156,8 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
             out += text;
         } else {
             census.textRuns += textRuns(text);
+            census.textBytes += text.size();
+            census.nonAsciiBytes += std::count_if(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; });
             appendEscaped(out, text, false);
         }
         return;

@@ -31,6 +31,8 @@ struct HtmlCensus {
     int depth = 0;       // elements nested
     int elements = 0;
     int textRuns = 0;    // words and the spaces between them, each a box
+    std::size_t textBytes = 0;    // of the text shown
+    std::size_t nonAsciiBytes = 0; // of those, the ones of other than ASCII characters
     int maxChildren = 0; // the most children of one element
     std::map<std::string, int> tags, classes, ids;
     std::vector<std::string> styleSheets; // the texts of <style> elements

@@ -52,6 +52,22 @@ std::string withoutComments(std::string_view css)
     return out;
 }
 
+// Whether every bracket and parenthesis closes, in order.
+bool isBalanced(std::string_view text)
+{
+    std::string open;
+    for (char c : text) {
+        if (c == '(' || c == '[') {
+            open += c;
+        } else if (c == ')' || c == ']') {
+            if (open.empty() || open.back() != (c == ')' ? '(' : '['))
+                return false;
+            open.pop_back();
+        }
+    }
+    return open.empty();
+}
+
 int count(const std::map<std::string, int>& counts, const std::string& key)
 {
     auto it = counts.find(key);
@@ -66,6 +82,10 @@ PageBudget::PageBudget(const HtmlCensus& census) : m_census(census)
         m_over = "the page has more than " + std::to_string(kMaxPageElements) + " elements";
     else if (census.textRuns > kMaxPageTextRuns)
         m_over = "the page's text has more than " + std::to_string(kMaxPageTextRuns) + " words";
+    else if (census.textBytes > kMaxPageTextBytes)
+        m_over = "the page's text is longer than " + std::to_string(kMaxPageTextBytes) + " bytes";
+    else if (milliseconds() > kMaxPageMilliseconds)
+        m_over = "the page has too many elements and too much text to lay out";
 }
 
 int PageBudget::candidates(std::string_view compound) const
@@ -99,7 +119,7 @@ int PageBudget::candidates(std::string_view compound) const
     return best;
 }
 
-double PageBudget::selectorCost(std::string_view text) const
+double PageBudget::selectorCost(std::string_view text, bool grouped) const
 {
     // Splits the selector into compounds at combinators outside brackets
     // and parentheses; the matching walks right to left.
@@ -119,9 +139,9 @@ double PageBudget::selectorCost(std::string_view text) const
     };
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (c == '[' || c == '(')
+        if (grouped && (c == '[' || c == '('))
             ++nesting;
-        else if ((c == ']' || c == ')') && nesting > 0)
+        else if (grouped && (c == ']' || c == ')'))
             --nesting;
         else if (nesting == 0 && (isSpace(c) || c == '>' || c == '+' || c == '~')) {
             flush(i);
@@ -163,62 +183,60 @@ bool PageBudget::addStyleSheet(std::string_view css)
     std::string text = withoutComments(css);
     int selectors = 0;
     double work = 0;
-    // Walks rule preludes: a selector list is followed by its declaration
-    // block, which is skipped; the blocks of @media and @supports hold rules.
-    size_t i = 0;
+    // Every '{' at any depth is taken to end a selector list running back to
+    // the last brace or semicolon, unless that text is an at-rule. Where the
+    // renderer's parser would read the sheet otherwise (quotes holding
+    // braces, blocks left open), this counts more selectors, never fewer.
     size_t preludeStart = 0;
-    int skipDepth = 0; // inside a declaration block or an at-rule we do not read
-    while (i < text.size()) {
+    for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (skipDepth > 0) {
-            if (c == '{')
-                ++skipDepth;
-            else if (c == '}' && --skipDepth == 0)
-                preludeStart = i + 1;
-            ++i;
-            continue;
-        }
         if (c == ';' || c == '}') {
             preludeStart = i + 1;
-        } else if (c == '{') {
-            auto prelude = trimmed(std::string_view(text).substr(preludeStart, i - preludeStart));
-            if (!prelude.empty() && prelude.front() == '@') {
-                std::string rule = lower(prelude.substr(0, 9));
-                if (rule.starts_with("@media") || rule.starts_with("@supports"))
-                    preludeStart = i + 1; // its rules follow
-                else
-                    skipDepth = 1;
-            } else {
-                size_t from = 0;
-                int nesting = 0;
-                for (size_t j = 0; j <= prelude.size(); ++j) {
-                    char d = j < prelude.size() ? prelude[j] : ',';
-                    if (d == '(' || d == '[')
-                        ++nesting;
-                    else if ((d == ')' || d == ']') && nesting > 0)
-                        --nesting;
-                    else if (d == ',' && nesting == 0) {
-                        ++selectors;
-                        work += selectorCost(trimmed(prelude.substr(from, j - from)));
-                        from = j + 1;
-                    }
-                }
-                skipDepth = 1;
+            continue;
+        }
+        if (c != '{')
+            continue;
+        auto prelude = trimmed(std::string_view(text).substr(preludeStart, i - preludeStart));
+        preludeStart = i + 1;
+        if (prelude.empty() || prelude.front() == '@')
+            continue;
+        // Brackets left open may not group anything for the renderer: then
+        // every comma and combinator counts.
+        bool balanced = isBalanced(prelude);
+        size_t from = 0;
+        int nesting = 0;
+        for (size_t j = 0; j <= prelude.size(); ++j) {
+            char d = j < prelude.size() ? prelude[j] : ',';
+            if (balanced && (d == '(' || d == '['))
+                ++nesting;
+            else if (balanced && (d == ')' || d == ']'))
+                --nesting;
+            else if (d == ',' && nesting == 0) {
+                ++selectors;
+                work += selectorCost(trimmed(prelude.substr(from, j - from)), balanced);
+                from = j + 1;
             }
         }
-        ++i;
     }
     if (m_selectors + selectors > kMaxStyleSelectors) {
         m_over = "the page's style sheets have more than " + std::to_string(kMaxStyleSelectors) + " selectors";
         return false;
     }
-    if (m_work + work > kMaxSelectorWork) {
+    if (m_work + work > kMaxSelectorWork
+        || milliseconds() + work * kSelectorTestMilliseconds > kMaxPageMilliseconds) {
         m_over = "the page's selectors are too costly to match against its elements";
         return false;
     }
     m_selectors += selectors;
     m_work += work;
     return true;
+}
+
+double PageBudget::milliseconds() const
+{
+    return m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
+        + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds
+        + double(m_census.nonAsciiBytes) * kOtherByteMilliseconds + m_work * kSelectorTestMilliseconds;
 }
 
 }

@@ -20,18 +20,33 @@
 
 #include "platform/web/HtmlSanitizer.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace pf {
 
-// Elements of the page, and words and spaces of its text.
+// Hard caps: elements of the page, words and spaces of its text, the text's
+// bytes, selectors of all its style sheets (a list "a, b" counts two), and
+// estimated selector tests summed over all selectors.
 inline constexpr int kMaxPageElements = 10000;
 inline constexpr int kMaxPageTextRuns = 60000;
-// Selectors of all the page's style sheets (a list "a, b" counts two).
+inline constexpr std::size_t kMaxPageTextBytes = 256 * 1024;
 inline constexpr int kMaxStyleSelectors = 4000;
-// Estimated selector tests, summed over all selectors.
-inline constexpr double kMaxSelectorWork = 2.5e7;
+inline constexpr double kMaxSelectorWork = 1.6e7;
+
+// What each costs the renderer, in milliseconds of one core (measured on
+// pages that max out one kind of work each, bench/web_bench): an element,
+// a word or space, a byte of ASCII text and one of other text (Chinese, the
+// dearest to measure and draw), one estimated selector test. Together they
+// must stay within kMaxPageMilliseconds, so a page cannot come near every
+// cap at once.
+inline constexpr double kElementMilliseconds = 0.021;
+inline constexpr double kTextRunMilliseconds = 0.003;
+inline constexpr double kAsciiByteMilliseconds = 0.00075;
+inline constexpr double kOtherByteMilliseconds = 0.0016;
+inline constexpr double kSelectorTestMilliseconds = 2.5e-5;
+inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {
 public:
@@ -43,11 +58,14 @@ public:
     // Why the page is over its budget; empty while within it.
     const std::string& overReason() const { return m_over; }
     double selectorWork() const { return m_work; }
+    // The estimated cost of laying the page out and drawing it.
+    double milliseconds() const;
     int selectors() const { return m_selectors; }
 
 private:
-    // The estimated tests of one selector; `text` is trimmed.
-    double selectorCost(std::string_view text) const;
+    // The estimated tests of one selector; `text` is trimmed. Brackets and
+    // parentheses group their contents unless `grouped` is false.
+    double selectorCost(std::string_view text, bool grouped) const;
     int candidates(std::string_view compound) const;
 
     const HtmlCensus& m_census;

@@ -65,6 +65,13 @@ public:
     {
     }
 
+    // A load dropped by its view stops its transfers.
+    ~PageFetch() override
+    {
+        for (auto& connection : m_connections)
+            connection->cancel();
+    }
+
     void start()
     {
         m_url = m_request.url();

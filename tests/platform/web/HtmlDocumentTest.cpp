@@ -131,7 +131,7 @@ TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
     const std::vector<Row> rows = {
         {"a page file", folder.url("page.html"), {}},
         {"text over the limit", std::string(kMaxHtmlBytes + 1, 'a'), HtmlDocumentError::TooLarge},
-        {"text at the limit", std::string(kMaxHtmlBytes, 'a'), {}},
+        {"a page at the limit", "<!--" + std::string(kMaxHtmlBytes - 7, 'a') + "-->", {}},
         {"a file over the limit", folder.url("big.html"), HtmlDocumentError::TooLarge},
         // html and body are two of the levels.
         {"nesting at the limit", nested(kMaxHtmlDepth - 2), {}},
@@ -176,6 +176,11 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"elements past the cap", nested(kMaxPageElements, "<p>"), true},
         {"cells of one row past the cap", "<table><tr>" + nested(kMaxPageElements, "<td>"), true},
         {"words past the cap", "<p>" + nested(kMaxPageTextRuns, "w "), true},
+        {"text at the cap in one word", "<p>" + std::string(kMaxPageTextBytes - 1, 'w'), false},
+        {"text past the cap in one word", "<p>" + std::string(kMaxPageTextBytes + 1, 'w'), true},
+        {"Chinese text within the cap but over the budget", "<p>" + nested(kMaxPageTextBytes / 3 - 1, "中"), true},
+        {"elements and text each within their caps, together over the budget",
+         nested(kMaxPageElements * 9 / 10, "<p>") + nested(kMaxPageTextBytes / 6, "中"), true},
         {"selectors past the cap", rules(kMaxStyleSelectors, "p { color: red }") + "<p>x", true},
         {"a selector list counts each selector", rules(kMaxStyleSelectors / 2, "p, b { color: red }") + "<p>x", true},
         {"universal descendants over deep nesting", rules(100, "* * * div { color: red }") + nested(150), true},
@@ -184,6 +189,10 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"sibling walks over many siblings", rules(50, "p ~ p ~ p { color: red }") + "<div>" + nested(3000, "<p>"),
          true},
         {"a costly linked style sheet", "<link rel='stylesheet' href='costly.css'>" + nested(150), true},
+        {"a quoted brace cannot hide the selectors after it",
+         "<style>b { content: \"{\" }" + nested(100, "* * * div { color: red }\n") + "</style>" + nested(150), true},
+        {"an open parenthesis cannot hide the selectors after it",
+         rules(100, "b:not(, * * * div { color: red }") + nested(150), true},
         {"an ordinary page",
          rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
              + "<ul class='nav'>" + nested(50, "<li><a href='x'>item</a>") + "</ul>",
