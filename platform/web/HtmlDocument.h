@@ -3,12 +3,14 @@
 // A web page laid out and drawn by our renderer: parse once, lay out at a
 // width, draw any part of it, and find the link under a point. Text, boxes
 // and images are drawn with cairo and pango (the default family is the CJK
-// sans family, so Chinese text renders); images and linked style sheets load
-// from local file URLs only, and <script> elements are ignored.
+// sans family, so Chinese text renders); a page from a local file reads its
+// images and linked style sheets from local files, a page over http or https
+// only from the HtmlResources it is given, and <script> elements are ignored.
 //
 // Pages are untrusted. Text over kMaxHtmlBytes, a file that is not regular,
-// and a document nested deeper than kMaxHtmlDepth elements fail to load with
-// an error, so nothing of them is drawn.
+// a document nested deeper than kMaxHtmlDepth elements, and a page over its
+// work budget (PageBudget.h) fail to load with an error, so nothing of them
+// is drawn.
 //
 // One thread at a time.
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The renderer's side of a page: fonts and text through pango, boxes and
-// images through cairo, images and linked style sheets from file URLs only.
+// images through cairo, images and linked style sheets from local files or
+// from what the page's loader fetched.
 // Internal to pf_web; HtmlDocument is the public face.
 //
 // One thread at a time; text uses that thread's own pango context.

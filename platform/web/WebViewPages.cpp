@@ -1,6 +1,7 @@
 #include "platform/web/WebViewPages.h"
 
 #include "platform/controls/WebView.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/ImageCodec.h"
@@ -45,6 +46,14 @@ Error htmlError(HtmlDocumentError code, std::string description)
 Error tooLarge(const std::string& url)
 {
     return htmlError(HtmlDocumentError::TooLarge, url + " is larger than " + std::to_string(kMaxHtmlBytes) + " bytes");
+}
+
+// Pictures decode here, off the main thread; never destroyed, as loads may
+// be under way at exit.
+DispatchQueue& decodeQueue()
+{
+    static auto* queue = new DispatchQueueRef(DispatchQueue::create("pf.web.decode"));
+    return **queue;
 }
 
 bool isNetwork(const std::string& scheme)
@@ -263,24 +272,32 @@ private:
     {
         if (m_done)
             return;
-        auto resources = std::const_pointer_cast<HtmlResources>(m_resources);
-        if (image) {
-            BitmapRef bitmap;
-            if (ok) {
-                auto decoded = decodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-                if (decoded)
+        if (image && ok) {
+            std::weak_ptr<PageFetch> weak = shared_from_this();
+            decodeQueue().async([weak, url, bytes = std::move(bytes)] {
+                BitmapRef bitmap;
+                if (auto decoded = decodeImage(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))
                     bitmap = decoded.value();
-            }
-            m_document->setImage(url, std::move(bitmap));
-        } else {
-            resources->styleSheets[url] = ok ? std::move(bytes) : std::string();
-        }
-        if (--m_pending > 0)
+                dispatchMain([weak, url, bitmap] {
+                    if (auto f = weak.lock(); f && !f->m_done)
+                        f->imageDecoded(url, bitmap);
+                });
+            });
             return;
+        }
         if (image)
-            finish(std::move(m_document));
-        else
+            return imageDecoded(url, nullptr);
+        std::const_pointer_cast<HtmlResources>(m_resources)->styleSheets[url] = ok ? std::move(bytes) : std::string();
+        if (--m_pending == 0)
             build();
+    }
+
+    // A picture that does not decode (over the pixel cap included) stays blank.
+    void imageDecoded(const std::string& url, BitmapRef bitmap)
+    {
+        m_document->setImage(url, std::move(bitmap));
+        if (--m_pending == 0)
+            finish(std::move(m_document));
     }
 
     void finish(std::unique_ptr<HtmlDocument> document)

@@ -14,7 +14,8 @@
 // its bytes), so it is never half-drawn; a picture that does not decode
 // (over the image codec's pixel cap included) stays blank. Pictures and
 // style sheets are fetched together once the page's text is in, and the
-// page is made again when style sheets arrive; then it is handed over whole.
+// page is made again when style sheets arrive; pictures decode on a queue of
+// their own; then the page is handed over whole.
 //
 // Main thread, before the first load.
 
