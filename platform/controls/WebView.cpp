@@ -4,6 +4,7 @@
 #include "platform/controls/ScrollView.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/net/URLConnection.h"
 #include "platform/script/ScriptContext.h"
 #include "platform/ui/Touch.h"
 
@@ -168,10 +169,20 @@ bool WebView::startLoad(std::optional<std::string> html, const HttpRequest& requ
 void WebView::stopLoading()
 {
     ++m_generation;
+    bool reportCancel = m_loading && m_started;
     m_loading = false;
+    m_started = false;
     // Held across cancel(), which may release what the load captured.
     if (auto load = std::move(m_load))
         load->cancel();
+    if (!reportCancel)
+        return;
+    std::weak_ptr<View> weak = self();
+    RunLoop::main().post([weak] {
+        auto view = std::static_pointer_cast<WebView>(weak.lock());
+        if (auto d = view ? view->m_delegate.lock() : nullptr)
+            d->webViewDidFailLoadWithError(*view, Error{urlErrorDomain, -999, "cancelled"});
+    });
 }
 
 void WebView::beginLoad(unsigned generation)
@@ -185,6 +196,7 @@ void WebView::beginLoad(unsigned generation)
     }
     if (generation != m_generation)
         return; // the delegate started another load or stopped this one
+    m_started = true;
     if (auto d = m_delegate.lock())
         d->webViewDidStartLoad(*this);
     if (generation != m_generation)
@@ -220,7 +232,7 @@ bool WebView::redirect(unsigned generation, const std::string& url)
     auto keep = self();
     if (auto d = m_delegate.lock(); d && !d->webViewShouldStartLoadWithRequest(*this, url)) {
         if (generation == m_generation) {
-            m_loading = false;
+            m_loading = m_started = false;
             m_load.reset(); // the load ends itself on our answer
         }
         return false;
@@ -236,7 +248,7 @@ void WebView::finishLoad(unsigned generation, ErrorOr<std::unique_ptr<WebPage>> 
     if (generation != m_generation)
         return;
     auto keep = self();
-    m_loading = false;
+    m_loading = m_started = false;
     m_load.reset();
     if (!page) {
         // A failed load keeps showing the page before it.

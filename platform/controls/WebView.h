@@ -10,8 +10,9 @@
 // reports its start, then its finish or failure; pages over http and https
 // are fetched off the main thread, and every redirect target is put to the
 // delegate before it is followed. A refused navigation, first or redirected,
-// ends the load and reports nothing. A newer load or stopLoading() silences
-// an older one (its transfer is cancelled). The page is laid out at the
+// ends the load and reports nothing. A newer load or stopLoading() ends an
+// older one (its transfer is cancelled); one that had reported its start
+// then reports only its failure with the URL-error code -999 (cancelled). The page is laid out at the
 // view's width and sets the scroll view's content size; only the part of it
 // that shows (and a margin) is drawn. A tapped link loads like loadRequest(),
 // except that a page from the network never leads to a local file. Pages
@@ -133,6 +134,7 @@ private:
     double m_laidOutWidth = -1;
     unsigned m_generation = 0;
     bool m_loading = false;
+    bool m_started = false; // the running load has reported its start
     bool m_attached = false; // subviews join the tree once the view is owned
 };
 

@@ -202,14 +202,15 @@ TEST_F(WebViewNetwork, FailuresCarryURLErrorCodes)
     }
     EXPECT_EQ(server.count("/text"), 0u); // offline sends nothing
 
-    // Stopping cancels the transfer and reports nothing.
+    // Stopping cancels the transfer, which reports only its cancellation.
     delegate->log.clear();
     web->loadRequest(server.url("/stall"));
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return server.count("/stall") == 2; }, Seconds(10)));
     web->stopLoading();
     EXPECT_FALSE(web->isLoading());
     RunLoop::main().runUntilIdle();
-    EXPECT_EQ(delegate->log, (Log{"should " + server.url("/stall"), "start"}));
+    EXPECT_EQ(delegate->log, (Log{"should " + server.url("/stall"), "start", "fail -999"}));
+    EXPECT_EQ(delegate->error.domain, urlErrorDomain);
 }
 
 TEST_F(WebViewNetwork, CookiesStayWithTheirOrigin)
