@@ -47,6 +47,16 @@ std::string jpeg(Color color)
     return {bytes.begin(), bytes.end()};
 }
 
+// A JPEG whose frame header claims more pixels than any decode may make.
+std::string oversizedJpeg()
+{
+    std::string bytes = jpeg(Color::rgb(1, 0, 0));
+    auto frame = bytes.find("\xFF\xC0");
+    if (frame != std::string::npos)
+        bytes.replace(frame + 5, 4, "\xFF\x00\xFF\x00"); // 65280 by 65280
+    return bytes;
+}
+
 // Answers one picture from the cache; everything else goes to the network.
 struct OnePictureCache : URLCache {
     std::string url;
@@ -106,7 +116,9 @@ TEST_F(WebViewNetwork, ShowsAPageWithItsPicturesAndStyleSheetsThroughTheCache)
 {
     page("/page.html", "<html><head><title>The page</title><link rel='stylesheet' href='/style.css'></head>"
                        "<body style='margin:0'><img src='/blue.jpg' width='40' height='40'>"
-                       "<img src='/cached.jpg' width='40' height='40'><div class='band'></div></body></html>");
+                       "<img src='/cached.jpg' width='40' height='40'><img src='/huge.jpg' width='40' height='40'>"
+                       "<div class='band'></div></body></html>");
+    server.script("/huge.jpg", Reply::with(200, "image/jpeg", oversizedJpeg()));
     server.script("/style.css", Reply::with(200, "text/css", ".band { background: #ff0000; height: 50px }"));
     server.script("/blue.jpg", Reply::with(200, "image/jpeg", jpeg(Color::rgb(0, 0, 1))));
     auto cache = std::make_shared<OnePictureCache>();
@@ -117,6 +129,7 @@ TEST_F(WebViewNetwork, ShowsAPageWithItsPicturesAndStyleSheetsThroughTheCache)
     EXPECT_EQ(web->title(), "The page");
     EXPECT_TRUE(probe({20, 20}).near(toRgba8(Color::rgb(0, 0, 1)), 12));
     EXPECT_TRUE(probe({60, 20}).near(toRgba8(Color::rgb(0, 1, 0)), 12));
+    EXPECT_TRUE(probe({100, 20}).near(toRgba8(Color::rgb(1, 1, 1)), 3)); // over the pixel cap: blank
     EXPECT_TRUE(probe({160, 70}).near(toRgba8(Color::rgb(1, 0, 0)), 3));
     EXPECT_EQ(server.count("/cached.jpg"), 0u);
 
