@@ -52,22 +52,6 @@ std::string withoutComments(std::string_view css)
     return out;
 }
 
-// Whether every bracket and parenthesis closes, in order.
-bool isBalanced(std::string_view text)
-{
-    std::string open;
-    for (char c : text) {
-        if (c == '(' || c == '[') {
-            open += c;
-        } else if (c == ')' || c == ']') {
-            if (open.empty() || open.back() != (c == ')' ? '(' : '['))
-                return false;
-            open.pop_back();
-        }
-    }
-    return open.empty();
-}
-
 int count(const std::map<std::string, int>& counts, const std::string& key)
 {
     auto it = counts.find(key);
@@ -119,13 +103,12 @@ int PageBudget::candidates(std::string_view compound) const
     return best;
 }
 
-double PageBudget::selectorCost(std::string_view text, bool grouped) const
+double PageBudget::selectorCost(std::string_view text) const
 {
-    // Splits the selector into compounds at combinators outside brackets
-    // and parentheses; the matching walks right to left.
+    // Splits the selector into compounds at combinators; the matching walks
+    // right to left.
     std::vector<std::string_view> compounds;
     std::vector<char> combinators;
-    int nesting = 0;
     size_t start = 0;
     char pending = 0;
     auto flush = [&](size_t end) {
@@ -139,11 +122,7 @@ double PageBudget::selectorCost(std::string_view text, bool grouped) const
     };
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
-        if (grouped && (c == '[' || c == '('))
-            ++nesting;
-        else if (grouped && (c == ']' || c == ')'))
-            --nesting;
-        else if (nesting == 0 && (isSpace(c) || c == '>' || c == '+' || c == '~')) {
+        if (isSpace(c) || c == '>' || c == '+' || c == '~') {
             flush(i);
             if (!isSpace(c))
                 pending = c;
@@ -200,20 +179,14 @@ bool PageBudget::addStyleSheet(std::string_view css)
         preludeStart = i + 1;
         if (prelude.empty() || prelude.front() == '@')
             continue;
-        // Brackets left open may not group anything for the renderer: then
-        // every comma and combinator counts.
-        bool balanced = isBalanced(prelude);
+        // Brackets are not trusted to group: a comma or combinator inside
+        // them counts like any other, which may count more, never less, than
+        // the renderer's parser sees.
         size_t from = 0;
-        int nesting = 0;
         for (size_t j = 0; j <= prelude.size(); ++j) {
-            char d = j < prelude.size() ? prelude[j] : ',';
-            if (balanced && (d == '(' || d == '['))
-                ++nesting;
-            else if (balanced && (d == ')' || d == ']'))
-                --nesting;
-            else if (d == ',' && nesting == 0) {
+            if (j == prelude.size() || prelude[j] == ',') {
                 ++selectors;
-                work += selectorCost(trimmed(prelude.substr(from, j - from)), balanced);
+                work += selectorCost(trimmed(prelude.substr(from, j - from)));
                 from = j + 1;
             }
         }

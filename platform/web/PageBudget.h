@@ -63,9 +63,8 @@ public:
     int selectors() const { return m_selectors; }
 
 private:
-    // The estimated tests of one selector; `text` is trimmed. Brackets and
-    // parentheses group their contents unless `grouped` is false.
-    double selectorCost(std::string_view text, bool grouped) const;
+    // The estimated tests of one selector; `text` is trimmed.
+    double selectorCost(std::string_view text) const;
     int candidates(std::string_view compound) const;
 
     const HtmlCensus& m_census;
