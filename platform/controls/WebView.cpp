@@ -4,10 +4,12 @@
 #include "platform/controls/ScrollView.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/net/URLConnection.h"
 #include "platform/script/ScriptContext.h"
 #include "platform/ui/Touch.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace pf {
 
@@ -120,22 +122,42 @@ void WebView::setDelegate(const std::shared_ptr<WebViewDelegate>& delegate)
 
 bool WebView::loadHTMLString(const std::string& html, const std::string& baseURL)
 {
-    return startLoad(html, baseURL);
+    return startLoad(html, HttpRequest(baseURL));
 }
 
 bool WebView::loadRequest(const std::string& url)
 {
-    return startLoad(std::nullopt, url);
+    return startLoad(std::nullopt, HttpRequest(url));
 }
 
-bool WebView::startLoad(std::optional<std::string> html, const std::string& url)
+bool WebView::loadRequest(const HttpRequest& request)
+{
+    return startLoad(std::nullopt, request);
+}
+
+bool WebView::reload()
+{
+    HttpRequest request = m_request;
+    request.setUrl(m_url);
+    return startLoad(m_html, request);
+}
+
+std::string WebView::title() const
+{
+    return m_page ? m_page->title() : std::string();
+}
+
+bool WebView::startLoad(std::optional<std::string> html, const HttpRequest& request)
 {
     std::weak_ptr<View> weak = self();
     if (weak.expired())
         return false;
+    stopLoading();
     unsigned generation = ++m_generation;
     m_html = std::move(html);
-    m_url = url;
+    m_request = request;
+    m_request.setHttpShouldHandleCookies(true);
+    m_url = request.url();
     m_loading = true;
     RunLoop::main().post([weak, generation] {
         if (auto view = std::static_pointer_cast<WebView>(weak.lock()))
@@ -147,7 +169,20 @@ bool WebView::startLoad(std::optional<std::string> html, const std::string& url)
 void WebView::stopLoading()
 {
     ++m_generation;
+    bool reportCancel = m_loading && m_started;
     m_loading = false;
+    m_started = false;
+    // Held across cancel(), which may release what the load captured.
+    if (auto load = std::move(m_load))
+        load->cancel();
+    if (!reportCancel)
+        return;
+    std::weak_ptr<View> weak = self();
+    RunLoop::main().post([weak] {
+        auto view = std::static_pointer_cast<WebView>(weak.lock());
+        if (auto d = view ? view->m_delegate.lock() : nullptr)
+            d->webViewDidFailLoadWithError(*view, Error{urlErrorDomain, -999, "cancelled"});
+    });
 }
 
 void WebView::beginLoad(unsigned generation)
@@ -161,27 +196,60 @@ void WebView::beginLoad(unsigned generation)
     }
     if (generation != m_generation)
         return; // the delegate started another load or stopped this one
+    m_started = true;
     if (auto d = m_delegate.lock())
         d->webViewDidStartLoad(*this);
     if (generation != m_generation)
         return;
     std::weak_ptr<View> weak = keep;
-    RunLoop::main().post([weak, generation] {
+    auto& loader = pageLoader();
+    if (!loader) {
+        RunLoop::main().post([weak, generation] {
+            if (auto view = std::static_pointer_cast<WebView>(weak.lock()))
+                view->finishLoad(generation,
+                                 Error{webViewErrorDomain, (long long)WebViewError::NoRenderer,
+                                       "No page renderer is installed"},
+                                 view->m_url);
+        });
+        return;
+    }
+    WebPageLoadClient client;
+    client.shouldFollowRedirect = [weak, generation](const std::string& url) {
+        auto view = std::static_pointer_cast<WebView>(weak.lock());
+        return view && view->redirect(generation, url);
+    };
+    client.finished = [weak, generation](ErrorOr<std::unique_ptr<WebPage>> page, const std::string& url) {
         if (auto view = std::static_pointer_cast<WebView>(weak.lock()))
-            view->finishLoad(generation);
-    });
+            view->finishLoad(generation, std::move(page), url);
+    };
+    m_load = loader(m_html, m_request, std::move(client));
 }
 
-void WebView::finishLoad(unsigned generation)
+bool WebView::redirect(unsigned generation, const std::string& url)
+{
+    if (generation != m_generation)
+        return false;
+    auto keep = self();
+    if (auto d = m_delegate.lock(); d && !d->webViewShouldStartLoadWithRequest(*this, url)) {
+        if (generation == m_generation) {
+            m_loading = m_started = false;
+            m_load.reset(); // the load ends itself on our answer
+        }
+        return false;
+    }
+    if (generation != m_generation)
+        return false; // the delegate started another load or stopped this one
+    m_url = url;
+    return true;
+}
+
+void WebView::finishLoad(unsigned generation, ErrorOr<std::unique_ptr<WebPage>> page, const std::string& url)
 {
     if (generation != m_generation)
         return;
     auto keep = self();
-    m_loading = false;
-    auto& loader = pageLoader();
-    auto page = loader ? loader(m_html, m_url)
-                       : ErrorOr<std::unique_ptr<WebPage>>(Error{webViewErrorDomain, (long long)WebViewError::NoRenderer,
-                                                                 "No page renderer is installed"});
+    m_loading = m_started = false;
+    m_load.reset();
     if (!page) {
         // A failed load keeps showing the page before it.
         if (auto d = m_delegate.lock())
@@ -189,6 +257,7 @@ void WebView::finishLoad(unsigned generation)
         return;
     }
     m_page = std::move(page.value());
+    m_url = url;
     m_laidOutWidth = -1;
     layoutPage();
     m_scrollView->setContentOffset(Point());
@@ -237,7 +306,31 @@ void WebView::linkTapped(Point pagePoint)
     if (!m_page)
         return;
     if (auto link = m_page->linkAtPoint(pagePoint))
-        loadRequest(*link);
+        followLink(*link);
+}
+
+bool WebView::followLinkWithText(std::string_view text)
+{
+    if (!m_page)
+        return false;
+    auto link = m_page->linkWithText(text);
+    return link && followLink(*link);
+}
+
+bool WebView::followLink(const std::string& link)
+{
+    auto scheme = [](const std::string& url) {
+        std::string s = url.substr(0, url.find(':'));
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        return s;
+    };
+    std::string from = scheme(m_url);
+    // A page from the network may not open local files.
+    if ((from == "http" || from == "https") && scheme(link) == "file")
+        return false;
+    HttpRequest request = m_request;
+    request.setUrl(link);
+    return loadRequest(request);
 }
 
 void WebView::layoutSubviews()

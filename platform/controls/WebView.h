@@ -7,12 +7,17 @@
 //
 // Loads are asynchronous: every delegate call comes on a later run-loop
 // turn, never inside the call that caused it. A load asks the delegate,
-// reports its start, then its finish or failure; a newer load or
-// stopLoading() silences an older one. The page is laid out at the view's
-// width and sets the scroll view's content size; only the part of it that
-// shows (and a margin) is drawn. A tapped link loads like loadRequest(). Pages come from
-// the loader the renderer installs (setPageLoader); without one every load
-// fails.
+// reports its start, then its finish or failure; pages over http and https
+// are fetched off the main thread, and every redirect target is put to the
+// delegate before it is followed. A refused navigation, first or redirected,
+// ends the load and reports nothing. A newer load or stopLoading() ends an
+// older one (its transfer is cancelled); one that had reported its start
+// then reports only its failure with the URL-error code -999 (cancelled). The page is laid out at the
+// view's width and sets the scroll view's content size; only the part of it
+// that shows (and a margin) is drawn. A tapped link loads like loadRequest(),
+// except that a page from the network never leads to a local file. Pages
+// come from the loader the renderer installs (setPageLoader); without one
+// every load fails.
 //
 // Scripts run in the view's own script context, made on first use. It
 // belongs to the view, not to the page: loading a page neither runs the
@@ -69,11 +74,22 @@ public:
     // Start a load (replacing any running one); false when the view is not
     // owned by a shared pointer and so cannot load.
     bool loadHTMLString(const std::string& html, const std::string& baseURL);
+    // The request's time-out and cache policy hold for the page and what
+    // it shows; the page's cookies are sent and kept.
+    bool loadRequest(const HttpRequest& request);
     bool loadRequest(const std::string& url);
+    // Loads the current page again with the request it was loaded with.
+    bool reload();
     void stopLoading();
     bool isLoading() const { return m_loading; }
     const std::optional<std::string>& htmlString() const { return m_html; }
+    // The page's URL, after redirects once it has loaded.
     const std::string& url() const { return m_url; }
+    // The shown page's <title>; empty without one.
+    std::string title() const;
+    // For tests: loads the first link of the shown page whose text is
+    // `text`, as a tap on it would; false when there is none.
+    bool followLinkWithText(std::string_view text);
 
     // The view's script context (the view is its delegate); null when the
     // engine cannot make one.
@@ -94,17 +110,21 @@ protected:
 private:
     friend class WebContentView;
     class ScriptHook;
-    bool startLoad(std::optional<std::string> html, const std::string& url);
+    bool startLoad(std::optional<std::string> html, const HttpRequest& request);
     void beginLoad(unsigned generation);
-    void finishLoad(unsigned generation);
+    bool redirect(unsigned generation, const std::string& url);
+    void finishLoad(unsigned generation, ErrorOr<std::unique_ptr<WebPage>> page, const std::string& url);
     void layoutPage();
     void linkTapped(Point pagePoint);
+    bool followLink(const std::string& link);
 
     std::weak_ptr<WebViewDelegate> m_delegate;
     WeakObject m_delegateObject;
     std::shared_ptr<ScrollView> m_scrollView;
     std::shared_ptr<View> m_content; // the page, backed where it shows
     std::unique_ptr<WebPage> m_page;
+    std::shared_ptr<WebPageLoad> m_load;
+    HttpRequest m_request;
     std::shared_ptr<ScriptContext> m_scriptContext;
     std::shared_ptr<ScriptHook> m_scriptHook; // the context's delegate, which holds it weakly
     std::optional<std::string> m_html;
@@ -114,6 +134,7 @@ private:
     double m_laidOutWidth = -1;
     unsigned m_generation = 0;
     bool m_loading = false;
+    bool m_started = false; // the running load has reported its start
     bool m_attached = false; // subviews join the tree once the view is owned
 };
 

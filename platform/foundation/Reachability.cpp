@@ -100,6 +100,14 @@ private:
 
 std::unique_ptr<InterfaceWatcher> g_watcher;
 
+bool isLoopback(const ReachabilityTarget& target)
+{
+    if (target.kind == ReachabilityTarget::Kind::Address)
+        return (target.ipv4 >> 24) == 127;
+    const std::string& host = target.hostName;
+    return host == "localhost" || host == "::1" || host == "[::1]" || host.rfind("127.", 0) == 0;
+}
+
 }
 
 ReachabilityTarget ReachabilityTarget::forHostName(std::string name)
@@ -164,7 +172,12 @@ std::uint32_t reachabilityFlagsForTarget(const ReachabilityTarget& target)
     }
     if (targetProvider)
         return targetProvider(target);
-    return provider ? provider() : interfaceFlags();
+    if (provider)
+        return provider();
+    // The loopback interface is there with or without a network.
+    if (isLoopback(target))
+        return kReachabilityReachable | kReachabilityIsLocalAddress | kReachabilityIsDirect;
+    return interfaceFlags();
 }
 
 void setReachabilityProvider(ReachabilityProvider provider)

@@ -3,7 +3,9 @@
 // Network reachability as flag bits, in the layout the system's callers test.
 // Linux has no reachability service, so the default provider answers from
 // the interface list: reachable when a non-loopback interface is up with an
-// IPv4 address, and never WWAN. Tests install a provider of their own.
+// IPv4 address, and never WWAN; a loopback target (127.x.x.x, "localhost",
+// "::1") is always reachable, as a local address. Tests install a provider of
+// their own, which then answers for loopback targets too.
 //
 // Targets (a host name or an IPv4 address; 0.0.0.0 stands for the internet)
 // are handed to a target provider; the plain provider, when set, answers for

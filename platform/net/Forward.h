@@ -2,6 +2,7 @@
 
 namespace pf {
 
+class CookieStore;
 class HttpConnection;
 class HttpRequest;
 class HttpResponse;
@@ -9,6 +10,7 @@ class Operation;
 class OperationQueue;
 class URLCache;
 struct CachedURLResponse;
+struct HttpCookie;
 struct HttpResult;
 
 }

@@ -1,5 +1,6 @@
 #include "platform/net/HttpConnection.h"
 
+#include "platform/net/CookieStore.h"
 #include "platform/net/URLCache.h"
 #include "platform/net/TrustAnchors.h"
 
@@ -48,6 +49,10 @@ struct ThreadHandles {
 };
 
 thread_local ThreadHandles t_handles;
+// Exchanges that handle cookies run on handles of their own: the library
+// keeps a cookie engine on a transfer handle once enabled, which must never
+// collect the cookies of service exchanges.
+thread_local ThreadHandles t_cookieHandles;
 
 std::string_view trim(std::string_view text)
 {
@@ -236,7 +241,14 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
 
     // A nested run on a thread whose handles are in use gets its own.
     ThreadHandles local;
-    ThreadHandles& handles = t_handles.busy ? local : t_handles;
+    ThreadHandles& shared = m_request.httpShouldHandleCookies() ? t_cookieHandles : t_handles;
+    ThreadHandles& handles = shared.busy ? local : shared;
+    if (m_request.httpShouldHandleCookies() && handles.easy) {
+        // A fresh transfer handle on the same multi handle, whose connection
+        // cache it shares: the old one's cookie settings go with it.
+        curl_easy_cleanup(handles.easy);
+        handles.easy = nullptr;
+    }
     if (!handles.ensure())
         return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
     handles.busy = true;
@@ -265,6 +277,25 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
             set = curl_easy_setopt(easy, name, value);
     };
     option(CURLOPT_URL, m_request.url().c_str());
+    // The origin's own jar, or none; the handle is detached again below.
+    void* cookieJar = nullptr;
+    if (m_request.httpShouldHandleCookies()) {
+        auto origin = CookieStore::originOfURL(m_request.url());
+        cookieJar = origin ? CookieStore::shared().shareForOrigin(*origin) : nullptr;
+        if (!cookieJar)
+            return makeHttpConnectionError(HttpConnectionError::BadURL, "no cookie jar for " + m_request.url());
+        option(CURLOPT_SHARE, static_cast<CURLSH*>(cookieJar));
+        option(CURLOPT_COOKIEFILE, ""); // turns the engine on; the handle keeps the empty file name until freed
+    }
+    struct DetachJar {
+        CURL* easy;
+        bool attached;
+        ~DetachJar()
+        {
+            if (attached)
+                curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
+        }
+    } detachJar{easy, cookieJar != nullptr};
     option(CURLOPT_PROTOCOLS_STR, "http,https");
     option(CURLOPT_FOLLOWLOCATION, 0L);
     option(CURLOPT_NOSIGNAL, 1L);

@@ -43,6 +43,12 @@ public:
     URLRequestCachePolicy cachePolicy() const { return m_cachePolicy; }
     void setCachePolicy(URLRequestCachePolicy policy) { m_cachePolicy = policy; }
 
+    // Whether the exchange sends the origin's cookies from the shared
+    // CookieStore and keeps the ones it is given; off unless set, so service
+    // exchanges stay free of any page's cookies.
+    bool httpShouldHandleCookies() const { return m_handlesCookies; }
+    void setHttpShouldHandleCookies(bool handles) { m_handlesCookies = handles; }
+
     // As set; 0 means "none given".
     std::chrono::duration<double> timeoutInterval() const { return m_timeout; }
     void setTimeoutInterval(std::chrono::duration<double> timeout) { m_timeout = timeout; }
@@ -70,6 +76,7 @@ private:
     std::chrono::duration<double> m_timeout = defaultTimeoutInterval;
     HttpHeaderFields m_headers;
     std::shared_ptr<const Bytes> m_body;
+    bool m_handlesCookies = false;
 };
 
 }

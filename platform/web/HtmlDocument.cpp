@@ -4,6 +4,7 @@
 #include "platform/web/HtmlFile.h"
 #include "platform/web/HtmlPainter.h"
 #include "platform/web/HtmlSanitizer.h"
+#include "platform/web/PageBudget.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,7 +33,8 @@ int pagePoints(double v, int low, int high)
 
 }
 
-ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::create(std::string_view html, std::optional<URL> baseURL)
+ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::create(std::string_view html, std::optional<URL> baseURL,
+                                                            std::shared_ptr<const HtmlResources> resources)
 {
     if (html.size() > kMaxHtmlBytes)
         return htmlError(HtmlDocumentError::TooLarge,
@@ -49,12 +51,25 @@ ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::create(std::string_view htm
         return tooDeep();
 
     std::unique_ptr<HtmlDocument> page(new HtmlDocument);
-    page->m_painter = std::make_unique<HtmlPainter>(std::move(baseURL));
+    page->m_census = std::make_unique<HtmlCensus>(std::move(text->census));
+    page->m_budget = std::make_unique<PageBudget>(*page->m_census);
+    auto& budget = *page->m_budget;
+    budget.addStyleSheet(html::masterStyleSheet());
+    for (const auto& sheet : page->m_census->styleSheets)
+        budget.addStyleSheet(sheet);
+    // Linked sheets are counted as the renderer reads them, and one over the
+    // budget is withheld, so the renderer never does the work refused here.
+    auto overBudget = [&] { return htmlError(HtmlDocumentError::TooComplex, budget.overReason()); };
+    if (!budget.overReason().empty())
+        return overBudget();
+    page->m_painter = std::make_unique<HtmlPainter>(std::move(baseURL), std::move(resources), page->m_budget.get());
     page->m_context = std::make_unique<litehtml::context>();
     page->m_context->load_master_stylesheet(html::masterStyleSheet());
-    page->m_document = litehtml::document::createFromUTF8(text->c_str(), page->m_painter.get(), page->m_context.get());
+    page->m_document = litehtml::document::createFromUTF8(text->markup.c_str(), page->m_painter.get(), page->m_context.get());
     if (!page->m_document)
         return htmlError(HtmlDocumentError::Unreadable, "the page could not be parsed");
+    if (!budget.overReason().empty())
+        return overBudget();
     return page;
 }
 
@@ -118,6 +133,55 @@ std::optional<URL> HtmlDocument::linkAtPoint(Point point) const
 const std::string& HtmlDocument::title() const
 {
     return m_painter->title();
+}
+
+namespace {
+
+std::string collapsedWhiteSpace(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+        if (!space)
+            out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    }
+    if (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+}
+
+std::optional<URL> HtmlDocument::linkWithText(std::string_view text) const
+{
+    auto root = m_document->root();
+    if (!root)
+        return std::nullopt;
+    // Links cannot nest deeper than the tree, which was bounded.
+    for (const auto& link : root->select_all("a[href]")) {
+        std::string content;
+        link->get_text(content);
+        if (collapsedWhiteSpace(content) == text)
+            return m_painter->resolve(link->get_attr("href"));
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> HtmlDocument::missingImages() const
+{
+    return {m_painter->missingImages().begin(), m_painter->missingImages().end()};
+}
+
+std::vector<std::string> HtmlDocument::missingStyleSheets() const
+{
+    return {m_painter->missingStyleSheets().begin(), m_painter->missingStyleSheets().end()};
+}
+
+void HtmlDocument::setImage(const std::string& url, BitmapRef image)
+{
+    m_painter->setImage(url, std::move(image));
 }
 
 }

@@ -6,6 +6,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "platform/web/HtmlDocument.h"
 #include "platform/web/HtmlFile.h"
+#include "platform/web/PageBudget.h"
 
 #include "platform/graphics/TextContext.h"
 
@@ -93,9 +94,22 @@ constexpr size_t kMaxImageBytes = 16 * 1024 * 1024;
 
 }
 
-HtmlPainter::HtmlPainter(std::optional<URL> baseURL)
-    : m_documentURL(std::move(baseURL))
+HtmlPainter::HtmlPainter(std::optional<URL> baseURL, std::shared_ptr<const HtmlResources> resources, PageBudget* budget)
+    : m_documentURL(std::move(baseURL)), m_resources(std::move(resources)), m_budget(budget)
 {
+}
+
+HtmlPainter::Source HtmlPainter::sourceOf(const URL& url) const
+{
+    auto network = [](const std::string& scheme) { return scheme == "http" || scheme == "https"; };
+    bool networkPage = m_documentURL && network(m_documentURL->scheme());
+    if (!networkPage)
+        return url.scheme() == "file" ? Source::File : Source::None;
+    // A page over the network never reaches local files, and one over https
+    // takes nothing over plain http.
+    if (url.scheme() == "https" || (url.scheme() == "http" && m_documentURL->scheme() == "http"))
+        return Source::Network;
+    return Source::None;
 }
 
 HtmlPainter::~HtmlPainter() = default;
@@ -227,8 +241,19 @@ void HtmlPainter::load_image(const char* src, const char* baseurl, bool)
     auto url = resolve(src ? src : "", baseurl);
     if (!url || m_images.count(url->absoluteString()))
         return;
-    BitmapRef& slot = m_images[url->absoluteString()];
-    // Pages read only local files; other schemes stay blank.
+    std::string key = url->absoluteString();
+    Source source = sourceOf(*url);
+    if (source == Source::Network) {
+        auto found = m_resources ? m_resources->images.find(key) : HtmlResources::Images::const_iterator();
+        if (m_resources && found != m_resources->images.end())
+            m_images[key] = found->second;
+        else if (m_missingImages.size() < kMaxPageImages)
+            m_missingImages.insert(key);
+        return;
+    }
+    BitmapRef& slot = m_images[key];
+    if (source == Source::None)
+        return; // stays blank
     auto bytes = readHtmlFile(*url, kMaxImageBytes);
     if (!bytes)
         return;
@@ -338,10 +363,23 @@ void HtmlPainter::import_css(std::string& text, const std::string& url, std::str
     auto resolved = resolve(url, baseurl.c_str());
     if (!resolved)
         return;
-    if (auto bytes = readHtmlFile(*resolved, kMaxHtmlBytes)) {
-        text = std::move(*bytes);
-        baseurl = resolved->absoluteString();
+    std::string key = resolved->absoluteString();
+    std::optional<std::string> bytes;
+    switch (sourceOf(*resolved)) {
+    case Source::File: bytes = readHtmlFile(*resolved, kMaxHtmlBytes); break;
+    case Source::Network:
+        if (auto found = m_resources ? m_resources->styleSheets.find(key) : HtmlResources::StyleSheets::const_iterator();
+            m_resources && found != m_resources->styleSheets.end())
+            bytes = found->second;
+        else if (m_missingStyleSheets.size() < kMaxPageStyleSheets)
+            m_missingStyleSheets.insert(key);
+        break;
+    case Source::None: break;
     }
+    if (!bytes || (m_budget && !m_budget->addStyleSheet(*bytes)))
+        return;
+    text = std::move(*bytes);
+    baseurl = key;
 }
 
 void HtmlPainter::set_clip(const litehtml::position& pos, const litehtml::border_radiuses&, bool validX, bool validY)

@@ -1,7 +1,8 @@
 #pragma once
 
 // The renderer's side of a page: fonts and text through pango, boxes and
-// images through cairo, images and linked style sheets from file URLs only.
+// images through cairo, images and linked style sheets from local files or
+// from what the page's loader fetched.
 // Internal to pf_web; HtmlDocument is the public face.
 //
 // One thread at a time; text uses that thread's own pango context.
@@ -13,10 +14,14 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace pf {
+
+class PageBudget;
+struct HtmlResources;
 
 namespace html {
 // The default style sheet (resources/web/master.css, compiled in).
@@ -25,11 +30,18 @@ const char* masterStyleSheet();
 
 class HtmlPainter final : public litehtml::document_container {
 public:
-    explicit HtmlPainter(std::optional<URL> baseURL);
+    // A page whose URL is http or https reads its pictures and style sheets
+    // from `resources` only (null for none) and notes what it missed; any
+    // other page reads local files. Linked style sheets count against
+    // `budget` (null for no limit); one over it is left out.
+    HtmlPainter(std::optional<URL> baseURL, std::shared_ptr<const HtmlResources> resources = nullptr, PageBudget* budget = nullptr);
     ~HtmlPainter();
 
     void setViewport(int width, int height) { m_viewport = {0, 0, width, height}; }
     const std::string& title() const { return m_title; }
+    const std::set<std::string>& missingImages() const { return m_missingImages; }
+    const std::set<std::string>& missingStyleSheets() const { return m_missingStyleSheets; }
+    void setImage(const std::string& url, BitmapRef image) { m_images[url] = std::move(image); }
     // `text` resolved against the page's base (a <base> element, else the
     // document's URL); nothing when it is not a URL.
     std::optional<URL> resolve(const std::string& text, const char* baseurl = nullptr) const;
@@ -76,7 +88,16 @@ private:
     // Applies the clips that the page has set to the context's cairo.
     void applyClips(GraphicsContext& context) const;
 
+    // Whether `url` is read over the network (else from a local file), or
+    // not at all.
+    enum class Source { File, Network, None };
+    Source sourceOf(const URL& url) const;
+
     std::optional<URL> m_documentURL;
+    std::shared_ptr<const HtmlResources> m_resources;
+    PageBudget* m_budget = nullptr;
+    std::set<std::string> m_missingImages;
+    std::set<std::string> m_missingStyleSheets;
     std::optional<URL> m_baseURL;
     std::string m_title;
     litehtml::position m_viewport;

@@ -117,18 +117,49 @@ int treeDepth(const GumboNode* root)
     return deepest;
 }
 
+// Words and the runs of white space between them.
+int textRuns(std::string_view text)
+{
+    int runs = 0;
+    bool inSpace = true;
+    for (char c : text) {
+        bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+        if (space != inSpace || runs == 0)
+            ++runs;
+        inSpace = space;
+    }
+    return runs;
+}
+
+void countWords(std::map<std::string, int>& counts, std::string_view text)
+{
+    size_t i = 0;
+    while (i < text.size()) {
+        i = text.find_first_not_of(" \t\n\r\f", i);
+        if (i == std::string_view::npos)
+            break;
+        size_t end = std::min(text.find_first_of(" \t\n\r\f", i), text.size());
+        ++counts[std::string(text.substr(i, end - i))];
+        i = end;
+    }
+}
+
 // Recursion is bounded: the tree was measured first.
-void write(std::string& out, const GumboNode* node, bool rawText)
+void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText)
 {
     switch (node->type) {
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
     case GUMBO_NODE_CDATA: {
         std::string_view text = node->v.text.text;
-        if (rawText)
+        if (rawText) {
             out += text;
-        else
+        } else {
+            census.textRuns += textRuns(text);
+            census.textBytes += text.size();
+            census.nonAsciiBytes += std::count_if(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; });
             appendEscaped(out, text, false);
+        }
         return;
     }
     case GUMBO_NODE_COMMENT:
@@ -136,7 +167,7 @@ void write(std::string& out, const GumboNode* node, bool rawText)
     case GUMBO_NODE_DOCUMENT:
         out += "<!DOCTYPE html>";
         for (unsigned i = 0; i < node->v.document.children.length; ++i)
-            write(out, static_cast<const GumboNode*>(node->v.document.children.data[i]), false);
+            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false);
         return;
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE:
@@ -149,6 +180,18 @@ void write(std::string& out, const GumboNode* node, bool rawText)
     // Everything after <plaintext> is text; written back it would swallow its end tag.
     if (name == "plaintext")
         name = "pre";
+    ++census.elements;
+    ++census.tags[name];
+    census.maxChildren = std::max(census.maxChildren, int(element.children.length));
+    if (name == "style") {
+        std::string sheet;
+        for (unsigned i = 0; i < element.children.length; ++i) {
+            auto* child = static_cast<const GumboNode*>(element.children.data[i]);
+            if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE || child->type == GUMBO_NODE_CDATA)
+                sheet += child->v.text.text;
+        }
+        census.styleSheets.push_back(std::move(sheet));
+    }
     out += '<';
     out += name;
     for (unsigned i = 0; i < element.attributes.length; ++i) {
@@ -156,6 +199,10 @@ void write(std::string& out, const GumboNode* node, bool rawText)
         std::string_view attributeName = attribute->name;
         if (attributeName.empty() || attributeName.find_first_of("\"'<>/= \t\n\f\r") != std::string_view::npos)
             continue;
+        if (attributeName == "class")
+            countWords(census.classes, attribute->value);
+        else if (attributeName == "id")
+            ++census.ids[attribute->value];
         out += ' ';
         out += attributeName;
         out += "=\"";
@@ -167,7 +214,7 @@ void write(std::string& out, const GumboNode* node, bool rawText)
         return;
     bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
     for (unsigned i = 0; i < element.children.length; ++i)
-        write(out, static_cast<const GumboNode*>(element.children.data[i]), childRaw);
+        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw);
     out += "</";
     out += name;
     out += '>';
@@ -222,16 +269,17 @@ int htmlTagDepthBound(std::string_view html, int limit)
     return deepest;
 }
 
-std::optional<std::string> sanitizedHtml(std::string_view html, int maxDepth)
+std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth)
 {
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;
     GumboOutput* output = gumbo_parse_with_options(&options, html.data(), html.size());
-    std::optional<std::string> result;
-    if (treeDepth(output->document) <= maxDepth) {
+    std::optional<SanitizedHtml> result;
+    if (int depth = treeDepth(output->document); depth <= maxDepth) {
         result.emplace();
-        result->reserve(html.size() + html.size() / 8);
-        write(*result, output->document, false);
+        result->census.depth = depth;
+        result->markup.reserve(html.size() + html.size() / 8);
+        write(result->markup, result->census, output->document, false);
     }
     gumbo_destroy_output(&options, output);
     return result;

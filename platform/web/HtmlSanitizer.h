@@ -11,9 +11,11 @@
 //     comments dropped), which its own parse reads without errors.
 // Internal to pf_web. Any thread.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pf {
 
@@ -23,8 +25,26 @@ namespace pf {
 // once past `limit`.
 int htmlTagDepthBound(std::string_view html, int limit);
 
-// The page written back as markup, or nothing when its element tree nests
-// deeper than `maxDepth`.
-std::optional<std::string> sanitizedHtml(std::string_view html, int maxDepth);
+// What the renderer's work on a page grows with, counted on the tree it is
+// handed.
+struct HtmlCensus {
+    int depth = 0;       // elements nested
+    int elements = 0;
+    int textRuns = 0;    // words and the spaces between them, each a box
+    std::size_t textBytes = 0;    // of the text shown
+    std::size_t nonAsciiBytes = 0; // of those, the ones of other than ASCII characters
+    int maxChildren = 0; // the most children of one element
+    std::map<std::string, int> tags, classes, ids;
+    std::vector<std::string> styleSheets; // the texts of <style> elements
+};
+
+struct SanitizedHtml {
+    std::string markup;
+    HtmlCensus census;
+};
+
+// The page written back as markup with its census, or nothing when its
+// element tree nests deeper than `maxDepth`.
+std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth);
 
 }

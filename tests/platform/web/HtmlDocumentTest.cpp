@@ -1,4 +1,5 @@
 #include "platform/web/HtmlDocument.h"
+#include "platform/web/PageBudget.h"
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -130,7 +131,7 @@ TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
     const std::vector<Row> rows = {
         {"a page file", folder.url("page.html"), {}},
         {"text over the limit", std::string(kMaxHtmlBytes + 1, 'a'), HtmlDocumentError::TooLarge},
-        {"text at the limit", std::string(kMaxHtmlBytes, 'a'), {}},
+        {"a page at the limit", "<!--" + std::string(kMaxHtmlBytes - 7, 'a') + "-->", {}},
         {"a file over the limit", folder.url("big.html"), HtmlDocumentError::TooLarge},
         // html and body are two of the levels.
         {"nesting at the limit", nested(kMaxHtmlDepth - 2), {}},
@@ -139,7 +140,7 @@ TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
         {"deep nesting written self-closing", nested(300000, "<div/>"), HtmlDocumentError::TooDeep},
         {"deep nesting inside implicitly closed rows", nested(300, "<table><tr><td>"), HtmlDocumentError::TooDeep},
         {"errors by the hundred thousand at the limit", nested(kMaxHtmlDepth - 2) + nested(280000, "</span>"), {}},
-        {"unclosed list items are not deep", nested(5000, "<li><p>x"), {}},
+        {"unclosed list items are not deep", nested(4000, "<li><p>x"), {}},
         {"a few hundred unclosed fonts are not deep", nested(600, "<p><font>x"), {}},
         {"tags inside scripts and comments do not count",
          "<script>" + nested(3000) + "</script><!--" + nested(3000) + "-->", {}},
@@ -156,6 +157,53 @@ TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
         if (row.error) {
             EXPECT_EQ(page.error().domain, htmlDocumentErrorDomain);
             EXPECT_EQ(page.error().code, static_cast<long long>(*row.error)) << page.error().description;
+        }
+    }
+}
+
+TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
+{
+    PageFolder folder;
+    auto rules = [](int count, const std::string& rule) { return "<style>" + nested(count, rule + "\n") + "</style>"; };
+    folder.write("costly.css", nested(30, "* * * div { color: red }\n"));
+    struct Row {
+        const char* name;
+        std::string html;
+        bool refused;
+    };
+    const std::vector<Row> rows = {
+        {"elements at the cap", nested(kMaxPageElements - 4, "<p>"), false},
+        {"elements past the cap", nested(kMaxPageElements, "<p>"), true},
+        {"cells of one row past the cap", "<table><tr>" + nested(kMaxPageElements, "<td>"), true},
+        {"words past the cap", "<p>" + nested(kMaxPageTextRuns, "w "), true},
+        {"text at the cap in one word", "<p>" + std::string(kMaxPageTextBytes - 1, 'w'), false},
+        {"text past the cap in one word", "<p>" + std::string(kMaxPageTextBytes + 1, 'w'), true},
+        {"Chinese text within the cap but over the budget", "<p>" + nested(kMaxPageTextBytes / 3 - 1, "中"), true},
+        {"elements and text each within their caps, together over the budget",
+         nested(kMaxPageElements * 9 / 10, "<p>") + nested(kMaxPageTextBytes / 6, "中"), true},
+        {"selectors past the cap", rules(kMaxStyleSelectors, "p { color: red }") + "<p>x", true},
+        {"a selector list counts each selector", rules(kMaxStyleSelectors / 2, "p, b { color: red }") + "<p>x", true},
+        {"universal descendants over deep nesting", rules(100, "* * * div { color: red }") + nested(150), true},
+        {"the same selectors over a shallow page", rules(100, "* * * div { color: red }") + nested(10), false},
+        {"descendants of a class no element has", rules(100, ".x .x .x .none { color: red }") + nested(150), false},
+        {"sibling walks over many siblings", rules(50, "p ~ p ~ p { color: red }") + "<div>" + nested(3000, "<p>"),
+         true},
+        {"a costly linked style sheet", "<link rel='stylesheet' href='costly.css'>" + nested(150), true},
+        {"a quoted brace cannot hide the selectors after it",
+         "<style>b { content: \"{\" }" + nested(100, "* * * div { color: red }\n") + "</style>" + nested(150), true},
+        {"an open parenthesis cannot hide the selectors after it",
+         rules(100, "b:not(, * * * div { color: red }") + nested(150), true},
+        {"an ordinary page",
+         rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
+             + "<ul class='nav'>" + nested(50, "<li><a href='x'>item</a>") + "</ul>",
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto page = HtmlDocument::create(row.html, folder.url("index.html"));
+        ASSERT_EQ(page.ok(), !row.refused) << (page.ok() ? "" : page.error().description);
+        if (row.refused) {
+            EXPECT_EQ(page.error().code, static_cast<long long>(HtmlDocumentError::TooComplex));
         }
     }
 }

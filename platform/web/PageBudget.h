@@ -1,0 +1,76 @@
+#pragma once
+
+// Bounds the work a page asks of the renderer. Pages are untrusted and laid
+// out on the main thread, and the renderer's costs grow faster than their
+// size: every element is tested against every selector, a descendant
+// combinator tries each ancestor in turn (so selectors of several such
+// combinators over deeply nested elements try combinations of ancestors),
+// sibling combinators and structural pseudo-classes walk the siblings, and
+// every word is measured. A page within kMaxHtmlBytes could otherwise hold
+// the main thread for minutes.
+//
+// The budget estimates that work from the page's census (elements, words,
+// depth, the counts of each tag, class and id) and from its style sheets'
+// selectors, before the renderer sees any of it; a page over any limit is
+// refused as a whole. The estimate never undercounts the selector matching
+// the renderer does, so a page within the budget lays out and draws its
+// first screen well within a second.
+//
+// Internal to pf_web. One thread at a time.
+
+#include "platform/web/HtmlSanitizer.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pf {
+
+// Hard caps: elements of the page, words and spaces of its text, the text's
+// bytes, selectors of all its style sheets (a list "a, b" counts two), and
+// estimated selector tests summed over all selectors.
+inline constexpr int kMaxPageElements = 10000;
+inline constexpr int kMaxPageTextRuns = 60000;
+inline constexpr std::size_t kMaxPageTextBytes = 256 * 1024;
+inline constexpr int kMaxStyleSelectors = 4000;
+inline constexpr double kMaxSelectorWork = 1.6e7;
+
+// What each costs the renderer, in milliseconds of one core (measured on
+// pages that max out one kind of work each, bench/web_bench): an element,
+// a word or space, a byte of ASCII text and one of other text (Chinese, the
+// dearest to measure and draw), one estimated selector test. Together they
+// must stay within kMaxPageMilliseconds, so a page cannot come near every
+// cap at once.
+inline constexpr double kElementMilliseconds = 0.021;
+inline constexpr double kTextRunMilliseconds = 0.003;
+inline constexpr double kAsciiByteMilliseconds = 0.00075;
+inline constexpr double kOtherByteMilliseconds = 0.0016;
+inline constexpr double kSelectorTestMilliseconds = 2.5e-5;
+inline constexpr double kMaxPageMilliseconds = 400;
+
+class PageBudget {
+public:
+    explicit PageBudget(const HtmlCensus& census);
+
+    // Counts the selectors of a style sheet; false, counting nothing, when the
+    // sheet would take the page over the budget.
+    bool addStyleSheet(std::string_view css);
+    // Why the page is over its budget; empty while within it.
+    const std::string& overReason() const { return m_over; }
+    double selectorWork() const { return m_work; }
+    // The estimated cost of laying the page out and drawing it.
+    double milliseconds() const;
+    int selectors() const { return m_selectors; }
+
+private:
+    // The estimated tests of one selector; `text` is trimmed.
+    double selectorCost(std::string_view text) const;
+    int candidates(std::string_view compound) const;
+
+    const HtmlCensus& m_census;
+    int m_selectors = 0;
+    double m_work = 0;
+    std::string m_over;
+};
+
+}
