@@ -2,10 +2,15 @@
 
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRPublishItemView.h"
+#include "app/screens/ZMRPublishView.h"
+#include "app/screens/ZMRViewController.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
+#include "platform/controls/Control.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {
 
@@ -22,6 +27,34 @@ pf::ClassBuilder<T>& withListQuery(pf::ClassBuilder<T>& builder)
         .property("allowCached", static_cast<AllowGetter>(&T::isAllowCached), static_cast<AllowSetter>(&T::setAllowCached));
 }
 
+// The screen base and its publish fly-out menu.
+void registerScreenBase()
+{
+    pf::ClassBuilder<ZMRPublishItemView>("ZMRPublishItemView")
+        .superclass<pf::View>()
+        .property("size", &ZMRPublishItemView::size, &ZMRPublishItemView::setSize)
+        .property("fromBottom", &ZMRPublishItemView::fromBottom, &ZMRPublishItemView::setFromBottom)
+        .property("fromRight", &ZMRPublishItemView::fromRight, &ZMRPublishItemView::setFromRight)
+        .property("fromAngle", &ZMRPublishItemView::fromAngle, &ZMRPublishItemView::setFromAngle)
+        .property("toBottom", &ZMRPublishItemView::toBottom, &ZMRPublishItemView::setToBottom)
+        .property("toRight", &ZMRPublishItemView::toRight, &ZMRPublishItemView::setToRight)
+        .property("toAngle", &ZMRPublishItemView::toAngle, &ZMRPublishItemView::setToAngle)
+        .commit();
+    pf::ClassBuilder<ZMRPublishView>("ZMRPublishView")
+        .superclass<pf::View>()
+        .readonlyProperty("animating", &ZMRPublishView::isAnimating)
+        .property("itemViews", &ZMRPublishView::itemViews, &ZMRPublishView::setItemViews)
+        .property("actionControl", &ZMRPublishView::actionControl, &ZMRPublishView::setActionControl)
+        .action("doChangeStateAction", &ZMRPublishView::doChangeStateAction)
+        .commit();
+    pf::ClassBuilder<ZMRViewController>("ZMRViewController")
+        .superclass<KRViewController>()
+        .property("publishView", &ZMRViewController::publishView, &ZMRViewController::setPublishView)
+        .property("tabBar", &ZMRViewController::tabBar, &ZMRViewController::setTabBar)
+        .property("selectedTabItem", &ZMRViewController::selectedTabItem, &ZMRViewController::setSelectedTabItem)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -36,4 +69,5 @@ void registerScreensClasses()
     withListQuery(page.superclass<KRPageDataSource>()).commit();
     pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
     withListQuery(feed.superclass<KRStatusDataSource>()).commit();
+    registerScreenBase();
 }
