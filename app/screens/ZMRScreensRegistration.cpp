@@ -68,6 +68,9 @@ void registerScreensClasses()
     pf::ClassBuilder<ZMRPageDataSource> page("ZMRPageDataSource");
     withListQuery(page.superclass<KRPageDataSource>()).commit();
     pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
-    withListQuery(feed.superclass<KRStatusDataSource>()).commit();
+    withListQuery(feed.superclass<KRStatusDataSource>())
+        .property("classify", &ZMRFeedDataSource::classify, &ZMRFeedDataSource::setClassify)
+        .property("mutual", &ZMRFeedDataSource::isMutual, &ZMRFeedDataSource::setMutual)
+        .commit();
     registerScreenBase();
 }
