@@ -1,13 +1,16 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRViewController.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
+#include "framework/dom/KRDOMViewClass.h"
 #include "platform/controls/Control.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -55,6 +58,32 @@ void registerScreenBase()
         .commit();
 }
 
+// The money keypad.
+void registerKeypad()
+{
+    pf::ClassBuilder<ZMRKeyButton>("ZMRKeyButton")
+        .superclass<pf::Button>()
+        .property("inputKey", &ZMRKeyButton::inputKey, &ZMRKeyButton::setInputKey)
+        .commit();
+    pf::ClassBuilder<ZMRKeyboardView>("ZMRKeyboardView")
+        .superclass<pf::View>()
+        .weakProperty("keyInput", &ZMRKeyboardView::keyInput, &ZMRKeyboardView::setKeyInput)
+        .weakProperty("delegate", &ZMRKeyboardView::delegate, &ZMRKeyboardView::setDelegate)
+        .action("doKeyAction", &ZMRKeyboardView::doKeyAction)
+        .commit();
+}
+
+// Views that markup documents name in "viewClass" as well.
+void registerDocumentViews()
+{
+    pf::ClassBuilder<ZMRProcessView>("ZMRProcessView")
+        .superclass<pf::View>()
+        .property("process", &ZMRProcessView::process, &ZMRProcessView::setProcess)
+        .property("title", &ZMRProcessView::title, &ZMRProcessView::setTitle)
+        .commit();
+    KRDOMViewClass::registerClass("ZMRProcessView", [](const pf::Rect& frame) { return std::make_shared<ZMRProcessView>(frame); });
+}
+
 }
 
 void registerScreensClasses()
@@ -73,4 +102,6 @@ void registerScreensClasses()
         .property("mutual", &ZMRFeedDataSource::isMutual, &ZMRFeedDataSource::setMutual)
         .commit();
     registerScreenBase();
+    registerKeypad();
+    registerDocumentViews();
 }
