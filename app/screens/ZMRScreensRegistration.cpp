@@ -1,12 +1,16 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
+#include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRKeyboardView.h"
+#include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
+#include "app/screens/ZMRTagItemControl.h"
 #include "app/screens/ZMRViewController.h"
+#include "app/screens/ZMRWindow.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
@@ -14,6 +18,7 @@
 #include "platform/controls/Control.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
+#include "platform/ui/Screen.h"
 
 namespace {
 
@@ -82,6 +87,23 @@ void registerDocumentViews()
         .property("title", &ZMRProcessView::title, &ZMRProcessView::setTitle)
         .commit();
     KRDOMViewClass::registerClass("ZMRProcessView", [](const pf::Rect& frame) { return std::make_shared<ZMRProcessView>(frame); });
+    pf::ClassBuilder<ZMRButton>("ZMRButton").superclass<KRButton>().commit();
+    KRDOMViewClass::registerClass("ZMRButton", [](const pf::Rect& frame) { return std::make_shared<ZMRButton>(frame); });
+}
+
+// The main window and the small controls interface files name.
+void registerSmallViews()
+{
+    // Like any window from an interface file, it covers the screen until its frame is set.
+    pf::ClassBuilder<ZMRWindow>("ZMRWindow")
+        .superclass<pf::Window>()
+        .factory([] { return pf::ObjectRef(std::make_shared<ZMRWindow>(pf::Screen::main().bounds())); })
+        .commit();
+    pf::ClassBuilder<ZMRPageControl>("ZMRPageControl").superclass<pf::PageControl>().commit();
+    pf::ClassBuilder<ZMRTagItemControl>("ZMRTagItemControl")
+        .superclass<pf::Button>()
+        .property("dataObject", &ZMRTagItemControl::dataObject, &ZMRTagItemControl::setDataObject)
+        .commit();
 }
 
 }
@@ -104,4 +126,5 @@ void registerScreensClasses()
     registerScreenBase();
     registerKeypad();
     registerDocumentViews();
+    registerSmallViews();
 }
