@@ -3,7 +3,11 @@
 #include "app/screens/ZMRProcessView.h"
 #include "framework/dom/KRDOMElement.h"
 #include "platform/controls/Button.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Text.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/ui/Window.h"
+#include "tests/platform/graphics/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -89,4 +93,34 @@ TEST(ZMRProcessGeometry, MarkupGivesTheFractionAndTheText)
         EXPECT_EQ(frames(view), row.frames) << (row.process ? row.process : "-");
         EXPECT_TRUE(view.backgroundColor());
     }
+}
+
+// Drawn on a white window: the fill, the track beyond it and the tip with
+// its white text, our own tip picture behind it.
+TEST(ZMRProcessDrawing, ShowsFillTrackAndTip)
+{
+    const char* source = std::getenv("ZMR_SOURCE_DIR");
+    auto saved = pf::Bundle::main();
+    pf::Bundle::setMain(std::make_shared<pf::Bundle>(std::string(source ? source : ".") + "/resources"));
+    pf::HeadlessHost host;
+    auto window = pf::Window::create({0, 0, 320, 100});
+    window->setBackgroundColor(pf::Color::whiteColor());
+    auto view = std::make_shared<ZMRProcessView>(pf::Rect{20, 20, 280, 40});
+    window->addSubview(view);
+    window->makeKeyAndVisible();
+    view->setProcess(0.5);
+    view->setTitle(std::string("50%"));
+    auto shot = host.render();
+    ASSERT_TRUE(shot);
+    pf::Rect tip = view->convertRectToView(view->tipButton()->frame(), nullptr);
+    const pf::Color fill = pf::Color::rgb(242 / 255.0, 108 / 255.0, 79 / 255.0);
+    const pf::Color track = pf::Color::rgb(251 / 255.0, 226 / 255.0, 218 / 255.0);
+    bool ok = pf::test::pixelIs(**shot, {50, 56}, fill) && pf::test::pixelIs(**shot, {250, 56.5}, track)
+        && pf::test::pixelIs(**shot, {tip.minX() + 3, tip.minY() + 9}, fill)
+        && pf::test::pixelIs(**shot, {160, 80}, pf::Color::whiteColor());
+    EXPECT_TRUE(ok);
+    if (!ok)
+        pf::test::writeFailurePng(**shot);
+    window->setHidden(true);
+    pf::Bundle::setMain(saved);
 }
