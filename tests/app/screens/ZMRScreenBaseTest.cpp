@@ -5,8 +5,10 @@
 #include "app/screens/ZMRViewController.h"
 #include "framework/ui/KRActionControls.h"
 #include "platform/controls/Button.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/ui/InterfaceFile.h"
 #include "platform/ui/Window.h"
 
 #include <gtest/gtest.h>
@@ -253,4 +255,68 @@ TEST(ZMRScreenLife, LogLinesNameTheScreensClassUpToItsRelease)
     EXPECT_NE(log.find("ZMRViewController viewWillAppear"), std::string::npos) << log;
     EXPECT_NE(log.find("ZMRViewController viewDidDisappear"), std::string::npos) << log;
     EXPECT_NE(log.find("ZMRViewController dealloc"), std::string::npos) << log;
+}
+
+// A screen's interface file wires the base's outlets: the tab bar (whose
+// delegate the screen becomes), its own item, and the fly-out with its
+// items and the control that toggles it.
+TEST(ZMRScreenFile, WiresTabBarAndFlyOut)
+{
+    const char* xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<interface owner="ZMRViewController">
+  <object id="view" class="View"><rect name="frame">{{0, 0}, {320, 480}}</rect>
+    <subviews>
+      <object id="tabs" class="TabBar"><rect name="frame">{{0, 431}, {320, 49}}</rect>
+        <collection name="items"><ref to="home"/><ref to="prize"/></collection></object>
+      <object id="menu" class="ZMRPublishView"><rect name="frame">{{0, 0}, {320, 431}}</rect>
+        <bool name="hidden">YES</bool>
+        <outlet name="actionControl" to="plus"/>
+        <collection name="itemViews"><ref to="books"/></collection>
+        <subviews>
+          <object id="books" class="ZMRPublishItemView"><size name="size">{60, 60}</size>
+            <number name="fromRight">20</number><number name="fromBottom">20</number>
+            <number name="toRight">20</number><number name="toBottom">120</number><number name="toAngle">90</number></object>
+        </subviews></object>
+      <object id="plus" class="KRButton"><rect name="frame">{{250, 361}, {50, 50}}</rect>
+        <action event="touchUpInside" target="menu" name="doChangeStateAction"/></object>
+    </subviews></object>
+  <object id="home" class="KRTabBarItem"><string name="title">首页</string>
+    <string name="actionName">url</string><string name="userInfo">home</string></object>
+  <object id="prize" class="KRTabBarItem"><string name="title">奖品</string>
+    <string name="actionName">url</string><string name="userInfo">prize</string></object>
+  <outlet name="view" to="view"/>
+  <outlet name="tabBar" to="tabs"/>
+  <outlet name="selectedTabItem" to="home"/>
+  <outlet name="publishView" to="menu"/>
+</interface>)";
+    const char* source = std::getenv("ZMR_SOURCE_DIR");
+    pf::Bundle bundle(std::string(source ? source : ".") + "/resources");
+    auto file = pf::InterfaceFile::parse(xml, "ScreenBase", bundle);
+    ASSERT_TRUE(file) << file.error().description;
+    auto screen = std::make_shared<ZMRViewController>();
+    auto made = file.value()->instantiate(screen);
+    ASSERT_TRUE(made) << made.error().description;
+    ASSERT_TRUE(screen->tabBar() && screen->publishView() && screen->selectedTabItem());
+
+    pf::HeadlessHost host;
+    auto window = pf::Window::create({0, 0, 320, 480});
+    window->setRootViewController(screen);
+    window->makeKeyAndVisible();
+    host.advance(0);
+    EXPECT_EQ(screen->tabBar()->selectedItem(), screen->selectedTabItem());
+    host.tap({240, 455}); // the other tab: the screen hears of it
+    EXPECT_EQ(screen->tabBar()->selectedItem()->title(), "奖品");
+    host.tap({275, 386}); // the control
+    host.advance(0.4);
+    auto menu = screen->publishView();
+    EXPECT_FALSE(menu->isHidden());
+    auto books = std::dynamic_pointer_cast<ZMRPublishItemView>(menu->subviews().front());
+    ASSERT_TRUE(books);
+    EXPECT_NEAR(books->center().x, 270, 1e-9);
+    EXPECT_NEAR(books->center().y, 281, 1e-9);
+    EXPECT_NEAR(books->transform().b, 1, 1e-6); // a quarter turn
+    host.tap({100, 100}); // the overlay
+    host.advance(0.4);
+    EXPECT_TRUE(menu->isHidden());
+    window->setHidden(true);
 }
