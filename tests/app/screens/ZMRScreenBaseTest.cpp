@@ -161,25 +161,6 @@ TEST(ZMRPublishMenu, AHideWithoutAnimationEndsAFlightAndItsLateCompletionChanges
     }
 }
 
-TEST(ZMRPublishMenu, ATouchOnTheOverlayClosesIt)
-{
-    Menu m;
-    m.menu->setHidden(false, false);
-    m.host.tap({100, 100});
-    m.host.advance(0.4);
-    EXPECT_TRUE(m.menu->isHidden());
-    m.host.tap({275, 435}); // the control, wired as interface files wire it
-    EXPECT_TRUE(m.menu->isHidden());
-    m.control->addTarget(m.menu, "doChangeStateAction",
-                         [](pf::Object& menu, pf::Control& sender) {
-                             static_cast<ZMRPublishView&>(menu).doChangeStateAction(sender.shared_from_this());
-                         },
-                         pf::ControlEvent::TouchUpInside);
-    m.host.tap({275, 435});
-    m.host.advance(0.4);
-    EXPECT_FALSE(m.menu->isHidden());
-}
-
 TEST(ZMRScreenTabs, OnlyUrlItemsWithTextOpenRelativeToTheScreenUnanimated)
 {
     struct Row {
