@@ -1,5 +1,10 @@
 #include "app/screens/ZMRFeedDataSource.h"
 
+#include "app/screens/ZMRDisplayFields.h"
+#include "app/services/ZMRContext.h"
+#include "framework/core/IKRUIContext.h"
+#include "platform/foundation/Collections.h"
+
 ZMRFeedDataSource::ZMRFeedDataSource()
 {
     mirrorPageIndex(pageIndex());
@@ -36,4 +41,30 @@ void ZMRFeedDataSource::cancel()
 {
     KRStatusDataSource::cancel();
     withdrawList(*this);
+}
+
+void ZMRFeedDataSource::setMutual(bool mutual)
+{
+    if (mutual)
+        queryValues()->set("mutual", "1");
+    else
+        queryValues()->remove("mutual");
+}
+
+void ZMRFeedDataSource::loadResultsData(const pf::Value& results)
+{
+    std::size_t listed = count();
+    KRStatusDataSource::loadResultsData(results);
+    auto objects = dataObjects();
+    if (!objects)
+        return;
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    for (std::size_t i = 0; i < objects->count(); ++i) {
+        auto item = objects->at(i).dictionary();
+        if (!item)
+            continue;
+        if (i >= listed)
+            item->remove("html");
+        ZMRAddDisplayFields(*item, context.get());
+    }
 }

@@ -13,6 +13,11 @@ pf::DictionaryRef ZMRListQuery::queryValues()
     return m_queryValues;
 }
 
+pf::Value ZMRListQuery::queryValue(std::string_view key) const
+{
+    return m_queryValues ? m_queryValues->get(key) : pf::Value();
+}
+
 void ZMRListQuery::mirrorPageIndex(int pageIndex)
 {
     queryValues()->set("pageIndex", std::to_string(pageIndex));

@@ -10,6 +10,8 @@
 
 #include "app/services/IZMRDownlinkTask.h"
 
+#include <string_view>
+
 class KRDataSource;
 
 class ZMRListQuery : public virtual IZMRDownlinkTask {
@@ -18,6 +20,8 @@ public:
     void setAllowCached(bool allow) override { m_allowCached = allow; }
     // Made empty on first use.
     pf::DictionaryRef queryValues() override;
+    // One query value; nil when absent.
+    pf::Value queryValue(std::string_view key) const;
     const std::optional<std::string>& taskType() const override { return m_taskType; }
     void setTaskType(std::optional<std::string> taskType) override { m_taskType = std::move(taskType); }
 

@@ -4,6 +4,7 @@
 #include "app/screens/ZMRFeedDataSource.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRURLDataSource.h"
+#include "framework/dom/KRDOMSource.h"
 #include "platform/foundation/DispatchQueue.h"
 
 namespace {
@@ -109,4 +110,25 @@ TEST_F(ZMRListRoad, FeedInATable)
         EXPECT_EQ(rig.heard->events, events);
     }
     pf::Bundle::setMain(mainBundle);
+}
+
+// The seeded posts as the server sends them gain every display field once
+// the own position is known (near the seed's city centre).
+TEST_F(ZMRListRoad, SeededPostsGainTheirDisplayFields)
+{
+    shell->didUpdateUserLocation({31.2304, 121.4737, pf::Date::now()});
+    auto feed = makeFeed();
+    feed->setClassify(std::string("all"));
+    feed->reloadData();
+    ASSERT_TRUE(settled(*feed));
+    ASSERT_EQ(feed->count(), 20u);
+    for (std::size_t i = 0; i < feed->count(); ++i) {
+        auto post = feed->dataObjectAtIndex(static_cast<int>(i)).dictionary();
+        ASSERT_TRUE(post);
+        EXPECT_FALSE(post->get("fmtCreateTime").stringOr().empty()) << i;
+        std::string distance = post->get("fmtDistance").stringOr();
+        EXPECT_TRUE(distance.ends_with("米") || distance.ends_with("公里")) << i << ": " << distance;
+        EXPECT_LT(post->get("distance").doubleValue(), 50000) << i;
+        EXPECT_EQ(post->get("html").stringOr(), htmlEncodeString(post->get("body").stringOr())) << i;
+    }
 }

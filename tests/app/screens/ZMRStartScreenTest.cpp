@@ -3,6 +3,7 @@
 #include "AppScreenTest.h"
 
 #include "framework/dom/KRDOMView.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/graphics/Color.h"
 
 namespace {
@@ -51,4 +52,19 @@ TEST_F(AnonymousStartScreen, ShowsTheTitleWithoutANickname)
     EXPECT_TRUE(textFrame("欢迎来到Zomaru"));
     EXPECT_FALSE(textFrame("演示用户"));
     EXPECT_FALSE(shell->uid().isNumber());
+}
+
+// The shipped main window is the application's: a tap on the status bar
+// scrolls the page back to its top.
+TEST_F(StartScreen, AStatusBarTapScrollsThePageUp)
+{
+    ASSERT_TRUE(open("root:///root/start"));
+    auto page = viewOfClass<pf::ScrollView>();
+    ASSERT_TRUE(page);
+    page->setContentSize({page->bounds().width(), 2000});
+    page->setContentOffset({0, 300});
+    tap({160, 300});
+    EXPECT_EQ(page->contentOffset().y, 300);
+    tap({160, 10});
+    EXPECT_TRUE(waitFor([&] { return page->contentOffset().y == 0 && !page->hasAnimations(); }));
 }

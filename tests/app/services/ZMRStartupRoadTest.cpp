@@ -3,6 +3,7 @@
 
 #include "ServicesTestSupport.h"
 
+#include "app/screens/ZMRWindow.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRJSON.h"
 #include "framework/dom/KRDOMDocument.h"
@@ -89,6 +90,7 @@ TEST_F(StartupRoad, LaunchShowsTheNicknameAndForegroundClosesPopWindows)
     EXPECT_FALSE(KRPopWindow::topPopWindow());
     EXPECT_TRUE(first->isHidden() && second->isHidden());
     EXPECT_TRUE(shell->window()->isKeyWindow());
+    EXPECT_TRUE(std::dynamic_pointer_cast<ZMRWindow>(shell->window())) << "MainWindow's window is the application's";
 }
 
 // Every string of `value` and the collections inside it.

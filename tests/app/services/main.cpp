@@ -1,3 +1,4 @@
+#include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "framework/core/KRCoreRegistration.h"
 #include "framework/data/KRDataRegistration.h"
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     registerDataClasses();
     // The start screen is a markup document.
     registerDOMClasses();
+    // The shipped MainWindow names the application's window class.
+    registerScreensClasses();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,86 @@
+#include "app/screens/ZMRViewController.h"
+
+#include "app/screens/ZMRPublishView.h"
+#include "framework/core/KRController.h"
+#include "framework/core/QueryValue.h"
+#include "platform/foundation/Log.h"
+
+ZMRViewController::~ZMRViewController()
+{
+    pf::log("%s dealloc", m_className.empty() ? "ZMRViewController" : m_className.c_str());
+}
+
+const std::string& ZMRViewController::screenClassName()
+{
+    if (m_className.empty()) {
+        const pf::Class* cls = objectClass();
+        m_className = cls ? cls->name() : "ZMRViewController";
+    }
+    return m_className;
+}
+
+void ZMRViewController::logStep(const char* step) { pf::log("%s %s", screenClassName().c_str(), step); }
+
+void ZMRViewController::setTabBar(std::shared_ptr<pf::TabBar> tabBar)
+{
+    m_tabBar = std::move(tabBar);
+    if (m_tabBar)
+        m_tabBar->setDelegate(std::dynamic_pointer_cast<pf::TabBarDelegate>(weak_from_this().lock()));
+}
+
+void ZMRViewController::tabBarDidSelectItem(pf::TabBar&, pf::TabBarItem& item)
+{
+    auto* action = dynamic_cast<IKRAction*>(&item);
+    if (!action || action->actionName() != "url" || !action->userInfo().isString())
+        return;
+    auto keep = weak_from_this().lock();
+    std::string text = escapeURLText(action->userInfo().stringOr());
+    auto target = pf::URL::create(text, url() ? &*url() : nullptr);
+    if (!target) {
+        pf::log("%s: tab item is not a URL: %s", screenClassName().c_str(), text.c_str());
+        return;
+    }
+    openUrl(*target, false);
+}
+
+void ZMRViewController::initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle)
+{
+    screenClassName();
+    KRViewController::initWithNibName(nibName, bundle);
+}
+
+void ZMRViewController::viewDidLoad()
+{
+    KRViewController::viewDidLoad();
+    screenClassName();
+    if (m_tabBar) // outlets may have been set before the screen was shared
+        m_tabBar->setDelegate(std::dynamic_pointer_cast<pf::TabBarDelegate>(weak_from_this().lock()));
+}
+
+void ZMRViewController::viewWillAppear(bool animated)
+{
+    KRViewController::viewWillAppear(animated);
+    if (m_tabBar && m_selectedTabItem)
+        m_tabBar->setSelectedItem(m_selectedTabItem);
+    logStep("viewWillAppear");
+}
+
+void ZMRViewController::viewDidAppear(bool animated)
+{
+    KRViewController::viewDidAppear(animated);
+    logStep("viewDidAppear");
+}
+
+void ZMRViewController::viewWillDisappear(bool animated)
+{
+    KRViewController::viewWillDisappear(animated);
+    if (auto menu = m_publishView)
+        menu->setHidden(true, false);
+    logStep("viewWillDisappear");
+}
+
+void ZMRViewController::viewDidDisappear(bool animated)
+{
+    KRViewController::viewDidDisappear(animated);
+    logStep("viewDidDisappear");
+}
