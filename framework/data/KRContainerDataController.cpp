@@ -117,18 +117,22 @@ void KRContainerDataController::startLoading()
 
 void KRContainerDataController::stopLoading()
 {
-    auto container = containerView();
-    if (!container)
-        return;
     auto self = shared_from_this();
-    container->setHeaderView(nullptr);
-    container->setFooterView(nullptr);
+    auto container = containerView();
+    if (container) {
+        container->setHeaderView(nullptr);
+        container->setFooterView(nullptr);
+    }
+    // Stopped even without a container view: a loading view left animating
+    // would keep pull tracking off once a container view is set.
     for (const auto& view : {m_topLoadingView, m_bottomLoadingView}) {
         if (view) {
             view->removeFromSuperview();
             view->stopAnimation();
         }
     }
+    if (!container)
+        return;
     const pf::Rect bounds = container->bounds();
     const pf::Size content = container->contentSize();
     if (m_topLoadingView) {
