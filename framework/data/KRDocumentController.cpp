@@ -174,24 +174,6 @@ void KRDocumentController::documentLayout()
     downloadImagesForView(*view);
 }
 
-void KRDocumentController::loadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRLoadImagesForView(*context, view);
-}
-
-void KRDocumentController::downloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRDownloadImagesForView(*context, shared_from_this(), view);
-}
-
-void KRDocumentController::cancelDownloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRCancelDownloadImagesForView(*context, view);
-}
-
 void KRDocumentController::loadImagesForElement(KRDOMElement& element)
 {
     if (auto context = this->context())

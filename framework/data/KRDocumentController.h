@@ -24,6 +24,7 @@
 #include "framework/core/KRController.h"
 #include "framework/dom/Forward.h"
 #include "framework/dom/KRDOMView.h"
+#include "framework/ui/KRViewImageTaskSource.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 
@@ -54,7 +55,7 @@ public:
     std::string value;
 };
 
-class KRDocumentController : public KRController, public KRDOMViewDelegate {
+class KRDocumentController : public KRController, public KRDOMViewDelegate, public KRViewImageTaskSource {
 public:
     ~KRDocumentController() override;
 
@@ -99,13 +100,15 @@ public:
                                   std::vector<std::shared_ptr<KRDocumentControllerDynamicData>>& datas);
     void documentDynamicDataBind();
 
-    void loadImagesForView(pf::View& view);
-    void downloadImagesForView(pf::View& view);
-    void cancelDownloadImagesForView(pf::View& view);
+    // Image tasks of the document view: see KRViewImageTaskSource.
     void loadImagesForElement(KRDOMElement& element);
     void downloadImagesForElement(KRDOMElement& element);
 
     void krDOMViewDoActionElement(KRDOMView& view, KRDOMElement& element) override;
+
+protected:
+    std::shared_ptr<IKRUIContext> imageTaskContext() const override { return context(); }
+    pf::ObjectRef imageTaskSource() override { return shared_from_this(); }
 
 private:
     pf::Size layoutSize() const;

@@ -7,7 +7,6 @@
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRPopWindow.h"
-#include "framework/ui/KRViewImageTasks.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/View.h"
@@ -142,22 +141,4 @@ unsigned KRViewController::supportedInterfaceOrientations() const
             mask |= 1u << v;
     }
     return mask ? mask : pf::InterfaceOrientation::PortraitMask;
-}
-
-void KRViewController::downloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRDownloadImagesForView(*context, weak_from_this().lock(), view);
-}
-
-void KRViewController::loadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRLoadImagesForView(*context, view);
-}
-
-void KRViewController::cancelDownloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRCancelDownloadImagesForView(*context, view);
 }
