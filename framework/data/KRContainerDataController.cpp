@@ -3,11 +3,8 @@
 #include "framework/data/KRAutoHiddenViews.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDragLoadingView.h"
-#include "framework/data/KRLastUpdateText.h"
 #include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
-#include "platform/controls/Label.h"
-#include "platform/ui/PerformRequest.h"
 
 pf::ArrayRef KRContainerDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
 void KRContainerDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
@@ -76,43 +73,26 @@ void KRContainerDataController::krItemViewControllerDoAction(KRItemViewControlle
 
 void KRContainerDataController::setLastUpdateDate(std::optional<pf::Date> date)
 {
-    std::string text = date ? KRLastUpdateText(*date, pf::Date::now(), KRSameDayForm::Relative) : std::string();
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view && view->timeLabel())
-            view->timeLabel()->setText(text);
-}
-
-bool KRContainerDataController::anyLoadingViewAnimating() const
-{
-    return (m_topLoadingView && m_topLoadingView->isAnimating()) ||
-           (m_bottomLoadingView && m_bottomLoadingView->isAnimating());
-}
-
-bool KRContainerDataController::hasMoreData() const
-{
-    auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
-    return paged && paged->hasMoreData();
+    m_loadingViews.setLastUpdateDate(date, KRSameDayForm::Relative);
 }
 
 void KRContainerDataController::startLoading()
 {
-    if (m_topLoadingView)
-        m_topLoadingView->removeFromSuperview();
-    if (m_bottomLoadingView)
-        m_bottomLoadingView->removeFromSuperview();
+    if (m_loadingViews.top)
+        m_loadingViews.top->removeFromSuperview();
+    if (m_loadingViews.bottom)
+        m_loadingViews.bottom->removeFromSuperview();
     auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
     if (auto container = containerView()) {
         if (paged && paged->pageIndex() != 1) {
             container->setHeaderView(nullptr);
-            container->setFooterView(m_bottomLoadingView);
+            container->setFooterView(m_loadingViews.bottom);
         } else {
             container->setFooterView(nullptr);
-            container->setHeaderView(m_topLoadingView);
+            container->setHeaderView(m_loadingViews.top);
         }
     }
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view)
-            view->startAnimation();
+    m_loadingViews.startAnimation();
 }
 
 void KRContainerDataController::stopLoading()
@@ -125,7 +105,7 @@ void KRContainerDataController::stopLoading()
     }
     // Stopped even without a container view: a loading view left animating
     // would keep pull tracking off once a container view is set.
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView}) {
+    for (const auto& view : {m_loadingViews.top, m_loadingViews.bottom}) {
         if (view) {
             view->removeFromSuperview();
             view->stopAnimation();
@@ -135,43 +115,32 @@ void KRContainerDataController::stopLoading()
         return;
     const pf::Rect bounds = container->bounds();
     const pf::Size content = container->contentSize();
-    if (m_topLoadingView) {
-        double h = m_topLoadingView->frame().height();
-        m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, bounds.width(), h});
-        container->addSubview(m_topLoadingView);
+    if (m_loadingViews.top) {
+        double h = m_loadingViews.top->frame().height();
+        m_loadingViews.top->setFrame({m_loadingViews.top->frame().x(), -h, bounds.width(), h});
+        container->addSubview(m_loadingViews.top);
     }
-    if (m_bottomLoadingView) {
-        if (hasMoreData() && content.height >= bounds.height()) {
-            double h = m_bottomLoadingView->frame().height();
-            m_bottomLoadingView->setFrame({m_bottomLoadingView->frame().x(), content.height, bounds.width(), h});
-            container->addSubview(m_bottomLoadingView);
+    if (m_loadingViews.bottom) {
+        if (KRHasMoreData(dataSource()) && content.height >= bounds.height()) {
+            double h = m_loadingViews.bottom->frame().height();
+            m_loadingViews.bottom->setFrame({m_loadingViews.bottom->frame().x(), content.height, bounds.width(), h});
+            container->addSubview(m_loadingViews.bottom);
         }
     }
-    if (m_notFoundDataView) {
-        if (dataSource() && dataSource()->isEmpty()) {
-            if (!m_notFoundDataView->superview()) {
-                m_notFoundDataView->setFrame(bounds);
-                m_notFoundDataView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth |
-                                                        pf::Autoresizing::FlexibleHeight);
-                container->addSubview(m_notFoundDataView);
-            }
-        } else {
-            m_notFoundDataView->removeFromSuperview();
-        }
-    }
+    KRPlaceNotFoundDataView(m_notFoundDataView, *container, dataSource());
 }
 
 void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset)
 {
     auto self = shared_from_this();
-    if (!anyLoadingViewAnimating()) {
+    if (!m_loadingViews.anyAnimating()) {
         const double inset = view.contentInset().top;
-        if (offset.y < -inset && m_topLoadingView) {
-            double h = m_topLoadingView->frame().height();
+        if (offset.y < -inset && m_loadingViews.top) {
+            double h = m_loadingViews.top->frame().height();
             if (-(offset.y + inset) >= h) {
-                m_topLoadingView->setDirect(1);
+                m_loadingViews.top->setDirect(1);
             } else {
-                m_topLoadingView->setDirect(0);
+                m_loadingViews.top->setDirect(0);
                 if (m_allowRefresh) {
                     m_allowRefresh = false;
                     // A reload, which may show the cached first page first.
@@ -179,15 +148,15 @@ void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContain
                         dataSource()->reloadData();
                 }
             }
-            m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, view.bounds().width(), h});
-            if (!m_topLoadingView->superview())
-                view.addSubview(m_topLoadingView);
-            view.sendSubviewToBack(m_topLoadingView);
+            m_loadingViews.top->setFrame({m_loadingViews.top->frame().x(), -h, view.bounds().width(), h});
+            if (!m_loadingViews.top->superview())
+                view.addSubview(m_loadingViews.top);
+            view.sendSubviewToBack(m_loadingViews.top);
         } else {
-            if (m_topLoadingView)
-                m_topLoadingView->removeFromSuperview();
-            if (m_bottomLoadingView && offset.y + view.bounds().height() > view.contentSize().height)
-                m_bottomLoadingView->setDirect(1);
+            if (m_loadingViews.top)
+                m_loadingViews.top->removeFromSuperview();
+            if (m_loadingViews.bottom && offset.y + view.bounds().height() > view.contentSize().height)
+                m_loadingViews.bottom->setDirect(1);
         }
     }
     KRFadeAutoHiddenViews(m_autoHiddenViews,
@@ -197,26 +166,11 @@ void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContain
 
 void KRContainerDataController::loadMoreIfNear(pf::ScrollView& view)
 {
-    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &view || !hasMoreData())
+    if (!m_loadingViews.bottom || m_loadingViews.bottom->superview().get() != &view || !KRHasMoreData(dataSource()))
         return;
     double overshoot = view.contentOffset().y + view.frame().height() - view.contentSize().height;
-    if (overshoot > -m_bottomLoadingView->frame().height())
-        queueLoadMore();
-}
-
-void KRContainerDataController::queueLoadMore()
-{
-    std::weak_ptr<pf::Object> weak = weak_from_this();
-    pf::performAfterDelay(shared_from_this(), "loadMoreData", 0, [weak] {
-        auto self = std::static_pointer_cast<KRContainerDataController>(weak.lock());
-        if (!self)
-            return;
-        // Asked again when it runs: a second queued request must not load
-        // the page after the one the first request is loading.
-        auto paged = std::dynamic_pointer_cast<KRPageDataSource>(self->dataSource());
-        if (paged && paged->hasMoreData() && !paged->isLoading())
-            paged->loadMoreData();
-    });
+    if (overshoot > -m_loadingViews.bottom->frame().height())
+        KRQueueLoadMore(*this);
 }
 
 void KRContainerDataController::downloadImages()
@@ -237,7 +191,7 @@ void KRContainerDataController::scrollViewDidEndScrollingAnimation(pf::ScrollVie
 
 void KRContainerDataController::scrollViewDidEndDecelerating(pf::ScrollView& view)
 {
-    if (!anyLoadingViewAnimating())
+    if (!m_loadingViews.anyAnimating())
         loadMoreIfNear(view);
     downloadImages();
 }
@@ -246,14 +200,14 @@ void KRContainerDataController::scrollViewDidEndDragging(pf::ScrollView& view, b
 {
     if (!willDecelerate) {
         downloadImages();
-        if (!anyLoadingViewAnimating())
+        if (!m_loadingViews.anyAnimating())
             loadMoreIfNear(view);
         return;
     }
-    if (m_topLoadingView && m_topLoadingView->isAnimating())
+    if (m_loadingViews.top && m_loadingViews.top->isAnimating())
         return;
     double pull = -view.contentOffset().y;
-    if (!m_topLoadingView || pull < m_topLoadingView->frame().height())
+    if (!m_loadingViews.top || pull < m_loadingViews.top->frame().height())
         loadMoreIfNear(view);
     else
         m_allowRefresh = true;

@@ -2,18 +2,14 @@
 
 #include "framework/data/KRAutoHiddenViews.h"
 #include "framework/data/KRDragLoadingView.h"
-#include "framework/data/KRLastUpdateText.h"
 #include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
 #include "framework/data/KRTableViewCell.h"
 #include "platform/foundation/Log.h"
-#include "platform/ui/PerformRequest.h"
 
 #include <utility>
 
 namespace {
-
-constexpr const char* kLoadMoreRequest = "loadMoreData";
 
 double heightOf(const pf::ViewRef& view)
 {
@@ -46,18 +42,6 @@ pf::ArrayRef KRTableDataController::headerCells() const { return KRArrayOfObject
 void KRTableDataController::setHeaderCells(pf::ArrayRef cells) { m_headerCells = KRObjectsOfArray<pf::TableViewCell>(cells); }
 pf::ArrayRef KRTableDataController::footerCells() const { return KRArrayOfObjects(m_footerCells); }
 void KRTableDataController::setFooterCells(pf::ArrayRef cells) { m_footerCells = KRObjectsOfArray<pf::TableViewCell>(cells); }
-
-bool KRTableDataController::hasMoreData() const
-{
-    auto page = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
-    return page && page->hasMoreData();
-}
-
-bool KRTableDataController::loadingViewsAnimating() const
-{
-    return (m_topLoadingView && m_topLoadingView->isAnimating())
-        || (m_bottomLoadingView && m_bottomLoadingView->isAnimating());
-}
 
 void KRTableDataController::reloadTable()
 {
@@ -137,20 +121,17 @@ std::shared_ptr<pf::TableViewCell> KRTableDataController::tableViewCellForRowAtI
 
 void KRTableDataController::setLastUpdateDate(std::optional<pf::Date> date)
 {
-    std::string text = date ? KRLastUpdateText(*date, pf::Date::now(), KRSameDayForm::Clock) : std::string();
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view && view->timeLabel())
-            view->timeLabel()->setText(text);
+    m_loadingViews.setLastUpdateDate(date, KRSameDayForm::Clock);
 }
 
 void KRTableDataController::placeTopLoadingView()
 {
-    if (!m_topLoadingView || !m_tableView)
+    if (!m_loadingViews.top || !m_tableView)
         return;
-    double h = m_topLoadingView->frame().height();
-    m_topLoadingView->setFrame(pf::Rect(m_topLoadingView->frame().x(), -h, m_tableView->bounds().width(), h));
-    if (!m_topLoadingView->superview())
-        m_tableView->addSubview(m_topLoadingView);
+    double h = m_loadingViews.top->frame().height();
+    m_loadingViews.top->setFrame(pf::Rect(m_loadingViews.top->frame().x(), -h, m_tableView->bounds().width(), h));
+    if (!m_loadingViews.top->superview())
+        m_tableView->addSubview(m_loadingViews.top);
 }
 
 void KRTableDataController::startLoading()
@@ -158,56 +139,44 @@ void KRTableDataController::startLoading()
     auto page = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
     if (m_tableView && page && page->pageIndex() != 1) {
         m_tableView->setTableFooterView(nullptr);
-        m_tableView->setTableFooterView(m_bottomLoadingView);
+        m_tableView->setTableFooterView(m_loadingViews.bottom);
     } else if (m_tableView) {
         placeTopLoadingView();
-        double h = heightOf(m_topLoadingView);
-        if (m_topLoadingView && m_tableView->contentOffset().y < h)
+        double h = heightOf(m_loadingViews.top);
+        if (m_loadingViews.top && m_tableView->contentOffset().y < h)
             m_tableView->setContentOffset(pf::Point{0, -h - m_tableView->contentInset().top}, false);
         m_tableView->setTableFooterView(nullptr);
     }
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view)
-            view->startAnimation();
+    m_loadingViews.startAnimation();
 }
 
 void KRTableDataController::stopLoading()
 {
     if (m_tableView)
         m_tableView->setTableFooterView(nullptr);
-    if (m_bottomLoadingView)
-        m_bottomLoadingView->removeFromSuperview();
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
+    if (m_loadingViews.bottom)
+        m_loadingViews.bottom->removeFromSuperview();
+    for (const auto& view : {m_loadingViews.top, m_loadingViews.bottom})
         if (view)
             view->stopAnimation();
     if (!m_tableView)
         return;
-    if (m_topLoadingView && !m_topLoadingView->superview())
+    if (m_loadingViews.top && !m_loadingViews.top->superview())
         placeTopLoadingView();
     double inset = m_tableView->contentInset().top;
     if (m_tableView->contentOffset().y < -inset)
         m_tableView->setContentOffset(pf::Point{0, -inset}, true);
-    if (m_bottomLoadingView) {
-        if (hasMoreData() && m_tableView->contentSize().height >= m_tableView->bounds().height()) {
-            double h = m_bottomLoadingView->frame().height();
-            m_bottomLoadingView->setFrame(pf::Rect(m_bottomLoadingView->frame().x(), m_tableView->contentSize().height,
+    if (m_loadingViews.bottom) {
+        if (KRHasMoreData(dataSource()) && m_tableView->contentSize().height >= m_tableView->bounds().height()) {
+            double h = m_loadingViews.bottom->frame().height();
+            m_loadingViews.bottom->setFrame(pf::Rect(m_loadingViews.bottom->frame().x(), m_tableView->contentSize().height,
                                                    m_tableView->bounds().width(), h));
-            m_tableView->addSubview(m_bottomLoadingView);
+            m_tableView->addSubview(m_loadingViews.bottom);
         } else {
-            m_bottomLoadingView->removeFromSuperview();
+            m_loadingViews.bottom->removeFromSuperview();
         }
     }
-    if (!m_notFoundDataView)
-        return;
-    if (dataSource() && dataSource()->isEmpty()) {
-        if (!m_notFoundDataView->superview()) {
-            m_notFoundDataView->setFrame(m_tableView->bounds());
-            m_notFoundDataView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
-            m_tableView->addSubview(m_notFoundDataView);
-        }
-    } else {
-        m_notFoundDataView->removeFromSuperview();
-    }
+    KRPlaceNotFoundDataView(m_notFoundDataView, *m_tableView, dataSource());
 }
 
 // Data-source callbacks -----------------------------------------------------
@@ -272,32 +241,32 @@ void KRTableDataController::tableViewDidContentOffsetChanged(KRTableView& table,
     double inset = table.contentInset().top;
     double height = table.bounds().height();
     double content = table.contentSize().height;
-    if (!loadingViewsAnimating()) {
+    if (!m_loadingViews.anyAnimating()) {
         if (offset.y < -inset) {
             double d = -(offset.y + inset);
-            double h = heightOf(m_topLoadingView);
-            if (m_topLoadingView && d >= h) {
-                m_topLoadingView->setDirect(1);
+            double h = heightOf(m_loadingViews.top);
+            if (m_loadingViews.top && d >= h) {
+                m_loadingViews.top->setDirect(1);
             } else {
-                if (m_topLoadingView)
-                    m_topLoadingView->setDirect(0);
+                if (m_loadingViews.top)
+                    m_loadingViews.top->setDirect(0);
                 if (m_allowRefresh) {
                     // The user let go far enough down; the table now springs back past the view.
                     m_allowRefresh = false;
                     refreshData();
                 }
             }
-            if (m_topLoadingView) {
-                m_topLoadingView->setOffsetValue(h > 0 ? d / h : 0);
-                bool added = !m_topLoadingView->superview();
+            if (m_loadingViews.top) {
+                m_loadingViews.top->setOffsetValue(h > 0 ? d / h : 0);
+                bool added = !m_loadingViews.top->superview();
                 placeTopLoadingView();
                 if (added)
-                    table.sendSubviewToBack(m_topLoadingView);
+                    table.sendSubviewToBack(m_loadingViews.top);
             }
-        } else if (offset.y + height >= content && m_bottomLoadingView) {
-            double h = m_bottomLoadingView->frame().height();
-            m_bottomLoadingView->setDirect(1);
-            m_bottomLoadingView->setOffsetValue(h > 0 ? (offset.y + height - content) / h : 0);
+        } else if (offset.y + height >= content && m_loadingViews.bottom) {
+            double h = m_loadingViews.bottom->frame().height();
+            m_loadingViews.bottom->setDirect(1);
+            m_loadingViews.bottom->setOffsetValue(h > 0 ? (offset.y + height - content) / h : 0);
         }
     }
     KRFadeAutoHiddenViews(m_autoHiddenViews, {offset, inset, height, content}, m_preContentOffset);
@@ -305,25 +274,17 @@ void KRTableDataController::tableViewDidContentOffsetChanged(KRTableView& table,
 
 void KRTableDataController::loadMoreTest(pf::ScrollView& scrollView)
 {
-    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &scrollView || !hasMoreData())
+    if (!m_loadingViews.bottom || m_loadingViews.bottom->superview().get() != &scrollView || !KRHasMoreData(dataSource()))
         return;
     double distance = scrollView.contentOffset().y + scrollView.frame().height() - scrollView.contentSize().height;
-    if (distance <= -m_bottomLoadingView->frame().height() || dataSource()->isLoading())
+    if (distance <= -m_loadingViews.bottom->frame().height() || dataSource()->isLoading())
         return;
-    // Once per turn, and only if still wanted when it runs: a scroll reports many steps before the loop turns.
-    pf::cancelPreviousPerformRequests(*this, kLoadMoreRequest);
-    std::weak_ptr<pf::Object> weak = weak_from_this();
-    pf::performAfterDelay(shared_from_this(), kLoadMoreRequest, 0, [weak] {
-        auto self = std::dynamic_pointer_cast<KRTableDataController>(weak.lock());
-        auto page = self ? std::dynamic_pointer_cast<KRPageDataSource>(self->dataSource()) : nullptr;
-        if (page && page->hasMoreData() && !page->isLoading())
-            page->loadMoreData();
-    });
+    KRQueueLoadMore(*this);
 }
 
 void KRTableDataController::scrollViewDidScroll(pf::ScrollView& scrollView)
 {
-    if (!loadingViewsAnimating())
+    if (!m_loadingViews.anyAnimating())
         loadMoreTest(scrollView);
 }
 
@@ -335,10 +296,10 @@ void KRTableDataController::scrollViewWillBeginDragging(pf::ScrollView&)
 
 void KRTableDataController::scrollViewDidEndDragging(pf::ScrollView& scrollView, bool willDecelerate)
 {
-    if (!willDecelerate || (m_topLoadingView && m_topLoadingView->isAnimating()))
+    if (!willDecelerate || (m_loadingViews.top && m_loadingViews.top->isAnimating()))
         return;
     double pulled = -(scrollView.contentOffset().y + scrollView.contentInset().top);
-    if (m_topLoadingView && pulled >= m_topLoadingView->frame().height())
+    if (m_loadingViews.top && pulled >= m_loadingViews.top->frame().height())
         m_allowRefresh = true;
     else
         loadMoreTest(scrollView);

@@ -20,6 +20,7 @@
 
 #include "framework/data/KRDataController.h"
 #include "framework/data/KRDataControllerDelegate.h"
+#include "framework/data/KRListLoadingViews.h"
 #include "framework/data/KRTableView.h"
 #include "framework/data/KRTableViewCellDelegate.h"
 
@@ -59,10 +60,10 @@ public:
     void setItemViewBundle(const pf::Bundle* bundle) { m_itemViewBundle = bundle; }
     const std::string& reusableCellIdentifier() const { return m_reusableCellIdentifier; }
     void setReusableCellIdentifier(const std::string& identifier) { m_reusableCellIdentifier = identifier; }
-    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_topLoadingView; }
-    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_topLoadingView = std::move(view); }
-    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_bottomLoadingView; }
-    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_bottomLoadingView = std::move(view); }
+    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_loadingViews.top; }
+    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_loadingViews.top = std::move(view); }
+    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_loadingViews.bottom; }
+    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_loadingViews.bottom = std::move(view); }
     const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
     void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
     // Arrays of views and cells, as interface files connect them.
@@ -108,8 +109,6 @@ protected:
 
 private:
     bool ownSource(const KRDataSource& sender) const { return &sender == dataSource().get(); }
-    bool loadingViewsAnimating() const;
-    bool hasMoreData() const;
     void placeTopLoadingView();
     void loadMoreTest(pf::ScrollView& scrollView);
     void reloadTable();
@@ -119,8 +118,7 @@ private:
     pf::Point m_preContentOffset;
     std::shared_ptr<pf::TableView> m_tableView;
     std::string m_itemViewNib;
-    std::shared_ptr<KRDragLoadingView> m_topLoadingView;
-    std::shared_ptr<KRDragLoadingView> m_bottomLoadingView;
+    KRLoadingViews m_loadingViews;
     pf::ViewRef m_notFoundDataView;
     std::vector<pf::ViewRef> m_autoHiddenViews;
     const pf::Bundle* m_itemViewBundle = nullptr;

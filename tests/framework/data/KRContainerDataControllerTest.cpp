@@ -142,6 +142,20 @@ TEST(KRContainerDataController, LoadingViewsStopWithoutAContainerView)
     EXPECT_EQ(controller->topLoadingView()->direct(), 1);
 }
 
+TEST(KRContainerDataController, NotFoundViewCoversOnlyAnEmptyList)
+{
+    Grid g(0);
+    auto notFound = std::make_shared<pf::View>();
+    g.controller->setNotFoundDataView(notFound);
+    g.source->reloadData();
+    g.controller->krDataSourceDidLoaded(*g.source);
+    EXPECT_EQ(notFound->superview(), g.view);
+    EXPECT_EQ(notFound->frame(), g.view->bounds());
+    g.source->fill(3);
+    g.controller->krDataSourceDidLoaded(*g.source);
+    EXPECT_EQ(notFound->superview(), nullptr);
+}
+
 TEST(KRContainerDataController, LoadMoreOnlyWhenScrollingEndsAndOnce)
 {
     { // 30 items: 1,000 points of content, the load-more view below them.
