@@ -25,6 +25,7 @@
 #include "framework/dom/Forward.h"
 #include "framework/dom/KRDOMView.h"
 #include "framework/ui/KRViewImageTaskSource.h"
+#include "framework/data/KRTemplateText.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 
@@ -63,11 +64,11 @@ public:
     // the interface file that holds them.
     const pf::ViewRef& documentView() const { return m_documentView; }
     void setDocumentView(pf::ViewRef view) { m_documentView = std::move(view); }
-    const std::optional<std::string>& html() const { return m_html; }
-    void setHtml(std::optional<std::string> html);
+    const std::optional<std::string>& html() const { return m_template.name(); }
+    void setHtml(std::optional<std::string> html) { m_template.setName(std::move(html)); }
     // Null means the main bundle.
-    const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
-    void setBundle(std::shared_ptr<pf::Bundle> bundle);
+    const std::shared_ptr<pf::Bundle>& bundle() const { return m_template.bundle(); }
+    void setBundle(std::shared_ptr<pf::Bundle> bundle) { m_template.setBundle(std::move(bundle)); }
     const pf::Value& dataItem() const { return m_dataItem; }
     void setDataItem(const pf::Value& item) { m_dataItem = item; }
     // Built on first read; null makes the next read build it again.
@@ -115,9 +116,7 @@ private:
     void layoutRoot();
 
     pf::ViewRef m_documentView;
-    std::optional<std::string> m_html;
-    std::shared_ptr<pf::Bundle> m_bundle;
-    std::optional<std::optional<std::string>> m_templateText; // read once per name and bundle
+    KRTemplateTextCache m_template;
     pf::Value m_dataItem;
     KRDOMDocumentRef m_document;
     bool m_allowAutoHeight = false;

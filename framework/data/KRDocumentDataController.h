@@ -21,6 +21,7 @@
 // The context and the delegate are not owned. Main queue only.
 
 #include "framework/data/KRTableDataController.h"
+#include "framework/data/KRTemplateText.h"
 #include "framework/dom/KRDOMView.h"
 
 #include <memory>
@@ -47,10 +48,10 @@ public:
 
     // Data cells are reused under the inherited reusableCellIdentifier,
     // "Document" when that is empty.
-    const std::optional<std::string>& html() const { return m_html; }
-    void setHtml(std::optional<std::string> html);
-    const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
-    void setBundle(std::shared_ptr<pf::Bundle> bundle);
+    const std::optional<std::string>& html() const { return m_template.name(); }
+    void setHtml(std::optional<std::string> html) { m_template.setName(std::move(html)); }
+    const std::shared_ptr<pf::Bundle>& bundle() const { return m_template.bundle(); }
+    void setBundle(std::shared_ptr<pf::Bundle> bundle) { m_template.setBundle(std::move(bundle)); }
     // The row whose template was filled last.
     const pf::Value& dataItem() const { return m_dataItem; }
     void setDataItem(const pf::Value& item) { m_dataItem = item; }
@@ -84,8 +85,6 @@ private:
     void scheduleElementDownload(const KRDOMElementRef& root);
     void scheduleTableDownload();
 
-    std::optional<std::string> m_html;
-    std::shared_ptr<pf::Bundle> m_bundle;
-    std::optional<std::optional<std::string>> m_templateText; // read once per name and bundle
+    KRTemplateTextCache m_template;
     pf::Value m_dataItem;
 };
