@@ -84,18 +84,9 @@ void KRContentViewController::setConfig(pf::DictionaryRef config)
         setScheme(config->get("scheme"));
 }
 
-bool KRContentViewController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRViewController::canOpenUrl(url);
-}
-
 bool KRContentViewController::openUrl(const pf::URL& url, bool animated)
 {
-    if (url.scheme() != answeredScheme())
-        return KRViewController::openUrl(url, animated);
-    auto keep = weak_from_this().lock();
-    loadUrl(url, basePath(), animated);
-    return true;
+    return openContainerUrl(url, animated, [&] { loadUrl(url, basePath(), animated); });
 }
 
 std::string KRContentViewController::loadUrl(const pf::URL& url, const std::string& basePath, bool animated)

@@ -282,31 +282,24 @@ void KRFoldViewController::setConfig(pf::DictionaryRef config)
         setRightViewController(sideFromConfig("rightURL"));
 }
 
-bool KRFoldViewController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRViewController::canOpenUrl(url);
-}
-
 bool KRFoldViewController::openUrl(const pf::URL& url, bool animated)
 {
-    if (url.scheme() != answeredScheme())
-        return KRViewController::openUrl(url, animated);
-    auto keep = weak_from_this().lock();
-    auto component = firstPathComponent(url, "/");
-    if (component == "center") {
-        focusCenter(animated);
-        if (auto c = routed(m_center))
-            c->loadUrl(url, "/", animated);
-    } else if (component == "left") {
-        focusLeft(animated);
-        if (auto c = routed(m_left))
-            c->loadUrl(url, "/", animated);
-    } else if (component == "right") {
-        focusRight(animated);
-        if (auto c = routed(m_right))
-            c->loadUrl(url, "/", animated);
-    }
-    return true;
+    return openContainerUrl(url, animated, [&] {
+        auto component = firstPathComponent(url, "/");
+        if (component == "center") {
+            focusCenter(animated);
+            if (auto c = routed(m_center))
+                c->loadUrl(url, "/", animated);
+        } else if (component == "left") {
+            focusLeft(animated);
+            if (auto c = routed(m_left))
+                c->loadUrl(url, "/", animated);
+        } else if (component == "right") {
+            focusRight(animated);
+            if (auto c = routed(m_right))
+                c->loadUrl(url, "/", animated);
+        }
+    });
 }
 
 std::string KRFoldViewController::loadUrl(const pf::URL& url, const std::string& base, bool animated)

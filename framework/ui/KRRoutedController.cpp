@@ -12,8 +12,31 @@
 
 bool KRRoutedController::canOpenUrl(const pf::URL& url)
 {
+    if (ownsScheme(url))
+        return true;
     auto parent = parentController();
     return parent && parent->canOpenUrl(url);
+}
+
+bool KRRoutedController::ownsScheme(const pf::URL& url) const
+{
+    // A leaf screen's configured scheme names no level it could load.
+    return !defaultScheme().empty() && url.scheme() == answeredScheme();
+}
+
+bool KRRoutedController::openContainerUrl(const pf::URL& url, bool animated, const std::function<void()>& loadOwn)
+{
+    auto keep = platformController().weak_from_this().lock();
+    if (!ownsScheme(url))
+        return openOtherUrl(url, animated);
+    loadOwn();
+    return true;
+}
+
+bool KRRoutedController::openOtherUrl(const pf::URL& url, bool animated)
+{
+    auto keep = platformController().weak_from_this().lock();
+    return openWindowedUrl(url, animated) || openInParent(url, animated);
 }
 
 bool KRRoutedController::isDisplaced() const

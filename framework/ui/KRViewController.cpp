@@ -50,10 +50,7 @@ void KRViewController::setConfig(pf::DictionaryRef config)
 
 bool KRViewController::openUrl(const pf::URL& url, bool animated)
 {
-    auto keep = weak_from_this().lock();
-    if (openWindowedUrl(url, animated))
-        return true;
-    return openInParent(url, animated);
+    return openOtherUrl(url, animated);
 }
 
 std::string KRViewController::loadUrl(const pf::URL&, const std::string& basePath, bool) { return pathBelow(basePath, alias()); }
