@@ -80,8 +80,7 @@ void KRContentViewController::reloadURL()
 void KRContentViewController::setConfig(pf::DictionaryRef config)
 {
     KRViewController::setConfig(config);
-    if (config && config->get("scheme").isString())
-        setScheme(config->get("scheme"));
+    applyConfigScheme();
 }
 
 bool KRContentViewController::openUrl(const pf::URL& url, bool animated)

@@ -274,8 +274,7 @@ void KRFoldViewController::setConfig(pf::DictionaryRef config)
     if (!changed || !config)
         return;
     auto keep = weak_from_this().lock();
-    if (pf::Value scheme = config->get("scheme"); !scheme.isNil())
-        setScheme(scheme);
+    applyConfigScheme();
     if (config->get("leftURL").isString())
         setLeftViewController(sideFromConfig("leftURL"));
     if (config->get("rightURL").isString())

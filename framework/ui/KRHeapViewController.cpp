@@ -401,8 +401,7 @@ void KRHeapViewController::endDrag(double offset)
 void KRHeapViewController::setConfig(pf::DictionaryRef config)
 {
     KRViewController::setConfig(config);
-    if (pf::Value scheme = config ? config->get("scheme") : pf::Value(); !scheme.isNil())
-        setScheme(scheme);
+    applyConfigScheme();
 }
 
 bool KRHeapViewController::openUrl(const pf::URL& url, bool animated)

@@ -85,6 +85,12 @@ bool KRRoutedController::openInParent(const pf::URL& url, bool animated)
     return parent && parent->openUrl(url, animated);
 }
 
+void KRRoutedController::applyConfigScheme()
+{
+    if (pf::Value scheme = m_config ? m_config->get("scheme") : pf::Value(); !scheme.isNil())
+        setScheme(scheme);
+}
+
 bool KRRoutedController::openWindowedUrl(const pf::URL& url, bool animated)
 {
     if (url.scheme() == "present")

@@ -82,6 +82,8 @@ protected:
     bool openContainerUrl(const pf::URL& url, bool animated, const std::function<void()>& loadOwn);
     // "pop" and "present", else the parent's answer.
     bool openOtherUrl(const pf::URL& url, bool animated);
+    // Config "scheme", when present, becomes the scheme.
+    void applyConfigScheme();
     std::shared_ptr<IKRUIViewController> selfController();
     // Stores a configuration that differs from the current one; false for the same one.
     bool storeConfig(const pf::DictionaryRef& config);

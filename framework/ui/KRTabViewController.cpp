@@ -22,8 +22,7 @@ void KRTabViewController::setConfig(pf::DictionaryRef config)
     if (!changed || !config)
         return;
     auto keep = weak_from_this().lock();
-    if (pf::Value scheme = config->get("scheme"); !scheme.isNil())
-        setScheme(scheme);
+    applyConfigScheme();
     std::vector<pf::ViewControllerRef> tabs;
     for (auto& tab : KRMakeTabs(*config, context(), selfController()))
         tabs.push_back(tab.controller);
