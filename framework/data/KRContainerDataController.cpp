@@ -3,11 +3,8 @@
 #include "framework/data/KRAutoHiddenViews.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDragLoadingView.h"
-#include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
 
-pf::ArrayRef KRContainerDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
-void KRContainerDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
 
 int KRContainerDataController::numberOfKRContainerLayout(KRContainerLayout&)
 {
@@ -73,26 +70,26 @@ void KRContainerDataController::krItemViewControllerDoAction(KRItemViewControlle
 
 void KRContainerDataController::setLastUpdateDate(std::optional<pf::Date> date)
 {
-    m_loadingViews.setLastUpdateDate(date, KRSameDayForm::Relative);
+    writeLastUpdateDate(date, KRSameDayForm::Relative);
 }
 
 void KRContainerDataController::startLoading()
 {
-    if (m_loadingViews.top)
-        m_loadingViews.top->removeFromSuperview();
-    if (m_loadingViews.bottom)
-        m_loadingViews.bottom->removeFromSuperview();
+    if (m_topLoadingView)
+        m_topLoadingView->removeFromSuperview();
+    if (m_bottomLoadingView)
+        m_bottomLoadingView->removeFromSuperview();
     auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
     if (auto container = containerView()) {
         if (paged && paged->pageIndex() != 1) {
             container->setHeaderView(nullptr);
-            container->setFooterView(m_loadingViews.bottom);
+            container->setFooterView(m_bottomLoadingView);
         } else {
             container->setFooterView(nullptr);
-            container->setHeaderView(m_loadingViews.top);
+            container->setHeaderView(m_topLoadingView);
         }
     }
-    m_loadingViews.startAnimation();
+    startLoadingViews();
 }
 
 void KRContainerDataController::stopLoading()
@@ -105,7 +102,7 @@ void KRContainerDataController::stopLoading()
     }
     // Stopped even without a container view: a loading view left animating
     // would keep pull tracking off once a container view is set.
-    for (const auto& view : {m_loadingViews.top, m_loadingViews.bottom}) {
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView}) {
         if (view) {
             view->removeFromSuperview();
             view->stopAnimation();
@@ -115,32 +112,32 @@ void KRContainerDataController::stopLoading()
         return;
     const pf::Rect bounds = container->bounds();
     const pf::Size content = container->contentSize();
-    if (m_loadingViews.top) {
-        double h = m_loadingViews.top->frame().height();
-        m_loadingViews.top->setFrame({m_loadingViews.top->frame().x(), -h, bounds.width(), h});
-        container->addSubview(m_loadingViews.top);
+    if (m_topLoadingView) {
+        double h = m_topLoadingView->frame().height();
+        m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, bounds.width(), h});
+        container->addSubview(m_topLoadingView);
     }
-    if (m_loadingViews.bottom) {
+    if (m_bottomLoadingView) {
         if (KRHasMoreData(dataSource()) && content.height >= bounds.height()) {
-            double h = m_loadingViews.bottom->frame().height();
-            m_loadingViews.bottom->setFrame({m_loadingViews.bottom->frame().x(), content.height, bounds.width(), h});
-            container->addSubview(m_loadingViews.bottom);
+            double h = m_bottomLoadingView->frame().height();
+            m_bottomLoadingView->setFrame({m_bottomLoadingView->frame().x(), content.height, bounds.width(), h});
+            container->addSubview(m_bottomLoadingView);
         }
     }
-    KRPlaceNotFoundDataView(m_notFoundDataView, *container, dataSource());
+    placeNotFoundDataView(*container, dataSource());
 }
 
 void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset)
 {
     auto self = shared_from_this();
-    if (!m_loadingViews.anyAnimating()) {
+    if (!loadingViewsAnimating()) {
         const double inset = view.contentInset().top;
-        if (offset.y < -inset && m_loadingViews.top) {
-            double h = m_loadingViews.top->frame().height();
+        if (offset.y < -inset && m_topLoadingView) {
+            double h = m_topLoadingView->frame().height();
             if (-(offset.y + inset) >= h) {
-                m_loadingViews.top->setDirect(1);
+                m_topLoadingView->setDirect(1);
             } else {
-                m_loadingViews.top->setDirect(0);
+                m_topLoadingView->setDirect(0);
                 if (m_allowRefresh) {
                     m_allowRefresh = false;
                     // A reload, which may show the cached first page first.
@@ -148,15 +145,15 @@ void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContain
                         dataSource()->reloadData();
                 }
             }
-            m_loadingViews.top->setFrame({m_loadingViews.top->frame().x(), -h, view.bounds().width(), h});
-            if (!m_loadingViews.top->superview())
-                view.addSubview(m_loadingViews.top);
-            view.sendSubviewToBack(m_loadingViews.top);
+            m_topLoadingView->setFrame({m_topLoadingView->frame().x(), -h, view.bounds().width(), h});
+            if (!m_topLoadingView->superview())
+                view.addSubview(m_topLoadingView);
+            view.sendSubviewToBack(m_topLoadingView);
         } else {
-            if (m_loadingViews.top)
-                m_loadingViews.top->removeFromSuperview();
-            if (m_loadingViews.bottom && offset.y + view.bounds().height() > view.contentSize().height)
-                m_loadingViews.bottom->setDirect(1);
+            if (m_topLoadingView)
+                m_topLoadingView->removeFromSuperview();
+            if (m_bottomLoadingView && offset.y + view.bounds().height() > view.contentSize().height)
+                m_bottomLoadingView->setDirect(1);
         }
     }
     KRFadeAutoHiddenViews(m_autoHiddenViews,
@@ -166,10 +163,10 @@ void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContain
 
 void KRContainerDataController::loadMoreIfNear(pf::ScrollView& view)
 {
-    if (!m_loadingViews.bottom || m_loadingViews.bottom->superview().get() != &view || !KRHasMoreData(dataSource()))
+    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &view || !KRHasMoreData(dataSource()))
         return;
     double overshoot = view.contentOffset().y + view.frame().height() - view.contentSize().height;
-    if (overshoot > -m_loadingViews.bottom->frame().height())
+    if (overshoot > -m_bottomLoadingView->frame().height())
         KRQueueLoadMore(*this);
 }
 
@@ -191,7 +188,7 @@ void KRContainerDataController::scrollViewDidEndScrollingAnimation(pf::ScrollVie
 
 void KRContainerDataController::scrollViewDidEndDecelerating(pf::ScrollView& view)
 {
-    if (!m_loadingViews.anyAnimating())
+    if (!loadingViewsAnimating())
         loadMoreIfNear(view);
     downloadImages();
 }
@@ -200,14 +197,14 @@ void KRContainerDataController::scrollViewDidEndDragging(pf::ScrollView& view, b
 {
     if (!willDecelerate) {
         downloadImages();
-        if (!m_loadingViews.anyAnimating())
+        if (!loadingViewsAnimating())
             loadMoreIfNear(view);
         return;
     }
-    if (m_loadingViews.top && m_loadingViews.top->isAnimating())
+    if (m_topLoadingView && m_topLoadingView->isAnimating())
         return;
     double pull = -view.contentOffset().y;
-    if (!m_loadingViews.top || pull < m_loadingViews.top->frame().height())
+    if (!m_topLoadingView || pull < m_topLoadingView->frame().height())
         loadMoreIfNear(view);
     else
         m_allowRefresh = true;

@@ -36,16 +36,8 @@ public:
                                                                      KRItemViewController&, const pf::ObjectRef&) {}
 };
 
-class KRContainerDataController : public KRItemViewDataController {
+class KRContainerDataController : public KRItemViewDataController, public KRListLoadingViews {
 public:
-    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_loadingViews.top; }
-    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_loadingViews.top = std::move(view); }
-    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_loadingViews.bottom; }
-    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_loadingViews.bottom = std::move(view); }
-    const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
-    void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
-    pf::ArrayRef autoHiddenViews() const;
-    void setAutoHiddenViews(pf::ArrayRef views);
     // Item view controllers shown before and after the entries.
     const pf::ArrayRef& headerItemViewControllers() const { return m_headerItems; }
     void setHeaderItemViewControllers(pf::ArrayRef items) { m_headerItems = std::move(items); }
@@ -83,9 +75,6 @@ private:
 
     bool m_allowRefresh = false;
     pf::Point m_preContentOffset;
-    KRLoadingViews m_loadingViews;
-    pf::ViewRef m_notFoundDataView;
-    std::vector<pf::ViewRef> m_autoHiddenViews;
     pf::ArrayRef m_headerItems;
     pf::ArrayRef m_footerItems;
     pf::Size m_itemSize;

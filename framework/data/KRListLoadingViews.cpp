@@ -2,6 +2,7 @@
 
 #include "framework/data/KRDataController.h"
 #include "framework/data/KRDragLoadingView.h"
+#include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
 #include "platform/controls/Label.h"
 #include "platform/ui/PerformRequest.h"
@@ -12,34 +13,33 @@ constexpr const char* kLoadMoreRequest = "loadMoreData";
 
 }
 
-bool KRLoadingViews::anyAnimating() const
+pf::ArrayRef KRListLoadingViews::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
+void KRListLoadingViews::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
+
+bool KRListLoadingViews::loadingViewsAnimating() const
 {
-    return (top && top->isAnimating()) || (bottom && bottom->isAnimating());
+    return (m_topLoadingView && m_topLoadingView->isAnimating()) ||
+           (m_bottomLoadingView && m_bottomLoadingView->isAnimating());
 }
 
-void KRLoadingViews::startAnimation() const
+void KRListLoadingViews::startLoadingViews() const
 {
-    for (const auto& view : {top, bottom})
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
         if (view)
             view->startAnimation();
 }
 
-void KRLoadingViews::setLastUpdateDate(std::optional<pf::Date> date, KRSameDayForm sameDay) const
+void KRListLoadingViews::writeLastUpdateDate(std::optional<pf::Date> date, KRSameDayForm sameDay) const
 {
     std::string text = date ? KRLastUpdateText(*date, pf::Date::now(), sameDay) : std::string();
-    for (const auto& view : {top, bottom})
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
         if (view && view->timeLabel())
             view->timeLabel()->setText(text);
 }
 
-bool KRHasMoreData(const std::shared_ptr<KRDataSource>& source)
+void KRListLoadingViews::placeNotFoundDataView(pf::View& host, const std::shared_ptr<KRDataSource>& source) const
 {
-    auto paged = std::dynamic_pointer_cast<KRPageDataSource>(source);
-    return paged && paged->hasMoreData();
-}
-
-void KRPlaceNotFoundDataView(const pf::ViewRef& view, pf::View& host, const std::shared_ptr<KRDataSource>& source)
-{
+    const pf::ViewRef& view = m_notFoundDataView;
     if (!view)
         return;
     if (!source || !source->isEmpty()) {
@@ -51,6 +51,12 @@ void KRPlaceNotFoundDataView(const pf::ViewRef& view, pf::View& host, const std:
     view->setFrame(host.bounds());
     view->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
     host.addSubview(view);
+}
+
+bool KRHasMoreData(const std::shared_ptr<KRDataSource>& source)
+{
+    auto paged = std::dynamic_pointer_cast<KRPageDataSource>(source);
+    return paged && paged->hasMoreData();
 }
 
 void KRQueueLoadMore(KRDataController& controller)

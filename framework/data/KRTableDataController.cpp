@@ -36,8 +36,6 @@ void KRTableDataController::setTableView(std::shared_ptr<pf::TableView> tableVie
     m_tableView->setDelegate(std::dynamic_pointer_cast<pf::ScrollViewDelegate>(self));
 }
 
-pf::ArrayRef KRTableDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
-void KRTableDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
 pf::ArrayRef KRTableDataController::headerCells() const { return KRArrayOfObjects(m_headerCells); }
 void KRTableDataController::setHeaderCells(pf::ArrayRef cells) { m_headerCells = KRObjectsOfArray<pf::TableViewCell>(cells); }
 pf::ArrayRef KRTableDataController::footerCells() const { return KRArrayOfObjects(m_footerCells); }
@@ -121,17 +119,17 @@ std::shared_ptr<pf::TableViewCell> KRTableDataController::tableViewCellForRowAtI
 
 void KRTableDataController::setLastUpdateDate(std::optional<pf::Date> date)
 {
-    m_loadingViews.setLastUpdateDate(date, KRSameDayForm::Clock);
+    writeLastUpdateDate(date, KRSameDayForm::Clock);
 }
 
 void KRTableDataController::placeTopLoadingView()
 {
-    if (!m_loadingViews.top || !m_tableView)
+    if (!m_topLoadingView || !m_tableView)
         return;
-    double h = m_loadingViews.top->frame().height();
-    m_loadingViews.top->setFrame(pf::Rect(m_loadingViews.top->frame().x(), -h, m_tableView->bounds().width(), h));
-    if (!m_loadingViews.top->superview())
-        m_tableView->addSubview(m_loadingViews.top);
+    double h = m_topLoadingView->frame().height();
+    m_topLoadingView->setFrame(pf::Rect(m_topLoadingView->frame().x(), -h, m_tableView->bounds().width(), h));
+    if (!m_topLoadingView->superview())
+        m_tableView->addSubview(m_topLoadingView);
 }
 
 void KRTableDataController::startLoading()
@@ -139,44 +137,44 @@ void KRTableDataController::startLoading()
     auto page = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
     if (m_tableView && page && page->pageIndex() != 1) {
         m_tableView->setTableFooterView(nullptr);
-        m_tableView->setTableFooterView(m_loadingViews.bottom);
+        m_tableView->setTableFooterView(m_bottomLoadingView);
     } else if (m_tableView) {
         placeTopLoadingView();
-        double h = heightOf(m_loadingViews.top);
-        if (m_loadingViews.top && m_tableView->contentOffset().y < h)
+        double h = heightOf(m_topLoadingView);
+        if (m_topLoadingView && m_tableView->contentOffset().y < h)
             m_tableView->setContentOffset(pf::Point{0, -h - m_tableView->contentInset().top}, false);
         m_tableView->setTableFooterView(nullptr);
     }
-    m_loadingViews.startAnimation();
+    startLoadingViews();
 }
 
 void KRTableDataController::stopLoading()
 {
     if (m_tableView)
         m_tableView->setTableFooterView(nullptr);
-    if (m_loadingViews.bottom)
-        m_loadingViews.bottom->removeFromSuperview();
-    for (const auto& view : {m_loadingViews.top, m_loadingViews.bottom})
+    if (m_bottomLoadingView)
+        m_bottomLoadingView->removeFromSuperview();
+    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
         if (view)
             view->stopAnimation();
     if (!m_tableView)
         return;
-    if (m_loadingViews.top && !m_loadingViews.top->superview())
+    if (m_topLoadingView && !m_topLoadingView->superview())
         placeTopLoadingView();
     double inset = m_tableView->contentInset().top;
     if (m_tableView->contentOffset().y < -inset)
         m_tableView->setContentOffset(pf::Point{0, -inset}, true);
-    if (m_loadingViews.bottom) {
+    if (m_bottomLoadingView) {
         if (KRHasMoreData(dataSource()) && m_tableView->contentSize().height >= m_tableView->bounds().height()) {
-            double h = m_loadingViews.bottom->frame().height();
-            m_loadingViews.bottom->setFrame(pf::Rect(m_loadingViews.bottom->frame().x(), m_tableView->contentSize().height,
+            double h = m_bottomLoadingView->frame().height();
+            m_bottomLoadingView->setFrame(pf::Rect(m_bottomLoadingView->frame().x(), m_tableView->contentSize().height,
                                                    m_tableView->bounds().width(), h));
-            m_tableView->addSubview(m_loadingViews.bottom);
+            m_tableView->addSubview(m_bottomLoadingView);
         } else {
-            m_loadingViews.bottom->removeFromSuperview();
+            m_bottomLoadingView->removeFromSuperview();
         }
     }
-    KRPlaceNotFoundDataView(m_notFoundDataView, *m_tableView, dataSource());
+    placeNotFoundDataView(*m_tableView, dataSource());
 }
 
 // Data-source callbacks -----------------------------------------------------
@@ -241,32 +239,32 @@ void KRTableDataController::tableViewDidContentOffsetChanged(KRTableView& table,
     double inset = table.contentInset().top;
     double height = table.bounds().height();
     double content = table.contentSize().height;
-    if (!m_loadingViews.anyAnimating()) {
+    if (!loadingViewsAnimating()) {
         if (offset.y < -inset) {
             double d = -(offset.y + inset);
-            double h = heightOf(m_loadingViews.top);
-            if (m_loadingViews.top && d >= h) {
-                m_loadingViews.top->setDirect(1);
+            double h = heightOf(m_topLoadingView);
+            if (m_topLoadingView && d >= h) {
+                m_topLoadingView->setDirect(1);
             } else {
-                if (m_loadingViews.top)
-                    m_loadingViews.top->setDirect(0);
+                if (m_topLoadingView)
+                    m_topLoadingView->setDirect(0);
                 if (m_allowRefresh) {
                     // The user let go far enough down; the table now springs back past the view.
                     m_allowRefresh = false;
                     refreshData();
                 }
             }
-            if (m_loadingViews.top) {
-                m_loadingViews.top->setOffsetValue(h > 0 ? d / h : 0);
-                bool added = !m_loadingViews.top->superview();
+            if (m_topLoadingView) {
+                m_topLoadingView->setOffsetValue(h > 0 ? d / h : 0);
+                bool added = !m_topLoadingView->superview();
                 placeTopLoadingView();
                 if (added)
-                    table.sendSubviewToBack(m_loadingViews.top);
+                    table.sendSubviewToBack(m_topLoadingView);
             }
-        } else if (offset.y + height >= content && m_loadingViews.bottom) {
-            double h = m_loadingViews.bottom->frame().height();
-            m_loadingViews.bottom->setDirect(1);
-            m_loadingViews.bottom->setOffsetValue(h > 0 ? (offset.y + height - content) / h : 0);
+        } else if (offset.y + height >= content && m_bottomLoadingView) {
+            double h = m_bottomLoadingView->frame().height();
+            m_bottomLoadingView->setDirect(1);
+            m_bottomLoadingView->setOffsetValue(h > 0 ? (offset.y + height - content) / h : 0);
         }
     }
     KRFadeAutoHiddenViews(m_autoHiddenViews, {offset, inset, height, content}, m_preContentOffset);
@@ -274,17 +272,17 @@ void KRTableDataController::tableViewDidContentOffsetChanged(KRTableView& table,
 
 void KRTableDataController::loadMoreTest(pf::ScrollView& scrollView)
 {
-    if (!m_loadingViews.bottom || m_loadingViews.bottom->superview().get() != &scrollView || !KRHasMoreData(dataSource()))
+    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &scrollView || !KRHasMoreData(dataSource()))
         return;
     double distance = scrollView.contentOffset().y + scrollView.frame().height() - scrollView.contentSize().height;
-    if (distance <= -m_loadingViews.bottom->frame().height() || dataSource()->isLoading())
+    if (distance <= -m_bottomLoadingView->frame().height() || dataSource()->isLoading())
         return;
     KRQueueLoadMore(*this);
 }
 
 void KRTableDataController::scrollViewDidScroll(pf::ScrollView& scrollView)
 {
-    if (!m_loadingViews.anyAnimating())
+    if (!loadingViewsAnimating())
         loadMoreTest(scrollView);
 }
 
@@ -296,10 +294,10 @@ void KRTableDataController::scrollViewWillBeginDragging(pf::ScrollView&)
 
 void KRTableDataController::scrollViewDidEndDragging(pf::ScrollView& scrollView, bool willDecelerate)
 {
-    if (!willDecelerate || (m_loadingViews.top && m_loadingViews.top->isAnimating()))
+    if (!willDecelerate || (m_topLoadingView && m_topLoadingView->isAnimating()))
         return;
     double pulled = -(scrollView.contentOffset().y + scrollView.contentInset().top);
-    if (m_loadingViews.top && pulled >= m_loadingViews.top->frame().height())
+    if (m_topLoadingView && pulled >= m_topLoadingView->frame().height())
         m_allowRefresh = true;
     else
         loadMoreTest(scrollView);

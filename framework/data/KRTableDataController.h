@@ -42,7 +42,10 @@ public:
     virtual void krTableDataControllerCellDoAction(KRTableDataController&, KRTableViewCell&, const pf::ObjectRef& /*action*/) {}
 };
 
-class KRTableDataController : public KRDataController, public pf::TableViewDataSource, public KRTableViewDelegate,
+class KRTableDataController : public KRDataController,
+                              public KRListLoadingViews,
+                              public pf::TableViewDataSource,
+                              public KRTableViewDelegate,
                               public KRTableViewCellDelegate {
 public:
     ~KRTableDataController() override;
@@ -60,15 +63,7 @@ public:
     void setItemViewBundle(const pf::Bundle* bundle) { m_itemViewBundle = bundle; }
     const std::string& reusableCellIdentifier() const { return m_reusableCellIdentifier; }
     void setReusableCellIdentifier(const std::string& identifier) { m_reusableCellIdentifier = identifier; }
-    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_loadingViews.top; }
-    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_loadingViews.top = std::move(view); }
-    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_loadingViews.bottom; }
-    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_loadingViews.bottom = std::move(view); }
-    const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
-    void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
-    // Arrays of views and cells, as interface files connect them.
-    pf::ArrayRef autoHiddenViews() const;
-    void setAutoHiddenViews(pf::ArrayRef views);
+    // Arrays of cells, as interface files connect them.
     pf::ArrayRef headerCells() const;
     void setHeaderCells(pf::ArrayRef cells);
     pf::ArrayRef footerCells() const;
@@ -118,9 +113,6 @@ private:
     pf::Point m_preContentOffset;
     std::shared_ptr<pf::TableView> m_tableView;
     std::string m_itemViewNib;
-    KRLoadingViews m_loadingViews;
-    pf::ViewRef m_notFoundDataView;
-    std::vector<pf::ViewRef> m_autoHiddenViews;
     const pf::Bundle* m_itemViewBundle = nullptr;
     std::vector<std::shared_ptr<pf::TableViewCell>> m_headerCells;
     std::vector<std::shared_ptr<pf::TableViewCell>> m_footerCells;
