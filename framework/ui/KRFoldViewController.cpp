@@ -269,12 +269,9 @@ pf::ViewControllerRef KRFoldViewController::sideFromConfig(const char* key)
 
 void KRFoldViewController::setConfig(pf::DictionaryRef config)
 {
-    bool changed = config != this->config();
-    KRViewController::setConfig(config);
-    if (!changed || !config)
+    if (!applyContainerConfig(config))
         return;
     auto keep = weak_from_this().lock();
-    applyConfigScheme();
     if (config->get("leftURL").isString())
         setLeftViewController(sideFromConfig("leftURL"));
     if (config->get("rightURL").isString())

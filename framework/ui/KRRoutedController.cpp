@@ -98,17 +98,21 @@ bool KRRoutedController::openWindowedUrl(const pf::URL& url, bool animated)
     if (url.scheme() != "pop")
         return false;
     pf::log("%s", url.absoluteString().c_str());
-    auto context = this->context();
-    auto controller = context ? context->getViewController(url, "/") : nullptr;
-    auto platform = std::dynamic_pointer_cast<pf::ViewController>(controller);
+    auto platform = topLevelScreen(url);
     if (!platform)
         return false;
     auto window = KRPopWindow::popWindow();
     window->setBackgroundColor(pf::Color::clear());
     window->showAnimated(animated);
     window->setRootViewController(platform);
-    controller->setParentController(selfController());
+    routed(platform)->setParentController(selfController());
     return true;
+}
+
+pf::ViewControllerRef KRRoutedController::topLevelScreen(const pf::URL& url)
+{
+    auto context = this->context();
+    return std::dynamic_pointer_cast<pf::ViewController>(context ? context->getViewController(url, "/") : nullptr);
 }
 
 bool KRRoutedController::openPresentUrl(const pf::URL& url, bool animated)
@@ -128,11 +132,10 @@ bool KRRoutedController::openPresentUrl(const pf::URL& url, bool animated)
         while (presenter->modalViewController())
             presenter = presenter->modalViewController().get();
     pf::log("%s", url.absoluteString().c_str());
-    auto context = this->context();
-    auto controller = context ? context->getViewController(url, "/") : nullptr;
-    auto platform = std::dynamic_pointer_cast<pf::ViewController>(controller);
+    auto platform = topLevelScreen(url);
     if (!platform)
         return false;
+    auto controller = routed(platform);
     auto parent = std::dynamic_pointer_cast<IKRUIViewController>(presenter->weak_from_this().lock());
     controller->setParentController(parent ? parent : selfController());
     presenter->presentModalViewController(platform, animated);

@@ -110,6 +110,9 @@ protected:
 
 private:
     bool openPresentUrl(const pf::URL& url, bool animated);
+    // The screen the context makes for `url` from "/", when it is a routed
+    // platform controller; null otherwise.
+    std::shared_ptr<pf::ViewController> topLevelScreen(const pf::URL& url);
 
     std::weak_ptr<IKRUIContext> m_context;
     std::weak_ptr<IKRUIViewController> m_parent;

@@ -17,12 +17,9 @@ KRTabViewController::~KRTabViewController()
 
 void KRTabViewController::setConfig(pf::DictionaryRef config)
 {
-    bool changed = config != this->config();
-    KRViewController::setConfig(config);
-    if (!changed || !config)
+    if (!applyContainerConfig(config))
         return;
     auto keep = weak_from_this().lock();
-    applyConfigScheme();
     std::vector<pf::ViewControllerRef> tabs;
     for (auto& tab : KRMakeTabs(*config, context(), selfController()))
         tabs.push_back(tab.controller);

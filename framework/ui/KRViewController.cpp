@@ -48,6 +48,16 @@ void KRViewController::setConfig(pf::DictionaryRef config)
         setHidesBottomBarWhenPushed(hides.boolValue());
 }
 
+bool KRViewController::applyContainerConfig(const pf::DictionaryRef& config)
+{
+    bool changed = config != this->config();
+    KRViewController::setConfig(config);
+    if (!changed || !config)
+        return false;
+    applyConfigScheme();
+    return true;
+}
+
 bool KRViewController::openUrl(const pf::URL& url, bool animated)
 {
     return openOtherUrl(url, animated);

@@ -60,6 +60,10 @@ public:
     static void setExternalOpener(ExternalOpener opener);
 
 protected:
+    // A container's setConfig: the base's, then, for a different entry that
+    // is not null, config "scheme"; true in that case.
+    bool applyContainerConfig(const pf::DictionaryRef& config);
+
     pf::ViewController& platformController() override { return *this; }
     std::shared_ptr<IKRUIContext> imageTaskContext() const override { return context(); }
     pf::ObjectRef imageTaskSource() override { return weak_from_this().lock(); }
