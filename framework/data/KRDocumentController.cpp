@@ -20,7 +20,7 @@ KRDocumentController::~KRDocumentController()
 
 std::optional<std::string> KRDocumentController::htmlContent()
 {
-    const std::optional<std::string>& text = m_template.text();
+    const std::optional<std::string>& text = templateText();
     if (!text)
         return std::nullopt;
     if (hasDocumentDynamicDataBind())

@@ -25,7 +25,7 @@
 #include "framework/dom/Forward.h"
 #include "framework/dom/KRDOMView.h"
 #include "framework/ui/KRViewImageTaskSource.h"
-#include "framework/data/KRTemplateText.h"
+#include "framework/data/KRDocumentTemplate.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 
@@ -56,7 +56,10 @@ public:
     std::string value;
 };
 
-class KRDocumentController : public KRController, public KRDOMViewDelegate, public KRViewImageTaskSource {
+class KRDocumentController : public KRController,
+                             public KRDocumentTemplate,
+                             public KRDOMViewDelegate,
+                             public KRViewImageTaskSource {
 public:
     ~KRDocumentController() override;
 
@@ -64,13 +67,7 @@ public:
     // the interface file that holds them.
     const pf::ViewRef& documentView() const { return m_documentView; }
     void setDocumentView(pf::ViewRef view) { m_documentView = std::move(view); }
-    const std::optional<std::string>& html() const { return m_template.name(); }
-    void setHtml(std::optional<std::string> html) { m_template.setName(std::move(html)); }
-    // Null means the main bundle.
-    const std::shared_ptr<pf::Bundle>& bundle() const { return m_template.bundle(); }
-    void setBundle(std::shared_ptr<pf::Bundle> bundle) { m_template.setBundle(std::move(bundle)); }
-    const pf::Value& dataItem() const { return m_dataItem; }
-    void setDataItem(const pf::Value& item) { m_dataItem = item; }
+    // html, bundle and dataItem: see KRDocumentTemplate.
     // Built on first read; null makes the next read build it again.
     const KRDOMDocumentRef& document();
     void setDocument(KRDOMDocumentRef document);
@@ -116,8 +113,6 @@ private:
     void layoutRoot();
 
     pf::ViewRef m_documentView;
-    KRTemplateTextCache m_template;
-    pf::Value m_dataItem;
     KRDOMDocumentRef m_document;
     bool m_allowAutoHeight = false;
     bool m_allowAutoWidth = false;

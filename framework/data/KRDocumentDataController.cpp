@@ -38,8 +38,8 @@ pf::Value KRDocumentDataController::dataObjectByIndexPath(const pf::IndexPath& p
 
 std::optional<std::string> KRDocumentDataController::htmlContentByIndexPath(const pf::IndexPath& path)
 {
-    m_dataItem = dataObjectByIndexPath(path);
-    const std::optional<std::string>& text = m_template.text();
+    setDataItem(dataObjectByIndexPath(path));
+    const std::optional<std::string>& text = templateText();
     if (!text)
         return std::nullopt;
     return htmlStringByDOMSource(*text, pf::Value(shared_from_this()));
