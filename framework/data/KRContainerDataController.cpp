@@ -3,14 +3,8 @@
 #include "framework/data/KRAutoHiddenViews.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDragLoadingView.h"
-#include "framework/data/KRLastUpdateText.h"
-#include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
-#include "platform/controls/Label.h"
-#include "platform/ui/PerformRequest.h"
 
-pf::ArrayRef KRContainerDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
-void KRContainerDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
 
 int KRContainerDataController::numberOfKRContainerLayout(KRContainerLayout&)
 {
@@ -76,22 +70,7 @@ void KRContainerDataController::krItemViewControllerDoAction(KRItemViewControlle
 
 void KRContainerDataController::setLastUpdateDate(std::optional<pf::Date> date)
 {
-    std::string text = date ? KRLastUpdateText(*date, pf::Date::now(), KRSameDayForm::Relative) : std::string();
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view && view->timeLabel())
-            view->timeLabel()->setText(text);
-}
-
-bool KRContainerDataController::anyLoadingViewAnimating() const
-{
-    return (m_topLoadingView && m_topLoadingView->isAnimating()) ||
-           (m_bottomLoadingView && m_bottomLoadingView->isAnimating());
-}
-
-bool KRContainerDataController::hasMoreData() const
-{
-    auto paged = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
-    return paged && paged->hasMoreData();
+    writeLastUpdateDate(date, KRSameDayForm::Relative);
 }
 
 void KRContainerDataController::startLoading()
@@ -110,25 +89,27 @@ void KRContainerDataController::startLoading()
             container->setHeaderView(m_topLoadingView);
         }
     }
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view)
-            view->startAnimation();
+    startLoadingViews();
 }
 
 void KRContainerDataController::stopLoading()
 {
-    auto container = containerView();
-    if (!container)
-        return;
     auto self = shared_from_this();
-    container->setHeaderView(nullptr);
-    container->setFooterView(nullptr);
+    auto container = containerView();
+    if (container) {
+        container->setHeaderView(nullptr);
+        container->setFooterView(nullptr);
+    }
+    // Stopped even without a container view: a loading view left animating
+    // would keep pull tracking off once a container view is set.
     for (const auto& view : {m_topLoadingView, m_bottomLoadingView}) {
         if (view) {
             view->removeFromSuperview();
             view->stopAnimation();
         }
     }
+    if (!container)
+        return;
     const pf::Rect bounds = container->bounds();
     const pf::Size content = container->contentSize();
     if (m_topLoadingView) {
@@ -137,30 +118,19 @@ void KRContainerDataController::stopLoading()
         container->addSubview(m_topLoadingView);
     }
     if (m_bottomLoadingView) {
-        if (hasMoreData() && content.height >= bounds.height()) {
+        if (KRHasMoreData(dataSource()) && content.height >= bounds.height()) {
             double h = m_bottomLoadingView->frame().height();
             m_bottomLoadingView->setFrame({m_bottomLoadingView->frame().x(), content.height, bounds.width(), h});
             container->addSubview(m_bottomLoadingView);
         }
     }
-    if (m_notFoundDataView) {
-        if (dataSource() && dataSource()->isEmpty()) {
-            if (!m_notFoundDataView->superview()) {
-                m_notFoundDataView->setFrame(bounds);
-                m_notFoundDataView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth |
-                                                        pf::Autoresizing::FlexibleHeight);
-                container->addSubview(m_notFoundDataView);
-            }
-        } else {
-            m_notFoundDataView->removeFromSuperview();
-        }
-    }
+    placeNotFoundDataView(*container, dataSource());
 }
 
 void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContainerView& view, pf::Point offset)
 {
     auto self = shared_from_this();
-    if (!anyLoadingViewAnimating()) {
+    if (!loadingViewsAnimating()) {
         const double inset = view.contentInset().top;
         if (offset.y < -inset && m_topLoadingView) {
             double h = m_topLoadingView->frame().height();
@@ -193,26 +163,11 @@ void KRContainerDataController::krContainerViewDidContentOffsetChanged(KRContain
 
 void KRContainerDataController::loadMoreIfNear(pf::ScrollView& view)
 {
-    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &view || !hasMoreData())
+    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &view || !KRHasMoreData(dataSource()))
         return;
     double overshoot = view.contentOffset().y + view.frame().height() - view.contentSize().height;
     if (overshoot > -m_bottomLoadingView->frame().height())
-        queueLoadMore();
-}
-
-void KRContainerDataController::queueLoadMore()
-{
-    std::weak_ptr<pf::Object> weak = weak_from_this();
-    pf::performAfterDelay(shared_from_this(), "loadMoreData", 0, [weak] {
-        auto self = std::static_pointer_cast<KRContainerDataController>(weak.lock());
-        if (!self)
-            return;
-        // Asked again when it runs: a second queued request must not load
-        // the page after the one the first request is loading.
-        auto paged = std::dynamic_pointer_cast<KRPageDataSource>(self->dataSource());
-        if (paged && paged->hasMoreData() && !paged->isLoading())
-            paged->loadMoreData();
-    });
+        KRQueueLoadMore(*this);
 }
 
 void KRContainerDataController::downloadImages()
@@ -233,7 +188,7 @@ void KRContainerDataController::scrollViewDidEndScrollingAnimation(pf::ScrollVie
 
 void KRContainerDataController::scrollViewDidEndDecelerating(pf::ScrollView& view)
 {
-    if (!anyLoadingViewAnimating())
+    if (!loadingViewsAnimating())
         loadMoreIfNear(view);
     downloadImages();
 }
@@ -242,7 +197,7 @@ void KRContainerDataController::scrollViewDidEndDragging(pf::ScrollView& view, b
 {
     if (!willDecelerate) {
         downloadImages();
-        if (!anyLoadingViewAnimating())
+        if (!loadingViewsAnimating())
             loadMoreIfNear(view);
         return;
     }

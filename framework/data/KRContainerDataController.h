@@ -20,6 +20,7 @@
 
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRItemViewDataController.h"
+#include "framework/data/KRListLoadingViews.h"
 #include "platform/foundation/Collections.h"
 
 #include <optional>
@@ -35,16 +36,8 @@ public:
                                                                      KRItemViewController&, const pf::ObjectRef&) {}
 };
 
-class KRContainerDataController : public KRItemViewDataController {
+class KRContainerDataController : public KRItemViewDataController, public KRListLoadingViews {
 public:
-    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_topLoadingView; }
-    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_topLoadingView = std::move(view); }
-    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_bottomLoadingView; }
-    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_bottomLoadingView = std::move(view); }
-    const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
-    void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
-    pf::ArrayRef autoHiddenViews() const;
-    void setAutoHiddenViews(pf::ArrayRef views);
     // Item view controllers shown before and after the entries.
     const pf::ArrayRef& headerItemViewControllers() const { return m_headerItems; }
     void setHeaderItemViewControllers(pf::ArrayRef items) { m_headerItems = std::move(items); }
@@ -76,19 +69,12 @@ public:
     void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
 
 private:
-    bool anyLoadingViewAnimating() const;
-    bool hasMoreData() const;
     void loadMoreIfNear(pf::ScrollView& view);
-    void queueLoadMore();
     void downloadImages();
     std::shared_ptr<KRItemViewController> fixedItem(const pf::ArrayRef& items, int index, const char* identifier);
 
     bool m_allowRefresh = false;
     pf::Point m_preContentOffset;
-    std::shared_ptr<KRDragLoadingView> m_topLoadingView;
-    std::shared_ptr<KRDragLoadingView> m_bottomLoadingView;
-    pf::ViewRef m_notFoundDataView;
-    std::vector<pf::ViewRef> m_autoHiddenViews;
     pf::ArrayRef m_headerItems;
     pf::ArrayRef m_footerItems;
     pf::Size m_itemSize;

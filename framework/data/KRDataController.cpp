@@ -1,12 +1,7 @@
 #include "framework/data/KRDataController.h"
 
-#include "framework/core/IKRImageTask.h"
 #include "framework/data/KRDataControllerDelegate.h"
 #include "framework/data/KRDataSource.h"
-#include "framework/ui/KRViewImageTasks.h"
-#include "platform/ui/View.h"
-
-#include <functional>
 
 void KRDataControllerDelegate::krDataControllerWillLoading(KRDataController&) {}
 void KRDataControllerDelegate::krDataControllerDidLoadedFromCache(KRDataController&, pf::Date) {}
@@ -61,24 +56,6 @@ void KRDataController::cancel()
 {
     if (m_dataSource)
         m_dataSource->cancel();
-}
-
-void KRDataController::downloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRDownloadImagesForView(*context, shared_from_this(), view);
-}
-
-void KRDataController::loadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRLoadImagesForView(*context, view);
-}
-
-void KRDataController::cancelDownloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRCancelDownloadImagesForView(*context, view);
 }
 
 std::shared_ptr<KRDataControllerDelegate> KRDataController::relayFor(const KRDataSource& sender) const

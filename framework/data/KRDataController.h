@@ -11,15 +11,15 @@
 
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSourceDelegate.h"
-
-namespace pf {
-class View;
-}
+#include "framework/ui/KRViewImageTaskSource.h"
 
 class KRDataControllerDelegate;
 class KRDataSource;
 
-class KRDataController : public pf::Object, public KRDataSourceDelegate, public IKRController {
+class KRDataController : public pf::Object,
+                         public KRDataSourceDelegate,
+                         public IKRController,
+                         public KRViewImageTaskSource {
 public:
     ~KRDataController() override;
 
@@ -37,14 +37,7 @@ public:
     virtual void refreshData();
     virtual void cancel();
 
-    // The view and every view below it that is an image task, each before
-    // its subviews. Sends each one neither loading nor loaded as IKRImageTask
-    // (network allowed), with the controller as its source.
-    virtual void downloadImagesForView(pf::View& view);
-    // Withdraws downloads under way, then asks only the local caches for
-    // every image not loaded yet (IKRLocalImageTask); used while scrolling.
-    virtual void loadImagesForView(pf::View& view);
-    virtual void cancelDownloadImagesForView(pf::View& view);
+    // Image tasks of the views it fills: see KRViewImageTaskSource.
 
     void krDataSourceWillLoading(KRDataSource& dataSource) override;
     void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
@@ -55,6 +48,8 @@ public:
 protected:
     // The own delegate when `sender` is the own data source.
     std::shared_ptr<KRDataControllerDelegate> relayFor(const KRDataSource& sender) const;
+    std::shared_ptr<IKRUIContext> imageTaskContext() const override { return context(); }
+    pf::ObjectRef imageTaskSource() override { return shared_from_this(); }
 
 private:
     std::shared_ptr<KRDataSource> m_dataSource;

@@ -1,7 +1,6 @@
 #include "framework/data/KRDocumentController.h"
 
 #include "framework/core/IKRUIContext.h"
-#include "framework/data/KRTemplateText.h"
 #include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
@@ -19,29 +18,14 @@ KRDocumentController::~KRDocumentController()
         context->cancelHandleForSource(this);
 }
 
-void KRDocumentController::setHtml(std::optional<std::string> html)
-{
-    if (html != m_html)
-        m_templateText.reset();
-    m_html = std::move(html);
-}
-
-void KRDocumentController::setBundle(std::shared_ptr<pf::Bundle> bundle)
-{
-    if (bundle != m_bundle)
-        m_templateText.reset();
-    m_bundle = std::move(bundle);
-}
-
 std::optional<std::string> KRDocumentController::htmlContent()
 {
-    if (!m_templateText)
-        m_templateText = KRTemplateText(m_html, m_bundle);
-    if (!*m_templateText)
+    const std::optional<std::string>& text = templateText();
+    if (!text)
         return std::nullopt;
     if (hasDocumentDynamicDataBind())
-        return *m_templateText;
-    return htmlStringByDOMSource(**m_templateText, pf::Value(shared_from_this()));
+        return text;
+    return htmlStringByDOMSource(*text, pf::Value(shared_from_this()));
 }
 
 const KRDOMDocumentRef& KRDocumentController::document()
@@ -172,24 +156,6 @@ void KRDocumentController::documentLayout()
     view->setElement(nullptr);
     view->setElement(root);
     downloadImagesForView(*view);
-}
-
-void KRDocumentController::loadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRLoadImagesForView(*context, view);
-}
-
-void KRDocumentController::downloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRDownloadImagesForView(*context, shared_from_this(), view);
-}
-
-void KRDocumentController::cancelDownloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRCancelDownloadImagesForView(*context, view);
 }
 
 void KRDocumentController::loadImagesForElement(KRDOMElement& element)

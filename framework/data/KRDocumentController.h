@@ -24,6 +24,8 @@
 #include "framework/core/KRController.h"
 #include "framework/dom/Forward.h"
 #include "framework/dom/KRDOMView.h"
+#include "framework/ui/KRViewImageTaskSource.h"
+#include "framework/data/KRDocumentTemplate.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Geometry.h"
 
@@ -54,7 +56,10 @@ public:
     std::string value;
 };
 
-class KRDocumentController : public KRController, public KRDOMViewDelegate {
+class KRDocumentController : public KRController,
+                             public KRDocumentTemplate,
+                             public KRDOMViewDelegate,
+                             public KRViewImageTaskSource {
 public:
     ~KRDocumentController() override;
 
@@ -62,13 +67,7 @@ public:
     // the interface file that holds them.
     const pf::ViewRef& documentView() const { return m_documentView; }
     void setDocumentView(pf::ViewRef view) { m_documentView = std::move(view); }
-    const std::optional<std::string>& html() const { return m_html; }
-    void setHtml(std::optional<std::string> html);
-    // Null means the main bundle.
-    const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
-    void setBundle(std::shared_ptr<pf::Bundle> bundle);
-    const pf::Value& dataItem() const { return m_dataItem; }
-    void setDataItem(const pf::Value& item) { m_dataItem = item; }
+    // html, bundle and dataItem: see KRDocumentTemplate.
     // Built on first read; null makes the next read build it again.
     const KRDOMDocumentRef& document();
     void setDocument(KRDOMDocumentRef document);
@@ -99,23 +98,21 @@ public:
                                   std::vector<std::shared_ptr<KRDocumentControllerDynamicData>>& datas);
     void documentDynamicDataBind();
 
-    void loadImagesForView(pf::View& view);
-    void downloadImagesForView(pf::View& view);
-    void cancelDownloadImagesForView(pf::View& view);
+    // Image tasks of the document view: see KRViewImageTaskSource.
     void loadImagesForElement(KRDOMElement& element);
     void downloadImagesForElement(KRDOMElement& element);
 
     void krDOMViewDoActionElement(KRDOMView& view, KRDOMElement& element) override;
+
+protected:
+    std::shared_ptr<IKRUIContext> imageTaskContext() const override { return context(); }
+    pf::ObjectRef imageTaskSource() override { return shared_from_this(); }
 
 private:
     pf::Size layoutSize() const;
     void layoutRoot();
 
     pf::ViewRef m_documentView;
-    std::optional<std::string> m_html;
-    std::shared_ptr<pf::Bundle> m_bundle;
-    std::optional<std::optional<std::string>> m_templateText; // read once per name and bundle
-    pf::Value m_dataItem;
     KRDOMDocumentRef m_document;
     bool m_allowAutoHeight = false;
     bool m_allowAutoWidth = false;

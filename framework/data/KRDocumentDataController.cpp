@@ -3,7 +3,6 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
-#include "framework/data/KRTemplateText.h"
 #include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
@@ -19,20 +18,6 @@ constexpr const char* kViewDownload = "downloadImagesForView";
 // An unbounded height: the document takes its natural height.
 constexpr double kUnboundedHeight = 2147483648.0;
 
-}
-
-void KRDocumentDataController::setHtml(std::optional<std::string> html)
-{
-    if (html != m_html)
-        m_templateText.reset();
-    m_html = std::move(html);
-}
-
-void KRDocumentDataController::setBundle(std::shared_ptr<pf::Bundle> bundle)
-{
-    if (bundle != m_bundle)
-        m_templateText.reset();
-    m_bundle = std::move(bundle);
 }
 
 bool KRDocumentDataController::isDataRow(const pf::IndexPath& path) const
@@ -53,12 +38,11 @@ pf::Value KRDocumentDataController::dataObjectByIndexPath(const pf::IndexPath& p
 
 std::optional<std::string> KRDocumentDataController::htmlContentByIndexPath(const pf::IndexPath& path)
 {
-    m_dataItem = dataObjectByIndexPath(path);
-    if (!m_templateText)
-        m_templateText = KRTemplateText(m_html, m_bundle);
-    if (!*m_templateText)
+    setDataItem(dataObjectByIndexPath(path));
+    const std::optional<std::string>& text = templateText();
+    if (!text)
         return std::nullopt;
-    return htmlStringByDOMSource(**m_templateText, pf::Value(shared_from_this()));
+    return htmlStringByDOMSource(*text, pf::Value(shared_from_this()));
 }
 
 KRDOMDocumentRef KRDocumentDataController::documentByIndexPath(const pf::IndexPath& path)

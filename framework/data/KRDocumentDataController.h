@@ -21,6 +21,7 @@
 // The context and the delegate are not owned. Main queue only.
 
 #include "framework/data/KRTableDataController.h"
+#include "framework/data/KRDocumentTemplate.h"
 #include "framework/dom/KRDOMView.h"
 
 #include <memory>
@@ -40,20 +41,14 @@ public:
                                                          const pf::ObjectRef& /*action*/) {}
 };
 
-class KRDocumentDataController : public KRTableDataController, public KRDOMViewDelegate {
+class KRDocumentDataController : public KRTableDataController, public KRDocumentTemplate, public KRDOMViewDelegate {
 public:
     static constexpr const char* kDocumentKey = "__document__";
     static constexpr int kDocumentViewTag = 100;
 
     // Data cells are reused under the inherited reusableCellIdentifier,
     // "Document" when that is empty.
-    const std::optional<std::string>& html() const { return m_html; }
-    void setHtml(std::optional<std::string> html);
-    const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
-    void setBundle(std::shared_ptr<pf::Bundle> bundle);
-    // The row whose template was filled last.
-    const pf::Value& dataItem() const { return m_dataItem; }
-    void setDataItem(const pf::Value& item) { m_dataItem = item; }
+    // html, bundle and dataItem (the row filled last): see KRDocumentTemplate.
 
     // The row's object (row less the header count); subclasses with
     // sections override it.
@@ -84,8 +79,4 @@ private:
     void scheduleElementDownload(const KRDOMElementRef& root);
     void scheduleTableDownload();
 
-    std::optional<std::string> m_html;
-    std::shared_ptr<pf::Bundle> m_bundle;
-    std::optional<std::optional<std::string>> m_templateText; // read once per name and bundle
-    pf::Value m_dataItem;
 };

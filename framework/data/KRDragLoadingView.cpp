@@ -1,6 +1,6 @@
 #include "framework/data/KRDragLoadingView.h"
 
-#include "platform/controls/ActivityIndicatorView.h"
+#include "framework/ui/KRAnimationView.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Path.h"
@@ -86,8 +86,8 @@ void KRDragLoadingView::startAnimation()
     if (m_animating)
         return;
     hide(m_loadingView.get(), false);
-    if (auto* indicator = dynamic_cast<pf::ActivityIndicatorView*>(m_loadingView.get()))
-        indicator->startAnimating();
+    if (m_loadingView)
+        KRStartAnimating(*m_loadingView);
     hide(m_directImageView.get(), true);
     showDirectionTitles(false);
     hide(m_loadingTitleLabel.get(), false);
@@ -98,8 +98,8 @@ void KRDragLoadingView::stopAnimation()
 {
     if (!m_animating)
         return;
-    if (auto* indicator = dynamic_cast<pf::ActivityIndicatorView*>(m_loadingView.get()))
-        indicator->stopAnimating();
+    if (m_loadingView)
+        KRStopAnimating(*m_loadingView);
     hide(m_loadingView.get(), true);
     hide(m_loadingTitleLabel.get(), true);
     hide(m_directImageView.get(), false);

@@ -12,7 +12,7 @@
 // The context and the delegate are not owned. Main queue only.
 
 #include "framework/core/IKRUIViewController.h"
-#include "framework/data/KRDataSourceDelegate.h"
+#include "framework/data/KRItemBinding.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/ViewController.h"
 
@@ -21,11 +21,7 @@
 #include <string>
 #include <vector>
 
-class IKRUIContext;
-class KRDataOutletContainer;
-class KRDataSource;
 class KRItemViewController;
-class KRLayoutContainer;
 
 // The index an item view controller has when it shows nothing.
 constexpr int KRItemIndexNone = 2147483647;
@@ -36,11 +32,10 @@ public:
     virtual void krItemViewControllerDoAction(KRItemViewController& controller, const pf::ObjectRef& action) = 0;
 };
 
-class KRItemViewController : public pf::ViewController, public KRDataSourceDelegate, public IKRNibLoadable {
+class KRItemViewController : public pf::ViewController, public KRItemBinding, public IKRNibLoadable {
 public:
-    KRItemViewController() = default;
+    KRItemViewController() : KRItemBinding(static_cast<pf::Object&>(*this)) {}
     KRItemViewController(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle);
-    ~KRItemViewController() override;
 
     // For controllers made by class name: the interface file the view comes
     // from (the main bundle when `bundle` is null). A file that fails to
@@ -60,21 +55,15 @@ public:
     // local image caches asked, the layout run, and the own source reloaded.
     void setDataItem(const pf::Value& item);
 
-    std::shared_ptr<IKRUIContext> context() const { return m_context.lock(); }
-    // A different context is handed on to the own data source.
-    void setContext(std::weak_ptr<IKRUIContext> context);
+    // Context, data source, outlet and layout containers, image tasks and
+    // refills (of the view, once loaded): see KRItemBinding.
+
     // Told only when it is a KRItemViewControllerDelegate.
     pf::ObjectRef delegate() const { return m_delegate.lock(); }
     void setDelegate(const pf::ObjectRef& delegate) { m_delegate = delegate; }
-    const std::shared_ptr<KRDataSource>& dataSource() const { return m_dataSource; }
-    void setDataSource(std::shared_ptr<KRDataSource> dataSource);
     // Given the context's style sheet when the view loads, if it can hold one (IKRStyleSheetHolder).
     const pf::ObjectRef& styleContainer() const { return m_styleContainer; }
     void setStyleContainer(pf::ObjectRef container) { m_styleContainer = std::move(container); }
-    const std::shared_ptr<KRDataOutletContainer>& dataOutletContainer() const { return m_dataOutletContainer; }
-    void setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> c) { m_dataOutletContainer = std::move(c); }
-    const std::shared_ptr<KRLayoutContainer>& layoutContainer() const { return m_layoutContainer; }
-    void setLayoutContainer(std::shared_ptr<KRLayoutContainer> c) { m_layoutContainer = std::move(c); }
 
     // The key of the container view's reuse queue; none: never queued.
     const std::optional<std::string>& reuseIdentifier() const { return m_reuseIdentifier; }
@@ -91,27 +80,14 @@ public:
     // The target of the file's buttons: a sender that is an action goes to the delegate.
     void doAction(const pf::ObjectRef& sender);
 
-    void downloadImagesForView(pf::View& view);
-    void loadImagesForView(pf::View& view);
-    void cancelDownloadImagesForView(pf::View& view);
-
-    void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
-    void krDataSourceDidLoaded(KRDataSource& dataSource) override;
-    void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
+protected:
+    pf::View* boundView() override { return viewIfLoaded().get(); }
 
 private:
-    void applyOutlets();
-    void runLayout();
-    void refill(KRDataSource& sender);
-
     std::optional<std::string> m_itemNibName;
     std::shared_ptr<pf::Bundle> m_itemBundle;
     std::vector<pf::ObjectRef> m_nibObjects; // the interface file's top-level objects, kept with the view
-    std::weak_ptr<IKRUIContext> m_context;
     pf::ObjectRef m_styleContainer;
-    std::shared_ptr<KRDataOutletContainer> m_dataOutletContainer;
-    std::shared_ptr<KRLayoutContainer> m_layoutContainer;
-    std::shared_ptr<KRDataSource> m_dataSource;
     std::optional<std::string> m_reuseIdentifier;
     pf::WeakObject m_delegate;
     pf::Value m_dataItem;

@@ -10,20 +10,10 @@
 
 namespace {
 
-// The data controller's own properties, seen as members of a subclass for its builder.
-template <class D, class B, class R> auto getterOf(R (B::*getter)() const) -> R (D::*)() const
-{
-    return getter;
-}
-template <class D, class B, class A> auto setterOf(void (B::*setter)(A)) -> void (D::*)(A)
-{
-    return setter;
-}
-
 template <class D> void addControllerProperties(pf::ClassBuilder<D>& builder)
 {
-    builder.property("dataSource", getterOf<D>(&KRDataController::dataSource), setterOf<D>(&KRDataController::setDataSource))
-        .weakProperty("delegate", getterOf<D>(&KRDataController::delegate), setterOf<D>(&KRDataController::setDelegate));
+    builder.property("dataSource", &KRDataController::dataSource, &KRDataController::setDataSource)
+        .weakProperty("delegate", &KRDataController::delegate, &KRDataController::setDelegate);
 }
 
 }

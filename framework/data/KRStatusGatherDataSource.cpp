@@ -10,9 +10,12 @@ KRStatusGatherDataSource::~KRStatusGatherDataSource()
 
 std::shared_ptr<KRStatusDataSource> KRStatusGatherDataSource::dataSource() const
 {
-    for (const auto& member : m_dataSources) {
-        if (member->status() == status())
-            return member;
+    // No status matches nothing, not even a member without one.
+    if (status()) {
+        for (const auto& member : m_dataSources) {
+            if (member->status() == status())
+                return member;
+        }
     }
     return m_dataSources.empty() ? nullptr : m_dataSources.front();
 }

@@ -2,18 +2,14 @@
 
 #include "framework/data/KRAutoHiddenViews.h"
 #include "framework/data/KRDragLoadingView.h"
-#include "framework/data/KRLastUpdateText.h"
 #include "framework/data/KRObjectArrays.h"
 #include "framework/data/KRPageDataSource.h"
 #include "framework/data/KRTableViewCell.h"
 #include "platform/foundation/Log.h"
-#include "platform/ui/PerformRequest.h"
 
 #include <utility>
 
 namespace {
-
-constexpr const char* kLoadMoreRequest = "loadMoreData";
 
 double heightOf(const pf::ViewRef& view)
 {
@@ -40,24 +36,10 @@ void KRTableDataController::setTableView(std::shared_ptr<pf::TableView> tableVie
     m_tableView->setDelegate(std::dynamic_pointer_cast<pf::ScrollViewDelegate>(self));
 }
 
-pf::ArrayRef KRTableDataController::autoHiddenViews() const { return KRArrayOfObjects(m_autoHiddenViews); }
-void KRTableDataController::setAutoHiddenViews(pf::ArrayRef views) { m_autoHiddenViews = KRObjectsOfArray<pf::View>(views); }
 pf::ArrayRef KRTableDataController::headerCells() const { return KRArrayOfObjects(m_headerCells); }
 void KRTableDataController::setHeaderCells(pf::ArrayRef cells) { m_headerCells = KRObjectsOfArray<pf::TableViewCell>(cells); }
 pf::ArrayRef KRTableDataController::footerCells() const { return KRArrayOfObjects(m_footerCells); }
 void KRTableDataController::setFooterCells(pf::ArrayRef cells) { m_footerCells = KRObjectsOfArray<pf::TableViewCell>(cells); }
-
-bool KRTableDataController::hasMoreData() const
-{
-    auto page = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
-    return page && page->hasMoreData();
-}
-
-bool KRTableDataController::loadingViewsAnimating() const
-{
-    return (m_topLoadingView && m_topLoadingView->isAnimating())
-        || (m_bottomLoadingView && m_bottomLoadingView->isAnimating());
-}
 
 void KRTableDataController::reloadTable()
 {
@@ -137,10 +119,7 @@ std::shared_ptr<pf::TableViewCell> KRTableDataController::tableViewCellForRowAtI
 
 void KRTableDataController::setLastUpdateDate(std::optional<pf::Date> date)
 {
-    std::string text = date ? KRLastUpdateText(*date, pf::Date::now(), KRSameDayForm::Clock) : std::string();
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view && view->timeLabel())
-            view->timeLabel()->setText(text);
+    writeLastUpdateDate(date, KRSameDayForm::Clock);
 }
 
 void KRTableDataController::placeTopLoadingView()
@@ -166,9 +145,7 @@ void KRTableDataController::startLoading()
             m_tableView->setContentOffset(pf::Point{0, -h - m_tableView->contentInset().top}, false);
         m_tableView->setTableFooterView(nullptr);
     }
-    for (const auto& view : {m_topLoadingView, m_bottomLoadingView})
-        if (view)
-            view->startAnimation();
+    startLoadingViews();
 }
 
 void KRTableDataController::stopLoading()
@@ -188,7 +165,7 @@ void KRTableDataController::stopLoading()
     if (m_tableView->contentOffset().y < -inset)
         m_tableView->setContentOffset(pf::Point{0, -inset}, true);
     if (m_bottomLoadingView) {
-        if (hasMoreData() && m_tableView->contentSize().height >= m_tableView->bounds().height()) {
+        if (KRHasMoreData(dataSource()) && m_tableView->contentSize().height >= m_tableView->bounds().height()) {
             double h = m_bottomLoadingView->frame().height();
             m_bottomLoadingView->setFrame(pf::Rect(m_bottomLoadingView->frame().x(), m_tableView->contentSize().height,
                                                    m_tableView->bounds().width(), h));
@@ -197,17 +174,7 @@ void KRTableDataController::stopLoading()
             m_bottomLoadingView->removeFromSuperview();
         }
     }
-    if (!m_notFoundDataView)
-        return;
-    if (dataSource() && dataSource()->isEmpty()) {
-        if (!m_notFoundDataView->superview()) {
-            m_notFoundDataView->setFrame(m_tableView->bounds());
-            m_notFoundDataView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
-            m_tableView->addSubview(m_notFoundDataView);
-        }
-    } else {
-        m_notFoundDataView->removeFromSuperview();
-    }
+    placeNotFoundDataView(*m_tableView, dataSource());
 }
 
 // Data-source callbacks -----------------------------------------------------
@@ -305,20 +272,12 @@ void KRTableDataController::tableViewDidContentOffsetChanged(KRTableView& table,
 
 void KRTableDataController::loadMoreTest(pf::ScrollView& scrollView)
 {
-    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &scrollView || !hasMoreData())
+    if (!m_bottomLoadingView || m_bottomLoadingView->superview().get() != &scrollView || !KRHasMoreData(dataSource()))
         return;
     double distance = scrollView.contentOffset().y + scrollView.frame().height() - scrollView.contentSize().height;
     if (distance <= -m_bottomLoadingView->frame().height() || dataSource()->isLoading())
         return;
-    // Once per turn, and only if still wanted when it runs: a scroll reports many steps before the loop turns.
-    pf::cancelPreviousPerformRequests(*this, kLoadMoreRequest);
-    std::weak_ptr<pf::Object> weak = weak_from_this();
-    pf::performAfterDelay(shared_from_this(), kLoadMoreRequest, 0, [weak] {
-        auto self = std::dynamic_pointer_cast<KRTableDataController>(weak.lock());
-        auto page = self ? std::dynamic_pointer_cast<KRPageDataSource>(self->dataSource()) : nullptr;
-        if (page && page->hasMoreData() && !page->isLoading())
-            page->loadMoreData();
-    });
+    KRQueueLoadMore(*this);
 }
 
 void KRTableDataController::scrollViewDidScroll(pf::ScrollView& scrollView)

@@ -20,6 +20,7 @@
 
 #include "framework/data/KRDataController.h"
 #include "framework/data/KRDataControllerDelegate.h"
+#include "framework/data/KRListLoadingViews.h"
 #include "framework/data/KRTableView.h"
 #include "framework/data/KRTableViewCellDelegate.h"
 
@@ -41,7 +42,10 @@ public:
     virtual void krTableDataControllerCellDoAction(KRTableDataController&, KRTableViewCell&, const pf::ObjectRef& /*action*/) {}
 };
 
-class KRTableDataController : public KRDataController, public pf::TableViewDataSource, public KRTableViewDelegate,
+class KRTableDataController : public KRDataController,
+                              public KRListLoadingViews,
+                              public pf::TableViewDataSource,
+                              public KRTableViewDelegate,
                               public KRTableViewCellDelegate {
 public:
     ~KRTableDataController() override;
@@ -59,15 +63,7 @@ public:
     void setItemViewBundle(const pf::Bundle* bundle) { m_itemViewBundle = bundle; }
     const std::string& reusableCellIdentifier() const { return m_reusableCellIdentifier; }
     void setReusableCellIdentifier(const std::string& identifier) { m_reusableCellIdentifier = identifier; }
-    const std::shared_ptr<KRDragLoadingView>& topLoadingView() const { return m_topLoadingView; }
-    void setTopLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_topLoadingView = std::move(view); }
-    const std::shared_ptr<KRDragLoadingView>& bottomLoadingView() const { return m_bottomLoadingView; }
-    void setBottomLoadingView(std::shared_ptr<KRDragLoadingView> view) { m_bottomLoadingView = std::move(view); }
-    const pf::ViewRef& notFoundDataView() const { return m_notFoundDataView; }
-    void setNotFoundDataView(pf::ViewRef view) { m_notFoundDataView = std::move(view); }
-    // Arrays of views and cells, as interface files connect them.
-    pf::ArrayRef autoHiddenViews() const;
-    void setAutoHiddenViews(pf::ArrayRef views);
+    // Arrays of cells, as interface files connect them.
     pf::ArrayRef headerCells() const;
     void setHeaderCells(pf::ArrayRef cells);
     pf::ArrayRef footerCells() const;
@@ -108,8 +104,6 @@ protected:
 
 private:
     bool ownSource(const KRDataSource& sender) const { return &sender == dataSource().get(); }
-    bool loadingViewsAnimating() const;
-    bool hasMoreData() const;
     void placeTopLoadingView();
     void loadMoreTest(pf::ScrollView& scrollView);
     void reloadTable();
@@ -119,10 +113,6 @@ private:
     pf::Point m_preContentOffset;
     std::shared_ptr<pf::TableView> m_tableView;
     std::string m_itemViewNib;
-    std::shared_ptr<KRDragLoadingView> m_topLoadingView;
-    std::shared_ptr<KRDragLoadingView> m_bottomLoadingView;
-    pf::ViewRef m_notFoundDataView;
-    std::vector<pf::ViewRef> m_autoHiddenViews;
     const pf::Bundle* m_itemViewBundle = nullptr;
     std::vector<std::shared_ptr<pf::TableViewCell>> m_headerCells;
     std::vector<std::shared_ptr<pf::TableViewCell>> m_footerCells;

@@ -2,14 +2,10 @@
 
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
-#include "framework/data/KRDataSource.h"
 #include "framework/data/KRSameDataItem.h"
 #include "framework/data/KRTableViewCellDelegate.h"
-#include "framework/ui/KRViewImageTasks.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/IKRStyleSheetHolder.h"
-#include "framework/ui/KRDataOutletContainer.h"
-#include "framework/ui/KRLayoutContainer.h"
 #include "platform/foundation/Collections.h"
 #include "platform/ui/PerformRequest.h"
 #include "platform/ui/ViewController.h"
@@ -18,16 +14,6 @@ namespace {
 
 constexpr const char* kDownloadRequest = "downloadImagesForView";
 
-}
-
-KRTableViewCell::~KRTableViewCell()
-{
-    if (auto context = m_context.lock())
-        context->cancelHandleForSource(this);
-    if (m_dataSource) {
-        m_dataSource->setDelegate(nullptr);
-        m_dataSource->cancel();
-    }
 }
 
 std::shared_ptr<KRTableViewCell> KRTableViewCell::tableViewCellWithNibName(const std::string& nibName,
@@ -50,24 +36,15 @@ void KRTableViewCell::setDataItem(const pf::Value& item)
         loadImagesForView(*this);
     }
     scheduleDownload();
-    layout();
-    if (!same && m_dataSource) {
-        m_dataSource->cancel();
-        m_dataSource->reloadData();
-    }
+    runLayout();
+    if (!same)
+        reloadDataSource();
 }
 
-void KRTableViewCell::setContext(std::weak_ptr<IKRUIContext> context)
+void KRTableViewCell::didChangeContext()
 {
-    if (!m_context.owner_before(context) && !context.owner_before(m_context) && !m_context.expired())
-        return;
-    if (auto old = m_context.lock())
-        old->cancelHandleForSource(this);
-    m_context = std::move(context);
-    if (m_dataSource)
-        m_dataSource->setContext(m_context);
     dressWithStyleSheet();
-    layout();
+    runLayout();
 }
 
 void KRTableViewCell::setStyleContainers(pf::ArrayRef containers)
@@ -88,40 +65,12 @@ void KRTableViewCell::setStyleContainer(const pf::ObjectRef& container)
 
 void KRTableViewCell::dressWithStyleSheet()
 {
-    auto context = m_context.lock();
-    if (!context || !m_styleContainers)
+    auto bus = context();
+    if (!bus || !m_styleContainers)
         return;
     for (const pf::Value& entry : *m_styleContainers)
         if (auto holder = std::dynamic_pointer_cast<IKRStyleSheetHolder>(entry.object()))
-            holder->setStyleSheet(context->styleSheet());
-}
-
-void KRTableViewCell::layout()
-{
-    if (m_layoutContainer)
-        m_layoutContainer->layout();
-}
-
-void KRTableViewCell::setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> container)
-{
-    m_dataOutletContainer = std::move(container);
-}
-
-void KRTableViewCell::setDataSource(std::shared_ptr<KRDataSource> dataSource)
-{
-    if (m_dataSource && m_dataSource != dataSource && m_dataSource->delegate().get() == this)
-        m_dataSource->setDelegate(nullptr);
-    m_dataSource = std::move(dataSource);
-    if (m_dataSource) {
-        m_dataSource->setDelegate(shared_from_this());
-        m_dataSource->setContext(m_context);
-    }
-}
-
-void KRTableViewCell::applyOutlets()
-{
-    if (m_dataOutletContainer)
-        m_dataOutletContainer->applyDataOutlet(pf::Value(shared_from_this()));
+            holder->setStyleSheet(bus->styleSheet());
 }
 
 void KRTableViewCell::scheduleDownload()
@@ -132,30 +81,6 @@ void KRTableViewCell::scheduleDownload()
         if (auto self = std::static_pointer_cast<KRTableViewCell>(weak.lock()))
             self->downloadImagesForView(*self);
     });
-}
-
-void KRTableViewCell::refill(KRDataSource& sender)
-{
-    if (&sender != m_dataSource.get())
-        return;
-    applyOutlets();
-    downloadImagesForView(*this);
-    layout();
-}
-
-void KRTableViewCell::krDataSourceDidLoadedFromCache(KRDataSource& sender, pf::Date)
-{
-    refill(sender);
-}
-
-void KRTableViewCell::krDataSourceDidLoaded(KRDataSource& sender)
-{
-    refill(sender);
-}
-
-void KRTableViewCell::krDataSourceDidContentChanged(KRDataSource& sender)
-{
-    refill(sender);
 }
 
 void KRTableViewCell::sendAction(const pf::ObjectRef& action)
@@ -185,22 +110,4 @@ void KRTableViewCell::krDOMViewDoActionElement(KRDOMView&, KRDOMElement& element
     action->setActionName("url");
     action->setUserInfo(pf::Value(std::string(*href)));
     sendAction(action);
-}
-
-void KRTableViewCell::downloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRDownloadImagesForView(*context, shared_from_this(), view);
-}
-
-void KRTableViewCell::loadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRLoadImagesForView(*context, view);
-}
-
-void KRTableViewCell::cancelDownloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRCancelDownloadImagesForView(*context, view);
 }

@@ -12,27 +12,21 @@
 //
 // The context, the delegate and the controller are not owned. Main queue only.
 
+#include "framework/data/KRItemBinding.h"
 #include "framework/dom/KRDOMView.h"
-#include "framework/data/KRDataSourceDelegate.h"
 #include "platform/controls/TableViewCell.h"
 #include "platform/foundation/Value.h"
 
 #include <memory>
 #include <string>
 
-class IKRUIContext;
-class KRDataOutletContainer;
-class KRLayoutContainer;
-class KRDataSource;
-
 namespace pf {
 class Bundle;
 }
 
-class KRTableViewCell : public pf::TableViewCell, public KRDataSourceDelegate, public KRDOMViewDelegate {
+class KRTableViewCell : public pf::TableViewCell, public KRItemBinding, public KRDOMViewDelegate {
 public:
-    KRTableViewCell() = default;
-    ~KRTableViewCell() override;
+    KRTableViewCell() : KRItemBinding(static_cast<pf::Object&>(*this)) {}
 
     // The root of interface file `nibName` (the main bundle when `bundle` is
     // null), loaded with a transient view controller as owner; null when the
@@ -46,22 +40,16 @@ public:
     // The same item again only re-applies outlets and re-schedules the download.
     void setDataItem(const pf::Value& item);
 
-    std::shared_ptr<IKRUIContext> context() const { return m_context.lock(); }
-    // A different context is handed on to the own data source.
-    void setContext(std::weak_ptr<IKRUIContext> context);
-    const std::shared_ptr<KRDataOutletContainer>& dataOutletContainer() const { return m_dataOutletContainer; }
-    void setDataOutletContainer(std::shared_ptr<KRDataOutletContainer> container);
-    const std::shared_ptr<KRLayoutContainer>& layoutContainer() const { return m_layoutContainer; }
-    void setLayoutContainer(std::shared_ptr<KRLayoutContainer> container) { m_layoutContainer = std::move(container); }
+    // Context, data source, outlet and layout containers, image tasks and
+    // refills: see KRItemBinding. A different context also dresses the
+    // style containers and runs the layout.
+
     // Style outlet containers; each gets the context's style sheet.
     const pf::ArrayRef& styleContainers() const { return m_styleContainers; }
     void setStyleContainers(pf::ArrayRef containers);
     // The last of styleContainers; setting it makes it the only one.
     pf::ObjectRef styleContainer() const;
     void setStyleContainer(const pf::ObjectRef& container);
-    const std::shared_ptr<KRDataSource>& dataSource() const { return m_dataSource; }
-    // The cell becomes the source's delegate (and no longer the old one's).
-    void setDataSource(std::shared_ptr<KRDataSource> dataSource);
     // Told only when it is a KRTableViewCellDelegate.
     pf::ObjectRef delegate() const { return m_delegate.lock(); }
     void setDelegate(const pf::ObjectRef& delegate) { m_delegate = delegate; }
@@ -80,30 +68,19 @@ public:
     // carrying the href. Other elements are ignored.
     void krDOMViewDoActionElement(KRDOMView& view, KRDOMElement& element) override;
 
-    void downloadImagesForView(pf::View& view);
-    void loadImagesForView(pf::View& view);
-    void cancelDownloadImagesForView(pf::View& view);
-
-    void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
-    void krDataSourceDidLoaded(KRDataSource& dataSource) override;
-    void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
+protected:
+    void didChangeContext() override;
+    pf::View* boundView() override { return this; }
 
 private:
-    void applyOutlets();
-    void layout();
     void dressWithStyleSheet();
     void scheduleDownload();
-    void refill(KRDataSource& sender);
     void sendAction(const pf::ObjectRef& action);
 
-    std::weak_ptr<IKRUIContext> m_context;
-    std::shared_ptr<KRDataOutletContainer> m_dataOutletContainer;
-    std::shared_ptr<KRLayoutContainer> m_layoutContainer;
     pf::ArrayRef m_styleContainers;
     int m_index = 0;
     pf::Value m_userInfo;
     pf::WeakObject m_delegate;
     pf::Value m_dataItem;
-    std::shared_ptr<KRDataSource> m_dataSource;
     pf::WeakObject m_controller;
 };

@@ -50,3 +50,24 @@ std::optional<std::string> KRTemplateText(const std::optional<std::string>& name
     }
     return std::string(bytes->begin(), bytes->end());
 }
+
+void KRTemplateTextCache::setName(std::optional<std::string> name)
+{
+    if (name != m_name)
+        m_text.reset();
+    m_name = std::move(name);
+}
+
+void KRTemplateTextCache::setBundle(std::shared_ptr<pf::Bundle> bundle)
+{
+    if (bundle != m_bundle)
+        m_text.reset();
+    m_bundle = std::move(bundle);
+}
+
+const std::optional<std::string>& KRTemplateTextCache::text()
+{
+    if (!m_text)
+        m_text = KRTemplateText(m_name, m_bundle);
+    return *m_text;
+}

@@ -16,3 +16,8 @@ public:
     virtual void stopAnimating() {}
     bool isAnimating() const { return hasAnimations(); }
 };
+
+// The views that start and stop on request: activity indicators and
+// KRAnimationViews. Any other view is left as it is.
+void KRStartAnimating(pf::View& view);
+void KRStopAnimating(pf::View& view);

@@ -80,22 +80,12 @@ void KRContentViewController::reloadURL()
 void KRContentViewController::setConfig(pf::DictionaryRef config)
 {
     KRViewController::setConfig(config);
-    if (config && config->get("scheme").isString())
-        setScheme(config->get("scheme"));
-}
-
-bool KRContentViewController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRViewController::canOpenUrl(url);
+    applyConfigScheme();
 }
 
 bool KRContentViewController::openUrl(const pf::URL& url, bool animated)
 {
-    if (url.scheme() != answeredScheme())
-        return KRViewController::openUrl(url, animated);
-    auto keep = weak_from_this().lock();
-    loadUrl(url, basePath(), animated);
-    return true;
+    return openContainerUrl(url, animated, [&] { loadUrl(url, basePath(), animated); });
 }
 
 std::string KRContentViewController::loadUrl(const pf::URL& url, const std::string& basePath, bool animated)

@@ -29,7 +29,6 @@ public:
     void reloadURL();
 
     void setConfig(pf::DictionaryRef config) override;
-    bool canOpenUrl(const pf::URL& url) override;
     bool openUrl(const pf::URL& url, bool animated) override;
     std::string loadUrl(const pf::URL& url, const std::string& basePath, bool animated) override;
     std::shared_ptr<IKRUIViewController> topController() override;

@@ -269,44 +269,33 @@ pf::ViewControllerRef KRFoldViewController::sideFromConfig(const char* key)
 
 void KRFoldViewController::setConfig(pf::DictionaryRef config)
 {
-    bool changed = config != this->config();
-    KRViewController::setConfig(config);
-    if (!changed || !config)
+    if (!applyContainerConfig(config))
         return;
     auto keep = weak_from_this().lock();
-    if (pf::Value scheme = config->get("scheme"); !scheme.isNil())
-        setScheme(scheme);
     if (config->get("leftURL").isString())
         setLeftViewController(sideFromConfig("leftURL"));
     if (config->get("rightURL").isString())
         setRightViewController(sideFromConfig("rightURL"));
 }
 
-bool KRFoldViewController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRViewController::canOpenUrl(url);
-}
-
 bool KRFoldViewController::openUrl(const pf::URL& url, bool animated)
 {
-    if (url.scheme() != answeredScheme())
-        return KRViewController::openUrl(url, animated);
-    auto keep = weak_from_this().lock();
-    auto component = firstPathComponent(url, "/");
-    if (component == "center") {
-        focusCenter(animated);
-        if (auto c = routed(m_center))
-            c->loadUrl(url, "/", animated);
-    } else if (component == "left") {
-        focusLeft(animated);
-        if (auto c = routed(m_left))
-            c->loadUrl(url, "/", animated);
-    } else if (component == "right") {
-        focusRight(animated);
-        if (auto c = routed(m_right))
-            c->loadUrl(url, "/", animated);
-    }
-    return true;
+    return openContainerUrl(url, animated, [&] {
+        auto component = firstPathComponent(url, "/");
+        if (component == "center") {
+            focusCenter(animated);
+            if (auto c = routed(m_center))
+                c->loadUrl(url, "/", animated);
+        } else if (component == "left") {
+            focusLeft(animated);
+            if (auto c = routed(m_left))
+                c->loadUrl(url, "/", animated);
+        } else if (component == "right") {
+            focusRight(animated);
+            if (auto c = routed(m_right))
+                c->loadUrl(url, "/", animated);
+        }
+    });
 }
 
 std::string KRFoldViewController::loadUrl(const pf::URL& url, const std::string& base, bool animated)

@@ -19,12 +19,7 @@ void KRFormDateEditor::setDateFormat(const std::string& format)
 
 void KRFormDateEditor::setFormItem(const std::shared_ptr<KRFormItem>& item)
 {
-    if (item == m_formItem)
-        return;
-    m_formItem = item;
-    if (m_view)
-        m_view->setHidden(!item);
-    if (!item)
+    if (!storeFormItem(item) || !item)
         return;
     // The picker needs a date: a text that is not one shows today, and
     // the item keeps its own until OK.
@@ -34,14 +29,12 @@ void KRFormDateEditor::setFormItem(const std::shared_ptr<KRFormItem>& item)
         date = m_dateFormatter->dateFromString(*value.string());
     if (m_datePicker)
         m_datePicker->setDate(date.value_or(pf::Date::now()));
-    if (m_view)
-        if (auto superview = m_view->superview())
-            superview->bringSubviewToFront(m_view);
+    bringViewToFront();
 }
 
 void KRFormDateEditor::doOKAction(const pf::ObjectRef&)
 {
-    auto item = m_formItem;
+    auto item = formItem();
     if (!item)
         return;
     if (m_datePicker) {
@@ -54,6 +47,5 @@ void KRFormDateEditor::doOKAction(const pf::ObjectRef&)
 
 void KRFormDateEditor::doCancelAction(const pf::ObjectRef&)
 {
-    if (auto item = m_formItem)
-        item->focusCancel();
+    cancelFocus();
 }

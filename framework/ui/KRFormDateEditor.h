@@ -8,21 +8,15 @@
 //
 // Main queue only.
 
-#include "framework/ui/KRFormItem.h"
+#include "framework/ui/KRFormEditor.h"
 #include "platform/controls/DateFormatter.h"
 #include "platform/controls/DatePicker.h"
 
-class KRFormDateEditor : public pf::Object, public IKRFormEditor {
+class KRFormDateEditor : public KRFormEditor {
 public:
     KRFormDateEditor();
 
-    const std::string& editorType() const override { return m_editorType; }
-    void setEditorType(const std::string& type) override { m_editorType = type; }
-    std::shared_ptr<KRFormItem> formItem() const override { return m_formItem; }
     void setFormItem(const std::shared_ptr<KRFormItem>& item) override;
-    // The panel holding the picker and its buttons.
-    const pf::ViewRef& view() const { return m_view; }
-    void setView(const pf::ViewRef& view) { m_view = view; }
     const std::shared_ptr<pf::DatePicker>& datePicker() const { return m_datePicker; }
     void setDatePicker(const std::shared_ptr<pf::DatePicker>& picker) { m_datePicker = picker; }
     const std::shared_ptr<pf::DateFormatter>& dateFormatter() const { return m_dateFormatter; }
@@ -34,9 +28,6 @@ public:
     void doCancelAction(const pf::ObjectRef& sender);
 
 private:
-    std::string m_editorType;
-    std::shared_ptr<KRFormItem> m_formItem;
-    pf::ViewRef m_view;
     std::shared_ptr<pf::DatePicker> m_datePicker;
     std::shared_ptr<pf::DateFormatter> m_dateFormatter;
 };

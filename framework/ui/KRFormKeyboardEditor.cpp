@@ -16,35 +16,33 @@ pf::WindowRef keyWindow()
 
 void KRFormKeyboardEditor::setFormItem(const std::shared_ptr<KRFormItem>& item)
 {
-    if (item == m_formItem)
+    auto old = formItem();
+    if (item == old)
         return;
-    if (!item && m_formItem && m_formItem->view())
-        m_formItem->view()->resignFirstResponder();
-    m_formItem = item;
+    if (!item && old && old->view())
+        old->view()->resignFirstResponder();
     if (m_tipLabel)
         m_tipLabel->setText(item ? item->tip() : std::string());
-    if (m_view)
-        m_view->setHidden(!item);
+    storeFormItem(item);
 }
 
 void KRFormKeyboardEditor::doCloseAction(const pf::ObjectRef&)
 {
-    if (auto item = m_formItem)
-        item->focusCancel();
+    cancelFocus();
 }
 
 void KRFormKeyboardEditor::krKeyboardControllerWillShowFrame(KRKeyboardController&, const pf::Rect& keyboard)
 {
     auto window = keyWindow();
-    if (!m_view || !window)
+    auto view = this->view();
+    if (!view || !window)
         return;
     double height = window->bounds().size.height;
-    pf::Rect bar = m_view->frame();
+    pf::Rect bar = view->frame();
     bar = pf::Rect(0, height - bar.size.height, keyboard.size.width, bar.size.height);
-    m_view->setFrame(bar);
-    if (m_view->superview() != window)
-        window->addSubview(m_view);
-    auto view = m_view;
+    view->setFrame(bar);
+    if (view->superview() != window)
+        window->addSubview(view);
     pf::View::animate(kFollowDuration, [&] {
         view->setFrame(pf::Rect(0, height - keyboard.size.height - bar.size.height, bar.size.width, bar.size.height));
     });
@@ -53,11 +51,11 @@ void KRFormKeyboardEditor::krKeyboardControllerWillShowFrame(KRKeyboardControlle
 void KRFormKeyboardEditor::krKeyboardControllerWillChangedFrame(KRKeyboardController&, const pf::Rect& keyboard)
 {
     auto window = keyWindow();
-    if (!m_view || !window)
+    auto view = this->view();
+    if (!view || !window)
         return;
     double height = window->bounds().size.height;
-    double barHeight = m_view->frame().size.height;
-    auto view = m_view;
+    double barHeight = view->frame().size.height;
     pf::View::animate(kFollowDuration, [&] {
         view->setFrame(pf::Rect(0, height - keyboard.size.height - barHeight, keyboard.size.width, barHeight));
     });
@@ -65,6 +63,6 @@ void KRFormKeyboardEditor::krKeyboardControllerWillChangedFrame(KRKeyboardContro
 
 void KRFormKeyboardEditor::krKeyboardControllerWillHideFrame(KRKeyboardController&, const pf::Rect&)
 {
-    if (m_view)
-        m_view->removeFromSuperview();
+    if (auto view = this->view())
+        view->removeFromSuperview();
 }

@@ -7,21 +7,15 @@
 //
 // Main queue only.
 
-#include "framework/ui/KRFormItem.h"
+#include "framework/ui/KRFormEditor.h"
 #include "framework/ui/KRKeyboardController.h"
 #include "platform/controls/Label.h"
 
-class KRFormKeyboardEditor : public pf::Object, public IKRFormEditor, public KRKeyboardControllerDelegate {
+class KRFormKeyboardEditor : public KRFormEditor, public KRKeyboardControllerDelegate {
 public:
-    const std::string& editorType() const override { return m_editorType; }
-    void setEditorType(const std::string& type) override { m_editorType = type; }
-    std::shared_ptr<KRFormItem> formItem() const override { return m_formItem; }
     // A new item shows its tip and the bar; none hides the bar and takes
     // the keyboard away from the item that had it.
     void setFormItem(const std::shared_ptr<KRFormItem>& item) override;
-    // The bar.
-    const pf::ViewRef& view() const { return m_view; }
-    void setView(const pf::ViewRef& view) { m_view = view; }
     const std::shared_ptr<pf::Label>& tipLabel() const { return m_tipLabel; }
     void setTipLabel(const std::shared_ptr<pf::Label>& label) { m_tipLabel = label; }
     // Kept for the screen; the editor does not write it.
@@ -35,9 +29,6 @@ public:
     void krKeyboardControllerWillHideFrame(KRKeyboardController&, const pf::Rect& frame) override;
 
 private:
-    std::string m_editorType;
-    std::shared_ptr<KRFormItem> m_formItem;
-    pf::ViewRef m_view;
     std::shared_ptr<pf::Label> m_tipLabel;
     std::shared_ptr<pf::Label> m_lengthLabel;
 };

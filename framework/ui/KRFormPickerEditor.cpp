@@ -103,22 +103,15 @@ void KRFormPickerEditor::setSelectedValue(const pf::Value& value)
 
 void KRFormPickerEditor::setFormItem(const std::shared_ptr<KRFormItem>& item)
 {
-    if (item == m_formItem)
-        return;
-    m_formItem = item;
-    if (m_view)
-        m_view->setHidden(!item);
-    if (!item)
+    if (!storeFormItem(item) || !item)
         return;
     setSelectedValue(item->value());
-    if (m_view)
-        if (auto superview = m_view->superview())
-            superview->bringSubviewToFront(m_view);
+    bringViewToFront();
 }
 
 void KRFormPickerEditor::doOKAction(const pf::ObjectRef&)
 {
-    auto item = m_formItem;
+    auto item = formItem();
     if (!item)
         return;
     if (auto choice = selectedItem()) {
@@ -130,8 +123,7 @@ void KRFormPickerEditor::doOKAction(const pf::ObjectRef&)
 
 void KRFormPickerEditor::doCancelAction(const pf::ObjectRef&)
 {
-    if (auto item = m_formItem)
-        item->focusCancel();
+    cancelFocus();
 }
 
 int KRFormPickerEditor::pickerViewNumberOfRowsInComponent(pf::PickerView&, int component)

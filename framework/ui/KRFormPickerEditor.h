@@ -10,26 +10,20 @@
 //
 // Main queue only.
 
-#include "framework/ui/KRFormItem.h"
+#include "framework/ui/KRFormEditor.h"
 #include "framework/ui/KRFormPickerEditorItem.h"
 #include "platform/controls/PickerView.h"
 
-class KRFormPickerEditor : public pf::Object,
-                           public IKRFormEditor,
+class KRFormPickerEditor : public KRFormEditor,
                            public pf::PickerViewDataSource,
                            public pf::PickerViewDelegate {
 public:
-    const std::string& editorType() const override { return m_editorType; }
-    void setEditorType(const std::string& type) override { m_editorType = type; }
-    std::shared_ptr<KRFormItem> formItem() const override { return m_formItem; }
     void setFormItem(const std::shared_ptr<KRFormItem>& item) override;
     // KRFormPickerEditorItem objects of the first column.
     const pf::ArrayRef& items() const { return m_items; }
     void setItems(const pf::ArrayRef& items) { m_items = items; }
     int numberOfColumns() const { return m_numberOfColumns; }
     void setNumberOfColumns(int columns) { m_numberOfColumns = columns < 0 ? 0 : columns; }
-    const pf::ViewRef& view() const { return m_view; }
-    void setView(const pf::ViewRef& view) { m_view = view; }
     const std::shared_ptr<pf::PickerView>& pickerView() const { return m_pickerView; }
     void setPickerView(const std::shared_ptr<pf::PickerView>& picker);
 
@@ -60,10 +54,7 @@ private:
     pf::ArrayRef columnItems(int column);
 
     std::vector<int> m_selectedIndexs;
-    std::shared_ptr<KRFormItem> m_formItem;
-    std::string m_editorType;
     pf::ArrayRef m_items;
     int m_numberOfColumns = 0;
-    pf::ViewRef m_view;
     std::shared_ptr<pf::PickerView> m_pickerView;
 };

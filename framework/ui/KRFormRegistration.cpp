@@ -60,26 +60,29 @@ void registerItems()
         .commit();
 }
 
+// The rows every form editor registers.
+template <class E> pf::ClassBuilder<E>& editorRows(pf::ClassBuilder<E>& builder)
+{
+    return builder.adopts(formEditorProtocol())
+        .property("editorType", &KRFormEditor::editorType, &KRFormEditor::setEditorType)
+        .property("formItem", &KRFormEditor::formItem, &E::setFormItem)
+        .property("view", &KRFormEditor::view, &KRFormEditor::setView);
+}
+
 void registerEditors()
 {
     pf::ClassBuilder<KRKeyboardController>("KRKeyboardController")
         .weakProperty("delegate", &KRKeyboardController::delegate, &KRKeyboardController::setDelegate)
         .commit();
-    pf::ClassBuilder<KRFormKeyboardEditor>("KRFormKeyboardEditor")
-        .adopts(formEditorProtocol())
+    pf::ClassBuilder<KRFormKeyboardEditor> keyboard("KRFormKeyboardEditor");
+    editorRows(keyboard)
         .adopts(keyboardDelegateProtocol())
-        .property("editorType", &KRFormKeyboardEditor::editorType, &KRFormKeyboardEditor::setEditorType)
-        .property("formItem", &KRFormKeyboardEditor::formItem, &KRFormKeyboardEditor::setFormItem)
-        .property("view", &KRFormKeyboardEditor::view, &KRFormKeyboardEditor::setView)
         .property("tipLabel", &KRFormKeyboardEditor::tipLabel, &KRFormKeyboardEditor::setTipLabel)
         .property("lengthLabel", &KRFormKeyboardEditor::lengthLabel, &KRFormKeyboardEditor::setLengthLabel)
         .action("doCloseAction", &KRFormKeyboardEditor::doCloseAction)
         .commit();
-    pf::ClassBuilder<KRFormDateEditor>("KRFormDateEditor")
-        .adopts(formEditorProtocol())
-        .property("editorType", &KRFormDateEditor::editorType, &KRFormDateEditor::setEditorType)
-        .property("formItem", &KRFormDateEditor::formItem, &KRFormDateEditor::setFormItem)
-        .property("view", &KRFormDateEditor::view, &KRFormDateEditor::setView)
+    pf::ClassBuilder<KRFormDateEditor> date("KRFormDateEditor");
+    editorRows(date)
         .property("datePicker", &KRFormDateEditor::datePicker, &KRFormDateEditor::setDatePicker)
         .property("dateFormat", &KRFormDateEditor::dateFormat, &KRFormDateEditor::setDateFormat)
         .action("doOKAction", &KRFormDateEditor::doOKAction)
@@ -90,13 +93,10 @@ void registerEditors()
         .property("text", &KRFormPickerEditorItem::text, &KRFormPickerEditorItem::setText)
         .property("items", &KRFormPickerEditorItem::items, &KRFormPickerEditorItem::setItems)
         .commit();
-    pf::ClassBuilder<KRFormPickerEditor>("KRFormPickerEditor")
-        .adopts(formEditorProtocol())
-        .property("editorType", &KRFormPickerEditor::editorType, &KRFormPickerEditor::setEditorType)
-        .property("formItem", &KRFormPickerEditor::formItem, &KRFormPickerEditor::setFormItem)
+    pf::ClassBuilder<KRFormPickerEditor> picker("KRFormPickerEditor");
+    editorRows(picker)
         .property("items", &KRFormPickerEditor::items, &KRFormPickerEditor::setItems)
         .property("numberOfColumns", &KRFormPickerEditor::numberOfColumns, &KRFormPickerEditor::setNumberOfColumns)
-        .property("view", &KRFormPickerEditor::view, &KRFormPickerEditor::setView)
         .property("pickerView", &KRFormPickerEditor::pickerView, &KRFormPickerEditor::setPickerView)
         .action("doOKAction", &KRFormPickerEditor::doOKAction)
         .action("doCancelAction", &KRFormPickerEditor::doCancelAction)

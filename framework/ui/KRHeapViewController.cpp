@@ -414,25 +414,17 @@ void KRHeapViewController::endDrag(double offset)
 void KRHeapViewController::setConfig(pf::DictionaryRef config)
 {
     KRViewController::setConfig(config);
-    if (pf::Value scheme = config ? config->get("scheme") : pf::Value(); !scheme.isNil())
-        setScheme(scheme);
-}
-
-bool KRHeapViewController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRViewController::canOpenUrl(url);
+    applyConfigScheme();
 }
 
 bool KRHeapViewController::openUrl(const pf::URL& url, bool animated)
 {
     if (isAnimating() || m_dragging)
         return false;
-    if (url.scheme() != answeredScheme())
-        return KRViewController::openUrl(url, animated);
-    auto keep = weak_from_this().lock();
-    pf::log("%s", url.absoluteString().c_str());
-    loadUrl(url, basePath(), animated);
-    return true;
+    return openContainerUrl(url, animated, [&] {
+        pf::log("%s", url.absoluteString().c_str());
+        loadUrl(url, basePath(), animated);
+    });
 }
 
 std::string KRHeapViewController::loadUrl(const pf::URL& url, const std::string& base, bool animated)

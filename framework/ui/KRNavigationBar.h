@@ -1,21 +1,14 @@
 #pragma once
 
-// A navigation bar that draws a background image stretched over the bar, above the
-// bar's own background. Setting the image it already has asks for no redraw.
+// A navigation bar with a stretched background image (see
+// KRBackgroundImageBar.h).
 //
 // Main queue only.
 
+#include "framework/ui/KRBackgroundImageBar.h"
 #include "platform/controls/NavigationBar.h"
 
-class KRNavigationBar : public pf::NavigationBar {
+class KRNavigationBar : public KRBackgroundImageBar<pf::NavigationBar> {
 public:
-    explicit KRNavigationBar(const pf::Rect& frame = pf::Rect(0, 0, 320, 44)) : pf::NavigationBar(frame) {}
-
-    const pf::ImageRef& backgroundImage() const { return m_backgroundImage; }
-    void setBackgroundImage(const pf::ImageRef& image);
-    bool drawsContent() const override { return m_backgroundImage != nullptr; }
-    void draw(pf::GraphicsContext& context, const pf::Rect& rect) override;
-
-private:
-    pf::ImageRef m_backgroundImage;
+    explicit KRNavigationBar(const pf::Rect& frame = pf::Rect(0, 0, 320, 44)) : KRBackgroundImageBar(frame) {}
 };

@@ -38,22 +38,12 @@ void KRNavigationController::applyBarImage()
                                         : pf::Image::named(*name));
 }
 
-bool KRNavigationController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRRoutedController::canOpenUrl(url);
-}
-
 bool KRNavigationController::openUrl(const pf::URL& url, bool animated)
 {
-    auto keep = weak_from_this().lock();
-    if (url.scheme() == answeredScheme()) {
+    return openContainerUrl(url, animated, [&] {
         pf::log("%s", url.absoluteString().c_str());
         loadUrl(url, basePath(), animated);
-        return true;
-    }
-    if (openWindowedUrl(url, animated))
-        return true;
-    return openInParent(url, animated);
+    });
 }
 
 std::string KRNavigationController::loadUrl(const pf::URL& url, const std::string& base, bool animated)

@@ -25,7 +25,6 @@ public:
 
     void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
     void setConfig(pf::DictionaryRef config) override;
-    bool canOpenUrl(const pf::URL& url) override;
     bool openUrl(const pf::URL& url, bool animated) override;
     // Rebuilds the stack and answers the path reached below its top.
     std::string loadUrl(const pf::URL& url, const std::string& basePath, bool animated) override;

@@ -12,8 +12,31 @@
 
 bool KRRoutedController::canOpenUrl(const pf::URL& url)
 {
+    if (ownsScheme(url))
+        return true;
     auto parent = parentController();
     return parent && parent->canOpenUrl(url);
+}
+
+bool KRRoutedController::ownsScheme(const pf::URL& url) const
+{
+    // A leaf screen's configured scheme names no level it could load.
+    return !defaultScheme().empty() && url.scheme() == answeredScheme();
+}
+
+bool KRRoutedController::openContainerUrl(const pf::URL& url, bool animated, const std::function<void()>& loadOwn)
+{
+    auto keep = platformController().weak_from_this().lock();
+    if (!ownsScheme(url))
+        return openOtherUrl(url, animated);
+    loadOwn();
+    return true;
+}
+
+bool KRRoutedController::openOtherUrl(const pf::URL& url, bool animated)
+{
+    auto keep = platformController().weak_from_this().lock();
+    return openWindowedUrl(url, animated) || openInParent(url, animated);
 }
 
 bool KRRoutedController::isDisplaced() const
@@ -62,6 +85,12 @@ bool KRRoutedController::openInParent(const pf::URL& url, bool animated)
     return parent && parent->openUrl(url, animated);
 }
 
+void KRRoutedController::applyConfigScheme()
+{
+    if (pf::Value scheme = m_config ? m_config->get("scheme") : pf::Value(); !scheme.isNil())
+        setScheme(scheme);
+}
+
 bool KRRoutedController::openWindowedUrl(const pf::URL& url, bool animated)
 {
     if (url.scheme() == "present")
@@ -69,17 +98,21 @@ bool KRRoutedController::openWindowedUrl(const pf::URL& url, bool animated)
     if (url.scheme() != "pop")
         return false;
     pf::log("%s", url.absoluteString().c_str());
-    auto context = this->context();
-    auto controller = context ? context->getViewController(url, "/") : nullptr;
-    auto platform = std::dynamic_pointer_cast<pf::ViewController>(controller);
+    auto platform = topLevelScreen(url);
     if (!platform)
         return false;
     auto window = KRPopWindow::popWindow();
     window->setBackgroundColor(pf::Color::clear());
     window->showAnimated(animated);
     window->setRootViewController(platform);
-    controller->setParentController(selfController());
+    routed(platform)->setParentController(selfController());
     return true;
+}
+
+pf::ViewControllerRef KRRoutedController::topLevelScreen(const pf::URL& url)
+{
+    auto context = this->context();
+    return std::dynamic_pointer_cast<pf::ViewController>(context ? context->getViewController(url, "/") : nullptr);
 }
 
 bool KRRoutedController::openPresentUrl(const pf::URL& url, bool animated)
@@ -99,11 +132,10 @@ bool KRRoutedController::openPresentUrl(const pf::URL& url, bool animated)
         while (presenter->modalViewController())
             presenter = presenter->modalViewController().get();
     pf::log("%s", url.absoluteString().c_str());
-    auto context = this->context();
-    auto controller = context ? context->getViewController(url, "/") : nullptr;
-    auto platform = std::dynamic_pointer_cast<pf::ViewController>(controller);
+    auto platform = topLevelScreen(url);
     if (!platform)
         return false;
+    auto controller = routed(platform);
     auto parent = std::dynamic_pointer_cast<IKRUIViewController>(presenter->weak_from_this().lock());
     controller->setParentController(parent ? parent : selfController());
     presenter->presentModalViewController(platform, animated);

@@ -12,11 +12,16 @@
 // empty path it dismisses this controller when it was itself presented.
 // Everything else goes to the parent.
 //
+// A container (a class with a default scheme) answers canOpenUrl for its
+// answered scheme itself and asks the parent for any other; a leaf screen
+// only asks the parent, whatever scheme it was configured with.
+//
 // Main queue only. The context and the parent are weak.
 
 #include "framework/core/IKRUIViewController.h"
 #include "platform/foundation/Collections.h"
 
+#include <functional>
 #include <vector>
 
 namespace pf {
@@ -70,6 +75,15 @@ protected:
 
     virtual pf::ViewController& platformController() = 0;
     virtual std::string defaultScheme() const { return {}; }
+    // True for a container and a URL of its answered scheme.
+    bool ownsScheme(const pf::URL& url) const;
+    // A container's openUrl: a URL of its answered scheme goes to `loadOwn`
+    // and is answered true; any other gets openOtherUrl.
+    bool openContainerUrl(const pf::URL& url, bool animated, const std::function<void()>& loadOwn);
+    // "pop" and "present", else the parent's answer.
+    bool openOtherUrl(const pf::URL& url, bool animated);
+    // Config "scheme", when present, becomes the scheme.
+    void applyConfigScheme();
     std::shared_ptr<IKRUIViewController> selfController();
     // Stores a configuration that differs from the current one; false for the same one.
     bool storeConfig(const pf::DictionaryRef& config);
@@ -96,6 +110,9 @@ protected:
 
 private:
     bool openPresentUrl(const pf::URL& url, bool animated);
+    // The screen the context makes for `url` from "/", when it is a routed
+    // platform controller; null otherwise.
+    std::shared_ptr<pf::ViewController> topLevelScreen(const pf::URL& url);
 
     std::weak_ptr<IKRUIContext> m_context;
     std::weak_ptr<IKRUIViewController> m_parent;

@@ -1,25 +1,18 @@
 #include "framework/ui/KRStatusView.h"
 
 #include "framework/ui/KRAnimationView.h"
-#include "platform/controls/ActivityIndicatorView.h"
 
 namespace {
 
 void start(const pf::ViewRef& view)
 {
     view->setHidden(false);
-    if (auto* indicator = dynamic_cast<pf::ActivityIndicatorView*>(view.get()))
-        indicator->startAnimating();
-    else if (auto* animation = dynamic_cast<KRAnimationView*>(view.get()))
-        animation->startAnimating();
+    KRStartAnimating(*view);
 }
 
 void stop(const pf::ViewRef& view)
 {
-    if (auto* indicator = dynamic_cast<pf::ActivityIndicatorView*>(view.get()))
-        indicator->stopAnimating();
-    else if (auto* animation = dynamic_cast<KRAnimationView*>(view.get()))
-        animation->stopAnimating();
+    KRStopAnimating(*view);
     view->setHidden(true);
 }
 

@@ -17,13 +17,9 @@ KRTabViewController::~KRTabViewController()
 
 void KRTabViewController::setConfig(pf::DictionaryRef config)
 {
-    bool changed = config != this->config();
-    KRViewController::setConfig(config);
-    if (!changed || !config)
+    if (!applyContainerConfig(config))
         return;
     auto keep = weak_from_this().lock();
-    if (pf::Value scheme = config->get("scheme"); !scheme.isNil())
-        setScheme(scheme);
     std::vector<pf::ViewControllerRef> tabs;
     for (auto& tab : KRMakeTabs(*config, context(), selfController()))
         tabs.push_back(tab.controller);
@@ -144,27 +140,20 @@ void KRTabViewController::doTabAction(const pf::ObjectRef& sender)
     setSelectedIndex(index);
 }
 
-bool KRTabViewController::canOpenUrl(const pf::URL& url)
-{
-    return url.scheme() == answeredScheme() || KRViewController::canOpenUrl(url);
-}
-
 bool KRTabViewController::openUrl(const pf::URL& url, bool animated)
 {
-    if (url.scheme() != answeredScheme())
-        return KRViewController::openUrl(url, animated);
-    auto keep = weak_from_this().lock();
-    auto component = firstPathComponent(url, "/");
-    for (std::size_t i = 0; component && i < m_tabs.size(); ++i) {
-        if (auto r = routed(m_tabs[i]); r && r->alias() == *component) {
-            if (i != m_selectedIndex)
-                setSelectedIndex(unsigned(i));
-            break;
+    return openContainerUrl(url, animated, [&] {
+        auto component = firstPathComponent(url, "/");
+        for (std::size_t i = 0; component && i < m_tabs.size(); ++i) {
+            if (auto r = routed(m_tabs[i]); r && r->alias() == *component) {
+                if (i != m_selectedIndex)
+                    setSelectedIndex(unsigned(i));
+                break;
+            }
         }
-    }
-    if (auto selected = routed(selectedViewController()))
-        selected->loadUrl(url, "/", animated);
-    return true;
+        if (auto selected = routed(selectedViewController()))
+            selected->loadUrl(url, "/", animated);
+    });
 }
 
 std::shared_ptr<IKRUIViewController> KRTabViewController::topController()

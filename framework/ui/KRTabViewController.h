@@ -45,7 +45,6 @@ public:
     void doTabAction(const pf::ObjectRef& sender);
 
     void setConfig(pf::DictionaryRef config) override;
-    bool canOpenUrl(const pf::URL& url) override;
     bool openUrl(const pf::URL& url, bool animated) override;
     std::shared_ptr<IKRUIViewController> topController() override;
 

@@ -7,7 +7,6 @@
 #include "framework/ui/KRDataOutletContainer.h"
 #include "framework/ui/KRLayoutContainer.h"
 #include "framework/ui/KRPopWindow.h"
-#include "framework/ui/KRViewImageTasks.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/View.h"
@@ -49,12 +48,19 @@ void KRViewController::setConfig(pf::DictionaryRef config)
         setHidesBottomBarWhenPushed(hides.boolValue());
 }
 
+bool KRViewController::applyContainerConfig(const pf::DictionaryRef& config)
+{
+    bool changed = config != this->config();
+    KRViewController::setConfig(config);
+    if (!changed || !config)
+        return false;
+    applyConfigScheme();
+    return true;
+}
+
 bool KRViewController::openUrl(const pf::URL& url, bool animated)
 {
-    auto keep = weak_from_this().lock();
-    if (openWindowedUrl(url, animated))
-        return true;
-    return openInParent(url, animated);
+    return openOtherUrl(url, animated);
 }
 
 std::string KRViewController::loadUrl(const pf::URL&, const std::string& basePath, bool) { return pathBelow(basePath, alias()); }
@@ -142,22 +148,4 @@ unsigned KRViewController::supportedInterfaceOrientations() const
             mask |= 1u << v;
     }
     return mask ? mask : pf::InterfaceOrientation::PortraitMask;
-}
-
-void KRViewController::downloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRDownloadImagesForView(*context, weak_from_this().lock(), view);
-}
-
-void KRViewController::loadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRLoadImagesForView(*context, view);
-}
-
-void KRViewController::cancelDownloadImagesForView(pf::View& view)
-{
-    if (auto context = this->context())
-        KRCancelDownloadImagesForView(*context, view);
 }

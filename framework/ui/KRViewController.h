@@ -20,11 +20,15 @@
 // Main queue only.
 
 #include "framework/ui/KRRoutedController.h"
+#include "framework/ui/KRViewImageTaskSource.h"
 #include "platform/ui/ViewController.h"
 
 #include <functional>
 
-class KRViewController : public pf::ViewController, public KRRoutedController, public IKRNibLoadable {
+class KRViewController : public pf::ViewController,
+                         public KRRoutedController,
+                         public IKRNibLoadable,
+                         public KRViewImageTaskSource {
 public:
     KRViewController() = default;
     ~KRViewController() override;
@@ -47,13 +51,8 @@ public:
     bool shouldAutorotateToInterfaceOrientation(int orientation) const override;
     unsigned supportedInterfaceOrientations() const override;
 
-    // Image tasks of the views inside `view`: downloads of those neither
-    // loading nor loaded (this controller their source), local-cache loads
-    // of all (running downloads withdrawn first), and withdrawal of running
-    // downloads.
-    void downloadImagesForView(pf::View& view);
-    void loadImagesForView(pf::View& view);
-    void cancelDownloadImagesForView(pf::View& view);
+    // Image tasks of the views inside `view`, this controller their source:
+    // see KRViewImageTaskSource.
 
     // Where "openUrl" actions go once checked; the platform's opener by
     // default (none until the application installs one).
@@ -61,7 +60,13 @@ public:
     static void setExternalOpener(ExternalOpener opener);
 
 protected:
+    // A container's setConfig: the base's, then, for a different entry that
+    // is not null, config "scheme"; true in that case.
+    bool applyContainerConfig(const pf::DictionaryRef& config);
+
     pf::ViewController& platformController() override { return *this; }
+    std::shared_ptr<IKRUIContext> imageTaskContext() const override { return context(); }
+    pf::ObjectRef imageTaskSource() override { return weak_from_this().lock(); }
 
 private:
     std::shared_ptr<pf::Bundle> m_nibBundle;

@@ -4,19 +4,19 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/dom/KRDOMImageElement.h"
+#include "framework/ui/UIViewSearch.h"
 #include "platform/ui/View.h"
 
 #include <functional>
 
 namespace {
 
-void eachImageView(pf::View& view, const std::function<void(const pf::ObjectRef&, IKRImageTask&)>& act)
+void eachImageView(pf::View& root, const std::function<void(const pf::ObjectRef&, IKRImageTask&)>& act)
 {
-    if (auto* task = dynamic_cast<IKRImageTask*>(&view))
-        act(view.shared_from_this(), *task);
-    auto subviews = view.subviews(); // the action may change the tree
-    for (const auto& subview : subviews)
-        eachImageView(*subview, act);
+    forEachViewInTree(root, [&](pf::View& view) {
+        if (auto* task = dynamic_cast<IKRImageTask*>(&view))
+            act(view.shared_from_this(), *task);
+    });
 }
 
 }

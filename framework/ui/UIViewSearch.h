@@ -8,6 +8,7 @@
 
 #include "platform/ui/View.h"
 
+#include <functional>
 #include <vector>
 
 namespace pf {
@@ -15,24 +16,21 @@ class Class;
 class Protocol;
 }
 
+// Visits every view of the subtree, the root included, in that order. A
+// view's subviews are read just after it is visited, so a visit may change
+// the tree below it.
+void forEachViewInTree(pf::View& root, const std::function<void(pf::View&)>& visit);
+
 // Through C++ types: T may be a view class or an interface such as IKRImageTask.
 template <class T>
 std::vector<std::shared_ptr<T>> searchViewForClass(const pf::ViewRef& root)
 {
     std::vector<std::shared_ptr<T>> found;
-    found.reserve(4);
-    std::vector<pf::ViewRef> stack{root};
-    while (!stack.empty()) {
-        pf::ViewRef view = std::move(stack.back());
-        stack.pop_back();
-        if (!view)
-            continue;
-        if (auto match = std::dynamic_pointer_cast<T>(view))
-            found.push_back(std::move(match));
-        auto& children = view->subviews();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            stack.push_back(*it);
-    }
+    if (root)
+        forEachViewInTree(*root, [&found](pf::View& view) {
+            if (auto* match = dynamic_cast<T*>(&view))
+                found.emplace_back(view.shared_from_this(), match);
+        });
     return found;
 }
 

@@ -30,6 +30,7 @@ std::string bullets(std::size_t count)
 
 TextField::TextField(const Rect& frame)
     : Control(frame)
+    , TextEditing(static_cast<View&>(*this))
 {
 }
 
@@ -96,56 +97,58 @@ std::shared_ptr<TextField> TextField::editingField()
 
 void TextField::reloadInputViews()
 {
-    if (m_editing)
-        Keyboard::shared().show(m_inputView);
+    if (isEditing())
+        Keyboard::shared().show(inputView());
 }
 
 bool TextField::beginEditing()
 {
-    if (m_editing)
-        return true;
-    if (!isEnabled())
-        return false;
-    auto keep = std::static_pointer_cast<TextField>(self());
-    auto delegate = m_delegate.lock();
-    if (delegate && !delegate->textFieldShouldBeginEditing(*this))
-        return false;
-    if (auto other = editing().lock(); other && other != keep && !other->endEditing())
-        return false;
-    m_editing = true;
-    editing() = keep;
-    // Key events come through the window's first responder; outside a
-    // window (no keys to take) the field still edits by code.
-    becomeFirstResponder();
-    Keyboard::shared().show(m_inputView);
-    setNeedsDisplay();
-    if (delegate)
-        delegate->textFieldDidBeginEditing(*this);
-    sendActionsForControlEvents(ControlEvent::EditingDidBegin);
-    return true;
+    return beginTextEditing();
 }
 
 bool TextField::endEditing(bool force)
 {
-    if (!m_editing)
-        return true;
-    auto keep = self();
+    return endTextEditing(force);
+}
+
+bool TextField::shouldBeginEditing()
+{
     auto delegate = m_delegate.lock();
-    if (!force && delegate && !delegate->textFieldShouldEndEditing(*this))
+    if (delegate && !delegate->textFieldShouldBeginEditing(*this))
         return false;
-    m_editing = false;
-    m_buffer.setMarkedText({}); // an unfinished composition is dropped
+    auto other = editing().lock();
+    return !other || other.get() == this || other->endEditing();
+}
+
+void TextField::editingStarted()
+{
+    editing() = std::static_pointer_cast<TextField>(self());
+}
+
+void TextField::didBeginEditing()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->textFieldDidBeginEditing(*this);
+    sendActionsForControlEvents(ControlEvent::EditingDidBegin);
+}
+
+bool TextField::shouldEndEditing()
+{
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textFieldShouldEndEditing(*this);
+}
+
+void TextField::editingStopped()
+{
     if (editing().lock().get() == this)
         editing().reset();
-    if (isFirstResponder())
-        resignFirstResponder();
-    // The next field's beginEditing shows the keyboard again before this slide ends.
-    Keyboard::shared().hide();
-    setNeedsDisplay();
-    if (delegate)
+}
+
+void TextField::didEndEditing()
+{
+    if (auto delegate = m_delegate.lock())
         delegate->textFieldDidEndEditing(*this);
     sendActionsForControlEvents(ControlEvent::EditingDidEnd);
-    return true;
 }
 
 bool TextField::canBecomeFirstResponder() const
@@ -153,18 +156,13 @@ bool TextField::canBecomeFirstResponder() const
     return isEnabled();
 }
 
-void TextField::didBecomeFirstResponder()
+bool TextField::shouldChangeText(TextRange range, const std::string& text)
 {
-    if (!m_editing && !beginEditing())
-        resignFirstResponder();
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->textFieldShouldChangeCharactersInRange(*this, range, text);
 }
 
-void TextField::didResignFirstResponder()
-{
-    endEditing(true);
-}
-
-void TextField::changed()
+void TextField::textChanged()
 {
     setNeedsDisplay();
     sendActionsForControlEvents(ControlEvent::EditingChanged);
@@ -172,11 +170,11 @@ void TextField::changed()
 
 void TextField::insertText(const std::string& utf8)
 {
-    if (!m_editing || !isValidUtf8(utf8))
+    if (!isEditing() || !isValidUtf8(utf8))
         return;
-    auto keep = self();
-    auto delegate = m_delegate.lock();
     if (utf8 == "\n") {
+        auto keep = self();
+        auto delegate = m_delegate.lock();
         m_buffer.setMarkedText({});
         if (!delegate || delegate->textFieldShouldReturn(*this))
             sendActionsForControlEvents(ControlEvent::EditingDidEndOnExit);
@@ -186,42 +184,19 @@ void TextField::insertText(const std::string& utf8)
     // One line: line breaks inside pasted or committed text are dropped.
     std::string text = utf8;
     std::erase_if(text, [](char c) { return c == '\n' || c == '\r'; });
-    if (delegate && !delegate->textFieldShouldChangeCharactersInRange(*this, m_buffer.insertionRange(), text)) {
-        m_buffer.setMarkedText({});
-        setNeedsDisplay();
-        return;
-    }
-    m_buffer.insert(text);
-    changed();
+    insertEditedText(text);
 }
 
 void TextField::deleteBackward()
 {
-    if (!m_editing)
-        return;
-    if (m_buffer.deleteBackwardInMarkedText()) {
-        setNeedsDisplay();
-        return;
-    }
-    auto keep = self();
-    TextRange range = m_buffer.deletionRange();
-    if (range.length == 0)
-        return;
-    auto delegate = m_delegate.lock();
-    if (delegate && !delegate->textFieldShouldChangeCharactersInRange(*this, range, {}))
-        return;
-    m_buffer.remove(range);
-    changed();
+    deleteEditedBackward();
 }
 
 void TextField::setMarkedText(const std::string& utf8)
 {
-    if (!m_editing)
-        return;
     std::string text = utf8;
     std::erase_if(text, [](char c) { return c == '\n' || c == '\r'; });
-    if (m_buffer.setMarkedText(text))
-        setNeedsDisplay();
+    setEditedMarkedText(text);
 }
 
 void TextField::moveCaretLeft()
@@ -286,7 +261,7 @@ void TextField::draw(GraphicsContext& context, const Rect&)
         Size s = measurer.measure(shown, m_style, 0);
         drawText(context, shown, Rect(box.x(), box.y() + (box.height() - s.height) / 2, box.width(), s.height), m_style);
     }
-    if (!m_editing)
+    if (!isEditing())
         return;
     Rect caret = caretRect();
     if (m_buffer.hasMarkedText()) {

@@ -11,7 +11,7 @@
 // Main thread only. The delegate is not retained; every callback is optional.
 
 #include "platform/controls/Control.h"
-#include "platform/controls/TextBuffer.h"
+#include "platform/controls/TextEditing.h"
 #include "platform/graphics/Text.h"
 
 #include <string>
@@ -35,7 +35,7 @@ public:
 
 enum class TextBorderStyle { None, Line, Bezel, RoundedRect };
 
-class TextField : public Control {
+class TextField : public Control, public TextEditing {
 public:
     explicit TextField(const Rect& frame = {});
     ~TextField() override;
@@ -58,13 +58,10 @@ public:
     void setBorderStyle(TextBorderStyle style);
     bool isSecureTextEntry() const { return m_secure; }
     void setSecureTextEntry(bool secure);
-    // Shown by the keyboard in place of its panel while this field edits.
-    const ViewRef& inputView() const { return m_inputView; }
-    void setInputView(const ViewRef& view) { m_inputView = view; }
-    // Shows a changed input view at once when editing.
+    // inputView (see TextEditing) is shown by the keyboard in place of its
+    // panel while this field edits. Shows a changed input view at once when editing.
     void reloadInputViews();
 
-    bool isEditing() const { return m_editing; }
     // False when the delegate refuses. Another field that is editing ends first.
     bool beginEditing();
     // False when the delegate refuses, unless forced.
@@ -81,7 +78,6 @@ public:
     bool wantsTextInput() const override { return true; }
     void moveCaretLeft();
     void moveCaretRight();
-    const TextBuffer& buffer() const { return m_buffer; }
     // Where the caret is drawn, in bounds coordinates.
     Rect caretRect() const;
 
@@ -93,23 +89,30 @@ public:
 protected:
     // Focus given by code begins editing (when the delegate agrees); focus
     // taken elsewhere (another control, leaving the window) ends it.
-    void didBecomeFirstResponder() override;
-    void didResignFirstResponder() override;
+    void didBecomeFirstResponder() override { focusGiven(); }
+    void didResignFirstResponder() override { focusTaken(); }
+
+    bool canEdit() const override { return isEnabled(); }
+    // The delegate agrees, and another field that is editing ends first.
+    bool shouldBeginEditing() override;
+    void editingStarted() override;
+    void didBeginEditing() override;
+    bool shouldEndEditing() override;
+    void editingStopped() override;
+    void didEndEditing() override;
+    bool shouldChangeText(TextRange range, const std::string& text) override;
+    void textChanged() override;
 
 private:
     std::string shownText() const;
     Rect textRect() const;
-    void changed();
 
     std::weak_ptr<TextFieldDelegate> m_delegate;
     WeakObject m_delegateObject;
-    TextBuffer m_buffer;
     std::string m_placeholder;
     TextStyle m_style{Font::system(17), Color::black(), TextAlignment::Left, LineBreakMode::Clip, 1, 0};
     TextBorderStyle m_borderStyle = TextBorderStyle::None;
     bool m_secure = false;
-    bool m_editing = false;
-    ViewRef m_inputView;
 };
 
 }

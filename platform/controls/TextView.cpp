@@ -1,6 +1,5 @@
 #include "platform/controls/TextView.h"
 
-#include "platform/controls/Keyboard.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/GraphicsContext.h"
 
@@ -15,6 +14,7 @@ constexpr double kInset = 8;
 
 TextView::TextView(const Rect& frame)
     : ScrollView(frame)
+    , TextEditing(static_cast<View&>(*this))
 {
     setBackgroundColor(Color::whiteColor());
     setAlwaysBounceVertical(true);
@@ -54,40 +54,36 @@ void TextView::setEditable(bool editable)
 
 bool TextView::beginEditing()
 {
-    if (m_editing)
-        return true;
-    if (!m_editable)
-        return false;
-    auto keep = self();
-    auto delegate = textDelegate();
-    if (delegate && !delegate->textViewShouldBeginEditing(*this))
-        return false;
-    m_editing = true;
-    becomeFirstResponder();
-    Keyboard::shared().show(m_inputView);
-    setNeedsDisplay();
-    if (delegate)
-        delegate->textViewDidBeginEditing(*this);
-    return true;
+    return beginTextEditing();
 }
 
 bool TextView::endEditing(bool force)
 {
-    if (!m_editing)
-        return true;
-    auto keep = self();
+    return endTextEditing(force);
+}
+
+bool TextView::shouldBeginEditing()
+{
     auto delegate = textDelegate();
-    if (!force && delegate && !delegate->textViewShouldEndEditing(*this))
-        return false;
-    m_editing = false;
-    m_buffer.setMarkedText({});
-    if (isFirstResponder())
-        resignFirstResponder();
-    Keyboard::shared().hide();
-    setNeedsDisplay();
-    if (delegate)
+    return !delegate || delegate->textViewShouldBeginEditing(*this);
+}
+
+void TextView::didBeginEditing()
+{
+    if (auto delegate = textDelegate())
+        delegate->textViewDidBeginEditing(*this);
+}
+
+bool TextView::shouldEndEditing()
+{
+    auto delegate = textDelegate();
+    return !delegate || delegate->textViewShouldEndEditing(*this);
+}
+
+void TextView::didEndEditing()
+{
+    if (auto delegate = textDelegate())
         delegate->textViewDidEndEditing(*this);
-    return true;
 }
 
 bool TextView::canBecomeFirstResponder() const
@@ -95,18 +91,13 @@ bool TextView::canBecomeFirstResponder() const
     return m_editable;
 }
 
-void TextView::didBecomeFirstResponder()
+bool TextView::shouldChangeText(TextRange range, const std::string& text)
 {
-    if (!m_editing && !beginEditing())
-        resignFirstResponder();
+    auto delegate = textDelegate();
+    return !delegate || delegate->textViewShouldChangeTextInRange(*this, range, text);
 }
 
-void TextView::didResignFirstResponder()
-{
-    endEditing(true);
-}
-
-void TextView::changed()
+void TextView::textChanged()
 {
     updateContentSize();
     setNeedsDisplay();
@@ -117,42 +108,18 @@ void TextView::changed()
 
 void TextView::insertText(const std::string& utf8)
 {
-    if (!m_editing || !isValidUtf8(utf8))
-        return;
-    auto keep = self();
-    auto delegate = textDelegate();
-    if (delegate && !delegate->textViewShouldChangeTextInRange(*this, m_buffer.insertionRange(), utf8)) {
-        m_buffer.setMarkedText({});
-        setNeedsDisplay();
-        return;
-    }
-    m_buffer.insert(utf8);
-    changed();
+    if (isEditing() && isValidUtf8(utf8))
+        insertEditedText(utf8);
 }
 
 void TextView::deleteBackward()
 {
-    if (!m_editing)
-        return;
-    if (m_buffer.deleteBackwardInMarkedText()) {
-        setNeedsDisplay();
-        return;
-    }
-    auto keep = self();
-    TextRange range = m_buffer.deletionRange();
-    if (range.length == 0)
-        return;
-    auto delegate = textDelegate();
-    if (delegate && !delegate->textViewShouldChangeTextInRange(*this, range, {}))
-        return;
-    m_buffer.remove(range);
-    changed();
+    deleteEditedBackward();
 }
 
 void TextView::setMarkedText(const std::string& utf8)
 {
-    if (m_editing && m_buffer.setMarkedText(utf8))
-        setNeedsDisplay();
+    setEditedMarkedText(utf8);
 }
 
 Rect TextView::caretRect() const
@@ -201,7 +168,7 @@ void TextView::draw(GraphicsContext& context, const Rect&)
     // Drawn in content coordinates: the drawing scrolls with the bounds' origin.
     Rect box(kInset, kInset, std::max(1.0, bounds().width() - 2 * kInset), std::max(contentSize().height, bounds().height()));
     drawText(context, m_buffer.displayText(), box, m_style);
-    if (!m_editing)
+    if (!isEditing())
         return;
     Rect caret = caretRect();
     if (m_buffer.hasMarkedText()) {

@@ -9,7 +9,7 @@
 // Main thread only. The delegate is not retained; every callback is optional.
 
 #include "platform/controls/ScrollView.h"
-#include "platform/controls/TextBuffer.h"
+#include "platform/controls/TextEditing.h"
 #include "platform/graphics/Text.h"
 
 #include <string>
@@ -28,7 +28,7 @@ public:
     virtual void textViewDidChange(TextView&) {}
 };
 
-class TextView : public ScrollView {
+class TextView : public ScrollView, public TextEditing {
 public:
     explicit TextView(const Rect& frame = {});
 
@@ -43,10 +43,7 @@ public:
     void setTextColor(const Color& color);
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable);
-    const ViewRef& inputView() const { return m_inputView; }
-    void setInputView(const ViewRef& view) { m_inputView = view; }
 
-    bool isEditing() const { return m_editing; }
     bool beginEditing();
     bool endEditing(bool force = false);
 
@@ -55,7 +52,6 @@ public:
     void setMarkedText(const std::string& utf8) override;
     bool canBecomeFirstResponder() const override;
     bool wantsTextInput() const override { return true; }
-    const TextBuffer& buffer() const { return m_buffer; }
     // The caret in content coordinates.
     Rect caretRect() const;
 
@@ -70,18 +66,23 @@ public:
 protected:
     // Focus given by code begins editing (when the delegate agrees); focus
     // taken elsewhere (another control, leaving the window) ends it.
-    void didBecomeFirstResponder() override;
-    void didResignFirstResponder() override;
+    void didBecomeFirstResponder() override { focusGiven(); }
+    void didResignFirstResponder() override { focusTaken(); }
+
+    bool canEdit() const override { return m_editable; }
+    bool shouldBeginEditing() override;
+    void didBeginEditing() override;
+    bool shouldEndEditing() override;
+    void didEndEditing() override;
+    bool shouldChangeText(TextRange range, const std::string& text) override;
+    // The content grows with the text and scrolls to the caret.
+    void textChanged() override;
 
 private:
-    void changed();
     void updateContentSize();
 
-    TextBuffer m_buffer;
     TextStyle m_style{Font::system(17), Color::black(), TextAlignment::Left, LineBreakMode::WordWrap, 0, 0};
     bool m_editable = true;
-    bool m_editing = false;
-    ViewRef m_inputView;
 };
 
 }

@@ -209,9 +209,11 @@ public:
         return *this;
     }
 
-    template <class R, class A>
-    ClassBuilder& property(std::string name, R (T::*getter)() const, void (T::*setter)(A))
+    // The accessors may be members of a base class of T.
+    template <class R, class A, class G, class S>
+    ClassBuilder& property(std::string name, R (G::*getter)() const, void (S::*setter)(A))
     {
+        static_assert(std::is_base_of_v<G, T> && std::is_base_of_v<S, T>, "accessors of another class");
         using V = detail::Bare<R>;
         static_assert(std::is_same_v<V, detail::Bare<A>>, "getter and setter disagree on the type");
         m_properties.push_back(detail::makeProperty<T, V>(
@@ -221,16 +223,17 @@ public:
     }
     // An object property that does not keep its object (a delegate), so an
     // interface file may point it anywhere, cycles included.
-    template <class R, class A>
-    ClassBuilder& weakProperty(std::string name, R (T::*getter)() const, void (T::*setter)(A))
+    template <class R, class A, class G, class S>
+    ClassBuilder& weakProperty(std::string name, R (G::*getter)() const, void (S::*setter)(A))
     {
         property(std::move(name), getter, setter);
         m_properties.back().weak = true;
         return *this;
     }
-    template <class R>
-    ClassBuilder& readonlyProperty(std::string name, R (T::*getter)() const)
+    template <class R, class G>
+    ClassBuilder& readonlyProperty(std::string name, R (G::*getter)() const)
     {
+        static_assert(std::is_base_of_v<G, T>, "a getter of another class");
         using V = detail::Bare<R>;
         m_properties.push_back(
             detail::makeProperty<T, V>(std::move(name), [getter](const T& o) -> V { return (o.*getter)(); }, nullptr));

@@ -117,6 +117,45 @@ TEST(KRContainerDataController, PullReloadsOnceAsTheListSpringsBack)
     }
 }
 
+TEST(KRContainerDataController, LoadingViewsStopWithoutAContainerView)
+{
+    auto source = std::make_shared<Pages>();
+    auto controller = std::make_shared<KRContainerDataController>();
+    controller->setTopLoadingView(loadingView({320, 60}));
+    controller->setBottomLoadingView(loadingView({320, 50}));
+    controller->setDataSource(source);
+    source->reloadData();
+    EXPECT_TRUE(controller->topLoadingView()->isAnimating());
+    source->fill(30);
+    controller->krDataSourceDidLoaded(*source);
+    EXPECT_FALSE(controller->topLoadingView()->isAnimating());
+    EXPECT_FALSE(controller->bottomLoadingView()->isAnimating());
+
+    // Pull tracking works once a container view comes.
+    auto view = std::make_shared<KRContainerView>(pf::Rect{0, 0, 320, 480});
+    view->setContainerLayout(std::make_shared<KRFlowContainerLayout>());
+    controller->setItemSize({100, 100});
+    controller->setContainerView(view);
+    view->reloadData();
+    view->setContentOffset({0, -70});
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(controller->topLoadingView()->direct(), 1);
+}
+
+TEST(KRContainerDataController, NotFoundViewCoversOnlyAnEmptyList)
+{
+    Grid g(0);
+    auto notFound = std::make_shared<pf::View>();
+    g.controller->setNotFoundDataView(notFound);
+    g.source->reloadData();
+    g.controller->krDataSourceDidLoaded(*g.source);
+    EXPECT_EQ(notFound->superview(), g.view);
+    EXPECT_EQ(notFound->frame(), g.view->bounds());
+    g.source->fill(3);
+    g.controller->krDataSourceDidLoaded(*g.source);
+    EXPECT_EQ(notFound->superview(), nullptr);
+}
+
 TEST(KRContainerDataController, LoadMoreOnlyWhenScrollingEndsAndOnce)
 {
     { // 30 items: 1,000 points of content, the load-more view below them.

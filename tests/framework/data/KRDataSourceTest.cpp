@@ -118,3 +118,21 @@ TEST(KRStatusGatherDataSource, ActsForTheMemberOfItsStatus)
     gather.reset();
     EXPECT_TRUE(!members[0]->context() && !members[0]->delegate());
 }
+
+// Members "hot", none and "new": an unmatched status, or none, means the first.
+TEST(KRStatusGatherDataSource, NoMatchingStatusFallsBackToTheFirstMember)
+{
+    std::vector<std::shared_ptr<KRStatusDataSource>> members(3);
+    for (auto& member : members)
+        member = std::make_shared<KRStatusDataSource>();
+    members[0]->setStatus(std::string("hot"));
+    members[2]->setStatus(std::string("new"));
+    auto gather = std::make_shared<KRStatusGatherDataSource>();
+    gather->setDataSources(members);
+    const std::pair<std::optional<std::string>, int> rows[] = {
+        {std::nullopt, 0}, {std::string("none"), 0}, {std::string("new"), 2}, {std::string(), 0}};
+    for (const auto& [status, active] : rows) {
+        gather->setStatus(status);
+        EXPECT_EQ(gather->dataSource(), members[active]) << status.value_or("(none)");
+    }
+}

@@ -4,6 +4,7 @@
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDocumentController.h"
 #include "framework/data/KRDocumentDataController.h"
+#include "framework/data/KRTemplateText.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "platform/foundation/Bundle.h"
@@ -154,6 +155,34 @@ TEST(KRDocumentDataController, TemplatesOutsideTheBundleAreRefused)
         EXPECT_EQ(t.height(0), 0) << name;
         EXPECT_EQ(t.height(1), 0) << name;
     }
+}
+
+// A template is read once per name and bundle: a file changed on disk
+// shows only once the name or the bundle changes.
+TEST(KRTemplateTextCache, ReadsOncePerNameAndBundle)
+{
+    std::string dir = pf::temporaryDirectory() + "/doc-cache-" + std::to_string(getpid());
+    pf::createDirectories(dir);
+    pf::writeFileAtomically(dir + "/a.html", "one");
+    pf::writeFileAtomically(dir + "/b.html", "two");
+    auto bundle = std::make_shared<pf::Bundle>(dir);
+    KRTemplateTextCache cache;
+    cache.setBundle(bundle);
+    cache.setName("a.html");
+    EXPECT_EQ(cache.text(), "one");
+    pf::writeFileAtomically(dir + "/a.html", "changed");
+    cache.setName("a.html");
+    cache.setBundle(bundle);
+    EXPECT_EQ(cache.text(), "one");
+    cache.setName("b.html");
+    EXPECT_EQ(cache.text(), "two");
+    cache.setName("a.html");
+    EXPECT_EQ(cache.text(), "changed");
+    pf::writeFileAtomically(dir + "/a.html", "again");
+    cache.setBundle(std::make_shared<pf::Bundle>(dir));
+    EXPECT_EQ(cache.text(), "again");
+    cache.setName(std::nullopt);
+    EXPECT_EQ(cache.text(), std::nullopt);
 }
 
 namespace {

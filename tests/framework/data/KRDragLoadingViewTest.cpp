@@ -1,5 +1,6 @@
 #include "TableRig.h"
 
+#include "framework/ui/KRAnimationView.h"
 #include "platform/controls/ActivityIndicatorView.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,34 @@ TEST(KRDragLoadingView, StatesShowPartsAndTurnArrow)
     }
     window->setHidden(true);
     pf::Screen::main().removeAllWindows();
+}
+
+// A loading face of our own starts and stops like the activity indicator;
+// a plain view is only shown and hidden.
+TEST(KRDragLoadingView, AnimationViewLoadingViewStartsOnce)
+{
+    struct Face : KRAnimationView {
+        std::string calls;
+        void startAnimating() override { calls += "start "; }
+        void stopAnimating() override { calls += "stop "; }
+    };
+    auto face = std::make_shared<Face>();
+    KRDragLoadingView drag;
+    drag.setLoadingView(face);
+    drag.startAnimation();
+    drag.startAnimation();
+    EXPECT_FALSE(face->isHidden());
+    drag.stopAnimation();
+    drag.stopAnimation();
+    EXPECT_EQ(face->calls, "start stop ");
+    EXPECT_TRUE(face->isHidden());
+
+    auto plain = std::make_shared<pf::View>();
+    drag.setLoadingView(plain);
+    drag.startAnimation();
+    EXPECT_FALSE(plain->isHidden());
+    drag.stopAnimation();
+    EXPECT_TRUE(plain->isHidden());
 }
 
 }

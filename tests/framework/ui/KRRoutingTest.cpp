@@ -8,10 +8,14 @@
 #include "framework/ui/IKRStyleSheetHolder.h"
 #include "framework/ui/KRContentViewController.h"
 #include "framework/ui/KRDocumentViewController.h"
+#include "framework/ui/KRFoldViewController.h"
+#include "framework/ui/KRHeapViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRLayout.h"
 #include "framework/ui/KRNavigationController.h"
 #include "framework/ui/KRPopWindow.h"
+#include "framework/ui/KRTabBarController.h"
+#include "framework/ui/KRTabViewController.h"
 #include "platform/controls/ScrollView.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/Bitmap.h"
@@ -186,6 +190,61 @@ TEST_F(KRRoutingTest, UnhandledUrlsAnswerNoAndChangeNothing)
         EXPECT_EQ(dumpTree(), before) << url;
     }
     EXPECT_TRUE(KRPopWindow::openWindows().empty());
+}
+
+// A container answers its own scheme (its default, or the configured one)
+// and asks its parent for any other; a leaf screen only asks its parent,
+// whatever scheme it was configured with; a tab bar never asks.
+TEST(KRRoutedCanOpenUrl, ContainersAnswerTheirSchemeLeavesAskTheirParent)
+{
+    auto parent = std::make_shared<KRContentViewController>();
+    parent->setScheme(pf::Value("root"));
+    auto make = [](const std::string& kind) -> std::shared_ptr<IKRUIViewController> {
+        if (kind == "leaf")
+            return std::make_shared<KRViewController>();
+        if (kind == "content")
+            return std::make_shared<KRContentViewController>();
+        if (kind == "navigation")
+            return std::make_shared<KRNavigationController>();
+        if (kind == "heap")
+            return std::make_shared<KRHeapViewController>();
+        if (kind == "fold")
+            return std::make_shared<KRFoldViewController>();
+        if (kind == "tab")
+            return std::make_shared<KRTabViewController>();
+        return std::make_shared<KRTabBarController>();
+    };
+    struct Row {
+        const char* kind;
+        const char* scheme; // configured; "" for none
+        const char* url;
+        bool underParent;
+        bool answer;
+    } rows[] = {
+        {"leaf", "root", "root:///a", false, false},
+        {"leaf", "root", "root:///a", true, true},
+        {"leaf", "", "content:///a", true, false},
+        {"content", "", "content:///a", false, true},
+        {"content", "box", "content:///a", false, false},
+        {"content", "box", "box:///a", false, true},
+        {"navigation", "", "nav:///a", false, true},
+        {"navigation", "", "root:///a", true, true},
+        {"heap", "", "nav:///a", false, true},
+        {"fold", "", "fold:///a", false, true},
+        {"fold", "", "tab:///a", false, false},
+        {"tab", "", "tab:///a", false, true},
+        {"tab", "", "root:///a", true, true},
+        {"tabbar", "", "tab:///a", false, true},
+        {"tabbar", "", "root:///a", true, false},
+    };
+    for (const Row& r : rows) {
+        auto controller = make(r.kind);
+        if (*r.scheme)
+            controller->setScheme(pf::Value(r.scheme));
+        if (r.underParent)
+            controller->setParentController(parent);
+        EXPECT_EQ(controller->canOpenUrl(*pf::URL::create(r.url)), r.answer) << r.kind << " " << r.url;
+    }
 }
 
 TEST_F(KRRoutingTest, PopAndPresentOpenOverTheScreen)

@@ -3,6 +3,7 @@
 #include "framework/ui/KRActionView.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRNavigationBar.h"
+#include "framework/ui/KRToolbar.h"
 #include "framework/ui/KRWebView.h"
 #include "framework/ui/KRZoomView.h"
 #include "framework/ui/UIViewHidden.h"
@@ -187,16 +188,22 @@ TEST_F(KitTest, GifStepsThroughItsFramesOnlyInAWindow)
 
 TEST_F(KitTest, BarsDrawTheirImageAndWebViewsHideTheirShadows)
 {
-    auto bar = std::make_shared<KRNavigationBar>();
-    window->addSubview(bar);
     auto bitmap = pf::Bitmap::create(2, 2);
     ASSERT_TRUE(bitmap);
     bitmap.value()->fill(pf::Color::rgb(0, 1, 0));
     auto image = pf::Image::create(bitmap.value());
+    auto bar = std::make_shared<KRNavigationBar>();
+    window->addSubview(bar);
     bar->setBackgroundImage(image);
     EXPECT_TRUE(probe({300, 40}).near({0, 255, 0, 255}));
     bar->setBackgroundImage(image);
     EXPECT_FALSE(bar->needsDisplay()); // the same image asks for no redraw
+    bar->removeFromSuperview();
+    auto toolbar = std::make_shared<KRToolbar>();
+    window->addSubview(toolbar);
+    toolbar->setBackgroundImage(image);
+    EXPECT_TRUE(probe({300, 40}).near({0, 255, 0, 255}));
+    toolbar->removeFromSuperview();
 
     auto web = std::make_shared<KRWebView>(pf::Rect(0, 100, 320, 300));
     window->addSubview(web);

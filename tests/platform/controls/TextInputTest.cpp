@@ -204,5 +204,42 @@ TEST_F(TextInput, TextViewBreaksLinesAndFollowsTheCaret)
     view->endEditing();
 }
 
+// The text view edits by the field's rules: a refused beginning leaves it
+// idle and unfocused, a refused change keeps the text and drops the
+// composition, ending drops an unfinished composition and resigns, and a
+// view that is not editable never begins.
+TEST_F(TextInput, TextViewEditsByTheFieldsRules)
+{
+    class Gate final : public TextViewDelegate {
+    public:
+        bool textViewShouldBeginEditing(TextView&) override { return allowBegin; }
+        bool textViewShouldChangeTextInRange(TextView&, TextRange, const std::string& text) override
+        {
+            return text != "no";
+        }
+        bool allowBegin = false;
+    };
+    auto gate = std::make_shared<Gate>();
+    auto view = std::make_shared<TextView>(Rect(10, 100, 300, 80));
+    view->setDelegate(gate);
+    window->addSubview(view);
+    view->becomeFirstResponder();
+    EXPECT_FALSE(view->isFirstResponder() || view->isEditing());
+    gate->allowBegin = true;
+    EXPECT_TRUE(view->becomeFirstResponder());
+    ASSERT_TRUE(view->isEditing());
+    view->insertText("ok");
+    view->setMarkedText("n");
+    view->insertText("no");
+    EXPECT_EQ(view->buffer().displayText(), "ok");
+    view->setMarkedText("zh");
+    EXPECT_EQ(view->buffer().displayText(), "okzh");
+    EXPECT_TRUE(view->endEditing());
+    EXPECT_EQ(view->buffer().displayText(), "ok");
+    EXPECT_FALSE(view->isFirstResponder());
+    view->setEditable(false);
+    EXPECT_FALSE(view->beginEditing());
+}
+
 }
 }

@@ -1,5 +1,6 @@
 #include "framework/ui/KRFormController.h"
 #include "framework/ui/KRFormDateEditor.h"
+#include "framework/ui/KRFormKeyboardEditor.h"
 #include "framework/ui/KRFormPickerEditor.h"
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Bundle.h"
@@ -128,6 +129,33 @@ TEST_F(KRFormEditors, FocusWithoutAMatchingEditor)
     EXPECT_EQ(dates->formItem(), dayItem);
     loose->focusCancel();
     EXPECT_FALSE(dates->formItem() || form->focusFormItem() || form->focusEditor() || loose->isFocus());
+}
+
+// Each editor shows its view exactly while it holds an item; the panels
+// (date, picker) come in front of their siblings as they take one, the
+// keyboard bar stays where it is.
+TEST(KRFormEditor, ViewsShowWhileEditingAndPanelsComeToFront)
+{
+    struct Row {
+        std::shared_ptr<KRFormEditor> editor;
+        bool panel;
+    } rows[] = {{std::make_shared<KRFormKeyboardEditor>(), false},
+                {std::make_shared<KRFormDateEditor>(), true},
+                {std::make_shared<KRFormPickerEditor>(), true}};
+    for (const Row& row : rows) {
+        auto parent = std::make_shared<pf::View>();
+        auto view = std::make_shared<pf::View>();
+        parent->addSubview(view);
+        parent->addSubview(std::make_shared<pf::View>());
+        row.editor->setView(view);
+        auto item = std::make_shared<KRFormItem>();
+        row.editor->setFormItem(item);
+        EXPECT_FALSE(view->isHidden());
+        EXPECT_EQ(parent->subviews().back() == view, row.panel);
+        row.editor->setFormItem(nullptr);
+        EXPECT_TRUE(view->isHidden());
+        EXPECT_FALSE(row.editor->formItem());
+    }
 }
 
 }
