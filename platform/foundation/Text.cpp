@@ -1,6 +1,7 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace pf {
 
@@ -128,18 +129,57 @@ std::string fromUtf16(std::u16string_view utf16)
 
 bool isValidUtf8(std::string_view bytes)
 {
-    for (std::size_t i = 0; i < bytes.size();) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p != end) {
+        // ASCII, the bulk of most text, eight bytes at a time.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ULL)
+                break;
+            p += 8;
         }
-        std::size_t before = i;
-        char32_t cp = decodeOne(bytes, i);
-        if (cp == 0xFFFD && i == before + 1)
+        while (p != end && static_cast<unsigned char>(*p) < 0x80)
+            ++p;
+        if (p == end)
+            break;
+        std::size_t run = utf8MultibyteRun(std::string_view(p, static_cast<std::size_t>(end - p)));
+        if (run == 0)
             return false;
+        p += run;
     }
     return true;
+}
+
+std::size_t utf8MultibyteRun(std::string_view bytes)
+{
+    auto* start = reinterpret_cast<const unsigned char*>(bytes.data());
+    const unsigned char* p = start;
+    const unsigned char* end = start + bytes.size();
+    auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+    while (p != end) {
+        unsigned char c = *p;
+        auto left = end - p;
+        // The second byte's range rules out overlong forms, surrogates and
+        // code points past U+10FFFF without decoding.
+        if (c >= 0xC2 && c <= 0xDF && left >= 2 && continuation(p[1])) {
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF && left >= 3) {
+            unsigned char low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+            if (p[1] < low || p[1] > high || !continuation(p[2]))
+                break;
+            p += 3;
+        } else if (c >= 0xF0 && c <= 0xF4 && left >= 4) {
+            unsigned char low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+            if (p[1] < low || p[1] > high || !continuation(p[2]) || !continuation(p[3]))
+                break;
+            p += 4;
+        } else {
+            break; // ASCII, a stray or invalid byte, or a cut sequence
+        }
+    }
+    return static_cast<std::size_t>(p - start);
 }
 
 std::string dropInvalidUtf8(std::string_view bytes)
@@ -156,34 +196,10 @@ std::string dropInvalidUtf8(std::string_view bytes)
     return out;
 }
 
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void appendUtf8(std::string& out, char32_t cp)
 {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    char bytes[4];
+    out.append(bytes, encodeUtf8(cp, bytes));
 }
 
 bool isUnicodeWhitespace(char32_t cp)

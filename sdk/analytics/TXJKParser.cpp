@@ -1,44 +1,71 @@
 #include "sdk/analytics/TXJKParser.h"
-#include "platform/foundation/Text.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Text.h"
 #include "sdk/analytics/TXJSONDecoder.h"
 
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 namespace {
 
 enum ValueType : std::uint8_t { kString = 1, kLongLong = 2, kUnsigned = 3, kDouble = 4 };
 
-std::uint32_t hashStep(std::uint32_t h, std::uint8_t byte) { return ((byte + h + (h << 5)) - 29) ^ (h >> 19); }
-
-std::uint32_t hashBytes(std::uint32_t seed, const void* data, std::size_t length)
+std::uint32_t hashBytes(std::uint32_t seed, const char* data, std::size_t length)
 {
-    auto* bytes = static_cast<const std::uint8_t*>(data);
     std::uint32_t h = seed;
     for (std::size_t i = 0; i < length; ++i)
-        h = hashStep(h, bytes[i]);
+        h = ((static_cast<std::uint8_t>(data[i]) + h + (h << 5)) - 29) ^ (h >> 19);
     return h;
 }
 
 constexpr std::uint32_t kReplacement = 0xFFFD;
 
+// The bytes of an eight-byte word that end a run of plain string bytes (a
+// quote, a backslash, a byte below 0x20 or one of 0x80 and above, whose
+// sequence is checked on the way) as high bits: the lowest one set marks the
+// first such byte exactly (a borrow only runs upward from a true hit, so the
+// bits above it may be false alarms).
+inline std::uint64_t plainRunStops(std::uint64_t word)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    auto zeroBytes = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    std::uint64_t control = (word - ones * 0x20) & ~word & highs;
+    return control | zeroBytes(word ^ (ones * '"')) | zeroBytes(word ^ (ones * '\\')) | (word & highs);
+}
+
+inline bool isPlainAscii(std::uint8_t c) { return c >= 0x20 && c < 0x80 && c != '"' && c != '\\'; }
+
+// Plain decimals of up to 15 digits with a fraction and no exponent, nearly
+// every real of an answer: the digits as an integer and the power of ten
+// below them are both exact doubles, so one division gives the correctly
+// rounded value, as strtod would.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 }
 
 // One parse over one text; the decoder keeps the cache between parses.
+//
+// Arrays and objects collect their members on one object stack and are made
+// in one step, with room for exactly their members, when they close. Keys
+// without escapes stay views into the text until then; unescaped ones wait
+// in an arena that each object gives back when it closes.
 class TXJKParser {
 public:
     TXJKParser(TXJSONDecoder& decoder, const char* text, std::size_t length)
-        : m_decoder(decoder), m_options(decoder.m_options), m_p(reinterpret_cast<const std::uint8_t*>(text)),
-          m_length(length)
+        : m_decoder(decoder), m_options(decoder.m_options), m_text(text),
+          m_p(reinterpret_cast<const std::uint8_t*>(text)), m_length(length)
     {
+        m_values.reserve(64);
+        m_keys.reserve(64);
     }
 
     pf::Value run(TXJKError* error)
@@ -68,6 +95,14 @@ public:
     }
 
 private:
+    // A key of an open object: bytes of the text, or of the arena when it
+    // was unescaped.
+    struct Key {
+        std::size_t offset;
+        std::size_t length;
+        bool inArena;
+    };
+
     bool atEnd() const { return m_index >= m_length; }
     std::uint8_t peek(std::size_t ahead = 0) const { return m_index + ahead < m_length ? m_p[m_index + ahead] : 0; }
 
@@ -88,8 +123,19 @@ private:
         ++m_line;
     }
 
-    // Whitespace, line ends and (with the option) comments.
+    // Compact text has nothing to skip between most tokens: one test says so.
     void skipSpace()
+    {
+        if (m_index < m_length) {
+            std::uint8_t c = m_p[m_index];
+            if (c > ' ' && c != '/' && c < 0x80)
+                return;
+        }
+        skipSpaceAndComments();
+    }
+
+    // Whitespace, line ends and (with the options) comments and Unicode line ends.
+    void skipSpaceAndComments()
     {
         while (!atEnd()) {
             std::uint8_t c = peek();
@@ -130,7 +176,7 @@ private:
         std::size_t n = 1;
         while (m_index + n < m_length && n < 16 && std::isalnum(m_p[m_index + n]) && std::isalnum(m_p[m_index]))
             ++n;
-        return std::string(reinterpret_cast<const char*>(m_p + m_index), n);
+        return std::string(m_text + m_index, n);
     }
 
     pf::Value parseValue(int depth)
@@ -143,7 +189,7 @@ private:
         switch (c) {
         case '[': return parseArray(depth + 1);
         case '{': return parseObject(depth + 1);
-        case '"': return parseString();
+        case '"': return parseStringValue();
         case ',': fail("Unexpected ','."); return {};
         case ']': fail("Unexpected ']'."); return {};
         case '}': fail("Unexpected '}'."); return {};
@@ -194,18 +240,18 @@ private:
     {
         if (!enter(depth))
             return {};
-        auto array = std::make_shared<pf::Array>();
         if (peek() == ']' && !atEnd()) {
             ++m_index;
-            return pf::Value(array);
+            return pf::Value(pf::Array::create());
         }
+        const std::size_t base = m_values.size();
         for (;;) {
             if (atEnd())
                 return failAtEnd(), pf::Value();
             pf::Value member = parseValue(depth);
             if (m_failed)
                 return {};
-            array->add(std::move(member));
+            m_values.push_back(std::move(member));
             skipSpace();
             if (m_failed)
                 return {};
@@ -213,7 +259,7 @@ private:
                 return failAtEnd(), pf::Value();
             if (peek() == ']') {
                 ++m_index;
-                return pf::Value(array);
+                return makeArray(base);
             }
             if (peek() != ',')
                 return fail("Expected a comma or a ']', not '" + tokenText() + "'"), pf::Value();
@@ -226,22 +272,50 @@ private:
         }
     }
 
+    pf::Value makeArray(std::size_t base)
+    {
+        auto array = pf::Array::create();
+        array->reserve(m_values.size() - base);
+        for (std::size_t i = base; i < m_values.size(); ++i)
+            array->add(std::move(m_values[i]));
+        m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(base), m_values.end());
+        return pf::Value(std::move(array));
+    }
+
+    // One of 64 buckets for a key, from its length and three of its bytes.
+    static unsigned keyBucket(std::string_view key)
+    {
+        std::uint64_t mix = key.size();
+        if (!key.empty())
+            mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
+                   std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
+        return unsigned((mix * 0x9E3779B97F4A7C15ULL) >> 58);
+    }
+
+    std::string_view keyText(const Key& key) const
+    {
+        return std::string_view((key.inArena ? m_arena.data() : m_text) + key.offset, key.length);
+    }
+
     pf::Value parseObject(int depth)
     {
         if (!enter(depth))
             return {};
-        auto dictionary = std::make_shared<pf::Dictionary>();
         if (peek() == '}' && !atEnd()) {
             ++m_index;
-            return pf::Value(dictionary);
+            return pf::Value(pf::Dictionary::create());
         }
+        const std::size_t valueBase = m_values.size(), keyBase = m_keys.size(), arenaBase = m_arena.size();
+        // One bit per key bucket seen: a key whose bit is clear is new to
+        // this object, so only the others are looked for.
+        std::uint64_t buckets = 0;
         for (;;) {
             if (atEnd())
                 return failAtEnd(), pf::Value();
             if (peek() != '"')
                 return fail("Expected a \"STRING\" or a '}', not '" + tokenText() + "'"), pf::Value();
-            pf::Value key = parseString();
-            if (m_failed)
+            Key key;
+            if (!parseKey(key))
                 return {};
             skipSpace();
             if (m_failed)
@@ -257,7 +331,7 @@ private:
             pf::Value value = parseValue(depth);
             if (m_failed)
                 return {};
-            dictionary->set(*key.string(), std::move(value));
+            addMember(key, std::move(value), keyBase, valueBase, buckets);
             skipSpace();
             if (m_failed)
                 return {};
@@ -265,7 +339,7 @@ private:
                 return failAtEnd(), pf::Value();
             if (peek() == '}') {
                 ++m_index;
-                return pf::Value(dictionary);
+                return makeDictionary(valueBase, keyBase, arenaBase);
             }
             if (peek() != ',')
                 return fail("Expected a comma or a '}', not '" + tokenText() + "'"), pf::Value();
@@ -276,6 +350,36 @@ private:
         }
     }
 
+    // A key given twice keeps its first place and takes the later value.
+    void addMember(const Key& key, pf::Value&& value, std::size_t keyBase, std::size_t valueBase, std::uint64_t& buckets)
+    {
+        std::string_view name = keyText(key);
+        std::uint64_t bit = std::uint64_t(1) << keyBucket(name);
+        if (buckets & bit) {
+            for (std::size_t i = keyBase; i < m_keys.size(); ++i) {
+                if (keyText(m_keys[i]) == name) {
+                    m_values[valueBase + (i - keyBase)] = std::move(value);
+                    return;
+                }
+            }
+        }
+        buckets |= bit;
+        m_keys.push_back(key);
+        m_values.push_back(std::move(value));
+    }
+
+    pf::Value makeDictionary(std::size_t valueBase, std::size_t keyBase, std::size_t arenaBase)
+    {
+        auto dictionary = pf::Dictionary::create();
+        dictionary->reserve(m_keys.size() - keyBase);
+        for (std::size_t i = keyBase; i < m_keys.size(); ++i)
+            dictionary->addAbsent(keyText(m_keys[i]), std::move(m_values[valueBase + (i - keyBase)]));
+        m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(valueBase), m_values.end());
+        m_keys.resize(keyBase);
+        m_arena.resize(arenaBase);
+        return pf::Value(std::move(dictionary));
+    }
+
     // Reads four hexadecimal digits after "\u"; false after recording the error.
     bool readHex4(std::uint32_t& out)
     {
@@ -284,10 +388,7 @@ private:
             if (atEnd())
                 return failAtEnd(), false;
             std::uint8_t c = peek();
-            int digit = (c >= '0' && c <= '9') ? c - '0'
-                        : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-                        : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                                 : -1;
+            int digit = pf::hexDigitValue(static_cast<char>(c));
             if (digit < 0) {
                 char message[160];
                 std::snprintf(message, sizeof message,
@@ -357,7 +458,8 @@ private:
         return true;
     }
 
-    // One raw UTF-8 sequence starting at a byte >= 0x80.
+    // One raw UTF-8 sequence starting at a byte >= 0x80: copied when valid,
+    // otherwise an error, or U+FFFD in the loose mode.
     bool readUTF8(std::string& out)
     {
         std::uint8_t lead = peek();
@@ -384,13 +486,8 @@ private:
             static const std::uint32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
             if (cp < minimum[need])
                 bad = true; // overlong
-            else if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-                if (!loose())
-                    return fail("Illegal UTF8 sequence found in \"\" string."), false;
-                m_index += taken;
-                pf::appendUtf8(out, kReplacement);
-                return true;
-            }
+            else if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+                bad = true;
         }
         if (bad) {
             if (!loose())
@@ -399,59 +496,155 @@ private:
             pf::appendUtf8(out, kReplacement);
             return true;
         }
-        out.append(reinterpret_cast<const char*>(m_p + m_index), taken);
+        out.append(m_text + m_index, taken);
         m_index += taken;
         return true;
     }
 
-    pf::Value parseString()
+    // The index after the run of plain string bytes from `i`: bytes other
+    // than the quote, the backslash and control bytes, with valid UTF-8
+    // sequences taken whole. Such a run is the string's text as it stands.
+    std::size_t plainRunEnd(std::size_t i) const
     {
-        ++m_index; // opening quote
-        std::size_t start = m_index;
-        // Fast scan: plain ASCII without escapes is taken as it stands.
-        while (!atEnd()) {
-            std::uint8_t c = peek();
-            if (c == '"' || c == '\\' || c < 0x20 || c >= 0x80)
-                break;
-            ++m_index;
-        }
-        std::string text;
-        bool plain = !atEnd() && peek() == '"';
-        if (!plain) {
-            text.assign(reinterpret_cast<const char*>(m_p + start), m_index - start);
-            for (;;) {
-                if (atEnd())
-                    return failAtEnd(), pf::Value();
-                std::uint8_t c = peek();
-                if (c == '"')
+        static_assert(std::endian::native == std::endian::little, "the first byte of a word is its lowest");
+        const char* p = m_text + i;
+        const char* end = m_text + m_length;
+        for (;;) {
+            while (end - p >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                if (std::uint64_t stops = plainRunStops(word)) {
+                    p += std::countr_zero(stops) / 8;
                     break;
-                if (c < 0x20) {
-                    char message[80];
-                    std::snprintf(message, sizeof message, "Invalid character < 0x20 found in string: 0x%2.2x.", c);
-                    return fail(message), pf::Value();
                 }
-                if (c == '\\') {
-                    ++m_index;
-                    if (!readEscape(text))
-                        return {};
-                } else if (c >= 0x80) {
-                    if (!readUTF8(text))
-                        return {};
-                } else {
-                    text += static_cast<char>(c);
-                    ++m_index;
-                }
+                p += 8;
+            }
+            while (p != end && isPlainAscii(static_cast<std::uint8_t>(*p)))
+                ++p;
+            if (p == end || static_cast<std::uint8_t>(*p) < 0x80)
+                break;
+            std::size_t run = pf::utf8MultibyteRun(std::string_view(p, static_cast<std::size_t>(end - p)));
+            if (run == 0)
+                break; // an invalid sequence: the careful path decides
+            p += run;
+        }
+        return static_cast<std::size_t>(p - m_text);
+    }
+
+    // Reads the string from its opening quote. A plain one is left in the
+    // text as [start, end); any other is unescaped into `out` (and `plain`
+    // is false). Either way the index ends past the closing quote.
+    bool scanString(std::size_t& start, std::size_t& end, bool& plain, std::string& out)
+    {
+        start = ++m_index;
+        m_index = plainRunEnd(m_index);
+        plain = !atEnd() && peek() == '"';
+        if (plain) {
+            end = m_index++;
+            return true;
+        }
+        out.assign(m_text + start, m_index - start);
+        if (!unescapeRest(out))
+            return false;
+        end = m_index - 1;
+        return true;
+    }
+
+    // From the first byte of a string that is not plain to past its
+    // closing quote, appending its characters to `out`.
+    bool unescapeRest(std::string& out)
+    {
+        for (;;) {
+            if (atEnd())
+                return failAtEnd(), false;
+            std::uint8_t c = peek();
+            if (c == '"')
+                break;
+            if (c < 0x20) {
+                char message[80];
+                std::snprintf(message, sizeof message, "Invalid character < 0x20 found in string: 0x%2.2x.", c);
+                return fail(message), false;
+            }
+            if (c == '\\') {
+                ++m_index;
+                if (!readEscape(out))
+                    return false;
+            } else if (c >= 0x80) {
+                if (!readUTF8(out))
+                    return false;
+            }
+            std::size_t run = plainRunEnd(m_index);
+            out.append(m_text + m_index, run - m_index);
+            m_index = run;
+        }
+        ++m_index; // closing quote
+        return true;
+    }
+
+    bool parseKey(Key& key)
+    {
+        std::size_t start = 0, end = 0;
+        bool plain = false;
+        m_scratch.clear();
+        if (!scanString(start, end, plain, m_scratch))
+            return false;
+        if (plain) {
+            key = {start, end - start, false};
+        } else {
+            key = {m_arena.size(), m_scratch.size(), true};
+            m_arena += m_scratch;
+        }
+        return true;
+    }
+
+    // The index of the closing quote of the string whose text starts at
+    // `i`, stepping over escapes; npos when a control byte or the end of the
+    // text comes first (the string then fails to parse).
+    std::size_t closingQuote(std::size_t i) const
+    {
+        for (; i < m_length; ++i) {
+            std::uint8_t c = m_p[i];
+            if (c == '"')
+                return i;
+            if (c < 0x20)
+                break;
+            if (c == '\\')
+                ++i;
+        }
+        return std::string::npos;
+    }
+
+    // Plain strings are made straight from the text: a cached copy would
+    // cost what making one does. Strings with escapes or replaced bytes go
+    // through the token cache, keyed by their bytes in the text, so a
+    // repeated one is not unescaped again.
+    pf::Value parseStringValue()
+    {
+        std::size_t start = m_index + 1;
+        std::size_t run = plainRunEnd(start);
+        if (run < m_length && m_p[run] == '"') {
+            m_index = run + 1;
+            return pf::Value(std::string(m_text + start, run - start));
+        }
+        std::size_t quote = closingQuote(run);
+        std::uint32_t hash = 0;
+        std::size_t slot = TXJSONDecoder::kCacheSize;
+        if (quote != std::string::npos) {
+            hash = hashBytes(kString, m_text + start, quote - start);
+            if (const pf::Value* hit = m_decoder.cacheLookup(hash, kString, m_text + start, quote - start, &slot)) {
+                m_index = quote + 1;
+                return *hit;
             }
         }
-        const char* raw = reinterpret_cast<const char*>(m_p + start);
-        std::size_t rawLength = m_index - start;
-        ++m_index; // closing quote
-        std::uint32_t hash = hashBytes(kString, raw, rawLength);
-        std::size_t slot = 0;
-        if (const pf::Value* hit = m_decoder.cacheLookup(hash, kString, raw, rawLength, &slot))
-            return *hit;
-        pf::Value value(plain ? std::string(raw, rawLength) : std::move(text));
-        m_decoder.cacheStore(slot, hash, kString, raw, rawLength, value);
+        std::string text;
+        if (quote != std::string::npos)
+            text.reserve(quote - start);
+        text.assign(m_text + start, run - start);
+        m_index = run;
+        if (!unescapeRest(text))
+            return {};
+        pf::Value value(std::move(text));
+        m_decoder.cacheStore(slot, hash, kString, m_text + start, m_index - 1 - start, value);
         return value;
     }
 
@@ -459,7 +652,9 @@ private:
     {
         std::size_t start = m_index;
         bool real = false;
-        if (peek() == '-')
+        bool exponent = false;
+        bool negative = peek() == '-';
+        if (negative)
             ++m_index;
         if (atEnd())
             return failAtEnd(), pf::Value();
@@ -471,6 +666,7 @@ private:
         } else {
             return fail("Invalid number."), pf::Value();
         }
+        std::size_t wholeEnd = m_index;
         if (!atEnd() && peek() == '.') {
             real = true;
             ++m_index;
@@ -480,7 +676,7 @@ private:
                 ++m_index;
         }
         if (!atEnd() && (peek() == 'e' || peek() == 'E')) {
-            real = true;
+            real = exponent = true;
             ++m_index;
             if (!atEnd() && (peek() == '+' || peek() == '-'))
                 ++m_index;
@@ -489,70 +685,85 @@ private:
             while (!atEnd() && std::isdigit(peek()))
                 ++m_index;
         }
-        std::string token(reinterpret_cast<const char*>(m_p + start), m_index - start);
-        if (token == "-0")
-            real = true;
+        const std::size_t digitsStart = start + (negative ? 1 : 0);
+        const std::size_t wholeDigits = wholeEnd - digitsStart;
+        // Integers of up to 18 digits cannot overflow, and plain decimals
+        // convert exactly, without the general conversions below.
+        if (!real && wholeDigits <= 18) {
+            long long value = 0;
+            for (std::size_t i = digitsStart; i < wholeEnd; ++i)
+                value = value * 10 + (m_p[i] - '0');
+            if (negative && value == 0)
+                return pf::Value::number(pf::NumberType::Double, -0.0); // "-0" is a double
+            return pf::Value::number(pf::NumberType::LongLong, negative ? -value : value);
+        }
+        if (real && !exponent) {
+            const std::size_t fraction = m_index - wholeEnd - 1;
+            if (wholeDigits + fraction <= 15) {
+                unsigned long long digits = 0;
+                for (std::size_t i = digitsStart; i < m_index; ++i)
+                    if (i != wholeEnd)
+                        digits = digits * 10 + (m_p[i] - '0');
+                double value = double(digits) / kPowersOfTen[fraction];
+                return pf::Value::number(pf::NumberType::Double, negative ? -value : value);
+            }
+        }
+        return convertNumber(std::string(m_text + start, m_index - start), real);
+    }
+
+    pf::Value convertNumber(const std::string& token, bool real)
+    {
         char message[256];
         char* end = nullptr;
         errno = 0;
         pf::Value value;
-        std::uint8_t type = 0;
-        union {
-            long long s;
-            unsigned long long u;
-            double d;
-        } scalar{};
         if (real) {
-            scalar.d = std::strtod(token.c_str(), &end);
-            if (errno == ERANGE && (scalar.d == 0 || scalar.d == HUGE_VAL || scalar.d == -HUGE_VAL)) {
+            double d = std::strtod(token.c_str(), &end);
+            if (errno == ERANGE && (d == 0 || d == HUGE_VAL || d == -HUGE_VAL)) {
                 std::snprintf(message, sizeof message, "The value '%s' could not be represented as a 'double' due to %s.",
-                              token.c_str(), scalar.d == 0 ? "underflow" : "overflow");
+                              token.c_str(), d == 0 ? "underflow" : "overflow");
                 return fail(message), pf::Value();
             }
-            type = kDouble;
+            value = pf::Value::number(pf::NumberType::Double, d);
         } else if (token[0] == '-') {
-            scalar.s = std::strtoll(token.c_str(), &end, 10);
+            long long s = std::strtoll(token.c_str(), &end, 10);
             if (errno == ERANGE) {
                 std::snprintf(message, sizeof message,
                               "The value '%s' exceeded the minimum value that could be represented: %lld.",
                               token.c_str(), LLONG_MIN);
                 return fail(message), pf::Value();
             }
-            type = kLongLong;
+            value = pf::Value::number(pf::NumberType::LongLong, s);
         } else {
-            scalar.u = std::strtoull(token.c_str(), &end, 10);
+            unsigned long long u = std::strtoull(token.c_str(), &end, 10);
             if (errno == ERANGE) {
                 std::snprintf(message, sizeof message,
                               "The value '%s' exceeded the maximum value that could be represented: %llu.",
                               token.c_str(), ULLONG_MAX);
                 return fail(message), pf::Value();
             }
-            type = scalar.u >= (1ULL << 63) ? kUnsigned : kLongLong;
+            value = u >= (1ULL << 63) ? pf::Value::unsignedNumber(u)
+                                      : pf::Value::number(pf::NumberType::LongLong, static_cast<long long>(u));
         }
         if (end != token.c_str() + token.size())
             return fail("The conversion function did not consume all of the number tokens characters."), pf::Value();
-        std::uint32_t hash = hashBytes(type, &scalar, sizeof scalar);
-        std::size_t slot = 0;
-        if (const pf::Value* hit = m_decoder.cacheLookup(hash, type, token.data(), token.size(), &slot))
-            return *hit;
-        if (type == kDouble)
-            value = pf::Value::number(pf::NumberType::Double, scalar.d);
-        else if (type == kUnsigned)
-            value = pf::Value::unsignedNumber(scalar.u);
-        else
-            value = pf::Value::number(pf::NumberType::LongLong, scalar.s);
-        m_decoder.cacheStore(slot, hash, type, token.data(), token.size(), value);
         return value;
     }
 
     TXJSONDecoder& m_decoder;
     unsigned m_options;
+    const char* m_text;
     const std::uint8_t* m_p;
     std::size_t m_length;
     std::size_t m_index = 0;
     long m_line = 1;
     bool m_failed = false;
     TXJKError m_error;
+    // The object stack: members of the open arrays and objects, innermost last.
+    std::vector<pf::Value> m_values;
+    std::vector<Key> m_keys;
+    std::string m_arena;
+    std::string m_scratch;
 };
 
 pf::Value txjkParse(TXJSONDecoder& decoder, const char* text, std::size_t length, TXJKError* error)

@@ -1,7 +1,7 @@
 #pragma once
 
 // One parse of one text for TXJSONDecoder: recursive descent over the
-// bytes, strings and numbers answered from the decoder's token cache.
+// bytes, escaped strings answered from the decoder's token cache.
 
 #include "platform/foundation/Value.h"
 #include "sdk/analytics/TXJKError.h"

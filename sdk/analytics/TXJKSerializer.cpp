@@ -1,13 +1,13 @@
 #include "sdk/analytics/TXJKSerializer.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Text.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -25,30 +25,6 @@ const char* kindName(const pf::Value& value)
     case pf::Value::Type::Object: return "Object";
     }
     return "?";
-}
-
-bool validUTF8(std::string_view s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        // ASCII, the bulk of every event, is skipped eight bytes at a time.
-        if (i + 8 <= s.size()) {
-            std::uint64_t word;
-            std::memcpy(&word, s.data() + i, 8);
-            if (!(word & 0x8080808080808080ULL)) {
-                i += 8;
-                continue;
-            }
-        }
-        auto c = static_cast<std::uint8_t>(s[i]);
-        std::size_t need = c < 0x80 ? 0 : c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 4;
-        if (need == 4 || i + need >= s.size() + (need ? 0 : 1))
-            return false;
-        for (std::size_t k = 1; k <= need; ++k)
-            if ((static_cast<std::uint8_t>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += need + 1;
-    }
-    return true;
 }
 
 class Encoder {
@@ -280,24 +256,17 @@ private:
             } else if (c < 0x80 || !escapeUnicode) {
                 m_out += static_cast<char>(c);
             } else {
-                std::size_t need = c >= 0xF0 && c < 0xF5 ? 3 : c >= 0xE0 && c < 0xF0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : 0;
-                if (need == 0 || i + need >= s.size())
+                // A run of non-ASCII characters, each UTF-16 unit as an
+                // escape: a character past U+FFFF becomes its surrogate pair.
+                std::string_view rest = std::string_view(s).substr(i);
+                std::size_t characters = pf::utf8MultibyteRun(rest);
+                if (characters == 0)
                     return fail("Error converting UTF8.");
-                std::uint32_t cp = c & (need == 3 ? 0x07 : need == 2 ? 0x0F : 0x1F);
-                for (std::size_t k = 1; k <= need; ++k) {
-                    auto b = static_cast<std::uint8_t>(s[i + k]);
-                    if ((b & 0xC0) != 0x80)
-                        return fail("Error converting UTF8.");
-                    cp = (cp << 6) | (b & 0x3F);
+                for (char16_t unit : pf::toUtf16(rest.substr(0, characters))) {
+                    std::snprintf(text, sizeof text, "\\u%4.4x", static_cast<unsigned>(unit));
+                    m_out += text;
                 }
-                i += need;
-                if (cp >= 0x10000) {
-                    cp -= 0x10000;
-                    std::snprintf(text, sizeof text, "\\u%4.4x\\u%4.4x", 0xD800 + (cp >> 10), 0xDC00 + (cp & 0x3FF));
-                } else {
-                    std::snprintf(text, sizeof text, "\\u%4.4x", cp);
-                }
-                m_out += text;
+                i += characters - 1;
             }
         }
         if (quotes)
@@ -333,7 +302,7 @@ std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& obje
                       kindName(object));
         encoder.fail(message);
     } else if (encoder.encode(object, 0, true, !(encodeOption & TXJKEncodeOptionStringObjTrimQuotes))) {
-        if (asType == TXJKEncodeOptionAsString && !validUTF8(encoder.m_out))
+        if (asType == TXJKEncodeOptionAsString && !pf::isValidUtf8(encoder.m_out))
             encoder.fail("Unable to create NSString object");
     }
     if (encoder.m_failed) {

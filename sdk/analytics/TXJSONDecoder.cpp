@@ -9,20 +9,23 @@ TXJSONDecoder::TXJSONDecoder(unsigned parseOptions) : m_options(parseOptions)
 {
     if (parseOptions >= 16)
         throw std::invalid_argument("Invalid parse options.");
-    m_cache.resize(kCacheSize);
 }
 
 TXJSONDecoder::~TXJSONDecoder() = default;
 
 void TXJSONDecoder::clearCache()
 {
-    m_cache.assign(kCacheSize, CacheItem());
+    m_cache.clear();
     m_prng = 1;
 }
 
 const pf::Value* TXJSONDecoder::cacheLookup(std::uint32_t hash, std::uint8_t type, const char* bytes,
                                             std::size_t length, std::size_t* slot)
 {
+    if (m_cache.empty()) {
+        *slot = hash % kCacheSize;
+        return nullptr;
+    }
     bool placed = false;
     *slot = kCacheSize;
     for (std::size_t probe = 0; probe < 4; ++probe) {
@@ -55,6 +58,10 @@ void TXJSONDecoder::cacheStore(std::size_t slot, std::uint32_t hash, std::uint8_
 {
     if (slot >= kCacheSize)
         return;
+    // Made on first use: most texts hold no string the cache serves, and
+    // the collector makes a decoder for each text.
+    if (m_cache.empty())
+        m_cache.resize(kCacheSize);
     CacheItem& item = m_cache[slot];
     item.used = true;
     item.hash = hash;

@@ -1,9 +1,11 @@
 #pragma once
 
 // The collector's own JSON decoder: UTF-8 text to pf::Value. The top value
-// must be an array or an object. Repeated string and number tokens are
-// answered from a token cache that lives as long as the decoder (or until
-// clearCache()). Nesting deeper than 512 levels is a parse error.
+// must be an array or an object. Repeated strings that hold escapes (or, in
+// the loose mode, replaced bytes) are answered from a token cache that lives
+// as long as the decoder (or until clearCache()), so they are not unescaped
+// again; plain strings and numbers are made straight from the text, which
+// costs less than a lookup. Nesting deeper than 512 levels is a parse error.
 //
 // Collections are pf::Value arrays and dictionaries, which are always
 // mutable: the "mutable" entry points exist for callers that ask for them,
@@ -46,7 +48,7 @@ public:
     void clearCache();
 
     unsigned parseOptions() const { return m_options; }
-    // Tokens answered from the cache since the decoder was made.
+    // Strings answered from the cache since the decoder was made.
     std::size_t cacheHits() const { return m_cacheHits; }
 
 private:
@@ -67,7 +69,7 @@ private:
                     const pf::Value& object);
 
     unsigned m_options = 0;
-    std::vector<CacheItem> m_cache;
+    std::vector<CacheItem> m_cache; // kCacheSize items once one is stored
     std::uint32_t m_prng = 1;
     std::size_t m_cacheHits = 0;
 };

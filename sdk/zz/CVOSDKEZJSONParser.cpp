@@ -3,6 +3,8 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -22,11 +24,76 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// The character of a one-letter escape, or 0 for any other letter.
+char shortEscape(char c)
+{
+    switch (c) {
+    case '"': return '"';
+    case '\\': return '\\';
+    case '/': return '/';
+    case 'b': return '\b';
+    case 'f': return '\f';
+    case 'n': return '\n';
+    case 'r': return '\r';
+    case 't': return '\t';
+    default: return 0;
+    }
+}
+
 std::string hexMessage(const char* format, unsigned value)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
+}
+
+// The bytes of an eight-byte word that end a run of plain string bytes (a
+// quote, a backslash or a byte below 0x20) as high bits: the lowest one set
+// marks the first such byte exactly (a borrow only runs upward from a true
+// hit, so the bits above it may be false alarms).
+inline std::uint64_t plainRunStops(std::uint64_t word)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    auto zeroBytes = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
+    std::uint64_t control = (word - ones * 0x20) & ~word & highs;
+    return control | zeroBytes(word ^ (ones * '"')) | zeroBytes(word ^ (ones * '\\'));
+}
+
+// The first byte from p that is a quote, a backslash or a control byte, or
+// the end. The text is known to be UTF-8, so other bytes are taken as they
+// stand.
+inline const char* plainRunEnd(const char* p, const char* end)
+{
+    static_assert(std::endian::native == std::endian::little, "the first byte of a word is its lowest");
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (std::uint64_t stops = plainRunStops(word))
+            return p + std::countr_zero(stops) / 8;
+        p += 8;
+    }
+    while (p != end) {
+        auto c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == '"' || c == '\\')
+            break;
+        ++p;
+    }
+    return p;
+}
+
+// Plain decimals of up to 15 digits with a fraction and no exponent: the
+// digits as an integer and the power of ten below them are both exact
+// doubles, so one division gives the correctly rounded value.
+constexpr double kPowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
+
+// One of 64 buckets for a key, from its length and three of its bytes.
+unsigned keyBucket(std::string_view key)
+{
+    std::uint64_t mix = key.size();
+    if (!key.empty())
+        mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
+               std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
+    return unsigned((mix * 0x9E3779B97F4A7C15ULL) >> 58);
 }
 
 }
@@ -43,16 +110,20 @@ pf::Value CVOSDKEZJSONParser::objectWithString(std::optional<std::string_view> t
 pf::Value CVOSDKEZJSONParser::fragmentWithString(std::optional<std::string_view> text)
 {
     clearErrorTrace();
-    // Text that is not UTF-8 has no string form at all, so it is the nil input.
+    // Text that is not UTF-8 has no string form at all, so it is the nil
+    // input. Checked once here, it lets the strings take their bytes as
+    // they stand.
     if (!text || !pf::isValidUtf8(*text)) {
         addErrorWithCode(12, "Input was 'nil'");
         return {};
     }
     m_depth = 0;
-    m_c = text->data();
+    m_begin = m_c = text->data();
     m_end = m_c + text->size();
-    pf::Value value;
-    bool ok = scanValue(value);
+    m_values.clear();
+    m_keys.clear();
+    m_arena.clear();
+    bool ok = scanValue();
     if (ok) {
         skipWhitespace();
         if (!atEnd()) {
@@ -60,17 +131,22 @@ pf::Value CVOSDKEZJSONParser::fragmentWithString(std::optional<std::string_view>
             ok = false;
         }
     }
-    m_c = m_end = nullptr;
-    return ok ? value : pf::Value();
+    pf::Value value = ok ? std::move(m_values.back()) : pf::Value();
+    m_values.clear();
+    m_begin = m_c = m_end = nullptr;
+    return value;
 }
 
 void CVOSDKEZJSONParser::skipWhitespace()
 {
+    // Compact text has nothing to skip between most tokens: one test says so.
+    if (m_c != m_end && static_cast<unsigned char>(*m_c) > ' ')
+        return;
     while (m_c != m_end && isSpace(*m_c))
         ++m_c;
 }
 
-bool CVOSDKEZJSONParser::scanValue(pf::Value& out)
+bool CVOSDKEZJSONParser::scanValue()
 {
     skipWhitespace();
     if (atEnd()) {
@@ -81,25 +157,25 @@ bool CVOSDKEZJSONParser::scanValue(pf::Value& out)
     switch (c) {
     case '"':
         ++m_c;
-        return scanStringValue(out);
+        return scanStringValue();
     case '[':
         ++m_c;
-        return scanArray(out);
+        return scanArray();
     case '{':
         ++m_c;
-        return scanObject(out);
+        return scanObject();
     case 't':
-        return scanLiteral("true", pf::Value::boolean(true), "Expected 'true'", out);
+        return scanLiteral("true", pf::Value::boolean(true), "Expected 'true'");
     case 'f':
-        return scanLiteral("false", pf::Value::boolean(false), "Expected 'false'", out);
+        return scanLiteral("false", pf::Value::boolean(false), "Expected 'false'");
     case 'n':
-        return scanLiteral("null", pf::Value::null(), "Expected 'null'", out);
+        return scanLiteral("null", pf::Value::null(), "Expected 'null'");
     case '+':
         addErrorWithCode(2, "Leading + disallowed in number");
         return false;
     default:
         if (c == '-' || isDigit(c))
-            return scanNumber(out);
+            return scanNumber();
         addErrorWithCode(3, "Unrecognised leading character");
         return false;
     }
@@ -107,31 +183,39 @@ bool CVOSDKEZJSONParser::scanValue(pf::Value& out)
 
 // Apart from scanValue so the string's buffer stays out of the recursion's
 // stack frames.
-bool CVOSDKEZJSONParser::scanStringValue(pf::Value& out)
+bool CVOSDKEZJSONParser::scanStringValue()
 {
-    std::string s;
-    if (!scanString(s))
+    const char* start = m_c;
+    const char* run = plainRunEnd(m_c, m_end);
+    if (run != m_end && *run == '"') {
+        m_c = run + 1;
+        m_values.emplace_back(std::string(start, run));
+        return true;
+    }
+    std::string s(start, run);
+    m_c = run;
+    if (!scanRest(s))
         return false;
-    out = pf::Value(std::move(s));
+    m_values.emplace_back(std::move(s));
     return true;
 }
 
-bool CVOSDKEZJSONParser::scanLiteral(std::string_view word, pf::Value value, const char* message, pf::Value& out)
+bool CVOSDKEZJSONParser::scanLiteral(std::string_view word, pf::Value value, const char* message)
 {
     if (static_cast<std::size_t>(m_end - m_c) < word.size() || std::memcmp(m_c, word.data(), word.size()) != 0) {
         addErrorWithCode(3, message);
         return false;
     }
     m_c += word.size();
-    out = std::move(value);
+    m_values.push_back(std::move(value));
     return true;
 }
 
-bool CVOSDKEZJSONParser::scanArray(pf::Value& out)
+bool CVOSDKEZJSONParser::scanArray()
 {
     if (!enterLevel())
         return false;
-    auto array = std::make_shared<pf::Array>();
+    const std::size_t base = m_values.size();
     for (;;) {
         skipWhitespace();
         if (atEnd()) {
@@ -142,12 +226,10 @@ bool CVOSDKEZJSONParser::scanArray(pf::Value& out)
             ++m_c;
             break;
         }
-        pf::Value element;
-        if (!scanValue(element)) {
+        if (!scanValue()) {
             addErrorWithCode(3, "Expected value while parsing array");
             return false;
         }
-        array->add(std::move(element));
         skipWhitespace();
         if (!atEnd() && *m_c == ',') {
             ++m_c;
@@ -159,16 +241,28 @@ bool CVOSDKEZJSONParser::scanArray(pf::Value& out)
         }
     }
     leaveLevel();
-    out = pf::Value(std::move(array));
+    closeArray(base);
     return true;
 }
 
-bool CVOSDKEZJSONParser::scanObject(pf::Value& out)
+void CVOSDKEZJSONParser::closeArray(std::size_t base)
+{
+    auto array = pf::Array::create();
+    array->reserve(m_values.size() - base);
+    for (std::size_t i = base; i < m_values.size(); ++i)
+        array->add(std::move(m_values[i]));
+    m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(base), m_values.end());
+    m_values.emplace_back(std::move(array));
+}
+
+bool CVOSDKEZJSONParser::scanObject()
 {
     if (!enterLevel())
         return false;
-    auto dictionary = std::make_shared<pf::Dictionary>();
-    std::string key;
+    const std::size_t valueBase = m_values.size(), keyBase = m_keys.size(), arenaBase = m_arena.size();
+    // One bit per key bucket seen: a key whose bit is clear is new to this
+    // object, so only the others are looked for.
+    std::uint64_t buckets = 0;
     for (;;) {
         skipWhitespace();
         if (atEnd()) {
@@ -184,8 +278,8 @@ bool CVOSDKEZJSONParser::scanObject(pf::Value& out)
             return false;
         }
         ++m_c;
-        key.clear();
-        if (!scanString(key))
+        Key key;
+        if (!scanKey(key))
             return false;
         skipWhitespace();
         if (atEnd() || *m_c != ':') {
@@ -193,12 +287,11 @@ bool CVOSDKEZJSONParser::scanObject(pf::Value& out)
             return false;
         }
         ++m_c;
-        pf::Value value;
-        if (!scanValue(value)) {
-            addErrorWithCode(3, "Object value expected for key: " + key);
+        if (!scanValue()) {
+            addErrorWithCode(3, "Object value expected for key: " + std::string(keyText(key)));
             return false;
         }
-        dictionary->set(key, std::move(value));
+        addMember(key, keyBase, valueBase, buckets);
         skipWhitespace();
         if (!atEnd() && *m_c == ',') {
             ++m_c;
@@ -210,33 +303,130 @@ bool CVOSDKEZJSONParser::scanObject(pf::Value& out)
         }
     }
     leaveLevel();
-    out = pf::Value(std::move(dictionary));
+    closeObject(valueBase, keyBase, arenaBase);
     return true;
 }
 
-bool CVOSDKEZJSONParser::scanString(std::string& out)
+std::string_view CVOSDKEZJSONParser::keyText(const Key& key) const
 {
+    return std::string_view((key.inArena ? m_arena.data() : m_begin) + key.offset, key.length);
+}
+
+// The member's value is the last on the stack. A key given twice keeps its
+// first place and takes the later value.
+void CVOSDKEZJSONParser::addMember(const Key& key, std::size_t keyBase, std::size_t valueBase, std::uint64_t& buckets)
+{
+    std::string_view name = keyText(key);
+    std::uint64_t bit = std::uint64_t(1) << keyBucket(name);
+    if (buckets & bit) {
+        for (std::size_t i = keyBase; i < m_keys.size(); ++i) {
+            if (keyText(m_keys[i]) == name) {
+                m_values[valueBase + (i - keyBase)] = std::move(m_values.back());
+                m_values.pop_back();
+                return;
+            }
+        }
+    }
+    buckets |= bit;
+    m_keys.push_back(key);
+}
+
+void CVOSDKEZJSONParser::closeObject(std::size_t valueBase, std::size_t keyBase, std::size_t arenaBase)
+{
+    auto dictionary = pf::Dictionary::create();
+    dictionary->reserve(m_keys.size() - keyBase);
+    for (std::size_t i = keyBase; i < m_keys.size(); ++i)
+        dictionary->addAbsent(keyText(m_keys[i]), std::move(m_values[valueBase + (i - keyBase)]));
+    m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(valueBase), m_values.end());
+    m_keys.resize(keyBase);
+    m_arena.resize(arenaBase);
+    m_values.emplace_back(std::move(dictionary));
+}
+
+// A key without escapes stays in the text until its object closes; an
+// unescaped one waits in the arena, which the object gives back then.
+bool CVOSDKEZJSONParser::scanKey(Key& key)
+{
+    const char* start = m_c;
+    const char* run = plainRunEnd(m_c, m_end);
+    if (run != m_end && *run == '"') {
+        m_c = run + 1;
+        key = { static_cast<std::size_t>(start - m_begin), static_cast<std::size_t>(run - start), false };
+        return true;
+    }
+    m_scratch.assign(start, run);
+    m_c = run;
+    if (!scanRest(m_scratch))
+        return false;
+    key = { m_arena.size(), m_scratch.size(), true };
+    m_arena += m_scratch;
+    return true;
+}
+
+// From the first byte of a string that ends a plain run to past the closing
+// quote, appending the characters to `out`. `out` is grown ahead and cut
+// back at the end, so the common escapes are written in place; the rest,
+// and every failure, go through scanEscape.
+bool CVOSDKEZJSONParser::scanRest(std::string& out)
+{
+    std::size_t length = out.size();
+    std::size_t size = length;
+    char* buffer = out.data();
+    auto room = [&](std::size_t bytes) {
+        if (size - length < bytes) {
+            out.resize(std::max(size * 2, length + bytes + 32));
+            size = out.size();
+            buffer = out.data();
+        }
+        return buffer + length;
+    };
+    const char* p = m_c;
+    const char* end = m_end;
     for (;;) {
-        const char* run = m_c;
-        while (m_c != m_end && *m_c != '"' && *m_c != '\\' && static_cast<unsigned char>(*m_c) >= 0x20)
-            ++m_c;
-        out.append(run, m_c);
-        if (atEnd()) {
+        if (p == end) {
+            m_c = p;
             addErrorWithCode(5, "Unescaped control character '0x0'");
             return false;
         }
-        char c = *m_c;
+        char c = *p;
+        if (c == '\\') {
+            if (char simple = end - p >= 2 ? shortEscape(p[1]) : 0) {
+                *room(1) = simple;
+                ++length;
+                p += 2;
+                continue;
+            }
+            long unit = end - p >= 6 && p[1] == 'u' ? pf::hexQuadValue(p + 2) : -1;
+            if (unit >= 0 && (unit < 0xD800 || unit >= 0xE000)) {
+                length += pf::encodeUtf8(static_cast<char32_t>(unit), room(4));
+                p += 6;
+                continue;
+            }
+            // Surrogates, bad escapes and failures.
+            out.resize(length);
+            m_c = p + 1;
+            if (!scanEscape(out))
+                return false;
+            length = size = out.size();
+            buffer = out.data();
+            p = m_c;
+            continue;
+        }
         if (c == '"') {
-            ++m_c;
+            m_c = p + 1;
+            out.resize(length);
             return true;
         }
-        if (c != '\\') {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            m_c = p;
             addErrorWithCode(5, hexMessage("Unescaped control character '0x%x'", static_cast<unsigned char>(c)));
             return false;
         }
-        ++m_c;
-        if (!scanEscape(out))
-            return false;
+        const char* run = plainRunEnd(p + 1, end);
+        auto bytes = static_cast<std::size_t>(run - p);
+        std::memcpy(room(bytes), p, bytes);
+        length += bytes;
+        p = run;
     }
 }
 
@@ -247,24 +437,18 @@ bool CVOSDKEZJSONParser::scanEscape(std::string& out)
         return false;
     }
     char c = *m_c++;
-    switch (c) {
-    case '"': out += '"'; return true;
-    case '\\': out += '\\'; return true;
-    case '/': out += '/'; return true;
-    case 'b': out += '\b'; return true;
-    case 'f': out += '\f'; return true;
-    case 'n': out += '\n'; return true;
-    case 'r': out += '\r'; return true;
-    case 't': out += '\t'; return true;
-    case 'u':
-        if (scanUnicode(out))
-            return true;
-        addErrorWithCode(6, "Broken unicode character");
-        return false;
-    default:
+    if (char simple = shortEscape(c)) {
+        out += simple;
+        return true;
+    }
+    if (c != 'u') {
         addErrorWithCode(8, hexMessage("Illegal escape sequence '0x%x'", static_cast<unsigned char>(c)));
         return false;
     }
+    if (scanUnicode(out))
+        return true;
+    addErrorWithCode(6, "Broken unicode character");
+    return false;
 }
 
 bool CVOSDKEZJSONParser::scanUnicode(std::string& out)
@@ -300,31 +484,25 @@ bool CVOSDKEZJSONParser::scanHexQuad(unsigned& out)
 {
     out = 0;
     for (int i = 0; i < 4; ++i) {
-        char c = atEnd() ? '\0' : *m_c;
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else {
+        int digit = atEnd() ? -1 : pf::hexDigitValue(*m_c);
+        if (digit < 0) {
             addErrorWithCode(6, "Missing hex digit in quad");
             addErrorWithCode(6, "Missing hex quad");
             return false;
         }
         ++m_c;
-        out = out * 16 + digit;
+        out = out * 16 + static_cast<unsigned>(digit);
     }
     return true;
 }
 
-bool CVOSDKEZJSONParser::scanNumber(pf::Value& out)
+bool CVOSDKEZJSONParser::scanNumber()
 {
     const char* start = m_c;
     bool negative = *m_c == '-';
     if (negative)
         ++m_c;
+    const char* digits = m_c;
     if (!atEnd() && *m_c == '0') {
         ++m_c;
         if (!atEnd() && isDigit(*m_c)) {
@@ -337,7 +515,9 @@ bool CVOSDKEZJSONParser::scanNumber(pf::Value& out)
     }
     while (!atEnd() && isDigit(*m_c))
         ++m_c;
+    const char* wholeEnd = m_c;
     bool integral = true;
+    bool exponent = false;
     if (!atEnd() && *m_c == '.') {
         integral = false;
         ++m_c;
@@ -350,6 +530,7 @@ bool CVOSDKEZJSONParser::scanNumber(pf::Value& out)
     }
     if (!atEnd() && (*m_c == 'e' || *m_c == 'E')) {
         integral = false;
+        exponent = true;
         ++m_c;
         if (!atEnd() && (*m_c == '+' || *m_c == '-'))
             ++m_c;
@@ -360,18 +541,40 @@ bool CVOSDKEZJSONParser::scanNumber(pf::Value& out)
         while (!atEnd() && isDigit(*m_c))
             ++m_c;
     }
+    // Integers of up to 18 digits cannot overflow, and plain decimals
+    // convert exactly, without the general conversions below.
+    const std::ptrdiff_t wholeDigits = wholeEnd - digits;
+    if (integral && wholeDigits <= 18) {
+        long long value = 0;
+        for (const char* p = digits; p != wholeEnd; ++p)
+            value = value * 10 + (*p - '0');
+        m_values.push_back(pf::Value::number(pf::NumberType::LongLong, negative ? -value : value));
+        return true;
+    }
+    if (!integral && !exponent) {
+        const std::ptrdiff_t fraction = m_c - wholeEnd - 1;
+        if (wholeDigits + fraction <= 15) {
+            unsigned long long all = 0;
+            for (const char* p = digits; p != m_c; ++p)
+                if (p != wholeEnd)
+                    all = all * 10 + static_cast<unsigned>(*p - '0');
+            double value = double(all) / kPowersOfTen[fraction];
+            m_values.push_back(pf::Value::number(pf::NumberType::Double, negative ? -value : value));
+            return true;
+        }
+    }
     if (integral) {
         long long signedValue = 0;
         auto [end, ec] = std::from_chars(start, m_c, signedValue);
         if (ec == std::errc() && end == m_c) {
-            out = pf::Value(signedValue);
+            m_values.push_back(pf::Value::number(pf::NumberType::LongLong, signedValue));
             return true;
         }
         unsigned long long unsignedValue = 0;
         if (!negative) {
             auto [uend, uec] = std::from_chars(start, m_c, unsignedValue);
             if (uec == std::errc() && uend == m_c) {
-                out = pf::Value::unsignedNumber(unsignedValue);
+                m_values.push_back(pf::Value::unsignedNumber(unsignedValue));
                 return true;
             }
         }
@@ -388,6 +591,6 @@ bool CVOSDKEZJSONParser::scanNumber(pf::Value& out)
         addErrorWithCode(2, "Failed creating decimal instance");
         return false;
     }
-    out = pf::Value::number(pf::NumberType::Double, real);
+    m_values.push_back(pf::Value::number(pf::NumberType::Double, real));
     return true;
 }

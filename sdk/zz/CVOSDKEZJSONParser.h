@@ -16,8 +16,11 @@
 #include "platform/foundation/Value.h"
 #include "sdk/zz/CVOSDKEZJSONBase.h"
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class ICVOSDKEZJSONParser {
 public:
@@ -33,19 +36,41 @@ public:
     pf::Value fragmentWithString(std::optional<std::string_view> text);
 
 private:
+    // A key of an open object: bytes of the text, or of the arena when it
+    // was unescaped.
+    struct Key {
+        std::size_t offset;
+        std::size_t length;
+        bool inArena;
+    };
+
     bool atEnd() const { return m_c == m_end; }
     void skipWhitespace();
-    bool scanValue(pf::Value& out);
-    [[gnu::noinline]] bool scanStringValue(pf::Value& out);
-    bool scanLiteral(std::string_view rest, pf::Value value, const char* message, pf::Value& out);
-    bool scanArray(pf::Value& out);
-    bool scanObject(pf::Value& out);
-    bool scanString(std::string& out);
+    // Each scan of a value pushes it on the object stack when it succeeds.
+    bool scanValue();
+    [[gnu::noinline]] bool scanStringValue();
+    bool scanLiteral(std::string_view word, pf::Value value, const char* message);
+    bool scanArray();
+    bool scanObject();
+    bool scanNumber();
+    bool scanKey(Key& key);
+    bool scanRest(std::string& out);
     bool scanEscape(std::string& out);
     bool scanUnicode(std::string& out);
     bool scanHexQuad(unsigned& out);
-    bool scanNumber(pf::Value& out);
+    std::string_view keyText(const Key& key) const;
+    void addMember(const Key& key, std::size_t keyBase, std::size_t valueBase, std::uint64_t& buckets);
+    void closeArray(std::size_t base);
+    void closeObject(std::size_t valueBase, std::size_t keyBase, std::size_t arenaBase);
 
+    const char* m_begin = nullptr;
     const char* m_c = nullptr;
     const char* m_end = nullptr;
+    // The object stack: members of the open arrays and objects, innermost
+    // last. Each container is made in one step, with room for exactly its
+    // members, when it closes.
+    std::vector<pf::Value> m_values;
+    std::vector<Key> m_keys;
+    std::string m_arena;
+    std::string m_scratch;
 };

@@ -90,6 +90,62 @@ TEST(Text, LengthsAndIndexesCountUtf16Units)
     EXPECT_TRUE(isValidUtf8(s));
 }
 
+TEST(Text, MultibyteRunsStopAtAsciiAndAtTheFirstInvalidSequence)
+{
+    struct Row {
+        std::string bytes;
+        std::size_t run;
+        bool valid; // isValidUtf8 of the bytes
+    } rows[] = {
+        {"", 0, true},
+        {"abc", 0, true},
+        {"\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z\xC3\xA9", 9, true},
+        {"\xC2\x80\xDF\xBF", 4, true},                 // the two-byte range's ends
+        {"\xE0\xA0\x80\xEF\xBF\xBF", 6, true},         // the three-byte range's ends
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", 8, true}, // the four-byte range's ends
+        {"\xC3\xA9\xC0\xAF", 2, false},                // overlong two bytes
+        {"\xE0\x9F\xBF", 0, false},                    // overlong three bytes
+        {"\xF0\x8F\xBF\xBF", 0, false},                // overlong four bytes
+        {"\xED\xA0\x80", 0, false},                    // encoded surrogate
+        {"\xED\x9F\xBF", 3, true},                     // the last code point before them
+        {"\xF4\x90\x80\x80", 0, false},                // past U+10FFFF
+        {"\xF5\x80\x80\x80", 0, false},
+        {"\x80", 0, false},                            // stray continuation
+        {"\xE4\xB8", 0, false},                        // cut by the end
+        {"\xE4\xB8z", 0, false},                       // cut by ASCII
+        {std::string(13, 'a') + "\xE4\xB8", 0, false}, // after a long ASCII run
+        {std::string(16, 'a') + "\xC3\xA9" + std::string(9, 'b'), 0, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.bytes));
+        EXPECT_EQ(utf8MultibyteRun(row.bytes), row.run);
+        EXPECT_EQ(isValidUtf8(row.bytes), row.valid);
+    }
+}
+
+TEST(Text, HexQuadsAndEncodedCodePoints)
+{
+    struct Row {
+        const char* digits;
+        long value;
+    } quads[] = {{"00e9", 0xE9}, {"FFFF", 0xFFFF}, {"abCD", 0xABCD}, {"12g4", -1}, {"12 4", -1}, {"G000", -1}};
+    for (const auto& row : quads)
+        EXPECT_EQ(hexQuadValue(row.digits), row.value) << row.digits;
+    for (char32_t cp : {U'\0', U'A', U'\x7F', U'\x80', U'\xE9', U'\x7FF', U'\x800', U'\x4E2D', U'\xFFFF', U'\x10000',
+                        U'\x1F600', U'\x10FFFF'}) {
+        char bytes[4];
+        std::string encoded(bytes, encodeUtf8(cp, bytes));
+        EXPECT_TRUE(isValidUtf8(encoded)) << std::uint32_t(cp);
+        std::u16string units = toUtf16(encoded);
+        char32_t decoded = units.size() == 2 ? 0x10000 + ((char32_t(units[0]) - 0xD800) << 10) + (units[1] - 0xDC00)
+                                             : char32_t(units.at(0));
+        EXPECT_EQ(decoded, cp);
+        EXPECT_EQ(utf8MultibyteRun(encoded), cp < 0x80 ? 0u : encoded.size()) << std::uint32_t(cp);
+    }
+    EXPECT_EQ(hexDigitValue('f'), 15);
+    EXPECT_EQ(hexDigitValue('/'), -1);
+}
+
 TEST(ValueCollections, LargeDictionariesFindEveryKeyAcrossRemovals)
 {
     Dictionary d;

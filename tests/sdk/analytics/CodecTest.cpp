@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -123,4 +125,135 @@ TEST(TXJKSerializerErrors, FailuresNameTheCause)
     EXPECT_EQ(formatted.value_or(""), "[\"blob\"]");
     EXPECT_EQ(JSONStringWithOptions(std::string_view("a\"b"), 0, false).value_or(""), "a\\\"b");
     EXPECT_EQ(JSONStringWithOptions(std::string_view("a\"b"), 0, true).value_or(""), "\"a\\\"b\"");
+}
+
+TEST(TXJSONDecoderStrings, FaultsAreFoundAtTheirByteWhateverCameBefore)
+{
+    struct Row {
+        std::string text;
+        unsigned options;
+        const char* expected; // the compact re-encoding, or null for a failure
+        const char* error;
+        std::size_t index;
+    } rows[] = {
+        {"[\"\xE4\xB8\xAD\xE6\x96\x87 0123456789 \xC3\xA9\"]", 0, "[\"\xE4\xB8\xAD\xE6\x96\x87 0123456789 \xC3\xA9\"]",
+         nullptr, 0},
+        {"[\"0123456789abcdef\xC3(\"]", 0, nullptr, "Illegal UTF8 sequence found in \"\" string.", 18},
+        {"[\"\xE4\xB8\xAD\xE4\xB8\"]", 0, nullptr, "Illegal UTF8 sequence found in \"\" string.", 5},
+        {"[\"\xED\xA0\x80\"]", 0, nullptr, "Illegal UTF8 sequence found in \"\" string.", 2},
+        {"[\"\xE4\xB8\xAD\xFF\xE4\xB8\xAD\"]", 4, "[\"\xE4\xB8\xAD\xEF\xBF\xBD\xE4\xB8\xAD\"]", nullptr, 0},
+        {"[\"\xE4\xB8\xAD", 0, nullptr, "Reached the end of the buffer.", 5},
+        {"[\"ab\\u12g4\"]", 0, nullptr, "Unexpected character found in \\u Unicode escape sequence.", 8},
+        {"[\"a\\nbcdefghijkl\x01\"]", 0, nullptr, "Invalid character < 0x20 found in string: 0x01.", 16},
+        {"[\"a\\tb\",\"a\\tb\",\"a\\u00e9\xE4\xB8\xAD\"]", 0, "[\"a\\tb\",\"a\\tb\",\"a\xC3\xA9\xE4\xB8\xAD\"]", nullptr, 0},
+        {"{\"k\\u00e9\":1,\"o\":{\"k\\u00e9\":{\"x\\ty\":[1]},\"k\":2},\"k\\u00e9\":3}", 0,
+         "{\"k\xC3\xA9\":3,\"o\":{\"k\xC3\xA9\":{\"x\\ty\":[1]},\"k\":2}}", nullptr, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.text));
+        TXJKError error;
+        pf::Value value = objectFromJSONString(row.text, row.options, &error);
+        if (row.expected) {
+            ASSERT_FALSE(value.isNil()) << error.description;
+            EXPECT_EQ(JSONString(value).value_or("?"), row.expected);
+        } else {
+            EXPECT_TRUE(value.isNil());
+            EXPECT_EQ(error.description.rfind(row.error, 0), 0u) << error.description;
+            EXPECT_EQ(error.atIndex, row.index);
+        }
+    }
+    // An escaped string met again is answered from the cache, with the same text.
+    TXJSONDecoder decoder;
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(JSONString(decoder.objectWithUTF8String("[\"\\u00e9\"]", 10)).value_or(""), "[\"\xC3\xA9\"]");
+    EXPECT_EQ(decoder.cacheHits(), 1u);
+}
+
+TEST(TXJSONDecoderNumbers, EveryFormKeepsItsTypeAndExactValue)
+{
+    struct Row {
+        const char* text;
+        pf::NumberType type;
+        long long integer; // for the integer types
+    } integers[] = {
+        {"999999999999999999", pf::NumberType::LongLong, 999999999999999999LL},
+        {"-999999999999999999", pf::NumberType::LongLong, -999999999999999999LL},
+        {"9223372036854775807", pf::NumberType::LongLong, 9223372036854775807LL},
+        {"-9223372036854775808", pf::NumberType::LongLong, -9223372036854775807LL - 1},
+        {"9223372036854775808", pf::NumberType::UnsignedLongLong, static_cast<long long>(9223372036854775808ULL)},
+        {"0", pf::NumberType::LongLong, 0},
+    };
+    for (const auto& row : integers) {
+        SCOPED_TRACE(row.text);
+        pf::Value value = objectFromJSONString(std::string("[") + row.text + "]");
+        ASSERT_TRUE(value.isArray());
+        pf::Value element = value.array()->at(0);
+        const pf::Number* n = element.number();
+        ASSERT_NE(n, nullptr);
+        EXPECT_EQ(n->type, row.type);
+        EXPECT_EQ(n->integer, row.integer);
+    }
+    // Reals are the correctly rounded value of their text, as strtod gives it.
+    for (const char* text : {"-0", "-0.0", "0.1", "2.5", "-1234.5678", "12345678901234.5", "123456789012345.6",
+                             "0.000000000000001", "9007199254740.993", "1.5e2", "4.9e-324", "1.7976931348623157e308"}) {
+        SCOPED_TRACE(text);
+        pf::Value value = objectFromJSONString(std::string("[") + text + "]");
+        ASSERT_TRUE(value.isArray());
+        pf::Value element = value.array()->at(0);
+        const pf::Number* n = element.number();
+        ASSERT_NE(n, nullptr);
+        EXPECT_EQ(n->type, pf::NumberType::Double);
+        double expected = std::strtod(text, nullptr);
+        EXPECT_EQ(n->real, expected);
+        EXPECT_EQ(std::signbit(n->real), std::signbit(expected));
+    }
+}
+
+TEST(TXJSONDecoderObjects, ManyMembersAndLateRepeatsKeepTheirPlaces)
+{
+    std::string text = "{";
+    for (int i = 0; i < 40; ++i)
+        text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    text += "\"k5\":\"x\",\"k39\":[]}";
+    pf::Value value = objectFromJSONString(text);
+    ASSERT_TRUE(value.isDictionary());
+    auto dictionary = value.dictionary();
+    EXPECT_EQ(dictionary->count(), 40u);
+    EXPECT_EQ(dictionary->keys().front(), "k0");
+    EXPECT_EQ(dictionary->keys().back(), "k39");
+    EXPECT_EQ(dictionary->get("k5"), pf::Value("x"));
+    EXPECT_TRUE(dictionary->get("k39").isArray());
+    EXPECT_EQ(dictionary->get("k38").longLongValue(), 38);
+}
+
+TEST(TXJKSerializerUtf8, OnlyWellFormedTextIsWrittenAsAString)
+{
+    struct Row {
+        std::string text;
+        unsigned options;
+        const char* expected; // or null for a failure
+        const char* error;
+    } rows[] = {
+        {"\xE4\xB8\xAD\xC3\xA9z\xF0\x9F\x98\x80", 2, "[\"\\u4e2d\\u00e9z\\ud83d\\ude00\"]", nullptr},
+        {"\xE4\xB8\xAD\xC3\xA9z\xF0\x9F\x98\x80", 0, "[\"\xE4\xB8\xAD\xC3\xA9z\xF0\x9F\x98\x80\"]", nullptr},
+        {"a\xED\xA0\x80", 0, nullptr, "Unable to create NSString object"}, // an encoded surrogate
+        {"a\xE0\x80\xAF", 0, nullptr, "Unable to create NSString object"}, // an overlong slash
+        {"a\xED\xA0\x80", 2, nullptr, "Error converting UTF8."},
+        {"\xC3", 2, nullptr, "Error converting UTF8."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.text));
+        TXJKError error;
+        auto text = JSONStringWithOptions(pf::Value(pf::Array::create({row.text})), row.options, &error);
+        if (row.expected) {
+            EXPECT_EQ(text.value_or("<" + error.description + ">"), row.expected);
+        } else {
+            EXPECT_FALSE(text);
+            EXPECT_EQ(error.description, row.error);
+        }
+    }
+    // As data the bytes go out as they are.
+    auto data = JSONDataWithOptions(pf::Value(pf::Array::create({"a\xED\xA0\x80"})), 0);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(std::string(data->begin(), data->end()), "[\"a\xED\xA0\x80\"]");
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -203,4 +204,84 @@ TEST(EZJSONFacade, CopiesTheFailingTraceAndHandsBackTheLastError)
     EXPECT_EQ(error->code, 4);
     json.setSortKeys(true);
     EXPECT_EQ(json.stringWithObject(pf::Dictionary::create({ { "b", 1 }, { "a", 2 } })), "{\"a\":2,\"b\":1}");
+}
+
+TEST(EZJSONParser, StringsReadTheSameWhereverTheirEscapesFall)
+{
+    // Escapes and the closing quote at every place within and across
+    // eight-byte words.
+    for (std::size_t k = 0; k < 18; ++k) {
+        SCOPED_TRACE(k);
+        std::string a(k, 'a'), b(k, 'b');
+        CVOSDKEZJSONParser parser;
+        pf::Value v = parser.objectWithString("[\"" + a + "\\n\xE4\xB8\xAD\\u00e9\\u4E2D\\ud83d\\ude00\\/" + b + "\",\"" +
+                                              a + "\"]");
+        ASSERT_TRUE(v.isArray());
+        EXPECT_EQ(*v.array()->at(0).string(), a + "\n\xE4\xB8\xAD\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80/" + b);
+        EXPECT_EQ(*v.array()->at(1).string(), a);
+        EXPECT_TRUE(parser.objectWithString("[\"" + a + "\\t" + b + "\x01\"]").isNil());
+        EXPECT_EQ(traceOf(parser), (Lines { "5:Unescaped control character '0x1'", "3:Expected value while parsing array" }));
+        EXPECT_TRUE(parser.objectWithString("[\"" + a + "\\u00e9" + b + "\\u12\"]").isNil());
+        EXPECT_EQ(traceOf(parser).front(), "6:Missing hex digit in quad");
+    }
+}
+
+TEST(EZJSONParser, EscapedAndRepeatedKeysKeepTheirObjects)
+{
+    CVOSDKEZJSONParser parser;
+    pf::Value v = parser.objectWithString(
+        "{\"a\\u0062\":1,\"o\":{\"a\\u0062\":{\"x\\ty\":[1]},\"ab\":2,\"c\":{\"a\\u0062\":0}},\"ab\":3}");
+    ASSERT_TRUE(v.isDictionary());
+    CVOSDKEZJSONWriter writer;
+    EXPECT_EQ(writer.stringWithObject(v), "{\"ab\":3,\"o\":{\"ab\":2,\"c\":{\"ab\":0}}}");
+    EXPECT_TRUE(parser.objectWithString("{\"a\\u0062\":{\"x\":}}").isNil());
+    EXPECT_EQ(traceOf(parser), (Lines { "3:Unrecognised leading character", "3:Object value expected for key: x",
+                                        "3:Object value expected for key: ab" }));
+
+    std::string text = "{";
+    for (int i = 0; i < 40; ++i)
+        text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + " ";
+    text += "\"k5\":\"x\",\"k39\":[]}";
+    pf::Value many = parser.objectWithString(text);
+    ASSERT_TRUE(many.isDictionary());
+    auto d = many.dictionary();
+    EXPECT_EQ(d->count(), 40u);
+    EXPECT_EQ(d->keys().back(), "k39");
+    EXPECT_EQ(d->get("k5"), pf::Value("x"));
+    EXPECT_TRUE(d->get("k39").isArray());
+    EXPECT_EQ(d->get("k38").longLongValue(), 38);
+}
+
+TEST(EZJSONParser, NumbersKeepTheirTypeAndExactValue)
+{
+    struct Row {
+        const char* text;
+        pf::NumberType type;
+        long long integer;
+    } integers[] = {
+        { "999999999999999999", pf::NumberType::LongLong, 999999999999999999LL },
+        { "-999999999999999999", pf::NumberType::LongLong, -999999999999999999LL },
+        { "-9223372036854775808", pf::NumberType::LongLong, -9223372036854775807LL - 1 },
+        { "9223372036854775808", pf::NumberType::UnsignedLongLong, static_cast<long long>(9223372036854775808ULL) },
+        { "-0", pf::NumberType::LongLong, 0 },
+    };
+    CVOSDKEZJSONParser parser;
+    for (const auto& row : integers) {
+        pf::Value v = parser.fragmentWithString(row.text);
+        const pf::Number* n = v.number();
+        ASSERT_NE(n, nullptr) << row.text;
+        EXPECT_EQ(n->type, row.type) << row.text;
+        EXPECT_EQ(n->integer, row.integer) << row.text;
+    }
+    // Reals are the correctly rounded value of their text.
+    for (const char* text : { "-0.0", "0.1", "2.5", "-1234.5678", "12345678901234.5", "123456789012345.6",
+                              "0.000000000000001", "9007199254740.993", "1.5e2", "4.9e-324" }) {
+        pf::Value v = parser.fragmentWithString(text);
+        const pf::Number* n = v.number();
+        ASSERT_NE(n, nullptr) << text;
+        EXPECT_EQ(n->type, pf::NumberType::Double) << text;
+        double expected = std::strtod(text, nullptr);
+        EXPECT_EQ(n->real, expected) << text;
+        EXPECT_EQ(std::signbit(n->real), std::signbit(expected)) << text;
+    }
 }
