@@ -2,8 +2,9 @@
 # scripts/fuzz.sh [-j N] NAME SECONDS   runs one fuzz target (tests/fuzz/NAME.cpp)
 # scripts/fuzz.sh [-j N] --all SECONDS  runs every target, side by side, one per job
 # Builds what the targets need in the checking build (build/check, shared with
-# scripts/test.sh) first. Each target's output goes to build/check/fuzz/NAME.log,
-# findings land in build/check/fuzz/findings.
+# scripts/test.sh) first; the build's output goes to build/logs/fuzz-build.log.
+# Each target's output goes to build/check/fuzz/NAME.log, findings land in
+# build/check/fuzz/findings.
 # -j N (or ZMR_JOBS=N) sets how many jobs build and how many targets run at
 # once (default: the core count); ZMR_FUZZ_JOBS overrides the latter alone.
 set -euo pipefail
@@ -31,7 +32,7 @@ if [ "$name" = "--all" ]; then
 else
   targets=("$name")
 fi
-zmr_build_check "$build_jobs" "${targets[@]}"
+zmr_stage fuzz-build "Building ${#targets[@]} fuzz target(s) in build/check…" zmr_build_check "$build_jobs" "${targets[@]}"
 out=build/check/fuzz
 mkdir -p "$out/findings"
 

@@ -2,16 +2,19 @@
 # Installs what is missing, builds the checking build (build/check: clang,
 # AddressSanitizer and UBSan; the test programs and the fuzz targets from one
 # set of objects), fuzzes each target of tests/fuzz for 20 seconds, side by
-# side, one per core, and runs every test.
+# side, one per core, and runs every test. Stages print one line each; their
+# whole output goes to build/logs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 source scripts/lib.sh
-zmr_install_deps
+zmr_install_stage
 
 jobs=$(nproc)
-zmr_build_check "$jobs"
+zmr_stage check-build "Building the tests and fuzz targets in build/check (about 25 minutes the first time on 2 cores)…" \
+  zmr_build_check "$jobs"
 
 bash scripts/fuzz.sh --all 20
 
+echo "Running the tests…"
 ctest --test-dir build/check --output-on-failure -j "$jobs"

@@ -87,6 +87,9 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
     application.setDelegate(delegate);
 
     if (host->headless || !hasDisplay()) {
+        if (!host->headless)
+            std::fprintf(stderr, "No display (DISPLAY and WAYLAND_DISPLAY are unset): running without a window "
+                                 "until start-up settled, then ending.\n");
         HeadlessHost headless;
         if (!application.launch())
             return 1;
