@@ -18,7 +18,7 @@ build_app() {
   cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
     cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver
 }
-zmr_stage app-build "Building (about 4 minutes the first time)…" build_app
+zmr_stage app-build "Building (a few minutes the first time)…" build_app
 
 # Without HOME the account's home comes from the password database, never a shared folder.
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
