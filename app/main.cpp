@@ -150,7 +150,10 @@ std::shared_ptr<ZMRShell> makeShell(std::vector<std::string>& arguments)
         pf::setLogLevel(pf::LogLevel::Debug);
     else if (!std::getenv("ZMR_LOG"))
         pf::setLogLevel(pf::LogLevel::Error);
-    pf::homeDirectory(); // refuses to start without a home of our own
+    // Refuses to start without a home of our own; runs on without a writable one.
+    if (auto unwritable = pf::prepareHomeDirectory())
+        std::fprintf(stderr, "zomaru: %s. Nothing (sign-in, settings, caches) will be kept.\n",
+                     unwritable->description.c_str());
     if (!useZZServers(*options))
         return nullptr;
     registerScreensClasses();

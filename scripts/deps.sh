@@ -21,19 +21,23 @@ ZMR_PACKAGES=(
   duktape-dev
 )
 
-zmr_install_deps() {
-  local missing=()
+# Prints the packages of ZMR_PACKAGES that are not installed, one a line.
+zmr_missing_deps() {
   local p
   for p in "${ZMR_PACKAGES[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-      missing+=("$p")
+      echo "$p"
     fi
   done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
+}
+
+zmr_install_deps() {
+  local missing=()
+  mapfile -t missing < <(zmr_missing_deps)
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq || return
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }

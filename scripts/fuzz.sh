@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # scripts/fuzz.sh [-j N] NAME SECONDS   runs one fuzz target (tests/fuzz/NAME.cpp)
 # scripts/fuzz.sh [-j N] --all SECONDS  runs every target, side by side, one per job
-# Builds the clang fuzz build in build/fuzz first. Findings land in build/fuzz/findings.
+# Builds what the targets need in the checking build (build/check, shared with
+# scripts/test.sh) first; the build's output goes to build/logs/fuzz-build.log.
+# Each target's output goes to build/check/fuzz/NAME.log, findings land in
+# build/check/fuzz/findings.
 # -j N (or ZMR_JOBS=N) sets how many jobs build and how many targets run at
 # once (default: the core count); ZMR_FUZZ_JOBS overrides the latter alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib.sh
 usage() { echo "usage: scripts/fuzz.sh [-j N] NAME|--all SECONDS" >&2; exit 2; }
 build_jobs=${ZMR_JOBS:-$(nproc)}
 args=()
@@ -23,21 +27,21 @@ shopt -s nullglob
 sources=(tests/fuzz/*.cpp)
 if [ ${#sources[@]} -eq 0 ]; then echo "no fuzz targets"; exit 0; fi
 
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOMARU_FUZZ=ON >/dev/null
 if [ "$name" = "--all" ]; then
   targets=(); for s in "${sources[@]}"; do targets+=("$(basename "$s" .cpp)"); done
 else
   targets=("$name")
 fi
-cmake --build build/fuzz -j "$build_jobs" --target "${targets[@]}"
-mkdir -p build/fuzz/findings
+zmr_stage fuzz-build "Building ${#targets[@]} fuzz target(s) in build/check…" zmr_build_check "$build_jobs" "${targets[@]}"
+out=build/check/fuzz
+mkdir -p "$out/findings"
 
-# Runs one target; its output goes to build/fuzz/NAME.log.
+# Runs one target; its output goes to build/check/fuzz/NAME.log.
 fuzz_one() {
-  local t=$1 corpus="build/fuzz/corpus/$1" seeds="tests/fuzz/seeds/$1"
+  local t=$1 corpus="$out/corpus/$1" seeds="tests/fuzz/seeds/$1"
   mkdir -p "$corpus"; [ -d "$seeds" ] || seeds=""
-  build/fuzz/tests/fuzz/"$t" -max_total_time="$seconds" -artifact_prefix=build/fuzz/findings/"$t"- \
-    -print_final_stats=0 "$corpus" $seeds >build/fuzz/"$t".log 2>&1
+  build/check/tests/fuzz/"$t" -max_total_time="$seconds" -artifact_prefix="$out/findings/$t-" \
+    -print_final_stats=0 "$corpus" $seeds >"$out/$t.log" 2>&1
 }
 
 jobs=${ZMR_FUZZ_JOBS:-$build_jobs}
@@ -60,5 +64,5 @@ for t in "${targets[@]}"; do
   fuzz_one "$t" & running[$t]=$!
 done
 while [ ${#running[@]} -gt 0 ]; do reap_one; done
-for t in "${failed[@]}"; do echo "fuzz target $t failed:"; tail -40 build/fuzz/"$t".log; done
+for t in "${failed[@]}"; do echo "fuzz target $t failed:"; tail -40 "$out/$t".log; done
 [ ${#failed[@]} -eq 0 ]

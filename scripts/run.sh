@@ -4,34 +4,45 @@
 # application against it: it signs in (registering the demo account on first
 # use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
-# application (--headless, --shot FILE.png, --url URL).
+# application (--headless, --shot FILE.png, --url URL). Each stage prints one
+# line; build and server output goes to build/logs/.
 set -euo pipefail
+# A relative ZMR_HOME means the caller's folder, not the repository's.
+[ -z "${ZMR_HOME:-}" ] || ZMR_HOME=$(realpath -m -- "$ZMR_HOME")
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-zmr_install_deps
+source scripts/lib.sh
+zmr_install_stage
 
-cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF
-cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver
+build_app() {
+  cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
+    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver
+}
+zmr_stage app-build "Building (a few minutes the first time)…" build_app
 
 # Without HOME the account's home comes from the password database, never a shared folder.
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
 [ -n "${ZMR_HOME:-}" ] || [ -n "$home" ] || { echo "No home folder: set ZMR_HOME or HOME" >&2; exit 1; }
 export ZMR_HOME="${ZMR_HOME:-$home/.zomaru}"
-mkdir -p "$ZMR_HOME"
-server_log=$(mktemp)
-build/app/tools/appserver/appserver --port 0 --db "$ZMR_HOME/appserver.db" --seed-demo >"$server_log" 2>&1 &
+mkdir -p "$ZMR_HOME" 2>/dev/null || true
+# The servers' own data goes to build/app when the home cannot keep it;
+# the program then says itself what it cannot keep.
+server_data=$ZMR_HOME
+touch "$server_data/.run-probe" 2>/dev/null && rm -f "$server_data/.run-probe" || server_data=$PWD/build/app
+server_log=$zmr_logs/appserver.log
+build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo >"$server_log" 2>&1 &
 server=$!
-zz_log=$(mktemp)
+zz_log=$zmr_logs/zzserver.log
 # The ZZ stand-in offers the bundle's scripts as package 2, signed with this
 # build tree's key, so the program's script-package timer has an update.
-build/app/tools/zzserver/zzserver --cert-out "$ZMR_HOME/zz-test-ca.pem" \
+build/app/tools/zzserver/zzserver --cert-out "$server_data/zz-test-ca.pem" \
   --package-key build/app/zzpackage/package_key.pem \
   --package-dir build/app/resources/CorvanaOpenApi_IOS_Bundle.bundle/js >"$zz_log" 2>&1 &
 zz=$!
-analytics_log=$(mktemp)
+analytics_log=$zmr_logs/analyticsserver.log
 build/app/tools/analyticsserver/analyticsserver --port 0 >"$analytics_log" 2>&1 &
 analytics=$!
-trap 'kill "$server" "$zz" "$analytics" 2>/dev/null; wait "$server" "$zz" "$analytics" 2>/dev/null; rm -f "$server_log" "$zz_log" "$analytics_log"' EXIT
+trap 'kill "$server" "$zz" "$analytics" 2>/dev/null; wait "$server" "$zz" "$analytics" 2>/dev/null' EXIT
 
 url=""
 for _ in $(seq 100); do
@@ -59,7 +70,7 @@ zz_http=$(sed -n 1p "$zz_log")
 zz_https=$(sed -n 2p "$zz_log")
 if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
   echo "Local ZZ server: $zz_http $zz_https"
-  export ZMR_CA_FILE="$ZMR_HOME/zz-test-ca.pem"
+  export ZMR_CA_FILE="$server_data/zz-test-ca.pem"
   zz_args=(--zz-server "$zz_http" --zz-server-https "$zz_https")
 else
   echo "The local ZZ server did not start:" >&2

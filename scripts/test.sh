@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the sanitized test build and runs every test.
+# Installs what is missing, builds the checking build (build/check: clang,
+# AddressSanitizer and UBSan; the test programs and the fuzz targets from one
+# set of objects), fuzzes each target of tests/fuzz for 20 seconds, side by
+# side, one per core, and runs every test. Stages print one line each; their
+# whole output goes to build/logs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
-zmr_install_deps
+source scripts/lib.sh
+zmr_install_stage
 
 jobs=$(nproc)
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-  -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DZMR_SANITIZE=ON -DZMR_TESTS=ON -DZMR_WERROR=ON
-cmake --build build/test -j "$jobs"
+zmr_stage check-build "Building the tests and fuzz targets in build/check (about 15 minutes the first time on 8 cores)…" \
+  zmr_build_check "$jobs"
 
-# Every fuzz target gets a short run as well, side by side, one per core.
 bash scripts/fuzz.sh --all 20
 
-ctest --test-dir build/test --output-on-failure -j "$jobs"
+echo "Running the tests…"
+ctest --test-dir build/check --output-on-failure -j "$jobs"

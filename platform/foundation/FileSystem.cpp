@@ -29,8 +29,13 @@ Error ioError(const std::string& what, const std::string& path)
 
 std::optional<std::string> defaultHomeDirectory()
 {
-    if (const char* env = std::getenv("ZMR_HOME"); env && *env)
-        return std::string(env);
+    if (const char* env = std::getenv("ZMR_HOME"); env && *env) {
+        // Fixed against the folder the program started in, so a later change
+        // of folder cannot move the data.
+        std::error_code ec;
+        auto absolute = std::filesystem::absolute(env, ec);
+        return ec ? std::string(env) : absolute.lexically_normal().string();
+    }
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::string(home) + "/.zomaru";
     // Without HOME the account's own home still is private; a shared folder is not.
@@ -55,6 +60,19 @@ std::string homeDirectory()
         }
     }
     return *g_home;
+}
+
+std::optional<Error> prepareHomeDirectory()
+{
+    std::string home = homeDirectory();
+    createDirectories(home);
+    std::string probe = home + "/.write-probe-XXXXXX";
+    int fd = mkstemp(probe.data());
+    if (fd < 0)
+        return ioError("cannot write to", home);
+    close(fd);
+    unlink(probe.c_str());
+    return std::nullopt;
 }
 
 void setHomeDirectory(std::string path)

@@ -14,12 +14,16 @@
 
 namespace pf {
 
-// $ZMR_HOME, else "$HOME/.zomaru", else ".zomaru" in the account's home from
-// the password database; nullopt when there is none of these.
+// $ZMR_HOME (made absolute against the current folder), else
+// "$HOME/.zomaru", else ".zomaru" in the account's home from the password
+// database; nullopt when there is none of these.
 std::optional<std::string> defaultHomeDirectory();
 // The home set last, else the default one. Without any the program refuses
 // to go on: it says so and exits, rather than keep data in a shared folder.
 std::string homeDirectory();
+// Creates the home directory (as homeDirectory() finds it) and checks that a
+// file can be made in it; the error says which folder failed and why.
+std::optional<Error> prepareHomeDirectory();
 // Any thread; affects paths asked for afterwards.
 void setHomeDirectory(std::string path);
 std::string documentsDirectory(); // home + "/Documents"

@@ -163,8 +163,8 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
 
     if (host->headless || !hasDisplay()) {
         if (!host->headless)
-            std::fprintf(stderr, "%s: no display (neither DISPLAY nor WAYLAND_DISPLAY is set): running without a window\n",
-                         program.c_str());
+            std::fprintf(stderr, "%s: no display (DISPLAY and WAYLAND_DISPLAY are unset): running without a window "
+                                 "until start-up settled, then ending\n", program.c_str());
         HeadlessHost headless;
         if (!application.launch(*launchOptions))
             return 1;

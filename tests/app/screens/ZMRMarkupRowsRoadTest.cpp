@@ -152,7 +152,10 @@ TEST_F(ZMRMarkupRowsRoad, SeededFeedShowsAsMarkupRowsWithTheirPictures)
 // Four prizes a page in a grid shorter than them: a drag past the end loads the other four.
 TEST_F(ZMRMarkupRowsRoad, SeededPrizesShowAsItemViewsInAFallsGridAndLoadMoreAtItsEnd)
 {
-    auto [prizes, grid, controller] = prizeGrid(4, 150);
+    PrizeGrid made = prizeGrid(4, 150);
+    auto prizes = made.prizes;
+    auto grid = made.grid;
+    auto controller = made.controller;
     auto shot = shoot(grid, [&] { return prizes->count() == 4 && !prizes->isLoading(); }, "prize_grid");
     ASSERT_TRUE(shot);
     auto title = [&](int index) {

@@ -68,7 +68,7 @@ TEST(KRContainerView, ShowsOnlyVisibleItemsAndRecyclesTheRest)
 {
     Fixture f(10);
     f.view->reloadData(); // which items show where: the container layout fuzz target
-    EXPECT_EQ(f.view->contentSize(), pf::Size(320, 1000));
+    EXPECT_EQ(f.view->contentSize(), (pf::Size{320, 1000}));
     f.scrollTo(410);
     // Rows 0 and 1 left; rows 3 and 4 reused their controllers.
     EXPECT_EQ(f.view->dumpText().substr(0, 18), "visible 4 5 6 7 8 ");
@@ -114,7 +114,7 @@ TEST(KRContainerView, EdgeCases)
         EXPECT_EQ(f.view->focusIndex(), 6);
         f.view->setFocusIndex(99);
         EXPECT_EQ(f.view->focusIndex(), 99);
-        EXPECT_EQ(f.view->contentOffset(), pf::Point(0, 420));
+        EXPECT_EQ(f.view->contentOffset(), (pf::Point{0, 420}));
     }
 }
 
@@ -125,7 +125,7 @@ TEST(KRContainerView, FocusScrollingCountsTheHeaderAndFramesRelayoutOnce)
     f.view->reloadData();
     f.items->heard.clear();
     f.view->setFocusIndex(5); // y 400 to 600 below a 60-point header
-    EXPECT_EQ(f.view->contentOffset(), pf::Point(0, 180));
+    EXPECT_EQ(f.view->contentOffset(), (pf::Point{0, 180}));
     f.view->relayout();
     pf::RunLoop::main().runUntilIdle();
     EXPECT_EQ(f.items->heard, "offset180 layout ");
@@ -135,7 +135,7 @@ TEST(KRContainerView, FocusScrollingCountsTheHeaderAndFramesRelayoutOnce)
     f.view->setFrame({0, 0, 330, 480});
     pf::RunLoop::main().runUntilIdle();
     EXPECT_EQ(f.items->heard, "offset180 layout layout ");
-    EXPECT_EQ(f.layout->size(), pf::Size(330, 480));
+    EXPECT_EQ(f.layout->size(), (pf::Size{330, 480}));
     EXPECT_EQ(f.view->itemViewControllerAtIndex(4), first); // relayout keeps the visible controllers
     EXPECT_EQ(f.items->made, 6);
 }

@@ -37,6 +37,6 @@ TEST(KRFlowViewLayout, FlowsViewsInRowsByTheirSizesOnly)
         for (size_t i = 0; i < c.frames.size(); ++i)
             EXPECT_EQ(datas->at(i).objectAs<KRLayoutData>()->view()->frame(), c.frames[i]) << i;
         EXPECT_EQ(layout->contentSize(), c.content);
-        EXPECT_EQ(host->contentSize(), pf::Size(0, c.content.height));
+        EXPECT_EQ(host->contentSize(), (pf::Size{0, c.content.height}));
     }
 }

@@ -113,8 +113,10 @@ TEST(KRDOMSource, EveryKindOfValueIsEncodedUnlessRaw)
 
 TEST(KRDOMParse, PrefixedTagsKeepTheirKindButCaseCounts)
 {
-    EXPECT_EQ(typeid(*parsed("<p:img/>")), typeid(KRDOMImageElement));
-    EXPECT_EQ(typeid(*parsed("<IMG/>")), typeid(KRDOMElement));
+    KRDOMElementRef prefixed = parsed("<p:img/>"), upper = parsed("<IMG/>");
+    const KRDOMElement &prefixedElement = *prefixed, &upperElement = *upper;
+    EXPECT_EQ(typeid(prefixedElement), typeid(KRDOMImageElement));
+    EXPECT_EQ(typeid(upperElement), typeid(KRDOMElement));
 }
 
 TEST(KRDOMParse, DocumentsUnwrapOnlyALoneChild)

@@ -88,7 +88,7 @@ TEST(KRLayoutTest, PassesWithPaddingRefitAndDoNotDrift)
         label->setText(text);
         layout->layout();
         EXPECT_EQ(label->frame(), pf::Rect(7, 9, std::min(10.0 * strlen(text), 52.0), 20)) << text;
-        EXPECT_EQ(layout->contentSize(), pf::Size(std::min(10.0 * strlen(text), 52.0) + 27, 39)) << text;
+        EXPECT_EQ(layout->contentSize(), (pf::Size{std::min(10.0 * strlen(text), 52.0) + 27, 39})) << text;
     }
 }
 

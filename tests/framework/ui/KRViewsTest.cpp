@@ -219,7 +219,7 @@ TEST_F(KitTest, SnapshotsAndBlurKeepTheirSizes)
     view->setBackgroundColor(pf::Color::rgb(1, 0, 0));
     auto image = toImage(*view);
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), pf::Size(30, 20));
+    EXPECT_EQ(image->size(), (pf::Size{30, 20}));
     EXPECT_EQ(image->bitmap()->pixel(29, 19), (pf::Rgba8{255, 0, 0, 255}));
     EXPECT_FALSE(toImage(*pf::View::create(pf::Rect(0, 0, 0, 20))));
 

@@ -148,6 +148,8 @@ TEST(HomeDirectory, FallsBackToTheAccountHomeAndNeverToASharedFolder)
         std::string expected;
     } rows[] = {
         {"/data/z", "/home/u", "/data/z"},
+        {"data/z", "/home/u", std::filesystem::current_path().string() + "/data/z"},
+        {"./data/../z", "/home/u", std::filesystem::current_path().string() + "/z"},
         {nullptr, "/home/u", "/home/u/.zomaru"},
         {"", "", std::string(account->pw_dir) + "/.zomaru"},
         {nullptr, nullptr, std::string(account->pw_dir) + "/.zomaru"},
@@ -159,4 +161,32 @@ TEST(HomeDirectory, FallsBackToTheAccountHomeAndNeverToASharedFolder)
     }
     for (auto& s : saved)
         s.value ? setenv(s.name, s.value->c_str(), 1) : unsetenv(s.name);
+}
+
+TEST(HomeDirectory, PreparingSaysWhenNothingCanBeKept)
+{
+    std::string saved = homeDirectory();
+    std::string base = saved + "/prepare-" + std::to_string(getpid());
+    ASSERT_TRUE(createDirectories(base));
+    ASSERT_FALSE(writeFileAtomically(base + "/file", "x"));
+    struct Row {
+        std::string home;
+        bool writable;
+    } rows[] = {
+        {base + "/new/home", true},
+        {base + "/file/home", false}, // below a plain file
+        {"/proc/zomaru-home", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.home);
+        setHomeDirectory(row.home);
+        auto failure = prepareHomeDirectory();
+        EXPECT_EQ(!failure, row.writable);
+        if (failure)
+            EXPECT_NE(failure->description.find(row.home), std::string::npos) << failure->description;
+        else
+            EXPECT_TRUE(std::filesystem::is_empty(row.home)); // the probe is gone
+    }
+    setHomeDirectory(saved);
+    std::filesystem::remove_all(base);
 }

@@ -64,13 +64,17 @@ Bytes jpegDeclaring(Bytes jpeg, std::uint16_t width, std::uint16_t height)
 }
 
 // A 16-bit PNG whose pixel (x, y) has the 16-bit channels `at(x, y)`
-// (grey, or red, green, blue, alpha).
+// (grey, or red, green, blue, alpha), with `transparent` as its tRNS colour
+// when given.
 Bytes png16(int width, int height, int colorType, bool interlaced, bool gammaChunk,
-            const std::function<std::vector<std::uint16_t>(int, int)>& at)
+            const std::function<std::vector<std::uint16_t>(int, int)>& at,
+            const png_color_16* transparent = nullptr)
 {
     PngOut out(png_uint_32(width), png_uint_32(height), 16, colorType, interlaced);
     if (gammaChunk)
         png_set_gAMA(out.png, out.info, 1.0); // linear light
+    if (transparent)
+        png_set_tRNS(out.png, out.info, nullptr, 0, transparent);
     std::vector<Bytes> rows(static_cast<std::size_t>(height));
     std::vector<png_bytep> pointers;
     for (auto& row : rows) {
@@ -191,6 +195,49 @@ TEST(ImageDecode, SixteenBitPngsKeepEveryRowAndTheirBrightness)
         ASSERT_TRUE(decoded) << decoded.error().description;
         EXPECT_TRUE(pixelIs(*decoded.value(), row.even, row.evenColour, 2));
         EXPECT_TRUE(pixelIs(*decoded.value(), row.odd, row.oddColour, 2));
+    }
+}
+
+TEST(ImageDecode, SixteenBitPngsWithATransparentColourKeepTheOthers)
+{
+    // Columns: the transparent colour, one step away from it in the low byte
+    // (equal once cut to 8 bits, still opaque), and two plain colours.
+    png_color_16 greyKey{}, rgbKey{};
+    greyKey.gray = 0x4020;
+    rgbKey.red = 0x4020, rgbKey.green = 0x8040, rgbKey.blue = 0xc060;
+    auto grey = [](int x, int) -> std::vector<std::uint16_t> {
+        const std::uint16_t columns[] = {0x4020, 0x4021, 0xffff, 0x0000};
+        return {columns[x]};
+    };
+    auto rgb = [](int x, int) -> std::vector<std::uint16_t> {
+        const std::vector<std::uint16_t> columns[] = {
+            {0x4020, 0x8040, 0xc060}, {0x4020, 0x8040, 0xc061}, {0xffff, 0, 0}, {0, 0, 0xffff}};
+        return columns[x];
+    };
+    const Color clear{0, 0, 0, 0}, white{1, 1, 1, 1}, black{0, 0, 0, 1};
+    const Color greyKeyColour{0x40 / 255.0, 0x40 / 255.0, 0x40 / 255.0, 1};
+    const Color rgbKeyColour{0x40 / 255.0, 0x80 / 255.0, 0xc0 / 255.0, 1};
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        Color columns[4];
+    } rows[] = {
+        {"grey", png16(4, 3, PNG_COLOR_TYPE_GRAY, false, false, grey, &greyKey), {clear, greyKeyColour, white, black}},
+        {"interlaced grey", png16(4, 3, PNG_COLOR_TYPE_GRAY, true, false, grey, &greyKey),
+         {clear, greyKeyColour, white, black}},
+        {"rgb", png16(4, 3, PNG_COLOR_TYPE_RGB, false, false, rgb, &rgbKey), {clear, rgbKeyColour, red, blue}},
+        {"interlaced rgb", png16(4, 3, PNG_COLOR_TYPE_RGB, true, false, rgb, &rgbKey),
+         {clear, rgbKeyColour, red, blue}},
+        {"linear rgb", png16(4, 3, PNG_COLOR_TYPE_RGB, false, true, rgb, &rgbKey),
+         {clear, Color{136 / 255.0, 186 / 255.0, 224 / 255.0, 1}, red, blue}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto decoded = decodeImage(row.bytes.data(), row.bytes.size());
+        ASSERT_TRUE(decoded) << decoded.error().description;
+        for (int x = 0; x < 4; ++x)
+            for (int y = 0; y < 3; ++y)
+                EXPECT_TRUE(pixelIs(*decoded.value(), {x + 0.5, y + 0.5}, row.columns[x], 1)) << "column " << x;
     }
 }
 

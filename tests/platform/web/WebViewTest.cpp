@@ -92,7 +92,7 @@ TEST_F(WebViewTest, DrawsTheVisibleBandOfThePage)
                                            "<div style='background:#0000ff;height:100px'></div>";
     web->loadRequest(url("page.html"));
     ASSERT_TRUE(settle());
-    EXPECT_EQ(web->scrollView()->contentSize(), Size(320, 2200)); // scripts never run
+    EXPECT_EQ(web->scrollView()->contentSize(), (Size{320, 2200})); // scripts never run
     EXPECT_TRUE(probe({20, 25}).near(toRgba8(Color::rgb(1, 0, 0)), 3));
     EXPECT_TRUE(inked({0, 50, 320, 45}));
     EXPECT_FALSE(inked({0, 150, 320, 40}));
