@@ -1,5 +1,6 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
+#include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/services/ZMRServicesRegistration.h"
@@ -36,4 +37,6 @@ void registerScreensClasses()
     withListQuery(page.superclass<KRPageDataSource>()).commit();
     pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
     withListQuery(feed.superclass<KRStatusDataSource>()).commit();
+    // The people, comment and prize lists.
+    pf::ClassBuilder<ZMRCommentListDataSource>("ZMRCommentListDataSource").superclass<ZMRPageDataSource>().commit();
 }
