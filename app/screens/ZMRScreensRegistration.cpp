@@ -1,6 +1,7 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
 #include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/services/ZMRServicesRegistration.h"
@@ -39,4 +40,12 @@ void registerScreensClasses()
     withListQuery(feed.superclass<KRStatusDataSource>()).commit();
     // The people, comment and prize lists.
     pf::ClassBuilder<ZMRCommentListDataSource>("ZMRCommentListDataSource").superclass<ZMRPageDataSource>().commit();
+    pf::ClassBuilder<ZMRConcernDataSourceSection>("ZMRConcernDataSourceSection")
+        .property("py", &ZMRConcernDataSourceSection::py, &ZMRConcernDataSourceSection::setPy)
+        .readonlyProperty("dataObjects", &ZMRConcernDataSourceSection::dataObjects)
+        .commit();
+    pf::ClassBuilder<ZMRConcernDataSource>("ZMRConcernDataSource")
+        .superclass<KRPageDataSource>()
+        .property("mutual", &ZMRConcernDataSource::isMutual, &ZMRConcernDataSource::setMutual)
+        .commit();
 }
