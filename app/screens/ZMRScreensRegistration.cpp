@@ -4,6 +4,7 @@
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
@@ -48,4 +49,5 @@ void registerScreensClasses()
         .superclass<KRPageDataSource>()
         .property("mutual", &ZMRConcernDataSource::isMutual, &ZMRConcernDataSource::setMutual)
         .commit();
+    pf::ClassBuilder<ZMRSearchNearUserDataSource>("ZMRSearchNearUserDataSource").superclass<ZMRPageDataSource>().commit();
 }
