@@ -4,6 +4,7 @@
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -50,4 +51,10 @@ void registerScreensClasses()
         .property("mutual", &ZMRConcernDataSource::isMutual, &ZMRConcernDataSource::setMutual)
         .commit();
     pf::ClassBuilder<ZMRSearchNearUserDataSource>("ZMRSearchNearUserDataSource").superclass<ZMRPageDataSource>().commit();
+    pf::ClassBuilder<ZMRPrizeSearchDataSource>("ZMRPrizeSearchDataSource")
+        .superclass<ZMRPageDataSource>()
+        .property("timestampKey", &ZMRPrizeSearchDataSource::timestampKey, &ZMRPrizeSearchDataSource::setTimestampKey)
+        .property("timestamp", &ZMRPrizeSearchDataSource::timestamp, &ZMRPrizeSearchDataSource::setTimestamp)
+        .readonlyProperty("nowTimestamp", &ZMRPrizeSearchDataSource::nowTimestamp)
+        .commit();
 }
