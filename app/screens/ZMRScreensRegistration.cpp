@@ -6,6 +6,7 @@
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRSearchNearUserDataSource.h"
+#include "app/screens/ZMRTagController.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
@@ -56,5 +57,9 @@ void registerScreensClasses()
         .property("timestampKey", &ZMRPrizeSearchDataSource::timestampKey, &ZMRPrizeSearchDataSource::setTimestampKey)
         .property("timestamp", &ZMRPrizeSearchDataSource::timestamp, &ZMRPrizeSearchDataSource::setTimestamp)
         .readonlyProperty("nowTimestamp", &ZMRPrizeSearchDataSource::nowTimestamp)
+        .commit();
+    pf::ClassBuilder<ZMRTagController>("ZMRTagController")
+        .superclass<KRController>()
+        .property("contentView", &ZMRTagController::contentView, &ZMRTagController::setContentView)
         .commit();
 }
