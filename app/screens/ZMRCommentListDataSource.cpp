@@ -29,6 +29,14 @@ std::string nameText(const pf::Value& value)
     return {};
 }
 
+// Encoded for markup; NUL characters are dropped, since the parser refuses
+// a whole document that holds one and the row would show nothing.
+std::string encoded(std::string text)
+{
+    std::erase(text, '\0');
+    return htmlEncodeString(text);
+}
+
 void addTime(pf::Dictionary& comment)
 {
     if (comment.contains("fmtCreateTime"))
@@ -48,12 +56,12 @@ std::string ZMRCommentHtml(const pf::Dictionary& comment)
 {
     pf::Value body = comment.get("body");
     // The encoding writes every blank as "&nbsp;" already.
-    std::string html = htmlEncodeString(body.isString() ? *body.string() : std::string());
+    std::string html = encoded(body.isString() ? *body.string() : std::string());
     pf::Value reply = comment.get("reply");
     if (!reply.isDictionary())
         return html;
-    std::string uid = htmlEncodeString(nameText(dataForKeyPath(reply, "user.uid")));
-    std::string nick = htmlEncodeString(nameText(dataForKeyPath(reply, "user.nick")));
+    std::string uid = encoded(nameText(dataForKeyPath(reply, "user.uid")));
+    std::string nick = encoded(nameText(dataForKeyPath(reply, "user.nick")));
     return "回复:&nbsp;<a action-name='user' uid='" + uid + "'>" + nick + "</a><br/>" + html;
 }
 

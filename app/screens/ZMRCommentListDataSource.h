@@ -11,7 +11,8 @@
 //     from "reply.user.uid" and "reply.user.nick", both encoded.
 //
 // So server text can add exactly one element, the reply link, and never
-// markup of its own. The items of the page just taken in are given these
+// markup of its own; NUL characters are dropped, as the markup parser
+// refuses a whole document holding one. The items of the page just taken in are given these
 // fields afresh (an "html" they arrived with is dropped: it would go into the
 // row unencoded); items listed before keep theirs. Main queue only.
 

@@ -46,6 +46,8 @@ TEST(ZMRCommentListDataSource, ServerTextBecomesTextAndARepliesLinkIsItsOnlyElem
         {R"({"body": "牛奶 八折"})", "牛奶&nbsp;八折", 0},
         {R"({"body": "<b>x</b>", "html": "<a>evil</a>"})", "&lt;b&gt;x&lt;/b&gt;", 0},
         {R"({})", "", 0},
+        {R"({"body": "a\u0000b", "reply": {"user": {"uid": 1, "nick": "\u0000"}}})",
+         "回复:&nbsp;<a action-name='user' uid='1'></a><br/>ab", 1},
         {R"({"body": 5, "reply": "10002"})", "", 0},
         {R"({"body": "好", "reply": {"cid": 3, "user": {"uid": 10002, "nick": "安 <琪>"}}})",
          "回复:&nbsp;<a action-name='user' uid='10002'>安&nbsp;&lt;琪&gt;</a><br/>好", 1},
