@@ -79,6 +79,11 @@ TEST_F(TagStrip, TheRowFollowsTheTagListAndFingersToggleItsButtons)
     for (const auto& tag : strip->selectedDataObjects())
         selected += tag->tag().value_or("?") + " ";
     EXPECT_EQ(selected, "包邮 新品 ");
+    // A tag switched on shows its orange mark left of its title.
+    for (int index : {0, 1}) {
+        pf::Point mark{items()[static_cast<std::size_t>(index)]->frame().x() + 23, 115};
+        EXPECT_EQ(pixelIs(mark, pf::Color::rgb(241 / 255.0, 97 / 255.0, 60 / 255.0), 40), index == 1) << index;
+    }
 
     struct Row {
         const char* tags;
