@@ -1,6 +1,8 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
 #include "app/screens/ZMRButton.h"
+#include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRPageControl.h"
@@ -11,6 +13,9 @@
 #include "app/screens/ZMRTagItemControl.h"
 #include "app/screens/ZMRViewController.h"
 #include "app/screens/ZMRWindow.h"
+#include "app/screens/ZMRPrizeSearchDataSource.h"
+#include "app/screens/ZMRSearchNearUserDataSource.h"
+#include "app/screens/ZMRTagController.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
@@ -127,4 +132,25 @@ void registerScreensClasses()
     registerKeypad();
     registerDocumentViews();
     registerSmallViews();
+    // The people, comment and prize lists.
+    pf::ClassBuilder<ZMRCommentListDataSource>("ZMRCommentListDataSource").superclass<ZMRPageDataSource>().commit();
+    pf::ClassBuilder<ZMRConcernDataSourceSection>("ZMRConcernDataSourceSection")
+        .property("py", &ZMRConcernDataSourceSection::py, &ZMRConcernDataSourceSection::setPy)
+        .readonlyProperty("dataObjects", &ZMRConcernDataSourceSection::dataObjects)
+        .commit();
+    pf::ClassBuilder<ZMRConcernDataSource>("ZMRConcernDataSource")
+        .superclass<KRPageDataSource>()
+        .property("mutual", &ZMRConcernDataSource::isMutual, &ZMRConcernDataSource::setMutual)
+        .commit();
+    pf::ClassBuilder<ZMRSearchNearUserDataSource>("ZMRSearchNearUserDataSource").superclass<ZMRPageDataSource>().commit();
+    pf::ClassBuilder<ZMRPrizeSearchDataSource>("ZMRPrizeSearchDataSource")
+        .superclass<ZMRPageDataSource>()
+        .property("timestampKey", &ZMRPrizeSearchDataSource::timestampKey, &ZMRPrizeSearchDataSource::setTimestampKey)
+        .property("timestamp", &ZMRPrizeSearchDataSource::timestamp, &ZMRPrizeSearchDataSource::setTimestamp)
+        .readonlyProperty("nowTimestamp", &ZMRPrizeSearchDataSource::nowTimestamp)
+        .commit();
+    pf::ClassBuilder<ZMRTagController>("ZMRTagController")
+        .superclass<KRController>()
+        .property("contentView", &ZMRTagController::contentView, &ZMRTagController::setContentView)
+        .commit();
 }

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <filesystem>
 #include <set>
 #include <unistd.h>
@@ -297,4 +298,72 @@ TEST_F(SeededWorld, AProfileSentWithEmptyFieldsKeepsTheStoredOnes)
     EXPECT_EQ(member(*json, "logo"), "\"" + origin + "/images/9\"");
     for (auto [key, value] : {std::pair{"age", "31"}, {"job", "\"老师\""}, {"city", "\"上海\""}, {"constellation", "\"双鱼座\""}})
         EXPECT_EQ(member(*json, key), value) << key;
+}
+
+// People nearby through the protocol: within 50 km of where the asker says
+// it is, nearest first, never the asker; asking moves the asker there, and
+// the zero position of a phone without a fix finds nobody and moves nobody.
+TEST_F(SeededWorld, PeopleNearbyAreWithinFiftyKilometresOfWhereTheAskersLastWere)
+{
+    zmr::AppServer server(store);
+    std::map<long long, std::string> tokens;
+    for (long long uid : {10001, 10002, 10003})
+        tokens[uid] = store->issueToken(uid).value_or("");
+    const double north = zmr::kSeedCentreLatitude + 1; // 111 km away
+    struct Row {
+        long long asker;
+        double latitude, longitude;
+        const char* total;
+        const char* nearest;
+    } rows[] = {
+        {10001, zmr::kSeedCentreLatitude, zmr::kSeedCentreLongitude, "12", "10002"},
+        {10001, 0, 0, "0", "(none)"},
+        {10001, north, zmr::kSeedCentreLongitude, "0", "(none)"},
+        {10002, zmr::kSeedCentreLatitude, zmr::kSeedCentreLongitude, "11", "10003"}, // the demo account went north
+        {10003, north + 0.01, zmr::kSeedCentreLongitude, "1", "10001"},
+    };
+    for (const Row& row : rows) {
+        char form[256];
+        std::snprintf(form, sizeof form, "config=config_zmr&taskType=ZMRNearUsersTask&auth-uid=%lld&auth-token=%s&zmr-latitude=%f&zmr-longitude=%f",
+                      row.asker, tokens[row.asker].c_str(), row.latitude, row.longitude);
+        std::string answer = server.answer(form, origin);
+        EXPECT_EQ(member(answer, "total"), row.total) << row.asker << " at " << row.latitude;
+        EXPECT_EQ(member(answer, "uid"), row.nearest) << row.asker << " at " << row.latitude;
+    }
+    auto page = store->nearUsers(zmr::kSeedCentreLatitude, zmr::kSeedCentreLongitude, 10003, 0, 100, origin);
+    double previous = 0;
+    for (const std::string& json : page.items) {
+        double metres = std::stod(member(json, "distance"));
+        EXPECT_TRUE(metres >= previous && metres <= 50000) << json;
+        previous = metres;
+    }
+}
+
+// What the follow-list sync, the prize screens and the people lists ask of
+// the protocol.
+TEST_F(SeededWorld, AnUnchangedFollowVersionGetsNoItemsAndPeopleCarryTheirTitle)
+{
+    zmr::AppServer server(store);
+    std::string session = "config=config_zmr&auth-uid=10001&auth-token=" + store->issueToken(10001).value_or("");
+    long long version = store->followVersion(10001);
+    ASSERT_NE(version, 0);
+    struct Row {
+        std::string items;
+        const char* key;
+        const char* expected;
+    } rows[] = {
+        {"&taskType=ZMRUserConcernTask", "title", "\"安琪\""},
+        {"&taskType=ZMRUserConcernTask&zmr-version=" + std::to_string(version - 1), "uid", "10002"},
+        {"&taskType=ZMRUserConcernTask&zmr-version=" + std::to_string(version), "items", "[]"},
+        {"&taskType=ZMRPrizeListTask&zmr-productId=3", "total", "1"},
+        {"&taskType=ZMRPrizeListTask&zmr-productId=3", "pid", "3"},
+        {"&taskType=ZMRPrizeListTask&zmr-productId=99", "list", "[]"},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=10002", "title", "\"安琪\""},
+        {"&taskType=ZMRCommentsTask&zmr-pid=1", "title", "\"安琪\""},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(member(server.answer(session + row.items, origin), row.key), row.expected) << row.items;
+    zmr::AppUser plain;
+    ASSERT_EQ(store->addUser("plain", "password", "", plain), zmr::AppStore::Outcome::Ok);
+    EXPECT_EQ(member(store->userJson(plain.uid, std::nullopt, origin).value_or(""), "title"), "\"#plain\"");
 }

@@ -198,6 +198,11 @@ std::string AppServer::answer(const std::string& formBody, std::string origin)
             sessionUid = uid;
     }
 
+    // A signed-in request that tells where the phone is places its user
+    // there, for the people-nearby list.
+    if (sessionUid && item(form, "zmr-latitude") && item(form, "zmr-longitude"))
+        m_store->setPosition(*sessionUid, realItem(form, "zmr-latitude"), realItem(form, "zmr-longitude"));
+
     out.integer("error-code", 0);
     out.integer("timestamp", now);
     if (deviceId)

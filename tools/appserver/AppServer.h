@@ -11,6 +11,8 @@
 //
 // Every answer carries "error-code" (0 for success), "error" when it is not
 // 0, and "timestamp"; a first request from a device gets its "device-did";
+// a signed-in request with "zmr-latitude" and "zmr-longitude" (not both 0)
+// moves its user there;
 // sign-in answers carry "auth", "auth-token", "user" and "auth-bind".
 //
 // Crash reports posted to "/crash" are kept in memory (and printed to

@@ -121,10 +121,14 @@ std::optional<DataReply> answerDataTask(AppStore& store, const std::string& task
             return kNoSession;
         long long pageIndex = std::max(1LL, std::min(integerItem(form, "zmr-pageIndex").value_or(1), 1000000LL));
         long long version = store.followVersion(*sessionUid);
+        // A client that holds this version already needs no items.
+        std::vector<AppFollow> follows;
+        if (integerItem(form, "zmr-version") != version)
+            follows = store.follows(*sessionUid, (pageIndex - 1) * pageSize, pageSize);
         std::string items = "[";
-        for (const AppFollow& follow : store.follows(*sessionUid, (pageIndex - 1) * pageSize, pageSize)) {
+        for (const AppFollow& follow : follows) {
             Object entry;
-            entry.add("uid", std::to_string(follow.uid)).add("nick", quote(follow.nick));
+            entry.add("uid", std::to_string(follow.uid)).add("nick", quote(follow.nick)).add("title", quote(follow.title));
             entry.add("logo", quote(pictureURL(origin, follow.logo))).add("mutual", follow.mutual ? "true" : "false");
             if (items.size() > 1)
                 items += ',';

@@ -44,14 +44,14 @@ std::optional<AppListPage> worldList(AppStore& store, const std::string& taskTyp
     if (taskType == "ZMRFeedsTask" || taskType == "ZMRNearFeedsTask" || taskType == "ZMRUserFeedsTask")
         return store.feed(feedQuery(taskType, query), sessionUid, offset, limit, origin);
     if (taskType == "ZMRCommentsTask")
-        return store.comments(integerItem(query, "zmr-pid").value_or(0), integerItem(query, "zmr-uid").value_or(0), offset, limit,
-                              origin);
+        return store.comments(integerItem(query, "zmr-pid").value_or(0),
+                              integerItem(query, "zmr-uid").value_or(sessionUid.value_or(0)), offset, limit, origin);
     if (taskType == "ZMRLikeUsersTask")
         return store.likers(integerItem(query, "zmr-pid").value_or(0), offset, limit, origin);
     if (taskType == "ZMRNearUsersTask")
         return store.nearUsers(realItem(query, "zmr-latitude"), realItem(query, "zmr-longitude"), sessionUid, offset, limit, origin);
     if (taskType == "ZMRPrizeListTask")
-        return store.prizes(offset, limit, origin);
+        return store.prizes(integerItem(query, "zmr-productId"), offset, limit, origin);
     return std::nullopt;
 }
 

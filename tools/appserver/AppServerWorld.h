@@ -10,16 +10,23 @@
 //                         "longitude" first); "cid" keeps one category
 //   "ZMRNearFeedsTask"    posts nearest first ("latitude", "longitude")
 //   "ZMRUserFeedsTask"    the posts of "uid", newest first
-//   "ZMRCommentsTask"     the comments of post "pid" oldest first, or those
-//                         on the posts of "uid" newest first
+//   "ZMRCommentsTask"     the comments of post "pid" oldest first; without
+//                         "pid", those on the posts of "uid" (else the
+//                         signed-in user) and the replies to that user's
+//                         comments, newest first
 //   "ZMRLikeUsersTask"    the people who liked post "pid"
-//   "ZMRNearUsersTask"    people nearest to "latitude", "longitude" first
-//   "ZMRPrizeListTask"    every prize
+//   "ZMRNearUsersTask"    people within 50 km of "latitude", "longitude",
+//                         nearest first, with "distance" in metres; none
+//                         for the zero position
+//   "ZMRPrizeListTask"    every prize, or the one of "productId"
 //
 // answered as {"list": [...], "pageIndex", "pageSize", "total"} by
 // "pageIndex" (from 1) and "pageSize" (20 by default, at most 100), and
 //
 //   "ZMRFeedDetailsTask"  post "pid"
+// People (in these lists, in posts and comments) carry "title": the
+// nickname, else "#" and the account.
+//
 //   "ZMRUserDetailsTask"  user "uid" (with "isFollow" and "mutual" as seen
 //                         by the signed-in user, "integral" for oneself)
 //   "ZMRPrizeDetailsTask" prize "productId" (or "pid")

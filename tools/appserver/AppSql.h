@@ -12,6 +12,13 @@
 
 namespace zmr {
 
+// The column of the name a user is shown by, for the users table under
+// `alias`: the nickname, else "#" and the account.
+inline std::string userTitleColumn(const std::string& alias)
+{
+    return "COALESCE(NULLIF(" + alias + ".nick, ''), '#' || " + alias + ".account)";
+}
+
 class SqlQuery {
 public:
     SqlQuery(sqlite3* db, const std::string& sql) : m_db(db)

@@ -94,6 +94,8 @@ public:
     bool addUserWithId(long long uid, const std::string& account, const std::string& password, const std::string& nick);
     // Portrait path or bundle image name, and position.
     bool setUserLook(long long uid, const std::string& logo, double latitude, double longitude);
+    // The user's last known position; false for the zero position or one off the globe.
+    bool setPosition(long long uid, double latitude, double longitude);
     // The user signed in with a Voxly ("voxly") or ZZ ("zz") token, made on first sight.
     std::optional<AppUser> userForExternalToken(const std::string& kind, const std::string& token);
     bool bindExternalToken(long long uid, const std::string& kind, const std::string& token);
@@ -122,15 +124,19 @@ public:
     AppListPage feed(const AppFeedQuery& query, std::optional<long long> viewer, long long offset, long long limit,
                      const std::string& origin);
     std::optional<std::string> postJson(long long pid, std::optional<long long> viewer, const std::string& origin);
-    // A post's comments oldest first, or (pid 0) the comments on `uid`'s posts newest first.
+    // A post's comments oldest first, or (pid 0) the comments on `uid`'s posts
+    // and the replies to `uid`'s comments, newest first.
     AppListPage comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin);
     // The users who liked a post, latest first.
     AppListPage likers(long long pid, long long offset, long long limit, const std::string& origin);
-    // Everyone but the viewer, nearest first.
+    // Everyone but the viewer whose position is known and within 50 km,
+    // nearest first, each with its "distance" in metres; nobody is near
+    // the zero position.
     AppListPage nearUsers(double latitude, double longitude, std::optional<long long> viewer, long long offset,
                           long long limit, const std::string& origin);
     std::optional<std::string> userJson(long long uid, std::optional<long long> viewer, const std::string& origin);
-    AppListPage prizes(long long offset, long long limit, const std::string& origin);
+    // Every prize by id, or only the one of `productId`.
+    AppListPage prizes(std::optional<long long> productId, long long offset, long long limit, const std::string& origin);
     std::optional<std::string> prizeJson(long long pid, const std::string& origin);
 
     // Seeding (AppSeed.cpp) writes through these.

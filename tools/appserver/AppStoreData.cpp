@@ -121,11 +121,11 @@ std::vector<AppFollow> AppStore::follows(long long uid, long long offset, long l
 {
     std::lock_guard lock(m_mutex);
     std::vector<AppFollow> out;
-    Query query(m_db, "SELECT f.tuid, u.nick, u.logo, EXISTS (SELECT 1 FROM follows b WHERE b.uid = f.tuid AND b.tuid = f.uid)"
-                      " FROM follows f JOIN users u ON u.uid = f.tuid WHERE f.uid = ? ORDER BY f.rowid LIMIT ? OFFSET ?");
+    Query query(m_db, "SELECT f.tuid, u.nick, u.logo, EXISTS (SELECT 1 FROM follows b WHERE b.uid = f.tuid AND b.tuid = f.uid), " +
+                          userTitleColumn("u") + " FROM follows f JOIN users u ON u.uid = f.tuid WHERE f.uid = ? ORDER BY f.rowid LIMIT ? OFFSET ?");
     query.bind(1, uid).bind(2, limit).bind(3, offset);
     while (query.row())
-        out.push_back({query.integer(0), query.text(1), query.text(2), query.integer(3) != 0});
+        out.push_back({query.integer(0), query.text(1), query.text(2), query.integer(3) != 0, query.text(4)});
     return out;
 }
 

@@ -24,6 +24,7 @@ struct AppFollow {
     std::string nick;
     std::string logo; // a path or a bundle image name
     bool mutual = false;
+    std::string title; // the nickname, else "#" and the account
 };
 
 // One ledger entry; `createTime` in seconds since 1970.

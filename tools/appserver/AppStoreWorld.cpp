@@ -7,6 +7,7 @@
 #include "tools/appserver/AppPictures.h"
 #include "tools/appserver/AppSql.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -18,20 +19,21 @@ using Object = JsonObject;
 
 // The columns of a post, its author and its counts; parameters ?1 the viewer
 // (0 for none) and ?2 the origin of picture URLs.
-const char* const kPostColumns =
+const std::string kPostColumns =
     "SELECT p.pid, p.uid, u.nick, u.logo, p.body, p.shopTitle, p.shopAddress, p.payMoney, p.expendMoney, p.cids, p.tags,"
     " p.createTime, p.latitude, p.longitude,"
     " (SELECT COUNT(*) FROM likes l WHERE l.pid = p.pid),"
     " (SELECT COUNT(*) FROM comments c WHERE c.pid = p.pid),"
     " EXISTS (SELECT 1 FROM likes l WHERE l.pid = p.pid AND l.uid = ?1),"
     " (SELECT json_group_array(json_object('uri', CASE WHEN substr(i.uri, 1, 1) = '/' THEN ?2 || i.uri ELSE i.uri END,"
-    "  'width', i.width, 'height', i.height)) FROM (SELECT * FROM post_images WHERE pid = p.pid ORDER BY position) i)"
-    " FROM posts p JOIN users u ON u.uid = p.uid";
+    "  'width', i.width, 'height', i.height)) FROM (SELECT * FROM post_images WHERE pid = p.pid ORDER BY position) i), " +
+    userTitleColumn("u") + " FROM posts p JOIN users u ON u.uid = p.uid";
 
-std::string brief(long long uid, const std::string& nick, const std::string& logo, const std::string& origin)
+std::string brief(long long uid, const std::string& nick, const std::string& title, const std::string& logo,
+                  const std::string& origin)
 {
     Object user;
-    user.integer("uid", uid).text("nick", nick).text("logo", pictureURL(origin, logo));
+    user.integer("uid", uid).text("nick", nick).text("title", title).text("logo", pictureURL(origin, logo));
     return user.json();
 }
 
@@ -40,7 +42,7 @@ std::string postFromRow(SqlQuery& row, const std::string& origin)
     Object post;
     post.integer("pid", row.integer(0)).integer("uid", row.integer(1)).text("nick", row.text(2));
     post.text("logo", pictureURL(origin, row.text(3)));
-    post.add("user", brief(row.integer(1), row.text(2), row.text(3), origin));
+    post.add("user", brief(row.integer(1), row.text(2), row.text(18), row.text(3), origin));
     post.text("body", row.text(4)).text("shopTitle", row.text(5)).text("shopAddress", row.text(6));
     post.add("payMoney", number(row.real(7))).add("expendMoney", number(row.real(8)));
     post.add("cids", row.text(9)).add("tags", row.text(10)); // JSON arrays as stored
@@ -61,6 +63,25 @@ std::string nearOrder(const char* table)
 double longitudeScale(double latitude)
 {
     return std::cos(latitude * std::numbers::pi / 180);
+}
+
+// How far "near" reaches.
+constexpr double kNearMetres = 50000;
+
+// A place on the globe other than the zero position a phone without a fix sends.
+bool isPosition(double latitude, double longitude)
+{
+    return std::isfinite(latitude) && std::isfinite(longitude) && std::fabs(latitude) <= 90 && std::fabs(longitude) <= 180 &&
+           (latitude != 0 || longitude != 0);
+}
+
+double greatCircleMetres(double latitude1, double longitude1, double latitude2, double longitude2)
+{
+    constexpr double radians = std::numbers::pi / 180, earthRadius = 6371000;
+    double dLatitude = (latitude2 - latitude1) * radians, dLongitude = (longitude2 - longitude1) * radians;
+    double a = std::sin(dLatitude / 2) * std::sin(dLatitude / 2) +
+               std::cos(latitude1 * radians) * std::cos(latitude2 * radians) * std::sin(dLongitude / 2) * std::sin(dLongitude / 2);
+    return 2 * earthRadius * std::asin(std::min(1.0, std::sqrt(a)));
 }
 
 long long countOf(sqlite3* db, const std::string& sql, long long a, long long b = 0)
@@ -132,21 +153,24 @@ AppListPage AppStore::comments(long long pid, long long uid, long long offset, l
     AppListPage page;
     {
         std::lock_guard lock(m_mutex);
-        std::string where = pid ? " WHERE c.pid = ?1" : " WHERE c.pid IN (SELECT pid FROM posts WHERE uid = ?2)";
+        std::string where = pid ? " WHERE c.pid = ?1"
+                                : " WHERE c.pid IN (SELECT pid FROM posts WHERE uid = ?2)"
+                                  " OR c.parent IN (SELECT cid FROM comments WHERE uid = ?2)";
         std::string order = pid ? " ORDER BY c.cid" : " ORDER BY c.createTime DESC, c.cid DESC";
-        SqlQuery rows(m_db, "SELECT c.cid, c.pid, c.body, c.createTime, u.uid, u.nick, u.logo, r.cid, ru.uid, ru.nick, ru.logo"
-                            " FROM comments c JOIN users u ON u.uid = c.uid LEFT JOIN comments r ON r.cid = c.parent"
+        SqlQuery rows(m_db, "SELECT c.cid, c.pid, c.body, c.createTime, u.uid, u.nick, u.logo, r.cid, ru.uid, ru.nick, ru.logo, " +
+                                userTitleColumn("u") + ", " + userTitleColumn("ru") + " FROM comments c JOIN users u ON u.uid = c.uid LEFT JOIN comments r ON r.cid = c.parent"
                             " LEFT JOIN users ru ON ru.uid = r.uid" + where + order + " LIMIT ?3 OFFSET ?4");
         rows.bind(1, pid).bind(2, uid).bind(3, limit).bind(4, offset);
         while (rows.row()) {
             Object comment;
             comment.integer("cid", rows.integer(0)).integer("pid", rows.integer(1)).text("body", rows.text(2));
             comment.integer("createTime", rows.integer(3)).integer("uid", rows.integer(4)).text("nick", rows.text(5));
+            comment.text("title", rows.text(11));
             comment.text("logo", pictureURL(origin, rows.text(6)));
-            comment.add("user", brief(rows.integer(4), rows.text(5), rows.text(6), origin));
+            comment.add("user", brief(rows.integer(4), rows.text(5), rows.text(11), rows.text(6), origin));
             if (!rows.isNull(7)) {
                 Object reply;
-                reply.integer("cid", rows.integer(7)).add("user", brief(rows.integer(8), rows.text(9), rows.text(10), origin));
+                reply.integer("cid", rows.integer(7)).add("user", brief(rows.integer(8), rows.text(9), rows.text(12), rows.text(10), origin));
                 comment.add("reply", reply.json());
             }
             made.emplace_back(comment.json(), rows.integer(1));
@@ -165,11 +189,11 @@ AppListPage AppStore::likers(long long pid, long long offset, long long limit, c
 {
     std::lock_guard lock(m_mutex);
     AppListPage page;
-    SqlQuery rows(m_db, "SELECT u.uid, u.nick, u.logo FROM likes l JOIN users u ON u.uid = l.uid WHERE l.pid = ?"
+    SqlQuery rows(m_db, "SELECT u.uid, u.nick, u.logo, " + userTitleColumn("u") + " FROM likes l JOIN users u ON u.uid = l.uid WHERE l.pid = ?"
                         " ORDER BY l.createTime DESC, l.uid LIMIT ? OFFSET ?");
     rows.bind(1, pid).bind(2, limit).bind(3, offset);
     while (rows.row())
-        page.items.push_back(brief(rows.integer(0), rows.text(1), rows.text(2), origin));
+        page.items.push_back(brief(rows.integer(0), rows.text(1), rows.text(3), rows.text(2), origin));
     page.total = countOf(m_db, "SELECT COUNT(*) FROM likes WHERE pid = ?", pid);
     return page;
 }
@@ -177,24 +201,39 @@ AppListPage AppStore::likers(long long pid, long long offset, long long limit, c
 AppListPage AppStore::nearUsers(double latitude, double longitude, std::optional<long long> viewer, long long offset,
                                 long long limit, const std::string& origin)
 {
-    std::vector<long long> uids;
     AppListPage page;
+    if (!isPosition(latitude, longitude))
+        return page; // nobody is near an unknown place
+    std::vector<std::pair<long long, double>> near; // uid and metres, nearest first
     {
         std::lock_guard lock(m_mutex);
         // People who never told their position are not near anyone.
-        const char* where = " WHERE u.uid <> ?1 AND (u.latitude <> 0 OR u.longitude <> 0)";
-        SqlQuery rows(m_db, std::string("SELECT u.uid FROM users u") + where + nearOrder("u") + ", u.uid LIMIT ?2 OFFSET ?3");
-        rows.bind(1, viewer.value_or(0)).bind(2, limit).bind(3, offset).bind(4, latitude).bind(5, longitude);
-        rows.bind(6, longitudeScale(latitude));
-        while (rows.row())
-            uids.push_back(rows.integer(0));
-        page.total = countOf(m_db, std::string("SELECT COUNT(*) FROM users u") + where, viewer.value_or(0));
+        SqlQuery rows(m_db, "SELECT u.uid, u.latitude, u.longitude FROM users u WHERE u.uid <> ?1 AND (u.latitude <> 0 OR"
+                            " u.longitude <> 0)" + nearOrder("u") + ", u.uid");
+        rows.bind(1, viewer.value_or(0)).bind(4, latitude).bind(5, longitude).bind(6, longitudeScale(latitude));
+        while (rows.row()) {
+            double metres = greatCircleMetres(latitude, longitude, rows.real(1), rows.real(2));
+            if (metres <= kNearMetres)
+                near.emplace_back(rows.integer(0), metres);
+        }
     }
-    for (long long uid : uids) {
-        if (auto json = userJson(uid, viewer, origin))
-            page.items.push_back(*json);
+    std::stable_sort(near.begin(), near.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    page.total = static_cast<long long>(near.size());
+    for (long long i = std::max(0LL, offset); i < page.total && i - offset < limit; ++i) {
+        if (auto json = userJson(near[static_cast<std::size_t>(i)].first, viewer, origin))
+            page.items.push_back(json->substr(0, json->size() - 1) + ",\"distance\":" +
+                                 std::to_string(std::llround(near[static_cast<std::size_t>(i)].second)) + "}");
     }
     return page;
+}
+
+bool AppStore::setPosition(long long uid, double latitude, double longitude)
+{
+    if (!isPosition(latitude, longitude))
+        return false;
+    std::lock_guard lock(m_mutex);
+    SqlQuery update(m_db, "UPDATE users SET latitude = ?, longitude = ? WHERE uid = ?");
+    return update.bind(1, latitude).bind(2, longitude).bind(3, uid).run() && sqlite3_changes(m_db) == 1;
 }
 
 std::optional<std::string> AppStore::userJson(long long uid, std::optional<long long> viewer, const std::string& origin)
@@ -204,13 +243,14 @@ std::optional<std::string> AppStore::userJson(long long uid, std::optional<long 
                        " (SELECT COUNT(*) FROM follows WHERE tuid = u.uid), (SELECT COUNT(*) FROM follows WHERE uid = u.uid),"
                        " (SELECT COUNT(*) FROM posts WHERE uid = u.uid),"
                        " EXISTS (SELECT 1 FROM follows WHERE uid = ?2 AND tuid = u.uid),"
-                       " EXISTS (SELECT 1 FROM follows WHERE uid = u.uid AND tuid = ?2)"
-                       " FROM users u WHERE uid = ?1");
+                       " EXISTS (SELECT 1 FROM follows WHERE uid = u.uid AND tuid = ?2), " +
+                           userTitleColumn("u") + " FROM users u WHERE uid = ?1");
     row.bind(1, uid).bind(2, viewer.value_or(0));
     if (!row.row())
         return std::nullopt;
     Object user;
-    user.integer("uid", row.integer(0)).text("nick", row.text(1)).text("logo", pictureURL(origin, row.text(2)));
+    user.integer("uid", row.integer(0)).text("nick", row.text(1)).text("title", row.text(15));
+    user.text("logo", pictureURL(origin, row.text(2)));
     user.add("latitude", number(row.real(3))).add("longitude", number(row.real(4))).integer("age", row.integer(5));
     user.text("constellation", row.text(6)).text("job", row.text(7)).text("city", row.text(8));
     if (viewer == uid)
@@ -240,15 +280,21 @@ std::string prizeFromRow(SqlQuery& row, const std::string& origin)
 
 }
 
-AppListPage AppStore::prizes(long long offset, long long limit, const std::string& origin)
+AppListPage AppStore::prizes(std::optional<long long> productId, long long offset, long long limit, const std::string& origin)
 {
     std::lock_guard lock(m_mutex);
     AppListPage page;
-    SqlQuery rows(m_db, std::string(kPrizeColumns) + " ORDER BY pid LIMIT ? OFFSET ?");
+    const char* where = " WHERE ?3 IS NULL OR pid = ?3";
+    SqlQuery rows(m_db, std::string(kPrizeColumns) + where + " ORDER BY pid LIMIT ?1 OFFSET ?2");
     rows.bind(1, limit).bind(2, offset);
+    if (productId)
+        rows.bind(3, *productId);
     while (rows.row())
         page.items.push_back(prizeFromRow(rows, origin));
-    page.total = countOf(m_db, "SELECT COUNT(*) FROM prizes", 0);
+    SqlQuery total(m_db, std::string("SELECT COUNT(*) FROM prizes") + where);
+    if (productId)
+        total.bind(3, *productId);
+    page.total = total.row() ? total.integer(0) : 0;
     return page;
 }
 

@@ -192,6 +192,7 @@ TEST_F(AppWorldRoad, EveryListAndRecordIsAnsweredFromTheSeededWorld)
         {"ZMRFeedDetailsTask", {{"pid", "3"}}, "details.images.@1.uri", origin + "/images/post-3-1.png"},
         {"ZMRCommentsTask", {{"pid", "1"}}, "list.@1.reply.user.nick", "安琪"}, // the demo account answers the first comment
         {"ZMRCommentsTask", {{"uid", "10001"}}, "list.@0.publish.uid", "10001"},
+        {"ZMRCommentsTask", {}, "list.@0.publish.uid", "10001"}, // the signed-in user's
         {"ZMRLikeUsersTask", {{"pid", "1"}}, "total", "3"},
         {"ZMRNearUsersTask", {{"latitude", centre}, {"longitude", east}}, "list.@0.uid", "10002"},
         {"ZMRUserDetailsTask", {{"uid", "10002"}}, "details.mutual", "1"},
