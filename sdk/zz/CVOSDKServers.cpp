@@ -12,7 +12,7 @@ const char* const CVOSDKServers::kJSSDKScriptURL = "http://jssdk.zz.example/jssd
 
 namespace {
 
-constexpr std::size_t kRowCount = static_cast<std::size_t>(CVOSDKServers::Row::Analytics) + 1;
+constexpr std::size_t kRowCount = static_cast<std::size_t>(CVOSDKServers::Row::AppStore) + 1;
 
 std::array<std::string, kRowCount> builtInRows()
 {
@@ -24,6 +24,7 @@ std::array<std::string, kRowCount> builtInRows()
         "http://bizcheck.zz.example",    // BusinessCheck
         "http://plaza.zz.example",       // PlazaWeb
         "http://analytics.zz.example",   // Analytics
+        "http://appstore.zz.example",    // AppStore
     };
 }
 

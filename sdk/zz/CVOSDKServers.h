@@ -24,6 +24,7 @@ public:
         BusinessCheck, // http: script-package update check
         PlazaWeb,      // http: the Plaza web origin whose local storage holds the login key
         Analytics,     // http: the analytics collector's uploads
+        AppStore,      // http: the store page of the ZZ app (only shown, never fetched; no setter moves it)
     };
 
     static std::string origin(Row row);

@@ -4,6 +4,9 @@
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVOSDKReachability.h"
+#include "sdk/zz/ZZApiMessage.h"
+#include "sdk/zz/ZZDataArray.h"
+#include "sdk/zz/ZZPluginMetadata.h"
 
 namespace {
 
@@ -25,6 +28,28 @@ void registerCallLayerClasses()
         .commit();
 }
 
+// The share model: records scripts and boards name.
+void registerShareClasses()
+{
+    pf::ClassBuilder<ZZApiObject>("ZZApiObject").commit();
+    pf::ClassBuilder<ZZApiTextObject>("ZZApiTextObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiExtendObject>("ZZApiExtendObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiImageObject>("ZZApiImageObject").superclass<ZZApiExtendObject>().commit();
+    pf::ClassBuilder<ZZApiResultObject>("ZZApiResultObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiURLObject>("ZZApiURLObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiAudioObject>("ZZApiAudioObject").superclass<ZZApiURLObject>().commit();
+    pf::ClassBuilder<ZZApiVideoObject>("ZZApiVideoObject").superclass<ZZApiURLObject>().commit();
+    pf::ClassBuilder<ZZApiNewsObject>("ZZApiNewsObject").superclass<ZZApiURLObject>().commit();
+    pf::ClassBuilder<ZZApiPayObject>("ZZApiPayObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiCommonContentObject>("ZZApiCommonContentObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiWPAObject>("ZZApiWPAObject").superclass<ZZApiObject>().commit();
+    pf::ClassBuilder<ZZApiMessage>("ZZApiMessage").commit();
+    pf::ClassBuilder<ZZApiObjectCoderImpl>("ZZApiObjectCoderImpl").commit();
+    pf::ClassBuilder<ZZApiAdItem>("ZZApiAdItem").commit();
+    pf::ClassBuilder<ZZDataArray>("ZZDataArray").commit();
+    pf::ClassBuilder<ZZPluginMetadata>("ZZPluginMetadata").commit();
+}
+
 }
 
 void registerZZClasses()
@@ -37,4 +62,5 @@ void registerZZClasses()
     // plain classes; the request classes that scripts look up by name join
     // here as they arrive.
     registerCallLayerClasses();
+    registerShareClasses();
 }

@@ -1,0 +1,112 @@
+#include "sdk/zz/ZZOpenApiUtility.h"
+
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+#include "platform/ui/Application.h"
+#include "sdk/zz/ZZApiLog.h"
+
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int sextet(unsigned char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+}
+
+bool ZZOpenApiUtility::canOpenURL(const std::optional<pf::URL>& url)
+{
+    return url && pf::Application::shared().canOpenURL(*url);
+}
+
+int ZZOpenApiUtility::openURL(const std::optional<pf::URL>& url)
+{
+    if (!url)
+        return -1;
+    if (!canOpenURL(url)) {
+        ZZApiLog(__FILE__, __LINE__, "unable to open url:%s", url->absoluteString().c_str());
+        return -1;
+    }
+    return pf::Application::shared().openURL(*url) ? 0 : -1;
+}
+
+std::optional<std::string> ZZOpenApiUtility::base64EncodedStringWithData(const std::optional<pf::Bytes>& data)
+{
+    if (!data)
+        return std::nullopt;
+    std::string out;
+    out.reserve((data->size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 3 <= data->size(); i += 3) {
+        unsigned v = ((*data)[i] << 16) | ((*data)[i + 1] << 8) | (*data)[i + 2];
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += kAlphabet[(v >> 6) & 63];
+        out += kAlphabet[v & 63];
+    }
+    if (std::size_t rest = data->size() - i) {
+        unsigned v = (*data)[i] << 16 | (rest == 2 ? (*data)[i + 1] << 8 : 0);
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+std::optional<std::string> ZZOpenApiUtility::base64EncodedStringWithUTF8String(const std::optional<std::string>& text)
+{
+    if (!text)
+        return std::nullopt;
+    return base64EncodedStringWithData(pf::Bytes(text->begin(), text->end()));
+}
+
+std::optional<pf::Bytes> ZZOpenApiUtility::dataWithBase64EncodedString(const std::optional<std::string>& text)
+{
+    if (!text)
+        return std::nullopt;
+    std::string kept;
+    kept.reserve(text->size());
+    for (unsigned char c : *text)
+        if (c == '=' || sextet(c) >= 0)
+            kept += static_cast<char>(c);
+    if (kept.empty() || kept.size() % 4 != 0)
+        return std::nullopt;
+    pf::Bytes out;
+    out.reserve(kept.size() / 4 * 3);
+    for (std::size_t i = 0; i < kept.size(); i += 4) {
+        unsigned v = 0;
+        for (std::size_t k = 0; k < 4; ++k)
+            v = (v << 6) | static_cast<unsigned>(std::max(0, sextet(static_cast<unsigned char>(kept[i + k]))));
+        out.push_back(static_cast<std::uint8_t>(v >> 16));
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+        out.push_back(static_cast<std::uint8_t>(v));
+    }
+    // Padding counts only at the very end: "=" removes one byte, "==" two.
+    std::size_t padding = kept.ends_with("==") ? 2 : kept.ends_with('=') ? 1 : 0;
+    out.resize(out.size() - padding);
+    return out;
+}
+
+std::optional<std::string> ZZOpenApiUtility::UTF8StringWithBase64String(const std::optional<std::string>& text)
+{
+    auto data = dataWithBase64EncodedString(text);
+    if (!data)
+        return std::nullopt;
+    std::string decoded(data->begin(), data->end());
+    if (!pf::isValidUtf8(decoded))
+        return std::nullopt;
+    return decoded;
+}
