@@ -1,11 +1,16 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRImageView.h"
+#include "app/screens/ZMRLoadingView.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRRImageButton.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
+#include "framework/dom/KRDOMViewClass.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {
 
@@ -22,6 +27,22 @@ pf::ClassBuilder<T>& withListQuery(pf::ClassBuilder<T>& builder)
         .property("allowCached", static_cast<AllowGetter>(&T::isAllowCached), static_cast<AllowSetter>(&T::setAllowCached));
 }
 
+// The spinner, the image-right button and the element-bound image view,
+// which markup names as a view class too.
+void registerSmallWidgets()
+{
+    pf::ClassBuilder<ZMRLoadingView>("ZMRLoadingView").superclass<pf::ImageView>().commit();
+    pf::ClassBuilder<ZMRRImageButton>("ZMRRImageButton")
+        .superclass<KRButton>()
+        .property("image", &ZMRRImageButton::imageValue, &ZMRRImageButton::setImageValue)
+        .commit();
+    pf::ClassBuilder<ZMRImageView>("ZMRImageView")
+        .superclass<KRImageView>()
+        .property("loadingView", &ZMRImageView::loadingView, &ZMRImageView::setLoadingView)
+        .commit();
+    KRDOMViewClass::registerClass("ZMRImageView", [](const pf::Rect& frame) { return std::make_shared<ZMRImageView>(frame); });
+}
+
 }
 
 void registerScreensClasses()
@@ -36,4 +57,5 @@ void registerScreensClasses()
     withListQuery(page.superclass<KRPageDataSource>()).commit();
     pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
     withListQuery(feed.superclass<KRStatusDataSource>()).commit();
+    registerSmallWidgets();
 }
