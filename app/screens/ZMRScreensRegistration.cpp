@@ -1,5 +1,7 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
+#include "app/screens/ZMRBooksController.h"
+#include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRLoadingView.h"
@@ -9,7 +11,10 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "platform/controls/Button.h"
+#include "platform/controls/Label.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
 
 namespace {
@@ -43,6 +48,29 @@ void registerSmallWidgets()
     KRDOMViewClass::registerClass("ZMRImageView", [](const pf::Rect& frame) { return std::make_shared<ZMRImageView>(frame); });
 }
 
+// The month ledger's source and table controller.
+void registerMonthLedger()
+{
+    pf::ClassBuilder<ZMRBooksDataSource>("ZMRBooksDataSource")
+        .superclass<KRDataSource>()
+        .property("expendMoney", &ZMRBooksDataSource::expendMoney, &ZMRBooksDataSource::setExpendMoney)
+        .commit();
+    // Read, the date is always there (the current moment once unset); nil unsets it.
+    pf::ClassExtension<ZMRBooksDataSource>()
+        .property("date", +[](const ZMRBooksDataSource& s) -> std::optional<pf::Date> { return s.date(); },
+                  +[](ZMRBooksDataSource& s, const std::optional<pf::Date>& d) { s.setDate(d); })
+        .commit();
+    pf::ClassBuilder<ZMRBooksController>("ZMRBooksController")
+        .superclass<KRTableDataController>()
+        .property("dateLabel", &ZMRBooksController::dateLabel, &ZMRBooksController::setDateLabel)
+        .property("prevButton", &ZMRBooksController::prevButton, &ZMRBooksController::setPrevButton)
+        .property("nextButton", &ZMRBooksController::nextButton, &ZMRBooksController::setNextButton)
+        .property("expendMoneyLabel", &ZMRBooksController::expendMoneyLabel, &ZMRBooksController::setExpendMoneyLabel)
+        .action("doNextMonthAction", &ZMRBooksController::doNextMonthAction)
+        .action("doPrevMonthAction", &ZMRBooksController::doPrevMonthAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -58,4 +86,5 @@ void registerScreensClasses()
     pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
     withListQuery(feed.superclass<KRStatusDataSource>()).commit();
     registerSmallWidgets();
+    registerMonthLedger();
 }
