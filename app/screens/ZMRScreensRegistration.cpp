@@ -6,11 +6,13 @@
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRLoadingView.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRPrizeDetailsController.h"
 #include "app/screens/ZMRRImageButton.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "framework/ui/KRStatusView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -71,6 +73,17 @@ void registerMonthLedger()
         .commit();
 }
 
+// The prize details page; its status button is a markup view class.
+void registerPrizeDetails()
+{
+    pf::ClassBuilder<ZMRPrizeDetailsController>("ZMRPrizeDetailsController")
+        .superclass<KRDocumentController>()
+        .property("dataSource", &ZMRPrizeDetailsController::dataSource, &ZMRPrizeDetailsController::setDataSource)
+        .property("statusView", &ZMRPrizeDetailsController::statusView, &ZMRPrizeDetailsController::setStatusView)
+        .commit();
+    KRDOMViewClass::registerClass("KRButton", [](const pf::Rect& frame) { return std::make_shared<KRButton>(frame); });
+}
+
 }
 
 void registerScreensClasses()
@@ -87,4 +100,5 @@ void registerScreensClasses()
     withListQuery(feed.superclass<KRStatusDataSource>()).commit();
     registerSmallWidgets();
     registerMonthLedger();
+    registerPrizeDetails();
 }
