@@ -270,14 +270,3 @@ TEST_F(ZMRPrizeDetails, CancelAndReleaseStopTheTickAndAnAnswerWithoutAPrizeIsAnE
     EXPECT_EQ(pf::pendingPerformRequestCount(), pendingBefore);
     wait(2);
 }
-
-TEST_F(ZMRPrizeDetails, FailureShowsAnErrorAndKeepsThePage)
-{
-    source->answer(prize(kNoon20140501 - 10, kNoon20140501 + 10));
-    auto page = controller->document();
-    controller->reloadData();
-    controller->krDataSourceDidFitalError(*source, pf::Error{"test", 1, "down"});
-    EXPECT_EQ(controller->statusView()->status(), "error");
-    EXPECT_EQ(controller->document(), page);
-    EXPECT_EQ(status(), "兑奖中");
-}

@@ -7,11 +7,9 @@
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "framework/dom/KRDOMViewElement.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/Text.h"
-#include "platform/ui/InterfaceFile.h"
 
 #include <gtest/gtest.h>
 
@@ -106,14 +104,6 @@ TEST(ZMRRImageButton, InsetsPutTheImageRightOfTheTitle)
             EXPECT_EQ(button.titleLineBreakMode(), pf::LineBreakMode::TruncateTail);
         }
     }
-    // Taking the image away puts both insets back to zero.
-    ZMRRImageButton button(pf::Rect(0, 0, 200, 40));
-    button.setTextMeasurer(&measurer);
-    button.setTitle("abcdef", pf::ControlStates::Normal);
-    button.setImage(imageOfWidth(20), pf::ControlStates::Normal);
-    button.setImage(nullptr, pf::ControlStates::Normal);
-    EXPECT_EQ(insets(button.titleEdgeInsets()), "(0, 0, 0, 0)");
-    EXPECT_EQ(insets(button.imageEdgeInsets()), "(0, 0, 0, 0)");
 }
 
 TEST(ZMRRImageButton, ImageKeyTakesANameNullOrAPicture)
@@ -138,27 +128,6 @@ TEST(ZMRRImageButton, ImageKeyTakesANameNullOrAPicture)
         EXPECT_DOUBLE_EQ(image ? image->size().width : 0, row.widthAfter) << row.value.description();
         EXPECT_DOUBLE_EQ(button.titleEdgeInsets().right, row.widthAfter);
     }
-}
-
-TEST(ZMRRImageButton, InterfaceFileSetsTheImageByNameAndTheInsetsFollow)
-{
-    auto file = pf::InterfaceFile::parse(R"(<interface>
-        <object id="b" class="ZMRRImageButton"><rect name="frame">{{0, 0}, {160, 40}}</rect>
-          <enum name="contentHorizontalAlignment">left</enum>
-          <string name="title">全部分类</string><string name="image">ico39.png</string></object></interface>)",
-                                         "RButton", *pf::Bundle::main());
-    ASSERT_TRUE(file) << file.error().description;
-    auto owner = std::make_shared<pf::Object>();
-    auto objects = file.value()->instantiate(owner);
-    ASSERT_TRUE(objects) << objects.error().description;
-    auto button = std::dynamic_pointer_cast<ZMRRImageButton>(objects.value().at(0));
-    ASSERT_TRUE(button);
-    EXPECT_EQ(insets(button->titleEdgeInsets()), "(0, -20, 0, 20)");
-    // The title's measured width, somewhere between one and four glyphs of 15 points each.
-    EXPECT_GT(button->imageEdgeInsets().left, 15);
-    EXPECT_LE(button->imageEdgeInsets().left, 4 * 16);
-    // Drawn, the image now sits right of the title.
-    EXPECT_GE(button->imageRect().minX(), button->titleRect().maxX() - 0.5);
 }
 
 TEST(ZMRImageView, SpinnerIsCentredAtEveryStartAndDroppedAtTheEnd)
@@ -202,7 +171,6 @@ TEST(ZMRImageView, MarkupViewClassTakesItsAddressesFromTheElement)
     } rows[] = {
         {"<view viewClass=ZMRImageView src='http://h/a.jpg' default-src='ico39.png' width=50 height=50/>", "http://h/a.jpg",
          "ico39.png"},
-        {"<view viewClass=ZMRImageView src='http://h/b.jpg' width=50 height=50/>", "http://h/b.jpg", "-"},
         {"<view viewClass=ZMRImageView width=50 height=50/>", "-", "-"},
     };
     for (const Row& row : rows) {
