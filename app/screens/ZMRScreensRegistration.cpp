@@ -1,16 +1,22 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
+#include "app/screens/ZMRBooksController.h"
+#include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRKeyboardView.h"
+#include "app/screens/ZMRLoadingView.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRPrizeDetailsController.h"
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
+#include "app/screens/ZMRRImageButton.h"
 #include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/screens/ZMRTagController.h"
 #include "app/screens/ZMRTagItemControl.h"
@@ -20,8 +26,12 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "framework/ui/KRStatusView.h"
+#include "platform/controls/Button.h"
 #include "platform/controls/Control.h"
+#include "platform/controls/Label.h"
 #include "platform/foundation/ClassBuilder.h"
+#include "platform/foundation/ClassExtension.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
 #include "platform/ui/Screen.h"
 
@@ -111,6 +121,56 @@ void registerSmallViews()
         .commit();
 }
 
+// The spinner, the image-right button and the element-bound image view,
+// which markup names as a view class too.
+void registerSmallWidgets()
+{
+    pf::ClassBuilder<ZMRLoadingView>("ZMRLoadingView").superclass<pf::ImageView>().commit();
+    pf::ClassBuilder<ZMRRImageButton>("ZMRRImageButton")
+        .superclass<KRButton>()
+        .property("image", &ZMRRImageButton::imageValue, &ZMRRImageButton::setImageValue)
+        .commit();
+    pf::ClassBuilder<ZMRImageView>("ZMRImageView")
+        .superclass<KRImageView>()
+        .property("loadingView", &ZMRImageView::loadingView, &ZMRImageView::setLoadingView)
+        .commit();
+    KRDOMViewClass::registerClass("ZMRImageView", [](const pf::Rect& frame) { return std::make_shared<ZMRImageView>(frame); });
+}
+
+// The month ledger's source and table controller.
+void registerMonthLedger()
+{
+    pf::ClassBuilder<ZMRBooksDataSource>("ZMRBooksDataSource")
+        .superclass<KRDataSource>()
+        .property("expendMoney", &ZMRBooksDataSource::expendMoney, &ZMRBooksDataSource::setExpendMoney)
+        .commit();
+    // Read, the date is always there (the current moment once unset); nil unsets it.
+    pf::ClassExtension<ZMRBooksDataSource>()
+        .property("date", +[](const ZMRBooksDataSource& s) -> std::optional<pf::Date> { return s.date(); },
+                  +[](ZMRBooksDataSource& s, const std::optional<pf::Date>& d) { s.setDate(d); })
+        .commit();
+    pf::ClassBuilder<ZMRBooksController>("ZMRBooksController")
+        .superclass<KRTableDataController>()
+        .property("dateLabel", &ZMRBooksController::dateLabel, &ZMRBooksController::setDateLabel)
+        .property("prevButton", &ZMRBooksController::prevButton, &ZMRBooksController::setPrevButton)
+        .property("nextButton", &ZMRBooksController::nextButton, &ZMRBooksController::setNextButton)
+        .property("expendMoneyLabel", &ZMRBooksController::expendMoneyLabel, &ZMRBooksController::setExpendMoneyLabel)
+        .action("doNextMonthAction", &ZMRBooksController::doNextMonthAction)
+        .action("doPrevMonthAction", &ZMRBooksController::doPrevMonthAction)
+        .commit();
+}
+
+// The prize details page; its status button is a markup view class.
+void registerPrizeDetails()
+{
+    pf::ClassBuilder<ZMRPrizeDetailsController>("ZMRPrizeDetailsController")
+        .superclass<KRDocumentController>()
+        .property("dataSource", &ZMRPrizeDetailsController::dataSource, &ZMRPrizeDetailsController::setDataSource)
+        .property("statusView", &ZMRPrizeDetailsController::statusView, &ZMRPrizeDetailsController::setStatusView)
+        .commit();
+    KRDOMViewClass::registerClass("KRButton", [](const pf::Rect& frame) { return std::make_shared<KRButton>(frame); });
+}
+
 }
 
 void registerScreensClasses()
@@ -153,4 +213,7 @@ void registerScreensClasses()
         .superclass<KRController>()
         .property("contentView", &ZMRTagController::contentView, &ZMRTagController::setContentView)
         .commit();
+    registerSmallWidgets();
+    registerMonthLedger();
+    registerPrizeDetails();
 }

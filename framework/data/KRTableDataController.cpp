@@ -75,9 +75,9 @@ pf::Value KRTableDataController::dataObjectForIndexPath(const pf::IndexPath& pat
     return index < static_cast<int>(dataSource()->count()) ? dataSource()->dataObjectAtIndex(index) : pf::Value();
 }
 
-std::shared_ptr<pf::TableViewCell> KRTableDataController::makeDataCell(const std::string& identifier)
+std::shared_ptr<pf::TableViewCell> KRTableDataController::makeDataCell(const std::string& nibName, const std::string& identifier)
 {
-    std::shared_ptr<pf::TableViewCell> cell = KRTableViewCell::tableViewCellWithNibName(m_itemViewNib, m_itemViewBundle);
+    std::shared_ptr<pf::TableViewCell> cell = KRTableViewCell::tableViewCellWithNibName(nibName, m_itemViewBundle);
     if (auto own = std::dynamic_pointer_cast<KRTableViewCell>(cell)) {
         own->setController(shared_from_this());
         own->setDelegate(shared_from_this());
@@ -85,7 +85,7 @@ std::shared_ptr<pf::TableViewCell> KRTableDataController::makeDataCell(const std
         // A row without its file's cell still shows, empty, rather than breaking the table; told once.
         if (!std::exchange(m_loggedPlainCell, true))
             pf::logLevel(pf::LogLevel::Error, "KRTableDataController: \"%s\" makes no KRTableViewCell; plain cells stand in",
-                         m_itemViewNib.c_str());
+                         nibName.c_str());
         cell = std::make_shared<pf::TableViewCell>();
     }
     cell->setReuseIdentifier(identifier);
@@ -107,7 +107,7 @@ std::shared_ptr<pf::TableViewCell> KRTableDataController::tableViewCellForRowAtI
                                                                : "Cell";
     auto cell = table.dequeueReusableCellWithIdentifier(identifier);
     if (!cell)
-        cell = makeDataCell(identifier);
+        cell = makeDataCell(m_itemViewNib, identifier);
     if (auto own = std::dynamic_pointer_cast<KRTableViewCell>(cell)) {
         own->setContext(context());
         own->setDataItem(dataSource()->dataObjectAtIndex(path.row - headerCount()));

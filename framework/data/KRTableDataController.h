@@ -101,13 +101,16 @@ public:
 protected:
     int headerCount() const { return static_cast<int>(m_headerCells.size()); }
     int footerCount() const { return static_cast<int>(m_footerCells.size()); }
+    // A new data cell from interface file `nibName` of itemViewBundle, with
+    // this controller as its controller and delegate; a plain cell (logged
+    // once) when the file makes no KRTableViewCell.
+    std::shared_ptr<pf::TableViewCell> makeDataCell(const std::string& nibName, const std::string& identifier);
 
 private:
     bool ownSource(const KRDataSource& sender) const { return &sender == dataSource().get(); }
     void placeTopLoadingView();
     void loadMoreTest(pf::ScrollView& scrollView);
     void reloadTable();
-    std::shared_ptr<pf::TableViewCell> makeDataCell(const std::string& identifier);
 
     bool m_allowRefresh = false;
     pf::Point m_preContentOffset;

@@ -32,11 +32,13 @@ class Button : public Control {
 public:
     explicit Button(const Rect& frame = {});
 
-    void setTitle(const std::optional<std::string>& title, ControlState state);
+    // Subclasses that place their parts by the title or image (a button
+    // with its image on the right) override these two to follow a change.
+    virtual void setTitle(const std::optional<std::string>& title, ControlState state);
     std::optional<std::string> titleForState(ControlState state) const;
     void setTitleColor(const std::optional<Color>& color, ControlState state);
     Color titleColorForState(ControlState state) const;
-    void setImage(const ImageRef& image, ControlState state);
+    virtual void setImage(const ImageRef& image, ControlState state);
     ImageRef imageForState(ControlState state) const;
     void setBackgroundImage(const ImageRef& image, ControlState state);
     ImageRef backgroundImageForState(ControlState state) const;

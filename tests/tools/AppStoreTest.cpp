@@ -15,8 +15,9 @@
 
 #include <chrono>
 #include <cstdio>
-#include <map>
+#include <ctime>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <unistd.h>
 
@@ -366,4 +367,82 @@ TEST_F(SeededWorld, AnUnchangedFollowVersionGetsNoItemsAndPeopleCarryTheirTitle)
     zmr::AppUser plain;
     ASSERT_EQ(store->addUser("plain", "password", "", plain), zmr::AppStore::Outcome::Ok);
     EXPECT_EQ(member(store->userJson(plain.uid, std::nullopt, origin).value_or(""), "title"), "\"#plain\"");
+
+namespace {
+
+// Midnight starting local day `day` of the month `months` months from now's.
+long long localMidnight(long long now, int months, int day)
+{
+    std::time_t t = static_cast<std::time_t>(now);
+    std::tm fields{};
+    localtime_r(&t, &fields);
+    std::tm at{};
+    at.tm_year = fields.tm_year;
+    at.tm_mon = fields.tm_mon + months;
+    at.tm_mday = day;
+    at.tm_isdst = -1;
+    return static_cast<long long>(std::mktime(&at));
+}
+
+}
+
+TEST(AppStoreFile, TheDemoLedgerIsDatedAnewAtEveryStartAndTheAccountsOwnEntriesStay)
+{
+    std::string path = (std::filesystem::temp_directory_path() / ("zmr-ledger-" + std::to_string(getpid()) + ".db")).string();
+    long long now = secondsNow();
+    long long previousMonth = localMidnight(now, -1, 1), thisMonth = localMidnight(now, 0, 1);
+    std::time_t t = static_cast<std::time_t>(now);
+    std::tm today{};
+    localtime_r(&t, &today);
+    long long tomorrow = localMidnight(now, 0, today.tm_mday + 1);
+    std::size_t seeded = 0;
+    {
+        auto store = openStore(path);
+        ASSERT_TRUE(store);
+        ASSERT_TRUE(store->seedDemo());
+        auto all = store->books(10001, 0, tomorrow + 86400 * 60);
+        seeded = all.size();
+        ASSERT_FALSE(all.empty());
+        EXPECT_GE(all.front().createTime, previousMonth);
+        EXPECT_LE(all.back().createTime, now);
+        EXPECT_FALSE(store->books(10001, thisMonth, thisMonth + 86399).empty()) << "the 1st of this month";
+        EXPECT_FALSE(store->books(10001, localMidnight(now, 0, today.tm_mday), now).empty()) << "today";
+        // Every fourth day of the month has nothing, unless it is today.
+        EXPECT_TRUE(store->books(10001, previousMonth + 2 * 86400, previousMonth + 3 * 86400 - 1).empty());
+        // Categories and remarks vary.
+        std::set<std::string> remarks;
+        std::size_t twoCategories = 0;
+        for (const auto& book : all) {
+            remarks.insert(book.remark);
+            twoCategories += book.cids.size() == 2;
+        }
+        EXPECT_GE(remarks.size(), 3u);
+        EXPECT_GT(twoCategories, 0u);
+
+        zmr::AppBook own;
+        own.uid = 10001;
+        own.expendMoney = 5;
+        own.title = "自己记的";
+        own.createTime = now - 60;
+        ASSERT_TRUE(store->addBook(own));
+    }
+    // As if the server last started three months ago.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE books SET createTime = createTime - 90 * 86400", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    {
+        auto store = openStore(path);
+        ASSERT_TRUE(store);
+        ASSERT_TRUE(store->seedDemo());
+        auto recent = store->books(10001, previousMonth, tomorrow);
+        EXPECT_EQ(recent.size(), seeded);
+        for (const auto& book : recent)
+            EXPECT_NE(book.title, "自己记的");
+        auto old = store->books(10001, 0, previousMonth - 1);
+        ASSERT_EQ(old.size(), 1u) << "only the account's own entry stays where it was";
+        EXPECT_EQ(old.front().title, "自己记的");
+    }
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix);
 }

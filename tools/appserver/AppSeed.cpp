@@ -4,7 +4,9 @@
 
 #include "tools/appserver/AppStore.h"
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cmath>
 #include <numbers>
 #include <cstdio>
@@ -64,9 +66,9 @@ const std::vector<SeedPerson>& seedPeople()
 
 bool AppStore::seedDemo()
 {
-    if (checkPassword("demo", "demo-password") || user(10001))
-        return true;
     long long now = secondsNow();
+    if (checkPassword("demo", "demo-password") || user(10001))
+        return seedDemoLedger(now);
     // One transaction for the whole world: a few milliseconds instead of
     // one disk sync per row.
     if (!exec("BEGIN IMMEDIATE"))
@@ -157,18 +159,56 @@ bool AppStore::seedDemo()
         ok = addGeneratedImage(name, "photo:" + std::to_string(1000 + prize.pid) + ":640:480:jpeg") && addPrize(prize).has_value();
     }
 
-    for (int d = 0; d < 30 && ok; ++d) {
-        AppBook book;
-        book.uid = 10001;
-        book.expendMoney = 15 + (d * 23) % 200;
-        book.payMoney = book.expendMoney + 3 + (d * 7) % 40;
-        positionOf(d % 13, book.latitude, book.longitude);
-        book.title = kShops[d % std::size(kShops)];
-        book.address = book.title + std::to_string(d % 9 + 1) + "号";
-        book.remark = d % 3 ? "" : "记得下次带购物袋";
-        book.cids = {d % 8 + 1};
-        book.createTime = now - d * kDay - (d % 5) * kHour;
-        ok = addBook(book).has_value();
+    if (!ok) {
+        exec("ROLLBACK");
+        return false;
+    }
+    return exec("COMMIT") && seedDemoLedger(now);
+}
+
+bool AppStore::seedDemoLedger(long long now)
+{
+    // The seeded entries are listed apart, so that a restart replaces them
+    // and only them.
+    if (!exec("CREATE TABLE IF NOT EXISTS demo_books (bid INTEGER PRIMARY KEY)") || !exec("BEGIN IMMEDIATE"))
+        return false;
+    bool ok = exec("DELETE FROM books WHERE bid IN (SELECT bid FROM demo_books)") && exec("DELETE FROM demo_books");
+    std::time_t today = static_cast<std::time_t>(now);
+    std::tm fields{};
+    localtime_r(&today, &fields);
+    std::tm day{};
+    day.tm_year = fields.tm_year;
+    day.tm_mon = fields.tm_mon - 1;
+    day.tm_mday = 1;
+    day.tm_isdst = -1;
+    for (int k = 0; ok; ++k) {
+        std::tm start = day;
+        start.tm_mday += k;
+        long long dayStart = static_cast<long long>(std::mktime(&start));
+        if (dayStart < 0 || dayStart > now)
+            break;
+        bool isToday = start.tm_year == fields.tm_year && start.tm_yday == fields.tm_yday;
+        if (start.tm_mday % 4 == 3 && !isToday)
+            continue;
+        for (int e = 0; e < (start.tm_mday % 5 == 0 ? 2 : 1) && ok; ++e) {
+            int n = k * 2 + e;
+            AppBook book;
+            book.uid = 10001;
+            book.expendMoney = 15 + (n * 23) % 200 + 0.5 * (n % 2);
+            book.payMoney = book.expendMoney + 3 + (n * 7) % 40;
+            positionOf(n % 13, book.latitude, book.longitude);
+            book.title = kShops[n % std::size(kShops)];
+            book.address = book.title + std::to_string(n % 9 + 1) + "号";
+            book.remark = n % 3 == 0 ? "记得下次带购物袋" : n % 7 == 1 ? "和朋友一起" : "";
+            book.cids = {n % 8 + 1};
+            if (n % 4 == 0)
+                book.cids.push_back((n + 3) % 8 + 1);
+            // Today's entries are already past.
+            book.createTime = std::min(dayStart + (9 + (n * 5) % 12) * kHour + e * 37 * 60, now - 60 * (1 + e));
+            book.createTime = std::max(book.createTime, dayStart);
+            auto added = addBook(book);
+            ok = added && exec(("INSERT INTO demo_books (bid) VALUES (" + std::to_string(added->bid) + ")").c_str());
+        }
     }
     if (!ok) {
         exec("ROLLBACK");

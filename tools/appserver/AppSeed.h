@@ -4,9 +4,13 @@
 // twelve people from 10002 with known passwords, portraits and positions
 // around one city centre; follows both ways; about 60 posts with 0 to 9
 // pictures each, comments and likes; 12 prizes on sale, not yet on sale,
-// sold out and ended; a month of the demo account's ledger. Times are
-// relative to the moment of seeding. Pictures are only named here and drawn
-// when first asked for (AppPictures.h).
+// sold out and ended. Times are relative to the moment of seeding. The demo
+// account's ledger runs from the 1st of the previous month to today (one or
+// two entries a day with categories and some remarks, every fourth day of
+// the month empty, today never), dated anew from the local calendar each time
+// the server starts, so the current month is never empty; entries the
+// account made itself stay. Pictures are only named here and drawn when first
+// asked for (AppPictures.h).
 
 #include <string>
 #include <vector>

@@ -116,7 +116,7 @@ bool AppStore::resetOlderSchema()
     if (version >= 2)
         return true;
     for (const char* table : {"users", "tokens", "devices", "items", "categories", "tags", "follows", "follow_versions", "books",
-                              "points", "exchanges", "likes", "comments", "posts", "images", "profiles", "post_images", "prizes"}) {
+                              "points", "exchanges", "likes", "comments", "posts", "images", "profiles", "post_images", "prizes", "demo_books"}) {
         if (!exec((std::string("DROP TABLE IF EXISTS ") + table).c_str()))
             return false;
     }

@@ -116,7 +116,9 @@ public:
     std::vector<std::string> listPage(const std::string& list, std::size_t offset, std::size_t limit);
     // Builds the demo world (AppSeed.cpp) unless the demo account exists;
     // false when that fails (nothing of it is kept then). Call it before the
-    // store serves requests: the world is written in one transaction.
+    // store serves requests: the world is written in one transaction. The
+    // demo account's seeded ledger is dated anew at every call, the world
+    // there or not, so it always covers the current and the previous month.
     bool seedDemo();
 
     // The world's lists and records as JSON (AppStoreWorld.cpp), pictures as
@@ -201,6 +203,7 @@ private:
     std::optional<std::string> openDataTables();
     bool openSocial();
     bool openWorld();
+    bool seedDemoLedger(long long now);
     std::optional<AppUser> userWhere(const char* column, const std::string& value);
     std::optional<AppUser> userByUid(long long uid);
 

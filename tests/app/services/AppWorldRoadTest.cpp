@@ -126,7 +126,11 @@ TEST_F(AppWorldRoad, EveryTaskOfTheServicesIsAnsweredFromTheSeededWorld)
          [](const pf::Value& r) { EXPECT_EQ(number(r, "error-code"), 0); }},
         {"ledger month", proto::IZMRBooksSearchTask(),
          [&] { return make<ZMRBooksSearchTask>([&](auto& t) { t.setStartTime(now - 31 * 86400.0), t.setEndTime(now + 60.0); }); },
-         [](const pf::Value& r) { EXPECT_EQ(countAt(r, "books-search-results"), 30u); }},
+         [&](const pf::Value& r) {
+             std::size_t seeded = store->books(10001, now - 31 * 86400, now + 60).size();
+             EXPECT_GE(seeded, 20u);
+             EXPECT_EQ(countAt(r, "books-search-results"), seeded);
+         }},
         {"ledger entry", proto::IZMRBooksCreateTask(),
          [] { return make<ZMRBooksCreateTask>([](auto& t) { t.setPayMoney(30), t.setExpendMoney(25), t.setShopTitle("街角超市"); }); },
          [](const pf::Value& r) { EXPECT_EQ(text(r, "books-create-results.body.title"), "街角超市"); }},
