@@ -367,6 +367,7 @@ TEST_F(SeededWorld, AnUnchangedFollowVersionGetsNoItemsAndPeopleCarryTheirTitle)
     zmr::AppUser plain;
     ASSERT_EQ(store->addUser("plain", "password", "", plain), zmr::AppStore::Outcome::Ok);
     EXPECT_EQ(member(store->userJson(plain.uid, std::nullopt, origin).value_or(""), "title"), "\"#plain\"");
+}
 
 namespace {
 

@@ -136,9 +136,11 @@ TEST_F(ZZShareApi, ViewKindsReadTheirBytesFromTheLargeDataBoard)
     EXPECT_EQ(news->url()->absoluteString(), "http://zz.example/n");
     EXPECT_EQ(news->targetContentType(), 3);
     auto link = converted("zmr://request_from_zz/view?file_type=url" + query)->object();
-    EXPECT_EQ(typeid(*link), typeid(ZZApiURLObject));
+    const ZZApiObject& linkObject = *link;
+    EXPECT_EQ(typeid(linkObject), typeid(ZZApiURLObject));
     auto file = converted("zmr://request_from_zz/view?file_type=file" + query)->object();
-    EXPECT_EQ(typeid(*file), typeid(ZZApiExtendObject));
+    const ZZApiObject& fileObject = *file;
+    EXPECT_EQ(typeid(fileObject), typeid(ZZApiExtendObject));
 
     // Fields of the wrong type are not taken.
     ZZApiDatastore::instance().setApiLargeData(pf::Value(pf::Dictionary::create(

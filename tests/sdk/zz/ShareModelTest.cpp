@@ -53,7 +53,8 @@ TEST(ZZShareArchive, ObjectsComeBackAsTheirWireRow)
     auto payBack = roundTrip(ZZApiMessage(pay, 5))->object();
     ASSERT_TRUE(payBack);
     EXPECT_FALSE(std::dynamic_pointer_cast<ZZApiPayObject>(payBack));
-    EXPECT_EQ(typeid(*payBack), typeid(ZZApiObject));
+    const ZZApiObject& payObject = *payBack;
+    EXPECT_EQ(typeid(payObject), typeid(ZZApiObject));
     EXPECT_EQ(payBack->title(), "pay");
     EXPECT_EQ(payBack->description(), "with order");
 
