@@ -8,6 +8,7 @@
 #include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
+#include "app/screens/ZMRRegisterViewController.h"
 #include "app/screens/ZMRTagItemControl.h"
 #include "app/screens/ZMRViewController.h"
 #include "app/screens/ZMRWindow.h"
@@ -15,6 +16,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "framework/ui/KRStatusView.h"
 #include "platform/controls/Control.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -60,6 +62,20 @@ void registerScreenBase()
         .property("publishView", &ZMRViewController::publishView, &ZMRViewController::setPublishView)
         .property("tabBar", &ZMRViewController::tabBar, &ZMRViewController::setTabBar)
         .property("selectedTabItem", &ZMRViewController::selectedTabItem, &ZMRViewController::setSelectedTabItem)
+        .commit();
+}
+
+// The sign-up form.
+void registerAccountScreens()
+{
+    pf::ClassBuilder<ZMRRegisterViewController>("ZMRRegisterViewController")
+        .superclass<ZMRViewController>()
+        .property("accountField", &ZMRRegisterViewController::accountField, &ZMRRegisterViewController::setAccountField)
+        .property("passwordField", &ZMRRegisterViewController::passwordField, &ZMRRegisterViewController::setPasswordField)
+        .property("nickField", &ZMRRegisterViewController::nickField, &ZMRRegisterViewController::setNickField)
+        .property("statusView", &ZMRRegisterViewController::statusView, &ZMRRegisterViewController::setStatusView)
+        .action("doCommitAction", &ZMRRegisterViewController::doCommitAction)
+        .action("doCancelInputAction", &ZMRRegisterViewController::doCancelInputAction)
         .commit();
 }
 
@@ -124,6 +140,7 @@ void registerScreensClasses()
         .property("mutual", &ZMRFeedDataSource::isMutual, &ZMRFeedDataSource::setMutual)
         .commit();
     registerScreenBase();
+    registerAccountScreens();
     registerKeypad();
     registerDocumentViews();
     registerSmallViews();
