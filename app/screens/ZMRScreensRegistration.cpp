@@ -3,6 +3,7 @@
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRKeyboardView.h"
+#include "app/screens/ZMRMenuViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRProcessView.h"
@@ -16,6 +17,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/Control.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -65,7 +67,7 @@ void registerScreenBase()
         .commit();
 }
 
-// The sign-up form.
+// The sign-up form and the side menu.
 void registerAccountScreens()
 {
     pf::ClassBuilder<ZMRRegisterViewController>("ZMRRegisterViewController")
@@ -76,6 +78,11 @@ void registerAccountScreens()
         .property("statusView", &ZMRRegisterViewController::statusView, &ZMRRegisterViewController::setStatusView)
         .action("doCommitAction", &ZMRRegisterViewController::doCommitAction)
         .action("doCancelInputAction", &ZMRRegisterViewController::doCancelInputAction)
+        .commit();
+    pf::ClassBuilder<ZMRMenuViewController>("ZMRMenuViewController")
+        .superclass<ZMRViewController>()
+        .property("imageView", &ZMRMenuViewController::imageView, &ZMRMenuViewController::setImageView)
+        .action("logoutAction", &ZMRMenuViewController::logoutAction)
         .commit();
 }
 
