@@ -9,6 +9,7 @@
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRLoadingView.h"
+#include "app/screens/ZMRMenuViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRPrizeDetailsController.h"
@@ -17,6 +18,7 @@
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRRImageButton.h"
+#include "app/screens/ZMRRegisterViewController.h"
 #include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/screens/ZMRTagController.h"
 #include "app/screens/ZMRTagItemControl.h"
@@ -26,6 +28,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/Control.h"
@@ -75,6 +78,25 @@ void registerScreenBase()
         .property("publishView", &ZMRViewController::publishView, &ZMRViewController::setPublishView)
         .property("tabBar", &ZMRViewController::tabBar, &ZMRViewController::setTabBar)
         .property("selectedTabItem", &ZMRViewController::selectedTabItem, &ZMRViewController::setSelectedTabItem)
+        .commit();
+}
+
+// The sign-up form and the side menu.
+void registerAccountScreens()
+{
+    pf::ClassBuilder<ZMRRegisterViewController>("ZMRRegisterViewController")
+        .superclass<ZMRViewController>()
+        .property("accountField", &ZMRRegisterViewController::accountField, &ZMRRegisterViewController::setAccountField)
+        .property("passwordField", &ZMRRegisterViewController::passwordField, &ZMRRegisterViewController::setPasswordField)
+        .property("nickField", &ZMRRegisterViewController::nickField, &ZMRRegisterViewController::setNickField)
+        .property("statusView", &ZMRRegisterViewController::statusView, &ZMRRegisterViewController::setStatusView)
+        .action("doCommitAction", &ZMRRegisterViewController::doCommitAction)
+        .action("doCancelInputAction", &ZMRRegisterViewController::doCancelInputAction)
+        .commit();
+    pf::ClassBuilder<ZMRMenuViewController>("ZMRMenuViewController")
+        .superclass<ZMRViewController>()
+        .property("imageView", &ZMRMenuViewController::imageView, &ZMRMenuViewController::setImageView)
+        .action("logoutAction", &ZMRMenuViewController::logoutAction)
         .commit();
 }
 
@@ -189,6 +211,7 @@ void registerScreensClasses()
         .property("mutual", &ZMRFeedDataSource::isMutual, &ZMRFeedDataSource::setMutual)
         .commit();
     registerScreenBase();
+    registerAccountScreens();
     registerKeypad();
     registerDocumentViews();
     registerSmallViews();

@@ -5,8 +5,10 @@
 #include "ServicesTestSupport.h"
 
 #include "app/services/ZMRShell.h"
+#include "framework/core/IKRUIViewController.h"
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
@@ -36,8 +38,15 @@ protected:
         auto entry = serviceEntry("TestRecordingService", {"IKRTask"});
         entry->set("inherit", true);
         const char* source = std::getenv("ZMR_SOURCE_DIR");
-        auto bundle = std::make_shared<pf::Bundle>(std::string(source ? source : ".") + "/resources");
-        shell = ZMRShell::create(busConfig({pf::Value(entry)}), bundle);
+        std::string resources = std::string(source ? source : ".") + "/resources";
+        auto bundle = std::make_shared<pf::Bundle>(resources);
+        auto config = busConfig({pf::Value(entry)});
+        // The shipped screens and start pages, over the recording bus.
+        auto shipped = pf::readPropertyListFile(resources + "/cfg.plist");
+        ASSERT_TRUE(shipped && shipped->dictionary());
+        for (const char* key : {"ui", "url", "url-anonymous", "url-nick", "url-auth"})
+            config->set(key, shipped->dictionary()->get(key));
+        shell = ZMRShell::create(config, bundle);
         pf::Application::shared().setDelegate(shell);
         ASSERT_TRUE(pf::Application::shared().launch());
         host.advance(0);
@@ -72,11 +81,13 @@ TEST_F(ShellLaunch, StartUpAndForegroundTasksFollowTheStoredUser)
         std::optional<std::string> nick;
         Types atLaunch;
         Types inForeground;
+        const char* startPage; // the shipped configuration's
     } rows[] = {
-        {pf::Value(), std::nullopt, {"IZMRClassifyTask"}, {"IZMRClassifyTask"}},
-        {pf::Value(7), std::nullopt, {"IZMRClassifyTask"}, {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"}},
+        {pf::Value(), std::nullopt, {"IZMRClassifyTask"}, {"IZMRClassifyTask"}, "root:///root/register"},
+        {pf::Value(7), std::nullopt, {"IZMRClassifyTask"}, {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"},
+         "root:///root/start"},
         {pf::Value(7), std::string("小明"), {"IZMRClassifyTask", "IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask"},
-         {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"}},
+         {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"}, "root:///root/fold/center/home"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.nick.value_or(row.uid.description()));
@@ -85,6 +96,10 @@ TEST_F(ShellLaunch, StartUpAndForegroundTasksFollowTheStoredUser)
         record = {};
         launch();
         EXPECT_EQ(sent(), row.atLaunch);
+        auto root = shell->rootViewController();
+        auto top = root ? root->topController() : nullptr;
+        ASSERT_TRUE(top && top->url());
+        EXPECT_EQ(top->url()->absoluteString(), row.startPage);
         record = {};
         host.enterBackground();
         host.enterForeground();

@@ -5,10 +5,9 @@
 
 #include "app/screens/ZMRWindow.h"
 #include "app/services/ZMRShell.h"
+#include "framework/core/IKRUIViewController.h"
 #include "framework/core/KRJSON.h"
-#include "framework/dom/KRDOMDocument.h"
-#include "framework/dom/KRDOMElement.h"
-#include "framework/ui/KRDocumentViewController.h"
+#include "framework/ui/KRFoldViewController.h"
 #include "framework/ui/KRPopWindow.h"
 #include "platform/controls/NavigationController.h"
 #include "platform/foundation/Bundle.h"
@@ -73,15 +72,21 @@ protected:
     long long uid = 0;
 };
 
-TEST_F(StartupRoad, LaunchShowsTheNicknameAndForegroundClosesPopWindows)
+TEST_F(StartupRoad, LaunchShowsHomeWithTheNicknameInTheMenuAndForegroundClosesPopWindows)
 {
     auto root = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
     ASSERT_TRUE(root);
-    auto start = std::dynamic_pointer_cast<KRDocumentViewController>(root->topViewController());
-    ASSERT_TRUE(start && start->document());
-    auto nick = start->document()->elementById("nick");
-    ASSERT_TRUE(nick);
-    EXPECT_EQ(nick->text(), "演示用户");
+    auto fold = std::dynamic_pointer_cast<KRFoldViewController>(root->topViewController());
+    ASSERT_TRUE(fold) << "the signed-in start page is the drawer";
+    auto shown = shell->rootViewController()->topController();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->url()->absoluteString(), "root:///root/fold/center/home");
+    auto menu = fold->leftViewController();
+    ASSERT_TRUE(menu);
+    fold->focusLeft(false);
+    ASSERT_TRUE(pf::waitUntilSettled(host, *shell, 30));
+    EXPECT_TRUE(host.findViewWithText("演示用户")) << "the side menu shows the stored nickname";
+    fold->focusCenter(false);
     auto first = KRPopWindow::popWindow(), second = KRPopWindow::popWindow();
     first->showAnimated(false);
     second->showAnimated(true); // still animating when the program leaves
@@ -124,7 +129,7 @@ TEST_F(StartupRoad, ServerRepointsEveryDefaultAddressAndARefusedRootUrlSaysWhy)
     EXPECT_NE(refused->find("no-such-screen"), std::string::npos) << *refused;
     auto root2 = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
     ASSERT_TRUE(root2);
-    EXPECT_TRUE(std::dynamic_pointer_cast<KRDocumentViewController>(root2->topViewController()))
+    EXPECT_TRUE(std::dynamic_pointer_cast<KRFoldViewController>(root2->topViewController()))
         << "the start screen stays";
 }
 
