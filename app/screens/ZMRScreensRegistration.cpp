@@ -1,8 +1,11 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
+#include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRKeyboardView.h"
+#include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRProcessView.h"
@@ -15,7 +18,9 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/dom/KRDOMViewClass.h"
+#include "framework/ui/KRStatusView.h"
 #include "platform/controls/Control.h"
+#include "platform/controls/NavigationItem.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
 #include "platform/ui/Screen.h"
@@ -106,6 +111,31 @@ void registerSmallViews()
         .commit();
 }
 
+// The sign-in screen, the browser and the choice prompt.
+void registerSignInBrowserAndPrompt()
+{
+    pf::ClassBuilder<ZMRLoginViewController>("ZMRLoginViewController")
+        .superclass<ZMRViewController>()
+        .property("accountField", &ZMRLoginViewController::accountField, &ZMRLoginViewController::setAccountField)
+        .property("passwordField", &ZMRLoginViewController::passwordField, &ZMRLoginViewController::setPasswordField)
+        .property("statusView", &ZMRLoginViewController::statusView, &ZMRLoginViewController::setStatusView)
+        .action("loginAction", &ZMRLoginViewController::loginAction)
+        .action("voxlyLoginAction", &ZMRLoginViewController::voxlyLoginAction)
+        .action("zzLoginAction", &ZMRLoginViewController::zzLoginAction)
+        .commit();
+    pf::ClassBuilder<ZMRBrowserViewController>("ZMRBrowserViewController")
+        .superclass<ZMRViewController>()
+        .property("webView", &ZMRBrowserViewController::webView, &ZMRBrowserViewController::setWebView)
+        .property("toolItem", &ZMRBrowserViewController::toolItem, &ZMRBrowserViewController::setToolItem)
+        .commit();
+    pf::ClassBuilder<ZMRImagePickerPromptViewController>("ZMRImagePickerPromptViewController")
+        .superclass<ZMRViewController>()
+        .property("contentView", &ZMRImagePickerPromptViewController::contentView,
+                  &ZMRImagePickerPromptViewController::setContentView)
+        .action("doKeyAction", &ZMRImagePickerPromptViewController::doKeyAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -127,4 +157,5 @@ void registerScreensClasses()
     registerKeypad();
     registerDocumentViews();
     registerSmallViews();
+    registerSignInBrowserAndPrompt();
 }
