@@ -4,6 +4,7 @@
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
+#include "app/screens/ZMRImageViewController.h"
 #include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRPageControl.h"
@@ -111,8 +112,8 @@ void registerSmallViews()
         .commit();
 }
 
-// The sign-in screen, the browser and the choice prompt.
-void registerSignInBrowserAndPrompt()
+// The sign-in screen, the browser, the choice prompt and the picture viewer.
+void registerSignInBrowserPromptAndViewer()
 {
     pf::ClassBuilder<ZMRLoginViewController>("ZMRLoginViewController")
         .superclass<ZMRViewController>()
@@ -133,6 +134,15 @@ void registerSignInBrowserAndPrompt()
         .property("contentView", &ZMRImagePickerPromptViewController::contentView,
                   &ZMRImagePickerPromptViewController::setContentView)
         .action("doKeyAction", &ZMRImagePickerPromptViewController::doKeyAction)
+        .commit();
+    pf::ClassBuilder<ZMRImageViewController>("ZMRImageViewController")
+        .superclass<ZMRViewController>()
+        .property("contentView", &ZMRImageViewController::contentView, &ZMRImageViewController::setContentView)
+        .property("autoHiddenViews", &ZMRImageViewController::autoHiddenViews,
+                  &ZMRImageViewController::setAutoHiddenViews)
+        .readonlyProperty("images", &ZMRImageViewController::images)
+        .readonlyProperty("pageIndex", &ZMRImageViewController::pageIndex)
+        .action("doImageAction", &ZMRImageViewController::doImageAction)
         .commit();
 }
 
@@ -157,5 +167,5 @@ void registerScreensClasses()
     registerKeypad();
     registerDocumentViews();
     registerSmallViews();
-    registerSignInBrowserAndPrompt();
+    registerSignInBrowserPromptAndViewer();
 }
