@@ -2,13 +2,17 @@
 
 #include "app/screens/ZMRBooksController.h"
 #include "app/screens/ZMRBooksDataSource.h"
+#include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
+#include "app/screens/ZMRImageViewController.h"
 #include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRLoadingView.h"
+#include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRMenuViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
@@ -33,6 +37,7 @@
 #include "platform/controls/Button.h"
 #include "platform/controls/Control.h"
 #include "platform/controls/Label.h"
+#include "platform/controls/NavigationItem.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/ClassExtension.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -195,6 +200,42 @@ void registerPrizeDetails()
 
 }
 
+// The sign-in screen, the browser, the choice prompt and the picture viewer.
+void registerSignInBrowserPromptAndViewer()
+{
+    pf::ClassBuilder<ZMRLoginViewController>("ZMRLoginViewController")
+        .superclass<ZMRViewController>()
+        .property("accountField", &ZMRLoginViewController::accountField, &ZMRLoginViewController::setAccountField)
+        .property("passwordField", &ZMRLoginViewController::passwordField, &ZMRLoginViewController::setPasswordField)
+        .property("statusView", &ZMRLoginViewController::statusView, &ZMRLoginViewController::setStatusView)
+        .action("loginAction", &ZMRLoginViewController::loginAction)
+        .action("voxlyLoginAction", &ZMRLoginViewController::voxlyLoginAction)
+        .action("zzLoginAction", &ZMRLoginViewController::zzLoginAction)
+        .commit();
+    pf::ClassBuilder<ZMRBrowserViewController>("ZMRBrowserViewController")
+        .superclass<ZMRViewController>()
+        .property("webView", &ZMRBrowserViewController::webView, &ZMRBrowserViewController::setWebView)
+        .property("toolItem", &ZMRBrowserViewController::toolItem, &ZMRBrowserViewController::setToolItem)
+        .commit();
+    pf::ClassBuilder<ZMRImagePickerPromptViewController>("ZMRImagePickerPromptViewController")
+        .superclass<ZMRViewController>()
+        .property("contentView", &ZMRImagePickerPromptViewController::contentView,
+                  &ZMRImagePickerPromptViewController::setContentView)
+        .action("doKeyAction", &ZMRImagePickerPromptViewController::doKeyAction)
+        .commit();
+    pf::ClassBuilder<ZMRImageViewController>("ZMRImageViewController")
+        .superclass<ZMRViewController>()
+        .property("contentView", &ZMRImageViewController::contentView, &ZMRImageViewController::setContentView)
+        .property("autoHiddenViews", &ZMRImageViewController::autoHiddenViews,
+                  &ZMRImageViewController::setAutoHiddenViews)
+        .readonlyProperty("images", &ZMRImageViewController::images)
+        .readonlyProperty("pageIndex", &ZMRImageViewController::pageIndex)
+        .action("doImageAction", &ZMRImageViewController::doImageAction)
+        .commit();
+}
+
+}
+
 void registerScreensClasses()
 {
     static bool done = false;
@@ -239,4 +280,7 @@ void registerScreensClasses()
     registerSmallWidgets();
     registerMonthLedger();
     registerPrizeDetails();
+}
+
+    registerSignInBrowserPromptAndViewer();
 }

@@ -25,6 +25,10 @@ public:
     virtual void toRootViewController(bool animated) = 0;
     // Opens "url-anonymous" in the root view controller, then signs out.
     virtual void logout(bool animated) = 0;
+    // Start signing in through the ZZ or the Voxly app; the answer comes
+    // back as a URL to the application, which signs in from there.
+    virtual void zzLogin() = 0;
+    virtual void voxlyLogin() = 0;
     // Stores the user id (a number or a text, as the server sent it; nil
     // signs out) and token, drops the per-user database, resets the follow
     // list version, sends the follow-list and points tasks for a new user and

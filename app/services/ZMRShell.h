@@ -68,6 +68,9 @@ public:
 
     void toRootViewController(bool animated) override;
     void logout(bool animated) override;
+    // Until the ZZ and Voxly sign-ins are built, both only log a line.
+    void zzLogin() override;
+    void voxlyLogin() override;
     void setAuth(const pf::Value& uid, const std::optional<std::string>& token) override;
 
     void startLocation() override;

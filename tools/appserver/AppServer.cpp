@@ -3,6 +3,7 @@
 #include "tools/appserver/AppJson.h"
 #include "tools/appserver/AppServerData.h"
 #include "tools/appserver/AppServerLists.h"
+#include "tools/appserver/AppServerPages.h"
 #include "tools/appserver/AppServerSocial.h"
 #include "tools/appserver/AppServerWorld.h"
 #include "tools/appserver/AppStore.h"
@@ -129,6 +130,7 @@ bool AppServer::start(int port)
     });
     addUploadRoutes(*m_server, m_store, [this] { return m_port; });
     addListRoutes(*m_server, m_store, [this] { return m_port; });
+    addPageRoutes(*m_server);
     int bound = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound <= 0) {
         m_server.reset();
