@@ -90,13 +90,17 @@ pf::DictionaryRef AppCommunicate::propertyListForAppID(const std::string& appID)
         auto all = natter::readBoardDictionary(items, kMaxDataBoard);
         if (!all)
             return;
-        record = all->dictionary(appID);
-        if (!record)
+        auto found = all->dictionary(appID);
+        if (!found)
             return;
-        // Each record is read once; the other apps' records stay.
+        // Each record is read once; the other apps' records stay. When they
+        // cannot be written back as they were, nothing is taken.
         all->remove(appID);
-        auto rest = NatterApiUtil::dataFromPropertyList(all);
-        items = {{{"content", rest && !all->empty() ? std::move(*rest) : pf::Bytes()}}};
+        auto rest = all->empty() ? std::optional<pf::Bytes>(pf::Bytes()) : NatterApiUtil::dataFromPropertyList(all);
+        if (!rest)
+            return;
+        items = {{{"content", std::move(*rest)}}};
+        record = found;
     });
     return record;
 }
