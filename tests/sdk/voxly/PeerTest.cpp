@@ -55,6 +55,7 @@ TEST_F(VoxlyPeer, ScriptedAnswersFromARealProcess)
         {"approve", "6.1", 0},        {"approve", "7.0", 0},          {"deny", "6.1", -3},
         {"cancel", "7.0", -1},        {"wrong-id", "6.1", 1},         {"request-class", "6.1", 1},
         {"no-expiry", "7.0", 1},      {"no-archive", "6.1", 1},       {"foreign-request", "6.1", 1},
+        {"40mib", "6.1", 1},
     };
     for (const auto& row : rows) {
         std::string label = std::string(row.script) + " " + row.system;
