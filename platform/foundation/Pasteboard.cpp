@@ -205,6 +205,11 @@ void Pasteboard::setPersistent(bool persistent)
     createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     Board board = readBoard(file);
+    // Users mark a board persistent on every use; rewriting (and syncing)
+    // a board of megabytes to store the flag it already has costs more
+    // than the exchange itself.
+    if (board.exists && board.persistent == persistent)
+        return;
     board.persistent = persistent;
     writeBoard(file, board);
 }
