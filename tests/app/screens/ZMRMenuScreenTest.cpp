@@ -3,8 +3,8 @@
 
 #include "AppScreenTest.h"
 
+#include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRMenuViewController.h"
-#include "app/screens/ZMRRegisterViewController.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/ui/KRFoldViewController.h"
@@ -63,7 +63,7 @@ TEST_F(MenuScreen, ShowsThePortraitNicknameAndPointsAndFollowsACoinTask)
     EXPECT_TRUE(portrait->isLoaded() && portrait->image()) << "the portrait is sent again";
 }
 
-TEST_F(MenuScreen, TheSheetCancelsOrSignsOutToTheSignUpScreen)
+TEST_F(MenuScreen, TheSheetCancelsOrSignsOutToTheSignInScreen)
 {
     ASSERT_TRUE(openMenu());
     ASSERT_TRUE(tapText("注销"));
@@ -77,7 +77,7 @@ TEST_F(MenuScreen, TheSheetCancelsOrSignsOutToTheSignUpScreen)
     ASSERT_TRUE(tapText("注销")); // the sheet's button, in front
     EXPECT_FALSE(shell->uid().isNumber());
     auto root = shell->rootViewController();
-    EXPECT_TRUE(std::dynamic_pointer_cast<ZMRRegisterViewController>(root ? root->topController() : nullptr))
+    EXPECT_TRUE(std::dynamic_pointer_cast<ZMRLoginViewController>(root ? root->topController() : nullptr))
         << "signed out, the anonymous start page shows";
 }
 

@@ -54,6 +54,12 @@ TEST(ZMRRegisterRules, TheFirstBrokenRuleIsTheMessageAndBlanksAroundNamesAreNeit
 class RegisterScreen : public AppScreenTest {
 protected:
     RegisterScreen() : AppScreenTest(Start::Anonymous) {}
+    // Reached as a person reaches it: "注册" on the anonymous sign-in screen.
+    void SetUp() override
+    {
+        AppScreenTest::SetUp();
+        ASSERT_TRUE(open("root:///root/login/register"));
+    }
 
     std::shared_ptr<ZMRRegisterViewController> screen() const
     {
@@ -90,11 +96,11 @@ protected:
     }
 };
 
-TEST_F(RegisterScreen, IsTheAnonymousStartAndItsReturnKeysWalkTheFields)
+TEST_F(RegisterScreen, OpensFromTheSignInScreenAndItsReturnKeysWalkTheFields)
 {
     auto form = screen();
-    ASSERT_TRUE(form) << "the anonymous start page is the sign-up screen";
-    EXPECT_EQ(form->url()->absoluteString(), "root:///root/register");
+    ASSERT_TRUE(form) << "the sign-up screen is on top";
+    EXPECT_EQ(form->url()->absoluteString(), "root:///root/login/register");
     ASSERT_TRUE(form->accountField() && form->passwordField() && form->nickField() && form->statusView());
     tapView(form->accountField());
     type("ming");
@@ -161,7 +167,7 @@ TEST_F(RegisterScreen, AlertsForRulesAndRefusalsThenStoresTheSignInAndMovesOnToR
     auto next = shell->rootViewController()->topController();
     ASSERT_TRUE(next);
     EXPECT_EQ(next->alias(), "recommend-follow");
-    EXPECT_EQ(next->url()->absoluteString(), "root:///root/register/recommend-follow");
+    EXPECT_EQ(next->url()->absoluteString(), "root:///root/login/register/recommend-follow");
 }
 
 }

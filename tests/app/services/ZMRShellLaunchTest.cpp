@@ -83,7 +83,7 @@ TEST_F(ShellLaunch, StartUpAndForegroundTasksFollowTheStoredUser)
         Types inForeground;
         const char* startPage; // the shipped configuration's
     } rows[] = {
-        {pf::Value(), std::nullopt, {"IZMRClassifyTask"}, {"IZMRClassifyTask"}, "root:///root/register"},
+        {pf::Value(), std::nullopt, {"IZMRClassifyTask"}, {"IZMRClassifyTask"}, "root:///root/login"},
         {pf::Value(7), std::nullopt, {"IZMRClassifyTask"}, {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"},
          "root:///root/start"},
         {pf::Value(7), std::string("小明"), {"IZMRClassifyTask", "IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask"},
