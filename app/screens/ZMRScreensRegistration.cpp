@@ -1,7 +1,9 @@
 #include "app/screens/ZMRScreensRegistration.h"
 
 #include "app/screens/ZMRButton.h"
+#include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRNearFeedDataSource.h"
 #include "app/screens/ZMRPageControl.h"
@@ -16,6 +18,7 @@
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
+#include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "platform/controls/Control.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -129,6 +132,12 @@ void registerScreensClasses()
         .property("uid", &ZMRUserFeedDataSource::uid, &ZMRUserFeedDataSource::setUid)
         .commit();
     pf::ClassBuilder<ZMRNearFeedDataSource>("ZMRNearFeedDataSource").superclass<ZMRFeedDataSource>().commit();
+    pf::ClassBuilder<ZMRFeedDocumentController>("ZMRFeedDocumentController")
+        .superclass<KRDocumentController>()
+        .property("topLikeDataSource", &ZMRFeedDocumentController::topLikeDataSource,
+                  &ZMRFeedDocumentController::setTopLikeDataSource)
+        .commit();
+    pf::ClassBuilder<ZMRFeedController>("ZMRFeedController").superclass<KRDocumentDataController>().commit();
     registerScreenBase();
     registerKeypad();
     registerDocumentViews();
