@@ -83,6 +83,8 @@ TEST_F(FeedRowsScreen, RowsShowTheirTextsTagsAndSavingAndALikeReachesTheServer)
     EXPECT_EQ(entry->get("likedCount").longLongValue(), before + 1);
     EXPECT_EQ(rows->documentByIndexPath({0, 0})->elementById("liked-label")->text(), std::to_string(before + 1));
     EXPECT_EQ(shell->focusValueForKey("feed").dictionary(), entry);
+    EXPECT_TRUE(pixelIs({like.midX(), like.midY()}, pf::Color::rgb(0xE8 / 255.0, 0x3A / 255.0, 0x3A / 255.0), 8));
+    EXPECT_TRUE(writePng("shots/feed_rows_liked.png"));
     auto stored = [&] {
         auto post = KRJSON::decodeText(store->postJson(pid, 10001, origin()).value_or("{}")).dictionary();
         return post ? post->get("likedCount").longLongValue() : -1;
