@@ -19,6 +19,7 @@
 #include "platform/foundation/NumberFormatter.h"
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -258,7 +259,8 @@ void ZMRFeedDocumentController::addCommentCount()
     auto entry = dataItem().dictionary();
     if (!entry)
         return;
-    entry->set("commentCount", ZMRFeedCount(entry->get("commentCount")) + 1);
+    long long count = ZMRFeedCount(entry->get("commentCount"));
+    entry->set("commentCount", count + (count < LLONG_MAX));
     if (const KRDOMDocumentRef& built = document())
         documentUpdateCommentCount(*built, dataItem());
 }

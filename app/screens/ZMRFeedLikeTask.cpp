@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -59,7 +60,7 @@ bool ZMRToggleLike(const pf::DictionaryRef& entry, IKRUIContext& context, std::w
     task->setIndexPath(std::move(indexPath));
 
     entry->set(kToggleKey, rollback->m_toggle);
-    entry->set("likedCount", liked ? std::max(0LL, count - 1) : count + 1);
+    entry->set("likedCount", liked ? std::max(0LL, count - 1) : count + (count < LLONG_MAX));
     entry->set("liked", !liked);
     context.handle(liked ? proto::IZMRUnLikeTask() : proto::IZMRLikeTask(), task, 0);
     return !liked;

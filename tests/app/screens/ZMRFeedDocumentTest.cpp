@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <set>
 
@@ -235,4 +236,22 @@ TEST_F(FeedDetails, TheLikeStripShowsFiveOfNineAndCollapsesWhenEmpty)
     likers->krDownlinkTaskDidLoaded(pf::Value(pf::Array::create()), nullptr); // a reload to nobody
     EXPECT_EQ(document->elementById("likeContent")->attributeValueForKey("height"), std::string_view("0"));
     EXPECT_EQ(sized->told, 2);
+}
+
+TEST_F(FeedDetails, CountsGrowFromWhatTheServerSentAndStopAtTheLargest)
+{
+    struct Row {
+        pf::Value sent;
+        long long after;
+    } rows[] = {{pf::Value(), 1}, {"12", 13}, {"abc", 1}, {pf::Value(-4), 1}, {pf::Value(LLONG_MAX), LLONG_MAX}};
+    for (const Row& row : rows) {
+        entry->set("commentCount", row.sent);
+        entry->set("likedCount", row.sent);
+        entry->set("liked", false);
+        controller->addCommentCount();
+        EXPECT_EQ(entry->get("commentCount").longLongValue(), row.after) << row.sent.description();
+        EXPECT_EQ(controller->document()->elementById("comment-label")->text(), std::to_string(row.after));
+        tapLike();
+        EXPECT_EQ(entry->get("likedCount").longLongValue(), row.after) << row.sent.description();
+    }
 }
