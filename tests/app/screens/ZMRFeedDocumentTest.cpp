@@ -4,6 +4,7 @@
 
 #include "tests/framework/data/DataTestSupport.h"
 
+#include "app/screens/ZMRDisplayFields.h"
 #include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRFeedLikeTask.h"
 #include "app/screens/ZMRPageDataSource.h"
@@ -137,6 +138,11 @@ TEST(ZMRFeedFiller, SavingLikeAndCountsReadHostileValuesSoundly)
         EXPECT_EQ(document->elementById("liked-label")->text(), row.liked) << row.item;
         EXPECT_EQ(document->elementById("comment-label")->text(), row.comments) << row.item;
     }
+    // A NUL in server text loses itself, not the row.
+    auto nul = pf::Dictionary::create({{"nick", std::string("a\0b", 3)}, {"html", ZMRHtmlBody(std::string("c\0d", 3))}});
+    auto kept = filledRow(pf::Value(nul), bus);
+    ASSERT_TRUE(kept->rootElement());
+    EXPECT_EQ(kept->rootElement()->childs().size(), filledRow(json("{}"), bus)->rootElement()->childs().size());
     // Entries that are no dictionaries fill nothing.
     auto document = filledRow(json("[1]"), bus);
     EXPECT_TRUE(document->elementById("money")->childs().empty());
