@@ -92,4 +92,9 @@ else
   cat "$analytics_log" >&2
 fi
 
+# Without a position of its own the program stands at the demo world's city
+# centre (kSeedCentreLatitude, kSeedCentreLongitude in tools/appserver/AppSeed.h),
+# so the near feed and distances show.
+export ZMR_POSITION="${ZMR_POSITION:-31.2304,121.4737}"
+
 build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "$@"

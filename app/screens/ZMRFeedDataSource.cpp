@@ -1,6 +1,6 @@
 #include "app/screens/ZMRFeedDataSource.h"
 
-#include "app/screens/ZMRDisplayFields.h"
+#include "app/screens/ZMRUserFeedDataSource.h"
 #include "app/services/ZMRContext.h"
 #include "framework/core/IKRUIContext.h"
 #include "platform/foundation/Collections.h"
@@ -55,16 +55,6 @@ void ZMRFeedDataSource::loadResultsData(const pf::Value& results)
 {
     std::size_t listed = count();
     KRStatusDataSource::loadResultsData(results);
-    auto objects = dataObjects();
-    if (!objects)
-        return;
     auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
-    for (std::size_t i = 0; i < objects->count(); ++i) {
-        auto item = objects->at(i).dictionary();
-        if (!item)
-            continue;
-        if (i >= listed)
-            item->remove("html");
-        ZMRAddDisplayFields(*item, context.get());
-    }
+    ZMRPrepareFeedEntries(dataObjects(), listed, context.get());
 }

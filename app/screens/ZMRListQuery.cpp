@@ -18,6 +18,25 @@ pf::Value ZMRListQuery::queryValue(std::string_view key) const
     return m_queryValues ? m_queryValues->get(key) : pf::Value();
 }
 
+std::optional<pf::Error> ZMRListQuery::setQueryValueForKey(std::string_view key, const pf::Value& value)
+{
+    if (value.isNilOrNull()) {
+        queryValues()->remove(key);
+        return std::nullopt;
+    }
+    std::string text;
+    if (const std::string* string = value.string()) {
+        text = *string;
+    } else if (value.isNumber()) {
+        // Whole numbers in full ("%lld"), booleans "1"/"0", reals in their shortest form.
+        text = value.description();
+    } else {
+        return pf::Error{"ZMRListQuery", 1, "query value \"" + std::string(key) + "\" takes a text or a number"};
+    }
+    queryValues()->set(key, std::move(text));
+    return std::nullopt;
+}
+
 void ZMRListQuery::mirrorPageIndex(int pageIndex)
 {
     queryValues()->set("pageIndex", std::to_string(pageIndex));

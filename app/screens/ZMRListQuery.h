@@ -7,6 +7,13 @@
 // way first, so a late answer for an earlier page never lands in a reloaded
 // list. The page itself is mirrored into the query values as "pageIndex" and
 // "pageSize" ("%d" text). Main queue only.
+//
+// Keys a source class does not declare are query values too (the classes
+// are registered as taking any key): an interface file or a caller sets
+// "uid", "pid" or a search word by name, and every later page carries it as
+// text: integers "%lld", booleans "1" or "0", other numbers in their
+// shortest form; nil or null removes the key, and any other kind of value is
+// refused. Reading such a key answers the stored text.
 
 #include "app/services/IZMRDownlinkTask.h"
 
@@ -26,6 +33,7 @@ public:
     void setTaskType(std::optional<std::string> taskType) override { m_taskType = std::move(taskType); }
 
 protected:
+    std::optional<pf::Error> setQueryValueForKey(std::string_view key, const pf::Value& value);
     void mirrorPageIndex(int pageIndex);
     void mirrorPageSize(int pageSize);
     // Withdraws the source, then hands it to its context again.

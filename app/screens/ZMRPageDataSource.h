@@ -19,4 +19,10 @@ public:
     void reloadData() override;
     void loadMoreData() override;
     void cancel() override;
+    // Undeclared keys are query values (ZMRListQuery.h).
+    std::optional<pf::Error> setValueForUndefinedKey(std::string_view key, const pf::Value& value) override
+    {
+        return setQueryValueForKey(key, value);
+    }
+    pf::Value valueForUndefinedKey(std::string_view key) const override { return queryValue(key); }
 };

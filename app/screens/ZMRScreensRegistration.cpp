@@ -6,7 +6,9 @@
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRConcernDataSource.h"
+#include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRImageViewController.h"
@@ -14,6 +16,7 @@
 #include "app/screens/ZMRLoadingView.h"
 #include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRMenuViewController.h"
+#include "app/screens/ZMRNearFeedDataSource.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRPrizeDetailsController.h"
@@ -26,11 +29,13 @@
 #include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/screens/ZMRTagController.h"
 #include "app/screens/ZMRTagItemControl.h"
+#include "app/screens/ZMRUserFeedDataSource.h"
 #include "app/screens/ZMRViewController.h"
 #include "app/screens/ZMRWindow.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
+#include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
@@ -49,13 +54,11 @@ namespace {
 template <class T>
 pf::ClassBuilder<T>& withListQuery(pf::ClassBuilder<T>& builder)
 {
-    using TaskTypeGetter = const std::optional<std::string>& (T::*)() const;
-    using TaskTypeSetter = void (T::*)(std::optional<std::string>);
-    using AllowGetter = bool (T::*)() const;
-    using AllowSetter = void (T::*)(bool);
+    // Members of the query itself: a call through a pointer to a member of
+    // a base at an offset must be typed with that base, not with T.
     return builder.adopts(proto::IZMRDownlinkTask())
-        .property("taskType", static_cast<TaskTypeGetter>(&T::taskType), static_cast<TaskTypeSetter>(&T::setTaskType))
-        .property("allowCached", static_cast<AllowGetter>(&T::isAllowCached), static_cast<AllowSetter>(&T::setAllowCached));
+        .property("taskType", &ZMRListQuery::taskType, &ZMRListQuery::setTaskType)
+        .property("allowCached", &ZMRListQuery::isAllowCached, &ZMRListQuery::setAllowCached);
 }
 
 // The screen base and its publish fly-out menu.
@@ -243,12 +246,24 @@ void registerScreensClasses()
     registerDataClasses();
     registerServicesClasses();
     pf::ClassBuilder<ZMRPageDataSource> page("ZMRPageDataSource");
-    withListQuery(page.superclass<KRPageDataSource>()).commit();
+    withListQuery(page.superclass<KRPageDataSource>()).takesAnyKey().commit();
     pf::ClassBuilder<ZMRFeedDataSource> feed("ZMRFeedDataSource");
     withListQuery(feed.superclass<KRStatusDataSource>())
         .property("classify", &ZMRFeedDataSource::classify, &ZMRFeedDataSource::setClassify)
         .property("mutual", &ZMRFeedDataSource::isMutual, &ZMRFeedDataSource::setMutual)
+        .takesAnyKey()
         .commit();
+    pf::ClassBuilder<ZMRUserFeedDataSource>("ZMRUserFeedDataSource")
+        .superclass<ZMRPageDataSource>()
+        .property("uid", &ZMRUserFeedDataSource::uid, &ZMRUserFeedDataSource::setUid)
+        .commit();
+    pf::ClassBuilder<ZMRNearFeedDataSource>("ZMRNearFeedDataSource").superclass<ZMRFeedDataSource>().commit();
+    pf::ClassBuilder<ZMRFeedDocumentController>("ZMRFeedDocumentController")
+        .superclass<KRDocumentController>()
+        .property("topLikeDataSource", &ZMRFeedDocumentController::topLikeDataSource,
+                  &ZMRFeedDocumentController::setTopLikeDataSource)
+        .commit();
+    pf::ClassBuilder<ZMRFeedController>("ZMRFeedController").superclass<KRDocumentDataController>().commit();
     registerScreenBase();
     registerAccountScreens();
     registerKeypad();

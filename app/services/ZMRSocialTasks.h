@@ -194,7 +194,7 @@ private:
     pf::Value m_indexPath;
 };
 
-class ZMRUnLikeTask final : public ZMRLikeTask, public virtual IZMRUnLikeTask {};
+class ZMRUnLikeTask : public ZMRLikeTask, public virtual IZMRUnLikeTask {};
 
 class ZMRCommentTask final : public KRUplinkTask, public virtual IZMRCommentTask {
 public:

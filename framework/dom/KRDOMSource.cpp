@@ -16,6 +16,7 @@ constexpr std::array<const char*, 256> encodings()
     table['>'] = "&gt;";
     table['\n'] = "\\n";
     table['\r'] = "";
+    table['\0'] = ""; // the tokenizer refuses a text holding one: the whole document would be lost
     table['\t'] = "\\t";
     table['\\'] = "\\\\";
     table['"'] = "\\\"";

@@ -24,10 +24,10 @@
 #include <string_view>
 
 // Space "&nbsp;", "<" "&lt;", ">" "&gt;", LF "\n", TAB "\t" (backslash
-// escapes), CR dropped, and "\\", "\"", "\'", "\&" for backslash, quotes
+// escapes), CR and NUL dropped, and "\\", "\"", "\'", "\&" for backslash, quotes
 // and ampersand. One pass.
 std::string htmlEncodeString(std::string_view text);
 // The exact inverse of htmlEncodeString, in one pass: decoding an encoded
-// text gives it back without its CRs.
+// text gives it back without its CRs and NULs.
 std::string htmlDecodeString(std::string_view text);
 std::string htmlStringByDOMSource(std::string_view templateText, const pf::Value& source);

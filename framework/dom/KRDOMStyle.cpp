@@ -149,7 +149,11 @@ std::optional<KRImage> KRDOMStyle::imageValue(std::optional<std::string_view> te
     KRImage image;
     image.path = folder + "/" + std::string(name);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(image.path, ec))
+    // Bundle pictures may ship at double scale only ("name@2x.png"); the
+    // image cache reads that twin for the plain name.
+    std::filesystem::path plain(image.path);
+    std::filesystem::path doubled = plain.parent_path() / (plain.stem().string() + "@2x" + plain.extension().string());
+    if (!std::filesystem::is_regular_file(plain, ec) && !std::filesystem::is_regular_file(doubled, ec))
         return std::nullopt;
     if (words.size() > 1)
         image.leftCapWidth = std::max(0, intValue(words[1]));

@@ -60,7 +60,8 @@ public:
     static bool booleanValue(std::optional<std::string_view> text);
     // "name [leftCap [topCap]]": a picture file below the bundle's resource
     // folder (the main bundle's when null). Nothing for "http://" sources,
-    // names that climb out of the folder and files that do not exist.
+    // names that climb out of the folder and files that do not exist, either
+    // as named or as their double-scale twin ("name@2x.png").
     static std::optional<KRImage> imageValue(std::optional<std::string_view> text, const pf::Bundle* bundle);
     // "clear", or "#rrggbb" with an optional alpha after a blank.
     static std::optional<pf::Color> colorValue(std::optional<std::string_view> text);

@@ -55,3 +55,47 @@ TEST(ZMRPageSources, PagesAreMirroredAndEveryLoadWithdrawsFirst)
         EXPECT_EQ(play(*feed, *feed, *std::make_shared<FakeBus>(), row.script), row.outcome) << row.script;
     }
 }
+
+// Undeclared keys of either list class are query values, kept as the text the
+// list service sends; reading one back answers that text.
+TEST(ZMRPageSources, UndeclaredKeysAreQueryValuesAsText)
+{
+    struct Row {
+        const char* key;
+        pf::Value set;
+        pf::Value stored; // nil: the key is gone
+    } rows[] = {
+        {"uid", pf::Value(4294967297LL), "4294967297"},
+        {"uid", pf::Value(-9007199254740993LL), "-9007199254740993"},
+        {"pid", pf::Value(7), "7"},
+        {"word", "鞋 <b>", "鞋 <b>"},
+        {"latitude", 39.9042, "39.9042"},
+        {"ratio", 0.1, "0.1"},
+        {"mutual", true, "1"},
+        {"hot", false, "0"},
+        {"word", pf::Value(), pf::Value()},
+        {"word", pf::Value::null(), pf::Value()},
+    };
+    auto page = std::make_shared<ZMRPageDataSource>();
+    auto feed = std::make_shared<ZMRFeedDataSource>();
+    for (pf::Object* source : {static_cast<pf::Object*>(page.get()), static_cast<pf::Object*>(feed.get())}) {
+        auto& list = *dynamic_cast<IZMRDownlinkTask*>(source);
+        source->setValueForKey("word", "old");
+        for (const Row& row : rows) {
+            if (std::string_view(row.key) == "mutual" && source == feed.get())
+                continue; // a declared switch of the feed
+            EXPECT_FALSE(source->trySetValueForKey(row.key, row.set)) << row.key;
+            EXPECT_EQ(list.queryValues()->get(row.key), row.stored) << row.key << " " << row.set.description();
+            EXPECT_EQ(source->valueForKey(row.key), row.stored) << row.key;
+        }
+        // A value no form can carry is refused and leaves the query as it was.
+        source->setValueForKey("pid", "8");
+        EXPECT_TRUE(source->trySetValueForKey("pid", pf::Value(pf::Array::create({1}))));
+        EXPECT_EQ(list.queryValues()->get("pid"), pf::Value("8"));
+        // Declared keys and the page stay what they are.
+        source->setValueForKey("taskType", "ZMRUserFeedsTask");
+        EXPECT_EQ(list.taskType(), "ZMRUserFeedsTask");
+        EXPECT_EQ(list.queryValues()->get("pageIndex"), pf::Value("1"));
+        EXPECT_FALSE(list.queryValues()->contains("taskType"));
+    }
+}

@@ -93,7 +93,8 @@ TEST(KRDOMStyleValues, ImagesAreBundleFilesWithCaps)
 {
     fs::path root = fs::temp_directory_path() / ("kr_dom_images_" + std::to_string(getpid()));
     fs::create_directories(root / "res" / "icons");
-    for (const fs::path& file : {root / "res" / "btn.png", root / "res" / "icons" / "a.png", root / "secret.png"})
+    for (const fs::path& file : {root / "res" / "btn.png", root / "res" / "icons" / "a.png", root / "secret.png",
+                                 root / "res" / "sharp@2x.png"})
         std::ofstream(file) << "png";
     pf::Bundle bundle((root / "res").string());
     std::string base = (root / "res").string() + "/";
@@ -110,6 +111,7 @@ TEST(KRDOMStyleValues, ImagesAreBundleFilesWithCaps)
              {"btn.png -3 x", KRImage{base + "btn.png", 0, 0}},
              {"icons/a.png", KRImage{base + "icons/a.png", 0, 0}},
              {"missing.png", std::nullopt},
+             {"sharp.png", KRImage{base + "sharp.png", 0, 0}}, // its double-scale twin is read
              {"icons", std::nullopt},
              {"http://example.com/btn.png", std::nullopt},
              {"../secret.png", std::nullopt},

@@ -1,0 +1,29 @@
+#pragma once
+
+// The feed of posts near the phone. Its query carries the position as
+// "latitude" and "longitude" ("%lf" text; 0.000000 while no position is
+// known). reloadData first asks the context for a new fix when the one it
+// holds is stale, then writes the position held now (a fix still coming is
+// not waited for) and sends page 1. A "ZMRLocationChangedNotification" only
+// rewrites the two values, so the next reload or page carries them; it never
+// reloads by itself. Main queue only.
+
+#include "app/screens/ZMRFeedDataSource.h"
+
+#include <cstdint>
+#include <memory>
+
+class ZMRNearFeedDataSource : public ZMRFeedDataSource {
+public:
+    ZMRNearFeedDataSource();
+    ~ZMRNearFeedDataSource() override;
+
+    void reloadData() override;
+
+private:
+    void locationDidChangedAction();
+
+    // Owns the notification registration: it ends with the source.
+    std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
+    std::uint64_t m_observer = 0;
+};
