@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the feed documents' small icons at scale 2: resources/ico33@2x.png
-(the tag mark before a category or tag, 14 x 14 points: an orange tag with
-a hole), ico36@2x.png (like, not liked: a grey heart outline, 18 x 18
+(the tag mark before a category or tag, and an unselected tag in the tag
+strip, 14 x 14 points: a grey tag with a hole), ico36@2x.png (like, not liked: a grey heart outline, 18 x 18
 points) and ico40@2x.png (liked: the same heart filled red). Standard
 library only (zlib for PNG); edges are smoothed by 4 x 4 supersampling."""
 
@@ -11,7 +11,6 @@ import struct
 import zlib
 
 SAMPLES = 4
-ORANGE = (0xF2, 0x6C, 0x4F)
 GREY = (0x99, 0x99, 0x99)
 RED = (0xE8, 0x3A, 0x3A)
 
@@ -61,6 +60,6 @@ def draw(path, size, inside, colour):
 
 if __name__ == "__main__":
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
-    draw(os.path.join(res, "ico33@2x.png"), 28, tag, ORANGE)
+    draw(os.path.join(res, "ico33@2x.png"), 28, tag, GREY)
     draw(os.path.join(res, "ico36@2x.png"), 36, heart_outline, GREY)
     draw(os.path.join(res, "ico40@2x.png"), 36, heart, RED)
