@@ -16,7 +16,9 @@
 #include "app/screens/ZMRLoadingView.h"
 #include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRMenuViewController.h"
+#include "app/screens/ZMRMyViewController.h"
 #include "app/screens/ZMRNearFeedDataSource.h"
+#include "app/screens/ZMRNickViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
 #include "app/screens/ZMRPrizeDetailsController.h"
@@ -235,6 +237,26 @@ void registerSignInBrowserPromptAndViewer()
         .commit();
 }
 
+// The nickname screen and the own profile screen.
+void registerNickAndProfileScreens()
+{
+    pf::ClassBuilder<ZMRNickViewController>("ZMRNickViewController")
+        .superclass<ZMRViewController>()
+        .property("statusView", &ZMRNickViewController::statusView, &ZMRNickViewController::setStatusView)
+        .property("nickField", &ZMRNickViewController::nickField, &ZMRNickViewController::setNickField)
+        .action("doSubmitAction", &ZMRNickViewController::doSubmitAction)
+        .action("doLogoutAction", &ZMRNickViewController::doLogoutAction)
+        .commit();
+    pf::ClassBuilder<ZMRMyViewController>("ZMRMyViewController")
+        .superclass<ZMRViewController>()
+        .property("imageView", &ZMRMyViewController::imageView, &ZMRMyViewController::setImageView)
+        .property("nickTextField", &ZMRMyViewController::nickTextField, &ZMRMyViewController::setNickTextField)
+        .property("statusView", &ZMRMyViewController::statusView, &ZMRMyViewController::setStatusView)
+        .action("doLogoAction", &ZMRMyViewController::doLogoAction)
+        .action("doSaveAction", &ZMRMyViewController::doSaveAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -294,4 +316,5 @@ void registerScreensClasses()
     registerMonthLedger();
     registerPrizeDetails();
     registerSignInBrowserPromptAndViewer();
+    registerNickAndProfileScreens();
 }

@@ -13,7 +13,9 @@
 #include "framework/db/Forward.h"
 #include "platform/foundation/Location.h"
 #include "platform/foundation/Value.h"
+#include "platform/ui/Forward.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -23,6 +25,9 @@ public:
 
     // Opens "url-auth" in the root view controller.
     virtual void toRootViewController(bool animated) = 0;
+    // The root view controller followed along its modally presented
+    // controllers to the topmost one; null before there is a root.
+    virtual std::shared_ptr<pf::ViewController> topPresentViewController() = 0;
     // Opens "url-anonymous" in the root view controller, then signs out.
     virtual void logout(bool animated) = 0;
     // Start signing in through the ZZ or the Voxly app; the answer comes

@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ViewController.h"
 
 #include <cassert>
 #include <cmath>
@@ -108,6 +109,14 @@ void ZMRShell::openConfigUrl(const char* key, bool animated)
 void ZMRShell::toRootViewController(bool animated)
 {
     openConfigUrl("url-auth", animated);
+}
+
+std::shared_ptr<pf::ViewController> ZMRShell::topPresentViewController()
+{
+    auto top = std::dynamic_pointer_cast<pf::ViewController>(rootViewController());
+    while (top && top->modalViewController())
+        top = top->modalViewController();
+    return top;
 }
 
 void ZMRShell::logout(bool animated)

@@ -67,6 +67,7 @@ public:
     void setWindow(pf::WindowRef window) { m_window = std::move(window); }
 
     void toRootViewController(bool animated) override;
+    std::shared_ptr<pf::ViewController> topPresentViewController() override;
     void logout(bool animated) override;
     // Until the ZZ and Voxly sign-ins are built, both only log a line.
     void zzLogin() override;

@@ -301,6 +301,33 @@ TEST_F(SeededWorld, AProfileSentWithEmptyFieldsKeepsTheStoredOnes)
         EXPECT_EQ(member(*json, key), value) << key;
 }
 
+// Users who come through the ZZ or Voxly app have no nickname until they
+// choose one: stored as NULL, so that any number of them can wait at once
+// (the unique column would refuse a second ""), and answered as null with
+// the "#" title.
+TEST_F(SeededWorld, ExternalSignInsStartWithoutANicknameUntilTheyChooseOne)
+{
+    auto first = store->userForExternalToken("zz", "zz-new-1");
+    auto second = store->userForExternalToken("voxly", "vx-new-1");
+    ASSERT_TRUE(first && second) << "a second user without a nickname is taken";
+    for (const auto* user : {&*first, &*second}) {
+        SCOPED_TRACE(user->account);
+        EXPECT_EQ(user->nick, "");
+        auto json = store->userJson(user->uid, user->uid, origin);
+        ASSERT_TRUE(json);
+        EXPECT_EQ(member(*json, "nick"), "null");
+        EXPECT_EQ(member(*json, "title"), "\"#" + user->account + "\"");
+    }
+    EXPECT_EQ(store->userForExternalToken("zz", "zz-new-1")->uid, first->uid) << "the same identity, the same user";
+
+    zmr::AppUser named;
+    ASSERT_EQ(store->updateProfile(first->uid, {"新来的小林", 0, "", "", "", ""}, named), zmr::AppStore::Outcome::Ok);
+    auto json = store->userJson(first->uid, first->uid, origin);
+    ASSERT_TRUE(json);
+    EXPECT_EQ(member(*json, "nick"), "\"新来的小林\"");
+    EXPECT_EQ(member(*json, "title"), "\"新来的小林\"");
+}
+
 // People nearby through the protocol: within 50 km of where the asker says
 // it is, nearest first, never the asker; asking moves the asker there, and
 // the zero position of a phone without a fix finds nobody and moves nobody.

@@ -59,7 +59,11 @@ std::string userJson(AppStore& store, const AppUser& user, const std::string& or
     Answer out;
     out.integer("uid", user.uid);
     out.text("account", user.account);
-    out.text("nick", user.nick);
+    // A user who has not chosen a nickname yet has none: null, never "".
+    if (user.nick.empty())
+        out.add("nick", "null");
+    else
+        out.text("nick", user.nick);
     std::string json = out.json();
     if (auto profile = store.userJson(user.uid, user.uid, origin); profile && profile->size() > 2)
         json = json.substr(0, json.size() - 1) + "," + profile->substr(1);

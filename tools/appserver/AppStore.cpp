@@ -224,10 +224,11 @@ std::optional<AppUser> AppStore::userForExternalToken(const std::string& kind, c
     if (auto known = userWhere(kind.c_str(), token))
         return known;
     std::string suffix = randomHex(4);
-    std::string sql = "INSERT INTO users (account, nick, " + kind + ") VALUES (?, ?, ?)";
+    // No nickname yet (NULL: the unique column takes any number of those, but
+    // only one ""), so the application asks for one after the sign-in.
+    std::string sql = "INSERT INTO users (account, nick, " + kind + ") VALUES (?, NULL, ?)";
     Statement insert(m_db, sql.c_str());
-    if (!insert.bind(1, kind + "_" + suffix) || !insert.bind(2, kind + "_" + suffix) || !insert.bind(3, token) ||
-        insert.step() != SQLITE_DONE)
+    if (!insert.bind(1, kind + "_" + suffix) || !insert.bind(2, token) || insert.step() != SQLITE_DONE)
         return std::nullopt;
     return userByUid(sqlite3_last_insert_rowid(m_db));
 }

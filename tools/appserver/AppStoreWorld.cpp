@@ -249,7 +249,12 @@ std::optional<std::string> AppStore::userJson(long long uid, std::optional<long 
     if (!row.row())
         return std::nullopt;
     Object user;
-    user.integer("uid", row.integer(0)).text("nick", row.text(1)).text("title", row.text(15));
+    user.integer("uid", row.integer(0));
+    if (row.isNull(1))
+        user.add("nick", "null");
+    else
+        user.text("nick", row.text(1));
+    user.text("title", row.text(15));
     user.text("logo", pictureURL(origin, row.text(2)));
     user.add("latitude", number(row.real(3))).add("longitude", number(row.real(4))).integer("age", row.integer(5));
     user.text("constellation", row.text(6)).text("job", row.text(7)).text("city", row.text(8));

@@ -85,7 +85,7 @@ TEST_F(ShellLaunch, StartUpAndForegroundTasksFollowTheStoredUser)
     } rows[] = {
         {pf::Value(), std::nullopt, {"IZMRClassifyTask"}, {"IZMRClassifyTask"}, "root:///root/login"},
         {pf::Value(7), std::nullopt, {"IZMRClassifyTask"}, {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"},
-         "root:///root/start"},
+         "root:///root/nick"},
         {pf::Value(7), std::string("小明"), {"IZMRClassifyTask", "IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask"},
          {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"}, "root:///root/fold/center/home"},
     };
