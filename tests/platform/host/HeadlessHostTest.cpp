@@ -6,6 +6,7 @@
 #include "platform/ui/AnimationClock.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Window.h"
+#include "tests/platform/host/TouchRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -44,33 +45,12 @@ TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
         EXPECT_FALSE(HostOptions::take(wrong).ok()) << wrong[0] << " " << (wrong.size() > 1 ? wrong[1] : "");
 }
 
-namespace {
-
-// Paints itself at every touch's place, so a picture shows where taps and
-// drags arrived.
-class TouchRecorder : public View {
-public:
-    std::vector<Point> began, ended;
-    void touchesBegan(const TouchSet& touches) override
-    {
-        for (auto& touch : touches)
-            began.push_back(touch->locationInView(this));
-    }
-    void touchesEnded(const TouchSet& touches) override
-    {
-        for (auto& touch : touches)
-            ended.push_back(touch->locationInView(this));
-    }
-};
-
-}
-
 TEST(HostRunner, InputStepsArriveInOrderBeforeTheShot)
 {
     Screen::main().removeAllWindows();
     auto window = Window::create();
     window->makeKeyAndVisible();
-    auto recorder = std::make_shared<TouchRecorder>();
+    auto recorder = std::make_shared<test::TouchRecorder>();
     recorder->setFrame(window->bounds());
     window->addSubview(recorder);
     HostOptions options;
