@@ -47,12 +47,7 @@ void pushButton(Uint32 type, Uint32 windowID, int x, int y)
 TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    Screen::main().removeAllWindows();
-    auto window = Window::create();
-    window->makeKeyAndVisible();
-    auto recorder = std::make_shared<test::TouchRecorder>();
-    recorder->setFrame(window->bounds());
-    window->addSubview(recorder);
+    auto recorder = test::TouchRecorder::inNewWindow();
     auto host = DesktopHost::create(Screen::main(), "Zomaru");
     ASSERT_TRUE(host.ok()) << host.error().description;
     SDL_Window* sdlWindow = nullptr;

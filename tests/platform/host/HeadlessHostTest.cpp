@@ -47,19 +47,14 @@ TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
 
 TEST(HostRunner, InputStepsArriveInOrderBeforeTheShot)
 {
-    Screen::main().removeAllWindows();
-    auto window = Window::create();
-    window->makeKeyAndVisible();
-    auto recorder = std::make_shared<test::TouchRecorder>();
-    recorder->setFrame(window->bounds());
-    window->addSubview(recorder);
+    auto recorder = test::TouchRecorder::inNewWindow();
     HostOptions options;
     options.steps = {{InputStep::Kind::Tap, {40, 300}, {40, 300}, {}},
                      {InputStep::Kind::Drag, {100, 400}, {100, 100}, {}}};
     EXPECT_EQ(runHost(options, Screen::main()), 0) << "steps without a shot end the run";
     ASSERT_EQ(recorder->began.size(), 2u);
     ASSERT_EQ(recorder->ended.size(), 2u);
-    Point origin = window->convertPointToView({0, 0}, recorder.get());
+    Point origin = recorder->window()->convertPointToView({0, 0}, recorder.get());
     EXPECT_EQ(recorder->began[0], (Point{40 + origin.x, 300 + origin.y}));
     EXPECT_EQ(recorder->ended[1], (Point{100 + origin.x, 100 + origin.y}));
     Screen::main().removeAllWindows();
