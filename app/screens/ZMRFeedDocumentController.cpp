@@ -49,28 +49,6 @@ void addTag(KRDOMElement& tags, std::string text)
     addLabel(tags, std::move(text), "tag-label");
 }
 
-// A category id: a whole number, or a whole decimal text.
-std::optional<long long> categoryId(const pf::Value& value)
-{
-    if (const pf::Number* number = value.number()) {
-        double real = number->asDouble();
-        if (!number->isReal())
-            return number->asLongLong();
-        if (std::isfinite(real) && std::trunc(real) == real && std::fabs(real) < 9e18)
-            return static_cast<long long>(real);
-        return std::nullopt;
-    }
-    const std::string* text = value.string();
-    if (!text || text->empty())
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    long long id = std::strtoll(text->c_str(), &end, 10);
-    if (*end != '\0' || errno != 0)
-        return std::nullopt;
-    return id;
-}
-
 // Category pairs first, then tags; answers how many pairs were added.
 int fillTags(KRDOMElement& tags, const pf::Dictionary& item, const std::shared_ptr<IKRUIContext>& context)
 {
@@ -78,7 +56,7 @@ int fillTags(KRDOMElement& tags, const pf::Dictionary& item, const std::shared_p
     if (auto cids = item.get("cids").array(); cids && context) {
         auto lookup = std::make_shared<ZMRClassifyGetTask>();
         for (std::size_t i = 0; i < cids->count() && added < kMostTags; ++i) {
-            auto cid = categoryId(cids->at(i));
+            auto cid = ZMRFeedDocumentController::categoryId(cids->at(i));
             if (!cid)
                 continue;
             lookup->setCid(*cid);
@@ -108,12 +86,6 @@ int fillTags(KRDOMElement& tags, const pf::Dictionary& item, const std::shared_p
         }
     }
     return added;
-}
-
-double amount(const pf::Value& value)
-{
-    double number = value.isNumber() || value.isString() ? value.doubleValue() : 0;
-    return std::isfinite(number) ? number : 0;
 }
 
 std::string savingText(double saving)
@@ -146,6 +118,33 @@ ZMRFeedDocumentController::~ZMRFeedDocumentController()
     pf::NotificationCenter::defaultCenter().removeObserver(m_observer);
     if (m_topLikeDataSource)
         m_topLikeDataSource->setDelegate(nullptr);
+}
+
+std::optional<long long> ZMRFeedDocumentController::categoryId(const pf::Value& value)
+{
+    if (const pf::Number* number = value.number()) {
+        double real = number->asDouble();
+        if (!number->isReal())
+            return number->asLongLong();
+        if (std::isfinite(real) && std::trunc(real) == real && std::fabs(real) < 9e18)
+            return static_cast<long long>(real);
+        return std::nullopt;
+    }
+    const std::string* text = value.string();
+    if (!text || text->empty())
+        return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    long long id = std::strtoll(text->c_str(), &end, 10);
+    if (*end != '\0' || errno != 0)
+        return std::nullopt;
+    return id;
+}
+
+double ZMRFeedDocumentController::amount(const pf::Value& value)
+{
+    double number = value.isNumber() || value.isString() ? value.doubleValue() : 0;
+    return std::isfinite(number) ? number : 0;
 }
 
 void ZMRFeedDocumentController::documentWillLoadDataObject(KRDOMDocument& document, const pf::Value& item,

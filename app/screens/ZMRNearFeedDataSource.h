@@ -9,21 +9,12 @@
 // reloads by itself. Main queue only.
 
 #include "app/screens/ZMRFeedDataSource.h"
-
-#include <cstdint>
-#include <memory>
+#include "app/screens/ZMRNearPosition.h"
 
 class ZMRNearFeedDataSource : public ZMRFeedDataSource {
 public:
-    ZMRNearFeedDataSource();
-    ~ZMRNearFeedDataSource() override;
-
     void reloadData() override;
 
 private:
-    void locationDidChangedAction();
-
-    // Owns the notification registration: it ends with the source.
-    std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
-    std::uint64_t m_observer = 0;
+    ZMRNearPosition m_position{*this, *this, ZMRNearPosition::ServicesOff::KeepFix};
 };

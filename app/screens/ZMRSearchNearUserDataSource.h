@@ -10,22 +10,13 @@
 // values, so the next reload or page sends them; it never reloads by
 // itself. Main queue only.
 
+#include "app/screens/ZMRNearPosition.h"
 #include "app/screens/ZMRPageDataSource.h"
-
-#include <cstdint>
-#include <memory>
 
 class ZMRSearchNearUserDataSource : public ZMRPageDataSource {
 public:
-    ZMRSearchNearUserDataSource();
-    ~ZMRSearchNearUserDataSource() override;
-
     void reloadData() override;
 
 private:
-    void locationDidChangedAction();
-
-    // Owns the notification registration: it ends with the source.
-    std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
-    std::uint64_t m_observer = 0;
+    ZMRNearPosition m_position{*this, *this, ZMRNearPosition::ServicesOff::SendNone};
 };

@@ -21,6 +21,7 @@
 #include "tests/framework/data/DataTestSupport.h"
 
 #include "app/screens/ZMRFeedController.h"
+#include "app/screens/ZMRFeedDocumentController.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -37,7 +38,6 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -99,43 +99,18 @@ inline void checkFinite(const KRDOMElement& e)
         checkFinite(*child);
 }
 
-inline std::optional<long long> wholeNumber(const pf::Value& value)
-{
-    if (const pf::Number* number = value.number()) {
-        double real = number->asDouble();
-        if (!number->isReal())
-            return number->asLongLong();
-        if (std::isfinite(real) && std::trunc(real) == real && std::fabs(real) < 9e18)
-            return static_cast<long long>(real);
-        return std::nullopt;
-    }
-    const std::string* text = value.string();
-    if (!text || text->empty())
-        return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    long long n = std::strtoll(text->c_str(), &end, 10);
-    return *end == '\0' && errno == 0 ? std::optional<long long>(n) : std::nullopt;
-}
-
 inline std::size_t expectedPairs(const pf::Dictionary& entry)
 {
     std::size_t pairs = 0;
     if (auto cids = entry.get("cids").array())
         for (const auto& cid : *cids)
-            if (auto id = wholeNumber(cid); id && *id >= 1 && *id <= 7)
+            if (auto id = ZMRFeedDocumentController::categoryId(cid); id && *id >= 1 && *id <= 7)
                 ++pairs;
     if (auto tags = entry.get("tags").array())
         for (const auto& tag : *tags)
             if (tag.isString() || (tag.isDictionary() && tag.dictionary()->get("tag").isString()))
                 ++pairs;
     return std::min<std::size_t>(pairs, 6);
-}
-
-inline double amount(const pf::Value& value)
-{
-    double number = value.isNumber() || value.isString() ? value.doubleValue() : 0;
-    return std::isfinite(number) ? number : 0;
 }
 
 inline void checkRow(KRDOMDocument& document, const pf::Dictionary& entry, std::size_t templateElements)
@@ -153,11 +128,11 @@ inline void checkRow(KRDOMDocument& document, const pf::Dictionary& entry, std::
         check(tags->childs()[i]->attributeValueForKey("class") == std::string_view(i % 2 ? "tag-label" : "tag-image"));
 
     auto money = document.elementById("money");
-    double pay = amount(entry.get("payMoney"));
+    double pay = ZMRFeedDocumentController::amount(entry.get("payMoney"));
     check(money && money->childs().size() == (pay != 0 ? 2u : 0u));
     if (pay != 0) {
         check(money->childs()[0]->text() == "省¥");
-        double saving = pay - amount(entry.get("expendMoney"));
+        double saving = pay - ZMRFeedDocumentController::amount(entry.get("expendMoney"));
         pf::NumberFormatter reader;
         reader.setUsesGroupingSeparator(true);
         auto shown = reader.numberFromString(money->childs()[1]->text());

@@ -22,62 +22,41 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/URL.h"
-#include "platform/foundation/URLInbox.h"
 #include "sdk/natter/AppCommunicate.h"
 #include "sdk/natter/AppCommunicateData.h"
 #include "sdk/natter/NTMediaMessage.h"
+#include "tools/peerapp/PeerApp.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 
 namespace {
 
-const char* kBundle = "example.natter.app";
-
-struct Options {
-    bool install = false;
-    bool noApi = false;
-    std::string script = "ok";
-    std::string inbox;
-    std::string url;
-};
+const peerapp::App kApp{"natterapp", "example.natter.app", "ok", {"ok", "error", "ask", "show", "allow", "deny", "garbage"},
+                        {{"--inbox", ""}}, {"--no-api"}};
 
 int fail(const std::string& why)
 {
-    std::printf("natterapp: %s\n", why.c_str());
-    return 1;
+    return peerapp::fail(kApp, why);
 }
 
-bool wake(const std::string& text)
+int install(const peerapp::Command& options)
 {
-    auto url = pf::URL::create(text);
-    auto app = url ? pf::AppRegistry::appForScheme(url->scheme()) : std::nullopt;
-    auto message = url ? pf::URLInbox::message(*url, kBundle) : std::nullopt;
-    if (!app || !message)
-        return false;
-    auto delivery = pf::URLInbox::send(app->bundleIdentifier, *message);
-    return delivery == pf::URLInbox::Delivery::Delivered
-        || (delivery == pf::URLInbox::Delivery::NotRunning && pf::URLInbox::start(*app, *url, kBundle));
-}
-
-int install(const Options& options)
-{
-    pf::InstalledApp app{kBundle, {"natapp"}, {std::filesystem::canonical("/proc/self/exe").string(), "--script", options.script}};
-    if (!options.inbox.empty()) {
+    pf::InstalledApp app{kApp.bundle, {"natapp"}, {std::filesystem::canonical("/proc/self/exe").string(), "--script", options.script}};
+    if (!options.option("--inbox").empty()) {
         app.command.push_back("--inbox");
-        app.command.push_back(std::filesystem::absolute(options.inbox).string());
+        app.command.push_back(std::filesystem::absolute(options.option("--inbox")).string());
     }
-    if (!options.noApi) {
+    if (!options.flag("--no-api")) {
         app.urlSchemes.push_back("natter");
         auto info = pf::writeBinaryPropertyList(pf::Value(pf::Dictionary::create({{"version", "1.2"}})));
         pf::Pasteboard::withName("natter_sdk_infomation", true)->setData(*info, "content");
     }
     if (auto error = pf::AppRegistry::registerApp(app))
         return fail("cannot install: " + error->description);
-    std::printf("natterapp: installed%s\n", options.noApi ? " without the interface" : "");
+    std::printf("natterapp: installed%s\n", options.flag("--no-api") ? " without the interface" : "");
     return 0;
 }
 
@@ -113,7 +92,7 @@ std::string take(const AppCommunicateData& data, const std::string& inbox)
     return "picture";
 }
 
-int answer(const Options& options)
+int answer(const peerapp::Command& options)
 {
     auto url = pf::URL::create(options.url);
     auto parts = url ? url->pathComponents() : std::vector<std::string>{};
@@ -125,7 +104,7 @@ int answer(const Options& options)
         return fail("not for natter: " + options.url);
     std::string what = "nothing";
     if (auto data = AppCommunicate::appCommunicateDataForAppID(appID))
-        what = take(*data, options.inbox);
+        what = take(*data, options.option("--inbox"));
     const std::string& script = options.script;
     std::string back = appID + "://platformId=natter";
     if (script == "allow") {
@@ -147,7 +126,7 @@ int answer(const Options& options)
         if (!AppCommunicate::setPropertyList(reply.propertList(), appID))
             return fail("could not write the answer");
     }
-    if (!wake(back))
+    if (!peerapp::wake(kApp, back))
         return fail("could not open " + back);
     std::printf("natterapp: took %s, answered %s\n", what.c_str(), script.c_str());
     return 0;
@@ -157,31 +136,5 @@ int answer(const Options& options)
 
 int main(int argc, char** argv)
 {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (arg == "--install")
-            options.install = true;
-        else if (arg == "--no-api")
-            options.noApi = true;
-        else if (arg == "--script")
-            options.script = next();
-        else if (arg == "--inbox")
-            options.inbox = next();
-        else if (arg == "--open-url")
-            options.url = next();
-        else if (arg == "--source-application")
-            next();
-        else
-            return fail("unknown argument " + arg);
-    }
-    static const std::set<std::string> scripts{"ok", "error", "ask", "show", "allow", "deny", "garbage"};
-    if (!scripts.count(options.script))
-        return fail("unknown script " + options.script);
-    if (options.install)
-        return install(options);
-    if (options.url.empty())
-        return fail("nothing to do");
-    return answer(options);
+    return peerapp::run(kApp, argc, argv, install, answer);
 }

@@ -3,14 +3,12 @@
 (the tag mark before a category or tag, and an unselected tag in the tag
 strip, 14 x 14 points: a grey tag with a hole), ico36@2x.png (like, not liked: a grey heart outline, 18 x 18
 points) and ico40@2x.png (liked: the same heart filled red). Standard
-library only (zlib for PNG); edges are smoothed by 4 x 4 supersampling."""
+library only, through pngwrite."""
 
-import math
 import os
-import struct
-import zlib
 
-SAMPLES = 4
+import pngwrite
+
 GREY = (0x99, 0x99, 0x99)
 RED = (0xE8, 0x3A, 0x3A)
 
@@ -42,24 +40,9 @@ def tag(x, y, size):
     return (x - s * 0.33) ** 2 + (y - s / 2) ** 2 > (s * 0.08) ** 2
 
 
-def draw(path, size, inside, colour):
-    def pixel(px, py):
-        hits = sum(inside(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES, size)
-                   for sy in range(SAMPLES) for sx in range(SAMPLES))
-        return bytes(colour) + bytes([round(255 * hits / SAMPLES ** 2)])
-
-    rows = b"".join(b"\0" + b"".join(pixel(x, y) for x in range(size)) for y in range(size))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
-    with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
-
-
 if __name__ == "__main__":
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
-    draw(os.path.join(res, "ico33@2x.png"), 28, tag, GREY)
-    draw(os.path.join(res, "ico36@2x.png"), 36, heart_outline, GREY)
-    draw(os.path.join(res, "ico40@2x.png"), 36, heart, RED)
+    for name, size, inside, colour in (("ico33@2x.png", 28, tag, GREY), ("ico36@2x.png", 36, heart_outline, GREY),
+                                       ("ico40@2x.png", 36, heart, RED)):
+        pngwrite.write(os.path.join(res, name), size, size,
+                       pngwrite.shape(lambda x, y, inside=inside, size=size: inside(x, y, size), colour))

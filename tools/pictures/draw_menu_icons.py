@@ -4,46 +4,32 @@ resources/ico10@2x.png, the portrait shown until the user's own arrives: a
 head and shoulders in white over a soft grey disc, 64 x 64 points;
 resources/ico11@2x.png, the points coin beside the balance: a gold disc with
 a darker ring and a raised centre, 16 x 16 points.
-Standard library only (zlib for PNG); edges are smoothed by 4 x 4 supersampling."""
+Standard library only, through pngwrite; edges are smoothed by 4 x 4 supersampling."""
 
 import os
-import struct
 import sys
-import zlib
 
-SAMPLES = 4
+import pngwrite
+from pngwrite import SAMPLES
 
 
 def png(path, width, height, colour_at):
-    """colour_at(x, y) answers (r, g, b, a) in 0..255 for a point in pixels."""
-    rows = []
-    for py in range(height):
-        row = bytearray(b"\0")
-        for px in range(width):
-            acc = [0, 0, 0, 0]
-            for sy in range(SAMPLES):
-                for sx in range(SAMPLES):
-                    r, g, b, a = colour_at(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
-                    acc[0] += r * a
-                    acc[1] += g * a
-                    acc[2] += b * a
-                    acc[3] += a
-            n = SAMPLES * SAMPLES
-            alpha = acc[3] / n
-            if acc[3]:
-                row += bytes(round(acc[i] / acc[3]) for i in range(3))
-            else:
-                row += b"\0\0\0"
-            row.append(round(alpha))
-        rows.append(bytes(row))
+    """colour_at(x, y) answers (r, g, b, a) in 0..255 for a point in pixels;
+    a pixel's colour is its samples' weighted by their alpha."""
+    def pixel(px, py):
+        acc = [0, 0, 0, 0]
+        for sy in range(SAMPLES):
+            for sx in range(SAMPLES):
+                r, g, b, a = colour_at(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
+                acc[0] += r * a
+                acc[1] += g * a
+                acc[2] += b * a
+                acc[3] += a
+        alpha = acc[3] / (SAMPLES * SAMPLES)
+        rgb = bytes(round(acc[i] / acc[3]) for i in range(3)) if acc[3] else b"\0\0\0"
+        return rgb + bytes([round(alpha)])
 
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(b"".join(rows), 9))
-                  + chunk(b"IEND", b""))
+    pngwrite.write(path, width, height, pixel)
 
 
 def portrait(x, y):

@@ -6,11 +6,11 @@ only; run it again after changing the drawing."""
 
 import math
 import os
-import struct
-import zlib
+
+import pngwrite
 
 SIZE = 40          # pixels
-SAMPLES = 4        # per pixel side, for smooth edges
+SAMPLES = pngwrite.SAMPLES
 SPOKES = 12
 INNER, OUTER, HALF_WIDTH = 8.5, 18.0, 2.2
 
@@ -30,27 +30,17 @@ def coverage(px, py):
     return 0.0
 
 
+def pixel(i, j):
+    total = 0.0
+    for sj in range(SAMPLES):
+        for si in range(SAMPLES):
+            total += coverage(i + (si + 0.5) / SAMPLES, j + (sj + 0.5) / SAMPLES)
+    return bytes([0x88, 0x88, 0x88, round(255 * total / SAMPLES ** 2)])
+
+
 def main():
-    rows = []
-    for j in range(SIZE):
-        row = bytearray([0])
-        for i in range(SIZE):
-            total = 0.0
-            for sj in range(SAMPLES):
-                for si in range(SAMPLES):
-                    total += coverage(i + (si + 0.5) / SAMPLES, j + (sj + 0.5) / SAMPLES)
-            alpha = round(255 * total / SAMPLES ** 2)
-            row += bytes([0x88, 0x88, 0x88, alpha])
-        rows.append(bytes(row))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b"")
-    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "ico39@2x.png")
-    with open(out, "wb") as f:
-        f.write(png)
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    pngwrite.write(os.path.join(root, "resources", "ico39@2x.png"), SIZE, SIZE, pixel)
 
 
 if __name__ == "__main__":

@@ -22,36 +22,28 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/URL.h"
-#include "platform/foundation/URLInbox.h"
 #include "sdk/voxly/VXBaseRequest.h"
 #include "sdk/voxly/VXBaseResponse.h"
 #include "sdk/voxly/VoxlySDK.h"
 #include "sdk/voxly/VoxlySDK3rdApp.h"
+#include "tools/peerapp/PeerApp.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
-const char* kBundle = "example.voxly.app";
-
-struct Options {
-    bool install = false;
-    std::string version = "2.1";
-    std::string script = "approve";
-    std::string expiresIn = "7200";
-    std::string url;
-};
+const peerapp::App kApp{"voxlyapp", "example.voxly.app", "approve",
+                        {"approve", "deny", "cancel", "wrong-id", "request-class", "no-expiry", "no-archive", "40mib", "foreign-request"},
+                        {{"--version", "2.1"}, {"--expires-in", "7200"}}, {}};
 
 int fail(const std::string& why)
 {
-    std::printf("voxlyapp: %s\n", why.c_str());
-    return 1;
+    return peerapp::fail(kApp, why);
 }
 
 void useBoards(bool named)
@@ -61,32 +53,19 @@ void useBoards(bool named)
     pf::DeviceProfile::setCurrent(profile);
 }
 
-bool wake(const std::string& text)
+int install(const peerapp::Command& options)
 {
-    auto url = pf::URL::create(text);
-    auto app = url ? pf::AppRegistry::appForScheme(url->scheme()) : std::nullopt;
-    auto message = url ? pf::URLInbox::message(*url, kBundle) : std::nullopt;
-    if (!app || !message)
-        return false;
-    auto delivery = pf::URLInbox::send(app->bundleIdentifier, *message);
-    return delivery == pf::URLInbox::Delivery::Delivered
-        || (delivery == pf::URLInbox::Delivery::NotRunning && pf::URLInbox::start(*app, *url, kBundle));
-}
-
-int install(const Options& options, const char* self)
-{
-    pf::InstalledApp app{kBundle, {"mainvoxly"}, {std::filesystem::canonical("/proc/self/exe").string(), "--script",
-                                                  options.script, "--expires-in", options.expiresIn}};
-    (void)self;
-    if (options.version != "1.0")
+    pf::InstalledApp app{kApp.bundle, {"mainvoxly"}, {std::filesystem::canonical("/proc/self/exe").string(), "--script",
+                                                  options.script, "--expires-in", options.option("--expires-in")}};
+    if (options.option("--version") != "1.0")
         app.urlSchemes.push_back("voxlysdk");
     if (auto error = pf::AppRegistry::registerApp(app))
         return fail("cannot install: " + error->description);
-    std::printf("voxlyapp: installed %s\n", options.version.c_str());
+    std::printf("voxlyapp: installed %s\n", options.option("--version").c_str());
     return 0;
 }
 
-int answer(const Options& options)
+int answer(const peerapp::Command& options)
 {
     auto url = pf::URL::create(options.url);
     if (!url || url->host() != "request")
@@ -115,10 +94,10 @@ int answer(const Options& options)
                                                    || script == "foreign-request" || script == "request-class")) {
         authorize->userID = "20001";
         authorize->accessToken = "vx-" + krMD5String(std::string_view(*id)).substr(0, 16);
-        long long seconds = std::atoll(options.expiresIn.c_str());
+        long long seconds = std::atoll(options.option("--expires-in").c_str());
         if (script != "no-expiry")
             authorize->expirationDate = pf::Date{pf::Date::now().seconds + static_cast<double>(seconds)};
-        response->setUserInfo(pf::Dictionary::create({{"expires_in", options.expiresIn}, {"uid", "20001"}}));
+        response->setUserInfo(pf::Dictionary::create({{"expires_in", options.option("--expires-in")}, {"uid", "20001"}}));
     } else if (script == "deny") {
         response->statusCode = -3;
     } else if (script == "cancel") {
@@ -127,7 +106,7 @@ int answer(const Options& options)
     if (script == "foreign-request")
         response->requestID = VXDataTransferObject::UUID();
     response->setApp(std::make_shared<VoxlySDK3rdApp>());
-    response->app()->bundleID = kBundle;
+    response->app()->bundleID = kApp.bundle;
     std::string responseID = *response->responseID();
     auto items = response->transferObjectsForPasteboard();
     if (script == "wrong-id") {
@@ -146,7 +125,7 @@ int answer(const Options& options)
     board->setPersistent(true);
     board->setItems(items);
     std::string back = VXDataTransferObject::open3rdAppSchemeWithID("response", responseID, appKey);
-    if (!wake(back))
+    if (!peerapp::wake(kApp, back))
         return fail("could not open " + back);
     std::printf("voxlyapp: %s %s on the %s board\n", script.c_str(), request->className(), named ? "named" : "general");
     return 0;
@@ -156,32 +135,5 @@ int answer(const Options& options)
 
 int main(int argc, char** argv)
 {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (arg == "--install")
-            options.install = true;
-        else if (arg == "--version")
-            options.version = next();
-        else if (arg == "--script")
-            options.script = next();
-        else if (arg == "--expires-in")
-            options.expiresIn = next();
-        else if (arg == "--open-url")
-            options.url = next();
-        else if (arg == "--source-application")
-            next();
-        else
-            return fail("unknown argument " + arg);
-    }
-    static const std::set<std::string> scripts{"approve", "deny", "cancel", "wrong-id", "request-class",
-                                               "no-expiry", "no-archive", "40mib", "foreign-request"};
-    if (!scripts.count(options.script))
-        return fail("unknown script " + options.script);
-    if (options.install)
-        return install(options, argv[0]);
-    if (options.url.empty())
-        return fail("nothing to do");
-    return answer(options);
+    return peerapp::run(kApp, argc, argv, install, answer);
 }

@@ -18,6 +18,7 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/NumberFormatter.h"
+#include "tests/platform/foundation/PinnedZone.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -36,26 +37,8 @@ constexpr double k20140520Noon = 1400558400;
 constexpr double kDay = 86400;
 
 // Pins the zone for the whole test, the fixture's start included.
-class ZoneCST8 {
-public:
-    ZoneCST8()
-    {
-        const char* old = std::getenv("TZ");
-        m_old = old ? std::optional<std::string>(old) : std::nullopt;
-        setenv("TZ", "CST-8", 1);
-        tzset();
-    }
-    ~ZoneCST8()
-    {
-        if (m_old)
-            setenv("TZ", m_old->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> m_old;
+struct ZoneCST8 : pf::test::PinnedZone {
+    ZoneCST8() : PinnedZone("CST-8") {}
 };
 
 class ZMRBooksLedger : public AppScreenTest {

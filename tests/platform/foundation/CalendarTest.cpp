@@ -1,4 +1,5 @@
 #include "platform/foundation/Calendar.h"
+#include "tests/platform/foundation/PinnedZone.h"
 
 #include <gtest/gtest.h>
 
@@ -10,28 +11,7 @@
 
 namespace {
 
-// Pins the local zone for one test and puts the old one back.
-class PinnedZone {
-public:
-    explicit PinnedZone(const char* zone)
-    {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~PinnedZone()
-    {
-        if (m_old)
-            setenv("TZ", m_old->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> m_old;
-};
+using pf::test::PinnedZone;
 
 std::string text(const std::optional<pf::DateComponents>& c)
 {

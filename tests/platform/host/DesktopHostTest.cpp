@@ -1,5 +1,6 @@
 #include "platform/host/DesktopHost.h"
 #include "platform/ui/Window.h"
+#include "tests/platform/host/TouchRecorder.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -28,16 +29,6 @@ TEST(DesktopHosting, OpensFitsAndStepsWithTheDummyDriver)
 
 namespace {
 
-class TouchRecorder : public View {
-public:
-    std::vector<Point> began;
-    void touchesBegan(const TouchSet& touches) override
-    {
-        for (auto& touch : touches)
-            began.push_back(touch->locationInWindow());
-    }
-};
-
 void pushButton(Uint32 type, Uint32 windowID, int x, int y)
 {
     SDL_Event event{};
@@ -56,12 +47,7 @@ void pushButton(Uint32 type, Uint32 windowID, int x, int y)
 TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    Screen::main().removeAllWindows();
-    auto window = Window::create();
-    window->makeKeyAndVisible();
-    auto recorder = std::make_shared<TouchRecorder>();
-    recorder->setFrame(window->bounds());
-    window->addSubview(recorder);
+    auto recorder = test::TouchRecorder::inNewWindow();
     auto host = DesktopHost::create(Screen::main(), "Zomaru");
     ASSERT_TRUE(host.ok()) << host.error().description;
     SDL_Window* sdlWindow = nullptr;

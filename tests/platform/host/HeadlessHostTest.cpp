@@ -6,6 +6,7 @@
 #include "platform/ui/AnimationClock.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Window.h"
+#include "tests/platform/host/TouchRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -44,42 +45,16 @@ TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
         EXPECT_FALSE(HostOptions::take(wrong).ok()) << wrong[0] << " " << (wrong.size() > 1 ? wrong[1] : "");
 }
 
-namespace {
-
-// Paints itself at every touch's place, so a picture shows where taps and
-// drags arrived.
-class TouchRecorder : public View {
-public:
-    std::vector<Point> began, ended;
-    void touchesBegan(const TouchSet& touches) override
-    {
-        for (auto& touch : touches)
-            began.push_back(touch->locationInView(this));
-    }
-    void touchesEnded(const TouchSet& touches) override
-    {
-        for (auto& touch : touches)
-            ended.push_back(touch->locationInView(this));
-    }
-};
-
-}
-
 TEST(HostRunner, InputStepsArriveInOrderBeforeTheShot)
 {
-    Screen::main().removeAllWindows();
-    auto window = Window::create();
-    window->makeKeyAndVisible();
-    auto recorder = std::make_shared<TouchRecorder>();
-    recorder->setFrame(window->bounds());
-    window->addSubview(recorder);
+    auto recorder = test::TouchRecorder::inNewWindow();
     HostOptions options;
     options.steps = {{InputStep::Kind::Tap, {40, 300}, {40, 300}, {}},
                      {InputStep::Kind::Drag, {100, 400}, {100, 100}, {}}};
     EXPECT_EQ(runHost(options, Screen::main()), 0) << "steps without a shot end the run";
     ASSERT_EQ(recorder->began.size(), 2u);
     ASSERT_EQ(recorder->ended.size(), 2u);
-    Point origin = window->convertPointToView({0, 0}, recorder.get());
+    Point origin = recorder->window()->convertPointToView({0, 0}, recorder.get());
     EXPECT_EQ(recorder->began[0], (Point{40 + origin.x, 300 + origin.y}));
     EXPECT_EQ(recorder->ended[1], (Point{100 + origin.x, 100 + origin.y}));
     Screen::main().removeAllWindows();

@@ -3,6 +3,8 @@
 // A fresh "process" per test: its own home and device folders, defaults,
 // clock, network provider and collector state.
 
+#include "tests/sdk/analytics/AnalyticsQueues.h"
+
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileSystem.h"
@@ -70,30 +72,6 @@ protected:
     {
         restart();
         std::filesystem::remove(pf::documentsDirectory() + "/" + MCA4ZCStore::kFileName);
-    }
-    // Lets the facade, store and upload queues finish what is posted so far.
-    static void drain()
-    {
-        for (int round = 0; round < 4; ++round) {
-            if (auto facade = MCA4ZC::getInstance())
-                facade->getTaskQueue()->sync([] {});
-            if (auto store = MCA4ZCStore::peekInstance())
-                store->getTaskQueue()->sync([] {});
-            MCA4ZCDispatcher::getInstance()->getTaskQueue()->sync([] {});
-        }
-    }
-    // Waits (generously) for the condition; with `draining`, lets the queues run between looks.
-    static bool waitFor(const std::function<bool()>& condition, bool draining = true)
-    {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::yield();
-            if (draining)
-                drain();
-        }
-        return true;
     }
     static void post(const char* name) { pf::NotificationCenter::defaultCenter().post(name); }
     std::string m_root;

@@ -1,4 +1,5 @@
 #include "NatterTestSupport.h"
+#include "tests/sdk/PeerAppSupport.h"
 
 #include "platform/foundation/FileSystem.h"
 #include "platform/graphics/Bitmap.h"
@@ -8,27 +9,12 @@
 #include "sdk/natter/NTMediaMessage.h"
 #include "sdk/natter/NTReqResp.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
-
 namespace natter::test {
 namespace {
 
 int runNatterApp(std::vector<std::string> arguments)
 {
-    arguments.insert(arguments.begin(), NATTERAPP_PATH);
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return sdk::test::runPeerApp(NATTERAPP_PATH, std::move(arguments));
 }
 
 class Answers final : public NTApiDelegate, public pf::ApplicationDelegate {
@@ -54,10 +40,7 @@ protected:
         answers = std::make_shared<Answers>();
         answers->self = answers;
         pf::Application::shared().setDelegate(answers);
-        pf::InstalledApp self{"com.zomaru.app", {kAppID}, {std::filesystem::canonical("/proc/self/exe").string()}};
-        ASSERT_FALSE(pf::Application::shared().startReceivingURLs(self));
-        pf::Application::shared().launch();
-        pf::RunLoop::main().runUntilIdle();
+        ASSERT_TRUE(sdk::test::receiveURLsAsApp(kAppID));
         ASSERT_TRUE(NTApi::registerApp(std::string(kAppID)));
     }
     void TearDown() override

@@ -1,30 +1,14 @@
 #include "VoxlyTestSupport.h"
+#include "tests/sdk/PeerAppSupport.h"
 
 #include "platform/foundation/Collections.h"
-
-#include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace voxly::test {
 namespace {
 
-// Runs the stand-in Voxly app to the end; its exit status.
 int runVoxlyApp(std::vector<std::string> arguments)
 {
-    arguments.insert(arguments.begin(), VOXLYAPP_PATH);
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return sdk::test::runPeerApp(VOXLYAPP_PATH, std::move(arguments));
 }
 
 class VoxlyPeer : public VoxlyTest {
@@ -32,11 +16,7 @@ protected:
     void SetUp() override
     {
         VoxlyTest::SetUp();
-        pf::InstalledApp self{"com.zomaru.app", {"vx" + std::string(kAppKey)},
-                              {std::filesystem::canonical("/proc/self/exe").string()}};
-        ASSERT_FALSE(pf::Application::shared().startReceivingURLs(self));
-        pf::Application::shared().launch();
-        pf::RunLoop::main().runUntilIdle();
+        ASSERT_TRUE(sdk::test::receiveURLsAsApp("vx" + std::string(kAppKey)));
     }
     void TearDown() override
     {

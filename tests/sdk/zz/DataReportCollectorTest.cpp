@@ -13,6 +13,7 @@
 #include "sdk/zz/CVDataReport.h"
 #include "sdk/zz/CVOSDKServers.h"
 #include "tools/analyticsserver/AnalyticsServer.h"
+#include "tests/sdk/analytics/AnalyticsQueues.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,9 @@
 #include <thread>
 
 namespace {
+
+using analytics_test::drain;
+using analytics_test::waitFor;
 
 class DataReportCollector : public ::testing::Test {
 protected:
@@ -57,28 +61,6 @@ protected:
             unsetenv("ZMR_DEVICE_DIR");
         pf::UserDefaults::resetStandard();
         std::filesystem::remove_all(m_root);
-    }
-    // Lets the facade, store and upload queues finish what is posted so far.
-    static void drain()
-    {
-        for (int round = 0; round < 4; ++round) {
-            if (auto facade = MCA4ZC::getInstance())
-                facade->getTaskQueue()->sync([] {});
-            if (auto store = MCA4ZCStore::peekInstance())
-                store->getTaskQueue()->sync([] {});
-            MCA4ZCDispatcher::getInstance()->getTaskQueue()->sync([] {});
-        }
-    }
-    static bool waitFor(const std::function<bool()>& condition)
-    {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::yield();
-            drain();
-        }
-        return true;
     }
     static void track(const std::string& eventId)
     {
