@@ -1,0 +1,112 @@
+#pragma once
+
+// The ZZ sign-in session an application holds: its app id, the token, open id
+// and expiry of the signed-in user, and the ZZ Connect calls made on the
+// user's behalf. Every call lives in the session's request table from sending
+// until its answer is handed on or it is cancelled.
+//
+// Main queue only. Answers come back on the main queue, never inside the call
+// that sent them. The delegate is not retained.
+//
+// FIXME: the token, open id and expiry are the fields set here; the scripted
+// login that fills them runs elsewhere for now.
+
+#include "platform/foundation/Collections.h"
+#include "sdk/zz/APIBase.h"
+#include "sdk/zz/CVAPIRequest.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class CorvanaOAuth;
+
+// What the session tells the application. Every callback has an empty
+// default, so a delegate implements only what it wants to hear.
+class CorvanaSessionDelegate {
+public:
+    virtual ~CorvanaSessionDelegate() = default;
+    virtual void cgiRequestDidResponse(CVAPIRequest&, const std::shared_ptr<APIResponse>&) {}
+    virtual void corvanaOAuthDidSendBodyData(CorvanaOAuth&, std::int64_t /*bytesWritten*/,
+                                             std::int64_t /*totalBytesWritten*/, std::int64_t /*totalExpected*/,
+                                             const pf::Value& /*userData*/)
+    {
+    }
+};
+
+class CorvanaOAuth : public pf::Object, public ICorvanaAPISession, public APIBaseDelegate {
+public:
+    CorvanaOAuth(std::string appId, std::weak_ptr<CorvanaSessionDelegate> delegate);
+    ~CorvanaOAuth() override;
+
+    const std::string& appId() const { return m_appId; }
+    std::weak_ptr<CorvanaSessionDelegate> sessionDelegate() const { return m_sessionDelegate; }
+    void setSessionDelegate(std::weak_ptr<CorvanaSessionDelegate> delegate) { m_sessionDelegate = std::move(delegate); }
+
+    const std::optional<std::string>& accessToken() const { return m_accessToken; }
+    void setAccessToken(std::optional<std::string> token) { m_accessToken = std::move(token); }
+    const std::optional<std::string>& openId() const { return m_openId; }
+    void setOpenId(std::optional<std::string> openId) { m_openId = std::move(openId); }
+    const std::optional<pf::Date>& expirationDate() const { return m_expirationDate; }
+    void setExpirationDate(std::optional<pf::Date> date) { m_expirationDate = date; }
+    const std::string& redirectURI() const { return m_redirectURI; }
+    void setRedirectURI(std::string uri) { m_redirectURI = std::move(uri); }
+
+    // A token and an expiry later than now.
+    bool isSessionValid() const;
+    // Any open id, an empty one included.
+    bool isOpenIdValid() const { return m_openId.has_value(); }
+
+    // A request of the call layer filled with the parameters, when
+    // sendAPIRequest() takes it; else null.
+    std::shared_ptr<CVAPIRequest> cgiRequestWithURL(const std::string& url, const std::string& method,
+                                                    const pf::DictionaryRef& params,
+                                                    std::weak_ptr<CVAPIRequestDelegate> callback);
+    // Sends the request with the session's token, open id and app id. Refused
+    // (nothing sent) without a valid session and open id, when the request
+    // cannot load (loading, cancelled or answered already), without an
+    // absolute URL, or for a method other than GET or POST. The answer goes to
+    // the request, which hands it to the callback.
+    bool sendAPIRequest(const std::shared_ptr<CVAPIRequest>& request, std::weak_ptr<CVAPIRequestDelegate> callback);
+    void onCGIRequestDidResponse(const std::shared_ptr<APIResponse>& response);
+
+    // The first live request whose user data is this value is cancelled and
+    // dropped; NO when none carries it.
+    bool cancel(const pf::Value& userData);
+    void cancelWithRequestKey(const pf::Value& requestKey) override;
+    void deleteAPIRequestBySeq(const std::string& seq) override;
+    bool corvanaNeedPerformIncrAuth(const pf::ObjectRef&, const pf::ArrayRef&) override { return true; }
+    std::size_t liveRequestCount() const { return m_apiRequests.size(); }
+
+    // MD5 (lower-case hex) of the salted token, app id and open id; nothing
+    // while the token or the open id is missing.
+    std::optional<std::string> localEncrytedToken() const;
+    // "corvana<app id>://<redirect URI>".
+    std::string getOwnBaseUrl() const;
+
+    // A query's "name=value" pieces, values percent-decoded. A piece
+    // without exactly one "=", or whose value does not decode to UTF-8, is
+    // skipped; later names replace earlier ones.
+    static pf::DictionaryRef parseURLParams(std::string_view query);
+    static std::optional<std::string> stringByCVOSDKReplacingHtmlEscapes(const std::optional<std::string>& text);
+    // The JSON inside "callback( … );" (a JSONP answer) and inside
+    // "_Callback( … );", found only at the ends of the text (blanks around
+    // ignored); the text itself when it is not wrapped.
+    static std::string unwrapCallback(std::string_view message);
+    static std::string unwrapStatisCallback(std::string_view message);
+
+    void apiBaseDidSendBodyData(APIBase&, std::int64_t bytesWritten, std::int64_t totalBytesWritten,
+                                std::int64_t totalExpected) override;
+    void apiBaseDidWriteData(APIBase&, std::int64_t, std::int64_t, std::int64_t) override {}
+
+private:
+    std::string m_appId;
+    std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;
+    std::optional<std::string> m_accessToken;
+    std::optional<std::string> m_openId;
+    std::optional<pf::Date> m_expirationDate;
+    std::string m_redirectURI;
+    std::map<std::string, std::shared_ptr<APIBase>> m_apiRequests;
+};
