@@ -21,13 +21,32 @@
 #include <string>
 #include <string_view>
 
+class CorvanaJSRunEnv;
 class CorvanaOAuth;
 
 // What the session tells the application. Every callback has an empty
 // default, so a delegate implements only what it wants to hear.
 class CorvanaSessionDelegate {
 public:
+    using Response = std::shared_ptr<APIResponse>;
     virtual ~CorvanaSessionDelegate() = default;
+    // Answers of the ZZ Connect operations, named after their callbacks.
+    virtual void getUserInfoResponse(const Response&) {}
+    virtual void getUserInfoNotShowResponse(const Response&) {}
+    virtual void getVipInfoResponse(const Response&) {}
+    virtual void getVipRichInfoResponse(const Response&) {}
+    virtual void getListAlbumResponse(const Response&) {}
+    virtual void getListPhotoResponse(const Response&) {}
+    virtual void addShareResponse(const Response&) {}
+    virtual void uploadPicResponse(const Response&) {}
+    virtual void addAlbumResponse(const Response&) {}
+    virtual void addOneBlogResponse(const Response&) {}
+    virtual void addTopicResponse(const Response&) {}
+    virtual void checkPageFansResponse(const Response&) {}
+    virtual void matchNickTipsResponse(const Response&) {}
+    virtual void getIntimateFriendsResponse(const Response&) {}
+    virtual void sendStoryResponse(const Response&) {}
+    virtual void setUserHeadpicResponse(const Response&) {}
     virtual void cgiRequestDidResponse(CVAPIRequest&, const std::shared_ptr<APIResponse>&) {}
     virtual void corvanaOAuthDidSendBodyData(CorvanaOAuth&, std::int64_t /*bytesWritten*/,
                                              std::int64_t /*totalBytesWritten*/, std::int64_t /*totalExpected*/,
@@ -80,6 +99,46 @@ public:
     bool corvanaNeedPerformIncrAuth(const pf::ObjectRef&, const pf::ArrayRef&) override { return true; }
     std::size_t liveRequestCount() const { return m_apiRequests.size(); }
 
+    // The session's module "oauth" with its script requests, after the
+    // modules every runtime has; false when one is refused.
+    bool jsRegister(CorvanaJSRunEnv& runEnv);
+
+    // Script requests. The answer of httpGet()/httpPost() waits in the
+    // bridge's response table under the script's callback name and the
+    // scripts are told; the request stays live until a delivery below
+    // fetches it. A callback name reaches the delegate only when it is one
+    // of the delegate's answer operations ("getUserInfoResponse:", …).
+    void httpGet(const pf::DictionaryRef& args);
+    void httpPost(const pf::DictionaryRef& args);
+    void localHttpCallback(const std::shared_ptr<APIResponse>& response);
+    void httpJsResponseCallback(const pf::DictionaryRef& args);
+    void httpJsResponseCallbackType2(const pf::DictionaryRef& args);
+    void httpJsResponseCallbackType3(const pf::DictionaryRef& args);
+    // Calls the named answer operation of the delegate; false for a name
+    // that is none of them.
+    static bool deliverNamedResponse(CorvanaSessionDelegate& delegate, std::string_view name,
+                                     const std::shared_ptr<APIResponse>& response);
+
+    // ZZ Connect operations carried out by the scripts: true when the
+    // scripts took the call. Parameters wait in the bridge's user table
+    // under the callback name.
+    bool getUserInfo();
+    bool getUserInfoNotShow();
+    bool getVipInfo();
+    bool getVipRichInfo();
+    bool getListAlbum();
+    bool getListPhotoWithParams(const pf::DictionaryRef& params);
+    bool addShareWithParams(const pf::DictionaryRef& params);
+    bool uploadPicWithParams(const pf::DictionaryRef& params);
+    bool addAlbumWithParams(const pf::DictionaryRef& params);
+    bool addOneBlogWithParams(const pf::DictionaryRef& params);
+    bool addTopicWithParams(const pf::DictionaryRef& params);
+    bool checkPageFansWithParams(const pf::DictionaryRef& params);
+    bool matchNickTips(const pf::DictionaryRef& params);
+    bool getIntimateFriends(const pf::DictionaryRef& params);
+    bool sendAPIJS(const pf::DictionaryRef& params, const std::string& key);
+    bool sendStory(const pf::DictionaryRef& params, const pf::ArrayRef& friendList);
+
     // MD5 (lower-case hex) of the salted token, app id and open id; nothing
     // while the token or the open id is missing.
     std::optional<std::string> localEncrytedToken() const;
@@ -102,6 +161,11 @@ public:
     void apiBaseDidWriteData(APIBase&, std::int64_t, std::int64_t, std::int64_t) override {}
 
 private:
+    void sendScriptRequest(const pf::DictionaryRef& args, const std::string& method, pf::DictionaryRef params);
+    bool scriptOperation(const std::string& function, const std::string& space, const std::string& callback,
+                         const pf::DictionaryRef& params);
+    std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
+
     std::string m_appId;
     std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;
     std::optional<std::string> m_accessToken;
@@ -109,4 +173,5 @@ private:
     std::optional<pf::Date> m_expirationDate;
     std::string m_redirectURI;
     std::map<std::string, std::shared_ptr<APIBase>> m_apiRequests;
+    std::map<std::string, std::string> m_callbacks; // sequence text -> script callback name
 };
