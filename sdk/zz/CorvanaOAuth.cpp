@@ -4,6 +4,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "sdk/zz/APIResponse.h"
+#include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 
 #include <algorithm>
@@ -65,6 +66,33 @@ CorvanaOAuth::~CorvanaOAuth()
         }
         api->cancel();
     }
+}
+
+void CorvanaOAuth::corvanaDidLogin()
+{
+    auto self = shared_from_this();
+    if (auto delegate = m_sessionDelegate.lock())
+        delegate->corvanaDidLogin();
+}
+
+void CorvanaOAuth::corvanaDidNotLogin(bool cancelled)
+{
+    auto self = shared_from_this();
+    if (auto delegate = m_sessionDelegate.lock())
+        delegate->corvanaDidNotLogin(cancelled);
+}
+
+void CorvanaOAuth::corvanaDidNotNetWork()
+{
+    auto self = shared_from_this();
+    if (auto delegate = m_sessionDelegate.lock())
+        delegate->corvanaDidNotNetWork();
+}
+
+bool CorvanaOAuth::handleOpenURL(const pf::URL& url)
+{
+    auto bridge = CVOSDKJSBridge::shareInstance();
+    return bridge && bridge->authorizeHandleURL(url.absoluteString()) == "YES";
 }
 
 bool CorvanaOAuth::isSessionValid() const

@@ -12,6 +12,7 @@
 // login that fills them runs elsewhere for now.
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/URL.h"
 #include "sdk/zz/APIBase.h"
 #include "sdk/zz/CVAPIRequest.h"
 
@@ -30,6 +31,13 @@ class CorvanaSessionDelegate {
 public:
     using Response = std::shared_ptr<APIResponse>;
     virtual ~CorvanaSessionDelegate() = default;
+    virtual void corvanaDidLogin() {}
+    // `cancelled`: the user cancelled.
+    virtual void corvanaDidNotLogin(bool /*cancelled*/) {}
+    virtual void corvanaDidNotNetWork() {}
+    virtual void corvanaDidLogout() {}
+    // A named answer of the ZZ or Plaza app that is none of the operations below.
+    virtual void responseDidReceived(const Response&, const std::string& /*message*/) {}
     // Answers of the ZZ Connect operations, named after their callbacks.
     virtual void getUserInfoResponse(const Response&) {}
     virtual void getUserInfoNotShowResponse(const Response&) {}
@@ -55,7 +63,10 @@ public:
     }
 };
 
-class CorvanaOAuth : public pf::Object, public ICorvanaAPISession, public APIBaseDelegate {
+class CorvanaOAuth : public pf::Object,
+                     public ICorvanaAPISession,
+                     public APIBaseDelegate,
+                     public CorvanaSessionDelegate {
 public:
     CorvanaOAuth(std::string appId, std::weak_ptr<CorvanaSessionDelegate> delegate);
     ~CorvanaOAuth() override;
@@ -72,6 +83,17 @@ public:
     void setExpirationDate(std::optional<pf::Date> date) { m_expirationDate = date; }
     const std::string& redirectURI() const { return m_redirectURI; }
     void setRedirectURI(std::string uri) { m_redirectURI = std::move(uri); }
+
+    const std::optional<std::string>& encryToken() const { return m_encryToken; }
+    void setEncryToken(std::optional<std::string> token) { m_encryToken = std::move(token); }
+
+    // The login outcome: the session tells its delegate.
+    void corvanaDidLogin() override;
+    void corvanaDidNotLogin(bool cancelled) override;
+    void corvanaDidNotNetWork() override;
+    // An answer URL the app-switch transport does not read itself.
+    bool handleOpenURL(const pf::URL& url);
+    bool oldCanhandleOpenURL(const pf::URL&) const { return false; }
 
     // A token and an expiry later than now.
     bool isSessionValid() const;
@@ -172,6 +194,7 @@ private:
     std::optional<std::string> m_openId;
     std::optional<pf::Date> m_expirationDate;
     std::string m_redirectURI;
+    std::optional<std::string> m_encryToken;
     std::map<std::string, std::shared_ptr<APIBase>> m_apiRequests;
     std::map<std::string, std::string> m_callbacks; // sequence text -> script callback name
 };

@@ -10,6 +10,7 @@
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaModuleTable.h"
+#include "sdk/zz/OpenApi.h"
 
 #include <array>
 #include <utility>
@@ -85,7 +86,9 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
                                                    }))
             && registered;
     }
-    return runEnv.registNativeObj(module) && registered;
+    registered = runEnv.registNativeObj(module) && registered;
+    registered = runEnv.registNativeObj(OpenApi::openApiModule()) && registered;
+    return runEnv.registNativeObj(OpenApi::openapiModule()) && registered;
 }
 
 void CorvanaOAuth::httpGet(const pf::DictionaryRef& args)

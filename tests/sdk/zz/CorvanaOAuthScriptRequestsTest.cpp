@@ -149,3 +149,21 @@ TEST_F(SessionScripts, PostTakesItsParametersFromTheUserTable)
     session->httpGet(pf::Dictionary::create({ { "callback", "none" } }));
     EXPECT_EQ(session->liveRequestCount(), 1u) << "a request without a URL is not made";
 }
+
+TEST_F(SessionScripts, AppSwitchModulesAnswerTheScripts)
+{
+    struct Row {
+        const char* script;
+        const char* answer;
+    } rows[] = {
+        { "String(openapi.getSystemOSVersion())", "7" },
+        { "String(openApi.isAppVersion(JSON.stringify({ a: 'mzz://zzapp' })))", "false" },
+        { "String(openApi.handleOpenUrlJudge(JSON.stringify({ urlStr: 'not a url' })))", "NO" },
+        { "String(openapi.openURL(JSON.stringify({ url: 'nobody://here' })))", "false" },
+        { "String(openapi.saveDictionaryByGeneralPastboardWithSchema(JSON.stringify({ appid: '1' })))", "null" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.script);
+        EXPECT_EQ(bridge->evaluateJavascript(row.script), row.answer);
+    }
+}
