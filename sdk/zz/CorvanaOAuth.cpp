@@ -6,6 +6,8 @@
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
+#include "sdk/zz/CorvanaApiInterface.h"
+#include "sdk/zz/OpenApi.h"
 
 #include <algorithm>
 #include <cctype>
@@ -93,6 +95,47 @@ bool CorvanaOAuth::handleOpenURL(const pf::URL& url)
 {
     auto bridge = CVOSDKJSBridge::shareInstance();
     return bridge && bridge->authorizeHandleURL(url.absoluteString()) == "YES";
+}
+
+bool CorvanaOAuth::HandleOpenURL(const pf::URL& url) { return OpenApi::handleOpenURL(url); }
+
+bool CorvanaOAuth::CanHandleOpenURL(const pf::URL& url)
+{
+    return CorvanaApiInterface::canOpenURL(url) || OpenApi::canHandleOpenURL(url);
+}
+
+std::string CorvanaOAuth::urlencode(std::string_view text)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) && c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c == '-' || c == '.' || c == '_' || c == '~') {
+            out += static_cast<char>(c);
+        } else if (c == ' ') {
+            out += '+';
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string CorvanaOAuth::jsCallHandleOpenUrlByOpenApi(const pf::DictionaryRef& args)
+{
+    auto text = args ? args->string("urlStr") : std::nullopt;
+    if (!text || text->size() > OpenApi::kMaxURLLength)
+        return "NO";
+    std::replace(text->begin(), text->end(), '+', ' ');
+    auto decoded = pf::percentDecode(*text);
+    if (!decoded || pf::dropInvalidUtf8(*decoded).size() != decoded->size())
+        return "NO";
+    auto url = pf::URL::create(*decoded);
+    auto self = std::static_pointer_cast<CorvanaOAuth>(shared_from_this());
+    return url && OpenApi::processMessageCallByOAuth(*url, self) ? "YES" : "NO";
 }
 
 bool CorvanaOAuth::isSessionValid() const

@@ -91,6 +91,16 @@ public:
     void corvanaDidLogin() override;
     void corvanaDidNotLogin(bool cancelled) override;
     void corvanaDidNotNetWork() override;
+    // Every URL that reopens the application: the app-switch transport
+    // (and the Corvana app transport before it) reads it.
+    static bool HandleOpenURL(const pf::URL& url);
+    static bool CanHandleOpenURL(const pf::URL& url);
+    // Form encoding: letters, digits and "-._~" stay, a blank becomes "+",
+    // every other byte "%XX".
+    static std::string urlencode(std::string_view text);
+    // The scripts hand an app's answer back ("urlStr", form-encoded): "YES"
+    // when the app-switch transport read it.
+    std::string jsCallHandleOpenUrlByOpenApi(const pf::DictionaryRef& args);
     // An answer URL the app-switch transport does not read itself.
     bool handleOpenURL(const pf::URL& url);
     bool oldCanhandleOpenURL(const pf::URL&) const { return false; }

@@ -86,6 +86,14 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
                                                    }))
             && registered;
     }
+    registered = module->transformNativeMethod("jsCallHandleOpenUrlByOpenApi:", "jsCallHandleOpenUrlByOpenApi",
+                                               static_cast<int>(CorvanaType::String),
+                                               { static_cast<int>(CorvanaType::Dictionary) },
+                                               corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments& a) {
+                                                   return pf::Value(session.jsCallHandleOpenUrlByOpenApi(
+                                                       a.empty() ? nullptr : a[0].dictionary()));
+                                               }))
+        && registered;
     registered = runEnv.registNativeObj(module) && registered;
     registered = runEnv.registNativeObj(OpenApi::openApiModule()) && registered;
     return runEnv.registNativeObj(OpenApi::openapiModule()) && registered;

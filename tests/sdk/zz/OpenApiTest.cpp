@@ -238,3 +238,20 @@ TEST_F(OpenApiSwitch, ScriptPayloadCarriesTheSDKInformation)
     EXPECT_EQ(payload->get("jsVersion"), pf::Value("3"));
     EXPECT_EQ(payload->get("sdkv"), pf::Value("2.0.1"));
 }
+
+TEST_F(OpenApiSwitch, ScriptsHandAnswersBackFormEncoded)
+{
+    EXPECT_EQ(CorvanaOAuth::urlencode("a b/ü"), "a+b%2F%C3%BC");
+    EXPECT_EQ(CorvanaOAuth::urlencode(""), "");
+    EXPECT_EQ(CorvanaOAuth::urlencode("-._~Az09"), "-._~Az09");
+
+    std::string opened = startLogin(true);
+    answerIn(opened, approve("60"));
+    std::string answer = "corvana101452831://sso/x/0?generalpastboard=1&note=a%20b+c";
+    EXPECT_EQ(session->jsCallHandleOpenUrlByOpenApi(pf::Dictionary::create({ { "urlStr", "%FF" } })), "NO");
+    EXPECT_EQ(session->jsCallHandleOpenUrlByOpenApi(pf::Dictionary::create({ { "urlStr", CorvanaOAuth::urlencode(answer) } })), "YES");
+    EXPECT_EQ(heard->calls, std::vector<std::string> { "login" }) << "the session tells its delegate";
+    EXPECT_EQ(session->openId(), "O1");
+    EXPECT_TRUE(CorvanaOAuth::CanHandleOpenURL(*pf::URL::create("corvana101452831://pzapp/x/0")));
+    EXPECT_FALSE(CorvanaOAuth::CanHandleOpenURL(*pf::URL::create("corvana101452831://sso/x/0")));
+}
