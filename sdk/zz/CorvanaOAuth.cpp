@@ -211,6 +211,9 @@ void CorvanaOAuth::onCGIRequestDidResponse(const std::shared_ptr<APIResponse>& r
 
 bool CorvanaOAuth::cancel(const pf::Value& userData)
 {
+    // Nil would match every request made without user data.
+    if (userData.isNilOrNull())
+        return false;
     for (auto it = m_apiRequests.begin(); it != m_apiRequests.end(); ++it) {
         if (it->second->userData() == userData) {
             auto api = it->second;

@@ -115,8 +115,11 @@ void CorvanaOAuth::httpPost(const pf::DictionaryRef& args)
 void CorvanaOAuth::sendScriptRequest(const pf::DictionaryRef& args, const std::string& method,
                                      pf::DictionaryRef params)
 {
+    // Without a callback name the answer could never be delivered, and the
+    // request would stay in the table for good.
     auto url = text(args, "url");
-    if (!url || url->empty())
+    auto callback = text(args, "callback");
+    if (!url || url->empty() || !callback || callback->empty())
         return;
     auto self = std::static_pointer_cast<CorvanaOAuth>(shared_from_this());
     auto api = std::make_shared<APIBase>(
@@ -127,8 +130,7 @@ void CorvanaOAuth::sendScriptRequest(const pf::DictionaryRef& args, const std::s
         method, pf::Value(), std::weak_ptr<APIBaseDelegate>(self));
     std::string key = std::to_string(api->seq());
     m_apiRequests[key] = api;
-    if (auto callback = text(args, "callback"))
-        m_callbacks[key] = *callback;
+    m_callbacks[key] = *callback;
     api->openUrl(*url, text(args, "accesstoken"), text(args, "openid"), text(args, "appid"), params);
 }
 

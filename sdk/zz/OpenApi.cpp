@@ -189,6 +189,11 @@ bool process(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler,
         pf::log("OpenApi: a login answer without a pending login is ignored");
         return true;
     }
+    if (!isLogin && s.pendingLoginSlot && s.pendingLoginSlot == s.lastSlot) {
+        // Only the login's own answer may take the login's slot.
+        pf::log("OpenApi: an answer other than the login's is ignored while a login is pending");
+        return true;
+    }
     pf::DictionaryRef answer;
     if (s.lastSlot && (!command.empty() && (isLogin || command == "1" || !isNumeric(command)))) {
         answer = general ? OpenApi::getDictionaryFromGeneralPasteBoard(*s.lastSlot)

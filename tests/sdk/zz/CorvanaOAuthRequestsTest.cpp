@@ -124,9 +124,14 @@ TEST(CorvanaOAuthCGI, CancelDropsTheRequestAndItsAnswer)
         EXPECT_TRUE(recorder->answers.empty());
     }
     auto session = signedInSession();
+    auto plain = std::make_shared<CVAPIRequest>(zz.server.httpOrigin() + "/user/late", "GET");
+    ASSERT_TRUE(session->sendAPIRequest(plain, {}));
     session->cancelWithRequestKey(pf::Value());
     session->cancelWithRequestKey(pf::Value("12"));
-    EXPECT_FALSE(session->cancel(pf::Value()));
+    EXPECT_FALSE(session->cancel(pf::Value())) << "nil matches no request, not every one without user data";
+    EXPECT_EQ(session->liveRequestCount(), 1u);
+    session->cancelWithRequestKey(plain->requestKey());
+    EXPECT_EQ(session->liveRequestCount(), 0u);
 }
 
 TEST(CorvanaOAuthText, HelpersRows)

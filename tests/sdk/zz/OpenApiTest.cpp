@@ -207,10 +207,15 @@ TEST_F(OpenApiSwitch, NamedAnswersAndRefusedURLs)
     }
 
     heard->calls.clear();
-    startLogin(false);
+    std::string opened = startLogin(false);
+    answerIn(opened, approve());
+    EXPECT_TRUE(OpenApi::handleOpenURL(*pf::URL::create("corvana101452831://pzapp/x/SendStory?generalpastboard=0")));
+    EXPECT_TRUE(heard->calls.empty()) << "a named answer cannot take a pending login's slot";
     EXPECT_FALSE(reply(false, "&x=%FF")) << "invalid UTF-8 refuses the URL";
     EXPECT_FALSE(reply(false, "&x=" + std::string(OpenApi::kMaxURLLength, 'a')));
     EXPECT_TRUE(heard->calls.empty());
+    EXPECT_TRUE(reply(false));
+    EXPECT_EQ(heard->calls, std::vector<std::string> { "login" }) << "the login's answer still counts";
     EXPECT_TRUE(OpenApi::getDictionaryFromGeneralPasteBoard("none") == nullptr);
 }
 
