@@ -7,7 +7,9 @@
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 #include "sdk/zz/CorvanaApiInterface.h"
+#include "sdk/zz/CTXAppidConvert.h"
 #include "sdk/zz/OpenApi.h"
+#include "sdk/zz/ZZApi.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,6 +51,20 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to)
 }
 
 std::string seqText(int seq) { return std::to_string(seq); }
+
+// "+" as a blank, then percent escapes (UTF-8); nothing for text over the URL
+// cap or that does not decode to UTF-8.
+std::optional<pf::URL> formDecodedURL(const pf::DictionaryRef& args)
+{
+    auto text = args ? args->string("urlStr") : std::nullopt;
+    if (!text || text->size() > OpenApi::kMaxURLLength)
+        return std::nullopt;
+    std::replace(text->begin(), text->end(), '+', ' ');
+    auto decoded = pf::percentDecode(*text);
+    if (!decoded || pf::dropInvalidUtf8(*decoded).size() != decoded->size())
+        return std::nullopt;
+    return pf::URL::create(*decoded);
+}
 
 }
 
@@ -126,16 +142,55 @@ std::string CorvanaOAuth::urlencode(std::string_view text)
 
 std::string CorvanaOAuth::jsCallHandleOpenUrlByOpenApi(const pf::DictionaryRef& args)
 {
-    auto text = args ? args->string("urlStr") : std::nullopt;
-    if (!text || text->size() > OpenApi::kMaxURLLength)
-        return "NO";
-    std::replace(text->begin(), text->end(), '+', ' ');
-    auto decoded = pf::percentDecode(*text);
-    if (!decoded || pf::dropInvalidUtf8(*decoded).size() != decoded->size())
-        return "NO";
-    auto url = pf::URL::create(*decoded);
+    auto url = formDecodedURL(args);
     auto self = std::static_pointer_cast<CorvanaOAuth>(shared_from_this());
     return url && OpenApi::processMessageCallByOAuth(*url, self) ? "YES" : "NO";
+}
+
+std::optional<std::string> CorvanaOAuth::convertAppId(const std::string& appId)
+{
+    TXAppidConvert convert;
+    if (!convert.InitWithAppId(appId))
+        return std::nullopt;
+    return convert.GetConnectionAppId();
+}
+
+std::string CorvanaOAuth::authorizeInappWithParams(const pf::DictionaryRef& args)
+{
+    bool firstCall = !(args && args->get("firstCallapp").stringOr() == "Plaza");
+    std::string joined;
+    for (const auto& permission : m_permissions)
+        joined += (joined.empty() ? "" : ",") + permission;
+    auto self = std::static_pointer_cast<CorvanaOAuth>(shared_from_this());
+    return OpenApi::authorizeWithPermission(joined, std::weak_ptr<CorvanaSessionDelegate>(self), firstCall) ? "1"
+                                                                                                         : "0";
+}
+
+std::string CorvanaOAuth::jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& args)
+{
+    auto url = formDecodedURL(args);
+    if (!url)
+        return "NO";
+    auto self = shared_from_this();
+    auto delegate = std::dynamic_pointer_cast<CorvanaApiInterfaceDelegate>(m_sessionDelegate.lock());
+    return CorvanaApiInterface::handleOpenURL(*url, delegate) ? "YES" : "NO";
+}
+
+std::string CorvanaOAuth::convertAppIdJs(const pf::DictionaryRef& args)
+{
+    auto appId = args ? args->string("appid") : std::nullopt;
+    return appId ? convertAppId(*appId).value_or(std::string()) : std::string();
+}
+
+void CorvanaOAuth::registZZAPIWithZZAppId(const pf::DictionaryRef& args)
+{
+    auto appId = args ? args->string("appid") : std::nullopt;
+    TXAppidConvert convert;
+    if (!appId || !convert.InitWithAppId(*appId))
+        return;
+    ZZApi::registerZZConnectAppId(*appId);
+    if (auto plugin = convert.GetMZZAppId())
+        ZZApi::registerPluginWithId(*plugin);
 }
 
 bool CorvanaOAuth::isSessionValid() const

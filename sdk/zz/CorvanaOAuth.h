@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CorvanaJSRunEnv;
 class CorvanaOAuth;
@@ -81,6 +82,8 @@ public:
     void setOpenId(std::optional<std::string> openId) { m_openId = std::move(openId); }
     const std::optional<pf::Date>& expirationDate() const { return m_expirationDate; }
     void setExpirationDate(std::optional<pf::Date> date) { m_expirationDate = date; }
+    const std::vector<std::string>& permissions() const { return m_permissions; }
+    void setPermissions(std::vector<std::string> permissions) { m_permissions = std::move(permissions); }
     const std::string& redirectURI() const { return m_redirectURI; }
     void setRedirectURI(std::string uri) { m_redirectURI = std::move(uri); }
 
@@ -101,6 +104,15 @@ public:
     // The scripts hand an app's answer back ("urlStr", form-encoded): "YES"
     // when the app-switch transport read it.
     std::string jsCallHandleOpenUrlByOpenApi(const pf::DictionaryRef& args);
+    // The converted app id; nothing when the id does not convert.
+    static std::optional<std::string> convertAppId(const std::string& appId);
+    // Script login operations of the module "oauth": the app-switch start
+    // ("1" or "0"), a browser answer handed back, the app id conversion and
+    // the share registration.
+    std::string authorizeInappWithParams(const pf::DictionaryRef& args);
+    std::string jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& args);
+    std::string convertAppIdJs(const pf::DictionaryRef& args);
+    void registZZAPIWithZZAppId(const pf::DictionaryRef& args);
     // An answer URL the app-switch transport does not read itself.
     bool handleOpenURL(const pf::URL& url);
     bool oldCanhandleOpenURL(const pf::URL&) const { return false; }
@@ -204,6 +216,7 @@ private:
     std::optional<std::string> m_openId;
     std::optional<pf::Date> m_expirationDate;
     std::string m_redirectURI;
+    std::vector<std::string> m_permissions;
     std::optional<std::string> m_encryToken;
     std::map<std::string, std::shared_ptr<APIBase>> m_apiRequests;
     std::map<std::string, std::string> m_callbacks; // sequence text -> script callback name

@@ -94,6 +94,32 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
                                                        a.empty() ? nullptr : a[0].dictionary()));
                                                }))
         && registered;
+    using TextOperation = std::string (CorvanaOAuth::*)(const pf::DictionaryRef&);
+    const std::pair<const char*, TextOperation> textOperations[] = {
+        { "convertAppIdJs", &CorvanaOAuth::convertAppIdJs },
+        { "authorizeInappWithParams", &CorvanaOAuth::authorizeInappWithParams },
+        { "jsCallHandleOpenURLByOAuth", &CorvanaOAuth::jsCallHandleOpenURLByOAuth },
+    };
+    for (const auto& [name, operation] : textOperations) {
+        registered = module->transformNativeMethod(std::string(name) + ":", name,
+                                                   static_cast<int>(CorvanaType::String),
+                                                   { static_cast<int>(CorvanaType::Dictionary) },
+                                                   corvanaCallable(weak, [op = operation](CorvanaOAuth& session,
+                                                                                          const Arguments& a) {
+                                                       return pf::Value((session.*op)(a.empty() ? nullptr
+                                                                                                 : a[0].dictionary()));
+                                                   }))
+            && registered;
+    }
+    registered = module->transformNativeMethod("registZZAPIWithZZAppId:", "registZZAPIWithZZAppId",
+                                               static_cast<int>(CorvanaType::Void),
+                                               { static_cast<int>(CorvanaType::Dictionary) },
+                                               corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments& a) {
+                                                   session.registZZAPIWithZZAppId(a.empty() ? nullptr
+                                                                                            : a[0].dictionary());
+                                                   return pf::Value();
+                                               }))
+        && registered;
     registered = runEnv.registNativeObj(module) && registered;
     registered = runEnv.registNativeObj(OpenApi::openApiModule()) && registered;
     return runEnv.registNativeObj(OpenApi::openapiModule()) && registered;

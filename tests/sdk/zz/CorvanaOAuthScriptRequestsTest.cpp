@@ -163,6 +163,11 @@ TEST_F(SessionScripts, AppSwitchModulesAnswerTheScripts)
         { "String(openApi.handleOpenUrlJudge(JSON.stringify({ urlStr: 'not a url' })))", "NO" },
         { "String(openapi.openURL(JSON.stringify({ url: 'nobody://here' })))", "false" },
         { "String(openapi.saveDictionaryByGeneralPastboardWithSchema(JSON.stringify({ appid: '1' })))", "null" },
+        { "String(oauth.convertAppIdJs(JSON.stringify({ appid: '101452831' })))", "101452831" },
+        { "String(oauth.convertAppIdJs(JSON.stringify({ appid: 'x' })))", "" },
+        { "String(oauth.authorizeInappWithParams(JSON.stringify({ firstCallapp: 'Plaza' })))", "0" },
+        { "String(oauth.jsCallHandleOpenURLByOAuth(JSON.stringify({ urlStr: '%FF' })))", "NO" },
+        { "String(oauth.jsCallHandleOpenUrlByOpenApi(JSON.stringify({ urlStr: 'corvana1%3A%2F%2Fpzapp' })))", "NO" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.script);
