@@ -1,0 +1,223 @@
+#pragma once
+
+// The ZZ sign-in session an application holds: its app id, the token, open id
+// and expiry of the signed-in user, and the ZZ Connect calls made on the
+// user's behalf. Every call lives in the session's request table from sending
+// until its answer is handed on or it is cancelled.
+//
+// Main queue only. Answers come back on the main queue, never inside the call
+// that sent them. The delegate is not retained.
+//
+// FIXME: the token, open id and expiry are the fields set here; the scripted
+// login that fills them runs elsewhere for now.
+
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/URL.h"
+#include "sdk/zz/APIBase.h"
+#include "sdk/zz/CVAPIRequest.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CorvanaJSRunEnv;
+class CorvanaOAuth;
+
+// What the session tells the application. Every callback has an empty
+// default, so a delegate implements only what it wants to hear.
+class CorvanaSessionDelegate {
+public:
+    using Response = std::shared_ptr<APIResponse>;
+    virtual ~CorvanaSessionDelegate() = default;
+    virtual void corvanaDidLogin() {}
+    // `cancelled`: the user cancelled.
+    virtual void corvanaDidNotLogin(bool /*cancelled*/) {}
+    virtual void corvanaDidNotNetWork() {}
+    virtual void corvanaDidLogout() {}
+    // A named answer of the ZZ or Plaza app that is none of the operations below.
+    virtual void responseDidReceived(const Response&, const std::string& /*message*/) {}
+    // Answers of the ZZ Connect operations, named after their callbacks.
+    virtual void getUserInfoResponse(const Response&) {}
+    virtual void getUserInfoNotShowResponse(const Response&) {}
+    virtual void getVipInfoResponse(const Response&) {}
+    virtual void getVipRichInfoResponse(const Response&) {}
+    virtual void getListAlbumResponse(const Response&) {}
+    virtual void getListPhotoResponse(const Response&) {}
+    virtual void addShareResponse(const Response&) {}
+    virtual void uploadPicResponse(const Response&) {}
+    virtual void addAlbumResponse(const Response&) {}
+    virtual void addOneBlogResponse(const Response&) {}
+    virtual void addTopicResponse(const Response&) {}
+    virtual void checkPageFansResponse(const Response&) {}
+    virtual void matchNickTipsResponse(const Response&) {}
+    virtual void getIntimateFriendsResponse(const Response&) {}
+    virtual void sendStoryResponse(const Response&) {}
+    virtual void setUserHeadpicResponse(const Response&) {}
+    virtual void cgiRequestDidResponse(CVAPIRequest&, const std::shared_ptr<APIResponse>&) {}
+    virtual void corvanaOAuthDidSendBodyData(CorvanaOAuth&, std::int64_t /*bytesWritten*/,
+                                             std::int64_t /*totalBytesWritten*/, std::int64_t /*totalExpected*/,
+                                             const pf::Value& /*userData*/)
+    {
+    }
+};
+
+class CorvanaOAuth : public pf::Object,
+                     public ICorvanaAPISession,
+                     public APIBaseDelegate,
+                     public CorvanaSessionDelegate {
+public:
+    CorvanaOAuth(std::string appId, std::weak_ptr<CorvanaSessionDelegate> delegate);
+    ~CorvanaOAuth() override;
+
+    const std::string& appId() const { return m_appId; }
+    std::weak_ptr<CorvanaSessionDelegate> sessionDelegate() const { return m_sessionDelegate; }
+    void setSessionDelegate(std::weak_ptr<CorvanaSessionDelegate> delegate) { m_sessionDelegate = std::move(delegate); }
+
+    const std::optional<std::string>& accessToken() const { return m_accessToken; }
+    void setAccessToken(std::optional<std::string> token) { m_accessToken = std::move(token); }
+    const std::optional<std::string>& openId() const { return m_openId; }
+    void setOpenId(std::optional<std::string> openId) { m_openId = std::move(openId); }
+    const std::optional<pf::Date>& expirationDate() const { return m_expirationDate; }
+    void setExpirationDate(std::optional<pf::Date> date) { m_expirationDate = date; }
+    const std::vector<std::string>& permissions() const { return m_permissions; }
+    void setPermissions(std::vector<std::string> permissions) { m_permissions = std::move(permissions); }
+    const std::string& redirectURI() const { return m_redirectURI; }
+    void setRedirectURI(std::string uri) { m_redirectURI = std::move(uri); }
+
+    const std::optional<std::string>& encryToken() const { return m_encryToken; }
+    void setEncryToken(std::optional<std::string> token) { m_encryToken = std::move(token); }
+
+    // The login outcome: the session tells its delegate.
+    void corvanaDidLogin() override;
+    void corvanaDidNotLogin(bool cancelled) override;
+    void corvanaDidNotNetWork() override;
+    // Every URL that reopens the application: the app-switch transport
+    // (and the Corvana app transport before it) reads it.
+    static bool HandleOpenURL(const pf::URL& url);
+    static bool CanHandleOpenURL(const pf::URL& url);
+    // Form encoding: letters, digits and "-._~" stay, a blank becomes "+",
+    // every other byte "%XX".
+    static std::string urlencode(std::string_view text);
+    // The scripts hand an app's answer back ("urlStr", form-encoded): "YES"
+    // when the app-switch transport read it.
+    std::string jsCallHandleOpenUrlByOpenApi(const pf::DictionaryRef& args);
+    // The converted app id; nothing when the id does not convert.
+    static std::optional<std::string> convertAppId(const std::string& appId);
+    // Script login operations of the module "oauth": the app-switch start
+    // ("1" or "0"), a browser answer handed back, the app id conversion and
+    // the share registration.
+    std::string authorizeInappWithParams(const pf::DictionaryRef& args);
+    std::string jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& args);
+    std::string convertAppIdJs(const pf::DictionaryRef& args);
+    void registZZAPIWithZZAppId(const pf::DictionaryRef& args);
+    // An answer URL the app-switch transport does not read itself.
+    bool handleOpenURL(const pf::URL& url);
+    bool oldCanhandleOpenURL(const pf::URL&) const { return false; }
+
+    // A token and an expiry later than now.
+    bool isSessionValid() const;
+    // Any open id, an empty one included.
+    bool isOpenIdValid() const { return m_openId.has_value(); }
+
+    // A request of the call layer filled with the parameters, when
+    // sendAPIRequest() takes it; else null.
+    std::shared_ptr<CVAPIRequest> cgiRequestWithURL(const std::string& url, const std::string& method,
+                                                    const pf::DictionaryRef& params,
+                                                    std::weak_ptr<CVAPIRequestDelegate> callback);
+    // Sends the request with the session's token, open id and app id. Refused
+    // (nothing sent) without a valid session and open id, when the request
+    // cannot load (loading, cancelled or answered already), without an
+    // absolute URL, or for a method other than GET or POST. The answer goes to
+    // the request, which hands it to the callback.
+    bool sendAPIRequest(const std::shared_ptr<CVAPIRequest>& request, std::weak_ptr<CVAPIRequestDelegate> callback);
+    void onCGIRequestDidResponse(const std::shared_ptr<APIResponse>& response);
+
+    // The first live request whose user data is this value is cancelled and
+    // dropped; NO when none carries it.
+    bool cancel(const pf::Value& userData);
+    void cancelWithRequestKey(const pf::Value& requestKey) override;
+    void deleteAPIRequestBySeq(const std::string& seq) override;
+    bool corvanaNeedPerformIncrAuth(const pf::ObjectRef&, const pf::ArrayRef&) override { return true; }
+    std::size_t liveRequestCount() const { return m_apiRequests.size(); }
+
+    // The session's module "oauth" with its script requests, after the
+    // modules every runtime has; false when one is refused.
+    bool jsRegister(CorvanaJSRunEnv& runEnv);
+
+    // Script requests. The answer of httpGet()/httpPost() waits in the
+    // bridge's response table under the script's callback name and the
+    // scripts are told; the request stays live until a delivery below
+    // fetches it. A callback name reaches the delegate only when it is one
+    // of the delegate's answer operations ("getUserInfoResponse:", …).
+    void httpGet(const pf::DictionaryRef& args);
+    void httpPost(const pf::DictionaryRef& args);
+    void localHttpCallback(const std::shared_ptr<APIResponse>& response);
+    void httpJsResponseCallback(const pf::DictionaryRef& args);
+    void httpJsResponseCallbackType2(const pf::DictionaryRef& args);
+    void httpJsResponseCallbackType3(const pf::DictionaryRef& args);
+    // Calls the named answer operation of the delegate; false for a name
+    // that is none of them.
+    static bool deliverNamedResponse(CorvanaSessionDelegate& delegate, std::string_view name,
+                                     const std::shared_ptr<APIResponse>& response);
+
+    // ZZ Connect operations carried out by the scripts: true when the
+    // scripts took the call. Parameters wait in the bridge's user table
+    // under the callback name.
+    bool getUserInfo();
+    bool getUserInfoNotShow();
+    bool getVipInfo();
+    bool getVipRichInfo();
+    bool getListAlbum();
+    bool getListPhotoWithParams(const pf::DictionaryRef& params);
+    bool addShareWithParams(const pf::DictionaryRef& params);
+    bool uploadPicWithParams(const pf::DictionaryRef& params);
+    bool addAlbumWithParams(const pf::DictionaryRef& params);
+    bool addOneBlogWithParams(const pf::DictionaryRef& params);
+    bool addTopicWithParams(const pf::DictionaryRef& params);
+    bool checkPageFansWithParams(const pf::DictionaryRef& params);
+    bool matchNickTips(const pf::DictionaryRef& params);
+    bool getIntimateFriends(const pf::DictionaryRef& params);
+    bool sendAPIJS(const pf::DictionaryRef& params, const std::string& key);
+    bool sendStory(const pf::DictionaryRef& params, const pf::ArrayRef& friendList);
+
+    // MD5 (lower-case hex) of the salted token, app id and open id; nothing
+    // while the token or the open id is missing.
+    std::optional<std::string> localEncrytedToken() const;
+    // "corvana<app id>://<redirect URI>".
+    std::string getOwnBaseUrl() const;
+
+    // A query's "name=value" pieces, values percent-decoded. A piece
+    // without exactly one "=", or whose value does not decode to UTF-8, is
+    // skipped; later names replace earlier ones.
+    static pf::DictionaryRef parseURLParams(std::string_view query);
+    static std::optional<std::string> stringByCVOSDKReplacingHtmlEscapes(const std::optional<std::string>& text);
+    // The JSON inside "callback( … );" (a JSONP answer) and inside
+    // "_Callback( … );", found only at the ends of the text (blanks around
+    // ignored); the text itself when it is not wrapped.
+    static std::string unwrapCallback(std::string_view message);
+    static std::string unwrapStatisCallback(std::string_view message);
+
+    void apiBaseDidSendBodyData(APIBase&, std::int64_t bytesWritten, std::int64_t totalBytesWritten,
+                                std::int64_t totalExpected) override;
+    void apiBaseDidWriteData(APIBase&, std::int64_t, std::int64_t, std::int64_t) override {}
+
+private:
+    void sendScriptRequest(const pf::DictionaryRef& args, const std::string& method, pf::DictionaryRef params);
+    bool scriptOperation(const std::string& function, const std::string& space, const std::string& callback,
+                         const pf::DictionaryRef& params);
+    std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
+
+    std::string m_appId;
+    std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;
+    std::optional<std::string> m_accessToken;
+    std::optional<std::string> m_openId;
+    std::optional<pf::Date> m_expirationDate;
+    std::string m_redirectURI;
+    std::vector<std::string> m_permissions;
+    std::optional<std::string> m_encryToken;
+    std::map<std::string, std::shared_ptr<APIBase>> m_apiRequests;
+    std::map<std::string, std::string> m_callbacks; // sequence text -> script callback name
+};
