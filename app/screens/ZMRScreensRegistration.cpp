@@ -16,7 +16,11 @@
 #include "app/screens/ZMRMenuViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRPrizeBuyViewController.h"
 #include "app/screens/ZMRPrizeDetailsController.h"
+#include "app/screens/ZMRPrizeListViewController.h"
+#include "app/screens/ZMRPrizeSearchController.h"
+#include "app/screens/ZMRPrizeViewController.h"
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishItemView.h"
@@ -198,7 +202,6 @@ void registerPrizeDetails()
     KRDOMViewClass::registerClass("KRButton", [](const pf::Rect& frame) { return std::make_shared<KRButton>(frame); });
 }
 
-}
 
 // The sign-in screen, the browser, the choice prompt and the picture viewer.
 void registerSignInBrowserPromptAndViewer()
@@ -231,6 +234,53 @@ void registerSignInBrowserPromptAndViewer()
         .readonlyProperty("images", &ZMRImageViewController::images)
         .readonlyProperty("pageIndex", &ZMRImageViewController::pageIndex)
         .action("doImageAction", &ZMRImageViewController::doImageAction)
+        .commit();
+}
+
+// The prize grid and list, the prize screens and the exchange form.
+void registerPrizeScreens()
+{
+    // The product a prize source asks for, kept with its query values.
+    pf::ClassExtension<ZMRPrizeSearchDataSource>()
+        .property("productId", +[](const ZMRPrizeSearchDataSource& s) -> pf::Value { return s.queryValue("productId"); },
+                  +[](ZMRPrizeSearchDataSource& s, const pf::Value& v) {
+                      if (v.isNilOrNull())
+                          s.queryValues()->remove("productId");
+                      else
+                          s.queryValues()->set("productId", v.isString() ? v : pf::Value(v.description()));
+                  })
+        .commit();
+    pf::ClassBuilder<ZMRPrizeSearchController>("ZMRPrizeSearchController")
+        .superclass<KRContainerDataController>()
+        .property("dataSource", &KRDataController::dataSource, &KRDataController::setDataSource)
+        .weakProperty("delegate", &KRDataController::delegate, &KRDataController::setDelegate)
+        .commit();
+    pf::ClassBuilder<ZMRPrizeListViewController>("ZMRPrizeListViewController")
+        .superclass<ZMRViewController>()
+        .property("dataController", &ZMRPrizeListViewController::dataController,
+                  &ZMRPrizeListViewController::setDataController)
+        .commit();
+    pf::ClassBuilder<ZMRPrizeViewController>("ZMRPrizeViewController")
+        .superclass<ZMRViewController>()
+        .property("detailsController", &ZMRPrizeViewController::detailsController,
+                  &ZMRPrizeViewController::setDetailsController)
+        .commit();
+    pf::ClassBuilder<ZMRPrizeDetailsViewController>("ZMRPrizeDetailsViewController")
+        .superclass<ZMRPrizeViewController>()
+        .commit();
+    pf::ClassBuilder<ZMRPrizeBuyViewController>("ZMRPrizeBuyViewController")
+        .superclass<ZMRViewController>()
+        .readonlyProperty("dataItem", &ZMRPrizeBuyViewController::dataItem)
+        .property("contentView", &ZMRPrizeBuyViewController::contentView, &ZMRPrizeBuyViewController::setContentView)
+        .property("addressField", &ZMRPrizeBuyViewController::addressField, &ZMRPrizeBuyViewController::setAddressField)
+        .property("postCodeField", &ZMRPrizeBuyViewController::postCodeField,
+                  &ZMRPrizeBuyViewController::setPostCodeField)
+        .property("nameField", &ZMRPrizeBuyViewController::nameField, &ZMRPrizeBuyViewController::setNameField)
+        .property("phoneField", &ZMRPrizeBuyViewController::phoneField, &ZMRPrizeBuyViewController::setPhoneField)
+        .property("otherField", &ZMRPrizeBuyViewController::otherField, &ZMRPrizeBuyViewController::setOtherField)
+        .property("statusView", &ZMRPrizeBuyViewController::statusView, &ZMRPrizeBuyViewController::setStatusView)
+        .action("doSubmitAction", &ZMRPrizeBuyViewController::doSubmitAction)
+        .action("doCancelInputAction", &ZMRPrizeBuyViewController::doCancelInputAction)
         .commit();
 }
 
@@ -280,7 +330,7 @@ void registerScreensClasses()
     registerSmallWidgets();
     registerMonthLedger();
     registerPrizeDetails();
-}
 
     registerSignInBrowserPromptAndViewer();
+    registerPrizeScreens();
 }
