@@ -5,6 +5,7 @@
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
@@ -284,6 +285,12 @@ void registerPrizeScreens()
         .commit();
 }
 
+// The follow list's controller (its source is registered with the lists).
+void registerFollowList()
+{
+    pf::ClassBuilder<ZMRConcernController>("ZMRConcernController").superclass<KRDocumentDataController>().commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -333,4 +340,5 @@ void registerScreensClasses()
 
     registerSignInBrowserPromptAndViewer();
     registerPrizeScreens();
+    registerFollowList();
 }
