@@ -33,11 +33,22 @@ void ZMRPrizeListViewController::krContainerDataControllerItemViewControllerDoAc
     else
         return;
     auto keep = shared_from_this();
-    const pf::URL* base = url() ? &*url() : nullptr;
-    auto target = URLWithString("prizelist/prize-details", base, pf::Value(pf::Dictionary::create({{"pid", text}})));
+    auto base = stackURL();
+    auto target = URLWithString("prizelist/prize-details", base ? &*base : nullptr,
+                                pf::Value(pf::Dictionary::create({{"pid", text}})));
     if (!target) {
         pf::log("ZMRPrizeListViewController: no details address for pid %s", text.c_str());
         return;
     }
     openUrl(*target, true);
+}
+
+std::optional<pf::URL> ZMRPrizeListViewController::stackURL() const
+{
+    // Opened through the drawer's own scheme ("fold:///center/prizelist"),
+    // the address names no place in the root stack, where the details must
+    // go one level below the list: that place is the list's root address.
+    if (url() && url()->scheme() == "root")
+        return url();
+    return pf::URL::create(kRootURL);
 }

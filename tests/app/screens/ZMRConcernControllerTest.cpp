@@ -36,6 +36,9 @@ protected:
     }
     void TearDown() override
     {
+        // Alerts are the screen's, not the fixture's: none may reach the next test.
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
         controller.reset();
         table.reset();
         AppScreenTest::TearDown();

@@ -9,6 +9,7 @@
 #include "framework/db/KRSqliteBinding.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/controls/TextField.h"
 #include "platform/foundation/Collections.h"
 
@@ -20,6 +21,13 @@ constexpr long long kDemo = 10001;
 
 class PrizeBuyScreen : public AppScreenTest {
 protected:
+    // Alerts are the screen's, not the fixture's: none may reach the next test.
+    void TearDown() override
+    {
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        AppScreenTest::TearDown();
+    }
     std::string topURL() const
     {
         auto root = shell->rootViewController();
@@ -192,6 +200,47 @@ TEST_F(PrizeBuyScreen, ReturnWalksTheFieldsAndTheNoteEndsEditing)
     }
     for (const auto& field : fields)
         EXPECT_FALSE(field->isFirstResponder());
+}
+
+}
+
+namespace {
+
+TEST_F(PrizeBuyScreen, TheFormShrinksAboveTheKeyboardAndScrollsTheEditedFieldIntoView)
+{
+    ASSERT_TRUE(store->addPoints(kDemo, 5000));
+    auto form = openForm(prize(1), 5000);
+    ASSERT_TRUE(form);
+    auto content = form->contentView();
+    const double top = content->frame().y();
+    auto restHeight = [&] { return content->superview()->bounds().height() - top; };
+
+    auto phone = form->phoneField();
+    pf::Rect at = phone->convertRectToView(phone->bounds(), nullptr);
+    tap({at.midX(), at.midY()});
+    ASSERT_TRUE(phone->isFirstResponder());
+    EXPECT_EQ(content->frame().height(), restHeight() - 216) << "clear of the keyboard";
+    // The phone field's bottom plus 60 points shows above the keyboard.
+    const double expected = phone->frame().maxY() + 60 - content->bounds().height();
+    ASSERT_GT(expected, 0);
+    EXPECT_NEAR(content->contentOffset().y, expected, 0.5);
+    writePng("prize-buy-keyboard.png");
+
+    form->doCancelInputAction(nullptr);
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(content->frame().height(), restHeight());
+
+    // A field that stops editing within 0.1 s cancels its own scroll, and only its own.
+    content->setFrame({content->frame().x(), top, content->frame().width(), 200});
+    content->setContentOffset({0, 0});
+    form->textFieldDidBeginEditing(*phone);
+    form->textFieldDidEndEditing(*phone);
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(content->contentOffset().y, 0);
+    form->textFieldDidBeginEditing(*phone);
+    form->textFieldDidEndEditing(*form->addressField());
+    EXPECT_TRUE(settle());
+    EXPECT_GT(content->contentOffset().y, 0);
 }
 
 }

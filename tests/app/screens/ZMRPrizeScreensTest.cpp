@@ -12,6 +12,8 @@
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRContainerView.h"
 #include "framework/dom/KRDOMElement.h"
+#include "framework/ui/KRFoldViewController.h"
+#include "platform/controls/NavigationController.h"
 #include "platform/foundation/Collections.h"
 
 namespace {
@@ -164,6 +166,25 @@ TEST_F(PrizeScreens, ThePrizeScreenShowsItsProductAndBuysOnlyALoadedPrize)
     EXPECT_TRUE(settle());
     EXPECT_EQ(dataForKeyPath(shell->focusValueForKey("prize"), "pid").longLongValue(), 1);
     EXPECT_EQ(topURL().rfind("root:///root/fold/center/prize/prize-buy", 0), 0u) << topURL();
+}
+
+TEST_F(PrizeScreens, TheMenusPrizeEntryOpensTheList)
+{
+    auto root = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
+    auto drawer = std::dynamic_pointer_cast<KRFoldViewController>(root ? root->topViewController() : nullptr);
+    ASSERT_TRUE(drawer) << "the signed-in start page is the drawer";
+    drawer->focusLeft(false);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText("奖品"));
+    auto list = top<ZMRPrizeListViewController>();
+    ASSERT_TRUE(list);
+    EXPECT_EQ(topURL(), "fold:///center/prizelist");
+    EXPECT_EQ(drawer->centerViewController()->view()->frame().x(), 0) << "the drawer closed onto the list";
+    ASSERT_TRUE(waitFor([&] { return textFrame("帆布袋").has_value(); }));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText("帆布袋"));
+    EXPECT_TRUE(top<ZMRPrizeDetailsViewController>()) << topURL();
+    EXPECT_EQ(topURL(), "root:///root/fold/center/prizelist/prize-details?pid=2") << "one level below the drawer";
 }
 
 }
