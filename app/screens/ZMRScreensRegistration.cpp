@@ -203,7 +203,6 @@ void registerPrizeDetails()
     KRDOMViewClass::registerClass("KRButton", [](const pf::Rect& frame) { return std::make_shared<KRButton>(frame); });
 }
 
-
 // The sign-in screen, the browser, the choice prompt and the picture viewer.
 void registerSignInBrowserPromptAndViewer()
 {
@@ -238,9 +237,11 @@ void registerSignInBrowserPromptAndViewer()
         .commit();
 }
 
-// The prize grid and list, the prize screens and the exchange form.
-void registerPrizeScreens()
+// The prize grid and list, the prize screens, the exchange form and the
+// follow list's controller (its source is registered with the lists).
+void registerPrizeScreensAndFollowList()
 {
+    pf::ClassBuilder<ZMRConcernController>("ZMRConcernController").superclass<KRDocumentDataController>().commit();
     // The product a prize source asks for, kept with its query values.
     pf::ClassExtension<ZMRPrizeSearchDataSource>()
         .property("productId", +[](const ZMRPrizeSearchDataSource& s) -> pf::Value { return s.queryValue("productId"); },
@@ -283,12 +284,6 @@ void registerPrizeScreens()
         .action("doSubmitAction", &ZMRPrizeBuyViewController::doSubmitAction)
         .action("doCancelInputAction", &ZMRPrizeBuyViewController::doCancelInputAction)
         .commit();
-}
-
-// The follow list's controller (its source is registered with the lists).
-void registerFollowList()
-{
-    pf::ClassBuilder<ZMRConcernController>("ZMRConcernController").superclass<KRDocumentDataController>().commit();
 }
 
 }
@@ -337,8 +332,6 @@ void registerScreensClasses()
     registerSmallWidgets();
     registerMonthLedger();
     registerPrizeDetails();
-
     registerSignInBrowserPromptAndViewer();
-    registerPrizeScreens();
-    registerFollowList();
+    registerPrizeScreensAndFollowList();
 }
