@@ -100,3 +100,9 @@ void ZMRConcernDataSource::reloadDataObject()
         sections.push_back(other);
     m_sections = std::move(sections);
 }
+
+void ZMRConcernDataSource::removeSectionAtIndex(int index)
+{
+    if (index >= 0 && index < static_cast<int>(m_sections.size()))
+        m_sections.erase(m_sections.begin() + index);
+}

@@ -56,6 +56,9 @@ public:
 
     // Rebuilds the sections from the database, telling nobody.
     void reloadDataObject();
+    // Drops one section (a swiped-away last row), telling nobody; an index
+    // outside the sections does nothing.
+    void removeSectionAtIndex(int index);
 
 private:
     void dbChangedAction();

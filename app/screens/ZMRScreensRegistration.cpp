@@ -5,6 +5,7 @@
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRFeedDataSource.h"
@@ -21,8 +22,12 @@
 #include "app/screens/ZMRNickViewController.h"
 #include "app/screens/ZMRPageControl.h"
 #include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/ZMRPrizeBuyViewController.h"
 #include "app/screens/ZMRPrizeDetailsController.h"
+#include "app/screens/ZMRPrizeListViewController.h"
+#include "app/screens/ZMRPrizeSearchController.h"
 #include "app/screens/ZMRPrizeSearchDataSource.h"
+#include "app/screens/ZMRPrizeViewController.h"
 #include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
@@ -257,6 +262,55 @@ void registerNickAndProfileScreens()
         .commit();
 }
 
+// The prize grid and list, the prize screens, the exchange form and the
+// follow list's controller (its source is registered with the lists).
+void registerPrizeScreensAndFollowList()
+{
+    pf::ClassBuilder<ZMRConcernController>("ZMRConcernController").superclass<KRDocumentDataController>().commit();
+    // The product a prize source asks for, kept with its query values.
+    pf::ClassExtension<ZMRPrizeSearchDataSource>()
+        .property("productId", +[](const ZMRPrizeSearchDataSource& s) -> pf::Value { return s.queryValue("productId"); },
+                  +[](ZMRPrizeSearchDataSource& s, const pf::Value& v) {
+                      if (v.isNilOrNull())
+                          s.queryValues()->remove("productId");
+                      else
+                          s.queryValues()->set("productId", v.isString() ? v : pf::Value(v.description()));
+                  })
+        .commit();
+    pf::ClassBuilder<ZMRPrizeSearchController>("ZMRPrizeSearchController")
+        .superclass<KRContainerDataController>()
+        .property("dataSource", &KRDataController::dataSource, &KRDataController::setDataSource)
+        .weakProperty("delegate", &KRDataController::delegate, &KRDataController::setDelegate)
+        .commit();
+    pf::ClassBuilder<ZMRPrizeListViewController>("ZMRPrizeListViewController")
+        .superclass<ZMRViewController>()
+        .property("dataController", &ZMRPrizeListViewController::dataController,
+                  &ZMRPrizeListViewController::setDataController)
+        .commit();
+    pf::ClassBuilder<ZMRPrizeViewController>("ZMRPrizeViewController")
+        .superclass<ZMRViewController>()
+        .property("detailsController", &ZMRPrizeViewController::detailsController,
+                  &ZMRPrizeViewController::setDetailsController)
+        .commit();
+    pf::ClassBuilder<ZMRPrizeDetailsViewController>("ZMRPrizeDetailsViewController")
+        .superclass<ZMRPrizeViewController>()
+        .commit();
+    pf::ClassBuilder<ZMRPrizeBuyViewController>("ZMRPrizeBuyViewController")
+        .superclass<ZMRViewController>()
+        .readonlyProperty("dataItem", &ZMRPrizeBuyViewController::dataItem)
+        .property("contentView", &ZMRPrizeBuyViewController::contentView, &ZMRPrizeBuyViewController::setContentView)
+        .property("addressField", &ZMRPrizeBuyViewController::addressField, &ZMRPrizeBuyViewController::setAddressField)
+        .property("postCodeField", &ZMRPrizeBuyViewController::postCodeField,
+                  &ZMRPrizeBuyViewController::setPostCodeField)
+        .property("nameField", &ZMRPrizeBuyViewController::nameField, &ZMRPrizeBuyViewController::setNameField)
+        .property("phoneField", &ZMRPrizeBuyViewController::phoneField, &ZMRPrizeBuyViewController::setPhoneField)
+        .property("otherField", &ZMRPrizeBuyViewController::otherField, &ZMRPrizeBuyViewController::setOtherField)
+        .property("statusView", &ZMRPrizeBuyViewController::statusView, &ZMRPrizeBuyViewController::setStatusView)
+        .action("doSubmitAction", &ZMRPrizeBuyViewController::doSubmitAction)
+        .action("doCancelInputAction", &ZMRPrizeBuyViewController::doCancelInputAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -317,4 +371,5 @@ void registerScreensClasses()
     registerPrizeDetails();
     registerSignInBrowserPromptAndViewer();
     registerNickAndProfileScreens();
+    registerPrizeScreensAndFollowList();
 }
