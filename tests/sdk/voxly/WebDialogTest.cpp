@@ -1,6 +1,8 @@
 #include "VoxlyTestSupport.h"
 
 #include "platform/controls/ActivityIndicatorView.h"
+#include "platform/controls/Button.h"
+#include "platform/graphics/Image.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/host/HeadlessHost.h"
@@ -124,6 +126,8 @@ TEST_F(VoxlyWebDialog, BouncesInThenLoadsTheAuthorisationPage)
                          + VoxlySDK::escapeQueryValue(server.url("/voxly/authorized")) + "&scope=all&packagename="
                          + VoxlySDK::escapeQueryValue(*request->app()->bundleID) + "&key_hash=" + VoxlySDK::hashKey());
     EXPECT_FALSE(dialog->indicatorView()->isAnimating());
+    ASSERT_TRUE(dialog->closeButton()->currentImage());
+    EXPECT_EQ(dialog->closeButton()->currentImage()->size().width, 29);
     EXPECT_FALSE(pf::CookieStore::shared().cookiesForOrigin(origin()).empty());
 
     // Frame fill (gray 0.3 at 0.8 over white), its border, then the page.
@@ -132,7 +136,8 @@ TEST_F(VoxlyWebDialog, BouncesInThenLoadsTheAuthorisationPage)
     struct Probe {
         pf::Point at;
         pf::Rgba8 colour;
-    } probes[] = {{{5, 220}, {112, 112, 112, 255}}, {{10, 220}, {77, 77, 77, 255}}, {{160, 300}, {0, 0, 255, 255}}};
+    } probes[] = {{{5, 220}, {112, 112, 112, 255}}, {{10, 220}, {77, 77, 77, 255}}, {{160, 300}, {0, 0, 255, 255}},
+                      {{16.5, 28.5}, {0x33, 0x33, 0x33, 255}}, {{16.5, 23.5}, {255, 255, 255, 255}}};
     for (const auto& probe : probes)
         EXPECT_TRUE(frame.value()->pixelAtPoint(probe.at).near(probe.colour, 6)) << probe.at.x;
     if (HasFailure())
