@@ -198,8 +198,6 @@ void registerPrizeDetails()
     KRDOMViewClass::registerClass("KRButton", [](const pf::Rect& frame) { return std::make_shared<KRButton>(frame); });
 }
 
-}
-
 // The sign-in screen, the browser, the choice prompt and the picture viewer.
 void registerSignInBrowserPromptAndViewer()
 {
@@ -280,7 +278,5 @@ void registerScreensClasses()
     registerSmallWidgets();
     registerMonthLedger();
     registerPrizeDetails();
-}
-
     registerSignInBrowserPromptAndViewer();
 }

@@ -7,11 +7,15 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/net/CookieStore.h"
+#include "platform/net/TrustAnchors.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
 #include "sdk/voxly/VXAuthorizeWebView.h"
 #include "sdk/voxly/VoxlySDK3rdApp.h"
 #include "tools/testserver/TestServer.h"
+#include "tools/voxlyweb/VoxlyWebServer.h"
+
+#include <atomic>
 
 #include <cmath>
 
@@ -222,6 +226,69 @@ TEST(VoxlyRedirectDetector, TakesAnswersOnlyFromTheRedirectURI)
     auto info = VXAuthorizeWebView::outcomeOfNavigation(redirect + "?state=s#access_token=T&expires_in=60&uid=U", redirect)->info;
     EXPECT_EQ(info->string("uid"), "U");
     EXPECT_FALSE(info->contains("state"));
+}
+
+// The stand-in Voxly web server over https, trusted through its test CA:
+// "授权" signs in with the token it granted, "拒绝" answers its error, and
+// the revocation reaches it with the token escaped.
+TEST_F(VoxlyWebDialog, AuthorisesAgainstTheVoxlyWebStandIn)
+{
+    struct Done final : VoxlySDKRequestDelegate {
+        void didReceiveVoxlySDKResponse(const std::string& text, const std::optional<pf::Error>& error) override
+        {
+            body = error ? "error" : text;
+            done = true;
+        }
+        std::string body;
+        std::atomic<bool> done = false;
+    };
+    for (const char* link : {"授权", "拒绝"}) {
+        TearDown();
+        SetUp();
+        zmr::VoxlyWebServer web;
+        ASSERT_TRUE(web.isRunning());
+        std::string ca = std::filesystem::temp_directory_path() / ("zmr-voxlyweb-ca-" + std::to_string(getpid()) + ".pem");
+        ASSERT_TRUE(web.writeCA(ca));
+        pf::setExtraCAFile(ca);
+        struct Forget {
+            std::string path;
+            ~Forget()
+            {
+                pf::setExtraCAFile(std::nullopt);
+                std::filesystem::remove(path);
+            }
+        } forget{ca};
+        VoxlySDK::setServerOrigin(web.origin());
+        auto request = VXAuthorizeRequest::request();
+        request->redirectURI = web.redirectURL();
+        ASSERT_TRUE(VoxlySDK::sendRequest(request));
+        presentAndLoad();
+        EXPECT_EQ(dialog->webView()->url().rfind(web.origin() + "/oauth2/authorize?", 0), 0u) << dialog->webView()->url();
+        auto webOrigin = pf::CookieStore::originOfURL(web.origin()).value_or("");
+        EXPECT_EQ(pf::CookieStore::shared().cookiesForOrigin(webOrigin).size(), 1u);
+        ASSERT_TRUE(dialog->webView()->followLinkWithText(link));
+        ASSERT_TRUE(waitFor([&] { return !app->sdk->responses.empty(); })) << link;
+        auto response = std::dynamic_pointer_cast<VXAuthorizeResponse>(app->sdk->responses[0]);
+        ASSERT_TRUE(response);
+        EXPECT_TRUE(pf::CookieStore::shared().cookiesForOrigin(webOrigin).empty());
+        for (const auto& in : web.received())
+            EXPECT_NE(in.path, zmr::VoxlyWebServer::redirectPath()) << "the redirect page is never fetched";
+        if (std::string(link) == "拒绝") {
+            EXPECT_EQ(response->statusCode, -3);
+            EXPECT_EQ(app->sdk->userInfos[0]->string("error_code"), "21330");
+            continue;
+        }
+        EXPECT_EQ(response->statusCode, 0);
+        ASSERT_EQ(web.grantedTokens().size(), 1u);
+        EXPECT_EQ(response->accessToken, web.grantedTokens()[0]);
+        EXPECT_EQ(response->userID, zmr::VoxlyWebServer::uid());
+
+        auto revoke = std::make_shared<Done>();
+        VoxlySDK::logOutWithToken(*response->accessToken + "&x", revoke);
+        ASSERT_TRUE(waitFor([&] { return revoke->done.load(); }));
+        EXPECT_EQ(revoke->body, "{\"result\":true}");
+        EXPECT_EQ(web.received().back().target, "/oauth2/revokeoauth2?access_token=" + *response->accessToken + "%26x");
+    }
 }
 
 }
