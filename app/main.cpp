@@ -13,6 +13,8 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/URL.h"
+#include "platform/net/CookieStore.h"
 #include "platform/host/ApplicationMain.h"
 #include "platform/web/WebViewPages.h"
 #include "sdk/zz/CVOSDKServers.h"
@@ -30,6 +32,7 @@ struct Options {
     std::string resources = "resources";
     std::optional<std::string> server;
     std::optional<std::string> zzServer, zzServerHttps, zzAnalytics;
+    std::optional<std::string> voxlyServer;
     bool demo = false;
     bool verbose = false;
 };
@@ -45,6 +48,8 @@ constexpr const char* kHelp =
     "  --zz-server URL   send the ZZ SDK's http requests to this origin\n"
     "  --zz-server-https URL  send the ZZ SDK's https requests to this origin\n"
     "  --zz-analytics URL     send the SDK's usage reports to this origin\n"
+    "  --voxly-server URL     send the Voxly SDK's web authorisation and calls to this origin\n"
+    "                    (its redirect page moves there too)\n"
     "  --demo            sign in before launch (registering the demo account once)\n"
     "  --headless        start without a window, wait until start-up settled, end\n"
     "  --shot FILE.png   like --headless, then write the screen to FILE.png\n"
@@ -67,7 +72,7 @@ std::optional<Options> parse(const std::vector<std::string>& arguments)
         const std::string& a = arguments[i];
         bool hasValue = i + 1 < arguments.size();
         if ((a == "--resources" || a == "--server" || a == "--zz-server" || a == "--zz-server-https"
-             || a == "--zz-analytics") && !hasValue) {
+             || a == "--zz-analytics" || a == "--voxly-server") && !hasValue) {
             std::fprintf(stderr, "zomaru: %s needs a value (see zomaru --help)\n", a.c_str());
             return std::nullopt;
         }
@@ -81,6 +86,8 @@ std::optional<Options> parse(const std::vector<std::string>& arguments)
             options.zzServerHttps = arguments[++i];
         else if (a == "--zz-analytics")
             options.zzAnalytics = arguments[++i];
+        else if (a == "--voxly-server")
+            options.voxlyServer = arguments[++i];
         else if (a == "--demo")
             options.demo = true;
         else if (a == "--verbose" || a == "-v")
@@ -156,6 +163,14 @@ std::shared_ptr<ZMRShell> makeShell(std::vector<std::string>& arguments)
                      unwritable->description.c_str());
     if (!useZZServers(*options))
         return nullptr;
+    if (options->voxlyServer) {
+        auto origin = pf::CookieStore::originOfURL(*options->voxlyServer);
+        auto url = pf::URL::create(*options->voxlyServer);
+        if (!origin || !url || (url->path() != "" && url->path() != "/")) {
+            std::fprintf(stderr, "zomaru: --voxly-server %s: not an http or https origin\n", options->voxlyServer->c_str());
+            return nullptr;
+        }
+    }
     registerScreensClasses();
     registerDOMClasses();
     pf::useHtmlDocumentsInWebViews();
@@ -168,6 +183,8 @@ std::shared_ptr<ZMRShell> makeShell(std::vector<std::string>& arguments)
         std::fprintf(stderr, "zomaru: no usable cfg.plist in %s\n", options->resources.c_str());
         return nullptr;
     }
+    if (options->voxlyServer)
+        shell->useVoxlyServer(pf::CookieStore::originOfURL(*options->voxlyServer).value_or(""));
     if (options->verbose)
         printConfiguration(*shell);
     if (options->demo) {

@@ -16,7 +16,7 @@ zmr_install_stage
 
 build_app() {
   cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
-    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver
+    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp
 }
 zmr_stage app-build "Building (a few minutes the first time)…" build_app
 
@@ -42,7 +42,10 @@ zz=$!
 analytics_log=$zmr_logs/analyticsserver.log
 build/app/tools/analyticsserver/analyticsserver --port 0 >"$analytics_log" 2>&1 &
 analytics=$!
-trap 'kill "$server" "$zz" "$analytics" 2>/dev/null; wait "$server" "$zz" "$analytics" 2>/dev/null' EXIT
+voxly_log=$zmr_logs/voxlyweb.log
+build/app/tools/voxlyweb/voxlyweb --cert-out "$server_data/voxly-test-ca.pem" >"$voxly_log" 2>&1 &
+voxly=$!
+trap 'kill "$server" "$zz" "$analytics" "$voxly" 2>/dev/null; wait "$server" "$zz" "$analytics" "$voxly" 2>/dev/null' EXIT
 
 url=""
 for _ in $(seq 100); do
@@ -68,9 +71,11 @@ for _ in $(seq 100); do
 done
 zz_http=$(sed -n 1p "$zz_log")
 zz_https=$(sed -n 2p "$zz_log")
+ca_file="$server_data/test-cas.pem"
+: >"$ca_file"
 if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
   echo "Local ZZ server: $zz_http $zz_https"
-  export ZMR_CA_FILE="$server_data/zz-test-ca.pem"
+  cat "$server_data/zz-test-ca.pem" >>"$ca_file"
   zz_args=(--zz-server "$zz_http" --zz-server-https "$zz_https")
 else
   echo "The local ZZ server did not start:" >&2
@@ -90,6 +95,36 @@ if [ -n "${analytics_url:-}" ]; then
 else
   echo "The local analytics server did not start:" >&2
   cat "$analytics_log" >&2
+fi
+
+# The Voxly web stand-in prints its https origin; the program's Voxly
+# authorisation page, redirect page and calls go there, trusted through its
+# test CA (in the same file as the ZZ one).
+for _ in $(seq 100); do
+  [ -s "$voxly_log" ] && break
+  kill -0 "$voxly" 2>/dev/null || break
+  sleep 0.1
+done
+voxly_url=$(sed -n 1p "$voxly_log")
+if [[ "$voxly_url" == https://* ]]; then
+  echo "Local Voxly web server: $voxly_url"
+  cat "$server_data/voxly-test-ca.pem" >>"$ca_file"
+  zz_args+=(--voxly-server "$voxly_url")
+else
+  echo "The local Voxly web server did not start:" >&2
+  cat "$voxly_log" >&2
+fi
+[ -s "$ca_file" ] && export ZMR_CA_FILE="$ca_file"
+
+# The Natter stand-in is installed for this user; what the program sends it
+# lands in build/logs/natter-inbox and its answer is printed to natterapp.log.
+natter_inbox=$PWD/$zmr_logs/natter-inbox
+mkdir -p "$natter_inbox"
+if build/app/tools/natterapp/natterapp --install --script ok --inbox "$natter_inbox" >"$zmr_logs/natterapp.log" 2>&1; then
+  echo "Natter stand-in installed; posts sent to it land in $natter_inbox"
+else
+  echo "The Natter stand-in could not be installed:" >&2
+  cat "$zmr_logs/natterapp.log" >&2
 fi
 
 # Without a position of its own the program stands at the demo world's city

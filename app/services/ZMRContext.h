@@ -13,6 +13,7 @@
 #include "framework/db/Forward.h"
 #include "platform/foundation/Location.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/Forward.h"
 #include "platform/ui/Forward.h"
 
 #include <memory>
@@ -34,6 +35,15 @@ public:
     // back as a URL to the application, which signs in from there.
     virtual void zzLogin() = 0;
     virtual void voxlyLogin() = 0;
+    // Whether Natter is installed and takes our messages; when it cannot and
+    // `alert` is set, an alert says why.
+    virtual bool canSendNatterWithAlert(bool alert) = 0;
+    // Sends a post to Natter: "<title>\n<body>" as text, or with an image a
+    // picture message (JPEG of quality 0.8, a thumbnail at most 160 points
+    // wide and 32 KiB). A missing title or body counts as "". Answers the
+    // SDK's verdict.
+    virtual bool sendNatterWithTitle(const std::optional<std::string>& title, const std::optional<std::string>& body,
+                                     const pf::ImageRef& image, int scene) = 0;
     // Stores the user id (a number or a text, as the server sent it; nil
     // signs out) and token, drops the per-user database, resets the follow
     // list version, sends the follow-list and points tasks for a new user and

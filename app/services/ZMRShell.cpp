@@ -127,8 +127,6 @@ void ZMRShell::logout(bool animated)
 
 void ZMRShell::zzLogin() { pf::log("zzLogin: the ZZ sign-in is not available yet"); }
 
-void ZMRShell::voxlyLogin() { pf::log("voxlyLogin: the Voxly sign-in is not available yet"); }
-
 void ZMRShell::sendTask(const pf::Protocol* taskType, pf::ObjectRef task)
 {
     std::static_pointer_cast<KRTask>(task)->setSource(shared_from_this());

@@ -16,13 +16,24 @@
 // and points tasks); the root controller fills the window.
 
 #include "app/services/ZMRContext.h"
+#include "framework/core/IKRTask.h"
 #include "framework/core/KRShell.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "sdk/natter/NTApi.h"
+#include "sdk/voxly/VoxlySDK.h"
 
 #include <cstdint>
 #include <vector>
 
-class ZMRShell : public KRShell, public ZMRContext, public pf::ApplicationDelegate {
+class KRAlertView;
+class ZMRTokenTask;
+
+class ZMRShell : public KRShell,
+                 public ZMRContext,
+                 public pf::ApplicationDelegate,
+                 public VoxlySDKDelegate,
+                 public NTApiDelegate,
+                 public IKRUplinkTaskDelegate {
 public:
     static std::shared_ptr<ZMRShell> create(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle);
     // From the main bundle's "cfg.plist"; with `server` (the API address of
@@ -69,9 +80,30 @@ public:
     void toRootViewController(bool animated) override;
     std::shared_ptr<pf::ViewController> topPresentViewController() override;
     void logout(bool animated) override;
-    // Until the ZZ and Voxly sign-ins are built, both only log a line.
+    // Until the ZZ sign-in is built, it only logs a line.
     void zzLogin() override;
+    // Sends a Voxly authorisation for the redirect page (Info.plist
+    // "Voxly.redirectUrl", or the page on the origin of useVoxlyServer()).
     void voxlyLogin() override;
+    bool canSendNatterWithAlert(bool alert) override;
+    bool sendNatterWithTitle(const std::optional<std::string>& title, const std::optional<std::string>& body,
+                             const pf::ImageRef& image, int scene) override;
+    // Points the Voxly SDK's servers at `origin` and the redirect page at the
+    // same path on it.
+    void useVoxlyServer(const std::string& origin);
+
+    // VoxlySDKDelegate: an authorisation answer with a token signs in (or
+    // binds, when signed in) through the server; anything else is ignored.
+    void didReceiveVoxlyRequest(const std::shared_ptr<VXBaseRequest>&) override {}
+    void didReceiveVoxlyResponse(const std::shared_ptr<VXBaseResponse>& response) override;
+    // IKRUplinkTaskDelegate: the outcome of the Voxly token tasks; other
+    // task types are ignored.
+    void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
+                                       const pf::Protocol* taskType) override;
+    void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
+                                      const pf::Protocol* taskType) override;
+    // The "验证中..." toast while a token is with the server; null otherwise.
+    const std::shared_ptr<KRAlertView>& loadingView() const { return m_loadingView; }
     void setAuth(const pf::Value& uid, const std::optional<std::string>& token) override;
 
     void startLocation() override;
@@ -120,10 +152,17 @@ private:
     void loadMainWindow();
     void loadStyles();
     void openStartPage();
+    void registerPeers();
+    // Shows "验证中..." (closing an earlier one) and sends the token task.
+    void handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf::Protocol* taskType);
+    void closeLoadingView();
 
     std::optional<pf::Location> m_location;
     KRDBContextRef m_appDBContext;
     KRDBContextRef m_userDBContext;
     bool m_hasConcernChanged = false;
     pf::WindowRef m_window;
+    std::shared_ptr<KRAlertView> m_loadingView;
+    unsigned m_loadingGeneration = 0; // a delayed show runs only for the toast it was made for
+    std::optional<std::string> m_voxlyRedirectURL;
 };

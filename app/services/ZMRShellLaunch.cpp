@@ -131,10 +131,10 @@ bool ZMRShell::applicationDidFinishLaunchingWithOptions(pf::Application& applica
     loadMainWindow();
     application.registerForRemoteNotificationTypes(pf::RemoteNotificationType::Badge | pf::RemoteNotificationType::Sound
                                                    | pf::RemoteNotificationType::Alert);
-    // Voxly's registration and the ZZ login object come with their SDKs.
+    registerPeers();
+    // The ZZ login object comes with its SDK.
     pf::Value info = bundle() ? pf::Value(bundle()->infoDictionary()) : pf::Value();
-    pf::log("Voxly app key \"%s\" and ZZ app id \"%s\": their SDKs are not part of this build",
-            dataForKeyPath(info, "Voxly.appkey").stringOr().c_str(), dataForKeyPath(info, "ZZ.appid").stringOr().c_str());
+    pf::log("ZZ app id \"%s\": its SDK is not part of this build", dataForKeyPath(info, "ZZ.appid").stringOr().c_str());
     loadStyles();
     // Screens' "openUrl" actions leave the program through the platform.
     KRViewController::setExternalOpener([](const pf::URL& url) { return pf::Application::shared().openURL(url); });
@@ -262,12 +262,13 @@ void ZMRShell::applicationDidReceiveRemoteNotification(pf::Application&, const p
 bool ZMRShell::handleOpenURL(const pf::URL& url)
 {
     const std::string& scheme = url.scheme();
-    const char* peer = hasPrefix(scheme, "vx")                                  ? "Voxly"
-                       : hasPrefix(scheme, "nt")                                ? "Natter"
-                       : hasPrefix(scheme, "corvana") || hasPrefix(scheme, "ZZ") ? "ZZ"
-                                                                                 : nullptr;
-    if (peer)
-        pf::log("%s answer %s: its SDK is not part of this build", peer, url.absoluteString().c_str());
+    auto self = std::static_pointer_cast<ZMRShell>(shared_from_this());
+    if (hasPrefix(scheme, "vx"))
+        return VoxlySDK::handleOpenURL(url, self);
+    if (hasPrefix(scheme, "nt"))
+        return NTApi::handleOpenURL(url, self);
+    if (hasPrefix(scheme, "corvana") || hasPrefix(scheme, "ZZ"))
+        pf::log("ZZ answer %s: its SDK is not part of this build", url.absoluteString().c_str());
     return true;
 }
 

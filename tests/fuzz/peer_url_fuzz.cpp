@@ -1,14 +1,16 @@
 // Links: voxly_sdk natter_sdk
 // Hands arbitrary text to both SDKs as a URL another app opened, and to the
-// Voxly query helpers. Nothing may crash or leak; with no request sent, the
+// Voxly query helpers and the web dialog's redirect detector. Nothing may crash or leak; with no request sent, the
 // Voxly delegate never hears of an answer; the Natter delegate hears only
 // of authorisation callbacks (no record waits on the boards); URLs over
 // 64 KiB are not taken.
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
+#include "platform/net/CookieStore.h"
 #include "sdk/natter/NTApi.h"
 #include "sdk/voxly/VXBaseRequest.h"
+#include "sdk/voxly/VXAuthorizeWebView.h"
 #include "sdk/voxly/VXBaseResponse.h"
 #include "sdk/voxly/VoxlySDK.h"
 
@@ -54,6 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     VoxlySDK::queryValueWithName("id", text);
     VoxlySDK::queryValueWithName(text.substr(0, 8), text);
     VoxlySDK::queryDictionaryOfURLQuery(text);
+    // An answer only ever comes from the redirect page itself.
+    static const std::string redirect = "https://app.test/voxly/done";
+    if (VXAuthorizeWebView::outcomeOfNavigation(text, redirect)
+        && pf::CookieStore::originOfURL(text) != std::optional<std::string>("https://app.test:443"))
+        std::abort();
     auto url = pf::URL::create(text);
     if (!url)
         return 0;

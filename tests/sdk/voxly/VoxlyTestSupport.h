@@ -35,9 +35,12 @@ public:
     void didReceiveVoxlyResponse(const std::shared_ptr<VXBaseResponse>& response) override
     {
         responses.push_back(response);
+        // Read while delivered: the board it comes from is removed afterwards.
+        userInfos.push_back(response->userInfo());
     }
     std::vector<std::shared_ptr<VXBaseRequest>> requests;
     std::vector<std::shared_ptr<VXBaseResponse>> responses;
+    std::vector<pf::DictionaryRef> userInfos;
 };
 
 class AppRecorder final : public pf::ApplicationDelegate {
