@@ -64,7 +64,7 @@ public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int) override;
 };
 
-inline bool runMainUntil(const std::function<bool()>& predicate, double seconds = 10)
+inline bool runMainUntil(const std::function<bool()>& predicate, double seconds = 60)
 {
     return pf::RunLoop::main().runUntil(predicate, pf::Seconds(seconds));
 }
