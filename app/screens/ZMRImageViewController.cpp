@@ -21,10 +21,6 @@ namespace {
 constexpr int kPageTag = 200;
 constexpr int kImageTag = 100;
 
-void showAlert(const std::string& message)
-{
-    std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
-}
 
 // "pageIndex" as a number or a decimal text; 0 for anything else.
 long long indexValue(const pf::Value& value)

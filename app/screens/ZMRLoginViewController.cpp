@@ -10,16 +10,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 
-namespace {
-
-void showAlert(const std::string& message)
-{
-    auto alert = std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{});
-    alert->show();
-}
-
-}
-
 void ZMRLoginViewController::loginAction(const pf::ObjectRef&)
 {
     std::string account = pf::trimWhitespaceAndNewlines(m_accountField ? m_accountField->text() : std::string());

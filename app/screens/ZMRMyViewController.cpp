@@ -32,11 +32,6 @@ bool hasCamera()
     return pf::ImagePickerController::isSourceTypeAvailable(pf::ImagePickerSourceType::Camera);
 }
 
-void showAlert(const std::string& message)
-{
-    std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
-}
-
 }
 
 void ZMRMyViewController::setCameraAvailableForTesting(std::function<bool()> available)
@@ -141,21 +136,12 @@ void ZMRMyViewController::doSaveAction(const pf::ObjectRef&)
         showAlert(*check.refusal);
         return;
     }
-    auto context = this->context();
-    auto self = weak_from_this().lock();
-    if (!context || !self)
-        return;
-    setSending(true);
     auto task = std::make_shared<ZMRUpdateUserTask>();
-    task->setSource(self);
-    task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
     task->setNick(check.nick);
     task->setLogoImage(logoImage());
-    if (!context->handle(proto::IZMRUpdateUserTask(), task, 0)) {
-        // Nobody took it, so no answer will come to give the form back.
-        pf::log("%s: no service takes IZMRUpdateUserTask", screenClassName().c_str());
+    setSending(true);
+    if (!sendFormTask(proto::IZMRUpdateUserTask(), task))
         setSending(false);
-    }
 }
 
 void ZMRMyViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,

@@ -12,15 +12,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/ui/PerformRequest.h"
 
-namespace {
-
-void showAlert(const std::string& message)
-{
-    std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
-}
-
-}
-
 void ZMRNickViewController::viewDidLoad()
 {
     ZMRViewController::viewDidLoad();
@@ -52,20 +43,11 @@ void ZMRNickViewController::doSubmitAction(const pf::ObjectRef&)
         showAlert(*check.refusal);
         return;
     }
-    auto context = this->context();
-    auto self = weak_from_this().lock();
-    if (!context || !self)
-        return;
-    setSending(true);
     auto task = std::make_shared<ZMRUpdateUserTask>();
-    task->setSource(self);
-    task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
     task->setNick(check.nick);
-    if (!context->handle(proto::IZMRUpdateUserTask(), task, 0)) {
-        // Nobody took it, so no answer will come to give the form back.
-        pf::log("%s: no service takes IZMRUpdateUserTask", screenClassName().c_str());
+    setSending(true);
+    if (!sendFormTask(proto::IZMRUpdateUserTask(), task))
         setSending(false);
-    }
 }
 
 void ZMRNickViewController::doLogoutAction(const pf::ObjectRef&)

@@ -22,11 +22,6 @@ namespace {
 
 constexpr int kAlreadyExchanged = 15366;
 
-void showAlert(const std::string& message)
-{
-    std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
-}
-
 }
 
 long long ZMRPrizeBuyViewController::pointsLeft(long long balance, long long price)

@@ -14,15 +14,6 @@
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 
-namespace {
-
-void showAlert(const std::string& message)
-{
-    std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
-}
-
-}
-
 ZMRRegisterViewController::Fields ZMRRegisterViewController::sentFields(const Fields& typed)
 {
     return {pf::trimWhitespaceAndNewlines(typed.account), typed.password, pf::trimWhitespaceAndNewlines(typed.nick)};
@@ -82,22 +73,13 @@ void ZMRRegisterViewController::doCommitAction(const pf::ObjectRef&)
         showAlert(*message);
         return;
     }
-    auto context = this->context();
-    auto self = weak_from_this().lock();
-    if (!context || !self)
-        return;
-    setSending(true);
     auto task = std::make_shared<ZMRRegisterTask>();
-    task->setSource(self);
-    task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
     task->setAccount(sent.account);
     task->setPassword(sent.password);
     task->setNick(sent.nick);
-    if (!context->handle(proto::IZMRRegisterTask(), task, 0)) {
-        // Nobody took it, so no answer will come to give the form back.
-        pf::log("%s: no service takes IZMRRegisterTask", screenClassName().c_str());
+    setSending(true);
+    if (!sendFormTask(proto::IZMRRegisterTask(), task))
         setSending(false);
-    }
 }
 
 void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol*)

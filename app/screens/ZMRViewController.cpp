@@ -1,8 +1,11 @@
 #include "app/screens/ZMRViewController.h"
 
 #include "app/screens/ZMRPublishView.h"
+#include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
+#include "framework/core/KRTask.h"
 #include "framework/core/QueryValue.h"
+#include "platform/controls/AlertView.h"
 #include "platform/foundation/Log.h"
 
 ZMRViewController::~ZMRViewController()
@@ -83,4 +86,23 @@ void ZMRViewController::viewDidDisappear(bool animated)
 {
     KRViewController::viewDidDisappear(animated);
     logStep("viewDidDisappear");
+}
+
+void ZMRViewController::showAlert(const std::string& message)
+{
+    std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
+}
+
+bool ZMRViewController::sendFormTask(const pf::Protocol* taskType, const std::shared_ptr<KRUplinkTask>& task)
+{
+    auto context = this->context();
+    auto self = weak_from_this().lock();
+    if (!context || !self)
+        return false;
+    task->setSource(self);
+    task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
+    if (context->handle(taskType, task, 0))
+        return true;
+    pf::log("%s: no service takes %s", screenClassName().c_str(), taskType->name().c_str());
+    return false;
 }

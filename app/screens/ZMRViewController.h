@@ -46,6 +46,12 @@ protected:
     // The registered class name of the screen, recorded while the object is
     // whole: a destructor sees only the base.
     const std::string& screenClassName();
+    // The forms' alert: the message alone with one "确定" button.
+    static void showAlert(const std::string& message);
+    // Hands `task` to the context with this screen as its source and
+    // delegate; false, with a log line, when there is no context or no
+    // service takes it (so no answer will come to give the form back).
+    bool sendFormTask(const pf::Protocol* taskType, const std::shared_ptr<KRUplinkTask>& task);
 
 private:
     void logStep(const char* step);
