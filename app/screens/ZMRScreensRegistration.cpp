@@ -4,6 +4,7 @@
 #include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
+#include "app/screens/ZMRCenterViewController.h"
 #include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
@@ -29,6 +30,9 @@
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRPrizeViewController.h"
 #include "app/screens/ZMRProcessView.h"
+#include "app/screens/ZMRPublishCheapViewController.h"
+#include "app/screens/ZMRPublishController.h"
+#include "app/screens/ZMRPublishFeedViewController.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRRImageButton.h"
@@ -311,6 +315,36 @@ void registerPrizeScreensAndFollowList()
         .commit();
 }
 
+// The publish form, its two screens and the drawer's centre pane.
+void registerPublishScreens()
+{
+    using Form = ZMRPublishController;
+    pf::ClassBuilder<Form>("ZMRPublishController")
+        .superclass<KRController>()
+        .weakProperty("delegate", &Form::delegate, &Form::setDelegate)
+        .property("contentView", &Form::contentView, &Form::setContentView)
+        .property("statusView", &Form::statusView, &Form::setStatusView)
+        .property("keyboardController", &Form::keyboardController, &Form::setKeyboardController)
+        .property("bodyTextView", &Form::bodyTextView, &Form::setBodyTextView)
+        .property("imageViews", &Form::imageViews, &Form::setImageViews)
+        .property("payMoneyField", &Form::payMoneyField, &Form::setPayMoneyField)
+        .property("expendMoneyField", &Form::expendMoneyField, &Form::setExpendMoneyField)
+        .property("keyboardView", &Form::keyboardView, &Form::setKeyboardView)
+        .property("tagController", &Form::tagController, &Form::setTagController)
+        .property("voxlyButton", &Form::voxlyButton, &Form::setVoxlyButton)
+        .property("zzButton", &Form::zzButton, &Form::setZzButton)
+        .property("natappButton", &Form::natappButton, &Form::setNatappButton)
+        .action("imageAction", &Form::imageAction)
+        .action("publishAction", &Form::publishAction)
+        .action("doVoxlyAction", &Form::doVoxlyAction)
+        .action("doZZAction", &Form::doZZAction)
+        .action("doNatterAction", &Form::doNatterAction)
+        .commit();
+    pf::ClassBuilder<ZMRPublishFeedViewController>("ZMRPublishFeedViewController").superclass<ZMRViewController>().commit();
+    pf::ClassBuilder<ZMRPublishCheapViewController>("ZMRPublishCheapViewController").superclass<ZMRViewController>().commit();
+    pf::ClassBuilder<ZMRCenterViewController>("ZMRCenterViewController").superclass<KRContentViewController>().commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -372,4 +406,5 @@ void registerScreensClasses()
     registerSignInBrowserPromptAndViewer();
     registerNickAndProfileScreens();
     registerPrizeScreensAndFollowList();
+    registerPublishScreens();
 }
