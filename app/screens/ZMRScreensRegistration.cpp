@@ -4,6 +4,8 @@
 #include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
+#include "app/screens/ZMRClassifyController.h"
+#include "app/screens/ZMRClassifyItemControl.h"
 #include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
@@ -311,6 +313,24 @@ void registerPrizeScreensAndFollowList()
         .commit();
 }
 
+// The category chooser and its buttons.
+void registerCategoryChooser()
+{
+    pf::ClassBuilder<ZMRClassifyItemControl>("ZMRClassifyItemControl")
+        .superclass<pf::Button>()
+        .property("dataObject", &ZMRClassifyItemControl::dataObject, &ZMRClassifyItemControl::setDataObject)
+        .commit();
+    pf::ClassBuilder<ZMRClassifyController>("ZMRClassifyController")
+        .superclass<KRController>()
+        .property("contentView", &ZMRClassifyController::contentView, &ZMRClassifyController::setContentView)
+        .property("pageControl", &ZMRClassifyController::pageControl, &ZMRClassifyController::setPageControl)
+        .property("itemSize", &ZMRClassifyController::itemSize, &ZMRClassifyController::setItemSize)
+        .property("padding", &ZMRClassifyController::padding, &ZMRClassifyController::setPadding)
+        .property("itemPadding", &ZMRClassifyController::itemPadding, &ZMRClassifyController::setItemPadding)
+        .action("doPageChangedAction", &ZMRClassifyController::doPageChangedAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -372,4 +392,5 @@ void registerScreensClasses()
     registerSignInBrowserPromptAndViewer();
     registerNickAndProfileScreens();
     registerPrizeScreensAndFollowList();
+    registerCategoryChooser();
 }
