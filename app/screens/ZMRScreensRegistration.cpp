@@ -5,6 +5,8 @@
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCenterViewController.h"
+#include "app/screens/ZMRClassifyController.h"
+#include "app/screens/ZMRClassifyItemControl.h"
 #include "app/screens/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
@@ -345,6 +347,24 @@ void registerPublishScreens()
     pf::ClassBuilder<ZMRCenterViewController>("ZMRCenterViewController").superclass<KRContentViewController>().commit();
 }
 
+// The category chooser and its buttons.
+void registerCategoryChooser()
+{
+    pf::ClassBuilder<ZMRClassifyItemControl>("ZMRClassifyItemControl")
+        .superclass<pf::Button>()
+        .property("dataObject", &ZMRClassifyItemControl::dataObject, &ZMRClassifyItemControl::setDataObject)
+        .commit();
+    pf::ClassBuilder<ZMRClassifyController>("ZMRClassifyController")
+        .superclass<KRController>()
+        .property("contentView", &ZMRClassifyController::contentView, &ZMRClassifyController::setContentView)
+        .property("pageControl", &ZMRClassifyController::pageControl, &ZMRClassifyController::setPageControl)
+        .property("itemSize", &ZMRClassifyController::itemSize, &ZMRClassifyController::setItemSize)
+        .property("padding", &ZMRClassifyController::padding, &ZMRClassifyController::setPadding)
+        .property("itemPadding", &ZMRClassifyController::itemPadding, &ZMRClassifyController::setItemPadding)
+        .action("doPageChangedAction", &ZMRClassifyController::doPageChangedAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -406,5 +426,6 @@ void registerScreensClasses()
     registerSignInBrowserPromptAndViewer();
     registerNickAndProfileScreens();
     registerPrizeScreensAndFollowList();
+    registerCategoryChooser();
     registerPublishScreens();
 }
