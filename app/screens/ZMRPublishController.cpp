@@ -1,5 +1,6 @@
 #include "app/screens/ZMRPublishController.h"
 
+#include "app/screens/ZMRClassifyController.h"
 #include "app/screens/ZMRTagController.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
@@ -106,7 +107,11 @@ double ZMRPublishController::amountOf(const std::string& text)
 
 pf::ArrayRef ZMRPublishController::selectedClassifyObjects() const
 {
-    return pf::Array::create();
+    auto categories = pf::Array::create();
+    if (m_classifyController)
+        for (const auto& category : m_classifyController->selectedClassifyObjects())
+            categories->add(pf::Value(category));
+    return categories;
 }
 
 // Photo slots.
