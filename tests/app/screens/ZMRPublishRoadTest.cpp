@@ -29,6 +29,7 @@
 #include "platform/controls/TextView.h"
 #include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
 #include "platform/net/TrustAnchors.h"
@@ -41,7 +42,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -52,9 +57,8 @@ class PublishRoad : public AppScreenTest {
 protected:
     void SetUp() override
     {
-        AppScreenTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        // The device folder (installed apps, boards) is this test's own from
+        // the launch on, so the peers and the shell find each other there.
         m_dir = std::filesystem::temp_directory_path() / ("zmr-publish-road-" + std::to_string(::getpid()));
         std::filesystem::create_directories(m_dir / "pictures");
         std::filesystem::create_directories(m_dir / "device");
@@ -62,6 +66,9 @@ protected:
         m_savedPictures = saved ? std::optional<std::string>(saved) : std::nullopt;
         setenv("ZMR_PICTURES", (m_dir / "pictures").c_str(), 1);
         setenv("ZMR_DEVICE_DIR", (m_dir / "device").c_str(), 1);
+        AppScreenTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (auto [name, colour] : {std::pair{"1-red.png", kRed}, std::pair{"2-blue.png", kBlue}}) {
             auto picture = pf::Bitmap::create(64, 48);
             ASSERT_TRUE(picture);
@@ -211,6 +218,23 @@ protected:
         shell->useVoxlyServer(voxlyWeb->origin());
     }
 
+    // Runs the Natter stand-in with `arguments` to its end; its exit status.
+    static int runNatterApp(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), NATTERAPP_PATH);
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+            return -1;
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string inbox() const { return (m_dir / "natter-inbox").string(); }
+
     std::unique_ptr<zmr::VoxlyWebServer> voxlyWeb;
     std::shared_ptr<ZMRUserFeedDataSource> feed;
     std::shared_ptr<ZMRFeedController> rows;
@@ -358,4 +382,34 @@ TEST_F(PublishRoad, TheVoxlyButtonBindsVoxlyThroughTheWebDialogAndThenSwitchesOn
     EXPECT_TRUE(form->voxlyButton()->isSelected()) << "with a token the button switches on";
 
     pf::NotificationCenter::defaultCenter().removeObserver(observer.get());
+}
+
+// The form's Natter button hands the trimmed post and its first picture to
+// the real Natter stand-in, which takes it into its inbox; nothing is
+// published.
+TEST_F(PublishRoad, TheNatterButtonHandsThePostWithItsFirstPictureToNatter)
+{
+    std::filesystem::create_directories(inbox());
+    ASSERT_EQ(runNatterApp({"--install", "--script", "ok", "--inbox", inbox()}), 0);
+    auto form = openForm("publish-feed");
+    ASSERT_TRUE(form);
+    tap(middleOf(form->bodyTextView()));
+    type(" 给朋友看看 ");
+    type("\n");
+    pick(form, 1, "2-blue.png");
+
+    tapButtonTitled("纳特");
+    ASSERT_TRUE(tapText("分享到纳特")) << "the sheet";
+    tapButtonTitled("好友");
+    std::string txt = inbox() + "/001.txt";
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(inbox() + "/001-thumb.jpg"); }, 60));
+    auto bytes = pf::readFile(txt);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "Zomaru\n给朋友看看");
+    auto picture = pf::Image::contentsOfFile(inbox() + "/001.jpg");
+    ASSERT_TRUE(picture);
+    auto bitmap = (*picture)->bitmap();
+    ASSERT_TRUE(bitmap);
+    EXPECT_TRUE(pf::test::pixelIs(*bitmap, {bitmap->size().width / 2, bitmap->size().height / 2}, kBlue, 14));
+    EXPECT_TRUE(formIsShown()) << "Natter publishes nothing and the form stays";
 }
