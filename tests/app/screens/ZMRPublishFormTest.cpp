@@ -237,6 +237,7 @@ private:
 // with the server's message.
 TEST_F(PublishForm, ThreeAlertsInOrderThenOnePublishWithTheTrimmedBodyAndAmounts)
 {
+    const std::string kHuge(400, '9');
     struct Row {
         const char* screen;
         const char* body;
@@ -249,6 +250,7 @@ TEST_F(PublishForm, ThreeAlertsInOrderThenOnePublishWithTheTrimmedBodyAndAmounts
         {"publish-feed", "好价", "", "5", "请输入一般花费", 0, 0},
         {"publish-feed", "好价", "0", "5", "请输入一般花费", 0, 0},
         {"publish-feed", "好价", "1.2.3", "1", "请输入一般花费", 0, 0},
+        {"publish-feed", "好价", kHuge.c_str(), "1", "请输入一般花费", 0, 0}, // beyond a double: not an amount
         {"publish-feed", "好价", "100", "120", "实际花费应小于一般花费", 0, 0},
         {"publish-feed", "\u3000好价\n", "100", "100", "", 100, 100},
         {"publish-feed", "好价", "99.5", "", "", 99.5, 0},

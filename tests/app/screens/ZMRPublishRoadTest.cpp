@@ -335,6 +335,9 @@ TEST_F(PublishRoad, ABargainWithoutAUsualPriceLeadsTheFeedWithoutASaving)
     ASSERT_TRUE(waitFor([&] { return viewWithText("发布成功") != nullptr; }));
     ASSERT_TRUE(settle());
     EXPECT_EQ(topURL(), "root:///root/fold/center/home");
+    EXPECT_TRUE(viewWithText("发布成功")) << "the toast stays over the screen gone back to";
+    host->advance(1.3);
+    EXPECT_FALSE(viewWithText("发布成功")) << "for 1.2 s";
 
     showUserFeed();
     auto entry = feed->dataObjectAtIndex(0).dictionary();
