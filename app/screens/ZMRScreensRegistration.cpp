@@ -2,6 +2,7 @@
 
 #include "app/screens/ZMRBooksController.h"
 #include "app/screens/ZMRBooksDataSource.h"
+#include "app/screens/ZMRBooksEditController.h"
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRClassifyController.h"
@@ -31,6 +32,7 @@
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRPrizeViewController.h"
 #include "app/screens/ZMRProcessView.h"
+#include "app/screens/ZMRPublishBooksViewController.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRRImageButton.h"
@@ -331,6 +333,28 @@ void registerCategoryChooser()
         .commit();
 }
 
+// The ledger entry form and its screen.
+void registerLedgerForm()
+{
+    pf::ClassBuilder<ZMRBooksEditController>("ZMRBooksEditController")
+        .superclass<KRController>()
+        .property("moneyField", &ZMRBooksEditController::moneyField, &ZMRBooksEditController::setMoneyField)
+        .property("remarkField", &ZMRBooksEditController::remarkField, &ZMRBooksEditController::setRemarkField)
+        .property("keyboardView", &ZMRBooksEditController::keyboardView, &ZMRBooksEditController::setKeyboardView)
+        .property("classifyController", &ZMRBooksEditController::classifyController,
+                  &ZMRBooksEditController::setClassifyController)
+        .property("keyboardController", &ZMRBooksEditController::keyboardController,
+                  &ZMRBooksEditController::setKeyboardController)
+        .property("contentView", &ZMRBooksEditController::contentView, &ZMRBooksEditController::setContentView)
+        .property("statusView", &ZMRBooksEditController::statusView, &ZMRBooksEditController::setStatusView)
+        .weakProperty("delegate", &ZMRBooksEditController::delegate, &ZMRBooksEditController::setDelegate)
+        .action("doSubmitAction", &ZMRBooksEditController::doSubmitAction)
+        .commit();
+    pf::ClassBuilder<ZMRPublishBooksViewController>("ZMRPublishBooksViewController")
+        .superclass<ZMRViewController>()
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -393,4 +417,5 @@ void registerScreensClasses()
     registerNickAndProfileScreens();
     registerPrizeScreensAndFollowList();
     registerCategoryChooser();
+    registerLedgerForm();
 }
