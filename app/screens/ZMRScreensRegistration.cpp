@@ -3,6 +3,7 @@
 #include "app/screens/ZMRBooksController.h"
 #include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRBooksEditController.h"
+#include "app/screens/ZMRBooksViewController.h"
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRClassifyController.h"
@@ -355,6 +356,16 @@ void registerLedgerForm()
         .commit();
 }
 
+// The month ledger screen.
+void registerLedgerScreen()
+{
+    pf::ClassBuilder<ZMRBooksViewController>("ZMRBooksViewController")
+        .superclass<ZMRViewController>()
+        .property("booksController", &ZMRBooksViewController::booksController,
+                  &ZMRBooksViewController::setBooksController)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -418,4 +429,5 @@ void registerScreensClasses()
     registerPrizeScreensAndFollowList();
     registerCategoryChooser();
     registerLedgerForm();
+    registerLedgerScreen();
 }
