@@ -63,14 +63,13 @@ protected:
     void SetUp() override
     {
         AppScreenTest::SetUp();
-        ASSERT_TRUE(open(url()));
+        ASSERT_TRUE(open("root:///root/fold/center/home/publish-books"));
         ASSERT_TRUE(screen()) << "the ledger entry screen is on top";
         form = findForm();
         ASSERT_TRUE(form && form->moneyField() && form->remarkField() && form->keyboardView() && form->contentView() &&
                     form->statusView() && form->classifyController());
     }
 
-    virtual std::string url() const { return "root:///root/fold/center/publish-books"; }
     std::shared_ptr<ZMRPublishBooksViewController> screen() const
     {
         auto root = shell->rootViewController();
@@ -107,6 +106,12 @@ protected:
         ASSERT_EQ(alerts.size(), 1u) << message;
         EXPECT_EQ(alerts[0]->message(), message);
         EXPECT_TRUE(tapText("确定"));
+    }
+    std::string topURL() const
+    {
+        auto root = shell->rootViewController();
+        auto top = root ? root->topController() : nullptr;
+        return top && top->url() ? top->url()->absoluteString() : "";
     }
     std::size_t bookCount()
     {
@@ -168,25 +173,10 @@ TEST_F(PublishBooksScreen, KeypadFillsTheAmountAndTheBodyMakesRoomForTheKeyboard
     ASSERT_TRUE(waitFor([&] { return content->frame().height() == fullHeight; }));
 }
 
-namespace {
-
-class PublishBooksFromHome : public PublishBooksScreen {
-protected:
-    std::string url() const override { return "root:///root/fold/center/home/publish-books"; }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto top = root ? root->topController() : nullptr;
-        return top && top->url() ? top->url()->absoluteString() : "";
-    }
-};
-
-}
-
 // Zero amounts are refused on the spot; an entry typed on the keypad with
 // two categories and a remark reaches the server, "保存成功" shows and the
 // screen goes back to home.
-TEST_F(PublishBooksFromHome, AKeypadEntryReachesTheServerAndTheScreenGoesBack)
+TEST_F(PublishBooksScreen, AKeypadEntryReachesTheServerAndTheScreenGoesBack)
 {
     const std::size_t before = bookCount();
     ASSERT_TRUE(tapText("保存"));
@@ -228,7 +218,7 @@ TEST_F(PublishBooksFromHome, AKeypadEntryReachesTheServerAndTheScreenGoesBack)
 
 // The form is the entry's sender: a screen left while its entry is on its
 // way does not take the entry back, and its answer finds no one.
-TEST_F(PublishBooksFromHome, LeavingTheScreenNeverWithdrawsASentEntry)
+TEST_F(PublishBooksScreen, LeavingTheScreenNeverWithdrawsASentEntry)
 {
     const std::size_t before = bookCount();
     keys("8 ok");
