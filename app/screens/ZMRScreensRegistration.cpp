@@ -2,6 +2,8 @@
 
 #include "app/screens/ZMRBooksController.h"
 #include "app/screens/ZMRBooksDataSource.h"
+#include "app/screens/ZMRBooksEditController.h"
+#include "app/screens/ZMRBooksViewController.h"
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
 #include "app/screens/ZMRCenterViewController.h"
@@ -32,6 +34,7 @@
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRPrizeViewController.h"
 #include "app/screens/ZMRProcessView.h"
+#include "app/screens/ZMRPublishBooksViewController.h"
 #include "app/screens/ZMRPublishCheapViewController.h"
 #include "app/screens/ZMRPublishController.h"
 #include "app/screens/ZMRPublishFeedViewController.h"
@@ -366,6 +369,38 @@ void registerCategoryChooser()
         .commit();
 }
 
+// The ledger entry form and its screen.
+void registerLedgerForm()
+{
+    pf::ClassBuilder<ZMRBooksEditController>("ZMRBooksEditController")
+        .superclass<KRController>()
+        .property("moneyField", &ZMRBooksEditController::moneyField, &ZMRBooksEditController::setMoneyField)
+        .property("remarkField", &ZMRBooksEditController::remarkField, &ZMRBooksEditController::setRemarkField)
+        .property("keyboardView", &ZMRBooksEditController::keyboardView, &ZMRBooksEditController::setKeyboardView)
+        .property("classifyController", &ZMRBooksEditController::classifyController,
+                  &ZMRBooksEditController::setClassifyController)
+        .property("keyboardController", &ZMRBooksEditController::keyboardController,
+                  &ZMRBooksEditController::setKeyboardController)
+        .property("contentView", &ZMRBooksEditController::contentView, &ZMRBooksEditController::setContentView)
+        .property("statusView", &ZMRBooksEditController::statusView, &ZMRBooksEditController::setStatusView)
+        .weakProperty("delegate", &ZMRBooksEditController::delegate, &ZMRBooksEditController::setDelegate)
+        .action("doSubmitAction", &ZMRBooksEditController::doSubmitAction)
+        .commit();
+    pf::ClassBuilder<ZMRPublishBooksViewController>("ZMRPublishBooksViewController")
+        .superclass<ZMRViewController>()
+        .commit();
+}
+
+// The month ledger screen.
+void registerLedgerScreen()
+{
+    pf::ClassBuilder<ZMRBooksViewController>("ZMRBooksViewController")
+        .superclass<ZMRViewController>()
+        .property("booksController", &ZMRBooksViewController::booksController,
+                  &ZMRBooksViewController::setBooksController)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -429,4 +464,6 @@ void registerScreensClasses()
     registerPrizeScreensAndFollowList();
     registerCategoryChooser();
     registerPublishScreens();
+    registerLedgerForm();
+    registerLedgerScreen();
 }

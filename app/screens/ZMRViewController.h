@@ -35,6 +35,9 @@ public:
 
     void tabBarDidSelectItem(pf::TabBar& tabBar, pf::TabBarItem& item) override;
 
+    // The forms' alert: the message alone with one "确定" button.
+    static void showAlert(const std::string& message);
+
     void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -46,8 +49,6 @@ protected:
     // The registered class name of the screen, recorded while the object is
     // whole: a destructor sees only the base.
     const std::string& screenClassName();
-    // The forms' alert: the message alone with one "确定" button.
-    static void showAlert(const std::string& message);
     // Hands `task` to the context with this screen as its source and
     // delegate; false, with a log line, when there is no context or no
     // service takes it (so no answer will come to give the form back).

@@ -1,14 +1,19 @@
 // Links: zmr_screens
 // Input: bytes, each one key of the money keypad ("0" to "9", ".", "<-",
-// "clear", "ok") tapped into an amount field, with a delegate doing what the
-// forms do with the special keys. Whenever an entry would be sent ("ok"),
-// the field shows one amount: digits with at most one decimal point, which
-// parses whole to the number the form would send.
+// "clear", "ok") tapped into the ledger form's amount field, or the form's
+// save. The field always shows one amount: digits with at most one decimal
+// point. Whenever an entry is sent, both its amounts are what the whole text
+// parses to; a text that reads 0 sends nothing.
 #include "FontLeakSuppressions.h"
-#include "app/screens/ZMRKeyboardView.h"
+#include "app/screens/ZMRBooksEditController.h"
 #include "app/screens/ZMRScreensRegistration.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/ui/KRStatusView.h"
+#include "platform/controls/AlertView.h"
 #include "platform/controls/TextField.h"
 #include "platform/ui/Window.h"
+#include "tests/framework/data/DataTestSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,40 +21,19 @@
 
 namespace {
 
-class FormKeys : public pf::Object, public ZMRKeyboardViewDelegate {
-public:
-    bool keyboardViewInputKey(ZMRKeyboardView& keypad, const std::string& key) override
-    {
-        auto field = std::dynamic_pointer_cast<pf::TextField>(keypad.keyInput());
-        if (key == "ok" && field)
-            check(field->text());
-        else if (key == "<-" && field)
-            field->deleteBackward();
-        else if (key == "clear" && field)
-            field->setText("");
-        return key != "ok" && key != "<-" && key != "clear";
-    }
-
-private:
-    static void check(const std::string& text)
-    {
-        int points = 0;
-        for (char c : text) {
-            if (c == '.')
-                ++points;
-            else if (c < '0' || c > '9')
-                std::abort();
-        }
-        if (points > 1)
-            std::abort();
-        if (text.empty() || text == ".")
-            return; // no amount: the form refuses it
-        char* end = nullptr;
-        std::strtod(text.c_str(), &end);
-        if (end != text.c_str() + text.size())
+// Digits with at most one point, or the program stops.
+void checkShown(const std::string& text)
+{
+    int points = 0;
+    for (char c : text) {
+        if (c == '.')
+            ++points;
+        else if (c < '0' || c > '9')
             std::abort();
     }
-};
+    if (points > 1)
+        std::abort();
+}
 
 }
 
@@ -63,21 +47,49 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         made->makeKeyAndVisible();
         return made;
     }();
-    auto field = std::make_shared<pf::TextField>(pf::Rect{10, 10, 200, 30});
-    window->addSubview(field);
-    field->becomeFirstResponder();
+    auto money = std::make_shared<pf::TextField>(pf::Rect{10, 10, 200, 30});
+    auto status = std::make_shared<KRStatusView>(pf::Rect{10, 50, 200, 40});
     auto keypad = std::make_shared<ZMRKeyboardView>();
-    auto delegate = std::make_shared<FormKeys>();
-    keypad->setKeyInput(field);
-    keypad->setDelegate(delegate);
+    window->addSubview(money);
+    window->addSubview(status);
+    auto bus = std::make_shared<FakeBus>();
+    auto form = std::make_shared<ZMRBooksEditController>();
+    form->setMoneyField(money);
+    form->setKeyboardView(keypad);
+    form->setStatusView(status);
+    form->setContext(bus);
+    money->setDelegateObject(form);
+    keypad->setDelegate(form);
     for (std::size_t i = 0; i < size && i < 4096; ++i) {
+        std::size_t pick = data[i] % (std::size(keys) + 1);
+        if (pick == std::size(keys)) {
+            const std::string text = money->text();
+            const std::size_t sent = bus->tasks.size();
+            form->doSubmitAction(nullptr);
+            double expected = text.empty() || text == "." ? 0 : std::strtod(text.c_str(), nullptr);
+            if (expected == 0) {
+                if (bus->tasks.size() != sent)
+                    std::abort();
+                for (const auto& alert : pf::AlertView::visibleAlerts())
+                    alert->dismissWithClickedButtonIndex(0, false);
+                continue;
+            }
+            if (bus->tasks.size() != sent + 1)
+                std::abort();
+            auto task = std::dynamic_pointer_cast<ZMRBooksCreateTask>(bus->tasks.back());
+            if (!task || task->expendMoney() != expected || task->payMoney() != expected)
+                std::abort();
+            // The server's answer gives the form back.
+            form->krUploadTaskDidSuccessResults(task, pf::Value(), proto::IZMRBooksCreateTask());
+            continue;
+        }
         auto button = std::make_shared<ZMRKeyButton>();
-        button->setInputKey(keys[data[i] % std::size(keys)]);
+        button->setInputKey(keys[pick]);
         keypad->doKeyAction(button);
+        checkShown(money->text());
     }
-    auto ok = std::make_shared<ZMRKeyButton>();
-    ok->setInputKey("ok");
-    keypad->doKeyAction(ok);
-    field->removeFromSuperview();
+    form.reset();
+    money->removeFromSuperview();
+    status->removeFromSuperview();
     return 0;
 }
