@@ -168,12 +168,12 @@ TEST_F(SeededWorld, ExchangesSpendPointsAndStockWithinTheSaleWindow)
         Outcome outcome;
         long long balance; // afterwards
     } rows[] = {
-        {10001, 1, now, Outcome::Ok, 2600 - 100},
-        {10001, 1, now, Outcome::AlreadyExchanged, 2500},
-        {10001, 7, now, Outcome::NotStarted, 2500},
-        {10001, 9, now, Outcome::SoldOut, 2500},
-        {10001, 11, now, Outcome::Ended, 2500},
-        {10001, 99, now, Outcome::Unknown, 2500},
+        {10001, 1, now, Outcome::Ok, 1000 - 100},
+        {10001, 1, now, Outcome::AlreadyExchanged, 900},
+        {10001, 7, now, Outcome::NotStarted, 900},
+        {10001, 9, now, Outcome::SoldOut, 900},
+        {10001, 11, now, Outcome::Ended, 900},
+        {10001, 99, now, Outcome::Unknown, 900},
         {10013, 6, now, Outcome::NotEnoughPoints, 60},
         {10013, *edgeId, now + 101, Outcome::Ended, 60},      // one second after the end
         {10013, *edgeId, now + 100, Outcome::Ok, 10},          // the last second counts
