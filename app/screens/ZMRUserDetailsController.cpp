@@ -80,6 +80,9 @@ void ZMRUserDetailsController::didSourceDataChanged()
     if (!profile.isDictionary())
         return;
     setDataItem(profile);
+    // The template shows the count as the server wrote it: only a whole
+    // number of at least 0 may stand there.
+    profile.dictionary()->set("fansCount", fansCount());
     setDocument(nullptr);
     KRDocumentController::reloadData();
     if (auto delegate = std::dynamic_pointer_cast<ZMRUserDetailsControllerDelegate>(this->delegate()))

@@ -9,7 +9,8 @@
 // and tell nobody.
 //
 // `fansCount` is the profile's "fansCount" read as a whole number in
-// [0, 2^31 - 1] (0 when absent or of another kind). Setting it stores the
+// [0, 2^31 - 1] (0 when absent or of another kind); a rebuild writes it back
+// so the document shows that number. Setting it stores the
 // number (clamped likewise) in the profile and rewrites only the element
 // "fansLabel" of the shown document in place: no rebuild, no size change,
 // no delegate call. Without a document or such an element the number is
