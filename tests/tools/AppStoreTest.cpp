@@ -386,6 +386,9 @@ TEST_F(SeededWorld, AnUnchangedFollowVersionGetsNoItemsAndPeopleCarryTheirTitle)
         {"&taskType=ZMRPrizeListTask&zmr-productId=3", "pid", "3"},
         {"&taskType=ZMRPrizeListTask&zmr-productId=99", "list", "[]"},
         {"&taskType=ZMRUserDetailsTask&zmr-uid=10002", "title", "\"安琪\""},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=10002", "publishCount", "5"},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=99999", "error-code", "20481"},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=99999", "profile", "(none)"},
         {"&taskType=ZMRCommentsTask&zmr-pid=1", "title", "\"安琪\""},
     };
     for (const Row& row : rows)
