@@ -1,5 +1,3 @@
-#include "app/screens/ZMRScreensRegistration.h"
-
 #include "app/screens/ZMRBooksController.h"
 #include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRBooksEditController.h"
@@ -42,9 +40,14 @@
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRRImageButton.h"
 #include "app/screens/ZMRRegisterViewController.h"
+#include "app/screens/ZMRScreensRegistration.h"
 #include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/screens/ZMRTagController.h"
 #include "app/screens/ZMRTagItemControl.h"
+#include "app/screens/ZMRUserDetailsController.h"
+#include "app/screens/ZMRUserDetailsDataSource.h"
+#include "app/screens/ZMRUserDetailsViewController.h"
+#include "app/screens/ZMRUserFeedController.h"
 #include "app/screens/ZMRUserFeedDataSource.h"
 #include "app/screens/ZMRViewController.h"
 #include "app/screens/ZMRWindow.h"
@@ -52,6 +55,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRTableViewCell.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
@@ -401,6 +405,34 @@ void registerLedgerScreen()
         .commit();
 }
 
+// The user details screen: the profile's source and document, the posts table.
+void registerUserDetails()
+{
+    pf::ClassBuilder<ZMRUserDetailsDataSource>("ZMRUserDetailsDataSource")
+        .superclass<ZMRPageDataSource>()
+        .property("uid", &ZMRUserDetailsDataSource::uid, &ZMRUserDetailsDataSource::setUid)
+        .commit();
+    pf::ClassBuilder<ZMRUserDetailsController>("ZMRUserDetailsController")
+        .superclass<KRDocumentController>()
+        .property("dataSource", &ZMRUserDetailsController::dataSource, &ZMRUserDetailsController::setDataSource)
+        .property("fansCount", &ZMRUserDetailsController::fansCount, &ZMRUserDetailsController::setFansCount)
+        .commit();
+    pf::ClassBuilder<ZMRUserFeedController>("ZMRUserFeedController").superclass<KRDocumentDataController>().commit();
+    pf::ClassBuilder<ZMRUserDetailsViewController>("ZMRUserDetailsViewController")
+        .superclass<ZMRViewController>()
+        .property("feedController", &ZMRUserDetailsViewController::feedController,
+                  &ZMRUserDetailsViewController::setFeedController)
+        .property("detailsController", &ZMRUserDetailsViewController::detailsController,
+                  &ZMRUserDetailsViewController::setDetailsController)
+        .property("detailsTableViewCell", &ZMRUserDetailsViewController::detailsTableViewCell,
+                  &ZMRUserDetailsViewController::setDetailsTableViewCell)
+        .property("followButton", &ZMRUserDetailsViewController::followButton,
+                  &ZMRUserDetailsViewController::setFollowButton)
+        .property("statusView", &ZMRUserDetailsViewController::statusView, &ZMRUserDetailsViewController::setStatusView)
+        .action("onFollowAction", &ZMRUserDetailsViewController::onFollowAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -466,4 +498,5 @@ void registerScreensClasses()
     registerPublishScreens();
     registerLedgerForm();
     registerLedgerScreen();
+    registerUserDetails();
 }

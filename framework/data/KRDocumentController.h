@@ -71,6 +71,8 @@ public:
     // Built on first read; null makes the next read build it again.
     const KRDOMDocumentRef& document();
     void setDocument(KRDOMDocumentRef document);
+    // Whether a document is kept, without building one.
+    bool hasDocument() const { return m_document != nullptr; }
     // Lay out with an unbounded height (or width): the natural size.
     bool isAllowAutoHeight() const { return m_allowAutoHeight; }
     void setAllowAutoHeight(bool allow) { m_allowAutoHeight = allow; }

@@ -168,12 +168,12 @@ TEST_F(SeededWorld, ExchangesSpendPointsAndStockWithinTheSaleWindow)
         Outcome outcome;
         long long balance; // afterwards
     } rows[] = {
-        {10001, 1, now, Outcome::Ok, 2600 - 100},
-        {10001, 1, now, Outcome::AlreadyExchanged, 2500},
-        {10001, 7, now, Outcome::NotStarted, 2500},
-        {10001, 9, now, Outcome::SoldOut, 2500},
-        {10001, 11, now, Outcome::Ended, 2500},
-        {10001, 99, now, Outcome::Unknown, 2500},
+        {10001, 1, now, Outcome::Ok, 1000 - 100},
+        {10001, 1, now, Outcome::AlreadyExchanged, 900},
+        {10001, 7, now, Outcome::NotStarted, 900},
+        {10001, 9, now, Outcome::SoldOut, 900},
+        {10001, 11, now, Outcome::Ended, 900},
+        {10001, 99, now, Outcome::Unknown, 900},
         {10013, 6, now, Outcome::NotEnoughPoints, 60},
         {10013, *edgeId, now + 101, Outcome::Ended, 60},      // one second after the end
         {10013, *edgeId, now + 100, Outcome::Ok, 10},          // the last second counts
@@ -386,6 +386,9 @@ TEST_F(SeededWorld, AnUnchangedFollowVersionGetsNoItemsAndPeopleCarryTheirTitle)
         {"&taskType=ZMRPrizeListTask&zmr-productId=3", "pid", "3"},
         {"&taskType=ZMRPrizeListTask&zmr-productId=99", "list", "[]"},
         {"&taskType=ZMRUserDetailsTask&zmr-uid=10002", "title", "\"安琪\""},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=10002", "publishCount", "5"},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=99999", "error-code", "20481"},
+        {"&taskType=ZMRUserDetailsTask&zmr-uid=99999", "profile", "(none)"},
         {"&taskType=ZMRCommentsTask&zmr-pid=1", "title", "\"安琪\""},
     };
     for (const Row& row : rows)

@@ -83,7 +83,7 @@ bool AppStore::seedDemo()
         ok = addUserWithId(person.uid, person.account, person.password, person.nick) &&
              addGeneratedImage(portrait, "portrait:" + std::to_string(person.uid)) &&
              setUserLook(person.uid, "/images/" + portrait, latitude, longitude) &&
-             addPoints(person.uid, person.uid == 10001 ? 2600 : 300 + static_cast<long long>(i) * 150);
+             addPoints(person.uid, person.uid == 10001 ? 1000 : 300 + static_cast<long long>(i) * 150);
     }
     for (long long followed : kSeedFollowed)
         ok = ok && setFollowing(10001, followed, true);
@@ -154,6 +154,8 @@ bool AppStore::seedDemo()
             prize.saleTime = now - 30 * kDay;
             prize.endTime = now - 2 * kDay;
         }
+        if (p == kSeedPrizeCount - 1) // ended without a piece ever issued
+            prize.publishCount = prize.count = 0;
         std::string name = "prize-" + std::to_string(prize.pid) + ".jpg";
         prize.picture = "/images/" + name;
         ok = addGeneratedImage(name, "photo:" + std::to_string(1000 + prize.pid) + ":640:480:jpeg") && addPrize(prize).has_value();

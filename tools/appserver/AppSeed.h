@@ -3,8 +3,9 @@
 // The demo world that "--seed-demo" builds: the demo account 10001 and
 // twelve people from 10002 with known passwords, portraits and positions
 // around one city centre; follows both ways; about 60 posts with 0 to 9
-// pictures each, comments and likes; 12 prizes on sale, not yet on sale,
-// sold out and ended. Times are relative to the moment of seeding. The demo
+// pictures each, comments and likes; 12 prizes with pictures, on sale, not
+// yet on sale, sold out and ended (the last one never issued a piece). The
+// demo account holds 1,000 points. Times are relative to the moment of seeding. The demo
 // account's ledger runs from the 1st of the previous month to today (one or
 // two entries a day with categories and some remarks, every fourth day of
 // the month empty, today never), dated anew from the local calendar each time

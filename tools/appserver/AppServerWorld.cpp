@@ -61,8 +61,12 @@ std::optional<WorldReply> answerWorldTask(AppStore& store, const std::string& ta
     std::optional<std::string> details;
     if (taskType == "ZMRFeedDetailsTask")
         details = store.postJson(integerItem(form, "zmr-pid").value_or(0), sessionUid, origin);
-    else if (taskType == "ZMRUserDetailsTask")
-        details = store.userJson(integerItem(form, "zmr-uid").value_or(0), sessionUid, origin);
+    else if (taskType == "ZMRUserDetailsTask") {
+        auto profile = store.userJson(integerItem(form, "zmr-uid").value_or(0), sessionUid, origin);
+        if (!profile)
+            return WorldReply{20481, "用户不存在", {}};
+        return WorldReply{0, "", {{"profile", *profile}}};
+    }
     else if (taskType == "ZMRPrizeDetailsTask")
         details = store.prizeJson(integerItem(form, "zmr-productId").value_or(integerItem(form, "zmr-pid").value_or(0)), origin);
     else {

@@ -24,14 +24,18 @@
 // "pageIndex" (from 1) and "pageSize" (20 by default, at most 100), and
 //
 //   "ZMRFeedDetailsTask"  post "pid"
-// People (in these lists, in posts and comments) carry "title": the
-// nickname, else "#" and the account.
-//
-//   "ZMRUserDetailsTask"  user "uid" (with "isFollow" and "mutual" as seen
-//                         by the signed-in user, "integral" for oneself)
 //   "ZMRPrizeDetailsTask" prize "productId" (or "pid")
 //
-// answered as {"details": {...}}, or error 4 when there is no such record.
+// answered as {"details": {...}}, or error 4 when there is no such record,
+// and
+//
+//   "ZMRUserDetailsTask"  user "uid" (with "isFollow" and "mutual" as seen
+//                         by the signed-in user, "fansCount",
+//                         "publishCount", "integral" for oneself)
+//
+// answered as {"profile": {...}}, or error 20481 for an unknown user.
+// People (in these lists, in posts and comments) carry "title": the
+// nickname, else "#" and the account.
 
 #include "tools/appserver/AppJson.h"
 

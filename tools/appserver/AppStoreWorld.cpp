@@ -261,6 +261,7 @@ std::optional<std::string> AppStore::userJson(long long uid, std::optional<long 
     if (viewer == uid)
         user.integer("integral", row.integer(9)); // a balance is the owner's business
     user.integer("fansCount", row.integer(10)).integer("followCount", row.integer(11)).integer("postCount", row.integer(12));
+    user.integer("publishCount", row.integer(12));
     bool follows = row.integer(13) != 0, followedBack = row.integer(14) != 0;
     user.add("isFollow", follows ? "true" : "false").add("mutual", follows && followedBack ? "true" : "false");
     return user.json();

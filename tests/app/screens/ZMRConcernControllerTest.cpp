@@ -16,6 +16,8 @@
 #include "framework/db/KRSqlite.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Label.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 #include <algorithm>
 #include <sstream>
@@ -158,6 +160,26 @@ TEST_F(FollowListController, ARowWithoutAUserIdStays)
     controller->tableViewCommitEditingStyle(*table, pf::TableViewCellEditingStyle::Delete, {0, 0});
     EXPECT_TRUE(settle());
     EXPECT_EQ(shown(), "A:1");
+}
+
+// A person's swipe: dragging the synced list's first row to the left shows
+// "删除"; tapping it takes the row away and the server unfollows.
+TEST_F(FollowListController, ASwipeAndItsDeleteButtonUnfollow)
+{
+    auto window = pf::Window::create(pf::Screen::main().bounds());
+    window->addSubview(table);
+    window->makeKeyAndVisible();
+    table->setFrame({0, 64, 320, 504});
+    load();
+    ASSERT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1"); // 安琪 (10002) alone under A
+    ASSERT_TRUE(follows(10002));
+    pf::Rect row = table->rectForRowAtIndexPath({0, 0});
+    const double y = 64 + row.midY();
+    drag({280, y}, {120, y});
+    ASSERT_TRUE(tapText("删除"));
+    EXPECT_EQ(shown(), "B:1 C:1 D:1 F:1 G:1");
+    EXPECT_TRUE(waitFor([&] { return !follows(10002); })) << "the server unfollowed";
+    window->setHidden(true);
 }
 
 }

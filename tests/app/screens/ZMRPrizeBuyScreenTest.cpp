@@ -6,9 +6,11 @@
 
 #include "app/screens/ZMRPrizeBuyViewController.h"
 #include "framework/core/KRDataOutlet.h"
+#include "framework/ui/KRFoldViewController.h"
 #include "framework/db/KRSqliteBinding.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
+#include "platform/controls/NavigationController.h"
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/TextField.h"
 #include "platform/foundation/Collections.h"
@@ -241,6 +243,72 @@ TEST_F(PrizeBuyScreen, TheFormShrinksAboveTheKeyboardAndScrollsTheEditedFieldInt
     form->textFieldDidEndEditing(*form->addressField());
     EXPECT_TRUE(settle());
     EXPECT_GT(content->contentOffset().y, 0);
+}
+
+}
+
+namespace {
+
+// The seeded balance as a person spends it: an exchange says "成功兑换奖品" and
+// the menu shows the points left; the same prize again is refused (15366);
+// a prize dearer than what is left raises the tag-100 alert, whose button
+// goes back.
+TEST_F(PrizeBuyScreen, TheSeededPointsBuyAPrizeTheMenuFollowsAndThenTheyRunShort)
+{
+    auto drawer = [&] {
+        auto root = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
+        return std::dynamic_pointer_cast<KRFoldViewController>(root ? root->topViewController() : nullptr);
+    };
+    auto menuShows = [&](const std::string& text) {
+        EXPECT_TRUE(open("root:///root/fold/center/prizelist")); // the drawer on top again
+        auto fold = drawer();
+        if (!fold)
+            return false;
+        fold->focusLeft(false);
+        bool shown = waitFor([&] { return viewWithText(text) != nullptr; });
+        fold->focusCenter(false);
+        return settle() && shown;
+    };
+    ASSERT_EQ(store->points(kDemo), 1000);
+    ASSERT_TRUE(menuShows("积分 1000")) << "the menu asks for the balance";
+    auto buyFromDetails = [&](long long pid) {
+        // From the list, as a person goes: a prize's details each time anew.
+        EXPECT_TRUE(open("root:///root/fold/center/prizelist"));
+        EXPECT_TRUE(open("root:///root/fold/center/prizelist/prize-details?pid=" + std::to_string(pid)));
+        EXPECT_TRUE(waitFor([&] { return textFrame("立即兑换").has_value(); }));
+        EXPECT_TRUE(settle());
+        EXPECT_TRUE(tapText("立即兑换"));
+        auto root = shell->rootViewController();
+        return std::dynamic_pointer_cast<ZMRPrizeBuyViewController>(root ? root->topController() : nullptr);
+    };
+    const std::string details = "root:///root/fold/center/prizelist/prize-details";
+
+    auto form = buyFromDetails(1); // 100 points
+    ASSERT_TRUE(form);
+    fill(*form, {"某路1号", "100000", "张三", "13800000000", ""});
+    form.reset();
+    ASSERT_TRUE(tapText("确认兑换"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("成功兑换奖品").has_value(); }));
+    EXPECT_TRUE(waitFor([&] { return topURL().rfind(details, 0) == 0 && topURL().find("prize-buy") == std::string::npos; }))
+        << topURL();
+    EXPECT_EQ(store->points(kDemo), 900);
+    EXPECT_TRUE(menuShows("积分 900"));
+
+    form = buyFromDetails(1);
+    ASSERT_TRUE(form);
+    fill(*form, {"某路1号", "100000", "张三", "13800000000", ""});
+    form.reset();
+    ASSERT_TRUE(tapText("确认兑换"));
+    ASSERT_TRUE(waitFor([&] { return alertMessage() == "已兑换过此奖品"; })) << alertMessage();
+    closeAlerts();
+    EXPECT_EQ(store->points(kDemo), 900);
+
+    form = buyFromDetails(8); // 1,150 points
+    ASSERT_TRUE(form);
+    ASSERT_TRUE(waitFor([&] { return alertMessage() == "您的积分不足，无法兑换奖品"; })) << alertMessage();
+    ASSERT_TRUE(tapText("确定"));
+    EXPECT_TRUE(waitFor([&] { return topURL().find("prize-buy") == std::string::npos; })) << topURL();
+    EXPECT_EQ(store->points(kDemo), 900);
 }
 
 }

@@ -64,6 +64,16 @@ TEST_F(NearUsers, TheListIsAskedAtThePositionHeldAndEmptyWithLocationOff)
         if (!first.isNil()) {
             EXPECT_GT(dataForKeyPath(first, "distance").doubleValue(), 0) << row.name;
         }
+        // Nearest first, all within 50 km, the asker never among them.
+        double last = 0;
+        for (std::size_t i = 0; i < source->count(); ++i) {
+            pf::Value person = source->dataObjectAtIndex(static_cast<int>(i));
+            double distance = dataForKeyPath(person, "distance").doubleValue();
+            EXPECT_GE(distance, last) << row.name << " " << i;
+            EXPECT_LE(distance, 50000) << row.name << " " << i;
+            EXPECT_NE(dataForKeyPath(person, "uid").longLongValue(), 10001) << row.name << " " << i;
+            last = distance;
+        }
     }
 }
 

@@ -119,7 +119,7 @@ TEST_F(AppWorldRoad, EveryTaskOfTheServicesIsAnsweredFromTheSeededWorld)
         {"sign-in check", proto::IZMRAuthTask(), [] { return std::make_shared<ZMRAuthTask>(); },
          [](const pf::Value& r) { EXPECT_EQ(text(r, "user.nick"), "演示用户"); }},
         {"points", proto::IZMRCoinTask(), [] { return std::make_shared<ZMRCoinTask>(); },
-         [](const pf::Value& r) { EXPECT_EQ(number(r, "coin-results"), 2600); }},
+         [](const pf::Value& r) { EXPECT_EQ(number(r, "coin-results"), 1000); }},
         {"follow", proto::IZMRFollowTask(), [] { return make<ZMRFollowTask>([](auto& t) { t.setTuid(10008); }); },
          [](const pf::Value& r) { EXPECT_EQ(number(r, "error-code"), 0); }},
         {"unfollow", proto::IZMRUnFollowTask(), [] { return make<ZMRUnFollowTask>([](auto& t) { t.setTuid(10008); }); },
@@ -155,7 +155,7 @@ TEST_F(AppWorldRoad, EveryTaskOfTheServicesIsAnsweredFromTheSeededWorld)
              EXPECT_EQ(text(r, "user-results.logo"), uploaded);
          }},
         {"prize", proto::IZMRPrizeBuyTask(), [] { return make<ZMRPrizeBuyTask>([](auto& t) { t.setProductId(2), t.setName("演示"); }); },
-         [](const pf::Value& r) { EXPECT_EQ(number(r, "coin-results"), 2600 + 100 - 250); }},
+         [](const pf::Value& r) { EXPECT_EQ(number(r, "coin-results"), 1000 + 100 - 250); }},
         {"ZZ binding", proto::IZMRZZBindTask(), [] { return make<ZMRZZBindTask>([](auto& t) { t.setToken("zz-1"); }); },
          [](const pf::Value& r) { EXPECT_EQ(text(r, "auth-bind.zz.token"), "zz-1"); }},
         {"Voxly binding", proto::IZMRVoxlyBindTask(), [] { return make<ZMRVoxlyBindTask>([](auto& t) { t.setToken("vx-1"); }); },
@@ -199,8 +199,8 @@ TEST_F(AppWorldRoad, EveryListAndRecordIsAnsweredFromTheSeededWorld)
         {"ZMRCommentsTask", {}, "list.@0.publish.uid", "10001"}, // the signed-in user's
         {"ZMRLikeUsersTask", {{"pid", "1"}}, "total", "3"},
         {"ZMRNearUsersTask", {{"latitude", centre}, {"longitude", east}}, "list.@0.uid", "10002"},
-        {"ZMRUserDetailsTask", {{"uid", "10002"}}, "details.mutual", "1"},
-        {"ZMRUserDetailsTask", {{"uid", "10001"}}, "details.integral", "2600"},
+        {"ZMRUserDetailsTask", {{"uid", "10002"}}, "profile.mutual", "1"},
+        {"ZMRUserDetailsTask", {{"uid", "10001"}}, "profile.integral", "1000"},
         {"ZMRPrizeListTask", {}, "total", "12"},
         {"ZMRPrizeDetailsTask", {{"productId", "9"}}, "details.count", "0"},
     };

@@ -1,0 +1,241 @@
+// The follow list of 2,000 people against the bare work it stands for.
+// BM_FollowListOpen2000 reloads a headless table hosting ZMRConcernController
+// over a per-user database of 2,000 followed people: the source's query and
+// its sections by initial, 2,000 row documents from the shipped row template
+// (every row's height), and the first 640 x 1136 frame. BM_BareFollowList2000
+// runs the same query on bare sqlite3, groups the rows by initial in a loop,
+// fills, parses, styles and lays out the same 2,000 documents with the
+// markup engine alone, and draws the visible headers and rows into a
+// 640 x 1136 surface. Target: within 1.3x. Run from the source folder (the
+// shipped resources are read from "./resources"); nothing is sent anywhere.
+
+#include "app/screens/ZMRConcernController.h"
+#include "app/screens/ZMRConcernDataSource.h"
+#include "app/screens/ZMRScreensRegistration.h"
+#include "app/services/ZMRConcernObject.h"
+#include "app/services/ZMRShell.h"
+#include "framework/data/KRTableView.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/dom/KRDOMParse.h"
+#include "framework/dom/KRDOMRegistration.h"
+#include "framework/dom/KRDOMSource.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/ui/Compositor.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kPeople = 2000;
+constexpr double kUnbounded = 2147483648.0;
+const char* const kSurnames[] = {"安", "白", "陈", "丁", "方", "高", "何", "金", "李", "马", "宁", "潘", "王", "张"};
+const char* const kInitials[] = {"a", "b", "c", "d", "f", "g", "h", "j", "l", "m", "n", "p", "w", "z"};
+
+std::string resource(const std::string& name)
+{
+    auto bytes = pf::readFile(pf::Bundle::main()->resourcePath() + "/" + name);
+    if (!bytes)
+        std::abort();
+    return std::string(bytes->begin(), bytes->end());
+}
+
+// A signed-in shell (never launched, so it sends nothing) whose per-user
+// database holds 2,000 followed people, and a full-screen table.
+struct Stage {
+    Stage()
+    {
+        registerScreensClasses();
+        registerDOMClasses();
+        pf::setLogLevel(pf::LogLevel::Error);
+        home = std::filesystem::temp_directory_path() / ("people_bench_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(home);
+        pf::setHomeDirectory(home.string());
+        pf::UserDefaults::resetStandard();
+        pf::Bundle::setMain(std::make_shared<pf::Bundle>("resources"));
+        shell = ZMRShell::create(std::string("http://127.0.0.1:9"));
+        if (!shell)
+            std::abort();
+        shell->loadDOMStyleSheet(resource("style.css"));
+        shell->setAuth(pf::Value(10001), std::string("bench"));
+        auto db = shell->userDBContext();
+        if (!db || !db->db()->beginTransaction())
+            std::abort();
+        for (int i = 0; i < kPeople; ++i) {
+            std::size_t s = static_cast<std::size_t>(i * 7) % std::size(kSurnames);
+            auto person = std::make_shared<ZMRConcernObject>();
+            person->setUid(20000 + i);
+            person->setNick(std::string(kSurnames[s]) + "友" + std::to_string(i));
+            person->setPy(std::string(kInitials[s]) + "y" + std::to_string(i % 10));
+            person->setLogo(std::string());
+            if (!db->insertObject(person))
+                std::abort();
+        }
+        db->db()->commit();
+        dbPath = db->db()->path();
+        window = pf::Window::create();
+        table = std::make_shared<KRTableView>(pf::Screen::main().bounds());
+        window->addSubview(table);
+        window->makeKeyAndVisible();
+        source->setContext(shell);
+        controller->setHtml(std::string("templates/concern_row.html"));
+        controller->setDataSource(source);
+        controller->setContext(shell);
+        controller->setTableView(table);
+    }
+    ~Stage()
+    {
+        window->setHidden(true);
+        controller.reset();
+        shell.reset();
+        std::filesystem::remove_all(home);
+    }
+
+    std::filesystem::path home;
+    std::string dbPath;
+    std::shared_ptr<ZMRShell> shell;
+    pf::WindowRef window;
+    std::shared_ptr<KRTableView> table;
+    std::shared_ptr<ZMRConcernDataSource> source = std::make_shared<ZMRConcernDataSource>();
+    std::shared_ptr<ZMRConcernController> controller = std::make_shared<ZMRConcernController>();
+    pf::Compositor compositor{pf::Screen::main()};
+};
+
+void BM_FollowListOpen2000(benchmark::State& state)
+{
+    Stage stage;
+    for (auto _ : state) {
+        stage.source->reloadData(); // the controller reloads the table, which asks every row's height
+        pf::Screen::main().layoutIfNeeded();
+        benchmark::DoNotOptimize(stage.compositor.render());
+    }
+    int rows = 0;
+    for (int s = 0; s < stage.table->numberOfSections(); ++s)
+        rows += stage.table->numberOfRowsInSection(s);
+    if (rows != kPeople || !stage.controller->documentByIndexPath({0, 0}))
+        state.SkipWithError("the list does not hold every person");
+}
+BENCHMARK(BM_FollowListOpen2000)->Unit(benchmark::kMillisecond);
+
+struct BareRow {
+    KRDOMDocumentRef document;
+    double height = 0;
+};
+
+struct BareSection {
+    std::string title;
+    std::vector<BareRow> rows;
+};
+
+// One filled row template, each value encoded as the template filler does.
+std::string fill(const std::string& text, const std::string& nick, const std::string& logo)
+{
+    std::string out;
+    out.reserve(text.size() + 64);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t open = text.find('{', at);
+        if (open == std::string::npos) {
+            out.append(text, at, std::string::npos);
+            break;
+        }
+        std::size_t close = text.find('}', open);
+        out.append(text, at, open - at);
+        std::string_view key(text.data() + open + 1, close - open - 1);
+        out += htmlEncodeString(key == "dataItem.dataObject.nick" ? nick : key == "dataItem.dataObject.logo" ? logo : "");
+        at = close + 1;
+    }
+    return out;
+}
+
+void BM_BareFollowList2000(benchmark::State& state)
+{
+    Stage stage;
+    const std::string rowTemplate = resource("templates/concern_row.html");
+    KRDOMStyleSheetRef sheet = stage.shell->domStyleSheet();
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(stage.dbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        state.SkipWithError("no database");
+        return;
+    }
+    auto bitmap = pf::Bitmap::create(640, 1136, 2);
+    if (!bitmap) {
+        state.SkipWithError("no drawing surface");
+        sqlite3_close(db);
+        return;
+    }
+    auto context = pf::GraphicsContext::create(**bitmap);
+    if (!context) {
+        state.SkipWithError("no drawing context");
+        sqlite3_close(db);
+        return;
+    }
+    const pf::Color header = pf::Color::rgb(247 / 255.0, 227 / 255.0, 219 / 255.0);
+    std::size_t people = 0;
+    for (auto _ : state) {
+        std::vector<BareSection> sections;
+        std::map<std::string, std::size_t> byTitle;
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, "SELECT uid, nick, logo, py FROM ZMRConcernObject ORDER BY py COLLATE NOCASE ASC,nick ASC", -1,
+                           &query, nullptr);
+        people = 0;
+        while (sqlite3_step(query) == SQLITE_ROW) {
+            auto text = [&](int column) {
+                const unsigned char* value = sqlite3_column_text(query, column);
+                return std::string(value ? reinterpret_cast<const char*>(value) : "");
+            };
+            std::string nick = text(1), logo = text(2), py = text(3);
+            char first = py.empty() ? '#' : static_cast<char>(py[0] >= 'a' && py[0] <= 'z' ? py[0] - 'a' + 'A' : py[0]);
+            auto [slot, made] = byTitle.try_emplace(std::string(1, first), sections.size());
+            if (made)
+                sections.push_back({std::string(1, first), {}});
+            auto document = KRDOMDocument::create();
+            KRDOMParse().parseHTML(fill(rowTemplate, nick, logo), *document);
+            document->setStyleSheet(sheet);
+            double height = document->rootElement() ? document->rootElement()->layout({320, kUnbounded}).height : 0;
+            sections[slot->second].rows.push_back({document, height});
+            ++people;
+        }
+        sqlite3_finalize(query);
+        double y = 0;
+        (*context)->fillRect({0, 0, 320, 568}, pf::Color::whiteColor());
+        for (const BareSection& section : sections) {
+            if (y >= 568)
+                break;
+            (*context)->fillRect({0, y, 320, 22}, header);
+            y += 22;
+            for (const BareRow& row : section.rows) {
+                if (y >= 568)
+                    break;
+                (*context)->save();
+                row.document->rootElement()->render({0, y, 320, row.height}, **context);
+                (*context)->restore();
+                y += row.height;
+            }
+        }
+        benchmark::DoNotOptimize(y);
+    }
+    sqlite3_close(db);
+    if (people != kPeople)
+        state.SkipWithError("the query does not hold every person");
+}
+BENCHMARK(BM_BareFollowList2000)->Unit(benchmark::kMillisecond);
+
+}
+
+BENCHMARK_MAIN();
