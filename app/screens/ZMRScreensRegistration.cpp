@@ -4,11 +4,14 @@
 #include "app/screens/ZMRBooksDataSource.h"
 #include "app/screens/ZMRBrowserViewController.h"
 #include "app/screens/ZMRButton.h"
+#include "app/screens/ZMRCommentListController.h"
 #include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/ZMRCommentViewController.h"
 #include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRFeedDetailsViewController.h"
 #include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
@@ -29,6 +32,7 @@
 #include "app/screens/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRPrizeViewController.h"
 #include "app/screens/ZMRProcessView.h"
+#include "app/screens/ZMRPublishCommentViewController.h"
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRRImageButton.h"
@@ -43,6 +47,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRTableViewCell.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
@@ -311,6 +316,45 @@ void registerPrizeScreensAndFollowList()
         .commit();
 }
 
+// The feed details with their comment rows, the comment composer and the
+// signed-in user's comment list.
+void registerFeedDetailsAndComments()
+{
+    pf::ClassBuilder<ZMRCommentListController>("ZMRCommentListController").superclass<KRDocumentDataController>().commit();
+    pf::ClassBuilder<ZMRFeedDetailsViewController>("ZMRFeedDetailsViewController")
+        .superclass<ZMRViewController>()
+        .property("commentListController", &ZMRFeedDetailsViewController::commentListController,
+                  &ZMRFeedDetailsViewController::setCommentListController)
+        .property("documentController", &ZMRFeedDetailsViewController::documentController,
+                  &ZMRFeedDetailsViewController::setDocumentController)
+        .property("detailsTableViewCell", &ZMRFeedDetailsViewController::detailsTableViewCell,
+                  &ZMRFeedDetailsViewController::setDetailsTableViewCell)
+        .action("doCommentAction", &ZMRFeedDetailsViewController::doCommentAction)
+        .commit();
+    pf::ClassBuilder<ZMRPublishCommentViewController>("ZMRPublishCommentViewController")
+        .superclass<ZMRViewController>()
+        .property("contentView", &ZMRPublishCommentViewController::contentView,
+                  &ZMRPublishCommentViewController::setContentView)
+        .property("titleLabel", &ZMRPublishCommentViewController::titleLabel,
+                  &ZMRPublishCommentViewController::setTitleLabel)
+        .property("sendButton", &ZMRPublishCommentViewController::sendButton,
+                  &ZMRPublishCommentViewController::setSendButton)
+        .property("textField", &ZMRPublishCommentViewController::textField,
+                  &ZMRPublishCommentViewController::setTextField)
+        .property("keyboardController", &ZMRPublishCommentViewController::keyboardController,
+                  &ZMRPublishCommentViewController::setKeyboardController)
+        .property("statusView", &ZMRPublishCommentViewController::statusView,
+                  &ZMRPublishCommentViewController::setStatusView)
+        .action("onSendAction", &ZMRPublishCommentViewController::onSendAction)
+        .commit();
+    pf::ClassBuilder<ZMRCommentViewController>("ZMRCommentViewController")
+        .superclass<ZMRViewController>()
+        .property("listController", &ZMRCommentViewController::listController,
+                  &ZMRCommentViewController::setListController)
+        .property("statusView", &ZMRCommentViewController::statusView, &ZMRCommentViewController::setStatusView)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -372,4 +416,5 @@ void registerScreensClasses()
     registerSignInBrowserPromptAndViewer();
     registerNickAndProfileScreens();
     registerPrizeScreensAndFollowList();
+    registerFeedDetailsAndComments();
 }
