@@ -109,7 +109,6 @@ TEST_F(CommentScreen, TheListHoldsCommentsOnTheUsersPostsAndRepliesToTheUser)
         }
     }
     EXPECT_TRUE(sawReplyBetweenOthers);
-    writePng("/tmp/details32/comments.png");
 }
 
 TEST_F(CommentScreen, AReplyLinkOpensTheUserRepliedToAndARowOpensItsPost)
