@@ -10,7 +10,6 @@
 #include "framework/dom/KRDOMElement.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/Log.h"
 
 #include <algorithm>
 
