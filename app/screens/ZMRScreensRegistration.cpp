@@ -7,11 +7,14 @@
 #include "app/screens/ZMRCenterViewController.h"
 #include "app/screens/ZMRClassifyController.h"
 #include "app/screens/ZMRClassifyItemControl.h"
+#include "app/screens/ZMRCommentListController.h"
 #include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/ZMRCommentViewController.h"
 #include "app/screens/ZMRConcernController.h"
 #include "app/screens/ZMRConcernDataSource.h"
 #include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/ZMRFeedDetailsViewController.h"
 #include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
@@ -34,6 +37,7 @@
 #include "app/screens/ZMRProcessView.h"
 #include "app/screens/ZMRPublishBooksViewController.h"
 #include "app/screens/ZMRPublishCheapViewController.h"
+#include "app/screens/ZMRPublishCommentViewController.h"
 #include "app/screens/ZMRPublishController.h"
 #include "app/screens/ZMRPublishFeedViewController.h"
 #include "app/screens/ZMRPublishItemView.h"
@@ -433,6 +437,45 @@ void registerUserDetails()
         .commit();
 }
 
+// The feed details with their comment rows, the comment composer and the
+// signed-in user's comment list.
+void registerFeedDetailsAndComments()
+{
+    pf::ClassBuilder<ZMRCommentListController>("ZMRCommentListController").superclass<KRDocumentDataController>().commit();
+    pf::ClassBuilder<ZMRFeedDetailsViewController>("ZMRFeedDetailsViewController")
+        .superclass<ZMRViewController>()
+        .property("commentListController", &ZMRFeedDetailsViewController::commentListController,
+                  &ZMRFeedDetailsViewController::setCommentListController)
+        .property("documentController", &ZMRFeedDetailsViewController::documentController,
+                  &ZMRFeedDetailsViewController::setDocumentController)
+        .property("detailsTableViewCell", &ZMRFeedDetailsViewController::detailsTableViewCell,
+                  &ZMRFeedDetailsViewController::setDetailsTableViewCell)
+        .action("doCommentAction", &ZMRFeedDetailsViewController::doCommentAction)
+        .commit();
+    pf::ClassBuilder<ZMRPublishCommentViewController>("ZMRPublishCommentViewController")
+        .superclass<ZMRViewController>()
+        .property("contentView", &ZMRPublishCommentViewController::contentView,
+                  &ZMRPublishCommentViewController::setContentView)
+        .property("titleLabel", &ZMRPublishCommentViewController::titleLabel,
+                  &ZMRPublishCommentViewController::setTitleLabel)
+        .property("sendButton", &ZMRPublishCommentViewController::sendButton,
+                  &ZMRPublishCommentViewController::setSendButton)
+        .property("textField", &ZMRPublishCommentViewController::textField,
+                  &ZMRPublishCommentViewController::setTextField)
+        .property("keyboardController", &ZMRPublishCommentViewController::keyboardController,
+                  &ZMRPublishCommentViewController::setKeyboardController)
+        .property("statusView", &ZMRPublishCommentViewController::statusView,
+                  &ZMRPublishCommentViewController::setStatusView)
+        .action("onSendAction", &ZMRPublishCommentViewController::onSendAction)
+        .commit();
+    pf::ClassBuilder<ZMRCommentViewController>("ZMRCommentViewController")
+        .superclass<ZMRViewController>()
+        .property("listController", &ZMRCommentViewController::listController,
+                  &ZMRCommentViewController::setListController)
+        .property("statusView", &ZMRCommentViewController::statusView, &ZMRCommentViewController::setStatusView)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -499,4 +542,5 @@ void registerScreensClasses()
     registerLedgerForm();
     registerLedgerScreen();
     registerUserDetails();
+    registerFeedDetailsAndComments();
 }

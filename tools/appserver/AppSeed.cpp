@@ -48,6 +48,36 @@ void positionOf(int index, double& latitude, double& longitude)
     longitude = kSeedCentreLongitude + metres * std::sin(bearing) / metresPerDegreeEast;
 }
 
+
+// A conversation under two of the demo account's posts: comments from
+// others, the account's answers and replies between the others, so that
+// the account's comment list holds replies of both kinds.
+bool seedDemoConversations(AppStore& store, long long now)
+{
+    struct Line {
+        long long pid, uid;
+        int replyTo; // index of an earlier line, or -1
+        const char* body;
+        long long minutes; // after the post
+    };
+    static const Line kLines[] = {
+        {27, 10003, -1, "这家店周末人多吗？", 20},   {27, 10001, 0, "上午去人少一些", 45},
+        {27, 10005, -1, "价格真不错，明天去看看", 70}, {27, 10002, 2, "一起去呀", 95},
+        {14, 10007, -1, "求具体地址", 30},            {14, 10001, 4, "就在店门口的告示牌旁边", 50},
+    };
+    // The posts' times as the seed gave them: post p is (p - 1) * 5 hours old.
+    std::vector<long long> made;
+    for (const Line& line : kLines) {
+        long long time = now - (line.pid - 1) * 5 * kHour - 17 * 60 + line.minutes * 60;
+        long long parent = line.replyTo >= 0 ? made[static_cast<std::size_t>(line.replyTo)] : 0;
+        auto comment = store.addComment(line.uid, parent ? 0 : line.pid, parent, line.body, time);
+        if (!comment)
+            return false;
+        made.push_back(comment->first);
+    }
+    return true;
+}
+
 }
 
 const std::vector<SeedPerson>& seedPeople()
@@ -134,6 +164,8 @@ bool AppStore::seedDemo()
                 ok = setLikeAt(people[j].uid, post.pid, post.createTime + static_cast<long long>(j) * 60);
         }
     }
+
+    ok = ok && seedDemoConversations(*this, now);
 
     for (int p = 0; p < kSeedPrizeCount && ok; ++p) {
         AppPrize prize;

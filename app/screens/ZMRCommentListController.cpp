@@ -1,0 +1,65 @@
+#include "app/screens/ZMRCommentListController.h"
+
+#include "framework/core/QueryValue.h"
+#include "framework/data/KRDataSource.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMSource.h"
+#include "platform/foundation/Collections.h"
+
+std::optional<std::size_t> ZMRCommentListController::indexOfObjectIdenticalTo(const pf::Array& objects,
+                                                                               const pf::Value& object)
+{
+    const pf::Dictionary* wanted = object.dictionary().get();
+    if (!wanted)
+        return std::nullopt;
+    for (std::size_t i = 0; i < objects.count(); ++i) {
+        if (objects.at(i).dictionary().get() == wanted)
+            return i;
+    }
+    return std::nullopt;
+}
+
+int ZMRCommentListController::tableViewNumberOfRowsInSection(pf::TableView&, int)
+{
+    int n = dataSource() ? static_cast<int>(dataSource()->count()) : 0;
+    return headerCount() + n + footerCount();
+}
+
+void ZMRCommentListController::documentWillLoadDataObject(KRDOMDocument& document, const pf::Value& row)
+{
+    auto bg = document.elementById("bg");
+    auto objects = dataSource() ? dataSource()->dataObjects() : nullptr;
+    if (!bg || !objects)
+        return;
+    if (auto index = indexOfObjectIdenticalTo(*objects, row))
+        bg->setAttributeValue(*index % 2 ? kOddRowColour : kEvenRowColour, "background-color");
+}
+
+std::optional<std::string> ZMRDecodedAttribute(const KRDOMElement& element, std::string_view key)
+{
+    auto value = element.attributeValueForKey(key);
+    if (!value)
+        return std::nullopt;
+    return htmlDecodeString(*value);
+}
+
+std::optional<pf::URL> ZMRReplyComposerURL(const KRDOMElement& element)
+{
+    auto cid = ZMRDecodedAttribute(element, "cid");
+    if (!cid || cid->empty())
+        return std::nullopt;
+    auto query = pf::Dictionary::create();
+    query->set("cid", *cid);
+    query->set("title", "回复: " + ZMRDecodedAttribute(element, "nick").value_or(""));
+    return URLWithString("pop:///publish-comment", pf::Value(query));
+}
+
+pf::DictionaryRef ZMRUserQuery(const KRDOMElement& element)
+{
+    auto query = pf::Dictionary::create();
+    for (const char* key : {"uid", "nick"}) {
+        if (auto text = ZMRDecodedAttribute(element, key))
+            query->set(key, *text);
+    }
+    return query;
+}
