@@ -10,6 +10,7 @@
 #include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRFeedDocumentController.h"
+#include "app/screens/ZMRFeedImageView.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRImageViewController.h"
@@ -311,6 +312,16 @@ void registerPrizeScreensAndFollowList()
         .commit();
 }
 
+// The picture strip of the feed rows, which markup names as a view class.
+void registerHomeScreen()
+{
+    pf::ClassBuilder<ZMRFeedImageView>("ZMRFeedImageView")
+        .superclass<pf::Control>()
+        .property("defaultSrc", &ZMRFeedImageView::defaultSrc, &ZMRFeedImageView::setDefaultSrc)
+        .commit();
+    KRDOMViewClass::registerClass("ZMRFeedImageView", [](const pf::Rect& frame) { return std::make_shared<ZMRFeedImageView>(frame); });
+}
+
 }
 
 void registerScreensClasses()
@@ -372,4 +383,5 @@ void registerScreensClasses()
     registerSignInBrowserPromptAndViewer();
     registerNickAndProfileScreens();
     registerPrizeScreensAndFollowList();
+    registerHomeScreen();
 }
