@@ -11,6 +11,7 @@
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRFeedImageView.h"
+#include "app/screens/ZMRHomeViewController.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRImageViewController.h"
@@ -44,6 +45,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRTableSource.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
@@ -312,7 +314,8 @@ void registerPrizeScreensAndFollowList()
         .commit();
 }
 
-// The picture strip of the feed rows, which markup names as a view class.
+// The home screen and the picture strip of its rows, which markup names as a
+// view class.
 void registerHomeScreen()
 {
     pf::ClassBuilder<ZMRFeedImageView>("ZMRFeedImageView")
@@ -320,6 +323,22 @@ void registerHomeScreen()
         .property("defaultSrc", &ZMRFeedImageView::defaultSrc, &ZMRFeedImageView::setDefaultSrc)
         .commit();
     KRDOMViewClass::registerClass("ZMRFeedImageView", [](const pf::Rect& frame) { return std::make_shared<ZMRFeedImageView>(frame); });
+    pf::ClassBuilder<ZMRHomeViewController>("ZMRHomeViewController")
+        .superclass<ZMRViewController>()
+        .property("classify", &ZMRHomeViewController::classify, &ZMRHomeViewController::setClassify)
+        .property("classifyView", &ZMRHomeViewController::classifyView, &ZMRHomeViewController::setClassifyView)
+        .property("classifyContentView", &ZMRHomeViewController::classifyContentView,
+                  &ZMRHomeViewController::setClassifyContentView)
+        .property("classifyButton", &ZMRHomeViewController::classifyButton, &ZMRHomeViewController::setClassifyButton)
+        .property("classifyEnabledViews", &ZMRHomeViewController::classifyEnabledViews,
+                  &ZMRHomeViewController::setClassifyEnabledViews)
+        .property("classifyTableSource", &ZMRHomeViewController::classifyTableSource,
+                  &ZMRHomeViewController::setClassifyTableSource)
+        .property("feedController", &ZMRHomeViewController::feedController, &ZMRHomeViewController::setFeedController)
+        .readonlyProperty("classifyViewAnimating", &ZMRHomeViewController::isClassifyViewAnimating)
+        .action("doClassifyChangeAction", &ZMRHomeViewController::doClassifyChangeAction)
+        .action("doClassifyHiddenAction", &ZMRHomeViewController::doClassifyHiddenAction)
+        .commit();
 }
 
 }
