@@ -281,3 +281,32 @@ TEST_F(HomeScreen, AStatusBarTapScrollsTheFeedUp)
     tap({160, 8});
     EXPECT_TRUE(waitFor([&] { return table()->contentOffset().y == 0; }));
 }
+
+TEST_F(HomeScreen, ThePublishFlyOutOpensItsItemsOnScreenBesideItsButton)
+{
+    auto menu = home()->publishView();
+    auto plus = menu->actionControl();
+    pf::Rect button = plus->convertRectToView(plus->bounds(), nullptr);
+    tap({button.midX(), button.midY()});
+    ASSERT_TRUE(settle());
+    ASSERT_FALSE(menu->isHidden());
+    // The first frame lays the screen out below the status bar (the drawer
+    // settles its centre again); places are read after it, as a person sees them.
+    render();
+    ASSERT_TRUE(settle());
+    button = plus->convertRectToView(plus->bounds(), nullptr);
+    struct Row {
+        const char* title;
+        double dx, dy; // of the item's centre from the button's
+    } rows[] = {{"记账", 0, -90}, {"晒单", -64, -64}, {"特价", -90, 0}};
+    for (const Row& row : rows) {
+        auto item = viewWithText(row.title);
+        ASSERT_TRUE(item) << row.title;
+        pf::Rect frame = item->convertRectToView(item->bounds(), nullptr);
+        EXPECT_NEAR(frame.midX() - button.midX(), row.dx, 0.5) << row.title;
+        EXPECT_NEAR(frame.midY() - button.midY(), row.dy, 0.5) << row.title;
+        EXPECT_LE(frame.maxY(), 568) << row.title << " lies on the screen";
+    }
+    tap({160, 200}); // the overlay closes it
+    EXPECT_TRUE(waitFor([&] { return menu->isHidden(); }));
+}
