@@ -245,35 +245,6 @@ TEST_F(HomeScreen, ATappedPictureStoresTheFocusAndOpensTheViewer)
     EXPECT_TRUE(findView([](const pf::View& v) { return dynamic_cast<const ZMRImageView*>(&v) != nullptr; }));
 }
 
-TEST_F(HomeScreen, RowActionsWithoutWhatTheyNeedOpenNothing)
-{
-    auto screen = home();
-    auto controller = screen->feedController();
-    struct Row {
-        const char* action;
-        pf::Value userInfo;
-        const char* attribute; // "key=value" or null
-    } rows[] = {
-        {"feed", pf::Value("feed-details"), nullptr},   // no "pid"
-        {"feed", pf::Value(), "pid=3"},                  // no screen named
-        {"user", pf::Value(), "uid=10002"},              // no screen named
-        {"image", pf::Value("image"), "pageIndex=0"},    // no pictures
-    };
-    for (const Row& row : rows) {
-        auto element = KRDOMViewElement::create();
-        element->setActionName(row.action);
-        element->setUserInfo(row.userInfo);
-        if (row.attribute) {
-            std::string pair = row.attribute;
-            element->setAttributeValue(pair.substr(pair.find('=') + 1), pair.substr(0, pair.find('=')));
-        }
-        screen->krDocumentDataControllerElementDoAction(*controller, *element, element);
-        ASSERT_TRUE(settle());
-        EXPECT_EQ(shell->rootViewController()->topController(), screen) << row.action;
-    }
-    EXPECT_TRUE(shell->focusValueForKey("image").isNil());
-}
-
 TEST_F(HomeScreen, AStatusBarTapScrollsTheFeedUp)
 {
     table()->setContentOffset({0, 900});
