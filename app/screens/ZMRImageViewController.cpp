@@ -1,5 +1,7 @@
 #include "app/screens/ZMRImageViewController.h"
 
+#include "app/screens/ZMRImageView.h"
+
 #include "framework/core/IKRImageTask.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/ui/KRDataOutletContainer.h"
@@ -56,7 +58,7 @@ void ZMRImageViewController::viewDidLoad()
         page->setMaximumZoomScale(10.0);
         page->setBounces(false);
         page->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
-        auto image = std::make_shared<KRImageView>(pf::Rect(0, 0, w, h));
+        auto image = std::make_shared<ZMRImageView>(pf::Rect(0, 0, w, h));
         image->setTag(kImageTag);
         image->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
         image->setContentMode(pf::ImageGravity::ResizeAspect);

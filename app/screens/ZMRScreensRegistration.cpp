@@ -16,6 +16,8 @@
 #include "app/screens/ZMRFeedDataSource.h"
 #include "app/screens/ZMRFeedDetailsViewController.h"
 #include "app/screens/ZMRFeedDocumentController.h"
+#include "app/screens/ZMRFeedImageView.h"
+#include "app/screens/ZMRHomeViewController.h"
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRImageViewController.h"
@@ -59,6 +61,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRTableSource.h"
 #include "framework/data/KRTableViewCell.h"
 #include "framework/dom/KRDOMViewClass.h"
 #include "framework/ui/KRImageView.h"
@@ -476,6 +479,33 @@ void registerFeedDetailsAndComments()
         .commit();
 }
 
+// The home screen and the picture strip of its rows, which markup names as a
+// view class.
+void registerHomeScreen()
+{
+    pf::ClassBuilder<ZMRFeedImageView>("ZMRFeedImageView")
+        .superclass<pf::Control>()
+        .property("defaultSrc", &ZMRFeedImageView::defaultSrc, &ZMRFeedImageView::setDefaultSrc)
+        .commit();
+    KRDOMViewClass::registerClass("ZMRFeedImageView", [](const pf::Rect& frame) { return std::make_shared<ZMRFeedImageView>(frame); });
+    pf::ClassBuilder<ZMRHomeViewController>("ZMRHomeViewController")
+        .superclass<ZMRViewController>()
+        .property("classify", &ZMRHomeViewController::classify, &ZMRHomeViewController::setClassify)
+        .property("classifyView", &ZMRHomeViewController::classifyView, &ZMRHomeViewController::setClassifyView)
+        .property("classifyContentView", &ZMRHomeViewController::classifyContentView,
+                  &ZMRHomeViewController::setClassifyContentView)
+        .property("classifyButton", &ZMRHomeViewController::classifyButton, &ZMRHomeViewController::setClassifyButton)
+        .property("classifyEnabledViews", &ZMRHomeViewController::classifyEnabledViews,
+                  &ZMRHomeViewController::setClassifyEnabledViews)
+        .property("classifyTableSource", &ZMRHomeViewController::classifyTableSource,
+                  &ZMRHomeViewController::setClassifyTableSource)
+        .property("feedController", &ZMRHomeViewController::feedController, &ZMRHomeViewController::setFeedController)
+        .readonlyProperty("classifyViewAnimating", &ZMRHomeViewController::isClassifyViewAnimating)
+        .action("doClassifyChangeAction", &ZMRHomeViewController::doClassifyChangeAction)
+        .action("doClassifyHiddenAction", &ZMRHomeViewController::doClassifyHiddenAction)
+        .commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -543,4 +573,5 @@ void registerScreensClasses()
     registerLedgerScreen();
     registerUserDetails();
     registerFeedDetailsAndComments();
+    registerHomeScreen();
 }

@@ -19,7 +19,7 @@ AppFeedQuery feedQuery(const std::string& taskType, const Form& form)
         query.kind = Kind::User;
     else if (classify == "friends" || item(form, "zmr-mutual") == "1")
         query.kind = Kind::Friends;
-    else if (classify == "follow")
+    else if (classify == "follow" || taskType == "ZMRFollowFeedsTask")
         query.kind = Kind::Follow;
     query.uid = integerItem(form, "zmr-uid").value_or(0);
     query.cid = integerItem(form, "zmr-cid").value_or(0);
@@ -41,7 +41,8 @@ std::string jsonList(const std::vector<std::string>& items)
 std::optional<AppListPage> worldList(AppStore& store, const std::string& taskType, const Form& query,
                                      std::optional<long long> sessionUid, const std::string& origin, long long offset, long long limit)
 {
-    if (taskType == "ZMRFeedsTask" || taskType == "ZMRNearFeedsTask" || taskType == "ZMRUserFeedsTask")
+    if (taskType == "ZMRFeedsTask" || taskType == "ZMRNearFeedsTask" || taskType == "ZMRUserFeedsTask" ||
+        taskType == "ZMRFollowFeedsTask")
         return store.feed(feedQuery(taskType, query), sessionUid, offset, limit, origin);
     if (taskType == "ZMRCommentsTask")
         return store.comments(integerItem(query, "zmr-pid").value_or(0),

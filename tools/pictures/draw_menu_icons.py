@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the side menu's two pictures at scale 2:
-resources/ico10@2x.png, the portrait shown until the user's own arrives: a
+resources/menu_portrait@2x.png, the portrait shown until the user's own arrives: a
 head and shoulders in white over a soft grey disc, 64 x 64 points;
-resources/ico11@2x.png, the points coin beside the balance: a gold disc with
+resources/menu_coin@2x.png, the points coin beside the balance: a gold disc with
 a darker ring and a raised centre, 16 x 16 points.
 Standard library only, through pngwrite; edges are smoothed by 4 x 4 supersampling."""
 
@@ -61,5 +61,5 @@ def coin(x, y):
 if __name__ == "__main__":
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources")
     out = sys.argv[1] if len(sys.argv) > 1 else root
-    png(os.path.join(out, "ico10@2x.png"), 128, 128, portrait)
-    png(os.path.join(out, "ico11@2x.png"), 32, 32, coin)
+    png(os.path.join(out, "menu_portrait@2x.png"), 128, 128, portrait)
+    png(os.path.join(out, "menu_coin@2x.png"), 32, 32, coin)

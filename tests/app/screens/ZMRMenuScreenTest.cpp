@@ -10,6 +10,7 @@
 #include "framework/ui/KRFoldViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "platform/controls/NavigationController.h"
+#include "platform/foundation/Collections.h"
 
 namespace {
 
@@ -97,6 +98,16 @@ TEST_F(MenuScreen, TheHomeEntryShowsTheCentreAgain)
 
 TEST_F(MenuScreen, ReleasingTheMenuWithdrawsThePortraitsDownload)
 {
+    // The home feed may have shown the user's portrait already: a new one
+    // that nothing has fetched yet.
+    auto info = shell->userInfo().dictionary();
+    ASSERT_TRUE(info);
+    auto changed = pf::Dictionary::create();
+    for (const auto& key : info->keys())
+        changed->set(key, info->get(key));
+    changed->set("logo", pf::Value(origin() + "/images/portrait-unseen.png"));
+    ASSERT_TRUE(store->addGeneratedImage("portrait-unseen.png", "portrait:4242"));
+    shell->setUserInfo(pf::Value(changed));
     auto made = shell->getViewController(*pf::URL::create("root:///menu"), "/");
     auto menu = std::dynamic_pointer_cast<ZMRMenuViewController>(made);
     ASSERT_TRUE(menu);

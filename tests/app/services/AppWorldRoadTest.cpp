@@ -117,7 +117,10 @@ TEST_F(AppWorldRoad, EveryTaskOfTheServicesIsAnsweredFromTheSeededWorld)
              EXPECT_EQ(text(r, "user.logo"), origin + "/images/portrait-10001.png");
          }},
         {"sign-in check", proto::IZMRAuthTask(), [] { return std::make_shared<ZMRAuthTask>(); },
-         [](const pf::Value& r) { EXPECT_EQ(text(r, "user.nick"), "演示用户"); }},
+         [&](const pf::Value& r) {
+             EXPECT_EQ(text(r, "user.nick"), "演示用户");
+             EXPECT_EQ(text(r, "user.logo"), origin + "/images/portrait-10001.png");
+         }},
         {"points", proto::IZMRCoinTask(), [] { return std::make_shared<ZMRCoinTask>(); },
          [](const pf::Value& r) { EXPECT_EQ(number(r, "coin-results"), 1000); }},
         {"follow", proto::IZMRFollowTask(), [] { return make<ZMRFollowTask>([](auto& t) { t.setTuid(10008); }); },
@@ -191,6 +194,9 @@ TEST_F(AppWorldRoad, EveryListAndRecordIsAnsweredFromTheSeededWorld)
         {"ZMRFeedsTask", {{"classify", "follow"}}, "list.@0.uid", "10002"}, // the newest post of the six followed
         {"ZMRFeedsTask", {{"mutual", "1"}}, "total", "15"},                // three friends' posts
         {"ZMRFeedsTask", {{"cid", "3"}}, "list.@0.pid", "3"},
+        {"ZMRFollowFeedsTask", {}, "total", "30"},                   // the six followed people's posts
+        {"ZMRFollowFeedsTask", {{"mutual", "1"}}, "total", "15"},     // only the three who follow back
+        {"ZMRFollowFeedsTask", {{"mutual", "1"}}, "list.@0.logo", origin + "/images/portrait-10002.png"},
         {"ZMRNearFeedsTask", {{"latitude", centre}, {"longitude", east}}, "list.@0.uid", "10001"},
         {"ZMRUserFeedsTask", {{"uid", "10002"}}, "list.@0.nick", "安琪"},
         {"ZMRFeedDetailsTask", {{"pid", "3"}}, "details.images.@1.uri", origin + "/images/post-3-1.png"},

@@ -86,7 +86,8 @@ TEST_F(ShellLaunch, StartUpAndForegroundTasksFollowTheStoredUser)
         {pf::Value(), std::nullopt, {"IZMRClassifyTask"}, {"IZMRClassifyTask"}, "root:///root/login"},
         {pf::Value(7), std::nullopt, {"IZMRClassifyTask"}, {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"},
          "root:///root/nick"},
-        {pf::Value(7), std::string("小明"), {"IZMRClassifyTask", "IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask"},
+        // The home screen asks for the first page of its feed.
+        {pf::Value(7), std::string("小明"), {"IZMRClassifyTask", "IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRDownlinkTask"},
          {"IZMRAuthTask", "IZMRConcernTask", "IZMRCoinTask", "IZMRClassifyTask"}, "root:///root/fold/center/home"},
     };
     for (const Row& row : rows) {
