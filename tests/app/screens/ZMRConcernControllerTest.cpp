@@ -101,8 +101,6 @@ TEST_F(FollowListController, SectionsHaveTintedHeadersAndTenOrMoreAnIndex)
         const char* shown;
         std::vector<std::string> index;
     } rows[] = {
-        {"", "", {}},
-        {"b/bo a/an A/Ann", "A:2 B:1", {}},
         {"a/a b/b c/c d/d e/e f/f g/g h/h i/i", "A:1 B:1 C:1 D:1 E:1 F:1 G:1 H:1 I:1", {}},
         {"a/a b/b c/c d/d e/e f/f g/g h/h i/i j/j", "A:1 B:1 C:1 D:1 E:1 F:1 G:1 H:1 I:1 J:1",
          {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"}},
