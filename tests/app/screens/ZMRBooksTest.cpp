@@ -1,6 +1,6 @@
 // The month ledger: its month windows and rows over the signed-in user's
-// database, the table's cells and month steps, and the ledger brought in line
-// with the local server. The calendar runs in the fixed zone "CST-8".
+// database, and the table's cells and month steps. The calendar runs in the
+// fixed zone "CST-8".
 
 #include "AppScreenTest.h"
 
@@ -17,7 +17,6 @@
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/NumberFormatter.h"
 #include "tests/platform/foundation/PinnedZone.h"
 
 #include <cmath>
@@ -313,36 +312,4 @@ TEST_F(ZMRBooksTable, MonthStepsCrossYearsAndTheNextButtonStopsAtThisMonth)
     controller->doPrevMonthAction(nullptr);
     EXPECT_EQ(total(), "¥ 1,234.5");
     EXPECT_EQ(controller->tableViewNumberOfRowsInSection(*table, 0), 30 + 29 + 1);
-}
-
-TEST_F(ZMRBooksTable, LedgerFollowsTheServerMonthByMonth)
-{
-    controller->awakeFromNib();
-    pf::Date now = pf::Date::now();
-    auto window = ZMRBooksDataSource::monthWindow(now, now);
-    ASSERT_TRUE(window);
-    double expected = 0;
-    for (const auto& book : store->books(10001, static_cast<long long>(window->start), static_cast<long long>(window->end)))
-        expected += book.expendMoney;
-    ASSERT_GT(expected, 0) << "the demo ledger has entries this month";
-
-    controller->reloadData();
-    ASSERT_TRUE(waitFor([&] { return source->expendMoney() == expected; })) << source->expendMoney() << " " << expected;
-    EXPECT_EQ(total(), "¥ " + [&] {
-        pf::NumberFormatter f;
-        f.setUsesGroupingSeparator(true);
-        f.setMaximumFractionDigits(2);
-        return f.stringFromNumber(expected);
-    }());
-
-    // A month back: the server's entries of that month arrive too.
-    controller->doPrevMonthAction(nullptr);
-    auto previous = ZMRBooksDataSource::monthWindow(source->date(), now);
-    double before = 0;
-    for (const auto& book : store->books(10001, static_cast<long long>(previous->start), static_cast<long long>(previous->end)))
-        before += book.expendMoney;
-    ASSERT_GT(before, 0) << "the demo ledger has entries last month";
-    ASSERT_TRUE(waitFor([&] { return source->expendMoney() == before; }));
-    controller->doNextMonthAction(nullptr);
-    EXPECT_EQ(source->expendMoney(), expected) << "the current month's rows are stored now";
 }

@@ -243,7 +243,7 @@ TEST_F(UserDetailsScreen, OnlyADictionaryProfileReplacesTheDocument)
 }
 
 // Entries alternate "#f8ece5" (index 0) and "#f7e3db" by their own place in
-// the list, equal ones too; a template without "bg" keeps its colours.
+// the list, equal ones too.
 TEST_F(UserDetailsScreen, RowsAlternateByTheirOwnIndex)
 {
     auto screen = openLoaded(10002);
@@ -265,15 +265,6 @@ TEST_F(UserDetailsScreen, RowsAlternateByTheirOwnIndex)
     objects->clear();
     feed->tableView()->reloadData();
     EXPECT_EQ(feed->tableViewNumberOfRowsInSection(*feed->tableView(), 0), 1) << "the profile stays without posts";
-
-    auto plain = std::make_shared<ZMRUserFeedController>();
-    plain->setHtml(std::string("templates/concern_row.html"));
-    auto source = std::make_shared<KRDataSource>();
-    source->dataObjects()->add(pf::Value(pf::Dictionary::create({{"nick", "a"}})));
-    plain->setDataSource(source);
-    auto document = plain->documentByIndexPath({0, 0});
-    ASSERT_TRUE(document && document->rootElement());
-    EXPECT_EQ(document->rootElement()->attributeValueForKey("background-color").value_or(""), "#ffffff");
 }
 
 }
