@@ -257,9 +257,10 @@ std::optional<std::string> ZZServer::refusal(const Received& seen, const std::st
                     return "unexpected report parameter " + key;
         return std::nullopt;
     }
-    // The login page is opened in a web view, not sent by the call layer.
+    // The login page is opened in a web view, not sent by the call layer;
+    // the preview upload is a bare request carrying only its picture.
     bool apiCall = (startsWith(seen.path, "/oauth2.0/") && seen.path != "/oauth2.0/m_authorize")
-        || startsWith(seen.path, "/user/") || startsWith(seen.path, "/zzconnectopen/");
+        || startsWith(seen.path, "/user/") || (startsWith(seen.path, "/zzconnectopen/") && seen.path != uploadPath);
     if (!apiCall)
         return std::nullopt;
     if (seen.header("User-Agent") != "CorvanaConnect")

@@ -10,9 +10,12 @@
 //   "/report/report"                      {"ret":0}; 400 when a parameter is
 //                                         not one a report carries
 //   anything else                         the next answer queued for the path
-//                                         (FIFO), else 404
+//                                         (FIFO), else 404; among them the
+//                                         preview upload (uploadPath) and the
+//                                         online status ("/getonline")
 // Calls of the call layer (paths under "/oauth2.0/" but the login page
-// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/") answer 400 unless they carry "User-Agent"
+// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/" but the preview
+// upload, which carries only "share_image") answer 400 unless they carry "User-Agent"
 // "CorvanaConnect", "format" "json" and the SDK information ("sdkv", "sdkp",
 // "status_os", "status_machine", "status_version"). Any multipart body whose
 // boundary is not the call layer's answers 400. Every request is recorded,
@@ -75,6 +78,8 @@ public:
 
     static constexpr const char* policyPath = "/zzconnectopen/openapi/policy_conf";
     static constexpr const char* reportPath = "/report/report";
+    static constexpr const char* uploadPath = "/zzconnectopen/upload_share_image";
+    static constexpr const char* onlinePath = "/getonline";
     static constexpr const char* multipartBoundary = "od2ER5ioefd682HE14eh2n82n9M7rEu2nH85XQY1";
 
     explicit ZZServer(std::string policyJson = R"({"ret":0})");

@@ -63,8 +63,22 @@
             c[space][spaces[space][i]] = operation(spaces[space][i]);
     }
 
+    // The message is checked as ZZ would check it ("-1" when it fails), but
+    // this application never hands a share to ZZ: "-2", not supported.
     c.share.shareMessageToZZ = function (message) {
-        return message && typeof message === 'object' ? '0' : '-1';
+        if (!message || typeof message !== 'object')
+            return '-1';
+        var api = window.nativeApi;
+        if (api) {
+            var link = message.isUrlObject === 'YES';
+            if (link && api.checkZZApiURLMessage() !== 'YES')
+                return '-1';
+            var kinds = { ZZApiImageObject: 'img', ZZApiExtendObject: 'file' };
+            var kind = kinds[message.object_type] || (link ? 'url' : '');
+            if (kind && api.isLargeDataLengthLegal(kind) !== 'YES')
+                return '-1';
+        }
+        return '-2';
     };
 })(corvana);
 
