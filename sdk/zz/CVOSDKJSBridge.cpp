@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CorvanaDataMgr.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/JsPackageLock.h"
@@ -194,7 +195,8 @@ std::string CVOSDKJSBridge::authorizeInit(const std::string& appId, const pf::Va
 {
     if (!handler.isNilOrNull())
         setPoolObject("authorizeHandler", handler);
-    return call("corvana.cauth.init", {appId});
+    // The scripts send their requests to the OAuth origin of the server table.
+    return call("corvana.cauth.init", {appId, CVOSDKServers::origin(CVOSDKServers::Row::OAuth)});
 }
 
 std::string CVOSDKJSBridge::authorizeWithPermissions(const std::vector<std::string>& permissions)
