@@ -25,6 +25,39 @@ bool canOpen(const char* url)
 
 }
 
+const std::shared_ptr<ZZWebViewKit>& ZZWebViewKit::instance()
+{
+    static const auto* shared = new std::shared_ptr<ZZWebViewKit>(std::make_shared<ZZWebViewKit>());
+    return *shared;
+}
+
+void ZZWebViewKit::openWebKit()
+{
+    if (m_timer)
+        m_timer->invalidate();
+    m_timer.reset();
+    if (auto kit = m_webViewKit)
+        kit->open();
+}
+
+bool ZZWebViewKit::webViewKitShouldStartLoadWithRequest(CVWebViewKit& kit, const std::string& url)
+{
+    const ZZApiDatastore& store = ZZApiDatastore::instance();
+    auto contains = [&](const std::optional<std::string>& part) {
+        return part && !part->empty() && url.find(*part) != std::string::npos;
+    };
+    bool ours = contains(store.appId() ? std::optional<std::string>("corvana" + *store.appId()) : std::nullopt)
+        || contains(store.scheme()) || contains(store.appId());
+    if (!ours || url.find(CVOSDKServers::kAuthorisationHost) == std::string::npos)
+        return true;
+    if (dictionaryByParseUrlFromSeparator(url, "?#")->get("action").stringOr() == "shareToZZ") {
+        // Closing may release the kit's last other owner while it asks us.
+        auto keep = kit.shared_from_this();
+        kit.doClose();
+    }
+    return true;
+}
+
 bool ZZWebViewKit::canHanleOpenUrlFromSafari(const pf::URL* url)
 {
     const auto& appId = ZZApiDatastore::instance().appId();

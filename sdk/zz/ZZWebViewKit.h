@@ -7,10 +7,17 @@
 // is type-checked, and a "complete" without a readable answer counts as an
 // unknown error, never as success.
 //
+// The one instance also watches an SDK web view kit (CVWebViewKit.h): when
+// its page reaches the share answer the kit is closed. Nothing in this
+// system sets the kit or the timer, so openWebKit() does nothing until
+// something does.
+//
 // Main queue only.
 
 #include "platform/foundation/URL.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
+#include "sdk/zz/CVWebViewKit.h"
 
 #include <memory>
 #include <optional>
@@ -19,8 +26,24 @@
 
 class ZZApiMessage;
 
-class ZZWebViewKit {
+class ZZWebViewKit final : public CVWebViewKitDelegate {
 public:
+    // Made on first use, never released.
+    static const std::shared_ptr<ZZWebViewKit>& instance();
+
+    const pf::TimerRef& timer() const { return m_timer; }
+    void setTimer(pf::TimerRef timer) { m_timer = std::move(timer); }
+    const std::shared_ptr<CVWebViewKit>& webViewKit() const { return m_webViewKit; }
+    void setWebViewKit(std::shared_ptr<CVWebViewKit> kit) { m_webViewKit = std::move(kit); }
+    // Stops and drops the timer, then opens the kit when there is one.
+    void openWebKit();
+
+    // CVWebViewKitDelegate. A navigation of this application's web share
+    // answer ("corvana<app id>", the plugin scheme or the app id, and the
+    // authorisation host) whose "action" is "shareToZZ" closes the kit;
+    // every navigation may go on.
+    bool webViewKitShouldStartLoadWithRequest(CVWebViewKit& kit, const std::string& url) override;
+
     // Whether the URL holds "corvana<the datastore's app id>" and the
     // authorisation host's name; false for nothing or without an app id.
     static bool canHanleOpenUrlFromSafari(const pf::URL* url);
@@ -38,4 +61,8 @@ public:
     static int shareToFriend() { return 1; }
     static bool isNewZZBrowserInstall();
     static bool isOldZZBrowserInstall();
+
+private:
+    pf::TimerRef m_timer;
+    std::shared_ptr<CVWebViewKit> m_webViewKit;
 };

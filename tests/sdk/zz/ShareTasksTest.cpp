@@ -3,6 +3,10 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "platform/web/WebViewPages.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "sdk/zz/ZZApi.h"
@@ -15,6 +19,7 @@
 #include "sdk/zz/ZZOpenApiUtility.h"
 #include "sdk/zz/ZZWebViewKit.h"
 #include "tests/sdk/zz/ShareTestSupport.h"
+#include "tools/testserver/TestServer.h"
 
 #include <gtest/gtest.h>
 
@@ -316,4 +321,49 @@ TEST_F(ZZShareTasks, OnlineStatusReachesTheDelegateOnlyForAReadableAnswer)
     for (int i = 0; i < 2; i++)
         ASSERT_TRUE(runTask(ZZApiTaskGetZZUinOnlineStatues::initWithZZUins({"1"}, sink)));
     EXPECT_EQ(sink->answers.size(), 1u);
+}
+
+TEST(ZZShareWebKit, TheShareAnswerClosesTheWatchedKit)
+{
+    zmr::TestServer server;
+    server.script("/page", zmr::TestServer::Reply::with(200, "text/html", "<html><body>page</body></html>"));
+    pf::HeadlessHost host;
+    auto appWindow = pf::Window::create();
+    appWindow->makeKeyAndVisible();
+    pf::useHtmlDocumentsInWebViews();
+    ZZApiDatastore::instance().setAppId(std::string("101452831"));
+    const auto& watcher = ZZWebViewKit::instance();
+    auto openKit = [&] {
+        auto kit = std::make_shared<CVWebViewKit>(server.url("/page"), std::string(), watcher);
+        watcher->setWebViewKit(kit);
+        watcher->setTimer(pf::RunLoop::main().scheduleTimer(pf::Seconds(3600), false, [] {}));
+        pf::TimerRef timer = watcher->timer();
+        watcher->openWebKit();
+        EXPECT_TRUE(kit->window());
+        EXPECT_FALSE(timer->isValid());
+        EXPECT_FALSE(watcher->timer());
+        host.advance(CVWebViewKit::kSlideInSeconds + 0.05);
+        return kit;
+    };
+    struct Row {
+        const char* url;
+        bool closes;
+    } rows[] = {
+        {"corvana101452831://openmobile.zz.example/s?#action=shareToZZ&result=complete", true},
+        {"http://openmobile.zz.example/101452831/s?#action=shareToZZ", true}, // the app id alone
+        {"corvana101452831://openmobile.zz.example/s?#action=share&result=complete", false},
+        {"corvana101452831://openmobile.zz.example/s?action=shareToZZ", false}, // no "?#"
+        {"corvana101452831://elsewhere.example/s?#action=shareToZZ", false},
+        {"http://openmobile.zz.example/s?#action=shareToZZ", false},
+    };
+    for (const Row& row : rows) {
+        auto kit = openKit();
+        EXPECT_TRUE(watcher->webViewKitShouldStartLoadWithRequest(*kit, row.url)) << row.url;
+        EXPECT_EQ(kit->isClosing() || !kit->window(), row.closes) << row.url;
+        kit->closeWindow();
+    }
+    watcher->setWebViewKit(nullptr);
+    ZZApiDatastore::instance().setAppId(std::nullopt);
+    appWindow = nullptr;
+    pf::Screen::main().removeAllWindows();
 }
