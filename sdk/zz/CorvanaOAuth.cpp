@@ -131,6 +131,16 @@ bool CorvanaOAuth::CanHandleOpenURL(const pf::URL& url)
     return CorvanaApiInterface::canOpenURL(url) || OpenApi::canHandleOpenURL(url);
 }
 
+int CorvanaOAuth::sendRespMessageToCorvanaApp(const std::shared_ptr<CorvanaApiResp>& response)
+{
+    return CorvanaApiInterface::sendRespMessageToCorvanaApp(response);
+}
+
+std::optional<std::string> CorvanaOAuth::getCorvanaAppInstallUrl(int platform)
+{
+    return CorvanaApiInterface::getCorvanaAppInstallUrl(platform);
+}
+
 std::string CorvanaOAuth::urlencode(std::string_view text)
 {
     static const char* hex = "0123456789ABCDEF";

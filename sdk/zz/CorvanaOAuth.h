@@ -32,6 +32,7 @@
 #include <vector>
 
 class CVOSDKReachability;
+class CorvanaApiResp;
 class CorvanaJSRunEnv;
 class CorvanaOAuth;
 class JsUpdateManager;
@@ -165,6 +166,9 @@ public:
     // (and the Corvana app transport before it) reads it.
     static bool HandleOpenURL(const pf::URL& url);
     static bool CanHandleOpenURL(const pf::URL& url);
+    // The Corvana app transport's answer and install page (CorvanaApiInterface.h).
+    static int sendRespMessageToCorvanaApp(const std::shared_ptr<CorvanaApiResp>& response);
+    static std::optional<std::string> getCorvanaAppInstallUrl(int platform);
     // Form encoding: letters, digits and "-._~" stay, a blank becomes "+",
     // every other byte "%XX".
     static std::string urlencode(std::string_view text);
