@@ -132,7 +132,7 @@
             if (link && api.checkZZApiURLMessage() !== 'YES')
                 return '-1';
             var kinds = { ZZApiImageObject: 'img', ZZApiExtendObject: 'file' };
-            var kind = kinds[message.object_type] || (link ? 'url' : '');
+            var kind = kinds.hasOwnProperty(message.object_type) ? kinds[message.object_type] : (link ? 'url' : '');
             if (kind && api.isLargeDataLengthLegal(kind) !== 'YES')
                 return '-1';
         }
