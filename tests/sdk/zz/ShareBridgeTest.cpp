@@ -1,8 +1,11 @@
+#include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
 #include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
@@ -14,6 +17,7 @@
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZApiReqResp.h"
+#include "sdk/zz/ZZApiTask.h"
 #include "sdk/zz/ZZRegistration.h"
 #include "tests/sdk/zz/ShareTestSupport.h"
 
@@ -231,4 +235,32 @@ TEST_F(ZZShareBridge, APreviewAskedForAgainIsFetchedOnceAndTheMessageResent)
     EXPECT_EQ(bridge->evaluateJavascript("asked.join()"), "123");
     EXPECT_EQ(bridge->getPoolObject("shareToZZ_Message").objectAs<ZZApiMessage>(), message);
     EXPECT_TRUE(pf::RunLoop::main().runUntil([&] { return !message->isAssociatedWithTask(); }, pf::Seconds(60)));
+}
+
+TEST_F(ZZShareBridge, AnUploadThatTimesOutResendsTheMessageWithoutAURL)
+{
+    ZZServerFixture zz;
+    zmr::ZZServer::Answer late;
+    late.body = R"({"ret":0,"result":{"url":"http://127.0.0.1:9/late.jpg"}})";
+    late.delay = std::chrono::seconds(30);
+    zz.server.queue(zmr::ZZServer::uploadPath, late);
+    ZZApiTask::setTimeoutInterval(pf::Seconds(0.2));
+    bridge->evaluateJavascript("var sent = []; var share = corvana.share.shareMessageToZZ;"
+                               "corvana.share.shareMessageToZZ = function (m) {"
+                               "  sent.push(m.object_imageUrl + '|' + m.key_ImageDataArray); return share(m); };");
+    auto bitmap = pf::Bitmap::create(300, 200).value();
+    auto link = ZZApiURLObject::objectWithURL(pf::URL::create("http://zomaru.example/"), std::string("t"), std::nullopt,
+                                              pf::Image::create(bitmap)->jpegRepresentation(0.8).value(), 0);
+    auto message = ZZApiMessage::messageWithObject(link);
+    auto start = std::chrono::steady_clock::now();
+    ZZApiTaskUploadURLObjectPreviewData::initWithURLMessage(message)->postOnMainThread();
+    bool resent = pf::RunLoop::main().runUntil([&] { return bridge->evaluateJavascript("sent.length") == "1"; },
+                                               pf::Seconds(60));
+    ZZApiTask::setTimeoutInterval(pf::Seconds(5.0));
+    ASSERT_TRUE(resent);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(zz.server.received(zmr::ZZServer::uploadPath).size(), 1u);
+    EXPECT_EQ(bridge->evaluateJavascript("sent[0].split('|')[0]"), ""); // no preview URL came
+    EXPECT_EQ(bridge->getPoolObject("shareToZZ_Message").objectAs<ZZApiMessage>(), message);
+    EXPECT_FALSE(link->previewImageURL());
 }

@@ -257,7 +257,7 @@ TEST_F(ZZShareTasks, UploadShrinksThePreviewAndSetsTheAnsweredURL)
     EXPECT_EQ(zz.server.received(zmr::ZZServer::uploadPath).size(), 2u);
 }
 
-TEST_F(ZZShareTasks, ATimeOutEndsTheTaskAndASecondTaskDoesNotRunMeanwhile)
+TEST_F(ZZShareTasks, ASecondTaskDoesNotRunWhileTheFirstWaitsForItsUpload)
 {
     ZZApiTask::setTimeoutInterval(pf::Seconds(0.2));
     zz.server.queue(zmr::ZZServer::uploadPath, reply(R"({"ret":0,"result":{"url":"http://127.0.0.1:9/late.jpg"}})", "application/json", std::chrono::seconds(30)));
