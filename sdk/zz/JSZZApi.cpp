@@ -20,6 +20,7 @@
 #include "sdk/zz/ZZWebViewKit.h"
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -237,21 +238,32 @@ std::shared_ptr<CorvanaJSObject> JSZZApi::nativeApiModule()
     constexpr int I = static_cast<int>(CorvanaType::Int);
     constexpr int V = static_cast<int>(CorvanaType::Void);
     using Args = std::vector<pf::Value>;
-    auto text = [](const Args& args) { return args.empty() ? std::string() : args[0].stringOr(); };
+    using Body = std::function<pf::Value(const Args&)>;
+    auto none = [](auto answer) -> Body { return [answer](const Args&) { return pf::Value(answer()); }; };
+    auto effect = [](void (*work)()) -> Body {
+        return [work](const Args&) {
+            work();
+            return pf::Value();
+        };
+    };
+    auto text = [](auto answer) -> Body {
+        return [answer](const Args& args) { return pf::Value(answer(args.empty() ? std::string() : args[0].stringOr())); };
+    };
     return CorvanaJSObject::classModule("nativeApi", {
-        {"js_isRegistScheme", "isRegistScheme", S, {}, [](const Args&) { return pf::Value(js_isRegistScheme()); }},
-        {"js_checkZZApiURLMessage", "checkZZApiURLMessage", S, {}, [](const Args&) { return pf::Value(js_checkZZApiURLMessage()); }},
-        {"js_resendUrlObjectSyncShare", "resendUrlObjectSyncShare", I, {}, [](const Args&) { return pf::Value(js_resendUrlObjectSyncShare()); }},
-        {"js_getZZScheme", "getZZScheme", S, {}, [](const Args&) { return pf::Value(js_getZZScheme()); }},
-        {"js_getAPPName", "getAppName", S, {}, [](const Args&) { return pf::Value(js_getAPPName()); }},
-        {"setImageObjectPasteBoardDatas", "setImageObjectPasteBoardDatas", V, {}, [](const Args&) { setImageObjectPasteBoardDatas(); return pf::Value(); }},
-        {"setURLObjectPasteBoardDatas", "setURLObjectPasteBoardDatas", V, {}, [](const Args&) { setURLObjectPasteBoardDatas(); return pf::Value(); }},
-        {"setExtendObjectPasteBoardDatas", "setExtendObjectPasteBoardDatas", V, {}, [](const Args&) { setExtendObjectPasteBoardDatas(); return pf::Value(); }},
-        {"setCommonObjectPasteBoardDatas", "setCommonObjectPasteBoardDatas", V, {}, [](const Args&) { setCommonObjectPasteBoardDatas(); return pf::Value(); }},
-        {"js_getSDKInfo", "getSDKInfo", S, {}, [](const Args&) { return pf::Value(js_getSDKInfo()); }},
-        {"js_openH5ZZToShare:", "openH5ZZ", I, {S}, [text](const Args& args) { return pf::Value(js_openH5ZZToShare(text(args))); }},
-        {"js_openURL:", "openURL", I, {S}, [text](const Args& args) { return pf::Value(js_openURL(text(args))); }},
-        {"js_isLargeDataLengthLegal:", "isLargeDataLengthLegal", S, {S}, [text](const Args& args) { return pf::Value(js_isLargeDataLengthLegal(text(args))); }},
-        {"js_appCanOpenURL:", "appCanOpenURL", S, {D}, [](const Args& args) { return pf::Value(js_appCanOpenURL(args.empty() ? pf::Value() : args[0])); }},
+        {"js_isRegistScheme", "isRegistScheme", S, {}, none(js_isRegistScheme)},
+        {"js_checkZZApiURLMessage", "checkZZApiURLMessage", S, {}, none(js_checkZZApiURLMessage)},
+        {"js_resendUrlObjectSyncShare", "resendUrlObjectSyncShare", I, {}, none(js_resendUrlObjectSyncShare)},
+        {"js_getZZScheme", "getZZScheme", S, {}, none(js_getZZScheme)},
+        {"js_getAPPName", "getAppName", S, {}, none(js_getAPPName)},
+        {"setImageObjectPasteBoardDatas", "setImageObjectPasteBoardDatas", V, {}, effect(setImageObjectPasteBoardDatas)},
+        {"setURLObjectPasteBoardDatas", "setURLObjectPasteBoardDatas", V, {}, effect(setURLObjectPasteBoardDatas)},
+        {"setExtendObjectPasteBoardDatas", "setExtendObjectPasteBoardDatas", V, {}, effect(setExtendObjectPasteBoardDatas)},
+        {"setCommonObjectPasteBoardDatas", "setCommonObjectPasteBoardDatas", V, {}, effect(setCommonObjectPasteBoardDatas)},
+        {"js_getSDKInfo", "getSDKInfo", S, {}, none(js_getSDKInfo)},
+        {"js_openH5ZZToShare:", "openH5ZZ", I, {S}, text(js_openH5ZZToShare)},
+        {"js_openURL:", "openURL", I, {S}, text(js_openURL)},
+        {"js_isLargeDataLengthLegal:", "isLargeDataLengthLegal", S, {S}, text(js_isLargeDataLengthLegal)},
+        {"js_appCanOpenURL:", "appCanOpenURL", S, {D},
+         [](const Args& args) { return pf::Value(js_appCanOpenURL(args.empty() ? pf::Value() : args[0])); }},
     });
 }
