@@ -5,6 +5,7 @@
 #include "platform/foundation/URL.h"
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
+#include "sdk/zz/CVWebViewLoadJs.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 #include "sdk/zz/CorvanaApiInterface.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
@@ -78,6 +79,7 @@ CorvanaOAuth::CorvanaOAuth(std::string appId, std::weak_ptr<CorvanaSessionDelega
 CorvanaOAuth::~CorvanaOAuth()
 {
     StopNotifyNetWork();
+    CVWebViewLoadJs::clear();
     if (m_webView)
         m_webView->setDelegate(nullptr);
     if (auto bridge = CVOSDKJSBridge::shareInstance(); bridge && m_webView && bridge->webView() == m_webView)
@@ -193,6 +195,8 @@ std::string CorvanaOAuth::jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& ar
     if (!url)
         return "NO";
     auto self = shared_from_this();
+    if (m_loginViewKit && m_loginViewKit->handleOpenURL(*url))
+        return "NO";
     auto delegate = std::dynamic_pointer_cast<CorvanaApiInterfaceDelegate>(m_sessionDelegate.lock());
     return CorvanaApiInterface::handleOpenURL(*url, delegate) ? "YES" : "NO";
 }

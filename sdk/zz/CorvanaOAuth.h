@@ -23,6 +23,7 @@
 #include "platform/foundation/URL.h"
 #include "sdk/zz/APIBase.h"
 #include "sdk/zz/CVAPIRequest.h"
+#include "sdk/zz/CVLoginViewKit.h"
 
 #include <map>
 #include <memory>
@@ -82,6 +83,7 @@ class CorvanaOAuth : public pf::Object,
                      public ICorvanaAPISession,
                      public APIBaseDelegate,
                      public CorvanaSessionDelegate,
+                     public CVLoginViewDelegate,
                      public pf::WebViewDelegate {
 public:
     // A session without script runtime (see above).
@@ -119,7 +121,8 @@ public:
     void setRedirectURI(std::string uri) { m_redirectURI = std::move(uri); }
 
     const std::optional<std::string>& encryToken() const { return m_encryToken; }
-    void setEncryToken(std::optional<std::string> token) { m_encryToken = std::move(token); }
+    // A token also goes to the Plaza web pages' storage (CVWebViewLoadJs).
+    void setEncryToken(std::optional<std::string> token);
     const std::optional<std::string>& localAppId() const { return m_localAppId; }
 
     // Asks the scripts to log in; always true. The browser flag changes
@@ -186,7 +189,31 @@ public:
     void registZZAPIWithZZAppId(const pf::DictionaryRef& args);
     // An answer URL the app-switch transport does not read itself.
     bool handleOpenURL(const pf::URL& url);
-    bool oldCanhandleOpenURL(const pf::URL&) const { return false; }
+    bool oldCanhandleOpenURL(const pf::URL& url) const { return m_loginViewKit && m_loginViewKit->canHandleOpenURL(url); }
+
+    // The scripts' in-app web login ("permission", "appid", "appScheme",
+    // "redirecURI", and "isAdd" with "accessToken"): "true" when the login
+    // page opened.
+    std::string authorizeInWebviewKitWithParams(const pf::DictionaryRef& args);
+    // The in-app web login: false (with an alert) when `scheme` is not one of
+    // the application's, or (telling the delegate) without network; the
+    // delegate then hears the outcome.
+    bool authorizeWithCorvanaAppAuthInappId(const std::string& appId, const std::vector<std::string>& permissions,
+                                            const std::string& scheme, const std::optional<std::string>& redirectURI,
+                                            const pf::DictionaryRef& extraParams,
+                                            std::weak_ptr<CorvanaSessionDelegate> delegate);
+    const std::shared_ptr<CVLoginViewKit>& loginViewKit() const { return m_loginViewKit; }
+    // Logins whose delegate waits for an outcome.
+    std::size_t pendingLogins() const { return m_loginDict.size(); }
+    // CVLoginViewDelegate
+    void loginViewKitDidSucceedLogin(CVLoginViewKit& kit, const std::string& serial) override;
+    void loginViewKitDidFailuredWithError(CVLoginViewKit& kit, const std::optional<pf::Error>& error,
+                                          const std::string& serial) override;
+    // Asks "m_me" for the open id of a login that came without one; its
+    // answer ends the login either way. False without a valid session or
+    // with serial 0.
+    bool getOpenId(const std::string& serial);
+    void getOpenIdResponse(const std::shared_ptr<APIResponse>& response);
 
     // A token and an expiry later than now.
     bool isSessionValid() const;
@@ -307,5 +334,8 @@ private:
     pf::TimerRef m_timer;
     std::uint64_t m_reachObserver = 0;
     bool m_outageAlerted = false; // the alert of the current outage was shown
+    std::shared_ptr<CVLoginViewKit> m_loginViewKit;
+    std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
+    std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial
     std::shared_ptr<pf::AlertView> m_networkAlert;
 };

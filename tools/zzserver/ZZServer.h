@@ -55,6 +55,13 @@ public:
         std::string charset; // appended as "; charset=…" when set
         std::chrono::milliseconds delay{0};
     };
+    // How the login page answers (see ZZServerLogin.cpp).
+    struct LoginSwitches {
+        bool deny = false;        // "授权" answers error=access_denied
+        bool loop = false;        // the page redirects back to itself for good
+        bool noOpenId = false;    // the token comes without open id ("m_me" gives it)
+        bool browserLink = false; // the page offers "浏览器" (auth://browser, falling back to the page)
+    };
     struct Part {
         std::string name;
         std::optional<std::string> filename;
@@ -101,6 +108,17 @@ public:
     // the query's "hver" is already V ({"type":0}); the offered URL,
     // "<https origin>/pub/js/V.zip", serves the bytes over https only.
     void setScriptPackage(std::string version, std::string zipBytes);
+    // The login page "/oauth2.0/m_authorize" (over either listener) shows the
+    // links "授权" and "取消" (and "浏览器" when switched on). "授权" redirects
+    // to "auth://<redirect>#access_token=…&openid=…&expires_in=…", or, for a
+    // browser login ("browser" 1), to "corvana<client_id>://<authorisation
+    // host>/#…" with the token enciphered by the query's "token_key" and its
+    // "serial"; "取消" leads to "corvana<client_id>://cancel". "/oauth2.0/m_me"
+    // answers the open id of the token it is given.
+    void setLoginSwitches(LoginSwitches switches);
+    static constexpr const char* authorisationHost = "openmobile.zz.example";
+    static std::string tokenFor(const std::string& clientId) { return "ZZT" + clientId; }
+    static std::string openIdFor(const std::string& token) { return "OID" + token; }
     static constexpr const char* checkPath = "/pub/check_bizup";
     void queue(const std::string& path, Answer answer);
     std::vector<Received> received() const;
@@ -109,8 +127,10 @@ public:
 private:
     struct Listener;
     void install(httplib::Server& server, bool secure);
-    Answer answer(Received& seen);
+    // `location`: where a redirect answer points.
+    Answer answer(Received& seen, std::string& location);
     std::optional<Answer> packageAnswer(const Received& seen) const; // with m_mutex held
+    std::optional<Answer> loginAnswer(const Received& seen, std::string& location) const; // with m_mutex held
     std::optional<std::string> refusal(const Received& seen, const std::string& contentType) const;
     bool pause(std::chrono::milliseconds duration);
 
@@ -125,6 +145,7 @@ private:
     bool m_stopping = false;
     std::string m_policy;
     std::map<std::string, std::deque<Answer>> m_answers;
+    LoginSwitches m_login;
     std::string m_packageVersion;
     std::string m_package;
     std::vector<Received> m_received;

@@ -86,7 +86,7 @@
         c.oauth.expirationDate = Number(expiration) || 0;
     };
     c.result.shouldUserGetUserInfo = function () {
-        return c.oauth.accessToken !== '' && c.oauth.openId !== '' ? 'YES' : 'NO';
+        return c.oauth.accessToken && c.oauth.openId ? 'YES' : 'NO';
     };
     // An answer arrived natively: deliver it to the session under its name.
     c.result.httpResponse = function (key, callback) {
