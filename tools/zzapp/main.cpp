@@ -16,6 +16,12 @@
 //       answers as the login page would: "corvana<client_id>://<authorisation
 //       host>/#…" with the token enciphered by the address's "token_key".
 //
+//   zzapp --install --plaza --log FILE
+//       as above; Plaza (version 5) also answers "corvanaapi.plaza.reqContent",
+//       where it reads the application's Corvana answers and logs them to FILE.
+//   zzapp --send-view, --send-response, --write-ad-items, --log-registry,
+//   zzapp --send-request: the share side, see ZZAppShare.h.
+//
 // Scripts: approve (a token, open id and lifetime), cancel ("user_cancelled"
 // YES; for the browser "error=access_denied"), deny (an answer without
 // token; for the browser "error_code=100"), silent (reads, answers nothing),
@@ -29,6 +35,7 @@
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/URL.h"
 #include "tools/peerapp/PeerApp.h"
+#include "tools/zzapp/ZZAppShare.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -39,7 +46,7 @@ namespace {
 
 const peerapp::App kApp{"zzapp", "example.zz.app", "approve",
                         {"approve", "cancel", "deny", "silent", "garbage-bytes", "garbage-array", "garbage-types"},
-                        {{"--version", ""}}, {"--plaza", "--browser"}};
+                        {{"--version", ""}, {"--log", ""}}, {"--plaza", "--browser"}};
 
 constexpr const char* kAuthorisationHost = "openmobile.zz.example";
 constexpr const char* kDataType = "pzappDataType";
@@ -63,7 +70,10 @@ std::vector<std::string> schemes(const peerapp::Command& options, int version)
     if (options.flag("--plaza")) {
         const std::vector<std::string> all = {"mplazaopensdkapiV2", "mplazaopensdkapi19", "mplazaopensdkapi",
                                               "mplazaopensdk", "mplaza"};
-        return std::vector<std::string>(all.end() - std::clamp(version, 1, 5), all.end());
+        std::vector<std::string> answered(all.end() - std::clamp(version, 1, 5), all.end());
+        if (version >= 5) // the newest Plaza also takes the applications' Corvana answers
+            answered.push_back(zzapp::kCorvanaAnswerScheme);
+        return answered;
     }
     const std::vector<std::string> all = {"mzzopensdkapiV2", "mzzOpensdkSSoLogin", "mzz"};
     return std::vector<std::string>(all.end() - std::clamp(version, 1, 3), all.end());
@@ -77,6 +87,10 @@ int install(const peerapp::Command& options)
     for (const char* flag : {"--plaza", "--browser"})
         if (options.flag(flag))
             command.push_back(flag);
+    if (!options.option("--log").empty()) {
+        command.push_back("--log");
+        command.push_back(std::filesystem::absolute(options.option("--log")).string());
+    }
     pf::InstalledApp app{roleBundle(options), schemes(options, version), command};
     if (auto error = pf::AppRegistry::registerApp(app))
         return fail("cannot install: " + error->description);
@@ -231,6 +245,8 @@ int answerApp(const peerapp::Command& options)
 
 int answer(const peerapp::Command& options)
 {
+    if (options.flag("--plaza") && options.url.rfind(std::string(zzapp::kCorvanaAnswerScheme) + ":", 0) == 0)
+        return zzapp::logCorvanaAnswer(options.url, options.option("--log"));
     if (options.flag("--browser"))
         return answerBrowser(options);
     return answerApp(options);
@@ -240,5 +256,7 @@ int answer(const peerapp::Command& options)
 
 int main(int argc, char** argv)
 {
+    if (int status = zzapp::runShareCommand(argc, argv); status >= 0)
+        return status;
     return peerapp::run(kApp, argc, argv, install, answer);
 }
