@@ -5,10 +5,12 @@
 // bytes, and the whole input as an online-status answer. Nothing may crash;
 // a recognised web share result is a type-6 message whose result always
 // carries an error code; the status answer only names the asked numbers,
-// with "YES" or "NO".
+// with "YES" or "NO". The whole input is also read as a picture header, as
+// a preview's size is judged before decoding.
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Pasteboard.h"
+#include "platform/graphics/ImageCodec.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZApiMessageAndUrlConverter.h"
@@ -51,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::abort();
         }
     }
+
+    (void)pf::imagePixelSize(data, size);
 
     std::vector<std::string> uins = {"10001", "10002"};
     auto statuses = ZZOpenApiUtility::dictionaryWithReturnString(input, uins);
