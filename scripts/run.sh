@@ -5,7 +5,9 @@
 # use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
 # application (--headless, --shot FILE.png, --url URL). Each stage prints one
-# line; build and server output goes to build/logs/.
+# line; build and server output goes to build/logs/. With --zz-app the ZZ
+# stand-in app is installed and approves, so the ZZ sign-in switches to it;
+# without, the sign-in uses the ZZ login page.
 set -euo pipefail
 # A relative ZMR_HOME means the caller's folder, not the repository's.
 [ -z "${ZMR_HOME:-}" ] || ZMR_HOME=$(realpath -m -- "$ZMR_HOME")
@@ -14,9 +16,15 @@ source scripts/deps.sh
 source scripts/lib.sh
 zmr_install_stage
 
+app_args=()
+zz_app=0
+for arg in "$@"; do
+  if [ "$arg" = "--zz-app" ]; then zz_app=1; else app_args+=("$arg"); fi
+done
+
 build_app() {
   cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
-    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp
+    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp zzapp
 }
 zmr_stage app-build "Building (a few minutes the first time)…" build_app
 
@@ -127,9 +135,23 @@ else
   cat "$zmr_logs/natterapp.log" >&2
 fi
 
+# The ZZ stand-in: approving with --zz-app; otherwise too old for the
+# sign-in to switch to it (an earlier --zz-app run installed it).
+if [ "$zz_app" = 1 ]; then
+  zz_app_args=(--install --script approve)
+else
+  zz_app_args=(--install --version 1)
+fi
+if build/app/tools/zzapp/zzapp "${zz_app_args[@]}" >"$zmr_logs/zzapp.log" 2>&1; then
+  [ "$zz_app" = 1 ] && echo "ZZ stand-in installed; the ZZ sign-in switches to it and it approves"
+else
+  echo "The ZZ stand-in could not be installed:" >&2
+  cat "$zmr_logs/zzapp.log" >&2
+fi
+
 # Without a position of its own the program stands at the demo world's city
 # centre (kSeedCentreLatitude, kSeedCentreLongitude in tools/appserver/AppSeed.h),
 # so the near feed and distances show.
 export ZMR_POSITION="${ZMR_POSITION:-31.2304,121.4737}"
 
-build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "$@"
+build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "${app_args[@]}"

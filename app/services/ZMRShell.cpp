@@ -125,7 +125,6 @@ void ZMRShell::logout(bool animated)
     setAuth(pf::Value(), std::nullopt);
 }
 
-void ZMRShell::zzLogin() { pf::log("zzLogin: the ZZ sign-in is not available yet"); }
 
 void ZMRShell::sendTask(const pf::Protocol* taskType, pf::ObjectRef task)
 {

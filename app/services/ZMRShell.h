@@ -20,6 +20,7 @@
 #include "framework/core/KRShell.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "sdk/natter/NTApi.h"
+#include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/voxly/VoxlySDK.h"
 
 #include <cstdint>
@@ -33,6 +34,7 @@ class ZMRShell : public KRShell,
                  public pf::ApplicationDelegate,
                  public VoxlySDKDelegate,
                  public NTApiDelegate,
+                 public CorvanaSessionDelegate,
                  public IKRUplinkTaskDelegate {
 public:
     static std::shared_ptr<ZMRShell> create(pf::DictionaryRef config, std::shared_ptr<pf::Bundle> bundle);
@@ -80,8 +82,18 @@ public:
     void toRootViewController(bool animated) override;
     std::shared_ptr<pf::ViewController> topPresentViewController() override;
     void logout(bool animated) override;
-    // Until the ZZ sign-in is built, it only logs a line.
+    // Asks the ZZ session to sign in ("add_topic", "get_idollist",
+    // "add_share"); the outcome arrives through the callbacks below.
     void zzLogin() override;
+    // The ZZ session made at launch from Info.plist "ZZ.appid".
+    const std::shared_ptr<CorvanaOAuth>& corvanaOAuth() const { return m_corvanaOAuth; }
+    // CorvanaSessionDelegate: a ZZ token signs in (or binds, when signed in)
+    // through the server, once the application is in front; a failed or
+    // cancelled login changes nothing; no network shows an alert.
+    void corvanaDidLogin() override;
+    void corvanaDidLoginDelay();
+    void corvanaDidNotLogin(bool) override {}
+    void corvanaDidNotNetWork() override;
     // Sends a Voxly authorisation for the redirect page (Info.plist
     // "Voxly.redirectUrl", or the page on the origin of useVoxlyServer()).
     void voxlyLogin() override;
@@ -96,7 +108,7 @@ public:
     // binds, when signed in) through the server; anything else is ignored.
     void didReceiveVoxlyRequest(const std::shared_ptr<VXBaseRequest>&) override {}
     void didReceiveVoxlyResponse(const std::shared_ptr<VXBaseResponse>& response) override;
-    // IKRUplinkTaskDelegate: the outcome of the Voxly token tasks; other
+    // IKRUplinkTaskDelegate: the outcome of the Voxly and ZZ token tasks; other
     // task types are ignored.
     void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
                                        const pf::Protocol* taskType) override;
@@ -165,4 +177,5 @@ private:
     std::shared_ptr<KRAlertView> m_loadingView;
     unsigned m_loadingGeneration = 0; // a delayed show runs only for the toast it was made for
     std::optional<std::string> m_voxlyRedirectURL;
+    std::shared_ptr<CorvanaOAuth> m_corvanaOAuth;
 };

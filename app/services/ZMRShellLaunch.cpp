@@ -132,9 +132,9 @@ bool ZMRShell::applicationDidFinishLaunchingWithOptions(pf::Application& applica
     application.registerForRemoteNotificationTypes(pf::RemoteNotificationType::Badge | pf::RemoteNotificationType::Sound
                                                    | pf::RemoteNotificationType::Alert);
     registerPeers();
-    // The ZZ login object comes with its SDK.
     pf::Value info = bundle() ? pf::Value(bundle()->infoDictionary()) : pf::Value();
-    pf::log("ZZ app id \"%s\": its SDK is not part of this build", dataForKeyPath(info, "ZZ.appid").stringOr().c_str());
+    m_corvanaOAuth = CorvanaOAuth::initWithAppId(dataForKeyPath(info, "ZZ.appid").stringOr(),
+                                                 std::static_pointer_cast<ZMRShell>(shared_from_this()));
     loadStyles();
     // Screens' "openUrl" actions leave the program through the platform.
     KRViewController::setExternalOpener([](const pf::URL& url) { return pf::Application::shared().openURL(url); });
@@ -268,7 +268,7 @@ bool ZMRShell::handleOpenURL(const pf::URL& url)
     if (hasPrefix(scheme, "nt"))
         return NTApi::handleOpenURL(url, self);
     if (hasPrefix(scheme, "corvana") || hasPrefix(scheme, "ZZ"))
-        pf::log("ZZ answer %s: its SDK is not part of this build", url.absoluteString().c_str());
+        return CorvanaOAuth::HandleOpenURL(url);
     return true;
 }
 

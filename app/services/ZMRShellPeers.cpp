@@ -1,5 +1,5 @@
-// The shell and the outside apps: Voxly sign-in and binding, the token
-// hand-over to the server with its "验证中..." toast, and posts to Natter.
+// The shell and the outside apps: Voxly and ZZ sign-in and binding, the
+// token hand-over to the server with its "验证中..." toast, and posts to Natter.
 
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRMessage.h"
@@ -58,9 +58,10 @@ void showAlert(const std::string& message)
     std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
 }
 
-bool isVoxlyTask(const pf::Protocol* taskType)
+bool isTokenTask(const pf::Protocol* taskType)
 {
-    return taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRVoxlyBindTask();
+    return taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRVoxlyBindTask()
+        || taskType == proto::IZMRZZLoginTask() || taskType == proto::IZMRZZBindTask();
 }
 
 }
@@ -120,6 +121,49 @@ void ZMRShell::didReceiveVoxlyResponse(const std::shared_ptr<VXBaseResponse>& re
     handOverToken(task, signedIn ? proto::IZMRVoxlyBindTask() : proto::IZMRVoxlyLoginTask());
 }
 
+void ZMRShell::zzLogin()
+{
+    if (!m_corvanaOAuth) {
+        pf::log("zzLogin: no ZZ session");
+        return;
+    }
+    m_corvanaOAuth->authorize({ "add_topic", "get_idollist", "add_share" }, false);
+}
+
+void ZMRShell::corvanaDidLogin()
+{
+    if (pf::Application::shared().applicationState() == pf::ApplicationState::Active) {
+        corvanaDidLoginDelay();
+        return;
+    }
+    // The toast shows once the application is in front again.
+    std::weak_ptr<pf::Object> weak = shared_from_this();
+    pf::RunLoop::main().scheduleTimer(pf::Seconds(0.1), false, [weak] {
+        if (auto self = std::static_pointer_cast<ZMRShell>(weak.lock()))
+            self->corvanaDidLoginDelay();
+    });
+}
+
+void ZMRShell::corvanaDidLoginDelay()
+{
+    auto token = m_corvanaOAuth ? m_corvanaOAuth->accessToken() : std::nullopt;
+    if (!token)
+        return;
+    auto expiry = m_corvanaOAuth->expirationDate();
+    double seconds = clampSeconds(expiry ? std::floor(expiry->seconds - pf::Date::now().seconds) : 0);
+    bool signedIn = !uid().isNil();
+    std::shared_ptr<ZMRTokenTask> task = signedIn ? std::shared_ptr<ZMRTokenTask>(std::make_shared<ZMRZZBindTask>())
+                                                  : std::make_shared<ZMRZZLoginTask>();
+    task->setToken(*token);
+    task->setExpires_in(seconds);
+    handOverToken(task, signedIn ? proto::IZMRZZBindTask() : proto::IZMRZZLoginTask());
+}
+
+void ZMRShell::corvanaDidNotNetWork()
+{
+    showAlert("网络错误，请检查您的网络设置");
+}
+
 void ZMRShell::handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf::Protocol* taskType)
 {
     closeLoadingView();
@@ -151,11 +195,11 @@ void ZMRShell::closeLoadingView()
 
 void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol* taskType)
 {
-    if (!isVoxlyTask(taskType))
+    if (!isTokenTask(taskType))
         return;
     auto self = shared_from_this();
     closeLoadingView();
-    if (taskType == proto::IZMRVoxlyBindTask()) {
+    if (taskType == proto::IZMRVoxlyBindTask() || taskType == proto::IZMRZZBindTask()) {
         pf::NotificationCenter::defaultCenter().post("ZMRBindChangedNotification");
         return;
     }
@@ -167,7 +211,7 @@ void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Val
 
 void ZMRShell::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error, const pf::Protocol* taskType)
 {
-    if (!isVoxlyTask(taskType))
+    if (!isTokenTask(taskType))
         return;
     closeLoadingView();
     showAlert(ZMRMessage(error));

@@ -49,8 +49,12 @@ struct DispatchQueue::Impl {
                 return;
             if (delayed.empty())
                 wake.wait(lock);
-            else
-                wake.wait_until(lock, delayed.begin()->first.first);
+            else {
+                // A copy: wait_until reads the deadline again after waking,
+                // and the node may be gone by then (the destructor clears it).
+                Clock::time_point deadline = delayed.begin()->first.first;
+                wake.wait_until(lock, deadline);
+            }
         }
     }
 };

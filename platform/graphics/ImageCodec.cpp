@@ -31,6 +31,70 @@ ImageFormat sniffImageFormat(const std::uint8_t* bytes, std::size_t length)
     return ImageFormat::Unknown;
 }
 
+namespace {
+
+std::uint32_t bigEndian(const std::uint8_t* p, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < count; i++)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+// Walks the JPEG's marker segments to the first start-of-frame.
+std::optional<ImagePixelSize> jpegPixelSize(const std::uint8_t* bytes, std::size_t length)
+{
+    std::size_t at = 2;
+    while (at + 4 <= length) {
+        if (bytes[at] != 0xff)
+            return std::nullopt;
+        std::uint8_t marker = bytes[at + 1];
+        if (marker == 0xff) { // fill byte
+            at++;
+            continue;
+        }
+        if (marker == 0xd8 || marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7)) {
+            at += 2;
+            continue;
+        }
+        std::size_t segment = bigEndian(bytes + at + 2, 2);
+        if (segment < 2)
+            return std::nullopt;
+        bool startOfFrame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
+        if (startOfFrame) {
+            if (segment < 7 || at + 9 > length)
+                return std::nullopt;
+            return ImagePixelSize{bigEndian(bytes + at + 7, 2), bigEndian(bytes + at + 5, 2)};
+        }
+        if (marker == 0xd9 || marker == 0xda) // end of image, or scan data without a frame header
+            return std::nullopt;
+        at += 2 + segment;
+    }
+    return std::nullopt;
+}
+
+}
+
+std::optional<ImagePixelSize> imagePixelSize(const std::uint8_t* bytes, std::size_t length)
+{
+    switch (sniffImageFormat(bytes, length)) {
+    case ImageFormat::Png:
+        // The signature, then the IHDR chunk: length, type, width, height.
+        if (length < 24 || std::memcmp(bytes + 12, "IHDR", 4) != 0)
+            return std::nullopt;
+        return ImagePixelSize{bigEndian(bytes + 16, 4), bigEndian(bytes + 20, 4)};
+    case ImageFormat::Jpeg:
+        return jpegPixelSize(bytes, length);
+    case ImageFormat::Gif:
+        if (length < 10)
+            return std::nullopt;
+        return ImagePixelSize{std::uint32_t(bytes[6] | bytes[7] << 8), std::uint32_t(bytes[8] | bytes[9] << 8)};
+    case ImageFormat::Unknown:
+        break;
+    }
+    return std::nullopt;
+}
+
 ErrorOr<BitmapRef> decodeImage(const std::uint8_t* bytes, std::size_t length, double scale)
 {
     switch (sniffImageFormat(bytes, length)) {

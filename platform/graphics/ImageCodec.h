@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,17 @@ struct ImageFrame {
     BitmapRef bitmap;
     double delay = 0;
 };
+
+// The pixel width and height a PNG, JPEG or GIF declares in its header (a
+// GIF's logical screen), read without decoding anything, so a caller can
+// refuse a picture by its size before paying for it. Nothing when the
+// header is not there or not readable; the size is as declared, not checked
+// against the data that follows.
+struct ImagePixelSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+std::optional<ImagePixelSize> imagePixelSize(const std::uint8_t* bytes, std::size_t length);
 
 // The first (or only) frame of the picture, with `scale` pixels per point.
 ErrorOr<BitmapRef> decodeImage(const std::uint8_t* bytes, std::size_t length, double scale = 1);

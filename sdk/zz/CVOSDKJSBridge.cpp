@@ -2,12 +2,19 @@
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "sdk/zz/CVOSDKServers.h"
+#include "sdk/zz/CorvanaDataMgr.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/JsPackageLock.h"
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "sdk/zz/JsUpdateVersionInfo.h"
 #include "sdk/zz/URLTools.h"
+#include "sdk/zz/ZZApiDatastore.h"
+#include "sdk/zz/ZZApiMessage.h"
+#include "sdk/zz/ZZApiReqResp.h"
+
+#include <typeinfo>
 
 namespace {
 
@@ -38,6 +45,29 @@ bool isDottedIdentifier(std::string_view text)
             return true;
         start = dot + 1;
     }
+}
+
+// Parks the present pictures and files in the data manager; the key, or
+// nothing when there was nothing to park.
+std::optional<std::string> parkData(std::initializer_list<std::pair<const char*, pf::Value>> entries)
+{
+    auto parked = pf::Dictionary::create();
+    for (const auto& [key, value] : entries)
+        if (!value.isNilOrNull())
+            parked->set(key, value);
+    if (parked->count() == 0)
+        return std::nullopt;
+    return CorvanaDataMgr::getInstance().addObjectInDataMgr(pf::Value(parked));
+}
+
+pf::Value dataValue(const std::optional<pf::Bytes>& bytes)
+{
+    return bytes ? pf::Value::data(*bytes) : pf::Value();
+}
+
+std::string absolute(const std::optional<pf::URL>& url)
+{
+    return url ? url->absoluteString() : std::string();
 }
 
 std::string resultText(const pf::Value& value)
@@ -165,7 +195,8 @@ std::string CVOSDKJSBridge::authorizeInit(const std::string& appId, const pf::Va
 {
     if (!handler.isNilOrNull())
         setPoolObject("authorizeHandler", handler);
-    return call("corvana.cauth.init", {appId});
+    // The scripts send their requests to the OAuth origin of the server table.
+    return call("corvana.cauth.init", {appId, CVOSDKServers::origin(CVOSDKServers::Row::OAuth)});
 }
 
 std::string CVOSDKJSBridge::authorizeWithPermissions(const std::vector<std::string>& permissions)
@@ -204,4 +235,87 @@ bool CVOSDKJSBridge::jsCall(const std::string& function, const std::string& cate
     if (!isIdentifier(function) || !isDottedIdentifier(category))
         return false;
     return call(category + "." + function, {callback, callback}) == "true";
+}
+
+std::string CVOSDKJSBridge::shareToZZ(const std::shared_ptr<ZZBaseReq>& request)
+{
+    setPoolObject("shareToZZ_Request", pf::Value(std::static_pointer_cast<pf::Object>(request)));
+    auto send = std::dynamic_pointer_cast<SendMessageToZZReq>(request);
+    if (!send)
+        return "-1";
+    return shareMessageToZZ(ZZApiMessage::messageWithObject(send->message(), 5));
+}
+
+std::string CVOSDKJSBridge::shareMessageToZZ(const std::shared_ptr<ZZApiMessage>& message)
+{
+    setPoolObject("shareToZZ_Message", pf::Value(std::static_pointer_cast<pf::Object>(message)));
+    if (!message)
+        return call("corvana.share.shareMessageToZZ", {pf::Value()});
+    return call("corvana.share.shareMessageToZZ", {pf::Value(shareDictionary(*message))});
+}
+
+pf::DictionaryRef CVOSDKJSBridge::shareDictionary(const ZZApiMessage& message)
+{
+    auto share = pf::Dictionary::create();
+    for (const char* key : {"uin", "order_no", "object_imageUrl", "object_targetUrl", "flash_url", "object_title",
+                            "object_description", "app_name", "text_data"})
+        share->set(key, "");
+    share->set("isUrlObject", "NO");
+    const std::shared_ptr<ZZApiObject>& object = message.object();
+    std::optional<std::string> dataKey;
+    if (auto wpa = std::dynamic_pointer_cast<ZZApiWPAObject>(object))
+        share->set("uin", wpa->uin().value_or(""));
+    if (auto pay = std::dynamic_pointer_cast<ZZApiPayObject>(object))
+        share->set("order_no", pay->OrderNo().value_or(""));
+    if (auto link = std::dynamic_pointer_cast<ZZApiURLObject>(object)) {
+        share->set("isUrlObject", "YES");
+        share->set("object_imageUrl", absolute(link->previewImageURL()));
+        share->set("object_targetUrl", absolute(link->url()));
+        if (auto audio = std::dynamic_pointer_cast<ZZApiAudioObject>(object))
+            share->set("flash_url", absolute(audio->flashURL()));
+        else if (auto video = std::dynamic_pointer_cast<ZZApiVideoObject>(object))
+            share->set("flash_url", absolute(video->flashURL()));
+        else if (auto news = std::dynamic_pointer_cast<ZZApiNewsObject>(object))
+            share->set("flash_url", absolute(news->flashURL()));
+        if (link->previewImageData() || link->imageDataArray())
+            dataKey = parkData({{"previewimagedata", dataValue(link->previewImageData())},
+                                {"image_data_list", link->imageDataArray() ? pf::Value(link->imageDataArray()) : pf::Value()}});
+        if (const pf::ArrayRef& urls = link->imageUrlArray()) {
+            std::string joined;
+            bool first = true;
+            for (const pf::Value& entry : *urls) {
+                if (const std::string* text = entry.string()) {
+                    joined += (first ? "" : ",") + *text;
+                    first = false;
+                }
+            }
+            if (!joined.empty())
+                share->set("object_imageUrl", joined);
+        }
+    }
+    if (object) {
+        share->set("object_title", object->title().value_or(""));
+        share->set("object_description", object->descriptionValue().value_or(""));
+    }
+    share->set("app_name", ZZApiDatastore::instance().appName().value_or(""));
+    share->set("message_type", std::to_string(message.type()));
+    const ZZApiObject* raw = object.get();
+    const pf::Class* objectClass = raw ? pf::Class::of(*raw) : nullptr;
+    share->set("object_type", objectClass ? objectClass->name() : std::string());
+    // Exact classes: a subclass of text sends no text, one of image or extend no files.
+    if (raw && typeid(*raw) == typeid(ZZApiTextObject))
+        share->set("text_data", static_cast<const ZZApiTextObject*>(raw)->text().value_or(""));
+    if (raw && (typeid(*raw) == typeid(ZZApiImageObject) || typeid(*raw) == typeid(ZZApiExtendObject))) {
+        const auto& extend = static_cast<const ZZApiExtendObject&>(*raw);
+        if (extend.previewImageData() || extend.data() || extend.imageDataArray())
+            dataKey = parkData({{"previewimagedata", dataValue(extend.previewImageData())},
+                                {"file_data", dataValue(extend.data())},
+                                {"image_data_list", extend.imageDataArray() ? pf::Value(extend.imageDataArray()) : pf::Value()}});
+    }
+    share->set("platform", "ios");
+    share->set("shareType", message.type() == 7 ? 1 : 0);
+    if (dataKey)
+        share->set("key_ImageDataArray", *dataKey);
+    share->set("cflag", std::to_string(object ? object->cflag() : 0));
+    return share;
 }

@@ -27,6 +27,8 @@
 
 class CorvanaJSRunEnv;
 class JsUpdateManager;
+class ZZApiMessage;
+class ZZBaseReq;
 namespace pf {
 class WebView;
 class WebViewDelegate;
@@ -70,6 +72,20 @@ public:
     // Calls `category`.`function`(callback, callback); true when the script
     // answers "true". Only dotted identifiers are called.
     bool jsCall(const std::string& function, const std::string& category, const std::string& callback);
+
+    // Keeps the request in the pool ("shareToZZ_Request"); a SendMessageToZZReq
+    // goes on as a type-5 message, any other request answers "-1".
+    std::string shareToZZ(const std::shared_ptr<ZZBaseReq>& request);
+    // Keeps the message in the pool ("shareToZZ_Message", where the
+    // "nativeApi" module finds it) and hands the scripts' share function
+    // its share dictionary (shareDictionary()).
+    std::string shareMessageToZZ(const std::shared_ptr<ZZApiMessage>& message);
+    // The message as the scripts' share function takes it: texts (empty when
+    // missing), "isUrlObject" "YES"/"NO", "message_type", "object_type" (the
+    // object's class), "platform" "ios", "shareType" 1 for type 7 else 0,
+    // "cflag"; pictures and files are parked in CorvanaDataMgr, the key under
+    // "key_ImageDataArray".
+    static pf::DictionaryRef shareDictionary(const ZZApiMessage& message);
 
 private:
     CVOSDKJSBridge() = default;

@@ -9,6 +9,7 @@
 #include "sdk/zz/CVOSDKEZJSONWriter.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaURLCache.h"
+#include "sdk/zz/OpenApi.h"
 #include "sdk/zz/URLTools.h"
 
 #include <cfloat>
@@ -94,6 +95,10 @@ std::shared_ptr<CorvanaJSRunEnv> CorvanaJSRunEnv::initWithWebView(std::shared_pt
     std::shared_ptr<CorvanaJSRunEnv> runEnv(new CorvanaJSRunEnv(std::move(webView)));
     runEnv->m_delegate = std::move(delegate);
     runEnv->m_webview->setDelegate(runEnv);
+    // Systems of version 4 want a document in the view before scripts run in it.
+    if (OpenApi::js_getSystemOSVersion() == 4)
+        runEnv->m_webview->loadHTMLString(
+            "<!DOCTYPE html><html><head><meta content='text/html' charset='utf-8'/></head><body></body></html>", "");
     pf::URLCache::setShared(std::make_shared<CorvanaURLCache>());
     return runEnv;
 }

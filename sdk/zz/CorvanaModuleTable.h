@@ -2,8 +2,7 @@
 
 // The script modules that need no session, registered in this order:
 // "openUi" (the app's registered URL schemes, on CvApiTool), "log"
-// (CVOSDKJSBridgeTools), "nativeApi" (JSZZApi, so far without its share
-// functions), "sdk_reportUtils" (CVDataReport's script operations, which
+// (CVOSDKJSBridgeTools), "nativeApi" (JSZZApi), "sdk_reportUtils" (CVDataReport's script operations, which
 // never ask the policy) and "CorvanaDataMgr" (the shared data store). The
 // session's own modules are registered with it.
 //

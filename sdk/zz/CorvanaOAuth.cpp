@@ -5,8 +5,10 @@
 #include "platform/foundation/URL.h"
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
+#include "sdk/zz/CVWebViewLoadJs.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 #include "sdk/zz/CorvanaApiInterface.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CTXAppidConvert.h"
 #include "sdk/zz/OpenApi.h"
 #include "sdk/zz/ZZApi.h"
@@ -76,6 +78,12 @@ CorvanaOAuth::CorvanaOAuth(std::string appId, std::weak_ptr<CorvanaSessionDelega
 
 CorvanaOAuth::~CorvanaOAuth()
 {
+    StopNotifyNetWork();
+    CVWebViewLoadJs::clear();
+    if (m_webView)
+        m_webView->setDelegate(nullptr);
+    if (auto bridge = CVOSDKJSBridge::shareInstance(); bridge && m_webView && bridge->webView() == m_webView)
+        bridge->JSRunEnv()->removeRegistObjForKey("oauth");
     // A call outliving the session must not find it through its request.
     for (auto& [seq, api] : m_apiRequests) {
         if (auto& cgi = api->cgiRequest()) {
@@ -89,6 +97,11 @@ CorvanaOAuth::~CorvanaOAuth()
 void CorvanaOAuth::corvanaDidLogin()
 {
     auto self = shared_from_this();
+    if (auto bridge = CVOSDKJSBridge::shareInstance(); bridge && m_webView && bridge->webView() == m_webView) {
+        auto expiry = expirationDate();
+        bridge->setAccessToken(accessToken().value_or(std::string()), openId().value_or(std::string()),
+                               expiry ? expiry->seconds * 1000.0 : 0.0);
+    }
     if (auto delegate = m_sessionDelegate.lock())
         delegate->corvanaDidLogin();
 }
@@ -118,6 +131,16 @@ bool CorvanaOAuth::HandleOpenURL(const pf::URL& url) { return OpenApi::handleOpe
 bool CorvanaOAuth::CanHandleOpenURL(const pf::URL& url)
 {
     return CorvanaApiInterface::canOpenURL(url) || OpenApi::canHandleOpenURL(url);
+}
+
+int CorvanaOAuth::sendRespMessageToCorvanaApp(const std::shared_ptr<CorvanaApiResp>& response)
+{
+    return CorvanaApiInterface::sendRespMessageToCorvanaApp(response);
+}
+
+std::optional<std::string> CorvanaOAuth::getCorvanaAppInstallUrl(int platform)
+{
+    return CorvanaApiInterface::getCorvanaAppInstallUrl(platform);
 }
 
 std::string CorvanaOAuth::urlencode(std::string_view text)
@@ -172,6 +195,8 @@ std::string CorvanaOAuth::jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& ar
     if (!url)
         return "NO";
     auto self = shared_from_this();
+    if (m_loginViewKit && m_loginViewKit->handleOpenURL(*url))
+        return "NO";
     auto delegate = std::dynamic_pointer_cast<CorvanaApiInterfaceDelegate>(m_sessionDelegate.lock());
     return CorvanaApiInterface::handleOpenURL(*url, delegate) ? "YES" : "NO";
 }
@@ -195,7 +220,8 @@ void CorvanaOAuth::registZZAPIWithZZAppId(const pf::DictionaryRef& args)
 
 bool CorvanaOAuth::isSessionValid() const
 {
-    return m_accessToken && m_expirationDate && m_expirationDate->seconds > pf::Date::now().seconds;
+    auto expiry = expirationDate();
+    return accessToken() && expiry && expiry->seconds > pf::Date::now().seconds;
 }
 
 std::shared_ptr<CVAPIRequest> CorvanaOAuth::cgiRequestWithURL(const std::string& url, const std::string& method,

@@ -5,16 +5,25 @@
 // user's behalf. Every call lives in the session's request table from sending
 // until its answer is handed on or it is cancelled.
 //
+// The login itself is the scripts' business: initWithAppId() brings the
+// script runtime up in a hidden web view of the session's own and registers
+// the session's operations with it; authorize() asks the scripts to log in,
+// and they switch to the ZZ or Plaza app or open the in-app login page.
+// The token, open id and expiry live in the scripts' state: the getters read
+// it there (nothing, and the start of 1970, when the runtime could not be
+// made). A session made by its constructor alone has no runtime and keeps
+// them in its own fields, for the request side on its own.
+//
 // Main queue only. Answers come back on the main queue, never inside the call
 // that sent them. The delegate is not retained.
-//
-// FIXME: the token, open id and expiry are the fields set here; the scripted
-// login that fills them runs elsewhere for now.
 
+#include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
 #include "sdk/zz/APIBase.h"
 #include "sdk/zz/CVAPIRequest.h"
+#include "sdk/zz/CVLoginViewKit.h"
 
 #include <map>
 #include <memory>
@@ -23,8 +32,14 @@
 #include <string_view>
 #include <vector>
 
+class CVOSDKReachability;
+class CorvanaApiResp;
 class CorvanaJSRunEnv;
 class CorvanaOAuth;
+class JsUpdateManager;
+namespace pf {
+class AlertView;
+}
 
 // What the session tells the application. Every callback has an empty
 // default, so a delegate implements only what it wants to hear.
@@ -67,28 +82,84 @@ public:
 class CorvanaOAuth : public pf::Object,
                      public ICorvanaAPISession,
                      public APIBaseDelegate,
-                     public CorvanaSessionDelegate {
+                     public CorvanaSessionDelegate,
+                     public CVLoginViewDelegate,
+                     public pf::WebViewDelegate {
 public:
+    // A session without script runtime (see above).
     CorvanaOAuth(std::string appId, std::weak_ptr<CorvanaSessionDelegate> delegate);
     ~CorvanaOAuth() override;
 
+    // The session an application holds: registered with the app-switch
+    // transport, recorded as the current session, its script runtime up,
+    // its modules registered and the scripts initialised with the app id
+    // (on systems before 5, once the runtime's web view has loaded), and the
+    // script-package update timer running.
+    static std::shared_ptr<CorvanaOAuth> initWithAppId(const std::string& appId,
+                                                       std::weak_ptr<CorvanaSessionDelegate> delegate);
+    // The session created last, while it lives.
+    static std::shared_ptr<CorvanaOAuth> currentSession();
+
     const std::string& appId() const { return m_appId; }
     std::weak_ptr<CorvanaSessionDelegate> sessionDelegate() const { return m_sessionDelegate; }
-    void setSessionDelegate(std::weak_ptr<CorvanaSessionDelegate> delegate) { m_sessionDelegate = std::move(delegate); }
+    // Also registers the app, the delegate and the session with OpenApi.
+    void setSessionDelegate(std::weak_ptr<CorvanaSessionDelegate> delegate);
 
-    const std::optional<std::string>& accessToken() const { return m_accessToken; }
-    void setAccessToken(std::optional<std::string> token) { m_accessToken = std::move(token); }
-    const std::optional<std::string>& openId() const { return m_openId; }
-    void setOpenId(std::optional<std::string> openId) { m_openId = std::move(openId); }
-    const std::optional<pf::Date>& expirationDate() const { return m_expirationDate; }
-    void setExpirationDate(std::optional<pf::Date> date) { m_expirationDate = date; }
+    // The scripts' "corvana.oauth" values: nothing for a missing or null
+    // one (an empty text is a value); the expiry is the start of 1970 then.
+    // The setters write the field and the scripts (nothing as null).
+    std::optional<std::string> accessToken() const;
+    void setAccessToken(std::optional<std::string> token);
+    std::optional<std::string> openId() const;
+    // A value is also registered with the share API.
+    void setOpenId(std::optional<std::string> openId);
+    std::optional<pf::Date> expirationDate() const;
+    void setExpirationDate(std::optional<pf::Date> date);
     const std::vector<std::string>& permissions() const { return m_permissions; }
     void setPermissions(std::vector<std::string> permissions) { m_permissions = std::move(permissions); }
     const std::string& redirectURI() const { return m_redirectURI; }
     void setRedirectURI(std::string uri) { m_redirectURI = std::move(uri); }
 
     const std::optional<std::string>& encryToken() const { return m_encryToken; }
-    void setEncryToken(std::optional<std::string> token) { m_encryToken = std::move(token); }
+    // A token also goes to the Plaza web pages' storage (CVWebViewLoadJs).
+    void setEncryToken(std::optional<std::string> token);
+    const std::optional<std::string>& localAppId() const { return m_localAppId; }
+
+    // Asks the scripts to log in; always true. The browser flag changes
+    // nothing. On systems of version 5 and later every 11th login of the
+    // process first rebuilds the script runtime.
+    bool authorize(const std::vector<std::string>& permissions, bool inSafari);
+    bool authorize(const std::vector<std::string>& permissions, std::optional<std::string> localAppId, bool inSafari);
+    bool authorizeWithPermissions(const std::vector<std::string>& permissions, const pf::DictionaryRef& extraParams,
+                                  std::weak_ptr<CorvanaSessionDelegate> loginDelegate, bool inSafari);
+    // Logins counted towards the next rebuild.
+    static int loginCounter();
+    bool incrAuthWithPermissions(const std::vector<std::string>& permissions);
+    bool reauthorizeWithPermissions(const std::vector<std::string>& permissions);
+    // Clears token, open id, expiry and permissions (fields and scripts),
+    // then tells the session delegate, or else `other`.
+    void logout(std::weak_ptr<CorvanaSessionDelegate> other = {});
+
+    static bool iphoneZZInstalled();
+    static bool iphonePlazaInstalled();
+    static bool iphoneZZSupportSSOLogin();
+    static bool iphonePlazaSupportSSOLogin();
+    // "corvana.js", "local.js" and "config.js" of the SDK bundle.
+    static std::vector<std::string> getBundleJsPaths();
+
+    // The network watch of a login: false (and `corvanaDidNotNetWork` to the
+    // session delegate) when the watched host is not reachable now; else a
+    // one-second poll runs until StopNotifyNetWork(). A lost network shows
+    // the "网络错误" alert once per outage, never a second one over it.
+    bool StartNotifyNetWork();
+    void StopNotifyNetWork();
+    bool isWatchingNetwork() const { return m_timer != nullptr; }
+
+    // The hidden web view of the script runtime; null without one.
+    const std::shared_ptr<pf::WebView>& webView() const { return m_webView; }
+    // pf::WebViewDelegate: the runtime's own page (systems before 5 finish
+    // their bring-up here).
+    void webViewDidFinishLoad(pf::WebView& webView) override;
 
     // The login outcome: the session tells its delegate.
     void corvanaDidLogin() override;
@@ -98,6 +169,9 @@ public:
     // (and the Corvana app transport before it) reads it.
     static bool HandleOpenURL(const pf::URL& url);
     static bool CanHandleOpenURL(const pf::URL& url);
+    // The Corvana app transport's answer and install page (CorvanaApiInterface.h).
+    static int sendRespMessageToCorvanaApp(const std::shared_ptr<CorvanaApiResp>& response);
+    static std::optional<std::string> getCorvanaAppInstallUrl(int platform);
     // Form encoding: letters, digits and "-._~" stay, a blank becomes "+",
     // every other byte "%XX".
     static std::string urlencode(std::string_view text);
@@ -115,12 +189,36 @@ public:
     void registZZAPIWithZZAppId(const pf::DictionaryRef& args);
     // An answer URL the app-switch transport does not read itself.
     bool handleOpenURL(const pf::URL& url);
-    bool oldCanhandleOpenURL(const pf::URL&) const { return false; }
+    bool oldCanhandleOpenURL(const pf::URL& url) const { return m_loginViewKit && m_loginViewKit->canHandleOpenURL(url); }
+
+    // The scripts' in-app web login ("permission", "appid", "appScheme",
+    // "redirecURI", and "isAdd" with "accessToken"): "true" when the login
+    // page opened.
+    std::string authorizeInWebviewKitWithParams(const pf::DictionaryRef& args);
+    // The in-app web login: false (with an alert) when `scheme` is not one of
+    // the application's, or (telling the delegate) without network; the
+    // delegate then hears the outcome.
+    bool authorizeWithCorvanaAppAuthInappId(const std::string& appId, const std::vector<std::string>& permissions,
+                                            const std::string& scheme, const std::optional<std::string>& redirectURI,
+                                            const pf::DictionaryRef& extraParams,
+                                            std::weak_ptr<CorvanaSessionDelegate> delegate);
+    const std::shared_ptr<CVLoginViewKit>& loginViewKit() const { return m_loginViewKit; }
+    // Logins whose delegate waits for an outcome.
+    std::size_t pendingLogins() const { return m_loginDict.size(); }
+    // CVLoginViewDelegate
+    void loginViewKitDidSucceedLogin(CVLoginViewKit& kit, const std::string& serial) override;
+    void loginViewKitDidFailuredWithError(CVLoginViewKit& kit, const std::optional<pf::Error>& error,
+                                          const std::string& serial) override;
+    // Asks "m_me" for the open id of a login that came without one; its
+    // answer ends the login either way. False without a valid session or
+    // with serial 0.
+    bool getOpenId(const std::string& serial);
+    void getOpenIdResponse(const std::shared_ptr<APIResponse>& response);
 
     // A token and an expiry later than now.
     bool isSessionValid() const;
     // Any open id, an empty one included.
-    bool isOpenIdValid() const { return m_openId.has_value(); }
+    bool isOpenIdValid() const { return openId().has_value(); }
 
     // A request of the call layer filled with the parameters, when
     // sendAPIRequest() takes it; else null.
@@ -205,6 +303,13 @@ public:
     void apiBaseDidWriteData(APIBase&, std::int64_t, std::int64_t, std::int64_t) override {}
 
 private:
+    enum class ScriptState { Detached, Running, Missing };
+    void initWithJsSDK();
+    void initScripts();
+    std::optional<std::string> scriptText(const char* name) const;
+    void runScript(const std::string& text);
+    void onTimer();
+    void showNetworkAlert();
     void sendScriptRequest(const pf::DictionaryRef& args, const std::string& method, pf::DictionaryRef params);
     bool scriptOperation(const std::string& function, const std::string& space, const std::string& callback,
                          const pf::DictionaryRef& params);
@@ -220,4 +325,17 @@ private:
     std::optional<std::string> m_encryToken;
     std::map<std::string, std::shared_ptr<APIBase>> m_apiRequests;
     std::map<std::string, std::string> m_callbacks; // sequence text -> script callback name
+    std::optional<std::string> m_localAppId;
+    std::optional<std::string> m_userNick;
+    ScriptState m_scriptState = ScriptState::Detached;
+    std::shared_ptr<pf::WebView> m_webView;
+    std::shared_ptr<JsUpdateManager> m_jsUpdateManager;
+    std::shared_ptr<CVOSDKReachability> m_reachHost;
+    pf::TimerRef m_timer;
+    std::uint64_t m_reachObserver = 0;
+    bool m_outageAlerted = false; // the alert of the current outage was shown
+    std::shared_ptr<CVLoginViewKit> m_loginViewKit;
+    std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
+    std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial
+    std::shared_ptr<pf::AlertView> m_networkAlert;
 };

@@ -99,6 +99,7 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
         { "convertAppIdJs", &CorvanaOAuth::convertAppIdJs },
         { "authorizeInappWithParams", &CorvanaOAuth::authorizeInappWithParams },
         { "jsCallHandleOpenURLByOAuth", &CorvanaOAuth::jsCallHandleOpenURLByOAuth },
+        { "authorizeInWebviewKitWithParams", &CorvanaOAuth::authorizeInWebviewKitWithParams },
     };
     for (const auto& [name, operation] : textOperations) {
         registered = module->transformNativeMethod(std::string(name) + ":", name,

@@ -112,6 +112,9 @@ void JsUpdateManager::update(const std::string& business)
 
 bool JsUpdateManager::checkUpdate(const std::string& business)
 {
+    // No server answers the built-in origin: nothing is asked of it.
+    if (CVOSDKServers::isPlaceholder(CVOSDKServers::Row::BusinessCheck))
+        return false;
     // Without an installed version of digits the server is told "1".
     std::string version = m_versionController->latestVersion().stringOr();
     std::string path = "/pub/check_bizup?uin=0&qver=2.0.1&pf=2&hver=";

@@ -9,6 +9,7 @@
 #include "sdk/zz/ZZApiLog.h"
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZApiMessageAndUrlConverter.h"
+#include "sdk/zz/ZZApiTaskGetZZUinOnlineStatues.h"
 #include "sdk/zz/ZZOpenApiUtility.h"
 #include "sdk/zz/ZZPluginMetadata.h"
 
@@ -149,4 +150,9 @@ bool ZZApi::appCanOpenURL(const pf::Dictionary& parameters)
 {
     auto text = parameters.string("url");
     return text && ZZOpenApiUtility::canOpenURL(pf::URL::create(*text));
+}
+
+void ZZApi::getZZUinOnlineStatues(std::vector<std::string> uins, std::weak_ptr<ZZApiInterfaceDelegate> delegate)
+{
+    ZZApiTaskGetZZUinOnlineStatues::initWithZZUins(std::move(uins), std::move(delegate))->postOnMainThread();
 }

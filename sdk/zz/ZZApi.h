@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+class ZZApiInterfaceDelegate;
 class ZZApiMessage;
 
 class ZZApi {
@@ -53,4 +54,7 @@ public:
     static bool openZZApp();
     // Whether the dictionary's "url" text is a URL some app answers.
     static bool appCanOpenURL(const pf::Dictionary& parameters);
+    // Starts the online-status task (ZZApiTaskGetZZUinOnlineStatues.h) on a
+    // later turn of the main loop.
+    static void getZZUinOnlineStatues(std::vector<std::string> uins, std::weak_ptr<ZZApiInterfaceDelegate> delegate);
 };

@@ -6,6 +6,7 @@
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZApiURLDecoder.h"
 #include "sdk/zz/ZZOpenApiUtility.h"
+#include "sdk/zz/ZZWebViewKit.h"
 
 namespace {
 
@@ -49,6 +50,8 @@ std::shared_ptr<ZZApiMessage> ZZApiMessageAndUrlConverter::messageWithUrl(const 
 
 std::shared_ptr<ZZApiMessage> ZZApiMessageAndUrlConverter::messageWithUrlNoClipboard(const pf::URL* url)
 {
+    if (ZZWebViewKit::canHanleOpenUrlFromSafari(url))
+        return ZZWebViewKit::messageWithSafariUrl(url);
     auto decoder = ZZApiURLDecoder::decoderWithUrl(url);
     if (!decoder || decoder->host.empty() || decoder->queryItem.empty() || !url->query() || url->query()->empty())
         return nullptr;
@@ -79,6 +82,8 @@ std::shared_ptr<ZZApiMessage> ZZApiMessageAndUrlConverter::messageWithResponseFr
 
 std::shared_ptr<ZZApiMessage> ZZApiMessageAndUrlConverter::messageWithUrlUsedClipboard(const pf::URL* url)
 {
+    if (ZZWebViewKit::canHanleOpenUrlFromSafari(url))
+        return ZZWebViewKit::messageWithSafariUrl(url);
     auto decoder = ZZApiURLDecoder::decoderWithUrl(url);
     if (!decoder || query(*decoder, "NeedToGetData") != "true")
         return nullptr;

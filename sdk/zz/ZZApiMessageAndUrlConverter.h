@@ -6,7 +6,8 @@
 // one) and "response_from_zz" (a type-6 message with a result object).
 // Small values travel base64-encoded in the query; large ones (file data,
 // preview, picture list) on the datastore's large-data board, whose fields
-// are type-checked. Every malformed URL gives nothing. The outgoing URL is
+// are type-checked. A web share result (ZZWebViewKit.h) comes first and
+// gives its result message. Every malformed URL gives nothing. The outgoing URL is
 // built by the SDK's scripts, so urlWithMessage is empty here.
 //
 // Main queue only.

@@ -3,6 +3,9 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/Application.h"
+#include "platform/foundation/Collections.h"
+#include "sdk/zz/CVOSDKServers.h"
+#include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApiLog.h"
 
 namespace {
@@ -109,4 +112,35 @@ std::optional<std::string> ZZOpenApiUtility::UTF8StringWithBase64String(const st
     if (!pf::isValidUtf8(decoded))
         return std::nullopt;
     return decoded;
+}
+
+std::string ZZOpenApiUtility::urlStringWithZZUinsArray(const std::vector<std::string>& uins)
+{
+    std::string url = CVOSDKServers::url(CVOSDKServers::Row::OnlineStatus, "/getonline?Type=1&");
+    for (const std::string& uin : uins)
+        url += URLTools::escape(uin) + ":";
+    return url;
+}
+
+pf::DictionaryRef ZZOpenApiUtility::dictionaryWithReturnString(std::string_view text, const std::vector<std::string>& uins)
+{
+    auto statuses = pf::Dictionary::create();
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0;;) {
+        std::size_t end = text.find(';', start);
+        pieces.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            break;
+        start = end + 1;
+    }
+    for (std::size_t i = 0; i + 1 < pieces.size() && i < uins.size(); i++) {
+        if (pieces[i].size() < 10)
+            continue;
+        std::string_view value = pieces[i].substr(10);
+        if (value == "1")
+            statuses->set(uins[i], "YES");
+        else if (value == "0")
+            statuses->set(uins[i], "NO");
+    }
+    return statuses;
 }

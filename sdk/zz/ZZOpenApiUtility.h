@@ -8,8 +8,11 @@
 
 #include "platform/foundation/URL.h"
 
+#include "platform/foundation/Value.h"
+
 #include <optional>
 #include <string>
+#include <vector>
 
 class ZZOpenApiUtility {
 public:
@@ -24,4 +27,13 @@ public:
     static std::optional<pf::Bytes> dataWithBase64EncodedString(const std::optional<std::string>& text);
     // Nothing when the text does not decode or its bytes are not UTF-8.
     static std::optional<std::string> UTF8StringWithBase64String(const std::optional<std::string>& text);
+
+    // The online-status address: "/getonline?Type=1&" on the online-status
+    // server, then "<number>:" for each number (escaped) in order.
+    static std::string urlStringWithZZUinsArray(const std::vector<std::string>& uins);
+    // The answer's pieces (split at ";", the last one ignored) by position:
+    // from the eleventh character on "1" gives "YES" and "0" "NO" under the
+    // number at the same position; anything else, a piece shorter than ten
+    // characters or beyond the numbers gives no entry.
+    static pf::DictionaryRef dictionaryWithReturnString(std::string_view text, const std::vector<std::string>& uins);
 };

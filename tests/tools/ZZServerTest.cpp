@@ -25,7 +25,7 @@ TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
 {
     ZZServer server(R"({"ret":0,"Common_ta_enable":1})");
     ASSERT_TRUE(server.isRunning());
-    server.queue("/oauth2.0/m_me", {200, R"({"ret":0,"n":1})", "application/json", "gb18030", {}});
+    server.queue("/oauth2.0/get_user_info", {200, R"({"ret":0,"n":1})", "application/json", "gb18030", {}});
     server.queue("/user/set_user_face", {200, R"({"ret":0})", "application/json", "", {}});
     struct Row {
         const char* name;
@@ -40,8 +40,8 @@ TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
     const Row rows[] = {
         {"policy with the SDK information", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", true, 200, R"({"ret":0,"Common_ta_enable":1})"},
         {"policy without the agent", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", false, 400, ""},
-        {"form call answers the queue in order", "POST", "/oauth2.0/m_me", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
-        {"nothing queued", "POST", "/oauth2.0/m_me", kSdkInfo, "", true, 404, ""},
+        {"form call answers the queue in order", "POST", "/oauth2.0/get_user_info", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
+        {"nothing queued", "POST", "/oauth2.0/get_user_info", kSdkInfo, "", true, 404, ""},
         {"multipart with the call layer's boundary", "POST", "/user/set_user_face?" + kSdkInfo, multipart(kBoundary), "multipart/form-data; boundary=" + kBoundary, true, 200, ""},
         {"multipart with another boundary", "POST", "/anything", multipart("other"), "multipart/form-data; boundary=other", true, 400, ""},
         {"report with its own parameters", "GET", std::string(ZZServer::reportPath) + "?strValue=1&nValue=10654&qver=ios.SDK.1.8&elt=12&tag=0", "", "", false, 200, R"({"ret":0})"},
@@ -65,7 +65,7 @@ TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
         }
         EXPECT_EQ(server.received().back().status, row.status);
     }
-    auto form = server.received("/oauth2.0/m_me").at(0);
+    auto form = server.received("/oauth2.0/get_user_info").at(0);
     EXPECT_EQ(form.param("x"), "a&b c");
     EXPECT_EQ(form.form.back(), (ZZServer::Pairs::value_type{"x", "a&b c"}));
     auto parts = server.received("/user/set_user_face").at(0).parts;

@@ -195,11 +195,12 @@ void ZZServer::install(httplib::Server& server, bool secure)
         if (!refused)
             refused = refusal(seen, contentType);
         Answer reply;
+        std::string location;
         if (refused) {
             reply.status = 400;
             reply.body = R"({"ret":-1,"msg":")" + *refused + "\"}";
         } else {
-            reply = answer(seen);
+            reply = answer(seen, location);
         }
         seen.status = reply.status;
         {
@@ -212,6 +213,8 @@ void ZZServer::install(httplib::Server& server, bool secure)
         std::string type = reply.contentType;
         if (!reply.charset.empty())
             type += "; charset=" + reply.charset;
+        if (!location.empty())
+            response.set_header("Location", location);
         response.set_content(reply.body, type.c_str());
     };
     server.Get(".*", [handle](const httplib::Request& request, httplib::Response& response) { handle(request, response, {}, {}); });
@@ -257,9 +260,10 @@ std::optional<std::string> ZZServer::refusal(const Received& seen, const std::st
                     return "unexpected report parameter " + key;
         return std::nullopt;
     }
-    // The login page is opened in a web view, not sent by the call layer.
-    bool apiCall = (startsWith(seen.path, "/oauth2.0/") && seen.path != "/oauth2.0/m_authorize")
-        || startsWith(seen.path, "/user/") || startsWith(seen.path, "/zzconnectopen/");
+    // The login page is opened in a web view, not sent by the call layer;
+    // the preview upload is a bare request carrying only its picture.
+    bool apiCall = (startsWith(seen.path, "/oauth2.0/") && !startsWith(seen.path, "/oauth2.0/m_authorize"))
+        || startsWith(seen.path, "/user/") || (startsWith(seen.path, "/zzconnectopen/") && seen.path != uploadPath);
     if (!apiCall)
         return std::nullopt;
     if (seen.header("User-Agent") != "CorvanaConnect")
@@ -272,7 +276,7 @@ std::optional<std::string> ZZServer::refusal(const Received& seen, const std::st
     return std::nullopt;
 }
 
-ZZServer::Answer ZZServer::answer(Received& seen)
+ZZServer::Answer ZZServer::answer(Received& seen, std::string& location)
 {
     std::lock_guard lock(m_mutex);
     if (auto queued = m_answers.find(seen.path); queued != m_answers.end() && !queued->second.empty()) {
@@ -282,6 +286,8 @@ ZZServer::Answer ZZServer::answer(Received& seen)
     }
     if (std::optional<Answer> package = packageAnswer(seen))
         return *package;
+    if (std::optional<Answer> login = loginAnswer(seen, location))
+        return *login;
     Answer reply;
     if (seen.path == policyPath) {
         reply.body = m_policy;

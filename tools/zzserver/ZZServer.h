@@ -10,9 +10,12 @@
 //   "/report/report"                      {"ret":0}; 400 when a parameter is
 //                                         not one a report carries
 //   anything else                         the next answer queued for the path
-//                                         (FIFO), else 404
+//                                         (FIFO), else 404; among them the
+//                                         preview upload (uploadPath) and the
+//                                         online status ("/getonline")
 // Calls of the call layer (paths under "/oauth2.0/" but the login page
-// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/") answer 400 unless they carry "User-Agent"
+// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/" but the preview
+// upload, which carries only "share_image") answer 400 unless they carry "User-Agent"
 // "CorvanaConnect", "format" "json" and the SDK information ("sdkv", "sdkp",
 // "status_os", "status_machine", "status_version"). Any multipart body whose
 // boundary is not the call layer's answers 400. Every request is recorded,
@@ -52,6 +55,13 @@ public:
         std::string charset; // appended as "; charset=…" when set
         std::chrono::milliseconds delay{0};
     };
+    // How the login page answers (see ZZServerLogin.cpp).
+    struct LoginSwitches {
+        bool deny = false;        // "授权" answers error=access_denied
+        bool loop = false;        // the page redirects back to itself for good
+        bool noOpenId = false;    // the token comes without open id ("m_me" gives it)
+        bool browserLink = false; // the page offers "浏览器" (auth://browser, falling back to the page)
+    };
     struct Part {
         std::string name;
         std::optional<std::string> filename;
@@ -75,6 +85,8 @@ public:
 
     static constexpr const char* policyPath = "/zzconnectopen/openapi/policy_conf";
     static constexpr const char* reportPath = "/report/report";
+    static constexpr const char* uploadPath = "/zzconnectopen/upload_share_image";
+    static constexpr const char* onlinePath = "/getonline";
     static constexpr const char* multipartBoundary = "od2ER5ioefd682HE14eh2n82n9M7rEu2nH85XQY1";
 
     explicit ZZServer(std::string policyJson = R"({"ret":0})");
@@ -96,6 +108,17 @@ public:
     // the query's "hver" is already V ({"type":0}); the offered URL,
     // "<https origin>/pub/js/V.zip", serves the bytes over https only.
     void setScriptPackage(std::string version, std::string zipBytes);
+    // The login page "/oauth2.0/m_authorize" (over either listener) shows the
+    // links "授权" and "取消" (and "浏览器" when switched on). "授权" redirects
+    // to "auth://<redirect>#access_token=…&openid=…&expires_in=…", or, for a
+    // browser login ("browser" 1), to "corvana<client_id>://<authorisation
+    // host>/#…" with the token enciphered by the query's "token_key" and its
+    // "serial"; "取消" leads to "corvana<client_id>://cancel". "/oauth2.0/m_me"
+    // answers the open id of the token it is given.
+    void setLoginSwitches(LoginSwitches switches);
+    static constexpr const char* authorisationHost = "openmobile.zz.example";
+    static std::string tokenFor(const std::string& clientId) { return "ZZT" + clientId; }
+    static std::string openIdFor(const std::string& token) { return "OID" + token; }
     static constexpr const char* checkPath = "/pub/check_bizup";
     void queue(const std::string& path, Answer answer);
     std::vector<Received> received() const;
@@ -104,8 +127,10 @@ public:
 private:
     struct Listener;
     void install(httplib::Server& server, bool secure);
-    Answer answer(Received& seen);
+    // `location`: where a redirect answer points.
+    Answer answer(Received& seen, std::string& location);
     std::optional<Answer> packageAnswer(const Received& seen) const; // with m_mutex held
+    std::optional<Answer> loginAnswer(const Received& seen, std::string& location) const; // with m_mutex held
     std::optional<std::string> refusal(const Received& seen, const std::string& contentType) const;
     bool pause(std::chrono::milliseconds duration);
 
@@ -120,6 +145,7 @@ private:
     bool m_stopping = false;
     std::string m_policy;
     std::map<std::string, std::deque<Answer>> m_answers;
+    LoginSwitches m_login;
     std::string m_packageVersion;
     std::string m_package;
     std::vector<Received> m_received;

@@ -1,7 +1,7 @@
 // Loaded first: the name spaces every other script fills in, and the state
 // the native side reads and writes.
 var corvana = window.corvana || {};
-corvana.oauth = corvana.oauth || { accessToken: '', openId: '', expirationDate: 0, appId: '' };
+corvana.oauth = corvana.oauth || { accessToken: null, openId: null, expirationDate: 0, appId: '' };
 corvana.cauth = corvana.cauth || {};
 corvana.result = corvana.result || {};
 corvana.localresult = corvana.localresult || {};

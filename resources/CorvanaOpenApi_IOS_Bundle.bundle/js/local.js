@@ -1,17 +1,20 @@
-// Answers that come back to the application as URLs.
-corvana.localresult.handleAuthorizeResult = function (url) {
-    var text = url === undefined || url === null ? '' : String(url);
-    var query = text.indexOf('?') >= 0 ? text.substring(text.indexOf('?') + 1) : text;
-    var pairs = query.split('&'), values = {};
-    for (var i = 0; i < pairs.length; i++) {
-        var at = pairs[i].indexOf('=');
-        if (at > 0)
-            values[pairs[i].substring(0, at)] = pairs[i].substring(at + 1);
-    }
-    if (!values.access_token || !values.openid)
+// Answers that come back to the application as URLs (form-encoded by the
+// native side): an app's login answer ("corvana<appid>://sso/…" or
+// "…://pzapp/…") goes to the app-switch transport, anything else (a browser
+// login's answer) to the session. "YES" when it was taken.
+corvana.localresult.handleAuthorizeResult = function (encoded) {
+    var text = encoded === undefined || encoded === null ? '' : String(encoded);
+    var url;
+    try {
+        url = decodeURIComponent(text.replace(/\+/g, ' '));
+    } catch (e) {
         return 'NO';
-    var expires = Number(values.expires_in);
-    corvana.result.loginComplete(decodeURIComponent(values.access_token), decodeURIComponent(values.openid),
-        new Date().getTime() + (isFinite(expires) ? expires * 1000 : 0));
-    return 'YES';
+    }
+    var oauth = window.oauth;
+    if (!oauth)
+        return 'NO';
+    var app = /^corvana[^:\/]*:\/\/(sso|pzapp)\//i.test(url);
+    var answer = app ? oauth.jsCallHandleOpenUrlByOpenApi(JSON.stringify({ urlStr: text }))
+                     : oauth.jsCallHandleOpenURLByOAuth(JSON.stringify({ urlStr: text }));
+    return answer === 'YES' ? 'YES' : 'NO';
 };

@@ -75,6 +75,20 @@ TEST(DispatchQueue, QueuedWorkIsFinishedBeforeTheQueueGoesAway)
     EXPECT_EQ(done.load(), 20);
 }
 
+TEST(DispatchQueue, GoesAwayWhileWaitingForADelayedTask)
+{
+    // The queue's thread waits for the delayed task's deadline when the
+    // queue is dropped; the task never runs and nothing freed is read.
+    for (int i = 0; i < 20; ++i) {
+        std::atomic<bool> ran{false};
+        auto queue = DispatchQueue::create("test.delayed");
+        queue->after(Seconds(3600), [&] { ran = true; });
+        queue->sync([] {});
+        queue.reset();
+        EXPECT_FALSE(ran);
+    }
+}
+
 TEST(NotificationCenter, DeliversToLiveObserversOnly)
 {
     auto& center = NotificationCenter::defaultCenter();

@@ -171,6 +171,36 @@ TEST(ImageDecode, DeclaredSizesOverTheCapAreRefusedBeforeDecoding)
     EXPECT_EQ(decoded.error().code, static_cast<long long>(ImageCodecError::Corrupt));
 }
 
+TEST(ImageDecode, HeaderSizesAreReadWithoutDecoding)
+{
+    Bytes jpeg = jpegBytes(*splitBitmap(16, 8, red, blue));
+    Bytes gif = gifBytes(5, 3, {0xff0000}, {solidGifFrame(0, 0, 5, 3, 0)});
+    Bytes png = pngDeclaring(4, 4);
+    struct Row {
+        const char* name;
+        Bytes bytes;
+        std::optional<std::pair<std::uint32_t, std::uint32_t>> size;
+    } rows[] = {
+        {"png", pngBytes(*splitBitmap(16, 8, red, blue)), std::pair(16u, 8u)},
+        {"png declaring 100000 x 1000", pngDeclaring(100000, 1000), std::pair(100000u, 1000u)},
+        {"jpeg", jpeg, std::pair(16u, 8u)},
+        {"jpeg declaring 65000 x 600", jpegDeclaring(jpeg, 65000, 600), std::pair(65000u, 600u)},
+        {"jpeg cut before its frame header", Bytes(jpeg.begin(), jpeg.begin() + 4), std::nullopt},
+        {"gif", gif, std::pair(5u, 3u)},
+        {"two bytes", Bytes(jpeg.begin(), jpeg.begin() + 2), std::nullopt},
+        {"png cut before its header", Bytes(png.begin(), png.begin() + 20), std::nullopt},
+        {"not a picture", Bytes{'a', 'b', 'c'}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        auto size = imagePixelSize(row.bytes.data(), row.bytes.size());
+        ASSERT_EQ(size.has_value(), row.size.has_value()) << row.name;
+        if (size) {
+            EXPECT_EQ(size->width, row.size->first) << row.name;
+            EXPECT_EQ(size->height, row.size->second) << row.name;
+        }
+    }
+}
+
 TEST(ImageDecode, SixteenBitPngsKeepEveryRowAndTheirBrightness)
 {
     auto stripes = [](int, int y) -> std::vector<std::uint16_t> {

@@ -7,6 +7,8 @@
 #include "sdk/zz/CorvanaApiReq.h"
 #include "sdk/zz/CorvanaApiUtil.h"
 #include "sdk/zz/CorvanaMessageObj.h"
+#include "sdk/zz/CorvanaOAuth.h"
+#include "sdk/zz/OpenApi.h"
 #include "tests/sdk/zz/ShareTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,8 @@ struct Declining : CorvanaApiInterfaceDelegate {
     std::shared_ptr<CorvanaApiReq> seen;
     int responses = 0;
 };
+
+struct SessionDeclining : CorvanaSessionDelegate, Declining {};
 
 }
 
@@ -221,4 +225,20 @@ TEST_F(CorvanaMessages, ContentRulesAndTheBoardType)
     pf::Dictionary query({ { "b", "a b/’&=" }, { "a", 5 } });
     EXPECT_EQ(CorvanaApiUtil::GetURLWithParam(std::string("x://h/p"), query), "x://h/p?b=a%20b%2F%E2%80%99%26%3D&a=");
     EXPECT_FALSE(CorvanaApiUtil::GetURLWithParam(std::nullopt, query));
+}
+
+TEST_F(CorvanaMessages, TheSessionsEntryPointsReachTheTransportWithTheSessionDelegate)
+{
+    installApp("com.plaza.app", { "mplaza", "corvanaapi.plaza.reqContent" });
+    auto delegate = std::make_shared<SessionDeclining>();
+    OpenApi::registerApp("101452831", delegate, {});
+    pf::URL url = incoming(pf::Value(request(1)));
+    EXPECT_TRUE(CorvanaOAuth::CanHandleOpenURL(url));
+    EXPECT_TRUE(CorvanaOAuth::HandleOpenURL(url));
+    ASSERT_TRUE(delegate->seen);
+    EXPECT_EQ(delegate->seen->nSeq(), 7);
+    EXPECT_EQ(openedURLs(1).size(), 1u); // the declined request answered to Plaza
+    EXPECT_EQ(CorvanaOAuth::sendRespMessageToCorvanaApp(nullptr), -1);
+    EXPECT_FALSE(CorvanaOAuth::getCorvanaAppInstallUrl(1));
+    OpenApi::resetForTesting();
 }

@@ -68,6 +68,16 @@ protected:
                                                               return pf::Value();
                                                           }));
         }
+        // The two hand-backs take every URL, recording it.
+        for (const char* name : {"jsCallHandleOpenURLByOAuth", "jsCallHandleOpenUrlByOpenApi"}) {
+            module->transformNativeMethod(std::string(name) + ":", name, 1, {2},
+                                          corvanaCallable(std::weak_ptr<Session>(m_session),
+                                                          [name](Session& s, const std::vector<pf::Value>& args) {
+                                                              s.calls.push_back(std::string(name) + " " +
+                                                                                args[0].dictionary()->get("urlStr").stringOr());
+                                                              return pf::Value("YES");
+                                                          }));
+        }
         ASSERT_TRUE(bridge.JSRunEnv()->registNativeObj(module));
         ASSERT_TRUE(registerCorvanaSharedModules(*bridge.JSRunEnv()));
     }
@@ -99,9 +109,14 @@ TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesT
     EXPECT_EQ(state("corvana.cauth.permissions"), "get_user_info,add_share");
     bridge->nativeNetworkChanged("2");
     EXPECT_EQ(state("corvana.netmonitor.status"), "2");
-    EXPECT_EQ(bridge->authorizeHandleURL("zz://auth?access_token=T%27&openid=O&expires_in=60"), "YES");
-    EXPECT_EQ(state("corvana.oauth.accessToken"), "T'");
-    EXPECT_EQ(bridge->authorizeHandleURL("zz://auth?error=1"), "NO");
+    // App answers go to the app-switch transport, others to the session.
+    EXPECT_EQ(bridge->authorizeHandleURL("corvana1%3A%2F%2Fsso%2Fx%2F0%3Fgeneralpastboard%3D0"), "YES");
+    EXPECT_EQ(bridge->authorizeHandleURL("corvana1://openmobile.zz.example/#access_token=T"), "YES");
+    EXPECT_EQ(bridge->authorizeHandleURL("corvana1%E0%A4%A"), "NO") << "undecodable";
+    EXPECT_EQ(m_session->calls, (std::vector<std::string>{
+        "jsCallHandleOpenUrlByOpenApi corvana1%3A%2F%2Fsso%2Fx%2F0%3Fgeneralpastboard%3D0",
+        "jsCallHandleOpenURLByOAuth corvana1://openmobile.zz.example/#access_token=T"}));
+    m_session->calls.clear();
 
     EXPECT_TRUE(bridge->jsCall("getUserInfo", "corvana.info", "getUserInfoResponse:"));
     EXPECT_TRUE(bridge->jsCall("sendShuoshuo", "corvana.plaza", "addTopicResponse:"));
@@ -111,9 +126,9 @@ TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesT
     bridge->JSgetUserInfo();
     bridge->evaluateJavascript("corvana.result.httpResponse('k', 'getUserInfoResponse:')");
     EXPECT_EQ(m_session->calls,
-              (std::vector<std::string>{"httpGet https://openmobile.zz.example/getUserInfo getUserInfoResponse:",
-                                        "httpGet https://openmobile.zz.example/sendShuoshuo addTopicResponse:",
-                                        "httpGet https://openmobile.zz.example/getUserInfo getUserInfoResponse:",
+              (std::vector<std::string>{"httpGet https://openmobile.zz.example/oauth2.0/getUserInfo getUserInfoResponse:",
+                                        "httpGet https://openmobile.zz.example/oauth2.0/sendShuoshuo addTopicResponse:",
+                                        "httpGet https://openmobile.zz.example/oauth2.0/getUserInfo getUserInfoResponse:",
                                         "httpJsResponseCallback  getUserInfoResponse:"}));
     EXPECT_EQ(state("log.d('a', 'b')"), "js debuger");
     EXPECT_EQ(state("nativeApi.getAppName()"), "Zomaru"); // the bundle's display name

@@ -1,6 +1,8 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Pasteboard.h"
+#include "platform/graphics/Image.h"
+#include "sdk/zz/CTXAppidConvert.h"
 #include "sdk/zz/ZZApi.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiLog.h"
@@ -15,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -310,4 +313,31 @@ TEST_F(ZZShareApi, InstalledInterfacesAndOpeningZZ)
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], "mzz://sourceScheme=zmrplugin");
     EXPECT_EQ(ZZApi::getZZInstallURL(), "http://appstore.zz.example/cn/app/id444934666");
+}
+
+TEST_F(ZZShareApi, TheShippedBundleRegistersItsPluginSchemeVersionAndBothIcons)
+{
+    auto saved = pf::Bundle::main();
+    pf::Bundle::setMain(std::make_shared<pf::Bundle>(std::string(std::getenv("ZMR_SOURCE_DIR")) + "/resources"));
+    pf::DictionaryRef info = pf::Bundle::main()->infoDictionary();
+    ASSERT_TRUE(info);
+    TXAppidConvert convert;
+    ASSERT_TRUE(convert.InitWithAppId(*info->dictionary("ZZ")->string("appid")));
+    std::string plugin = *convert.GetMZZAppId();
+    std::vector<std::string> schemes;
+    for (const pf::Value& type : *info->array("CFBundleURLTypes"))
+        for (const pf::Value& scheme : *type.dictionary()->array("CFBundleURLSchemes"))
+            schemes.push_back(scheme.stringOr());
+    EXPECT_NE(std::find(schemes.begin(), schemes.end(), plugin), schemes.end()) << plugin;
+
+    ZZApi::registerPluginWithId(plugin);
+    pf::Bundle::setMain(saved);
+    auto entries = ZZArrayPasteboard(ZZApiDatastore::kRegistryBoard, ZZArchive::kMaxRegistrySize).objectArray();
+    ASSERT_TRUE(entries && entries->size() == 1u);
+    auto metadata = entries->front().objectAs<ZZPluginMetadata>();
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->version(), "1.0");
+    EXPECT_EQ(metadata->iconFiles()->keys(), (std::vector<std::string>{ "Icon.png", "Icon@2x.png" }));
+    for (const auto& [name, data] : *metadata->iconFiles())
+        EXPECT_TRUE(pf::Image::fromData(*data.data())) << name;
 }

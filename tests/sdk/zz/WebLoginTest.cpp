@@ -1,0 +1,230 @@
+#include "CallLayerTestSupport.h"
+#include "ScriptPackageSupport.h"
+#include "ShareTestSupport.h"
+
+#include "platform/controls/AlertView.h"
+#include "platform/foundation/Reachability.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/net/URLCache.h"
+#include "platform/script/ScriptContext.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "platform/web/WebViewPages.h"
+#include "sdk/zz/CVLoginViewKit.h"
+#include "sdk/zz/CVOSDKJSBridge.h"
+#include "sdk/zz/CorvanaOAuth.h"
+#include "sdk/zz/CvApiTool.h"
+#include "sdk/zz/OpenApi.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Heard : CorvanaSessionDelegate {
+    std::vector<std::string> calls;
+    void corvanaDidLogin() override { calls.push_back("login"); }
+    void corvanaDidNotLogin(bool cancelled) override { calls.push_back(cancelled ? "cancelled" : "not"); }
+    void corvanaDidNotNetWork() override { calls.push_back("no network"); }
+};
+
+const std::string kAppId = "101452831";
+
+// A session on the real runtime whose scripts find no app and open the
+// login page of the stand-in server, headless.
+class WebLogin : public ShareDeviceFixture {
+protected:
+    void SetUp() override
+    {
+        ShareDeviceFixture::SetUp();
+        m_home = makeScratch();
+        pf::setHomeDirectory(m_home);
+        pf::UserDefaults::resetStandard();
+        m_oldBundle = pf::Bundle::main();
+        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
+        ASSERT_TRUE(built) << "the build's resources copy";
+        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        OpenApi::resetForTesting();
+        zz.emplace();
+        host.emplace();
+        appWindow = pf::Window::create();
+        appWindow->makeKeyAndVisible();
+        pf::useHtmlDocumentsInWebViews();
+        session = CorvanaOAuth::initWithAppId(kAppId, heard);
+        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+    }
+    void TearDown() override
+    {
+        for (auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        session.reset();
+        CVOSDKJSBridge::deinit();
+        pf::URLCache::setShared(nullptr);
+        pf::setReachabilityTargetProvider({});
+        appWindow = nullptr;
+        pf::Screen::main().removeAllWindows();
+        host.reset();
+        zz.reset();
+        OpenApi::resetForTesting();
+        pf::Bundle::setMain(m_oldBundle);
+        fs::remove_all(m_home);
+        ShareDeviceFixture::TearDown();
+    }
+    // Logs in and waits for the page to show.
+    void openPage()
+    {
+        session->authorize({ "get_user_info" }, false);
+        ASSERT_TRUE(session->loginViewKit()) << "the scripts chose the page";
+        ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return pageShows("ZZ登录"); }, pf::Seconds(60))) << diagnosis();
+        host->advance(CVWebViewKit::kSlideInSeconds + 0.05);
+    }
+    std::string diagnosis()
+    {
+        std::string text;
+        for (auto& call : heard->calls)
+            text += call + "; ";
+        auto controller = session->loginViewKit()->webViewController();
+        auto web = controller ? controller->webview() : nullptr;
+        text += "controller " + std::to_string(bool(controller)) + " web " + std::to_string(bool(web));
+        if (web)
+            text += " loading " + std::to_string(web->isLoading()) + " url " + web->url() + " title " + web->title() + " error "
+                + (controller->error() ? controller->error()->description : "none");
+        text += " request " + session->loginViewKit()->requestUrl();
+        return text;
+    }
+    bool pageShows(const char* link)
+    {
+        auto controller = session->loginViewKit()->webViewController();
+        auto web = controller ? controller->webview() : nullptr;
+        return web && !web->isLoading() && web->title() == link;
+    }
+    bool follow(const char* link)
+    {
+        return session->loginViewKit()->webViewController()->webview()->followLinkWithText(link);
+    }
+    bool waitHeard(std::size_t count)
+    {
+        return pf::RunLoop::main().runUntil([&] {
+            host->advance(0.05);
+            return heard->calls.size() >= count;
+        }, pf::Seconds(60));
+    }
+
+    std::optional<ZZServerFixture> zz;
+    std::optional<pf::HeadlessHost> host;
+    pf::WindowRef appWindow;
+    std::shared_ptr<Heard> heard = std::make_shared<Heard>();
+    std::shared_ptr<CorvanaOAuth> session;
+
+private:
+    std::string m_home;
+    std::shared_ptr<pf::Bundle> m_oldBundle;
+};
+
+}
+
+TEST_F(WebLogin, OutcomesOfThePage)
+{
+    struct Row {
+        const char* name;
+        zmr::ZZServer::LoginSwitches switches;
+        const char* link;
+        const char* heard;
+        bool signedIn;
+    } rows[] = {
+        { "approve", {}, "授权", "login", true },
+        { "no open id: m_me gives it", { .noOpenId = true }, "授权", "login", true },
+        { "cancel", {}, "取消", "cancelled", false },
+        { "deny", { .deny = true }, "授权", "cancelled", false },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        heard->calls.clear();
+        session->logout();
+        zz->server.setLoginSwitches(row.switches);
+        openPage();
+        EXPECT_TRUE(session->isWatchingNetwork());
+        ASSERT_TRUE(follow(row.link));
+        ASSERT_TRUE(waitHeard(1));
+        EXPECT_EQ(heard->calls, std::vector<std::string> { row.heard });
+        EXPECT_EQ(session->pendingLogins(), 0u) << "the login's delegate left";
+        EXPECT_FALSE(session->isWatchingNetwork());
+        std::string token = zmr::ZZServer::tokenFor(kAppId);
+        if (row.signedIn) {
+            EXPECT_EQ(session->accessToken(), token);
+            EXPECT_EQ(session->openId(), zmr::ZZServer::openIdFor(token));
+            EXPECT_TRUE(session->isSessionValid());
+        } else {
+            EXPECT_EQ(session->accessToken(), std::nullopt);
+        }
+        host->advance(CVWebViewKit::kSlideOutSeconds + 0.1);
+        EXPECT_FALSE(session->loginViewKit()->window()) << "the page went";
+    }
+    EXPECT_EQ(zz->server.received("/oauth2.0/m_me").size(), 1u);
+}
+
+TEST_F(WebLogin, ARedirectLoopEndsTheLogin)
+{
+    zz->server.setLoginSwitches({ .loop = true });
+    session->authorize({ "get_user_info" }, false);
+    ASSERT_TRUE(waitHeard(1));
+    EXPECT_EQ(heard->calls, std::vector<std::string> { "not" });
+    EXPECT_EQ(session->pendingLogins(), 0u);
+}
+
+TEST_F(WebLogin, OfflineTellsTwiceAndOpensNothing)
+{
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 0u; });
+    session->authorize({ "get_user_info" }, false);
+    EXPECT_EQ(heard->calls, (std::vector<std::string> { "no network", "no network" }));
+    EXPECT_FALSE(session->loginViewKit()) << "no page";
+    EXPECT_EQ(session->pendingLogins(), 0u);
+}
+
+TEST_F(WebLogin, OnlyTheRedirectAtTheStartOfAURLCounts)
+{
+    openPage();
+    auto kit = session->loginViewKit();
+    struct Row {
+        std::string url;
+        bool loads;
+    } rows[] = {
+        { zz->server.httpsOrigin() + "/x?next=auth://www.zz.example#access_token=EVIL&openid=E&expires_in=60", true },
+        { "http://evil.example/auth://www.zz.example#access_token=EVIL", true },
+        { "corvana" + kAppId + "://openmobile.zz.example/#access_token=41&serial=999", false },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        EXPECT_EQ(kit->webViewKitShouldStartLoadWithRequest(*kit, row.url), row.loads);
+        EXPECT_EQ(kit->accessToken(), std::nullopt);
+    }
+    EXPECT_FALSE(kit->handleOpenURL(*pf::URL::create("corvana" + kAppId + "://openmobile.zz.example/#access_token=41&serial=999")))
+        << "no browser login in flight";
+    EXPECT_TRUE(heard->calls.empty());
+}
+
+TEST_F(WebLogin, TwentyOneNavigationsWithoutAnOutcomeAreALoop)
+{
+    openPage();
+    auto kit = session->loginViewKit();
+    while (kit->loginCount() < CVLoginViewKit::kMaxNavigations)
+        ASSERT_TRUE(kit->webViewKitShouldStartLoadWithRequest(*kit, kit->requestUrl()));
+    EXPECT_FALSE(kit->webViewKitShouldStartLoadWithRequest(*kit, kit->requestUrl()));
+    EXPECT_EQ(kit->loginCount(), 0u) << "starts again";
+}
+
+TEST(LoginViewKitText, QueryAndPageHelpers)
+{
+    auto params = CVLoginViewKit::parseURLParams(std::string("a=1&b=x%20y=z&c&d=%FF&e="));
+    ASSERT_TRUE(params);
+    EXPECT_EQ(params->get("a").stringOr(), "1");
+    EXPECT_EQ(params->get("b").stringOr(), "x y") << "the first two parts";
+    EXPECT_FALSE(params->contains("c"));
+    EXPECT_FALSE(params->contains("d")) << "not UTF-8";
+    EXPECT_EQ(params->get("e").stringOr("?"), "");
+    EXPECT_FALSE(CVLoginViewKit::parseURLParams(std::nullopt));
+    EXPECT_EQ(CVLoginViewKit::generateUrlString("https://h/p", pf::Dictionary::create({ { "k", "a b&c" }, { "s", "x%2Fy" } })),
+              "https://h/p?k=a%20b%26c&s=x%2Fy");
+    EXPECT_EQ(CVLoginViewKit::generateUrlString("https://h/p", nullptr), "https://h/p");
+    EXPECT_EQ(CvApiTool::decodeAccessToken(std::string("0f"), std::string("k")), std::string("d")) << "0x0f ^ 'k'";
+}

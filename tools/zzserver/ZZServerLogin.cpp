@@ -1,0 +1,129 @@
+// The login routes of the ZZ stand-in: the authorisation page, its answers
+// and the open-id lookup.
+#include "tools/zzserver/ZZServer.h"
+
+#include <cstdio>
+
+namespace zmr {
+
+namespace {
+
+constexpr const char* kAuthorize = "/oauth2.0/m_authorize";
+constexpr const char* kApprove = "/oauth2.0/m_authorize/approve";
+constexpr const char* kLoop = "/oauth2.0/m_authorize/loop";
+constexpr const char* kMe = "/oauth2.0/m_me";
+constexpr const char* kLifetime = "7776000";
+
+std::string value(const ZZServer::Received& seen, const std::string& name)
+{
+    return seen.param(name).value_or(std::string());
+}
+
+std::string encoded(const std::string& text)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
+            || c == '_' || c == '~';
+        if (plain) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+// The page's query again, for its links.
+std::string queryOf(const ZZServer::Received& seen)
+{
+    std::string query;
+    for (const auto& [name, text] : seen.query)
+        query += (query.empty() ? "" : "&") + encoded(name) + "=" + encoded(text);
+    return query;
+}
+
+// What a browser login's key does to the token: each byte XOR the key's
+// byte at its place, as two hexadecimal digits.
+std::string encipher(const std::string& token, const std::string& key)
+{
+    std::string out;
+    for (std::size_t i = 0; i < token.size(); i++) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02x",
+                      static_cast<unsigned char>(token[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
+        out += digits;
+    }
+    return out;
+}
+
+ZZServer::Answer redirect(std::string& location, std::string to)
+{
+    ZZServer::Answer reply;
+    reply.status = 302;
+    reply.contentType = "text/html";
+    reply.body = "<html><body>moved</body></html>";
+    location = std::move(to);
+    return reply;
+}
+
+}
+
+void ZZServer::setLoginSwitches(LoginSwitches switches)
+{
+    std::lock_guard lock(m_mutex);
+    m_login = switches;
+}
+
+std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std::string& location) const
+{
+    std::string clientId = value(seen, "client_id");
+    if (seen.path == kAuthorize || seen.path == kLoop) {
+        if (m_login.loop)
+            return redirect(location, std::string(seen.path == kAuthorize ? kLoop : kAuthorize) + "?" + queryOf(seen));
+        Answer page;
+        page.contentType = "text/html";
+        page.charset = "utf-8";
+        page.body = "<html><head><title>ZZ登录</title></head><body style='margin:0'>"
+                    "<div style='background:#2b6cb8;color:#ffffff;height:80px'>ZZ帐号登录 "
+                    + clientId + "</div><p><a href='" + std::string(kApprove) + "?" + queryOf(seen)
+            + "'>授权</a></p><p><a href='corvana" + clientId + "://cancel'>取消</a></p>";
+        if (m_login.browserLink)
+            page.body += "<p><a href='auth://browser?fall_to_wv=1'>浏览器</a></p>";
+        page.body += "</body></html>";
+        return page;
+    }
+    if (seen.path == kApprove) {
+        bool browser = value(seen, "browser") == "1";
+        std::string token = tokenFor(clientId);
+        std::string answer;
+        if (m_login.deny) {
+            answer = "error=access_denied";
+        } else {
+            answer = "access_token=" + (browser ? encipher(token, value(seen, "token_key")) : token);
+            if (!m_login.noOpenId)
+                answer += "&openid=" + openIdFor(token);
+            answer += std::string("&expires_in=") + kLifetime;
+        }
+        if (browser) {
+            answer += "&serial=" + encoded(value(seen, "serial"));
+            return redirect(location, "corvana" + clientId + "://" + authorisationHost + "/#" + answer);
+        }
+        return redirect(location, value(seen, "redirect_uri") + "#" + answer);
+    }
+    if (seen.path == kMe) {
+        Answer me;
+        std::string token = value(seen, "access_token");
+        if (token.empty())
+            me.body = R"({"error":100016})";
+        else
+            me.body = R"({"client_id":")" + value(seen, "oauth_consumer_key") + R"(","openid":")" + openIdFor(token) + "\"}";
+        return me;
+    }
+    return std::nullopt;
+}
+
+}
