@@ -57,19 +57,25 @@ void NavigationController::installBars()
         if (auto self = std::static_pointer_cast<NavigationController>(weakSelf.lock()))
             self->backButtonTapped();
     });
+    // The view is placed and sized by its container only after it loads; the
+    // masks keep the content area and the bars where layoutBars() puts them
+    // as the size changes, without waiting for the next layout pass.
     m_content = View::create(root->bounds());
     m_content->setClipsToBounds(true);
+    m_content->setAutoresizingMask(kFlexibleSize);
+    m_bar->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleBottomMargin);
+    m_toolbar->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleTopMargin);
     root->addSubview(m_content);
     root->addSubview(m_bar);
     root->addSubview(m_toolbar);
+    layoutBars();
     if (auto top = topViewController()) {
         ViewRef topView = top->view();
-        topView->setFrame(Rect(Point(), contentFrame().size));
+        topView->setFrame(m_content->bounds());
         topView->setAutoresizingMask(kFlexibleSize);
         m_content->addSubview(topView);
     }
     updateBarItems();
-    layoutBars();
 }
 
 Rect NavigationController::contentFrame() const
@@ -204,7 +210,8 @@ void NavigationController::transition(const ViewControllerRef& from, const ViewC
 {
     finishTransition(); // the running one ends where it was going
     ViewRef root = viewIfLoaded();
-    Rect bounds = m_content->bounds();
+    ViewRef content = m_content;
+    Rect bounds = content->bounds();
     ViewRef toView = to ? to->view() : nullptr;
     ViewRef fromView = from ? from->viewIfLoaded() : nullptr;
     if (fromView && fromView->superview() != m_content)
@@ -228,12 +235,14 @@ void NavigationController::transition(const ViewControllerRef& from, const ViewC
             from->beginAppearanceTransition(false, animated);
     }
     auto finish = std::make_shared<bool>(false);
-    m_finishTransition = [finish, from, to, fromView, toView, bounds, shown] {
+    // The container may have been resized while the views slid: the new top
+    // ends filling the content area as it is then, not as it was.
+    m_finishTransition = [finish, from, to, fromView, toView, content, shown] {
         if (*finish)
             return;
         *finish = true;
         if (toView)
-            toView->setFrame(bounds);
+            toView->setFrame(content->bounds());
         if (fromView && (!to || fromView != toView))
             fromView->removeFromSuperview();
         if (shown) {

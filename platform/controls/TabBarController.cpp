@@ -174,8 +174,12 @@ void TabBarController::loadView()
     if (!m_bar)
         m_bar = std::make_shared<TabBar>();
     m_bar->setDelegate(std::dynamic_pointer_cast<TabBarDelegate>(weak_from_this().lock()));
+    // Sized by its container only after it loads: the masks keep the content
+    // area and the bar in place as the size changes, before the next layout pass.
     m_content = View::create(root->bounds());
     m_content->setClipsToBounds(true);
+    m_content->setAutoresizingMask(kFlexibleSize);
+    m_bar->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleTopMargin);
     root->addSubview(m_content);
     root->addSubview(m_bar);
     updateItems();
