@@ -60,9 +60,18 @@ int install(const peerapp::Command& options)
     return 0;
 }
 
+// Each file appears whole (written aside, then renamed), so a reader that
+// waits for one name never reads half of it.
+void save(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::filesystem::path aside = path.string() + ".part";
+    std::ofstream(aside, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::filesystem::rename(aside, path);
+}
+
 void save(const std::filesystem::path& path, const pf::Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    save(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 // Files the record in the inbox; a line saying what it was.
@@ -78,17 +87,19 @@ std::string take(const AppCommunicateData& data, const std::string& inbox)
     while (std::filesystem::exists(std::filesystem::path(inbox) / (std::string(stem) + ".txt")));
     std::filesystem::path base = std::filesystem::path(inbox) / stem;
     if (auto text = data.textMessage()) {
-        std::ofstream(base.string() + ".txt") << *text;
+        save(base.string() + ".txt", std::string_view(*text));
         return "text";
     }
     auto message = data.mediaMessage();
     if (!message)
         return "nothing readable";
-    std::ofstream(base.string() + ".txt") << message->title.value_or("") << "\n" << message->description.value_or("");
-    if (message->thumbData)
-        save(base.string() + "-thumb.jpg", *message->thumbData);
+    // The picture before its thumbnail and the text last: readers wait for
+    // the later names and then read the earlier ones.
     if (auto image = std::dynamic_pointer_cast<NTImageObject>(message->mediaObject); image && image->imageData)
         save(base.string() + ".jpg", *image->imageData);
+    if (message->thumbData)
+        save(base.string() + "-thumb.jpg", *message->thumbData);
+    save(base.string() + ".txt", message->title.value_or("") + "\n" + message->description.value_or(""));
     return "picture";
 }
 

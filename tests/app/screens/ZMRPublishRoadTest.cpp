@@ -405,7 +405,7 @@ TEST_F(PublishRoad, TheNatterButtonHandsThePostWithItsFirstPictureToNatter)
     ASSERT_TRUE(tapText("分享到纳特")) << "the sheet";
     tapButtonTitled("好友");
     std::string txt = inbox() + "/001.txt";
-    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(inbox() + "/001-thumb.jpg"); }, 60));
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(inbox() + "/001.txt"); }, 60));
     auto bytes = pf::readFile(txt);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "Zomaru\n给朋友看看");

@@ -232,7 +232,7 @@ TEST_F(ShellPeers, NatterAlertsAndPostsReachTheRealNatterApp)
     auto context = std::move(pf::GraphicsContext::create(*bitmap).value());
     context->fillRect({0, 0, 320, 480}, pf::Color::rgb(0.9, 0.3, 0.1));
     ASSERT_TRUE(shell->sendNatterWithTitle(std::string("Zomaru"), std::string("body"), pf::Image::create(bitmap), 1));
-    ASSERT_TRUE(runMainUntil([&] { return std::filesystem::exists(inbox + "/002-thumb.jpg"); }));
+    ASSERT_TRUE(runMainUntil([&] { return std::filesystem::exists(inbox + "/002.txt"); }));
     EXPECT_EQ(text("002.txt"), "Zomaru\nbody");
     auto picture = pf::Image::contentsOfFile(inbox + "/002.jpg");
     auto thumbnail = pf::Image::contentsOfFile(inbox + "/002-thumb.jpg");
@@ -252,7 +252,7 @@ TEST_F(ShellPeers, NatterAlertsAndPostsReachTheRealNatterApp)
                               pf::Color::rgb((seed >> 8 & 255) / 255.0, (seed >> 16 & 255) / 255.0, (seed >> 24) / 255.0));
         }
     ASSERT_TRUE(shell->sendNatterWithTitle(std::string("t"), std::string("b"), pf::Image::create(noise), 0));
-    ASSERT_TRUE(runMainUntil([&] { return std::filesystem::exists(inbox + "/003-thumb.jpg"); }));
+    ASSERT_TRUE(runMainUntil([&] { return std::filesystem::exists(inbox + "/003.txt"); }));
     EXPECT_LE(std::filesystem::file_size(inbox + "/003-thumb.jpg"), 32768u);
     auto small = pf::Image::contentsOfFile(inbox + "/003-thumb.jpg");
     ASSERT_TRUE(small);
