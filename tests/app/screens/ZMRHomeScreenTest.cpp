@@ -1,23 +1,34 @@
 // The home screen on the fixture: the first page of everyone's posts with
 // their pictures, the feed menu switching to near, followed and friends'
 // posts, pull-to-refresh and the second page, a tapped picture opening the
-// viewer, and a status-bar tap scrolling the list up.
+// viewer, a status-bar tap scrolling the list up, and a post published
+// through the publish service leading the refreshed feed, its picture
+// drawn in the row and in the viewer, its text opening its details.
 
 #include "AppScreenTest.h"
+#include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRFeedController.h"
+#include "app/screens/ZMRFeedDetailsViewController.h"
 #include "app/screens/ZMRFeedImageView.h"
 #include "app/screens/ZMRHomeViewController.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRImageViewController.h"
 #include "app/screens/ZMRPublishView.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/IKRTask.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRStatusGatherDataSource.h"
+#include "framework/data/KRTableViewCell.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMViewElement.h"
+#include "framework/ui/KRImageView.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/NavigationController.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
+#include "platform/graphics/Image.h"
 #include "tools/appserver/AppSeed.h"
 
 #include <algorithm>
@@ -39,6 +50,18 @@ std::vector<pf::Color> photoPalette(long long seed)
     double hue = std::fmod(static_cast<double>(seed) * 137.508, 360.0);
     return {hsv(hue, 0.45, 0.95), hsv(hue, 0.55, 0.75), hsv(hue + 180, 0.8, 0.8), hsv(hue + 90, 0.9, 0.6)};
 }
+
+// What an uplink task's sender hears.
+struct Outcome : IKRUplinkTaskDelegate {
+    bool heard = false;
+    std::optional<pf::Error> error;
+    void krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol*) override { heard = true; }
+    void krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& failure, const pf::Protocol*) override
+    {
+        heard = true;
+        error = failure;
+    }
+};
 
 class HomeScreen : public AppScreenTest {
 protected:
@@ -280,4 +303,80 @@ TEST_F(HomeScreen, ThePublishFlyOutOpensItsItemsOnScreenBesideItsButton)
     }
     tap({160, 200}); // the overlay closes it
     EXPECT_TRUE(waitFor([&] { return menu->isHidden(); }));
+}
+
+// The publish service's road into the home feed: the uploaded picture is
+// what the row and the viewer draw, and the row's text leads to the post.
+TEST_F(HomeScreen, APublishedPostLeadsTheRefreshedFeedWithItsPictureAndOpensItsDetailsAndTheViewer)
+{
+    const pf::Color green = pf::Color::rgb(0.15, 0.65, 0.25);
+    const std::string body = "刚出炉的抹茶蛋糕半价";
+    auto picture = pf::Bitmap::create(400, 300);
+    ASSERT_TRUE(picture);
+    picture.value()->fill(green);
+    auto post = std::make_shared<ZMRPublishTask>();
+    post->setBody(body);
+    post->setImages(pf::Array::create({pf::Value(pf::Image::create(*picture))}));
+    post->setPayMoney(40);
+    post->setExpendMoney(20);
+    auto outcome = std::make_shared<Outcome>();
+    post->setDelegate(outcome);
+    post->setSource(post);
+    ASSERT_TRUE(shell->handle(proto::IZMRPublishTask(), post, 0));
+    ASSERT_TRUE(waitFor([&] { return outcome->heard; }));
+    ASSERT_FALSE(outcome->error) << outcome->error->description;
+    EXPECT_FALSE(textFrame(body)) << "the list shown is not reloaded behind the person's back";
+
+    drag({160, 120}, {160, 420}, 0.6);
+    ASSERT_TRUE(waitFor([&] { return !entries().empty() && entries()[0]->get("body") == pf::Value(body); }));
+    ASSERT_TRUE(settle());
+    auto lead = entries()[0];
+    EXPECT_EQ(lead->get("uid").longLongValue(), shell->uid().longLongValue());
+    long long pid = lead->get("pid").longLongValue();
+    ASSERT_GT(pid, 0);
+
+    // The uploaded picture, as the server keeps it, is drawn in the row's strip.
+    auto strip = stripOfRow(0);
+    ASSERT_TRUE(strip);
+    auto pages = strip->pageViews();
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_TRUE(waitFor([&] { return pages[0]->isLoaded() && pages[0]->image() && pages[0]->image() != pages[0]->defaultImage(); }));
+    ASSERT_TRUE(settle());
+    pf::Rect shown = pages[0]->convertRectToView(pages[0]->bounds(), nullptr);
+    EXPECT_TRUE(pixelIs({shown.midX(), shown.midY()}, green, 12)) << "the row draws the published picture";
+
+    // The row's text opens the post's details.
+    ASSERT_TRUE(tapText(body));
+    auto root = shell->rootViewController();
+    ASSERT_TRUE(root);
+    auto details = std::dynamic_pointer_cast<ZMRFeedDetailsViewController>(root->topController());
+    ASSERT_TRUE(details) << "the details are on top";
+    EXPECT_EQ(details->url()->absoluteString(), "root:///root/fold/center/home/feed-details?pid=" + std::to_string(pid));
+    EXPECT_EQ(shell->focusValueForKey("feed").dictionary(), lead);
+    ASSERT_TRUE(waitFor([&] { return details->detailsTableViewCell()->frame().height() > 0; }));
+    ASSERT_TRUE(settle());
+    auto head = textFrame(body);
+    ASSERT_TRUE(head) << "the details' head shows the post";
+    EXPECT_GE(head->y(), 64) << "below the details' bar";
+
+    // Back on the list, the picture opens the viewer, which draws it too.
+    auto navigation = std::dynamic_pointer_cast<pf::NavigationController>(root);
+    ASSERT_TRUE(navigation);
+    navigation->popViewControllerAnimated(false);
+    details.reset();
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(std::dynamic_pointer_cast<ZMRHomeViewController>(root->topController())) << "the list is on top again";
+    strip = stripOfRow(0);
+    ASSERT_TRUE(strip);
+    pf::Rect frame = strip->convertRectToView(strip->bounds(), nullptr);
+    tap({frame.midX(), frame.midY()});
+    auto viewer = std::dynamic_pointer_cast<ZMRImageViewController>(root->topController());
+    ASSERT_TRUE(viewer) << "the viewer is on top";
+    auto page = viewer->pageView(0);
+    auto image = page ? std::dynamic_pointer_cast<KRImageView>(page->viewWithTag(100)) : nullptr;
+    ASSERT_TRUE(image);
+    ASSERT_TRUE(waitFor([&] { return image->isLoaded() && image->image() && image->image() != image->defaultImage(); }));
+    ASSERT_TRUE(settle());
+    pf::Rect drawn = image->convertRectToView(image->bounds(), nullptr);
+    EXPECT_TRUE(pixelIs({drawn.midX(), drawn.midY()}, green, 12)) << "the viewer draws the published picture";
 }
