@@ -1,7 +1,8 @@
 // The prize grid, the prize list and the two prize screens on the fixture,
-// against the seeded world's prizes.
+// against the seeded world's prizes and one the server gains meanwhile.
 
 #include "AppScreenTest.h"
+#include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRPrizeDetailsController.h"
 #include "app/screens/ZMRPrizeListViewController.h"
@@ -11,10 +12,16 @@
 #include "framework/core/KRController.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRContainerView.h"
+#include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
+#include "framework/dom/KRDOMViewElement.h"
 #include "framework/ui/KRFoldViewController.h"
+#include "platform/controls/Button.h"
 #include "platform/controls/NavigationController.h"
 #include "platform/foundation/Collections.h"
+#include "platform/graphics/ImageCodec.h"
+
+#include <ctime>
 
 namespace {
 
@@ -176,6 +183,85 @@ TEST_F(PrizeScreens, ThePrizeScreenShowsItsProductAndBuysOnlyALoadedPrize)
     EXPECT_TRUE(settle());
     EXPECT_EQ(dataForKeyPath(shell->focusValueForKey("prize"), "pid").longLongValue(), 1);
     EXPECT_EQ(topURL().rfind("root:///root/fold/center/prize/prize-buy", 0), 0u) << topURL();
+}
+
+// A prize the server gains while the application runs, on sale a few
+// seconds from now: its details count down to the sale, and once the
+// server's time passes it, the page shows the sale and counts to its end.
+TEST_F(PrizeScreens, APrizeAddedSecondsBeforeItsSaleCountsDownIntoTheSale)
+{
+    const pf::Color teal = pf::Color::rgb(0.1, 0.55, 0.6);
+    auto bitmap = pf::Bitmap::create(320, 240);
+    ASSERT_TRUE(bitmap);
+    bitmap.value()->fill(teal);
+    auto jpeg = pf::encodeJpeg(**bitmap, 0.9);
+    ASSERT_TRUE(jpeg);
+    auto picture = store->addImage(std::string(jpeg->begin(), jpeg->end()), "image/jpeg");
+    ASSERT_TRUE(picture);
+    const long long lead = 3;
+    long long now = std::time(nullptr);
+    zmr::AppPrize prize;
+    prize.title = "限时折叠伞";
+    prize.body = "开售前几秒加入的奖品。";
+    prize.price = 100;
+    prize.count = prize.publishCount = 5;
+    prize.saleTime = now + lead;
+    prize.endTime = now + 3600;
+    prize.picture = "/images/" + *picture;
+    auto pid = store->addPrize(prize);
+    ASSERT_TRUE(pid);
+
+    ASSERT_TRUE(open("root:///root/fold/center/prizelist"));
+    ASSERT_TRUE(open("root:///root/fold/center/prizelist/prize-details?pid=" + std::to_string(*pid)));
+    auto details = top<ZMRPrizeDetailsViewController>();
+    ASSERT_TRUE(details && details->detailsController());
+    auto controller = details->detailsController();
+    ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == *pid; }));
+    ASSERT_TRUE(settle());
+    // The countdown's labels, one text.
+    auto countdown = [&] {
+        std::string out;
+        auto page = controller->document();
+        if (auto time = page ? page->elementById("time") : nullptr)
+            for (const auto& label : time->childs())
+                out += label->text();
+        return out;
+    };
+    // Seconds left on a countdown that starts "0天0时<minutes>分"; -1 for another text.
+    auto secondsOf = [](const std::string& shown, int minutes) -> long long {
+        std::string head = "0天0时" + std::to_string(minutes) + "分";
+        if (shown.rfind(head, 0) != 0 || shown.size() < head.size() + 4 || shown.substr(shown.size() - 3) != "秒")
+            return -1;
+        return std::atoll(shown.substr(head.size(), shown.size() - head.size() - 3).c_str());
+    };
+    // The page's status button, as drawn.
+    auto button = [&]() -> std::string {
+        auto element = std::dynamic_pointer_cast<KRDOMViewElement>(controller->document()->elementById("statusView"));
+        auto shown = element && element->isViewLoaded() ? std::dynamic_pointer_cast<pf::Button>(element->view()) : nullptr;
+        return shown && !shown->isHidden() && shown->window() ? shown->title().value_or("") : "(not shown)";
+    };
+    EXPECT_TRUE(viewWithText("限时折叠伞"));
+    ASSERT_EQ(button(), "未开始") << "before the sale, the button says so";
+    EXPECT_FALSE(viewWithText("兑奖中"));
+    long long left = secondsOf(countdown(), 0);
+    EXPECT_GE(left, 0) << countdown();
+    EXPECT_LE(left, lead) << countdown();
+
+    // The page ticks on its own across the start of the sale.
+    ASSERT_TRUE(waitFor([&] { return button() == "兑奖中"; }, lead + 10)) << countdown();
+    EXPECT_TRUE(viewWithText("兑奖中"));
+    EXPECT_EQ(controller->dataItem().dictionary()->get("status").stringOr(), "兑奖中");
+    left = secondsOf(countdown(), 59);
+    EXPECT_GE(left, 40) << "now counting to the end: " << countdown();
+
+    auto images = std::dynamic_pointer_cast<KRDOMViewElement>(controller->document()->elementById("images"));
+    ASSERT_TRUE(images && images->isViewLoaded());
+    auto view = images->view();
+    ASSERT_TRUE(waitFor([&] {
+        auto shot = render();
+        pf::Rect r = view->convertRectToView(view->bounds(), nullptr);
+        return shot && pf::test::pixelIs(*shot, {r.midX(), r.midY()}, teal, 12);
+    })) << "the prize's own picture is drawn";
 }
 
 }
