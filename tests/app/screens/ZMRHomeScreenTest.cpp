@@ -214,6 +214,15 @@ TEST_F(HomeScreen, TheMenuSwitchesBetweenNearFollowedFriendsAndEveryone)
         EXPECT_GE(distance + 1, last) << "nearest first";
         last = distance;
     }
+    // The row shows its distance.
+    auto nearest = entries()[0]->get("fmtDistance").stringValue();
+    ASSERT_TRUE(nearest);
+    table()->scrollToRowAtIndexPath({0, 0}, pf::TableViewScrollPosition::Top, false);
+    ASSERT_TRUE(settle());
+    auto distanceShown = textFrame(*nearest);
+    ASSERT_TRUE(distanceShown) << *nearest;
+    EXPECT_GT(distanceShown->maxX(), 160) << "on the right of the row's head";
+    EXPECT_LT(distanceShown->maxY(), 568);
 
     // Any other word is everyone's feed.
     choose("全部");
