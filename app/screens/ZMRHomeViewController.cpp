@@ -122,12 +122,6 @@ void ZMRHomeViewController::visableClassifyView(bool animated)
         if (auto self = std::dynamic_pointer_cast<ZMRHomeViewController>(weak.lock()))
             self->m_classifyViewAnimating = false;
     });
-    // The list dropped its rows while it was closed to nothing; it lays them
-    // out for its new height now, so they grow into view with it.
-    if (list) {
-        list->setNeedsLayout();
-        list->layoutIfNeeded();
-    }
 }
 
 void ZMRHomeViewController::hiddenClassifyView(bool animated)

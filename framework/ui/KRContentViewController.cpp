@@ -95,7 +95,7 @@ std::string KRContentViewController::loadUrl(const pf::URL& url, const std::stri
     auto component = firstPathComponent(url, at);
     if (!component)
         return at;
-    if (!m_child || m_child->alias() != *component) {
+    if (!m_child || !childStays(*m_child, *component, url, at)) {
         auto context = this->context();
         setContentViewController(context ? context->getViewController(url, at) : nullptr);
     }

@@ -4,7 +4,9 @@
 // the URL below its own path, inside its content view (its own view when
 // the outlet is empty). Loading a URL that ends at its own path leaves the
 // child as it is; a different alias replaces it (an alias without an entry
-// removes it); the same alias forwards the load to the child.
+// removes it), and so does the same alias when the URL opens the child with
+// other query values than it was opened with; otherwise the same alias
+// forwards the load to the child.
 //
 // Default scheme "content"; config "scheme" overrides it. The child is
 // installed whenever this controller's view is loaded, and told of its

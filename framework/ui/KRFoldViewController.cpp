@@ -306,7 +306,7 @@ std::string KRFoldViewController::loadUrl(const pf::URL& url, const std::string&
     if (!component)
         return path;
     auto center = routed(m_center);
-    if (!center || center->alias() != *component) {
+    if (!center || !childStays(*center, *component, url, path)) {
         auto context = this->context();
         auto made = context ? context->getViewController(url, path) : nullptr;
         setCenterViewController(std::dynamic_pointer_cast<pf::ViewController>(made));

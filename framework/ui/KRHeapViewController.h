@@ -3,7 +3,8 @@
 // A stack of screens shown as full-size cards laid over each other, with no
 // bar of its own. The part of a URL's path below this controller's own path
 // names one card per component, bottom first; loading it keeps the cards
-// from the bottom whose aliases still match, makes the rest through the
+// from the bottom whose aliases still match (the card the URL opens only
+// when its query is the one it was opened with), makes the rest through the
 // shell and sets the stack. A new top slides in from the right over 0.3 s
 // while the card below takes the covered look (scaled to 0.98, dimmed by a
 // white mask at alpha 0.8); a leaving top slides out to the right while the

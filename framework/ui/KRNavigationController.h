@@ -3,7 +3,8 @@
 // The URL-routed navigation stack: the part of a URL's path below this
 // controller's own path is its stack, one controller per component, bottom
 // first. Loading a URL keeps the controllers from the bottom whose aliases
-// still match (each loads the URL again), makes the rest through the shell
+// still match (each loads the URL again; the one the URL opens only when
+// its query is the one it was opened with), makes the rest through the shell
 // and sets the stack, animating a push or a pop as the top changes. A level
 // whose alias has no entry ends the stack there. Controllers that leave the
 // stack, whichever way (a back-button pop included), lose their parent link.

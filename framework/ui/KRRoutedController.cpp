@@ -212,7 +212,7 @@ KRRoutedController::Stack KRRoutedController::stackForUrl(const pf::URL& url, co
     for (auto component = firstPathComponent(url, next.path); component;
          component = firstPathComponent(url, next.path)) {
         auto bottom = current.empty() ? nullptr : routed(current.front());
-        if (bottom && bottom->alias() == *component) {
+        if (bottom && childStays(*bottom, *component, url, next.path)) {
             next.path = bottom->loadUrl(url, next.path, animated);
             next.controllers.push_back(current.front());
             current.erase(current.begin());
@@ -229,6 +229,25 @@ KRRoutedController::Stack KRRoutedController::stackForUrl(const pf::URL& url, co
     }
     release();
     return next;
+}
+
+bool KRRoutedController::childStays(const IKRUIViewController& child, const std::string& component, const pf::URL& url,
+                                    const std::string& basePath)
+{
+    if (child.alias() != component)
+        return false;
+    if (firstPathComponent(url, pathBelow(basePath, component)))
+        return true; // a level on the way to the screen the URL opens
+    const std::optional<pf::URL>& opened = child.url();
+    // A child made while a URL passed through its level on the way deeper
+    // was never opened with a query of its own: it stays.
+    if (!opened || pathComponents(*opened, "/") != pathComponents(url, "/"))
+        return true;
+    pf::DictionaryRef was = queryValues(*opened), now = queryValues(url);
+    auto empty = [](const pf::DictionaryRef& d) { return !d || d->empty(); };
+    if (empty(was) || empty(now))
+        return empty(was) && empty(now);
+    return *was == *now;
 }
 
 void KRRoutedController::releaseRemoved(const std::vector<pf::ViewControllerRef>& removed)

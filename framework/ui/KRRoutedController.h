@@ -96,9 +96,17 @@ protected:
     void attachCompanions();
     // Each companion is cancelled (when asked) and loses its delegate and parent.
     void detachCompanions(bool cancel);
+    // Whether `child`, standing at the level `component` names below
+    // `basePath`, stays for `url`: its alias is the component, unless `url`
+    // ends at that level and the child was opened for that same path with
+    // other query values. A screen reads its query when it loads, so another
+    // query needs another screen; the same URL again keeps the open one, and
+    // a level the URL only passes through keeps its screen whatever the query.
+    static bool childStays(const IKRUIViewController& child, const std::string& component, const pf::URL& url,
+                           const std::string& basePath);
     // The stack the part of `url` below `basePath` and the alias names, one
-    // controller per component: the leading controllers of `current` whose
-    // aliases match load the URL again and stay, the rest are made through
+    // controller per component: the leading controllers of `current` that
+    // stay (childStays) load the URL again, the rest are made through
     // the context with this controller as parent, until a component has no
     // entry. Controllers of `current` that do not stay lose their parent link.
     Stack stackForUrl(const pf::URL& url, const std::string& basePath, bool animated,

@@ -132,6 +132,9 @@ public:
 
     using ScrollView::setContentOffset;
     void setContentOffset(Point offset) override;
+    // Bounds that grow get the cells of the rows they uncover at once, at
+    // their places even inside an animation block.
+    void setBounds(const Rect& bounds) override;
     void layoutSubviews() override;
 
     void touchesBegan(const TouchSet& touches) override;

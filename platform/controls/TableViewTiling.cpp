@@ -87,6 +87,20 @@ void TableView::setContentOffset(Point offset)
         tile();
 }
 
+void TableView::setBounds(const Rect& newBounds)
+{
+    Size old = bounds().size;
+    ScrollView::setBounds(newBounds);
+    Size now = bounds().size;
+    if (!m_loaded || (now.width <= old.width && now.height <= old.height))
+        return;
+    // The layout pass would tile too, but only at the next frame: until then
+    // a table grown from nothing (a menu opening) would show and hit-test no
+    // rows. Rows made now appear where they belong instead of flying in with
+    // an animation that grows the table.
+    View::animate(0, [this] { tile(); });
+}
+
 void TableView::layoutSubviews()
 {
     if (!m_loaded) {

@@ -105,6 +105,11 @@ protected:
         shell->setFocusValue(entry ? pf::Value(entry) : pf::Value(), "feed");
         EXPECT_TRUE(open("root:///root/fold/center/home")); // a fresh screen each time
         EXPECT_TRUE(open("root:///root/fold/center/home/feed-details?pid=" + std::to_string(pid)));
+        return shownDetails();
+    }
+    // The details screen on top, once its comments came.
+    std::shared_ptr<ZMRFeedDetailsViewController> shownDetails()
+    {
         auto root = shell->rootViewController();
         auto details = std::dynamic_pointer_cast<ZMRFeedDetailsViewController>(root ? root->topController() : nullptr);
         EXPECT_TRUE(details);
@@ -155,6 +160,26 @@ protected:
     pf::DictionaryRef entry;
 };
 
+}
+
+TEST_F(FeedDetailsScreen, AnotherPostOpenedOverTheShownOneGetsAScreenOfItsOwn)
+{
+    auto talked = openDetails(kTalkedPost);
+    ASSERT_TRUE(talked);
+    // Straight from these details to another post's, as a link in them would.
+    entry = post(kQuietPost);
+    shell->setFocusValue(pf::Value(entry), "feed");
+    std::string quietUrl = "root:///root/fold/center/home/feed-details?pid=" + std::to_string(kQuietPost);
+    ASSERT_TRUE(open(quietUrl));
+    auto quiet = shownDetails();
+    ASSERT_TRUE(quiet);
+    EXPECT_NE(quiet, talked);
+    EXPECT_EQ(quiet->commentListController()->dataSource()->count(), 0u) << "the quiet post has no comments";
+    EXPECT_TRUE(textFrame(dataForKeyPath(pf::Value(entry), "body").stringOr()));
+
+    // The same address again keeps the screen.
+    ASSERT_TRUE(open(quietUrl));
+    EXPECT_EQ(shownDetails(), quiet);
 }
 
 TEST_F(FeedDetailsScreen, TheHeadSitsOverTheCommentsInAlternatingColours)

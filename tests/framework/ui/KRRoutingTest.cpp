@@ -154,6 +154,48 @@ TEST_F(KRRoutingTest, ContainersRebuildTheirLevelsFromTheUrl)
     }
 }
 
+TEST_F(KRRoutingTest, TheScreenAUrlOpensIsNewForAnotherQueryAndKeptForTheSameUrl)
+{
+    enum Top { Kept, Made, Bottom };
+    struct Row {
+        const char* url;
+        bool sameBottom; // the root's first child is the one of the row before
+        Top top;         // the row before's top, a new one made for the URL, or the bottom
+    } rows[] = {
+        {"root:///root/home/detail?pid=1", false, Made},
+        {"root:///root/home/detail?pid=1", true, Kept},
+        {"root:///root/home/detail?pid=8", true, Made},
+        {"root:///root/home/detail?pid=8&x=1", true, Made},
+        {"root:///root/home/detail?x=1&pid=8", true, Kept}, // the same values
+        {"root:///root/home/detail", true, Made},
+        {"root:///root/home/detail", true, Kept},
+        // home was made on the way to detail and never opened for itself: it stays.
+        {"root:///root/home?pid=3", true, Bottom},
+        {"root:///root/box/home?pid=1", false, Made},
+        {"root:///root/box/home?pid=1", true, Kept},
+        {"root:///root/box/home?pid=2", true, Made},
+    };
+    pf::ViewControllerRef bottom;
+    std::shared_ptr<KRViewController> shown;
+    for (const auto& r : rows) {
+        ASSERT_TRUE(navigate(r.url)) << r.url;
+        ASSERT_FALSE(root->viewControllers().empty()) << r.url;
+        EXPECT_EQ(root->viewControllers().front() == bottom, r.sameBottom) << r.url;
+        auto now = top();
+        ASSERT_TRUE(now && now->url() && now->parentController()) << r.url;
+        if (r.top == Made) {
+            EXPECT_NE(now, shown) << r.url;
+            EXPECT_EQ(now->url()->absoluteString(), r.url);
+        } else {
+            EXPECT_EQ(now, r.top == Kept ? shown : std::dynamic_pointer_cast<KRViewController>(bottom)) << r.url;
+        }
+        bottom = root->viewControllers().front();
+        shown = now;
+    }
+    EXPECT_EQ(dumpTree(), "KRNavigationController root /root parent=-\n"
+                          "  KRContentViewController box /root/box parent=root\n    TestLeaf home /root/box/home parent=box\n");
+}
+
 TEST_F(KRRoutingTest, AChildThatLeavesLosesItsParentSoACachedOneIsReused)
 {
     ASSERT_TRUE(navigate("root:///root/box/detail"));

@@ -145,6 +145,35 @@ TEST_F(TableRows, ANewSourceIsAskedAtTheNextLayout)
     EXPECT_EQ(cellsInTree(), 7);
 }
 
+TEST_F(TableRows, BoundsThatGrowShowTheirRowsAtOnceAndInPlace)
+{
+    struct Row {
+        double from; // the height the table was laid out at
+        double to;
+        bool animated;
+        int cells; // rows 40, 60, 80, 40, ... touching the new height
+    } rows[] = {
+        {0, 200, false, 4}, {0, 200, true, 4}, {0.5, 100, true, 2}, {30, 480, true, 9}, {0, 0.25, false, 1},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.from << " to " << r.to << (r.animated ? " animated" : ""));
+        load({20});
+        table->setFrame(Rect(0, 0, 320, r.from));
+        host->render();
+        auto grow = [&] { table->setFrame(Rect(0, 0, 320, r.to)); };
+        r.animated ? View::animate(0.3, grow) : grow();
+        // No layout pass has run: the rows are there for a tap or a probe now.
+        EXPECT_EQ(cellsInTree(), r.cells);
+        EXPECT_EQ(table->indexPathsForVisibleRows().size(), std::size_t(r.cells));
+        for (auto& cell : table->visibleCells())
+            EXPECT_EQ(cell->presentationBounds(), cell->bounds()) << "a new row flies in with the growing table";
+        host->advance(0.5);
+        host->render();
+        EXPECT_EQ(cellsInTree(), r.cells);
+        table->removeFromSuperview();
+    }
+}
+
 TEST_F(TableRows, HeadersPinAndTheIndexJumps)
 {
     load({20, 20, 20}, true);
