@@ -25,7 +25,7 @@ bool splitNear(const pf::Bitmap& frame, double x, double y)
 {
     bool found = false;
     for (double dx = -1; dx <= 1; dx += 0.5)
-        found = found || pf::test::pixelIs(frame, {x + dx, y}, pf::Color::rgb(1, 0, 0), 90);
+        found = found || frame.pixelAtPoint({x + dx, y}).near(pf::toRgba8(pf::Color::rgb(1, 0, 0)), 90);
     return found;
 }
 
