@@ -24,6 +24,7 @@
 #include "sdk/zz/APIBase.h"
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVLoginViewKit.h"
+#include "sdk/zz/SetHeadImageViewController.h"
 
 #include <map>
 #include <memory>
@@ -36,6 +37,7 @@ class CVOSDKReachability;
 class CorvanaJSRunEnv;
 class CorvanaOAuth;
 class JsUpdateManager;
+class SetUserHeaderImageUiKit;
 namespace pf {
 class AlertView;
 }
@@ -83,6 +85,7 @@ class CorvanaOAuth : public pf::Object,
                      public APIBaseDelegate,
                      public CorvanaSessionDelegate,
                      public CVLoginViewDelegate,
+                     public setHeadImageDelegate,
                      public pf::WebViewDelegate {
 public:
     // A session without script runtime (see above).
@@ -211,6 +214,24 @@ public:
     bool getOpenId(const std::string& serial);
     void getOpenIdResponse(const std::shared_ptr<APIResponse>& response);
 
+    // The set-portrait screen for a picture of at most 3264 × 2448 points
+    // (larger ones, or none, answer setUserHeadpicResponse with retCode 1 at
+    // once): shown in its own window, or handed out for the caller to
+    // present. False without a valid session and open id.
+    bool setUserHeadpic(const pf::ImageRef& pic, const std::optional<std::string>& filename);
+    bool setUserHeadpic(const pf::ImageRef& pic, const std::optional<std::string>& filename,
+                        std::shared_ptr<SetHeadImageViewController>* outViewController);
+    // The picture as it is uploaded: PNG up to 102,400 bytes, else JPEG at
+    // quality 0.5; nothing when it does not encode.
+    static std::optional<pf::Bytes> portraitUploadData(const pf::ImageRef& image);
+    // setHeadImageDelegate: uploads the cut picture ("user/set_user_face").
+    int didFinishedSetUserLocalPic(SetHeadImageViewController&, const pf::ImageRef& image,
+                                   const std::string& fileName) override;
+    void didCancelled(int seq) override;
+    // The upload's answer: to the screen, then (converted) to the delegate.
+    void setUserHeadpicResponse(const Response& response) override;
+    const std::unique_ptr<SetUserHeaderImageUiKit>& setUserHeaderImageKit() const { return m_setUserHeaderImageKit; }
+
     // A token and an expiry later than now.
     bool isSessionValid() const;
     // Any open id, an empty one included.
@@ -331,6 +352,8 @@ private:
     std::uint64_t m_reachObserver = 0;
     bool m_outageAlerted = false; // the alert of the current outage was shown
     std::shared_ptr<CVLoginViewKit> m_loginViewKit;
+    std::unique_ptr<SetUserHeaderImageUiKit> m_setUserHeaderImageKit;
+    pf::TimerRef m_closeTimer;
     std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
     std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial
     std::shared_ptr<pf::AlertView> m_networkAlert;
