@@ -134,6 +134,12 @@ public:
     bool authorize(const std::vector<std::string>& permissions, std::optional<std::string> localAppId, bool inSafari);
     bool authorizeWithPermissions(const std::vector<std::string>& permissions, const pf::DictionaryRef& extraParams,
                                   std::weak_ptr<CorvanaSessionDelegate> loginDelegate, bool inSafari);
+    // Checks the kept sign-in with the server first ("user/user_login_statis"):
+    // a "ret" of 0 signs in at once, any other answer starts a full login, one
+    // that does not parse does nothing. Always true.
+    bool authorize(const std::vector<std::string>& permissions);
+    bool userLoginStatis();
+    void userLoginStatisResponse(const std::shared_ptr<APIResponse>& response);
     // Logins counted towards the next rebuild.
     static int loginCounter();
     bool incrAuthWithPermissions(const std::vector<std::string>& permissions);
