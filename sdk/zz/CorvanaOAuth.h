@@ -279,6 +279,12 @@ public:
     void httpJsResponseCallback(const pf::DictionaryRef& args);
     void httpJsResponseCallbackType2(const pf::DictionaryRef& args);
     void httpJsResponseCallbackType3(const pf::DictionaryRef& args);
+    // User-information answers: the nickname (HTML escapes replaced) is kept
+    // and handed to the set-portrait screen; the delegate hears the answer of
+    // getUserInfo(), never that of getUserInfoNotShow().
+    void httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args);
+    void httpJsResponseNotShowCallbackUserInfo(const pf::DictionaryRef& args);
+    const std::optional<std::string>& userNick() const { return m_userNick; }
     // Calls the named answer operation of the delegate; false for a name
     // that is none of them.
     static bool deliverNamedResponse(CorvanaSessionDelegate& delegate, std::string_view name,
@@ -337,6 +343,8 @@ private:
     bool scriptOperation(const std::string& function, const std::string& space, const std::string& callback,
                          const pf::DictionaryRef& params);
     std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
+    bool takeNickname(const std::shared_ptr<APIResponse>& response);
+    void handNicknameToScreens();
 
     std::string m_appId;
     std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;

@@ -122,6 +122,11 @@ std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std:
         face.body = picture ? R"({"ret":0})" : R"({"ret":1,"msg":"no picture"})";
         return face;
     }
+    if (seen.path == "/oauth2.0/getUserInfo") {
+        Answer user;
+        user.body = R"({"ret":0,"nickname":"ZZ用户","figureurl":""})";
+        return user;
+    }
     if (seen.path == kMe) {
         Answer me;
         std::string token = value(seen, "access_token");

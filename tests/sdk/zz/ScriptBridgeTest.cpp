@@ -124,12 +124,12 @@ TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesT
     EXPECT_FALSE(bridge->jsCall("getUserInfo", "corvana.info');alert('", "cb"));
     EXPECT_FALSE(bridge->jsCall("getUserInfo()", "corvana.info", "cb"));
     bridge->JSgetUserInfo();
-    bridge->evaluateJavascript("corvana.result.httpResponse('k', 'getUserInfoResponse:')");
+    bridge->evaluateJavascript("corvana.result.httpResponse('k', 'getVipInfoResponse:')");
     EXPECT_EQ(m_session->calls,
               (std::vector<std::string>{"httpGet https://openmobile.zz.example/oauth2.0/getUserInfo getUserInfoResponse:",
                                         "httpGet https://openmobile.zz.example/oauth2.0/sendShuoshuo addTopicResponse:",
                                         "httpGet https://openmobile.zz.example/oauth2.0/getUserInfo getUserInfoResponse:",
-                                        "httpJsResponseCallback  getUserInfoResponse:"}));
+                                        "httpJsResponseCallback  getVipInfoResponse:"}));
     EXPECT_EQ(state("log.d('a', 'b')"), "js debuger");
     EXPECT_EQ(state("nativeApi.getAppName()"), "Zomaru"); // the bundle's display name
     EXPECT_EQ(state("JSON.parse(nativeApi.getSDKInfo()).sdkv"), "2.0.1");
