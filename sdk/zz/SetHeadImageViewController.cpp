@@ -138,6 +138,9 @@ void SetHeadImageViewController::viewDidLoad()
         static_cast<SetHeadImageViewController&>(target).selectBtnClick();
     });
     m_toolbar->setItems({ m_cancelBtn, m_selectBtn });
+    // A black translucent bar under white items and hint.
+    m_toolbar->setBackgroundColor(pf::Color::rgb(0, 0, 0, 0.7));
+    m_toolbar->setTintColor(pf::Color::whiteColor());
     m_bottomView->addSubview(m_toolbar);
     m_lable = std::make_shared<pf::Label>(pf::Rect((W - 90) / 2, (kToolbarHeight - 30) / 2, 90, 30));
     m_lable->setText("移动和缩放");

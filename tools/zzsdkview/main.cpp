@@ -6,8 +6,8 @@
 // the set-portrait screen for PICTURE and uploads the chosen square. Headless
 // (or with --headless) it approves the page and chooses the square itself
 // and ends once the upload has answered, printing "设置成功" on success. With
-// --shot the login page is written to PNG (under its "关闭" bar) and the
-// program ends. DIR is the build's resources copy (with the signed script
+// --shot the login page (with --portrait, the set-portrait screen) is written
+// to PNG and the program ends. DIR is the build's resources copy (with the signed script
 // package).
 
 #include "platform/foundation/Bundle.h"
@@ -153,13 +153,15 @@ int main(int argc, char** argv)
         return 1;
     }
     host.advance(0.5);
-    if (options->shotPath) {
+    auto shoot = [&] {
         if (auto error = host.writePng(*options->shotPath)) {
             std::fprintf(stderr, "zzsdkview: cannot write %s: %s\n", options->shotPath->c_str(), error->description.c_str());
             return 1;
         }
         return 0;
-    }
+    };
+    if (options->shotPath && !viewer->portrait)
+        return shoot();
     loginPage(session)->followLinkWithText("授权");
     if (!waitFor([&] { return viewer->signedIn || viewer->finished; }, &host) || viewer->finished)
         return viewer->status;
@@ -167,6 +169,12 @@ int main(int argc, char** argv)
     if (!waitFor([&] { return kit && kit->screen() && kit->screen()->image(); }, &host)) {
         std::fprintf(stderr, "zzsdkview: the set-portrait screen did not show\n");
         return 1;
+    }
+    if (options->shotPath) {
+        // The set-portrait screen, once its nickname has come.
+        waitFor([&] { return kit->screen()->nick().has_value(); }, &host);
+        host.advance(0.5);
+        return shoot();
     }
     kit->screen()->selectBtnClick();
     waitFor([&] { return viewer->finished; }, &host);
