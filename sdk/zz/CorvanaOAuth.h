@@ -24,6 +24,7 @@
 #include "sdk/zz/APIBase.h"
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVLoginViewKit.h"
+#include "sdk/zz/CVUiKit.h"
 #include "sdk/zz/SetHeadImageViewController.h"
 
 #include <map>
@@ -86,6 +87,7 @@ class CorvanaOAuth : public pf::Object,
                      public CorvanaSessionDelegate,
                      public CVLoginViewDelegate,
                      public setHeadImageDelegate,
+                     public CVWebViewKitDelegate,
                      public pf::WebViewDelegate {
 public:
     // A session without script runtime (see above).
@@ -134,6 +136,21 @@ public:
     bool authorize(const std::vector<std::string>& permissions, std::optional<std::string> localAppId, bool inSafari);
     bool authorizeWithPermissions(const std::vector<std::string>& permissions, const pf::DictionaryRef& extraParams,
                                   std::weak_ptr<CorvanaSessionDelegate> loginDelegate, bool inSafari);
+    // Web windows: the scripts' window (every navigation asks the scripts'
+    // "appUtils.nativeWebViewCallback", a network failure closes it) and the
+    // window of the bundle's pages, whose "corvana<app id>://<operation>/<outcome>"
+    // navigation closes it and answers the delegate: "/success" retCode 0,
+    // "/cancel" and "/fail" retCode 1 (with their SDK error codes 2 and 12),
+    // the query as the answer's JSON; "SendStory" reaches sendStoryResponse,
+    // any other operation responseDidReceived. Windows open on a later turn.
+    bool openNativeWebView(const std::optional<std::string>& url, const std::optional<std::string>& title);
+    void closeNativeWebView();
+    bool openPageWebView(const std::string& url, const std::string& title);
+    const std::unique_ptr<CVUiKit>& cvJSUiKit() const { return m_cvJSUiKit; }
+    const std::unique_ptr<CVUiKit>& cvUiKit() const { return m_cvUiKit; }
+    bool webViewKitShouldStartLoadWithRequest(CVWebViewKit& kit, const std::string& url) override;
+    void webViewKitDidLoadWithNetworkError(CVWebViewKit& kit, const pf::Error& error) override;
+
     // Checks the kept sign-in with the server first ("user/user_login_statis"):
     // a "ret" of 0 signs in at once, any other answer starts a full login, one
     // that does not parse does nothing. Always true.
@@ -367,6 +384,8 @@ private:
     bool m_outageAlerted = false; // the alert of the current outage was shown
     std::shared_ptr<CVLoginViewKit> m_loginViewKit;
     std::unique_ptr<SetUserHeaderImageUiKit> m_setUserHeaderImageKit;
+    std::unique_ptr<CVUiKit> m_cvJSUiKit;
+    std::unique_ptr<CVUiKit> m_cvUiKit;
     pf::TimerRef m_closeTimer;
     std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
     std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial

@@ -124,6 +124,22 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
                                                    return pf::Value();
                                                }))
         && registered;
+    registered = module->transformNativeMethod("openNativeWebView:title:", "openNativeWebView",
+                                               static_cast<int>(CorvanaType::Bool),
+                                               { static_cast<int>(CorvanaType::String), static_cast<int>(CorvanaType::String) },
+                                               corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments& a) {
+                                                   return pf::Value(session.openNativeWebView(
+                                                       a.size() > 0 ? a[0].stringValue() : std::nullopt,
+                                                       a.size() > 1 ? a[1].stringValue() : std::nullopt));
+                                               }))
+        && registered;
+    registered = module->transformNativeMethod("closeNativeWebView", "closeNativeWebView",
+                                               static_cast<int>(CorvanaType::Void), {},
+                                               corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments&) {
+                                                   session.closeNativeWebView();
+                                                   return pf::Value();
+                                               }))
+        && registered;
     registered = runEnv.registNativeObj(module) && registered;
     registered = runEnv.registNativeObj(OpenApi::openApiModule()) && registered;
     return runEnv.registNativeObj(OpenApi::openapiModule()) && registered;
