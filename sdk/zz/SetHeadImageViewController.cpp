@@ -399,6 +399,12 @@ void SetHeadImageViewController::cancelBtnClick()
         delegate->didCancelled(m_seq);
 }
 
+void SetHeadImageViewController::didReceiveMemoryWarning()
+{
+    pf::ViewController::didReceiveMemoryWarning();
+    cancelBtnClick();
+}
+
 void SetHeadImageViewController::onClickApp()
 {
     if (m_isSetUserPic) {

@@ -54,6 +54,8 @@ public:
     ~SetHeadImageViewController() override;
 
     void viewDidLoad() override;
+    // Low memory closes the screen as "取消" does.
+    void didReceiveMemoryWarning() override;
 
     // A picture over 2048 × 2048 pixels is first reduced to a longer side of 2048.
     void setImage(const pf::ImageRef& image);

@@ -137,6 +137,15 @@ TEST_F(Portrait, AScreenOfThePictureUnderTheFrame)
     EXPECT_EQ(pf::Application::shared().keyWindow(), appWindow);
 }
 
+TEST_F(Portrait, CancelAndLowMemoryCloseAtOnce)
+{
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->cancelBtnClick();
+    host->memoryWarning();
+    EXPECT_EQ(uploader->cancelled, (std::vector<int> { -1, -1 }));
+    EXPECT_TRUE(uploader->cut.empty());
+}
+
 TEST_F(Portrait, ChoosingWithoutNetworkOffersARetry)
 {
     pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 0u; });
