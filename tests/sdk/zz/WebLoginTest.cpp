@@ -281,3 +281,33 @@ TEST_F(WebLogin, WindowsOfTheScriptsAndOfTheBundlePages)
         return !jsKit->window();
     }, pf::Seconds(30)));
 }
+
+TEST_F(WebLogin, ABrowserAnswerAlwaysEndsItsLogin)
+{
+    struct Row {
+        const char* answer;
+        const char* heard;
+    } rows[] = {
+        { "access_token=abc", "not" },           // does not decode with the key
+        { "access_token=0a0b&expires_in=0", "not" }, // no lifetime
+        { "error=access_denied", "cancelled" },
+        { "error=access_denied&error_code=7", "not" },
+    };
+    openPage();
+    auto kit = session->loginViewKit();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        heard->calls.clear();
+        std::size_t pending = session->pendingLogins();
+        // A browser login in flight (the headless host takes the page).
+        session->authorizeWithCorvanaAppAuthInappId(kAppId, { "all" }, "corvana" + kAppId, std::nullopt, nullptr, heard);
+        std::string inFlight = kit->serial();
+        ASSERT_TRUE(kit->openWithSafari());
+        std::string url = "corvana" + kAppId + "://openmobile.zz.example/#" + row.answer + "&serial=" + inFlight;
+        EXPECT_TRUE(kit->handleOpenURL(*pf::URL::create(url)));
+        EXPECT_EQ(heard->calls, std::vector<std::string> { row.heard });
+        EXPECT_EQ(session->pendingLogins(), pending) << "the login's delegate left";
+        EXPECT_FALSE(kit->handleOpenURL(*pf::URL::create(url))) << "once";
+        kit->doCloseWithNotAnimation();
+    }
+}
