@@ -102,6 +102,20 @@ void Bitmap::fill(const Color& color)
     cairo_destroy(cr);
 }
 
+ErrorOr<Bytes> Bitmap::pngData() const
+{
+    cairo_surface_flush(m_surface);
+    Bytes bytes;
+    auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* out = static_cast<Bytes*>(closure);
+        out->insert(out->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    if (auto status = cairo_surface_write_to_png_stream(m_surface, append, &bytes); status != CAIRO_STATUS_SUCCESS)
+        return cairoError(status, "encoding PNG");
+    return bytes;
+}
+
 std::optional<Error> Bitmap::writePng(const std::string& path) const
 {
     cairo_surface_flush(m_surface);

@@ -9,6 +9,7 @@
 // or read by one thread at a time.
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Forward.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
 
@@ -46,6 +47,8 @@ public:
     Rgba8 pixelAtPoint(Point p) const;
     void fill(const Color& color);
     std::optional<Error> writePng(const std::string& path) const;
+    // The same PNG file as bytes.
+    ErrorOr<Bytes> pngData() const;
 
     Bitmap(const Bitmap&) = delete;
     Bitmap& operator=(const Bitmap&) = delete;

@@ -403,6 +403,8 @@ bool CVLoginViewKit::handleOpenURL(const pf::URL& url)
             m_expirationDate = pf::Date { pf::Date::now().seconds + seconds };
         if (m_accessToken && !m_accessToken->empty() && m_expirationDate)
             reportSuccess();
+        else // a token that does not decode, or no lifetime: the login still ends
+            reportFailure(pf::Error { "corvanaErrDomain", 0, "" });
         return true;
     }
     std::string error = params->get("error").stringOr();

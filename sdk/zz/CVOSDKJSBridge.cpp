@@ -1,7 +1,9 @@
 #include "sdk/zz/CVOSDKJSBridge.h"
 
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "sdk/zz/CVOSDKEZJSONParser.h"
 #include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CorvanaDataMgr.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
@@ -9,6 +11,7 @@
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "sdk/zz/JsUpdateVersionInfo.h"
+#include "sdk/zz/TOSDKRSACryptor.h"
 #include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
@@ -70,6 +73,32 @@ std::string absolute(const std::optional<pf::URL>& url)
     return url ? url->absoluteString() : std::string();
 }
 
+// The whole number of a version text or number; nothing for anything else.
+std::optional<long long> versionNumber(const pf::Value& value)
+{
+    if (auto number = value.number(); number && !number->isReal())
+        return number->asLongLong();
+    auto text = value.stringValue();
+    if (!text || text->empty() || text->size() > 18 || text->find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoll(*text);
+}
+
+// Whether the bundle's package ("config.json" beside it) is newer than the
+// installed version; false when either is unknown.
+bool isNewerBundle(const pf::Value& installed)
+{
+    auto installedVersion = versionNumber(installed);
+    std::string path = pf::Bundle::main()->resourcePath() + "/" + TOSDKRSACryptor::bundleName + "/config.json";
+    auto bytes = pf::readFile(path);
+    if (!installedVersion || !bytes)
+        return false;
+    CVOSDKEZJSONParser parser;
+    pf::DictionaryRef config = parser.objectWithString(std::string(bytes->begin(), bytes->end())).dictionary();
+    auto bundled = config ? versionNumber(config->get("version")) : std::nullopt;
+    return bundled && *bundled > *installedVersion;
+}
+
 std::string resultText(const pf::Value& value)
 {
     if (value.isNilOrNull())
@@ -104,6 +133,10 @@ bool CVOSDKJSBridge::load(const std::string& url, std::weak_ptr<pf::WebViewDeleg
     if (!m_runEnv)
         return false;
     JsUpdateVersionController& versions = *m_updateManager->versionController();
+    // A bundle newer than the installed package (the application was
+    // updated) replaces it; a failed install keeps the installed one.
+    if (isNewerBundle(versions.latestVersion()))
+        m_updateManager->loadBundleJsZip();
     std::vector<std::string> sources;
     for (int attempt = 0; attempt < 2; attempt++) {
         if (attempt == 1 && !m_updateManager->loadBundleJsZip())

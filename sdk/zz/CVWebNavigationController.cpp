@@ -48,4 +48,7 @@ void CVWebNavigationController::viewDidLoad()
     background->setFrame(bounds);
     background->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
     bar->insertSubview(background, 0);
+    // Light text on the picture's blue.
+    bar->setTintColor(pf::Color::whiteColor());
+    bar->setTitleColor(pf::Color::whiteColor());
 }

@@ -32,9 +32,8 @@ void CVWebViewController::viewDidLoad()
 {
     auto root = view();
     m_webview = std::make_shared<pf::WebView>(root->bounds());
-    m_webview->setAutoresizingMask(pf::Autoresizing::FlexibleLeftMargin | pf::Autoresizing::FlexibleWidth
-                                   | pf::Autoresizing::FlexibleRightMargin | pf::Autoresizing::FlexibleTopMargin
-                                   | pf::Autoresizing::FlexibleHeight | pf::Autoresizing::FlexibleBottomMargin);
+    // Fills the screen whatever size it is given.
+    m_webview->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
     m_webview->setDelegate(std::static_pointer_cast<CVWebViewController>(shared_from_this()));
     root->addSubview(m_webview);
     m_indicator = std::make_shared<pf::ActivityIndicatorView>(pf::ActivityIndicatorViewStyle::Gray);

@@ -95,6 +95,7 @@ bool CVWebViewKit::open()
     start.origin.x -= bounds.size.width;
     m_window = pf::Window::create(start);
     m_window->setWindowLevel(pf::WindowLevel::Normal);
+    m_window->setBackgroundColor(pf::Color::whiteColor());
     m_window->makeKeyAndVisible();
     pf::View::animate(kSlideInSeconds, [window = m_window, bounds] { window->setFrame(bounds); });
 

@@ -6,6 +6,7 @@
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CVWebViewLoadJs.h"
+#include "sdk/zz/SetUserHeaderImageUiKit.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
 #include "sdk/zz/CorvanaApiInterface.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"

@@ -24,6 +24,8 @@
 #include "sdk/zz/APIBase.h"
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVLoginViewKit.h"
+#include "sdk/zz/CVUiKit.h"
+#include "sdk/zz/SetHeadImageViewController.h"
 
 #include <map>
 #include <memory>
@@ -37,6 +39,7 @@ class CorvanaApiResp;
 class CorvanaJSRunEnv;
 class CorvanaOAuth;
 class JsUpdateManager;
+class SetUserHeaderImageUiKit;
 namespace pf {
 class AlertView;
 }
@@ -84,6 +87,8 @@ class CorvanaOAuth : public pf::Object,
                      public APIBaseDelegate,
                      public CorvanaSessionDelegate,
                      public CVLoginViewDelegate,
+                     public setHeadImageDelegate,
+                     public CVWebViewKitDelegate,
                      public pf::WebViewDelegate {
 public:
     // A session without script runtime (see above).
@@ -132,6 +137,27 @@ public:
     bool authorize(const std::vector<std::string>& permissions, std::optional<std::string> localAppId, bool inSafari);
     bool authorizeWithPermissions(const std::vector<std::string>& permissions, const pf::DictionaryRef& extraParams,
                                   std::weak_ptr<CorvanaSessionDelegate> loginDelegate, bool inSafari);
+    // Web windows: the scripts' window (every navigation asks the scripts'
+    // "appUtils.nativeWebViewCallback", a network failure closes it) and the
+    // window of the bundle's pages, whose "corvana<app id>://<operation>/<outcome>"
+    // navigation closes it and answers the delegate: "/success" retCode 0,
+    // "/cancel" and "/fail" retCode 1 (with their SDK error codes 2 and 12),
+    // the query as the answer's JSON; "SendStory" reaches sendStoryResponse,
+    // any other operation responseDidReceived. Windows open on a later turn.
+    bool openNativeWebView(const std::optional<std::string>& url, const std::optional<std::string>& title);
+    void closeNativeWebView();
+    bool openPageWebView(const std::string& url, const std::string& title);
+    const std::unique_ptr<CVUiKit>& cvJSUiKit() const { return m_cvJSUiKit; }
+    const std::unique_ptr<CVUiKit>& cvUiKit() const { return m_cvUiKit; }
+    bool webViewKitShouldStartLoadWithRequest(CVWebViewKit& kit, const std::string& url) override;
+    void webViewKitDidLoadWithNetworkError(CVWebViewKit& kit, const pf::Error& error) override;
+
+    // Checks the kept sign-in with the server first ("user/user_login_statis"):
+    // a "ret" of 0 signs in at once, any other answer starts a full login, one
+    // that does not parse does nothing. Always true.
+    bool authorize(const std::vector<std::string>& permissions);
+    bool userLoginStatis();
+    void userLoginStatisResponse(const std::shared_ptr<APIResponse>& response);
     // Logins counted towards the next rebuild.
     static int loginCounter();
     bool incrAuthWithPermissions(const std::vector<std::string>& permissions);
@@ -215,6 +241,24 @@ public:
     bool getOpenId(const std::string& serial);
     void getOpenIdResponse(const std::shared_ptr<APIResponse>& response);
 
+    // The set-portrait screen for a picture of at most 3264 × 2448 points
+    // (larger ones, or none, answer setUserHeadpicResponse with retCode 1 at
+    // once): shown in its own window, or handed out for the caller to
+    // present. False without a valid session and open id.
+    bool setUserHeadpic(const pf::ImageRef& pic, const std::optional<std::string>& filename);
+    bool setUserHeadpic(const pf::ImageRef& pic, const std::optional<std::string>& filename,
+                        std::shared_ptr<SetHeadImageViewController>* outViewController);
+    // The picture as it is uploaded: PNG up to 102,400 bytes, else JPEG at
+    // quality 0.5; nothing when it does not encode.
+    static std::optional<pf::Bytes> portraitUploadData(const pf::ImageRef& image);
+    // setHeadImageDelegate: uploads the cut picture ("user/set_user_face").
+    int didFinishedSetUserLocalPic(SetHeadImageViewController&, const pf::ImageRef& image,
+                                   const std::string& fileName) override;
+    void didCancelled(int seq) override;
+    // The upload's answer: to the screen, then (converted) to the delegate.
+    void setUserHeadpicResponse(const Response& response) override;
+    const std::unique_ptr<SetUserHeaderImageUiKit>& setUserHeaderImageKit() const { return m_setUserHeaderImageKit; }
+
     // A token and an expiry later than now.
     bool isSessionValid() const;
     // Any open id, an empty one included.
@@ -256,6 +300,12 @@ public:
     void httpJsResponseCallback(const pf::DictionaryRef& args);
     void httpJsResponseCallbackType2(const pf::DictionaryRef& args);
     void httpJsResponseCallbackType3(const pf::DictionaryRef& args);
+    // User-information answers: the nickname (HTML escapes replaced) is kept
+    // and handed to the set-portrait screen; the delegate hears the answer of
+    // getUserInfo(), never that of getUserInfoNotShow().
+    void httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args);
+    void httpJsResponseNotShowCallbackUserInfo(const pf::DictionaryRef& args);
+    const std::optional<std::string>& userNick() const { return m_userNick; }
     // Calls the named answer operation of the delegate; false for a name
     // that is none of them.
     static bool deliverNamedResponse(CorvanaSessionDelegate& delegate, std::string_view name,
@@ -314,6 +364,8 @@ private:
     bool scriptOperation(const std::string& function, const std::string& space, const std::string& callback,
                          const pf::DictionaryRef& params);
     std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
+    bool takeNickname(const std::shared_ptr<APIResponse>& response);
+    void handNicknameToScreens();
 
     std::string m_appId;
     std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;
@@ -335,6 +387,10 @@ private:
     std::uint64_t m_reachObserver = 0;
     bool m_outageAlerted = false; // the alert of the current outage was shown
     std::shared_ptr<CVLoginViewKit> m_loginViewKit;
+    std::unique_ptr<SetUserHeaderImageUiKit> m_setUserHeaderImageKit;
+    std::unique_ptr<CVUiKit> m_cvJSUiKit;
+    std::unique_ptr<CVUiKit> m_cvUiKit;
+    pf::TimerRef m_closeTimer;
     std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
     std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial
     std::shared_ptr<pf::AlertView> m_networkAlert;

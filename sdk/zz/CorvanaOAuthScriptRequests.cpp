@@ -11,6 +11,7 @@
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaModuleTable.h"
 #include "sdk/zz/OpenApi.h"
+#include "sdk/zz/SetUserHeaderImageUiKit.h"
 
 #include <array>
 #include <utility>
@@ -74,6 +75,8 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
         { "httpJsResponseCallback", &CorvanaOAuth::httpJsResponseCallback },
         { "httpJsResponseCallbackType2", &CorvanaOAuth::httpJsResponseCallbackType2 },
         { "httpJsResponseCallbackType3", &CorvanaOAuth::httpJsResponseCallbackType3 },
+        { "httpJsResponseCallbackUserInfo", &CorvanaOAuth::httpJsResponseCallbackUserInfo },
+        { "httpJsResponseNotShowCallbackUserInfo", &CorvanaOAuth::httpJsResponseNotShowCallbackUserInfo },
     };
     for (const auto& [name, operation] : operations) {
         registered = module->transformNativeMethod(std::string(name) + ":", name, static_cast<int>(CorvanaType::Void),
@@ -118,6 +121,22 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
                                                corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments& a) {
                                                    session.registZZAPIWithZZAppId(a.empty() ? nullptr
                                                                                             : a[0].dictionary());
+                                                   return pf::Value();
+                                               }))
+        && registered;
+    registered = module->transformNativeMethod("openNativeWebView:title:", "openNativeWebView",
+                                               static_cast<int>(CorvanaType::Bool),
+                                               { static_cast<int>(CorvanaType::String), static_cast<int>(CorvanaType::String) },
+                                               corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments& a) {
+                                                   return pf::Value(session.openNativeWebView(
+                                                       a.size() > 0 ? a[0].stringValue() : std::nullopt,
+                                                       a.size() > 1 ? a[1].stringValue() : std::nullopt));
+                                               }))
+        && registered;
+    registered = module->transformNativeMethod("closeNativeWebView", "closeNativeWebView",
+                                               static_cast<int>(CorvanaType::Void), {},
+                                               corvanaCallable(weak, [](CorvanaOAuth& session, const Arguments&) {
+                                                   session.closeNativeWebView();
                                                    return pf::Value();
                                                }))
         && registered;
@@ -226,6 +245,52 @@ void CorvanaOAuth::httpJsResponseCallbackType3(const pf::DictionaryRef& args)
     auto self = shared_from_this();
     if (auto delegate = m_sessionDelegate.lock())
         delegate->cgiRequestDidResponse(*request, response);
+}
+
+bool CorvanaOAuth::takeNickname(const std::shared_ptr<APIResponse>& response)
+{
+    pf::DictionaryRef json = response->jsonResponse();
+    auto nickname = response->retCode() == 0 && json ? json->string("nickname") : std::nullopt;
+    if (!nickname)
+        return false;
+    m_userNick = stringByCVOSDKReplacingHtmlEscapes(nickname);
+    return true;
+}
+
+void CorvanaOAuth::handNicknameToScreens()
+{
+    if (!m_userNick)
+        return;
+    auto data = pf::Dictionary::create({ { "nick", *m_userNick } });
+    // The set-portrait screen waits for it when it opened without one.
+    if (m_setUserHeaderImageKit)
+        m_setUserHeaderImageKit->setViewControllerData(data);
+}
+
+void CorvanaOAuth::httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args)
+{
+    auto key = text(args, "key");
+    auto response = key ? CVOSDKJSBridge::getResponseDictionary(*key).objectAs<APIResponse>() : nullptr;
+    if (!response)
+        return;
+    deleteAPIRequestBySeq(std::to_string(response->seq()));
+    // This delivery answers getUserInfo(), which the application asked for.
+    if (takeNickname(response))
+        handNicknameToScreens();
+    auto self = shared_from_this();
+    if (auto delegate = m_sessionDelegate.lock())
+        delegate->getUserInfoResponse(response);
+}
+
+void CorvanaOAuth::httpJsResponseNotShowCallbackUserInfo(const pf::DictionaryRef& args)
+{
+    auto key = text(args, "key");
+    auto response = key ? CVOSDKJSBridge::getResponseDictionary(*key).objectAs<APIResponse>() : nullptr;
+    if (!response)
+        return;
+    deleteAPIRequestBySeq(std::to_string(response->seq()));
+    if (takeNickname(response))
+        handNicknameToScreens();
 }
 
 bool CorvanaOAuth::scriptOperation(const std::string& function, const std::string& space, const std::string& callback,

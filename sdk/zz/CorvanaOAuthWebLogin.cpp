@@ -180,7 +180,8 @@ void CorvanaOAuth::getOpenIdResponse(const std::shared_ptr<APIResponse>& respons
     }
     // Every login ends in one outcome, also when the answer is empty.
     auto openId = json ? json->string("openid") : std::nullopt;
-    if (response->retCode() == 0 && openId && !openId->empty()) {
+    // A JSONP answer ("callback( … );") has no JSON of its own but is read the same.
+    if (openId && !openId->empty()) {
         setOpenId(openId);
         if (delegate)
             delegate->corvanaDidLogin();
@@ -194,4 +195,54 @@ void CorvanaOAuth::setEncryToken(std::optional<std::string> token)
     m_encryToken = std::move(token);
     if (m_encryToken)
         CVWebViewLoadJs::getInstance()->loadJS(m_appId, m_openId, m_encryToken);
+}
+
+bool CorvanaOAuth::authorize(const std::vector<std::string>& permissions)
+{
+    m_localAppId.reset();
+    m_permissions = permissions;
+    m_userNick.reset();
+    return userLoginStatis();
+}
+
+bool CorvanaOAuth::userLoginStatis()
+{
+    auto params = pf::Dictionary::create({ { "oauth_consumer_key", m_appId } });
+    if (isSessionValid())
+        if (auto token = accessToken())
+            params->set("access_token", *token);
+    if (isOpenIdValid())
+        params->set("openid", *openId());
+    if (auto encrypted = localEncrytedToken())
+        params->set("encrytoken", *encrypted);
+    auto self = std::static_pointer_cast<CorvanaOAuth>(shared_from_this());
+    auto api = std::make_shared<APIBase>(
+        self,
+        [](pf::Object& target, const std::shared_ptr<APIResponse>& response) {
+            static_cast<CorvanaOAuth&>(target).userLoginStatisResponse(response);
+        },
+        "GET", pf::Value(), std::weak_ptr<APIBaseDelegate>(self));
+    m_apiRequests[std::to_string(api->seq())] = api;
+    api->openUrl(CVOSDKServers::url(CVOSDKServers::Row::OAuth, "/user/user_login_statis"), m_accessToken, std::nullopt,
+                 m_appId, params);
+    return true;
+}
+
+void CorvanaOAuth::userLoginStatisResponse(const std::shared_ptr<APIResponse>& response)
+{
+    if (!response)
+        return;
+    auto self = shared_from_this();
+    deleteAPIRequestBySeq(std::to_string(response->seq()));
+    CVOSDKEZJSONParser parser;
+    pf::DictionaryRef json = parser.objectWithString(unwrapStatisCallback(response->message().value_or(""))).dictionary();
+    if (!json)
+        return;
+    // "ret" may come as the number 0 or the text "0".
+    pf::Value ret = json->get("ret");
+    bool ok = ret.stringValue() == std::optional<std::string>("0");
+    if (ok)
+        corvanaDidLogin();
+    else
+        authorize(m_permissions, true);
 }

@@ -40,8 +40,8 @@ TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
     const Row rows[] = {
         {"policy with the SDK information", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", true, 200, R"({"ret":0,"Common_ta_enable":1})"},
         {"policy without the agent", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", false, 400, ""},
-        {"form call answers the queue in order", "POST", "/oauth2.0/get_user_info", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
-        {"nothing queued", "POST", "/oauth2.0/get_user_info", kSdkInfo, "", true, 404, ""},
+        {"form call answers the queue in order", "POST", "/oauth2.0/m_me", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
+        {"nothing queued", "POST", "/oauth2.0/get_vip_info", kSdkInfo, "", true, 404, ""},
         {"multipart with the call layer's boundary", "POST", "/user/set_user_face?" + kSdkInfo, multipart(kBoundary), "multipart/form-data; boundary=" + kBoundary, true, 200, ""},
         {"multipart with another boundary", "POST", "/anything", multipart("other"), "multipart/form-data; boundary=other", true, 400, ""},
         {"report with its own parameters", "GET", std::string(ZZServer::reportPath) + "?strValue=1&nValue=10654&qver=ios.SDK.1.8&elt=12&tag=0", "", "", false, 200, R"({"ret":0})"},
@@ -75,4 +75,41 @@ TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
     EXPECT_EQ(parts[1].filename, "picture");
     EXPECT_EQ(parts[1].contentType, "image/jpeg");
     EXPECT_EQ(parts[1].content, "\xFF\xD8\r\n--x");
+}
+
+TEST(ZZServer, TheLoginPageAnswersAsTheRealOneWould)
+{
+    ZZServer server;
+    ASSERT_TRUE(server.isRunning());
+    auto get = [&](const std::string& target) {
+        pf::HttpRequest request(server.httpOrigin() + target);
+        return pf::HttpConnection::sendSynchronousRequest(request);
+    };
+    std::string query = "?client_id=77&redirect_uri=auth%3A%2F%2Fwww.zz.example&token_key=k";
+    auto page = get(std::string("/oauth2.0/m_authorize") + query);
+    ASSERT_TRUE(page.ok());
+    std::string html(page->body.begin(), page->body.end());
+    EXPECT_NE(html.find("授权"), std::string::npos);
+    EXPECT_NE(html.find("corvana77://cancel"), std::string::npos);
+    EXPECT_EQ(html.find("auth://browser"), std::string::npos) << "only when switched on";
+    struct Row {
+        ZZServer::LoginSwitches switches;
+        std::string extra;
+        std::string location;
+    } rows[] = {
+        { {}, "", "auth://www.zz.example#access_token=ZZT77&openid=OIDZZT77&expires_in=7776000" },
+        { { .noOpenId = true }, "", "auth://www.zz.example#access_token=ZZT77&expires_in=7776000" },
+        { { .deny = true }, "", "auth://www.zz.example#error=access_denied" },
+        // "Z" ^ "k" = 0x31, "T" ^ "k" = 0x3f, "7" ^ "k" = 0x5c
+        { {}, "&browser=1&serial=1001",
+          "corvana77://openmobile.zz.example/#access_token=31313f5c5c&openid=OIDZZT77&expires_in=7776000&serial=1001" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.location);
+        server.setLoginSwitches(row.switches);
+        auto approve = get("/oauth2.0/m_authorize/approve" + query + row.extra);
+        ASSERT_TRUE(approve.ok());
+        EXPECT_EQ(approve->response.statusCode(), 302);
+        EXPECT_EQ(approve->response.valueForHTTPHeaderField("Location"), row.location);
+    }
 }

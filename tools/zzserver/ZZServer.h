@@ -114,7 +114,9 @@ public:
     // browser login ("browser" 1), to "corvana<client_id>://<authorisation
     // host>/#…" with the token enciphered by the query's "token_key" and its
     // "serial"; "取消" leads to "corvana<client_id>://cancel". "/oauth2.0/m_me"
-    // answers the open id of the token it is given.
+    // answers the open id of the token it is given; "/user/set_user_face"
+    // takes a multipart "picture" ({"ret":0}); "/oauth2.0/getUserInfo" answers
+    // the nickname "ZZ用户" unless an answer is queued.
     void setLoginSwitches(LoginSwitches switches);
     static constexpr const char* authorisationHost = "openmobile.zz.example";
     static std::string tokenFor(const std::string& clientId) { return "ZZT" + clientId; }

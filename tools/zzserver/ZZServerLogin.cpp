@@ -114,6 +114,19 @@ std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std:
         }
         return redirect(location, value(seen, "redirect_uri") + "#" + answer);
     }
+    if (seen.path == "/user/set_user_face") {
+        Answer face;
+        bool picture = false;
+        for (const auto& part : seen.parts)
+            picture = picture || (part.name == "picture" && !part.content.empty());
+        face.body = picture ? R"({"ret":0})" : R"({"ret":1,"msg":"no picture"})";
+        return face;
+    }
+    if (seen.path == "/oauth2.0/getUserInfo") {
+        Answer user;
+        user.body = R"({"ret":0,"nickname":"ZZ用户","figureurl":""})";
+        return user;
+    }
     if (seen.path == kMe) {
         Answer me;
         std::string token = value(seen, "access_token");

@@ -88,9 +88,16 @@
     c.result.shouldUserGetUserInfo = function () {
         return c.oauth.accessToken && c.oauth.openId ? 'YES' : 'NO';
     };
-    // An answer arrived natively: deliver it to the session under its name.
+    // An answer arrived natively: deliver it to the session under its name;
+    // user information goes through the deliveries that keep the nickname.
+    var deliveries = {
+        'getUserInfoResponse:': 'httpJsResponseCallbackUserInfo',
+        'getUserInfoNotShowResponse:': 'httpJsResponseNotShowCallbackUserInfo'
+    };
     c.result.httpResponse = function (key, callback) {
-        native('httpJsResponseCallback', { key: text(key), callback: text(callback) });
+        var name = text(callback);
+        native(deliveries.hasOwnProperty(name) ? deliveries[name] : 'httpJsResponseCallback',
+               { key: text(key), callback: name });
     };
 
     c.netmonitor.statusChanged = function (status) {

@@ -189,3 +189,38 @@ TEST(CorvanaOAuthText, HelpersRows)
     session->setOpenId(std::nullopt);
     EXPECT_EQ(session->localEncrytedToken(), std::nullopt);
 }
+
+TEST(CorvanaOAuthStatistics, TheKeptSignInIsCheckedFirst)
+{
+    struct Heard : CorvanaSessionDelegate {
+        int logins = 0;
+        void corvanaDidLogin() override { ++logins; }
+    };
+    struct Row {
+        const char* body;
+        int logins;
+        int fullLogins; // authorize() counted by the login counter
+    } rows[] = {
+        { "_Callback({\"ret\":0});", 1, 0 },
+        { "_Callback( {\"ret\":\"0\"} );\n", 1, 0 },
+        { "{\"ret\":0}", 1, 0 },
+        { "_Callback({\"ret\":100016});", 0, 1 },
+        { "_Callback({\"ret\":", 0, 0 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.body);
+        ZZServerFixture zz;
+        auto heard = std::make_shared<Heard>();
+        auto session = signedInSession(heard);
+        zz.server.queue("/user/user_login_statis", { 200, row.body, "application/json", "", {} });
+        int counted = CorvanaOAuth::loginCounter();
+        EXPECT_TRUE(session->authorize({ "get_user_info" }));
+        ASSERT_TRUE(ZZServerFixture::waitFor([&] { return session->liveRequestCount() == 0; }));
+        EXPECT_EQ(heard->logins, row.logins);
+        EXPECT_EQ(CorvanaOAuth::loginCounter() != counted, row.fullLogins == 1);
+        auto sent = zz.server.received("/user/user_login_statis");
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].param("encrytoken"), session->localEncrytedToken());
+        EXPECT_EQ(sent[0].param("oauth_consumer_key"), "101452831");
+    }
+}

@@ -174,3 +174,26 @@ TEST_F(SessionScripts, AppSwitchModulesAnswerTheScripts)
         EXPECT_EQ(bridge->evaluateJavascript(row.script), row.answer);
     }
 }
+
+TEST_F(SessionScripts, UserInformationKeepsTheNickname)
+{
+    struct Row {
+        bool show;
+        const char* body;
+        std::optional<std::string> nick;
+        std::size_t heard;
+    } rows[] = {
+        { false, R"({"ret":0,"nickname":"&lt;小&#39;明&gt;"})", "<小'明>", 0 },
+        { true, R"({"ret":0,"nickname":"阿红","nick":"x"})", "阿红", 1 },
+        { false, R"({"ret":0,"nickname":7})", "阿红", 0 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.body);
+        heard->calls.clear();
+        zz.server.queue("/oauth2.0/getUserInfo", { 200, row.body, "application/json", "", {} });
+        ASSERT_TRUE(row.show ? session->getUserInfo() : session->getUserInfoNotShow());
+        ASSERT_TRUE(ZZServerFixture::waitFor([&] { return session->liveRequestCount() == 0; }));
+        EXPECT_EQ(session->userNick(), row.nick);
+        EXPECT_EQ(heard->calls.size(), row.heard);
+    }
+}

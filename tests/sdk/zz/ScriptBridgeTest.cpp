@@ -124,12 +124,12 @@ TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesT
     EXPECT_FALSE(bridge->jsCall("getUserInfo", "corvana.info');alert('", "cb"));
     EXPECT_FALSE(bridge->jsCall("getUserInfo()", "corvana.info", "cb"));
     bridge->JSgetUserInfo();
-    bridge->evaluateJavascript("corvana.result.httpResponse('k', 'getUserInfoResponse:')");
+    bridge->evaluateJavascript("corvana.result.httpResponse('k', 'getVipInfoResponse:')");
     EXPECT_EQ(m_session->calls,
               (std::vector<std::string>{"httpGet https://openmobile.zz.example/oauth2.0/getUserInfo getUserInfoResponse:",
                                         "httpGet https://openmobile.zz.example/oauth2.0/sendShuoshuo addTopicResponse:",
                                         "httpGet https://openmobile.zz.example/oauth2.0/getUserInfo getUserInfoResponse:",
-                                        "httpJsResponseCallback  getUserInfoResponse:"}));
+                                        "httpJsResponseCallback  getVipInfoResponse:"}));
     EXPECT_EQ(state("log.d('a', 'b')"), "js debuger");
     EXPECT_EQ(state("nativeApi.getAppName()"), "Zomaru"); // the bundle's display name
     EXPECT_EQ(state("JSON.parse(nativeApi.getSDKInfo()).sdkv"), "2.0.1");
@@ -210,18 +210,31 @@ TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
     for (const char* name : {"init.js", "config.js", "corvana.js", "local.js"})
         files.push_back({name, slurp(built + name)});
     files.push_back({"update.js", "corvana.updated = true;"});
-    ASSERT_TRUE(zmr::ZZPackageBuilder::writePackage(*key, files, R"({"version":2,"frequency":60})", m_home + "/u.zip"));
-    server.setScriptPackage("2", slurp(m_home + "/u.zip"));
-
     auto versions = m_manager->versionController();
-    m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
-    m_manager->startTimer(JsUpdateManager::businessCode);
-    clock->advanceMinutes(0);
-    EXPECT_TRUE(ZZServerFixture::waitFor([&] { return JsUpdateVersionController::getVersion() == "2" && !m_manager->isWorking(); }));
-    m_manager->stopTimer();
-    bridge = makeBridge();
-    ASSERT_TRUE(bridge);
-    EXPECT_EQ(bridge->evaluateJavascript("corvana.updated"), "true");
-    EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.info.getUserInfo"), "function");
+    // Newer than the bundle's package: used from then on. Older (the server
+    // went back, or the application was updated since): the bundle's
+    // package replaces it at the next start.
+    struct Row {
+        const char* version;
+        const char* updated;
+        const char* installedAfter;
+    } rows[] = { { "1000", "true", "1000" }, { "1", "undefined", "2" } };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.version);
+        std::string config = std::string(R"({"version":)") + row.version + R"(,"frequency":60})";
+        ASSERT_TRUE(zmr::ZZPackageBuilder::writePackage(*key, files, config, m_home + "/u.zip"));
+        server.setScriptPackage(row.version, slurp(m_home + "/u.zip"));
+        m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
+        m_manager->startTimer(JsUpdateManager::businessCode);
+        clock->advanceMinutes(24 * 60);
+        EXPECT_TRUE(ZZServerFixture::waitFor(
+            [&] { return JsUpdateVersionController::getVersion() == row.version && !m_manager->isWorking(); }));
+        m_manager->stopTimer();
+        bridge = makeBridge();
+        ASSERT_TRUE(bridge);
+        EXPECT_EQ(bridge->evaluateJavascript("String(corvana.updated)"), row.updated);
+        EXPECT_EQ(bridge->evaluateJavascript("typeof corvana.info.getUserInfo"), "function");
+        EXPECT_EQ(JsUpdateVersionController::getVersion(), row.installedAfter);
+    }
     JsUpdateTimer::setClock(nullptr);
 }

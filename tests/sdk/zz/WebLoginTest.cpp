@@ -228,3 +228,86 @@ TEST(LoginViewKitText, QueryAndPageHelpers)
     EXPECT_EQ(CVLoginViewKit::generateUrlString("https://h/p", nullptr), "https://h/p");
     EXPECT_EQ(CvApiTool::decodeAccessToken(std::string("0f"), std::string("k")), std::string("d")) << "0x0f ^ 'k'";
 }
+
+TEST_F(WebLogin, WindowsOfTheScriptsAndOfTheBundlePages)
+{
+    struct Answers : CorvanaSessionDelegate {
+        std::vector<std::string> calls;
+        void sendStoryResponse(const Response& r) override
+        {
+            calls.push_back("story " + std::to_string(r->retCode()) + " " + r->jsonResponse()->get("id").stringOr());
+        }
+        void responseDidReceived(const Response& r, const std::string& message) override
+        {
+            calls.push_back(message + " " + std::to_string(r->retCode()) + " " + std::to_string(r->detailRetCode()));
+        }
+    };
+    auto answers = std::make_shared<Answers>();
+    session->setSessionDelegate(answers);
+    ASSERT_TRUE(session->openPageWebView(zz->server.httpsOrigin() + "/oauth2.0/m_authorize?client_id=1", "分享"));
+    auto kit = session->cvUiKit()->webViewKit();
+    ASSERT_TRUE(kit);
+    struct Row {
+        std::string url;
+        bool loads;
+        const char* heard; // nullptr: nothing
+    } rows[] = {
+        { "corvana101452831://SendStory/success?id=s1", false, "story 0 s1" },
+        { "corvana101452831://SendStory/cancel", false, "story 1 " },
+        { "corvana101452831://AppInvitation/fail?x=1", false, "AppInvitation 1 12" },
+        { "corvana101452831://AppInvitation/later", false, nullptr },
+        { "https://127.0.0.1/other", true, nullptr },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        answers->calls.clear();
+        EXPECT_EQ(session->webViewKitShouldStartLoadWithRequest(*kit, row.url), row.loads);
+        EXPECT_EQ(answers->calls, row.heard ? std::vector<std::string> { row.heard } : std::vector<std::string> {});
+    }
+
+    auto script = [&](const std::string& text) { return session->webView()->stringByEvaluatingJavaScriptFromString(text); };
+    script("window.appUtils = { nativeWebViewCallback: function (u) { window.seen = u; return u.indexOf('ok') >= 0 ? 'true' : 'false'; } };");
+    EXPECT_EQ(script("String(oauth.openNativeWebView('" + zz->server.httpsOrigin() + "/oauth2.0/m_authorize', '标题'))"), "true");
+    EXPECT_EQ(script("String(oauth.openNativeWebView('', 't'))"), "false");
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return session->cvJSUiKit() && session->cvJSUiKit()->webViewKit(); },
+                                             pf::Seconds(30)));
+    auto jsKit = session->cvJSUiKit()->webViewKit();
+    EXPECT_TRUE(session->webViewKitShouldStartLoadWithRequest(*jsKit, "https://127.0.0.1/ok"));
+    EXPECT_FALSE(session->webViewKitShouldStartLoadWithRequest(*jsKit, "https://127.0.0.1/no"));
+    EXPECT_EQ(script("window.seen"), "https://127.0.0.1/no");
+    script("oauth.closeNativeWebView()");
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
+        host->advance(0.1);
+        return !jsKit->window();
+    }, pf::Seconds(30)));
+}
+
+TEST_F(WebLogin, ABrowserAnswerAlwaysEndsItsLogin)
+{
+    struct Row {
+        const char* answer;
+        const char* heard;
+    } rows[] = {
+        { "access_token=abc", "not" },           // does not decode with the key
+        { "access_token=0a0b&expires_in=0", "not" }, // no lifetime
+        { "error=access_denied", "cancelled" },
+        { "error=access_denied&error_code=7", "not" },
+    };
+    openPage();
+    auto kit = session->loginViewKit();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.answer);
+        heard->calls.clear();
+        std::size_t pending = session->pendingLogins();
+        // A browser login in flight (the headless host takes the page).
+        session->authorizeWithCorvanaAppAuthInappId(kAppId, { "all" }, "corvana" + kAppId, std::nullopt, nullptr, heard);
+        std::string inFlight = kit->serial();
+        ASSERT_TRUE(kit->openWithSafari());
+        std::string url = "corvana" + kAppId + "://openmobile.zz.example/#" + row.answer + "&serial=" + inFlight;
+        EXPECT_TRUE(kit->handleOpenURL(*pf::URL::create(url)));
+        EXPECT_EQ(heard->calls, std::vector<std::string> { row.heard });
+        EXPECT_EQ(session->pendingLogins(), pending) << "the login's delegate left";
+        EXPECT_FALSE(kit->handleOpenURL(*pf::URL::create(url))) << "once";
+        kit->doCloseWithNotAnimation();
+    }
+}

@@ -1,0 +1,225 @@
+#include "CallLayerTestSupport.h"
+
+#include "platform/controls/BarItem.h"
+#include "platform/controls/Label.h"
+#include "platform/foundation/Reachability.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "sdk/zz/APIResponse.h"
+#include "sdk/zz/CorvanaOAuth.h"
+#include "sdk/zz/SetUserHeaderImageUiKit.h"
+#include "sdk/zz/UINotifyView.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <random>
+
+namespace {
+
+pf::ImageRef picture(int width, int height, bool noise = false)
+{
+    auto bitmap = pf::Bitmap::create(width, height, 1);
+    if (!bitmap)
+        return nullptr;
+    (*bitmap)->fill(pf::Color::rgb(0.2, 0.5, 0.8));
+    if (noise) {
+        std::mt19937 random(7);
+        auto* pixels = cairo_image_surface_get_data((*bitmap)->surface());
+        int stride = cairo_image_surface_get_stride((*bitmap)->surface());
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width * 4; x++)
+                pixels[y * stride + x] = (x % 4 == 3) ? 255 : static_cast<unsigned char>(random());
+        cairo_surface_mark_dirty((*bitmap)->surface());
+    }
+    return pf::Image::create(*bitmap);
+}
+
+struct Uploader : setHeadImageDelegate {
+    std::vector<int> cancelled;
+    std::vector<pf::Size> cut;
+    int answer = 5;
+    int didFinishedSetUserLocalPic(SetHeadImageViewController&, const pf::ImageRef& image, const std::string&) override
+    {
+        cut.push_back(pf::Size { static_cast<double>(image->pixelWidth()), static_cast<double>(image->pixelHeight()) });
+        return answer;
+    }
+    void didCancelled(int seq) override { cancelled.push_back(seq); }
+};
+
+struct HeardFace : CorvanaSessionDelegate {
+    std::vector<std::shared_ptr<APIResponse>> answers;
+    void setUserHeadpicResponse(const Response& response) override { answers.push_back(response); }
+};
+
+class Portrait : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host.emplace();
+        appWindow = pf::Window::create();
+        appWindow->makeKeyAndVisible();
+    }
+    void TearDown() override
+    {
+        kit.reset();
+        appWindow = nullptr;
+        pf::Screen::main().removeAllWindows();
+        pf::setReachabilityTargetProvider({});
+        host.reset();
+    }
+    std::shared_ptr<SetHeadImageViewController> show(const pf::ImageRef& image, const std::optional<std::string>& nick)
+    {
+        kit = std::make_unique<SetUserHeaderImageUiKit>("101452831");
+        EXPECT_TRUE(kit->popSetHeadImageViewWnd(uploader, image, "", nick));
+        auto screen = kit->screen();
+        // The picture arrives once the screen is up.
+        EXPECT_TRUE(pf::RunLoop::main().runUntil([&] {
+            host->advance(0.02);
+            return screen && screen->image();
+        }, pf::Seconds(30)));
+        return screen;
+    }
+
+    std::optional<pf::HeadlessHost> host;
+    pf::WindowRef appWindow;
+    std::unique_ptr<SetUserHeaderImageUiKit> kit;
+    std::shared_ptr<Uploader> uploader = std::make_shared<Uploader>();
+};
+
+}
+
+TEST(PortraitText, DisplaySizesAndNicknames)
+{
+    struct Size {
+        double w, h, dw, dh;
+    } sizes[] = { { 640, 960, 320, 480 }, { 3000, 2000, 480, 320 }, { 320, 320, 320, 320 } };
+    for (const auto& row : sizes) {
+        pf::Size shown = SetHeadImageViewController::ajustDisplaySize(pf::Size { row.w, row.h });
+        EXPECT_DOUBLE_EQ(shown.width, row.dw);
+        EXPECT_DOUBLE_EQ(shown.height, row.dh);
+    }
+    struct Nick {
+        std::string in, out;
+    } nicks[] = {
+        { "abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrstuvw…" },
+        { "一二三四五六七八九十一二", "一二三四五六七八九十一二" },
+        { "一二三四五六七八九十一二三", "一二三四五六七八九十一…" },
+        { "éé", "éé" },
+        { "", "" },
+    };
+    for (const auto& row : nicks)
+        EXPECT_EQ(SetHeadImageViewController::stringByCVOSDKTruncateWithDotAtLimit(24, row.in), row.out) << row.in;
+}
+
+TEST_F(Portrait, AScreenOfThePictureUnderTheFrame)
+{
+    auto screen = show(picture(640, 960), std::string("小明"));
+    ASSERT_TRUE(screen);
+    EXPECT_DOUBLE_EQ(screen->scrollView()->minimumZoomScale(), 0.5);
+    EXPECT_DOUBLE_EQ(screen->scrollView()->maximumZoomScale(), 1.0);
+    EXPECT_DOUBLE_EQ(screen->scrollView()->zoomScale(), 0.5);
+    EXPECT_EQ(screen->nickLabel()->text(), "小明");
+    EXPECT_EQ(pf::Application::shared().keyWindow(), kit->window());
+
+    auto big = std::make_shared<SetHeadImageViewController>("1", "", uploader);
+    big->setImage(picture(3000, 2000));
+    EXPECT_EQ(big->image()->pixelWidth(), 2048);
+    EXPECT_EQ(big->image()->pixelHeight(), 1365);
+    big->setImage(picture(0, 10));
+    EXPECT_EQ(big->image()->pixelWidth(), 2048) << "a picture with a zero side is refused";
+    kit->doClose();
+    EXPECT_FALSE(kit->window());
+    EXPECT_EQ(pf::Application::shared().keyWindow(), appWindow);
+}
+
+TEST_F(Portrait, CancelAndLowMemoryCloseAtOnce)
+{
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->cancelBtnClick();
+    host->memoryWarning();
+    EXPECT_EQ(uploader->cancelled, (std::vector<int> { -1, -1 }));
+    EXPECT_TRUE(uploader->cut.empty());
+}
+
+TEST_F(Portrait, ChoosingWithoutNetworkOffersARetry)
+{
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 0u; });
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return screen->notify() != nullptr; }, pf::Seconds(30)));
+    EXPECT_EQ(screen->notify()->text(), "网络有问题，检查一下网络再重试:)");
+    EXPECT_EQ(screen->selectBtn()->title(), "重试");
+    EXPECT_TRUE(screen->selectBtn()->isEnabled());
+    EXPECT_TRUE(uploader->cut.empty());
+}
+
+TEST_F(Portrait, ASuccessShowsTheToastAndClosesAfterIt)
+{
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return !uploader->cut.empty(); }, pf::Seconds(30)));
+    EXPECT_NEAR(uploader->cut[0].width, 636, 1) << "the square under the frame";
+    EXPECT_EQ(screen->seq(), 5);
+    auto answer = std::make_shared<APIResponse>();
+    answer->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
+    EXPECT_TRUE(kit->setViewControllerResponse(answer));
+    ASSERT_TRUE(screen->notify());
+    EXPECT_EQ(screen->notify()->text(), "设置成功");
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
+        host->advance(0.05);
+        return !uploader->cancelled.empty();
+    }, pf::Seconds(30)));
+    EXPECT_EQ(uploader->cancelled, std::vector<int> { -1 });
+
+    auto refused = std::make_shared<APIResponse>();
+    refused->setJsonResponse(pf::Dictionary::create({ { "ret", 100030 } }));
+    screen->setUserHeadPicResponse(refused);
+    EXPECT_EQ(screen->notify()->text(), "设置出错了，请重新登录再尝试下呢:)");
+    EXPECT_EQ(screen->selectBtn()->title(), "重试");
+}
+
+TEST(PortraitUpload, PngUpToItsLimitElseJpeg)
+{
+    auto small = CorvanaOAuth::portraitUploadData(picture(100, 100));
+    ASSERT_TRUE(small);
+    EXPECT_LE(small->size(), 102400u);
+    EXPECT_EQ((*small)[1], 'P') << "PNG";
+    auto noisy = CorvanaOAuth::portraitUploadData(picture(400, 400, true));
+    ASSERT_TRUE(noisy);
+    EXPECT_EQ((*noisy)[0], 0xFF) << "JPEG";
+    EXPECT_EQ((*noisy)[1], 0xD8);
+}
+
+TEST(PortraitUpload, TheSessionUploadsAndRefusesOversizedPictures)
+{
+    ZZServerFixture zz;
+    auto heard = std::make_shared<HeardFace>();
+    auto session = std::make_shared<CorvanaOAuth>("101452831", heard);
+    EXPECT_FALSE(session->setUserHeadpic(picture(10, 10), std::nullopt)) << "no session";
+    session->setAccessToken(std::string("tok"));
+    session->setOpenId(std::string("oid"));
+    session->setExpirationDate(pf::Date { pf::Date::now().seconds + 3600 });
+    EXPECT_TRUE(session->setUserHeadpic(picture(0, 10), std::nullopt));
+    ASSERT_EQ(heard->answers.size(), 1u);
+    EXPECT_EQ(heard->answers[0]->retCode(), 1);
+    EXPECT_EQ(heard->answers[0]->detailRetCode(), 65536);
+
+    SetHeadImageViewController screen("101452831", "", {});
+    int seq = session->didFinishedSetUserLocalPic(screen, picture(64, 64), "");
+    EXPECT_GT(seq, 0);
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return heard->answers.size() == 2; }));
+    EXPECT_EQ(heard->answers[1]->retCode(), 0);
+    auto sent = zz.server.received("/user/set_user_face");
+    ASSERT_EQ(sent.size(), 1u);
+    bool picture = false;
+    for (const auto& part : sent[0].parts)
+        picture = picture || (part.name == "picture" && part.content.size() > 8 && part.content[1] == 'P');
+    EXPECT_TRUE(picture) << "the PNG as a part";
+    EXPECT_EQ(session->liveRequestCount(), 0u);
+}
