@@ -40,7 +40,7 @@ TEST(ZZServer, ChecksCallsAndRecordsWhatItParsed)
     const Row rows[] = {
         {"policy with the SDK information", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", true, 200, R"({"ret":0,"Common_ta_enable":1})"},
         {"policy without the agent", "GET", std::string(ZZServer::policyPath) + "?" + kSdkInfo, "", "", false, 400, ""},
-        {"form call answers the queue in order", "POST", "/oauth2.0/m_me", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
+        {"form call answers the queue in order", "POST", "/oauth2.0/get_user_info", kSdkInfo + "&x=a%26b+c", "", true, 200, R"({"ret":0,"n":1})"},
         {"nothing queued", "POST", "/oauth2.0/get_vip_info", kSdkInfo, "", true, 404, ""},
         {"multipart with the call layer's boundary", "POST", "/user/set_user_face?" + kSdkInfo, multipart(kBoundary), "multipart/form-data; boundary=" + kBoundary, true, 200, ""},
         {"multipart with another boundary", "POST", "/anything", multipart("other"), "multipart/form-data; boundary=other", true, 400, ""},
