@@ -3,10 +3,12 @@
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRScreensRegistration.h"
+#include "framework/core/IKRUIViewController.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/dom/KRDOMView.h"
 #include "framework/db/KRDownlinkService.h"
+#include "platform/controls/Button.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RunLoop.h"
@@ -152,6 +154,31 @@ bool AppScreenTest::tapText(std::string_view text)
     if (frame)
         tap({frame->midX(), frame->midY()});
     return frame.has_value();
+}
+
+bool AppScreenTest::tapButtonTitled(std::string_view title)
+{
+    auto button = findView([&](const pf::View& view) {
+        auto* b = dynamic_cast<const pf::Button*>(&view);
+        return b && b->title().value_or("") == title;
+    });
+    if (button)
+        tap(middleOf(button));
+    return button != nullptr;
+}
+
+pf::Point AppScreenTest::middleOf(const pf::ViewRef& view)
+{
+    pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
+    return {frame.midX(), frame.midY()};
+}
+
+std::string AppScreenTest::topURL() const
+{
+    auto root = shell->rootViewController();
+    auto controller = root ? root->topController() : nullptr;
+    std::string text = controller && controller->url() ? controller->url()->absoluteString() : "(none)";
+    return text.size() > 1 && text.back() == '/' ? text.substr(0, text.size() - 1) : text;
 }
 
 bool AppScreenTest::waitFor(const std::function<bool()>& condition, double seconds)

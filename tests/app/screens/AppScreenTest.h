@@ -54,6 +54,14 @@ protected:
     // Taps the middle of the frontmost text holding `text` (textFrame());
     // false when none does.
     bool tapText(std::string_view text);
+    // Taps the middle of the frontmost button titled exactly `title`; false
+    // when none is shown.
+    bool tapButtonTitled(std::string_view title);
+    // The middle of `view` on the screen, in points.
+    static pf::Point middleOf(const pf::ViewRef& view);
+    // The address of the root screen's top controller, "(none)" without one.
+    // Going back opens ".", which keeps a closing "/": it is left out.
+    std::string topURL() const;
 
     // Runs frames (the animation clock and the main loop) until `condition`
     // holds; false when `seconds` of real time passed first.

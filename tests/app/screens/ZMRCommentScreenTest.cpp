@@ -19,12 +19,6 @@ namespace {
 
 class CommentScreen : public AppScreenTest {
 protected:
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto controller = root ? root->topController() : nullptr;
-        return controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-    }
     // By address, or as a person does: the side menu's "评论".
     std::shared_ptr<ZMRCommentViewController> openComments(bool fromMenu = false)
     {

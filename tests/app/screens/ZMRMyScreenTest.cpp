@@ -92,11 +92,6 @@ protected:
         EXPECT_EQ(my->statusView()->status().value_or(""), "loading");
         EXPECT_FALSE(my->statusView()->isUserInteractionEnabled());
     }
-    pf::Point middleOf(const pf::ViewRef& view) const
-    {
-        pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
-        return {frame.midX(), frame.midY()};
-    }
     std::string userInfoLogo() const
     {
         auto info = shell->userInfo().dictionary();

@@ -30,14 +30,6 @@ protected:
             alert->dismissWithClickedButtonIndex(0, false);
         AppScreenTest::TearDown();
     }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto controller = root ? root->topController() : nullptr;
-        std::string text = controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-        // Going back opens ".", which keeps a closing "/".
-        return text.size() > 1 && text.back() == '/' ? text.substr(0, text.size() - 1) : text;
-    }
     // The seeded prize `pid` as the prize screens hand it on.
     pf::Value prize(long long pid)
     {

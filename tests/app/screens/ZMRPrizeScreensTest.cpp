@@ -25,12 +25,6 @@ protected:
         auto root = shell->rootViewController();
         return std::dynamic_pointer_cast<T>(root ? root->topController() : nullptr);
     }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto controller = root ? root->topController() : nullptr;
-        return controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-    }
     std::shared_ptr<ZMRPrizeListViewController> openList()
     {
         EXPECT_TRUE(open("root:///root/fold/center/prizelist"));

@@ -107,12 +107,6 @@ protected:
         EXPECT_EQ(alerts[0]->message(), message);
         EXPECT_TRUE(tapText("确定"));
     }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto top = root ? root->topController() : nullptr;
-        return top && top->url() ? top->url()->absoluteString() : "";
-    }
     std::size_t bookCount()
     {
         return store->books(10001, 0, std::numeric_limits<long long>::max()).size();

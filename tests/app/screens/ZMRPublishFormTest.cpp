@@ -183,11 +183,6 @@ protected:
             out.push_back(std::dynamic_pointer_cast<KRImageView>(std::dynamic_pointer_cast<pf::View>(item.object())->subviews().at(0)));
         return out;
     }
-    pf::Point middleOf(const pf::ViewRef& view) const
-    {
-        pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
-        return {frame.midX(), frame.midY()};
-    }
     // The shown sheet's buttons, cancel last.
     std::string sheetButtons() const
     {
@@ -198,18 +193,6 @@ protected:
         for (int i = 0; i < sheet->numberOfButtons(); ++i)
             out += " " + sheet->buttonTitleAtIndex(i);
         return out;
-    }
-    // Taps the shown sheet's button of exactly this title.
-    bool tapSheetButton(const std::string& title)
-    {
-        auto button = findView([&](const pf::View& view) {
-            auto* b = dynamic_cast<const pf::Button*>(&view);
-            return b && b->title().value_or("") == title;
-        });
-        if (!button)
-            return false;
-        tap(middleOf(button));
-        return true;
     }
     std::string onlyAlert() const
     {
@@ -435,7 +418,7 @@ TEST_F(PublishForm, TheNatterSheetAsksNatterFirstAndSendsToTheChosenScene)
         recording->natterScenes.clear();
         ASSERT_TRUE(tapText("纳特"));
         EXPECT_EQ(sheetButtons(), "分享到纳特: 好友 好友圈 取消");
-        ASSERT_TRUE(tapSheetButton(row.button));
+        ASSERT_TRUE(tapButtonTitled(row.button));
         EXPECT_EQ(recording->natterScenes, row.scene < 0 ? std::vector<int>{} : std::vector<int>{row.scene});
     }
     EXPECT_FALSE(recording->lastPublish()) << "Natter publishes nothing";
