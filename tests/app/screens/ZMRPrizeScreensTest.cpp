@@ -14,7 +14,10 @@
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRFoldViewController.h"
 #include "platform/controls/NavigationController.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/foundation/Collections.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -170,6 +173,38 @@ TEST_F(PrizeScreens, ThePrizeScreenShowsItsProductAndBuysOnlyALoadedPrize)
     EXPECT_TRUE(settle());
     EXPECT_EQ(dataForKeyPath(shell->focusValueForKey("prize"), "pid").longLongValue(), 1);
     EXPECT_EQ(topURL().rfind("root:///root/fold/center/prize/prize-buy", 0), 0u) << topURL();
+}
+
+// The page is as tall as its document and scrolls: at the end of the scroll
+// the exchange button and the padding below it are on the screen, not cut
+// by its bottom edge.
+TEST_F(PrizeScreens, APageTallerThanTheScreenScrollsToItsButtons)
+{
+    struct Row {
+        const char* url;
+        long long pid;
+    } rows[] = {{"root:///root/fold/center/prizelist/prize-details?pid=2", 2}, {"root:///root/fold/center/prize", 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        ASSERT_TRUE(open(row.url));
+        auto screen = top<ZMRPrizeViewController>();
+        ASSERT_TRUE(screen && screen->detailsController());
+        auto controller = screen->detailsController();
+        ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == row.pid; }));
+        ASSERT_TRUE(settle());
+        const pf::ViewRef& page = controller->documentView();
+        auto scroll = std::dynamic_pointer_cast<pf::ScrollView>(page ? page->superview() : nullptr);
+        ASSERT_TRUE(scroll);
+        EXPECT_EQ(page->frame().height(), controller->contentSize().height);
+        EXPECT_EQ(scroll->contentSize().height, page->frame().height());
+
+        const double bottom = scroll->convertRectToView(scroll->bounds(), nullptr).maxY();
+        drag({160, bottom - 40}, {160, bottom - 340}, 0.5);
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(scroll->contentOffset().y, std::max(0.0, scroll->contentSize().height - scroll->bounds().height()));
+        EXPECT_TRUE(pixelIs({280, bottom - 36}, pf::Color::fromRgbHex(0xf26c4f))) << "the exchange button";
+        EXPECT_TRUE(pixelIs({280, bottom - 8}, pf::Color::fromRgbHex(0xf4f4f4))) << "the padding below it";
+    }
 }
 
 }
