@@ -63,20 +63,7 @@ bool ZMRBooksEditController::keyboardViewInputKey(ZMRKeyboardView& keypad, const
             money->resignFirstResponder();
         return false;
     }
-    auto input = keypad.keyInput();
-    if (key == "<-") {
-        if (input)
-            input->deleteBackward();
-        return false;
-    }
-    if (key == "clear") {
-        if (auto field = std::dynamic_pointer_cast<pf::TextField>(input))
-            field->setText("");
-        else if (auto text = std::dynamic_pointer_cast<pf::TextView>(input))
-            text->setText("");
-        return false;
-    }
-    return true;
+    return !keypad.applyEditingKey(key);
 }
 
 bool ZMRBooksEditController::textFieldShouldBeginEditing(pf::TextField& field)

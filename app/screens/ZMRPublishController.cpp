@@ -305,19 +305,7 @@ bool ZMRPublishController::keyboardViewInputKey(ZMRKeyboardView& keypad, const s
         moveOn(input.get());
         return false;
     }
-    if (key == "<-") {
-        if (input)
-            input->deleteBackward();
-        return false;
-    }
-    if (key == "clear") {
-        if (auto field = std::dynamic_pointer_cast<pf::TextField>(input))
-            field->setText("");
-        else if (auto text = std::dynamic_pointer_cast<pf::TextView>(input))
-            text->setText("");
-        return false;
-    }
-    return true;
+    return !keypad.applyEditingKey(key);
 }
 
 // Publishing.
