@@ -118,6 +118,30 @@ void AppScreenTest::TearDown()
     std::error_code ignored;
     if (!m_home.empty())
         std::filesystem::remove_all(m_home, ignored);
+    if (!m_album.empty()) {
+        if (m_savedAlbum)
+            setenv("ZMR_PICTURES", m_savedAlbum->c_str(), 1);
+        else
+            unsetenv("ZMR_PICTURES");
+        std::filesystem::remove_all(m_album, ignored);
+        m_album.clear();
+    }
+}
+
+bool AppScreenTest::useAlbum(const pf::Color& colour)
+{
+    if (m_album.empty()) {
+        const char* saved = std::getenv("ZMR_PICTURES");
+        m_savedAlbum = saved ? std::optional<std::string>(saved) : std::nullopt;
+        m_album = (std::filesystem::temp_directory_path() / ("zmr-album-" + std::to_string(::getpid()))).string();
+        std::filesystem::create_directories(m_album);
+        setenv("ZMR_PICTURES", m_album.c_str(), 1);
+    }
+    auto picture = pf::Bitmap::create(60, 40);
+    if (!picture)
+        return false;
+    picture.value()->fill(colour);
+    return !picture.value()->writePng(m_album + "/a.png");
 }
 
 bool AppScreenTest::open(const std::string& url)

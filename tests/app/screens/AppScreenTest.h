@@ -93,6 +93,12 @@ protected:
         }));
     }
 
+    // Points the picture album the pickers read (ZMR_PICTURES) at a new
+    // temporary folder holding one 60 x 40 picture "a.png" of `colour`, until
+    // TearDown puts the previous setting back and removes the folder. False
+    // when the picture could not be written.
+    bool useAlbum(const pf::Color& colour);
+
     // "http://127.0.0.1:<port>", where the world's pictures are served.
     std::string origin() const;
 
@@ -104,6 +110,8 @@ protected:
 private:
     Start m_start;
     std::string m_home;
+    std::string m_album;
+    std::optional<std::string> m_savedAlbum;
     pf::DeviceProfile m_savedProfile;
     std::shared_ptr<pf::Bundle> m_savedBundle;
 };

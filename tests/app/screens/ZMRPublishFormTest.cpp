@@ -135,27 +135,13 @@ protected:
         AppScreenTest::SetUp();
         if (HasFatalFailure())
             return;
-        const char* saved = std::getenv("ZMR_PICTURES");
-        m_savedPictures = saved ? std::optional<std::string>(saved) : std::nullopt;
-        m_pictures = std::filesystem::temp_directory_path() / ("zmr-publish-pictures-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_pictures);
-        setenv("ZMR_PICTURES", m_pictures.c_str(), 1);
-        auto picture = pf::Bitmap::create(60, 40);
-        ASSERT_TRUE(picture);
-        picture.value()->fill(kGreen);
-        ASSERT_FALSE(picture.value()->writePng((m_pictures / "a.png").string()));
+        ASSERT_TRUE(useAlbum(kGreen));
         recording = std::make_shared<RecordingContext>(shell);
     }
     void TearDown() override
     {
         for (auto& alert : pf::AlertView::visibleAlerts())
             alert->dismissWithClickedButtonIndex(-1, false);
-        if (m_savedPictures)
-            setenv("ZMR_PICTURES", m_savedPictures->c_str(), 1);
-        else
-            unsetenv("ZMR_PICTURES");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_pictures, ignored);
         AppScreenTest::TearDown();
     }
 
@@ -201,10 +187,6 @@ protected:
     }
 
     std::shared_ptr<RecordingContext> recording;
-
-private:
-    std::filesystem::path m_pictures;
-    std::optional<std::string> m_savedPictures;
 };
 
 }
