@@ -3,7 +3,6 @@
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRScreensRegistration.h"
-#include "framework/core/IKRUIViewController.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/dom/KRDOMView.h"

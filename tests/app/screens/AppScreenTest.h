@@ -20,6 +20,7 @@
 // Main thread only; one fixture at a time (the screen is shared).
 
 #include "app/services/ZMRShell.h"
+#include "framework/core/IKRUIViewController.h"
 #include "platform/foundation/Device.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/host/HeadlessHost.h"
@@ -59,6 +60,12 @@ protected:
     bool tapButtonTitled(std::string_view title);
     // The middle of `view` on the screen, in points.
     static pf::Point middleOf(const pf::ViewRef& view);
+    // The root screen's top controller as a T, or null.
+    template <class T> std::shared_ptr<T> topController() const
+    {
+        auto root = shell->rootViewController();
+        return std::dynamic_pointer_cast<T>(root ? root->topController() : nullptr);
+    }
     // The address of the root screen's top controller, "(none)" without one.
     // Going back opens ".", which keeps a closing "/": it is left out.
     std::string topURL() const;

@@ -106,8 +106,7 @@ protected:
         shell->setFocusValue(entry ? pf::Value(entry) : pf::Value(), "feed");
         EXPECT_TRUE(open("root:///root/fold/center/home")); // a fresh screen each time
         EXPECT_TRUE(open("root:///root/fold/center/home/feed-details?pid=" + std::to_string(pid)));
-        auto root = shell->rootViewController();
-        auto details = std::dynamic_pointer_cast<ZMRFeedDetailsViewController>(root ? root->topController() : nullptr);
+        auto details = topController<ZMRFeedDetailsViewController>();
         EXPECT_TRUE(details);
         if (!details)
             return nullptr;

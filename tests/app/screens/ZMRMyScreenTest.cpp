@@ -63,8 +63,7 @@ protected:
         drawer->focusLeft(false);
         EXPECT_TRUE(settle());
         EXPECT_TRUE(tapText("我的"));
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRMyViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRMyViewController>();
     }
     // Taps "保存" without settling, so the sending state can be seen.
     void save(const std::shared_ptr<ZMRMyViewController>& my)

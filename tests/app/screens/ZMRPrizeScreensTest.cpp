@@ -23,15 +23,10 @@ namespace {
 
 class PrizeScreens : public AppScreenTest {
 protected:
-    template <class T> std::shared_ptr<T> top() const
-    {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<T>(root ? root->topController() : nullptr);
-    }
     std::shared_ptr<ZMRPrizeListViewController> openList()
     {
         EXPECT_TRUE(open("root:///root/fold/center/prizelist"));
-        auto list = top<ZMRPrizeListViewController>();
+        auto list = topController<ZMRPrizeListViewController>();
         EXPECT_TRUE(list && list->dataController());
         if (!list || !list->dataController())
             return nullptr;
@@ -93,7 +88,7 @@ TEST_F(PrizeScreens, TheMenuLeadsToTheListWhoseItemsOpenDetailsAndTheExchange)
     drawer->focusLeft(false);
     ASSERT_TRUE(settle());
     ASSERT_TRUE(tapText("奖品"));
-    ASSERT_TRUE(top<ZMRPrizeListViewController>());
+    ASSERT_TRUE(topController<ZMRPrizeListViewController>());
     EXPECT_EQ(topURL(), "fold:///center/prizelist");
     EXPECT_EQ(drawer->centerViewController()->view()->frame().x(), 0) << "the drawer closed onto the list";
     ASSERT_TRUE(waitFor([&] { return textFrame("帆布袋").has_value(); }));
@@ -101,7 +96,7 @@ TEST_F(PrizeScreens, TheMenuLeadsToTheListWhoseItemsOpenDetailsAndTheExchange)
 
     ASSERT_TRUE(tapText("帆布袋"));
     EXPECT_EQ(topURL(), "root:///root/fold/center/prizelist/prize-details?pid=2");
-    auto details = top<ZMRPrizeDetailsViewController>();
+    auto details = topController<ZMRPrizeDetailsViewController>();
     ASSERT_TRUE(details && details->detailsController());
     auto controller = details->detailsController();
     ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == 2; }));
@@ -133,7 +128,7 @@ TEST_F(PrizeScreens, OnlyAPrizeActionWithAPidOpensDetails)
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(open("root:///root/fold/center/prizelist"));
-        auto shown = top<ZMRPrizeListViewController>();
+        auto shown = topController<ZMRPrizeListViewController>();
         ASSERT_TRUE(shown);
         KRItemViewController item;
         auto prize = pf::Dictionary::create({{"title", "x"}});
@@ -150,7 +145,7 @@ TEST_F(PrizeScreens, OnlyAPrizeActionWithAPidOpensDetails)
 TEST_F(PrizeScreens, ThePrizeScreenShowsItsProductAndBuysOnlyALoadedPrize)
 {
     ASSERT_TRUE(open("root:///root/fold/center/prize"));
-    auto screen = top<ZMRPrizeViewController>();
+    auto screen = topController<ZMRPrizeViewController>();
     ASSERT_TRUE(screen && screen->detailsController());
     auto controller = screen->detailsController();
     ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == 1; }));
@@ -187,7 +182,7 @@ TEST_F(PrizeScreens, APageTallerThanTheScreenScrollsToItsButtons)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.url);
         ASSERT_TRUE(open(row.url));
-        auto screen = top<ZMRPrizeViewController>();
+        auto screen = topController<ZMRPrizeViewController>();
         ASSERT_TRUE(screen && screen->detailsController());
         auto controller = screen->detailsController();
         ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == row.pid; }));

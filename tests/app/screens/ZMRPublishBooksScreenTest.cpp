@@ -72,8 +72,7 @@ protected:
 
     std::shared_ptr<ZMRPublishBooksViewController> screen() const
     {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRPublishBooksViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRPublishBooksViewController>();
     }
     std::shared_ptr<ZMRBooksEditController> findForm() const
     {

@@ -149,7 +149,7 @@ protected:
     std::shared_ptr<ZMRPublishController> openForm(const std::string& name)
     {
         EXPECT_TRUE(open("root:///root/fold/center/" + name));
-        auto screen = std::dynamic_pointer_cast<KRViewController>(shell->rootViewController()->topController());
+        auto screen = topController<KRViewController>();
         EXPECT_TRUE(screen);
         if (!screen)
             return nullptr;

@@ -103,7 +103,7 @@ protected:
     {
         EXPECT_TRUE(open("root:///root/fold/center/home"));
         EXPECT_TRUE(open("root:///root/fold/center/home/" + name));
-        auto screen = std::dynamic_pointer_cast<KRViewController>(shell->rootViewController()->topController());
+        auto screen = topController<KRViewController>();
         EXPECT_TRUE(screen);
         if (!screen)
             return nullptr;
