@@ -5,6 +5,7 @@
 // saving. Binding Voxly from the form goes through the Voxly web stand-in.
 
 #include "AppScreenTest.h"
+#include "UserFeedTable.h"
 
 #include "tests/platform/graphics/PixelProbe.h"
 
@@ -149,17 +150,7 @@ protected:
         feed = std::make_shared<ZMRUserFeedDataSource>();
         rows = std::make_shared<ZMRFeedController>();
         table = std::make_shared<KRTableView>(pf::Rect{0, 64, 320, 504});
-        feed->setTaskType(std::string("ZMRUserFeedsTask"));
-        feed->setDataKey(std::string("list"));
-        feed->setUid(shell->uid().longLongValue());
-        feed->setContext(shell);
-        rows->setHtml(std::string("templates/feed_item.html"));
-        rows->setDataSource(feed);
-        rows->setContext(shell);
-        rows->setTableView(table);
-        table->setBackgroundColor(pf::Color::whiteColor());
-        pf::Screen::main().keyWindow()->addSubview(table);
-        rows->reloadData();
+        showUserFeedTable(shell, shell->uid().longLongValue(), feed, rows, table);
         ASSERT_TRUE(waitFor([&] { return feed->count() > 0 && table->cellForRowAtIndexPath({0, 0}); }));
         ASSERT_TRUE(settle());
     }
