@@ -6,12 +6,13 @@
 // rows from a template that already holds those elements. Run from the
 // source folder (the shipped resources are read from "./resources").
 
+#include "tests/framework/data/DataTestSupport.h"
+
 #include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRUserFeedDataSource.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRTaskTypes.h"
-#include "framework/core/IKRUIContext.h"
 #include "framework/data/KRTableView.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMParse.h"
@@ -20,7 +21,6 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
-#include "platform/foundation/Object.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,8 +41,9 @@ std::string resource(const std::string& name)
 }
 
 // Answers category lookups from memory, as the category service answers
-// them from its cache; nothing else is sent anywhere.
-class Bus : public pf::Object, public IKRUIContext {
+// them from its cache; nothing else is sent anywhere. The data tests' bus
+// less its notes of what it handled, so a long run does not grow them.
+class Bus : public FakeBus {
 public:
     std::map<long long, std::shared_ptr<ZMRClassifyObject>> categories;
     KRDOMStyleSheetRef sheet = std::make_shared<KRDOMStyleSheet>();
@@ -58,17 +59,7 @@ public:
     }
     bool cancelHandle(const pf::Protocol*, const pf::ObjectRef&) override { return true; }
     bool cancelHandleForSource(const pf::Object*) override { return false; }
-    std::shared_ptr<IKRUIViewController> getViewController(const pf::URL&, const std::string&) override { return nullptr; }
-    pf::Value focusValueForKey(const std::string&) const override { return {}; }
-    void setFocusValue(const pf::Value&, const std::string&) override {}
-    std::shared_ptr<IKRUIViewController> rootViewController() override { return nullptr; }
-    void setResultsData(const pf::Value&) override {}
-    void waitResultsData(ResultsCallback) override {}
-    std::shared_ptr<KRStyleSheet> styleSheet() override { return nullptr; }
-    std::shared_ptr<KRStyleController> styleController() override { return nullptr; }
-    void setStyleController(std::shared_ptr<KRStyleController>) override {}
     std::shared_ptr<KRDOMStyleSheet> domStyleSheet() override { return sheet; }
-    void loadDOMStyleSheet(std::string_view) override {}
 };
 
 std::shared_ptr<Bus> makeBus()

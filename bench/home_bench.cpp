@@ -17,6 +17,8 @@
 // Run from the source folder (the shipped resources are read from
 // "./resources").
 
+#include "BenchCurlPost.h"
+
 #include "app/screens/ZMRFeedController.h"
 #include "app/screens/ZMRHomeViewController.h"
 #include "app/screens/ZMRScreensRegistration.h"
@@ -47,7 +49,6 @@
 #include "tools/appserver/AppStore.h"
 
 #include <benchmark/benchmark.h>
-#include <curl/curl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -172,12 +173,6 @@ void BM_HomeFirstPage(benchmark::State& state)
 }
 BENCHMARK(BM_HomeFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-std::size_t collect(char* data, std::size_t size, std::size_t count, void* out)
-{
-    static_cast<std::string*>(out)->append(data, size * count);
-    return size * count;
-}
-
 std::string resource(const std::string& name)
 {
     auto bytes = pf::readFile("resources/" + name);
@@ -198,8 +193,6 @@ void BM_BareFeedPage(benchmark::State& state)
     form.addItemValue("1", "zmr-pageIndex");
     form.addItemValue(std::to_string(kRows), "zmr-pageSize");
     pf::Bytes bytes = form.bytesBody();
-    std::string body(bytes.begin(), bytes.end());
-    std::string url = w.server->url();
     const std::string text = resource("templates/feed_item.html");
     auto sheet = std::make_shared<KRDOMStyleSheet>();
     KRDOMParse().parseCSS(resource("style.css"), *sheet);
@@ -207,23 +200,14 @@ void BM_BareFeedPage(benchmark::State& state)
     if (!surface)
         fail("no surface");
 
-    CURL* curl = curl_easy_init();
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-    std::string answer;
-    bool ok = curl && curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str()) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size())) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate") == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer) == CURLE_OK;
+    BenchCurlPost post(w.server->url(), std::string(bytes.begin(), bytes.end()));
+    bool ok = post.ok();
     double fetched = 0;
     using Clock = std::chrono::steady_clock;
     for (auto _ : state) {
         auto start = Clock::now();
-        answer.clear();
-        ok = ok && curl_easy_perform(curl) == CURLE_OK;
-        auto list = ok ? KRJSON::decodeText(answer).dictionary() : nullptr;
+        ok = ok && post.perform();
+        auto list = ok ? KRJSON::decodeText(post.answer()).dictionary() : nullptr;
         fetched += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         auto rows = list ? list->get("list").array() : nullptr;
         if (!rows || rows->count() != static_cast<std::size_t>(kRows)) {
@@ -260,8 +244,6 @@ void BM_BareFeedPage(benchmark::State& state)
     state.counters["fetched_ms"] = benchmark::Counter(fetched, benchmark::Counter::kAvgIterations);
     if (!ok)
         state.SkipWithError("the bare page failed");
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
 }
 BENCHMARK(BM_BareFeedPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -4,6 +4,8 @@
 // POSTs of the same form body to the same server, each followed by the
 // user-defaults write that every answer causes.
 
+#include "BenchCurlPost.h"
+
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRServicesRegistration.h"
 #include "app/services/ZMRShell.h"
@@ -19,7 +21,6 @@
 #include "tools/appserver/AppStore.h"
 
 #include <benchmark/benchmark.h>
-#include <curl/curl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -123,12 +124,6 @@ void BM_SignInCheck500(benchmark::State& state)
 }
 BENCHMARK(BM_SignInCheck500)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-std::size_t collect(char* data, std::size_t size, std::size_t count, void* out)
-{
-    static_cast<std::string*>(out)->append(data, size * count);
-    return size * count;
-}
-
 void BM_RawCurl_Post500(benchmark::State& state)
 {
     Road& r = road();
@@ -139,27 +134,17 @@ void BM_RawCurl_Post500(benchmark::State& state)
     form.addItemValue(std::to_string(r.uid), "auth-uid");
     form.addItemValue(r.token, "auth-token");
     pf::Bytes bytes = form.bytesBody();
-    std::string body(bytes.begin(), bytes.end());
-    std::string url = r.server->url();
-
-    CURL* curl = curl_easy_init();
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded");
-    std::string answer;
-    bool ok = curl && curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str()) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size())) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate") == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK &&
-              curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer) == CURLE_OK;
+    BenchCurlPost post(r.server->url(), std::string(bytes.begin(), bytes.end()));
+    bool ok = post.ok();
     // Every answer renews the stored server time ("timestamp" with the local
     // clock as "timestamp-local"), so each POST here also rewrites the same
     // user-defaults file with the same atomic write.
     auto& defaults = pf::UserDefaults::standard();
     for (auto _ : state) {
         for (int i = 0; ok && i < kRequests; ++i) {
-            answer.clear();
-            ok = curl_easy_perform(curl) == CURLE_OK && answer.find("\"error-code\":0") != std::string::npos;
+            ok = post.perform();
+            const std::string& answer = post.answer();
+            ok = ok && answer.find("\"error-code\":0") != std::string::npos;
             auto at = answer.find("\"timestamp\":");
             ok = ok && at != std::string::npos;
             if (!ok)
@@ -171,8 +156,6 @@ void BM_RawCurl_Post500(benchmark::State& state)
     }
     if (!ok)
         state.SkipWithError("a POST failed");
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
     state.SetItemsProcessed(state.iterations() * kRequests);
 }
 BENCHMARK(BM_RawCurl_Post500)->Unit(benchmark::kMillisecond)->UseRealTime();

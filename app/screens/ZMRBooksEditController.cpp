@@ -1,6 +1,7 @@
 #include "app/screens/ZMRBooksEditController.h"
 
 #include "app/screens/ZMRClassifyController.h"
+#include "app/screens/ZMRKeyboardFit.h"
 #include "app/screens/ZMRViewController.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
@@ -62,20 +63,7 @@ bool ZMRBooksEditController::keyboardViewInputKey(ZMRKeyboardView& keypad, const
             money->resignFirstResponder();
         return false;
     }
-    auto input = keypad.keyInput();
-    if (key == "<-") {
-        if (input)
-            input->deleteBackward();
-        return false;
-    }
-    if (key == "clear") {
-        if (auto field = std::dynamic_pointer_cast<pf::TextField>(input))
-            field->setText("");
-        else if (auto text = std::dynamic_pointer_cast<pf::TextView>(input))
-            text->setText("");
-        return false;
-    }
-    return true;
+    return !keypad.applyEditingKey(key);
 }
 
 bool ZMRBooksEditController::textFieldShouldBeginEditing(pf::TextField& field)
@@ -117,37 +105,20 @@ void ZMRBooksEditController::krKeyboardControllerWillHideFrame(KRKeyboardControl
 void ZMRBooksEditController::visableKeyboard(const pf::Rect& keyboard)
 {
     auto content = m_contentView;
-    auto holder = content ? content->superview() : nullptr;
-    if (!holder)
-        return;
-    pf::Rect frame = content->frame();
-    double height = std::max(0.0, holder->bounds().height() - keyboard.height() - frame.y());
-    if (!std::isfinite(height))
-        height = 0;
     std::weak_ptr<pf::Object> weak = weak_from_this();
-    pf::View::animate(
-        0.3, [content, frame, height] { content->setFrame({frame.x(), frame.y(), frame.width(), height}); },
-        [weak, content](bool) {
-            auto self = std::dynamic_pointer_cast<ZMRBooksEditController>(weak.lock());
-            if (!self || self->m_focusRect == pf::Rect())
-                return;
-            double y = scrollTarget(content->contentSize().height, content->bounds().height(), self->m_focusRect.height());
-            content->setContentOffset({0, y}, true);
-            self->m_focusRect = pf::Rect();
-        });
+    ZMRFitContentAboveKeyboard(content, keyboard.height(), [weak, content](bool) {
+        auto self = std::dynamic_pointer_cast<ZMRBooksEditController>(weak.lock());
+        if (!self || self->m_focusRect == pf::Rect())
+            return;
+        double y = scrollTarget(content->contentSize().height, content->bounds().height(), self->m_focusRect.height());
+        content->setContentOffset({0, y}, true);
+        self->m_focusRect = pf::Rect();
+    });
 }
 
 void ZMRBooksEditController::hiddenKeyboard(const pf::Rect&)
 {
-    auto content = m_contentView;
-    auto holder = content ? content->superview() : nullptr;
-    if (!holder)
-        return;
-    pf::Rect frame = content->frame();
-    double height = std::max(0.0, holder->bounds().height() - frame.y());
-    if (!std::isfinite(height))
-        height = 0;
-    pf::View::animate(0.3, [content, frame, height] { content->setFrame({frame.x(), frame.y(), frame.width(), height}); });
+    ZMRFitContentAboveKeyboard(m_contentView, 0);
 }
 
 void ZMRBooksEditController::setSending(bool sending)

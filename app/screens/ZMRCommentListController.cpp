@@ -1,23 +1,11 @@
 #include "app/screens/ZMRCommentListController.h"
 
+#include "app/screens/ZMRRowTint.h"
 #include "framework/core/QueryValue.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMSource.h"
 #include "platform/foundation/Collections.h"
-
-std::optional<std::size_t> ZMRCommentListController::indexOfObjectIdenticalTo(const pf::Array& objects,
-                                                                               const pf::Value& object)
-{
-    const pf::Dictionary* wanted = object.dictionary().get();
-    if (!wanted)
-        return std::nullopt;
-    for (std::size_t i = 0; i < objects.count(); ++i) {
-        if (objects.at(i).dictionary().get() == wanted)
-            return i;
-    }
-    return std::nullopt;
-}
 
 int ZMRCommentListController::tableViewNumberOfRowsInSection(pf::TableView&, int)
 {
@@ -27,12 +15,8 @@ int ZMRCommentListController::tableViewNumberOfRowsInSection(pf::TableView&, int
 
 void ZMRCommentListController::documentWillLoadDataObject(KRDOMDocument& document, const pf::Value& row)
 {
-    auto bg = document.elementById("bg");
     auto objects = dataSource() ? dataSource()->dataObjects() : nullptr;
-    if (!bg || !objects)
-        return;
-    if (auto index = indexOfObjectIdenticalTo(*objects, row))
-        bg->setAttributeValue(*index % 2 ? kOddRowColour : kEvenRowColour, "background-color");
+    ZMRTintRowDocument(document, row, objects.get());
 }
 
 std::optional<std::string> ZMRDecodedAttribute(const KRDOMElement& element, std::string_view key)

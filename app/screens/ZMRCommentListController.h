@@ -5,29 +5,19 @@
 // footer cells always count, so a head shows above a post that has no
 // comments yet.
 //
-// A row's element "bg" takes the colour of the row's place among the
-// source's objects: "#f8ece5" for an even index, "#f7e3db" for an odd one.
-// The place is found by identity, never by equality: two comments with the
-// same text are two rows, each with its own colour.
+// Rows are tinted by their place among the source's objects (ZMRRowTint.h).
 //
 // Main queue only.
 
 #include "framework/data/KRDocumentDataController.h"
 #include "platform/foundation/URL.h"
 
-#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 class ZMRCommentListController : public KRDocumentDataController {
 public:
-    static constexpr const char* kEvenRowColour = "#f8ece5";
-    static constexpr const char* kOddRowColour = "#f7e3db";
-
-    // Where `object` itself stands in `objects`; nothing when it is not there.
-    static std::optional<std::size_t> indexOfObjectIdenticalTo(const pf::Array& objects, const pf::Value& object);
-
     int tableViewNumberOfRowsInSection(pf::TableView& table, int section) override;
     void documentWillLoadDataObject(KRDOMDocument& document, const pf::Value& row) override;
 };

@@ -6,8 +6,6 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
-#include "framework/dom/KRDOMDocument.h"
-#include "framework/dom/KRDOMElement.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/RunLoop.h"
@@ -70,53 +68,9 @@ std::vector<std::string> ZMRConcernController::sectionIndexTitlesForTableView(pf
     return titles;
 }
 
-std::optional<double> ZMRConcernController::tableViewHeightForRowAtIndexPath(pf::TableView&, const pf::IndexPath& path)
+bool ZMRConcernController::isDataRow(const pf::IndexPath&) const
 {
-    auto document = documentByIndexPath(path);
-    return document && document->rootElement() ? document->rootElement()->frame().height() : 0.0;
-}
-
-std::shared_ptr<pf::TableViewCell> ZMRConcernController::tableViewCellForRowAtIndexPath(pf::TableView& table,
-                                                                                        const pf::IndexPath& path)
-{
-    const std::string identifier = reusableCellIdentifier().empty() ? "Document" : reusableCellIdentifier();
-    auto cell = table.dequeueReusableCellWithIdentifier(identifier);
-    if (!cell) {
-        cell = std::make_shared<pf::TableViewCell>(pf::TableViewCellStyle::Default, identifier);
-        cell->setBackgroundColor(pf::Color::clear());
-        const auto& content = cell->contentView();
-        content->setBackgroundColor(pf::Color::clear());
-        auto documentView = KRDOMView::create({{0, 0}, content->bounds().size});
-        documentView->setBackgroundColor(pf::Color::clear());
-        documentView->setDelegate(std::dynamic_pointer_cast<KRDOMViewDelegate>(shared_from_this()));
-        documentView->setAllowAutoLayout(false);
-        documentView->setTag(kDocumentViewTag);
-        documentView->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
-        content->addSubview(documentView);
-    }
-    auto documentView = std::dynamic_pointer_cast<KRDOMView>(cell->contentView()->viewWithTag(kDocumentViewTag));
-    auto document = documentByIndexPath(path);
-    KRDOMElementRef root = document ? document->rootElement() : nullptr;
-    if (!documentView)
-        return cell;
-    documentView->setElement(root);
-    loadImagesForView(*documentView);
-    if (root)
-        loadImagesForElement(*root);
-    // Downloads wait for the next turn, after the table applied its update.
-    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
-    std::weak_ptr<KRDOMView> weakView = documentView;
-    std::weak_ptr<KRDOMElement> weakRoot = root;
-    pf::RunLoop::main().post([weakSelf, weakView, weakRoot] {
-        auto self = std::static_pointer_cast<ZMRConcernController>(weakSelf.lock());
-        if (!self)
-            return;
-        if (auto view = weakView.lock())
-            self->downloadImagesForView(*view);
-        if (auto element = weakRoot.lock())
-            self->downloadImagesForElement(*element);
-    });
-    return cell;
+    return true;
 }
 
 bool ZMRConcernController::tableViewCanEditRowAtIndexPath(pf::TableView&, const pf::IndexPath&)

@@ -28,9 +28,6 @@ public:
     int tableViewNumberOfRowsInSection(pf::TableView& table, int section) override;
     pf::ViewRef tableViewViewForHeaderInSection(pf::TableView& table, int section) override;
     std::vector<std::string> sectionIndexTitlesForTableView(pf::TableView& table) override;
-    std::optional<double> tableViewHeightForRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
-    std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView& table,
-                                                                      const pf::IndexPath& path) override;
     bool tableViewCanEditRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     void tableViewCommitEditingStyle(pf::TableView& table, pf::TableViewCellEditingStyle style,
                                      const pf::IndexPath& path) override;
@@ -39,6 +36,11 @@ public:
                                        const pf::Protocol* taskType) override;
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
                                       const pf::Protocol* taskType) override;
+
+protected:
+    // Every counted row is a person's document: the sections have no header
+    // or footer cells.
+    bool isDataRow(const pf::IndexPath& path) const override;
 
 private:
     std::shared_ptr<ZMRConcernDataSource> concernSource() const;

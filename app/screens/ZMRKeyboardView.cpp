@@ -12,6 +12,24 @@ std::string ZMRKeyboardView::textOf(const pf::View& input)
     return {};
 }
 
+bool ZMRKeyboardView::applyEditingKey(const std::string& key)
+{
+    auto input = m_keyInput.lock();
+    if (key == "<-") {
+        if (input)
+            input->deleteBackward();
+        return true;
+    }
+    if (key == "clear") {
+        if (auto field = std::dynamic_pointer_cast<pf::TextField>(input))
+            field->setText("");
+        else if (auto text = std::dynamic_pointer_cast<pf::TextView>(input))
+            text->setText("");
+        return true;
+    }
+    return false;
+}
+
 void ZMRKeyboardView::doKeyAction(const pf::ObjectRef& sender)
 {
     auto key = std::dynamic_pointer_cast<ZMRKeyButton>(sender);

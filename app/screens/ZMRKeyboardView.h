@@ -50,6 +50,12 @@ public:
     // A sender that is not a key button is ignored.
     void doKeyAction(const pf::ObjectRef& sender);
 
+    // The editing keys, for delegates that handle them: "<-" deletes
+    // backward in the bound input, "clear" empties it when it is a text field
+    // or text view. True when `key` is one of them (handled even without an
+    // input); false leaves every other key to the delegate.
+    bool applyEditingKey(const std::string& key);
+
     // The text of a text field or text view; empty for other views.
     static std::string textOf(const pf::View& input);
 

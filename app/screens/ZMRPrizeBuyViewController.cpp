@@ -1,5 +1,6 @@
 #include "app/screens/ZMRPrizeBuyViewController.h"
 
+#include "app/screens/ZMRKeyboardFit.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
@@ -186,28 +187,12 @@ void ZMRPrizeBuyViewController::krKeyboardControllerWillHideFrame(KRKeyboardCont
 
 void ZMRPrizeBuyViewController::visableKeyboard(const pf::Rect& keyboard)
 {
-    auto content = m_contentView;
-    auto holder = content ? content->superview() : nullptr;
-    if (!holder)
-        return;
-    pf::Rect frame = content->frame();
-    double height = holder->bounds().height() - keyboard.height() - frame.y();
-    pf::View::animate(0.3, [content, frame, height] {
-        content->setFrame({frame.x(), frame.y(), frame.width(), std::max(0.0, height)});
-    });
+    ZMRFitContentAboveKeyboard(m_contentView, keyboard.height());
 }
 
 void ZMRPrizeBuyViewController::hiddenKeyboard(const pf::Rect&)
 {
-    auto content = m_contentView;
-    auto holder = content ? content->superview() : nullptr;
-    if (!holder)
-        return;
-    pf::Rect frame = content->frame();
-    double height = holder->bounds().height() - frame.y();
-    pf::View::animate(0.3, [content, frame, height] {
-        content->setFrame({frame.x(), frame.y(), frame.width(), std::max(0.0, height)});
-    });
+    ZMRFitContentAboveKeyboard(m_contentView, 0);
 }
 
 void ZMRPrizeBuyViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,

@@ -10,6 +10,7 @@
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/DateFormatter.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/ui/PerformRequest.h"
 
@@ -122,8 +123,21 @@ void ZMRPrizeDetailsController::loadDataObject()
     setDataItem(m_dataSource ? m_dataSource->dataObject() : pf::Value());
     setDocument(nullptr);
     KRDocumentController::reloadData();
+    fitDocumentView();
     if (auto delegate = std::dynamic_pointer_cast<ZMRPrizeDetailsControllerDelegate>(this->delegate()))
         delegate->prizeDetailsControllerDidContentChanged(*this);
+}
+
+void ZMRPrizeDetailsController::fitDocumentView()
+{
+    const pf::ViewRef& view = documentView();
+    auto scroll = view ? std::dynamic_pointer_cast<pf::ScrollView>(view->superview()) : nullptr;
+    if (!scroll || !hasDocument())
+        return;
+    pf::Rect frame = view->frame();
+    double height = contentSize().height;
+    view->setFrame(pf::Rect(frame.origin, pf::Size{frame.width(), height}));
+    scroll->setContentSize(pf::Size{0, frame.y() + height});
 }
 
 void ZMRPrizeDetailsController::documentWillLoad()

@@ -19,6 +19,10 @@
 // no tick. One tick is pending at most; `cancel` and the destructor stop it,
 // and a tick never keeps the controller alive.
 //
+// Each build also makes the document view as tall as the document when it
+// sits in a scroll view, and sets the scroll view's content height to match,
+// so a page taller than the screen scrolls instead of being cut.
+//
 // While the source loads the status view shows "loading"; an answer clears
 // it, a failure, or an answer without a prize, shows "error" (no tick).
 //
@@ -80,6 +84,7 @@ private:
     double nowTimestamp() const;
     void cancelTick();
     void answered();
+    void fitDocumentView();
 
     std::shared_ptr<KRDataSource> m_dataSource;
     std::shared_ptr<KRStatusView> m_statusView;

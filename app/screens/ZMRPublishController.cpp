@@ -1,6 +1,7 @@
 #include "app/screens/ZMRPublishController.h"
 
 #include "app/screens/ZMRClassifyController.h"
+#include "app/screens/ZMRKeyboardFit.h"
 #include "app/screens/ZMRTagController.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
@@ -244,28 +245,17 @@ void ZMRPublishController::doNatterAction(const pf::ObjectRef& sender)
 
 void ZMRPublishController::krKeyboardControllerWillShowFrame(KRKeyboardController&, const pf::Rect& frame)
 {
-    resizeContent(frame.height());
+    ZMRFitContentAboveKeyboard(m_contentView, frame.height());
 }
 
 void ZMRPublishController::krKeyboardControllerWillChangedFrame(KRKeyboardController&, const pf::Rect& frame)
 {
-    resizeContent(frame.height());
+    ZMRFitContentAboveKeyboard(m_contentView, frame.height());
 }
 
 void ZMRPublishController::krKeyboardControllerWillHideFrame(KRKeyboardController&, const pf::Rect&)
 {
-    resizeContent(0);
-}
-
-void ZMRPublishController::resizeContent(double keyboardHeight)
-{
-    auto content = m_contentView;
-    auto holder = content ? content->superview() : nullptr;
-    if (!holder)
-        return;
-    pf::Rect frame = content->frame();
-    double height = std::max(0.0, holder->bounds().height() - keyboardHeight - frame.y());
-    pf::View::animate(0.3, [content, frame, height] { content->setFrame({frame.x(), frame.y(), frame.width(), height}); });
+    ZMRFitContentAboveKeyboard(m_contentView, 0);
 }
 
 bool ZMRPublishController::textViewShouldChangeTextInRange(pf::TextView& view, pf::TextRange, const std::string& text)
@@ -315,19 +305,7 @@ bool ZMRPublishController::keyboardViewInputKey(ZMRKeyboardView& keypad, const s
         moveOn(input.get());
         return false;
     }
-    if (key == "<-") {
-        if (input)
-            input->deleteBackward();
-        return false;
-    }
-    if (key == "clear") {
-        if (auto field = std::dynamic_pointer_cast<pf::TextField>(input))
-            field->setText("");
-        else if (auto text = std::dynamic_pointer_cast<pf::TextView>(input))
-            text->setText("");
-        return false;
-    }
-    return true;
+    return !keypad.applyEditingKey(key);
 }
 
 // Publishing.

@@ -138,7 +138,6 @@ private:
     static bool holdsPicture(const KRImageView& slot);
     pf::ArrayRef selectedClassifyObjects() const;
     void moveOn(const pf::View* from);
-    void resizeContent(double keyboardHeight);
     void presentPicker(pf::ImagePickerSourceType sourceType);
     void setSending(bool sending);
 

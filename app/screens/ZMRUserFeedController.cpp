@@ -1,9 +1,8 @@
 #include "app/screens/ZMRUserFeedController.h"
 
 #include "app/screens/ZMRFeedDocumentController.h"
+#include "app/screens/ZMRRowTint.h"
 #include "framework/data/KRDataSource.h"
-#include "framework/dom/KRDOMDocument.h"
-#include "framework/dom/KRDOMElement.h"
 #include "platform/foundation/Collections.h"
 
 int ZMRUserFeedController::tableViewNumberOfRowsInSection(pf::TableView&, int)
@@ -15,15 +14,6 @@ int ZMRUserFeedController::tableViewNumberOfRowsInSection(pf::TableView&, int)
 void ZMRUserFeedController::documentWillLoadDataObject(KRDOMDocument& document, const pf::Value& row)
 {
     ZMRFeedDocumentController::documentWillLoadDataObject(document, row, context());
-    KRDOMElementRef bg = document.elementById("bg");
-    pf::ArrayRef objects = dataSource() ? dataSource()->dataObjects() : nullptr;
-    const pf::Dictionary* entry = row.dictionary().get();
-    if (!bg || !objects || !entry)
-        return;
-    for (std::size_t i = 0; i < objects->count(); ++i) {
-        if (objects->at(i).dictionary().get() == entry) {
-            bg->setAttributeValue(i % 2 ? "#f7e3db" : "#f8ece5", "background-color");
-            return;
-        }
-    }
+    auto objects = dataSource() ? dataSource()->dataObjects() : nullptr;
+    ZMRTintRowDocument(document, row, objects.get());
 }

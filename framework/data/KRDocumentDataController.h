@@ -73,8 +73,13 @@ public:
     std::optional<double> tableViewHeightForRowAtIndexPath(pf::TableView&, const pf::IndexPath&) override;
     void krDOMViewDoActionElement(KRDOMView& view, KRDOMElement& element) override;
 
+protected:
+    // Whether the row is a document row: by default the rows between the
+    // header and the footer cells. A sectioned subclass without such cells
+    // answers true for every row it counts.
+    virtual bool isDataRow(const pf::IndexPath& path) const;
+
 private:
-    bool isDataRow(const pf::IndexPath& path) const;
     double tableWidth() const;
     void scheduleElementDownload(const KRDOMElementRef& root);
     void scheduleTableDownload();

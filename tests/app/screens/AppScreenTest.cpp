@@ -7,6 +7,7 @@
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/dom/KRDOMView.h"
 #include "framework/db/KRDownlinkService.h"
+#include "platform/controls/Button.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RunLoop.h"
@@ -116,6 +117,30 @@ void AppScreenTest::TearDown()
     std::error_code ignored;
     if (!m_home.empty())
         std::filesystem::remove_all(m_home, ignored);
+    if (!m_album.empty()) {
+        if (m_savedAlbum)
+            setenv("ZMR_PICTURES", m_savedAlbum->c_str(), 1);
+        else
+            unsetenv("ZMR_PICTURES");
+        std::filesystem::remove_all(m_album, ignored);
+        m_album.clear();
+    }
+}
+
+bool AppScreenTest::useAlbum(const pf::Color& colour)
+{
+    if (m_album.empty()) {
+        const char* saved = std::getenv("ZMR_PICTURES");
+        m_savedAlbum = saved ? std::optional<std::string>(saved) : std::nullopt;
+        m_album = (std::filesystem::temp_directory_path() / ("zmr-album-" + std::to_string(::getpid()))).string();
+        std::filesystem::create_directories(m_album);
+        setenv("ZMR_PICTURES", m_album.c_str(), 1);
+    }
+    auto picture = pf::Bitmap::create(60, 40);
+    if (!picture)
+        return false;
+    picture.value()->fill(colour);
+    return !picture.value()->writePng(m_album + "/a.png");
 }
 
 bool AppScreenTest::open(const std::string& url)
@@ -152,6 +177,31 @@ bool AppScreenTest::tapText(std::string_view text)
     if (frame)
         tap({frame->midX(), frame->midY()});
     return frame.has_value();
+}
+
+bool AppScreenTest::tapButtonTitled(std::string_view title)
+{
+    auto button = findView([&](const pf::View& view) {
+        auto* b = dynamic_cast<const pf::Button*>(&view);
+        return b && b->title().value_or("") == title;
+    });
+    if (button)
+        tap(middleOf(button));
+    return button != nullptr;
+}
+
+pf::Point AppScreenTest::middleOf(const pf::ViewRef& view)
+{
+    pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
+    return {frame.midX(), frame.midY()};
+}
+
+std::string AppScreenTest::topURL() const
+{
+    auto root = shell->rootViewController();
+    auto controller = root ? root->topController() : nullptr;
+    std::string text = controller && controller->url() ? controller->url()->absoluteString() : "(none)";
+    return text.size() > 1 && text.back() == '/' ? text.substr(0, text.size() - 1) : text;
 }
 
 bool AppScreenTest::waitFor(const std::function<bool()>& condition, double seconds)

@@ -20,6 +20,7 @@
 // Main thread only; one fixture at a time (the screen is shared).
 
 #include "app/services/ZMRShell.h"
+#include "framework/core/IKRUIViewController.h"
 #include "platform/foundation/Device.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/host/HeadlessHost.h"
@@ -54,6 +55,20 @@ protected:
     // Taps the middle of the frontmost text holding `text` (textFrame());
     // false when none does.
     bool tapText(std::string_view text);
+    // Taps the middle of the frontmost button titled exactly `title`; false
+    // when none is shown.
+    bool tapButtonTitled(std::string_view title);
+    // The middle of `view` on the screen, in points.
+    static pf::Point middleOf(const pf::ViewRef& view);
+    // The root screen's top controller as a T, or null.
+    template <class T> std::shared_ptr<T> topController() const
+    {
+        auto root = shell->rootViewController();
+        return std::dynamic_pointer_cast<T>(root ? root->topController() : nullptr);
+    }
+    // The address of the root screen's top controller, "(none)" without one.
+    // Going back opens ".", which keeps a closing "/": it is left out.
+    std::string topURL() const;
 
     // Runs frames (the animation clock and the main loop) until `condition`
     // holds; false when `seconds` of real time passed first.
@@ -85,6 +100,12 @@ protected:
         }));
     }
 
+    // Points the picture album the pickers read (ZMR_PICTURES) at a new
+    // temporary folder holding one 60 x 40 picture "a.png" of `colour`, until
+    // TearDown puts the previous setting back and removes the folder. False
+    // when the picture could not be written.
+    bool useAlbum(const pf::Color& colour);
+
     // "http://127.0.0.1:<port>", where the world's pictures are served.
     std::string origin() const;
 
@@ -96,6 +117,8 @@ protected:
 private:
     Start m_start;
     std::string m_home;
+    std::string m_album;
+    std::optional<std::string> m_savedAlbum;
     pf::DeviceProfile m_savedProfile;
     std::shared_ptr<pf::Bundle> m_savedBundle;
 };

@@ -19,12 +19,6 @@ namespace {
 
 class CommentScreen : public AppScreenTest {
 protected:
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto controller = root ? root->topController() : nullptr;
-        return controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-    }
     // By address, or as a person does: the side menu's "评论".
     std::shared_ptr<ZMRCommentViewController> openComments(bool fromMenu = false)
     {
@@ -34,8 +28,7 @@ protected:
         } else {
             EXPECT_TRUE(open("root:///root/fold/center/comment"));
         }
-        auto root = shell->rootViewController();
-        auto screen = std::dynamic_pointer_cast<ZMRCommentViewController>(root ? root->topController() : nullptr);
+        auto screen = topController<ZMRCommentViewController>();
         EXPECT_TRUE(screen);
         if (!screen)
             return nullptr;
@@ -116,8 +109,7 @@ TEST_F(CommentScreen, AReplyLinkOpensTheUserRepliedToAndARowOpensItsPost)
     tap({feed.midX(), feed.midY()});
     EXPECT_EQ(topURL(), "root:///root/fold/center/comment/feed-details?pid=27");
     EXPECT_EQ(shell->focusValueForKey("feed").dictionary(), publish.dictionary());
-    auto root = shell->rootViewController();
-    auto details = std::dynamic_pointer_cast<ZMRFeedDetailsViewController>(root ? root->topController() : nullptr);
+    auto details = topController<ZMRFeedDetailsViewController>();
     ASSERT_TRUE(details);
     auto comments = details->commentListController()->dataSource();
     EXPECT_TRUE(waitFor([&] { return comments->isLoaded() && !comments->isLoading(); }));

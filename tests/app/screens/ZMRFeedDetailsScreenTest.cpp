@@ -8,6 +8,7 @@
 #include "app/screens/ZMRCommentListController.h"
 #include "app/screens/ZMRFeedDetailsViewController.h"
 #include "app/screens/ZMRPublishCommentViewController.h"
+#include "app/screens/ZMRRowTint.h"
 #include "framework/core/KRJSON.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/QueryValue.h"
@@ -51,10 +52,10 @@ TEST(FeedDetailsRules, ARowIsFoundByIdentityNotByEquality)
     auto first = pf::Dictionary::create({{"body", "同样的话"}});
     auto twin = pf::Dictionary::create({{"body", "同样的话"}});
     auto objects = pf::Array::create({pf::Value(first), pf::Value(twin)});
-    EXPECT_EQ(ZMRCommentListController::indexOfObjectIdenticalTo(*objects, pf::Value(first)), 0u);
-    EXPECT_EQ(ZMRCommentListController::indexOfObjectIdenticalTo(*objects, pf::Value(twin)), 1u);
-    EXPECT_FALSE(ZMRCommentListController::indexOfObjectIdenticalTo(*objects, pf::Value(pf::Dictionary::create())));
-    EXPECT_FALSE(ZMRCommentListController::indexOfObjectIdenticalTo(*objects, pf::Value("同样的话")));
+    EXPECT_EQ(ZMRIndexOfObjectIdenticalTo(*objects, pf::Value(first)), 0u);
+    EXPECT_EQ(ZMRIndexOfObjectIdenticalTo(*objects, pf::Value(twin)), 1u);
+    EXPECT_FALSE(ZMRIndexOfObjectIdenticalTo(*objects, pf::Value(pf::Dictionary::create())));
+    EXPECT_FALSE(ZMRIndexOfObjectIdenticalTo(*objects, pf::Value("同样的话")));
 }
 
 // A row's reply element as the template writes it, with the nick encoded
@@ -110,8 +111,7 @@ protected:
     // The details screen on top, once its comments came.
     std::shared_ptr<ZMRFeedDetailsViewController> shownDetails()
     {
-        auto root = shell->rootViewController();
-        auto details = std::dynamic_pointer_cast<ZMRFeedDetailsViewController>(root ? root->topController() : nullptr);
+        auto details = topController<ZMRFeedDetailsViewController>();
         EXPECT_TRUE(details);
         if (!details)
             return nullptr;

@@ -3,6 +3,7 @@
 // on a row reaching the server while the row shows it at once.
 
 #include "AppScreenTest.h"
+#include "UserFeedTable.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRFeedController.h"
@@ -24,17 +25,7 @@ protected:
     void SetUp() override
     {
         AppScreenTest::SetUp();
-        feed->setTaskType(std::string("ZMRUserFeedsTask"));
-        feed->setDataKey(std::string("list"));
-        feed->setUid(10002);
-        feed->setContext(shell);
-        rows->setHtml(std::string("templates/feed_item.html"));
-        rows->setDataSource(feed);
-        rows->setContext(shell);
-        rows->setTableView(table);
-        table->setBackgroundColor(pf::Color::whiteColor());
-        pf::Screen::main().keyWindow()->addSubview(table);
-        rows->reloadData();
+        showUserFeedTable(shell, 10002, feed, rows, table);
     }
     // Where an element of row `row` is on the screen.
     pf::Rect onScreen(int row, std::string_view id)

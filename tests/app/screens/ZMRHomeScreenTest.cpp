@@ -270,8 +270,7 @@ TEST_F(HomeScreen, ATappedPictureStoresTheFocusAndOpensTheViewer)
     EXPECT_EQ(focus->array("images"), entries()[static_cast<std::size_t>(row)]->array("images"));
     EXPECT_EQ(shell->focusValueForKey("feed").dictionary(), entries()[static_cast<std::size_t>(row)]);
     ASSERT_TRUE(settle());
-    auto root = shell->rootViewController();
-    auto viewer = std::dynamic_pointer_cast<ZMRImageViewController>(root ? root->topController() : nullptr);
+    auto viewer = topController<ZMRImageViewController>();
     ASSERT_TRUE(viewer);
     EXPECT_EQ(viewer->url()->absoluteString(), "root:///root/fold/center/home/image");
     EXPECT_TRUE(findView([](const pf::View& v) { return dynamic_cast<const ZMRImageView*>(&v) != nullptr; }));

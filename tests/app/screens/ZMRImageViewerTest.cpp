@@ -41,7 +41,7 @@ protected:
         EXPECT_TRUE(open("root:///root/start"));
         shell->setFocusValue(focus, "image");
         EXPECT_TRUE(open("root:///root/start/image"));
-        return std::dynamic_pointer_cast<ZMRImageViewController>(shell->rootViewController()->topController());
+        return topController<ZMRImageViewController>();
     }
 
     static pf::Value focus(const pf::ArrayRef& images, const pf::Value& pageIndex)

@@ -18,8 +18,7 @@ protected:
 
     std::shared_ptr<ZMRLoginViewController> screen()
     {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRLoginViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRLoginViewController>();
     }
 
     // Types both fields through taps and the keyboard, then taps "登录".

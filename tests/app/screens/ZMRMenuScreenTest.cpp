@@ -77,8 +77,7 @@ TEST_F(MenuScreen, TheSheetCancelsOrSignsOutToTheSignInScreen)
     ASSERT_TRUE(tapText("注销")); // the menu's entry
     ASSERT_TRUE(tapText("注销")); // the sheet's button, in front
     EXPECT_FALSE(shell->uid().isNumber());
-    auto root = shell->rootViewController();
-    EXPECT_TRUE(std::dynamic_pointer_cast<ZMRLoginViewController>(root ? root->topController() : nullptr))
+    EXPECT_TRUE(topController<ZMRLoginViewController>())
         << "signed out, the anonymous start page shows";
 }
 

@@ -34,26 +34,12 @@ protected:
         AppScreenTest::SetUp();
         if (HasFatalFailure())
             return;
-        const char* saved = std::getenv("ZMR_PICTURES");
-        m_savedPictures = saved ? std::optional<std::string>(saved) : std::nullopt;
-        m_pictures = std::filesystem::temp_directory_path() / ("zmr-my-pictures-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_pictures);
-        setenv("ZMR_PICTURES", m_pictures.c_str(), 1);
-        auto wide = pf::Bitmap::create(60, 40);
-        ASSERT_TRUE(wide);
-        wide.value()->fill(kGreen);
-        ASSERT_FALSE(wide.value()->writePng((m_pictures / "a.png").string()));
+        ASSERT_TRUE(useAlbum(kGreen));
     }
     void TearDown() override
     {
         ZMRMyViewController::setCameraAvailableForTesting(nullptr);
         KRPopWindow::closeAll();
-        if (m_savedPictures)
-            setenv("ZMR_PICTURES", m_savedPictures->c_str(), 1);
-        else
-            unsetenv("ZMR_PICTURES");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_pictures, ignored);
         AppScreenTest::TearDown();
     }
 
@@ -77,8 +63,7 @@ protected:
         drawer->focusLeft(false);
         EXPECT_TRUE(settle());
         EXPECT_TRUE(tapText("我的"));
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRMyViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRMyViewController>();
     }
     // Taps "保存" without settling, so the sending state can be seen.
     void save(const std::shared_ptr<ZMRMyViewController>& my)
@@ -92,11 +77,6 @@ protected:
         EXPECT_EQ(my->statusView()->status().value_or(""), "loading");
         EXPECT_FALSE(my->statusView()->isUserInteractionEnabled());
     }
-    pf::Point middleOf(const pf::ViewRef& view) const
-    {
-        pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
-        return {frame.midX(), frame.midY()};
-    }
     std::string userInfoLogo() const
     {
         auto info = shell->userInfo().dictionary();
@@ -106,10 +86,6 @@ protected:
     {
         return std::dynamic_pointer_cast<pf::ImagePickerController>(shell->topPresentViewController());
     }
-
-private:
-    std::filesystem::path m_pictures;
-    std::optional<std::string> m_savedPictures;
 };
 
 TEST_F(MyScreen, WithoutACameraTheAlbumOpensAtOnceAndTheSavedPortraitReachesTheMenu)

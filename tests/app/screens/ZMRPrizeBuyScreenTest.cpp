@@ -30,14 +30,6 @@ protected:
             alert->dismissWithClickedButtonIndex(0, false);
         AppScreenTest::TearDown();
     }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto controller = root ? root->topController() : nullptr;
-        std::string text = controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-        // Going back opens ".", which keeps a closing "/".
-        return text.size() > 1 && text.back() == '/' ? text.substr(0, text.size() - 1) : text;
-    }
     // The seeded prize `pid` as the prize screens hand it on.
     pf::Value prize(long long pid)
     {
@@ -52,8 +44,7 @@ protected:
         shell->setFocusValue(focus, "prize");
         EXPECT_TRUE(open("root:///root/fold/center/prize")); // a fresh form each time
         EXPECT_TRUE(open("root:///root/fold/center/prize/prize-buy"));
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRPrizeBuyViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRPrizeBuyViewController>();
     }
     static std::string alertMessage()
     {
@@ -278,8 +269,7 @@ TEST_F(PrizeBuyScreen, TheSeededPointsBuyAPrizeTheMenuFollowsAndThenTheyRunShort
         EXPECT_TRUE(waitFor([&] { return textFrame("立即兑换").has_value(); }));
         EXPECT_TRUE(settle());
         EXPECT_TRUE(tapText("立即兑换"));
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRPrizeBuyViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRPrizeBuyViewController>();
     };
     const std::string details = "root:///root/fold/center/prizelist/prize-details";
 

@@ -18,30 +18,21 @@
 #include "framework/ui/KRFoldViewController.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/NavigationController.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/graphics/ImageCodec.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
 
 class PrizeScreens : public AppScreenTest {
 protected:
-    template <class T> std::shared_ptr<T> top() const
-    {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<T>(root ? root->topController() : nullptr);
-    }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto controller = root ? root->topController() : nullptr;
-        return controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-    }
     std::shared_ptr<ZMRPrizeListViewController> openList()
     {
         EXPECT_TRUE(open("root:///root/fold/center/prizelist"));
-        auto list = top<ZMRPrizeListViewController>();
+        auto list = topController<ZMRPrizeListViewController>();
         EXPECT_TRUE(list && list->dataController());
         if (!list || !list->dataController())
             return nullptr;
@@ -103,7 +94,7 @@ TEST_F(PrizeScreens, TheMenuLeadsToTheListWhoseItemsOpenDetailsAndTheExchange)
     drawer->focusLeft(false);
     ASSERT_TRUE(settle());
     ASSERT_TRUE(tapText("奖品"));
-    ASSERT_TRUE(top<ZMRPrizeListViewController>());
+    ASSERT_TRUE(topController<ZMRPrizeListViewController>());
     EXPECT_EQ(topURL(), "fold:///center/prizelist");
     EXPECT_EQ(drawer->centerViewController()->view()->frame().x(), 0) << "the drawer closed onto the list";
     ASSERT_TRUE(waitFor([&] { return textFrame("帆布袋").has_value(); }));
@@ -111,7 +102,7 @@ TEST_F(PrizeScreens, TheMenuLeadsToTheListWhoseItemsOpenDetailsAndTheExchange)
 
     ASSERT_TRUE(tapText("帆布袋"));
     EXPECT_EQ(topURL(), "root:///root/fold/center/prizelist/prize-details?pid=2");
-    auto details = top<ZMRPrizeDetailsViewController>();
+    auto details = topController<ZMRPrizeDetailsViewController>();
     ASSERT_TRUE(details && details->detailsController());
     auto controller = details->detailsController();
     ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == 2; }));
@@ -143,7 +134,7 @@ TEST_F(PrizeScreens, OnlyAPrizeActionWithAPidOpensDetails)
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(open("root:///root/fold/center/prizelist"));
-        auto shown = top<ZMRPrizeListViewController>();
+        auto shown = topController<ZMRPrizeListViewController>();
         ASSERT_TRUE(shown);
         KRItemViewController item;
         auto prize = pf::Dictionary::create({{"title", "x"}});
@@ -160,7 +151,7 @@ TEST_F(PrizeScreens, OnlyAPrizeActionWithAPidOpensDetails)
 TEST_F(PrizeScreens, ThePrizeScreenShowsItsProductAndBuysOnlyALoadedPrize)
 {
     ASSERT_TRUE(open("root:///root/fold/center/prize"));
-    auto screen = top<ZMRPrizeViewController>();
+    auto screen = topController<ZMRPrizeViewController>();
     ASSERT_TRUE(screen && screen->detailsController());
     auto controller = screen->detailsController();
     ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == 1; }));
@@ -213,7 +204,7 @@ TEST_F(PrizeScreens, APrizeAddedSecondsBeforeItsSaleCountsDownIntoTheSale)
 
     ASSERT_TRUE(open("root:///root/fold/center/prizelist"));
     ASSERT_TRUE(open("root:///root/fold/center/prizelist/prize-details?pid=" + std::to_string(*pid)));
-    auto details = top<ZMRPrizeDetailsViewController>();
+    auto details = topController<ZMRPrizeDetailsViewController>();
     ASSERT_TRUE(details && details->detailsController());
     auto controller = details->detailsController();
     ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == *pid; }));
@@ -262,6 +253,38 @@ TEST_F(PrizeScreens, APrizeAddedSecondsBeforeItsSaleCountsDownIntoTheSale)
         pf::Rect r = view->convertRectToView(view->bounds(), nullptr);
         return shot && pf::test::pixelIs(*shot, {r.midX(), r.midY()}, teal, 12);
     })) << "the prize's own picture is drawn";
+}
+
+// The page is as tall as its document and scrolls: at the end of the scroll
+// the exchange button and the padding below it are on the screen, not cut
+// by its bottom edge.
+TEST_F(PrizeScreens, APageTallerThanTheScreenScrollsToItsButtons)
+{
+    struct Row {
+        const char* url;
+        long long pid;
+    } rows[] = {{"root:///root/fold/center/prizelist/prize-details?pid=2", 2}, {"root:///root/fold/center/prize", 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.url);
+        ASSERT_TRUE(open(row.url));
+        auto screen = topController<ZMRPrizeViewController>();
+        ASSERT_TRUE(screen && screen->detailsController());
+        auto controller = screen->detailsController();
+        ASSERT_TRUE(waitFor([&] { return dataForKeyPath(controller->dataItem(), "pid").longLongValue() == row.pid; }));
+        ASSERT_TRUE(settle());
+        const pf::ViewRef& page = controller->documentView();
+        auto scroll = std::dynamic_pointer_cast<pf::ScrollView>(page ? page->superview() : nullptr);
+        ASSERT_TRUE(scroll);
+        EXPECT_EQ(page->frame().height(), controller->contentSize().height);
+        EXPECT_EQ(scroll->contentSize().height, page->frame().height());
+
+        const double bottom = scroll->convertRectToView(scroll->bounds(), nullptr).maxY();
+        drag({160, bottom - 40}, {160, bottom - 340}, 0.5);
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(scroll->contentOffset().y, std::max(0.0, scroll->contentSize().height - scroll->bounds().height()));
+        EXPECT_TRUE(pixelIs({280, bottom - 36}, pf::Color::fromRgbHex(0xf26c4f))) << "the exchange button";
+        EXPECT_TRUE(pixelIs({280, bottom - 8}, pf::Color::fromRgbHex(0xf4f4f4))) << "the padding below it";
+    }
 }
 
 }

@@ -72,8 +72,7 @@ protected:
 
     std::shared_ptr<ZMRPublishBooksViewController> screen() const
     {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRPublishBooksViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRPublishBooksViewController>();
     }
     std::shared_ptr<ZMRBooksEditController> findForm() const
     {
@@ -106,12 +105,6 @@ protected:
         ASSERT_EQ(alerts.size(), 1u) << message;
         EXPECT_EQ(alerts[0]->message(), message);
         EXPECT_TRUE(tapText("确定"));
-    }
-    std::string topURL() const
-    {
-        auto root = shell->rootViewController();
-        auto top = root ? root->topController() : nullptr;
-        return top && top->url() ? top->url()->absoluteString() : "";
     }
     std::size_t bookCount()
     {

@@ -135,27 +135,13 @@ protected:
         AppScreenTest::SetUp();
         if (HasFatalFailure())
             return;
-        const char* saved = std::getenv("ZMR_PICTURES");
-        m_savedPictures = saved ? std::optional<std::string>(saved) : std::nullopt;
-        m_pictures = std::filesystem::temp_directory_path() / ("zmr-publish-pictures-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_pictures);
-        setenv("ZMR_PICTURES", m_pictures.c_str(), 1);
-        auto picture = pf::Bitmap::create(60, 40);
-        ASSERT_TRUE(picture);
-        picture.value()->fill(kGreen);
-        ASSERT_FALSE(picture.value()->writePng((m_pictures / "a.png").string()));
+        ASSERT_TRUE(useAlbum(kGreen));
         recording = std::make_shared<RecordingContext>(shell);
     }
     void TearDown() override
     {
         for (auto& alert : pf::AlertView::visibleAlerts())
             alert->dismissWithClickedButtonIndex(-1, false);
-        if (m_savedPictures)
-            setenv("ZMR_PICTURES", m_savedPictures->c_str(), 1);
-        else
-            unsetenv("ZMR_PICTURES");
-        std::error_code ignored;
-        std::filesystem::remove_all(m_pictures, ignored);
         AppScreenTest::TearDown();
     }
 
@@ -163,7 +149,7 @@ protected:
     std::shared_ptr<ZMRPublishController> openForm(const std::string& name)
     {
         EXPECT_TRUE(open("root:///root/fold/center/" + name));
-        auto screen = std::dynamic_pointer_cast<KRViewController>(shell->rootViewController()->topController());
+        auto screen = topController<KRViewController>();
         EXPECT_TRUE(screen);
         if (!screen)
             return nullptr;
@@ -183,11 +169,6 @@ protected:
             out.push_back(std::dynamic_pointer_cast<KRImageView>(std::dynamic_pointer_cast<pf::View>(item.object())->subviews().at(0)));
         return out;
     }
-    pf::Point middleOf(const pf::ViewRef& view) const
-    {
-        pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
-        return {frame.midX(), frame.midY()};
-    }
     // The shown sheet's buttons, cancel last.
     std::string sheetButtons() const
     {
@@ -199,18 +180,6 @@ protected:
             out += " " + sheet->buttonTitleAtIndex(i);
         return out;
     }
-    // Taps the shown sheet's button of exactly this title.
-    bool tapSheetButton(const std::string& title)
-    {
-        auto button = findView([&](const pf::View& view) {
-            auto* b = dynamic_cast<const pf::Button*>(&view);
-            return b && b->title().value_or("") == title;
-        });
-        if (!button)
-            return false;
-        tap(middleOf(button));
-        return true;
-    }
     std::string onlyAlert() const
     {
         auto alerts = pf::AlertView::visibleAlerts();
@@ -218,10 +187,6 @@ protected:
     }
 
     std::shared_ptr<RecordingContext> recording;
-
-private:
-    std::filesystem::path m_pictures;
-    std::optional<std::string> m_savedPictures;
 };
 
 }
@@ -435,7 +400,7 @@ TEST_F(PublishForm, TheNatterSheetAsksNatterFirstAndSendsToTheChosenScene)
         recording->natterScenes.clear();
         ASSERT_TRUE(tapText("纳特"));
         EXPECT_EQ(sheetButtons(), "分享到纳特: 好友 好友圈 取消");
-        ASSERT_TRUE(tapSheetButton(row.button));
+        ASSERT_TRUE(tapButtonTitled(row.button));
         EXPECT_EQ(recording->natterScenes, row.scene < 0 ? std::vector<int>{} : std::vector<int>{row.scene});
     }
     EXPECT_FALSE(recording->lastPublish()) << "Natter publishes nothing";

@@ -5,6 +5,7 @@
 // saving. Binding Voxly from the form goes through the Voxly web stand-in.
 
 #include "AppScreenTest.h"
+#include "UserFeedTable.h"
 
 #include "tests/platform/graphics/PixelProbe.h"
 
@@ -103,7 +104,7 @@ protected:
     {
         EXPECT_TRUE(open("root:///root/fold/center/home"));
         EXPECT_TRUE(open("root:///root/fold/center/home/" + name));
-        auto screen = std::dynamic_pointer_cast<KRViewController>(shell->rootViewController()->topController());
+        auto screen = topController<KRViewController>();
         EXPECT_TRUE(screen);
         if (!screen)
             return nullptr;
@@ -115,18 +116,6 @@ protected:
         return nullptr;
     }
     bool formIsShown() const { return shell->rootViewController()->topController() == m_screen.lock(); }
-    std::string topURL() const
-    {
-        auto controller = shell->rootViewController()->topController();
-        std::string text = controller && controller->url() ? controller->url()->absoluteString() : "(none)";
-        // Going back opens ".", which keeps a closing "/".
-        return text.size() > 1 && text.back() == '/' ? text.substr(0, text.size() - 1) : text;
-    }
-    pf::Point middleOf(const pf::ViewRef& view) const
-    {
-        pf::Rect frame = view->convertRectToView(view->bounds(), nullptr);
-        return {frame.midX(), frame.midY()};
-    }
     // Taps the keypad's keys, blank-separated.
     void keys(const std::string& list)
     {
@@ -155,32 +144,13 @@ protected:
         ASSERT_TRUE(picker->pickImageAtIndex(std::size_t(at - paths.begin())));
         ASSERT_TRUE(settle());
     }
-    void tapButtonTitled(const std::string& title)
-    {
-        auto button = findView([&](const pf::View& view) {
-            auto* b = dynamic_cast<const pf::Button*>(&view);
-            return b && b->title().value_or("") == title;
-        });
-        ASSERT_TRUE(button) << title;
-        tap(middleOf(button));
-    }
     // The signed-in user's own posts, as a test screen's feed list.
     void showUserFeed()
     {
         feed = std::make_shared<ZMRUserFeedDataSource>();
         rows = std::make_shared<ZMRFeedController>();
         table = std::make_shared<KRTableView>(pf::Rect{0, 64, 320, 504});
-        feed->setTaskType(std::string("ZMRUserFeedsTask"));
-        feed->setDataKey(std::string("list"));
-        feed->setUid(shell->uid().longLongValue());
-        feed->setContext(shell);
-        rows->setHtml(std::string("templates/feed_item.html"));
-        rows->setDataSource(feed);
-        rows->setContext(shell);
-        rows->setTableView(table);
-        table->setBackgroundColor(pf::Color::whiteColor());
-        pf::Screen::main().keyWindow()->addSubview(table);
-        rows->reloadData();
+        showUserFeedTable(shell, shell->uid().longLongValue(), feed, rows, table);
         ASSERT_TRUE(waitFor([&] { return feed->count() > 0 && table->cellForRowAtIndexPath({0, 0}); }));
         ASSERT_TRUE(settle());
     }
@@ -285,7 +255,7 @@ TEST_F(PublishRoad, APostWithTwoPicturesTwoCategoriesAndATagLeadsTheUserFeed)
     long long firstCid = categories[0]->dataObject()->cid(), secondCid = categories[1]->dataObject()->cid();
     std::string tag = tags[0]->dataObject()->tag().value_or("?");
 
-    tapButtonTitled("发布");
+    ASSERT_TRUE(tapButtonTitled("发布"));
     ASSERT_TRUE(waitFor([&] { return viewWithText("发布成功") != nullptr; })) << "the toast confirms";
     ASSERT_TRUE(settle());
     EXPECT_EQ(topURL(), "root:///root/fold/center/home") << "the screen went back";
@@ -331,7 +301,7 @@ TEST_F(PublishRoad, ABargainWithoutAUsualPriceLeadsTheFeedWithoutASaving)
     tap(middleOf(form->expendMoneyField()));
     keys("9 . 9 ok");
     type("\n");
-    tapButtonTitled("发布");
+    ASSERT_TRUE(tapButtonTitled("发布"));
     ASSERT_TRUE(waitFor([&] { return viewWithText("发布成功") != nullptr; }));
     ASSERT_TRUE(settle());
     EXPECT_EQ(topURL(), "root:///root/fold/center/home");
@@ -363,7 +333,7 @@ TEST_F(PublishRoad, TheVoxlyButtonBindsVoxlyThroughTheWebDialogAndThenSwitchesOn
     auto form = openForm("publish-feed");
     ASSERT_TRUE(form && form->voxlyButton());
     ASSERT_FALSE(shell->voxlyToken());
-    tapButtonTitled("Voxly");
+    ASSERT_TRUE(tapButtonTitled("Voxly"));
     EXPECT_FALSE(form->voxlyButton()->isSelected()) << "no token yet: the sign-in starts instead";
     std::shared_ptr<VXAuthorizeWebView> dialog;
     ASSERT_TRUE(waitFor([&] {
@@ -381,7 +351,7 @@ TEST_F(PublishRoad, TheVoxlyButtonBindsVoxlyThroughTheWebDialogAndThenSwitchesOn
     ASSERT_TRUE(settle());
     EXPECT_TRUE(formIsShown());
 
-    tapButtonTitled("Voxly");
+    ASSERT_TRUE(tapButtonTitled("Voxly"));
     EXPECT_TRUE(form->voxlyButton()->isSelected()) << "with a token the button switches on";
 
     pf::NotificationCenter::defaultCenter().removeObserver(observer.get());
@@ -401,9 +371,9 @@ TEST_F(PublishRoad, TheNatterButtonHandsThePostWithItsFirstPictureToNatter)
     type("\n");
     pick(form, 1, "2-blue.png");
 
-    tapButtonTitled("纳特");
+    ASSERT_TRUE(tapButtonTitled("纳特"));
     ASSERT_TRUE(tapText("分享到纳特")) << "the sheet";
-    tapButtonTitled("好友");
+    ASSERT_TRUE(tapButtonTitled("好友"));
     std::string txt = inbox() + "/001.txt";
     ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(inbox() + "/001.txt"); }, 60));
     auto bytes = pf::readFile(txt);

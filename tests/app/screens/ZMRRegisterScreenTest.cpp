@@ -63,8 +63,7 @@ protected:
 
     std::shared_ptr<ZMRRegisterViewController> screen() const
     {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRRegisterViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRRegisterViewController>();
     }
     void tapView(const pf::ViewRef& view)
     {

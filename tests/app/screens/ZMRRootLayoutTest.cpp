@@ -16,8 +16,7 @@ class RootLayout : public AppScreenTest {
 protected:
     std::shared_ptr<pf::ViewController> top() const
     {
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<pf::ViewController>(root ? root->topController() : nullptr);
+        return topController<pf::ViewController>();
     }
     // `screen`'s view is exactly the window below the status bar.
     static void expectFillsBelowStatusBar(const pf::ViewControllerRef& screen)

@@ -41,8 +41,7 @@ protected:
     std::shared_ptr<ZMRUserDetailsViewController> openUser(const std::string& query)
     {
         EXPECT_TRUE(open("root:///root/fold/center/user-details?" + query));
-        auto root = shell->rootViewController();
-        return std::dynamic_pointer_cast<ZMRUserDetailsViewController>(root ? root->topController() : nullptr);
+        return topController<ZMRUserDetailsViewController>();
     }
     // Opens the profile of `uid` and waits for both the profile and the posts.
     std::shared_ptr<ZMRUserDetailsViewController> openLoaded(long long uid)
