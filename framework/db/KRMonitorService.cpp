@@ -68,7 +68,12 @@ struct KRMonitorService::Batch {
     std::vector<std::shared_ptr<KRMonitorObject>> records;
 };
 
-KRMonitorService::~KRMonitorService() = default;
+KRMonitorService::~KRMonitorService()
+{
+    // Records made but not yet handed over go with the queue's last work.
+    if (m_dispatchQueue && !m_batch->records.empty())
+        m_dispatchQueue->async([store = m_store, records = std::exchange(m_batch->records, {})] { store->write(records); });
+}
 
 KRDBContextRef KRMonitorService::dbContext() const
 {
@@ -105,10 +110,10 @@ bool KRMonitorService::handle(const pf::Protocol* taskType, const pf::ObjectRef&
         if (batch->records.size() > 1)
             return; // the first record's hand-over takes this one too
         // Handed over a turn later, with the records of the tasks submitted
-        // meanwhile. The queue is held, so that records already made are
-        // written even if the service goes away first.
-        pf::dispatchMain([q, store, batch] {
-            q->async([store, records = std::exchange(batch->records, {})] { store->write(records); });
+        // meanwhile; a service gone by then handed them over as it went.
+        pf::dispatchMain([queue, store, batch] {
+            if (auto handOver = queue.lock())
+                handOver->async([store, records = std::exchange(batch->records, {})] { store->write(records); });
         });
     });
     return false;

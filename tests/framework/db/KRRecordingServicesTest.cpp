@@ -63,7 +63,7 @@ TEST(KRMonitorServiceRecording, ABurstIsWrittenEvenWhenTheServiceGoesFirst)
     pf::RunLoop::main().post([&monitor] { monitor.reset(); });
     pf::RunLoop::main().runUntilIdle();
     ASSERT_FALSE(monitor);
-    // The queue finished its work when it went away with the last hand-over.
+    // The queue finished its work when it went away with the service.
     auto db = KRSqlite::initWithPath(home.file("Documents/monitor.db"));
     ASSERT_TRUE(db.ok());
     EXPECT_EQ(column(db.value()->query("SELECT count(*) FROM KRMonitorObject")), std::vector<std::string>{"3"});
