@@ -11,15 +11,22 @@
 // BM_BareFeedPage: the same form POSTed with bare libcurl to the same
 // server, the answer decoded with KRJSON, the same 20 rows filled from the
 // shipped row template and laid out at 320 points with the markup engine
-// alone (the body encoded as the feed source does), and the rows that reach
-// into the frame drawn into a 640 x 1136 surface.
+// alone (the body encoded, the display fields added and the tags, savings
+// and counts filled as the feed screen does), and the same visible content
+// drawn into a 640 x 1136 surface: the status and title bars, the refresh
+// header, the rows that reach into the frame with their avatars, icons and
+// the first picture (or the placeholder) scaled into each picture strip,
+// and the round publish button. The pictures are decoded once before
+// timing, as the home screen has them in its memory cache.
 //
 // Run from the source folder (the shipped resources are read from
 // "./resources").
 
 #include "BenchCurlPost.h"
 
+#include "app/screens/ZMRDisplayFields.h"
 #include "app/screens/ZMRFeedController.h"
+#include "app/screens/ZMRFeedDocumentController.h"
 #include "app/screens/ZMRHomeViewController.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRShell.h"
@@ -28,6 +35,7 @@
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
+#include "framework/dom/KRDOMImageElement.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/dom/KRDOMSource.h"
@@ -41,6 +49,8 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/Text.h"
 #include "platform/host/ApplicationMain.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/ui/Application.h"
@@ -49,11 +59,14 @@
 #include "tools/appserver/AppStore.h"
 
 #include <benchmark/benchmark.h>
+#include <curl/curl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -173,12 +186,97 @@ void BM_HomeFirstPage(benchmark::State& state)
 }
 BENCHMARK(BM_HomeFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+std::size_t collect(char* data, std::size_t size, std::size_t count, void* out)
+{
+    static_cast<std::string*>(out)->append(data, size * count);
+    return size * count;
+}
+
 std::string resource(const std::string& name)
 {
     auto bytes = pf::readFile("resources/" + name);
     if (!bytes)
         fail("a shipped resource is missing: run from the source folder");
     return std::string(bytes->begin(), bytes->end());
+}
+
+// A picture of the page, fetched and decoded once; null when it cannot be.
+pf::ImageRef download(const std::string& url)
+{
+    CURL* curl = curl_easy_init();
+    std::string bytes;
+    bool ok = curl && curl_easy_setopt(curl, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK &&
+              curl_easy_setopt(curl, CURLOPT_WRITEDATA, &bytes) == CURLE_OK && curl_easy_perform(curl) == CURLE_OK;
+    if (curl)
+        curl_easy_cleanup(curl);
+    auto image = ok ? pf::Image::fromData(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) : pf::ImageRef();
+    return image ? image.value() : nullptr;
+}
+
+// The pictures the rows name: bundle images by name, the rest by address.
+struct Pictures {
+    std::map<std::string, pf::ImageRef> byName;
+
+    pf::ImageRef get(const std::string& name)
+    {
+        auto it = byName.find(name);
+        if (it != byName.end())
+            return it->second;
+        auto image = name.starts_with("http") ? download(name) : pf::Image::named(name);
+        byName.emplace(name, image);
+        return image;
+    }
+};
+
+void eachElement(const KRDOMElementRef& element, const std::function<void(const KRDOMElementRef&)>& visit)
+{
+    visit(element);
+    for (const auto& child : element->childs())
+        eachElement(child, visit);
+}
+
+pf::Point originInDocument(const KRDOMElementRef& element)
+{
+    pf::Point origin{0, 0};
+    for (auto e = element; e; e = e->parentElement()) {
+        origin.x += e->frame().x();
+        origin.y += e->frame().y();
+    }
+    return origin;
+}
+
+void drawLabel(pf::GraphicsContext& context, const std::string& text, const pf::Rect& rect, pf::Font font,
+               pf::Color color)
+{
+    pf::TextStyle style;
+    style.font = std::move(font);
+    style.color = color;
+    style.alignment = pf::TextAlignment::Center;
+    style.numberOfLines = 1;
+    pf::drawText(context, text, rect, style);
+}
+
+// What the home frame shows around the rows.
+void drawChrome(pf::GraphicsContext& context, Pictures& pictures)
+{
+    const pf::Color bar = pf::Color::fromRgbHex(0xf26c4f);
+    context.fillRect({0, 0, 320, 20}, pf::Color::black());
+    drawLabel(context, "12:00", {0, 2, 320, 16}, pf::Font::boldSystem(12), pf::Color::whiteColor());
+    context.fillRect({0, 20, 320, 44}, bar);
+    for (double y : {34.0, 41.0, 48.0})
+        context.fillRect({14, y, 20, 2}, pf::Color::whiteColor());
+    drawLabel(context, "Zomaru", {70, 30, 166, 24}, pf::Font::boldSystem(18), pf::Color::whiteColor());
+    if (auto arrow = pictures.get("ico10"); arrow && arrow->bitmap())
+        context.drawImage(*arrow->bitmap(), {200, 36, arrow->size().width, arrow->size().height});
+    drawLabel(context, "松开即可刷新", {0, 74, 320, 22}, pf::Font::system(14), pf::Color::white(0.5));
+    drawLabel(context, "最后更新: 12:00:00", {0, 96, 320, 20}, pf::Font::system(12), pf::Color::white(0.5));
+}
+
+void drawPublishButton(pf::GraphicsContext& context)
+{
+    context.fillRoundedRect({254, 502, 50, 50}, 25, pf::Color::fromRgbHex(0xf26c4f));
+    drawLabel(context, "+", {254, 502, 50, 50}, pf::Font::system(30), pf::Color::whiteColor());
 }
 
 void BM_BareFeedPage(benchmark::State& state)
@@ -193,15 +291,35 @@ void BM_BareFeedPage(benchmark::State& state)
     form.addItemValue("1", "zmr-pageIndex");
     form.addItemValue(std::to_string(kRows), "zmr-pageSize");
     pf::Bytes bytes = form.bytesBody();
+    std::string body(bytes.begin(), bytes.end());
+    std::string url = w.server->url();
     const std::string text = resource("templates/feed_item.html");
     auto sheet = std::make_shared<KRDOMStyleSheet>();
     KRDOMParse().parseCSS(resource("style.css"), *sheet);
     auto surface = pf::Bitmap::create(640, 1136, 2);
     if (!surface)
         fail("no surface");
+    // The tags are the categories' titles, looked up as the feed screen does.
+    std::shared_ptr<IKRUIContext> lookups = w.shell;
+    Pictures pictures;
 
-    BenchCurlPost post(w.server->url(), std::string(bytes.begin(), bytes.end()));
+    BenchCurlPost post(url, body);
     bool ok = post.ok();
+    // Every picture of the page decoded before timing.
+    if (ok && post.perform()) {
+        auto list = KRJSON::decodeText(post.answer()).dictionary();
+        auto rows = list ? list->get("list").array() : nullptr;
+        for (std::size_t i = 0; rows && i < rows->count(); ++i) {
+            auto row = rows->at(i).dictionary();
+            if (auto logo = row ? row->get("logo").string() : nullptr)
+                pictures.get(*logo);
+            auto images = row ? row->get("images").array() : nullptr;
+            if (auto first = images && images->count() ? images->at(0).dictionary() : nullptr; first && first->get("uri").string())
+                pictures.get(*first->get("uri").string());
+        }
+        for (const char* name : {"ico33.png", "ico36.png", "ico40.png", "feed_placeholder.png", "ico10"})
+            pictures.get(name);
+    }
     double fetched = 0;
     using Clock = std::chrono::steady_clock;
     for (auto _ : state) {
@@ -219,26 +337,56 @@ void BM_BareFeedPage(benchmark::State& state)
             ok = false;
             break;
         }
-        context.value()->fillRect({0, 0, 320, 568}, pf::Color::white(0.94));
-        double y = 64; // under the status bar and the title bar
+        pf::GraphicsContext& gc = *context.value();
+        gc.fillRect({0, 0, 320, 568}, pf::Color::white(0.94));
+        double y = 124; // under the status bar, the title bar and the refresh header
         for (std::size_t i = 0; i < rows->count(); ++i) {
             // The body as the rows show it, as the feed source prepares it.
-            if (auto row = rows->at(i).dictionary(); row && row->get("body").isString())
+            auto row = rows->at(i).dictionary();
+            if (row && row->get("body").isString())
                 row->set("html", pf::Value(htmlEncodeString(row->get("body").stringOr())));
+            if (row)
+                ZMRAddDisplayFields(*row, nullptr);
             pf::Value source(pf::Dictionary::create({{"dataItem", rows->at(i)}}));
             auto document = KRDOMDocument::create();
             KRDOMParse().parseHTML(htmlStringByDOMSource(text, source), *document);
+            // Filled before the style sheet is set, so the added tags and savings take it too.
+            ZMRFeedDocumentController::documentWillLoadDataObject(*document, rows->at(i), lookups);
             document->setStyleSheet(sheet);
+            eachElement(document->rootElement(), [&](const KRDOMElementRef& element) {
+                auto image = std::dynamic_pointer_cast<KRDOMImageElement>(element);
+                if (auto src = image ? image->attributeValueForKey("src") : std::nullopt)
+                    image->setImage(pictures.get(std::string(*src)));
+            });
             pf::Size size = document->rootElement()->layout({320, kUnbounded});
             if (y < 568) {
-                context.value()->save();
-                context.value()->translate(0, y);
-                document->rootElement()->render({0, 0, 320, std::min(size.height, 568 - y)}, *context.value());
-                context.value()->restore();
+                gc.save();
+                gc.translate(0, y);
+                document->rootElement()->render({0, 0, 320, std::min(size.height, 568 - y)}, gc);
+                // The strip's first page: the first picture, else the placeholder.
+                if (auto strip = document->elementById("images")) {
+                    pf::Point at = originInDocument(strip);
+                    auto images = row ? row->get("images").array() : nullptr;
+                    auto first = images && images->count() ? images->at(0).dictionary() : nullptr;
+                    const std::string* uri = first ? first->get("uri").string() : nullptr;
+                    pf::ImageRef picture = pictures.get(uri ? *uri : std::string("feed_placeholder.png"));
+                    pf::Rect page{at.x, at.y, strip->frame().width(), std::max(0.0, strip->frame().height() - 8)};
+                    if (picture && picture->bitmap() && y + page.y() < 568) {
+                        gc.save();
+                        gc.clipToRect(page);
+                        pf::ImageDrawOptions fill;
+                        fill.gravity = pf::ImageGravity::ResizeAspectFill;
+                        gc.drawImage(*picture->bitmap(), page, fill);
+                        gc.restore();
+                    }
+                }
+                gc.restore();
             }
             y += size.height;
             benchmark::DoNotOptimize(document);
         }
+        drawChrome(gc, pictures);
+        drawPublishButton(gc);
     }
     // The POST and its decoding, the rest being the rows.
     state.counters["fetched_ms"] = benchmark::Counter(fetched, benchmark::Counter::kAvgIterations);

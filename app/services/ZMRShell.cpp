@@ -243,9 +243,15 @@ void ZMRShell::setTimestamp(double timestamp)
 {
     if (!std::isfinite(timestamp))
         return;
+    double now = localClock();
     defaults().setObject(timestamp, "timestamp");
-    defaults().setObject(localClock(), "timestamp-local");
-    defaults().synchronize();
+    defaults().setObject(now, "timestamp-local");
+    // Measured against what was written, not against the last answer, so that
+    // small steps cannot add up to a written clock further off than a second.
+    if (m_writtenClock && std::fabs(m_writtenClock->first + (now - m_writtenClock->second) - timestamp) < 1.0)
+        return;
+    if (defaults().synchronize())
+        m_writtenClock = std::make_pair(timestamp, now);
 }
 
 std::optional<std::string> ZMRShell::account() const

@@ -24,6 +24,8 @@
 #include "sdk/voxly/VoxlySDK.h"
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class KRAlertView;
@@ -131,6 +133,9 @@ public:
     std::optional<std::string> deviceToken() const override;
     void setDeviceToken(const std::optional<std::string>& deviceToken) override;
     double timestamp() const override;
+    // Stores the pair at once; writes the defaults only when the written
+    // pair would keep a clock a second or more away (server times are whole
+    // seconds), so the answers of a session cost one disk write, not one each.
     void setTimestamp(double timestamp) override;
     std::optional<std::string> account() const override;
     void setAccount(const std::optional<std::string>& account) override;
@@ -170,6 +175,8 @@ private:
     void closeLoadingView();
 
     std::optional<pf::Location> m_location;
+    // The server time and local clock last written by setTimestamp in this run.
+    std::optional<std::pair<double, double>> m_writtenClock;
     KRDBContextRef m_appDBContext;
     KRDBContextRef m_userDBContext;
     bool m_hasConcernChanged = false;

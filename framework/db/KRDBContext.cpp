@@ -66,11 +66,12 @@ std::string tableNameOf(const pf::Object& object)
 }
 
 pf::ErrorOr<std::shared_ptr<KRDBContext>> KRDBContext::openAtPath(const std::string& path,
-                                                                   const std::vector<const pf::Class*>& classes)
+                                                                   const std::vector<const pf::Class*>& classes,
+                                                                   KRSqliteDurability durability)
 {
     if (auto slash = path.rfind('/'); slash != std::string::npos && slash > 0)
         pf::createDirectories(path.substr(0, slash));
-    auto db = KRSqlite::initWithPath(path);
+    auto db = KRSqlite::initWithPath(path, durability);
     if (!db.ok())
         return db.error();
     auto context = std::make_shared<KRDBContext>();

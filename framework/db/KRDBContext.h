@@ -11,6 +11,7 @@
 // queue at a time. The database is owned.
 
 #include "framework/db/Forward.h"
+#include "framework/db/KRSqliteDurability.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
@@ -33,7 +34,8 @@ public:
     // `path` and registers the record classes; an error when the file cannot
     // be opened as a database.
     static pf::ErrorOr<std::shared_ptr<KRDBContext>> openAtPath(const std::string& path,
-                                                                 const std::vector<const pf::Class*>& classes);
+                                                                 const std::vector<const pf::Class*>& classes,
+                                                                 KRSqliteDurability durability = KRSqliteDurability::Full);
 
     KRSqliteRef db() const { return m_db; }
     void setDb(KRSqliteRef db);

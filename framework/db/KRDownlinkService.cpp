@@ -42,7 +42,9 @@ KRDBContextRef openCache()
         pf::log("KRDownlinkService: cannot create %s; caching is off", directory.c_str());
         return nullptr;
     }
-    auto db = KRSqlite::initWithPath(directory + "/KRDownlinkService.db");
+    // A cache: a lost last answer is fetched again, so a commit need not
+    // wait for the disk (the next list would wait behind it on this queue).
+    auto db = KRSqlite::initWithPath(directory + "/KRDownlinkService.db", KRSqliteDurability::Relaxed);
     if (!db) {
         pf::log("KRDownlinkService: %s; caching is off", db.error().description.c_str());
         return nullptr;

@@ -4,10 +4,13 @@
 // the main queue stayed busy after the submission) into
 // "<home>/Documents/monitor.db". It never takes a task.
 //
-// Main queue only. The record is made on the main queue's next turn; the
-// database is opened and written only on the service's own serial queue,
-// so the main queue never waits for a write. Writes still queued when the
-// service goes away are finished.
+// Main queue only. The record is made on the main queue's next turn and
+// handed to the service's own serial queue on the turn after, together with
+// the records of the tasks submitted meanwhile, to be written in one
+// transaction; the database is opened and written only on that queue, so
+// the main queue never waits for a write. The database is a log that may
+// lose its last records to a power cut, never its consistency. Records made
+// before the service goes away are written.
 
 #include "framework/core/KRService.h"
 #include "framework/db/Forward.h"
@@ -34,7 +37,9 @@ public:
 
 private:
     struct Store;
+    struct Batch;
     std::shared_ptr<pf::DispatchQueue> m_dispatchQueue;
     std::shared_ptr<Store> m_store; // touched on the queue only, after creation
+    std::shared_ptr<Batch> m_batch; // main queue only
     std::string m_homeDirectory;
 };

@@ -21,7 +21,7 @@ pf::Error sqliteError(sqlite3* db, int rc, const std::string& what)
 
 }
 
-pf::ErrorOr<KRSqliteRef> KRSqlite::initWithPath(const std::string& path)
+pf::ErrorOr<KRSqliteRef> KRSqlite::initWithPath(const std::string& path, KRSqliteDurability durability)
 {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -41,6 +41,18 @@ pf::ErrorOr<KRSqliteRef> KRSqlite::initWithPath(const std::string& path)
     if (sqlite3_db_readonly(db, "main") == 1) {
         sqlite3_close(db);
         return pf::Error{kDomain, SQLITE_READONLY, "cannot write " + path};
+    }
+    if (durability == KRSqliteDurability::Relaxed) {
+        // The journal mode answers the mode it took; one that stays on its
+        // rollback journal still gains from the lighter syncs.
+        rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) {
+            pf::Error error = sqliteError(db, rc, "cannot relax " + path);
+            sqlite3_close(db);
+            return error;
+        }
     }
     KRSqliteRef sqlite(new KRSqlite);
     sqlite->m_db = db;

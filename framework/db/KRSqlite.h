@@ -14,6 +14,7 @@
 // open-cursor list until they are closed; close() closes them all.
 
 #include "framework/db/Forward.h"
+#include "framework/db/KRSqliteDurability.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
@@ -33,8 +34,11 @@ struct KRSqliteFileReport {
 class KRSqlite : public std::enable_shared_from_this<KRSqlite> {
 public:
     // Opens the file, creating it when absent. A file that is not a
-    // database, or one that cannot be written, fails with an error.
-    static pf::ErrorOr<KRSqliteRef> initWithPath(const std::string& path);
+    // database, or one that cannot be written, fails with an error. A
+    // file system that refuses the write-ahead log keeps a relaxed
+    // database on its rollback journal, with fewer flushes.
+    static pf::ErrorOr<KRSqliteRef> initWithPath(const std::string& path,
+                                                 KRSqliteDurability durability = KRSqliteDurability::Full);
     ~KRSqlite();
 
     const std::string& path() const { return m_path; }

@@ -95,6 +95,31 @@ TEST_F(ZMRContextState, ServerTimeAdvancesWithTheLocalClock)
     EXPECT_NEAR(shell->timestamp() - pf::Date::now().seconds, 150, 1.0);
 }
 
+TEST_F(ZMRContextState, ServerTimesTheWrittenClockKeepsAreNotWrittenAgain)
+{
+    auto& defaults = pf::UserDefaults::standard();
+    double start = pf::Date::now().seconds;
+    struct Row {
+        double ahead; // the server time given, seconds ahead of the local clock at the start
+        double written; // the server time the file then holds
+    };
+    const Row rows[] = {
+        {100, 100},  // the first of the run is written
+        {100.6, 100}, // within a second of what the file keeps
+        {99.5, 100},
+        {160, 160},  // the server clock jumped
+        {158.8, 158.8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ahead);
+        shell->setTimestamp(start + row.ahead);
+        EXPECT_EQ(defaults.doubleForKey("timestamp"), start + row.ahead) << "the running clock takes every answer";
+        pf::UserDefaults file(defaults.path());
+        EXPECT_EQ(file.doubleForKey("timestamp"), start + row.written);
+        EXPECT_GT(file.doubleForKey("timestamp-local"), start - 1);
+    }
+}
+
 TEST_F(ZMRContextState, SigningOutTellsTheServerOnceAndClearsThePoints)
 {
     shell->setAuth(pf::Value(42), "t42");

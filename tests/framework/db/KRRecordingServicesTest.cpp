@@ -9,6 +9,7 @@
 #include "framework/db/KRBehaviorTransactionTask.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRMonitorService.h"
+#include "framework/db/KRSqlite.h"
 
 #include <condition_variable>
 #include <fstream>
@@ -48,6 +49,26 @@ TEST(KRMonitorServiceRecording, RecordsEveryTaskWithoutTakingIt)
     EXPECT_EQ(rowsOf(monitor, "SELECT rowid, taskType, taskClass, runTime >= 0 FROM KRMonitorObject ORDER BY rowid"),
               (std::vector<std::string>{"1 IKRAPITask KRTask 1", "2 IKRCrashTask KRTask 1"}));
     EXPECT_TRUE(std::filesystem::exists(home.file("Documents/monitor.db")));
+}
+
+TEST(KRMonitorServiceRecording, ABurstIsWrittenEvenWhenTheServiceGoesFirst)
+{
+    TempDir home;
+    auto monitor = std::make_shared<KRMonitorService>();
+    monitor->setHomeDirectory(home.path());
+    auto task = std::make_shared<KRTask>();
+    for (int i = 0; i < 3; ++i)
+        monitor->handle(proto::IKRAPITask(), task, 0);
+    // Released after the records are made, before they reach the database queue.
+    pf::RunLoop::main().post([&monitor] { monitor.reset(); });
+    pf::RunLoop::main().runUntilIdle();
+    ASSERT_FALSE(monitor);
+    // The queue finished its work when it went away with the service.
+    auto db = KRSqlite::initWithPath(home.file("Documents/monitor.db"));
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(column(db.value()->query("SELECT count(*) FROM KRMonitorObject")), std::vector<std::string>{"3"});
+    EXPECT_EQ(column(db.value()->query("PRAGMA journal_mode")), std::vector<std::string>{"wal"})
+        << "a log of timings does not wait for the disk on every commit";
 }
 
 TEST(KRBehaviorServiceRecording, RegistersOnlyRecordClassesFromTheConfiguration)

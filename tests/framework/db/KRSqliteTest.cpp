@@ -165,6 +165,38 @@ TEST(KRSqliteLifecycle, OpeningABadFileFailsWithAnError)
     }
 }
 
+TEST(KRSqliteDurability, RelaxedLogsAheadAndKeepsCommitsAcrossReopening)
+{
+    TempDir dir;
+    struct Row {
+        KRSqliteDurability durability;
+        const char* name;
+        const char* journal;
+        const char* synchronous; // 1 normal, 2 full
+    };
+    const std::vector<Row> rows = {
+        {KRSqliteDurability::Full, "full.db", "delete", "2"},
+        {KRSqliteDurability::Relaxed, "relaxed.db", "wal", "1"},
+    };
+    for (const Row& row : rows) {
+        auto opened = KRSqlite::initWithPath(dir.file(row.name), row.durability);
+        ASSERT_TRUE(opened.ok()) << row.name;
+        KRSqliteRef db = opened.value();
+        EXPECT_EQ(column(db->query("PRAGMA journal_mode")), std::vector<std::string>{row.journal}) << row.name;
+        EXPECT_EQ(column(db->query("PRAGMA synchronous")), std::vector<std::string>{row.synchronous}) << row.name;
+        ASSERT_TRUE(db->execture("CREATE TABLE t (a)"));
+        ASSERT_TRUE(db->beginTransaction());
+        ASSERT_TRUE(db->execture("INSERT INTO t VALUES (1)"));
+        ASSERT_TRUE(db->commit());
+        ASSERT_TRUE(db->execture("INSERT INTO t VALUES (2)"));
+        db->close();
+        // Whatever the mode it was written in, the file opens with all its commits.
+        auto again = KRSqlite::initWithPath(dir.file(row.name));
+        ASSERT_TRUE(again.ok()) << row.name;
+        EXPECT_EQ(column(again.value()->query("SELECT a FROM t ORDER BY a")), (std::vector<std::string>{"1", "2"})) << row.name;
+    }
+}
+
 TEST(KRSqliteTransaction, CommitKeepsAndRollbackDrops)
 {
     TempDir dir;
