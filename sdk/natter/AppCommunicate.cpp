@@ -131,9 +131,10 @@ bool AppCommunicate::setFileData(const std::optional<pf::Bytes>& data)
     auto pasteboard = board(getFilePasteboardName());
     if (!pasteboard)
         return false;
-    return pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
-        items = {{{"content", data.value_or(pf::Bytes())}}};
-    });
+    // Replaced whole: the old picture is never read. One copy of the picture.
+    std::vector<pf::Pasteboard::Item> items(1);
+    items[0].emplace_back("content", data.value_or(pf::Bytes()));
+    return pasteboard->setItems(std::move(items));
 }
 
 std::optional<pf::Bytes> AppCommunicate::fileData()
