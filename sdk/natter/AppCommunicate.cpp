@@ -144,9 +144,9 @@ std::optional<pf::Bytes> AppCommunicate::fileData()
         return std::nullopt;
     std::optional<pf::Bytes> out;
     pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
-        const pf::Bytes* data = content(items);
-        if (data && !data->empty() && data->size() <= kMaxFileData)
-            out = *data;
+        // Taken out, not copied: the board is emptied right after.
+        if (const pf::Bytes* data = content(items); data && !data->empty() && data->size() <= kMaxFileData)
+            out = std::move(const_cast<pf::Bytes&>(*data));
         items = {{{"content", pf::Bytes()}}};
     });
     return out;
