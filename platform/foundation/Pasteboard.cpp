@@ -197,6 +197,7 @@ std::optional<bool> peekPersistentFlag(int fd, std::uint64_t size)
     unsigned char refs[2 * kMaxKeys * 8];
     if (count > kMaxKeys || !peek.readObjectBytes(*top + 1, refs, 2 * count * peek.refSize()))
         return std::nullopt;
+    std::optional<bool> flag;
     for (std::size_t k = 0; k < count; ++k) {
         unsigned char key[sizeof kKey];
         auto keyAt = peek.offsetOf(PlistPeek::number(refs + k * peek.refSize(), peek.refSize()));
@@ -204,11 +205,12 @@ std::optional<bool> peekPersistentFlag(int fd, std::uint64_t size)
             continue;
         unsigned char value = 0;
         auto valueAt = peek.offsetOf(PlistPeek::number(refs + (count + k) * peek.refSize(), peek.refSize()));
-        if (!valueAt || !peek.readObjectBytes(*valueAt, &value, 1) || (value != 0x08 && value != 0x09))
+        // Which of two such keys counts is the parser's business.
+        if (flag || !valueAt || !peek.readObjectBytes(*valueAt, &value, 1) || (value != 0x08 && value != 0x09))
             return std::nullopt;
-        return value == 0x09;
+        flag = value == 0x09;
     }
-    return std::nullopt;
+    return flag;
 }
 
 // Whether the board exists and its persistence flag, without its items
