@@ -21,10 +21,13 @@
 #include "app/screens/ZMRImagePickerPromptViewController.h"
 #include "app/screens/ZMRImageView.h"
 #include "app/screens/ZMRImageViewController.h"
+#include "app/screens/ZMRInviteViewController.h"
 #include "app/screens/ZMRKeyboardView.h"
 #include "app/screens/ZMRLoadingView.h"
 #include "app/screens/ZMRLoginViewController.h"
 #include "app/screens/ZMRMenuViewController.h"
+#include "app/screens/ZMRMessageViewController.h"
+#include "app/screens/ZMRMoreViewController.h"
 #include "app/screens/ZMRMyViewController.h"
 #include "app/screens/ZMRNearFeedDataSource.h"
 #include "app/screens/ZMRNickViewController.h"
@@ -45,7 +48,9 @@
 #include "app/screens/ZMRPublishItemView.h"
 #include "app/screens/ZMRPublishView.h"
 #include "app/screens/ZMRRImageButton.h"
+#include "app/screens/ZMRRecommendFollowViewController.h"
 #include "app/screens/ZMRRegisterViewController.h"
+#include "app/screens/ZMRRelationViewController.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/screens/ZMRSearchNearUserDataSource.h"
 #include "app/screens/ZMRTagController.h"
@@ -61,6 +66,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/data/KRDataRegistration.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRTabPageDataController.h"
 #include "framework/data/KRTableSource.h"
 #include "framework/data/KRTableViewCell.h"
 #include "framework/dom/KRDOMViewClass.h"
@@ -70,6 +76,7 @@
 #include "platform/controls/Control.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/NavigationItem.h"
+#include "platform/controls/SegmentedControl.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/ClassExtension.h"
 #include "platform/graphics/GraphicsPropertyTraits.h"
@@ -506,6 +513,28 @@ void registerHomeScreen()
         .commit();
 }
 
+// The relation screen, the recommended people after sign-up and the three
+// screens that are all interface file.
+void registerRelationAndSimpleScreens()
+{
+    pf::ClassBuilder<ZMRRelationViewController>("ZMRRelationViewController")
+        .superclass<ZMRViewController>()
+        .property("tabController", &ZMRRelationViewController::tabController,
+                  &ZMRRelationViewController::setTabController)
+        .property("segmentedControl", &ZMRRelationViewController::segmentedControl,
+                  &ZMRRelationViewController::setSegmentedControl)
+        .action("segmentedValueChangedAction", &ZMRRelationViewController::segmentedValueChangedAction)
+        .commit();
+    pf::ClassBuilder<ZMRRecommendFollowViewController>("ZMRRecommendFollowViewController")
+        .superclass<ZMRViewController>()
+        .property("dataController", &ZMRRecommendFollowViewController::dataController,
+                  &ZMRRecommendFollowViewController::setDataController)
+        .commit();
+    pf::ClassBuilder<ZMRInviteViewController>("ZMRInviteViewController").superclass<ZMRViewController>().commit();
+    pf::ClassBuilder<ZMRMoreViewController>("ZMRMoreViewController").superclass<ZMRViewController>().commit();
+    pf::ClassBuilder<ZMRMessageViewController>("ZMRMessageViewController").superclass<ZMRViewController>().commit();
+}
+
 }
 
 void registerScreensClasses()
@@ -574,4 +603,5 @@ void registerScreensClasses()
     registerUserDetails();
     registerFeedDetailsAndComments();
     registerHomeScreen();
+    registerRelationAndSimpleScreens();
 }

@@ -4,12 +4,14 @@
 #include "platform/foundation/FileSystem.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <plist/plist.h>
 #include <random>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pf {
@@ -115,6 +117,127 @@ Board readBoard(const std::string& path)
     return board;
 }
 
+// Reads a binary property list's objects by position, each read bounded by
+// the object area; every call answers nothing when the file is not laid
+// out as expected.
+class PlistPeek {
+public:
+    PlistPeek(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
+
+    // The top object's offset; checks the header and the trailer first.
+    std::optional<std::uint64_t> open()
+    {
+        unsigned char header[8], trailer[32];
+        if (m_size < sizeof header + sizeof trailer || !read(0, header, sizeof header) ||
+            std::memcmp(header, "bplist00", 8) != 0 || !read(m_size - sizeof trailer, trailer, sizeof trailer))
+            return std::nullopt;
+        m_offsetSize = trailer[6];
+        m_refSize = trailer[7];
+        m_objects = number(trailer + 8, 8);
+        std::uint64_t top = number(trailer + 16, 8);
+        m_table = number(trailer + 24, 8);
+        if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8 || m_objects == 0 ||
+            m_objects > m_size || top >= m_objects || m_table < sizeof header || m_table > m_size - sizeof trailer ||
+            m_objects * m_offsetSize > m_size - sizeof trailer - m_table)
+            return std::nullopt;
+        return offsetOf(top);
+    }
+    std::optional<std::uint64_t> offsetOf(std::uint64_t object)
+    {
+        unsigned char bytes[8];
+        if (object >= m_objects || !read(m_table + object * m_offsetSize, bytes, m_offsetSize))
+            return std::nullopt;
+        std::uint64_t offset = number(bytes, m_offsetSize);
+        if (offset < 8 || offset >= m_table)
+            return std::nullopt;
+        return offset;
+    }
+    // Within the object area only.
+    bool read(std::uint64_t at, unsigned char* out, std::size_t length)
+    {
+        if (at > m_size || length > m_size - at)
+            return false;
+        return ::pread(m_fd, out, length, static_cast<off_t>(at)) == static_cast<ssize_t>(length);
+    }
+    bool readObjectBytes(std::uint64_t at, unsigned char* out, std::size_t length)
+    {
+        return at <= m_table && length <= m_table - at && read(at, out, length);
+    }
+    static std::uint64_t number(const unsigned char* bytes, std::size_t length)
+    {
+        std::uint64_t value = 0;
+        for (std::size_t i = 0; i < length; ++i)
+            value = value << 8 | bytes[i];
+        return value;
+    }
+    unsigned refSize() const { return m_refSize; }
+
+private:
+    int m_fd;
+    std::uint64_t m_size;
+    unsigned m_offsetSize = 0, m_refSize = 0;
+    std::uint64_t m_objects = 0, m_table = 0;
+};
+
+// The board's "persistent" flag read in place: the trailer, the top
+// dictionary's references and the flag's key and value, a few dozen bytes
+// instead of a board that may hold megabytes. Nothing when the board is not
+// laid out as ours are (a dictionary of a few keys with an ASCII key
+// "persistent" and a boolean): the caller then reads it whole.
+std::optional<bool> peekPersistentFlag(int fd, std::uint64_t size)
+{
+    constexpr std::size_t kMaxKeys = 16;
+    static constexpr unsigned char kKey[] = {0x5A, 'p', 'e', 'r', 's', 'i', 's', 't', 'e', 'n', 't'};
+    PlistPeek peek(fd, size);
+    auto top = peek.open();
+    unsigned char marker = 0;
+    if (!top || !peek.readObjectBytes(*top, &marker, 1) || marker >> 4 != 0xD || (marker & 0xF) == 0xF)
+        return std::nullopt;
+    std::size_t count = marker & 0xF;
+    unsigned char refs[2 * kMaxKeys * 8];
+    if (count > kMaxKeys || !peek.readObjectBytes(*top + 1, refs, 2 * count * peek.refSize()))
+        return std::nullopt;
+    std::optional<bool> flag;
+    for (std::size_t k = 0; k < count; ++k) {
+        unsigned char key[sizeof kKey];
+        auto keyAt = peek.offsetOf(PlistPeek::number(refs + k * peek.refSize(), peek.refSize()));
+        if (!keyAt || !peek.readObjectBytes(*keyAt, key, sizeof key) || std::memcmp(key, kKey, sizeof key) != 0)
+            continue;
+        unsigned char value = 0;
+        auto valueAt = peek.offsetOf(PlistPeek::number(refs + (count + k) * peek.refSize(), peek.refSize()));
+        // Which of two such keys counts is the parser's business.
+        if (flag || !valueAt || !peek.readObjectBytes(*valueAt, &value, 1) || (value != 0x08 && value != 0x09))
+            return std::nullopt;
+        flag = value == 0x09;
+    }
+    return flag;
+}
+
+// Whether the board exists and its persistence flag, without its items
+// where the file allows (peekPersistentFlag).
+Board readBoardFlag(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return readBoard(path);
+    struct stat info {};
+    std::optional<bool> flag;
+    bool empty = false;
+    if (fstat(fd, &info) == 0) {
+        auto size = static_cast<std::uint64_t>(info.st_size);
+        // Such boards read as empty and not persistent whole, too.
+        empty = size == 0 || size > Pasteboard::kMaxFileSize;
+        if (!empty)
+            flag = peekPersistentFlag(fd, size);
+    }
+    ::close(fd);
+    if (empty)
+        return Board{true, false, {}};
+    if (!flag)
+        return readBoard(path);
+    return Board{true, *flag, {}};
+}
+
 bool writeBoard(const std::string& path, const Board& board)
 {
     plist_t root = plist_new_dict();
@@ -196,7 +319,7 @@ void Pasteboard::removePasteboardWithName(const std::string& name)
 bool Pasteboard::isPersistent() const
 {
     BoardLock lock(path(), LOCK_SH);
-    return readBoard(path()).persistent;
+    return readBoardFlag(path()).persistent;
 }
 
 void Pasteboard::setPersistent(bool persistent)
@@ -204,12 +327,13 @@ void Pasteboard::setPersistent(bool persistent)
     std::string file = path();
     createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
-    Board board = readBoard(file);
-    // Users mark a board persistent on every use; rewriting (and syncing)
-    // a board of megabytes to store the flag it already has costs more
-    // than the exchange itself.
-    if (board.exists && board.persistent == persistent)
+    // Users mark a board persistent on every use; reading, rewriting (and
+    // syncing) a board of megabytes to store the flag it already has costs
+    // more than the exchange itself.
+    Board flag = readBoardFlag(file);
+    if (flag.exists && flag.persistent == persistent)
         return;
+    Board board = readBoard(file);
     board.persistent = persistent;
     writeBoard(file, board);
 }
@@ -220,14 +344,15 @@ std::vector<Pasteboard::Item> Pasteboard::items() const
     return readBoard(path()).items;
 }
 
-void Pasteboard::setItems(const std::vector<Item>& items)
+bool Pasteboard::setItems(std::vector<Item> items)
 {
     std::string file = path();
     createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
-    Board board = readBoard(file);
-    board.items = items;
-    writeBoard(file, board);
+    // The old items are replaced unread; only the flag stays.
+    Board board = readBoardFlag(file);
+    board.items = std::move(items);
+    return writeBoard(file, board);
 }
 
 bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& change)

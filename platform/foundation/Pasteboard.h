@@ -40,7 +40,9 @@ public:
     void setPersistent(bool persistent);
 
     std::vector<Item> items() const;
-    void setItems(const std::vector<Item>& items);
+    // Replaces the items, keeping the persistence flag; false when the board
+    // could not be written.
+    bool setItems(std::vector<Item> items);
     // Reads the items, lets `change` edit them and writes them back under one
     // exclusive lock, so no peer's write lands between the read and the
     // write (taking a slot's value and clearing it, adding to a shared

@@ -131,9 +131,10 @@ bool AppCommunicate::setFileData(const std::optional<pf::Bytes>& data)
     auto pasteboard = board(getFilePasteboardName());
     if (!pasteboard)
         return false;
-    return pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
-        items = {{{"content", data.value_or(pf::Bytes())}}};
-    });
+    // Replaced whole: the old picture is never read. One copy of the picture.
+    std::vector<pf::Pasteboard::Item> items(1);
+    items[0].emplace_back("content", data.value_or(pf::Bytes()));
+    return pasteboard->setItems(std::move(items));
 }
 
 std::optional<pf::Bytes> AppCommunicate::fileData()
@@ -143,9 +144,9 @@ std::optional<pf::Bytes> AppCommunicate::fileData()
         return std::nullopt;
     std::optional<pf::Bytes> out;
     pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
-        const pf::Bytes* data = content(items);
-        if (data && !data->empty() && data->size() <= kMaxFileData)
-            out = *data;
+        // Taken out, not copied: the board is emptied right after.
+        if (const pf::Bytes* data = content(items); data && !data->empty() && data->size() <= kMaxFileData)
+            out = std::move(const_cast<pf::Bytes&>(*data));
         items = {{{"content", pf::Bytes()}}};
     });
     return out;

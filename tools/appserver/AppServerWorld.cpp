@@ -51,6 +51,8 @@ std::optional<AppListPage> worldList(AppStore& store, const std::string& taskTyp
         return store.likers(integerItem(query, "zmr-pid").value_or(0), offset, limit, origin);
     if (taskType == "ZMRNearUsersTask")
         return store.nearUsers(realItem(query, "zmr-latitude"), realItem(query, "zmr-longitude"), sessionUid, offset, limit, origin);
+    if (taskType == "ZMRFansTask")
+        return sessionUid ? store.fans(*sessionUid, offset, limit, origin) : AppListPage{};
     if (taskType == "ZMRPrizeListTask")
         return store.prizes(integerItem(query, "zmr-productId"), offset, limit, origin);
     return std::nullopt;
@@ -70,6 +72,8 @@ std::optional<WorldReply> answerWorldTask(AppStore& store, const std::string& ta
     }
     else if (taskType == "ZMRPrizeDetailsTask")
         details = store.prizeJson(integerItem(form, "zmr-productId").value_or(integerItem(form, "zmr-pid").value_or(0)), origin);
+    else if (taskType == "ZMRFansTask" && !sessionUid)
+        return WorldReply{15362, "登录凭证验证失败，请重新登录", {}}; // whose fans, without a sign-in?
     else {
         long long pageIndex = std::clamp(integerItem(form, "zmr-pageIndex").value_or(1), 1LL, 1000000LL);
         long long pageSize = std::clamp(integerItem(form, "zmr-pageSize").value_or(20), 1LL, 100LL);

@@ -19,6 +19,9 @@
 //                         nearest first, with "distance" in metres; none
 //                         for the zero position
 //   "ZMRPrizeListTask"    every prize, or the one of "productId"
+//   "ZMRFansTask"         the people who follow the signed-in user, latest
+//                         first (each as "ZMRUserDetailsTask" gives it);
+//                         without a sign-in, error 15362
 //
 // answered as {"list": [...], "pageIndex", "pageSize", "total"} by
 // "pageIndex" (from 1) and "pageSize" (20 by default, at most 100), and

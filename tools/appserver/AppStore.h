@@ -136,6 +136,8 @@ public:
     // the zero position.
     AppListPage nearUsers(double latitude, double longitude, std::optional<long long> viewer, long long offset,
                           long long limit, const std::string& origin);
+    // The people who follow `uid`, latest first, as userJson sees them.
+    AppListPage fans(long long uid, long long offset, long long limit, const std::string& origin);
     std::optional<std::string> userJson(long long uid, std::optional<long long> viewer, const std::string& origin);
     // Every prize by id, or only the one of `productId`.
     AppListPage prizes(std::optional<long long> productId, long long offset, long long limit, const std::string& origin);

@@ -227,6 +227,24 @@ AppListPage AppStore::nearUsers(double latitude, double longitude, std::optional
     return page;
 }
 
+AppListPage AppStore::fans(long long uid, long long offset, long long limit, const std::string& origin)
+{
+    AppListPage page;
+    std::vector<long long> followers;
+    {
+        std::lock_guard lock(m_mutex);
+        SqlQuery rows(m_db, "SELECT uid FROM follows WHERE tuid = ? ORDER BY rowid DESC LIMIT ? OFFSET ?");
+        rows.bind(1, uid).bind(2, limit).bind(3, std::max(0LL, offset));
+        while (rows.row())
+            followers.push_back(rows.integer(0));
+        page.total = countOf(m_db, "SELECT COUNT(*) FROM follows WHERE tuid = ?", uid);
+    }
+    for (long long follower : followers)
+        if (auto json = userJson(follower, uid, origin))
+            page.items.push_back(*json);
+    return page;
+}
+
 bool AppStore::setPosition(long long uid, double latitude, double longitude)
 {
     if (!isPosition(latitude, longitude))

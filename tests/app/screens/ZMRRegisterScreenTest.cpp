@@ -3,6 +3,7 @@
 
 #include "AppScreenTest.h"
 
+#include "app/screens/ZMRRecommendFollowViewController.h"
 #include "app/screens/ZMRRegisterViewController.h"
 #include "framework/core/IKRUIViewController.h"
 #include "framework/ui/KRStatusView.h"
@@ -123,14 +124,6 @@ TEST_F(RegisterScreen, OpensFromTheSignInScreenAndItsReturnKeysWalkTheFields)
 
 TEST_F(RegisterScreen, AlertsForRulesAndRefusalsThenStoresTheSignInAndMovesOnToRecommendFollow)
 {
-    // The screen that follows comes with another part of the application;
-    // a plain screen stands in for it.
-    auto ui = shell->config()->dictionary("ui");
-    ASSERT_TRUE(ui);
-    auto entry = pf::Dictionary::create();
-    entry->set("class", "ZMRViewController");
-    ui->set("recommend-follow", pf::Value(entry));
-
     auto form = screen();
     ASSERT_TRUE(form);
     commit();
@@ -166,6 +159,7 @@ TEST_F(RegisterScreen, AlertsForRulesAndRefusalsThenStoresTheSignInAndMovesOnToR
     auto next = shell->rootViewController()->topController();
     ASSERT_TRUE(next);
     EXPECT_EQ(next->alias(), "recommend-follow");
+    EXPECT_TRUE(std::dynamic_pointer_cast<ZMRRecommendFollowViewController>(next));
     EXPECT_EQ(next->url()->absoluteString(), "root:///root/login/register/recommend-follow");
 }
 

@@ -207,6 +207,10 @@ TEST_F(AppWorldRoad, EveryListAndRecordIsAnsweredFromTheSeededWorld)
         {"ZMRNearUsersTask", {{"latitude", centre}, {"longitude", east}}, "list.@0.uid", "10002"},
         {"ZMRUserDetailsTask", {{"uid", "10002"}}, "profile.mutual", "1"},
         {"ZMRUserDetailsTask", {{"uid", "10001"}}, "profile.integral", "1000"},
+        {"ZMRFansTask", {}, "total", "4"},                    // three friends and one fan
+        {"ZMRFansTask", {}, "list.@0.uid", "10008"},          // the latest
+        {"ZMRFansTask", {}, "list.@0.isFollow", "0"},         // as the fans' owner sees them
+        {"ZMRFansTask", {}, "list.@3.mutual", "1"},
         {"ZMRPrizeListTask", {}, "total", "12"},
         {"ZMRPrizeDetailsTask", {{"productId", "9"}}, "details.count", "0"},
     };

@@ -9,10 +9,16 @@
 #include "framework/ui/KRAlertView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/WebView.h"
+#include "platform/foundation/AppRegistry.h"
+#include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Device.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/URLInbox.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
@@ -185,6 +191,66 @@ TEST_F(ShellPeers, DeniedOrClosedAuthorisationSignsNobodyInAndShowsNoToast)
         EXPECT_TRUE(shell->uid().isNil()) << link;
         EXPECT_TRUE(pf::AlertView::visibleAlerts().empty()) << link;
     }
+}
+
+// The launch registers the application with both peers, each with the
+// shipped icon: Voxly the 2x one, Natter the one of the screen's scale.
+TEST_F(ShellPeers, RegistrationsCarryTheShippedIcons)
+{
+    const char* source = std::getenv("ZMR_SOURCE_DIR");
+    std::string resources = std::string(source ? source : ".") + "/resources";
+    auto info = pf::readPropertyListFile(resources + "/Info.plist");
+    ASSERT_TRUE(info && info->dictionary());
+    auto files = info->dictionary()->array("CFBundleIconFiles");
+    ASSERT_TRUE(files && files->count() == 2);
+    const char* names[] = {"Icon.png", "Icon@2x.png"}; // both 57 points square
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(files->at(i).stringOr(), names[i]);
+        auto icon = pf::Image::contentsOfFile(resources + "/" + names[i]);
+        ASSERT_TRUE(icon) << names[i];
+        EXPECT_EQ((*icon)->size().width, 57) << names[i];
+        EXPECT_EQ((*icon)->size().height, 57) << names[i];
+        EXPECT_EQ((*icon)->scale(), i + 1.0) << names[i];
+    }
+    auto twice = pf::readFile(resources + "/Icon@2x.png");
+    auto once = pf::readFile(resources + "/Icon.png");
+    ASSERT_TRUE(twice && once);
+
+    auto voxly = pf::Pasteboard::withName(VoxlySDK::registedAppsPasteboardName(), false);
+    ASSERT_TRUE(voxly);
+    auto voxlyEntry = voxly->dataForPasteboardType(info->dictionary()->dictionary("Voxly")->string("appkey").value_or(""));
+    ASSERT_TRUE(voxlyEntry);
+    auto app = pf::KeyedUnarchiver::unarchiveObjectWithData(*voxlyEntry, {"Dictionary", "String", "Data"});
+    ASSERT_TRUE(app && app->dictionary());
+    EXPECT_EQ(*app->dictionary()->get("iconData").data(), *twice);
+
+    auto natter = pf::Pasteboard::withName("natter_register", false);
+    ASSERT_TRUE(natter);
+    auto content = natter->dataForPasteboardType("content");
+    ASSERT_TRUE(content);
+    auto all = pf::parseBinaryPropertyList({reinterpret_cast<const char*>(content->data()), content->size()});
+    ASSERT_TRUE(all && (*all).dictionary());
+    auto ours = (*all).dictionary()->dictionary(info->dictionary()->dictionary("Natter")->string("appid").value_or(""));
+    ASSERT_TRUE(ours);
+    EXPECT_EQ(*ours->get("appIcon").data(), pf::DeviceProfile::current().scale == 2.0 ? *twice : *once);
+}
+
+// A Voxly app of version 1.0 cannot take the request: the sign-in goes
+// through the web dialog as without any Voxly app, and the app is never woken.
+TEST_F(ShellPeers, AVoxlyAppOfVersionOneSignsInThroughTheWebDialog)
+{
+    pf::InstalledApp voxly{"example.voxly.app", {"mainvoxly"}, {"/bin/true"}};
+    ASSERT_FALSE(pf::AppRegistry::registerApp(voxly));
+    std::vector<std::string> woken;
+    auto inbox = pf::URLInbox::open(voxly, [&woken](const pf::IncomingURL& in) { woken.push_back(in.url.absoluteString()); });
+    ASSERT_TRUE(inbox);
+    ASSERT_EQ(VoxlySDK::getVoxlyAppSupportMaxSDKVersion(), "1.0");
+    authoriseThroughTheWebDialog("授权");
+    ASSERT_TRUE(runMainUntil([&] { return shell->uid().isNumber() && !shell->loadingView(); }));
+    ASSERT_EQ(web.grantedTokens().size(), 1u);
+    EXPECT_EQ(shell->voxlyToken(), web.grantedTokens()[0]);
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(woken.empty()) << woken[0];
 }
 
 TEST_F(ShellPeers, NatterAlertsAndPostsReachTheRealNatterApp)

@@ -1,3 +1,5 @@
+#include "platform/foundation/BinaryPropertyList.h"
+#include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Pasteboard.h"
 
@@ -130,4 +132,49 @@ TEST_F(PasteboardTest, ABoardThatWouldUnfoldWithoutEndReadsAsEmpty)
         if (entry.path().extension() == ".board")
             std::ofstream(entry.path(), std::ios::trunc | std::ios::binary) << list + trailer;
     EXPECT_TRUE(board->items().empty());
+}
+
+TEST_F(PasteboardTest, TheFlagReadsAsAWholeReadWouldAndItemsReplaceItUnchanged)
+{
+    auto dictionary = [](std::initializer_list<std::pair<std::string, Value>> members) {
+        auto d = Dictionary::create();
+        for (const auto& [key, value] : members)
+            d->set(key, value);
+        return *writeBinaryPropertyList(Value(d));
+    };
+    auto items = Value(Array::create({Value(Array::create({Value("t"), Value::data(Bytes(300000, 7))}))}));
+    auto manyDict = Dictionary::create();
+    for (int i = 0; i < 20; ++i)
+        manyDict->set("k" + std::to_string(i), Value(i));
+    manyDict->set("persistent", Value(true));
+    Bytes ours = dictionary({{"persistent", Value(true)}, {"items", items}});
+    struct Row {
+        const char* name;
+        Bytes file;
+        bool persistent;
+    } rows[] = {
+        {"ours, persistent", ours, true},
+        {"ours, not persistent", dictionary({{"persistent", Value(false)}, {"items", items}}), false},
+        {"flag last", dictionary({{"items", items}, {"persistent", Value(true)}}), true},
+        {"flag not a boolean", dictionary({{"persistent", Value(1)}, {"items", items}}), false},
+        {"no flag", dictionary({{"items", items}}), false},
+        {"twenty-one keys", *writeBinaryPropertyList(Value(manyDict)), true},
+        {"cut short", Bytes(ours.begin(), ours.begin() + ours.size() / 2), false},
+        {"not a list", Bytes{'b', 'p', 'l', 'i', 's', 't', '0', '0', 1, 2, 3}, false},
+    };
+    for (const Row& row : rows) {
+        auto board = Pasteboard::withName("flag", true);
+        ASSERT_TRUE(board);
+        std::string file = m_dir + "/pasteboards/flag.board";
+        ASSERT_TRUE(std::filesystem::exists(file));
+        std::ofstream(file, std::ios::trunc | std::ios::binary)
+            .write(reinterpret_cast<const char*>(row.file.data()), static_cast<std::streamsize>(row.file.size()));
+        EXPECT_EQ(board->isPersistent(), row.persistent) << row.name;
+        // New items replace the old unread; the flag stays as it was read.
+        EXPECT_TRUE(board->setItems({{{"n", Bytes{1}}}})) << row.name;
+        EXPECT_EQ(board->isPersistent(), row.persistent) << row.name;
+        EXPECT_EQ(board->dataForPasteboardType("n"), Bytes{1}) << row.name;
+        EXPECT_FALSE(board->dataForPasteboardType("t")) << row.name;
+        Pasteboard::removePasteboardWithName("flag");
+    }
 }
