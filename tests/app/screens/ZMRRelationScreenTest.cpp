@@ -14,6 +14,7 @@
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDocumentDataController.h"
 #include "framework/data/KRTabPageDataController.h"
+#include "framework/data/KRTableDataController.h"
 #include "framework/dom/KRDOMActionElement.h"
 #include "framework/ui/KRFoldViewController.h"
 #include "platform/controls/NavigationController.h"
@@ -132,6 +133,30 @@ TEST_F(RelationScreen, SegmentsAndPagesStayInStepAndTheFansPageLoadsOnItsFirstSh
     ASSERT_TRUE(settle());
     EXPECT_EQ(tabs->selectedIndex(), 1u);
     EXPECT_EQ(tabs->pageContentView()->contentOffset().x, 320);
+}
+
+// The follow list on the real screen: each initial's rows sit under its
+// tinted header, drawn above the first row.
+TEST_F(RelationScreen, TheFollowListShowsTintedInitialHeaders)
+{
+    ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    auto screen = top<ZMRRelationViewController>();
+    ASSERT_TRUE(screen && screen->tabController());
+    auto list = std::dynamic_pointer_cast<KRTableDataController>(screen->tabController()->controllerAtIndex(0));
+    ASSERT_TRUE(list && list->tableView() && list->dataSource());
+    ASSERT_TRUE(waitFor([&] { return list->dataSource()->isLoaded(); }));
+    ASSERT_TRUE(settle());
+    auto table = list->tableView();
+    ASSERT_GT(table->numberOfSections(), 1);
+    const pf::Rect top = table->convertRectToView(table->bounds(), nullptr);
+    const pf::Color tint = pf::Color::rgb(247 / 255.0, 227 / 255.0, 219 / 255.0);
+    EXPECT_TRUE(pixelIs({top.maxX() - 20, top.y() + 11}, tint)) << "the first section's header";
+    auto first = textFrame("安琪");
+    ASSERT_TRUE(first);
+    EXPECT_GE(first->y(), top.y() + 22) << "the first row sits below its header";
+    // The second section's header sits between the first section's row and its own.
+    const pf::Rect second = table->convertRectToView(table->rectForRowAtIndexPath({1, 0}), nullptr);
+    EXPECT_TRUE(pixelIs({top.maxX() - 20, second.y() - 11}, tint)) << "the second section's header";
 }
 
 TEST_F(RelationScreen, AUserRowOpensTheDetailsOnlyWithAUid)
