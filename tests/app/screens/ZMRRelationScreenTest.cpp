@@ -25,6 +25,8 @@
 #include "platform/foundation/Location.h"
 #include "tools/appserver/AppSeed.h"
 
+#include <algorithm>
+
 namespace {
 
 class RelationScreen : public AppScreenTest {
@@ -204,6 +206,34 @@ TEST_F(RelationScreen, AUserRowOpensTheDetailsOnlyWithAUid)
     ASSERT_TRUE(tapText(latest->nick));
     EXPECT_EQ(topURL().rfind("root:///root/fold/center/relation/user-details?uid=" + std::to_string(latest->uid), 0), 0u)
         << topURL();
+}
+
+// A followed person's row opens their details when tapped; swiping the same
+// kind of row away still unfollows, and opens nothing.
+TEST_F(RelationScreen, AFollowRowOpensTheDetailsAndStillSwipesAway)
+{
+    ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("安琪").has_value() && textFrame("白雪").has_value(); }));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText("安琪"));
+    EXPECT_EQ(topURL(), "root:///root/fold/center/relation/user-details?uid=10002&nick=%E5%AE%89%E7%90%AA");
+
+    ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("白雪").has_value(); }));
+    ASSERT_TRUE(settle());
+    auto following = [&](long long uid) {
+        auto list = store->follows(10001, 0, 1000);
+        return std::any_of(list.begin(), list.end(), [&](const auto& f) { return f.uid == uid; });
+    };
+    ASSERT_TRUE(following(10003));
+    const double y = textFrame("白雪")->midY();
+    drag({280, y}, {120, y});
+    EXPECT_EQ(topURL(), "root:///root/fold/center/relation") << "the swipe opened nothing";
+    ASSERT_TRUE(tapText("删除"));
+    EXPECT_EQ(topURL(), "root:///root/fold/center/relation");
+    EXPECT_TRUE(waitFor([&] { return !following(10003); })) << "the server unfollowed";
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(textFrame("白雪")) << "the row left";
 }
 
 TEST_F(RelationScreen, AChangedFollowListIsSyncedWhenTheScreenLoads)
