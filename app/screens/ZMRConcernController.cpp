@@ -57,6 +57,11 @@ pf::ViewRef ZMRConcernController::tableViewViewForHeaderInSection(pf::TableView&
     return header;
 }
 
+std::optional<double> ZMRConcernController::tableViewHeightForHeaderInSection(pf::TableView& table, int)
+{
+    return table.sectionHeaderHeight();
+}
+
 std::vector<std::string> ZMRConcernController::sectionIndexTitlesForTableView(pf::TableView&)
 {
     std::vector<std::string> titles;

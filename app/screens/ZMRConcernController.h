@@ -27,6 +27,10 @@ public:
     int numberOfSectionsInTableView(pf::TableView& table) override;
     int tableViewNumberOfRowsInSection(pf::TableView& table, int section) override;
     pf::ViewRef tableViewViewForHeaderInSection(pf::TableView& table, int section) override;
+    // The table makes room for a header only for titled sections unless told
+    // a height; these sections have views, not titles, so each asks for the
+    // table's own section-header height.
+    std::optional<double> tableViewHeightForHeaderInSection(pf::TableView& table, int section) override;
     std::vector<std::string> sectionIndexTitlesForTableView(pf::TableView& table) override;
     bool tableViewCanEditRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     void tableViewCommitEditingStyle(pf::TableView& table, pf::TableViewCellEditingStyle style,

@@ -14,6 +14,7 @@
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRDocumentDataController.h"
 #include "framework/data/KRTabPageDataController.h"
+#include "framework/data/KRTableDataController.h"
 #include "framework/dom/KRDOMActionElement.h"
 #include "framework/ui/KRFoldViewController.h"
 #include "platform/controls/NavigationController.h"
@@ -23,6 +24,8 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Location.h"
 #include "tools/appserver/AppSeed.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -134,6 +137,30 @@ TEST_F(RelationScreen, SegmentsAndPagesStayInStepAndTheFansPageLoadsOnItsFirstSh
     EXPECT_EQ(tabs->pageContentView()->contentOffset().x, 320);
 }
 
+// The follow list on the real screen: each initial's rows sit under its
+// tinted header, drawn above the first row.
+TEST_F(RelationScreen, TheFollowListShowsTintedInitialHeaders)
+{
+    ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    auto screen = top<ZMRRelationViewController>();
+    ASSERT_TRUE(screen && screen->tabController());
+    auto list = std::dynamic_pointer_cast<KRTableDataController>(screen->tabController()->controllerAtIndex(0));
+    ASSERT_TRUE(list && list->tableView() && list->dataSource());
+    ASSERT_TRUE(waitFor([&] { return list->dataSource()->isLoaded(); }));
+    ASSERT_TRUE(settle());
+    auto table = list->tableView();
+    ASSERT_GT(table->numberOfSections(), 1);
+    const pf::Rect top = table->convertRectToView(table->bounds(), nullptr);
+    const pf::Color tint = pf::Color::rgb(247 / 255.0, 227 / 255.0, 219 / 255.0);
+    EXPECT_TRUE(pixelIs({top.maxX() - 20, top.y() + 11}, tint)) << "the first section's header";
+    auto first = textFrame("安琪");
+    ASSERT_TRUE(first);
+    EXPECT_GE(first->y(), top.y() + 22) << "the first row sits below its header";
+    // The second section's header sits between the first section's row and its own.
+    const pf::Rect second = table->convertRectToView(table->rectForRowAtIndexPath({1, 0}), nullptr);
+    EXPECT_TRUE(pixelIs({top.maxX() - 20, second.y() - 11}, tint)) << "the second section's header";
+}
+
 TEST_F(RelationScreen, AUserRowOpensTheDetailsOnlyWithAUid)
 {
     ASSERT_TRUE(open("root:///root/fold/center/relation"));
@@ -179,6 +206,34 @@ TEST_F(RelationScreen, AUserRowOpensTheDetailsOnlyWithAUid)
     ASSERT_TRUE(tapText(latest->nick));
     EXPECT_EQ(topURL().rfind("root:///root/fold/center/relation/user-details?uid=" + std::to_string(latest->uid), 0), 0u)
         << topURL();
+}
+
+// A followed person's row opens their details when tapped; swiping the same
+// kind of row away still unfollows, and opens nothing.
+TEST_F(RelationScreen, AFollowRowOpensTheDetailsAndStillSwipesAway)
+{
+    ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("安琪").has_value() && textFrame("白雪").has_value(); }));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText("安琪"));
+    EXPECT_EQ(topURL(), "root:///root/fold/center/relation/user-details?uid=10002&nick=%E5%AE%89%E7%90%AA");
+
+    ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("白雪").has_value(); }));
+    ASSERT_TRUE(settle());
+    auto following = [&](long long uid) {
+        auto list = store->follows(10001, 0, 1000);
+        return std::any_of(list.begin(), list.end(), [&](const auto& f) { return f.uid == uid; });
+    };
+    ASSERT_TRUE(following(10003));
+    const double y = textFrame("白雪")->midY();
+    drag({280, y}, {120, y});
+    EXPECT_EQ(topURL(), "root:///root/fold/center/relation") << "the swipe opened nothing";
+    ASSERT_TRUE(tapText("删除"));
+    EXPECT_EQ(topURL(), "root:///root/fold/center/relation");
+    EXPECT_TRUE(waitFor([&] { return !following(10003); })) << "the server unfollowed";
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(textFrame("白雪")) << "the row left";
 }
 
 TEST_F(RelationScreen, AChangedFollowListIsSyncedWhenTheScreenLoads)
