@@ -371,10 +371,16 @@ void SetHeadImageViewController::showNotify(const pf::ImageRef& image, const std
     if (m_notify->isAnimating())
         return;
     m_notify->presentWithDuration(1.0, 0.5, view(), nullptr);
+    // An older toast's removal must not take this one early nor tell the
+    // delegate twice that the screen is done.
+    if (m_notifyTimer)
+        m_notifyTimer->invalidate();
     std::weak_ptr<SetHeadImageViewController> weak = std::static_pointer_cast<SetHeadImageViewController>(shared_from_this());
-    pf::RunLoop::main().scheduleTimer(pf::Seconds(1.1), false, [weak] {
-        if (auto controller = weak.lock())
+    m_notifyTimer = pf::RunLoop::main().scheduleTimer(pf::Seconds(1.1), false, [weak] {
+        if (auto controller = weak.lock()) {
+            controller->m_notifyTimer = nullptr;
             controller->removeNotifyView();
+        }
     });
 }
 
