@@ -5,6 +5,7 @@
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/Toolbar.h"
+#include "platform/foundation/ApplicationNotifications.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -157,7 +158,7 @@ void SetHeadImageViewController::viewDidLoad()
 
     std::weak_ptr<SetHeadImageViewController> weak = self;
     m_activeObserver = pf::NotificationCenter::defaultCenter().addObserver(
-        "ApplicationDidBecomeActiveNotification", self, [weak](const pf::Notification&) {
+        pf::ApplicationDidBecomeActiveNotification, self, [weak](const pf::Notification&) {
             if (auto controller = weak.lock())
                 controller->onClickApp();
         });

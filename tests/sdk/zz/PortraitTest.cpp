@@ -2,6 +2,8 @@
 
 #include "platform/controls/BarItem.h"
 #include "platform/controls/Label.h"
+#include "platform/foundation/ApplicationNotifications.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -281,4 +283,36 @@ TEST_F(Portrait, EachStepIsReported)
     ASSERT_TRUE(step([&] { kit->doClose(); }));
     EXPECT_EQ(reports(), (std::vector<std::string> { "10653", "10654", "10655+elt", "10657", "10658", "10660",
                                                      "10656+elt", "10659", "10653", "10661" }));
+}
+
+TEST_F(Portrait, BackInTheApplicationOnlyAnUnansweredChoiceIsMadeAgain)
+{
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
+    auto becameActive = [] { pf::NotificationCenter::defaultCenter().post(pf::ApplicationDidBecomeActiveNotification); };
+    auto settle = [&] {
+        bool later = false;
+        auto marker = pf::RunLoop::main().scheduleTimer(pf::Seconds(0.2), false, [&] { later = true; });
+        return pf::RunLoop::main().runUntil([&] { return later; }, pf::Seconds(30));
+    };
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 1; }, pf::Seconds(30)));
+    becameActive();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 2; }, pf::Seconds(30)))
+        << "the unanswered choice is made again";
+
+    // Refused twice (both squares): nothing is under way any more.
+    uploader->answer = -1;
+    screen->setUserHeadPicResponse(nullptr);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 4; }, pf::Seconds(30)));
+    EXPECT_TRUE(screen->selectBtn()->isEnabled());
+    becameActive();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(uploader->cut.size(), 4u) << "a refused choice is not made again";
+
+    // A picture with a zero side opens no screen.
+    auto other = std::make_unique<SetUserHeaderImageUiKit>("101452831");
+    EXPECT_FALSE(other->popSetHeadImageViewWnd(uploader, picture(0, 10), "", std::nullopt));
+    EXPECT_FALSE(other->getHeadImageViewController(uploader, picture(10, 0), "", std::nullopt));
 }
