@@ -5,6 +5,7 @@
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/Toolbar.h"
+#include "platform/foundation/ApplicationNotifications.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -157,7 +158,7 @@ void SetHeadImageViewController::viewDidLoad()
 
     std::weak_ptr<SetHeadImageViewController> weak = self;
     m_activeObserver = pf::NotificationCenter::defaultCenter().addObserver(
-        "ApplicationDidBecomeActiveNotification", self, [weak](const pf::Notification&) {
+        pf::ApplicationDidBecomeActiveNotification, self, [weak](const pf::Notification&) {
             if (auto controller = weak.lock())
                 controller->onClickApp();
         });
@@ -371,10 +372,16 @@ void SetHeadImageViewController::showNotify(const pf::ImageRef& image, const std
     if (m_notify->isAnimating())
         return;
     m_notify->presentWithDuration(1.0, 0.5, view(), nullptr);
+    // An older toast's removal must not take this one early nor tell the
+    // delegate twice that the screen is done.
+    if (m_notifyTimer)
+        m_notifyTimer->invalidate();
     std::weak_ptr<SetHeadImageViewController> weak = std::static_pointer_cast<SetHeadImageViewController>(shared_from_this());
-    pf::RunLoop::main().scheduleTimer(pf::Seconds(1.1), false, [weak] {
-        if (auto controller = weak.lock())
+    m_notifyTimer = pf::RunLoop::main().scheduleTimer(pf::Seconds(1.1), false, [weak] {
+        if (auto controller = weak.lock()) {
+            controller->m_notifyTimer = nullptr;
             controller->removeNotifyView();
+        }
     });
 }
 

@@ -23,6 +23,7 @@ class ActivityIndicatorView;
 class BarButtonItem;
 class ImageView;
 class Label;
+class Timer;
 class Toolbar;
 }
 class APIResponse;
@@ -122,4 +123,5 @@ private:
     double m_enterTime = 0;
     double m_clickTime = 0;
     std::uint64_t m_activeObserver = 0;
+    std::shared_ptr<pf::Timer> m_notifyTimer; // the shown toast's removal
 };

@@ -2,6 +2,8 @@
 
 #include "platform/controls/BarItem.h"
 #include "platform/controls/Label.h"
+#include "platform/foundation/ApplicationNotifications.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -222,4 +224,95 @@ TEST(PortraitUpload, TheSessionUploadsAndRefusesOversizedPictures)
         picture = picture || (part.name == "picture" && part.content.size() > 8 && part.content[1] == 'P');
     EXPECT_TRUE(picture) << "the PNG as a part";
     EXPECT_EQ(session->liveRequestCount(), 0u);
+}
+
+TEST_F(Portrait, ANewToastTakesOverTheOldOnesRemoval)
+{
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->showNotify(nullptr, "网络有问题，检查一下网络再重试:)");
+    auto success = std::make_shared<APIResponse>();
+    success->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
+    screen->setUserHeadPicResponse(success);
+    bool later = false;
+    auto marker = pf::RunLoop::main().scheduleTimer(pf::Seconds(1.6), false, [&] { later = true; });
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
+        host->advance(0.05);
+        return later;
+    }, pf::Seconds(30)));
+    EXPECT_FALSE(screen->notify());
+    EXPECT_EQ(uploader->cancelled, std::vector<int> { -1 }) << "the delegate hears once that the screen is done";
+}
+
+TEST_F(Portrait, EachStepIsReported)
+{
+    ZZServerFixture zz;
+    auto reports = [&] {
+        std::vector<std::string> actions;
+        for (const auto& seen : zz.server.received(zmr::ZZServer::reportPath))
+            actions.push_back(seen.param("nValue").value_or("?") + (seen.param("elt") ? "+elt" : "")
+                              + (seen.param("strValue") == "101452831" ? "" : " without the app id"));
+        return actions;
+    };
+    // Each report is a request of its own: waiting for each keeps their order.
+    auto step = [&](const std::function<void()>& action) {
+        std::size_t before = zz.server.received(zmr::ZZServer::reportPath).size();
+        action();
+        return ZZServerFixture::waitFor([&] {
+            return zz.server.received(zmr::ZZServer::reportPath).size() > before;
+        });
+    };
+    auto success = std::make_shared<APIResponse>();
+    success->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
+    auto failure = std::make_shared<APIResponse>();
+    failure->setRetCode(1);
+
+    std::shared_ptr<SetHeadImageViewController> screen;
+    ASSERT_TRUE(step([&] { screen = show(picture(640, 960), std::string("nick")); }));
+    ASSERT_TRUE(step([&] { host->drag({ 160, 300 }, { 160, 350 }); }));
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 0u; });
+    ASSERT_TRUE(step([&] { screen->selectBtnClick(); }));
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return screen->selectBtn()->isEnabled(); }));
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
+    ASSERT_TRUE(step([&] { screen->selectBtnClick(); })); // now "重试"
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !uploader->cut.empty(); }));
+    ASSERT_TRUE(step([&] { screen->setUserHeadPicResponse(success); }));
+    ASSERT_TRUE(step([&] { screen->setUserHeadPicResponse(failure); }));
+    ASSERT_TRUE(step([&] { screen->cancelBtnClick(); }));
+    ASSERT_TRUE(step([&] { kit->doClose(); }));
+    ASSERT_TRUE(step([&] { show(picture(64, 64), std::nullopt); }));
+    ASSERT_TRUE(step([&] { kit->doClose(); }));
+    EXPECT_EQ(reports(), (std::vector<std::string> { "10653", "10654", "10655+elt", "10657", "10658", "10660",
+                                                     "10656+elt", "10659", "10653", "10661" }));
+}
+
+TEST_F(Portrait, BackInTheApplicationOnlyAnUnansweredChoiceIsMadeAgain)
+{
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
+    auto becameActive = [] { pf::NotificationCenter::defaultCenter().post(pf::ApplicationDidBecomeActiveNotification); };
+    auto settle = [&] {
+        bool later = false;
+        auto marker = pf::RunLoop::main().scheduleTimer(pf::Seconds(0.2), false, [&] { later = true; });
+        return pf::RunLoop::main().runUntil([&] { return later; }, pf::Seconds(30));
+    };
+    auto screen = show(picture(640, 960), std::nullopt);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 1; }, pf::Seconds(30)));
+    becameActive();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 2; }, pf::Seconds(30)))
+        << "the unanswered choice is made again";
+
+    // Refused twice (both squares): nothing is under way any more.
+    uploader->answer = -1;
+    screen->setUserHeadPicResponse(nullptr);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 4; }, pf::Seconds(30)));
+    EXPECT_TRUE(screen->selectBtn()->isEnabled());
+    becameActive();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(uploader->cut.size(), 4u) << "a refused choice is not made again";
+
+    // A picture with a zero side opens no screen.
+    auto other = std::make_unique<SetUserHeaderImageUiKit>("101452831");
+    EXPECT_FALSE(other->popSetHeadImageViewWnd(uploader, picture(0, 10), "", std::nullopt));
+    EXPECT_FALSE(other->getHeadImageViewController(uploader, picture(10, 0), "", std::nullopt));
 }
