@@ -331,6 +331,31 @@ public:
     bool sendAPIJS(const pf::DictionaryRef& params, const std::string& key);
     bool sendStory(const pf::DictionaryRef& params, const pf::ArrayRef& friendList);
 
+    // The pending story of sendStory() (the scripts call this with the
+    // user's "accesstoken" and "openid"): "NO" without a valid session and
+    // open id, or (with an alert) without a title; else it goes to a Plaza
+    // app of version 3 or later, or to the bundle's page, and "YES".
+    std::string sendStoryImple(const pf::DictionaryRef& args);
+    // Invitation, challenge ("pk" or "brag", to a receiver) and gift
+    // ("request" or "freegift"): false without a valid session and open id,
+    // or (with an alert) for bad arguments. A Plaza app of version 4 or
+    // later takes them, else the bundle's page shows them; its answer reaches
+    // the delegate's responseDidReceived under the operation's name.
+    bool sendAppInvitationWithDescription(const std::optional<std::string>& description,
+                                          const std::optional<std::string>& imageURL,
+                                          const std::optional<std::string>& source);
+    bool sendChallenge(const std::optional<std::string>& receiver, const std::optional<std::string>& type,
+                       const std::optional<std::string>& imageURL, const std::optional<std::string>& message,
+                       const std::optional<std::string>& source);
+    bool sendGiftRequest(const std::optional<std::string>& receiver, const std::optional<std::string>& exclude,
+                         const std::optional<std::string>& specified, int only,
+                         const std::optional<std::string>& type, const std::optional<std::string>& title,
+                         const std::optional<std::string>& message, const std::optional<std::string>& imageURL,
+                         const std::optional<std::string>& source);
+    // The bundle's "local.html" with the parameters as its query; empty
+    // when the page is missing.
+    static std::string localPageURL(const pf::DictionaryRef& params);
+
     // MD5 (lower-case hex) of the salted token, app id and open id; nothing
     // while the token or the open id is missing.
     std::optional<std::string> localEncrytedToken() const;
@@ -366,6 +391,9 @@ private:
     std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
     bool takeNickname(const std::shared_ptr<APIResponse>& response);
     void handNicknameToScreens();
+    pf::DictionaryRef plazaAccountKeys() const;
+    pf::DictionaryRef pageAccountKeys(const char* iface) const;
+    bool showLocalPage(const pf::DictionaryRef& params, const std::string& title);
 
     std::string m_appId;
     std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;
