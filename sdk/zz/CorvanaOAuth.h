@@ -25,6 +25,7 @@
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVLoginViewKit.h"
 #include "sdk/zz/CVUiKit.h"
+#include "sdk/zz/CorvanaRequest.h"
 #include "sdk/zz/SetHeadImageViewController.h"
 
 #include <map>
@@ -89,6 +90,7 @@ class CorvanaOAuth : public pf::Object,
                      public CVLoginViewDelegate,
                      public setHeadImageDelegate,
                      public CVWebViewKitDelegate,
+                     public CorvanaRequestDelegate,
                      public pf::WebViewDelegate {
 public:
     // A session without script runtime (see above).
@@ -356,6 +358,32 @@ public:
     // when the page is missing.
     static std::string localPageURL(const pf::DictionaryRef& params);
 
+    // Legacy requests of the OAuth server: "/<method>" or the graph path
+    // under "/oauth2.0/", with "format" json, the app id and, while valid,
+    // the token and open id added to a copy of the parameters. The session
+    // keeps the last one alive. requestWithParams() takes the method from
+    // "method" (null without one).
+    std::shared_ptr<CorvanaRequest> requestWithParams(const pf::DictionaryRef& params,
+                                                      std::weak_ptr<CorvanaRequestDelegate> delegate);
+    std::shared_ptr<CorvanaRequest> requestWithMethodName(const std::string& method, const pf::DictionaryRef& params,
+                                                          const std::string& httpMethod,
+                                                          std::weak_ptr<CorvanaRequestDelegate> delegate);
+    std::shared_ptr<CorvanaRequest> requestWithGraphPath(const std::string& graphPath,
+                                                         const pf::DictionaryRef& params = nullptr,
+                                                         const std::string& httpMethod = "GET",
+                                                         std::weak_ptr<CorvanaRequestDelegate> delegate = {});
+    std::shared_ptr<CorvanaRequest> openUrl(const std::string& url, const pf::DictionaryRef& params,
+                                            const std::string& httpMethod,
+                                            std::weak_ptr<CorvanaRequestDelegate> delegate);
+    const std::shared_ptr<CorvanaRequest>& request() const { return m_request; }
+    // A login made elsewhere hands its token over; "m_me" then names the
+    // user: a non-empty open id signs in, any other answer or a failed
+    // request does not.
+    void corvanaDialogLogin(const std::string& token, const std::optional<pf::Date>& expirationDate);
+    // CorvanaRequestDelegate, for the session's own legacy requests.
+    void requestDidLoad(CorvanaRequest&, const pf::Value& result, const pf::Bytes& data) override;
+    void requestDidFailWithError(CorvanaRequest&, const CorvanaError&) override;
+
     // MD5 (lower-case hex) of the salted token, app id and open id; nothing
     // while the token or the open id is missing.
     std::optional<std::string> localEncrytedToken() const;
@@ -422,4 +450,5 @@ private:
     std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
     std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial
     std::shared_ptr<pf::AlertView> m_networkAlert;
+    std::shared_ptr<CorvanaRequest> m_request;
 };
