@@ -230,6 +230,12 @@ public:
                                             const std::string& scheme, const std::optional<std::string>& redirectURI,
                                             const pf::DictionaryRef& extraParams,
                                             std::weak_ptr<CorvanaSessionDelegate> delegate);
+    // The same login for the session's own app id and redirect URI, on its
+    // "corvana<app id>" scheme; the page hands over to the ZZ browser when
+    // the server asks for it.
+    bool authorizeWithCorvanaAppAuthInSafari(const std::vector<std::string>& permissions,
+                                             const pf::DictionaryRef& extraParams,
+                                             std::weak_ptr<CorvanaSessionDelegate> delegate);
     const std::shared_ptr<CVLoginViewKit>& loginViewKit() const { return m_loginViewKit; }
     // Logins whose delegate waits for an outcome.
     std::size_t pendingLogins() const { return m_loginDict.size(); }

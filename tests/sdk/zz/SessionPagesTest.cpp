@@ -1,13 +1,16 @@
+#include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
 
 #include "platform/controls/AlertView.h"
+#include "platform/foundation/Reachability.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/script/ScriptContext.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
+#include "sdk/zz/CVLoginViewKit.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/OpenApi.h"
@@ -20,7 +23,7 @@ namespace {
 
 // A signed-in session on the real script runtime and the build's resources,
 // headless; the device has no Plaza app unless a test installs one.
-class StoryPages : public ShareDeviceFixture {
+class SessionPages : public ShareDeviceFixture {
 protected:
     void SetUp() override
     {
@@ -46,6 +49,9 @@ protected:
     void TearDown() override
     {
         dismissAlerts();
+        pf::setReachabilityTargetProvider({});
+        if (session && session->loginViewKit())
+            session->loginViewKit()->closeWindow();
         if (session)
             closePage();
         session.reset();
@@ -93,7 +99,10 @@ protected:
         return session->sendStory(params, friends);
     }
 
-    struct Heard : CorvanaSessionDelegate {};
+    struct Heard : CorvanaSessionDelegate {
+        std::vector<std::string> calls;
+        void corvanaDidNotNetWork() override { calls.push_back("no network"); }
+    };
     std::shared_ptr<Heard> heard = std::make_shared<Heard>();
     std::optional<pf::HeadlessHost> host;
     pf::WindowRef appWindow;
@@ -109,7 +118,7 @@ const std::optional<std::string> no;
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TEST_F(StoryPages, WithoutPlazaTheBundlePageShowsEachOperation)
+TEST_F(SessionPages, WithoutPlazaTheBundlePageShowsEachOperation)
 {
     struct Row {
         const char* name;
@@ -164,7 +173,7 @@ TEST_F(StoryPages, WithoutPlazaTheBundlePageShowsEachOperation)
     }
 }
 
-TEST_F(StoryPages, NothingIsSentWithoutASignedInUser)
+TEST_F(SessionPages, NothingIsSentWithoutASignedInUser)
 {
     session->setOpenId(no);
     EXPECT_FALSE(story("标题", nullptr));
@@ -176,7 +185,7 @@ TEST_F(StoryPages, NothingIsSentWithoutASignedInUser)
     EXPECT_TRUE(alertTitles().empty());
 }
 
-TEST_F(StoryPages, APlazaAppTakesTheStoryFromVersion3AndTheOthersFrom4)
+TEST_F(SessionPages, APlazaAppTakesTheStoryFromVersion3AndTheOthersFrom4)
 {
     struct Row {
         const char* scheme;
@@ -210,6 +219,37 @@ TEST_F(StoryPages, APlazaAppTakesTheStoryFromVersion3AndTheOthersFrom4)
         bool pageShown = !row.storyToApp || !row.invitationToApp;
         EXPECT_EQ(pageOpen(), pageShown);
         opened = expected;
+    }
+}
+
+TEST_F(SessionPages, TheBrowserLoginEntryUsesTheSessionsOwnSchemeAndAppId)
+{
+    ZZServerFixture zz;
+    struct Row {
+        const char* name;
+        std::function<void()> arrange;
+        bool opened;
+        std::vector<std::string> heard;
+        std::vector<std::string> alerts;
+    } rows[] = {
+        { "offline", [] { pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 0u; }); },
+          false, { "no network", "no network" }, {} }, // as session and as login delegate
+        { "online", [] { pf::setReachabilityTargetProvider({}); }, true, {}, {} },
+        { "the scheme is not the application's", [&] { useBundle(""); }, false, {}, { "配置错误" } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        heard->calls.clear();
+        row.arrange();
+        EXPECT_EQ(session->authorizeWithCorvanaAppAuthInSafari({ "get_user_info" }, nullptr, heard), row.opened);
+        EXPECT_EQ(heard->calls, row.heard);
+        EXPECT_EQ(alertTitles(), row.alerts);
+        dismissAlerts();
+        if (row.opened) {
+            ASSERT_TRUE(session->loginViewKit());
+            EXPECT_EQ(session->loginViewKit()->appId(), "101452831");
+            EXPECT_EQ(session->pendingLogins(), 1u);
+        }
     }
 }
 
