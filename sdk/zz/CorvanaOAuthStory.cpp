@@ -62,12 +62,15 @@ std::string CorvanaOAuth::sendStoryImple(const pf::DictionaryRef& args)
     params->set("source", std::string("4"));
     for (const char* key : { "title", "summary", "description" })
         trimEntry(*params, key);
+    // Receivers are open ids: anything but a text is left out, on either road.
     std::string joined;
+    auto texts = pf::Array::create();
     if (receivers) {
         for (const pf::Value& receiver : receivers->values()) {
             if (!receiver.isString())
                 continue;
             joined += (joined.empty() ? "" : ",") + receiver.stringOr();
+            texts->add(receiver);
         }
     }
     auto token = args ? args->string("accesstoken") : std::nullopt;
@@ -91,7 +94,7 @@ std::string CorvanaOAuth::sendStoryImple(const pf::DictionaryRef& args)
         params->set("appid", m_appId);
         params->set("type", std::string("21"));
         if (receivers)
-            params->set("receiver", pf::Value(receivers));
+            params->set("receiver", pf::Value(texts));
         OpenApi::shareWithPlazaWithData(params);
     }
     CVDataReport::mcaReportApi("story");
