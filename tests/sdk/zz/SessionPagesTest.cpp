@@ -13,6 +13,7 @@
 #include "sdk/zz/CVLoginViewKit.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaOAuth.h"
+#include "sdk/zz/JSZZApi.h"
 #include "sdk/zz/OpenApi.h"
 
 #include <gtest/gtest.h>
@@ -250,6 +251,31 @@ TEST_F(SessionPages, TheBrowserLoginEntryUsesTheSessionsOwnSchemeAndAppId)
             EXPECT_EQ(session->loginViewKit()->appId(), "101452831");
             EXPECT_EQ(session->pendingLogins(), 1u);
         }
+    }
+}
+
+class BrowserProbes : public ShareDeviceFixture {};
+
+TEST_F(BrowserProbes, TheScriptsAndTheLoginPageSeeTheSameBrowsers)
+{
+    struct Row {
+        const char* scheme; // nullptr: nothing installed
+        bool newBrowser;
+        bool oldBrowser;
+    } rows[] = {
+        { nullptr, false, false },
+        { "mttbrowser", false, true },
+        { "mzzbrowser", true, true },
+    };
+    int n = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.scheme ? row.scheme : "none");
+        if (row.scheme)
+            installApp("com.browser.b" + std::to_string(++n), { row.scheme });
+        EXPECT_EQ(JSZZApi::isNewZZBrowserInstall(), row.newBrowser);
+        EXPECT_EQ(JSZZApi::isOldZZBrowserInstall(), row.oldBrowser);
+        EXPECT_EQ(CVLoginViewKit::isNewZZBrowserInstall(), row.newBrowser);
+        EXPECT_EQ(CVLoginViewKit::isOldZZBrowserInstall(), row.oldBrowser);
     }
 }
 
