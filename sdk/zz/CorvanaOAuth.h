@@ -25,6 +25,7 @@
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVLoginViewKit.h"
 #include "sdk/zz/CVUiKit.h"
+#include "sdk/zz/CorvanaRequest.h"
 #include "sdk/zz/SetHeadImageViewController.h"
 
 #include <map>
@@ -89,6 +90,7 @@ class CorvanaOAuth : public pf::Object,
                      public CVLoginViewDelegate,
                      public setHeadImageDelegate,
                      public CVWebViewKitDelegate,
+                     public CorvanaRequestDelegate,
                      public pf::WebViewDelegate {
 public:
     // A session without script runtime (see above).
@@ -228,6 +230,12 @@ public:
                                             const std::string& scheme, const std::optional<std::string>& redirectURI,
                                             const pf::DictionaryRef& extraParams,
                                             std::weak_ptr<CorvanaSessionDelegate> delegate);
+    // The same login for the session's own app id and redirect URI, on its
+    // "corvana<app id>" scheme; the page hands over to the ZZ browser when
+    // the server asks for it.
+    bool authorizeWithCorvanaAppAuthInSafari(const std::vector<std::string>& permissions,
+                                             const pf::DictionaryRef& extraParams,
+                                             std::weak_ptr<CorvanaSessionDelegate> delegate);
     const std::shared_ptr<CVLoginViewKit>& loginViewKit() const { return m_loginViewKit; }
     // Logins whose delegate waits for an outcome.
     std::size_t pendingLogins() const { return m_loginDict.size(); }
@@ -331,6 +339,57 @@ public:
     bool sendAPIJS(const pf::DictionaryRef& params, const std::string& key);
     bool sendStory(const pf::DictionaryRef& params, const pf::ArrayRef& friendList);
 
+    // The pending story of sendStory() (the scripts call this with the
+    // user's "accesstoken" and "openid"): "NO" without a valid session and
+    // open id, or (with an alert) without a title; else it goes to a Plaza
+    // app of version 3 or later, or to the bundle's page, and "YES".
+    std::string sendStoryImple(const pf::DictionaryRef& args);
+    // Invitation, challenge ("pk" or "brag", to a receiver) and gift
+    // ("request" or "freegift"): false without a valid session and open id,
+    // or (with an alert) for bad arguments. A Plaza app of version 4 or
+    // later takes them, else the bundle's page shows them; its answer reaches
+    // the delegate's responseDidReceived under the operation's name.
+    bool sendAppInvitationWithDescription(const std::optional<std::string>& description,
+                                          const std::optional<std::string>& imageURL,
+                                          const std::optional<std::string>& source);
+    bool sendChallenge(const std::optional<std::string>& receiver, const std::optional<std::string>& type,
+                       const std::optional<std::string>& imageURL, const std::optional<std::string>& message,
+                       const std::optional<std::string>& source);
+    bool sendGiftRequest(const std::optional<std::string>& receiver, const std::optional<std::string>& exclude,
+                         const std::optional<std::string>& specified, int only,
+                         const std::optional<std::string>& type, const std::optional<std::string>& title,
+                         const std::optional<std::string>& message, const std::optional<std::string>& imageURL,
+                         const std::optional<std::string>& source);
+    // The bundle's "local.html" with the parameters as its query; empty
+    // when the page is missing.
+    static std::string localPageURL(const pf::DictionaryRef& params);
+
+    // Legacy requests of the OAuth server: "/<method>" or the graph path
+    // under "/oauth2.0/", with "format" json, the app id and, while valid,
+    // the token and open id added to a copy of the parameters. The session
+    // keeps the last one alive. requestWithParams() takes the method from
+    // "method" (null without one).
+    std::shared_ptr<CorvanaRequest> requestWithParams(const pf::DictionaryRef& params,
+                                                      std::weak_ptr<CorvanaRequestDelegate> delegate);
+    std::shared_ptr<CorvanaRequest> requestWithMethodName(const std::string& method, const pf::DictionaryRef& params,
+                                                          const std::string& httpMethod,
+                                                          std::weak_ptr<CorvanaRequestDelegate> delegate);
+    std::shared_ptr<CorvanaRequest> requestWithGraphPath(const std::string& graphPath,
+                                                         const pf::DictionaryRef& params = nullptr,
+                                                         const std::string& httpMethod = "GET",
+                                                         std::weak_ptr<CorvanaRequestDelegate> delegate = {});
+    std::shared_ptr<CorvanaRequest> openUrl(const std::string& url, const pf::DictionaryRef& params,
+                                            const std::string& httpMethod,
+                                            std::weak_ptr<CorvanaRequestDelegate> delegate);
+    const std::shared_ptr<CorvanaRequest>& request() const { return m_request; }
+    // A login made elsewhere hands its token over; "m_me" then names the
+    // user: a non-empty open id signs in, any other answer or a failed
+    // request does not.
+    void corvanaDialogLogin(const std::string& token, const std::optional<pf::Date>& expirationDate);
+    // CorvanaRequestDelegate, for the session's own legacy requests.
+    void requestDidLoad(CorvanaRequest&, const pf::Value& result, const pf::Bytes& data) override;
+    void requestDidFailWithError(CorvanaRequest&, const CorvanaError&) override;
+
     // MD5 (lower-case hex) of the salted token, app id and open id; nothing
     // while the token or the open id is missing.
     std::optional<std::string> localEncrytedToken() const;
@@ -366,6 +425,9 @@ private:
     std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
     bool takeNickname(const std::shared_ptr<APIResponse>& response);
     void handNicknameToScreens();
+    pf::DictionaryRef plazaAccountKeys() const;
+    pf::DictionaryRef pageAccountKeys(const char* iface) const;
+    bool showLocalPage(const pf::DictionaryRef& params, const std::string& title);
 
     std::string m_appId;
     std::weak_ptr<CorvanaSessionDelegate> m_sessionDelegate;
@@ -394,4 +456,5 @@ private:
     std::map<std::string, std::weak_ptr<CorvanaSessionDelegate>> m_loginDict; // login serial -> delegate
     std::map<std::string, std::string> m_openIdSerials; // open-id request's sequence text -> login serial
     std::shared_ptr<pf::AlertView> m_networkAlert;
+    std::shared_ptr<CorvanaRequest> m_request;
 };

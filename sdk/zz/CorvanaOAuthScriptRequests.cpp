@@ -103,6 +103,7 @@ bool CorvanaOAuth::jsRegister(CorvanaJSRunEnv& runEnv)
         { "authorizeInappWithParams", &CorvanaOAuth::authorizeInappWithParams },
         { "jsCallHandleOpenURLByOAuth", &CorvanaOAuth::jsCallHandleOpenURLByOAuth },
         { "authorizeInWebviewKitWithParams", &CorvanaOAuth::authorizeInWebviewKitWithParams },
+        { "sendStoryImple", &CorvanaOAuth::sendStoryImple },
     };
     for (const auto& [name, operation] : textOperations) {
         registered = module->transformNativeMethod(std::string(name) + ":", name,

@@ -84,6 +84,16 @@ bool CorvanaOAuth::authorizeWithCorvanaAppAuthInappId(const std::string& appId,
     return opened;
 }
 
+bool CorvanaOAuth::authorizeWithCorvanaAppAuthInSafari(const std::vector<std::string>& permissions,
+                                                       const pf::DictionaryRef& extraParams,
+                                                       std::weak_ptr<CorvanaSessionDelegate> delegate)
+{
+    return authorizeWithCorvanaAppAuthInappId(m_appId, permissions, "corvana" + m_appId,
+                                              m_redirectURI.empty() ? std::nullopt
+                                                                    : std::optional<std::string>(m_redirectURI),
+                                              extraParams, std::move(delegate));
+}
+
 void CorvanaOAuth::loginViewKitDidSucceedLogin(CVLoginViewKit& kit, const std::string& serial)
 {
     auto self = shared_from_this();

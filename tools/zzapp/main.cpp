@@ -12,6 +12,13 @@
 //       reads the login payload in the slot the URL names (the general board
 //       under the type, or the named board), writes its answer there and
 //       opens "<scheme>://sso/<x>/0?generalpastboard=0|1".
+//   zzapp --open-url mplazaopensdkapi://pzapp/<scheme>/<slot>/<command>?generalpastboard=0|1
+//       (Plaza, a command other than the login "0": "1" a story, or a name
+//       such as "AppInvitation") reads the payload in the slot, logs its
+//       title, description and receivers (to --log FILE too), writes an
+//       archived answer {"response_data": …} there and opens
+//       "<scheme>://sso/plaza/<command>?generalpastboard=0|1": approve
+//       retCode 0 with {"ret": "0"}, cancel and deny retCode 1.
 //   zzapp --open-url mzzbrowser://url=<the login page's address>
 //       answers as the login page would: "corvana<client_id>://<authorisation
 //       host>/#…" with the token enciphered by the address's "token_key".
@@ -34,11 +41,13 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/URL.h"
+#include "sdk/zz/APIResponse.h"
 #include "tools/peerapp/PeerApp.h"
 #include "tools/zzapp/ZZAppShare.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -179,6 +188,61 @@ int answerBrowser(const peerapp::Command& options)
     return 0;
 }
 
+// What a receiver list reads as: texts joined by ",", or the array's texts.
+std::string receiversOf(const pf::DictionaryRef& request)
+{
+    pf::Value receiver = request->get("receiver");
+    if (auto list = receiver.array()) {
+        std::string joined;
+        for (const pf::Value& one : list->values())
+            joined += (joined.empty() ? "" : ",") + one.stringOr("?");
+        return joined;
+    }
+    return receiver.stringOr();
+}
+
+// Plaza's answer to a story or a named command of an application.
+int answerCommand(const peerapp::Command& options, const std::string& appScheme, const std::string& slot,
+                  const std::string& command, const pf::DictionaryRef& request, bool general)
+{
+    if (!request)
+        return fail("no payload for " + command + " in " + slot);
+    std::string read = (command == "1" ? std::string("story") : command) + " \"" + request->get("title").stringOr()
+        + request->get("desc").stringOr() + "\" to " + receiversOf(request) + " of " + request->get("appid").stringOr();
+    if (!options.option("--log").empty())
+        std::ofstream(options.option("--log"), std::ios::app) << "read " << read << "\n";
+    const std::string& script = options.script;
+    if (script == "silent") {
+        std::printf("zzapp: plaza read %s, answered nothing\n", read.c_str());
+        return 0;
+    }
+    pf::Bytes answer;
+    if (script == "garbage-bytes") {
+        answer = {'g', 'a', 'r', 'b'};
+    } else {
+        APIResponse response;
+        response.setRetCode(script == "approve" ? 0 : 1);
+        response.setDetailRetCode(script == "approve" ? 0 : script == "cancel" ? 2 : 12);
+        response.setJsonResponse(pf::Dictionary::create({{"ret", script == "approve" ? "0" : "1"}}));
+        auto archived = response.archivedData();
+        auto wrapped = archived ? pf::KeyedArchiver::archivedDataWithRootObject(
+                                      pf::Value(pf::Dictionary::create({{"response_data", pf::Value::data(*archived)}})))
+                                : std::nullopt;
+        if (!wrapped)
+            return fail("could not archive the answer");
+        answer = *wrapped;
+    }
+    if (general)
+        pf::Pasteboard::general()->setData(answer, slot);
+    else
+        pf::Pasteboard::withName(slot, true)->setData(answer, kDataType);
+    std::string back = appScheme + "://sso/plaza/" + command + "?generalpastboard=" + (general ? "1" : "0");
+    if (!peerapp::wake(kApp, back))
+        return fail("could not open " + back);
+    std::printf("zzapp: plaza read %s, answered %s\n", read.c_str(), script.c_str());
+    return 0;
+}
+
 int answerApp(const peerapp::Command& options)
 {
     auto url = pf::URL::create(options.url);
@@ -201,6 +265,8 @@ int answerApp(const peerapp::Command& options)
     auto payload = data ? pf::KeyedUnarchiver::unarchiveObjectWithData(*data, {"Dictionary", "Array", "String", "Number", "Data"})
                         : std::nullopt;
     auto request = payload ? payload->dictionary() : nullptr;
+    if (plaza && parts[2] != "0")
+        return answerCommand(options, appScheme, slot, parts[2], request, general);
     if (!request)
         return fail("no login payload in " + slot);
     std::string clientId = request->get("client_id").stringOr();

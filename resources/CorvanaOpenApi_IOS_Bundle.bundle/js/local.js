@@ -18,3 +18,14 @@ corvana.localresult.handleAuthorizeResult = function (encoded) {
                      : oauth.jsCallHandleOpenURLByOAuth(JSON.stringify({ urlStr: text }));
     return answer === 'YES' ? 'YES' : 'NO';
 };
+
+// The pending story (its parameters wait on the native side) goes out with
+// the signed-in user's token and open id. "true" when it was sent.
+corvana.localresult.sendStory = function () {
+    var oauth = window.oauth;
+    var state = corvana.oauth || {};
+    if (!oauth)
+        return 'false';
+    var answer = oauth.sendStoryImple(JSON.stringify({ accesstoken: state.accessToken, openid: state.openId }));
+    return answer === 'YES' ? 'true' : 'false';
+};
