@@ -1,4 +1,5 @@
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/controls/WebView.h"
@@ -30,16 +31,8 @@ class SessionScripts : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
-        auto web = std::make_shared<pf::WebView>();
-        web->scriptContext()->setConsoleSink([](const std::string&) {});
-        bridge = CVOSDKJSBridge::initializeWithUpdateManager(std::make_shared<JsUpdateManager>(), web, "", {});
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
+        bridge = quietBridge(std::make_shared<JsUpdateManager>());
         ASSERT_TRUE(bridge);
         bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         session = std::make_shared<CorvanaOAuth>("101452831", heard);
@@ -53,8 +46,7 @@ protected:
         bridge.reset();
         CVOSDKJSBridge::deinit();
         pf::URLCache::setShared(nullptr);
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
     }
     bool waitHeard(std::size_t count)
     {
@@ -67,8 +59,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

@@ -1,3 +1,4 @@
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
 
@@ -41,13 +42,7 @@ protected:
     void SetUp() override
     {
         ShareDeviceFixture::SetUp();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         m_oldProfile = pf::DeviceProfile::current();
     }
@@ -61,8 +56,7 @@ protected:
         pf::setReachabilityTargetProvider({});
         pf::DeviceProfile::setCurrent(m_oldProfile);
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     void create()
@@ -77,8 +71,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
     pf::DeviceProfile m_oldProfile;
 };
 

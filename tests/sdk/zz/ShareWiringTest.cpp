@@ -2,6 +2,7 @@
 // registration and the open id reach the share model, and Corvana app
 // requests handed back by the scripts reach the session delegate.
 
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/controls/WebView.h"
@@ -41,16 +42,8 @@ protected:
     {
         ShareDeviceFixture::SetUp();
         registerZZClasses();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
-        auto web = std::make_shared<pf::WebView>();
-        web->scriptContext()->setConsoleSink([](const std::string&) {});
-        bridge = CVOSDKJSBridge::initializeWithUpdateManager(std::make_shared<JsUpdateManager>(), web, "", {});
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
+        bridge = quietBridge(std::make_shared<JsUpdateManager>());
         ASSERT_TRUE(bridge);
         bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         session = std::make_shared<CorvanaOAuth>("101452831", heard);
@@ -68,8 +61,7 @@ protected:
         store.setOpenId(std::nullopt);
         store.setScheme(std::nullopt);
         pf::URLCache::setShared(nullptr);
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     // A Corvana request with this sequence on the general board, and the URL
@@ -96,8 +88,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

@@ -1,4 +1,5 @@
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
 
@@ -37,13 +38,7 @@ protected:
     void SetUp() override
     {
         ShareDeviceFixture::SetUp();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         zz.emplace();
         host.emplace();
@@ -66,8 +61,7 @@ protected:
         host.reset();
         zz.reset();
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     // Logs in and waits for the page to show.
@@ -117,8 +111,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

@@ -3,6 +3,7 @@
 // variant of the web login.
 
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "tests/sdk/PeerAppSupport.h"
 
@@ -53,13 +54,7 @@ protected:
         char pattern[] = "/tmp/zmr-zzapp-XXXXXX";
         m_root = mkdtemp(pattern);
         setenv("ZMR_DEVICE_DIR", (m_root + "/device").c_str(), 1);
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         zz.emplace();
         host.emplace();
@@ -86,8 +81,7 @@ protected:
         host.reset();
         zz.reset();
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         unsetenv("ZMR_DEVICE_DIR");
         fs::remove_all(m_root);
     }
@@ -116,8 +110,7 @@ protected:
 
 private:
     std::string m_root;
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }
