@@ -33,6 +33,7 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Pasteboard.h"
+#include "platform/foundation/PercentEncode.h"
 #include "platform/foundation/URL.h"
 #include "tools/peerapp/PeerApp.h"
 #include "tools/zzapp/ZZAppShare.h"
@@ -98,22 +99,6 @@ int install(const peerapp::Command& options)
     return 0;
 }
 
-std::string encoded(const std::string& text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 // The "name=value" pieces of a query, decoded.
 std::map<std::string, std::string> queryOf(std::string_view query)
 {
@@ -171,7 +156,7 @@ int answerBrowser(const peerapp::Command& options)
         return 0;
     } else
         answer = "access_token=%FF%FE";
-    std::string back = "corvana" + clientId + "://" + kAuthorisationHost + "/#" + answer + "&serial=" + encoded(query["serial"]);
+    std::string back = "corvana" + clientId + "://" + kAuthorisationHost + "/#" + answer + "&serial=" + pf::percentEncode(query["serial"]);
     if (!peerapp::wake(kApp, back))
         return fail("could not open " + back);
     std::printf("zzapp: browser read the page of %s (serial %s), answered %s\n", clientId.c_str(),

@@ -2,6 +2,8 @@
 // and the open-id lookup.
 #include "tools/zzserver/ZZServer.h"
 
+#include "platform/foundation/PercentEncode.h"
+
 #include <cstdio>
 
 namespace zmr {
@@ -19,30 +21,12 @@ std::string value(const ZZServer::Received& seen, const std::string& name)
     return seen.param(name).value_or(std::string());
 }
 
-std::string encoded(const std::string& text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
-            || c == '_' || c == '~';
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 // The page's query again, for its links.
 std::string queryOf(const ZZServer::Received& seen)
 {
     std::string query;
     for (const auto& [name, text] : seen.query)
-        query += (query.empty() ? "" : "&") + encoded(name) + "=" + encoded(text);
+        query += (query.empty() ? "" : "&") + pf::percentEncode(name) + "=" + pf::percentEncode(text);
     return query;
 }
 
@@ -109,7 +93,7 @@ std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std:
             answer += std::string("&expires_in=") + kLifetime;
         }
         if (browser) {
-            answer += "&serial=" + encoded(value(seen, "serial"));
+            answer += "&serial=" + pf::percentEncode(value(seen, "serial"));
             return redirect(location, "corvana" + clientId + "://" + authorisationHost + "/#" + answer);
         }
         return redirect(location, value(seen, "redirect_uri") + "#" + answer);
