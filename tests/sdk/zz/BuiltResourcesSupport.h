@@ -2,16 +2,21 @@
 
 // The set-up shared by the tests that run the SDK's real scripts: a home
 // folder of the test's own with fresh user defaults, the build's resources
-// copy as the main bundle, and bridges whose console output is dropped.
+// copy as the main bundle, bridges whose console output is dropped, and
+// the close of a script session.
 
 #include "ScriptPackageSupport.h"
 
+#include "platform/controls/AlertView.h"
 #include "platform/controls/WebView.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
+#include "sdk/zz/CorvanaJSRunEnv.h"
+#include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/JsUpdateManager.h"
 
 #include <gtest/gtest.h>
@@ -54,4 +59,25 @@ inline std::shared_ptr<CVOSDKJSBridge> quietBridge(const std::shared_ptr<JsUpdat
     auto web = std::make_shared<pf::WebView>();
     web->scriptContext()->setConsoleSink([](const std::string&) {});
     return CVOSDKJSBridge::initializeWithUpdateManager(manager, web, "", {});
+}
+
+// A quiet bridge with the scripts' command sender loaded, as the session's
+// modules expect; null when the bridge cannot start.
+inline std::shared_ptr<CVOSDKJSBridge> commandBridge()
+{
+    auto bridge = quietBridge(std::make_shared<JsUpdateManager>());
+    if (bridge)
+        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
+    return bridge;
+}
+
+// Dismisses the alerts left up, then drops the session, the script bridge
+// and the shared URL cache, so the next test starts without them.
+inline void closeSession(std::shared_ptr<CorvanaOAuth>& session)
+{
+    for (auto& alert : pf::AlertView::visibleAlerts())
+        alert->dismissWithClickedButtonIndex(0, false);
+    session.reset();
+    CVOSDKJSBridge::deinit();
+    pf::URLCache::setShared(nullptr);
 }

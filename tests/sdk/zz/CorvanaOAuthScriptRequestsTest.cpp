@@ -2,15 +2,10 @@
 #include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
-#include "platform/controls/WebView.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/script/ScriptLiteral.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
-#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaOAuth.h"
-#include "sdk/zz/JsUpdateManager.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +27,8 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(m_resources.enter());
-        bridge = quietBridge(std::make_shared<JsUpdateManager>());
+        bridge = commandBridge();
         ASSERT_TRUE(bridge);
-        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         session = std::make_shared<CorvanaOAuth>("101452831", heard);
         ASSERT_TRUE(session->jsRegister(*bridge->JSRunEnv()));
         // The scripts' requests go to the stand-in server.

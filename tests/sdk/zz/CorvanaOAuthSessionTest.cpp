@@ -8,8 +8,6 @@
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CVOSDKServers.h"
@@ -48,11 +46,7 @@ protected:
     }
     void TearDown() override
     {
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
-        session.reset();
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
+        closeSession(session);
         pf::setReachabilityTargetProvider({});
         pf::DeviceProfile::setCurrent(m_oldProfile);
         OpenApi::resetForTesting();

@@ -7,7 +7,6 @@
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"

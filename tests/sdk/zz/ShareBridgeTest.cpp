@@ -2,19 +2,14 @@
 #include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
-#include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaDataMgr.h"
-#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaModuleTable.h"
 #include "sdk/zz/JSZZApi.h"
-#include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZApiReqResp.h"
@@ -48,9 +43,8 @@ protected:
         ShareDeviceFixture::SetUp();
         registerZZClasses();
         ASSERT_NO_FATAL_FAILURE(m_resources.enter());
-        bridge = quietBridge(std::make_shared<JsUpdateManager>());
+        bridge = commandBridge();
         ASSERT_TRUE(bridge);
-        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         ASSERT_TRUE(registerCorvanaSharedModules(*bridge->JSRunEnv()));
     }
     void TearDown() override

@@ -5,18 +5,13 @@
 #include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
-#include "platform/controls/WebView.h"
 #include "platform/foundation/Pasteboard.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/script/ScriptLiteral.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaApiInterface.h"
 #include "sdk/zz/CorvanaApiReq.h"
-#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaOAuth.h"
-#include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/OpenApi.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZRegistration.h"
@@ -43,9 +38,8 @@ protected:
         ShareDeviceFixture::SetUp();
         registerZZClasses();
         ASSERT_NO_FATAL_FAILURE(m_resources.enter());
-        bridge = quietBridge(std::make_shared<JsUpdateManager>());
+        bridge = commandBridge();
         ASSERT_TRUE(bridge);
-        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         session = std::make_shared<CorvanaOAuth>("101452831", heard);
         ASSERT_TRUE(session->jsRegister(*bridge->JSRunEnv()));
         OpenApi::registerApp("101452831", heard, session);

@@ -3,11 +3,8 @@
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
 
-#include "platform/controls/AlertView.h"
 #include "platform/foundation/Reachability.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
@@ -50,11 +47,7 @@ protected:
     }
     void TearDown() override
     {
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
-        session.reset();
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
+        closeSession(session);
         pf::setReachabilityTargetProvider({});
         appWindow = nullptr;
         pf::Screen::main().removeAllWindows();

@@ -7,11 +7,8 @@
 #include "ScriptPackageSupport.h"
 #include "tests/sdk/PeerAppSupport.h"
 
-#include "platform/controls/AlertView.h"
 #include "platform/foundation/Device.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
@@ -69,11 +66,7 @@ protected:
     void TearDown() override
     {
         pf::Application::shared().stopReceivingURLs();
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
-        session.reset();
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
+        closeSession(session);
         appWindow = nullptr;
         pf::Screen::main().removeAllWindows();
         pf::RunLoop::main().runUntilIdle();
