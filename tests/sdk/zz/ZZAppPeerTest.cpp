@@ -78,6 +78,14 @@ protected:
         unsetenv("ZMR_DEVICE_DIR");
         fs::remove_all(m_root);
     }
+    // Waits until the kit's login page has loaded.
+    static bool loginPageShows(CVLoginViewKit& kit)
+    {
+        return pf::RunLoop::main().runUntil([&] {
+            auto web = kit.webViewController() ? kit.webViewController()->webview() : nullptr;
+            return web && !web->isLoading() && web->title() == "ZZ登录";
+        }, pf::Seconds(60));
+    }
     bool waitHeard(std::size_t count)
     {
         return pf::RunLoop::main().runUntil([&] {
@@ -183,10 +191,7 @@ TEST_F(ZZAppPeer, TheLoginPageHandsOverToZZBrowser)
     session->authorize({ "get_user_info" }, false);
     auto kit = session->loginViewKit();
     ASSERT_TRUE(kit);
-    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
-        auto web = kit->webViewController() ? kit->webViewController()->webview() : nullptr;
-        return web && !web->isLoading() && web->title() == "ZZ登录";
-    }, pf::Seconds(60)));
+    ASSERT_TRUE(loginPageShows(*kit));
     host->advance(0.3);
     ASSERT_TRUE(kit->webViewController()->webview()->followLinkWithText("浏览器"));
     ASSERT_TRUE(waitHeard(1));
@@ -210,10 +215,7 @@ TEST_F(ZZAppPeer, WithoutZZBrowserTheSystemsOrThePageItselfTakesOver)
         session->authorize({ "get_user_info" }, false);
         auto kit = session->loginViewKit();
         ASSERT_TRUE(kit);
-        ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
-            auto web = kit->webViewController() ? kit->webViewController()->webview() : nullptr;
-            return web && !web->isLoading() && web->title() == "ZZ登录";
-        }, pf::Seconds(60)));
+        ASSERT_TRUE(loginPageShows(*kit));
         std::size_t pages = zz->server.received("/oauth2.0/m_authorize").size();
         std::size_t opened = host->openedURLs().size();
         std::size_t inFlight = kit->browserLoginsInFlight();
