@@ -14,7 +14,8 @@
 //       opens "<scheme>://sso/<x>/0?generalpastboard=0|1".
 //   zzapp --open-url mzzbrowser://url=<the login page's address>
 //       answers as the login page would: "corvana<client_id>://<authorisation
-//       host>/#…" with the token enciphered by the address's "token_key".
+//       host>/#…" with the token enciphered by the address's "token_key"
+//       (as the ZZ stand-in server's browser login does).
 //
 //   zzapp --install --plaza --log FILE
 //       as above; Plaza (version 5) also answers "corvanaapi.plaza.reqContent",
@@ -37,6 +38,7 @@
 #include "platform/foundation/URL.h"
 #include "tools/peerapp/PeerApp.h"
 #include "tools/zzapp/ZZAppShare.h"
+#include "tools/zzserver/ZZServer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -118,20 +120,6 @@ std::map<std::string, std::string> queryOf(std::string_view query)
     return values;
 }
 
-// The token as the browser login carries it: each byte XOR the key's byte at
-// its place, as two hexadecimal digits.
-std::string encipher(const std::string& token, const std::string& key)
-{
-    std::string out;
-    for (std::size_t i = 0; i < token.size() && !key.empty(); i++) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x",
-                      static_cast<unsigned char>(token[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
-        out += digits;
-    }
-    return out;
-}
-
 int answerBrowser(const peerapp::Command& options)
 {
     std::string text = options.url;
@@ -146,7 +134,7 @@ int answerBrowser(const peerapp::Command& options)
     const std::string& script = options.script;
     std::string answer;
     if (script == "approve")
-        answer = "access_token=" + encipher(token, query["token_key"]) + "&openid=OID" + token + "&expires_in=" + kLifetime;
+        answer = "access_token=" + zmr::encipherBrowserToken(token, query["token_key"]) + "&openid=OID" + token + "&expires_in=" + kLifetime;
     else if (script == "cancel")
         answer = "error=access_denied";
     else if (script == "deny")

@@ -30,12 +30,13 @@ std::string queryOf(const ZZServer::Received& seen)
     return query;
 }
 
-// What a browser login's key does to the token: each byte XOR the key's
-// byte at its place, as two hexadecimal digits.
-std::string encipher(const std::string& token, const std::string& key)
+}
+
+std::string encipherBrowserToken(const std::string& token, const std::string& key)
 {
     std::string out;
-    for (std::size_t i = 0; i < token.size(); i++) {
+    // Without a key there is nothing to carry (and no byte to cycle through).
+    for (std::size_t i = 0; i < token.size() && !key.empty(); i++) {
         char digits[3];
         std::snprintf(digits, sizeof digits, "%02x",
                       static_cast<unsigned char>(token[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
@@ -43,6 +44,8 @@ std::string encipher(const std::string& token, const std::string& key)
     }
     return out;
 }
+
+namespace {
 
 ZZServer::Answer redirect(std::string& location, std::string to)
 {
@@ -87,7 +90,7 @@ std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std:
         if (m_login.deny) {
             answer = "error=access_denied";
         } else {
-            answer = "access_token=" + (browser ? encipher(token, value(seen, "token_key")) : token);
+            answer = "access_token=" + (browser ? encipherBrowserToken(token, value(seen, "token_key")) : token);
             if (!m_login.noOpenId)
                 answer += "&openid=" + openIdFor(token);
             answer += std::string("&expires_in=") + kLifetime;
