@@ -71,6 +71,18 @@ inline std::shared_ptr<CVOSDKJSBridge> commandBridge()
     return bridge;
 }
 
+// A session on the real scripts whose web view's console output is dropped;
+// null when it has no web view.
+inline std::shared_ptr<CorvanaOAuth> quietSession(const std::string& appId,
+                                                  const std::shared_ptr<CorvanaSessionDelegate>& delegate)
+{
+    auto session = CorvanaOAuth::initWithAppId(appId, delegate);
+    if (!session || !session->webView())
+        return nullptr;
+    session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+    return session;
+}
+
 // Dismisses the alerts left up, then drops the session, the script bridge
 // and the shared URL cache, so the next test starts without them.
 inline void closeSession(std::shared_ptr<CorvanaOAuth>& session)

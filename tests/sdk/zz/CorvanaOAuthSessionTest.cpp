@@ -55,9 +55,8 @@ protected:
     }
     void create()
     {
-        session = CorvanaOAuth::initWithAppId("101452831", heard);
-        ASSERT_TRUE(session->webView());
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession("101452831", heard);
+        ASSERT_TRUE(session);
     }
     std::string script(const std::string& text) { return session->webView()->stringByEvaluatingJavaScriptFromString(text); }
 

@@ -5,7 +5,6 @@
 
 #include "platform/foundation/Reachability.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
@@ -42,8 +41,8 @@ protected:
         appWindow = pf::Window::create();
         appWindow->makeKeyAndVisible();
         pf::useHtmlDocumentsInWebViews();
-        session = CorvanaOAuth::initWithAppId(kAppId, heard);
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession(kAppId, heard);
+        ASSERT_TRUE(session);
     }
     void TearDown() override
     {

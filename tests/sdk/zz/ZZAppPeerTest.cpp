@@ -9,7 +9,6 @@
 
 #include "platform/foundation/Device.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Screen.h"
@@ -60,8 +59,8 @@ protected:
         pf::useHtmlDocumentsInWebViews();
         pf::Application::shared().setDelegate(forwarder);
         ASSERT_TRUE(sdk::test::receiveURLsAsApp("corvana" + kAppId));
-        session = CorvanaOAuth::initWithAppId(kAppId, heard);
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession(kAppId, heard);
+        ASSERT_TRUE(session);
     }
     void TearDown() override
     {
