@@ -167,10 +167,9 @@ int answerApp(const peerapp::Command& options)
     const std::string& appScheme = parts[0];
     const std::string& slot = parts[1];
     bool general = url->query() && url->query()->find("generalpastboard=1") != std::string::npos;
-    std::optional<pf::Bytes> data = general ? pf::Pasteboard::general()->dataForPasteboardType(slot)
-                                            : pf::Pasteboard::withName(slot, false)
-                                                  ? pf::Pasteboard::withName(slot, false)->dataForPasteboardType(kDataType)
-                                                  : std::nullopt;
+    // No board at all (the device folder cannot hold one) reads as no payload.
+    auto board = general ? pf::Pasteboard::general() : pf::Pasteboard::withName(slot, false);
+    std::optional<pf::Bytes> data = board ? board->dataForPasteboardType(general ? slot : kDataType) : std::nullopt;
     auto payload = data ? pf::KeyedUnarchiver::unarchiveObjectWithData(*data, {"Dictionary", "Array", "String", "Number", "Data"})
                         : std::nullopt;
     auto request = payload ? payload->dictionary() : nullptr;
@@ -205,10 +204,10 @@ int answerApp(const peerapp::Command& options)
             return fail("could not archive the answer");
         answer = *archived;
     }
-    if (general)
-        pf::Pasteboard::general()->setData(answer, slot);
-    else
-        pf::Pasteboard::withName(slot, true)->setData(answer, kDataType);
+    auto out = general ? board : pf::Pasteboard::withName(slot, true);
+    if (!out)
+        return fail("cannot write the answer to " + slot);
+    out->setData(answer, general ? slot : kDataType);
     std::string back = appScheme + "://sso/" + (plaza ? "plaza" : "zz") + "/0?generalpastboard=" + (general ? "1" : "0");
     if (!peerapp::wake(kApp, back))
         return fail("could not open " + back);

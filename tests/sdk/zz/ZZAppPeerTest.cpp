@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 const std::string kAppId = "101452831";
@@ -172,6 +174,30 @@ TEST_F(ZZAppPeer, AnswersByScript)
         settle();
         EXPECT_EQ(heard->calls.size(), 1u) << label << ": a second answer";
     }
+}
+
+TEST_F(ZZAppPeer, AnUnusableDeviceFolderFailsTheAppInsteadOfCrashingIt)
+{
+    // The device folder under a plain file: no board can be made or read.
+    std::string scratch = makeScratch();
+    std::string blocked = scratch + "/plain";
+    std::ofstream(blocked) << "a file";
+    std::string saved = std::getenv("ZMR_DEVICE_DIR");
+    setenv("ZMR_DEVICE_DIR", (blocked + "/device").c_str(), 1);
+    // Under the sanitizers a call on a missing board must end the app, not
+    // just print.
+    const char* oldUbsan = std::getenv("UBSAN_OPTIONS");
+    std::optional<std::string> savedUbsan = oldUbsan ? std::optional<std::string>(oldUbsan) : std::nullopt;
+    setenv("UBSAN_OPTIONS", "halt_on_error=1:abort_on_error=1", 1);
+    for (const char* general : { "1", "0" })
+        EXPECT_EQ(runZZApp({ "--open-url", "mzzOpensdkSSoLogin://SSoLogin/corvana" + kAppId + "/slot?generalpastboard=" + general }), 1)
+            << "generalpastboard=" << general;
+    setenv("ZMR_DEVICE_DIR", saved.c_str(), 1);
+    if (savedUbsan)
+        setenv("UBSAN_OPTIONS", savedUbsan->c_str(), 1);
+    else
+        unsetenv("UBSAN_OPTIONS");
+    fs::remove_all(scratch);
 }
 
 TEST_F(ZZAppPeer, AnAnswerWithNothingPendingIsIgnored)
