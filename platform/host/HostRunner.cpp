@@ -80,6 +80,20 @@ ErrorOr<HostOptions> HostOptions::take(std::vector<std::string>& arguments)
     return options;
 }
 
+bool takeOptionValue(std::vector<std::string>& arguments, const char* name, std::string& value)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] != name)
+            continue;
+        if (i + 1 >= arguments.size())
+            return false;
+        value = arguments[i + 1];
+        arguments.erase(arguments.begin() + long(i), arguments.begin() + long(i) + 2);
+        return true;
+    }
+    return true;
+}
+
 bool hasDisplay()
 {
     auto set = [](const char* name) {

@@ -42,6 +42,11 @@ struct HostOptions {
     static ErrorOr<HostOptions> take(std::vector<std::string>& arguments);
 };
 
+// Takes a program's own "NAME VALUE" pair out of `arguments` (the first,
+// if given), setting `value`; false when NAME is last with no value. Left
+// as it was when NAME is not there.
+bool takeOptionValue(std::vector<std::string>& arguments, const char* name, std::string& value);
+
 // Applies `steps` in order, each followed by `settle` (which should wait
 // until the screen is still again).
 void applyInputSteps(HeadlessHost& host, const std::vector<InputStep>& steps, const std::function<void()>& settle);

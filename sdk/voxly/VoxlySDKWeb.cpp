@@ -5,6 +5,7 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/PercentEncode.h"
 #include "platform/foundation/URL.h"
 #include "platform/net/HttpConnection.h"
 #include "platform/net/OperationQueue.h"
@@ -76,18 +77,7 @@ void get(const std::string& url, std::weak_ptr<VoxlySDKRequestDelegate> delegate
 
 std::string VoxlySDK::escapeQueryValue(const std::string& value)
 {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : value) {
-        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return pf::percentEncode(value);
 }
 
 std::optional<std::string> VoxlySDK::serializeURLString(const std::optional<std::string>& base, const Params& params)

@@ -112,4 +112,11 @@ TEST(ZZServer, TheLoginPageAnswersAsTheRealOneWould)
         EXPECT_EQ(approve->response.statusCode(), 302);
         EXPECT_EQ(approve->response.valueForHTTPHeaderField("Location"), row.location);
     }
+    // A browser approval without a key still answers (with an empty token).
+    server.setLoginSwitches({});
+    auto keyless = get("/oauth2.0/m_authorize/approve?client_id=77&redirect_uri=auth%3A%2F%2Fwww.zz.example&browser=1");
+    ASSERT_TRUE(keyless.ok());
+    EXPECT_EQ(keyless->response.statusCode(), 302);
+    std::string location = keyless->response.valueForHTTPHeaderField("Location").value_or("");
+    EXPECT_NE(location.find("#access_token=&openid=OIDZZT77"), std::string::npos) << location;
 }

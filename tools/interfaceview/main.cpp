@@ -37,21 +37,6 @@
 
 namespace {
 
-// Removes "--name VALUE" from the arguments; false when the value is missing.
-bool takeOption(std::vector<std::string>& arguments, const char* name, std::string& value)
-{
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] != name)
-            continue;
-        if (i + 1 >= arguments.size())
-            return false;
-        value = arguments[i + 1];
-        arguments.erase(arguments.begin() + long(i), arguments.begin() + long(i) + 2);
-        return true;
-    }
-    return true;
-}
-
 std::shared_ptr<KRStyleSheet> loadStyles(const std::string& name, const std::shared_ptr<pf::Bundle>& fileBundle)
 {
     std::shared_ptr<pf::Bundle> bundle = fileBundle;
@@ -139,7 +124,7 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + 1, argv + argc);
     auto options = pf::HostOptions::take(arguments);
     std::string stylesName, dataPath;
-    bool taken = takeOption(arguments, "--styles", stylesName) && takeOption(arguments, "--data", dataPath);
+    bool taken = pf::takeOptionValue(arguments, "--styles", stylesName) && pf::takeOptionValue(arguments, "--data", dataPath);
     if (!options || !taken || arguments.size() != 1) {
         if (!options)
             std::fprintf(stderr, "interfaceview: %s\n", options.error().description.c_str());

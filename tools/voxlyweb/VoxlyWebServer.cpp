@@ -2,6 +2,8 @@
 
 #include "tools/zzserver/ZZCertificates.h"
 
+#include "platform/foundation/PercentEncode.h"
+
 #include <httplib.h>
 
 #include <cctype>
@@ -13,24 +15,6 @@
 namespace zmr {
 
 namespace {
-
-// Every byte but the unreserved ones escaped: safe in a query and, since
-// nothing of markup survives, inside an HTML attribute too.
-std::string escape(const std::string& value)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : value) {
-        if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
 
 // An http or https URL without control characters or spaces, its fragment cut.
 std::optional<std::string> redirectTarget(const httplib::Request& request)
@@ -140,7 +124,7 @@ void VoxlyWebServer::install(httplib::Server& server)
         auto target = redirectTarget(request);
         if (!target)
             return page(response, 400, "Voxly", "<p>redirect_uri</p>");
-        std::string query = "?redirect_uri=" + escape(*target);
+        std::string query = "?redirect_uri=" + pf::percentEncode(*target);
         response.set_header("Set-Cookie", "voxly_session=" + freshToken() + "; Path=/; Secure; HttpOnly");
         page(response, 200, "Voxly",
              "<p>Zomaru</p><p><a href='/oauth2/authorize/grant" + query + "'>授权</a></p>"

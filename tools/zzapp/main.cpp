@@ -21,7 +21,8 @@
 //       retCode 0 with {"ret": "0"}, cancel and deny retCode 1.
 //   zzapp --open-url mzzbrowser://url=<the login page's address>
 //       answers as the login page would: "corvana<client_id>://<authorisation
-//       host>/#…" with the token enciphered by the address's "token_key".
+//       host>/#…" with the token enciphered by the address's "token_key"
+//       (as the ZZ stand-in server's browser login does).
 //
 //   zzapp --install --plaza --log FILE
 //       as above; Plaza (version 5) also answers "corvanaapi.plaza.reqContent",
@@ -40,10 +41,12 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Pasteboard.h"
+#include "platform/foundation/PercentEncode.h"
 #include "platform/foundation/URL.h"
 #include "sdk/zz/APIResponse.h"
 #include "tools/peerapp/PeerApp.h"
 #include "tools/zzapp/ZZAppShare.h"
+#include "tools/zzserver/ZZServer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -107,22 +110,6 @@ int install(const peerapp::Command& options)
     return 0;
 }
 
-std::string encoded(const std::string& text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 // The "name=value" pieces of a query, decoded.
 std::map<std::string, std::string> queryOf(std::string_view query)
 {
@@ -142,20 +129,6 @@ std::map<std::string, std::string> queryOf(std::string_view query)
     return values;
 }
 
-// The token as the browser login carries it: each byte XOR the key's byte at
-// its place, as two hexadecimal digits.
-std::string encipher(const std::string& token, const std::string& key)
-{
-    std::string out;
-    for (std::size_t i = 0; i < token.size() && !key.empty(); i++) {
-        char digits[3];
-        std::snprintf(digits, sizeof digits, "%02x",
-                      static_cast<unsigned char>(token[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
-        out += digits;
-    }
-    return out;
-}
-
 int answerBrowser(const peerapp::Command& options)
 {
     std::string text = options.url;
@@ -170,7 +143,7 @@ int answerBrowser(const peerapp::Command& options)
     const std::string& script = options.script;
     std::string answer;
     if (script == "approve")
-        answer = "access_token=" + encipher(token, query["token_key"]) + "&openid=OID" + token + "&expires_in=" + kLifetime;
+        answer = "access_token=" + zmr::encipherBrowserToken(token, query["token_key"]) + "&openid=OID" + token + "&expires_in=" + kLifetime;
     else if (script == "cancel")
         answer = "error=access_denied";
     else if (script == "deny")
@@ -180,7 +153,7 @@ int answerBrowser(const peerapp::Command& options)
         return 0;
     } else
         answer = "access_token=%FF%FE";
-    std::string back = "corvana" + clientId + "://" + kAuthorisationHost + "/#" + answer + "&serial=" + encoded(query["serial"]);
+    std::string back = "corvana" + clientId + "://" + kAuthorisationHost + "/#" + answer + "&serial=" + pf::percentEncode(query["serial"]);
     if (!peerapp::wake(kApp, back))
         return fail("could not open " + back);
     std::printf("zzapp: browser read the page of %s (serial %s), answered %s\n", clientId.c_str(),
@@ -258,10 +231,9 @@ int answerApp(const peerapp::Command& options)
     const std::string& appScheme = parts[0];
     const std::string& slot = parts[1];
     bool general = url->query() && url->query()->find("generalpastboard=1") != std::string::npos;
-    std::optional<pf::Bytes> data = general ? pf::Pasteboard::general()->dataForPasteboardType(slot)
-                                            : pf::Pasteboard::withName(slot, false)
-                                                  ? pf::Pasteboard::withName(slot, false)->dataForPasteboardType(kDataType)
-                                                  : std::nullopt;
+    // No board at all (the device folder cannot hold one) reads as no payload.
+    auto board = general ? pf::Pasteboard::general() : pf::Pasteboard::withName(slot, false);
+    std::optional<pf::Bytes> data = board ? board->dataForPasteboardType(general ? slot : kDataType) : std::nullopt;
     auto payload = data ? pf::KeyedUnarchiver::unarchiveObjectWithData(*data, {"Dictionary", "Array", "String", "Number", "Data"})
                         : std::nullopt;
     auto request = payload ? payload->dictionary() : nullptr;
@@ -298,10 +270,10 @@ int answerApp(const peerapp::Command& options)
             return fail("could not archive the answer");
         answer = *archived;
     }
-    if (general)
-        pf::Pasteboard::general()->setData(answer, slot);
-    else
-        pf::Pasteboard::withName(slot, true)->setData(answer, kDataType);
+    auto out = general ? board : pf::Pasteboard::withName(slot, true);
+    if (!out)
+        return fail("cannot write the answer to " + slot);
+    out->setData(answer, general ? slot : kDataType);
     std::string back = appScheme + "://sso/" + (plaza ? "plaza" : "zz") + "/0?generalpastboard=" + (general ? "1" : "0");
     if (!peerapp::wake(kApp, back))
         return fail("could not open " + back);

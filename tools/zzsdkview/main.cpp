@@ -69,19 +69,6 @@ struct Viewer final : CorvanaSessionDelegate {
     }
 };
 
-bool take(std::vector<std::string>& arguments, const char* name, std::string& value)
-{
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] != name)
-            continue;
-        if (i + 1 >= arguments.size())
-            return false;
-        value = arguments[i + 1];
-        arguments.erase(arguments.begin() + long(i), arguments.begin() + long(i) + 2);
-    }
-    return true;
-}
-
 bool waitFor(const std::function<bool()>& condition, pf::HeadlessHost* host = nullptr)
 {
     return pf::RunLoop::main().runUntil([&] {
@@ -106,8 +93,9 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + 1, argv + argc);
     auto options = pf::HostOptions::take(arguments);
     std::string resources, http, https, portraitPath;
-    bool taken = take(arguments, "--resources", resources) && take(arguments, "--zz-server", http)
-        && take(arguments, "--zz-server-https", https) && take(arguments, "--portrait", portraitPath);
+    bool taken = pf::takeOptionValue(arguments, "--resources", resources)
+        && pf::takeOptionValue(arguments, "--zz-server", http) && pf::takeOptionValue(arguments, "--zz-server-https", https)
+        && pf::takeOptionValue(arguments, "--portrait", portraitPath);
     if (!options || !taken || !arguments.empty() || resources.empty()) {
         std::fprintf(stderr, "usage: zzsdkview --resources DIR [--zz-server URL --zz-server-https URL] "
                              "[--portrait PICTURE] [--shot PNG] [--headless]\n");

@@ -153,4 +153,9 @@ private:
     std::vector<Received> m_received;
 };
 
+// The token as a browser login carries it (the server's answer and the ZZ
+// app's): each byte XOR the key's byte at its place, as two lower-case
+// hexadecimal digits; empty for an empty key.
+std::string encipherBrowserToken(const std::string& token, const std::string& key);
+
 }

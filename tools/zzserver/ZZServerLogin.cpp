@@ -2,6 +2,8 @@
 // and the open-id lookup.
 #include "tools/zzserver/ZZServer.h"
 
+#include "platform/foundation/PercentEncode.h"
+
 #include <cstdio>
 
 namespace zmr {
@@ -19,39 +21,22 @@ std::string value(const ZZServer::Received& seen, const std::string& name)
     return seen.param(name).value_or(std::string());
 }
 
-std::string encoded(const std::string& text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
-            || c == '_' || c == '~';
-        if (plain) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 // The page's query again, for its links.
 std::string queryOf(const ZZServer::Received& seen)
 {
     std::string query;
     for (const auto& [name, text] : seen.query)
-        query += (query.empty() ? "" : "&") + encoded(name) + "=" + encoded(text);
+        query += (query.empty() ? "" : "&") + pf::percentEncode(name) + "=" + pf::percentEncode(text);
     return query;
 }
 
-// What a browser login's key does to the token: each byte XOR the key's
-// byte at its place, as two hexadecimal digits.
-std::string encipher(const std::string& token, const std::string& key)
+}
+
+std::string encipherBrowserToken(const std::string& token, const std::string& key)
 {
     std::string out;
-    for (std::size_t i = 0; i < token.size(); i++) {
+    // Without a key there is nothing to carry (and no byte to cycle through).
+    for (std::size_t i = 0; i < token.size() && !key.empty(); i++) {
         char digits[3];
         std::snprintf(digits, sizeof digits, "%02x",
                       static_cast<unsigned char>(token[i]) ^ static_cast<unsigned char>(key[i % key.size()]));
@@ -59,6 +44,8 @@ std::string encipher(const std::string& token, const std::string& key)
     }
     return out;
 }
+
+namespace {
 
 ZZServer::Answer redirect(std::string& location, std::string to)
 {
@@ -103,13 +90,13 @@ std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std:
         if (m_login.deny) {
             answer = "error=access_denied";
         } else {
-            answer = "access_token=" + (browser ? encipher(token, value(seen, "token_key")) : token);
+            answer = "access_token=" + (browser ? encipherBrowserToken(token, value(seen, "token_key")) : token);
             if (!m_login.noOpenId)
                 answer += "&openid=" + openIdFor(token);
             answer += std::string("&expires_in=") + kLifetime;
         }
         if (browser) {
-            answer += "&serial=" + encoded(value(seen, "serial"));
+            answer += "&serial=" + pf::percentEncode(value(seen, "serial"));
             return redirect(location, "corvana" + clientId + "://" + authorisationHost + "/#" + answer);
         }
         return redirect(location, value(seen, "redirect_uri") + "#" + answer);

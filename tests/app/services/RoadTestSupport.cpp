@@ -3,6 +3,12 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRHttpRegistration.h"
 #include "framework/db/KRDownlinkService.h"
+#include "platform/controls/AlertView.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout, bool recordPoints)
 {
@@ -50,6 +56,31 @@ void RoadBus::startShell(const pf::DictionaryRef& config)
 {
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
+}
+
+void RoadBus::launchShippedShell(const std::string& resources, const std::shared_ptr<pf::Bundle>& bundle)
+{
+    auto config = roadConfig(server.url());
+    auto shipped = pf::readPropertyListFile(resources + "/cfg.plist");
+    ASSERT_TRUE(shipped && shipped->dictionary());
+    for (const char* key : {"ui", "url", "url-anonymous", "url-nick", "url-auth"})
+        config->set(key, shipped->dictionary()->get(key));
+    shell = ZMRShell::create(config, bundle);
+    ASSERT_TRUE(shell);
+    recorder->shell = shell;
+    pf::Application::shared().setDelegate(shell);
+    ASSERT_TRUE(pf::Application::shared().launch());
+}
+
+void RoadBus::closeLaunchedShell()
+{
+    if (shell && shell->window())
+        shell->window()->setHidden(true);
+    for (auto& alert : pf::AlertView::visibleAlerts())
+        alert->dismissWithClickedButtonIndex(-1, false);
+    pf::Application::shared().setDelegate({});
+    pf::Screen::main().removeAllWindows();
+    pf::RunLoop::main().runUntilIdle();
 }
 
 std::shared_ptr<ZMRRegisterTask> RoadBus::registration(const std::string& account, const std::string& password,

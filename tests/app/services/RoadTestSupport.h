@@ -27,6 +27,13 @@ protected:
     void SetUp() override;
     void TearDown() override;
     void startShell(const pf::DictionaryRef& config);
+    // Creates and launches a shell over the real server with the screens and
+    // start pages of the cfg.plist in `resources` and `bundle` as its bundle.
+    // Wrap in ASSERT_NO_FATAL_FAILURE; the caller's host advances it.
+    void launchShippedShell(const std::string& resources, const std::shared_ptr<pf::Bundle>& bundle);
+    // Hides the launched shell's window, dismisses its alerts, drops the
+    // application's delegate and every window, and lets the main loop idle.
+    void closeLaunchedShell();
 
     static std::shared_ptr<ZMRRegisterTask> registration(const std::string& account, const std::string& password,
                                                          const std::string& nick);

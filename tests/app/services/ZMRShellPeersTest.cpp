@@ -86,28 +86,13 @@ protected:
         pf::useHtmlDocumentsInWebViews();
         const char* source = std::getenv("ZMR_SOURCE_DIR");
         std::string resources = std::string(source ? source : ".") + "/resources";
-        auto config = roadConfig(server.url());
-        auto shipped = pf::readPropertyListFile(resources + "/cfg.plist");
-        ASSERT_TRUE(shipped && shipped->dictionary());
-        for (const char* key : {"ui", "url", "url-anonymous", "url-nick", "url-auth"})
-            config->set(key, shipped->dictionary()->get(key));
-        shell = ZMRShell::create(config, std::make_shared<pf::Bundle>(resources));
-        ASSERT_TRUE(shell);
-        recorder->shell = shell;
-        pf::Application::shared().setDelegate(shell);
-        ASSERT_TRUE(pf::Application::shared().launch());
+        ASSERT_NO_FATAL_FAILURE(launchShippedShell(resources, std::make_shared<pf::Bundle>(resources)));
         host.advance(0);
         shell->useVoxlyServer(web.origin());
     }
     void TearDown() override
     {
-        if (shell && shell->window())
-            shell->window()->setHidden(true);
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(-1, false);
-        pf::Application::shared().setDelegate({});
-        pf::Screen::main().removeAllWindows();
-        pf::RunLoop::main().runUntilIdle();
+        closeLaunchedShell();
         VoxlySDK::resetForTesting();
         VoxlySDK::setSettings({});
         NTApi::resetForTesting();

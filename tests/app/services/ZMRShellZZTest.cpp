@@ -10,7 +10,6 @@
 #include "platform/controls/AlertView.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/net/TrustAnchors.h"
@@ -52,28 +51,13 @@ protected:
         m_oldBundle = pf::Bundle::main();
         auto bundle = std::make_shared<pf::Bundle>(built);
         pf::Bundle::setMain(bundle);
-        auto config = roadConfig(server.url());
-        auto shipped = pf::readPropertyListFile(std::string(built) + "/cfg.plist");
-        ASSERT_TRUE(shipped && shipped->dictionary());
-        for (const char* key : { "ui", "url", "url-anonymous", "url-nick", "url-auth" })
-            config->set(key, shipped->dictionary()->get(key));
-        shell = ZMRShell::create(config, bundle);
-        ASSERT_TRUE(shell);
-        recorder->shell = shell;
-        pf::Application::shared().setDelegate(shell);
-        ASSERT_TRUE(pf::Application::shared().launch());
+        ASSERT_NO_FATAL_FAILURE(launchShippedShell(built, bundle));
         host.advance(0);
         ASSERT_TRUE(shell->corvanaOAuth());
     }
     void TearDown() override
     {
-        if (shell && shell->window())
-            shell->window()->setHidden(true);
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(-1, false);
-        pf::Application::shared().setDelegate({});
-        pf::Screen::main().removeAllWindows();
-        pf::RunLoop::main().runUntilIdle();
+        closeLaunchedShell();
         pf::setReachabilityTargetProvider({});
         CVOSDKJSBridge::deinit();
         pf::URLCache::setShared(nullptr);

@@ -17,6 +17,33 @@ using namespace pf;
 
 // The headless host's taps, drags, keys and clock drive nearly every screen test.
 
+TEST(HostArguments, AProgramsOwnOptionValueIsTakenOut)
+{
+    using Args = std::vector<std::string>;
+    struct Row {
+        const char* name;
+        Args arguments;
+        bool ok;
+        std::string value;
+        Args rest;
+    };
+    const Row rows[] = {
+        {"taken from the middle", {"--a", "1", "--data", "d.json", "--b"}, true, "d.json", {"--a", "1", "--b"}},
+        {"absent: value untouched", {"--a", "1"}, true, "old", {"--a", "1"}},
+        {"last without a value", {"--a", "--data"}, false, "old", {"--a", "--data"}},
+        {"the first of two", {"--data", "x", "--data", "y"}, true, "x", {"--data", "y"}},
+        {"a value that looks like an option", {"--data", "--b"}, true, "--b", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Args arguments = row.arguments;
+        std::string value = "old";
+        EXPECT_EQ(takeOptionValue(arguments, "--data", value), row.ok);
+        EXPECT_EQ(value, row.value);
+        EXPECT_EQ(arguments, row.rest);
+    }
+}
+
 TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
 {
     std::vector<std::string> args{"--resources", "res", "--shot", "first.png", "--verbose"};

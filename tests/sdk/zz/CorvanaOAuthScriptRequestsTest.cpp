@@ -1,15 +1,11 @@
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
-#include "platform/controls/WebView.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/script/ScriptLiteral.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
-#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaOAuth.h"
-#include "sdk/zz/JsUpdateManager.h"
 
 #include <gtest/gtest.h>
 
@@ -30,18 +26,9 @@ class SessionScripts : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
-        auto web = std::make_shared<pf::WebView>();
-        web->scriptContext()->setConsoleSink([](const std::string&) {});
-        bridge = CVOSDKJSBridge::initializeWithUpdateManager(std::make_shared<JsUpdateManager>(), web, "", {});
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
+        bridge = commandBridge();
         ASSERT_TRUE(bridge);
-        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         session = std::make_shared<CorvanaOAuth>("101452831", heard);
         ASSERT_TRUE(session->jsRegister(*bridge->JSRunEnv()));
         // The scripts' requests go to the stand-in server.
@@ -53,8 +40,7 @@ protected:
         bridge.reset();
         CVOSDKJSBridge::deinit();
         pf::URLCache::setShared(nullptr);
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
     }
     bool waitHeard(std::size_t count)
     {
@@ -67,8 +53,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

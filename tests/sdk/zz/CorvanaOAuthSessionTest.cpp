@@ -1,3 +1,4 @@
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
 
@@ -7,8 +8,6 @@
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CVOSDKServers.h"
@@ -41,35 +40,23 @@ protected:
     void SetUp() override
     {
         ShareDeviceFixture::SetUp();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         m_oldProfile = pf::DeviceProfile::current();
     }
     void TearDown() override
     {
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
-        session.reset();
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
+        closeSession(session);
         pf::setReachabilityTargetProvider({});
         pf::DeviceProfile::setCurrent(m_oldProfile);
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     void create()
     {
-        session = CorvanaOAuth::initWithAppId("101452831", heard);
-        ASSERT_TRUE(session->webView());
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession("101452831", heard);
+        ASSERT_TRUE(session);
     }
     std::string script(const std::string& text) { return session->webView()->stringByEvaluatingJavaScriptFromString(text); }
 
@@ -77,8 +64,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
     pf::DeviceProfile m_oldProfile;
 };
 

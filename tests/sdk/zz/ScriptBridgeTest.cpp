@@ -1,4 +1,5 @@
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
 #include "platform/controls/WebView.h"
@@ -6,7 +7,6 @@
 #include "platform/foundation/Object.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
@@ -29,27 +29,18 @@ class ScriptBridge : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         m_manager = std::make_shared<JsUpdateManager>();
     }
     void TearDown() override
     {
         CVOSDKJSBridge::deinit();
         pf::URLCache::setShared(nullptr);
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
     }
     std::shared_ptr<CVOSDKJSBridge> makeBridge()
     {
-        auto web = std::make_shared<pf::WebView>();
-        web->scriptContext()->setConsoleSink([](const std::string&) {});
-        return CVOSDKJSBridge::initializeWithUpdateManager(m_manager, web, "", {});
+        return quietBridge(m_manager);
     }
     // The session's "oauth" module, recording what the scripts send.
     void registerSession(CVOSDKJSBridge& bridge)
@@ -82,8 +73,7 @@ protected:
         ASSERT_TRUE(registerCorvanaSharedModules(*bridge.JSRunEnv()));
     }
 
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
     std::shared_ptr<JsUpdateManager> m_manager;
     std::shared_ptr<Session> m_session = std::make_shared<Session>();
 };
@@ -222,8 +212,8 @@ TEST_F(ScriptBridge, EndToEndTheBundleThenASignedUpdateOnTheTimer)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.version);
         std::string config = std::string(R"({"version":)") + row.version + R"(,"frequency":60})";
-        ASSERT_TRUE(zmr::ZZPackageBuilder::writePackage(*key, files, config, m_home + "/u.zip"));
-        server.setScriptPackage(row.version, slurp(m_home + "/u.zip"));
+        ASSERT_TRUE(zmr::ZZPackageBuilder::writePackage(*key, files, config, m_resources.home() + "/u.zip"));
+        server.setScriptPackage(row.version, slurp(m_resources.home() + "/u.zip"));
         m_manager->setTimer(static_cast<std::uint32_t>(versions->getFinalFrequency()), versions->getTimerDelay());
         m_manager->startTimer(JsUpdateManager::businessCode);
         clock->advanceMinutes(24 * 60);

@@ -1,19 +1,15 @@
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
-#include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaDataMgr.h"
-#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaModuleTable.h"
 #include "sdk/zz/JSZZApi.h"
-#include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZApiReqResp.h"
@@ -46,18 +42,9 @@ protected:
     {
         ShareDeviceFixture::SetUp();
         registerZZClasses();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
-        auto web = std::make_shared<pf::WebView>();
-        web->scriptContext()->setConsoleSink([](const std::string&) {});
-        bridge = CVOSDKJSBridge::initializeWithUpdateManager(std::make_shared<JsUpdateManager>(), web, "", {});
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
+        bridge = commandBridge();
         ASSERT_TRUE(bridge);
-        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         ASSERT_TRUE(registerCorvanaSharedModules(*bridge->JSRunEnv()));
     }
     void TearDown() override
@@ -66,8 +53,7 @@ protected:
         CVOSDKJSBridge::deinit();
         ZZApiDatastore::instance().setScheme(std::nullopt);
         pf::URLCache::setShared(nullptr);
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     std::string pending(const std::shared_ptr<ZZApiObject>& object, const char* script)
@@ -79,8 +65,7 @@ protected:
     std::shared_ptr<CVOSDKJSBridge> bridge;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

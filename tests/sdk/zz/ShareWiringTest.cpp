@@ -2,20 +2,16 @@
 // registration and the open id reach the share model, and Corvana app
 // requests handed back by the scripts reach the session delegate.
 
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 
-#include "platform/controls/WebView.h"
 #include "platform/foundation/Pasteboard.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/script/ScriptLiteral.h"
 #include "sdk/zz/CVOSDKJSBridge.h"
 #include "sdk/zz/CorvanaApiInterface.h"
 #include "sdk/zz/CorvanaApiReq.h"
-#include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CorvanaOAuth.h"
-#include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/OpenApi.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZRegistration.h"
@@ -41,18 +37,9 @@ protected:
     {
         ShareDeviceFixture::SetUp();
         registerZZClasses();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
-        auto web = std::make_shared<pf::WebView>();
-        web->scriptContext()->setConsoleSink([](const std::string&) {});
-        bridge = CVOSDKJSBridge::initializeWithUpdateManager(std::make_shared<JsUpdateManager>(), web, "", {});
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
+        bridge = commandBridge();
         ASSERT_TRUE(bridge);
-        bridge->evaluateJavascript(CorvanaJSRunEnv::sendCmdScript);
         session = std::make_shared<CorvanaOAuth>("101452831", heard);
         ASSERT_TRUE(session->jsRegister(*bridge->JSRunEnv()));
         OpenApi::registerApp("101452831", heard, session);
@@ -68,8 +55,7 @@ protected:
         store.setOpenId(std::nullopt);
         store.setScheme(std::nullopt);
         pf::URLCache::setShared(nullptr);
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     // A Corvana request with this sequence on the general board, and the URL
@@ -96,8 +82,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

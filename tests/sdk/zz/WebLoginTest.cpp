@@ -1,13 +1,10 @@
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
 
-#include "platform/controls/AlertView.h"
 #include "platform/foundation/Reachability.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
@@ -37,37 +34,26 @@ protected:
     void SetUp() override
     {
         ShareDeviceFixture::SetUp();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         zz.emplace();
         host.emplace();
         appWindow = pf::Window::create();
         appWindow->makeKeyAndVisible();
         pf::useHtmlDocumentsInWebViews();
-        session = CorvanaOAuth::initWithAppId(kAppId, heard);
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession(kAppId, heard);
+        ASSERT_TRUE(session);
     }
     void TearDown() override
     {
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
-        session.reset();
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
+        closeSession(session);
         pf::setReachabilityTargetProvider({});
         appWindow = nullptr;
         pf::Screen::main().removeAllWindows();
         host.reset();
         zz.reset();
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     // Logs in and waits for the page to show.
@@ -117,8 +103,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

@@ -3,15 +3,12 @@
 // variant of the web login.
 
 #include "CallLayerTestSupport.h"
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "tests/sdk/PeerAppSupport.h"
 
-#include "platform/controls/AlertView.h"
 #include "platform/foundation/Device.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/net/URLCache.h"
-#include "platform/script/ScriptContext.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Screen.h"
@@ -23,6 +20,8 @@
 #include "sdk/zz/OpenApi.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -53,13 +52,7 @@ protected:
         char pattern[] = "/tmp/zmr-zzapp-XXXXXX";
         m_root = mkdtemp(pattern);
         setenv("ZMR_DEVICE_DIR", (m_root + "/device").c_str(), 1);
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         zz.emplace();
         host.emplace();
@@ -68,17 +61,13 @@ protected:
         pf::useHtmlDocumentsInWebViews();
         pf::Application::shared().setDelegate(forwarder);
         ASSERT_TRUE(sdk::test::receiveURLsAsApp("corvana" + kAppId));
-        session = CorvanaOAuth::initWithAppId(kAppId, heard);
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession(kAppId, heard);
+        ASSERT_TRUE(session);
     }
     void TearDown() override
     {
         pf::Application::shared().stopReceivingURLs();
-        for (auto& alert : pf::AlertView::visibleAlerts())
-            alert->dismissWithClickedButtonIndex(0, false);
-        session.reset();
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
+        closeSession(session);
         appWindow = nullptr;
         pf::Screen::main().removeAllWindows();
         pf::RunLoop::main().runUntilIdle();
@@ -86,10 +75,17 @@ protected:
         host.reset();
         zz.reset();
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         unsetenv("ZMR_DEVICE_DIR");
         fs::remove_all(m_root);
+    }
+    // Waits until the kit's login page has loaded.
+    static bool loginPageShows(CVLoginViewKit& kit)
+    {
+        return pf::RunLoop::main().runUntil([&] {
+            auto web = kit.webViewController() ? kit.webViewController()->webview() : nullptr;
+            return web && !web->isLoading() && web->title() == "ZZ登录";
+        }, pf::Seconds(60));
     }
     bool waitHeard(std::size_t count)
     {
@@ -116,8 +112,7 @@ protected:
 
 private:
     std::string m_root;
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }
@@ -181,6 +176,30 @@ TEST_F(ZZAppPeer, AnswersByScript)
     }
 }
 
+TEST_F(ZZAppPeer, AnUnusableDeviceFolderFailsTheAppInsteadOfCrashingIt)
+{
+    // The device folder under a plain file: no board can be made or read.
+    std::string scratch = makeScratch();
+    std::string blocked = scratch + "/plain";
+    std::ofstream(blocked) << "a file";
+    std::string saved = std::getenv("ZMR_DEVICE_DIR");
+    setenv("ZMR_DEVICE_DIR", (blocked + "/device").c_str(), 1);
+    // Under the sanitizers a call on a missing board must end the app, not
+    // just print.
+    const char* oldUbsan = std::getenv("UBSAN_OPTIONS");
+    std::optional<std::string> savedUbsan = oldUbsan ? std::optional<std::string>(oldUbsan) : std::nullopt;
+    setenv("UBSAN_OPTIONS", "halt_on_error=1:abort_on_error=1", 1);
+    for (const char* general : { "1", "0" })
+        EXPECT_EQ(runZZApp({ "--open-url", "mzzOpensdkSSoLogin://SSoLogin/corvana" + kAppId + "/slot?generalpastboard=" + general }), 1)
+            << "generalpastboard=" << general;
+    setenv("ZMR_DEVICE_DIR", saved.c_str(), 1);
+    if (savedUbsan)
+        setenv("UBSAN_OPTIONS", savedUbsan->c_str(), 1);
+    else
+        unsetenv("UBSAN_OPTIONS");
+    fs::remove_all(scratch);
+}
+
 TEST_F(ZZAppPeer, AnAnswerWithNothingPendingIsIgnored)
 {
     ASSERT_EQ(runZZApp({ "--install" }), 0);
@@ -197,10 +216,7 @@ TEST_F(ZZAppPeer, TheLoginPageHandsOverToZZBrowser)
     session->authorize({ "get_user_info" }, false);
     auto kit = session->loginViewKit();
     ASSERT_TRUE(kit);
-    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
-        auto web = kit->webViewController() ? kit->webViewController()->webview() : nullptr;
-        return web && !web->isLoading() && web->title() == "ZZ登录";
-    }, pf::Seconds(60)));
+    ASSERT_TRUE(loginPageShows(*kit));
     host->advance(0.3);
     ASSERT_TRUE(kit->webViewController()->webview()->followLinkWithText("浏览器"));
     ASSERT_TRUE(waitHeard(1));
@@ -224,10 +240,7 @@ TEST_F(ZZAppPeer, WithoutZZBrowserTheSystemsOrThePageItselfTakesOver)
         session->authorize({ "get_user_info" }, false);
         auto kit = session->loginViewKit();
         ASSERT_TRUE(kit);
-        ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
-            auto web = kit->webViewController() ? kit->webViewController()->webview() : nullptr;
-            return web && !web->isLoading() && web->title() == "ZZ登录";
-        }, pf::Seconds(60)));
+        ASSERT_TRUE(loginPageShows(*kit));
         std::size_t pages = zz->server.received("/oauth2.0/m_authorize").size();
         std::size_t opened = host->openedURLs().size();
         std::size_t inFlight = kit->browserLoginsInFlight();

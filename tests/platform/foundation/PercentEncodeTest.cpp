@@ -1,0 +1,33 @@
+#include "platform/foundation/PercentEncode.h"
+#include "platform/foundation/URL.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(PercentEncode, KeepsOnlyUnreservedBytesAndDecodesBack)
+{
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string encoded;
+    };
+    const Row rows[] = {
+        {"unreserved stay", "AZaz09-._~", "AZaz09-._~"},
+        {"query and fragment delimiters", "a=1&b=2#x?y", "a%3D1%26b%3D2%23x%3Fy"},
+        {"blank and plus differ", " +", "%20%2B"},
+        {"percent itself", "100%", "100%25"},
+        {"markup", "<a href=\"x\">'", "%3Ca%20href%3D%22x%22%3E%27"},
+        {"UTF-8 bytes, upper-case hex", "张", "%E5%BC%A0"},
+        {"control and high bytes", std::string("\x01\x7f\xff", 3), "%01%7F%FF"},
+        {"nul byte", std::string("a\0b", 3), "a%00b"},
+        {"empty", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(pf::percentEncode(row.text), row.encoded);
+    }
+    // Valid UTF-8 comes back unchanged.
+    for (const char* text : {"redirect_uri=https://a.example/cb?x=1&y=2", "张三 李四", ""})
+        EXPECT_EQ(pf::percentDecode(pf::percentEncode(text)), std::optional<std::string>(text)) << text;
+}
