@@ -38,16 +38,13 @@
 #include "platform/ui/Window.h"
 #include "sdk/voxly/VXAuthorizeWebView.h"
 #include "sdk/voxly/VoxlySDK.h"
+#include "tests/sdk/PeerAppSupport.h"
 #include "tools/voxlyweb/VoxlyWebServer.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -191,17 +188,7 @@ protected:
     // Runs the Natter stand-in with `arguments` to its end; its exit status.
     static int runNatterApp(std::vector<std::string> arguments)
     {
-        arguments.insert(arguments.begin(), NATTERAPP_PATH);
-        std::vector<char*> argv;
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-            return -1;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return sdk::test::runPeerApp(NATTERAPP_PATH, std::move(arguments));
     }
     std::string inbox() const { return (m_dir / "natter-inbox").string(); }
 

@@ -32,16 +32,14 @@
 #include "sdk/natter/NTApi.h"
 #include "sdk/voxly/VXAuthorizeWebView.h"
 #include "sdk/voxly/VoxlySDK.h"
+#include "tests/sdk/PeerAppSupport.h"
 #include "tools/voxlyweb/VoxlyWebServer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
 
-extern char** environ;
 
 namespace {
 
@@ -57,17 +55,7 @@ std::shared_ptr<VXAuthorizeWebView> findDialog(const pf::ViewRef& view)
 
 int runNatterApp(std::vector<std::string> arguments)
 {
-    arguments.insert(arguments.begin(), NATTERAPP_PATH);
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return sdk::test::runPeerApp(NATTERAPP_PATH, std::move(arguments));
 }
 
 // A launched shell with the shipped bundle, screens and start pages over the
