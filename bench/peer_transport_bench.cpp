@@ -1,10 +1,11 @@
 // The peer transports against bare libplist: a Natter picture share (1 MB
 // JPEG) written through AppCommunicate and read back as Natter reads it,
 // against writing and reading the same dictionaries with libplist in the
-// same two board files; a Voxly authorisation request written to its board
-// and read back, against the same items as one libplist file. The bare
-// sides keep the boards' file discipline (temporary file, fsync, rename),
-// since peers in other processes must never see half a board.
+// same two board files (the board layout peers read, emptied the same way);
+// a Voxly authorisation request written to its board and read back, against
+// the same items as one libplist file. The bare sides keep the boards' file
+// discipline (temporary file, fsync, rename), since peers in other
+// processes must never see half a board.
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Pasteboard.h"
@@ -98,6 +99,42 @@ std::string readAll(const std::string& path)
     return out;
 }
 
+// A board file as peers read it: the persistence flag and one item holding
+// `data` under "content".
+void writeBoardDurably(const std::string& path, const char* data, std::size_t length)
+{
+    plist_t board = plist_new_dict();
+    plist_dict_set_item(board, "persistent", plist_new_bool(1));
+    plist_t item = plist_new_array();
+    plist_array_append_item(item, plist_new_string("content"));
+    plist_array_append_item(item, plist_new_data(data, length));
+    plist_t items = plist_new_array();
+    plist_array_append_item(items, item);
+    plist_dict_set_item(board, "items", items);
+    char* bytes = nullptr;
+    std::uint32_t size = 0;
+    plist_to_bin(board, &bytes, &size);
+    plist_free(board);
+    writeDurably(path, bytes, size);
+    plist_to_bin_free(bytes);
+}
+
+// The "content" of a board file, read back through libplist.
+std::string readBoardContent(const std::string& path)
+{
+    std::string file = readAll(path);
+    plist_t board = nullptr;
+    plist_from_bin(file.data(), static_cast<std::uint32_t>(file.size()), &board);
+    plist_t items = board ? plist_dict_get_item(board, "items") : nullptr;
+    plist_t item = items ? plist_array_get_item(items, 0) : nullptr;
+    plist_t data = item ? plist_array_get_item(item, 1) : nullptr;
+    std::uint64_t length = 0;
+    const char* bytes = data ? plist_get_data_ptr(data, &length) : nullptr;
+    std::string out(bytes ? bytes : "", bytes ? length : 0);
+    plist_free(board);
+    return out;
+}
+
 void BM_NatterImageRecord(benchmark::State& state)
 {
     device();
@@ -133,21 +170,24 @@ void BM_Bare_NatterImageRecord(benchmark::State& state)
         char* bytes = nullptr;
         std::uint32_t length = 0;
         plist_to_bin(all, &bytes, &length);
-        writeDurably(dataPath, bytes, length);
+        writeBoardDurably(dataPath, bytes, length);
         plist_to_bin_free(bytes);
         plist_free(all);
-        writeDurably(filePath, reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+        writeBoardDurably(filePath, reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
 
-        std::string data = readAll(dataPath);
+        std::string data = readBoardContent(dataPath);
         plist_t back = nullptr;
         plist_from_bin(data.data(), static_cast<std::uint32_t>(data.size()), &back);
         plist_t mine = back ? plist_dict_get_item(back, kAppID) : nullptr;
         if (!mine || !plist_dict_get_item(mine, "title"))
             std::abort();
         plist_free(back);
-        std::string file = readAll(filePath);
-        writeDurably(dataPath, "", 0);
-        writeDurably(filePath, "", 0);
+        std::string file = readBoardContent(filePath);
+        if (file.size() != jpeg.size())
+            std::abort();
+        // Emptied as the peers leave them: a board whose content is empty.
+        writeBoardDurably(dataPath, "", 0);
+        writeBoardDurably(filePath, "", 0);
         benchmark::DoNotOptimize(file);
     }
 }
@@ -169,8 +209,7 @@ void BM_VoxlyAuthorizeRoundTrip(benchmark::State& state)
     auto request = authorizeRequest();
     for (auto _ : state) {
         auto board = VoxlySDK::pasteboardWithName(request->pasteboardName(), true);
-        board->setPersistent(true);
-        board->setItems(request->transferObjectsForPasteboard());
+        board->setItems(request->transferObjectsForPasteboard(), true);
         auto back = VXBaseRequest::objectFromPasteboardWithID(*request->requestID(), "2.2");
         if (!back || !back->app())
             std::abort();

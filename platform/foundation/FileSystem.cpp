@@ -87,6 +87,11 @@ std::string temporaryDirectory() { return homeDirectory() + "/tmp"; }
 
 bool createDirectories(const std::string& path)
 {
+    // Mostly the folder is there already (boards and caches ask before every
+    // write): one stat instead of a mkdir per path component.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return true;
     // Folders made here hold one user's data and caches: only that user may enter them.
     for (std::size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
         std::string prefix = path.substr(0, slash);
@@ -95,7 +100,6 @@ bool createDirectories(const std::string& path)
         if (slash == std::string::npos)
             break;
     }
-    std::error_code ec;
     return std::filesystem::is_directory(path, ec);
 }
 

@@ -238,19 +238,18 @@ Board readBoardFlag(const std::string& path)
     return Board{true, *flag, {}};
 }
 
-bool writeBoard(const std::string& path, const Board& board)
+plist_t itemNode(const std::string& type, const Bytes& data, plist_t entry)
+{
+    plist_array_append_item(entry, plist_new_string(type.c_str()));
+    plist_array_append_item(entry, plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
+    return entry;
+}
+
+// Writes the board with `items` (an array node, taken over) and the flag.
+bool writeBoardNode(const std::string& path, bool persistent, plist_t items)
 {
     plist_t root = plist_new_dict();
-    plist_dict_set_item(root, "persistent", plist_new_bool(board.persistent));
-    plist_t items = plist_new_array();
-    for (const auto& item : board.items) {
-        plist_t entry = plist_new_array();
-        for (const auto& [type, data] : item) {
-            plist_array_append_item(entry, plist_new_string(type.c_str()));
-            plist_array_append_item(entry, plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
-        }
-        plist_array_append_item(items, entry);
-    }
+    plist_dict_set_item(root, "persistent", plist_new_bool(persistent));
     plist_dict_set_item(root, "items", items);
     char* bytes = nullptr;
     std::uint32_t length = 0;
@@ -261,6 +260,18 @@ bool writeBoard(const std::string& path, const Board& board)
     auto error = writeFileAtomically(path, std::string_view(bytes, length));
     plist_to_bin_free(bytes);
     return !error;
+}
+
+bool writeBoard(const std::string& path, const Board& board)
+{
+    plist_t items = plist_new_array();
+    for (const auto& item : board.items) {
+        plist_t entry = plist_new_array();
+        for (const auto& [type, data] : item)
+            itemNode(type, data, entry);
+        plist_array_append_item(items, entry);
+    }
+    return writeBoardNode(path, board.persistent, items);
 }
 
 }
@@ -355,6 +366,15 @@ bool Pasteboard::setItems(std::vector<Item> items)
     return writeBoard(file, board);
 }
 
+bool Pasteboard::setItems(std::vector<Item> items, bool persistent)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    // Both are replaced: nothing of the old board is read.
+    return writeBoard(file, Board{true, persistent, std::move(items)});
+}
+
 bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& change)
 {
     std::string file = path();
@@ -363,6 +383,15 @@ bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& chan
     Board board = readBoard(file);
     change(board.items);
     return writeBoard(file, board);
+}
+
+bool Pasteboard::modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    return !change(board.items) || writeBoard(file, board);
 }
 
 std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) const
@@ -374,6 +403,16 @@ std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) 
     return std::nullopt;
 }
 
-void Pasteboard::setData(const Bytes& data, const std::string& type) { setItems({Item{{type, data}}}); }
+bool Pasteboard::setData(const Bytes& data, const std::string& type)
+{
+    std::string file = path();
+    createDirectories(deviceDirectory() + "/pasteboards");
+    BoardLock lock(file, LOCK_EX);
+    // Written from the caller's bytes: a picture of megabytes is not copied
+    // into an item first.
+    plist_t items = plist_new_array();
+    plist_array_append_item(items, itemNode(type, data, plist_new_array()));
+    return writeBoardNode(file, readBoardFlag(file).persistent, items);
+}
 
 }

@@ -43,16 +43,23 @@ public:
     // Replaces the items, keeping the persistence flag; false when the board
     // could not be written.
     bool setItems(std::vector<Item> items);
+    // Replaces the items and the persistence flag in one locked write.
+    bool setItems(std::vector<Item> items, bool persistent);
     // Reads the items, lets `change` edit them and writes them back under one
     // exclusive lock, so no peer's write lands between the read and the
     // write (taking a slot's value and clearing it, adding to a shared
     // list). `change` must not call this board. False when the board could
     // not be written.
     bool modifyItems(const std::function<void(std::vector<Item>&)>& change);
+    // As modifyItems, but the board is written back only when `change`
+    // answers true (a board it left as it was is not rewritten and synced
+    // again). False only when a write was due and failed.
+    bool modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change);
     // The data of `type` in the first item that has it.
     std::optional<Bytes> dataForPasteboardType(const std::string& type) const;
-    // Replaces the board's items with one item holding `type`.
-    void setData(const Bytes& data, const std::string& type);
+    // Replaces the board's items with one item holding `type`, keeping the
+    // persistence flag; false when the board could not be written.
+    bool setData(const Bytes& data, const std::string& type);
 
 private:
     explicit Pasteboard(std::string name) : m_name(std::move(name)) {}

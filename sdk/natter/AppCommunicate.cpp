@@ -50,16 +50,17 @@ bool putIntoBoard(const std::string& name, std::size_t cap, const std::string& k
     if (!pasteboard)
         return false;
     bool written = false;
-    bool saved = pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
+    bool saved = pasteboard->modifyItemsIfChanged([&](std::vector<pf::Pasteboard::Item>& items) {
         auto all = readBoardDictionary(items, cap);
         if (!all)
-            return;
+            return false;
         all->set(key, entry);
         auto data = NatterApiUtil::dataFromPropertyList(all);
         if (!data)
-            return;
+            return false;
         items = {{{"content", std::move(*data)}}};
         written = true;
+        return true;
     });
     return saved && written;
 }
@@ -86,21 +87,23 @@ pf::DictionaryRef AppCommunicate::propertyListForAppID(const std::string& appID)
     if (!pasteboard)
         return nullptr;
     pf::DictionaryRef record;
-    pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
+    // A board without our record is left as it was, not rewritten.
+    pasteboard->modifyItemsIfChanged([&](std::vector<pf::Pasteboard::Item>& items) {
         auto all = natter::readBoardDictionary(items, kMaxDataBoard);
         if (!all)
-            return;
+            return false;
         auto found = all->dictionary(appID);
         if (!found)
-            return;
+            return false;
         // Each record is read once; the other apps' records stay. When they
         // cannot be written back as they were, nothing is taken.
         all->remove(appID);
         auto rest = all->empty() ? std::optional<pf::Bytes>(pf::Bytes()) : NatterApiUtil::dataFromPropertyList(all);
         if (!rest)
-            return;
+            return false;
         items = {{{"content", std::move(*rest)}}};
         record = found;
+        return true;
     });
     return record;
 }
@@ -131,10 +134,10 @@ bool AppCommunicate::setFileData(const std::optional<pf::Bytes>& data)
     auto pasteboard = board(getFilePasteboardName());
     if (!pasteboard)
         return false;
-    // Replaced whole: the old picture is never read. One copy of the picture.
-    std::vector<pf::Pasteboard::Item> items(1);
-    items[0].emplace_back("content", data.value_or(pf::Bytes()));
-    return pasteboard->setItems(std::move(items));
+    // Replaced whole: the old picture is never read, and the new one goes to
+    // the board's encoder from the caller's bytes, uncopied.
+    static const pf::Bytes none;
+    return pasteboard->setData(data ? *data : none, "content");
 }
 
 std::optional<pf::Bytes> AppCommunicate::fileData()
@@ -143,11 +146,16 @@ std::optional<pf::Bytes> AppCommunicate::fileData()
     if (!pasteboard)
         return std::nullopt;
     std::optional<pf::Bytes> out;
-    pasteboard->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
+    // An already empty board is not rewritten.
+    pasteboard->modifyItemsIfChanged([&](std::vector<pf::Pasteboard::Item>& items) {
+        const pf::Bytes* data = content(items);
+        if (items.empty() || (items.size() == 1 && items[0].size() == 1 && data && data->empty()))
+            return false;
         // Taken out, not copied: the board is emptied right after.
-        if (const pf::Bytes* data = content(items); data && !data->empty() && data->size() <= kMaxFileData)
+        if (data && !data->empty() && data->size() <= kMaxFileData)
             out = std::move(const_cast<pf::Bytes&>(*data));
         items = {{{"content", pf::Bytes()}}};
+        return true;
     });
     return out;
 }

@@ -255,6 +255,8 @@ std::shared_ptr<NTMediaMessage> AppCommunicateData::mediaMessage() const
 {
     if (command != 1010 || !dictionaryData)
         return nullptr;
+    // The internal message is ours alone: its picture is moved on, not
+    // copied a second time.
     auto internal = mediaInternalMessage();
     if (!internal)
         return nullptr;
@@ -263,7 +265,7 @@ std::shared_ptr<NTMediaMessage> AppCommunicateData::mediaMessage() const
     case 2: {
         auto image = NTImageObject::object();
         image->imageUrl = internal->mediaUrl;
-        image->imageData = internal->fileData;
+        image->imageData = std::move(internal->fileData);
         media = image;
         break;
     }
@@ -293,13 +295,13 @@ std::shared_ptr<NTMediaMessage> AppCommunicateData::mediaMessage() const
         auto extend = NTAppExtendObject::object();
         extend->url = internal->mediaUrl;
         extend->extInfo = internal->extInfo;
-        extend->fileData = internal->fileData;
+        extend->fileData = std::move(internal->fileData);
         media = extend;
         break;
     }
     case 8: {
         auto emoticon = NTEmoticonObject::object();
-        emoticon->emoticonData = internal->fileData;
+        emoticon->emoticonData = std::move(internal->fileData);
         media = emoticon;
         break;
     }
@@ -309,7 +311,7 @@ std::shared_ptr<NTMediaMessage> AppCommunicateData::mediaMessage() const
     auto message = NTMediaMessage::message();
     message->title = internal->title;
     message->description = internal->description;
-    message->thumbData = internal->thumbData;
+    message->thumbData = std::move(internal->thumbData);
     message->mediaObject = media;
     return message;
 }

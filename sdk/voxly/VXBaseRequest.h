@@ -2,7 +2,8 @@
 
 // Requests exchanged with the Voxly app: this app asks for authorisation or
 // shares a message; the Voxly app asks this app to provide one. A request's
-// identifier is its requestID, fresh at creation. Main queue.
+// identifier is its requestID, its own for each new request (made on first
+// use; one read back from a board is kept as it was). Main queue.
 
 #include "sdk/voxly/VXDataTransferObject.h"
 
@@ -18,18 +19,18 @@ public:
 
 class VXBaseRequest : public VXDataTransferObject {
 public:
-    VXBaseRequest() : m_requestID(UUID()) {}
+    VXBaseRequest() = default;
     static std::shared_ptr<VXBaseRequest> request() { return std::make_shared<VXBaseRequest>(); }
 
     const char* className() const override { return "VXBaseRequest"; }
     std::string transferType() const override { return "request"; }
-    std::optional<std::string> objectID() const override { return m_requestID; }
-    void setObjectID(const std::optional<std::string>& identifier) override { m_requestID = identifier; }
+    std::optional<std::string> objectID() const override { return m_requestID.get(); }
+    void setObjectID(const std::optional<std::string>& identifier) override { m_requestID.set(identifier); }
     void storeToDictionary(pf::Dictionary& dictionary) const override;
     void loadFromDictionary(const pf::Dictionary& dictionary) override;
 
-    const std::optional<std::string>& requestID() const { return m_requestID; }
-    void setRequestID(std::optional<std::string> identifier) { m_requestID = std::move(identifier); }
+    const std::optional<std::string>& requestID() const { return m_requestID.get(); }
+    void setRequestID(std::optional<std::string> identifier) { m_requestID.set(std::move(identifier)); }
     // Not retained, not carried.
     std::shared_ptr<VoxlySDKRequestDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<VoxlySDKRequestDelegate> delegate) { m_delegate = std::move(delegate); }
@@ -46,7 +47,7 @@ public:
                                                                      const std::string& sdkVersion);
 
 private:
-    std::optional<std::string> m_requestID;
+    VXLazyID m_requestID;
     std::weak_ptr<VoxlySDKRequestDelegate> m_delegate;
 };
 

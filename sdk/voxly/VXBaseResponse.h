@@ -14,13 +14,13 @@ class VXMessageObject;
 
 class VXBaseResponse : public VXDataTransferObject {
 public:
-    VXBaseResponse() : m_responseID(UUID()) {}
+    VXBaseResponse() = default;
     static std::shared_ptr<VXBaseResponse> response() { return std::make_shared<VXBaseResponse>(); }
 
     const char* className() const override { return "VXBaseResponse"; }
     std::string transferType() const override { return "response"; }
-    std::optional<std::string> objectID() const override { return m_responseID; }
-    void setObjectID(const std::optional<std::string>& identifier) override { m_responseID = identifier; }
+    std::optional<std::string> objectID() const override { return m_responseID.get(); }
+    void setObjectID(const std::optional<std::string>& identifier) override { m_responseID.set(identifier); }
     std::optional<std::string> validateBeforeSend() override;
     std::optional<std::string> validateAfterReceive() override;
     void storeToDictionary(pf::Dictionary& dictionary) const override;
@@ -28,7 +28,7 @@ public:
     // Its own board, then its request's.
     void removeFromPasteboard() override;
 
-    const std::optional<std::string>& responseID() const { return m_responseID; }
+    const std::optional<std::string>& responseID() const { return m_responseID.get(); }
     std::optional<std::string> requestID;
     long long statusCode = 0;
     // The user information of the request this answers; not carried.
@@ -40,7 +40,7 @@ public:
                                                                       const std::string& sdkVersion);
 
 private:
-    std::optional<std::string> m_responseID;
+    VXLazyID m_responseID;
 };
 
 class VXAuthorizeResponse final : public VXBaseResponse {

@@ -96,6 +96,39 @@ private:
     std::optional<std::string> m_sourcePasteboard;
 };
 
+// A message's identifier, made on first use: a message read back from a
+// board takes the stored one and never pays for a fresh one. Reading or
+// copying it fixes it, so copies of a message share one identifier as if it
+// had been made at creation.
+class VXLazyID {
+public:
+    VXLazyID() = default;
+    VXLazyID(const VXLazyID& other) : m_value(other.get()), m_pending(false) {}
+    VXLazyID& operator=(const VXLazyID& other)
+    {
+        m_value = other.get();
+        m_pending = false;
+        return *this;
+    }
+    const std::optional<std::string>& get() const
+    {
+        if (m_pending) {
+            m_value = VXDataTransferObject::UUID();
+            m_pending = false;
+        }
+        return m_value;
+    }
+    void set(std::optional<std::string> value)
+    {
+        m_value = std::move(value);
+        m_pending = false;
+    }
+
+private:
+    mutable std::optional<std::string> m_value;
+    mutable bool m_pending = true;
+};
+
 // The SDK's transfer classes by name, for "__class": null for a name outside
 // the table or a class that is not `receivingClass` or below it.
 std::shared_ptr<VXDataTransferObject> vxMakeTransferObject(std::string_view className, std::string_view receivingClass);

@@ -64,13 +64,13 @@ std::shared_ptr<VXDataTransferObject> vxMakeTransferObject(std::string_view clas
 void VXBaseRequest::storeToDictionary(pf::Dictionary& dictionary) const
 {
     VXDataTransferObject::storeToDictionary(dictionary);
-    vx::setField(dictionary, "requestID", m_requestID);
+    vx::setField(dictionary, "requestID", m_requestID.get());
 }
 
 void VXBaseRequest::loadFromDictionary(const pf::Dictionary& dictionary)
 {
     VXDataTransferObject::loadFromDictionary(dictionary);
-    m_requestID = vx::stringField(dictionary, "requestID");
+    m_requestID.set(vx::stringField(dictionary, "requestID"));
 }
 
 std::shared_ptr<VXBaseResponse> VXBaseRequest::makeAssociatedResponse() const
@@ -176,7 +176,7 @@ std::optional<std::string> VXBaseResponse::validateAfterReceive()
 void VXBaseResponse::storeToDictionary(pf::Dictionary& dictionary) const
 {
     VXDataTransferObject::storeToDictionary(dictionary);
-    vx::setField(dictionary, "responseID", m_responseID);
+    vx::setField(dictionary, "responseID", m_responseID.get());
     vx::setField(dictionary, "requestID", requestID);
     dictionary.set("statusCode", pf::Value(statusCode));
 }
@@ -184,7 +184,7 @@ void VXBaseResponse::storeToDictionary(pf::Dictionary& dictionary) const
 void VXBaseResponse::loadFromDictionary(const pf::Dictionary& dictionary)
 {
     VXDataTransferObject::loadFromDictionary(dictionary);
-    m_responseID = vx::stringField(dictionary, "responseID");
+    m_responseID.set(vx::stringField(dictionary, "responseID"));
     requestID = vx::stringField(dictionary, "requestID");
     // A status of another type reads as 0, so the full checks of a success apply.
     auto status = dictionary.get("statusCode");

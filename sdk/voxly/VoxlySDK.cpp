@@ -57,8 +57,8 @@ bool open(const std::string& text)
 void writeToBoard(VXDataTransferObject& object)
 {
     if (auto board = VoxlySDK::pasteboardWithName(object.pasteboardName(), true)) {
-        board->setPersistent(true);
-        board->setItems(object.transferObjectsForPasteboard());
+        // Flag and items in one locked write, not two.
+        board->setItems(object.transferObjectsForPasteboard(), true);
     }
 }
 

@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <thread>
+
+#include <sys/stat.h>
 
 using namespace pf;
 
@@ -177,4 +180,55 @@ TEST_F(PasteboardTest, TheFlagReadsAsAWholeReadWouldAndItemsReplaceItUnchanged)
         EXPECT_FALSE(board->dataForPasteboardType("t")) << row.name;
         Pasteboard::removePasteboardWithName("flag");
     }
+}
+
+TEST_F(PasteboardTest, WritesThatSetTheFlagKeepItOrReplaceItAsAsked)
+{
+    auto board = Pasteboard::withName("com.example.flags", true);
+    ASSERT_TRUE(board);
+    struct Row {
+        const char* what;
+        std::function<bool()> write;
+        bool persistent;
+        Bytes content;
+    };
+    const Row rows[] = {
+        {"items and flag together", [&] { return board->setItems({{{"content", Bytes{1, 2}}}}, true); }, true, Bytes{1, 2}},
+        {"data keeps the flag", [&] { return board->setData(Bytes{3}, "content"); }, true, Bytes{3}},
+        {"items and flag cleared", [&] { return board->setItems({{{"content", Bytes{}}}}, false); }, false, Bytes{}},
+        {"data keeps a cleared flag", [&] { return board->setData(Bytes{4, 5}, "content"); }, false, Bytes{4, 5}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_TRUE(row.write());
+        EXPECT_EQ(board->isPersistent(), row.persistent);
+        ASSERT_EQ(board->items().size(), 1u);
+        EXPECT_EQ(board->dataForPasteboardType("content"), row.content);
+    }
+}
+
+TEST_F(PasteboardTest, AnUnchangedBoardIsNotRewritten)
+{
+    auto board = Pasteboard::withName("com.example.unchanged", true);
+    ASSERT_TRUE(board);
+    board->setItems({{{"content", Bytes{7}}}}, true);
+    std::string file = m_dir + "/pasteboards/com.example.unchanged.board";
+    // Every write renames a new file over the board: the inode tells.
+    auto inode = [&] {
+        struct stat info {};
+        return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    auto before = inode();
+    EXPECT_TRUE(board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>& items) {
+        items.clear();
+        return false;
+    }));
+    EXPECT_EQ(inode(), before);
+    EXPECT_EQ(board->dataForPasteboardType("content"), Bytes{7});
+    EXPECT_TRUE(board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>& items) {
+        items[0][0].second = Bytes{8};
+        return true;
+    }));
+    EXPECT_EQ(board->dataForPasteboardType("content"), Bytes{8});
+    EXPECT_TRUE(board->isPersistent());
 }

@@ -9,6 +9,8 @@
 #include "sdk/natter/NTMediaMessage.h"
 #include "sdk/natter/NTReqResp.h"
 
+#include <sys/stat.h>
+
 namespace natter::test {
 namespace {
 
@@ -165,6 +167,27 @@ TEST_F(NatterBoards, ReadingTakesOnlyOurRecordOnce)
     ASSERT_TRUE(left);
     EXPECT_EQ(left->keys(), (std::vector<std::string>{"ntother"}));
     EXPECT_FALSE(AppCommunicate::fileData());
+}
+
+TEST_F(NatterBoards, ReadingFromEmptiedBoardsLeavesTheFilesAlone)
+{
+    AppCommunicateData ours;
+    ASSERT_TRUE(ours.ReqToData(*pictureShare(5)));
+    ASSERT_TRUE(AppCommunicate::setAppCommunicateData(ours, std::string(kAppID)));
+    ASSERT_TRUE(AppCommunicate::appCommunicateDataForAppID(std::string(kAppID)));
+    // Each write renames a new file over the board: the inodes tell.
+    auto inode = [](const std::string& name) {
+        struct stat info {};
+        std::string file = pf::Pasteboard::deviceDirectory() + "/pasteboards/" + name + ".board";
+        return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    auto data = inode(AppCommunicate::getDataPasteboardName()), file = inode(AppCommunicate::getFilePasteboardName());
+    ASSERT_NE(data, 0u);
+    ASSERT_NE(file, 0u);
+    EXPECT_FALSE(AppCommunicate::appCommunicateDataForAppID(std::string(kAppID)));
+    EXPECT_FALSE(AppCommunicate::fileData());
+    EXPECT_EQ(inode(AppCommunicate::getDataPasteboardName()), data);
+    EXPECT_EQ(inode(AppCommunicate::getFilePasteboardName()), file);
 }
 
 TEST_F(NatterBoards, ForeignOrOversizedBoardsAreKeptAndWritesFail)

@@ -37,6 +37,31 @@ TEST_F(VoxlyTransfer, NamesAndWakeUpURLsFollowTypeAndIdentifier)
     EXPECT_NE(VXBaseRequest::request()->requestID(), VXBaseRequest::request()->requestID());
 }
 
+TEST_F(VoxlyTransfer, IdentifiersAreMadeOnceAndKeptThroughCopiesAndBoards)
+{
+    // Made on first use: whatever asks first, every later answer and every
+    // copy carries the same identifier.
+    auto request = VXAuthorizeRequest::request();
+    VXAuthorizeRequest copy = *request;
+    ASSERT_TRUE(request->requestID());
+    EXPECT_EQ(copy.requestID(), request->requestID());
+    EXPECT_EQ(request->objectID(), request->requestID());
+    EXPECT_EQ(request->dictionary()->string("requestID"), request->requestID());
+    auto response = VXBaseResponse::response();
+    EXPECT_EQ(response->dictionary()->string("responseID"), response->responseID());
+    EXPECT_NE(VXBaseResponse::response()->responseID(), response->responseID());
+
+    // Read back, the stored identifier is kept; a cleared one stays cleared.
+    request->redirectURI = "http://127.0.0.1/back";
+    VoxlySDK::pasteboardWithName(request->pasteboardName(), true)->setItems(request->transferObjectsForPasteboard(), true);
+    auto back = VXBaseRequest::objectFromPasteboardWithID(*request->requestID(), "2.2");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->requestID(), request->requestID());
+    back->setRequestID(std::nullopt);
+    EXPECT_FALSE(back->requestID());
+    EXPECT_FALSE(back->objectID());
+}
+
 TEST_F(VoxlyTransfer, DirectionsAndPairing)
 {
     struct Row {
