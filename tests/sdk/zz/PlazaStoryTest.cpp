@@ -1,6 +1,7 @@
 // A story and an invitation sent to the stand-in Plaza app as a real
 // process: what it read, and its answer back through the app switch.
 
+#include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
 #include "tests/sdk/PeerAppSupport.h"
 
@@ -53,21 +54,15 @@ protected:
         char pattern[] = "/tmp/zmr-plaza-XXXXXX";
         m_root = mkdtemp(pattern);
         setenv("ZMR_DEVICE_DIR", (m_root + "/device").c_str(), 1);
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         host.emplace();
         appWindow = pf::Window::create();
         appWindow->makeKeyAndVisible();
         pf::Application::shared().setDelegate(forwarder);
         ASSERT_TRUE(sdk::test::receiveURLsAsApp("corvana" + kAppId));
-        session = CorvanaOAuth::initWithAppId(kAppId, answers);
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession(kAppId, answers);
+        ASSERT_TRUE(session);
         session->setAccessToken(std::string("tok"));
         session->setOpenId(std::string("OPEN1"));
         session->setExpirationDate(pf::Date { pf::Date::now().seconds + 3600 });
@@ -86,8 +81,7 @@ protected:
         pf::Application::shared().setDelegate({});
         host.reset();
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         unsetenv("ZMR_DEVICE_DIR");
         fs::remove_all(m_root);
     }
@@ -116,8 +110,7 @@ protected:
 
 private:
     std::string m_root;
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 }

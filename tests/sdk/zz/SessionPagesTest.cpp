@@ -1,3 +1,4 @@
+#include "BuiltResourcesSupport.h"
 #include "CallLayerTestSupport.h"
 #include "ScriptPackageSupport.h"
 #include "ShareTestSupport.h"
@@ -29,20 +30,14 @@ protected:
     void SetUp() override
     {
         ShareDeviceFixture::SetUp();
-        m_home = makeScratch();
-        pf::setHomeDirectory(m_home);
-        pf::UserDefaults::resetStandard();
-        m_oldBundle = pf::Bundle::main();
-        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
-        ASSERT_TRUE(built) << "the build's resources copy";
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>(built));
+        ASSERT_NO_FATAL_FAILURE(m_resources.enter());
         OpenApi::resetForTesting();
         host.emplace();
         appWindow = pf::Window::create();
         appWindow->makeKeyAndVisible();
         pf::useHtmlDocumentsInWebViews();
-        session = CorvanaOAuth::initWithAppId("101452831", heard);
-        session->webView()->scriptContext()->setConsoleSink([](const std::string&) {});
+        session = quietSession("101452831", heard);
+        ASSERT_TRUE(session);
         session->setAccessToken(std::string("tok"));
         session->setOpenId(std::string("OPEN1"));
         session->setExpirationDate(pf::Date { pf::Date::now().seconds + 3600 });
@@ -61,8 +56,7 @@ protected:
         pf::Screen::main().removeAllWindows();
         host.reset();
         OpenApi::resetForTesting();
-        pf::Bundle::setMain(m_oldBundle);
-        fs::remove_all(m_home);
+        m_resources.leave();
         ShareDeviceFixture::TearDown();
     }
     static std::vector<std::string> alertTitles()
@@ -110,8 +104,7 @@ protected:
     std::shared_ptr<CorvanaOAuth> session;
 
 private:
-    std::string m_home;
-    std::shared_ptr<pf::Bundle> m_oldBundle;
+    BuiltResourcesHome m_resources;
 };
 
 using namespace std::string_literals;
