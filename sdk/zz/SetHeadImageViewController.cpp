@@ -16,6 +16,7 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/Text.h"
+#include "platform/ui/Application.h"
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CVDataReport.h"
 #include "sdk/zz/CVOSDKReachability.h"
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -69,6 +71,37 @@ SetHeadImageViewController::~SetHeadImageViewController()
 {
     if (m_activeObserver)
         pf::NotificationCenter::defaultCenter().removeObserver(m_activeObserver);
+    // Dropped while still shown (its window torn down without a disappearance).
+    restoreStatusBar();
+}
+
+void SetHeadImageViewController::hideStatusBar()
+{
+    if (m_hidesStatusBar)
+        return;
+    auto& application = pf::Application::shared();
+    m_lastControllerStatusBarHidden = application.isStatusBarHidden();
+    m_hidesStatusBar = true;
+    application.setStatusBarHidden(true);
+}
+
+void SetHeadImageViewController::restoreStatusBar()
+{
+    if (std::exchange(m_hidesStatusBar, false))
+        pf::Application::shared().setStatusBarHidden(m_lastControllerStatusBarHidden);
+}
+
+void SetHeadImageViewController::viewWillAppear(bool animated)
+{
+    pf::ViewController::viewWillAppear(animated);
+    // Shown again after going away once.
+    hideStatusBar();
+}
+
+void SetHeadImageViewController::viewWillDisappear(bool animated)
+{
+    pf::ViewController::viewWillDisappear(animated);
+    restoreStatusBar();
 }
 
 double SetHeadImageViewController::band() const
@@ -99,6 +132,7 @@ void SetHeadImageViewController::viewDidLoad()
     double W = box.size.width;
     double T = band();
     auto self = std::static_pointer_cast<SetHeadImageViewController>(shared_from_this());
+    hideStatusBar();
 
     m_scrollView = std::make_shared<pf::ScrollView>(box);
     m_scrollView->setBackgroundColor(pf::Color::black());
@@ -299,8 +333,13 @@ void SetHeadImageViewController::onTimer()
         showNotify(sdkImage("error"), kNetworkText);
         return;
     }
-    if (!m_image)
+    // Chosen before the picture arrived: nothing to cut, so the choice ends
+    // here and can be made again.
+    if (!m_image || m_image->pixelWidth() <= 0 || m_image->pixelHeight() <= 0) {
+        m_isSetUserPic = false;
+        m_selectBtn->setEnabled(true);
         return;
+    }
     double z = m_scrollView->zoomScale();
     pf::Point o = m_scrollView->contentOffset();
     double T = band();

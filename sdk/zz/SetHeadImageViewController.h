@@ -6,7 +6,10 @@
 // delegate, which uploads it and answers a sequence number (-1: refused),
 // and the outcome shows in a toast ("设置成功" closes the screen about 1.1 s
 // later through didCancelled; a failure offers "重试"). "取消" closes at
-// once. Each step is reported as a usage event.
+// once. Each step is reported as a usage event. The status bar is hidden
+// from the view's load until the screen goes away, then shown or hidden as
+// it was before (whether the screen sat in a window of its own or was
+// presented by a caller).
 //
 // Main queue only. The delegate is not retained.
 
@@ -55,6 +58,8 @@ public:
     ~SetHeadImageViewController() override;
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewWillDisappear(bool animated) override;
     // Low memory closes the screen as "取消" does.
     void didReceiveMemoryWarning() override;
 
@@ -89,6 +94,8 @@ public:
     const std::shared_ptr<UINotifyView>& notify() const { return m_notify; }
     const std::shared_ptr<pf::Label>& nickLabel() const { return m_nickLabel; }
     int seq() const { return m_seq; }
+    // A cut and upload is under way.
+    bool isSetUserPic() const { return m_isSetUserPic; }
     const std::string& appId() const { return m_appId; }
 
     pf::ViewRef viewForZoomingInScrollView(pf::ScrollView&) override;
@@ -98,6 +105,8 @@ private:
     void report(const char* action, bool withTime = false);
     pf::ImageRef sdkImage(const char* name) const;
     double band() const;
+    void hideStatusBar();
+    void restoreStatusBar();
 
     std::string m_appId;
     std::string m_fileName;
@@ -119,6 +128,8 @@ private:
     std::optional<std::string> m_nick;
     bool m_isCancelled = false;
     bool m_isSetUserPic = false;
+    bool m_lastControllerStatusBarHidden = false;
+    bool m_hidesStatusBar = false; // hidden by this screen, to be put back
     int m_seq = -1;
     double m_enterTime = 0;
     double m_clickTime = 0;

@@ -10,6 +10,7 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "sdk/zz/APIResponse.h"
 #include "sdk/zz/CorvanaOAuth.h"
@@ -69,6 +70,7 @@ protected:
     void TearDown() override
     {
         kit.reset();
+        pf::Application::shared().setStatusBarHidden(false);
         appWindow = nullptr;
         pf::Screen::main().removeAllWindows();
         pf::setReachabilityTargetProvider({});
@@ -137,6 +139,47 @@ TEST_F(Portrait, AScreenOfThePictureUnderTheFrame)
     kit->doClose();
     EXPECT_FALSE(kit->window());
     EXPECT_EQ(pf::Application::shared().keyWindow(), appWindow);
+}
+
+TEST_F(Portrait, TheStatusBarIsHiddenWhileTheScreenShowsThenAsBefore)
+{
+    auto& application = pf::Application::shared();
+    auto presenter = std::make_shared<pf::ViewController>();
+    appWindow->setRootViewController(presenter);
+    for (bool hiddenBefore : { false, true }) {
+        for (bool ownWindow : { true, false }) {
+            SCOPED_TRACE(std::string(hiddenBefore ? "hidden" : "shown") + " before, "
+                         + (ownWindow ? "own window" : "presented"));
+            application.setStatusBarHidden(hiddenBefore);
+            if (ownWindow) {
+                auto screen = show(picture(640, 960), std::nullopt);
+                EXPECT_TRUE(application.isStatusBarHidden());
+                screen->cancelBtnClick();
+                kit->doClose();
+            } else {
+                auto screen = kit->getHeadImageViewController(uploader, picture(640, 960), "", std::nullopt);
+                presenter->presentModalViewController(screen, false);
+                EXPECT_TRUE(application.isStatusBarHidden());
+                presenter->dismissModalViewControllerAnimated(false);
+                ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return !presenter->modalViewController(); },
+                                                         pf::Seconds(30)));
+            }
+            EXPECT_EQ(application.isStatusBarHidden(), hiddenBefore);
+        }
+    }
+}
+
+TEST_F(Portrait, ChoosingBeforeThePictureArrivesCanBeDoneAgain)
+{
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
+    auto screen = std::make_shared<SetHeadImageViewController>("101452831", "", uploader);
+    appWindow->setRootViewController(screen);
+    screen->selectBtnClick();
+    EXPECT_FALSE(screen->selectBtn()->isEnabled());
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return screen->selectBtn()->isEnabled(); }, pf::Seconds(10)));
+    EXPECT_FALSE(screen->isSetUserPic());
+    EXPECT_EQ(screen->selectBtn()->title(), "选取");
+    EXPECT_TRUE(uploader->cut.empty());
 }
 
 TEST_F(Portrait, CancelAndLowMemoryCloseAtOnce)
