@@ -35,13 +35,19 @@ inline int runPeerApp(const char* program, std::vector<std::string> arguments)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Registers this process as "com.zomaru.app" answering scheme, receives its
-// URLs and launches the application; false when it cannot receive them.
+// Registers this process as "com.zomaru.app" answering scheme and receives
+// its URLs, for an application launched already; false when it cannot.
 // Undo with pf::Application::shared().stopReceivingURLs().
-inline bool receiveURLsAsApp(const std::string& scheme)
+inline bool listenAsApp(const std::string& scheme)
 {
     pf::InstalledApp self{"com.zomaru.app", {scheme}, {std::filesystem::canonical("/proc/self/exe").string()}};
-    if (pf::Application::shared().startReceivingURLs(self))
+    return !pf::Application::shared().startReceivingURLs(self);
+}
+
+// listenAsApp, then launches the application.
+inline bool receiveURLsAsApp(const std::string& scheme)
+{
+    if (!listenAsApp(scheme))
         return false;
     pf::Application::shared().launch();
     pf::RunLoop::main().runUntilIdle();

@@ -78,8 +78,14 @@ void AppScreenTest::SetUp()
     ASSERT_TRUE(server->start(0));
 
     const char* source = std::getenv("ZMR_SOURCE_DIR");
+    std::string resources = std::string(source ? source : ".") + "/resources";
+    if (m_resources == Resources::Built) {
+        const char* built = std::getenv("ZMR_BUILT_RESOURCES");
+        ASSERT_TRUE(built) << "ZMR_BUILT_RESOURCES names no copy of the build's resources";
+        resources = built;
+    }
     m_savedBundle = pf::Bundle::main();
-    pf::Bundle::setMain(std::make_shared<pf::Bundle>(std::string(source ? source : ".") + "/resources"));
+    pf::Bundle::setMain(std::make_shared<pf::Bundle>(resources));
     host = std::make_unique<pf::HeadlessHost>();
     shell = ZMRShell::create(server->url());
     ASSERT_TRUE(shell) << "no usable cfg.plist in resources/";

@@ -12,6 +12,10 @@
 //       MyScreen() : AppScreenTest(Start::Anonymous) {}
 //   };
 //
+// Resources::Built runs the shell over the build's copy of resources/
+// instead (ZMR_BUILT_RESOURCES, set by ctest), whose ZZ SDK bundle holds
+// the signed script package the ZZ sign-in runs.
+//
 // Helpers open URLs, tap, drag and type (each then lets the screen settle, a
 // test failure when it does not), wait for conditions, probe pixels and find
 // views and texts. A failing test writes the screen to
@@ -39,9 +43,11 @@
 class AppScreenTest : public ::testing::Test {
 public:
     enum class Start { SignedIn, Anonymous };
+    enum class Resources { Source, Built };
 
 protected:
-    explicit AppScreenTest(Start start = Start::SignedIn) : m_start(start) {}
+    explicit AppScreenTest(Start start = Start::SignedIn, Resources resources = Resources::Source)
+        : m_start(start), m_resources(resources) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -116,6 +122,7 @@ protected:
 
 private:
     Start m_start;
+    Resources m_resources;
     std::string m_home;
     std::string m_album;
     std::optional<std::string> m_savedAlbum;

@@ -1,14 +1,24 @@
-// The sign-in screen against the in-process server, from an anonymous start.
+// The sign-in screen against the in-process server, from an anonymous start;
+// its ZZ button through the stand-in ZZ app or the ZZ login page.
 
 #include "AppScreenTest.h"
+#include "tests/sdk/PeerAppSupport.h"
+#include "tests/sdk/zz/ZZShellSupport.h"
 
+#include "app/screens/ZMRHomeViewController.h"
 #include "app/screens/ZMRLoginViewController.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/TextField.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -145,6 +155,78 @@ TEST_F(LoginScreen, IgnoresAnswersOfOtherTaskTypes)
     EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
     EXPECT_EQ(screen(), login);
     login->statusView()->setStatus(std::nullopt); // the spinner would keep the screen busy
+}
+
+// The sign-in screen over the build's resources (the signed script package)
+// with the ZZ stand-in, a device folder of its own, and this process taking
+// the URLs of the ZZ session's scheme as the installed application does.
+class LoginScreenZZ : public AppScreenTest {
+protected:
+    LoginScreenZZ() : AppScreenTest(Start::Anonymous, Resources::Built) {}
+    void SetUp() override
+    {
+        m_device = std::filesystem::temp_directory_path() / ("zmr-zz-login-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_device);
+        setenv("ZMR_DEVICE_DIR", m_device.c_str(), 1);
+        zz.emplace();
+        AppScreenTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(sdk::test::listenAsApp("corvana101452831"));
+    }
+    void TearDown() override
+    {
+        pf::Application::shared().stopReceivingURLs();
+        for (auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(-1, false);
+        AppScreenTest::TearDown();
+        zz.reset();
+        unsetenv("ZMR_DEVICE_DIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(m_device, ignored);
+    }
+    // The demo account signed in with ZZ before under `token`; the user id.
+    long long knowDemoByZZ(const std::string& token)
+    {
+        auto demo = store->checkPassword("demo", "demo-password");
+        EXPECT_TRUE(demo && store->bindExternalToken(demo->uid, "zz", token));
+        return demo ? demo->uid : -1;
+    }
+    bool signedInAtHome(long long uid)
+    {
+        return waitFor([&] {
+            return shell->uid().isNumber() && shell->uid().longLongValue() == uid && !shell->loadingView()
+                && topController<ZMRHomeViewController>();
+        }, 60) && settle();
+    }
+
+    std::optional<ZZStandIn> zz;
+
+private:
+    std::filesystem::path m_device;
+};
+
+TEST_F(LoginScreenZZ, TheZZButtonSignsInThroughTheInstalledZZApp)
+{
+    ASSERT_EQ(sdk::test::runPeerApp(ZZAPP_PATH, {"--install", "--script", "approve"}), 0);
+    long long uid = knowDemoByZZ("ZZA101452831");
+    ASSERT_TRUE(tapButtonTitled("ZZ登录"));
+    ASSERT_TRUE(signedInAtHome(uid));
+    EXPECT_FALSE(shell->corvanaOAuth()->loginViewKit()) << "the app answered: no login page";
+    EXPECT_EQ(shell->corvanaOAuth()->accessToken(), "ZZA101452831");
+    EXPECT_TRUE(zz->server().received("/oauth2.0/m_authorize").empty());
+}
+
+TEST_F(LoginScreenZZ, WithoutTheZZAppTheButtonOpensTheLoginPage)
+{
+    long long uid = knowDemoByZZ(zmr::ZZServer::tokenFor("101452831"));
+    ASSERT_TRUE(tapButtonTitled("ZZ登录"));
+    std::shared_ptr<pf::WebView> page;
+    ASSERT_TRUE(waitFor([&] { return (page = loadedLoginPage(*shell->corvanaOAuth())) != nullptr; }, 60));
+    ASSERT_TRUE(settle()) << "the page slid in";
+    ASSERT_TRUE(page->followLinkWithText("授权"));
+    ASSERT_TRUE(signedInAtHome(uid));
+    EXPECT_FALSE(viewWithText("关闭")) << "the page went";
 }
 
 }

@@ -39,6 +39,7 @@
 #include "sdk/voxly/VXAuthorizeWebView.h"
 #include "sdk/voxly/VoxlySDK.h"
 #include "tests/sdk/PeerAppSupport.h"
+#include "tests/sdk/zz/ZZShellSupport.h"
 #include "tools/voxlyweb/VoxlyWebServer.h"
 
 #include <cstdlib>
@@ -53,6 +54,7 @@ const pf::Color kBlue = pf::Color::rgb(0.1, 0.2, 0.85);
 
 class PublishRoad : public AppScreenTest {
 protected:
+    explicit PublishRoad(Resources resources = Resources::Source) : AppScreenTest(Start::SignedIn, resources) {}
     void SetUp() override
     {
         // The device folder (installed apps, boards) is this test's own from
@@ -203,6 +205,25 @@ private:
     std::weak_ptr<KRViewController> m_screen;
 };
 
+// The form over the build's resources (the signed script package) with the
+// ZZ stand-in.
+class PublishRoadZZ : public PublishRoad {
+protected:
+    PublishRoadZZ() : PublishRoad(Resources::Built) {}
+    void SetUp() override
+    {
+        zz.emplace();
+        PublishRoad::SetUp();
+    }
+    void TearDown() override
+    {
+        PublishRoad::TearDown();
+        zz.reset();
+    }
+
+    std::optional<ZZStandIn> zz;
+};
+
 }
 
 TEST_F(PublishRoad, APostWithTwoPicturesTwoCategoriesAndATagLeadsTheUserFeed)
@@ -341,6 +362,38 @@ TEST_F(PublishRoad, TheVoxlyButtonBindsVoxlyThroughTheWebDialogAndThenSwitchesOn
     ASSERT_TRUE(tapButtonTitled("Voxly"));
     EXPECT_TRUE(form->voxlyButton()->isSelected()) << "with a token the button switches on";
 
+    pf::NotificationCenter::defaultCenter().removeObserver(observer.get());
+}
+
+// The same for ZZ: without a ZZ token the form's ZZ button starts the ZZ
+// sign-in (its login page, no ZZ app being installed); the new token binds.
+TEST_F(PublishRoadZZ, TheZZButtonBindsZZThroughTheLoginPageAndThenSwitchesOn)
+{
+    int changes = 0;
+    auto observer = std::make_shared<int>(0);
+    pf::NotificationCenter::defaultCenter().addObserver("ZMRBindChangedNotification", observer,
+                                                       [&changes](const pf::Notification&) { ++changes; });
+    auto form = openForm("publish-feed");
+    ASSERT_TRUE(form && form->zzButton());
+    ASSERT_FALSE(shell->zzToken());
+    ASSERT_TRUE(tapButtonTitled("ZZ"));
+    EXPECT_FALSE(form->zzButton()->isSelected()) << "no token yet: the sign-in starts instead";
+    std::shared_ptr<pf::WebView> page;
+    ASSERT_TRUE(waitFor([&] { return (page = loadedLoginPage(*shell->corvanaOAuth())) != nullptr; }, 60));
+    ASSERT_TRUE(settle()) << "the page slid in";
+    ASSERT_TRUE(page->followLinkWithText("授权"));
+    ASSERT_TRUE(waitFor([&] { return changes == 1 && shell->zzToken(); }, 60));
+    std::string token = zmr::ZZServer::tokenFor("101452831");
+    auto stored = store->user(shell->uid().longLongValue());
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->zzToken, token) << "the server holds the token";
+    EXPECT_EQ(shell->uid().longLongValue(), 10001) << "binding keeps the user";
+    EXPECT_EQ(shell->zzToken(), token);
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(formIsShown());
+
+    ASSERT_TRUE(tapButtonTitled("ZZ"));
+    EXPECT_TRUE(form->zzButton()->isSelected()) << "with a token the button switches on";
     pf::NotificationCenter::defaultCenter().removeObserver(observer.get());
 }
 

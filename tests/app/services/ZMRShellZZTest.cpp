@@ -4,6 +4,7 @@
 
 #include "RoadTestSupport.h"
 #include "ServicesTestSupport.h"
+#include "tests/sdk/zz/ZZShellSupport.h"
 
 #include "app/services/ZMRShell.h"
 #include "framework/ui/KRAlertView.h"
@@ -12,21 +13,16 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Reachability.h"
 #include "platform/host/HeadlessHost.h"
-#include "platform/net/TrustAnchors.h"
-#include "platform/net/URLCache.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
-#include "sdk/zz/CVLoginViewKit.h"
-#include "sdk/zz/CVOSDKJSBridge.h"
-#include "sdk/zz/CVOSDKServers.h"
-#include "sdk/zz/OpenApi.h"
 #include "tools/zzserver/ZZServer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -38,14 +34,9 @@ protected:
     {
         RoadBus::SetUp();
         setenv("ZMR_DEVICE_DIR", (home.path() + "/device").c_str(), 1);
-        ASSERT_TRUE(zz.isRunning());
-        m_ca = home.path() + "/zz-ca.pem";
-        ASSERT_TRUE(zz.writeCA(m_ca));
-        pf::setExtraCAFile(m_ca);
-        CVOSDKServers::setHttpOrigin(zz.httpOrigin());
-        CVOSDKServers::setHttpsOrigin(zz.httpsOrigin());
+        zz.emplace();
+        ASSERT_TRUE(zz->server().isRunning());
         pf::useHtmlDocumentsInWebViews();
-        OpenApi::resetForTesting();
         const char* built = std::getenv("ZMR_BUILT_RESOURCES");
         ASSERT_TRUE(built) << "the build's resources copy";
         m_oldBundle = pf::Bundle::main();
@@ -59,11 +50,7 @@ protected:
     {
         closeLaunchedShell();
         pf::setReachabilityTargetProvider({});
-        CVOSDKJSBridge::deinit();
-        pf::URLCache::setShared(nullptr);
-        OpenApi::resetForTesting();
-        CVOSDKServers::reset();
-        pf::setExtraCAFile(std::nullopt);
+        zz.reset();
         if (m_oldBundle)
             pf::Bundle::setMain(m_oldBundle);
         unsetenv("ZMR_DEVICE_DIR");
@@ -73,22 +60,17 @@ protected:
     void approveInThePage()
     {
         shell->zzLogin();
-        auto kit = shell->corvanaOAuth()->loginViewKit();
-        ASSERT_TRUE(kit) << "the scripts chose the login page";
-        ASSERT_TRUE(runMainUntil([&] {
-            auto controller = kit->webViewController();
-            return controller && controller->webview() && !controller->webview()->isLoading()
-                && controller->webview()->title() == "ZZ登录";
-        }));
+        ASSERT_TRUE(shell->corvanaOAuth()->loginViewKit()) << "the scripts chose the login page";
+        std::shared_ptr<pf::WebView> page;
+        ASSERT_TRUE(runMainUntil([&] { return (page = loadedLoginPage(*shell->corvanaOAuth())) != nullptr; }));
         host.advance(0.3);
-        ASSERT_TRUE(kit->webViewController()->webview()->followLinkWithText("授权"));
+        ASSERT_TRUE(page->followLinkWithText("授权"));
     }
 
     pf::HeadlessHost host;
-    zmr::ZZServer zz;
+    std::optional<ZZStandIn> zz;
 
 private:
-    std::string m_ca;
     std::shared_ptr<pf::Bundle> m_oldBundle;
 };
 

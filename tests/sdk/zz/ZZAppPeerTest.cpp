@@ -5,6 +5,7 @@
 #include "CallLayerTestSupport.h"
 #include "BuiltResourcesSupport.h"
 #include "ScriptPackageSupport.h"
+#include "ZZShellSupport.h"
 #include "tests/sdk/PeerAppSupport.h"
 
 #include "platform/foundation/Device.h"
@@ -79,13 +80,10 @@ protected:
         unsetenv("ZMR_DEVICE_DIR");
         fs::remove_all(m_root);
     }
-    // Waits until the kit's login page has loaded.
-    static bool loginPageShows(CVLoginViewKit& kit)
+    // Waits until the session's login page has loaded.
+    bool loginPageShows()
     {
-        return pf::RunLoop::main().runUntil([&] {
-            auto web = kit.webViewController() ? kit.webViewController()->webview() : nullptr;
-            return web && !web->isLoading() && web->title() == "ZZ登录";
-        }, pf::Seconds(60));
+        return pf::RunLoop::main().runUntil([&] { return loadedLoginPage(*session) != nullptr; }, pf::Seconds(60));
     }
     bool waitHeard(std::size_t count)
     {
@@ -216,7 +214,7 @@ TEST_F(ZZAppPeer, TheLoginPageHandsOverToZZBrowser)
     session->authorize({ "get_user_info" }, false);
     auto kit = session->loginViewKit();
     ASSERT_TRUE(kit);
-    ASSERT_TRUE(loginPageShows(*kit));
+    ASSERT_TRUE(loginPageShows());
     host->advance(0.3);
     ASSERT_TRUE(kit->webViewController()->webview()->followLinkWithText("浏览器"));
     ASSERT_TRUE(waitHeard(1));
@@ -240,7 +238,7 @@ TEST_F(ZZAppPeer, WithoutZZBrowserTheSystemsOrThePageItselfTakesOver)
         session->authorize({ "get_user_info" }, false);
         auto kit = session->loginViewKit();
         ASSERT_TRUE(kit);
-        ASSERT_TRUE(loginPageShows(*kit));
+        ASSERT_TRUE(loginPageShows());
         std::size_t pages = zz->server.received("/oauth2.0/m_authorize").size();
         std::size_t opened = host->openedURLs().size();
         std::size_t inFlight = kit->browserLoginsInFlight();
