@@ -29,7 +29,9 @@ public:
     void scrollViewDidEndDecelerating(ScrollView&) override { log += "endDecel "; }
     void scrollViewDidEndScrollingAnimation(ScrollView&) override { log += "endAnim "; }
     ViewRef viewForZoomingInScrollView(ScrollView&) override { return zoomed; }
+    void scrollViewDidZoom(ScrollView& scroll) override { zooms.push_back(scroll.zoomScale()); }
     int scrolls = 0;
+    std::vector<double> zooms;
     std::string log;
     ViewRef zoomed;
 };
@@ -167,6 +169,81 @@ TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
     EXPECT_EQ(scroll->contentSize(), (Size{32, 200}));
     EXPECT_EQ(scroll->offsets.back(), (Point{0, 0})); // pulled back inside through the funnel
     EXPECT_EQ(events->zoomed->frame(), Rect(0, 0, 32, 200));
+}
+
+TEST_F(ScrollMotion, APinchZoomsAboutTheFingersWithinTheLimits)
+{
+    scroll->setContentSize({320, 400});
+    events->zoomed = View::create(Rect(0, 0, 320, 400));
+    scroll->addSubview(events->zoomed);
+    scroll->setMinimumZoomScale(0.5);
+    scroll->setMaximumZoomScale(3);
+    struct Row {
+        Point centre;
+        double from, to;
+        double scale;
+        bool keepsCentre; // false where the limits or the edges move the content
+    };
+    const Row rows[] = {
+        {{160, 200}, 100, 200, 2.0, true},
+        {{100, 120}, 100, 150, 1.5, true},
+        {{160, 200}, 50, 400, 3.0, false},  // asked for 8
+        {{160, 200}, 200, 50, 0.5, false},  // asked for 0.25
+    };
+    for (const Row& row : rows) {
+        scroll->setZoomScale(1);
+        scroll->setContentOffset(Point{0, 0});
+        events->zooms.clear();
+        host->pinch(row.centre, row.from, row.to, 0.3, 10);
+        double furthest = row.scale > 1 ? *std::max_element(events->zooms.begin(), events->zooms.end())
+                                        : *std::min_element(events->zooms.begin(), events->zooms.end());
+        host->advance(0.5);
+        EXPECT_DOUBLE_EQ(scroll->zoomScale(), row.scale) << row.to;
+        EXPECT_FALSE(scroll->isZooming());
+        if (row.keepsCentre) {
+            // The fingers move in turn: the pinch may begin with only the
+            // first one's step taken, half that step off the centre.
+            Point under = scroll->contentOffset() + row.centre;
+            double began = (row.to - row.from) / 10 / 4;
+            EXPECT_NEAR(under.x / row.scale, row.centre.x, began + 1e-9) << row.to;
+            EXPECT_NEAR(under.y / row.scale, row.centre.y, 1e-9) << row.to;
+        } else {
+            // A little beyond the limit while the fingers are down, back at it after.
+            double asked = row.to / row.from;
+            EXPECT_TRUE(asked > 1 ? furthest > row.scale && furthest < asked : furthest < row.scale && furthest > asked)
+                << row.to << ": " << furthest;
+        }
+        EXPECT_EQ(scroll->contentSize(), (Size{320 * row.scale, 400 * row.scale})) << row.to;
+        EXPECT_EQ(events->zoomed->frame(), Rect(Point{}, scroll->contentSize())) << row.to;
+        Point offset = scroll->contentOffset(), lo = scroll->minContentOffset(), hi = scroll->maxContentOffset();
+        EXPECT_TRUE(offset.x >= lo.x && offset.y >= lo.y && offset.x <= hi.x && offset.y <= hi.y) << row.to;
+        EXPECT_EQ(events->zooms.back(), row.scale) << "the delegate heard the last scale";
+    }
+
+    // A first finger dragging on after the second lifted carries on from where the pinch left it.
+    scroll->setZoomScale(2);
+    scroll->setContentOffset(Point{100, 100});
+    auto touch = [&](int finger, TouchPhase phase, Point p) {
+        Screen::main().handleTouch(finger, phase, p, host->clock().now());
+    };
+    touch(1, TouchPhase::Began, {100, 200});
+    touch(2, TouchPhase::Began, {200, 200});
+    touch(2, TouchPhase::Moved, {220, 200});
+    touch(1, TouchPhase::Moved, {60, 200});
+    touch(2, TouchPhase::Ended, {220, 200});
+    Point after = scroll->contentOffset();
+    touch(1, TouchPhase::Moved, {60, 170});
+    EXPECT_EQ(scroll->contentOffset(), (after + Point{0, 30}));
+    touch(1, TouchPhase::Ended, {60, 170});
+
+    // No view to zoom: fingers pinching change nothing.
+    events->zoomed = nullptr;
+    events->zooms.clear();
+    double before = scroll->zoomScale();
+    host->pinch({160, 200}, 100, 200);
+    host->advance(0.5);
+    EXPECT_EQ(scroll->zoomScale(), before);
+    EXPECT_TRUE(events->zooms.empty());
 }
 
 }
