@@ -1,12 +1,10 @@
 #include "platform/host/DesktopHost.h"
-#include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/host/TouchRecorder.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 
 using namespace pf;
@@ -69,43 +67,6 @@ TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
     ASSERT_EQ(recorder->began.size(), 1u);
     EXPECT_NEAR(recorder->began[0].x, bounds.width() / 2, 1.5);
     EXPECT_NEAR(recorder->began[0].y, bounds.height() / 4, 1.5);
-    host.value().reset();
-    Screen::main().removeAllWindows();
-}
-
-TEST(DesktopHosting, CtrlAndTheWheelPinchAtThePointerUntilTheInputPauses)
-{
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    auto recorder = test::TouchRecorder::inNewWindow();
-    std::vector<std::pair<GestureState, double>> reports;
-    recorder->addGestureRecognizer(std::make_shared<PinchGestureRecognizer>([&](GestureRecognizer& r) {
-        reports.emplace_back(r.state(), static_cast<PinchGestureRecognizer&>(r).scale());
-    }));
-    auto host = DesktopHost::create(Screen::main(), "Zomaru");
-    ASSERT_TRUE(host.ok()) << host.error().description;
-    SDL_Window* sdlWindow = nullptr;
-    for (Uint32 id = 1; id < 16 && !sdlWindow; ++id)
-        sdlWindow = SDL_GetWindowFromID(id);
-    ASSERT_TRUE(sdlWindow);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(sdlWindow, &w, &h);
-    SDL_WarpMouseInWindow(sdlWindow, w / 2, h / 2);
-    SDL_SetModState(KMOD_CTRL);
-    SDL_Event notch{};
-    notch.wheel.type = SDL_MOUSEWHEEL;
-    notch.wheel.y = 1;
-    for (int i = 0; i < 3; ++i)
-        SDL_PushEvent(&notch);
-    EXPECT_TRUE(host.value()->step()); // all three at once, with no pause between them
-    SDL_SetModState(KMOD_NONE);
-    ASSERT_FALSE(reports.empty());
-    for (auto start = std::chrono::steady_clock::now();
-         reports.back().first != GestureState::Ended && std::chrono::steady_clock::now() - start < std::chrono::seconds(10);)
-        host.value()->step();
-    EXPECT_EQ(reports.back().first, GestureState::Ended) << "lifted once the wheel stopped";
-    EXPECT_NEAR(reports.back().second, 1.1 * 1.1 * 1.1, 1e-9);
-    ASSERT_EQ(recorder->began.size(), 2u);
-    EXPECT_NEAR((recorder->began[0].x + recorder->began[1].x) / 2, Screen::main().bounds().width() / 2, 1.5);
     host.value().reset();
     Screen::main().removeAllWindows();
 }

@@ -15,14 +15,6 @@
 
 namespace {
 
-struct Uploader : setHeadImageDelegate {
-    int didFinishedSetUserLocalPic(SetHeadImageViewController&, const pf::ImageRef&, const std::string&) override
-    {
-        return -1;
-    }
-    void didCancelled(int) override {}
-};
-
 class PortraitPinch : public ::testing::Test {
 protected:
     void SetUp() override { host.emplace(); }
@@ -40,7 +32,7 @@ TEST_F(PortraitPinch, TwoFingersZoomThePictureAboutTheFrameWithinItsLimits)
 {
     auto bitmap = pf::Bitmap::create(640, 960, 1);
     ASSERT_TRUE(bitmap);
-    ASSERT_TRUE(kit->popSetHeadImageViewWnd(std::make_shared<Uploader>(), pf::Image::create(*bitmap), "", "nick"));
+    ASSERT_TRUE(kit->popSetHeadImageViewWnd({}, pf::Image::create(*bitmap), "", "nick"));
     auto screen = kit->screen();
     ASSERT_TRUE(screen);
     ASSERT_TRUE(pf::RunLoop::main().runUntil([&] {
@@ -50,9 +42,8 @@ TEST_F(PortraitPinch, TwoFingersZoomThePictureAboutTheFrameWithinItsLimits)
     auto scroll = screen->scrollView();
     pf::Point middle = scroll->bounds().center() - scroll->contentOffset(); // the crop frame's
     struct Row {
-        double from, to, zoom;
+        double from, to, zoom; // 0.5 fills the frame's width; 1.0 is the picture's own size
     };
-    // 0.5 fills the frame's width; 1.0 is the picture's own size.
     for (const Row& row : {Row{100, 150, 0.75}, Row{100, 300, 1.0}, Row{100, 50, 0.5}}) {
         screen->resetImage();
         host->pinch(middle, row.from, row.to);
@@ -60,8 +51,7 @@ TEST_F(PortraitPinch, TwoFingersZoomThePictureAboutTheFrameWithinItsLimits)
         EXPECT_DOUBLE_EQ(scroll->zoomScale(), row.zoom) << row.to;
         pf::Point offset = scroll->contentOffset(), lo = scroll->minContentOffset(), hi = scroll->maxContentOffset();
         EXPECT_TRUE(offset.x >= lo.x && offset.y >= lo.y && offset.x <= hi.x && offset.y <= hi.y) << row.to;
-        // The picture's middle started under the frame's middle and stays there.
-        pf::Point under = offset + middle;
+        pf::Point under = offset + middle; // the picture's middle, where it began
         if (row.zoom == 0.75)
             EXPECT_TRUE(std::abs(under.x / row.zoom - 320) < 2 && std::abs(under.y / row.zoom - 480) < 2);
     }
