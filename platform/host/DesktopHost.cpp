@@ -79,7 +79,7 @@ DesktopHost::~DesktopHost()
     if (m_mouseDown)
         m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, AnimationClock::current().now());
     if (m_pinching)
-        endPinch(TouchPhase::Cancelled, AnimationClock::current().now());
+        endPinch(AnimationClock::current().now());
     SDL_StopTextInput();
     if (m_texture)
         SDL_DestroyTexture(m_texture);
@@ -149,7 +149,7 @@ bool DesktopHost::handle(const SDL_Event& event)
                 m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
             m_mouseDown = false;
             if (m_pinching)
-                endPinch(TouchPhase::Cancelled, now);
+                endPinch(now);
         } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED
                    || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             m_compositor.invalidateAll();
@@ -228,11 +228,11 @@ void DesktopHost::pinchBy(Point centre, double factor, double now)
     place(TouchPhase::Moved);
 }
 
-void DesktopHost::endPinch(TouchPhase phase, double now)
+void DesktopHost::endPinch(double now)
 {
     m_pinching = false;
     for (int i = 0; i < 2; ++i)
-        m_screen.handleTouch(kPinchFingers[i], phase,
+        m_screen.handleTouch(kPinchFingers[i], TouchPhase::Cancelled,
                              {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
 }
 
@@ -254,8 +254,9 @@ bool DesktopHost::step()
     bool open = true;
     while (open && SDL_PollEvent(&event))
         open = handle(event);
+    // Lifted as cancelled: a wheel turned over a button is no press of it.
     if (double now = AnimationClock::current().now(); m_pinching && now - m_lastPinchInput > kPinchIdle)
-        endPinch(TouchPhase::Ended, now);
+        endPinch(now);
     m_screen.deliverKeyEvents();
     RunLoop::main().runUntilIdle();
     updateTextInput();

@@ -4,7 +4,8 @@
 // desktop (and, when the window is resized, uniformly and centred), the left mouse button acts as one finger, and keys and text
 // typed are queued on the screen for the text controls. The wheel with ctrl
 // held, and a touchpad's two-finger pinch, act as two fingers pinching about
-// the pointer; the pinch ends once such input pauses.
+// the pointer; the fingers are lifted (as cancelled, so that nothing under
+// them takes a tap) once such input pauses.
 //
 // Main thread only; one host at a time.
 
@@ -46,7 +47,8 @@ private:
     // Spreads the pinching fingers `factor` times about `centre` (screen
     // points), putting them down first when no pinch is under way.
     void pinchBy(Point centre, double factor, double now);
-    void endPinch(TouchPhase phase, double now);
+    // Lifts the pinching fingers, as cancelled.
+    void endPinch(double now);
 
     Screen& m_screen;
     Compositor m_compositor;
