@@ -3,6 +3,7 @@
 #include "platform/ui/AnimationClock.h"
 #include "platform/ui/DisplayLink.h"
 #include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/PinchGestureRecognizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,16 @@ double rubberBand(double overshoot, double dimension)
     return (1 - 1 / (overshoot * 0.55 / dimension + 1)) * dimension;
 }
 
+// A pinch beyond the zoom limits goes on, ever more reluctantly.
+double rubberZoom(double proposed, double lo, double hi)
+{
+    if (proposed > hi)
+        return hi * std::pow(proposed / hi, 0.3);
+    if (proposed < lo)
+        return lo * std::pow(proposed / lo, 0.3);
+    return proposed;
+}
+
 double rubberAxis(double proposed, double lo, double hi, double dimension)
 {
     if (proposed < lo)
@@ -46,11 +57,21 @@ ScrollView::ScrollView(const Rect& frame)
     // The recognizer may outlive this view inside a window's touch, so the
     // destructor takes the action back.
     m_pan->setAction([this](GestureRecognizer& r) { handlePan(r); });
+    m_pinch = std::make_shared<PinchGestureRecognizer>();
+    addGestureRecognizer(m_pinch);
+    m_pinch->setAction([this](GestureRecognizer& r) { handlePinch(r); });
+    // Fingers on a view that cannot zoom stay free for other gestures.
+    m_pinch->setShouldReceiveTouch([this](GestureRecognizer&, const Touch&) { return zoomingView() != nullptr; });
+    // A finger may drag and then pinch with a second, or the reverse.
+    m_pinch->setShouldRecognizeSimultaneously(
+        [pan = m_pan.get()](GestureRecognizer&, GestureRecognizer& other) { return &other == pan; });
 }
 
 ScrollView::~ScrollView()
 {
     m_pan->setAction({});
+    m_pinch->setAction({});
+    m_pinch->setShouldReceiveTouch({});
     if (m_link)
         m_link->invalidate();
 }
@@ -192,6 +213,9 @@ void ScrollView::handlePan(GestureRecognizer& recognizer)
             d->scrollViewWillBeginDragging(*this);
         break;
     case GestureState::Changed: {
+        // The pinch moves the content while it lasts.
+        if (m_zooming)
+            break;
         Point proposed{canScrollHorizontally() ? m_dragStartOffset.x - t.x : contentOffset().x,
                        canScrollVertically() ? m_dragStartOffset.y - t.y : contentOffset().y};
         Point lo = minContentOffset(), hi = maxContentOffset();
@@ -204,7 +228,7 @@ void ScrollView::handlePan(GestureRecognizer& recognizer)
         break;
     }
     case GestureState::Ended: {
-        Point v = pan.velocityInView(this);
+        Point v = m_zooming ? Point{} : pan.velocityInView(this);
         endDrag({canScrollHorizontally() ? -v.x : 0, canScrollVertically() ? -v.y : 0});
         break;
     }
@@ -429,26 +453,75 @@ void ScrollView::setMaximumZoomScale(double scale)
         m_maxZoom = scale;
 }
 
-void ScrollView::setZoomScale(double scale, bool animated)
+ViewRef ScrollView::zoomingView()
 {
     auto d = m_delegate.lock();
-    ViewRef zoomed = d ? d->viewForZoomingInScrollView(*this) : nullptr;
-    if (!zoomed || !std::isfinite(scale))
-        return;
-    scale = std::clamp(scale, m_minZoom, std::max(m_minZoom, m_maxZoom));
+    return d ? d->viewForZoomingInScrollView(*this) : nullptr;
+}
+
+void ScrollView::applyZoom(View& zoomed, double scale, bool animated)
+{
     m_zoomScale = scale;
-    Size size = zoomed->bounds().size;
+    Size size = zoomed.bounds().size;
     auto apply = [&] {
-        zoomed->setTransform(AffineTransform::scaling(scale, scale));
-        zoomed->setCenter({size.width * scale / 2, size.height * scale / 2});
+        zoomed.setTransform(AffineTransform::scaling(scale, scale));
+        zoomed.setCenter({size.width * scale / 2, size.height * scale / 2});
     };
     if (animated)
         View::animate(kAnimationDuration, apply);
     else
         apply();
     setContentSize({size.width * scale, size.height * scale});
+}
+
+void ScrollView::setZoomScale(double scale, bool animated)
+{
+    auto keep = self();
+    ViewRef zoomed = zoomingView();
+    if (!zoomed || !std::isfinite(scale))
+        return;
+    applyZoom(*zoomed, std::clamp(scale, m_minZoom, std::max(m_minZoom, m_maxZoom)), animated);
     setContentOffset(clamped(contentOffset()));
-    d->scrollViewDidZoom(*this);
+    if (auto d = m_delegate.lock())
+        d->scrollViewDidZoom(*this);
+}
+
+void ScrollView::handlePinch(GestureRecognizer& recognizer)
+{
+    auto& pinch = static_cast<PinchGestureRecognizer&>(recognizer);
+    auto keep = self();
+    ViewRef zoomed = zoomingView();
+    GestureState state = pinch.state();
+    bool over = state == GestureState::Ended || state == GestureState::Cancelled;
+    if (over || !zoomed) {
+        if (!m_zooming)
+            return;
+        m_zooming = false;
+        // Back within the limits, and a finger still down drags on from here.
+        if (double limit = std::clamp(m_zoomScale, m_minZoom, std::max(m_minZoom, m_maxZoom)); limit != m_zoomScale)
+            setZoomScale(limit, true);
+        if (m_dragging) {
+            m_pan->setTranslation({}, this);
+            m_dragStartOffset = contentOffset();
+        }
+        return;
+    }
+    Point at = pinch.locationInView(this);
+    if (state == GestureState::Began) {
+        stopMotion();
+        m_zooming = true;
+        m_pinchStartScale = m_zoomScale;
+        m_pinchAnchor = {at.x / m_zoomScale, at.y / m_zoomScale};
+    }
+    if (!m_zooming)
+        return;
+    // Where the fingers are on this view, before the content moves under them.
+    Point onView = at - contentOffset();
+    double scale = rubberZoom(m_pinchStartScale * pinch.scale(), m_minZoom, std::max(m_minZoom, m_maxZoom));
+    applyZoom(*zoomed, scale, false);
+    setContentOffset(clamped({m_pinchAnchor.x * scale - onView.x, m_pinchAnchor.y * scale - onView.y}));
+    if (auto d = m_delegate.lock())
+        d->scrollViewDidZoom(*this);
 }
 
 }

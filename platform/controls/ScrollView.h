@@ -6,7 +6,10 @@
 // beyond the edges springs back; with paging the release settles on a whole
 // page. Every offset, whether it comes from a drag, deceleration, a bounce,
 // paging, zooming, the wheel or code, goes through the virtual
-// setContentOffset(Point), so a subclass sees each one.
+// setContentOffset(Point), so a subclass sees each one. When the delegate
+// answers a view for zooming, two fingers pinch it: the point between them
+// stays under them while the scale follows their spread, a little beyond the
+// limits, and springs back within them when a finger lifts.
 //
 // Main thread only. The delegate is not retained. Motion follows the
 // animation clock frame by frame (a manual clock in tests).
@@ -86,13 +89,17 @@ public:
     bool isDragging() const { return m_dragging; }
     bool isDecelerating() const { return m_motion == Motion::Decelerating; }
 
-    // Zooming scales the delegate's zooming view between the limits.
+    // Zooming scales the delegate's zooming view between the limits; the
+    // view sits at the content's origin, its size times the scale being
+    // the content size.
     double zoomScale() const { return m_zoomScale; }
     void setZoomScale(double scale, bool animated = false);
     double minimumZoomScale() const { return m_minZoom; }
     void setMinimumZoomScale(double scale);
     double maximumZoomScale() const { return m_maxZoom; }
     void setMaximumZoomScale(double scale);
+    // Two fingers are pinching the zooming view.
+    bool isZooming() const { return m_zooming; }
 
     // A wheel or two-finger scroll by `delta` points, content moving up for
     // a positive y; it stays within the edges.
@@ -110,6 +117,10 @@ protected:
 private:
     enum class Motion { None, Decelerating, Animating };
     void handlePan(GestureRecognizer& recognizer);
+    void handlePinch(GestureRecognizer& recognizer);
+    ViewRef zoomingView();
+    // Scales `zoomed` about the content's origin and sizes the content to it.
+    void applyZoom(View& zoomed, double scale, bool animated);
     void endDrag(Point velocity);
     void startMotion(Motion motion);
     void stopMotion();
@@ -153,7 +164,11 @@ private:
     double m_zoomScale = 1;
     double m_minZoom = 1;
     double m_maxZoom = 1;
+    bool m_zooming = false;
+    double m_pinchStartScale = 1;
+    Point m_pinchAnchor; // the zooming view's point under the fingers, unscaled
     std::shared_ptr<PanGestureRecognizer> m_pan;
+    std::shared_ptr<PinchGestureRecognizer> m_pinch;
     ViewRef m_verticalIndicator;
     ViewRef m_horizontalIndicator;
 };

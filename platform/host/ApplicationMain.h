@@ -8,8 +8,9 @@
 //   --headless       headless: launch, wait until settled, end
 //   --url URL        after launch, open URL in the program's root screen;
 //                    a refused one is said and the start screen stays
-//   --tap X,Y, --drag X1,Y1,X2,Y2, --type TEXT
-//                    headless: once settled, tap, drag or type into the
+//   --tap X,Y, --drag X1,Y1,X2,Y2, --pinch X,Y,SCALE, --type TEXT
+//                    headless: once settled, tap, drag, pinch (the spread
+//                    growing SCALE times) or type into the
 //                    focused field, in the order given, each followed by
 //                    the same settle wait (then the shot, with --shot)
 //   --open-url URL --source-application ID

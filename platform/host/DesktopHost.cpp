@@ -17,6 +17,14 @@ namespace pf {
 namespace {
 
 constexpr int kMouseFinger = 1;
+// The two fingers of a pinch made from the wheel or the touchpad, put down
+// close together so that both land on the screen near its edges too.
+constexpr int kPinchFingers[2] = {2, 3};
+constexpr double kPinchStartSpread = 40;
+// A pause this long in the pinching input lifts the fingers.
+constexpr double kPinchIdle = 0.25;
+// Spread change per wheel notch with ctrl held.
+constexpr double kPinchPerNotch = 1.1;
 
 Error sdlError(const char* what) { return Error{"pf::DesktopHost", -1, std::string(what) + ": " + SDL_GetError()}; }
 
@@ -70,6 +78,8 @@ DesktopHost::~DesktopHost()
 {
     if (m_mouseDown)
         m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, AnimationClock::current().now());
+    if (m_pinching)
+        endPinch(AnimationClock::current().now());
     SDL_StopTextInput();
     if (m_texture)
         SDL_DestroyTexture(m_texture);
@@ -88,6 +98,15 @@ bool DesktopHost::handle(const SDL_Event& event)
     double scale = m_screen.scale();
     auto point = [scale](int x, int y) { return Point{x / scale, y / scale}; };
     auto key = [this](KeyEvent::Kind kind) { m_screen.postKeyEvent({kind, {}}); };
+    // Where the mouse pointer is, in screen points (wheel and touchpad
+    // events carry no frame position).
+    auto pointer = [this, scale] {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        float lx = 0, ly = 0;
+        SDL_RenderWindowToLogical(m_renderer, x, y, &lx, &ly);
+        return Point{lx / scale, ly / scale};
+    };
     switch (event.type) {
     case SDL_QUIT:
         return false;
@@ -103,14 +122,20 @@ bool DesktopHost::handle(const SDL_Event& event)
         break;
     case SDL_MOUSEWHEEL: {
         // One notch scrolls a few lines; SDL counts up as positive.
-        int x = 0, y = 0;
-        SDL_GetMouseState(&x, &y);
-        float lx = 0, ly = 0;
-        SDL_RenderWindowToLogical(m_renderer, x, y, &lx, &ly);
         double lines = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -40 : 40;
-        m_screen.handleScrollWheel({lx / scale, ly / scale}, {-event.wheel.x * lines, -event.wheel.y * lines});
+        if (SDL_GetModState() & KMOD_CTRL) {
+            // Up spreads the fingers (zooms in), down closes them.
+            pinchBy(pointer(), std::pow(kPinchPerNotch, lines > 0 ? event.wheel.y : -event.wheel.y), now);
+            break;
+        }
+        m_screen.handleScrollWheel(pointer(), {-event.wheel.x * lines, -event.wheel.y * lines});
         break;
     }
+    case SDL_MULTIGESTURE:
+        // The distance change is a share of the touchpad's size.
+        if (event.mgesture.numFingers == 2 && event.mgesture.dDist != 0)
+            pinchBy(pointer(), std::exp(event.mgesture.dDist * 3.0), now);
+        break;
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT && m_mouseDown) {
             m_mouseDown = false;
@@ -119,9 +144,12 @@ bool DesktopHost::handle(const SDL_Event& event)
         break;
     case SDL_WINDOWEVENT:
         // A press that leaves with the focus never gets its release.
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && m_mouseDown) {
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && (m_mouseDown || m_pinching)) {
+            if (m_mouseDown)
+                m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
             m_mouseDown = false;
-            m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
+            if (m_pinching)
+                endPinch(now);
         } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED
                    || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
             m_compositor.invalidateAll();
@@ -181,6 +209,33 @@ std::optional<Error> DesktopHost::present()
     return std::nullopt;
 }
 
+void DesktopHost::pinchBy(Point centre, double factor, double now)
+{
+    auto place = [&](TouchPhase phase) {
+        for (int i = 0; i < 2; ++i)
+            m_screen.handleTouch(kPinchFingers[i], phase,
+                                 {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
+    };
+    if (!m_pinching) {
+        m_pinching = true;
+        m_pinchCentre = centre;
+        m_pinchSpread = kPinchStartSpread;
+        place(TouchPhase::Began);
+    }
+    if (std::isfinite(factor) && factor > 0)
+        m_pinchSpread = std::clamp(m_pinchSpread * factor, 2.0, 4000.0);
+    m_lastPinchInput = now;
+    place(TouchPhase::Moved);
+}
+
+void DesktopHost::endPinch(double now)
+{
+    m_pinching = false;
+    for (int i = 0; i < 2; ++i)
+        m_screen.handleTouch(kPinchFingers[i], TouchPhase::Cancelled,
+                             {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
+}
+
 void DesktopHost::updateTextInput()
 {
     bool wanted = m_screen.wantsTextInput();
@@ -199,6 +254,9 @@ bool DesktopHost::step()
     bool open = true;
     while (open && SDL_PollEvent(&event))
         open = handle(event);
+    // Lifted as cancelled: a wheel turned over a button is no press of it.
+    if (double now = AnimationClock::current().now(); m_pinching && now - m_lastPinchInput > kPinchIdle)
+        endPinch(now);
     m_screen.deliverKeyEvents();
     RunLoop::main().runUntilIdle();
     updateTextInput();

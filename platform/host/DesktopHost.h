@@ -2,7 +2,10 @@
 
 // A desktop window showing the screen: the frame is scaled to fit the
 // desktop (and, when the window is resized, uniformly and centred), the left mouse button acts as one finger, and keys and text
-// typed are queued on the screen for the text controls.
+// typed are queued on the screen for the text controls. The wheel with ctrl
+// held, and a touchpad's two-finger pinch, act as two fingers pinching about
+// the pointer; the fingers are lifted (as cancelled, so that nothing under
+// them takes a tap) once such input pauses.
 //
 // Main thread only; one host at a time.
 
@@ -41,6 +44,11 @@ private:
     bool handle(const SDL_Event& event);
     std::optional<Error> present();
     void updateTextInput();
+    // Spreads the pinching fingers `factor` times about `centre` (screen
+    // points), putting them down first when no pinch is under way.
+    void pinchBy(Point centre, double factor, double now);
+    // Lifts the pinching fingers, as cancelled.
+    void endPinch(double now);
 
     Screen& m_screen;
     Compositor m_compositor;
@@ -49,6 +57,10 @@ private:
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
     bool m_mouseDown = false;
+    bool m_pinching = false;
+    Point m_pinchCentre;
+    double m_pinchSpread = 0;
+    double m_lastPinchInput = 0;
     bool m_textInput = false;
 };
 

@@ -14,6 +14,7 @@ namespace pf {
 namespace {
 
 constexpr int kFinger = 1;
+constexpr int kSecondFinger = 2;
 
 ViewRef findIn(const ViewRef& view, std::string_view text)
 {
@@ -103,6 +104,22 @@ void HeadlessHost::drag(Point from, Point to, double duration, int steps)
         touchMove({from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t});
     }
     touchUp(to);
+}
+
+void HeadlessHost::pinch(Point centre, double fromDistance, double toDistance, double duration, int steps)
+{
+    steps = std::max(steps, 1);
+    auto fingers = [&](TouchPhase phase, double distance) {
+        m_screen.handleTouch(kFinger, phase, {centre.x - distance / 2, centre.y}, m_clock->now());
+        m_screen.handleTouch(kSecondFinger, phase, {centre.x + distance / 2, centre.y}, m_clock->now());
+        settle();
+    };
+    fingers(TouchPhase::Began, fromDistance);
+    for (int i = 1; i <= steps; ++i) {
+        advance(duration / steps);
+        fingers(TouchPhase::Moved, fromDistance + (toDistance - fromDistance) * i / steps);
+    }
+    fingers(TouchPhase::Ended, toDistance);
 }
 
 bool HeadlessHost::tapViewWithText(std::string_view text)

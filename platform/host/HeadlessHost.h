@@ -40,6 +40,10 @@ public:
     void touchUp(Point p);
     void tap(Point p);
     void drag(Point from, Point to, double duration = 0.3, int steps = 10);
+    // Two fingers side by side about `centre`, `fromDistance` apart, spread
+    // (or closed) to `toDistance` in `steps` equal moves over `duration`
+    // seconds, then lifted, the first one first.
+    void pinch(Point centre, double fromDistance, double toDistance, double duration = 0.3, int steps = 10);
     // Taps the centre of the frontmost view showing `text`; false when none does.
     bool tapViewWithText(std::string_view text);
 

@@ -45,7 +45,7 @@ ErrorOr<HostOptions> HostOptions::take(std::vector<std::string>& arguments)
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
-        if (a == "--tap" || a == "--drag" || a == "--type") {
+        if (a == "--tap" || a == "--drag" || a == "--pinch" || a == "--type") {
             if (i + 1 >= arguments.size())
                 return Error{"pf::HostOptions", 2, a + " needs a value"};
             const std::string& value = arguments[++i];
@@ -53,6 +53,13 @@ ErrorOr<HostOptions> HostOptions::take(std::vector<std::string>& arguments)
             if (a == "--type") {
                 step.kind = InputStep::Kind::Type;
                 step.text = value;
+            } else if (a == "--pinch") {
+                auto xys = numbers(value, 3);
+                if (!xys || (*xys)[2] <= 0)
+                    return Error{"pf::HostOptions", 2, a + " " + value + ": expected X,Y in points and a SCALE above 0"};
+                step.kind = InputStep::Kind::Pinch;
+                step.from = step.to = {(*xys)[0], (*xys)[1]};
+                step.scale = (*xys)[2];
             } else {
                 bool tap = a == "--tap";
                 auto xy = numbers(value, tap ? 2 : 4);
@@ -110,6 +117,8 @@ void applyInputSteps(HeadlessHost& host, const std::vector<InputStep>& steps, co
         case InputStep::Kind::Tap: host.tap(step.from); break;
         case InputStep::Kind::Drag: host.drag(step.from, step.to); break;
         case InputStep::Kind::Type: host.type(step.text); break;
+        // Fingers a thumb's width apart to start with.
+        case InputStep::Kind::Pinch: host.pinch(step.from, 100, 100 * step.scale); break;
         }
         settle();
     }

@@ -2,8 +2,9 @@
 
 // The program's way onto a screen: a desktop window when a display is
 // available, otherwise the headless host; with "--shot FILE.png" the first
-// screen is written to FILE.png and the program ends. Scripted taps, drags
-// and typing (--tap, --drag, --type) run headless before the shot.
+// screen is written to FILE.png and the program ends. Scripted taps, drags,
+// pinches and typing (--tap, --drag, --pinch, --type) run headless before
+// the shot.
 //
 // Main thread only.
 
@@ -22,10 +23,11 @@ namespace pf {
 
 // One scripted input, in screen points, applied once start-up has settled.
 struct InputStep {
-    enum class Kind { Tap, Drag, Type };
+    enum class Kind { Tap, Drag, Type, Pinch };
     Kind kind = Kind::Tap;
-    Point from, to; // a tap uses `from`
+    Point from, to; // a tap uses `from`; a pinch, as its centre
     std::string text;
+    double scale = 1; // a pinch's spread at the end over that at the start
 };
 
 struct HostOptions {
@@ -33,7 +35,8 @@ struct HostOptions {
     bool headless = false;               // --headless, --shot, an input step, or no display
     std::string title = "Zomaru";
     std::string program = "zomaru"; // starts every message printed for the user
-    // --tap X,Y, --drag X1,Y1,X2,Y2 and --type TEXT, in the order given.
+    // --tap X,Y, --drag X1,Y1,X2,Y2, --pinch X,Y,SCALE and --type TEXT, in
+    // the order given.
     std::vector<InputStep> steps;
 
     // Takes the host's own arguments out of `arguments` and leaves the rest;

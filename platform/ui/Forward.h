@@ -14,6 +14,7 @@ class DisplayLink;
 class GestureRecognizer;
 class ManualClock;
 class PanGestureRecognizer;
+class PinchGestureRecognizer;
 class Screen;
 class TapGestureRecognizer;
 class Touch;

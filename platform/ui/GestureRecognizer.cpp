@@ -1,10 +1,12 @@
 #include "platform/ui/GestureRecognizer.h"
 
 #include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pf {
@@ -13,6 +15,9 @@ namespace {
 
 // How far a finger may wander and still tap, and must travel to pan.
 constexpr double kSlop = 10;
+// How much two fingers' distance must change to pinch: well under the pan's
+// slop, so a pinch is seen before either finger has travelled far enough to pan.
+constexpr double kPinchSlop = 4;
 
 double distance(Point a, Point b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
@@ -45,6 +50,12 @@ bool GestureRecognizer::receivesNewTouch(const Touch& touch, unsigned following)
     if (m_maxTouches && following >= m_maxTouches)
         return false;
     return !m_shouldReceive || m_shouldReceive(*this, touch);
+}
+
+bool GestureRecognizer::recognizesSimultaneouslyWith(GestureRecognizer& other)
+{
+    return (m_simultaneous && m_simultaneous(*this, other))
+        || (other.m_simultaneous && other.m_simultaneous(other, *this));
 }
 
 Point GestureRecognizer::locationInView(const View* view) const
@@ -167,8 +178,11 @@ void PanGestureRecognizer::touchesMoved(const TouchSet&)
     }
 }
 
-void PanGestureRecognizer::touchesEnded(const TouchSet&)
+void PanGestureRecognizer::touchesEnded(const TouchSet& touches)
 {
+    // Another finger lifting (the second of a pinch) leaves the drag going.
+    if (std::find(touches.begin(), touches.end(), trackedTouch()) == touches.end())
+        return;
     if (state() == GestureState::Began || state() == GestureState::Changed)
         setState(GestureState::Ended);
     else if (state() == GestureState::Possible)
@@ -181,6 +195,82 @@ void PanGestureRecognizer::reset()
 {
     GestureRecognizer::reset();
     m_velocity = {};
+    m_lastTimestamp = 0;
+}
+
+// Pinch -------------------------------------------------------------------------
+
+PinchGestureRecognizer::PinchGestureRecognizer(Action action)
+    : GestureRecognizer(std::move(action))
+{
+    setMaximumNumberOfTouches(2);
+}
+
+double PinchGestureRecognizer::fingerDistance() const
+{
+    return distance(m_fingers[0]->locationInWindow(), m_fingers[1]->locationInWindow());
+}
+
+Point PinchGestureRecognizer::locationInView(const View* view) const
+{
+    if (!m_fingers[1])
+        return GestureRecognizer::locationInView(view);
+    Point a = m_fingers[0]->locationInView(view), b = m_fingers[1]->locationInView(view);
+    return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+
+void PinchGestureRecognizer::touchesBegan(const TouchSet& touches)
+{
+    GestureRecognizer::touchesBegan(touches);
+    if (state() != GestureState::Possible)
+        return;
+    for (const TouchRef& touch : touches) {
+        if (!m_fingers[0]) {
+            m_fingers[0] = touch;
+        } else if (!m_fingers[1] && touch != m_fingers[0]) {
+            m_fingers[1] = touch;
+            // Fingers never touch down on one spot; the floor keeps the scale finite.
+            m_startDistance = std::max(fingerDistance(), 1.0);
+            m_lastTimestamp = touch->timestamp();
+        }
+    }
+}
+
+void PinchGestureRecognizer::touchesMoved(const TouchSet& touches)
+{
+    bool following = state() == GestureState::Possible || state() == GestureState::Began
+        || state() == GestureState::Changed;
+    if (!following || !m_fingers[1] || touches.empty())
+        return;
+    double scale = fingerDistance() / m_startDistance;
+    double dt = touches.front()->timestamp() - m_lastTimestamp;
+    if (dt > 0)
+        m_velocity = (scale - m_scale) / dt;
+    m_lastTimestamp = touches.front()->timestamp();
+    m_scale = scale;
+    if (state() != GestureState::Possible)
+        setState(GestureState::Changed);
+    else if (std::abs(fingerDistance() - m_startDistance) > kPinchSlop)
+        setState(GestureState::Began);
+}
+
+void PinchGestureRecognizer::touchesEnded(const TouchSet&)
+{
+    // Either finger lifting ends the pinch; one alone never makes one.
+    if (state() == GestureState::Began || state() == GestureState::Changed)
+        setState(GestureState::Ended);
+    else if (state() == GestureState::Possible)
+        setState(GestureState::Failed);
+}
+
+void PinchGestureRecognizer::reset()
+{
+    GestureRecognizer::reset();
+    m_fingers[0].reset();
+    m_fingers[1].reset();
+    m_startDistance = 0;
+    m_scale = 1;
+    m_velocity = 0;
     m_lastTimestamp = 0;
 }
 

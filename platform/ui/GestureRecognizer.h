@@ -2,9 +2,11 @@
 
 // Recognizers watch the touches of their view (and of its subviews) before
 // the views get them. A recognizer reports through its action: for a
-// discrete gesture (a tap) once when recognized, for a continuous one (a pan)
-// on began, changed, ended and cancelled. When one recognizes, the others
-// watching the same touch fail, and by default the view's touch is cancelled.
+// discrete gesture (a tap) once when recognized, for a continuous one (a pan,
+// a pinch) on began, changed, ended and cancelled. When one recognizes, the
+// others watching the same touch fail unless either allows both at once, and
+// by default the view's touch is cancelled. A recognizer goes back to
+// Possible once every touch it follows has ended.
 //
 // Main thread only. The view owns its recognizers; a recognizer's link to the
 // view is weak.
@@ -40,11 +42,16 @@ public:
     // not delivered (0, the default: no limit).
     unsigned maximumNumberOfTouches() const { return m_maxTouches; }
     void setMaximumNumberOfTouches(unsigned count) { m_maxTouches = count; }
+    // Asked when this or `other` recognizes while the other is still
+    // possible: true lets the other go on (a scroll view's pan and pinch).
+    using ShouldRecognizeSimultaneously = std::function<bool(GestureRecognizer&, GestureRecognizer& other)>;
+    void setShouldRecognizeSimultaneously(ShouldRecognizeSimultaneously test) { m_simultaneous = std::move(test); }
+    bool recognizesSimultaneouslyWith(GestureRecognizer& other);
     // Whether the window hands a newly begun touch to this recognizer, with
     // `following` touches already delivered to it.
     bool receivesNewTouch(const Touch& touch, unsigned following);
     // Where the gesture's touch is, in `view`'s coordinates (the window's when null).
-    Point locationInView(const View* view) const;
+    virtual Point locationInView(const View* view) const;
 
     // From the window, in this order for each touch.
     virtual void touchesBegan(const TouchSet& touches);
@@ -71,6 +78,7 @@ private:
     bool m_enabled = true;
     bool m_cancelsTouchesInView = true;
     ShouldReceiveTouch m_shouldReceive;
+    ShouldRecognizeSimultaneously m_simultaneous;
     unsigned m_maxTouches = 0;
 };
 

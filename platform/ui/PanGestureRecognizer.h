@@ -1,7 +1,8 @@
 #pragma once
 
-// Recognizes a drag: begins once the touch has moved 10 points, then reports
-// every move until the touch ends or is cancelled.
+// Recognizes a drag of its first finger: begins once that finger has moved
+// 10 points, then reports every move until it lifts or the touches are
+// cancelled; another finger lifting leaves the drag going.
 
 #include "platform/ui/GestureRecognizer.h"
 

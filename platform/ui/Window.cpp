@@ -138,8 +138,11 @@ void Window::handleTouch(int identifier, TouchPhase phase, Point location, doubl
         m_touches.erase(it);
     deliver(active, phase);
     if (phase == TouchPhase::Ended || phase == TouchPhase::Cancelled) {
+        // A recognizer still following another finger (a pan under a pinch)
+        // keeps its state until that one is over too.
         for (auto& r : active.recognizers)
-            r->reset();
+            if (touchesFollowedBy(*r) == 0)
+                r->reset();
     } else if (auto again = m_touches.find(identifier); again != m_touches.end()) {
         again->second = active;
     }
@@ -163,7 +166,7 @@ void Window::deliver(ActiveTouch& active, TouchPhase phase)
             continue;
         // The first to recognize wins the touch; the others fail.
         for (auto& other : active.recognizers)
-            if (other != r && other->state() == GestureState::Possible)
+            if (other != r && other->state() == GestureState::Possible && !r->recognizesSimultaneouslyWith(*other))
                 other->touchesCancelled(touches);
         if (r->cancelsTouchesInView() && !active.viewCancelled && phase != TouchPhase::Cancelled) {
             active.viewCancelled = true;

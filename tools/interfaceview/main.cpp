@@ -103,7 +103,7 @@ constexpr const char* kHelp =
     "  --data FILE.json  fill its data outlets from the JSON item in FILE.json\n"
     "  --shot FILE.png   write the first frame to FILE.png and end\n"
     "  --headless        start without a window, settle, end\n"
-    "  --tap X,Y, --drag X1,Y1,X2,Y2, --type TEXT\n"
+    "  --tap X,Y, --drag X1,Y1,X2,Y2, --pinch X,Y,SCALE, --type TEXT\n"
     "                    headless input in points, in order, before the shot\n"
     "  --help            print this help and exit\n"
     "\n"

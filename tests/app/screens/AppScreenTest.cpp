@@ -171,6 +171,12 @@ void AppScreenTest::drag(pf::Point from, pf::Point to, double seconds)
     EXPECT_TRUE(settle()) << "the screen did not settle after a drag from (" << from.x << ", " << from.y << ")";
 }
 
+void AppScreenTest::pinch(pf::Point centre, double fromDistance, double toDistance, double seconds)
+{
+    host->pinch(centre, fromDistance, toDistance, seconds, std::max(2, static_cast<int>(seconds / kFrame)));
+    EXPECT_TRUE(settle()) << "the screen did not settle after a pinch at (" << centre.x << ", " << centre.y << ")";
+}
+
 void AppScreenTest::type(std::string_view text)
 {
     host->type(text);

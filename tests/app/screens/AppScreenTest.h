@@ -16,7 +16,7 @@
 // instead (ZMR_BUILT_RESOURCES, set by ctest), whose ZZ SDK bundle holds
 // the signed script package the ZZ sign-in runs.
 //
-// Helpers open URLs, tap, drag and type (each then lets the screen settle, a
+// Helpers open URLs, tap, drag, pinch and type (each then lets the screen settle, a
 // test failure when it does not), wait for conditions, probe pixels and find
 // views and texts. A failing test writes the screen to
 // "failed-pngs/<suite>.<test>.png" in its working directory.
@@ -57,6 +57,8 @@ protected:
     // Input in screen points, each followed by settling.
     void tap(pf::Point point);
     void drag(pf::Point from, pf::Point to, double seconds = 0.3);
+    // Two fingers about `centre`, their spread going from one distance to the other.
+    void pinch(pf::Point centre, double fromDistance, double toDistance, double seconds = 0.3);
     void type(std::string_view text);
     // Taps the middle of the frontmost text holding `text` (textFrame());
     // false when none does.

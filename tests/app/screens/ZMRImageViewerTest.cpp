@@ -176,6 +176,25 @@ TEST_F(ImageViewer, TapsToggleTheBarsLateAndDoubleTapsZoom)
     }
 }
 
+TEST_F(ImageViewer, APinchZoomsThePictureAndADoubleTapThenReturnsToOne)
+{
+    auto viewer = openViewer(focus(pictures(2), pf::Value(0)));
+    ASSERT_TRUE(viewer);
+    ASSERT_TRUE(settle());
+    auto page = viewer->pageView(0);
+    ASSERT_TRUE(page);
+    pinch({160, 300}, 100, 150);
+    host->advance(0.5);
+    EXPECT_EQ(page->zoomScale(), 1.5);
+    EXPECT_EQ(viewer->contentView()->contentOffset().x, 0) << "the pinch turned the page";
+    EXPECT_FALSE(barsHidden()) << "the fingers counted as a tap";
+    host->tap({160, 300});
+    host->tap({160, 300});
+    ASSERT_TRUE(settle());
+    host->advance(0.5);
+    EXPECT_EQ(page->zoomScale(), 1.0);
+}
+
 TEST_F(ImageViewer, SavesOnlyADownloadedPictureAndSaysWhetherItWorked)
 {
     pf::test::PicturesFolder folder("viewer");

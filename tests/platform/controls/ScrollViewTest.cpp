@@ -29,7 +29,9 @@ public:
     void scrollViewDidEndDecelerating(ScrollView&) override { log += "endDecel "; }
     void scrollViewDidEndScrollingAnimation(ScrollView&) override { log += "endAnim "; }
     ViewRef viewForZoomingInScrollView(ScrollView&) override { return zoomed; }
+    void scrollViewDidZoom(ScrollView& scroll) override { zooms.push_back(scroll.zoomScale()); }
     int scrolls = 0;
+    std::vector<double> zooms;
     std::string log;
     ViewRef zoomed;
 };
@@ -167,6 +169,61 @@ TEST_F(ScrollMotion, CodeWheelAndZoomGoThroughTheFunnel)
     EXPECT_EQ(scroll->contentSize(), (Size{32, 200}));
     EXPECT_EQ(scroll->offsets.back(), (Point{0, 0})); // pulled back inside through the funnel
     EXPECT_EQ(events->zoomed->frame(), Rect(0, 0, 32, 200));
+}
+
+TEST_F(ScrollMotion, APinchZoomsAboutTheFingersWithinTheLimits)
+{
+    events->zoomed = View::create(Rect(0, 0, 320, 400));
+    scroll->addSubview(events->zoomed);
+    scroll->setMinimumZoomScale(0.5);
+    scroll->setMaximumZoomScale(3);
+    struct Row {
+        Point centre;
+        double from, to, scale;
+    };
+    const Row rows[] = {
+        {{160, 200}, 100, 200, 2.0}, {{100, 120}, 100, 150, 1.5},
+        {{160, 200}, 50, 400, 3.0},  {{160, 200}, 200, 50, 0.5}, // asked for 8 and 0.25
+    };
+    for (const Row& row : rows) {
+        scroll->setZoomScale(1);
+        scroll->setContentOffset(Point{0, 0});
+        events->zooms.clear();
+        host->pinch(row.centre, row.from, row.to, 0.3, 10);
+        auto [least, most] = std::minmax_element(events->zooms.begin(), events->zooms.end());
+        host->advance(0.5);
+        EXPECT_EQ(scroll->zoomScale(), row.scale) << row.to;
+        EXPECT_EQ(events->zooms.back(), row.scale) << row.to;
+        EXPECT_EQ(events->zoomed->frame(), Rect(0, 0, 320 * row.scale, 400 * row.scale)) << row.to;
+        EXPECT_EQ(scroll->contentSize(), events->zoomed->frame().size) << row.to;
+        if (row.to / row.from == row.scale) {
+            // The fingers move in turn, so the pinch may begin half a finger's step off the centre.
+            Point under = scroll->contentOffset() + row.centre;
+            EXPECT_NEAR(under.x / row.scale, row.centre.x, (row.to - row.from) / 40 + 1e-9) << row.to;
+            EXPECT_NEAR(under.y / row.scale, row.centre.y, 1e-9) << row.to;
+        } else {
+            // A little beyond the limit while the fingers are down, back at it after.
+            EXPECT_TRUE(row.scale > 1 ? *most > row.scale && *most < 8 : *least < row.scale && *least > 0.25) << row.to;
+        }
+    }
+
+    // A finger dragging on after the second lifted carries on from where the pinch left the content.
+    auto touch = [&](int finger, TouchPhase phase, Point p) { Screen::main().handleTouch(finger, phase, p, 0); };
+    scroll->setZoomScale(2);
+    touch(1, TouchPhase::Began, {100, 200});
+    touch(2, TouchPhase::Began, {200, 200});
+    touch(2, TouchPhase::Moved, {220, 200});
+    touch(1, TouchPhase::Moved, {60, 200});
+    touch(2, TouchPhase::Ended, {220, 200});
+    Point after = scroll->contentOffset();
+    touch(1, TouchPhase::Moved, {60, 170});
+    EXPECT_EQ(scroll->contentOffset(), (after + Point{0, 30}));
+    touch(1, TouchPhase::Ended, {60, 170});
+
+    events->zoomed = nullptr; // no view to zoom: pinching changes nothing
+    events->zooms.clear();
+    host->pinch({160, 200}, 100, 200);
+    EXPECT_TRUE(events->zooms.empty());
 }
 
 }

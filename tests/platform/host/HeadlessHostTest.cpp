@@ -56,19 +56,22 @@ TEST(HostArguments, HostOptionsAreTakenOutAndTheRestIsLeft)
     std::vector<std::string> bad{"--shot"};
     EXPECT_FALSE(HostOptions::take(bad).ok());
 
-    std::vector<std::string> steps{"--tap", "10,20.5", "--type", "你好", "--drag", "1,2,3,-4"};
+    std::vector<std::string> steps{"--tap", "10,20.5", "--type", "你好", "--drag", "1,2,3,-4", "--pinch", "5,6,0.5"};
     auto scripted = HostOptions::take(steps);
     ASSERT_TRUE(scripted.ok());
     EXPECT_TRUE(steps.empty());
     EXPECT_TRUE(scripted->headless) << "input steps run on the headless host";
-    ASSERT_EQ(scripted->steps.size(), 3u);
+    ASSERT_EQ(scripted->steps.size(), 4u);
     EXPECT_EQ(scripted->steps[0].kind, InputStep::Kind::Tap);
     EXPECT_EQ(scripted->steps[0].from, (Point{10, 20.5}));
     EXPECT_EQ(scripted->steps[1].text, "你好");
     EXPECT_EQ(scripted->steps[2].to, (Point{3, -4}));
+    EXPECT_EQ(scripted->steps[3].from, (Point{5, 6}));
+    EXPECT_EQ(scripted->steps[3].scale, 0.5);
     for (std::vector<std::string> wrong : std::vector<std::vector<std::string>>{
              {"--tap", "10"}, {"--tap", "1,2,3"}, {"--tap", "a,b"}, {"--tap", "1,"}, {"--tap", "nan,1"},
-             {"--tap", "1e999,1"}, {"--drag", "1,2,3"}, {"--tap"}, {"--type"}})
+             {"--tap", "1e999,1"}, {"--drag", "1,2,3"}, {"--tap"}, {"--type"}, {"--pinch", "1,2"},
+             {"--pinch", "1,2,0"}, {"--pinch", "1,2,-2"}})
         EXPECT_FALSE(HostOptions::take(wrong).ok()) << wrong[0] << " " << (wrong.size() > 1 ? wrong[1] : "");
 }
 
@@ -77,13 +80,17 @@ TEST(HostRunner, InputStepsArriveInOrderBeforeTheShot)
     auto recorder = test::TouchRecorder::inNewWindow();
     HostOptions options;
     options.steps = {{InputStep::Kind::Tap, {40, 300}, {40, 300}, {}},
-                     {InputStep::Kind::Drag, {100, 400}, {100, 100}, {}}};
+                     {InputStep::Kind::Drag, {100, 400}, {100, 100}, {}},
+                     {InputStep::Kind::Pinch, {160, 284}, {160, 284}, {}, 2}};
     EXPECT_EQ(runHost(options, Screen::main()), 0) << "steps without a shot end the run";
-    ASSERT_EQ(recorder->began.size(), 2u);
-    ASSERT_EQ(recorder->ended.size(), 2u);
+    ASSERT_EQ(recorder->began.size(), 4u);
+    ASSERT_EQ(recorder->ended.size(), 4u);
     Point origin = recorder->window()->convertPointToView({0, 0}, recorder.get());
     EXPECT_EQ(recorder->began[0], (Point{40 + origin.x, 300 + origin.y}));
     EXPECT_EQ(recorder->ended[1], (Point{100 + origin.x, 100 + origin.y}));
+    // Two fingers 100 apart about the centre end twice as far apart.
+    EXPECT_EQ(recorder->began[2], (Point{110 + origin.x, 284 + origin.y}));
+    EXPECT_EQ(recorder->ended[3], (Point{260 + origin.x, 284 + origin.y}));
     Screen::main().removeAllWindows();
 }
 

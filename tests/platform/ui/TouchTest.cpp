@@ -1,5 +1,6 @@
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "tests/platform/ui/UiTestSupport.h"
 
@@ -193,6 +194,35 @@ TEST_F(Gestures, ASecondFingerAndRefusedTouchesNeverReachTheRecognizer)
     touch(TouchPhase::Moved, {250, 160});
     touch(TouchPhase::Ended, {250, 160});
     EXPECT_TRUE(states.empty());
+}
+
+TEST_F(Gestures, PinchFollowsTwoFingersBesideAPanThatOutlivesTheSecond)
+{
+    auto window = showWindow();
+    std::vector<std::pair<GestureState, double>> pinches;
+    std::vector<GestureState> pans;
+    Point middle;
+    auto pan = std::make_shared<PanGestureRecognizer>([&](GestureRecognizer& r) { pans.push_back(r.state()); });
+    auto pinch = std::make_shared<PinchGestureRecognizer>([&](GestureRecognizer& r) {
+        pinches.emplace_back(r.state(), static_cast<PinchGestureRecognizer&>(r).scale());
+        middle = r.locationInView(nullptr);
+    });
+    pinch->setShouldRecognizeSimultaneously([&](GestureRecognizer&, GestureRecognizer& other) { return &other == pan.get(); });
+    window->addGestureRecognizer(pan);
+    window->addGestureRecognizer(pinch);
+    touch(TouchPhase::Began, {100, 100});
+    touch(TouchPhase::Began, {200, 100}, 2);
+    touch(TouchPhase::Moved, {203, 100}, 2); // within the slop
+    touch(TouchPhase::Moved, {250, 100}, 2);
+    EXPECT_EQ(middle, (Point{175, 100}));
+    touch(TouchPhase::Moved, {50, 100}); // far enough to pan too
+    touch(TouchPhase::Ended, {250, 100}, 2);
+    touch(TouchPhase::Moved, {40, 100});
+    touch(TouchPhase::Ended, {40, 100});
+    using S = GestureState;
+    EXPECT_EQ(pinches, (std::vector<std::pair<S, double>>{{S::Began, 1.5}, {S::Changed, 2.0}, {S::Ended, 2.0}}));
+    EXPECT_EQ(pans, (std::vector<S>{S::Began, S::Changed, S::Ended})) << "the drag went on after the second finger";
+    EXPECT_EQ(pinch->state(), S::Possible) << "reset once every finger is up";
 }
 
 TEST_F(Windows, LevelsOrderWindowsAndTouchesGoToTheFrontmost)
