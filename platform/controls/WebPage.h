@@ -32,6 +32,13 @@ public:
     // The resolved target of the first link showing `text`.
     virtual std::optional<std::string> linkWithText(std::string_view text) const = 0;
     virtual std::string title() const = 0;
+    // Sets (or, without a value, removes) an attribute of the page's <body>,
+    // so that its style sheets apply as they would to the marked page; the
+    // next layout shows it. False when the renderer cannot.
+    virtual bool setBodyAttribute(const std::string& /*name*/, const std::optional<std::string>& /*value*/)
+    {
+        return false;
+    }
 };
 
 // A load under way; cancel() ends it and nothing more is reported.

@@ -289,6 +289,15 @@ Value WebView::callScriptFunction(std::string_view path, const std::vector<Value
     return context ? context->callFunction(path, arguments) : Value();
 }
 
+bool WebView::setPageBodyAttribute(const std::string& name, const std::optional<std::string>& value)
+{
+    if (!m_page || !m_page->setBodyAttribute(name, value))
+        return false;
+    m_laidOutWidth = -1;
+    layoutPage();
+    return true;
+}
+
 void WebView::layoutPage()
 {
     double width = bounds().width();

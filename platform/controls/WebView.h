@@ -90,6 +90,12 @@ public:
     // For tests: loads the first link of the shown page whose text is
     // `text`, as a tap on it would; false when there is none.
     bool followLinkWithText(std::string_view text);
+    // Sets (or, without a value, removes) an attribute of the shown page's
+    // <body> and lays the page out again, so that its style sheets can
+    // select the mark (body[name="value"]). Our scripts never reach a
+    // page's document, so hosts mark pages through this instead. Only the
+    // shown page carries it; false without a page or when the renderer cannot.
+    bool setPageBodyAttribute(const std::string& name, const std::optional<std::string>& value);
 
     // The view's script context (the view is its delegate); null when the
     // engine cannot make one.

@@ -12,6 +12,18 @@ namespace pf {
 
 enum class DeviceKind { iPhone, iPhone5, iPad };
 
+// Physical orientations of the device. The four upright ones share their
+// numbers with the interface orientations that keep the content upright
+// (a device turned landscape-left shows landscape-right content).
+namespace DeviceOrientation {
+constexpr int Unknown = 0, Portrait = 1, PortraitUpsideDown = 2, LandscapeLeft = 3, LandscapeRight = 4, FaceUp = 5,
+              FaceDown = 6;
+}
+
+// Posted (object: none) on the default notification centre when the
+// device's orientation changes (pf::Application::setDeviceOrientation).
+inline constexpr const char* DeviceOrientationDidChangeNotification = "UIDeviceOrientationDidChangeNotification";
+
 struct DeviceProfile {
     DeviceKind kind = DeviceKind::iPhone5;
     std::string systemName = "iPhone OS";

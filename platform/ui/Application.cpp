@@ -1,6 +1,7 @@
 #include "platform/ui/Application.h"
 
 #include "platform/foundation/AppRegistry.h"
+#include "platform/foundation/Device.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/URLInbox.h"
 #include "platform/ui/ApplicationDelegate.h"
@@ -107,6 +108,26 @@ void Application::simulateMemoryWarning()
         delegate->applicationDidReceiveMemoryWarning(*this);
     for (auto& controller : ViewController::allControllers())
         controller->didReceiveMemoryWarning();
+}
+
+void Application::setDeviceOrientation(int orientation)
+{
+    if (orientation == m_deviceOrientation)
+        return;
+    m_deviceOrientation = orientation;
+    auto window = keyWindow();
+    ViewControllerRef top = window ? window->rootViewController() : nullptr;
+    while (top && top->modalViewController())
+        top = top->modalViewController();
+    if (top && orientation >= DeviceOrientation::Portrait && orientation <= DeviceOrientation::LandscapeRight) {
+        // Systems before 6.0 ask the controller about one orientation at a time.
+        bool allowed = DeviceProfile::current().systemVersionNumber() < 6.0
+                           ? top->shouldAutorotateToInterfaceOrientation(orientation)
+                           : top->shouldAutorotate() && (top->supportedInterfaceOrientations() & (1u << orientation));
+        if (allowed)
+            m_statusBarOrientation = orientation;
+    }
+    NotificationCenter::defaultCenter().post(DeviceOrientationDidChangeNotification);
 }
 
 Rect Application::contentFrame(const Window& window, const ViewController& controller) const

@@ -130,6 +130,15 @@ public:
     // numbers): portrait on our hosts; tests may set another.
     int statusBarOrientation() const { return m_statusBarOrientation; }
     void setStatusBarOrientation(int orientation) { m_statusBarOrientation = orientation; }
+    // How long the status bar takes to turn to a new orientation.
+    double statusBarOrientationAnimationDuration() const { return 0.3; }
+    // The device's orientation (DeviceOrientation numbers, Device.h):
+    // portrait until a host or test turns it. Turning it to an upright one
+    // that the topmost controller of the key window allows turns the status
+    // bar with it (our hosts rotate nothing else); then
+    // DeviceOrientationDidChangeNotification is posted, when it changed.
+    int deviceOrientation() const { return m_deviceOrientation; }
+    void setDeviceOrientation(int orientation);
 
     // Posts MemoryWarningNotification, tells the delegate, then sends
     // didReceiveMemoryWarning() to every live view controller.
@@ -156,6 +165,7 @@ private:
     WindowRef m_statusBar;
     bool m_statusBarHidden = false;
     int m_statusBarOrientation = 1;
+    int m_deviceOrientation = 1;
     bool m_launched = false;
     bool m_stepBackPending = false;
     std::unique_ptr<InstalledApp> m_self;

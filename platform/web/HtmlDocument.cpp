@@ -36,6 +36,13 @@ int pagePoints(double v, int low, int high)
 ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::create(std::string_view html, std::optional<URL> baseURL,
                                                             std::shared_ptr<const HtmlResources> resources)
 {
+    return make(html, std::move(baseURL), std::move(resources), {});
+}
+
+ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::make(std::string_view html, std::optional<URL> baseURL,
+                                                          std::shared_ptr<const HtmlResources> resources,
+                                                          const std::map<std::string, std::string>& bodyAttributes)
+{
     if (html.size() > kMaxHtmlBytes)
         return htmlError(HtmlDocumentError::TooLarge,
                          "the page is larger than " + std::to_string(kMaxHtmlBytes) + " bytes");
@@ -46,11 +53,15 @@ ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::create(std::string_view htm
     int tagLimit = kTagDepthAllowance * kMaxHtmlDepth;
     if (htmlTagDepthBound(html, tagLimit) > tagLimit)
         return tooDeep();
-    auto text = sanitizedHtml(html, kMaxHtmlDepth);
+    auto text = sanitizedHtml(html, kMaxHtmlDepth, bodyAttributes);
     if (!text)
         return tooDeep();
 
     std::unique_ptr<HtmlDocument> page(new HtmlDocument);
+    page->m_source = html;
+    page->m_baseURL = baseURL;
+    page->m_resources = resources;
+    page->m_bodyAttributes = bodyAttributes;
     page->m_census = std::make_unique<HtmlCensus>(std::move(text->census));
     page->m_budget = std::make_unique<PageBudget>(*page->m_census);
     auto& budget = *page->m_budget;
@@ -182,6 +193,32 @@ std::vector<std::string> HtmlDocument::missingStyleSheets() const
 void HtmlDocument::setImage(const std::string& url, BitmapRef image)
 {
     m_painter->setImage(url, std::move(image));
+}
+
+bool HtmlDocument::setBodyAttribute(const std::string& name, const std::optional<std::string>& value)
+{
+    auto attributes = m_bodyAttributes;
+    if (value)
+        attributes[name] = *value;
+    else
+        attributes.erase(name);
+    if (attributes == m_bodyAttributes)
+        return true;
+    auto made = make(m_source, m_baseURL, m_resources, attributes);
+    if (!made)
+        return false;
+    auto& page = *made.value();
+    for (const auto& [url, image] : m_painter->images())
+        page.m_painter->setImage(url, image);
+    // The parts point at each other (painter to budget to census), never at
+    // their owner, so they change owners whole; the old page goes with `made`.
+    std::swap(m_budget, page.m_budget);
+    std::swap(m_census, page.m_census);
+    std::swap(m_painter, page.m_painter);
+    std::swap(m_context, page.m_context);
+    std::swap(m_document, page.m_document);
+    m_bodyAttributes = std::move(attributes);
+    return true;
 }
 
 }

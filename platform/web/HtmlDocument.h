@@ -100,11 +100,26 @@ public:
     // Gives the page a picture it missed; before layout.
     void setImage(const std::string& url, BitmapRef image);
 
+    // Sets (or, without a value, removes) an attribute of the page's <body>.
+    // The renderer matches selectors only when a page is made, so the page
+    // is made again from its text with the attribute, keeping its pictures;
+    // lay it out afterwards. False, changing nothing, when that fails.
+    bool setBodyAttribute(const std::string& name, const std::optional<std::string>& value);
+
     HtmlDocument(const HtmlDocument&) = delete;
     HtmlDocument& operator=(const HtmlDocument&) = delete;
 
 private:
     HtmlDocument() = default;
+    static ErrorOr<std::unique_ptr<HtmlDocument>> make(std::string_view html, std::optional<URL> baseURL,
+                                                       std::shared_ptr<const HtmlResources> resources,
+                                                       const std::map<std::string, std::string>& bodyAttributes);
+
+    // What the page was made from, to make it again with other body attributes.
+    std::string m_source;
+    std::optional<URL> m_baseURL;
+    std::shared_ptr<const HtmlResources> m_resources;
+    std::map<std::string, std::string> m_bodyAttributes;
 
     std::unique_ptr<PageBudget> m_budget; // read by the painter while the page is made
     std::unique_ptr<HtmlCensus> m_census;

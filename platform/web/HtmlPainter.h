@@ -42,6 +42,7 @@ public:
     const std::set<std::string>& missingImages() const { return m_missingImages; }
     const std::set<std::string>& missingStyleSheets() const { return m_missingStyleSheets; }
     void setImage(const std::string& url, BitmapRef image) { m_images[url] = std::move(image); }
+    const std::map<std::string, BitmapRef>& images() const { return m_images; }
     // `text` resolved against the page's base (a <base> element, else the
     // document's URL); nothing when it is not a URL.
     std::optional<URL> resolve(const std::string& text, const char* baseurl = nullptr) const;

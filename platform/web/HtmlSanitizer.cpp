@@ -145,7 +145,7 @@ void countWords(std::map<std::string, int>& counts, std::string_view text)
 }
 
 // Recursion is bounded: the tree was measured first.
-void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText)
+void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText, const HtmlBodyAttributes& body)
 {
     switch (node->type) {
     case GUMBO_NODE_TEXT:
@@ -167,7 +167,7 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     case GUMBO_NODE_DOCUMENT:
         out += "<!DOCTYPE html>";
         for (unsigned i = 0; i < node->v.document.children.length; ++i)
-            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false);
+            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false, body);
         return;
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE:
@@ -194,10 +194,14 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     }
     out += '<';
     out += name;
+    auto validName = [](std::string_view attributeName) {
+        return !attributeName.empty() && attributeName.find_first_of("\"'<>/= \t\n\f\r") == std::string_view::npos;
+    };
+    bool isBody = name == "body";
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
         std::string_view attributeName = attribute->name;
-        if (attributeName.empty() || attributeName.find_first_of("\"'<>/= \t\n\f\r") != std::string_view::npos)
+        if (!validName(attributeName) || (isBody && body.count(std::string(attributeName))))
             continue;
         if (attributeName == "class")
             countWords(census.classes, attribute->value);
@@ -209,12 +213,23 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         appendEscaped(out, attribute->value, true);
         out += '"';
     }
+    for (const auto& [attributeName, value] : body) {
+        if (!isBody || !validName(attributeName))
+            continue;
+        if (attributeName == "class")
+            countWords(census.classes, value);
+        else if (attributeName == "id")
+            ++census.ids[value];
+        out += ' ' + attributeName + "=\"";
+        appendEscaped(out, value, true);
+        out += '"';
+    }
     out += '>';
     if (isVoid(name))
         return;
     bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
     for (unsigned i = 0; i < element.children.length; ++i)
-        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw);
+        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body);
     out += "</";
     out += name;
     out += '>';
@@ -269,7 +284,7 @@ int htmlTagDepthBound(std::string_view html, int limit)
     return deepest;
 }
 
-std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth)
+std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth, const HtmlBodyAttributes& bodyAttributes)
 {
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;
@@ -279,7 +294,7 @@ std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth)
         result.emplace();
         result->census.depth = depth;
         result->markup.reserve(html.size() + html.size() / 8);
-        write(result->markup, result->census, output->document, false);
+        write(result->markup, result->census, output->document, false, bodyAttributes);
     }
     gumbo_destroy_output(&options, output);
     return result;

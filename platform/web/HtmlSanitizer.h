@@ -43,8 +43,13 @@ struct SanitizedHtml {
     HtmlCensus census;
 };
 
+// Attributes the page's <body> is written back with, replacing its own of
+// the same names (the web view's marks, WebPage::setBodyAttribute).
+using HtmlBodyAttributes = std::map<std::string, std::string>;
+
 // The page written back as markup with its census, or nothing when its
 // element tree nests deeper than `maxDepth`.
-std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth);
+std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth,
+                                           const HtmlBodyAttributes& bodyAttributes = {});
 
 }

@@ -33,6 +33,10 @@ public:
         return std::nullopt;
     }
     std::string title() const override { return m_document->title(); }
+    bool setBodyAttribute(const std::string& name, const std::optional<std::string>& value) override
+    {
+        return m_document->setBodyAttribute(name, value);
+    }
 
 private:
     std::unique_ptr<HtmlDocument> m_document;

@@ -4,6 +4,7 @@
 #include "platform/controls/Button.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Device.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/URL.h"
 #include "platform/graphics/Image.h"
 #include "platform/net/CookieStore.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -106,11 +108,21 @@ void VXAuthorizeWebView::show()
                                m_indicatorView->bounds().size.width, m_indicatorView->bounds().size.height});
     showWebView();
     m_indicatorView->startAnimating();
+    if (!m_orientationObserver) {
+        std::weak_ptr<VXAuthorizeWebView> weak = std::static_pointer_cast<VXAuthorizeWebView>(self());
+        m_orientationObserver = pf::NotificationCenter::defaultCenter().addObserver(
+            pf::DeviceOrientationDidChangeNotification, weak, [weak](const pf::Notification&) {
+                if (auto dialog = weak.lock())
+                    dialog->deviceOrientationDidChange();
+            });
+    }
 }
 
 void VXAuthorizeWebView::hide()
 {
     cleanCookies();
+    if (m_orientationObserver)
+        pf::NotificationCenter::defaultCenter().removeObserver(std::exchange(m_orientationObserver, 0));
     m_webView->stopLoading();
     if (auto modal = m_modalBackgroundView.lock())
         modal->removeFromSuperview();
@@ -164,6 +176,29 @@ void VXAuthorizeWebView::sizeToFitOrientation(bool transform)
         setTransform(transformForOrientation());
 }
 
+void VXAuthorizeWebView::deviceOrientationDidChange()
+{
+    int orientation = pf::Application::shared().statusBarOrientation();
+    if (orientation == m_previousOrientation || orientation < pf::InterfaceOrientation::Portrait
+        || orientation > pf::InterfaceOrientation::LandscapeLeft)
+        return;
+    updateWebOrientation();
+    std::weak_ptr<VXAuthorizeWebView> weak = std::static_pointer_cast<VXAuthorizeWebView>(self());
+    pf::View::animate(pf::Application::shared().statusBarOrientationAnimationDuration(), [weak] {
+        if (auto dialog = weak.lock())
+            dialog->sizeToFitOrientation(true);
+    });
+}
+
+void VXAuthorizeWebView::updateWebOrientation()
+{
+    int orientation = pf::Application::shared().statusBarOrientation();
+    bool landscape = orientation == pf::InterfaceOrientation::LandscapeLeft
+                     || orientation == pf::InterfaceOrientation::LandscapeRight;
+    // Our web view runs no script against the page's document, so the mark goes on its <body> through the view.
+    m_webView->setPageBodyAttribute("orientation", landscape ? std::optional<std::string>("90") : std::nullopt);
+}
+
 void VXAuthorizeWebView::showWebView()
 {
     auto& app = pf::Application::shared();
@@ -178,21 +213,17 @@ void VXAuthorizeWebView::showWebView()
     window->addSubview(modal);
     m_modalBackgroundView = modal;
 
-    auto base = transformForOrientation();
-    setTransform(pf::AffineTransform::scaling(0.001, 0.001).concatenated(base));
+    setTransform(pf::AffineTransform::scaling(0.001, 0.001).concatenated(transformForOrientation()));
     std::weak_ptr<VXAuthorizeWebView> weak = std::static_pointer_cast<VXAuthorizeWebView>(self());
-    auto scaleTo = [weak, base](double s) {
+    // Each step reads the orientation afresh, so a turn during the bounce is kept.
+    auto scaleTo = [weak](double s) {
         if (auto dialog = weak.lock())
-            dialog->setTransform(pf::AffineTransform::scaling(s, s).concatenated(base));
+            dialog->setTransform(pf::AffineTransform::scaling(s, s).concatenated(dialog->transformForOrientation()));
     };
-    pf::View::animate(0.2, [scaleTo] { scaleTo(1.1); }, [weak, scaleTo, base](bool) {
-        pf::View::animate(0.15, [scaleTo] { scaleTo(0.9); }, [weak, base](bool) {
+    pf::View::animate(0.2, [scaleTo] { scaleTo(1.1); }, [weak, scaleTo](bool) {
+        pf::View::animate(0.15, [scaleTo] { scaleTo(0.9); }, [weak, scaleTo](bool) {
             pf::View::animate(
-                0.15,
-                [weak, base] {
-                    if (auto dialog = weak.lock())
-                        dialog->setTransform(base);
-                },
+                0.15, [scaleTo] { scaleTo(1.0); },
                 [weak](bool) {
                     if (auto dialog = weak.lock(); dialog && !dialog->m_finished)
                         dialog->load();

@@ -18,6 +18,11 @@
 // each authorisation starts signed out. The bounce in runs on the
 // animation clock; the page loads when it ends.
 //
+// While shown, a device orientation change that turned the status bar to
+// another upright orientation lays the dialog out again for it, rotated,
+// over the status bar's turning time, and marks the page's <body> with
+// orientation="90" in landscape (removed otherwise).
+//
 // Main queue only. The view tree keeps a shown dialog alive until hide().
 
 #include "platform/controls/WebView.h"
@@ -25,6 +30,7 @@
 #include "platform/ui/View.h"
 #include "sdk/voxly/VoxlySDK.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +82,8 @@ private:
     void buildSubviews();
     void sizeToFitOrientation(bool transform);
     pf::AffineTransform transformForOrientation() const;
+    void deviceOrientationDidChange();
+    void updateWebOrientation();
     void showWebView();
     void load();
     void authorizeDidFinishWithResponseCode(long long status, pf::DictionaryRef info);
@@ -87,5 +95,6 @@ private:
     // Owned by the window it covers; it owns the dialog while shown.
     std::weak_ptr<pf::View> m_modalBackgroundView;
     int m_previousOrientation = 1;
+    std::uint64_t m_orientationObserver = 0; // while shown
     bool m_finished = false; // answered once; later navigations and presses are ignored
 };

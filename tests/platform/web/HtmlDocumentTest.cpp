@@ -95,6 +95,28 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
     }
 }
 
+// A mark on the body restyles the page: a linked style sheet selects it,
+// the page's own attribute of the name gives way, its pictures stay.
+TEST(HtmlDocumentRender, BodyAttributesRestyleThePage)
+{
+    auto resources = std::make_shared<HtmlResources>();
+    resources->styleSheets["https://a.test/s.css"] = "body[orientation=\"90\"] #pad { height: 900px }";
+    auto made = HtmlDocument::create("<link rel=stylesheet href='s.css'><body orientation='0' style='margin:0'>"
+                                     "<img src='p.png' width=20 height=20><div id=pad></div>",
+                                     URL::create("https://a.test/index.html"), resources);
+    ASSERT_TRUE(made.ok());
+    auto& page = *made.value();
+    auto dot = Bitmap::create(4, 4).value();
+    dot->fill(Color::rgb(0, 0, 1));
+    page.setImage("https://a.test/p.png", dot);
+    const double plainHeight = page.layout(320, 240).height;
+    for (const auto& [value, tall] : {std::pair{std::optional<std::string>("90"), true}, {std::nullopt, false}}) {
+        ASSERT_TRUE(page.setBodyAttribute("orientation", value));
+        EXPECT_TRUE(test::pixelIs(*render(page), {10, 10}, Color::rgb(0, 0, 1))) << tall;
+        EXPECT_EQ(page.contentSize().height > plainHeight + 500, tall) << page.contentSize().height;
+    }
+}
+
 TEST(HtmlDocumentLinks, LinkUnderAPointResolvesAgainstTheBase)
 {
     PageFolder folder;

@@ -2,12 +2,15 @@
 
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/ScrollView.h"
 #include "platform/graphics/Image.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/net/CookieStore.h"
 #include "platform/net/TrustAnchors.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
 #include "sdk/voxly/VXAuthorizeWebView.h"
@@ -18,6 +21,7 @@
 #include <atomic>
 
 #include <cmath>
+#include <numbers>
 
 namespace voxly::test {
 namespace {
@@ -47,6 +51,7 @@ protected:
         auto page = Reply::with(200, "text/html",
                                 "<html><body style='margin:0'><div style='background:#0000ff;height:300px'></div><a href='/grant'>授权</a> "
                                 "<a href='/deny'>拒绝</a> <a href='/noexpiry'>short</a> <a href='/elsewhere'>trap</a>"
+                                "<div id='pad'></div><style>body[orientation=\"90\"] #pad{height:900px}</style>"
                                 "</body></html>");
         page.headers = {{"Set-Cookie", "session=abc; Path=/"}};
         server.script("/oauth2/authorize", page);
@@ -64,6 +69,8 @@ protected:
         dialog = nullptr;
         window = nullptr;
         pf::Screen::main().removeAllWindows();
+        pf::Application::shared().setStatusBarOrientation(pf::InterfaceOrientation::Portrait);
+        pf::Application::shared().setDeviceOrientation(pf::DeviceOrientation::Portrait);
         pf::CookieStore::shared().deleteAllCookies();
         VoxlySDK::setSettings({});
         VoxlyTest::TearDown();
@@ -195,6 +202,77 @@ TEST_F(VoxlyWebDialog, AnswersOnlyFromTheRedirectPage)
             EXPECT_FALSE(response->accessToken);
         }
     }
+}
+
+// A root controller that lets the status bar follow the device to the
+// orientations it allows.
+struct TurningController final : pf::ViewController {
+    bool shouldAutorotate() const override { return true; }
+    unsigned supportedInterfaceOrientations() const override { return allowed; }
+    unsigned allowed = 0x1e; // the four upright ones
+};
+
+// Each row turns the device (or the bar) from where the row before left it.
+// Before each the dialog is shrunk, so a row that lays it out again shows
+// by its transform.
+TEST_F(VoxlyWebDialog, LaysItselfOutAgainWhenTheStatusBarTurns)
+{
+    namespace IO = pf::InterfaceOrientation;
+    namespace DO = pf::DeviceOrientation;
+    auto root = std::make_shared<TurningController>();
+    window->setRootViewController(root);
+    send();
+    ASSERT_TRUE(dialog);
+    presentAndLoad();
+    auto& application = pf::Application::shared();
+    auto pageHeight = [&] { return dialog->webView()->scrollView()->contentSize().height; };
+    const double plainHeight = pageHeight();
+    auto turn = [&](int device) { return [&application, device] { application.setDeviceOrientation(device); }; };
+    auto near = [](const pf::AffineTransform& t, const pf::AffineTransform& u) {
+        return std::abs(t.a - u.a) + std::abs(t.b - u.b) + std::abs(t.c - u.c) + std::abs(t.d - u.d) < 1e-6;
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> act;
+        int statusBar;
+        bool laidOut;
+        double width, height, angle;
+        bool marked; // the page's body carries orientation="90"
+    } rows[] = {
+        {"to landscape", turn(DO::LandscapeRight), IO::LandscapeLeft, true, 548, 320, std::numbers::pi / 2, true},
+        {"face up keeps the bar", turn(DO::FaceUp), IO::LandscapeLeft, false, 548, 320, 0, true},
+        {"refused by the controller", [&] { root->allowed = IO::PortraitMask, turn(DO::LandscapeLeft)(); },
+         IO::LandscapeLeft, false, 548, 320, 0, true},
+        {"a bar in no upright orientation",
+         [&] {
+             application.setStatusBarOrientation(DO::FaceUp);
+             pf::NotificationCenter::defaultCenter().post(pf::DeviceOrientationDidChangeNotification);
+         },
+         DO::FaceUp, false, 548, 320, 0, true},
+        {"to portrait", [&] { root->allowed = 0x1e, turn(DO::Portrait)(); }, IO::Portrait, true, 320, 548, 0, false},
+        {"upside down", turn(DO::PortraitUpsideDown), IO::PortraitUpsideDown, true, 320, 548, -std::numbers::pi, false},
+        {"after closing", [&] { dialog->closeButtonPressed(), turn(DO::LandscapeRight)(); }, IO::LandscapeLeft, false,
+         320, 548, 0, false},
+    };
+    const auto shrunk = pf::AffineTransform::scaling(0.5, 0.5);
+    for (const auto& row : rows) {
+        dialog->setTransform(shrunk);
+        row.act();
+        EXPECT_EQ(application.statusBarOrientation(), row.statusBar) << row.what;
+        auto expected = row.laidOut ? pf::AffineTransform::rotation(row.angle) : shrunk;
+        if (row.laidOut) {
+            // Under way for the bar's turning time.
+            host->advance(0.15);
+            EXPECT_FALSE(near(dialog->presentationTransform(), expected)) << row.what;
+        }
+        host->advance(0.3);
+        pf::RunLoop::main().runUntilIdle();
+        EXPECT_TRUE(near(dialog->presentationTransform(), expected)) << row.what;
+        EXPECT_EQ(dialog->bounds().size, (pf::Size{row.width, row.height})) << row.what;
+        EXPECT_EQ(dialog->webView()->bounds().size, (pf::Size{row.width - 22, row.height - 21})) << row.what;
+        EXPECT_EQ(pageHeight() > plainHeight + 500, row.marked) << row.what << " " << pageHeight();
+    }
+    EXPECT_FALSE(dialog->superview());
 }
 
 TEST(VoxlyRedirectDetector, TakesAnswersOnlyFromTheRedirectURI)
