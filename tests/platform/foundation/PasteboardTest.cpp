@@ -232,3 +232,84 @@ TEST_F(PasteboardTest, AnUnchangedBoardIsNotRewritten)
     EXPECT_EQ(board->dataForPasteboardType("content"), Bytes{8});
     EXPECT_TRUE(board->isPersistent());
 }
+
+namespace {
+
+// The board file as libplist reads it whole: the flag and the items.
+std::pair<bool, std::vector<Pasteboard::Item>> readWithLibplist(const std::string& file)
+{
+    auto bytes = readFile(file);
+    auto value = bytes ? parseBinaryPropertyList({reinterpret_cast<const char*>(bytes->data()), bytes->size()}) : Value();
+    std::pair<bool, std::vector<Pasteboard::Item>> out{false, {}};
+    auto root = value ? value->dictionary() : nullptr;
+    if (!root)
+        return out;
+    out.first = root->get("persistent").boolValue();
+    auto items = root->get("items").array();
+    for (std::size_t i = 0; items && i < items->count(); ++i) {
+        auto item = items->at(i).array();
+        Pasteboard::Item entry;
+        for (std::size_t k = 0; item && k + 1 < item->count(); k += 2)
+            entry.emplace_back(*item->at(k).string(), *item->at(k + 1).data());
+        out.second.push_back(std::move(entry));
+    }
+    return out;
+}
+
+}
+
+TEST_F(PasteboardTest, BoardsWrittenInPlaceReadAsLibplistReadsThemAndBack)
+{
+    auto many = [](std::size_t count, std::size_t name) {
+        std::vector<Pasteboard::Item> items;
+        for (std::size_t i = 0; i < count; ++i)
+            items.push_back({{std::string(name, 'a' + i % 26), Bytes(i % 40, static_cast<std::uint8_t>(i))},
+                             {"second", Bytes{1}}});
+        return items;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Pasteboard::Item> items;
+    } rows[] = {
+        {"no items", {}},
+        {"an empty item and empty data", {{}, {{"", Bytes{}}}}},
+        {"a picture of megabytes", {{{"content", Bytes(3u << 20, 0xAB)}}}},
+        {"big data between small objects", {{{"a", Bytes(70000, 1)}, {"b", Bytes{2}}}, {{"c", Bytes(20000, 3)}}}},
+        {"fifteen and more (lengths after the marker)", many(20, 17)},
+        {"more than 255 objects (wider references)", many(300, 2)},
+        {"names libplist writes as UTF-16", {{{"图片", Bytes{5}}, {"plain", Bytes{6}}}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (bool persistent : {false, true}) {
+            auto board = Pasteboard::withName("com.example.layout", true);
+            ASSERT_TRUE(board->setItems(row.items, persistent));
+            std::string file = m_dir + "/pasteboards/com.example.layout.board";
+            auto [flag, items] = readWithLibplist(file);
+            EXPECT_EQ(flag, persistent);
+            EXPECT_EQ(items, row.items);
+            EXPECT_EQ(board->items(), row.items);
+            EXPECT_EQ(board->isPersistent(), persistent);
+
+            // Written by libplist (shared strings, its own object order),
+            // the same board reads the same.
+            auto list = Array::create();
+            for (const auto& item : row.items) {
+                auto entry = Array::create();
+                for (const auto& [type, data] : item) {
+                    entry->add(Value(type));
+                    entry->add(Value::data(data));
+                }
+                list->add(Value(entry));
+            }
+            auto root = Dictionary::create();
+            root->set("persistent", Value(persistent));
+            root->set("items", Value(list));
+            auto bytes = writeBinaryPropertyList(Value(root));
+            ASSERT_TRUE(bytes);
+            ASSERT_FALSE(writeFileAtomically(file, {reinterpret_cast<const char*>(bytes->data()), bytes->size()}));
+            EXPECT_EQ(board->items(), row.items);
+            EXPECT_EQ(board->isPersistent(), persistent);
+        }
+    }
+}
