@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +12,6 @@
 #include <mutex>
 #include <pwd.h>
 #include <vector>
-#include <climits>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -157,11 +157,13 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::string_vi
 
 std::optional<Error> writeFileAtomically(const std::string& path, std::span<const std::string_view> parts)
 {
-    auto slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        createDirectories(path.substr(0, slash));
     std::string temporary = path + ".tmp." + std::to_string(getpid());
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The folder is made when it is missing, not looked for on every write.
+    if (auto slash = path.rfind('/'); fd < 0 && errno == ENOENT && slash != std::string::npos && slash > 0) {
+        createDirectories(path.substr(0, slash));
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
     if (fd < 0)
         return ioError("cannot create", temporary);
     // One writev for all pieces while it takes them whole; a short write

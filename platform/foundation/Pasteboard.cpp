@@ -4,6 +4,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/PasteboardFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -41,7 +42,13 @@ class BoardLock {
 public:
     BoardLock(const std::string& path, int operation)
     {
-        m_fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        std::string lock = path + ".lock";
+        m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd < 0 && errno == ENOENT) {
+            // The boards' folder is made on first use, not looked for on every one.
+            createDirectories(path.substr(0, path.rfind('/')));
+            m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        }
         if (m_fd >= 0)
             flock(m_fd, operation);
     }
@@ -272,16 +279,13 @@ void Pasteboard::removePasteboardWithName(const std::string& name)
     std::remove(file.c_str());
 }
 
-bool Pasteboard::isPersistent() const
-{
-    BoardLock lock(path(), LOCK_SH);
-    return readBoardFlag(path()).persistent;
-}
+// Plain reads take no lock: a board is only ever replaced by a rename, so
+// the file a reader opened is the old board or the new one, whole.
+bool Pasteboard::isPersistent() const { return readBoardFlag(path()).persistent; }
 
 void Pasteboard::setPersistent(bool persistent)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // Users mark a board persistent on every use; reading, rewriting (and
     // syncing) a board of megabytes to store the flag it already has costs
@@ -294,16 +298,11 @@ void Pasteboard::setPersistent(bool persistent)
     writeBoard(file, board);
 }
 
-std::vector<Pasteboard::Item> Pasteboard::items() const
-{
-    BoardLock lock(path(), LOCK_SH);
-    return readBoard(path()).items;
-}
+std::vector<Pasteboard::Item> Pasteboard::items() const { return readBoard(path()).items; }
 
 bool Pasteboard::setItems(std::vector<Item> items)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // The old items are replaced unread; only the flag stays.
     Board board = readBoardFlag(file);
@@ -314,7 +313,6 @@ bool Pasteboard::setItems(std::vector<Item> items)
 bool Pasteboard::setItems(std::vector<Item> items, bool persistent)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // Both are replaced: nothing of the old board is read.
     return writeBoard(file, Board{true, persistent, std::move(items)});
@@ -323,7 +321,6 @@ bool Pasteboard::setItems(std::vector<Item> items, bool persistent)
 bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& change)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     Board board = readBoard(file);
     change(board.items);
@@ -333,10 +330,21 @@ bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& chan
 bool Pasteboard::modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     Board board = readBoard(file);
     return !change(board.items) || writeBoard(file, board);
+}
+
+bool Pasteboard::modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change, bool persistent)
+{
+    std::string file = path();
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    bool changed = change(board.items);
+    if (!changed && board.exists && board.persistent == persistent)
+        return true;
+    board.persistent = persistent;
+    return writeBoard(file, board);
 }
 
 std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) const
@@ -351,11 +359,18 @@ std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) 
 bool Pasteboard::setData(const Bytes& data, const std::string& type)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // Written from the caller's bytes: a picture of megabytes is not copied
     // into an item first.
     return writeBoard(file, readBoardFlag(file).persistent, {{{type, data}}});
+}
+
+bool Pasteboard::setData(const Bytes& data, const std::string& type, bool persistent)
+{
+    std::string file = path();
+    BoardLock lock(file, LOCK_EX);
+    // Both are replaced: nothing of the old board is read.
+    return writeBoard(file, persistent, {{{type, data}}});
 }
 
 }

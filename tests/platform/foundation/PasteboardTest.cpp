@@ -197,6 +197,20 @@ TEST_F(PasteboardTest, WritesThatSetTheFlagKeepItOrReplaceItAsAsked)
         {"data keeps the flag", [&] { return board->setData(Bytes{3}, "content"); }, true, Bytes{3}},
         {"items and flag cleared", [&] { return board->setItems({{{"content", Bytes{}}}}, false); }, false, Bytes{}},
         {"data keeps a cleared flag", [&] { return board->setData(Bytes{4, 5}, "content"); }, false, Bytes{4, 5}},
+        {"data and flag together", [&] { return board->setData(Bytes{6}, "content", true); }, true, Bytes{6}},
+        {"unchanged items still take the flag",
+         [&] { return board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>&) { return false; }, false); }, false,
+         Bytes{6}},
+        {"changed items and the flag",
+         [&] {
+             return board->modifyItemsIfChanged(
+                 [](std::vector<Pasteboard::Item>& items) {
+                     items[0][0].second = Bytes{7};
+                     return true;
+                 },
+                 true);
+         },
+         true, Bytes{7}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -223,6 +237,9 @@ TEST_F(PasteboardTest, AnUnchangedBoardIsNotRewritten)
         items.clear();
         return false;
     }));
+    EXPECT_EQ(inode(), before);
+    // Nor is one that already has the flag it is asked to end with.
+    EXPECT_TRUE(board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>&) { return false; }, true));
     EXPECT_EQ(inode(), before);
     EXPECT_EQ(board->dataForPasteboardType("content"), Bytes{7});
     EXPECT_TRUE(board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>& items) {
