@@ -3,12 +3,14 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <optional>
 #include <plist/plist.h>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace {
 constexpr const char* kDomain = "PropertyList";
 constexpr std::string_view kMagic = "bplist00";
 constexpr std::size_t kTrailerSize = 32;
+constexpr std::uint64_t kMaxUnfoldedBytes = 64u << 20;
 // Dates travel as seconds since the start of 2001.
 constexpr double kSecondsFrom1970To2001 = 978307200;
 
@@ -111,6 +114,11 @@ std::optional<Error> checkBinaryPropertyList(std::string_view text)
     };
     std::vector<Pending> pending{{top, 0, false}};
     std::size_t visits = 0;
+    // Data and text as libplist unfolds them; lists that name the same datum
+    // or text more than once (libplist's own writer shares equal ones) may
+    // unfold beyond their size, up to this.
+    const std::uint64_t unfoldBudget = std::max<std::uint64_t>(size, kMaxUnfoldedBytes);
+    std::uint64_t unfolded = 0;
     while (!pending.empty()) {
         Pending node = pending.back();
         pending.pop_back();
@@ -123,6 +131,17 @@ std::optional<Error> checkBinaryPropertyList(std::string_view text)
         unsigned kind = marker >> 4;
         if (node.isKey && !keyIsText(*offset))
             return refuse("a key that is not text without NULs");
+        if (kind == 0x4 || kind == 0x5 || kind == 0x6) {
+            // libplist copies a datum or text at every reference: one of a
+            // megabyte named a million times must not reach it.
+            auto length = lengthAt(*offset);
+            std::uint64_t units = length ? length->first : 0;
+            std::uint64_t payload = units > unfoldBudget ? units : units * (kind == 0x6 ? 2 : 1);
+            if (payload > unfoldBudget - unfolded)
+                return refuse("shared data unfolds beyond " + std::to_string(unfoldBudget) + " bytes");
+            unfolded += payload;
+            continue;
+        }
         if (kind != 0xA && kind != 0xC && kind != 0xD)
             continue; // scalars are bounded by their own lengths, which libplist checks
         auto length = lengthAt(*offset);

@@ -9,7 +9,8 @@
 // walked, and a list is refused when a reference leaves the object table,
 // containers nest deeper than kMaxDepth, or shared containers would expand
 // the tree beyond one node per input byte (a few kilobytes must not unfold
-// into gigabytes), and a dictionary key that is not text or holds a NUL
+// into gigabytes), or data and text named more than once would unfold past
+// 64 MiB (or the list's size, if larger), and a dictionary key that is not text or holds a NUL
 // (libplist would stop the program). Strings that are not UTF-8 or hold a NUL, and types
 // without a value here (UIDs, null, sets), are refused too.
 //

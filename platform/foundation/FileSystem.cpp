@@ -1,6 +1,8 @@
 #include "platform/foundation/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <pwd.h>
 #include <vector>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace pf {
@@ -149,16 +152,30 @@ std::optional<Bytes> readFile(const std::string& path)
 
 std::optional<Error> writeFileAtomically(const std::string& path, std::string_view bytes)
 {
-    auto slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0)
-        createDirectories(path.substr(0, slash));
+    return writeFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
+}
+
+std::optional<Error> writeFileAtomically(const std::string& path, std::span<const std::string_view> parts)
+{
     std::string temporary = path + ".tmp." + std::to_string(getpid());
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The folder is made when it is missing, not looked for on every write.
+    if (auto slash = path.rfind('/'); fd < 0 && errno == ENOENT && slash != std::string::npos && slash > 0) {
+        createDirectories(path.substr(0, slash));
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
     if (fd < 0)
         return ioError("cannot create", temporary);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    // One writev for all pieces while it takes them whole; a short write
+    // goes on where it stopped.
+    std::vector<iovec> pending;
+    pending.reserve(parts.size());
+    for (std::string_view part : parts)
+        if (!part.empty())
+            pending.push_back({const_cast<char*>(part.data()), part.size()});
+    for (std::size_t first = 0; first < pending.size();) {
+        int count = static_cast<int>(std::min<std::size_t>(pending.size() - first, IOV_MAX));
+        ssize_t n = writev(fd, pending.data() + first, count);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -167,7 +184,15 @@ std::optional<Error> writeFileAtomically(const std::string& path, std::string_vi
             unlink(temporary.c_str());
             return error;
         }
-        written += static_cast<std::size_t>(n);
+        for (auto done = static_cast<std::size_t>(n); done > 0;) {
+            iovec& head = pending[first];
+            std::size_t step = std::min(done, head.iov_len);
+            head.iov_base = static_cast<char*>(head.iov_base) + step;
+            head.iov_len -= step;
+            done -= step;
+            if (head.iov_len == 0)
+                ++first;
+        }
     }
     if (fsync(fd) != 0 || close(fd) != 0) {
         Error error = ioError("cannot flush", temporary);

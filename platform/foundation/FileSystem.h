@@ -9,6 +9,7 @@
 #include "platform/foundation/Forward.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,5 +39,8 @@ std::optional<Bytes> readFile(const std::string& path);
 // Writes to a temporary file beside `path`, flushes it to disk and renames it
 // over `path`, so readers see the old content or the new, never a part.
 std::optional<Error> writeFileAtomically(const std::string& path, std::string_view bytes);
+// The same with the content given in pieces, written one after the other
+// without first being joined (a picture of megabytes is not copied).
+std::optional<Error> writeFileAtomically(const std::string& path, std::span<const std::string_view> parts);
 
 }

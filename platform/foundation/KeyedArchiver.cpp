@@ -1,6 +1,7 @@
 #include "platform/foundation/KeyedArchiver.h"
 
 #include "platform/foundation/BinaryPropertyList.h"
+#include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Collections.h"
 
 #include <cstring>
@@ -37,76 +38,99 @@ bool archivableText(const std::string& text)
     return true;
 }
 
-plist_t tagged(const char* className, plist_t value)
-{
-    plist_t node = plist_new_dict();
-    plist_dict_set_item(node, "$class", plist_new_string(className));
-    if (value)
-        plist_dict_set_item(node, "v", value);
-    return node;
-}
+// Writes the value tree post-order through the list writer, each node a
+// dictionary tagged with its class; the tags and their names are written
+// once and shared by reference.
+class ArchiveEncoder {
+public:
+    using Ref = BinaryPropertyListWriter::Ref;
 
-plist_t encodeNode(const Value& value, int depth)
-{
-    if (depth > KeyedArchiver::kMaxDepth)
-        return nullptr;
-    switch (value.type()) {
-    case Value::Type::Null: return tagged("Null", nullptr);
-    case Value::Type::String:
-        if (!archivableText(*value.string()))
-            return nullptr;
-        return tagged("String", plist_new_string(value.string()->c_str()));
-    case Value::Type::Number: {
-        const Number& number = *value.number();
-        plist_t node = tagged("Number", nullptr);
-        char code[2] = {numberTypeCode(number.type), 0};
-        plist_dict_set_item(node, "t", plist_new_string(code));
-        if (number.type == NumberType::Bool)
-            plist_dict_set_item(node, "v", plist_new_bool(number.integer != 0));
-        else if (number.isReal())
-            plist_dict_set_item(node, "v", plist_new_real(number.real));
-        else
-            plist_dict_set_item(node, "v", plist_new_uint(static_cast<std::uint64_t>(number.integer)));
-        return node;
+    explicit ArchiveEncoder(unsigned refSize) : m_writer(refSize) {}
+
+    std::optional<Bytes> archive(const Value& root)
+    {
+        auto tree = encode(root, 0);
+        if (!tree)
+            return std::nullopt;
+        Ref keys[] = {name("$archiver"), name("$version"), name("$root")};
+        Ref values[] = {name(kArchiverName), m_writer.integer(1), *tree};
+        auto out = m_writer.finish(m_writer.dictionary(keys, values));
+        m_tooManyObjects = !out;
+        return out;
     }
-    case Value::Type::Date: return tagged("Date", plist_new_real(value.date()->seconds));
-    case Value::Type::Data: {
-        auto bytes = value.data();
-        return tagged("Data", plist_new_data(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    // Whether archive() failed only for references too narrow.
+    bool tooManyObjects() const { return m_tooManyObjects; }
+
+private:
+    Ref name(std::string_view text)
+    {
+        for (const auto& [known, ref] : m_names)
+            if (known == text)
+                return ref;
+        return m_names.emplace_back(text, m_writer.string(text)).second;
     }
-    case Value::Type::Array: {
-        plist_t list = plist_new_array();
-        for (const Value& member : *value.array()) {
-            plist_t child = encodeNode(member, depth + 1);
-            if (!child) {
-                plist_free(list);
-                return nullptr;
-            }
-            plist_array_append_item(list, child);
+    Ref tagged(std::string_view className, std::optional<Ref> value)
+    {
+        Ref keys[] = {name("$class"), name("v")};
+        Ref values[] = {name(className), value.value_or(0)};
+        return m_writer.dictionary(std::span(keys, value ? 2 : 1), std::span(values, value ? 2 : 1));
+    }
+
+    std::optional<Ref> encode(const Value& value, int depth)
+    {
+        if (depth > KeyedArchiver::kMaxDepth)
+            return std::nullopt;
+        switch (value.type()) {
+        case Value::Type::Null: return tagged("Null", std::nullopt);
+        case Value::Type::String:
+            if (!archivableText(*value.string()))
+                return std::nullopt;
+            return tagged("String", m_writer.string(*value.string()));
+        case Value::Type::Number: {
+            const Number& number = *value.number();
+            char code[] = {numberTypeCode(number.type), 0};
+            Ref v = number.type == NumberType::Bool ? m_writer.boolean(number.integer != 0)
+                : number.isReal()                   ? m_writer.real(number.real)
+                                                    : m_writer.integer(static_cast<std::uint64_t>(number.integer));
+            Ref keys[] = {name("$class"), name("t"), name("v")};
+            Ref values[] = {name("Number"), m_writer.string(code), v};
+            return m_writer.dictionary(keys, values);
         }
-        return tagged("Array", list);
-    }
-    case Value::Type::Dictionary: {
-        // Keys and values as two parallel arrays keep the dictionary's order.
-        plist_t keys = plist_new_array();
-        plist_t values = plist_new_array();
-        plist_t node = tagged("Dictionary", nullptr);
-        plist_dict_set_item(node, "k", keys);
-        plist_dict_set_item(node, "v", values);
-        for (const auto& [key, member] : *value.dictionary()) {
-            plist_t child = archivableText(key) ? encodeNode(member, depth + 1) : nullptr;
-            if (!child) {
-                plist_free(node);
-                return nullptr;
+        case Value::Type::Date: return tagged("Date", m_writer.real(value.date()->seconds));
+        case Value::Type::Data: return tagged("Data", m_writer.data(*value.data()));
+        case Value::Type::Array: {
+            std::vector<Ref> members;
+            members.reserve(value.array()->count());
+            for (const Value& member : *value.array()) {
+                auto child = encode(member, depth + 1);
+                if (!child)
+                    return std::nullopt;
+                members.push_back(*child);
             }
-            plist_array_append_item(keys, plist_new_string(key.c_str()));
-            plist_array_append_item(values, child);
+            return tagged("Array", m_writer.array(members));
         }
-        return node;
+        case Value::Type::Dictionary: {
+            // Keys and values as two parallel arrays keep the dictionary's order.
+            std::vector<Ref> keys, members;
+            for (const auto& [key, member] : *value.dictionary()) {
+                auto child = archivableText(key) ? encode(member, depth + 1) : std::nullopt;
+                if (!child)
+                    return std::nullopt;
+                keys.push_back(m_writer.string(key));
+                members.push_back(*child);
+            }
+            Ref tags[] = {name("$class"), name("k"), name("v")};
+            Ref values[] = {name("Dictionary"), m_writer.array(keys), m_writer.array(members)};
+            return m_writer.dictionary(tags, values);
+        }
+        default: return std::nullopt;
+        }
     }
-    default: return nullptr;
-    }
-}
+
+    BinaryPropertyListWriter m_writer;
+    std::vector<std::pair<std::string_view, Ref>> m_names;
+    bool m_tooManyObjects = false;
+};
 
 std::optional<std::string> stringOf(plist_t node)
 {
@@ -213,21 +237,15 @@ std::optional<Value> decodeNode(plist_t node, const std::set<std::string>& allow
 
 std::optional<Bytes> KeyedArchiver::archivedDataWithRootObject(const Value& root)
 {
-    plist_t tree = encodeNode(root, 0);
-    if (!tree)
-        return std::nullopt;
-    PlistHolder archive{plist_new_dict()};
-    plist_dict_set_item(archive.node, "$archiver", plist_new_string(kArchiverName));
-    plist_dict_set_item(archive.node, "$version", plist_new_uint(1));
-    plist_dict_set_item(archive.node, "$root", tree);
-    char* bytes = nullptr;
-    std::uint32_t length = 0;
-    plist_to_bin(archive.node, &bytes, &length);
-    if (!bytes)
-        return std::nullopt;
-    Bytes out(reinterpret_cast<std::uint8_t*>(bytes), reinterpret_cast<std::uint8_t*>(bytes) + length);
-    plist_to_bin_free(bytes);
-    return out;
+    // Most archives name fewer than 256 objects; larger ones are written
+    // again with wider references.
+    for (unsigned refSize : {1u, 2u, 4u, 8u}) {
+        ArchiveEncoder encoder(refSize);
+        auto out = encoder.archive(root);
+        if (out || !encoder.tooManyObjects())
+            return out;
+    }
+    return std::nullopt;
 }
 
 std::optional<Value> KeyedUnarchiver::unarchiveObjectWithData(const Bytes& data,

@@ -2,7 +2,9 @@
 
 #include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/PasteboardFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -40,7 +42,13 @@ class BoardLock {
 public:
     BoardLock(const std::string& path, int operation)
     {
-        m_fd = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        std::string lock = path + ".lock";
+        m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd < 0 && errno == ENOENT) {
+            // The boards' folder is made on first use, not looked for on every one.
+            createDirectories(path.substr(0, path.rfind('/')));
+            m_fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        }
         if (m_fd >= 0)
             flock(m_fd, operation);
     }
@@ -64,7 +72,8 @@ struct Board {
     std::vector<Pasteboard::Item> items;
 };
 
-Board readBoard(const std::string& path)
+// The board through libplist, whatever its layout.
+Board readBoardWhole(const std::string& path)
 {
     Board board;
     std::error_code error;
@@ -117,104 +126,31 @@ Board readBoard(const std::string& path)
     return board;
 }
 
-// Reads a binary property list's objects by position, each read bounded by
-// the object area; every call answers nothing when the file is not laid
-// out as expected.
-class PlistPeek {
-public:
-    PlistPeek(int fd, std::uint64_t size) : m_fd(fd), m_size(size) {}
-
-    // The top object's offset; checks the header and the trailer first.
-    std::optional<std::uint64_t> open()
-    {
-        unsigned char header[8], trailer[32];
-        if (m_size < sizeof header + sizeof trailer || !read(0, header, sizeof header) ||
-            std::memcmp(header, "bplist00", 8) != 0 || !read(m_size - sizeof trailer, trailer, sizeof trailer))
-            return std::nullopt;
-        m_offsetSize = trailer[6];
-        m_refSize = trailer[7];
-        m_objects = number(trailer + 8, 8);
-        std::uint64_t top = number(trailer + 16, 8);
-        m_table = number(trailer + 24, 8);
-        if (m_offsetSize < 1 || m_offsetSize > 8 || m_refSize < 1 || m_refSize > 8 || m_objects == 0 ||
-            m_objects > m_size || top >= m_objects || m_table < sizeof header || m_table > m_size - sizeof trailer ||
-            m_objects * m_offsetSize > m_size - sizeof trailer - m_table)
-            return std::nullopt;
-        return offsetOf(top);
-    }
-    std::optional<std::uint64_t> offsetOf(std::uint64_t object)
-    {
-        unsigned char bytes[8];
-        if (object >= m_objects || !read(m_table + object * m_offsetSize, bytes, m_offsetSize))
-            return std::nullopt;
-        std::uint64_t offset = number(bytes, m_offsetSize);
-        if (offset < 8 || offset >= m_table)
-            return std::nullopt;
-        return offset;
-    }
-    // Within the object area only.
-    bool read(std::uint64_t at, unsigned char* out, std::size_t length)
-    {
-        if (at > m_size || length > m_size - at)
-            return false;
-        return ::pread(m_fd, out, length, static_cast<off_t>(at)) == static_cast<ssize_t>(length);
-    }
-    bool readObjectBytes(std::uint64_t at, unsigned char* out, std::size_t length)
-    {
-        return at <= m_table && length <= m_table - at && read(at, out, length);
-    }
-    static std::uint64_t number(const unsigned char* bytes, std::size_t length)
-    {
-        std::uint64_t value = 0;
-        for (std::size_t i = 0; i < length; ++i)
-            value = value << 8 | bytes[i];
-        return value;
-    }
-    unsigned refSize() const { return m_refSize; }
-
-private:
-    int m_fd;
-    std::uint64_t m_size;
-    unsigned m_offsetSize = 0, m_refSize = 0;
-    std::uint64_t m_objects = 0, m_table = 0;
-};
-
-// The board's "persistent" flag read in place: the trailer, the top
-// dictionary's references and the flag's key and value, a few dozen bytes
-// instead of a board that may hold megabytes. Nothing when the board is not
-// laid out as ours are (a dictionary of a few keys with an ASCII key
-// "persistent" and a boolean): the caller then reads it whole.
-std::optional<bool> peekPersistentFlag(int fd, std::uint64_t size)
+// The board read in place where it is laid out as ours are, else whole.
+Board readBoard(const std::string& path)
 {
-    constexpr std::size_t kMaxKeys = 16;
-    static constexpr unsigned char kKey[] = {0x5A, 'p', 'e', 'r', 's', 'i', 's', 't', 'e', 'n', 't'};
-    PlistPeek peek(fd, size);
-    auto top = peek.open();
-    unsigned char marker = 0;
-    if (!top || !peek.readObjectBytes(*top, &marker, 1) || marker >> 4 != 0xD || (marker & 0xF) == 0xF)
-        return std::nullopt;
-    std::size_t count = marker & 0xF;
-    unsigned char refs[2 * kMaxKeys * 8];
-    if (count > kMaxKeys || !peek.readObjectBytes(*top + 1, refs, 2 * count * peek.refSize()))
-        return std::nullopt;
-    std::optional<bool> flag;
-    for (std::size_t k = 0; k < count; ++k) {
-        unsigned char key[sizeof kKey];
-        auto keyAt = peek.offsetOf(PlistPeek::number(refs + k * peek.refSize(), peek.refSize()));
-        if (!keyAt || !peek.readObjectBytes(*keyAt, key, sizeof key) || std::memcmp(key, kKey, sizeof key) != 0)
-            continue;
-        unsigned char value = 0;
-        auto valueAt = peek.offsetOf(PlistPeek::number(refs + (count + k) * peek.refSize(), peek.refSize()));
-        // Which of two such keys counts is the parser's business.
-        if (flag || !valueAt || !peek.readObjectBytes(*valueAt, &value, 1) || (value != 0x08 && value != 0x09))
-            return std::nullopt;
-        flag = value == 0x09;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return readBoardWhole(path);
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return readBoardWhole(path);
     }
-    return flag;
+    auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size == 0 || size > Pasteboard::kMaxFileSize) {
+        ::close(fd);
+        return Board{true, false, {}};
+    }
+    auto board = PasteboardFileReader(fd, size).board();
+    ::close(fd);
+    if (!board)
+        return readBoardWhole(path);
+    return Board{true, board->first, std::move(board->second)};
 }
 
 // Whether the board exists and its persistence flag, without its items
-// where the file allows (peekPersistentFlag).
+// where the file allows.
 Board readBoardFlag(const std::string& path)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -228,7 +164,7 @@ Board readBoardFlag(const std::string& path)
         // Such boards read as empty and not persistent whole, too.
         empty = size == 0 || size > Pasteboard::kMaxFileSize;
         if (!empty)
-            flag = peekPersistentFlag(fd, size);
+            flag = PasteboardFileReader(fd, size).persistentFlag();
     }
     ::close(fd);
     if (empty)
@@ -236,13 +172,6 @@ Board readBoardFlag(const std::string& path)
     if (!flag)
         return readBoard(path);
     return Board{true, *flag, {}};
-}
-
-plist_t itemNode(const std::string& type, const Bytes& data, plist_t entry)
-{
-    plist_array_append_item(entry, plist_new_string(type.c_str()));
-    plist_array_append_item(entry, plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
-    return entry;
 }
 
 // Writes the board with `items` (an array node, taken over) and the flag.
@@ -262,16 +191,39 @@ bool writeBoardNode(const std::string& path, bool persistent, plist_t items)
     return !error;
 }
 
-bool writeBoard(const std::string& path, const Board& board)
+// Written from the items' own bytes where the layout allows; type names
+// that are not plain ASCII go through libplist, which writes them as it
+// always did.
+bool writeBoard(const std::string& path, bool persistent, const std::vector<std::vector<PasteboardFileWriter::Entry>>& entries)
 {
+    PasteboardFileWriter writer;
+    if (writer.encode(persistent, entries)) {
+        auto parts = writer.parts();
+        return !writeFileAtomically(path, parts);
+    }
     plist_t items = plist_new_array();
-    for (const auto& item : board.items) {
+    for (const auto& item : entries) {
         plist_t entry = plist_new_array();
-        for (const auto& [type, data] : item)
-            itemNode(type, data, entry);
+        for (const auto& [type, data] : item) {
+            plist_array_append_item(entry, plist_new_string(std::string(type).c_str()));
+            plist_array_append_item(entry, plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
+        }
         plist_array_append_item(items, entry);
     }
-    return writeBoardNode(path, board.persistent, items);
+    return writeBoardNode(path, persistent, items);
+}
+
+bool writeBoard(const std::string& path, const Board& board)
+{
+    std::vector<std::vector<PasteboardFileWriter::Entry>> entries;
+    entries.reserve(board.items.size());
+    for (const auto& item : board.items) {
+        auto& entry = entries.emplace_back();
+        entry.reserve(item.size());
+        for (const auto& [type, data] : item)
+            entry.emplace_back(type, data);
+    }
+    return writeBoard(path, board.persistent, entries);
 }
 
 }
@@ -327,16 +279,13 @@ void Pasteboard::removePasteboardWithName(const std::string& name)
     std::remove(file.c_str());
 }
 
-bool Pasteboard::isPersistent() const
-{
-    BoardLock lock(path(), LOCK_SH);
-    return readBoardFlag(path()).persistent;
-}
+// Plain reads take no lock: a board is only ever replaced by a rename, so
+// the file a reader opened is the old board or the new one, whole.
+bool Pasteboard::isPersistent() const { return readBoardFlag(path()).persistent; }
 
 void Pasteboard::setPersistent(bool persistent)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // Users mark a board persistent on every use; reading, rewriting (and
     // syncing) a board of megabytes to store the flag it already has costs
@@ -349,16 +298,11 @@ void Pasteboard::setPersistent(bool persistent)
     writeBoard(file, board);
 }
 
-std::vector<Pasteboard::Item> Pasteboard::items() const
-{
-    BoardLock lock(path(), LOCK_SH);
-    return readBoard(path()).items;
-}
+std::vector<Pasteboard::Item> Pasteboard::items() const { return readBoard(path()).items; }
 
 bool Pasteboard::setItems(std::vector<Item> items)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // The old items are replaced unread; only the flag stays.
     Board board = readBoardFlag(file);
@@ -369,7 +313,6 @@ bool Pasteboard::setItems(std::vector<Item> items)
 bool Pasteboard::setItems(std::vector<Item> items, bool persistent)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // Both are replaced: nothing of the old board is read.
     return writeBoard(file, Board{true, persistent, std::move(items)});
@@ -378,7 +321,6 @@ bool Pasteboard::setItems(std::vector<Item> items, bool persistent)
 bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& change)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     Board board = readBoard(file);
     change(board.items);
@@ -388,10 +330,21 @@ bool Pasteboard::modifyItems(const std::function<void(std::vector<Item>&)>& chan
 bool Pasteboard::modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     Board board = readBoard(file);
     return !change(board.items) || writeBoard(file, board);
+}
+
+bool Pasteboard::modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change, bool persistent)
+{
+    std::string file = path();
+    BoardLock lock(file, LOCK_EX);
+    Board board = readBoard(file);
+    bool changed = change(board.items);
+    if (!changed && board.exists && board.persistent == persistent)
+        return true;
+    board.persistent = persistent;
+    return writeBoard(file, board);
 }
 
 std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) const
@@ -406,13 +359,18 @@ std::optional<Bytes> Pasteboard::dataForPasteboardType(const std::string& type) 
 bool Pasteboard::setData(const Bytes& data, const std::string& type)
 {
     std::string file = path();
-    createDirectories(deviceDirectory() + "/pasteboards");
     BoardLock lock(file, LOCK_EX);
     // Written from the caller's bytes: a picture of megabytes is not copied
     // into an item first.
-    plist_t items = plist_new_array();
-    plist_array_append_item(items, itemNode(type, data, plist_new_array()));
-    return writeBoardNode(file, readBoardFlag(file).persistent, items);
+    return writeBoard(file, readBoardFlag(file).persistent, {{{type, data}}});
+}
+
+bool Pasteboard::setData(const Bytes& data, const std::string& type, bool persistent)
+{
+    std::string file = path();
+    BoardLock lock(file, LOCK_EX);
+    // Both are replaced: nothing of the old board is read.
+    return writeBoard(file, persistent, {{{type, data}}});
 }
 
 }

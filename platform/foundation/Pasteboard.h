@@ -3,9 +3,10 @@
 // Pasteboards shared between the applications of one device: the general
 // board and named boards. Each board is one file under the device folder
 // ($ZMR_DEVICE_DIR, default: "device" beside the home directory), written
-// whole to a temporary file and renamed over the old one; every
-// read-modify-write holds an flock on the board's lock file, so peers in
-// other processes never see a half-written board. Reads are capped at
+// whole to a temporary file and renamed over the old one, so peers in other
+// processes never see a half-written board; every write and
+// read-modify-write holds an flock on the board's lock file, so no peer's
+// write lands between its read and its write. Reads are capped at
 // 32 MiB: a larger file reads as an empty board.
 //
 // A board holds items in order; each item is an ordered map from a type
@@ -55,11 +56,18 @@ public:
     // answers true (a board it left as it was is not rewritten and synced
     // again). False only when a write was due and failed.
     bool modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change);
+    // As above, and the board ends with the persistence flag `persistent`,
+    // set in the same locked write: it is written back also when only the
+    // flag differs (for users that mark a board persistent on every use).
+    bool modifyItemsIfChanged(const std::function<bool(std::vector<Item>&)>& change, bool persistent);
     // The data of `type` in the first item that has it.
     std::optional<Bytes> dataForPasteboardType(const std::string& type) const;
     // Replaces the board's items with one item holding `type`, keeping the
     // persistence flag; false when the board could not be written.
     bool setData(const Bytes& data, const std::string& type);
+    // Replaces the items with one item holding `type` and the persistence
+    // flag in one locked write.
+    bool setData(const Bytes& data, const std::string& type, bool persistent);
 
 private:
     explicit Pasteboard(std::string name) : m_name(std::move(name)) {}

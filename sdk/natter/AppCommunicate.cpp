@@ -7,13 +7,9 @@
 
 namespace {
 
-std::shared_ptr<pf::Pasteboard> board(const std::string& name)
-{
-    auto pasteboard = pf::Pasteboard::withName(name, true);
-    if (pasteboard)
-        pasteboard->setPersistent(true);
-    return pasteboard;
-}
+// The boards are made persistent on every use: the writes below set the
+// flag in their own locked write, a plain read sets it first.
+std::shared_ptr<pf::Pasteboard> board(const std::string& name) { return pf::Pasteboard::withName(name, true); }
 
 const pf::Bytes* content(const std::vector<pf::Pasteboard::Item>& items)
 {
@@ -61,7 +57,7 @@ bool putIntoBoard(const std::string& name, std::size_t cap, const std::string& k
         items = {{{"content", std::move(*data)}}};
         written = true;
         return true;
-    });
+    }, true);
     return saved && written;
 }
 
@@ -72,6 +68,7 @@ pf::DictionaryRef AppCommunicate::propertyListForAllApp()
     auto pasteboard = board(getDataPasteboardName());
     if (!pasteboard)
         return nullptr;
+    pasteboard->setPersistent(true);
     auto all = natter::readBoardDictionary(pasteboard->items(), kMaxDataBoard);
     return all && !all->empty() ? all : nullptr;
 }
@@ -104,7 +101,7 @@ pf::DictionaryRef AppCommunicate::propertyListForAppID(const std::string& appID)
         items = {{{"content", std::move(*rest)}}};
         record = found;
         return true;
-    });
+    }, true);
     return record;
 }
 
@@ -137,7 +134,7 @@ bool AppCommunicate::setFileData(const std::optional<pf::Bytes>& data)
     // Replaced whole: the old picture is never read, and the new one goes to
     // the board's encoder from the caller's bytes, uncopied.
     static const pf::Bytes none;
-    return pasteboard->setData(data ? *data : none, "content");
+    return pasteboard->setData(data ? *data : none, "content", true);
 }
 
 std::optional<pf::Bytes> AppCommunicate::fileData()
@@ -156,6 +153,6 @@ std::optional<pf::Bytes> AppCommunicate::fileData()
             out = std::move(const_cast<pf::Bytes&>(*data));
         items = {{{"content", pf::Bytes()}}};
         return true;
-    });
+    }, true);
     return out;
 }

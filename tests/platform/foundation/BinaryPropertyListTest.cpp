@@ -57,6 +57,15 @@ std::string arrayOf(std::initializer_list<unsigned> members)
 
 const std::string kSmallInteger = std::string("\x10\x07", 2);
 
+// An array naming object 1 `times` times, and object 1: a datum of a MiB.
+std::string oneMebibyteNamed(unsigned times)
+{
+    std::string list = std::string("\xAF\x11", 2) + static_cast<char>(times >> 8) + static_cast<char>(times & 0xFF);
+    for (unsigned i = 0; i < times; ++i)
+        list += std::string("\x00\x01", 2);
+    return handMade({list, std::string("\x4F\x12\x00\x10\x00\x00", 6) + std::string(1u << 20, 'x')});
+}
+
 }
 
 TEST(BinaryPropertyList, WrittenListsReadBackEqual)
@@ -135,6 +144,7 @@ TEST(BinaryPropertyList, HostileInputIsRefusedBeforeItUnfolds)
         { "a UID", handMade({ std::string("\x80\x01", 2) }) },
         { "a key with a NUL", handMade({ std::string("\xD1\x00\x01\x00\x02", 5), std::string("\x52\x61\x00", 3), kSmallInteger }) },
         { "a key that is a number", handMade({ std::string("\xD1\x00\x01\x00\x02", 5), kSmallInteger, kSmallInteger }) },
+        { "a MiB of data named a hundred times", oneMebibyteNamed(100) },
     };
     for (const auto& row : rows)
         EXPECT_FALSE(parseBinaryPropertyList(row.bytes).ok()) << row.what;
@@ -145,6 +155,9 @@ TEST(BinaryPropertyList, HostileInputIsRefusedBeforeItUnfolds)
     auto keyed = parseBinaryPropertyList(handMade({ std::string("\xD1\x00\x01\x00\x02", 5), std::string("\x52\x61\x62", 3), kSmallInteger }));
     ASSERT_TRUE(keyed.ok()) << keyed.error().description;
     EXPECT_EQ(*keyed, Value(Dictionary::create({ { "ab", 7 } })));
+    auto shared = parseBinaryPropertyList(oneMebibyteNamed(3));
+    ASSERT_TRUE(shared.ok()) << shared.error().description;
+    EXPECT_EQ(shared->array()->count(), 3u);
 }
 
 TEST(BinaryPropertyList, FilesOfEitherFormReadTheSame)

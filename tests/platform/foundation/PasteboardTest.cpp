@@ -197,6 +197,20 @@ TEST_F(PasteboardTest, WritesThatSetTheFlagKeepItOrReplaceItAsAsked)
         {"data keeps the flag", [&] { return board->setData(Bytes{3}, "content"); }, true, Bytes{3}},
         {"items and flag cleared", [&] { return board->setItems({{{"content", Bytes{}}}}, false); }, false, Bytes{}},
         {"data keeps a cleared flag", [&] { return board->setData(Bytes{4, 5}, "content"); }, false, Bytes{4, 5}},
+        {"data and flag together", [&] { return board->setData(Bytes{6}, "content", true); }, true, Bytes{6}},
+        {"unchanged items still take the flag",
+         [&] { return board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>&) { return false; }, false); }, false,
+         Bytes{6}},
+        {"changed items and the flag",
+         [&] {
+             return board->modifyItemsIfChanged(
+                 [](std::vector<Pasteboard::Item>& items) {
+                     items[0][0].second = Bytes{7};
+                     return true;
+                 },
+                 true);
+         },
+         true, Bytes{7}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -224,6 +238,9 @@ TEST_F(PasteboardTest, AnUnchangedBoardIsNotRewritten)
         return false;
     }));
     EXPECT_EQ(inode(), before);
+    // Nor is one that already has the flag it is asked to end with.
+    EXPECT_TRUE(board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>&) { return false; }, true));
+    EXPECT_EQ(inode(), before);
     EXPECT_EQ(board->dataForPasteboardType("content"), Bytes{7});
     EXPECT_TRUE(board->modifyItemsIfChanged([](std::vector<Pasteboard::Item>& items) {
         items[0][0].second = Bytes{8};
@@ -231,4 +248,85 @@ TEST_F(PasteboardTest, AnUnchangedBoardIsNotRewritten)
     }));
     EXPECT_EQ(board->dataForPasteboardType("content"), Bytes{8});
     EXPECT_TRUE(board->isPersistent());
+}
+
+namespace {
+
+// The board file as libplist reads it whole: the flag and the items.
+std::pair<bool, std::vector<Pasteboard::Item>> readWithLibplist(const std::string& file)
+{
+    auto bytes = readFile(file);
+    auto value = bytes ? parseBinaryPropertyList({reinterpret_cast<const char*>(bytes->data()), bytes->size()}) : Value();
+    std::pair<bool, std::vector<Pasteboard::Item>> out{false, {}};
+    auto root = value ? value->dictionary() : nullptr;
+    if (!root)
+        return out;
+    out.first = root->get("persistent").boolValue();
+    auto items = root->get("items").array();
+    for (std::size_t i = 0; items && i < items->count(); ++i) {
+        auto item = items->at(i).array();
+        Pasteboard::Item entry;
+        for (std::size_t k = 0; item && k + 1 < item->count(); k += 2)
+            entry.emplace_back(*item->at(k).string(), *item->at(k + 1).data());
+        out.second.push_back(std::move(entry));
+    }
+    return out;
+}
+
+}
+
+TEST_F(PasteboardTest, BoardsWrittenInPlaceReadAsLibplistReadsThemAndBack)
+{
+    auto many = [](std::size_t count, std::size_t name) {
+        std::vector<Pasteboard::Item> items;
+        for (std::size_t i = 0; i < count; ++i)
+            items.push_back({{std::string(name, 'a' + i % 26), Bytes(i % 40, static_cast<std::uint8_t>(i))},
+                             {"second", Bytes{1}}});
+        return items;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Pasteboard::Item> items;
+    } rows[] = {
+        {"no items", {}},
+        {"an empty item and empty data", {{}, {{"", Bytes{}}}}},
+        {"a picture of megabytes", {{{"content", Bytes(3u << 20, 0xAB)}}}},
+        {"big data between small objects", {{{"a", Bytes(70000, 1)}, {"b", Bytes{2}}}, {{"c", Bytes(20000, 3)}}}},
+        {"fifteen and more (lengths after the marker)", many(20, 17)},
+        {"more than 255 objects (wider references)", many(300, 2)},
+        {"names libplist writes as UTF-16", {{{"图片", Bytes{5}}, {"plain", Bytes{6}}}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (bool persistent : {false, true}) {
+            auto board = Pasteboard::withName("com.example.layout", true);
+            ASSERT_TRUE(board->setItems(row.items, persistent));
+            std::string file = m_dir + "/pasteboards/com.example.layout.board";
+            auto [flag, items] = readWithLibplist(file);
+            EXPECT_EQ(flag, persistent);
+            EXPECT_EQ(items, row.items);
+            EXPECT_EQ(board->items(), row.items);
+            EXPECT_EQ(board->isPersistent(), persistent);
+
+            // Written by libplist (shared strings, its own object order),
+            // the same board reads the same.
+            auto list = Array::create();
+            for (const auto& item : row.items) {
+                auto entry = Array::create();
+                for (const auto& [type, data] : item) {
+                    entry->add(Value(type));
+                    entry->add(Value::data(data));
+                }
+                list->add(Value(entry));
+            }
+            auto root = Dictionary::create();
+            root->set("persistent", Value(persistent));
+            root->set("items", Value(list));
+            auto bytes = writeBinaryPropertyList(Value(root));
+            ASSERT_TRUE(bytes);
+            ASSERT_FALSE(writeFileAtomically(file, {reinterpret_cast<const char*>(bytes->data()), bytes->size()}));
+            EXPECT_EQ(board->items(), row.items);
+            EXPECT_EQ(board->isPersistent(), persistent);
+        }
+    }
 }
