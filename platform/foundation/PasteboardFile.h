@@ -14,8 +14,9 @@
 // is answered with nothing, and the caller leaves it to libplist, whose
 // whole read is the reference for what a file holds.
 //
-// Any thread; no shared state. The file must not change while it is read
-// (boards are read under their lock).
+// Any thread; no shared state. The file must not change while it is read:
+// boards are replaced by a rename, never written in place, so an open file
+// stays whole.
 
 #include "platform/foundation/Pasteboard.h"
 
