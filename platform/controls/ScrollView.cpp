@@ -57,6 +57,7 @@ ScrollView::ScrollView(const Rect& frame)
     // The recognizer may outlive this view inside a window's touch, so the
     // destructor takes the action back.
     m_pan->setAction([this](GestureRecognizer& r) { handlePan(r); });
+    m_pan->setShouldBegin([this](GestureRecognizer& r) { return panShouldBegin(static_cast<PanGestureRecognizer&>(r)); });
     m_pinch = std::make_shared<PinchGestureRecognizer>();
     addGestureRecognizer(m_pinch);
     m_pinch->setAction([this](GestureRecognizer& r) { handlePinch(r); });
@@ -70,6 +71,7 @@ ScrollView::ScrollView(const Rect& frame)
 ScrollView::~ScrollView()
 {
     m_pan->setAction({});
+    m_pan->setShouldBegin({});
     m_pinch->setAction({});
     m_pinch->setShouldReceiveTouch({});
     if (m_link)
@@ -190,13 +192,40 @@ void ScrollView::setDecelerationRate(double rate)
 
 void ScrollView::layoutSubviews() {}
 
+bool ScrollView::panShouldBegin(PanGestureRecognizer& pan)
+{
+    // Two fingers zooming move the content whichever way the first went.
+    if (m_zooming)
+        return true;
+    auto keep = self();
+    Point t = pan.translationInView(this);
+    m_dragTaken = takesDrag(t, pan.locationInView(this));
+    if (m_dragTaken)
+        return true;
+    bool sideways = std::abs(t.x) > std::abs(t.y);
+    if (!(sideways ? canScrollHorizontally() : canScrollVertically()))
+        return false;
+    if (sideways ? m_alwaysBounceHorizontal : m_alwaysBounceVertical)
+        return true;
+    // The content moves against the finger: a finger going left pushes toward the far edge.
+    double at = sideways ? contentOffset().x : contentOffset().y;
+    double toward = sideways ? t.x : t.y;
+    bool atEdge = toward < 0 ? at >= (sideways ? maxContentOffset().x : maxContentOffset().y)
+                             : at <= (sideways ? minContentOffset().x : minContentOffset().y);
+    if (!atEdge)
+        return true;
+    for (auto v = superview(); v; v = v->superview())
+        if (auto* outer = dynamic_cast<ScrollView*>(v.get());
+            outer && outer->m_scrollEnabled && (sideways ? outer->canScrollHorizontally() : outer->canScrollVertically()))
+            return false;
+    return true;
+}
+
 void ScrollView::handlePan(GestureRecognizer& recognizer)
 {
     auto& pan = static_cast<PanGestureRecognizer&>(recognizer);
     auto keep = self();
     Point t = pan.translationInView(this);
-    if (pan.state() == GestureState::Began)
-        m_dragTaken = takesDrag(t, pan.locationInView(this));
     if (m_dragTaken) {
         takenDragMoved(pan.state(), t);
         return;

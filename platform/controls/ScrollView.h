@@ -11,6 +11,14 @@
 // stays under them while the scale follows their spread, a little beyond the
 // limits, and springs back within them when a finger lifts.
 //
+// A drag begins only along an axis the view can scroll (the content and
+// insets exceed the bounds, or it always bounces that way), judged by which
+// way the finger first moved; otherwise it fails and an enclosing scroll view
+// gets the fingers, as a paging view around zooming pages or a list around a
+// sideways strip needs. Resting at the edge the finger pushes toward, a view
+// that does not always bounce that way leaves the drag to an enclosing one
+// that can take it (a zoomed picture at its edge turns the page).
+//
 // Main thread only. The delegate is not retained. Motion follows the
 // animation clock frame by frame (a manual clock in tests).
 
@@ -108,14 +116,15 @@ public:
 protected:
     void layoutSubviews() override;
     // A subclass may take a drag for itself when it begins (a sideways
-    // swipe on a row): it answers true and then gets the drag's steps
-    // instead of the content moving. Translation and location are in bounds
-    // coordinates.
+    // swipe on a row), even along an axis it cannot scroll: it answers true
+    // and then gets the drag's steps instead of the content moving.
+    // Translation and location are in bounds coordinates.
     virtual bool takesDrag(Point /*translation*/, Point /*location*/) { return false; }
     virtual void takenDragMoved(GestureState, Point /*translation*/) {}
 
 private:
     enum class Motion { None, Decelerating, Animating };
+    bool panShouldBegin(PanGestureRecognizer& pan);
     void handlePan(GestureRecognizer& recognizer);
     void handlePinch(GestureRecognizer& recognizer);
     ViewRef zoomingView();

@@ -138,6 +138,8 @@ public:
     void layoutSubviews() override;
 
     void touchesBegan(const TouchSet& touches) override;
+    // A finger that travels is no tap: the row it pressed is let go.
+    void touchesMoved(const TouchSet& touches) override;
     void touchesEnded(const TouchSet& touches) override;
     void touchesCancelled(const TouchSet& touches) override;
 
@@ -197,6 +199,7 @@ private:
     std::vector<Leaving> m_leaving; // deleted rows' cells still animating out
     std::optional<IndexPath> m_selected;
     std::optional<IndexPath> m_pressed;
+    Point m_pressedAt; // window coordinates
     std::optional<IndexPath> m_swiped;
     std::optional<IndexPath> m_swiping;
     std::shared_ptr<TableIndexView> m_indexView;

@@ -230,9 +230,22 @@ void TableView::touchesBegan(const TouchSet& touches)
         return;
     }
     m_pressed = indexPathForRowAtPoint(p);
+    m_pressedAt = touches.front()->locationInWindow();
     if (m_pressed)
         if (auto cell = cellForRowAtIndexPath(*m_pressed))
             cell->setHighlighted(true);
+}
+
+void TableView::touchesMoved(const TouchSet& touches)
+{
+    // A drag the table's pan does not take (sideways over a row that cannot
+    // be deleted) still ends here, and must not select the row.
+    constexpr double slop = 10;
+    if (!m_pressed || touches.empty())
+        return;
+    Point moved = touches.front()->locationInWindow() - m_pressedAt;
+    if (std::hypot(moved.x, moved.y) > slop)
+        touchesCancelled(touches);
 }
 
 void TableView::touchesEnded(const TouchSet& touches)

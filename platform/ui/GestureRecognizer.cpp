@@ -90,6 +90,13 @@ void GestureRecognizer::reset()
 
 void GestureRecognizer::setState(GestureState state)
 {
+    bool recognizing = m_state == GestureState::Possible && (state == GestureState::Began || state == GestureState::Ended);
+    if (recognizing && m_shouldBegin) {
+        // The test may run code that drops the view and with it this recognizer.
+        auto keep = weak_from_this().lock();
+        if (!m_shouldBegin(*this))
+            state = GestureState::Failed;
+    }
     m_state = state;
     bool reports = state == GestureState::Began || state == GestureState::Changed || state == GestureState::Ended
         || state == GestureState::Cancelled;

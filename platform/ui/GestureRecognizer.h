@@ -5,7 +5,10 @@
 // discrete gesture (a tap) once when recognized, for a continuous one (a pan,
 // a pinch) on began, changed, ended and cancelled. When one recognizes, the
 // others watching the same touch fail unless either allows both at once, and
-// by default the view's touch is cancelled. A recognizer goes back to
+// by default the view's touch is cancelled. The window offers each touch to
+// the recognizers of the view it began in first, then to those of each
+// superview in turn, so on the same move the innermost recognizes first; one
+// that declines to begin fails and leaves the touch to those further out. A recognizer goes back to
 // Possible once every touch it follows has ended.
 //
 // Main thread only. The view owns its recognizers; a recognizer's link to the
@@ -47,6 +50,11 @@ public:
     using ShouldRecognizeSimultaneously = std::function<bool(GestureRecognizer&, GestureRecognizer& other)>;
     void setShouldRecognizeSimultaneously(ShouldRecognizeSimultaneously test) { m_simultaneous = std::move(test); }
     bool recognizesSimultaneouslyWith(GestureRecognizer& other);
+    // Asked when the gesture is about to leave Possible (a pan about to
+    // begin, a tap recognized): false makes it fail instead, so the touch
+    // stays with the other recognizers (an enclosing scroll view's pan).
+    using ShouldBegin = std::function<bool(GestureRecognizer&)>;
+    void setShouldBegin(ShouldBegin test) { m_shouldBegin = std::move(test); }
     // Whether the window hands a newly begun touch to this recognizer, with
     // `following` touches already delivered to it.
     bool receivesNewTouch(const Touch& touch, unsigned following);
@@ -79,6 +87,7 @@ private:
     bool m_cancelsTouchesInView = true;
     ShouldReceiveTouch m_shouldReceive;
     ShouldRecognizeSimultaneously m_simultaneous;
+    ShouldBegin m_shouldBegin;
     unsigned m_maxTouches = 0;
 };
 

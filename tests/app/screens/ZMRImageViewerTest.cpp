@@ -142,6 +142,42 @@ TEST_F(ImageViewer, ScrollingLoadsTheReachedPicturesAndShowsThePosition)
     EXPECT_EQ(titleShown(), "5/5");
 }
 
+// Each page's own scroll view sees the finger first: it must leave a sideways
+// swipe to the pager unless its zoomed picture can still move that way.
+TEST_F(ImageViewer, ASwipeTurnsThePageUnlessTheZoomedPictureCanMoveThatWay)
+{
+    auto viewer = openViewer(focus(pictures(3), pf::Value(0)));
+    ASSERT_TRUE(viewer);
+    ASSERT_TRUE(settle());
+    auto page = viewer->pageView(0);
+    ASSERT_TRUE(page);
+    struct Row {
+        const char* what;
+        double zoom;
+        bool atRightEdge;
+        pf::Point to;
+        const char* title;
+    };
+    const Row rows[] = {
+        {"at its size", 1, false, {40, 300}, "2/3"},
+        {"zoomed in", 2, false, {200, 300}, "1/3"},
+        {"zoomed in, at its right edge", 2, true, {40, 300}, "2/3"},
+    };
+    for (const Row& row : rows) {
+        viewer->contentView()->setContentOffset({0, 0});
+        ASSERT_TRUE(settle());
+        page->setZoomScale(row.zoom);
+        if (row.atRightEdge)
+            page->setContentOffset(page->maxContentOffset());
+        pf::Point before = page->contentOffset();
+        drag({300, 300}, row.to);
+        EXPECT_EQ(viewer->title(), row.title) << row.what;
+        EXPECT_EQ(titleShown(), row.title) << row.what;
+        if (std::string(row.title) == "1/3")
+            EXPECT_GT(page->contentOffset().x, before.x) << "the zoomed picture did not move";
+    }
+}
+
 TEST_F(ImageViewer, TapsToggleTheBarsLateAndDoubleTapsZoom)
 {
     auto viewer = openViewer(focus(pictures(2), pf::Value(0)));

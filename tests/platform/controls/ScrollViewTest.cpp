@@ -228,3 +228,107 @@ TEST_F(ScrollMotion, APinchZoomsAboutTheFingersWithinTheLimits)
 
 }
 }
+
+namespace pf::test {
+namespace {
+
+// Zooms its first subview, as a picture page does.
+class ZoomsFirst final : public ScrollViewDelegate {
+public:
+    ViewRef viewForZoomingInScrollView(ScrollView& scroll) override
+    {
+        return scroll.subviews().empty() ? nullptr : scroll.subviews().front();
+    }
+};
+
+// Which of two nested scroll views a drag moves.
+class NestedScrolling : public HostTest {
+protected:
+    std::shared_ptr<ScrollView> make(ScrollView* into, Rect frame, Size content)
+    {
+        auto scroll = std::make_shared<ScrollView>(frame);
+        scroll->setContentSize(content);
+        scroll->setShowsHorizontalScrollIndicator(false);
+        scroll->setShowsVerticalScrollIndicator(false);
+        if (into)
+            into->addSubview(scroll);
+        else
+            window->addSubview(scroll);
+        return scroll;
+    }
+    void settle(std::initializer_list<ScrollView*> views)
+    {
+        auto moving = [&] {
+            return std::any_of(views.begin(), views.end(), [](ScrollView* s) { return s->isDragging() || s->isDecelerating(); });
+        };
+        for (int i = 0; i < 600 && moving(); ++i)
+            host->advance(1.0 / 60);
+        EXPECT_FALSE(moving());
+    }
+};
+
+TEST_F(NestedScrolling, APagerTurnsUnlessItsZoomedPageCanScrollThatWay)
+{
+    auto pager = make(nullptr, Rect(0, 0, 320, 400), {960, 400});
+    pager->setPagingEnabled(true);
+    pager->setBounces(false);
+    auto zooms = std::make_shared<ZoomsFirst>();
+    auto page = make(pager.get(), Rect(0, 0, 320, 400), {320, 400});
+    page->setDelegate(zooms);
+    page->setBounces(false);
+    page->setMaximumZoomScale(4);
+    page->addSubview(View::create(Rect(0, 0, 320, 400)));
+    enum Moves { Pager, Page, Neither };
+    struct Row {
+        const char* what;
+        double zoom, pageX;
+        Point from, to;
+        Moves moves;
+    };
+    const Row rows[] = {
+        {"a page at its size, sideways", 1, 0, {300, 200}, {60, 200}, Pager},
+        {"a page at its size, down", 1, 0, {160, 300}, {160, 100}, Neither},
+        {"zoomed, sideways into it", 2, 0, {300, 200}, {200, 200}, Page},
+        {"zoomed, down", 2, 0, {160, 300}, {160, 200}, Page},
+        {"zoomed at its right edge, on", 2, 320, {300, 200}, {60, 200}, Pager},
+        {"zoomed at its right edge, back", 2, 320, {60, 200}, {160, 200}, Page},
+    };
+    for (const Row& row : rows) {
+        pager->setContentOffset(Point{0, 0});
+        page->setZoomScale(row.zoom);
+        page->setContentOffset(Point{row.pageX, 0});
+        host->drag(row.from, row.to, 0.5, 20);
+        settle({pager.get(), page.get()});
+        EXPECT_EQ(pager->contentOffset(), (Point{row.moves == Pager ? 320.0 : 0.0, 0})) << row.what;
+        EXPECT_EQ(page->contentOffset() != (Point{row.pageX, 0}), row.moves == Page) << row.what;
+    }
+}
+
+TEST_F(NestedScrolling, AListAndASidewaysStripInItEachTakeTheirOwnWay)
+{
+    auto list = make(nullptr, Rect(0, 0, 320, 400), {320, 2000});
+    auto strip = make(list.get(), Rect(0, 100, 320, 150), {960, 0});
+    strip->setPagingEnabled(true);
+    strip->setBounces(false);
+    struct Row {
+        Point from, to;
+        bool listMoves;
+        double stripX;
+    };
+    const Row rows[] = {
+        {{300, 175}, {60, 175}, false, 320}, // sideways on the strip: its next picture
+        {{160, 200}, {150, 100}, true, 0},   // up on the strip: the list
+        {{160, 350}, {60, 340}, false, 0},   // sideways below it: nothing can go that way
+    };
+    for (const Row& row : rows) {
+        list->setContentOffset(Point{0, 0});
+        strip->setContentOffset(Point{0, 0});
+        host->drag(row.from, row.to, 0.5, 20);
+        settle({list.get(), strip.get()});
+        EXPECT_EQ(list->contentOffset().y > 0, row.listMoves) << row.from.y << " to " << row.to.y;
+        EXPECT_EQ(strip->contentOffset(), (Point{row.stripX, 0})) << row.from.y << " to " << row.to.y;
+    }
+}
+
+}
+}

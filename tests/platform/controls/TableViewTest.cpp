@@ -224,6 +224,7 @@ TEST_F(TableRows, TapSelectsAndSwipeLeftDeletes)
         host->drag({280, y}, {120, y}, 0.2, 8);
         EXPECT_EQ(table->indexPathForDeleteConfirmation().has_value(), shows) << y;
         EXPECT_EQ(table->contentOffset(), (Point{0, 0})); // a sideways swipe does not scroll
+        EXPECT_EQ(rows->selected.size(), 1u) << "a swipe selected the row at " << y;
     }
     auto cell = table->cellForRowAtIndexPath({0, 1});
     ASSERT_TRUE(cell && cell->deleteConfirmationButton());
