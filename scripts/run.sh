@@ -7,7 +7,10 @@
 # application (--headless, --shot FILE.png, --url URL). Each stage prints one
 # line; build and server output goes to build/logs/. With --zz-app the ZZ
 # stand-in app is installed and approves, so the ZZ sign-in switches to it;
-# without, the sign-in uses the ZZ login page.
+# without, the sign-in uses the ZZ login page. With --zz-sdk-view the other
+# arguments go to tools/zzsdkview instead of the application (the ZZ SDK's
+# login page and set-portrait screen against the same ZZ stand-in, e.g.
+# --portrait PICTURE or --shot zzlogin.png).
 set -euo pipefail
 # A relative ZMR_HOME means the caller's folder, not the repository's.
 [ -z "${ZMR_HOME:-}" ] || ZMR_HOME=$(realpath -m -- "$ZMR_HOME")
@@ -18,13 +21,18 @@ zmr_install_stage
 
 app_args=()
 zz_app=0
+zz_sdk_view=0
 for arg in "$@"; do
-  if [ "$arg" = "--zz-app" ]; then zz_app=1; else app_args+=("$arg"); fi
+  case "$arg" in
+    --zz-app) zz_app=1 ;;
+    --zz-sdk-view) zz_sdk_view=1 ;;
+    *) app_args+=("$arg") ;;
+  esac
 done
 
 build_app() {
   cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
-    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp zzapp
+    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp zzapp zzsdkview
 }
 zmr_stage app-build "Building (a few minutes the first time)…" build_app
 
@@ -72,6 +80,7 @@ echo "Local application server: $url"
 # The ZZ platform stand-in prints its http and https origins; the program
 # trusts its test CA through ZMR_CA_FILE.
 zz_args=()
+zz_servers=()
 for _ in $(seq 100); do
   [ "$(wc -l <"$zz_log")" -ge 2 ] && break
   kill -0 "$zz" 2>/dev/null || break
@@ -84,10 +93,17 @@ ca_file="$server_data/test-cas.pem"
 if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
   echo "Local ZZ server: $zz_http $zz_https"
   cat "$server_data/zz-test-ca.pem" >>"$ca_file"
-  zz_args=(--zz-server "$zz_http" --zz-server-https "$zz_https")
+  zz_servers=(--zz-server "$zz_http" --zz-server-https "$zz_https")
+  zz_args=("${zz_servers[@]}")
 else
   echo "The local ZZ server did not start:" >&2
   cat "$zz_log" >&2
+fi
+
+if [ "$zz_sdk_view" = 1 ]; then
+  [ -s "$ca_file" ] && export ZMR_CA_FILE="$ca_file"
+  build/app/tools/zzsdkview/zzsdkview --resources "$PWD/build/app/resources" "${zz_servers[@]}" "${app_args[@]}"
+  exit
 fi
 
 # The analytics collector's uploads go to the local analytics stand-in.
