@@ -1,12 +1,8 @@
 #include "framework/data/KRURLTemplate.h"
 
-namespace {
+#include "platform/foundation/PercentEncode.h"
 
-bool isUnreserved(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_'
-           || c == '~';
-}
+namespace {
 
 std::string textOf(const pf::Value& value)
 {
@@ -21,20 +17,7 @@ std::string textOf(const pf::Value& value)
 
 std::string KRURLPercentEncode(std::string_view text)
 {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        auto c = static_cast<unsigned char>(ch);
-        if (isUnreserved(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return pf::percentEncode(text);
 }
 
 std::string KRURLExpandTemplate(std::string_view templateText, int pageIndex, int pageSize,

@@ -425,6 +425,9 @@ private:
     std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
     bool takeNickname(const std::shared_ptr<APIResponse>& response);
     void handNicknameToScreens();
+    // A user-information answer of the scripts (takeScriptAnswer) with its
+    // nickname taken; null when the key names no response.
+    std::shared_ptr<APIResponse> takeUserInfoResponse(const pf::DictionaryRef& args);
     pf::DictionaryRef plazaAccountKeys() const;
     pf::DictionaryRef pageAccountKeys(const char* iface) const;
     bool showLocalPage(const pf::DictionaryRef& params, const std::string& title);

@@ -268,16 +268,20 @@ void CorvanaOAuth::handNicknameToScreens()
         m_setUserHeaderImageKit->setViewControllerData(data);
 }
 
+std::shared_ptr<APIResponse> CorvanaOAuth::takeUserInfoResponse(const pf::DictionaryRef& args)
+{
+    auto response = takeScriptAnswer(args);
+    if (response && takeNickname(response))
+        handNicknameToScreens();
+    return response;
+}
+
 void CorvanaOAuth::httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args)
 {
-    auto key = text(args, "key");
-    auto response = key ? CVOSDKJSBridge::getResponseDictionary(*key).objectAs<APIResponse>() : nullptr;
+    auto response = takeUserInfoResponse(args);
     if (!response)
         return;
-    deleteAPIRequestBySeq(std::to_string(response->seq()));
     // This delivery answers getUserInfo(), which the application asked for.
-    if (takeNickname(response))
-        handNicknameToScreens();
     auto self = shared_from_this();
     if (auto delegate = m_sessionDelegate.lock())
         delegate->getUserInfoResponse(response);
@@ -285,13 +289,7 @@ void CorvanaOAuth::httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args)
 
 void CorvanaOAuth::httpJsResponseNotShowCallbackUserInfo(const pf::DictionaryRef& args)
 {
-    auto key = text(args, "key");
-    auto response = key ? CVOSDKJSBridge::getResponseDictionary(*key).objectAs<APIResponse>() : nullptr;
-    if (!response)
-        return;
-    deleteAPIRequestBySeq(std::to_string(response->seq()));
-    if (takeNickname(response))
-        handNicknameToScreens();
+    takeUserInfoResponse(args);
 }
 
 bool CorvanaOAuth::scriptOperation(const std::string& function, const std::string& space, const std::string& callback,
