@@ -14,7 +14,9 @@ void ScopedFd::reset(int fd)
 
 bool splitEntryName(std::string_view name, std::vector<std::string>& parts)
 {
-    if (name.empty() || name[0] == '/' || name[0] == '\\')
+    // A NUL ends the name the file system sees: "..\0x" would pass as a
+    // plain part and open as "..".
+    if (name.empty() || name[0] == '/' || name[0] == '\\' || name.find('\0') != std::string_view::npos)
         return false;
     std::size_t start = 0;
     while (start <= name.size()) {

@@ -1,3 +1,4 @@
+#include "framework/util/ExtractPath.h"
 #include "framework/util/KRUnZip.h"
 
 #include "platform/foundation/Collections.h"
@@ -120,6 +121,10 @@ TEST(KRUnZip, RefusesNamesThatLeaveTheFolder)
     EXPECT_FALSE(fs::exists("/tmp/zmr_abs_evil.txt"));
     std::vector<fs::path> inside(fs::recursive_directory_iterator(target), {});
     EXPECT_EQ(inside.size(), 1u);
+    // A damaged directory can hand over a name holding a NUL, which the file
+    // system would end there: "..\0x" must not pass as a plain part.
+    std::vector<std::string> parts;
+    EXPECT_FALSE(splitEntryName(std::string("ok/..\0x/P", 10), parts));
 
     // Links planted in the folder lead no entry, and no folder of one, out of it.
     fs::path linked = folder.root() / "linked";
