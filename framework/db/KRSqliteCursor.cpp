@@ -46,6 +46,7 @@ bool KRSqliteCursor::next()
         return false;
     m_hasRow = sqlite3_step(m_stmt) == SQLITE_ROW;
     m_atEnd = !m_hasRow;
+    m_rowColumns = m_hasRow ? sqlite3_data_count(m_stmt) : 0;
     return m_hasRow;
 }
 
@@ -85,7 +86,7 @@ std::optional<std::string> KRSqliteCursor::columnNameAtIndex(int index) const
 
 sqlite3_stmt* KRSqliteCursor::rowColumn(int index) const
 {
-    if (m_closed || !m_hasRow || index < 0 || index >= sqlite3_data_count(m_stmt))
+    if (m_closed || !m_hasRow || index < 0 || index >= m_rowColumns)
         return nullptr;
     return m_stmt;
 }
@@ -122,12 +123,17 @@ double KRSqliteCursor::doubleValueAtIndex(int index) const
 std::optional<std::string> KRSqliteCursor::stringValueAtIndex(int index) const
 {
     sqlite3_stmt* s = rowColumn(index);
-    if (!s || sqlite3_column_type(s, index) == SQLITE_NULL)
+    if (!s)
         return std::nullopt;
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, index));
+    // Every call on the statement locks the connection; the column's value
+    // is read under one lock (the connection is one thread's at a time).
+    sqlite3_value* value = sqlite3_column_value(s, index);
+    if (!value || sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     if (!text)
         return std::string(); // out of memory reads as empty rather than NULL
-    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
+    return std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
 }
 
 std::optional<pf::Date> KRSqliteCursor::dateValueAtIndex(int index) const
@@ -269,8 +275,50 @@ const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::
 
 void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan)
 {
-    for (const PlanEntry& entry : plan)
-        entry.property->set(object, valueForProperty(*entry.property, entry.index));
+    for (const PlanEntry& entry : plan) {
+        const pf::Property& property = *entry.property;
+        // Numbers go straight into properties of their own C++ type: the same
+        // reads as valueForProperty, without a value made and taken apart.
+        switch (property.type) {
+        case pf::PropertyType::Int:
+            if (property.setInteger) {
+                property.setInteger(object, intValueAtIndex(entry.index));
+                continue;
+            }
+            break;
+        case pf::PropertyType::Long:
+            if (property.setInteger) {
+                property.setInteger(object, longValueAtIndex(entry.index));
+                continue;
+            }
+            break;
+        case pf::PropertyType::LongLong:
+            if (property.setInteger) {
+                property.setInteger(object, longLongValueAtIndex(entry.index));
+                continue;
+            }
+            break;
+        case pf::PropertyType::Bool:
+            if (property.setInteger) {
+                property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0);
+                continue;
+            }
+            break;
+        case pf::PropertyType::Float:
+        case pf::PropertyType::Double:
+            if (property.setReal) {
+                property.setReal(object, doubleValueAtIndex(entry.index));
+                continue;
+            }
+            break;
+        default:
+            break;
+        }
+        if (property.take)
+            property.take(object, valueForProperty(property, entry.index));
+        else
+            property.set(object, valueForProperty(property, entry.index));
+    }
 }
 
 void KRSqliteCursor::toDataObject(const pf::Value& object, const pf::Class* cls)

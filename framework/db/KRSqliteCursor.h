@@ -79,6 +79,7 @@ private:
     mutable bool m_namesBuilt = false;
     bool m_closed = false;
     bool m_hasRow = false;
+    int m_rowColumns = 0; // columns of the current row, asked once per row
     bool m_atEnd = false;
     std::weak_ptr<KRSqlite> m_sqlite;
 };
