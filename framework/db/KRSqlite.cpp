@@ -77,7 +77,9 @@ KRSqlite::CachedStatement* KRSqlite::cachedStatement(const std::string& sql)
     }
     if (!stmt)
         return nullptr; // only blanks or comments
-    if (m_statements.size() >= kStatementCacheLimit)
+    // Never while a run binds: a getter's own statement must not finalize
+    // the one being bound.
+    if (m_statements.size() >= kStatementCacheLimit && !m_binding)
         finalizeCache();
     return &m_statements.emplace(sql, CachedStatement{stmt, makeBindPlan(stmt)}).first->second;
 }
