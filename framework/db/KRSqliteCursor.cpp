@@ -260,6 +260,20 @@ void KRSqliteCursor::toDataObject(const pf::Value& object)
         toDataObject(object, target->objectClass());
 }
 
+KRSqliteCursor::Fill KRSqliteCursor::fillOf(const pf::Property& property)
+{
+    switch (property.type) {
+    case pf::PropertyType::Int: return property.setInteger ? Fill::Int : Fill::Value;
+    case pf::PropertyType::Long: return property.setInteger ? Fill::Long : Fill::Value;
+    case pf::PropertyType::LongLong: return property.setInteger ? Fill::LongLong : Fill::Value;
+    case pf::PropertyType::Bool: return property.setInteger ? Fill::Bool : Fill::Value;
+    case pf::PropertyType::Float:
+    case pf::PropertyType::Double: return property.setReal ? Fill::Real : Fill::Value;
+    case pf::PropertyType::String: return property.take ? Fill::Text : Fill::Value;
+    default: return Fill::Value;
+    }
+}
+
 const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::Class* cls)
 {
     if (cls != m_planClass) {
@@ -267,57 +281,42 @@ const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::
         for (const pf::Class* c = cls; c; c = c->superclass())
             for (const pf::Property& property : c->properties())
                 if (property.set)
-                    m_plan.push_back({&property, columnIndexForName(property.name)});
+                    m_plan.push_back({&property, columnIndexForName(property.name), fillOf(property)});
         m_planClass = cls;
     }
     return m_plan;
 }
 
+pf::Value KRSqliteCursor::textAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    if (!s)
+        return {};
+    sqlite3_value* value = sqlite3_column_value(s, index);
+    if (!value || sqlite3_value_type(value) == SQLITE_NULL)
+        return {};
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        return pf::Value(std::string()); // out of memory reads as empty rather than NULL
+    return pf::Value(std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value))));
+}
+
 void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan)
 {
+    // Numbers go straight into properties of their own C++ type and texts
+    // move in: the same reads as valueForProperty, with no value made and
+    // taken apart on the way.
     for (const PlanEntry& entry : plan) {
         const pf::Property& property = *entry.property;
-        // Numbers go straight into properties of their own C++ type: the same
-        // reads as valueForProperty, without a value made and taken apart.
-        switch (property.type) {
-        case pf::PropertyType::Int:
-            if (property.setInteger) {
-                property.setInteger(object, intValueAtIndex(entry.index));
-                continue;
-            }
-            break;
-        case pf::PropertyType::Long:
-            if (property.setInteger) {
-                property.setInteger(object, longValueAtIndex(entry.index));
-                continue;
-            }
-            break;
-        case pf::PropertyType::LongLong:
-            if (property.setInteger) {
-                property.setInteger(object, longLongValueAtIndex(entry.index));
-                continue;
-            }
-            break;
-        case pf::PropertyType::Bool:
-            if (property.setInteger) {
-                property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0);
-                continue;
-            }
-            break;
-        case pf::PropertyType::Float:
-        case pf::PropertyType::Double:
-            if (property.setReal) {
-                property.setReal(object, doubleValueAtIndex(entry.index));
-                continue;
-            }
-            break;
-        default:
-            break;
+        switch (entry.fill) {
+        case Fill::Int: property.setInteger(object, intValueAtIndex(entry.index)); break;
+        case Fill::Long: property.setInteger(object, longValueAtIndex(entry.index)); break;
+        case Fill::LongLong: property.setInteger(object, longLongValueAtIndex(entry.index)); break;
+        case Fill::Bool: property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0); break;
+        case Fill::Real: property.setReal(object, doubleValueAtIndex(entry.index)); break;
+        case Fill::Text: property.take(object, textAtIndex(entry.index)); break;
+        case Fill::Value: property.set(object, valueForProperty(property, entry.index)); break;
         }
-        if (property.take)
-            property.take(object, valueForProperty(property, entry.index));
-        else
-            property.set(object, valueForProperty(property, entry.index));
     }
 }
 
