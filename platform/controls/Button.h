@@ -88,6 +88,7 @@ public:
     std::string textContent() const override { return currentTitle().value_or(""); }
 
 private:
+    void drawTouchGlow(GraphicsContext& context, const Rect& box) const;
     template <class T> static const T* lookup(const std::map<ControlState, T>& values, ControlState state);
     struct ContentLayout {
         Rect image;
