@@ -67,9 +67,14 @@ KRSqlite::~KRSqlite()
 
 KRSqlite::CachedStatement* KRSqlite::cachedStatement(const std::string& sql)
 {
+    if (m_last && *m_lastSql == sql)
+        return m_last;
     auto it = m_statements.find(sql);
-    if (it != m_statements.end())
-        return &it->second; // reset after its last run
+    if (it != m_statements.end()) {
+        m_lastSql = &it->first;
+        m_last = &it->second;
+        return m_last; // reset after its last run
+    }
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
@@ -81,7 +86,10 @@ KRSqlite::CachedStatement* KRSqlite::cachedStatement(const std::string& sql)
     // the one being bound.
     if (m_statements.size() >= kStatementCacheLimit && !m_binding)
         finalizeCache();
-    return &m_statements.emplace(sql, CachedStatement{stmt, makeBindPlan(stmt)}).first->second;
+    auto made = m_statements.emplace(sql, CachedStatement{stmt, makeBindPlan(stmt)}).first;
+    m_lastSql = &made->first;
+    m_last = &made->second;
+    return m_last;
 }
 
 void KRSqlite::finalizeCache()
@@ -89,6 +97,8 @@ void KRSqlite::finalizeCache()
     for (auto& [sql, cached] : m_statements)
         sqlite3_finalize(cached.stmt);
     m_statements.clear();
+    m_lastSql = nullptr;
+    m_last = nullptr;
 }
 
 bool KRSqlite::execture(const std::string& sql, const pf::Value& data)

@@ -85,6 +85,11 @@ private:
     std::vector<std::shared_ptr<KRSqliteCursor>> m_cursors;
     std::string m_path;
     std::unordered_map<std::string, CachedStatement> m_statements;
+    // The statement run last and its text, kept in the cache: a run of the
+    // same statement again (the rows of a bulk insert) is found without
+    // hashing its text.
+    const std::string* m_lastSql = nullptr;
+    CachedStatement* m_last = nullptr;
     // Reused by execture() for what it binds, so that a run allocates
     // nothing of its own; a run nested in a property getter makes its own.
     KRBoundValues m_bound;

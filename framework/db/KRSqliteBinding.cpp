@@ -93,7 +93,8 @@ int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetim
     // Bound pointers point into these vectors: they must never reallocate.
     holder.values.reserve(count);
     holder.texts.reserve(count);
-    const pf::Class* objectClass = data.isObject() ? data.object()->objectClass() : nullptr;
+    const pf::Object* object = data.objectPointer();
+    const pf::Class* objectClass = object ? object->objectClass() : nullptr;
     if (objectClass && objectClass != plan.objectClass) {
         plan.properties.assign(count, nullptr);
         for (std::size_t i = 0; i < count; ++i) {
@@ -103,17 +104,25 @@ int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetim
         plan.objectClass = objectClass;
     }
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string& keyPath = plan.keyPaths[i];
-        if (data.isNil()) {
-            holder.values.emplace_back();
-        } else if (objectClass && plan.plain[i]) {
-            // A plain key on an object reads its property straight from the class.
-            const pf::Property* property = plan.properties[i];
-            holder.values.push_back(property && property->get ? property->get(*data.objectPointer()) : pf::Value());
-        } else {
-            holder.values.push_back(dataForKeyPath(data, keyPath));
+        // Made in place, never assigned: moving a value costs as much as
+        // binding a number.
+        pf::Value value = [&]() -> pf::Value {
+            if (data.isNil())
+                return {};
+            if (objectClass && plan.plain[i]) {
+                // A plain key on an object reads its property straight from the class.
+                const pf::Property* property = plan.properties[i];
+                return property && property->get ? property->get(*object) : pf::Value();
+            }
+            return dataForKeyPath(data, plan.keyPaths[i]);
+        }();
+        // Only what is bound by pointer (texts, data) has to outlive the call.
+        const pf::Value* bound = &value;
+        if (value.isString() || value.isData()) {
+            holder.values.push_back(std::move(value));
+            bound = &holder.values.back();
         }
-        int rc = bindValue(stmt, static_cast<int>(i) + 1, holder.values.back(), lifetime, holder);
+        int rc = bindValue(stmt, static_cast<int>(i) + 1, *bound, lifetime, holder);
         if (rc != SQLITE_OK)
             return rc;
     }
