@@ -190,8 +190,9 @@ bool NTApi::handleOpenURL(const pf::URL& url, const std::shared_ptr<NTApiDelegat
     auto data = AppCommunicate::appCommunicateDataForAppID(s.appID);
     if (!data)
         return false;
-    if (data->conversationAccount)
-        s.account = data->conversationAccount;
+    // The record names the conversation a reply belongs to; one naming none
+    // must not leave an earlier conversation's account for the next reply.
+    s.account = data->conversationAccount;
     switch (data->command) {
     case 1010:
     case 2000: {

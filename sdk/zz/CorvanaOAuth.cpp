@@ -124,7 +124,9 @@ void CorvanaOAuth::corvanaDidNotNetWork()
 bool CorvanaOAuth::handleOpenURL(const pf::URL& url)
 {
     auto bridge = CVOSDKJSBridge::shareInstance();
-    return bridge && bridge->authorizeHandleURL(url.absoluteString()) == "YES";
+    // Form-encoded, so the scripts' one level of decoding gives back the URL
+    // with its own escapes ("%25", "+") intact.
+    return bridge && bridge->authorizeHandleURL(urlencode(url.absoluteString())) == "YES";
 }
 
 bool CorvanaOAuth::HandleOpenURL(const pf::URL& url) { return OpenApi::handleOpenURL(url); }

@@ -157,8 +157,18 @@ void deliverNamed(const std::string& command, const pf::DictionaryRef& answer, b
         delegate->responseDidReceived(response, name);
 }
 
+// What an answer whose path is not "/<scheme>/<command>" becomes.
+enum class UnplacedAnswer {
+    // Offered to the session (a URL the app switch cannot read may be the
+    // session's own).
+    OfferToSession,
+    // Refused: the session's scripts sent it here, and offering it back
+    // would start the same round again, without end.
+    Refuse,
+};
+
 bool process(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler,
-             const std::shared_ptr<CorvanaSessionDelegate>& loginDelegate)
+             const std::shared_ptr<CorvanaSessionDelegate>& loginDelegate, UnplacedAnswer unplaced)
 {
     std::string text = url.absoluteString();
     if (text.size() > OpenApi::kMaxURLLength)
@@ -177,7 +187,7 @@ bool process(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler,
         path.remove_prefix(slash + 1);
     }
     if (components.size() != 3)
-        return handler && handler->handleOpenURL(url);
+        return unplaced == UnplacedAnswer::OfferToSession && handler && handler->handleOpenURL(url);
     auto query = OpenApi::dictionaryByParseUrlFromSeparator(text, "?");
     if (!query)
         return false;
@@ -462,12 +472,12 @@ bool OpenApi::processMessage(const pf::URL& url)
     if (url.scheme() != state().appScheme)
         return false;
     auto session = state().oldApi.lock();
-    return process(url, session, session ? state().loginDelegate.lock() : nullptr);
+    return process(url, session, session ? state().loginDelegate.lock() : nullptr, UnplacedAnswer::OfferToSession);
 }
 
 bool OpenApi::processMessageCallByOAuth(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler)
 {
-    return process(url, handler, handler);
+    return process(url, handler, handler, UnplacedAnswer::Refuse);
 }
 
 int OpenApi::js_getSystemOSVersion()
