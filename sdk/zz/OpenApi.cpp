@@ -13,6 +13,7 @@
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/CvApiTool.h"
 #include "sdk/zz/JsUpdateVersionController.h"
+#include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZOpenApiUtility.h"
 
@@ -370,26 +371,9 @@ pf::DictionaryRef OpenApi::getDictionaryFromGeneralPasteBoard(const std::string&
 
 pf::DictionaryRef OpenApi::dictionaryByParseUrlFromSeparator(const std::string& url, std::string_view separator)
 {
-    auto result = std::make_shared<pf::Dictionary>();
-    std::size_t at = url.find(separator);
-    if (separator.empty() || at == std::string::npos)
-        return result;
-    std::string_view query = std::string_view(url).substr(at + separator.size());
-    while (!query.empty()) {
-        std::size_t amp = query.find('&');
-        std::string_view piece = query.substr(0, amp);
-        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
-        std::size_t eq = piece.find('=');
-        if (eq == std::string_view::npos || eq == 0 || piece.find('=', eq + 1) != std::string_view::npos)
-            continue;
-        auto key = pf::percentDecode(piece.substr(0, eq));
-        auto value = pf::percentDecode(piece.substr(eq + 1));
-        if (!key || !value || pf::dropInvalidUtf8(*key).size() != key->size()
-            || pf::dropInvalidUtf8(*value).size() != value->size())
-            return nullptr;
-        result->set(*key, pf::Value(std::move(*value)));
-    }
-    return result;
+    QueryRules rules = kStrictPairs;
+    rules.undecodable = QueryRules::Undecodable::RefusesQuery;
+    return parseQueryBehind(url, separator, rules);
 }
 
 bool OpenApi::openZZWithCommand(int command, const pf::DictionaryRef& payload)
@@ -490,23 +474,7 @@ std::string OpenApi::appName()
     return pf::Bundle::main()->infoDictionary()->get("CFBundleDisplayName").stringOr();
 }
 
-std::string OpenApi::addPercentEscapes(std::string_view text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        bool keep = std::isalnum(c) || std::string_view("-._~:/?#[]@!$&'()*+,;=").find(static_cast<char>(c))
-            != std::string_view::npos;
-        if (keep && c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
+std::string OpenApi::addPercentEscapes(std::string_view text) { return URLTools::escape(text, URLTools::kURLReserved); }
 
 namespace {
 
