@@ -9,7 +9,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 
 namespace ZZArchive {
 
@@ -79,8 +78,7 @@ pf::Value unarchive(const pf::Bytes& data, std::size_t maxSize, std::string_view
     NestingScope scope;
     if (!scope.allowed())
         return {};
-    static const std::set<std::string> values = { "Dictionary", "Array", "String", "Number", "Date", "Data", "Null" };
-    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, values, maxSize);
+    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, pf::KeyedUnarchiver::valueClasses(), maxSize);
     if (!root)
         return {};
     if (!expectedClass.empty()) {
