@@ -296,12 +296,12 @@ TEST(PortraitUpload, TheSessionUploadsAndRefusesOversizedPictures)
     EXPECT_EQ(session->liveRequestCount(), 0u);
 
     // A screen handed out is given back to its presenter to dismiss once done.
-    std::shared_ptr<SetHeadImageViewController> handedOut;
-    EXPECT_TRUE(session->setUserHeadpic(::picture(64, 64), std::string("face"), &handedOut));
-    ASSERT_TRUE(handedOut);
+    std::shared_ptr<SetHeadImageViewController> toDismiss;
+    EXPECT_TRUE(session->setUserHeadpic(::picture(64, 64), std::string("face"), &toDismiss));
+    ASSERT_TRUE(toDismiss);
     session->didCancelled(-1);
     ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !heard->closed.empty(); }));
-    EXPECT_EQ(heard->closed, std::vector<std::shared_ptr<SetHeadImageViewController>> { handedOut });
+    EXPECT_EQ(heard->closed, std::vector<std::shared_ptr<SetHeadImageViewController>> { toDismiss });
     EXPECT_FALSE(session->setUserHeaderImageKit()->headImageViewController()) << "the kit let it go";
 }
 
