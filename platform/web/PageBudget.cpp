@@ -205,9 +205,25 @@ bool PageBudget::addStyleSheet(std::string_view css)
     return true;
 }
 
+bool PageBudget::setLayoutShape(const LayoutShape& shape)
+{
+    if (!m_over.empty())
+        return false;
+    m_shape = shape;
+    if (milliseconds() <= kMaxPageMilliseconds)
+        return true;
+    double tables = shape.extraRenders * kExtraRenderMilliseconds;
+    double floats = kFloatMilliseconds * double(shape.floats) * shape.floats * shape.floatRenders;
+    m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
+                              : "the page has too many floats (" + std::to_string(shape.floats) + ") to lay out";
+    return false;
+}
+
 double PageBudget::milliseconds() const
 {
-    return m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
+    return m_shape.extraRenders * kExtraRenderMilliseconds
+        + kFloatMilliseconds * double(m_shape.floats) * m_shape.floats * m_shape.floatRenders
+        + m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
         + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds
         + double(m_census.nonAsciiBytes) * kOtherByteMilliseconds + m_work * kSelectorTestMilliseconds;
 }
