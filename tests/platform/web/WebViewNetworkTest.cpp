@@ -193,8 +193,12 @@ TEST_F(WebViewNetwork, FailuresCarryURLErrorCodes)
     };
     HttpRequest stalled(server.url("/stall"));
     stalled.setTimeoutInterval(std::chrono::milliseconds(300));
+    // A byte every 50 ms for 10 seconds: never idle, but past the time-out.
+    HttpRequest dripping(server.url("/slow?chunks=200&ms=50&size=1"));
+    dripping.setTimeoutInterval(std::chrono::milliseconds(500));
     const std::vector<Row> rows = {
         {"timed out", {}, stalled, urlErrorDomain, -1001},
+        {"dripping past the time-out", {}, dripping, urlErrorDomain, -1001},
         {"offline", [] { setReachabilityProvider([] { return 0u; }); }, HttpRequest(server.url("/text")), urlErrorDomain,
          -1009},
         {"cannot connect", {}, HttpRequest(closedURL), urlErrorDomain, -1004},
