@@ -167,16 +167,31 @@ bool PageBudget::addStyleSheet(std::string_view css)
     // renderer's parser would read the sheet otherwise (quotes holding
     // braces, blocks left open), this counts more selectors, never fewer.
     size_t preludeStart = 0;
+    // Where the renderer's parser may take the selector list to start: it
+    // may read a semicolon as part of a selector.
+    size_t ruleStart = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == ';' || c == '}') {
             preludeStart = i + 1;
+            if (c == '}')
+                ruleStart = i + 1;
             continue;
         }
         if (c != '{')
             continue;
+        auto rule = std::string_view(text).substr(ruleStart, i - ruleStart);
         auto prelude = trimmed(std::string_view(text).substr(preludeStart, i - preludeStart));
-        preludeStart = i + 1;
+        preludeStart = ruleStart = i + 1;
+        for (size_t from = 0; from <= rule.size();) {
+            size_t comma = std::min(rule.find(',', from), rule.size());
+            if (comma - from > kMaxSelectorBytes) {
+                m_over = "the page's style sheets have a selector longer than " + std::to_string(kMaxSelectorBytes)
+                    + " bytes";
+                return false;
+            }
+            from = comma + 1;
+        }
         if (prelude.empty() || prelude.front() == '@')
             continue;
         // Brackets are not trusted to group: a comma or combinator inside

@@ -30,12 +30,17 @@ namespace pf {
 
 // Hard caps: elements of the page, words and spaces of its text, the text's
 // bytes, selectors of all its style sheets (a list "a, b" counts two), and
-// estimated selector tests summed over all selectors.
+// estimated selector tests summed over all selectors; and the bytes of one
+// selector.
 inline constexpr int kMaxPageElements = 10000;
 inline constexpr int kMaxPageTextRuns = 60000;
 inline constexpr std::size_t kMaxPageTextBytes = 256 * 1024;
 inline constexpr int kMaxStyleSelectors = 4000;
 inline constexpr double kMaxSelectorWork = 1.6e7;
+// The renderer parses a selector by copying what is left of it at each
+// combinator, so its memory grows with the square of the selector's length
+// (a 58 KB selector took over 2 GB).
+inline constexpr std::size_t kMaxSelectorBytes = 1024;
 
 // What each costs the renderer, in milliseconds of one core (measured on
 // pages that max out one kind of work each, bench/web_bench): an element,

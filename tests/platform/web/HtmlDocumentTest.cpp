@@ -243,6 +243,8 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"a thousand floats", nested(1000, "<div style='float:left'>x</div>"), false},
         {"a float storm", nested(5000, "<div style='float:left'>x</div>"), true},
         {"left and right float pairs", nested(2500, "<b style='float:left'>x</b><i style='float:right'>y</i>"), true},
+        {"a selector past its length cap", rules(1, nested(300, "a > ") + "b { color: red }"), true},
+        {"a semicolon cannot cut a long selector short", rules(1, nested(400, "a; ") + "b { color: red }"), true},
         {"an ordinary page",
          rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
              + "<ul class='nav'>" + nested(50, "<li><a href='x'>item</a>") + "</ul>",
