@@ -215,6 +215,10 @@ public:
     virtual void scrollWheel(Point delta);
 
     // The view owns its recognizers; they see its touches before it does.
+    // A touch beginning in this view (or below it) is offered to the
+    // recognizers of enclosing views only where this answers true; a control
+    // answers false for one-tap recognizers, so a tap on it reaches it.
+    virtual bool admitsEnclosingRecognizer(const GestureRecognizer& /*recognizer*/) const { return true; }
     void addGestureRecognizer(GestureRecognizerRef recognizer);
     void removeGestureRecognizer(const GestureRecognizerRef& recognizer);
     const std::vector<GestureRecognizerRef>& gestureRecognizers() const { return m_gestureRecognizers; }
