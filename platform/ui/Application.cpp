@@ -155,6 +155,27 @@ std::string Application::statusBarTime() const
     return text;
 }
 
+bool Application::goBack()
+{
+    if (auto key = keyWindow())
+        if (ViewRef focused = key->firstResponder(); focused && focused->wantsTextInput()) {
+            focused->resignFirstResponder();
+            return true;
+        }
+    // A copy: closing a sheet takes its window off the screen.
+    auto windows = Screen::main().windows();
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        if ((*window)->isHidden())
+            continue;
+        auto views = (*window)->subviews();
+        for (auto view = views.rbegin(); view != views.rend(); ++view)
+            if ((*view)->performBack())
+                return true;
+    }
+    auto delegate = m_delegate.lock();
+    return delegate && delegate->applicationGoBack(*this);
+}
+
 void Application::simulateMemoryWarning()
 {
     NotificationCenter::defaultCenter().post(MemoryWarningNotification);

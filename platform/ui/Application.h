@@ -89,6 +89,12 @@ public:
     // The screen's key window, or null.
     WindowRef keyWindow() const;
 
+    // The phone's back (the desktop's Escape key): the key window's text
+    // control gives up its focus, so the keyboard goes; else the frontmost
+    // top view that takes back (a sheet, an alert) closes; else the
+    // delegate goes back a screen. Answers whether anything was done.
+    bool goBack();
+
     // A URL from another program; answers whether the delegate took it.
     bool openIncomingURL(const URL& url, const std::string& sourceApplication = {});
     // A URL another application sent: brings this one to the front around

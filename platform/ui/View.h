@@ -210,6 +210,10 @@ public:
     virtual void touchesMoved(const TouchSet& touches);
     virtual void touchesEnded(const TouchSet& touches);
     virtual void touchesCancelled(const TouchSet& touches);
+    // The phone's back reached this view, a top view of a window in front:
+    // true when it closed itself (a sheet, an alert) or keeps the back from
+    // going on to the screens under it. False by default.
+    virtual bool performBack() { return false; }
     // A wheel (or two-finger) scroll over the view by `delta` points, a
     // positive y moving the content up. By default passed to the superview.
     virtual void scrollWheel(Point delta);

@@ -239,6 +239,11 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller)
 
 void Window::deliverKeyEvent(const KeyEvent& event)
 {
+    // Escape is the phone's back, focused or not.
+    if (event.kind == KeyEvent::Kind::Escape) {
+        Application::shared().goBack();
+        return;
+    }
     ViewRef responder = firstResponder();
     if (!responder)
         return;
