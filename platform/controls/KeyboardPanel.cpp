@@ -94,7 +94,7 @@ std::shared_ptr<KeyboardPanel> KeyboardPanel::create(const Rect& frame)
     for (const char* row : kLetterRows)
         for (const char* c = row; *c; ++c)
             panel->addSubview(std::make_shared<KeyCap>(KeyEvent{KeyEvent::Kind::Text, std::string(1, *c)}, std::string(1, *c)));
-    panel->addSubview(std::make_shared<KeyCap>(KeyEvent{KeyEvent::Kind::Backspace, {}}, "删除"));
+    panel->addSubview(std::make_shared<KeyCap>(KeyEvent{KeyEvent::Kind::Backspace, {}}, "⌫"));
     panel->addSubview(std::make_shared<KeyCap>(KeyEvent{KeyEvent::Kind::Text, " "}, "空格"));
     panel->addSubview(std::make_shared<KeyCap>(KeyEvent{KeyEvent::Kind::Return, {}}, "换行"));
     // Laid out now: a tap may come before the screen's next layout pass.

@@ -3,7 +3,7 @@
 // The system keyboard's panel: rows of key caps that type into the key
 // window's first responder when tapped (letters, a space, backspace and
 // return), as the hardware keys do. Each cap is a control whose text
-// content is its letter, or "空格", "删除" and "换行" for the others.
+// content is its letter, or "空格", "⌫" (backspace) and "换行" for the others.
 //
 // Main thread only.
 

@@ -185,7 +185,7 @@ TEST_F(TextInput, TheKeyboardsKeysTypeAndShowTheirTailsWhole)
 {
     host->tap({100, 60});
     host->advance(0.3);
-    for (const char* key : {"h", "e", "l", "l", "o", "删除", "空格", "p", "换行"})
+    for (const char* key : {"h", "e", "l", "l", "o", "⌫", "空格", "p", "换行"})
         ASSERT_TRUE(host->tapViewWithText(key)) << key;
     EXPECT_EQ(field->text(), "hell p");
     EXPECT_EQ(watcher->log.substr(watcher->log.size() - 8), "return; ");
