@@ -177,7 +177,7 @@ Button::ContentLayout Button::layoutContent(const Rect& box, bool fitTitle) cons
     Size text;
     // Whatever does not fit is given up from the title's side.
     if (title && fitTitle)
-        text = this->fitTitle(*title, style,
+        text = fittedTitle(*title, style,
                               {std::max(0.0, box.width() - image.width - m_titleInsets.left - m_titleInsets.right),
                                std::max(0.0, box.height() - m_titleInsets.top - m_titleInsets.bottom)});
     else if (title)
@@ -198,7 +198,7 @@ Button::ContentLayout Button::layoutContent(const Rect& box, bool fitTitle) cons
     return layout;
 }
 
-Size Button::fitTitle(const std::string& title, TextStyle& style, Size room) const
+Size Button::fittedTitle(const std::string& title, TextStyle& style, Size room) const
 {
     const TextMeasurer& measurer = TextMeasurer::system();
     double size = style.font.size();

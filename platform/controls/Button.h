@@ -105,7 +105,7 @@ private:
     ContentLayout layoutContent(const Rect& box, bool fitTitle) const;
     // The title's size within `room`, lines and shrinking applied; `style`
     // comes back with the font used.
-    Size fitTitle(const std::string& title, TextStyle& style, Size room) const;
+    Size fittedTitle(const std::string& title, TextStyle& style, Size room) const;
 
     std::map<ControlState, std::string> m_titles;
     std::map<ControlState, Color> m_titleColors;
