@@ -8,8 +8,8 @@
 
 #include "tests/framework/data/DataTestSupport.h"
 
-#include "app/screens/ZMRFeedController.h"
-#include "app/screens/ZMRUserFeedDataSource.h"
+#include "app/screens/feed/ZMRFeedController.h"
+#include "app/screens/people/ZMRUserFeedDataSource.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRTaskTypes.h"

@@ -24,10 +24,10 @@
 
 #include "BenchCurlPost.h"
 
-#include "app/screens/ZMRDisplayFields.h"
-#include "app/screens/ZMRFeedController.h"
-#include "app/screens/ZMRFeedDocumentController.h"
-#include "app/screens/ZMRHomeViewController.h"
+#include "app/screens/shared/ZMRDisplayFields.h"
+#include "app/screens/feed/ZMRFeedController.h"
+#include "app/screens/feed/ZMRFeedDocumentController.h"
+#include "app/screens/feed/ZMRHomeViewController.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRHttpFormBody.h"

@@ -8,9 +8,9 @@
 // surface. Target: the screen within 1.5x. Run from the source folder (the
 // shipped resources are read from "./resources").
 
-#include "app/screens/ZMRBooksController.h"
-#include "app/screens/ZMRBooksDataSource.h"
-#include "app/screens/ZMRBooksViewController.h"
+#include "app/screens/ledger/ZMRBooksController.h"
+#include "app/screens/ledger/ZMRBooksDataSource.h"
+#include "app/screens/ledger/ZMRBooksViewController.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRClassifyObject.h"

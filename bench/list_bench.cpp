@@ -10,7 +10,7 @@
 // data outlets), one 9-point step and the 640 x 1136 frame rendered; against
 // the same cell views placed and refilled by hand for the same frame.
 
-#include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/shared/ZMRPageDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/KRShell.h"

@@ -9,8 +9,8 @@
 // 640 x 1136 surface. Target: within 1.3x. Run from the source folder (the
 // shipped resources are read from "./resources"); nothing is sent anywhere.
 
-#include "app/screens/ZMRConcernController.h"
-#include "app/screens/ZMRConcernDataSource.h"
+#include "app/screens/people/ZMRConcernController.h"
+#include "app/screens/people/ZMRConcernDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRConcernObject.h"
 #include "app/services/ZMRShell.h"

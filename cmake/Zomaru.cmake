@@ -1,12 +1,18 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
-# zmr_library(NAME [SOURCES <files>] [DEPS <targets>] [PKG <pkg-config modules>])
+# zmr_library(NAME [RECURSE] [SOURCES <files>] [DEPS <targets>] [PKG <pkg-config modules>])
 # One static library per source folder; the repository root is the include root.
-# Without SOURCES every .c and .cpp file of the folder is compiled.
+# Without SOURCES every .c and .cpp file of the folder is compiled, and with
+# RECURSE those of its subfolders too (a library kept in family folders).
 function(zmr_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PKG" ${ARGN})
+  cmake_parse_arguments(ARG "RECURSE" "" "SOURCES;DEPS;PKG" ${ARGN})
   if(NOT ARG_SOURCES)
-    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.c ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(ARG_RECURSE)
+      set(glob GLOB_RECURSE)
+    else()
+      set(glob GLOB)
+    endif()
+    file(${glob} ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.c ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   endif()
   add_library(${name} STATIC ${ARG_SOURCES})
   set_property(GLOBAL APPEND PROPERTY ZMR_ALL_LIBRARIES ${name})

@@ -285,6 +285,7 @@ bool OpenApi::canHandleOpenURL(const pf::URL& url)
     return session && session->oldCanhandleOpenURL(url);
 }
 
+bool OpenApi::canParseURL(const pf::URL& url) { return ZZOpenApiUtility::canOpenURL(url); }
 bool OpenApi::canParseApplicationUrlStr(const std::string& url) { return canOpen(url); }
 
 int OpenApi::zzVersion()
@@ -406,6 +407,13 @@ bool OpenApi::openPlazaWithCommandStr(const std::string& command, const pf::Dict
     return open("mplazaopensdkapi://pzapp/" + scheme + "/" + *slot + "/" + command + "?generalpastboard="
                 + (general ? "1" : "0"));
 }
+
+bool OpenApi::openPlazaWithCommand(int command, const std::string&, const pf::DictionaryRef& payload)
+{
+    return openPlazaWithCommandStr(std::to_string(static_cast<unsigned>(command)), payload);
+}
+
+bool OpenApi::openPlaza() { return isPlazaInstalled() && open("mplazaopensdk://pzapp/" + state().appScheme + "/"); }
 
 bool OpenApi::sendCommandToPlaza(const std::string& command, const pf::DictionaryRef& payload)
 {

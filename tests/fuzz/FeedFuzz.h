@@ -20,8 +20,8 @@
 #include "FontLeakSuppressions.h"
 #include "tests/framework/data/DataTestSupport.h"
 
-#include "app/screens/ZMRFeedController.h"
-#include "app/screens/ZMRFeedDocumentController.h"
+#include "app/screens/feed/ZMRFeedController.h"
+#include "app/screens/feed/ZMRFeedDocumentController.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRTaskTypes.h"

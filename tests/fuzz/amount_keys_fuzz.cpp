@@ -5,7 +5,7 @@
 // point. Whenever an entry is sent, both its amounts are what the whole text
 // parses to; a text that reads 0 sends nothing.
 #include "FontLeakSuppressions.h"
-#include "app/screens/ZMRBooksEditController.h"
+#include "app/screens/ledger/ZMRBooksEditController.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"

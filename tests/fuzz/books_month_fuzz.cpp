@@ -6,7 +6,7 @@
 // 1st, each followed by that day's entries or by one placeholder, nothing
 // else; as many entry rows as the month has stored entries; and whenever
 // the sum of the entries' finite amounts is finite, the total is that sum.
-#include "app/screens/ZMRBooksDataSource.h"
+#include "app/screens/ledger/ZMRBooksDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRShell.h"

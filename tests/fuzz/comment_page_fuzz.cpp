@@ -4,7 +4,7 @@
 // then page 2) split at the first line break. Every comment row must hold
 // exactly one "a" element when its "reply" is a dictionary and none
 // otherwise, whatever the body, the names or an arriving "html" say.
-#include "app/screens/ZMRCommentListDataSource.h"
+#include "app/screens/feed/ZMRCommentListDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"

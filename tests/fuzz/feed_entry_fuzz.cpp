@@ -3,7 +3,7 @@
 // entry filled into the shipped row template and drawn: see FeedFuzz.h.
 #include "FeedFuzz.h"
 
-#include "app/screens/ZMRUserFeedDataSource.h"
+#include "app/screens/people/ZMRUserFeedDataSource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,7 +3,7 @@
 // filled into the shipped row template and drawn: see FeedFuzz.h.
 #include "FeedFuzz.h"
 
-#include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/feed/ZMRFeedDataSource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

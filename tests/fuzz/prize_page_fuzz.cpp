@@ -5,7 +5,7 @@
 // absent unless both sale times are numbers, "canBuy" only goes with
 // "兑奖中", and "process" must be a finite number in [0, 1] with its
 // "processTitle"; the server's clock must stay a number.
-#include "app/screens/ZMRPrizeSearchDataSource.h"
+#include "app/screens/prizes/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"

@@ -8,7 +8,7 @@
 // (< 60) with their units, or the end date alone; without one it is empty;
 // every frame is finite. A prize that is no dictionary shows "error".
 #include "FontLeakSuppressions.h"
-#include "app/screens/ZMRPrizeDetailsController.h"
+#include "app/screens/prizes/ZMRPrizeDetailsController.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "framework/core/KRJSON.h"
 #include "framework/data/KRDataSource.h"

@@ -5,8 +5,8 @@
 // the shell's bus, with the table on the key window. Loading it, and taking
 // the table away, is the test's.
 
-#include "app/screens/ZMRFeedController.h"
-#include "app/screens/ZMRUserFeedDataSource.h"
+#include "app/screens/feed/ZMRFeedController.h"
+#include "app/screens/people/ZMRUserFeedDataSource.h"
 #include "app/services/ZMRShell.h"
 #include "framework/data/KRTableView.h"
 #include "platform/ui/Screen.h"

@@ -1,7 +1,7 @@
 #include "ScreensRoadSupport.h"
 #include "tests/framework/data/TableRig.h"
 
-#include "app/screens/ZMRFeedDataSource.h"
+#include "app/screens/feed/ZMRFeedDataSource.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRURLDataSource.h"
 #include "framework/dom/KRDOMSource.h"

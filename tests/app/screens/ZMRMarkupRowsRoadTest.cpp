@@ -2,8 +2,8 @@
 #include "tests/framework/data/TableRig.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
-#include "app/screens/ZMRFeedDataSource.h"
-#include "app/screens/ZMRPageDataSource.h"
+#include "app/screens/feed/ZMRFeedDataSource.h"
+#include "app/screens/shared/ZMRPageDataSource.h"
 #include "framework/data/KRContainerDataController.h"
 #include "framework/data/KRDocumentDataController.h"
 #include "framework/data/KRFallsContainerLayout.h"

@@ -3,7 +3,7 @@
 
 #include "ServicesTestSupport.h"
 
-#include "app/screens/ZMRWindow.h"
+#include "app/screens/shared/ZMRWindow.h"
 #include "app/services/ZMRShell.h"
 #include "framework/core/IKRUIViewController.h"
 #include "framework/core/KRJSON.h"

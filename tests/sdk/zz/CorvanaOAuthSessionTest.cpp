@@ -264,3 +264,75 @@ TEST_F(Session, TheScriptsLogInThroughTheNewestAppAndTheAnswerSignsIn)
         EXPECT_EQ(heard->calls.size(), 1u) << "a second answer counts no more";
     }
 }
+
+namespace {
+
+// A delegate that may hear updates and answers the session's questions.
+struct Asker : CorvanaSessionDelegate {
+    bool hears = false;
+    int asked = 0;
+    std::vector<std::string> calls;
+    std::optional<std::vector<std::string>> replacement;
+    pf::DictionaryRef extraSeen;
+    bool hasCorvanaDidUpdate() const override { return hears; }
+    void corvanaDidUpdate(const pf::ObjectRef&) override { calls.push_back("update"); }
+    void corvanaFailedUpdate(const pf::Error& error) override { calls.push_back("failed " + error.description); }
+    bool corvanaNeedPerformIncrAuth(const pf::ObjectRef&, const pf::ArrayRef&) override { return ++asked, false; }
+    bool corvanaNeedPerformReAuth(const pf::ObjectRef&) override { return ++asked, false; }
+    std::optional<std::vector<std::string>> getAuthorizedPermissions(const std::vector<std::string>&,
+                                                                     const pf::DictionaryRef& extra) override
+    {
+        extraSeen = extra;
+        return replacement;
+    }
+};
+
+}
+
+TEST(SessionQuestions, TheDelegateIsAskedOnlyWhenItHearsUpdates)
+{
+    struct Row {
+        const char* name;
+        bool delegate;
+        bool hears;
+        std::size_t permissions;
+        bool incremental, reauth;
+        int asked;
+    } rows[] = {
+        { "no delegate", false, false, 1, true, true, 0 },
+        { "does not hear updates", true, false, 1, true, true, 0 },
+        { "no permissions", true, true, 0, true, false, 1 },
+        { "asked both", true, true, 1, false, false, 2 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto asker = std::make_shared<Asker>();
+        asker->hears = row.hears;
+        auto session = std::make_shared<CorvanaOAuth>("101452831", row.delegate ? asker : nullptr);
+        auto permissions = pf::Array::create();
+        for (std::size_t i = 0; i < row.permissions; ++i)
+            permissions->add("get_user_info");
+        EXPECT_EQ(session->corvanaNeedPerformIncrAuth(nullptr, permissions), row.incremental);
+        EXPECT_EQ(session->corvanaNeedPerformReAuth(nullptr), row.reauth);
+        EXPECT_EQ(asker->asked, row.asked);
+        session->corvanaDidUpdate(session);
+        session->corvanaFailedUpdate(pf::Error { "d", 1, "gone" });
+        const std::vector<std::string> forwarded = { "update", "failed gone" };
+        EXPECT_EQ(asker->calls, row.delegate ? forwarded : std::vector<std::string>());
+    }
+}
+
+TEST_F(Session, ALoginDelegateMayReplaceThePermissions)
+{
+    create();
+    auto asker = std::make_shared<Asker>();
+    auto extra = pf::Dictionary::create({ { "isadd", "1" } });
+    EXPECT_TRUE(session->authorizeWithPermissions({ "a" }, extra, asker, false));
+    EXPECT_EQ(script("corvana.cauth.permissions"), "a");
+    EXPECT_EQ(asker->extraSeen, extra) << "the extra parameters are handed over";
+    asker->replacement = std::vector<std::string> { "x", "y" };
+    EXPECT_TRUE(session->authorizeWithPermissions({ "a" }, nullptr, asker, false));
+    EXPECT_EQ(script("corvana.cauth.permissions"), "x,y");
+    EXPECT_TRUE(session->authorize({ "b" }, false)) << "the session as its own login delegate keeps them";
+    EXPECT_EQ(script("corvana.cauth.permissions"), "b");
+}

@@ -16,10 +16,12 @@
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/SetUserHeaderImageUiKit.h"
 #include "sdk/zz/UINotifyView.h"
+#include "platform/controls/Toolbar.h"
 
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <map>
 #include <random>
 
 namespace {
@@ -57,6 +59,11 @@ struct Uploader : setHeadImageDelegate {
 struct HeardFace : CorvanaSessionDelegate {
     std::vector<std::shared_ptr<APIResponse>> answers;
     void setUserHeadpicResponse(const Response& response) override { answers.push_back(response); }
+    std::vector<std::shared_ptr<SetHeadImageViewController>> closed;
+    void corvanaOAuthDoCloseViewController(CorvanaOAuth&, const std::shared_ptr<SetHeadImageViewController>& screen) override
+    {
+        closed.push_back(screen);
+    }
 };
 
 class Portrait : public ::testing::Test {
@@ -129,6 +136,14 @@ TEST_F(Portrait, AScreenOfThePictureUnderTheFrame)
     EXPECT_DOUBLE_EQ(screen->scrollView()->zoomScale(), 0.5);
     EXPECT_EQ(screen->nickLabel()->text(), "小明");
     EXPECT_EQ(pf::Application::shared().keyWindow(), kit->window());
+    // "取消" and "选取" sit at the toolbar's edges, 60 points wide.
+    std::map<std::string, pf::Rect> items;
+    screen->toolbar()->layoutIfNeeded();
+    for (const auto& view : screen->toolbar()->subviews())
+        items[view->textContent()] = view->frame();
+    double W = screen->toolbar()->bounds().width();
+    EXPECT_EQ(items["取消"], pf::Rect(pf::Toolbar::kEdgeMargin, 5.5, 60, 44));
+    EXPECT_EQ(items["选取"], pf::Rect(W - pf::Toolbar::kEdgeMargin - 60, 5.5, 60, 44));
 
     auto big = std::make_shared<SetHeadImageViewController>("1", "", uploader);
     big->setImage(picture(3000, 2000));
@@ -267,6 +282,15 @@ TEST(PortraitUpload, TheSessionUploadsAndRefusesOversizedPictures)
         picture = picture || (part.name == "picture" && part.content.size() > 8 && part.content[1] == 'P');
     EXPECT_TRUE(picture) << "the PNG as a part";
     EXPECT_EQ(session->liveRequestCount(), 0u);
+
+    // A screen handed out is given back to its presenter to dismiss once done.
+    std::shared_ptr<SetHeadImageViewController> handedOut;
+    EXPECT_TRUE(session->setUserHeadpic(::picture(64, 64), std::string("face"), &handedOut));
+    ASSERT_TRUE(handedOut);
+    session->didCancelled(-1);
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !heard->closed.empty(); }));
+    EXPECT_EQ(heard->closed, std::vector<std::shared_ptr<SetHeadImageViewController>> { handedOut });
+    EXPECT_FALSE(session->setUserHeaderImageKit()->headImageViewController()) << "the kit let it go";
 }
 
 TEST_F(Portrait, ANewToastTakesOverTheOldOnesRemoval)
@@ -284,6 +308,31 @@ TEST_F(Portrait, ANewToastTakesOverTheOldOnesRemoval)
     }, pf::Seconds(30)));
     EXPECT_FALSE(screen->notify());
     EXPECT_EQ(uploader->cancelled, std::vector<int> { -1 }) << "the delegate hears once that the screen is done";
+}
+
+TEST_F(Portrait, TheToastsCornersAndBorderFollowItsSettings)
+{
+    appWindow->setBackgroundColor(pf::Color::whiteColor());
+    auto toast = UINotifyView::notifyViewWithImage(nullptr, "");
+    toast->setCurrentOpacity(1);
+    toast->setFrame({ 20, 100, 280, 45 });
+    appWindow->addSubview(toast);
+    auto frame = host->render();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame.value()->pixelAtPoint({ 21, 101 }).near({ 255, 255, 255, 255 }, 10)) << "a rounded corner";
+    EXPECT_TRUE(frame.value()->pixelAtPoint({ 160, 100.5 }).near({ 0, 0, 0, 255 }, 10)) << "a clear border";
+    // The box behind the picture and text takes the settings.
+    const auto& box = toast->subviews().at(0);
+    EXPECT_EQ(box->cornerRadius(), 10);
+    toast->setRoundness(0);
+    toast->setBorderColor(pf::Color::rgb(1, 0, 0));
+    EXPECT_EQ(toast->roundness(), 0);
+    EXPECT_EQ(box->cornerRadius(), 0);
+    EXPECT_EQ(box->borderColor(), pf::Color::rgb(1, 0, 0));
+    EXPECT_EQ(box->borderWidth(), 1);
+    EXPECT_FALSE(toast->bordered());
+    toast->setBordered(true);
+    EXPECT_TRUE(toast->bordered());
 }
 
 TEST_F(Portrait, EachStepIsReported)

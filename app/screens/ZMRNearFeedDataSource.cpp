@@ -1,7 +1,0 @@
-#include "app/screens/ZMRNearFeedDataSource.h"
-
-void ZMRNearFeedDataSource::reloadData()
-{
-    m_position.refresh();
-    ZMRFeedDataSource::reloadData();
-}

@@ -1,7 +1,0 @@
-#include "app/screens/ZMRSearchNearUserDataSource.h"
-
-void ZMRSearchNearUserDataSource::reloadData()
-{
-    m_position.refresh();
-    ZMRPageDataSource::reloadData();
-}

@@ -1,0 +1,88 @@
+#include "app/screens/account/ZMRLoginViewController.h"
+
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRContext.h"
+#include "app/services/ZMRMessage.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/IKRUIContext.h"
+#include "framework/ui/KRStatusView.h"
+#include "platform/controls/AlertView.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+
+void ZMRLoginViewController::loginAction(const pf::ObjectRef&)
+{
+    std::string account = pf::trimWhitespaceAndNewlines(m_accountField ? m_accountField->text() : std::string());
+    std::string password = m_passwordField ? m_passwordField->text() : std::string();
+    if (account.empty()) {
+        showAlert("请输入登录名");
+        return;
+    }
+    if (password.empty()) {
+        showAlert("请输入密码");
+        return;
+    }
+    auto context = this->context();
+    if (!context)
+        return;
+    if (m_statusView) {
+        m_statusView->setUserInteractionEnabled(false);
+        m_statusView->setStatus("loading");
+    }
+    auto self = std::dynamic_pointer_cast<ZMRLoginViewController>(weak_from_this().lock());
+    auto task = std::make_shared<ZMRLoginTask>();
+    task->setAccount(account);
+    task->setPassword(password);
+    task->setDelegate(self);
+    task->setSource(self);
+    context->handle(proto::IZMRLoginTask(), task, 0);
+}
+
+void ZMRLoginViewController::voxlyLoginAction(const pf::ObjectRef&)
+{
+    if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
+        context->voxlyLogin();
+}
+
+void ZMRLoginViewController::zzLoginAction(const pf::ObjectRef&)
+{
+    if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
+        context->zzLogin();
+}
+
+bool ZMRLoginViewController::textFieldShouldReturn(pf::TextField& field)
+{
+    if (m_accountField && &field == m_accountField.get() && m_passwordField)
+        m_passwordField->becomeFirstResponder();
+    else
+        field.resignFirstResponder();
+    return true;
+}
+
+void ZMRLoginViewController::endLoading()
+{
+    if (m_statusView) {
+        m_statusView->setUserInteractionEnabled(true);
+        m_statusView->setStatus(std::nullopt);
+    }
+}
+
+void ZMRLoginViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,
+                                                           const pf::Protocol* taskType)
+{
+    if (taskType != proto::IZMRLoginTask())
+        return;
+    auto keep = weak_from_this().lock(); // opening the start page takes this screen off the stack
+    endLoading();
+    if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
+        context->toRootViewController(true);
+}
+
+void ZMRLoginViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
+                                                          const pf::Protocol* taskType)
+{
+    if (taskType != proto::IZMRLoginTask())
+        return;
+    endLoading();
+    showAlert(ZMRMessage(error));
+}

@@ -1,0 +1,107 @@
+#include "app/screens/account/ZMRRegisterViewController.h"
+
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRMessage.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/IKRUIContext.h"
+#include "framework/core/QueryValue.h"
+#include "framework/ui/KRStatusView.h"
+#include "framework/util/TextLength.h"
+#include "platform/controls/AlertView.h"
+#include "platform/controls/Control.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
+#include "platform/ui/TapGestureRecognizer.h"
+#include "platform/ui/Touch.h"
+
+ZMRRegisterViewController::Fields ZMRRegisterViewController::sentFields(const Fields& typed)
+{
+    return {pf::trimWhitespaceAndNewlines(typed.account), typed.password, pf::trimWhitespaceAndNewlines(typed.nick)};
+}
+
+std::optional<std::string> ZMRRegisterViewController::refusal(const Fields& sent)
+{
+    if (sent.account.empty())
+        return std::string("请输入登录名");
+    if (pf::utf16Length(sent.password) < 6)
+        return std::string("密码最少6位");
+    int nick = textLength(sent.nick);
+    if (nick < 4 || nick > 24)
+        return std::string("昵称应在4~24个字符间");
+    return std::nullopt;
+}
+
+void ZMRRegisterViewController::viewDidLoad()
+{
+    ZMRViewController::viewDidLoad();
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    auto tap = std::make_shared<pf::TapGestureRecognizer>([weakSelf](pf::GestureRecognizer&) {
+        if (auto self = std::dynamic_pointer_cast<ZMRRegisterViewController>(weakSelf.lock()))
+            self->doCancelInputAction(nullptr);
+    });
+    // Touches on the fields and the button stay theirs: only a tap beside
+    // them closes the keyboard.
+    tap->setShouldReceiveTouch([](pf::GestureRecognizer&, const pf::Touch& touch) {
+        return !std::dynamic_pointer_cast<pf::Control>(touch.view());
+    });
+    view()->addGestureRecognizer(tap);
+}
+
+void ZMRRegisterViewController::doCancelInputAction(const pf::ObjectRef&)
+{
+    for (const auto& field : {m_passwordField, m_nickField, m_accountField})
+        if (field)
+            field->resignFirstResponder();
+}
+
+bool ZMRRegisterViewController::textFieldShouldReturn(pf::TextField& field)
+{
+    if (&field == m_accountField.get() && m_passwordField)
+        m_passwordField->becomeFirstResponder();
+    else if (&field == m_passwordField.get() && m_nickField)
+        m_nickField->becomeFirstResponder();
+    else if (&field == m_nickField.get())
+        field.resignFirstResponder();
+    return true;
+}
+
+void ZMRRegisterViewController::doCommitAction(const pf::ObjectRef&)
+{
+    auto text = [](const std::shared_ptr<pf::TextField>& field) { return field ? field->text() : std::string(); };
+    Fields sent = sentFields({text(m_accountField), text(m_passwordField), text(m_nickField)});
+    if (auto message = refusal(sent)) {
+        showAlert(*message);
+        return;
+    }
+    auto task = std::make_shared<ZMRRegisterTask>();
+    task->setAccount(sent.account);
+    task->setPassword(sent.password);
+    task->setNick(sent.nick);
+    setSending(true);
+    if (!sendFormTask(proto::IZMRRegisterTask(), task))
+        setSending(false);
+}
+
+void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol*)
+{
+    auto keep = weak_from_this().lock();
+    setSending(false);
+    auto target = pf::URL::create(escapeURLText(alias() + "/recommend-follow"), url() ? &*url() : nullptr);
+    if (target)
+        openUrl(*target, true);
+}
+
+void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
+                                                             const pf::Protocol*)
+{
+    setSending(false);
+    showAlert(ZMRMessage(error));
+}
+
+void ZMRRegisterViewController::setSending(bool sending)
+{
+    if (!m_statusView)
+        return;
+    m_statusView->setUserInteractionEnabled(!sending);
+    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
+}

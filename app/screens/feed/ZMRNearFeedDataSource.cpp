@@ -1,0 +1,7 @@
+#include "app/screens/feed/ZMRNearFeedDataSource.h"
+
+void ZMRNearFeedDataSource::reloadData()
+{
+    m_position.refresh();
+    ZMRFeedDataSource::reloadData();
+}

@@ -1,0 +1,207 @@
+#include "app/screens/people/ZMRUserDetailsViewController.h"
+
+#include "app/screens/people/ZMRUserFeedController.h"
+#include "app/services/ZMRContext.h"
+#include "app/services/ZMRMessage.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/core/QueryValue.h"
+#include "framework/data/KRDataSource.h"
+#include "framework/data/KRTableViewCell.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/ui/KRDataOutlet.h"
+#include "framework/ui/KRStatusView.h"
+#include "platform/controls/Button.h"
+#include "platform/controls/TableView.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Image.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+// A user id as the URL gives it: one whole decimal number.
+std::optional<long long> userId(const pf::Value& value)
+{
+    const std::string* text = value.string();
+    if (!text || text->empty())
+        return std::nullopt;
+    long long uid = 0;
+    auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), uid);
+    if (error != std::errc() || end != text->data() + text->size())
+        return std::nullopt;
+    return uid;
+}
+
+// An id of the profile or the context, as a number.
+std::optional<long long> idOf(const pf::Value& value)
+{
+    if (value.isNumber())
+        return value.longLongValue();
+    return userId(value);
+}
+
+}
+
+ZMRUserDetailsViewController::~ZMRUserDetailsViewController()
+{
+    if (m_detailsController)
+        m_detailsController->cancel();
+}
+
+void ZMRUserDetailsViewController::setStatus(std::optional<std::string> status)
+{
+    if (m_statusView)
+        m_statusView->setStatus(std::move(status));
+}
+
+void ZMRUserDetailsViewController::viewDidLoad()
+{
+    pf::DictionaryRef query = url() ? queryValues(*url()) : pf::Dictionary::create();
+    pf::Value nick = query->get("nick");
+    if (nick.isString())
+        setTitle(nick.stringOr());
+    ZMRViewController::viewDidLoad();
+    if (m_followButton)
+        m_followButton->setHidden(true);
+    auto self = shared_from_this();
+    if (m_detailsController)
+        m_detailsController->setDelegate(self);
+    if (m_feedController)
+        m_feedController->setDelegate(self);
+    pf::Value uid = query->get("uid");
+    if (!userId(uid)) {
+        pf::log("%s: no user id in the address", screenClassName().c_str());
+        setStatus("error");
+        return;
+    }
+    setStatus("loading");
+    if (m_feedController && m_feedController->dataSource())
+        m_feedController->dataSource()->setValueForKey("uid", uid);
+    if (m_detailsController && m_detailsController->dataSource())
+        m_detailsController->dataSource()->setValueForKey("uid", uid);
+    if (m_feedController)
+        m_feedController->reloadData();
+}
+
+void ZMRUserDetailsViewController::krDataControllerWillLoading(KRDataController& controller)
+{
+    if (&controller == m_feedController.get() && m_detailsController)
+        m_detailsController->reloadData();
+}
+
+void ZMRUserDetailsViewController::krDataControllerDidLoaded(KRDataController&)
+{
+    setStatus(std::nullopt);
+}
+
+void ZMRUserDetailsViewController::krDataControllerDidFitalError(KRDataController&, const pf::Error&)
+{
+    setStatus(std::nullopt);
+}
+
+void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller)
+{
+    if (m_detailsTableViewCell) {
+        pf::Rect frame = m_detailsTableViewCell->frame();
+        frame.size.height = std::max(0.0, controller.contentSize().height - 20.0);
+        m_detailsTableViewCell->setFrame(frame);
+    }
+    if (m_feedController && m_feedController->tableView())
+        m_feedController->tableView()->reloadData();
+    refreshFollowButton();
+    setStatus(std::nullopt);
+}
+
+void ZMRUserDetailsViewController::refreshFollowButton()
+{
+    if (!m_followButton || !m_detailsController)
+        return;
+    pf::Value profile = m_detailsController->dataItem();
+    std::optional<long long> uid = idOf(dataForKeyPath(profile, "uid"));
+    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    std::optional<long long> own = context ? idOf(context->uid()) : std::nullopt;
+    // Nothing to follow before a profile, nor on one's own.
+    if (!profile.isDictionary() || !uid || uid == own) {
+        m_followButton->setHidden(true);
+        return;
+    }
+    m_followButton->setHidden(false);
+    if (KRDataOutlet::booleanValue(dataForKeyPath(profile, "isFollow"))) {
+        m_followButton->setImage(nullptr, pf::ControlStates::Normal);
+        m_followButton->setTitle(std::string("已关注"), pf::ControlStates::Normal);
+    } else {
+        m_followButton->setImage(pf::Image::named("ico61.png"), pf::ControlStates::Normal);
+        m_followButton->setTitle(std::string("关注"), pf::ControlStates::Normal);
+    }
+}
+
+void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
+{
+    if (!m_detailsController)
+        return;
+    pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
+    std::optional<long long> uid = profile ? idOf(profile->get("uid")) : std::nullopt;
+    auto context = this->context();
+    if (!profile || !uid || !context)
+        return;
+    auto self = shared_from_this();
+    const bool following = KRDataOutlet::booleanValue(profile->get("isFollow"));
+    const int fans = m_detailsController->fansCount();
+    std::shared_ptr<ZMRFollowTask> task =
+        following ? std::make_shared<ZMRUnFollowTask>() : std::make_shared<ZMRFollowTask>();
+    task->setTuid(*uid);
+    // The delegate only: a task whose source is the screen would be
+    // withdrawn when the screen goes, and its answer never heard.
+    task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
+    m_latestToggle = task;
+    m_toggledProfile = profile;
+    m_followedBefore = following;
+    m_fansBefore = fans;
+    profile->set("isFollow", !following);
+    m_detailsController->setFansCount(following ? fans - 1 : (fans < INT_MAX ? fans + 1 : fans));
+    refreshFollowButton();
+    if (following)
+        context->handle(proto::IZMRUnFollowTask(), task, 0);
+    else
+        context->handle(proto::IZMRFollowTask(), task, 0);
+}
+
+void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
+                                                                const pf::Protocol* taskType)
+{
+    if (taskType != proto::IZMRFollowTask() && taskType != proto::IZMRUnFollowTask())
+        return;
+    auto self = shared_from_this();
+    if (task && task == m_latestToggle.lock()) {
+        m_latestToggle.reset();
+        // A profile reloaded since shows the server's own state already.
+        if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {
+            m_toggledProfile->set("isFollow", m_followedBefore);
+            m_detailsController->setFansCount(m_fansBefore);
+            refreshFollowButton();
+        }
+        m_toggledProfile = nullptr;
+    }
+    showAlert(ZMRMessage(error));
+}
+
+void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement& element,
+                                                                           const pf::ObjectRef& action)
+{
+    auto named = std::dynamic_pointer_cast<IKRAction>(action);
+    if (!named || named->actionName() != "feed" || !url())
+        return;
+    std::optional<std::string_view> pid = element.attributeValueForKey("pid");
+    if (!pid || pid->empty())
+        return;
+    auto target = URLWithString("user-details/feed-details", &*url(),
+                                pf::Value(pf::Dictionary::create({{"pid", std::string(*pid)}})));
+    if (!target)
+        return;
+    auto keep = shared_from_this();
+    openUrl(*target, true);
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+// The user details screen ("UserDetails"): another user's profile (a
+// ZMRUserDetailsController document in the header cell of the posts table)
+// above that user's posts (a ZMRUserFeedController), with a follow button.
+// Opened with the query values "uid" and "nick": the title is "nick", and
+// "uid" goes as text to both sources by key. A "uid" that is not a whole
+// decimal number sends nothing and shows the status "error". Every load of
+// the posts (the first, a pull) reloads the profile too; the status
+// "loading" lasts until the posts answer or the profile is laid out.
+//
+// The header cell is as high as the profile document less 20 points (never
+// below 0). The follow button starts hidden and stays so on one's own
+// profile; otherwise it reads "已关注" while the profile's "isFollow" holds
+// (truth of a bound value), else "关注" with the image "ico61.png".
+//
+// A tap follows or unfollows at once: the profile's "isFollow" flips, the
+// fans count moves by one (not below 0) and the task is sent with this screen
+// as its delegate only (never its source, so leaving does not withdraw it).
+// When the server refuses the latest toggle, "isFollow" and the fans count
+// go back to what they were before it and ZMRMessage is alerted; a refusal
+// of an older toggle (already overtaken by a later tap) is only alerted.
+// A profile without a "uid" follows nobody.
+//
+// A row's "feed" action opens "user-details/feed-details" relative to the
+// screen with the element's "pid"; other actions do nothing.
+//
+// Main queue only.
+
+#include "app/screens/people/ZMRUserDetailsController.h"
+#include "app/screens/shared/ZMRViewController.h"
+#include "framework/core/IKRTask.h"
+#include "framework/data/KRDocumentDataController.h"
+
+class KRStatusView;
+class KRTableViewCell;
+class ZMRUserFeedController;
+
+namespace pf {
+class Button;
+}
+
+class ZMRUserDetailsViewController : public ZMRViewController,
+                                     public ZMRUserDetailsControllerDelegate,
+                                     public KRDocumentDataControllerDelegate,
+                                     public IKRUplinkTaskDelegate {
+public:
+    ~ZMRUserDetailsViewController() override;
+
+    const std::shared_ptr<ZMRUserFeedController>& feedController() const { return m_feedController; }
+    void setFeedController(std::shared_ptr<ZMRUserFeedController> controller) { m_feedController = std::move(controller); }
+    const std::shared_ptr<ZMRUserDetailsController>& detailsController() const { return m_detailsController; }
+    void setDetailsController(std::shared_ptr<ZMRUserDetailsController> controller)
+    {
+        m_detailsController = std::move(controller);
+    }
+    const std::shared_ptr<KRTableViewCell>& detailsTableViewCell() const { return m_detailsTableViewCell; }
+    void setDetailsTableViewCell(std::shared_ptr<KRTableViewCell> cell) { m_detailsTableViewCell = std::move(cell); }
+    const std::shared_ptr<pf::Button>& followButton() const { return m_followButton; }
+    void setFollowButton(std::shared_ptr<pf::Button> button) { m_followButton = std::move(button); }
+    const std::shared_ptr<KRStatusView>& statusView() const { return m_statusView; }
+    void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
+
+    void viewDidLoad() override;
+    void refreshFollowButton();
+    void onFollowAction(const pf::ObjectRef& sender);
+
+    void krDataControllerWillLoading(KRDataController& controller) override;
+    void krDataControllerDidLoaded(KRDataController& controller) override;
+    void krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error) override;
+    void userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller) override;
+    void krDocumentDataControllerElementDoAction(KRDocumentDataController& controller, KRDOMElement& element,
+                                                 const pf::ObjectRef& action) override;
+    void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
+                                      const pf::Protocol* taskType) override;
+
+private:
+    void setStatus(std::optional<std::string> status);
+
+    std::shared_ptr<ZMRUserFeedController> m_feedController;
+    std::shared_ptr<ZMRUserDetailsController> m_detailsController;
+    std::shared_ptr<KRTableViewCell> m_detailsTableViewCell;
+    std::shared_ptr<pf::Button> m_followButton;
+    std::shared_ptr<KRStatusView> m_statusView;
+    // The latest toggle, the profile it flipped and what that profile held
+    // before, for putting it back when the server refuses it.
+    pf::WeakObject m_latestToggle;
+    pf::DictionaryRef m_toggledProfile;
+    bool m_followedBefore = false;
+    int m_fansBefore = 0;
+};

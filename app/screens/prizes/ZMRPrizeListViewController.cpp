@@ -1,0 +1,54 @@
+#include "app/screens/prizes/ZMRPrizeListViewController.h"
+
+#include "framework/core/KRController.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/core/QueryValue.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
+
+#include <cmath>
+
+void ZMRPrizeListViewController::viewDidLoad()
+{
+    ZMRViewController::viewDidLoad();
+    if (!m_dataController)
+        return;
+    m_dataController->setDelegate(shared_from_this());
+    m_dataController->reloadData();
+}
+
+void ZMRPrizeListViewController::krContainerDataControllerItemViewControllerDoAction(KRContainerDataController&,
+                                                                                    KRItemViewController& item,
+                                                                                    const pf::ObjectRef& action)
+{
+    auto named = std::dynamic_pointer_cast<IKRAction>(action);
+    if (!named || named->actionName() != "prize")
+        return;
+    pf::Value pid = dataForKeyPath(item.dataItem(), "pid");
+    std::string text;
+    if (pid.isNumber() && std::isfinite(pid.doubleValue()))
+        text = std::to_string(pid.longLongValue());
+    else if (pid.isString() && !pid.stringOr().empty())
+        text = pid.stringOr();
+    else
+        return;
+    auto keep = shared_from_this();
+    auto base = stackURL();
+    auto target = URLWithString("prizelist/prize-details", base ? &*base : nullptr,
+                                pf::Value(pf::Dictionary::create({{"pid", text}})));
+    if (!target) {
+        pf::log("ZMRPrizeListViewController: no details address for pid %s", text.c_str());
+        return;
+    }
+    openUrl(*target, true);
+}
+
+std::optional<pf::URL> ZMRPrizeListViewController::stackURL() const
+{
+    // Opened through the drawer's own scheme ("fold:///center/prizelist"),
+    // the address names no place in the root stack, where the details must
+    // go one level below the list: that place is the list's root address.
+    if (url() && url()->scheme() == "root")
+        return url();
+    return pf::URL::create(kRootURL);
+}

@@ -1,0 +1,17 @@
+#include "app/screens/publish/ZMRPublishFeedViewController.h"
+
+#include "app/services/ZMRMessage.h"
+#include "framework/ui/KRAlertView.h"
+
+void ZMRPublishFeedViewController::publishControllerDidFailWithError(ZMRPublishController&, const pf::Error& error)
+{
+    showAlert(ZMRMessage(error));
+}
+
+void ZMRPublishFeedViewController::publishControllerDidSuccessResults(ZMRPublishController&, const pf::Value&)
+{
+    auto keep = shared_from_this();
+    KRAlertView::create("发布成功")->showDuration(1.2);
+    if (auto back = pf::URL::create(".", url() ? &*url() : nullptr))
+        openUrl(*back, true);
+}

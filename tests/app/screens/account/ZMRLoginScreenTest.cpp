@@ -1,0 +1,232 @@
+// The sign-in screen against the in-process server, from an anonymous start;
+// its ZZ button through the stand-in ZZ app or the ZZ login page.
+
+#include "tests/app/screens/AppScreenTest.h"
+#include "tests/sdk/PeerAppSupport.h"
+#include "tests/sdk/zz/ZZShellSupport.h"
+
+#include "app/screens/feed/ZMRHomeViewController.h"
+#include "app/screens/account/ZMRLoginViewController.h"
+#include "app/services/ZMRTaskTypes.h"
+#include "framework/ui/KRStatusView.h"
+#include "platform/controls/AlertView.h"
+#include "platform/controls/Button.h"
+#include "platform/controls/TextField.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Screen.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+class LoginScreen : public AppScreenTest {
+protected:
+    LoginScreen() : AppScreenTest(Start::Anonymous) {}
+
+    std::shared_ptr<ZMRLoginViewController> screen()
+    {
+        return topController<ZMRLoginViewController>();
+    }
+
+    // Types both fields through taps and the keyboard, then taps "登录".
+    void signIn(std::string_view account, std::string_view password)
+    {
+        auto login = screen();
+        ASSERT_TRUE(login);
+        for (auto& [field, text] : {std::pair{login->accountField(), account}, std::pair{login->passwordField(), password}}) {
+            field->setText("");
+            pf::Rect frame = field->convertRectToView(field->bounds(), nullptr);
+            tap({frame.midX(), frame.midY()});
+            type(text);
+        }
+        auto button = findView([](const pf::View& view) {
+            auto* candidate = dynamic_cast<const pf::Button*>(&view);
+            return candidate && candidate->title() == "登录";
+        });
+        ASSERT_TRUE(button);
+        pf::Rect frame = button->convertRectToView(button->bounds(), nullptr);
+        tap({frame.midX(), frame.midY()});
+    }
+
+    // The message of the one alert on the screen ("" when there is none), dismissed.
+    std::string takeAlert()
+    {
+        auto alerts = pf::AlertView::visibleAlerts();
+        if (alerts.empty())
+            return {};
+        EXPECT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts.back()->title(), "");
+        EXPECT_EQ(alerts.back()->buttonTitleAtIndex(0), "确定");
+        std::string message = alerts.back()->message();
+        alerts.back()->dismissWithClickedButtonIndex(0, false);
+        settle();
+        return message;
+    }
+};
+
+TEST_F(LoginScreen, IsTheAnonymousStartAndChecksItsFieldsBeforeSending)
+{
+    ASSERT_TRUE(screen()) << "the anonymous start page is not the sign-in screen";
+    struct Row {
+        const char* account;
+        const char* password;
+        const char* alert;
+    };
+    const Row rows[] = {
+        {"", "demo-password", "请输入登录名"},
+        {" \t\u3000\u00a0", "demo-password", "请输入登录名"}, // blanks only, the ideographic one too
+        {"demo", "", "请输入密码"},
+        {"\u3000", "", "请输入登录名"}, // the account is checked first
+    };
+    for (const Row& row : rows) {
+        signIn(row.account, row.password);
+        EXPECT_EQ(takeAlert(), row.alert) << "account \"" << row.account << "\"";
+        EXPECT_FALSE(screen()->statusView()->status()) << "a task went out for \"" << row.account << "\"";
+        EXPECT_FALSE(shell->uid().isNumber());
+    }
+}
+
+TEST_F(LoginScreen, ReturnMovesFromAccountToPasswordAndNeverSignsIn)
+{
+    auto login = screen();
+    ASSERT_TRUE(login);
+    pf::Rect frame = login->accountField()->convertRectToView(login->accountField()->bounds(), nullptr);
+    tap({frame.midX(), frame.midY()});
+    type("demo");
+    host->pressKey(pf::KeyEvent::Kind::Return);
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(login->passwordField()->isFirstResponder());
+    type("demo-password");
+    host->pressKey(pf::KeyEvent::Kind::Return);
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(login->passwordField()->isFirstResponder());
+    EXPECT_FALSE(login->accountField()->isFirstResponder());
+    EXPECT_FALSE(login->statusView()->status());
+    EXPECT_FALSE(shell->uid().isNumber());
+    EXPECT_EQ(screen(), login);
+}
+
+TEST_F(LoginScreen, SignsInWithTheAccountTrimmedAndOpensTheSignedInStart)
+{
+    signIn("\u3000 demo \n", "demo-password");
+    ASSERT_TRUE(waitFor([&] { return shell->uid().isNumber(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(takeAlert(), "");
+    EXPECT_EQ(shell->account(), "demo");
+    auto authUrl = pf::URL::create(shell->config()->string("url-auth").value_or(""));
+    ASSERT_TRUE(authUrl);
+    auto top = shell->rootViewController()->topController();
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->url()->absoluteString(), authUrl->absoluteString());
+}
+
+TEST_F(LoginScreen, ShowsTheServersRefusalAndKeepsTheFields)
+{
+    struct Row {
+        const char* password;
+    };
+    // A password of blanks is not empty: it goes to the server as typed.
+    const Row rows[] = {{"wrong-password"}, {"   "}};
+    for (const Row& row : rows) {
+        signIn("demo", row.password);
+        ASSERT_TRUE(waitFor([&] { return !pf::AlertView::visibleAlerts().empty(); })) << row.password;
+        auto login = screen();
+        ASSERT_TRUE(login);
+        EXPECT_FALSE(login->statusView()->status());
+        EXPECT_TRUE(login->statusView()->isUserInteractionEnabled());
+        EXPECT_EQ(takeAlert(), "登录名或密码错误") << row.password;
+        EXPECT_EQ(login->accountField()->text(), "demo");
+        EXPECT_EQ(login->passwordField()->text(), row.password);
+        EXPECT_FALSE(shell->uid().isNumber());
+    }
+}
+
+TEST_F(LoginScreen, IgnoresAnswersOfOtherTaskTypes)
+{
+    auto login = screen();
+    ASSERT_TRUE(login);
+    login->statusView()->setStatus("loading");
+    login->krUploadTaskDidFailWithError(nullptr, pf::Error{"ZMRAuthService", 257, "x"}, proto::IZMRRegisterTask());
+    login->krUploadTaskDidSuccessResults(nullptr, pf::Value(), proto::IZMRRegisterTask());
+    EXPECT_EQ(login->statusView()->status(), "loading");
+    EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
+    EXPECT_EQ(screen(), login);
+    login->statusView()->setStatus(std::nullopt); // the spinner would keep the screen busy
+}
+
+// The sign-in screen over the build's resources (the signed script package)
+// with the ZZ stand-in, a device folder of its own, and this process taking
+// the URLs of the ZZ session's scheme as the installed application does.
+class LoginScreenZZ : public AppScreenTest {
+protected:
+    LoginScreenZZ() : AppScreenTest(Start::Anonymous, Resources::Built) {}
+    void SetUp() override
+    {
+        m_device = std::filesystem::temp_directory_path() / ("zmr-zz-login-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_device);
+        setenv("ZMR_DEVICE_DIR", m_device.c_str(), 1);
+        zz.emplace();
+        AppScreenTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(sdk::test::listenAsApp("corvana101452831"));
+    }
+    void TearDown() override
+    {
+        pf::Application::shared().stopReceivingURLs();
+        for (auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(-1, false);
+        AppScreenTest::TearDown();
+        zz.reset();
+        unsetenv("ZMR_DEVICE_DIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(m_device, ignored);
+    }
+    // The demo account signed in with ZZ before under `token`; the user id.
+    long long knowDemoByZZ(const std::string& token)
+    {
+        auto demo = store->checkPassword("demo", "demo-password");
+        EXPECT_TRUE(demo && store->bindExternalToken(demo->uid, "zz", token));
+        return demo ? demo->uid : -1;
+    }
+    bool signedInAtHome(long long uid)
+    {
+        return waitFor([&] {
+            return shell->uid().isNumber() && shell->uid().longLongValue() == uid && !shell->loadingView()
+                && topController<ZMRHomeViewController>();
+        }, 60) && settle();
+    }
+
+    std::optional<ZZStandIn> zz;
+
+private:
+    std::filesystem::path m_device;
+};
+
+TEST_F(LoginScreenZZ, TheZZButtonSignsInThroughTheInstalledZZApp)
+{
+    ASSERT_EQ(sdk::test::runPeerApp(ZZAPP_PATH, {"--install", "--script", "approve"}), 0);
+    long long uid = knowDemoByZZ("ZZA101452831");
+    ASSERT_TRUE(tapButtonTitled("ZZ登录"));
+    ASSERT_TRUE(signedInAtHome(uid));
+    EXPECT_FALSE(shell->corvanaOAuth()->loginViewKit()) << "the app answered: no login page";
+    EXPECT_EQ(shell->corvanaOAuth()->accessToken(), "ZZA101452831");
+    EXPECT_TRUE(zz->server().received("/oauth2.0/m_authorize").empty());
+}
+
+TEST_F(LoginScreenZZ, WithoutTheZZAppTheButtonOpensTheLoginPage)
+{
+    long long uid = knowDemoByZZ(zmr::ZZServer::tokenFor("101452831"));
+    ASSERT_TRUE(tapButtonTitled("ZZ登录"));
+    std::shared_ptr<pf::WebView> page;
+    ASSERT_TRUE(waitFor([&] { return (page = loadedLoginPage(*shell->corvanaOAuth())) != nullptr; }, 60));
+    ASSERT_TRUE(settle()) << "the page slid in";
+    ASSERT_TRUE(page->followLinkWithText("授权"));
+    ASSERT_TRUE(signedInAtHome(uid));
+    EXPECT_FALSE(viewWithText("关闭")) << "the page went";
+}
+
+}

@@ -1,0 +1,176 @@
+// The follow list controller over the signed-in user's stored follows, in a
+// headless table: sections, headers and the index strip, row heights, and
+// swiping a row away (the server unfollows; a refusal brings the row back).
+
+#include "tests/app/screens/AppScreenTest.h"
+
+#include "app/screens/people/ZMRConcernController.h"
+#include "app/screens/people/ZMRConcernDataSource.h"
+#include "app/services/ZMRConcernObject.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/data/KRTableView.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "tools/appserver/AppStoreData.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
+#include "platform/controls/AlertView.h"
+#include "platform/controls/Label.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+class FollowListController : public AppScreenTest {
+protected:
+    void SetUp() override
+    {
+        AppScreenTest::SetUp();
+        table = std::make_shared<KRTableView>(pf::Rect(0, 0, 320, 504));
+        controller = std::make_shared<ZMRConcernController>();
+        controller->setHtml("templates/concern_row.html");
+        controller->setDataSource(source);
+        controller->setContext(shell);
+        controller->setTableView(table);
+    }
+    void TearDown() override
+    {
+        // Alerts are the screen's, not the fixture's: none may reach the next test.
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        controller.reset();
+        table.reset();
+        AppScreenTest::TearDown();
+    }
+    // Adds people given as "py/nick" words to the stored follow list, from uid 20001.
+    void keep(const std::string& people, bool replace = true)
+    {
+        auto db = shell->userDBContext();
+        ASSERT_TRUE(db);
+        if (replace)
+            ASSERT_TRUE(db->db()->execture("DELETE FROM [ZMRConcernObject]"));
+        std::istringstream words(people);
+        long long uid = 20000;
+        for (std::string word; words >> word;) {
+            auto object = std::make_shared<ZMRConcernObject>();
+            std::size_t slash = word.find('/');
+            object->setUid(++uid);
+            object->setPy(word.substr(0, slash));
+            object->setNick(word.substr(slash + 1));
+            ASSERT_TRUE(db->insertObject(object));
+        }
+    }
+    void load()
+    {
+        source->reloadData();
+        table->reloadData();
+        table->layoutIfNeeded();
+    }
+    // "A:2 B:1 ..." as the table has it.
+    std::string shown()
+    {
+        std::string out;
+        for (int s = 0; s < controller->numberOfSectionsInTableView(*table); ++s) {
+            auto header = controller->tableViewViewForHeaderInSection(*table, s);
+            auto label = header && !header->subviews().empty()
+                             ? std::dynamic_pointer_cast<pf::Label>(header->subviews()[0])
+                             : nullptr;
+            out += (out.empty() ? "" : " ") + (label ? label->text() : std::string("?")) + ":" +
+                   std::to_string(controller->tableViewNumberOfRowsInSection(*table, s));
+        }
+        return out;
+    }
+    bool follows(long long tuid)
+    {
+        auto list = store->follows(10001, 0, 1000);
+        return std::any_of(list.begin(), list.end(), [&](const auto& f) { return f.uid == tuid; });
+    }
+
+    std::shared_ptr<KRTableView> table;
+    std::shared_ptr<ZMRConcernDataSource> source = std::make_shared<ZMRConcernDataSource>();
+    std::shared_ptr<ZMRConcernController> controller;
+};
+
+TEST_F(FollowListController, SectionsHaveTintedHeadersAndTenOrMoreAnIndex)
+{
+    struct Row {
+        const char* people;
+        const char* shown;
+        std::vector<std::string> index;
+    } rows[] = {
+        {"a/a b/b c/c d/d e/e f/f g/g h/h i/i", "A:1 B:1 C:1 D:1 E:1 F:1 G:1 H:1 I:1", {}},
+        {"a/a b/b c/c d/d e/e f/f g/g h/h i/i j/j", "A:1 B:1 C:1 D:1 E:1 F:1 G:1 H:1 I:1 J:1",
+         {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"}},
+    };
+    for (const Row& row : rows) {
+        keep(row.people);
+        load();
+        EXPECT_EQ(shown(), row.shown) << row.people;
+        EXPECT_EQ(controller->sectionIndexTitlesForTableView(*table), row.index) << row.people;
+    }
+    auto header = controller->tableViewViewForHeaderInSection(*table, 0);
+    EXPECT_EQ(header->frame(), pf::Rect(0, 0, 320, 22));
+    EXPECT_EQ(header->backgroundColor(), pf::Color::rgb(247 / 255.0, 227 / 255.0, 219 / 255.0));
+
+    // A row is as high as its laid-out document, and shows the nickname.
+    auto document = controller->documentByIndexPath({0, 0});
+    ASSERT_TRUE(document && document->rootElement());
+    EXPECT_GT(document->rootElement()->frame().height(), 40);
+    EXPECT_EQ(controller->tableViewHeightForRowAtIndexPath(*table, {0, 0}), document->rootElement()->frame().height());
+    EXPECT_TRUE(controller->tableViewCanEditRowAtIndexPath(*table, {0, 0}));
+}
+
+// One of two rows leaves alone, at once; the server refuses an unknown
+// person, and the row comes back from the database.
+TEST_F(FollowListController, ARefusedUnfollowBringsTheRowBack)
+{
+    keep("b/bei", false); // a second B row, uid 20001: no such user on the server
+    load();
+    ASSERT_EQ(shown(), "A:1 B:2 C:1 D:1 F:1 G:1");
+    const pf::Value first = source->dataObjectAtIndexPath({1, 0});
+    int row = dataForKeyPath(first, "dataObject.uid").longLongValue() == 20001 ? 0 : 1;
+    controller->tableViewCommitEditingStyle(*table, pf::TableViewCellEditingStyle::Delete, {1, row});
+    EXPECT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1");
+    ASSERT_TRUE(waitFor([&] { return !pf::AlertView::visibleAlerts().empty(); }));
+    EXPECT_EQ(shown(), "A:1 B:2 C:1 D:1 F:1 G:1");
+}
+
+TEST_F(FollowListController, ARowWithoutAUserIdStays)
+{
+    keep("a/an");
+    auto db = shell->userDBContext();
+    ASSERT_TRUE(db->db()->execture("UPDATE [ZMRConcernObject] SET uid = 0"));
+    load();
+    ASSERT_EQ(shown(), "A:1");
+    controller->tableViewCommitEditingStyle(*table, pf::TableViewCellEditingStyle::Delete, {0, 0});
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(shown(), "A:1");
+}
+
+// A person's swipe: dragging the synced list's first row to the left shows
+// "删除"; tapping it takes the row and its section away, and the server
+// unfollows.
+TEST_F(FollowListController, ASwipeAndItsDeleteButtonUnfollow)
+{
+    auto window = pf::Window::create(pf::Screen::main().bounds());
+    window->addSubview(table);
+    window->makeKeyAndVisible();
+    table->setFrame({0, 64, 320, 504});
+    load();
+    ASSERT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1"); // 安琪 (10002) alone under A
+    ASSERT_TRUE(follows(10002));
+    pf::Rect row = table->rectForRowAtIndexPath({0, 0});
+    const double y = 64 + row.midY();
+    drag({280, y}, {120, y});
+    ASSERT_TRUE(tapText("删除"));
+    EXPECT_EQ(shown(), "B:1 C:1 D:1 F:1 G:1") << "the section left with its last row, at once";
+    EXPECT_EQ(table->numberOfSections(), 5);
+    EXPECT_TRUE(waitFor([&] { return !follows(10002); })) << "the server unfollowed";
+    EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
+    window->setHidden(true);
+}
+
+}

@@ -1,0 +1,269 @@
+// The user details screen on the fixture against the seeded world: the
+// profile above the posts, following and unfollowing through the server, a
+// refused toggle put back, the own profile, an address without a user, and
+// the posts' alternating row colours.
+
+#include "tests/app/screens/AppScreenTest.h"
+
+#include "app/screens/people/ZMRUserDetailsController.h"
+#include "app/screens/people/ZMRUserDetailsDataSource.h"
+#include "app/screens/people/ZMRUserDetailsViewController.h"
+#include "app/screens/people/ZMRUserFeedController.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/data/KRDataSource.h"
+#include "framework/data/KRTableViewCell.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteBinding.h"
+#include "framework/db/KRSqliteCursor.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/ui/KRDataOutlet.h"
+#include "framework/ui/KRStatusView.h"
+#include "platform/controls/AlertView.h"
+#include "platform/controls/Button.h"
+#include "platform/controls/TableView.h"
+#include "platform/foundation/Collections.h"
+
+#include <algorithm>
+
+namespace {
+
+class UserDetailsScreen : public AppScreenTest {
+protected:
+    void TearDown() override
+    {
+        // Alerts are the screen's, not the fixture's: none may reach the next test.
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        AppScreenTest::TearDown();
+    }
+    std::shared_ptr<ZMRUserDetailsViewController> openUser(const std::string& query)
+    {
+        EXPECT_TRUE(open("root:///root/fold/center/user-details?" + query));
+        return topController<ZMRUserDetailsViewController>();
+    }
+    // Opens the profile of `uid` and waits for both the profile and the posts.
+    std::shared_ptr<ZMRUserDetailsViewController> openLoaded(long long uid)
+    {
+        auto screen = openUser("uid=" + std::to_string(uid) + "&nick=x");
+        if (!screen)
+            return nullptr;
+        EXPECT_TRUE(waitFor([&] {
+            return dataForKeyPath(screen->detailsController()->dataItem(), "uid").longLongValue() == uid &&
+                   screen->feedController()->dataSource()->isLoaded() && !screen->statusView()->status();
+        }));
+        EXPECT_TRUE(settle());
+        return screen;
+    }
+    static std::string fansLabel(ZMRUserDetailsViewController& screen)
+    {
+        auto document = screen.detailsController()->document();
+        auto label = document ? document->elementById("fansLabel") : nullptr;
+        return label ? label->text() : "(none)";
+    }
+    long long fans(long long uid)
+    {
+        auto json = store->userJson(uid, 10001, origin());
+        return json ? dataForKeyPath(decodeJSONValue(*json), "fansCount").longLongValue() : -1;
+    }
+    bool follows(long long tuid)
+    {
+        auto list = store->follows(10001, 0, 1000);
+        return std::any_of(list.begin(), list.end(), [&](const auto& f) { return f.uid == tuid; });
+    }
+    // The nickname of `uid` in the stored follow list, or "(none)".
+    std::string storedNick(long long uid)
+    {
+        auto db = shell->userDBContext();
+        auto cursor = db ? db->db()->query("SELECT nick FROM [ZMRConcernObject] WHERE uid = " + std::to_string(uid)) : nullptr;
+        return cursor && cursor->next() ? cursor->stringValueAtIndex(0).value_or("") : "(none)";
+    }
+    static std::string alertMessage()
+    {
+        auto alerts = pf::AlertView::visibleAlerts();
+        return alerts.empty() ? "(none)" : alerts.back()->message();
+    }
+};
+
+TEST_F(UserDetailsScreen, TheProfileStandsAboveThePostsInTheHeaderCell)
+{
+    // The stored follow-list row takes the profile's fresh nickname.
+    ASSERT_TRUE(waitFor([&] { return storedNick(10002) == "安琪"; })) << "the sign-in's follow-list sync";
+    ASSERT_TRUE(shell->userDBContext()->db()->execture("UPDATE [ZMRConcernObject] SET nick = '旧名' WHERE uid = 10002"));
+    auto screen = openLoaded(10002);
+    ASSERT_TRUE(screen);
+    EXPECT_EQ(screen->title().value_or(""), "x");
+    EXPECT_TRUE(textFrame("安琪"));
+    auto profile = textFrame("粉丝");
+    auto post = textFrame("评论");
+    ASSERT_TRUE(profile && post);
+    EXPECT_LT(profile->maxY(), post->y());
+    // The header is the document less its last 20 points.
+    auto cell = screen->detailsTableViewCell();
+    EXPECT_EQ(cell->frame().height(), screen->detailsController()->contentSize().height - 20);
+    EXPECT_GT(cell->frame().height(), 100);
+    EXPECT_EQ(fansLabel(*screen), std::to_string(fans(10002)));
+    EXPECT_TRUE(waitFor([&] { return storedNick(10002) == "安琪"; }));
+}
+
+
+// Following and unfollowing by taps: the server follows, the fans label
+// moves by one and the button says so; back where it started after two taps.
+TEST_F(UserDetailsScreen, FollowAndUnfollowMoveTheServerAndTheFansLabel)
+{
+    ASSERT_FALSE(follows(10008));
+    auto screen = openLoaded(10008);
+    ASSERT_TRUE(screen);
+    const long long before = fans(10008);
+    auto button = screen->followButton();
+    ASSERT_FALSE(button->isHidden());
+    EXPECT_EQ(button->title().value_or(""), "关注");
+    EXPECT_TRUE(button->imageForState(pf::ControlStates::Normal));
+    EXPECT_EQ(fansLabel(*screen), std::to_string(before));
+
+    ASSERT_TRUE(tapText("关注"));
+    EXPECT_EQ(fansLabel(*screen), std::to_string(before + 1)) << "at once";
+    EXPECT_EQ(button->title().value_or(""), "已关注");
+    EXPECT_FALSE(button->imageForState(pf::ControlStates::Normal));
+    ASSERT_TRUE(waitFor([&] { return follows(10008); }));
+    EXPECT_EQ(fans(10008), before + 1);
+
+    ASSERT_TRUE(tapText("已关注"));
+    EXPECT_EQ(fansLabel(*screen), std::to_string(before));
+    ASSERT_TRUE(waitFor([&] { return !follows(10008); }));
+    EXPECT_EQ(button->title().value_or(""), "关注");
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(alertMessage(), "(none)");
+}
+
+// The server refuses to follow a user it does not know. The latest refused
+// toggle puts the follow state and the fans back; an older refusal, already
+// overtaken by a later tap, is only shown.
+TEST_F(UserDetailsScreen, ARefusedToggleIsShownAndTheLatestIsPutBack)
+{
+    struct Row {
+        const char* name;
+        long long fansAtStart;
+        bool followingAtStart;
+        int taps;
+        std::size_t alerts;
+        bool followingAfter;
+        long long fansAfter;
+    } rows[] = {
+        {"one follow", 4, false, 1, 1, false, 4},
+        {"one unfollow", 4, true, 1, 1, true, 4},
+        {"unfollow at no fans", 0, true, 1, 1, true, 0},
+        {"follow, then unfollow", 4, false, 2, 2, true, 5}, // the state before the latest
+    };
+    auto screen = openLoaded(10002);
+    ASSERT_TRUE(screen);
+    for (const Row& row : rows) {
+        auto profile = screen->detailsController()->dataItem().dictionary();
+        ASSERT_TRUE(profile);
+        profile->set("uid", 99999); // nobody the server knows: 20481
+        profile->set("isFollow", row.followingAtStart);
+        screen->detailsController()->setFansCount(static_cast<int>(row.fansAtStart));
+        for (int i = 0; i < row.taps; ++i)
+            screen->onFollowAction(nullptr);
+        ASSERT_TRUE(waitFor([&] { return pf::AlertView::visibleAlerts().size() == row.alerts; })) << row.name;
+        EXPECT_TRUE(settle());
+        EXPECT_EQ(pf::AlertView::visibleAlerts().size(), row.alerts) << row.name;
+        EXPECT_EQ(alertMessage(), "用户不存在") << row.name;
+        EXPECT_EQ(KRDataOutlet::booleanValue(profile->get("isFollow")), row.followingAfter) << row.name;
+        EXPECT_EQ(fansLabel(*screen), std::to_string(row.fansAfter)) << row.name;
+        EXPECT_EQ(screen->followButton()->title().value_or(""),
+                  row.followingAfter ? "已关注" : "关注")
+            << row.name;
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+    }
+    EXPECT_TRUE(follows(10002)) << "nothing changed on the server";
+}
+
+// Leaving the screen does not withdraw a follow under way: the server still follows.
+TEST_F(UserDetailsScreen, AFollowSentBeforeLeavingStillReachesTheServer)
+{
+    auto screen = openLoaded(10008);
+    ASSERT_TRUE(screen);
+    screen->onFollowAction(nullptr);
+    screen.reset();
+    ASSERT_TRUE(open("root:///root/fold/center/my"));
+    EXPECT_TRUE(waitFor([&] { return follows(10008); }));
+}
+
+TEST_F(UserDetailsScreen, TheButtonIsHiddenOnOnesOwnProfileAndWithoutAUserNothingIsAsked)
+{
+    auto own = openLoaded(10001);
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(own->followButton()->isHidden());
+    EXPECT_TRUE(textFrame("演示用户"));
+
+    for (const char* query : {"nick=x", "uid=&nick=x", "uid=abc", "uid=12x", "uid=1e3", "uid=99999999999999999999"}) {
+        ASSERT_TRUE(open("root:///root/fold/center/my")); // a fresh screen each time
+        auto screen = openUser(query);
+        ASSERT_TRUE(screen) << query;
+        EXPECT_TRUE(settle());
+        EXPECT_EQ(screen->statusView()->status().value_or("-"), "error") << query;
+        EXPECT_TRUE(textFrame("找不到这位用户")) << query;
+        EXPECT_TRUE(screen->followButton()->isHidden()) << query;
+        auto posts = screen->feedController()->dataSource();
+        auto profile = screen->detailsController()->dataSource();
+        EXPECT_FALSE(posts->isLoaded() || posts->isLoading() || profile->isLoaded() || profile->isLoading()) << query;
+    }
+}
+
+// A profile answer that is no dictionary keeps the shown document and its
+// height; a dictionary one refreshes the stored follow-list row of the user.
+TEST_F(UserDetailsScreen, OnlyADictionaryProfileReplacesTheDocument)
+{
+    auto screen = openLoaded(10002);
+    ASSERT_TRUE(screen);
+    auto details = screen->detailsController();
+    auto source = std::dynamic_pointer_cast<ZMRUserDetailsDataSource>(details->dataSource());
+    ASSERT_TRUE(source);
+    const auto document = details->document();
+    const double height = screen->detailsTableViewCell()->frame().height();
+    for (const char* answer : {R"({"profile": [{"uid": 10003, "title": "B"}]})", R"({"profile": "x"})", R"({"profile": null})",
+                               R"([1])", R"({})"}) {
+        source->krDownlinkTaskDidLoaded(decodeJSONValue(answer), nullptr);
+        EXPECT_EQ(details->document(), document) << answer;
+        EXPECT_EQ(screen->detailsTableViewCell()->frame().height(), height) << answer;
+        EXPECT_EQ(dataForKeyPath(details->dataItem(), "uid").longLongValue(), 10002) << answer;
+    }
+    // Fans never go below 0, whatever the server says.
+    for (const char* fansCount : {R"(-3)", R"("-3")", R"(1e300)", R"("x")", R"([5])"}) {
+        std::string answer = std::string(R"({"profile": {"uid": 10002, "title": "安琪", "fansCount": )") + fansCount + "}}";
+        source->krDownlinkTaskDidLoaded(decodeJSONValue(answer), nullptr);
+        EXPECT_NE(details->document(), document);
+        EXPECT_GE(details->fansCount(), 0) << fansCount;
+        EXPECT_EQ(fansLabel(*screen).substr(0, 1) == "-", false) << fansCount;
+    }
+}
+
+// Entries alternate "#f8ece5" (index 0) and "#f7e3db" by their own place in
+// the list, equal ones too.
+TEST_F(UserDetailsScreen, RowsAlternateByTheirOwnIndex)
+{
+    auto screen = openLoaded(10002);
+    ASSERT_TRUE(screen);
+    auto feed = screen->feedController();
+    auto objects = feed->dataSource()->dataObjects();
+    objects->clear();
+    for (int i = 0; i < 4; ++i) // equal entries: each its own row
+        objects->add(pf::Value(pf::Dictionary::create({{"pid", 7}, {"body", "同一条"}})));
+    const char* expected[] = {"#f8ece5", "#f7e3db", "#f8ece5", "#f7e3db"};
+    feed->tableView()->reloadData();
+    EXPECT_EQ(feed->tableViewNumberOfRowsInSection(*feed->tableView(), 0), 5) << "the header and four rows";
+    for (int i = 0; i < 4; ++i) {
+        auto document = feed->documentByIndexPath({0, i + 1});
+        auto bg = document ? document->elementById("bg") : nullptr;
+        ASSERT_TRUE(bg) << i;
+        EXPECT_EQ(bg->attributeValueForKey("background-color").value_or(""), expected[i]) << i;
+    }
+    objects->clear();
+    feed->tableView()->reloadData();
+    EXPECT_EQ(feed->tableViewNumberOfRowsInSection(*feed->tableView(), 0), 1) << "the profile stays without posts";
+}
+
+}
