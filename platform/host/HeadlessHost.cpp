@@ -122,6 +122,12 @@ void HeadlessHost::pinch(Point centre, double fromDistance, double toDistance, d
     fingers(TouchPhase::Ended, toDistance);
 }
 
+void HeadlessHost::wheel(Point p, Point delta)
+{
+    m_screen.handleScrollWheel(p, delta);
+    settle();
+}
+
 bool HeadlessHost::tapViewWithText(std::string_view text)
 {
     auto view = findViewWithText(text);
