@@ -140,7 +140,7 @@ WindowRef Application::statusBarWindow()
 
 std::string Application::statusBarTime() const
 {
-    char text[8];
+    char text[16];
     if (AnimationClock& clock = AnimationClock::current(); clock.isManual()) {
         // The manual clock's seconds read as the time of day, so a test moves the bar with the clock.
         double sinceNoon = clock.now() - ManualClock::Start + kManualLead;
