@@ -2,6 +2,7 @@
 
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/Button.h"
+#include "platform/foundation/ClampedSeconds.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -34,9 +35,7 @@ double secondsFrom(const std::optional<std::string>& text)
 {
     if (!text || text->empty() || text->find_first_not_of("0123456789") != std::string::npos)
         return 0;
-    if (text->size() > 10)
-        return 2147483647.0;
-    return static_cast<double>(std::min(std::stoll(*text), 2147483647LL));
+    return pf::clampedSeconds(std::strtod(text->c_str(), nullptr));
 }
 
 bool samePage(const std::string& url, const std::string& redirectURI)

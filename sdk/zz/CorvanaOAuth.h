@@ -430,9 +430,9 @@ public:
     // "corvana<app id>://<redirect URI>".
     std::string getOwnBaseUrl() const;
 
-    // A query's "name=value" pieces, values percent-decoded. A piece
-    // without exactly one "=", or whose value does not decode to UTF-8, is
-    // skipped; later names replace earlier ones.
+    // A query's "name=value" pieces, values percent-decoded; "a=b=c" gives
+    // a = b. A piece without "=", or whose value does not decode to UTF-8,
+    // is skipped; later names replace earlier ones.
     static pf::DictionaryRef parseURLParams(std::string_view query);
     static std::optional<std::string> stringByCVOSDKReplacingHtmlEscapes(const std::optional<std::string>& text);
     // The JSON inside "callback( … );" (a JSONP answer) and inside

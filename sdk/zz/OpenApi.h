@@ -98,6 +98,10 @@ public:
     static std::string sendCommandToZZWith(const pf::DictionaryRef& params);
     static std::string sendCommandToPlazaWith(const pf::DictionaryRef& params);
 
+    // An answer whose path is not "/<scheme>/<command>": processMessage
+    // offers it to the legacy session; processMessageCallByOAuth, which the
+    // session's scripts call, answers false at once, since offering it back
+    // to the scripts would loop.
     static bool processMessage(const pf::URL& url);
     static bool processMessageCallByOAuth(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler);
 

@@ -372,6 +372,11 @@ void SetHeadImageViewController::onTimer()
 
 void SetHeadImageViewController::setUserHeadPicResponse(const std::shared_ptr<APIResponse>& response)
 {
+    // A screen uploads only from its own button, so with none of its uploads
+    // in flight (as always before its view loaded) the answer is an earlier
+    // screen's: it changes nothing here.
+    if (m_seq == -1)
+        return;
     m_selectBtn->setEnabled(true);
     m_seq = -1;
     m_isSetUserPic = false;

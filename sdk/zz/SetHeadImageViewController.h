@@ -80,6 +80,7 @@ public:
     void selectBtnClick();
     void cancelBtnClick();
     void onTimer();
+    // The answer to this screen's upload; ignored while none is in flight.
     void setUserHeadPicResponse(const std::shared_ptr<APIResponse>& response);
     void showNotify(const pf::ImageRef& image, const std::string& text);
     void removeNotifyView();

@@ -230,13 +230,23 @@ TEST_F(Session, TheScriptsLogInThroughTheNewestAppAndTheAnswerSignsIn)
         std::vector<std::string> schemes;
         const char* opens; // the start of the URL the app is opened with
         bool general;
+        const char* answer;
     } rows[] = {
         { "Plaza 5 alone", "com.plaza.v5", { "mplazaopensdkapiV2", "mplazaopensdkapi" },
-          "mplazaopensdkapi://pzapp/corvana101452831/", true },
+          "mplazaopensdkapi://pzapp/corvana101452831/", true, "corvana101452831://sso/x/0?generalpastboard=1" },
+        // Escapes of the URL's own survive the scripts' decoding.
         { "ZZ 3 before Plaza", "com.zz.v3", { "mzzopensdkapiV2", "mzzOpensdkSSoLogin" },
-          "mzzOpensdkSSoLogin://SSoLogin/corvana101452831/", true },
+          "mzzOpensdkSSoLogin://SSoLogin/corvana101452831/", true,
+          "corvana101452831://sso/x/0?generalpastboard=1&n=%25zz+%2B" },
     };
     create();
+    // The scripts hand app answers to the app switch; it must never hand one
+    // back to them and so come round again.
+    script("(function () { var o = window.oauth, f = o.jsCallHandleOpenUrlByOpenApi;"
+           "  window.depth = 0; window.deepest = 0;"
+           "  o.jsCallHandleOpenUrlByOpenApi = function (a) {"
+           "    window.deepest = Math.max(window.deepest, ++window.depth);"
+           "    try { return f.call(o, a); } finally { window.depth--; } }; })()");
     std::size_t opened = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -255,7 +265,13 @@ TEST_F(Session, TheScriptsLogInThroughTheNewestAppAndTheAnswerSignsIn)
                                                { "access_token", "T'\u2028" }, { "expires_in", "600" } });
         auto data = pf::KeyedArchiver::archivedDataWithRootObject(pf::Value(answer)).value_or(pf::Bytes());
         pf::Pasteboard::general()->setData(data, slot);
-        EXPECT_TRUE(CorvanaOAuth::HandleOpenURL(*pf::URL::create("corvana101452831://sso/x/0?generalpastboard=1")));
+        // Answers whose path says nothing are refused; the login waits on.
+        for (const char* unplaced : { "corvana101452831://sso/x", "corvana101452831://pzapp/x" }) {
+            EXPECT_FALSE(CorvanaOAuth::HandleOpenURL(*pf::URL::create(unplaced))) << unplaced;
+            EXPECT_EQ(script("window.deepest"), "1") << unplaced;
+        }
+        EXPECT_TRUE(heard->calls.empty());
+        EXPECT_TRUE(CorvanaOAuth::HandleOpenURL(*pf::URL::create(row.answer)));
         EXPECT_EQ(heard->calls, std::vector<std::string> { "login" });
         EXPECT_EQ(session->accessToken(), "T'\u2028");
         EXPECT_EQ(session->openId(), "O" + std::to_string(opened));
