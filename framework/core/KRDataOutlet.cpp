@@ -57,15 +57,19 @@ pf::Value dataForKey(const pf::Value& receiver, std::string_view key)
 
 pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath)
 {
-    pf::Value current = receiver;
+    // The receiver itself is read, not copied: templates look up many keys.
+    std::size_t dot = keyPath.find('.');
+    if (dot == std::string_view::npos)
+        return dataForKey(receiver, keyPath);
+    pf::Value current = dataForKey(receiver, keyPath.substr(0, dot));
     for (;;) {
-        std::size_t dot = keyPath.find('.');
-        if (dot == std::string_view::npos)
-            return dataForKey(current, keyPath);
-        current = dataForKey(current, keyPath.substr(0, dot));
         if (current.isNil())
             return {};
         keyPath = keyPath.substr(dot + 1);
+        dot = keyPath.find('.');
+        if (dot == std::string_view::npos)
+            return dataForKey(current, keyPath);
+        current = dataForKey(current, keyPath.substr(0, dot));
     }
 }
 

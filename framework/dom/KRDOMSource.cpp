@@ -27,28 +27,9 @@ constexpr std::array<const char*, 256> encodings()
 
 constexpr auto kEncodings = encodings();
 
-// A value that is not a string goes in as its description, encoded like a
-// string: descriptions keep the text of the strings inside a collection, and
-// data describes itself in angle brackets, so an unencoded one could add
-// markup from the data.
-void appendValue(std::string& out, const pf::Value& value, bool raw)
+// Appends the text with each byte that has an encoding replaced by it.
+void appendEncoded(std::string& out, std::string_view text)
 {
-    if (value.isNilOrNull())
-        return;
-    if (const std::string* text = value.string()) {
-        out += raw ? *text : htmlEncodeString(*text);
-        return;
-    }
-    std::string description = value.description();
-    out += raw ? description : htmlEncodeString(description);
-}
-
-}
-
-std::string htmlEncodeString(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
     std::size_t run = 0;
     for (std::size_t i = 0; i < text.size(); i++) {
         const char* encoded = kEncodings[(unsigned char)text[i]];
@@ -59,6 +40,37 @@ std::string htmlEncodeString(std::string_view text)
         run = i + 1;
     }
     out.append(text.substr(run));
+}
+
+// A value that is not a string goes in as its description, encoded like a
+// string: descriptions keep the text of the strings inside a collection, and
+// data describes itself in angle brackets, so an unencoded one could add
+// markup from the data.
+void appendValue(std::string& out, const pf::Value& value, bool raw)
+{
+    if (value.isNilOrNull())
+        return;
+    if (const std::string* text = value.string()) {
+        if (raw)
+            out += *text;
+        else
+            appendEncoded(out, *text);
+        return;
+    }
+    std::string description = value.description();
+    if (raw)
+        out += description;
+    else
+        appendEncoded(out, description);
+}
+
+}
+
+std::string htmlEncodeString(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    appendEncoded(out, text);
     return out;
 }
 
@@ -96,30 +108,26 @@ std::string htmlDecodeString(std::string_view text)
 std::string htmlStringByDOMSource(std::string_view templateText, const pf::Value& source)
 {
     std::string out;
-    std::string key;
-    out.reserve(templateText.size() + 30);
-    key.reserve(30);
-    bool inBraces = false;
-    // Braces are ASCII: walking bytes keeps multi-byte characters whole.
-    for (char c : templateText) {
-        if (!inBraces) {
-            if (c == '{') {
-                key.clear();
-                inBraces = true;
-            } else {
-                out += c;
-            }
-            continue;
+    out.reserve(templateText.size() + templateText.size() / 2);
+    // Braces are ASCII: searching bytes keeps multi-byte characters whole.
+    // The text between placeholders goes in a run at a time.
+    std::size_t at = 0;
+    while (at < templateText.size()) {
+        std::size_t open = templateText.find('{', at);
+        if (open == std::string_view::npos) {
+            out.append(templateText.substr(at));
+            break;
         }
-        if (c != '}') {
-            key += c;
-            continue;
-        }
-        inBraces = false;
+        out.append(templateText.substr(at, open - at));
+        std::size_t close = templateText.find('}', open + 1);
+        if (close == std::string_view::npos)
+            break; // an unclosed placeholder and what follows it are left out
+        std::string_view key = templateText.substr(open + 1, close - open - 1);
         if (!key.empty() && key[0] == '$')
-            appendValue(out, dataForKeyPath(source, std::string_view(key).substr(1)), true);
+            appendValue(out, dataForKeyPath(source, key.substr(1)), true);
         else
             appendValue(out, dataForKeyPath(source, key), false);
+        at = close + 1;
     }
     return out;
 }
