@@ -69,6 +69,8 @@ public:
     bool applicationOpenURL(pf::Application& application, const pf::URL& url, const std::string& sourceApplication,
                             const pf::Value& annotation) override;
     std::optional<std::string> applicationOpenRootURL(pf::Application& application, const pf::URL& url) override;
+    // Back (Escape on the desktop) through the root screen: KRGoBack.
+    bool applicationGoBack(pf::Application& application) override;
     // Ready once no request is on its way (the network indicator is off).
     bool applicationIsReady(pf::Application& application) override;
 

@@ -13,6 +13,7 @@
 #include "framework/core/KRServiceContainer.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/ui/KRAlertView.h"
+#include "framework/ui/KRGoBack.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRStyleController.h"
 #include "framework/ui/KRViewController.h"
@@ -303,6 +304,11 @@ std::optional<std::string> ZMRShell::applicationOpenRootURL(pf::Application&, co
     if (!first.empty() && (!ui || !ui->dictionary(first)))
         return "cfg.plist has no screen entry \"" + first + "\" under \"ui\"; the current screen stays";
     return std::string("no screen on its path took it; the current screen stays");
+}
+
+bool ZMRShell::applicationGoBack(pf::Application&)
+{
+    return KRGoBack(rootViewController(), true);
 }
 
 bool ZMRShell::applicationIsReady(pf::Application&)

@@ -8,6 +8,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
+#include "platform/ui/Window.h"
 
 #include <algorithm>
 
@@ -19,6 +20,16 @@ constexpr double kDuration = 0.3;
 constexpr pf::AutoresizingMask kFlexibleSize = pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight;
 
 pf::ViewRef loadedView(const pf::ViewControllerRef& c) { return c ? c->viewIfLoaded() : nullptr; }
+
+// A text control in the centre ends its editing as a drawer comes out, so
+// the keyboard goes rather than staying over the drawer.
+void resignFocusWithin(const pf::ViewRef& center)
+{
+    pf::WindowRef window = center ? center->window() : nullptr;
+    pf::ViewRef focused = window ? window->firstResponder() : nullptr;
+    if (focused && (focused == center || focused->isDescendantOf(*center)))
+        focused->resignFirstResponder();
+}
 
 }
 
@@ -117,6 +128,7 @@ void KRFoldViewController::focusSide(bool left, bool animated)
     }
     own->addSubview(center); // to the front
     takeOff(left ? m_right : m_left);
+    resignFocusWithin(center);
     pf::Size size = own->bounds().size;
     sideView->setUserInteractionEnabled(true);
     center->setUserInteractionEnabled(false);
@@ -225,6 +237,7 @@ void KRFoldViewController::foldViewDidMove(KRFoldView&, pf::Point from, pf::Poin
     center->setFrame(pf::Rect(pf::Point{x, m_beginRect.y()}, m_beginRect.size));
     own->addSubview(center);
     takeOff(left ? m_right : m_left);
+    resignFocusWithin(center);
     sideView->setFrame(own->bounds());
     sideView->setAlpha(0.8 + 0.2 * std::abs(x) / W);
     sideView->setTransform(pf::AffineTransform::identity());

@@ -20,20 +20,20 @@ void KRImageView::setSrc(std::optional<std::string> src)
         return;
     m_src = std::move(src);
     m_loaded = false;
-    pf::ImageView::setImage(m_defaultImage);
+    show(m_defaultImage);
 }
 
 void KRImageView::setImage(const pf::ImageRef& image, bool isLocal)
 {
     if (image) {
         m_loaded = true;
-        pf::ImageView::setImage(image);
+        show(image);
         return;
     }
     // A local miss leaves room for the download that follows.
     if (!isLocal)
         m_loaded = true;
-    pf::ImageView::setImage(m_defaultImage);
+    show(m_defaultImage);
 }
 
 void KRImageView::setDefaultImage(const pf::ImageRef& image)
@@ -42,10 +42,28 @@ void KRImageView::setDefaultImage(const pf::ImageRef& image)
         return;
     // A shown placeholder goes with it; a real picture stays.
     if (m_defaultImage && pf::ImageView::image() == m_defaultImage)
-        pf::ImageView::setImage(nullptr);
+        show(nullptr);
     m_defaultImage = image;
     if (!pf::ImageView::image())
-        pf::ImageView::setImage(m_defaultImage);
+        show(m_defaultImage);
+}
+
+void KRImageView::show(const pf::ImageRef& image)
+{
+    pf::ImageView::setImage(image);
+    updateContentsRect();
+}
+
+void KRImageView::setImageMode(const std::optional<std::string>& mode)
+{
+    m_imageMode = mode;
+    updateContentsRect();
+}
+
+void KRImageView::setBounds(const pf::Rect& bounds)
+{
+    pf::ImageView::setBounds(bounds);
+    updateContentsRect();
 }
 
 void KRImageView::updateContentsRect()

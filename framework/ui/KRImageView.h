@@ -3,8 +3,9 @@
 // An image view that is itself an image task: it carries the source of the
 // picture it wants (`src`), a placeholder (`defaultImage`, or `defaultSrc`
 // for one that is itself loaded) and the loading and loaded flags the image
-// service reads and sets while filling it. updateContentsRect() crops the
-// picture to the aspect of the bounds, anchored by `imageMode`.
+// service reads and sets while filling it. The shown picture is cropped to
+// the aspect of the bounds, anchored by `imageMode`, whenever the picture,
+// the bounds or the mode change.
 //
 // Main queue only. The source (the requester) is not retained.
 
@@ -39,12 +40,16 @@ public:
     void setDefaultSrc(std::optional<std::string> src) override { m_defaultSrc = std::move(src); }
 
     const std::optional<std::string>& imageMode() const { return m_imageMode; }
-    void setImageMode(const std::optional<std::string>& mode) { m_imageMode = mode; }
-    // Sets the shown part of the picture from the mode and the bounds; the
-    // owner calls it after changing the picture or the mode.
+    void setImageMode(const std::optional<std::string>& mode);
+    // Sets the shown part of the picture from the mode and the bounds.
     void updateContentsRect();
 
+    void setBounds(const pf::Rect& bounds) override;
+
 private:
+    // Shows `image` cropped by the mode.
+    void show(const pf::ImageRef& image);
+
     pf::WeakObject m_source;
     const pf::Object* m_sourceIdentity = nullptr;
     bool m_loading = false;

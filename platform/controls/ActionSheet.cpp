@@ -98,6 +98,15 @@ void ActionSheet::touchesEnded(const TouchSet&)
         buttonTapped(m_cancelIndex);
 }
 
+bool ActionSheet::performBack()
+{
+    if (!m_window)
+        return false;
+    if (m_cancelIndex >= 0)
+        buttonTapped(m_cancelIndex);
+    return true;
+}
+
 void ActionSheet::buttonTapped(int index)
 {
     auto keep = m_selfWhileShown;

@@ -40,6 +40,8 @@ public:
     void dismissWithClickedButtonIndex(int index, bool animated);
 
     void touchesEnded(const TouchSet& touches) override;
+    // Back chooses cancel, as a tap beside the buttons does.
+    bool performBack() override;
 
 private:
     void buttonTapped(int index);

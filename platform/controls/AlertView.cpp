@@ -115,6 +115,15 @@ void AlertView::show()
     shownAlerts().push_back(me);
 }
 
+bool AlertView::performBack()
+{
+    if (!m_window)
+        return false;
+    if (m_cancelIndex >= 0)
+        buttonTapped(m_cancelIndex);
+    return true;
+}
+
 void AlertView::buttonTapped(int index)
 {
     auto keep = self();

@@ -44,6 +44,9 @@ public:
     bool isVisible() const { return m_window != nullptr; }
     // Closes the alert as if the button had been tapped, without telling of a tap.
     void dismissWithClickedButtonIndex(int index, bool animated);
+    // Back chooses the cancel button; an alert without one waits for a
+    // choice, and back goes no further while it is shown.
+    bool performBack() override;
     // Alerts on screen now, oldest first.
     static std::vector<std::shared_ptr<AlertView>> visibleAlerts();
 

@@ -19,15 +19,34 @@ template <class T> void store(std::map<ControlState, T>& values, ControlState st
         values.erase(state);
 }
 
-TextStyle titleStyle(const Font& font, const Color& color, LineBreakMode lineBreak)
+TextStyle titleStyle(const Font& font, const Color& color, LineBreakMode lineBreak, int lines)
 {
     TextStyle style;
     style.font = font;
     style.color = color;
     style.alignment = TextAlignment::Center;
     style.lineBreak = lineBreak;
-    style.numberOfLines = 1;
+    style.numberOfLines = lines;
     return style;
+}
+
+// The largest size in [low, high] (to a hundredth of a point) at which the
+// wrapped text fits `room`; `low` when none does.
+double sizeFittingHeight(std::string_view text, TextStyle style, Size room, double low, double high)
+{
+    auto fits = [&](double size) {
+        style.font = style.font.withSize(size);
+        return TextMeasurer::system().measure(text, style, room.width).height <= room.height;
+    };
+    if (fits(high))
+        return high;
+    if (!fits(low))
+        return low;
+    while (high - low > 0.01) {
+        double mid = (low + high) / 2;
+        (fits(mid) ? low : high) = mid;
+    }
+    return low;
 }
 
 double finiteOrZero(double v) { return std::isfinite(v) ? std::clamp(v, -kMaxCoordinate, kMaxCoordinate) : 0; }
@@ -120,6 +139,18 @@ void Button::setTitleLineBreakMode(LineBreakMode mode)
     setNeedsDisplay();
 }
 
+void Button::setTitleNumberOfLines(int lines)
+{
+    m_titleLines = std::max(lines, 0);
+    setNeedsDisplay();
+}
+
+void Button::setTitleMinimumFontSize(double size)
+{
+    m_titleMinimumFontSize = std::isfinite(size) ? std::max(size, 0.0) : 0;
+    setNeedsDisplay();
+}
+
 void Button::setContentHorizontalAlignment(ContentHorizontalAlignment alignment)
 {
     m_alignment = alignment;
@@ -141,13 +172,16 @@ void Button::setImageEdgeInsets(const EdgeInsets& insets)
 Button::ContentLayout Button::layoutContent(const Rect& box, bool fitTitle) const
 {
     auto title = currentTitle();
-    Size text = title ? TextMeasurer::system().measure(*title, titleStyle(m_font, Color::black(), m_titleLineBreak), 0)
-                      : Size{};
     Size image = currentImage() ? currentImage()->size() : Size{};
+    TextStyle style = titleStyle(m_font, Color::black(), m_titleLineBreak, m_titleLines);
+    Size text;
     // Whatever does not fit is given up from the title's side.
-    if (fitTitle)
-        text.width = std::min(text.width,
-                              std::max(0.0, box.width() - image.width - m_titleInsets.left - m_titleInsets.right));
+    if (title && fitTitle)
+        text = fittedTitle(*title, style,
+                              {std::max(0.0, box.width() - image.width - m_titleInsets.left - m_titleInsets.right),
+                               std::max(0.0, box.height() - m_titleInsets.top - m_titleInsets.bottom)});
+    else if (title)
+        text = TextMeasurer::system().measure(*title, style, 0);
     double total = image.width + text.width;
     double x = m_alignment == ContentHorizontalAlignment::Left    ? box.x()
              : m_alignment == ContentHorizontalAlignment::Right ? box.maxX() - total
@@ -156,11 +190,33 @@ Button::ContentLayout Button::layoutContent(const Rect& box, bool fitTitle) cons
     ContentLayout layout;
     layout.hasImage = currentImage() != nullptr;
     layout.hasTitle = title.has_value();
+    layout.titleFont = style.font;
     layout.image = Rect(x + imageShift.x, box.y() + (box.height() - image.height) / 2 + imageShift.y, image.width,
                         image.height);
     layout.title = Rect(x + image.width + titleShift.x, box.y() + (box.height() - text.height) / 2 + titleShift.y,
                         text.width, text.height);
     return layout;
+}
+
+Size Button::fittedTitle(const std::string& title, TextStyle& style, Size room) const
+{
+    const TextMeasurer& measurer = TextMeasurer::system();
+    double size = style.font.size();
+    bool shrinks = m_titleMinimumFontSize > 0 && m_titleMinimumFontSize < size;
+    if (m_titleLines == 1) {
+        if (!shrinks) {
+            Size text = measurer.measure(title, style, 0);
+            return {std::min(text.width, room.width), text.height};
+        }
+        TextMeasurer::Shrunk shrunk = measurer.measureShrinking(title, style, room.width, m_titleMinimumFontSize);
+        style.font = style.font.withSize(shrunk.fontSize);
+        return {std::min(shrunk.size.width, room.width), shrunk.size.height};
+    }
+    if (shrinks)
+        style.font = style.font.withSize(sizeFittingHeight(title, style, room, m_titleMinimumFontSize, size));
+    Size text = measurer.measure(title, style, room.width);
+    // Only the lines that fit are drawn; the rest is cut by the line break mode.
+    return {std::min(text.width, room.width), std::min(text.height, room.height)};
 }
 
 Rect Button::imageRect() const
@@ -202,7 +258,8 @@ void Button::draw(GraphicsContext& context, const Rect&)
     if (auto image = currentImage(); image && image->bitmap())
         context.drawImage(*image->bitmap(), layout.image);
     if (auto title = currentTitle(); title && layout.title.width() > 0)
-        drawText(context, *title, layout.title, titleStyle(m_font, currentTitleColor(), m_titleLineBreak));
+        drawText(context, *title, layout.title,
+                 titleStyle(layout.titleFont, currentTitleColor(), m_titleLineBreak, m_titleLines));
     drawTouchGlow(context, box);
 }
 

@@ -57,6 +57,16 @@ public:
     LineBreakMode titleLineBreakMode() const { return m_titleLineBreak; }
     void setTitleLineBreakMode(LineBreakMode mode);
 
+    // How many lines the title may take (1 by default, 0 for as many as it
+    // needs), wrapped at the width its room leaves.
+    int titleNumberOfLines() const { return m_titleLines; }
+    void setTitleNumberOfLines(int lines);
+    // A title too big for its room is drawn smaller, down to this size: one
+    // line until it fits the width, several until they fit the height.
+    // 0, the default, keeps the font's size.
+    double titleMinimumFontSize() const { return m_titleMinimumFontSize; }
+    void setTitleMinimumFontSize(double size);
+
     ContentHorizontalAlignment contentHorizontalAlignment() const { return m_alignment; }
     void setContentHorizontalAlignment(ContentHorizontalAlignment alignment);
     // Insets that are not finite count as 0.
@@ -95,10 +105,14 @@ private:
         Rect title;
         bool hasImage = false;
         bool hasTitle = false;
+        Font titleFont;
     };
     // The parts placed in `box`; a title wider than its room is narrowed
     // only when `fitTitle`.
     ContentLayout layoutContent(const Rect& box, bool fitTitle) const;
+    // The title's size within `room`, lines and shrinking applied; `style`
+    // comes back with the font used.
+    Size fittedTitle(const std::string& title, TextStyle& style, Size room) const;
 
     std::map<ControlState, std::string> m_titles;
     std::map<ControlState, Color> m_titleColors;
@@ -106,6 +120,8 @@ private:
     std::map<ControlState, ImageRef> m_backgrounds;
     Font m_font = defaultTitleFont();
     LineBreakMode m_titleLineBreak = LineBreakMode::TruncateMiddle;
+    int m_titleLines = 1;
+    double m_titleMinimumFontSize = 0;
     ContentHorizontalAlignment m_alignment = ContentHorizontalAlignment::Center;
     EdgeInsets m_titleInsets;
     EdgeInsets m_imageInsets;

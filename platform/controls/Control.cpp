@@ -1,5 +1,6 @@
 #include "platform/controls/Control.h"
 
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 
 namespace pf {
@@ -138,6 +139,12 @@ ViewRef Control::hitTest(Point p)
     if (!m_enabled)
         return nullptr;
     return View::hitTest(p);
+}
+
+bool Control::admitsEnclosingRecognizer(const GestureRecognizer& recognizer) const
+{
+    auto tap = dynamic_cast<const TapGestureRecognizer*>(&recognizer);
+    return !m_enabled || !tap || tap->numberOfTapsRequired() != 1;
 }
 
 bool Control::isTouchInside(Point p) const

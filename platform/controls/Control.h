@@ -73,6 +73,9 @@ public:
     ControlState state() const;
 
     ViewRef hitTest(Point p) override;
+    // An enabled control keeps its taps from the one-tap recognizers of the
+    // views around it; its own recognizers and other gestures still see them.
+    bool admitsEnclosingRecognizer(const GestureRecognizer& recognizer) const override;
     void touchesBegan(const TouchSet& touches) override;
     void touchesMoved(const TouchSet& touches) override;
     void touchesEnded(const TouchSet& touches) override;

@@ -1,10 +1,9 @@
 #include "platform/controls/Keyboard.h"
 
+#include "platform/controls/KeyboardPanel.h"
 #include "platform/foundation/Boxed.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/graphics/GraphicsContext.h"
-#include "platform/graphics/Text.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
@@ -12,33 +11,6 @@ namespace pf {
 
 namespace {
 constexpr double kKeyboardLevel = 1500; // above the status bar, below alerts
-
-// The look of the system keyboard: rows of key caps.
-class KeyboardPanel final : public View {
-public:
-    using View::View;
-    bool drawsContent() const override { return true; }
-    void draw(GraphicsContext& context, const Rect&) override
-    {
-        static const char* rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
-        Rect b = bounds();
-        double keyWidth = b.width() / 10, keyHeight = (b.height() - 10) / 4;
-        TextStyle style;
-        style.font = Font::system(18);
-        style.alignment = TextAlignment::Center;
-        for (int r = 0; r < 3; ++r) {
-            std::string keys = rows[r];
-            double inset = (b.width() - keys.size() * keyWidth) / 2;
-            for (std::size_t k = 0; k < keys.size(); ++k) {
-                Rect cap(inset + k * keyWidth + 3, 6 + r * keyHeight + 3, keyWidth - 6, keyHeight - 6);
-                context.fillRoundedRect(cap, 4, Color::whiteColor());
-                drawText(context, std::string(1, keys[k]), cap.insetBy(0, cap.height() / 2 - 11), style);
-            }
-        }
-        context.fillRoundedRect(Rect(b.width() * 0.25, 6 + 3 * keyHeight + 3, b.width() * 0.5, keyHeight - 6), 4,
-                                Color::whiteColor());
-    }
-};
 
 // Spans the screen so the keyboard can slide in from below its edge, but
 // only the keyboard itself takes touches.
@@ -93,7 +65,7 @@ void Keyboard::show(const ViewRef& inputView)
     if (!m_window) {
         m_window = std::make_shared<KeyboardWindow>(screen);
         m_window->setWindowLevel(kKeyboardLevel);
-        m_panel = std::make_shared<KeyboardPanel>(Rect(0, 0, screen.width(), PanelHeight));
+        m_panel = KeyboardPanel::create(Rect(0, 0, screen.width(), PanelHeight));
         m_panel->setBackgroundColor(Color::fromRgbHex(0xd1d5db));
     }
     Rect from = m_visible ? frame() : Rect(0, screen.height(), screen.width(), 0);

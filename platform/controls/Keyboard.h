@@ -7,7 +7,8 @@
 // show or hide notification of the "Will" kind before the slide starts and
 // of the "Did" kind after it ends; each carries the keyboard's end frame in
 // screen coordinates under KeyboardFrameEndKey (a pf::Rect in a Boxed value)
-// and the slide's duration under KeyboardAnimationDurationKey.
+// and the slide's duration under KeyboardAnimationDurationKey. The panel's
+// keys type into the key window's first responder (KeyboardPanel).
 //
 // Main thread only. One keyboard for the screen.
 

@@ -458,16 +458,20 @@ void ScrollView::step(double dt)
 
 void ScrollView::scrollWheel(Point delta)
 {
-    // A view that cannot scroll that way leaves the wheel to an outer one.
-    if (!m_scrollEnabled || (!canScrollVertically() && !canScrollHorizontally())) {
-        View::scrollWheel(delta);
-        return;
+    // Each axis this view cannot move along goes on to an outer view, so a
+    // sideways strip in a list leaves the list its vertical wheel.
+    bool sideways = m_scrollEnabled && canScrollHorizontally();
+    bool upright = m_scrollEnabled && canScrollVertically();
+    Point mine{sideways ? delta.x : 0, upright ? delta.y : 0};
+    Point rest = delta - mine;
+    auto keep = self();
+    if (mine.x != 0 || mine.y != 0) {
+        stopMotion();
+        Point offset = contentOffset();
+        setContentOffset(clamped({offset.x + mine.x, offset.y + mine.y}));
     }
-    stopMotion();
-    Point offset = contentOffset();
-    Point next = clamped({offset.x + (canScrollHorizontally() ? delta.x : 0),
-                          offset.y + (canScrollVertically() ? delta.y : 0)});
-    setContentOffset(next);
+    if (rest.x != 0 || rest.y != 0)
+        View::scrollWheel(rest);
 }
 
 void ScrollView::setMinimumZoomScale(double scale)

@@ -110,7 +110,8 @@ public:
     bool isZooming() const { return m_zooming; }
 
     // A wheel or two-finger scroll by `delta` points, content moving up for
-    // a positive y; it stays within the edges.
+    // a positive y; it stays within the edges. The part along an axis this
+    // view cannot scroll goes on to the superview.
     void scrollWheel(Point delta) override;
 
 protected:

@@ -89,7 +89,11 @@ LayoutPtr makeLayout(std::string_view text, const TextStyle& style, double width
     case TextAlignment::Center: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_CENTER); break;
     case TextAlignment::Right: pango_layout_set_alignment(layout.get(), PANGO_ALIGN_RIGHT); break;
     }
-    if (isTruncating(style.lineBreak) && width > 0) {
+    // Without a line count or a box height nothing bounds the lines, so
+    // nothing is cut: an ellipsizing layout left unbounded stops after its
+    // first line, and a label measured so would draw one line in a box of two.
+    bool bounded = style.numberOfLines > 0 || height > 0;
+    if (isTruncating(style.lineBreak) && width > 0 && bounded) {
         pango_layout_set_ellipsize(layout.get(), style.lineBreak == LineBreakMode::TruncateHead ? PANGO_ELLIPSIZE_START
                                        : style.lineBreak == LineBreakMode::TruncateMiddle   ? PANGO_ELLIPSIZE_MIDDLE
                                                                                             : PANGO_ELLIPSIZE_END);

@@ -131,6 +131,13 @@ void HeadlessHost::pinch(Point centre, double fromDistance, double toDistance, d
     fingers(TouchPhase::Ended, toDistance);
 }
 
+void HeadlessHost::wheel(Point p, Point delta)
+{
+    layOut();
+    m_screen.handleScrollWheel(p, delta);
+    settle();
+}
+
 bool HeadlessHost::tapViewWithText(std::string_view text)
 {
     auto view = findViewWithText(text);

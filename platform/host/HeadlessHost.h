@@ -45,6 +45,8 @@ public:
     // (or closed) to `toDistance` in `steps` equal moves over `duration`
     // seconds, then lifted, the first one first.
     void pinch(Point centre, double fromDistance, double toDistance, double duration = 0.3, int steps = 10);
+    // A wheel turned over `p` by `delta` points, a positive y moving the content up.
+    void wheel(Point p, Point delta);
     // Taps the centre of the frontmost view showing `text`; false when none does.
     bool tapViewWithText(std::string_view text);
 

@@ -26,6 +26,11 @@ public:
 
 class ManualClock final : public AnimationClock {
 public:
+    // Where a manual clock starts: well away from zero, as real timestamps
+    // are, yet small enough that sums of frames stay exact to a nanosecond.
+    // The status bar's clock reads it as noon.
+    static constexpr double Start = 1000;
+
     double now() const override { return m_now; }
     bool isManual() const override { return true; }
     // Moves time forward in frames of 1/60 s (the last one shorter), ticking
@@ -33,7 +38,7 @@ public:
     void advance(double seconds);
 
 private:
-    double m_now = 1000; // well away from zero, as real timestamps are
+    double m_now = Start;
 };
 
 }

@@ -8,11 +8,14 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Text.h"
 #include "platform/ui/AnimationClock.h"
+#include "platform/ui/PerformRequest.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <ctime>
 
 namespace pf {
@@ -24,6 +27,9 @@ const char* const LaunchOptionsSourceApplicationKey = "UIApplicationLaunchOption
 namespace {
 
 constexpr double kStatusBarHeight = 20;
+// A manual clock moves in frames that add up to a hair under a whole
+// minute; its minute turns this much early so sixty seconds make one.
+constexpr double kManualLead = 0.01;
 
 class StatusBarView final : public View {
 public:
@@ -42,6 +48,49 @@ public:
     }
     std::string textContent() const override { return Application::shared().statusBarTime(); }
     ViewRef hitTest(Point) override { return nullptr; }
+};
+
+// Redraws its bar as the shown minute turns, while it is on the screen.
+class StatusBarWindow final : public Window {
+public:
+    using Window::Window;
+    void setHidden(bool hidden) override
+    {
+        bool was = isHidden();
+        Window::setHidden(hidden);
+        if (was == isHidden())
+            return;
+        cancelPreviousPerformRequests(*this, kTick);
+        if (!isHidden())
+            scheduleTick();
+    }
+
+private:
+    static constexpr const char* kTick = "minuteTick";
+
+    void scheduleTick()
+    {
+        std::weak_ptr<View> weak = self();
+        performAfterDelay(self(), kTick, secondsToNextMinute(), [weak] {
+            auto window = std::static_pointer_cast<StatusBarWindow>(weak.lock());
+            if (!window || window->isHidden())
+                return;
+            for (auto& bar : window->subviews())
+                bar->setNeedsDisplay();
+            window->scheduleTick();
+        });
+    }
+
+    static double secondsToNextMinute()
+    {
+        AnimationClock& clock = AnimationClock::current();
+        if (clock.isManual())
+            return 60 - std::fmod(clock.now() - ManualClock::Start + kManualLead, 60);
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        // A little past the turn, so the time read then is the new minute.
+        return 60.05 - std::fmod(double(now.tv_sec % 60) + now.tv_nsec / 1e9, 60);
+    }
 };
 
 }
@@ -74,7 +123,7 @@ void Application::setStatusBarHidden(bool hidden)
 WindowRef Application::statusBarWindow()
 {
     if (!m_statusBar) {
-        m_statusBar = Window::create({0, 0, Screen::main().bounds().width(), kStatusBarHeight});
+        m_statusBar = std::make_shared<StatusBarWindow>(Rect{0, 0, Screen::main().bounds().width(), kStatusBarHeight});
         m_statusBar->setWindowLevel(WindowLevel::StatusBar);
         m_statusBar->setUserInteractionEnabled(false);
         auto bar = std::make_shared<StatusBarView>(m_statusBar->bounds());
@@ -91,14 +140,40 @@ WindowRef Application::statusBarWindow()
 
 std::string Application::statusBarTime() const
 {
-    if (AnimationClock::current().isManual())
-        return "12:00";
+    char text[16];
+    if (AnimationClock& clock = AnimationClock::current(); clock.isManual()) {
+        // The manual clock's seconds read as the time of day, so a test moves the bar with the clock.
+        double sinceNoon = clock.now() - ManualClock::Start + kManualLead;
+        auto minutes = static_cast<long long>(std::floor((12 * 3600 + sinceNoon) / 60));
+        std::snprintf(text, sizeof text, "%02lld:%02lld", minutes / 60 % 24, minutes % 60);
+        return text;
+    }
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char text[8];
     std::strftime(text, sizeof text, "%H:%M", &local);
     return text;
+}
+
+bool Application::goBack()
+{
+    if (auto key = keyWindow())
+        if (ViewRef focused = key->firstResponder(); focused && focused->wantsTextInput()) {
+            focused->resignFirstResponder();
+            return true;
+        }
+    // A copy: closing a sheet takes its window off the screen.
+    auto windows = Screen::main().windows();
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        if ((*window)->isHidden())
+            continue;
+        auto views = (*window)->subviews();
+        for (auto view = views.rbegin(); view != views.rend(); ++view)
+            if ((*view)->performBack())
+                return true;
+    }
+    auto delegate = m_delegate.lock();
+    return delegate && delegate->applicationGoBack(*this);
 }
 
 void Application::simulateMemoryWarning()

@@ -21,7 +21,9 @@
 //
 // The status bar is a window of its own at the status-bar level, 20 points
 // high across the top of the screen, taking no touches; it shows the time
-// ("12:00" under a manual clock, so that pictures are stable). It is shown
+// and follows the minute. Under a manual clock it shows that clock's
+// seconds as the time of day ("12:00" as the clock starts, so that pictures
+// are stable, and later as the test moves the clock). It is shown
 // with the first root view controller and whenever it is not hidden. Root
 // views of windows start below it unless their controller wants full-screen
 // layout or the bar is hidden.
@@ -86,6 +88,12 @@ public:
     void enterForeground();
     // The screen's key window, or null.
     WindowRef keyWindow() const;
+
+    // The phone's back (the desktop's Escape key): the key window's text
+    // control gives up its focus, so the keyboard goes; else the frontmost
+    // top view that takes back (a sheet, an alert) closes; else the
+    // delegate goes back a screen. Answers whether anything was done.
+    bool goBack();
 
     // A URL from another program; answers whether the delegate took it.
     bool openIncomingURL(const URL& url, const std::string& sourceApplication = {});

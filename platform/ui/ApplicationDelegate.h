@@ -69,6 +69,10 @@ public:
         (void)url;
         return std::string("the program has no screens to open URLs in");
     }
+    // The phone's back (the desktop's Escape) found no keyboard, sheet or
+    // alert to close: the program goes back a screen as its back controls
+    // do. Answers whether anything went back; by default nothing does.
+    virtual bool applicationGoBack(Application&) { return false; }
     // The program's test for "start-up has settled" (pictures wait for it).
     virtual bool applicationIsReady(Application&) { return true; }
 };

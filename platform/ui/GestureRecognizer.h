@@ -8,8 +8,10 @@
 // by default the view's touch is cancelled. The window offers each touch to
 // the recognizers of the view it began in first, then to those of each
 // superview in turn, so on the same move the innermost recognizes first; one
-// that declines to begin fails and leaves the touch to those further out. A recognizer goes back to
-// Possible once every touch it follows has ended.
+// that declines to begin fails and leaves the touch to those further out.
+// A view the touch began within may keep an enclosing view's recognizer out
+// of it (View::admitsEnclosingRecognizer: a control and one-tap recognizers).
+// A recognizer goes back to Possible once every touch it follows has ended.
 //
 // Main thread only. The view owns its recognizers; a recognizer's link to the
 // view is weak.

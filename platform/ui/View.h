@@ -210,11 +210,19 @@ public:
     virtual void touchesMoved(const TouchSet& touches);
     virtual void touchesEnded(const TouchSet& touches);
     virtual void touchesCancelled(const TouchSet& touches);
+    // The phone's back reached this view, a top view of a window in front:
+    // true when it closed itself (a sheet, an alert) or keeps the back from
+    // going on to the screens under it. False by default.
+    virtual bool performBack() { return false; }
     // A wheel (or two-finger) scroll over the view by `delta` points, a
     // positive y moving the content up. By default passed to the superview.
     virtual void scrollWheel(Point delta);
 
     // The view owns its recognizers; they see its touches before it does.
+    // A touch beginning in this view (or below it) is offered to the
+    // recognizers of enclosing views only where this answers true; a control
+    // answers false for one-tap recognizers, so a tap on it reaches it.
+    virtual bool admitsEnclosingRecognizer(const GestureRecognizer& /*recognizer*/) const { return true; }
     void addGestureRecognizer(GestureRecognizerRef recognizer);
     void removeGestureRecognizer(const GestureRecognizerRef& recognizer);
     const std::vector<GestureRecognizerRef>& gestureRecognizers() const { return m_gestureRecognizers; }

@@ -111,10 +111,17 @@ void Window::handleTouch(int identifier, TouchPhase phase, Point location, doubl
         active.touch = std::make_shared<Touch>(identifier, location, timestamp, tapCountFor(location, timestamp));
         active.touch->m_view = target;
         active.touch->m_window = std::static_pointer_cast<Window>(self());
+        // The views the touch began within, innermost first, up to the one
+        // whose recognizers are being offered it.
+        std::vector<View*> within;
         for (View* v = target.get(); v;) {
-            for (auto& r : v->gestureRecognizers())
-                if (r->isEnabled() && r->receivesNewTouch(*active.touch, touchesFollowedBy(*r)))
+            for (auto& r : v->gestureRecognizers()) {
+                bool admitted = std::all_of(within.begin(), within.end(),
+                                            [&](View* inner) { return inner->admitsEnclosingRecognizer(*r); });
+                if (admitted && r->isEnabled() && r->receivesNewTouch(*active.touch, touchesFollowedBy(*r)))
                     active.recognizers.push_back(r);
+            }
+            within.push_back(v);
             auto parent = v->superview();
             v = parent.get();
         }
@@ -232,6 +239,11 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller)
 
 void Window::deliverKeyEvent(const KeyEvent& event)
 {
+    // Escape is the phone's back, focused or not.
+    if (event.kind == KeyEvent::Kind::Escape) {
+        Application::shared().goBack();
+        return;
+    }
     ViewRef responder = firstResponder();
     if (!responder)
         return;

@@ -59,7 +59,8 @@ public:
     // The view that takes this window's key events, or null (not retained).
     ViewRef firstResponder() const { return m_firstResponder.lock(); }
     // Hands queued key events to the first responder: text (invalid UTF-8
-    // dropped), IME marked text and backspace; a window without one drops them.
+    // dropped), IME marked text and backspace; a window without one drops
+    // them. Escape goes to Application::goBack() instead.
     void deliverKeyEvent(const KeyEvent& event);
 
 private:

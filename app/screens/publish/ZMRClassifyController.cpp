@@ -56,8 +56,10 @@ std::shared_ptr<ZMRClassifyItemControl> ZMRClassifyController::makeItem(const pf
     item->setBackgroundImage(ground, pf::ControlStates::Selected);
     item->setBackgroundImage(ground, pf::ControlStates::Highlighted);
     item->setTitleFont(pf::Font::boldSystem(13));
-    // Long titles wrap rather than lose their middle.
+    // Long titles wrap rather than lose their middle, and shrink to fit the button.
     item->setTitleLineBreakMode(pf::LineBreakMode::WordWrap);
+    item->setTitleNumberOfLines(0);
+    item->setTitleMinimumFontSize(9);
     item->setTitleColor(accent, pf::ControlStates::Normal);
     item->setTitleColor(pf::Color::whiteColor(), pf::ControlStates::Highlighted);
     item->setTitleColor(pf::Color::whiteColor(), pf::ControlStates::Selected);

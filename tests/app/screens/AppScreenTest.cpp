@@ -183,6 +183,18 @@ void AppScreenTest::type(std::string_view text)
     EXPECT_TRUE(settle()) << "the screen did not settle after typing \"" << text << "\"";
 }
 
+void AppScreenTest::wheel(pf::Point at, pf::Point delta)
+{
+    host->wheel(at, delta);
+    EXPECT_TRUE(settle()) << "the screen did not settle after a wheel at (" << at.x << ", " << at.y << ")";
+}
+
+void AppScreenTest::press(pf::KeyEvent::Kind key)
+{
+    host->pressKey(key);
+    EXPECT_TRUE(settle()) << "the screen did not settle after a key";
+}
+
 bool AppScreenTest::tapText(std::string_view text)
 {
     auto frame = textFrame(text);

@@ -60,6 +60,10 @@ protected:
     // Two fingers about `centre`, their spread going from one distance to the other.
     void pinch(pf::Point centre, double fromDistance, double toDistance, double seconds = 0.3);
     void type(std::string_view text);
+    // A wheel over `at` by `delta` points (a positive y moves the content up),
+    // and a key of the desktop's keyboard (Escape is the phone's back).
+    void wheel(pf::Point at, pf::Point delta);
+    void press(pf::KeyEvent::Kind key);
     // Taps the middle of the frontmost text holding `text` (textFrame());
     // false when none does.
     bool tapText(std::string_view text);

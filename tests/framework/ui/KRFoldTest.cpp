@@ -3,6 +3,8 @@
 #include "framework/core/KRJSON.h"
 #include "framework/core/KRShell.h"
 #include "framework/ui/KRFoldViewController.h"
+#include "platform/controls/Keyboard.h"
+#include "platform/controls/TextField.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/View.h"
@@ -161,4 +163,28 @@ TEST_F(KRFoldTest, DisabledSidesUrlsAndResizes)
     fold->setConfig(KRJSON::decodeText(R"({"leftURL": "fold:///menu", "rightURL": "not a url"})").dictionary());
     EXPECT_EQ(fold->rightViewController(), nullptr);
     EXPECT_TRUE(fold->leftViewController());
+}
+
+TEST_F(KRFoldTest, ADrawerComingOutTakesTheKeyboardAway)
+{
+    auto field = std::make_shared<pf::TextField>(pf::Rect(10, 60, 200, 40));
+    fold->centerViewController()->view()->addSubview(field);
+    for (bool byDrag : {false, true}) {
+        fold->focusCenter(false);
+        host->advance(0.35);
+        ASSERT_TRUE(field->beginEditing());
+        ASSERT_TRUE(pf::Keyboard::shared().isVisible());
+        if (byDrag) {
+            // Above the keyboard, which takes the touches over it.
+            host->touchDown({100, 150});
+            host->touchMove({115, 150});
+            host->touchMove({215, 150});
+            host->touchUp({215, 150});
+        } else {
+            fold->focusLeft(true);
+        }
+        host->advance(0.35);
+        EXPECT_FALSE(field->isEditing()) << byDrag;
+        EXPECT_FALSE(pf::Keyboard::shared().isVisible()) << byDrag;
+    }
 }

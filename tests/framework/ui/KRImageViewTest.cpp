@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 pf::ImageRef picture(int width, int height)
@@ -40,6 +42,33 @@ TEST(KRImageViewCrop, ModesKeepTheirPartOfThePicture)
         view->setImageMode(row.mode);
         view->updateContentsRect();
         EXPECT_EQ(view->contentsRect(), row.expected) << row.w << "x" << row.h << " " << row.mode.value_or("nil");
+    }
+}
+
+TEST(KRImageViewCrop, TheModeFollowsThePictureAndTheFrame)
+{
+    auto view = std::make_shared<KRImageView>(pf::Rect(0, 0, 100, 100));
+    view->setImageMode("center");
+    auto placeholder = picture(100, 200);
+    view->setDefaultImage(placeholder);
+    struct Row {
+        const char* change;
+        std::function<void()> apply;
+        pf::Rect expected;
+    };
+    const Row rows[] = {
+        {"placeholder", [] {}, {0, 0.25, 1, 0.5}},
+        {"loaded picture", [&] { view->setImage(picture(200, 100)); }, {0.25, 0, 0.5, 1}},
+        {"wider frame", [&] { view->setFrame(pf::Rect(0, 0, 200, 100)); }, {0, 0, 1, 1}},
+        {"taller frame", [&] { view->setFrame(pf::Rect(10, 10, 50, 100)); }, {0.375, 0, 0.25, 1}},
+        {"new source shows the placeholder", [&] { view->setSrc("http://127.0.0.1/c.png"); }, {0, 0, 1, 1}},
+        {"other mode", [&] { view->setImageMode("top"); }, {0, 0, 1, 1}},
+        {"square frame", [&] { view->setFrame(pf::Rect(0, 0, 100, 100)); }, {0, 0, 1, 0.5}},
+        {"no mode", [&] { view->setImageMode(std::nullopt); }, {0, 0, 1, 1}},
+    };
+    for (const Row& row : rows) {
+        row.apply();
+        EXPECT_EQ(view->contentsRect(), row.expected) << row.change;
     }
 }
 

@@ -9,6 +9,7 @@
 #include "framework/ui/KRContentViewController.h"
 #include "framework/ui/KRDocumentViewController.h"
 #include "framework/ui/KRFoldViewController.h"
+#include "framework/ui/KRGoBack.h"
 #include "framework/ui/KRHeapViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRLayout.h"
@@ -325,6 +326,30 @@ TEST_F(KRRoutingTest, PopAndPresentOpenOverTheScreen)
     ASSERT_TRUE(open(top(), "box:///root/box/home"));
     EXPECT_EQ(top()->alias(), "home");
     EXPECT_TRUE(top()->view()->isDescendantOf(*window));
+}
+
+TEST_F(KRRoutingTest, BackClosesAPopThenAPresentedScreenThenOpensDotFromTheTop)
+{
+    ASSERT_TRUE(navigate("root:///root/home/detail"));
+    struct Row {
+        const char* opened; // over the stack, before going back
+        const char* topAfter;
+        bool went;
+    };
+    const Row rows[] = {
+        {"pop:///sheet", "detail", true},
+        {"present://root/image", "detail", true},
+        {"", "home", true},
+    };
+    for (const Row& row : rows) {
+        if (*row.opened)
+            ASSERT_TRUE(navigate(row.opened)) << row.opened;
+        EXPECT_EQ(KRGoBack(shell->rootViewController(), true), row.went) << row.opened;
+        host->advance(0.35);
+        EXPECT_TRUE(KRPopWindow::openWindows().empty()) << row.opened;
+        EXPECT_FALSE(root->modalViewController()) << row.opened;
+        EXPECT_EQ(top()->alias(), row.topAfter) << row.opened;
+    }
 }
 
 TEST_F(KRRoutingTest, ActionsOpenEscapedAndResolvedUrls)

@@ -4,8 +4,13 @@
 #include "platform/controls/AlertView.h"
 #include "platform/controls/ImagePickerController.h"
 #include "platform/controls/PhotoAlbum.h"
+#include "platform/controls/TextField.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/ViewController.h"
+
+#include <functional>
 
 
 namespace pf::test {
@@ -82,6 +87,54 @@ TEST_F(Modal, SheetOrdersDestructiveOthersCancel)
     host->tap({160, 40});
     EXPECT_EQ(answers->log, "sheet1 ");
     EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(Modal, EscapeClosesTheKeyboardThenASheetOrAlertThenGoesBack)
+{
+    struct Back final : ApplicationDelegate {
+        bool applicationGoBack(Application&) override { return ++backs, true; }
+        int backs = 0;
+    };
+    auto back = std::make_shared<Back>();
+    Application::shared().setDelegate(back);
+    auto field = std::make_shared<TextField>(Rect(10, 40, 300, 40));
+    window->addSubview(field);
+    auto answers = std::make_shared<Answers>();
+    struct Row {
+        const char* name;
+        std::function<void()> show;
+        const char* log;
+        int backs;
+        bool stillShown;
+    };
+    std::shared_ptr<AlertView> alert;
+    const Row rows[] = {
+        {"keyboard", [&] { field->beginEditing(); }, "", 0, false},
+        {"sheet", [&] { std::make_shared<ActionSheet>("", answers, "取消", "", std::vector<std::string>{"拍照"})->showInView(window); },
+         "sheet1 ", 0, false},
+        {"alert", [&] { (alert = std::make_shared<AlertView>("", "确认？", answers, "取消", std::vector<std::string>{"好"}))->show(); },
+         "click0 dismiss0 ", 0, false},
+        {"alert without a cancel button", [&] { (alert = std::make_shared<AlertView>("", "请选择", answers, "", std::vector<std::string>{"好"}))->show(); },
+         "", 0, true},
+        {"the screen", [] {}, "", 1, false},
+    };
+    for (const Row& row : rows) {
+        answers->log.clear();
+        back->backs = 0;
+        row.show();
+        host->advance(0.4);
+        host->pressKey(KeyEvent::Kind::Escape);
+        host->advance(0.4);
+        EXPECT_EQ(answers->log, row.log) << row.name;
+        EXPECT_EQ(back->backs, row.backs) << row.name;
+        EXPECT_FALSE(field->isEditing()) << row.name;
+        bool shown = alert && alert->isVisible();
+        EXPECT_EQ(shown, row.stillShown) << row.name;
+        if (shown)
+            alert->dismissWithClickedButtonIndex(0, false);
+        alert = nullptr;
+    }
+    Application::shared().setDelegate({});
 }
 
 TEST(PhotoAlbum, SavesWithoutOverwritingAndListsOnlyPictures)

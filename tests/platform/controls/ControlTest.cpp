@@ -5,6 +5,7 @@
 #include "platform/controls/SegmentedControl.h"
 #include "platform/controls/Toolbar.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/TapGestureRecognizer.h"
 
 #include <cmath>
 #include <string>
@@ -84,6 +85,48 @@ TEST_F(ControlActions, ReleasedTargetIsSkippedAndActionMayReleaseControl)
     host->tap({50, 50});
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(ControlActions, AOneTapRecognizerAroundAControlGivesWayToItsTap)
+{
+    std::string log;
+    auto outer = View::create(Rect(0, 0, 300, 300));
+    auto single = std::make_shared<TapGestureRecognizer>([&](GestureRecognizer&) { log += "outer "; });
+    auto twice = std::make_shared<TapGestureRecognizer>([&](GestureRecognizer&) { log += "double "; });
+    twice->setNumberOfTapsRequired(2);
+    outer->addGestureRecognizer(twice);
+    outer->addGestureRecognizer(single);
+    auto button = std::make_shared<Button>(Rect(0, 0, 100, 40));
+    button->addAction([&](Control&) { log += "button "; }, ControlEvent::TouchUpInside);
+    // A control with a recognizer of its own (a feed picture) still recognizes.
+    auto picture = std::make_shared<Control>(Rect(0, 100, 100, 100));
+    picture->addGestureRecognizer(std::make_shared<TapGestureRecognizer>([&](GestureRecognizer&) { log += "own "; }));
+    auto disabled = std::make_shared<Button>(Rect(200, 0, 100, 40));
+    disabled->setEnabled(false);
+    for (const ViewRef& v : std::vector<ViewRef>{button, picture, disabled})
+        outer->addSubview(v);
+    window->addSubview(outer);
+    struct Row {
+        const char* name;
+        std::vector<Point> taps;
+        const char* expected;
+    };
+    const Row rows[] = {
+        {"button", {{50, 20}}, "button "},
+        {"its own recognizer", {{50, 150}}, "own "},
+        {"beside the controls", {{150, 250}}, "outer "},
+        {"disabled button", {{250, 20}}, "outer "},
+        {"a double tap is no tap", {{50, 20}, {50, 20}}, "button double "},
+    };
+    for (const Row& row : rows) {
+        log.clear();
+        for (Point p : row.taps) {
+            host->tap(p);
+            host->clock().advance(0.1);
+        }
+        host->clock().advance(1);
+        EXPECT_EQ(log, row.expected) << row.name;
+    }
 }
 
 TEST_F(ControlActions, ButtonShowsItsStateOrFallsBackToNormal)

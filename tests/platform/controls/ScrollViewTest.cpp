@@ -328,6 +328,24 @@ TEST_F(NestedScrolling, AListAndASidewaysStripInItEachTakeTheirOwnWay)
         EXPECT_EQ(list->contentOffset().y > 0, row.listMoves) << row.from.y << " to " << row.to.y;
         EXPECT_EQ(strip->contentOffset(), (Point{row.stripX, 0})) << row.from.y << " to " << row.to.y;
     }
+    // The wheel too: each axis goes to the innermost view that can move along it.
+    struct Wheel {
+        Point at, delta;
+        double listY, stripX;
+    };
+    const Wheel wheels[] = {
+        {{160, 175}, {0, 50}, 50, 0},   // down over the strip: the list
+        {{160, 175}, {40, 0}, 0, 40},   // sideways over the strip: the strip
+        {{160, 175}, {40, 30}, 30, 40}, // both at once: each its own part
+        {{160, 350}, {40, 0}, 0, 0},    // sideways below it: nothing can go that way
+    };
+    for (const Wheel& wheel : wheels) {
+        list->setContentOffset(Point{0, 0});
+        strip->setContentOffset(Point{0, 0});
+        Screen::main().handleScrollWheel(wheel.at, wheel.delta);
+        EXPECT_EQ(list->contentOffset(), (Point{0, wheel.listY})) << wheel.delta.x << "," << wheel.delta.y;
+        EXPECT_EQ(strip->contentOffset(), (Point{wheel.stripX, 0})) << wheel.delta.x << "," << wheel.delta.y;
+    }
 }
 
 }

@@ -181,6 +181,30 @@ TEST_F(TextInput, KeyboardAnnouncesItsSlidesAndFrames)
     NotificationCenter::defaultCenter().removeObserver(owner.get());
 }
 
+TEST_F(TextInput, TheKeyboardsKeysTypeAndShowTheirTailsWhole)
+{
+    host->tap({100, 60});
+    host->advance(0.3);
+    for (const char* key : {"h", "e", "l", "l", "o", "⌫", "空格", "p", "换行"})
+        ASSERT_TRUE(host->tapViewWithText(key)) << key;
+    EXPECT_EQ(field->text(), "hell p");
+    EXPECT_EQ(watcher->log.substr(watcher->log.size() - 8), "return; ");
+
+    // A tail below the line (p) reaches clearly lower than a round letter (o).
+    auto frame = host->render();
+    ASSERT_TRUE(frame);
+    auto lowestInk = [&](const char* key) {
+        ViewRef cap = host->findViewWithText(key);
+        Rect r = cap ? cap->convertRectToView(cap->bounds().insetBy(6, 6), nullptr) : Rect();
+        for (double y = r.maxY() - 1; y > r.minY(); --y)
+            for (double x = r.minX(); x < r.maxX(); ++x)
+                if (frame.value()->pixelAtPoint({x, y}).r < 128)
+                    return y;
+        return 0.0;
+    };
+    EXPECT_GT(lowestInk("p"), lowestInk("o") + 2);
+}
+
 TEST_F(TextInput, TextViewBreaksLinesAndFollowsTheCaret)
 {
     class Changes final : public TextViewDelegate {

@@ -46,6 +46,9 @@ TEST(TextMeasuring, WrapsAtTheWidthAndCountsLines)
     EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
     two.lineBreak = LineBreakMode::TruncateTail;
     EXPECT_NEAR(m.measure(kSentence, two, 120).height, 2 * line.height, 2);
+    TextStyle any = two;
+    any.numberOfLines = 0;
+    EXPECT_EQ(m.measure(kSentence, any, 120).height, wrapped.height) << "a truncating style of any number of lines wraps";
     TextStyle chars = style();
     chars.lineBreak = LineBreakMode::CharWrap;
     double eight = m.measure("aaaaaaaa", chars, 0).width;

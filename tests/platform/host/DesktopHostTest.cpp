@@ -1,4 +1,6 @@
 #include "platform/host/DesktopHost.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/host/TouchRecorder.h"
 
@@ -68,5 +70,29 @@ TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
     EXPECT_NEAR(recorder->began[0].x, bounds.width() / 2, 1.5);
     EXPECT_NEAR(recorder->began[0].y, bounds.height() / 4, 1.5);
     host.value().reset();
+    Screen::main().removeAllWindows();
+}
+
+TEST(DesktopHosting, EscapeIsThePhonesBack)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    struct Back final : ApplicationDelegate {
+        bool applicationGoBack(Application&) override { return ++backs, true; }
+        int backs = 0;
+    };
+    auto back = std::make_shared<Back>();
+    Application::shared().setDelegate(back);
+    auto recorder = test::TouchRecorder::inNewWindow();
+    auto host = DesktopHost::create(Screen::main(), "Zomaru");
+    ASSERT_TRUE(host.ok()) << host.error().description;
+    SDL_Event event{};
+    event.key.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&event);
+    EXPECT_TRUE(host.value()->step());
+    EXPECT_EQ(back->backs, 1);
+    host.value().reset();
+    Application::shared().setDelegate({});
     Screen::main().removeAllWindows();
 }

@@ -4,7 +4,9 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/host/HostRunner.h"
 #include "platform/ui/AnimationClock.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/host/TouchRecorder.h"
 
@@ -191,5 +193,41 @@ TEST(HostSettling, OnlyAnimationsThatEndHoldTheSettleWait)
     EXPECT_TRUE(waitUntilSettled(host, delegate, kSettleSeconds));
     EXPECT_GE(host.clock().now() - start, 3);
     EXPECT_TRUE(spinner->animationForKey("loading"));
+    Screen::main().removeAllWindows();
+}
+
+TEST(HostClock, TheStatusBarFollowsTheMinuteOfTheClock)
+{
+    Screen::main().removeAllWindows();
+    HeadlessHost host;
+    auto window = Window::create();
+    window->setRootViewController(std::make_shared<ViewController>());
+    window->makeKeyAndVisible();
+    ViewRef bar = Application::shared().statusBarWindow()->subviews().at(0);
+    // The bar's pixels along the middle of its clock, as a picture of what it shows.
+    auto clockPixels = [&] {
+        std::vector<std::uint32_t> pixels;
+        auto frame = host.render();
+        for (double x = 120; frame && x < 200; x += 0.5) {
+            Rgba8 p = frame.value()->pixelAtPoint({x, 10});
+            pixels.push_back(std::uint32_t(p.r) << 16 | std::uint32_t(p.g) << 8 | p.b);
+        }
+        return pixels;
+    };
+    struct Row {
+        double seconds;
+        const char* shown;
+        bool redrawn;
+    };
+    const Row rows[] = {{0, "12:00", false}, {59, "12:00", false}, {1, "12:01", true}, {11.5 * 3600, "23:31", true},
+                        {1800, "00:01", true}};
+    std::vector<std::uint32_t> before = clockPixels();
+    for (const Row& row : rows) {
+        host.advance(row.seconds);
+        std::vector<std::uint32_t> after = clockPixels();
+        EXPECT_EQ(bar->textContent(), row.shown) << row.seconds;
+        EXPECT_EQ(after != before, row.redrawn) << row.shown;
+        before = after;
+    }
     Screen::main().removeAllWindows();
 }

@@ -276,6 +276,21 @@ TEST_F(HomeScreen, ATappedPictureStoresTheFocusAndOpensTheViewer)
     EXPECT_TRUE(findView([](const pf::View& v) { return dynamic_cast<const ZMRImageView*>(&v) != nullptr; }));
 }
 
+TEST_F(HomeScreen, TheWheelOverAPictureStripTurnsItsPicturesOrScrollsTheFeed)
+{
+    int row = firstRowWithPictures();
+    ASSERT_GE(row, 0);
+    auto strip = stripOfRow(row);
+    ASSERT_TRUE(strip);
+    pf::Rect frame = strip->convertRectToView(strip->bounds(), nullptr);
+    double feedY = table()->contentOffset().y;
+    wheel({frame.midX(), frame.midY()}, {60, 0});
+    EXPECT_GT(strip->contentView()->contentOffset().x, 0) << "sideways turns the pictures";
+    EXPECT_EQ(table()->contentOffset().y, feedY);
+    wheel({frame.midX(), frame.midY()}, {0, 60});
+    EXPECT_EQ(table()->contentOffset().y, feedY + 60) << "down over the pictures scrolls the feed";
+}
+
 TEST_F(HomeScreen, AStatusBarTapScrollsTheFeedUp)
 {
     table()->setContentOffset({0, 900});

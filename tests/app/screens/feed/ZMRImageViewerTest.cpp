@@ -212,6 +212,29 @@ TEST_F(ImageViewer, TapsToggleTheBarsLateAndDoubleTapsZoom)
     }
 }
 
+TEST_F(ImageViewer, ItsButtonsActOnTheFirstTapAndEscapeLeavesIt)
+{
+    auto viewer = openViewer(focus(pictures(2), pf::Value(0)));
+    ASSERT_TRUE(viewer);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapButtonTitled("保存"));
+    host->advance(0.4);
+    EXPECT_FALSE(barsHidden()) << "the tap on the button toggled the bars";
+    EXPECT_TRUE(viewWithText("保存到相册")) << "no saving sheet";
+    press(pf::KeyEvent::Kind::Escape);
+    EXPECT_FALSE(viewWithText("保存到相册")) << "Escape left the sheet open";
+    EXPECT_EQ(topController<ZMRImageViewController>(), viewer) << "Escape went past the sheet";
+    ASSERT_TRUE(tapButtonTitled("返回"));
+    EXPECT_FALSE(topController<ZMRImageViewController>()) << "返回 did not leave the viewer";
+    EXPECT_EQ(topURL(), "root:///root/start");
+
+    viewer = openViewer(focus(pictures(2), pf::Value(0)));
+    ASSERT_TRUE(viewer && settle());
+    press(pf::KeyEvent::Kind::Escape);
+    EXPECT_FALSE(topController<ZMRImageViewController>()) << "Escape did not leave the viewer";
+    EXPECT_EQ(topURL(), "root:///root/start");
+}
+
 TEST_F(ImageViewer, APinchZoomsThePictureAndADoubleTapThenReturnsToOne)
 {
     auto viewer = openViewer(focus(pictures(2), pf::Value(0)));

@@ -136,3 +136,33 @@ TEST_F(CategoryChooser, PagesHoldOneCentredRowAndRebuildsReuseButtons)
     }
     EXPECT_TRUE(chooser->selectedClassifyObjects().empty());
 }
+
+// A title too long for one line of its button shows whole, on two lines in a
+// smaller font: ink near the button's top and near its bottom, where one
+// centred line leaves none.
+TEST_F(CategoryChooser, ALongTitleShowsWholeOnTwoLines)
+{
+    chooser->setItemSize({75, 40});
+    chooser->setItemPadding({6, 4, 6, 4});
+    auto db = shell->appDBContext();
+    ASSERT_TRUE(db && db->db()->execture("DELETE FROM [ZMRClassifyObject]"));
+    auto category = std::make_shared<ZMRClassifyObject>();
+    category->setCid(101);
+    category->setTitle("母婴用品儿童玩具");
+    ASSERT_TRUE(db->insertObject(category));
+    chooser->setContext(shell);
+    ASSERT_EQ(items().size(), 1u);
+    pf::Rect button = items().front()->convertRectToView(items().front()->bounds(), nullptr);
+    ASSERT_EQ(button.height(), 28);
+    auto screen = render();
+    ASSERT_TRUE(screen);
+    auto inked = [&](double top, double bottom) {
+        for (double y = button.minY() + top; y < button.minY() + bottom; y += 0.5)
+            for (double x = button.minX() + 2; x < button.maxX() - 2; x += 0.5)
+                if (!screen->pixelAtPoint({x, y}).near(pf::toRgba8(pf::Color::whiteColor()), 60))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(inked(2, 5.5)) << "no first line at the top";
+    EXPECT_TRUE(inked(22.5, 26)) << "no second line at the bottom";
+}

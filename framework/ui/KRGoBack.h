@@ -1,0 +1,15 @@
+#pragma once
+
+// The phone's back for a tree of screens, after the platform has closed the
+// keyboard and any sheet or alert: the topmost pop window closes, else the
+// topmost presented screen is dismissed, else the top screen opens "."
+// from its own URL, as its back control does, so the URLs of the screens
+// stay in step with what shows. Answers whether anything went back.
+//
+// Main queue only.
+
+#include <memory>
+
+class IKRUIViewController;
+
+bool KRGoBack(const std::shared_ptr<IKRUIViewController>& root, bool animated);
