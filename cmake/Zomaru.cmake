@@ -44,7 +44,14 @@ function(zmr_test name)
   if(NOT ARG_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  # Scratch folders, and the device folder beside a scratch home (installed
+  # apps, boards), go to a temporary folder of the program's own: programs
+  # run side by side and must not see each other's installed apps. It is
+  # short, because local socket paths live below it.
+  string(MD5 tmp_key "${CMAKE_CURRENT_BINARY_DIR}")
+  string(SUBSTRING "${tmp_key}" 0 10 tmp_key)
+  set(tmp "/tmp/zmr-test-${tmp_key}")
+  add_test(NAME ${name} COMMAND /bin/sh -c "mkdir -p '${tmp}' && exec \"$0\" --gtest_brief=1" $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
-    ENVIRONMENT "ZMR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZMR_HOME=${CMAKE_CURRENT_BINARY_DIR}/home;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+    ENVIRONMENT "TMPDIR=${tmp};ZMR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZMR_HOME=${CMAKE_CURRENT_BINARY_DIR}/home;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()
