@@ -9,6 +9,7 @@
 #include "framework/core/QueryValue.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTableViewCell.h"
+#include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRStatusView.h"
@@ -189,7 +190,8 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
     showAlert(ZMRMessage(error));
 }
 
-void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement& element,
+void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController& controller,
+                                                                           KRDOMElement& element,
                                                                            const pf::ObjectRef& action)
 {
     auto named = std::dynamic_pointer_cast<IKRAction>(action);
@@ -202,6 +204,17 @@ void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDoc
                                 pf::Value(pf::Dictionary::create({{"pid", std::string(*pid)}})));
     if (!target)
         return;
+    // The details take their head from the focused post: without this the
+    // head would show whichever post was focused last.
+    auto document = element.document();
+    auto context = this->context();
+    if (!document || document->indexPath().size() != 2 || !context)
+        return;
+    const auto& path = document->indexPath();
+    pf::Value row = controller.dataObjectByIndexPath({int(path[0]), int(path[1])});
+    if (!row.isDictionary())
+        return;
     auto keep = shared_from_this();
+    context->setFocusValue(row, "feed");
     openUrl(*target, true);
 }

@@ -168,6 +168,8 @@ TEST_F(FeedDetailsScreen, AnotherPostOpenedOverTheShownOneGetsAScreenOfItsOwn)
     ASSERT_TRUE(talked);
     // Straight from these details to another post's, as a link in them would.
     entry = post(kQuietPost);
+    // Markup the server put in "html" is not the head's: the body is.
+    entry->set("html", "<label>服务器标记</label>");
     shell->setFocusValue(pf::Value(entry), "feed");
     std::string quietUrl = "root:///root/fold/center/home/feed-details?pid=" + std::to_string(kQuietPost);
     ASSERT_TRUE(open(quietUrl));
@@ -176,6 +178,7 @@ TEST_F(FeedDetailsScreen, AnotherPostOpenedOverTheShownOneGetsAScreenOfItsOwn)
     EXPECT_NE(quiet, talked);
     EXPECT_EQ(quiet->commentListController()->dataSource()->count(), 0u) << "the quiet post has no comments";
     EXPECT_TRUE(textFrame(dataForKeyPath(pf::Value(entry), "body").stringOr()));
+    EXPECT_FALSE(textFrame("服务器标记"));
 
     // The same address again keeps the screen.
     ASSERT_TRUE(open(quietUrl));

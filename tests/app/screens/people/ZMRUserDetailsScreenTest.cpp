@@ -5,6 +5,9 @@
 
 #include "tests/app/screens/AppScreenTest.h"
 
+#include "app/screens/feed/ZMRFeedDetailsViewController.h"
+#include "app/screens/feed/ZMRFeedDocumentController.h"
+#include "framework/data/KRDocumentDataController.h"
 #include "app/screens/people/ZMRUserDetailsController.h"
 #include "app/screens/people/ZMRUserDetailsDataSource.h"
 #include "app/screens/people/ZMRUserDetailsViewController.h"
@@ -239,6 +242,26 @@ TEST_F(UserDetailsScreen, OnlyADictionaryProfileReplacesTheDocument)
         EXPECT_GE(details->fansCount(), 0) << fansCount;
         EXPECT_EQ(fansLabel(*screen).substr(0, 1) == "-", false) << fansCount;
     }
+}
+
+// A post tapped on the user's page opens with that post as the details'
+// head, whatever post was focused before.
+TEST_F(UserDetailsScreen, APostTappedOnTheUsersPageHeadsItsDetails)
+{
+    auto screen = openLoaded(10002);
+    ASSERT_TRUE(screen);
+    auto posts = screen->feedController()->dataSource();
+    ASSERT_GE(posts->count(), 2u);
+    pf::Value other = posts->dataObjectAtIndex(0), tapped = posts->dataObjectAtIndex(1);
+    shell->setFocusValue(other, "feed");
+    screen->feedController()->tableView()->scrollToRowAtIndexPath({0, 2}, pf::TableViewScrollPosition::Top, false);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText(dataForKeyPath(tapped, "body").stringOr()));
+    std::shared_ptr<ZMRFeedDetailsViewController> details;
+    ASSERT_TRUE(waitFor([&] { return bool(details = topController<ZMRFeedDetailsViewController>()); }));
+    const long long pid = dataForKeyPath(tapped, "pid").longLongValue();
+    EXPECT_NE(pid, dataForKeyPath(other, "pid").longLongValue());
+    EXPECT_EQ(dataForKeyPath(details->documentController()->dataItem(), "pid").longLongValue(), pid);
 }
 
 // Entries alternate "#f8ece5" (index 0) and "#f7e3db" by their own place in
