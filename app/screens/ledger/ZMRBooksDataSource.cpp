@@ -1,5 +1,6 @@
 #include "app/screens/ledger/ZMRBooksDataSource.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
@@ -191,8 +192,8 @@ void ZMRBooksDataSource::loadDataObjects()
     const pf::Class* cls = pf::Class::named("ZMRBooksObject");
     if (db && cls) {
         char tail[128];
-        std::snprintf(tail, sizeof tail, "WHERE [timestamp] >= %d AND [timestamp] <= %d ORDER BY bid ASC",
-                      static_cast<int>(window->start), static_cast<int>(window->end));
+        std::snprintf(tail, sizeof tail, "WHERE [timestamp] >= %lld AND [timestamp] <= %lld ORDER BY bid ASC",
+                      ZMRClampInt64(window->start), ZMRClampInt64(window->end));
         if (auto cursor = db->query(cls, std::string(tail))) {
             pf::ArrayRef objects = cursor->dataObjects(cls);
             cursor->close();
