@@ -254,7 +254,14 @@ TEST_F(FeedDetailsScreen, ACommentRaisesTheHeadsCountAndJoinsTheListWhileACancel
     auto opened = openComposer();
     ASSERT_TRUE(opened);
     EXPECT_EQ(queryValues(*opened->url())->get("pid").stringOr(), std::to_string(kTalkedPost));
-    send(opened, "楼主好眼光");
+    // The dimmed area does not close a composer whose comment is on its way.
+    type("楼主好眼光");
+    opened->onSendAction(nullptr);
+    ASSERT_TRUE(opened->isSending());
+    auto window = KRPopWindow::topPopWindow();
+    host->tap({160, 100});
+    EXPECT_EQ(composer(), opened);
+    EXPECT_FALSE(window->isAnimating()) << "not closing";
     auto comments = details->commentListController()->dataSource();
     ASSERT_TRUE(waitFor([&] { return comments->count() == 5 && !comments->isLoading(); }));
     EXPECT_TRUE(settle());
