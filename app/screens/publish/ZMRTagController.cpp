@@ -49,7 +49,8 @@ std::shared_ptr<ZMRTagItemControl> ZMRTagController::makeItem(const pf::Rect& fr
     item->setImage(images.off, pf::ControlStates::Normal);
     item->setImage(images.on, pf::ControlStates::Highlighted);
     item->setImage(images.on, pf::ControlStates::Selected);
-    // FIXME: the image keeps 5 points to its right once buttons take image edge insets.
+    // 5 points between the tag icon and its title.
+    item->setImageEdgeInsets({0, 0, 0, 5});
     item->addTarget(shared_from_this(), "itemViewAction",
                     [](pf::Object& target, pf::Control& sender) {
                         if (auto tag = dynamic_cast<ZMRTagItemControl*>(&sender))
