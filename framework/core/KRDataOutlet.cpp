@@ -69,7 +69,8 @@ pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath)
     }
 }
 
-std::string stringByDataOutlet(std::string_view templateText, const pf::Value& data)
+std::string fillTemplateKeys(std::string_view templateText,
+                             const std::function<void(std::string& out, std::string_view key)>& append)
 {
     std::string out;
     std::string key;
@@ -89,13 +90,21 @@ std::string stringByDataOutlet(std::string_view templateText, const pf::Value& d
             continue;
         }
         if (c == '}') {
-            pf::Value value = dataForKeyPath(data, key);
-            if (!value.isNil())
-                out += value.description();
+            append(out, key);
             inBraces = false;
         } else {
             key += c;
         }
     }
     return out;
+}
+
+std::string stringByDataOutlet(std::string_view templateText, const pf::Value& data)
+{
+    // Plain text: values go in as they read.
+    return fillTemplateKeys(templateText, [&data](std::string& out, std::string_view key) {
+        pf::Value value = dataForKeyPath(data, key);
+        if (!value.isNil())
+            out += value.description();
+    });
 }

@@ -95,31 +95,11 @@ std::string htmlDecodeString(std::string_view text)
 
 std::string htmlStringByDOMSource(std::string_view templateText, const pf::Value& source)
 {
-    std::string out;
-    std::string key;
-    out.reserve(templateText.size() + 30);
-    key.reserve(30);
-    bool inBraces = false;
-    // Braces are ASCII: walking bytes keeps multi-byte characters whole.
-    for (char c : templateText) {
-        if (!inBraces) {
-            if (c == '{') {
-                key.clear();
-                inBraces = true;
-            } else {
-                out += c;
-            }
-            continue;
-        }
-        if (c != '}') {
-            key += c;
-            continue;
-        }
-        inBraces = false;
+    // Markup: values are encoded unless the key asks for them raw ("$").
+    return fillTemplateKeys(templateText, [&source](std::string& out, std::string_view key) {
         if (!key.empty() && key[0] == '$')
-            appendValue(out, dataForKeyPath(source, std::string_view(key).substr(1)), true);
+            appendValue(out, dataForKeyPath(source, key.substr(1)), true);
         else
             appendValue(out, dataForKeyPath(source, key), false);
-    }
-    return out;
+    });
 }
