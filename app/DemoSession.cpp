@@ -52,23 +52,43 @@ void printError(const char* what, const pf::Error& error)
 
 }
 
+namespace {
+
+// Registers the demo account, or signs in with it when it exists already.
+std::optional<pf::Error> signInAfresh(const std::shared_ptr<ZMRShell>& shell, const DemoAccount& demo, double timeout)
+{
+    auto registration = std::make_shared<ZMRRegisterTask>();
+    registration->setAccount(demo.account);
+    registration->setPassword(demo.password);
+    registration->setNick(demo.nick);
+    auto error = send(shell, proto::IZMRRegisterTask(), registration, timeout);
+    if (error && error->code == kAccountExists) {
+        auto login = std::make_shared<ZMRLoginTask>();
+        login->setAccount(demo.account);
+        login->setPassword(demo.password);
+        error = send(shell, proto::IZMRLoginTask(), login, timeout);
+    }
+    return error;
+}
+
+}
+
 int runDemoSession(const std::shared_ptr<ZMRShell>& shell, const DemoAccount& demo, double timeout)
 {
     std::optional<pf::Error> error;
     if (!shell->uid().isNil() && shell->nick()) {
         error = send(shell, proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>(), timeout);
-    } else {
-        auto registration = std::make_shared<ZMRRegisterTask>();
-        registration->setAccount(demo.account);
-        registration->setPassword(demo.password);
-        registration->setNick(demo.nick);
-        error = send(shell, proto::IZMRRegisterTask(), registration, timeout);
-        if (error && error->code == kAccountExists) {
-            auto login = std::make_shared<ZMRLoginTask>();
-            login->setAccount(demo.account);
-            login->setPassword(demo.password);
-            error = send(shell, proto::IZMRLoginTask(), login, timeout);
+        // The server answered and refused the stored sign-in (a new server
+        // database, say): sign in again as a person would at the sign-in
+        // screen. Failures of our own or of the network (codes of zero and
+        // below) are not the server's word and end the start.
+        if (error && error->code > 0) {
+            std::printf("The stored sign-in was refused (%lld %s); signing in afresh\n", error->code,
+                        error->description.c_str());
+            error = signInAfresh(shell, demo, timeout);
         }
+    } else {
+        error = signInAfresh(shell, demo, timeout);
     }
     if (error) {
         printError("Sign-in", *error);

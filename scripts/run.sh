@@ -5,13 +5,39 @@
 # use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
 # application (--headless, --shot FILE.png, --url URL). Each stage prints one
-# line; build and server output goes to build/logs/. With --zz-app the ZZ
+# line; build output goes to build/logs/, this run's server output to
+# build/logs/run-PID/ (build/logs/latest points there). With --zz-app the ZZ
 # stand-in app is installed and approves, so the ZZ sign-in switches to it;
 # without, the sign-in uses the ZZ login page. With --zz-sdk-view the other
 # arguments go to tools/zzsdkview instead of the application (the ZZ SDK's
 # login page and set-portrait screen against the same ZZ stand-in, e.g.
 # --portrait PICTURE or --shot zzlogin.png).
 set -euo pipefail
+
+usage() {
+  cat <<'USAGE'
+usage: scripts/run.sh [--zz-app] [--zz-sdk-view] [APPLICATION OPTION]...
+Installs what is missing, builds the application and the local servers (Release),
+starts the servers on free loopback ports and runs the application against them,
+signed in as the demo user.
+
+  --zz-app       install the ZZ stand-in app, which approves, so the ZZ sign-in switches to it
+  --zz-sdk-view  run tools/zzsdkview against the ZZ stand-in instead of the application
+                 (the other arguments go to it, e.g. --portrait PICTURE or --shot zzlogin.png)
+  --help         print this help and exit
+
+Other arguments go to the application, e.g. --headless, --shot FILE.png, --url URL
+(build/app/app/zomaru --help lists them all). Build output goes to build/logs/;
+each run's server output to build/logs/run-PID/, with build/logs/latest pointing
+at the last one.
+USAGE
+}
+for arg in "$@"; do
+  case "$arg" in
+    --help|-h) usage; exit 0 ;;
+  esac
+done
+
 # A relative ZMR_HOME means the caller's folder, not the repository's.
 [ -z "${ZMR_HOME:-}" ] || ZMR_HOME=$(realpath -m -- "$ZMR_HOME")
 cd "$(dirname "$0")/.."
@@ -45,20 +71,32 @@ mkdir -p "$ZMR_HOME" 2>/dev/null || true
 # the program then says itself what it cannot keep.
 server_data=$ZMR_HOME
 touch "$server_data/.run-probe" 2>/dev/null && rm -f "$server_data/.run-probe" || server_data=$PWD/build/app
-server_log=$zmr_logs/appserver.log
+# Each run its own server logs: runs side by side from one checkout would
+# otherwise read each other's addresses. Folders of runs over a day old go.
+find "$zmr_logs" -maxdepth 1 -name 'run-*' -type d -mtime +1 -exec rm -rf {} + 2>/dev/null || true
+run_logs=$zmr_logs/run-$$
+mkdir -p "$run_logs"
+ln -sfn "run-$$" "$zmr_logs/latest"
+server_log=$run_logs/appserver.log
+# The logs exist before anything reads them: a server started in the
+# background may not have opened its own yet.
+: >"$server_log"
 build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo >"$server_log" 2>&1 &
 server=$!
-zz_log=$zmr_logs/zzserver.log
+zz_log=$run_logs/zzserver.log
+: >"$zz_log"
 # The ZZ stand-in offers the bundle's scripts as package 2, signed with this
 # build tree's key, so the program's script-package timer has an update.
 build/app/tools/zzserver/zzserver --cert-out "$server_data/zz-test-ca.pem" \
   --package-key build/app/zzpackage/package_key.pem \
   --package-dir build/app/resources/CorvanaOpenApi_IOS_Bundle.bundle/js >"$zz_log" 2>&1 &
 zz=$!
-analytics_log=$zmr_logs/analyticsserver.log
+analytics_log=$run_logs/analyticsserver.log
+: >"$analytics_log"
 build/app/tools/analyticsserver/analyticsserver --port 0 >"$analytics_log" 2>&1 &
 analytics=$!
-voxly_log=$zmr_logs/voxlyweb.log
+voxly_log=$run_logs/voxlyweb.log
+: >"$voxly_log"
 build/app/tools/voxlyweb/voxlyweb --cert-out "$server_data/voxly-test-ca.pem" >"$voxly_log" 2>&1 &
 voxly=$!
 trap 'kill "$server" "$zz" "$analytics" "$voxly" 2>/dev/null; wait "$server" "$zz" "$analytics" "$voxly" 2>/dev/null' EXIT
@@ -141,14 +179,14 @@ fi
 [ -s "$ca_file" ] && export ZMR_CA_FILE="$ca_file"
 
 # The Natter stand-in is installed for this user; what the program sends it
-# lands in build/logs/natter-inbox and its answer is printed to natterapp.log.
+# lands in build/logs/natter-inbox and its answer is printed to the run's natterapp.log.
 natter_inbox=$PWD/$zmr_logs/natter-inbox
 mkdir -p "$natter_inbox"
-if build/app/tools/natterapp/natterapp --install --script ok --inbox "$natter_inbox" >"$zmr_logs/natterapp.log" 2>&1; then
+if build/app/tools/natterapp/natterapp --install --script ok --inbox "$natter_inbox" >"$run_logs/natterapp.log" 2>&1; then
   echo "Natter stand-in installed; posts sent to it land in $natter_inbox"
 else
   echo "The Natter stand-in could not be installed:" >&2
-  cat "$zmr_logs/natterapp.log" >&2
+  cat "$run_logs/natterapp.log" >&2
 fi
 
 # The ZZ stand-in: approving with --zz-app; otherwise too old for the
@@ -158,11 +196,11 @@ if [ "$zz_app" = 1 ]; then
 else
   zz_app_args=(--install --version 1)
 fi
-if build/app/tools/zzapp/zzapp "${zz_app_args[@]}" >"$zmr_logs/zzapp.log" 2>&1; then
+if build/app/tools/zzapp/zzapp "${zz_app_args[@]}" >"$run_logs/zzapp.log" 2>&1; then
   [ "$zz_app" = 1 ] && echo "ZZ stand-in installed; the ZZ sign-in switches to it and it approves"
 else
   echo "The ZZ stand-in could not be installed:" >&2
-  cat "$zmr_logs/zzapp.log" >&2
+  cat "$run_logs/zzapp.log" >&2
 fi
 
 # Without a position of its own the program stands at the demo world's city

@@ -287,7 +287,13 @@ std::optional<std::string> ZMRShell::applicationOpenRootURL(pf::Application&, co
     auto root = rootViewController();
     if (!root)
         return std::string("there is no root screen to open it in");
-    if (root->openUrl(url, false))
+    takeMissingScreenEntry();
+    bool opened = root->openUrl(url, false);
+    // A container opens what it can of a path and ends its levels where one
+    // names no screen: as much a refusal as a first step that does.
+    if (auto missing = takeMissingScreenEntry(); missing && opened)
+        return "cfg.plist has no screen entry \"" + *missing + "\" under \"ui\"; the levels above it opened";
+    if (opened)
         return std::nullopt;
     // The first path step names the screen entry the root looks for.
     std::string path = url.path();
@@ -295,8 +301,8 @@ std::optional<std::string> ZMRShell::applicationOpenRootURL(pf::Application&, co
     std::string first = start == std::string::npos ? "" : path.substr(start, path.find('/', start) - start);
     auto ui = config() ? config()->dictionary("ui") : nullptr;
     if (!first.empty() && (!ui || !ui->dictionary(first)))
-        return "cfg.plist has no screen entry \"" + first + "\" under \"ui\"";
-    return std::string("no screen on its path took it");
+        return "cfg.plist has no screen entry \"" + first + "\" under \"ui\"; the current screen stays";
+    return std::string("no screen on its path took it; the current screen stays");
 }
 
 bool ZMRShell::applicationIsReady(pf::Application&)

@@ -9,6 +9,7 @@
 #include "framework/ui/KRAlertView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/ClampedSeconds.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -31,25 +32,18 @@ namespace {
 
 constexpr double kThumbnailWidth = 160;
 constexpr std::size_t kMaxThumbnailBytes = 32768;
-constexpr double kMaxSeconds = 2147483647.0;
-
-double clampSeconds(double seconds)
-{
-    return std::isnan(seconds) ? 0 : std::clamp(seconds, 0.0, kMaxSeconds);
-}
-
 // "expires_in" of the answer when it is a number (or a text of digits);
 // else the seconds left until the token's expiry; 0 without either.
 double expiresIn(const VXAuthorizeResponse& response, const pf::DictionaryRef& info)
 {
     pf::Value value = info ? info->get("expires_in") : pf::Value();
     if (auto number = value.number())
-        return clampSeconds(number->asDouble());
+        return pf::clampedSeconds(number->asDouble());
     if (const std::string* text = value.string();
         text && !text->empty() && text->size() <= 12 && text->find_first_not_of("0123456789") == std::string::npos)
-        return clampSeconds(std::stod(*text));
+        return pf::clampedSeconds(std::stod(*text));
     if (response.expirationDate)
-        return clampSeconds(std::floor(response.expirationDate->seconds - pf::Date::now().seconds));
+        return pf::clampedSeconds(std::floor(response.expirationDate->seconds - pf::Date::now().seconds));
     return 0;
 }
 
@@ -150,7 +144,7 @@ void ZMRShell::corvanaDidLoginDelay()
     if (!token)
         return;
     auto expiry = m_corvanaOAuth->expirationDate();
-    double seconds = clampSeconds(expiry ? std::floor(expiry->seconds - pf::Date::now().seconds) : 0);
+    double seconds = pf::clampedSeconds(expiry ? std::floor(expiry->seconds - pf::Date::now().seconds) : 0);
     bool signedIn = !uid().isNil();
     std::shared_ptr<ZMRTokenTask> task = signedIn ? std::shared_ptr<ZMRTokenTask>(std::make_shared<ZMRZZBindTask>())
                                                   : std::make_shared<ZMRZZLoginTask>();

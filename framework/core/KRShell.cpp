@@ -251,6 +251,7 @@ std::shared_ptr<IKRUIViewController> KRShell::getViewController(const pf::URL& u
     auto entry = ui->dictionary(*alias);
     if (!entry) {
         pf::log("no screen entry for %s in %s", alias->c_str(), url.absoluteString().c_str());
+        m_missingScreenEntry = *alias;
         return nullptr;
     }
     bool cached = flag(entry, "cached");

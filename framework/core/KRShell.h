@@ -12,7 +12,10 @@
 #include "framework/core/IKRUIContext.h"
 #include "platform/foundation/Object.h"
 
+#include <optional>
+#include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class KRShell : public pf::Object, public IKRUIContext {
@@ -51,6 +54,11 @@ public:
 
     void didReceiveMemoryWarning();
 
+    // The last screen entry a URL named that the configuration lacks, taken
+    // (and cleared) by the caller: containers open what they can of a URL,
+    // so this tells an open that found every screen from one that did not.
+    std::optional<std::string> takeMissingScreenEntry() { return std::exchange(m_missingScreenEntry, std::nullopt); }
+
     const pf::DictionaryRef& config() const { return m_config; }
     const std::shared_ptr<pf::Bundle>& bundle() const { return m_bundle; }
     const std::vector<std::shared_ptr<KRServiceContainer>>& serviceContainers() const { return m_serviceContainers; }
@@ -80,6 +88,7 @@ private:
     pf::DictionaryRef m_config;
     std::shared_ptr<IKRUIViewController> m_rootViewController;
     std::optional<std::vector<std::string>> m_platformKeys;
+    std::optional<std::string> m_missingScreenEntry;
     ResultsCallback m_resultsCallback;
     std::shared_ptr<KRStyleSheet> m_styleSheet;
     std::shared_ptr<KRDOMStyleSheet> m_domStyleSheet;

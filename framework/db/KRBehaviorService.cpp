@@ -32,9 +32,11 @@ struct KRBehaviorService::Store {
             return context.get();
         auto opened = KRDBContext::openAtPath(path, classes);
         if (!opened.ok()) {
-            // Tried again on every record, but said once: the cause stays the same.
+            // Tried again on every record, but said once: the cause stays the
+            // same. An unwritable home the program has already reported.
             if (!reported)
-                pf::logLevel(pf::LogLevel::Error, "KRBehaviorService: %s", opened.error().description.c_str());
+                pf::logLevel(pf::homeDirectoryIsUnwritable() ? pf::LogLevel::Debug : pf::LogLevel::Error, "KRBehaviorService: %s",
+                             opened.error().description.c_str());
             reported = true;
             return nullptr;
         }

@@ -38,9 +38,11 @@ struct KRMonitorService::Store {
         // commit need not wait for the disk.
         auto opened = KRDBContext::openAtPath(path, {pf::Class::named("KRMonitorObject")}, KRSqliteDurability::Relaxed);
         if (!opened.ok()) {
-            // Tried again on every record, but said once: the cause stays the same.
+            // Tried again on every record, but said once: the cause stays the
+            // same. An unwritable home the program has already reported.
             if (!reported)
-                pf::logLevel(pf::LogLevel::Error, "KRMonitorService: %s", opened.error().description.c_str());
+                pf::logLevel(pf::homeDirectoryIsUnwritable() ? pf::LogLevel::Debug : pf::LogLevel::Error, "KRMonitorService: %s",
+                             opened.error().description.c_str());
             reported = true;
             return nullptr;
         }

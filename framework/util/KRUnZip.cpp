@@ -163,7 +163,8 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
         }
         if (isDirectory)
             continue;
-        if (!openZipEntity()) {
+        unz_file_info64 info;
+        if (unzGetCurrentFileInfo64(m_zFile, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK || !openZipEntity()) {
             fail("Cannot open entry " + *name);
             continue;
         }
@@ -176,9 +177,11 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
         }
         ScopedFd out(fd);
         bool ok = true, tooLarge = false;
+        std::uint64_t entryBytes = 0;
         int count;
         while ((count = read(chunk.data(), static_cast<std::uint32_t>(chunk.size()))) > 0) {
             total += static_cast<std::uint64_t>(count);
+            entryBytes += static_cast<std::uint64_t>(count);
             if (total > maxTotalBytes) {
                 tooLarge = true;
                 break;
@@ -188,11 +191,12 @@ pf::ErrorOr<std::size_t> KRUnZip::unZipToDirectory(const std::string& directory,
                 break;
             }
         }
-        if (count < 0)
+        // The reader checks the CRC only once the declared size was read: data
+        // that ends early reads as a clean end, so the bytes are counted.
+        if (count < 0 || (!tooLarge && entryBytes != info.uncompressed_size))
             ok = false;
         if (::close(out.release()) != 0)
             ok = false;
-        // Closing checks the CRC once the whole entry was read.
         if (!closeZipEntity())
             ok = false;
         if (!ok || tooLarge) {

@@ -103,7 +103,7 @@ ImageRef refreshImage(const Color& tint, double scale)
 
 ViewRef makeBarButtonView(const std::shared_ptr<BarButtonItem>& item, const Color& tint)
 {
-    if (!item)
+    if (!item || item->isFlexibleSpace())
         return nullptr;
     if (item->customView())
         return item->customView();
@@ -127,7 +127,8 @@ ViewRef makeBarButtonView(const std::shared_ptr<BarButtonItem>& item, const Colo
             i->sendAction();
     }, ControlEvent::TouchUpInside);
     Size s = button->sizeThatFits({});
-    button->setFrame(Rect(0, 0, std::max(44.0, s.width + 16), 44));
+    double width = item->width() > 0 ? item->width() : std::max(44.0, s.width + 16);
+    button->setFrame(Rect(0, 0, width, 44));
     return button;
 }
 

@@ -37,8 +37,9 @@ private:
 };
 
 enum class BarButtonItemStyle { Plain, Bordered, Done };
-// Items the system draws itself: Refresh is a circular arrow in the bar's tint.
-enum class BarButtonSystemItem { Refresh };
+// Items the system draws itself: Refresh is a circular arrow in the bar's
+// tint; FlexibleSpace shows nothing and takes the toolbar's spare width.
+enum class BarButtonSystemItem { Refresh, FlexibleSpace };
 
 // A bar item that acts when tapped; the target is held weakly.
 class BarButtonItem : public BarItem, public ActionSender {
@@ -54,6 +55,11 @@ public:
     // Set only for system items.
     std::optional<BarButtonSystemItem> systemItem() const { return m_systemItem; }
 
+    // The width the bar gives the item's button; 0 fits its title or image.
+    double width() const { return m_width; }
+    void setWidth(double width) { m_width = width; }
+    bool isFlexibleSpace() const { return m_systemItem == BarButtonSystemItem::FlexibleSpace; }
+
     BarButtonItemStyle style() const { return m_style; }
     void setStyle(BarButtonItemStyle style) { m_style = style; }
     void setTarget(const ObjectRef& target, Action action);
@@ -68,6 +74,7 @@ public:
 private:
     BarButtonItemStyle m_style = BarButtonItemStyle::Plain;
     std::optional<BarButtonSystemItem> m_systemItem;
+    double m_width = 0;
     WeakObject m_target;
     bool m_hasTarget = false;
     Action m_action;
@@ -96,6 +103,6 @@ private:
 namespace pf {
 // The view a bar shows for a button item: its custom view, else a button
 // with its title or image (a system item's drawn in `tint`) that sends the
-// item's action when tapped.
+// item's action when tapped; null for a flexible space.
 ViewRef makeBarButtonView(const std::shared_ptr<BarButtonItem>& item, const Color& tint);
 }

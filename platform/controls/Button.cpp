@@ -203,6 +203,28 @@ void Button::draw(GraphicsContext& context, const Rect&)
         context.drawImage(*image->bitmap(), layout.image);
     if (auto title = currentTitle(); title && layout.title.width() > 0)
         drawText(context, *title, layout.title, titleStyle(m_font, currentTitleColor(), m_titleLineBreak));
+    drawTouchGlow(context, box);
+}
+
+void Button::drawTouchGlow(GraphicsContext& context, const Rect& box) const
+{
+    if (!m_showsTouchWhenHighlighted || !isHighlighted())
+        return;
+    // Rings of faint white, smallest last, make a glow that fades outwards.
+    Point centre { box.midX(), box.midY() };
+    for (int ring = 4; ring >= 1; --ring) {
+        double radius = kTouchGlowRadius * ring / 4;
+        context.fillRoundedRect({ centre.x - radius, centre.y - radius, radius * 2, radius * 2 }, radius,
+                                Color::white(1, 0.2));
+    }
+}
+
+void Button::setShowsTouchWhenHighlighted(bool shows)
+{
+    if (m_showsTouchWhenHighlighted == shows)
+        return;
+    m_showsTouchWhenHighlighted = shows;
+    setNeedsDisplay();
 }
 
 }

@@ -75,6 +75,12 @@ public:
     std::optional<std::string> title() const { return titleForState(ControlStates::Normal); }
     void setTitleText(const std::optional<std::string>& title) { setTitle(title, ControlStates::Normal); }
 
+    // A soft white glow over the centre while highlighted: touch feedback
+    // for a button whose pictures do not change when pressed. Off by default.
+    bool showsTouchWhenHighlighted() const { return m_showsTouchWhenHighlighted; }
+    void setShowsTouchWhenHighlighted(bool shows);
+    static constexpr double kTouchGlowRadius = 20;
+
     // Fits the image and the title where their insets put them, and the background image.
     Size sizeThatFits(Size size) const override;
     bool drawsContent() const override { return true; }
@@ -82,6 +88,7 @@ public:
     std::string textContent() const override { return currentTitle().value_or(""); }
 
 private:
+    void drawTouchGlow(GraphicsContext& context, const Rect& box) const;
     template <class T> static const T* lookup(const std::map<ControlState, T>& values, ControlState state);
     struct ContentLayout {
         Rect image;
@@ -102,6 +109,7 @@ private:
     ContentHorizontalAlignment m_alignment = ContentHorizontalAlignment::Center;
     EdgeInsets m_titleInsets;
     EdgeInsets m_imageInsets;
+    bool m_showsTouchWhenHighlighted = false;
 };
 
 }

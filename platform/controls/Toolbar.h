@@ -1,6 +1,9 @@
 #pragma once
 
-// A bar of button items spread evenly across its width.
+// A bar of button items. Without a flexible space the items are spread
+// evenly across its width; with one they line up from the left edge, inset
+// by kEdgeMargin and kItemSpacing apart, and the flexible spaces share what
+// width is left, so a space between two items puts them at the edges.
 //
 // Main thread only.
 
@@ -23,13 +26,18 @@ public:
     const Color& tintColor() const { return m_tint; }
     void setTintColor(const Color& color);
 
+    static constexpr double kEdgeMargin = 6;
+    static constexpr double kItemSpacing = 10;
     void layoutSubviews() override;
 
 private:
     void rebuild();
+    void layoutAroundSpaces(const Rect& bounds);
 
     std::vector<std::shared_ptr<BarButtonItem>> m_items;
     std::vector<ViewRef> m_views;
+    std::vector<std::size_t> m_viewItems; // the index in m_items of each view
+    std::size_t m_flexibleSpaces = 0;
     Color m_tint = Color::fromRgbHex(0x007aff);
 };
 

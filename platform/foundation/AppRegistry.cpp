@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -34,11 +35,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A program anyone but its owner may rewrite could be made to run anything
+// in the name of the app that opens a URL.
 bool isRunnableProgram(const std::string& path)
 {
     struct stat st;
     return !path.empty() && path[0] == '/' && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)
-        && access(path.c_str(), X_OK) == 0;
+        && (st.st_mode & 022) == 0 && access(path.c_str(), X_OK) == 0;
 }
 
 // The entry at `path`, or nothing (logged) when any check fails.
@@ -98,7 +101,8 @@ std::optional<InstalledApp> readEntry(const std::string& path, std::string_view 
         return std::nullopt;
     }
     if (!isRunnableProgram(app.command[0])) {
-        log("app registry: skipped %s: its program %s is missing", path.c_str(), app.command[0].c_str());
+        log("app registry: skipped %s: its program %s is missing or writable by others", path.c_str(),
+            app.command[0].c_str());
         return std::nullopt;
     }
     return app;
@@ -114,6 +118,10 @@ std::optional<Error> makePrivateDirectory(const std::string& path)
         return Error{kDomain, 1, path + ": " + std::strerror(errno)};
     if (!S_ISDIR(st.st_mode) || st.st_uid != geteuid() || (st.st_mode & 022) != 0)
         return Error{kDomain, 2, path + " is not a private folder of ours"};
+    // Ours and closed to others' writes, but perhaps open to their reads
+    // (made before, or by hand): bundle ids and commands stay ours alone.
+    if ((st.st_mode & 0777) != 0700 && chmod(path.c_str(), 0700) != 0)
+        return Error{kDomain, 1, path + ": " + std::strerror(errno)};
     return std::nullopt;
 }
 
@@ -161,12 +169,22 @@ bool AppRegistry::isValidScheme(std::string_view scheme)
 ErrorOr<std::string> AppRegistry::directory()
 {
     std::string device = Pasteboard::deviceDirectory();
-    if (auto error = makePrivateDirectory(device))
-        return *error;
+    auto error = makePrivateDirectory(device);
     std::string apps = device + "/apps";
-    if (auto error = makePrivateDirectory(apps))
-        return *error;
-    return apps;
+    if (!error)
+        error = makePrivateDirectory(apps);
+    // Even without diagnostics: URLs to and from other apps stop working,
+    // and the person should know why. Once while it lasts, as every lookup
+    // comes here.
+    static std::atomic<bool> said{false};
+    if (!error) {
+        said = false;
+        return apps;
+    }
+    if (!said.exchange(true))
+        logLevel(LogLevel::Error, "the app registry is refused, so no URLs go to or come from other apps: %s",
+                 error->description.c_str());
+    return *error;
 }
 
 std::optional<Error> AppRegistry::registerApp(const InstalledApp& app)
@@ -192,10 +210,8 @@ std::vector<InstalledApp> AppRegistry::installedApps()
 {
     std::vector<InstalledApp> apps;
     auto dir = directory();
-    if (!dir) {
-        log("app registry refused: %s", dir.error().description.c_str());
+    if (!dir)
         return apps;
-    }
     DIR* listing = opendir(dir->c_str());
     if (!listing)
         return apps;

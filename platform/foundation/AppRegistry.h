@@ -7,13 +7,15 @@
 //
 // The registry lies in "apps" under the device folder
 // (Pasteboard::deviceDirectory()), which may be a shared place such as
-// "/tmp/device". Both folders are made private (0700); when either is not
-// ours, is not a real folder or is writable by group or others, the
-// registry is refused as a whole. An entry is one small JSON file,
+// "/tmp/device". Both folders are made private (0700), existing ones of
+// ours that others could read included; when either is not ours, is not a
+// real folder or is writable by group or others, the registry is refused
+// as a whole (said once in the log, even below the diagnostic level). An
+// entry is one small JSON file,
 // "<bundle id>.json"; entries are read as untrusted: one that is not ours,
 // is writable by group or others, is not a plain file, is larger than
 // kMaxEntrySize, does not parse, names another bundle than its file, or
-// whose program is missing is skipped.
+// whose program is missing or writable by group or others is skipped.
 //
 // Any thread; every call goes to the files.
 
@@ -66,7 +68,8 @@ public:
 };
 
 // Makes `path` (and missing parents) a folder of mode 0700 and checks that
-// it is ours, a real folder and not writable by group or others.
+// it is ours, a real folder and not writable by group or others; one that
+// passes but others can read or enter is narrowed to 0700.
 std::optional<Error> makePrivateDirectory(const std::string& path);
 
 }

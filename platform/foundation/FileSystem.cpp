@@ -1,6 +1,7 @@
 #include "platform/foundation/FileSystem.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -65,18 +66,27 @@ std::string homeDirectory()
     return *g_home;
 }
 
+namespace {
+
+std::atomic<bool> g_homeUnwritable{false};
+
+}
+
 std::optional<Error> prepareHomeDirectory()
 {
     std::string home = homeDirectory();
     createDirectories(home);
     std::string probe = home + "/.write-probe-XXXXXX";
     int fd = mkstemp(probe.data());
+    g_homeUnwritable = fd < 0;
     if (fd < 0)
         return ioError("cannot write to", home);
     close(fd);
     unlink(probe.c_str());
     return std::nullopt;
 }
+
+bool homeDirectoryIsUnwritable() { return g_homeUnwritable; }
 
 void setHomeDirectory(std::string path)
 {

@@ -25,6 +25,10 @@ std::string homeDirectory();
 // Creates the home directory (as homeDirectory() finds it) and checks that a
 // file can be made in it; the error says which folder failed and why.
 std::optional<Error> prepareHomeDirectory();
+// Whether the last prepareHomeDirectory() found the home unwritable: the
+// program has said so then, and stores failing inside it for that reason
+// need not say it again. Any thread.
+bool homeDirectoryIsUnwritable();
 // Any thread; affects paths asked for afterwards.
 void setHomeDirectory(std::string path);
 std::string documentsDirectory(); // home + "/Documents"

@@ -248,6 +248,12 @@ std::optional<Bytes> KeyedArchiver::archivedDataWithRootObject(const Value& root
     return std::nullopt;
 }
 
+const std::set<std::string>& KeyedUnarchiver::valueClasses()
+{
+    static const std::set<std::string> classes { "Dictionary", "Array", "String", "Number", "Date", "Data", "Null" };
+    return classes;
+}
+
 std::optional<Value> KeyedUnarchiver::unarchiveObjectWithData(const Bytes& data,
                                                               const std::set<std::string>& allowedClasses,
                                                               std::size_t maxSize)

@@ -29,6 +29,8 @@ public:
 class KeyedUnarchiver {
 public:
     static constexpr std::size_t kDefaultMaxSize = 1 << 20;
+    // Every class of the format: values only, the readers' usual allow-list.
+    static const std::set<std::string>& valueClasses();
     // The root value, or nothing when the data is not such an archive, is
     // larger than `maxSize`, or holds a class outside `allowedClasses`.
     static std::optional<Value> unarchiveObjectWithData(const Bytes& data, const std::set<std::string>& allowedClasses,

@@ -48,6 +48,9 @@ void vlog(LogLevel at, const char* format, va_list args)
         std::vsnprintf(text.data(), text.size(), format, args);
         text.resize(static_cast<std::size_t>(n));
     }
+    // Every line, so no URL or request slips a token out through a caller
+    // that forgot.
+    text = redactSecrets(text);
     static std::mutex mutex; // keeps lines whole across threads
     std::lock_guard lock(mutex);
     std::fprintf(stderr, "%s\n", text.c_str());
@@ -83,7 +86,8 @@ bool isSecretKey(std::string_view key)
     for (const char* w : words)
         if (lower.find(w) != std::string::npos)
             return true;
-    return false;
+    // A request signature; matched whole, as "sign" is part of many words.
+    return lower == "sign";
 }
 
 bool isKeyChar(char c)
@@ -92,13 +96,56 @@ bool isKeyChar(char c)
     return std::isalnum(u) || c == '-' || c == '_' || c == '.';
 }
 
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// One character of the text as it reads after percent-decoding, however
+// often it was encoded ("%3D", "%253D"): what it stands for and how many
+// bytes of the text it takes. Callback URLs travel encoded inside other
+// URLs, so their items hide behind escapes.
+struct Unit {
+    char c;
+    std::size_t length;
+    int depth = 0; // how often it was encoded
+};
+
+Unit unitAt(std::string_view text, std::size_t i)
+{
+    auto pairAt = [&](std::size_t k) {
+        return k + 1 < text.size() && hexValue(text[k]) >= 0 && hexValue(text[k + 1]) >= 0;
+    };
+    if (text[i] != '%' || !pairAt(i + 1))
+        return {text[i], 1, 0};
+    // "%25" is an encoded percent: the pair after it is the real escape.
+    std::size_t k = i + 1;
+    int depth = 1;
+    while (text[k] == '2' && text[k + 1] == '5' && pairAt(k + 2)) {
+        k += 2;
+        ++depth;
+    }
+    return {static_cast<char>(hexValue(text[k]) * 16 + hexValue(text[k + 1])), k + 2 - i, depth};
+}
+
+bool endsValue(char c)
+{
+    return c == '&' || c == ';' || c == ',' || c == '}' || c == '\n' || c == ' ' || c == '"' || c == '\'';
+}
+
 }
 
 std::string redactSecrets(std::string_view text)
 {
     // Covers the shapes secrets take in our logs: form and query items
     // (key=value&...), JSON members ("key": "value" or number) and
-    // property-list descriptions (key = value;).
+    // property-list descriptions (key = value;), plain or percent-encoded.
     std::string out;
     out.reserve(text.size());
     std::size_t i = 0;
@@ -116,31 +163,48 @@ std::string redactSecrets(std::string_view text)
             continue;
         // Optional closing quote of a JSON key, blanks, then the separator.
         std::size_t j = i;
-        if (j < text.size() && text[j] == '"')
-            ++j;
-        while (j < text.size() && text[j] == ' ')
-            ++j;
-        if (j >= text.size() || (text[j] != '=' && text[j] != ':'))
+        auto unit = [&] { return j < text.size() ? unitAt(text, j) : Unit{'\0', 0}; };
+        if (unit().c == '"')
+            j += unit().length;
+        while (j < text.size() && unit().c == ' ')
+            j += unit().length;
+        if (j >= text.size() || (unit().c != '=' && unit().c != ':'))
             continue;
-        ++j;
-        while (j < text.size() && text[j] == ' ')
-            ++j;
+        // The value ends at a delimiter encoded as often as its separator, or
+        // less: "a=x%26y" is one value, "cb=u%3Fa%3Dx%26y%3D1" ends a at x.
+        int depth = unit().depth;
+        j += unit().length;
+        while (j < text.size() && unit().c == ' ')
+            j += unit().length;
         out.append(text.substr(i, j - i));
-        std::size_t valueEnd = j;
-        if (j < text.size() && text[j] == '"') {
-            valueEnd = j + 1;
-            while (valueEnd < text.size() && text[valueEnd] != '"') {
-                if (text[valueEnd] == '\\')
-                    ++valueEnd;
-                ++valueEnd;
+        if (j < text.size() && unit().c == '"' && unit().depth <= depth) {
+            std::size_t quote = unit().length;
+            out.append(text.substr(j, quote));
+            std::size_t k = j + quote;
+            while (k < text.size()) {
+                Unit u = unitAt(text, k);
+                if (u.c == '"' && u.depth <= depth)
+                    break;
+                k += u.length;
+                if (u.c == '\\' && k < text.size())
+                    k += unitAt(text, k).length;
             }
-            out += "\"***\"";
-            i = std::min(valueEnd + 1, text.size());
+            out += "***";
+            if (k < text.size()) {
+                std::size_t close = unitAt(text, k).length;
+                out.append(text.substr(k, close));
+                k += close;
+            }
+            i = k;
             continue;
         }
-        while (valueEnd < text.size() && text[valueEnd] != '&' && text[valueEnd] != ';' && text[valueEnd] != ','
-               && text[valueEnd] != '}' && text[valueEnd] != '\n' && text[valueEnd] != ' ')
-            ++valueEnd;
+        std::size_t valueEnd = j;
+        while (valueEnd < text.size()) {
+            Unit u = unitAt(text, valueEnd);
+            if (endsValue(u.c) && u.depth <= depth)
+                break;
+            valueEnd += u.length;
+        }
         if (valueEnd > j)
             out += "***";
         i = valueEnd;

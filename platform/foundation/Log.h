@@ -2,6 +2,7 @@
 
 // Diagnostics go to standard error as free text, one line per call. The
 // message is a printf format; "%@"-style descriptions are passed as text.
+// Every line passes through redactSecrets before it is written.
 
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@ bool isLogLevelEnabled(LogLevel level);
 
 // Replaces the values of secret items in a text about to be logged (form
 // bodies, query strings, JSON): tokens, passwords, keys and secrets are
-// written as "***". The keys are matched case-insensitively by substring.
+// written as "***". The keys are matched case-insensitively by substring
+// ("sign" only whole). Items read the same percent-encoded, at any depth
+// ("cb=x%3Faccess_token%3Dabc%26retCode%3D0" masks "abc" and nothing else).
 std::string redactSecrets(std::string_view text);
 
 }

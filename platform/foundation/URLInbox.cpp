@@ -1,25 +1,24 @@
 #include "platform/foundation/URLInbox.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/ProgramStart.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace pf {
 
@@ -27,7 +26,15 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr int kPeerTimeoutSeconds = 3;
+using Clock = std::chrono::steady_clock;
+
+// A sender waits this long for the answer in all; the receiver gives each
+// connection less, so an answer it writes still finds its sender waiting.
+constexpr auto kSenderWait = std::chrono::seconds(3);
+constexpr auto kConnectionDeadline = std::chrono::seconds(2);
+// Connections read side by side; when all are taken the oldest is dropped,
+// so a newcomer never waits on slow or silent ones.
+constexpr std::size_t kMaxConnections = 16;
 constexpr std::string_view kAnswer = "ok\n";
 
 class FileDescriptor {
@@ -80,9 +87,15 @@ std::optional<std::pair<sockaddr_un, socklen_t>> addressFor(const std::string& d
 
 void setTimeouts(int fd)
 {
-    timeval timeout{kPeerTimeoutSeconds, 0};
+    timeval timeout{std::chrono::duration_cast<std::chrono::seconds>(kSenderWait).count(), 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+}
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left + 1, 0, 60'000));
 }
 
 bool peerIsOurUser(int fd)
@@ -106,14 +119,20 @@ bool writeAll(int fd, std::string_view bytes)
 }
 
 // Reads until the peer stops writing, a line ends or `limit` bytes came;
-// nothing when more than `limit` would come or the peer stalls.
-std::optional<std::string> readLine(int fd, std::size_t limit)
+// nothing when more than `limit` would come or `deadline` passes first.
+std::optional<std::string> readLine(int fd, std::size_t limit, Clock::time_point deadline)
 {
     std::string text;
     char buffer[16384];
     for (;;) {
-        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR)
+        pollfd one{fd, POLLIN, 0};
+        int ready = poll(&one, 1, millisecondsUntil(deadline));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return std::nullopt;
+        ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n < 0)
             return std::nullopt;
@@ -124,6 +143,36 @@ std::optional<std::string> readLine(int fd, std::size_t limit)
         text.append(buffer, static_cast<std::size_t>(n));
         if (text.back() == '\n')
             return text;
+    }
+}
+
+// One connection being read by the inbox.
+struct Connection {
+    FileDescriptor fd;
+    Clock::time_point deadline;
+    std::string text;
+};
+
+enum class ReadState { More, Done, Refused };
+
+// Takes what `connection` has now without waiting: Done once a line ended or
+// the peer stopped writing, Refused when it sent too much or failed.
+ReadState readAvailable(Connection& connection, std::size_t limit)
+{
+    char buffer[16384];
+    for (;;) {
+        ssize_t n = ::recv(connection.fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno == EAGAIN || errno == EWOULDBLOCK ? ReadState::More : ReadState::Refused;
+        if (n == 0)
+            return ReadState::Done;
+        if (connection.text.size() + static_cast<std::size_t>(n) > limit)
+            return ReadState::Refused;
+        connection.text.append(buffer, static_cast<std::size_t>(n));
+        if (connection.text.back() == '\n')
+            return ReadState::Done;
     }
 }
 
@@ -138,11 +187,21 @@ struct URLInbox::Impl {
     FileDescriptor wakeRead, wakeWrite;
     std::thread thread;
 
+    std::vector<Connection> connections;
+
+    // Every connection is read side by side under its own deadline, so a
+    // slow or silent peer holds nobody else up.
     void serve()
     {
         for (;;) {
-            pollfd fds[2] = {{listener.get(), POLLIN, 0}, {wakeRead.get(), POLLIN, 0}};
-            if (poll(fds, 2, -1) < 0) {
+            std::vector<pollfd> fds{{listener.get(), POLLIN, 0}, {wakeRead.get(), POLLIN, 0}};
+            auto soonest = Clock::time_point::max();
+            for (const auto& connection : connections) {
+                fds.push_back({connection.fd.get(), POLLIN, 0});
+                soonest = std::min(soonest, connection.deadline);
+            }
+            int timeout = connections.empty() ? -1 : millisecondsUntil(soonest);
+            if (poll(fds.data(), fds.size(), timeout) < 0) {
                 if (errno == EINTR)
                     continue;
                 log("URL inbox: %s", std::strerror(errno));
@@ -150,27 +209,63 @@ struct URLInbox::Impl {
             }
             if (fds[1].revents)
                 return;
-            FileDescriptor peer(accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (!peer) {
-                // Out of descriptors: the connection stays queued, so wait a
-                // little instead of spinning on it.
-                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
-                    poll(nullptr, 0, 100);
-                continue;
+            // Newest last, so the oldest is the first to give way.
+            std::vector<Connection> still;
+            auto now = Clock::now();
+            for (std::size_t i = 0; i < connections.size(); ++i) {
+                Connection& connection = connections[i];
+                ReadState state = fds[i + 2].revents ? readAvailable(connection, kMaxMessageSize) : ReadState::More;
+                if (state == ReadState::Done)
+                    answer(connection);
+                else if (state == ReadState::Refused)
+                    log("URL inbox: a message was too large, or its connection failed");
+                else if (now >= connection.deadline)
+                    log("URL inbox: a sender stalled; its connection was closed");
+                else
+                    still.push_back(std::move(connection));
             }
-            if (!peerIsOurUser(peer.get())) {
-                log("URL inbox: a peer of another user was turned away");
-                continue;
-            }
-            setTimeouts(peer.get());
-            auto text = readLine(peer.get(), kMaxMessageSize);
-            if (!text) {
-                log("URL inbox: a message was too large, or its sender stalled");
-                continue;
-            }
-            if (takeMessage(*text, app, receiver))
-                writeAll(peer.get(), kAnswer);
+            connections = std::move(still);
+            if (fds[0].revents)
+                acceptOne();
         }
+    }
+
+    void acceptOne()
+    {
+        FileDescriptor peer(accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!peer) {
+            // Out of descriptors: the connection stays queued, so wait a
+            // little instead of spinning on it.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+                poll(nullptr, 0, 100);
+            return;
+        }
+        if (!peerIsOurUser(peer.get())) {
+            log("URL inbox: a peer of another user was turned away");
+            return;
+        }
+        if (connections.size() >= kMaxConnections) {
+            log("URL inbox: too many senders at once; the oldest was closed");
+            connections.erase(connections.begin());
+        }
+        connections.push_back({std::move(peer), Clock::now() + kConnectionDeadline, {}});
+    }
+
+    // The URL is acted on only once its sender was told "ok": a sender that
+    // hears nothing reports a failure, and its URL must not arrive anyway.
+    void answer(Connection& connection)
+    {
+        auto incoming = parseMessage(connection.text, app);
+        if (!incoming) {
+            log("URL inbox: dropped a message that is not a URL for %s", app.bundleIdentifier.c_str());
+            return;
+        }
+        ssize_t sent = ::send(connection.fd.get(), kAnswer.data(), kAnswer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent != static_cast<ssize_t>(kAnswer.size())) {
+            log("URL inbox: the sender left before its answer; the URL was dropped");
+            return;
+        }
+        RunLoop::main().post([receiver = receiver, incoming = std::move(*incoming)] { receiver(incoming); });
     }
 };
 
@@ -300,6 +395,7 @@ URLInbox::Delivery URLInbox::send(const std::string& bundleIdentifier, const std
     FileDescriptor peer(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!address || !peer)
         return Delivery::Failed;
+    auto started = Clock::now();
     setTimeouts(peer.get());
     if (connect(peer.get(), reinterpret_cast<const sockaddr*>(&address->first), address->second) != 0) {
         int error = errno;
@@ -311,7 +407,7 @@ URLInbox::Delivery URLInbox::send(const std::string& bundleIdentifier, const std
     if (!peerIsOurUser(peer.get()) || !writeAll(peer.get(), message))
         return Delivery::Failed;
     shutdown(peer.get(), SHUT_WR);
-    auto answer = readLine(peer.get(), kAnswer.size());
+    auto answer = readLine(peer.get(), kAnswer.size(), started + kSenderWait);
     return answer == kAnswer ? Delivery::Delivered : Delivery::Failed;
 }
 
@@ -321,22 +417,7 @@ bool URLInbox::start(const InstalledApp& app, const URL& url, const std::string&
     if (arguments.empty())
         return false;
     arguments.insert(arguments.end(), {"--open-url", url.absoluteString(), "--source-application", sourceApplication});
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = posix_spawn(&pid, arguments[0].c_str(), nullptr, nullptr, argv.data(), environ);
-    if (status != 0) {
-        log("could not start %s: %s", arguments[0].c_str(), std::strerror(status));
-        return false;
-    }
-    std::thread([pid] {
-        int ignored = 0;
-        while (waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
-    return true;
+    return startDetachedProgram(arguments, ProgramLookup::AbsolutePath);
 }
 
 }

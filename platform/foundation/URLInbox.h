@@ -4,7 +4,11 @@
 // application listens on a local socket beside its registry entry
 // ("<bundle id>.socket", mode 0600, in the private registry folder); a
 // sender writes one JSON line, {"url": …, "source": …}, and the receiver
-// answers "ok" once it has taken the URL. An application that does not run
+// answers "ok" once it has taken the URL; the URL is acted on only after
+// that answer was written, so a sender told nothing never sees it arrive.
+// Connections are read side by side, each within 2 s (less than the
+// sender's 3 s wait), so a slow or silent one holds up no other; when more
+// than a handful wait at once the oldest is closed. An application that does not run
 // is started with its registry command and "--open-url URL
 // --source-application ID" appended.
 //
@@ -54,8 +58,8 @@ public:
     static std::optional<std::string> message(const URL& url, const std::string& sourceApplication);
 
     enum class Delivery { Delivered, NotRunning, Failed };
-    // Writes `message` to the running app `bundleIdentifier` and waits (a
-    // few seconds at most) for its answer. Any thread.
+    // Writes `message` to the running app `bundleIdentifier` and waits (3 s
+    // at most in all) for its answer. Any thread.
     static Delivery send(const std::string& bundleIdentifier, const std::string& message);
     // Starts `app` with the URL, from an argument list (never a shell),
     // and reaps it on a thread of its own. Any thread.

@@ -2,8 +2,11 @@
 
 #include <cairo.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 namespace pf {
 
@@ -119,9 +122,31 @@ ErrorOr<Bytes> Bitmap::pngData() const
 std::optional<Error> Bitmap::writePng(const std::string& path) const
 {
     cairo_surface_flush(m_surface);
-    if (auto status = cairo_surface_write_to_png(m_surface, path.c_str()); status != CAIRO_STATUS_SUCCESS)
-        return cairoError(status, ("writing " + path).c_str());
-    return std::nullopt;
+    // Our own file, so a failure names the system's reason rather than
+    // cairo's "error while writing to output stream".
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return Error{"pf::Bitmap", errno, path + ": " + std::strerror(errno)};
+    struct Sink {
+        std::FILE* file;
+        int error = 0;
+    } sink{file};
+    auto write = [](void* closure, const unsigned char* data, unsigned int length) {
+        auto* into = static_cast<Sink*>(closure);
+        if (std::fwrite(data, 1, length, into->file) == length)
+            return CAIRO_STATUS_SUCCESS;
+        into->error = errno;
+        return CAIRO_STATUS_WRITE_ERROR;
+    };
+    auto status = cairo_surface_write_to_png_stream(m_surface, write, &sink);
+    if (std::fclose(file) != 0 && !sink.error)
+        sink.error = errno;
+    if (status == CAIRO_STATUS_SUCCESS && !sink.error)
+        return std::nullopt;
+    std::remove(path.c_str()); // no half picture left behind
+    if (sink.error)
+        return Error{"pf::Bitmap", sink.error, path + ": " + std::strerror(sink.error)};
+    return cairoError(status, ("writing " + path).c_str());
 }
 
 }

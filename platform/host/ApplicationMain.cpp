@@ -110,12 +110,15 @@ bool waitUntilSettled(HeadlessHost& host, ApplicationDelegate& delegate, double 
 
 namespace {
 
-// Opens the command line's --url; a refusal is said and the screen stays.
-void openRootURL(ApplicationDelegate& delegate, const URL& url, const std::string& program)
+// Opens the command line's --url; a refusal is said (the delegate's reason
+// tells what shows instead) and the answer is false.
+bool openRootURL(ApplicationDelegate& delegate, const URL& url, const std::string& program)
 {
-    if (auto refused = delegate.applicationOpenRootURL(Application::shared(), url))
-        std::fprintf(stderr, "%s: --url %s: %s; the current screen stays\n", program.c_str(),
-                     url.absoluteString().c_str(), refused->c_str());
+    auto refused = delegate.applicationOpenRootURL(Application::shared(), url);
+    if (refused)
+        std::fprintf(stderr, "%s: --url %s: %s\n", program.c_str(),
+                     redactSecrets(url.absoluteString()).c_str(), refused->c_str());
+    return !refused;
 }
 
 std::string baseName(const char* path)
@@ -168,18 +171,21 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
         HeadlessHost headless;
         if (!application.launch(*launchOptions))
             return 1;
-        if (url)
-            openRootURL(*delegate, *url, program);
+        bool opened = !url || openRootURL(*delegate, *url, program);
         bool settled = waitUntilSettled(headless, *delegate, kShotTimeout);
         applyInputSteps(headless, host->steps, [&] { settled = waitUntilSettled(headless, *delegate, kShotTimeout) && settled; });
+        if (!settled)
+            std::fprintf(stderr, "%s: start-up did not settle within %.0f s (requests, animations or other work "
+                                 "were still going on)%s\n", program.c_str(), kShotTimeout,
+                         host->shotPath ? "; the shot shows the screen as it was then" : "");
         if (host->shotPath) {
             if (auto error = headless.writePng(*host->shotPath)) {
-                std::fprintf(stderr, "%s: cannot write the screenshot %s: %s\n", program.c_str(),
-                             host->shotPath->c_str(), error->description.c_str());
+                std::fprintf(stderr, "%s: cannot write the screenshot: %s\n", program.c_str(), error->description.c_str());
                 return 1;
             }
         }
-        return settled ? 0 : 1;
+        // A shot of a screen that was not asked for is no answer to --url.
+        return settled && (opened || !host->shotPath) ? 0 : 1;
     }
     auto desktop = DesktopHost::create(Screen::main(), host->title);
     if (!desktop) {

@@ -4,7 +4,10 @@
 // launches the application on a host and runs it.
 //
 //   --shot FILE.png  headless: launch, wait until start-up has settled (at
-//                    most 10 s), write the screen to FILE.png and end
+//                    most 10 s), write the screen to FILE.png and end; the
+//                    status is 1, with the reason said, when start-up did
+//                    not settle, the file cannot be written or --url was
+//                    refused
 //   --headless       headless: launch, wait until settled, end
 //   --url URL        after launch, open URL in the program's root screen;
 //                    a refused one is said and the start screen stays

@@ -52,6 +52,11 @@ HeadlessHost::~HeadlessHost()
 
 void HeadlessHost::settle() { RunLoop::main().runUntilIdle(); }
 
+// A window lays its views out for the frame drawn before a finger comes
+// down; without it a touch would hit where views stood before the last
+// change (a page's links before its first layout).
+void HeadlessHost::layOut() { m_screen.layoutIfNeeded(); }
+
 ErrorOr<BitmapRef> HeadlessHost::render()
 {
     settle();
@@ -71,18 +76,21 @@ std::optional<Error> HeadlessHost::writePng(const std::string& path)
 
 void HeadlessHost::touchDown(Point p)
 {
+    layOut();
     m_screen.handleTouch(kFinger, TouchPhase::Began, p, m_clock->now());
     settle();
 }
 
 void HeadlessHost::touchMove(Point p)
 {
+    layOut();
     m_screen.handleTouch(kFinger, TouchPhase::Moved, p, m_clock->now());
     settle();
 }
 
 void HeadlessHost::touchUp(Point p)
 {
+    layOut();
     m_screen.handleTouch(kFinger, TouchPhase::Ended, p, m_clock->now());
     settle();
 }
@@ -110,6 +118,7 @@ void HeadlessHost::pinch(Point centre, double fromDistance, double toDistance, d
 {
     steps = std::max(steps, 1);
     auto fingers = [&](TouchPhase phase, double distance) {
+        layOut();
         m_screen.handleTouch(kFinger, phase, {centre.x - distance / 2, centre.y}, m_clock->now());
         m_screen.handleTouch(kSecondFinger, phase, {centre.x + distance / 2, centre.y}, m_clock->now());
         settle();

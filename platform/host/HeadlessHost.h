@@ -34,7 +34,8 @@ public:
     std::optional<Error> writePng(const std::string& path);
 
     // Touches in screen points, one finger. A tap lasts 50 ms; a drag moves
-    // in `steps` equal moves over `duration` seconds.
+    // in `steps` equal moves over `duration` seconds. Views waiting for
+    // layout are laid out before each touch, as a window does for its frame.
     void touchDown(Point p);
     void touchMove(Point p);
     void touchUp(Point p);
@@ -82,6 +83,7 @@ public:
 
 private:
     void settle();
+    void layOut();
 
     Screen& m_screen;
     std::shared_ptr<ManualClock> m_clock;

@@ -134,8 +134,8 @@ int runHost(const HostOptions& options, Screen& screen)
         if (!options.shotPath)
             return 0;
         if (auto error = host.writePng(*options.shotPath)) {
-            std::fprintf(stderr, "%s: cannot write the screenshot %s: %s\n", options.program.c_str(),
-                         options.shotPath->c_str(), error->description.c_str());
+            std::fprintf(stderr, "%s: cannot write the screenshot: %s\n", options.program.c_str(),
+                         error->description.c_str());
             return 1;
         }
         return 0;

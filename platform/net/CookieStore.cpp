@@ -12,7 +12,9 @@ namespace pf {
 struct CookieStore::Jar {
     std::string origin;
     CURLSH* share = nullptr;
-    std::mutex lock; // the library's lock for this jar's cookies
+    // The library's lock for this jar's cookies; recursive so that we can
+    // hold it across several of the library's steps on the jar.
+    std::recursive_mutex lock;
 
     static void onLock(CURL*, curl_lock_data, curl_lock_access, void* user) { static_cast<Jar*>(user)->lock.lock(); }
     static void onUnlock(CURL*, curl_lock_data, void* user) { static_cast<Jar*>(user)->lock.unlock(); }
@@ -129,13 +131,52 @@ void CookieStore::setCookieFromHeader(const std::string& origin, const std::stri
     auto* share = static_cast<CURLSH*>(shareForOrigin(origin));
     if (!share)
         return;
+    {
+        std::lock_guard guard(m_mutex);
+        for (auto& jar : m_jars) {
+            if (jar->share == share)
+                jar->withHandle([&](CURL* easy) {
+                    std::string line = "Set-Cookie: " + setCookie;
+                    curl_easy_setopt(easy, CURLOPT_COOKIELIST, line.c_str());
+                });
+        }
+    }
+    dropSecureCookiesOfPlainOrigin(origin);
+}
+
+void CookieStore::dropSecureCookiesOfPlainOrigin(const std::string& origin)
+{
+    if (!origin.starts_with("http://"))
+        return;
     std::lock_guard guard(m_mutex);
     for (auto& jar : m_jars) {
-        if (jar->share == share)
-            jar->withHandle([&](CURL* easy) {
-                std::string line = "Set-Cookie: " + setCookie;
+        if (jar->origin != origin)
+            continue;
+        std::lock_guard held(jar->lock);
+        jar->withHandle([](CURL* easy) {
+            curl_slist* list = nullptr;
+            if (curl_easy_getinfo(easy, CURLINFO_COOKIELIST, &list) != CURLE_OK)
+                return;
+            // Netscape lines; the fourth field says whether the cookie is Secure.
+            std::vector<std::string> kept;
+            bool dropped = false;
+            for (curl_slist* item = list; item; item = item->next) {
+                std::vector<std::string> fields;
+                std::stringstream line(item->data);
+                for (std::string field; std::getline(line, field, '\t');)
+                    fields.push_back(field);
+                if (fields.size() >= 4 && fields[3] == "TRUE")
+                    dropped = true;
+                else
+                    kept.emplace_back(item->data);
+            }
+            curl_slist_free_all(list);
+            if (!dropped)
+                return;
+            curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
+            for (const auto& line : kept)
                 curl_easy_setopt(easy, CURLOPT_COOKIELIST, line.c_str());
-            });
+        });
     }
 }
 

@@ -6,7 +6,9 @@
 // keys its own jars by host alone, so loopback servers on different ports
 // would share one. Giving each origin its own jar means a cookie never
 // reaches another origin, and a secure cookie set over https never travels
-// over http (another scheme is another origin).
+// over http (another scheme is another origin). A Secure cookie from an
+// http origin is dropped: the library takes loopback hosts for secure
+// contexts and would keep it, then send it back over plain http.
 //
 // Any thread: exchanges use the jars on worker threads; each jar is locked
 // while the library reads or writes it. The store lives for the process.
@@ -37,7 +39,8 @@ public:
     static std::optional<std::string> originOfURL(const std::string& url);
 
     std::vector<HttpCookie> cookiesForOrigin(const std::string& origin);
-    // Parses one "Set-Cookie" value as if the origin had sent it.
+    // Parses one "Set-Cookie" value as if the origin had sent it (a Secure
+    // cookie of an http origin is not kept).
     void setCookieFromHeader(const std::string& origin, const std::string& setCookie);
     void deleteCookiesForOrigin(const std::string& origin);
     void deleteAllCookies();
@@ -45,6 +48,10 @@ public:
     // The library's share handle holding the origin's jar (a CURLSH*), made
     // on first use and kept for the life of the process. Internal to pf_net.
     void* shareForOrigin(const std::string& origin);
+    // Removes the Secure cookies of an http origin's jar, as one step for
+    // the exchanges using it. Internal to pf_net: called as each "Set-Cookie"
+    // field of an http answer arrives, once the library has stored it.
+    void dropSecureCookiesOfPlainOrigin(const std::string& origin);
 
     CookieStore(const CookieStore&) = delete;
     CookieStore& operator=(const CookieStore&) = delete;

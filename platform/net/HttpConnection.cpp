@@ -93,6 +93,8 @@ struct HttpConnection::Transfer {
     curl_off_t lastDownloaded = 0;
 
     std::string trustFailure; // why the extra anchors could not be added
+    // The cookie jar's origin when it is plain http, whose answers may set no Secure cookie.
+    std::string plainOrigin;
 
     void touch() { lastActivity = Clock::now(); }
 
@@ -130,9 +132,13 @@ struct HttpConnection::Transfer {
         if (self.connection.m_cancelled.load())
             return 0;
         self.touch();
+        std::string_view line(buffer, length);
+        // The library has stored the cookie by now, taking loopback hosts
+        // for secure contexts; the jar drops it again before the head is done.
+        if (!self.plainOrigin.empty() && line.size() > 11 && equalsIgnoringCase(line.substr(0, 11), "Set-Cookie:"))
+            CookieStore::shared().dropSecureCookiesOfPlainOrigin(self.plainOrigin);
         if (self.responseDelivered)
             return length; // trailers
-        std::string_view line(buffer, length);
         while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
             line.remove_suffix(1);
         if (line.starts_with("HTTP/")) {
@@ -286,6 +292,8 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
             return makeHttpConnectionError(HttpConnectionError::BadURL, "no cookie jar for " + m_request.url());
         option(CURLOPT_SHARE, static_cast<CURLSH*>(cookieJar));
         option(CURLOPT_COOKIEFILE, ""); // turns the engine on; the handle keeps the empty file name until freed
+        if (origin->starts_with("http://"))
+            transfer.plainOrigin = *origin;
     }
     struct DetachJar {
         CURL* easy;

@@ -2,14 +2,15 @@
 
 namespace pf {
 
-HttpExchange::HttpExchange(HttpRequest request, HttpExchangeCallbacks callbacks)
-    : m_connection(std::move(request)), m_callbacks(std::move(callbacks))
+HttpExchange::HttpExchange(HttpRequest request, HttpExchangeCallbacks callbacks,
+                           std::optional<HttpConnection::Clock::time_point> deadline)
+    : m_connection(std::move(request)), m_callbacks(std::move(callbacks)), m_deadline(deadline)
 {
 }
 
 void HttpExchange::main()
 {
-    auto error = m_connection.run(m_callbacks);
+    auto error = m_connection.run(m_callbacks, m_deadline);
     std::lock_guard lock(m_endMutex);
     if (isCancelled())
         return;

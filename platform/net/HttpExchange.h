@@ -20,7 +20,9 @@ struct HttpExchangeCallbacks : HttpConnectionCallbacks {
 
 class HttpExchange final : public Operation {
 public:
-    HttpExchange(HttpRequest request, HttpExchangeCallbacks callbacks);
+    // `deadline`, when given, bounds the whole exchange (HttpConnection::run).
+    HttpExchange(HttpRequest request, HttpExchangeCallbacks callbacks,
+                 std::optional<HttpConnection::Clock::time_point> deadline = {});
 
     void main() override; // worker thread
     void cancel() override;
@@ -28,6 +30,7 @@ public:
 private:
     HttpConnection m_connection;
     HttpExchangeCallbacks m_callbacks;
+    std::optional<HttpConnection::Clock::time_point> m_deadline;
     std::recursive_mutex m_endMutex; // held while finished or failed runs
 };
 

@@ -6,15 +6,16 @@
 
 namespace pf {
 
-std::shared_ptr<URLConnection> URLConnection::start(HttpRequest request, URLConnectionCallbacks callbacks)
+std::shared_ptr<URLConnection> URLConnection::start(HttpRequest request, URLConnectionCallbacks callbacks,
+                                                    Deadline deadline)
 {
-    auto connection = std::make_shared<URLConnection>(std::move(request), std::move(callbacks));
+    auto connection = std::make_shared<URLConnection>(std::move(request), std::move(callbacks), deadline);
     connection->begin();
     return connection;
 }
 
-URLConnection::URLConnection(HttpRequest request, URLConnectionCallbacks callbacks)
-    : m_request(std::move(request)), m_callbacks(std::move(callbacks))
+URLConnection::URLConnection(HttpRequest request, URLConnectionCallbacks callbacks, Deadline deadline)
+    : m_request(std::move(request)), m_callbacks(std::move(callbacks)), m_deadline(deadline)
 {
 }
 
@@ -57,7 +58,7 @@ void URLConnection::begin()
     callbacks.failed = [post](const Error& error) {
         post([error](URLConnectionCallbacks& c) { if (c.failed) c.failed(error); }, true);
     };
-    m_exchange = std::make_shared<HttpExchange>(m_request, std::move(callbacks));
+    m_exchange = std::make_shared<HttpExchange>(m_request, std::move(callbacks), m_deadline);
     sharedQueue().addOperation(m_exchange);
 }
 

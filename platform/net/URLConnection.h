@@ -29,8 +29,13 @@ struct URLConnectionCallbacks {
 
 class URLConnection : public std::enable_shared_from_this<URLConnection> {
 public:
-    // Creates the connection and starts the exchange.
-    static std::shared_ptr<URLConnection> start(HttpRequest request, URLConnectionCallbacks callbacks);
+    // Creates the connection and starts the exchange. The request's time-out
+    // bounds each wait for the server; `deadline`, when given, bounds the
+    // whole exchange, time waiting for a worker included (failing with
+    // -1001 in the URL-error domain).
+    using Deadline = std::optional<HttpConnection::Clock::time_point>;
+    static std::shared_ptr<URLConnection> start(HttpRequest request, URLConnectionCallbacks callbacks,
+                                                Deadline deadline = {});
 
     const HttpRequest& request() const { return m_request; }
     void cancel();
@@ -41,7 +46,7 @@ public:
     // The queue every URL connection runs on (four workers).
     static OperationQueue& sharedQueue();
 
-    URLConnection(HttpRequest request, URLConnectionCallbacks callbacks); // use start()
+    URLConnection(HttpRequest request, URLConnectionCallbacks callbacks, Deadline deadline = {}); // use start()
 
 private:
     void begin();
@@ -49,6 +54,7 @@ private:
 
     HttpRequest m_request;
     URLConnectionCallbacks m_callbacks;
+    Deadline m_deadline;
     std::shared_ptr<HttpExchange> m_exchange;
     std::shared_ptr<URLConnection> m_keepAlive; // until the end
     bool m_cancelled = false;

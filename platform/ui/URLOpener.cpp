@@ -1,15 +1,9 @@
 #include "platform/ui/URLOpener.h"
 
-#include "platform/foundation/Log.h"
+#include "platform/foundation/ProgramStart.h"
 
-#include <cerrno>
 #include <cstring>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <thread>
-
-extern char** environ;
 
 namespace pf {
 
@@ -39,22 +33,7 @@ bool isWebURL(const URL& url)
 
 bool openWithDesktop(const URL& url)
 {
-    std::string program = "xdg-open";
-    std::string text = url.absoluteString();
-    char* argv[] = {program.data(), text.data(), nullptr};
-    pid_t pid = 0;
-    int status = posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ);
-    if (status != 0) {
-        log("could not start xdg-open for %s: %s", text.c_str(), std::strerror(status));
-        return false;
-    }
-    // The opener ends on its own; someone must collect it.
-    std::thread([pid] {
-        int ignored = 0;
-        while (waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
-    return true;
+    return startDetachedProgram({"xdg-open", url.absoluteString()}, ProgramLookup::SearchPath);
 }
 
 }

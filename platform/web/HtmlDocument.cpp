@@ -4,6 +4,7 @@
 #include "platform/web/HtmlFile.h"
 #include "platform/web/HtmlPainter.h"
 #include "platform/web/HtmlSanitizer.h"
+#include "platform/web/LayoutShape.h"
 #include "platform/web/PageBudget.h"
 
 #include <algorithm>
@@ -77,9 +78,9 @@ ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::make(std::string_view html,
     page->m_context = std::make_unique<litehtml::context>();
     page->m_context->load_master_stylesheet(html::masterStyleSheet());
     page->m_document = litehtml::document::createFromUTF8(text->markup.c_str(), page->m_painter.get(), page->m_context.get());
-    if (!page->m_document)
+    if (!page->m_document || !page->m_document->root())
         return htmlError(HtmlDocumentError::Unreadable, "the page could not be parsed");
-    if (!budget.overReason().empty())
+    if (!budget.overReason().empty() || !budget.setLayoutShape(layoutShapeOf(*page->m_document->root())))
         return overBudget();
     return page;
 }
@@ -103,18 +104,26 @@ Size HtmlDocument::layout(double width, double viewportHeight)
     int w = pagePoints(width, 1, int(kMaxCoordinate));
     int h = pagePoints(viewportHeight, 0, int(kMaxCoordinate));
     m_painter->setViewport(w, h);
-    m_document->media_changed();
-    m_document->render(w);
+    // Media queries may restyle the page into tables or floats it was not
+    // made with, so its shape is measured again before the renderer sees it.
+    if (m_document->media_changed() && !m_budget->setLayoutShape(layoutShapeOf(*m_document->root())))
+        m_withheld = true;
+    if (!m_withheld)
+        m_document->render(w);
     return contentSize();
 }
 
 Size HtmlDocument::contentSize() const
 {
+    if (m_withheld)
+        return {};
     return {double(m_document->width()), double(m_document->height())};
 }
 
 void HtmlDocument::draw(GraphicsContext& context, const Rect& area)
 {
+    if (m_withheld)
+        return;
     Rect clip = sanitizedRect(area).integral();
     litehtml::position position(int(clip.x()), int(clip.y()), int(clip.width()), int(clip.height()));
     context.save();
@@ -125,7 +134,7 @@ void HtmlDocument::draw(GraphicsContext& context, const Rect& area)
 
 std::optional<URL> HtmlDocument::linkAtPoint(Point point) const
 {
-    if (!std::isfinite(point.x) || !std::isfinite(point.y))
+    if (m_withheld || !std::isfinite(point.x) || !std::isfinite(point.y))
         return std::nullopt;
     int x = pagePoints(point.x, -int(kMaxCoordinate), int(kMaxCoordinate));
     int y = pagePoints(point.y, -int(kMaxCoordinate), int(kMaxCoordinate));
@@ -217,6 +226,7 @@ bool HtmlDocument::setBodyAttribute(const std::string& name, const std::optional
     std::swap(m_painter, page.m_painter);
     std::swap(m_context, page.m_context);
     std::swap(m_document, page.m_document);
+    m_withheld = false;
     m_bodyAttributes = std::move(attributes);
     return true;
 }

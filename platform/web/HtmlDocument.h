@@ -10,7 +10,8 @@
 // Pages are untrusted. Text over kMaxHtmlBytes, a file that is not regular,
 // a document nested deeper than kMaxHtmlDepth elements, and a page over its
 // work budget (PageBudget.h) fail to load with an error, so nothing of them
-// is drawn.
+// is drawn. A page whose media queries restyle it past the budget at the
+// width it is laid out at is withheld: it has no content and draws nothing.
 //
 // One thread at a time.
 
@@ -45,7 +46,7 @@ enum class HtmlDocumentError : long long {
     TooDeep = 3,        // elements nested deeper than kMaxHtmlDepth
     Unreadable = 4,     // the file could not be opened or read
     UnsupportedURL = 5, // not a local file URL
-    TooComplex = 6,     // more elements, words or selector work than a page may ask for
+    TooComplex = 6,     // more elements, words, selector work, nested tables or floats than a page may ask for
 };
 inline constexpr const char* htmlDocumentErrorDomain = "pf::HtmlDocument";
 // The largest page text (and linked style sheet).
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<HtmlPainter> m_painter;
     std::unique_ptr<litehtml::context> m_context;
     std::shared_ptr<litehtml::document> m_document;
+    bool m_withheld = false; // over the budget once restyled for the viewport
 };
 
 }

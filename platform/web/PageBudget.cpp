@@ -167,16 +167,31 @@ bool PageBudget::addStyleSheet(std::string_view css)
     // renderer's parser would read the sheet otherwise (quotes holding
     // braces, blocks left open), this counts more selectors, never fewer.
     size_t preludeStart = 0;
+    // Where the renderer's parser may take the selector list to start: it
+    // may read a semicolon as part of a selector.
+    size_t ruleStart = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == ';' || c == '}') {
             preludeStart = i + 1;
+            if (c == '}')
+                ruleStart = i + 1;
             continue;
         }
         if (c != '{')
             continue;
+        auto rule = std::string_view(text).substr(ruleStart, i - ruleStart);
         auto prelude = trimmed(std::string_view(text).substr(preludeStart, i - preludeStart));
-        preludeStart = i + 1;
+        preludeStart = ruleStart = i + 1;
+        for (size_t from = 0; from <= rule.size();) {
+            size_t comma = std::min(rule.find(',', from), rule.size());
+            if (comma - from > kMaxSelectorBytes) {
+                m_over = "the page's style sheets have a selector longer than " + std::to_string(kMaxSelectorBytes)
+                    + " bytes";
+                return false;
+            }
+            from = comma + 1;
+        }
         if (prelude.empty() || prelude.front() == '@')
             continue;
         // Brackets are not trusted to group: a comma or combinator inside
@@ -205,9 +220,25 @@ bool PageBudget::addStyleSheet(std::string_view css)
     return true;
 }
 
+bool PageBudget::setLayoutShape(const LayoutShape& shape)
+{
+    if (!m_over.empty())
+        return false;
+    m_shape = shape;
+    if (milliseconds() <= kMaxPageMilliseconds)
+        return true;
+    double tables = shape.extraRenders * kExtraRenderMilliseconds;
+    double floats = kFloatMilliseconds * double(shape.floats) * shape.floats * shape.floatRenders;
+    m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
+                              : "the page has too many floats (" + std::to_string(shape.floats) + ") to lay out";
+    return false;
+}
+
 double PageBudget::milliseconds() const
 {
-    return m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
+    return m_shape.extraRenders * kExtraRenderMilliseconds
+        + kFloatMilliseconds * double(m_shape.floats) * m_shape.floats * m_shape.floatRenders
+        + m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
         + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds
         + double(m_census.nonAsciiBytes) * kOtherByteMilliseconds + m_work * kSelectorTestMilliseconds;
 }

@@ -11,14 +11,16 @@
 //
 // The budget estimates that work from the page's census (elements, words,
 // depth, the counts of each tag, class and id) and from its style sheets'
-// selectors, before the renderer sees any of it; a page over any limit is
-// refused as a whole. The estimate never undercounts the selector matching
+// selectors, before the renderer sees any of it, then from the shape the
+// renderer's styles give it (nested tables and floats, LayoutShape.h)
+// before it is laid out; a page over any limit is refused as a whole. The estimate never undercounts the selector matching
 // the renderer does, so a page within the budget lays out and draws its
 // first screen well within a second.
 //
 // Internal to pf_web. One thread at a time.
 
 #include "platform/web/HtmlSanitizer.h"
+#include "platform/web/LayoutShape.h"
 
 #include <cstddef>
 #include <string>
@@ -28,12 +30,17 @@ namespace pf {
 
 // Hard caps: elements of the page, words and spaces of its text, the text's
 // bytes, selectors of all its style sheets (a list "a, b" counts two), and
-// estimated selector tests summed over all selectors.
+// estimated selector tests summed over all selectors; and the bytes of one
+// selector.
 inline constexpr int kMaxPageElements = 10000;
 inline constexpr int kMaxPageTextRuns = 60000;
 inline constexpr std::size_t kMaxPageTextBytes = 256 * 1024;
 inline constexpr int kMaxStyleSelectors = 4000;
 inline constexpr double kMaxSelectorWork = 1.6e7;
+// The renderer parses a selector by copying what is left of it at each
+// combinator, so its memory grows with the square of the selector's length
+// (a 58 KB selector took over 2 GB).
+inline constexpr std::size_t kMaxSelectorBytes = 1024;
 
 // What each costs the renderer, in milliseconds of one core (measured on
 // pages that max out one kind of work each, bench/web_bench): an element,
@@ -46,6 +53,10 @@ inline constexpr double kTextRunMilliseconds = 0.003;
 inline constexpr double kAsciiByteMilliseconds = 0.00075;
 inline constexpr double kOtherByteMilliseconds = 0.0016;
 inline constexpr double kSelectorTestMilliseconds = 2.5e-5;
+// Laying an element out once more inside nested tables; placing a float,
+// per float before it squared (bench/web_bench's table and float pages).
+inline constexpr double kExtraRenderMilliseconds = 2.5e-4;
+inline constexpr double kFloatMilliseconds = 7e-9;
 inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {
@@ -55,6 +66,10 @@ public:
     // Counts the selectors of a style sheet; false, counting nothing, when the
     // sheet would take the page over the budget.
     bool addStyleSheet(std::string_view css);
+    // Takes the shape of the page as styled (it replaces any shape before,
+    // as styles change with the viewport); false when the page is now over
+    // the budget.
+    bool setLayoutShape(const LayoutShape& shape);
     // Why the page is over its budget; empty while within it.
     const std::string& overReason() const { return m_over; }
     double selectorWork() const { return m_work; }
@@ -70,6 +85,7 @@ private:
     const HtmlCensus& m_census;
     int m_selectors = 0;
     double m_work = 0;
+    LayoutShape m_shape;
     std::string m_over;
 };
 

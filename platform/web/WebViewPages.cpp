@@ -88,6 +88,10 @@ public:
     void start()
     {
         m_url = m_request.url();
+        // The request's time-out bounds each wait, and the whole load too:
+        // a server dripping a byte at a time never lets it run out.
+        m_deadline = HttpConnection::Clock::now()
+            + std::chrono::duration_cast<HttpConnection::Clock::duration>(m_request.effectiveTimeoutInterval());
         if (m_html) {
             later([](PageFetch& f) { f.m_body = std::move(*f.m_html), f.build(); });
             return;
@@ -173,7 +177,7 @@ private:
             if (auto f = weak.lock())
                 f->fail(urlError(error));
         };
-        *connection = URLConnection::start(std::move(request), std::move(callbacks));
+        *connection = URLConnection::start(std::move(request), std::move(callbacks), m_deadline);
         m_connections = {*connection};
     }
 
@@ -267,7 +271,7 @@ private:
             };
             callbacks.finished = done;
             callbacks.failed = [ok, done](const Error&) { *ok = false, done(); };
-            *connection = URLConnection::start(std::move(request), std::move(callbacks));
+            *connection = URLConnection::start(std::move(request), std::move(callbacks), m_deadline);
             m_connections.push_back(*connection);
         }
     }
@@ -333,6 +337,7 @@ private:
     std::shared_ptr<const HtmlResources> m_resources = std::make_shared<HtmlResources>();
     std::unique_ptr<HtmlDocument> m_document; // waiting for its pictures
     std::vector<std::shared_ptr<URLConnection>> m_connections;
+    URLConnection::Deadline m_deadline;
     std::size_t m_pending = 0;
     int m_hops = 0;
     int m_sheetRounds = 0;

@@ -4,7 +4,9 @@
 // file URLs, and http and https pages with their pictures and style sheets.
 //
 // A network page is fetched on pf::URLConnection (off the main thread) with
-// the request's time-out and cache policy, through the shared URL cache
+// the request's time-out and cache policy (the time-out bounds each wait and
+// the whole load, redirects, style sheets and pictures included: past it the
+// page fails with -1001, and a picture or sheet not in yet stays missing), through the shared URL cache
 // unless the policy ignores it, and with the origin's cookies. Redirects are
 // followed by hand (at most kMaxWebRedirects, http and https only) once the
 // view's delegate has allowed each target. A host the platform's

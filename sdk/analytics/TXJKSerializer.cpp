@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/ValueTypeName.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,22 +11,6 @@
 #include <cstdio>
 
 namespace {
-
-const char* kindName(const pf::Value& value)
-{
-    switch (value.type()) {
-    case pf::Value::Type::Nil: return "nil";
-    case pf::Value::Type::Null: return "Null";
-    case pf::Value::Type::Number: return "Number";
-    case pf::Value::Type::String: return "String";
-    case pf::Value::Type::Data: return "Data";
-    case pf::Value::Type::Date: return "Date";
-    case pf::Value::Type::Array: return "Array";
-    case pf::Value::Type::Dictionary: return "Dictionary";
-    case pf::Value::Type::Object: return "Object";
-    }
-    return "?";
-}
 
 class Encoder {
 public:
@@ -104,7 +89,7 @@ private:
     {
         if (!m_formatter) {
             char message[128];
-            std::snprintf(message, sizeof message, "Unable to serialize object class %s.", kindName(value));
+            std::snprintf(message, sizeof message, "Unable to serialize object class %s.", pf::valueTypeName(value));
             return fail(message);
         }
         pf::Value replacement = m_formatter(value);
@@ -128,7 +113,7 @@ private:
         std::snprintf(message, sizeof message,
                       "Unable to serialize object class %s that was returned by the unsupported class formatter.  "
                       "Original object class was %s.",
-                      kindName(replacement), kindName(value));
+                      pf::valueTypeName(replacement), pf::valueTypeName(value));
         return fail(message);
     }
 
@@ -295,11 +280,11 @@ std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& obje
         encoder.fail("Unknown encode as type.");
     } else if ((encodeOption & TXJKEncodeOptionCollectionObj) && !object.isArray() && !object.isDictionary()) {
         std::snprintf(message, sizeof message, "Unable to serialize object class %s, expected a NSArray or NSDictionary.",
-                      kindName(object));
+                      pf::valueTypeName(object));
         encoder.fail(message);
     } else if ((encodeOption & TXJKEncodeOptionStringObj) && !object.isString()) {
         std::snprintf(message, sizeof message, "Unable to serialize object class %s, expected a NSString.",
-                      kindName(object));
+                      pf::valueTypeName(object));
         encoder.fail(message);
     } else if (encoder.encode(object, 0, true, !(encodeOption & TXJKEncodeOptionStringObjTrimQuotes))) {
         if (asType == TXJKEncodeOptionAsString && !pf::isValidUtf8(encoder.m_out))

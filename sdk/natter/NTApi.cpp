@@ -1,6 +1,7 @@
 #include "sdk/natter/NTApi.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/ClampedSeconds.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/URL.h"
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 
 namespace {
 
@@ -64,8 +64,8 @@ pf::Date expiry(const std::optional<std::string>& text)
         std::from_chars(text->data(), text->data() + text->size(), seconds);
     if (seconds == 0)
         return pf::Date{kDistantFuture};
-    seconds = std::clamp<long long>(seconds, INT_MIN, INT_MAX);
-    return pf::Date{pf::Date::now().seconds + static_cast<double>(seconds)};
+    return pf::Date{pf::Date::now().seconds
+                    + pf::clampedSeconds(static_cast<double>(seconds), pf::NegativeSeconds::Kept)};
 }
 
 bool send(AppCommunicateData& data)
@@ -190,8 +190,9 @@ bool NTApi::handleOpenURL(const pf::URL& url, const std::shared_ptr<NTApiDelegat
     auto data = AppCommunicate::appCommunicateDataForAppID(s.appID);
     if (!data)
         return false;
-    if (data->conversationAccount)
-        s.account = data->conversationAccount;
+    // The record names the conversation a reply belongs to; one naming none
+    // must not leave an earlier conversation's account for the next reply.
+    s.account = data->conversationAccount;
     switch (data->command) {
     case 1010:
     case 2000: {

@@ -2,9 +2,11 @@
 
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/Button.h"
+#include "platform/foundation/ClampedSeconds.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/graphics/Image.h"
 #include "platform/net/CookieStore.h"
@@ -14,6 +16,7 @@
 #include "platform/ui/Window.h"
 #include "sdk/voxly/VXBaseRequest.h"
 #include "sdk/voxly/VXBaseResponse.h"
+#include "sdk/voxly/VXStringAdditions.h"
 #include "sdk/voxly/VoxlySDK3rdApp.h"
 
 #include <algorithm>
@@ -32,9 +35,7 @@ double secondsFrom(const std::optional<std::string>& text)
 {
     if (!text || text->empty() || text->find_first_not_of("0123456789") != std::string::npos)
         return 0;
-    if (text->size() > 10)
-        return 2147483647.0;
-    return static_cast<double>(std::min(std::stoll(*text), 2147483647LL));
+    return pf::clampedSeconds(std::strtod(text->c_str(), nullptr));
 }
 
 bool samePage(const std::string& url, const std::string& redirectURI)
@@ -78,6 +79,7 @@ void VXAuthorizeWebView::buildSubviews()
     m_closeButton->setTitleColor(pf::Color{0.6549, 0.7216, 0.8471, 1}, pf::ControlStates::Normal);
     m_closeButton->setTitleColor(pf::Color::white(1), pf::ControlStates::Highlighted);
     m_closeButton->setTitleFont(pf::Font::boldSystem(12));
+    m_closeButton->setShowsTouchWhenHighlighted(true);
     m_closeButton->setAutoresizingMask(pf::Autoresizing::FlexibleRightMargin | pf::Autoresizing::FlexibleBottomMargin);
     std::weak_ptr<VXAuthorizeWebView> weak = std::static_pointer_cast<VXAuthorizeWebView>(self());
     m_closeButton->addAction(
@@ -257,7 +259,7 @@ std::optional<std::string> VXAuthorizeWebView::fixedUrlStringFromURL(const std::
     auto at = url.rfind(split);
     if (at == std::string::npos)
         return std::nullopt;
-    return kPlaceholderBase + url.substr(at + 1);
+    return stringByReplacingRange(url, 0, pf::utf16Length(std::string_view(url).substr(0, at + 1)), kPlaceholderBase);
 }
 
 std::optional<VXAuthorizeWebView::Outcome>

@@ -13,15 +13,9 @@
 
 namespace {
 
-const std::set<std::string>& valueClasses()
-{
-    static const std::set<std::string> classes{"Dictionary", "Array", "String", "Number", "Date", "Data", "Null"};
-    return classes;
-}
-
 pf::DictionaryRef unarchiveDictionary(const pf::Bytes& data, std::size_t cap)
 {
-    auto value = pf::KeyedUnarchiver::unarchiveObjectWithData(data, valueClasses(), cap);
+    auto value = pf::KeyedUnarchiver::unarchiveObjectWithData(data, pf::KeyedUnarchiver::valueClasses(), cap);
     return value ? value->dictionary() : nullptr;
 }
 

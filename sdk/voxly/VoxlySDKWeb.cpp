@@ -44,14 +44,13 @@ pf::OperationQueue& callQueue()
 
 using Params = std::vector<std::pair<std::string, std::string>>;
 
-std::string joinQuery(const Params& params, bool masked)
+std::string joinQuery(const Params& params)
 {
     std::string out;
     for (const auto& [key, value] : params) {
         if (!out.empty())
             out += '&';
-        bool secret = key == "access_token" || key == "sign";
-        out += key + "=" + (masked && secret ? std::string("***") : VoxlySDK::escapeQueryValue(value));
+        out += key + "=" + VoxlySDK::escapeQueryValue(value);
     }
     return out;
 }
@@ -86,7 +85,7 @@ std::optional<std::string> VoxlySDK::serializeURLString(const std::optional<std:
         return std::nullopt;
     auto hash = base->find('#');
     std::string head = base->substr(0, hash);
-    std::string out = head + (head.find('?') != std::string::npos ? "&" : "?") + joinQuery(params, false);
+    std::string out = head + (head.find('?') != std::string::npos ? "&" : "?") + joinQuery(params);
     if (hash != std::string::npos) {
         auto next = base->find('#', hash + 1);
         out += "#" + base->substr(hash + 1, next == std::string::npos ? std::string::npos : next - hash - 1);
@@ -140,8 +139,8 @@ void VoxlySDK::logOutWithToken(const std::string& accessToken, std::weak_ptr<Vox
 {
     Params params{{"access_token", accessToken}};
     std::string base = settings().webAuthorizeHost + "/oauth2/revokeoauth2?";
-    pf::log("VoxlySDK logOut URL: %s", (base + joinQuery(params, true)).c_str());
-    get(base + joinQuery(params, false), std::move(delegate));
+    pf::log("VoxlySDK logOut URL: %s", pf::redactSecrets(base + joinQuery(params)).c_str());
+    get(base + joinQuery(params), std::move(delegate));
 }
 
 void VoxlySDK::inviteFriend(const std::string& text, const std::string& uid, const std::string& accessToken,
@@ -152,6 +151,6 @@ void VoxlySDK::inviteFriend(const std::string& text, const std::string& uid, con
                   {"appkey", appKey}, {"source", appKey}, {"package", pf::Bundle::main()->infoDictionary()->string("CFBundleIdentifier").value_or("")},
                   {"sign", hashKey()}};
     std::string base = settings().apiHost + "/2/direct_messages/invite?";
-    pf::log("VoxlySDK inviteFriend appkey: %s URL: %s", appKey.c_str(), (base + joinQuery(params, true)).c_str());
-    get(base + joinQuery(params, false), std::move(delegate));
+    pf::log("VoxlySDK inviteFriend appkey: %s URL: %s", appKey.c_str(), pf::redactSecrets(base + joinQuery(params)).c_str());
+    get(base + joinQuery(params), std::move(delegate));
 }

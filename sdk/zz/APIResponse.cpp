@@ -58,7 +58,6 @@ std::optional<pf::Bytes> APIResponse::archivedData() const
 
 std::shared_ptr<APIResponse> APIResponse::unarchive(const pf::Bytes& data)
 {
-    static const std::set<std::string> allowed = { "Dictionary", "Array", "String", "Number", "Date", "Data", "Null" };
-    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, allowed);
+    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, pf::KeyedUnarchiver::valueClasses());
     return root ? decode(*root) : nullptr;
 }

@@ -1,5 +1,6 @@
 #include "sdk/zz/CVLoginViewKit.h"
 
+#include "platform/foundation/ClampedSeconds.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -9,15 +10,15 @@
 #include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CorvanaRequest.h"
 #include "sdk/zz/CvApiTool.h"
+#include "sdk/zz/ScriptIdentifier.h"
 #include "sdk/zz/URLExtend.h"
+#include "sdk/zz/URLTools.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 
 namespace {
-
-constexpr double kMaxSeconds = 2147483647.0;
 
 bool canOpen(const std::string& text)
 {
@@ -41,32 +42,7 @@ std::string withoutScheme(const std::string& uri)
 // The leading integer of a text, clamped to the seconds a date may move.
 double secondsOf(const std::string& text)
 {
-    double value = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(value))
-        return value > 0 ? kMaxSeconds : 0;
-    return std::clamp(std::trunc(value), 0.0, kMaxSeconds);
-}
-
-bool isIdentifierChar(char c, bool first)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || (!first && c >= '0' && c <= '9');
-}
-
-bool isDottedIdentifier(std::string_view text)
-{
-    bool start = true;
-    for (char c : text) {
-        if (c == '.') {
-            if (start)
-                return false;
-            start = true;
-            continue;
-        }
-        if (!isIdentifierChar(c, start))
-            return false;
-        start = false;
-    }
-    return !text.empty() && !start;
+    return pf::clampedSeconds(std::trunc(std::strtod(text.c_str(), nullptr)));
 }
 
 std::string joined(const std::vector<std::string>& permissions)
@@ -199,25 +175,7 @@ std::string CVLoginViewKit::generateUrlString(const std::string& base, const pf:
 
 pf::DictionaryRef CVLoginViewKit::parseURLParams(const std::optional<std::string>& query)
 {
-    if (!query)
-        return nullptr;
-    auto params = pf::Dictionary::create();
-    std::string_view rest = *query;
-    while (!rest.empty()) {
-        std::size_t amp = rest.find('&');
-        std::string_view piece = rest.substr(0, amp);
-        rest = amp == std::string_view::npos ? std::string_view() : rest.substr(amp + 1);
-        std::size_t eq = piece.find('=');
-        if (eq == std::string_view::npos)
-            continue;
-        std::string_view value = piece.substr(eq + 1);
-        value = value.substr(0, value.find('='));
-        auto decoded = pf::percentDecode(value);
-        if (!decoded || !pf::isValidUtf8(*decoded))
-            continue;
-        params->set(piece.substr(0, eq), pf::Value(std::move(*decoded)));
-    }
-    return params;
+    return query ? parseQuery(*query) : nullptr;
 }
 
 void CVLoginViewKit::doJsFun(const std::string& callback, const pf::DictionaryRef& params)

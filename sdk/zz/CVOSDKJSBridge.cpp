@@ -11,6 +11,7 @@
 #include "sdk/zz/JsUpdateManager.h"
 #include "sdk/zz/JsUpdateVersionController.h"
 #include "sdk/zz/JsUpdateVersionInfo.h"
+#include "sdk/zz/ScriptIdentifier.h"
 #include "sdk/zz/TOSDKRSACryptor.h"
 #include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApiDatastore.h"
@@ -24,31 +25,6 @@ namespace {
 std::shared_ptr<CVOSDKJSBridge> g_shared;
 pf::DictionaryRef g_userDictionary = pf::Dictionary::create();
 pf::DictionaryRef g_responseDictionary = pf::Dictionary::create();
-
-bool isIdentifier(std::string_view text)
-{
-    if (text.empty() || (text[0] >= '0' && text[0] <= '9'))
-        return false;
-    for (char c : text) {
-        bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
-        if (!allowed)
-            return false;
-    }
-    return true;
-}
-
-bool isDottedIdentifier(std::string_view text)
-{
-    std::size_t start = 0;
-    while (true) {
-        std::size_t dot = text.find('.', start);
-        if (!isIdentifier(text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start)))
-            return false;
-        if (dot == std::string_view::npos)
-            return true;
-        start = dot + 1;
-    }
-}
 
 // Parks the present pictures and files in the data manager; the key, or
 // nothing when there was nothing to park.
@@ -265,7 +241,7 @@ std::string CVOSDKJSBridge::nativeNetworkChanged(const std::string& status)
 
 bool CVOSDKJSBridge::jsCall(const std::string& function, const std::string& category, const std::string& callback)
 {
-    if (!isIdentifier(function) || !isDottedIdentifier(category))
+    if (!isScriptIdentifier(function) || !isDottedIdentifier(category))
         return false;
     return call(category + "." + function, {callback, callback}) == "true";
 }

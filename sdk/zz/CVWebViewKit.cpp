@@ -52,18 +52,6 @@ bool hasCaseInsensitivePrefix(std::string_view text, std::string_view prefix)
     return true;
 }
 
-bool cornerOnScreen(const pf::Rect& frame, const pf::Rect& screen)
-{
-    auto inside = [&](double x, double y) {
-        return x >= screen.origin.x && y >= screen.origin.y && x < screen.origin.x + screen.size.width
-            && y < screen.origin.y + screen.size.height;
-    };
-    double right = frame.origin.x + frame.size.width;
-    double bottom = frame.origin.y + frame.size.height;
-    return inside(frame.origin.x, frame.origin.y) || inside(right, frame.origin.y) || inside(frame.origin.x, bottom)
-        || inside(right, bottom);
-}
-
 }
 
 CVWebViewKit::CVWebViewKit(std::string url, std::optional<std::string> webTitle,
@@ -121,10 +109,9 @@ bool CVWebViewKit::open()
 
 void CVWebViewKit::moveOtherWindowsOut()
 {
-    pf::Rect screen = pf::Screen::main().bounds();
     std::vector<pf::WindowRef> windows = pf::Screen::main().windows();
     for (const auto& window : windows) {
-        if (window != m_window && !cornerOnScreen(window->frame(), screen))
+        if (window != m_window && CvApiTool::isWindowOffScreen(window->frame()))
             m_windowsArray.push_back(window);
     }
     CvApiTool::MoveAllWindowOutOfScreen(m_windowsArray, true);

@@ -10,9 +10,9 @@
 #include "sdk/zz/CorvanaApiUtil.h"
 #include "sdk/zz/CorvanaMessageObj.h"
 #include "sdk/zz/ZZArchive.h"
+#include "sdk/zz/ZZPasteboard.h"
 
 #include <algorithm>
-#include <set>
 #include <strings.h>
 
 namespace {
@@ -50,24 +50,8 @@ std::shared_ptr<CorvanaApiReq> requestOf(const pf::Value& message)
 // step; it stays there unless it decoded.
 pf::Value takeMessage(const std::string& type)
 {
-    pf::Value taken;
-    pf::Pasteboard::general()->modifyItems([&](std::vector<pf::Pasteboard::Item>& items) {
-        const pf::Bytes* data = nullptr;
-        for (const auto& item : items) {
-            for (const auto& [itemType, bytes] : item)
-                if (!data && itemType == type)
-                    data = &bytes;
-        }
-        if (!data || data->size() > CorvanaMessageParse::kMaxMessageSize)
-            return;
-        taken = CorvanaMessageParse::unpack(*data);
-        if (taken.isNil())
-            return;
-        for (auto& item : items)
-            std::erase_if(item, [&](const auto& entry) { return entry.first == type; });
-        std::erase_if(items, [](const auto& item) { return item.empty(); });
-    });
-    return taken;
+    return ZZPasteboard::takeDecoded(*pf::Pasteboard::general(), type, CorvanaMessageParse::kMaxMessageSize,
+                                     CorvanaMessageParse::unpack);
 }
 
 }
@@ -118,8 +102,7 @@ bool CorvanaMessagePack::messageVaild(const pf::Value& message)
 
 pf::Value CorvanaMessageParse::unpack(const pf::Bytes& data)
 {
-    static const std::set<std::string> values = { "Dictionary", "Array", "String", "Number", "Date", "Data", "Null" };
-    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, values, kMaxMessageSize);
+    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, pf::KeyedUnarchiver::valueClasses(), kMaxMessageSize);
     auto packed = root ? root->dictionary() : nullptr;
     auto record = packed ? packed->dictionary("object") : nullptr;
     auto name = record ? record->string(ZZArchive::kClassKey) : std::nullopt;

@@ -16,6 +16,10 @@ class CorvanaBaseMessageObj;
 
 class CorvanaApiReq final : public pf::Object {
 public:
+    // Only a Corvana app makes requests: these answer nothing.
+    static std::shared_ptr<CorvanaApiReq> reqFromSeq(int, int) { return nullptr; }
+    static std::shared_ptr<CorvanaApiReq> initWithData(const pf::Bytes&, int) { return nullptr; }
+
     int nMessageType() const { return m_nMessageType; }
     int nPlatform() const { return m_nPlatform; }
     int nSdkVersion() const { return m_nSdkVersion; }

@@ -3,6 +3,7 @@
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/ValueTypeName.h"
 
 namespace {
 
@@ -24,19 +25,7 @@ CorvanaDataMgr& CorvanaDataMgr::getInstance()
     return instance;
 }
 
-std::string CorvanaDataMgr::className(const pf::Value& object)
-{
-    switch (object.type()) {
-    case pf::Value::Type::Null: return "Null";
-    case pf::Value::Type::Number: return "Number";
-    case pf::Value::Type::String: return "String";
-    case pf::Value::Type::Data: return "Data";
-    case pf::Value::Type::Date: return "Date";
-    case pf::Value::Type::Array: return "Array";
-    case pf::Value::Type::Dictionary: return "Dictionary";
-    default: return "Object";
-    }
-}
+std::string CorvanaDataMgr::className(const pf::Value& object) { return pf::valueTypeName(object); }
 
 std::optional<std::string> CorvanaDataMgr::addObjectInDataMgr(const pf::Value& object)
 {

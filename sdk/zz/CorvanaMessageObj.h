@@ -134,6 +134,7 @@ class CorvanaVideoMessageV1 final : public CorvanaMediaMessageObj {
 public:
     CorvanaVideoMessageV1() : CorvanaMediaMessageObj(3) {}
     static std::shared_ptr<CorvanaVideoMessageV1> initWithVideoUrl(std::optional<std::string> url, int type);
+    static std::shared_ptr<CorvanaVideoMessageV1> initWithType(int type) { return initWithVideoUrl(std::nullopt, type); }
     int nType() const { return m_nType; }
     void setNType(int type) { m_nType = type; }
     const char* className() const override { return "CorvanaVideoMessageV1"; }

@@ -12,6 +12,7 @@
 #include "sdk/zz/CorvanaJSRunEnv.h"
 #include "sdk/zz/CTXAppidConvert.h"
 #include "sdk/zz/OpenApi.h"
+#include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApi.h"
 
 #include <algorithm>
@@ -124,7 +125,9 @@ void CorvanaOAuth::corvanaDidNotNetWork()
 bool CorvanaOAuth::handleOpenURL(const pf::URL& url)
 {
     auto bridge = CVOSDKJSBridge::shareInstance();
-    return bridge && bridge->authorizeHandleURL(url.absoluteString()) == "YES";
+    // Form-encoded, so the scripts' one level of decoding gives back the URL
+    // with its own escapes ("%25", "+") intact.
+    return bridge && bridge->authorizeHandleURL(urlencode(url.absoluteString())) == "YES";
 }
 
 bool CorvanaOAuth::HandleOpenURL(const pf::URL& url) { return OpenApi::handleOpenURL(url); }
@@ -146,22 +149,7 @@ std::optional<std::string> CorvanaOAuth::getCorvanaAppInstallUrl(int platform)
 
 std::string CorvanaOAuth::urlencode(std::string_view text)
 {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (std::isalnum(c) && c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else if (c == ' ') {
-            out += '+';
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
+    return URLTools::escape(text, URLTools::kFormReserved, URLTools::Blank::Plus);
 }
 
 std::string CorvanaOAuth::jsCallHandleOpenUrlByOpenApi(const pf::DictionaryRef& args)
@@ -350,23 +338,7 @@ std::optional<std::string> CorvanaOAuth::localEncrytedToken() const
 
 std::string CorvanaOAuth::getOwnBaseUrl() const { return "corvana" + m_appId + "://" + m_redirectURI; }
 
-pf::DictionaryRef CorvanaOAuth::parseURLParams(std::string_view query)
-{
-    auto params = std::make_shared<pf::Dictionary>();
-    while (!query.empty()) {
-        std::size_t amp = query.find('&');
-        std::string_view piece = query.substr(0, amp);
-        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
-        std::size_t eq = piece.find('=');
-        if (eq == std::string_view::npos || piece.find('=', eq + 1) != std::string_view::npos)
-            continue;
-        auto value = pf::percentDecode(piece.substr(eq + 1));
-        if (!value || pf::dropInvalidUtf8(*value).size() != value->size())
-            continue;
-        params->set(piece.substr(0, eq), pf::Value(std::move(*value)));
-    }
-    return params;
-}
+pf::DictionaryRef CorvanaOAuth::parseURLParams(std::string_view query) { return parseQuery(query); }
 
 std::optional<std::string> CorvanaOAuth::stringByCVOSDKReplacingHtmlEscapes(const std::optional<std::string>& text)
 {

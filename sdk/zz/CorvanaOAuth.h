@@ -56,6 +56,28 @@ public:
     virtual void corvanaDidNotLogin(bool /*cancelled*/) {}
     virtual void corvanaDidNotNetWork() {}
     virtual void corvanaDidLogout() {}
+    virtual void corvanaDidUpdate(const pf::ObjectRef& /*session*/) {}
+    virtual void corvanaFailedUpdate(const pf::Error& /*error*/) {}
+    // Whether corvanaDidUpdate() is implemented: only a delegate that hears
+    // updates is asked the two questions below.
+    virtual bool hasCorvanaDidUpdate() const { return false; }
+    // An answer wants more permissions (`permissions`) or a new login: false
+    // holds the answer back from whoever made the call.
+    virtual bool corvanaNeedPerformIncrAuth(const pf::ObjectRef& /*session*/, const pf::ArrayRef& /*permissions*/)
+    {
+        return true;
+    }
+    virtual bool corvanaNeedPerformReAuth(const pf::ObjectRef& /*session*/) { return true; }
+    // Asked as a login delegate when a login starts: permissions that replace
+    // the requested ones for this login, or nothing to keep them.
+    virtual std::optional<std::vector<std::string>> getAuthorizedPermissions(const std::vector<std::string>& /*permissions*/,
+                                                                             const pf::DictionaryRef& /*extraParams*/)
+    {
+        return std::nullopt;
+    }
+    // A portrait screen handed out by setUserHeadpic(…, &vc) is done or
+    // cancelled: whoever presented it dismisses it now.
+    virtual void corvanaOAuthDoCloseViewController(CorvanaOAuth&, const std::shared_ptr<SetHeadImageViewController>&) {}
     // A named answer of the ZZ or Plaza app that is none of the operations below.
     virtual void responseDidReceived(const Response&, const std::string& /*message*/) {}
     // Answers of the ZZ Connect operations, named after their callbacks.
@@ -134,7 +156,9 @@ public:
 
     // Asks the scripts to log in; always true. The browser flag changes
     // nothing. On systems of version 5 and later every 11th login of the
-    // process first rebuilds the script runtime.
+    // process first rebuilds the script runtime. The login delegate may
+    // replace the permissions (getAuthorizedPermissions, given the extra
+    // parameters); authorize() makes the session its own login delegate.
     bool authorize(const std::vector<std::string>& permissions, bool inSafari);
     bool authorize(const std::vector<std::string>& permissions, std::optional<std::string> localAppId, bool inSafari);
     bool authorizeWithPermissions(const std::vector<std::string>& permissions, const pf::DictionaryRef& extraParams,
@@ -193,6 +217,8 @@ public:
     void corvanaDidLogin() override;
     void corvanaDidNotLogin(bool cancelled) override;
     void corvanaDidNotNetWork() override;
+    void corvanaDidUpdate(const pf::ObjectRef& session) override;
+    void corvanaFailedUpdate(const pf::Error& error) override;
     // Every URL that reopens the application: the app-switch transport
     // (and the Corvana app transport before it) reads it.
     static bool HandleOpenURL(const pf::URL& url);
@@ -290,7 +316,10 @@ public:
     bool cancel(const pf::Value& userData);
     void cancelWithRequestKey(const pf::Value& requestKey) override;
     void deleteAPIRequestBySeq(const std::string& seq) override;
-    bool corvanaNeedPerformIncrAuth(const pf::ObjectRef&, const pf::ArrayRef&) override { return true; }
+    // Asks the session delegate when it hears updates; else (and for no
+    // permissions) true.
+    bool corvanaNeedPerformIncrAuth(const pf::ObjectRef& session, const pf::ArrayRef& permissions) override;
+    bool corvanaNeedPerformReAuth(const pf::ObjectRef& session) override;
     std::size_t liveRequestCount() const { return m_apiRequests.size(); }
 
     // The session's module "oauth" with its script requests, after the
@@ -308,11 +337,16 @@ public:
     void httpJsResponseCallback(const pf::DictionaryRef& args);
     void httpJsResponseCallbackType2(const pf::DictionaryRef& args);
     void httpJsResponseCallbackType3(const pf::DictionaryRef& args);
-    // User-information answers: the nickname (HTML escapes replaced) is kept
-    // and handed to the set-portrait screen; the delegate hears the answer of
-    // getUserInfo(), never that of getUserInfoNotShow().
+    // User-information answers: the nickname (HTML escapes replaced) is
+    // kept. The scripts say whether the application asked for the answer
+    // (userAskedForUserInfo): then the delegate hears getUserInfoResponse;
+    // otherwise the nickname goes to the set-portrait screen, which wants
+    // it. The answer of getUserInfoNotShow() never reaches the delegate;
+    // getUserInfoNotUserResponse() is the session's own request's answer.
     void httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args);
     void httpJsResponseNotShowCallbackUserInfo(const pf::DictionaryRef& args);
+    void getUserInfoNotUserResponse(const Response& response);
+    bool userAskedForUserInfo() const;
     const std::optional<std::string>& userNick() const { return m_userNick; }
     // Calls the named answer operation of the delegate; false for a name
     // that is none of them.
@@ -396,9 +430,9 @@ public:
     // "corvana<app id>://<redirect URI>".
     std::string getOwnBaseUrl() const;
 
-    // A query's "name=value" pieces, values percent-decoded. A piece
-    // without exactly one "=", or whose value does not decode to UTF-8, is
-    // skipped; later names replace earlier ones.
+    // A query's "name=value" pieces, values percent-decoded; "a=b=c" gives
+    // a = b. A piece without "=", or whose value does not decode to UTF-8,
+    // is skipped; later names replace earlier ones.
     static pf::DictionaryRef parseURLParams(std::string_view query);
     static std::optional<std::string> stringByCVOSDKReplacingHtmlEscapes(const std::optional<std::string>& text);
     // The JSON inside "callback( … );" (a JSONP answer) and inside
@@ -425,9 +459,6 @@ private:
     std::shared_ptr<APIResponse> takeScriptAnswer(const pf::DictionaryRef& args);
     bool takeNickname(const std::shared_ptr<APIResponse>& response);
     void handNicknameToScreens();
-    // A user-information answer of the scripts (takeScriptAnswer) with its
-    // nickname taken; null when the key names no response.
-    std::shared_ptr<APIResponse> takeUserInfoResponse(const pf::DictionaryRef& args);
     pf::DictionaryRef plazaAccountKeys() const;
     pf::DictionaryRef pageAccountKeys(const char* iface) const;
     bool showLocalPage(const pf::DictionaryRef& params, const std::string& title);

@@ -200,10 +200,16 @@ bool CorvanaOAuth::authorize(const std::vector<std::string>& permissions, std::o
     return authorizeWithPermissions(m_permissions, nullptr, std::weak_ptr<CorvanaSessionDelegate>(self), inSafari);
 }
 
-bool CorvanaOAuth::authorizeWithPermissions(const std::vector<std::string>& permissions, const pf::DictionaryRef&,
-                                            std::weak_ptr<CorvanaSessionDelegate>, bool)
+bool CorvanaOAuth::authorizeWithPermissions(const std::vector<std::string>& permissions,
+                                            const pf::DictionaryRef& extraParams,
+                                            std::weak_ptr<CorvanaSessionDelegate> loginDelegate, bool)
 {
     auto self = shared_from_this();
+    std::vector<std::string> granted = permissions;
+    if (auto delegate = loginDelegate.lock()) {
+        if (auto replaced = delegate->getAuthorizedPermissions(permissions, extraParams))
+            granted = std::move(*replaced);
+    }
     int version = OpenApi::js_getSystemOSVersion();
     if (version >= 5) {
         // A long-lived script heap is started afresh now and then.
@@ -217,11 +223,43 @@ bool CorvanaOAuth::authorizeWithPermissions(const std::vector<std::string>& perm
         g_loginCounter++;
     }
     if (m_scriptState == ScriptState::Running)
-        m_webView->callScriptFunction("corvana.cauth.login", { joined(permissions) });
+        m_webView->callScriptFunction("corvana.cauth.login", { joined(granted) });
     return true;
 }
 
 int CorvanaOAuth::loginCounter() { return g_loginCounter; }
+
+void CorvanaOAuth::corvanaDidUpdate(const pf::ObjectRef& session)
+{
+    auto self = shared_from_this();
+    if (auto delegate = m_sessionDelegate.lock())
+        delegate->corvanaDidUpdate(session);
+}
+
+void CorvanaOAuth::corvanaFailedUpdate(const pf::Error& error)
+{
+    auto self = shared_from_this();
+    if (auto delegate = m_sessionDelegate.lock())
+        delegate->corvanaFailedUpdate(error);
+}
+
+bool CorvanaOAuth::corvanaNeedPerformIncrAuth(const pf::ObjectRef& session, const pf::ArrayRef& permissions)
+{
+    auto delegate = m_sessionDelegate.lock();
+    if (!permissions || permissions->count() == 0 || !delegate || !delegate->hasCorvanaDidUpdate())
+        return true;
+    auto self = shared_from_this();
+    return delegate->corvanaNeedPerformIncrAuth(session, permissions);
+}
+
+bool CorvanaOAuth::corvanaNeedPerformReAuth(const pf::ObjectRef& session)
+{
+    auto delegate = m_sessionDelegate.lock();
+    if (!delegate || !delegate->hasCorvanaDidUpdate())
+        return true;
+    auto self = shared_from_this();
+    return delegate->corvanaNeedPerformReAuth(session);
+}
 
 bool CorvanaOAuth::incrAuthWithPermissions(const std::vector<std::string>& permissions)
 {

@@ -112,6 +112,12 @@ void CorvanaOAuth::didCancelled(int)
         if (!session)
             return;
         session->m_closeTimer = nullptr;
+        if (!session->m_setUserHeaderImageKit)
+            return;
+        // A screen handed out is the presenter's to dismiss: it hears first.
+        auto controller = session->m_setUserHeaderImageKit->headImageViewController();
+        if (auto delegate = session->m_sessionDelegate.lock())
+            delegate->corvanaOAuthDoCloseViewController(*session, controller);
         if (session->m_setUserHeaderImageKit)
             session->m_setUserHeaderImageKit->doClose();
     });

@@ -268,28 +268,44 @@ void CorvanaOAuth::handNicknameToScreens()
         m_setUserHeaderImageKit->setViewControllerData(data);
 }
 
-std::shared_ptr<APIResponse> CorvanaOAuth::takeUserInfoResponse(const pf::DictionaryRef& args)
+bool CorvanaOAuth::userAskedForUserInfo() const
 {
-    auto response = takeScriptAnswer(args);
-    if (response && takeNickname(response))
-        handNicknameToScreens();
-    return response;
+    auto bridge = CVOSDKJSBridge::shareInstance();
+    return bridge && bridge->JSuserGetUserInfo() == "true";
 }
 
 void CorvanaOAuth::httpJsResponseCallbackUserInfo(const pf::DictionaryRef& args)
 {
-    auto response = takeUserInfoResponse(args);
+    auto response = takeScriptAnswer(args);
     if (!response)
         return;
-    // This delivery answers getUserInfo(), which the application asked for.
+    bool asked = userAskedForUserInfo();
+    bool took = takeNickname(response);
     auto self = shared_from_this();
+    if (!asked) {
+        // The session's own fetch: the nickname is what it wanted.
+        if (took)
+            handNicknameToScreens();
+        return;
+    }
     if (auto delegate = m_sessionDelegate.lock())
         delegate->getUserInfoResponse(response);
 }
 
 void CorvanaOAuth::httpJsResponseNotShowCallbackUserInfo(const pf::DictionaryRef& args)
 {
-    takeUserInfoResponse(args);
+    auto response = takeScriptAnswer(args);
+    if (response && takeNickname(response) && !userAskedForUserInfo())
+        handNicknameToScreens();
+}
+
+void CorvanaOAuth::getUserInfoNotUserResponse(const Response& response)
+{
+    if (!response)
+        return;
+    deleteAPIRequestBySeq(std::to_string(response->seq()));
+    if (takeNickname(response))
+        handNicknameToScreens();
 }
 
 bool CorvanaOAuth::scriptOperation(const std::string& function, const std::string& space, const std::string& callback,

@@ -171,6 +171,19 @@ std::optional<std::string> CvApiTool::decodeAccessToken(const std::optional<std:
     return out;
 }
 
+bool CvApiTool::isWindowOffScreen(const pf::Rect& frame)
+{
+    pf::Rect screen = pf::Screen::main().bounds();
+    auto inside = [&](double x, double y) {
+        return x >= screen.origin.x && y >= screen.origin.y && x < screen.origin.x + screen.size.width
+            && y < screen.origin.y + screen.size.height;
+    };
+    double right = frame.origin.x + frame.size.width;
+    double bottom = frame.origin.y + frame.size.height;
+    return !(inside(frame.origin.x, frame.origin.y) || inside(right, frame.origin.y) || inside(frame.origin.x, bottom)
+             || inside(right, bottom));
+}
+
 void CvApiTool::MoveAllWindowOutOfScreen(const std::vector<pf::WindowRef>& keep, bool animation)
 {
     moveWindows(keep, animation, 1);

@@ -56,6 +56,10 @@ public:
     static std::optional<std::string> GetURLWithParam(const std::optional<std::string>& url,
                                                       const pf::DictionaryRef& params);
 
+    // No corner of the frame lies inside the screen's bounds: the window is
+    // out of sight already, so it stays where it is while an SDK page or
+    // screen shows (a window larger than the screen counts as out too).
+    static bool isWindowOffScreen(const pf::Rect& frame);
     // Moves every shown window but the kept ones one screen width to the
     // right (out) or back to the left (into), over 0.3 s with animation.
     // Windows at status-bar level or above (the status bar, keyboards,

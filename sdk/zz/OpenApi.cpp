@@ -13,6 +13,7 @@
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/CvApiTool.h"
 #include "sdk/zz/JsUpdateVersionController.h"
+#include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZOpenApiUtility.h"
 
@@ -157,8 +158,18 @@ void deliverNamed(const std::string& command, const pf::DictionaryRef& answer, b
         delegate->responseDidReceived(response, name);
 }
 
+// What an answer whose path is not "/<scheme>/<command>" becomes.
+enum class UnplacedAnswer {
+    // Offered to the session (a URL the app switch cannot read may be the
+    // session's own).
+    OfferToSession,
+    // Refused: the session's scripts sent it here, and offering it back
+    // would start the same round again, without end.
+    Refuse,
+};
+
 bool process(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler,
-             const std::shared_ptr<CorvanaSessionDelegate>& loginDelegate)
+             const std::shared_ptr<CorvanaSessionDelegate>& loginDelegate, UnplacedAnswer unplaced)
 {
     std::string text = url.absoluteString();
     if (text.size() > OpenApi::kMaxURLLength)
@@ -177,7 +188,7 @@ bool process(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler,
         path.remove_prefix(slash + 1);
     }
     if (components.size() != 3)
-        return handler && handler->handleOpenURL(url);
+        return unplaced == UnplacedAnswer::OfferToSession && handler && handler->handleOpenURL(url);
     auto query = OpenApi::dictionaryByParseUrlFromSeparator(text, "?");
     if (!query)
         return false;
@@ -285,6 +296,7 @@ bool OpenApi::canHandleOpenURL(const pf::URL& url)
     return session && session->oldCanhandleOpenURL(url);
 }
 
+bool OpenApi::canParseURL(const pf::URL& url) { return ZZOpenApiUtility::canOpenURL(url); }
 bool OpenApi::canParseApplicationUrlStr(const std::string& url) { return canOpen(url); }
 
 int OpenApi::zzVersion()
@@ -360,26 +372,9 @@ pf::DictionaryRef OpenApi::getDictionaryFromGeneralPasteBoard(const std::string&
 
 pf::DictionaryRef OpenApi::dictionaryByParseUrlFromSeparator(const std::string& url, std::string_view separator)
 {
-    auto result = std::make_shared<pf::Dictionary>();
-    std::size_t at = url.find(separator);
-    if (separator.empty() || at == std::string::npos)
-        return result;
-    std::string_view query = std::string_view(url).substr(at + separator.size());
-    while (!query.empty()) {
-        std::size_t amp = query.find('&');
-        std::string_view piece = query.substr(0, amp);
-        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
-        std::size_t eq = piece.find('=');
-        if (eq == std::string_view::npos || eq == 0 || piece.find('=', eq + 1) != std::string_view::npos)
-            continue;
-        auto key = pf::percentDecode(piece.substr(0, eq));
-        auto value = pf::percentDecode(piece.substr(eq + 1));
-        if (!key || !value || pf::dropInvalidUtf8(*key).size() != key->size()
-            || pf::dropInvalidUtf8(*value).size() != value->size())
-            return nullptr;
-        result->set(*key, pf::Value(std::move(*value)));
-    }
-    return result;
+    QueryRules rules = kStrictPairs;
+    rules.undecodable = QueryRules::Undecodable::RefusesQuery;
+    return parseQueryBehind(url, separator, rules);
 }
 
 bool OpenApi::openZZWithCommand(int command, const pf::DictionaryRef& payload)
@@ -406,6 +401,13 @@ bool OpenApi::openPlazaWithCommandStr(const std::string& command, const pf::Dict
     return open("mplazaopensdkapi://pzapp/" + scheme + "/" + *slot + "/" + command + "?generalpastboard="
                 + (general ? "1" : "0"));
 }
+
+bool OpenApi::openPlazaWithCommand(int command, const std::string&, const pf::DictionaryRef& payload)
+{
+    return openPlazaWithCommandStr(std::to_string(static_cast<unsigned>(command)), payload);
+}
+
+bool OpenApi::openPlaza() { return isPlazaInstalled() && open("mplazaopensdk://pzapp/" + state().appScheme + "/"); }
 
 bool OpenApi::sendCommandToPlaza(const std::string& command, const pf::DictionaryRef& payload)
 {
@@ -462,12 +464,12 @@ bool OpenApi::processMessage(const pf::URL& url)
     if (url.scheme() != state().appScheme)
         return false;
     auto session = state().oldApi.lock();
-    return process(url, session, session ? state().loginDelegate.lock() : nullptr);
+    return process(url, session, session ? state().loginDelegate.lock() : nullptr, UnplacedAnswer::OfferToSession);
 }
 
 bool OpenApi::processMessageCallByOAuth(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler)
 {
-    return process(url, handler, handler);
+    return process(url, handler, handler, UnplacedAnswer::Refuse);
 }
 
 int OpenApi::js_getSystemOSVersion()
@@ -480,23 +482,7 @@ std::string OpenApi::appName()
     return pf::Bundle::main()->infoDictionary()->get("CFBundleDisplayName").stringOr();
 }
 
-std::string OpenApi::addPercentEscapes(std::string_view text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        bool keep = std::isalnum(c) || std::string_view("-._~:/?#[]@!$&'()*+,;=").find(static_cast<char>(c))
-            != std::string_view::npos;
-        if (keep && c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
+std::string OpenApi::addPercentEscapes(std::string_view text) { return URLTools::escape(text, URLTools::kURLReserved); }
 
 namespace {
 

@@ -45,6 +45,8 @@ public:
 
     static bool handleOpenURL(const pf::URL& url);
     static bool canHandleOpenURL(const pf::URL& url);
+    // Whether the system can open the URL.
+    static bool canParseURL(const pf::URL& url);
     static bool canParseApplicationUrlStr(const std::string& url);
 
     static int zzVersion();
@@ -52,6 +54,10 @@ public:
     static bool isPlazaInstalled();
     static bool isSupportGeneralPastboard();
     static bool isPlazaSupportGeneralPastboard();
+    // What this transport speaks; there is no install page to offer.
+    static std::string getPlazaInstallUrl() { return std::string(); }
+    static std::string getSupportingMaxApiVersion() { return "10.0"; }
+    static std::string getApiVersion() { return "1.1"; }
 
     // Slots: each save is remembered as the last slot.
     static std::optional<std::string> saveDictionary(const pf::DictionaryRef& payload);
@@ -73,6 +79,12 @@ public:
 
     static bool openZZWithCommand(int command, const pf::DictionaryRef& payload);
     static bool openPlazaWithCommandStr(const std::string& command, const pf::DictionaryRef& payload);
+    // The command number goes into the URL unsigned, as the Plaza app reads
+    // it; the board name is not used (the payload takes a slot of its own).
+    static bool openPlazaWithCommand(int command, const std::string& pasteBoardName, const pf::DictionaryRef& payload);
+    // Brings the Plaza app up on our scheme, with no command; false when it
+    // is not installed or would not open.
+    static bool openPlaza();
     static bool sendCommandToPlaza(const std::string& command, const pf::DictionaryRef& payload);
     static bool shareWithPlazaWithData(const pf::DictionaryRef& payload);
     static bool niceAuthorizeWithPermission(const std::string& permissions,
@@ -86,6 +98,10 @@ public:
     static std::string sendCommandToZZWith(const pf::DictionaryRef& params);
     static std::string sendCommandToPlazaWith(const pf::DictionaryRef& params);
 
+    // An answer whose path is not "/<scheme>/<command>": processMessage
+    // offers it to the legacy session; processMessageCallByOAuth, which the
+    // session's scripts call, answers false at once, since offering it back
+    // to the scripts would loop.
     static bool processMessage(const pf::URL& url);
     static bool processMessageCallByOAuth(const pf::URL& url, const std::shared_ptr<CorvanaOAuth>& handler);
 

@@ -172,7 +172,12 @@ void SetHeadImageViewController::viewDidLoad()
     m_selectBtn->setTarget(self, [](pf::Object& target, pf::BarButtonItem&) {
         static_cast<SetHeadImageViewController&>(target).selectBtnClick();
     });
-    m_toolbar->setItems({ m_cancelBtn, m_selectBtn });
+    m_cancelBtn->setWidth(60);
+    m_selectBtn->setWidth(60);
+    // The space between puts "取消" at the left edge and "选取" at the right.
+    auto space = std::make_shared<pf::BarButtonItem>(pf::BarButtonSystemItem::FlexibleSpace, nullptr,
+                                                     pf::BarButtonItem::Action());
+    m_toolbar->setItems({ m_cancelBtn, space, m_selectBtn });
     // A black translucent bar under white items and hint.
     m_toolbar->setBackgroundColor(pf::Color::rgb(0, 0, 0, 0.7));
     m_toolbar->setTintColor(pf::Color::whiteColor());
@@ -367,6 +372,11 @@ void SetHeadImageViewController::onTimer()
 
 void SetHeadImageViewController::setUserHeadPicResponse(const std::shared_ptr<APIResponse>& response)
 {
+    // A screen uploads only from its own button, so with none of its uploads
+    // in flight (as always before its view loaded) the answer is an earlier
+    // screen's: it changes nothing here.
+    if (m_seq == -1)
+        return;
     m_selectBtn->setEnabled(true);
     m_seq = -1;
     m_isSetUserPic = false;

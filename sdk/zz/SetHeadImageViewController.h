@@ -80,6 +80,7 @@ public:
     void selectBtnClick();
     void cancelBtnClick();
     void onTimer();
+    // The answer to this screen's upload; ignored while none is in flight.
     void setUserHeadPicResponse(const std::shared_ptr<APIResponse>& response);
     void showNotify(const pf::ImageRef& image, const std::string& text);
     void removeNotifyView();
@@ -91,6 +92,7 @@ public:
 
     const std::shared_ptr<pf::ScrollView>& scrollView() const { return m_scrollView; }
     const std::shared_ptr<pf::BarButtonItem>& selectBtn() const { return m_selectBtn; }
+    const std::shared_ptr<pf::Toolbar>& toolbar() const { return m_toolbar; }
     const std::shared_ptr<UINotifyView>& notify() const { return m_notify; }
     const std::shared_ptr<pf::Label>& nickLabel() const { return m_nickLabel; }
     int seq() const { return m_seq; }

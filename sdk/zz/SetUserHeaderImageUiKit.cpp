@@ -47,10 +47,7 @@ bool SetUserHeaderImageUiKit::popSetHeadImageViewWnd(std::weak_ptr<setHeadImageD
     m_keywindow = pf::Application::shared().keyWindow();
     pf::Rect screenBounds = pf::Screen::main().bounds();
     for (const auto& window : pf::Screen::main().windows()) {
-        pf::Rect f = window->frame();
-        bool onScreen = f.origin.x < screenBounds.size.width && f.origin.x + f.size.width > 0
-            && f.origin.y < screenBounds.size.height && f.origin.y + f.size.height > 0;
-        if (!onScreen)
+        if (CvApiTool::isWindowOffScreen(window->frame()))
             m_windowsArray.push_back(window);
     }
     CvApiTool::MoveAllWindowOutOfScreen(m_windowsArray, false);

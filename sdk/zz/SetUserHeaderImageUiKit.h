@@ -36,6 +36,12 @@ public:
 
     const pf::WindowRef& window() const { return m_window; }
     std::shared_ptr<SetHeadImageViewController> screen() const;
+    // The screen handed out by getHeadImageViewController() until doClose();
+    // null for one shown in the kit's own window.
+    const std::shared_ptr<SetHeadImageViewController>& headImageViewController() const
+    {
+        return m_headImageViewController;
+    }
 
 private:
     std::string m_appId;

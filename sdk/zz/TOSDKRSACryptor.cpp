@@ -1,5 +1,6 @@
 #include "sdk/zz/TOSDKRSACryptor.h"
 
+#include "framework/util/KRBASE64Decode.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
@@ -9,6 +10,7 @@
 #include "platform/security/PublicKey.h"
 
 #include <algorithm>
+#include <iterator>
 
 // A throwaway key made for this SDK; the bundle certificate does the checking.
 const char* const TOSDKRSACryptor::builtInPublicKey =
@@ -24,19 +26,9 @@ pf::PublicKeyRef bundleKey()
     return der ? TOSDKRSACryptor::getPublicKey(*der) : nullptr;
 }
 
-int base64Value(char c)
+bool isBase64Digit(char c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
 }
 
 std::string withoutBlanks(std::string text)
@@ -77,29 +69,16 @@ std::optional<std::string> TOSDKRSACryptor::hashValueForFile(const std::optional
 
 pf::Bytes TOSDKRSACryptor::dataWithBase64EncodedString(const std::string& text)
 {
-    pf::Bytes out;
-    unsigned group = 0;
-    int count = 0;
-    for (char c : text) {
-        int value = base64Value(c);
-        if (value < 0)
-            continue;
-        group = (group << 6) | static_cast<unsigned>(value);
-        if (++count == 4) {
-            out.push_back(static_cast<std::uint8_t>(group >> 16));
-            out.push_back(static_cast<std::uint8_t>(group >> 8));
-            out.push_back(static_cast<std::uint8_t>(group));
-            group = 0;
-            count = 0;
-        }
-    }
-    if (count == 2) {
-        out.push_back(static_cast<std::uint8_t>(group >> 4));
-    } else if (count == 3) {
-        out.push_back(static_cast<std::uint8_t>(group >> 10));
-        out.push_back(static_cast<std::uint8_t>(group >> 2));
-    }
-    return out;
+    // Lenient: whatever is not a digit is skipped and a short last group
+    // still gives its bytes, so the digits are made whole padded groups for
+    // the framework's decoder (a lone last digit holds no byte).
+    std::string digits;
+    digits.reserve(text.size() + 3);
+    std::copy_if(text.begin(), text.end(), std::back_inserter(digits), isBase64Digit);
+    if (digits.size() % 4 == 1)
+        digits.pop_back();
+    digits.append((4 - digits.size() % 4) % 4, '=');
+    return krBASE64Decode(digits);
 }
 
 std::optional<pf::Bytes> TOSDKRSACryptor::strippedPublicKey(const std::string& key)

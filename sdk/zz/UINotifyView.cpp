@@ -18,9 +18,9 @@ UINotifyView::UINotifyView()
 {
     setFrame(defaultFrame());
     m_backgroundView = std::make_shared<pf::View>(bounds());
-    m_backgroundView->setCornerRadius(10);
+    m_backgroundView->setCornerRadius(m_roundness);
     m_backgroundView->setBorderWidth(1);
-    m_backgroundView->setBorderColor(pf::Color::clear());
+    m_backgroundView->setBorderColor(m_borderColor);
     addSubview(m_backgroundView);
     m_imageView = std::make_shared<pf::ImageView>(pf::Rect());
     addSubview(m_imageView);
@@ -45,6 +45,18 @@ void UINotifyView::setImage(const pf::ImageRef& image)
     m_image = image;
     m_imageView->setImage(image);
     setNeedsLayout();
+}
+
+void UINotifyView::setRoundness(double roundness)
+{
+    m_roundness = roundness;
+    m_backgroundView->setCornerRadius(roundness);
+}
+
+void UINotifyView::setBorderColor(const pf::Color& color)
+{
+    m_borderColor = color;
+    m_backgroundView->setBorderColor(color);
 }
 
 void UINotifyView::setCurrentOpacity(double opacity)

@@ -7,6 +7,7 @@
 //
 // Main queue only.
 
+#include "platform/graphics/Color.h"
 #include "platform/graphics/Forward.h"
 #include "platform/ui/View.h"
 
@@ -33,6 +34,15 @@ public:
     double currentOpacity() const { return m_currentOpacity; }
     void setCurrentOpacity(double opacity);
     double destinationOpacity() const { return m_destinationOpacity; }
+    // The box's corner radius (10) and the colour of its one-point border
+    // (clear).
+    double roundness() const { return m_roundness; }
+    void setRoundness(double roundness);
+    const pf::Color& borderColor() const { return m_borderColor; }
+    void setBorderColor(const pf::Color& color);
+    // Kept for the caller; the border is drawn in borderColor either way.
+    bool bordered() const { return m_bordered; }
+    void setBordered(bool bordered) { m_bordered = bordered; }
 
     // Adds itself to `view` when not there yet.
     void presentWithDuration(double displaySeconds, double fadeSeconds, const pf::ViewRef& view,
@@ -49,5 +59,8 @@ private:
     bool m_isAnimating = false;
     double m_destinationOpacity = 0.75;
     double m_currentOpacity = 0;
+    double m_roundness = 10;
+    pf::Color m_borderColor = pf::Color::clear();
+    bool m_bordered = false;
     unsigned m_generation = 0; // a newer presentation cancels an older fade
 };

@@ -106,7 +106,7 @@ std::shared_ptr<ZZApiMessage> ZZApiMessage::decode(const pf::Dictionary& fields,
     message->m_type = type >= 0 && type <= std::numeric_limits<unsigned>::max() ? static_cast<unsigned>(type) : 0;
     if (auto data = dataField(fields, "object")) {
         // Only the wrapper may stand here, not any record of the table.
-        pf::Value wrapper = unarchive(*data, maxSize);
+        pf::Value wrapper = unarchive(*data, maxSize, "ZZApiObjectCoderImpl");
         if (auto coder = wrapper.objectAs<ZZApiObjectCoderImpl>())
             message->m_object = coder->obj();
     }

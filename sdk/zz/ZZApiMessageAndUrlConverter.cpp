@@ -53,7 +53,8 @@ std::shared_ptr<ZZApiMessage> ZZApiMessageAndUrlConverter::messageWithUrlNoClipb
     if (ZZWebViewKit::canHanleOpenUrlFromSafari(url))
         return ZZWebViewKit::messageWithSafariUrl(url);
     auto decoder = ZZApiURLDecoder::decoderWithUrl(url);
-    if (!decoder || decoder->host.empty() || decoder->queryItem.empty() || !url->query() || url->query()->empty())
+    // A query of no "name=value" pair still counts: "/pick" needs none.
+    if (!decoder || decoder->host.empty() || !url->query() || url->query()->empty())
         return nullptr;
     if (decoder->host == "request_from_zz")
         return messageWithRequestFromZZ(*decoder);

@@ -18,8 +18,15 @@
 #include <optional>
 #include <string>
 
+class ZZApiCommonContentObject;
+class ZZApiExtendObject;
+class ZZApiImageObject;
 class ZZApiMessage;
 class ZZApiObject;
+class ZZApiPayObject;
+class ZZApiTextObject;
+class ZZApiURLObject;
+class ZZApiWPAObject;
 class ZZApiURLDecoder;
 
 class ZZApiMessageAndUrlConverter {
@@ -27,6 +34,26 @@ public:
     using QueryItem = std::map<std::string, std::string>;
 
     static std::optional<pf::URL> urlWithMessage(const std::shared_ptr<ZZApiMessage>&) { return std::nullopt; }
+    // The outgoing builders per kind of object, empty for the same reason.
+    static std::optional<pf::URL> urlWithTextObject(const std::shared_ptr<ZZApiTextObject>&, unsigned) { return std::nullopt; }
+    static std::optional<pf::URL> urlWithExtendObject(const std::shared_ptr<ZZApiExtendObject>&, unsigned)
+    {
+        return std::nullopt;
+    }
+    static std::optional<pf::URL> urlWithImageObject(const std::shared_ptr<ZZApiImageObject>&, unsigned)
+    {
+        return std::nullopt;
+    }
+    static std::optional<pf::URL> urlWithURLObject(const std::shared_ptr<ZZApiURLObject>&, unsigned) { return std::nullopt; }
+    static std::optional<pf::URL> urlWithCommonContentObject(const std::shared_ptr<ZZApiCommonContentObject>&, unsigned)
+    {
+        return std::nullopt;
+    }
+    static std::optional<pf::URL> urlWithPayObject(const std::shared_ptr<ZZApiPayObject>&, unsigned) { return std::nullopt; }
+    static std::optional<pf::URL> urlWithWPAObject(const std::shared_ptr<ZZApiWPAObject>&, unsigned) { return std::nullopt; }
+    static std::optional<pf::URL> urlWithQueryItem(const QueryItem&, unsigned) { return std::nullopt; }
+    static std::optional<pf::URL> urlWithQueryItemForPay(const QueryItem&, unsigned) { return std::nullopt; }
+    static std::optional<pf::URL> urlWithQueryItemForWPA(const QueryItem&, unsigned) { return std::nullopt; }
     static std::shared_ptr<ZZApiMessage> messageWithUrl(const pf::URL* url);
     static std::shared_ptr<ZZApiMessage> messageWithUrlNoClipboard(const pf::URL* url);
     static std::shared_ptr<ZZApiMessage> messageWithRequestFromZZ(const ZZApiURLDecoder& decoder);

@@ -9,7 +9,6 @@
 
 #include <functional>
 #include <map>
-#include <set>
 
 namespace ZZArchive {
 
@@ -29,6 +28,19 @@ const std::map<std::string, Decoder, std::less<>>& table()
     };
     return decoders;
 }
+
+// Records nest as archives in data fields (a list's elements, a message's
+// object); how deep this thread is in them.
+thread_local int t_nesting = 0;
+
+class NestingScope {
+public:
+    NestingScope() { ++t_nesting; }
+    ~NestingScope() { --t_nesting; }
+    NestingScope(const NestingScope&) = delete;
+    NestingScope& operator=(const NestingScope&) = delete;
+    bool allowed() const { return t_nesting <= kMaxNesting; }
+};
 
 }
 
@@ -58,12 +70,22 @@ pf::Value decodeRoot(const pf::Value& root, std::size_t maxSize)
     return object ? pf::Value(object) : pf::Value();
 }
 
-pf::Value unarchive(const pf::Bytes& data, std::size_t maxSize)
+pf::Value unarchive(const pf::Bytes& data, std::size_t maxSize, std::string_view expectedClass)
 {
-    static const std::set<std::string> values = { "Dictionary", "Array", "String", "Number", "Date", "Data", "Null" };
-    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, values, maxSize);
+    // Each level holds its own copy of what it nests, so a chain of records
+    // inside records would cost the square of its size; the nesting is
+    // bounded, and a record expecting one class decodes nothing else.
+    NestingScope scope;
+    if (!scope.allowed())
+        return {};
+    auto root = pf::KeyedUnarchiver::unarchiveObjectWithData(data, pf::KeyedUnarchiver::valueClasses(), maxSize);
     if (!root)
         return {};
+    if (!expectedClass.empty()) {
+        auto fields = root->dictionary();
+        if (!fields || fields->string(kClassKey) != expectedClass)
+            return {};
+    }
     return decodeRoot(*root, maxSize);
 }
 

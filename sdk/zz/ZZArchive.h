@@ -26,13 +26,18 @@ namespace ZZArchive {
 inline constexpr const char* kClassKey = "$class";
 inline constexpr std::size_t kMaxMessageSize = 16u << 20;
 inline constexpr std::size_t kMaxRegistrySize = 1u << 20;
+// Archives inside archives, the outermost counting one: a board's list, its
+// element, a message's object.
+inline constexpr int kMaxNesting = 3;
 
 // Nothing for a value that has no archived form (an object that is no
 // record, nil).
 std::optional<pf::Bytes> archivedData(const pf::Value& root);
 // A record object, a plain value, or nil when the data is no such archive,
-// is over `maxSize` or names a class outside the table.
-pf::Value unarchive(const pf::Bytes& data, std::size_t maxSize);
+// is over `maxSize`, names a class outside the table, lies deeper than
+// kMaxNesting, or is not a record of `expectedClass` when one is given (the
+// class is checked before the record is decoded).
+pf::Value unarchive(const pf::Bytes& data, std::size_t maxSize, std::string_view expectedClass = {});
 // The same for a root already unarchived.
 pf::Value decodeRoot(const pf::Value& root, std::size_t maxSize);
 

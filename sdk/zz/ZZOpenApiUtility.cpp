@@ -1,5 +1,6 @@
 #include "sdk/zz/ZZOpenApiUtility.h"
 
+#include "framework/util/KRBASE64Decode.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/ui/Application.h"
@@ -8,23 +9,15 @@
 #include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZApiLog.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int sextet(unsigned char c)
+bool isDigit(unsigned char c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
 }
 
 }
@@ -83,24 +76,16 @@ std::optional<pf::Bytes> ZZOpenApiUtility::dataWithBase64EncodedString(const std
     std::string kept;
     kept.reserve(text->size());
     for (unsigned char c : *text)
-        if (c == '=' || sextet(c) >= 0)
+        if (c == '=' || isDigit(c))
             kept += static_cast<char>(c);
     if (kept.empty() || kept.size() % 4 != 0)
         return std::nullopt;
-    pf::Bytes out;
-    out.reserve(kept.size() / 4 * 3);
-    for (std::size_t i = 0; i < kept.size(); i += 4) {
-        unsigned v = 0;
-        for (std::size_t k = 0; k < 4; ++k)
-            v = (v << 6) | static_cast<unsigned>(std::max(0, sextet(static_cast<unsigned char>(kept[i + k]))));
-        out.push_back(static_cast<std::uint8_t>(v >> 16));
-        out.push_back(static_cast<std::uint8_t>(v >> 8));
-        out.push_back(static_cast<std::uint8_t>(v));
-    }
-    // Padding counts only at the very end: "=" removes one byte, "==" two.
+    // Padding counts only at the very end ("=" one byte less, "==" two); an
+    // "=" anywhere else reads as a zero digit, as the strict decoder would
+    // refuse it.
     std::size_t padding = kept.ends_with("==") ? 2 : kept.ends_with('=') ? 1 : 0;
-    out.resize(out.size() - padding);
-    return out;
+    std::replace(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(padding), '=', 'A');
+    return krBASE64Decode(kept);
 }
 
 std::optional<std::string> ZZOpenApiUtility::UTF8StringWithBase64String(const std::optional<std::string>& text)

@@ -97,21 +97,28 @@ pf::Value ZZObjectPasteboard::objectFromGeneralPastboard() const
     return data ? ZZArchive::unarchive(*data, maxReadSize()) : pf::Value();
 }
 
+pf::Value ZZPasteboard::takeDecoded(pf::Pasteboard& board, const std::string& type, std::size_t maxSize,
+                                     const std::function<pf::Value(const pf::Bytes&)>& decode)
+{
+    pf::Value taken;
+    board.modifyItems([&](auto& items) {
+        const pf::Bytes* data = findType(items, type);
+        if (!data || data->size() > maxSize)
+            return;
+        taken = decode(*data);
+        if (!taken.isNil())
+            removeType(items, type);
+    });
+    return taken;
+}
+
 pf::Value ZZObjectPasteboard::takeObject()
 {
     auto named = board();
     if (!named)
         return {};
-    pf::Value taken;
-    named->modifyItems([&](auto& items) {
-        const pf::Bytes* data = findType(items, name());
-        if (!data || data->size() > maxReadSize())
-            return;
-        taken = ZZArchive::unarchive(*data, maxReadSize());
-        if (!taken.isNil())
-            removeType(items, name());
-    });
-    return taken;
+    std::size_t cap = maxReadSize();
+    return takeDecoded(*named, name(), cap, [cap](const pf::Bytes& data) { return ZZArchive::unarchive(data, cap); });
 }
 
 bool ZZArrayPasteboard::modifyList(const std::function<bool(ZZDataArray&)>& change)

@@ -36,6 +36,13 @@ public:
     // Removes the data under the name from the named and the general board.
     void clear();
 
+    // Takes the data of `type` off `board` in one locked step, so that two
+    // readers never both take it: what `decode` makes of it, which is
+    // removed only when not nil. Data over `maxSize` is neither decoded nor
+    // removed.
+    static pf::Value takeDecoded(pf::Pasteboard& board, const std::string& type, std::size_t maxSize,
+                                 const std::function<pf::Value(const pf::Bytes&)>& decode);
+
 protected:
     // The named board, made if missing and marked persistent; null when the
     // device folder cannot be written.

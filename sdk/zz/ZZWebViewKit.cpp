@@ -6,17 +6,10 @@
 #include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
+#include "sdk/zz/URLTools.h"
 #include "sdk/zz/ZZOpenApiUtility.h"
 
 namespace {
-
-std::optional<std::string> decoded(std::string_view text)
-{
-    auto plain = pf::percentDecode(text);
-    if (!plain || !pf::isValidUtf8(*plain))
-        return std::nullopt;
-    return plain;
-}
 
 bool canOpen(const char* url)
 {
@@ -104,27 +97,7 @@ pf::Value ZZWebViewKit::JSONValue(const std::optional<std::string>& text)
 
 pf::DictionaryRef ZZWebViewKit::dictionaryByParseUrlFromSeparator(std::string_view text, std::string_view separator)
 {
-    auto fields = pf::Dictionary::create();
-    std::size_t found = separator.empty() ? std::string_view::npos : text.find(separator);
-    if (found == std::string_view::npos)
-        return fields;
-    std::string_view rest = text.substr(found + separator.size());
-    std::size_t start = 0;
-    while (start <= rest.size()) {
-        std::size_t end = std::min(rest.find('&', start), rest.size());
-        std::string_view piece = rest.substr(start, end - start);
-        std::size_t equals = piece.find('=');
-        bool pair = equals != std::string_view::npos && equals > 0
-            && piece.find('=', equals + 1) == std::string_view::npos;
-        if (pair) {
-            auto name = decoded(piece.substr(0, equals));
-            auto value = decoded(piece.substr(equals + 1));
-            if (name && value && !name->empty())
-                fields->set(*name, *value);
-        }
-        start = end + 1;
-    }
-    return fields;
+    return parseQueryBehind(text, separator, kStrictPairs);
 }
 
 bool ZZWebViewKit::isNewZZBrowserInstall()

@@ -5,7 +5,8 @@
 // reads back the same, carries one of the app's schemes and fits the cap;
 // a taken one reaches the shell between will-enter-foreground and
 // did-become-active when the app was in the background, and the app is
-// active afterwards either way.
+// active afterwards either way. The same bytes, as a log line, are redacted
+// in bounded size.
 #include "tests/fuzz/FontLeakSuppressions.h"
 
 #include "app/services/ZMRServicesRegistration.h"
@@ -49,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
 
     std::string message(reinterpret_cast<const char*>(data), size);
+    if (pf::redactSecrets(message).size() > 3 * size)
+        std::abort();
     bool background = size % 2 == 1;
     if (background)
         pf::Application::shared().enterBackground();

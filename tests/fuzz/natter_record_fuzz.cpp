@@ -4,12 +4,15 @@
 // path as an answer from Natter. Nothing may crash or leak; a record is
 // taken only from a readable dictionary, which keeps every other app's
 // entry; an unreadable board stays byte for byte; the record's objects come
-// out within their limits.
+// out within their limits. The same bytes read as Natter's record of a
+// registered app either fail or give a record that archives and reads back
+// the same.
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Pasteboard.h"
 #include "sdk/natter/AppCommunicate.h"
 #include "sdk/natter/AppCommunicateData.h"
+#include "sdk/natter/AppRegisterInfo.h"
 #include "sdk/natter/NTMediaMessage.h"
 #include "sdk/natter/NTReqResp.h"
 #include "sdk/natter/NatterApiUtil.h"
@@ -32,6 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)ready;
     static const std::string appID = "nt6f2c91d04ab37e58";
     pf::Bytes bytes(data, data + size);
+    if (auto info = AppRegisterInfo::unarchive(bytes)) {
+        auto again = info->archivedData();
+        if (!again || AppRegisterInfo::unarchive(*again) != info)
+            std::abort();
+    }
     auto board = pf::Pasteboard::withName("natter_data", true);
     board->setData(bytes, "content");
     pf::Pasteboard::withName("natter_file", true)->setData(pf::Bytes{1, 2, 3}, "content");

@@ -64,7 +64,30 @@ TEST(InterfaceView, ShowsTheApplicationsDocumentScreenWithItsTemplate)
     std::remove(shot.c_str());
     ASSERT_TRUE(image.ok());
     // The start template's welcome line, under the status bar.
-    EXPECT_TRUE(inkOf(*image.value()->bitmap(), {30, 55, 130, 30}, pf::Color::rgb(0, 0, 0)));
+    EXPECT_TRUE(inkOf(*image.value()->bitmap(), {30, 55, 130, 30}, pf::Color::rgb(0xf2 / 255.0, 0x6c / 255.0, 0x4f / 255.0)));
     status = std::system((std::string(INTERFACEVIEW_PATH) + " --help >/dev/null").c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(InterfaceView, DressesAScreenFileWithTheApplicationsStyles)
+{
+    struct Row {
+        const char* file;
+        pf::Point at;
+        pf::Color colour;
+    } rows[] = {
+        {"Menu", {5, 300}, pf::Color::rgb(0x3d / 255.0, 0x34 / 255.0, 0x31 / 255.0)},     // the menu's dark page
+        {"Register", {40, 290}, pf::Color::rgb(0xf2 / 255.0, 0x6c / 255.0, 0x4f / 255.0)}, // its button
+    };
+    for (const auto& row : rows) {
+        std::string shot = "/tmp/zmr-" + std::string(row.file) + "-" + std::to_string(getpid()) + "@2x.png";
+        std::string command = std::string(INTERFACEVIEW_PATH) + " " + ZMR_TEST_SOURCE_DIR + "/resources/interface/"
+                              + row.file + ".xml --shot " + shot + " >/dev/null 2>&1";
+        int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << row.file;
+        auto image = pf::Image::contentsOfFile(shot);
+        std::remove(shot.c_str());
+        ASSERT_TRUE(image.ok()) << row.file;
+        EXPECT_TRUE(pixelIs(*image.value()->bitmap(), row.at, row.colour, 12)) << row.file;
+    }
 }

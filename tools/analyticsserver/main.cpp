@@ -8,12 +8,12 @@
 // SIGTERM, answering every upload with an empty 200.
 
 #include "tools/analyticsserver/AnalyticsServer.h"
+#include "tools/servermain/ServerMain.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <pthread.h>
+#include <memory>
 #include <string>
 
 int main(int argc, char** argv)
@@ -36,21 +36,10 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-    zmr::AnalyticsServer server(logPath);
-    if (!server.start(port)) {
-        std::fprintf(stderr, "analyticsserver: cannot listen on 127.0.0.1:%d\n", port);
-        return 1;
-    }
-    std::printf("analyticsserver listening on %s\n", server.baseURL().c_str());
-    std::fflush(stdout);
-    int received = 0;
-    sigwait(&signals, &received);
-    server.stop();
-    return 0;
+    return zmr::serveUntilSignalled("analyticsserver", [&]() -> zmr::ServerStart {
+        auto server = std::make_shared<zmr::AnalyticsServer>(logPath);
+        if (!server->start(port))
+            return "cannot listen on 127.0.0.1:" + std::to_string(port);
+        return zmr::RunningServer{"analyticsserver listening on " + server->baseURL(), [server] { server->stop(); }};
+    });
 }

@@ -8,12 +8,12 @@
 
 #include "tools/appserver/AppServer.h"
 #include "tools/appserver/AppStore.h"
+#include "tools/servermain/ServerMain.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <pthread.h>
+#include <memory>
 #include <string>
 
 namespace {
@@ -66,33 +66,16 @@ int main(int argc, char** argv)
         }
     }
 
-    // The server's threads inherit the blocked signals; only sigwait sees them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-    std::unique_ptr<zmr::AppStore> opened;
-    if (auto error = zmr::AppStore::open(db, opened)) {
-        std::fprintf(stderr, "appserver: %s\n", error->c_str());
-        return 1;
-    }
-    std::shared_ptr<zmr::AppStore> store = std::move(opened);
-    if (seedDemo && !store->seedDemo()) {
-        std::fprintf(stderr, "appserver: cannot seed the demo world\n");
-        return 1;
-    }
-    zmr::AppServer server(store);
-    if (!server.start(port)) {
-        std::fprintf(stderr, "appserver: cannot listen on 127.0.0.1:%d\n", port);
-        return 1;
-    }
-    std::printf("appserver listening on %s\n", server.url().c_str());
-    std::fflush(stdout);
-
-    int received = 0;
-    sigwait(&signals, &received);
-    server.stop();
-    return 0;
+    return zmr::serveUntilSignalled("appserver", [&]() -> zmr::ServerStart {
+        std::unique_ptr<zmr::AppStore> opened;
+        if (auto error = zmr::AppStore::open(db, opened))
+            return *error;
+        std::shared_ptr<zmr::AppStore> store = std::move(opened);
+        if (seedDemo && !store->seedDemo())
+            return std::string("cannot seed the demo world");
+        auto server = std::make_shared<zmr::AppServer>(store);
+        if (!server->start(port))
+            return "cannot listen on 127.0.0.1:" + std::to_string(port);
+        return zmr::RunningServer{"appserver listening on " + server->url(), [server] { server->stop(); }};
+    });
 }

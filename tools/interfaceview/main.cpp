@@ -11,10 +11,13 @@
 // and layouts once more as the screen's first layout pass would. With --shot the first frame goes to PNG and the program ends.
 // A screen controller gets the cfg.plist "ui" entry that names the file as
 // its "view" (from the bundle above the file), so a document screen loads
-// its template.
+// its template, and is dressed as in the application: the style file
+// (NAME, else "Styles") and the bundle's style.css, through a shell that
+// has the screen entries but no services.
 
 #include "app/screens/ZMRScreensRegistration.h"
 #include "framework/core/KRJSON.h"
+#include "framework/core/KRShell.h"
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/ui/KRViewController.h"
 #include "framework/ui/KRDataOutletContainer.h"
@@ -78,11 +81,16 @@ void runContainers(const std::vector<pf::ObjectRef>& objects, const std::shared_
             layouts->layout();
 }
 
-// The bundle's screen entry whose "view" is `fileName`; null without one.
-pf::DictionaryRef screenEntry(const pf::Bundle& bundle, const std::string& fileName)
+// The bundle's cfg.plist "ui" entries; null without them.
+pf::DictionaryRef screenEntries(const pf::Bundle& bundle)
 {
     auto config = pf::readPropertyListFile(bundle.resourcePath() + "/cfg.plist");
-    auto ui = config && config->dictionary() ? config->dictionary()->dictionary("ui") : nullptr;
+    return config && config->dictionary() ? config->dictionary()->dictionary("ui") : nullptr;
+}
+
+// The entry of `ui` whose "view" is `fileName`; null without one.
+pf::DictionaryRef screenEntry(const pf::DictionaryRef& ui, const std::string& fileName)
+{
     if (!ui)
         return nullptr;
     for (const auto& [alias, entry] : *ui) {
@@ -161,8 +169,24 @@ int main(int argc, char** argv)
     // A screen controller named by the bundle's configuration loads its own
     // file as the application would, so its view-did-load work (a document
     // screen's template) runs.
+    // Its styles come as the application's do: from a shell holding the
+    // style file (--styles NAME, else "Styles") and the bundle's style.css;
+    // the shell has the screen entries but no services, so nothing is sent.
+    std::shared_ptr<KRShell> shell;
+    auto ui = screenEntries(*bundle);
     if (auto screen = std::dynamic_pointer_cast<KRViewController>(owner)) {
-        if (auto entry = screenEntry(*bundle, path.stem().string())) {
+        if (auto entry = screenEntry(ui, path.stem().string())) {
+            shell = KRShell::create(pf::Dictionary::create({{"ui", pf::Value(ui)}}), bundle);
+            auto styles = std::make_shared<KRStyleController>(stylesName.empty() ? "Styles" : stylesName, bundle.get());
+            if (!styles->view() || !styles->styles()) {
+                std::fprintf(stderr, "interfaceview: no styles in %s\n", stylesName.empty() ? "Styles" : stylesName.c_str());
+                return 1;
+            }
+            shell->setStyleController(styles);
+            if (auto css = bundle->pathForResource("style", "css"))
+                if (auto cssBytes = pf::readFile(*css))
+                    shell->loadDOMStyleSheet({reinterpret_cast<const char*>(cssBytes->data()), cssBytes->size()});
+            screen->setContext(shell);
             screen->initWithNibName(path.stem().string(), bundle);
             screen->setConfig(entry);
             auto window = pf::Window::create();

@@ -4,12 +4,12 @@
 //
 //   voxlyweb [--cert-out FILE]
 
+#include "tools/servermain/ServerMain.h"
 #include "tools/voxlyweb/VoxlyWebServer.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <pthread.h>
+#include <memory>
 #include <string>
 
 int main(int argc, char** argv)
@@ -23,27 +23,15 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    // Block the stop signals before any thread starts, so that only sigwait sees them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-    zmr::VoxlyWebServer server;
-    if (!server.isRunning()) {
-        std::fprintf(stderr, "voxlyweb: cannot start\n");
-        return 1;
-    }
-    if (!certOut.empty() && !server.writeCA(certOut)) {
-        std::fprintf(stderr, "voxlyweb: cannot write %s\n", certOut.c_str());
-        return 1;
-    }
-    std::printf("%s\n", server.origin().c_str());
-    std::fflush(stdout);
-    int received = 0;
-    sigwait(&signals, &received);
-    for (const auto& request : server.received())
-        std::fprintf(stderr, "voxlyweb: %s\n", request.target.c_str());
-    return 0;
+    return zmr::serveUntilSignalled("voxlyweb", [&]() -> zmr::ServerStart {
+        auto server = std::make_shared<zmr::VoxlyWebServer>();
+        if (!server->isRunning())
+            return std::string("cannot start");
+        if (!certOut.empty() && !server->writeCA(certOut))
+            return "cannot write " + certOut;
+        return zmr::RunningServer{server->origin(), [server] {
+                                      for (const auto& request : server->received())
+                                          std::fprintf(stderr, "voxlyweb: %s\n", request.target.c_str());
+                                  }};
+    });
 }

@@ -10,18 +10,17 @@
 #include "platform/foundation/FileSystem.h"
 #include "tools/zzpackage/ZZPackageBuilder.h"
 #include "tools/zzpackage/ZZPackageKey.h"
+#include "tools/servermain/ServerMain.h"
 #include "tools/zzserver/ZZServer.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <vector>
-
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -79,34 +78,19 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    // Block the stop signals before any thread starts, so that only sigwait sees them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-
-    zmr::ZZServer server(policy);
-    if (!server.isRunning()) {
-        std::fprintf(stderr, "zzserver: cannot start\n");
-        return 1;
-    }
-    if (!certOut.empty() && !server.writeCA(certOut)) {
-        std::fprintf(stderr, "zzserver: cannot write %s\n", certOut.c_str());
-        return 1;
-    }
-    if (!packageKey.empty() || !packageDir.empty()) {
-        bool digits = !packageVersion.empty() && packageVersion.find_first_not_of("0123456789") == std::string::npos;
-        std::string package = digits ? scriptPackage(packageKey, packageDir, packageVersion) : std::string();
-        if (package.empty()) {
-            std::fprintf(stderr, "zzserver: cannot make the script package\n");
-            return 1;
+    return zmr::serveUntilSignalled("zzserver", [&]() -> zmr::ServerStart {
+        auto server = std::make_shared<zmr::ZZServer>(policy);
+        if (!server->isRunning())
+            return std::string("cannot start");
+        if (!certOut.empty() && !server->writeCA(certOut))
+            return "cannot write " + certOut;
+        if (!packageKey.empty() || !packageDir.empty()) {
+            bool digits = !packageVersion.empty() && packageVersion.find_first_not_of("0123456789") == std::string::npos;
+            std::string package = digits ? scriptPackage(packageKey, packageDir, packageVersion) : std::string();
+            if (package.empty())
+                return std::string("cannot make the script package");
+            server->setScriptPackage(packageVersion, package);
         }
-        server.setScriptPackage(packageVersion, package);
-    }
-    std::printf("%s\n%s\n", server.httpOrigin().c_str(), server.httpsOrigin().c_str());
-    std::fflush(stdout);
-    int received = 0;
-    sigwait(&signals, &received);
-    return 0;
+        return zmr::RunningServer{server->httpOrigin() + "\n" + server->httpsOrigin(), [server] {}};
+    });
 }

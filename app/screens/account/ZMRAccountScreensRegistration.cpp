@@ -10,6 +10,7 @@
 #include "app/screens/account/ZMRRegisterViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/NavigationItem.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -60,5 +61,6 @@ void registerAccountScreens()
         .superclass<ZMRViewController>()
         .property("webView", &ZMRBrowserViewController::webView, &ZMRBrowserViewController::setWebView)
         .property("toolItem", &ZMRBrowserViewController::toolItem, &ZMRBrowserViewController::setToolItem)
+        .property("refusedLabel", &ZMRBrowserViewController::refusedLabel, &ZMRBrowserViewController::setRefusedLabel)
         .commit();
 }

@@ -3,9 +3,11 @@
 #include "framework/core/QueryValue.h"
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/BarItem.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/NavigationItem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
+#include "platform/web/HtmlDocument.h"
 
 #include <cctype>
 
@@ -17,6 +19,16 @@ bool isWebScheme(const std::string& scheme)
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return lower == "http" || lower == "https";
+}
+
+// The page arrived but the renderer will not take it.
+bool isRefusedPage(const pf::Error& error)
+{
+    if (error.domain != pf::htmlDocumentErrorDomain)
+        return false;
+    auto code = static_cast<pf::HtmlDocumentError>(error.code);
+    return code == pf::HtmlDocumentError::TooLarge || code == pf::HtmlDocumentError::TooDeep
+        || code == pf::HtmlDocumentError::TooComplex;
 }
 
 }
@@ -62,6 +74,8 @@ bool ZMRBrowserViewController::webViewShouldStartLoadWithRequest(pf::WebView&, c
 
 void ZMRBrowserViewController::webViewDidStartLoad(pf::WebView&)
 {
+    if (m_refusedLabel)
+        m_refusedLabel->setHidden(true);
     if (!m_toolItem)
         return;
     auto indicator = std::make_shared<pf::ActivityIndicatorView>(pf::ActivityIndicatorViewStyle::Gray);
@@ -78,8 +92,11 @@ void ZMRBrowserViewController::webViewDidFailLoadWithError(pf::WebView& webView,
 {
     pf::log("ZMRBrowserViewController: %s did not load: %s", webView.url().c_str(), error.description.c_str());
     // A load replaced by a newer one fails too; the newer one keeps its indicator.
-    if (!webView.isLoading())
-        showReloadItem();
+    if (webView.isLoading())
+        return;
+    showReloadItem();
+    if (m_refusedLabel && isRefusedPage(error))
+        m_refusedLabel->setHidden(false);
 }
 
 void ZMRBrowserViewController::showReloadItem()

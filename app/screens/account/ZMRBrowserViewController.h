@@ -10,7 +10,10 @@
 //
 // While a page loads, the right item of `toolItem` is a spinning activity
 // indicator; once it has loaded or failed, the system "refresh" item, which
-// reloads the web view.
+// reloads the web view. A page refused as too large, too deep or too costly
+// to lay out would otherwise leave the view blank with no word why, so
+// `refusedLabel` (hidden until then) says so over it until the next load
+// starts; the reason goes to the log, as for every failure.
 //
 // Main queue only.
 
@@ -18,6 +21,7 @@
 #include "platform/controls/WebView.h"
 
 namespace pf {
+class Label;
 class NavigationItem;
 }
 
@@ -27,6 +31,8 @@ public:
     void setWebView(std::shared_ptr<pf::WebView> view) { m_webView = std::move(view); }
     const std::shared_ptr<pf::NavigationItem>& toolItem() const { return m_toolItem; }
     void setToolItem(std::shared_ptr<pf::NavigationItem> item) { m_toolItem = std::move(item); }
+    const std::shared_ptr<pf::Label>& refusedLabel() const { return m_refusedLabel; }
+    void setRefusedLabel(std::shared_ptr<pf::Label> label) { m_refusedLabel = std::move(label); }
 
     // The address the screen's URL names, or nothing.
     std::optional<std::string> pageAddress() const;
@@ -43,4 +49,5 @@ private:
 
     std::shared_ptr<pf::WebView> m_webView;
     std::shared_ptr<pf::NavigationItem> m_toolItem;
+    std::shared_ptr<pf::Label> m_refusedLabel;
 };

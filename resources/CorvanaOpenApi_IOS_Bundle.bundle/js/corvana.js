@@ -85,8 +85,12 @@
         c.oauth.openId = text(openId);
         c.oauth.expirationDate = Number(expiration) || 0;
     };
+    // User information the application asked for (getUserInfoResponse:),
+    // as against the session's own fetch of the nickname: counted from the
+    // call until its answer has been delivered.
+    var userAsked = 0;
     c.result.shouldUserGetUserInfo = function () {
-        return c.oauth.accessToken && c.oauth.openId ? 'YES' : 'NO';
+        return userAsked > 0 ? 'true' : 'false';
     };
     // An answer arrived natively: deliver it to the session under its name;
     // user information goes through the deliveries that keep the nickname.
@@ -98,6 +102,8 @@
         var name = text(callback);
         native(deliveries.hasOwnProperty(name) ? deliveries[name] : 'httpJsResponseCallback',
                { key: text(key), callback: name });
+        if (name === 'getUserInfoResponse:' && userAsked > 0)
+            userAsked--;
     };
 
     c.netmonitor.statusChanged = function (status) {
@@ -108,6 +114,8 @@
     // request is on its way.
     function operation(name) {
         return function (key, callback) {
+            if (name === 'getUserInfo' && text(callback) === 'getUserInfoResponse:')
+                userAsked++;
             native('httpGet', {
                 url: c.config.oauthOrigin + '/' + name,
                 accesstoken: c.oauth.accessToken,

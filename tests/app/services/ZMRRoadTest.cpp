@@ -1,6 +1,7 @@
 #include "ListTestSupport.h"
 #include "RoadTestSupport.h"
 
+#include "app/DemoSession.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRDataOutlet.h"
@@ -101,6 +102,26 @@ TEST_F(ZMRRoad, AStoppedOrKilledServerTimesOutAndLeavesTheUserAsTheyWere)
     EXPECT_EQ(shell->uid(), uid);
     EXPECT_EQ(shell->token(), token);
     EXPECT_EQ(shell->nick(), nick);
+}
+
+TEST_F(ZMRRoad, ADemoStartWhoseStoredSignInTheServerRefusesSignsInAfresh)
+{
+    makeShell(server.url(), 2.0);
+    const DemoAccount demo{"dana", "secret9", "Dana"};
+    // A sign-in stored against another server's database.
+    shell->setAuth(pf::Value(987654), std::string("stale-token"));
+    shell->setNick(std::string("Someone"));
+    EXPECT_EQ(runDemoSession(shell, demo, 10), 0);
+    EXPECT_EQ(shell->account(), "dana");
+    EXPECT_EQ(shell->nick(), "Dana");
+    pf::Value uid = shell->uid();
+    EXPECT_EQ(runDemoSession(shell, demo, 10), 0) << "the stored sign-in now checks";
+    EXPECT_EQ(shell->uid(), uid);
+
+    // No answer at all is not a refusal: the start ends as before.
+    server.kill();
+    EXPECT_EQ(runDemoSession(shell, demo, 10), 1);
+    EXPECT_EQ(shell->uid(), uid);
 }
 
 TEST_F(ZMRRoad, ZZSignInThenVoxlyBindKeepsTheUserAndStoresBothTokens)

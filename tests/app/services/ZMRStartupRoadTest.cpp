@@ -131,6 +131,10 @@ TEST_F(StartupRoad, ServerRepointsEveryDefaultAddressAndARefusedRootUrlSaysWhy)
     ASSERT_TRUE(root2);
     EXPECT_TRUE(std::dynamic_pointer_cast<KRFoldViewController>(root2->topViewController()))
         << "the start screen stays";
+    // A step deeper down that names no screen is as much a refusal.
+    refused = shell->applicationOpenRootURL(application, *pf::URL::create("root:///root/fold/center/nosuch"));
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->find("\"nosuch\""), std::string::npos) << *refused;
 }
 
 TEST_F(StartupRoad, InjectedDeviceTokenReachesServerAndCoinPushStoresThePoints)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <minizip/zip.h>
+#include <zlib.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -69,6 +70,39 @@ std::string readFile(const fs::path& path)
 void writeFile(const fs::path& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// An archive whose first entry's deflate data is whole but ends after the
+// first `actual` bytes of `declared` (whose size and CRC the records give),
+// then a good entry.
+std::string writeCutShortEntry(const fs::path& path, const std::string& declared, std::size_t actual)
+{
+    z_stream stream{};
+    EXPECT_EQ(deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY), Z_OK);
+    std::string compressed(deflateBound(&stream, actual), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(declared.data()));
+    stream.avail_in = static_cast<uInt>(actual);
+    stream.next_out = reinterpret_cast<Bytef*>(compressed.data());
+    stream.avail_out = static_cast<uInt>(compressed.size());
+    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+    compressed.resize(stream.total_out);
+    deflateEnd(&stream);
+
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    zip_fileinfo info{};
+    EXPECT_EQ(zipOpenNewFileInZip2(zip, "short.txt", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                   Z_DEFAULT_COMPRESSION, 1),
+              ZIP_OK);
+    EXPECT_EQ(zipWriteInFileInZip(zip, compressed.data(), static_cast<unsigned>(compressed.size())), ZIP_OK);
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(declared.data()), static_cast<uInt>(declared.size()));
+    EXPECT_EQ(zipCloseFileInZipRaw(zip, declared.size(), crc), ZIP_OK);
+    EXPECT_EQ(zipOpenNewFileInZip(zip, "good.txt", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                  Z_DEFAULT_COMPRESSION),
+              ZIP_OK);
+    EXPECT_EQ(zipWriteInFileInZip(zip, "good", 4), ZIP_OK);
+    EXPECT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+    EXPECT_EQ(zipClose(zip, nullptr), ZIP_OK);
+    return path.string();
 }
 
 }
@@ -181,6 +215,17 @@ TEST(KRUnZip, DamagedDataIsNeverLeftBehind)
     EXPECT_EQ(readFile(target / "good.txt"), "good");
     EXPECT_FALSE(dataWithZipFile(path, "bad.txt"));
     EXPECT_TRUE(dataWithZipFile(path, "good.txt"));
+
+    // Deflate data that ends cleanly at 100 of 5,000 declared bytes: the
+    // short file is deleted and the next entry still written.
+    std::string shortPath = writeCutShortEntry(folder.root() / "short.zip", std::string(5000, 's'), 100);
+    fs::path shortTarget = folder.root() / "short";
+    auto shortResult = KRUnZip::initWithZipFile(shortPath)->unZipToDirectory(shortTarget.string());
+    ASSERT_FALSE(shortResult.ok());
+    EXPECT_NE(shortResult.error().description.find("short.txt"), std::string::npos) << shortResult.error().description;
+    EXPECT_FALSE(fs::exists(shortTarget / "short.txt"));
+    EXPECT_EQ(readFile(shortTarget / "good.txt"), "good");
+    EXPECT_FALSE(dataWithZipFile(shortPath, "short.txt"));
 
     // An archive cut short cannot be opened or read.
     std::string whole = readFile(folder.write("whole.zip", {{"x.txt", std::string(5000, 'x')}}));

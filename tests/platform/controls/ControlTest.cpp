@@ -3,6 +3,7 @@
 #include "platform/controls/Button.h"
 #include "platform/controls/PageControl.h"
 #include "platform/controls/SegmentedControl.h"
+#include "platform/controls/Toolbar.h"
 #include "platform/graphics/Image.h"
 
 #include <cmath>
@@ -133,6 +134,19 @@ TEST_F(ControlActions, ButtonBackgroundFollowsPressedStateOnScreen)
     EXPECT_TRUE(probe({25, 25}).near({0, 0, 255, 255}));
     host->touchUp({60, 40});
     EXPECT_TRUE(probe({25, 25}).near({255, 0, 0, 255}));
+
+    // A button that glows when touched lights its centre only while pressed.
+    auto glowing = std::make_shared<Button>(Rect(20, 100, 60, 60));
+    glowing->setBackgroundImage(Image::create(red.value()), ControlStates::Normal);
+    glowing->setShowsTouchWhenHighlighted(true);
+    window->addSubview(glowing);
+    EXPECT_TRUE(probe({50, 130}).near({255, 0, 0, 255}));
+    host->touchDown({50, 130});
+    auto lit = probe({50, 130});
+    EXPECT_GT(lit.g, 100) << "the centre glows white";
+    EXPECT_TRUE(probe({22, 102}).near({255, 0, 0, 255})) << "the corner stays as drawn";
+    host->touchUp({50, 130});
+    EXPECT_TRUE(probe({50, 130}).near({255, 0, 0, 255}));
 }
 
 TEST_F(ControlActions, ButtonInsetsAndAlignmentPlaceImageAndTitle)
@@ -190,6 +204,34 @@ TEST_F(ControlActions, ButtonInsetsAndAlignmentPlaceImageAndTitle)
     button->setTitleEdgeInsets({0, 5, 0, 5});
     button->setFrame({0, 100, iw + 30, 40});
     EXPECT_NEAR(button->titleRect().width(), 20, 1e-9);
+}
+
+TEST(ToolbarLayout, FlexibleSpacesTakeTheSpareWidth)
+{
+    auto item = [](const char* title, double width) {
+        auto made = std::make_shared<BarButtonItem>(title, BarButtonItemStyle::Done);
+        made->setWidth(width);
+        return made;
+    };
+    auto space = [] { return std::make_shared<BarButtonItem>(BarButtonSystemItem::FlexibleSpace, nullptr, BarButtonItem::Action()); };
+    struct Row {
+        const char* name;
+        std::vector<std::shared_ptr<BarButtonItem>> items;
+        std::vector<double> xs;
+    } rows[] = {
+        { "edges", { item("A", 60), space(), item("B", 60) }, { 6, 254 } },
+        { "pushed right", { space(), item("A", 60), item("B", 50) }, { 194, 264 } },
+        { "two spaces share", { space(), item("A", 60), space() }, { 130 } },
+        { "no space spreads evenly", { item("A", 60), item("B", 60) }, { 50, 210 } },
+    };
+    for (auto& row : rows) {
+        auto bar = std::make_shared<Toolbar>(Rect(0, 0, 320, 44));
+        bar->setItems(row.items);
+        bar->layoutIfNeeded();
+        ASSERT_EQ(bar->subviews().size(), row.xs.size()) << row.name;
+        for (std::size_t i = 0; i < row.xs.size(); ++i)
+            EXPECT_DOUBLE_EQ(bar->subviews()[i]->frame().x(), row.xs[i]) << row.name << " " << i;
+    }
 }
 
 TEST_F(ControlActions, SegmentsAndPagesChangeByTouch)

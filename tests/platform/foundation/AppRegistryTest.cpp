@@ -2,10 +2,16 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URLInbox.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <poll.h>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -106,27 +112,52 @@ TEST_F(AppSwitching, EntriesThatCannotBeTrustedAreSkipped)
         std::ofstream(entryPath(row.id)) << row.text;
         chmod(entryPath(row.id).c_str(), row.mode);
     }
+    // A program others may rewrite could be made anything.
+    std::string program = m_root + "/program";
+    std::filesystem::copy_file("/bin/true", program);
+    for (auto [id, mode] : {std::pair{"com.example.gwprog", 0775}, std::pair{"com.example.owprog", 0757}}) {
+        std::ofstream(entryPath(id)) << R"({"bundleIdentifier":")" << id << R"(","urlSchemes":["p"],"command":[")"
+                                     << program << R"("]})";
+        chmod(entryPath(id).c_str(), 0600);
+        chmod(program.c_str(), mode_t(mode));
+    }
     // A link to a good entry is not an entry either.
     std::filesystem::create_symlink(entryPath("com.example.good"), entryPath("com.example.link"));
 
     auto apps = AppRegistry::installedApps();
     ASSERT_EQ(apps.size(), 1u);
     EXPECT_EQ(apps[0].bundleIdentifier, "com.example.good");
-    for (const char* scheme : {"w", "g", "m", "l", "s"})
+    for (const char* scheme : {"w", "g", "m", "l", "s", "p"})
         EXPECT_FALSE(AppRegistry::appForScheme(scheme)) << scheme;
 }
 
 TEST_F(AppSwitching, ADeviceFolderOpenToOthersRefusesTheRegistry)
 {
-    createDirectories(m_device);
+    // Folders of ours that others may only read are narrowed, not refused.
+    createDirectories(m_device + "/apps");
+    chmod(m_device.c_str(), 0755);
+    chmod((m_device + "/apps").c_str(), 0751);
+    ASSERT_TRUE(AppRegistry::directory().ok());
+    struct stat st;
+    for (const std::string& dir : {m_device, m_device + "/apps"}) {
+        ASSERT_EQ(stat(dir.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << dir;
+    }
+
+    setLogLevel(LogLevel::Error);
+    testing::internal::CaptureStderr();
     chmod(m_device.c_str(), 0777);
     EXPECT_FALSE(AppRegistry::directory().ok());
     EXPECT_TRUE(AppRegistry::registerApp(app("com.example.good", {"good"})));
     EXPECT_TRUE(AppRegistry::installedApps().empty());
     chmod(m_device.c_str(), 0700);
-    std::filesystem::create_directory(m_device + "/apps");
     chmod((m_device + "/apps").c_str(), 0757);
     EXPECT_FALSE(AppRegistry::directory().ok());
+    std::string said = testing::internal::GetCapturedStderr();
+    setLogLevel(LogLevel::Info);
+    auto first = said.find("app registry is refused");
+    EXPECT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find("app registry is refused", first + 1), std::string::npos) << "said more than once: " << said;
 }
 
 TEST_F(AppSwitching, MessagesAreReadStrictly)
@@ -213,6 +244,72 @@ TEST_F(AppSwitching, TheInboxDeliversOnTheMainQueueAndReplacesAStaleSocket)
     inbox.value().reset();
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *message), URLInbox::Delivery::NotRunning);
+}
+
+// A connection to the inbox that sends nothing, or `message` a byte at a
+// time until the inbox closes it.
+int connectToInbox(const std::string& socketPath)
+{
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+TEST_F(AppSwitching, SlowSendersHoldNoOneUpAndAnUnansweredURLNeverArrives)
+{
+    auto receiver = app("com.example.receiver", {"peer"});
+    std::vector<std::string> received;
+    auto inbox = URLInbox::open(receiver, [&](const IncomingURL& incoming) { received.push_back(incoming.url.absoluteString()); });
+    ASSERT_TRUE(inbox.ok()) << inbox.error().description;
+    std::string path = m_device + "/apps/com.example.receiver.socket";
+
+    std::vector<int> silent;
+    for (int i = 0; i < 8; ++i) {
+        silent.push_back(connectToInbox(path));
+        ASSERT_GE(silent.back(), 0);
+    }
+    // One byte every 100 ms: the whole line would take 3.5 s, longer than
+    // any sender waits.
+    std::atomic<int> dripped{0};
+    std::atomic<bool> dripFinished{false}, dripCut{false};
+    std::thread drip([&] {
+        int fd = connectToInbox(path);
+        std::string line = *URLInbox::message(*URL::create("peer://drip"), "");
+        for (char c : line) {
+            if (::send(fd, &c, 1, MSG_NOSIGNAL) != 1) {
+                dripCut = true;
+                break;
+            }
+            ++dripped;
+            poll(nullptr, 0, 100);
+        }
+        close(fd);
+        dripFinished = true;
+    });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return dripped >= 3; }, Seconds(5)));
+
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(URLInbox::send(receiver.bundleIdentifier, *URLInbox::message(*URL::create("peer://real"), "")),
+              URLInbox::Delivery::Delivered);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << "waited on the slow ones";
+
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return dripFinished.load(); }, Seconds(10)));
+    drip.join();
+    EXPECT_TRUE(dripCut) << "the dripping sender was never cut off";
+    RunLoop::main().runUntilIdle();
+    EXPECT_EQ(received, (std::vector<std::string>{"peer://real"}));
+    // Silent ones were closed at their deadline too.
+    char byte;
+    for (int fd : silent) {
+        EXPECT_EQ(recv(fd, &byte, 1, 0), 0);
+        close(fd);
+    }
 }
 
 TEST_F(AppSwitching, LongDevicePathsStillCarrySockets)

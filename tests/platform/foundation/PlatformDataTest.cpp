@@ -66,6 +66,17 @@ TEST(Log, SecretsAreRedactedInEveryShape)
         {"zmr-token = abc;\n", "zmr-token = ***;\n"},
         {"no secrets here", "no secrets here"},
         {"token", "token"},
+        // Callback URLs inside bridge URLs: items behind escapes, once or twice.
+        {"bridge://call?cb=zmr%3A%2F%2Fauth%3Faccess_token%3Dabc123%26retCode%3D0",
+         "bridge://call?cb=zmr%3A%2F%2Fauth%3Faccess_token%3D***%26retCode%3D0"},
+        {"x?u=a%253Ftoken%253Dq%2525w%2526retCode%253D1", "x?u=a%253Ftoken%253D***%2526retCode%253D1"},
+        {"%7B%22accessToken%22%3A%22t%5C%22k%22%2C%22retCode%22%3A0%7D",
+         "%7B%22accessToken%22%3A%22***%22%2C%22retCode%22%3A0%7D"},
+        {R"({"url":"p?token=abc","retCode":0})", R"({"url":"p?token=***","retCode":0})"},
+        {"appkey=k1&sign=s2&design=d3&retCode=0", "appkey=***&sign=***&design=d3&retCode=0"},
+        {"token=%", "token=***"},
+        {"access_token=tok%26en%3D1&uid=4", "access_token=***&uid=4"}, // escapes inside a plain value are its own
+        {R"({"token":"a%22b","x":1})", R"({"token":"***","x":1})"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(redactSecrets(r.in), r.out);

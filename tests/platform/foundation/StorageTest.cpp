@@ -182,6 +182,7 @@ TEST(HomeDirectory, PreparingSaysWhenNothingCanBeKept)
         setHomeDirectory(row.home);
         auto failure = prepareHomeDirectory();
         EXPECT_EQ(!failure, row.writable);
+        EXPECT_EQ(homeDirectoryIsUnwritable(), !row.writable) << "stores inside say nothing more";
         if (failure)
             EXPECT_NE(failure->description.find(row.home), std::string::npos) << failure->description;
         else

@@ -68,4 +68,41 @@ TEST(ApplicationMainLaunch, AProgramStartedWithAURLGetsItBeforeBecomingActive)
     std::filesystem::remove_all(root);
 }
 
+TEST(ApplicationMainShot, AShotEndsNonZeroAndSaysWhyForARefusedURLOrAnUnwritableFile)
+{
+    char pattern[] = "/tmp/zmr-shot-XXXXXX";
+    std::string root = mkdtemp(pattern);
+    setenv("ZMR_DEVICE_DIR", (root + "/device").c_str(), 1);
+    const std::string shot = root + "/shot.png";
+    struct Row {
+        std::vector<std::string> arguments;
+        int status;
+        std::string said;
+    } rows[] = {
+        {{"--shot", shot}, 0, ""},
+        // The default delegate takes no URL in its root screen.
+        {{"--shot", shot, "--url", "zomaru:///nosuch"}, 1, "program: --url zomaru:///nosuch: the program has no screens"},
+        {{"--headless", "--url", "zomaru:///nosuch"}, 0, "program: --url zomaru:///nosuch: the program has no screens"},
+        {{"--shot", root + "/missing/shot.png"}, 1,
+         "cannot write the screenshot: " + root + "/missing/shot.png: No such file or directory"},
+    };
+    for (const auto& row : rows) {
+        auto delegate = std::make_shared<ApplicationDelegate>();
+        std::vector<std::string> arguments = {"program"};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        testing::internal::CaptureStderr();
+        int status = ApplicationMain(static_cast<int>(argv.size()), argv.data(),
+                                     [&](std::vector<std::string>&) { return delegate; });
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(status, row.status) << row.arguments.back();
+        EXPECT_NE(said.find(row.said), std::string::npos) << said;
+    }
+    Application::shared().setDelegate({});
+    unsetenv("ZMR_DEVICE_DIR");
+    std::filesystem::remove_all(root);
+}
+
 }

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <unistd.h>
 
 using namespace pf;
 
@@ -94,6 +95,37 @@ TEST(HostRunner, InputStepsArriveInOrderBeforeTheShot)
     Screen::main().removeAllWindows();
 }
 
+namespace {
+
+// Places its only child in the lower half only when laid out, as a page
+// places its links.
+class LowerHalfLayout : public View {
+public:
+    void layoutSubviews() override
+    {
+        for (auto& child : subviews())
+            child->setFrame({0, bounds().height() / 2, bounds().width(), bounds().height() / 2});
+    }
+};
+
+}
+
+TEST(HostRunner, ATapHitsViewsWhereTheirLayoutPutsThem)
+{
+    auto recorder = test::TouchRecorder::inNewWindow();
+    HeadlessHost host;
+    auto page = std::make_shared<LowerHalfLayout>();
+    page->setFrame(recorder->bounds());
+    recorder->window()->addSubview(page);
+    auto link = std::make_shared<test::TouchRecorder>();
+    page->addSubview(link);
+    page->setNeedsLayout();
+    host.tap({100, recorder->bounds().height() * 3 / 4});
+    EXPECT_EQ(link->began.size(), 1u) << "the tap went where the link stood before layout";
+    EXPECT_TRUE(recorder->began.empty());
+    Screen::main().removeAllWindows();
+}
+
 TEST(HostRunner, ShotWritesTheFirstScreenAsPng)
 {
     Screen::main().removeAllWindows();
@@ -104,7 +136,8 @@ TEST(HostRunner, ShotWritesTheFirstScreenAsPng)
     auto band = View::create({0, 200, 320, 40});
     band->setBackgroundColor(Color::rgb(1, 0, 0));
     window->addSubview(band);
-    std::string path = (std::filesystem::temp_directory_path() / "zmr-first-screen.png").string();
+    // Its own name: test programs of other checkouts may run beside this one.
+    std::string path = (std::filesystem::temp_directory_path() / ("zmr-first-screen-" + std::to_string(getpid()) + ".png")).string();
     HostOptions options;
     options.shotPath = path;
     EXPECT_EQ(runHost(options, Screen::main()), 0);
@@ -119,6 +152,8 @@ TEST(HostRunner, ShotWritesTheFirstScreenAsPng)
     auto error = host.writePng("/nonexistent-folder/shot.png");
     ASSERT_TRUE(error);
     EXPECT_EQ(error->domain, "pf::Bitmap");
+    // The path and the system's reason, not the picture library's.
+    EXPECT_EQ(error->description, "/nonexistent-folder/shot.png: No such file or directory");
     Screen::main().removeAllWindows();
 }
 

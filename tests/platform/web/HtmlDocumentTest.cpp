@@ -183,6 +183,23 @@ TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
     }
 }
 
+TEST(HtmlDocumentLimits, APageRestyledPastTheBudgetAtItsWidthIsWithheld)
+{
+    // Made with no width, the page's blocks are blocks; 320 wide they are cells.
+    auto sheet = [](const char* style) {
+        return std::string("<style>@media (min-width: 200px) { div { ") + style + " } }</style>" + nested(60);
+    };
+    auto cells = load(sheet("display: table-cell"));
+    ASSERT_TRUE(cells);
+    Size size = cells->layout(320, 240);
+    EXPECT_EQ(size.width, 0);
+    EXPECT_EQ(size.height, 0);
+    EXPECT_EQ(cells->linkAtPoint({1, 1}), std::nullopt);
+    auto coloured = load(sheet("color: red"));
+    ASSERT_TRUE(coloured);
+    EXPECT_GT(coloured->layout(320, 240).height, 0);
+}
+
 TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
 {
     PageFolder folder;
@@ -215,6 +232,19 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
          "<style>b { content: \"{\" }" + nested(100, "* * * div { color: red }\n") + "</style>" + nested(150), true},
         {"an open parenthesis cannot hide the selectors after it",
          rules(100, "b:not(, * * * div { color: red }") + nested(150), true},
+        {"tables nested ten deep", nested(10, "<table><tr><td>"), false},
+        {"tables nested fourteen deep", nested(14, "<table><tr><td>"), true},
+        {"tables nested sixty deep", nested(60, "<table><tr><td>"), true},
+        {"inline tables nested", nested(14, "<span style='display:inline-table'>"), true},
+        {"cells within cells, each wrapped in a table", nested(14, "<div style='display:table-cell'>"), true},
+        {"rows styled from a sheet", rules(1, "div { display: table-row }") + nested(14), true},
+        {"hidden nested tables", "<div style='display:none'>" + nested(60, "<table><tr><td>"), false},
+        {"words within their cap, in four nested tables", nested(4, "<table><tr><td>") + nested(20000, "ab "), true},
+        {"a thousand floats", nested(1000, "<div style='float:left'>x</div>"), false},
+        {"a float storm", nested(5000, "<div style='float:left'>x</div>"), true},
+        {"left and right float pairs", nested(2500, "<b style='float:left'>x</b><i style='float:right'>y</i>"), true},
+        {"a selector past its length cap", rules(1, nested(300, "a > ") + "b { color: red }"), true},
+        {"a semicolon cannot cut a long selector short", rules(1, nested(400, "a; ") + "b { color: red }"), true},
         {"an ordinary page",
          rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
              + "<ul class='nav'>" + nested(50, "<li><a href='x'>item</a>") + "</ul>",

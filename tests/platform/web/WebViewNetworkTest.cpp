@@ -193,8 +193,12 @@ TEST_F(WebViewNetwork, FailuresCarryURLErrorCodes)
     };
     HttpRequest stalled(server.url("/stall"));
     stalled.setTimeoutInterval(std::chrono::milliseconds(300));
+    // A byte every 50 ms for 10 seconds: never idle, but past the time-out.
+    HttpRequest dripping(server.url("/slow?chunks=200&ms=50&size=1"));
+    dripping.setTimeoutInterval(std::chrono::milliseconds(500));
     const std::vector<Row> rows = {
         {"timed out", {}, stalled, urlErrorDomain, -1001},
+        {"dripping past the time-out", {}, dripping, urlErrorDomain, -1001},
         {"offline", [] { setReachabilityProvider([] { return 0u; }); }, HttpRequest(server.url("/text")), urlErrorDomain,
          -1009},
         {"cannot connect", {}, HttpRequest(closedURL), urlErrorDomain, -1004},
@@ -229,7 +233,7 @@ TEST_F(WebViewNetwork, FailuresCarryURLErrorCodes)
 TEST_F(WebViewNetwork, CookiesStayWithTheirOrigin)
 {
     zmr::TestServer other; // the same host on another port
-    page("/set", "<p>set</p>", {{"Set-Cookie", "session=abc; Path=/"}});
+    page("/set", "<p>set</p>", {{"Set-Cookie", "session=abc; Path=/"}, {"Set-Cookie", "token=1; Secure; Path=/"}});
     page("/page", "<p>page</p>");
     other.script("/page", Reply::with(200, "text/html", "<p>other</p>"));
     std::string origin = *CookieStore::originOfURL(server.url("/"));
@@ -247,6 +251,9 @@ TEST_F(WebViewNetwork, CookiesStayWithTheirOrigin)
     EXPECT_EQ(cookieSent(other, "/page"), "");
     ASSERT_EQ(CookieStore::shared().cookiesForOrigin(origin).size(), 1u);
     EXPECT_EQ(CookieStore::shared().cookiesForOrigin(origin)[0].value, "abc");
+    // Neither from a page nor given by hand does plain http keep a Secure cookie.
+    CookieStore::shared().setCookieFromHeader(origin, "given=1; Secure");
+    EXPECT_EQ(CookieStore::shared().cookiesForOrigin(origin).size(), 1u);
 
     CookieStore::shared().deleteCookiesForOrigin(origin);
     load(server.url("/page"));

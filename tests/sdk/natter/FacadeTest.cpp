@@ -102,6 +102,18 @@ TEST_F(NatterFacade, ShareTravelsAsRecordAndWakesNatter)
     // Opening Natter forgets the account.
     ASSERT_TRUE(NTApi::sendReq(textShare()));
     EXPECT_FALSE(NTApi::conversationAccount());
+
+    // A record naming no account leaves none from an earlier one, so the
+    // next reply goes to no conversation.
+    natterAnswers({{"command", "2020"}, {"result", "0"}, {"account", "friend-2"}});
+    EXPECT_TRUE(open(std::string(kAppID) + "://platformId=natter", delegate));
+    natterAnswers({{"command", "2020"}, {"result", "0"}});
+    EXPECT_TRUE(open(std::string(kAppID) + "://platformId=natter", delegate));
+    EXPECT_FALSE(NTApi::conversationAccount());
+    ASSERT_TRUE(NTApi::sendResp(std::make_shared<ShowMessageFromNTResp>()));
+    auto reply = AppCommunicate::propertyListForAllApp()->dictionary(kAppID);
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->contains("account"));
 }
 
 TEST_F(NatterFacade, AuthorisationCallbacks)

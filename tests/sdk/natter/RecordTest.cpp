@@ -4,8 +4,11 @@
 #include "platform/foundation/Pasteboard.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageCodec.h"
+#include "platform/foundation/Collections.h"
+#include "platform/foundation/KeyedArchiver.h"
 #include "sdk/natter/AppCommunicate.h"
 #include "sdk/natter/AppCommunicateData.h"
+#include "sdk/natter/AppRegisterInfo.h"
 #include "sdk/natter/NTMediaMessage.h"
 #include "sdk/natter/NTReqResp.h"
 
@@ -219,6 +222,42 @@ TEST_F(NatterBoards, ForeignOrOversizedBoardsAreKeptAndWritesFail)
         EXPECT_FALSE(AppCommunicate::appCommunicateDataForAppID(std::string(kAppID))) << row.what;
         EXPECT_EQ(pf::Pasteboard::withName("natter_data", false)->dataForPasteboardType("content"), row.content);
     }
+}
+
+
+TEST(NatterAppRegisterInfo, ArchivesInNattersKeyOrderAndReadsBack)
+{
+    AppRegisterInfo info;
+    info.appAddedByUser = true;
+    info.appID = "wx42";
+    info.appName = "Zomaru";
+    info.appDescription = "省钱";
+    info.appInstallUrl = "https://store.example/zomaru";
+    info.needUpdateIcon = true;
+    info.appInfoVer = 7;
+    info.lastUpdateIconTime = 0xFFFFFFFFFFFFFFFFull;
+    EXPECT_EQ(info.description(), "{ name:Zomaru appid:wx42}");
+    EXPECT_EQ(AppRegisterInfo().description(), "{ name:(null) appid:(null)}");
+
+    auto data = info.archivedData();
+    ASSERT_TRUE(data);
+    auto back = AppRegisterInfo::unarchive(*data);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, info);
+    EXPECT_EQ(info.encode()->keys(),
+              (std::vector<std::string> { "added", "appID", "appName", "description", "appurl", "needUpdateInfo",
+                                          "needUpdateIcon", "needUpdateWaterMark", "appInfoVer", "lastUpdateInfoTime",
+                                          "lastUpdateWatermarkTime", "lastUpdateIconTime" }));
+
+    // Fields of another type read as unset; other archives are refused.
+    auto odd = pf::Dictionary::create({ { "appID", 5 }, { "added", "yes" }, { "appInfoVer", -3 }, { "appName", "n" } });
+    auto oddInfo = AppRegisterInfo::decode(*odd);
+    EXPECT_FALSE(oddInfo.appID);
+    EXPECT_FALSE(oddInfo.appAddedByUser);
+    EXPECT_EQ(oddInfo.appInfoVer, 0u);
+    EXPECT_EQ(oddInfo.appName, "n");
+    EXPECT_FALSE(AppRegisterInfo::unarchive(pf::Bytes { 1, 2, 3 }));
+    EXPECT_FALSE(AppRegisterInfo::unarchive(*pf::KeyedArchiver::archivedDataWithRootObject(pf::Value("text"))));
 }
 
 }

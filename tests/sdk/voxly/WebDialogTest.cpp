@@ -14,6 +14,7 @@
 #include "platform/ui/Window.h"
 #include "platform/web/WebViewPages.h"
 #include "sdk/voxly/VXAuthorizeWebView.h"
+#include "sdk/voxly/VXStringAdditions.h"
 #include "sdk/voxly/VoxlySDK3rdApp.h"
 #include "tools/testserver/TestServer.h"
 #include "tools/voxlyweb/VoxlyWebServer.h"
@@ -151,6 +152,24 @@ TEST_F(VoxlyWebDialog, BouncesInThenLoadsTheAuthorisationPage)
                       {{16.5, 28.5}, {0x33, 0x33, 0x33, 255}}, {{16.5, 23.5}, {255, 255, 255, 255}}};
     for (const auto& probe : probes)
         EXPECT_TRUE(frame.value()->pixelAtPoint(probe.at).near(probe.colour, 6)) << probe.at.x;
+    // The close button glows while touched; lifting the finger elsewhere keeps the dialog.
+    // The button covers (2, 22) to (31, 51) in the window.
+    auto brightness = [](const pf::BitmapRef& picture) {
+        int sum = 0;
+        for (double x = 3; x < 31; x += 3)
+            for (double y = 23; y < 51; y += 3) {
+                auto p = picture->pixelAtPoint({ x, y });
+                sum += p.r + p.g + p.b;
+            }
+        return sum;
+    };
+    int before = brightness(frame.value());
+    host->touchDown({ 16.5, 36.5 });
+    auto pressed = host->render();
+    ASSERT_TRUE(pressed);
+    EXPECT_GT(brightness(pressed.value()), before + 2000);
+    host->touchUp({ 160, 300 });
+    EXPECT_TRUE(dialog->superview()) << "not closed";
     if (HasFailure())
         (void)host->writePng("voxly-web-dialog.png");
 }
@@ -304,6 +323,27 @@ TEST(VoxlyRedirectDetector, TakesAnswersOnlyFromTheRedirectURI)
     auto info = VXAuthorizeWebView::outcomeOfNavigation(redirect + "?state=s#access_token=T&expires_in=60&uid=U", redirect)->info;
     EXPECT_EQ(info->string("uid"), "U");
     EXPECT_FALSE(info->contains("state"));
+}
+
+TEST(VoxlyStringAdditions, ReplaceCountsUnitsAndTrimDropsBlanks)
+{
+    struct Row {
+        std::string text;
+        std::size_t location, length;
+        std::optional<std::string> replaced;
+    } rows[] = {
+        {"a#b", 0, 2, "X?b"},
+        {"a#b", 3, 0, "a#bX?"},
+        {"a#b", 2, 2, std::nullopt},
+        {"a#b", 4, 0, std::nullopt},
+        {"a#b", 1, SIZE_MAX, std::nullopt},
+        {"é😀z", 1, 2, "éX?z"}, // the emoji is two units
+        {"", 0, 0, "X?"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(stringByReplacingRange(row.text, row.location, row.length, "X?"), row.replaced) << row.text;
+    EXPECT_EQ(trimmedString(" \t\n 授 权 \r\n"), "授 权");
+    EXPECT_EQ(trimmedString("\n\n"), "");
 }
 
 // The stand-in Voxly web server over https, trusted through its test CA:

@@ -5,7 +5,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/net/URLConnection.h"
 #include "sdk/zz/CVOpenSDKErrorUtil.h"
+#include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/CorvanaRequest.h"
+#include "sdk/zz/OpenApi.h"
 #include "sdk/zz/URLTools.h"
 
 #include <chrono>
@@ -226,6 +228,12 @@ TEST(CallLayerText, SerialisationAndAnswerParsing)
     EXPECT_EQ(CorvanaRequest::serializeURL("http://h/p?k=1", params), "http://h/p?k=1&a=x%20y%2F%C3%A9&b=2");
     EXPECT_EQ(URLTools::GetURLWithParam(std::string("u"), pf::Dictionary::create({ { "m", "'@’" } })),
               "u?m='@%E2%80%99");
+    // The one escaper under each of its writers' rules.
+    const std::string text = "a b%/?&=+'~\x7f\n中";
+    EXPECT_EQ(URLTools::escape(text), "a%20b%25%2F%3F%26%3D%2B%27~%7F%0A%E4%B8%AD");
+    EXPECT_EQ(CorvanaOAuth::urlencode(text), "a+b%25%2F%3F%26%3D%2B%27~%7F%0A%E4%B8%AD");
+    EXPECT_EQ(OpenApi::addPercentEscapes(text), "a%20b%25/?&=+'~%7F%0A%E4%B8%AD");
+    EXPECT_EQ(OpenApi::addPercentEscapes("x://h/p?q=\"<>\\^`{|}#[]@!$()*,;:"), "x://h/p?q=%22%3C%3E%5C%5E%60%7B%7C%7D#[]@!$()*,;:");
     EXPECT_EQ(APIBase::parsePermissionFromURL(" https://h/oauth2.0/get_info/ "), "get_info");
     EXPECT_EQ(APIBase::parsePermissionFromURL("//"), std::nullopt);
 

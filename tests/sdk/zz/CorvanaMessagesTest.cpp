@@ -154,6 +154,9 @@ TEST_F(CorvanaMessages, AnswerCodesAndTheirLimit)
 
     EXPECT_FALSE(CorvanaApiResp::respFromReq(pf::Value(response)));
     EXPECT_FALSE(CorvanaApiResp::respFromReq(pf::Value()));
+    // Requests come only from a Corvana app.
+    EXPECT_FALSE(CorvanaApiReq::reqFromSeq(7, 1));
+    EXPECT_FALSE(CorvanaApiReq::initWithData(*CorvanaMessagePack::dataWithCorvanaReqMessage(pf::Value(request(1))), 1));
 }
 
 TEST_F(CorvanaMessages, ADeclinedRequestIsAnsweredToPlaza)
@@ -194,11 +197,14 @@ TEST_F(CorvanaMessages, ContentRulesAndTheBoardType)
     auto thumb = CorvanaImageMessageObjV1::initWithImageData(std::nullopt);
     thumb->setDataThumbImage(pf::Bytes(1048577, 0));
     auto audio = CorvanaAudioMessageObjV1::initWithAudioUrl(std::string(1048577, 'u'));
+    auto video = CorvanaVideoMessageV1::initWithType(2);
+    EXPECT_EQ(video->nVersion(), 3);
+    EXPECT_EQ(video->nType(), 2);
     auto base = std::make_shared<CorvanaBaseMessageObj>(0);
     base->setSName(std::string(1048576, 'n'));
     Row rows[] = {
         { byUrl, false }, { byUrlGiven, true }, { byData, false }, { byDataGood, true }, { bigImage, false },
-        { thumb, false }, { audio, false }, { base, true },
+        { thumb, false }, { audio, false }, { video, true }, { base, true },
         { std::make_shared<CorvanaTextMessageObjV1>(std::string(1048576, 't')), true },
         { std::make_shared<CorvanaTextMessageObjV1>(std::string(1048577, 't')), false },
     };

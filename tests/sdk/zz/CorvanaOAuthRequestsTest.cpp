@@ -161,7 +161,7 @@ TEST(CorvanaOAuthText, HelpersRows)
         std::vector<std::pair<std::string, std::string>> params;
     } queries[] = {
         { "a=1&b=%E4%B8%AD", { { "a", "1" }, { "b", "中" } } },
-        { "a&b=&=c&d=1=2", { { "b", "" }, { "", "c" } } },
+        { "a&b=&=c&d=1=2", { { "b", "" }, { "", "c" }, { "d", "1" } } },
         { "x=%FF&y=%zz&z=ok", { { "z", "ok" } } },
         { "a=1&a=2", { { "a", "2" } } },
         { "", {} },

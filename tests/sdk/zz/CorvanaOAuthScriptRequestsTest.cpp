@@ -181,4 +181,18 @@ TEST_F(SessionScripts, UserInformationKeepsTheNickname)
         EXPECT_EQ(session->userNick(), row.nick);
         EXPECT_EQ(heard->calls.size(), row.heard);
     }
+    EXPECT_EQ(bridge->JSuserGetUserInfo(), "false") << "every asked answer was delivered";
+
+    // An answer the application did not ask for gives the nickname only,
+    // whichever way it comes.
+    heard->calls.clear();
+    auto answer = std::make_shared<APIResponse>();
+    answer->setJsonResponse(pf::Dictionary::create({ { "ret", 0 }, { "nickname", "晓" } }));
+    CVOSDKJSBridge::addResponseDictionary(pf::Value(answer), "k");
+    session->httpJsResponseCallbackUserInfo(pf::Dictionary::create({ { "key", "k" } }));
+    EXPECT_EQ(session->userNick(), "晓");
+    answer->setJsonResponse(pf::Dictionary::create({ { "ret", 0 }, { "nickname", "&quot;月&quot;" } }));
+    session->getUserInfoNotUserResponse(answer);
+    EXPECT_EQ(session->userNick(), "\"月\"");
+    EXPECT_TRUE(heard->calls.empty());
 }

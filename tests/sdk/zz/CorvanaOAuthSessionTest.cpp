@@ -230,13 +230,23 @@ TEST_F(Session, TheScriptsLogInThroughTheNewestAppAndTheAnswerSignsIn)
         std::vector<std::string> schemes;
         const char* opens; // the start of the URL the app is opened with
         bool general;
+        const char* answer;
     } rows[] = {
         { "Plaza 5 alone", "com.plaza.v5", { "mplazaopensdkapiV2", "mplazaopensdkapi" },
-          "mplazaopensdkapi://pzapp/corvana101452831/", true },
+          "mplazaopensdkapi://pzapp/corvana101452831/", true, "corvana101452831://sso/x/0?generalpastboard=1" },
+        // Escapes of the URL's own survive the scripts' decoding.
         { "ZZ 3 before Plaza", "com.zz.v3", { "mzzopensdkapiV2", "mzzOpensdkSSoLogin" },
-          "mzzOpensdkSSoLogin://SSoLogin/corvana101452831/", true },
+          "mzzOpensdkSSoLogin://SSoLogin/corvana101452831/", true,
+          "corvana101452831://sso/x/0?generalpastboard=1&n=%25zz+%2B" },
     };
     create();
+    // The scripts hand app answers to the app switch; it must never hand one
+    // back to them and so come round again.
+    script("(function () { var o = window.oauth, f = o.jsCallHandleOpenUrlByOpenApi;"
+           "  window.depth = 0; window.deepest = 0;"
+           "  o.jsCallHandleOpenUrlByOpenApi = function (a) {"
+           "    window.deepest = Math.max(window.deepest, ++window.depth);"
+           "    try { return f.call(o, a); } finally { window.depth--; } }; })()");
     std::size_t opened = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -255,7 +265,13 @@ TEST_F(Session, TheScriptsLogInThroughTheNewestAppAndTheAnswerSignsIn)
                                                { "access_token", "T'\u2028" }, { "expires_in", "600" } });
         auto data = pf::KeyedArchiver::archivedDataWithRootObject(pf::Value(answer)).value_or(pf::Bytes());
         pf::Pasteboard::general()->setData(data, slot);
-        EXPECT_TRUE(CorvanaOAuth::HandleOpenURL(*pf::URL::create("corvana101452831://sso/x/0?generalpastboard=1")));
+        // Answers whose path says nothing are refused; the login waits on.
+        for (const char* unplaced : { "corvana101452831://sso/x", "corvana101452831://pzapp/x" }) {
+            EXPECT_FALSE(CorvanaOAuth::HandleOpenURL(*pf::URL::create(unplaced))) << unplaced;
+            EXPECT_EQ(script("window.deepest"), "1") << unplaced;
+        }
+        EXPECT_TRUE(heard->calls.empty());
+        EXPECT_TRUE(CorvanaOAuth::HandleOpenURL(*pf::URL::create(row.answer)));
         EXPECT_EQ(heard->calls, std::vector<std::string> { "login" });
         EXPECT_EQ(session->accessToken(), "T'\u2028");
         EXPECT_EQ(session->openId(), "O" + std::to_string(opened));
@@ -263,4 +279,76 @@ TEST_F(Session, TheScriptsLogInThroughTheNewestAppAndTheAnswerSignsIn)
         CorvanaOAuth::HandleOpenURL(*pf::URL::create("corvana101452831://sso/x/0?generalpastboard=1"));
         EXPECT_EQ(heard->calls.size(), 1u) << "a second answer counts no more";
     }
+}
+
+namespace {
+
+// A delegate that may hear updates and answers the session's questions.
+struct Asker : CorvanaSessionDelegate {
+    bool hears = false;
+    int asked = 0;
+    std::vector<std::string> calls;
+    std::optional<std::vector<std::string>> replacement;
+    pf::DictionaryRef extraSeen;
+    bool hasCorvanaDidUpdate() const override { return hears; }
+    void corvanaDidUpdate(const pf::ObjectRef&) override { calls.push_back("update"); }
+    void corvanaFailedUpdate(const pf::Error& error) override { calls.push_back("failed " + error.description); }
+    bool corvanaNeedPerformIncrAuth(const pf::ObjectRef&, const pf::ArrayRef&) override { return ++asked, false; }
+    bool corvanaNeedPerformReAuth(const pf::ObjectRef&) override { return ++asked, false; }
+    std::optional<std::vector<std::string>> getAuthorizedPermissions(const std::vector<std::string>&,
+                                                                     const pf::DictionaryRef& extra) override
+    {
+        extraSeen = extra;
+        return replacement;
+    }
+};
+
+}
+
+TEST(SessionQuestions, TheDelegateIsAskedOnlyWhenItHearsUpdates)
+{
+    struct Row {
+        const char* name;
+        bool delegate;
+        bool hears;
+        std::size_t permissions;
+        bool incremental, reauth;
+        int asked;
+    } rows[] = {
+        { "no delegate", false, false, 1, true, true, 0 },
+        { "does not hear updates", true, false, 1, true, true, 0 },
+        { "no permissions", true, true, 0, true, false, 1 },
+        { "asked both", true, true, 1, false, false, 2 },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto asker = std::make_shared<Asker>();
+        asker->hears = row.hears;
+        auto session = std::make_shared<CorvanaOAuth>("101452831", row.delegate ? asker : nullptr);
+        auto permissions = pf::Array::create();
+        for (std::size_t i = 0; i < row.permissions; ++i)
+            permissions->add("get_user_info");
+        EXPECT_EQ(session->corvanaNeedPerformIncrAuth(nullptr, permissions), row.incremental);
+        EXPECT_EQ(session->corvanaNeedPerformReAuth(nullptr), row.reauth);
+        EXPECT_EQ(asker->asked, row.asked);
+        session->corvanaDidUpdate(session);
+        session->corvanaFailedUpdate(pf::Error { "d", 1, "gone" });
+        const std::vector<std::string> forwarded = { "update", "failed gone" };
+        EXPECT_EQ(asker->calls, row.delegate ? forwarded : std::vector<std::string>());
+    }
+}
+
+TEST_F(Session, ALoginDelegateMayReplaceThePermissions)
+{
+    create();
+    auto asker = std::make_shared<Asker>();
+    auto extra = pf::Dictionary::create({ { "isadd", "1" } });
+    EXPECT_TRUE(session->authorizeWithPermissions({ "a" }, extra, asker, false));
+    EXPECT_EQ(script("corvana.cauth.permissions"), "a");
+    EXPECT_EQ(asker->extraSeen, extra) << "the extra parameters are handed over";
+    asker->replacement = std::vector<std::string> { "x", "y" };
+    EXPECT_TRUE(session->authorizeWithPermissions({ "a" }, nullptr, asker, false));
+    EXPECT_EQ(script("corvana.cauth.permissions"), "x,y");
+    EXPECT_TRUE(session->authorize({ "b" }, false)) << "the session as its own login delegate keeps them";
+    EXPECT_EQ(script("corvana.cauth.permissions"), "b");
 }

@@ -117,4 +117,19 @@ TEST(CvApiTool, WindowsMoveAsideExceptKeptAndSystemOnes)
     }
     for (const auto& window : windows)
         window->setHidden(true);
+
+    // Out of sight means no corner on the screen, so a window wider and
+    // taller than the screen is out of sight too.
+    pf::Size screen = pf::Screen::main().bounds().size;
+    struct Frame {
+        pf::Rect frame;
+        bool off;
+    } frames[] = {
+        { pf::Rect(0, 0, screen.width, screen.height), false },
+        { pf::Rect(screen.width - 1, screen.height - 1, 50, 50), false },
+        { pf::Rect(screen.width, 0, screen.width, screen.height), true },
+        { pf::Rect(-10, -10, screen.width + 20, screen.height + 20), true },
+    };
+    for (const Frame& row : frames)
+        EXPECT_EQ(CvApiTool::isWindowOffScreen(row.frame), row.off) << row.frame.origin.x;
 }

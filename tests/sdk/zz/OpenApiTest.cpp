@@ -8,6 +8,7 @@
 #include "sdk/zz/OpenApi.h"
 #include "sdk/zz/ZZApiDatastore.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -259,4 +260,26 @@ TEST_F(OpenApiSwitch, ScriptsHandAnswersBackFormEncoded)
     EXPECT_EQ(session->openId(), "O1");
     EXPECT_TRUE(CorvanaOAuth::CanHandleOpenURL(*pf::URL::create("corvana101452831://pzapp/x/0")));
     EXPECT_FALSE(CorvanaOAuth::CanHandleOpenURL(*pf::URL::create("corvana101452831://sso/x/0")));
+}
+
+TEST_F(OpenApiSwitch, PlazaIsOpenedPlainOrWithAnUnsignedCommand)
+{
+    EXPECT_EQ(OpenApi::getPlazaInstallUrl(), "");
+    EXPECT_EQ(OpenApi::getSupportingMaxApiVersion(), "10.0");
+    EXPECT_EQ(OpenApi::getApiVersion(), "1.1");
+    auto probe = *pf::URL::create("mplazaopensdkapi://pzapp");
+    EXPECT_FALSE(OpenApi::canParseURL(probe));
+    EXPECT_FALSE(OpenApi::openPlaza()) << "not installed";
+    EXPECT_FALSE(OpenApi::openPlazaWithCommand(1, "any", pf::Dictionary::create({ { "a", "b" } })));
+
+    installApp("com.plaza.v3", { "mplazaopensdk", "mplazaopensdkapi" });
+    EXPECT_TRUE(OpenApi::canParseURL(probe));
+    EXPECT_TRUE(OpenApi::openPlaza());
+    EXPECT_TRUE(OpenApi::openPlazaWithCommand(-1, "any", pf::Dictionary::create({ { "a", "b" } })));
+    auto opened = openedURLs(2);
+    ASSERT_EQ(opened.size(), 2u);
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened[0], "mplazaopensdk://pzapp/corvana101452831/");
+    EXPECT_TRUE(opened[1].starts_with("mplazaopensdkapi://pzapp/corvana101452831/")) << opened[1];
+    EXPECT_TRUE(opened[1].ends_with("/4294967295?generalpastboard=0")) << opened[1];
 }

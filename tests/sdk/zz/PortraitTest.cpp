@@ -16,10 +16,12 @@
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/SetUserHeaderImageUiKit.h"
 #include "sdk/zz/UINotifyView.h"
+#include "platform/controls/Toolbar.h"
 
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <map>
 #include <random>
 
 namespace {
@@ -57,6 +59,11 @@ struct Uploader : setHeadImageDelegate {
 struct HeardFace : CorvanaSessionDelegate {
     std::vector<std::shared_ptr<APIResponse>> answers;
     void setUserHeadpicResponse(const Response& response) override { answers.push_back(response); }
+    std::vector<std::shared_ptr<SetHeadImageViewController>> closed;
+    void corvanaOAuthDoCloseViewController(CorvanaOAuth&, const std::shared_ptr<SetHeadImageViewController>& screen) override
+    {
+        closed.push_back(screen);
+    }
 };
 
 class Portrait : public ::testing::Test {
@@ -129,6 +136,14 @@ TEST_F(Portrait, AScreenOfThePictureUnderTheFrame)
     EXPECT_DOUBLE_EQ(screen->scrollView()->zoomScale(), 0.5);
     EXPECT_EQ(screen->nickLabel()->text(), "小明");
     EXPECT_EQ(pf::Application::shared().keyWindow(), kit->window());
+    // "取消" and "选取" sit at the toolbar's edges, 60 points wide.
+    std::map<std::string, pf::Rect> items;
+    screen->toolbar()->layoutIfNeeded();
+    for (const auto& view : screen->toolbar()->subviews())
+        items[view->textContent()] = view->frame();
+    double W = screen->toolbar()->bounds().width();
+    EXPECT_EQ(items["取消"], pf::Rect(pf::Toolbar::kEdgeMargin, 5.5, 60, 44));
+    EXPECT_EQ(items["选取"], pf::Rect(W - pf::Toolbar::kEdgeMargin - 60, 5.5, 60, 44));
 
     auto big = std::make_shared<SetHeadImageViewController>("1", "", uploader);
     big->setImage(picture(3000, 2000));
@@ -225,6 +240,11 @@ TEST_F(Portrait, ASuccessShowsTheToastAndClosesAfterIt)
     auto refused = std::make_shared<APIResponse>();
     refused->setJsonResponse(pf::Dictionary::create({ { "ret", 100030 } }));
     screen->setUserHeadPicResponse(refused);
+    EXPECT_FALSE(screen->notify()) << "an answer with no upload of this screen's in flight is not this screen's";
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 2; }, pf::Seconds(30)));
+    screen->setUserHeadPicResponse(refused);
+    ASSERT_TRUE(screen->notify());
     EXPECT_EQ(screen->notify()->text(), "设置出错了，请重新登录再尝试下呢:)");
     EXPECT_EQ(screen->selectBtn()->title(), "重试");
 }
@@ -255,11 +275,18 @@ TEST(PortraitUpload, TheSessionUploadsAndRefusesOversizedPictures)
     EXPECT_EQ(heard->answers[0]->retCode(), 1);
     EXPECT_EQ(heard->answers[0]->detailRetCode(), 65536);
 
+    // The answer reaches a screen handed out but not presented, whose view
+    // never loaded: it stays as it was, and the delegate still hears.
+    std::shared_ptr<SetHeadImageViewController> handedOut;
+    EXPECT_TRUE(session->setUserHeadpic(picture(64, 64), std::nullopt, &handedOut));
+    ASSERT_TRUE(handedOut);
     SetHeadImageViewController screen("101452831", "", {});
     int seq = session->didFinishedSetUserLocalPic(screen, picture(64, 64), "");
     EXPECT_GT(seq, 0);
     ASSERT_TRUE(ZZServerFixture::waitFor([&] { return heard->answers.size() == 2; }));
     EXPECT_EQ(heard->answers[1]->retCode(), 0);
+    EXPECT_FALSE(handedOut->isViewLoaded());
+    EXPECT_FALSE(handedOut->notify());
     auto sent = zz.server.received("/user/set_user_face");
     ASSERT_EQ(sent.size(), 1u);
     bool picture = false;
@@ -267,11 +294,23 @@ TEST(PortraitUpload, TheSessionUploadsAndRefusesOversizedPictures)
         picture = picture || (part.name == "picture" && part.content.size() > 8 && part.content[1] == 'P');
     EXPECT_TRUE(picture) << "the PNG as a part";
     EXPECT_EQ(session->liveRequestCount(), 0u);
+
+    // A screen handed out is given back to its presenter to dismiss once done.
+    std::shared_ptr<SetHeadImageViewController> toDismiss;
+    EXPECT_TRUE(session->setUserHeadpic(::picture(64, 64), std::string("face"), &toDismiss));
+    ASSERT_TRUE(toDismiss);
+    session->didCancelled(-1);
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !heard->closed.empty(); }));
+    EXPECT_EQ(heard->closed, std::vector<std::shared_ptr<SetHeadImageViewController>> { toDismiss });
+    EXPECT_FALSE(session->setUserHeaderImageKit()->headImageViewController()) << "the kit let it go";
 }
 
 TEST_F(Portrait, ANewToastTakesOverTheOldOnesRemoval)
 {
+    pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
     auto screen = show(picture(640, 960), std::nullopt);
+    screen->selectBtnClick();
+    ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return !uploader->cut.empty(); }, pf::Seconds(30)));
     screen->showNotify(nullptr, "网络有问题，检查一下网络再重试:)");
     auto success = std::make_shared<APIResponse>();
     success->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
@@ -284,6 +323,31 @@ TEST_F(Portrait, ANewToastTakesOverTheOldOnesRemoval)
     }, pf::Seconds(30)));
     EXPECT_FALSE(screen->notify());
     EXPECT_EQ(uploader->cancelled, std::vector<int> { -1 }) << "the delegate hears once that the screen is done";
+}
+
+TEST_F(Portrait, TheToastsCornersAndBorderFollowItsSettings)
+{
+    appWindow->setBackgroundColor(pf::Color::whiteColor());
+    auto toast = UINotifyView::notifyViewWithImage(nullptr, "");
+    toast->setCurrentOpacity(1);
+    toast->setFrame({ 20, 100, 280, 45 });
+    appWindow->addSubview(toast);
+    auto frame = host->render();
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame.value()->pixelAtPoint({ 21, 101 }).near({ 255, 255, 255, 255 }, 10)) << "a rounded corner";
+    EXPECT_TRUE(frame.value()->pixelAtPoint({ 160, 100.5 }).near({ 0, 0, 0, 255 }, 10)) << "a clear border";
+    // The box behind the picture and text takes the settings.
+    const auto& box = toast->subviews().at(0);
+    EXPECT_EQ(box->cornerRadius(), 10);
+    toast->setRoundness(0);
+    toast->setBorderColor(pf::Color::rgb(1, 0, 0));
+    EXPECT_EQ(toast->roundness(), 0);
+    EXPECT_EQ(box->cornerRadius(), 0);
+    EXPECT_EQ(box->borderColor(), pf::Color::rgb(1, 0, 0));
+    EXPECT_EQ(box->borderWidth(), 1);
+    EXPECT_FALSE(toast->bordered());
+    toast->setBordered(true);
+    EXPECT_TRUE(toast->bordered());
 }
 
 TEST_F(Portrait, EachStepIsReported)
@@ -318,13 +382,15 @@ TEST_F(Portrait, EachStepIsReported)
     pf::setReachabilityTargetProvider([](const pf::ReachabilityTarget&) { return 1u << 1; });
     ASSERT_TRUE(step([&] { screen->selectBtnClick(); })); // now "重试"
     ASSERT_TRUE(ZZServerFixture::waitFor([&] { return !uploader->cut.empty(); }));
-    ASSERT_TRUE(step([&] { screen->setUserHeadPicResponse(success); }));
     ASSERT_TRUE(step([&] { screen->setUserHeadPicResponse(failure); }));
+    ASSERT_TRUE(step([&] { screen->selectBtnClick(); })); // "重试" again
+    ASSERT_TRUE(ZZServerFixture::waitFor([&] { return uploader->cut.size() == 2; }));
+    ASSERT_TRUE(step([&] { screen->setUserHeadPicResponse(success); }));
     ASSERT_TRUE(step([&] { screen->cancelBtnClick(); }));
     ASSERT_TRUE(step([&] { kit->doClose(); }));
     ASSERT_TRUE(step([&] { show(picture(64, 64), std::nullopt); }));
     ASSERT_TRUE(step([&] { kit->doClose(); }));
-    EXPECT_EQ(reports(), (std::vector<std::string> { "10653", "10654", "10655+elt", "10657", "10658", "10660",
+    EXPECT_EQ(reports(), (std::vector<std::string> { "10653", "10654", "10655+elt", "10657", "10660", "10657", "10658",
                                                      "10656+elt", "10659", "10653", "10661" }));
 }
 

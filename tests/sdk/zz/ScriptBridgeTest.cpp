@@ -91,10 +91,10 @@ TEST_F(ScriptBridge, AnEmptyHomeLoadsTheBundlesScriptsAndEveryEntryPointReachesT
     bridge->authorizeInit("app'1\n", pf::Value("handler"));
     EXPECT_EQ(state("corvana.oauth.appId === \"app'1\\n\""), "true");
     EXPECT_EQ(bridge->getPoolObject("authorizeHandler"), pf::Value("handler"));
-    EXPECT_EQ(bridge->JSuserGetUserInfo(), "NO");
+    EXPECT_EQ(bridge->JSuserGetUserInfo(), "false") << "the application asked for no user information";
     bridge->setAccessToken("t'o\u2028k", "oid", 1.5e12);
     EXPECT_EQ(state("corvana.oauth.accessToken === 't\\'o\\u2028k' && corvana.oauth.expirationDate === 1.5e12"), "true");
-    EXPECT_EQ(bridge->JSuserGetUserInfo(), "YES");
+    EXPECT_EQ(bridge->JSuserGetUserInfo(), "false") << "signing in asks for none either";
     bridge->authorizeWithPermissions({"get_user_info", "add_share"});
     EXPECT_EQ(state("corvana.cauth.permissions"), "get_user_info,add_share");
     bridge->nativeNetworkChanged("2");

@@ -79,10 +79,13 @@ TEST(ZZShareBase64, LenientDecodeAndExactEncode)
 
 TEST_F(ZZShareApi, ConverterRowsFromZZ)
 {
-    auto pick = converted("zmr://request_from_zz/pick?title=" + b64("ignored") + "&file_type=text");
-    ASSERT_TRUE(pick);
-    EXPECT_EQ(pick->type(), 3u);
-    EXPECT_FALSE(pick->object());
+    // "/pick" needs no field: a query without any "=" pair still asks.
+    for (std::string query : { "?title=" + b64("ignored") + "&file_type=text", std::string("?x") }) {
+        auto pick = converted("zmr://request_from_zz/pick" + query);
+        ASSERT_TRUE(pick) << query;
+        EXPECT_EQ(pick->type(), 3u);
+        EXPECT_FALSE(pick->object());
+    }
 
     auto text = converted("zmr://request_from_zz/view?file_type=text&title=" + b64("T") + "&file_data=" + b64("body")
                           + "&description=" + b64("D") + "&junk");
@@ -121,6 +124,26 @@ TEST_F(ZZShareApi, ConverterRowsFromZZ)
     auto unknownKind = converted("zmr://request_from_zz/view?file_type=hologram");
     ASSERT_TRUE(unknownKind);
     EXPECT_FALSE(unknownKind->object());
+
+    // The outgoing side is the scripts': every native builder answers nothing.
+    using C = ZZApiMessageAndUrlConverter;
+    const C::QueryItem item { { "file_type", "text" } };
+    const std::optional<pf::URL> built[] = {
+        C::urlWithMessage(ZZApiMessage::messageWithObject(ZZApiTextObject::objectWithText("t"), 1)),
+        C::urlWithTextObject(ZZApiTextObject::objectWithText("t"), 1),
+        C::urlWithExtendObject(std::make_shared<ZZApiExtendObject>(), 1),
+        C::urlWithImageObject(std::make_shared<ZZApiImageObject>(), 1),
+        C::urlWithURLObject(std::make_shared<ZZApiURLObject>(), 1),
+        C::urlWithCommonContentObject(std::make_shared<ZZApiCommonContentObject>(), 1),
+        C::urlWithPayObject(std::make_shared<ZZApiPayObject>(), 1),
+        C::urlWithWPAObject(std::make_shared<ZZApiWPAObject>(), 1),
+        C::urlWithQueryItem(item, 1),
+        C::urlWithQueryItemForPay(item, 1),
+        C::urlWithQueryItemForWPA(item, 1),
+        ZZApiMessageUtil::URLWithMessage(nullptr),
+    };
+    for (std::size_t i = 0; i < std::size(built); ++i)
+        EXPECT_FALSE(built[i]) << "builder " << i;
 }
 
 TEST_F(ZZShareApi, ViewKindsReadTheirBytesFromTheLargeDataBoard)

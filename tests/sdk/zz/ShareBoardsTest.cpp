@@ -1,5 +1,7 @@
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Pasteboard.h"
+#include "sdk/zz/ZZApiDatastore.h"
 #include "sdk/zz/ZZApiMessage.h"
 #include "sdk/zz/ZZDataArray.h"
 #include "sdk/zz/ZZPasteboard.h"
@@ -8,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -24,6 +28,33 @@ std::shared_ptr<ZZApiAdItem> adItem(const std::string& title)
     auto item = std::make_shared<ZZApiAdItem>();
     item->setTitle(title);
     return item;
+}
+
+// A message whose object is a message whose object is ... `depth` deep, of
+// `size` bytes in all: the innermost object is bytes that are no archive.
+pf::Bytes messageChain(int depth, std::size_t size)
+{
+    constexpr std::size_t kLevel = 512; // more than a level's own bytes
+    pf::Bytes inner(size - kLevel * static_cast<std::size_t>(depth), 'x');
+    for (int i = 0; i < depth; ++i) {
+        auto fields = pf::Dictionary::create({ { ZZArchive::kClassKey, "ZZApiMessage" }, { "ApiVersion", 1 },
+                                               { "type", 7 }, { "object", pf::Value::data(std::move(inner)) } });
+        inner = pf::KeyedArchiver::archivedDataWithRootObject(pf::Value(fields)).value_or(pf::Bytes());
+    }
+    return inner;
+}
+
+// The fastest of three runs of `read`, each after `prepare`.
+double fastestRead(const std::function<void()>& prepare, const std::function<void()>& read)
+{
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        prepare();
+        auto start = std::chrono::steady_clock::now();
+        read();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
 }
 
 void addItems(const char* who, int count)
@@ -139,4 +170,50 @@ TEST_F(ZZShareBoards, ObjectBoardsNamedAndGeneral)
     board->setObject(pf::Value("once"));
     EXPECT_EQ(board->takeObject(), pf::Value("once"));
     EXPECT_TRUE(board->takeObject().isNil());
+}
+
+TEST_F(ZZShareBoards, AChainOfMessagesAtABoardsCapCostsNoMoreThanOneMessage)
+{
+    auto& store = ZZApiDatastore::instance();
+    auto message = [](const pf::Value& read) { return read.objectAs<ZZApiMessage>(); };
+    struct Row {
+        const char* board;
+        std::size_t cap;
+        int depth;
+        bool list; // the chain is an element of the board's list
+        std::function<bool()> read;
+    } rows[] = {
+        { ZZApiDatastore::kApiMessageBoard, ZZArchive::kMaxMessageSize, 24, false,
+          [&] { auto m = message(store.getApiMessage()); return m && m->type() == 7 && !m->object(); } },
+        { ZZApiDatastore::kLargeDataBoard, ZZArchive::kMaxMessageSize, 24, false,
+          [&] { auto m = message(store.getApiLargeData()); return m && m->type() == 7 && !m->object(); } },
+        { ZZApiDatastore::kRegistryBoard, ZZArchive::kMaxRegistrySize, 400, true, [&] {
+             auto metadata = std::make_shared<ZZPluginMetadata>();
+             metadata->setBundleIdentifier(std::string("com.zomaru.app"));
+             return store.registerWithMetadata(metadata) == 0;
+         } },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.board);
+        auto onBoard = [&](const pf::Bytes& message) {
+            if (!row.list)
+                return message;
+            auto list = pf::Dictionary::create({ { ZZArchive::kClassKey, "ZZDataArray" },
+                                                 { "array", pf::Array::create({ pf::Value::data(message) }) } });
+            return pf::KeyedArchiver::archivedDataWithRootObject(pf::Value(list)).value_or(pf::Bytes());
+        };
+        // Each level copies what it holds, so a chain decoded level by level
+        // costs its depth times its size.
+        pf::Bytes chain = onBoard(messageChain(row.depth, row.cap - 4096));
+        pf::Bytes flat = onBoard(messageChain(1, row.cap - 4096));
+        ASSERT_LE(chain.size(), row.cap);
+        auto raw = pf::Pasteboard::withName(row.board, true);
+        bool read = false;
+        double one = fastestRead([&] { raw->setData(flat, row.board); }, [&] { read = row.read(); });
+        EXPECT_TRUE(read);
+        double deep = fastestRead([&] { raw->setData(chain, row.board); }, [&] { read = row.read(); });
+        EXPECT_TRUE(read) << "read, its object refused";
+        EXPECT_LT(deep, 4 * one + 0.05) << "a flat message takes " << one << " s";
+        EXPECT_LT(deep, 1.0);
+    }
 }

@@ -6,9 +6,11 @@
 #include "app/screens/account/ZMRBrowserViewController.h"
 #include "platform/controls/ActivityIndicatorView.h"
 #include "platform/controls/BarItem.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/NavigationItem.h"
 #include "platform/graphics/Color.h"
 #include "tools/appserver/AppServerPages.h"
+#include "tools/testserver/TestServer.h"
 
 namespace {
 
@@ -119,8 +121,14 @@ TEST_F(BrowserScreen, LoadsOnlyWebPages)
         EXPECT_EQ(browser->webViewShouldStartLoadWithRequest(*browser->webView(), row.url), row.loads) << row.url;
 }
 
-TEST_F(BrowserScreen, SpinsWhileLoadingAndOffersReloadAfterAFailure)
+TEST_F(BrowserScreen, SpinsWhileLoadingAndOffersReloadAfterAFailureSayingWhenThePageIsRefused)
 {
+    // A page the renderer refuses: tables nested past its work bound.
+    zmr::TestServer hostile;
+    std::string tables;
+    for (int i = 0; i < 60; ++i)
+        tables += "<table><tr><td>";
+    hostile.script("/tables.html", zmr::TestServer::Reply::with(200, "text/html", tables + "x"));
     auto browser = openBrowser("title=x");
     ASSERT_TRUE(browser);
     auto& web = *browser->webView();
@@ -133,9 +141,17 @@ TEST_F(BrowserScreen, SpinsWhileLoadingAndOffersReloadAfterAFailure)
 
     browser->webViewDidFailLoadWithError(web, pf::Error{"NSURLErrorDomain", -1004, "could not connect"});
     ASSERT_TRUE(showsReloadItem(*browser));
+    EXPECT_TRUE(browser->refusedLabel()->isHidden()); // not for a failure of the network
+
+    // A refused page fails the load; the screen says why over the blank view.
+    ASSERT_TRUE(web.loadRequest(hostile.url("/tables.html")));
+    ASSERT_TRUE(waitFor([&] { return !web.isLoading() && showsReloadItem(*browser); }));
+    EXPECT_FALSE(browser->refusedLabel()->isHidden());
+    EXPECT_TRUE(textFrame("无法显示"));
     // The reload item reloads the web view's page.
     ASSERT_TRUE(web.loadRequest(origin() + "/pages/privacy.html"));
     ASSERT_TRUE(pageLoaded(*browser, "/pages/privacy.html"));
+    EXPECT_FALSE(textFrame("无法显示"));
     browser->toolItem()->rightBarButtonItem()->sendAction();
     EXPECT_TRUE(web.isLoading());
     ASSERT_TRUE(pageLoaded(*browser, "/pages/privacy.html"));

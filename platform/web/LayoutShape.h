@@ -1,0 +1,38 @@
+#pragma once
+
+// The parts of a page's shape that make the renderer's layout work grow
+// faster than its element count, read from the renderer's own element tree
+// once its styles are applied (so `display` and `float` from any style sheet
+// count, not only the tags):
+//  - A table lays each of its cells out several times to find the column
+//    widths, so everything inside n nested tables is laid out some factor to
+//    the n times. Cells, rows and row groups outside a table make the
+//    renderer wrap them in a table of their own, so they nest as well.
+//  - Each float is placed against the floats before it, again per line of
+//    what flows around them, so floats cost about the cube of their count.
+// PageBudget turns the shape into milliseconds.
+//
+// Internal to pf_web. One thread at a time.
+
+namespace litehtml {
+class element;
+}
+
+namespace pf {
+
+struct LayoutShape {
+    // Summed over the elements (every word and space is one): how many more
+    // times than once each is laid out, estimated from the tables around it.
+    double extraRenders = 0;
+    int floats = 0;
+    // The floats, each counted as often as it is laid out.
+    double floatRenders = 0;
+};
+
+// How many times over each table level lays out what it holds.
+inline constexpr double kTableRenderFactor = 2.7;
+
+// The shape of the tree under `root`, hidden (display: none) parts left out.
+LayoutShape layoutShapeOf(const litehtml::element& root);
+
+}
