@@ -89,6 +89,13 @@ void ZMRImageViewController::viewDidLoad()
     view()->addGestureRecognizer(single);
 }
 
+void ZMRImageViewController::viewWillAppear(bool animated)
+{
+    ZMRViewController::viewWillAppear(animated);
+    // Already in place while it slides in, when it is in the window by now.
+    reachWindowTop();
+}
+
 void ZMRImageViewController::viewDidAppear(bool animated)
 {
     ZMRViewController::viewDidAppear(animated);

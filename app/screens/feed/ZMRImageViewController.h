@@ -35,6 +35,7 @@ public:
     int pageIndex() const { return m_pageIndex; }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
     void viewWillDisappear(bool animated) override;
 
