@@ -18,6 +18,7 @@
 #include "framework/dom/KRDOMLabelElement.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMSource.h"
+#include "framework/ui/KRActionControls.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
@@ -254,12 +255,15 @@ TEST_F(FeedDetailsScreen, ACommentRaisesTheHeadsCountAndJoinsTheListWhileACancel
     auto opened = openComposer();
     ASSERT_TRUE(opened);
     EXPECT_EQ(queryValues(*opened->url())->get("pid").stringOr(), std::to_string(kTalkedPost));
-    // The dimmed area does not close a composer whose comment is on its way.
+    // The dimmed area does not close a composer whose comment is on its way
+    // (touched in the same turn as the send, before any answer can come).
     type("楼主好眼光");
+    auto dimmed = std::dynamic_pointer_cast<KRButton>(opened->view()->hitTest({160, 100}));
+    ASSERT_TRUE(dimmed);
     opened->onSendAction(nullptr);
     ASSERT_TRUE(opened->isSending());
     auto window = KRPopWindow::topPopWindow();
-    host->tap({160, 100});
+    dimmed->sendActionsForControlEvents(pf::ControlEvent::TouchUpInside);
     EXPECT_EQ(composer(), opened);
     EXPECT_FALSE(window->isAnimating()) << "not closing";
     auto comments = details->commentListController()->dataSource();
