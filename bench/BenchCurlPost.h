@@ -3,7 +3,9 @@
 // A bare libcurl POST of one form body to one address, the yardstick the
 // road and home benchmarks set the application's own requests against: the
 // handle and headers are made once and every perform() sends the same body
-// on the same connection, accepting gzip as the application does.
+// on a connection of its own, accepting gzip, as the application does with
+// every write (a reused connection that closed unanswered would make the
+// transfer library send the write again).
 // Header-only: each benchmark is one program.
 
 #include <curl/curl.h>
@@ -23,6 +25,8 @@ public:
                curl_easy_setopt(m_curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(m_body.size())) == CURLE_OK &&
                curl_easy_setopt(m_curl, CURLOPT_HTTPHEADER, m_headers) == CURLE_OK &&
                curl_easy_setopt(m_curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate") == CURLE_OK &&
+               curl_easy_setopt(m_curl, CURLOPT_FRESH_CONNECT, 1L) == CURLE_OK &&
+               curl_easy_setopt(m_curl, CURLOPT_FORBID_REUSE, 1L) == CURLE_OK &&
                curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, collect) == CURLE_OK &&
                curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &m_answer) == CURLE_OK;
     }

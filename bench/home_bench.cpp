@@ -19,6 +19,16 @@
 // and the round publish button. The pictures are decoded once before
 // timing, as the home screen has them in its memory cache.
 //
+// BM_HomeScrollScale: a long read of the home feed. The store holds 1,000
+// posts (the seeded ones, then copies of them, older, with the same seeded
+// pictures); the feed is paged on to 1, 10 and 50 pages of 20 rows, the table
+// scrolled to the first row of the last page and everything asked for
+// arrives; then each iteration moves the table 9 points (back and forth)
+// and draws the 640 x 1136 frame. The resident memory of the process after
+// each is the counter rss_mb. Targets: the frame at page 50 within 1.2x of
+// the frame at page 1, and rss_mb after 50 pages under twice that after 1.
+// Run it alone (--benchmark_filter=Scale) so the figures share one history.
+//
 // Run from the source folder (the shipped resources are read from
 // "./resources").
 
@@ -33,6 +43,7 @@
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRJSON.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/data/KRPageDataSource.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMImageElement.h"
@@ -62,6 +73,7 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <fstream>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -72,6 +84,7 @@
 namespace {
 
 constexpr int kRows = 20;
+constexpr int kScalePosts = 1000;
 constexpr double kUnbounded = 2147483648.0;
 constexpr double kFrame = 1.0 / 60;
 
@@ -98,15 +111,55 @@ std::shared_ptr<ZMRHomeViewController> home(World& w)
 
 // Runs the main loop (and a frame now and then) until the source has a
 // whole page and nothing more is loading.
-bool runUntilListed(World& w, KRDataSource& source)
+bool runUntilListed(World& w, KRDataSource& source, std::size_t rows = kRows)
 {
-    auto listed = [&] { return !source.isLoading() && source.count() >= static_cast<std::size_t>(kRows); };
+    auto listed = [&] { return !source.isLoading() && source.count() >= rows; };
     for (int frame = 0; frame < 60 * 30; ++frame) {
         if (pf::RunLoop::main().runUntil(listed, pf::Seconds(kFrame)))
             return true;
         w.host->advance(kFrame);
     }
     return false;
+}
+
+// Copies of the seeded posts, each older than every post before it, until
+// the store holds kScalePosts; their pictures are the seeded ones.
+void addOlderPosts(zmr::AppStore& store)
+{
+    zmr::AppFeedQuery everyone;
+    auto seeded = store.feed(everyone, std::nullopt, 0, kScalePosts, "").items;
+    if (seeded.empty())
+        fail("no seeded posts");
+    long long oldest = 0;
+    std::vector<zmr::AppPost> posts;
+    for (const std::string& text : seeded) {
+        auto item = KRJSON::decodeText(text).dictionary();
+        if (!item)
+            fail("a seeded post is no object");
+        zmr::AppPost post;
+        post.uid = item->get("uid").longLongValue();
+        post.body = item->get("body").stringOr();
+        post.shopTitle = item->get("shopTitle").stringOr();
+        post.shopAddress = item->get("shopAddress").stringOr();
+        post.payMoney = item->get("payMoney").doubleValue();
+        post.expendMoney = item->get("expendMoney").doubleValue();
+        if (auto cids = item->get("cids").array())
+            for (const pf::Value& cid : *cids)
+                post.cids.push_back(cid.longLongValue());
+        if (auto images = item->get("images").array())
+            for (const pf::Value& image : *images)
+                if (auto picture = image.dictionary())
+                    post.images.push_back({picture->get("uri").stringOr(), picture->get("width").doubleValue(),
+                                           picture->get("height").doubleValue()});
+        oldest = oldest ? std::min(oldest, item->get("createTime").longLongValue()) : item->get("createTime").longLongValue();
+        posts.push_back(std::move(post));
+    }
+    for (std::size_t n = seeded.size(), i = 0; n < static_cast<std::size_t>(kScalePosts); ++n, ++i) {
+        zmr::AppPost post = posts[i % posts.size()];
+        post.createTime = oldest - static_cast<long long>(i + 1) * 3600;
+        if (!store.addPost(post, 0))
+            fail("a copied post was not stored");
+    }
 }
 
 World& world()
@@ -128,6 +181,7 @@ World& world()
         if (zmr::AppStore::open(":memory:", opened) || !opened->seedDemo())
             fail("no seeded store");
         w->store = std::move(opened);
+        addOlderPosts(*w->store);
         w->server = std::make_unique<zmr::AppServer>(w->store);
         if (!w->server->start(0))
             fail("the server did not start");
@@ -185,6 +239,63 @@ void BM_HomeFirstPage(benchmark::State& state)
     state.counters["drawn_ms"] = benchmark::Counter(drawn, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_HomeFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The resident memory of the process in MiB.
+double residentMiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+void BM_HomeScrollScale(benchmark::State& state)
+{
+    World& w = world();
+    auto screen = home(w);
+    auto controller = screen->feedController();
+    auto source = std::dynamic_pointer_cast<KRPageDataSource>(controller->dataSource());
+    auto table = controller->tableView();
+    if (!source || !table)
+        fail("the home feed is no paged table");
+    const auto pages = static_cast<std::size_t>(state.range(0));
+    // Page on from wherever the previous size left the list.
+    while (source->count() < pages * kRows) {
+        std::size_t before = source->count();
+        source->loadMoreData();
+        if (!runUntilListed(w, *source, before + kRows) || source->count() <= before) {
+            state.SkipWithError("the next page did not arrive");
+            return;
+        }
+    }
+    // Where the reader is: the first row of the last page, its pictures in.
+    int headers = 0;
+    while (headers < 8 && controller->dataObjectByIndexPath({0, headers}).dictionary() != source->dataObjectAtIndex(0).dictionary())
+        ++headers;
+    int row = headers + static_cast<int>(pages * kRows - kRows);
+    double y = table->rectForRowAtIndexPath({0, row}).y();
+    table->setContentOffset(pf::Point{0, y}, false);
+    if (!pf::waitUntilSettled(*w.host, *w.shell, 60) || !w.host->render() || !pf::waitUntilSettled(*w.host, *w.shell, 60)) {
+        state.SkipWithError("the scrolled page did not settle");
+        return;
+    }
+    bool down = true;
+    for (auto _ : state) {
+        table->setContentOffset(pf::Point{0, down ? y + 9 : y}, false);
+        down = !down;
+        auto frame = w.host->render();
+        if (!frame) {
+            state.SkipWithError("no frame");
+            break;
+        }
+        benchmark::DoNotOptimize(frame.value());
+    }
+    if (source->count() != pages * kRows)
+        state.SkipWithError("the list holds another number of rows");
+    state.counters["rows"] = static_cast<double>(source->count());
+    state.counters["rss_mb"] = residentMiB();
+}
+BENCHMARK(BM_HomeScrollScale)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 std::size_t collect(char* data, std::size_t size, std::size_t count, void* out)
 {

@@ -100,6 +100,9 @@ void BM_RawCurl_RoundTrip1k(benchmark::State& state)
               && curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str()) == CURLE_OK
               && curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK
               && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip, deflate") == CURLE_OK
+              // A write goes on a connection of its own, as the application's do.
+              && curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L) == CURLE_OK
+              && curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L) == CURLE_OK
               && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &discard) == CURLE_OK;
     if (!ok)
         state.SkipWithError("curl set-up failed");

@@ -56,9 +56,9 @@ std::string resource(const std::string& name)
 }
 
 // A signed-in shell (never launched, so it sends nothing) whose per-user
-// database holds 2,000 followed people, and a full-screen table.
+// database holds 2,000 (or `people`) followed people, and a full-screen table.
 struct Stage {
-    Stage()
+    explicit Stage(int people = kPeople)
     {
         registerScreensClasses();
         registerDOMClasses();
@@ -76,7 +76,7 @@ struct Stage {
         auto db = shell->userDBContext();
         if (!db || !db->db()->beginTransaction())
             std::abort();
-        for (int i = 0; i < kPeople; ++i) {
+        for (int i = 0; i < people; ++i) {
             std::size_t s = static_cast<std::size_t>(i * 7) % std::size(kSurnames);
             auto person = std::make_shared<ZMRConcernObject>();
             person->setUid(20000 + i);
@@ -116,9 +116,9 @@ struct Stage {
     pf::Compositor compositor{pf::Screen::main()};
 };
 
-void BM_FollowListOpen2000(benchmark::State& state)
+void openFollowList(benchmark::State& state, int people)
 {
-    Stage stage;
+    Stage stage(people);
     for (auto _ : state) {
         stage.source->reloadData(); // the controller reloads the table, which asks every row's height
         pf::Screen::main().layoutIfNeeded();
@@ -127,10 +127,23 @@ void BM_FollowListOpen2000(benchmark::State& state)
     int rows = 0;
     for (int s = 0; s < stage.table->numberOfSections(); ++s)
         rows += stage.table->numberOfRowsInSection(s);
-    if (rows != kPeople || !stage.controller->documentByIndexPath({0, 0}))
+    if (rows != people || !stage.controller->documentByIndexPath({0, 0}))
         state.SkipWithError("the list does not hold every person");
 }
+
+void BM_FollowListOpen2000(benchmark::State& state)
+{
+    openFollowList(state, kPeople);
+}
 BENCHMARK(BM_FollowListOpen2000)->Unit(benchmark::kMillisecond);
+
+// Cost as the list grows: the same open over 2,000 and over 20,000 people.
+// Target: the larger within 10x the smaller.
+void BM_FollowListOpenScale(benchmark::State& state)
+{
+    openFollowList(state, static_cast<int>(state.range(0)));
+}
+BENCHMARK(BM_FollowListOpenScale)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 struct BareRow {
     KRDOMDocumentRef document;

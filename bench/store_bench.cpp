@@ -117,12 +117,14 @@ struct RawDB {
         check(sqlite3_exec(db, "begin exclusive transaction", nullptr, nullptr, nullptr), db);
         for (int i = 0; i < count; ++i) {
             auto r = makeRecord(i);
+            // The texts are bound in place, so they must live until the step.
+            std::optional<std::string> title = r->title(), note = r->note();
             sqlite3_bind_int64(stmt, 1, r->bid());
-            sqlite3_bind_text(stmt, 2, r->title()->c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(stmt, 2, title->c_str(), -1, SQLITE_STATIC);
             sqlite3_bind_int(stmt, 3, r->category());
             sqlite3_bind_double(stmt, 4, r->amount());
             sqlite3_bind_double(stmt, 5, r->timestamp());
-            sqlite3_bind_text(stmt, 6, r->note()->c_str(), -1, SQLITE_STATIC);
+            sqlite3_bind_text(stmt, 6, note->c_str(), -1, SQLITE_STATIC);
             check(sqlite3_step(stmt), db);
             sqlite3_reset(stmt);
             r->setRowid(sqlite3_last_insert_rowid(db));

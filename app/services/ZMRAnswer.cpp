@@ -69,14 +69,17 @@ ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view dom
     ZMRAnswer answer;
     pf::DictionaryRef results = response.error() ? nullptr : response.resultsData().dictionary();
     if (!results) {
-        // The transport's own reason travels along, so whoever shows the
-        // failure can say why (code 0 still marks "no answer").
+        // The transport's own reason travels along for the log; the code
+        // says what the user must know: whether the server may have acted.
         const auto& transport = response.error();
-        answer.error = pf::Error{std::string(domain), 0, transport ? transport->description : ""};
+        long long code = transport && response.isResultUnknown() ? ZMRResultUnknownCode : ZMRNotAnsweredCode;
+        answer.error = pf::Error{std::string(domain), code, transport ? transport->description : ""};
         return answer;
     }
     pf::Value data(results);
     long long code = ZMRErrorCode(data);
+    if (code == ZMRNotAnsweredCode || code == ZMRResultUnknownCode)
+        code = -1;
     if (code != 0) {
         pf::Value error = ZMRPresent(data, "error");
         const std::string* message = error.string();

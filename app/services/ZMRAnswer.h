@@ -5,11 +5,16 @@
 // An answer is a success only when the exchange brought results, the results
 // are a dictionary and their "error-code" reads 0. Everything else is an
 // error of the handling service's domain:
-// - no results (a transport or HTTP failure): code 0 and the transport
-//   error's description; results that are not a dictionary: code 0, "";
+// - no results (a transport or HTTP failure): ZMRResultUnknownCode when the
+//   request had gone out whole and its answer was lost or cut short (the
+//   server may have acted), else ZMRNotAnsweredCode; the transport error's
+//   description either way; results that are not a dictionary:
+//   ZMRNotAnsweredCode, "";
 // - "error-code" other than 0: that code (read as 64 bits; a number with a
 //   fraction is truncated; text that is not a number, a container or a
-//   Boolean reads -1) and the answer's "error" when it is text, else "".
+//   Boolean reads -1, and so does one of the two codes above, which only
+//   ever mean what they say) and the answer's "error" when it is text,
+//   else "".
 // A JSON null reads as absent everywhere.
 
 #include "platform/foundation/Error.h"
@@ -20,6 +25,13 @@
 #include <string_view>
 
 class IKRAPIResponseTask;
+
+// The request did not reach the server whole, or the server refused it
+// without its JSON answer (an HTTP status, a body that is not its JSON).
+inline constexpr long long ZMRNotAnsweredCode = -100;
+// The request reached the server whole, then its answer was lost or cut
+// short: the server may have acted on it.
+inline constexpr long long ZMRResultUnknownCode = -101;
 
 struct ZMRAnswer {
     pf::DictionaryRef results;  // set on success

@@ -1,5 +1,7 @@
 #include "app/services/ZMRMessage.h"
 
+#include "app/services/ZMRAnswer.h"
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -52,6 +54,14 @@ std::string ZMRMessage(const pf::Error& error)
         if (row.code == error.code)
             return row.message;
     }
+    // The transport's own text is for the log (the API service wrote it
+    // there); the user is told what it means for them.
+    if (error.code == ZMRResultUnknownCode)
+        return "网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交";
+    if (error.code == ZMRNotAnsweredCode)
+        return "网络连接失败，请稍后重试";
+    if (error.description.empty())
+        return "操作失败，错误码：" + std::to_string(error.code);
     return error.description;
 }
 

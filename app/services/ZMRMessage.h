@@ -9,8 +9,11 @@
 
 #include <string>
 
-// The Chinese message of a known application server code, else the error's
-// own description. The domain is not consulted.
+// The Chinese message of a known application server code; for a failure
+// without the server's answer (ZMRAnswer.h) whether to try again or to look
+// first, since the server may have acted; else the error's own description,
+// or when it has none a message naming the code. The domain is not
+// consulted.
 std::string ZMRMessage(const pf::Error& error);
 
 // The relative text of a date seen at `now`: "yyyy-MM-dd HH:mm" in another

@@ -66,6 +66,10 @@ public:
     virtual void doBackgroundLoaded() = 0;
     // The exchange failed or was cancelled after it started.
     virtual void doBackgroundFailed() = 0;
+    // Just before doBackgroundFailed: the whole request had gone out when
+    // its answer was lost (reset, cut, missing or late), so the server may
+    // have acted on it.
+    virtual void doBackgroundAnswerLost() = 0;
 
     virtual std::optional<pf::HttpRequest> request() const = 0;
     virtual void setRequest(std::optional<pf::HttpRequest> request) = 0;

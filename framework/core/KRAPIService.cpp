@@ -147,6 +147,13 @@ void KRAPIService::krHttpTaskDidLoaded(KRHttpTask& task)
         fail(task, pf::Error{errorDomain, -2, "the answer is not a JSON dictionary or array"});
         return;
     }
+    // A text cut short reads as the part that arrived, whose missing
+    // "error-code" would pass for success: it is no answer. The server had
+    // the whole request, so whether it acted is unknown.
+    if (task.isResponseBodyCut()) {
+        fail(task, pf::Error{errorDomain, -4, "the answer ends before its JSON text closes"}, true);
+        return;
+    }
     if (!forget(task) || !request)
         return;
 
@@ -177,19 +184,21 @@ void KRAPIService::deliver(const std::shared_ptr<KRAPIResponseTask>& response)
 
 void KRAPIService::krHttpTaskDidFailError(KRHttpTask& task, const pf::Error& error)
 {
-    fail(task, error);
+    fail(task, error, task.isAnswerLost());
 }
 
-void KRAPIService::fail(KRHttpTask& task, const pf::Error& error)
+void KRAPIService::fail(KRHttpTask& task, const pf::Error& error, bool resultUnknown)
 {
     auto self = shared_from_this();
     auto request = requestOf(task);
     if (!forget(task) || !request)
         return;
-    pf::log("%s failed: %s %lld %s", pf::redactSecrets(task.requestUrl().value_or("(no url)")).c_str(),
-            error.domain.c_str(), error.code, error.description.c_str());
+    pf::log("%s failed%s: %s %lld %s", pf::redactSecrets(task.requestUrl().value_or("(no url)")).c_str(),
+            resultUnknown ? " after the request went out" : "", error.domain.c_str(), error.code,
+            error.description.c_str());
     auto response = makeResponse(*request, task);
     response->setError(error);
+    response->setResultUnknown(resultUnknown);
     if (auto context = this->context())
         context->handle(proto::IKRAPIResponseTask(), response, 0);
 }

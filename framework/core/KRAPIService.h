@@ -8,11 +8,14 @@
 //   listeners add common form items), then the URL comes from `apiUrl` or the
 //   configuration value at the key path `apiKey`, plus the query values; the
 //   request asks for "gzip, deflate" and uses the setting "timeout".
-// - A 2xx answer that decodes to a JSON dictionary or array is a success: it
-//   waits in a pending list and is handed over on a later main-queue turn, so
-//   that a cancel in between suppresses it. Anything else (transport failure,
-//   time-out, another status, an answer that is not such JSON, a request with
-//   no URL) is a response task with an error, handed over at once.
+// - A 2xx answer whose JSON text closes its outermost dictionary or array is
+//   a success: it waits in a pending list and is handed over on a later
+//   main-queue turn, so that a cancel in between suppresses it. Anything else
+//   (transport failure, time-out, another status, an answer that is not such
+//   JSON or is cut short, a request with no URL) is a response task with an
+//   error, handed over at once. The response says the result is unknown when
+//   the request had gone out whole and its answer was lost or cut: the
+//   server may have acted on it.
 // - cancelHandle() takes the request task itself (IKRAPIRequestTask) or a
 //   KRAPITask naming the application task and its type (IKRAPICancelTask);
 //   cancelHandleForSource() cancels everything of a source and answers false,
@@ -54,7 +57,7 @@ private:
     std::shared_ptr<KRAPIResponseTask> makeResponse(const KRAPIRequestTask& request, const KRHttpTask& task) const;
     // Removes the HTTP task; false when it was no longer in flight.
     bool forget(const KRHttpTask& task);
-    void fail(KRHttpTask& task, const pf::Error& error);
+    void fail(KRHttpTask& task, const pf::Error& error, bool resultUnknown = false);
     void deliver(const std::shared_ptr<KRAPIResponseTask>& response);
     void cancelHttpTasks(const std::function<bool(const KRHttpTask&, const KRAPIRequestTask&)>& matches);
 

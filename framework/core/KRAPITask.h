@@ -44,6 +44,11 @@ public:
     virtual void setError(std::optional<pf::Error> error) = 0;
     virtual const std::optional<std::string>& url() const = 0;
     virtual void setUrl(std::optional<std::string> url) = 0;
+    // With an error: the request had gone out whole and no whole answer came
+    // back (lost, cut short, or JSON text that does not close), so the server
+    // may have acted on it. False for failures the server cannot have acted on.
+    virtual bool isResultUnknown() const = 0;
+    virtual void setResultUnknown(bool unknown) = 0;
 };
 
 // Adopts IKRAPITask and IKRAPICancelTask.
@@ -92,9 +97,12 @@ public:
     void setError(std::optional<pf::Error> error) override { m_error = std::move(error); }
     const std::optional<std::string>& url() const override { return m_url; }
     void setUrl(std::optional<std::string> url) override { m_url = std::move(url); }
+    bool isResultUnknown() const override { return m_resultUnknown; }
+    void setResultUnknown(bool unknown) override { m_resultUnknown = unknown; }
 
 private:
     pf::Value m_resultsData;
     std::optional<pf::Error> m_error;
     std::optional<std::string> m_url;
+    bool m_resultUnknown = false;
 };

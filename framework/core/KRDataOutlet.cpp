@@ -57,15 +57,19 @@ pf::Value dataForKey(const pf::Value& receiver, std::string_view key)
 
 pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath)
 {
-    pf::Value current = receiver;
+    // The receiver itself is read, not copied: templates look up many keys.
+    std::size_t dot = keyPath.find('.');
+    if (dot == std::string_view::npos)
+        return dataForKey(receiver, keyPath);
+    pf::Value current = dataForKey(receiver, keyPath.substr(0, dot));
     for (;;) {
-        std::size_t dot = keyPath.find('.');
-        if (dot == std::string_view::npos)
-            return dataForKey(current, keyPath);
-        current = dataForKey(current, keyPath.substr(0, dot));
         if (current.isNil())
             return {};
         keyPath = keyPath.substr(dot + 1);
+        dot = keyPath.find('.');
+        if (dot == std::string_view::npos)
+            return dataForKey(current, keyPath);
+        current = dataForKey(current, keyPath.substr(0, dot));
     }
 }
 
@@ -73,28 +77,22 @@ std::string fillTemplateKeys(std::string_view templateText,
                              const std::function<void(std::string& out, std::string_view key)>& append)
 {
     std::string out;
-    std::string key;
-    out.reserve(templateText.size() + 30);
-    key.reserve(30);
-    bool inBraces = false;
-    // Braces are ASCII, so walking bytes gives the same result as walking
-    // UTF-16 units while keeping multi-byte characters whole.
-    for (char c : templateText) {
-        if (!inBraces) {
-            if (c == '{') {
-                key.clear();
-                inBraces = true;
-            } else {
-                out += c;
-            }
-            continue;
+    out.reserve(templateText.size() + templateText.size() / 2);
+    // Braces are ASCII: searching bytes keeps multi-byte characters whole.
+    // The text between placeholders goes in a run at a time.
+    std::size_t at = 0;
+    while (at < templateText.size()) {
+        std::size_t open = templateText.find('{', at);
+        if (open == std::string_view::npos) {
+            out.append(templateText.substr(at));
+            break;
         }
-        if (c == '}') {
-            append(out, key);
-            inBraces = false;
-        } else {
-            key += c;
-        }
+        out.append(templateText.substr(at, open - at));
+        std::size_t close = templateText.find('}', open + 1);
+        if (close == std::string_view::npos)
+            break; // an unclosed placeholder and what follows it are left out
+        append(out, templateText.substr(open + 1, close - open - 1));
+        at = close + 1;
     }
     return out;
 }

@@ -415,8 +415,13 @@ void KRHttpTask::doBackgroundLoaded()
         m_received = std::string();
         if (m_responseType == KRHttpResponseType::Text)
             setResponseBody(text ? pf::Value(std::move(*text)) : pf::Value());
-        else
-            setResponseBody(text ? KRJSON::decodeText(*text) : pf::Value());
+        else if (text) {
+            auto decoded = KRJSON::decodeTextAndEnd(*text);
+            m_responseBodyCut = !decoded.value.isNil() && !decoded.closed;
+            setResponseBody(std::move(decoded.value));
+        } else {
+            setResponseBody(pf::Value());
+        }
         return;
     }
     if (m_responseType != KRHttpResponseType::ResourceFile || !m_storeBody)
@@ -455,6 +460,11 @@ void KRHttpTask::doBackgroundFailed()
     if (m_responseType == KRHttpResponseType::ResourceFile && !m_resourcePath.empty() && !m_allowResume && m_storeBody)
         std::remove(partialPath(m_resourcePath).c_str());
     m_received.clear();
+}
+
+void KRHttpTask::doBackgroundAnswerLost()
+{
+    m_answerLost = true;
 }
 
 void KRHttpTask::closePartialFile()

@@ -55,6 +55,7 @@ public:
     std::optional<pf::Error> doBackgroundReceiveData(const std::uint8_t* bytes, std::size_t length) override;
     void doBackgroundLoaded() override;
     void doBackgroundFailed() override;
+    void doBackgroundAnswerLost() override;
 
     std::optional<pf::HttpRequest> request() const override;
     void setRequest(std::optional<pf::HttpRequest> request) override;
@@ -85,6 +86,12 @@ public:
     // bytes were not text; the cache file path (ResourceFile) from the start.
     pf::Value responseBody() const;
     void setResponseBody(pf::Value body);
+    // Once loaded (JSON): the text ended inside its outermost container, so
+    // responseBody() holds only the part read.
+    bool isResponseBodyCut() const { return m_responseBodyCut.load(); }
+    // Once failed: the request had gone out whole and its answer was lost,
+    // so the server may have acted on it (doBackgroundAnswerLost).
+    bool isAnswerLost() const { return m_answerLost.load(); }
     std::optional<pf::HttpResponse> response() const;
     // The answer's status without copying its header fields; 0 before the answer.
     int statusCode() const;
@@ -119,6 +126,8 @@ private:
     std::atomic<std::uint64_t> m_contentLength = 0;
     std::atomic<std::uint64_t> m_downloadLength = 0;
     std::atomic<std::uint64_t> m_beginLength = 0;
+    std::atomic<bool> m_responseBodyCut = false;
+    std::atomic<bool> m_answerLost = false;
 
     // Exchange thread only. Text and JSON bodies collect as text, so they
     // are decoded where they arrived.

@@ -222,6 +222,8 @@ void KRHttpTaskOperator::runExchanges()
             request = std::move(next);
             continue;
         }
+        if (!failure && error && connection->isRequestWritten() && pf::isAnswerLost(*error))
+            task.doBackgroundAnswerLost();
         if (!failure && error) {
             bool timedOut = error->domain == pf::httpConnectionErrorDomain
                             && error->code == static_cast<long long>(pf::HttpConnectionError::DeadlineExceeded);

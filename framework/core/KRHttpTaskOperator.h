@@ -9,7 +9,10 @@
 // The time-out covers the whole exchange, redirects included, and fails the
 // task with "KRHttpService" -3 "http connect timeout". A 302 answer with a
 // "Location" is followed only when the task allows it, at most 10 hops, to
-// http and https URLs only; anything else fails the task.
+// http and https URLs only; anything else fails the task. A failure after
+// the whole request went out (reset, cut or missing answer, time-out) is
+// announced to the task first (doBackgroundAnswerLost): the server may have
+// acted on it.
 
 #include "framework/core/IKRHttpTask.h"
 #include "platform/net/OperationQueue.h"

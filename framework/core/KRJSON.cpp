@@ -473,15 +473,21 @@ void encode(const pf::Value& value, std::string& out, int depth)
 
 pf::Value KRJSON::decodeText(const std::string& text)
 {
+    return decodeTextAndEnd(text).value;
+}
+
+KRJSON::Decoded KRJSON::decodeTextAndEnd(const std::string& text)
+{
     if (text.empty())
         return {};
     Decoder decoder;
-    void* root = json_scan(&kDecodeTable, text.c_str(), &decoder);
+    int closed = 0;
+    void* root = json_scan_ending(&kDecodeTable, text.c_str(), &decoder, &closed);
     if (!root)
         return {};
     if (root == &decoder.scalarRoot)
-        return std::move(decoder.scalarRoot);
-    return std::move(static_cast<Slot*>(root)->value);
+        return {std::move(decoder.scalarRoot), closed != 0};
+    return {std::move(static_cast<Slot*>(root)->value), closed != 0};
 }
 
 std::string KRJSON::encodeObject(const pf::Value& object)

@@ -7,7 +7,7 @@
 // true and false as Boolean numbers) and null. Encoding writes compact text.
 // No state between calls; safe on any thread for values used by one thread.
 
-#include "platform/foundation/Forward.h"
+#include "platform/foundation/Value.h"
 
 #include <string>
 
@@ -18,6 +18,16 @@ public:
     // containers nested deeper than 512 levels end the text there, and so
     // does a NUL byte.
     static pf::Value decodeText(const std::string& text);
+
+    // decodeText's value, and whether the text closed its outermost value.
+    // A text that ends inside a container (an answer cut short) gives the
+    // part read with `closed` false; so does one cut by the depth bound or
+    // a NUL byte. Nothing produced is nil and not closed.
+    struct Decoded {
+        pf::Value value;
+        bool closed = false;
+    };
+    static Decoded decodeTextAndEnd(const std::string& text);
 
     // Numbers by their decimal text (Booleans as 1 and 0, non-finite numbers
     // as null), strings with quotes, backslashes, line breaks, tabs and other

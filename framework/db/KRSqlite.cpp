@@ -65,11 +65,16 @@ KRSqlite::~KRSqlite()
     close();
 }
 
-sqlite3_stmt* KRSqlite::cachedStatement(const std::string& sql)
+KRSqlite::CachedStatement* KRSqlite::cachedStatement(const std::string& sql)
 {
+    if (m_last && *m_lastSql == sql)
+        return m_last;
     auto it = m_statements.find(sql);
-    if (it != m_statements.end())
-        return it->second; // reset after its last run
+    if (it != m_statements.end()) {
+        m_lastSql = &it->first;
+        m_last = &it->second;
+        return m_last; // reset after its last run
+    }
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
@@ -77,34 +82,50 @@ sqlite3_stmt* KRSqlite::cachedStatement(const std::string& sql)
     }
     if (!stmt)
         return nullptr; // only blanks or comments
-    if (m_statements.size() >= kStatementCacheLimit)
+    // Never while a run binds: a getter's own statement must not finalize
+    // the one being bound.
+    if (m_statements.size() >= kStatementCacheLimit && !m_binding)
         finalizeCache();
-    m_statements.emplace(sql, stmt);
-    return stmt;
+    auto made = m_statements.emplace(sql, CachedStatement{stmt, makeBindPlan(stmt)}).first;
+    m_lastSql = &made->first;
+    m_last = &made->second;
+    return m_last;
 }
 
 void KRSqlite::finalizeCache()
 {
-    for (auto& [sql, stmt] : m_statements)
-        sqlite3_finalize(stmt);
+    for (auto& [sql, cached] : m_statements)
+        sqlite3_finalize(cached.stmt);
     m_statements.clear();
+    m_lastSql = nullptr;
+    m_last = nullptr;
 }
 
 bool KRSqlite::execture(const std::string& sql, const pf::Value& data)
 {
     if (!m_db)
         return false;
-    sqlite3_stmt* stmt = cachedStatement(sql);
-    if (!stmt)
+    CachedStatement* cached = cachedStatement(sql);
+    if (!cached)
         return false;
-    KRBoundValues holder;
-    int rc = bindStatementValues(stmt, data, KRBindLifetime::Static, holder);
+    sqlite3_stmt* stmt = cached->stmt;
+    // A getter that runs a statement of its own while this one binds gets
+    // its own holder, so the values bound here stay put.
+    KRBoundValues nested;
+    KRBoundValues& holder = m_binding ? nested : m_bound;
+    bool outer = !m_binding;
+    m_binding = true;
+    int rc = bindStatementValues(stmt, data, KRBindLifetime::Static, holder, cached->plan);
+    if (outer)
+        m_binding = false;
     if (rc == SQLITE_OK)
         rc = sqlite3_step(stmt);
-    // Reset at once: the statement ends its transaction part and lets go of
-    // the bound values, which die with `holder`.
+    // Reset at once: the statement ends its transaction part. The bound
+    // values are dropped next without clearing the bindings, as the next run
+    // binds every parameter again before it steps.
     sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
+    holder.values.clear();
+    holder.texts.clear();
     return rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 

@@ -14,6 +14,7 @@
 // open-cursor list until they are closed; close() closes them all.
 
 #include "framework/db/Forward.h"
+#include "framework/db/KRSqliteBinding.h"
 #include "framework/db/KRSqliteDurability.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
@@ -73,11 +74,24 @@ public:
 
 private:
     KRSqlite() = default;
-    sqlite3_stmt* cachedStatement(const std::string& sql);
+    struct CachedStatement {
+        sqlite3_stmt* stmt = nullptr;
+        KRBindPlan plan;
+    };
+    CachedStatement* cachedStatement(const std::string& sql);
     void finalizeCache();
 
     sqlite3* m_db = nullptr;
     std::vector<std::shared_ptr<KRSqliteCursor>> m_cursors;
     std::string m_path;
-    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::unordered_map<std::string, CachedStatement> m_statements;
+    // The statement run last and its text, kept in the cache: a run of the
+    // same statement again (the rows of a bulk insert) is found without
+    // hashing its text.
+    const std::string* m_lastSql = nullptr;
+    CachedStatement* m_last = nullptr;
+    // Reused by execture() for what it binds, so that a run allocates
+    // nothing of its own; a run nested in a property getter makes its own.
+    KRBoundValues m_bound;
+    bool m_binding = false;
 };

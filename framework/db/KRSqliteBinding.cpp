@@ -63,46 +63,76 @@ int bindValue(sqlite3_stmt* stmt, int position, const pf::Value& value, KRBindLi
     return sqlite3_bind_null(stmt, position);
 }
 
-// A plain key on an object reads its property straight from the class
-// found once per statement; everything else walks the key path.
-pf::Value valueForKeyPath(const pf::Value& data, const pf::Class* objectClass, std::string_view keyPath)
-{
-    if (data.isNil())
-        return {};
-    if (objectClass && keyPath.find('.') == std::string_view::npos) {
-        const pf::Property* property = objectClass->property(keyPath);
-        return property && property->get ? property->get(*data.object()) : pf::Value();
-    }
-    return dataForKeyPath(data, keyPath);
 }
 
-}
-
-int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder)
+KRBindPlan makeBindPlan(sqlite3_stmt* stmt)
 {
+    KRBindPlan plan;
     const int count = sqlite3_bind_parameter_count(stmt);
+    plan.keyPaths.reserve(static_cast<std::size_t>(count));
+    for (int position = 1; position <= count; ++position) {
+        const char* name = sqlite3_bind_parameter_name(stmt, position);
+        if (name && name[0]) {
+            plan.keyPaths.emplace_back(name + 1);
+        } else {
+            char unnamed[24];
+            std::snprintf(unnamed, sizeof unnamed, "@%d", position - 1);
+            plan.keyPaths.emplace_back(unnamed);
+        }
+        plan.plain.push_back(plan.keyPaths.back().find('.') == std::string::npos);
+    }
+    return plan;
+}
+
+int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder,
+                        KRBindPlan& plan)
+{
+    const std::size_t count = plan.keyPaths.size();
     holder.values.clear();
     holder.texts.clear();
     // Bound pointers point into these vectors: they must never reallocate.
-    holder.values.reserve(static_cast<std::size_t>(count));
-    holder.texts.reserve(static_cast<std::size_t>(count));
-    const pf::Class* objectClass = data.isObject() ? data.object()->objectClass() : nullptr;
-    for (int position = 1; position <= count; ++position) {
-        const char* name = sqlite3_bind_parameter_name(stmt, position);
-        char unnamed[24];
-        std::string_view keyPath;
-        if (name && name[0]) {
-            keyPath = std::string_view(name + 1);
-        } else {
-            std::snprintf(unnamed, sizeof unnamed, "@%d", position - 1);
-            keyPath = unnamed;
+    holder.values.reserve(count);
+    holder.texts.reserve(count);
+    const pf::Object* object = data.objectPointer();
+    const pf::Class* objectClass = object ? object->objectClass() : nullptr;
+    if (objectClass && objectClass != plan.objectClass) {
+        plan.properties.assign(count, nullptr);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (plan.plain[i])
+                plan.properties[i] = objectClass->property(plan.keyPaths[i]);
         }
-        holder.values.push_back(valueForKeyPath(data, objectClass, keyPath));
-        int rc = bindValue(stmt, position, holder.values.back(), lifetime, holder);
+        plan.objectClass = objectClass;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        // Made in place, never assigned: moving a value costs as much as
+        // binding a number.
+        pf::Value value = [&]() -> pf::Value {
+            if (data.isNil())
+                return {};
+            if (objectClass && plan.plain[i]) {
+                // A plain key on an object reads its property straight from the class.
+                const pf::Property* property = plan.properties[i];
+                return property && property->get ? property->get(*object) : pf::Value();
+            }
+            return dataForKeyPath(data, plan.keyPaths[i]);
+        }();
+        // Only what is bound by pointer (texts, data) has to outlive the call.
+        const pf::Value* bound = &value;
+        if (value.isString() || value.isData()) {
+            holder.values.push_back(std::move(value));
+            bound = &holder.values.back();
+        }
+        int rc = bindValue(stmt, static_cast<int>(i) + 1, *bound, lifetime, holder);
         if (rc != SQLITE_OK)
             return rc;
     }
     return SQLITE_OK;
+}
+
+int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder)
+{
+    KRBindPlan plan = makeBindPlan(stmt);
+    return bindStatementValues(stmt, data, lifetime, holder, plan);
 }
 
 std::optional<std::string> encodeJSONValue(const pf::Value& value)

@@ -5,10 +5,17 @@
 
 #include "platform/foundation/Value.h"
 
+#include <optional>
+
 #include <string>
 #include <vector>
 
 struct sqlite3_stmt;
+
+namespace pf {
+class Class;
+struct Property;
+}
 
 enum class KRBindLifetime { Static, Transient };
 
@@ -19,9 +26,26 @@ struct KRBoundValues {
     std::vector<std::string> texts;
 };
 
+// What binding one prepared statement needs to find out only once: the key
+// path of each parameter, and the property each plain key names on the
+// class last bound from (null where it names none or is not plain).
+struct KRBindPlan {
+    std::vector<std::string> keyPaths;
+    std::vector<char> plain; // the key path is one key, without dots
+    const pf::Class* objectClass = nullptr;
+    std::vector<const pf::Property*> properties;
+};
+
+// The key paths of the statement's parameters, in position order.
+KRBindPlan makeBindPlan(sqlite3_stmt* stmt);
+
 // Binds every parameter of the statement from `data` by its key path.
 // Answers SQLITE_OK or the first failing bind's code.
 int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder);
+// The same through a plan made for this statement, which it keeps up to
+// date for the class of `data`.
+int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetime lifetime, KRBoundValues& holder,
+                        KRBindPlan& plan);
 
 // JSON text of a value, for object values bound as blobs; nil when it has none.
 std::optional<std::string> encodeJSONValue(const pf::Value& value);

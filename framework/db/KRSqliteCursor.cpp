@@ -46,6 +46,7 @@ bool KRSqliteCursor::next()
         return false;
     m_hasRow = sqlite3_step(m_stmt) == SQLITE_ROW;
     m_atEnd = !m_hasRow;
+    m_rowColumns = m_hasRow ? sqlite3_data_count(m_stmt) : 0;
     return m_hasRow;
 }
 
@@ -85,7 +86,7 @@ std::optional<std::string> KRSqliteCursor::columnNameAtIndex(int index) const
 
 sqlite3_stmt* KRSqliteCursor::rowColumn(int index) const
 {
-    if (m_closed || !m_hasRow || index < 0 || index >= sqlite3_data_count(m_stmt))
+    if (m_closed || !m_hasRow || index < 0 || index >= m_rowColumns)
         return nullptr;
     return m_stmt;
 }
@@ -122,12 +123,17 @@ double KRSqliteCursor::doubleValueAtIndex(int index) const
 std::optional<std::string> KRSqliteCursor::stringValueAtIndex(int index) const
 {
     sqlite3_stmt* s = rowColumn(index);
-    if (!s || sqlite3_column_type(s, index) == SQLITE_NULL)
+    if (!s)
         return std::nullopt;
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, index));
+    // Every call on the statement locks the connection; the column's value
+    // is read under one lock (the connection is one thread's at a time).
+    sqlite3_value* value = sqlite3_column_value(s, index);
+    if (!value || sqlite3_value_type(value) == SQLITE_NULL)
+        return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     if (!text)
         return std::string(); // out of memory reads as empty rather than NULL
-    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(s, index)));
+    return std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
 }
 
 std::optional<pf::Date> KRSqliteCursor::dateValueAtIndex(int index) const
@@ -254,6 +260,20 @@ void KRSqliteCursor::toDataObject(const pf::Value& object)
         toDataObject(object, target->objectClass());
 }
 
+KRSqliteCursor::Fill KRSqliteCursor::fillOf(const pf::Property& property)
+{
+    switch (property.type) {
+    case pf::PropertyType::Int: return property.setInteger ? Fill::Int : Fill::Value;
+    case pf::PropertyType::Long: return property.setInteger ? Fill::Long : Fill::Value;
+    case pf::PropertyType::LongLong: return property.setInteger ? Fill::LongLong : Fill::Value;
+    case pf::PropertyType::Bool: return property.setInteger ? Fill::Bool : Fill::Value;
+    case pf::PropertyType::Float:
+    case pf::PropertyType::Double: return property.setReal ? Fill::Real : Fill::Value;
+    case pf::PropertyType::String: return property.take ? Fill::Text : Fill::Value;
+    default: return Fill::Value;
+    }
+}
+
 const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::Class* cls)
 {
     if (cls != m_planClass) {
@@ -261,16 +281,43 @@ const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::
         for (const pf::Class* c = cls; c; c = c->superclass())
             for (const pf::Property& property : c->properties())
                 if (property.set)
-                    m_plan.push_back({&property, columnIndexForName(property.name)});
+                    m_plan.push_back({&property, columnIndexForName(property.name), fillOf(property)});
         m_planClass = cls;
     }
     return m_plan;
 }
 
+pf::Value KRSqliteCursor::textAtIndex(int index) const
+{
+    sqlite3_stmt* s = rowColumn(index);
+    if (!s)
+        return {};
+    sqlite3_value* value = sqlite3_column_value(s, index);
+    if (!value || sqlite3_value_type(value) == SQLITE_NULL)
+        return {};
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    if (!text)
+        return pf::Value(std::string()); // out of memory reads as empty rather than NULL
+    return pf::Value(std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value))));
+}
+
 void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan)
 {
-    for (const PlanEntry& entry : plan)
-        entry.property->set(object, valueForProperty(*entry.property, entry.index));
+    // Numbers go straight into properties of their own C++ type and texts
+    // move in: the same reads as valueForProperty, with no value made and
+    // taken apart on the way.
+    for (const PlanEntry& entry : plan) {
+        const pf::Property& property = *entry.property;
+        switch (entry.fill) {
+        case Fill::Int: property.setInteger(object, intValueAtIndex(entry.index)); break;
+        case Fill::Long: property.setInteger(object, longValueAtIndex(entry.index)); break;
+        case Fill::LongLong: property.setInteger(object, longLongValueAtIndex(entry.index)); break;
+        case Fill::Bool: property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0); break;
+        case Fill::Real: property.setReal(object, doubleValueAtIndex(entry.index)); break;
+        case Fill::Text: property.take(object, textAtIndex(entry.index)); break;
+        case Fill::Value: property.set(object, valueForProperty(property, entry.index)); break;
+        }
+    }
 }
 
 void KRSqliteCursor::toDataObject(const pf::Value& object, const pf::Class* cls)

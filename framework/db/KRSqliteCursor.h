@@ -65,12 +65,17 @@ private:
     sqlite3_stmt* rowColumn(int index) const;
     // The settable properties of a class walk with their column indexes,
     // worked out once per class instead of once per row.
+    // How a row's column reaches its property, chosen once per plan.
+    enum class Fill : unsigned char { Int, Long, LongLong, Bool, Real, Text, Value };
     struct PlanEntry {
         const pf::Property* property;
         int index;
+        Fill fill;
     };
     const std::vector<PlanEntry>& planFor(const pf::Class* cls);
     void fill(pf::Object& object, const std::vector<PlanEntry>& plan);
+    pf::Value textAtIndex(int index) const;
+    static Fill fillOf(const pf::Property& property);
 
     sqlite3_stmt* m_stmt = nullptr;
     mutable NameIndex m_indexOfNames;
@@ -79,6 +84,7 @@ private:
     mutable bool m_namesBuilt = false;
     bool m_closed = false;
     bool m_hasRow = false;
+    int m_rowColumns = 0; // columns of the current row, asked once per row
     bool m_atEnd = false;
     std::weak_ptr<KRSqlite> m_sqlite;
 };

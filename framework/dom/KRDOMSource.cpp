@@ -27,28 +27,9 @@ constexpr std::array<const char*, 256> encodings()
 
 constexpr auto kEncodings = encodings();
 
-// A value that is not a string goes in as its description, encoded like a
-// string: descriptions keep the text of the strings inside a collection, and
-// data describes itself in angle brackets, so an unencoded one could add
-// markup from the data.
-void appendValue(std::string& out, const pf::Value& value, bool raw)
+// Appends the text with each byte that has an encoding replaced by it.
+void appendEncoded(std::string& out, std::string_view text)
 {
-    if (value.isNilOrNull())
-        return;
-    if (const std::string* text = value.string()) {
-        out += raw ? *text : htmlEncodeString(*text);
-        return;
-    }
-    std::string description = value.description();
-    out += raw ? description : htmlEncodeString(description);
-}
-
-}
-
-std::string htmlEncodeString(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
     std::size_t run = 0;
     for (std::size_t i = 0; i < text.size(); i++) {
         const char* encoded = kEncodings[(unsigned char)text[i]];
@@ -59,6 +40,37 @@ std::string htmlEncodeString(std::string_view text)
         run = i + 1;
     }
     out.append(text.substr(run));
+}
+
+// A value that is not a string goes in as its description, encoded like a
+// string: descriptions keep the text of the strings inside a collection, and
+// data describes itself in angle brackets, so an unencoded one could add
+// markup from the data.
+void appendValue(std::string& out, const pf::Value& value, bool raw)
+{
+    if (value.isNilOrNull())
+        return;
+    if (const std::string* text = value.string()) {
+        if (raw)
+            out += *text;
+        else
+            appendEncoded(out, *text);
+        return;
+    }
+    std::string description = value.description();
+    if (raw)
+        out += description;
+    else
+        appendEncoded(out, description);
+}
+
+}
+
+std::string htmlEncodeString(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    appendEncoded(out, text);
     return out;
 }
 

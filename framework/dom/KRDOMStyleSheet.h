@@ -11,6 +11,8 @@
 
 #include "framework/dom/Forward.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,15 +49,26 @@ public:
     std::shared_ptr<const KRDOMStyle> selectorStyleName(std::string_view styleName) const;
 
     // Observers are held weakly; one whose owner was released is skipped.
+    // They are told in the order they were added. Adding and removing cost
+    // no more as observers grow: every document of a long list observes the
+    // one sheet and removes itself when released.
     void addObserver(std::weak_ptr<KRDOMStyleSheetObserver> observer);
     void removeObserver(const KRDOMStyleSheetObserver* observer);
+    // Observers kept, released ones not yet dropped included.
+    std::size_t observerCount() const { return m_observers.size(); }
 
 private:
     void invalidate();
 
     std::vector<KRDOMStyleRef> m_styles;
     int m_version = 0;
-    std::vector<std::weak_ptr<KRDOMStyleSheetObserver>> m_observers;
+    void dropExpiredObservers();
+
+    // By order of adding, and the order key of each observer.
+    std::map<std::uint64_t, std::weak_ptr<KRDOMStyleSheetObserver>> m_observers;
+    std::unordered_map<const KRDOMStyleSheetObserver*, std::uint64_t> m_observerKeys;
+    std::uint64_t m_nextObserverKey = 0;
+    std::size_t m_observersAtLastDrop = 0;
     mutable std::unordered_map<std::string, std::vector<const KRDOMStyle*>> m_byName;
     mutable bool m_byNameValid = false;
     mutable std::unordered_map<std::string, std::shared_ptr<const KRDOMStyle>> m_merged;

@@ -32,6 +32,7 @@ typedef struct json_scanner {
     void *root;
     int state; /* the top of `states` */
     int stop;
+    int closed; /* the outermost value ended within the text */
     /* What is known of the UTF-8 in `text`: a raw byte sequence in it was
      * invalid, or a byte of 0x80 or above came from an escape, which only
      * the whole text can tell. Escapes of code points are valid as made. */
@@ -290,8 +291,10 @@ static void close_container(json_scanner *s)
     pop_state(s);
     void *value = (void *)ptr_list_pop(s->values);
     empty_buffers(s);
-    if (ptr_list_count(s->values) == 0)
+    if (ptr_list_count(s->values) == 0) {
         s->stop = 1; /* the outermost value is complete */
+        s->closed = 1;
+    }
     else
         release(s, value);
 }
@@ -491,6 +494,13 @@ static const char *scan_string(json_scanner *s, const char *p)
 
 void *json_scan(const json_callbacks *callbacks, const char *text, void *user_data)
 {
+    return json_scan_ending(callbacks, text, user_data, NULL);
+}
+
+void *json_scan_ending(const json_callbacks *callbacks, const char *text, void *user_data, int *closed)
+{
+    if (closed)
+        *closed = 0;
     if (!callbacks || !text)
         return 0;
     json_scanner s = {0};
@@ -546,6 +556,7 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
                 p++;
             } else if ((n = make_word(&s, p, &value))) {
                 s.root = value;
+                s.closed = 1;
                 s.stop = 1;
             } else if (begins_number(c)) {
                 push_state(&s, S_TOP_NUMBER);
@@ -557,10 +568,12 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
             break;
         case S_TOP_STRING:
             s.root = make_string(&s);
+            s.closed = 1;
             s.stop = 1;
             break;
         case S_TOP_NUMBER:
             s.root = make_number(&s);
+            s.closed = 1;
             s.stop = 1;
             break;
         case S_OBJECT:
@@ -728,6 +741,8 @@ void *json_scan(const json_callbacks *callbacks, const char *text, void *user_da
 #undef CONTINUE_IN_CONTAINER
 #undef CONTINUE_AT
 
+    if (closed)
+        *closed = s.root && s.closed;
     /* Containers still open are already attached to the root. */
     while (ptr_list_count(s.values) > 0) {
         void *value = (void *)ptr_list_pop(s.values);

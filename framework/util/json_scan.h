@@ -63,6 +63,13 @@ struct json_callbacks {
  * terminator. */
 void *json_scan(const json_callbacks *callbacks, const char *text, void *user_data);
 
+/* json_scan that also sets `*closed` (when not NULL): 1 when the outermost
+ * value ended within the text (its container closed, or it was a complete
+ * scalar), 0 when no value was produced or the scan ended with a container
+ * still open (the text, the depth bound or memory ran out): the value
+ * returned is then only the part read. */
+void *json_scan_ending(const json_callbacks *callbacks, const char *text, void *user_data, int *closed);
+
 #ifdef __cplusplus
 }
 #endif

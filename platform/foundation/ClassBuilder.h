@@ -149,8 +149,23 @@ Property makeProperty(std::string name, Get get, Set set)
     p.type = PropertyTraits<V>::type;
     p.accepts = &PropertyTraits<V>::accepts;
     p.get = [get](const Object& o) { return PropertyTraits<V>::to(get(static_cast<const T&>(o))); };
-    if constexpr (!std::is_null_pointer_v<Set>)
+    if constexpr (!std::is_null_pointer_v<Set>) {
         p.set = [set](Object& o, const Value& v) { set(static_cast<T&>(o), PropertyTraits<V>::from(v)); };
+        if constexpr (std::is_same_v<V, std::string> || std::is_same_v<V, std::optional<std::string>>) {
+            p.take = [set](Object& o, Value&& v) {
+                // The value is the caller's to give up, so its text is not const.
+                if (auto* text = const_cast<std::string*>(v.string()))
+                    set(static_cast<T&>(o), V(std::move(*text)));
+                else
+                    set(static_cast<T&>(o), PropertyTraits<V>::from(v));
+            };
+        }
+        if constexpr (std::is_same_v<V, int> || std::is_same_v<V, long> || std::is_same_v<V, long long> ||
+                      std::is_same_v<V, bool>)
+            p.setInteger = [set](Object& o, long long v) { set(static_cast<T&>(o), static_cast<V>(v)); };
+        if constexpr (std::is_same_v<V, double> || std::is_same_v<V, float>)
+            p.setReal = [set](Object& o, double v) { set(static_cast<T&>(o), static_cast<V>(v)); };
+    }
     return p;
 }
 

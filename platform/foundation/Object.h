@@ -113,6 +113,14 @@ struct Property {
     PropertyType type = PropertyType::Object;
     std::function<Value(const Object&)> get;
     std::function<void(Object&, const Value&)> set; // empty for read-only properties
+    // Like set, for a value the caller gives up, so that a text moves in
+    // rather than being copied; empty where set is all there is.
+    std::function<void(Object&, Value&&)> take;
+    // For properties of a plain C++ number type (int, long, long long, bool;
+    // double, float): set from a number of that kind without making a value.
+    // Empty for every other property.
+    std::function<void(Object&, long long)> setInteger;
+    std::function<void(Object&, double)> setReal;
     // Whether set takes the value as it is (the type's own or nil); empty
     // for properties that take any value. Conversions of scalars and texts
     // come before this check.

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <ctime>
 #include <chrono>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -305,17 +306,29 @@ std::string formatReal(double d, NumberType type)
         return "nan";
     if (std::isinf(d))
         return d > 0 ? "inf" : "-inf";
+    // Prefer the shortest "%.*g" text that reads back as the same value. The
+    // character conversions write and read exactly as printf and strtod do,
+    // without their locale and stream costs.
+    char shorter[40];
+    for (int precision = 1; precision <= 17; ++precision) {
+        auto written = std::to_chars(shorter, shorter + sizeof shorter, d, std::chars_format::general, precision);
+        if (written.ec != std::errc())
+            break;
+        bool same = false;
+        if (type == NumberType::Float) {
+            float back = 0;
+            auto read = std::from_chars(shorter, written.ptr, back);
+            same = read.ec == std::errc() && back == static_cast<float>(d);
+        } else {
+            double back = 0;
+            auto read = std::from_chars(shorter, written.ptr, back);
+            same = read.ec == std::errc() && back == d;
+        }
+        if (same)
+            return std::string(shorter, written.ptr);
+    }
     char buf[40];
     std::snprintf(buf, sizeof buf, type == NumberType::Float ? "%.7g" : "%.17g", d);
-    // Prefer the shortest text that reads back as the same value.
-    for (int precision = 1; precision <= 17; ++precision) {
-        char shorter[40];
-        std::snprintf(shorter, sizeof shorter, "%.*g", precision, d);
-        bool same = type == NumberType::Float ? std::strtof(shorter, nullptr) == static_cast<float>(d)
-                                              : std::strtod(shorter, nullptr) == d;
-        if (same)
-            return shorter;
-    }
     return buf;
 }
 

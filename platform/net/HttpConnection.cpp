@@ -63,6 +63,11 @@ std::string_view trim(std::string_view text)
     return text;
 }
 
+bool isSafeMethod(const std::string& method)
+{
+    return method == "GET" || method == "HEAD";
+}
+
 Error curlError(CURLcode code, const char* detail)
 {
     std::string description = curl_easy_strerror(code);
@@ -329,6 +334,14 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
 
     const std::string& method = m_request.httpMethod();
     auto body = m_request.httpBody();
+    if (!isSafeMethod(method)) {
+        // The library sends a request again on a fresh connection when a
+        // reused one closes before answering: harmless for a read, but a
+        // write would reach the server twice. Writes get a connection of
+        // their own, closed after the exchange.
+        option(CURLOPT_FRESH_CONNECT, 1L);
+        option(CURLOPT_FORBID_REUSE, 1L);
+    }
     if (body) {
         option(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
         option(CURLOPT_POSTFIELDS, body->empty() ? "" : reinterpret_cast<const char*>(body->data()));
@@ -428,6 +441,14 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
         std::lock_guard lock(m_wakeMutex);
         m_wake = nullptr;
     }
+    // The head counts once its first write went out and the body as it is
+    // written; a head cut in that first write would count as written, but
+    // heads are far smaller than any socket buffer.
+    long headBytes = 0;
+    curl_off_t bodyBytes = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_REQUEST_SIZE, &headBytes) == CURLE_OK
+        && curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &bodyBytes) == CURLE_OK)
+        m_requestWritten = headBytes > 0 && bodyBytes >= static_cast<curl_off_t>(body ? body->size() : 0);
     curl_multi_remove_handle(multi, easy);
     if (!outcome && m_cancelled.load())
         outcome = makeHttpConnectionError(HttpConnectionError::Cancelled, "cancelled");
@@ -457,6 +478,22 @@ ErrorOr<HttpResult> HttpConnection::sendSynchronousRequest(const HttpRequest& re
     if (error && !result.bodyTooLarge)
         return *error;
     return result;
+}
+
+bool isAnswerLost(const Error& error)
+{
+    if (error.domain != httpConnectionErrorDomain)
+        return false;
+    switch (error.code) {
+    case static_cast<long long>(HttpConnectionError::TimedOut):
+    case static_cast<long long>(HttpConnectionError::DeadlineExceeded):
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return true;
+    default:
+        return false;
+    }
 }
 
 std::optional<std::string> resolveHttpLocation(const std::string& base, const std::string& location)

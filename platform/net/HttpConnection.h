@@ -18,7 +18,11 @@
 // stalled server does not delay it).
 //
 // Each thread keeps one transfer handle and its connection cache, so a worker
-// thread that runs exchanges one after another reuses its connections.
+// thread that runs exchanges one after another reuses its connections for
+// GET and HEAD. Any other method gets a fresh connection, closed after the
+// exchange: a reused connection that closes unanswered makes the transfer
+// library send the request again, and a write must never reach the server
+// twice.
 
 #include "platform/foundation/Error.h"
 #include "platform/net/HttpRequest.h"
@@ -77,6 +81,11 @@ public:
     // Any thread.
     void cancel();
     bool isCancelled() const { return m_cancelled.load(); }
+    // Once run() has returned: whether the whole request, head and body, was
+    // written to the connection. A failure after that (the answer reset, cut,
+    // missing or late, see isAnswerLost) leaves open whether the server acted
+    // on the request; one before it means the server never had it whole.
+    bool isRequestWritten() const { return m_requestWritten.load(); }
 
     // Sends the request on the calling thread and collects the body. With
     // `maxBodySize`, a body longer than that is never held whole: the
@@ -92,11 +101,18 @@ private:
     HttpRequest m_request;
     std::atomic<bool> m_cancelled = false;
     std::atomic<bool> m_ran = false;
+    std::atomic<bool> m_requestWritten = false;
     // Held while a callback runs, so that cancel() can wait one out.
     std::recursive_mutex m_callbackMutex;
     std::mutex m_wakeMutex; // guards m_wake
     void* m_wake = nullptr;  // the multi handle to wake while run() waits
 };
+
+// Whether a failure of run() came while waiting for or reading the answer:
+// the connection reset or closed without an answer or in its middle, or the
+// exchange timed out (idle or past its deadline). Together with
+// isRequestWritten() it means the server may have acted on the request.
+bool isAnswerLost(const Error& error);
 
 // Resolves `location` (absolute or relative) against `base`; nothing when the
 // result is not a valid http or https URL.

@@ -141,6 +141,13 @@ std::string joinedArguments(duk_context* ctx)
         if (i)
             line.push_back(' ');
         duk_size_t length = 0;
+        if (duk_is_string(ctx, i) && !duk_is_symbol(ctx, i)) {
+            // A text is itself: no protected conversion needed (every
+            // bridge call logs its URL).
+            const char* text = duk_get_lstring(ctx, i, &length);
+            line.append(text, length);
+            continue;
+        }
         duk_dup(ctx, i);
         const char* text = duk_safe_to_lstring(ctx, -1, &length);
         line.append(text, length);
@@ -229,8 +236,12 @@ struct ScriptContext::Natives {
         }
         if (encoded == length)
             return 1;
-        // The string's bytes stay put while it sits at index 0.
-        auto* out = static_cast<char*>(duk_push_fixed_buffer(ctx, encoded));
+        // The string's bytes stay put while it sits at index 0. A short
+        // result is made on the stack (a plain array: nothing to unwind)
+        // and pushed as the string at once, without a buffer to convert.
+        char local[512];
+        bool onStack = encoded <= sizeof local;
+        auto* out = onStack ? local : static_cast<char*>(duk_push_fixed_buffer(ctx, encoded));
         const char* hex = "0123456789ABCDEF";
         for (duk_size_t i = 0; i < length; ++i) {
             unsigned char c = text[i];
@@ -242,7 +253,10 @@ struct ScriptContext::Natives {
                 *out++ = hex[c & 15];
             }
         }
-        duk_buffer_to_string(ctx, -1);
+        if (onStack)
+            duk_push_lstring(ctx, local, encoded);
+        else
+            duk_buffer_to_string(ctx, -1);
         return 1;
     }
 

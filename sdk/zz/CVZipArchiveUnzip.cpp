@@ -3,14 +3,18 @@
 #include "sdk/zz/CVZipArchive.h"
 
 #include "framework/util/ExtractPath.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Text.h"
 
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -18,11 +22,77 @@
 
 namespace {
 
-constexpr std::size_t kBlock = 4096;
+// Entries are copied out in blocks this size: a script file takes one or two
+// writes rather than one per page.
+constexpr std::size_t kBlock = 64 * 1024;
 constexpr unsigned long kTypeMask = 0xF000, kTypeFile = 0x8000, kTypeFolder = 0x4000;
+
+// An archive up to this size is read into memory in one go: the reader
+// seeks for every entry's record, which on a file costs a seek and a read
+// of the system each time.
+constexpr std::uintmax_t kInMemoryArchive = 32u << 20;
+
+// The archive's bytes as a file of the zip reader.
+struct MemoryArchive {
+    pf::Bytes bytes;
+    std::size_t position = 0;
+
+    static voidpf open(voidpf opaque, const void*, int) { return opaque; }
+    static uLong read(voidpf, voidpf stream, void* buffer, uLong size)
+    {
+        auto& self = *static_cast<MemoryArchive*>(stream);
+        std::size_t count = std::min<std::size_t>(size, self.bytes.size() - self.position);
+        if (count)
+            std::memcpy(buffer, self.bytes.data() + self.position, count);
+        self.position += count;
+        return static_cast<uLong>(count);
+    }
+    static uLong write(voidpf, voidpf, const void*, uLong) { return 0; }
+    static ZPOS64_T tell(voidpf, voidpf stream) { return static_cast<MemoryArchive*>(stream)->position; }
+    static long seek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+    {
+        auto& self = *static_cast<MemoryArchive*>(stream);
+        std::uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0
+                             : origin == ZLIB_FILEFUNC_SEEK_CUR ? self.position
+                                                                : self.bytes.size();
+        if (offset > self.bytes.size() - base)
+            return -1;
+        self.position = static_cast<std::size_t>(base + offset);
+        return 0;
+    }
+    static int close(voidpf, voidpf) { return 0; }
+    static int error(voidpf, voidpf) { return 0; }
+};
 
 struct ZipReader {
     unzFile file = nullptr;
+    std::unique_ptr<MemoryArchive> memory; // outlives `file`, which reads it
+
+    bool open(const std::string& path)
+    {
+        std::error_code sizeError;
+        std::uintmax_t size = std::filesystem::file_size(path, sizeError);
+        std::optional<pf::Bytes> bytes;
+        if (!sizeError && size <= kInMemoryArchive)
+            bytes = pf::readFile(path);
+        if (!bytes || bytes->size() > kInMemoryArchive) {
+            file = unzOpen64(path.c_str());
+            return file != nullptr;
+        }
+        memory = std::make_unique<MemoryArchive>();
+        memory->bytes = std::move(*bytes);
+        zlib_filefunc64_def functions{};
+        functions.zopen64_file = &MemoryArchive::open;
+        functions.zread_file = &MemoryArchive::read;
+        functions.zwrite_file = &MemoryArchive::write;
+        functions.ztell64_file = &MemoryArchive::tell;
+        functions.zseek64_file = &MemoryArchive::seek;
+        functions.zclose_file = &MemoryArchive::close;
+        functions.zerror_file = &MemoryArchive::error;
+        functions.opaque = memory.get();
+        file = unzOpen2_64(path.c_str(), &functions);
+        return file != nullptr;
+    }
     ~ZipReader()
     {
         if (file)
@@ -148,8 +218,7 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
                                    const CVZipLimits& limits)
 {
     ZipReader zip;
-    zip.file = unzOpen64(path.c_str());
-    if (!zip.file) {
+    if (!zip.open(path)) {
         setError(error, -1, "failed to open zip file");
         return false;
     }

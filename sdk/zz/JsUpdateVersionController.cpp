@@ -37,12 +37,22 @@ std::string JsUpdateVersionController::getVersion()
 void JsUpdateVersionController::setVersionInfo(const std::string& version, long long frequency, bool updateTime)
 {
     pf::UserDefaults& defaults = pf::UserDefaults::standard();
-    defaults.setObject(version, kVersionKey);
-    defaults.setObject(true, kUpdatedKey);
-    defaults.setObject(frequency, kFrequencyKey);
+    // Installing the same package again stores what is already there: the
+    // file is rewritten (and flushed) only when something changes.
+    bool changed = false;
+    auto store = [&](const pf::Value& value, const char* key) {
+        if (defaults.objectForKey(key) == value)
+            return;
+        defaults.setObject(value, key);
+        changed = true;
+    };
+    store(pf::Value(version), kVersionKey);
+    store(pf::Value(true), kUpdatedKey);
+    store(pf::Value(frequency), kFrequencyKey);
     if (updateTime)
-        defaults.setObject(pf::Value(JsUpdateTimer::clock()->now()), kTimeKey);
-    defaults.synchronize();
+        store(pf::Value(JsUpdateTimer::clock()->now()), kTimeKey);
+    if (changed)
+        defaults.synchronize();
 }
 
 void JsUpdateVersionController::clearVersionInfo()

@@ -1,7 +1,8 @@
 // Links: kr_core
 // Scans arbitrary bytes with the C scanner (checking that every handle is
 // released exactly once and that keys and strings arrive as valid UTF-8)
-// and with KRJSON, then encodes what was decoded.
+// and with KRJSON, then encodes what was decoded: a container written whole
+// must read as closed, and cut by one byte as not closed.
 #include "framework/core/KRJSON.h"
 #include "framework/util/json_scan.h"
 
@@ -61,8 +62,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (counter.releases[i] != (i + 1 == root ? 0 : 1))
             std::abort();
 
-    pf::Value value = KRJSON::decodeText(text);
-    std::string encoded = KRJSON::encodeObject(value);
-    KRJSON::decodeText(encoded);
+    auto decoded = KRJSON::decodeTextAndEnd(text);
+    if (decoded.closed && decoded.value.isNil())
+        std::abort();
+    std::string encoded = KRJSON::encodeObject(decoded.value);
+    auto again = KRJSON::decodeTextAndEnd(encoded);
+    if (decoded.value.isDictionary() || decoded.value.isArray()) {
+        if (!again.closed)
+            std::abort();
+        encoded.pop_back();
+        if (KRJSON::decodeTextAndEnd(encoded).closed)
+            std::abort();
+    }
     return 0;
 }

@@ -2,11 +2,13 @@
 
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTableViewCell.h"
+#include "framework/ui/KRAlertView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NumberFormatter.h"
 
 #include <cmath>
@@ -138,4 +140,15 @@ void ZMRBooksController::krDataSourceDidContentChanged(KRDataSource& source)
 {
     KRTableDataController::krDataSourceDidContentChanged(source);
     refreshState();
+}
+
+void ZMRBooksController::krDataSourceDidFitalError(KRDataSource& source, const pf::Error& error)
+{
+    auto keep = shared_from_this();
+    KRTableDataController::krDataSourceDidFitalError(source, error);
+    if (&source != dataSource().get())
+        return;
+    pf::log("the month ledger was not brought up to date: %s %lld %s", error.domain.c_str(), error.code,
+            error.description.c_str());
+    KRAlertView::create(kNotUpToDateNotice)->showDuration(2);
 }

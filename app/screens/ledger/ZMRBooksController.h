@@ -11,7 +11,8 @@
 //
 // The source is read by key ("date", "expendMoney"); a source without a date
 // stands for the current month. A cell file that makes no KRTableViewCell
-// gives plain cells. Everything else (pulling, header and footer cells,
+// gives plain cells. A search that fails shows kNotUpToDateNotice over the
+// month's stored rows. Everything else (pulling, header and footer cells,
 // cell actions) is the base's. Main queue only.
 
 #include "framework/data/KRTableDataController.h"
@@ -47,6 +48,11 @@ public:
     std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     void krDataSourceDidLoaded(KRDataSource& dataSource) override;
     void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
+    // The month could not be brought up to date: the stored rows stay, and a
+    // toast says they may not be all (the reason goes to the log).
+    void krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error) override;
+
+    static constexpr const char* kNotUpToDateNotice = "账本未能与服务器同步，显示的是本机保存的记录";
 
 private:
     enum class RowKind { Header, Footer, DayTitle, Entry, Placeholder };

@@ -145,6 +145,19 @@ void ZMRBooksDataSource::booksChanged()
         delegate->krDataSourceDidContentChanged(*this);
 }
 
+void ZMRBooksDataSource::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
+                                                      const pf::Protocol* taskType)
+{
+    if (taskType != proto::IZMRBooksSearchTask())
+        return;
+    // The delegate may let the last owner go while it tells the user.
+    auto self = weak_from_this().lock();
+    if (!self)
+        return;
+    if (auto delegate = dataSourceDelegate())
+        delegate->krDataSourceDidFitalError(*this, error);
+}
+
 void ZMRBooksDataSource::loadDataObjects()
 {
     m_expendMoney = 0;

@@ -15,8 +15,11 @@
 // server, rebuild at once and tell the delegate (loaded, or content
 // changed) inside the call; when the books service has written the answer
 // it posts ZMRBooksChangedNotification, which rebuilds the month then in
-// `date` and tells the delegate of changed content. A failed search
-// changes nothing. The base's loading and loaded flags are left alone: the
+// `date` and tells the delegate of changed content. A failed search (no
+// answer, or a refusal such as a sign-in the server no longer accepts)
+// leaves the stored rows as they are and tells the delegate
+// krDataSourceDidFitalError with the error, so that the month is not passed
+// off as up to date. The base's loading and loaded flags are left alone: the
 // source is never sent as a downlink task.
 //
 // Entry titles: the remark and the known category titles joined by "\",
@@ -50,6 +53,10 @@ public:
 
     void loadDataObjects();
     void sendSearchTask();
+
+    // IKRUplinkTaskDelegate: a failed search of this source.
+    void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
+                                      const pf::Protocol* taskType) override;
 
     // The system clock unless a test sets another.
     void setClock(std::function<pf::Date()> clock) { m_clock = std::move(clock); }

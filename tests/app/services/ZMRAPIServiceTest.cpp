@@ -188,7 +188,9 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         {R"({"error-code":"abc"})", -1, "", false}, {R"({"error-code":[0]})", -1, "", false},
         {R"({"error-code":true})", -1, "", false}, {R"({"error-code":12.7})", 12, "", false},
         {R"({"error-code":1e300})", 9223372036854775807LL, "", false}, {R"({"error-code":5,"error":42})", 5, "", false},
-        {R"([1,2])", 0, "", false},
+        {R"([1,2])", ZMRNotAnsweredCode, "", false},
+        // The codes of failures without an answer are never the server's.
+        {R"({"error-code":-101,"error":"x"})", -1, "x", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.json);
@@ -204,7 +206,11 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
     KRAPIResponseTask failed;
     failed.setResultsData(KRJSON::decodeText(R"({"error-code":0})"));
     failed.setError(pf::Error{"KRHttpService", -3, "timed out"});
-    EXPECT_EQ(ZMRReadAnswer(failed, "ZMRAuthService").error, (pf::Error{"ZMRAuthService", 0, "timed out"}));
+    EXPECT_EQ(ZMRReadAnswer(failed, "ZMRAuthService").error,
+              (pf::Error{"ZMRAuthService", ZMRNotAnsweredCode, "timed out"}));
+    failed.setResultUnknown(true);
+    EXPECT_EQ(ZMRReadAnswer(failed, "ZMRAuthService").error,
+              (pf::Error{"ZMRAuthService", ZMRResultUnknownCode, "timed out"}));
 }
 
 TEST(ZMRAnswerReading, ThirtyTwoBitConversionsClamp)

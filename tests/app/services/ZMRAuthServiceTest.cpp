@@ -1,5 +1,6 @@
 #include "AuthTestSupport.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -82,7 +83,7 @@ TEST_F(ZMRAuth, FailuresReachTheDelegateAndChangeNothing)
         {proto::IZMRLoginTask(), KRJSON::decodeText(R"({"error-code":0,"auth":9})"), std::nullopt, {"ZMRAuthService", 0, ""}},
         {proto::IZMRRegisterTask(), KRJSON::decodeText(R"({"error-code":0,"auth":null,"auth-token":"x"})"), std::nullopt, {"ZMRAuthService", 0, ""}},
         {proto::IZMRZZLoginTask(), KRJSON::decodeText(R"({"auth":9,"auth-token":null,"user":{"account":"x"}})"), std::nullopt, {"ZMRAuthService", 0, ""}},
-        {proto::IZMRAuthTask(), pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRAuthService", 0, "timed out"}},
+        {proto::IZMRAuthTask(), pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRAuthService", ZMRNotAnsweredCode, "timed out"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.type->name() + " " + row.results.description());

@@ -1,6 +1,7 @@
 #include "AuthTestSupport.h"
 #include "ListTestSupport.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRDownlinkService.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRServiceContainer.h"
@@ -130,7 +131,7 @@ TEST_F(ZMRLists, FailuresReachTheListAndLeaveTheCache)
         pf::Error expected;
     } rows[] = {
         {KRJSON::decodeText(R"({"error-code":13572,"error":"gone"})"), std::nullopt, {"ZMRDownlinkService", 13572, "gone"}},
-        {pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRDownlinkService", 0, "timed out"}},
+        {pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRDownlinkService", ZMRNotAnsweredCode, "timed out"}},
     };
     for (const Row& row : rows) {
         auto list = makeList("ZMRFeedsTask");

@@ -1,5 +1,7 @@
 #include "app/services/ZMRMessage.h"
 
+#include "app/services/ZMRAnswer.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -29,7 +31,14 @@ TEST(ZMRMessage, KnownCodesHaveTheirTextOthersKeepTheirDescription)
         {{"other", 15365, ""}, "昵称已存在，请尝试其他昵称"},
         {{"ZMRCoinService", 14339, ""}, "积分不足"},
         {{"KRHttpService", -3, "timed out"}, "timed out"},
-        {{"ZMRLikeService", 0, ""}, ""},
+        {{"ZMRLikeService", 15370, "服务器维护中"}, "服务器维护中"},
+        // An error answer without text still says what failed.
+        {{"ZMRLikeService", 0, ""}, "操作失败，错误码：0"},
+        {{"ZMRBooksService", 500, ""}, "操作失败，错误码：500"},
+        // The transport's English stays in the log.
+        {{"ZMRBooksService", ZMRNotAnsweredCode, "Couldn't connect to server"}, "网络连接失败，请稍后重试"},
+        {{"ZMRBooksService", ZMRResultUnknownCode, "Server returned nothing (no headers, no data)"},
+         "网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(ZMRMessage(row.error), row.expected) << row.error.code;

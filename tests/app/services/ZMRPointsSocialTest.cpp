@@ -1,5 +1,6 @@
 #include "SocialTestSupport.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRLikeService.h"
 #include "app/services/ZMRSocialTasks.h"
@@ -66,7 +67,7 @@ TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
     send(proto::IZMRPrizeBuyTask(), std::make_shared<ZMRPrizeBuyTask>());
     respondWith(pf::Value(), pf::Error{"KRHttpService", -3, "timed out"});
     ASSERT_EQ(recorder->errors.size(), 1u);
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", 0, "timed out"}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPrizeService", ZMRNotAnsweredCode, "timed out"}));
 }
 
 TEST_F(ZMRLikes, OnlyASuccessfulLikePostsAndItPostsFirst)
@@ -96,7 +97,7 @@ TEST_F(ZMRLikes, OnlyASuccessfulLikePostsAndItPostsFirst)
         respondWith(row.results, row.transport);
         EXPECT_EQ(recorder->events, row.events);
     }
-    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRLikeService", 0, "x"}));
+    EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRLikeService", ZMRNotAnsweredCode, "x"}));
 
     auto other = std::make_shared<KRAPIResponseTask>();
     other->setTaskType(proto::IZMRFollowTask());

@@ -1,5 +1,6 @@
 #include "SocialTestSupport.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "platform/graphics/Bitmap.h"
@@ -74,7 +75,7 @@ TEST_F(ZMRPublish, ThePostIsSentOnceAfterTheLastUploadWithImagesInPhotoOrder)
     EXPECT_EQ(recorder->events,
               (std::vector<std::string>{"success IZMRPublishTask uid=5", "fail IZMRPublishTask", "fail IZMRPublishTask"}));
     EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRPublishService", 15363, "重复发布"}));
-    EXPECT_EQ(recorder->errors[1], (pf::Error{"ZMRPublishService", 0, "x"}));
+    EXPECT_EQ(recorder->errors[1], (pf::Error{"ZMRPublishService", ZMRNotAnsweredCode, "x"}));
 }
 
 TEST_F(ZMRPublish, TheFirstBadUploadEndsThePostWithOneFailure)

@@ -5,11 +5,13 @@
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRClassifyService.h"
+#include "app/services/ZMRMessage.h"
 #include "app/services/ZMRConcernService.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
+#include "tools/testserver/FaultServer.h"
 
 #include <chrono>
 
@@ -136,4 +138,75 @@ TEST_F(ZMRStoreRoad, LedgerEntriesAreCreatedAndTheMonthSearchMirrorsThem)
     }
     EXPECT_EQ(recorder->errors.size(), 0u);
     EXPECT_EQ(count(ZMRBooksChangedNotification), 4u);
+}
+
+TEST_F(ZMRStoreRoad, ASaveWithoutAWholeAnswerStoresNothingAndSaysWhetherTheServerMayHaveIt)
+{
+    using Fault = zmr::FaultServer::Fault;
+    zmr::FaultServer faulty;
+    auto config = roadConfig(faulty.url("/api"), 1.0);
+    addStoreServices(config);
+    // One exchange thread, so that a second save could find the first one's
+    // connection open.
+    for (const pf::Value& entry : *config->array("services")) {
+        if (entry.dictionary()->get("class").stringValue() == "KRHttpService")
+            entry.dictionary()->set("maxThreadCount", 1);
+    }
+    startShell(config);
+    shell->setAuth(pf::Value(7LL), std::string("token-7"));
+    auto db = shell->userDBContext();
+
+    const std::string failed = "网络连接失败，请稍后重试";
+    const std::string unknown = "网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交";
+    const char* saved = R"({"error-code":0,"books-create-results":{"bid":5,"payMoney":12.5,"createTime":150}})";
+    struct Row {
+        const char* name;
+        Fault fault;
+        std::string answer;
+        int status;
+        std::size_t remarkSize;
+        int saves;
+        std::string message; // empty: saved
+        std::size_t reachedServer;
+    } rows[] = {
+        {"answered", Fault::None, saved, 200, 4, 1, "", 1},
+        {"answer cut before its code", Fault::None, R"({"timestamp":1785000000,"books-create-results":{"bid":6,"payMoney":1)",
+         200, 4, 1, unknown, 1},
+        {"error answer cut", Fault::None, R"({"timestamp":1785000000,"error-code":500,"error":"server b)", 200, 4, 1, unknown, 1},
+        {"closed after reading", Fault::CloseAfterRequest, saved, 200, 4, 1, unknown, 1},
+        {"reset after reading", Fault::ResetAfterRequest, saved, 200, 4, 1, unknown, 1},
+        {"answer shorter than its length", Fault::CutAnswer, saved, 200, 4, 1, unknown, 1},
+        {"never answered", Fault::Silent, saved, 200, 4, 1, unknown, 1},
+        // Reset while the request is still being written: the server never had it.
+        {"reset unread", Fault::ResetUnread, saved, 200, 4 * 1024 * 1024, 1, failed, 0},
+        {"error status", Fault::None, "<html>500</html>", 500, 4, 1, failed, 1},
+        {"error without text", Fault::None, R"({"error-code":15400})", 200, 4, 1, "操作失败，错误码：15400", 1},
+        // Each save is one request on a connection of its own, answered.
+        {"dropped on a reused connection", Fault::DropReused, saved, 200, 4, 2, "", 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        faulty.setFault(row.fault);
+        faulty.setReply(row.status, row.answer);
+        const char* save = "taskType=ZMRBooksCreateTask";
+        std::size_t before = faulty.count("/api", save);
+        for (int i = 0; i < row.saves; ++i) {
+            ASSERT_TRUE(db->db()->execture("DELETE FROM ZMRBooksObject"));
+            recorder->clear();
+            auto create = std::make_shared<ZMRBooksCreateTask>();
+            create->setPayMoney(12.5);
+            create->setRemark(std::string(row.remarkSize, 'r'));
+            ASSERT_TRUE(sendAndWait(shell, proto::IZMRBooksCreateTask(), create, recorder));
+            auto stored = dumpRows(db, "SELECT bid FROM ZMRBooksObject");
+            if (row.message.empty()) {
+                EXPECT_TRUE(recorder->errors.empty()) << recorder->errors[0].description;
+                EXPECT_EQ(stored, std::vector<std::string>{"5"});
+            } else {
+                ASSERT_EQ(recorder->errors.size(), 1u);
+                EXPECT_EQ(ZMRMessage(recorder->errors[0]), row.message) << recorder->errors[0].description;
+                EXPECT_TRUE(stored.empty());
+            }
+        }
+        EXPECT_EQ(faulty.count("/api", save) - before, row.reachedServer);
+    }
 }

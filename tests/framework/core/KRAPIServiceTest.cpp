@@ -8,6 +8,7 @@
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Log.h"
+#include "tools/testserver/FaultServer.h"
 #include "tools/testserver/TestServer.h"
 
 #include <gtest/gtest.h>
@@ -203,17 +204,31 @@ TEST_F(KRAPIServiceBus, UrlComesFromApiUrlOrTheKeyPathAndWithoutBodyIsAGet)
 TEST_F(KRAPIServiceBus, EveryUnusableAnswerIsAResponseWithAnError)
 {
     zmr::TestServer server;
+    // The lenient decoder reads this as {"timestamp":1}: no "error-code".
+    server.script("/cut", zmr::TestServer::Reply::with(200, "application/json", R"({"timestamp":1,"error-co)"));
+    zmr::FaultServer dropping(zmr::FaultServer::Fault::CloseAfterRequest);
+    std::string refusedUrl;
+    {
+        zmr::FaultServer gone;
+        refusedUrl = gone.url("/gone");
+    }
     auto config = pf::Dictionary::create({{"status", server.url("/status?code=500")}, {"text", server.url("/text")},
-                                          {"stall", server.url("/stall")}, {"timeout", 0.3}});
+                                          {"stall", server.url("/stall")}, {"cut", server.url("/cut")},
+                                          {"dropped", dropping.url("/save")}, {"refused", refusedUrl},
+                                          {"timeout", 0.3}});
     auto shell = makeShell("KRHttpService", config);
     struct Row {
         std::string apiKey;
         std::string outcome;
+        bool resultUnknown = false; // the server had the whole request
     } rows[] = {
         {"status", "error KRAPIService 500"},
         {"text", "error KRAPIService -2"},
         {"missing", "error KRAPIService -1"},
-        {"stall", "error HttpConnection -1001"}, // the request time-out from "timeout"
+        {"stall", "error HttpConnection -1001", true}, // the request time-out from "timeout"
+        {"cut", "error KRAPIService -4", true},
+        {"dropped", "error HttpConnection 52", true}, // closed without a word
+        {"refused", "error HttpConnection 7"},
     };
     for (const auto& row : rows) {
         bus.events.clear();
@@ -222,6 +237,7 @@ TEST_F(KRAPIServiceBus, EveryUnusableAnswerIsAResponseWithAnError)
         ASSERT_TRUE(runMainUntil([&] { return !bus.responses.empty(); })) << row.apiKey;
         EXPECT_EQ(bus.events.back(), row.outcome) << row.apiKey;
         EXPECT_TRUE(bus.responses[0]->resultsData().isNil());
+        EXPECT_EQ(bus.responses[0]->isResultUnknown(), row.resultUnknown) << row.apiKey;
     }
     EXPECT_EQ(apiService(shell)->httpTaskCount(), 0u);
 }

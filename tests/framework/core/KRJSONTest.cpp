@@ -240,6 +240,33 @@ TEST(KRJSONDecode, RowsDecodedOnOneThreadLiveOnAnother)
     EXPECT_EQ(KRJSON::decodeText(text).dictionary()->array("list")->count(), 300u);
 }
 
+TEST(KRJSONDecode, SaysWhetherTheTextClosedItsOutermostValue)
+{
+    struct Row {
+        std::string text;
+        bool closed;
+        const char* json; // what was read either way
+    } rows[] = {
+        {R"({"a":[1,2]})", true, R"({"a":[1,2]})"},
+        {"[1 2] and then some", true, "[1,2]"},
+        {"true", true, "1"},
+        {R"("text" )", true, R"("text")"},
+        {R"({"timestamp":1,"error-code":500,"error":"server b)", false, R"({"timestamp":1,"error-code":500})"},
+        {R"({"timestamp":1,"error-co)", false, R"({"timestamp":1})"},
+        {R"({"a":[1,2])", false, R"({"a":[1,2]})"},
+        {"[{}", false, "[{}]"},
+        {"", false, "null"},
+        {"<html>", false, "null"},
+        {std::string(200000, '['), false, nullptr}, // cut by the depth bound
+    };
+    for (const auto& row : rows) {
+        auto decoded = KRJSON::decodeTextAndEnd(row.text);
+        EXPECT_EQ(decoded.closed, row.closed) << row.text.substr(0, 60);
+        if (row.json)
+            EXPECT_EQ(KRJSON::encodeObject(decoded.value), row.json) << row.text;
+    }
+}
+
 TEST(KRJSONDecode, HostileNestingIsCutOff)
 {
     pf::Value v = KRJSON::decodeText(std::string(200000, '['));

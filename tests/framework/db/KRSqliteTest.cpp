@@ -8,6 +8,47 @@ using namespace dbtest;
 
 namespace {
 
+// Not a record: the same keys as TagObject on a class of its own.
+class LabelObject : public pf::Object {
+public:
+    std::string tag() const { return "label"; }
+    int weight() const { return 9; }
+};
+
+// A getter that runs statements of its own on the database being bound to.
+class NoisyObject : public pf::Object {
+public:
+    static inline KRSqlite* db = nullptr;
+    std::string tag() const
+    {
+        for (int i = 0; i < 70; i++) // past the statement cache's size
+            db->execture("INSERT INTO log (n) VALUES (" + std::to_string(i) + ")");
+        return "noisy tag";
+    }
+    std::string other() const { return "bound before the noisy tag, a long text"; }
+    std::string suffix() const { return "!"; }
+};
+
+const pf::Class* noisyClass()
+{
+    static const pf::Class* cls =
+        pf::ClassBuilder<NoisyObject>("KRSqliteTestNoisy")
+            .readonlyProperty("tag", &NoisyObject::tag)
+            .readonlyProperty("other", &NoisyObject::other)
+            .readonlyProperty("suffix", &NoisyObject::suffix)
+            .commit();
+    return cls;
+}
+
+const pf::Class* labelClass()
+{
+    static const pf::Class* cls = pf::ClassBuilder<LabelObject>("KRSqliteTestLabel")
+                                      .readonlyProperty("tag", &LabelObject::tag)
+                                      .readonlyProperty("weight", &LabelObject::weight)
+                                      .commit();
+    return cls;
+}
+
 const pf::Class* kinds() { return pf::Class::named("KindsObject"); }
 
 } // namespace
@@ -74,6 +115,42 @@ TEST(KRSqliteBinding, ParametersReadKeyPathsOfAnyObject)
     auto o = db->query("SELECT :weight", pf::Value(row));
     ASSERT_TRUE(o->next());
     EXPECT_EQ(o->intValueAtIndex(0), 42);
+
+    // One statement, run again and again, reads each run's data by that
+    // data's own kind: a record, a dictionary, a record of a subclass, nil,
+    // an object of another class with the same keys.
+    const std::string insert = "INSERT INTO t (a, b) VALUES (:tag, :weight)";
+    auto tagged = std::make_shared<TagObject>();
+    tagged->setTag("first");
+    tagged->setWeight(1);
+    auto kinds = std::make_shared<KindsObject>();
+    kinds->setTag("third");
+    kinds->setWeight(3);
+    ASSERT_TRUE(labelClass());
+    for (const pf::Value& data : {pf::Value(tagged), pf::Value(pf::Dictionary::create({{"tag", "second"}})),
+                                  pf::Value(kinds), pf::Value(), pf::Value(std::make_shared<LabelObject>()),
+                                  pf::Value(tagged)})
+        ASSERT_TRUE(db->execture(insert, data));
+    auto runs = db->query("SELECT a, b FROM t WHERE rowid > 1 ORDER BY rowid");
+    std::vector<std::string> seen;
+    while (runs->next())
+        seen.push_back(runs->stringValueAtIndex(0).value_or("-") + "/" + runs->stringValueAtIndex(1).value_or("-"));
+    EXPECT_EQ(seen, (std::vector<std::string>{"first/1", "second/-", "third/3", "-/-", "label/9", "first/1"}));
+
+    // The values bound for a run stay put while a getter runs statements.
+    ASSERT_TRUE(db->execture("CREATE TABLE log (n)"));
+    ASSERT_TRUE(noisyClass());
+    NoisyObject::db = db.get();
+    ASSERT_TRUE(db->execture("INSERT INTO t (a, b) VALUES (:other, :tag || :suffix)",
+                             pf::Value(std::make_shared<NoisyObject>())));
+    auto noisy = db->query("SELECT a, b FROM t WHERE rowid = :id",
+                           pf::Value(pf::Dictionary::create({{"id", db->lastInsertRowid()}})));
+    ASSERT_TRUE(noisy->next());
+    EXPECT_EQ(noisy->stringValueAtIndex(0), "bound before the noisy tag, a long text");
+    EXPECT_EQ(noisy->stringValueAtIndex(1), "noisy tag!");
+    auto logged = db->query("SELECT count(*) FROM log");
+    ASSERT_TRUE(logged->next());
+    EXPECT_EQ(logged->intValueAtIndex(0), 70);
 
     EXPECT_FALSE(db->execture("NOT SQL"));
     EXPECT_NE(db->errcode(), 0);

@@ -122,6 +122,51 @@ TEST(KRDOMStyleResolution, SettingTheVersionRestylesEveryObservingDocument)
     EXPECT_EQ(counter->redraws, 0);
 }
 
+namespace {
+
+struct OrderObserver final : KRDOMStyleSheetObserver {
+    OrderObserver(std::string* log, char name) : log(log), name(name) {}
+    void styleSheetVersionDidChange(KRDOMStyleSheet&, int, int) override { *log += name; }
+    std::string* log;
+    char name;
+};
+
+}
+
+TEST(KRDOMStyleResolution, ObserversAreToldInOrderAndReleasedOnesDoNotPileUp)
+{
+    KRDOMStyleSheet sheet;
+    std::string log;
+    auto a = std::make_shared<OrderObserver>(&log, 'a');
+    auto b = std::make_shared<OrderObserver>(&log, 'b');
+    auto c = std::make_shared<OrderObserver>(&log, 'c');
+    for (const auto& observer : {c, a, b})
+        sheet.addObserver(observer);
+    sheet.addObserver(a); // again: moves to the end, told once
+    sheet.removeObserver(b.get());
+    sheet.setVersion(1);
+    EXPECT_EQ(log, "ca");
+
+    // A long list's documents come and go; the sheet keeps only live ones.
+    auto shared = std::make_shared<KRDOMStyleSheet>();
+    std::vector<KRDOMDocumentRef> live;
+    for (int i = 0; i < 5000; i++) {
+        auto document = KRDOMDocument::create();
+        document->setStyleSheet(shared);
+        if (i % 1000 == 0)
+            live.push_back(document);
+    }
+    EXPECT_EQ(shared->observerCount(), live.size());
+    // Observers released without removing themselves stay bounded too.
+    for (int i = 0; i < 5000; i++)
+        sheet.addObserver(std::make_shared<OrderObserver>(&log, 'x'));
+    EXPECT_LT(sheet.observerCount(), 200u);
+    log.clear();
+    sheet.setVersion(2);
+    EXPECT_EQ(log, "ca");
+    EXPECT_EQ(sheet.observerCount(), 2u);
+}
+
 TEST(KRDOMDocumentIds, FirstElementInDocumentOrderOwnsAnId)
 {
     auto document = KRDOMDocument::create();

@@ -42,6 +42,7 @@ TEST(KRDOMSource, TemplatesFillEncodedOrRaw)
              {"[{missing}][{none}]", "[][]"},
              {"tail {unclosed", "tail "},
              {"{a{b}", ""},
+             {"<i>{user.id}</i>{n}{$html}.", "<i>7</i>3.5<b>x</b>."},
              {"{list.@last.t}", "last"},
              {"<label>{path}{amp}</label>", "<label>C:\\\\new\\&lt;</label>"},
              {"<a href=\"{q}\"/>", "<a href=\"x\\\"&nbsp;action-name=\\\"pay\"/>"},

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 using namespace pf;
 
@@ -32,9 +34,21 @@ TEST(ValueAccessors, NumbersConvertSafelyAndPrintShort)
     // Out-of-range doubles saturate instead of being undefined.
     EXPECT_EQ(Value(1e300).longLongValue(), std::numeric_limits<long long>::max());
     EXPECT_EQ(Value(std::nan("")).longLongValue(), 0);
-    EXPECT_EQ(Value(1.5).description(), "1.5");
-    EXPECT_EQ(Value(0.1).description(), "0.1");
-    EXPECT_EQ(Value(12345678901LL).description(), "12345678901");
+    // The shortest "%g" text that reads back as the same number.
+    for (const auto& [value, text] : std::vector<std::pair<Value, const char*>>{
+             {Value(1.5), "1.5"},
+             {Value(0.1), "0.1"},
+             {Value(279.5), "279.5"},
+             {Value(100.0), "1e+02"},
+             {Value(-2.5e-7), "-2.5e-07"},
+             {Value(1.0 / 3), "0.3333333333333333"},
+             {Value(0.1f), "0.1"},
+             {Value(5e-324), "5e-324"},
+             {Value(1.7976931348623157e308), "1.7976931348623157e+308"},
+             {Value(12345678901LL), "12345678901"},
+         }) {
+        EXPECT_EQ(value.description(), text);
+    }
     EXPECT_EQ(Value(3).stringValue(), "3");
     EXPECT_FALSE(Value::null().stringValue());
     EXPECT_EQ(Value::null().length(), 0u);

@@ -1,5 +1,6 @@
 #include "platform/net/HttpConnection.h"
 
+#include "tools/testserver/FaultServer.h"
 #include "tools/testserver/TestServer.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +137,77 @@ TEST(HttpConnectionSend, ReusesTheThreadsConnection)
     auto seen = server.received("/json");
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].remotePort, seen[2].remotePort);
+}
+
+TEST(HttpConnectionSend, SaysWhetherTheRequestWentOutBeforeTheAnswerWasLost)
+{
+    using Fault = zmr::FaultServer::Fault;
+    struct Row {
+        const char* name;
+        Fault fault;
+        std::size_t bodySize;
+        bool ok;
+        bool written;
+        bool resultUnknown; // written, then the answer lost
+    } rows[] = {
+        {"answered", Fault::None, 16, true, true, false},
+        {"closed unanswered", Fault::CloseAfterRequest, 16, false, true, true},
+        {"reset after reading", Fault::ResetAfterRequest, 16, false, true, true},
+        {"answer cut", Fault::CutAnswer, 16, false, true, true},
+        {"never answered", Fault::Silent, 16, false, true, true},
+        // The server resets while the body is still being written.
+        {"reset unread", Fault::ResetUnread, 4 * 1024 * 1024, false, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        zmr::FaultServer server(row.fault);
+        server.setReply(200, R"({"error-code":0,"value":"the whole answer"})");
+        pf::HttpRequest request(server.url("/save"), pf::URLRequestCachePolicy::ReloadIgnoringLocalCacheData, 0.5s);
+        request.setHttpMethod("POST");
+        request.setHttpBody(pf::Bytes(row.bodySize, 'x'));
+        pf::HttpConnection connection(request);
+        auto error = connection.run({});
+        EXPECT_EQ(!error, row.ok) << (error ? error->description : "");
+        EXPECT_EQ(connection.isRequestWritten(), row.written);
+        EXPECT_EQ(error && connection.isRequestWritten() && pf::isAnswerLost(*error), row.resultUnknown);
+    }
+
+    // Nothing listens: the request never went out.
+    std::string closedUrl;
+    {
+        zmr::FaultServer gone;
+        closedUrl = gone.url("/save");
+    }
+    pf::HttpRequest request(closedUrl);
+    request.setHttpMethod("POST");
+    request.setHttpBody(pf::Bytes(16, 'x'));
+    pf::HttpConnection refused(request);
+    auto error = refused.run({});
+    ASSERT_TRUE(error.has_value());
+    EXPECT_FALSE(refused.isRequestWritten());
+    EXPECT_FALSE(pf::isAnswerLost(*error));
+}
+
+TEST(HttpConnectionSend, WritesNeverGoOutOnAReusedConnection)
+{
+    // The server answers the first request of a connection and drops any
+    // later one unanswered, as a keep-alive connection closing at the wrong
+    // moment does.
+    zmr::FaultServer server(zmr::FaultServer::Fault::DropReused);
+    auto send = [&](const std::string& path, const char* method) {
+        pf::HttpRequest request(server.url(path));
+        request.setHttpMethod(method);
+        if (std::string(method) == "POST")
+            request.setHttpBody(pf::Bytes(16, 'x'));
+        return pf::HttpConnection::sendSynchronousRequest(request).ok();
+    };
+    EXPECT_TRUE(send("/read", "GET"));
+    EXPECT_TRUE(send("/write", "POST"));
+    EXPECT_TRUE(send("/write", "POST"));
+    EXPECT_EQ(server.count("/write"), 2u);
+    // A read still uses the open connection, and is sent again when it drops.
+    EXPECT_TRUE(send("/again", "GET"));
+    EXPECT_EQ(server.count("/again"), 2u);
 }
 
 TEST(HttpConnectionTimeout, ZeroOrNegativeMeansTheDefault)

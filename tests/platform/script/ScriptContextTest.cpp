@@ -132,7 +132,7 @@ TEST(ScriptContextGlobals, EncodeURIComponentAnswersWhatTheEngineDoes)
     const std::string rows[] = {
         ascii, "'a-z_A.Z~0!9*(\\')'", "'a b&c=d/e?f#g%h+'", "'\\u00e9\\u4e2d\\u2028 x'", "'\\ud83d\\ude00'",
         "'\\ud83d'", "'\\ude00x'", "", "undefined", "null", "12.5", "({ toString: function () { return '&'; } })",
-        "({ toString: function () { throw 1; } })", "Symbol()",
+        "({ toString: function () { throw 1; } })", "Symbol()", "Array(100).join('&x')", "Array(300).join('& ')",
     };
     for (const std::string& argument : rows) {
         std::string call = "String((function () { try { return encodeURIComponent(" + argument +

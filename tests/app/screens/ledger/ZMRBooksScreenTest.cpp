@@ -81,7 +81,8 @@ protected:
 // The seeded month opens with its total and today's band on top. Entries
 // added elsewhere arrive with the next sync, which every month step sends; a
 // step back shows the previous month and its total, a step forward this month
-// again with the new entry.
+// again with the new entry. Without the server, a step shows the stored month
+// and a notice that it is not up to date.
 TEST_F(BooksScreen, OpensOnTheSeededMonthAndStepsBackAndForthSyncingAnEntryAddedElsewhere)
 {
     const pf::Date now = pf::Date::now();
@@ -120,4 +121,12 @@ TEST_F(BooksScreen, OpensOnTheSeededMonthAndStepsBackAndForthSyncingAnEntryAdded
     EXPECT_FALSE(books->nextButton()->isEnabled());
     ASSERT_TRUE(showsTotal(serverTotal(now)));
     EXPECT_TRUE(waitFor([&] { return textFrame("补记的午饭").has_value(); })) << "the new entry is a row of today";
+
+    // With the server gone the stored month still shows, and the ledger says
+    // it could not be brought up to date rather than pass for complete.
+    server->stop();
+    ASSERT_TRUE(tapText("上月"));
+    ASSERT_TRUE(waitFor([&] { return viewWithText(ZMRBooksController::kNotUpToDateNotice) != nullptr; }));
+    EXPECT_EQ(books->expendMoneyLabel()->text(), before);
+    EXPECT_NE(before, "¥ 0");
 }
