@@ -49,3 +49,6 @@ pf::Value ZMRPresent(const pf::Value& data, std::string_view keyPath);
 // A double as a 32-bit signed integer: truncated toward zero, clamped to the
 // 32-bit range, NaN as 0.
 int ZMRClampInt32(double value);
+// The same for 64 bits, the width of times in whole seconds: a 32-bit time
+// ends in January 2038.
+long long ZMRClampInt64(double value);

@@ -91,7 +91,7 @@ void ZMRBooksService::data(const pf::Value& entry, ZMRBooksObject& object)
     object.setShopAddress(textAt(entry, "body.address"));
     object.setRemark(textAt(entry, "body.remark"));
     object.setCids(ZMRPresent(entry, "cids"));
-    object.setTimestamp(ZMRClampInt32(ZMRPresent(entry, "createTime").doubleValue()));
+    object.setTimestamp(double(ZMRClampInt64(ZMRPresent(entry, "createTime").doubleValue())));
 }
 
 bool ZMRBooksService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
@@ -137,8 +137,8 @@ void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& ta
         body->addItemValue(cids, "zmr-cids");
     } else if (auto search = std::dynamic_pointer_cast<IZMRBooksSearchTask>(task)) {
         body = ZMRRequestBody("ZMRBooksSearchTask");
-        body->addItemValue(std::to_string(ZMRClampInt32(search->startTime())), "zmr-startTime");
-        body->addItemValue(std::to_string(ZMRClampInt32(search->endTime())), "zmr-endTime");
+        body->addItemValue(std::to_string(ZMRClampInt64(search->startTime())), "zmr-startTime");
+        body->addItemValue(std::to_string(ZMRClampInt64(search->endTime())), "zmr-endTime");
     } else {
         return;
     }
@@ -164,7 +164,7 @@ void ZMRBooksService::answer(const IKRAPIResponseTask& response)
                 storeCreated(*db, entry);
         } else if (auto search = std::dynamic_pointer_cast<IZMRBooksSearchTask>(task)) {
             if (pf::ArrayRef entries = ZMRPresent(pf::Value(answer.results), "books-search-results").array())
-                mergeSearch(*db, *entries, ZMRClampInt32(search->startTime()), ZMRClampInt32(search->endTime()));
+                mergeSearch(*db, *entries, ZMRClampInt64(search->startTime()), ZMRClampInt64(search->endTime()));
         }
     }
     krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
@@ -179,7 +179,7 @@ void ZMRBooksService::storeCreated(KRDBContext& db, const pf::Value& entry)
     pf::NotificationCenter::defaultCenter().post(ZMRBooksChangedNotification);
 }
 
-void ZMRBooksService::mergeSearch(KRDBContext& db, const pf::Array& entries, int start, int end)
+void ZMRBooksService::mergeSearch(KRDBContext& db, const pf::Array& entries, long long start, long long end)
 {
     std::map<long long, std::shared_ptr<ZMRBooksObject>> window;
     std::string tail = "WHERE [timestamp] >= " + std::to_string(start) + " AND [timestamp] <= " + std::to_string(end) + " ORDER BY [rowid]";

@@ -6,7 +6,8 @@
 // A created entry is stored (or, when its `bid` is stored already, updated)
 // before the delegate hears of the success; an answer without an entry, or
 // with bid 0, stores nothing and still succeeds. A search of [start, end]
-// (whole seconds) makes the rows of that window equal to the answer: one
+// (whole seconds, 64-bit like "createTime" and every time of the ledger, so
+// the ledger goes on past January 2038) makes the rows of that window equal to the answer: one
 // row per bid survives in the window, answered entries update their row
 // wherever it is stored (a row outside the window included) or are
 // inserted, and window rows the answer lacks are deleted. Both post
@@ -32,7 +33,7 @@ private:
     void send(const pf::Protocol* taskType, const pf::ObjectRef& task);
     void answer(const IKRAPIResponseTask& response);
     void storeCreated(KRDBContext& db, const pf::Value& entry);
-    void mergeSearch(KRDBContext& db, const pf::Array& entries, int start, int end);
+    void mergeSearch(KRDBContext& db, const pf::Array& entries, long long start, long long end);
 };
 
 extern const char* const ZMRBooksChangedNotification;

@@ -73,33 +73,36 @@ pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath)
     }
 }
 
-std::string stringByDataOutlet(std::string_view templateText, const pf::Value& data)
+std::string fillTemplateKeys(std::string_view templateText,
+                             const std::function<void(std::string& out, std::string_view key)>& append)
 {
     std::string out;
-    std::string key;
-    out.reserve(templateText.size() + 30);
-    key.reserve(30);
-    bool inBraces = false;
-    // Braces are ASCII, so walking bytes gives the same result as walking
-    // UTF-16 units while keeping multi-byte characters whole.
-    for (char c : templateText) {
-        if (!inBraces) {
-            if (c == '{') {
-                key.clear();
-                inBraces = true;
-            } else {
-                out += c;
-            }
-            continue;
+    out.reserve(templateText.size() + templateText.size() / 2);
+    // Braces are ASCII: searching bytes keeps multi-byte characters whole.
+    // The text between placeholders goes in a run at a time.
+    std::size_t at = 0;
+    while (at < templateText.size()) {
+        std::size_t open = templateText.find('{', at);
+        if (open == std::string_view::npos) {
+            out.append(templateText.substr(at));
+            break;
         }
-        if (c == '}') {
-            pf::Value value = dataForKeyPath(data, key);
-            if (!value.isNil())
-                out += value.description();
-            inBraces = false;
-        } else {
-            key += c;
-        }
+        out.append(templateText.substr(at, open - at));
+        std::size_t close = templateText.find('}', open + 1);
+        if (close == std::string_view::npos)
+            break; // an unclosed placeholder and what follows it are left out
+        append(out, templateText.substr(open + 1, close - open - 1));
+        at = close + 1;
     }
     return out;
+}
+
+std::string stringByDataOutlet(std::string_view templateText, const pf::Value& data)
+{
+    // Plain text: values go in as they read.
+    return fillTemplateKeys(templateText, [&data](std::string& out, std::string_view key) {
+        pf::Value value = dataForKeyPath(data, key);
+        if (!value.isNil())
+            out += value.description();
+    });
 }

@@ -9,6 +9,7 @@
 
 #include "platform/foundation/Value.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,3 +19,10 @@ pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath);
 // "Hi {user.nick}!" with {user: {nick: "Bo"}} gives "Hi Bo!"; a missing value
 // adds nothing, and an unclosed placeholder at the end is dropped.
 std::string stringByDataOutlet(std::string_view templateText, const pf::Value& data);
+
+// The walk every "{key}" template takes: the text is copied as it is, and
+// for each placeholder `append` adds what stands in its place to the result
+// (the key is what lies between the braces; no nesting). An unclosed
+// placeholder at the end is dropped. The fillers differ only in `append`.
+std::string fillTemplateKeys(std::string_view templateText,
+                             const std::function<void(std::string& out, std::string_view key)>& append);

@@ -107,27 +107,11 @@ std::string htmlDecodeString(std::string_view text)
 
 std::string htmlStringByDOMSource(std::string_view templateText, const pf::Value& source)
 {
-    std::string out;
-    out.reserve(templateText.size() + templateText.size() / 2);
-    // Braces are ASCII: searching bytes keeps multi-byte characters whole.
-    // The text between placeholders goes in a run at a time.
-    std::size_t at = 0;
-    while (at < templateText.size()) {
-        std::size_t open = templateText.find('{', at);
-        if (open == std::string_view::npos) {
-            out.append(templateText.substr(at));
-            break;
-        }
-        out.append(templateText.substr(at, open - at));
-        std::size_t close = templateText.find('}', open + 1);
-        if (close == std::string_view::npos)
-            break; // an unclosed placeholder and what follows it are left out
-        std::string_view key = templateText.substr(open + 1, close - open - 1);
+    // Markup: values are encoded unless the key asks for them raw ("$").
+    return fillTemplateKeys(templateText, [&source](std::string& out, std::string_view key) {
         if (!key.empty() && key[0] == '$')
             appendValue(out, dataForKeyPath(source, key.substr(1)), true);
         else
             appendValue(out, dataForKeyPath(source, key), false);
-        at = close + 1;
-    }
-    return out;
+    });
 }

@@ -1,8 +1,9 @@
 // Links: zmr_screens
 // Input: bytes, each one key of the money keypad ("0" to "9", ".", "<-",
-// "clear", "ok") tapped into the ledger form's amount field, or the form's
-// save. The field always shows one amount: digits with at most one decimal
-// point. Whenever an entry is sent, both its amounts are what the whole text
+// "clear", "ok") tapped into the ledger form's amount field, the form's
+// save, or text typed on the desktop keyboard (the next bytes) or its
+// backspace, neither of which may change the field. The field always shows
+// one amount: digits with at most one decimal point. Whenever an entry is sent, both its amounts are what the whole text
 // parses to; a text that reads 0 sends nothing.
 #include "FontLeakSuppressions.h"
 #include "app/screens/ledger/ZMRBooksEditController.h"
@@ -15,6 +16,7 @@
 #include "platform/ui/Window.h"
 #include "tests/framework/data/DataTestSupport.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -61,7 +63,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     money->setDelegateObject(form);
     keypad->setDelegate(form);
     for (std::size_t i = 0; i < size && i < 4096; ++i) {
-        std::size_t pick = data[i] % (std::size(keys) + 1);
+        std::size_t pick = data[i] % (std::size(keys) + 3);
+        if (pick > std::size(keys)) {
+            const std::string before = money->text();
+            if (!money->isFirstResponder())
+                money->becomeFirstResponder();
+            if (pick == std::size(keys) + 1) {
+                std::size_t length = i + 1 < size ? data[i + 1] % 8 : 0;
+                std::string typed(reinterpret_cast<const char*>(data) + std::min(size, i + 2),
+                                  std::min(length, size - std::min(size, i + 2)));
+                money->insertText(typed);
+                i += 1 + typed.size();
+            } else {
+                money->deleteBackward();
+            }
+            if (money->text() != before)
+                std::abort();
+            continue;
+        }
         if (pick == std::size(keys)) {
             const std::string text = money->text();
             const std::size_t sent = bus->tasks.size();

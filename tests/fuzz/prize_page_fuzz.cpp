@@ -2,11 +2,13 @@
 // Prize pages of any shape through ZMRPrizeSearchDataSource: the first
 // byte chooses a cached or a network delivery, the rest is the answer. Of
 // the fields the source writes, "status" must be one of its three texts and
-// absent unless both sale times are numbers, "canBuy" only goes with
+// absent unless both sale times are numbers (JSON numbers or numeric text,
+// as every screen reads them), "canBuy" only goes with
 // "兑奖中", and "process" must be a finite number in [0, 1] with its
 // "processTitle"; the server's clock must stay a number.
 #include "app/screens/prizes/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
+#include "app/screens/shared/ZMRNumberText.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Collections.h"
@@ -21,7 +23,7 @@ namespace {
 
 bool isFinite(const pf::Value& value)
 {
-    return value.isNumber() && std::isfinite(value.doubleValue());
+    return ZMRDecimalNumber(value).has_value();
 }
 
 }

@@ -139,33 +139,10 @@ void ZMRMyViewController::doSaveAction(const pf::ObjectRef&)
     auto task = std::make_shared<ZMRUpdateUserTask>();
     task->setNick(check.nick);
     task->setLogoImage(logoImage());
-    setSending(true);
-    if (!sendFormTask(proto::IZMRUpdateUserTask(), task))
-        setSending(false);
+    sendUpdate(task);
 }
 
-void ZMRMyViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,
-                                                        const pf::Protocol* taskType)
+void ZMRMyViewController::userUpdateDidSucceed()
 {
-    if (taskType != proto::IZMRUpdateUserTask())
-        return;
-    setSending(false);
     KRAlertView::create("保存成功")->showDuration(1.2);
-}
-
-void ZMRMyViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
-                                                       const pf::Protocol* taskType)
-{
-    if (taskType != proto::IZMRUpdateUserTask())
-        return;
-    setSending(false);
-    showAlert(ZMRMessage(error));
-}
-
-void ZMRMyViewController::setSending(bool sending)
-{
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
 }

@@ -19,22 +19,18 @@
 //
 // Main queue only.
 
-#include "app/screens/shared/ZMRViewController.h"
-#include "framework/core/IKRTask.h"
+#include "app/screens/account/ZMRUserUpdateScreen.h"
 #include "platform/controls/ImagePickerController.h"
 
 #include <functional>
 
 class KRImageView;
-class KRStatusView;
 
 namespace pf {
 class TextField;
 }
 
-class ZMRMyViewController : public ZMRViewController,
-                            public pf::ImagePickerControllerDelegate,
-                            public IKRUplinkTaskDelegate {
+class ZMRMyViewController : public ZMRUserUpdateScreen, public pf::ImagePickerControllerDelegate {
 public:
     ~ZMRMyViewController() override;
 
@@ -46,8 +42,6 @@ public:
     void setImageView(std::shared_ptr<KRImageView> view) { m_imageView = std::move(view); }
     const std::shared_ptr<pf::TextField>& nickTextField() const { return m_nickTextField; }
     void setNickTextField(std::shared_ptr<pf::TextField> field) { m_nickTextField = std::move(field); }
-    const std::shared_ptr<KRStatusView>& statusView() const { return m_statusView; }
-    void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
 
     // The portrait a save sends now: the shown picture unless it is the
     // placeholder or nothing.
@@ -60,18 +54,14 @@ public:
     void imagePickerControllerDidFinishPickingMediaWithInfo(pf::ImagePickerController& picker,
                                                             const pf::DictionaryRef& info) override;
     void imagePickerControllerDidCancel(pf::ImagePickerController& picker) override;
-    // Both act only for IZMRUpdateUserTask.
-    void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
-                                       const pf::Protocol* taskType) override;
-    void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
-                                      const pf::Protocol* taskType) override;
+
+protected:
+    void userUpdateDidSucceed() override;
 
 private:
     void presentPicker(pf::ImagePickerSourceType sourceType);
     void cancelPortrait();
-    void setSending(bool sending);
 
     std::shared_ptr<KRImageView> m_imageView;
     std::shared_ptr<pf::TextField> m_nickTextField;
-    std::shared_ptr<KRStatusView> m_statusView;
 };

@@ -45,9 +45,7 @@ void ZMRNickViewController::doSubmitAction(const pf::ObjectRef&)
     }
     auto task = std::make_shared<ZMRUpdateUserTask>();
     task->setNick(check.nick);
-    setSending(true);
-    if (!sendFormTask(proto::IZMRUpdateUserTask(), task))
-        setSending(false);
+    sendUpdate(task);
 }
 
 void ZMRNickViewController::doLogoutAction(const pf::ObjectRef&)
@@ -57,30 +55,9 @@ void ZMRNickViewController::doLogoutAction(const pf::ObjectRef&)
         context->logout(true);
 }
 
-void ZMRNickViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,
-                                                          const pf::Protocol* taskType)
+void ZMRNickViewController::userUpdateDidSucceed()
 {
-    if (taskType != proto::IZMRUpdateUserTask())
-        return;
     auto keep = weak_from_this().lock(); // the start page replaces this screen
-    setSending(false);
     if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
         context->toRootViewController(true);
-}
-
-void ZMRNickViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
-                                                         const pf::Protocol* taskType)
-{
-    if (taskType != proto::IZMRUpdateUserTask())
-        return;
-    setSending(false);
-    showAlert(ZMRMessage(error));
-}
-
-void ZMRNickViewController::setSending(bool sending)
-{
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
 }

@@ -13,18 +13,11 @@
 //
 // Main queue only.
 
-#include "app/screens/shared/ZMRViewController.h"
-#include "framework/core/IKRTask.h"
+#include "app/screens/account/ZMRUserUpdateScreen.h"
 #include "platform/controls/TextField.h"
 
-class KRStatusView;
-
-class ZMRNickViewController : public ZMRViewController,
-                              public IKRUplinkTaskDelegate,
-                              public pf::TextFieldDelegate {
+class ZMRNickViewController : public ZMRUserUpdateScreen, public pf::TextFieldDelegate {
 public:
-    const std::shared_ptr<KRStatusView>& statusView() const { return m_statusView; }
-    void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
     const std::shared_ptr<pf::TextField>& nickField() const { return m_nickField; }
     void setNickField(std::shared_ptr<pf::TextField> field) { m_nickField = std::move(field); }
 
@@ -33,15 +26,10 @@ public:
     void doLogoutAction(const pf::ObjectRef& sender);
 
     bool textFieldShouldReturn(pf::TextField& field) override;
-    // Both act only for IZMRUpdateUserTask.
-    void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
-                                       const pf::Protocol* taskType) override;
-    void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
-                                      const pf::Protocol* taskType) override;
+
+protected:
+    void userUpdateDidSucceed() override;
 
 private:
-    void setSending(bool sending);
-
-    std::shared_ptr<KRStatusView> m_statusView;
     std::shared_ptr<pf::TextField> m_nickField;
 };

@@ -1,5 +1,6 @@
 #include "app/screens/feed/ZMRCommentListDataSource.h"
 
+#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRMessage.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/dom/KRDOMSource.h"
@@ -41,12 +42,10 @@ void addTime(pf::Dictionary& comment)
 {
     if (comment.contains("fmtCreateTime"))
         return;
-    pf::Value time = comment.get("createTime");
-    if (!time.isNumber())
+    std::optional<double> time = ZMRDecimalNumber(comment.get("createTime"));
+    if (!time || std::fabs(*time) > kLatestTime)
         return;
-    double seconds = time.doubleValue();
-    if (!std::isfinite(seconds) || std::fabs(seconds) > kLatestTime)
-        return;
+    double seconds = *time;
     comment.set("fmtCreateTime", ZMRFormatString(pf::Date{std::trunc(seconds)}));
 }
 

@@ -5,44 +5,6 @@
 #include "framework/core/IKRUIContext.h"
 #include "platform/foundation/Collections.h"
 
-ZMRFeedDataSource::ZMRFeedDataSource()
-{
-    mirrorPageIndex(pageIndex());
-    mirrorPageSize(pageSize());
-}
-
-void ZMRFeedDataSource::setPageIndex(int pageIndex)
-{
-    KRStatusDataSource::setPageIndex(pageIndex);
-    mirrorPageIndex(pageIndex);
-}
-
-void ZMRFeedDataSource::setPageSize(int pageSize)
-{
-    KRStatusDataSource::setPageSize(pageSize);
-    mirrorPageSize(pageSize);
-}
-
-void ZMRFeedDataSource::reloadData()
-{
-    KRStatusDataSource::reloadData();
-    sendList(*this);
-}
-
-void ZMRFeedDataSource::loadMoreData()
-{
-    int before = pageIndex();
-    KRStatusDataSource::loadMoreData();
-    if (pageIndex() != before) // no page after the last possible one
-        sendList(*this);
-}
-
-void ZMRFeedDataSource::cancel()
-{
-    KRStatusDataSource::cancel();
-    withdrawList(*this);
-}
-
 void ZMRFeedDataSource::setMutual(bool mutual)
 {
     if (mutual)
@@ -54,7 +16,7 @@ void ZMRFeedDataSource::setMutual(bool mutual)
 void ZMRFeedDataSource::loadResultsData(const pf::Value& results)
 {
     std::size_t listed = count();
-    KRStatusDataSource::loadResultsData(results);
+    ZMRPagedList::loadResultsData(results);
     auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
     ZMRPrepareFeedEntries(dataObjects(), listed, context.get());
 }

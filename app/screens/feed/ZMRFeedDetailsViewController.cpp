@@ -31,7 +31,10 @@ void ZMRFeedDetailsViewController::viewDidLoad()
     if (m_hasEntry) {
         entry.dictionary()->remove(KRDocumentDataController::kDocumentKey);
         // An entry handed on from a list other than a feed (a comment's post)
-        // has no display fields yet; a feed's keeps its own.
+        // has no display fields yet; a feed's keeps its own. "html" is always
+        // made afresh from the body: the head inserts it raw, so whatever
+        // "html" the server sent would become markup.
+        entry.dictionary()->remove("html");
         ZMRAddDisplayFields(*entry.dictionary(), std::dynamic_pointer_cast<ZMRContext>(context).get());
     }
 

@@ -105,36 +105,56 @@ void ZMRFeedImageView::setImages(const pf::ArrayRef& images)
 {
     m_images = images;
     const auto& scroll = contentView();
-    double w = bounds().width();
-    double h = std::max(0.0, bounds().height() - kPageMargin);
-    std::vector<std::shared_ptr<ZMRImageView>> pages = pageViews();
     std::size_t count = std::max<std::size_t>(1, images ? images->count() : 0);
-    for (std::size_t i = 0; i < count; ++i) {
-        pf::Rect frame(static_cast<double>(i) * w, 0, w, h);
-        std::shared_ptr<ZMRImageView> page;
-        if (i < pages.size()) {
-            page = pages[i];
-            page->setFrame(frame);
-        } else {
-            page = std::make_shared<ZMRImageView>(frame);
+    scroll->setContentSize({static_cast<double>(count) * bounds().width(), 0});
+    updatePageCount();
+    placePages();
+}
+
+void ZMRFeedImageView::placePages()
+{
+    const auto& scroll = contentView();
+    const double w = bounds().width();
+    const double h = std::max(0.0, bounds().height() - kPageMargin);
+    const long count = std::max<long>(1, m_images ? static_cast<long>(m_images->count()) : 0);
+    const long shown = std::clamp<long>(pagesIn(scroll->contentOffset().x), 0, count - 1);
+    const long first = std::max<long>(0, shown - kNearPages);
+    const long last = std::min<long>(count - 1, shown + kNearPages);
+    // A view already at a page of the window stays there (its picture is
+    // kept); the others are free for the pages that have none.
+    std::vector<std::shared_ptr<ZMRImageView>> placed(static_cast<std::size_t>(last - first + 1));
+    std::vector<std::shared_ptr<ZMRImageView>> spare;
+    for (auto& page : pageViews()) {
+        long at = page->tag();
+        if (at >= first && at <= last && !placed[static_cast<std::size_t>(at - first)])
+            placed[static_cast<std::size_t>(at - first)] = std::move(page);
+        else
+            spare.push_back(std::move(page));
+    }
+    std::size_t reused = 0;
+    for (long i = first; i <= last; ++i) {
+        auto& page = placed[static_cast<std::size_t>(i - first)];
+        if (!page && reused < spare.size())
+            page = spare[reused++];
+        if (!page) {
+            page = std::make_shared<ZMRImageView>();
             page->setContentMode(pf::ImageGravity::ResizeAspectFill);
             page->setClipsToBounds(true);
             scroll->addSubview(page);
         }
+        page->setFrame({static_cast<double>(i) * w, 0, w, h});
         page->setTag(static_cast<int>(i));
         page->setDefaultSrc(m_defaultSrc);
         std::optional<std::string> src;
-        if (images && i < images->count()) {
-            pf::Value uri = dataForKeyPath(images->at(i), "uri");
+        if (m_images && static_cast<std::size_t>(i) < m_images->count()) {
+            pf::Value uri = dataForKeyPath(m_images->at(static_cast<std::size_t>(i)), "uri");
             if (const std::string* text = uri.string())
                 src = *text;
         }
         page->setSrc(std::move(src));
     }
-    scroll->setContentSize({static_cast<double>(count) * w, 0});
-    updatePageCount();
-    for (std::size_t i = count; i < pages.size(); ++i)
-        pages[i]->removeFromSuperview();
+    for (std::size_t i = reused; i < spare.size(); ++i)
+        spare[i]->removeFromSuperview();
 }
 
 std::vector<std::shared_ptr<ZMRImageView>> ZMRFeedImageView::pageViews() const
@@ -146,6 +166,8 @@ std::vector<std::shared_ptr<ZMRImageView>> ZMRFeedImageView::pageViews() const
         if (auto page = std::dynamic_pointer_cast<ZMRImageView>(child))
             pages.push_back(std::move(page));
     }
+    // Views moved along by scrolling stand anywhere among the subviews.
+    std::stable_sort(pages.begin(), pages.end(), [](const auto& a, const auto& b) { return a->tag() < b->tag(); });
     return pages;
 }
 
@@ -176,7 +198,10 @@ void ZMRFeedImageView::scrollViewDidContentOffsetChanged(KRScrollView& scrollVie
 {
     if (&scrollView != m_contentView.get())
         return;
+    const int before = pageControl()->currentPage();
     pageControl()->setCurrentPage(pagesIn(offset.x));
+    if (pageControl()->currentPage() != before)
+        placePages();
 }
 
 void ZMRFeedImageView::tapGestureAction()

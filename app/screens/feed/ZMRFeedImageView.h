@@ -13,7 +13,13 @@
 //
 // Pages are ZMRImageViews (tag = page index) in `contentView`, w x max(0,
 // H − 8) each for a strip W x H; an empty or missing list still shows one
-// placeholder page. Rebuilding keeps the page views it can, by position. The
+// placeholder page. Only the shown page and up to kNearPages on either side
+// hold views (a server may list any number of records, and a view each
+// would cost unbounded time and memory); views move along as the strip
+// scrolls. A post of up to kNearPages + 1 pictures thus has all its views
+// from the start, and its pictures download with its row; pages of a longer
+// list reached later get theirs with the list's next picture download.
+// Rebuilding keeps the page views it can, by position. The
 // page count and the current page are whole pages of the strip's width; a
 // strip without width has 0 pages and shows page 0.
 //
@@ -59,6 +65,8 @@ public:
     const std::optional<std::string>& defaultSrc() const { return m_defaultSrc; }
     void setDefaultSrc(std::optional<std::string> src) { m_defaultSrc = std::move(src); }
 
+    static constexpr int kNearPages = 8;
+
     // The page views, in page order.
     std::vector<std::shared_ptr<ZMRImageView>> pageViews() const;
 
@@ -70,6 +78,8 @@ private:
     // Whole pages of the content view's width in `length`; 0 without width.
     int pagesIn(double length) const;
     void updatePageCount();
+    // Gives the pages near the shown one their views, reusing the others'.
+    void placePages();
     // Links that need the strip's owner: the recogniser's view, the scroll delegate.
     void linkToOwner();
 

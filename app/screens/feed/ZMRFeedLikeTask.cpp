@@ -51,7 +51,9 @@ bool ZMRToggleLike(const pf::DictionaryRef& entry, IKRUIContext& context, std::w
     }
     rollback->m_entry = entry;
     rollback->m_redraw = std::move(redraw);
-    rollback->m_toggle = entry->get(kToggleKey).longLongValue() + 1;
+    // Wraps rather than overflows: a server entry may bring the key at any
+    // value, and only the counter's difference from the last toggle counts.
+    rollback->m_toggle = static_cast<long long>(static_cast<unsigned long long>(entry->get(kToggleKey).longLongValue()) + 1);
     rollback->m_liked = entry->get("liked");
     rollback->m_likedCount = entry->get("likedCount");
     // The task hears its own outcome: it lives as long as its request does.

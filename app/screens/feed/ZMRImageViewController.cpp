@@ -89,10 +89,50 @@ void ZMRImageViewController::viewDidLoad()
     view()->addGestureRecognizer(single);
 }
 
+void ZMRImageViewController::viewWillAppear(bool animated)
+{
+    ZMRViewController::viewWillAppear(animated);
+    // Already in place while it slides in, when it is in the window by now.
+    reachWindowTop();
+}
+
+void ZMRImageViewController::viewDidAppear(bool animated)
+{
+    ZMRViewController::viewDidAppear(animated);
+    reachWindowTop();
+}
+
+void ZMRImageViewController::reachWindowTop()
+{
+    if (!wantsFullScreenLayout() || !isViewLoaded())
+        return;
+    const pf::ViewRef& shown = view();
+    auto holder = shown->superview();
+    if (!holder || !shown->window())
+        return;
+    // The containers above keep the status bar's strip; the view goes under
+    // it (and under any bar, which still draws on top). Its holder clips to
+    // its own bounds, so it lets the view out while the viewer is on show.
+    double top = holder->convertRectToView(holder->bounds(), nullptr).y();
+    if (!(top > 0))
+        return;
+    if (!m_unclippedHolder.lock()) {
+        m_unclippedHolder = holder;
+        m_holderClipped = holder->clipsToBounds();
+        holder->setClipsToBounds(false);
+    }
+    pf::Rect bounds = holder->bounds();
+    shown->setFrame({bounds.x(), bounds.y() - top, bounds.width(), bounds.height() + top});
+}
+
 void ZMRImageViewController::viewWillDisappear(bool animated)
 {
     ZMRViewController::viewWillDisappear(animated);
     pf::Application::shared().setStatusBarHidden(false);
+    // Leaving slides the view away inside its holder's bounds again.
+    if (auto holder = m_unclippedHolder.lock())
+        holder->setClipsToBounds(m_holderClipped);
+    m_unclippedHolder.reset();
 }
 
 void ZMRImageViewController::showPosition()
@@ -181,6 +221,7 @@ void ZMRImageViewController::hiddenViews()
             if (auto shown = std::dynamic_pointer_cast<pf::View>(item.object()))
                 setHidden(shown, true, true);
     pf::Application::shared().setStatusBarHidden(true);
+    reachWindowTop();
 }
 
 void ZMRImageViewController::visableViews()

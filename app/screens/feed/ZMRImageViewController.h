@@ -11,6 +11,10 @@
 // 2x zoom. Saving writes the shown picture to the photo album and says
 // whether that worked; before the picture arrived it says so instead.
 //
+// It asks for full-screen layout: on screen its view reaches up to the
+// window's top edge, where the status bar shows, so that hiding the bars
+// leaves no band above the pictures.
+//
 // Main queue only.
 
 #include "app/screens/shared/ZMRViewController.h"
@@ -21,6 +25,8 @@ class ZMRImageViewController : public ZMRViewController,
                                public pf::ScrollViewDelegate,
                                public pf::ActionSheetDelegate {
 public:
+    ZMRImageViewController() { setWantsFullScreenLayout(true); }
+
     const std::shared_ptr<pf::ScrollView>& contentView() const { return m_contentView; }
     void setContentView(std::shared_ptr<pf::ScrollView> view) { m_contentView = std::move(view); }
     pf::ArrayRef autoHiddenViews() const { return m_autoHiddenViews; }
@@ -29,6 +35,8 @@ public:
     int pageIndex() const { return m_pageIndex; }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
     void viewWillDisappear(bool animated) override;
 
     // The save button: a sheet offering "保存到相册".
@@ -52,8 +60,12 @@ public:
 private:
     int imageCount() const { return m_images ? static_cast<int>(m_images->count()) : 0; }
     void showPosition();
+    // Stretches the view up to the window's top edge.
+    void reachWindowTop();
     void loadImage(int index, bool onlyWhenIdle);
 
+    std::weak_ptr<pf::View> m_unclippedHolder;
+    bool m_holderClipped = false;
     std::shared_ptr<pf::ScrollView> m_contentView;
     pf::ArrayRef m_autoHiddenViews;
     pf::ArrayRef m_images;

@@ -4,6 +4,7 @@
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
+#include "framework/core/KRController.h"
 #include "framework/core/QueryValue.h"
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRPopWindow.h"
@@ -75,8 +76,17 @@ void ZMRPublishCommentViewController::onSendAction(const pf::ObjectRef&)
         setSending(false);
 }
 
+void ZMRPublishCommentViewController::doAction(const pf::ObjectRef& sender)
+{
+    auto action = std::dynamic_pointer_cast<IKRAction>(sender);
+    if (m_sending && action && (action->actionName() == "popclose" || action->actionName() == "popclosed"))
+        return;
+    ZMRViewController::doAction(sender);
+}
+
 void ZMRPublishCommentViewController::setSending(bool sending)
 {
+    m_sending = sending;
     if (!m_statusView)
         return;
     m_statusView->setUserInteractionEnabled(!sending);

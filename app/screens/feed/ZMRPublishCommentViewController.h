@@ -12,7 +12,10 @@
 // takes no touches. Success shows "发送成功" for 1 s, closes the pop window
 // and hands YES to whoever waits with the context's waitResultsData; a
 // refusal gives the bar back with ZMRMessage of the error and keeps the
-// text. A composer that goes away without a sent comment clears the
+// text. While the comment is on its way the dimmed area does not close the
+// composer: its answer would reach nobody (a released screen's tasks are
+// withdrawn), and a comment the server took would be missing from the
+// details until they reopen. A composer that goes away without a sent comment clears the
 // waiting callback, so a later composer's success never answers it.
 //
 // The bar slides (0.3 s, y only) to sit on the keyboard when it shows or
@@ -60,6 +63,9 @@ public:
     void viewWillDisappear(bool animated) override;
     void viewDidDisappear(bool animated) override;
     void onSendAction(const pf::ObjectRef& sender);
+    bool isSending() const { return m_sending; }
+    // Closing ("popclose") waits for the answer of a comment under way.
+    void doAction(const pf::ObjectRef& sender) override;
 
     void krKeyboardControllerWillShowFrame(KRKeyboardController& controller, const pf::Rect& frame) override;
     void krKeyboardControllerDidChangedFrame(KRKeyboardController& controller, const pf::Rect& frame) override;
@@ -84,4 +90,5 @@ private:
     // A keyboard frame that came while the bar was sliding.
     std::optional<pf::Rect> m_pendingKeyboard;
     bool m_sent = false;
+    bool m_sending = false;
 };

@@ -1,5 +1,8 @@
 #include "app/screens/ledger/ZMRBooksDataSource.h"
 
+#include "app/screens/shared/ZMRNumberText.h"
+
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
@@ -15,45 +18,12 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/NumberFormatter.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
 #include <vector>
 
 namespace {
-
-// A category id as stored: a whole number, or a text of decimal digits;
-// nothing for anything else (fractions, booleans, out-of-range values).
-std::optional<long long> categoryId(const pf::Value& value)
-{
-    if (const pf::Number* number = value.number()) {
-        switch (number->type) {
-        case pf::NumberType::Bool: return std::nullopt;
-        case pf::NumberType::UnsignedLongLong:
-            if (number->integer < 0)
-                return std::nullopt;
-            return number->integer;
-        case pf::NumberType::Float:
-        case pf::NumberType::Double: {
-            double real = number->real;
-            // 2^63 is the first double past the 64-bit range.
-            if (!std::isfinite(real) || real != std::trunc(real) || real < -9223372036854775808.0 || real >= 9223372036854775808.0)
-                return std::nullopt;
-            return static_cast<long long>(real);
-        }
-        default: return number->integer;
-        }
-    }
-    if (const std::string* text = value.string()) {
-        long long id = 0;
-        auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), id);
-        if (error != std::errc() || end != text->data() + text->size() || text->empty())
-            return std::nullopt;
-        return id;
-    }
-    return std::nullopt;
-}
 
 std::map<long long, std::string> categoryTitles(const std::shared_ptr<IKRUIContext>& context)
 {
@@ -82,7 +52,7 @@ std::string entryTitle(const ZMRBooksObject& entry, const std::map<long long, st
     std::string titles;
     if (pf::ArrayRef cids = entry.cids().array()) {
         for (const pf::Value& value : *cids) {
-            auto id = categoryId(value);
+            auto id = ZMRWholeNumber(value);
             auto found = id ? categories.find(*id) : categories.end();
             if (found == categories.end())
                 continue;
@@ -204,8 +174,8 @@ void ZMRBooksDataSource::loadDataObjects()
     const pf::Class* cls = pf::Class::named("ZMRBooksObject");
     if (db && cls) {
         char tail[128];
-        std::snprintf(tail, sizeof tail, "WHERE [timestamp] >= %d AND [timestamp] <= %d ORDER BY bid ASC",
-                      static_cast<int>(window->start), static_cast<int>(window->end));
+        std::snprintf(tail, sizeof tail, "WHERE [timestamp] >= %lld AND [timestamp] <= %lld ORDER BY bid ASC",
+                      ZMRClampInt64(window->start), ZMRClampInt64(window->end));
         if (auto cursor = db->query(cls, std::string(tail))) {
             pf::ArrayRef objects = cursor->dataObjects(cls);
             cursor->close();

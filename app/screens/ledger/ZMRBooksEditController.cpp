@@ -79,6 +79,13 @@ bool ZMRBooksEditController::textFieldShouldBeginEditing(pf::TextField& field)
     return true;
 }
 
+bool ZMRBooksEditController::textFieldShouldChangeCharactersInRange(pf::TextField& field, pf::TextRange, const std::string&)
+{
+    if (!m_moneyField || &field != m_moneyField.get())
+        return true;
+    return m_keyboardView && m_keyboardView->isChanging(field);
+}
+
 void ZMRBooksEditController::textFieldDidBeginEditing(pf::TextField& field)
 {
     if (!m_remarkField || &field != m_remarkField.get() || !m_contentView)

@@ -89,6 +89,7 @@ public:
 
     bool keyboardViewInputKey(ZMRKeyboardView& keypad, const std::string& key) override;
     bool textFieldShouldBeginEditing(pf::TextField& field) override;
+    bool textFieldShouldChangeCharactersInRange(pf::TextField& field, pf::TextRange range, const std::string& text) override;
     void textFieldDidBeginEditing(pf::TextField& field) override;
     void krKeyboardControllerWillShowFrame(KRKeyboardController& controller, const pf::Rect& frame) override;
     void krKeyboardControllerWillChangedFrame(KRKeyboardController& controller, const pf::Rect& frame) override;

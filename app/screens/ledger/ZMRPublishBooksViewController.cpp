@@ -10,8 +10,6 @@ void ZMRPublishBooksViewController::booksEditControllerDidFailWithError(ZMRBooks
 
 void ZMRPublishBooksViewController::booksEditControllerDidSuccessResults(ZMRBooksEditController&, const pf::Value&)
 {
-    auto keep = weak_from_this().lock();
     KRAlertView::create("保存成功")->showDuration(1.2);
-    if (auto target = pf::URL::create(".", url() ? &*url() : nullptr))
-        openUrl(*target, true);
+    goBack();
 }

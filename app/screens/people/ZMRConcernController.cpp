@@ -1,12 +1,12 @@
 #include "app/screens/people/ZMRConcernController.h"
 
 #include "app/screens/people/ZMRConcernDataSource.h"
+#include "app/screens/shared/ZMRViewController.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
-#include "platform/controls/AlertView.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -123,7 +123,7 @@ void ZMRConcernController::krUploadTaskDidFailWithError(const pf::ObjectRef&, co
     if (taskType != proto::IZMRUnFollowTask())
         return;
     auto keep = shared_from_this();
-    std::make_shared<pf::AlertView>("", ZMRMessage(error), nullptr, "确定", std::vector<std::string>{})->show();
+    ZMRViewController::showAlert(ZMRMessage(error));
     // The database still holds the person: show them again.
     if (auto source = concernSource())
         source->reloadDataObject();

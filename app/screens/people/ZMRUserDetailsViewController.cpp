@@ -1,6 +1,7 @@
 #include "app/screens/people/ZMRUserDetailsViewController.h"
 
 #include "app/screens/people/ZMRUserFeedController.h"
+#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRSocialTasks.h"
@@ -9,6 +10,7 @@
 #include "framework/core/QueryValue.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTableViewCell.h"
+#include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRStatusView.h"
@@ -19,32 +21,6 @@
 #include "platform/graphics/Image.h"
 
 #include <algorithm>
-#include <charconv>
-
-namespace {
-
-// A user id as the URL gives it: one whole decimal number.
-std::optional<long long> userId(const pf::Value& value)
-{
-    const std::string* text = value.string();
-    if (!text || text->empty())
-        return std::nullopt;
-    long long uid = 0;
-    auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), uid);
-    if (error != std::errc() || end != text->data() + text->size())
-        return std::nullopt;
-    return uid;
-}
-
-// An id of the profile or the context, as a number.
-std::optional<long long> idOf(const pf::Value& value)
-{
-    if (value.isNumber())
-        return value.longLongValue();
-    return userId(value);
-}
-
-}
 
 ZMRUserDetailsViewController::~ZMRUserDetailsViewController()
 {
@@ -73,7 +49,7 @@ void ZMRUserDetailsViewController::viewDidLoad()
     if (m_feedController)
         m_feedController->setDelegate(self);
     pf::Value uid = query->get("uid");
-    if (!userId(uid)) {
+    if (!ZMRWholeNumber(uid)) {
         pf::log("%s: no user id in the address", screenClassName().c_str());
         setStatus("error");
         return;
@@ -121,9 +97,9 @@ void ZMRUserDetailsViewController::refreshFollowButton()
     if (!m_followButton || !m_detailsController)
         return;
     pf::Value profile = m_detailsController->dataItem();
-    std::optional<long long> uid = idOf(dataForKeyPath(profile, "uid"));
+    std::optional<long long> uid = ZMRWholeNumber(dataForKeyPath(profile, "uid"));
     auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
-    std::optional<long long> own = context ? idOf(context->uid()) : std::nullopt;
+    std::optional<long long> own = context ? ZMRWholeNumber(context->uid()) : std::nullopt;
     // Nothing to follow before a profile, nor on one's own.
     if (!profile.isDictionary() || !uid || uid == own) {
         m_followButton->setHidden(true);
@@ -144,7 +120,7 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     if (!m_detailsController)
         return;
     pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
-    std::optional<long long> uid = profile ? idOf(profile->get("uid")) : std::nullopt;
+    std::optional<long long> uid = profile ? ZMRWholeNumber(profile->get("uid")) : std::nullopt;
     auto context = this->context();
     if (!profile || !uid || !context)
         return;
@@ -189,7 +165,8 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
     showAlert(ZMRMessage(error));
 }
 
-void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement& element,
+void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController& controller,
+                                                                           KRDOMElement& element,
                                                                            const pf::ObjectRef& action)
 {
     auto named = std::dynamic_pointer_cast<IKRAction>(action);
@@ -202,6 +179,17 @@ void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDoc
                                 pf::Value(pf::Dictionary::create({{"pid", std::string(*pid)}})));
     if (!target)
         return;
+    // The details take their head from the focused post: without this the
+    // head would show whichever post was focused last.
+    auto document = element.document();
+    auto context = this->context();
+    if (!document || document->indexPath().size() != 2 || !context)
+        return;
+    const auto& path = document->indexPath();
+    pf::Value row = controller.dataObjectByIndexPath({int(path[0]), int(path[1])});
+    if (!row.isDictionary())
+        return;
     auto keep = shared_from_this();
+    context->setFocusValue(row, "feed");
     openUrl(*target, true);
 }

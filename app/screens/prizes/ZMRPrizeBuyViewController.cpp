@@ -73,13 +73,6 @@ void ZMRPrizeBuyViewController::viewDidLoad()
     downloadImagesForView(*view());
 }
 
-void ZMRPrizeBuyViewController::goBack()
-{
-    auto keep = weak_from_this().lock();
-    if (auto target = pf::URL::create(".", url() ? &*url() : nullptr))
-        openUrl(*target, true);
-}
-
 void ZMRPrizeBuyViewController::doCancelInputAction(const pf::ObjectRef&)
 {
     for (const auto& field : m_fields)

@@ -82,7 +82,6 @@ public:
     void alertViewClickedButtonAtIndex(pf::AlertView& alert, int buttonIndex) override;
 
 private:
-    void goBack();
     void visableKeyboard(const pf::Rect& frame);
     void hiddenKeyboard(const pf::Rect& frame);
     void delayScrollToTop(const std::shared_ptr<pf::TextField>& field);

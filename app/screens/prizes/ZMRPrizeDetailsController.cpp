@@ -1,5 +1,7 @@
 #include "app/screens/prizes/ZMRPrizeDetailsController.h"
 
+#include "app/screens/shared/ZMRNumberText.h"
+
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMDocument.h"
@@ -14,7 +16,6 @@
 #include "platform/foundation/Collections.h"
 #include "platform/ui/PerformRequest.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -24,24 +25,6 @@ constexpr const char* kTickName = "refreshTime";
 
 // Far beyond any sale (about 146 billion years), and safe to count in 64 bits.
 constexpr double kLongestWait = 4.6e18;
-
-// A time as the prize gives it: a number, or a text that is one whole number.
-std::optional<double> timeValue(const pf::Value& value)
-{
-    if (const pf::Number* number = value.number()) {
-        if (number->type == pf::NumberType::Bool)
-            return std::nullopt;
-        return number->asDouble();
-    }
-    if (const std::string* text = value.string()) {
-        double parsed = 0;
-        auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), parsed);
-        if (error != std::errc() || end != text->data() + text->size() || text->empty())
-            return std::nullopt;
-        return parsed;
-    }
-    return std::nullopt;
-}
 
 long long wholeSeconds(double seconds)
 {
@@ -201,8 +184,8 @@ void ZMRPrizeDetailsController::refreshTime()
     pf::DictionaryRef prize = dataItem().dictionary();
     if (!prize)
         return;
-    std::optional<double> endTime = timeValue(dataForKeyPath(dataItem(), "endTime"));
-    auto tick = tickFor(nowTimestamp(), timeValue(dataForKeyPath(dataItem(), "saleTime")), endTime);
+    std::optional<double> endTime = ZMRDecimalNumber(dataForKeyPath(dataItem(), "endTime"));
+    auto tick = tickFor(nowTimestamp(), ZMRDecimalNumber(dataForKeyPath(dataItem(), "saleTime")), endTime);
     if (!tick)
         return;
     prize->set("status", tick->status);

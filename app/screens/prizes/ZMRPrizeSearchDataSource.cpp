@@ -1,5 +1,6 @@
 #include "app/screens/prizes/ZMRPrizeSearchDataSource.h"
 
+#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRAnswer.h"
 #include "framework/core/KRDataOutlet.h"
 #include "platform/foundation/Collections.h"
@@ -10,19 +11,12 @@
 
 namespace {
 
-std::optional<double> finiteNumber(const pf::Value& value)
-{
-    if (!value.isNumber() || !std::isfinite(value.doubleValue()))
-        return std::nullopt;
-    return value.doubleValue();
-}
-
 void addState(pf::Dictionary& prize, double now)
 {
     if (prize.contains("status"))
         return;
-    auto saleTime = finiteNumber(prize.get("saleTime"));
-    auto endTime = finiteNumber(prize.get("endTime"));
+    auto saleTime = ZMRDecimalNumber(prize.get("saleTime"));
+    auto endTime = ZMRDecimalNumber(prize.get("endTime"));
     if (!saleTime || !endTime)
         return;
     if (*saleTime <= now && now <= *endTime) {
@@ -68,7 +62,7 @@ void ZMRPrizeSearchDataSource::loadResultsData(const pf::Value& results)
 {
     ZMRPageDataSource::loadResultsData(results);
     m_localTime = m_cachedAt && std::isfinite(*m_cachedAt) ? *m_cachedAt : pf::Date::now().seconds;
-    std::optional<double> serverTime = m_timestampKey ? finiteNumber(dataForKeyPath(results, *m_timestampKey)) : std::nullopt;
+    std::optional<double> serverTime = m_timestampKey ? ZMRDecimalNumber(dataForKeyPath(results, *m_timestampKey)) : std::nullopt;
     m_timestamp = serverTime.value_or(m_localTime);
     for (const pf::Value& item : *dataObjects()) {
         if (pf::DictionaryRef prize = item.dictionary()) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The paged server list of prizes, judged by the server's clock rather than
-// the phone's. Each answer's server time (the number at `timestampKey`;
+// the phone's. Numbers may come as numeric text (ZMRNumberText.h's decimal
+// rule). Each answer's server time (the number at `timestampKey`;
 // without one, the phone's time) is kept as `timestamp` together with the
 // phone's time it was taken in (a cached answer: the time it was cached),
 // so nowTimestamp() runs on from it with the phone's clock.
@@ -9,7 +10,7 @@
 // Every prize (a dictionary) gains, unless it arrived with them:
 //   - "status": "兑奖中" (on sale, with "canBuy" true) when "saleTime" <=
 //     timestamp <= "endTime", "未开始" before, "已结束" after; only when both
-//     times are finite numbers, else no status;
+//     times are numbers, else no status;
 //   - "process", the share of the issued pieces ("publishCount") that are
 //     gone (issued less "count" left, clamped to [0, issued]; 0 when none
 //     were issued), always finite in [0, 1], and "processTitle" "%d/%d"

@@ -1,6 +1,7 @@
 #include "app/screens/publish/ZMRClassifyController.h"
 
 #include "app/screens/publish/ZMRClassifyItemControl.h"
+#include "app/screens/publish/ZMRStripItems.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
 #include "framework/db/IKRSqliteCursor.h"
@@ -75,22 +76,9 @@ std::shared_ptr<ZMRClassifyItemControl> ZMRClassifyController::makeItem(const pf
 
 void ZMRClassifyController::reloadData()
 {
-    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
-    KRDBContextRef db = context ? context->appDBContext() : nullptr;
-    const pf::Class* cls = pf::Class::named("ZMRClassifyObject");
-    if (!m_contentView || !db || !cls)
+    auto categories = m_contentView ? ZMRReadAppTable<ZMRClassifyObject>(context(), "ZMRClassifyObject") : std::nullopt;
+    if (!categories)
         return;
-    auto cursor = db->query(cls, std::string());
-    if (!cursor)
-        return;
-    pf::ArrayRef rows = cursor->dataObjects(cls);
-    cursor->close();
-
-    std::vector<std::shared_ptr<ZMRClassifyItemControl>> items;
-    for (const pf::ViewRef& view : m_contentView->subviews()) {
-        if (auto item = std::dynamic_pointer_cast<ZMRClassifyItemControl>(view))
-            items.push_back(item);
-    }
     const pf::Rect bounds = m_contentView->bounds();
     const double W = bounds.width(), H = bounds.height();
     const double w = m_itemSize.width, h = m_itemSize.height;
@@ -102,28 +90,16 @@ void ZMRClassifyController::reloadData()
     const double width = std::max(0.0, w - in.left - in.right);
     const double height = std::max(0.0, h - in.top - in.bottom);
 
-    std::size_t used = 0;
-    for (const pf::Value& value : *rows) {
-        auto category = value.objectAs<ZMRClassifyObject>();
-        if (!category)
-            continue;
-        const auto index = static_cast<long long>(used);
-        const long long pageIndex = index / perPage, column = index % perPage;
-        pf::Rect frame{start + static_cast<double>(pageIndex) * W + static_cast<double>(column) * w, y, width, height};
-        std::shared_ptr<ZMRClassifyItemControl> item;
-        if (used < items.size()) {
-            item = items[used];
-            item->setFrame(frame);
-        } else {
-            item = makeItem(frame);
-            m_contentView->addSubview(item);
-        }
-        ++used;
-        item->setDataObject(category);
-        item->setTitle(category->title(), pf::ControlStates::Normal);
-    }
-    for (std::size_t i = used; i < items.size(); ++i)
-        items[i]->removeFromSuperview();
+    ZMRReuseStripItems<ZMRClassifyItemControl, ZMRClassifyObject>(
+        *m_contentView, *categories, [&] { return makeItem({}); },
+        [&](ZMRClassifyItemControl& item, std::size_t used, const std::shared_ptr<ZMRClassifyObject>& category) {
+            const auto index = static_cast<long long>(used);
+            const long long pageIndex = index / perPage, column = index % perPage;
+            item.setFrame({start + static_cast<double>(pageIndex) * W + static_cast<double>(column) * w, y, width, height});
+            item.setDataObject(category);
+            item.setTitle(category->title(), pf::ControlStates::Normal);
+        });
+    const std::size_t used = categories->size();
 
     const std::size_t pages = used / static_cast<std::size_t>(perPage) + (used % static_cast<std::size_t>(perPage) ? 1 : 0);
     m_contentView->setContentSize({std::max(0.0, static_cast<double>(pages) * W), 0});

@@ -8,12 +8,10 @@
 //
 // Main queue only.
 
-#include "app/screens/publish/ZMRPublishController.h"
-#include "app/screens/shared/ZMRViewController.h"
+#include "app/screens/publish/ZMRPublishFeedViewController.h"
 
-class ZMRPublishCheapViewController : public ZMRViewController, public ZMRPublishControllerDelegate {
+// The outcomes are the feed post screen's own.
+class ZMRPublishCheapViewController : public ZMRPublishFeedViewController {
 public:
     void viewDidLoad() override;
-    void publishControllerDidFailWithError(ZMRPublishController& form, const pf::Error& error) override;
-    void publishControllerDidSuccessResults(ZMRPublishController& form, const pf::Value& results) override;
 };

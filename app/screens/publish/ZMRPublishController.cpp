@@ -282,6 +282,13 @@ bool ZMRPublishController::textFieldShouldBeginEditing(pf::TextField& field)
     return true;
 }
 
+bool ZMRPublishController::textFieldShouldChangeCharactersInRange(pf::TextField& field, pf::TextRange, const std::string&)
+{
+    if (&field != m_payMoneyField.get() && &field != m_expendMoneyField.get())
+        return true;
+    return m_keyboardView && m_keyboardView->isChanging(field);
+}
+
 bool ZMRPublishController::textFieldShouldReturn(pf::TextField& field)
 {
     moveOn(&field);

@@ -121,6 +121,7 @@ public:
     void textViewDidBeginEditing(pf::TextView& view) override;
     // An amount field types on the keypad.
     bool textFieldShouldBeginEditing(pf::TextField& field) override;
+    bool textFieldShouldChangeCharactersInRange(pf::TextField& field, pf::TextRange range, const std::string& text) override;
     bool textFieldShouldReturn(pf::TextField& field) override;
     bool keyboardViewInputKey(ZMRKeyboardView& keypad, const std::string& key) override;
     void actionSheetClickedButtonAtIndex(pf::ActionSheet& sheet, int buttonIndex) override;

@@ -10,8 +10,6 @@ void ZMRPublishFeedViewController::publishControllerDidFailWithError(ZMRPublishC
 
 void ZMRPublishFeedViewController::publishControllerDidSuccessResults(ZMRPublishController&, const pf::Value&)
 {
-    auto keep = shared_from_this();
     KRAlertView::create("发布成功")->showDuration(1.2);
-    if (auto back = pf::URL::create(".", url() ? &*url() : nullptr))
-        openUrl(*back, true);
+    goBack();
 }

@@ -59,5 +59,5 @@ void registerPublishScreens()
         .action("doNatterAction", &Form::doNatterAction)
         .commit();
     pf::ClassBuilder<ZMRPublishFeedViewController>("ZMRPublishFeedViewController").superclass<ZMRViewController>().commit();
-    pf::ClassBuilder<ZMRPublishCheapViewController>("ZMRPublishCheapViewController").superclass<ZMRViewController>().commit();
+    pf::ClassBuilder<ZMRPublishCheapViewController>("ZMRPublishCheapViewController").superclass<ZMRPublishFeedViewController>().commit();
 }

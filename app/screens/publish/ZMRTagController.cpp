@@ -1,5 +1,6 @@
 #include "app/screens/publish/ZMRTagController.h"
 
+#include "app/screens/publish/ZMRStripItems.h"
 #include "app/screens/publish/ZMRTagItemControl.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
@@ -49,7 +50,8 @@ std::shared_ptr<ZMRTagItemControl> ZMRTagController::makeItem(const pf::Rect& fr
     item->setImage(images.off, pf::ControlStates::Normal);
     item->setImage(images.on, pf::ControlStates::Highlighted);
     item->setImage(images.on, pf::ControlStates::Selected);
-    // FIXME: the image keeps 5 points to its right once buttons take image edge insets.
+    // 5 points between the tag icon and its title.
+    item->setImageEdgeInsets({0, 0, 0, 5});
     item->addTarget(shared_from_this(), "itemViewAction",
                     [](pf::Object& target, pf::Control& sender) {
                         if (auto tag = dynamic_cast<ZMRTagItemControl*>(&sender))
@@ -61,48 +63,26 @@ std::shared_ptr<ZMRTagItemControl> ZMRTagController::makeItem(const pf::Rect& fr
 
 void ZMRTagController::reloadData()
 {
-    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
-    KRDBContextRef db = context ? context->appDBContext() : nullptr;
-    const pf::Class* cls = pf::Class::named("ZMRTagObject");
-    if (!m_contentView || !db || !cls)
+    auto tags = m_contentView ? ZMRReadAppTable<ZMRTagObject>(context(), "ZMRTagObject") : std::nullopt;
+    if (!tags)
         return;
-    auto cursor = db->query(cls, std::string());
-    if (!cursor)
-        return;
-    pf::ArrayRef tags = cursor->dataObjects(cls);
-    cursor->close();
-
-    std::vector<std::shared_ptr<ZMRTagItemControl>> items;
-    for (const pf::ViewRef& view : m_contentView->subviews()) {
-        if (auto item = std::dynamic_pointer_cast<ZMRTagItemControl>(view))
-            items.push_back(item);
-    }
     Images images;
     double x = 0, y = (m_contentView->bounds().height() - kItemHeight) / 2;
-    std::size_t used = 0;
-    for (const pf::Value& value : *tags) {
-        auto tag = value.objectAs<ZMRTagObject>();
-        if (!tag)
-            continue;
-        std::string title = tag->tag().value_or("");
-        pf::Rect frame{x, y, titleWidth(title) + kItemPadding, kItemHeight};
-        std::shared_ptr<ZMRTagItemControl> item;
-        if (used < items.size()) {
-            item = items[used];
-            item->setFrame(frame);
-        } else {
+    ZMRReuseStripItems<ZMRTagItemControl, ZMRTagObject>(
+        *m_contentView, *tags,
+        [&] {
             if (!images.off && !images.on)
                 images = {pf::Image::named("ico33.png"), pf::Image::named("ico34.png")};
-            item = makeItem(frame, images);
-            m_contentView->addSubview(item);
-        }
-        ++used;
-        item->setTitle(title, pf::ControlStates::Normal);
-        item->setDataObject(tag);
-        x += frame.width();
-    }
-    for (std::size_t i = used; i < items.size(); ++i)
-        items[i]->removeFromSuperview();
+            return makeItem({}, images);
+        },
+        [&](ZMRTagItemControl& item, std::size_t, const std::shared_ptr<ZMRTagObject>& tag) {
+            std::string title = tag->tag().value_or("");
+            pf::Rect frame{x, y, titleWidth(title) + kItemPadding, kItemHeight};
+            item.setFrame(frame);
+            item.setTitle(title, pf::ControlStates::Normal);
+            item.setDataObject(tag);
+            x += frame.width();
+        });
     m_contentView->setContentSize({x, 0});
 }
 

@@ -1,5 +1,6 @@
 #include "app/screens/shared/ZMRDisplayFields.h"
 
+#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
 #include "framework/dom/KRDOMSource.h"
@@ -20,12 +21,10 @@ void addTime(pf::Dictionary& item)
 {
     if (item.contains("fmtCreateTime"))
         return;
-    pf::Value time = item.get("createTime");
-    if (!time.isNumber())
+    std::optional<double> time = ZMRDecimalNumber(item.get("createTime"));
+    if (!time || std::fabs(*time) > kLatestTime)
         return;
-    double seconds = time.doubleValue();
-    if (!std::isfinite(seconds) || std::fabs(seconds) > kLatestTime)
-        return;
+    double seconds = *time;
     item.set("fmtCreateTime", ZMRFormatString(pf::Date{seconds}));
 }
 
@@ -43,8 +42,11 @@ void addDistance(pf::Dictionary& item, const ZMRContext* context)
     if (!(metres >= 0) || !std::isfinite(metres)) // services off, no own position yet
         return;
     metres = std::min(std::max(metres, 1.0), kFarthest);
-    item.set("distance", metres);
-    item.set("fmtDistance", ZMRFormatDistance(metres));
+    // Each only when missing: a field the item holds is kept.
+    if (!item.contains("distance"))
+        item.set("distance", metres);
+    if (!item.contains("fmtDistance"))
+        item.set("fmtDistance", ZMRFormatDistance(metres));
 }
 
 void addHtml(pf::Dictionary& item)

@@ -6,7 +6,8 @@
 // with the next page:
 //
 // - "fmtCreateTime": the relative time of "createTime" (seconds since 1970,
-//   a finite number of no more than 1e12 in size; anything else gives none);
+//   a decimal number as ZMRNumberText.h reads it, numeric text included, of
+//   no more than 1e12 in size; anything else gives none);
 // - "distance" and "fmtDistance" ("%d米" below 1000 m, else "%d公里", both
 //   truncated; under 1 m counts as 1 m): from "latitude" and "longitude",
 //   which must be finite, non-zero and on the globe, and only while the

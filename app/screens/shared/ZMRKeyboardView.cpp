@@ -12,12 +12,20 @@ std::string ZMRKeyboardView::textOf(const pf::View& input)
     return {};
 }
 
+void ZMRKeyboardView::changeInput(pf::View& input, const std::function<void()>& change)
+{
+    const pf::View* outer = m_changing;
+    m_changing = &input;
+    change();
+    m_changing = outer;
+}
+
 bool ZMRKeyboardView::applyEditingKey(const std::string& key)
 {
     auto input = m_keyInput.lock();
     if (key == "<-") {
         if (input)
-            input->deleteBackward();
+            changeInput(*input, [&] { input->deleteBackward(); });
         return true;
     }
     if (key == "clear") {
@@ -46,5 +54,5 @@ void ZMRKeyboardView::doKeyAction(const pf::ObjectRef& sender)
         return;
     if (text.find('.') != std::string::npos && textOf(*input).find('.') != std::string::npos)
         return;
-    input->insertText(text);
+    changeInput(*input, [&] { input->insertText(text); });
 }

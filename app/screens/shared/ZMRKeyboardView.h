@@ -15,6 +15,8 @@
 
 #include "platform/controls/Button.h"
 
+#include <functional>
+
 class ZMRKeyboardView;
 
 class ZMRKeyboardViewDelegate {
@@ -59,7 +61,16 @@ public:
     // The text of a text field or text view; empty for other views.
     static std::string textOf(const pf::View& input);
 
+    // True only while a key of this keypad is changing `input`. The forms'
+    // amount fields accept no other change: a desktop keyboard types into
+    // whatever is first responder, and text the keypad cannot produce would
+    // be sent as an amount the field never showed.
+    bool isChanging(const pf::View& input) const { return m_changing == &input; }
+
 private:
+    void changeInput(pf::View& input, const std::function<void()>& change);
+
     std::weak_ptr<pf::View> m_keyInput;
+    const pf::View* m_changing = nullptr;
     pf::WeakObject m_delegate;
 };

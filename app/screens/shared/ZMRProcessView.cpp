@@ -44,6 +44,8 @@ ZMRProcessView::ZMRProcessView(const pf::Rect& frame)
     m_tipButton->setTitleFont(pf::Font::boldSystem(12));
     m_tipButton->setTitleColor(pf::Color::whiteColor(), pf::ControlStates::Normal);
     m_tipButton->setTitleColor(pf::Color::whiteColor(), pf::ControlStates::Disabled);
+    // The picture's pointer takes the bottom 2 points: the text centres above it.
+    m_tipButton->setTitleEdgeInsets({0, 0, 2, 0});
     addSubview(m_tipButton);
 }
 
@@ -82,16 +84,16 @@ void ZMRProcessView::setTitle(const std::optional<std::string>& title)
 void ZMRProcessView::setElement(const KRDOMElementRef& element)
 {
     dressViewWithElement(*this, element.get());
-    if (!element)
-        return;
+    // No element reads as no attributes: the bar and the tip are reset, so a
+    // reused view never shows the previous element's values.
     double process = 0;
-    if (auto text = element->attributeValueForKey("process")) {
+    if (auto text = element ? element->attributeValueForKey("process") : std::nullopt) {
         std::string_view digits = *text;
         while (!digits.empty() && digits.front() == ' ')
             digits.remove_prefix(1);
         std::from_chars(digits.data(), digits.data() + digits.size(), process);
     }
     setProcess(process);
-    auto title = element->attributeValueForKey("title");
+    auto title = element ? element->attributeValueForKey("title") : std::nullopt;
     setTitle(title ? std::optional<std::string>(std::string(*title)) : std::nullopt);
 }

@@ -33,7 +33,8 @@ public:
     const std::optional<std::string>& title() const { return m_title; }
     void setTitle(const std::optional<std::string>& title);
 
-    // The view dressing, then "process" (a number, 0 when absent) and "title".
+    // The view dressing, then "process" (a number, 0 when absent) and "title";
+    // no element resets both as an element without them would.
     void setElement(const KRDOMElementRef& element) override;
 
     const pf::ViewRef& bgView() const { return m_bgView; }

@@ -88,6 +88,14 @@ void ZMRViewController::viewDidDisappear(bool animated)
     logStep("viewDidDisappear");
 }
 
+void ZMRViewController::goBack()
+{
+    // Opening may release this screen.
+    auto keep = weak_from_this().lock();
+    if (auto back = pf::URL::create(".", url() ? &*url() : nullptr))
+        openUrl(*back, true);
+}
+
 void ZMRViewController::showAlert(const std::string& message)
 {
     std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();

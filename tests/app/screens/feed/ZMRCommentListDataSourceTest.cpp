@@ -68,8 +68,9 @@ TEST(ZMRCommentListDataSource, ServerTextBecomesTextAndARepliesLinkIsItsOnlyElem
 }
 
 // Listed comments keep the fields they were given; the next page's own
-// "html" is replaced. A time that is not a number, or no date, gives no text.
-TEST(ZMRCommentListDataSource, ListedItemsKeepTheirFieldsAndOnlyNumericTimesAreFormatted)
+// "html" is replaced. A time that is neither a number nor numeric text, or
+// no date, gives no text.
+TEST(ZMRCommentListDataSource, ListedItemsKeepTheirFieldsAndOnlyNumberOrNumericTextTimesAreFormatted)
 {
     auto source = std::make_shared<ZMRCommentListDataSource>();
     source->setDataKey(std::string("list"));
@@ -86,7 +87,7 @@ TEST(ZMRCommentListDataSource, ListedItemsKeepTheirFieldsAndOnlyNumericTimesAreF
         pf::Value item = source->dataObjectAtIndex(i);
         seen += text(dataForKeyPath(item, "html")) + "/" + (dataForKeyPath(item, "fmtCreateTime").isString() ? "t" : "-") + " ";
     }
-    EXPECT_EQ(seen, "kept/t b/- c/- (none)/- d/t ");
+    EXPECT_EQ(seen, "kept/t b/t c/- (none)/- d/t ");
     EXPECT_EQ(text(dataForKeyPath(source->dataObjectAtIndex(4), "fmtCreateTime")), "昨天");
 }
 

@@ -119,6 +119,15 @@ TEST_F(FeedFields, DistancesNeedAnOwnPositionAndSoundCoordinates)
         EXPECT_NEAR(row(i)->get("distance").doubleValue(), r.distance, 0.1) << i;
     }
     EXPECT_EQ(row(std::size(rows))->get("fmtDistance").stringOr(), "5米");
+    // An item holding one of the two fields keeps it and gains the other.
+    pf::Value onlyText = post(north(5), kOwnLongitude), onlyNumber = post(north(5), kOwnLongitude);
+    onlyText.dictionary()->set("fmtDistance", "隔壁");
+    onlyNumber.dictionary()->set("distance", 7);
+    deliver(3, pf::Array::create({onlyText, onlyNumber}));
+    EXPECT_EQ(row(std::size(rows) + 1)->get("fmtDistance").stringOr(), "隔壁");
+    EXPECT_NEAR(row(std::size(rows) + 1)->get("distance").doubleValue(), 5, 0.1);
+    EXPECT_EQ(row(std::size(rows) + 2)->get("distance").doubleValue(), 7);
+    EXPECT_EQ(row(std::size(rows) + 2)->get("fmtDistance").stringOr(), "5米");
 }
 
 TEST_F(FeedFields, BodiesBecomeEncodedMarkupAndOnlyListedItemsKeepAnHtmlTheyHold)
@@ -148,7 +157,7 @@ TEST_F(FeedFields, BodiesBecomeEncodedMarkupAndOnlyListedItemsKeepAnHtmlTheyHold
     EXPECT_EQ(row(9)->get("html"), pf::Value("b&nbsp;c"));
 }
 
-TEST_F(FeedFields, OnlyAFiniteNumericCreateTimeGetsARelativeTime)
+TEST_F(FeedFields, OnlyAFiniteNumberOrNumericTextCreateTimeGetsARelativeTime)
 {
     double now = pf::Date::now().seconds;
     struct Row {
@@ -156,7 +165,8 @@ TEST_F(FeedFields, OnlyAFiniteNumericCreateTimeGetsARelativeTime)
         bool formatted;
     } rows[] = {
         {now - 30, true}, {now - 400 * 86400.0, true}, {0, true},
-        {std::to_string(now), false}, {NAN, false}, {INFINITY, false}, {1e300, false}, {-1e300, false}, {pf::Value(), false},
+        {std::to_string(now), true}, {std::to_string(static_cast<long long>(now)), true}, {"17e8", false}, {"12x", false},
+        {" 12", false}, {"inf", false}, {pf::Value::boolean(true), false}, {NAN, false}, {INFINITY, false}, {1e300, false}, {-1e300, false}, {pf::Value(), false},
     };
     auto items = pf::Array::create();
     for (const Row& r : rows)

@@ -18,6 +18,7 @@
 #include "framework/dom/KRDOMLabelElement.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMSource.h"
+#include "framework/ui/KRActionControls.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
@@ -168,6 +169,8 @@ TEST_F(FeedDetailsScreen, AnotherPostOpenedOverTheShownOneGetsAScreenOfItsOwn)
     ASSERT_TRUE(talked);
     // Straight from these details to another post's, as a link in them would.
     entry = post(kQuietPost);
+    // Markup the server put in "html" is not the head's: the body is.
+    entry->set("html", "<label>服务器标记</label>");
     shell->setFocusValue(pf::Value(entry), "feed");
     std::string quietUrl = "root:///root/fold/center/home/feed-details?pid=" + std::to_string(kQuietPost);
     ASSERT_TRUE(open(quietUrl));
@@ -176,6 +179,7 @@ TEST_F(FeedDetailsScreen, AnotherPostOpenedOverTheShownOneGetsAScreenOfItsOwn)
     EXPECT_NE(quiet, talked);
     EXPECT_EQ(quiet->commentListController()->dataSource()->count(), 0u) << "the quiet post has no comments";
     EXPECT_TRUE(textFrame(dataForKeyPath(pf::Value(entry), "body").stringOr()));
+    EXPECT_FALSE(textFrame("服务器标记"));
 
     // The same address again keeps the screen.
     ASSERT_TRUE(open(quietUrl));
@@ -251,7 +255,17 @@ TEST_F(FeedDetailsScreen, ACommentRaisesTheHeadsCountAndJoinsTheListWhileACancel
     auto opened = openComposer();
     ASSERT_TRUE(opened);
     EXPECT_EQ(queryValues(*opened->url())->get("pid").stringOr(), std::to_string(kTalkedPost));
-    send(opened, "楼主好眼光");
+    // The dimmed area does not close a composer whose comment is on its way
+    // (touched in the same turn as the send, before any answer can come).
+    type("楼主好眼光");
+    auto dimmed = std::dynamic_pointer_cast<KRButton>(opened->view()->hitTest({160, 100}));
+    ASSERT_TRUE(dimmed);
+    opened->onSendAction(nullptr);
+    ASSERT_TRUE(opened->isSending());
+    auto window = KRPopWindow::topPopWindow();
+    dimmed->sendActionsForControlEvents(pf::ControlEvent::TouchUpInside);
+    EXPECT_EQ(composer(), opened);
+    EXPECT_FALSE(window->isAnimating()) << "not closing";
     auto comments = details->commentListController()->dataSource();
     ASSERT_TRUE(waitFor([&] { return comments->count() == 5 && !comments->isLoading(); }));
     EXPECT_TRUE(settle());

@@ -131,6 +131,27 @@ TEST(ZMRFeedImageView, RebindingKeepsPageViewsByPositionAndDropsTheRest)
     EXPECT_EQ(strip.view->pageControl()->numberOfPages(), 2);
 }
 
+// However many records a server lists, only the pages near the shown one
+// hold views, and they follow the strip as it scrolls.
+TEST(ZMRFeedImageView, ManyRecordsHoldViewsOnlyNearTheShownPage)
+{
+    Strip strip({0, 0, 320, 200});
+    strip.bind(records(100000));
+    const int near = ZMRFeedImageView::kNearPages;
+    EXPECT_EQ(strip.view->pageViews().size(), std::size_t(near + 1));
+    EXPECT_EQ(strip.view->pageControl()->numberOfPages(), 100000);
+    strip.view->contentView()->setContentOffset({320.0 * 50000, 0});
+    auto pages = strip.view->pageViews();
+    ASSERT_EQ(pages.size(), std::size_t(2 * near + 1));
+    EXPECT_EQ(pages.front()->tag(), 50000 - near);
+    EXPECT_EQ(pages[near]->src(), std::optional<std::string>("http://h/50000.jpg"));
+    EXPECT_EQ(pages[near]->frame(), pf::Rect(320.0 * 50000, 0, 320, 192));
+    strip.view->contentView()->setContentOffset({320.0 * 99999, 0});
+    pages = strip.view->pageViews();
+    ASSERT_EQ(pages.size(), std::size_t(near + 1));
+    EXPECT_EQ(pages.back()->src(), std::optional<std::string>("http://h/99999.jpg"));
+}
+
 TEST(ZMRFeedImageView, ATapRaisesTheElementOnlyWithPicturesAndAlwaysTheControlActions)
 {
     struct Row {

@@ -190,6 +190,9 @@ TEST_F(ImageViewer, TapsToggleTheBarsLateAndDoubleTapsZoom)
     host->advance(0.2);
     EXPECT_TRUE(barsHidden());
     ASSERT_TRUE(settle());
+    // The viewer reaches the window's top: no band where the status bar was.
+    EXPECT_TRUE(pixelIs({160, 10}, viewer->view()->backgroundColor().value_or(pf::Color::whiteColor()), 10));
+    EXPECT_FALSE(pixelIs({160, 10}, pf::Color::whiteColor(), 10));
     tap(middle);
     host->advance(0.4);
     EXPECT_FALSE(barsHidden());

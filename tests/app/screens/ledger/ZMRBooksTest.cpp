@@ -208,6 +208,26 @@ TEST_F(ZMRBooksLedger, ChangeNotificationRebuildsTheMonthNowShown)
     EXPECT_EQ(recorder->calls.size(), 1u);
 }
 
+// Times past 2^31 - 1 seconds keep their 64 bits along the whole road: the
+// server's entry of 2038-02-17 reaches the stored rows and February 2038.
+TEST_F(ZMRBooksLedger, AnEntryOf2038ComesThroughTheServiceIntoItsMonth)
+{
+    const double k20380201 = 2148566400, k20380217Noon = 2149992000;
+    fixNow(2151331200); // 2038-03-05
+    zmr::AppBook book;
+    book.uid = 10001;
+    book.expendMoney = book.payMoney = 38;
+    book.remark = "二〇三八";
+    book.createTime = static_cast<long long>(k20380217Noon);
+    auto added = store->addBook(book);
+    ASSERT_TRUE(added);
+    source->setDate(pf::Date{k20380201 + 3 * kDay});
+    source->reloadData();
+    const std::string row = "  二〇三八 ￥38 #" + std::to_string(added->bid) + "\n";
+    ASSERT_TRUE(waitFor([&] { return dump().find(row) != std::string::npos; })) << dump();
+    EXPECT_EQ(dump(), emptyMonthBut(28, {{17, row}}));
+}
+
 namespace {
 
 class ZMRBooksTable : public ZMRBooksLedger {

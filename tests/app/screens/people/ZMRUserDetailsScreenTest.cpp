@@ -5,6 +5,9 @@
 
 #include "tests/app/screens/AppScreenTest.h"
 
+#include "app/screens/feed/ZMRFeedDetailsViewController.h"
+#include "app/screens/feed/ZMRFeedDocumentController.h"
+#include "framework/data/KRDocumentDataController.h"
 #include "app/screens/people/ZMRUserDetailsController.h"
 #include "app/screens/people/ZMRUserDetailsDataSource.h"
 #include "app/screens/people/ZMRUserDetailsViewController.h"
@@ -26,6 +29,7 @@
 #include "platform/foundation/Collections.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -231,14 +235,38 @@ TEST_F(UserDetailsScreen, OnlyADictionaryProfileReplacesTheDocument)
         EXPECT_EQ(screen->detailsTableViewCell()->frame().height(), height) << answer;
         EXPECT_EQ(dataForKeyPath(details->dataItem(), "uid").longLongValue(), 10002) << answer;
     }
-    // Fans never go below 0, whatever the server says.
-    for (const char* fansCount : {R"(-3)", R"("-3")", R"(1e300)", R"("x")", R"([5])"}) {
-        std::string answer = std::string(R"({"profile": {"uid": 10002, "title": "安琪", "fansCount": )") + fansCount + "}}";
+    // Fans are a whole number in [0, 2^31 - 1], whatever the server says.
+    struct Row {
+        const char* fansCount;
+        int count;
+    } rows[] = {{R"(-3)", 0}, {R"("-3")", 0}, {R"(1e300)", INT_MAX}, {R"("x")", 0}, {R"([5])", 0}, {R"("12")", 12}, {R"(7)", 7}};
+    for (const Row& row : rows) {
+        std::string answer = std::string(R"({"profile": {"uid": 10002, "title": "安琪", "fansCount": )") + row.fansCount + "}}";
         source->krDownlinkTaskDidLoaded(decodeJSONValue(answer), nullptr);
         EXPECT_NE(details->document(), document);
-        EXPECT_GE(details->fansCount(), 0) << fansCount;
-        EXPECT_EQ(fansLabel(*screen).substr(0, 1) == "-", false) << fansCount;
+        EXPECT_EQ(details->fansCount(), row.count) << row.fansCount;
+        EXPECT_EQ(fansLabel(*screen), std::to_string(row.count)) << row.fansCount;
     }
+}
+
+// A post tapped on the user's page opens with that post as the details'
+// head, whatever post was focused before.
+TEST_F(UserDetailsScreen, APostTappedOnTheUsersPageHeadsItsDetails)
+{
+    auto screen = openLoaded(10002);
+    ASSERT_TRUE(screen);
+    auto posts = screen->feedController()->dataSource();
+    ASSERT_GE(posts->count(), 2u);
+    pf::Value other = posts->dataObjectAtIndex(0), tapped = posts->dataObjectAtIndex(1);
+    shell->setFocusValue(other, "feed");
+    screen->feedController()->tableView()->scrollToRowAtIndexPath({0, 2}, pf::TableViewScrollPosition::Top, false);
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText(dataForKeyPath(tapped, "body").stringOr()));
+    std::shared_ptr<ZMRFeedDetailsViewController> details;
+    ASSERT_TRUE(waitFor([&] { return bool(details = topController<ZMRFeedDetailsViewController>()); }));
+    const long long pid = dataForKeyPath(tapped, "pid").longLongValue();
+    EXPECT_NE(pid, dataForKeyPath(other, "pid").longLongValue());
+    EXPECT_EQ(dataForKeyPath(details->documentController()->dataItem(), "pid").longLongValue(), pid);
 }
 
 // Entries alternate "#f8ece5" (index 0) and "#f7e3db" by their own place in

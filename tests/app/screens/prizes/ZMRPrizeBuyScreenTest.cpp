@@ -86,7 +86,6 @@ TEST_F(PrizeBuyScreen, ShortOfPointsAlertsAndGoesBackAnEqualBalancePasses)
     EXPECT_EQ(item.dictionary()->get("coin").longLongValue(), 0);
     EXPECT_EQ(alertMessage(), "(none)");
     EXPECT_TRUE(textFrame("兑换后剩余积分 0"));
-    writePng("prize-buy.png");
 
     item = prize(1);
     form = openForm(item, 99);
@@ -217,7 +216,6 @@ TEST_F(PrizeBuyScreen, TheFormShrinksAboveTheKeyboardAndScrollsTheEditedFieldInt
     const double expected = phone->frame().maxY() + 60 - content->bounds().height();
     ASSERT_GT(expected, 0);
     EXPECT_NEAR(content->contentOffset().y, expected, 0.5);
-    writePng("prize-buy-keyboard.png");
 
     form->doCancelInputAction(nullptr);
     EXPECT_TRUE(settle());

@@ -48,7 +48,9 @@ TEST(ZMRPrizeSearchDataSource, StatesFollowTheServersTimeAndProgressStaysWithinW
         {R"("saleTime": 0, "endTime": 1000)", "兑奖中 1 0 0/0"},
         {R"("saleTime": 1001, "endTime": 2000)", "未开始 - 0 0/0"},
         {R"("saleTime": 0, "endTime": 999.5)", "已结束 - 0 0/0"},
-        {R"("saleTime": "0", "endTime": 2000)", "- - 0 0/0"},
+        {R"("saleTime": "0", "endTime": "2000.5")", "兑奖中 1 0 0/0"},
+        {R"("saleTime": "0x", "endTime": 2000)", "- - 0 0/0"},
+        {R"("saleTime": true, "endTime": 2000)", "- - 0 0/0"},
         {R"("endTime": 2000)", "- - 0 0/0"},
         {R"("publishCount": 30, "count": 12)", "- - 0.6 18/30"},
         {R"("publishCount": 30, "count": 30)", "- - 0 0/30"},
@@ -90,7 +92,10 @@ TEST(ZMRPrizeSearchDataSource, TheServersClockRunsOnFromTheAnswerAndListedStates
     EXPECT_EQ(fields(source->dataObjectAtIndex(0)).substr(0, 9), "未开始");
     EXPECT_EQ(fields(source->dataObjectAtIndex(1)).substr(0, 9), "兑奖中");
 
-    for (const char* answer : {R"({"list": []})", R"({"timestamp": "1000", "list": []})", R"({"timestamp": 1e999, "list": []})"}) {
+    source->reloadData();
+    source->krDownlinkTaskDidLoaded(KRJSON::decodeText(R"({"timestamp": "1000", "list": []})"), nullptr);
+    EXPECT_EQ(source->timestamp(), 1000) << "numeric text is the server's time too";
+    for (const char* answer : {R"({"list": []})", R"({"timestamp": "1000s", "list": []})", R"({"timestamp": 1e999, "list": []})"}) {
         source->reloadData();
         source->krDownlinkTaskDidLoaded(KRJSON::decodeText(answer), nullptr);
         EXPECT_NEAR(source->timestamp(), now, 5) << answer;

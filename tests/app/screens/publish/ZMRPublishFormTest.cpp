@@ -325,6 +325,8 @@ TEST_F(PublishForm, AmountsTypeOnTheKeypadWhoseOkKeyMovesOn)
     for (const char* k : {"7", "clear", "8", ".", "5"})
         key(k);
     EXPECT_EQ(form->expendMoneyField()->text(), "8.5");
+    type("1.2.3abc"); // the desktop keyboard types into the first responder
+    EXPECT_EQ(form->expendMoneyField()->text(), "8.5");
     key("ok");
     EXPECT_TRUE(form->bodyTextView()->isFirstResponder());
     EXPECT_EQ(form->payMoneyField()->text(), "100");

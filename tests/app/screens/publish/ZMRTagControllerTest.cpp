@@ -83,6 +83,10 @@ TEST_F(TagStrip, TheRowFollowsTheTagListAndFingersToggleItsButtons)
     for (int index : {0, 1}) {
         pf::Point mark{items()[static_cast<std::size_t>(index)]->frame().x() + 23, 115};
         EXPECT_EQ(pixelIs(mark, pf::Color::rgb(241 / 255.0, 97 / 255.0, 60 / 255.0), 40), index == 1) << index;
+        // The mark keeps clear of its title: its 5-point right inset moves
+        // the centred image half that way.
+        auto item = items()[static_cast<std::size_t>(index)];
+        EXPECT_EQ(item->titleRect().x() - item->imageRect().maxX(), 2.5) << index;
     }
 
     struct Row {

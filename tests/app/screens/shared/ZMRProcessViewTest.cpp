@@ -92,6 +92,13 @@ TEST(ZMRProcessGeometry, MarkupGivesTheFractionAndTheText)
         view.setElement(element);
         EXPECT_EQ(frames(view), row.frames) << (row.process ? row.process : "-");
         EXPECT_TRUE(view.backgroundColor());
+        // No element resets the bar and the tip.
+        view.setElement(nullptr);
+        EXPECT_EQ(frames(view), rows[std::size(rows) - 1].frames) << (row.process ? row.process : "-");
+        EXPECT_EQ(view.tipButton()->currentTitle(), std::nullopt);
+        // The text centres above the tip's 2-point pointer.
+        view.setTitle(std::string("1"));
+        EXPECT_EQ(view.tipButton()->titleRect().midY(), 9);
     }
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+
+// The one reading of the numbers that servers, stored rows and addresses
+// hand over either as JSON numbers or as text ("createTime": 1396281600 or
+// "1396281600"). Every screen reads them by these rules, so a list and its
+// details never disagree about one value.
+//
+// - A whole number: a JSON integer (a boolean is none), a real without a
+//   fraction, or a text of an optional "-" and decimal digits, all within
+//   64 bits.
+// - A decimal number: a finite JSON number (a boolean is none), or a text of
+//   an optional "-", digits and at most one "." with digits around it
+//   ("12", "12.5", ".5", "12."). No blanks, exponents, "inf" or "nan".
+// Anything else is none.
+
+#include "platform/foundation/Forward.h"
+
+#include <optional>
+
+std::optional<long long> ZMRWholeNumber(const pf::Value& value);
+std::optional<double> ZMRDecimalNumber(const pf::Value& value);
