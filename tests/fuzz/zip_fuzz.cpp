@@ -1,6 +1,7 @@
 // Links: kr_util
 // Reads arbitrary bytes as a zip archive: walks and reads every entry and
 // extracts it into a scratch folder, which must hold everything written.
+#include "ZipScratch.h"
 #include "framework/util/KRUnZip.h"
 
 #include "platform/foundation/Collections.h"
@@ -18,15 +19,10 @@ namespace fs = std::filesystem;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const fs::path scratch = fs::temp_directory_path() / ("zmr_zip_fuzz_" + std::to_string(getpid()));
-    fs::create_directories(scratch);
-    fs::path archive = scratch / "input.zip";
-    if (std::FILE* f = std::fopen(archive.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    } else {
+    static const ZipScratch scratch("zmr_zip_fuzz_");
+    if (!scratch.write(data, size))
         return 0;
-    }
+    const fs::path archive = scratch.archive();
 
     if (auto zip = KRUnZip::initWithZipFile(archive.string())) {
         std::vector<char> chunk(65536);
@@ -46,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         if (!firstName.empty())
             dataWithZipFile(archive.string(), firstName);
-        fs::path out = scratch / "out";
+        fs::path out = scratch.folder() / "out";
         // Entries may share their data; a bounded count bounds what is written.
         if (entries < 16)
             if (auto again = KRUnZip::initWithZipFile(archive.string()))
@@ -54,8 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fs::remove_all(out);
     }
     // Nothing may appear beside the archive and the extraction folder.
-    for (const auto& item : fs::directory_iterator(scratch))
-        if (item.path() != archive)
-            std::abort();
+    scratch.requireOnly();
     return 0;
 }

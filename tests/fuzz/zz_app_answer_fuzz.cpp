@@ -2,7 +2,7 @@
 // An answer of the ZZ or Plaza app while a login is pending: the first bytes
 // (up to a NUL) are the URL, the rest the slot's contents. Whatever comes,
 // the session holds either no token or a whole login.
-#include "platform/foundation/KeyedArchiver.h"
+#include "ZZAnswerSlot.h"
 #include "platform/foundation/Pasteboard.h"
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/OpenApi.h"
@@ -31,17 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     OpenApi::resetForTesting();
     auto session = std::make_shared<CorvanaOAuth>("101452831", std::weak_ptr<CorvanaSessionDelegate>());
     OpenApi::registerApp("101452831", session, session);
-    auto slot = OpenApi::JS_saveDictionary(pf::Dictionary::create({ { "permission", "all" }, { "appid", "101452831" } }));
+    auto slot = fillAnswerSlot(slotBytes);
     if (!slot)
         return 0;
-    pf::Bytes slotData(slotBytes.begin(), slotBytes.end());
-    // "?k=v&…" stands for an archived dictionary of those texts, so that
-    // well-formed answers with odd values are reached too.
-    if (slotBytes.starts_with('?')) {
-        auto fields = CorvanaOAuth::parseURLParams(slotBytes.substr(1));
-        slotData = pf::KeyedArchiver::archivedDataWithRootObject(pf::Value(fields)).value_or(pf::Bytes());
-    }
-    pf::Pasteboard::withName(*slot, true)->setData(slotData, OpenApi::kDataType);
     if (auto url = pf::URL::create(urlText)) {
         OpenApi::handleOpenURL(*url);
         OpenApi::processMessageCallByOAuth(*url, session);

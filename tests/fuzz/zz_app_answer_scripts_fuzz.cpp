@@ -7,11 +7,11 @@
 // again from inside it would go round until the stack runs out.
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileSystem.h"
-#include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Pasteboard.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/script/ScriptContext.h"
+#include "ZZAnswerSlot.h"
 #include "sdk/zz/CorvanaOAuth.h"
 #include "sdk/zz/OpenApi.h"
 
@@ -66,16 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string_view urlText = input.substr(0, nul);
     std::string_view slotBytes = nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
 
-    auto slot = OpenApi::JS_saveDictionary(pf::Dictionary::create({ { "permission", "all" }, { "appid", "101452831" } }));
+    auto slot = fillAnswerSlot(slotBytes);
     if (!slot)
         return 0;
-    pf::Bytes slotData(slotBytes.begin(), slotBytes.end());
-    // "?k=v&…" stands for an archived dictionary of those texts.
-    if (slotBytes.starts_with('?')) {
-        auto fields = CorvanaOAuth::parseURLParams(slotBytes.substr(1));
-        slotData = pf::KeyedArchiver::archivedDataWithRootObject(pf::Value(fields)).value_or(pf::Bytes());
-    }
-    pf::Pasteboard::withName(*slot, true)->setData(slotData, OpenApi::kDataType);
     if (auto url = pf::URL::create(urlText)) {
         CorvanaOAuth::HandleOpenURL(*url);
         session->handleOpenURL(*url);
