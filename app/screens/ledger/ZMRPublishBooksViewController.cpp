@@ -12,6 +12,6 @@ void ZMRPublishBooksViewController::booksEditControllerDidSuccessResults(ZMRBook
 {
     auto keep = weak_from_this().lock();
     KRAlertView::create("保存成功")->showDuration(1.2);
-    if (auto target = pf::URL::create(".", url() ? &*url() : nullptr))
+    if (auto place = stackURL(); auto target = pf::URL::create(".", place ? &*place : nullptr))
         openUrl(*target, true);
 }

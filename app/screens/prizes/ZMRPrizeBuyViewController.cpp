@@ -7,6 +7,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
+#include "framework/core/QueryValue.h"
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/ScrollView.h"
@@ -76,7 +77,12 @@ void ZMRPrizeBuyViewController::viewDidLoad()
 void ZMRPrizeBuyViewController::goBack()
 {
     auto keep = weak_from_this().lock();
-    if (auto target = pf::URL::create(".", url() ? &*url() : nullptr))
+    // The query names the prize the form was opened for (the details'
+    // "pid"): back goes to that prize, not to a details screen without one.
+    auto place = stackURL();
+    if (!place)
+        return;
+    if (auto target = URLWithString(".", &*place, pf::Value(queryValues(*place))))
         openUrl(*target, true);
 }
 

@@ -12,6 +12,6 @@ void ZMRPublishFeedViewController::publishControllerDidSuccessResults(ZMRPublish
 {
     auto keep = shared_from_this();
     KRAlertView::create("发布成功")->showDuration(1.2);
-    if (auto back = pf::URL::create(".", url() ? &*url() : nullptr))
+    if (auto place = stackURL(); auto back = pf::URL::create(".", place ? &*place : nullptr))
         openUrl(*back, true);
 }

@@ -39,9 +39,11 @@ pf::ViewRef frontmost(const pf::ViewRef& view, const std::function<bool(const pf
     return match(*view) ? view : nullptr;
 }
 
-// The last element in drawing order whose own text contains `text`.
+// The last shown element in drawing order whose own text contains `text`.
 const KRDOMElement* elementWithText(const KRDOMElement& element, std::string_view text)
 {
+    if (element.isHidden())
+        return nullptr;
     const auto& children = element.childs();
     for (auto child = children.rbegin(); child != children.rend(); ++child) {
         if (auto found = elementWithText(**child, text))
@@ -181,6 +183,18 @@ void AppScreenTest::type(std::string_view text)
 {
     host->type(text);
     EXPECT_TRUE(settle()) << "the screen did not settle after typing \"" << text << "\"";
+}
+
+void AppScreenTest::wheel(pf::Point point, pf::Point delta)
+{
+    pf::Screen::main().handleScrollWheel(point, delta);
+    EXPECT_TRUE(settle()) << "the screen did not settle after a wheel at (" << point.x << ", " << point.y << ")";
+}
+
+void AppScreenTest::pressKey(pf::KeyEvent::Kind kind)
+{
+    host->pressKey(kind);
+    EXPECT_TRUE(settle()) << "the screen did not settle after a key";
 }
 
 bool AppScreenTest::tapText(std::string_view text)

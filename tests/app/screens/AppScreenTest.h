@@ -16,7 +16,7 @@
 // instead (ZMR_BUILT_RESOURCES, set by ctest), whose ZZ SDK bundle holds
 // the signed script package the ZZ sign-in runs.
 //
-// Helpers open URLs, tap, drag, pinch and type (each then lets the screen settle, a
+// Helpers open URLs, tap, drag, pinch, type, turn the wheel and press keys (each then lets the screen settle, a
 // test failure when it does not), wait for conditions, probe pixels and find
 // views and texts. A failing test writes the screen to
 // "failed-pngs/<suite>.<test>.png" in its working directory.
@@ -60,6 +60,9 @@ protected:
     // Two fingers about `centre`, their spread going from one distance to the other.
     void pinch(pf::Point centre, double fromDistance, double toDistance, double seconds = 0.3);
     void type(std::string_view text);
+    // A wheel turn of `delta` points over `point`, and a key of the keyboard.
+    void wheel(pf::Point point, pf::Point delta);
+    void pressKey(pf::KeyEvent::Kind kind);
     // Taps the middle of the frontmost text holding `text` (textFrame());
     // false when none does.
     bool tapText(std::string_view text);
