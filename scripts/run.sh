@@ -46,7 +46,9 @@ mkdir -p "$ZMR_HOME" 2>/dev/null || true
 server_data=$ZMR_HOME
 touch "$server_data/.run-probe" 2>/dev/null && rm -f "$server_data/.run-probe" || server_data=$PWD/build/app
 server_log=$zmr_logs/appserver.log
-build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo >"$server_log" 2>&1 &
+# The picker's album gets a few demo photos when it has none.
+build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo \
+  --demo-album "${ZMR_PICTURES:-$ZMR_HOME/Pictures}" >"$server_log" 2>&1 &
 server=$!
 zz_log=$zmr_logs/zzserver.log
 # The ZZ stand-in offers the bundle's scripts as package 2, signed with this
