@@ -81,7 +81,9 @@ server_log=$run_logs/appserver.log
 # The logs exist before anything reads them: a server started in the
 # background may not have opened its own yet.
 : >"$server_log"
-build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo >"$server_log" 2>&1 &
+# The picker's album gets a few demo photos when it has none.
+build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo \
+  --demo-album "${ZMR_PICTURES:-$ZMR_HOME/Pictures}" >"$server_log" 2>&1 &
 server=$!
 zz_log=$run_logs/zzserver.log
 : >"$zz_log"

@@ -59,8 +59,9 @@ public:
     virtual void setAlias(const std::string& alias) = 0;
     virtual const std::string& basePath() const = 0;
     virtual void setBasePath(const std::string& basePath) = 0;
-    // The URL the controller was made (or last reused) for; relative URLs
-    // resolve against it.
+    // The URL the controller was made (or last reused) for; its query is the
+    // screen's. Relative links resolve against the screen's place in the root
+    // stack built from it (KRRoutedController::stackURL).
     virtual const std::optional<pf::URL>& url() const = 0;
     virtual void setUrl(const pf::URL& url) = 0;
     // The scheme answered as a container; empty when unset (leaf screens,

@@ -12,7 +12,9 @@ std::shared_ptr<KRFoldView> KRFoldView::create(const pf::Rect& frame, pf::Gestur
             view->panAction(r);
     });
     pan->setMaximumNumberOfTouches(1);
-    pan->setCancelsTouchesInView(false);
+    // A drag that moves the drawer is no tap: the control under the finger
+    // (a full-width prize, a row) loses the touch instead of acting on it.
+    pan->setCancelsTouchesInView(true);
     pan->setShouldReceiveTouch(std::move(shouldReceive));
     fold->addGestureRecognizer(pan);
     return fold;

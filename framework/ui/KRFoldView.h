@@ -5,7 +5,8 @@
 // began and the current one, both in this view's coordinates; the view
 // remembers the direction of the last horizontal movement (0 none yet,
 // 1 leftwards, 2 rightwards). A cancelled or failed pan ends the drag like
-// an ended one.
+// an ended one. Once the pan has begun, the views under the finger lose the
+// touch, so a drag that opens the drawer presses nothing.
 //
 // Main queue only. The delegate is not retained.
 

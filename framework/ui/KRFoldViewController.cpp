@@ -318,6 +318,10 @@ std::string KRFoldViewController::loadUrl(const pf::URL& url, const std::string&
     auto component = firstPathComponent(url, path);
     if (!component)
         return path;
+    // A URL through the centre shows the centre: the home opened after a
+    // sign-in must not come up behind a drawer left open before.
+    if (inTree(m_left) || inTree(m_right))
+        focusCenter(false);
     auto center = routed(m_center);
     if (!center || !childStays(*center, *component, url, path)) {
         auto context = this->context();

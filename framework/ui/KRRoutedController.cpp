@@ -231,6 +231,25 @@ KRRoutedController::Stack KRRoutedController::stackForUrl(const pf::URL& url, co
     return next;
 }
 
+std::optional<pf::URL> KRRoutedController::stackURL() const
+{
+    std::vector<std::string> aliases{m_alias};
+    std::shared_ptr<IKRUIViewController> top;
+    for (auto up = parentController(); up; up = up->parentController()) {
+        aliases.push_back(up->alias());
+        top = up;
+    }
+    if (!m_url || !top || !top->url() || top->url()->scheme() == m_url->scheme())
+        return m_url;
+    std::string text = top->url()->scheme() + "://";
+    for (auto it = aliases.rbegin(); it != aliases.rend(); ++it)
+        text += "/" + *it;
+    if (m_url->query())
+        text += "?" + *m_url->query();
+    auto placed = pf::URL::create(text);
+    return placed ? placed : m_url;
+}
+
 bool KRRoutedController::childStays(const IKRUIViewController& child, const std::string& component, const pf::URL& url,
                                     const std::string& basePath)
 {

@@ -45,6 +45,14 @@ public:
     void setBasePath(const std::string& basePath) override { m_basePath = basePath; }
     const std::optional<pf::URL>& url() const override { return m_url; }
     void setUrl(const pf::URL& url) override { m_url = url; }
+    // The address of this screen's place in the root stack, which its
+    // relative links resolve against: `url` when it has the root's scheme
+    // (or there is no root above), else the root's scheme over the aliases
+    // from the root down to this controller, with `url`'s query. A screen
+    // the drawer opened through its own scheme ("fold:///center/home") would
+    // otherwise resolve "home/publish-books" inside the drawer's one-child
+    // centre, which cannot push it, and the link would open nothing.
+    std::optional<pf::URL> stackURL() const;
     const std::string& scheme() const override { return m_scheme; }
     void setScheme(const pf::Value& scheme) override { m_scheme = scheme.isString() ? scheme.stringOr() : std::string(); }
     // The scheme this controller loads as a container: `scheme`, else the

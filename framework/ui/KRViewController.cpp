@@ -79,7 +79,8 @@ void KRViewController::doAction(const pf::ObjectRef& sender)
         if (!info.isString())
             return;
         std::string text = escapeURLText(info.stringOr());
-        const pf::URL* base = url() ? &*url() : nullptr;
+        auto place = stackURL();
+        const pf::URL* base = place ? &*place : nullptr;
         auto target = name == "url" ? pf::URL::create(text, base) : pf::URL::create(text);
         if (!target) {
             pf::log("%s: not a URL: %s", name.c_str(), text.c_str());

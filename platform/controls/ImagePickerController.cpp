@@ -74,13 +74,31 @@ void ImagePickerController::loadView()
         auto cell = std::make_shared<Button>(Rect(kGap + (i % kColumns) * (side + kGap),
                                                   kGap + (i / kColumns) * (side + kGap), side, side));
         cell->setBackgroundColor(Color::white(0.9));
-        if (picture)
-            cell->setBackgroundImage(picture.value(), ControlStates::Normal);
+        cell->setClipsToBounds(true);
+        if (picture) {
+            // The thumbnail fills its square and keeps its aspect, as the
+            // picked picture will; a stretched one would misshow it.
+            auto thumbnail = std::make_shared<ImageView>(picture.value());
+            thumbnail->setFrame(Rect(0, 0, side, side));
+            thumbnail->setContentMode(ImageGravity::ResizeAspectFill);
+            thumbnail->setUserInteractionEnabled(false);
+            cell->addSubview(thumbnail);
+        }
         cell->addAction([weakSelf, i](Control&) {
             if (auto me = std::static_pointer_cast<ImagePickerController>(weakSelf.lock()))
                 me->pickImageAtIndex(i);
         }, ControlEvent::TouchUpInside);
         grid->addSubview(cell);
+    }
+    if (m_paths.empty()) {
+        // An empty grid says nothing: say where pictures come from.
+        auto hint = std::make_shared<Label>(Rect(20, 40, screen.width() - 40, 120));
+        hint->setText("相册里没有照片\n放入 " + photoAlbumDirectory() + " 的图片会显示在这里");
+        hint->setNumberOfLines(0);
+        hint->setFont(Font::system(15));
+        hint->setTextColor(Color::white(0.5));
+        hint->setTextAlignment(TextAlignment::Center);
+        grid->addSubview(hint);
     }
     std::size_t rows = (m_paths.size() + kColumns - 1) / kColumns;
     grid->setContentSize({screen.width(), kGap + rows * (side + kGap)});

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <unistd.h>
@@ -108,6 +109,12 @@ TEST_F(SeededWorld, HasItsPeoplePostsAndPicturesAndSeedsQuicklyOnce)
     ASSERT_TRUE(jpeg);
     EXPECT_LE(jpeg->pixelWidth(), 1280);
     EXPECT_FALSE(store->image("post-3-99.jpg"));
+
+    // Nothing is dated in the future: it would show as written a minute ago.
+    const long long now = std::time(nullptr);
+    for (long long pid = 1; pid <= zmr::kSeedPostCount; ++pid)
+        for (const std::string& comment : store->comments(pid, 0, 0, 100, origin).items)
+            EXPECT_LE(std::stoll(member(comment, "createTime")), now) << comment;
 
     // A second seed leaves the world as it is.
     ASSERT_TRUE(store->seedDemo());
@@ -237,6 +244,30 @@ TEST_F(SeededWorld, AnUploadedPicturePublishedByTheAppHeadsTheFeedOnTheOriginAsk
     EXPECT_EQ(served->status, 200);
     EXPECT_EQ(served->body, bytes);
     server.stop();
+}
+
+// The demo run's album: four photos into an empty folder, none into one
+// that holds anything.
+TEST_F(SeededWorld, FillsAnEmptyDemoAlbumAndLeavesAnotherAsItIs)
+{
+    char pattern[] = "/tmp/zmr-album-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path root(pattern), empty = root / "new", used = root / "used";
+    std::filesystem::create_directories(used);
+    std::ofstream(used / "mine.png") << "kept";
+    EXPECT_TRUE(zmr::fillDemoAlbum(*store, empty.string()));
+    EXPECT_TRUE(zmr::fillDemoAlbum(*store, used.string()));
+    std::vector<std::filesystem::path> photos;
+    for (const auto& entry : std::filesystem::directory_iterator(empty))
+        photos.push_back(entry.path());
+    EXPECT_EQ(photos.size(), 4u);
+    for (const auto& photo : photos) {
+        std::ifstream in(photo, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE(decoded(bytes)) << photo;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(used), std::filesystem::directory_iterator()), 1);
+    std::filesystem::remove_all(root);
 }
 
 TEST(AppStoreFile, ADatabaseOfAnOlderLayoutStartsAfreshAndSeeds)

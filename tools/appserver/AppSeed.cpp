@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <ctime>
 #include <cmath>
 #include <numbers>
@@ -157,7 +159,10 @@ bool AppStore::seedDemo()
             auto made = addComment(commenter, post.pid, 0, kComments[(i + c) % std::size(kComments)], post.createTime + (c + 1) * 600);
             ok = made.has_value();
             if (ok && c == 0 && i % 4 == 0)
-                ok = addComment(post.uid, 0, made->first, "谢谢！就在" + post.shopTitle, post.createTime + 3 * kHour).has_value();
+                // Three hours on, but never later than now: a reply from the
+                // future would read as just written.
+                ok = addComment(post.uid, 0, made->first, "谢谢！就在" + post.shopTitle,
+                                std::min(post.createTime + 3 * kHour, now - 60)).has_value();
         }
         for (std::size_t j = 0; ok && j < people.size(); ++j) {
             if (j != author && (static_cast<std::size_t>(i) + j) % 4 == 0)
@@ -249,6 +254,24 @@ bool AppStore::seedDemoLedger(long long now)
         return false;
     }
     return exec("COMMIT");
+}
+
+bool fillDemoAlbum(AppStore& store, const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::path album(folder);
+    if (std::filesystem::exists(album, error) && !std::filesystem::is_empty(album, error))
+        return true;
+    std::filesystem::create_directories(album, error);
+    if (error)
+        return false;
+    for (int n = 1; n <= 4; ++n) {
+        auto picture = store.image("prize-" + std::to_string(n) + ".jpg");
+        std::ofstream out(album / ("demo-" + std::to_string(n) + ".jpg"), std::ios::binary);
+        if (!picture || !(out << picture->first))
+            return false;
+    }
+    return true;
 }
 
 }

@@ -28,6 +28,13 @@ struct SeedPerson {
 // The demo account first, then the twelve others in uid order.
 const std::vector<SeedPerson>& seedPeople();
 
+class AppStore;
+// The picture album of a demo run, so a person about to publish finds a few
+// photos to pick: four of the seeded world's photos written into `folder`
+// (made when missing) unless it holds anything already. False when a
+// photo could not be read or written.
+bool fillDemoAlbum(AppStore& store, const std::string& folder);
+
 constexpr double kSeedCentreLatitude = 31.2304;
 constexpr double kSeedCentreLongitude = 121.4737;
 // The people the demo account follows, and those of them who follow back.

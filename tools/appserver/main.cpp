@@ -1,11 +1,12 @@
 // The local application server as a program:
 //
-//   appserver [--port N] [--db PATH] [--seed-demo]
+//   appserver [--port N] [--db PATH] [--seed-demo] [--demo-album DIR]
 //
 // --port 0 picks a free port. The first line on standard output is
 // "appserver listening on http://127.0.0.1:<port>/api"; the server runs
 // until SIGINT or SIGTERM. Without --db the state lives in memory.
 
+#include "tools/appserver/AppSeed.h"
 #include "tools/appserver/AppServer.h"
 #include "tools/appserver/AppStore.h"
 #include "tools/servermain/ServerMain.h"
@@ -25,6 +26,7 @@ constexpr const char* kHelp =
     "  --port N      listen on port N (default 8080; 0 picks a free port)\n"
     "  --db PATH     keep the server's state in this SQLite file (default: in memory)\n"
     "  --seed-demo   build the demo world (people, posts, prizes, ledger) unless it is there\n"
+    "  --demo-album DIR  with --seed-demo, put a few of its photos into DIR when it holds none\n"
     "  --help        print this help and exit\n"
     "\n"
     "The first line printed is \"appserver listening on URL\", URL being the API address.\n";
@@ -36,6 +38,7 @@ int main(int argc, char** argv)
     int port = 8080;
     std::string db = ":memory:";
     bool seedDemo = false;
+    std::string album;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(kHelp, stdout);
@@ -44,7 +47,8 @@ int main(int argc, char** argv)
     }
     for (int i = 1; i < argc; ++i) {
         bool hasValue = i + 1 < argc;
-        if ((std::strcmp(argv[i], "--port") == 0 || std::strcmp(argv[i], "--db") == 0) && !hasValue) {
+        if ((std::strcmp(argv[i], "--port") == 0 || std::strcmp(argv[i], "--db") == 0 ||
+             std::strcmp(argv[i], "--demo-album") == 0) && !hasValue) {
             std::fprintf(stderr, "appserver: %s needs a value (see appserver --help)\n", argv[i]);
             return 2;
         }
@@ -60,6 +64,8 @@ int main(int argc, char** argv)
             db = argv[++i];
         } else if (std::strcmp(argv[i], "--seed-demo") == 0) {
             seedDemo = true;
+        } else if (std::strcmp(argv[i], "--demo-album") == 0) {
+            album = argv[++i];
         } else {
             std::fprintf(stderr, "appserver: unknown option %s (see appserver --help)\n", argv[i]);
             return 2;
@@ -73,6 +79,9 @@ int main(int argc, char** argv)
         std::shared_ptr<zmr::AppStore> store = std::move(opened);
         if (seedDemo && !store->seedDemo())
             return std::string("cannot seed the demo world");
+        // A missing album only leaves the picker empty: the server still runs.
+        if (seedDemo && !album.empty() && !zmr::fillDemoAlbum(*store, album))
+            std::fprintf(stderr, "appserver: cannot put the demo photos into %s\n", album.c_str());
         auto server = std::make_shared<zmr::AppServer>(store);
         if (!server->start(port))
             return "cannot listen on 127.0.0.1:" + std::to_string(port);

@@ -86,7 +86,8 @@ void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRe
 {
     auto keep = weak_from_this().lock();
     setSending(false);
-    auto target = pf::URL::create(escapeURLText(alias() + "/recommend-follow"), url() ? &*url() : nullptr);
+    auto place = stackURL();
+    auto target = pf::URL::create(escapeURLText(alias() + "/recommend-follow"), place ? &*place : nullptr);
     if (target)
         openUrl(*target, true);
 }

@@ -61,7 +61,8 @@ void ZMRCommentViewController::krDocumentDataControllerElementDoAction(KRDocumen
         if (auto target = ZMRReplyComposerURL(element))
             openUrl(*target, true);
     } else if (name == std::string_view("user")) {
-        if (auto target = URLWithString(kUserURL, url() ? &*url() : nullptr, pf::Value(ZMRUserQuery(element))))
+        auto place = stackURL();
+        if (auto target = URLWithString(kUserURL, place ? &*place : nullptr, pf::Value(ZMRUserQuery(element))))
             openUrl(*target, true);
     } else if (name == std::string_view("feed")) {
         openFeedOf(element);
@@ -87,7 +88,8 @@ void ZMRCommentViewController::openFeedOf(KRDOMElement& element)
     auto query = pf::Dictionary::create();
     if (auto pid = ZMRDecodedAttribute(element, "pid"))
         query->set("pid", *pid);
-    auto target = URLWithString(kFeedURL, url() ? &*url() : nullptr, pf::Value(query));
+    auto place = stackURL();
+    auto target = URLWithString(kFeedURL, place ? &*place : nullptr, pf::Value(query));
     if (!target)
         return;
     context->setFocusValue(post, "feed");

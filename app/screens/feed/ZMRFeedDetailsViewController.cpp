@@ -83,8 +83,16 @@ void ZMRFeedDetailsViewController::doCommentAction(const pf::ObjectRef&)
     auto context = this->context();
     if (!context || !url())
         return;
+    waitForComment(*context);
+    auto keep = shared_from_this();
+    if (auto target = URLWithString("pop:///publish-comment", pf::Value(queryValues(*url()))))
+        openUrl(*target, true);
+}
+
+void ZMRFeedDetailsViewController::waitForComment(IKRUIContext& context)
+{
     std::weak_ptr<pf::Object> weakSelf = weak_from_this();
-    context->waitResultsData([weakSelf](const pf::Value& sent) {
+    context.waitResultsData([weakSelf](const pf::Value& sent) {
         auto self = std::dynamic_pointer_cast<ZMRFeedDetailsViewController>(weakSelf.lock());
         if (!self || !sent.boolValue())
             return;
@@ -93,9 +101,6 @@ void ZMRFeedDetailsViewController::doCommentAction(const pf::ObjectRef&)
         if (self->m_commentListController)
             self->m_commentListController->reloadData();
     });
-    auto keep = shared_from_this();
-    if (auto target = URLWithString("pop:///publish-comment", pf::Value(queryValues(*url()))))
-        openUrl(*target, true);
 }
 
 void ZMRFeedDetailsViewController::openUserOf(const KRDOMElement& element)
@@ -103,7 +108,8 @@ void ZMRFeedDetailsViewController::openUserOf(const KRDOMElement& element)
     if (!url())
         return;
     auto keep = shared_from_this();
-    if (auto target = URLWithString("feed-details/user-details", &*url(), pf::Value(ZMRUserQuery(element))))
+    auto place = stackURL();
+    if (auto target = URLWithString("feed-details/user-details", &*place, pf::Value(ZMRUserQuery(element))))
         openUrl(*target, true);
 }
 
@@ -115,8 +121,14 @@ void ZMRFeedDetailsViewController::krDocumentDataControllerElementDoAction(KRDoc
     auto name = element.attributeValueForKey("action-name");
     if (name == std::string_view("reply")) {
         auto keep = shared_from_this();
-        if (auto target = ZMRReplyComposerURL(element))
-            openUrl(*target, true);
+        auto target = ZMRReplyComposerURL(element);
+        auto context = this->context();
+        if (!target || !context)
+            return;
+        // A reply is a comment too: without this the list would miss it and
+        // the head's count would disagree with the rows under it.
+        waitForComment(*context);
+        openUrl(*target, true);
     } else if (name == std::string_view("user")) {
         openUserOf(element);
     }

@@ -15,8 +15,9 @@
 // query; when the composer hands back YES the head's comment count rises by
 // one and the comments load again. The waiting callback holds the screen
 // weakly: a screen gone by then is left alone. Row actions: "reply" opens
-// the composer for a reply ("cid" and the title "回复: " and the nick) with
-// no callback; "user", on a row or on the head, opens
+// the composer for a reply ("cid" and the title "回复: " and the nick),
+// waiting for it in the same way, since a reply is listed and counted as a
+// comment; "user", on a row or on the head, opens
 // "feed-details/user-details" with "uid" and "nick". Attribute texts are
 // decoded before use, since markup keeps entities in attributes.
 //
@@ -26,6 +27,7 @@
 #include "app/screens/shared/ZMRViewController.h"
 #include "framework/data/KRDocumentDataController.h"
 
+class IKRUIContext;
 class KRTableViewCell;
 class ZMRCommentListController;
 
@@ -59,6 +61,8 @@ public:
 
 private:
     void placeHead();
+    // Once the composer hands back YES, the count rises and the comments reload.
+    void waitForComment(IKRUIContext& context);
     void openUserOf(const KRDOMElement& element);
 
     std::shared_ptr<ZMRCommentListController> m_commentListController;

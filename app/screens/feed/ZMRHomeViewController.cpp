@@ -187,7 +187,8 @@ void ZMRHomeViewController::doAction(const pf::ObjectRef& sender)
 void ZMRHomeViewController::openBelowHome(const std::string& alias, const pf::Value& queryValues)
 {
     std::string text = std::string(kHomePath) + "/" + escapeURLText(alias);
-    const pf::URL* base = url() ? &*url() : nullptr;
+    auto place = stackURL();
+    const pf::URL* base = place ? &*place : nullptr;
     auto target = queryValues.isNil() ? pf::URL::create(text, base) : URLWithString(text, base, queryValues);
     if (!target) {
         pf::log("%s: not a URL: %s", screenClassName().c_str(), text.c_str());

@@ -11,6 +11,8 @@
 #include "platform/controls/SegmentedControl.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/Touch.h"
 
 void ZMRRelationViewController::setTabController(std::shared_ptr<KRTabPageDataController> controller)
 {
@@ -27,6 +29,7 @@ void ZMRRelationViewController::viewDidLoad()
     if (!m_tabController)
         return;
     m_tabController->setDelegate(self);
+    leaveEdgeToDrawer();
     const pf::ArrayRef pages = m_tabController->controllers();
     for (const auto& item : *pages)
         if (auto list = std::dynamic_pointer_cast<KRDocumentDataController>(item.object()))
@@ -35,6 +38,20 @@ void ZMRRelationViewController::viewDidLoad()
         m_segmentedControl->setSelectedSegmentIndex(static_cast<int>(m_tabController->selectedIndex()));
     if (auto selected = std::dynamic_pointer_cast<KRDataController>(m_tabController->selectedController()))
         selected->reloadData();
+}
+
+void ZMRRelationViewController::leaveEdgeToDrawer()
+{
+    // A drag from the screen's left edge opens the drawer, as on every menu
+    // screen; the pages would otherwise take it first and flip the tab.
+    const auto& pages = m_tabController->pageContentView();
+    if (!pages)
+        return;
+    for (const auto& recognizer : pages->gestureRecognizers())
+        if (std::dynamic_pointer_cast<pf::PanGestureRecognizer>(recognizer))
+            recognizer->setShouldReceiveTouch([](pf::GestureRecognizer&, const pf::Touch& touch) {
+                return touch.locationInView(nullptr).x >= kDrawerEdge;
+            });
 }
 
 void ZMRRelationViewController::segmentedValueChangedAction(const pf::ObjectRef&)
@@ -74,7 +91,8 @@ void ZMRRelationViewController::krDocumentDataControllerElementDoAction(KRDocume
     if (auto nick = element.attributeValueForKey("nick"); nick && !nick->empty())
         values->set("nick", std::string(*nick));
     auto keep = shared_from_this();
-    auto target = URLWithString(kUserDetailsURL, url() ? &*url() : nullptr, pf::Value(values));
+    auto place = stackURL();
+    auto target = URLWithString(kUserDetailsURL, place ? &*place : nullptr, pf::Value(values));
     if (!target) {
         pf::log("ZMRRelationViewController: no details address for uid %s", std::string(*uid).c_str());
         return;

@@ -12,7 +12,8 @@
 // A row raising the action "user" opens that person's details, one level
 // below the relation screen in the root stack, with the row's "uid" and
 // (when present) "nick"; a row without "uid" opens nothing. A segment that
-// names no page (none selected, -1) is ignored.
+// names no page (none selected, -1) is ignored. A drag that begins within
+// kDrawerEdge of the window's left edge is left to the drawer, not the pages.
 //
 // The screen is the delegate of its tab controller and of every page's
 // document list. Main queue only.
@@ -33,6 +34,8 @@ class ZMRRelationViewController : public ZMRViewController,
 public:
     // Where the details open.
     static constexpr const char* kUserDetailsURL = "root:///root/fold/center/relation/user-details";
+    // How far from the window's left edge a drag belongs to the drawer, not the pages.
+    static constexpr double kDrawerEdge = 24;
 
     const std::shared_ptr<KRTabPageDataController>& tabController() const { return m_tabController; }
     void setTabController(std::shared_ptr<KRTabPageDataController> controller);
@@ -51,6 +54,8 @@ public:
                                                  const pf::ObjectRef& action) override;
 
 private:
+    void leaveEdgeToDrawer();
+
     std::shared_ptr<KRTabPageDataController> m_tabController;
     std::shared_ptr<pf::SegmentedControl> m_segmentedControl;
 };

@@ -54,6 +54,21 @@ void ZMRUserDetailsController::setFansCount(int fansCount)
     label->setNeedDisplay();
 }
 
+void ZMRUserDetailsController::setMutual(bool mutual)
+{
+    if (pf::DictionaryRef profile = dataItem().dictionary())
+        profile->set("mutual", mutual);
+    KRDOMDocumentRef shown = hasDocument() ? document() : nullptr;
+    KRDOMElementRef label = shown ? shown->elementById("mutualLabel") : nullptr;
+    if (!label)
+        return;
+    label->setAttributeValue(mutual ? "false" : "true", "hidden");
+    // The badge sits in a flow beside the name: the flow lays out again.
+    KRDOMElementRef around = label->parentElement();
+    (around ? around : label)->layout();
+    (around ? around : label)->setNeedDisplay();
+}
+
 void ZMRUserDetailsController::reloadData()
 {
     if (auto source = m_dataSource)

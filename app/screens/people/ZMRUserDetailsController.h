@@ -38,6 +38,9 @@ public:
 
     int fansCount() const;
     void setFansCount(int fansCount);
+    // Stores "mutual" in the profile and shows or hides the shown
+    // document's element "mutualLabel" to match.
+    void setMutual(bool mutual);
 
     // Asks the source to load; the document follows its answer.
     void reloadData() override;

@@ -139,6 +139,11 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     m_fansBefore = fans;
     profile->set("isFollow", !following);
     m_detailsController->setFansCount(following ? fans - 1 : (fans < INT_MAX ? fans + 1 : fans));
+    // Following is mutual only while both follow: after an unfollow the
+    // badge would tell a relation that is gone.
+    m_mutualBefore = KRDataOutlet::booleanValue(profile->get("mutual"));
+    if (following && m_mutualBefore)
+        m_detailsController->setMutual(false);
     refreshFollowButton();
     if (following)
         context->handle(proto::IZMRUnFollowTask(), task, 0);
@@ -158,6 +163,8 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
         if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {
             m_toggledProfile->set("isFollow", m_followedBefore);
             m_detailsController->setFansCount(m_fansBefore);
+            if (m_mutualBefore)
+                m_detailsController->setMutual(true);
             refreshFollowButton();
         }
         m_toggledProfile = nullptr;
@@ -175,7 +182,8 @@ void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDoc
     std::optional<std::string_view> pid = element.attributeValueForKey("pid");
     if (!pid || pid->empty())
         return;
-    auto target = URLWithString("user-details/feed-details", &*url(),
+    auto place = stackURL();
+    auto target = URLWithString("user-details/feed-details", &*place,
                                 pf::Value(pf::Dictionary::create({{"pid", std::string(*pid)}})));
     if (!target)
         return;

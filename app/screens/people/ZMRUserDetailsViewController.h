@@ -15,10 +15,11 @@
 // (truth of a bound value), else "关注" with the image "ico61.png".
 //
 // A tap follows or unfollows at once: the profile's "isFollow" flips, the
-// fans count moves by one (not below 0) and the task is sent with this screen
+// fans count moves by one (not below 0), an unfollow clears "mutual" (and
+// its badge), and the task is sent with this screen
 // as its delegate only (never its source, so leaving does not withdraw it).
-// When the server refuses the latest toggle, "isFollow" and the fans count
-// go back to what they were before it and ZMRMessage is alerted; a refusal
+// When the server refuses the latest toggle, "isFollow", "mutual" and the
+// fans count go back to what they were before it and ZMRMessage is alerted; a refusal
 // of an older toggle (already overtaken by a later tap) is only alerted.
 // A profile without a "uid" follows nobody.
 //
@@ -88,4 +89,5 @@ private:
     pf::DictionaryRef m_toggledProfile;
     bool m_followedBefore = false;
     int m_fansBefore = 0;
+    bool m_mutualBefore = false;
 };

@@ -7,6 +7,7 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
+#include "framework/core/QueryValue.h"
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/ScrollView.h"
@@ -71,6 +72,18 @@ void ZMRPrizeBuyViewController::viewDidLoad()
     }
     ZMRViewController::viewDidLoad();
     downloadImagesForView(*view());
+}
+
+void ZMRPrizeBuyViewController::goBack()
+{
+    auto keep = weak_from_this().lock();
+    // The query names the prize the form was opened for (the details'
+    // "pid"): back goes to that prize, not to a details screen without one.
+    auto place = stackURL();
+    if (!place)
+        return;
+    if (auto target = URLWithString(".", &*place, pf::Value(queryValues(*place))))
+        openUrl(*target, true);
 }
 
 void ZMRPrizeBuyViewController::doCancelInputAction(const pf::ObjectRef&)

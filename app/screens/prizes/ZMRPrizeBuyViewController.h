@@ -80,6 +80,8 @@ public:
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
                                       const pf::Protocol* taskType) override;
     void alertViewClickedButtonAtIndex(pf::AlertView& alert, int buttonIndex) override;
+    // Back to the prize the form was opened for.
+    void goBack() override;
 
 private:
     void visableKeyboard(const pf::Rect& frame);

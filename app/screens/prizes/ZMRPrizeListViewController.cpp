@@ -42,13 +42,3 @@ void ZMRPrizeListViewController::krContainerDataControllerItemViewControllerDoAc
     }
     openUrl(*target, true);
 }
-
-std::optional<pf::URL> ZMRPrizeListViewController::stackURL() const
-{
-    // Opened through the drawer's own scheme ("fold:///center/prizelist"),
-    // the address names no place in the root stack, where the details must
-    // go one level below the list: that place is the list's root address.
-    if (url() && url()->scheme() == "root")
-        return url();
-    return pf::URL::create(kRootURL);
-}

@@ -2,9 +2,8 @@
 
 // The prize list screen ("PrizeList"): a grid of prizes that loads when the
 // view loads. An item's action "prize" opens the prize's details,
-// "prizelist/prize-details?pid=<pid>" relative to the screen (reached
-// through the drawer's own scheme, relative to the list's place in the root
-// stack, kRootURL, so the details still come one level below); an item
+// "prizelist/prize-details?pid=<pid>" relative to the list's place in the
+// root stack, so the details come one level below it; an item
 // without a "pid" (or one that is no number or text) opens nothing, and
 // every other action is ignored. The screen is its grid controller's delegate.
 //
@@ -15,9 +14,6 @@
 
 class ZMRPrizeListViewController : public ZMRViewController, public KRContainerDataControllerDelegate {
 public:
-    // Where the list stands in the root stack.
-    static constexpr const char* kRootURL = "root:///root/fold/center/prizelist";
-
     const std::shared_ptr<KRContainerDataController>& dataController() const { return m_dataController; }
     void setDataController(std::shared_ptr<KRContainerDataController> controller)
     {
@@ -30,8 +26,5 @@ public:
                                                              const pf::ObjectRef& action) override;
 
 private:
-    // The screen's URL in the root stack.
-    std::optional<pf::URL> stackURL() const;
-
     std::shared_ptr<KRContainerDataController> m_dataController;
 };

@@ -15,6 +15,15 @@ ZMRPrizeViewController::~ZMRPrizeViewController()
         m_detailsController->cancel();
 }
 
+void ZMRPrizeViewController::viewWillAppear(bool animated)
+{
+    ZMRViewController::viewWillAppear(animated);
+    // Back from an exchange the count has moved: the prize loads again.
+    if (m_appeared && m_detailsController)
+        m_detailsController->reloadData();
+    m_appeared = true;
+}
+
 void ZMRPrizeViewController::viewDidLoad()
 {
     ZMRViewController::viewDidLoad();
@@ -53,7 +62,12 @@ void ZMRPrizeViewController::krDocumentControllerDoActionElement(KRDocumentContr
 
 std::optional<pf::URL> ZMRPrizeDetailsViewController::buyURL()
 {
-    return url() ? pf::URL::create("prize-details/prize-buy", &*url()) : std::nullopt;
+    // The exchange form carries the prize id: it goes back to the details
+    // with it, and without it the details would open on the default prize.
+    auto place = stackURL();
+    if (!place)
+        return std::nullopt;
+    return URLWithString("prize-details/prize-buy", &*place, pf::Value(queryValues(*place)));
 }
 
 void ZMRPrizeDetailsViewController::prepareDetails()

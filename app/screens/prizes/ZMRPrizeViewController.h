@@ -7,13 +7,16 @@
 // focus value "prize" and opens the exchange screen:
 //
 //   ZMRPrizeViewController ("Prize")               "root:///root/fold/center/prize/prize-buy"
-//   ZMRPrizeDetailsViewController ("PrizeDetails") "prize-details/prize-buy" relative to the screen
+//   ZMRPrizeDetailsViewController ("PrizeDetails") "prize-details/prize-buy" relative to the screen,
+//                                                  with the screen's query (its "pid")
 //
 // "Prize" names its prize in its source's "productId"; "PrizeDetails" takes
 // it from its URL's "pid" (none leaves the product id unset). Before a prize
 // has loaded (no dictionary with a "pid"), "buy" opens nothing and stores
 // nothing, with a log line. The details screen applies its data outlets again
-// whenever a new prize was shown. Leaving cancels the details controller.
+// whenever a new prize was shown. Shown again (back from the exchange), the
+// screen reloads its prize so its count is current. Leaving cancels the
+// details controller.
 //
 // Main queue only.
 
@@ -31,6 +34,7 @@ public:
     }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void krDocumentControllerDoActionElement(KRDocumentController& controller, KRDOMElement& element) override;
 
 protected:
@@ -41,6 +45,7 @@ protected:
 
 private:
     std::shared_ptr<ZMRPrizeDetailsController> m_detailsController;
+    bool m_appeared = false;
 };
 
 class ZMRPrizeDetailsViewController : public ZMRPrizeViewController {

@@ -38,7 +38,8 @@ void ZMRViewController::tabBarDidSelectItem(pf::TabBar&, pf::TabBarItem& item)
         return;
     auto keep = weak_from_this().lock();
     std::string text = escapeURLText(action->userInfo().stringOr());
-    auto target = pf::URL::create(text, url() ? &*url() : nullptr);
+    auto place = stackURL();
+    auto target = pf::URL::create(text, place ? &*place : nullptr);
     if (!target) {
         pf::log("%s: tab item is not a URL: %s", screenClassName().c_str(), text.c_str());
         return;
@@ -92,7 +93,7 @@ void ZMRViewController::goBack()
 {
     // Opening may release this screen.
     auto keep = weak_from_this().lock();
-    if (auto back = pf::URL::create(".", url() ? &*url() : nullptr))
+    if (auto place = stackURL(); auto back = pf::URL::create(".", place ? &*place : nullptr))
         openUrl(*back, true);
 }
 

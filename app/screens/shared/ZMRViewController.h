@@ -38,8 +38,8 @@ public:
     // The forms' alert: the message alone with one "确定" button.
     static void showAlert(const std::string& message);
     // Back where the screen came from: opens "." resolved against the
-    // screen's own address, animated.
-    void goBack();
+    // screen's place in the root stack, however it was opened, animated.
+    virtual void goBack();
 
     void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
     void viewDidLoad() override;

@@ -39,9 +39,11 @@ pf::ViewRef frontmost(const pf::ViewRef& view, const std::function<bool(const pf
     return match(*view) ? view : nullptr;
 }
 
-// The last element in drawing order whose own text contains `text`.
+// The last shown element in drawing order whose own text contains `text`.
 const KRDOMElement* elementWithText(const KRDOMElement& element, std::string_view text)
 {
+    if (element.isHidden())
+        return nullptr;
     const auto& children = element.childs();
     for (auto child = children.rbegin(); child != children.rend(); ++child) {
         if (auto found = elementWithText(**child, text))

@@ -16,7 +16,7 @@
 // instead (ZMR_BUILT_RESOURCES, set by ctest), whose ZZ SDK bundle holds
 // the signed script package the ZZ sign-in runs.
 //
-// Helpers open URLs, tap, drag, pinch and type (each then lets the screen settle, a
+// Helpers open URLs, tap, drag, pinch, type, turn the wheel and press keys (each then lets the screen settle, a
 // test failure when it does not), wait for conditions, probe pixels and find
 // views and texts. A failing test writes the screen to
 // "failed-pngs/<suite>.<test>.png" in its working directory.

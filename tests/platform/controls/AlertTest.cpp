@@ -3,6 +3,7 @@
 #include "platform/controls/ActionSheet.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/ImagePickerController.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/PhotoAlbum.h"
 #include "platform/controls/TextField.h"
 #include "platform/graphics/Image.h"
@@ -204,6 +205,42 @@ TEST_F(Modal, PickerOffersTheAlbumsPictures)
     EXPECT_EQ(picks->edited->pixelHeight(), 2);
     EXPECT_TRUE(host->tapViewWithText("取消"));
     EXPECT_EQ(picks->cancels, 1);
+}
+
+TEST_F(Modal, PickerKeepsThumbnailsInShapeAndSaysWhereAnEmptyAlbumsPicturesComeFrom)
+{
+    PicturesFolder album("picker-shapes");
+    auto root = std::make_shared<ViewController>();
+    window->setRootViewController(root);
+    auto empty = std::make_shared<ImagePickerController>();
+    root->presentModalViewController(empty, false);
+    host->render();
+    auto hint = host->findViewWithText("相册里没有照片");
+    ASSERT_TRUE(hint) << "an empty album is explained";
+    EXPECT_NE(dynamic_cast<Label&>(*hint).text().find(photoAlbumDirectory()), std::string::npos);
+    root->dismissModalViewControllerAnimated(false);
+
+    // A wide picture, red with a blue middle: its thumbnail shows the middle
+    // filling the square, not the whole squeezed into it.
+    std::vector<std::uint8_t> rgba(40 * 10 * 4);
+    for (int i = 0; i < 40 * 10; ++i) {
+        bool middle = i % 40 >= 15 && i % 40 < 25;
+        rgba[i * 4] = middle ? 0 : 255;
+        rgba[i * 4 + 2] = middle ? 255 : 0;
+        rgba[i * 4 + 3] = 255;
+    }
+    auto wide = Bitmap::fromRgba(40, 10, rgba.data(), 40 * 4);
+    ASSERT_TRUE(wide);
+    ASSERT_FALSE(wide.value()->writePng((album.path / "a.png").string()));
+    auto picker = std::make_shared<ImagePickerController>();
+    root->presentModalViewController(picker, false);
+    auto frame = host->render();
+    ASSERT_TRUE(frame);
+    EXPECT_FALSE(host->findViewWithText("相册里没有照片"));
+    double side = (320 - 2 * 5) / 4.0;
+    // A tenth into the square: red when the whole picture is squeezed in.
+    Rgba8 shown = frame.value()->pixelAtPoint({2 + side * 0.1, 20 + 44 + 2 + side / 2});
+    EXPECT_TRUE(shown.near({0, 0, 255, 255}, 8)) << int(shown.r) << "," << int(shown.b);
 }
 
 }

@@ -1,0 +1,245 @@
+// The application walked as a person walks it: only hit-tested taps,
+// drags, the wheel and keys on the headless screen (never a controller's
+// method), against the in-process server. Each journey checks what the
+// person would see at its end: the screen reached, a way back from it, the
+// count that moved, the badge that went.
+
+#include "tests/app/screens/AppScreenTest.h"
+
+#include "app/screens/feed/ZMRFeedDetailsViewController.h"
+#include "framework/core/KRDataOutlet.h"
+#include "framework/core/KRJSON.h"
+#include "framework/dom/KRDOMDocument.h"
+#include "framework/dom/KRDOMElement.h"
+#include "framework/ui/KRFoldViewController.h"
+#include "platform/controls/Button.h"
+#include "platform/controls/NavigationController.h"
+#include "platform/controls/TextField.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr long long kDemo = 10001;
+
+// The prize page's line for a count.
+std::string shownCount(long long count) { return "剩余 " + std::to_string(count) + " /"; }
+
+class Journey : public AppScreenTest {
+protected:
+    explicit Journey(Start start = Start::SignedIn) : AppScreenTest(start) {}
+
+    std::shared_ptr<KRFoldViewController> drawer() const
+    {
+        auto root = std::dynamic_pointer_cast<pf::NavigationController>(shell->rootViewController());
+        return std::dynamic_pointer_cast<KRFoldViewController>(root ? root->topViewController() : nullptr);
+    }
+    // The drawer's menu is out: the centre stands aside.
+    bool menuShown() const
+    {
+        auto fold = drawer();
+        auto centre = fold && fold->centerViewController() ? fold->centerViewController()->viewIfLoaded() : nullptr;
+        return centre && centre->frame().x() > 0;
+    }
+    std::string topAlias() const
+    {
+        auto top = shell->rootViewController()->topController();
+        return top ? top->alias() : "(none)";
+    }
+    // The three-line button that opens the drawer: the frontmost view
+    // under the top-left corner of the screen's bar that is a button.
+    bool tapMenuButton()
+    {
+        for (double y : {42.0, 60.0}) {
+            auto view = findView([&](const pf::View& v) {
+                if (!dynamic_cast<const pf::Button*>(&v) || !v.window())
+                    return false;
+                pf::Rect frame = v.convertRectToView(v.bounds(), nullptr);
+                return frame.contains({24, y}) && frame.width() <= 60;
+            });
+            if (view) {
+                tap({24, y});
+                return menuShown();
+            }
+        }
+        return false;
+    }
+    // Taps the field showing `placeholder` and types `text` into it.
+    void fill(std::string_view placeholder, std::string_view text)
+    {
+        auto field = findView([&](const pf::View& v) {
+            auto* candidate = dynamic_cast<const pf::TextField*>(&v);
+            return candidate && candidate->placeholder() == placeholder;
+        });
+        ASSERT_TRUE(field) << placeholder;
+        tap(middleOf(field));
+        type(text);
+    }
+};
+
+class AnonymousJourney : public Journey {
+protected:
+    AnonymousJourney() : Journey(Start::Anonymous) {}
+};
+
+// Every entry of the menu opens its screen from the visible button and
+// from an edge drag (on 好友 too, whose pages page sideways), and 首页
+// leads home again.
+TEST_F(Journey, EveryMenuEntryOpensAndTheMenuComesBackFromItsButtonAndTheEdge)
+{
+    ASSERT_TRUE(drawer());
+    ASSERT_TRUE(tapMenuButton()) << "the home's menu button";
+    const std::vector<std::pair<const char*, const char*>> entries = {
+        {"我的", "my"}, {"奖品", "prizelist"}, {"账本", "books"}, {"评论", "comment"}, {"好友", "relation"}, {"更多", "more"}};
+    for (const auto& [title, alias] : entries) {
+        SCOPED_TRACE(title);
+        ASSERT_TRUE(menuShown());
+        ASSERT_TRUE(tapButtonTitled(title));
+        EXPECT_FALSE(menuShown()) << "the drawer closed onto the screen";
+        EXPECT_EQ(topAlias(), alias);
+        EXPECT_TRUE(tapMenuButton()) << "no visible way to the menu";
+        ASSERT_TRUE(tapButtonTitled(title));
+        drag({4, 320}, {260, 320});
+        EXPECT_TRUE(menuShown()) << "the edge drag did not open the drawer";
+    }
+    ASSERT_TRUE(tapButtonTitled("首页"));
+    EXPECT_FALSE(menuShown());
+    EXPECT_EQ(topAlias(), "home");
+}
+
+// The "+" items push their forms after the home was reopened from the menu,
+// and each form's back control leads home again.
+TEST_F(Journey, ThePublishItemsOpenAfterTheMenusHomeAndGoBack)
+{
+    ASSERT_TRUE(tapMenuButton());
+    ASSERT_TRUE(tapButtonTitled("首页"));
+    for (const auto& [item, form] : std::vector<std::pair<const char*, std::string>>{
+             {"记账", "publish-books"}, {"晒单", "publish-feed"}, {"特价", "publish-cheap"}}) {
+        SCOPED_TRACE(item);
+        const std::string alias = form;
+        ASSERT_TRUE(tapButtonTitled("+"));
+        ASSERT_TRUE(tapButtonTitled(item));
+        ASSERT_TRUE(waitFor([&] { return topAlias() == alias; })) << topAlias();
+        ASSERT_TRUE(tapButtonTitled("返回"));
+        EXPECT_EQ(topAlias(), "home");
+    }
+}
+
+// A prize exchanged from the list: back on that same prize, its count down by one.
+TEST_F(Journey, AnExchangeEndsOnThePrizeExchangedWithItsNewCount)
+{
+    ASSERT_TRUE(store->addPoints(kDemo, 5000));
+    ASSERT_TRUE(tapMenuButton());
+    ASSERT_TRUE(tapButtonTitled("奖品"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("雨伞").has_value(); }));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapText("雨伞"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("立即兑换").has_value() && textFrame("剩余").has_value(); }));
+    const std::string detailsURL = topURL();
+    ASSERT_NE(detailsURL.find("pid="), std::string::npos) << detailsURL;
+    const long long pid = std::stoll(detailsURL.substr(detailsURL.find("pid=") + 4));
+    auto count = [&] { return dataForKeyPath(pf::Value(KRJSON::decodeText(store->prizeJson(pid, origin()).value_or("{}"))), "count").longLongValue(); };
+    const long long before = count();
+    ASSERT_TRUE(textFrame(shownCount(before))) << before;
+    ASSERT_TRUE(tapText("立即兑换"));
+    fill("收货地址", "某路1号");
+    fill("邮编", "100000");
+    fill("收货人", "张三");
+    fill("电话", "13800000000");
+    // Return walks on to the note, and there ends editing: the keyboard goes.
+    press(pf::KeyEvent::Kind::Return);
+    press(pf::KeyEvent::Kind::Return);
+    ASSERT_TRUE(tapText("确认兑换"));
+    ASSERT_TRUE(waitFor([&] { return topURL() == detailsURL; })) << topURL();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(textFrame("雨伞")) << "back on the prize exchanged";
+    EXPECT_EQ(count(), before - 1);
+    EXPECT_TRUE(waitFor([&] { return textFrame(shownCount(before - 1)).has_value(); }))
+        << "the count shown follows the exchange";
+}
+
+// Someone the demo user and this person follow each other, with a post
+// newer than the feed shown and a comment on it.
+class FriendsJourney : public Journey {
+protected:
+    void SetUp() override
+    {
+        Journey::SetUp();
+        zmr::AppUser friendUser;
+        ASSERT_EQ(store->addUser("lvxing", "pw-lvxing", "旅行家", friendUser), zmr::AppStore::Outcome::Ok);
+        ASSERT_TRUE(store->setFollowing(kDemo, friendUser.uid, true));
+        ASSERT_TRUE(store->setFollowing(friendUser.uid, kDemo, true));
+        zmr::AppPost post;
+        post.uid = friendUser.uid;
+        post.body = "旅途中的好价";
+        auto pid = store->addPost(post, 0);
+        ASSERT_TRUE(pid);
+        ASSERT_TRUE(store->addComment(friendUser.uid, *pid, 0, "大家看看"));
+    }
+    // The head's comment count as the details page shows it.
+    std::string headCount() const
+    {
+        auto details = topController<ZMRFeedDetailsViewController>();
+        auto document = details && details->documentController() ? details->documentController()->document() : nullptr;
+        auto label = document ? document->elementById("comment-label") : nullptr;
+        return label ? label->text() : "(none)";
+    }
+};
+
+// A post is missing until a pull-to-refresh brings it to the top; a reply
+// shows in its details and the head's count follows; unfollowing its author
+// takes the "互相关注" badge away.
+TEST_F(FriendsJourney, APulledPostTakesAReplyAndItsAuthorIsUnfollowed)
+{
+    EXPECT_FALSE(textFrame("旅途中的好价")) << "the feed shown predates the post";
+    drag({160, 140}, {160, 460}, 0.6);
+    ASSERT_TRUE(waitFor([&] { return textFrame("旅途中的好价").has_value(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_LT(textFrame("旅途中的好价")->y(), 200) << "the post leads the feed";
+
+    ASSERT_TRUE(tapText("旅途中的好价"));
+    ASSERT_TRUE(waitFor([&] { return textFrame("大家看看").has_value() && headCount() == "1"; })) << headCount();
+    ASSERT_TRUE(tapText("大家看看"));
+    ASSERT_TRUE(textFrame("回复: 旅行家"));
+    type("我也想去");
+    ASSERT_TRUE(tapButtonTitled("发送"));
+    EXPECT_TRUE(waitFor([&] { return textFrame("我也想去").has_value() && headCount() == "2"; }))
+        << "the reply is listed and counted: " << headCount();
+
+    // The author's portrait, left of the name above the post's text.
+    auto body = textFrame("旅途中的好价");
+    ASSERT_TRUE(body);
+    tap({body->x() + 20, body->y() - 30});
+    ASSERT_TRUE(waitFor([&] { return textFrame("互相关注").has_value(); }));
+    ASSERT_TRUE(tapButtonTitled("已关注"));
+    EXPECT_TRUE(viewWithText("关注"));
+    EXPECT_FALSE(textFrame("互相关注")) << "the badge went with the unfollow";
+}
+
+// Signing out from the menu and in again opens the home with the drawer closed.
+TEST_F(Journey, SigningOutAndInAgainOpensTheHomeWithTheDrawerClosed)
+{
+    ASSERT_TRUE(tapMenuButton());
+    ASSERT_TRUE(tapText("注销"));
+    ASSERT_TRUE(tapText("注销")); // the sheet's button, in front
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "login"; }));
+    fill("登录名", "demo");
+    fill("密码", "demo-password");
+    press(pf::KeyEvent::Kind::Return);
+    ASSERT_TRUE(tapButtonTitled("登录"));
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "home"; }));
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(menuShown());
+}
+
+// 注册 has a way back; signing in opens the home with the drawer closed.
+TEST_F(AnonymousJourney, RegisterLeadsBackAndASignInOpensTheHomeWithTheDrawerClosed)
+{
+    ASSERT_TRUE(tapButtonTitled("注册"));
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "register"; }));
+    ASSERT_TRUE(tapButtonTitled("返回"));
+    EXPECT_EQ(topAlias(), "login");
+}
+
+} // namespace
