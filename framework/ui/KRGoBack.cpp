@@ -1,7 +1,9 @@
 #include "framework/ui/KRGoBack.h"
 
 #include "framework/core/IKRUIViewController.h"
+#include "framework/core/KRController.h"
 #include "framework/ui/KRPopWindow.h"
+#include "framework/ui/KRViewController.h"
 #include "platform/ui/ViewController.h"
 
 bool KRGoBack(const std::shared_ptr<IKRUIViewController>& root, bool animated)
@@ -11,8 +13,17 @@ bool KRGoBack(const std::shared_ptr<IKRUIViewController>& root, bool animated)
         // back does not act on the window under it.
         if (pop->isAnimating())
             pop->finishAnimation();
-        if (!pop->isHidden())
+        if (pop->isHidden())
+            return true;
+        // The pop's screen closes it as its own close control would, so a
+        // screen that must stay (a comment still sending) can refuse.
+        if (auto screen = std::dynamic_pointer_cast<KRViewController>(pop->rootViewController())) {
+            auto close = std::make_shared<KRAction>();
+            close->setActionName(animated ? "popclose" : "popclosed");
+            screen->doAction(close);
+        } else {
             pop->closeAnimated(animated);
+        }
         return true;
     }
     auto platform = std::dynamic_pointer_cast<pf::ViewController>(root);

@@ -30,6 +30,7 @@
 #include "platform/foundation/Boxed.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
 
 namespace {
 
@@ -264,6 +265,10 @@ TEST_F(FeedDetailsScreen, ACommentRaisesTheHeadsCountAndJoinsTheListWhileACancel
     ASSERT_TRUE(opened->isSending());
     auto window = KRPopWindow::topPopWindow();
     dimmed->sendActionsForControlEvents(pf::ControlEvent::TouchUpInside);
+    // Nor does the back (Escape): the first lets the keyboard go, the second
+    // reaches the composer, which stays.
+    pf::Application::shared().goBack();
+    pf::Application::shared().goBack();
     EXPECT_EQ(composer(), opened);
     EXPECT_FALSE(window->isAnimating()) << "not closing";
     auto comments = details->commentListController()->dataSource();
