@@ -67,9 +67,10 @@ WebView::WebView(const Rect& frame)
     m_scrollView->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
     m_scrollView->setDecelerationRate(ScrollViewDecelerationRateFast);
     m_scrollView->addSubview(m_content);
-    // The edge shadows seen while the page is pulled past its ends.
+    // The edge shadows seen while the page is pulled past its ends: just outside the resting view, so a
+    // page at rest shows none of them.
     for (int edge = 0; edge < 2; ++edge) {
-        auto shadow = std::make_shared<ImageView>(Rect(0, edge ? frame.height() - kShadow : 0, frame.width(), kShadow));
+        auto shadow = std::make_shared<ImageView>(Rect(0, edge ? frame.height() : -kShadow, frame.width(), kShadow));
         shadow->setBackgroundColor(Color::black().withAlpha(0.08));
         shadow->setAutoresizingMask(Autoresizing::FlexibleWidth | (edge ? Autoresizing::FlexibleTopMargin : 0));
         m_scrollView->addSubview(shadow);

@@ -70,6 +70,14 @@ protected:
 TEST_F(LoginScreen, IsTheAnonymousStartAndChecksItsFieldsBeforeSending)
 {
     ASSERT_TRUE(screen()) << "the anonymous start page is not the sign-in screen";
+    auto shot = render();
+    ASSERT_TRUE(shot);
+    for (const auto& field : {screen()->accountField(), screen()->passwordField()}) {
+        pf::Rect frame = field->convertRectToView(field->bounds(), nullptr);
+        EXPECT_TRUE(shot->pixelAtPoint({frame.x() + 0.5, frame.y() + 0.5}).near({247, 227, 219, 255}, 6))
+            << "the screen shows outside the rounded corner of \"" << field->placeholder() << "\"";
+        EXPECT_TRUE(shot->pixelAtPoint({frame.midX(), frame.midY()}).near({255, 255, 255, 255}, 6)) << "the field is white";
+    }
     struct Row {
         const char* account;
         const char* password;
@@ -224,6 +232,13 @@ TEST_F(LoginScreenZZ, WithoutTheZZAppTheButtonOpensTheLoginPage)
     std::shared_ptr<pf::WebView> page;
     ASSERT_TRUE(waitFor([&] { return (page = loadedLoginPage(*shell->corvanaOAuth())) != nullptr; }, 60));
     ASSERT_TRUE(settle()) << "the page slid in";
+    auto shot = render();
+    ASSERT_TRUE(shot);
+    pf::Rect screenBounds = pf::Screen::main().bounds();
+    for (double fromBottom : {2.0, 8.0, 30.0}) {
+        EXPECT_TRUE(shot->pixelAtPoint({screenBounds.midX(), screenBounds.maxY() - fromBottom}).near({255, 255, 255, 255}, 6))
+            << "the page reaches the bottom: " << fromBottom << " points up";
+    }
     ASSERT_TRUE(page->followLinkWithText("授权"));
     ASSERT_TRUE(signedInAtHome(uid));
     EXPECT_FALSE(viewWithText("关闭")) << "the page went";
