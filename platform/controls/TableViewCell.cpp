@@ -1,5 +1,7 @@
 #include "platform/controls/TableViewCell.h"
 
+#include <algorithm>
+
 #include "platform/controls/Button.h"
 #include "platform/controls/ImageView.h"
 #include "platform/controls/Label.h"
@@ -10,6 +12,7 @@ namespace pf {
 namespace {
 constexpr double kDeleteButtonWidth = 82;
 constexpr double kMargin = 10;
+Color deleteColor() { return Color::fromRgbHex(0xe0322c); }
 }
 
 TableViewCell::TableViewCell(TableViewCellStyle style, std::string reuseIdentifier)
@@ -110,6 +113,7 @@ void TableViewCell::updateSelectionColor()
 
 void TableViewCell::prepareForReuse()
 {
+    setSwipeTravel(0);
     hideDeleteConfirmation();
     setSelected(false);
     setHighlighted(false);
@@ -120,9 +124,10 @@ void TableViewCell::showDeleteConfirmation(const std::string& title, std::functi
     attachSubviews();
     if (m_deleteButton)
         return;
+    setSwipeTravel(0);
     m_deleteButton = std::make_shared<Button>();
     m_deleteButton->setTitle(title, ControlStates::Normal);
-    m_deleteButton->setBackgroundColor(Color::fromRgbHex(0xe0322c));
+    m_deleteButton->setBackgroundColor(deleteColor());
     m_deleteButton->addAction([action = std::move(action)](Control&) {
         if (action)
             action();
@@ -141,11 +146,33 @@ void TableViewCell::hideDeleteConfirmation()
     setNeedsLayout();
 }
 
+void TableViewCell::setSwipeTravel(double travel)
+{
+    attachSubviews();
+    travel = std::clamp(travel, -kDeleteButtonWidth, 0.0);
+    if (travel == m_swipeTravel)
+        return;
+    m_swipeTravel = travel;
+    if (travel < 0 && !m_swipeStrip) {
+        m_swipeStrip = View::create(Rect());
+        m_swipeStrip->setBackgroundColor(deleteColor());
+        m_swipeStrip->setUserInteractionEnabled(false);
+        addSubview(m_swipeStrip);
+    } else if (travel == 0 && m_swipeStrip) {
+        m_swipeStrip->removeFromSuperview();
+        m_swipeStrip = nullptr;
+    }
+    setNeedsLayout();
+    layoutIfNeeded();
+}
+
 void TableViewCell::layoutSubviews()
 {
     attachSubviews();
     Rect b = bounds();
-    double shift = m_deleteButton ? kDeleteButtonWidth : 0;
+    double shift = m_deleteButton ? kDeleteButtonWidth : -m_swipeTravel;
+    if (m_swipeStrip)
+        m_swipeStrip->setFrame(Rect(b.width() - shift, 0, shift, b.height()));
     m_contentView->setFrame(Rect(-shift, 0, b.width(), b.height()));
     if (m_deleteButton)
         m_deleteButton->setFrame(Rect(b.width() - kDeleteButtonWidth, 0, kDeleteButtonWidth, b.height()));

@@ -49,6 +49,11 @@ public:
     void hideDeleteConfirmation();
     bool isShowingDeleteConfirmation() const { return m_deleteButton != nullptr; }
     const std::shared_ptr<Button>& deleteConfirmationButton() const { return m_deleteButton; }
+    // While a finger swipes the row: the content follows it left by `travel`
+    // (negative; held to the delete button's width) over a strip in the delete
+    // button's colour, so no blank gap opens; 0 puts the content back.
+    void setSwipeTravel(double travel);
+    double swipeTravel() const { return m_swipeTravel; }
 
     void layoutSubviews() override;
     ViewRef hitTest(Point p) override;
@@ -67,6 +72,8 @@ private:
     std::shared_ptr<Label> m_detailLabel;
     std::shared_ptr<ImageView> m_imageView;
     std::shared_ptr<Button> m_deleteButton;
+    ViewRef m_swipeStrip;
+    double m_swipeTravel = 0;
     TableViewCellSelectionStyle m_selectionStyle = TableViewCellSelectionStyle::Blue;
     bool m_selected = false;
     bool m_highlighted = false;

@@ -192,12 +192,19 @@ bool TableView::takesDrag(Point translation, Point location)
 
 void TableView::takenDragMoved(GestureState state, Point translation)
 {
-    if (state != GestureState::Ended || !m_swiping)
+    if (!m_swiping)
         return;
     IndexPath path = *m_swiping;
-    m_swiping.reset();
     auto cell = cellForRowAtIndexPath(path);
-    if (!cell || translation.x > -30)
+    if (state == GestureState::Began || state == GestureState::Changed) {
+        if (cell)
+            cell->setSwipeTravel(translation.x);
+        return;
+    }
+    m_swiping.reset();
+    if (cell)
+        cell->setSwipeTravel(0);
+    if (!cell || state != GestureState::Ended || translation.x > -30)
         return;
     hideDeleteConfirmation();
     auto delegate = tableDelegate();

@@ -220,6 +220,23 @@ TEST_F(TableRows, TapSelectsAndSwipeLeftDeletes)
     ASSERT_EQ(rows->selected.size(), 1u);
     EXPECT_EQ(rows->selected[0], (IndexPath{0, 1}));
 
+    // Mid-swipe the row follows the finger over a strip in the delete colour,
+    // then comes fully back when the finger returns before letting go.
+    host->touchDown({280, 70});
+    for (double x = 270; x >= 200; x -= 10)
+        host->touchMove({x, 70});
+    auto swiped = table->cellForRowAtIndexPath({0, 1});
+    ASSERT_TRUE(swiped);
+    EXPECT_DOUBLE_EQ(swiped->contentView()->frame().x(), -80);
+    auto mid = host->render();
+    ASSERT_TRUE(mid);
+    Rgba8 strip = mid.value()->pixelAtPoint(swiped->convertPointToView({315, 30}, nullptr));
+    EXPECT_TRUE(strip.near({0xe0, 0x32, 0x2c, 255}, 8)) << int(strip.r) << "," << int(strip.g) << "," << int(strip.b);
+    host->touchMove({275, 70});
+    host->touchUp({275, 70});
+    EXPECT_DOUBLE_EQ(swiped->contentView()->frame().x(), 0);
+    EXPECT_FALSE(table->indexPathForDeleteConfirmation());
+
     for (auto [y, shows] : {std::pair{20.0, false} /* row 0 may not be edited */, {70.0, true}}) {
         host->drag({280, y}, {120, y}, 0.2, 8);
         EXPECT_EQ(table->indexPathForDeleteConfirmation().has_value(), shows) << y;

@@ -304,6 +304,13 @@ TEST_F(HomeScreen, ThePublishFlyOutOpensItsItemsOnScreenBesideItsButton)
     auto menu = home()->publishView();
     auto plus = menu->actionControl();
     pf::Rect button = plus->convertRectToView(plus->bounds(), nullptr);
+    // At the feed's end the last row's "评论 N" (the bottom 44 of the row,
+    // over the 8 between rows) scrolls clear above the button.
+    table()->setContentOffset(table()->maxContentOffset());
+    auto last = table()->numberOfRowsInSection(0) - 1;
+    pf::Rect lastRow = table()->convertRectToView(table()->rectForRowAtIndexPath({0, last}), nullptr);
+    EXPECT_LE(lastRow.maxY() - 8, button.minY()) << "the button covers the last row's comment count";
+    table()->setContentOffset({0, 0});
     tap({button.midX(), button.midY()});
     ASSERT_TRUE(settle());
     ASSERT_FALSE(menu->isHidden());
