@@ -7,6 +7,8 @@
 #include "tests/app/screens/AppScreenTest.h"
 
 #include "app/screens/feed/ZMRFeedDetailsViewController.h"
+#include "app/screens/feed/ZMRFeedImageView.h"
+#include "app/screens/shared/ZMRKeyboardView.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
 #include "framework/dom/KRDOMDocument.h"
@@ -14,8 +16,11 @@
 #include "framework/ui/KRFoldViewController.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/NavigationController.h"
+#include "platform/controls/ImageView.h"
 #include "platform/controls/TextField.h"
+#include "platform/controls/TextView.h"
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,6 +80,37 @@ protected:
         ASSERT_TRUE(field) << placeholder;
         tap(middleOf(field));
         type(text);
+    }
+    // Taps the keypad's keys, blank-separated.
+    void keys(const std::string& list)
+    {
+        std::istringstream in(list);
+        for (std::string key; in >> key;) {
+            auto button = findView([&](const pf::View& view) {
+                auto* k = dynamic_cast<const ZMRKeyButton*>(&view);
+                return k && k->inputKey() == key;
+            });
+            ASSERT_TRUE(button) << key;
+            tap(middleOf(button));
+        }
+    }
+    // The middle of a feed row's strip of several pictures wholly on screen
+    // below the bar, turning the feed with the wheel until one is.
+    std::optional<pf::Point> shownPicture()
+    {
+        for (int turn = 0; turn < 20; ++turn) {
+            auto strip = findView([](const pf::View& v) {
+                if (!dynamic_cast<const ZMRFeedImageView*>(&v) || !v.window())
+                    return false;
+                pf::Rect frame = v.convertRectToView(v.bounds(), nullptr);
+                auto* pictures = const_cast<ZMRFeedImageView*>(dynamic_cast<const ZMRFeedImageView*>(&v));
+                return frame.y() >= 64 && frame.maxY() <= 520 && pictures->pageControl()->numberOfPages() > 1;
+            });
+            if (strip)
+                return middleOf(strip);
+            wheel({160, 300}, {0, 120});
+        }
+        return std::nullopt;
     }
 };
 
@@ -215,6 +251,74 @@ TEST_F(FriendsJourney, APulledPostTakesAReplyAndItsAuthorIsUnfollowed)
     ASSERT_TRUE(tapButtonTitled("已关注"));
     EXPECT_TRUE(viewWithText("关注"));
     EXPECT_FALSE(textFrame("互相关注")) << "the badge went with the unfollow";
+}
+
+// A feed row's picture opens the viewer, which its "返回" and then the
+// Escape key each leave for the home feed.
+TEST_F(Journey, AFeedPictureOpensTheViewerWhichBackAndEscapeLeave)
+{
+    ASSERT_TRUE(waitFor([&] { return viewOfClass<ZMRFeedImageView>() != nullptr; })) << "a row with pictures";
+    ASSERT_TRUE(settle());
+    for (bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Escape" : "返回");
+        auto picture = shownPicture();
+        ASSERT_TRUE(picture);
+        tap(*picture);
+        ASSERT_TRUE(waitFor([&] { return topURL().ends_with("/home/image"); })) << topURL();
+        if (byKey)
+            press(pf::KeyEvent::Kind::Escape);
+        else
+            ASSERT_TRUE(tapButtonTitled("返回"));
+        ASSERT_TRUE(waitFor([&] { return topAlias() == "home"; })) << topAlias();
+        EXPECT_FALSE(menuShown());
+    }
+}
+
+// A post written in the publish form (a picture from the album, text,
+// amounts on the keypad) leads the home feed after a pull-to-refresh.
+TEST_F(Journey, APostPublishedFromTheFormLeadsTheFeedAfterAPull)
+{
+    ASSERT_TRUE(useAlbum(pf::Color::rgb(0.1, 0.6, 0.2)));
+    ASSERT_TRUE(tapButtonTitled("+"));
+    ASSERT_TRUE(tapButtonTitled("晒单"));
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "publish-feed"; })) << topAlias();
+    ASSERT_TRUE(settle());
+
+    // The first picture slot, then the album's only picture.
+    auto slot = findView([](const pf::View& v) {
+        if (!dynamic_cast<const pf::Button*>(&v) || !v.window() || v.subviews().empty()
+            || !dynamic_cast<const pf::ImageView*>(v.subviews().front().get()))
+            return false;
+        pf::Rect frame = v.convertRectToView(v.bounds(), nullptr);
+        return frame.x() < 20 && frame.width() == 70;
+    });
+    ASSERT_TRUE(slot);
+    tap(middleOf(slot));
+    ASSERT_TRUE(tapText("相册"));
+    auto cell = findView([](const pf::View& v) {
+        return dynamic_cast<const pf::Button*>(&v) && v.window() && !v.subviews().empty()
+            && dynamic_cast<const pf::ImageView*>(v.subviews().front().get());
+    });
+    ASSERT_TRUE(cell) << "the album's picture";
+    tap(middleOf(cell));
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "publish-feed" && !viewWithText("取消"); })) << "the picker went";
+
+    auto body = viewOfClass<pf::TextView>();
+    ASSERT_TRUE(body);
+    tap(middleOf(body));
+    type("表单发的好价");
+    fill("这件东西平常要花多少", "");
+    keys("8 0 ok 5 0 ok");
+    type("\n"); // the return key ends the body
+    ASSERT_TRUE(tapButtonTitled("发布"));
+    ASSERT_TRUE(waitFor([&] { return viewWithText("发布成功") != nullptr; })) << "the toast confirms";
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "home"; })) << topAlias();
+    ASSERT_TRUE(settle());
+
+    drag({160, 140}, {160, 460}, 0.6);
+    ASSERT_TRUE(waitFor([&] { return textFrame("表单发的好价").has_value(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_LT(textFrame("表单发的好价")->y(), 200) << "the post leads the feed";
 }
 
 // Signing out from the menu and in again opens the home with the drawer closed.
