@@ -63,15 +63,20 @@ std::optional<std::string> percentDecode(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Plain runs are copied whole: most text has few escapes.
+        std::size_t percent = text.find('%', i);
+        if (percent == std::string_view::npos)
+            percent = text.size();
+        out.append(text.data() + i, percent - i);
+        i = percent;
+        if (i == text.size())
+            break;
         if (i + 2 >= text.size() || !isHex(text[i + 1]) || !isHex(text[i + 2]))
             return std::nullopt;
         out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
-        i += 2;
+        i += 3;
     }
     return out;
 }

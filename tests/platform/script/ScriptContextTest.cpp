@@ -5,6 +5,10 @@
 #include <duktape.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace pf;
 
 namespace {
@@ -71,6 +75,27 @@ TEST(ScriptContextValues, ArriveAndReturnUnchanged)
     EXPECT_TRUE(context->callFunction("giveCyclic").isDictionary()); // cut off, not endless
 }
 
+TEST(ScriptContextValues, PathsReachTheirOwnFunctionsPastTheNamesKeptInterned)
+{
+    auto context = ScriptContext::create();
+    // More distinct names than are kept interned, names of one length that
+    // differ only in their last letter, and names too long to keep.
+    std::string script = "var longNamedHolderOfFunctions = {};";
+    std::vector<std::pair<std::string, std::string>> paths;
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "fn" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(i / 26);
+        std::string holder = i % 3 == 0 ? "longNamedHolderOfFunctions" : "window";
+        script += holder + "." + name + " = function () { return '" + name + "'; };";
+        paths.push_back({i % 3 == 0 ? holder + "." + name : name, name});
+    }
+    context->evaluate(script);
+    for (int round = 0; round < 3; ++round) {
+        for (const auto& [path, answer] : paths)
+            EXPECT_EQ(context->callFunction(path), Value(answer)) << path << " round " << round;
+    }
+    EXPECT_EQ(context->callFunction("longNamedHolderOfFunctions.missing"), Value());
+}
+
 // Calls that come back through the hook are followed by the bridge runtime's tests.
 TEST(ScriptContextHook, TheLastOwnerMayGoWhileTheDelegateAnswers)
 {
@@ -133,6 +158,10 @@ TEST(ScriptContextGlobals, EncodeURIComponentAnswersWhatTheEngineDoes)
         ascii, "'a-z_A.Z~0!9*(\\')'", "'a b&c=d/e?f#g%h+'", "'\\u00e9\\u4e2d\\u2028 x'", "'\\ud83d\\ude00'",
         "'\\ud83d'", "'\\ude00x'", "", "undefined", "null", "12.5", "({ toString: function () { return '&'; } })",
         "({ toString: function () { throw 1; } })", "Symbol()", "Array(100).join('&x')", "Array(300).join('& ')",
+        // Around the end of the short result's room (512 bytes), and text
+        // beyond ASCII found after that room is full.
+        "Array(171).join('&') + 'ab'", "Array(171).join('&') + 'abc'", "Array(172).join('&')",
+        "Array(200).join('&') + '\\u00e9'",
     };
     for (const std::string& argument : rows) {
         std::string call = "String((function () { try { return encodeURIComponent(" + argument +
