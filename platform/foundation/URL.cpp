@@ -61,23 +61,23 @@ std::string removeDotSegments(std::string_view path)
 
 std::optional<std::string> percentDecode(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        // Plain runs are copied whole: most text has few escapes.
-        std::size_t percent = text.find('%', i);
-        if (percent == std::string_view::npos)
-            percent = text.size();
-        out.append(text.data() + i, percent - i);
-        i = percent;
-        if (i == text.size())
-            break;
-        if (i + 2 >= text.size() || !isHex(text[i + 1]) || !isHex(text[i + 2]))
+    // Written in place into room for the whole text, which decoding only
+    // shortens.
+    std::string out(text.size(), '\0');
+    char* to = out.data();
+    const char* from = text.data();
+    const char* end = from + text.size();
+    while (from != end) {
+        if (*from != '%') {
+            *to++ = *from++;
+            continue;
+        }
+        if (end - from < 3 || !isHex(from[1]) || !isHex(from[2]))
             return std::nullopt;
-        out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
-        i += 3;
+        *to++ = static_cast<char>(hexDigitValue(from[1]) * 16 + hexDigitValue(from[2]));
+        from += 3;
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
 

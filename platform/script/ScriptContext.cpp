@@ -247,7 +247,9 @@ struct ScriptContext::Natives {
         std::string url;
         if (duk_get_top(ctx) > 0) {
             duk_size_t length = 0;
-            const char* text = duk_safe_to_lstring(ctx, 0, &length);
+            // A text needs no protected conversion (every bridge call is one).
+            const char* text = duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0) ? duk_get_lstring(ctx, 0, &length)
+                                                                                : duk_safe_to_lstring(ctx, 0, &length);
             url.assign(text, length);
         }
         auto type = NavigationType::Other;

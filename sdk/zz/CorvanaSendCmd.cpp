@@ -30,42 +30,43 @@ var SendCmd = (function () {
     // Module functions sit on the path of every native call the scripts
     // make. Each is compiled once, when its module is declared, from text
     // that holds its URL prefix and parameter names as literals. What it
-    // uses besides console.log (SendCmd, the URI-component encoder and the
-    // navigation hook) it receives as bound leading arguments, taken when
-    // the module is declared: a name resolved through the scope chain costs
-    // a walk up to the global object on every call.
+    // uses (SendCmd, the URI-component encoder, the navigation hook and the
+    // console, whose log it looks up on each call) it receives as bound
+    // leading arguments, taken when the module is declared: a name resolved
+    // through the scope chain costs a walk up to the global object on every
+    // call.
     // A trailing undefined argument counts as not passed; one before a
     // passed argument still takes its place.
     function literal(text) {
         return JSON.stringify(text).replace(/\u2028/g, '\\u2028').replace(/\u2029/g, '\\u2029');
     }
 
-    // The pieces of `count` arguments: "p0=" + encoded + "&p1=" + ... + "&".
+    // The URL with `count` arguments: prefix "p0=" encoded "&p1=" ... "&",
+    // joined by one concat: each "+" would make and intern a string of its
+    // own.
     function urlOfArguments(prefix, count) {
-        var text = literal(prefix + 'p0=');
-        for (var i = 0; i < count; i++) {
-            text += ' + encode(a' + i + ') + ';
-            text += literal(i + 1 < count ? '&p' + (i + 1) + '=' : '&');
-        }
+        var text = literal(prefix + 'p0=') + '.concat(';
+        for (var i = 0; i < count; i++)
+            text += 'encode(a' + i + '), ' + literal(i + 1 < count ? '&p' + (i + 1) + '=' : '&') + (i + 1 < count ? ', ' : ')');
         return text;
     }
 
     var compiledArgumentLimit = 8;
 
     function compileFunction(prefix, argNum) {
-        var names = ['S', 'encode', 'open'], body = 'var url = ';
+        var names = ['S', 'encode', 'open', 'logger'], body = 'var url = ';
         for (var i = 0; i < argNum; i++)
             names.push('a' + i);
         for (var count = argNum; count > 0; count--)
             body += 'a' + (count - 1) + ' !== void 0 ? ' + urlOfArguments(prefix, count) + ' : ';
         body += literal(prefix) + ';\n' +
-            'console.log("[API]", url);\n' +
+            'logger.log("[API]", url);\n' +
             'S._RETURN_VALUE = void 0;\n' +
             'open(url);\n' +
             'var value = S._RETURN_VALUE;\n' +
             'S._RETURN_VALUE = void 0;\n' +
             'return value === void 0 ? null : value;';
-        return new Function(names.join(','), body).bind(null, S, encodeURIComponent, openURL);
+        return new Function(names.join(','), body).bind(null, S, encodeURIComponent, openURL, console);
     }
 
     function makeFunction(nameSpace, funcName, argNum) {
