@@ -71,8 +71,13 @@ var SendCmd = (function () {
 
     function makeFunction(nameSpace, funcName, argNum) {
         var prefix = 'corvanajsbridge://' + nameSpace + '/' + funcName + '?';
-        if (typeof argNum === 'number' && argNum >= 0 && argNum <= compiledArgumentLimit && argNum % 1 === 0)
-            return compileFunction(prefix, argNum);
+        if (typeof argNum === 'number' && argNum >= 0 && argNum <= compiledArgumentLimit && argNum % 1 === 0) {
+            try {
+                return compileFunction(prefix, argNum);
+            } catch (e) {
+                // Names the engine cannot take back as literals: the general path.
+            }
+        }
         return function () {
             var count = arguments.length < argNum ? arguments.length : argNum;
             while (count > 0 && arguments[count - 1] === undefined)
