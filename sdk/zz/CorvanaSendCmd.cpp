@@ -30,7 +30,7 @@ var SendCmd = (function () {
     // Module functions sit on the path of every native call the scripts
     // make. Each is compiled once, when its module is declared, from text
     // that holds its URL prefix and parameter names as literals. What it
-    // uses (SendCmd, the URI-component encoder, the navigation hook and the
+    // uses (SendCmd, the encoding join, the navigation hook and the
     // console, whose log it looks up on each call) it receives as bound
     // leading arguments, taken when the module is declared: a name resolved
     // through the scope chain costs a walk up to the global object on every
@@ -42,19 +42,19 @@ var SendCmd = (function () {
     }
 
     // The URL with `count` arguments: prefix "p0=" encoded "&p1=" ... "&",
-    // joined by one concat: each "+" would make and intern a string of its
+    // made as one string: each "+" would make and intern a string of its
     // own.
     function urlOfArguments(prefix, count) {
-        var text = literal(prefix + 'p0=') + '.concat(';
+        var text = 'join(' + literal(prefix + 'p0=');
         for (var i = 0; i < count; i++)
-            text += 'encode(a' + i + '), ' + literal(i + 1 < count ? '&p' + (i + 1) + '=' : '&') + (i + 1 < count ? ', ' : ')');
-        return text;
+            text += ', a' + i + ', ' + literal(i + 1 < count ? '&p' + (i + 1) + '=' : '&');
+        return text + ')';
     }
 
     var compiledArgumentLimit = 8;
 
     function compileFunction(prefix, argNum) {
-        var names = ['S', 'encode', 'open', 'logger'], body = 'var url = ';
+        var names = ['S', 'join', 'open', 'logger'], body = 'var url = ';
         for (var i = 0; i < argNum; i++)
             names.push('a' + i);
         for (var count = argNum; count > 0; count--)
@@ -66,7 +66,7 @@ var SendCmd = (function () {
             'var value = S._RETURN_VALUE;\n' +
             'S._RETURN_VALUE = void 0;\n' +
             'return value === void 0 ? null : value;';
-        return new Function(names.join(','), body).bind(null, S, encodeURIComponent, openURL, console);
+        return new Function(names.join(','), body).bind(null, S, encodeURIComponentJoin, openURL, console);
     }
 
     function makeFunction(nameSpace, funcName, argNum) {

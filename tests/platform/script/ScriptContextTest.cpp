@@ -75,6 +75,59 @@ TEST(ScriptContextValues, ArriveAndReturnUnchanged)
     EXPECT_TRUE(context->callFunction("giveCyclic").isDictionary()); // cut off, not endless
 }
 
+TEST(ScriptContextGlobals, EncodeURIComponentJoinAnswersWhatItsPiecesJoinedDo)
+{
+    auto context = ScriptContext::create();
+    context->evaluate("var seen = [];"
+                      "function noted(name) { return { toString: function () { seen.push(name); return name + ' &'; } }; }"
+                      "function many(n) { var a = []; for (var i = 0; i < n; i++) a.push(i % 2 ? 'v ' + i + '\u00e9' : '&' + i); return a; }");
+    // Each row: the arguments, as script source. The expected answer is the
+    // same texts and values joined with "+" and encodeURIComponent.
+    const std::string rows[] = {
+        "",
+        "'only text & such'",
+        "'a=', 'b c'",
+        "'corvanajsbridge://m/f?p0=', 'x y', '&p1=', 'z', '&'",
+        "'p=', '\\u00e9\\u4e2d\\u2028', '&'",
+        "'p=', '\\ud83d\\ude00', '&q=', 'plain', '&'",
+        "'p=', '\\ud83d', '&'",
+        "'p=', 12.5, '&', undefined, '&', null, '&', true",
+        "'t=', noted('first'), '&u=', noted('second'), '&'",
+        "'t=', { toString: function () { throw new TypeError('no'); } }, '&'",
+        "'p=', Array(400).join('& '), '&'",
+        "'p=', Array(400).join('\\u00e9'), '&'",
+        "'keep %41 &=', 'x'",
+        "'p=', Symbol(), '&'",
+    };
+    auto joined = [](const std::string& arguments) {
+        return "String((function () { try { return encodeURIComponentJoin(" + arguments +
+               "); } catch (e) { return e.name || e; } })())";
+    };
+    // The same arguments (an array), each odd one encoded and all joined with "+".
+    auto spelledArray = [](const std::string& array) {
+        return "String((function () { try { var a = " + array +
+               ", out = ''; for (var i = 0; i < a.length; i++) out += i % 2 ? encodeURIComponent(a[i]) : String(a[i]);"
+               " return out; } catch (e) { return e.name || e; } })())";
+    };
+    auto spelled = [&](const std::string& arguments) { return spelledArray("[" + arguments + "]"); };
+    for (const std::string& arguments : rows) {
+        context->evaluate("seen = []");
+        std::string answer = context->evaluate(joined(arguments));
+        std::string order = context->evaluate("seen.join()");
+        context->evaluate("seen = []");
+        EXPECT_EQ(answer, context->evaluate(spelled(arguments))) << arguments;
+        EXPECT_EQ(order, context->evaluate("seen.join()")) << arguments;
+    }
+    // Past the positions the join keeps track of, values are still encoded
+    // and texts still kept.
+    for (int count : {63, 64, 65, 130}) {
+        std::string arguments = "many(" + std::to_string(count) + ")";
+        EXPECT_EQ(context->evaluate("String(encodeURIComponentJoin.apply(null, " + arguments + "))"),
+                  context->evaluate(spelledArray(arguments)))
+            << count;
+    }
+}
+
 TEST(ScriptContextValues, PathsReachTheirOwnFunctionsPastTheNamesKeptInterned)
 {
     auto context = ScriptContext::create();
