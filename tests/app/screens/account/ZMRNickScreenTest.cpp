@@ -150,7 +150,8 @@ TEST_F(NickScreen, AZZUserWithoutANicknameChoosesOneAndLandsHome)
         EXPECT_EQ(nick->statusView()->status().value_or(""), "loading");
         EXPECT_FALSE(nick->statusView()->isUserInteractionEnabled());
     }
-    ASSERT_TRUE(waitFor([&] { return top() != nick; }));
+    ASSERT_TRUE(waitFor([&] { return top() != nick; }))
+        << (pf::AlertView::visibleAlerts().empty() ? "no answer" : "refused: " + pf::AlertView::visibleAlerts()[0]->message());
     ASSERT_TRUE(settle());
     EXPECT_EQ(shell->nick().value_or(""), "新来的小林");
     auto user = store->user(shell->uid().longLongValue());
