@@ -15,10 +15,10 @@
 // nothing is installed.
 //
 // Limits: check answers 64 KiB, packages (downloaded or the bundle's) 16 MiB,
-// downloads over http or https only,
-// extraction 32 MiB in 2,000 entries. A package's "frequency" counts only as
-// a whole number of minutes in [0, 10080] (else 0), its "version" only as
-// digits (else nothing is installed).
+// downloads over http or https only, extraction 32 MiB in 2,000 entries. A
+// package's "frequency" counts only as a whole number of minutes in
+// [0, 10080] (else 0), its "version" only as digits (else nothing is
+// installed).
 //
 // Threads: update() runs on the timer's queue; loadBundleJsZip() and the
 // version controller on the thread that creates the script bridge. The
