@@ -2,7 +2,6 @@
 
 #include "app/screens/shared/ZMRNumberText.h"
 
-#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
@@ -13,7 +12,6 @@
 #include "framework/data/KRDataSourceDelegate.h"
 #include "framework/db/IKRSqliteCursor.h"
 #include "framework/db/KRDBContext.h"
-#include "platform/foundation/Calendar.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/NumberFormatter.h"
