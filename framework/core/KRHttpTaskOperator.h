@@ -17,7 +17,6 @@
 #include "framework/core/IKRHttpTask.h"
 #include "platform/net/OperationQueue.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -81,9 +80,9 @@ private:
     bool m_wantsData = false;
     bool m_wantsBodySent = false;
 
-    std::mutex m_mutex; // guards the four fields below (the flag is also read without it, to spin on)
+    std::mutex m_mutex; // guards the four fields below
     std::condition_variable m_prepared;
-    std::atomic<bool> m_requestReady{false};
+    bool m_requestReady = false;
     std::optional<pf::HttpRequest> m_request;
     std::shared_ptr<pf::HttpConnection> m_connection;
 };
