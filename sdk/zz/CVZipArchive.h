@@ -19,8 +19,12 @@
 #include "platform/foundation/Forward.h"
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One entry's record, as the archive stores it.
@@ -57,10 +61,26 @@ public:
     virtual void zipArchiveDidUnzipArchiveAtPath(const std::string&, const CVZipGlobalInfo&, const std::string&) {}
 };
 
-// What one extraction accepts at most: entries, and bytes written in all.
+// What one extraction accepts at most: entries, and bytes written in all;
+// and, when `accept` is set, which entries at all (by the components of the
+// name below the destination and whether it names a folder). An entry that
+// `accept` turns down refuses the archive like an unsafe one.
 struct CVZipLimits {
     std::uint64_t maxBytes = 64ull << 20;
     std::uint64_t maxEntries = 10000;
+    std::function<bool(const std::vector<std::string>& parts, bool isFolder)> accept;
+};
+
+// What an extraction saw of the files it wrote whole, for a caller that
+// checks them without reading them back: the SHA-1 of each (40 lower-case
+// hexadecimal characters) by its path below the destination, "/" between
+// components, and the bytes of those whose paths are in `keep`. A path
+// written twice holds what was written last. A file whose stored mode leaves
+// it unreadable to its owner is left out, as a reader would fail on it.
+struct CVZipWritten {
+    std::set<std::string> keep;
+    std::map<std::string, std::string> sha1;
+    std::map<std::string, pf::Bytes> kept;
 };
 
 class CVZipArchive {
@@ -77,6 +97,21 @@ public:
     static bool unzipFileAtPath(const std::string& path, const std::string& destination, bool overwrite,
                                 const std::string& password, pf::Error* error,
                                 ICVZipArchiveDelegate* delegate = nullptr, const CVZipLimits& limits = {});
+    // The same extraction of an archive already held in memory (files are
+    // overwritten, no password, no delegate), reporting what it wrote to
+    // `written` when given; on failure `written` holds no more than the files
+    // written before it.
+    static bool unzipData(const pf::Bytes& archive, const std::string& destination, pf::Error* error,
+                          const CVZipLimits& limits, CVZipWritten* written = nullptr);
+    // The bytes of the first entry named exactly `name` of an archive held in
+    // memory; nothing when there is none, when it declares more than
+    // `maxBytes` or cannot be read whole with a matching CRC.
+    static std::optional<pf::Bytes> dataOfEntry(const pf::Bytes& archive, const std::string& name,
+                                                std::uint64_t maxBytes);
+    // The same for several names (with their `maxBytes`) in one walk of the
+    // archive, in the order asked.
+    static std::vector<std::optional<pf::Bytes>> dataOfEntries(
+        const pf::Bytes& archive, const std::vector<std::pair<std::string, std::uint64_t>>& wanted);
 
     // NO when the archive cannot be created or a file cannot be added whole.
     static bool createZipFileAtPath(const std::string& path, const std::vector<std::string>& filePaths);

@@ -5,6 +5,7 @@
 #include "framework/util/ExtractPath.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Text.h"
+#include "platform/security/Digest.h"
 
 #include <minizip/unzip.h>
 
@@ -32,20 +33,23 @@ constexpr unsigned long kTypeMask = 0xF000, kTypeFile = 0x8000, kTypeFolder = 0x
 // of the system each time.
 constexpr std::uintmax_t kInMemoryArchive = 32u << 20;
 
-// The archive's bytes as a file of the zip reader.
+// The archive's bytes as a file of the zip reader; `owned` holds them when
+// the reader read the file itself.
 struct MemoryArchive {
-    pf::Bytes bytes;
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
     std::size_t position = 0;
+    pf::Bytes owned;
 
     static voidpf open(voidpf opaque, const void*, int) { return opaque; }
-    static uLong read(voidpf, voidpf stream, void* buffer, uLong size)
+    static uLong read(voidpf, voidpf stream, void* buffer, uLong count)
     {
         auto& self = *static_cast<MemoryArchive*>(stream);
-        std::size_t count = std::min<std::size_t>(size, self.bytes.size() - self.position);
-        if (count)
-            std::memcpy(buffer, self.bytes.data() + self.position, count);
-        self.position += count;
-        return static_cast<uLong>(count);
+        std::size_t taken = std::min<std::size_t>(count, self.size - self.position);
+        if (taken)
+            std::memcpy(buffer, self.data + self.position, taken);
+        self.position += taken;
+        return static_cast<uLong>(taken);
     }
     static uLong write(voidpf, voidpf, const void*, uLong) { return 0; }
     static ZPOS64_T tell(voidpf, voidpf stream) { return static_cast<MemoryArchive*>(stream)->position; }
@@ -54,8 +58,8 @@ struct MemoryArchive {
         auto& self = *static_cast<MemoryArchive*>(stream);
         std::uint64_t base = origin == ZLIB_FILEFUNC_SEEK_SET ? 0
                              : origin == ZLIB_FILEFUNC_SEEK_CUR ? self.position
-                                                                : self.bytes.size();
-        if (offset > self.bytes.size() - base)
+                                                                : self.size;
+        if (offset > self.size - base)
             return -1;
         self.position = static_cast<std::size_t>(base + offset);
         return 0;
@@ -80,7 +84,16 @@ struct ZipReader {
             return file != nullptr;
         }
         memory = std::make_unique<MemoryArchive>();
-        memory->bytes = std::move(*bytes);
+        memory->owned = std::move(*bytes);
+        return openMemory(memory->owned.data(), memory->owned.size());
+    }
+    // The bytes stay the caller's and must outlive the reader.
+    bool openMemory(const std::uint8_t* data, std::size_t size)
+    {
+        if (!memory)
+            memory = std::make_unique<MemoryArchive>();
+        memory->data = data;
+        memory->size = size;
         zlib_filefunc64_def functions{};
         functions.zopen64_file = &MemoryArchive::open;
         functions.zread_file = &MemoryArchive::read;
@@ -90,7 +103,7 @@ struct ZipReader {
         functions.zclose_file = &MemoryArchive::close;
         functions.zerror_file = &MemoryArchive::error;
         functions.opaque = memory.get();
-        file = unzOpen2_64(path.c_str(), &functions);
+        file = unzOpen2_64("memory", &functions);
         return file != nullptr;
     }
     ~ZipReader()
@@ -147,8 +160,14 @@ CVZipFileInfo fileInfo(const unz_file_info64& info)
 // The current entry's record and name; false when either cannot be read.
 bool currentEntry(unzFile file, unz_file_info64& info, std::string& name)
 {
-    if (unzGetCurrentFileInfo64(file, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    // Most names fit the first buffer, so the record is read once.
+    char first[512];
+    if (unzGetCurrentFileInfo64(file, &info, first, sizeof first, nullptr, 0, nullptr, 0) != UNZ_OK)
         return false;
+    if (info.size_filename <= sizeof first) {
+        name.assign(first, info.size_filename);
+        return true;
+    }
     std::vector<char> buffer(info.size_filename + 1, '\0');
     if (unzGetCurrentFileInfo64(file, &info, buffer.data(), static_cast<uLong>(buffer.size()), nullptr, 0, nullptr,
                                 0) != UNZ_OK)
@@ -213,15 +232,13 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
     return unzipFileAtPath(path, destination, true, std::string(), nullptr, delegate);
 }
 
-bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& destination, bool overwrite,
-                                   const std::string& password, pf::Error* error, ICVZipArchiveDelegate* delegate,
-                                   const CVZipLimits& limits)
+namespace {
+
+// Both passes over an open archive; `path` is what the delegate is told.
+bool extract(ZipReader& zip, const std::string& path, const std::string& destination, bool overwrite,
+             const std::string& password, pf::Error* error, ICVZipArchiveDelegate* delegate,
+             const CVZipLimits& limits, CVZipWritten* written)
 {
-    ZipReader zip;
-    if (!zip.open(path)) {
-        setError(error, -1, "failed to open zip file");
-        return false;
-    }
     unz_global_info64 global;
     if (unzGetGlobalInfo64(zip.file, &global) != UNZ_OK || unzGoToFirstFile(zip.file) != UNZ_OK) {
         setError(error, -2, "failed to open first file in zip file");
@@ -239,6 +256,8 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
         std::optional<Entry> entry;
         if (currentEntry(zip.file, info, name))
             entry = examine(info, name);
+        if (entry && limits.accept && !limits.accept(entry->parts, entry->isFolder))
+            entry.reset();
         declared += info.uncompressed_size;
         if (!entry || entries.size() >= limits.maxEntries || declared > limits.maxBytes) {
             setError(error, -3, "refused zip file");
@@ -260,6 +279,10 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
     }
 
     CVZipGlobalInfo globalInfo{global.number_entry, global.size_comment};
+    // The packages seen carry one date for every entry, and converting one
+    // consults the time zone's file each time.
+    unsigned long lastDosDate = 0;
+    long long lastDate = 0;
     if (delegate)
         delegate->zipArchiveWillUnzipArchiveAtPath(path, globalInfo);
 
@@ -269,7 +292,10 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
     };
     std::vector<Dated> dated;
     std::vector<char> block(kBlock);
-    std::uint64_t written = 0, index = 0;
+    std::uint64_t total = 0, index = 0;
+    pf::Sha1Stream digest;
+    ScopedFd folder;
+    std::vector<std::string> folderOpen;
     bool success = true;
     for (std::size_t position = 0; position < entries.size(); position++) {
         const Entry& entry = entries[position];
@@ -303,15 +329,25 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
             leaf = folderParts.back();
             folderParts.pop_back();
         }
-        ScopedFd folder = openFoldersBelow(root.get(), folderParts);
+        // Entries of one folder usually follow each other: its descriptor is
+        // kept rather than the path walked again for each.
+        if (!folder || folderParts != folderOpen) {
+            folder = openFoldersBelow(root.get(), folderParts);
+            folderOpen = folderParts;
+        }
         if (!folder) {
             unzCloseCurrentFile(zip.file);
             setEntryError(error, name, "its folder cannot be made (or is a link)");
             success = false;
             break;
         }
-        if (info.dosDate != 0)
-            dated.push_back({name, dateWithMSDOSFormat(info.dosDate)});
+        if (info.dosDate != 0) {
+            if (info.dosDate != lastDosDate) {
+                lastDosDate = info.dosDate;
+                lastDate = CVZipArchive::dateWithMSDOSFormat(info.dosDate);
+            }
+            dated.push_back({name, lastDate});
+        }
         if (entry.isFolder) {
             unzCloseCurrentFile(zip.file);
         } else {
@@ -329,13 +365,20 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
                 failure = "the file cannot be created: " + std::string(std::strerror(errno));
             int count = 0;
             std::uint64_t entryBytes = 0;
+            bool keep = written && written->keep.count(name);
+            pf::Bytes kept;
             while (failure.empty() && (count = unzReadCurrentFile(zip.file, block.data(), kBlock)) > 0) {
-                written += static_cast<std::uint64_t>(count);
+                total += static_cast<std::uint64_t>(count);
                 entryBytes += static_cast<std::uint64_t>(count);
-                if (written > limits.maxBytes)
+                if (total > limits.maxBytes) {
                     failure = "the archive holds more data than it declares";
-                else if (!writeAllBytes(out.get(), block.data(), static_cast<std::size_t>(count)))
+                } else if (!writeAllBytes(out.get(), block.data(), static_cast<std::size_t>(count))) {
                     failure = "short write: " + std::string(std::strerror(errno));
+                } else if (written) {
+                    digest.update(std::string_view(block.data(), static_cast<std::size_t>(count)));
+                    if (keep)
+                        kept.insert(kept.end(), block.data(), block.data() + count);
+                }
             }
             if (failure.empty() && count < 0)
                 failure = readFailure(count);
@@ -353,9 +396,24 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
             if (closed != UNZ_OK && failure.empty())
                 failure = readFailure(closed);
             if (!failure.empty()) {
+                if (written) {
+                    written->sha1.erase(name);
+                    written->kept.erase(name);
+                }
                 setEntryError(error, name, failure);
                 success = false;
                 break;
+            }
+            if (written) {
+                std::string hex = digest.finishHex();
+                if (entry.mode != 0 && !(entry.mode & 0400)) {
+                    written->sha1.erase(name);
+                    written->kept.erase(name);
+                } else {
+                    written->sha1[name] = std::move(hex);
+                    if (keep)
+                        written->kept[name] = std::move(kept);
+                }
             }
         }
         if (delegate)
@@ -368,4 +426,76 @@ bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& d
     if (success && delegate)
         delegate->zipArchiveDidUnzipArchiveAtPath(path, globalInfo, destination);
     return success;
+}
+
+}
+
+bool CVZipArchive::unzipFileAtPath(const std::string& path, const std::string& destination, bool overwrite,
+                                   const std::string& password, pf::Error* error, ICVZipArchiveDelegate* delegate,
+                                   const CVZipLimits& limits)
+{
+    ZipReader zip;
+    if (!zip.open(path)) {
+        setError(error, -1, "failed to open zip file");
+        return false;
+    }
+    return extract(zip, path, destination, overwrite, password, error, delegate, limits, nullptr);
+}
+
+bool CVZipArchive::unzipData(const pf::Bytes& archive, const std::string& destination, pf::Error* error,
+                             const CVZipLimits& limits, CVZipWritten* written)
+{
+    ZipReader zip;
+    if (!zip.openMemory(archive.data(), archive.size())) {
+        setError(error, -1, "failed to open zip file");
+        return false;
+    }
+    return extract(zip, std::string(), destination, true, std::string(), error, nullptr, limits, written);
+}
+
+std::optional<pf::Bytes> CVZipArchive::dataOfEntry(const pf::Bytes& archive, const std::string& name,
+                                                   std::uint64_t maxBytes)
+{
+    return std::move(dataOfEntries(archive, {{name, maxBytes}}).front());
+}
+
+std::vector<std::optional<pf::Bytes>> CVZipArchive::dataOfEntries(
+    const pf::Bytes& archive, const std::vector<std::pair<std::string, std::uint64_t>>& wanted)
+{
+    std::vector<std::optional<pf::Bytes>> found(wanted.size());
+    std::vector<bool> decided(wanted.size(), false);
+    std::size_t left = wanted.size();
+    ZipReader zip;
+    if (!zip.openMemory(archive.data(), archive.size()))
+        return found;
+    for (int status = unzGoToFirstFile(zip.file); status == UNZ_OK && left > 0; status = unzGoToNextFile(zip.file)) {
+        unz_file_info64 info{};
+        std::string entryName;
+        if (!currentEntry(zip.file, info, entryName))
+            break;
+        std::size_t at = 0;
+        while (at < wanted.size() && (decided[at] || wanted[at].first != entryName))
+            at++;
+        if (at == wanted.size())
+            continue;
+        // The first entry of a name decides, whether it can be read or not.
+        decided[at] = true;
+        left--;
+        if (info.uncompressed_size > wanted[at].second || unzOpenCurrentFile(zip.file) != UNZ_OK)
+            continue;
+        // The buffer grows with the bytes that arrive, not with the
+        // declared size.
+        pf::Bytes data;
+        std::vector<char> block(kBlock);
+        int count;
+        while ((count = unzReadCurrentFile(zip.file, block.data(), kBlock)) > 0) {
+            data.insert(data.end(), block.data(), block.data() + count);
+            if (data.size() > info.uncompressed_size)
+                break;
+        }
+        bool closed = unzCloseCurrentFile(zip.file) == UNZ_OK;
+        if (count >= 0 && closed && data.size() == info.uncompressed_size)
+            found[at] = std::move(data);
+    }
+    return found;
 }

@@ -1,6 +1,5 @@
 #include "sdk/zz/JsUpdateManager.h"
 
-#include "framework/util/KRUnZip.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
@@ -104,7 +103,7 @@ void JsUpdateManager::update(const std::string& business)
         return;
     if (checkUpdate(business) && loadZip()) {
         JsPackageLock lock(m_libCachesFolderPath);
-        if (!unzip() || !validate(true))
+        if (!installFromZip(true))
             clearJsTmpStorage();
     }
     m_isWorking.store(false);
@@ -168,7 +167,7 @@ bool JsUpdateManager::loadBundleJsZip()
         clearJsTmpStorage();
         return false;
     }
-    bool installed = unzip() && validate(false);
+    bool installed = installFromZip(false);
     if (!installed)
         clearJsTmpStorage();
     return installed;
@@ -176,52 +175,81 @@ bool JsUpdateManager::loadBundleJsZip()
 
 bool JsUpdateManager::unzip()
 {
-    m_configDic = nullptr;
-    clearJsTmpStorage();
-    deleteFolder(m_libCachesFolderPath + "/config.json");
-    if (m_zipLocalPath.empty())
-        return false;
-    // Nothing is written for a package whose list is not signed.
-    std::optional<pf::Bytes> list = dataWithZipFile(m_zipLocalPath, "js/verify.json", 1u << 20);
-    std::optional<pf::Bytes> signature = dataWithZipFile(m_zipLocalPath, "js/verify.signature", 64u << 10);
-    if (!TOSDKRSACryptor::verify(list, std::string(TOSDKRSACryptor::builtInPublicKey), signature))
-        return false;
-    std::string staging = m_libCachesFolderPath + "/.staging";
-    bool extracted = extractChecked(staging);
-    deleteFolder(staging);
-    if (!extracted)
-        return false;
-    m_configDic = parseObject(readText(m_libCachesFolderPath + "/config.json"));
-    return true;
-}
-
-bool JsUpdateManager::extractChecked(const std::string& staging)
-{
-    deleteFolder(staging);
-    CVZipLimits limits{maxExtractedBytes, maxEntries};
-    if (!CVZipArchive::unzipFileAtPath(m_zipLocalPath, staging, true, std::string(), nullptr, nullptr, limits))
-        return false;
-    // Only the script folder and the configuration beside it are taken.
-    std::error_code error;
-    for (const fs::directory_entry& item : fs::directory_iterator(staging, error)) {
-        std::string name = item.path().filename().string();
-        bool expected = (name == "js" && item.is_directory(error) && !item.is_symlink(error)) ||
-            (name == "config.json" && item.is_regular_file(error) && !item.is_symlink(error));
-        if (!expected)
-            return false;
-    }
-    if (error || !fs::is_directory(staging + "/js", error))
-        return false;
-    fs::rename(staging + "/js", m_jsTmpFolderPath, error);
-    if (!error && fs::exists(staging + "/config.json", error))
-        fs::rename(staging + "/config.json", m_libCachesFolderPath + "/config.json", error);
-    return !error;
+    return unzipInto(nullptr);
 }
 
 bool JsUpdateManager::validate(bool updateTime)
 {
+    return validateWith(updateTime, nullptr);
+}
+
+bool JsUpdateManager::installFromZip(bool updateTime)
+{
+    TOSDKUpdateVerify::Known known;
+    return unzipInto(&known) && validateWith(updateTime, &known);
+}
+
+bool JsUpdateManager::unzipInto(TOSDKUpdateVerify::Known* known)
+{
+    m_configDic = nullptr;
+    clearJsTmpStorage();
+    std::string config = m_libCachesFolderPath + "/config.json";
+    deleteFolder(config);
+    if (m_zipLocalPath.empty())
+        return false;
+    std::error_code error;
+    std::uintmax_t size = fs::file_size(m_zipLocalPath, error);
+    std::optional<pf::Bytes> archive;
+    if (!error && size <= maxPackageBytes)
+        archive = pf::readFile(m_zipLocalPath);
+    if (!archive || archive->size() > maxPackageBytes)
+        return false;
+    // Nothing is written for a package whose list is not signed.
+    std::vector<std::optional<pf::Bytes>> signedEntries =
+        CVZipArchive::dataOfEntries(*archive, {{"js/verify.json", 1u << 20}, {"js/verify.signature", 64u << 10}});
+    std::optional<pf::Bytes>& list = signedEntries[0];
+    std::optional<pf::Bytes>& signature = signedEntries[1];
+    if (!TOSDKRSACryptor::verify(list, std::string(TOSDKRSACryptor::builtInPublicKey), signature))
+        return false;
+    // Only the script folder and the configuration beside it are taken, so
+    // nothing else in the caches folder can be written.
+    CVZipLimits limits{maxExtractedBytes, maxEntries, [](const std::vector<std::string>& parts, bool isFolder) {
+                           if (parts.front() == "js")
+                               return parts.size() > 1 || isFolder;
+                           return parts.size() == 1 && parts.front() == "config.json" && !isFolder;
+                       }};
+    CVZipWritten written;
+    written.keep = {"config.json"};
+    if (!CVZipArchive::unzipData(*archive, m_libCachesFolderPath, nullptr, limits, known ? &written : nullptr) ||
+        !fs::is_directory(m_jsTmpFolderPath, error)) {
+        // What a failed extraction wrote is not left for the next step.
+        clearJsTmpStorage();
+        deleteFolder(config);
+        return false;
+    }
+    auto kept = written.kept.find("config.json");
+    if (kept != written.kept.end())
+        m_configDic = parseObject(std::string(kept->second.begin(), kept->second.end()));
+    else
+        m_configDic = parseObject(readText(config));
+    if (known) {
+        for (auto& [path, digest] : written.sha1) {
+            if (path.starts_with("js/") && path.find('/', 3) == std::string::npos)
+                known->sha1.emplace(path.substr(3), std::move(digest));
+        }
+        known->checkedList = std::move(*list);
+        known->checkedSignature = std::move(*signature);
+    }
+    return true;
+}
+
+bool JsUpdateManager::validateWith(bool updateTime, const TOSDKUpdateVerify::Known* known)
+{
     std::optional<std::string> version = getVersion();
-    if (!version || !verifyFolder(m_jsTmpFolderPath) || !swapIntoFinal()) {
+    bool valid = version &&
+        (known ? TOSDKUpdateVerify::isNativeResourceFileValid(m_jsTmpFolderPath, *known)
+               : verifyFolder(m_jsTmpFolderPath));
+    if (!valid || !swapIntoFinal()) {
         clearJsTmpStorage();
         return false;
     }

@@ -2,24 +2,30 @@
 
 // Keeps the SDK's installed script package current. On its timer it asks the
 // business-check server whether a newer package exists ("/pub/check_bizup"),
-// downloads it, checks the signature of "js/verify.json" read from the
-// archive before anything is written, extracts "js" and "config.json" into
-// the caches folder ("Library/caches" in the home directory), verifies the
+// downloads it, reads it into memory once, checks the signature of
+// "js/verify.json" read from the archive before anything is written, extracts
+// "js" and "config.json" into the caches folder ("Library/caches" in the home
+// directory; an archive holding anything else is refused whole), verifies the
 // folder (TOSDKUpdateVerify) and swaps it into "finaljs" under the package
 // lock, the old one restored on failure; only then are the defaults written.
+// Within one locked run the files' digests are taken as they are written and
+// the checked list is not checked again; unzip() and validate() called on
+// their own read the folder back.
 // It also installs the bundle's own package ("js.zip" of the SDK bundle) when
 // nothing is installed.
 //
-// Limits: check answers 64 KiB, downloads 16 MiB over http or https,
-// extraction 32 MiB in 2,000 entries. A package's "frequency" counts only as
-// a whole number of minutes in [0, 10080] (else 0), its "version" only as
-// digits (else nothing is installed).
+// Limits: check answers 64 KiB, packages (downloaded or the bundle's) 16 MiB,
+// downloads over http or https only, extraction 32 MiB in 2,000 entries. A
+// package's "frequency" counts only as a whole number of minutes in
+// [0, 10080] (else 0), its "version" only as digits (else nothing is
+// installed).
 //
 // Threads: update() runs on the timer's queue; loadBundleJsZip() and the
 // version controller on the thread that creates the script bridge. The
 // package lock keeps them apart; isWorking makes a second update() return.
 
 #include "platform/foundation/Forward.h"
+#include "sdk/zz/TOSDKUpdateVerify.h"
 
 #include <atomic>
 #include <cstdint>
@@ -79,7 +85,10 @@ public:
     const std::string& zipVersion() const { return m_zipVersion; }
 
 private:
-    bool extractChecked(const std::string& staging);
+    // Extraction and install as one run under the caller's package lock.
+    bool installFromZip(bool updateTime);
+    bool unzipInto(TOSDKUpdateVerify::Known* known);
+    bool validateWith(bool updateTime, const TOSDKUpdateVerify::Known* known);
     bool swapIntoFinal();
 
     std::string m_libCachesFolderPath;

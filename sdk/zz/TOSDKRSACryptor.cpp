@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <mutex>
 
 // A throwaway key made for this SDK; the bundle certificate does the checking.
 const char* const TOSDKRSACryptor::builtInPublicKey =
@@ -19,11 +20,30 @@ const char* const TOSDKRSACryptor::builtInPublicKey =
 
 namespace {
 
+// The certificate is read for every check, so a changed one counts at once;
+// the key of the one read last is kept, as parsing it costs more than the
+// check itself. Any thread.
 pf::PublicKeyRef bundleKey()
 {
+    static std::mutex mutex;
+    static pf::Bytes lastCertificate;
+    static pf::PublicKeyRef lastKey;
     std::string folder = pf::Bundle::main()->resourcePath() + "/" + TOSDKRSACryptor::bundleName;
     std::optional<pf::Bytes> der = pf::readFile(folder + "/public_key.der");
-    return der ? TOSDKRSACryptor::getPublicKey(*der) : nullptr;
+    if (!der)
+        return nullptr;
+    {
+        std::lock_guard lock(mutex);
+        if (lastKey && *der == lastCertificate)
+            return lastKey;
+    }
+    pf::PublicKeyRef key = TOSDKRSACryptor::getPublicKey(*der);
+    if (key) {
+        std::lock_guard lock(mutex);
+        lastCertificate = std::move(*der);
+        lastKey = key;
+    }
+    return key;
 }
 
 bool isBase64Digit(char c)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/security/Digest.h"
 #include "sdk/zz/CVOSDKEZJSONParser.h"
 #include "sdk/zz/TOSDKRSACryptor.h"
 
@@ -12,13 +13,30 @@ namespace fs = std::filesystem;
 
 bool TOSDKUpdateVerify::isNativeResourceFileValid(const std::string& folder)
 {
+    return isNativeResourceFileValid(folder, Known{});
+}
+
+bool TOSDKUpdateVerify::isNativeResourceFileValid(const std::string& folder, const Known& known)
+{
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return false;
-    std::optional<pf::Bytes> list = pf::readFile(folder + "/verify.json");
-    std::optional<pf::Bytes> signature = pf::readFile(folder + "/verify.signature");
-    if (!TOSDKRSACryptor::verify(list, std::string(TOSDKRSACryptor::builtInPublicKey), signature))
-        return false;
+    auto knownDigest = [&](const std::string& name) -> const std::string* {
+        auto found = known.sha1.find(name);
+        return found == known.sha1.end() ? nullptr : &found->second;
+    };
+    const std::string* listDigest = knownDigest("verify.json");
+    const std::string* signatureDigest = knownDigest("verify.signature");
+    std::optional<pf::Bytes> list;
+    if (listDigest && signatureDigest && !known.checkedList.empty() &&
+        *listDigest == pf::sha1Hex(known.checkedList) && *signatureDigest == pf::sha1Hex(known.checkedSignature)) {
+        list = known.checkedList;
+    } else {
+        list = pf::readFile(folder + "/verify.json");
+        std::optional<pf::Bytes> signature = pf::readFile(folder + "/verify.signature");
+        if (!TOSDKRSACryptor::verify(list, std::string(TOSDKRSACryptor::builtInPublicKey), signature))
+            return false;
+    }
     ::unlink((folder + "/.DS_STORE").c_str());
 
     // The signed bytes are the ones parsed: the file is not read again.
@@ -31,7 +49,8 @@ bool TOSDKUpdateVerify::isNativeResourceFileValid(const std::string& folder)
         std::optional<std::string> name = fileNameForKey(key);
         if (!name || !digest.isString())
             return false;
-        if (!verifyFile(folder + "/" + *name, digest.stringValue()))
+        const std::string* written = knownDigest(*name);
+        if (written ? *written != digest.stringValue() : !verifyFile(folder + "/" + *name, digest.stringValue()))
             return false;
     }
     return true;

@@ -64,6 +64,16 @@ TEST(SecurityDigest, SHA1OfKnownTexts)
 {
     EXPECT_EQ(sha1Hex(std::string_view("")), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
     EXPECT_EQ(sha1Hex(std::string_view("abc")), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    // In pieces, including empty ones, and again after a finish.
+    Sha1Stream stream;
+    for (std::string_view piece : {"a", "", "bc"})
+        stream.update(piece);
+    EXPECT_EQ(stream.finishHex(), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(stream.finishHex(), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    std::string large(200000, 'z');
+    stream.update(std::string_view(large).substr(0, 65536));
+    stream.update(std::string_view(large).substr(65536));
+    EXPECT_EQ(stream.finishHex(), sha1Hex(std::string_view(large)));
 }
 
 TEST(SecuritySignature, OnlyTheRightKeyAndIntactInputsVerify)

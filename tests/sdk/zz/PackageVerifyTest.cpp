@@ -98,6 +98,12 @@ TEST(PackageVerify, OnlyTheBundleCertificateSignsAndDSStoreGoesAfterItVerifies)
         EXPECT_TRUE(TOSDKRSACryptor::verify(list, std::string("x"), signature));
         EXPECT_FALSE(TOSDKRSACryptor::verify(list, std::nullopt, signature));
     }
+    {
+        // The key of a certificate checked before does not outlive it.
+        auto other = zmr::ZZPackageKey::generate(1024);
+        ScopedBundle bundle(other->certificateDER());
+        EXPECT_FALSE(TOSDKUpdateVerify::isNativeResourceFileValid(folder));
+    }
     fs::remove_all(folder);
 }
 

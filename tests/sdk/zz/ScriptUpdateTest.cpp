@@ -143,6 +143,9 @@ TEST_F(ScriptUpdate, BadPackagesAndAnswersChangeNothing)
     std::string tampered = handMade(scripts("y"), nullptr);
     std::string extra = handMade(scripts("x"), "evil.txt");
     std::string intoFinal = handMade(scripts("x"), "finaljs/corvana.js");
+    // A second entry of a signed file replaces the first on disk.
+    std::string secondScript = handMade(scripts("x"), "js/corvana.js");
+    std::string secondList = handMade(scripts("x"), "js/verify.json");
     ASSERT_EQ(handMade(scripts("x"), nullptr).empty(), false);
     struct Row {
         const char* label;
@@ -155,6 +158,8 @@ TEST_F(ScriptUpdate, BadPackagesAndAnswersChangeNothing)
         {"not a zip", "", "PK garbage"},
         {"extra top-level entry", "", extra},
         {"entry aimed at the installed folder", "", intoFinal},
+        {"script replaced by a later entry", "", secondScript},
+        {"list replaced by a later entry", "", secondList},
         {"check not JSON", "<html>", package("x", R"({"version":7})")},
         {"type 2", R"({"type":2,"version":7,"url":"URL"})", package("x", R"({"version":7})")},
         {"check over 64 KiB", std::string(70000, ' ') + R"({"type":1,"version":7,"url":"URL"})", package("x", R"({"version":7})")},
@@ -178,7 +183,25 @@ TEST_F(ScriptUpdate, BadPackagesAndAnswersChangeNothing)
         EXPECT_EQ(installed(manager), "var corvana = 'bundle';") << row.label;
         EXPECT_FALSE(fs::exists(manager.jsTmpFolderPath())) << row.label;
         EXPECT_FALSE(fs::exists(manager.libCachesFolderPath() + "/.staging")) << row.label;
+        EXPECT_FALSE(fs::exists(manager.libCachesFolderPath() + "/evil.txt")) << row.label;
     }
+}
+
+TEST_F(ScriptUpdate, ValidateOnItsOwnReadsTheExtractedFolderBack)
+{
+    JsUpdateManager manager;
+    ASSERT_TRUE(manager.loadBundleJsZip());
+    setBundlePackage(package("next", R"({"version":8})"));
+    ASSERT_TRUE(manager.loadBundleJsZip());
+    EXPECT_EQ(installed(manager), "var corvana = 'next';");
+    // Extracted, then changed before the separate install step.
+    ASSERT_TRUE(manager.unzip());
+    spit(manager.jsTmpFolderPath() + "/corvana.js", "var corvana = 'changed';");
+    EXPECT_FALSE(manager.validate(false));
+    EXPECT_EQ(installed(manager), "var corvana = 'next';");
+    EXPECT_EQ(version(), "8");
+    ASSERT_TRUE(manager.unzip());
+    EXPECT_TRUE(manager.validate(false));
 }
 
 TEST_F(ScriptUpdate, OfferOfTheSameVersionStillInstallsAndStaleFilesNeverDo)

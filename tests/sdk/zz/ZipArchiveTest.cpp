@@ -1,5 +1,6 @@
 #include "ScriptPackageSupport.h"
 
+#include "platform/security/Digest.h"
 #include "sdk/zz/CVZipArchive.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,9 @@ TEST_F(ZipArchive, UnreadableArchivesReportTheirErrors)
 TEST_F(ZipArchive, HostileArchivesAreRefusedBeforeAnythingIsWritten)
 {
     const std::string big(5000, 'x');
+    auto onlyBelowJs = [](const std::vector<std::string>& parts, bool isFolder) {
+        return parts.front() == "js" && (parts.size() > 1 || isFolder);
+    };
     struct Row {
         const char* label;
         std::vector<RawEntry> entries;
@@ -118,8 +122,10 @@ TEST_F(ZipArchive, HostileArchivesAreRefusedBeforeAnythingIsWritten)
         {"stored folder with data", {{"ok.txt", "1"}, {"link", "/etc", 0x4010, 0}}, {}},
         {"fifo", {{"ok.txt", "1"}, {"pipe", "", 0x11A4ul << 16}}, {}},
         {"folder mode on a file name", {{"ok.txt", "1"}, {"dir", "", kFolder | (0755u << 16)}}, {}},
-        {"entry cap", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, {1 << 20, 2}},
-        {"byte cap", {{"ok.txt", "1"}, {"big", big}}, {4096, 100}},
+        {"entry cap", {{"a", "1"}, {"b", "2"}, {"c", "3"}}, {1 << 20, 2, {}}},
+        {"byte cap", {{"ok.txt", "1"}, {"big", big}}, {4096, 100, {}}},
+        {"turned down by accept", {{"js/a.js", "1"}, {"js.lock", "x"}}, {1 << 20, 100, onlyBelowJs}},
+        {"folder where accept wants a file", {{"js/a.js", "1"}, {"js/", ""}, {"x/", ""}}, {1 << 20, 100, onlyBelowJs}},
     };
     for (const Row& row : rows) {
         fs::remove_all(m_root + "/box");
@@ -175,6 +181,14 @@ TEST_F(ZipArchive, DamagedEntriesAndPlantedLinksFailNamingTheEntry)
         EXPECT_EQ(error.domain, CVZipArchive::errorDomain);
         EXPECT_EQ(error.code, -4);
         EXPECT_EQ(error.description, row.message);
+        // From memory: the same failure, and the damaged file is not reported.
+        pf::Bytes archive(bytes.begin(), bytes.end());
+        CVZipWritten written;
+        error = {};
+        EXPECT_FALSE(CVZipArchive::unzipData(archive, m_out, &error, {}, &written));
+        EXPECT_EQ(error.description, row.message);
+        EXPECT_TRUE(written.sha1.empty());
+        EXPECT_FALSE(CVZipArchive::dataOfEntry(archive, row.entries[0].name, 1 << 20));
     }
 
     // An archive cut short inside an entry's data loses its directory.
@@ -195,6 +209,56 @@ TEST_F(ZipArchive, DamagedEntriesAndPlantedLinksFailNamingTheEntry)
     EXPECT_FALSE(CVZipArchive::unzipFileAtPath(m_zip, m_out, true, "", &error));
     EXPECT_EQ(error.description, "failed to unzip \"js/init.js\": its folder cannot be made (or is a link)");
     EXPECT_TRUE(fs::is_empty(m_root + "/outside"));
+}
+
+TEST_F(ZipArchive, InMemoryExtractionReportsWhatItWroteAndEntriesReadExactly)
+{
+    // Longer than a name usually is, in components a file system takes.
+    const std::string longName = std::string(200, 'n') + "/" + std::string(200, 'm') + "/" + std::string(150, 'o');
+    ASSERT_TRUE(writeRawZip(m_zip, {{"js/a.js", "one"},
+                                    {"js\\b.js", "two"},
+                                    {"js/a.js", "again"},
+                                    {"js/locked.js", "l", kFile | (0300u << 16)},
+                                    {"config.json", "{}"},
+                                    {longName, "long"}}));
+    std::string bytes = slurp(m_zip);
+    pf::Bytes archive(bytes.begin(), bytes.end());
+    CVZipWritten written;
+    written.keep = {"config.json", "js/b.js"};
+    ASSERT_TRUE(CVZipArchive::unzipData(archive, m_out, nullptr, {}, &written));
+    // The later of two entries is on disk and in the report; an unreadable
+    // file is left to whoever reads it.
+    EXPECT_EQ(written.sha1, (std::map<std::string, std::string>{{"config.json", pf::sha1Hex(std::string_view("{}"))},
+                                                                {longName, pf::sha1Hex(std::string_view("long"))},
+                                                                {"js/a.js", pf::sha1Hex(std::string_view("again"))},
+                                                                {"js/b.js", pf::sha1Hex(std::string_view("two"))}}));
+    for (const auto& [path, digest] : written.sha1)
+        EXPECT_EQ(pf::sha1Hex(std::string_view(slurp(m_out + "/" + path))), digest) << path;
+    EXPECT_EQ(written.kept.size(), 2u);
+    EXPECT_EQ(written.kept["js/b.js"], (pf::Bytes{'t', 'w', 'o'}));
+
+    struct Row {
+        const char* name;
+        std::uint64_t maxBytes;
+        std::optional<std::string> data;
+    } rows[] = {
+        {"js/a.js", 100, "one"},   {"js\\b.js", 100, "two"}, {"js/b.js", 100, std::nullopt},
+        {"js/a.js", 2, std::nullopt}, {"missing", 100, std::nullopt}, {"js/a.js", 3, "one"},
+        {"nnn", 100, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        std::optional<pf::Bytes> data = CVZipArchive::dataOfEntry(archive, row.name, row.maxBytes);
+        EXPECT_EQ(data ? std::optional(std::string(data->begin(), data->end())) : std::nullopt, row.data)
+            << row.name << " " << row.maxBytes;
+    }
+    EXPECT_FALSE(CVZipArchive::dataOfEntry(pf::Bytes{'P', 'K'}, "js/a.js", 100));
+    // Several in one walk, each as asked alone.
+    auto several = CVZipArchive::dataOfEntries(archive, {{"js\\b.js", 100}, {"missing", 100}, {longName, 4}, {"js/a.js", 100}});
+    ASSERT_EQ(several.size(), 4u);
+    EXPECT_EQ(several[0], (pf::Bytes{'t', 'w', 'o'}));
+    EXPECT_FALSE(several[1]);
+    EXPECT_EQ(several[2], (pf::Bytes{'l', 'o', 'n', 'g'}));
+    EXPECT_EQ(several[3], (pf::Bytes{'o', 'n', 'e'}));
 }
 
 TEST_F(ZipArchive, StoredModesLoseSetIdStickyAndSharedWrite)
