@@ -25,8 +25,6 @@ void initializeCurlOnce()
     });
 }
 
-// One multi handle (which owns the connection cache) and one easy handle per
-// thread, reused by every exchange the thread runs.
 // What a transfer handle's options were last set for. Transfers of one shape
 // set the same options, each overwriting the last transfer's, so the handle
 // keeps its fixed options and needs no reset in between.
@@ -38,6 +36,8 @@ struct TransferShape {
     bool operator==(const TransferShape&) const = default;
 };
 
+// One multi handle (which owns the connection cache) and one easy handle per
+// thread, reused by every exchange the thread runs.
 struct ThreadHandles {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
