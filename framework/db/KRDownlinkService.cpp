@@ -146,8 +146,11 @@ void KRDownlinkService::deliverLater(const pf::ObjectRef& task, std::function<vo
     // Runs on the cache queue: hops back to the main queue.
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
     std::uint64_t serial = expectDelivery(task);
-    dispatchQueue()->async([weakSelf, task, serial, call = std::move(call)] {
-        pf::dispatchMain([weakSelf, task, serial, call] {
+    // The task (often a data source, whose release cancels its requests)
+    // travels on to the main queue instead of being copied: the cache queue
+    // must never hold its last reference.
+    dispatchQueue()->async([weakSelf, task, serial, call = std::move(call)]() mutable {
+        pf::dispatchMain([weakSelf, task = std::move(task), serial, call = std::move(call)] {
             auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
             if (!self || !self->takeDelivery(serial))
                 return;
@@ -166,7 +169,7 @@ void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& ta
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
     std::string service = objectClass() ? objectClass()->name() : std::string();
     std::uint64_t serial = expectDelivery(task);
-    dispatchQueue()->async([weakSelf, task, serial, taskType, service, key = *key] {
+    dispatchQueue()->async([weakSelf, task, serial, taskType, service, key = *key]() mutable {
         auto row = dataObjectForKey(service, key);
         pf::Value data;
         pf::Date date{0};
@@ -174,8 +177,9 @@ void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& ta
             data = KRJSON::decodeText(*row->jsonString());
             date = pf::Date{static_cast<double>(row->timestamp())};
         }
-        // The main-queue step runs even without a row, to retire the record.
-        pf::dispatchMain([weakSelf, task, serial, taskType, data, date] {
+        // The main-queue step runs even without a row, to retire the record,
+        // and takes the task along: its last release belongs there.
+        pf::dispatchMain([weakSelf, task = std::move(task), serial, taskType, data = std::move(data), date] {
             auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
             if (!self || !self->takeDelivery(serial) || data.isNil())
                 return;
