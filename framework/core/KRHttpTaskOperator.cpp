@@ -5,6 +5,7 @@
 #include "platform/net/HttpConnection.h"
 
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -84,6 +85,10 @@ void KRHttpTaskOperator::main()
     if (!ready) {
         auto self = std::static_pointer_cast<KRHttpTaskOperator>(shared_from_this());
         pf::dispatchMain([self] { self->mainWillRequest(); });
+        // The main queue usually prepares the request within microseconds:
+        // look again for a short while before sleeping.
+        for (int spin = 0; spin < 200 && !m_requestReady.load(std::memory_order_acquire) && !isCancelled(); ++spin)
+            std::this_thread::yield();
         std::unique_lock lock(m_mutex);
         m_prepared.wait(lock, [&] { return m_requestReady || isCancelled(); });
     }

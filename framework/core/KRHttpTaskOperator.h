@@ -17,6 +17,7 @@
 #include "framework/core/IKRHttpTask.h"
 #include "platform/net/OperationQueue.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -80,9 +81,9 @@ private:
     bool m_wantsData = false;
     bool m_wantsBodySent = false;
 
-    std::mutex m_mutex; // guards the four fields below
+    std::mutex m_mutex; // guards the four fields below (the flag is also read without it, to spin on)
     std::condition_variable m_prepared;
-    bool m_requestReady = false;
+    std::atomic<bool> m_requestReady{false};
     std::optional<pf::HttpRequest> m_request;
     std::shared_ptr<pf::HttpConnection> m_connection;
 };

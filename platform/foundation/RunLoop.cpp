@@ -41,6 +41,7 @@ struct RunLoop::Impl {
     std::map<std::pair<Clock::time_point, std::uint64_t>, std::shared_ptr<LoopTimer>> timers;
     std::uint64_t sequence = 0;
     bool stopped = false;
+    std::atomic<std::size_t> postedCount{0}; // posted.size(), readable without the lock
 
     void addTimer(Clock::time_point at, std::shared_ptr<LoopTimer> timer)
     {
@@ -57,6 +58,7 @@ struct RunLoop::Impl {
             if (!posted.empty()) {
                 task = std::move(posted.front());
                 posted.pop_front();
+                postedCount.store(posted.size(), std::memory_order_relaxed);
             } else {
                 while (!timers.empty() && !timers.begin()->second->isValid())
                     timers.erase(timers.begin());
@@ -85,9 +87,6 @@ struct RunLoop::Impl {
         return true;
     }
 
-    // Sleeps until a post, a timer or the deadline. There is no spinning
-    // before it: on a busy machine a looping wait takes the core from the
-    // very threads whose answer it waits for, and a post wakes it at once.
     void waitUntil(Clock::time_point deadline)
     {
         std::unique_lock lock(mutex);
@@ -97,6 +96,15 @@ struct RunLoop::Impl {
         if (!timers.empty() && timers.begin()->first.first < until)
             until = timers.begin()->first.first;
         wake.wait_until(lock, until);
+    }
+
+    // An answer from another thread often follows within microseconds (a
+    // queue thread handing back an exchange): look again for a short while
+    // before sleeping, which saves both threads a wake-up.
+    void spinBriefly()
+    {
+        for (int spin = 0; spin < 200 && postedCount.load(std::memory_order_acquire) == 0; ++spin)
+            std::this_thread::yield();
     }
 };
 
@@ -114,6 +122,7 @@ void RunLoop::post(Task task)
     {
         std::lock_guard lock(m_impl->mutex);
         m_impl->posted.push_back(std::move(task));
+        m_impl->postedCount.store(m_impl->posted.size(), std::memory_order_release);
     }
     m_impl->wake.notify_all();
 }
@@ -151,6 +160,9 @@ bool RunLoop::runUntil(const std::function<bool()>& predicate, Seconds timeout)
         auto now = Clock::now();
         if (now >= deadline)
             return predicate();
+        m_impl->spinBriefly();
+        if (m_impl->postedCount.load(std::memory_order_acquire))
+            continue;
         // The predicate may turn on work of other threads that never wakes
         // the loop, so look again at least every few milliseconds.
         m_impl->waitUntil(std::min(deadline, now + std::chrono::milliseconds(5)));
@@ -170,6 +182,7 @@ void RunLoop::run()
             if (m_impl->stopped)
                 return;
         }
+        m_impl->spinBriefly();
         m_impl->waitUntil(Clock::now() + std::chrono::hours(1));
     }
 }

@@ -36,6 +36,7 @@ void OperationQueue::addOperation(OperationRef operation)
         if (m_stopping)
             return;
         m_waiting.push_back(std::move(operation));
+        m_waitingCount = m_waiting.size();
         if (!m_idleThreads.empty()) {
             idle = m_idleThreads.back();
             m_idleThreads.pop_back();
@@ -83,12 +84,19 @@ void OperationQueue::waitUntilAllOperationsAreFinished()
 
 void OperationQueue::work()
 {
-    // No spinning before sleeping: on a busy machine a looping wait takes
-    // the core from the threads that produce the next operation.
+    // Exchanges often come back to back (a list page, then the next request
+    // of the same screen): look again for a short while before sleeping,
+    // which saves a wake-up on each of them.
     std::condition_variable wake;
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (m_waiting.empty() && !m_stopping) {
+            lock.unlock();
+            for (int spin = 0; spin < 200 && m_waitingCount.load(std::memory_order_acquire) == 0; ++spin)
+                std::this_thread::yield();
+            lock.lock();
+            if (!m_waiting.empty() || m_stopping)
+                continue;
             // Listed exactly while waiting, so that addOperation() and the
             // destructor reach it; after any wake-up it looks again.
             m_idleThreads.push_back(&wake);
@@ -100,6 +108,7 @@ void OperationQueue::work()
             return; // stopping
         OperationRef operation = std::move(m_waiting.front());
         m_waiting.pop_front();
+        m_waitingCount = m_waiting.size();
         if (!operation->isCancelled()) {
             m_running.push_back(operation);
             operation->m_executing = true;

@@ -12,6 +12,7 @@
 
 #include "platform/net/Forward.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -69,6 +70,7 @@ private:
     mutable std::mutex m_mutex; // guards everything below
     std::condition_variable m_idle;
     std::deque<OperationRef> m_waiting;
+    std::atomic<std::size_t> m_waitingCount{0}; // m_waiting.size(), readable without the lock
     std::vector<OperationRef> m_running;
     std::vector<std::thread> m_threads;
     // The wake-up of each idle thread, the one that became idle last on top.
