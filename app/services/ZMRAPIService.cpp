@@ -8,6 +8,7 @@
 #include "framework/core/KRJSON.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/util/KRUUID.h"
+#include "platform/foundation/CachedCast.h"
 #include "platform/foundation/Device.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -46,7 +47,7 @@ bool ZMRAPIService::handle(const pf::Protocol* taskType, const pf::ObjectRef& ta
 
 void ZMRAPIService::willRequest(const pf::ObjectRef& task)
 {
-    auto request = std::dynamic_pointer_cast<IKRAPIWillRequestTask>(task);
+    auto request = pf::cachedCast<IKRAPIWillRequestTask>(task);
     if (!request || !isApplicationType(request->taskType()) || !request->body())
         return;
     KRHttpFormBody& body = *request->body();
@@ -64,7 +65,7 @@ void ZMRAPIService::willRequest(const pf::ObjectRef& task)
         body.addItemValue(device.model, "device-model");
     }
 
-    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    auto context = m_contextLink.of(this->context());
     pf::Value uid = context ? context->uid() : pf::Value();
     if (context) {
         if (!uid.isNilOrNull())
@@ -109,7 +110,7 @@ std::optional<pf::Value> ZMRAPIService::takeCarriedUid(const pf::ObjectRef& appT
 
 void ZMRAPIService::didRespond(const pf::ObjectRef& task)
 {
-    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+    auto response = pf::cachedCast<IKRAPIResponseTask>(task);
     if (!response || !isApplicationType(response->taskType()))
         return;
     std::optional<pf::Value> carried = takeCarriedUid(response->task());
@@ -128,7 +129,7 @@ void ZMRAPIService::didRespond(const pf::ObjectRef& task)
         defaults.setObject(deviceId, "device-did");
         defaults.synchronize();
     }
-    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    auto context = m_contextLink.of(this->context());
     if (!context)
         return;
     pf::Value timestamp = ZMRPresent(results, "timestamp");

@@ -18,6 +18,7 @@
 //
 // Main queue only. Logged bodies and answers have their secrets redacted.
 
+#include "app/services/ZMRContext.h"
 #include "framework/core/KRService.h"
 
 #include <vector>
@@ -39,4 +40,5 @@ private:
     std::optional<pf::Value> takeCarriedUid(const pf::ObjectRef& appTask);
 
     std::vector<Carried> m_carried;
+    ZMRContextLink m_contextLink;
 };

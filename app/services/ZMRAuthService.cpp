@@ -8,6 +8,7 @@
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
+#include "platform/foundation/CachedCast.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -66,7 +67,7 @@ bool ZMRAuthService::handle(const pf::Protocol* taskType, const pf::ObjectRef& t
     if (serverTaskName(taskType))
         return send(taskType, task);
     if (taskType == proto::IKRAPIResponseTask()) {
-        auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+        auto response = pf::cachedCast<IKRAPIResponseTask>(task);
         if (!response || !serverTaskName(response->taskType()))
             return false;
         answer(*response);
@@ -77,7 +78,7 @@ bool ZMRAuthService::handle(const pf::Protocol* taskType, const pf::ObjectRef& t
 
 bool ZMRAuthService::send(const pf::Protocol* taskType, const pf::ObjectRef& task)
 {
-    auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
+    auto appTask = pf::cachedCast<IKRTask>(task);
     if (!appTask)
         return false;
     auto body = ZMRRequestBody(serverTaskName(taskType));
@@ -131,7 +132,7 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
         krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
         return;
     }
-    auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
+    auto context = m_contextLink.of(this->context());
     if (context && !auth.isNil()) {
         if (!user.isNil()) {
             context->setAccount(textAt(user, "account"));

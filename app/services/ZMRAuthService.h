@@ -11,6 +11,7 @@
 // delegate as an error of domain "ZMRAuthService" and leaves the context as
 // it was. The answer to a logout goes nowhere. Main queue only.
 
+#include "app/services/ZMRContext.h"
 #include "framework/core/KRUplinkService.h"
 
 class IKRAPIResponseTask;
@@ -22,4 +23,6 @@ public:
 private:
     bool send(const pf::Protocol* taskType, const pf::ObjectRef& task);
     void answer(const IKRAPIResponseTask& response);
+
+    ZMRContextLink m_contextLink;
 };

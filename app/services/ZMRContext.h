@@ -101,7 +101,22 @@ public:
 // The file name part of a user's database for a stored user id: its decimal
 // digits for an integer, the text itself for a text of [A-Za-z0-9_-];
 // nothing for anything else, so no id can name a file outside "Documents".
+class ZMRContext;
+
 std::optional<std::string> ZMRUserDBName(const pf::Value& uid);
+
+// A service's context seen as the user context. The cast crosses between
+// unrelated bases and costs more than the rest of an answer's envelope work,
+// so the result is kept and the cast redone only when the context is another
+// object. Main queue only, like the services that hold one.
+class ZMRContextLink {
+public:
+    std::shared_ptr<ZMRContext> of(const std::shared_ptr<IKRServiceContext>& context);
+
+private:
+    std::weak_ptr<IKRServiceContext> m_from; // the context last cast, not owned
+    ZMRContext* m_to = nullptr; // its cast; valid while m_from lives
+};
 
 extern const char* const ZMRUserChangedNotification;
 extern const char* const ZMRUserInfoChangedNotification;

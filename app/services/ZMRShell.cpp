@@ -57,6 +57,20 @@ double localClock()
 
 }
 
+std::shared_ptr<ZMRContext> ZMRContextLink::of(const std::shared_ptr<IKRServiceContext>& context)
+{
+    if (!context)
+        return nullptr;
+    // The same object only while the one cast is alive: a new context at the
+    // address of a released one has another owner.
+    if (m_to && !m_from.owner_before(context) && !context.owner_before(m_from) && !m_from.expired())
+        return std::shared_ptr<ZMRContext>(context, m_to);
+    auto cast = std::dynamic_pointer_cast<ZMRContext>(context);
+    m_from = context;
+    m_to = cast.get();
+    return cast;
+}
+
 std::optional<std::string> ZMRUserDBName(const pf::Value& uid)
 {
     if (const pf::Number* number = uid.number()) {

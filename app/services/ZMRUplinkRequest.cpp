@@ -4,6 +4,7 @@
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRService.h"
 #include "framework/core/KRTaskTypes.h"
+#include "platform/foundation/CachedCast.h"
 
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
 {
@@ -16,7 +17,7 @@ std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
 std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, const pf::ObjectRef& task,
                                                  std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo)
 {
-    auto appTask = std::dynamic_pointer_cast<IKRTask>(task);
+    auto appTask = pf::cachedCast<IKRTask>(task);
     if (!appTask)
         return nullptr;
     auto request = std::make_shared<KRAPIRequestTask>();
@@ -49,7 +50,7 @@ std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredTyp
 {
     if (offeredType != proto::IKRAPIResponseTask())
         return nullptr;
-    auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(task);
+    auto response = pf::cachedCast<IKRAPIResponseTask>(task);
     if (!response || response->taskType() != taskType)
         return nullptr;
     return response;

@@ -73,19 +73,29 @@ void KRAPIService::krHttpTaskWillRequest(KRHttpTask& task)
     std::optional<std::string> urlText = request->apiUrl();
     if (!urlText && request->apiKey())
         urlText = dataForKeyPath(pf::Value(config()), *request->apiKey()).stringValue();
-    std::optional<pf::URL> url;
-    if (urlText)
-        url = URLWithString(*urlText, request->queryValues());
-    if (!url) {
-        // No request is set, so the HTTP layer sends nothing; the failure
-        // travels the usual way.
-        std::string key = request->apiUrl() ? *request->apiUrl() : request->apiKey().value_or("(none)");
-        task.doFailError(pf::Error{errorDomain, -1, "no url for api " + key});
-        return;
+    std::string absolute;
+    bool plain = urlText && request->queryValues().isNil();
+    if (plain && !m_composed.empty() && *urlText == m_composedFrom) {
+        absolute = m_composed;
+    } else {
+        std::optional<pf::URL> url;
+        if (urlText)
+            url = URLWithString(*urlText, request->queryValues());
+        if (!url) {
+            // No request is set, so the HTTP layer sends nothing; the
+            // failure travels the usual way.
+            std::string key = request->apiUrl() ? *request->apiUrl() : request->apiKey().value_or("(none)");
+            task.doFailError(pf::Error{errorDomain, -1, "no url for api " + key});
+            return;
+        }
+        absolute = url->absoluteString();
+        if (plain) {
+            m_composedFrom = *urlText;
+            m_composed = absolute;
+        }
     }
     // Redacting costs more than composing; only a debug log reads it.
     bool debug = pf::isLogLevelEnabled(pf::LogLevel::Debug);
-    std::string absolute = url->absoluteString();
     if (debug)
         pf::logLevel(pf::LogLevel::Debug, "%s", pf::redactSecrets(absolute).c_str());
 

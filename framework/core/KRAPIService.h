@@ -63,4 +63,8 @@ private:
 
     std::vector<std::shared_ptr<KRHttpTask>> m_httpTasks;
     std::vector<Pending> m_responses;
+    // The address last composed from a URL text without query values, which
+    // nearly every request of a service repeats.
+    std::string m_composedFrom;
+    std::string m_composed;
 };

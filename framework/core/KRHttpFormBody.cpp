@@ -3,13 +3,41 @@
 #include "framework/core/QueryValue.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string_view>
+#include <typeinfo>
 
 namespace {
 
 void append(pf::Bytes& out, std::string_view text)
 {
     out.insert(out.end(), text.begin(), text.end());
+}
+
+// The item classes are final: their type is compared, not searched for.
+template<class Kind>
+bool isA(const KRHttpFormItem& item)
+{
+    return typeid(item) == typeid(Kind);
+}
+
+// As encodeQueryValue, appended in place.
+void appendQueryValue(pf::Bytes& out, std::string_view value)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    for (char ch : value) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c == ' ') {
+            out.push_back('+');
+        } else if (c == '.' || c == '-' || c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                   (c >= '0' && c <= '9')) {
+            out.push_back(c);
+        } else {
+            out.push_back('%');
+            out.push_back(static_cast<std::uint8_t>(hex[c >> 4]));
+            out.push_back(static_cast<std::uint8_t>(hex[c & 15]));
+        }
+    }
 }
 
 bool contains(std::string_view haystack, std::string_view needle)
@@ -83,19 +111,25 @@ pf::Bytes KRHttpFormBody::bytesBody()
 {
     pf::Bytes out;
     bool multipart = std::any_of(m_formItems.begin(), m_formItems.end(), [](const KRHttpFormItemRef& item) {
-        return dynamic_cast<const KRHttpFormItemBytes*>(item.get()) != nullptr;
+        return isA<KRHttpFormItemBytes>(*item);
     });
 
     if (!multipart) {
         m_contentType = "application/x-www-form-urlencoded";
+        // One buffer sized for the worst case, every value encoded into it.
+        std::size_t size = 0;
         for (const auto& item : m_formItems) {
-            auto* value = dynamic_cast<const KRHttpFormItemValue*>(item.get());
-            if (!value)
+            if (isA<KRHttpFormItemValue>(*item))
+                size += 2 + item->key().size() + 3 * static_cast<const KRHttpFormItemValue&>(*item).value().size();
+        }
+        out.reserve(size);
+        for (const auto& item : m_formItems) {
+            if (!isA<KRHttpFormItemValue>(*item))
                 continue;
-            append(out, "&");
-            append(out, value->key());
-            append(out, "=");
-            append(out, encodeQueryValue(value->value()));
+            out.push_back('&');
+            append(out, item->key());
+            out.push_back('=');
+            appendQueryValue(out, static_cast<const KRHttpFormItemValue&>(*item).value());
         }
         return out;
     }

@@ -1,6 +1,7 @@
 #include "framework/core/KRHttpService.h"
 
 #include "framework/core/KRHttpTaskOperator.h"
+#include "platform/foundation/CachedCast.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/RunLoop.h"
@@ -38,7 +39,7 @@ void KRHttpService::updateNetworkStatus()
 bool KRHttpService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
 {
     PF_ASSERT_MAIN_THREAD();
-    auto httpTask = std::dynamic_pointer_cast<IKRHttpTask>(task);
+    auto httpTask = pf::cachedCast<IKRHttpTask>(task);
     if (!httpTask)
         return false;
     auto settings = config();

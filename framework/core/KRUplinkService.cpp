@@ -2,6 +2,7 @@
 
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRTaskTypes.h"
+#include "platform/foundation/CachedCast.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <cassert>
@@ -10,7 +11,7 @@ namespace {
 
 std::shared_ptr<IKRUplinkTaskDelegate> delegateOf(const pf::ObjectRef& task)
 {
-    auto uplink = std::dynamic_pointer_cast<IKRUplinkTask>(task);
+    auto uplink = pf::cachedCast<IKRUplinkTask>(task);
     return uplink ? uplink->delegate() : nullptr;
 }
 

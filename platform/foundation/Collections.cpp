@@ -190,6 +190,18 @@ bool Dictionary::operator==(const Dictionary& other) const
 {
     if (count() != other.count())
         return false;
+    // Two dictionaries read from the same source keep their keys in the same
+    // order: walk them side by side until a key differs, which then needs
+    // the lookups.
+    if (m_removed == 0 && other.m_removed == 0) {
+        std::size_t i = 0;
+        for (; i < m_entries.size() && m_entries[i].first == other.m_entries[i].first; ++i) {
+            if (!(m_entries[i].second == other.m_entries[i].second))
+                return false;
+        }
+        if (i == m_entries.size())
+            return true;
+    }
     for (const auto& [key, value] : *this) {
         std::size_t j = other.find(key);
         if (j == npos || !(other.m_entries[j].second == value))

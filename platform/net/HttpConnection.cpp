@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace pf {
@@ -24,12 +25,25 @@ void initializeCurlOnce()
     });
 }
 
+// What a transfer handle's options were last set for. Transfers of one shape
+// set the same options, each overwriting the last transfer's, so the handle
+// keeps its fixed options and needs no reset in between.
+struct TransferShape {
+    std::string method;
+    bool body = false;
+    bool acceptEncoding = false;
+    bool extraAnchors = false;
+    bool operator==(const TransferShape&) const = default;
+};
+
 // One multi handle (which owns the connection cache) and one easy handle per
 // thread, reused by every exchange the thread runs.
 struct ThreadHandles {
     CURLM* multi = nullptr;
     CURL* easy = nullptr;
     bool busy = false;
+    std::optional<TransferShape> shape; // none: reset the handle first
+    char errorBuffer[CURL_ERROR_SIZE] = {};
 
     bool ensure()
     {
@@ -259,6 +273,7 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
         // cache it shares: the old one's cookie settings go with it.
         curl_easy_cleanup(handles.easy);
         handles.easy = nullptr;
+        handles.shape.reset();
     }
     if (!handles.ensure())
         return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
@@ -270,10 +285,21 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
 
     CURL* easy = handles.easy;
     CURLM* multi = handles.multi;
-    curl_easy_reset(easy);
+    const std::string& method = m_request.httpMethod();
+    auto body = m_request.httpBody();
+    bool acceptEncoding = std::any_of(m_request.allHTTPHeaderFields().begin(), m_request.allHTTPHeaderFields().end(),
+                                      [](const auto& field) { return equalsIgnoringCase(field.first, "Accept-Encoding"); });
+    TransferShape shape{method, body != nullptr, acceptEncoding, extraCAFile().has_value()};
+    // Cookie transfers always start from a reset handle: their jar is
+    // attached and detached around each exchange.
+    bool keepFixed = !m_request.httpShouldHandleCookies() && handles.shape == shape;
+    if (!keepFixed)
+        curl_easy_reset(easy);
+    handles.shape.reset(); // set again once every option took
 
     Transfer transfer(*this, callbacks);
-    char errorBuffer[CURL_ERROR_SIZE] = {};
+    char* errorBuffer = handles.errorBuffer;
+    errorBuffer[0] = 0;
     struct curl_slist* headerList = nullptr;
     struct FreeList {
         curl_slist*& list;
@@ -309,48 +335,51 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
                 curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
         }
     } detachJar{easy, cookieJar != nullptr};
-    option(CURLOPT_PROTOCOLS_STR, "http,https");
-    option(CURLOPT_FOLLOWLOCATION, 0L);
-    option(CURLOPT_NOSIGNAL, 1L);
-    option(CURLOPT_SSL_VERIFYPEER, 1L);
-    option(CURLOPT_SSL_VERIFYHOST, 2L);
-    if (extraCAFile()) {
-        // The anchors are added to this connection's own store: a cached one
-        // is shared with later connections, which may not want them.
-        option(CURLOPT_CA_CACHE_TIMEOUT, 0L);
-        option(CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSslContext);
+    if (!keepFixed) {
+        option(CURLOPT_PROTOCOLS_STR, "http,https");
+        option(CURLOPT_FOLLOWLOCATION, 0L);
+        option(CURLOPT_NOSIGNAL, 1L);
+        option(CURLOPT_SSL_VERIFYPEER, 1L);
+        option(CURLOPT_SSL_VERIFYHOST, 2L);
+        if (shape.extraAnchors) {
+            // The anchors are added to this connection's own store: a cached
+            // one is shared with later connections, which may not want them.
+            option(CURLOPT_CA_CACHE_TIMEOUT, 0L);
+            option(CURLOPT_SSL_CTX_FUNCTION, &Transfer::onSslContext);
+        }
+        option(CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+        option(CURLOPT_ERRORBUFFER, errorBuffer);
+        option(CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
+        option(CURLOPT_WRITEFUNCTION, &Transfer::onData);
+        option(CURLOPT_NOPROGRESS, 0L);
+        option(CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
+        if (!isSafeMethod(method)) {
+            // The library sends a request again on a fresh connection when a
+            // reused one closes before answering: harmless for a read, but a
+            // write would reach the server twice. Writes get a connection of
+            // their own, closed after the exchange.
+            option(CURLOPT_FRESH_CONNECT, 1L);
+            option(CURLOPT_FORBID_REUSE, 1L);
+        }
+        if (body) {
+            if (method != "POST")
+                option(CURLOPT_CUSTOMREQUEST, method.c_str());
+        } else if (method == "HEAD") {
+            option(CURLOPT_NOBODY, 1L);
+        } else if (method != "GET") {
+            option(CURLOPT_CUSTOMREQUEST, method.c_str());
+        }
+    }
+    // What changes from one transfer to the next.
+    if (shape.extraAnchors)
         option(CURLOPT_SSL_CTX_DATA, &transfer);
-    }
-    option(CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
     option(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(idleMs, 1)));
-    option(CURLOPT_ERRORBUFFER, errorBuffer);
-    option(CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
     option(CURLOPT_HEADERDATA, &transfer);
-    option(CURLOPT_WRITEFUNCTION, &Transfer::onData);
     option(CURLOPT_WRITEDATA, &transfer);
-    option(CURLOPT_NOPROGRESS, 0L);
-    option(CURLOPT_XFERINFOFUNCTION, &Transfer::onProgress);
     option(CURLOPT_XFERINFODATA, &transfer);
-
-    const std::string& method = m_request.httpMethod();
-    auto body = m_request.httpBody();
-    if (!isSafeMethod(method)) {
-        // The library sends a request again on a fresh connection when a
-        // reused one closes before answering: harmless for a read, but a
-        // write would reach the server twice. Writes get a connection of
-        // their own, closed after the exchange.
-        option(CURLOPT_FRESH_CONNECT, 1L);
-        option(CURLOPT_FORBID_REUSE, 1L);
-    }
     if (body) {
         option(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
         option(CURLOPT_POSTFIELDS, body->empty() ? "" : reinterpret_cast<const char*>(body->data()));
-        if (method != "POST")
-            option(CURLOPT_CUSTOMREQUEST, method.c_str());
-    } else if (method == "HEAD") {
-        option(CURLOPT_NOBODY, 1L);
-    } else if (method != "GET") {
-        option(CURLOPT_CUSTOMREQUEST, method.c_str());
     }
 
     for (const auto& [name, value] : m_request.allHTTPHeaderFields()) {
@@ -371,6 +400,16 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     option(CURLOPT_HTTPHEADER, headerList);
     if (set != CURLE_OK)
         return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_easy_strerror(set));
+    // The handle must not keep pointing at this call's header list.
+    struct Unhook {
+        CURL* easy;
+        ~Unhook()
+        {
+            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+        }
+    } unhook{easy};
+    if (!m_request.httpShouldHandleCookies())
+        handles.shape = shape;
 
     if (CURLMcode added = curl_multi_add_handle(multi, easy); added != CURLM_OK)
         return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_multi_strerror(added));

@@ -17,7 +17,11 @@ OperationQueue::~OperationQueue()
         threads.swap(m_threads);
     }
     cancelAllOperations();
-    m_wake.notify_all();
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto* wake : m_idleThreads)
+            wake->notify_one();
+    }
     for (auto& thread : threads)
         thread.join();
 }
@@ -26,15 +30,24 @@ void OperationQueue::addOperation(OperationRef operation)
 {
     if (!operation)
         return;
-    std::lock_guard lock(m_mutex);
-    if (m_stopping)
-        return;
-    m_waiting.push_back(std::move(operation));
-    m_waitingCount = m_waiting.size();
-    if (m_idleThreads > 0)
-        m_wake.notify_one();
-    else if (static_cast<int>(m_threads.size()) < m_width)
-        m_threads.emplace_back([this] { work(); });
+    std::condition_variable* idle = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopping)
+            return;
+        m_waiting.push_back(std::move(operation));
+        m_waitingCount = m_waiting.size();
+        if (!m_idleThreads.empty()) {
+            idle = m_idleThreads.back();
+            m_idleThreads.pop_back();
+        } else if (static_cast<int>(m_threads.size()) < m_width) {
+            m_threads.emplace_back([this] { work(); });
+        }
+    }
+    // Woken outside the lock, or it would wake only to wait for the lock.
+    // The wake-up outlives this: a thread ends only once the queue stops.
+    if (idle)
+        idle->notify_one();
 }
 
 std::vector<OperationRef> OperationQueue::operations() const
@@ -51,6 +64,12 @@ std::size_t OperationQueue::operationCount() const
     return m_running.size() + m_waiting.size();
 }
 
+std::size_t OperationQueue::idleThreadCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_idleThreads.size();
+}
+
 void OperationQueue::cancelAllOperations()
 {
     for (auto& operation : operations())
@@ -65,22 +84,28 @@ void OperationQueue::waitUntilAllOperationsAreFinished()
 
 void OperationQueue::work()
 {
+    // Exchanges often come back to back (a list page, then the next request
+    // of the same screen): look again for a short while before sleeping,
+    // which saves a wake-up on each of them.
+    std::condition_variable wake;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        // Exchanges often come back to back (a list page, then the next
-        // request of the same screen): look again for a short while before
-        // sleeping, which saves a wake-up on each of them.
         if (m_waiting.empty() && !m_stopping) {
             lock.unlock();
             for (int spin = 0; spin < 200 && m_waitingCount.load(std::memory_order_acquire) == 0; ++spin)
                 std::this_thread::yield();
             lock.lock();
+            if (!m_waiting.empty() || m_stopping)
+                continue;
+            // Listed exactly while waiting, so that addOperation() and the
+            // destructor reach it; after any wake-up it looks again.
+            m_idleThreads.push_back(&wake);
+            wake.wait(lock);
+            std::erase(m_idleThreads, &wake);
+            continue;
         }
-        ++m_idleThreads;
-        m_wake.wait(lock, [&] { return m_stopping || !m_waiting.empty(); });
-        --m_idleThreads;
-        if (m_waiting.empty() && m_stopping)
-            return;
+        if (m_waiting.empty())
+            return; // stopping
         OperationRef operation = std::move(m_waiting.front());
         m_waiting.pop_front();
         m_waitingCount = m_waiting.size();

@@ -3,7 +3,9 @@
 // Operations run on a queue of worker threads, at most `maxConcurrentOperationCount`
 // at once, started in the order they were added. A worker thread lives as long
 // as the queue and runs one operation after another (so its HTTP connections
-// are reused).
+// are reused). An operation added while threads are idle goes to the one that
+// became idle last: its caches are warm, and exchanges sent one after another
+// keep to one thread and its connections.
 //
 // An operation cancelled before it starts never runs. Destroying the queue
 // cancels every operation and waits for the running ones to return.
@@ -55,6 +57,8 @@ public:
     // Waiting and running operations, in the order they were added.
     std::vector<OperationRef> operations() const;
     std::size_t operationCount() const;
+    // Threads waiting for an operation.
+    std::size_t idleThreadCount() const;
     void cancelAllOperations();
     // Blocks until nothing waits or runs. Never call it from an operation.
     void waitUntilAllOperationsAreFinished();
@@ -64,13 +68,13 @@ private:
 
     const int m_width;
     mutable std::mutex m_mutex; // guards everything below
-    std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::deque<OperationRef> m_waiting;
+    std::atomic<std::size_t> m_waitingCount{0}; // m_waiting.size(), readable without the lock
     std::vector<OperationRef> m_running;
-    std::atomic<std::size_t> m_waitingCount = 0; // m_waiting.size(), for a look without the lock
     std::vector<std::thread> m_threads;
-    int m_idleThreads = 0;
+    // The wake-up of each idle thread, the one that became idle last on top.
+    std::vector<std::condition_variable*> m_idleThreads;
     bool m_stopping = false;
 };
 

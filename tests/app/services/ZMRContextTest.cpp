@@ -233,3 +233,26 @@ TEST_F(ZMRContextState, TrackingDeliversConfiguredAndInjectedFixes)
     EXPECT_DOUBLE_EQ(shell->location()->latitude, 40);
     pf::LocationProvider::shared().stop();
 }
+
+TEST_F(ZMRContextState, TheKeptCastFollowsTheContextGiven)
+{
+    auto plain = KRShell::create(pf::Dictionary::create({{"services", pf::Array::create()}}), nullptr);
+    auto other = makeShell();
+    auto user = [](const std::shared_ptr<ZMRShell>& s) { return static_cast<ZMRContext*>(s.get()); };
+    ZMRContextLink link;
+    struct Row {
+        std::shared_ptr<IKRServiceContext> given;
+        ZMRContext* expected;
+    } rows[] = {
+        {shell, user(shell)}, {shell, user(shell)}, {other, user(other)}, {plain, nullptr},
+        {nullptr, nullptr},   {shell, user(shell)}, {plain, nullptr},     {other, user(other)},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(link.of(rows[i].given).get(), rows[i].expected) << "row " << i;
+
+    // Another context made after the last one cast was let go.
+    other.reset();
+    auto next = makeShell();
+    EXPECT_EQ(link.of(next).get(), user(next));
+    EXPECT_EQ(link.of(plain).get(), nullptr);
+}

@@ -183,21 +183,30 @@ TEST_F(KRAPIServiceBus, UrlComesFromApiUrlOrTheKeyPathAndWithoutBodyIsAGet)
         std::string apiKey;
         std::optional<std::string> apiUrl;
         std::string path;
+        pf::Value query; // query values of the request
+        std::string sentQuery;
     } rows[] = {
-        {"url", std::nullopt, "/json"},
-        {"api.list", std::nullopt, "/array"},
-        {"url", server.url("/array"), "/array"},
+        {"url", std::nullopt, "/json", {}, ""},
+        {"api.list", std::nullopt, "/array", {}, ""},
+        {"url", server.url("/array"), "/array", {}, ""},
+        // The same address again, then with query values and without them.
+        {"url", std::nullopt, "/json", {}, ""},
+        {"url", std::nullopt, "/json", pf::Dictionary::create({{"page", 2}}), "page=2"},
+        {"url", std::nullopt, "/json", {}, ""},
+        {"api.list", std::nullopt, "/array", {}, ""},
     };
     for (const auto& row : rows) {
         bus.responses.clear();
         auto request = makeRequest(row.apiKey, false);
         request->setApiUrl(row.apiUrl);
+        request->setQueryValues(row.query);
         shell->handle(proto::IKRAPIRequestTask(), request, 0);
         ASSERT_TRUE(runMainUntil([&] { return !bus.responses.empty(); }));
         EXPECT_FALSE(bus.responses[0]->error().has_value()) << row.apiKey;
         auto sent = server.received(row.path);
         ASSERT_FALSE(sent.empty()) << row.apiKey;
         EXPECT_EQ(sent.back().method, "GET");
+        EXPECT_EQ(sent.back().query, row.sentQuery) << row.apiKey;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "framework/core/KRHttpFormBody.h"
+#include "framework/core/QueryValue.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ TEST(KRHttpFormBodyEncoding, UrlEncodedBytesAreExact)
         {{{"my key&x", "v"}}, "&my key&x=v"},
         {{{"k", "\xE4\xB8\xAD+/"}}, "&k=%E4%B8%AD%2B%2F"},
         {{{"a", ""}, {"a", "2"}}, "&a=&a=2"},
+        {{{"k", ".-_~*AZaz09%"}}, "&k=.-_%7E%2AAZaz09%25"},
         {{}, ""},
     };
     for (const auto& row : rows) {
@@ -35,6 +37,17 @@ TEST(KRHttpFormBodyEncoding, UrlEncodedBytesAreExact)
         EXPECT_EQ(text(body.bytesBody()), row.expected);
         EXPECT_EQ(body.contentType(), "application/x-www-form-urlencoded");
     }
+}
+
+TEST(KRHttpFormBodyEncoding, EveryByteEncodesAsAQueryValueDoes)
+{
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all += static_cast<char>(c);
+    KRHttpFormBody body;
+    body.addItemValue(all, "all");
+    body.addItemValue(all.substr(1, 40), "part");
+    EXPECT_EQ(text(body.bytesBody()), "&all=" + encodeQueryValue(all) + "&part=" + encodeQueryValue(all.substr(1, 40)));
 }
 
 TEST(KRHttpFormBodyEncoding, OneByteItemMakesTheWholeBodyMultipartInOrder)

@@ -52,6 +52,43 @@ TEST(KRHttpServiceQueue, WidthComesFromMaxThreadCountAndIsAtLeastOne)
     }
 }
 
+// Preparation runs on a later turn, never inside handle(): what it prepared is
+// sent once, a cancel before that turn sends nothing, and one answered during
+// preparation ends without an exchange; none leaves work on the queue.
+TEST(KRHttpServiceQueue, ARequestIsPreparedOnceOnALaterTurnAndACancelBeforeThatSendsNothing)
+{
+    zmr::TestServer server;
+    TempHome home;
+    struct Row {
+        std::string url;
+        KRHttpResponseType type;
+        bool cancelAtOnce;
+        std::vector<std::string> events;
+        std::size_t sent;
+    } rows[] = {
+        {server.url("/json"), KRHttpResponseType::JSON, false, {"willRequest", "loading", "response", "data", "loaded 200"}, 1},
+        {server.url("/json"), KRHttpResponseType::JSON, true, {}, 0},
+        {"file://" + home.file("absent.png"), KRHttpResponseType::ResourceFile, false,
+         {"willRequest", "failed KRHttpTask -4 not found file"}, 0},
+    };
+    for (const auto& row : rows) {
+        auto service = makeHttpService();
+        auto recorder = std::make_shared<HttpRecorder>();
+        auto task = makeHttpTask(row.url, row.type, recorder);
+        std::size_t before = server.count("/json");
+        ASSERT_TRUE(service->handle(proto::IKRHttpAPITask(), task, 0));
+        EXPECT_TRUE(recorder->events.empty()) << row.url;
+        if (row.cancelAtOnce)
+            service->cancelHandle(proto::IKRHttpAPITask(), task);
+        else
+            ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); })) << row.url;
+        EXPECT_TRUE(drained(*service)) << row.url;
+        pf::RunLoop::main().runUntilIdle();
+        EXPECT_EQ(recorder->events, row.events) << row.url;
+        EXPECT_EQ(server.count("/json") - before, row.sent) << row.url;
+    }
+}
+
 TEST(KRHttpServiceTimeout, WholeExchangeTimeoutFailsASlowSteadyAnswer)
 {
     zmr::TestServer server;

@@ -91,6 +91,38 @@ TEST(ValueCollections, EqualityIsByContentRegardlessOfOrder)
     EXPECT_EQ(shared.dictionary()->get("x").intValue(), 2);
 }
 
+TEST(ValueCollections, EqualityWalksSameOrderAndFallsBackToLookups)
+{
+    auto make = [](std::initializer_list<std::pair<const char*, Value>> entries, const char* removed = nullptr) {
+        auto d = Dictionary::create();
+        if (removed)
+            d->set(removed, 0);
+        for (const auto& [key, value] : entries)
+            d->set(key, value);
+        if (removed)
+            d->remove(removed);
+        return Value(d);
+    };
+    struct Row {
+        Value a, b;
+        bool equal;
+    } rows[] = {
+        {make({{"a", 1}, {"b", "t"}}), make({{"a", 1}, {"b", "t"}}), true},
+        {make({{"a", 1}, {"b", "t"}}), make({{"a", 1}, {"b", "u"}}), false},
+        {make({{"a", 1}, {"b", 2}, {"c", 3}}), make({{"a", 1}, {"c", 3}, {"b", 2}}), true},
+        {make({{"a", 1}, {"b", 2}, {"c", 3}}), make({{"a", 1}, {"c", 3}, {"b", 4}}), false},
+        {make({{"a", 1}, {"b", 2}}), make({{"a", 1}, {"c", 2}}), false},
+        {make({{"a", 1}, {"b", 2}}, "x"), make({{"a", 1}, {"b", 2}}), true},
+        {make({{"a", 1}, {"b", 2}}, "x"), make({{"b", 2}, {"a", 1}}, "y"), true},
+        {make({{"a", 1}, {"b", 2}}, "x"), make({{"a", 1}, {"b", 3}}), false},
+        {make({}), make({}), true},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.a == row.b, row.equal) << row.a.description() << " / " << row.b.description();
+        EXPECT_EQ(row.b == row.a, row.equal) << row.b.description() << " / " << row.a.description();
+    }
+}
+
 TEST(ValueDescription, CollectionsPrintInPropertyListStyle)
 {
     auto d = Dictionary::create({{"name", "Bo"}, {"tags", Array::create({"a b", 2})}});

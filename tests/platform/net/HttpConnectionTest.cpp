@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -137,6 +138,40 @@ TEST(HttpConnectionSend, ReusesTheThreadsConnection)
     auto seen = server.received("/json");
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].remotePort, seen[2].remotePort);
+}
+
+TEST(HttpConnectionSend, EachExchangeOnTheThreadsHandleSendsOnlyItsOwnOptions)
+{
+    // The thread's transfer handle keeps its fixed options between exchanges
+    // of one kind; nothing of one exchange may reach the next.
+    zmr::TestServer server(zmr::TestServer::KeepAlive::On);
+    struct Row {
+        const char* method;
+        std::optional<std::string> body;
+        bool gzip;
+    } rows[] = {
+        {"POST", "a=1", true},  {"POST", "b=22", true}, {"GET", std::nullopt, false}, {"HEAD", std::nullopt, false},
+        {"PUT", "c", false},    {"POST", "", false},    {"GET", std::nullopt, true},  {"GET", std::nullopt, false},
+        {"DELETE", std::nullopt, false}, {"POST", "d=4", true}, {"PUT", "e", false}, {"POST", "f", false},
+    };
+    std::size_t sent = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.method) + " " + row.body.value_or("(none)") + (row.gzip ? " gzip" : ""));
+        pf::HttpRequest request(server.url("/json"));
+        request.setHttpMethod(row.method);
+        if (row.body)
+            request.setHttpBody(pf::Bytes(row.body->begin(), row.body->end()));
+        if (row.gzip)
+            request.setValue("gzip", "Accept-Encoding");
+        auto result = pf::HttpConnection::sendSynchronousRequest(request);
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(result.value().response.statusCode(), 200);
+        auto seen = server.received("/json");
+        ASSERT_EQ(seen.size(), ++sent);
+        EXPECT_EQ(seen.back().method, row.method);
+        EXPECT_EQ(seen.back().body, row.body.value_or(""));
+        EXPECT_EQ(seen.back().header("Accept-Encoding").has_value(), row.gzip);
+    }
 }
 
 TEST(HttpConnectionSend, SaysWhetherTheRequestWentOutBeforeTheAnswerWasLost)

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -60,6 +63,48 @@ TEST(OperationQueueCancel, CancelledBeforeStartNeverRuns)
     queue.waitUntilAllOperationsAreFinished();
     EXPECT_EQ(counts.ran.load(), 1);
     EXPECT_TRUE(second->isFinished());
+}
+
+// Exchanges sent one after another keep to the thread that went idle last,
+// with its warm caches and connections, however many threads the queue has.
+TEST(OperationQueueThreads, OneAfterAnotherRunOnTheThreadIdleLast)
+{
+    struct Recording final : pf::Operation {
+        std::function<void()> body;
+        explicit Recording(std::function<void()> b) : body(std::move(b)) {}
+        void main() override { body(); }
+    };
+    pf::OperationQueue queue(4);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int started = 0;
+    bool release = false;
+    for (int i = 0; i < 4; ++i) {
+        queue.addOperation(std::make_shared<Recording>([&] {
+            std::unique_lock lock(mutex);
+            ++started;
+            changed.notify_all();
+            changed.wait(lock, [&] { return release; });
+        }));
+    }
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return started == 4; })); // four threads exist
+        release = true;
+        changed.notify_all();
+    }
+    for (auto deadline = std::chrono::steady_clock::now() + 10s;
+         queue.idleThreadCount() < 4 && std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::yield();
+    ASSERT_EQ(queue.idleThreadCount(), 4u);
+    std::vector<std::thread::id> ranOn;
+    for (int i = 0; i < 6; ++i) {
+        queue.addOperation(std::make_shared<Recording>([&] { ranOn.push_back(std::this_thread::get_id()); }));
+        queue.waitUntilAllOperationsAreFinished();
+    }
+    ASSERT_EQ(ranOn.size(), 6u);
+    for (const auto& id : ranOn)
+        EXPECT_EQ(id, ranOn.front());
 }
 
 TEST(HttpExchangeAsync, CancelSilencesAStalledExchangeAndFreesTheThread)
