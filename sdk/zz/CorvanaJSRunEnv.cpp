@@ -33,6 +33,8 @@ bool hasSchemePrefix(std::string_view url, std::string_view prefix)
 {
     if (url.size() < prefix.size())
         return false;
+    if (url.compare(0, prefix.size(), prefix) == 0)
+        return true; // as scripts write it
     for (std::size_t i = 0; i < prefix.size(); i++) {
         char c = url[i];
         if (c >= 'A' && c <= 'Z')
