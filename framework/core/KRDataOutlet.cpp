@@ -55,22 +55,58 @@ pf::Value dataForKey(const pf::Value& receiver, std::string_view key)
     }
 }
 
+namespace {
+
+// dataForKey without copies: collections are read in place, and only an
+// object's answer is kept, in `holder`.
+const pf::Value* valueAtKey(const pf::Value& receiver, std::string_view key, pf::Value& holder)
+{
+    switch (receiver.type()) {
+    case pf::Value::Type::Array: {
+        const auto& values = receiver.arrayPointer()->values();
+        if (key.starts_with("@last"))
+            return values.empty() ? nullptr : &values.back();
+        if (!key.starts_with("@"))
+            return nullptr;
+        auto index = arrayIndex(key.substr(1));
+        return index && *index < values.size() ? &values[*index] : nullptr;
+    }
+    case pf::Value::Type::Dictionary:
+        if (key.starts_with("@"))
+            return nullptr;
+        return receiver.dictionaryPointer()->lookup(key);
+    case pf::Value::Type::Object: {
+        // Read before the holder is overwritten: the receiver may be it.
+        pf::Value value = receiver.objectPointer()->valueForKey(key);
+        holder = std::move(value);
+        return &holder;
+    }
+    default: return nullptr;
+    }
+}
+
+}
+
+const pf::Value* valueAtKeyPath(const pf::Value& receiver, std::string_view keyPath, pf::Value& holder)
+{
+    // Templates look up many keys: nothing on the way is copied.
+    const pf::Value* current = &receiver;
+    for (;;) {
+        std::size_t dot = keyPath.find('.');
+        current = valueAtKey(*current, keyPath.substr(0, dot), holder);
+        if (!current || current->isNil())
+            return nullptr;
+        if (dot == std::string_view::npos)
+            return current;
+        keyPath = keyPath.substr(dot + 1);
+    }
+}
+
 pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath)
 {
-    // The receiver itself is read, not copied: templates look up many keys.
-    std::size_t dot = keyPath.find('.');
-    if (dot == std::string_view::npos)
-        return dataForKey(receiver, keyPath);
-    pf::Value current = dataForKey(receiver, keyPath.substr(0, dot));
-    for (;;) {
-        if (current.isNil())
-            return {};
-        keyPath = keyPath.substr(dot + 1);
-        dot = keyPath.find('.');
-        if (dot == std::string_view::npos)
-            return dataForKey(current, keyPath);
-        current = dataForKey(current, keyPath.substr(0, dot));
-    }
+    pf::Value holder;
+    const pf::Value* value = valueAtKeyPath(receiver, keyPath, holder);
+    return value ? *value : pf::Value();
 }
 
 std::string fillTemplateKeys(std::string_view templateText,

@@ -15,6 +15,10 @@
 
 pf::Value dataForKey(const pf::Value& receiver, std::string_view key);
 pf::Value dataForKeyPath(const pf::Value& receiver, std::string_view keyPath);
+// The same value without copying it: a pointer into the receiver's
+// collections (valid while they stay unchanged), or to `holder` where an
+// object answered a value of its own; null for nil.
+const pf::Value* valueAtKeyPath(const pf::Value& receiver, std::string_view keyPath, pf::Value& holder);
 
 // "Hi {user.nick}!" with {user: {nick: "Bo"}} gives "Hi Bo!"; a missing value
 // adds nothing, and an unclosed placeholder at the end is dropped.

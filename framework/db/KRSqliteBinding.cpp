@@ -63,6 +63,21 @@ int bindValue(sqlite3_stmt* stmt, int position, const pf::Value& value, KRBindLi
     return sqlite3_bind_null(stmt, position);
 }
 
+KRBindPlan::Read readOf(const pf::Property& property)
+{
+    using Read = KRBindPlan::Read;
+    switch (property.type) {
+    case pf::PropertyType::Int: return property.getInteger ? Read::Int : Read::Value;
+    case pf::PropertyType::Long:
+    case pf::PropertyType::LongLong: return property.getInteger ? Read::Int64 : Read::Value;
+    case pf::PropertyType::Bool: return property.getInteger ? Read::Bool : Read::Value;
+    case pf::PropertyType::Float: return property.getReal ? Read::Float : Read::Value;
+    case pf::PropertyType::Double: return property.getReal ? Read::Real : Read::Value;
+    case pf::PropertyType::String: return property.getText ? Read::Text : Read::Value;
+    default: return Read::Value;
+    }
+}
+
 }
 
 KRBindPlan makeBindPlan(sqlite3_stmt* stmt)
@@ -97,13 +112,57 @@ int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetim
     const pf::Class* objectClass = object ? object->objectClass() : nullptr;
     if (objectClass && objectClass != plan.objectClass) {
         plan.properties.assign(count, nullptr);
+        plan.reads.assign(count, KRBindPlan::Read::Value);
         for (std::size_t i = 0; i < count; ++i) {
-            if (plan.plain[i])
+            if (plan.plain[i]) {
                 plan.properties[i] = objectClass->property(plan.keyPaths[i]);
+                if (plan.properties[i])
+                    plan.reads[i] = readOf(*plan.properties[i]);
+            }
         }
         plan.objectClass = objectClass;
     }
+    sqlite3_destructor_type keep = lifetime == KRBindLifetime::Static ? SQLITE_STATIC : SQLITE_TRANSIENT;
     for (std::size_t i = 0; i < count; ++i) {
+        const int position = static_cast<int>(i) + 1;
+        if (objectClass && plan.reads[i] != KRBindPlan::Read::Value) {
+            // Numbers and texts of a plain C++ type are bound as the rules
+            // for their values would bind them, without making the value.
+            const pf::Property& property = *plan.properties[i];
+            int rc = SQLITE_OK;
+            switch (plan.reads[i]) {
+            case KRBindPlan::Read::Int:
+                rc = sqlite3_bind_int(stmt, position, static_cast<int>(property.getInteger(*object)));
+                break;
+            case KRBindPlan::Read::Int64:
+                rc = sqlite3_bind_int64(stmt, position, static_cast<sqlite3_int64>(property.getInteger(*object)));
+                break;
+            case KRBindPlan::Read::Bool:
+                rc = sqlite3_bind_int(stmt, position, property.getInteger(*object) != 0 ? 1 : 0);
+                break;
+            case KRBindPlan::Read::Real:
+                rc = sqlite3_bind_double(stmt, position, property.getReal(*object));
+                break;
+            case KRBindPlan::Read::Float:
+                rc = sqlite3_bind_double(stmt, position, static_cast<double>(static_cast<float>(property.getReal(*object))));
+                break;
+            case KRBindPlan::Read::Text: {
+                // Never reallocated (room for every parameter was made
+                // above), so the bound pointer stays put.
+                std::string& text = holder.texts.emplace_back();
+                if (property.getText(*object, text))
+                    rc = sqlite3_bind_text64(stmt, position, text.data(), text.size(), keep, SQLITE_UTF8);
+                else
+                    rc = sqlite3_bind_null(stmt, position);
+                break;
+            }
+            case KRBindPlan::Read::Value:
+                break;
+            }
+            if (rc != SQLITE_OK)
+                return rc;
+            continue;
+        }
         // Made in place, never assigned: moving a value costs as much as
         // binding a number.
         pf::Value value = [&]() -> pf::Value {
@@ -122,7 +181,7 @@ int bindStatementValues(sqlite3_stmt* stmt, const pf::Value& data, KRBindLifetim
             holder.values.push_back(std::move(value));
             bound = &holder.values.back();
         }
-        int rc = bindValue(stmt, static_cast<int>(i) + 1, *bound, lifetime, holder);
+        int rc = bindValue(stmt, position, *bound, lifetime, holder);
         if (rc != SQLITE_OK)
             return rc;
     }

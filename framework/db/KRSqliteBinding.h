@@ -5,8 +5,8 @@
 
 #include "platform/foundation/Value.h"
 
+#include <cstdint>
 #include <optional>
-
 #include <string>
 #include <vector>
 
@@ -30,10 +30,14 @@ struct KRBoundValues {
 // path of each parameter, and the property each plain key names on the
 // class last bound from (null where it names none or is not plain).
 struct KRBindPlan {
+    // How a parameter's property is read and bound: by a value, or straight
+    // from the property's own C++ type.
+    enum class Read : std::uint8_t { Value, Int, Int64, Bool, Real, Float, Text };
     std::vector<std::string> keyPaths;
     std::vector<char> plain; // the key path is one key, without dots
     const pf::Class* objectClass = nullptr;
     std::vector<const pf::Property*> properties;
+    std::vector<Read> reads;
 };
 
 // The key paths of the statement's parameters, in position order.

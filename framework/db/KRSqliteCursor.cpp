@@ -269,7 +269,7 @@ KRSqliteCursor::Fill KRSqliteCursor::fillOf(const pf::Property& property)
     case pf::PropertyType::Bool: return property.setInteger ? Fill::Bool : Fill::Value;
     case pf::PropertyType::Float:
     case pf::PropertyType::Double: return property.setReal ? Fill::Real : Fill::Value;
-    case pf::PropertyType::String: return property.take ? Fill::Text : Fill::Value;
+    case pf::PropertyType::String: return property.setText ? Fill::Text : Fill::Value;
     default: return Fill::Value;
     }
 }
@@ -287,24 +287,24 @@ const std::vector<KRSqliteCursor::PlanEntry>& KRSqliteCursor::planFor(const pf::
     return m_plan;
 }
 
-pf::Value KRSqliteCursor::textAtIndex(int index) const
+std::optional<std::string_view> KRSqliteCursor::textAtIndex(int index) const
 {
     sqlite3_stmt* s = rowColumn(index);
     if (!s)
-        return {};
+        return std::nullopt;
     sqlite3_value* value = sqlite3_column_value(s, index);
     if (!value || sqlite3_value_type(value) == SQLITE_NULL)
-        return {};
+        return std::nullopt;
     const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
     if (!text)
-        return pf::Value(std::string()); // out of memory reads as empty rather than NULL
-    return pf::Value(std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value))));
+        return std::string_view(); // out of memory reads as empty rather than NULL
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
 }
 
 void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan)
 {
-    // Numbers go straight into properties of their own C++ type and texts
-    // move in: the same reads as valueForProperty, with no value made and
+    // Numbers and texts go straight into properties of their own C++ type:
+    // the same reads as valueForProperty, with no value made and
     // taken apart on the way.
     for (const PlanEntry& entry : plan) {
         const pf::Property& property = *entry.property;
@@ -314,7 +314,14 @@ void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan
         case Fill::LongLong: property.setInteger(object, longLongValueAtIndex(entry.index)); break;
         case Fill::Bool: property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0); break;
         case Fill::Real: property.setReal(object, doubleValueAtIndex(entry.index)); break;
-        case Fill::Text: property.take(object, textAtIndex(entry.index)); break;
+        case Fill::Text:
+            // The characters are the statement's until the next step: they
+            // are copied once, into the property's own string.
+            if (auto text = textAtIndex(entry.index))
+                property.setText(object, *text);
+            else
+                property.set(object, pf::Value());
+            break;
         case Fill::Value: property.set(object, valueForProperty(property, entry.index)); break;
         }
     }

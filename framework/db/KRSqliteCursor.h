@@ -5,6 +5,8 @@
 
 #include "framework/db/IKRSqliteCursor.h"
 
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -74,7 +76,8 @@ private:
     };
     const std::vector<PlanEntry>& planFor(const pf::Class* cls);
     void fill(pf::Object& object, const std::vector<PlanEntry>& plan);
-    pf::Value textAtIndex(int index) const;
+    // The current row's text at `index`, valid until the next step; none for NULL.
+    std::optional<std::string_view> textAtIndex(int index) const;
     static Fill fillOf(const pf::Property& property);
 
     sqlite3_stmt* m_stmt = nullptr;

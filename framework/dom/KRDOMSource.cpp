@@ -3,6 +3,7 @@
 #include "framework/core/KRDataOutlet.h"
 
 #include <array>
+#include <charconv>
 #include <cstring>
 
 namespace {
@@ -57,6 +58,16 @@ void appendValue(std::string& out, const pf::Value& value, bool raw)
             appendEncoded(out, *text);
         return;
     }
+    if (const pf::Number* n = value.number(); n && !n->isReal()) {
+        // A whole number's description is its digits and sign, which need
+        // no encoding: written in place, with no text made for it.
+        char digits[24];
+        auto written = n->type == pf::NumberType::UnsignedLongLong
+                           ? std::to_chars(digits, digits + sizeof digits, static_cast<unsigned long long>(n->integer))
+                           : std::to_chars(digits, digits + sizeof digits, n->integer);
+        out.append(digits, written.ptr);
+        return;
+    }
     std::string description = value.description();
     if (raw)
         out += description;
@@ -109,9 +120,9 @@ std::string htmlStringByDOMSource(std::string_view templateText, const pf::Value
 {
     // Markup: values are encoded unless the key asks for them raw ("$").
     return fillTemplateKeys(templateText, [&source](std::string& out, std::string_view key) {
-        if (!key.empty() && key[0] == '$')
-            appendValue(out, dataForKeyPath(source, key.substr(1)), true);
-        else
-            appendValue(out, dataForKeyPath(source, key), false);
+        const bool raw = !key.empty() && key[0] == '$';
+        pf::Value holder;
+        if (const pf::Value* value = valueAtKeyPath(source, raw ? key.substr(1) : key, holder))
+            appendValue(out, *value, raw);
     });
 }

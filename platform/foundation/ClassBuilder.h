@@ -149,9 +149,30 @@ Property makeProperty(std::string name, Get get, Set set)
     p.type = PropertyTraits<V>::type;
     p.accepts = &PropertyTraits<V>::accepts;
     p.get = [get](const Object& o) { return PropertyTraits<V>::to(get(static_cast<const T&>(o))); };
+    if constexpr (std::is_same_v<V, int> || std::is_same_v<V, long> || std::is_same_v<V, long long> ||
+                  std::is_same_v<V, bool>)
+        p.getInteger = [get](const Object& o) { return static_cast<long long>(get(static_cast<const T&>(o))); };
+    if constexpr (std::is_same_v<V, double> || std::is_same_v<V, float>)
+        p.getReal = [get](const Object& o) { return static_cast<double>(get(static_cast<const T&>(o))); };
+    if constexpr (std::is_same_v<V, std::string>) {
+        p.getText = [get](const Object& o, std::string& out) {
+            out = get(static_cast<const T&>(o));
+            return true;
+        };
+    }
+    if constexpr (std::is_same_v<V, std::optional<std::string>>) {
+        p.getText = [get](const Object& o, std::string& out) {
+            std::optional<std::string> text = get(static_cast<const T&>(o));
+            if (!text)
+                return false;
+            out = std::move(*text);
+            return true;
+        };
+    }
     if constexpr (!std::is_null_pointer_v<Set>) {
         p.set = [set](Object& o, const Value& v) { set(static_cast<T&>(o), PropertyTraits<V>::from(v)); };
         if constexpr (std::is_same_v<V, std::string> || std::is_same_v<V, std::optional<std::string>>) {
+            p.setText = [set](Object& o, std::string_view text) { set(static_cast<T&>(o), V(std::string(text))); };
             p.take = [set](Object& o, Value&& v) {
                 // The value is the caller's to give up, so its text is not const.
                 if (auto* text = const_cast<std::string*>(v.string()))

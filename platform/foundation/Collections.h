@@ -106,6 +106,12 @@ public:
     bool empty() const { return count() == 0; }
     // Nil when the key is absent.
     Value get(std::string_view key) const;
+    // The member itself, valid until the dictionary changes; null when absent.
+    const Value* lookup(std::string_view key) const
+    {
+        std::size_t i = find(key);
+        return i == npos ? nullptr : &m_entries[i].second;
+    }
     bool contains(std::string_view key) const { return find(key) != npos; }
     // Setting nil removes the key, as the platform's dictionaries do.
     // Setting, replacing and removing cost O(1) amortised, whatever the size.

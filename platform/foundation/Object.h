@@ -116,11 +116,20 @@ struct Property {
     // Like set, for a value the caller gives up, so that a text moves in
     // rather than being copied; empty where set is all there is.
     std::function<void(Object&, Value&&)> take;
+    // For text properties (std::string, std::optional<std::string>): set
+    // from the characters, made straight into the property's own type.
+    std::function<void(Object&, std::string_view)> setText;
     // For properties of a plain C++ number type (int, long, long long, bool;
     // double, float): set from a number of that kind without making a value.
     // Empty for every other property.
     std::function<void(Object&, long long)> setInteger;
     std::function<void(Object&, double)> setReal;
+    // Their reading side, for a caller that wants the plain number or text
+    // without making a value: getText answers false for a nil text and
+    // leaves `out` as it was. Empty for properties of other types.
+    std::function<long long(const Object&)> getInteger;
+    std::function<double(const Object&)> getReal;
+    std::function<bool(const Object&, std::string& out)> getText;
     // Whether set takes the value as it is (the type's own or nil); empty
     // for properties that take any value. Conversions of scalars and texts
     // come before this check.

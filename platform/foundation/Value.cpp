@@ -4,6 +4,7 @@
 #include "platform/foundation/Object.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <ctime>
@@ -310,7 +311,32 @@ std::string formatReal(double d, NumberType type)
     // character conversions write and read exactly as printf and strtod do,
     // without their locale and stream costs.
     char shorter[40];
-    for (int precision = 1; precision <= 17; ++precision) {
+    // No text with fewer significant digits than the shortest one that
+    // reads back can read back, so the search starts at its digit count.
+    int first = 1;
+    {
+        auto written = type == NumberType::Float
+                           ? std::to_chars(shorter, shorter + sizeof shorter, static_cast<float>(d))
+                           : std::to_chars(shorter, shorter + sizeof shorter, d);
+        if (written.ec == std::errc()) {
+            int digits = 0, pendingZeros = 0;
+            bool leading = true;
+            for (const char* c = shorter; c != written.ptr && *c != 'e'; ++c) {
+                if (*c < '0' || *c > '9')
+                    continue;
+                if (*c == '0') {
+                    if (!leading)
+                        ++pendingZeros;
+                    continue;
+                }
+                leading = false;
+                digits += pendingZeros + 1;
+                pendingZeros = 0;
+            }
+            first = std::max(1, std::min(digits, 17));
+        }
+    }
+    for (int precision = first; precision <= 17; ++precision) {
         auto written = std::to_chars(shorter, shorter + sizeof shorter, d, std::chars_format::general, precision);
         if (written.ec != std::errc())
             break;

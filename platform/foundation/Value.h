@@ -106,6 +106,17 @@ public:
         auto p = std::get_if<ObjectRef>(&m_storage);
         return p ? p->get() : nullptr;
     }
+    // The collections the same way, for reads that take no reference.
+    const Array* arrayPointer() const
+    {
+        auto p = std::get_if<ArrayRef>(&m_storage);
+        return p ? p->get() : nullptr;
+    }
+    const Dictionary* dictionaryPointer() const
+    {
+        auto p = std::get_if<DictionaryRef>(&m_storage);
+        return p ? p->get() : nullptr;
+    }
     template <class T> std::shared_ptr<T> objectAs() const { return std::dynamic_pointer_cast<T>(object()); }
 
     // Accessors in the manner of the platform's number and string objects:

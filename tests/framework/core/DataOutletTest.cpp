@@ -43,6 +43,11 @@ TEST(KRDataOutlet, KeyPathsWalkDictionariesArraysAndObjects)
         {Value(action), "actionName", "open"},
         {Value(action), "nothing", {}},
         {Value(action), "actionViews.@0.actionName", "inner"},
+        // An object's answer read further, by an object again.
+        {Value(Dictionary::create({{"a", action}})), "a.actionViews.@last.actionName", "inner"},
+        {Value(Array::create()), "@last", {}},
+        {user, "user.", {}},
+        {user, "", {}},
     };
     rows[5].expected = list.array()->at(0);
     for (const Row& r : rows)

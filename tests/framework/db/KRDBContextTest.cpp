@@ -175,6 +175,47 @@ TEST(KRDBRecords, EveryPropertyKindRoundTrips)
     EXPECT_TRUE(e->any().isNil());
 }
 
+TEST(KRDBRecords, PlainPropertiesStoreWhatTheirValuesWould)
+{
+    // Numbers and texts are bound straight from their C++ types; each column
+    // must hold what binding the property's value would have stored.
+    Store s;
+    const pf::Class* kinds = pf::Class::named("KindsObject");
+    s.context.regDBObjectClass(kinds);
+    auto k = std::make_shared<KindsObject>();
+    k->setTid(-(1LL << 40));
+    k->setWeight(-3);
+    k->setL(-5000000000L);
+    k->setF(0.1f);
+    k->setB(true);
+    k->setTimestamp(0.1);
+    ASSERT_TRUE(s.context.insertObject(k));
+    auto values = pf::Dictionary::create({{"f", pf::Value(0.1f)}, {"rowid", k->rowid()}});
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"typeof([tag])", "null"}, // a nil text is NULL, not an empty text
+        {"typeof([tid]) || [tid]", "integer-1099511627776"},
+        {"typeof([weight]) || [weight]", "integer-3"},
+        {"typeof([l]) || [l]", "integer-5000000000"},
+        {"typeof([b]) || [b]", "integer1"},
+        {"typeof([f]) || ([f] = :f)", "real1"}, // rounded to a float first, as a float value binds
+        {"typeof([timestamp]) || ([timestamp] = 0.1)", "real1"},
+    };
+    for (const auto& [expression, expected] : rows) {
+        auto cursor = s.context.db()->query("SELECT " + expression + " FROM [KindsObject] WHERE [rowid]=:rowid",
+                                            pf::Value(values));
+        EXPECT_EQ(column(cursor), std::vector<std::string>{expected}) << expression;
+    }
+    k->setTag("");
+    k->setB(false);
+    ASSERT_TRUE(s.context.updateObject(k));
+    for (const auto& [expression, expected] :
+         std::vector<std::pair<std::string, std::string>>{{"typeof([tag])", "text"}, {"[b]", "0"}}) {
+        auto cursor = s.context.db()->query("SELECT " + expression + " FROM [KindsObject] WHERE [rowid]=:rowid",
+                                            pf::Value(values));
+        EXPECT_EQ(column(cursor), std::vector<std::string>{expected}) << expression;
+    }
+}
+
 TEST(KRDBMemory, ObjectSetsAreKeptByTableAndNeverReachTheDatabase)
 {
     Store s;

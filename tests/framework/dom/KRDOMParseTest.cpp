@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <typeinfo>
 
 namespace {
@@ -94,6 +95,9 @@ TEST(KRDOMSource, EveryKindOfValueIsEncodedUnlessRaw)
              {"string", pf::Value(markup)},
              {"number", pf::Value(3.5)},
              {"boolean", pf::Value(true)},
+             {"negative whole number", pf::Value(-42)},
+             {"smallest 64-bit number", pf::Value(std::numeric_limits<long long>::min())},
+             {"largest unsigned number", pf::Value::unsignedNumber(std::numeric_limits<unsigned long long>::max())},
              {"data", pf::Value::data(pf::Bytes{'<', 'a', '>'})},
              {"date", pf::Value(pf::Date{86400.5})},
              {"array", pf::Value(array)},

@@ -46,6 +46,16 @@ TEST(ValueAccessors, NumbersConvertSafelyAndPrintShort)
              {Value(5e-324), "5e-324"},
              {Value(1.7976931348623157e308), "1.7976931348623157e+308"},
              {Value(12345678901LL), "12345678901"},
+             // Zeros around the digits of the shortest text do not count
+             // towards the precision the search starts from.
+             {Value(0.001), "0.001"},
+             {Value(120000.0), "1.2e+05"},
+             {Value(9007199254740993.0), "9007199254740992"},
+             {Value(123456.789), "123456.789"},
+             {Value(0.30000000000000004), "0.30000000000000004"},
+             {Value(3.14159f), "3.14159"},
+             {Value(16777216.0f), "16777216"},
+             {Value(0.3f), "0.3"},
          }) {
         EXPECT_EQ(value.description(), text);
     }
