@@ -280,13 +280,14 @@ const std::shared_ptr<ScriptContext>& WebView::scriptContext()
 
 std::string WebView::stringByEvaluatingJavaScriptFromString(std::string_view text)
 {
-    auto context = scriptContext();
+    const auto& context = scriptContext();
     return context ? context->evaluate(text) : std::string();
 }
 
 Value WebView::callScriptFunction(std::string_view path, const std::vector<Value>& arguments)
 {
-    auto context = scriptContext();
+    // Not copied: the context holds itself while it runs.
+    const auto& context = scriptContext();
     return context ? context->callFunction(path, arguments) : Value();
 }
 

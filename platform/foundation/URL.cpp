@@ -3,6 +3,7 @@
 #include "platform/foundation/Text.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace pf {
 
@@ -68,10 +69,14 @@ std::optional<std::string> percentDecode(std::string_view text)
     const char* from = text.data();
     const char* end = from + text.size();
     while (from != end) {
-        if (*from != '%') {
-            *to++ = *from++;
-            continue;
-        }
+        // The run up to the next escape is copied as one block.
+        const auto* escape = static_cast<const char*>(std::memchr(from, '%', static_cast<std::size_t>(end - from)));
+        const char* runEnd = escape ? escape : end;
+        std::memcpy(to, from, static_cast<std::size_t>(runEnd - from));
+        to += runEnd - from;
+        from = runEnd;
+        if (from == end)
+            break;
         if (end - from < 3 || !isHex(from[1]) || !isHex(from[2]))
             return std::nullopt;
         *to++ = static_cast<char>(hexDigitValue(from[1]) * 16 + hexDigitValue(from[2]));

@@ -84,9 +84,13 @@ public:
 private:
     struct Heap;
     struct Natives;
+    class Running;
     friend struct Natives;
 
     explicit ScriptContext(std::unique_ptr<Heap> heap);
+    // Keeps a buffer whose room the next URL or console line reuses.
+    void keepSpare(std::string text);
+    static constexpr std::size_t spareTextLimit = 4096;
     bool installGlobals();
     void fireTimer(unsigned id);
 
@@ -95,6 +99,8 @@ private:
     Sink m_consoleSink;
     Sink m_alertSink;
     std::string m_lastError;
+    std::string m_spareText;
+    unsigned m_runningDepth = 0; // calls running a script on this context
     unsigned m_nextTimerId = 1;
     std::map<unsigned, std::shared_ptr<Timer>> m_timers;
 };

@@ -33,6 +33,8 @@ bool hasSchemePrefix(std::string_view url, std::string_view prefix)
 {
     if (url.size() < prefix.size())
         return false;
+    if (url.compare(0, prefix.size(), prefix) == 0)
+        return true; // as scripts write it
     for (std::size_t i = 0; i < prefix.size(); i++) {
         char c = url[i];
         if (c >= 'A' && c <= 'Z')
@@ -155,8 +157,9 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
             return delegate->webViewShouldStartLoadWithRequest(webView, url);
         return true;
     }
-    // Hold ourselves: a native method may drop the last other owner.
-    auto self = shared_from_this();
+    // Not held here, though a native method may drop the last other owner:
+    // the caller holds the runtime for the call, as the web view does with
+    // its delegate.
     std::string_view rest = std::string_view(url).substr(prefix.size());
     rest = rest.substr(0, rest.find('#'));
     std::size_t question = rest.find('?');
@@ -174,7 +177,11 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
     const CorvanaMethodDescription* method = findMethodIn(*module, function);
     if (!method)
         return false;
-    std::vector<pf::Value> arguments;
+    // The spare vector's room serves the arguments and then the answer; it
+    // is taken out while in use, so a call that comes back in here makes
+    // its own.
+    std::vector<pf::Value> arguments = std::move(m_spareValues);
+    arguments.clear();
     if (method->attribute()) {
         const std::vector<int>& codes = *method->attribute();
         arguments.reserve(codes.size());
@@ -188,13 +195,24 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
     // The module is held and its declared methods never move, so the method
     // outlives its own call even when it registers or declares more.
     std::optional<pf::Value> result = method->callable()(arguments);
-    if (!result)
+    arguments.clear();
+    if (!result) {
+        keepSpare(std::move(arguments));
         return false;
+    }
     // Moved in: a braced list would copy the answer's text once more.
-    std::vector<pf::Value> answer;
+    std::vector<pf::Value>& answer = arguments;
     answer.push_back(encodeResult(method->returnType(), std::move(*result)));
     m_webview->callScriptFunction("SendCmd.setReturnValue", answer);
+    answer.clear();
+    keepSpare(std::move(answer));
     return true;
+}
+
+void CorvanaJSRunEnv::keepSpare(std::vector<pf::Value> values)
+{
+    if (values.capacity() <= spareValuesLimit && values.capacity() > m_spareValues.capacity())
+        m_spareValues = std::move(values);
 }
 
 std::vector<std::string> CorvanaJSRunEnv::parseQueryParams(std::string_view query)

@@ -57,7 +57,9 @@ public:
     bool removeRegistObjForKey(const std::string& key);
     std::shared_ptr<CorvanaJSObject> registeredObject(const std::string& key) const;
 
-    // The dispatcher.
+    // The dispatcher. Its caller holds the runtime for the call (a native
+    // method may drop the last other owner), as the web view does with its
+    // delegate.
     bool webViewShouldStartLoadWithRequest(pf::WebView& webView, const std::string& url) override;
     void webViewDidStartLoad(pf::WebView& webView) override;
     void webViewDidFinishLoad(pf::WebView& webView) override;
@@ -79,8 +81,12 @@ public:
 
 private:
     explicit CorvanaJSRunEnv(std::shared_ptr<pf::WebView> webView) : m_webview(std::move(webView)) {}
+    // Keeps an emptied vector whose room the next dispatch reuses.
+    void keepSpare(std::vector<pf::Value> values);
+    static constexpr std::size_t spareValuesLimit = 16;
 
     std::shared_ptr<pf::WebView> m_webview;
     std::weak_ptr<pf::WebViewDelegate> m_delegate;
     std::map<std::string, std::shared_ptr<CorvanaJSObject>, std::less<>> m_nativeObjPool;
+    std::vector<pf::Value> m_spareValues;
 };

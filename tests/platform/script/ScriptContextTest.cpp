@@ -168,6 +168,43 @@ TEST(ScriptContextHook, TheLastOwnerMayGoWhileTheDelegateAnswers)
     EXPECT_EQ(unowned->evaluate("openURL('x:')"), "true");
 }
 
+// A delegate or sink that runs scripts again on the context: each level keeps
+// its own text, and the last owner may go in the innermost call.
+TEST(ScriptContextHook, CallsFromInsideAScriptKeepTheirTextsAndTheContext)
+{
+    auto delegate = std::make_shared<Recorder>();
+    auto context = delegate->attach(ScriptContext::create());
+    context->setDelegate(delegate);
+    std::weak_ptr<ScriptContext> weak = context;
+    const std::string longURL = "long:" + std::string(6000, 'u');
+    delegate->answer = [&](const std::string& url) {
+        if (url == "outer:") {
+            context->evaluate("console.log('inner', 'line'); openURL('inner:'); openURL('" + longURL + "')");
+            delegate->lines.push_back("after " + url);
+        } else if (url == "drop:") {
+            context.reset();
+        } else if (url == "deep:") {
+            context->callFunction("viaCall");
+            delegate->lines.push_back("after " + url);
+        }
+        return true;
+    };
+    context->setConsoleSink([&](const std::string& line) {
+        if (line == "outer line")
+            context->evaluate("console.log('nested')");
+        delegate->lines.push_back(line);
+    });
+    EXPECT_EQ(context->evaluate("console.log('outer', 'line'); openURL('outer:'); openURL('next:')"), "true");
+    EXPECT_EQ(delegate->lines, (std::vector<std::string>{"nested", "outer line", "outer: 5", "inner line", "inner: 5",
+                                                         longURL + " 5", "after outer:", "next: 5"}));
+
+    delegate->lines.clear();
+    context->evaluate("function viaCall() { return openURL('drop:'); }");
+    EXPECT_EQ(context->evaluate("openURL('deep:') ? 'kept' : 'lost'"), "kept");
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(delegate->lines, (std::vector<std::string>{"deep: 5", "drop: 5", "after deep:"}));
+}
+
 TEST(ScriptContextGlobals, ConsoleAlertAndTimersOnTheMainLoop)
 {
     Recorder recorder;

@@ -95,6 +95,13 @@ protected:
                                     corvanaCallable(weak, [this](Target&, const std::vector<pf::Value>& args) {
                                         return m_context->callFunction("rec.str", {"inner " + args[0].stringOr()});
                                     }));
+        // One that reads its argument only after calling back into the
+        // scripts, whose own call comes through the dispatcher meanwhile.
+        made->transformNativeMethod("wrap:", "wrap", S, {S},
+                                    corvanaCallable(weak, [this](Target&, const std::vector<pf::Value>& args) {
+                                        pf::Value inner = m_context->callFunction("rec.two", {"i1", "i2"});
+                                        return args[0].stringOr() + "/" + inner.stringOr();
+                                    }));
         return made;
     }
 
@@ -149,6 +156,8 @@ TEST_F(ScriptRuntime, ArgumentsAndResultsByTypeCode)
         {R"(rec.obj("rec"))", R"("self")"},
         {R"(rec.obj("none"))", R"("nil")"},
         {R"(rec.nest("x"))", R"("inner x")"},
+        {R"(rec.wrap("outer"))", R"("outer/i1|i2")"},
+        {R"(rec.wrap(rec.wrap("o")))", R"("o/i1|i2/i1|i2")"},
         {R"(SendCmd._sendMessageToObjectC("rec", "missing", ""))", "null"},
         {R"(SendCmd._sendMessageToObjectC("nobody", "str", "p0=x&"))", "null"},
         {R"(SendCmd._sendMessageToObjectC("rec", "str", "p0=%ZZ&"))", "null"},
@@ -179,13 +188,15 @@ TEST_F(ScriptRuntime, EachCallLogsItsURLWhateverTheNamesAndArgumentCount)
     ASSERT_TRUE(m_runEnv->registNativeObj(made));
     m_context->evaluate("var mod = window[" + pf::scriptStringLiteral(key) + "];");
     const std::string url = "corvanajsbridge://" + key + "/";
+    const std::string longText(5000, 'x'); // beyond any room kept between calls
     struct Row {
-        const char* call;
-        const char* result; // JSON of what the script receives
+        std::string call;
+        std::string result; // JSON of what the script receives
         std::string line;
     } rows[] = {
         {R"(mod["f'\""]("a b"))", R"("a b")", "[API] " + url + "f'\"?p0=a%20b&"},
         {R"(mod["f'\""]())", R"("nil")", "[API] " + url + "f'\"?"},
+        {"mod[\"f'\\\"\"](\"" + longText + "\")", "\"" + longText + "\"", "[API] " + url + "f'\"?p0=" + longText + "&"},
         {R"(mod.n("ignored"))", R"("")", "[API] " + url + "n?"},
         {R"(mod.nine(1, undefined, "\u00e9"))", "\"1|undefined|\xC3\xA9|nil|nil|nil|nil|nil|nil\"",
          "[API] " + url + "nine?p0=1&p1=undefined&p2=%C3%A9&"},
