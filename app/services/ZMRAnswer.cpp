@@ -9,22 +9,6 @@
 #include <cstdlib>
 #include <limits>
 
-namespace {
-
-long long clampToLongLong(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    // 2^63 is exactly representable; anything at or beyond it saturates.
-    if (value >= 9223372036854775808.0)
-        return std::numeric_limits<long long>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<long long>::min();
-    return static_cast<long long>(value);
-}
-
-}
-
 pf::Value ZMRPresent(const pf::Value& data, std::string_view keyPath)
 {
     pf::Value value = dataForKeyPath(data, keyPath);
@@ -40,7 +24,7 @@ long long ZMRErrorCode(const pf::Value& results)
         if (number->type == pf::NumberType::Bool)
             return -1;
         if (number->isReal())
-            return clampToLongLong(number->real);
+            return ZMRClampInt64(number->real);
         if (number->type == pf::NumberType::UnsignedLongLong &&
             static_cast<unsigned long long>(number->integer) > static_cast<unsigned long long>(std::numeric_limits<long long>::max()))
             return std::numeric_limits<long long>::max();

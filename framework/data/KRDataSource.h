@@ -48,9 +48,12 @@ public:
     // The result objects, made empty on first use; may be null for a
     // source that stands for another (a gatherer without members).
     virtual pf::ArrayRef dataObjects();
-    std::size_t count();
+    // A subclass that makes its objects as they are asked for (a long list
+    // of which a table shows a screenful) answers these two without
+    // dataObjects(), which then makes them all.
+    virtual std::size_t count();
     // Nil for a negative index or one at or past count().
-    pf::Value dataObjectAtIndex(int index);
+    virtual pf::Value dataObjectAtIndex(int index);
     // The first object, or nil.
     pf::Value dataObject();
     virtual bool isEmpty();

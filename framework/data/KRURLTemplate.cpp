@@ -1,5 +1,6 @@
 #include "framework/data/KRURLTemplate.h"
 
+#include "framework/core/KRDataOutlet.h"
 #include "platform/foundation/PercentEncode.h"
 
 namespace {
@@ -25,20 +26,7 @@ std::string KRURLExpandTemplate(std::string_view templateText, int pageIndex, in
 {
     // 64-bit, so that no page setting can overflow the offset.
     long long offset = (static_cast<long long>(pageIndex) - 1) * static_cast<long long>(pageSize);
-    std::string out;
-    out.reserve(templateText.size() + 16);
-    std::size_t at = 0;
-    while (at < templateText.size()) {
-        std::size_t open = templateText.find('{', at);
-        if (open == std::string_view::npos) {
-            out.append(templateText.substr(at));
-            break;
-        }
-        out.append(templateText.substr(at, open - at));
-        std::size_t close = templateText.find('}', open + 1);
-        if (close == std::string_view::npos)
-            break;
-        std::string_view key = templateText.substr(open + 1, close - open - 1);
+    return fillTemplateKeys(templateText, [&](std::string& out, std::string_view key) {
         if (key == "offset")
             out += std::to_string(offset);
         else if (key == "pageIndex")
@@ -47,7 +35,5 @@ std::string KRURLExpandTemplate(std::string_view templateText, int pageIndex, in
             out += std::to_string(pageSize);
         else if (lookup)
             out += KRURLPercentEncode(textOf(lookup(key)));
-        at = close + 1;
-    }
-    return out;
+    });
 }

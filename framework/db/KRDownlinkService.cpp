@@ -146,8 +146,11 @@ void KRDownlinkService::deliverLater(const pf::ObjectRef& task, std::function<vo
     // Runs on the cache queue: hops back to the main queue.
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
     std::uint64_t serial = expectDelivery(task);
-    dispatchQueue()->async([weakSelf, task, serial, call = std::move(call)] {
-        pf::dispatchMain([weakSelf, task, serial, call] {
+    // The task (often a data source, whose release cancels its requests)
+    // travels on to the main queue instead of being copied: the cache queue
+    // must never hold its last reference.
+    dispatchQueue()->async([weakSelf, task, serial, call = std::move(call)]() mutable {
+        pf::dispatchMain([weakSelf, task = std::move(task), serial, call = std::move(call)] {
             auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
             if (!self || !self->takeDelivery(serial))
                 return;
@@ -155,6 +158,24 @@ void KRDownlinkService::deliverLater(const pf::ObjectRef& task, std::function<vo
                 call(*downlink);
         });
     });
+}
+
+void KRDownlinkService::deliverSoon(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call)
+{
+    std::weak_ptr<pf::Object> weakSelf = shared_from_this();
+    std::uint64_t serial = expectDelivery(task);
+    pf::dispatchMain([weakSelf, task, serial, call = std::move(call)] {
+        auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
+        if (!self || !self->takeDelivery(serial))
+            return;
+        if (auto downlink = std::dynamic_pointer_cast<IKRDownlinkTask>(task))
+            call(*downlink);
+    });
+}
+
+bool KRDownlinkService::hasPendingDelivery(const pf::ObjectRef& task) const
+{
+    return std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& entry) { return entry.second.lock() == task; });
 }
 
 void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& task, const pf::Protocol* taskType)
@@ -166,7 +187,7 @@ void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& ta
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
     std::string service = objectClass() ? objectClass()->name() : std::string();
     std::uint64_t serial = expectDelivery(task);
-    dispatchQueue()->async([weakSelf, task, serial, taskType, service, key = *key] {
+    dispatchQueue()->async([weakSelf, task, serial, taskType, service, key = *key]() mutable {
         auto row = dataObjectForKey(service, key);
         pf::Value data;
         pf::Date date{0};
@@ -174,8 +195,9 @@ void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& ta
             data = KRJSON::decodeText(*row->jsonString());
             date = pf::Date{static_cast<double>(row->timestamp())};
         }
-        // The main-queue step runs even without a row, to retire the record.
-        pf::dispatchMain([weakSelf, task, serial, taskType, data, date] {
+        // The main-queue step runs even without a row, to retire the record,
+        // and takes the task along: its last release belongs there.
+        pf::dispatchMain([weakSelf, task = std::move(task), serial, taskType, data = std::move(data), date] {
             auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
             if (!self || !self->takeDelivery(serial) || data.isNil())
                 return;
@@ -196,12 +218,23 @@ void KRDownlinkService::krDownlinkTaskDidResponse(const pf::ObjectRef& task, con
                                                   const std::optional<std::string>& key, const pf::Protocol* taskType)
 {
     PF_ASSERT_MAIN_THREAD();
-    // The encoded text travels from the encoding step to the write step.
+    // The encoded text travels from the encoding step to the write step. The
+    // encoding reads the answer, which the task may change once it has it, so
+    // it always runs before the delivery.
     auto encoded = std::make_shared<std::string>();
     auto queue = dispatchQueue();
-    if (key)
-        queue->async([encoded, data] { *encoded = KRJSON::encodeObject(data); });
-    deliverLater(task, [data, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidLoaded(data, taskType); });
+    auto deliver = [data, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidLoaded(data, taskType); };
+    if (hasPendingDelivery(task)) {
+        if (key)
+            queue->async([encoded, data] { *encoded = KRJSON::encodeObject(data); });
+        deliverLater(task, std::move(deliver));
+    } else {
+        // Nothing of this task is on the cache queue: the answer need not
+        // wait for that queue's turn, which would hold the list back.
+        if (key)
+            *encoded = KRJSON::encodeObject(data);
+        deliverSoon(task, std::move(deliver));
+    }
     if (!key)
         return;
     std::string service = objectClass() ? objectClass()->name() : std::string();
@@ -236,8 +269,7 @@ void KRDownlinkService::krDownlinkTaskDidFitalError(const pf::ObjectRef& task, c
     // A failure must not overtake a cached copy still on its way to the same
     // task (a refused connection fails faster than the cache is read): it
     // then follows the same road, after it.
-    bool behind = std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& entry) { return entry.second.lock() == task; });
-    if (behind) {
+    if (hasPendingDelivery(task)) {
         deliverLater(task, [error, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidFitalError(error, taskType); });
         return;
     }

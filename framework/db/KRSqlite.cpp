@@ -225,6 +225,23 @@ KRSqliteFileReport KRSqlite::exectureSqlFile(const std::string& path)
     return report;
 }
 
+std::optional<KRSqlite::DataVersion> KRSqlite::dataVersion()
+{
+    if (!m_db)
+        return std::nullopt;
+    // The pragma, not the pager's counter: only a read sees another
+    // connection's commit, and the pragma reads.
+    CachedStatement* cached = cachedStatement("PRAGMA data_version");
+    if (!cached)
+        return std::nullopt;
+    int rc = sqlite3_step(cached->stmt);
+    long long commits = rc == SQLITE_ROW ? sqlite3_column_int64(cached->stmt, 0) : 0;
+    sqlite3_reset(cached->stmt);
+    if (rc != SQLITE_ROW)
+        return std::nullopt;
+    return DataVersion{sqlite3_total_changes64(m_db), commits};
+}
+
 long long KRSqlite::lastInsertRowid() const
 {
     return m_db ? sqlite3_last_insert_rowid(m_db) : 0;

@@ -19,6 +19,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -60,6 +61,17 @@ public:
     // the next), in transactions of 100 statements. A failing statement is
     // reported and the run goes on.
     KRSqliteFileReport exectureSqlFile(const std::string& path);
+
+    // A mark of the database's content: it moves with every write through
+    // this connection (rolled-back ones too) and every commit of another
+    // connection to the file, so two equal marks mean that what was read in
+    // between still holds. Nothing for a closed database or a failed read.
+    struct DataVersion {
+        long long changes = 0;
+        long long commits = 0;
+        bool operator==(const DataVersion&) const = default;
+    };
+    std::optional<DataVersion> dataVersion();
 
     long long lastInsertRowid() const;
     int errcode() const;

@@ -7,13 +7,17 @@
 
 #include <cassert>
 #include <filesystem>
+#include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
 // Enough for the pictures of a few screens; beyond it the cache starts over
 // rather than growing without bound.
 constexpr std::size_t kMaxKept = 64;
+// Names are short and a bundle holds a few hundred pictures.
+constexpr std::size_t kMaxKnownFiles = 1024;
 
 std::unordered_map<std::string, pf::ImageRef>& kept()
 {
@@ -21,16 +25,34 @@ std::unordered_map<std::string, pf::ImageRef>& kept()
     return images;
 }
 
-// "dir/name.png" -> "dir/name@2x.png" when that file exists.
-std::string doubleScalePath(const std::string& path)
+// The paths hasPicture has found on disk.
+struct KnownFiles {
+    std::mutex lock; // guards found
+    std::unordered_set<std::string> found;
+};
+
+KnownFiles& knownFiles()
+{
+    static KnownFiles files;
+    return files;
+}
+
+// "dir/name.png" -> "dir/name@2x.png" (when `path` is not a scaled name already).
+std::string doubleScaleName(const std::string& path)
 {
     std::filesystem::path p(path);
     std::string stem = p.stem().string();
     if (stem.ends_with("@2x") || stem.ends_with("@3x"))
         return {};
-    std::filesystem::path candidate = p.parent_path() / (stem + "@2x" + p.extension().string());
+    return (p.parent_path() / (stem + "@2x" + p.extension().string())).string();
+}
+
+// "dir/name.png" -> "dir/name@2x.png" when that file exists.
+std::string doubleScalePath(const std::string& path)
+{
+    std::string candidate = doubleScaleName(path);
     std::error_code ec;
-    return std::filesystem::is_regular_file(candidate, ec) ? candidate.string() : std::string();
+    return !candidate.empty() && std::filesystem::is_regular_file(candidate, ec) ? candidate : std::string();
 }
 
 }
@@ -56,10 +78,37 @@ pf::ImageRef KRDOMImageCache::imageForPath(const std::string& path)
     return image;
 }
 
+bool KRDOMImageCache::hasPicture(const std::string& path)
+{
+    KnownFiles& files = knownFiles();
+    {
+        std::lock_guard guard(files.lock);
+        if (files.found.contains(path))
+            return true;
+    }
+    std::error_code ec;
+    std::string doubled = doubleScaleName(path);
+    bool found = std::filesystem::is_regular_file(path, ec)
+                 || (!doubled.empty() && std::filesystem::is_regular_file(doubled, ec));
+    if (!found)
+        return false;
+    std::lock_guard guard(files.lock);
+    if (files.found.size() >= kMaxKnownFiles)
+        files.found.clear();
+    files.found.insert(path);
+    return true;
+}
+
 pf::BitmapRef KRDOMImageCache::bitmapForImage(const KRImage& image)
 {
     pf::ImageRef decoded = imageForPath(image.path);
     return decoded ? decoded->bitmap() : nullptr;
 }
 
-void KRDOMImageCache::removeAll() { kept().clear(); }
+void KRDOMImageCache::removeAll()
+{
+    kept().clear();
+    KnownFiles& files = knownFiles();
+    std::lock_guard guard(files.lock);
+    files.found.clear();
+}

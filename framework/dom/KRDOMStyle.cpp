@@ -1,5 +1,6 @@
 #include "framework/dom/KRDOMStyle.h"
 
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRGeometry.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Text.h"
@@ -8,8 +9,6 @@
 #include <cfloat>
 #include <charconv>
 #include <climits>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -94,9 +93,11 @@ bool isContainedPath(std::string_view name)
 {
     if (name.empty() || name.front() == '/')
         return false;
-    for (const auto& part : std::filesystem::path(name)) {
-        if (part == "..")
+    for (std::size_t start = 0; start <= name.size();) {
+        std::size_t end = std::min(name.find('/', start), name.size());
+        if (name.substr(start, end - start) == "..")
             return false;
+        start = end + 1;
     }
     return true;
 }
@@ -148,12 +149,7 @@ std::optional<KRImage> KRDOMStyle::imageValue(std::optional<std::string_view> te
     std::string folder = bundle ? bundle->resourcePath() : pf::Bundle::main()->resourcePath();
     KRImage image;
     image.path = folder + "/" + std::string(name);
-    std::error_code ec;
-    // Bundle pictures may ship at double scale only ("name@2x.png"); the
-    // image cache reads that twin for the plain name.
-    std::filesystem::path plain(image.path);
-    std::filesystem::path doubled = plain.parent_path() / (plain.stem().string() + "@2x" + plain.extension().string());
-    if (!std::filesystem::is_regular_file(plain, ec) && !std::filesystem::is_regular_file(doubled, ec))
+    if (!KRDOMImageCache::hasPicture(image.path))
         return std::nullopt;
     if (words.size() > 1)
         image.leftCapWidth = std::max(0, intValue(words[1]));

@@ -69,15 +69,17 @@ void KRDOMView::layoutToBounds()
     m_laidOutSize = bounds().size;
 }
 
-void KRDOMView::draw(pf::GraphicsContext& context, const pf::Rect&)
+void KRDOMView::draw(pf::GraphicsContext& context, const pf::Rect& rect)
 {
     KRDOMElementRef root = m_element;
     if (!root)
         return;
     // The root stands at the view's origin, as touches and placed views
-    // take it.
+    // take it; elements outside the part drawn are skipped.
     pf::Rect frame = root->frame();
-    root->render({0, 0, frame.width(), frame.height()}, context);
+    pf::Rect part = pf::Rect{0, 0, frame.width(), frame.height()}.intersection(rect);
+    if (!part.isEmpty())
+        root->render(part, context);
 }
 
 pf::Point KRDOMView::locationInElement(const KRDOMElement& element, pf::Point location) const

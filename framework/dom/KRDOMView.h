@@ -83,6 +83,8 @@ public:
 
     // pf::View
     bool drawsContent() const override { return true; }
+    // Rows and documents often show only in part.
+    bool backsInBands() const override { return true; }
     void draw(pf::GraphicsContext& context, const pf::Rect& rect) override;
     void layoutSubviews() override;
     void touchesBegan(const pf::TouchSet& touches) override;

@@ -22,6 +22,8 @@
 #include "platform/graphics/Forward.h"
 #include "platform/graphics/Geometry.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -79,8 +81,14 @@ public:
     // Tells every observer, also when the value is the same.
     void setVersion(int version);
     // Observers are held weakly; one whose owner was released is skipped.
+    // They are told in the order they were added; adding one again moves it
+    // to the end. Adding and removing cost no more as observers grow: every
+    // styled container of a long list observes the one sheet and removes
+    // itself when released.
     void addObserver(std::weak_ptr<KRStyleSheetObserver> observer);
     void removeObserver(const KRStyleSheetObserver* observer);
+    // Observers kept, released ones not yet dropped included.
+    std::size_t observerCount() const { return m_observers.size(); }
 
     // Raised by every change of an entry the sheet has read and by every
     // version change.
@@ -94,11 +102,16 @@ private:
     // Drops the lookup caches unless they were made from these entries at
     // the current mutation count.
     void dropStaleCaches(const pf::Array* styles);
+    void dropExpiredObservers();
 
     std::unordered_map<std::string, pf::ImageRef> m_images;
     int m_version = 0;
     KRStyleControllerRef m_controller;
-    std::vector<std::weak_ptr<KRStyleSheetObserver>> m_observers;
+    // By order of adding, and the order key of each observer.
+    std::map<std::uint64_t, std::weak_ptr<KRStyleSheetObserver>> m_observers;
+    std::unordered_map<const KRStyleSheetObserver*, std::uint64_t> m_observerKeys;
+    std::uint64_t m_nextObserverKey = 0;
+    std::size_t m_observersAtLastDrop = 0;
     std::unordered_map<std::string, std::shared_ptr<const KRStyleSelection>> m_selections;
     // Shared with the entries read, which raise it.
     std::shared_ptr<unsigned> m_mutations = std::make_shared<unsigned>(0);

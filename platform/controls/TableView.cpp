@@ -81,15 +81,41 @@ int TableView::numberOfRowsInSection(int section) const
 {
     if (section < 0 || section >= numberOfSections())
         return 0;
-    return static_cast<int>(m_sections[section].rowHeights.size());
+    return m_sections[section].rowCount;
+}
+
+std::size_t TableView::Section::runOfRow(int row) const
+{
+    auto after = std::upper_bound(runs.begin(), runs.end(), row, [](int r, const Run& run) { return r < run.firstRow; });
+    return after == runs.begin() ? 0 : static_cast<std::size_t>(after - runs.begin()) - 1;
+}
+
+std::size_t TableView::Section::runAtY(double y) const
+{
+    auto after = std::upper_bound(runs.begin(), runs.end(), y, [](double v, const Run& run) { return v < run.top; });
+    return after == runs.begin() ? 0 : static_cast<std::size_t>(after - runs.begin()) - 1;
+}
+
+int TableView::Section::rowOfRunAtY(std::size_t run, double y) const
+{
+    const Run& r = runs[run];
+    double rows = r.height > 0 ? std::floor((y - r.top) / r.height) : 0;
+    // Bounded as a double: a point far past the run has no int of its own.
+    if (!(rows > 0))
+        return r.firstRow;
+    return r.firstRow + static_cast<int>(std::min(rows, double(runEnd(run) - 1 - r.firstRow)));
 }
 
 void TableView::reloadData()
 {
     auto keep = self();
     m_loaded = true;
-    for (auto& [path, cell] : std::exchange(m_visible, {}))
-        recycle(cell);
+    // Last row first: the pools hand cells out from their ends, so the rows
+    // shown again get the cells they had, and a cell bound to the same item
+    // again has nothing to redraw.
+    auto shown = std::exchange(m_visible, {});
+    for (auto it = shown.rbegin(); it != shown.rend(); ++it)
+        recycle(it->second);
     detachSectionViews();
     m_selected.reset();
     m_swiped.reset();
@@ -118,14 +144,16 @@ void TableView::computeGeometry()
         section.headerHeight = sane(header, titled ? m_sectionHeaderHeight : 0);
         y += section.headerHeight;
         int rows = std::max(0, source->tableViewNumberOfRowsInSection(*this, s));
-        section.rowTops.reserve(rows);
-        section.rowHeights.reserve(rows);
-        for (int r = 0; r < rows; ++r) {
+        section.rowCount = rows;
+        for (int r = 0; r < rows;) {
             std::optional<double> h = delegate ? delegate->tableViewHeightForRowAtIndexPath(*this, {s, r}) : std::nullopt;
             double height = sane(h, m_rowHeight);
-            section.rowTops.push_back(y);
-            section.rowHeights.push_back(height);
-            y += height;
+            int run = delegate ? std::clamp(delegate->tableViewRowRunLengthAtIndexPath(*this, {s, r}), 1, rows - r) : 1;
+            // Like rows that follow each other share one run, whoever told.
+            if (section.runs.empty() || section.runs.back().height != height)
+                section.runs.push_back({r, y, height});
+            y = section.runs.back().top + (r + run - section.runs.back().firstRow) * height;
+            r += run;
         }
         section.rowsBottom = y;
         std::optional<double> footer = delegate ? delegate->tableViewHeightForFooterInSection(*this, s) : std::nullopt;
@@ -154,7 +182,8 @@ Rect TableView::rectForRowAtIndexPath(const IndexPath& path) const
         || path.row >= numberOfRowsInSection(path.section))
         return {};
     const Section& s = m_sections[path.section];
-    return Rect(0, s.rowTops[path.row], bounds().width(), s.rowHeights[path.row]);
+    std::size_t run = s.runOfRow(path.row);
+    return Rect(0, s.rowTop(run, path.row), bounds().width(), s.runs[run].height);
 }
 
 Rect TableView::rectForSection(int section) const
@@ -169,13 +198,18 @@ std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point p) const
 {
     for (int s = 0; s < numberOfSections(); ++s) {
         const Section& section = m_sections[s];
-        if (p.y < section.top || p.y >= section.rowsBottom || section.rowTops.empty())
+        if (p.y < section.top || p.y >= section.rowsBottom || section.runs.empty())
             continue;
-        auto it = std::upper_bound(section.rowTops.begin(), section.rowTops.end(), p.y);
-        if (it == section.rowTops.begin())
+        if (p.y < section.runs.front().top)
             return std::nullopt; // inside the header
-        int row = static_cast<int>(it - section.rowTops.begin()) - 1;
-        if (p.y < section.rowTops[row] + section.rowHeights[row])
+        // The last run starting at or above the point holds it: runs of no
+        // height start where the next run does.
+        std::size_t run = section.runAtY(p.y);
+        const Run& r = section.runs[run];
+        if (r.height <= 0)
+            continue;
+        int row = section.rowOfRunAtY(run, p.y);
+        if (p.y < section.rowTop(run, row) + r.height)
             return IndexPath{s, row};
     }
     return std::nullopt;

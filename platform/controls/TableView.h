@@ -1,8 +1,9 @@
 #pragma once
 
 // A scrolling list of rows in sections. At reloadData the table asks its
-// data source for every section's row count and its delegate for every row
-// height, so it knows the whole content's size; only the rows that are
+// data source for every section's row count and its delegate for the row
+// heights (every row's, or one per run of rows of one height for a delegate
+// that tells its runs), so it knows the whole content's size; only the rows that are
 // visible have cells in the tree, and a row that scrolls out gives its cell
 // to the pool of its reuse identifier, for dequeueReusableCellWithIdentifier.
 // Section headers stay pinned to the top while their section scrolls under
@@ -58,6 +59,12 @@ class TableViewDelegate : public ScrollViewDelegate {
 public:
     // Nothing lets the table use its own row, header and footer heights.
     virtual std::optional<double> tableViewHeightForRowAtIndexPath(TableView&, const IndexPath&) { return std::nullopt; }
+    // How many rows from `path` on, it included, are as high as it. A
+    // delegate whose rows come in runs of one height answers the run, so the
+    // table asks one height per run instead of one per row (a long list then
+    // reloads in the time of its runs); the table cuts a run at the end of
+    // the section. 1, the default, has every row asked.
+    virtual int tableViewRowRunLengthAtIndexPath(TableView&, const IndexPath&) { return 1; }
     virtual std::optional<double> tableViewHeightForHeaderInSection(TableView&, int) { return std::nullopt; }
     virtual std::optional<double> tableViewHeightForFooterInSection(TableView&, int) { return std::nullopt; }
     virtual ViewRef tableViewViewForHeaderInSection(TableView&, int) { return nullptr; }
@@ -148,15 +155,31 @@ protected:
     void takenDragMoved(GestureState state, Point translation) override;
 
 private:
+    // Rows of one height in a row, kept as one entry: a section of
+    // thousands of like rows costs a few runs, not a place per row.
+    struct Run {
+        int firstRow = 0;
+        double top = 0;    // content y of the first row
+        double height = 0; // of each of its rows
+    };
     struct Section {
         double top = 0;            // of the header
         double headerHeight = 0;
         double footerHeight = 0;
-        std::vector<double> rowTops; // content y of each row
-        std::vector<double> rowHeights;
+        std::vector<Run> runs; // by first row; a run ends where the next begins
+        int rowCount = 0;
         double rowsBottom = 0;
         ViewRef headerView;
         ViewRef footerView;
+
+        int runEnd(std::size_t run) const { return run + 1 < runs.size() ? runs[run + 1].firstRow : rowCount; }
+        // The run holding `row`, which must be a row of the section.
+        std::size_t runOfRow(int row) const;
+        // The last run starting at or above `y`, or the first run.
+        std::size_t runAtY(double y) const;
+        double rowTop(std::size_t run, int row) const { return runs[run].top + (row - runs[run].firstRow) * runs[run].height; }
+        // The row of the run whose place holds `y`, kept inside the run.
+        int rowOfRunAtY(std::size_t run, double y) const;
     };
     void computeGeometry();
     void tile();

@@ -132,16 +132,26 @@ void TableView::tile()
         const Section& section = m_sections[s];
         if (section.rowsBottom <= visible.minY() || section.top >= visible.maxY())
             continue;
-        auto first = std::upper_bound(section.rowTops.begin(), section.rowTops.end(), visible.minY());
-        int row = first == section.rowTops.begin() ? 0 : static_cast<int>(first - section.rowTops.begin()) - 1;
-        for (; row < static_cast<int>(section.rowTops.size()) && section.rowTops[row] < visible.maxY(); ++row) {
-            IndexPath path{s, row};
-            if (section.rowHeights[row] <= 0 || m_visible.count(path))
+        // From the row at the visible top (or the first row) down to the
+        // first row starting below the visible bottom; rows of no height
+        // have no cell.
+        for (std::size_t run = section.runAtY(visible.minY()); run < section.runs.size(); ++run) {
+            const Run& r = section.runs[run];
+            if (r.top >= visible.maxY())
+                break;
+            if (r.height <= 0)
                 continue;
-            auto cell = makeCell(path);
-            m_visible[path] = cell;
-            // Rows stay below the headers, which stay below the index strip.
-            insertSubview(cell, m_tableHeaderView ? 1 : 0);
+            int end = section.runEnd(run);
+            int row = section.rowOfRunAtY(run, visible.minY());
+            for (; row < end && section.rowTop(run, row) < visible.maxY(); ++row) {
+                IndexPath path{s, row};
+                if (m_visible.count(path))
+                    continue;
+                auto cell = makeCell(path);
+                m_visible[path] = cell;
+                // Rows stay below the headers, which stay below the index strip.
+                insertSubview(cell, m_tableHeaderView ? 1 : 0);
+            }
         }
     }
     layoutHeaders(visible);

@@ -61,18 +61,23 @@ std::string removeDotSegments(std::string_view path)
 
 std::optional<std::string> percentDecode(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
+    // Written in place into room for the whole text, which decoding only
+    // shortens.
+    std::string out(text.size(), '\0');
+    char* to = out.data();
+    const char* from = text.data();
+    const char* end = from + text.size();
+    while (from != end) {
+        if (*from != '%') {
+            *to++ = *from++;
             continue;
         }
-        if (i + 2 >= text.size() || !isHex(text[i + 1]) || !isHex(text[i + 2]))
+        if (end - from < 3 || !isHex(from[1]) || !isHex(from[2]))
             return std::nullopt;
-        out += static_cast<char>(hexDigitValue(text[i + 1]) * 16 + hexDigitValue(text[i + 2]));
-        i += 2;
+        *to++ = static_cast<char>(hexDigitValue(from[1]) * 16 + hexDigitValue(from[2]));
+        from += 3;
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
 

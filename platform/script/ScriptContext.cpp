@@ -4,11 +4,15 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/script/ScriptValues.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace pf {
+
+constexpr const char* keysKey = "pfKeys";
 
 // The engine heap and its byte budget. Every block carries its size in a
 // header so that frees and reallocations keep the count exact.
@@ -17,6 +21,49 @@ struct ScriptContext::Heap {
     std::size_t used = 0;
     ScriptContext* owner = nullptr; // cleared before the heap goes away
     duk_context* ctx = nullptr;
+
+    // Names that callFunction paths are made of, interned once and kept
+    // alive in the heap stash: native code calls the same few functions
+    // over and over (an answer to every script call of the bridge), and
+    // interning a name anew hashes and looks it up each time. Fixed room,
+    // so that filling it never allocates inside the engine's calls.
+    struct Key {
+        char name[24];
+        std::size_t length = 0;
+        void* string = nullptr;
+    };
+    std::array<Key, 16> keys{};
+    std::size_t keyCount = 0;
+
+    // Pushes the interned name.
+    void pushKey(std::string_view name)
+    {
+        for (std::size_t i = 0; i < keyCount; ++i) {
+            const Key& key = keys[i];
+            if (key.length == name.size() && std::memcmp(key.name, name.data(), name.size()) == 0) {
+                duk_push_heapptr(ctx, key.string);
+                return;
+            }
+        }
+        duk_push_lstring(ctx, name.data(), name.size());
+        if (keyCount == keys.size() || name.size() > sizeof keys[0].name)
+            return;
+        Key& key = keys[keyCount];
+        duk_push_heap_stash(ctx);
+        if (!duk_get_prop_string(ctx, -1, keysKey)) {
+            duk_pop(ctx);
+            duk_push_array(ctx);
+            duk_dup_top(ctx);
+            duk_put_prop_string(ctx, -3, keysKey);
+        }
+        duk_dup(ctx, -3);
+        duk_put_prop_index(ctx, -2, static_cast<duk_uarridx_t>(keyCount));
+        duk_pop_2(ctx);
+        std::memcpy(key.name, name.data(), name.size());
+        key.length = name.size();
+        key.string = duk_get_heapptr(ctx, -1);
+        keyCount++;
+    }
 
     ~Heap()
     {
@@ -94,10 +141,46 @@ namespace {
 constexpr const char* timersKey = "pfTimers";
 constexpr const char* builtinEncodeKey = "pfEncodeURIComponent";
 
-bool isUnreservedInURIComponent(unsigned char c)
+constexpr const char* hexDigits = "0123456789ABCDEF";
+
+// The ASCII bytes encodeURIComponent leaves as they are.
+constexpr auto unreservedInURIComponent = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 128; ++c)
+        table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                   c == '_' || c == '.' || c == '!' || c == '~' || c == '*' || c == '\'' || c == '(' || c == ')';
+    return table;
+}();
+
+// What each byte becomes in encodeURIComponent's output (bytes beyond ASCII
+// are never looked up): itself, or "%" and two hex digits. Written four bytes
+// at a time with no branch on the byte, which text mixing letters and blanks
+// would mispredict again and again.
+struct EncodedByte {
+    char bytes[4];
+    unsigned length;
+};
+constexpr auto encodedBytes = [] {
+    std::array<EncodedByte, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        if (unreservedInURIComponent[c])
+            table[c] = {{static_cast<char>(c), 0, 0, 0}, 1};
+        else
+            table[c] = {{'%', "0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15], 0}, 3};
+    }
+    return table;
+}();
+
+// Writes the encoding of ASCII `text` at `out`, which has room for
+// 3 * length + 1 bytes; answers the end.
+char* writeEncoded(char* out, const unsigned char* text, std::size_t length)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-           c == '.' || c == '!' || c == '~' || c == '*' || c == '\'' || c == '(' || c == ')';
+    for (std::size_t k = 0; k < length; ++k) {
+        const EncodedByte& encoded = encodedBytes[text[k]];
+        std::memcpy(out, encoded.bytes, 4);
+        out += encoded.length;
+    }
+    return out;
 }
 
 // Runs `body` protected; on failure answers false and leaves the error text.
@@ -196,7 +279,9 @@ struct ScriptContext::Natives {
         std::string url;
         if (duk_get_top(ctx) > 0) {
             duk_size_t length = 0;
-            const char* text = duk_safe_to_lstring(ctx, 0, &length);
+            // A text needs no protected conversion (every bridge call is one).
+            const char* text = duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0) ? duk_get_lstring(ctx, 0, &length)
+                                                                                : duk_safe_to_lstring(ctx, 0, &length);
             url.assign(text, length);
         }
         auto type = NavigationType::Other;
@@ -223,40 +308,128 @@ struct ScriptContext::Natives {
         duk_set_top(ctx, 1);
         duk_size_t length = 0;
         const auto* text = reinterpret_cast<const unsigned char*>(duk_to_lstring(ctx, 0, &length));
-        duk_size_t encoded = 0;
-        for (duk_size_t i = 0; i < length; ++i) {
-            if (text[i] >= 0x80) {
-                duk_push_heap_stash(ctx);
-                duk_get_prop_string(ctx, -1, builtinEncodeKey);
-                duk_dup(ctx, 0);
-                duk_call(ctx, 1);
-                return 1;
-            }
-            encoded += isUnreservedInURIComponent(text[i]) ? 1 : 3;
-        }
-        if (encoded == length)
-            return 1;
-        // The string's bytes stay put while it sits at index 0. A short
-        // result is made on the stack (a plain array: nothing to unwind)
-        // and pushed as the string at once, without a buffer to convert.
+        // One pass: a short result is written on the stack as the text is
+        // read (a plain array: nothing to unwind), a longer one is measured
+        // first and written into an engine buffer. The string's bytes stay
+        // put while it sits at index 0.
         char local[512];
-        bool onStack = encoded <= sizeof local;
-        auto* out = onStack ? local : static_cast<char*>(duk_push_fixed_buffer(ctx, encoded));
-        const char* hex = "0123456789ABCDEF";
+        duk_size_t written = 0;
+        bool changed = false;
         for (duk_size_t i = 0; i < length; ++i) {
             unsigned char c = text[i];
-            if (isUnreservedInURIComponent(c)) {
+            if (c >= 0x80)
+                return builtinEncode(ctx);
+            if (unreservedInURIComponent[c]) {
+                if (written < sizeof local)
+                    local[written] = static_cast<char>(c);
+                written += 1;
+            } else {
+                if (written + 3 <= sizeof local) {
+                    local[written] = '%';
+                    local[written + 1] = hexDigits[c >> 4];
+                    local[written + 2] = hexDigits[c & 15];
+                }
+                written += 3;
+                changed = true;
+            }
+        }
+        if (!changed)
+            return 1;
+        if (written <= sizeof local) {
+            duk_push_lstring(ctx, local, written);
+            return 1;
+        }
+        auto* out = static_cast<char*>(duk_push_fixed_buffer(ctx, written));
+        for (duk_size_t i = 0; i < length; ++i) {
+            unsigned char c = text[i];
+            if (unreservedInURIComponent[c]) {
                 *out++ = static_cast<char>(c);
             } else {
                 *out++ = '%';
-                *out++ = hex[c >> 4];
-                *out++ = hex[c & 15];
+                *out++ = hexDigits[c >> 4];
+                *out++ = hexDigits[c & 15];
             }
         }
-        if (onStack)
-            duk_push_lstring(ctx, local, encoded);
-        else
+        duk_buffer_to_string(ctx, -1);
+        return 1;
+    }
+
+    // encodeURIComponentJoin(text, value, text, value, ..., text): the
+    // arguments joined as texts, each one at an odd position passed through
+    // encodeURIComponent first; what "text + encodeURIComponent(value) +
+    // text ..." answers, with one string made instead of one per piece.
+    // Arguments are converted left to right, each value encoded before the
+    // next is converted, so a conversion or encoding that throws stops where
+    // the script's own expression would.
+    static duk_ret_t encodeURIComponentJoin(duk_context* ctx)
+    {
+        duk_idx_t count = duk_get_top(ctx);
+        // Values beyond ASCII are encoded by the engine's own in place; the
+        // mask marks them (and everything, past its width) as final text.
+        constexpr duk_idx_t maskWidth = 64;
+        std::uint64_t encodedInPlace = 0;
+        duk_size_t most = 0; // the length if every ASCII value byte is escaped
+        for (duk_idx_t i = 0; i < count; ++i) {
+            duk_size_t length = 0;
+            const auto* text = reinterpret_cast<const unsigned char*>(duk_to_lstring(ctx, i, &length));
+            if (i % 2 == 0) {
+                most += length;
+                continue;
+            }
+            bool ascii = i < maskWidth;
+            for (duk_size_t k = 0; k < length && ascii; ++k)
+                ascii = text[k] < 0x80;
+            if (ascii) {
+                most += 3 * length;
+                continue;
+            }
+            duk_push_heap_stash(ctx);
+            duk_get_prop_string(ctx, -1, builtinEncodeKey);
+            duk_dup(ctx, i);
+            duk_call(ctx, 1);
+            duk_replace(ctx, i);
+            duk_pop(ctx);
+            if (i < maskWidth)
+                encodedInPlace |= std::uint64_t(1) << i;
+            duk_get_lstring(ctx, i, &length);
+            most += length;
+        }
+        // The arguments' bytes stay put while they sit on the stack. A short
+        // result is written on the stack (a plain array: nothing to unwind)
+        // and pushed as the string at once; a longer one is written into an
+        // engine buffer that is then cut to its length.
+        char local[1024 + 4];
+        bool onStack = most + 4 <= sizeof local;
+        auto* start = onStack ? local : static_cast<char*>(duk_push_dynamic_buffer(ctx, most + 4));
+        char* out = start;
+        for (duk_idx_t i = 0; i < count; ++i) {
+            duk_size_t length = 0;
+            const auto* text = reinterpret_cast<const unsigned char*>(duk_get_lstring(ctx, i, &length));
+            if (i % 2 == 0 || i >= maskWidth || (encodedInPlace >> i & 1)) {
+                std::memcpy(out, text, length);
+                out += length;
+            } else {
+                out = writeEncoded(out, text, length);
+            }
+        }
+        auto written = static_cast<duk_size_t>(out - start);
+        if (onStack) {
+            duk_push_lstring(ctx, local, written);
+        } else {
+            duk_resize_buffer(ctx, -1, written);
             duk_buffer_to_string(ctx, -1);
+        }
+        return 1;
+    }
+
+    // The engine's own, for text beyond ASCII (and its errors for broken
+    // surrogates).
+    static duk_ret_t builtinEncode(duk_context* ctx)
+    {
+        duk_push_heap_stash(ctx);
+        duk_get_prop_string(ctx, -1, builtinEncodeKey);
+        duk_dup(ctx, 0);
+        duk_call(ctx, 1);
         return 1;
     }
 
@@ -359,6 +532,8 @@ bool ScriptContext::installGlobals()
         duk_pop(ctx);
         duk_push_c_function(ctx, Natives::encodeURIComponent, 1);
         duk_put_prop_string(ctx, -2, "encodeURIComponent");
+        duk_push_c_function(ctx, Natives::encodeURIComponentJoin, DUK_VARARGS);
+        duk_put_prop_string(ctx, -2, "encodeURIComponentJoin");
         duk_push_object(ctx);
         duk_push_c_function(ctx, Natives::consoleLog, DUK_VARARGS);
         duk_put_prop_string(ctx, -2, "log");
@@ -404,7 +579,8 @@ Value ScriptContext::callFunction(std::string_view path, const std::vector<Value
             std::string_view name = rest.substr(0, dot);
             if (name.empty() || !duk_is_object(ctx, -1))
                 return;
-            duk_get_prop_lstring(ctx, -1, name.data(), name.size());
+            m_heap->pushKey(name);
+            duk_get_prop(ctx, -2);
             if (dot == std::string_view::npos)
                 break;
             duk_remove(ctx, -2);

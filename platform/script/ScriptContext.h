@@ -5,7 +5,9 @@
 // and `clearTimeout(id)` exist, and `openURL(url[, type])` asks the delegate
 // whether a navigation may start and answers its verdict synchronously (the
 // hook through which scripts reach native code). encodeURIComponent answers
-// what the engine's own does, with a faster path for plain ASCII.
+// what the engine's own does, with a faster path for plain ASCII;
+// encodeURIComponentJoin(text, value, text, ...) answers what
+// text + encodeURIComponent(value) + text ... does, made as one string.
 //
 // Main thread only. Every call into the engine is protected: a script error,
 // an exhausted memory cap or a thrown value ends that call with no result and

@@ -97,6 +97,25 @@ void Compositor::drawShadow(GraphicsContext& context, View& view, const Rect& bo
     context.restore();
 }
 
+std::optional<Error> Compositor::drawContent(GraphicsContext& context, View& view, const Rect& bounds, double scale)
+{
+    auto bands = view.renderedBands(scale);
+    if (!bands)
+        return bands.error();
+    // During a bounds animation the kept content stretches with the bounds.
+    if (bands.value()) {
+        for (const View::ContentBand& band : *bands.value())
+            context.drawImage(*band.bitmap, view.keptPlacement(bounds, band.rect));
+        return std::nullopt;
+    }
+    auto content = view.renderedContent(scale);
+    if (!content)
+        return content.error();
+    if (content.value())
+        context.drawImage(*content.value(), view.contentPlacement(bounds));
+    return std::nullopt;
+}
+
 std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, double scale,
                                           const AffineTransform* placement)
 {
@@ -156,16 +175,12 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, 
         options.caps = picture->capInsets();
         context.drawImage(*picture->bitmap(), b, options);
     }
-    auto content = view.renderedContent(scale);
-    if (!content) {
+    if (auto error = drawContent(context, view, b, scale)) {
         if (view.clipsToBounds())
             context.restore();
         context.restore();
-        return content.error();
+        return error;
     }
-    // During a bounds animation the kept content stretches with the bounds.
-    if (content.value())
-        context.drawImage(*content.value(), view.contentPlacement(b));
     auto children = view.subviews();
     for (auto& child : children) {
         if (auto error = drawView(context, *child, scale, nullptr)) {

@@ -35,6 +35,8 @@ public:
 private:
     // Under the view's background, in its bounds coordinates.
     static void drawShadow(GraphicsContext& context, View& view, const Rect& bounds, double radius, double scale);
+    // The view's drawn content, kept whole or in bands, within `bounds`.
+    static std::optional<Error> drawContent(GraphicsContext& context, View& view, const Rect& bounds, double scale);
     static std::optional<Error> drawView(GraphicsContext& context, View& view, double scale,
                                          const AffineTransform* placement);
 

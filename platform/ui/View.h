@@ -185,6 +185,14 @@ public:
     // lays out from the whole bounds; `rect` and the context's clip are the
     // backed area, so it may skip what lies outside them.
     virtual bool backsVisibleAreaOnly() const { return false; }
+    // A view whose content is tall and seldom all on show (a list row, a
+    // document) answers true: its content is then kept in bands across the
+    // whole width, each drawn when it first shows through the window and
+    // clipping ancestors and let go once it is well out of view;
+    // setNeedsDisplay() drops them all. draw() gets each band as `rect`,
+    // with the context clipped to it. A view wider than one bitmap holds is
+    // backed as for backsVisibleAreaOnly instead.
+    virtual bool backsInBands() const { return false; }
     // The part of the bounds that its window and clipping ancestors let show;
     // empty when nothing does.
     Rect visibleRect() const;
@@ -279,6 +287,17 @@ private:
     ErrorOr<BitmapRef> renderedVisibleContent(double scale);
     // Where the kept content goes within the drawn bounds `drawnBounds`.
     Rect contentPlacement(const Rect& drawnBounds) const;
+    // One kept band: the index-th from the top of the bounds.
+    struct ContentBand {
+        long index = 0;
+        Rect rect; // in bounds coordinates
+        BitmapRef bitmap;
+    };
+    // The bands on show at `scale` (those missing drawn now), or null when
+    // the view is not backed in bands.
+    ErrorOr<const std::vector<ContentBand>*> renderedBands(double scale);
+    // Where a kept part of the bounds goes within the drawn bounds.
+    Rect keptPlacement(const Rect& drawnBounds, const Rect& kept) const;
     void invalidateVisual();
     void subviewsDidResize(Size oldSize);
     void autoresize(Size oldSuperSize, Size newSuperSize);
@@ -327,6 +346,7 @@ private:
     bool m_needsDisplay = true;
     BitmapRef m_content;
     Rect m_contentRect; // the part of the bounds m_content holds
+    std::vector<ContentBand> m_bands; // by index, for views backed in bands
     std::vector<GestureRecognizerRef> m_gestureRecognizers;
     std::vector<PropertyAnimation> m_animations;
     std::vector<KeyedAnimation> m_keyedAnimations; // in the order added

@@ -15,6 +15,10 @@ constexpr int kMaxContentPixels = 8192;
 // Backed beyond what shows on each side, so a scroll of up to this many
 // points redraws nothing.
 constexpr double kBackingMargin = 256;
+// The height of one band, in points: small enough that a row or document
+// that only begins to show draws little more than what shows, large enough
+// that few elements straddle two bands.
+constexpr double kBandHeight = 128;
 
 // `r` grown to whole pixels of `scale`, counted from `origin`, so the
 // backing lands on the screen's pixel grid as a full backing would.
@@ -58,7 +62,7 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
 {
     if (!drawsContent())
         return BitmapRef();
-    if (backsVisibleAreaOnly())
+    if (backsVisibleAreaOnly() || backsInBands())
         return renderedVisibleContent(scale);
     int w = int(std::ceil(m_bounds.width() * scale)), h = int(std::ceil(m_bounds.height() * scale));
     if (w <= 0 || h <= 0 || w > kMaxContentPixels || h > kMaxContentPixels) {
@@ -135,13 +139,66 @@ ErrorOr<BitmapRef> View::renderedVisibleContent(double scale)
 
 Rect View::contentPlacement(const Rect& drawnBounds) const
 {
-    if (!backsVisibleAreaOnly() || m_bounds.isEmpty())
+    if (!backsVisibleAreaOnly() && !backsInBands())
+        return drawnBounds;
+    return keptPlacement(drawnBounds, m_contentRect);
+}
+
+Rect View::keptPlacement(const Rect& drawnBounds, const Rect& kept) const
+{
+    if (m_bounds.isEmpty())
         return drawnBounds;
     // During a bounds animation the kept part stretches with the bounds.
     double sx = drawnBounds.width() / m_bounds.width(), sy = drawnBounds.height() / m_bounds.height();
-    return {drawnBounds.x() + (m_contentRect.x() - m_bounds.x()) * sx,
-            drawnBounds.y() + (m_contentRect.y() - m_bounds.y()) * sy, m_contentRect.width() * sx,
-            m_contentRect.height() * sy};
+    return {drawnBounds.x() + (kept.x() - m_bounds.x()) * sx, drawnBounds.y() + (kept.y() - m_bounds.y()) * sy,
+            kept.width() * sx, kept.height() * sy};
+}
+
+ErrorOr<const std::vector<View::ContentBand>*> View::renderedBands(double scale)
+{
+    int w = int(std::ceil(m_bounds.width() * scale - 1e-6));
+    if (!drawsContent() || !backsInBands() || !(scale > 0) || w > kMaxContentPixels) {
+        m_bands.clear();
+        return nullptr;
+    }
+    bool stale = m_needsDisplay || (!m_bands.empty()
+                                    && (m_bands.front().bitmap->scale() != scale || m_bands.front().bitmap->pixelWidth() != w));
+    if (stale)
+        m_bands.clear();
+    m_needsDisplay = false;
+    Rect visible = w > 0 ? visibleRect() : Rect{};
+    // Bands well out of view are let go; a short scroll back finds them kept.
+    Rect kept = visible.insetBy(0, -kBackingMargin);
+    std::erase_if(m_bands, [&](const ContentBand& band) { return visible.isEmpty() || !band.rect.intersects(kept); });
+    if (visible.isEmpty())
+        return &m_bands;
+    long first = long(std::floor((visible.y() - m_bounds.y()) / kBandHeight));
+    long last = long(std::ceil((visible.maxY() - m_bounds.y()) / kBandHeight)) - 1;
+    for (long index = std::max(0L, first); index <= last; ++index) {
+        auto at = std::lower_bound(m_bands.begin(), m_bands.end(), index,
+                                   [](const ContentBand& band, long i) { return band.index < i; });
+        if (at != m_bands.end() && at->index == index)
+            continue;
+        double top = m_bounds.y() + double(index) * kBandHeight;
+        double bottom = std::min(m_bounds.maxY(), top + kBandHeight);
+        int h = int(std::ceil((bottom - top) * scale - 1e-6));
+        if (h <= 0)
+            break;
+        auto bitmap = Bitmap::create(w, h, scale);
+        if (!bitmap)
+            return bitmap.error();
+        auto context = GraphicsContext::create(*bitmap.value());
+        if (!context)
+            return context.error();
+        Rect rect{m_bounds.x(), top, w / scale, h / scale};
+        context.value()->translate(-rect.x(), -rect.y());
+        context.value()->clipToRect(rect);
+        draw(*context.value(), rect);
+        if (auto error = context.value()->status())
+            return *error;
+        m_bands.insert(at, ContentBand{index, rect, bitmap.value()});
+    }
+    return &m_bands;
 }
 
 }

@@ -190,7 +190,10 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
     std::optional<pf::Value> result = method->callable()(arguments);
     if (!result)
         return false;
-    m_webview->callScriptFunction("SendCmd.setReturnValue", {encodeResult(method->returnType(), std::move(*result))});
+    // Moved in: a braced list would copy the answer's text once more.
+    std::vector<pf::Value> answer;
+    answer.push_back(encodeResult(method->returnType(), std::move(*result)));
+    m_webview->callScriptFunction("SendCmd.setReturnValue", answer);
     return true;
 }
 

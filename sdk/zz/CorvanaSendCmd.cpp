@@ -28,41 +28,63 @@ var SendCmd = (function () {
     }
 
     // Module functions sit on the path of every native call the scripts
-    // make, so their URL prefix and parameter names are made once, and the
-    // common arities take named parameters instead of the costly arguments
-    // object. A trailing undefined argument counts as not passed; one before
-    // a passed argument still takes its place.
+    // make. Each is compiled once, when its module is declared, from text
+    // that holds its URL prefix and parameter names as literals. What it
+    // uses (SendCmd, the encoding join, the navigation hook and the
+    // console, whose log it looks up on each call) it receives as bound
+    // leading arguments, taken when the module is declared: a name resolved
+    // through the scope chain costs a walk up to the global object on every
+    // call.
+    // A trailing undefined argument counts as not passed; one before a
+    // passed argument still takes its place.
+    function literal(text) {
+        return JSON.stringify(text).replace(/\u2028/g, '\\u2028').replace(/\u2029/g, '\\u2029');
+    }
+
+    // The URL with `count` arguments: prefix "p0=" encoded "&p1=" ... "&",
+    // made as one string: each "+" would make and intern a string of its
+    // own.
+    function urlOfArguments(prefix, count) {
+        var text = 'join(' + literal(prefix + 'p0=');
+        for (var i = 0; i < count; i++)
+            text += ', a' + i + ', ' + literal(i + 1 < count ? '&p' + (i + 1) + '=' : '&');
+        return text + ')';
+    }
+
+    var compiledArgumentLimit = 8;
+
+    function compileFunction(prefix, argNum) {
+        var names = ['S', 'join', 'open', 'logger'], body = 'var url = ';
+        for (var i = 0; i < argNum; i++)
+            names.push('a' + i);
+        for (var count = argNum; count > 0; count--)
+            body += 'a' + (count - 1) + ' !== void 0 ? ' + urlOfArguments(prefix, count) + ' : ';
+        body += literal(prefix) + ';\n' +
+            'logger.log("[API]", url);\n' +
+            'S._RETURN_VALUE = void 0;\n' +
+            'open(url);\n' +
+            'var value = S._RETURN_VALUE;\n' +
+            'S._RETURN_VALUE = void 0;\n' +
+            'return value === void 0 ? null : value;';
+        return new Function(names.join(','), body).bind(null, S, encodeURIComponentJoin, openURL, console);
+    }
+
     function makeFunction(nameSpace, funcName, argNum) {
-        var prefix = 'corvanajsbridge://' + nameSpace + '/' + funcName + '?', names = [];
-        for (var n = 0; n < argNum; n++)
-            names.push('p' + n + '=');
-        function piece(i, value) {
-            return names[i] + encodeURIComponent(value) + '&';
+        var prefix = 'corvanajsbridge://' + nameSpace + '/' + funcName + '?';
+        if (typeof argNum === 'number' && argNum >= 0 && argNum <= compiledArgumentLimit && argNum % 1 === 0) {
+            try {
+                return compileFunction(prefix, argNum);
+            } catch (e) {
+                // Names the engine cannot take back as literals: the general path.
+            }
         }
-        if (argNum === 0)
-            return function () {
-                return dispatch(prefix);
-            };
-        // Every piece of text joined costs a new engine string: the fixed
-        // parts are joined once here.
-        var first = prefix + names[0], second = argNum > 1 ? '&' + names[1] : '';
-        if (argNum === 1)
-            return function (a0) {
-                return dispatch(a0 === undefined ? prefix : first + encodeURIComponent(a0) + '&');
-            };
-        if (argNum === 2)
-            return function (a0, a1) {
-                if (a1 !== undefined)
-                    return dispatch(first + encodeURIComponent(a0) + second + encodeURIComponent(a1) + '&');
-                return dispatch(a0 === undefined ? prefix : first + encodeURIComponent(a0) + '&');
-            };
         return function () {
             var count = arguments.length < argNum ? arguments.length : argNum;
             while (count > 0 && arguments[count - 1] === undefined)
                 count--;
             var url = prefix;
             for (var i = 0; i < count; i++)
-                url += piece(i, arguments[i]);
+                url += 'p' + i + '=' + encodeURIComponent(arguments[i]) + '&';
             return dispatch(url);
         };
     }
@@ -104,8 +126,10 @@ var SendCmd = (function () {
         S._RETURN_VALUE = undefined;
         return value === undefined ? null : value;
     };
+    // Called as SendCmd.setReturnValue, so `this` is SendCmd, found without
+    // a walk up the scope chain on every native answer.
     S.setReturnValue = function (value) {
-        S._RETURN_VALUE = value;
+        this._RETURN_VALUE = value;
     };
     return S;
 })();

@@ -2,10 +2,12 @@
 // Input: JSON, the "books-search-results" of a ledger search for May 2014
 // (seen on the 20th, zone "CST-8"), merged by the ledger service into an
 // in-memory per-user database holding three entries of that month; then the
-// month is rebuilt. Checked: one title row per day from the 20th down to the
-// 1st, each followed by that day's entries or by one placeholder, nothing
-// else; as many entry rows as the month has stored entries; and whenever
-// the sum of the entries' finite amounts is finite, the total is that sum.
+// month is rebuilt. Checked: rows read one by one are those of the whole
+// list, their shapes matching their keys; one title row per day from the
+// 20th down to the 1st, each followed by that day's entries or by one
+// placeholder, nothing else; as many entry rows as the month has stored
+// entries; and whenever the sum of the entries' finite amounts is finite,
+// the total is that sum.
 #include "app/screens/ledger/ZMRBooksDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRBooksObject.h"
@@ -29,6 +31,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -138,8 +141,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (auto entry = row.objectAs<ZMRBooksObject>(); entry && std::isfinite(entry->expendMoney()))
             sum += entry->expendMoney();
 
+    // Rows read one by one, as a table reads them, are the rows of the whole
+    // list made afterwards, and their shapes tell their keys.
+    std::vector<pf::Value> asked;
+    for (int i = 0; i < static_cast<int>(source->count()); ++i) {
+        asked.push_back(source->dataObjectAtIndex(i));
+        auto shape = source->rowShapeAtIndex(i);
+        pf::DictionaryRef row = asked.back().dictionary();
+        check(shape && row && shape->run >= 1);
+        check((shape->kind == ZMRBooksMonth::RowKind::Placeholder) == !row->contains("day"));
+        check((shape->kind == ZMRBooksMonth::RowKind::Entry) == row->contains("data"));
+    }
+
     std::size_t entries = 0;
-    const pf::ArrayRef& rows = source->dataObjects();
+    const pf::ArrayRef rows = source->dataObjects();
+    check(rows->count() == asked.size());
+    for (std::size_t i = 0; i < asked.size(); ++i)
+        check(rows->at(i).dictionary() == asked[i].dictionary());
     std::size_t at = 0;
     for (int day = window->lastDay; day >= 1; --day) {
         check(at < rows->count());

@@ -1,7 +1,8 @@
 // Links: zz_sdk
 // Any text after "corvanajsbridge://" reaches the runtime's dispatcher, both
 // directly and through the scripts' own _openURL, with a module that takes
-// and answers every type code: nothing may crash, and what the script gets
+// and answers every type code, and the same text goes through module
+// functions as an argument: nothing may crash, and what the script gets
 // back is always a string or null.
 #include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
@@ -58,5 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pf::Value answer = setup.context->callFunction("SendCmd._openURL", {url});
     if (!answer.isNull() && !answer.isString())
         std::abort();
+    // The same bytes as an argument of module functions: encoded by the
+    // script side, decoded by the dispatcher.
+    std::string text(reinterpret_cast<const char*>(data), size);
+    for (const char* function : {"m.f1", "m.g"}) {
+        // Nil when the engine refuses to encode bytes that are not UTF-8.
+        pf::Value echoed = setup.context->callFunction(function, {text, text});
+        if (!echoed.isNilOrNull() && !echoed.isString())
+            std::abort();
+    }
     return 0;
 }

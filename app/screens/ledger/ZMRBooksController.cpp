@@ -1,5 +1,7 @@
 #include "app/screens/ledger/ZMRBooksController.h"
 
+#include "app/screens/ledger/ZMRBooksDataSource.h"
+
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTableViewCell.h"
 #include "framework/ui/KRAlertView.h"
@@ -86,13 +88,28 @@ void ZMRBooksController::doPrevMonthAction(const pf::ObjectRef&)
     stepMonth(-1);
 }
 
-ZMRBooksController::RowKind ZMRBooksController::rowKind(const pf::IndexPath& path)
+ZMRBooksController::RowKind ZMRBooksController::rowKind(const pf::IndexPath& path, int* run)
 {
+    if (run)
+        *run = 1;
     int n = dataSource() ? static_cast<int>(dataSource()->count()) : 0;
     if (path.row < headerCount())
         return RowKind::Header;
     if (path.row >= headerCount() + n)
         return RowKind::Footer;
+    // The ledger's own source tells kinds without making rows.
+    if (auto books = std::dynamic_pointer_cast<ZMRBooksDataSource>(dataSource())) {
+        auto shape = books->rowShapeAtIndex(path.row - headerCount());
+        if (!shape)
+            return RowKind::Placeholder;
+        if (run)
+            *run = shape->run;
+        switch (shape->kind) {
+        case ZMRBooksMonth::RowKind::DayTitle: return RowKind::DayTitle;
+        case ZMRBooksMonth::RowKind::Entry: return RowKind::Entry;
+        case ZMRBooksMonth::RowKind::Placeholder: return RowKind::Placeholder;
+        }
+    }
     pf::DictionaryRef row = dataSource()->dataObjectAtIndex(path.row - headerCount()).dictionary();
     if (!row || !row->contains("day"))
         return RowKind::Placeholder;
@@ -107,6 +124,12 @@ std::optional<double> ZMRBooksController::tableViewHeightForRowAtIndexPath(pf::T
     case RowKind::Entry: return table.rowHeight();
     default: return KRTableDataController::tableViewHeightForRowAtIndexPath(table, path);
     }
+}
+
+int ZMRBooksController::tableViewRowRunLengthAtIndexPath(pf::TableView&, const pf::IndexPath& path)
+{
+    int run = 1;
+    return rowKind(path, &run) == RowKind::Entry ? run : 1;
 }
 
 std::shared_ptr<pf::TableViewCell> ZMRBooksController::tableViewCellForRowAtIndexPath(pf::TableView& table,

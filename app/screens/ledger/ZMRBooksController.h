@@ -45,6 +45,9 @@ public:
     void doPrevMonthAction(const pf::ObjectRef& sender);
 
     std::optional<double> tableViewHeightForRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
+    // A day's entries are one run of the entry height, so the table lays a
+    // month out in a few steps a day rather than one per entry.
+    int tableViewRowRunLengthAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     void krDataSourceDidLoaded(KRDataSource& dataSource) override;
     void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
@@ -56,7 +59,9 @@ public:
 
 private:
     enum class RowKind { Header, Footer, DayTitle, Entry, Placeholder };
-    RowKind rowKind(const pf::IndexPath& path);
+    // `run`, when given, receives how many rows from `path` on are entries
+    // of its day (1 for any other row).
+    RowKind rowKind(const pf::IndexPath& path, int* run = nullptr);
     pf::Date shownDate() const;
     void stepMonth(int step);
 

@@ -2,7 +2,6 @@
 
 #include "app/screens/shared/ZMRNumberText.h"
 
-#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
@@ -13,15 +12,13 @@
 #include "framework/data/KRDataSourceDelegate.h"
 #include "framework/db/IKRSqliteCursor.h"
 #include "framework/db/KRDBContext.h"
-#include "platform/foundation/Calendar.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/NumberFormatter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
-#include <vector>
 
 namespace {
 
@@ -96,26 +93,6 @@ pf::Date ZMRBooksDataSource::date() const
     return *m_date;
 }
 
-std::optional<ZMRBooksDataSource::MonthWindow> ZMRBooksDataSource::monthWindow(pf::Date date, pf::Date now)
-{
-    auto shown = pf::Calendar::components(date);
-    auto today = pf::Calendar::components(now);
-    if (!shown || !today)
-        return std::nullopt;
-    auto days = pf::Calendar::numberOfDaysInMonth(shown->year, shown->month);
-    if (!days)
-        return std::nullopt;
-    int lastDay = *days;
-    // The current month ends today: nothing after it can be in the ledger yet.
-    if (shown->year == today->year && shown->month == today->month)
-        lastDay = today->day;
-    auto start = pf::Calendar::date(shown->year, shown->month, 1);
-    auto end = pf::Calendar::date(shown->year, shown->month, lastDay, 23, 59, 59);
-    if (!start || !end)
-        return std::nullopt;
-    return MonthWindow{start->seconds, end->seconds, lastDay};
-}
-
 void ZMRBooksDataSource::reloadData()
 {
     auto self = shared_from_this();
@@ -158,61 +135,186 @@ void ZMRBooksDataSource::krUploadTaskDidFailWithError(const pf::ObjectRef&, cons
         delegate->krDataSourceDidFitalError(*this, error);
 }
 
+KRSqliteRef ZMRBooksDataSource::userDb() const
+{
+    auto app = std::dynamic_pointer_cast<ZMRContext>(context());
+    KRDBContextRef db = app ? app->userDBContext() : nullptr;
+    return db ? db->db() : nullptr;
+}
+
 void ZMRBooksDataSource::loadDataObjects()
 {
     m_expendMoney = 0;
-    pf::ArrayRef rows = dataObjects();
-    rows->clear();
+    clearDataObjects();
+    m_listed = false;
+    m_pages.clear();
+    m_categories.reset();
     auto window = monthWindow(date(), m_clock());
-    if (!window)
+    if (!window) {
+        m_month.reset();
         return;
+    }
+    readMonth(*window);
+    m_pages.resize((m_month->rowCount() + kPageRows - 1) / kPageRows);
+    m_expendMoney = m_month->total();
+}
 
-    std::vector<std::vector<std::shared_ptr<ZMRBooksObject>>> days(static_cast<std::size_t>(window->lastDay) + 1);
-    auto context = this->context();
-    auto app = std::dynamic_pointer_cast<ZMRContext>(context);
+void ZMRBooksDataSource::readMonth(const MonthWindow& window)
+{
+    KRSqliteRef db = userDb();
+    auto version = db ? db->dataVersion() : std::nullopt;
+    if (m_month && version && m_monthVersion == version && m_monthDb.lock() == db && m_month->monthWindow() == window) {
+        // The same content read against other day starts (the zone moved)
+        // would place entries on other days.
+        auto starts = ZMRBooksMonth::dayStarts(window);
+        if (starts && *starts == m_month->starts())
+            return;
+    }
+    m_monthDb = db;
+    m_monthVersion.reset();
+    const pf::Class* cls = pf::Class::named("ZMRBooksObject");
+    if (auto month = db && cls ? ZMRBooksMonth::read(*db, window) : std::nullopt) {
+        m_month = std::move(month);
+        m_monthVersion = version;
+    } else {
+        m_month.emplace(window);
+    }
+}
+
+std::size_t ZMRBooksDataSource::count()
+{
+    if (m_listed)
+        return KRDataSource::count();
+    return m_month ? m_month->rowCount() : 0;
+}
+
+std::optional<ZMRBooksDataSource::RowShape> ZMRBooksDataSource::rowShapeAtIndex(int index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= count())
+        return std::nullopt;
+    if (m_listed) {
+        pf::DictionaryRef row = KRDataSource::dataObjectAtIndex(index).dictionary();
+        if (!row || !row->contains("day"))
+            return RowShape{ZMRBooksMonth::RowKind::Placeholder, 1};
+        return RowShape{row->contains("data") ? ZMRBooksMonth::RowKind::Entry : ZMRBooksMonth::RowKind::DayTitle, 1};
+    }
+    ZMRBooksMonth::Row row = m_month->row(static_cast<std::size_t>(index));
+    return RowShape{row.kind, row.run};
+}
+
+pf::Value ZMRBooksDataSource::dataObjectAtIndex(int index)
+{
+    if (m_listed)
+        return KRDataSource::dataObjectAtIndex(index);
+    if (index < 0 || static_cast<std::size_t>(index) >= count())
+        return {};
+    std::size_t at = static_cast<std::size_t>(index);
+    return page(at / kPageRows)[at % kPageRows];
+}
+
+const std::vector<pf::Value>& ZMRBooksDataSource::page(std::size_t index)
+{
+    std::vector<pf::Value>& rows = m_pages[index];
+    if (!rows.empty())
+        return rows;
+    const std::size_t first = index * kPageRows;
+    const std::size_t end = std::min(m_month->rowCount(), first + kPageRows);
+    std::vector<long long> rowids;
+    for (std::size_t i = first; i < end; ++i) {
+        if (const ZMRBooksMonth::Entry* entry = m_month->row(i).entry)
+            rowids.push_back(entry->rowid);
+    }
+    auto found = records(rowids);
+    rows.reserve(end - first);
+    for (std::size_t i = first; i < end; ++i)
+        rows.push_back(makeRow(m_month->row(i), found));
+    return rows;
+}
+
+std::map<long long, std::shared_ptr<ZMRBooksObject>> ZMRBooksDataSource::records(const std::vector<long long>& rowids)
+{
+    std::map<long long, std::shared_ptr<ZMRBooksObject>> found;
+    auto app = std::dynamic_pointer_cast<ZMRContext>(context());
     KRDBContextRef db = app ? app->userDBContext() : nullptr;
     const pf::Class* cls = pf::Class::named("ZMRBooksObject");
-    if (db && cls) {
-        char tail[128];
-        std::snprintf(tail, sizeof tail, "WHERE [timestamp] >= %lld AND [timestamp] <= %lld ORDER BY bid ASC",
-                      ZMRClampInt64(window->start), ZMRClampInt64(window->end));
-        if (auto cursor = db->query(cls, std::string(tail))) {
-            pf::ArrayRef objects = cursor->dataObjects(cls);
-            cursor->close();
-            for (const pf::Value& value : *objects) {
-                auto entry = value.objectAs<ZMRBooksObject>();
-                auto fields = entry ? pf::Calendar::components(pf::Date{entry->timestamp()}) : std::nullopt;
-                if (!fields || fields->day < 1 || fields->day > window->lastDay)
-                    continue;
-                days[static_cast<std::size_t>(fields->day)].push_back(entry);
-                m_expendMoney += finiteOrZero(entry->expendMoney());
-            }
+    if (rowids.empty() || !db || !cls || !db->db() || db->db() != m_monthDb.lock())
+        return found;
+    // The ids are our own numbers, never text from outside.
+    std::string tail = "WHERE [rowid] IN (";
+    for (std::size_t i = 0; i < rowids.size(); ++i)
+        tail += (i ? "," : "") + std::to_string(rowids[i]);
+    tail += ")";
+    if (auto cursor = db->query(cls, tail)) {
+        pf::ArrayRef objects = cursor->dataObjects(cls);
+        cursor->close();
+        for (const pf::Value& value : *objects) {
+            if (auto entry = value.objectAs<ZMRBooksObject>())
+                found.emplace(entry->rowid(), std::move(entry));
         }
     }
-    if (!std::isfinite(m_expendMoney))
-        m_expendMoney = 0;
+    return found;
+}
 
-    std::map<long long, std::string> categories = categoryTitles(context);
+pf::Value ZMRBooksDataSource::makeRow(const ZMRBooksMonth::Row& row,
+                                      const std::map<long long, std::shared_ptr<ZMRBooksObject>>& records)
+{
+    if (row.kind == ZMRBooksMonth::RowKind::Placeholder)
+        return pf::Value(pf::Dictionary::create());
+    if (row.kind == ZMRBooksMonth::RowKind::DayTitle) {
+        char title[16];
+        std::snprintf(title, sizeof title, "%d日", row.day);
+        return pf::Value(pf::Dictionary::create({{"day", row.day}, {"title", title}}));
+    }
+    std::shared_ptr<ZMRBooksObject> entry;
+    if (auto found = records.find(row.entry->rowid); found != records.end()) {
+        entry = found->second;
+    } else {
+        // Gone since the shape was read: what the shape knows, until the
+        // change notification rebuilds the month.
+        entry = std::make_shared<ZMRBooksObject>();
+        entry->setRowid(row.entry->rowid);
+        entry->setBid(row.entry->bid);
+        entry->setTimestamp(row.entry->timestamp);
+        entry->setExpendMoney(row.entry->expendMoney);
+    }
+    if (!m_categories)
+        m_categories = categoryTitles(context());
     pf::NumberFormatter formatter;
     formatter.setUsesGroupingSeparator(true);
     formatter.setMaximumFractionDigits(2);
     formatter.setPrefix("￥");
-    for (int day = window->lastDay; day >= 1; --day) {
-        char title[16];
-        std::snprintf(title, sizeof title, "%d日", day);
-        rows->add(pf::Value(pf::Dictionary::create({{"day", day}, {"title", title}})));
-        const auto& entries = days[static_cast<std::size_t>(day)];
-        if (entries.empty()) {
-            rows->add(pf::Value(pf::Dictionary::create()));
-            continue;
-        }
-        for (const auto& entry : entries) {
-            rows->add(pf::Value(pf::Dictionary::create({{"day", day},
-                                                           {"data", pf::Value(entry)},
-                                                           {"title", entryTitle(*entry, categories)},
-                                                           {"expendMoney", formatter.stringFromNumber(finiteOrZero(entry->expendMoney()))}})));
-        }
+    return pf::Value(pf::Dictionary::create({{"day", row.day},
+                                             {"data", pf::Value(entry)},
+                                             {"title", entryTitle(*entry, *m_categories)},
+                                             {"expendMoney", formatter.stringFromNumber(finiteOrZero(entry->expendMoney()))}}));
+}
+
+pf::ArrayRef ZMRBooksDataSource::dataObjects()
+{
+    pf::ArrayRef rows = KRDataSource::dataObjects();
+    if (m_listed || !m_month)
+        return rows;
+    // Every row: the records of the whole window in one read.
+    std::vector<long long> rowids;
+    rowids.reserve(m_month->entries().size());
+    for (const ZMRBooksMonth::Entry& entry : m_month->entries())
+        rowids.push_back(entry.rowid);
+    std::map<long long, std::shared_ptr<ZMRBooksObject>> found;
+    for (std::size_t i = 0; i < rowids.size(); i += 512) {
+        std::vector<long long> part(rowids.begin() + static_cast<std::ptrdiff_t>(i),
+                                    rowids.begin() + static_cast<std::ptrdiff_t>(std::min(rowids.size(), i + 512)));
+        found.merge(records(part));
     }
+    rows->clear();
+    rows->reserve(m_month->rowCount());
+    for (std::size_t i = 0; i < m_month->rowCount(); ++i) {
+        // Rows already made stay the same objects.
+        const std::vector<pf::Value>& made = m_pages[i / kPageRows];
+        rows->add(made.empty() ? makeRow(m_month->row(i), found) : made[i % kPageRows]);
+    }
+    m_pages.clear();
+    m_listed = true;
+    return rows;
 }
 
 void ZMRBooksDataSource::sendSearchTask()

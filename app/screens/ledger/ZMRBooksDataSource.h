@@ -9,6 +9,20 @@
 // sum of the entries read; amounts that are not finite count as 0, and a
 // sum that overflows reads 0.
 //
+// A rebuild reads the month's shape (ZMRBooksMonth: which entries fall on
+// which day, and the total) and makes no row: count() and
+// rowShapeAtIndex() answer from the shape, and dataObjectAtIndex() makes the
+// rows it is asked for, a page of neighbours at a time with one read of
+// their records, kept until the next rebuild. So opening a month of
+// thousands of entries costs its shape and one screenful of rows.
+// dataObjects() makes every row at once; from then until the next rebuild
+// that list is the rows, changes made to it included. A rebuild keeps the
+// shape it read last while the database holds the same content (its data
+// version), the same month window and the same day starts; anything else
+// reads again. An entry deleted between the rebuild and the making of its
+// row shows what the shape knows of it (bid, time, amount) until the change
+// notification rebuilds the month.
+//
 // The window runs from the 1st of the month of `date` to its last day, or
 // to today within the current month (local calendar, 00:00:00 to
 // 23:59:59). reloadData and refreshData send the month's search to the
@@ -26,15 +40,23 @@
 // as "<remark> <titles>", either one alone, or "无分类". Category ids may be
 // numbers or decimal texts (64-bit); others, and ids with no stored
 // category, are skipped. Categories come from the ZMRClassifyObject table
-// of the application database.
+// of the application database, read once per rebuild when the first entry
+// row is made.
 //
 // Main queue only.
 
+#include "app/screens/ledger/ZMRBooksMonth.h"
 #include "framework/core/IKRTask.h"
 #include "framework/data/KRDataSource.h"
+#include "framework/db/KRSqlite.h"
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
+#include <vector>
+
+class ZMRBooksObject;
 
 class ZMRBooksDataSource : public KRDataSource, public IKRUplinkTaskDelegate {
 public:
@@ -51,6 +73,21 @@ public:
     void reloadData() override;
     void refreshData() override;
 
+    std::size_t count() override;
+    pf::Value dataObjectAtIndex(int index) override;
+    pf::ArrayRef dataObjects() override;
+    bool isEmpty() override { return count() == 0; }
+
+    // What the row at `index` is, and for an entry row how many rows from it
+    // on are entries of its day (1 for the others), without making the row;
+    // nothing past the rows. While dataObjects() is the list, the kind is
+    // read from the row's keys and every run is 1.
+    struct RowShape {
+        ZMRBooksMonth::RowKind kind = ZMRBooksMonth::RowKind::Placeholder;
+        int run = 1;
+    };
+    std::optional<RowShape> rowShapeAtIndex(int index);
+
     void loadDataObjects();
     void sendSearchTask();
 
@@ -61,20 +98,34 @@ public:
     // The system clock unless a test sets another.
     void setClock(std::function<pf::Date()> clock) { m_clock = std::move(clock); }
 
-    struct MonthWindow {
-        double start = 0; // seconds since 1970
-        double end = 0;
-        int lastDay = 0;
-    };
+    using MonthWindow = ZMRBooksMonthWindow;
     // The window of the month of `date` as seen at `now`; nothing for a date
     // the calendar cannot place.
-    static std::optional<MonthWindow> monthWindow(pf::Date date, pf::Date now);
+    static std::optional<MonthWindow> monthWindow(pf::Date date, pf::Date now) { return ZMRBooksMonth::window(date, now); }
+
+    // Rows are made in pages of this many neighbours.
+    static constexpr std::size_t kPageRows = 32;
 
 private:
     void booksChanged();
+    // The month as the database holds it now: the last shape when nothing
+    // it depends on moved, else a new read.
+    void readMonth(const MonthWindow& window);
+    const std::vector<pf::Value>& page(std::size_t index);
+    // The records of the given rowids, by rowid; none when the database is
+    // not the one the shape was read from.
+    std::map<long long, std::shared_ptr<ZMRBooksObject>> records(const std::vector<long long>& rowids);
+    pf::Value makeRow(const ZMRBooksMonth::Row& row, const std::map<long long, std::shared_ptr<ZMRBooksObject>>& records);
+    KRSqliteRef userDb() const;
 
     mutable std::optional<pf::Date> m_date;
     double m_expendMoney = 0;
+    std::optional<ZMRBooksMonth> m_month;
+    std::weak_ptr<KRSqlite> m_monthDb;
+    std::optional<KRSqlite::DataVersion> m_monthVersion; // none: read again next time
+    std::vector<std::vector<pf::Value>> m_pages;           // rows made since the rebuild
+    std::optional<std::map<long long, std::string>> m_categories;
+    bool m_listed = false; // dataObjects() holds every row and answers
     std::function<pf::Date()> m_clock = &pf::Date::now;
     std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
     std::uint64_t m_observer = 0;

@@ -3,6 +3,7 @@
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRScreensRegistration.h"
+#include "app/screens/shared/ZMRKeyboardView.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/dom/KRDOMView.h"
@@ -21,6 +22,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -135,7 +137,7 @@ void AppScreenTest::TearDown()
     }
 }
 
-bool AppScreenTest::useAlbum(const pf::Color& colour)
+bool AppScreenTest::useAlbum(const pf::Color& colour, const std::string& name)
 {
     if (m_album.empty()) {
         const char* saved = std::getenv("ZMR_PICTURES");
@@ -148,7 +150,20 @@ bool AppScreenTest::useAlbum(const pf::Color& colour)
     if (!picture)
         return false;
     picture.value()->fill(colour);
-    return !picture.value()->writePng(m_album + "/a.png");
+    return !picture.value()->writePng(m_album + "/" + name);
+}
+
+void AppScreenTest::keys(const std::string& list)
+{
+    std::istringstream in(list);
+    for (std::string key; in >> key;) {
+        auto button = findView([&](const pf::View& view) {
+            auto* k = dynamic_cast<const ZMRKeyButton*>(&view);
+            return k && k->inputKey() == key;
+        });
+        ASSERT_TRUE(button) << key;
+        tap(middleOf(button));
+    }
 }
 
 bool AppScreenTest::open(const std::string& url)

@@ -113,10 +113,13 @@ protected:
     }
 
     // Points the picture album the pickers read (ZMR_PICTURES) at a new
-    // temporary folder holding one 60 x 40 picture "a.png" of `colour`, until
-    // TearDown puts the previous setting back and removes the folder. False
+    // temporary folder, until TearDown puts the previous setting back and
+    // removes the folder, and writes a 60 x 40 picture `name` of `colour`
+    // into it; each call adds one more (the album lists them by name). False
     // when the picture could not be written.
-    bool useAlbum(const pf::Color& colour);
+    bool useAlbum(const pf::Color& colour, const std::string& name = "a.png");
+    // Taps the publish keypad's keys, blank-separated ("1 0 . 5 ok").
+    void keys(const std::string& list);
 
     // "http://127.0.0.1:<port>", where the world's pictures are served.
     std::string origin() const;

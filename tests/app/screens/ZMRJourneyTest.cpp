@@ -8,7 +8,6 @@
 
 #include "app/screens/feed/ZMRFeedDetailsViewController.h"
 #include "app/screens/feed/ZMRFeedImageView.h"
-#include "app/screens/shared/ZMRKeyboardView.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
 #include "framework/dom/KRDOMDocument.h"
@@ -20,7 +19,6 @@
 #include "platform/controls/TextField.h"
 #include "platform/controls/TextView.h"
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,19 +78,6 @@ protected:
         ASSERT_TRUE(field) << placeholder;
         tap(middleOf(field));
         type(text);
-    }
-    // Taps the keypad's keys, blank-separated.
-    void keys(const std::string& list)
-    {
-        std::istringstream in(list);
-        for (std::string key; in >> key;) {
-            auto button = findView([&](const pf::View& view) {
-                auto* k = dynamic_cast<const ZMRKeyButton*>(&view);
-                return k && k->inputKey() == key;
-            });
-            ASSERT_TRUE(button) << key;
-            tap(middleOf(button));
-        }
     }
     // The middle of a feed row's strip of several pictures wholly on screen
     // below the bar, turning the feed with the wheel until one is.

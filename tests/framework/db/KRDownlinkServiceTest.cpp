@@ -43,6 +43,20 @@ public:
     }
 };
 
+// Changes the rows it is given, as list screens do (they keep their row
+// documents in them).
+class MarkingTask : public ListTask {
+public:
+    void krDownlinkTaskDidLoaded(const pf::Value& data, const pf::Protocol* type) override
+    {
+        ListTask::krDownlinkTaskDidLoaded(data, type);
+        if (auto rows = data.array())
+            for (std::size_t i = 0; i < rows->count(); ++i)
+                if (auto row = rows->at(i).dictionary())
+                    row->set("seen", pf::Value(true));
+    }
+};
+
 class KRDownlinkCache : public ::testing::Test {
 protected:
     void SetUp() override
@@ -171,4 +185,21 @@ TEST_F(KRDownlinkCache, AnUnusableCacheFileTurnsCachingOffButNotDelivery)
     settle();
     EXPECT_EQ(task->events, std::vector<std::string>{"loaded [\"fresh\"]"});
     EXPECT_TRUE(rows().empty());
+}
+
+TEST_F(KRDownlinkCache, WhatIsStoredIsTheAnswerAsItCame)
+{
+    auto service = std::make_shared<TestDownlinkA>();
+    // Straight to the task, then behind a cached copy on its way.
+    for (bool behindCopy : {false, true}) {
+        auto task = std::make_shared<MarkingTask>();
+        if (behindCopy)
+            service->krDownlinkTaskDidLoadedFromCache(task, type);
+        auto row = pf::Dictionary::create({{"n", pf::Value(behindCopy ? 2 : 1)}});
+        service->krDownlinkTaskDidResponse(task, list(pf::Value(row)), true, type);
+        ASSERT_TRUE(waitFor([&] { return row->get("seen").boolValue(); })) << behindCopy;
+        settle();
+        EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [{\"n\":" + std::string(behindCopy ? "2" : "1") + "}]"})
+            << behindCopy;
+    }
 }

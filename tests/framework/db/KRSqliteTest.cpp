@@ -3,6 +3,7 @@
 #include "framework/db/KRSqliteUnionCursor.h"
 
 #include <fstream>
+#include <functional>
 
 using namespace dbtest;
 
@@ -289,6 +290,42 @@ TEST(KRSqliteTransaction, CommitKeepsAndRollbackDrops)
     EXPECT_FALSE(db->commit()) << "nothing to commit";
     auto c = db->query("SELECT a FROM t");
     EXPECT_EQ(column(c), std::vector<std::string>{"2"});
+}
+
+// The mark moves with what may change the content, this connection's writes
+// and another connection's commits, and holds still over reads.
+TEST(KRSqliteTransaction, DataVersionMovesWithWritesAndOtherConnectionsCommits)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (a)"));
+    auto other = KRSqlite::initWithPath(db->path());
+    ASSERT_TRUE(other.ok());
+    struct Row {
+        const char* name;
+        std::function<bool()> step;
+        bool moves;
+    } rows[] = {
+        {"a read", [&] { return column(db->query("SELECT a FROM t")).empty(); }, false},
+        {"an insert", [&] { return db->execture("INSERT INTO t VALUES (1)"); }, true},
+        {"the other's read", [&] { return column(other.value()->query("SELECT a FROM t")).size() == 1; }, false},
+        {"an update of the same value", [&] { return db->execture("UPDATE t SET a = 1"); }, true},
+        {"a rolled-back delete",
+         [&] { return db->beginTransaction() && db->execture("DELETE FROM t") && db->rollback(); }, true},
+        {"the other's insert", [&] { return other.value()->execture("INSERT INTO t VALUES (2)"); }, true},
+        {"nothing", [] { return true; }, false},
+    };
+    auto before = db->dataVersion();
+    ASSERT_TRUE(before);
+    for (const Row& row : rows) {
+        ASSERT_TRUE(row.step()) << row.name;
+        auto after = db->dataVersion();
+        ASSERT_TRUE(after) << row.name;
+        EXPECT_EQ(*after != *before, row.moves) << row.name;
+        before = after;
+    }
+    db->close();
+    EXPECT_FALSE(db->dataVersion());
 }
 
 TEST(KRSqliteUnion, TakesOneRowFromEachCursorInTurn)

@@ -1,3 +1,4 @@
+#include "framework/dom/KRDOMImageCache.h"
 #include "framework/dom/KRDOMStyle.h"
 #include "platform/foundation/Bundle.h"
 
@@ -123,5 +124,12 @@ TEST(KRDOMStyleValues, ImagesAreBundleFilesWithCaps)
     }
     EXPECT_TRUE(KRDOMStyle::imageValue("btn.png 0 4", &bundle)->isStretchable());
     EXPECT_FALSE(KRDOMStyle::imageValue("btn.png 0 0", &bundle)->isStretchable());
+    // Found files are remembered, missing ones looked for again.
+    std::ofstream(root / "res" / "missing.png") << "png";
+    EXPECT_EQ(KRDOMStyle::imageValue("missing.png", &bundle), (KRImage{base + "missing.png", 0, 0}));
+    fs::remove(root / "res" / "icons" / "a.png");
+    EXPECT_EQ(KRDOMStyle::imageValue("icons/a.png", &bundle), (KRImage{base + "icons/a.png", 0, 0}));
+    KRDOMImageCache::removeAll();
+    EXPECT_EQ(KRDOMStyle::imageValue("icons/a.png", &bundle), std::nullopt);
     fs::remove_all(root);
 }

@@ -1,3 +1,4 @@
+#include "framework/ui/KRStyleOutletContainer.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Device.h"
 #include "platform/graphics/Bitmap.h"
@@ -127,6 +128,47 @@ TEST(KRStyleSheet, VersionStepsAndCacheDrops)
     EXPECT_EQ(describe(*sheet.selectorStyle("t")), "k=four ");
     counter.reset();
     sheet.setVersion(5); // a released observer is skipped
+}
+
+struct OrderObserver final : KRStyleSheetObserver {
+    OrderObserver(std::string* log, char name) : log(log), name(name) {}
+    void styleSheetVersionDidChange(KRStyleSheet&, int, int) override { *log += name; }
+    std::string* log;
+    char name;
+};
+
+TEST(KRStyleSheet, ObserversAreToldInOrderAndReleasedOnesDoNotPileUp)
+{
+    KRStyleSheet sheet;
+    std::string log;
+    auto a = std::make_shared<OrderObserver>(&log, 'a');
+    auto b = std::make_shared<OrderObserver>(&log, 'b');
+    auto c = std::make_shared<OrderObserver>(&log, 'c');
+    for (const auto& observer : {c, a, b})
+        sheet.addObserver(observer);
+    sheet.addObserver(a); // again: moves to the end, told once
+    sheet.removeObserver(b.get());
+    sheet.setVersion(1);
+    EXPECT_EQ(log, "ca");
+
+    // A long list's containers come and go; the sheet keeps only live ones.
+    auto shared = std::make_shared<KRStyleSheet>();
+    std::vector<std::shared_ptr<KRStyleOutletContainer>> live;
+    for (int i = 0; i < 5000; i++) {
+        auto container = std::make_shared<KRStyleOutletContainer>();
+        container->setStyleSheet(shared);
+        if (i % 1000 == 0)
+            live.push_back(container);
+    }
+    EXPECT_EQ(shared->observerCount(), live.size());
+    // Observers released without removing themselves stay bounded too.
+    for (int i = 0; i < 5000; i++)
+        sheet.addObserver(std::make_shared<OrderObserver>(&log, 'x'));
+    EXPECT_LT(sheet.observerCount(), 200u);
+    log.clear();
+    sheet.setVersion(2);
+    EXPECT_EQ(log, "ca");
+    EXPECT_EQ(sheet.observerCount(), 2u);
 }
 
 class StyleImages : public ::testing::Test {

@@ -117,6 +117,114 @@ TEST_F(TableRows, FiveHundredRowsKeepOnlyVisibleCellsInTheTree)
             EXPECT_EQ(table->cellForRowAtIndexPath(path)->textContent(), rows->sections[0][path.row]);
     }
     EXPECT_LE(rows->made, most + 1); // scrolling reuses cells instead of making new ones
+    // A reload hands each row shown again the cell it had, which then has
+    // nothing new to draw.
+    table->setContentOffset(Point{0, 1000});
+    std::map<IndexPath, TableViewCell*> before;
+    for (auto& path : table->indexPathsForVisibleRows())
+        before[path] = table->cellForRowAtIndexPath(path).get();
+    table->reloadData();
+    EXPECT_EQ(table->indexPathsForVisibleRows().size(), before.size());
+    for (auto& [path, cell] : before)
+        EXPECT_EQ(table->cellForRowAtIndexPath(path).get(), cell) << path.row;
+}
+
+// Rows that come in runs of one height, told as runs or asked row by row.
+class RunRows final : public TableViewDataSource, public TableViewDelegate {
+public:
+    struct Run {
+        int rows;
+        double height;
+        int told; // the length the delegate answers for the run's first row
+    };
+    RunRows(std::vector<Run> runs, bool tellsRuns) : runs(std::move(runs)), tellsRuns(tellsRuns) {}
+    int tableViewNumberOfRowsInSection(TableView&, int) override
+    {
+        int n = 0;
+        for (const Run& run : runs)
+            n += run.rows;
+        return n;
+    }
+    std::shared_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView& table, const IndexPath& path) override
+    {
+        auto cell = table.dequeueReusableCellWithIdentifier("row");
+        if (!cell)
+            cell = std::make_shared<TableViewCell>(TableViewCellStyle::Default, "row");
+        cell->textLabel()->setText(std::to_string(path.row));
+        return cell;
+    }
+    std::optional<double> tableViewHeightForRowAtIndexPath(TableView&, const IndexPath& path) override
+    {
+        ++asked;
+        return find(path.row).first->height;
+    }
+    int tableViewRowRunLengthAtIndexPath(TableView&, const IndexPath& path) override
+    {
+        auto [run, offset] = find(path.row);
+        return !tellsRuns ? 1 : offset == 0 ? run->told : run->rows - offset;
+    }
+    std::pair<const Run*, int> find(int row) const
+    {
+        for (const Run& run : runs) {
+            if (row < run.rows)
+                return {&run, row};
+            row -= run.rows;
+        }
+        return {&runs.back(), 0};
+    }
+    std::vector<Run> runs;
+    bool tellsRuns;
+    int asked = 0;
+};
+
+// A delegate that tells its runs is asked once per run and places, finds and
+// shows every row as when it is asked row by row: runs of no height, a
+// run told longer than the section, nonsense lengths, and neighbouring runs
+// of one height among them.
+TEST_F(TableRows, RunsOfOneHeightAreAskedOnceAndPlaceRowsAsRowByRow)
+{
+    struct Case {
+        const char* name;
+        std::vector<RunRows::Run> runs;
+        int asks; // of the delegate that tells its runs
+    } cases[] = {
+        {"day bands", {{1, 26, 1}, {300, 44, 300}, {1, 26, 1}, {1, 35, 1}, {1, 26, 1}, {40, 44, 40}}, 6},
+        {"rows of no height", {{2, 0, 2}, {5, 44, 5}, {3, 0, 3}, {4, 26, 4}}, 4},
+        {"told past the end", {{3, 30, 3}, {10, 50, 1000}}, 2},
+        {"nonsense lengths", {{4, 30, 0}, {3, 45, -7}}, 4}, // 0 and -7 count as 1, the rest follows
+        {"like runs meet", {{2, 44, 2}, {3, 44, 3}, {1, 0.5, 1}}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto told = std::make_shared<RunRows>(c.runs, true);
+        auto asked = std::make_shared<RunRows>(c.runs, false);
+        auto byRuns = std::make_shared<TableView>(Rect(0, 0, 320, 200));
+        auto byRows = std::make_shared<TableView>(Rect(0, 0, 320, 200));
+        for (auto [table, rows] : {std::pair{byRuns, told}, std::pair{byRows, asked}}) {
+            table->setDataSource(rows);
+            table->setDelegate(rows);
+            window->addSubview(table);
+            table->reloadData();
+        }
+        EXPECT_EQ(told->asked, c.asks);
+        const int n = byRows->numberOfRowsInSection(0);
+        EXPECT_EQ(asked->asked, n);
+        ASSERT_EQ(byRuns->numberOfRowsInSection(0), n);
+        EXPECT_EQ(byRuns->contentSize(), byRows->contentSize());
+        for (int r = 0; r < n; ++r) {
+            Rect rect = byRows->rectForRowAtIndexPath({0, r});
+            EXPECT_EQ(byRuns->rectForRowAtIndexPath({0, r}), rect) << r;
+            for (double y : {rect.minY(), rect.midY(), rect.maxY() - 0.25})
+                EXPECT_EQ(byRuns->indexPathForRowAtPoint({10, y}), byRows->indexPathForRowAtPoint({10, y})) << y;
+        }
+        for (double y = 0; y <= byRows->maxContentOffset().y + 30; y += 23) {
+            byRuns->setContentOffset(Point{0, y});
+            byRows->setContentOffset(Point{0, y});
+            EXPECT_EQ(byRuns->indexPathsForVisibleRows(), byRows->indexPathsForVisibleRows()) << y;
+        }
+        byRuns->removeFromSuperview();
+        byRows->removeFromSuperview();
+    }
 }
 
 TEST_F(TableRows, FixedCellsWaitInThePoolOnceAndNeverWhileShown)

@@ -31,3 +31,29 @@ TEST(PercentEncode, KeepsOnlyUnreservedBytesAndDecodesBack)
     for (const char* text : {"redirect_uri=https://a.example/cb?x=1&y=2", "张三 李四", ""})
         EXPECT_EQ(pf::percentDecode(pf::percentEncode(text)), std::optional<std::string>(text)) << text;
 }
+
+TEST(PercentDecode, CopiesPlainRunsAndRefusesBrokenEscapes)
+{
+    struct Row {
+        const char* name;
+        std::string text;
+        std::optional<std::string> decoded;
+    };
+    const Row rows[] = {
+        {"no escape", "plain text", "plain text"},
+        {"escape first and last", "%41bc%44", "AbcD"},
+        {"adjacent escapes", "%E5%BC%A0x", "张x"},
+        {"lower-case hex", "%3d%2f", "=/"},
+        {"escaped percent stays one", "%2541", "%41"},
+        {"lone percent at the end", "abc%", std::nullopt},
+        {"one digit at the end", "abc%4", std::nullopt},
+        {"not hex", "a%4gb", std::nullopt},
+        {"broken after a good one", "%41%zz", std::nullopt},
+        {"nul escape", "a%00b", std::string("a\0b", 3)},
+        {"empty", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(pf::percentDecode(row.text), row.decoded);
+    }
+}

@@ -5,6 +5,10 @@
 #include <duktape.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace pf;
 
 namespace {
@@ -71,6 +75,80 @@ TEST(ScriptContextValues, ArriveAndReturnUnchanged)
     EXPECT_TRUE(context->callFunction("giveCyclic").isDictionary()); // cut off, not endless
 }
 
+TEST(ScriptContextGlobals, EncodeURIComponentJoinAnswersWhatItsPiecesJoinedDo)
+{
+    auto context = ScriptContext::create();
+    context->evaluate("var seen = [];"
+                      "function noted(name) { return { toString: function () { seen.push(name); return name + ' &'; } }; }"
+                      "function many(n) { var a = []; for (var i = 0; i < n; i++) a.push(i % 2 ? 'v ' + i + '\u00e9' : '&' + i); return a; }");
+    // Each row: the arguments, as script source. The expected answer is the
+    // same texts and values joined with "+" and encodeURIComponent.
+    const std::string rows[] = {
+        "",
+        "'only text & such'",
+        "'a=', 'b c'",
+        "'corvanajsbridge://m/f?p0=', 'x y', '&p1=', 'z', '&'",
+        "'p=', '\\u00e9\\u4e2d\\u2028', '&'",
+        "'p=', '\\ud83d\\ude00', '&q=', 'plain', '&'",
+        "'p=', '\\ud83d', '&'",
+        "'p=', 12.5, '&', undefined, '&', null, '&', true",
+        "'t=', noted('first'), '&u=', noted('second'), '&'",
+        "'t=', { toString: function () { throw new TypeError('no'); } }, '&'",
+        "'p=', Array(400).join('& '), '&'",
+        "'p=', Array(400).join('\\u00e9'), '&'",
+        "'keep %41 &=', 'x'",
+        "'p=', Symbol(), '&'",
+    };
+    auto joined = [](const std::string& arguments) {
+        return "String((function () { try { return encodeURIComponentJoin(" + arguments +
+               "); } catch (e) { return e.name || e; } })())";
+    };
+    // The same arguments (an array), each odd one encoded and all joined with "+".
+    auto spelledArray = [](const std::string& array) {
+        return "String((function () { try { var a = " + array +
+               ", out = ''; for (var i = 0; i < a.length; i++) out += i % 2 ? encodeURIComponent(a[i]) : String(a[i]);"
+               " return out; } catch (e) { return e.name || e; } })())";
+    };
+    auto spelled = [&](const std::string& arguments) { return spelledArray("[" + arguments + "]"); };
+    for (const std::string& arguments : rows) {
+        context->evaluate("seen = []");
+        std::string answer = context->evaluate(joined(arguments));
+        std::string order = context->evaluate("seen.join()");
+        context->evaluate("seen = []");
+        EXPECT_EQ(answer, context->evaluate(spelled(arguments))) << arguments;
+        EXPECT_EQ(order, context->evaluate("seen.join()")) << arguments;
+    }
+    // Past the positions the join keeps track of, values are still encoded
+    // and texts still kept.
+    for (int count : {63, 64, 65, 130}) {
+        std::string arguments = "many(" + std::to_string(count) + ")";
+        EXPECT_EQ(context->evaluate("String(encodeURIComponentJoin.apply(null, " + arguments + "))"),
+                  context->evaluate(spelledArray(arguments)))
+            << count;
+    }
+}
+
+TEST(ScriptContextValues, PathsReachTheirOwnFunctionsPastTheNamesKeptInterned)
+{
+    auto context = ScriptContext::create();
+    // More distinct names than are kept interned, names of one length that
+    // differ only in their last letter, and names too long to keep.
+    std::string script = "var longNamedHolderOfFunctions = {};";
+    std::vector<std::pair<std::string, std::string>> paths;
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "fn" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(i / 26);
+        std::string holder = i % 3 == 0 ? "longNamedHolderOfFunctions" : "window";
+        script += holder + "." + name + " = function () { return '" + name + "'; };";
+        paths.push_back({i % 3 == 0 ? holder + "." + name : name, name});
+    }
+    context->evaluate(script);
+    for (int round = 0; round < 3; ++round) {
+        for (const auto& [path, answer] : paths)
+            EXPECT_EQ(context->callFunction(path), Value(answer)) << path << " round " << round;
+    }
+    EXPECT_EQ(context->callFunction("longNamedHolderOfFunctions.missing"), Value());
+}
+
 // Calls that come back through the hook are followed by the bridge runtime's tests.
 TEST(ScriptContextHook, TheLastOwnerMayGoWhileTheDelegateAnswers)
 {
@@ -133,6 +211,10 @@ TEST(ScriptContextGlobals, EncodeURIComponentAnswersWhatTheEngineDoes)
         ascii, "'a-z_A.Z~0!9*(\\')'", "'a b&c=d/e?f#g%h+'", "'\\u00e9\\u4e2d\\u2028 x'", "'\\ud83d\\ude00'",
         "'\\ud83d'", "'\\ude00x'", "", "undefined", "null", "12.5", "({ toString: function () { return '&'; } })",
         "({ toString: function () { throw 1; } })", "Symbol()", "Array(100).join('&x')", "Array(300).join('& ')",
+        // Around the end of the short result's room (512 bytes), and text
+        // beyond ASCII found after that room is full.
+        "Array(171).join('&') + 'ab'", "Array(171).join('&') + 'abc'", "Array(172).join('&')",
+        "Array(200).join('&') + '\\u00e9'",
     };
     for (const std::string& argument : rows) {
         std::string call = "String((function () { try { return encodeURIComponent(" + argument +

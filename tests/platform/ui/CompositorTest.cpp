@@ -30,6 +30,22 @@ public:
     int draws = 0;
 };
 
+// Tall content, red above y 500 and blue below, drawn in bands; records the
+// tops of the parts it was asked for.
+class TallView : public View {
+public:
+    using View::View;
+    bool drawsContent() const override { return true; }
+    bool backsInBands() const override { return true; }
+    void draw(GraphicsContext& context, const Rect& rect) override
+    {
+        drawn.push_back(rect.y());
+        context.fillRect({0, 0, bounds().width(), 500}, kRed);
+        context.fillRect({0, 500, bounds().width(), bounds().height() - 500}, kBlue);
+    }
+    std::vector<double> drawn;
+};
+
 }
 
 TEST_F(Rendering, BackgroundsBordersAndRoundedCorners)
@@ -189,4 +205,37 @@ TEST_F(Rendering, BoundsAnimationStretchesTheKeptContent)
     const Bitmap& done = render();
     EXPECT_TRUE(pixelIs(done, {60, 100}, kGreen));
     EXPECT_TRUE(pixelIs(done, {45, 100}, kWhite));
+}
+
+TEST_F(Rendering, TallContentIsDrawnInBandsAsItComesIntoView)
+{
+    auto window = showWindow();
+    auto port = filled({0, 0, 100, 300}, kWhite, window);
+    port->setClipsToBounds(true);
+    auto tall = std::make_shared<TallView>(Rect{0, 0, 100, 1000});
+    port->addSubview(tall);
+    struct Row {
+        double offset;                // how far the content is scrolled up
+        std::vector<double> drawn;    // the band tops drawn for this frame
+        Color top, bottom;            // what shows at the port's top and bottom
+    };
+    for (const Row& row : std::vector<Row>{
+             {0, {0, 128, 256}, kRed, kRed},
+             {100, {384}, kRed, kRed},        // kept bands are not drawn again
+             {340, {512}, kRed, kBlue},
+             {700, {640, 768, 896}, kBlue, kBlue},
+             {450, {}, kRed, kBlue},          // still kept, within reach
+             {0, {0, 128, 256}, kRed, kRed},  // let go once well out of view
+         }) {
+        tall->drawn.clear();
+        tall->setFrame({0, -row.offset, 100, 1000});
+        const Bitmap& frame = render();
+        EXPECT_EQ(tall->drawn, row.drawn) << "scrolled " << row.offset;
+        EXPECT_TRUE(pixelIs(frame, {50, 2}, row.top)) << "scrolled " << row.offset;
+        EXPECT_TRUE(pixelIs(frame, {50, 297}, row.bottom)) << "scrolled " << row.offset;
+    }
+    tall->drawn.clear();
+    tall->setNeedsDisplay();
+    render();
+    EXPECT_EQ(tall->drawn, (std::vector<double>{0, 128, 256})) << "a new drawing replaces every band";
 }

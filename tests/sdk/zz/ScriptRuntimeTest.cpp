@@ -8,6 +8,7 @@
 #include "platform/net/HttpRequest.h"
 #include "platform/net/URLCache.h"
 #include "platform/script/ScriptContext.h"
+#include "platform/script/ScriptLiteral.h"
 #include "sdk/zz/CVOSDKServers.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
@@ -156,6 +157,52 @@ TEST_F(ScriptRuntime, ArgumentsAndResultsByTypeCode)
     for (const Row& row : rows)
         EXPECT_EQ(json(row.call), row.result) << row.call;
     EXPECT_EQ(m_context->evaluate("rec.str('\\u2028') === '\\u2028'"), "true");
+}
+
+TEST_F(ScriptRuntime, EachCallLogsItsURLWhateverTheNamesAndArgumentCount)
+{
+    std::vector<std::string> lines;
+    m_context->setConsoleSink([&](const std::string& line) { lines.push_back(line); });
+    // Names that would break script text if pasted into it unquoted.
+    const std::string key = "q'\"\\\xE2\x80\xA8";
+    auto made = std::make_shared<CorvanaJSObject>();
+    ASSERT_TRUE(made->transformNativeObj(m_target, key));
+    auto joined = [](const std::vector<pf::Value>& args) -> std::optional<pf::Value> {
+        std::string text;
+        for (const pf::Value& arg : args)
+            text += (text.empty() ? "" : "|") + shown(arg);
+        return pf::Value(text);
+    };
+    ASSERT_TRUE(made->transformNativeMethod("f:", "f'\"", S, {S}, joined));
+    ASSERT_TRUE(made->transformNativeMethod("n", "n", S, {}, joined));
+    ASSERT_TRUE(made->transformNativeMethod("t:b:c:d:e:f:g:h:i:", "nine", S, {S, S, S, S, S, S, S, S, S}, joined));
+    ASSERT_TRUE(m_runEnv->registNativeObj(made));
+    m_context->evaluate("var mod = window[" + pf::scriptStringLiteral(key) + "];");
+    const std::string url = "corvanajsbridge://" + key + "/";
+    struct Row {
+        const char* call;
+        const char* result; // JSON of what the script receives
+        std::string line;
+    } rows[] = {
+        {R"(mod["f'\""]("a b"))", R"("a b")", "[API] " + url + "f'\"?p0=a%20b&"},
+        {R"(mod["f'\""]())", R"("nil")", "[API] " + url + "f'\"?"},
+        {R"(mod.n("ignored"))", R"("")", "[API] " + url + "n?"},
+        {R"(mod.nine(1, undefined, "\u00e9"))", "\"1|undefined|\xC3\xA9|nil|nil|nil|nil|nil|nil\"",
+         "[API] " + url + "nine?p0=1&p1=undefined&p2=%C3%A9&"},
+        {R"(mod.nine(1,2,3,4,5,6,7,8,9,10))", R"("1|2|3|4|5|6|7|8|9")",
+         "[API] " + url + "nine?p0=1&p1=2&p2=3&p3=4&p4=5&p5=6&p6=7&p7=8&p8=9&"},
+    };
+    for (const Row& row : rows) {
+        lines.clear();
+        EXPECT_EQ(json(row.call), row.result) << row.call;
+        EXPECT_EQ(lines, std::vector<std::string>{row.line}) << row.call;
+    }
+    // A script that wraps setReturnValue still sees every answer go through it.
+    m_context->evaluate("var answers = [], set = SendCmd.setReturnValue;"
+                        "SendCmd.setReturnValue = function (v) { answers.push(v); set.call(this, v); };");
+    EXPECT_EQ(json("rec.str('x') + rec.num('7')"), R"("x7")");
+    EXPECT_EQ(json("answers"), R"(["x","7"])");
+    EXPECT_EQ(json("SendCmd._RETURN_VALUE"), "");
 }
 
 TEST_F(ScriptRuntime, ModulesAreReplacedRemovedAndDroppedSafely)

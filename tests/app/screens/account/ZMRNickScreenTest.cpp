@@ -141,10 +141,17 @@ TEST_F(NickScreen, AZZUserWithoutANicknameChoosesOneAndLandsHome)
     tap({field.midX(), field.midY()});
     type("  新来的小林 ");
     host->pressKey(pf::KeyEvent::Kind::Return);
-    ASSERT_TRUE(waitFor([&] { return nick->statusView()->status().has_value(); }, 5)) << "the return key sent it";
-    EXPECT_EQ(nick->statusView()->status().value_or(""), "loading");
-    EXPECT_FALSE(nick->statusView()->isUserInteractionEnabled());
-    ASSERT_TRUE(waitFor([&] { return top() != nick; }));
+    // On a slow machine the local server's answer can arrive within the
+    // frame that sends; until then the form shows it is sending.
+    auto answered = [&] { return top() != nick || !pf::AlertView::visibleAlerts().empty(); };
+    ASSERT_TRUE(waitFor([&] { return nick->statusView()->status().has_value() || answered(); }, 5))
+        << "the return key sent it";
+    if (!answered()) {
+        EXPECT_EQ(nick->statusView()->status().value_or(""), "loading");
+        EXPECT_FALSE(nick->statusView()->isUserInteractionEnabled());
+    }
+    ASSERT_TRUE(waitFor([&] { return top() != nick; }))
+        << (pf::AlertView::visibleAlerts().empty() ? "no answer" : "refused: " + pf::AlertView::visibleAlerts()[0]->message());
     ASSERT_TRUE(settle());
     EXPECT_EQ(shell->nick().value_or(""), "新来的小林");
     auto user = store->user(shell->uid().longLongValue());

@@ -12,6 +12,7 @@
 #include "framework/data/KRTableView.h"
 #include "framework/data/KRTableViewCell.h"
 #include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/Calendar.h"
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -73,10 +75,20 @@ protected:
         source->setClock([seconds] { return pf::Date{seconds}; });
     }
     // One line per row: "<d>日" for titles, "  <title> <money> #<bid>" for entries, "  -" for placeholders.
-    std::string dump()
+    std::string dump() { return lines(*source->dataObjects()); }
+    // The same lines read row by row, as a table reads them, before any
+    // list of every row is made.
+    std::string dumpByIndex()
+    {
+        auto rows = pf::Array::create();
+        for (int i = 0; i < static_cast<int>(source->count()); ++i)
+            rows->add(source->dataObjectAtIndex(i));
+        return lines(*rows);
+    }
+    static std::string lines(const pf::Array& rows)
     {
         std::string out;
-        for (const pf::Value& row : *source->dataObjects()) {
+        for (const pf::Value& row : rows) {
             pf::DictionaryRef d = row.dictionary();
             if (!d || !d->contains("day"))
                 out += "  -\n";
@@ -147,6 +159,8 @@ TEST_F(ZMRBooksLedger, PastMonthListsEveryDayLatestFirstWithTitlesAndTotal)
     addEntry(3, k20140401 - 1, 100, pf::Value(), "last month"); // outside, before
 
     source->loadDataObjects();
+    // Row by row (pages of rows, their edges crossed) and all at once alike.
+    EXPECT_EQ(dumpByIndex(), dump());
     EXPECT_EQ(dump(), emptyMonthBut(30, {
                                            {30, "  打车 交通 ￥0 #9\n"},
                                            {17, "  无分类 ￥0 #14\n"},
@@ -208,6 +222,87 @@ TEST_F(ZMRBooksLedger, ChangeNotificationRebuildsTheMonthNowShown)
     EXPECT_EQ(recorder->calls.size(), 1u);
 }
 
+// A month of many entries on one day: the table learns the rows' kinds and
+// runs without their being made, and every rebuild shows the database as it
+// is then, whoever changed it and whatever happened to a row not yet made.
+TEST_F(ZMRBooksLedger, RowsAreMadeWhenAskedAndEveryRebuildSeesTheDatabaseAsItIs)
+{
+    fixNow(k20140520Noon);
+    source->setDate(pf::Date{k20140401});
+    for (long long bid = 100; bid < 140; ++bid) // 40 entries on the 30th, more than a page of rows
+        addEntry(bid, k20140430End - 3600 - static_cast<double>(bid), 1.5, pf::Value(), "早饭");
+    addEntry(7, k20140401 + 2 * kDay, 2, pf::Value(), "午饭");
+    source->loadDataObjects();
+    using Kind = ZMRBooksMonth::RowKind;
+    struct Shape {
+        int index;
+        std::optional<Kind> kind;
+        int run;
+    } shapes[] = {
+        {0, Kind::DayTitle, 1}, {1, Kind::Entry, 40}, {33, Kind::Entry, 8},   {40, Kind::Entry, 1},
+        {41, Kind::DayTitle, 1}, {42, Kind::Placeholder, 1}, {94, Kind::Entry, 1}, {98, Kind::Placeholder, 1},
+        {99, std::nullopt, 0}, {-1, std::nullopt, 0},
+    };
+    ASSERT_EQ(source->count(), 99u);
+    for (const Shape& shape : shapes) {
+        auto got = source->rowShapeAtIndex(shape.index);
+        ASSERT_EQ(got.has_value(), shape.kind.has_value()) << shape.index;
+        if (got) {
+            EXPECT_EQ(got->kind, *shape.kind) << shape.index;
+            EXPECT_EQ(got->run, shape.run) << shape.index;
+        }
+    }
+    EXPECT_EQ(source->dataObjectAtIndex(33).dictionary()->get("title").stringOr(""), "早饭");
+    EXPECT_EQ(source->dataObjectAtIndex(33).dictionary(), source->dataObjectAtIndex(33).dictionary()) << "made once";
+
+    KRSqliteRef db = shell->userDBContext()->db();
+    auto other = KRSqlite::initWithPath(db->path());
+    ASSERT_TRUE(other.ok());
+    auto memory = KRSqlite::initWithPath(":memory:");
+    ASSERT_TRUE(memory.ok());
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        std::size_t rows;
+        double total;
+    } steps[] = {
+        {"nothing changed", [] {}, 99, 62},
+        {"an entry added", [&] { addEntry(8, k20140401 + 2 * kDay + 60, 3, pf::Value(), std::nullopt); }, 100, 65},
+        {"an amount changed here", [&] { ASSERT_TRUE(db->execture("UPDATE [ZMRBooksObject] SET [expendMoney] = 4 WHERE [bid] = 8")); },
+         100, 66},
+        {"an entry moved by another connection",
+         [&] { ASSERT_TRUE(other.value()->execture("UPDATE [ZMRBooksObject] SET [timestamp] = 0 WHERE [bid] = 7")); }, 99, 64},
+        {"the database replaced",
+         [&] {
+             shell->userDBContext()->setDb(memory.value());
+             ASSERT_TRUE(shell->userDBContext()->regDBObjectClass(pf::Class::named("ZMRBooksObject")));
+         },
+         60, 0},
+        {"back again", [&] { shell->userDBContext()->setDb(db); }, 99, 64},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        source->loadDataObjects();
+        EXPECT_EQ(source->count(), step.rows) << step.name;
+        EXPECT_EQ(source->expendMoney(), step.total) << step.name;
+        EXPECT_EQ(dumpByIndex(), dump()) << step.name;
+    }
+
+    // A row gone before it was made shows what the month knew of it until
+    // the month is rebuilt.
+    source->loadDataObjects();
+    ASSERT_TRUE(db->execture("DELETE FROM [ZMRBooksObject] WHERE [bid] = 100"));
+    EXPECT_EQ(lines(*pf::Array::create({source->dataObjectAtIndex(1)})), "  无分类 ￥1.5 #100\n");
+    source->loadDataObjects();
+    EXPECT_EQ(source->count(), 98u);
+
+    // The whole list, once asked for, is the rows: what is done to it shows.
+    source->dataObjects()->removeAt(0);
+    EXPECT_EQ(source->count(), 97u);
+    EXPECT_EQ(source->rowShapeAtIndex(0)->kind, Kind::Entry);
+    EXPECT_EQ(source->rowShapeAtIndex(0)->run, 1);
+}
+
 // Times past 2^31 - 1 seconds keep their 64 bits along the whole road: the
 // server's entry of 2038-02-17 reaches the stored rows and February 2038.
 TEST_F(ZMRBooksLedger, AnEntryOf2038ComesThroughTheServiceIntoItsMonth)
@@ -261,21 +356,28 @@ TEST_F(ZMRBooksTable, RowsGetTheirOwnCellFilesAndHeights)
     fixNow(k20140520Noon);
     source->setDate(pf::Date{k20140401});
     addEntry(7, k20140430End - 60, 0.5, pf::Value(pf::Array::create({9001})), "午饭");
+    addEntry(8, k20140430End - 30, 3, pf::Value(), "晚饭");
     source->loadDataObjects();
+    table->reloadData();
     struct Row {
         int row;
         double height;
+        int run; // rows from this one on of its height, as the table is told
+        double y; // in the laid-out table
         const char* identifier;
         const char* shows; // the texts of the cell's labels
     } rows[] = {
-        {0, 26, "ZMRBooksDayItemViewController", "30日"},
-        {1, 44, "ZMRBooksItemViewController", "午饭 餐饮|￥0.5"},
-        {2, 26, "ZMRBooksDayItemViewController", "29日"},
-        {3, 35, "ZMRBooksNullItemViewController", "当天没有记账"},
+        {0, 26, 1, 0, "ZMRBooksDayItemViewController", "30日"},
+        {1, 44, 2, 26, "ZMRBooksItemViewController", "午饭 餐饮|￥0.5"},
+        {2, 44, 1, 70, "ZMRBooksItemViewController", "晚饭|￥3"},
+        {3, 26, 1, 114, "ZMRBooksDayItemViewController", "29日"},
+        {4, 35, 1, 140, "ZMRBooksNullItemViewController", "当天没有记账"},
     };
     for (const Row& row : rows) {
         pf::IndexPath path{0, row.row};
         EXPECT_EQ(controller->tableViewHeightForRowAtIndexPath(*table, path), row.height) << row.row;
+        EXPECT_EQ(controller->tableViewRowRunLengthAtIndexPath(*table, path), row.run) << row.row;
+        EXPECT_EQ(table->rectForRowAtIndexPath(path), pf::Rect(0, row.y, 320, row.height)) << row.row;
         auto cell = std::dynamic_pointer_cast<KRTableViewCell>(controller->tableViewCellForRowAtIndexPath(*table, path));
         ASSERT_TRUE(cell) << row.row;
         EXPECT_EQ(cell->reuseIdentifier(), row.identifier);

@@ -12,7 +12,6 @@
 #include "app/screens/publish/ZMRClassifyController.h"
 #include "app/screens/publish/ZMRClassifyItemControl.h"
 #include "app/screens/feed/ZMRFeedController.h"
-#include "app/screens/shared/ZMRKeyboardView.h"
 #include "app/screens/publish/ZMRPublishController.h"
 #include "app/screens/publish/ZMRTagController.h"
 #include "app/screens/publish/ZMRTagItemControl.h"
@@ -44,7 +43,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -60,21 +58,13 @@ protected:
         // The device folder (installed apps, boards) is this test's own from
         // the launch on, so the peers and the shell find each other there.
         m_dir = std::filesystem::temp_directory_path() / ("zmr-publish-road-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_dir / "pictures");
         std::filesystem::create_directories(m_dir / "device");
-        const char* saved = std::getenv("ZMR_PICTURES");
-        m_savedPictures = saved ? std::optional<std::string>(saved) : std::nullopt;
-        setenv("ZMR_PICTURES", (m_dir / "pictures").c_str(), 1);
         setenv("ZMR_DEVICE_DIR", (m_dir / "device").c_str(), 1);
         AppScreenTest::SetUp();
         if (HasFatalFailure())
             return;
-        for (auto [name, colour] : {std::pair{"1-red.png", kRed}, std::pair{"2-blue.png", kBlue}}) {
-            auto picture = pf::Bitmap::create(64, 48);
-            ASSERT_TRUE(picture);
-            picture.value()->fill(colour);
-            ASSERT_FALSE(picture.value()->writePng((m_dir / "pictures" / name).string()));
-        }
+        ASSERT_TRUE(useAlbum(kRed, "1-red.png"));
+        ASSERT_TRUE(useAlbum(kBlue, "2-blue.png"));
     }
     void TearDown() override
     {
@@ -87,10 +77,6 @@ protected:
             VoxlySDK::setSettings({});
             pf::setExtraCAFile(std::nullopt);
         }
-        if (m_savedPictures)
-            setenv("ZMR_PICTURES", m_savedPictures->c_str(), 1);
-        else
-            unsetenv("ZMR_PICTURES");
         unsetenv("ZMR_DEVICE_DIR");
         AppScreenTest::TearDown();
         voxlyWeb.reset();
@@ -115,19 +101,6 @@ protected:
         return nullptr;
     }
     bool formIsShown() const { return shell->rootViewController()->topController() == m_screen.lock(); }
-    // Taps the keypad's keys, blank-separated.
-    void keys(const std::string& list)
-    {
-        std::istringstream in(list);
-        for (std::string key; in >> key;) {
-            auto button = findView([&](const pf::View& view) {
-                auto* k = dynamic_cast<const ZMRKeyButton*>(&view);
-                return k && k->inputKey() == key;
-            });
-            ASSERT_TRUE(button) << key;
-            tap(middleOf(button));
-        }
-    }
     // Fills a slot from the album with the picture of that file name.
     void pick(const std::shared_ptr<ZMRPublishController>& form, std::size_t slot, const std::string& file)
     {
@@ -201,7 +174,6 @@ protected:
 
 private:
     std::filesystem::path m_dir;
-    std::optional<std::string> m_savedPictures;
     std::weak_ptr<KRViewController> m_screen;
 };
 
