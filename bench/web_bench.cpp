@@ -168,6 +168,12 @@ const std::vector<std::pair<std::string, std::string>>& worstPages()
         {"3,500 left floats", "<style>b { float: left }</style>" + repeat("<b>x</b>", 3500)},
         {"3,000 left and right float pairs",
          "<style>b { float: left } i { float: right }</style>" + repeat("<b>x</b><i>y</i>", 3000)},
+        {"float pairs nested in three floats by unclosed tags",
+         "<style>b { float: left } i { float: right }</style>" + repeat("<b>x</bb>", 3) + repeat("<b>x</b><i>y</i>", 120)},
+        {"the same, far over", "<style>b { float: left } i { float: right }</style>" + repeat("<b>x</bb>", 3)
+             + repeat("<b>x</b><i>y</i>", 1700)},
+        {"float pairs squeezed in a table cell",
+         "<style>b { float: left } i { float: right }</style><table><tr><td>x" + repeat("<b>x</b><i>y</i>", 300)},
     };
     return pages;
 }
@@ -191,7 +197,7 @@ void BM_WorstPage(benchmark::State& state)
     if (refused)
         state.SetLabel(name + " (refused)");
 }
-BENCHMARK(BM_WorstPage)->DenseRange(0, 17)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WorstPage)->DenseRange(0, 20)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }
 

@@ -2,6 +2,7 @@
 
 #include <litehtml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -32,22 +33,37 @@ bool holdsTableParts(litehtml::style_display d)
     return isTable(d) || (isTablePart(d) && d != litehtml::display_table_cell);
 }
 
+// Boxes whose width comes from what they hold, other than tables (which are
+// counted as table levels).
+bool shrinksToFit(const litehtml::element& element, litehtml::style_display d)
+{
+    if (element.get_float() != litehtml::float_none || d == litehtml::display_inline_block)
+        return true;
+    auto position = element.get_element_position();
+    return position == litehtml::element_position_absolute || position == litehtml::element_position_fixed;
+}
+
+// Keeps the weights finite however deep the page nests; far past any budget.
+constexpr double kMaxWeight = 1e30;
+
 }
 
 LayoutShape layoutShapeOf(const litehtml::element& root)
 {
     LayoutShape shape;
-    // Each entry: an element, the number of table levels it lies in, and
-    // whether its parent holds table parts. The tree is bounded in depth,
-    // but walked without recursion all the same.
+    // Each entry: an element, the number of table levels it lies in, whether
+    // its parent holds table parts, and how many boxes sized by their
+    // content lie around it. The tree is bounded in depth, but walked
+    // without recursion all the same.
     struct Pending {
         const litehtml::element* element;
         int levels;
         bool inTable;
+        int shrinks;
     };
-    std::vector<Pending> stack{{&root, 0, false}};
+    std::vector<Pending> stack{{&root, 0, false, 0}};
     while (!stack.empty()) {
-        auto [element, levels, inTable] = stack.back();
+        auto [element, levels, inTable, shrinks] = stack.back();
         stack.pop_back();
         auto display = element->get_display();
         if (display == litehtml::display_none)
@@ -58,12 +74,16 @@ LayoutShape layoutShapeOf(const litehtml::element& root)
         shape.extraRenders += renders - 1;
         if (element->get_float() != litehtml::float_none) {
             ++shape.floats;
-            shape.floatRenders += renders;
+            double weight = renders * std::pow(kShrinkRenderFactor, shrinks);
+            if (levels > 0 || shrinks >= 2)
+                weight *= kNarrowFloatFactor;
+            shape.floatRenders += std::min(weight, kMaxWeight);
         }
         bool holds = holdsTableParts(display);
+        int inner = shrinks + (shrinksToFit(*element, display) ? 1 : 0);
         for (size_t i = element->get_children_count(); i-- > 0;) {
             if (auto child = element->get_child(int(i)))
-                stack.push_back({child.get(), levels, holds});
+                stack.push_back({child.get(), levels, holds, inner});
         }
     }
     return shape;

@@ -10,6 +10,12 @@
 //    renderer wrap them in a table of their own, so they nest as well.
 //  - Each float is placed against the floats before it, again per line of
 //    what flows around them, so floats cost about the cube of their count.
+//  - A box whose width comes from its content (a float, an inline block, an
+//    absolutely placed box, a table cell) lays what it holds out again at
+//    that width. Inside a table, or inside two such boxes, that width can
+//    shrink to a word, so every float within takes a line of its own and
+//    is placed against all the others at each step: tens of times the work
+//    of the same floats side by side, and more with each box around them.
 // PageBudget turns the shape into milliseconds.
 //
 // Internal to pf_web. One thread at a time.
@@ -25,12 +31,18 @@ struct LayoutShape {
     // times than once each is laid out, estimated from the tables around it.
     double extraRenders = 0;
     int floats = 0;
-    // The floats, each counted as often as it is laid out.
+    // The floats, each counted as often as it is laid out, and weighted for
+    // the narrow widths the boxes around it may give it.
     double floatRenders = 0;
 };
 
 // How many times over each table level lays out what it holds.
 inline constexpr double kTableRenderFactor = 2.7;
+// How many times over a box sized by its content lays out the floats it
+// holds, and how much dearer floats are once such a box may squeeze them one
+// per line (measured with bench/web_bench's nested float pages).
+inline constexpr double kShrinkRenderFactor = 4;
+inline constexpr double kNarrowFloatFactor = 60;
 
 // The shape of the tree under `root`, hidden (display: none) parts left out.
 LayoutShape layoutShapeOf(const litehtml::element& root);

@@ -205,6 +205,7 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
     PageFolder folder;
     auto rules = [](int count, const std::string& rule) { return "<style>" + nested(count, rule + "\n") + "</style>"; };
     folder.write("costly.css", nested(30, "* * * div { color: red }\n"));
+    const std::string pairs = "<style>b { float: left } i { float: right }</style>";
     struct Row {
         const char* name;
         std::string html;
@@ -243,6 +244,11 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"a thousand floats", nested(1000, "<div style='float:left'>x</div>"), false},
         {"a float storm", nested(5000, "<div style='float:left'>x</div>"), true},
         {"left and right float pairs", nested(2500, "<b style='float:left'>x</b><i style='float:right'>y</i>"), true},
+        // Unclosed tags leave each float inside the ones before it.
+        {"floats nested in floats", pairs + nested(3, "<b>x</bb>") + nested(1000, "<b>x</b><i>y</i>"), true},
+        {"a few floats nested in floats", pairs + nested(3, "<b>x</bb>") + nested(50, "<b>x</b><i>y</i>"), false},
+        {"floats squeezed in a table cell", pairs + "<table><tr><td>x" + nested(400, "<b>x</b><i>y</i>"), true},
+        {"a floated column of floats", pairs + "<div style='float:left'>" + nested(500, "<b>x</b>"), false},
         {"a selector past its length cap", rules(1, nested(300, "a > ") + "b { color: red }"), true},
         {"a semicolon cannot cut a long selector short", rules(1, nested(400, "a; ") + "b { color: red }"), true},
         {"an ordinary page",
