@@ -37,11 +37,15 @@ void OperationQueue::addOperation(OperationRef operation)
             return;
         m_waiting.push_back(std::move(operation));
         m_waitingCount = m_waiting.size();
-        if (!m_idleThreads.empty()) {
-            idle = m_idleThreads.back();
-            m_idleThreads.pop_back();
-        } else if (static_cast<int>(m_threads.size()) < m_width) {
-            m_threads.emplace_back([this] { work(); });
+        // A thread still looking before it sleeps takes the operation
+        // itself; waking another would hand it to a colder thread.
+        if (m_waiting.size() > m_looking) {
+            if (!m_idleThreads.empty()) {
+                idle = m_idleThreads.back();
+                m_idleThreads.pop_back();
+            } else if (static_cast<int>(m_threads.size()) < m_width) {
+                m_threads.emplace_back([this] { work(); });
+            }
         }
     }
     // Woken outside the lock, or it would wake only to wait for the lock.
@@ -91,10 +95,12 @@ void OperationQueue::work()
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (m_waiting.empty() && !m_stopping) {
+            ++m_looking;
             lock.unlock();
             for (int spin = 0; spin < 200 && m_waitingCount.load(std::memory_order_acquire) == 0; ++spin)
                 std::this_thread::yield();
             lock.lock();
+            --m_looking;
             if (!m_waiting.empty() || m_stopping)
                 continue;
             // Listed exactly while waiting, so that addOperation() and the

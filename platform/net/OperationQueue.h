@@ -75,6 +75,9 @@ private:
     std::vector<std::thread> m_threads;
     // The wake-up of each idle thread, the one that became idle last on top.
     std::vector<std::condition_variable*> m_idleThreads;
+    // Threads looking for work a short while before they sleep; each takes
+    // an operation when it relocks, so that many need no wake-up.
+    std::size_t m_looking = 0;
     bool m_stopping = false;
 };
 
