@@ -175,3 +175,52 @@ TEST_F(UploadTest, InterruptedUploadsWaitAgainAfterARestartAndACorruptFileIsRepl
     storeEvents(1);
     EXPECT_EQ(m_store->getStoredEventsNum(), 1u);
 }
+
+// The count of waiting rows is kept in memory as rows change; after every
+// kind of change it must still match the database, whatever status the
+// touched rows had before.
+TEST_F(UploadTest, TheKeptWaitingCountFollowsEveryChange)
+{
+    storeEvents(4);
+    auto rows = m_store->allEvents();
+    ASSERT_EQ(rows.size(), 4u);
+    auto pick = [&](std::initializer_list<int> at) {
+        std::vector<MCA4ZCStoreEvent> events;
+        for (int i : at)
+            events.push_back(rows[static_cast<std::size_t>(i)]);
+        return events;
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::uint32_t waiting;
+    };
+    const Step steps[] = {
+        {"hand two to an upload", [&] { m_store->updateEvents(pick({0, 1}), 2); }, 2},
+        {"hand the same two again", [&] { m_store->updateEvents(pick({0, 1}), 2); }, 2},
+        {"one handed row fails", [&] { m_store->updateSendFailedEvents(pick({0})); }, 3},
+        {"a waiting row fails", [&] { m_store->updateSendFailedEvents(pick({2})); }, 3},
+        {"a handed and a waiting row go", [&] { m_store->deleteEvents(pick({1, 3})); }, 2},
+        {"a deleted row goes again", [&] { m_store->deleteEvents(pick({1})); }, 2},
+        {"all wait again", [&] { m_store->updateEvents(m_store->allEvents(), 1); }, 2},
+        {"a third failure drops a row", [&] {
+             auto events = pick({0});
+             events[0].sendCount = 2;
+             m_store->updateSendFailedEvents(events);
+         }, 1},
+        {"a handed row shares the oldest time", [&] {
+             MCA4ZCConfig::getInstance().maxStoreEventCount = 2;
+             m_store->storeEvent(customEvent(50), 1);
+             drain();
+             m_store->updateEvents({m_store->allEvents()[0]}, 2);
+             m_store->storeEvent(customEvent(51), 2000);
+             m_store->storeEvent(customEvent(52), 2001);
+         }, 3},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        drain();
+        EXPECT_EQ(m_store->storedEventCount(), step.waiting) << step.what;
+        EXPECT_EQ(m_store->getStoredEventsNum(), step.waiting) << step.what;
+    }
+}
