@@ -1,10 +1,12 @@
 #include "AnalyticsTestSupport.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Reachability.h"
 #include "sdk/analytics/MCA4ZCDataConfigHolder.h"
 #include "sdk/analytics/MCA4ZCHelper.h"
 #include "sdk/analytics/TXJSONDecoder.h"
 
+#include <cstdlib>
 #include <fstream>
 
 using namespace analytics_test;
@@ -49,6 +51,32 @@ TEST(MCA4ZCHelperBytes, RC4MatchesThePublishedVectorAndInvertsItself)
     EXPECT_EQ(data, (pf::Bytes{0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3}));
     MCA4ZCHelper::ChiperRC4(data, "Key");
     EXPECT_EQ(data, plain);
+}
+
+// The address is kept between events, but never across a change of the
+// interface chosen for "en0", and a change notice drops it.
+TEST(MCA4ZCHelperAddress, TheKeptAddressFollowsTheChosenInterface)
+{
+    const struct {
+        const char* chosen;
+        bool notice;
+        const char* expected;
+    } rows[] = {
+        {"lo", false, "00:00:00:00:00:00"},
+        {"lo", false, "00:00:00:00:00:00"},
+        {"zmr-missing0", false, "if_nametoindex failure"},
+        {"zmr-missing0", true, "if_nametoindex failure"},
+        {"lo", true, "00:00:00:00:00:00"},
+        {"lo", false, "00:00:00:00:00:00"},
+    };
+    for (const auto& row : rows) {
+        ::setenv("ZMR_NET_INTERFACE", row.chosen, 1);
+        if (row.notice)
+            pf::reachabilityChanged();
+        EXPECT_EQ(MCA4ZCHelper::getMacAddress(), row.expected) << row.chosen;
+        EXPECT_EQ(MCA4ZCHelper::readMacAddress(), row.expected) << row.chosen;
+    }
+    ::unsetenv("ZMR_NET_INTERFACE");
 }
 
 TEST(MCA4ZCDispatcherPayload, SmallBodiesGoPlainLargeOnesGzippedBehindTheirLength)
