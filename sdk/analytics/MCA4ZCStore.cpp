@@ -338,7 +338,7 @@ bool MCA4ZCStore::removeEvent(std::uint32_t eventId, int& waitingRemoved)
 {
     long long id = eventId;
     // Rows handed to an upload are the usual case: one statement for them.
-    if (run("delete from events where event_id = ?1 and status <> ?2", {id, 1LL}) != SQLITE_OK)
+    if (run("delete from events where event_id = ?1 and status is not ?2", {id, 1LL}) != SQLITE_OK)
         return false;
     if (sqlite3_changes(m_db) > 0)
         return true;
@@ -376,7 +376,7 @@ void MCA4ZCStore::updateSendFailedEvents(std::vector<MCA4ZCStoreEvent> events)
             std::uint32_t sendCount = event.sendCount + 1;
             if (sendCount < maxRetry) {
                 // Only a row that was not already waiting adds to the count.
-                ok = self->run("update events set status=?1, send_count=?2 where event_id = ?3 and status <> ?1",
+                ok = self->run("update events set status=?1, send_count=?2 where event_id = ?3 and status is not ?1",
                                {1LL, static_cast<long long>(sendCount), static_cast<long long>(event.eventId)}) == SQLITE_OK;
                 if (ok && sqlite3_changes(self->m_db) > 0)
                     ++delta;
@@ -406,7 +406,7 @@ void MCA4ZCStore::updateEvents(std::vector<MCA4ZCStoreEvent> events, std::uint32
         for (const auto& event : events) {
             long long id = event.eventId;
             if (status == 1) {
-                ok = self->run("update events set status = ?1 where event_id = ?2 and status <> ?1", {1LL, id}) == SQLITE_OK;
+                ok = self->run("update events set status = ?1 where event_id = ?2 and status is not ?1", {1LL, id}) == SQLITE_OK;
                 if (ok)
                     delta += sqlite3_changes(self->m_db);
             } else {
