@@ -5,7 +5,11 @@
 #include "sdk/analytics/MCA4ZCClock.h"
 #include "sdk/analytics/MCA4ZCShareDID.h"
 #include "platform/foundation/NetworkInterface.h"
+#include "platform/foundation/Reachability.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -23,6 +27,29 @@ long localDay(std::uint32_t seconds)
     std::tm parts{};
     localtime_r(&t, &parts);
     return static_cast<long>(parts.tm_year) * 1000 + parts.tm_yday;
+}
+
+// The address text read from the interface list, kept for the events made
+// in a burst: reading the list costs several kernel round trips per event.
+// Any change of the kernel's links or addresses (which is how the interface
+// behind "en0" or its address can change) drops it, and it is read again at
+// least once a second in any case.
+struct MacAddressCache {
+    static constexpr std::chrono::milliseconds kLongest{1000};
+    std::mutex mutex; // guards the fields below
+    bool watching = false;
+    bool valid = false;
+    std::uint64_t generation = 0;
+    std::string chosen; // ZMR_NET_INTERFACE when read
+    std::chrono::steady_clock::time_point readAt;
+    std::string text;
+    std::atomic<std::uint64_t> changes{0}; // bumped by every change notice
+};
+
+MacAddressCache& macAddressCache()
+{
+    static auto* cache = new MacAddressCache; // outlives the notices of exiting threads
+    return *cache;
 }
 
 }
@@ -93,6 +120,34 @@ std::shared_ptr<MCA4ZCUser> MCA4ZCHelper::getUser()
 }
 
 std::string MCA4ZCHelper::getMacAddress()
+{
+    MacAddressCache& cache = macAddressCache();
+    const char* variable = std::getenv("ZMR_NET_INTERFACE");
+    std::string chosen = variable ? variable : "";
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(cache.mutex);
+        if (!cache.watching) {
+            cache.watching = true;
+            pf::addReachabilityObserver([&cache] { ++cache.changes; });
+        }
+        generation = cache.changes.load();
+        if (cache.valid && cache.generation == generation && cache.chosen == chosen &&
+            std::chrono::steady_clock::now() - cache.readAt < MacAddressCache::kLongest)
+            return cache.text;
+    }
+    std::string text = readMacAddress();
+    std::lock_guard lock(cache.mutex);
+    // A change noticed while reading leaves the reading unkept.
+    cache.valid = cache.changes.load() == generation;
+    cache.generation = generation;
+    cache.chosen = chosen;
+    cache.readAt = std::chrono::steady_clock::now();
+    cache.text = text;
+    return text;
+}
+
+std::string MCA4ZCHelper::readMacAddress()
 {
     // "en0" is the phone's wireless interface; the platform maps it to one
     // real interface here.

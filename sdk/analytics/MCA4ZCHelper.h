@@ -28,7 +28,11 @@ public:
     std::shared_ptr<MCA4ZCUser> getUser();
 
     // "%02X:…" of "en0", or the failure text that is then sent instead.
+    // Kept until the kernel reports a link or address change, or for a
+    // second at most. Any thread.
     static std::string getMacAddress();
+    // The same, read from the interface list now.
+    static std::string readMacAddress();
     // Whether "en0" is up with an IPv4 address; nothing in the collector asks.
     static bool isWiFiAvailable();
 

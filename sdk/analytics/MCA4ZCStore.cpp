@@ -130,6 +130,10 @@ bool MCA4ZCStore::initDB()
         if (code == SQLITE_OK)
             code = exec("create table if not exists config(type INTEGER, content TEXT, md5sum TEXT, version INTEGER, "
                         "PRIMARY KEY(type))");
+        // Serves the count of waiting rows and the oldest-first chunk
+        // without reading the whole table.
+        if (code == SQLITE_OK)
+            code = exec("create index if not exists events_waiting on events(status, ts, event_id)");
         if (code == SQLITE_OK)
             return true;
         // A file that is not a database (or a damaged one) is replaced by a fresh one.
@@ -213,8 +217,12 @@ void MCA4ZCStore::storeEvent(std::string content, std::uint32_t ts, std::functio
     m_queue->async([self = shared_from_this(), content = std::move(content), ts, done = std::move(done)] {
         if (self->getDB()) {
             if (self->m_numStoredEvents >= MCA4ZCConfig::getInstance().maxStoreEventCount.load()) {
-                if (self->run("delete from events where ts in (select min(ts) from events)", {}) == SQLITE_OK) {
-                    auto removed = static_cast<std::uint32_t>(sqlite3_changes(self->m_db));
+                // Rows handed to an upload may share the oldest time; only
+                // the waiting ones leave the kept count.
+                std::uint32_t removed = 0;
+                if (self->run("delete from events where ts in (select min(ts) from events) returning status", {},
+                              [&](sqlite3_stmt* statement) { removed += sqlite3_column_int64(statement, 0) == 1; }) ==
+                    SQLITE_OK) {
                     std::uint32_t count = self->m_numStoredEvents;
                     self->m_numStoredEvents = count > removed ? count - removed : 0;
                 }
@@ -316,13 +324,43 @@ void MCA4ZCStore::deleteEvents(std::vector<MCA4ZCStoreEvent> events)
         bool batch = events.size() >= 2;
         if (batch)
             self->exec("BEGIN TRANSACTION");
+        int waitingRemoved = 0;
+        bool ok = true;
         for (const auto& event : events)
-            if (self->run("delete from events where event_id = ?1", {static_cast<long long>(event.eventId)}) != SQLITE_OK)
+            if (!(ok = self->removeEvent(event.eventId, waitingRemoved)))
                 break;
-        if (batch)
-            self->exec("END TRANSACTION");
-        self->refreshCount();
+        self->finishBatch(batch, ok, -waitingRemoved);
     });
+}
+
+// Deletes one row, adding 1 to `waitingRemoved` when it was waiting (status 1).
+bool MCA4ZCStore::removeEvent(std::uint32_t eventId, int& waitingRemoved)
+{
+    long long id = eventId;
+    // Rows handed to an upload are the usual case: one statement for them.
+    if (run("delete from events where event_id = ?1 and status is not ?2", {id, 1LL}) != SQLITE_OK)
+        return false;
+    if (sqlite3_changes(m_db) > 0)
+        return true;
+    if (run("delete from events where event_id = ?1", {id}) != SQLITE_OK)
+        return false;
+    waitingRemoved += sqlite3_changes(m_db);
+    return true;
+}
+
+// Ends a batch and brings the kept count of waiting rows up to date: by the
+// counted change when every statement went through, else from the database,
+// which then holds whatever part of the batch was kept.
+void MCA4ZCStore::finishBatch(bool batch, bool ok, int waitingDelta)
+{
+    if (batch && exec("END TRANSACTION") != SQLITE_OK)
+        ok = false;
+    if (!ok || !m_db) {
+        refreshCount();
+        return;
+    }
+    long long count = static_cast<long long>(m_numStoredEvents.load()) + waitingDelta;
+    m_numStoredEvents = static_cast<std::uint32_t>(count > 0 ? count : 0);
 }
 
 void MCA4ZCStore::updateSendFailedEvents(std::vector<MCA4ZCStoreEvent> events)
@@ -332,18 +370,28 @@ void MCA4ZCStore::updateSendFailedEvents(std::vector<MCA4ZCStoreEvent> events)
         std::uint32_t maxRetry = MCA4ZCConfig::getInstance().maxSendRetryCount;
         if (batch)
             self->exec("BEGIN TRANSACTION");
+        int delta = 0;
+        bool ok = true;
         for (const auto& event : events) {
             std::uint32_t sendCount = event.sendCount + 1;
-            int code = sendCount < maxRetry
-                           ? self->run("update events set status=?1, send_count=?2 where event_id = ?3",
-                                       {1LL, static_cast<long long>(sendCount), static_cast<long long>(event.eventId)})
-                           : self->run("delete from events where event_id = ?1", {static_cast<long long>(event.eventId)});
-            if (code != SQLITE_OK)
+            if (sendCount < maxRetry) {
+                // Only a row that was not already waiting adds to the count.
+                ok = self->run("update events set status=?1, send_count=?2 where event_id = ?3 and status is not ?1",
+                               {1LL, static_cast<long long>(sendCount), static_cast<long long>(event.eventId)}) == SQLITE_OK;
+                if (ok && sqlite3_changes(self->m_db) > 0)
+                    ++delta;
+                else if (ok)
+                    ok = self->run("update events set send_count=?1 where event_id = ?2",
+                                   {static_cast<long long>(sendCount), static_cast<long long>(event.eventId)}) == SQLITE_OK;
+            } else {
+                int removed = 0;
+                ok = self->removeEvent(event.eventId, removed);
+                delta -= removed;
+            }
+            if (!ok)
                 break;
         }
-        if (batch)
-            self->exec("END TRANSACTION");
-        self->refreshCount();
+        self->finishBatch(batch, ok, delta);
     });
 }
 
@@ -353,13 +401,28 @@ void MCA4ZCStore::updateEvents(std::vector<MCA4ZCStoreEvent> events, std::uint32
         bool batch = events.size() >= 2;
         if (batch)
             self->exec("BEGIN TRANSACTION");
-        for (const auto& event : events)
-            if (self->run("update events set status = ?1 where event_id = ?2",
-                          {static_cast<long long>(status), static_cast<long long>(event.eventId)}) != SQLITE_OK)
+        int delta = 0;
+        bool ok = true;
+        for (const auto& event : events) {
+            long long id = event.eventId;
+            if (status == 1) {
+                ok = self->run("update events set status = ?1 where event_id = ?2 and status is not ?1", {1LL, id}) == SQLITE_OK;
+                if (ok)
+                    delta += sqlite3_changes(self->m_db);
+            } else {
+                // A waiting row leaves the count; any other row just changes status.
+                ok = self->run("update events set status = ?1 where event_id = ?2 and status = ?3",
+                               {static_cast<long long>(status), id, 1LL}) == SQLITE_OK;
+                if (ok && sqlite3_changes(self->m_db) > 0)
+                    --delta;
+                else if (ok)
+                    ok = self->run("update events set status = ?1 where event_id = ?2", {static_cast<long long>(status), id}) ==
+                         SQLITE_OK;
+            }
+            if (!ok)
                 break;
-        if (batch)
-            self->exec("END TRANSACTION");
-        self->refreshCount();
+        }
+        self->finishBatch(batch, ok, delta);
     };
     // Marking a chunk as handed over must happen before the upload starts.
     if (m_queue->isCurrent())

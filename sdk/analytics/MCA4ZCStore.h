@@ -93,6 +93,8 @@ private:
     int run(const char* sql, const std::vector<Param>& params, const std::function<void(sqlite3_stmt*)>& row = {});
     std::uint32_t countWaiting();
     void refreshCount();
+    bool removeEvent(std::uint32_t eventId, int& waitingRemoved);
+    void finishBatch(bool batch, bool ok, int waitingDelta);
     std::vector<MCA4ZCStoreEvent> loadCachedEventsOnQueue();
     void afterUpload(std::vector<MCA4ZCStoreEvent> sent, int count, MCA4ZCDispatcher::Outcome outcome);
 

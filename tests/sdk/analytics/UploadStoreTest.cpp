@@ -1,10 +1,12 @@
 #include "AnalyticsTestSupport.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Reachability.h"
 #include "sdk/analytics/MCA4ZCDataConfigHolder.h"
 #include "sdk/analytics/MCA4ZCHelper.h"
 #include "sdk/analytics/TXJSONDecoder.h"
 
+#include <cstdlib>
 #include <fstream>
 
 using namespace analytics_test;
@@ -49,6 +51,32 @@ TEST(MCA4ZCHelperBytes, RC4MatchesThePublishedVectorAndInvertsItself)
     EXPECT_EQ(data, (pf::Bytes{0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3}));
     MCA4ZCHelper::ChiperRC4(data, "Key");
     EXPECT_EQ(data, plain);
+}
+
+// The address is kept between events, but never across a change of the
+// interface chosen for "en0", and a change notice drops it.
+TEST(MCA4ZCHelperAddress, TheKeptAddressFollowsTheChosenInterface)
+{
+    const struct {
+        const char* chosen;
+        bool notice;
+        const char* expected;
+    } rows[] = {
+        {"lo", false, "00:00:00:00:00:00"},
+        {"lo", false, "00:00:00:00:00:00"},
+        {"zmr-missing0", false, "if_nametoindex failure"},
+        {"zmr-missing0", true, "if_nametoindex failure"},
+        {"lo", true, "00:00:00:00:00:00"},
+        {"lo", false, "00:00:00:00:00:00"},
+    };
+    for (const auto& row : rows) {
+        ::setenv("ZMR_NET_INTERFACE", row.chosen, 1);
+        if (row.notice)
+            pf::reachabilityChanged();
+        EXPECT_EQ(MCA4ZCHelper::getMacAddress(), row.expected) << row.chosen;
+        EXPECT_EQ(MCA4ZCHelper::readMacAddress(), row.expected) << row.chosen;
+    }
+    ::unsetenv("ZMR_NET_INTERFACE");
 }
 
 TEST(MCA4ZCDispatcherPayload, SmallBodiesGoPlainLargeOnesGzippedBehindTheirLength)
@@ -174,4 +202,53 @@ TEST_F(UploadTest, InterruptedUploadsWaitAgainAfterARestartAndACorruptFileIsRepl
     m_store = MCA4ZCStore::getInstance();
     storeEvents(1);
     EXPECT_EQ(m_store->getStoredEventsNum(), 1u);
+}
+
+// The count of waiting rows is kept in memory as rows change; after every
+// kind of change it must still match the database, whatever status the
+// touched rows had before.
+TEST_F(UploadTest, TheKeptWaitingCountFollowsEveryChange)
+{
+    storeEvents(4);
+    auto rows = m_store->allEvents();
+    ASSERT_EQ(rows.size(), 4u);
+    auto pick = [&](std::initializer_list<int> at) {
+        std::vector<MCA4ZCStoreEvent> events;
+        for (int i : at)
+            events.push_back(rows[static_cast<std::size_t>(i)]);
+        return events;
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::uint32_t waiting;
+    };
+    const Step steps[] = {
+        {"hand two to an upload", [&] { m_store->updateEvents(pick({0, 1}), 2); }, 2},
+        {"hand the same two again", [&] { m_store->updateEvents(pick({0, 1}), 2); }, 2},
+        {"one handed row fails", [&] { m_store->updateSendFailedEvents(pick({0})); }, 3},
+        {"a waiting row fails", [&] { m_store->updateSendFailedEvents(pick({2})); }, 3},
+        {"a handed and a waiting row go", [&] { m_store->deleteEvents(pick({1, 3})); }, 2},
+        {"a deleted row goes again", [&] { m_store->deleteEvents(pick({1})); }, 2},
+        {"all wait again", [&] { m_store->updateEvents(m_store->allEvents(), 1); }, 2},
+        {"a third failure drops a row", [&] {
+             auto events = pick({0});
+             events[0].sendCount = 2;
+             m_store->updateSendFailedEvents(events);
+         }, 1},
+        {"a handed row shares the oldest time", [&] {
+             MCA4ZCConfig::getInstance().maxStoreEventCount = 2;
+             m_store->storeEvent(customEvent(50), 1);
+             drain();
+             m_store->updateEvents({m_store->allEvents()[0]}, 2);
+             m_store->storeEvent(customEvent(51), 2000);
+             m_store->storeEvent(customEvent(52), 2001);
+         }, 3},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        drain();
+        EXPECT_EQ(m_store->storedEventCount(), step.waiting) << step.what;
+        EXPECT_EQ(m_store->getStoredEventsNum(), step.waiting) << step.what;
+    }
 }
