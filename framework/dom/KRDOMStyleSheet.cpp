@@ -44,16 +44,11 @@ void KRDOMStyleSheet::setVersion(int version)
     int old = m_version;
     m_version = version;
     invalidate();
-    // Observers may add or remove observers while being told.
-    std::vector<std::weak_ptr<KRDOMStyleSheetObserver>> observers;
-    observers.reserve(m_observers.size());
-    for (const auto& [key, weak] : m_observers)
-        observers.push_back(weak);
-    for (const auto& weak : observers) {
+    for (const auto& weak : m_observers.snapshot()) {
         if (auto observer = weak.lock())
             observer->styleSheetVersionDidChange(*this, old, version);
     }
-    dropExpiredObservers();
+    m_observers.dropExpired();
 }
 
 std::shared_ptr<const KRDOMStyle> KRDOMStyleSheet::selectorStyleName(std::string_view styleName) const
@@ -86,47 +81,6 @@ std::shared_ptr<const KRDOMStyle> KRDOMStyleSheet::selectorStyleName(std::string
         m_merged.clear();
     m_merged.emplace(std::move(key), merged);
     return merged;
-}
-
-void KRDOMStyleSheet::addObserver(std::weak_ptr<KRDOMStyleSheetObserver> observer)
-{
-    auto locked = observer.lock();
-    if (!locked)
-        return;
-    // An observer released without removing itself may have left its address
-    // to this one: the newer registration replaces it.
-    removeObserver(locked.get());
-    std::uint64_t key = m_nextObserverKey++;
-    m_observers.emplace(key, std::move(observer));
-    m_observerKeys.emplace(locked.get(), key);
-    // Observers that never remove themselves are dropped once their number
-    // has doubled, so the lists stay bounded at a constant cost per add.
-    if (m_observers.size() >= 2 * m_observersAtLastDrop + 64)
-        dropExpiredObservers();
-}
-
-void KRDOMStyleSheet::removeObserver(const KRDOMStyleSheetObserver* observer)
-{
-    auto found = m_observerKeys.find(observer);
-    if (found == m_observerKeys.end())
-        return;
-    m_observers.erase(found->second);
-    m_observerKeys.erase(found);
-}
-
-void KRDOMStyleSheet::dropExpiredObservers()
-{
-    for (auto it = m_observerKeys.begin(); it != m_observerKeys.end();) {
-        auto entry = m_observers.find(it->second);
-        if (entry == m_observers.end() || entry->second.expired()) {
-            if (entry != m_observers.end())
-                m_observers.erase(entry);
-            it = m_observerKeys.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    m_observersAtLastDrop = m_observers.size();
 }
 
 void KRDOMStyleSheet::invalidate()

@@ -9,6 +9,7 @@
 // and when the version is set, so edits to a style already in the sheet
 // take effect at the next version change, as they do for documents.
 
+#include "framework/util/KRWeakObserverList.h"
 #include "framework/dom/Forward.h"
 
 #include <cstdint>
@@ -52,8 +53,8 @@ public:
     // They are told in the order they were added. Adding and removing cost
     // no more as observers grow: every document of a long list observes the
     // one sheet and removes itself when released.
-    void addObserver(std::weak_ptr<KRDOMStyleSheetObserver> observer);
-    void removeObserver(const KRDOMStyleSheetObserver* observer);
+    void addObserver(std::weak_ptr<KRDOMStyleSheetObserver> observer) { m_observers.add(std::move(observer)); }
+    void removeObserver(const KRDOMStyleSheetObserver* observer) { m_observers.remove(observer); }
     // Observers kept, released ones not yet dropped included.
     std::size_t observerCount() const { return m_observers.size(); }
 
@@ -62,13 +63,8 @@ private:
 
     std::vector<KRDOMStyleRef> m_styles;
     int m_version = 0;
-    void dropExpiredObservers();
 
-    // By order of adding, and the order key of each observer.
-    std::map<std::uint64_t, std::weak_ptr<KRDOMStyleSheetObserver>> m_observers;
-    std::unordered_map<const KRDOMStyleSheetObserver*, std::uint64_t> m_observerKeys;
-    std::uint64_t m_nextObserverKey = 0;
-    std::size_t m_observersAtLastDrop = 0;
+    KRWeakObserverList<KRDOMStyleSheetObserver> m_observers;
     mutable std::unordered_map<std::string, std::vector<const KRDOMStyle*>> m_byName;
     mutable bool m_byNameValid = false;
     mutable std::unordered_map<std::string, std::shared_ptr<const KRDOMStyle>> m_merged;

@@ -15,6 +15,7 @@
 // Images read from files are kept in a path cache until
 // didReceiveMemoryWarning().
 
+#include "framework/util/KRWeakObserverList.h"
 #include "framework/ui/KRStyle.h"
 #include "framework/ui/KRStyleController.h"
 #include "platform/graphics/Color.h"
@@ -85,8 +86,8 @@ public:
     // to the end. Adding and removing cost no more as observers grow: every
     // styled container of a long list observes the one sheet and removes
     // itself when released.
-    void addObserver(std::weak_ptr<KRStyleSheetObserver> observer);
-    void removeObserver(const KRStyleSheetObserver* observer);
+    void addObserver(std::weak_ptr<KRStyleSheetObserver> observer) { m_observers.add(std::move(observer)); }
+    void removeObserver(const KRStyleSheetObserver* observer) { m_observers.remove(observer); }
     // Observers kept, released ones not yet dropped included.
     std::size_t observerCount() const { return m_observers.size(); }
 
@@ -102,16 +103,11 @@ private:
     // Drops the lookup caches unless they were made from these entries at
     // the current mutation count.
     void dropStaleCaches(const pf::Array* styles);
-    void dropExpiredObservers();
 
     std::unordered_map<std::string, pf::ImageRef> m_images;
     int m_version = 0;
     KRStyleControllerRef m_controller;
-    // By order of adding, and the order key of each observer.
-    std::map<std::uint64_t, std::weak_ptr<KRStyleSheetObserver>> m_observers;
-    std::unordered_map<const KRStyleSheetObserver*, std::uint64_t> m_observerKeys;
-    std::uint64_t m_nextObserverKey = 0;
-    std::size_t m_observersAtLastDrop = 0;
+    KRWeakObserverList<KRStyleSheetObserver> m_observers;
     std::unordered_map<std::string, std::shared_ptr<const KRStyleSelection>> m_selections;
     // Shared with the entries read, which raise it.
     std::shared_ptr<unsigned> m_mutations = std::make_shared<unsigned>(0);
