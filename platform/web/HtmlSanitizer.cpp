@@ -97,6 +97,24 @@ std::string tagName(const GumboElement& element)
     return plain ? name : "span";
 }
 
+bool isTableSpan(std::string_view attributeName)
+{
+    return attributeName == "colspan" || attributeName == "rowspan";
+}
+
+// A span as the renderer may read it: leading space and a '+' allowed, then
+// digits; anything else, zero included, spans one.
+std::string tableSpan(std::string_view value)
+{
+    size_t i = std::min(value.find_first_not_of(" \t\n\f\r"), value.size());
+    if (i < value.size() && value[i] == '+')
+        ++i;
+    int span = 0;
+    for (; i < value.size() && std::isdigit((unsigned char)value[i]); ++i)
+        span = std::min(span * 10 + (value[i] - '0'), kMaxHtmlTableSpan + 1);
+    return std::to_string(std::clamp(span, 1, kMaxHtmlTableSpan));
+}
+
 int treeDepth(const GumboNode* root)
 {
     int deepest = 0;
@@ -210,7 +228,11 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         out += ' ';
         out += attributeName;
         out += "=\"";
-        appendEscaped(out, attribute->value, true);
+        // Any element may be styled into a table cell, so spans are made safe on all.
+        if (isTableSpan(attributeName))
+            out += tableSpan(attribute->value);
+        else
+            appendEscaped(out, attribute->value, true);
         out += '"';
     }
     for (const auto& [attributeName, value] : body) {

@@ -8,7 +8,8 @@
 //  2. parse once ourselves without recording errors and measure the depth of
 //     the element tree, and
 //  3. hand the renderer the tree written back as clean markup (scripts and
-//     comments dropped), which its own parse reads without errors.
+//     comments dropped, table spans made safe), which its own parse reads
+//     without errors.
 // Internal to pf_web. Any thread.
 
 #include <map>
@@ -18,6 +19,14 @@
 #include <vector>
 
 namespace pf {
+
+// The renderer indexes its table grid by a cell's colspan and rowspan
+// unchecked: a span below one reads outside the grid (far enough below, it
+// crashes), a colspan in the billions asks for gigabytes, and large rowspans
+// over many rows make a grid that takes minutes to lay out. Spans are
+// written back as whole numbers from 1 to this; one that is not a positive
+// number is 1.
+inline constexpr int kMaxHtmlTableSpan = 100;
 
 // A generous bound on the element depth the parser will build, from tag
 // counts alone: start tags that cannot close implicitly count, their end

@@ -1,4 +1,5 @@
 #include "platform/web/HtmlDocument.h"
+#include "platform/web/HtmlSanitizer.h"
 #include "platform/web/PageBudget.h"
 
 #include "platform/graphics/Bitmap.h"
@@ -114,6 +115,44 @@ TEST(HtmlDocumentRender, BodyAttributesRestyleThePage)
         ASSERT_TRUE(page.setBodyAttribute("orientation", value));
         EXPECT_TRUE(test::pixelIs(*render(page), {10, 10}, Color::rgb(0, 0, 1))) << tall;
         EXPECT_EQ(page.contentSize().height > plainHeight + 500, tall) << page.contentSize().height;
+    }
+}
+
+// The renderer trusts a cell's spans; ones out of range used to read
+// outside its table grid, crash it or ask for gigabytes. They lay out as the
+// nearest span in range does.
+TEST(HtmlDocumentRender, TableSpansOutOfRangeLayOutAsTheNearestInRange)
+{
+    auto table = [](const std::string& cell) {
+        const std::string box = "<div style='width:30px;height:20px'></div>";
+        return "<body style='margin:0'><table cellspacing=0 cellpadding=0><tr>" + cell + box + "<td>" + box + "<tr><td>"
+            + box + "<td>" + box + "<tr><td>" + box + "</table>";
+    };
+    const std::string most = std::to_string(kMaxHtmlTableSpan);
+    struct Row {
+        std::string cell, sameAs;
+    };
+    const std::vector<Row> rows = {
+        {"<td rowspan=0>", "<td>"},
+        {"<td rowspan=-3>", "<td>"},
+        {"<td rowspan=-100000>", "<td>"},
+        {"<td rowspan=2555555555555555555>", "<td rowspan=" + most + ">"},
+        {"<td rowspan=' +2'>", "<td rowspan=2>"},
+        {"<td rowspan=x>", "<td>"},
+        {"<td colspan=0>", "<td>"},
+        {"<td colspan=-100000>", "<td>"},
+        {"<td colspan=2147483647>", "<td colspan=" + most + ">"},
+        {"<div style='display:table-cell' colspan=-100000>", "<div style='display:table-cell'>"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.cell);
+        auto page = load(table(row.cell));
+        auto expected = load(table(row.sameAs));
+        ASSERT_TRUE(page && expected);
+        render(*page);
+        Size size = page->contentSize(), expectedSize = expected->layout(320, 240);
+        EXPECT_EQ(size.width, expectedSize.width);
+        EXPECT_EQ(size.height, expectedSize.height);
     }
 }
 
