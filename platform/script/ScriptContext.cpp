@@ -35,20 +35,18 @@ struct ScriptContext::Heap {
     std::array<Key, 16> keys{};
     std::size_t keyCount = 0;
 
-    // Pushes the interned name.
-    void pushKey(std::string_view name)
+    // The interned name, kept; null when there is no room left for it.
+    void* keptKey(std::string_view name)
     {
         for (std::size_t i = 0; i < keyCount; ++i) {
             const Key& key = keys[i];
-            if (key.length == name.size() && std::memcmp(key.name, name.data(), name.size()) == 0) {
-                duk_push_heapptr(ctx, key.string);
-                return;
-            }
+            if (key.length == name.size() && std::memcmp(key.name, name.data(), name.size()) == 0)
+                return key.string;
         }
-        duk_push_lstring(ctx, name.data(), name.size());
         if (keyCount == keys.size() || name.size() > sizeof keys[0].name)
-            return;
+            return nullptr;
         Key& key = keys[keyCount];
+        duk_push_lstring(ctx, name.data(), name.size());
         duk_push_heap_stash(ctx);
         if (!duk_get_prop_string(ctx, -1, keysKey)) {
             duk_pop(ctx);
@@ -62,7 +60,60 @@ struct ScriptContext::Heap {
         std::memcpy(key.name, name.data(), name.size());
         key.length = name.size();
         key.string = duk_get_heapptr(ctx, -1);
+        duk_pop(ctx);
         keyCount++;
+        return key.string;
+    }
+
+    // Pushes the interned name.
+    void pushKey(std::string_view name)
+    {
+        if (void* key = keptKey(name))
+            duk_push_heapptr(ctx, key);
+        else
+            duk_push_lstring(ctx, name.data(), name.size());
+    }
+
+    // Paths given to callFunction, split once into their kept names: the
+    // same few are called over and over, and splitting a path again and
+    // finding each of its names cost a good part of the lookups themselves.
+    struct Path {
+        char text[48];
+        std::size_t length = 0;
+        std::array<void*, 4> names{};
+        std::size_t count = 0;
+    };
+    std::array<Path, 8> paths{};
+    std::size_t pathCount = 0;
+
+    // The split path; null when it has an empty name or is not kept (too
+    // long, too many names, or no room left for it or its names).
+    const Path* splitPath(std::string_view text)
+    {
+        for (std::size_t i = 0; i < pathCount; ++i) {
+            const Path& path = paths[i];
+            if (path.length == text.size() && std::memcmp(path.text, text.data(), text.size()) == 0)
+                return &path;
+        }
+        if (pathCount == paths.size() || text.size() > sizeof paths[0].text)
+            return nullptr;
+        Path path;
+        std::string_view rest = text;
+        for (;;) {
+            auto dot = rest.find('.');
+            std::string_view name = rest.substr(0, dot);
+            void* key = name.empty() || path.count == path.names.size() ? nullptr : keptKey(name);
+            if (!key)
+                return nullptr;
+            path.names[path.count++] = key;
+            if (dot == std::string_view::npos)
+                break;
+            rest.remove_prefix(dot + 1);
+        }
+        std::memcpy(path.text, text.data(), text.size());
+        path.length = text.size();
+        paths[pathCount] = path;
+        return &paths[pathCount++];
     }
 
     ~Heap()
@@ -280,6 +331,19 @@ void pushTimers(duk_context* ctx)
     duk_remove(ctx, -2);
 }
 
+// The bytes of the text at `index`, or null when it is no text or may be a
+// symbol, which needs the full checks. The engine marks a symbol by a first
+// byte that no text encoded by it starts with (a continuation byte or 0xFF),
+// so a text starting otherwise is taken with one call instead of three.
+const char* plainText(duk_context* ctx, duk_idx_t index, duk_size_t* length)
+{
+    const char* text = duk_get_lstring(ctx, index, length);
+    if (!text || *length == 0)
+        return text;
+    auto first = static_cast<unsigned char>(text[0]);
+    return (first & 0xC0) == 0x80 || first == 0xFF ? nullptr : text;
+}
+
 // Appends the arguments to `line`, joined by a blank.
 void appendJoinedArguments(duk_context* ctx, std::string& line)
 {
@@ -288,9 +352,13 @@ void appendJoinedArguments(duk_context* ctx, std::string& line)
         if (i)
             line.push_back(' ');
         duk_size_t length = 0;
-        if (duk_is_string(ctx, i) && !duk_is_symbol(ctx, i)) {
+        if (const char* text = plainText(ctx, i, &length)) {
             // A text is itself: no protected conversion needed (every
             // bridge call logs its URL).
+            line.append(text, length);
+            continue;
+        }
+        if (duk_is_string(ctx, i) && !duk_is_symbol(ctx, i)) {
             const char* text = duk_get_lstring(ctx, i, &length);
             line.append(text, length);
             continue;
@@ -358,8 +426,10 @@ struct ScriptContext::Natives {
         if (duk_get_top(ctx) > 0) {
             duk_size_t length = 0;
             // A text needs no protected conversion (every bridge call is one).
-            const char* text = duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0) ? duk_get_lstring(ctx, 0, &length)
-                                                                                : duk_safe_to_lstring(ctx, 0, &length);
+            const char* text = plainText(ctx, 0, &length);
+            if (!text)
+                text = duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0) ? duk_get_lstring(ctx, 0, &length)
+                                                                      : duk_safe_to_lstring(ctx, 0, &length);
             url.assign(text, length);
         }
         auto type = NavigationType::Other;
@@ -442,6 +512,49 @@ struct ScriptContext::Natives {
     // next is converted, so a conversion or encoding that throws stops where
     // the script's own expression would.
     static duk_ret_t encodeURIComponentJoin(duk_context* ctx)
+    {
+        // The common case, a short result of ASCII values, in one pass:
+        // each argument converted, checked and written as it is read.
+        // Anything else starts over on the general path below, where the
+        // arguments already converted are texts and convert to themselves.
+        char local[1024];
+        char* out = local;
+        duk_idx_t count = duk_get_top(ctx);
+        for (duk_idx_t i = 0;; ++i) {
+            if (i == count) {
+                duk_push_lstring(ctx, local, static_cast<duk_size_t>(out - local));
+                return 1;
+            }
+            duk_size_t length = 0;
+            const auto* text = reinterpret_cast<const unsigned char*>(duk_to_lstring(ctx, i, &length));
+            auto room = static_cast<std::size_t>(local + sizeof local - out);
+            if (i % 2 == 0) {
+                if (length > room)
+                    break;
+                std::memcpy(out, text, length);
+                out += length;
+                continue;
+            }
+            // Four bytes written per byte read, of which up to three count.
+            if (length > room / 4)
+                break;
+            char* start = out;
+            for (duk_size_t k = 0; k < length; ++k) {
+                const EncodedByte& encoded = encodedBytes[text[k]];
+                std::memcpy(out, encoded.bytes, 4);
+                out += encoded.length;
+                if (text[k] >= 0x80) {
+                    out = start; // not encoded here
+                    break;
+                }
+            }
+            if (out == start && length > 0)
+                break;
+        }
+        return encodeURIComponentJoinGeneral(ctx);
+    }
+
+    static duk_ret_t encodeURIComponentJoinGeneral(duk_context* ctx)
     {
         duk_idx_t count = duk_get_top(ctx);
         // Values beyond ASCII are encoded by the engine's own in place; the
@@ -653,18 +766,29 @@ Value ScriptContext::callFunction(std::string_view path, const std::vector<Value
     Value result;
     auto body = [&](duk_context* ctx) {
         duk_push_global_object(ctx);
-        std::string_view rest = path;
-        for (;;) {
-            auto dot = rest.find('.');
-            std::string_view name = rest.substr(0, dot);
-            if (name.empty() || !duk_is_object(ctx, -1))
-                return;
-            m_heap->pushKey(name);
-            duk_get_prop(ctx, -2);
-            if (dot == std::string_view::npos)
-                break;
-            duk_remove(ctx, -2);
-            rest.remove_prefix(dot + 1);
+        if (const Heap::Path* split = m_heap->splitPath(path)) {
+            // Each owner stays on the stack below the next: the protected
+            // call drops them all, cheaper than removing each.
+            for (std::size_t i = 0; i < split->count; ++i) {
+                if (!duk_is_object(ctx, -1))
+                    return;
+                duk_push_heapptr(ctx, split->names[i]);
+                duk_get_prop(ctx, -2);
+            }
+        } else {
+            std::string_view rest = path;
+            for (;;) {
+                auto dot = rest.find('.');
+                std::string_view name = rest.substr(0, dot);
+                if (name.empty() || !duk_is_object(ctx, -1))
+                    return;
+                m_heap->pushKey(name);
+                duk_get_prop(ctx, -2);
+                if (dot == std::string_view::npos)
+                    break;
+                duk_remove(ctx, -2);
+                rest.remove_prefix(dot + 1);
+            }
         }
         if (!duk_is_callable(ctx, -1))
             return;
@@ -673,7 +797,9 @@ Value ScriptContext::callFunction(std::string_view path, const std::vector<Value
         for (const Value& argument : arguments)
             script::pushValue(ctx, argument);
         duk_call_method(ctx, static_cast<duk_idx_t>(arguments.size()));
-        result = script::toValue(ctx, -1);
+        // Most answers to native calls give nothing back.
+        if (!duk_is_undefined(ctx, -1))
+            result = script::toValue(ctx, -1);
     };
     if (!protectedCall(m_heap->ctx, body, m_lastError)) {
         log("ScriptContext: call of %.*s failed: %s", static_cast<int>(path.size()), path.data(), m_lastError.c_str());
@@ -704,7 +830,7 @@ void ScriptContext::fireTimer(unsigned id)
         log("ScriptContext: timer %u failed: %s", id, m_lastError.c_str());
 }
 
-void ScriptContext::keepSpare(std::string text)
+void ScriptContext::keepSpare(std::string&& text)
 {
     // A text grown by one huge line is not kept.
     if (text.capacity() <= spareTextLimit && text.capacity() > m_spareText.capacity())

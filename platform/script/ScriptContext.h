@@ -89,7 +89,7 @@ private:
 
     explicit ScriptContext(std::unique_ptr<Heap> heap);
     // Keeps a buffer whose room the next URL or console line reuses.
-    void keepSpare(std::string text);
+    void keepSpare(std::string&& text);
     static constexpr std::size_t spareTextLimit = 4096;
     bool installGlobals();
     void fireTimer(unsigned id);

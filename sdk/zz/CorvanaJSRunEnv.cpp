@@ -200,16 +200,20 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
         keepSpare(std::move(arguments));
         return false;
     }
-    // Moved in: a braced list would copy the answer's text once more.
+    // Moved in: a braced list would copy the answer's text once more. A
+    // text answered as text, the most common answer, is already encoded.
     std::vector<pf::Value>& answer = arguments;
-    answer.push_back(encodeResult(method->returnType(), std::move(*result)));
+    if (method->returnType() == static_cast<int>(CorvanaType::String) && result->isString())
+        answer.push_back(std::move(*result));
+    else
+        answer.push_back(encodeResult(method->returnType(), std::move(*result)));
     m_webview->callScriptFunction("SendCmd.setReturnValue", answer);
     answer.clear();
     keepSpare(std::move(answer));
     return true;
 }
 
-void CorvanaJSRunEnv::keepSpare(std::vector<pf::Value> values)
+void CorvanaJSRunEnv::keepSpare(std::vector<pf::Value>&& values)
 {
     if (values.capacity() <= spareValuesLimit && values.capacity() > m_spareValues.capacity())
         m_spareValues = std::move(values);

@@ -82,7 +82,7 @@ public:
 private:
     explicit CorvanaJSRunEnv(std::shared_ptr<pf::WebView> webView) : m_webview(std::move(webView)) {}
     // Keeps an emptied vector whose room the next dispatch reuses.
-    void keepSpare(std::vector<pf::Value> values);
+    void keepSpare(std::vector<pf::Value>&& values);
     static constexpr std::size_t spareValuesLimit = 16;
 
     std::shared_ptr<pf::WebView> m_webview;
