@@ -231,24 +231,23 @@ struct ScriptContext::Heap {
     }
 };
 
-// Holds the context while a script runs on it: a native may drop its last
-// owner. A call made from inside a running script is held by the outer one
-// already, and skips the reference count's atomic operations.
+// Keeps the context while a script runs on it: a native may drop its last
+// owner. The context's owners let it go through release(), which leaves a
+// running context to the outermost call running on it; so no call takes a
+// reference (two atomic updates) of its own.
 class ScriptContext::Running {
 public:
-    explicit Running(ScriptContext& context)
-        : m_context(context)
-        , m_hold(context.m_runningDepth == 0 ? context.shared_from_this() : nullptr)
+    explicit Running(ScriptContext& context) : m_context(context) { ++context.m_runningDepth; }
+    ~Running()
     {
-        ++context.m_runningDepth;
+        if (--m_context.m_runningDepth == 0 && m_context.m_released)
+            delete &m_context; // the last thing the call does
     }
-    ~Running() { --m_context.m_runningDepth; } // before the hold goes
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
 
 private:
     ScriptContext& m_context;
-    std::shared_ptr<ScriptContext> m_hold;
 };
 
 namespace {
@@ -678,10 +677,18 @@ std::shared_ptr<ScriptContext> ScriptContext::create(std::size_t memoryLimit)
     heap->ctx = duk_create_heap(Heap::allocate, Heap::reallocate, Heap::release, heap.get(), Heap::fatal);
     if (!heap->ctx)
         return nullptr;
-    std::shared_ptr<ScriptContext> context(new ScriptContext(std::move(heap)));
+    std::shared_ptr<ScriptContext> context(new ScriptContext(std::move(heap)), release);
     if (!context->installGlobals())
         return nullptr;
     return context;
+}
+
+void ScriptContext::release(ScriptContext* context)
+{
+    if (context->m_runningDepth > 0)
+        context->m_released = true;
+    else
+        delete context;
 }
 
 ScriptContext::ScriptContext(std::unique_ptr<Heap> heap) : m_heap(std::move(heap))
