@@ -297,6 +297,21 @@ char* writeEncoded(char* out, const unsigned char* text, std::size_t length)
     return out;
 }
 
+// Whether all `length` bytes at `text` are ASCII, looked at eight at a time.
+bool isAscii(const unsigned char* text, std::size_t length)
+{
+    std::uint64_t high = 0;
+    std::size_t k = 0;
+    for (; k + 8 <= length; k += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text + k, 8);
+        high |= word;
+    }
+    for (; k < length; ++k)
+        high |= text[k];
+    return (high & 0x8080808080808080u) == 0;
+}
+
 // Runs `body` protected; on failure answers false and leaves the error text.
 template <class Body>
 bool protectedCall(duk_context* ctx, Body& body, std::string& error)
@@ -535,20 +550,9 @@ struct ScriptContext::Natives {
                 continue;
             }
             // Four bytes written per byte read, of which up to three count.
-            if (length > room / 4)
+            if (length > room / 4 || !isAscii(text, length))
                 break;
-            char* start = out;
-            for (duk_size_t k = 0; k < length; ++k) {
-                const EncodedByte& encoded = encodedBytes[text[k]];
-                std::memcpy(out, encoded.bytes, 4);
-                out += encoded.length;
-                if (text[k] >= 0x80) {
-                    out = start; // not encoded here
-                    break;
-                }
-            }
-            if (out == start && length > 0)
-                break;
+            out = writeEncoded(out, text, length);
         }
         return encodeURIComponentJoinGeneral(ctx);
     }
