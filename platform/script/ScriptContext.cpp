@@ -97,7 +97,7 @@ struct ScriptContext::Heap {
         }
         if (pathCount == paths.size() || text.size() > sizeof paths[0].text)
             return nullptr;
-        Path path;
+        Path path{};
         std::string_view rest = text;
         for (;;) {
             auto dot = rest.find('.');
