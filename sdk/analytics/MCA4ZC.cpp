@@ -193,7 +193,7 @@ void MCA4ZC::handleEvent(const std::shared_ptr<MCA4ZCEvent>& event)
     int strategy = config.reportStrategy;
     auto reachability = MCA4ZCReachability::reachabilityForInternetConnection();
     if (!reachability->isReachable()) {
-        store->storeEvent(json, ts);
+        store->storeEvent(std::move(json), ts);
         return;
     }
     bool wifi = reachability->isReachableViaWiFi();
@@ -217,7 +217,7 @@ void MCA4ZC::handleEvent(const std::shared_ptr<MCA4ZCEvent>& event)
         });
         break;
     case 3:
-    case 6: store->storeEvent(json, ts); break;
+    case 6: store->storeEvent(std::move(json), ts); break;
     case 4:
         if (wifi)
             sendNow();
