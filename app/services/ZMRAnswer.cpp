@@ -76,14 +76,7 @@ ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view dom
 
 long long ZMRClampInt64(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    // 2^63 is exact as a double; everything below it converts.
-    if (value >= 9223372036854775808.0)
-        return std::numeric_limits<long long>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<long long>::min();
-    return static_cast<long long>(value);
+    return pf::saturatedLongLong(value);
 }
 
 int ZMRClampInt32(double value)

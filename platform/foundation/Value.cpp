@@ -31,18 +31,21 @@ char numberTypeCode(NumberType type)
     return 'q';
 }
 
+long long saturatedLongLong(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    // 2^63 is exact as a double; everything below it converts.
+    if (value >= 9223372036854775808.0)
+        return std::numeric_limits<long long>::max();
+    if (value <= -9223372036854775808.0)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(value);
+}
+
 long long Number::asLongLong() const
 {
-    if (!isReal())
-        return integer;
-    // Out-of-range and NaN conversions are undefined in C++; saturate instead.
-    if (std::isnan(real))
-        return 0;
-    if (real >= 9.2233720368547758e18)
-        return std::numeric_limits<long long>::max();
-    if (real <= -9.2233720368547758e18)
-        return std::numeric_limits<long long>::min();
-    return static_cast<long long>(real);
+    return isReal() ? saturatedLongLong(real) : integer;
 }
 
 double Number::asDouble() const

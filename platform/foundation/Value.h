@@ -24,6 +24,9 @@ namespace pf {
 // UnsignedLongLong 'Q', Float 'f', Double 'd'.
 enum class NumberType : std::uint8_t { Bool, Int, Long, LongLong, UnsignedLongLong, Float, Double };
 char numberTypeCode(NumberType type);
+// `value` converted toward zero, saturating at the limits; NaN gives 0
+// (out-of-range conversions are undefined in C++).
+long long saturatedLongLong(double value);
 
 struct Number {
     NumberType type = NumberType::LongLong;

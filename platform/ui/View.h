@@ -285,6 +285,9 @@ private:
     // views that draw nothing.
     ErrorOr<BitmapRef> renderedContent(double scale);
     ErrorOr<BitmapRef> renderedVisibleContent(double scale);
+    // A new w x h pixel bitmap at `scale` with `rect` of the view drawn into
+    // it, clipped to `rect` when asked.
+    ErrorOr<BitmapRef> drawnBitmap(int w, int h, double scale, const Rect& rect, bool clip);
     // Where the kept content goes within the drawn bounds `drawnBounds`.
     Rect contentPlacement(const Rect& drawnBounds) const;
     // One kept band: the index-th from the top of the bounds.

@@ -72,20 +72,30 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
     if (!m_needsDisplay && m_content && m_content->pixelWidth() == w && m_content->pixelHeight() == h
         && m_content->scale() == scale)
         return m_content;
+    auto bitmap = drawnBitmap(w, h, scale, m_bounds, false);
+    if (!bitmap)
+        return bitmap.error();
+    m_needsDisplay = false;
+    m_content = bitmap.value();
+    m_contentRect = m_bounds;
+    return m_content;
+}
+
+ErrorOr<BitmapRef> View::drawnBitmap(int w, int h, double scale, const Rect& rect, bool clip)
+{
     auto bitmap = Bitmap::create(w, h, scale);
     if (!bitmap)
         return bitmap.error();
     auto context = GraphicsContext::create(*bitmap.value());
     if (!context)
         return context.error();
-    context.value()->translate(-m_bounds.x(), -m_bounds.y());
-    draw(*context.value(), m_bounds);
+    context.value()->translate(-rect.x(), -rect.y());
+    if (clip)
+        context.value()->clipToRect(rect);
+    draw(*context.value(), rect);
     if (auto error = context.value()->status())
         return *error;
-    m_needsDisplay = false;
-    m_content = bitmap.value();
-    m_contentRect = m_bounds;
-    return m_content;
+    return bitmap.value();
 }
 
 Rect View::visibleRect() const
@@ -119,18 +129,10 @@ ErrorOr<BitmapRef> View::renderedVisibleContent(double scale)
     int h = std::min(kMaxContentPixels, int(std::ceil(backed.height() * scale - 1e-6)));
     if (w <= 0 || h <= 0)
         return BitmapRef();
-    auto bitmap = Bitmap::create(w, h, scale);
+    backed.size = {w / scale, h / scale};
+    auto bitmap = drawnBitmap(w, h, scale, backed, true);
     if (!bitmap)
         return bitmap.error();
-    auto context = GraphicsContext::create(*bitmap.value());
-    if (!context)
-        return context.error();
-    backed.size = {w / scale, h / scale};
-    context.value()->translate(-backed.x(), -backed.y());
-    context.value()->clipToRect(backed);
-    draw(*context.value(), backed);
-    if (auto error = context.value()->status())
-        return *error;
     m_needsDisplay = false;
     m_content = bitmap.value();
     m_contentRect = backed;
@@ -184,18 +186,10 @@ ErrorOr<const std::vector<View::ContentBand>*> View::renderedBands(double scale)
         int h = int(std::ceil((bottom - top) * scale - 1e-6));
         if (h <= 0)
             break;
-        auto bitmap = Bitmap::create(w, h, scale);
+        Rect rect{m_bounds.x(), top, w / scale, h / scale};
+        auto bitmap = drawnBitmap(w, h, scale, rect, true);
         if (!bitmap)
             return bitmap.error();
-        auto context = GraphicsContext::create(*bitmap.value());
-        if (!context)
-            return context.error();
-        Rect rect{m_bounds.x(), top, w / scale, h / scale};
-        context.value()->translate(-rect.x(), -rect.y());
-        context.value()->clipToRect(rect);
-        draw(*context.value(), rect);
-        if (auto error = context.value()->status())
-            return *error;
         m_bands.insert(at, ContentBand{index, rect, bitmap.value()});
     }
     return &m_bands;
