@@ -12,6 +12,7 @@ namespace {
 
 constexpr const char* kDomain = "KRSqlite";
 constexpr std::size_t kStatementCacheLimit = 64;
+constexpr std::size_t kKeptQueryLimit = 16;
 
 pf::Error sqliteError(sqlite3* db, int rc, const std::string& what)
 {
@@ -99,6 +100,37 @@ void KRSqlite::finalizeCache()
     m_statements.clear();
     m_lastSql = nullptr;
     m_last = nullptr;
+    for (auto& [sql, kept] : m_keptQueries)
+        sqlite3_finalize(kept.stmt);
+    m_keptQueries.clear();
+}
+
+std::optional<long long> KRSqlite::schemaVersion()
+{
+    // The pragma reads the file's header, so a change made through another
+    // connection shows too.
+    CachedStatement* cached = cachedStatement("PRAGMA schema_version");
+    if (!cached)
+        return std::nullopt;
+    int rc = sqlite3_step(cached->stmt);
+    long long version = rc == SQLITE_ROW ? sqlite3_column_int64(cached->stmt, 0) : 0;
+    sqlite3_reset(cached->stmt);
+    if (rc != SQLITE_ROW)
+        return std::nullopt;
+    return version;
+}
+
+void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion)
+{
+    if (!stmt)
+        return;
+    // Reset ends the statement's read, and the cleared bindings let go of
+    // the values copied for them.
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    if (!m_db || m_keptQueries.size() >= kKeptQueryLimit ||
+        !m_keptQueries.emplace(std::move(sql), KeptQuery{stmt, schemaVersion}).second)
+        sqlite3_finalize(stmt);
 }
 
 bool KRSqlite::execture(const std::string& sql, const pf::Value& data)
@@ -133,8 +165,32 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
 {
     if (!m_db)
         return nullptr;
+    // Read before preparing: a schema change after this read, even one in
+    // between made by another connection, makes the kept statement's
+    // version differ, so a statement whose columns may have moved is never
+    // taken again.
+    std::optional<long long> version = schemaVersion();
+    if (version && version != m_schemaSeen) {
+        // The connection reloads a schema another connection changed only
+        // when a statement over it runs; a statement prepared before that
+        // would name the old columns until its first step.
+        CachedStatement* refresh = cachedStatement("SELECT count(*) FROM sqlite_master");
+        if (refresh) {
+            sqlite3_step(refresh->stmt);
+            sqlite3_reset(refresh->stmt);
+        }
+        m_schemaSeen = version;
+    }
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
+    if (auto kept = m_keptQueries.find(sql); kept != m_keptQueries.end()) {
+        if (version && kept->second.schemaVersion == *version)
+            stmt = kept->second.stmt;
+        else
+            sqlite3_finalize(kept->second.stmt);
+        m_keptQueries.erase(kept);
+    }
+    if (!stmt &&
+        (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK || !stmt)) {
         sqlite3_finalize(stmt);
         return nullptr;
     }
@@ -143,7 +199,8 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this());
+    // Without a version the statement is never kept: -1 is no schema's.
+    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this(), sql, version.value_or(-1));
     if (m_cursors.empty())
         m_cursors.reserve(4);
     m_cursors.push_back(cursor);

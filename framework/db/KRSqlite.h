@@ -11,7 +11,9 @@
 //
 // Statements run by execture() are prepared once and kept for reuse until
 // the database closes. Cursors handed out by query() stay in the database's
-// open-cursor list until they are closed; close() closes them all.
+// open-cursor list until they are closed; close() closes them all. A closed
+// cursor's statement is kept, reset, for the next query of the same text,
+// which takes it only while the schema is the one it was prepared under.
 
 #include "framework/db/Forward.h"
 #include "framework/db/KRSqliteBinding.h"
@@ -79,6 +81,11 @@ public:
 
     // Called by a cursor's close(): forgets the cursor.
     void removeCursor(KRSqliteCursor* cursor);
+    // Called by a cursor's close() with its statement and the text it was
+    // asked by, which the database now owns: kept for a later query() of the
+    // same text, or finalized. `schemaVersion` is the schema's version read
+    // before it was prepared.
+    void keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion);
     void close();
 
     KRSqlite(const KRSqlite&) = delete;
@@ -92,11 +99,23 @@ private:
     };
     CachedStatement* cachedStatement(const std::string& sql);
     void finalizeCache();
+    // The schema's version as stored in the file; none when it cannot be read.
+    std::optional<long long> schemaVersion();
+    struct KeptQuery {
+        sqlite3_stmt* stmt = nullptr;
+        long long schemaVersion = 0;
+    };
 
     sqlite3* m_db = nullptr;
     std::vector<std::shared_ptr<KRSqliteCursor>> m_cursors;
     std::string m_path;
     std::unordered_map<std::string, CachedStatement> m_statements;
+    // Statements of closed cursors by their text, each owned here until a
+    // query() takes it back. A text kept again while one waits is finalized.
+    std::unordered_map<std::string, KeptQuery> m_keptQueries;
+    // The schema version query() last saw, after which the connection's
+    // copy of the schema was brought up to date.
+    std::optional<long long> m_schemaSeen;
     // The statement run last and its text, kept in the cache: a run of the
     // same statement again (the rows of a bulk insert) is found without
     // hashing its text.

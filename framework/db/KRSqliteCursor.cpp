@@ -7,7 +7,10 @@
 
 #include <sqlite3.h>
 
-KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite) : m_stmt(stmt), m_sqlite(sqlite) {}
+KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql, long long schemaVersion)
+    : m_stmt(stmt), m_sql(std::move(sql)), m_schemaVersion(schemaVersion), m_sqlite(sqlite)
+{
+}
 
 KRSqliteCursor::~KRSqliteCursor()
 {
@@ -21,11 +24,16 @@ void KRSqliteCursor::close()
 {
     if (m_closed)
         return;
-    sqlite3_finalize(m_stmt);
+    sqlite3_stmt* stmt = m_stmt;
     m_stmt = nullptr;
     m_closed = true;
     m_hasRow = false;
-    if (auto sqlite = m_sqlite.lock())
+    auto sqlite = m_sqlite.lock();
+    if (sqlite && m_schemaVersion >= 0)
+        sqlite->keepQueryStatement(stmt, std::move(m_sql), m_schemaVersion);
+    else
+        sqlite3_finalize(stmt);
+    if (sqlite)
         sqlite->removeCursor(this); // may drop the list's reference to this cursor
 }
 

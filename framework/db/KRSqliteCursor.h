@@ -1,11 +1,13 @@
 #pragma once
 
-// The cursor over one prepared statement, which it owns. The database that
-// made it is held weakly and lets go of the cursor when either closes.
+// The cursor over one prepared statement, which it owns until it closes; the
+// database that made it then keeps the statement for reuse. The database is
+// held weakly and lets go of the cursor when either closes.
 
 #include "framework/db/IKRSqliteCursor.h"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -23,7 +25,10 @@ public:
     };
     using NameIndex = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
 
-    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite);
+    // `sql` is the text the statement was prepared from and `schemaVersion`
+    // the schema's version read before (negative: unknown, and the
+    // statement is not kept).
+    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql = {}, long long schemaVersion = -1);
     ~KRSqliteCursor() override;
 
     void close() override;
@@ -81,6 +86,8 @@ private:
     static Fill fillOf(const pf::Property& property);
 
     sqlite3_stmt* m_stmt = nullptr;
+    std::string m_sql;
+    long long m_schemaVersion = -1;
     mutable NameIndex m_indexOfNames;
     const pf::Class* m_planClass = nullptr;
     std::vector<PlanEntry> m_plan;

@@ -81,19 +81,43 @@ KRDOMElementRef KRDOMParse::newElement(std::string_view name, std::string_view n
     return KRDOMElement::create(std::move(n), std::move(prefix));
 }
 
-bool KRDOMParse::parseHTML(std::string_view markup, const KRDOMElementRef& element) const
+bool KRDOMParse::parseHTML(const char* markup, std::size_t size, const KRDOMElementRef& element) const
 {
     PF_ASSERT_MAIN_THREAD();
     if (!element)
         return false;
     dom_html_callbacks table = markupTable(*this);
-    std::string text(markup);
     KRDOMElementRef parent = element;
-    int ok = dom_html_parse(&table, text.c_str(), &parent, nullptr);
-    return ok == 1 && text.size() == std::strlen(text.c_str());
+    int ok = dom_html_parse(&table, markup, &parent, nullptr);
+    return ok == 1 && size == std::strlen(markup);
+}
+
+bool KRDOMParse::parseHTML(std::string_view markup, const KRDOMElementRef& element) const
+{
+    return parseHTML(std::string(markup), element);
+}
+
+bool KRDOMParse::parseHTML(const std::string& markup, const KRDOMElementRef& element) const
+{
+    return parseHTML(markup.c_str(), markup.size(), element);
+}
+
+bool KRDOMParse::parseHTML(const char* markup, const KRDOMElementRef& element) const
+{
+    return parseHTML(std::string_view(markup), element);
 }
 
 bool KRDOMParse::parseHTML(std::string_view markup, KRDOMDocument& document) const
+{
+    return parseHTML(std::string(markup), document);
+}
+
+bool KRDOMParse::parseHTML(const char* markup, KRDOMDocument& document) const
+{
+    return parseHTML(std::string_view(markup), document);
+}
+
+bool KRDOMParse::parseHTML(const std::string& markup, KRDOMDocument& document) const
 {
     KRDOMElementRef wrapper = KRDOMElement::create("__ROOT__");
     if (!parseHTML(markup, wrapper))

@@ -8,6 +8,7 @@
 
 #include "framework/dom/Forward.h"
 
+#include <string>
 #include <string_view>
 
 class KRDOMParse {
@@ -20,7 +21,18 @@ public:
     // it was. The wrapper's only child becomes the root, unless the wrapper
     // also got text of its own; otherwise the wrapper is the root.
     bool parseHTML(std::string_view markup, KRDOMDocument& document) const;
+    // The same, reading a string's characters in place: the tokenizer needs
+    // them NUL-terminated, which a string is and a view need not be, so a
+    // view is copied first. The pointer forms keep literals unambiguous.
+    bool parseHTML(const std::string& markup, const KRDOMElementRef& element) const;
+    bool parseHTML(const std::string& markup, KRDOMDocument& document) const;
+    bool parseHTML(const char* markup, const KRDOMElementRef& element) const;
+    bool parseHTML(const char* markup, KRDOMDocument& document) const;
     // Appends the text's rules to the sheet; true when the text ended
     // between rules. Rules before an unfinished one are kept.
     bool parseCSS(std::string_view text, KRDOMStyleSheet& sheet) const;
+
+private:
+    // `markup` is NUL-terminated after its `size` characters.
+    bool parseHTML(const char* markup, std::size_t size, const KRDOMElementRef& element) const;
 };

@@ -8,21 +8,39 @@
 
 namespace {
 
-// The encoding of each byte; null for bytes kept as they are.
-constexpr std::array<const char*, 256> encodings()
+// The encoding of each byte, with its length so that it is appended
+// without measuring it; `special` is clear for bytes kept as they are.
+struct Encoding {
+    bool special = false;
+    unsigned char length = 0;
+    char text[6] = {};
+};
+
+constexpr Encoding encoding(const char* text)
 {
-    std::array<const char*, 256> table{};
-    table[' '] = "&nbsp;";
-    table['<'] = "&lt;";
-    table['>'] = "&gt;";
-    table['\n'] = "\\n";
-    table['\r'] = "";
-    table['\0'] = ""; // the tokenizer refuses a text holding one: the whole document would be lost
-    table['\t'] = "\\t";
-    table['\\'] = "\\\\";
-    table['"'] = "\\\"";
-    table['\''] = "\\'";
-    table['&'] = "\\&";
+    Encoding e;
+    e.special = true;
+    while (text[e.length]) {
+        e.text[e.length] = text[e.length];
+        ++e.length;
+    }
+    return e;
+}
+
+constexpr std::array<Encoding, 256> encodings()
+{
+    std::array<Encoding, 256> table{};
+    table[' '] = encoding("&nbsp;");
+    table['<'] = encoding("&lt;");
+    table['>'] = encoding("&gt;");
+    table['\n'] = encoding("\\n");
+    table['\r'] = encoding("");
+    table['\0'] = encoding(""); // the tokenizer refuses a text holding one: the whole document would be lost
+    table['\t'] = encoding("\\t");
+    table['\\'] = encoding("\\\\");
+    table['"'] = encoding("\\\"");
+    table['\''] = encoding("\\'");
+    table['&'] = encoding("\\&");
     return table;
 }
 
@@ -31,16 +49,17 @@ constexpr auto kEncodings = encodings();
 // Appends the text with each byte that has an encoding replaced by it.
 void appendEncoded(std::string& out, std::string_view text)
 {
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < text.size(); i++) {
-        const char* encoded = kEncodings[(unsigned char)text[i]];
-        if (!encoded)
+    const char* run = text.data();
+    const char* end = run + text.size();
+    for (const char* p = run; p != end; ++p) {
+        const Encoding& e = kEncodings[static_cast<unsigned char>(*p)];
+        if (!e.special)
             continue;
-        out.append(text.substr(run, i - run));
-        out.append(encoded);
-        run = i + 1;
+        out.append(run, static_cast<std::size_t>(p - run));
+        out.append(e.text, e.length);
+        run = p + 1;
     }
-    out.append(text.substr(run));
+    out.append(run, static_cast<std::size_t>(end - run));
 }
 
 // A value that is not a string goes in as its description, encoded like a

@@ -71,9 +71,14 @@ std::size_t Dictionary::reorganisedEntriesForTesting() { return reorganised; }
 std::size_t Dictionary::find(std::string_view key) const
 {
     if (!indexed()) {
-        for (std::size_t i = 0; i < m_entries.size(); ++i)
-            if (m_entries[i].first == key && !m_entries[i].second.isNil())
+        // Keys of one length are common (a JSON object's short names); the
+        // first byte tells most of them apart without a call to compare.
+        for (std::size_t i = 0; i < m_entries.size(); ++i) {
+            const std::string& name = m_entries[i].first;
+            if (name.size() == key.size() && (key.empty() || name[0] == key[0]) && name == key &&
+                !m_entries[i].second.isNil())
                 return i;
+        }
         return npos;
     }
     auto it = m_index->find(key);

@@ -2,7 +2,9 @@
 
 #include "platform/foundation/Text.h"
 
+#include <bit>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 namespace pf {
@@ -63,23 +65,51 @@ std::string removeDotSegments(std::string_view path)
 std::optional<std::string> percentDecode(std::string_view text)
 {
     // Written in place into room for the whole text, which decoding only
-    // shortens.
+    // shortens. The texts decoded most (script call arguments) have an
+    // escape every few bytes, where a library call per run between escapes
+    // cost more than the copying itself: eight bytes are looked at and
+    // copied at a time, and a word holding a "%" is copied up to it.
     std::string out(text.size(), '\0');
     char* to = out.data();
     const char* from = text.data();
     const char* end = from + text.size();
-    while (from != end) {
-        // The run up to the next escape is copied as one block.
-        const auto* escape = static_cast<const char*>(std::memchr(from, '%', static_cast<std::size_t>(end - from)));
-        const char* runEnd = escape ? escape : end;
-        std::memcpy(to, from, static_cast<std::size_t>(runEnd - from));
-        to += runEnd - from;
-        from = runEnd;
+    for (;;) {
+        if constexpr (std::endian::native == std::endian::little) {
+            while (end - from >= 8) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, from, 8);
+                // The high bit of each byte that equals '%' (and maybe of
+                // bytes after one, never before).
+                std::uint64_t x = word ^ 0x2525252525252525u;
+                std::uint64_t marks = (x - 0x0101010101010101u) & ~x & 0x8080808080808080u;
+                // Room: `to` never runs ahead of `from`.
+                std::memcpy(to, &word, 8);
+                if (!marks) {
+                    from += 8;
+                    to += 8;
+                    continue;
+                }
+                auto before = static_cast<std::size_t>(std::countr_zero(marks) / 8);
+                from += before;
+                to += before;
+                break;
+            }
+        }
         if (from == end)
             break;
-        if (end - from < 3 || !isHex(from[1]) || !isHex(from[2]))
+        char c = *from;
+        if (c != '%') {
+            *to++ = c;
+            ++from;
+            continue;
+        }
+        if (end - from < 3)
             return std::nullopt;
-        *to++ = static_cast<char>(hexDigitValue(from[1]) * 16 + hexDigitValue(from[2]));
+        int high = hexDigitValue(from[1]);
+        int low = hexDigitValue(from[2]);
+        if ((high | low) < 0)
+            return std::nullopt;
+        *to++ = static_cast<char>(high * 16 + low);
         from += 3;
     }
     out.resize(static_cast<std::size_t>(to - out.data()));

@@ -35,20 +35,18 @@ struct ScriptContext::Heap {
     std::array<Key, 16> keys{};
     std::size_t keyCount = 0;
 
-    // Pushes the interned name.
-    void pushKey(std::string_view name)
+    // The interned name, kept; null when there is no room left for it.
+    void* keptKey(std::string_view name)
     {
         for (std::size_t i = 0; i < keyCount; ++i) {
             const Key& key = keys[i];
-            if (key.length == name.size() && std::memcmp(key.name, name.data(), name.size()) == 0) {
-                duk_push_heapptr(ctx, key.string);
-                return;
-            }
+            if (key.length == name.size() && std::memcmp(key.name, name.data(), name.size()) == 0)
+                return key.string;
         }
-        duk_push_lstring(ctx, name.data(), name.size());
         if (keyCount == keys.size() || name.size() > sizeof keys[0].name)
-            return;
+            return nullptr;
         Key& key = keys[keyCount];
+        duk_push_lstring(ctx, name.data(), name.size());
         duk_push_heap_stash(ctx);
         if (!duk_get_prop_string(ctx, -1, keysKey)) {
             duk_pop(ctx);
@@ -62,7 +60,60 @@ struct ScriptContext::Heap {
         std::memcpy(key.name, name.data(), name.size());
         key.length = name.size();
         key.string = duk_get_heapptr(ctx, -1);
+        duk_pop(ctx);
         keyCount++;
+        return key.string;
+    }
+
+    // Pushes the interned name.
+    void pushKey(std::string_view name)
+    {
+        if (void* key = keptKey(name))
+            duk_push_heapptr(ctx, key);
+        else
+            duk_push_lstring(ctx, name.data(), name.size());
+    }
+
+    // Paths given to callFunction, split once into their kept names: the
+    // same few are called over and over, and splitting a path again and
+    // finding each of its names cost a good part of the lookups themselves.
+    struct Path {
+        char text[48];
+        std::size_t length = 0;
+        std::array<void*, 4> names{};
+        std::size_t count = 0;
+    };
+    std::array<Path, 8> paths{};
+    std::size_t pathCount = 0;
+
+    // The split path; null when it has an empty name or is not kept (too
+    // long, too many names, or no room left for it or its names).
+    const Path* splitPath(std::string_view text)
+    {
+        for (std::size_t i = 0; i < pathCount; ++i) {
+            const Path& path = paths[i];
+            if (path.length == text.size() && std::memcmp(path.text, text.data(), text.size()) == 0)
+                return &path;
+        }
+        if (pathCount == paths.size() || text.size() > sizeof paths[0].text)
+            return nullptr;
+        Path path{};
+        std::string_view rest = text;
+        for (;;) {
+            auto dot = rest.find('.');
+            std::string_view name = rest.substr(0, dot);
+            void* key = name.empty() || path.count == path.names.size() ? nullptr : keptKey(name);
+            if (!key)
+                return nullptr;
+            path.names[path.count++] = key;
+            if (dot == std::string_view::npos)
+                break;
+            rest.remove_prefix(dot + 1);
+        }
+        std::memcpy(path.text, text.data(), text.size());
+        path.length = text.size();
+        paths[pathCount] = path;
+        return &paths[pathCount++];
     }
 
     ~Heap()
@@ -180,24 +231,23 @@ struct ScriptContext::Heap {
     }
 };
 
-// Holds the context while a script runs on it: a native may drop its last
-// owner. A call made from inside a running script is held by the outer one
-// already, and skips the reference count's atomic operations.
+// Keeps the context while a script runs on it: a native may drop its last
+// owner. The context's owners let it go through release(), which leaves a
+// running context to the outermost call running on it; so no call takes a
+// reference (two atomic updates) of its own.
 class ScriptContext::Running {
 public:
-    explicit Running(ScriptContext& context)
-        : m_context(context)
-        , m_hold(context.m_runningDepth == 0 ? context.shared_from_this() : nullptr)
+    explicit Running(ScriptContext& context) : m_context(context) { ++context.m_runningDepth; }
+    ~Running()
     {
-        ++context.m_runningDepth;
+        if (--m_context.m_runningDepth == 0 && m_context.m_released)
+            delete &m_context; // the last thing the call does
     }
-    ~Running() { --m_context.m_runningDepth; } // before the hold goes
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
 
 private:
     ScriptContext& m_context;
-    std::shared_ptr<ScriptContext> m_hold;
 };
 
 namespace {
@@ -247,6 +297,21 @@ char* writeEncoded(char* out, const unsigned char* text, std::size_t length)
     return out;
 }
 
+// Whether all `length` bytes at `text` are ASCII, looked at eight at a time.
+bool isAscii(const unsigned char* text, std::size_t length)
+{
+    std::uint64_t high = 0;
+    std::size_t k = 0;
+    for (; k + 8 <= length; k += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text + k, 8);
+        high |= word;
+    }
+    for (; k < length; ++k)
+        high |= text[k];
+    return (high & 0x8080808080808080u) == 0;
+}
+
 // Runs `body` protected; on failure answers false and leaves the error text.
 template <class Body>
 bool protectedCall(duk_context* ctx, Body& body, std::string& error)
@@ -280,6 +345,19 @@ void pushTimers(duk_context* ctx)
     duk_remove(ctx, -2);
 }
 
+// The bytes of the text at `index`, or null when it is no text or may be a
+// symbol, which needs the full checks. The engine marks a symbol by a first
+// byte that no text encoded by it starts with (a continuation byte or 0xFF),
+// so a text starting otherwise is taken with one call instead of three.
+const char* plainText(duk_context* ctx, duk_idx_t index, duk_size_t* length)
+{
+    const char* text = duk_get_lstring(ctx, index, length);
+    if (!text || *length == 0)
+        return text;
+    auto first = static_cast<unsigned char>(text[0]);
+    return (first & 0xC0) == 0x80 || first == 0xFF ? nullptr : text;
+}
+
 // Appends the arguments to `line`, joined by a blank.
 void appendJoinedArguments(duk_context* ctx, std::string& line)
 {
@@ -288,9 +366,13 @@ void appendJoinedArguments(duk_context* ctx, std::string& line)
         if (i)
             line.push_back(' ');
         duk_size_t length = 0;
-        if (duk_is_string(ctx, i) && !duk_is_symbol(ctx, i)) {
+        if (const char* text = plainText(ctx, i, &length)) {
             // A text is itself: no protected conversion needed (every
             // bridge call logs its URL).
+            line.append(text, length);
+            continue;
+        }
+        if (duk_is_string(ctx, i) && !duk_is_symbol(ctx, i)) {
             const char* text = duk_get_lstring(ctx, i, &length);
             line.append(text, length);
             continue;
@@ -358,8 +440,10 @@ struct ScriptContext::Natives {
         if (duk_get_top(ctx) > 0) {
             duk_size_t length = 0;
             // A text needs no protected conversion (every bridge call is one).
-            const char* text = duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0) ? duk_get_lstring(ctx, 0, &length)
-                                                                                : duk_safe_to_lstring(ctx, 0, &length);
+            const char* text = plainText(ctx, 0, &length);
+            if (!text)
+                text = duk_is_string(ctx, 0) && !duk_is_symbol(ctx, 0) ? duk_get_lstring(ctx, 0, &length)
+                                                                      : duk_safe_to_lstring(ctx, 0, &length);
             url.assign(text, length);
         }
         auto type = NavigationType::Other;
@@ -442,6 +526,38 @@ struct ScriptContext::Natives {
     // next is converted, so a conversion or encoding that throws stops where
     // the script's own expression would.
     static duk_ret_t encodeURIComponentJoin(duk_context* ctx)
+    {
+        // The common case, a short result of ASCII values, in one pass:
+        // each argument converted, checked and written as it is read.
+        // Anything else starts over on the general path below, where the
+        // arguments already converted are texts and convert to themselves.
+        char local[1024];
+        char* out = local;
+        duk_idx_t count = duk_get_top(ctx);
+        for (duk_idx_t i = 0;; ++i) {
+            if (i == count) {
+                duk_push_lstring(ctx, local, static_cast<duk_size_t>(out - local));
+                return 1;
+            }
+            duk_size_t length = 0;
+            const auto* text = reinterpret_cast<const unsigned char*>(duk_to_lstring(ctx, i, &length));
+            auto room = static_cast<std::size_t>(local + sizeof local - out);
+            if (i % 2 == 0) {
+                if (length > room)
+                    break;
+                std::memcpy(out, text, length);
+                out += length;
+                continue;
+            }
+            // Four bytes written per byte read, of which up to three count.
+            if (length > room / 4 || !isAscii(text, length))
+                break;
+            out = writeEncoded(out, text, length);
+        }
+        return encodeURIComponentJoinGeneral(ctx);
+    }
+
+    static duk_ret_t encodeURIComponentJoinGeneral(duk_context* ctx)
     {
         duk_idx_t count = duk_get_top(ctx);
         // Values beyond ASCII are encoded by the engine's own in place; the
@@ -565,10 +681,18 @@ std::shared_ptr<ScriptContext> ScriptContext::create(std::size_t memoryLimit)
     heap->ctx = duk_create_heap(Heap::allocate, Heap::reallocate, Heap::release, heap.get(), Heap::fatal);
     if (!heap->ctx)
         return nullptr;
-    std::shared_ptr<ScriptContext> context(new ScriptContext(std::move(heap)));
+    std::shared_ptr<ScriptContext> context(new ScriptContext(std::move(heap)), release);
     if (!context->installGlobals())
         return nullptr;
     return context;
+}
+
+void ScriptContext::release(ScriptContext* context)
+{
+    if (context->m_runningDepth > 0)
+        context->m_released = true;
+    else
+        delete context;
 }
 
 ScriptContext::ScriptContext(std::unique_ptr<Heap> heap) : m_heap(std::move(heap))
@@ -653,18 +777,29 @@ Value ScriptContext::callFunction(std::string_view path, const std::vector<Value
     Value result;
     auto body = [&](duk_context* ctx) {
         duk_push_global_object(ctx);
-        std::string_view rest = path;
-        for (;;) {
-            auto dot = rest.find('.');
-            std::string_view name = rest.substr(0, dot);
-            if (name.empty() || !duk_is_object(ctx, -1))
-                return;
-            m_heap->pushKey(name);
-            duk_get_prop(ctx, -2);
-            if (dot == std::string_view::npos)
-                break;
-            duk_remove(ctx, -2);
-            rest.remove_prefix(dot + 1);
+        if (const Heap::Path* split = m_heap->splitPath(path)) {
+            // Each owner stays on the stack below the next: the protected
+            // call drops them all, cheaper than removing each.
+            for (std::size_t i = 0; i < split->count; ++i) {
+                if (!duk_is_object(ctx, -1))
+                    return;
+                duk_push_heapptr(ctx, split->names[i]);
+                duk_get_prop(ctx, -2);
+            }
+        } else {
+            std::string_view rest = path;
+            for (;;) {
+                auto dot = rest.find('.');
+                std::string_view name = rest.substr(0, dot);
+                if (name.empty() || !duk_is_object(ctx, -1))
+                    return;
+                m_heap->pushKey(name);
+                duk_get_prop(ctx, -2);
+                if (dot == std::string_view::npos)
+                    break;
+                duk_remove(ctx, -2);
+                rest.remove_prefix(dot + 1);
+            }
         }
         if (!duk_is_callable(ctx, -1))
             return;
@@ -673,7 +808,9 @@ Value ScriptContext::callFunction(std::string_view path, const std::vector<Value
         for (const Value& argument : arguments)
             script::pushValue(ctx, argument);
         duk_call_method(ctx, static_cast<duk_idx_t>(arguments.size()));
-        result = script::toValue(ctx, -1);
+        // Most answers to native calls give nothing back.
+        if (!duk_is_undefined(ctx, -1))
+            result = script::toValue(ctx, -1);
     };
     if (!protectedCall(m_heap->ctx, body, m_lastError)) {
         log("ScriptContext: call of %.*s failed: %s", static_cast<int>(path.size()), path.data(), m_lastError.c_str());
@@ -704,7 +841,7 @@ void ScriptContext::fireTimer(unsigned id)
         log("ScriptContext: timer %u failed: %s", id, m_lastError.c_str());
 }
 
-void ScriptContext::keepSpare(std::string text)
+void ScriptContext::keepSpare(std::string&& text)
 {
     // A text grown by one huge line is not kept.
     if (text.capacity() <= spareTextLimit && text.capacity() > m_spareText.capacity())

@@ -12,7 +12,9 @@
 // Main thread only. Every call into the engine is protected: a script error,
 // an exhausted memory cap or a thrown value ends that call with no result and
 // never aborts the process. The context is re-entrant: a delegate or a sink
-// called from a script may evaluate again on the same context.
+// called from a script may evaluate again on the same context. Its last owner
+// may let it go while a script runs on it: it goes when the outermost call
+// running ends (weak references to it have expired by then).
 //
 // Limits: the heap is capped at the byte count given to create(). There is no
 // execution-time guard: the system's engine library is built without the
@@ -88,8 +90,11 @@ private:
     friend struct Natives;
 
     explicit ScriptContext(std::unique_ptr<Heap> heap);
+    // The owners' deleter: a context released while a script runs on it goes
+    // when the outermost call running ends.
+    static void release(ScriptContext* context);
     // Keeps a buffer whose room the next URL or console line reuses.
-    void keepSpare(std::string text);
+    void keepSpare(std::string&& text);
     static constexpr std::size_t spareTextLimit = 4096;
     bool installGlobals();
     void fireTimer(unsigned id);
@@ -101,6 +106,7 @@ private:
     std::string m_lastError;
     std::string m_spareText;
     unsigned m_runningDepth = 0; // calls running a script on this context
+    bool m_released = false;     // by its owners, while running
     unsigned m_nextTimerId = 1;
     std::map<unsigned, std::shared_ptr<Timer>> m_timers;
 };

@@ -99,6 +99,16 @@ void Compositor::drawShadow(GraphicsContext& context, View& view, const Rect& bo
 
 std::optional<Error> Compositor::drawContent(GraphicsContext& context, View& view, const Rect& bounds, double scale)
 {
+    if (view.takeDrawThrough(bounds)) {
+        Rect part = view.visibleRect().intersection(context.clipBounds());
+        if (part.isEmpty())
+            return std::nullopt;
+        context.save();
+        context.clipToRect(part);
+        view.draw(context, part);
+        context.restore();
+        return std::nullopt;
+    }
     auto bands = view.renderedBands(scale);
     if (!bands)
         return bands.error();

@@ -189,7 +189,10 @@ public:
     // document) answers true: its content is then kept in bands across the
     // whole width, each drawn when it first shows through the window and
     // clipping ancestors and let go once it is well out of view;
-    // setNeedsDisplay() drops them all. draw() gets each band as `rect`,
+    // setNeedsDisplay() drops them all. Content new since the last frame is
+    // drawn straight into the frame over what shows (a page that has just
+    // arrived is often never drawn twice); the bands are made the next time
+    // it is drawn. draw() gets each band, or the part that shows, as `rect`,
     // with the context clipped to it. A view wider than one bitmap holds is
     // backed as for backsVisibleAreaOnly instead.
     virtual bool backsInBands() const { return false; }
@@ -299,6 +302,10 @@ private:
     // The bands on show at `scale` (those missing drawn now), or null when
     // the view is not backed in bands.
     ErrorOr<const std::vector<ContentBand>*> renderedBands(double scale);
+    // Whether the content, marked since it was last drawn, is to be drawn
+    // straight into the frame this time (a view backed in bands, drawn at
+    // its own bounds); the kept content is then let go.
+    bool takeDrawThrough(const Rect& drawnBounds);
     // Where a kept part of the bounds goes within the drawn bounds.
     Rect keptPlacement(const Rect& drawnBounds, const Rect& kept) const;
     void invalidateVisual();

@@ -156,6 +156,17 @@ Rect View::keptPlacement(const Rect& drawnBounds, const Rect& kept) const
             kept.width() * sx, kept.height() * sy};
 }
 
+bool View::takeDrawThrough(const Rect& drawnBounds)
+{
+    // During a bounds animation the content keeps stretching from its bands.
+    if (!m_needsDisplay || !drawsContent() || !backsInBands() || drawnBounds != m_bounds)
+        return false;
+    m_needsDisplay = false;
+    m_bands.clear();
+    m_content.reset();
+    return true;
+}
+
 ErrorOr<const std::vector<View::ContentBand>*> View::renderedBands(double scale)
 {
     int w = int(std::ceil(m_bounds.width() * scale - 1e-6));

@@ -147,8 +147,18 @@ bool MCA4ZCStore::initDB()
     return false;
 }
 
+void MCA4ZCStore::finalizeStatements()
+{
+    for (auto& [sql, statement] : m_statements)
+        sqlite3_finalize(statement);
+    m_statements.clear();
+}
+
 void MCA4ZCStore::closeDB()
 {
+    // A connection with statements left open would not close and would keep
+    // the file (even a removed, corrupt one) open.
+    finalizeStatements();
     if (m_db) {
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -169,19 +179,42 @@ int MCA4ZCStore::exec(const char* sql)
     return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
 }
 
-int MCA4ZCStore::run(const char* sql, const std::vector<Param>& params, const std::function<void(sqlite3_stmt*)>& row)
+sqlite3_stmt* MCA4ZCStore::statement(const char* sql, int& code)
+{
+    auto found = m_statements.find(std::string_view(sql));
+    // A statement still stepping (a row callback running another run of the
+    // same text) is not reused: that one gets a fresh statement of its own.
+    if (found != m_statements.end() && !sqlite3_stmt_busy(found->second)) {
+        code = SQLITE_OK;
+        return found->second;
+    }
+    sqlite3_stmt* made = nullptr;
+    code = sqlite3_prepare_v3(m_db, sql, -1, found == m_statements.end() ? SQLITE_PREPARE_PERSISTENT : 0, &made, nullptr);
+    if (code != SQLITE_OK) {
+        sqlite3_finalize(made);
+        return nullptr;
+    }
+    if (found == m_statements.end())
+        m_statements.emplace(sql, made);
+    return made;
+}
+
+int MCA4ZCStore::run(const char* sql, std::initializer_list<Param> params, const std::function<void(sqlite3_stmt*)>& row)
 {
     if (!m_db)
         return -1;
-    sqlite3_stmt* statement = nullptr;
-    int code = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
-    if (code == SQLITE_OK) {
-        for (std::size_t i = 0; i < params.size() && code == SQLITE_OK; ++i) {
-            int index = static_cast<int>(i) + 1;
-            if (auto* text = std::get_if<std::string>(&params[i]))
-                code = sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
+    int code = SQLITE_OK;
+    sqlite3_stmt* statement = this->statement(sql, code);
+    if (statement) {
+        int index = 1;
+        for (const Param& param : params) {
+            if (code != SQLITE_OK)
+                break;
+            if (auto* text = std::get_if<std::string_view>(&param))
+                code = sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
             else
-                code = sqlite3_bind_int64(statement, index, std::get<long long>(params[i]));
+                code = sqlite3_bind_int64(statement, index, std::get<long long>(param));
+            ++index;
         }
         while (code == SQLITE_OK) {
             int step = sqlite3_step(statement);
@@ -193,8 +226,14 @@ int MCA4ZCStore::run(const char* sql, const std::vector<Param>& params, const st
             code = step == SQLITE_DONE ? SQLITE_OK : step;
             break;
         }
+        // Reset at once, so the statement holds no lock until its next run,
+        // and drop the bound texts, which are gone after this call.
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+        auto kept = m_statements.find(std::string_view(sql));
+        if (kept == m_statements.end() || kept->second != statement)
+            sqlite3_finalize(statement);
     }
-    sqlite3_finalize(statement);
     if (isCorrupt(code)) {
         deleteDB();
         initDB();

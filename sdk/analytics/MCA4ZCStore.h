@@ -10,6 +10,9 @@
 // writes are posted there; reads called from elsewhere wait for it, and run
 // inline when already on it (so a session event made on the queue never
 // waits for itself). Values are always bound, never spliced into SQL.
+// Statements are prepared once per SQL text and kept for the connection's
+// life; each is reset as soon as its run ends, so none holds a lock between
+// runs, and all are finalized before the connection closes.
 
 #include "sdk/analytics/MCA4ZCDataConfig.h"
 #include "sdk/analytics/MCA4ZCDispatcher.h"
@@ -17,8 +20,10 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -87,10 +92,15 @@ private:
     void closeDB();
     void deleteDB();
     int exec(const char* sql);
-    using Param = std::variant<std::string, long long>;
+    // Texts are bound without a copy: they live until run() returns.
+    using Param = std::variant<std::string_view, long long>;
     // Runs one statement with bound values, calling `row` per result row;
     // answers the SQLite result code (0 for success), -1 without a database.
-    int run(const char* sql, const std::vector<Param>& params, const std::function<void(sqlite3_stmt*)>& row = {});
+    int run(const char* sql, std::initializer_list<Param> params, const std::function<void(sqlite3_stmt*)>& row = {});
+    // The kept statement for `sql`, prepared on first use; null on failure
+    // (the code is in `code`).
+    sqlite3_stmt* statement(const char* sql, int& code);
+    void finalizeStatements();
     std::uint32_t countWaiting();
     void refreshCount();
     bool removeEvent(std::uint32_t eventId, int& waitingRemoved);
@@ -101,5 +111,6 @@ private:
     std::string m_path;
     std::shared_ptr<pf::DispatchQueue> m_queue;
     sqlite3* m_db = nullptr;
+    std::map<std::string, sqlite3_stmt*, std::less<>> m_statements; // of m_db, queue only
     std::atomic<std::uint32_t> m_numStoredEvents{0};
 };

@@ -127,7 +127,10 @@ bool CorvanaJSRunEnv::registNativeObj(const std::shared_ptr<CorvanaJSObject>& mo
 {
     if (!module || !module->registerObj() || module->jsObjKey().empty())
         return false;
-    m_nativeObjPool[module->jsObjKey()] = module;
+    std::shared_ptr<CorvanaJSObject>& slot = m_nativeObjPool[module->jsObjKey()];
+    if (slot != module)
+        retire(std::move(slot));
+    slot = module;
     auto list = pf::Array::create();
     for (const CorvanaMethodDescription& method : module->methodList())
         list->add(pf::Dictionary::create({{"funcName", method.jsMethodKey()}, {"argNum", method.funcArgumentNumber()}}));
@@ -139,9 +142,39 @@ bool CorvanaJSRunEnv::registNativeObj(const std::shared_ptr<CorvanaJSObject>& mo
 
 bool CorvanaJSRunEnv::removeRegistObjForKey(const std::string& key)
 {
-    m_nativeObjPool.erase(key);
+    auto found = m_nativeObjPool.find(key);
+    if (found != m_nativeObjPool.end()) {
+        retire(std::move(found->second));
+        m_nativeObjPool.erase(found);
+    }
     return true;
 }
+
+void CorvanaJSRunEnv::retire(std::shared_ptr<CorvanaJSObject>&& module)
+{
+    if (m_dispatchDepth > 0 && module)
+        m_retired.push_back(std::move(module));
+    module.reset();
+}
+
+// Counts the dispatches running; the outermost lets go of the modules
+// retired meanwhile when it ends.
+class CorvanaJSRunEnv::Dispatching {
+public:
+    explicit Dispatching(CorvanaJSRunEnv& runEnv) : m_runEnv(runEnv) { ++runEnv.m_dispatchDepth; }
+    ~Dispatching()
+    {
+        if (--m_runEnv.m_dispatchDepth == 0 && !m_runEnv.m_retired.empty()) {
+            auto retired = std::move(m_runEnv.m_retired);
+            m_runEnv.m_retired.clear();
+        }
+    }
+    Dispatching(const Dispatching&) = delete;
+    Dispatching& operator=(const Dispatching&) = delete;
+
+private:
+    CorvanaJSRunEnv& m_runEnv;
+};
 
 std::shared_ptr<CorvanaJSObject> CorvanaJSRunEnv::registeredObject(const std::string& key) const
 {
@@ -172,9 +205,11 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
     auto found = m_nativeObjPool.find(host);
     if (found == m_nativeObjPool.end())
         return false;
-    // Held: the method may register or remove modules.
-    std::shared_ptr<CorvanaJSObject> module = found->second;
-    const CorvanaMethodDescription* method = findMethodIn(*module, function);
+    // The method may register or remove modules: one taken out of the pool
+    // meanwhile is kept until the dispatch ends.
+    Dispatching dispatching(*this);
+    const CorvanaJSObject& module = *found->second;
+    const CorvanaMethodDescription* method = findMethodIn(module, function);
     if (!method)
         return false;
     // The spare vector's room serves the arguments and then the answer; it
@@ -192,7 +227,7 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
         while (arguments.size() < codes.size())
             arguments.push_back(decodeArgument(codes[arguments.size()], std::nullopt));
     }
-    // The module is held and its declared methods never move, so the method
+    // The module is kept and its declared methods never move, so the method
     // outlives its own call even when it registers or declares more.
     std::optional<pf::Value> result = method->callable()(arguments);
     arguments.clear();
@@ -200,16 +235,20 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
         keepSpare(std::move(arguments));
         return false;
     }
-    // Moved in: a braced list would copy the answer's text once more.
+    // Moved in: a braced list would copy the answer's text once more. A
+    // text answered as text, the most common answer, is already encoded.
     std::vector<pf::Value>& answer = arguments;
-    answer.push_back(encodeResult(method->returnType(), std::move(*result)));
+    if (method->returnType() == static_cast<int>(CorvanaType::String) && result->isString())
+        answer.push_back(std::move(*result));
+    else
+        answer.push_back(encodeResult(method->returnType(), std::move(*result)));
     m_webview->callScriptFunction("SendCmd.setReturnValue", answer);
     answer.clear();
     keepSpare(std::move(answer));
     return true;
 }
 
-void CorvanaJSRunEnv::keepSpare(std::vector<pf::Value> values)
+void CorvanaJSRunEnv::keepSpare(std::vector<pf::Value>&& values)
 {
     if (values.capacity() <= spareValuesLimit && values.capacity() > m_spareValues.capacity())
         m_spareValues = std::move(values);

@@ -82,11 +82,18 @@ public:
 private:
     explicit CorvanaJSRunEnv(std::shared_ptr<pf::WebView> webView) : m_webview(std::move(webView)) {}
     // Keeps an emptied vector whose room the next dispatch reuses.
-    void keepSpare(std::vector<pf::Value> values);
+    void keepSpare(std::vector<pf::Value>&& values);
     static constexpr std::size_t spareValuesLimit = 16;
+    // Lets go of a module taken out of the pool; while a dispatch runs it is
+    // kept until the outermost one ends, as a native method may remove or
+    // replace its own module. A dispatch so needs no hold of its own.
+    void retire(std::shared_ptr<CorvanaJSObject>&& module);
+    class Dispatching;
 
     std::shared_ptr<pf::WebView> m_webview;
     std::weak_ptr<pf::WebViewDelegate> m_delegate;
     std::map<std::string, std::shared_ptr<CorvanaJSObject>, std::less<>> m_nativeObjPool;
     std::vector<pf::Value> m_spareValues;
+    unsigned m_dispatchDepth = 0;
+    std::vector<std::shared_ptr<CorvanaJSObject>> m_retired;
 };

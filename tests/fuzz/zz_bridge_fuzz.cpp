@@ -2,11 +2,14 @@
 // Any text after "corvanajsbridge://" reaches the runtime's dispatcher, both
 // directly and through the scripts' own _openURL, with a module that takes
 // and answers every type code, and the same text goes through module
-// functions as an argument: nothing may crash, and what the script gets
-// back is always a string or null.
+// functions as an argument: nothing may crash, what the script gets back is
+// always a string or null, and text the engine keeps as it is comes back
+// unchanged. The bytes' percent-decoding is held against a plain reading.
 #include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Object.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
 #include "platform/script/ScriptContext.h"
 #include "sdk/zz/CorvanaJSObject.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
@@ -14,9 +17,38 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace {
+
+// Percent escapes read a byte at a time.
+std::optional<std::string> plainlyDecoded(std::string_view text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            out += text[i];
+            continue;
+        }
+        if (i + 2 >= text.size() || pf::hexDigitValue(text[i + 1]) < 0 || pf::hexDigitValue(text[i + 2]) < 0)
+            return std::nullopt;
+        out += static_cast<char>(pf::hexDigitValue(text[i + 1]) * 16 + pf::hexDigitValue(text[i + 2]));
+        i += 2;
+    }
+    return out;
+}
+
+// Valid UTF-8 without four-byte characters, which the engine keeps apart.
+bool keptAsItIs(std::string_view text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0xF0)
+            return false;
+    }
+    return pf::isValidUtf8(text);
+}
 
 struct Setup {
     std::shared_ptr<pf::WebView> web = std::make_shared<pf::WebView>();
@@ -62,10 +94,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same bytes as an argument of module functions: encoded by the
     // script side, decoded by the dispatcher.
     std::string text(reinterpret_cast<const char*>(data), size);
+    if (pf::percentDecode(text) != plainlyDecoded(text))
+        std::abort();
     for (const char* function : {"m.f1", "m.g"}) {
         // Nil when the engine refuses to encode bytes that are not UTF-8.
         pf::Value echoed = setup.context->callFunction(function, {text, text});
         if (!echoed.isNilOrNull() && !echoed.isString())
+            std::abort();
+        if (function == std::string_view("m.f1") && keptAsItIs(text) && echoed != pf::Value(text))
             std::abort();
     }
     return 0;

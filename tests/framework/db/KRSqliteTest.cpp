@@ -231,6 +231,64 @@ TEST(KRSqliteLifecycle, CloseClosesEveryCursorAndIsSafeTwice)
     EXPECT_TRUE(left->isClosed()) << "releasing the database closes its cursors";
 }
 
+// A query's statement is kept after its cursor closes and taken again by
+// the next query of the same text: it binds that query's values, and after
+// a schema change, here or through another connection, names the columns
+// of the new schema even before the first step.
+TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    ASSERT_TRUE(db->execture("CREATE TABLE t (a)"));
+    ASSERT_TRUE(db->execture("INSERT INTO t VALUES (1)"));
+    ASSERT_TRUE(db->execture("INSERT INTO t VALUES (5)"));
+    auto other = KRSqlite::initWithPath(db->path());
+    ASSERT_TRUE(other.ok());
+    const std::string sql = "SELECT * FROM t WHERE a >= :min";
+    struct Row {
+        const char* name;
+        std::function<bool()> change;
+        int min;
+        std::vector<std::string> a; // column "a" of the rows, read by its index found before stepping
+    } rows[] = {
+        {"first run", [] { return true; }, 0, {"1", "5"}},
+        {"the same text with another value", [] { return true; }, 2, {"5"}},
+        {"a column added here",
+         [&] { return db->execture("ALTER TABLE t ADD COLUMN b") && db->execture("UPDATE t SET b = 7"); }, 0, {"1", "5"}},
+        {"the table made again by another connection with its columns swapped",
+         [&] {
+             auto& o = *other.value();
+             return o.execture("DROP TABLE t") && o.execture("CREATE TABLE t (b, a)") &&
+                    o.execture("INSERT INTO t VALUES (8, 9)");
+         },
+         0, {"9"}},
+        {"nothing changed since", [] { return true; }, 0, {"9"}},
+        {"the table made again here with its columns swapped back",
+         [&] {
+             return db->execture("DROP TABLE t") && db->execture("CREATE TABLE t (a, b)") &&
+                    db->execture("INSERT INTO t VALUES (3, 4)");
+         },
+         0, {"3"}},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(row.change()) << row.name;
+        auto cursor = db->query(sql, pf::Value(pf::Dictionary::create({{"min", row.min}})));
+        ASSERT_TRUE(cursor) << row.name;
+        int a = cursor->columnIndexForName("a");
+        EXPECT_EQ(column(cursor, a), row.a) << row.name;
+    }
+    // Two open at once each have a statement; both close cleanly and the
+    // text still runs after.
+    auto first = db->query(sql, pf::Value(pf::Dictionary::create({{"min", 0}})));
+    auto second = db->query(sql, pf::Value(pf::Dictionary::create({{"min", 100}})));
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(column(second, 1), std::vector<std::string>());
+    EXPECT_EQ(column(first, 0), std::vector<std::string>({"3"}));
+    EXPECT_EQ(column(db->query(sql, pf::Value(pf::Dictionary::create({{"min", 3}}))), 0), std::vector<std::string>({"3"}));
+    db->close();
+    EXPECT_EQ(db->query(sql), nullptr);
+}
+
 TEST(KRSqliteLifecycle, OpeningABadFileFailsWithAnError)
 {
     TempDir dir;

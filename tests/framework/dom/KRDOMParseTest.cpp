@@ -63,6 +63,7 @@ TEST(KRDOMSource, EncodedValuesComeBackWhole)
              {"<view viewClass=\"X\"/>", "&lt;view&nbsp;viewClass=\\\"X\\\"/&gt;"},
              {"&lt; & it's", "\\&lt;&nbsp;\\&&nbsp;it\\'s"},
              {"l1\r\nl2\tx", "l1\\nl2\\tx"},
+             {" <>\\\"小\t", "&nbsp;&lt;&gt;\\\\\\\"小\\t"},
          }) {
         std::string encoded = htmlEncodeString(row.value);
         EXPECT_EQ(encoded, row.encoded);
@@ -144,6 +145,15 @@ TEST(KRDOMParse, DocumentsUnwrapOnlyALoneChild)
         KRDOMElementRef old = KRDOMElement::create("old");
         document->setRootElement(old);
         EXPECT_EQ(KRDOMParse().parseHTML(row.markup, *document), row.ok) << row.markup;
+        // A view and, without a NUL, a C string read the same as the string.
+        auto fromView = KRDOMDocument::create();
+        EXPECT_EQ(KRDOMParse().parseHTML(std::string_view(row.markup), *fromView), row.ok) << row.markup;
+        if (row.ok)
+            EXPECT_EQ(domtest::dumpTree(*fromView->rootElement()), row.tree) << row.markup;
+        if (row.markup.find('\0') == std::string::npos) {
+            auto fromPointer = KRDOMDocument::create();
+            EXPECT_EQ(KRDOMParse().parseHTML(row.markup.c_str(), *fromPointer), row.ok) << row.markup;
+        }
         if (!*row.tree) {
             EXPECT_EQ(document->rootElement(), old) << row.markup;
             continue;

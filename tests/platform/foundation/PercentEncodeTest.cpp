@@ -51,9 +51,23 @@ TEST(PercentDecode, CopiesPlainRunsAndRefusesBrokenEscapes)
         {"broken after a good one", "%41%zz", std::nullopt},
         {"nul escape", "a%00b", std::string("a\0b", 3)},
         {"empty", "", ""},
+        {"long plain run", "abcdefghijklmnopqrstuvwxyz0123456789", "abcdefghijklmnopqrstuvwxyz0123456789"},
+        {"escape across an eight-byte step", "abcdefg%41bcdefgh%42", "abcdefgAbcdefghB"},
+        {"bytes next to the percent sign's value", "\x24\x26\xa5\x05\x65\x24\x26\xa5%25\x05",
+         "\x24\x26\xa5\x05\x65\x24\x26\xa5%\x05"},
+        {"broken escape after a long run", "abcdefghijklmnop%4", std::nullopt},
+        {"broken escape inside a long run", "abcdefghijk%xyzmnopqrstuvwxyz", std::nullopt},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(pf::percentDecode(row.text), row.decoded);
+    }
+    // One escape at every offset of a text longer than two steps.
+    for (std::size_t at = 0; at <= 20; ++at) {
+        std::string plain = "abcdefghijklmnopqrstu";
+        std::string text = plain;
+        text.replace(at, 1, "%2A");
+        plain[at] = '*';
+        EXPECT_EQ(pf::percentDecode(text), std::optional<std::string>(plain)) << at;
     }
 }

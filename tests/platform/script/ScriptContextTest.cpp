@@ -1,5 +1,6 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
 #include "platform/script/ScriptContext.h"
 
 #include <duktape.h>
@@ -98,6 +99,10 @@ TEST(ScriptContextGlobals, EncodeURIComponentJoinAnswersWhatItsPiecesJoinedDo)
         "'p=', Array(400).join('\\u00e9'), '&'",
         "'keep %41 &=', 'x'",
         "'p=', Symbol(), '&'",
+        "'a=', 'x y', '&b=', '\\u00e9', '&'",
+        "'t=', noted('first'), '&u=', '\\u00e9 \\u4e2d', '&v=', noted('third'), '&'",
+        "'t=', noted('first'), '&u=', Array(300).join('ab'), '&v=', noted('third'), '&'",
+        "Array(1100).join('x'), 'y'",
     };
     auto joined = [](const std::string& arguments) {
         return "String((function () { try { return encodeURIComponentJoin(" + arguments +
@@ -147,6 +152,42 @@ TEST(ScriptContextValues, PathsReachTheirOwnFunctionsPastTheNamesKeptInterned)
             EXPECT_EQ(context->callFunction(path), Value(answer)) << path << " round " << round;
     }
     EXPECT_EQ(context->callFunction("longNamedHolderOfFunctions.missing"), Value());
+    // What a path names now is called, after its function or its owner is
+    // replaced or removed.
+    const std::pair<const char*, Value> replaced[] = {
+        {"longNamedHolderOfFunctions.fna0 = function () { return 'new'; }", Value("new")},
+        {"longNamedHolderOfFunctions = { fna0: function () { return 'other'; } }", Value("other")},
+        {"longNamedHolderOfFunctions.fna0 = 5", Value()},
+        {"longNamedHolderOfFunctions = null", Value()},
+    };
+    for (const auto& [change, answer] : replaced) {
+        context->evaluate(change);
+        EXPECT_EQ(context->callFunction("longNamedHolderOfFunctions.fna0"), answer) << change;
+    }
+}
+
+TEST(ScriptContextGlobals, ConsoleLinesJoinTheirArgumentsAsTexts)
+{
+    Recorder recorder;
+    auto context = recorder.attach(ScriptContext::create());
+    const std::pair<const char*, const char*> rows[] = {
+        {"'[API]', 'corvanajsbridge://m/f?p0=x&'", "[API] corvanajsbridge://m/f?p0=x&"},
+        {"'', 'a', ''", " a "},
+        {"'\\u00e9t\\u00e9', '\\u4e2d'", "\xC3\xA9t\xC3\xA9 \xE4\xB8\xAD"},
+        {"1.5, undefined, { toString: function () { return 'obj'; } }", "1.5 undefined obj"},
+    };
+    for (const auto& [arguments, line] : rows) {
+        recorder.lines.clear();
+        context->evaluate(std::string("console.log(") + arguments + ")");
+        EXPECT_EQ(recorder.lines, std::vector<std::string>{line}) << arguments;
+    }
+    // A symbol is no text: it is converted as any other value and never
+    // written as its inner bytes.
+    recorder.lines.clear();
+    context->evaluate("console.log('s', Symbol('x'))");
+    ASSERT_EQ(recorder.lines.size(), 1u);
+    EXPECT_EQ(recorder.lines[0].rfind("s ", 0), 0u);
+    EXPECT_TRUE(pf::isValidUtf8(recorder.lines[0])) << recorder.lines[0];
 }
 
 // Calls that come back through the hook are followed by the bridge runtime's tests.

@@ -220,7 +220,8 @@ TEST_F(Rendering, TallContentIsDrawnInBandsAsItComesIntoView)
         Color top, bottom;            // what shows at the port's top and bottom
     };
     for (const Row& row : std::vector<Row>{
-             {0, {0, 128, 256}, kRed, kRed},
+             {0, {0}, kRed, kRed},            // new content goes straight into the frame
+             {20, {0, 128, 256}, kRed, kRed}, // drawn again: kept in bands from then on
              {100, {384}, kRed, kRed},        // kept bands are not drawn again
              {340, {512}, kRed, kBlue},
              {700, {640, 768, 896}, kBlue, kBlue},
@@ -237,5 +238,9 @@ TEST_F(Rendering, TallContentIsDrawnInBandsAsItComesIntoView)
     tall->drawn.clear();
     tall->setNeedsDisplay();
     render();
-    EXPECT_EQ(tall->drawn, (std::vector<double>{0, 128, 256})) << "a new drawing replaces every band";
+    EXPECT_EQ(tall->drawn, (std::vector<double>{0})) << "a new drawing goes straight into the frame";
+    tall->drawn.clear();
+    tall->setFrame({0, -20, 100, 1000});
+    render();
+    EXPECT_EQ(tall->drawn, (std::vector<double>{0, 128, 256})) << "and replaces every band";
 }

@@ -7,7 +7,9 @@
 #include "sdk/analytics/TXJSONDecoder.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <sqlite3.h>
 
 using namespace analytics_test;
 using Kind = zmr::AnalyticsServer::AnswerKind;
@@ -251,4 +253,67 @@ TEST_F(UploadTest, TheKeptWaitingCountFollowsEveryChange)
         EXPECT_EQ(m_store->storedEventCount(), step.waiting) << step.what;
         EXPECT_EQ(m_store->getStoredEventsNum(), step.waiting) << step.what;
     }
+}
+
+// The store keeps its statements between runs: none may hold a lock once its
+// run is over (another connection gets the file to itself after each kind of
+// run), closing must really let go of the file, and a file spoiled under the
+// open store is replaced without touching statements of the old connection.
+TEST_F(UploadTest, KeptStatementsHoldNoLockAndLetTheFileGo)
+{
+    storeEvents(3);
+    std::string path = m_store->path();
+    auto othersGetTheFile = [&] {
+        sqlite3* other = nullptr;
+        bool ok = sqlite3_open(path.c_str(), &other) == SQLITE_OK &&
+                  sqlite3_exec(other, "BEGIN EXCLUSIVE; COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(other);
+        return ok;
+    };
+    auto fileIsOpen = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            if (std::filesystem::read_symlink(entry.path(), error) == path)
+                return true;
+        }
+        return false;
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"store", [&] { storeEvents(2, 10); }},
+        {"load a chunk", [&] { EXPECT_EQ(m_store->loadCachedEvents().size(), 5u); }},
+        {"count", [&] { EXPECT_EQ(m_store->getStoredEventsNum(), 5u); }},
+        {"hand over", [&] { m_store->updateEvents(m_store->allEvents(), 2); }},
+        {"fail once", [&] { m_store->updateSendFailedEvents(m_store->allEvents()); }},
+        {"delete", [&] { m_store->deleteEvents({m_store->allEvents()[0]}); }},
+        {"user", [&] { EXPECT_TRUE(m_store->loadUser()); }},
+        {"config", [&] {
+             m_store->storeConfig(MCA4ZCDataConfig{1, 2, "d", "{}"});
+             int rows = 0;
+             m_store->loadConfig([&](const MCA4ZCDataConfig&) { ++rows; });
+             EXPECT_EQ(rows, 1);
+         }},
+    };
+    for (const auto& step : steps) {
+        step.run();
+        drain();
+        EXPECT_TRUE(othersGetTheFile()) << step.what;
+    }
+    EXPECT_EQ(m_store->getStoredEventsNum(), 4u);
+
+    m_store->close();
+    drain();
+    EXPECT_FALSE(fileIsOpen());
+    // The next use opens the file again with statements of its own.
+    storeEvents(1, 20);
+    EXPECT_EQ(m_store->getStoredEventsNum(), 5u);
+
+    std::ofstream(path, std::ios::in | std::ios::out) << std::string(4096, 'z');
+    m_store->storeEvent(customEvent(30), 1030); // fails on the spoiled file, which is replaced
+    storeEvents(1, 31);
+    EXPECT_EQ(m_store->getStoredEventsNum(), 1u);
+    EXPECT_TRUE(othersGetTheFile());
 }

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 constexpr int S = 1, D = 2, A = 3, B = 4, I = 5, R = 7, O = 8, V = 9;
@@ -232,6 +234,32 @@ TEST_F(ScriptRuntime, ModulesAreReplacedRemovedAndDroppedSafely)
     ASSERT_TRUE(m_runEnv->registNativeObj(module("rec", second)));
     second.reset();
     EXPECT_EQ(json("rec.str('x')"), "null");
+
+    // A method that takes its own module out of the pool, the module's last
+    // owner, still runs to its end and answers; the pool is as it left it.
+    auto target = std::make_shared<Target>();
+    const struct {
+        const char* name;
+        std::function<void(CorvanaJSRunEnv&)> change;
+        const char* afterwards;
+    } selfChanges[] = {
+        {"removes", [](CorvanaJSRunEnv& env) { env.removeRegistObjForKey("self"); }, "null"},
+        {"replaces", [&](CorvanaJSRunEnv& env) { env.registNativeObj(module("self", target)); }, R"("again")"},
+    };
+    for (const auto& row : selfChanges) {
+        auto made = std::make_shared<CorvanaJSObject>();
+        ASSERT_TRUE(made->transformNativeObj(target, std::string("self")));
+        std::weak_ptr<CorvanaJSRunEnv> weakEnv = m_runEnv;
+        auto change = row.change;
+        ASSERT_TRUE(made->transformNativeMethod("str:", "str", S, {S}, [weakEnv, change](const std::vector<pf::Value>& a) {
+            change(*weakEnv.lock());
+            return std::optional<pf::Value>(pf::Value(a[0].stringOr() + " answered"));
+        }));
+        ASSERT_TRUE(m_runEnv->registNativeObj(made));
+        made.reset();
+        EXPECT_EQ(json("self.str('first')"), R"("first answered")") << row.name;
+        EXPECT_EQ(json("self.str('again')"), row.afterwards) << row.name;
+    }
 
     CorvanaJSObject bad;
     EXPECT_FALSE(bad.transformNativeObj(nullptr, std::string("k")));
