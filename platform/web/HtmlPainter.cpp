@@ -6,6 +6,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "platform/web/HtmlDocument.h"
 #include "platform/web/HtmlFile.h"
+#include "platform/web/HtmlSanitizer.h"
 #include "platform/web/PageBudget.h"
 
 #include "platform/graphics/TextContext.h"
@@ -379,6 +380,8 @@ void HtmlPainter::import_css(std::string& text, const std::string& url, std::str
     if (!bytes || (m_budget && !m_budget->addStyleSheet(*bytes)))
         return;
     text = std::move(*bytes);
+    if (leavesCssCommentOpen(text))
+        text += "*/";
     baseurl = key;
 }
 

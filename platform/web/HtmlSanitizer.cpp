@@ -252,11 +252,24 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
     for (unsigned i = 0; i < element.children.length; ++i)
         write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body);
+    if (name == "style" && leavesCssCommentOpen(census.styleSheets.back()))
+        out += "*/";
     out += "</";
     out += name;
     out += '>';
 }
 
+}
+
+bool leavesCssCommentOpen(std::string_view css)
+{
+    for (size_t start = css.find("/*"); start != std::string_view::npos;) {
+        size_t end = css.find("*/", start + 2);
+        if (end == std::string_view::npos)
+            return true;
+        start = css.find("/*", end + 2);
+    }
+    return false;
 }
 
 int htmlTagDepthBound(std::string_view html, int limit)

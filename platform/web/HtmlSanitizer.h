@@ -8,8 +8,8 @@
 //  2. parse once ourselves without recording errors and measure the depth of
 //     the element tree, and
 //  3. hand the renderer the tree written back as clean markup (scripts and
-//     comments dropped, table spans made safe), which its own parse reads
-//     without errors.
+//     comments dropped, table spans and style sheets made safe), which its
+//     own parse reads without errors.
 // Internal to pf_web. Any thread.
 
 #include <map>
@@ -27,6 +27,12 @@ namespace pf {
 // written back as whole numbers from 1 to this; one that is not a positive
 // number is 1.
 inline constexpr int kMaxHtmlTableSpan = 100;
+
+// Whether a style sheet ends inside a comment. The renderer removes a
+// sheet's comments before reading it and, for a comment left open right
+// after the sheet's first character, loops for ever; a sheet it is handed
+// is closed with "*/" first.
+bool leavesCssCommentOpen(std::string_view css);
 
 // A generous bound on the element depth the parser will build, from tag
 // counts alone: start tags that cannot close implicitly count, their end

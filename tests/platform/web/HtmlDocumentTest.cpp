@@ -64,6 +64,7 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
     dot->fill(Color::rgb(0, 0, 1));
     ASSERT_FALSE(dot->writePng((folder.path / "dot.png").string()));
     folder.write("style.css", "#s { background: #00ff00; height: 20px }");
+    folder.write("open.css", "p/* a comment left open");
 
     const std::string body = "<body style='margin:0'>", box = "<div style='background:red;width:50px;height:30px'></div>";
     struct Row {
@@ -86,6 +87,10 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
         {"escaped markup stays text", body + "&lt;div style='background:red;height:99px'&gt;", {100, 60}, kWhite},
         {"quotes in attributes stay inside", body + "<p title='\"><div style=\"background:red;height:99px\">'>", {100, 60},
          kWhite},
+        // The renderer used to loop for ever on these.
+        {"a style sheet ending in an open comment", "<style>p/* x</style>" + body + box, {25, 15}, kRed},
+        {"a linked style sheet ending in an open comment", "<link rel=stylesheet href='open.css'>" + body + box,
+         {25, 15}, kRed},
         {"a part further down", body + "<div style='height:200px'></div>" + box, {25, 15}, kRed, {0, 190, 100, 50}},
     };
     for (const auto& row : rows) {
