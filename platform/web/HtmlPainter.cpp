@@ -177,7 +177,9 @@ void HtmlPainter::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::
     applyClips(context);
     auto layout = makeLayout(text, *font);
     double baseline = double(pango_layout_get_baseline(layout.get())) / PANGO_SCALE;
-    double lineTop = pos.y + font->metrics.ascent - baseline;
+    // Borders in the billions put text near the largest int; sums are made in double.
+    double top = double(pos.y);
+    double lineTop = top + font->metrics.ascent - baseline;
     cairo_t* cr = context.cairo();
     Color c = colorOf(color);
     cairo_set_source_rgba(cr, c.red, c.green, c.blue, c.alpha * context.alpha());
@@ -188,13 +190,13 @@ void HtmlPainter::draw_text(litehtml::uint_ptr hdc, const char* text, litehtml::
     pango_layout_get_extents(layout.get(), nullptr, &logical);
     double width = double(logical.width) / PANGO_SCALE;
     double thickness = std::max(1.0, font->metrics.height / 16.0);
-    double baseY = pos.y + font->metrics.ascent;
+    double baseY = top + font->metrics.ascent;
     if (font->decoration & litehtml::font_decoration_underline)
         context.fillRect({double(pos.x), baseY + thickness, width, thickness}, c);
     if (font->decoration & litehtml::font_decoration_linethrough)
         context.fillRect({double(pos.x), baseY - font->metrics.x_height / 1.5, width, thickness}, c);
     if (font->decoration & litehtml::font_decoration_overline)
-        context.fillRect({double(pos.x), double(pos.y), width, thickness}, c);
+        context.fillRect({double(pos.x), top, width, thickness}, c);
     context.restore();
 }
 

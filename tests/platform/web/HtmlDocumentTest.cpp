@@ -91,6 +91,8 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
         {"a style sheet ending in an open comment", "<style>p/* x</style>" + body + box, {25, 15}, kRed},
         {"a linked style sheet ending in an open comment", "<link rel=stylesheet href='open.css'>" + body + box,
          {25, 15}, kRed},
+        {"text pushed to the largest coordinate by borders in the billions",
+         body + "<table border=1111111111><td><table border=1111111111><ol><li>a<ol><pre>", {319, 239}, kWhite},
         {"a part further down", body + "<div style='height:200px'></div>" + box, {25, 15}, kRed, {0, 190, 100, 50}},
     };
     for (const auto& row : rows) {
