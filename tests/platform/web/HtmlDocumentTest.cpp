@@ -89,6 +89,10 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
          kWhite},
         // The renderer used to loop for ever on these.
         {"a style sheet ending in an open comment", "<style>p/* x</style>" + body + box, {25, 15}, kRed},
+        {"an open comment in text within a style element", "<svg><style>p<x>/* x</x></style></svg>" + body + box,
+         {25, 15}, kRed},
+        {"an open comment in a style element holding another", "<svg><style>p/* x<style>y</style></style></svg>" + body
+             + box, {25, 15}, kRed},
         {"a linked style sheet ending in an open comment", "<link rel=stylesheet href='open.css'>" + body + box,
          {25, 15}, kRed},
         {"text pushed to the largest coordinate by borders in the billions",
