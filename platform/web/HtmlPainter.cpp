@@ -381,9 +381,7 @@ void HtmlPainter::import_css(std::string& text, const std::string& url, std::str
     }
     if (!bytes || (m_budget && !m_budget->addStyleSheet(*bytes)))
         return;
-    text = std::move(*bytes);
-    if (leavesCssCommentOpen(text))
-        text += "*/";
+    text = kStyleSheetStart + std::move(*bytes);
     baseurl = key;
 }
 

@@ -162,54 +162,14 @@ void countWords(std::map<std::string, int>& counts, std::string_view text)
     }
 }
 
-// Where style sheet text leaves a reader of comments, for each place it may
-// start: outside a comment, just after a '/', inside one, just after a '*'
-// inside one. A style element's sheet is all the text within it, nested
-// elements included, so each text is followed from every place once and
-// the effects are chained per open style element.
-enum CommentPlace : unsigned char { Outside, AfterSlash, Inside, AfterStar };
-using CommentRun = std::array<CommentPlace, 4>;
-constexpr CommentRun kNoText = {Outside, AfterSlash, Inside, AfterStar};
-
-CommentRun commentRun(std::string_view text)
-{
-    CommentRun run = kNoText;
-    for (auto& place : run) {
-        for (char c : text) {
-            switch (place) {
-            case Outside: place = c == '/' ? AfterSlash : Outside; break;
-            case AfterSlash: place = c == '*' ? Inside : c == '/' ? AfterSlash : Outside; break;
-            case Inside: place = c == '*' ? AfterStar : Inside; break;
-            case AfterStar: place = c == '/' ? Outside : c == '*' ? AfterStar : Inside; break;
-            }
-        }
-    }
-    return run;
-}
-
-// Chains `text` onto the runs of the style elements it lies in.
-void followStyleText(std::vector<CommentRun>& styles, std::string_view text)
-{
-    if (styles.empty())
-        return;
-    CommentRun run = commentRun(text);
-    for (auto& style : styles) {
-        for (auto& place : style)
-            place = run[place];
-    }
-}
-
-// Recursion is bounded: the tree was measured first. `styles` holds the
-// comment runs of the style elements being written.
-void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText, const HtmlBodyAttributes& body,
-           std::vector<CommentRun>& styles)
+// Recursion is bounded: the tree was measured first.
+void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText, const HtmlBodyAttributes& body)
 {
     switch (node->type) {
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
     case GUMBO_NODE_CDATA: {
         std::string_view text = node->v.text.text;
-        followStyleText(styles, text);
         if (rawText) {
             out += text;
         } else {
@@ -225,7 +185,7 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     case GUMBO_NODE_DOCUMENT:
         out += "<!DOCTYPE html>";
         for (unsigned i = 0; i < node->v.document.children.length; ++i)
-            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false, body, styles);
+            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false, body);
         return;
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE:
@@ -291,27 +251,14 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         return;
     bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
     if (name == "style")
-        styles.push_back(kNoText);
+        out += kStyleSheetStart;
     for (unsigned i = 0; i < element.children.length; ++i)
-        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body, styles);
-    if (name == "style") {
-        bool open = styles.back()[Outside] >= Inside;
-        styles.pop_back();
-        if (open) {
-            out += "*/";
-            followStyleText(styles, "*/");
-        }
-    }
+        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body);
     out += "</";
     out += name;
     out += '>';
 }
 
-}
-
-bool leavesCssCommentOpen(std::string_view css)
-{
-    return commentRun(css)[Outside] >= Inside;
 }
 
 int htmlTagDepthBound(std::string_view html, int limit)
@@ -371,8 +318,7 @@ std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth, 
         result.emplace();
         result->census.depth = depth;
         result->markup.reserve(html.size() + html.size() / 8);
-        std::vector<CommentRun> styles;
-        write(result->markup, result->census, output->document, false, bodyAttributes, styles);
+        write(result->markup, result->census, output->document, false, bodyAttributes);
     }
     gumbo_destroy_output(&options, output);
     return result;

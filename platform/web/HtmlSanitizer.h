@@ -28,11 +28,12 @@ namespace pf {
 // number is 1.
 inline constexpr int kMaxHtmlTableSpan = 100;
 
-// Whether a style sheet ends inside a comment. The renderer removes a
-// sheet's comments before reading it and, for a comment left open right
-// after the sheet's first character, loops for ever; a sheet it is handed
-// is closed with "*/" first.
-bool leavesCssCommentOpen(std::string_view css);
+// The renderer removes a style sheet's comments before reading it and, for
+// a comment left open at the sheet's second character ("p/* x"), loops for
+// ever. Every sheet it is handed (a style element's text, a linked or
+// imported sheet) starts with these two line breaks, which no comment
+// removal takes away, so no comment can start there.
+inline constexpr const char* kStyleSheetStart = "\n\n";
 
 // A generous bound on the element depth the parser will build, from tag
 // counts alone: start tags that cannot close implicitly count, their end

@@ -93,6 +93,8 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
          {25, 15}, kRed},
         {"an open comment in a style element holding another", "<svg><style>p/* x<style>y</style></style></svg>" + body
              + box, {25, 15}, kRed},
+        {"an open comment in an element written back as one that leaves the svg",
+         body + box + "<svg><style>p/* x<st<!x>y</style></svg>", {25, 15}, kRed},
         {"a linked style sheet ending in an open comment", "<link rel=stylesheet href='open.css'>" + body + box,
          {25, 15}, kRed},
         {"text pushed to the largest coordinate by borders in the billions",
