@@ -216,10 +216,12 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         return !attributeName.empty() && attributeName.find_first_of("\"'<>/= \t\n\f\r") == std::string_view::npos;
     };
     bool isBody = name == "body";
+    bool isRoot = name == "html";
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
         std::string_view attributeName = attribute->name;
-        if (!validName(attributeName) || (isBody && body.count(std::string(attributeName))))
+        if (!validName(attributeName) || (isBody && body.count(std::string(attributeName)))
+            || (isRoot && attributeName == "style"))
             continue;
         if (attributeName == "class")
             countWords(census.classes, attribute->value);
@@ -246,6 +248,12 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         appendEscaped(out, value, true);
         out += '"';
     }
+    // The renderer fixes up table parts by wrapping them in their parents,
+    // and follows a null parent when the root is styled into one; the root
+    // stays a block whatever the page's style sheets say (its own style
+    // attribute gives way).
+    if (isRoot)
+        out += " style=\"display: block !important\"";
     out += '>';
     if (isVoid(name))
         return;

@@ -95,6 +95,8 @@ TEST(HtmlDocumentRender, ProbesOfSimplePages)
              + box, {25, 15}, kRed},
         {"an open comment in an element written back as one that leaves the svg",
          body + box + "<svg><style>p/* x<st<!x>y</style></svg>", {25, 15}, kRed},
+        {"the root styled into a table cell", "<style>* { display: table-cell !important }</style>" + body + box,
+         {25, 15}, kRed},
         {"a linked style sheet ending in an open comment", "<link rel=stylesheet href='open.css'>" + body + box,
          {25, 15}, kRed},
         {"text pushed to the largest coordinate by borders in the billions",
