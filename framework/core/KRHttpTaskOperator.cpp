@@ -26,6 +26,10 @@ std::shared_ptr<KRHttpTaskOperator> KRHttpTaskOperator::create(std::shared_ptr<I
     if (!task)
         return nullptr;
     std::shared_ptr<KRHttpTaskOperator> op(new KRHttpTaskOperator(task, timeout));
+    // From here on the main queue waits for this exchange's last event. The
+    // hint is held from the start, not from when a queue thread takes the
+    // operation: the main thread usually goes idle before that.
+    op->m_answerExpected.emplace();
     if (task->isAllowWillRequest() && !op->prepareNow())
         return nullptr;
     return op;
@@ -137,6 +141,7 @@ void KRHttpTaskOperator::postFinal(std::function<void(IKRHttpTask&)> relay)
         // the main queue again just to release it.
         self->m_task.reset();
     });
+    m_answerExpected.reset();
 }
 
 void KRHttpTaskOperator::runExchanges()

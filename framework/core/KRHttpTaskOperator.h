@@ -15,6 +15,7 @@
 // acted on it.
 
 #include "framework/core/IKRHttpTask.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/net/OperationQueue.h"
 
 #include <atomic>
@@ -76,6 +77,9 @@ private:
     // Whether the task wants these events; read on the main queue before the
     // exchange starts.
     bool m_finalPosted = false; // queue thread
+    // Held from creation (main queue) until the last event is posted (queue
+    // thread), or until the operator goes if it never ran.
+    std::optional<pf::RunLoop::AnswerExpected> m_answerExpected;
     bool m_wantsLoading = false;
     bool m_wantsResponse = false;
     bool m_wantsData = false;

@@ -42,6 +42,8 @@ struct RunLoop::Impl {
     std::uint64_t sequence = 0;
     bool stopped = false;
     std::atomic<std::size_t> postedCount{0}; // posted.size(), readable without the lock
+    std::atomic<int> answersExpected{0};     // live RunLoop::AnswerExpected
+    bool longLookMissed = false;             // main thread only
 
     void addTimer(Clock::time_point at, std::shared_ptr<LoopTimer> timer)
     {
@@ -96,15 +98,35 @@ struct RunLoop::Impl {
         if (!timers.empty() && timers.begin()->first.first < until)
             until = timers.begin()->first.first;
         wake.wait_until(lock, until);
+        if (!posted.empty())
+            longLookMissed = false;
     }
 
     // An answer from another thread often follows within microseconds (a
     // queue thread handing back an exchange): look again for a short while
-    // before sleeping, which saves both threads a wake-up.
+    // before sleeping, which saves both threads a wake-up. While an answer
+    // is expected the look lasts longer, unless the last long look missed.
     void spinBriefly()
     {
-        for (int spin = 0; spin < 200 && postedCount.load(std::memory_order_acquire) == 0; ++spin)
+        static constexpr auto longLook = std::chrono::microseconds(500);
+        Clock::time_point until;
+        for (int spin = 0; postedCount.load(std::memory_order_acquire) == 0; ++spin) {
+            if (spin >= 200) {
+                // Read again here: the exchange may have been handed on
+                // while the short look ran.
+                if (longLookMissed || answersExpected.load(std::memory_order_relaxed) == 0)
+                    return;
+                auto now = Clock::now();
+                if (spin == 200)
+                    until = now + longLook;
+                else if (now >= until) {
+                    longLookMissed = true;
+                    return;
+                }
+            }
             std::this_thread::yield();
+        }
+        longLookMissed = false;
     }
 };
 
@@ -194,6 +216,16 @@ void RunLoop::stop()
         m_impl->stopped = true;
     }
     m_impl->wake.notify_all();
+}
+
+RunLoop::AnswerExpected::AnswerExpected()
+{
+    main().m_impl->answersExpected.fetch_add(1, std::memory_order_relaxed);
+}
+
+RunLoop::AnswerExpected::~AnswerExpected()
+{
+    main().m_impl->answersExpected.fetch_sub(1, std::memory_order_relaxed);
 }
 
 bool RunLoop::isMainThread() const { return std::this_thread::get_id() == g_mainThread; }

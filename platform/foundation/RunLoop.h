@@ -54,6 +54,20 @@ public:
 
     bool isMainThread() const;
 
+    // Any thread. Held while another thread is about to post an answer the
+    // main thread waits for (an exchange in flight): the loop then looks
+    // for posted work longer before it sleeps, since the answer usually
+    // comes within a fraction of a millisecond and waking a sleeping main
+    // thread costs more than looking. A long look that finds nothing is not
+    // repeated until work is posted again, so a stalled exchange costs one.
+    class AnswerExpected {
+    public:
+        AnswerExpected();
+        ~AnswerExpected();
+        AnswerExpected(const AnswerExpected&) = delete;
+        AnswerExpected& operator=(const AnswerExpected&) = delete;
+    };
+
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
     ~RunLoop();

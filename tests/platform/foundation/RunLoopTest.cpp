@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 using namespace pf;
 
@@ -39,6 +40,30 @@ TEST(RunLoop, TimersFireInTimeOrderAndStopWhenInvalidated)
     // Had the repeating timer gone on, it would have ticked past 3 before "late".
     EXPECT_EQ(ticks, 3);
     EXPECT_FALSE(RunLoop::main().runUntil([] { return false; }, Seconds(0.01))) << "gives up at the timeout";
+}
+
+TEST(RunLoop, AnExpectedAnswerLengthensTheLookButNeverTheWait)
+{
+    // A thread announces an answer and holds it back: the loop must still
+    // give up at its time-out, run timers, and take the answer once posted.
+    std::atomic<bool> release{false};
+    bool answered = false;
+    std::thread worker([&] {
+        RunLoop::AnswerExpected expected;
+        while (!release.load())
+            std::this_thread::yield();
+        RunLoop::main().post([&] { answered = RunLoop::main().isMainThread(); });
+    });
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(RunLoop::main().runUntil([] { return false; }, Seconds(0.02)));
+    EXPECT_FALSE(RunLoop::main().runUntil([] { return false; }, Seconds(0.02))) << "a missed long look is not a hang";
+    bool fired = false;
+    RunLoop::main().scheduleTimer(Seconds(0.001), false, [&] { fired = true; });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired; }, Seconds(60)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    release = true;
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return answered; }, Seconds(60)));
+    worker.join();
 }
 
 TEST(DispatchQueue, RunsSeriallyOffTheMainThreadAndHandsBackToMain)
