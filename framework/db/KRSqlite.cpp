@@ -105,19 +105,24 @@ void KRSqlite::finalizeCache()
     m_keptQueries.clear();
 }
 
+std::optional<long long> KRSqlite::pragmaInteger(const std::string& sql)
+{
+    CachedStatement* cached = m_db ? cachedStatement(sql) : nullptr;
+    if (!cached)
+        return std::nullopt;
+    int rc = sqlite3_step(cached->stmt);
+    long long value = rc == SQLITE_ROW ? sqlite3_column_int64(cached->stmt, 0) : 0;
+    sqlite3_reset(cached->stmt);
+    if (rc != SQLITE_ROW)
+        return std::nullopt;
+    return value;
+}
+
 std::optional<long long> KRSqlite::schemaVersion()
 {
     // The pragma reads the file's header, so a change made through another
     // connection shows too.
-    CachedStatement* cached = cachedStatement("PRAGMA schema_version");
-    if (!cached)
-        return std::nullopt;
-    int rc = sqlite3_step(cached->stmt);
-    long long version = rc == SQLITE_ROW ? sqlite3_column_int64(cached->stmt, 0) : 0;
-    sqlite3_reset(cached->stmt);
-    if (rc != SQLITE_ROW)
-        return std::nullopt;
-    return version;
+    return pragmaInteger("PRAGMA schema_version");
 }
 
 void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion)
@@ -284,19 +289,12 @@ KRSqliteFileReport KRSqlite::exectureSqlFile(const std::string& path)
 
 std::optional<KRSqlite::DataVersion> KRSqlite::dataVersion()
 {
-    if (!m_db)
-        return std::nullopt;
     // The pragma, not the pager's counter: only a read sees another
     // connection's commit, and the pragma reads.
-    CachedStatement* cached = cachedStatement("PRAGMA data_version");
-    if (!cached)
+    std::optional<long long> commits = pragmaInteger("PRAGMA data_version");
+    if (!commits)
         return std::nullopt;
-    int rc = sqlite3_step(cached->stmt);
-    long long commits = rc == SQLITE_ROW ? sqlite3_column_int64(cached->stmt, 0) : 0;
-    sqlite3_reset(cached->stmt);
-    if (rc != SQLITE_ROW)
-        return std::nullopt;
-    return DataVersion{sqlite3_total_changes64(m_db), commits};
+    return DataVersion{sqlite3_total_changes64(m_db), *commits};
 }
 
 long long KRSqlite::lastInsertRowid() const

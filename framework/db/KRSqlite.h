@@ -99,6 +99,8 @@ private:
     };
     CachedStatement* cachedStatement(const std::string& sql);
     void finalizeCache();
+    // The integer a one-value pragma answers; none when closed or unreadable.
+    std::optional<long long> pragmaInteger(const std::string& sql);
     // The schema's version as stored in the file; none when it cannot be read.
     std::optional<long long> schemaVersion();
     struct KeptQuery {
