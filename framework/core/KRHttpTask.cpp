@@ -135,6 +135,25 @@ std::optional<std::string> gb18030ToUtf8(std::string_view bytes)
     return out;
 }
 
+// Whether `text` holds `lowerNeedle` (ASCII, lower case) in any letter case;
+// the answer's content type is looked at this way on every exchange.
+bool containsIgnoringCase(std::string_view text, std::string_view lowerNeedle)
+{
+    if (lowerNeedle.size() > text.size())
+        return false;
+    for (std::size_t at = 0; at + lowerNeedle.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        for (; i < lowerNeedle.size(); ++i) {
+            char c = text[at + i];
+            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != lowerNeedle[i])
+                break;
+        }
+        if (i == lowerNeedle.size())
+            return true;
+    }
+    return false;
+}
+
 std::string lowercased(std::string text)
 {
     for (auto& c : text)
@@ -406,7 +425,11 @@ std::optional<pf::Error> KRHttpTask::doBackgroundReceiveData(const std::uint8_t*
 void KRHttpTask::doBackgroundLoaded()
 {
     if (m_responseType == KRHttpResponseType::Text || m_responseType == KRHttpResponseType::JSON) {
-        bool gb18030 = m_responseEncoding == 1 || lowercased(contentType().value_or("")).find("charset=gbk") != std::string::npos;
+        bool gb18030 = m_responseEncoding == 1;
+        if (!gb18030) {
+            std::lock_guard lock(m_mutex);
+            gb18030 = m_contentType && containsIgnoringCase(*m_contentType, "charset=gbk");
+        }
         std::optional<std::string> text;
         if (gb18030)
             text = gb18030ToUtf8(m_received);

@@ -55,9 +55,11 @@ TEST(KRHttpTaskBody, TextAndJsonAreDecodedByCharset)
         {"/array", KRHttpResponseType::JSON, 0, "3"},
         {"/bad-utf8", KRHttpResponseType::JSON, 0, "(null)"},
         {"/gbk-forced", KRHttpResponseType::Text, 1, "\xE4\xB8\xAD\xE6\x96\x87"},
+        {"/charset-gb", KRHttpResponseType::Text, 0, "(null)"}, // only "charset=gbk" is converted
     };
     server.script("/bad-utf8", zmr::TestServer::Reply::with(200, "application/json", "{\"a\":\"\xC3\x28\"}"));
     server.script("/gbk-forced", zmr::TestServer::Reply::with(200, "text/plain", "\xD6\xD0\xCE\xC4"));
+    server.script("/charset-gb", zmr::TestServer::Reply::with(200, "text/plain; CHARSET=GB", "\xD6\xD0\xCE\xC4"));
     for (const auto& row : rows) {
         auto recorder = std::make_shared<HttpRecorder>();
         auto task = makeHttpTask(server.url(row.path), row.type, recorder);
