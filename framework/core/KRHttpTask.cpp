@@ -54,6 +54,10 @@ pf::Error writeFailed(const std::string& path, int error)
     return pf::Error{"KRHttpTask", -5, "cannot write " + path + ": " + std::strerror(error)};
 }
 
+// A text or JSON answer is held whole in memory until decoded; the app's
+// answers are far smaller, so a longer one is a broken or hostile server.
+constexpr std::size_t kMaxAnswerText = 16u << 20;
+
 bool fileExists(const std::string& path)
 {
     struct stat info;
@@ -405,6 +409,13 @@ std::optional<pf::Error> KRHttpTask::doBackgroundReceiveData(const std::uint8_t*
     switch (m_responseType) {
     case KRHttpResponseType::Text:
     case KRHttpResponseType::JSON:
+        if (length > kMaxAnswerText - m_received.size()) {
+            // The server has answered, so it may have acted on the request:
+            // what came of it is unknown, not failed.
+            m_answerLost = true;
+            m_received = std::string();
+            return pf::Error{"KRHttpTask", -6, "answer longer than 16 MiB"};
+        }
         m_received.append(reinterpret_cast<const char*>(bytes), length);
         break;
     case KRHttpResponseType::ResourceFile:
