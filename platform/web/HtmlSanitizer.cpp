@@ -82,6 +82,16 @@ void appendEscaped(std::string& out, std::string_view text, bool attribute)
     }
 }
 
+// Inside svg and math, the parser closes the foreign element at any of a
+// set of common HTML start tags ("span" among them) and goes on with HTML
+// content. A name written back inside one must therefore be a name that
+// keeps it there, or the renderer would read everything after it outside
+// the element the page put it in.
+bool isForeign(const GumboElement& element)
+{
+    return element.tag_namespace != GUMBO_NAMESPACE_HTML;
+}
+
 std::string tagName(const GumboElement& element)
 {
     if (element.tag != GUMBO_TAG_UNKNOWN)
@@ -94,7 +104,9 @@ std::string tagName(const GumboElement& element)
     bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
         return std::isalnum(c) || c == '-' || c == '_' || c == ':' || c == '.';
     });
-    return plain ? name : "span";
+    if (plain)
+        return name;
+    return isForeign(element) ? "g" : "span";
 }
 
 bool isTableSpan(std::string_view attributeName)
@@ -162,6 +174,20 @@ void countWords(std::map<std::string, int>& counts, std::string_view text)
     }
 }
 
+// All the text within a style element, as the renderer reads its sheet:
+// inside svg or math its children may be elements, whose text counts too.
+// Recursion is bounded: the tree was measured first.
+void appendStyleText(std::string& sheet, const GumboElement& element)
+{
+    for (unsigned i = 0; i < element.children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(element.children.data[i]);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE || child->type == GUMBO_NODE_CDATA)
+            sheet += child->v.text.text;
+        else if (child->type == GUMBO_NODE_ELEMENT || child->type == GUMBO_NODE_TEMPLATE)
+            appendStyleText(sheet, child->v.element);
+    }
+}
+
 // Recursion is bounded: the tree was measured first.
 void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText, const HtmlBodyAttributes& body)
 {
@@ -195,21 +221,13 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     std::string name = tagName(element);
     if (name == "script")
         return;
-    // Everything after <plaintext> is text; written back it would swallow its end tag.
-    if (name == "plaintext")
+    // Everything after <plaintext> is text; written back it would swallow its
+    // end tag. Inside svg or math it is an ordinary element.
+    if (name == "plaintext" && !isForeign(element))
         name = "pre";
     ++census.elements;
     ++census.tags[name];
     census.maxChildren = std::max(census.maxChildren, int(element.children.length));
-    if (name == "style") {
-        std::string sheet;
-        for (unsigned i = 0; i < element.children.length; ++i) {
-            auto* child = static_cast<const GumboNode*>(element.children.data[i]);
-            if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE || child->type == GUMBO_NODE_CDATA)
-                sheet += child->v.text.text;
-        }
-        census.styleSheets.push_back(std::move(sheet));
-    }
     out += '<';
     out += name;
     auto validName = [](std::string_view attributeName) {
@@ -257,9 +275,25 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     out += '>';
     if (isVoid(name))
         return;
-    bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
-    if (name == "style")
+    // Raw text only where the parser reads it raw: inside svg or math these
+    // elements' text is ordinary text, whose escapes the parser decodes.
+    bool childRaw = !isForeign(element) && isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
+    if (name == "style") {
+        // The sheet is written back as the one text the census counts, so the
+        // renderer reads no other: elements within it (inside svg) are left
+        // out, and it is escaped where the parser decodes escapes, so
+        // markup in it stays text.
+        std::string sheet;
+        appendStyleText(sheet, element);
         out += kStyleSheetStart;
+        if (childRaw)
+            out += sheet;
+        else
+            appendEscaped(out, sheet, false);
+        out += "</style>";
+        census.styleSheets.push_back(std::move(sheet));
+        return;
+    }
     for (unsigned i = 0; i < element.children.length; ++i)
         write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body);
     out += "</";

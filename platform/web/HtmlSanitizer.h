@@ -9,7 +9,11 @@
 //     the element tree, and
 //  3. hand the renderer the tree written back as clean markup (scripts and
 //     comments dropped, table spans and style sheets made safe), which its
-//     own parse reads without errors.
+//     own parse reads without errors into the same tree: the census and the
+//     depth bound hold for what the renderer builds. (Raw text is written
+//     raw only where the parser reads it raw, and no name written inside
+//     svg or math makes the parser leave them.) A style element is written
+//     back as the one text its census counts.
 // Internal to pf_web. Any thread.
 
 #include <map>
