@@ -225,18 +225,26 @@ bool PageBudget::setLayoutShape(const LayoutShape& shape)
     if (!m_over.empty())
         return false;
     m_shape = shape;
+    if (shape.gridCells > kMaxTableGridCells) {
+        m_over = "the page's tables have more than " + std::to_string(int(kMaxTableGridCells)) + " cells in their grids";
+        return false;
+    }
     if (milliseconds() <= kMaxPageMilliseconds)
         return true;
     double tables = shape.extraRenders * kExtraRenderMilliseconds;
     double floats = kFloatMilliseconds * double(shape.floats) * shape.floats * shape.floatRenders;
-    m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
-                              : "the page has too many floats (" + std::to_string(shape.floats) + ") to lay out";
+    double grids = shape.gridCells * kGridCellMilliseconds;
+    if (grids >= tables && grids >= floats)
+        m_over = "the page's tables have too many cells in their grids to lay out";
+    else
+        m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
+                                  : "the page has too many floats (" + std::to_string(shape.floats) + ") to lay out";
     return false;
 }
 
 double PageBudget::milliseconds() const
 {
-    return m_shape.extraRenders * kExtraRenderMilliseconds
+    return m_shape.extraRenders * kExtraRenderMilliseconds + m_shape.gridCells * kGridCellMilliseconds
         + kFloatMilliseconds * double(m_shape.floats) * m_shape.floats * m_shape.floatRenders
         + m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
         + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds

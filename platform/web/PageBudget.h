@@ -57,6 +57,11 @@ inline constexpr double kSelectorTestMilliseconds = 2.5e-5;
 // per float before it squared (bench/web_bench's table and float pages).
 inline constexpr double kExtraRenderMilliseconds = 2.5e-4;
 inline constexpr double kFloatMilliseconds = 7e-9;
+// Making, sizing and placing one cell of a table's grid (bench/web_bench's
+// grid pages); and the most cells all grids may have, since each takes
+// 64 bytes whether it holds anything or not.
+inline constexpr double kGridCellMilliseconds = 1.1e-4;
+inline constexpr double kMaxTableGridCells = 1e6;
 inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {

@@ -309,6 +309,14 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"rows styled from a sheet", rules(1, "div { display: table-row }") + nested(14), true},
         {"hidden nested tables", "<div style='display:none'>" + nested(60, "<table><tr><td>"), false},
         {"words within their cap, in four nested tables", nested(4, "<table><tr><td>") + nested(20000, "ab "), true},
+        {"a plain table of 3,000 rows", "<table>" + nested(3000, "<tr><td>x") + "</table>", false},
+        {"3,000 rows under one wide row", "<table><tr>" + nested(100, "<td colspan=100>x") + nested(3000, "<tr><td>y"),
+         true},
+        {"rows under one wide row, hidden", "<div style='display:none'><table><tr>" + nested(100, "<td colspan=100>x")
+             + nested(3000, "<tr><td>y"), true},
+        {"rows under cells spanning down and across", "<table>" + nested(1000, "<tr><td rowspan=100 colspan=100>"), true},
+        {"rows styled under one wide row", rules(1, "b { display: table-row } i { display: table-cell }") + "<p><b>"
+             + nested(3000, "<i>x</i>") + "</b>" + nested(3000, "<b>y</b>"), true},
         {"a thousand floats", nested(1000, "<div style='float:left'>x</div>"), false},
         {"a float storm", nested(5000, "<div style='float:left'>x</div>"), true},
         {"left and right float pairs", nested(2500, "<b style='float:left'>x</b><i style='float:right'>y</i>"), true},
