@@ -166,7 +166,7 @@ const std::vector<std::pair<std::string, std::string>>& worstPages()
         {"cells within cells, sixty deep", repeat("<div style='display:table-cell'>", 60) + "x"},
         {"words at half their cap in two nested tables",
          repeat("<table><tr><td>", 2) + repeat("ab ", pf::kMaxPageTextRuns / 4)},
-        {"3,500 left floats", "<style>b { float: left }</style>" + repeat("<b>x</b>", 3500)},
+        {"3,400 left floats", "<style>b { float: left }</style>" + repeat("<b>x</b>", 3400)},
         {"3,000 left and right float pairs",
          "<style>b { float: left } i { float: right }</style>" + repeat("<b>x</b><i>y</i>", 3000)},
         {"float pairs nested in three floats by unclosed tags",
@@ -178,6 +178,12 @@ const std::vector<std::pair<std::string, std::string>>& worstPages()
         {"a plain table of 3,000 rows", "<table>" + repeat("<tr><td>x", 3000) + "</table>"},
         {"a table grid of 800,000 cells",
          "<table><tr>" + repeat("<td colspan=100>x", 8) + repeat("<tr><td>y", 999) + "</table>"},
+        {"5,000 bold words 250 deep", repeat("<div>", 250) + repeat("<b>x</b>", 5000)},
+        {"1,500 bold words 250 deep", repeat("<div>", 250) + repeat("<b>x</b>", 1500)},
+        {"20,000 words 250 deep", repeat("<div>", 250) + repeat("x ", 10000)},
+        {"1,500 bold words 250 deep, styled again at the width",
+         "<style>@media (min-width: 200px) { b { color: red } }</style>" + repeat("<div>", 250)
+             + repeat("<b>x</b>", 1500)},
         {"3,000 rows under a row of 10,000 columns",
          "<table><tr>" + repeat("<td colspan=100>x", 100) + repeat("<tr><td>y", 3000) + "</table>"},
     };
@@ -203,7 +209,7 @@ void BM_WorstPage(benchmark::State& state)
     if (refused)
         state.SetLabel(name + " (refused)");
 }
-BENCHMARK(BM_WorstPage)->DenseRange(0, 23)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WorstPage)->DenseRange(0, 27)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }
 

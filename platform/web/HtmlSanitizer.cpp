@@ -188,8 +188,10 @@ void appendStyleText(std::string& sheet, const GumboElement& element)
     }
 }
 
-// Recursion is bounded: the tree was measured first.
-void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText, const HtmlBodyAttributes& body)
+// Recursion is bounded: the tree was measured first. `depth` is the node's
+// level, the root element's 1.
+void write(std::string& out, HtmlCensus& census, const GumboNode* node, int depth, bool rawText,
+           const HtmlBodyAttributes& body)
 {
     switch (node->type) {
     case GUMBO_NODE_TEXT:
@@ -199,7 +201,9 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         if (rawText) {
             out += text;
         } else {
-            census.textRuns += textRuns(text);
+            int runs = textRuns(text);
+            census.textRuns += runs;
+            census.textRunDepths += double(runs) * depth;
             census.textBytes += text.size();
             census.nonAsciiBytes += std::count_if(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; });
             appendEscaped(out, text, false);
@@ -211,7 +215,7 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     case GUMBO_NODE_DOCUMENT:
         out += "<!DOCTYPE html>";
         for (unsigned i = 0; i < node->v.document.children.length; ++i)
-            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false, body);
+            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), 1, false, body);
         return;
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE:
@@ -226,6 +230,7 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     if (name == "plaintext" && !isForeign(element))
         name = "pre";
     ++census.elements;
+    census.elementDepths += depth;
     ++census.tags[name];
     census.maxChildren = std::max(census.maxChildren, int(element.children.length));
     out += '<';
@@ -245,6 +250,8 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
             countWords(census.classes, attribute->value);
         else if (attributeName == "id")
             ++census.ids[attribute->value];
+        else if (attributeName == "media")
+            census.mediaQueries = true;
         out += ' ';
         out += attributeName;
         out += "=\"";
@@ -295,7 +302,7 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         return;
     }
     for (unsigned i = 0; i < element.children.length; ++i)
-        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body);
+        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), depth + 1, childRaw, body);
     out += "</";
     out += name;
     out += '>';
@@ -360,7 +367,7 @@ std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth, 
         result.emplace();
         result->census.depth = depth;
         result->markup.reserve(html.size() + html.size() / 8);
-        write(result->markup, result->census, output->document, false, bodyAttributes);
+        write(result->markup, result->census, output->document, 0, false, bodyAttributes);
     }
     gumbo_destroy_output(&options, output);
     return result;

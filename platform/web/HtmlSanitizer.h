@@ -54,6 +54,11 @@ struct HtmlCensus {
     std::size_t textBytes = 0;    // of the text shown
     std::size_t nonAsciiBytes = 0; // of those, the ones of other than ASCII characters
     int maxChildren = 0; // the most children of one element
+    // The levels of the elements summed, and of the words and spaces: the
+    // renderer looks each inherited style up through every level above.
+    double elementDepths = 0;
+    double textRunDepths = 0;
+    bool mediaQueries = false; // a media attribute (on a style sheet) anywhere
     std::map<std::string, int> tags, classes, ids;
     std::vector<std::string> styleSheets; // the texts of <style> elements
 };

@@ -317,6 +317,10 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"rows under cells spanning down and across", "<table>" + nested(1000, "<tr><td rowspan=100 colspan=100>"), true},
         {"rows styled under one wide row", rules(1, "b { display: table-row } i { display: table-cell }") + "<p><b>"
              + nested(3000, "<i>x</i>") + "</b>" + nested(3000, "<b>y</b>"), true},
+        {"bold words deep in the page", nested(250) + nested(5000, "<b>x</b>"), true},
+        {"fewer bold words deep in the page", nested(250) + nested(3000, "<b>x</b>"), false},
+        {"the same, styled again at the page's width",
+         rules(1, "@media (min-width: 200px) { b { color: red } }") + nested(250) + nested(3000, "<b>x</b>"), true},
         {"a thousand floats", nested(1000, "<div style='float:left'>x</div>"), false},
         {"a float storm", nested(5000, "<div style='float:left'>x</div>"), true},
         {"left and right float pairs", nested(2500, "<b style='float:left'>x</b><i style='float:right'>y</i>"), true},
@@ -326,6 +330,8 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"floats squeezed in a table cell", pairs + "<table><tr><td>x" + nested(400, "<b>x</b><i>y</i>"), true},
         {"a floated column of floats", pairs + "<div style='float:left'>" + nested(500, "<b>x</b>"), false},
         {"a selector past its length cap", rules(1, nested(300, "a > ") + "b { color: red }"), true},
+        {"stray closing braces cannot cut a long selector short",
+         rules(1, "b { color: red } " + nested(10, nested(40, "a > ") + "} ") + "b { color: red }"), true},
         {"a semicolon cannot cut a long selector short", rules(1, nested(400, "a; ") + "b { color: red }"), true},
         {"an ordinary page",
          rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
