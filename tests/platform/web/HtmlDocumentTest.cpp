@@ -337,6 +337,12 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
          rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
              + "<ul class='nav'>" + nested(50, "<li><a href='x'>item</a>") + "</ul>",
          false},
+        {"an ordinary page styled for its width",
+         rules(1, "@media (max-width: 400px) { body { margin: 0 } } ul li a { color: blue }")
+             + "<div><div><ul class='nav'>" + nested(200, "<li><a href='x'>item</a> <b>new</b>") + "</ul>",
+         false},
+        {"an ordinary table with spans",
+         "<table border=1>" + nested(300, "<tr><td rowspan=2>a<td colspan=3>b c<td>d") + "</table>", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
