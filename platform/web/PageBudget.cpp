@@ -183,7 +183,9 @@ bool PageBudget::addStyleSheet(std::string_view css)
     // renderer's parser sees.
     auto count = [&](std::string_view list, int times) {
         size_t from = 0;
-        for (size_t j = 0; j <= list.size(); ++j) {
+        // Stops past the cap, where the page is refused anyway, before the
+        // count can overflow.
+        for (size_t j = 0; j <= list.size() && selectors <= kMaxStyleSelectors; ++j) {
             if (j == list.size() || list[j] == ',') {
                 selectors += times;
                 work += times * selectorCost(trimmed(list.substr(from, j - from)));

@@ -332,6 +332,8 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"a selector past its length cap", rules(1, nested(300, "a > ") + "b { color: red }"), true},
         {"stray closing braces cannot cut a long selector short",
          rules(1, "b { color: red } " + nested(10, nested(40, "a > ") + "} ") + "b { color: red }"), true},
+        {"selector lists read again after many stray braces",
+         rules(1, "b { color: red } " + nested(4000, "},") + nested(600000, "a,") + "b { color: red }"), true},
         {"a semicolon cannot cut a long selector short", rules(1, nested(400, "a; ") + "b { color: red }"), true},
         {"an ordinary page",
          rules(1, "body { margin: 0 } ul li a { color: blue } .nav > li:first-child { float: left }")
