@@ -255,7 +255,8 @@ bool PageBudget::setLayoutShape(const LayoutShape& shape)
         return false;
     m_shape = shape;
     if (shape.gridCells > kMaxTableGridCells) {
-        m_over = "the page's tables have more than " + std::to_string(int(kMaxTableGridCells)) + " cells in their grids";
+        m_over = "the page's tables have more than " + std::to_string(int(kMaxTableGridCells))
+            + " cells in their grids";
         return false;
     }
     if (milliseconds() <= kMaxPageMilliseconds)

@@ -231,7 +231,8 @@ TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
         {"markup escaped in an svg style is not nested", "<svg><style>" + nested(100000, "&lt;div&gt;"), {}},
         {"tags inside scripts and comments do not count",
          "<script>" + nested(3000) + "</script><!--" + nested(3000) + "-->", {}},
-        {"a media query the renderer cannot read", "<style>@media x, ( { p { color: red } }</style><p>x", HtmlDocumentError::Unreadable},
+        {"a media query the renderer cannot read", "<style>@media x, ( { p { color: red } }</style><p>x",
+         HtmlDocumentError::Unreadable},
         {"a directory", folder.url("dir.html"), HtmlDocumentError::NotRegularFile},
         {"a pipe", folder.url("pipe.html"), HtmlDocumentError::NotRegularFile},
         {"a missing file", folder.url("none.html"), HtmlDocumentError::Unreadable},
@@ -314,7 +315,8 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
          true},
         {"rows under one wide row, hidden", "<div style='display:none'><table><tr>" + nested(100, "<td colspan=100>x")
              + nested(3000, "<tr><td>y"), true},
-        {"rows under cells spanning down and across", "<table>" + nested(1000, "<tr><td rowspan=100 colspan=100>"), true},
+        {"rows under cells spanning down and across",
+         "<table>" + nested(1000, "<tr><td rowspan=100 colspan=100>"), true},
         {"rows styled under one wide row", rules(1, "b { display: table-row } i { display: table-cell }") + "<p><b>"
              + nested(3000, "<i>x</i>") + "</b>" + nested(3000, "<b>y</b>"), true},
         {"bold words deep in the page", nested(250) + nested(5000, "<b>x</b>"), true},
