@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 namespace pf {
@@ -30,6 +31,21 @@ int pagePoints(double v, int low, int high)
     if (!std::isfinite(v))
         return low;
     return static_cast<int>(std::clamp(std::floor(v), double(low), double(high)));
+}
+
+// The renderer indexes some style sheet text unchecked through checked
+// string access (a media query of an open parenthesis and a space reads
+// before its first byte), so it throws from deep in its parse. Such a page is
+// unreadable, not a reason to end the process; what the parse built goes with
+// the unwinding, and the page's painter and context go with the page.
+std::shared_ptr<litehtml::document> parsedDocument(const std::string& markup, HtmlPainter& painter,
+                                                   litehtml::context& context)
+{
+    try {
+        return litehtml::document::createFromUTF8(markup.c_str(), &painter, &context);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
 }
 
 }
@@ -77,7 +93,7 @@ ErrorOr<std::unique_ptr<HtmlDocument>> HtmlDocument::make(std::string_view html,
     page->m_painter = std::make_unique<HtmlPainter>(std::move(baseURL), std::move(resources), page->m_budget.get());
     page->m_context = std::make_unique<litehtml::context>();
     page->m_context->load_master_stylesheet(html::masterStyleSheet());
-    page->m_document = litehtml::document::createFromUTF8(text->markup.c_str(), page->m_painter.get(), page->m_context.get());
+    page->m_document = parsedDocument(text->markup, *page->m_painter, *page->m_context);
     if (!page->m_document || !page->m_document->root())
         return htmlError(HtmlDocumentError::Unreadable, "the page could not be parsed");
     if (!budget.overReason().empty() || !budget.setLayoutShape(layoutShapeOf(*page->m_document->root())))

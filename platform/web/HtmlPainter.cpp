@@ -6,6 +6,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "platform/web/HtmlDocument.h"
 #include "platform/web/HtmlFile.h"
+#include "platform/web/HtmlRootElement.h"
 #include "platform/web/HtmlSanitizer.h"
 #include "platform/web/PageBudget.h"
 
@@ -406,6 +407,15 @@ void HtmlPainter::applyClips(GraphicsContext& context) const
 {
     for (const auto& clip : m_clips)
         context.clipToRect(clip);
+}
+
+std::shared_ptr<litehtml::element> HtmlPainter::create_element(const char* tag, const litehtml::string_map&,
+                                                               const std::shared_ptr<litehtml::document>& document)
+{
+    // The page is written back with one <html>, its root.
+    if (tag && litehtml::t_strcasecmp(tag, "html") == 0)
+        return std::make_shared<HtmlRootElement>(document, m_budget);
+    return nullptr;
 }
 
 void HtmlPainter::get_media_features(litehtml::media_features& media) const

@@ -82,6 +82,16 @@ void appendEscaped(std::string& out, std::string_view text, bool attribute)
     }
 }
 
+// Inside svg and math, the parser closes the foreign element at any of a
+// set of common HTML start tags ("span" among them) and goes on with HTML
+// content. A name written back inside one must therefore be a name that
+// keeps it there, or the renderer would read everything after it outside
+// the element the page put it in.
+bool isForeign(const GumboElement& element)
+{
+    return element.tag_namespace != GUMBO_NAMESPACE_HTML;
+}
+
 std::string tagName(const GumboElement& element)
 {
     if (element.tag != GUMBO_TAG_UNKNOWN)
@@ -94,7 +104,9 @@ std::string tagName(const GumboElement& element)
     bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
         return std::isalnum(c) || c == '-' || c == '_' || c == ':' || c == '.';
     });
-    return plain ? name : "span";
+    if (plain)
+        return name;
+    return isForeign(element) ? "g" : "span";
 }
 
 bool isTableSpan(std::string_view attributeName)
@@ -162,8 +174,24 @@ void countWords(std::map<std::string, int>& counts, std::string_view text)
     }
 }
 
+// All the text within a style element, as the renderer reads its sheet:
+// inside svg or math its children may be elements, whose text counts too.
 // Recursion is bounded: the tree was measured first.
-void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool rawText, const HtmlBodyAttributes& body)
+void appendStyleText(std::string& sheet, const GumboElement& element)
+{
+    for (unsigned i = 0; i < element.children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(element.children.data[i]);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE || child->type == GUMBO_NODE_CDATA)
+            sheet += child->v.text.text;
+        else if (child->type == GUMBO_NODE_ELEMENT || child->type == GUMBO_NODE_TEMPLATE)
+            appendStyleText(sheet, child->v.element);
+    }
+}
+
+// Recursion is bounded: the tree was measured first. `depth` is the node's
+// level, the root element's 1.
+void write(std::string& out, HtmlCensus& census, const GumboNode* node, int depth, bool rawText,
+           const HtmlBodyAttributes& body)
 {
     switch (node->type) {
     case GUMBO_NODE_TEXT:
@@ -173,7 +201,9 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
         if (rawText) {
             out += text;
         } else {
-            census.textRuns += textRuns(text);
+            int runs = textRuns(text);
+            census.textRuns += runs;
+            census.textRunDepths += double(runs) * depth;
             census.textBytes += text.size();
             census.nonAsciiBytes += std::count_if(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x80; });
             appendEscaped(out, text, false);
@@ -185,7 +215,7 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     case GUMBO_NODE_DOCUMENT:
         out += "<!DOCTYPE html>";
         for (unsigned i = 0; i < node->v.document.children.length; ++i)
-            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), false, body);
+            write(out, census, static_cast<const GumboNode*>(node->v.document.children.data[i]), 1, false, body);
         return;
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE:
@@ -195,21 +225,14 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     std::string name = tagName(element);
     if (name == "script")
         return;
-    // Everything after <plaintext> is text; written back it would swallow its end tag.
-    if (name == "plaintext")
+    // Everything after <plaintext> is text; written back it would swallow its
+    // end tag. Inside svg or math it is an ordinary element.
+    if (name == "plaintext" && !isForeign(element))
         name = "pre";
     ++census.elements;
+    census.elementDepths += depth;
     ++census.tags[name];
     census.maxChildren = std::max(census.maxChildren, int(element.children.length));
-    if (name == "style") {
-        std::string sheet;
-        for (unsigned i = 0; i < element.children.length; ++i) {
-            auto* child = static_cast<const GumboNode*>(element.children.data[i]);
-            if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE || child->type == GUMBO_NODE_CDATA)
-                sheet += child->v.text.text;
-        }
-        census.styleSheets.push_back(std::move(sheet));
-    }
     out += '<';
     out += name;
     auto validName = [](std::string_view attributeName) {
@@ -227,6 +250,8 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
             countWords(census.classes, attribute->value);
         else if (attributeName == "id")
             ++census.ids[attribute->value];
+        else if (attributeName == "media")
+            census.mediaQueries = true;
         out += ' ';
         out += attributeName;
         out += "=\"";
@@ -257,11 +282,27 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, bool raw
     out += '>';
     if (isVoid(name))
         return;
-    bool childRaw = isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
-    if (name == "style")
+    // Raw text only where the parser reads it raw: inside svg or math these
+    // elements' text is ordinary text, whose escapes the parser decodes.
+    bool childRaw = !isForeign(element) && isOneOf(name, {"style", "xmp", "iframe", "noembed", "noframes"});
+    if (name == "style") {
+        // The sheet is written back as the one text the census counts, so the
+        // renderer reads no other: elements within it (inside svg) are left
+        // out, and it is escaped where the parser decodes escapes, so
+        // markup in it stays text.
+        std::string sheet;
+        appendStyleText(sheet, element);
         out += kStyleSheetStart;
+        if (childRaw)
+            out += sheet;
+        else
+            appendEscaped(out, sheet, false);
+        out += "</style>";
+        census.styleSheets.push_back(std::move(sheet));
+        return;
+    }
     for (unsigned i = 0; i < element.children.length; ++i)
-        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), childRaw, body);
+        write(out, census, static_cast<const GumboNode*>(element.children.data[i]), depth + 1, childRaw, body);
     out += "</";
     out += name;
     out += '>';
@@ -326,7 +367,7 @@ std::optional<SanitizedHtml> sanitizedHtml(std::string_view html, int maxDepth, 
         result.emplace();
         result->census.depth = depth;
         result->markup.reserve(html.size() + html.size() / 8);
-        write(result->markup, result->census, output->document, false, bodyAttributes);
+        write(result->markup, result->census, output->document, 0, false, bodyAttributes);
     }
     gumbo_destroy_output(&options, output);
     return result;

@@ -9,7 +9,11 @@
 //     the element tree, and
 //  3. hand the renderer the tree written back as clean markup (scripts and
 //     comments dropped, table spans and style sheets made safe), which its
-//     own parse reads without errors.
+//     own parse reads without errors into the same tree: the census and the
+//     depth bound hold for what the renderer builds. (Raw text is written
+//     raw only where the parser reads it raw, and no name written inside
+//     svg or math makes the parser leave them.) A style element is written
+//     back as the one text its census counts.
 // Internal to pf_web. Any thread.
 
 #include <map>
@@ -50,6 +54,11 @@ struct HtmlCensus {
     std::size_t textBytes = 0;    // of the text shown
     std::size_t nonAsciiBytes = 0; // of those, the ones of other than ASCII characters
     int maxChildren = 0; // the most children of one element
+    // The levels of the elements summed, and of the words and spaces: the
+    // renderer looks each inherited style up through every level above.
+    double elementDepths = 0;
+    double textRunDepths = 0;
+    bool mediaQueries = false; // a media attribute (on a style sheet) anywhere
     std::map<std::string, int> tags, classes, ids;
     std::vector<std::string> styleSheets; // the texts of <style> elements
 };

@@ -1,9 +1,12 @@
 #include "platform/web/LayoutShape.h"
 
+#include "platform/web/HtmlSanitizer.h"
+
 #include <litehtml.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -46,6 +49,139 @@ bool shrinksToFit(const litehtml::element& element, litehtml::style_display d)
 // Keeps the weights finite however deep the page nests; far past any budget.
 constexpr double kMaxWeight = 1e30;
 
+bool isRowGroup(litehtml::style_display d)
+{
+    return d == litehtml::display_table_row_group || d == litehtml::display_table_header_group
+        || d == litehtml::display_table_footer_group;
+}
+
+// A cell's span as the renderer reads it; the page was written back with
+// spans from 1 to kMaxHtmlTableSpan.
+int span(const litehtml::element& cell, const char* name)
+{
+    const char* value = cell.get_attr(name);
+    return value ? std::clamp(std::atoi(value), 1, kMaxHtmlTableSpan) : 1;
+}
+
+// The rows of one table's grid as they come, each with the cells that
+// start in it (spans as pairs). The renderer finds rows among the table's
+// children and inside row groups, and cells among a row's children and
+// inside row groups within it; a run of other children is taken as one
+// more row or cell, as a wrapper the renderer may add would hold them.
+class GridCounter {
+public:
+    void addRows(const litehtml::element& parent)
+    {
+        bool strayRow = false;
+        for (size_t i = 0; i < parent.get_children_count(); ++i) {
+            auto child = parent.get_child(int(i));
+            if (!child)
+                continue;
+            auto d = child->get_display();
+            if (isRowGroup(d)) {
+                addRows(*child);
+                strayRow = false;
+            } else if (d == litehtml::display_table_row) {
+                m_rows.emplace_back();
+                addCells(*child);
+                strayRow = false;
+            } else if (d == litehtml::display_table_cell || !child->is_white_space()) {
+                if (!strayRow)
+                    m_rows.emplace_back();
+                strayRow = true;
+                m_rows.back().emplace_back(d == litehtml::display_table_cell ? span(*child, "colspan") : 1,
+                                           d == litehtml::display_table_cell ? span(*child, "rowspan") : 1);
+            }
+        }
+    }
+
+    // Rows by columns, where a row is as wide as its own cells and the
+    // cells above that span down into it.
+    double cells() const
+    {
+        size_t rows = m_rows.size();
+        for (size_t r = 0; r < m_rows.size(); ++r) {
+            for (auto [colspan, rowspan] : m_rows[r])
+                rows = std::max(rows, r + size_t(rowspan));
+        }
+        std::vector<double> carried(rows + 1, 0);
+        double columns = 0, running = 0;
+        for (size_t r = 0; r < rows; ++r) {
+            running += carried[r];
+            double own = 0;
+            if (r < m_rows.size()) {
+                for (auto [colspan, rowspan] : m_rows[r]) {
+                    own += colspan;
+                    if (rowspan > 1) {
+                        carried[r + 1] += colspan;
+                        carried[r + size_t(rowspan)] -= colspan;
+                    }
+                }
+            }
+            columns = std::max(columns, own + running);
+        }
+        return double(rows) * columns;
+    }
+
+private:
+    void addCells(const litehtml::element& row)
+    {
+        bool strayCell = false;
+        for (size_t i = 0; i < row.get_children_count(); ++i) {
+            auto child = row.get_child(int(i));
+            if (!child)
+                continue;
+            auto d = child->get_display();
+            if (isRowGroup(d)) {
+                addCells(*child);
+                strayCell = false;
+            } else if (d == litehtml::display_table_cell) {
+                m_rows.back().emplace_back(span(*child, "colspan"), span(*child, "rowspan"));
+                strayCell = false;
+            } else if (!strayCell && !child->is_white_space()) {
+                m_rows.back().emplace_back(1, 1);
+                strayCell = true;
+            }
+        }
+    }
+
+    std::vector<std::vector<std::pair<int, int>>> m_rows;
+};
+
+// The grids of all tables under `root`, hidden ones included. Table parts
+// outside a table are counted as a table of their own per parent.
+double gridCellsOf(const litehtml::element& root)
+{
+    double cells = 0;
+    std::vector<const litehtml::element*> stack{&root};
+    while (!stack.empty()) {
+        const auto* element = stack.back();
+        stack.pop_back();
+        auto display = element->get_display();
+        if (isTable(display)) {
+            GridCounter grid;
+            grid.addRows(*element);
+            cells += grid.cells();
+        } else if (!holdsTableParts(display)) {
+            bool strays = false;
+            for (size_t i = 0; i < element->get_children_count() && !strays; ++i) {
+                if (auto child = element->get_child(int(i)))
+                    strays = isTablePart(child->get_display());
+            }
+            if (strays) {
+                GridCounter grid;
+                grid.addRows(*element);
+                cells += grid.cells();
+            }
+        }
+        for (size_t i = element->get_children_count(); i-- > 0;) {
+            if (auto child = element->get_child(int(i)))
+                stack.push_back(child.get());
+        }
+    }
+    return cells;
+}
+
 }
 
 LayoutShape layoutShapeOf(const litehtml::element& root)
@@ -86,6 +222,7 @@ LayoutShape layoutShapeOf(const litehtml::element& root)
                 stack.push_back({child.get(), levels, holds, inner});
         }
     }
+    shape.gridCells = gridCellsOf(root);
     return shape;
 }
 

@@ -16,6 +16,11 @@
 //    shrink to a word, so every float within takes a line of its own and
 //    is placed against all the others at each step: tens of times the work
 //    of the same floats side by side, and more with each box around them.
+//  - Each table keeps a grid of its rows by its columns, a cell's spans
+//    included, so one long row over thousands of short ones asks for tens
+//    of millions of cells (gigabytes). The renderer makes the grids for
+//    every table, hidden or not, once the page is styled and before it is
+//    laid out (HtmlRootElement.h checks the shape just then).
 // PageBudget turns the shape into milliseconds.
 //
 // Internal to pf_web. One thread at a time.
@@ -34,6 +39,9 @@ struct LayoutShape {
     // The floats, each counted as often as it is laid out, and weighted for
     // the narrow widths the boxes around it may give it.
     double floatRenders = 0;
+    // The cells of all the tables' grids, hidden tables included: an upper
+    // bound on the rows by the columns of each.
+    double gridCells = 0;
 };
 
 // How many times over each table level lays out what it holds.

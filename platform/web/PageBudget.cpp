@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <utility>
 
 namespace pf {
 
@@ -60,7 +61,7 @@ int count(const std::map<std::string, int>& counts, const std::string& key)
 
 }
 
-PageBudget::PageBudget(const HtmlCensus& census) : m_census(census)
+PageBudget::PageBudget(const HtmlCensus& census) : m_census(census), m_restyles(census.mediaQueries)
 {
     if (census.elements > kMaxPageElements)
         m_over = "the page has more than " + std::to_string(kMaxPageElements) + " elements";
@@ -160,6 +161,9 @@ bool PageBudget::addStyleSheet(std::string_view css)
     if (!m_over.empty())
         return false;
     std::string text = withoutComments(css);
+    // An imported sheet may be imported for some media only.
+    std::string folded = lower(text);
+    bool restyles = folded.find("@media") != std::string::npos || folded.find("@import") != std::string::npos;
     int selectors = 0;
     double work = 0;
     // Every '{' at any depth is taken to end a selector list running back to
@@ -168,14 +172,36 @@ bool PageBudget::addStyleSheet(std::string_view css)
     // braces, blocks left open), this counts more selectors, never fewer.
     size_t preludeStart = 0;
     // Where the renderer's parser may take the selector list to start: it
-    // may read a semicolon as part of a selector.
+    // may read a semicolon as part of a selector, and it goes on from the
+    // first '}' after a block to the next '{' whatever lies between. It reads
+    // that text again from after each further '}' in it ("strays").
     size_t ruleStart = 0;
+    bool inBlock = false;
+    int strays = 0;
+    // Brackets are not trusted to group: a comma or combinator inside them
+    // counts like any other, which may count more, never less, than the
+    // renderer's parser sees.
+    auto count = [&](std::string_view list, int times) {
+        size_t from = 0;
+        // Stops past the cap, where the page is refused anyway, before the
+        // count can overflow.
+        for (size_t j = 0; j <= list.size() && selectors <= kMaxStyleSelectors; ++j) {
+            if (j == list.size() || list[j] == ',') {
+                selectors += times;
+                work += times * selectorCost(trimmed(list.substr(from, j - from)));
+                from = j + 1;
+            }
+        }
+    };
     for (size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
         if (c == ';' || c == '}') {
             preludeStart = i + 1;
-            if (c == '}')
+            if (c == '}' && inBlock)
                 ruleStart = i + 1;
+            else if (c == '}')
+                strays = std::min(strays + 1, kMaxStyleSelectors);
+            inBlock = inBlock && c != '}';
             continue;
         }
         if (c != '{')
@@ -183,6 +209,8 @@ bool PageBudget::addStyleSheet(std::string_view css)
         auto rule = std::string_view(text).substr(ruleStart, i - ruleStart);
         auto prelude = trimmed(std::string_view(text).substr(preludeStart, i - preludeStart));
         preludeStart = ruleStart = i + 1;
+        inBlock = true;
+        int times = std::exchange(strays, 0);
         for (size_t from = 0; from <= rule.size();) {
             size_t comma = std::min(rule.find(',', from), rule.size());
             if (comma - from > kMaxSelectorBytes) {
@@ -192,31 +220,32 @@ bool PageBudget::addStyleSheet(std::string_view css)
             }
             from = comma + 1;
         }
+        // A read from after a stray '}' takes part of `rule`, and costs no
+        // more than all of it.
+        if (times > 0)
+            count(trimmed(rule), times);
+        if (selectors > kMaxStyleSelectors)
+            break;
         if (prelude.empty() || prelude.front() == '@')
             continue;
-        // Brackets are not trusted to group: a comma or combinator inside
-        // them counts like any other, which may count more, never less, than
-        // the renderer's parser sees.
-        size_t from = 0;
-        for (size_t j = 0; j <= prelude.size(); ++j) {
-            if (j == prelude.size() || prelude[j] == ',') {
-                ++selectors;
-                work += selectorCost(trimmed(prelude.substr(from, j - from)));
-                from = j + 1;
-            }
-        }
+        count(prelude, 1);
     }
     if (m_selectors + selectors > kMaxStyleSelectors) {
         m_over = "the page's style sheets have more than " + std::to_string(kMaxStyleSelectors) + " selectors";
         return false;
     }
-    if (m_work + work > kMaxSelectorWork
-        || milliseconds() + work * kSelectorTestMilliseconds > kMaxPageMilliseconds) {
-        m_over = "the page's selectors are too costly to match against its elements";
+    PageBudget after = *this;
+    after.m_work += work;
+    after.m_restyles = m_restyles || restyles;
+    if (after.m_work > kMaxSelectorWork || after.milliseconds() > kMaxPageMilliseconds) {
+        m_over = after.m_restyles && !m_restyles
+            ? "the page's media queries would style it again at its width, which it is too costly for"
+            : "the page's selectors are too costly to match against its elements";
         return false;
     }
     m_selectors += selectors;
-    m_work += work;
+    m_work = after.m_work;
+    m_restyles = after.m_restyles;
     return true;
 }
 
@@ -225,22 +254,37 @@ bool PageBudget::setLayoutShape(const LayoutShape& shape)
     if (!m_over.empty())
         return false;
     m_shape = shape;
+    if (shape.gridCells > kMaxTableGridCells) {
+        m_over = "the page's tables have more than " + std::to_string(int(kMaxTableGridCells))
+            + " cells in their grids";
+        return false;
+    }
     if (milliseconds() <= kMaxPageMilliseconds)
         return true;
     double tables = shape.extraRenders * kExtraRenderMilliseconds;
     double floats = kFloatMilliseconds * double(shape.floats) * shape.floats * shape.floatRenders;
-    m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
-                              : "the page has too many floats (" + std::to_string(shape.floats) + ") to lay out";
+    double grids = shape.gridCells * kGridCellMilliseconds;
+    if (grids >= tables && grids >= floats)
+        m_over = "the page's tables have too many cells in their grids to lay out";
+    else
+        m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
+                                  : "the page has too many floats (" + std::to_string(shape.floats) + ") to lay out";
     return false;
+}
+
+double PageBudget::styleMilliseconds() const
+{
+    return m_census.elements * kElementMilliseconds + m_census.elementDepths * kElementDepthMilliseconds
+        + m_census.textRunDepths * kTextRunDepthMilliseconds + m_work * kSelectorTestMilliseconds;
 }
 
 double PageBudget::milliseconds() const
 {
-    return m_shape.extraRenders * kExtraRenderMilliseconds
+    return m_shape.extraRenders * kExtraRenderMilliseconds + m_shape.gridCells * kGridCellMilliseconds
         + kFloatMilliseconds * double(m_shape.floats) * m_shape.floats * m_shape.floatRenders
-        + m_census.elements * kElementMilliseconds + m_census.textRuns * kTextRunMilliseconds
+        + styleMilliseconds() * (m_restyles ? 2 : 1) + m_census.textRuns * kTextRunMilliseconds
         + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds
-        + double(m_census.nonAsciiBytes) * kOtherByteMilliseconds + m_work * kSelectorTestMilliseconds;
+        + double(m_census.nonAsciiBytes) * kOtherByteMilliseconds;
 }
 
 }

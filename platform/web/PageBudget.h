@@ -5,17 +5,20 @@
 // size: every element is tested against every selector, a descendant
 // combinator tries each ancestor in turn (so selectors of several such
 // combinators over deeply nested elements try combinations of ancestors),
-// sibling combinators and structural pseudo-classes walk the siblings, and
-// every word is measured. A page within kMaxHtmlBytes could otherwise hold
-// the main thread for minutes.
+// sibling combinators and structural pseudo-classes walk the siblings, each
+// inherited style of an element or word is looked up through every level
+// above it, and every word is measured. Media queries that match at the
+// width the page is laid out at make the renderer style it all again. A page
+// within kMaxHtmlBytes could otherwise hold the main thread for minutes.
 //
 // The budget estimates that work from the page's census (elements, words,
-// depth, the counts of each tag, class and id) and from its style sheets'
-// selectors, before the renderer sees any of it, then from the shape the
-// renderer's styles give it (nested tables and floats, LayoutShape.h)
-// before it is laid out; a page over any limit is refused as a whole. The estimate never undercounts the selector matching
-// the renderer does, so a page within the budget lays out and draws its
-// first screen well within a second.
+// their levels summed, the counts of each tag, class and id) and from its
+// style sheets' selectors, before the renderer sees any of it, then from
+// the shape the renderer's styles give it (nested tables, table grids and
+// floats, LayoutShape.h) before it makes the grids and lays the page out; a
+// page over any limit is refused as a whole. The estimate never undercounts
+// the selector matching the renderer does, so a page within the budget lays
+// out and draws its first screen well within a second.
 //
 // Internal to pf_web. One thread at a time.
 
@@ -53,10 +56,20 @@ inline constexpr double kTextRunMilliseconds = 0.003;
 inline constexpr double kAsciiByteMilliseconds = 0.00075;
 inline constexpr double kOtherByteMilliseconds = 0.0016;
 inline constexpr double kSelectorTestMilliseconds = 2.5e-5;
+// Looking a style up through one level above an element, and above a word
+// or space, for each of them (bench/web_bench's deep word pages): on a deep
+// page these outweigh all the rest.
+inline constexpr double kElementDepthMilliseconds = 1.7e-4;
+inline constexpr double kTextRunDepthMilliseconds = 3e-5;
 // Laying an element out once more inside nested tables; placing a float,
 // per float before it squared (bench/web_bench's table and float pages).
 inline constexpr double kExtraRenderMilliseconds = 2.5e-4;
 inline constexpr double kFloatMilliseconds = 7e-9;
+// Making, sizing and placing one cell of a table's grid (bench/web_bench's
+// grid pages); and the most cells all grids may have, since each takes
+// 64 bytes whether it holds anything or not.
+inline constexpr double kGridCellMilliseconds = 1.1e-4;
+inline constexpr double kMaxTableGridCells = 1e6;
 inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {
@@ -78,6 +91,8 @@ public:
     int selectors() const { return m_selectors; }
 
 private:
+    // Styling the page once: matching selectors and looking styles up.
+    double styleMilliseconds() const;
     // The estimated tests of one selector; `text` is trimmed.
     double selectorCost(std::string_view text) const;
     int candidates(std::string_view compound) const;
@@ -86,6 +101,9 @@ private:
     int m_selectors = 0;
     double m_work = 0;
     LayoutShape m_shape;
+    // Whether media queries may style the page again at the width it is
+    // laid out at, which costs as much as styling it first did.
+    bool m_restyles = false;
     std::string m_over;
 };
 
