@@ -141,12 +141,18 @@ bool KRDBContext::regDBObjectClass(const pf::Class* cls)
 
 const KRDBContext::Statements& KRDBContext::statementsFor(const pf::Class* cls)
 {
+    if (m_last && m_lastClass == cls)
+        return *m_last;
     auto it = m_statements.find(cls);
-    if (it != m_statements.end())
-        return it->second;
+    if (it != m_statements.end()) {
+        m_lastClass = cls;
+        m_last = it->second;
+        return *m_last;
+    }
     const std::string table = cls ? cls->name() : std::string();
     const auto columns = cls ? columnsOf(cls) : std::vector<const pf::Property*>();
-    Statements s;
+    auto made = std::make_shared<Statements>();
+    Statements& s = *made;
     s.insert = "INSERT INTO [" + table + "] ( ";
     std::string values = " VALUES(";
     s.update = "UPDATE [" + table + "] SET ";
@@ -164,7 +170,10 @@ const KRDBContext::Statements& KRDBContext::statementsFor(const pf::Class* cls)
     s.insert += ")" + values + ")";
     s.update += " WHERE [rowid]=:rowid";
     s.remove = "DELETE FROM [" + table + "] WHERE [rowid]=:rowid";
-    return m_statements.emplace(cls, std::move(s)).first->second;
+    m_statements.emplace(cls, made);
+    m_lastClass = cls;
+    m_last = std::move(made);
+    return *m_last;
 }
 
 std::string KRDBContext::insertObjectSQL(const pf::Class* cls)
@@ -186,7 +195,9 @@ bool KRDBContext::insertObject(const std::shared_ptr<KRDBObject>& object)
 {
     if (!object || !m_db)
         return false;
-    if (!m_db->execture(statementsFor(object->tableClass()).insert, pf::Value(object)))
+    const pf::Class* cls = object->tableClass();
+    const Statements& statements = m_last && m_lastClass == cls ? *m_last : statementsFor(cls);
+    if (!m_db->execture(statements.insert, pf::Value(object)))
         return false;
     object->setRowid(m_db->lastInsertRowid());
     return true;

@@ -76,5 +76,9 @@ private:
     std::unordered_map<std::string, std::shared_ptr<KRObjectSet>> m_objectSets;
     pf::DictionaryRef m_values;
     KRSqliteRef m_db;
-    std::unordered_map<const pf::Class*, Statements> m_statements;
+    std::unordered_map<const pf::Class*, std::shared_ptr<const Statements>> m_statements;
+    // The class asked last and its statements: the rows of a bulk insert
+    // find them without a lookup.
+    const pf::Class* m_lastClass = nullptr;
+    std::shared_ptr<const Statements> m_last;
 };
