@@ -68,8 +68,10 @@ public:
     pf::Value valueForKey(const std::string& key) const;
 
 private:
+    // Shared and never changed, so the database finds a run's statement
+    // by the text's address.
     struct Statements {
-        std::string insert, update, remove;
+        std::shared_ptr<const std::string> insert, update, remove;
     };
     const Statements& statementsFor(const pf::Class* cls);
 

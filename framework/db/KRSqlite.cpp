@@ -70,6 +70,7 @@ KRSqlite::CachedStatement* KRSqlite::cachedStatement(const std::string& sql)
 {
     if (m_last && *m_lastSql == sql)
         return m_last;
+    m_lastText.reset();
     auto it = m_statements.find(sql);
     if (it != m_statements.end()) {
         m_lastSql = &it->first;
@@ -100,6 +101,7 @@ void KRSqlite::finalizeCache()
     m_statements.clear();
     m_lastSql = nullptr;
     m_last = nullptr;
+    m_lastText.reset();
     for (auto& [sql, kept] : m_keptQueries)
         sqlite3_finalize(kept);
     m_keptQueries.clear();
@@ -136,8 +138,24 @@ bool KRSqlite::execture(const std::string& sql, const pf::Value& data)
     if (!m_db)
         return false;
     CachedStatement* cached = cachedStatement(sql);
+    return cached && run(cached, data);
+}
+
+bool KRSqlite::execture(const std::shared_ptr<const std::string>& sql, const pf::Value& data)
+{
+    if (!m_db || !sql)
+        return false;
+    if (m_last && m_lastText == sql)
+        return run(m_last, data);
+    CachedStatement* cached = cachedStatement(*sql);
     if (!cached)
         return false;
+    m_lastText = sql;
+    return run(cached, data);
+}
+
+bool KRSqlite::run(CachedStatement* cached, const pf::Value& data)
+{
     sqlite3_stmt* stmt = cached->stmt;
     // A getter that runs a statement of its own while this one binds gets
     // its own holder, so the values bound here stay put.

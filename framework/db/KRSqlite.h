@@ -51,6 +51,10 @@ public:
 
     // Runs the first statement of the text once.
     bool execture(const std::string& sql, const pf::Value& data = {});
+    // The same for a text its owner never changes: a run right after a run
+    // of the same text finds the statement by the text's address, without
+    // comparing the text (the rows of a bulk insert).
+    bool execture(const std::shared_ptr<const std::string>& sql, const pf::Value& data = {});
     // A cursor positioned before the first row; null when the statement
     // does not prepare, its first step fails (its table is gone, the file
     // is locked) or the database is closed. The first step is taken here,
@@ -100,6 +104,7 @@ private:
         KRBindPlan plan;
     };
     CachedStatement* cachedStatement(const std::string& sql);
+    bool run(CachedStatement* cached, const pf::Value& data);
     void finalizeCache();
     // The integer a one-value pragma answers; none when closed or unreadable.
     std::optional<long long> pragmaInteger(const std::string& sql);
@@ -116,6 +121,9 @@ private:
     // hashing its text.
     const std::string* m_lastSql = nullptr;
     CachedStatement* m_last = nullptr;
+    // The shared text m_last was last run by, held so that its address
+    // names no other text while it is here.
+    std::shared_ptr<const std::string> m_lastText;
     // Reused by execture() for what it binds, so that a run allocates
     // nothing of its own; a run nested in a property getter makes its own.
     KRBoundValues m_bound;
