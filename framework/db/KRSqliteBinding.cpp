@@ -122,8 +122,9 @@ void planForClass(KRBindPlan& plan, const pf::Class* objectClass)
 // would bind it, without making the value. Texts are read into `holder`,
 // which has room for every parameter, so a bound pointer stays put.
 // Inlined: a call of its own per parameter cost more than the bind.
-[[gnu::always_inline]] inline int bindTyped(sqlite3_stmt* stmt, int position, const pf::Object& object, const pf::Property& property,
-              KRBindPlan::Read read, sqlite3_destructor_type keep, KRBoundValues& holder)
+[[gnu::always_inline]] inline int bindTyped(sqlite3_stmt* stmt, int position, const pf::Object& object,
+                                            const pf::Property& property, KRBindPlan::Read read,
+                                            sqlite3_destructor_type keep, KRBoundValues& holder)
 {
     switch (read) {
     case KRBindPlan::Read::Int:

@@ -273,8 +273,8 @@ TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
          },
          0, {"3"}},
         {"the table dropped by another connection", [&] { return other.value()->execture("DROP TABLE t"); }, 0, {}, true},
-        {"the table made again here", [&] { return db->execture("CREATE TABLE t (b, a)") && db->execture("INSERT INTO t VALUES (2, 6)"); },
-         0, {"6"}},
+        {"the table made again here",
+         [&] { return db->execture("CREATE TABLE t (b, a)") && db->execture("INSERT INTO t VALUES (2, 6)"); }, 0, {"6"}},
         {"the table dropped here", [&] { return db->execture("DROP TABLE t"); }, 0, {}, true},
         {"the table made again by another connection",
          [&] {
