@@ -351,15 +351,22 @@ void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan
 {
     // Numbers and texts go straight into properties of their own C++ type:
     // the same reads as valueForProperty, with no value made and
-    // taken apart on the way.
+    // taken apart on the way. Whether there is a row is asked once; a
+    // column outside it reads as 0, as the readers by index answer.
+    const int columns = m_closed || !m_hasRow ? 0 : m_rowColumns;
     for (const PlanEntry& entry : plan) {
         const pf::Property& property = *entry.property;
+        const bool inRow = static_cast<unsigned>(entry.index) < static_cast<unsigned>(columns);
         switch (entry.fill) {
-        case Fill::Int: property.setInteger(object, intValueAtIndex(entry.index)); break;
-        case Fill::Long: property.setInteger(object, longValueAtIndex(entry.index)); break;
-        case Fill::LongLong: property.setInteger(object, longLongValueAtIndex(entry.index)); break;
-        case Fill::Bool: property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0); break;
-        case Fill::Real: property.setReal(object, doubleValueAtIndex(entry.index)); break;
+        case Fill::Int: property.setInteger(object, inRow ? sqlite3_column_int(m_stmt, entry.index) : 0); break;
+        case Fill::Long:
+            property.setInteger(object, inRow ? static_cast<long>(sqlite3_column_int64(m_stmt, entry.index)) : 0);
+            break;
+        case Fill::LongLong: property.setInteger(object, inRow ? sqlite3_column_int64(m_stmt, entry.index) : 0); break;
+        case Fill::Bool:
+            property.setInteger(object, inRow && sqlite3_column_int(m_stmt, entry.index) != 0 ? 1 : 0);
+            break;
+        case Fill::Real: property.setReal(object, inRow ? sqlite3_column_double(m_stmt, entry.index) : 0); break;
         case Fill::Text:
             // The characters are the statement's until the next step: they
             // are copied once, into the property's own string.
