@@ -54,6 +54,10 @@ pf::Error writeFailed(const std::string& path, int error)
     return pf::Error{"KRHttpTask", -5, "cannot write " + path + ": " + std::strerror(error)};
 }
 
+// A text or JSON answer is held whole in memory until decoded; the app's
+// answers are far smaller, so a longer one is a broken or hostile server.
+constexpr std::size_t kMaxAnswerText = 16u << 20;
+
 bool fileExists(const std::string& path)
 {
     struct stat info;
@@ -133,6 +137,25 @@ std::optional<std::string> gb18030ToUtf8(std::string_view bytes)
         return std::nullopt;
     out.resize(used);
     return out;
+}
+
+// Whether `text` holds `lowerNeedle` (ASCII, lower case) in any letter case;
+// the answer's content type is looked at this way on every exchange.
+bool containsIgnoringCase(std::string_view text, std::string_view lowerNeedle)
+{
+    if (lowerNeedle.size() > text.size())
+        return false;
+    for (std::size_t at = 0; at + lowerNeedle.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        for (; i < lowerNeedle.size(); ++i) {
+            char c = text[at + i];
+            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != lowerNeedle[i])
+                break;
+        }
+        if (i == lowerNeedle.size())
+            return true;
+    }
+    return false;
 }
 
 std::string lowercased(std::string text)
@@ -386,6 +409,13 @@ std::optional<pf::Error> KRHttpTask::doBackgroundReceiveData(const std::uint8_t*
     switch (m_responseType) {
     case KRHttpResponseType::Text:
     case KRHttpResponseType::JSON:
+        if (length > kMaxAnswerText - m_received.size()) {
+            // The server has answered, so it may have acted on the request:
+            // what came of it is unknown, not failed.
+            m_answerLost = true;
+            m_received = std::string();
+            return pf::Error{"KRHttpTask", -6, "answer longer than 16 MiB"};
+        }
         m_received.append(reinterpret_cast<const char*>(bytes), length);
         break;
     case KRHttpResponseType::ResourceFile:
@@ -406,7 +436,11 @@ std::optional<pf::Error> KRHttpTask::doBackgroundReceiveData(const std::uint8_t*
 void KRHttpTask::doBackgroundLoaded()
 {
     if (m_responseType == KRHttpResponseType::Text || m_responseType == KRHttpResponseType::JSON) {
-        bool gb18030 = m_responseEncoding == 1 || lowercased(contentType().value_or("")).find("charset=gbk") != std::string::npos;
+        bool gb18030 = m_responseEncoding == 1;
+        if (!gb18030) {
+            std::lock_guard lock(m_mutex);
+            gb18030 = m_contentType && containsIgnoringCase(*m_contentType, "charset=gbk");
+        }
         std::optional<std::string> text;
         if (gb18030)
             text = gb18030ToUtf8(m_received);

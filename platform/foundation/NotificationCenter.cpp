@@ -50,6 +50,8 @@ void NotificationCenter::post(const std::string& name, Value object, DictionaryR
                 if (auto owner = o.owner.lock())
                     targets.push_back({o.token, std::move(owner), o.handler});
     }
+    if (targets.empty())
+        return; // most posts have nobody listening: nothing to build
     Notification note{name, std::move(object), std::move(userInfo)};
     for (auto& target : targets) {
         {

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <cstdio>
@@ -130,22 +131,30 @@ Value fromJson(const Json& j)
     }
 }
 
-std::mutex g_standardMutex; // guards g_standard
+std::mutex g_standardMutex; // guards g_standard's creation and reset
 std::unique_ptr<UserDefaults> g_standard;
+// g_standard once made: an answer reads the store a dozen times, and each
+// look need not take a lock for a pointer that is set once per process.
+std::atomic<UserDefaults*> g_standardMade{nullptr};
 
 }
 
 UserDefaults& UserDefaults::standard()
 {
+    if (UserDefaults* made = g_standardMade.load(std::memory_order_acquire))
+        return *made;
     std::lock_guard lock(g_standardMutex);
-    if (!g_standard)
+    if (!g_standard) {
         g_standard = std::make_unique<UserDefaults>(homeDirectory() + "/Library/Preferences/defaults.json");
+        g_standardMade.store(g_standard.get(), std::memory_order_release);
+    }
     return *g_standard;
 }
 
 void UserDefaults::resetStandard()
 {
     std::lock_guard lock(g_standardMutex);
+    g_standardMade.store(nullptr, std::memory_order_release);
     g_standard.reset();
 }
 

@@ -2,16 +2,20 @@
 
 #include "platform/net/HttpResponse.h"
 
-#include <cctype>
-
 namespace pf {
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    // Field names are ASCII tokens: folding ASCII letters alone is both the
+    // rule and, unlike tolower(), the same under every locale. Every field
+    // of every head passes through here on the exchange thread.
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y)
+            continue;
+        if ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z')
             return false;
     }
     return true;

@@ -13,8 +13,109 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace pf {
+
+namespace {
+
+// Beyond this many pieces left uncovered the region is simply painted.
+constexpr std::size_t kMaxUncoveredPieces = 32;
+// How deep and how many views are looked through for opaque ones.
+constexpr int kCoverDepth = 8;
+constexpr int kMaxCoverViews = 64;
+
+// The device pixels of a fill not yet known to be painted over.
+struct Uncovered {
+    std::vector<Rect> pieces;
+    std::vector<Rect> next;
+    int views = kMaxCoverViews;
+    bool gaveUp = false;
+};
+
+// `outer` less `hole`, as up to four rects appended to `pieces`.
+void subtract(const Rect& outer, const Rect& hole, std::vector<Rect>& pieces)
+{
+    Rect cut = outer.intersection(hole);
+    if (cut.isEmpty()) {
+        pieces.push_back(outer);
+        return;
+    }
+    auto add = [&](double x0, double y0, double x1, double y1) {
+        if (x1 > x0 && y1 > y0)
+            pieces.push_back({x0, y0, x1 - x0, y1 - y0});
+    };
+    add(outer.x(), outer.y(), outer.maxX(), cut.y());
+    add(outer.x(), cut.maxY(), outer.maxX(), outer.maxY());
+    add(outer.x(), cut.y(), cut.x(), cut.maxY());
+    add(cut.maxX(), cut.y(), outer.maxX(), cut.maxY());
+}
+
+// Takes from `uncovered` the whole device pixels `view` and its subviews
+// paint opaquely, the view drawn at `ctm` (its superview's coordinates to
+// the device's) within `clip` (device coordinates, when its superviews clip).
+// A view counts when it is shown at full alpha without mask or transform of
+// its own and its background is a solid opaque colour with square corners;
+// otherwise its subviews may count, unless they are clipped to round corners.
+void takeCovered(const View& view, const AffineTransform& ctm, const std::optional<Rect>& clip, int depth,
+                 Uncovered& uncovered)
+{
+    if (uncovered.gaveUp || uncovered.pieces.empty() || --uncovered.views < 0)
+        return;
+    if (view.isHidden() || view.presentationAlpha() < 1 || view.presentationLayerMaskColor() || view.maskImage()
+        || !view.presentationTransform().isIdentity())
+        return;
+    Rect b = view.presentationBounds();
+    Point center = view.presentationCenter();
+    Rect frame = ctm.applyToRect({center.x - b.width() / 2, center.y - b.height() / 2, b.width(), b.height()});
+    if (clip)
+        frame = frame.intersection(*clip);
+    double radius = clampedCornerRadius(b, view.cornerRadius());
+    auto background = view.presentationBackgroundColor();
+    if (!view.backgroundPattern() && background && background->alpha >= 1 && radius <= 0) {
+        double x0 = std::ceil(frame.x()), y0 = std::ceil(frame.y());
+        double x1 = std::floor(frame.maxX()), y1 = std::floor(frame.maxY());
+        if (frame.isEmpty() || !(x1 > x0 && y1 > y0))
+            return;
+        uncovered.next.clear();
+        for (const Rect& piece : uncovered.pieces)
+            subtract(piece, {x0, y0, x1 - x0, y1 - y0}, uncovered.next);
+        uncovered.pieces.swap(uncovered.next);
+        uncovered.gaveUp = uncovered.pieces.size() > kMaxUncoveredPieces;
+        return;
+    }
+    if (depth <= 0 || (view.clipsToBounds() && radius > 0))
+        return;
+    AffineTransform inner
+        = AffineTransform::translation(center.x - b.x() - b.width() / 2, center.y - b.y() - b.height() / 2).concatenated(ctm);
+    std::optional<Rect> innerClip = view.clipsToBounds() ? std::optional<Rect>(frame) : clip;
+    for (const ViewRef& child : view.subviews())
+        takeCovered(*child, inner, innerClip, depth - 1, uncovered);
+}
+
+// Whether `views`, drawn next at the context's current transform, paint over
+// every device pixel that filling `region` would touch, so the fill would
+// never show. A rotated or skewed transform, or a context drawing
+// translucently, counts as not hidden.
+template <typename Views>
+bool hiddenBy(const GraphicsContext& context, const Rect& region, const Views& views)
+{
+    AffineTransform ctm = context.transform();
+    if (views.empty() || context.alpha() < 1 || ctm.b != 0 || ctm.c != 0 || !(ctm.a > 0) || !(ctm.d > 0))
+        return false;
+    Rect device = ctm.applyToRect(region);
+    if (device.isEmpty())
+        return false;
+    double x0 = std::floor(device.x()), y0 = std::floor(device.y());
+    Uncovered uncovered;
+    uncovered.pieces.push_back({x0, y0, std::ceil(device.maxX()) - x0, std::ceil(device.maxY()) - y0});
+    for (const auto& view : views)
+        takeCovered(*view, ctm, std::nullopt, kCoverDepth, uncovered);
+    return uncovered.pieces.empty() && !uncovered.gaveUp;
+}
+
+}
 
 Compositor::Compositor(Screen& screen)
     : m_screen(screen)
@@ -48,8 +149,11 @@ ErrorOr<Rect> Compositor::render()
         return created.error();
     GraphicsContext& context = *created.value();
     context.clipToRect(dirty);
-    context.fillRect(dirty, Color::black());
     auto windows = m_screen.windows();
+    // Uncovered parts show black; a screen covered by opaque windows is
+    // not painted twice.
+    if (!hiddenBy(context, dirty, windows))
+        context.fillRect(dirty, Color::black());
     for (auto& window : windows) {
         if (auto error = drawView(context, *window, scale, nullptr))
             return *error;
@@ -172,8 +276,11 @@ std::optional<Error> Compositor::drawView(GraphicsContext& context, View& view, 
     const ImageRef& pattern = view.backgroundPattern();
     if (pattern && pattern->bitmap())
         context.fillRoundedRectWithPattern(b, radius, *pattern->bitmap());
-    else if (auto background = view.presentationBackgroundColor())
-        context.fillRoundedRect(b, radius, *background);
+    else if (auto background = view.presentationBackgroundColor(); background && !background->isClear()) {
+        // Opaque subviews that cover it whole would paint over it anyway.
+        if (radius > 0 || !hiddenBy(context, context.clipBounds().intersection(b), view.subviews()))
+            context.fillRoundedRect(b, radius, *background);
+    }
     if (view.clipsToBounds()) {
         context.save();
         context.clipToRoundedRect(b, radius);

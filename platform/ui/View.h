@@ -291,6 +291,9 @@ private:
     // A new w x h pixel bitmap at `scale` with `rect` of the view drawn into
     // it, clipped to `rect` when asked.
     ErrorOr<BitmapRef> drawnBitmap(int w, int h, double scale, const Rect& rect, bool clip);
+    // Keeps `content` (null: none) as what `rect` of the bounds shows until
+    // the view is marked again.
+    void keepContent(BitmapRef content, const Rect& rect);
     // Where the kept content goes within the drawn bounds `drawnBounds`.
     Rect contentPlacement(const Rect& drawnBounds) const;
     // One kept band: the index-th from the top of the bounds.

@@ -75,9 +75,7 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
     auto bitmap = drawnBitmap(w, h, scale, m_bounds, false);
     if (!bitmap)
         return bitmap.error();
-    m_needsDisplay = false;
-    m_content = bitmap.value();
-    m_contentRect = m_bounds;
+    keepContent(bitmap.value(), m_bounds);
     return m_content;
 }
 
@@ -96,6 +94,13 @@ ErrorOr<BitmapRef> View::drawnBitmap(int w, int h, double scale, const Rect& rec
     if (auto error = context.value()->status())
         return *error;
     return bitmap.value();
+}
+
+void View::keepContent(BitmapRef content, const Rect& rect)
+{
+    m_needsDisplay = false;
+    m_content = std::move(content);
+    m_contentRect = rect;
 }
 
 Rect View::visibleRect() const
@@ -133,9 +138,7 @@ ErrorOr<BitmapRef> View::renderedVisibleContent(double scale)
     auto bitmap = drawnBitmap(w, h, scale, backed, true);
     if (!bitmap)
         return bitmap.error();
-    m_needsDisplay = false;
-    m_content = bitmap.value();
-    m_contentRect = backed;
+    keepContent(bitmap.value(), backed);
     return m_content;
 }
 
@@ -161,9 +164,8 @@ bool View::takeDrawThrough(const Rect& drawnBounds)
     // During a bounds animation the content keeps stretching from its bands.
     if (!m_needsDisplay || !drawsContent() || !backsInBands() || drawnBounds != m_bounds)
         return false;
-    m_needsDisplay = false;
     m_bands.clear();
-    m_content.reset();
+    keepContent(nullptr, Rect{});
     return true;
 }
 

@@ -48,6 +48,7 @@ TEST(KRHttpTaskBody, TextAndJsonAreDecodedByCharset)
         KRHttpResponseType type;
         std::int32_t encoding;
         std::string expected; // description of the body, "(null)" for nil
+        std::string outcome = "loaded 200";
     } rows[] = {
         {"/text", KRHttpResponseType::Text, 0, "plain text"},
         {"/gbk", KRHttpResponseType::Text, 0, "\xE4\xB8\xAD\xE6\x96\x87"},
@@ -55,16 +56,22 @@ TEST(KRHttpTaskBody, TextAndJsonAreDecodedByCharset)
         {"/array", KRHttpResponseType::JSON, 0, "3"},
         {"/bad-utf8", KRHttpResponseType::JSON, 0, "(null)"},
         {"/gbk-forced", KRHttpResponseType::Text, 1, "\xE4\xB8\xAD\xE6\x96\x87"},
+        {"/charset-gb", KRHttpResponseType::Text, 0, "(null)"}, // only "charset=gbk" is converted
+        // Not held whole in memory; the server may have acted on the request.
+        {"/huge", KRHttpResponseType::JSON, 0, "(null)", "failed KRHttpTask -6 answer longer than 16 MiB"},
     };
     server.script("/bad-utf8", zmr::TestServer::Reply::with(200, "application/json", "{\"a\":\"\xC3\x28\"}"));
     server.script("/gbk-forced", zmr::TestServer::Reply::with(200, "text/plain", "\xD6\xD0\xCE\xC4"));
+    server.script("/huge", zmr::TestServer::Reply::with(200, "application/json", std::string((16u << 20) + 1, ' ')));
+    server.script("/charset-gb", zmr::TestServer::Reply::with(200, "text/plain; CHARSET=GB", "\xD6\xD0\xCE\xC4"));
     for (const auto& row : rows) {
         auto recorder = std::make_shared<HttpRecorder>();
         auto task = makeHttpTask(server.url(row.path), row.type, recorder);
         task->setResponseEncoding(row.encoding);
         ASSERT_TRUE(service->handle(proto::IKRHttpAPITask(), task, 0));
         ASSERT_TRUE(runMainUntil([&] { return recorder->ended(); })) << row.path;
-        EXPECT_EQ(recorder->last(), "loaded 200") << row.path;
+        EXPECT_EQ(recorder->last(), row.outcome) << row.path;
+        EXPECT_EQ(task->isAnswerLost(), row.outcome != "loaded 200") << row.path;
         pf::Value body = task->responseBody();
         std::string shown = body.isDictionary() ? body.dictionary()->get("value").description()
                             : body.isArray()    ? std::to_string(body.array()->count())

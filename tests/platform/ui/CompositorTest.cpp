@@ -3,6 +3,7 @@
 #include "tests/platform/ui/UiTestSupport.h"
 
 #include <cmath>
+#include <functional>
 
 using namespace pf;
 using pf::test::pixelIs;
@@ -100,6 +101,81 @@ TEST_F(Rendering, AlphaHiddenAndMaskApplyToTheWholeSubtree)
     EXPECT_TRUE(pixelIs(frame, {225, 25}, kWhite));
     EXPECT_TRUE(pixelIs(frame, {40, 225}, kRed));
     EXPECT_TRUE(pixelIs(frame, {160, 225}, kWhite)) << "masked out";
+}
+
+// A background covered whole by opaque subviews is left out; wherever any
+// of it would show, it is painted.
+TEST_F(Rendering, ABackgroundShowsWhereverItsSubviewsLeaveAnyOfIt)
+{
+    const double px = 1 / Screen::main().scale();
+    struct Row {
+        const char* name;
+        std::function<void(const ViewRef& parent)> cover;
+        Point probe;
+        Color expected;
+    };
+    const Color half = Color::rgb(0.5, 0, 0.5);
+    const Row rows[] = {
+        {"two opaque halves", [](const ViewRef& p) { filled({0, 0, 100, 50}, kRed, p); filled({0, 50, 100, 50}, kRed, p); },
+         {50, 50}, kRed},
+        {"a gap of one point", [](const ViewRef& p) { filled({0, 0, 100, 50}, kRed, p); filled({0, 51, 100, 49}, kRed, p); },
+         {50, 50.5}, kBlue},
+        {"a translucent cover", [](const ViewRef& p) { filled({0, 0, 100, 100}, Color::rgb(1, 0, 0, 0.5), p); }, {50, 50}, half},
+        {"a faded cover", [](const ViewRef& p) { filled({0, 0, 100, 100}, kRed, p)->setAlpha(0.5); }, {50, 50}, half},
+        {"a hidden cover", [](const ViewRef& p) { filled({0, 0, 100, 100}, kRed, p)->setHidden(true); }, {50, 50}, kBlue},
+        {"a rounded cover", [](const ViewRef& p) { filled({0, 0, 100, 100}, kRed, p)->setCornerRadius(30); }, {2, 2}, kBlue},
+        {"a turned cover", [](const ViewRef& p) { filled({0, 0, 100, 100}, kRed, p)->setTransform(AffineTransform::rotation(0.2)); },
+         {2, 2}, kBlue},
+        {"opaque halves inside a clear view", [](const ViewRef& p) {
+             auto clear = View::create({0, 0, 100, 100});
+             p->addSubview(clear);
+             filled({0, 0, 100, 50}, kRed, clear);
+             filled({0, 50, 100, 50}, kRed, clear);
+         },
+         {50, 50}, kRed},
+        {"a clear view scrolled past its cover", [](const ViewRef& p) {
+             auto scrolled = View::create({0, 0, 100, 100});
+             scrolled->setBounds({0, 50, 100, 100});
+             p->addSubview(scrolled);
+             filled({0, 0, 100, 100}, kRed, scrolled); // shows at -50..50 in the parent
+         },
+         {50, 75}, kBlue},
+        {"a cover clipped to round corners", [](const ViewRef& p) {
+             auto round = View::create({0, 0, 100, 100});
+             round->setCornerRadius(30);
+             round->setClipsToBounds(true);
+             p->addSubview(round);
+             filled({0, 0, 100, 100}, kRed, round);
+         },
+         {2, 2}, kBlue},
+        // The pixel row the two covers share is half red over the parent's
+        // blue, then half red again.
+        {"covers meeting inside a pixel", [px](const ViewRef& p) {
+             filled({0, 0, 100, 50 + px / 2}, kRed, p);
+             filled({0, 50 + px / 2, 100, 50 - px / 2}, kRed, p);
+         },
+         {50, 50 + px / 4}, Color::rgb(0.75, 0, 0.25)},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Screen::main().removeAllWindows();
+        auto window = showWindow();
+        auto parent = filled({20, 20, 100, 100}, kBlue, window);
+        row.cover(parent);
+        compositor.invalidateAll();
+        const Bitmap& frame = render();
+        EXPECT_TRUE(pixelIs(frame, {20 + row.probe.x, 20 + row.probe.y}, row.expected));
+        EXPECT_TRUE(pixelIs(frame, {10, 10}, kWhite)) << "the window's own background";
+    }
+    // A window that leaves part of the screen uncovered shows black there.
+    Screen::main().removeAllWindows();
+    auto small = Window::create({0, 0, 100, 100});
+    small->setBackgroundColor(kRed);
+    small->setHidden(false);
+    compositor.invalidateAll();
+    const Bitmap& frame = render();
+    EXPECT_TRUE(pixelIs(frame, {50, 50}, kRed));
+    EXPECT_TRUE(pixelIs(frame, {150, 150}, kBlack));
 }
 
 TEST_F(Rendering, HigherWindowsCoverLowerOnes)
