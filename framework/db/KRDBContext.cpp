@@ -141,52 +141,64 @@ bool KRDBContext::regDBObjectClass(const pf::Class* cls)
 
 const KRDBContext::Statements& KRDBContext::statementsFor(const pf::Class* cls)
 {
+    if (m_last && m_lastClass == cls)
+        return *m_last;
     auto it = m_statements.find(cls);
-    if (it != m_statements.end())
-        return it->second;
+    if (it != m_statements.end()) {
+        m_lastClass = cls;
+        m_last = it->second;
+        return *m_last;
+    }
     const std::string table = cls ? cls->name() : std::string();
     const auto columns = cls ? columnsOf(cls) : std::vector<const pf::Property*>();
-    Statements s;
-    s.insert = "INSERT INTO [" + table + "] ( ";
+    std::string insert = "INSERT INTO [" + table + "] ( ";
     std::string values = " VALUES(";
-    s.update = "UPDATE [" + table + "] SET ";
+    std::string update = "UPDATE [" + table + "] SET ";
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const std::string& name = columns[i]->name;
         if (i) {
-            s.insert += ',';
+            insert += ',';
             values += ',';
-            s.update += ',';
+            update += ',';
         }
-        s.insert.append("[").append(name).append("]");
+        insert.append("[").append(name).append("]");
         values.append(":").append(name);
-        s.update.append("[").append(name).append("]=:").append(name);
+        update.append("[").append(name).append("]=:").append(name);
     }
-    s.insert += ")" + values + ")";
-    s.update += " WHERE [rowid]=:rowid";
-    s.remove = "DELETE FROM [" + table + "] WHERE [rowid]=:rowid";
-    return m_statements.emplace(cls, std::move(s)).first->second;
+    insert += ")" + values + ")";
+    update += " WHERE [rowid]=:rowid";
+    auto made = std::make_shared<Statements>();
+    made->insert = std::make_shared<const std::string>(std::move(insert));
+    made->update = std::make_shared<const std::string>(std::move(update));
+    made->remove = std::make_shared<const std::string>("DELETE FROM [" + table + "] WHERE [rowid]=:rowid");
+    m_statements.emplace(cls, made);
+    m_lastClass = cls;
+    m_last = std::move(made);
+    return *m_last;
 }
 
 std::string KRDBContext::insertObjectSQL(const pf::Class* cls)
 {
-    return statementsFor(cls).insert;
+    return *statementsFor(cls).insert;
 }
 
 std::string KRDBContext::updateObjectSQL(const pf::Class* cls)
 {
-    return statementsFor(cls).update;
+    return *statementsFor(cls).update;
 }
 
 std::string KRDBContext::deleteObjectSQL(const pf::Class* cls)
 {
-    return statementsFor(cls).remove;
+    return *statementsFor(cls).remove;
 }
 
 bool KRDBContext::insertObject(const std::shared_ptr<KRDBObject>& object)
 {
     if (!object || !m_db)
         return false;
-    if (!m_db->execture(statementsFor(object->tableClass()).insert, pf::Value(object)))
+    const pf::Class* cls = object->tableClass();
+    const Statements& statements = m_last && m_lastClass == cls ? *m_last : statementsFor(cls);
+    if (!m_db->execture(statements.insert, pf::Value(object)))
         return false;
     object->setRowid(m_db->lastInsertRowid());
     return true;

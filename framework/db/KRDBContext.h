@@ -68,13 +68,19 @@ public:
     pf::Value valueForKey(const std::string& key) const;
 
 private:
+    // Shared and never changed, so the database finds a run's statement
+    // by the text's address.
     struct Statements {
-        std::string insert, update, remove;
+        std::shared_ptr<const std::string> insert, update, remove;
     };
     const Statements& statementsFor(const pf::Class* cls);
 
     std::unordered_map<std::string, std::shared_ptr<KRObjectSet>> m_objectSets;
     pf::DictionaryRef m_values;
     KRSqliteRef m_db;
-    std::unordered_map<const pf::Class*, Statements> m_statements;
+    std::unordered_map<const pf::Class*, std::shared_ptr<const Statements>> m_statements;
+    // The class asked last and its statements: the rows of a bulk insert
+    // find them without a lookup.
+    const pf::Class* m_lastClass = nullptr;
+    std::shared_ptr<const Statements> m_last;
 };

@@ -70,6 +70,7 @@ KRSqlite::CachedStatement* KRSqlite::cachedStatement(const std::string& sql)
 {
     if (m_last && *m_lastSql == sql)
         return m_last;
+    m_lastText.reset();
     auto it = m_statements.find(sql);
     if (it != m_statements.end()) {
         m_lastSql = &it->first;
@@ -100,8 +101,9 @@ void KRSqlite::finalizeCache()
     m_statements.clear();
     m_lastSql = nullptr;
     m_last = nullptr;
+    m_lastText.reset();
     for (auto& [sql, kept] : m_keptQueries)
-        sqlite3_finalize(kept.stmt);
+        sqlite3_finalize(kept);
     m_keptQueries.clear();
 }
 
@@ -118,14 +120,7 @@ std::optional<long long> KRSqlite::pragmaInteger(const std::string& sql)
     return value;
 }
 
-std::optional<long long> KRSqlite::schemaVersion()
-{
-    // The pragma reads the file's header, so a change made through another
-    // connection shows too.
-    return pragmaInteger("PRAGMA schema_version");
-}
-
-void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion)
+void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql)
 {
     if (!stmt)
         return;
@@ -134,7 +129,7 @@ void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     if (!m_db || m_keptQueries.size() >= kKeptQueryLimit ||
-        !m_keptQueries.emplace(std::move(sql), KeptQuery{stmt, schemaVersion}).second)
+        !m_keptQueries.emplace(std::move(sql), stmt).second)
         sqlite3_finalize(stmt);
 }
 
@@ -143,8 +138,24 @@ bool KRSqlite::execture(const std::string& sql, const pf::Value& data)
     if (!m_db)
         return false;
     CachedStatement* cached = cachedStatement(sql);
+    return cached && run(cached, data);
+}
+
+bool KRSqlite::execture(const std::shared_ptr<const std::string>& sql, const pf::Value& data)
+{
+    if (!m_db || !sql)
+        return false;
+    if (m_last && m_lastText == sql)
+        return run(m_last, data);
+    CachedStatement* cached = cachedStatement(*sql);
     if (!cached)
         return false;
+    m_lastText = sql;
+    return run(cached, data);
+}
+
+bool KRSqlite::run(CachedStatement* cached, const pf::Value& data)
+{
     sqlite3_stmt* stmt = cached->stmt;
     // A getter that runs a statement of its own while this one binds gets
     // its own holder, so the values bound here stay put.
@@ -170,28 +181,13 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
 {
     if (!m_db)
         return nullptr;
-    // Read before preparing: a schema change after this read, even one in
-    // between made by another connection, makes the kept statement's
-    // version differ, so a statement whose columns may have moved is never
-    // taken again.
-    std::optional<long long> version = schemaVersion();
-    if (version && version != m_schemaSeen) {
-        // The connection reloads a schema another connection changed only
-        // when a statement over it runs; a statement prepared before that
-        // would name the old columns until its first step.
-        CachedStatement* refresh = cachedStatement("SELECT count(*) FROM sqlite_master");
-        if (refresh) {
-            sqlite3_step(refresh->stmt);
-            sqlite3_reset(refresh->stmt);
-        }
-        m_schemaSeen = version;
-    }
+    // A kept statement is taken whatever changed since, and no schema
+    // version is read: the first step, taken here, brings a statement to
+    // the current schema (or fails when its tables are gone), so its
+    // columns are named after the schema the rows come from.
     sqlite3_stmt* stmt = nullptr;
     if (auto kept = m_keptQueries.find(sql); kept != m_keptQueries.end()) {
-        if (version && kept->second.schemaVersion == *version)
-            stmt = kept->second.stmt;
-        else
-            sqlite3_finalize(kept->second.stmt);
+        stmt = kept->second;
         m_keptQueries.erase(kept);
     }
     if (!stmt &&
@@ -204,8 +200,12 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    // Without a version the statement is never kept: -1 is no schema's.
-    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this(), sql, version.value_or(-1));
+    int first = sqlite3_step(stmt);
+    if (first != SQLITE_ROW && first != SQLITE_DONE) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this(), sql, KRSqliteCursor::Reuse::Keep, first);
     if (m_cursors.empty())
         m_cursors.reserve(4);
     m_cursors.push_back(cursor);

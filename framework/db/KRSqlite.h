@@ -12,8 +12,9 @@
 // Statements run by execture() are prepared once and kept for reuse until
 // the database closes. Cursors handed out by query() stay in the database's
 // open-cursor list until they are closed; close() closes them all. A closed
-// cursor's statement is kept, reset, for the next query of the same text,
-// which takes it only while the schema is the one it was prepared under.
+// cursor's statement is kept, reset, for the next query of the same text;
+// a schema changed since (here or by another connection) reaches it on its
+// first step, before its columns are named.
 
 #include "framework/db/Forward.h"
 #include "framework/db/KRSqliteBinding.h"
@@ -50,8 +51,14 @@ public:
 
     // Runs the first statement of the text once.
     bool execture(const std::string& sql, const pf::Value& data = {});
+    // The same for a text its owner never changes: a run right after a run
+    // of the same text finds the statement by the text's address, without
+    // comparing the text (the rows of a bulk insert).
+    bool execture(const std::shared_ptr<const std::string>& sql, const pf::Value& data = {});
     // A cursor positioned before the first row; null when the statement
-    // does not prepare or the database is closed.
+    // does not prepare, its first step fails (its table is gone, the file
+    // is locked) or the database is closed. The first step is taken here,
+    // its row kept for the cursor's first next().
     std::shared_ptr<KRSqliteCursor> query(const std::string& sql, const pf::Value& data = {});
 
     bool beginTransaction();
@@ -83,9 +90,8 @@ public:
     void removeCursor(KRSqliteCursor* cursor);
     // Called by a cursor's close() with its statement and the text it was
     // asked by, which the database now owns: kept for a later query() of the
-    // same text, or finalized. `schemaVersion` is the schema's version read
-    // before it was prepared.
-    void keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion);
+    // same text, or finalized.
+    void keepQueryStatement(sqlite3_stmt* stmt, std::string sql);
     void close();
 
     KRSqlite(const KRSqlite&) = delete;
@@ -98,15 +104,10 @@ private:
         KRBindPlan plan;
     };
     CachedStatement* cachedStatement(const std::string& sql);
+    bool run(CachedStatement* cached, const pf::Value& data);
     void finalizeCache();
     // The integer a one-value pragma answers; none when closed or unreadable.
     std::optional<long long> pragmaInteger(const std::string& sql);
-    // The schema's version as stored in the file; none when it cannot be read.
-    std::optional<long long> schemaVersion();
-    struct KeptQuery {
-        sqlite3_stmt* stmt = nullptr;
-        long long schemaVersion = 0;
-    };
 
     sqlite3* m_db = nullptr;
     std::vector<std::shared_ptr<KRSqliteCursor>> m_cursors;
@@ -114,15 +115,15 @@ private:
     std::unordered_map<std::string, CachedStatement> m_statements;
     // Statements of closed cursors by their text, each owned here until a
     // query() takes it back. A text kept again while one waits is finalized.
-    std::unordered_map<std::string, KeptQuery> m_keptQueries;
-    // The schema version query() last saw, after which the connection's
-    // copy of the schema was brought up to date.
-    std::optional<long long> m_schemaSeen;
+    std::unordered_map<std::string, sqlite3_stmt*> m_keptQueries;
     // The statement run last and its text, kept in the cache: a run of the
     // same statement again (the rows of a bulk insert) is found without
     // hashing its text.
     const std::string* m_lastSql = nullptr;
     CachedStatement* m_last = nullptr;
+    // The shared text m_last was last run by, held so that its address
+    // names no other text while it is here.
+    std::shared_ptr<const std::string> m_lastText;
     // Reused by execture() for what it binds, so that a run allocates
     // nothing of its own; a run nested in a property getter makes its own.
     KRBoundValues m_bound;

@@ -38,6 +38,9 @@ struct KRBindPlan {
     const pf::Class* objectClass = nullptr;
     std::vector<const pf::Property*> properties;
     std::vector<Read> reads;
+    // Every parameter of objectClass is read straight from its property's
+    // type: a row of it is bound without making any value.
+    bool typedOnly = false;
 };
 
 // The key paths of the statement's parameters, in position order.

@@ -7,9 +7,16 @@
 
 #include <sqlite3.h>
 
-KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql, long long schemaVersion)
-    : m_stmt(stmt), m_sql(std::move(sql)), m_schemaVersion(schemaVersion), m_sqlite(sqlite)
+KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql, Reuse reuse,
+                               std::optional<int> firstStep)
+    : m_stmt(stmt), m_sql(std::move(sql)), m_reuse(reuse), m_sqlite(sqlite)
 {
+    if (firstStep) {
+        m_stepped = true;
+        m_firstStepFailed = *firstStep != SQLITE_ROW && *firstStep != SQLITE_DONE;
+        m_primed = true;
+        m_primedResult = *firstStep;
+    }
 }
 
 KRSqliteCursor::~KRSqliteCursor()
@@ -29,8 +36,8 @@ void KRSqliteCursor::close()
     m_closed = true;
     m_hasRow = false;
     auto sqlite = m_sqlite.lock();
-    if (sqlite && m_schemaVersion >= 0)
-        sqlite->keepQueryStatement(stmt, std::move(m_sql), m_schemaVersion);
+    if (sqlite && m_reuse == Reuse::Keep)
+        sqlite->keepQueryStatement(stmt, std::move(m_sql));
     else
         sqlite3_finalize(stmt);
     if (sqlite)
@@ -43,7 +50,36 @@ bool KRSqliteCursor::reset()
         return false;
     m_hasRow = false;
     m_atEnd = false;
+    // The next run starts with a first step of its own, which may bring the
+    // statement to a schema changed in between: its columns are named anew.
+    m_stepped = false;
+    m_firstStepFailed = false;
+    m_primed = false;
+    m_namesBuilt = false;
+    m_indexOfNames.clear();
+    m_planClass = nullptr;
     return sqlite3_reset(m_stmt) == SQLITE_OK;
+}
+
+int KRSqliteCursor::step() const
+{
+    int rc = sqlite3_step(m_stmt);
+    if (!m_stepped) {
+        m_stepped = true;
+        m_firstStepFailed = rc != SQLITE_ROW && rc != SQLITE_DONE;
+    }
+    return rc;
+}
+
+bool KRSqliteCursor::columnsKnown() const
+{
+    if (m_closed)
+        return false;
+    if (!m_stepped) {
+        m_primedResult = step();
+        m_primed = true;
+    }
+    return !m_firstStepFailed;
 }
 
 bool KRSqliteCursor::next()
@@ -52,7 +88,9 @@ bool KRSqliteCursor::next()
     // end until reset().
     if (m_closed || m_atEnd)
         return false;
-    m_hasRow = sqlite3_step(m_stmt) == SQLITE_ROW;
+    int rc = m_primed ? m_primedResult : step();
+    m_primed = false;
+    m_hasRow = rc == SQLITE_ROW;
     m_atEnd = !m_hasRow;
     m_rowColumns = m_hasRow ? sqlite3_data_count(m_stmt) : 0;
     return m_hasRow;
@@ -60,12 +98,12 @@ bool KRSqliteCursor::next()
 
 int KRSqliteCursor::count() const
 {
-    return m_closed ? 0 : sqlite3_column_count(m_stmt);
+    return columnsKnown() ? sqlite3_column_count(m_stmt) : 0;
 }
 
 const KRSqliteCursor::NameIndex& KRSqliteCursor::indexOfNames() const
 {
-    if (!m_namesBuilt && !m_closed) {
+    if (!m_namesBuilt && columnsKnown()) {
         int n = sqlite3_column_count(m_stmt);
         m_indexOfNames.reserve(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
@@ -86,7 +124,7 @@ int KRSqliteCursor::columnIndexForName(std::string_view name) const
 
 std::optional<std::string> KRSqliteCursor::columnNameAtIndex(int index) const
 {
-    if (m_closed || index < 0 || index >= sqlite3_column_count(m_stmt))
+    if (index < 0 || !columnsKnown() || index >= sqlite3_column_count(m_stmt))
         return std::nullopt;
     const char* name = sqlite3_column_name(m_stmt, index);
     return name ? std::optional<std::string>(name) : std::nullopt;
@@ -313,15 +351,22 @@ void KRSqliteCursor::fill(pf::Object& object, const std::vector<PlanEntry>& plan
 {
     // Numbers and texts go straight into properties of their own C++ type:
     // the same reads as valueForProperty, with no value made and
-    // taken apart on the way.
+    // taken apart on the way. Whether there is a row is asked once; a
+    // column outside it reads as 0, as the readers by index answer.
+    const int columns = m_closed || !m_hasRow ? 0 : m_rowColumns;
     for (const PlanEntry& entry : plan) {
         const pf::Property& property = *entry.property;
+        const bool inRow = static_cast<unsigned>(entry.index) < static_cast<unsigned>(columns);
         switch (entry.fill) {
-        case Fill::Int: property.setInteger(object, intValueAtIndex(entry.index)); break;
-        case Fill::Long: property.setInteger(object, longValueAtIndex(entry.index)); break;
-        case Fill::LongLong: property.setInteger(object, longLongValueAtIndex(entry.index)); break;
-        case Fill::Bool: property.setInteger(object, boolValueAtIndex(entry.index) ? 1 : 0); break;
-        case Fill::Real: property.setReal(object, doubleValueAtIndex(entry.index)); break;
+        case Fill::Int: property.setInteger(object, inRow ? sqlite3_column_int(m_stmt, entry.index) : 0); break;
+        case Fill::Long:
+            property.setInteger(object, inRow ? static_cast<long>(sqlite3_column_int64(m_stmt, entry.index)) : 0);
+            break;
+        case Fill::LongLong: property.setInteger(object, inRow ? sqlite3_column_int64(m_stmt, entry.index) : 0); break;
+        case Fill::Bool:
+            property.setInteger(object, inRow && sqlite3_column_int(m_stmt, entry.index) != 0 ? 1 : 0);
+            break;
+        case Fill::Real: property.setReal(object, inRow ? sqlite3_column_double(m_stmt, entry.index) : 0); break;
         case Fill::Text:
             // The characters are the statement's until the next step: they
             // are copied once, into the property's own string.

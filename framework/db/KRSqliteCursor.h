@@ -3,6 +3,14 @@
 // The cursor over one prepared statement, which it owns until it closes; the
 // database that made it then keeps the statement for reuse. The database is
 // held weakly and lets go of the cursor when either closes.
+//
+// Columns are named after the statement's first step: SQLite brings a
+// statement prepared under an older schema (kept from an earlier query, or
+// prepared before this connection saw another's change) up to date when it
+// first steps. The database's query() takes that step before handing the
+// cursor out; after reset(), asking for columns before the first row takes
+// it early. Its row waits for next(). A statement whose first step fails
+// names no columns.
 
 #include "framework/db/IKRSqliteCursor.h"
 
@@ -25,10 +33,12 @@ public:
     };
     using NameIndex = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
 
-    // `sql` is the text the statement was prepared from and `schemaVersion`
-    // the schema's version read before (negative: unknown, and the
-    // statement is not kept).
-    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql = {}, long long schemaVersion = -1);
+    // `sql` is the text the statement was prepared from; with Reuse::Keep
+    // the database keeps the statement for it on close. `firstStep` is the
+    // result of a first step already taken, which next() hands out.
+    enum class Reuse : unsigned char { Finalize, Keep };
+    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql = {}, Reuse reuse = Reuse::Finalize,
+                   std::optional<int> firstStep = std::nullopt);
     ~KRSqliteCursor() override;
 
     void close() override;
@@ -70,6 +80,10 @@ public:
 private:
     // The statement when a row is current and `index` is one of its columns.
     sqlite3_stmt* rowColumn(int index) const;
+    int step() const;
+    // Takes the first step early unless a step was taken; answers whether
+    // the statement's columns can be named.
+    bool columnsKnown() const;
     // The settable properties of a class walk with their column indexes,
     // worked out once per class instead of once per row.
     // How a row's column reaches its property, chosen once per plan.
@@ -87,7 +101,7 @@ private:
 
     sqlite3_stmt* m_stmt = nullptr;
     std::string m_sql;
-    long long m_schemaVersion = -1;
+    Reuse m_reuse = Reuse::Finalize;
     mutable NameIndex m_indexOfNames;
     const pf::Class* m_planClass = nullptr;
     std::vector<PlanEntry> m_plan;
@@ -96,5 +110,11 @@ private:
     bool m_hasRow = false;
     int m_rowColumns = 0; // columns of the current row, asked once per row
     bool m_atEnd = false;
+    // A step was taken since the statement was prepared or last reset.
+    mutable bool m_stepped = false;
+    mutable bool m_firstStepFailed = false;
+    // The first step was taken early; its result is next()'s to hand out.
+    mutable bool m_primed = false;
+    mutable int m_primedResult = 0;
     std::weak_ptr<KRSqlite> m_sqlite;
 };

@@ -2,6 +2,7 @@
 
 #include "framework/db/KRDBContext.h"
 
+#include <functional>
 #include <tuple>
 
 using namespace dbtest;
@@ -116,6 +117,50 @@ TEST(KRDBRecords, InsertUpdateDeleteTouchOnlyTheirRow)
     orphan->setRowid(77);
     EXPECT_FALSE(s.context.insertObject(orphan)) << "its table was never created";
     EXPECT_EQ(orphan->rowid(), 77) << "a failed insert leaves rowid alone";
+}
+
+// Each step runs between two inserts of tags: the statement run last
+// changes, its text is run as a plain text, or the database's statement
+// cache is emptied. Every row still lands in its own table.
+TEST(KRDBRecords, InsertsAmongOtherStatementsReachTheirOwnTables)
+{
+    Store s;
+    const pf::Class* tagClass = pf::Class::named("TagObject");
+    ASSERT_TRUE(s.context.regDBObjectClass(tagClass));
+    ASSERT_TRUE(s.context.regDBObjectClass(pf::Class::named("KindsObject")));
+    struct Step {
+        const char* name;
+        std::function<bool()> run;
+        const char* addedTag; // a tag row the step adds itself
+    } steps[] = {
+        {"nothing", [] { return true; }, nullptr},
+        {"another statement run by its text", [&] { return s.context.db()->execture("SELECT 1"); }, nullptr},
+        {"an insert of another class", [&] { return s.context.insertObject(std::make_shared<KindsObject>()); }, nullptr},
+        {"the insert's text run as text",
+         [&] { return s.context.db()->execture(s.context.insertObjectSQL(tagClass), pf::Value(tag("as text", 9))); },
+         "as text"},
+        {"more statements than the cache keeps",
+         [&] {
+             for (int i = 0; i < 70; ++i)
+                 if (!s.context.db()->execture("SELECT " + std::to_string(i)))
+                     return false;
+             return true;
+         },
+         nullptr},
+        {"an update", [&] { return s.context.updateObject(tag("never stored", 4)); }, nullptr},
+    };
+    std::vector<std::string> expected;
+    for (const Step& step : steps) {
+        ASSERT_TRUE(s.context.insertObject(tag(step.name, 1))) << step.name;
+        expected.push_back(step.name);
+        ASSERT_TRUE(step.run()) << step.name;
+        if (step.addedTag)
+            expected.push_back(step.addedTag);
+    }
+    ASSERT_TRUE(s.context.insertObject(tag("last", 1)));
+    expected.push_back("last");
+    EXPECT_EQ(s.tags(), expected);
+    EXPECT_EQ(s.sql("SELECT count(*) FROM KindsObject"), std::vector<std::string>{"1"});
 }
 
 // Written from the object's properties, read back by each property's declared type.

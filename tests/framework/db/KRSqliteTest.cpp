@@ -234,7 +234,9 @@ TEST(KRSqliteLifecycle, CloseClosesEveryCursorAndIsSafeTwice)
 // A query's statement is kept after its cursor closes and taken again by
 // the next query of the same text: it binds that query's values, and after
 // a schema change, here or through another connection, names the columns
-// of the new schema even before the first step.
+// of the new schema even before the first step; a cursor reset after such
+// a change names the new columns too. A table dropped, here or elsewhere,
+// fails the query.
 TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
 {
     TempDir dir;
@@ -250,6 +252,7 @@ TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
         std::function<bool()> change;
         int min;
         std::vector<std::string> a; // column "a" of the rows, read by its index found before stepping
+        bool gone = false;           // the query fails
     } rows[] = {
         {"first run", [] { return true; }, 0, {"1", "5"}},
         {"the same text with another value", [] { return true; }, 2, {"5"}},
@@ -269,10 +272,25 @@ TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
                     db->execture("INSERT INTO t VALUES (3, 4)");
          },
          0, {"3"}},
+        {"the table dropped by another connection", [&] { return other.value()->execture("DROP TABLE t"); }, 0, {}, true},
+        {"the table made again here",
+         [&] { return db->execture("CREATE TABLE t (b, a)") && db->execture("INSERT INTO t VALUES (2, 6)"); }, 0, {"6"}},
+        {"the table dropped here", [&] { return db->execture("DROP TABLE t"); }, 0, {}, true},
+        {"the table made again by another connection",
+         [&] {
+             auto& o = *other.value();
+             return o.execture("CREATE TABLE t (a, b)") && o.execture("INSERT INTO t VALUES (3, 4)");
+         },
+         0, {"3"}},
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(row.change()) << row.name;
         auto cursor = db->query(sql, pf::Value(pf::Dictionary::create({{"min", row.min}})));
+        if (row.gone) {
+            EXPECT_EQ(cursor, nullptr) << row.name;
+            EXPECT_NE(db->errmsg().value_or("").find("no such table"), std::string::npos) << row.name;
+            continue;
+        }
         ASSERT_TRUE(cursor) << row.name;
         int a = cursor->columnIndexForName("a");
         EXPECT_EQ(column(cursor, a), row.a) << row.name;
@@ -285,6 +303,16 @@ TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
     EXPECT_EQ(column(second, 1), std::vector<std::string>());
     EXPECT_EQ(column(first, 0), std::vector<std::string>({"3"}));
     EXPECT_EQ(column(db->query(sql, pf::Value(pf::Dictionary::create({{"min", 3}}))), 0), std::vector<std::string>({"3"}));
+    // A cursor read to its end, reset after another connection swapped the
+    // columns, runs again under the new schema and names its columns.
+    auto again = db->query(sql, pf::Value(pf::Dictionary::create({{"min", 0}})));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(column(*again, again->columnIndexForName("a")), std::vector<std::string>({"3"}));
+    ASSERT_TRUE(other.value()->execture("DROP TABLE t") && other.value()->execture("CREATE TABLE t (b, a)") &&
+                other.value()->execture("INSERT INTO t VALUES (1, 2)"));
+    ASSERT_TRUE(again->reset());
+    EXPECT_EQ(column(*again, again->columnIndexForName("a")), std::vector<std::string>({"2"}));
+    again->close();
     db->close();
     EXPECT_EQ(db->query(sql), nullptr);
 }
