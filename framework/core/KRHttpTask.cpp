@@ -8,6 +8,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/net/HttpRequest.h"
 
 #include <cctype>
 #include <cerrno>
@@ -139,20 +140,12 @@ std::optional<std::string> gb18030ToUtf8(std::string_view bytes)
     return out;
 }
 
-// Whether `text` holds `lowerNeedle` (ASCII, lower case) in any letter case;
-// the answer's content type is looked at this way on every exchange.
-bool containsIgnoringCase(std::string_view text, std::string_view lowerNeedle)
+// Whether `text` holds `needle` in any ASCII letter case; the answer's
+// content type is looked at this way on every exchange.
+bool containsIgnoringCase(std::string_view text, std::string_view needle)
 {
-    if (lowerNeedle.size() > text.size())
-        return false;
-    for (std::size_t at = 0; at + lowerNeedle.size() <= text.size(); ++at) {
-        std::size_t i = 0;
-        for (; i < lowerNeedle.size(); ++i) {
-            char c = text[at + i];
-            if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c) != lowerNeedle[i])
-                break;
-        }
-        if (i == lowerNeedle.size())
+    for (std::size_t at = 0; at + needle.size() <= text.size(); ++at) {
+        if (pf::equalsIgnoringCase(text.substr(at, needle.size()), needle))
             return true;
     }
     return false;

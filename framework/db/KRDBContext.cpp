@@ -196,9 +196,7 @@ bool KRDBContext::insertObject(const std::shared_ptr<KRDBObject>& object)
 {
     if (!object || !m_db)
         return false;
-    const pf::Class* cls = object->tableClass();
-    const Statements& statements = m_last && m_lastClass == cls ? *m_last : statementsFor(cls);
-    if (!m_db->execture(statements.insert, pf::Value(object)))
+    if (!m_db->execture(statementsFor(object->tableClass()).insert, pf::Value(object)))
         return false;
     object->setRowid(m_db->lastInsertRowid());
     return true;

@@ -14,8 +14,7 @@ KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, st
     if (firstStep) {
         m_stepped = true;
         m_firstStepFailed = *firstStep != SQLITE_ROW && *firstStep != SQLITE_DONE;
-        m_primed = true;
-        m_primedResult = *firstStep;
+        m_primed = firstStep;
     }
 }
 
@@ -54,7 +53,7 @@ bool KRSqliteCursor::reset()
     // statement to a schema changed in between: its columns are named anew.
     m_stepped = false;
     m_firstStepFailed = false;
-    m_primed = false;
+    m_primed.reset();
     m_namesBuilt = false;
     m_indexOfNames.clear();
     m_planClass = nullptr;
@@ -75,10 +74,8 @@ bool KRSqliteCursor::columnsKnown() const
 {
     if (m_closed)
         return false;
-    if (!m_stepped) {
-        m_primedResult = step();
-        m_primed = true;
-    }
+    if (!m_stepped)
+        m_primed = step();
     return !m_firstStepFailed;
 }
 
@@ -88,8 +85,8 @@ bool KRSqliteCursor::next()
     // end until reset().
     if (m_closed || m_atEnd)
         return false;
-    int rc = m_primed ? m_primedResult : step();
-    m_primed = false;
+    int rc = m_primed ? *m_primed : step();
+    m_primed.reset();
     m_hasRow = rc == SQLITE_ROW;
     m_atEnd = !m_hasRow;
     m_rowColumns = m_hasRow ? sqlite3_data_count(m_stmt) : 0;

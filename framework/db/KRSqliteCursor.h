@@ -113,8 +113,7 @@ private:
     // A step was taken since the statement was prepared or last reset.
     mutable bool m_stepped = false;
     mutable bool m_firstStepFailed = false;
-    // The first step was taken early; its result is next()'s to hand out.
-    mutable bool m_primed = false;
-    mutable int m_primedResult = 0;
+    // The result of a first step taken early, next()'s to hand out.
+    mutable std::optional<int> m_primed;
     std::weak_ptr<KRSqlite> m_sqlite;
 };
