@@ -6,6 +6,7 @@
 #include "framework/core/KRHttpTask.h"
 #include "framework/core/KRTaskTypes.h"
 #include "framework/core/QueryValue.h"
+#include "platform/foundation/CachedCast.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
@@ -31,7 +32,7 @@ bool KRAPIService::handle(const pf::Protocol* taskType, const pf::ObjectRef& tas
     PF_ASSERT_MAIN_THREAD();
     if (taskType != proto::IKRAPIRequestTask())
         return false;
-    auto request = std::dynamic_pointer_cast<KRAPIRequestTask>(task);
+    auto request = pf::cachedCast<KRAPIRequestTask>(task);
     if (!request)
         return false;
 
@@ -39,7 +40,7 @@ bool KRAPIService::handle(const pf::Protocol* taskType, const pf::ObjectRef& tas
     httpTask->setUserInfo(pf::Value(request));
     httpTask->setSource(request->source());
     httpTask->setResponseType(KRHttpResponseType::JSON);
-    httpTask->setDelegate(std::dynamic_pointer_cast<KRAPIService>(shared_from_this()));
+    httpTask->setDelegate(std::static_pointer_cast<KRAPIService>(shared_from_this()));
     m_httpTasks.push_back(httpTask);
 
     auto context = this->context();

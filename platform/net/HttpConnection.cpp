@@ -44,6 +44,13 @@ struct ThreadHandles {
     bool busy = false;
     std::optional<TransferShape> shape; // none: reset the handle first
     char errorBuffer[CURL_ERROR_SIZE] = {};
+    // Most exchanges of a thread send the same fields: their list is built
+    // once and lives as long as the handles, so the handle may point at it.
+    curl_slist* headers = nullptr;
+    HttpHeaderFields headerFields; // what the list was built from
+    // Options a kept handle still holds from the last exchange.
+    const void* transferData = nullptr;
+    long connectTimeoutMs = -1;
 
     bool ensure()
     {
@@ -59,8 +66,32 @@ struct ThreadHandles {
             curl_easy_cleanup(easy);
         if (multi)
             curl_multi_cleanup(multi);
+        curl_slist_free_all(headers);
     }
 };
+
+// The fields as the library sends them, or null when out of memory.
+curl_slist* buildHeaderList(const HttpHeaderFields& fields)
+{
+    curl_slist* list = nullptr;
+    for (const auto& [name, value] : fields) {
+        // The library sends that field itself and decodes what comes back.
+        if (equalsIgnoringCase(name, "Accept-Encoding"))
+            continue;
+        std::string line = value.empty() ? name + ";" : name + ": " + value;
+        auto* grown = curl_slist_append(list, line.c_str());
+        if (!grown) {
+            curl_slist_free_all(list);
+            return nullptr;
+        }
+        list = grown;
+    }
+    // Waiting for "100 Continue" only adds a round trip on every larger form.
+    auto* grown = curl_slist_append(list, "Expect:");
+    if (!grown)
+        curl_slist_free_all(list);
+    return grown;
+}
 
 thread_local ThreadHandles t_handles;
 // Exchanges that handle cookies run on handles of their own: the library
@@ -75,6 +106,18 @@ std::string_view trim(std::string_view text)
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n'))
         text.remove_suffix(1);
     return text;
+}
+
+// The leading digits of a status line's code, as atoi would read them.
+int statusCodeOf(std::string_view digits)
+{
+    int code = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            break;
+        code = code * 10 + (c - '0');
+    }
+    return code;
 }
 
 bool isSafeMethod(const std::string& method)
@@ -163,9 +206,10 @@ struct HttpConnection::Transfer {
         if (line.starts_with("HTTP/")) {
             // A new head: an interim 1xx answer's fields are forgotten.
             self.fields.clear();
+            self.fields.reserve(16); // grown once for a usual head, not field by field
             self.inHead = true;
             auto space = line.find(' ');
-            self.status = space == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(space + 1, 3)).c_str());
+            self.status = space == std::string_view::npos ? 0 : statusCodeOf(line.substr(space + 1, 3));
             return length;
         }
         if (!self.inHead)
@@ -289,7 +333,10 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     auto body = m_request.httpBody();
     bool acceptEncoding = std::any_of(m_request.allHTTPHeaderFields().begin(), m_request.allHTTPHeaderFields().end(),
                                       [](const auto& field) { return equalsIgnoringCase(field.first, "Accept-Encoding"); });
-    TransferShape shape{method, body != nullptr, acceptEncoding, extraCAFile().has_value()};
+    // Plain http sets up no TLS, so extra anchors make no difference to it.
+    const std::string& url = m_request.url();
+    bool secure = url.size() > 6 && equalsIgnoringCase(std::string_view(url).substr(0, 6), "https:");
+    TransferShape shape{method, body != nullptr, acceptEncoding, secure && extraCAFile().has_value()};
     // Cookie transfers always start from a reset handle: their jar is
     // attached and detached around each exchange.
     bool keepFixed = !m_request.httpShouldHandleCookies() && handles.shape == shape;
@@ -300,11 +347,6 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     Transfer transfer(*this, callbacks);
     char* errorBuffer = handles.errorBuffer;
     errorBuffer[0] = 0;
-    struct curl_slist* headerList = nullptr;
-    struct FreeList {
-        curl_slist*& list;
-        ~FreeList() { curl_slist_free_all(list); }
-    } freeList{headerList};
 
     auto idleLimit = m_request.effectiveTimeoutInterval();
     auto idleMs = std::chrono::duration_cast<std::chrono::milliseconds>(idleLimit).count();
@@ -370,44 +412,53 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
             option(CURLOPT_CUSTOMREQUEST, method.c_str());
         }
     }
-    // What changes from one transfer to the next.
-    if (shape.extraAnchors)
-        option(CURLOPT_SSL_CTX_DATA, &transfer);
-    option(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<long long>(idleMs, 1)));
-    option(CURLOPT_HEADERDATA, &transfer);
-    option(CURLOPT_WRITEDATA, &transfer);
-    option(CURLOPT_XFERINFODATA, &transfer);
+    // What changes from one transfer to the next; a kept handle already
+    // holds what did not change since the last one.
+    if (!keepFixed || handles.transferData != &transfer) {
+        if (shape.extraAnchors)
+            option(CURLOPT_SSL_CTX_DATA, &transfer);
+        option(CURLOPT_HEADERDATA, &transfer);
+        option(CURLOPT_WRITEDATA, &transfer);
+        option(CURLOPT_XFERINFODATA, &transfer);
+        handles.transferData = &transfer;
+    }
+    long connectTimeoutMs = static_cast<long>(std::max<long long>(idleMs, 1));
+    if (!keepFixed || handles.connectTimeoutMs != connectTimeoutMs) {
+        option(CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
+        handles.connectTimeoutMs = connectTimeoutMs;
+    }
     if (body) {
         option(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body->size()));
         option(CURLOPT_POSTFIELDS, body->empty() ? "" : reinterpret_cast<const char*>(body->data()));
     }
 
-    for (const auto& [name, value] : m_request.allHTTPHeaderFields()) {
-        if (equalsIgnoringCase(name, "Accept-Encoding")) {
+    const HttpHeaderFields& fields = m_request.allHTTPHeaderFields();
+    bool sameFields = handles.headers && fields == handles.headerFields;
+    if (!keepFixed || !sameFields) {
+        for (const auto& [name, value] : fields) {
             // The library sends the field and decodes what comes back.
-            option(CURLOPT_ACCEPT_ENCODING, value.c_str());
-            continue;
+            if (equalsIgnoringCase(name, "Accept-Encoding"))
+                option(CURLOPT_ACCEPT_ENCODING, value.c_str());
         }
-        std::string line = value.empty() ? name + ";" : name + ": " + value;
-        auto* grown = curl_slist_append(headerList, line.c_str());
-        if (!grown)
-            return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
-        headerList = grown;
     }
-    // Waiting for "100 Continue" only adds a round trip on every larger form.
-    if (auto* grown = curl_slist_append(headerList, "Expect:"))
-        headerList = grown;
-    option(CURLOPT_HTTPHEADER, headerList);
+    if (!sameFields) {
+        curl_slist* list = buildHeaderList(fields);
+        if (!list)
+            return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
+        option(CURLOPT_HTTPHEADER, list);
+        if (set != CURLE_OK) {
+            // The handle still points at the old list, if at any.
+            curl_slist_free_all(list);
+            return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_easy_strerror(set));
+        }
+        curl_slist_free_all(handles.headers);
+        handles.headers = list;
+        handles.headerFields = fields;
+    } else if (!keepFixed) {
+        option(CURLOPT_HTTPHEADER, handles.headers);
+    }
     if (set != CURLE_OK)
         return makeHttpConnectionError(HttpConnectionError::SetupFailed, curl_easy_strerror(set));
-    // The handle must not keep pointing at this call's header list.
-    struct Unhook {
-        CURL* easy;
-        ~Unhook()
-        {
-            curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
-        }
-    } unhook{easy};
     if (!m_request.httpShouldHandleCookies())
         handles.shape = shape;
 

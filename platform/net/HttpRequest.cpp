@@ -21,12 +21,19 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return true;
 }
 
-static std::optional<std::string> findField(const HttpHeaderFields& fields, std::string_view name)
+static const std::string* fieldValue(const HttpHeaderFields& fields, std::string_view name)
 {
     for (const auto& [key, value] : fields) {
         if (equalsIgnoringCase(key, name))
-            return value;
+            return &value;
     }
+    return nullptr;
+}
+
+static std::optional<std::string> findField(const HttpHeaderFields& fields, std::string_view name)
+{
+    if (const std::string* value = fieldValue(fields, name))
+        return *value;
     return std::nullopt;
 }
 
@@ -72,14 +79,20 @@ void HttpRequest::setHttpBody(Bytes body)
     m_body = std::make_shared<const Bytes>(std::move(body));
 }
 
+const HttpResponse::Head& HttpResponse::head() const
+{
+    static const Head none;
+    return m_head ? *m_head : none;
+}
+
 std::optional<std::string> HttpResponse::valueForHTTPHeaderField(std::string_view field) const
 {
-    return findField(m_headers, field);
+    return findField(head().headers, field);
 }
 
 std::optional<std::uint64_t> HttpResponse::expectedContentLength() const
 {
-    auto text = valueForHTTPHeaderField("Content-Length");
+    const std::string* text = fieldValue(head().headers, "Content-Length");
     if (!text || text->empty() || text->size() > 19)
         return std::nullopt;
     std::uint64_t length = 0;

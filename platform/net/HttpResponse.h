@@ -7,6 +7,7 @@
 #include "platform/net/HttpRequest.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,21 +17,28 @@ class HttpResponse {
 public:
     HttpResponse() = default;
     HttpResponse(std::string url, int statusCode, HttpHeaderFields headers)
-        : m_url(std::move(url)), m_statusCode(statusCode), m_headers(std::move(headers)) {}
+        : m_head(std::make_shared<const Head>(Head{std::move(url), statusCode, std::move(headers)})) {}
 
-    const std::string& url() const { return m_url; }
-    int statusCode() const { return m_statusCode; }
-    bool isSuccessful() const { return m_statusCode >= 200 && m_statusCode < 300; }
+    const std::string& url() const { return head().url; }
+    int statusCode() const { return head().statusCode; }
+    bool isSuccessful() const { return statusCode() >= 200 && statusCode() < 300; }
     std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const;
-    const HttpHeaderFields& allHeaderFields() const { return m_headers; }
+    const HttpHeaderFields& allHeaderFields() const { return head().headers; }
     // "Content-Length" as a non-negative 64-bit count; nothing when the field
     // is absent, negative or not a plain decimal number.
     std::optional<std::uint64_t> expectedContentLength() const;
 
 private:
-    std::string m_url;
-    int m_statusCode = 0;
-    HttpHeaderFields m_headers;
+    // Never changed once made, so copies of an answer share it: a head
+    // travels from the exchange thread through several owners.
+    struct Head {
+        std::string url;
+        int statusCode = 0;
+        HttpHeaderFields headers;
+    };
+    const Head& head() const;
+
+    std::shared_ptr<const Head> m_head;
 };
 
 }

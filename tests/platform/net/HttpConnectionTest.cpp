@@ -149,20 +149,28 @@ TEST(HttpConnectionSend, EachExchangeOnTheThreadsHandleSendsOnlyItsOwnOptions)
         const char* method;
         std::optional<std::string> body;
         bool gzip;
+        std::optional<std::string> probe = std::nullopt; // an "X-Probe" field
+        double timeout = 0;
     } rows[] = {
-        {"POST", "a=1", true},  {"POST", "b=22", true}, {"GET", std::nullopt, false}, {"HEAD", std::nullopt, false},
+        {"POST", "a=1", true},  {"POST", "b=22", true, "1"}, {"POST", "b=3", true, "1", 5}, {"POST", "b=4", true, "22"},
+        {"POST", "b=5", true, "4", 7}, {"POST", "b=6", true}, {"GET", std::nullopt, false, "3"}, {"HEAD", std::nullopt, false},
         {"PUT", "c", false},    {"POST", "", false},    {"GET", std::nullopt, true},  {"GET", std::nullopt, false},
         {"DELETE", std::nullopt, false}, {"POST", "d=4", true}, {"PUT", "e", false}, {"POST", "f", false},
     };
     std::size_t sent = 0;
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.method) + " " + row.body.value_or("(none)") + (row.gzip ? " gzip" : ""));
+        SCOPED_TRACE(std::string(row.method) + " " + row.body.value_or("(none)") + (row.gzip ? " gzip" : "")
+                     + " probe " + row.probe.value_or("(none)"));
         pf::HttpRequest request(server.url("/json"));
         request.setHttpMethod(row.method);
         if (row.body)
             request.setHttpBody(pf::Bytes(row.body->begin(), row.body->end()));
         if (row.gzip)
             request.setValue("gzip", "Accept-Encoding");
+        if (row.probe)
+            request.setValue(*row.probe, "X-Probe");
+        if (row.timeout > 0)
+            request.setTimeoutInterval(std::chrono::duration<double>(row.timeout));
         auto result = pf::HttpConnection::sendSynchronousRequest(request);
         ASSERT_TRUE(result.ok());
         EXPECT_EQ(result.value().response.statusCode(), 200);
@@ -171,6 +179,7 @@ TEST(HttpConnectionSend, EachExchangeOnTheThreadsHandleSendsOnlyItsOwnOptions)
         EXPECT_EQ(seen.back().method, row.method);
         EXPECT_EQ(seen.back().body, row.body.value_or(""));
         EXPECT_EQ(seen.back().header("Accept-Encoding").has_value(), row.gzip);
+        EXPECT_EQ(seen.back().header("X-Probe"), row.probe);
     }
 }
 
