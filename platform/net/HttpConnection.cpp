@@ -48,6 +48,8 @@ struct ThreadHandles {
     // once and lives as long as the handles, so the handle may point at it.
     curl_slist* headers = nullptr;
     HttpHeaderFields headerFields; // what the list was built from
+    bool headersRefuseExpect = false;  // and whether it refuses "Expect"
+    bool headersBuilt = false;         // the list may be null: no fields
     // Options a kept handle still holds from the last exchange.
     const void* transferData = nullptr;
     long connectTimeoutMs = -1;
@@ -70,27 +72,35 @@ struct ThreadHandles {
     }
 };
 
-// The fields as the library sends them, or null when out of memory.
-curl_slist* buildHeaderList(const HttpHeaderFields& fields)
+// The library asks to wait for "100 Continue" before a body this large, or
+// one this large in older releases; smaller bodies need no field to refuse it.
+constexpr std::size_t kExpectFromBodySize = 1024;
+
+// The fields as the library sends them into `list` (null for none); false
+// when out of memory.
+bool buildHeaderList(const HttpHeaderFields& fields, bool refuseExpect, curl_slist*& list)
 {
-    curl_slist* list = nullptr;
+    list = nullptr;
+    auto append = [&](const char* line) {
+        auto* grown = curl_slist_append(list, line);
+        if (!grown) {
+            curl_slist_free_all(list);
+            list = nullptr;
+            return false;
+        }
+        list = grown;
+        return true;
+    };
     for (const auto& [name, value] : fields) {
         // The library sends that field itself and decodes what comes back.
         if (equalsIgnoringCase(name, "Accept-Encoding"))
             continue;
         std::string line = value.empty() ? name + ";" : name + ": " + value;
-        auto* grown = curl_slist_append(list, line.c_str());
-        if (!grown) {
-            curl_slist_free_all(list);
-            return nullptr;
-        }
-        list = grown;
+        if (!append(line.c_str()))
+            return false;
     }
     // Waiting for "100 Continue" only adds a round trip on every larger form.
-    auto* grown = curl_slist_append(list, "Expect:");
-    if (!grown)
-        curl_slist_free_all(list);
-    return grown;
+    return !refuseExpect || append("Expect:");
 }
 
 thread_local ThreadHandles t_handles;
@@ -433,7 +443,8 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     }
 
     const HttpHeaderFields& fields = m_request.allHTTPHeaderFields();
-    bool sameFields = handles.headers && fields == handles.headerFields;
+    bool refuseExpect = body && body->size() > kExpectFromBodySize;
+    bool sameFields = handles.headersBuilt && refuseExpect == handles.headersRefuseExpect && fields == handles.headerFields;
     if (!keepFixed || !sameFields) {
         for (const auto& [name, value] : fields) {
             // The library sends the field and decodes what comes back.
@@ -442,8 +453,8 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
         }
     }
     if (!sameFields) {
-        curl_slist* list = buildHeaderList(fields);
-        if (!list)
+        curl_slist* list = nullptr;
+        if (!buildHeaderList(fields, refuseExpect, list))
             return makeHttpConnectionError(HttpConnectionError::SetupFailed, "out of memory");
         option(CURLOPT_HTTPHEADER, list);
         if (set != CURLE_OK) {
@@ -454,6 +465,8 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
         curl_slist_free_all(handles.headers);
         handles.headers = list;
         handles.headerFields = fields;
+        handles.headersRefuseExpect = refuseExpect;
+        handles.headersBuilt = true;
     } else if (!keepFixed) {
         option(CURLOPT_HTTPHEADER, handles.headers);
     }

@@ -180,6 +180,7 @@ TEST(HttpConnectionSend, EachExchangeOnTheThreadsHandleSendsOnlyItsOwnOptions)
         EXPECT_EQ(seen.back().body, row.body.value_or(""));
         EXPECT_EQ(seen.back().header("Accept-Encoding").has_value(), row.gzip);
         EXPECT_EQ(seen.back().header("X-Probe"), row.probe);
+        EXPECT_FALSE(seen.back().header("Expect").has_value());
     }
 }
 
