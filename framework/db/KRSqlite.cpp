@@ -25,7 +25,9 @@ pf::Error sqliteError(sqlite3* db, int rc, const std::string& what)
 pf::ErrorOr<KRSqliteRef> KRSqlite::initWithPath(const std::string& path, KRSqliteDurability durability)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // A connection is used by one thread at a time (see the header), so the
+    // library's own lock around every call would only cost time.
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         pf::Error error = sqliteError(db, rc, "cannot open " + path);
         sqlite3_close(db);
