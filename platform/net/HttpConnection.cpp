@@ -341,8 +341,11 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
     CURLM* multi = handles.multi;
     const std::string& method = m_request.httpMethod();
     auto body = m_request.httpBody();
-    bool acceptEncoding = std::any_of(m_request.allHTTPHeaderFields().begin(), m_request.allHTTPHeaderFields().end(),
-                                      [](const auto& field) { return equalsIgnoringCase(field.first, "Accept-Encoding"); });
+    const HttpHeaderFields& fields = m_request.allHTTPHeaderFields();
+    // A request holds one field of a name at most.
+    auto encoding = std::find_if(fields.begin(), fields.end(),
+                                 [](const auto& field) { return equalsIgnoringCase(field.first, "Accept-Encoding"); });
+    bool acceptEncoding = encoding != fields.end();
     // Plain http sets up no TLS, so extra anchors make no difference to it.
     const std::string& url = m_request.url();
     bool secure = url.size() > 6 && equalsIgnoringCase(std::string_view(url).substr(0, 6), "https:");
@@ -442,16 +445,11 @@ std::optional<Error> HttpConnection::run(const HttpConnectionCallbacks& callback
         option(CURLOPT_POSTFIELDS, body->empty() ? "" : reinterpret_cast<const char*>(body->data()));
     }
 
-    const HttpHeaderFields& fields = m_request.allHTTPHeaderFields();
     bool refuseExpect = body && body->size() > kExpectFromBodySize;
     bool sameFields = handles.headersBuilt && refuseExpect == handles.headersRefuseExpect && fields == handles.headerFields;
-    if (!keepFixed || !sameFields) {
-        for (const auto& [name, value] : fields) {
-            // The library sends the field and decodes what comes back.
-            if (equalsIgnoringCase(name, "Accept-Encoding"))
-                option(CURLOPT_ACCEPT_ENCODING, value.c_str());
-        }
-    }
+    // The library sends that field itself and decodes what comes back.
+    if (acceptEncoding && (!keepFixed || !sameFields))
+        option(CURLOPT_ACCEPT_ENCODING, encoding->second.c_str());
     if (!sameFields) {
         curl_slist* list = nullptr;
         if (!buildHeaderList(fields, refuseExpect, list))
