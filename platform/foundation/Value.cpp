@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 namespace pf {
 
@@ -304,12 +305,60 @@ std::size_t Value::length() const
 
 namespace {
 
+// The text of a double with one to six decimals (a price, a rate) when it is
+// one: the digits of m / 10^k for the least such k, found without the
+// general conversions, whose code is large enough to push a page fill's own
+// code out of the processor's cache. m / 10^k divided in doubles is the
+// double nearest that decimal, which is what reading the text gives, so the
+// text reads back. Below 2^49 a double's spacing is under an eighth of
+// 10^-k, so no other decimal of as few digits reads back as the same double
+// and these are the digits of the shortest "%g" text; with a fraction and
+// at least 0.0001 in size, that text has no exponent.
+std::optional<std::string> shortDecimal(double d)
+{
+    static constexpr double powers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6};
+    const double size = std::fabs(d);
+    if (!(size >= 1e-4 && size < 1e9))
+        return std::nullopt;
+    for (int k = 1; k <= 6; ++k) {
+        const double m = std::nearbyint(size * powers[k]);
+        if (m >= 562949953421312.0) // 2^49
+            return std::nullopt;
+        if (m / powers[k] != size)
+            continue;
+        auto digits = static_cast<unsigned long long>(m);
+        if (digits % 10 == 0)
+            return std::nullopt; // a whole number: k = 1 was the least
+        char text[32];
+        char* end = std::to_chars(text, text + sizeof text, digits).ptr;
+        const auto length = static_cast<int>(end - text);
+        std::string out;
+        if (d < 0)
+            out += '-';
+        if (length <= k) {
+            out += "0.";
+            out.append(static_cast<std::size_t>(k - length), '0');
+            out.append(text, end);
+        } else {
+            out.append(text, end - k);
+            out += '.';
+            out.append(end - k, end);
+        }
+        return out;
+    }
+    return std::nullopt;
+}
+
 std::string formatReal(double d, NumberType type)
 {
     if (std::isnan(d))
         return "nan";
     if (std::isinf(d))
         return d > 0 ? "inf" : "-inf";
+    if (type != NumberType::Float) {
+        if (auto text = shortDecimal(d))
+            return std::move(*text);
+    }
     // Prefer the shortest "%.*g" text that reads back as the same value. The
     // character conversions write and read exactly as printf and strtod do,
     // without their locale and stream costs.

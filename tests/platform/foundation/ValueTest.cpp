@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -56,8 +60,34 @@ TEST(ValueAccessors, NumbersConvertSafelyAndPrintShort)
              {Value(3.14159f), "3.14159"},
              {Value(16777216.0f), "16777216"},
              {Value(0.3f), "0.3"},
+             // Few decimals: written from their digits, the same text.
+             {Value(-279.5), "-279.5"},
+             {Value(0.0001), "0.0001"},
+             {Value(0.00001), "1e-05"},
+             {Value(99.95), "99.95"},
+             {Value(1e8 + 0.5), "100000000.5"},
          }) {
         EXPECT_EQ(value.description(), text);
+    }
+    // Decimals of every size against the shortest "%.*g"
+    // text that reads back, found the slow way.
+    auto reference = [](double d) {
+        char text[40];
+        for (int precision = 1; precision <= 17; ++precision) {
+            std::snprintf(text, sizeof text, "%.*g", precision, d);
+            if (std::strtod(text, nullptr) == d)
+                break;
+        }
+        return std::string(text);
+    };
+    std::uint64_t state = 88172645463325252ULL;
+    for (int i = 0; i < 20000; ++i) {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        const int decimals = static_cast<int>(state % 8);
+        const auto digits = static_cast<double>((state >> 3) % 17 + 1);
+        const auto whole = static_cast<double>((state >> 10) % static_cast<std::uint64_t>(std::pow(10.0, digits)));
+        const double d = whole / std::pow(10.0, decimals) * ((state >> 9) % 2 ? -1 : 1);
+        ASSERT_EQ(Value(d).description(), reference(d)) << i;
     }
     EXPECT_EQ(Value(3).stringValue(), "3");
     EXPECT_FALSE(Value::null().stringValue());
