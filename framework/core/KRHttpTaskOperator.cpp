@@ -239,6 +239,8 @@ void KRHttpTaskOperator::runExchanges()
             postFinal([failure = *failure](IKRHttpTask& t) { t.doFailError(failure); });
             return;
         }
+        if (m_answerExpected)
+            m_answerExpected->arriving();
         task.doBackgroundLoaded();
         postFinal([](IKRHttpTask& t) { t.doLoaded(); });
         return;

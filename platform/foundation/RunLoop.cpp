@@ -34,7 +34,7 @@ public:
 }
 
 struct RunLoop::Impl {
-    std::mutex mutex; // guards posted, timers, sequence, stopped
+    std::mutex mutex; // guards posted, timers, sequence, stopped, answerArriving
     std::condition_variable wake;
     std::deque<Task> posted;
     // Ordered by fire time, then by scheduling order.
@@ -44,6 +44,7 @@ struct RunLoop::Impl {
     std::atomic<std::size_t> postedCount{0}; // posted.size(), readable without the lock
     std::atomic<int> answersExpected{0};     // live RunLoop::AnswerExpected
     bool longLookMissed = false;             // main thread only
+    bool answerArriving = false;             // set by AnswerExpected::arriving
 
     void addTimer(Clock::time_point at, std::shared_ptr<LoopTimer> timer)
     {
@@ -92,14 +93,15 @@ struct RunLoop::Impl {
     void waitUntil(Clock::time_point deadline)
     {
         std::unique_lock lock(mutex);
-        if (!posted.empty() || stopped)
-            return;
-        Clock::time_point until = deadline;
-        if (!timers.empty() && timers.begin()->first.first < until)
-            until = timers.begin()->first.first;
-        wake.wait_until(lock, until);
-        if (!posted.empty())
+        if (posted.empty() && !stopped && !answerArriving) {
+            Clock::time_point until = deadline;
+            if (!timers.empty() && timers.begin()->first.first < until)
+                until = timers.begin()->first.first;
+            wake.wait_until(lock, until);
+        }
+        if (!posted.empty() || answerArriving)
             longLookMissed = false;
+        answerArriving = false;
     }
 
     // An answer from another thread often follows within microseconds (a
@@ -226,6 +228,16 @@ RunLoop::AnswerExpected::AnswerExpected()
 RunLoop::AnswerExpected::~AnswerExpected()
 {
     main().m_impl->answersExpected.fetch_sub(1, std::memory_order_relaxed);
+}
+
+void RunLoop::AnswerExpected::arriving()
+{
+    auto& impl = *main().m_impl;
+    {
+        std::lock_guard lock(impl.mutex);
+        impl.answerArriving = true;
+    }
+    impl.wake.notify_all();
 }
 
 bool RunLoop::isMainThread() const { return std::this_thread::get_id() == g_mainThread; }

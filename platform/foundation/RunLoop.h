@@ -66,6 +66,11 @@ public:
         ~AnswerExpected();
         AnswerExpected(const AnswerExpected&) = delete;
         AnswerExpected& operator=(const AnswerExpected&) = delete;
+        // Any thread. The answer is being made now and is posted within a
+        // fraction of a millisecond (the body is in, it is being decoded): a
+        // main thread that went to sleep after its long look missed wakes
+        // and looks once more, so the wake-up overlaps the decoding.
+        void arriving();
     };
 
     RunLoop(const RunLoop&) = delete;

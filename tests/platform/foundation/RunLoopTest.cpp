@@ -44,12 +44,14 @@ TEST(RunLoop, TimersFireInTimeOrderAndStopWhenInvalidated)
 
 TEST(RunLoop, AnExpectedAnswerLengthensTheLookButNeverTheWait)
 {
-    // A thread announces an answer and holds it back: the loop must still
-    // give up at its time-out, run timers, and take the answer once posted.
+    // A thread announces an answer, says it is arriving, and holds it back:
+    // the loop must still give up at its time-out, run timers, and take the
+    // answer once posted.
     std::atomic<bool> release{false};
     bool answered = false;
     std::thread worker([&] {
         RunLoop::AnswerExpected expected;
+        expected.arriving();
         while (!release.load())
             std::this_thread::yield();
         RunLoop::main().post([&] { answered = RunLoop::main().isMainThread(); });
