@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,26 @@ namespace {
 Error cairoError(cairo_status_t status, const char* what)
 {
     return Error{"pf::Bitmap", status, std::string(what) + ": " + cairo_status_to_string(status)};
+}
+
+// The first of pixels [from, to) that is not fully transparent (a
+// premultiplied pixel with all bits clear), or `to`. Sixteen at a time, which
+// the compiler turns into a few vector loads: most pixels looked at are clear.
+int firstInk(const std::uint32_t* pixels, int from, int to)
+{
+    int x = from;
+    for (; x + 16 <= to; x += 16) {
+        std::uint32_t any = 0;
+        for (int k = 0; k < 16; ++k)
+            any |= pixels[x + k];
+        if (any)
+            break;
+    }
+    for (; x < to; ++x) {
+        if (pixels[x])
+            return x;
+    }
+    return to;
 }
 
 }
@@ -94,6 +115,34 @@ Rgba8 Bitmap::pixel(int x, int y) const
 Rgba8 Bitmap::pixelAtPoint(Point p) const
 {
     return pixel(int(std::floor(p.x * m_scale)), int(std::floor(p.y * m_scale)));
+}
+
+std::optional<Rect> Bitmap::inkBounds() const
+{
+    cairo_surface_flush(m_surface);
+    const unsigned char* data = cairo_image_surface_get_data(m_surface);
+    const std::size_t stride = std::size_t(cairo_image_surface_get_stride(m_surface));
+    auto row = [&](int y) { return reinterpret_cast<const std::uint32_t*>(data + std::size_t(y) * stride); };
+    int top = 0, bottom = m_height;
+    while (top < bottom && firstInk(row(top), 0, m_width) == m_width)
+        ++top;
+    if (top == bottom)
+        return std::nullopt;
+    while (firstInk(row(bottom - 1), 0, m_width) == m_width)
+        --bottom;
+    // Each row is looked at only outside the columns already known to hold ink.
+    int left = m_width, right = 0;
+    for (int y = top; y < bottom; ++y) {
+        const std::uint32_t* pixels = row(y);
+        left = firstInk(pixels, 0, left);
+        for (int x = m_width - 1; x >= std::max(right, left); --x) {
+            if (pixels[x]) {
+                right = x + 1;
+                break;
+            }
+        }
+    }
+    return Rect{double(left), double(top), double(right - left), double(bottom - top)};
 }
 
 void Bitmap::fill(const Color& color)

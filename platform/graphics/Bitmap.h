@@ -46,6 +46,9 @@ public:
     // The pixel under a point, in points.
     Rgba8 pixelAtPoint(Point p) const;
     void fill(const Color& color);
+    // The smallest rectangle of whole pixels that holds every pixel that is
+    // not fully transparent; nothing when all of them are.
+    std::optional<Rect> inkBounds() const;
     std::optional<Error> writePng(const std::string& path) const;
     // The same PNG file as bytes.
     ErrorOr<Bytes> pngData() const;

@@ -321,6 +321,14 @@ void GraphicsContext::drawImage(const Bitmap& image, const Rect& rect, const Ima
     cairo_restore(m_cr);
 }
 
+void GraphicsContext::drawImagePixels(const Bitmap& image, const Rect& pixels, const Rect& r)
+{
+    Rect dest = sanitizedRect(r);
+    if (dest.isEmpty() || alpha() <= 0)
+        return;
+    paintImagePart(image, pixels, dest);
+}
+
 void GraphicsContext::beginLayer()
 {
     save();

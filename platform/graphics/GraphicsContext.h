@@ -78,6 +78,8 @@ public:
     void clearRect(const Rect& r);
 
     void drawImage(const Bitmap& image, const Rect& r, const ImageDrawOptions& options = {});
+    // The part of the image `pixels` (whole pixels) into `r`.
+    void drawImagePixels(const Bitmap& image, const Rect& pixels, const Rect& r);
 
     // Everything drawn until endLayer() is composited as one picture with
     // `alpha`, or with the alpha of `mask` drawn into `maskRect` when given.

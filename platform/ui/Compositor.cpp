@@ -226,7 +226,7 @@ std::optional<Error> Compositor::drawContent(GraphicsContext& context, View& vie
     if (!content)
         return content.error();
     if (content.value())
-        context.drawImage(*content.value(), view.contentPlacement(bounds));
+        view.drawKeptInk(context, *content.value(), bounds);
     return std::nullopt;
 }
 

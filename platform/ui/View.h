@@ -285,7 +285,7 @@ private:
     friend class Window;
     friend class ViewController;
     // The drawn content at `scale`, redrawn when marked or resized; null for
-    // views that draw nothing.
+    // views that draw nothing, or drew nothing.
     ErrorOr<BitmapRef> renderedContent(double scale);
     ErrorOr<BitmapRef> renderedVisibleContent(double scale);
     // A new w x h pixel bitmap at `scale` with `rect` of the view drawn into
@@ -296,6 +296,8 @@ private:
     void keepContent(BitmapRef content, const Rect& rect);
     // Where the kept content goes within the drawn bounds `drawnBounds`.
     Rect contentPlacement(const Rect& drawnBounds) const;
+    // Draws the kept content's pixels with ink where contentPlacement puts them.
+    void drawKeptInk(GraphicsContext& context, const Bitmap& content, const Rect& drawnBounds) const;
     // One kept band: the index-th from the top of the bounds.
     struct ContentBand {
         long index = 0;
@@ -359,6 +361,12 @@ private:
     bool m_needsDisplay = true;
     BitmapRef m_content;
     Rect m_contentRect; // the part of the bounds m_content holds
+    Rect m_contentInk; // the pixels of m_content that are not transparent
+    // The pixel size and scale the bounds were last drawn at, for content
+    // kept whole: content that drew nothing is not kept.
+    int m_drawnWidth = 0;
+    int m_drawnHeight = 0;
+    double m_drawnScale = 0;
     std::vector<ContentBand> m_bands; // by index, for views backed in bands
     std::vector<GestureRecognizerRef> m_gestureRecognizers;
     std::vector<PropertyAnimation> m_animations;

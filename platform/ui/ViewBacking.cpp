@@ -2,6 +2,7 @@
 // views that back only their visible part, that part plus a margin.
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/ui/View.h"
 
 #include <algorithm>
@@ -67,15 +68,24 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
     int w = int(std::ceil(m_bounds.width() * scale)), h = int(std::ceil(m_bounds.height() * scale));
     if (w <= 0 || h <= 0 || w > kMaxContentPixels || h > kMaxContentPixels) {
         m_content.reset();
+        m_contentInk = Rect{};
+        m_drawnWidth = m_drawnHeight = 0;
         return BitmapRef();
     }
-    if (!m_needsDisplay && m_content && m_content->pixelWidth() == w && m_content->pixelHeight() == h
-        && m_content->scale() == scale)
+    if (!m_needsDisplay && m_drawnWidth == w && m_drawnHeight == h && m_drawnScale == scale)
         return m_content;
     auto bitmap = drawnBitmap(w, h, scale, m_bounds, false);
     if (!bitmap)
         return bitmap.error();
-    keepContent(bitmap.value(), m_bounds);
+    // Where it drew: the compositor paints only that part on each frame,
+    // and many views draw little over large bounds (a label's text) or
+    // nothing of their own at all.
+    std::optional<Rect> ink = bitmap.value()->inkBounds();
+    keepContent(ink ? bitmap.value() : nullptr, m_bounds);
+    m_contentInk = ink.value_or(Rect{});
+    m_drawnWidth = w;
+    m_drawnHeight = h;
+    m_drawnScale = scale;
     return m_content;
 }
 
@@ -101,6 +111,8 @@ void View::keepContent(BitmapRef content, const Rect& rect)
     m_needsDisplay = false;
     m_content = std::move(content);
     m_contentRect = rect;
+    m_contentInk = m_content ? Rect{0, 0, double(m_content->pixelWidth()), double(m_content->pixelHeight())} : Rect{};
+    m_drawnWidth = m_drawnHeight = 0;
 }
 
 Rect View::visibleRect() const
@@ -147,6 +159,15 @@ Rect View::contentPlacement(const Rect& drawnBounds) const
     if (!backsVisibleAreaOnly() && !backsInBands())
         return drawnBounds;
     return keptPlacement(drawnBounds, m_contentRect);
+}
+
+void View::drawKeptInk(GraphicsContext& context, const Bitmap& content, const Rect& drawnBounds) const
+{
+    Rect whole = contentPlacement(drawnBounds);
+    double sx = whole.width() / content.pixelWidth(), sy = whole.height() / content.pixelHeight();
+    const Rect& ink = m_contentInk;
+    context.drawImagePixels(content, ink,
+                            {whole.x() + ink.x() * sx, whole.y() + ink.y() * sy, ink.width() * sx, ink.height() * sy});
 }
 
 Rect View::keptPlacement(const Rect& drawnBounds, const Rect& kept) const

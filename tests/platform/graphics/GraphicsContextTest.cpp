@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
+#include <vector>
 
 using namespace pf;
 using pf::test::Canvas;
@@ -45,6 +47,25 @@ TEST(BitmapCreation, FromStraightRgbaRowsWithPadding)
     EXPECT_EQ(b.value()->pixel(0, 1), (Rgba8{0, 0, 255, 255}));
     EXPECT_EQ(b.value()->pixel(1, 1), Rgba8{});
     EXPECT_FALSE(Bitmap::fromRgba(2, 2, rows, 7).ok()) << "rows shorter than the width";
+}
+
+TEST(BitmapCreation, InkBoundsHoldEveryPixelThatIsNotTransparent)
+{
+    // Pixel rects painted red, and the bounds they make; 40 pixels wide, so
+    // rows are looked at sixteen pixels at a time and then one by one.
+    const std::pair<std::vector<Rect>, std::optional<Rect>> rows[] = {
+        {{}, std::nullopt},
+        {{{3, 2, 1, 1}}, Rect{3, 2, 1, 1}},
+        {{{25, 1, 2, 1}, {18, 4, 1, 1}, {39, 7, 1, 1}}, Rect{18, 1, 22, 7}},
+    };
+    for (const auto& [filled, ink] : rows) {
+        auto b = Bitmap::create(40, 8, 2).value();
+        auto context = std::move(GraphicsContext::create(*b).value());
+        context->scale(0.5, 0.5); // pixel coordinates
+        for (const Rect& r : filled)
+            context->fillRect(r, kRed);
+        EXPECT_EQ(b->inkBounds(), ink) << filled.size() << " rects";
+    }
 }
 
 TEST(GraphicsContextDrawing, FillsAndStrokesAtTheBitmapScaleWithTransformsAndAlpha)

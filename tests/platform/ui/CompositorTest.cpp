@@ -31,6 +31,15 @@ public:
     int draws = 0;
 };
 
+// Draws nothing of its own and counts how often it is asked to.
+class BlankView : public View {
+public:
+    using View::View;
+    bool drawsContent() const override { return true; }
+    void draw(GraphicsContext&, const Rect&) override { ++draws; }
+    int draws = 0;
+};
+
 // Tall content, red above y 500 and blue below, drawn in bands; records the
 // tops of the parts it was asked for.
 class TallView : public View {
@@ -221,6 +230,27 @@ TEST_F(Rendering, OnlyInvalidatedContentIsRedrawn)
     render();
     EXPECT_EQ(square->draws, 2);
     EXPECT_EQ(other->draws, 1);
+}
+
+TEST_F(Rendering, KeptContentIsOnlyWhatTheViewDrew)
+{
+    // Only the square's pixels are painted, in place wherever the view
+    // moves; a view that drew nothing is not drawn again for it.
+    auto window = showWindow();
+    auto square = std::make_shared<SquareView>(Rect{0, 0, 100, 100});
+    auto blank = std::make_shared<BlankView>(Rect{0, 200, 300, 100});
+    window->addSubview(blank);
+    window->addSubview(square);
+    render();
+    square->setCenter({150.5, 250}); // the square now spans 125.5 .. 175.5 across
+    compositor.invalidateAll();
+    const Bitmap& moved = render();
+    EXPECT_EQ(square->draws, 1);
+    EXPECT_EQ(blank->draws, 1);
+    EXPECT_TRUE(pixelIs(moved, {126, 226}, kGreen));
+    EXPECT_TRUE(pixelIs(moved, {175, 274.5}, kGreen));
+    EXPECT_TRUE(pixelIs(moved, {125, 250}, kWhite));
+    EXPECT_TRUE(pixelIs(moved, {176, 250}, kWhite));
 }
 
 TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
