@@ -38,6 +38,25 @@ int firstInk(const std::uint32_t* pixels, int from, int to)
     return to;
 }
 
+// One past the last of pixels [from, to) that is not fully transparent, or
+// `from`; sixteen at a time from the end.
+int lastInk(const std::uint32_t* pixels, int from, int to)
+{
+    int x = to;
+    for (; x - 16 >= from; x -= 16) {
+        std::uint32_t any = 0;
+        for (int k = 1; k <= 16; ++k)
+            any |= pixels[x - k];
+        if (any)
+            break;
+    }
+    for (; x > from; --x) {
+        if (pixels[x - 1])
+            return x;
+    }
+    return from;
+}
+
 }
 
 ErrorOr<BitmapRef> Bitmap::create(int pixelWidth, int pixelHeight, double scale)
@@ -135,12 +154,7 @@ std::optional<Rect> Bitmap::inkBounds() const
     for (int y = top; y < bottom; ++y) {
         const std::uint32_t* pixels = row(y);
         left = firstInk(pixels, 0, left);
-        for (int x = m_width - 1; x >= std::max(right, left); --x) {
-            if (pixels[x]) {
-                right = x + 1;
-                break;
-            }
-        }
+        right = std::max(right, lastInk(pixels, std::max(right, left), m_width));
     }
     return Rect{double(left), double(top), double(right - left), double(bottom - top)};
 }
