@@ -362,10 +362,9 @@ private:
     BitmapRef m_content;
     Rect m_contentRect; // the part of the bounds m_content holds
     Rect m_contentInk; // the pixels of m_content that are not transparent
-    // The pixel size and scale the bounds were last drawn at, for content
-    // kept whole: content that drew nothing is not kept.
-    int m_drawnWidth = 0;
-    int m_drawnHeight = 0;
+    // The scale content kept whole was last drawn at, 0 when none is kept
+    // (content that drew nothing keeps no bitmap); a new size marks the view
+    // for display.
     double m_drawnScale = 0;
     std::vector<ContentBand> m_bands; // by index, for views backed in bands
     std::vector<GestureRecognizerRef> m_gestureRecognizers;

@@ -69,10 +69,10 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
     if (w <= 0 || h <= 0 || w > kMaxContentPixels || h > kMaxContentPixels) {
         m_content.reset();
         m_contentInk = Rect{};
-        m_drawnWidth = m_drawnHeight = 0;
+        m_drawnScale = 0;
         return BitmapRef();
     }
-    if (!m_needsDisplay && m_drawnWidth == w && m_drawnHeight == h && m_drawnScale == scale)
+    if (!m_needsDisplay && m_drawnScale == scale)
         return m_content;
     auto bitmap = drawnBitmap(w, h, scale, m_bounds, false);
     if (!bitmap)
@@ -83,8 +83,6 @@ ErrorOr<BitmapRef> View::renderedContent(double scale)
     std::optional<Rect> ink = bitmap.value()->inkBounds();
     keepContent(ink ? bitmap.value() : nullptr, m_bounds);
     m_contentInk = ink.value_or(Rect{});
-    m_drawnWidth = w;
-    m_drawnHeight = h;
     m_drawnScale = scale;
     return m_content;
 }
@@ -112,7 +110,7 @@ void View::keepContent(BitmapRef content, const Rect& rect)
     m_content = std::move(content);
     m_contentRect = rect;
     m_contentInk = m_content ? Rect{0, 0, double(m_content->pixelWidth()), double(m_content->pixelHeight())} : Rect{};
-    m_drawnWidth = m_drawnHeight = 0;
+    m_drawnScale = 0;
 }
 
 Rect View::visibleRect() const
