@@ -3,6 +3,7 @@
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRDataSourceDelegate.h"
 #include "platform/foundation/Collections.h"
+#include "platform/ui/Compositor.h"
 
 void KRDataSourceDelegate::krDataSourceWillLoading(KRDataSource&) {}
 void KRDataSourceDelegate::krDataSourceDidLoadedFromCache(KRDataSource&, pf::Date) {}
@@ -42,8 +43,10 @@ pf::ArrayRef KRDataSource::dataObjects()
 
 void KRDataSource::clearDataObjects()
 {
-    if (m_dataObjects)
-        m_dataObjects->clear();
+    // The rows' documents are torn down after the frame that shows what
+    // replaces them, not on the way to it.
+    if (m_dataObjects && !m_dataObjects->empty())
+        pf::Compositor::releaseAfterNextFrame(std::make_shared<pf::Array::Values>(m_dataObjects->take()));
 }
 
 std::size_t KRDataSource::count()

@@ -45,6 +45,8 @@ public:
     void removeAt(std::size_t index);
     void set(std::size_t index, Value value);
     void clear() { m_values.clear(); }
+    // Empties the array, answering what it held.
+    Values take() { return std::exchange(m_values, Values()); }
     void reserve(std::size_t n) { m_values.reserve(n); }
 
     const Values& values() const { return m_values; }

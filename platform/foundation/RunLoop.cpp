@@ -34,9 +34,10 @@ public:
 }
 
 struct RunLoop::Impl {
-    std::mutex mutex; // guards posted, timers, sequence, stopped, answerArriving
+    std::mutex mutex; // guards posted, idle, timers, sequence, stopped, answerArriving
     std::condition_variable wake;
     std::deque<Task> posted;
+    std::deque<Task> idle;
     // Ordered by fire time, then by scheduling order.
     std::map<std::pair<Clock::time_point, std::uint64_t>, std::shared_ptr<LoopTimer>> timers;
     std::uint64_t sequence = 0;
@@ -51,7 +52,23 @@ struct RunLoop::Impl {
         timers.emplace(std::make_pair(at, sequence++), std::move(timer));
     }
 
-    // Runs one ready task or due timer; answers false when none was ready.
+    // The first valid timer that is due, taken off (a repeating one put back
+    // for its next time); null when none is. Under the lock.
+    std::shared_ptr<LoopTimer> takeDueTimer()
+    {
+        while (!timers.empty() && !timers.begin()->second->isValid())
+            timers.erase(timers.begin());
+        if (timers.empty() || timers.begin()->first.first > Clock::now())
+            return nullptr;
+        auto timer = timers.begin()->second;
+        timers.erase(timers.begin());
+        if (timer->repeats)
+            addTimer(Clock::now() + std::chrono::duration_cast<Clock::duration>(timer->interval), timer);
+        return timer;
+    }
+
+    // Runs one ready task or due timer, else one idle task; answers false
+    // when none was ready.
     bool runOne()
     {
         Task task;
@@ -62,15 +79,11 @@ struct RunLoop::Impl {
                 task = std::move(posted.front());
                 posted.pop_front();
                 postedCount.store(posted.size(), std::memory_order_relaxed);
-            } else {
-                while (!timers.empty() && !timers.begin()->second->isValid())
-                    timers.erase(timers.begin());
-                if (timers.empty() || timers.begin()->first.first > Clock::now())
+            } else if (!(timer = takeDueTimer())) {
+                if (idle.empty())
                     return false;
-                timer = timers.begin()->second;
-                timers.erase(timers.begin());
-                if (timer->repeats)
-                    addTimer(Clock::now() + std::chrono::duration_cast<Clock::duration>(timer->interval), timer);
+                task = std::move(idle.front());
+                idle.pop_front();
             }
         }
         // Nothing above the loop could handle an exception that got this far.
@@ -93,7 +106,7 @@ struct RunLoop::Impl {
     void waitUntil(Clock::time_point deadline)
     {
         std::unique_lock lock(mutex);
-        if (posted.empty() && !stopped && !answerArriving) {
+        if (posted.empty() && idle.empty() && !stopped && !answerArriving) {
             Clock::time_point until = deadline;
             if (!timers.empty() && timers.begin()->first.first < until)
                 until = timers.begin()->first.first;
@@ -147,6 +160,15 @@ void RunLoop::post(Task task)
         std::lock_guard lock(m_impl->mutex);
         m_impl->posted.push_back(std::move(task));
         m_impl->postedCount.store(m_impl->posted.size(), std::memory_order_release);
+    }
+    m_impl->wake.notify_all();
+}
+
+void RunLoop::postWhenIdle(Task task)
+{
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->idle.push_back(std::move(task));
     }
     m_impl->wake.notify_all();
 }

@@ -36,12 +36,18 @@ public:
 
     // Any thread. Runs `task` on a later turn of the loop.
     void post(Task task);
+    // Any thread. Runs `task` on a later turn once no posted task or due
+    // timer is ready, before the loop would wait: for work nobody waits on
+    // (tearing down what a frame replaced), so it cannot hold up the next
+    // request or answer. Idle tasks run in posting order.
+    void postWhenIdle(Task task);
     // Any thread. Fires `task` on the loop after `delay`, then every `delay`
     // when repeating.
     TimerRef scheduleTimer(Seconds delay, bool repeats, Task task);
 
-    // Main thread. Runs posted tasks and due timers until nothing is ready
-    // to run now (timers not yet due are left). Answers how many ran.
+    // Main thread. Runs posted tasks and due timers, then idle tasks, until
+    // nothing is ready to run now (timers not yet due are left). Answers how
+    // many ran.
     std::size_t runUntilIdle();
     // Main thread. Runs the loop, waiting for tasks and timers, until the
     // predicate holds or the time-out passes; answers the predicate's value.

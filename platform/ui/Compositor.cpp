@@ -14,6 +14,7 @@
 #include <cassert>
 #include <cmath>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace pf {
@@ -117,12 +118,50 @@ bool hiddenBy(const GraphicsContext& context, const Rect& region, const Views& v
 
 }
 
+namespace {
+
+int g_compositors = 0;
+
+std::vector<std::shared_ptr<const void>>& releasedAfterFrame()
+{
+    static std::vector<std::shared_ptr<const void>> objects;
+    return objects;
+}
+
+}
+
 Compositor::Compositor(Screen& screen)
     : m_screen(screen)
 {
+    ++g_compositors;
+}
+
+Compositor::~Compositor()
+{
+    // Taken out before they go: a destructor they run may ask for another release.
+    if (--g_compositors == 0) {
+        auto objects = std::exchange(releasedAfterFrame(), {});
+        objects.clear();
+    }
+}
+
+void Compositor::releaseAfterNextFrame(std::shared_ptr<const void> object)
+{
+    PF_ASSERT_MAIN_THREAD();
+    if (object && g_compositors > 0)
+        releasedAfterFrame().push_back(std::move(object));
 }
 
 ErrorOr<Rect> Compositor::render()
+{
+    auto released = std::exchange(releasedAfterFrame(), {});
+    auto rendered = renderFrame();
+    if (!released.empty())
+        RunLoop::main().postWhenIdle([released = std::move(released)]() mutable { released.clear(); });
+    return rendered;
+}
+
+ErrorOr<Rect> Compositor::renderFrame()
 {
     PF_ASSERT_MAIN_THREAD();
     m_screen.layoutIfNeeded();

@@ -11,6 +11,7 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Forward.h"
 
+#include <memory>
 #include <optional>
 
 namespace pf {
@@ -18,6 +19,9 @@ namespace pf {
 class Compositor {
 public:
     explicit Compositor(Screen& screen);
+    ~Compositor();
+    Compositor(const Compositor&) = delete;
+    Compositor& operator=(const Compositor&) = delete;
 
     // Repaints what changed; answers the repainted region in screen points
     // (empty when nothing changed). An error leaves the frame as it was drawn so far.
@@ -32,7 +36,15 @@ public:
     // view's own place and transform; null for a view without area.
     static ErrorOr<BitmapRef> renderView(View& view, double scale);
 
+    // Keeps `object` until the next render has run, then lets it go when
+    // the main loop is next idle, so what a frame replaces (a page of rows
+    // and their documents) is torn down after that frame rather than on the
+    // way to it, and not ahead of the next request. Let go at once while no
+    // compositor exists, and with the last one.
+    static void releaseAfterNextFrame(std::shared_ptr<const void> object);
+
 private:
+    ErrorOr<Rect> renderFrame();
     // Under the view's background, in its bounds coordinates.
     static void drawShadow(GraphicsContext& context, View& view, const Rect& bounds, double radius, double scale);
     // The view's drawn content, kept whole or in bands, within `bounds`.

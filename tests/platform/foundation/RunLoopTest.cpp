@@ -8,9 +8,10 @@
 
 using namespace pf;
 
-TEST(RunLoop, PostedTasksRunLaterAndInOrder)
+TEST(RunLoop, PostedTasksRunLaterAndInOrderIdleOnesLast)
 {
     std::vector<int> order;
+    RunLoop::main().postWhenIdle([&] { order.push_back(4); });
     RunLoop::main().post([&] {
         order.push_back(1);
         RunLoop::main().post([&] { order.push_back(3); });
@@ -18,7 +19,7 @@ TEST(RunLoop, PostedTasksRunLaterAndInOrder)
     RunLoop::main().post([&] { order.push_back(2); });
     EXPECT_TRUE(order.empty()); // never synchronous
     RunLoop::main().runUntilIdle();
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
 }
 
 TEST(RunLoop, TimersFireInTimeOrderAndStopWhenInvalidated)

@@ -246,6 +246,19 @@ TEST_F(Rendering, OnlyInvalidatedContentIsRedrawn)
     EXPECT_TRUE(pixelIs(frame, {176, 250}, kWhite));
 }
 
+TEST_F(Rendering, WhatAFrameReplacesIsReleasedAfterItWhenTheLoopIsIdle)
+{
+    auto replaced = std::make_shared<int>(1);
+    std::weak_ptr<int> watch = replaced;
+    Compositor::releaseAfterNextFrame(std::move(replaced));
+    RunLoop::main().runUntilIdle();
+    EXPECT_FALSE(watch.expired()) << "no frame yet";
+    render();
+    EXPECT_FALSE(watch.expired());
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(watch.expired());
+}
+
 TEST_F(Rendering, LayoutRunsBeforeTheFrameIsDrawn)
 {
     class Stack : public View {
