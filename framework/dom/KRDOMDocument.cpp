@@ -31,10 +31,10 @@ KRDOMDocumentRef KRDOMDocument::create()
 
 KRDOMDocument::~KRDOMDocument()
 {
+    // The elements' weak references to this document lapse with it: walking
+    // a released row's whole tree to clear them would only read cold memory.
     if (m_styleSheet)
         m_styleSheet->removeObserver(this);
-    if (m_rootElement)
-        m_rootElement->setDocument(nullptr);
 }
 
 void KRDOMDocument::setRootElement(KRDOMElementRef root)
