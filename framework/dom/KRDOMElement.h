@@ -56,6 +56,8 @@ public:
     void removeAttributeForKey(std::string_view key) { m_attributes.remove(key); }
     void removeAllAttributes() { m_attributes.clear(); }
     const KRDOMStringMap& attributes() const { return m_attributes; }
+    // Room for `count` more attributes, so that adding them moves none.
+    void reserveAttributes(std::size_t count) { m_attributes.reserve(count); }
     std::optional<std::string_view> eid() const { return attributeValueForKey("id"); }
     void setEid(std::optional<std::string_view> eid) { setAttributeValue(eid, "id"); }
 

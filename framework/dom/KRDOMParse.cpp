@@ -12,6 +12,7 @@
 #include "framework/dom/dom_html.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <string>
@@ -31,6 +32,11 @@ dom_html_callbacks markupTable(const KRDOMParse& parser)
     t.set_attribute = [](dom_html_callbacks*, void* e, const char* name, const char* value, void*) {
         if (name && value)
             ref(e)->setAttributeValue(value, name);
+    };
+    // Repeated names collapse into one attribute: a hostile tag's count is
+    // no promise of what the element keeps, so the room made is capped.
+    t.will_set_attributes = [](dom_html_callbacks*, void* e, unsigned count, void*) {
+        ref(e)->reserveAttributes(std::min(count, 32u));
     };
     t.add_child = [](dom_html_callbacks*, void* parent, void* child, void*) { ref(parent)->addElement(ref(child)); };
     t.is_empty = [](dom_html_callbacks*, void* e, void*) { return ref(e)->childs().empty() ? 1 : 0; };

@@ -40,6 +40,7 @@ public:
     }
     void remove(std::string_view key) { set(key, std::nullopt); }
     void clear() { m_entries.clear(); }
+    void reserve(std::size_t more) { m_entries.reserve(m_entries.size() + more); }
 
     std::size_t count() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }

@@ -159,6 +159,8 @@ static const char *report(parse_state *s, const char *p, void *parent, int depth
     }
     const char *pool = (const char *)byte_buffer_data(s->pool);
     uint32_t count = item_array_count(s->attributes);
+    if (count && t->will_set_attributes)
+        t->will_set_attributes(t, element, count, s->user);
     for (uint32_t i = 0; i < count; i++) {
         const attribute_pair *pair = item_array_at(s->attributes, i);
         t->set_attribute(t, element, pool + pair->name, pool + pair->value, s->user);

@@ -36,6 +36,9 @@ struct dom_html_callbacks {
     void *(*new_element)(dom_html_callbacks *table, const char *name, const char *ns, void *user);
     void (*set_attribute)(dom_html_callbacks *table, void *element, const char *name, const char *value,
                           void *user);
+    /* May be NULL. Told how many attributes follow, before the first
+     * set_attribute of an element that has any, so it can make room at once. */
+    void (*will_set_attributes)(dom_html_callbacks *table, void *element, unsigned count, void *user);
     void (*add_child)(dom_html_callbacks *table, void *parent, void *child, void *user);
     /* Non-zero when the element has no children yet. */
     int (*is_empty)(dom_html_callbacks *table, void *element, void *user);
