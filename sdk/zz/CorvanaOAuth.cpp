@@ -50,8 +50,17 @@ std::string unwrap(std::string_view message, std::string_view open)
 
 void replaceAll(std::string& text, std::string_view from, std::string_view to)
 {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+    if (from.empty())
+        return;
+    std::string replaced;
+    std::size_t done = 0;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, done)) {
+        replaced.append(text, done, at - done).append(to);
+        done = at + from.size();
+    }
+    if (done == 0)
+        return;
+    text = std::move(replaced.append(text, done));
 }
 
 std::string seqText(int seq) { return std::to_string(seq); }
