@@ -133,7 +133,7 @@ verdict() {
   }'
 }
 
-# Times as the figures read best: ns, µs or ms.
+# Times as the figures read best: ns, us or ms.
 readable() {
   awk -v n="$1" 'BEGIN {
     if (n >= 1e6) printf "%.2f ms", n / 1e6
@@ -143,13 +143,15 @@ readable() {
 }
 
 missed=0
-if [ ${#names[@]} -eq 0 ] || [ "${names[*]}" != scale ]; then
-  echo "Pairs: $rounds rounds each, pinned to cores $cores"
-  printf '%-10s %12s %12s %7s %7s %7s  %s\n' pair application bare ratio round target ""
-fi
+heading=
 for pair in "${pairs[@]}"; do
   read -r name program app bare target <<<"$pair"
   wanted "$name" || continue
+  if [ -z "$heading" ]; then
+    heading=1
+    echo "Pairs: $rounds rounds each, pinned to cores $cores"
+    printf '%-10s %12s %12s %7s %7s %7s  %s\n' pair application bare ratio round target ""
+  fi
   a_times=() b_times=() ratios=()
   for ((i = 0; i < rounds; i++)); do
     a=$(run "$program" "$app" | nanoseconds)
@@ -172,28 +174,31 @@ for pair in "${pairs[@]}"; do
     "$ratio" "$round" "<= $target" "$outcome"
 done
 
-# scale_figure PROGRAM BENCHMARK SMALL LARGE COLUMN: the large size's median
-# over the small one's, COLUMN naming a CSV column (real_time, or a counter).
+# scale_figure CSV BENCHMARK SMALL LARGE COLUMN: the large size's median
+# over the small one's in the aggregates CSV, COLUMN naming a CSV column
+# (real_time, or a counter); fails when either figure is missing.
 scale_figure() {
-  local csv field small large
-  csv=$(run "$1" "$2" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
-  field=$(head -n 1 <<<"$csv" | tr , '\n' | tr -d '"' | grep -n -x -m 1 "$5" | cut -d: -f1)
-  if [ -n "$field" ]; then
-    small=$(grep -E "^\"$2/$3(/[^\"]*)?_median\"" <<<"$csv" | cut -d, -f"$field")
-    large=$(grep -E "^\"$2/$4(/[^\"]*)?_median\"" <<<"$csv" | cut -d, -f"$field")
-  fi
-  if [ -z "$small" ] || [ -z "$large" ]; then
-    echo "$2: a run of $1 failed; run it alone to see why" >&2
-    return 1
-  fi
+  local field small large
+  field=$(head -n 1 <<<"$1" | tr , '\n' | tr -d '"' | grep -n -x -m 1 "$5" | cut -d: -f1)
+  [ -n "$field" ] || return 1
+  small=$(grep -E "^\"$2/$3(/[^\"]*)?_median\"" <<<"$1" | cut -d, -f"$field")
+  large=$(grep -E "^\"$2/$4(/[^\"]*)?_median\"" <<<"$1" | cut -d, -f"$field")
+  [ -n "$small" ] && [ -n "$large" ] || return 1
   awk -v s="$small" -v l="$large" 'BEGIN { printf "%.2f", l / s }'
 }
 
 if wanted scale; then
   echo "Scale: the larger size over the smaller, median of five repetitions, pinned to cores $cores"
   printf '%-44s %7s %7s  %s\n' figure ratio target ""
+  measured=
   while IFS='|' read -r label program benchmark small large column target; do
-    if ! figure=$(scale_figure "$program" "$benchmark" "$small" "$large" "$column"); then
+    # Figures of one benchmark (the home frame and its memory) share a run.
+    if [ "$measured" != "$program $benchmark" ]; then
+      csv=$(run "$program" "$benchmark" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
+      measured="$program $benchmark"
+    fi
+    if ! figure=$(scale_figure "$csv" "$benchmark" "$small" "$large" "$column"); then
+      echo "$benchmark: a run of $program failed; run it alone to see why" >&2
       missed=1
       continue
     fi
