@@ -25,7 +25,8 @@ Builds the benchmark programs (Release) and measures each pair against its targe
   --help        print this help and exit
 
 NAME picks what to measure: the pairs store insert bridge package api home
-fill road analytics, and scale for the cost-as-the-work-grows figures.
+fill road analytics ezjsonfeed ezjsonlist txjson, and scale for the
+cost-as-the-work-grows figures.
 Without a NAME everything runs (about a quarter of an hour once built). The
 exit status is 1 when a figure misses its target by both measures.
 USAGE
@@ -63,6 +64,9 @@ pairs=(
   "fill text_bench BM_FillParse_FeedCell BM_Tokenize_FeedCell 1.3"
   "road road_bench BM_SignInCheck500 BM_RawCurl_Post500 1.1"
   "analytics analytics_bench BM_Analytics_StoreSend10k BM_Bare_SqliteCurl10k 1.3"
+  "ezjsonfeed zzjson_bench BM_EZJSON_Decode/feed BM_KRJSON_Decode/feed 1.3"
+  "ezjsonlist zzjson_bench BM_EZJSON_Decode/list BM_KRJSON_Decode/list 1.3"
+  "txjson analytics_bench BM_TXJSON_DecodeBatch BM_KRJSON_DecodeBatch 1.3"
 )
 
 wanted() {
