@@ -65,7 +65,19 @@ constexpr const char* kHelp =
     "  --verbose         also print the configuration and the diagnostic log\n"
     "  --help            print this help and exit\n"
     "\n"
-    "Data is kept in $ZMR_HOME, else ~/.zomaru.\n";
+    "Environment:\n"
+    "  ZMR_HOME          the data folder (default ~/.zomaru)\n"
+    "  ZMR_PICTURES      the photo album's folder (default: Pictures in the data folder)\n"
+    "  ZMR_POSITION      the device's position, \"latitude,longitude\" in degrees (default: none)\n"
+    "  ZMR_LOCATION      \"off\" turns location services off\n"
+    "  ZMR_DEVICE        the device the app runs as: \"KIND,VERSION[,WIDTH,HEIGHT,SCALE]\",\n"
+    "                    KIND iPhone, iPhone5 or iPad (default iPhone5,7.0, 320 x 568 points)\n"
+    "  ZMR_DEVICE_DIR    the installed-app registry and shared pasteboards of peer apps\n"
+    "                    (default: device, beside the data folder)\n"
+    "  ZMR_NET_INTERFACE the network interface whose address identifies the device\n"
+    "                    (default: the first wireless one that is up, else the first up)\n"
+    "  ZMR_CA_FILE       a PEM file of certificate authorities trusted beside the system's\n"
+    "  ZMR_LOG           debug, info or error: the diagnostic log's level\n";
 
 // Options, or nothing (after a message) for arguments that make no sense.
 std::optional<Options> parse(const std::vector<std::string>& arguments)
