@@ -25,7 +25,8 @@ Builds the benchmark programs (Release) and measures each pair against its targe
   --help        print this help and exit
 
 NAME picks what to measure: the pairs store insert bridge package api home
-fill road analytics ezjsonfeed ezjsonlist txjson, and scale for the
+fill road analytics ezjsonfeed ezjsonlist txjson json (json/decode-feed,
+json/decode-list and json/encode-list, or one of them), and scale for the
 cost-as-the-work-grows figures.
 Without a NAME everything runs (about a quarter of an hour once built). The
 exit status is 1 when a figure misses its target by both measures.
@@ -53,7 +54,8 @@ source scripts/deps.sh
 source scripts/lib.sh
 zmr_install_stage
 
-# name program application-side bare-side target
+# name program application-side bare-side target; a NAME picks every pair
+# whose name is NAME or begins with NAME/.
 pairs=(
   "store store_bench BM_Store_Query1k BM_RawSqlite_Query1k 1.3"
   "insert store_bench BM_Store_Insert10k BM_RawSqlite_Insert10k 1.15"
@@ -67,13 +69,16 @@ pairs=(
   "ezjsonfeed zzjson_bench BM_EZJSON_Decode/feed BM_KRJSON_Decode/feed 1.3"
   "ezjsonlist zzjson_bench BM_EZJSON_Decode/list BM_KRJSON_Decode/list 1.3"
   "txjson analytics_bench BM_TXJSON_DecodeBatch BM_KRJSON_DecodeBatch 1.3"
+  "json/decode-feed json_bench BM_KRJSON_Decode/feed BM_RapidJSON_Decode/feed 1.0"
+  "json/decode-list json_bench BM_KRJSON_Decode/list BM_RapidJSON_Decode/list 1.2"
+  "json/encode-list json_bench BM_KRJSON_Encode/list BM_RapidJSON_Encode/list 0.85"
 )
 
 wanted() {
   [ ${#names[@]} -eq 0 ] && return 0
   local name
   for name in "${names[@]}"; do
-    [ "$name" = "$1" ] && return 0
+    [ "$name" = "$1" ] || [ "$name" = "${1%%/*}" ] && return 0
   done
   return 1
 }
@@ -83,12 +88,13 @@ programs=()
 for pair in "${pairs[@]}"; do
   read -r name program _ <<<"$pair"
   known+=("$name")
+  if [ "${name%%/*}" != "$name" ]; then known+=("${name%%/*}"); fi
   wanted "$name" && programs+=("$program")
 done
 wanted scale && programs+=(ledger_bench people_bench home_bench)
 for name in "${names[@]}"; do
   if ! printf '%s\n' "${known[@]}" | grep -qx -- "$name"; then
-    echo "nothing is called $name; the names are ${known[*]}" >&2
+    echo "nothing is called $name; the names are $(printf '%s\n' "${known[@]}" | sort -u | xargs)" >&2
     exit 2
   fi
 done
@@ -154,7 +160,7 @@ for pair in "${pairs[@]}"; do
   if [ -z "$heading" ]; then
     heading=1
     echo "Pairs: $rounds rounds each, pinned to cores $cores"
-    printf '%-10s %12s %12s %7s %7s %7s  %s\n' pair application bare ratio round target ""
+    printf '%-17s %12s %12s %7s %7s %7s  %s\n' pair application bare ratio round target ""
   fi
   a_times=() b_times=() ratios=()
   for ((i = 0; i < rounds; i++)); do
@@ -174,7 +180,7 @@ for pair in "${pairs[@]}"; do
   round=$(printf '%s\n' "${ratios[@]}" | median | xargs printf '%.2f')
   outcome=$(verdict "$ratio" "$round" "$target")
   [ "$outcome" = MISSED ] && missed=1
-  printf '%-10s %12s %12s %7s %7s %7s  %s\n' "$name" "$(readable "$ma")" "$(readable "$mb")" \
+  printf '%-17s %12s %12s %7s %7s %7s  %s\n' "$name" "$(readable "$ma")" "$(readable "$mb")" \
     "$ratio" "$round" "<= $target" "$outcome"
 done
 
