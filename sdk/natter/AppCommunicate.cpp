@@ -11,6 +11,14 @@ namespace {
 // flag in their own locked write, a plain read sets it first.
 std::shared_ptr<pf::Pasteboard> board(const std::string& name) { return pf::Pasteboard::withName(name, true); }
 
+std::shared_ptr<pf::Pasteboard> persistentBoard(const std::string& name)
+{
+    auto pasteboard = board(name);
+    if (pasteboard)
+        pasteboard->setPersistent(true);
+    return pasteboard;
+}
+
 const pf::Bytes* content(const std::vector<pf::Pasteboard::Item>& items)
 {
     for (const auto& item : items)
@@ -63,12 +71,15 @@ bool putIntoBoard(const std::string& name, std::size_t cap, const std::string& k
 
 }
 
+std::shared_ptr<pf::Pasteboard> AppCommunicate::getDataPasteboard() { return persistentBoard(getDataPasteboardName()); }
+
+std::shared_ptr<pf::Pasteboard> AppCommunicate::getFilePasteboard() { return persistentBoard(getFilePasteboardName()); }
+
 pf::DictionaryRef AppCommunicate::propertyListForAllApp()
 {
-    auto pasteboard = board(getDataPasteboardName());
+    auto pasteboard = getDataPasteboard();
     if (!pasteboard)
         return nullptr;
-    pasteboard->setPersistent(true);
     auto all = natter::readBoardDictionary(pasteboard->items(), kMaxDataBoard);
     return all && !all->empty() ? all : nullptr;
 }

@@ -21,6 +21,10 @@
 #include <optional>
 #include <string>
 
+namespace pf {
+class Pasteboard;
+}
+
 class AppCommunicate {
 public:
     static constexpr std::size_t kMaxDataBoard = 4u << 20;
@@ -28,6 +32,10 @@ public:
 
     static std::string getDataPasteboardName() { return "natter_data"; }
     static std::string getFilePasteboardName() { return "natter_file"; }
+    // The boards by name, created when missing and marked persistent; null
+    // when the device's board folder cannot be had.
+    static std::shared_ptr<pf::Pasteboard> getDataPasteboard();
+    static std::shared_ptr<pf::Pasteboard> getFilePasteboard();
 
     // Every app's record as it stands, without taking any; null when the
     // board is empty, over its cap or no dictionary.

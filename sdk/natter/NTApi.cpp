@@ -4,6 +4,7 @@
 #include "platform/foundation/ClampedSeconds.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/QueryString.h"
 #include "platform/foundation/URL.h"
 #include "sdk/natter/AppCommunicate.h"
 #include "sdk/natter/AppCommunicateData.h"
@@ -27,31 +28,13 @@ State& state()
     return s;
 }
 
-// The query of a callback, split at "&" and "="; pieces without a value or
-// with bad escapes are passed over.
+// The query of a callback: a token's "=" padding stays in its value, and
+// of two equal names the first counts; values that do not decode are passed
+// over.
 pf::DictionaryRef callbackQuery(const std::string& text)
 {
-    auto out = pf::Dictionary::create();
-    auto mark = text.find('?');
-    if (mark == std::string::npos)
-        return out;
-    std::string query = text.substr(mark + 1);
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        auto end = query.find('&', start);
-        std::string piece = query.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        auto equals = piece.find('=');
-        if (equals != std::string::npos) {
-            auto value = pf::percentDecode(piece.substr(equals + 1));
-            auto key = piece.substr(0, equals);
-            if (value && !out->contains(key))
-                out->set(key, *value);
-        }
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return out;
+    return pf::parseQueryBehind(text, "?", { .secondEquals = pf::SecondEquals::KeepsRest,
+                                             .repeats = pf::QueryRules::Repeats::FirstWins });
 }
 
 // Years past any token's life: what "no expiry given" reads as.
@@ -220,7 +203,7 @@ bool MMApiRegister::registerApp(const std::optional<std::string>& appID)
 {
     if (!appID)
         return false;
-    return natter::putIntoBoard("natter_register", NTApi::kMaxRegisterBoard, *appID, buildAppDictionary(*appID));
+    return natter::putIntoBoard(getRegisterPasteboardName(), NTApi::kMaxRegisterBoard, *appID, buildAppDictionary(*appID));
 }
 
 pf::DictionaryRef MMApiRegister::buildAppDictionary(const std::string& appID)

@@ -66,6 +66,7 @@ public:
 // The entry of this app on "natter_register".
 class MMApiRegister {
 public:
+    static std::string getRegisterPasteboardName() { return "natter_register"; }
     static bool registerApp(const std::optional<std::string>& appID);
     // "appIcon", "appIdentifier", "appName", "appID", each when known.
     static pf::DictionaryRef buildAppDictionary(const std::string& appID);

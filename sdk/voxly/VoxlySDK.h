@@ -107,7 +107,8 @@ public:
     // The value of `name` after "?", "&", "#" or at the very start (ignoring
     // case), unescaped; none when absent or its escapes are bad.
     static std::optional<std::string> queryValueWithName(std::string name, const std::string& urlString);
-    // Pieces split at "&" or ";" that are exactly key=value; later keys win.
+    // Pieces split at "&" or ";" that are exactly key=value, both decoded (a
+    // piece that is not UTF-8 then is passed over); later keys win.
     static pf::DictionaryRef queryDictionaryOfURLQuery(const std::string& query);
     // Every character but the unreserved ones, as UTF-8 escapes.
     static std::string escapeQueryValue(const std::string& value);

@@ -6,6 +6,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PercentEncode.h"
+#include "platform/foundation/QueryString.h"
 #include "platform/foundation/URL.h"
 #include "platform/net/HttpConnection.h"
 #include "platform/net/OperationQueue.h"
@@ -116,23 +117,9 @@ std::optional<std::string> VoxlySDK::queryValueWithName(std::string name, const 
 
 pf::DictionaryRef VoxlySDK::queryDictionaryOfURLQuery(const std::string& query)
 {
-    auto out = pf::Dictionary::create();
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        std::size_t end = query.find_first_of("&;", start);
-        std::string piece = query.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        auto equals = piece.find('=');
-        if (equals != std::string::npos && piece.find('=', equals + 1) == std::string::npos) {
-            auto key = pf::percentDecode(piece.substr(0, equals));
-            auto value = pf::percentDecode(piece.substr(equals + 1));
-            if (key && value)
-                out->set(*key, *value);
-        }
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return out;
+    return pf::parseQuery(query, { .secondEquals = pf::SecondEquals::SkipsPiece,
+                                   .decode = pf::QueryRules::Decode::NameAndValue,
+                                   .separators = "&;" });
 }
 
 void VoxlySDK::logOutWithToken(const std::string& accessToken, std::weak_ptr<VoxlySDKRequestDelegate> delegate)

@@ -122,6 +122,14 @@ bool CVLoginViewKit::openWithExtraParams(const pf::DictionaryRef& extraParams)
     return true;
 }
 
+bool CVLoginViewKit::openWithAppId(std::string appId, std::optional<std::string> redirectURI,
+                                   std::vector<std::string> permissions, std::weak_ptr<CVLoginViewDelegate> loginDelegate)
+{
+    setAuthorData(std::move(appId), std::move(redirectURI), std::move(permissions));
+    m_loginDelegate = std::move(loginDelegate);
+    return open();
+}
+
 bool CVLoginViewKit::openWithSafariAndExtraParams(const pf::DictionaryRef& extraParams)
 {
     if (m_appId.empty())
@@ -175,7 +183,7 @@ std::string CVLoginViewKit::generateUrlString(const std::string& base, const pf:
 
 pf::DictionaryRef CVLoginViewKit::parseURLParams(const std::optional<std::string>& query)
 {
-    return query ? parseQuery(*query) : nullptr;
+    return query ? pf::parseQuery(*query) : nullptr;
 }
 
 void CVLoginViewKit::doJsFun(const std::string& callback, const pf::DictionaryRef& params)

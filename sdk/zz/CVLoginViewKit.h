@@ -65,6 +65,9 @@ public:
     // The in-app page; false without an app id.
     bool openWithExtraParams(const pf::DictionaryRef& extraParams);
     bool open() { return openWithExtraParams(nullptr); }
+    // Takes the login's app id, redirect URI, permissions and delegate, then open().
+    bool openWithAppId(std::string appId, std::optional<std::string> redirectURI, std::vector<std::string> permissions,
+                       std::weak_ptr<CVLoginViewDelegate> loginDelegate);
     // The browser variant: false without an app id or serial, without our
     // callback scheme, without multitasking, or when no browser opened it.
     bool openWithSafariAndExtraParams(const pf::DictionaryRef& extraParams);

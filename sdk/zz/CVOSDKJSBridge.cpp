@@ -186,7 +186,7 @@ pf::Value CVOSDKJSBridge::getResponseDictionary(const std::string& key)
 pf::DictionaryRef CVOSDKJSBridge::dictionaryWithQuery(std::string_view query)
 {
     auto result = pf::Dictionary::create();
-    forEachQueryPiece(query, [&](std::string_view name, std::string_view value) { result->set(name, std::string(value)); });
+    pf::forEachQueryPiece(query, [&](std::string_view name, std::string_view value) { result->set(name, std::string(value)); });
     return result;
 }
 

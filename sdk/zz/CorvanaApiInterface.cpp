@@ -115,14 +115,14 @@ pf::Value CorvanaMessageParse::unpack(const pf::Bytes& data)
 
 std::shared_ptr<CorvanaApiReq> CorvanaMessageParse::getReqFromUrl(const CorvanaUrlDecoder& decoder)
 {
-    auto type = decoder.queryItem.find("kPastboardType");
-    return type == decoder.queryItem.end() ? nullptr : takeMessage(type->second).objectAs<CorvanaApiReq>();
+    auto type = decoder.queryItem->string("kPastboardType");
+    return type ? takeMessage(*type).objectAs<CorvanaApiReq>() : nullptr;
 }
 
 std::shared_ptr<CorvanaApiResp> CorvanaMessageParse::getRespFromUrl(const CorvanaUrlDecoder& decoder)
 {
-    auto type = decoder.queryItem.find("kPastboardType");
-    return type == decoder.queryItem.end() ? nullptr : takeMessage(type->second).objectAs<CorvanaApiResp>();
+    auto type = decoder.queryItem->string("kPastboardType");
+    return type ? takeMessage(*type).objectAs<CorvanaApiResp>() : nullptr;
 }
 
 pf::Value CorvanaMessageParse::parseCorvanaMessage(const pf::URL& url)

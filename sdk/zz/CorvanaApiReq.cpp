@@ -5,19 +5,7 @@
 #include "sdk/zz/ZZApiLog.h"
 #include "sdk/zz/ZZArchive.h"
 
-#include <limits>
-
 using namespace ZZArchive;
-
-namespace {
-
-int intField(const pf::Dictionary& fields, const char* key)
-{
-    long long n = integerField(fields, key);
-    return n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max() ? static_cast<int>(n) : 0;
-}
-
-}
 
 pf::DictionaryRef CorvanaApiReq::encode() const
 {

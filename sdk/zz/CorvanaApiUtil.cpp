@@ -4,6 +4,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/URL.h"
+#include "sdk/zz/URLTools.h"
 
 #include <cctype>
 #include <cstdio>
@@ -69,22 +70,6 @@ std::optional<std::string> CorvanaApiUtil::GetURLWithParam(const std::optional<s
     return url;
 }
 
-std::map<std::string, std::string> splitURLQuery(const std::string& query)
-{
-    std::map<std::string, std::string> items;
-    std::size_t start = 0;
-    while (start <= query.size()) {
-        std::size_t end = query.find('&', start);
-        if (end == std::string::npos)
-            end = query.size();
-        std::string part = query.substr(start, end - start);
-        if (auto equals = part.find('='); equals != std::string::npos)
-            items[part.substr(0, equals)] = part.substr(equals + 1);
-        start = end + 1;
-    }
-    return items;
-}
-
 std::optional<CorvanaUrlDecoder> CorvanaUrlDecoder::decoderWithUrl(const pf::URL* url)
 {
     if (!url)
@@ -95,7 +80,6 @@ std::optional<CorvanaUrlDecoder> CorvanaUrlDecoder::decoderWithUrl(const pf::URL
     std::string path = url->path();
     if (path.size() >= 2)
         decoder.path = path.substr(1);
-    if (url->query())
-        decoder.queryItem = splitURLQuery(*url->query());
+    decoder.queryItem = pf::parseQuery(url->query().value_or(std::string()), kUndecodedPairs);
     return decoder;
 }

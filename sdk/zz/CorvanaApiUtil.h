@@ -6,7 +6,6 @@
 
 #include "platform/foundation/Forward.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,8 +34,5 @@ public:
     std::string scheme;
     std::string host;
     std::optional<std::string> path;
-    std::map<std::string, std::string> queryItem;
+    pf::DictionaryRef queryItem; // never null
 };
-
-// The query split as above; shared with the share model's URL decoder.
-std::map<std::string, std::string> splitURLQuery(const std::string& query);

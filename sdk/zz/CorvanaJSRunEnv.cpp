@@ -220,7 +220,7 @@ bool CorvanaJSRunEnv::webViewShouldStartLoadWithRequest(pf::WebView& webView, co
     if (method->attribute()) {
         const std::vector<int>& codes = *method->attribute();
         arguments.reserve(codes.size());
-        forEachQueryPiece(query, [&](std::string_view, std::string_view value) {
+        pf::forEachQueryPiece(query, [&](std::string_view, std::string_view value) {
             if (arguments.size() < codes.size())
                 arguments.push_back(decodeArgument(codes[arguments.size()], percentDecoded(value)));
         });
@@ -257,7 +257,7 @@ void CorvanaJSRunEnv::keepSpare(std::vector<pf::Value>&& values)
 std::vector<std::string> CorvanaJSRunEnv::parseQueryParams(std::string_view query)
 {
     std::vector<std::string> values;
-    forEachQueryPiece(query, [&](std::string_view, std::string_view value) { values.emplace_back(value); });
+    pf::forEachQueryPiece(query, [&](std::string_view, std::string_view value) { values.emplace_back(value); });
     return values;
 }
 

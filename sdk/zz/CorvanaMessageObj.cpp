@@ -7,7 +7,6 @@
 #include "sdk/zz/ZZArchive.h"
 
 #include <functional>
-#include <limits>
 #include <map>
 
 using namespace ZZArchive;
@@ -31,12 +30,6 @@ void putData(pf::Dictionary& fields, const char* key, const std::optional<pf::By
 {
     if (data)
         fields.set(key, pf::Value::data(*data));
-}
-
-int intField(const pf::Dictionary& fields, const char* key)
-{
-    long long n = integerField(fields, key);
-    return n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max() ? static_cast<int>(n) : 0;
 }
 
 double realField(const pf::Dictionary& fields, const char* key)

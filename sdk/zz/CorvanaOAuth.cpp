@@ -187,6 +187,16 @@ std::string CorvanaOAuth::authorizeInappWithParams(const pf::DictionaryRef& args
                                                                                                          : "0";
 }
 
+std::string CorvanaOAuth::authorizeInZZWithParams(const pf::DictionaryRef& args)
+{
+    return OpenApi::sendCommandToZZWith(args);
+}
+
+std::string CorvanaOAuth::authorizeInPlazaWithParams(const pf::DictionaryRef& args)
+{
+    return OpenApi::sendCommandToPlazaWith(args);
+}
+
 std::string CorvanaOAuth::jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& args)
 {
     auto url = formDecodedURL(args);
@@ -347,7 +357,7 @@ std::optional<std::string> CorvanaOAuth::localEncrytedToken() const
 
 std::string CorvanaOAuth::getOwnBaseUrl() const { return "corvana" + m_appId + "://" + m_redirectURI; }
 
-pf::DictionaryRef CorvanaOAuth::parseURLParams(std::string_view query) { return parseQuery(query); }
+pf::DictionaryRef CorvanaOAuth::parseURLParams(std::string_view query) { return pf::parseQuery(query); }
 
 std::optional<std::string> CorvanaOAuth::stringByCVOSDKReplacingHtmlEscapes(const std::optional<std::string>& text)
 {

@@ -152,6 +152,9 @@ public:
     const std::optional<std::string>& encryToken() const { return m_encryToken; }
     // A token also goes to the Plaza web pages' storage (CVWebViewLoadJs).
     void setEncryToken(std::optional<std::string> token);
+    // Always nothing, whatever encryToken() holds: callers of this name
+    // never got the token and must not start to.
+    std::optional<std::string> encrytoken() const { return std::nullopt; }
     const std::optional<std::string>& localAppId() const { return m_localAppId; }
 
     // Asks the scripts to log in; always true. The browser flag changes
@@ -238,6 +241,11 @@ public:
     // ("1" or "0"), a browser answer handed back, the app id conversion and
     // the share registration.
     std::string authorizeInappWithParams(const pf::DictionaryRef& args);
+    // The app-switch login in the ZZ or the Plaza app: the dictionary goes
+    // to OpenApi::sendCommandToZZWith / sendCommandToPlazaWith as it is and
+    // their answer ("true" or "false") comes back. Not offered to the scripts.
+    std::string authorizeInZZWithParams(const pf::DictionaryRef& args);
+    std::string authorizeInPlazaWithParams(const pf::DictionaryRef& args);
     std::string jsCallHandleOpenURLByOAuth(const pf::DictionaryRef& args);
     std::string convertAppIdJs(const pf::DictionaryRef& args);
     void registZZAPIWithZZAppId(const pf::DictionaryRef& args);

@@ -372,9 +372,9 @@ pf::DictionaryRef OpenApi::getDictionaryFromGeneralPasteBoard(const std::string&
 
 pf::DictionaryRef OpenApi::dictionaryByParseUrlFromSeparator(const std::string& url, std::string_view separator)
 {
-    QueryRules rules = kStrictPairs;
-    rules.undecodable = QueryRules::Undecodable::RefusesQuery;
-    return parseQueryBehind(url, separator, rules);
+    pf::QueryRules rules = kStrictPairs;
+    rules.undecodable = pf::QueryRules::Undecodable::RefusesQuery;
+    return pf::parseQueryBehind(url, separator, rules);
 }
 
 bool OpenApi::openZZWithCommand(int command, const pf::DictionaryRef& payload)

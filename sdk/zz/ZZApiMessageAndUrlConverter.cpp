@@ -12,8 +12,7 @@ namespace {
 
 std::optional<std::string> query(const ZZApiURLDecoder& decoder, const char* key)
 {
-    auto found = decoder.queryItem.find(key);
-    return found == decoder.queryItem.end() ? std::nullopt : std::optional<std::string>(found->second);
+    return decoder.queryItem->string(key);
 }
 
 std::optional<std::string> base64Text(const ZZApiURLDecoder& decoder, const char* key)

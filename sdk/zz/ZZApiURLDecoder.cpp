@@ -1,7 +1,8 @@
 #include "sdk/zz/ZZApiURLDecoder.h"
 
 #include "platform/foundation/URL.h"
-#include "sdk/zz/CorvanaApiUtil.h"
+#include "platform/foundation/Collections.h"
+#include "sdk/zz/URLTools.h"
 
 std::optional<ZZApiURLDecoder> ZZApiURLDecoder::decoderWithUrl(const pf::URL* url)
 {
@@ -11,8 +12,7 @@ std::optional<ZZApiURLDecoder> ZZApiURLDecoder::decoderWithUrl(const pf::URL* ur
     decoder.scheme = url->scheme();
     decoder.host = url->host();
     decoder.path = url->path();
-    if (url->query())
-        decoder.queryItem = splitURLQuery(*url->query());
+    decoder.queryItem = pf::parseQuery(url->query().value_or(std::string()), kUndecodedPairs);
     return decoder;
 }
 

@@ -7,7 +7,6 @@
 
 #include "platform/foundation/Forward.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,7 +17,7 @@ public:
     std::string scheme;
     std::string host;
     std::string path;
-    std::map<std::string, std::string> queryItem;
+    pf::DictionaryRef queryItem; // never null
 };
 
 class ZZApiURLEncoder {

@@ -8,6 +8,7 @@
 #include "sdk/zz/ZZPluginMetadata.h"
 
 #include <functional>
+#include <limits>
 #include <map>
 
 namespace ZZArchive {
@@ -106,6 +107,12 @@ long long integerField(const pf::Dictionary& fields, std::string_view key)
     const pf::Value value = fields.get(key);
     const pf::Number* number = value.number();
     return number && !number->isReal() ? number->asLongLong() : 0;
+}
+
+int intField(const pf::Dictionary& fields, std::string_view key)
+{
+    long long n = integerField(fields, key);
+    return n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max() ? static_cast<int>(n) : 0;
 }
 
 std::optional<pf::URL> urlField(const pf::Dictionary& fields, std::string_view key)

@@ -46,6 +46,8 @@ pf::Value decodeRoot(const pf::Value& root, std::size_t maxSize);
 std::optional<std::string> textField(const pf::Dictionary& fields, std::string_view key);
 std::optional<pf::Bytes> dataField(const pf::Dictionary& fields, std::string_view key);
 long long integerField(const pf::Dictionary& fields, std::string_view key);
+// The same within int; 0 for a value outside it.
+int intField(const pf::Dictionary& fields, std::string_view key);
 // Absolute URL text; nothing when it is not a URL.
 std::optional<pf::URL> urlField(const pf::Dictionary& fields, std::string_view key);
 

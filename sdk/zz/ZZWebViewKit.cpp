@@ -97,7 +97,7 @@ pf::Value ZZWebViewKit::JSONValue(const std::optional<std::string>& text)
 
 pf::DictionaryRef ZZWebViewKit::dictionaryByParseUrlFromSeparator(std::string_view text, std::string_view separator)
 {
-    return parseQueryBehind(text, separator, kStrictPairs);
+    return pf::parseQueryBehind(text, separator, kStrictPairs);
 }
 
 bool ZZWebViewKit::isNewZZBrowserInstall()

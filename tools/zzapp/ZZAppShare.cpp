@@ -146,7 +146,7 @@ int logCorvanaAnswer(const std::string& text, const std::string& logPath)
     auto url = pf::URL::create(text);
     std::string type;
     if (url && url->query())
-        forEachQueryPiece(*url->query(), [&](std::string_view name, std::string_view value) {
+        pf::forEachQueryPiece(*url->query(), [&](std::string_view name, std::string_view value) {
             if (name == "kPastboardType")
                 type = value;
         });

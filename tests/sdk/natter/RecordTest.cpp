@@ -172,6 +172,27 @@ TEST_F(NatterBoards, ReadingTakesOnlyOurRecordOnce)
     EXPECT_FALSE(AppCommunicate::fileData());
 }
 
+TEST_F(NatterBoards, BoardsAreMadeByNameAndKept)
+{
+    struct Row {
+        std::shared_ptr<pf::Pasteboard> (*open)();
+        const char* name;
+    } rows[] = {
+        {&AppCommunicate::getDataPasteboard, "natter_data"},
+        {&AppCommunicate::getFilePasteboard, "natter_file"},
+    };
+    EXPECT_EQ(MMApiRegister::getRegisterPasteboardName(), "natter_register");
+    for (const auto& row : rows) {
+        ASSERT_FALSE(pf::Pasteboard::withName(row.name, false)) << row.name << " starts missing";
+        auto board = row.open();
+        ASSERT_TRUE(board) << row.name;
+        EXPECT_EQ(board->name(), row.name);
+        EXPECT_TRUE(board->isPersistent()) << row.name;
+        board->setPersistent(false);
+        EXPECT_TRUE(row.open()->isPersistent()) << row.name << " is marked again on every use";
+    }
+}
+
 TEST_F(NatterBoards, ReadingFromEmptiedBoardsLeavesTheFilesAlone)
 {
     AppCommunicateData ours;

@@ -153,6 +153,8 @@ TEST_F(SessionScripts, AppSwitchModulesAnswerTheScripts)
         { "String(oauth.authorizeInappWithParams(JSON.stringify({ firstCallapp: 'Plaza' })))", "0" },
         { "String(oauth.jsCallHandleOpenURLByOAuth(JSON.stringify({ urlStr: '%FF' })))", "NO" },
         { "String(oauth.jsCallHandleOpenUrlByOpenApi(JSON.stringify({ urlStr: 'corvana1%3A%2F%2Fpzapp' })))", "NO" },
+        // The app-switch routes stay native: the scripts cannot reach them.
+        { "typeof oauth.authorizeInZZWithParams + typeof oauth.authorizeInPlazaWithParams", "undefinedundefined" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.script);

@@ -262,6 +262,47 @@ TEST_F(OpenApiSwitch, ScriptsHandAnswersBackFormEncoded)
     EXPECT_FALSE(CorvanaOAuth::CanHandleOpenURL(*pf::URL::create("corvana101452831://sso/x/0")));
 }
 
+TEST_F(OpenApiSwitch, TheSessionsAppSwitchRoutesAnswerAsTheSendCommands)
+{
+    installApp("com.zz.v3", { "mzzopensdkapiV2", "mzzOpensdkSSoLogin" });
+    installApp("com.plaza.v5", { "mplazaopensdkapiV2", "mplazaopensdkapi" });
+    using Route = std::string (CorvanaOAuth::*)(const pf::DictionaryRef&);
+    auto params = [](bool withHosts) {
+        auto p = pf::Dictionary::create({ { "appScheme", "corvana101452831" }, { "appid", "101452831" },
+                                          { "permission", "get_user_info" }, { "ResponseType", "token" } });
+        if (withHosts)
+            p->set("ZZApiScheme", "mzzOpensdkSSoLogin"), p->set("ZZHost", "SSoLogin"),
+                p->set("PlazaApiScheme", "mplazaopensdkapi"), p->set("PlazaHost", "pzapp");
+        return p;
+    };
+    struct Row {
+        const char* name;
+        Route route;
+        bool withHosts;
+        const char* answer;
+        const char* opens; // start of the URL the app is opened with, when it is
+    } rows[] = {
+        { "ZZ", &CorvanaOAuth::authorizeInZZWithParams, true, "true", "mzzOpensdkSSoLogin://SSoLogin/corvana101452831/" },
+        { "Plaza", &CorvanaOAuth::authorizeInPlazaWithParams, true, "true", "mplazaopensdkapi://pzapp/corvana101452831/" },
+        { "ZZ without its scheme and host", &CorvanaOAuth::authorizeInZZWithParams, false, "false", nullptr },
+        { "Plaza without its scheme and host", &CorvanaOAuth::authorizeInPlazaWithParams, false, "false", nullptr },
+    };
+    std::size_t opened = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(((*session).*row.route)(params(row.withHosts)), row.answer);
+        if (row.opens) {
+            auto urls = openedURLs(++opened);
+            ASSERT_EQ(urls.size(), opened);
+            EXPECT_TRUE(urls.back().starts_with(row.opens)) << urls.back();
+        }
+    }
+    EXPECT_EQ(openedURLs(opened).size(), opened) << "a refused route opens nothing";
+    EXPECT_EQ(session->encryToken(), std::nullopt);
+    session->setEncryToken("E");
+    EXPECT_EQ(session->encrytoken(), std::nullopt) << "the lower-case name never answers the token";
+}
+
 TEST_F(OpenApiSwitch, PlazaIsOpenedPlainOrWithAnUnsignedCommand)
 {
     EXPECT_EQ(OpenApi::getPlazaInstallUrl(), "");

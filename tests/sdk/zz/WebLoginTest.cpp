@@ -198,6 +198,29 @@ TEST_F(WebLogin, TwentyOneNavigationsWithoutAnOutcomeAreALoop)
     EXPECT_EQ(kit->loginCount(), 0u) << "starts again";
 }
 
+TEST_F(WebLogin, OpeningWithItsOwnDataReplacesTheLoginsDataAndDelegate)
+{
+    struct Failures : CVLoginViewDelegate {
+        int heard = 0;
+        void loginViewKitDidFailuredWithError(CVLoginViewKit&, const std::optional<pf::Error>&, const std::string&) override
+        {
+            ++heard;
+        }
+    };
+    auto first = std::make_shared<Failures>(), second = std::make_shared<Failures>();
+    auto kit = CVLoginViewKit::create(kAppId, std::string("www.zz.example"), { "get_user_info" }, first);
+    EXPECT_FALSE(kit->openWithAppId("", std::nullopt, {}, second)) << "no app id";
+    ASSERT_TRUE(kit->openWithAppId("7", std::string("https://www.other.example"), { "add_share", "all" }, second));
+    EXPECT_EQ(kit->appId(), "7");
+    EXPECT_EQ(kit->redirectURI(), "www.other.example");
+    for (const char* part : { "client_id=7", "scope=add_share%2Call", "redirect_uri=auth%3A%2F%2Fwww.other.example" })
+        EXPECT_NE(kit->requestUrl().find(part), std::string::npos) << part << " in " << kit->requestUrl();
+    kit->webViewKitDidLoadWithNetworkError(*kit, pf::Error { "NSURLErrorDomain", -1009, "offline" });
+    EXPECT_EQ(first->heard, 0);
+    EXPECT_EQ(second->heard, 1) << "the new delegate hears the outcome";
+    kit->doCloseWithNotAnimation();
+}
+
 TEST(LoginViewKitText, QueryAndPageHelpers)
 {
     auto params = CVLoginViewKit::parseURLParams(std::string("a=1&b=x%20y=z&c&d=%FF&e="));
