@@ -1,6 +1,7 @@
 #include "sdk/zz/CVOSDKEZJSONParser.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/JsonText.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -47,54 +48,8 @@ std::string hexMessage(const char* format, unsigned value)
     return buffer;
 }
 
-// The bytes of an eight-byte word that end a run of plain string bytes (a
-// quote, a backslash or a byte below 0x20) as high bits: the lowest one set
-// marks the first such byte exactly (a borrow only runs upward from a true
-// hit, so the bits above it may be false alarms).
-inline std::uint64_t plainRunStops(std::uint64_t word)
-{
-    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
-    auto zeroBytes = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
-    std::uint64_t control = (word - ones * 0x20) & ~word & highs;
-    return control | zeroBytes(word ^ (ones * '"')) | zeroBytes(word ^ (ones * '\\'));
-}
-
-// The first byte from p that is a quote, a backslash or a control byte, or
-// the end. The text is known to be UTF-8, so other bytes are taken as they
-// stand.
-inline const char* plainRunEnd(const char* p, const char* end)
-{
-    static_assert(std::endian::native == std::endian::little, "the first byte of a word is its lowest");
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if (std::uint64_t stops = plainRunStops(word))
-            return p + std::countr_zero(stops) / 8;
-        p += 8;
-    }
-    while (p != end) {
-        auto c = static_cast<unsigned char>(*p);
-        if (c < 0x20 || c == '"' || c == '\\')
-            break;
-        ++p;
-    }
-    return p;
-}
-
-// Plain decimals of up to 15 digits with a fraction and no exponent: the
-// digits as an integer and the power of ten below them are both exact
-// doubles, so one division gives the correctly rounded value.
-constexpr double kPowersOfTen[] = { 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
-
-// One of 64 buckets for a key, from its length and three of its bytes.
-unsigned keyBucket(std::string_view key)
-{
-    std::uint64_t mix = key.size();
-    if (!key.empty())
-        mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16 |
-               std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
-    return unsigned((mix * 0x9E3779B97F4A7C15ULL) >> 58);
-}
+// Strings take their bytes as they stand: the text was checked to be UTF-8.
+constexpr auto plainRunEnd = pf::jsonPlainRunEnd<pf::JsonUtf8::Trusted>;
 
 }
 
@@ -120,9 +75,7 @@ pf::Value CVOSDKEZJSONParser::fragmentWithString(std::optional<std::string_view>
     m_depth = 0;
     m_begin = m_c = text->data();
     m_end = m_c + text->size();
-    m_values.clear();
-    m_keys.clear();
-    m_arena.clear();
+    m_stack.start(m_begin);
     bool ok = scanValue();
     if (ok) {
         skipWhitespace();
@@ -131,8 +84,8 @@ pf::Value CVOSDKEZJSONParser::fragmentWithString(std::optional<std::string_view>
             ok = false;
         }
     }
-    pf::Value value = ok ? std::move(m_values.back()) : pf::Value();
-    m_values.clear();
+    pf::Value value = ok ? m_stack.takeLast() : pf::Value();
+    m_stack.start(nullptr);
     m_begin = m_c = m_end = nullptr;
     return value;
 }
@@ -189,14 +142,14 @@ bool CVOSDKEZJSONParser::scanStringValue()
     const char* run = plainRunEnd(m_c, m_end);
     if (run != m_end && *run == '"') {
         m_c = run + 1;
-        m_values.emplace_back(std::string(start, run));
+        m_stack.push(std::string(start, run));
         return true;
     }
     std::string s(start, run);
     m_c = run;
     if (!scanRest(s))
         return false;
-    m_values.emplace_back(std::move(s));
+    m_stack.push(std::move(s));
     return true;
 }
 
@@ -207,7 +160,7 @@ bool CVOSDKEZJSONParser::scanLiteral(std::string_view word, pf::Value value, con
         return false;
     }
     m_c += word.size();
-    m_values.push_back(std::move(value));
+    m_stack.push(std::move(value));
     return true;
 }
 
@@ -215,7 +168,7 @@ bool CVOSDKEZJSONParser::scanArray()
 {
     if (!enterLevel())
         return false;
-    const std::size_t base = m_values.size();
+    const std::size_t base = m_stack.openArray();
     for (;;) {
         skipWhitespace();
         if (atEnd()) {
@@ -241,28 +194,15 @@ bool CVOSDKEZJSONParser::scanArray()
         }
     }
     leaveLevel();
-    closeArray(base);
+    m_stack.push(m_stack.closeArray(base));
     return true;
-}
-
-void CVOSDKEZJSONParser::closeArray(std::size_t base)
-{
-    auto array = pf::Array::create();
-    array->reserve(m_values.size() - base);
-    for (std::size_t i = base; i < m_values.size(); ++i)
-        array->add(std::move(m_values[i]));
-    m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(base), m_values.end());
-    m_values.emplace_back(std::move(array));
 }
 
 bool CVOSDKEZJSONParser::scanObject()
 {
     if (!enterLevel())
         return false;
-    const std::size_t valueBase = m_values.size(), keyBase = m_keys.size(), arenaBase = m_arena.size();
-    // One bit per key bucket seen: a key whose bit is clear is new to this
-    // object, so only the others are looked for.
-    std::uint64_t buckets = 0;
+    auto object = m_stack.openObject();
     for (;;) {
         skipWhitespace();
         if (atEnd()) {
@@ -288,10 +228,10 @@ bool CVOSDKEZJSONParser::scanObject()
         }
         ++m_c;
         if (!scanValue()) {
-            addErrorWithCode(3, "Object value expected for key: " + std::string(keyText(key)));
+            addErrorWithCode(3, "Object value expected for key: " + std::string(m_stack.keyText(key)));
             return false;
         }
-        addMember(key, keyBase, valueBase, buckets);
+        m_stack.addMember(object, key);
         skipWhitespace();
         if (!atEnd() && *m_c == ',') {
             ++m_c;
@@ -303,44 +243,8 @@ bool CVOSDKEZJSONParser::scanObject()
         }
     }
     leaveLevel();
-    closeObject(valueBase, keyBase, arenaBase);
+    m_stack.push(m_stack.closeObject(object));
     return true;
-}
-
-std::string_view CVOSDKEZJSONParser::keyText(const Key& key) const
-{
-    return std::string_view((key.inArena ? m_arena.data() : m_begin) + key.offset, key.length);
-}
-
-// The member's value is the last on the stack. A key given twice keeps its
-// first place and takes the later value.
-void CVOSDKEZJSONParser::addMember(const Key& key, std::size_t keyBase, std::size_t valueBase, std::uint64_t& buckets)
-{
-    std::string_view name = keyText(key);
-    std::uint64_t bit = std::uint64_t(1) << keyBucket(name);
-    if (buckets & bit) {
-        for (std::size_t i = keyBase; i < m_keys.size(); ++i) {
-            if (keyText(m_keys[i]) == name) {
-                m_values[valueBase + (i - keyBase)] = std::move(m_values.back());
-                m_values.pop_back();
-                return;
-            }
-        }
-    }
-    buckets |= bit;
-    m_keys.push_back(key);
-}
-
-void CVOSDKEZJSONParser::closeObject(std::size_t valueBase, std::size_t keyBase, std::size_t arenaBase)
-{
-    auto dictionary = pf::Dictionary::create();
-    dictionary->reserve(m_keys.size() - keyBase);
-    for (std::size_t i = keyBase; i < m_keys.size(); ++i)
-        dictionary->addAbsent(keyText(m_keys[i]), std::move(m_values[valueBase + (i - keyBase)]));
-    m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(valueBase), m_values.end());
-    m_keys.resize(keyBase);
-    m_arena.resize(arenaBase);
-    m_values.emplace_back(std::move(dictionary));
 }
 
 // A key without escapes stays in the text until its object closes; an
@@ -351,15 +255,14 @@ bool CVOSDKEZJSONParser::scanKey(Key& key)
     const char* run = plainRunEnd(m_c, m_end);
     if (run != m_end && *run == '"') {
         m_c = run + 1;
-        key = { static_cast<std::size_t>(start - m_begin), static_cast<std::size_t>(run - start), false };
+        key = m_stack.textKey(start, run);
         return true;
     }
     m_scratch.assign(start, run);
     m_c = run;
     if (!scanRest(m_scratch))
         return false;
-    key = { m_arena.size(), m_scratch.size(), true };
-    m_arena += m_scratch;
+    key = m_stack.arenaKey(m_scratch);
     return true;
 }
 
@@ -541,25 +444,16 @@ bool CVOSDKEZJSONParser::scanNumber()
         while (!atEnd() && isDigit(*m_c))
             ++m_c;
     }
-    // Integers of up to 18 digits cannot overflow, and plain decimals
-    // convert exactly, without the general conversions below.
-    const std::ptrdiff_t wholeDigits = wholeEnd - digits;
-    if (integral && wholeDigits <= 18) {
-        long long value = 0;
-        for (const char* p = digits; p != wholeEnd; ++p)
-            value = value * 10 + (*p - '0');
-        m_values.push_back(pf::Value::number(pf::NumberType::LongLong, negative ? -value : value));
-        return true;
-    }
-    if (!integral && !exponent) {
-        const std::ptrdiff_t fraction = m_c - wholeEnd - 1;
-        if (wholeDigits + fraction <= 15) {
-            unsigned long long all = 0;
-            for (const char* p = digits; p != m_c; ++p)
-                if (p != wholeEnd)
-                    all = all * 10 + static_cast<unsigned>(*p - '0');
-            double value = double(all) / kPowersOfTen[fraction];
-            m_values.push_back(pf::Value::number(pf::NumberType::Double, negative ? -value : value));
+    // Short integers and decimals convert exactly without the general
+    // conversions below.
+    if (integral) {
+        if (auto value = pf::jsonShortInteger(digits, wholeEnd)) {
+            m_stack.push(pf::Value::number(pf::NumberType::LongLong, negative ? -*value : *value));
+            return true;
+        }
+    } else if (!exponent) {
+        if (auto value = pf::jsonShortDecimal(digits, wholeEnd, m_c)) {
+            m_stack.push(pf::Value::number(pf::NumberType::Double, negative ? -*value : *value));
             return true;
         }
     }
@@ -567,14 +461,14 @@ bool CVOSDKEZJSONParser::scanNumber()
         long long signedValue = 0;
         auto [end, ec] = std::from_chars(start, m_c, signedValue);
         if (ec == std::errc() && end == m_c) {
-            m_values.push_back(pf::Value::number(pf::NumberType::LongLong, signedValue));
+            m_stack.push(pf::Value::number(pf::NumberType::LongLong, signedValue));
             return true;
         }
         unsigned long long unsignedValue = 0;
         if (!negative) {
             auto [uend, uec] = std::from_chars(start, m_c, unsignedValue);
             if (uec == std::errc() && uend == m_c) {
-                m_values.push_back(pf::Value::unsignedNumber(unsignedValue));
+                m_stack.push(pf::Value::unsignedNumber(unsignedValue));
                 return true;
             }
         }
@@ -591,6 +485,6 @@ bool CVOSDKEZJSONParser::scanNumber()
         addErrorWithCode(2, "Failed creating decimal instance");
         return false;
     }
-    m_values.push_back(pf::Value::number(pf::NumberType::Double, real));
+    m_stack.push(pf::Value::number(pf::NumberType::Double, real));
     return true;
 }

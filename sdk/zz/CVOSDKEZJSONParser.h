@@ -13,6 +13,7 @@
 // the SDK's JSON error table). One thread at a time; the SDK makes one parser
 // per call.
 
+#include "platform/foundation/JsonObjectStack.h"
 #include "platform/foundation/Value.h"
 #include "sdk/zz/CVOSDKEZJSONBase.h"
 
@@ -36,13 +37,7 @@ public:
     pf::Value fragmentWithString(std::optional<std::string_view> text);
 
 private:
-    // A key of an open object: bytes of the text, or of the arena when it
-    // was unescaped.
-    struct Key {
-        std::size_t offset;
-        std::size_t length;
-        bool inArena;
-    };
+    using Key = pf::JsonObjectStack::Key;
 
     bool atEnd() const { return m_c == m_end; }
     void skipWhitespace();
@@ -58,19 +53,10 @@ private:
     bool scanEscape(std::string& out);
     bool scanUnicode(std::string& out);
     bool scanHexQuad(unsigned& out);
-    std::string_view keyText(const Key& key) const;
-    void addMember(const Key& key, std::size_t keyBase, std::size_t valueBase, std::uint64_t& buckets);
-    void closeArray(std::size_t base);
-    void closeObject(std::size_t valueBase, std::size_t keyBase, std::size_t arenaBase);
 
     const char* m_begin = nullptr;
     const char* m_c = nullptr;
     const char* m_end = nullptr;
-    // The object stack: members of the open arrays and objects, innermost
-    // last. Each container is made in one step, with room for exactly its
-    // members, when it closes.
-    std::vector<pf::Value> m_values;
-    std::vector<Key> m_keys;
-    std::string m_arena;
+    pf::JsonObjectStack m_stack;
     std::string m_scratch;
 };

@@ -1,0 +1,103 @@
+#pragma once
+
+// Where a JSON parser collects the members of the arrays and objects it has
+// open, innermost last, so that each container is made in one step, with
+// room for exactly its members, when it closes (growing a dictionary member
+// by member cost more than the parse around it). Keys without escapes stay
+// views into the text until then; unescaped ones wait in an arena that each
+// object gives back when it closes. A key given twice keeps its first place
+// and takes the later value; 64 key buckets per object tell a new key
+// without looking at the others.
+//
+// Owned by one parse; one thread. The text must outlive the parse.
+
+#include "platform/foundation/Value.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace pf {
+
+class JsonObjectStack {
+public:
+    // A key of an open object: bytes of the text, or of the arena.
+    struct Key {
+        std::size_t offset;
+        std::size_t length;
+        bool inArena;
+    };
+    // An open object: where its members start, and the key buckets seen.
+    struct Object {
+        std::size_t valueBase;
+        std::size_t keyBase;
+        std::size_t arenaBase;
+        std::uint64_t buckets = 0;
+    };
+
+    // A new parse over `text`, with room for `members` values ahead.
+    void start(const char* text, std::size_t members = 0);
+
+    template <class... Args>
+    void push(Args&&... args)
+    {
+        m_values.emplace_back(std::forward<Args>(args)...);
+    }
+    // The value pushed last, taken off the stack.
+    Value takeLast();
+    bool empty() const { return m_values.empty(); }
+
+    std::size_t openArray() const { return m_values.size(); }
+    Object openObject() const { return { m_values.size(), m_keys.size(), m_arena.size(), 0 }; }
+
+    Key textKey(const char* begin, const char* end) const
+    {
+        return { static_cast<std::size_t>(begin - m_text), static_cast<std::size_t>(end - begin), false };
+    }
+    Key arenaKey(std::string_view unescaped)
+    {
+        Key key { m_arena.size(), unescaped.size(), true };
+        m_arena += unescaped;
+        return key;
+    }
+    std::string_view keyText(const Key& key) const
+    {
+        return std::string_view((key.inArena ? m_arena.data() : m_text) + key.offset, key.length);
+    }
+
+    // The member whose value was pushed last.
+    void addMember(Object& object, const Key& key)
+    {
+        std::string_view name = keyText(key);
+        std::uint64_t bit = std::uint64_t(1) << keyBucket(name);
+        if ((object.buckets & bit) && replaceValue(object, name))
+            return;
+        object.buckets |= bit;
+        m_keys.push_back(key);
+    }
+
+    // The container of the members from its opening on, in their place.
+    Value closeArray(std::size_t base);
+    Value closeObject(const Object& object);
+
+private:
+    static unsigned keyBucket(std::string_view key)
+    {
+        std::uint64_t mix = key.size();
+        if (!key.empty())
+            mix |= std::uint64_t(std::uint8_t(key.front())) << 8 | std::uint64_t(std::uint8_t(key.back())) << 16
+                | std::uint64_t(std::uint8_t(key[key.size() / 2])) << 24;
+        return unsigned((mix * 0x9E3779B97F4A7C15ULL) >> 58);
+    }
+    bool replaceValue(const Object& object, std::string_view name);
+
+    const char* m_text = nullptr;
+    std::vector<Value> m_values;
+    std::vector<Key> m_keys;
+    std::string m_arena;
+};
+
+}
