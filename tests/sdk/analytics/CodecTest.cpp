@@ -51,6 +51,8 @@ TEST(TXJSONDecoderTable, ParsesOrFailsWithTheRightMessage)
         {"[1.]", 0, nullptr, "Invalid number.", 1},
         {"{\"a\" 1}", 0, nullptr, "Expected ':'.", 1},
         {"{\"a\":1,\"a\":2}", 0, "{\"a\":2}", nullptr, 0},
+        // An unescaped key meets its plain twin after an inner object gave back its own keys.
+        {"{\"a\\u0062\":{\"x\\u0079\":1},\"ab\":2,\"c\":{\"\\u0064\":3}}", 0, "{\"ab\":2,\"c\":{\"d\":3}}", nullptr, 0},
         {"[1,]", 0, nullptr, "Expected a value, not ']'", 1},
         {"[tru", 0, nullptr, "Reached the end of the buffer.", 1},
         {"[true,false,null]", 0, "[true,false,null]", nullptr, 0},
