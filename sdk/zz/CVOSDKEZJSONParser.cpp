@@ -5,7 +5,6 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>

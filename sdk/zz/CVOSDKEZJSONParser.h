@@ -17,11 +17,9 @@
 #include "platform/foundation/Value.h"
 #include "sdk/zz/CVOSDKEZJSONBase.h"
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class ICVOSDKEZJSONParser {
 public:
@@ -57,6 +55,7 @@ private:
     const char* m_begin = nullptr;
     const char* m_c = nullptr;
     const char* m_end = nullptr;
+    // Members of the open arrays and objects, each made when it closes.
     pf::JsonObjectStack m_stack;
     std::string m_scratch;
 };
