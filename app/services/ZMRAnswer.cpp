@@ -1,5 +1,6 @@
 #include "app/services/ZMRAnswer.h"
 
+#include "framework/core/KRAPIService.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRDataOutlet.h"
 #include "platform/foundation/Collections.h"
@@ -48,7 +49,36 @@ long long ZMRErrorCode(const pf::Value& results)
     return -1;
 }
 
-ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view domain)
+std::optional<int> ZMRServerFailedStatus(long long code)
+{
+    if (code > ZMRServerFailedCode || code <= ZMRServerFailedCode - 1000)
+        return std::nullopt;
+    return static_cast<int>(ZMRServerFailedCode - code);
+}
+
+namespace {
+
+// The code a read's failure without results reads as, when the server spoke
+// but not with its JSON: an HTTP status, or an answer that is not JSON.
+std::optional<long long> serverFailure(const pf::Error& transport)
+{
+    if (transport.domain != KRAPIErrorDomain)
+        return std::nullopt;
+    if (transport.code == KRAPINotJSONError)
+        return ZMRServerFailedCode;
+    if (transport.code >= 0 && transport.code < 1000)
+        return ZMRServerFailedCode - transport.code;
+    return std::nullopt;
+}
+
+bool isOwnCode(long long code)
+{
+    return code == ZMRNotAnsweredCode || code == ZMRResultUnknownCode || ZMRServerFailedStatus(code);
+}
+
+}
+
+ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view domain, ZMRRequestKind kind)
 {
     ZMRAnswer answer;
     pf::DictionaryRef results = response.error() ? nullptr : response.resultsData().dictionary();
@@ -57,12 +87,16 @@ ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view dom
         // says what the user must know: whether the server may have acted.
         const auto& transport = response.error();
         long long code = transport && response.isResultUnknown() ? ZMRResultUnknownCode : ZMRNotAnsweredCode;
+        if (transport && kind == ZMRRequestKind::Read) {
+            if (auto failed = serverFailure(*transport))
+                code = *failed;
+        }
         answer.error = pf::Error{std::string(domain), code, transport ? transport->description : ""};
         return answer;
     }
     pf::Value data(results);
     long long code = ZMRErrorCode(data);
-    if (code == ZMRNotAnsweredCode || code == ZMRResultUnknownCode)
+    if (isOwnCode(code))
         code = -1;
     if (code != 0) {
         pf::Value error = ZMRPresent(data, "error");

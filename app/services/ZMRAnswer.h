@@ -6,15 +6,17 @@
 // are a dictionary and their "error-code" reads 0. Everything else is an
 // error of the handling service's domain:
 // - no results (a transport or HTTP failure): ZMRResultUnknownCode when the
-//   request had gone out whole and its answer was lost or cut short (the
-//   server may have acted), else ZMRNotAnsweredCode; the transport error's
-//   description either way; results that are not a dictionary:
+//   request had gone out and no usable answer came back (lost, cut short, an
+//   HTTP error status or a body that is not the server's JSON: the server may
+//   have acted), else ZMRNotAnsweredCode; for a read (ZMRRequestKind::Read),
+//   an HTTP error status or an unreadable body is ZMRServerFailedCode minus
+//   the status (the status left out when there was none); the transport
+//   error's description in every case; results that are not a dictionary:
 //   ZMRNotAnsweredCode, "";
 // - "error-code" other than 0: that code (read as 64 bits; a number with a
 //   fraction is truncated; text that is not a number, a container or a
-//   Boolean reads -1, and so does one of the two codes above, which only
-//   ever mean what they say) and the answer's "error" when it is text,
-//   else "".
+//   Boolean reads -1, and so does any of the codes above, which only ever
+//   mean what they say) and the answer's "error" when it is text, else "".
 // A JSON null reads as absent everywhere.
 
 #include "platform/foundation/Error.h"
@@ -26,19 +28,35 @@
 
 class IKRAPIResponseTask;
 
-// The request did not reach the server whole, or the server refused it
-// without its JSON answer (an HTTP status, a body that is not its JSON).
+// The request did not reach the server whole.
 inline constexpr long long ZMRNotAnsweredCode = -100;
-// The request reached the server whole, then its answer was lost or cut
-// short: the server may have acted on it.
+// The request reached the server, then no usable answer came back: lost,
+// cut short, an HTTP error status or a body that is not its JSON (a
+// gateway's page). The server may have acted on it.
 inline constexpr long long ZMRResultUnknownCode = -101;
+
+// The server refused a read with an HTTP error status or answered it with a
+// body that is not its JSON: ZMRServerFailedCode - status, or the code itself
+// when there was no status. Codes down to ZMRServerFailedCode - 999 are
+// taken.
+inline constexpr long long ZMRServerFailedCode = -1000;
+// The HTTP status of a ZMRServerFailedCode error: 0 when the body was
+// unreadable, nothing when the code is not one of them.
+std::optional<int> ZMRServerFailedStatus(long long code);
+
+// What a failure without the server's answer means for the person.
+enum class ZMRRequestKind {
+    Write, // the server may have stored it: look before sending again
+    Read,  // a list load or a sign-in: repeating it is harmless
+};
 
 struct ZMRAnswer {
     pf::DictionaryRef results;  // set on success
     std::optional<pf::Error> error; // set on failure
 };
 
-ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view domain);
+ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view domain,
+                        ZMRRequestKind kind = ZMRRequestKind::Write);
 
 // "error-code" of decoded results: 0 when absent or null.
 long long ZMRErrorCode(const pf::Value& results);

@@ -118,7 +118,9 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
     if (taskType == proto::IZMRLogoutTask())
         return;
     pf::ObjectRef task = response.task();
-    ZMRAnswer answer = ZMRReadAnswer(response, domain);
+    // Signing in again is harmless; creating an account or binding is not.
+    bool read = taskType != proto::IZMRRegisterTask() && (isSignIn(taskType) || taskType == proto::IZMRAuthTask());
+    ZMRAnswer answer = ZMRReadAnswer(response, domain, read ? ZMRRequestKind::Read : ZMRRequestKind::Write);
     if (answer.error) {
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;

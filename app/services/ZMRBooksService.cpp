@@ -150,7 +150,8 @@ void ZMRBooksService::answer(const IKRAPIResponseTask& response)
     auto self = shared_from_this();
     const pf::Protocol* taskType = response.taskType();
     pf::ObjectRef task = response.task();
-    ZMRAnswer answer = ZMRReadAnswer(response, domain);
+    bool read = taskType == proto::IZMRBooksSearchTask();
+    ZMRAnswer answer = ZMRReadAnswer(response, domain, read ? ZMRRequestKind::Read : ZMRRequestKind::Write);
     if (answer.error) {
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;

@@ -127,7 +127,7 @@ void ZMRClassifyService::lookup(const pf::ObjectRef& taskObject)
 void ZMRClassifyService::answer(const IKRAPIResponseTask& response)
 {
     auto self = shared_from_this();
-    ZMRAnswer answer = ZMRReadAnswer(response, "ZMRClassifyService");
+    ZMRAnswer answer = ZMRReadAnswer(response, "ZMRClassifyService", ZMRRequestKind::Read);
     if (answer.error)
         return;
     if (pf::ArrayRef categories = answer.results->array("classify-results"))

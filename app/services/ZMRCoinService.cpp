@@ -16,16 +16,17 @@ bool ZMRCoinService::handle(const pf::Protocol* taskType, const pf::ObjectRef& t
     auto response = ZMRResponseOf(taskType, task, proto::IZMRCoinTask());
     if (!response)
         return false;
-    ZMRApplyCoinAnswer(*this, *response, "ZMRCoinService");
+    ZMRApplyCoinAnswer(*this, *response, "ZMRCoinService", ZMRRequestKind::Read);
     return true;
 }
 
-void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& response, std::string_view domain)
+void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& response, std::string_view domain,
+                        ZMRRequestKind kind)
 {
     auto self = service.shared_from_this();
     pf::ObjectRef task = response.task();
     const pf::Protocol* taskType = response.taskType();
-    ZMRAnswer answer = ZMRReadAnswer(response, domain);
+    ZMRAnswer answer = ZMRReadAnswer(response, domain, kind);
     if (answer.error) {
         service.krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;

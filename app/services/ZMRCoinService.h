@@ -12,6 +12,7 @@
 #include <string_view>
 
 class IKRAPIResponseTask;
+enum class ZMRRequestKind;
 
 class ZMRCoinService final : public KRUplinkService {
 public:
@@ -21,4 +22,5 @@ public:
 // Shared with the prize exchange, whose answers carry the new balance too:
 // reads the answer, stores and announces the balance on success, then tells
 // the task's delegate.
-void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& response, std::string_view domain);
+void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& response, std::string_view domain,
+                        ZMRRequestKind kind);

@@ -75,7 +75,7 @@ void ZMRDownlinkService::answer(const pf::ObjectRef& responseObject)
     pf::ObjectRef task = response->task();
     if (!task || record.task.lock() != task)
         return;
-    ZMRAnswer answer = ZMRReadAnswer(*response, domain);
+    ZMRAnswer answer = ZMRReadAnswer(*response, domain, ZMRRequestKind::Read);
     if (answer.error) {
         krDownlinkTaskDidFitalError(task, *answer.error, response->taskType());
         return;

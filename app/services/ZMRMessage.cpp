@@ -1,6 +1,7 @@
 #include "app/services/ZMRMessage.h"
 
 #include "app/services/ZMRAnswer.h"
+#include "platform/net/HttpConnection.h"
 
 #include <cmath>
 #include <cstdio>
@@ -31,6 +32,13 @@ constexpr CodeMessage messages[] = {
     {15366, "已兑换过此奖品"},
 };
 
+constexpr const char* notAnswered = "网络连接失败，请稍后重试";
+
+bool isHttpLayerDomain(const std::string& domain)
+{
+    return domain == pf::httpConnectionErrorDomain || domain == "KRHttpService" || domain == "KRHttpTask";
+}
+
 std::tm localParts(pf::Date date)
 {
     std::time_t seconds = static_cast<std::time_t>(std::floor(date.seconds));
@@ -50,6 +58,10 @@ std::string format(const std::tm& parts, const char* pattern)
 
 std::string ZMRMessage(const pf::Error& error)
 {
+    // The HTTP layer's text is English and technical; it went to the log.
+    // An upload's failure reaches an alert with it unchanged.
+    if (isHttpLayerDomain(error.domain))
+        return notAnswered;
     for (const CodeMessage& row : messages) {
         if (row.code == error.code)
             return row.message;
@@ -59,7 +71,12 @@ std::string ZMRMessage(const pf::Error& error)
     if (error.code == ZMRResultUnknownCode)
         return "网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交";
     if (error.code == ZMRNotAnsweredCode)
-        return "网络连接失败，请稍后重试";
+        return notAnswered;
+    if (auto status = ZMRServerFailedStatus(error.code)) {
+        if (*status == 0)
+            return "服务器出错，请稍后重试";
+        return "服务器出错（" + std::to_string(*status) + "），请稍后重试";
+    }
     if (error.description.empty())
         return "操作失败，错误码：" + std::to_string(error.code);
     return error.description;

@@ -11,9 +11,11 @@
 
 // The Chinese message of a known application server code; for a failure
 // without the server's answer (ZMRAnswer.h) whether to try again or to look
-// first, since the server may have acted; else the error's own description,
-// or when it has none a message naming the code. The domain is not
-// consulted.
+// first, since the server may have acted; for a read the server failed,
+// "服务器出错（N），请稍后重试"; for an error of the HTTP layer itself (an
+// upload's transport failure) "网络连接失败，请稍后重试", never its own
+// text; else the error's own description, or when it has none a message
+// naming the code.
 std::string ZMRMessage(const pf::Error& error);
 
 // The relative text of a date seen at `now`: "yyyy-MM-dd HH:mm" in another

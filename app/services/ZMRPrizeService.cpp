@@ -1,6 +1,7 @@
 #include "app/services/ZMRPrizeService.h"
 
 #include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRCoinService.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "app/services/ZMRUplinkRequest.h"
@@ -37,6 +38,6 @@ bool ZMRPrizeService::handle(const pf::Protocol* taskType, const pf::ObjectRef& 
     auto response = ZMRResponseOf(taskType, task, proto::IZMRPrizeBuyTask());
     if (!response)
         return false;
-    ZMRApplyCoinAnswer(*this, *response, "ZMRPrizeService");
+    ZMRApplyCoinAnswer(*this, *response, "ZMRPrizeService", ZMRRequestKind::Write);
     return true;
 }

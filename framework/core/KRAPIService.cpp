@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr const char* errorDomain = "KRAPIService";
-
 std::string describeBody(const pf::Bytes& body, const std::optional<std::string>& contentType)
 {
     if (contentType && contentType->starts_with("multipart/"))
@@ -50,7 +48,7 @@ bool KRAPIService::handle(const pf::Protocol* taskType, const pf::ObjectRef& tas
         auto weakSelf = std::weak_ptr<pf::Object>(shared_from_this());
         pf::dispatchMain([weakSelf, httpTask] {
             if (auto self = std::static_pointer_cast<KRAPIService>(weakSelf.lock()))
-                self->fail(*httpTask, pf::Error{errorDomain, -3, "no service runs HTTP tasks"});
+                self->fail(*httpTask, pf::Error{KRAPIErrorDomain, KRAPINoHttpServiceError, "no service runs HTTP tasks"});
         });
     }
     return true;
@@ -86,7 +84,7 @@ void KRAPIService::krHttpTaskWillRequest(KRHttpTask& task)
             // No request is set, so the HTTP layer sends nothing; the
             // failure travels the usual way.
             std::string key = request->apiUrl() ? *request->apiUrl() : request->apiKey().value_or("(none)");
-            task.doFailError(pf::Error{errorDomain, -1, "no url for api " + key});
+            task.doFailError(pf::Error{KRAPIErrorDomain, KRAPINoURLError, "no url for api " + key});
             return;
         }
         absolute = url->absoluteString();
@@ -147,22 +145,23 @@ void KRAPIService::krHttpTaskDidLoaded(KRHttpTask& task)
         }
     }
     // A status page or a body that is not the server's JSON is no answer:
-    // the requester must hear of it as a failure, not as empty results.
+    // the requester must hear of it as a failure, not as empty results. The
+    // server had the request and may have acted on it before its gateway or
+    // its own fault spoke: a write must not read as never sent.
     int status = task.statusCode();
     if (status < 200 || status >= 300) {
-        fail(task, pf::Error{errorDomain, status, "http status " + std::to_string(status)});
+        fail(task, pf::Error{KRAPIErrorDomain, status, "http status " + std::to_string(status)}, true);
         return;
     }
     pf::Value results = task.responseBody();
     if (!results.isDictionary() && !results.isArray()) {
-        fail(task, pf::Error{errorDomain, -2, "the answer is not a JSON dictionary or array"});
+        fail(task, pf::Error{KRAPIErrorDomain, KRAPINotJSONError, "the answer is not a JSON dictionary or array"}, true);
         return;
     }
     // A text cut short reads as the part that arrived, whose missing
-    // "error-code" would pass for success: it is no answer. The server had
-    // the whole request, so whether it acted is unknown.
+    // "error-code" would pass for success: it is no answer either.
     if (task.isResponseBodyCut()) {
-        fail(task, pf::Error{errorDomain, -4, "the answer ends before its JSON text closes"}, true);
+        fail(task, pf::Error{KRAPIErrorDomain, KRAPIAnswerCutError, "the answer ends before its JSON text closes"}, true);
         return;
     }
     if (!forget(task) || !request)

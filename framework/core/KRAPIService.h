@@ -14,8 +14,10 @@
 //   (transport failure, time-out, another status, an answer that is not such
 //   JSON or is cut short, a request with no URL) is a response task with an
 //   error, handed over at once. The response says the result is unknown when
-//   the request had gone out whole and its answer was lost or cut: the
-//   server may have acted on it.
+//   the request had gone out and no usable answer came back: its answer was
+//   lost or cut, or it was answered by another status or a body that is not
+//   such JSON (a gateway's error page after a slow upstream). The server may
+//   have acted on it.
 // - cancelHandle() takes the request task itself (IKRAPIRequestTask) or a
 //   KRAPITask naming the application task and its type (IKRAPICancelTask);
 //   cancelHandleForSource() cancels everything of a source and answers false,
@@ -27,6 +29,16 @@
 #include "framework/core/KRService.h"
 
 #include <vector>
+
+// Errors of the API service's own domain. An answer with a status outside
+// 2xx fails with that status as its code (0 when the exchange gave none).
+inline constexpr const char* KRAPIErrorDomain = "KRAPIService";
+enum KRAPIErrorCode : long long {
+    KRAPINoURLError = -1,         // the request names no usable URL: nothing was sent
+    KRAPINotJSONError = -2,       // the body is not a JSON dictionary or array
+    KRAPINoHttpServiceError = -3, // nobody runs HTTP tasks: nothing was sent
+    KRAPIAnswerCutError = -4,     // the JSON text ends before it closes
+};
 
 class KRAPIRequestTask;
 class KRAPIResponseTask;

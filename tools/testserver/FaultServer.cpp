@@ -74,10 +74,11 @@ bool parseHead(const std::string& head, std::string& path, std::size_t& length)
     return true;
 }
 
-std::string answerHead(int status, std::size_t length)
+std::string answerHead(int status, const std::string& body)
 {
-    return "HTTP/1.1 " + std::to_string(status) + " Scripted\r\nContent-Type: application/json\r\nContent-Length: "
-           + std::to_string(length) + "\r\n\r\n";
+    const char* type = body.starts_with('<') ? "text/html; charset=utf-8" : "application/json";
+    return "HTTP/1.1 " + std::to_string(status) + " Scripted\r\nContent-Type: " + type + "\r\nContent-Length: "
+           + std::to_string(body.size()) + "\r\n\r\n";
 }
 
 }
@@ -245,13 +246,13 @@ void FaultServer::serve(int socket)
         switch (fault) {
         case Fault::None:
         case Fault::ResetUnread: // a request already under way is answered
-            if (!sendAll(socket, answerHead(reply.status, reply.body.size()) + reply.body))
+            if (!sendAll(socket, answerHead(reply.status, reply.body) + reply.body))
                 goto done;
             continue;
         case Fault::DropReused:
             if (served > 1)
                 goto done;
-            if (!sendAll(socket, answerHead(reply.status, reply.body.size()) + reply.body))
+            if (!sendAll(socket, answerHead(reply.status, reply.body) + reply.body))
                 goto done;
             continue;
         case Fault::CloseAfterRequest:
@@ -260,7 +261,7 @@ void FaultServer::serve(int socket)
             resetAndClose(socket);
             return;
         case Fault::CutAnswer:
-            sendAll(socket, answerHead(reply.status, reply.body.size()) + reply.body.substr(0, reply.body.size() / 2));
+            sendAll(socket, answerHead(reply.status, reply.body) + reply.body.substr(0, reply.body.size() / 2));
             goto done;
         case Fault::Silent:
             // Until the client gives up or the server stops.

@@ -42,7 +42,8 @@ public:
 
     // Any thread; for requests read from now on.
     void setFault(Fault fault);
-    // The answer's status and JSON body (200 and {"error-code":0} at first).
+    // The answer's status and body (200 and {"error-code":0} at first); a
+    // body that starts with "<" goes as an HTML page, any other as JSON.
     void setReply(int status, std::string body);
 
     // Whole requests read for the path (without the query), answered or

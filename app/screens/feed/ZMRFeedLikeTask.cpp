@@ -1,5 +1,6 @@
 #include "app/screens/feed/ZMRFeedLikeTask.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "platform/foundation/Collections.h"
@@ -80,11 +81,14 @@ void ZMRLikeRollback::krUploadTaskDidFailWithError(const pf::ObjectRef& task, co
 {
     if (!m_entry || m_entry->get(kToggleKey).longLongValue() != m_toggle)
         return; // a later toggle decides what the entry shows
-    if (m_liked.isNil())
-        m_entry->remove("liked");
-    else
-        m_entry->set("liked", m_liked);
-    m_entry->set("likedCount", ZMRFeedCount(m_likedCount));
+    // The server may have kept it: the entry shows it until loaded again.
+    if (error.code != ZMRResultUnknownCode) {
+        if (m_liked.isNil())
+            m_entry->remove("liked");
+        else
+            m_entry->set("liked", m_liked);
+        m_entry->set("likedCount", ZMRFeedCount(m_likedCount));
+    }
     if (auto redraw = m_redraw.lock())
         redraw->krUploadTaskDidFailWithError(task, error, taskType);
 }

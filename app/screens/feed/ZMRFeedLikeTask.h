@@ -5,9 +5,12 @@
 // moves its "likedCount" (never below 0) at once, then sends a like or an
 // unlike (ZMRLikeTask, ZMRUnLikeTask) without waiting.
 //
-// A refusal of the entry's latest toggle puts "liked" and "likedCount" back
-// as they were before it; a refusal of an older toggle changes nothing,
-// since a later one already decided what the entry shows. The task does
+// A refusal of the entry's latest toggle (the server's error code, or a
+// request that never went out) puts "liked" and "likedCount" back as they
+// were before it; a refusal of an older toggle changes nothing, since a
+// later one already decided what the entry shows. A toggle whose result is
+// unknown (ZMRResultUnknownCode) keeps the entry as it shows it until the
+// entry is loaded again: the server may have kept it. The task does
 // this itself, as its own uplink delegate, so the entry is right again even
 // when the screen that sent it is gone; then it tells its redraw delegate
 // (held weakly), which shows the entry's state again. The entry keeps the

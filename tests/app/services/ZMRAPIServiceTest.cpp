@@ -190,7 +190,8 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         {R"({"error-code":1e300})", 9223372036854775807LL, "", false}, {R"({"error-code":5,"error":42})", 5, "", false},
         {R"([1,2])", ZMRNotAnsweredCode, "", false},
         // The codes of failures without an answer are never the server's.
-        {R"({"error-code":-101,"error":"x"})", -1, "x", false},
+        {R"({"error-code":-101,"error":"x"})", -1, "x", false}, {R"({"error-code":-1502})", -1, "", false},
+        {R"({"error-code":-2000})", -2000, "", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.json);
@@ -202,6 +203,28 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
             continue;
         ASSERT_TRUE(answer.error);
         EXPECT_EQ(*answer.error, (pf::Error{"ZMRCoinService", row.code, row.description}));
+    }
+    // A read the server failed says so with its status; a write may have
+    // been stored, and a failure before the server spoke is neither.
+    struct Failure {
+        pf::Error transport;
+        bool unknown;
+        long long write;
+        long long read;
+    } failures[] = {
+        {{"KRAPIService", 502, "http status 502"}, true, ZMRResultUnknownCode, ZMRServerFailedCode - 502},
+        {{"KRAPIService", -2, "not JSON"}, true, ZMRResultUnknownCode, ZMRServerFailedCode},
+        {{"KRAPIService", -4, "cut"}, true, ZMRResultUnknownCode, ZMRResultUnknownCode},
+        {{"HttpConnection", 7, "refused"}, false, ZMRNotAnsweredCode, ZMRNotAnsweredCode},
+        {{"KRAPIService", -1, "no url"}, false, ZMRNotAnsweredCode, ZMRNotAnsweredCode},
+    };
+    for (const Failure& row : failures) {
+        KRAPIResponseTask response;
+        response.setError(row.transport);
+        response.setResultUnknown(row.unknown);
+        EXPECT_EQ(ZMRReadAnswer(response, "ZMRLikeService").error, (pf::Error{"ZMRLikeService", row.write, row.transport.description}));
+        EXPECT_EQ(ZMRReadAnswer(response, "ZMRLikeService", ZMRRequestKind::Read).error,
+                  (pf::Error{"ZMRLikeService", row.read, row.transport.description}));
     }
     KRAPIResponseTask failed;
     failed.setResultsData(KRJSON::decodeText(R"({"error-code":0})"));

@@ -30,7 +30,13 @@ TEST(ZMRMessage, KnownCodesHaveTheirTextOthersKeepTheirDescription)
         {{"ZMRAuthService", 265, ""}, "昵称已存在，请尝试其他昵称"},
         {{"other", 15365, ""}, "昵称已存在，请尝试其他昵称"},
         {{"ZMRCoinService", 14339, ""}, "积分不足"},
-        {{"KRHttpService", -3, "timed out"}, "timed out"},
+        // The HTTP layer's own text never reaches the person (an upload's
+        // failure is relayed unchanged).
+        {{"KRHttpService", -3, "timed out"}, "网络连接失败，请稍后重试"},
+        {{"HttpConnection", 7, "Couldn't connect to server"}, "网络连接失败，请稍后重试"},
+        {{"HttpConnection", 264, "x"}, "网络连接失败，请稍后重试"},
+        {{"ZMRFeedsService", ZMRServerFailedCode - 502, "http status 502"}, "服务器出错（502），请稍后重试"},
+        {{"ZMRAuthService", ZMRServerFailedCode, "not JSON"}, "服务器出错，请稍后重试"},
         {{"ZMRLikeService", 15370, "服务器维护中"}, "服务器维护中"},
         // An error answer without text still says what failed.
         {{"ZMRLikeService", 0, ""}, "操作失败，错误码：0"},

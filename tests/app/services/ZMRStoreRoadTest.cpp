@@ -179,7 +179,10 @@ TEST_F(ZMRStoreRoad, ASaveWithoutAWholeAnswerStoresNothingAndSaysWhetherTheServe
         {"never answered", Fault::Silent, saved, 200, 4, 1, unknown, 1},
         // Reset while the request is still being written: the server never had it.
         {"reset unread", Fault::ResetUnread, saved, 200, 4 * 1024 * 1024, 1, failed, 0},
-        {"error status", Fault::None, "<html>500</html>", 500, 4, 1, failed, 1},
+        // The server read it before its fault or its gateway answered.
+        {"error status", Fault::None, "<html>500</html>", 500, 4, 1, unknown, 1},
+        {"gateway page", Fault::None, "<html><body>502 Bad Gateway</body></html>", 502, 4, 1, unknown, 1},
+        {"not the server's JSON", Fault::None, "<html>maintenance</html>", 200, 4, 1, unknown, 1},
         {"error without text", Fault::None, R"({"error-code":15400})", 200, 4, 1, "操作失败，错误码：15400", 1},
         // Each save is one request on a connection of its own, answered.
         {"dropped on a reused connection", Fault::DropReused, saved, 200, 4, 2, "", 2},

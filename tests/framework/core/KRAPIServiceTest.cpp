@@ -216,6 +216,8 @@ TEST_F(KRAPIServiceBus, EveryUnusableAnswerIsAResponseWithAnError)
     // The lenient decoder reads this as {"timestamp":1}: no "error-code".
     server.script("/cut", zmr::TestServer::Reply::with(200, "application/json", R"({"timestamp":1,"error-co)"));
     zmr::FaultServer dropping(zmr::FaultServer::Fault::CloseAfterRequest);
+    zmr::FaultServer gateway;
+    gateway.setReply(502, "<html><body><h1>502 Bad Gateway</h1></body></html>");
     std::string refusedUrl;
     {
         zmr::FaultServer gone;
@@ -224,6 +226,7 @@ TEST_F(KRAPIServiceBus, EveryUnusableAnswerIsAResponseWithAnError)
     auto config = pf::Dictionary::create({{"status", server.url("/status?code=500")}, {"text", server.url("/text")},
                                           {"stall", server.url("/stall")}, {"cut", server.url("/cut")},
                                           {"dropped", dropping.url("/save")}, {"refused", refusedUrl},
+                                          {"gateway", gateway.url("/save")},
                                           {"timeout", 0.3}});
     auto shell = makeShell("KRHttpService", config);
     struct Row {
@@ -231,8 +234,10 @@ TEST_F(KRAPIServiceBus, EveryUnusableAnswerIsAResponseWithAnError)
         std::string outcome;
         bool resultUnknown = false; // the server had the whole request
     } rows[] = {
-        {"status", "error KRAPIService 500"},
-        {"text", "error KRAPIService -2"},
+        // The server read the request before its fault or its gateway spoke.
+        {"status", "error KRAPIService 500", true},
+        {"text", "error KRAPIService -2", true},
+        {"gateway", "error KRAPIService 502", true},
         {"missing", "error KRAPIService -1"},
         {"stall", "error HttpConnection -1001", true}, // the request time-out from "timeout"
         {"cut", "error KRAPIService -4", true},
