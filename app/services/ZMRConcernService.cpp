@@ -160,6 +160,7 @@ void ZMRConcernService::startSync(const pf::ObjectRef& task)
     sync->setStatus(1);
     sync->setPageIndex(1);
     m_concernTask = task;
+    m_receivedItems = 0;
     if (auto context = this->context())
         context->handle(proto::IKRAPIRequestTask(), pageRequest(task), 0);
 }
@@ -221,7 +222,7 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
         return;
     m_concernTask = nullptr;
     auto sync = std::dynamic_pointer_cast<IZMRConcernTask>(task);
-    ZMRAnswer answer = ZMRReadAnswer(response, domain);
+    ZMRAnswer answer = ZMRReadAnswer(response, domain, ZMRRequestKind::Read);
     if (answer.error || !sync)
         return;
     pf::Value results = ZMRPresent(pf::Value(answer.results), "user-concern-results");
@@ -234,8 +235,14 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
     long long version = ZMRPresent(results, "version").longLongValue();
     if (version == context->concernVersion())
         return;
-    if (sync->pageIndex() == 1 && !execute(*db, "DELETE FROM [ZMRConcernObject]"))
+    // One transaction a page: a list of thousands is written in as many
+    // flushes as pages, not users, and page 1 never leaves the table empty.
+    bool inTransaction = db->db()->beginTransaction();
+    if (sync->pageIndex() == 1 && !execute(*db, "DELETE FROM [ZMRConcernObject]")) {
+        if (inTransaction)
+            db->db()->rollback();
         return;
+    }
     pf::ArrayRef items = ZMRPresent(results, "items").array();
     bool more = items && !items->empty();
     if (items) {
@@ -249,8 +256,15 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
                 pf::log("cannot store a followed user");
         }
     }
-    if (more && sync->pageIndex() >= kMaxConcernPages) {
-        pf::log("follow list still not complete after %d pages; stopped", kMaxConcernPages);
+    if (inTransaction && !db->db()->commit()) {
+        pf::log("cannot store a page of followed users");
+        db->db()->rollback();
+        return;
+    }
+    if (items)
+        m_receivedItems += static_cast<long long>(items->count());
+    if (more && m_receivedItems >= kMaxConcernItems) {
+        pf::log("follow list still not complete after %lld users; stopped", m_receivedItems);
     } else if (more) {
         sync->setPageIndex(sync->pageIndex() + 1);
         m_concernTask = task;

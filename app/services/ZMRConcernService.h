@@ -14,9 +14,11 @@
 // stores its version in the context. The next page is sent on a later turn
 // of the main queue, and only while its task is still the running sync and
 // the same user is signed in; answers of a sync that is no longer running
-// are ignored. A sync stops after kMaxConcernPages pages without storing
-// the version, so a server that never ends its list cannot keep it paging.
-// A failed page is dropped silently; the next sync starts over.
+// are ignored. The sync runs to the first empty page, however long the
+// list; only a server that never ends its list is stopped, once a sync has
+// received kMaxConcernItems items (far above any real list), without
+// storing the version. A failed page is dropped silently; the next sync
+// starts over.
 //
 // IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
 // the user is not followed) and is handed on. Main queue only.
@@ -29,7 +31,7 @@ class ZMRConcernObject;
 
 class ZMRConcernService final : public KRUplinkService {
 public:
-    static constexpr int kMaxConcernPages = 1000;
+    static constexpr long long kMaxConcernItems = 1'000'000;
 
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
     // Withdraws a sync's request and answers false, so the cancel travels on.
@@ -53,6 +55,7 @@ private:
     void answerSync(const IKRAPIResponseTask& response);
 
     pf::ObjectRef m_concernTask;
+    long long m_receivedItems = 0; // by the running sync
 };
 
 extern const char* const ZMRConcernChangedNotification;

@@ -167,20 +167,30 @@ TEST_F(ZMRConcern, OnlyTheRunningSyncWritesOrPagesOn)
     EXPECT_FALSE(shell->cancelHandle(proto::IZMRConcernTask(), second));
 }
 
-TEST_F(ZMRConcern, PagingStopsAtThePageCapWithoutStoringTheVersion)
+TEST_F(ZMRConcern, PagingGoesOnPastAThousandPagesAndStopsOnlyAtAMillionUsers)
 {
     auto task = startSync();
     const char* full = R"({"user-concern-results":{"version":8,"items":[{"uid":1,"nick":"a"}]}})";
     answer(full);
     pf::RunLoop::main().runUntilIdle();
-    task->setPageIndex(ZMRConcernService::kMaxConcernPages);
+    // A list of more than ten thousand at ten a page.
+    task->setPageIndex(1500);
     std::size_t sent = syncRequests().size();
     answer(full);
     pf::RunLoop::main().runUntilIdle();
-    EXPECT_EQ(syncRequests().size(), sent);
+    EXPECT_EQ(syncRequests().size(), sent + 1);
+    EXPECT_EQ(task->pageIndex(), 1501);
+
+    // A server that never ends its list is stopped by the users received.
+    std::string endless = R"({"user-concern-results":{"version":8,"items":[0)";
+    for (long long i = 1; i < ZMRConcernService::kMaxConcernItems; ++i)
+        endless += ",0";
+    answer(endless + "]}}");
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(syncRequests().size(), sent + 1);
     EXPECT_EQ(shell->concernVersion(), 0);
     EXPECT_EQ(rows().size(), 2u);
-    EXPECT_EQ(notifications(ZMRConcernChangedNotification), 2u);
+    EXPECT_EQ(notifications(ZMRConcernChangedNotification), 3u);
 }
 
 TEST_F(ZMRConcern, RefreshRewritesOnlyAStoredUserAndKeepsItsVersion)

@@ -14,6 +14,7 @@
 #include "tools/testserver/FaultServer.h"
 
 #include <chrono>
+#include <sqlite3.h>
 
 namespace {
 
@@ -103,6 +104,43 @@ TEST_F(ZMRStoreRoad, FollowListIsMirroredPageByPageAndResyncedByVersion)
     rows = dumpRows(shell->userDBContext(), "SELECT uid FROM ZMRConcernObject ORDER BY rowid");
     ASSERT_EQ(rows.size(), 10u);
     EXPECT_EQ(rows.front(), std::to_string(others[1]));
+}
+
+// Twenty thousand at the server's ten a page: two thousand pages.
+TEST_F(ZMRStoreRoad, AFollowListOfTwentyThousandSyncsWholeAndItsVersionIsKept)
+{
+    std::string path = home.path() + "/server.db";
+    AppServerProcess large({"--db", path});
+    ASSERT_TRUE(large.isRunning());
+    auto config = roadConfig(large.url());
+    addStoreServices(config);
+    startShell(config);
+    long long me = signUp("many");
+
+    // Written straight into the server's store, in one transaction.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 5000);
+    std::string uid = std::to_string(me);
+    std::string seed = "BEGIN;"
+                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000)"
+                       " INSERT INTO users (account, nick) SELECT 'f' || i, 'follow ' || i FROM n;"
+                       "INSERT INTO follows (uid, tuid) SELECT " + uid + ", uid FROM users WHERE uid <> " + uid + " ORDER BY uid;"
+                       "INSERT OR REPLACE INTO follow_versions (uid, version) VALUES (" + uid + ", 1785000000123);"
+                       "COMMIT;";
+    char* failure = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, seed.c_str(), nullptr, nullptr, &failure), SQLITE_OK) << (failure ? failure : "");
+    sqlite3_free(failure);
+    sqlite3_close(db);
+
+    auto task = std::make_shared<ZMRConcernTask>();
+    task->setSource(task);
+    shell->handle(proto::IZMRConcernTask(), task, 0);
+    ASSERT_TRUE(runMainUntil([&] { return task->status() == 0; }, 240)) << "stopped at page " << task->pageIndex();
+    EXPECT_EQ(shell->concernVersion(), 1785000000123LL);
+    auto rows = dumpRows(shell->userDBContext(), "SELECT COUNT(*), COUNT(DISTINCT uid) FROM ZMRConcernObject");
+    EXPECT_EQ(rows, std::vector<std::string>{"20000|20000"});
+    EXPECT_EQ(count(ZMRConcernChangedNotification), 2001u);
 }
 
 TEST_F(ZMRStoreRoad, LedgerEntriesAreCreatedAndTheMonthSearchMirrorsThem)
