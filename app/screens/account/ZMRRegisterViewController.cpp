@@ -1,5 +1,6 @@
 #include "app/screens/account/ZMRRegisterViewController.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -13,6 +14,13 @@
 #include "platform/foundation/Text.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
+
+namespace {
+
+// The server's "this login name exists".
+constexpr long long kAccountExists = 264;
+
+}
 
 ZMRRegisterViewController::Fields ZMRRegisterViewController::sentFields(const Fields& typed)
 {
@@ -85,6 +93,7 @@ void ZMRRegisterViewController::doCommitAction(const pf::ObjectRef&)
 void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol*)
 {
     auto keep = weak_from_this().lock();
+    m_unknownAccount.reset();
     setSending(false);
     auto place = stackURL();
     auto target = pf::URL::create(escapeURLText(alias() + "/recommend-follow"), place ? &*place : nullptr);
@@ -92,11 +101,35 @@ void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRe
         openUrl(*target, true);
 }
 
-void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
-                                                             const pf::Protocol*)
+void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
+                                                             const pf::Protocol* taskType)
 {
+    auto keep = weak_from_this().lock();
+    if (taskType == proto::IZMRLoginTask()) {
+        // The account is not the one the lost sign-up made: the name is taken.
+        setSending(false);
+        showAlert(ZMRMessage(pf::Error{error.domain, kAccountExists, ""}));
+        return;
+    }
+    auto signUp = std::dynamic_pointer_cast<IZMRRegisterTask>(task);
+    if (error.code == ZMRResultUnknownCode && signUp)
+        m_unknownAccount = signUp->account();
+    else if (error.code == kAccountExists && signInAfterLostSignUp(task))
+        return;
     setSending(false);
     showAlert(ZMRMessage(error));
+}
+
+bool ZMRRegisterViewController::signInAfterLostSignUp(const pf::ObjectRef& refusedTask)
+{
+    auto signUp = std::dynamic_pointer_cast<IZMRRegisterTask>(refusedTask);
+    if (!signUp || !m_unknownAccount || signUp->account() != m_unknownAccount)
+        return false;
+    m_unknownAccount.reset();
+    auto login = std::make_shared<ZMRLoginTask>();
+    login->setAccount(signUp->account());
+    login->setPassword(signUp->password());
+    return sendFormTask(proto::IZMRLoginTask(), login);
 }
 
 void ZMRRegisterViewController::setSending(bool sending)

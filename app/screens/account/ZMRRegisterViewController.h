@@ -11,6 +11,13 @@
 // closes the keyboard; the return key walks login name, password,
 // nickname, then closes it.
 //
+// A sign-up whose answer was lost may have created the account. When a
+// later sign-up with that same login name is refused because the name
+// exists (264), the screen signs in with the name and password just typed
+// (ZMRLoginTask): if that succeeds it goes on as after a sign-up, and only
+// if it fails is the name's refusal shown. That way the person who made
+// the account is not pushed towards a second one.
+//
 // Main queue only.
 
 #include "app/screens/shared/ZMRViewController.h"
@@ -53,7 +60,7 @@ public:
     void doCommitAction(const pf::ObjectRef& sender);
 
     bool textFieldShouldReturn(pf::TextField& field) override;
-    // Both answer whatever the task type: the screen sends only one kind.
+    // The sign-up's answers, and those of the sign-in that may follow it.
     void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
                                        const pf::Protocol* taskType) override;
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
@@ -61,6 +68,12 @@ public:
 
 private:
     void setSending(bool sending);
+    // Signs in as the account a lost sign-up may have made; false when
+    // nothing was sent.
+    bool signInAfterLostSignUp(const pf::ObjectRef& refusedTask);
+
+    // The login name of the last sign-up whose result is unknown.
+    std::optional<std::string> m_unknownAccount;
 
     std::shared_ptr<pf::TextField> m_accountField;
     std::shared_ptr<pf::TextField> m_passwordField;

@@ -5,6 +5,9 @@
 
 #include "app/screens/people/ZMRRecommendFollowViewController.h"
 #include "app/screens/account/ZMRRegisterViewController.h"
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIViewController.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
@@ -165,6 +168,43 @@ TEST_F(RegisterScreen, AlertsForRulesAndRefusalsThenStoresTheSignInAndMovesOnToR
     EXPECT_EQ(next->alias(), "recommend-follow");
     EXPECT_TRUE(std::dynamic_pointer_cast<ZMRRecommendFollowViewController>(next));
     EXPECT_EQ(next->url()->absoluteString(), "root:///root/login/register/recommend-follow");
+}
+
+// A sign-up the server performed but whose answer was lost: the retry with
+// the same name meets "name exists", and the screen signs in instead when
+// the password fits.
+TEST_F(RegisterScreen, ARetryAfterALostSignUpSignsInToTheAccountItMadeOrSaysTheNameIsTaken)
+{
+    auto form = screen();
+    ASSERT_TRUE(form);
+    auto lost = [&](const std::string& account) {
+        auto task = std::make_shared<ZMRRegisterTask>();
+        task->setAccount(account);
+        form->krUploadTaskDidFailWithError(task, pf::Error{"ZMRAuthService", ZMRResultUnknownCode, "timed out"},
+                                           proto::IZMRRegisterTask());
+        expectAlert("网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交");
+    };
+    // The lost sign-up of "demo" was not this person's: the password differs.
+    lost("demo");
+    form->accountField()->setText("demo");
+    form->passwordField()->setText("another1");
+    form->nickField()->setText("新人小周");
+    commit();
+    ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
+    expectAlert("登录名已存在，请尝试其他登录名");
+    EXPECT_FALSE(shell->uid().isNumber());
+
+    // The server made "xiaozhou" before its answer was lost.
+    zmr::AppUser made;
+    ASSERT_EQ(store->addUser("xiaozhou", "secret1", "小周本人", made), zmr::AppStore::Outcome::Ok);
+    lost("xiaozhou");
+    form->accountField()->setText("xiaozhou");
+    form->passwordField()->setText("secret1");
+    commit();
+    ASSERT_TRUE(waitFor([&] { return shell->uid().isNumber(); }));
+    EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
+    EXPECT_EQ(shell->uid().longLongValue(), made.uid);
+    ASSERT_TRUE(waitFor([&] { return shell->rootViewController()->topController()->alias() == "recommend-follow"; }));
 }
 
 }
