@@ -96,6 +96,7 @@ void registerFeedScreens()
         .property("classifyTableSource", &ZMRHomeViewController::classifyTableSource,
                   &ZMRHomeViewController::setClassifyTableSource)
         .property("feedController", &ZMRHomeViewController::feedController, &ZMRHomeViewController::setFeedController)
+        .property("notFoundLabel", &ZMRHomeViewController::notFoundLabel, &ZMRHomeViewController::setNotFoundLabel)
         .readonlyProperty("classifyViewAnimating", &ZMRHomeViewController::isClassifyViewAnimating)
         .action("doClassifyChangeAction", &ZMRHomeViewController::doClassifyChangeAction)
         .action("doClassifyHiddenAction", &ZMRHomeViewController::doClassifyHiddenAction)

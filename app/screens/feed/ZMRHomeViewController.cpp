@@ -1,6 +1,7 @@
 #include "app/screens/feed/ZMRHomeViewController.h"
 
 #include "app/screens/feed/ZMRFeedController.h"
+#include "app/services/ZMRMessage.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/core/QueryValue.h"
@@ -8,6 +9,7 @@
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
@@ -237,4 +239,19 @@ void ZMRHomeViewController::krDocumentDataControllerElementDoAction(KRDocumentDa
         context->setFocusValue(pf::Value(focus), "image");
         openBelowHome("image", pf::Value());
     }
+}
+
+void ZMRHomeViewController::krDataControllerDidLoaded(KRDataController&)
+{
+    // An empty feed is no failure.
+    if (const pf::ViewRef& notFound = m_feedController ? m_feedController->notFoundDataView() : nullptr)
+        notFound->setHidden(true);
+}
+
+void ZMRHomeViewController::krDataControllerDidFitalError(KRDataController&, const pf::Error& error)
+{
+    if (m_notFoundLabel)
+        m_notFoundLabel->setText(ZMRMessage(error));
+    if (const pf::ViewRef& notFound = m_feedController ? m_feedController->notFoundDataView() : nullptr)
+        notFound->setHidden(false);
 }

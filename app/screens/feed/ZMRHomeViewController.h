@@ -26,6 +26,11 @@
 // without an array it does nothing. Coming back redraws the rows without
 // asking the server.
 //
+// A load that fails over an empty list shows the feed controller's
+// not-found view (the interface file's) with the failure's message in
+// `notFoundLabel`, over a hint that pulling down loads again; a load that
+// ends without rows and without a failure leaves that view blank.
+//
 // Main queue only.
 
 #include "app/screens/shared/ZMRViewController.h"
@@ -36,6 +41,7 @@ class ZMRFeedController;
 
 namespace pf {
 class Button;
+class Label;
 class ScrollView;
 }
 
@@ -60,6 +66,8 @@ public:
     const std::shared_ptr<ZMRFeedController>& feedController() const { return m_feedController; }
     void setFeedController(std::shared_ptr<ZMRFeedController> controller) { m_feedController = std::move(controller); }
     bool isClassifyViewAnimating() const { return m_classifyViewAnimating; }
+    const std::shared_ptr<pf::Label>& notFoundLabel() const { return m_notFoundLabel; }
+    void setNotFoundLabel(std::shared_ptr<pf::Label> label) { m_notFoundLabel = std::move(label); }
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -72,6 +80,8 @@ public:
     void doAction(const pf::ObjectRef& sender) override;
     void krDocumentDataControllerElementDoAction(KRDocumentDataController& controller, KRDOMElement& element,
                                                  const pf::ObjectRef& action) override;
+    void krDataControllerDidLoaded(KRDataController& controller) override;
+    void krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error) override;
 
 private:
     void setClassifyEnabled(bool enabled);
@@ -85,5 +95,6 @@ private:
     pf::ArrayRef m_classifyEnabledViews;
     std::shared_ptr<KRTableSource> m_classifyTableSource;
     std::shared_ptr<ZMRFeedController> m_feedController;
+    std::shared_ptr<pf::Label> m_notFoundLabel;
     bool m_classifyViewAnimating = false;
 };

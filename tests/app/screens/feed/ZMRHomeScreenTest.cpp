@@ -410,3 +410,29 @@ TEST_F(HomeScreen, APublishedPostLeadsTheRefreshedFeedWithItsPictureAndOpensItsD
     pf::Rect drawn = image->convertRectToView(image->bounds(), nullptr);
     EXPECT_TRUE(pixelIs({drawn.midX(), drawn.midY()}, green, 12)) << "the viewer draws the published picture";
 }
+
+TEST_F(HomeScreen, AFailedLoadOverAnEmptyListSaysWhatFailedAndPullingDownLoadsAgain)
+{
+    std::string url = server->url();
+    int port = std::stoi(url.substr(url.rfind(':') + 1));
+    server->stop();
+    tap({160, 42});
+    ASSERT_TRUE(waitFor([&] { return !home()->isClassifyViewAnimating(); }));
+    ASSERT_TRUE(tapText("关注的妈妈"));
+    ASSERT_TRUE(waitFor([&] { return !source()->isLoading(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(source()->count(), 0u);
+    auto message = textFrame("网络连接失败，请稍后重试");
+    auto hint = textFrame("下拉可重新加载");
+    ASSERT_TRUE(message && hint);
+    EXPECT_NEAR(message->midX(), 160, 1);
+    EXPECT_NEAR(hint->midX(), 160, 1);
+    EXPECT_LT(message->maxY(), hint->minY());
+
+    ASSERT_TRUE(server->start(port));
+    drag({160, 120}, {160, 420}, 0.6);
+    ASSERT_TRUE(waitFor([&] { return source()->count() > 0; }));
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(textFrame("下拉可重新加载"));
+    EXPECT_FALSE(textFrame("网络连接失败，请稍后重试"));
+}
