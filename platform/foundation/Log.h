@@ -14,6 +14,13 @@ enum class LogLevel { Debug, Info, Error };
 void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void logLevel(LogLevel level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// An Info line written only if standard error takes it at once: it never
+// waits for a full pipe (a reader that stopped reading) nor for another
+// thread's line, and a line is cut at 4 KiB. Answers whether it was
+// written (true when the level drops it). For threads whose work must go
+// on whatever becomes of the log.
+bool logWithoutWaiting(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Lines below the level are dropped (Info by default; ZMR_LOG=debug|info|error).
 void setLogLevel(LogLevel level);
 // Whether lines of that level are written (to skip building costly ones).

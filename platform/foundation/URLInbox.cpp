@@ -36,6 +36,8 @@ constexpr auto kConnectionDeadline = std::chrono::seconds(2);
 // so a newcomer never waits on slow or silent ones.
 constexpr std::size_t kMaxConnections = 16;
 constexpr std::string_view kAnswer = "ok\n";
+// Closed connections are logged at most once in this time.
+constexpr auto kDropReportInterval = std::chrono::seconds(1);
 
 class FileDescriptor {
 public:
@@ -189,18 +191,52 @@ struct URLInbox::Impl {
 
     std::vector<Connection> connections;
 
+    // A flood of connections must not flood the log, nor may a log nobody
+    // reads stop the inbox: closed connections are counted and written at
+    // most once a kDropReportInterval, each line with the number closed
+    // since the last, and never waiting for the log.
+    int unreportedDrops = 0;
+    std::string latestDrop;
+    Clock::time_point lastDropLine = Clock::time_point::min();
+
+    void dropped(std::string why)
+    {
+        ++unreportedDrops;
+        latestDrop = std::move(why);
+        reportDrops();
+    }
+
+    void reportDrops()
+    {
+        auto now = Clock::now();
+        if (unreportedDrops == 0 || now < nextDropLine())
+            return;
+        bool written = unreportedDrops == 1
+            ? logWithoutWaiting("URL inbox: %s", latestDrop.c_str())
+            : logWithoutWaiting("URL inbox: closed %d connections since the last line; the latest: %s",
+                                unreportedDrops, latestDrop.c_str());
+        lastDropLine = now;
+        if (written)
+            unreportedDrops = 0;
+    }
+
+    Clock::time_point nextDropLine() const
+    {
+        return lastDropLine == Clock::time_point::min() ? lastDropLine : lastDropLine + kDropReportInterval;
+    }
+
     // Every connection is read side by side under its own deadline, so a
     // slow or silent peer holds nobody else up.
     void serve()
     {
         for (;;) {
             std::vector<pollfd> fds{{listener.get(), POLLIN, 0}, {wakeRead.get(), POLLIN, 0}};
-            auto soonest = Clock::time_point::max();
+            auto soonest = unreportedDrops ? nextDropLine() : Clock::time_point::max();
             for (const auto& connection : connections) {
                 fds.push_back({connection.fd.get(), POLLIN, 0});
                 soonest = std::min(soonest, connection.deadline);
             }
-            int timeout = connections.empty() ? -1 : millisecondsUntil(soonest);
+            int timeout = soonest == Clock::time_point::max() ? -1 : millisecondsUntil(soonest);
             if (poll(fds.data(), fds.size(), timeout) < 0) {
                 if (errno == EINTR)
                     continue;
@@ -218,15 +254,16 @@ struct URLInbox::Impl {
                 if (state == ReadState::Done)
                     answer(connection);
                 else if (state == ReadState::Refused)
-                    log("URL inbox: a message was too large, or its connection failed");
+                    dropped("a message was too large, or its connection failed");
                 else if (now >= connection.deadline)
-                    log("URL inbox: a sender stalled; its connection was closed");
+                    dropped("a sender stalled; its connection was closed");
                 else
                     still.push_back(std::move(connection));
             }
             connections = std::move(still);
             if (fds[0].revents)
                 acceptOne();
+            reportDrops();
         }
     }
 
@@ -241,11 +278,11 @@ struct URLInbox::Impl {
             return;
         }
         if (!peerIsOurUser(peer.get())) {
-            log("URL inbox: a peer of another user was turned away");
+            dropped("a peer of another user was turned away");
             return;
         }
         if (connections.size() >= kMaxConnections) {
-            log("URL inbox: too many senders at once; the oldest was closed");
+            dropped("too many senders at once; the oldest was closed");
             connections.erase(connections.begin());
         }
         connections.push_back({std::move(peer), Clock::now() + kConnectionDeadline, {}});
@@ -257,12 +294,12 @@ struct URLInbox::Impl {
     {
         auto incoming = parseMessage(connection.text, app);
         if (!incoming) {
-            log("URL inbox: dropped a message that is not a URL for %s", app.bundleIdentifier.c_str());
+            dropped("dropped a message that is not a URL for " + app.bundleIdentifier);
             return;
         }
         ssize_t sent = ::send(connection.fd.get(), kAnswer.data(), kAnswer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent != static_cast<ssize_t>(kAnswer.size())) {
-            log("URL inbox: the sender left before its answer; the URL was dropped");
+            dropped("the sender left before its answer; the URL was dropped");
             return;
         }
         RunLoop::main().post([receiver = receiver, incoming = std::move(*incoming)] { receiver(incoming); });

@@ -17,7 +17,8 @@
 // exactly one line holding an object of exactly those two strings, the URL
 // must parse, be at most kMaxURLLength long and have a scheme the receiver
 // answers, and the source must be a bundle identifier (or empty). Anything
-// else is dropped with a log line and no answer.
+// else is dropped with no answer; drops are logged at most once a second
+// (with their number), and the inbox never waits for its log.
 
 #include "platform/foundation/AppRegistry.h"
 #include "platform/foundation/URL.h"

@@ -1,6 +1,7 @@
 #include "sdk/zz/ZZApiLog.h"
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -114,7 +115,8 @@ void ZZApiLog(const char* file, int line, const char* format, ...)
     std::string entry = stamp() + " -ZZAPI- ";
     if (!base.empty())
         entry += base + ":" + std::to_string(line) + " ";
-    entry += message + "\n";
+    // The messages carry URLs and answers of the ZZ app, which may hold tokens.
+    entry += pf::redactSecrets(message) + "\n";
 
     std::lock_guard guard(logLock());
     std::fputs(entry.c_str(), stdout);

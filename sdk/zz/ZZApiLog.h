@@ -4,7 +4,8 @@
 // appended to "ZZApi.log" in the Documents folder, stamped with the local
 // time to the millisecond and the caller's file base name and line. The
 // file is opened once per process; before that it is cut to its last
-// 512 KiB when it has grown past 1 MiB. Logging never fails its caller:
+// 512 KiB when it has grown past 1 MiB. Secrets in the message are masked
+// as in every other log (pf::redactSecrets). Logging never fails its caller:
 // without the file only standard output gets the entry.
 //
 // Any thread: the file handle is guarded.

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <fcntl.h>
+#include <mutex>
 #include <chrono>
 #include <poll.h>
 #include <thread>
@@ -309,6 +312,138 @@ TEST_F(AppSwitching, SlowSendersHoldNoOneUpAndAnUnansweredURLNeverArrives)
     for (int fd : silent) {
         EXPECT_EQ(recv(fd, &byte, 1, 0), 0);
         close(fd);
+    }
+}
+
+// Standard error turned into a pipe for the test's life: read line by line
+// (with the time each came), or left unread and full, as by a parent that
+// never reads its child's errors.
+class StandardErrorPipe {
+public:
+    enum class Reader { Reads, Full };
+    explicit StandardErrorPipe(Reader reader)
+    {
+        int fds[2];
+        EXPECT_EQ(pipe(fds), 0);
+        m_read = fds[0];
+        m_saved = dup(STDERR_FILENO);
+        if (reader == Reader::Full) {
+            // A description of its own that does not block fills the pipe;
+            // the one standard error gets still blocks.
+            int filler = open(("/proc/self/fd/" + std::to_string(fds[1])).c_str(), O_WRONLY | O_NONBLOCK);
+            std::string chunk(4096, 'x');
+            while (write(filler, chunk.data(), chunk.size()) > 0) {
+            }
+            close(filler);
+        }
+        dup2(fds[1], STDERR_FILENO);
+        close(fds[1]);
+        if (reader == Reader::Reads)
+            m_thread = std::thread([this] { readLines(); });
+    }
+    ~StandardErrorPipe()
+    {
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        // Drains what is left, so a writer still blocked on the pipe goes on.
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { readLines(); });
+        m_thread.join();
+        close(m_read);
+    }
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> lines()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_lines;
+    }
+
+private:
+    void readLines()
+    {
+        std::string pending;
+        char buffer[4096];
+        for (ssize_t n; (n = read(m_read, buffer, sizeof buffer)) > 0;) {
+            pending.append(buffer, size_t(n));
+            for (size_t end; (end = pending.find('\n')) != std::string::npos; pending.erase(0, end + 1)) {
+                std::lock_guard lock(m_mutex);
+                m_lines.emplace_back(std::chrono::steady_clock::now(), pending.substr(0, end));
+            }
+        }
+    }
+
+    int m_read = -1, m_saved = -1;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> m_lines;
+};
+
+// Connections that say nothing and close, for `duration`; answers how
+// many. Never waits for an inbox that stopped taking them.
+int floodInbox(const std::string& socketPath, std::chrono::milliseconds duration)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    int made = 0;
+    for (auto end = std::chrono::steady_clock::now() + duration; std::chrono::steady_clock::now() < end;) {
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            ++made;
+        close(fd);
+    }
+    return made;
+}
+
+TEST_F(AppSwitching, AFloodOfConnectionsIsLoggedOnceASecondAndAFullLogStopsNoDelivery)
+{
+    auto receiver = app("com.example.receiver", {"peer"});
+    std::string path = m_device + "/apps/com.example.receiver.socket";
+    std::vector<std::string> received;
+    auto take = [&](const IncomingURL& incoming) { received.push_back(incoming.url.absoluteString()); };
+    // What the lines say was closed, one for a line without a number.
+    auto closedIn = [](const std::string& line) {
+        int count = 1;
+        std::sscanf(line.c_str(), "URL inbox: closed %d connections", &count);
+        return count;
+    };
+    {
+        StandardErrorPipe log(StandardErrorPipe::Reader::Reads);
+        auto inbox = URLInbox::open(receiver, take);
+        ASSERT_TRUE(inbox.ok()) << inbox.error().description;
+        int flooded = floodInbox(path, std::chrono::milliseconds(2500));
+        ASSERT_GT(flooded, 100);
+        auto reported = [&] {
+            int closed = 0;
+            for (const auto& [when, line] : log.lines())
+                closed += line.rfind("URL inbox: ", 0) == 0 ? closedIn(line) : 0;
+            return closed;
+        };
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return reported() >= flooded; }, Seconds(5)));
+        EXPECT_EQ(reported(), flooded);
+        auto lines = log.lines();
+        EXPECT_LE(lines.size(), 4u) << flooded << " connections in 2.5 s";
+        auto closest = std::chrono::steady_clock::duration::max();
+        for (size_t i = 1; i < lines.size(); ++i)
+            closest = std::min(closest, lines[i].first - lines[i - 1].first);
+        EXPECT_GE(closest, std::chrono::milliseconds(900));
+    }
+    {
+        auto inbox = URLInbox::open(receiver, take);
+        ASSERT_TRUE(inbox.ok()) << inbox.error().description;
+        std::atomic<int> delivery{-1};
+        std::thread sender;
+        {
+            StandardErrorPipe log(StandardErrorPipe::Reader::Full);
+            floodInbox(path, std::chrono::milliseconds(300));
+            sender = std::thread([&] {
+                auto message = URLInbox::message(*URL::create("peer://after"), "");
+                delivery = int(URLInbox::send(receiver.bundleIdentifier, *message));
+            });
+            RunLoop::main().runUntil([&] { return !received.empty(); }, Seconds(5));
+        } // the pipe is read to its end: whatever waits on it goes on
+        sender.join();
+        EXPECT_EQ(delivery, int(URLInbox::Delivery::Delivered));
+        EXPECT_EQ(received, (std::vector<std::string>{"peer://after"}));
     }
 }
 

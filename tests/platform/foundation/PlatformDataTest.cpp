@@ -77,9 +77,21 @@ TEST(Log, SecretsAreRedactedInEveryShape)
         {"token=%", "token=***"},
         {"access_token=tok%26en%3D1&uid=4", "access_token=***&uid=4"}, // escapes inside a plain value are its own
         {R"({"token":"a%22b","x":1})", R"({"token":"***","x":1})"},
+        // JSON held in a JSON string, once and twice, escaped quotes inside kept in.
+        {R"({"data":"{\"access_token\":\"S\"}"})", R"({"data":"{\"access_token\":\"***\"}"})"},
+        {R"({"d":"{\"token\":\"a\\\"b\",\"u\":1}"})", R"({"d":"{\"token\":\"***\",\"u\":1}"})"},
+        {R"({"a":"{\"b\":\"{\\\"token\\\":\\\"S\\\"}\"}"})",
+         R"({"a":"{\"b\":\"{\\\"token\\\":\\\"***\\\"}\"}"})"},
+        {R"({"access_token":["S","T"],"uid":1})", R"({"access_token":[***],"uid":1})"},
+        {R"({"d":"{\"token\":[\"S]\"],\"u\":1}"})", R"({"d":"{\"token\":[***],\"u\":1}"})"},
+        {"{'access_token': 'S', 'uid': 1}", "{'access_token': '***', 'uid': 1}"},
+        {"{\"access_token\":\t\"S\"}", "{\"access_token\":\t\"***\"}"},
+        {"Authorization: Bearer S\nHost: x", "Authorization: Bearer ***\nHost: x"},
+        {"Authorization: S", "Authorization: ***"},
+        {"user=bo&pwd=S&x=1", "user=bo&pwd=***&x=1"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(redactSecrets(r.in), r.out);
+        EXPECT_EQ(redactSecrets(r.in), r.out) << r.in;
 }
 
 TEST(URL, ParsesAndResolvesReferences)

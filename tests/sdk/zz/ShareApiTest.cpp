@@ -268,6 +268,20 @@ TEST_F(ZZShareApi, TheLogKeepsItsTailWhenANewProcessOpensIt)
     EXPECT_FALSE(pf::fileExists(pf::documentsDirectory() + "/ZZApiTemp.log"));
 }
 
+TEST_F(ZZShareApi, TheLogMasksTokensOnStandardOutputAndInItsFile)
+{
+    testing::internal::CaptureStdout();
+    ZZApiLog("/src/sdk/zz/ZZOpenApiUtility.cpp", 35, "unable to open url:%s",
+             "zzcb://auth?access_token=S3cr3t&uid=4");
+    std::string printed = testing::internal::GetCapturedStdout();
+    auto log = pf::readFile(pf::documentsDirectory() + "/ZZApi.log");
+    ASSERT_TRUE(log);
+    for (const std::string& text : {printed, std::string(log->begin(), log->end())}) {
+        EXPECT_EQ(text.find("S3cr3t"), std::string::npos) << text;
+        EXPECT_NE(text.find("url:zzcb://auth?access_token=***&uid=4\n"), std::string::npos) << text;
+    }
+}
+
 TEST_F(ZZShareApi, PluginRegistrationKeepsOneEntryPerBundleAndTwoIcons)
 {
     std::string bundleEntries = "<key>CFBundleIdentifier</key><string>com.zomaru.app</string>"
