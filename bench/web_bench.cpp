@@ -3,8 +3,8 @@
 // and laid out and painted by HtmlDocument directly. Then the pages that
 // cost the renderer most for their size, at the work budget's limits: each
 // must lay out and draw its first screen well within a second (or be
-// refused at once). Nested tables, floats and table grids set PageBudget's
-// layout costs.
+// refused at once). Nested tables, floats, table grids and positioned boxes
+// in layers of their own set PageBudget's layout costs.
 
 #include "platform/controls/WebView.h"
 #include "platform/foundation/RunLoop.h"
@@ -139,6 +139,16 @@ std::string nested(int depth)
     return repeat("<div class='a'>", depth) + "x";
 }
 
+// `count` absolutely placed boxes spread over `layers` z-indexes.
+std::string layeredBoxes(int count, int layers)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i)
+        out += "<div style='position:absolute;top:" + std::to_string(i % 500) + "px;z-index:" + std::to_string(i % layers)
+            + "'></div>";
+    return out;
+}
+
 // Pages at the budget's limits, and the ones past them that must be refused fast.
 const std::vector<std::pair<std::string, std::string>>& worstPages()
 {
@@ -186,6 +196,12 @@ const std::vector<std::pair<std::string, std::string>>& worstPages()
              + repeat("<b>x</b>", 1500)},
         {"3,000 rows under a row of 10,000 columns",
          "<table><tr>" + repeat("<td colspan=100>x", 100) + repeat("<tr><td>y", 3000) + "</table>"},
+        {"9,990 positioned boxes, each in a layer of its own", layeredBoxes(9990, 9990)},
+        {"2,500 positioned boxes, each in a layer of its own", layeredBoxes(2500, 2500)},
+        {"9,990 positioned boxes in 300 layers", layeredBoxes(9990, 300)},
+        {"9,990 positioned boxes in one layer", layeredBoxes(9990, 1)},
+        {"an ordered list of 9,990 items", "<ol>" + repeat("<li>x", 9990) + "</ol>"},
+        {"an unordered list of 9,990 items", "<ul>" + repeat("<li>x", 9990) + "</ul>"},
     };
     return pages;
 }
@@ -209,7 +225,7 @@ void BM_WorstPage(benchmark::State& state)
     if (refused)
         state.SetLabel(name + " (refused)");
 }
-BENCHMARK(BM_WorstPage)->DenseRange(0, 27)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WorstPage)->DenseRange(0, 33)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }
 

@@ -6,6 +6,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "platform/web/HtmlDocument.h"
 #include "platform/web/HtmlFile.h"
+#include "platform/web/HtmlListItem.h"
 #include "platform/web/HtmlRootElement.h"
 #include "platform/web/HtmlSanitizer.h"
 #include "platform/web/PageBudget.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace pf {
@@ -415,6 +417,8 @@ std::shared_ptr<litehtml::element> HtmlPainter::create_element(const char* tag, 
     // The page is written back with one <html>, its root.
     if (tag && litehtml::t_strcasecmp(tag, "html") == 0)
         return std::make_shared<HtmlRootElement>(document, m_budget);
+    if (tag && std::strcmp(tag, "li") == 0)
+        return std::make_shared<HtmlListItem>(document);
     return nullptr;
 }
 

@@ -74,8 +74,9 @@ public:
     void del_clip() override;
     void get_client_rect(litehtml::position& client) const override { client = m_viewport; }
     // The root checks the styled page against the budget before the
-    // renderer makes its tables' grids (HtmlRootElement.h); every other
-    // element is the renderer's own.
+    // renderer makes its tables' grids (HtmlRootElement.h); list items are
+    // numbered a list at a time (HtmlListItem.h); every other element is
+    // the renderer's own.
     std::shared_ptr<litehtml::element> create_element(const char* tag, const litehtml::string_map&,
                                                       const std::shared_ptr<litehtml::document>& document) override;
     void get_media_features(litehtml::media_features& media) const override;

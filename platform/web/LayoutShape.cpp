@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -182,6 +183,42 @@ double gridCellsOf(const litehtml::element& root)
     return cells;
 }
 
+// Each positioned box holds the positioned boxes below it up to the next
+// positioned ones (the root holds those no other holds), and draws them one
+// distinct z-index at a time, each time walking all it holds down to them.
+double layerWalksOf(const litehtml::element& root)
+{
+    struct Holder {
+        double elements = 0;
+        std::set<int> layers;
+    };
+    std::vector<Holder> holders(1);
+    std::vector<std::pair<const litehtml::element*, size_t>> stack{{&root, 0}};
+    while (!stack.empty()) {
+        auto [element, holder] = stack.back();
+        stack.pop_back();
+        for (size_t i = 0; i < element->get_children_count(); ++i) {
+            auto child = element->get_child(int(i));
+            if (!child)
+                continue;
+            ++holders[holder].elements;
+            if (child->get_display() == litehtml::display_none)
+                continue;
+            if (child->is_positioned()) {
+                holders[holder].layers.insert(child->get_zindex());
+                holders.emplace_back();
+                stack.push_back({child.get(), holders.size() - 1});
+            } else {
+                stack.push_back({child.get(), holder});
+            }
+        }
+    }
+    double walks = 0;
+    for (const auto& holder : holders)
+        walks += holder.elements * double(holder.layers.size());
+    return walks;
+}
+
 }
 
 LayoutShape layoutShapeOf(const litehtml::element& root)
@@ -223,6 +260,7 @@ LayoutShape layoutShapeOf(const litehtml::element& root)
         }
     }
     shape.gridCells = gridCellsOf(root);
+    shape.layerWalks = layerWalksOf(root);
     return shape;
 }
 

@@ -21,6 +21,11 @@
 //    of millions of cells (gigabytes). The renderer makes the grids for
 //    every table, hidden or not, once the page is styled and before it is
 //    laid out (HtmlRootElement.h checks the shape just then).
+//  - The renderer draws the positioned boxes (relative, absolute, fixed)
+//    one z-index at a time: for each distinct z-index among the positioned
+//    boxes a box holds, it walks everything the box holds down to them
+//    again. Thousands of boxes with z-indexes of their own cost the square
+//    of their number at every redraw.
 // PageBudget turns the shape into milliseconds.
 //
 // Internal to pf_web. One thread at a time.
@@ -42,6 +47,10 @@ struct LayoutShape {
     // The cells of all the tables' grids, hidden tables included: an upper
     // bound on the rows by the columns of each.
     double gridCells = 0;
+    // Summed over the root and each positioned box: the elements walked to
+    // draw its positioned boxes (down to them), times the distinct
+    // z-indexes among them.
+    double layerWalks = 0;
 };
 
 // How many times over each table level lays out what it holds.

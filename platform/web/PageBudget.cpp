@@ -264,7 +264,10 @@ bool PageBudget::setLayoutShape(const LayoutShape& shape)
     double tables = shape.extraRenders * kExtraRenderMilliseconds;
     double floats = kFloatMilliseconds * double(shape.floats) * shape.floats * shape.floatRenders;
     double grids = shape.gridCells * kGridCellMilliseconds;
-    if (grids >= tables && grids >= floats)
+    double layers = shape.layerWalks * kLayerWalkMilliseconds;
+    if (layers >= tables && layers >= floats && layers >= grids)
+        m_over = "the page has too many positioned boxes in layers of their own (z-index) to draw";
+    else if (grids >= tables && grids >= floats)
         m_over = "the page's tables have too many cells in their grids to lay out";
     else
         m_over = tables >= floats ? "the page's tables nest too deeply for what they hold"
@@ -281,6 +284,7 @@ double PageBudget::styleMilliseconds() const
 double PageBudget::milliseconds() const
 {
     return m_shape.extraRenders * kExtraRenderMilliseconds + m_shape.gridCells * kGridCellMilliseconds
+        + m_shape.layerWalks * kLayerWalkMilliseconds
         + kFloatMilliseconds * double(m_shape.floats) * m_shape.floats * m_shape.floatRenders
         + styleMilliseconds() * (m_restyles ? 2 : 1) + m_census.textRuns * kTextRunMilliseconds
         + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds

@@ -14,8 +14,8 @@
 // The budget estimates that work from the page's census (elements, words,
 // their levels summed, the counts of each tag, class and id) and from its
 // style sheets' selectors, before the renderer sees any of it, then from
-// the shape the renderer's styles give it (nested tables, table grids and
-// floats, LayoutShape.h) before it makes the grids and lays the page out; a
+// the shape the renderer's styles give it (nested tables, table grids,
+// floats and positioned boxes in many z-index layers, LayoutShape.h) before it makes the grids and lays the page out; a
 // page over any limit is refused as a whole. The estimate never undercounts
 // the selector matching the renderer does, so a page within the budget lays
 // out and draws its first screen well within a second.
@@ -70,6 +70,9 @@ inline constexpr double kFloatMilliseconds = 7e-9;
 // 64 bytes whether it holds anything or not.
 inline constexpr double kGridCellMilliseconds = 1.1e-4;
 inline constexpr double kMaxTableGridCells = 1e6;
+// Walking one element once more to draw the positioned boxes of one more
+// z-index (bench/web_bench's layered box pages).
+inline constexpr double kLayerWalkMilliseconds = 2e-5;
 inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {

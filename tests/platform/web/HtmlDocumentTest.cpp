@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -201,6 +202,54 @@ TEST(HtmlDocumentLinks, LinkUnderAPointResolvesAgainstTheBase)
     }
 }
 
+TEST(HtmlDocumentRender, OrderedListsNumberTheirItemsFromTheirStart)
+{
+    // Lists without margins, so that two lists stack like one.
+    auto page = [](const std::string& lists) {
+        return "<style>ol { margin: 0; font: 20px sans-serif }</style><body style='margin:0 0 0 60px'>" + lists;
+    };
+    auto drawn = [](const std::string& html) {
+        auto document = load(html);
+        return document ? render(*document) : nullptr;
+    };
+    auto one = drawn(page("<ol start=7><li>x<li>x<p>not an item</p><li>x</ol>"));
+    auto two = drawn(page("<ol start=7><li>x</ol><ol start=8><li>x<p>not an item</p><li>x</ol>"));
+    auto skipped = drawn(page("<ol start=7><li>x</ol><ol start=9><li>x<p>not an item</p><li>x</ol>"));
+    ASSERT_TRUE(one && two && skipped);
+    auto same = [](const Bitmap& a, const Bitmap& b) {
+        for (int y = 0; y < a.pixelHeight(); ++y) {
+            for (int x = 0; x < a.pixelWidth(); ++x) {
+                if (!(a.pixel(x, y) == b.pixel(x, y)))
+                    return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(same(*one, *two)) << "the second item of a list from 7 reads 8";
+    EXPECT_FALSE(same(*one, *skipped)) << "the numbers are drawn";
+}
+
+TEST(HtmlDocumentLimits, AnOrderedListLaysOutAsFastAsAnUnorderedOne)
+{
+    // The faster of two layouts each: the renderer's own numbering walked
+    // the items before each item, fifty times the layout's own work.
+    auto fastest = [](const std::string& tag) {
+        auto best = std::chrono::steady_clock::duration::max();
+        for (int i = 0; i < 2; ++i) {
+            auto page = load("<" + tag + ">" + nested(9990, "<li>x") + "</" + tag + ">");
+            if (!page)
+                return best;
+            auto start = std::chrono::steady_clock::now();
+            page->layout(320, 240);
+            best = std::min(best, std::chrono::steady_clock::now() - start);
+        }
+        return best;
+    };
+    auto ordered = fastest("ol"), unordered = fastest("ul");
+    EXPECT_LT(ordered, unordered * 3) << std::chrono::duration<double>(ordered).count() << " s against "
+                                      << std::chrono::duration<double>(unordered).count() << " s";
+}
+
 TEST(HtmlDocumentLimits, UntrustedPagesFailWithAnError)
 {
     PageFolder folder;
@@ -273,6 +322,13 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
     auto rules = [](int count, const std::string& rule) { return "<style>" + nested(count, rule + "\n") + "</style>"; };
     folder.write("costly.css", nested(30, "* * * div { color: red }\n"));
     const std::string pairs = "<style>b { float: left } i { float: right }</style>";
+    // Absolutely placed boxes over `layers` z-indexes.
+    auto boxes = [](int count, int layers) {
+        std::string html;
+        for (int i = 0; i < count; ++i)
+            html += "<div style='position:absolute;z-index:" + std::to_string(i % layers) + "'></div>";
+        return html;
+    };
     struct Row {
         const char* name;
         std::string html;
@@ -345,6 +401,15 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
          rules(1, "@media (max-width: 400px) { body { margin: 0 } } ul li a { color: blue }")
              + "<div><div><ul class='nav'>" + nested(200, "<li><a href='x'>item</a> <b>new</b>") + "</ul>",
          false},
+        {"9,990 positioned boxes, each in a layer of its own", boxes(9990, 9990), true},
+        {"5,000 positioned boxes, each in a layer of its own", boxes(5000, 5000), true},
+        {"the same boxes held by a positioned box", "<div style='position:relative'>" + boxes(5000, 5000), true},
+        {"2,000 positioned boxes, each in a layer of its own", boxes(2000, 2000), false},
+        {"9,990 positioned boxes in one layer", boxes(9990, 1), false},
+        {"9,990 positioned boxes in 300 layers", boxes(9990, 300), false},
+        {"positioned boxes in layers, each holding the next", nested(200, "<div style='position:absolute;z-index:3'>"),
+         false},
+        {"an ordered list of 9,990 items", "<ol>" + nested(9990, "<li>x") + "</ol>", false},
         {"an ordinary table with spans",
          "<table border=1>" + nested(300, "<tr><td rowspan=2>a<td colspan=3>b c<td>d") + "</table>", false},
     };
