@@ -11,7 +11,11 @@
 # without, the sign-in uses the ZZ login page. With --zz-sdk-view the other
 # arguments go to tools/zzsdkview instead of the application (the ZZ SDK's
 # login page and set-portrait screen against the same ZZ stand-in, e.g.
-# --portrait PICTURE or --shot zzlogin.png).
+# --portrait PICTURE or --shot zzlogin.png). With --build-only it stops once
+# the build is done. One run builds in build/app at a time: a run started
+# while another builds waits for it, then finds nothing left to do.
+# ZMR_RUN_TARGETS (targets separated by spaces) narrows what is built, for
+# the script's own test.
 set -euo pipefail
 
 usage() {
@@ -24,10 +28,12 @@ signed in as the demo user.
   --zz-app       install the ZZ stand-in app, which approves, so the ZZ sign-in switches to it
   --zz-sdk-view  run tools/zzsdkview against the ZZ stand-in instead of the application
                  (the other arguments go to it, e.g. --portrait PICTURE or --shot zzlogin.png)
+  --build-only   build what a run needs, then stop
   --help         print this help and exit
 
 Other arguments go to the application, e.g. --headless, --shot FILE.png, --url URL
-(build/app/app/zomaru --help lists them all). Build output goes to build/logs/;
+(build/app/app/zomaru --help lists them all). A run started while another builds
+in this checkout waits for that build. Build output goes to build/logs/;
 each run's server output to build/logs/run-PID/, with build/logs/latest pointing
 at the last one.
 USAGE
@@ -48,19 +54,36 @@ zmr_install_stage
 app_args=()
 zz_app=0
 zz_sdk_view=0
+build_only=0
 for arg in "$@"; do
   case "$arg" in
     --zz-app) zz_app=1 ;;
     --zz-sdk-view) zz_sdk_view=1 ;;
+    --build-only) build_only=1 ;;
     *) app_args+=("$arg") ;;
   esac
 done
 
+read -r -a targets <<<"${ZMR_RUN_TARGETS:-zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp zzapp zzsdkview}"
 build_app() {
   cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
-    cmake --build build/app -j "$(nproc)" --target zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp zzapp zzsdkview
+    cmake --build build/app -j "$(nproc)" --target "${targets[@]}"
 }
+# Two builds at once in one folder each build every step the tree lacks
+# (each build tool plans from the same stale tree, unaware of the other),
+# and one's link removes the program the other just linked. So the build
+# holds a lock on its folder: a second run waits, then finds nothing to do.
+mkdir -p build/app
+exec 9>build/app/.run-build.lock
+if ! flock -n 9; then
+  echo "Another run is building in build/app; waiting for it…"
+  flock 9
+fi
 zmr_stage app-build "Building (a few minutes the first time)…" build_app
+# Released before anything is started, so no server keeps it.
+flock -u 9
+exec 9>&-
+[ "$build_only" = 0 ] || exit 0
 
 # Without HOME the account's home comes from the password database, never a shared folder.
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
