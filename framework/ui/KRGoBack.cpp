@@ -35,8 +35,11 @@ bool KRGoBack(const std::shared_ptr<IKRUIViewController>& root, bool animated)
         return true;
     }
     auto screen = root ? root->topController() : nullptr;
-    if (!screen || !screen->url())
-        return false;
-    auto back = pf::URL::create(".", &*screen->url());
+    if (auto own = std::dynamic_pointer_cast<KRViewController>(screen))
+        return own->goBack(animated);
+    // A routed controller that is no kit screen has no back of its own.
+    auto routed = std::dynamic_pointer_cast<KRRoutedController>(screen);
+    auto place = routed ? routed->stackURL() : screen ? screen->url() : std::nullopt;
+    auto back = place ? pf::URL::create(".", &*place) : std::nullopt;
     return back && screen->openUrl(*back, animated);
 }

@@ -2,9 +2,11 @@
 
 // The phone's back for a tree of screens, after the platform has closed the
 // keyboard and any sheet or alert: the topmost pop window closes, else the
-// topmost presented screen is dismissed, else the top screen opens "."
-// from its own URL, as its back control does, so the URLs of the screens
-// stay in step with what shows. Answers whether anything went back.
+// topmost presented screen is dismissed, else the top screen goes back as
+// its back control does (KRViewController::goBack, which a screen may
+// override; "." from its place in the root stack for any other routed
+// controller), so the URLs of the screens stay in step with what shows.
+// Answers whether anything went back.
 //
 // Main queue only.
 

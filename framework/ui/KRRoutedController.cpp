@@ -239,13 +239,28 @@ std::optional<pf::URL> KRRoutedController::stackURL() const
         aliases.push_back(up->alias());
         top = up;
     }
-    if (!m_url || !top || !top->url() || top->url()->scheme() == m_url->scheme())
+    if (!m_url || !top || !top->url())
         return m_url;
-    std::string text = top->url()->scheme() + "://";
-    for (auto it = aliases.rbegin(); it != aliases.rend(); ++it)
-        text += "/" + *it;
-    if (m_url->query())
-        text += "?" + *m_url->query();
+    std::string text;
+    if (top->url()->scheme() == m_url->scheme()) {
+        // A screen made while a URL passed through its level on the way
+        // deeper holds that deeper URL: its place is its own path, and the
+        // query belonged to the screen further down.
+        // Rebuilt from the own path, so a URL ending in "/" (its own ".")
+        // still has a level above it.
+        if (basePath().empty())
+            return m_url;
+        std::string own = path();
+        text = m_url->scheme() + "://" + m_url->host() + own;
+        if (!pathComponents(*m_url, own) && m_url->query())
+            text += "?" + *m_url->query();
+    } else {
+        text = top->url()->scheme() + "://";
+        for (auto it = aliases.rbegin(); it != aliases.rend(); ++it)
+            text += "/" + *it;
+        if (m_url->query())
+            text += "?" + *m_url->query();
+    }
     auto placed = pf::URL::create(text);
     return placed ? placed : m_url;
 }
@@ -264,9 +279,11 @@ bool KRRoutedController::childStays(const IKRUIViewController& child, const std:
         return true;
     pf::DictionaryRef was = queryValues(*opened), now = queryValues(url);
     auto empty = [](const pf::DictionaryRef& d) { return !d || d->empty(); };
-    if (empty(was) || empty(now))
-        return empty(was) && empty(now);
-    return *was == *now;
+    // No query of its own (a back, a tab item): the screen shown there
+    // stays with its query and its state.
+    if (empty(now))
+        return true;
+    return !empty(was) && *was == *now;
 }
 
 void KRRoutedController::releaseRemoved(const std::vector<pf::ViewControllerRef>& removed)

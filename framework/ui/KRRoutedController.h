@@ -46,12 +46,16 @@ public:
     const std::optional<pf::URL>& url() const override { return m_url; }
     void setUrl(const pf::URL& url) override { m_url = url; }
     // The address of this screen's place in the root stack, which its
-    // relative links resolve against: `url` when it has the root's scheme
-    // (or there is no root above), else the root's scheme over the aliases
-    // from the root down to this controller, with `url`'s query. A screen
-    // the drawer opened through its own scheme ("fold:///center/home") would
-    // otherwise resolve "home/publish-books" inside the drawer's one-child
-    // centre, which cannot push it, and the link would open nothing.
+    // relative links and its back resolve against. With the root's scheme:
+    // `url`'s scheme and host over this controller's own path, with `url`'s
+    // query when `url` ends there (a screen made on the way to a deeper one
+    // holds the deeper URL, whose query is not its own). With another
+    // scheme: the root's scheme over the aliases from the root down to this
+    // controller, with `url`'s query. A screen the drawer opened through its
+    // own scheme ("fold:///center/home") would otherwise resolve
+    // "home/publish-books" inside the drawer's one-child centre, which
+    // cannot push it, and the link would open nothing. `url` itself without
+    // a root above or a base path.
     std::optional<pf::URL> stackURL() const;
     const std::string& scheme() const override { return m_scheme; }
     void setScheme(const pf::Value& scheme) override { m_scheme = scheme.isString() ? scheme.stringOr() : std::string(); }
@@ -106,10 +110,13 @@ protected:
     void detachCompanions(bool cancel);
     // Whether `child`, standing at the level `component` names below
     // `basePath`, stays for `url`: its alias is the component, unless `url`
-    // ends at that level and the child was opened for that same path with
-    // other query values. A screen reads its query when it loads, so another
-    // query needs another screen; the same URL again keeps the open one, and
-    // a level the URL only passes through keeps its screen whatever the query.
+    // ends at that level with query values of its own and the child was
+    // opened for that same path with other ones (or none). A screen reads
+    // its query when it loads, so another query needs another screen; the
+    // same URL again keeps the open one; a URL without a query (a back, a
+    // tab item) keeps the screen with its query and state (scroll position,
+    // loaded list); a level the URL only passes through keeps its screen
+    // whatever the query.
     static bool childStays(const IKRUIViewController& child, const std::string& component, const pf::URL& url,
                            const std::string& basePath);
     // The stack the part of `url` below `basePath` and the alias names, one

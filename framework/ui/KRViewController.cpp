@@ -74,21 +74,25 @@ void KRViewController::doAction(const pf::ObjectRef& sender)
         return;
     auto keep = weak_from_this().lock();
     const std::string& name = action->actionName();
-    if (name == "url" || name == "openUrl") {
+    if (name == "url") {
+        pf::Value info = action->userInfo();
+        if (!info.isString())
+            return;
+        if (info.stringOr() == ".")
+            goBack(true);
+        else
+            openRelativeUrl(info.stringOr(), pf::Value(), true);
+    } else if (name == "openUrl") {
         pf::Value info = action->userInfo();
         if (!info.isString())
             return;
         std::string text = escapeURLText(info.stringOr());
-        auto place = stackURL();
-        const pf::URL* base = place ? &*place : nullptr;
-        auto target = name == "url" ? pf::URL::create(text, base) : pf::URL::create(text);
+        auto target = pf::URL::create(text);
         if (!target) {
             pf::log("%s: not a URL: %s", name.c_str(), text.c_str());
             return;
         }
-        if (name == "url") {
-            openUrl(*target, true);
-        } else if (target->scheme() != "http" && target->scheme() != "https") {
+        if (target->scheme() != "http" && target->scheme() != "https") {
             pf::log("openUrl: refused %s (only http and https open outside)", target->absoluteString().c_str());
         } else if (!externalOpener() || !externalOpener()(*target)) {
             pf::log("openUrl: nothing opened %s", target->absoluteString().c_str());
@@ -97,6 +101,28 @@ void KRViewController::doAction(const pf::ObjectRef& sender)
         if (auto window = KRPopWindow::topPopWindow())
             window->closeAnimated(name == "popclose");
     }
+}
+
+bool KRViewController::goBack(bool animated)
+{
+    auto keep = weak_from_this().lock(); // opening may release this screen
+    auto place = stackURL();
+    auto back = place ? pf::URL::create(".", &*place) : std::nullopt;
+    return back && openUrl(*back, animated);
+}
+
+bool KRViewController::openRelativeUrl(std::string_view text, const pf::Value& queryValues, bool animated)
+{
+    auto keep = weak_from_this().lock();
+    std::string escaped = escapeURLText(text);
+    auto place = stackURL();
+    const pf::URL* base = place ? &*place : nullptr;
+    auto target = queryValues.isNil() ? pf::URL::create(escaped, base) : URLWithString(escaped, base, queryValues);
+    if (!target) {
+        pf::log("url: not a URL: %s", escaped.c_str());
+        return false;
+    }
+    return openUrl(*target, animated);
 }
 
 void KRViewController::viewDidLoad()

@@ -11,9 +11,9 @@
 // when the controller goes, every task whose source it is is withdrawn and
 // the companions let go of it.
 //
-// Actions (doAction, connected by interface files): "url" opens the text,
-// escaped where it is not legal in a URL and resolved against `url`,
-// animated; "openUrl" hands an http or https URL to the platform, refusing
+// Actions (doAction, connected by interface files): "url" with "." goes
+// back (goBack); with any other text it opens the text through
+// openRelativeUrl, animated; "openUrl" hands an http or https URL to the platform, refusing
 // any other scheme with a log line; "popclose" and "popclosed" close the
 // topmost pop window with and without animation.
 //
@@ -24,6 +24,7 @@
 #include "platform/ui/ViewController.h"
 
 #include <functional>
+#include <string_view>
 
 class KRViewController : public pf::ViewController,
                          public KRRoutedController,
@@ -43,6 +44,20 @@ public:
     std::shared_ptr<IKRUIViewController> topController() override;
 
     virtual void doAction(const pf::ObjectRef& sender);
+
+    // Back where the screen came from: "." from its place in the root stack
+    // (stackURL), which keeps the screen below with its query and state.
+    // The back control ("url" with "."), the phone's back (KRGoBack) and a
+    // form done with its work all come here, so a screen that has a back of
+    // its own (closing a menu first, refusing while it sends) overrides it.
+    // True when something went back or closed.
+    virtual bool goBack(bool animated);
+    // Opens `text`, escaped where it may not stand in a URL and resolved
+    // against the screen's place in the root stack (stackURL), with
+    // `queryValues` (a dictionary or an object, see URLWithString) added when
+    // not nil. False, with a log line, when the text makes no URL, or when
+    // nothing opened it.
+    bool openRelativeUrl(std::string_view text, const pf::Value& queryValues, bool animated);
 
     void viewDidLoad() override;
     void viewDidUnload() override;

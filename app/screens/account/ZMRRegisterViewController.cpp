@@ -95,10 +95,7 @@ void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRe
     auto keep = weak_from_this().lock();
     m_unknownAccount.reset();
     setSending(false);
-    auto place = stackURL();
-    auto target = pf::URL::create(escapeURLText(alias() + "/recommend-follow"), place ? &*place : nullptr);
-    if (target)
-        openUrl(*target, true);
+    openRelativeUrl(alias() + "/recommend-follow", pf::Value(), true);
 }
 
 void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,

@@ -61,9 +61,7 @@ void ZMRCommentViewController::krDocumentDataControllerElementDoAction(KRDocumen
         if (auto target = ZMRReplyComposerURL(element))
             openUrl(*target, true);
     } else if (name == std::string_view("user")) {
-        auto place = stackURL();
-        if (auto target = URLWithString(kUserURL, place ? &*place : nullptr, pf::Value(ZMRUserQuery(element))))
-            openUrl(*target, true);
+        openRelativeUrl(kUserURL, pf::Value(ZMRUserQuery(element)), true);
     } else if (name == std::string_view("feed")) {
         openFeedOf(element);
     }
@@ -88,10 +86,6 @@ void ZMRCommentViewController::openFeedOf(KRDOMElement& element)
     auto query = pf::Dictionary::create();
     if (auto pid = ZMRDecodedAttribute(element, "pid"))
         query->set("pid", *pid);
-    auto place = stackURL();
-    auto target = URLWithString(kFeedURL, place ? &*place : nullptr, pf::Value(query));
-    if (!target)
-        return;
     context->setFocusValue(post, "feed");
-    openUrl(*target, true);
+    openRelativeUrl(kFeedURL, pf::Value(query), true);
 }

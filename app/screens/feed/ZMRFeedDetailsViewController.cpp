@@ -107,10 +107,7 @@ void ZMRFeedDetailsViewController::openUserOf(const KRDOMElement& element)
 {
     if (!url())
         return;
-    auto keep = shared_from_this();
-    auto place = stackURL();
-    if (auto target = URLWithString("feed-details/user-details", &*place, pf::Value(ZMRUserQuery(element))))
-        openUrl(*target, true);
+    openRelativeUrl("feed-details/user-details", pf::Value(ZMRUserQuery(element)), true);
 }
 
 void ZMRFeedDetailsViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController& controller,

@@ -1,10 +1,10 @@
 #include "app/screens/feed/ZMRHomeViewController.h"
 
 #include "app/screens/feed/ZMRFeedController.h"
+#include "app/screens/shared/ZMRPublishView.h"
 #include "app/services/ZMRMessage.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
-#include "framework/core/QueryValue.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRDataOutletContainer.h"
@@ -13,7 +13,6 @@
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 
 namespace {
@@ -62,10 +61,23 @@ void ZMRHomeViewController::viewWillAppear(bool animated)
         m_feedController->tableView()->reloadData();
 }
 
+bool ZMRHomeViewController::goBack(bool animated)
+{
+    if (m_classifyView && !m_classifyView->isHidden()) {
+        hiddenClassifyView(animated);
+        return true;
+    }
+    return ZMRViewController::goBack(animated);
+}
+
 void ZMRHomeViewController::doClassifyChangeAction(const pf::ObjectRef&)
 {
     if (m_classifyViewAnimating)
         return;
+    if (publishView() && !publishView()->isHidden()) {
+        publishView()->setHidden(true, true);
+        return;
+    }
     if (!m_classifyView || m_classifyView->isHidden())
         visableClassifyView(true);
     else
@@ -186,19 +198,6 @@ void ZMRHomeViewController::doAction(const pf::ObjectRef& sender)
     }
 }
 
-void ZMRHomeViewController::openBelowHome(const std::string& alias, const pf::Value& queryValues)
-{
-    std::string text = std::string(kHomePath) + "/" + escapeURLText(alias);
-    auto place = stackURL();
-    const pf::URL* base = place ? &*place : nullptr;
-    auto target = queryValues.isNil() ? pf::URL::create(text, base) : URLWithString(text, base, queryValues);
-    if (!target) {
-        pf::log("%s: not a URL: %s", screenClassName().c_str(), text.c_str());
-        return;
-    }
-    openUrl(*target, true);
-}
-
 void ZMRHomeViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement& element,
                                                                     const pf::ObjectRef& sender)
 {
@@ -224,7 +223,7 @@ void ZMRHomeViewController::krDocumentDataControllerElementDoAction(KRDocumentDa
             if (auto nick = attribute("nick"))
                 values->set("nick", std::string(*nick));
         }
-        openBelowHome(info.stringOr(), pf::Value(values));
+        openRelativeUrl(std::string(kHomePath) + "/" + info.stringOr(), pf::Value(values), true);
         return;
     }
     if (name == "image") {
@@ -237,7 +236,7 @@ void ZMRHomeViewController::krDocumentDataControllerElementDoAction(KRDocumentDa
         auto page = attribute("pageIndex");
         focus->set("pageIndex", page ? pf::Value(std::string(*page)) : pf::Value());
         context->setFocusValue(pf::Value(focus), "image");
-        openBelowHome("image", pf::Value());
+        openRelativeUrl(std::string(kHomePath) + "/image", pf::Value(), true);
     }
 }
 

@@ -16,7 +16,9 @@
 // content's and back, the layer fading); asks that arrive while it moves are
 // dropped, so two taps within 0.3 s only open it. Switching the feed applies
 // the data outlets whose status the new word contains, closes the menu and
-// reloads the list.
+// reloads the list. The feed menu and the publish menu are never open at
+// once: the title's tap while the publish menu is open only closes that;
+// back (Escape) closes whichever is open before it leaves the screen.
 //
 // Row actions: "feed" opens the post named by its user information below
 // the home path with the element's "pid"; "user" the user details with
@@ -71,6 +73,7 @@ public:
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
+    bool goBack(bool animated) override;
 
     void doClassifyChangeAction(const pf::ObjectRef& sender);
     void doClassifyHiddenAction(const pf::ObjectRef& sender);
@@ -86,7 +89,6 @@ public:
 private:
     void setClassifyEnabled(bool enabled);
     void applyClassifyOutlets();
-    void openBelowHome(const std::string& alias, const pf::Value& queryValues);
 
     std::optional<std::string> m_classify;
     pf::ViewRef m_classifyView;

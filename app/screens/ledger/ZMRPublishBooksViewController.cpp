@@ -11,5 +11,5 @@ void ZMRPublishBooksViewController::booksEditControllerDidFailWithError(ZMRBooks
 void ZMRPublishBooksViewController::booksEditControllerDidSuccessResults(ZMRBooksEditController&, const pf::Value&)
 {
     KRAlertView::create("保存成功")->showDuration(1.2);
-    goBack();
+    goBack(true);
 }

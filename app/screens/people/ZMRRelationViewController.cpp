@@ -90,12 +90,5 @@ void ZMRRelationViewController::krDocumentDataControllerElementDoAction(KRDocume
     auto values = pf::Dictionary::create({{"uid", std::string(*uid)}});
     if (auto nick = element.attributeValueForKey("nick"); nick && !nick->empty())
         values->set("nick", std::string(*nick));
-    auto keep = shared_from_this();
-    auto place = stackURL();
-    auto target = URLWithString(kUserDetailsURL, place ? &*place : nullptr, pf::Value(values));
-    if (!target) {
-        pf::log("ZMRRelationViewController: no details address for uid %s", std::string(*uid).c_str());
-        return;
-    }
-    openUrl(*target, true);
+    openRelativeUrl(kUserDetailsURL, pf::Value(values), true);
 }

@@ -182,11 +182,6 @@ void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDoc
     std::optional<std::string_view> pid = element.attributeValueForKey("pid");
     if (!pid || pid->empty())
         return;
-    auto place = stackURL();
-    auto target = URLWithString("user-details/feed-details", &*place,
-                                pf::Value(pf::Dictionary::create({{"pid", std::string(*pid)}})));
-    if (!target)
-        return;
     // The details take their head from the focused post: without this the
     // head would show whichever post was focused last.
     auto document = element.document();
@@ -197,7 +192,6 @@ void ZMRUserDetailsViewController::krDocumentDataControllerElementDoAction(KRDoc
     pf::Value row = controller.dataObjectByIndexPath({int(path[0]), int(path[1])});
     if (!row.isDictionary())
         return;
-    auto keep = shared_from_this();
     context->setFocusValue(row, "feed");
-    openUrl(*target, true);
+    openRelativeUrl("user-details/feed-details", pf::Value(pf::Dictionary::create({{"pid", std::string(*pid)}})), true);
 }

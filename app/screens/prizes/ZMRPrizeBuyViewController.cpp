@@ -57,7 +57,7 @@ void ZMRPrizeBuyViewController::viewDidLoad()
         std::weak_ptr<pf::Object> weak = weak_from_this();
         pf::performAfterDelay(shared_from_this(), "goBack", 0, [weak] {
             if (auto self = std::dynamic_pointer_cast<ZMRPrizeBuyViewController>(weak.lock()))
-                self->goBack();
+                self->goBack(true);
         });
     } else {
         long long left = pointsLeft(app ? app->integral() : 0, prize->get("salePrice").longLongValue());
@@ -72,18 +72,6 @@ void ZMRPrizeBuyViewController::viewDidLoad()
     }
     ZMRViewController::viewDidLoad();
     downloadImagesForView(*view());
-}
-
-void ZMRPrizeBuyViewController::goBack()
-{
-    auto keep = weak_from_this().lock();
-    // The query names the prize the form was opened for (the details'
-    // "pid"): back goes to that prize, not to a details screen without one.
-    auto place = stackURL();
-    if (!place)
-        return;
-    if (auto target = URLWithString(".", &*place, pf::Value(queryValues(*place))))
-        openUrl(*target, true);
 }
 
 void ZMRPrizeBuyViewController::doCancelInputAction(const pf::ObjectRef&)
@@ -207,7 +195,7 @@ void ZMRPrizeBuyViewController::krUploadTaskDidSuccessResults(const pf::ObjectRe
     if (taskType != proto::IZMRPrizeBuyTask())
         return;
     KRAlertView::create("成功兑换奖品")->showDuration(1.2);
-    goBack();
+    goBack(true);
 }
 
 void ZMRPrizeBuyViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error,
@@ -222,11 +210,11 @@ void ZMRPrizeBuyViewController::krUploadTaskDidFailWithError(const pf::ObjectRef
     }
     showAlert(ZMRMessage(error));
     if (error.code == kAlreadyExchanged)
-        goBack();
+        goBack(true);
 }
 
 void ZMRPrizeBuyViewController::alertViewClickedButtonAtIndex(pf::AlertView& alert, int)
 {
     if (alert.tag() == kPointsAlertTag)
-        goBack();
+        goBack(true);
 }

@@ -19,8 +19,8 @@
 //
 // The form scrolls clear of the keyboard; a field that begins editing is
 // scrolled into view 0.1 s later unless it ended editing first (each field's
-// scroll is its own perform request). Going back opens "." resolved against
-// the screen's URL, animated.
+// scroll is its own perform request). Going back (goBack, animated) finds
+// the prize's details below it as they were left.
 //
 // Main queue only.
 
@@ -80,8 +80,6 @@ public:
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
                                       const pf::Protocol* taskType) override;
     void alertViewClickedButtonAtIndex(pf::AlertView& alert, int buttonIndex) override;
-    // Back to the prize the form was opened for.
-    void goBack() override;
 
 private:
     void visableKeyboard(const pf::Rect& frame);

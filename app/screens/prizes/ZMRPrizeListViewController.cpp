@@ -32,13 +32,5 @@ void ZMRPrizeListViewController::krContainerDataControllerItemViewControllerDoAc
         text = pid.stringOr();
     else
         return;
-    auto keep = shared_from_this();
-    auto base = stackURL();
-    auto target = URLWithString("prizelist/prize-details", base ? &*base : nullptr,
-                                pf::Value(pf::Dictionary::create({{"pid", text}})));
-    if (!target) {
-        pf::log("ZMRPrizeListViewController: no details address for pid %s", text.c_str());
-        return;
-    }
-    openUrl(*target, true);
+    openRelativeUrl("prizelist/prize-details", pf::Value(pf::Dictionary::create({{"pid", text}})), true);
 }

@@ -62,8 +62,8 @@ void ZMRPrizeViewController::krDocumentControllerDoActionElement(KRDocumentContr
 
 std::optional<pf::URL> ZMRPrizeDetailsViewController::buyURL()
 {
-    // The exchange form carries the prize id: it goes back to the details
-    // with it, and without it the details would open on the default prize.
+    // The exchange form carries the prize id, so that its URL alone (a
+    // shot, a restart) still has the details below it show that prize.
     auto place = stackURL();
     if (!place)
         return std::nullopt;

@@ -11,5 +11,5 @@ void ZMRPublishFeedViewController::publishControllerDidFailWithError(ZMRPublishC
 void ZMRPublishFeedViewController::publishControllerDidSuccessResults(ZMRPublishController&, const pf::Value&)
 {
     KRAlertView::create("发布成功")->showDuration(1.2);
-    goBack();
+    goBack(true);
 }

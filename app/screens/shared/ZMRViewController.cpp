@@ -4,7 +4,6 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/core/KRTask.h"
-#include "framework/core/QueryValue.h"
 #include "platform/controls/AlertView.h"
 #include "platform/foundation/Log.h"
 
@@ -34,17 +33,8 @@ void ZMRViewController::setTabBar(std::shared_ptr<pf::TabBar> tabBar)
 void ZMRViewController::tabBarDidSelectItem(pf::TabBar&, pf::TabBarItem& item)
 {
     auto* action = dynamic_cast<IKRAction*>(&item);
-    if (!action || action->actionName() != "url" || !action->userInfo().isString())
-        return;
-    auto keep = weak_from_this().lock();
-    std::string text = escapeURLText(action->userInfo().stringOr());
-    auto place = stackURL();
-    auto target = pf::URL::create(text, place ? &*place : nullptr);
-    if (!target) {
-        pf::log("%s: tab item is not a URL: %s", screenClassName().c_str(), text.c_str());
-        return;
-    }
-    openUrl(*target, false);
+    if (action && action->actionName() == "url" && action->userInfo().isString())
+        openRelativeUrl(action->userInfo().stringOr(), pf::Value(), false);
 }
 
 void ZMRViewController::initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle)
@@ -89,12 +79,13 @@ void ZMRViewController::viewDidDisappear(bool animated)
     logStep("viewDidDisappear");
 }
 
-void ZMRViewController::goBack()
+bool ZMRViewController::goBack(bool animated)
 {
-    // Opening may release this screen.
-    auto keep = weak_from_this().lock();
-    if (auto place = stackURL(); auto back = pf::URL::create(".", place ? &*place : nullptr))
-        openUrl(*back, true);
+    if (m_publishView && !m_publishView->isHidden()) {
+        m_publishView->setHidden(true, animated);
+        return true;
+    }
+    return KRViewController::goBack(animated);
 }
 
 void ZMRViewController::showAlert(const std::string& message)

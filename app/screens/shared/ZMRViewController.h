@@ -8,9 +8,11 @@
 // absent; calls on a missing one do nothing.
 //
 // A tab item acts when it is an IKRAction named "url" whose user
-// information is a text: the text is escaped where it may not stand in a
-// URL, resolved against the screen's `url` and opened without animation.
-// A tap never changes `selectedTabItem`: each appearance selects it again.
+// information is a text: openRelativeUrl opens it without animation. A tap
+// never changes `selectedTabItem`: each appearance selects it again.
+//
+// Back (goBack) closes the open publish menu first, as the phone's back
+// closes a fly-out, and only then leaves the screen.
 //
 // Main queue only.
 
@@ -37,9 +39,7 @@ public:
 
     // The forms' alert: the message alone with one "确定" button.
     static void showAlert(const std::string& message);
-    // Back where the screen came from: opens "." resolved against the
-    // screen's place in the root stack, however it was opened, animated.
-    virtual void goBack();
+    bool goBack(bool animated) override;
 
     void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
     void viewDidLoad() override;

@@ -8,6 +8,8 @@
 
 #include "app/screens/feed/ZMRFeedDetailsViewController.h"
 #include "app/screens/feed/ZMRFeedImageView.h"
+#include "app/screens/feed/ZMRHomeViewController.h"
+#include "app/screens/shared/ZMRPublishView.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
 #include "framework/dom/KRDOMDocument.h"
@@ -304,6 +306,129 @@ TEST_F(Journey, APostPublishedFromTheFormLeadsTheFeedAfterAPull)
     ASSERT_TRUE(waitFor([&] { return textFrame("表单发的好价").has_value(); }));
     ASSERT_TRUE(settle());
     EXPECT_LT(textFrame("表单发的好价")->y(), 200) << "the post leads the feed";
+}
+
+// Escape closes an open menu of the home before it goes anywhere, and the
+// publish menu and the feed menu are never open at once: the title's tap
+// while the publish items are out only puts them away.
+TEST_F(Journey, EscapeClosesTheHomesOpenMenuAndTheTwoMenusNeverOpenTogether)
+{
+    auto home = topController<ZMRHomeViewController>();
+    ASSERT_TRUE(home && home->publishView() && home->classifyView());
+    auto open = [&] {
+        return std::string(home->publishView()->isHidden() ? "" : "publish") + (home->classifyView()->isHidden() ? "" : "feed");
+    };
+    ASSERT_TRUE(tapButtonTitled("+"));
+    EXPECT_EQ(open(), "publish");
+    press(pf::KeyEvent::Kind::Escape);
+    EXPECT_EQ(open(), "");
+    ASSERT_TRUE(tapButtonTitled("Zomaru"));
+    EXPECT_EQ(open(), "feed");
+    press(pf::KeyEvent::Kind::Escape);
+    EXPECT_EQ(open(), "");
+    ASSERT_TRUE(tapButtonTitled("+"));
+    ASSERT_TRUE(tapButtonTitled("Zomaru"));
+    EXPECT_EQ(open(), "");
+    EXPECT_EQ(topController<ZMRHomeViewController>(), home);
+}
+
+// Every pushed screen is reached by taps along one of these routes, from
+// the home or a menu entry, over the demo world; going back from the end of
+// a route, by "返回" and then by Escape, returns each screen left with the
+// same URL, query included, and what it showed, one level at a time, and a
+// back on the route's first screen leaves it as it is. Nothing that sends
+// (发布, 确认兑换, 保存) or signs out is tapped.
+TEST_F(Journey, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
+{
+    struct Step {
+        enum How { Menu, Button, Text, Author, Commenter } how;
+        const char* target; // the menu entry or button title, the text tapped, or the text under or beside a portrait
+        const char* shows;  // a text the screen reached shows (a post, a name, a prize)
+    };
+    const std::vector<std::vector<Step>> routes = {
+        // A post from the feed, its commenter's page, one of her posts.
+        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Text, "周末超市会员日", "周末超市会员日"},
+         {Step::Commenter, "真划算！", "安琪"}, {Step::Text, "换季清仓", "换季清仓"}},
+        // The author's page from a feed row.
+        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Author, "周末超市会员日", "演示用户"}},
+        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "记账", nullptr}},
+        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "晒单", nullptr}},
+        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "特价", nullptr}},
+        {{Step::Menu, "奖品", "雨伞"}, {Step::Text, "雨伞", "立即兑换"}, {Step::Text, "立即兑换", "雨伞"}},
+        // A comment's writer, and the post a comment is on.
+        {{Step::Menu, "评论", "真划算！"}, {Step::Commenter, "真划算！", "安琪"}},
+        {{Step::Menu, "评论", "真划算！"}, {Step::Text, "东门菜场", "换季清仓"}},
+        {{Step::Menu, "好友", "安琪"}, {Step::Text, "安琪", "安琪"}, {Step::Text, "换季清仓", "换季清仓"}},
+        {{Step::Menu, "更多", "邀请好友"}, {Step::Button, "邀请好友", nullptr}},
+        {{Step::Menu, "更多", "消息"}, {Step::Button, "消息", nullptr}},
+        {{Step::Menu, "我的", "我的资料"}},
+        {{Step::Menu, "账本", "本月支出"}},
+    };
+    // The top screen's own address, a closing "/" and all.
+    auto address = [&] {
+        auto top = shell->rootViewController()->topController();
+        return top && top->url() ? top->url()->absoluteString() : std::string("(none)");
+    };
+    auto shows = [&](const char* text) {
+        return !text || waitFor([&] { return textFrame(text).has_value(); }, 5);
+    };
+    auto take = [&](const Step& step) {
+        if (step.how == Step::Menu)
+            return tapMenuButton() && tapButtonTitled(step.target);
+        if (step.how == Step::Button)
+            return tapButtonTitled(step.target);
+        // The text wholly on screen below the title bar, turning the wheel until it is.
+        auto onScreen = [&] {
+            auto frame = textFrame(step.target);
+            return frame && frame->y() >= 74 && frame->maxY() <= 560;
+        };
+        for (int turn = 0; turn < 10 && !onScreen(); ++turn)
+            wheel({160, 300}, {0, 120});
+        if (!onScreen())
+            return false;
+        pf::Rect text = *textFrame(step.target);
+        if (step.how == Step::Text)
+            tap({text.midX(), text.midY()});
+        else if (step.how == Step::Author) // a feed row's portrait stands above its text
+            tap({text.x() + 20, text.y() - 28});
+        else // a comment's portrait stands left of its text
+            tap({text.x() - 26, text.y() - 10});
+        return true;
+    };
+    for (bool byKey : {false, true}) {
+        for (const auto& route : routes) {
+            SCOPED_TRACE(std::string(byKey ? "Escape after " : "返回 after ") + route.back().target);
+            std::vector<std::pair<std::string, const char*>> levels; // the address and a text of each screen
+            for (const Step& step : route) {
+                // The publish menu opens over the home; a menu entry may lead to the screen shown.
+                bool over = std::string_view(step.target) == "+";
+                std::string before = address();
+                ASSERT_TRUE(take(step)) << step.target;
+                ASSERT_TRUE(waitFor([&] { return address() != before || over || step.how == Step::Menu; })) << step.target;
+                ASSERT_TRUE(settle());
+                ASSERT_TRUE(shows(step.shows)) << step.target << " shows no " << step.shows;
+                if (!over)
+                    levels.emplace_back(address(), step.shows);
+            }
+            // Each back lands one level down; a route's first screen has the
+            // menu button, no "返回", so one more back there is Escape's alone.
+            std::vector<std::size_t> landings;
+            for (std::size_t level = levels.size() - 1; level-- > 0;)
+                landings.push_back(level);
+            if (byKey)
+                landings.push_back(0);
+            for (std::size_t level : landings) {
+                if (byKey)
+                    press(pf::KeyEvent::Kind::Escape);
+                else
+                    ASSERT_TRUE(tapButtonTitled("返回")) << address();
+                ASSERT_TRUE(settle());
+                EXPECT_EQ(address(), levels[level].first);
+                EXPECT_TRUE(shows(levels[level].second)) << levels[level].first << " lost " << levels[level].second;
+                EXPECT_FALSE(menuShown());
+            }
+        }
+    }
 }
 
 // Signing out from the menu and in again opens the home with the drawer closed.

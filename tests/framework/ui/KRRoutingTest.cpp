@@ -21,6 +21,8 @@
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/graphics/Bitmap.h"
 
+#include <sstream>
+
 namespace {
 
 std::vector<std::string> g_steps, g_images;
@@ -41,6 +43,17 @@ public:
         g_steps.push_back("load " + alias());
         return KRViewController::loadUrl(url, basePath, animated);
     }
+};
+// A screen with a back of its own: its open menu closes before it leaves.
+class MenuLeaf : public TestLeaf {
+public:
+    bool goBack(bool animated) override
+    {
+        if (std::exchange(menuOpen, false))
+            return g_steps.push_back("menu closed"), true;
+        return TestLeaf::goBack(animated);
+    }
+    bool menuOpen = true;
 };
 class RecordingCompanion : public KRController, public IKRParentControllerHolder, public IKRCancellable {
 public:
@@ -76,7 +89,8 @@ const char* kConfig = R"({"url": "root:///root",
     "services": [{"class": "RecordingImages", "taskTypes": ["IKRImageTask", "IKRLocalImageTask"]}], "ui": {
     "root": {"class": "KRNavigationController", "scheme": "root", "navbar-hidden": true},
     "center": {"class": "KRNavigationController"},
-    "box": {"class": "KRContentViewController", "scheme": "box"},
+    "box": {"class": "KRContentViewController", "scheme": "box"}, "heap": {"class": "KRHeapViewController"},
+    "menuleaf": {"class": "MenuLeaf"},
     "home": {"class": "TestLeaf", "title": "首页"}, "detail": {"class": "TestLeaf"}, "sheet": {"class": "TestLeaf"},
     "image": {"class": "TestLeaf", "orientations": [1, 3, 7]}, "cachedone": {"class": "TestLeaf", "cached": true},
     "wired": {"class": "TestLeaf", "view": "RouteWired", "edgesForExtendedLayout": "topleft"},
@@ -91,6 +105,7 @@ protected:
         static bool registered = false;
         if (!std::exchange(registered, true)) {
             pf::ClassBuilder<TestLeaf>("TestLeaf").superclass<KRViewController>().commit();
+            pf::ClassBuilder<MenuLeaf>("MenuLeaf").superclass<TestLeaf>().commit();
             pf::ClassBuilder<RecordingCompanion>("RecordingCompanion").commit();
             pf::ClassBuilder<RecordingStyles>("RecordingStyles").commit();
             pf::ClassBuilder<RecordingLayout>("RecordingLayout").superclass<KRLayout>().commit();
@@ -168,8 +183,7 @@ TEST_F(KRRoutingTest, TheScreenAUrlOpensIsNewForAnotherQueryAndKeptForTheSameUrl
         {"root:///root/home/detail?pid=8", true, Made},
         {"root:///root/home/detail?pid=8&x=1", true, Made},
         {"root:///root/home/detail?x=1&pid=8", true, Kept}, // the same values
-        {"root:///root/home/detail", true, Made},
-        {"root:///root/home/detail", true, Kept},
+        {"root:///root/home/detail", true, Kept},           // no query of its own: the one shown stays
         // home was made on the way to detail and never opened for itself: it stays.
         {"root:///root/home?pid=3", true, Bottom},
         {"root:///root/box/home?pid=1", false, Made},
@@ -349,6 +363,52 @@ TEST_F(KRRoutingTest, BackClosesAPopThenAPresentedScreenThenOpensDotFromTheTop)
         EXPECT_TRUE(KRPopWindow::openWindows().empty()) << row.opened;
         EXPECT_FALSE(root->modalViewController()) << row.opened;
         EXPECT_EQ(top()->alias(), row.topAfter) << row.opened;
+    }
+}
+
+// Going back, by the back control or the phone's back, returns to the very
+// screen left, with its query, one level at a time, in a navigation stack
+// and in a heap; a screen with a back of its own closes its menu first.
+TEST_F(KRRoutingTest, BackReturnsToTheScreenLeftWithItsQuery)
+{
+    struct Row {
+        const char* stack;       // the levels opened, one URL each, deepest last
+        const char* menuClosing; // the step a first back records, or ""
+    } rows[] = {
+        {"root:///root/home?tab=2 root:///root/home/detail?pid=1 root:///root/home/detail/image?q=2", ""},
+        {"root:///root/heap/home root:///root/heap/home/detail?pid=1 root:///root/heap/home/detail/image?q=2", ""},
+        {"root:///root/home root:///root/home/detail?pid=1 root:///root/home/detail/menuleaf", "menu closed"},
+    };
+    for (bool byControl : {true, false}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.stack) + (byControl ? " by the control" : " by the phone's back"));
+            ASSERT_TRUE(navigate("root:///root/sheet")); // a fresh stack
+            std::vector<std::pair<std::shared_ptr<KRViewController>, std::string>> levels;
+            std::istringstream urls(row.stack);
+            for (std::string url; urls >> url;) {
+                ASSERT_TRUE(navigate(url));
+                host->advance(0.35);
+                levels.emplace_back(top(), url);
+            }
+            auto back = [&] {
+                bool went = byControl ? (top()->doAction(action("url", pf::Value("."))), true)
+                                      : KRGoBack(shell->rootViewController(), true);
+                host->advance(0.35);
+                return went;
+            };
+            steps();
+            if (*row.menuClosing) {
+                EXPECT_TRUE(back());
+                EXPECT_EQ(top(), levels.back().first);
+                EXPECT_EQ(steps(), row.menuClosing);
+            }
+            for (std::size_t level = levels.size() - 1; level-- > 0;) {
+                EXPECT_TRUE(back());
+                EXPECT_EQ(top(), levels[level].first) << level;
+                EXPECT_EQ(top()->url()->absoluteString(), levels[level].second);
+                EXPECT_TRUE(top()->view()->isDescendantOf(*window)) << level;
+            }
+        }
     }
 }
 
