@@ -105,7 +105,7 @@ void KRSqlite::finalizeCache()
     m_last = nullptr;
     m_lastText.reset();
     for (auto& [sql, kept] : m_keptQueries)
-        sqlite3_finalize(kept);
+        sqlite3_finalize(kept.stmt);
     m_keptQueries.clear();
 }
 
@@ -122,7 +122,14 @@ std::optional<long long> KRSqlite::pragmaInteger(const std::string& sql)
     return value;
 }
 
-void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql)
+std::optional<long long> KRSqlite::schemaVersion()
+{
+    // The pragma reads the file's header, so a change made through another
+    // connection shows too.
+    return pragmaInteger("PRAGMA schema_version");
+}
+
+void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion)
 {
     if (!stmt)
         return;
@@ -131,7 +138,7 @@ void KRSqlite::keepQueryStatement(sqlite3_stmt* stmt, std::string sql)
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     if (!m_db || m_keptQueries.size() >= kKeptQueryLimit ||
-        !m_keptQueries.emplace(std::move(sql), stmt).second)
+        !m_keptQueries.emplace(std::move(sql), KeptQuery{stmt, schemaVersion}).second)
         sqlite3_finalize(stmt);
 }
 
@@ -183,13 +190,27 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
 {
     if (!m_db)
         return nullptr;
-    // A kept statement is taken whatever changed since, and no schema
-    // version is read: the first step, taken here, brings a statement to
-    // the current schema (or fails when its tables are gone), so its
-    // columns are named after the schema the rows come from.
+    // Read before preparing: a schema change after this read, even one in
+    // between made by another connection, makes the kept statement's
+    // version differ, so a statement over a table dropped or made again is
+    // never taken again and the query fails as a fresh one would.
+    std::optional<long long> version = schemaVersion();
+    if (version && version != m_schemaSeen) {
+        // The connection reloads a schema another connection changed only
+        // when a statement over it runs; a statement prepared before that
+        // would find a table that is gone.
+        if (CachedStatement* refresh = cachedStatement("SELECT count(*) FROM sqlite_master")) {
+            sqlite3_step(refresh->stmt);
+            sqlite3_reset(refresh->stmt);
+        }
+        m_schemaSeen = version;
+    }
     sqlite3_stmt* stmt = nullptr;
     if (auto kept = m_keptQueries.find(sql); kept != m_keptQueries.end()) {
-        stmt = kept->second;
+        if (version && kept->second.schemaVersion == *version)
+            stmt = kept->second.stmt;
+        else
+            sqlite3_finalize(kept->second.stmt);
         m_keptQueries.erase(kept);
     }
     if (!stmt &&
@@ -202,12 +223,10 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    int first = sqlite3_step(stmt);
-    if (first != SQLITE_ROW && first != SQLITE_DONE) {
-        sqlite3_finalize(stmt);
-        return nullptr;
-    }
-    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this(), sql, KRSqliteCursor::Reuse::Keep, first);
+    // Nothing is stepped here: the statement runs at the cursor's first
+    // step, so a cursor never read holds no read and writes nothing.
+    // Without a version the statement is never kept: -1 is no schema's.
+    auto cursor = std::make_shared<KRSqliteCursor>(stmt, shared_from_this(), sql, version.value_or(-1));
     if (m_cursors.empty())
         m_cursors.reserve(4);
     m_cursors.push_back(cursor);

@@ -12,9 +12,8 @@
 // Statements run by execture() are prepared once and kept for reuse until
 // the database closes. Cursors handed out by query() stay in the database's
 // open-cursor list until they are closed; close() closes them all. A closed
-// cursor's statement is kept, reset, for the next query of the same text;
-// a schema changed since (here or by another connection) reaches it on its
-// first step, before its columns are named.
+// cursor's statement is kept, reset, for the next query of the same text,
+// which takes it only while the schema is the one it was prepared under.
 
 #include "framework/db/Forward.h"
 #include "framework/db/KRSqliteBinding.h"
@@ -56,9 +55,11 @@ public:
     // comparing the text (the rows of a bulk insert).
     bool execture(const std::shared_ptr<const std::string>& sql, const pf::Value& data = {});
     // A cursor positioned before the first row; null when the statement
-    // does not prepare, its first step fails (its table is gone, the file
-    // is locked) or the database is closed. The first step is taken here,
-    // its row kept for the cursor's first next().
+    // does not prepare (its table is gone, here or through another
+    // connection) or the database is closed. The statement runs at the
+    // cursor's first step: rows written before it are read, a write runs
+    // only then, and a statement that fails there answers a cursor whose
+    // next() is false.
     std::shared_ptr<KRSqliteCursor> query(const std::string& sql, const pf::Value& data = {});
 
     bool beginTransaction();
@@ -90,8 +91,9 @@ public:
     void removeCursor(KRSqliteCursor* cursor);
     // Called by a cursor's close() with its statement and the text it was
     // asked by, which the database now owns: kept for a later query() of the
-    // same text, or finalized.
-    void keepQueryStatement(sqlite3_stmt* stmt, std::string sql);
+    // same text while the schema keeps `schemaVersion`, the version read
+    // before it was prepared; or finalized.
+    void keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion);
     void close();
 
     KRSqlite(const KRSqlite&) = delete;
@@ -108,6 +110,12 @@ private:
     void finalizeCache();
     // The integer a one-value pragma answers; none when closed or unreadable.
     std::optional<long long> pragmaInteger(const std::string& sql);
+    // The schema's version as stored in the file; none when it cannot be read.
+    std::optional<long long> schemaVersion();
+    struct KeptQuery {
+        sqlite3_stmt* stmt = nullptr;
+        long long schemaVersion = 0;
+    };
 
     sqlite3* m_db = nullptr;
     std::vector<std::shared_ptr<KRSqliteCursor>> m_cursors;
@@ -115,7 +123,10 @@ private:
     std::unordered_map<std::string, CachedStatement> m_statements;
     // Statements of closed cursors by their text, each owned here until a
     // query() takes it back. A text kept again while one waits is finalized.
-    std::unordered_map<std::string, sqlite3_stmt*> m_keptQueries;
+    std::unordered_map<std::string, KeptQuery> m_keptQueries;
+    // The schema version query() last saw, after which the connection's
+    // copy of the schema was brought up to date.
+    std::optional<long long> m_schemaSeen;
     // The statement run last and its text, kept in the cache: a run of the
     // same statement again (the rows of a bulk insert) is found without
     // hashing its text.

@@ -7,15 +7,9 @@
 
 #include <sqlite3.h>
 
-KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql, Reuse reuse,
-                               std::optional<int> firstStep)
-    : m_stmt(stmt), m_sql(std::move(sql)), m_reuse(reuse), m_sqlite(sqlite)
+KRSqliteCursor::KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql, long long schemaVersion)
+    : m_stmt(stmt), m_sql(std::move(sql)), m_schemaVersion(schemaVersion), m_sqlite(sqlite)
 {
-    if (firstStep) {
-        m_stepped = true;
-        m_firstStepFailed = *firstStep != SQLITE_ROW && *firstStep != SQLITE_DONE;
-        m_primed = firstStep;
-    }
 }
 
 KRSqliteCursor::~KRSqliteCursor()
@@ -35,8 +29,8 @@ void KRSqliteCursor::close()
     m_closed = true;
     m_hasRow = false;
     auto sqlite = m_sqlite.lock();
-    if (sqlite && m_reuse == Reuse::Keep)
-        sqlite->keepQueryStatement(stmt, std::move(m_sql));
+    if (sqlite && m_schemaVersion >= 0)
+        sqlite->keepQueryStatement(stmt, std::move(m_sql), m_schemaVersion);
     else
         sqlite3_finalize(stmt);
     if (sqlite)
@@ -165,18 +159,8 @@ double KRSqliteCursor::doubleValueAtIndex(int index) const
 
 std::optional<std::string> KRSqliteCursor::stringValueAtIndex(int index) const
 {
-    sqlite3_stmt* s = rowColumn(index);
-    if (!s)
-        return std::nullopt;
-    // Every call on the statement locks the connection; the column's value
-    // is read under one lock (the connection is one thread's at a time).
-    sqlite3_value* value = sqlite3_column_value(s, index);
-    if (!value || sqlite3_value_type(value) == SQLITE_NULL)
-        return std::nullopt;
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    if (!text)
-        return std::string(); // out of memory reads as empty rather than NULL
-    return std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+    std::optional<std::string_view> text = textAtIndex(index);
+    return text ? std::optional<std::string>(std::in_place, *text) : std::nullopt;
 }
 
 std::optional<pf::Date> KRSqliteCursor::dateValueAtIndex(int index) const
@@ -335,6 +319,8 @@ std::optional<std::string_view> KRSqliteCursor::textAtIndex(int index) const
     sqlite3_stmt* s = rowColumn(index);
     if (!s)
         return std::nullopt;
+    // Every call on the statement locks the connection; the column's value
+    // is read under one lock (the connection is one thread's at a time).
     sqlite3_value* value = sqlite3_column_value(s, index);
     if (!value || sqlite3_value_type(value) == SQLITE_NULL)
         return std::nullopt;

@@ -4,13 +4,12 @@
 // database that made it then keeps the statement for reuse. The database is
 // held weakly and lets go of the cursor when either closes.
 //
-// Columns are named after the statement's first step: SQLite brings a
-// statement prepared under an older schema (kept from an earlier query, or
-// prepared before this connection saw another's change) up to date when it
-// first steps. The database's query() takes that step before handing the
-// cursor out; after reset(), asking for columns before the first row takes
-// it early. Its row waits for next(). A statement whose first step fails
-// names no columns.
+// Positioned before the first row: the statement runs at the first step,
+// taken by next() or, when columns are asked for first, early (its row then
+// waits for next()). Columns are named only after that step, as SQLite
+// brings a statement prepared under an older schema up to date when it
+// steps. A statement whose first step fails names no columns and yields no
+// row.
 
 #include "framework/db/IKRSqliteCursor.h"
 
@@ -33,12 +32,10 @@ public:
     };
     using NameIndex = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
 
-    // `sql` is the text the statement was prepared from; with Reuse::Keep
-    // the database keeps the statement for it on close. `firstStep` is the
-    // result of a first step already taken, which next() hands out.
-    enum class Reuse : unsigned char { Finalize, Keep };
-    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql = {}, Reuse reuse = Reuse::Finalize,
-                   std::optional<int> firstStep = std::nullopt);
+    // `sql` is the text the statement was prepared from and `schemaVersion`
+    // the schema's version read before (negative: unknown, and the
+    // statement is not kept on close).
+    KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql = {}, long long schemaVersion = -1);
     ~KRSqliteCursor() override;
 
     void close() override;
@@ -101,7 +98,7 @@ private:
 
     sqlite3_stmt* m_stmt = nullptr;
     std::string m_sql;
-    Reuse m_reuse = Reuse::Finalize;
+    long long m_schemaVersion = -1;
     mutable NameIndex m_indexOfNames;
     const pf::Class* m_planClass = nullptr;
     std::vector<PlanEntry> m_plan;

@@ -317,6 +317,49 @@ TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
     EXPECT_EQ(db->query(sql), nullptr);
 }
 
+// A query's statement runs at its cursor's first step, not when the cursor
+// is handed out: rows written in between are read, a write waits for next(),
+// a statement failing there still answers a cursor, and a cursor never read
+// holds no read that would keep another connection from writing.
+TEST(KRSqliteLifecycle, AQueryRunsAtItsCursorsFirstStep)
+{
+    TempDir dir;
+    KRSqliteRef db = openDB(dir);
+    auto other = KRSqlite::initWithPath(db->path());
+    ASSERT_TRUE(other.ok());
+    ASSERT_TRUE(db->execture("CREATE TABLE t (a UNIQUE)"));
+    struct Row {
+        const char* name;
+        const char* sql;
+        std::function<bool()> between; // after query(), before the first next()
+        bool next;                      // what the first next() answers
+        std::vector<std::string> after; // t's rows after the cursor closed
+    } rows[] = {
+        {"a row inserted before the first next", "SELECT a FROM t WHERE a > 1",
+         [&] { return db->execture("INSERT INTO t VALUES (2)"); }, true, {"1", "2"}},
+        {"a delete asked for but not stepped", "DELETE FROM t",
+         [&] { return column(db->query("SELECT a FROM t")) == std::vector<std::string>{"1"}; }, false, {}},
+        {"an insert whose first step breaks the unique key", "INSERT INTO t VALUES (1)", [] { return true; }, false,
+         {"1"}},
+        {"a cursor never read, while another connection writes", "SELECT a FROM t",
+         [&] { return other.value()->execture("INSERT INTO t VALUES (3)"); }, true, {"1", "3"}},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(db->execture("DELETE FROM t") && db->execture("INSERT INTO t VALUES (1)")) << row.name;
+        auto cursor = db->query(row.sql);
+        ASSERT_TRUE(cursor) << row.name;
+        EXPECT_TRUE(row.between()) << row.name;
+        EXPECT_EQ(cursor->next(), row.next) << row.name;
+        cursor->close();
+        EXPECT_EQ(column(db->query("SELECT a FROM t ORDER BY a")), row.after) << row.name;
+    }
+    auto failing = db->query("INSERT INTO t VALUES (1)");
+    ASSERT_TRUE(failing);
+    EXPECT_FALSE(failing->next());
+    EXPECT_NE(db->errmsg().value_or("").find("UNIQUE"), std::string::npos) << "the step's failure is the last error";
+    EXPECT_FALSE(failing->next()) << "the end stays the end";
+}
+
 TEST(KRSqliteLifecycle, OpeningABadFileFailsWithAnError)
 {
     TempDir dir;
