@@ -160,24 +160,6 @@ void KRDownlinkService::deliverLater(const pf::ObjectRef& task, std::function<vo
     });
 }
 
-void KRDownlinkService::deliverSoon(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call)
-{
-    std::weak_ptr<pf::Object> weakSelf = shared_from_this();
-    std::uint64_t serial = expectDelivery(task);
-    pf::dispatchMain([weakSelf, task, serial, call = std::move(call)] {
-        auto self = std::static_pointer_cast<KRDownlinkService>(weakSelf.lock());
-        if (!self || !self->takeDelivery(serial))
-            return;
-        if (auto downlink = std::dynamic_pointer_cast<IKRDownlinkTask>(task))
-            call(*downlink);
-    });
-}
-
-bool KRDownlinkService::hasPendingDelivery(const pf::ObjectRef& task) const
-{
-    return std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& entry) { return entry.second.lock() == task; });
-}
-
 void KRDownlinkService::krDownlinkTaskDidLoadedFromCache(const pf::ObjectRef& task, const pf::Protocol* taskType)
 {
     PF_ASSERT_MAIN_THREAD();
@@ -218,23 +200,15 @@ void KRDownlinkService::krDownlinkTaskDidResponse(const pf::ObjectRef& task, con
                                                   const std::optional<std::string>& key, const pf::Protocol* taskType)
 {
     PF_ASSERT_MAIN_THREAD();
-    // The encoded text travels from the encoding step to the write step. The
-    // encoding reads the answer, which the task may change once it has it, so
-    // it always runs before the delivery.
+    // Each step goes to the cache queue in this order: the encoding, the hop
+    // to the main queue with the answer, the write. The encoding thus reads
+    // the answer before the task has it (the task may change it), and the
+    // encoded text travels from the encoding step to the write step.
     auto encoded = std::make_shared<std::string>();
     auto queue = dispatchQueue();
-    auto deliver = [data, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidLoaded(data, taskType); };
-    if (hasPendingDelivery(task)) {
-        if (key)
-            queue->async([encoded, data] { *encoded = KRJSON::encodeObject(data); });
-        deliverLater(task, std::move(deliver));
-    } else {
-        // Nothing of this task is on the cache queue: the answer need not
-        // wait for that queue's turn, which would hold the list back.
-        if (key)
-            *encoded = KRJSON::encodeObject(data);
-        deliverSoon(task, std::move(deliver));
-    }
+    if (key)
+        queue->async([encoded, data] { *encoded = KRJSON::encodeObject(data); });
+    deliverLater(task, [data, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidLoaded(data, taskType); });
     if (!key)
         return;
     std::string service = objectClass() ? objectClass()->name() : std::string();
@@ -266,13 +240,6 @@ void KRDownlinkService::krDownlinkTaskDidResponse(const pf::ObjectRef& task, con
 void KRDownlinkService::krDownlinkTaskDidFitalError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType)
 {
     PF_ASSERT_MAIN_THREAD();
-    // A failure must not overtake a cached copy still on its way to the same
-    // task (a refused connection fails faster than the cache is read): it
-    // then follows the same road, after it.
-    if (hasPendingDelivery(task)) {
-        deliverLater(task, [error, taskType](IKRDownlinkTask& downlink) { downlink.krDownlinkTaskDidFitalError(error, taskType); });
-        return;
-    }
     if (auto downlink = std::dynamic_pointer_cast<IKRDownlinkTask>(task))
         downlink->krDownlinkTaskDidFitalError(error, taskType);
 }

@@ -6,15 +6,15 @@
 // can show its cached page at once and the fresh one when it arrives.
 //
 // The cache is one database per process, "Documents/KRDownlinkService.db"
-// below the home directory, used only on one serial queue: every read and
-// write runs there; cached and fresh results come back on the main queue,
-// always on a later turn. A fresh answer is encoded for the cache before the
-// task has it (the task may change it), on the main queue when it goes
-// straight to the task, on the cache queue when it must follow a cached copy
-// or an earlier answer still on its way there. A failure is relayed at once,
-// on the caller's turn, unless a cached copy for the task is still on its
-// way: it then follows that copy. A cache database that cannot be opened or written
-// disables caching (nothing is read or stored), never the delivery of answers.
+// below the home directory, used only on one serial queue: every read, write
+// and JSON encoding runs there; cached and fresh results come back on the
+// main queue, always on a later turn. A fresh answer passes through the cache
+// queue, behind whatever is queued there (a cached copy on its way to the
+// same task comes first), and is encoded there before the task has it (the
+// task may change it). A failure is relayed at once, on the caller's turn,
+// even while a cached copy is on its way. A cache database that cannot be
+// opened or written disables caching (nothing is read or stored), never the
+// delivery of answers.
 //
 // Cancelling withdraws the task's API request through the bus and drops any
 // cached or fresh result still on its way to that task.
@@ -85,8 +85,7 @@ public:
     // do not cache), so a task changed meanwhile cannot move the answer.
     void krDownlinkTaskDidResponse(const pf::ObjectRef& task, const pf::Value& data, const std::optional<std::string>& key,
                                    const pf::Protocol* taskType);
-    // Relays the failure to the task at once, or, while a cached copy is on
-    // its way to the task, right after it; the cache is not touched.
+    // Relays the failure to the task at once; the cache is not touched.
     void krDownlinkTaskDidFitalError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType);
 
     // Sends IKRAPICancelTask for the task and its type and answers true.
@@ -108,12 +107,9 @@ private:
     std::uint64_t expectDelivery(const pf::ObjectRef& task);
     // True once per recorded serial; false after a cancel dropped it.
     bool takeDelivery(std::uint64_t serial);
-    // Delivers on a later main-queue turn: through the cache queue, behind
-    // what is queued there, or straight (deliverSoon).
+    // Delivers on a later main-queue turn through the cache queue, behind
+    // what is queued there.
     void deliverLater(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call);
-    void deliverSoon(const pf::ObjectRef& task, std::function<void(IKRDownlinkTask&)> call);
-    // Whether a cached copy or an earlier answer is still on its way to the task.
-    bool hasPendingDelivery(const pf::ObjectRef& task) const;
 
     // Pending deliveries by serial; serials are never reused, and each entry
     // leaves when it is delivered or dropped.

@@ -7,6 +7,7 @@
 #include "platform/foundation/FileSystem.h"
 
 #include <cmath>
+#include <future>
 
 using namespace dbtest;
 
@@ -57,6 +58,17 @@ public:
     }
 };
 
+// An answer's object that notes where it is read: encoding reads its property.
+class ReadProbe : public pf::Object {
+public:
+    std::string where() const
+    {
+        readOnMain.push_back(pf::RunLoop::main().isMainThread());
+        return "read";
+    }
+    mutable std::vector<bool> readOnMain;
+};
+
 class KRDownlinkCache : public ::testing::Test {
 protected:
     void SetUp() override
@@ -67,6 +79,7 @@ protected:
             pf::ClassBuilder<TestDownlinkA>("TestDownlinkA").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
             pf::ClassBuilder<TestDownlinkB>("TestDownlinkB").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
             pf::ClassBuilder<TestDownlinkNoKey>("TestDownlinkNoKey").superclass<KRDownlinkService>().adopts(proto::IKRService()).commit();
+            pf::ClassBuilder<ReadProbe>("KRDownlinkTestReadProbe").readonlyProperty("where", &ReadProbe::where).commit();
         }
         pf::setHomeDirectory(home.path());
         KRDownlinkService::resetSharedCache();
@@ -143,12 +156,13 @@ TEST_F(KRDownlinkCache, FailuresArriveAtOnceAndLeaveTheCache)
     settle();
     service->krDownlinkTaskDidFitalError(task, pf::Error{"x", 7, ""}, type);
     EXPECT_EQ(task->events.back(), "error 7");
-    // A failure never overtakes the cached copy on its way to the same task.
+    // At once even while a cached copy is on its way to the same task.
     service->krDownlinkTaskDidLoadedFromCache(task, type);
     service->krDownlinkTaskDidFitalError(task, pf::Error{"x", 8, ""}, type);
+    EXPECT_EQ(task->events.back(), "error 8");
     settle();
     EXPECT_EQ(std::vector<std::string>(task->events.end() - 2, task->events.end()),
-              (std::vector<std::string>{"cache [\"kept\"]", "error 8"}));
+              (std::vector<std::string>{"error 8", "cache [\"kept\"]"}));
     EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [\"kept\"]"});
 }
 
@@ -190,7 +204,7 @@ TEST_F(KRDownlinkCache, AnUnusableCacheFileTurnsCachingOffButNotDelivery)
 TEST_F(KRDownlinkCache, WhatIsStoredIsTheAnswerAsItCame)
 {
     auto service = std::make_shared<TestDownlinkA>();
-    // Straight to the task, then behind a cached copy on its way.
+    // Alone, then behind a cached copy on its way to the same task.
     for (bool behindCopy : {false, true}) {
         auto task = std::make_shared<MarkingTask>();
         if (behindCopy)
@@ -202,4 +216,27 @@ TEST_F(KRDownlinkCache, WhatIsStoredIsTheAnswerAsItCame)
         EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [{\"n\":" + std::string(behindCopy ? "2" : "1") + "}]"})
             << behindCopy;
     }
+}
+
+TEST_F(KRDownlinkCache, FreshAnswersPassThroughTheCacheQueueAndAreEncodedThere)
+{
+    auto service = std::make_shared<TestDownlinkA>();
+    for (bool isCache : {true, false}) {
+        auto task = std::make_shared<ListTask>();
+        auto probe = std::make_shared<ReadProbe>();
+        std::promise<void> open;
+        std::shared_future<void> opened = open.get_future().share();
+        KRDownlinkService::dispatchQueue()->async([opened] { opened.wait(); });
+        service->krDownlinkTaskDidResponse(task, list(pf::Value(probe)), isCache, type);
+        pf::RunLoop::main().runUntilIdle();
+        EXPECT_TRUE(task->events.empty()) << "the answer waits for the cache queue's turn " << isCache;
+        open.set_value();
+        ASSERT_TRUE(waitFor([&] { return !task->events.empty(); })) << isCache;
+        settle();
+        // Encoded once for the cache, off the main queue, then by the task's own log.
+        ASSERT_FALSE(probe->readOnMain.empty()) << isCache;
+        EXPECT_EQ(probe->readOnMain.front(), !isCache) << isCache;
+        EXPECT_EQ(task->events, std::vector<std::string>{"loaded [{\"where\":\"read\"}]"}) << isCache;
+    }
+    EXPECT_EQ(rows(), std::vector<std::string>{"TestDownlinkA IKRDownlinkTask [{\"where\":\"read\"}]"});
 }
