@@ -1,6 +1,7 @@
 #include "framework/dom/KRDOMStyle.h"
 
 #include "framework/dom/KRDOMImageCache.h"
+#include "framework/dom/KRDOMStyleSheet.h"
 #include "framework/dom/KRGeometry.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Text.h"
@@ -104,10 +105,29 @@ bool isContainedPath(std::string_view name)
 
 }
 
+void KRDOMStyle::setStringValue(std::optional<std::string_view> value, std::string_view key)
+{
+    m_values.set(key, value);
+    didChange();
+}
+
+void KRDOMStyle::setName(std::string name)
+{
+    m_name = std::move(name);
+    didChange();
+}
+
 void KRDOMStyle::addValuesOf(const KRDOMStyle& other)
 {
     for (const auto& [key, value] : other.m_values.entries())
         m_values.set(key, value);
+    didChange();
+}
+
+void KRDOMStyle::didChange()
+{
+    for (KRDOMStyleSheet* sheet : m_sheets)
+        sheet->invalidate();
 }
 
 float KRDOMStyle::floatValue(std::optional<std::string_view> text)

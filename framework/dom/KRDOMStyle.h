@@ -11,6 +11,7 @@
 // Font names map to installed families as the platform's fonts do, unknown
 // names to the system font.
 
+#include "framework/dom/Forward.h"
 #include "framework/dom/KRDOMStringMap.h"
 #include "framework/dom/KRImage.h"
 #include "platform/graphics/Color.h"
@@ -32,9 +33,13 @@ public:
 
     KRDOMStyle() = default;
     explicit KRDOMStyle(std::string name) : m_name(std::move(name)) {}
+    // The sheets holding a style are its own: a copy belongs to none.
+    KRDOMStyle(const KRDOMStyle&) = delete;
+    KRDOMStyle& operator=(const KRDOMStyle&) = delete;
 
-    // Nothing for the value removes the key.
-    void setStringValue(std::optional<std::string_view> value, std::string_view key) { m_values.set(key, value); }
+    // Nothing for the value removes the key. A change to a style that a sheet
+    // holds reaches that sheet's merges at once.
+    void setStringValue(std::optional<std::string_view> value, std::string_view key);
     std::optional<std::string_view> stringValueForKey(std::string_view key) const { return m_values.get(key); }
     std::vector<std::string> allKeys() const { return m_values.keys(); }
     const KRDOMStringMap& values() const { return m_values; }
@@ -42,7 +47,7 @@ public:
     void addValuesOf(const KRDOMStyle& other);
 
     const std::string& name() const { return m_name; }
-    void setName(std::string name) { m_name = std::move(name); }
+    void setName(std::string name);
 
     float floatValueForKey(std::string_view key) const { return floatValue(stringValueForKey(key)); }
     bool booleanValueForKey(std::string_view key) const { return booleanValue(stringValueForKey(key)); }
@@ -69,6 +74,12 @@ public:
     static std::optional<pf::Font> fontValue(std::optional<std::string_view> text);
 
 private:
+    friend class KRDOMStyleSheet;
+    void didChange();
+
     KRDOMStringMap m_values;
     std::string m_name;
+    // The sheets that hold this style, not owned: a sheet leaves the list
+    // when it lets the style go or ends.
+    std::vector<KRDOMStyleSheet*> m_sheets;
 };

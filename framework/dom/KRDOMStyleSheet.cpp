@@ -16,26 +16,41 @@ constexpr std::size_t kMaxCachedMerges = 4096;
 }
 
 KRDOMStyleSheet::KRDOMStyleSheet() = default;
-KRDOMStyleSheet::~KRDOMStyleSheet() = default;
+KRDOMStyleSheet::~KRDOMStyleSheet()
+{
+    for (const KRDOMStyleRef& style : m_styles)
+        leave(*style);
+}
 
 void KRDOMStyleSheet::addStyle(KRDOMStyleRef style)
 {
     if (!style)
         return;
+    if (std::find(style->m_sheets.begin(), style->m_sheets.end(), this) == style->m_sheets.end())
+        style->m_sheets.push_back(this);
     m_styles.push_back(std::move(style));
     invalidate();
 }
 
 void KRDOMStyleSheet::removeStyle(const KRDOMStyleRef& style)
 {
+    if (style)
+        leave(*style);
     std::erase(m_styles, style);
     invalidate();
 }
 
 void KRDOMStyleSheet::removeAllStyles()
 {
+    for (const KRDOMStyleRef& style : m_styles)
+        leave(*style);
     m_styles.clear();
     invalidate();
+}
+
+void KRDOMStyleSheet::leave(KRDOMStyle& style)
+{
+    std::erase(style.m_sheets, this);
 }
 
 void KRDOMStyleSheet::setVersion(int version)

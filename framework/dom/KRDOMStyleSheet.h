@@ -5,9 +5,10 @@
 // document restyle its tree. Main queue only.
 //
 // Styles are looked up through an index by name and merged styles are
-// cached by style name. Both are rebuilt when styles are added or removed
-// and when the version is set, so edits to a style already in the sheet
-// take effect at the next version change, as they do for documents.
+// cached by style name. Both are rebuilt when styles are added or removed,
+// when a style in the sheet changes its values or name (it tells the sheet),
+// and when the version is set. Documents styled before an edit keep their
+// styles until the version changes; those styled after it see it.
 
 #include "framework/util/KRWeakObserverList.h"
 #include "framework/dom/Forward.h"
@@ -58,8 +59,14 @@ public:
     // Observers kept, released ones not yet dropped included.
     std::size_t observerCount() const { return m_observers.size(); }
 
+    KRDOMStyleSheet(const KRDOMStyleSheet&) = delete;
+    KRDOMStyleSheet& operator=(const KRDOMStyleSheet&) = delete;
+
 private:
+    friend class KRDOMStyle;
     void invalidate();
+    // Takes the sheet off the style's list of the sheets holding it.
+    void leave(KRDOMStyle& style);
 
     std::vector<KRDOMStyleRef> m_styles;
     int m_version = 0;

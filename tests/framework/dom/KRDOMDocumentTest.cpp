@@ -47,18 +47,38 @@ TEST(KRDOMStyleSheetMerge, WordsAndSheetOrderDecideWhoWinsAndMergesFollowTheShee
         EXPECT_EQ(resolved(*e, {"a", "b", "c", "d"}), row.values) << row.styleName;
     }
 
-    // Cached merges follow added and removed styles, and changed ones once the version moves.
+    // Cached merges follow added, removed and edited styles at once.
     auto before = sheet->selectorStyleName("label");
     auto later = std::make_shared<KRDOMStyle>("label");
     later->setStringValue("3", "a");
     sheet->addStyle(later);
     EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "3");
     later->setStringValue("4", "a");
-    sheet->setVersion(sheet->version() + 1);
     EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "4");
-    sheet->removeStyle(later);
+    later->setName("card.label");
     EXPECT_EQ(sheet->selectorStyleName("label")->stringValueForKey("a"), "label2");
+    EXPECT_EQ(sheet->selectorStyleName("card.label")->stringValueForKey("a"), "4");
+    sheet->removeStyle(later);
+    EXPECT_FALSE(sheet->selectorStyleName("card.label")->stringValueForKey("a"));
     EXPECT_EQ(before->stringValueForKey("a"), "label2");
+    {
+        // A style that outlives its sheet edits nothing that is gone.
+        auto gone = sheetFrom("p{a:1}");
+        later = gone->styles()[0];
+    }
+    later->setStringValue("2", "a");
+
+    // A document styled after an edit of a rule in the sheet gets the edit.
+    auto red = sheetFrom("p{color:#ff0000}");
+    auto styled = [&] {
+        auto document = KRDOMDocument::create();
+        document->setStyleSheet(red);
+        document->setRootElement(domtest::parseTree("<p>x</p>"));
+        return resolved(*document->rootElement(), {"color"});
+    };
+    EXPECT_EQ(styled(), "color=#ff0000;");
+    red->styles()[0]->setStringValue("#00ff00", "color");
+    EXPECT_EQ(styled(), "color=#00ff00;");
 }
 
 TEST(KRDOMStyleResolution, TagEnclosingClassAndClassWordsNameTheStyle)
