@@ -32,8 +32,11 @@ void dressButtonWithElement(pf::Button& button, const KRDOMElement* element)
             if (auto text = element->attributeValueForKey(std::string("title") + s.suffix))
                 title = std::string(*text);
             color = element->colorValueForKey(std::string("color") + s.suffix);
-            if (auto image = element->imageValueForKey(std::string("background-image") + s.suffix, bundle))
+            if (auto image = element->imageValueForKey(std::string("background-image") + s.suffix, bundle)) {
                 background = KRDOMImageCache::imageForPath(image->path);
+                if (background && image->isStretchable())
+                    background = background->stretchableImage(image->leftCapWidth, image->topCapHeight);
+            }
         }
         button.setTitle(title, s.state);
         button.setTitleColor(color, s.state);

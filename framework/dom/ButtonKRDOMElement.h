@@ -5,7 +5,8 @@
 // highlighted, disabled, selected) the title from "title", "title-
 // highlighted", …, the title colour from "color", "color-highlighted", …
 // and the background image from "background-image", "background-image-
-// highlighted", … (looked up in the element's document bundle); absent
+// highlighted", … (looked up in the element's document bundle, stretching
+// between the caps the value names: "bg.png 5 5"); absent
 // values clear their state. Then the title font from "font" (the button's
 // default font when absent), and enabled unless "disabled" is true.
 // setElement(view, element) takes this path for every platform button.

@@ -1,7 +1,9 @@
-#include "DOMTestSupport.h"
+#include "DOMHostTestSupport.h"
 
+#include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/ViewKRDOMElement.h"
 #include "platform/controls/Button.h"
+#include "platform/graphics/Image.h"
 
 #include <gtest/gtest.h>
 
@@ -44,5 +46,31 @@ TEST(ButtonKRDOMElement, AReusedButtonKeepsNothingOfItsLastElement)
         ASSERT_EQ(changes(*button), 10);
         setElement(*button, next);
         EXPECT_EQ(changes(*button), 0) << (next ? "element without values" : "no element");
+    }
+}
+
+TEST(ButtonKRDOMElement, BackgroundImagesStretchBetweenTheCapsTheirValuesName)
+{
+    domtest::PictureFolder pictures{"button"};
+    pictures.write("bg.png", domtest::picture(20, 20, [](int, int) { return domtest::kRed; }));
+    auto document = KRDOMDocument::create();
+    document->setBundle(pictures.bundle());
+    auto element = domtest::parseTree("<view background-image='bg.png 5 5' background-image-highlighted='bg.png 5' "
+                                      "background-image-selected=bg.png/>");
+    document->setRootElement(element);
+    auto button = std::make_shared<pf::Button>();
+    setElement(*button, element);
+    struct Row {
+        pf::ControlState state;
+        pf::EdgeInsets caps;
+    };
+    for (const Row& row : std::vector<Row>{
+             {pf::ControlStates::Normal, {5, 5, 14, 14}},
+             {pf::ControlStates::Highlighted, {0, 5, 0, 14}},
+             {pf::ControlStates::Selected, {}},
+         }) {
+        pf::ImageRef image = button->backgroundImageForState(row.state);
+        ASSERT_TRUE(image) << row.state;
+        EXPECT_EQ(image->capInsets(), row.caps) << row.state;
     }
 }
