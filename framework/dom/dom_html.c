@@ -325,6 +325,8 @@ static const char *parse_level(parse_state *s, const char *p, void *parent, int 
                 /* Text on both sides of a comment joins into one run. */
                 const char *end = strstr(p + 4, "-->");
                 if (!end) {
+                    /* The text before it is kept; the parse still fails. */
+                    flush_text(s, parent);
                     s->failed = 1;
                     return p + strlen(p);
                 }

@@ -82,7 +82,9 @@ TEST(MarkupTokenizer, TextElementsAndFailuresFollowTheMarkup)
         {"<a href=x\\", false, ""},
         {"<a b", false, ""},
         {"<p>x</p", false, "  p text=\"x\"\n"},
-        {"<p>x<!-- open --", false, "  p\n"},
+        // An unterminated comment keeps the text before it.
+        {"<p>x<!-- open --", false, "  p text=\"x\"\n"},
+        {"abc<!-- x", false, "__ROOT__ text=\"abc\"\n"},
         {"x<", false, "__ROOT__ text=\"x\"\n"},
         {"&nbsp", true, "__ROOT__ text=\"&nbsp\"\n"},
     });
