@@ -7,6 +7,7 @@
 #include "framework/util/text_helpers.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/URL.h"
 #include "platform/net/HttpRequest.h"
 
@@ -14,7 +15,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <iconv.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,12 +59,6 @@ pf::Error writeFailed(const std::string& path, int error)
 // answers are far smaller, so a longer one is a broken or hostile server.
 constexpr std::size_t kMaxAnswerText = 16u << 20;
 
-bool fileExists(const std::string& path)
-{
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // Cache and partial files live in a folder only this user can enter, but a
 // link planted there must still never be followed: it is removed instead.
 bool cacheFileExists(const std::string& path)
@@ -107,37 +101,6 @@ std::FILE* openPartialFile(const std::string& path, bool append)
 std::string partialPath(const std::string& path)
 {
     return path + ".tmp";
-}
-
-std::optional<std::string> gb18030ToUtf8(std::string_view bytes)
-{
-    iconv_t converter = iconv_open("UTF-8", "GB18030");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    std::string out(bytes.size() * 2 + 16, '\0');
-    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
-    size_t inLeft = bytes.size();
-    size_t used = 0;
-    bool ok = true;
-    while (inLeft > 0) {
-        char* outPtr = out.data() + used;
-        size_t outLeft = out.size() - used;
-        size_t result = iconv(converter, &in, &inLeft, &outPtr, &outLeft);
-        used = out.size() - outLeft;
-        if (result != static_cast<size_t>(-1))
-            break;
-        if (errno == E2BIG) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        ok = false; // an invalid or incomplete sequence
-        break;
-    }
-    iconv_close(converter);
-    if (!ok)
-        return std::nullopt;
-    out.resize(used);
-    return out;
 }
 
 // Whether `text` holds `needle` in any ASCII letter case; the answer's
@@ -255,7 +218,7 @@ std::optional<pf::HttpRequest> KRHttpTask::doWillRequeset()
     if (auto url = pf::URL::create(urlText); url && url->scheme() == "file") {
         std::string path = url->path();
         setResponseBody(path);
-        if (fileExists(path))
+        if (pf::fileExists(path))
             doLoaded();
         else
             doFailError(notFoundFile());
@@ -302,7 +265,7 @@ void KRHttpTask::doLoaded()
     auto d = delegate();
     if (m_responseType == KRHttpResponseType::ResourceFile) {
         auto path = responseBody().stringValue();
-        if (!path || !fileExists(*path)) {
+        if (!path || !pf::fileExists(*path)) {
             if (d)
                 d->krHttpTaskDidFailError(*this, notFoundFile());
             return;
@@ -436,7 +399,7 @@ void KRHttpTask::doBackgroundLoaded()
         }
         std::optional<std::string> text;
         if (gb18030)
-            text = gb18030ToUtf8(m_received);
+            text = pf::gb18030ToUtf8(m_received);
         else if (pf::isValidUtf8(m_received))
             text = std::move(m_received);
         m_received = std::string();
