@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -292,12 +293,36 @@ TEST(KRJSONEncode, ScalarsAndEscapes)
         {pf::Value(std::numeric_limits<double>::quiet_NaN()), "null"},
         {pf::Value(HUGE_VAL), "null"},
         {pf::Value::unsignedNumber(18446744073709551615ULL), "18446744073709551615"},
+        {pf::Value(std::numeric_limits<long long>::min()), "-9223372036854775808"},
+        {pf::Value(-2.2250738585072014e-308), "-2.2250738585072014e-308"},
+        {pf::Value(1e300), "1e+300"},
+        {pf::Value(0.1f), "0.1"},
+        {pf::Value(""), R"("")"},
         {pf::Value("q\"\n\t\\/\r"), R"("q\"\n\t\\/\r")"},
         {pf::Value(std::string("\x01\x1f", 2)), R"("\u0001\u001f")"},
         {pf::Value("\xE4\xB8\xAD"), "\"\xE4\xB8\xAD\""},
     };
     for (const auto& row : rows)
         EXPECT_EQ(KRJSON::encodeObject(row.value), row.json);
+}
+
+TEST(KRJSONEncode, LongTextDecodesBackToWhatWasWritten)
+{
+    // Strings of every length up to 40 with a byte that needs an escape at
+    // each place, in one array: the text outgrows its first room many times
+    // and escapes fall at every offset of the eight-byte scan.
+    const char specials[] = {'"', '\\', '\n', '\r', '\t', '\x01', '\x1f'};
+    pf::ArrayRef strings = pf::Array::create();
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (std::size_t at = 0; at < std::max<std::size_t>(length, 1); ++at) {
+            std::string s(length, 'a');
+            if (length)
+                s[at] = specials[(length + at) % std::size(specials)];
+            strings->add(s + "\xE4\xB8\xAD");
+        }
+    }
+    std::string text = KRJSON::encodeObject(strings);
+    EXPECT_EQ(KRJSON::decodeText(text), pf::Value(strings));
 }
 
 TEST(KRJSONEncode, CollectionsLeaveOutNullMembersAndEscapeKeys)
