@@ -90,6 +90,37 @@ static int append_unit_escape(json_scanner *s, const char *p)
     return consumed;
 }
 
+/* A run of "\u" escapes from the backslash at p; returns the byte after the
+ * last. The escapes of three-byte characters (the CJK text of most answers,
+ * often written escaped whole) are written here at once, the others by
+ * append_unit_escape. */
+static const char *unit_escapes(json_scanner *s, const char *p)
+{
+    byte_buffer *text = s->text;
+    do {
+        unsigned a, b, c, d;
+        /* A byte that is no digit (the terminator too) stops the test
+         * before the next one is read. */
+        if ((a = hex_digits[(unsigned char)p[2]]) && (b = hex_digits[(unsigned char)p[3]]) &&
+            (c = hex_digits[(unsigned char)p[4]]) && (d = hex_digits[(unsigned char)p[5]])) {
+            uint32_t unit = (a - 1) << 12 | (b - 1) << 8 | (c - 1) << 4 | (d - 1);
+            if (unit >= 0x800 && (unit < 0xD800 || unit > 0xDFFF) && text->capacity - text->length > 4) {
+                unsigned char *out = text->data + text->length;
+                out[0] = (unsigned char)(0xE0 | unit >> 12);
+                out[1] = (unsigned char)(0x80 | ((unit >> 6) & 0x3F));
+                out[2] = (unsigned char)(0x80 | (unit & 0x3F));
+                text->length += 3;
+                p += 6;
+                continue;
+            }
+        }
+        p += 2 + append_unit_escape(s, p + 2);
+        if (s->stop)
+            return p;
+    } while (p[0] == '\\' && (p[1] == 'u' || p[1] == 'U'));
+    return p;
+}
+
 /* Bytes that end a run of plain string bytes: the terminator, the quote and
  * the backslash, and 0x80 and above, whose sequences are checked on the way.
  * Runs are checked four at a time; each check stops at the terminator, so
@@ -140,6 +171,12 @@ const char *json_scan_string(json_scanner *s, const char *p)
             return p;
         /* A backslash. */
         char c = p[1];
+        if (c == 'u' || c == 'U') {
+            p = unit_escapes(s, p);
+            if (s->stop)
+                return p;
+            continue;
+        }
         char out;
         switch (c) {
         case 0:
@@ -147,12 +184,6 @@ const char *json_scan_string(json_scanner *s, const char *p)
         case 'n': out = '\n'; break;
         case 'r': out = '\r'; break;
         case 't': out = '\t'; break;
-        case 'u':
-        case 'U':
-            p += 2 + append_unit_escape(s, p + 2);
-            if (s->stop)
-                return p;
-            continue;
         default:
             /* An escaped raw byte may complete or break a sequence of its
              * neighbours. */

@@ -145,12 +145,24 @@ TEST(JsonScan, ReadsTheLenientDialectAndItsEscapes)
         {R"(["\u12zz"])", std::string("['\x12']", 5)},
         {R"(["\u00zz!"])", std::string("['\0!']", 6)},
         {"[\"raw\ttab \xE4\xB8\xAD\"]", "['raw\ttab \xE4\xB8\xAD']"},
+        // Runs of escapes mixing three-byte characters with the others.
+        {R"(["\u4e2d\u4E2D\U4e2d\ud83d\u4e2d\u00e9\uffff\u0800\u07ff\ud7ff\ue000x"])",
+         "['\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xEF\xBF\xBD\xE4\xB8\xAD\xC3\xA9\xEF\xBF\xBF\xE0\xA0\x80\xDF\xBF"
+         "\xED\x9F\xBF\xEE\x80\x80x']"},
+        {R"(["\u4e2d\\u4e2d\n\u4e2d"])", "['\xE4\xB8\xAD\\u4e2d\n\xE4\xB8\xAD']"},
     };
     for (const auto& row : rows) {
         Scan s = scan(row.text);
         EXPECT_EQ(s.text, row.dump) << row.text;
         EXPECT_EQ(s.badReleases, 0) << row.text;
     }
+    // A run of escapes far longer than the value buffer's first room.
+    std::string escaped, expected;
+    for (int i = 0; i < 300; i++) {
+        escaped += i % 7 ? "\\u4e2d" : "\\u00e9";
+        expected += i % 7 ? "\xE4\xB8\xAD" : "\xC3\xA9";
+    }
+    EXPECT_EQ(scan("[\"" + escaped + "\"]").text, "['" + expected + "']");
 }
 
 TEST(JsonScan, MalformedTextNeverReadsAsAValue)
@@ -169,6 +181,7 @@ TEST(JsonScan, MalformedTextNeverReadsAsAValue)
         {R"({"a":"x)", "{}"},
         {R"({"a":"x\)", "{}"},
         {R"(["a\u12)", "[]"},
+        {R"(["\u4e2d\u4e)", "[]"},
         // Bytes that cannot begin a value inside an array are skipped.
         {"[1,}@,2]", "[#1,#2]"},
         {"[@@@", "[]"},
