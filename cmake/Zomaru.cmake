@@ -55,3 +55,15 @@ function(zmr_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
     ENVIRONMENT "TMPDIR=${tmp};ZMR_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZMR_HOME=${CMAKE_CURRENT_BINARY_DIR}/home;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
 endfunction()
+
+# zmr_outside_lto(<files of this folder>)
+# In builds optimised at link time, these sources are still optimised on
+# their own. At link time the inliner shares one growth budget across the
+# whole program, so whether the small helpers of a tight loop get inlined
+# hangs on everything else linked with it; code whose hot loops call nothing
+# of the other layers gains nothing there and keeps the speed it has alone.
+function(zmr_outside_lto)
+  if(CMAKE_INTERPROCEDURAL_OPTIMIZATION)
+    set_property(SOURCE ${ARGN} APPEND PROPERTY COMPILE_OPTIONS -fno-lto)
+  endif()
+endfunction()
