@@ -1,5 +1,6 @@
 #include "app/screens/feed/ZMRPublishCommentViewController.h"
 
+#include "app/screens/shared/ZMRKeyboardFit.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -142,7 +143,7 @@ void ZMRPublishCommentViewController::visableKeyboard(const pf::Rect& keyboard)
         m_pendingKeyboard = keyboard;
         return;
     }
-    slideBarTo(holder->bounds().height() - m_contentView->frame().height() - keyboard.height());
+    slideBarTo(holder->bounds().height() - m_contentView->frame().height() - ZMRKeyboardCover(keyboard));
 }
 
 void ZMRPublishCommentViewController::hiddenKeyboard()

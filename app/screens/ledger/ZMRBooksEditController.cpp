@@ -113,7 +113,7 @@ void ZMRBooksEditController::visableKeyboard(const pf::Rect& keyboard)
 {
     auto content = m_contentView;
     std::weak_ptr<pf::Object> weak = weak_from_this();
-    ZMRFitContentAboveKeyboard(content, keyboard.height(), [weak, content](bool) {
+    ZMRFitContentAboveKeyboard(content, ZMRKeyboardCover(keyboard), [weak, content](bool) {
         auto self = std::dynamic_pointer_cast<ZMRBooksEditController>(weak.lock());
         if (!self || self->m_focusRect == pf::Rect())
             return;

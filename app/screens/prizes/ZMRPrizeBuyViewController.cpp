@@ -181,7 +181,7 @@ void ZMRPrizeBuyViewController::krKeyboardControllerWillHideFrame(KRKeyboardCont
 
 void ZMRPrizeBuyViewController::visableKeyboard(const pf::Rect& keyboard)
 {
-    ZMRFitContentAboveKeyboard(m_contentView, keyboard.height());
+    ZMRFitContentAboveKeyboard(m_contentView, ZMRKeyboardCover(keyboard));
 }
 
 void ZMRPrizeBuyViewController::hiddenKeyboard(const pf::Rect&)

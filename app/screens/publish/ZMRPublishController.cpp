@@ -245,12 +245,12 @@ void ZMRPublishController::doNatterAction(const pf::ObjectRef& sender)
 
 void ZMRPublishController::krKeyboardControllerWillShowFrame(KRKeyboardController&, const pf::Rect& frame)
 {
-    ZMRFitContentAboveKeyboard(m_contentView, frame.height());
+    ZMRFitContentAboveKeyboard(m_contentView, ZMRKeyboardCover(frame));
 }
 
 void ZMRPublishController::krKeyboardControllerWillChangedFrame(KRKeyboardController&, const pf::Rect& frame)
 {
-    ZMRFitContentAboveKeyboard(m_contentView, frame.height());
+    ZMRFitContentAboveKeyboard(m_contentView, ZMRKeyboardCover(frame));
 }
 
 void ZMRPublishController::krKeyboardControllerWillHideFrame(KRKeyboardController&, const pf::Rect&)

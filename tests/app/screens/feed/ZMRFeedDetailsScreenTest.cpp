@@ -401,4 +401,13 @@ TEST_F(FeedDetailsScreen, TheBarRidesOnTheKeyboardOneSlideAtATime)
     keyboard(pf::KeyboardWillHideNotification, 0);
     EXPECT_TRUE(settle());
     EXPECT_EQ(bar->frame().y(), height - bar->frame().height());
+
+    // The keyboard going for real: its last frame, below the screen, keeps
+    // the bar down at the bottom instead of lifting it to mid-screen.
+    keyboard(pf::KeyboardWillShowNotification, pf::Keyboard::PanelHeight);
+    EXPECT_TRUE(settle());
+    opened->textField()->resignFirstResponder();
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(pf::Keyboard::shared().isVisible());
+    EXPECT_EQ(bar->frame().y(), height - bar->frame().height());
 }

@@ -8,6 +8,7 @@
 #include "app/screens/publish/ZMRClassifyController.h"
 #include "app/screens/publish/ZMRClassifyItemControl.h"
 #include "app/screens/ledger/ZMRPublishBooksViewController.h"
+#include "app/screens/shared/ZMRKeyboardFit.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIViewController.h"
@@ -16,6 +17,7 @@
 #include "platform/controls/Keyboard.h"
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/TextField.h"
+#include "platform/ui/Screen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +56,20 @@ TEST(ZMRBooksEditRules, AmountsAreTheLeadingFiniteNumberAndScrollsStayInsideTheB
     for (const Scroll& row : scrolls)
         EXPECT_EQ(ZMRBooksEditController::scrollTarget(row.content, row.bounds, row.focus), row.target)
             << row.content << " " << row.bounds << " " << row.focus;
+
+    // What a keyboard frame covers of the screen: a hiding keyboard's end
+    // frame lies below the screen and covers nothing.
+    const double screen = pf::Screen::main().bounds().height();
+    struct Cover {
+        pf::Rect keyboard;
+        double cover;
+    } covers[] = {
+        {{0, screen - 216, 320, 216}, 216}, {{0, screen, 320, 216}, 0}, {{0, screen - 100, 320, 216}, 100},
+        {{0, screen + 50, 320, 216}, 0},    {{0, 0, 320, screen + 500}, screen}, {{}, 0},
+        {{0, screen - 216, 320, kNaN}, 0},  {{0, kNaN, 320, 216}, 0},
+    };
+    for (const Cover& row : covers)
+        EXPECT_EQ(ZMRKeyboardCover(row.keyboard), row.cover) << row.keyboard.y() << " " << row.keyboard.height();
 }
 
 namespace {
@@ -167,6 +183,18 @@ TEST_F(PublishBooksScreen, KeypadFillsTheAmountAndTheBodyMakesRoomForTheKeyboard
 
     form->remarkField()->resignFirstResponder();
     ASSERT_TRUE(waitFor([&] { return content->frame().height() == fullHeight; }));
+
+    // Once more as a person goes: the remark scrolled up above the keyboard,
+    // then the keyboard goes. The whole form shows again from its top, not
+    // scrolled up over blank space with the amount out of sight.
+    tapView(form->remarkField());
+    ASSERT_TRUE(waitFor([&] { return content->contentOffset().y > 0; }));
+    form->remarkField()->resignFirstResponder();
+    ASSERT_TRUE(waitFor([&] { return content->frame().height() == fullHeight; }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(content->contentOffset().y, 0);
+    pf::Rect amount = money->convertRectToView(money->bounds(), nullptr);
+    EXPECT_GE(amount.minY(), content->convertRectToView(content->bounds(), nullptr).minY()) << "the amount shows";
 }
 
 // Zero amounts are refused on the spot; an entry typed on the keypad with

@@ -26,6 +26,7 @@
 #include "framework/ui/KRViewController.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/ImagePickerController.h"
+#include "platform/controls/Keyboard.h"
 #include "platform/controls/TextView.h"
 #include "platform/controls/WebView.h"
 #include "platform/foundation/Collections.h"
@@ -210,6 +211,15 @@ TEST_F(PublishRoad, APostWithTwoPicturesTwoCategoriesAndATagLeadsTheUserFeed)
     EXPECT_EQ(form->payMoneyField()->text(), "100");
     EXPECT_EQ(form->expendMoneyField()->text(), "62.5");
     ASSERT_TRUE(form->bodyTextView()->isFirstResponder()) << "ok moved on to the body";
+    // With the text keyboard up the form ends above it and scrolls down to
+    // the categories and tags.
+    auto content = form->contentView();
+    pf::Rect keyboard = pf::Keyboard::shared().frame();
+    EXPECT_EQ(content->convertRectToView(content->bounds(), nullptr).maxY(), keyboard.y());
+    wheel({160, 200}, {0, 400});
+    auto strip = form->tagController()->contentView();
+    EXPECT_LE(strip->convertRectToView(strip->bounds(), nullptr).maxY(), keyboard.y()) << "the tags show";
+    wheel({160, 200}, {0, -400});
     type("\n"); // the return key ends the body
     ASSERT_FALSE(form->bodyTextView()->isFirstResponder());
 
