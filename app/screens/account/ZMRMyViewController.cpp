@@ -131,6 +131,9 @@ void ZMRMyViewController::imagePickerControllerDidCancel(pf::ImagePickerControll
 
 void ZMRMyViewController::doSaveAction(const pf::ObjectRef&)
 {
+    // Saving ends the typing: the keyboard goes whatever the outcome.
+    if (m_nickTextField)
+        m_nickTextField->resignFirstResponder();
     ZMRNickCheck check = ZMRCheckNick(m_nickTextField ? m_nickTextField->text() : std::string());
     if (check.refusal) {
         showAlert(*check.refusal);

@@ -2,8 +2,9 @@
 
 // The signed-in user's own profile: portrait and nickname (both filled by
 // the interface file's data outlets), a new portrait from the picture
-// library, and one save of both through ZMRUpdateUserTask. The screen stays
-// after saving and confirms with the toast "保存成功" for 1.2 s.
+// library, and one save of both through ZMRUpdateUserTask. Saving first ends
+// the typing (the keyboard goes); the screen stays after saving and confirms
+// with the toast "保存成功" for 1.2 s.
 //
 // The portrait is an image task whose source is the screen; it is withdrawn
 // before a picked picture is shown (a late download must not replace the

@@ -15,6 +15,7 @@
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/ImagePickerController.h"
+#include "platform/controls/Keyboard.h"
 #include "platform/controls/NavigationController.h"
 #include "platform/controls/TextField.h"
 #include "platform/graphics/Image.h"
@@ -127,8 +128,11 @@ TEST_F(MyScreen, WithoutACameraTheAlbumOpensAtOnceAndTheSavedPortraitReachesTheM
     EXPECT_TRUE(pixelIs(middleOf(my->imageView()), kGreen, 6));
 
     my->nickTextField()->setText("  演示妈妈 ");
+    tap(middleOf(my->nickTextField()));
+    ASSERT_TRUE(pf::Keyboard::shared().isVisible());
     save(my);
     ASSERT_TRUE(waitFor([&] { return viewWithText("保存成功") != nullptr; })) << "the toast confirms";
+    EXPECT_FALSE(pf::Keyboard::shared().isVisible()) << "saving ends the typing";
     EXPECT_FALSE(my->statusView()->status());
     EXPECT_TRUE(my->statusView()->isUserInteractionEnabled());
     EXPECT_EQ(shell->rootViewController()->topController(), my) << "the screen stays";
