@@ -153,6 +153,11 @@ std::shared_ptr<pf::TableViewCell> ZMRBooksController::tableViewCellForRowAtInde
     return cell;
 }
 
+void ZMRBooksController::tableViewDidSelectRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path)
+{
+    table.deselectRowAtIndexPath(path, false);
+}
+
 void ZMRBooksController::krDataSourceDidLoaded(KRDataSource& source)
 {
     KRTableDataController::krDataSourceDidLoaded(source);

@@ -49,6 +49,8 @@ public:
     // month out in a few steps a day rather than one per entry.
     int tableViewRowRunLengthAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
+    // A row opens nothing: it shows as pressed only while the finger is down.
+    void tableViewDidSelectRowAtIndexPath(pf::TableView& table, const pf::IndexPath& path) override;
     void krDataSourceDidLoaded(KRDataSource& dataSource) override;
     void krDataSourceDidContentChanged(KRDataSource& dataSource) override;
     // The month could not be brought up to date: the stored rows stay, and a

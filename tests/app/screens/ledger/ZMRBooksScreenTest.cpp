@@ -121,6 +121,15 @@ TEST_F(BooksScreen, OpensOnTheSeededMonthAndStepsBackAndForthSyncingAnEntryAdded
     EXPECT_FALSE(books->nextButton()->isEnabled());
     ASSERT_TRUE(showsTotal(serverTotal(now)));
     EXPECT_TRUE(waitFor([&] { return textFrame("补记的午饭").has_value(); })) << "the new entry is a row of today";
+    // An entry opens nothing: a tap marks the row only while the finger is down.
+    auto entry = textFrame("补记的午饭");
+    ASSERT_TRUE(entry);
+    pf::Point beside{entry->maxX() + 4, entry->midY()};
+    pf::Rgba8 plain = render()->pixelAtPoint(beside);
+    pf::Color unmarked = pf::Color::rgb(plain.r / 255.0, plain.g / 255.0, plain.b / 255.0);
+    ASSERT_TRUE(tapText("补记的午饭"));
+    EXPECT_FALSE(books->tableView()->indexPathForSelectedRow());
+    EXPECT_TRUE(pixelIs(beside, unmarked));
 
     // With the server gone the stored month still shows, and the ledger says
     // it could not be brought up to date rather than pass for complete.
