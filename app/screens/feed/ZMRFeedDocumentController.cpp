@@ -153,8 +153,14 @@ void ZMRFeedDocumentController::documentWillLoadDataObject(KRDOMDocument& docume
     auto entry = item.dictionary();
     if (!entry)
         return;
-    if (auto images = document.elementById("images"); images && images->valueForKey("images").isNil()) {
-        if (pf::Value list = entry->get("images"); list.isArray())
+    if (auto images = document.elementById("images")) {
+        pf::Value list = entry->get("images");
+        if (!list.isArray() || list.array()->count() == 0) {
+            // Nothing to page through: no empty picture box in the row.
+            images->setAttributeValue("true", "hidden");
+            images->setAttributeValue("0", "height");
+            images->setAttributeValue("0", "margin-top");
+        } else if (images->valueForKey("images").isNil())
             images->setValue(list, "images");
     }
     if (auto tags = document.elementById("tags")) {

@@ -6,6 +6,8 @@
 // the template has no element of its id:
 //
 // - "images": its value "images" becomes the entry's "images" array once;
+//   for an entry without pictures (no array, or an empty one) it is hidden,
+//   its height and top margin "0", so no empty picture box shows;
 // - "tags": an icon ("ico33.png", class "tag-image") and a text (class
 //   "tag-label") per known category of "cids" (looked up in the local
 //   table; ids that are unknown, declined or not numbers add nothing), then

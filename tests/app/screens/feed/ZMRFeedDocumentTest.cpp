@@ -114,6 +114,30 @@ TEST(ZMRFeedFiller, CategoriesThenTagsSixPairsAtMost)
     }
 }
 
+// A post without pictures folds its strip away rather than show an empty
+// box; one with pictures hands its list to the strip.
+TEST(ZMRFeedFiller, OnlyAPostWithPicturesKeepsItsPictureStrip)
+{
+    struct Row {
+        const char* item;
+        std::size_t pictures; // 0: no strip
+    } rows[] = {
+        {R"({"images":[{"uri":"a.jpg"},{"uri":"b.jpg"}]})", 2}, {R"({"images":[]})", 0}, {R"({})", 0},
+        {R"({"images":null})", 0}, {R"({"images":"a.jpg"})", 0}, {R"({"images":{"uri":"a.jpg"}})", 0},
+    };
+    auto bus = std::make_shared<FeedBus>();
+    for (const Row& row : rows) {
+        auto document = filledRow(json(row.item), bus);
+        auto strip = document->elementById("images");
+        ASSERT_TRUE(strip);
+        EXPECT_EQ(strip->isHidden(), row.pictures == 0) << row.item;
+        EXPECT_EQ(strip->attributeValueForKey("height"), std::string_view(row.pictures ? "168" : "0")) << row.item;
+        EXPECT_EQ(strip->attributeValueForKey("margin-top"), std::string_view(row.pictures ? "8" : "0")) << row.item;
+        auto list = strip->valueForKey("images").array();
+        EXPECT_EQ(list ? list->count() : 0, row.pictures) << row.item;
+    }
+}
+
 TEST(ZMRFeedFiller, SavingLikeAndCountsReadHostileValuesSoundly)
 {
     struct Row {
