@@ -21,7 +21,7 @@ bool ZMRCoinService::handle(const pf::Protocol* taskType, const pf::ObjectRef& t
 }
 
 void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& response, std::string_view domain,
-                        ZMRRequestKind kind)
+                        ZMRRequestKind kind, const char* successNotification)
 {
     auto self = service.shared_from_this();
     pf::ObjectRef task = response.task();
@@ -38,5 +38,7 @@ void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& resp
             context->setIntegral(coin.longLongValue());
         pf::NotificationCenter::defaultCenter().post(ZMRUserInfoChangedNotification);
     }
+    if (successNotification)
+        pf::NotificationCenter::defaultCenter().post(successNotification);
     service.krUplinkTaskDidSuccessResults(task, results, taskType);
 }

@@ -20,7 +20,8 @@ public:
 };
 
 // Shared with the prize exchange, whose answers carry the new balance too:
-// reads the answer, stores and announces the balance on success, then tells
-// the task's delegate.
+// reads the answer, stores and announces the balance on success, posts
+// `successNotification` (when given, no object), then tells the task's
+// delegate.
 void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& response, std::string_view domain,
-                        ZMRRequestKind kind);
+                        ZMRRequestKind kind, const char* successNotification = nullptr);

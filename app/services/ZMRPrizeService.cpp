@@ -11,6 +11,8 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/RunLoop.h"
 
+const char* const ZMRPrizeExchangedNotification = "ZMRPrizeExchangedNotification";
+
 bool ZMRPrizeService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
 {
     PF_ASSERT_MAIN_THREAD();
@@ -38,6 +40,6 @@ bool ZMRPrizeService::handle(const pf::Protocol* taskType, const pf::ObjectRef& 
     auto response = ZMRResponseOf(taskType, task, proto::IZMRPrizeBuyTask());
     if (!response)
         return false;
-    ZMRApplyCoinAnswer(*this, *response, "ZMRPrizeService", ZMRRequestKind::Write);
+    ZMRApplyCoinAnswer(*this, *response, "ZMRPrizeService", ZMRRequestKind::Write, ZMRPrizeExchangedNotification);
     return true;
 }

@@ -1,12 +1,20 @@
 #include "app/screens/prizes/ZMRPrizeListViewController.h"
 
+#include "app/services/ZMRPrizeService.h"
 #include "framework/core/KRController.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/QueryValue.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <cmath>
+
+ZMRPrizeListViewController::~ZMRPrizeListViewController()
+{
+    if (m_observerToken)
+        pf::NotificationCenter::defaultCenter().removeObserver(m_observerToken);
+}
 
 void ZMRPrizeListViewController::viewDidLoad()
 {
@@ -14,6 +22,21 @@ void ZMRPrizeListViewController::viewDidLoad()
     if (!m_dataController)
         return;
     m_dataController->setDelegate(shared_from_this());
+    m_dataController->reloadData();
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    m_observerToken = pf::NotificationCenter::defaultCenter().addObserver(
+        ZMRPrizeExchangedNotification, m_observerLife, [weakSelf](const pf::Notification&) {
+            if (auto self = std::dynamic_pointer_cast<ZMRPrizeListViewController>(weakSelf.lock()))
+                self->m_exchanged = true;
+        });
+}
+
+void ZMRPrizeListViewController::viewWillAppear(bool animated)
+{
+    ZMRViewController::viewWillAppear(animated);
+    if (!m_exchanged || !m_dataController)
+        return;
+    m_exchanged = false;
     m_dataController->reloadData();
 }
 

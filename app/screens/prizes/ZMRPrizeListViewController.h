@@ -7,10 +7,16 @@
 // without a "pid" (or one that is no number or text) opens nothing, and
 // every other action is ignored. The screen is its grid controller's delegate.
 //
+// An exchange changes a prize's count of exchanges: after one
+// (ZMRPrizeExchangedNotification) the list loads again the next time it
+// appears, so it agrees with the prize's details.
+//
 // Main queue only.
 
 #include "app/screens/shared/ZMRViewController.h"
 #include "framework/data/KRContainerDataController.h"
+
+#include <cstdint>
 
 class ZMRPrizeListViewController : public ZMRViewController, public KRContainerDataControllerDelegate {
 public:
@@ -20,11 +26,18 @@ public:
         m_dataController = std::move(controller);
     }
 
+    ~ZMRPrizeListViewController() override;
+
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void krContainerDataControllerItemViewControllerDoAction(KRContainerDataController& controller,
                                                              KRItemViewController& item,
                                                              const pf::ObjectRef& action) override;
 
 private:
     std::shared_ptr<KRContainerDataController> m_dataController;
+    // An exchange was made since the list last loaded.
+    bool m_exchanged = false;
+    std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
+    std::uint64_t m_observerToken = 0;
 };

@@ -1,6 +1,7 @@
 #include "AuthTestSupport.h"
 
 #include "app/services/ZMRLikeService.h"
+#include "app/services/ZMRPrizeService.h"
 #include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -63,7 +64,8 @@ void AuthBus::startBus(std::initializer_list<pf::Value> recorded, void (*add)(co
     add(config);
     shell = ZMRShell::create(config, nullptr);
     recorder->shell = shell;
-    for (const char* name : {ZMRUserChangedNotification, ZMRUserInfoChangedNotification, ZMRLikeChangedNotification})
+    for (const char* name : {ZMRUserChangedNotification, ZMRUserInfoChangedNotification, ZMRLikeChangedNotification,
+                              ZMRPrizeExchangedNotification})
         pf::NotificationCenter::defaultCenter().addObserver(name, observer, [this](const pf::Notification& n) {
             recorder->events.push_back(n.name);
         });

@@ -3,6 +3,7 @@
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRLikeService.h"
+#include "app/services/ZMRPrizeService.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 
@@ -27,7 +28,7 @@ TEST_F(ZMRPoints, PrizeRequestsCarryOnlyTheSetDeliveryFieldsInTheirOrder)
                                         R"(zmr-body={"address":"a","name":"n","phone":"138","other":"o"})"}));
 }
 
-TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
+TEST_F(ZMRPoints, BalanceAndExchangeAreStoredAndAnnouncedBeforeTheDelegateHears)
 {
     shell->setAuth(pf::Value(5), "t5");
     shell->setIntegral(300);
@@ -42,7 +43,9 @@ TEST_F(ZMRPoints, BalanceIsStoredAndAnnouncedBeforeTheDelegateHears)
         {proto::IZMRCoinTask(), R"({"error-code":0,"coin-results":0})", 0,
          {ZMRUserInfoChangedNotification, "success IZMRCoinTask uid=5"}},
         {proto::IZMRPrizeBuyTask(), R"({"error-code":0,"coin-results":9007199254740993})", 9007199254740993LL,
-         {ZMRUserInfoChangedNotification, "success IZMRPrizeBuyTask uid=5"}},
+         {ZMRUserInfoChangedNotification, ZMRPrizeExchangedNotification, "success IZMRPrizeBuyTask uid=5"}},
+        {proto::IZMRPrizeBuyTask(), R"({"error-code":0})", 9007199254740993LL,
+         {ZMRPrizeExchangedNotification, "success IZMRPrizeBuyTask uid=5"}},
         {proto::IZMRCoinTask(), R"({"error-code":0,"coin-results":null})", 9007199254740993LL, {"success IZMRCoinTask uid=5"}},
         {proto::IZMRPrizeBuyTask(), R"({"error-code":14339,"error":"积分不足","coin-results":1})", 9007199254740993LL,
          {"fail IZMRPrizeBuyTask"}},

@@ -5,7 +5,9 @@
 #include "tests/app/screens/AppScreenTest.h"
 
 #include "app/screens/prizes/ZMRPrizeBuyViewController.h"
+#include "app/screens/prizes/ZMRPrizeListViewController.h"
 #include "framework/core/KRDataOutlet.h"
+#include "framework/data/KRDataSource.h"
 #include "framework/ui/KRFoldViewController.h"
 #include "framework/db/KRSqliteBinding.h"
 #include "framework/ui/KRStatusView.h"
@@ -270,6 +272,20 @@ TEST_F(PrizeBuyScreen, TheSeededPointsBuyAPrizeTheMenuFollowsAndThenTheyRunShort
         return topController<ZMRPrizeBuyViewController>();
     };
     const std::string details = "root:///root/fold/center/prizelist/prize-details";
+    // What the list shows of prize 1, and what the server holds.
+    auto listed = [&](const std::shared_ptr<ZMRPrizeListViewController>& list) {
+        auto source = list ? list->dataController()->dataSource() : nullptr;
+        for (std::size_t i = 0; source && i < source->count(); ++i)
+            if (dataForKeyPath(source->dataObjectAtIndex(i), "pid").longLongValue() == 1)
+                return dataForKeyPath(source->dataObjectAtIndex(i), "count").longLongValue();
+        return -1LL;
+    };
+    auto held = [&] { return dataForKeyPath(prize(1), "count").longLongValue(); };
+    ASSERT_TRUE(open("root:///root/fold/center/prizelist"));
+    auto list = topController<ZMRPrizeListViewController>();
+    ASSERT_TRUE(list && list->dataController());
+    ASSERT_TRUE(waitFor([&] { return listed(list) == held(); }));
+    const long long countBefore = held();
 
     auto form = buyFromDetails(1); // 100 points
     ASSERT_TRUE(form);
@@ -280,6 +296,11 @@ TEST_F(PrizeBuyScreen, TheSeededPointsBuyAPrizeTheMenuFollowsAndThenTheyRunShort
     EXPECT_TRUE(waitFor([&] { return topURL().rfind(details, 0) == 0 && topURL().find("prize-buy") == std::string::npos; }))
         << topURL();
     EXPECT_EQ(store->points(kDemo), 900);
+    // Back on the list, prize 1 shows the count its details show.
+    ASSERT_NE(held(), countBefore);
+    ASSERT_TRUE(open("root:///root/fold/center/prizelist"));
+    EXPECT_EQ(topController<ZMRPrizeListViewController>(), list) << "the same list, shown again";
+    EXPECT_TRUE(waitFor([&] { return listed(list) == held(); })) << listed(list) << " / " << held();
     EXPECT_TRUE(menuShows("积分 900"));
 
     form = buyFromDetails(1);
