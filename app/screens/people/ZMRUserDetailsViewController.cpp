@@ -140,15 +140,32 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     profile->set("isFollow", !following);
     m_detailsController->setFansCount(following ? fans - 1 : (fans < INT_MAX ? fans + 1 : fans));
     // Following is mutual only while both follow: after an unfollow the
-    // badge would tell a relation that is gone.
+    // badge would tell a relation that is gone, and following again one
+    // who follows back makes it true again.
     m_mutualBefore = KRDataOutlet::booleanValue(profile->get("mutual"));
+    if (m_mutualBefore)
+        m_followsBack = profile;
     if (following && m_mutualBefore)
         m_detailsController->setMutual(false);
+    else if (!following && m_followsBack == profile)
+        m_detailsController->setMutual(true);
     refreshFollowButton();
     if (following)
         context->handle(proto::IZMRUnFollowTask(), task, 0);
     else
         context->handle(proto::IZMRFollowTask(), task, 0);
+}
+
+void ZMRUserDetailsViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value&,
+                                                                 const pf::Protocol* taskType)
+{
+    if (taskType != proto::IZMRFollowTask() || !task || task != m_latestToggle.lock() || !m_detailsController)
+        return;
+    // Whether the user follows back only the server knows: a profile that
+    // does not show it yet is asked for again.
+    pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
+    if (profile && profile == m_toggledProfile && !KRDataOutlet::booleanValue(profile->get("mutual")))
+        m_detailsController->reloadData();
 }
 
 void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
@@ -163,8 +180,7 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
         if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {
             m_toggledProfile->set("isFollow", m_followedBefore);
             m_detailsController->setFansCount(m_fansBefore);
-            if (m_mutualBefore)
-                m_detailsController->setMutual(true);
+            m_detailsController->setMutual(m_mutualBefore);
             refreshFollowButton();
         }
         m_toggledProfile = nullptr;

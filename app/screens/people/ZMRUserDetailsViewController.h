@@ -16,11 +16,15 @@
 //
 // A tap follows or unfollows at once: the profile's "isFollow" flips, the
 // fans count moves by one (not below 0), an unfollow clears "mutual" (and
-// its badge), and the task is sent with this screen
+// its badge), a follow of a user this profile showed following back sets
+// it again, and the task is sent with this screen
 // as its delegate only (never its source, so leaving does not withdraw it).
-// When the server refuses the latest toggle, "isFollow", "mutual" and the
-// fans count go back to what they were before it and ZMRMessage is alerted; a refusal
-// of an older toggle (already overtaken by a later tap) is only alerted.
+// When the server takes the latest follow and the profile still shows no
+// "mutual", the profile is loaded again (only the server knows whether the
+// user follows back). When the server refuses the latest toggle,
+// "isFollow", "mutual" and the fans count go back to what they were before
+// it and ZMRMessage is alerted; a refusal of an older toggle (already
+// overtaken by a later tap) is only alerted.
 // A profile without a "uid" follows nobody.
 //
 // A row's "feed" action opens "user-details/feed-details" relative to the
@@ -72,6 +76,8 @@ public:
     void userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller) override;
     void krDocumentDataControllerElementDoAction(KRDocumentDataController& controller, KRDOMElement& element,
                                                  const pf::ObjectRef& action) override;
+    void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
+                                       const pf::Protocol* taskType) override;
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
                                       const pf::Protocol* taskType) override;
 
@@ -90,4 +96,7 @@ private:
     bool m_followedBefore = false;
     int m_fansBefore = 0;
     bool m_mutualBefore = false;
+    // The profile that showed the user following back (as "mutual"): an
+    // unfollow clears the badge, following again brings it back.
+    pf::DictionaryRef m_followsBack;
 };

@@ -212,7 +212,7 @@ protected:
 
 // A post is missing until a pull-to-refresh brings it to the top; a reply
 // shows in its details and the head's count follows; unfollowing its author
-// takes the "互相关注" badge away.
+// takes the "互相关注" badge away, following again brings it back.
 TEST_F(FriendsJourney, APulledPostTakesAReplyAndItsAuthorIsUnfollowed)
 {
     EXPECT_FALSE(textFrame("旅途中的好价")) << "the feed shown predates the post";
@@ -238,6 +238,8 @@ TEST_F(FriendsJourney, APulledPostTakesAReplyAndItsAuthorIsUnfollowed)
     ASSERT_TRUE(tapButtonTitled("已关注"));
     EXPECT_TRUE(viewWithText("关注"));
     EXPECT_FALSE(textFrame("互相关注")) << "the badge went with the unfollow";
+    ASSERT_TRUE(tapButtonTitled("关注"));
+    EXPECT_TRUE(textFrame("互相关注")) << "following again, the badge is back";
 }
 
 // A feed row's picture opens the viewer, which its "返回" and then the

@@ -114,6 +114,9 @@ TEST_F(UserDetailsScreen, TheProfileStandsAboveThePostsInTheHeaderCell)
 
 // Following and unfollowing by taps: the server follows, the fans label
 // moves by one and the button says so; back where it started after two taps.
+// The user follows the demo user already: following makes it mutual, which
+// the badge shows once the server has taken the follow, and again after an
+// unfollow and a second follow.
 TEST_F(UserDetailsScreen, FollowAndUnfollowMoveTheServerAndTheFansLabel)
 {
     ASSERT_FALSE(follows(10008));
@@ -132,13 +135,24 @@ TEST_F(UserDetailsScreen, FollowAndUnfollowMoveTheServerAndTheFansLabel)
     EXPECT_FALSE(button->imageForState(pf::ControlStates::Normal));
     ASSERT_TRUE(waitFor([&] { return follows(10008); }));
     EXPECT_EQ(fans(10008), before + 1);
+    EXPECT_TRUE(waitFor([&] { return textFrame("互相关注").has_value(); })) << "a fan followed back";
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(fansLabel(*screen), std::to_string(before + 1));
 
     ASSERT_TRUE(tapText("已关注"));
     EXPECT_EQ(fansLabel(*screen), std::to_string(before));
+    EXPECT_FALSE(textFrame("互相关注"));
     ASSERT_TRUE(waitFor([&] { return !follows(10008); }));
     EXPECT_EQ(button->title().value_or(""), "关注");
     EXPECT_TRUE(settle());
     EXPECT_EQ(alertMessage(), "(none)");
+
+    ASSERT_TRUE(tapText("关注"));
+    EXPECT_TRUE(textFrame("互相关注")) << "at once, the fan being known";
+    ASSERT_TRUE(waitFor([&] { return follows(10008); }));
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(textFrame("互相关注"));
+    EXPECT_EQ(fansLabel(*screen), std::to_string(before + 1));
 }
 
 // The server refuses to follow a user it does not know. The latest refused
