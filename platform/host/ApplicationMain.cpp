@@ -172,6 +172,11 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
         if (!application.launch(*launchOptions))
             return 1;
         bool opened = !url || openRootURL(*delegate, *url, program);
+        if (!opened && host->shotPath) {
+            // A shot of a screen that was not asked for is no answer to --url.
+            std::fprintf(stderr, "%s: no screenshot written\n", program.c_str());
+            return 1;
+        }
         bool settled = waitUntilSettled(headless, *delegate, kShotTimeout);
         applyInputSteps(headless, host->steps, [&] { settled = waitUntilSettled(headless, *delegate, kShotTimeout) && settled; });
         if (!settled)
@@ -184,8 +189,7 @@ int ApplicationMain(int argc, char** argv, const ApplicationDelegateFactory& mak
                 return 1;
             }
         }
-        // A shot of a screen that was not asked for is no answer to --url.
-        return settled && (opened || !host->shotPath) ? 0 : 1;
+        return settled ? 0 : 1;
     }
     auto desktop = DesktopHost::create(Screen::main(), host->title);
     if (!desktop) {

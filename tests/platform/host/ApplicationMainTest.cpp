@@ -68,7 +68,7 @@ TEST(ApplicationMainLaunch, AProgramStartedWithAURLGetsItBeforeBecomingActive)
     std::filesystem::remove_all(root);
 }
 
-TEST(ApplicationMainShot, AShotEndsNonZeroAndSaysWhyForARefusedURLOrAnUnwritableFile)
+TEST(ApplicationMainShot, AShotEndsNonZeroSaysWhyAndWritesNothingForARefusedURLOrAnUnwritableFile)
 {
     char pattern[] = "/tmp/zmr-shot-XXXXXX";
     std::string root = mkdtemp(pattern);
@@ -78,15 +78,19 @@ TEST(ApplicationMainShot, AShotEndsNonZeroAndSaysWhyForARefusedURLOrAnUnwritable
         std::vector<std::string> arguments;
         int status;
         std::string said;
+        bool written; // the shot file exists afterwards
     } rows[] = {
-        {{"--shot", shot}, 0, ""},
-        // The default delegate takes no URL in its root screen.
-        {{"--shot", shot, "--url", "zomaru:///nosuch"}, 1, "program: --url zomaru:///nosuch: the program has no screens"},
-        {{"--headless", "--url", "zomaru:///nosuch"}, 0, "program: --url zomaru:///nosuch: the program has no screens"},
+        {{"--shot", shot}, 0, "", true},
+        // The default delegate takes no URL in its root screen: no picture
+        // of some other screen is left behind.
+        {{"--shot", shot, "--url", "zomaru:///nosuch"}, 1, "program: no screenshot written", false},
+        {{"--headless", "--url", "zomaru:///nosuch"}, 0, "program: --url zomaru:///nosuch: the program has no screens",
+         false},
         {{"--shot", root + "/missing/shot.png"}, 1,
-         "cannot write the screenshot: " + root + "/missing/shot.png: No such file or directory"},
+         "cannot write the screenshot: " + root + "/missing/shot.png: No such file or directory", false},
     };
     for (const auto& row : rows) {
+        std::filesystem::remove(shot);
         auto delegate = std::make_shared<ApplicationDelegate>();
         std::vector<std::string> arguments = {"program"};
         arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
@@ -99,6 +103,7 @@ TEST(ApplicationMainShot, AShotEndsNonZeroAndSaysWhyForARefusedURLOrAnUnwritable
         std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(status, row.status) << row.arguments.back();
         EXPECT_NE(said.find(row.said), std::string::npos) << said;
+        EXPECT_EQ(std::filesystem::exists(shot), row.written) << row.arguments.back();
     }
     Application::shared().setDelegate({});
     unsetenv("ZMR_DEVICE_DIR");
