@@ -19,6 +19,7 @@ ZMR_PACKAGES=(
   libplist-dev
   tzdata
   duktape-dev
+  xvfb
 )
 
 # Prints the packages of ZMR_PACKAGES that are not installed, one a line.
