@@ -3,7 +3,6 @@
 #include "app/screens/feed/ZMRCommentListController.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
-#include "framework/core/QueryValue.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/dom/KRDOMElementDelegate.h"
 #include "framework/ui/KRStatusView.h"

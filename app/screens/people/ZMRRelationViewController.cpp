@@ -4,13 +4,11 @@
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
-#include "framework/core/QueryValue.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/data/KRTabPageDataController.h"
 #include "framework/dom/KRDOMElement.h"
 #include "platform/controls/SegmentedControl.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/Log.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 

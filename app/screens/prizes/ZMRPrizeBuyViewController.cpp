@@ -7,7 +7,6 @@
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
-#include "framework/core/QueryValue.h"
 #include "framework/ui/KRAlertView.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/ScrollView.h"

@@ -3,7 +3,6 @@
 #include "app/services/ZMRPrizeService.h"
 #include "framework/core/KRController.h"
 #include "framework/core/KRDataOutlet.h"
-#include "framework/core/QueryValue.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
