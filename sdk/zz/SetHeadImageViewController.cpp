@@ -372,10 +372,11 @@ void SetHeadImageViewController::onTimer()
 
 void SetHeadImageViewController::setUserHeadPicResponse(const std::shared_ptr<APIResponse>& response)
 {
-    // A screen uploads only from its own button, so with none of its uploads
-    // in flight (as always before its view loaded) the answer is an earlier
-    // screen's: it changes nothing here.
-    if (m_seq == -1)
+    // The session hands every upload answer to the screen it shows now, so an
+    // earlier screen's answer may arrive while this screen's upload is in
+    // flight: only the answer carrying this upload's sequence number is this
+    // screen's (none is before its view loaded or once answered).
+    if (!response || m_seq == -1 || response->seq() != m_seq)
         return;
     m_selectBtn->setEnabled(true);
     m_seq = -1;
@@ -384,7 +385,7 @@ void SetHeadImageViewController::setUserHeadPicResponse(const std::shared_ptr<AP
     m_activityView->stopAnimating();
     pf::ImageRef image;
     std::string text;
-    if (!response || response->retCode() != 0 || !response->jsonResponse()) {
+    if (response->retCode() != 0 || !response->jsonResponse()) {
         m_isCancelled = false;
         image = sdkImage("error");
         m_selectBtn->setTitle(std::string("重试"));

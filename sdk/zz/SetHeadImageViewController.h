@@ -80,7 +80,8 @@ public:
     void selectBtnClick();
     void cancelBtnClick();
     void onTimer();
-    // The answer to this screen's upload; ignored while none is in flight.
+    // The answer to this screen's upload: applied only when its seq is the
+    // one the delegate gave the upload in flight; any other is ignored.
     void setUserHeadPicResponse(const std::shared_ptr<APIResponse>& response);
     void showNotify(const pf::ImageRef& image, const std::string& text);
     void removeNotifyView();

@@ -226,7 +226,17 @@ TEST_F(Portrait, ASuccessShowsTheToastAndClosesAfterIt)
     ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return !uploader->cut.empty(); }, pf::Seconds(30)));
     EXPECT_NEAR(uploader->cut[0].width, 636, 1) << "the square under the frame";
     EXPECT_EQ(screen->seq(), 5);
+    // An earlier screen's answer arriving now is not this upload's: its
+    // success must not hide this upload's outcome.
+    auto earlier = std::make_shared<APIResponse>();
+    earlier->setSeq(4);
+    earlier->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
+    EXPECT_TRUE(kit->setViewControllerResponse(earlier));
+    EXPECT_FALSE(screen->notify());
+    EXPECT_EQ(screen->seq(), 5);
+    EXPECT_TRUE(screen->isSetUserPic());
     auto answer = std::make_shared<APIResponse>();
+    answer->setSeq(5);
     answer->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
     EXPECT_TRUE(kit->setViewControllerResponse(answer));
     ASSERT_TRUE(screen->notify());
@@ -238,6 +248,7 @@ TEST_F(Portrait, ASuccessShowsTheToastAndClosesAfterIt)
     EXPECT_EQ(uploader->cancelled, std::vector<int> { -1 });
 
     auto refused = std::make_shared<APIResponse>();
+    refused->setSeq(5);
     refused->setJsonResponse(pf::Dictionary::create({ { "ret", 100030 } }));
     screen->setUserHeadPicResponse(refused);
     EXPECT_FALSE(screen->notify()) << "an answer with no upload of this screen's in flight is not this screen's";
@@ -313,6 +324,7 @@ TEST_F(Portrait, ANewToastTakesOverTheOldOnesRemoval)
     ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return !uploader->cut.empty(); }, pf::Seconds(30)));
     screen->showNotify(nullptr, "网络有问题，检查一下网络再重试:)");
     auto success = std::make_shared<APIResponse>();
+    success->setSeq(5);
     success->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
     screen->setUserHeadPicResponse(success);
     bool later = false;
@@ -369,8 +381,10 @@ TEST_F(Portrait, EachStepIsReported)
         });
     };
     auto success = std::make_shared<APIResponse>();
+    success->setSeq(5);
     success->setJsonResponse(pf::Dictionary::create({ { "ret", 0 } }));
     auto failure = std::make_shared<APIResponse>();
+    failure->setSeq(5);
     failure->setRetCode(1);
 
     std::shared_ptr<SetHeadImageViewController> screen;
@@ -412,7 +426,10 @@ TEST_F(Portrait, BackInTheApplicationOnlyAnUnansweredChoiceIsMadeAgain)
 
     // Refused twice (both squares): nothing is under way any more.
     uploader->answer = -1;
-    screen->setUserHeadPicResponse(nullptr);
+    auto failure = std::make_shared<APIResponse>();
+    failure->setSeq(5);
+    failure->setRetCode(1);
+    screen->setUserHeadPicResponse(failure);
     screen->selectBtnClick();
     ASSERT_TRUE(pf::RunLoop::main().runUntil([&] { return uploader->cut.size() == 4; }, pf::Seconds(30)));
     EXPECT_TRUE(screen->selectBtn()->isEnabled());
