@@ -22,6 +22,7 @@
 
 #include "app/screens/feed/ZMRFeedController.h"
 #include "app/screens/feed/ZMRFeedDocumentController.h"
+#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -104,7 +105,7 @@ inline std::size_t expectedPairs(const pf::Dictionary& entry)
     std::size_t pairs = 0;
     if (auto cids = entry.get("cids").array())
         for (const auto& cid : *cids)
-            if (auto id = ZMRFeedDocumentController::categoryId(cid); id && *id >= 1 && *id <= 7)
+            if (auto id = ZMRWholeNumber(cid); id && *id >= 1 && *id <= 7)
                 ++pairs;
     if (auto tags = entry.get("tags").array())
         for (const auto& tag : *tags)
@@ -128,11 +129,11 @@ inline void checkRow(KRDOMDocument& document, const pf::Dictionary& entry, std::
         check(tags->childs()[i]->attributeValueForKey("class") == std::string_view(i % 2 ? "tag-label" : "tag-image"));
 
     auto money = document.elementById("money");
-    double pay = ZMRFeedDocumentController::amount(entry.get("payMoney"));
+    double pay = ZMRDecimalNumber(entry.get("payMoney")).value_or(0);
     check(money && money->childs().size() == (pay != 0 ? 2u : 0u));
     if (pay != 0) {
         check(money->childs()[0]->text() == "省¥");
-        double saving = pay - ZMRFeedDocumentController::amount(entry.get("expendMoney"));
+        double saving = pay - ZMRDecimalNumber(entry.get("expendMoney")).value_or(0);
         pf::NumberFormatter reader;
         reader.setUsesGroupingSeparator(true);
         auto shown = reader.numberFromString(money->childs()[1]->text());

@@ -1,6 +1,7 @@
 #include "app/screens/feed/ZMRFeedDocumentController.h"
 
 #include "app/screens/feed/ZMRFeedLikeTask.h"
+#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRLikeService.h"
@@ -17,11 +18,6 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/NumberFormatter.h"
-
-#include <cerrno>
-#include <climits>
-#include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -56,7 +52,7 @@ int fillTags(KRDOMElement& tags, const pf::Dictionary& item, const std::shared_p
     if (auto cids = item.get("cids").array(); cids && context) {
         auto lookup = std::make_shared<ZMRClassifyGetTask>();
         for (std::size_t i = 0; i < cids->count() && added < kMostTags; ++i) {
-            auto cid = ZMRFeedDocumentController::categoryId(cids->at(i));
+            auto cid = ZMRWholeNumber(cids->at(i));
             if (!cid)
                 continue;
             lookup->setCid(*cid);
@@ -120,33 +116,6 @@ ZMRFeedDocumentController::~ZMRFeedDocumentController()
         m_topLikeDataSource->setDelegate(nullptr);
 }
 
-std::optional<long long> ZMRFeedDocumentController::categoryId(const pf::Value& value)
-{
-    if (const pf::Number* number = value.number()) {
-        double real = number->asDouble();
-        if (!number->isReal())
-            return number->asLongLong();
-        if (std::isfinite(real) && std::trunc(real) == real && std::fabs(real) < 9e18)
-            return static_cast<long long>(real);
-        return std::nullopt;
-    }
-    const std::string* text = value.string();
-    if (!text || text->empty())
-        return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    long long id = std::strtoll(text->c_str(), &end, 10);
-    if (*end != '\0' || errno != 0)
-        return std::nullopt;
-    return id;
-}
-
-double ZMRFeedDocumentController::amount(const pf::Value& value)
-{
-    double number = value.isNumber() || value.isString() ? value.doubleValue() : 0;
-    return std::isfinite(number) ? number : 0;
-}
-
 void ZMRFeedDocumentController::documentWillLoadDataObject(KRDOMDocument& document, const pf::Value& item,
                                                            const std::shared_ptr<IKRUIContext>& context)
 {
@@ -173,10 +142,10 @@ void ZMRFeedDocumentController::documentWillLoadDataObject(KRDOMDocument& docume
     setLabelText(document, "liked-label", std::to_string(ZMRFeedCount(entry->get("likedCount"))));
     setLabelText(document, "comment-label", std::to_string(ZMRFeedCount(entry->get("commentCount"))));
     auto money = document.elementById("money");
-    double pay = amount(entry->get("payMoney"));
+    double pay = ZMRDecimalNumber(entry->get("payMoney")).value_or(0);
     if (money && pay != 0) {
         addLabel(*money, "省¥", "money-title");
-        addLabel(*money, savingText(pay - amount(entry->get("expendMoney"))), "money-number");
+        addLabel(*money, savingText(pay - ZMRDecimalNumber(entry->get("expendMoney")).value_or(0)), "money-number");
     }
 }
 

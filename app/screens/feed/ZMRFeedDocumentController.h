@@ -57,13 +57,11 @@ public:
                                            const std::shared_ptr<IKRUIContext>& context);
     static void documentSetLiked(KRDOMDocument& document, bool liked, const pf::Value& item,
                                  const std::shared_ptr<IKRUIContext>& context);
+    // The fillers read an entry's numbers as every screen does
+    // (ZMRNumberText.h), so the feed and the ledger agree on them: a category
+    // id of "cids" is a whole number, an amount ("payMoney", "expendMoney") a
+    // decimal number, anything else being no category and an amount of 0.
     static void documentUpdateCommentCount(KRDOMDocument& document, const pf::Value& item);
-    // How the fillers read an entry's values: a category id of "cids" is a
-    // whole number or a whole decimal text; an amount ("payMoney",
-    // "expendMoney") is a number or numeric text, anything else or not
-    // finite counting as 0.
-    static std::optional<long long> categoryId(const pf::Value& value);
-    static double amount(const pf::Value& value);
 
     // Nothing when the bundle has no "like_user.html".
     const std::optional<std::string>& likeUserHTMLContent();

@@ -95,6 +95,8 @@ TEST(ZMRFeedFiller, CategoriesThenTagsSixPairsAtMost)
         {R"({"cids":[1,9,2,3,4,5,6,7],"tags":["a"]})", "类1 类2 类3 类4 类5 类6"},
         {R"({"cids":["3",66,"x",1.5,2.0,null,[1]],"tags":[{"tag":"鞋"},{"name":"n"},7,"<b>"]})", "类3 类2 鞋 <b>"},
         {R"({"cids":{"1":1},"tags":"a,b"})", ""},
+        // Read as the ledger reads them: no Boolean, sign or blank is an id.
+        {R"({"cids":[true,"+4"," 5","5 ","4"]})", "类4"},
         {R"({})", ""},
     };
     auto bus = std::make_shared<FeedBus>();
@@ -153,6 +155,10 @@ TEST(ZMRFeedFiller, SavingLikeAndCountsReadHostileValuesSoundly)
         {R"({"payMoney":"100","expendMoney":"99.995","liked":false,"likedCount":-3,"commentCount":3.9})", "省¥ 0", "ico36.png", "0", "3"},
         {R"({"payMoney":1e400,"liked":"0","likedCount":[1]})", "", "ico36.png", "0", "0"},
         {R"({"payMoney":10,"expendMoney":12.345,"liked":null})", "省¥ -2.35", "ico36.png", "0", "0"},
+        // Text that is not all a number is no amount; nor is a Boolean.
+        {R"({"payMoney":"12abc","expendMoney":1})", "", "ico36.png", "0", "0"},
+        {R"({"payMoney":"12.5","expendMoney":"2x"})", "省¥ 12.5", "ico36.png", "0", "0"},
+        {R"({"payMoney":true})", "", "ico36.png", "0", "0"},
     };
     auto bus = std::make_shared<FeedBus>();
     for (const Row& row : rows) {
