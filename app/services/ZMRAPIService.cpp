@@ -25,14 +25,6 @@ bool isApplicationType(const pf::Protocol* taskType)
     return taskType && taskType->conformsTo(proto::IZMRAPITask());
 }
 
-// Their answers carry the token of a new sign-in, which the account service
-// applies together with its user id, or not at all.
-bool isSignIn(const pf::Protocol* taskType)
-{
-    return taskType == proto::IZMRLoginTask() || taskType == proto::IZMRRegisterTask() ||
-           taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRZZLoginTask();
-}
-
 }
 
 bool ZMRAPIService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
@@ -141,6 +133,6 @@ void ZMRAPIService::didRespond(const pf::ObjectRef& task)
     pf::Value tokenValue = ZMRPresent(results, "auth-token");
     const std::string* token = tokenValue.string();
     pf::Value uid = context->uid();
-    if (token && !uid.isNil() && carried && *carried == uid && !isSignIn(response->taskType()) && context->token() != *token)
+    if (token && !uid.isNil() && carried && *carried == uid && !ZMRIsSignIn(response->taskType()) && context->token() != *token)
         context->setToken(*token);
 }

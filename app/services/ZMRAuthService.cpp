@@ -42,13 +42,6 @@ const char* serverTaskName(const pf::Protocol* taskType)
     return nullptr;
 }
 
-// These answers name a new signed-in user; without one they are no sign-in.
-bool isSignIn(const pf::Protocol* taskType)
-{
-    return taskType == proto::IZMRLoginTask() || taskType == proto::IZMRRegisterTask() ||
-           taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRZZLoginTask();
-}
-
 std::string text(const std::optional<std::string>& value)
 {
     return value.value_or("");
@@ -119,7 +112,7 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
         return;
     pf::ObjectRef task = response.task();
     // Signing in again is harmless; creating an account or binding is not.
-    bool read = taskType != proto::IZMRRegisterTask() && (isSignIn(taskType) || taskType == proto::IZMRAuthTask());
+    bool read = taskType != proto::IZMRRegisterTask() && (ZMRIsSignIn(taskType) || taskType == proto::IZMRAuthTask());
     ZMRAnswer answer = ZMRReadAnswer(response, domain, read ? ZMRRequestKind::Read : ZMRRequestKind::Write);
     if (answer.error) {
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
@@ -130,7 +123,7 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
     pf::Value user = ZMRPresent(results, "user");
     pf::Value bind = ZMRPresent(results, "auth-bind");
     std::optional<std::string> token = textAt(results, "auth-token");
-    if (isSignIn(taskType) && (auth.isNil() || !token)) {
+    if (ZMRIsSignIn(taskType) && (auth.isNil() || !token)) {
         krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
         return;
     }

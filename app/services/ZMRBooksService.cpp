@@ -5,6 +5,7 @@
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRStoredRows.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
@@ -18,7 +19,6 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <cassert>
-#include <cstdio>
 #include <map>
 #include <string>
 
@@ -27,13 +27,6 @@ const char* const ZMRBooksChangedNotification = "ZMRBooksChangedNotification";
 namespace {
 
 constexpr const char* domain = "ZMRBooksService";
-
-std::string money(double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%lf", value);
-    return text;
-}
 
 std::optional<std::string> textAt(const pf::Value& data, std::string_view keyPath)
 {
@@ -47,34 +40,17 @@ const pf::Class* booksClass()
     return pf::Class::named("ZMRBooksObject");
 }
 
-// Every stored row of the entry; the first in rowid order first.
-std::vector<std::shared_ptr<ZMRBooksObject>> rowsOf(KRDBContext& db, long long bid)
-{
-    std::vector<std::shared_ptr<ZMRBooksObject>> out;
-    auto cursor = db.query(booksClass(), "WHERE [bid]=" + std::to_string(bid) + " ORDER BY [rowid]");
-    if (!cursor)
-        return out;
-    pf::ArrayRef rows = cursor->dataObjects(booksClass());
-    cursor->close();
-    for (const pf::Value& row : *rows) {
-        if (auto object = row.objectAs<ZMRBooksObject>())
-            out.push_back(std::move(object));
-    }
-    return out;
-}
-
 // Writes an answered entry over its stored row, or inserts it when it has none.
 void storeEntry(KRDBContext& db, long long bid, const pf::Value& entry)
 {
-    auto rows = rowsOf(db, bid);
-    std::shared_ptr<ZMRBooksObject> object = rows.empty() ? std::make_shared<ZMRBooksObject>() : rows.front();
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        if (!db.deleteObject(rows[i]))
-            pf::log("cannot delete a duplicate ledger entry");
-    }
+    auto rows = ZMRReadUniqueRows<ZMRBooksObject, long long>(
+        db, "ZMRBooksObject", "WHERE [bid]=" + std::to_string(bid) + " ORDER BY [rowid]",
+        [](const ZMRBooksObject& row) { return row.bid(); });
+    bool stored = rows && !rows->empty();
+    std::shared_ptr<ZMRBooksObject> object = stored ? rows->begin()->second : std::make_shared<ZMRBooksObject>();
     object->setBid(bid);
     ZMRBooksService::data(entry, *object);
-    bool stored = rows.empty() ? db.insertObject(object) : db.updateObject(object);
+    stored = stored ? db.updateObject(object) : db.insertObject(object);
     if (!stored)
         pf::log("cannot store ledger entry %lld", bid);
 }
@@ -116,10 +92,10 @@ void ZMRBooksService::send(const pf::Protocol* taskType, const pf::ObjectRef& ta
     std::shared_ptr<KRHttpFormBody> body;
     if (auto create = std::dynamic_pointer_cast<IZMRBooksCreateTask>(task)) {
         body = ZMRRequestBody("ZMRBooksCreateTask");
-        body->addItemValue(money(create->payMoney()), "zmr-payMoney");
-        body->addItemValue(money(create->expendMoney()), "zmr-expendMoney");
-        body->addItemValue(money(create->latitude()), "zmr-latitude");
-        body->addItemValue(money(create->longitude()), "zmr-longitude");
+        body->addItemValue(ZMRFormDecimal(create->payMoney()), "zmr-payMoney");
+        body->addItemValue(ZMRFormDecimal(create->expendMoney()), "zmr-expendMoney");
+        body->addItemValue(ZMRFormDecimal(create->latitude()), "zmr-latitude");
+        body->addItemValue(ZMRFormDecimal(create->longitude()), "zmr-longitude");
         body->addItemValue(create->shopTitle().value_or(""), "zmr-shopTitle");
         body->addItemValue(create->shopAddress().value_or(""), "zmr-shopAddress");
         body->addItemValue(create->remark().value_or(""), "zmr-remark");
@@ -182,26 +158,12 @@ void ZMRBooksService::storeCreated(KRDBContext& db, const pf::Value& entry)
 
 void ZMRBooksService::mergeSearch(KRDBContext& db, const pf::Array& entries, long long start, long long end)
 {
-    std::map<long long, std::shared_ptr<ZMRBooksObject>> window;
     std::string tail = "WHERE [timestamp] >= " + std::to_string(start) + " AND [timestamp] <= " + std::to_string(end) + " ORDER BY [rowid]";
-    if (auto cursor = db.query(booksClass(), tail)) {
-        pf::ArrayRef rows = cursor->dataObjects(booksClass());
-        cursor->close();
-        for (const pf::Value& row : *rows) {
-            auto object = row.objectAs<ZMRBooksObject>();
-            if (!object)
-                continue;
-            if (window.count(object->bid())) {
-                if (!db.deleteObject(object))
-                    pf::log("cannot delete a duplicate ledger entry");
-                continue;
-            }
-            window.emplace(object->bid(), object);
-        }
-    } else {
-        pf::log("cannot read the ledger");
+    auto stored = ZMRReadUniqueRows<ZMRBooksObject, long long>(db, "ZMRBooksObject", tail,
+                                                               [](const ZMRBooksObject& row) { return row.bid(); });
+    if (!stored)
         return;
-    }
+    std::map<long long, std::shared_ptr<ZMRBooksObject>>& window = *stored;
     for (const pf::Value& entry : entries) {
         long long bid = ZMRPresent(entry, "bid").longLongValue();
         if (bid == 0 || !entry.dictionary())

@@ -4,6 +4,7 @@
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
+#include "app/services/ZMRStoredRows.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/KRAPITask.h"
@@ -32,35 +33,6 @@ double now()
 std::string cidKey(long long cid)
 {
     return std::to_string(cid);
-}
-
-// Every stored row of a record class, keyed by `key`, in the order of `tail`;
-// rows whose key was already read are deleted, so one row per key survives.
-template <class T, class Key>
-std::map<std::string, std::shared_ptr<T>> readUnique(KRDBContext& db, const char* className, const char* tail, Key key)
-{
-    std::map<std::string, std::shared_ptr<T>> found;
-    const pf::Class* cls = pf::Class::named(className);
-    auto cursor = cls ? db.query(cls, std::string(tail)) : nullptr;
-    if (!cursor) {
-        pf::log("cannot read %s", className);
-        return found;
-    }
-    pf::ArrayRef rows = cursor->dataObjects(cls);
-    cursor->close();
-    for (const pf::Value& row : *rows) {
-        auto object = row.objectAs<T>();
-        if (!object)
-            continue;
-        std::string k = key(*object);
-        if (found.count(k)) {
-            if (!db.deleteObject(object))
-                pf::log("cannot delete a duplicate %s", className);
-            continue;
-        }
-        found.emplace(std::move(k), object);
-    }
-    return found;
 }
 
 }
@@ -143,8 +115,9 @@ void ZMRClassifyService::mergeCategories(const pf::Array& entries)
     if (!db)
         return;
     setDataObjects(pf::Dictionary::create());
-    auto stored = readUnique<ZMRClassifyObject>(*db, "ZMRClassifyObject", " ORDER BY cid ASC",
-                                                [](const ZMRClassifyObject& o) { return cidKey(o.cid()); });
+    auto stored = ZMRReadUniqueRows<ZMRClassifyObject, std::string>(*db, "ZMRClassifyObject", " ORDER BY cid ASC",
+                                                                    [](const ZMRClassifyObject& o) { return cidKey(o.cid()); })
+                      .value_or(std::map<std::string, std::shared_ptr<ZMRClassifyObject>>());
     for (const pf::Value& entryValue : entries) {
         pf::DictionaryRef entry = entryValue.dictionary();
         if (!entry)
@@ -192,8 +165,9 @@ void ZMRClassifyService::mergeTags(const pf::Array& entries)
     KRDBContextRef db = context ? context->appDBContext() : nullptr;
     if (!db)
         return;
-    auto stored = readUnique<ZMRTagObject>(*db, "ZMRTagObject", " ORDER BY tid ASC",
-                                           [](const ZMRTagObject& o) { return o.tag().value_or(""); });
+    auto stored = ZMRReadUniqueRows<ZMRTagObject, std::string>(*db, "ZMRTagObject", " ORDER BY tid ASC",
+                                                               [](const ZMRTagObject& o) { return o.tag().value_or(""); })
+                      .value_or(std::map<std::string, std::shared_ptr<ZMRTagObject>>());
     std::map<std::string, std::shared_ptr<ZMRTagObject>> handled;
     for (const pf::Value& entryValue : entries) {
         if (!entryValue.dictionary())

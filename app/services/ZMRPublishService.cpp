@@ -14,19 +14,11 @@
 #include "platform/graphics/Image.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
 constexpr const char* domain = "ZMRPublishService";
 constexpr float photoMaxWidth = 640;
-
-std::string decimal(double value)
-{
-    char text[512];
-    std::snprintf(text, sizeof text, "%lf", value);
-    return text;
-}
 
 // The stored image's address in an upload answer, when it is usable.
 std::optional<std::string> uploadedUri(const pf::Value& results)
@@ -155,14 +147,14 @@ void ZMRPublishService::sendRequestPublishTask(const pf::ObjectRef& task, const 
             if (!uri)
                 continue;
             pf::Size size = imageTask->imageSize();
-            images->add(pf::Dictionary::create({{"uri", *uri}, {"width", decimal(size.width)}, {"height", decimal(size.height)}}));
+            images->add(pf::Dictionary::create({{"uri", *uri}, {"width", ZMRFormDecimal(size.width)}, {"height", ZMRFormDecimal(size.height)}}));
         }
         body->addItemValue(KRJSON::encodeObject(pf::Value(images)), "zmr-images");
     }
-    body->addItemValue(decimal(publish->latitude()), "zmr-latitude");
-    body->addItemValue(decimal(publish->longitude()), "zmr-longitude");
-    body->addItemValue(decimal(publish->payMoney()), "zmr-payMoney");
-    body->addItemValue(decimal(publish->expendMoney()), "zmr-expendMoney");
+    body->addItemValue(ZMRFormDecimal(publish->latitude()), "zmr-latitude");
+    body->addItemValue(ZMRFormDecimal(publish->longitude()), "zmr-longitude");
+    body->addItemValue(ZMRFormDecimal(publish->payMoney()), "zmr-payMoney");
+    body->addItemValue(ZMRFormDecimal(publish->expendMoney()), "zmr-expendMoney");
     if (publish->toVoxly())
         body->addItemValue("1", "zmr-toVoxly");
     if (publish->toZZ())

@@ -196,3 +196,9 @@ void defineServicesProtocols()
 }
 
 }
+
+bool ZMRIsSignIn(const pf::Protocol* taskType)
+{
+    return taskType == proto::IZMRLoginTask() || taskType == proto::IZMRRegisterTask() ||
+           taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRZZLoginTask();
+}

@@ -43,3 +43,8 @@ const pf::Protocol* IZMRDownlinkTask();
 void defineServicesProtocols();
 
 }
+
+// The sign-ins (login, register, Voxly and ZZ login): their answers carry the
+// token of a new sign-in, which names the signed-in user together with its
+// user id, or not at all.
+bool ZMRIsSignIn(const pf::Protocol* taskType);

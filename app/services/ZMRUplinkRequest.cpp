@@ -6,12 +6,22 @@
 #include "framework/core/KRTaskTypes.h"
 #include "platform/foundation/CachedCast.h"
 
+#include <cstdio>
+
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
 {
     auto body = std::make_shared<KRHttpFormBody>();
     body->addItemValue("config_zmr", "config");
     body->addItemValue(serverTaskName, "taskType");
     return body;
+}
+
+std::string ZMRFormDecimal(double value)
+{
+    // The largest double has 309 digits before the point.
+    char text[400];
+    std::snprintf(text, sizeof text, "%lf", value);
+    return text;
 }
 
 std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, const pf::ObjectRef& task,

@@ -9,6 +9,7 @@
 #include "platform/foundation/Value.h"
 
 #include <memory>
+#include <string>
 
 class IKRAPIResponseTask;
 class KRHttpFormBody;
@@ -19,6 +20,10 @@ class KRAPIRequestTask;
 // The form's first items: "config" (the one place that names the server's
 // configuration) and the server task name.
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName);
+
+// A number as a form item's text: fixed notation with six decimals
+// ("12.500000"), every digit of the whole part kept.
+std::string ZMRFormDecimal(double value);
 
 // The API request for `task` under `taskType` with `body`; null when the
 // task is not an IKRTask. The user information comes back with the answer.

@@ -45,6 +45,23 @@ TEST_F(ZMRBooks, SearchAsksForTheWholeSecondWindow)
               (std::vector<std::string>{"config=config_zmr", "taskType=ZMRBooksSearchTask", "zmr-startTime=100", "zmr-endTime=200"}));
 }
 
+TEST_F(ZMRBooks, ACreatedEntrySendsItsNumbersWhole)
+{
+    auto task = std::make_shared<ZMRBooksCreateTask>();
+    task->setPayMoney(1e100);
+    task->setExpendMoney(12.5);
+    task->setLatitude(-31.25);
+    task->setLongitude(0);
+    send(proto::IZMRBooksCreateTask(), task);
+    auto items = ownItems(*lastRequest()->body());
+    ASSERT_GE(items.size(), 6u);
+    const std::string pay = "zmr-payMoney=1";
+    EXPECT_EQ(items[2].compare(0, pay.size(), pay), 0) << items[2];
+    EXPECT_EQ(items[2].size(), pay.size() + 100 + 7) << "all 101 digits and six decimals: " << items[2];
+    EXPECT_EQ(std::vector<std::string>(items.begin() + 3, items.begin() + 6),
+              (std::vector<std::string>{"zmr-expendMoney=12.500000", "zmr-latitude=-31.250000", "zmr-longitude=0.000000"}));
+}
+
 TEST_F(ZMRBooks, CreatedEntryIsStoredOncePerBid)
 {
     struct Row {
