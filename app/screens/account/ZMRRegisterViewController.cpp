@@ -1,5 +1,6 @@
 #include "app/screens/account/ZMRRegisterViewController.h"
 
+#include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRMessage.h"
@@ -83,16 +84,16 @@ void ZMRRegisterViewController::doCommitAction(const pf::ObjectRef&)
     task->setAccount(sent.account);
     task->setPassword(sent.password);
     task->setNick(sent.nick);
-    setSending(true);
+    ZMRSetSending(m_statusView.get(), true);
     if (!sendFormTask(proto::IZMRRegisterTask(), task))
-        setSending(false);
+        ZMRSetSending(m_statusView.get(), false);
 }
 
 void ZMRRegisterViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol*)
 {
     auto keep = weak_from_this().lock();
     m_unknownAccount.reset();
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     openRelativeUrl(alias() + "/recommend-follow", pf::Value(), true);
 }
 
@@ -102,7 +103,7 @@ void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef
     auto keep = weak_from_this().lock();
     if (taskType == proto::IZMRLoginTask()) {
         // The account is not the one the lost sign-up made: the name is taken.
-        setSending(false);
+        ZMRSetSending(m_statusView.get(), false);
         showAlert(ZMRMessage(pf::Error{error.domain, kAccountExists, ""}));
         return;
     }
@@ -111,7 +112,7 @@ void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef
         m_unknownAccount = signUp->account();
     else if (error.code == kAccountExists && signInAfterLostSignUp(task))
         return;
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     showAlert(ZMRMessage(error));
 }
 
@@ -125,12 +126,4 @@ bool ZMRRegisterViewController::signInAfterLostSignUp(const pf::ObjectRef& refus
     login->setAccount(signUp->account());
     login->setPassword(signUp->password());
     return sendFormTask(proto::IZMRLoginTask(), login);
-}
-
-void ZMRRegisterViewController::setSending(bool sending)
-{
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
 }

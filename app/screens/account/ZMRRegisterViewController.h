@@ -67,7 +67,6 @@ public:
                                       const pf::Protocol* taskType) override;
 
 private:
-    void setSending(bool sending);
     // Signs in as the account a lost sign-up may have made; false when
     // nothing was sent.
     bool signInAfterLostSignUp(const pf::ObjectRef& refusedTask);

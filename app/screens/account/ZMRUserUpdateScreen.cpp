@@ -1,5 +1,6 @@
 #include "app/screens/account/ZMRUserUpdateScreen.h"
 
+#include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -7,9 +8,9 @@
 
 void ZMRUserUpdateScreen::sendUpdate(const std::shared_ptr<ZMRUpdateUserTask>& task)
 {
-    setSending(true);
+    ZMRSetSending(m_statusView.get(), true);
     if (!sendFormTask(proto::IZMRUpdateUserTask(), task))
-        setSending(false);
+        ZMRSetSending(m_statusView.get(), false);
 }
 
 void ZMRUserUpdateScreen::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,
@@ -18,7 +19,7 @@ void ZMRUserUpdateScreen::krUploadTaskDidSuccessResults(const pf::ObjectRef&, co
     if (taskType != proto::IZMRUpdateUserTask())
         return;
     auto keep = weak_from_this().lock();
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     userUpdateDidSucceed();
 }
 
@@ -27,14 +28,7 @@ void ZMRUserUpdateScreen::krUploadTaskDidFailWithError(const pf::ObjectRef&, con
 {
     if (taskType != proto::IZMRUpdateUserTask())
         return;
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     showAlert(ZMRMessage(error));
 }
 
-void ZMRUserUpdateScreen::setSending(bool sending)
-{
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
-}

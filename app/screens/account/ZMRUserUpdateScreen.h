@@ -31,7 +31,5 @@ protected:
     virtual void userUpdateDidSucceed() = 0;
 
 private:
-    void setSending(bool sending);
-
     std::shared_ptr<KRStatusView> m_statusView;
 };

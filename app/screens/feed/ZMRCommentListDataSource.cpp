@@ -1,7 +1,6 @@
 #include "app/screens/feed/ZMRCommentListDataSource.h"
 
-#include "app/screens/shared/ZMRNumberText.h"
-#include "app/services/ZMRMessage.h"
+#include "app/screens/shared/ZMRDisplayFields.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/dom/KRDOMSource.h"
 #include "platform/foundation/Collections.h"
@@ -9,9 +8,6 @@
 #include <cmath>
 
 namespace {
-
-// Beyond this a time is no date the calendar functions can take.
-constexpr double kLatestTime = 1e12;
 
 // A uid or nickname as text: strings as they are, whole numbers as digits,
 // anything else as nothing (a container's listing is no name).
@@ -36,17 +32,6 @@ std::string encoded(std::string text)
 {
     std::erase(text, '\0');
     return htmlEncodeString(text);
-}
-
-void addTime(pf::Dictionary& comment)
-{
-    if (comment.contains("fmtCreateTime"))
-        return;
-    std::optional<double> time = ZMRDecimalNumber(comment.get("createTime"));
-    if (!time || std::fabs(*time) > kLatestTime)
-        return;
-    double seconds = *time;
-    comment.set("fmtCreateTime", ZMRFormatString(pf::Date{std::trunc(seconds)}));
 }
 
 }
@@ -75,7 +60,7 @@ void ZMRCommentListDataSource::loadResultsData(const pf::Value& results)
             continue;
         if (i >= listed)
             comment->remove("html");
-        addTime(*comment);
+        ZMRAddCreateTime(*comment);
         if (!comment->contains("html"))
             comment->set("html", ZMRCommentHtml(*comment));
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The paged server list of comments. After every page each comment gains
-// "fmtCreateTime" (the relative time of its "createTime", truncated to whole
-// seconds, when that is a number or numeric text: ZMRNumberText.h) and "html", the markup its row template inserts raw:
+// "fmtCreateTime" as every list's items do (ZMRDisplayFields.h) and "html",
+// the markup its row template inserts raw:
 //
 //   - the body ("body" text; anything else reads as empty), HTML-encoded
 //     with every blank as "&nbsp;";

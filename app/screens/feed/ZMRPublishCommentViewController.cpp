@@ -1,6 +1,7 @@
 #include "app/screens/feed/ZMRPublishCommentViewController.h"
 
 #include "app/screens/shared/ZMRKeyboardFit.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -72,9 +73,12 @@ void ZMRPublishCommentViewController::onSendAction(const pf::ObjectRef&)
     task->setPublishId(queryId(query, "pid"));
     task->setCommentId(queryId(query, "cid"));
     task->setBody(body);
-    setSending(true);
-    if (!sendFormTask(proto::IZMRCommentTask(), task))
-        setSending(false);
+    m_sending = true;
+    ZMRSetSending(m_statusView.get(), true);
+    if (!sendFormTask(proto::IZMRCommentTask(), task)) {
+        m_sending = false;
+        ZMRSetSending(m_statusView.get(), false);
+    }
 }
 
 void ZMRPublishCommentViewController::doAction(const pf::ObjectRef& sender)
@@ -85,15 +89,6 @@ void ZMRPublishCommentViewController::doAction(const pf::ObjectRef& sender)
     ZMRViewController::doAction(sender);
 }
 
-void ZMRPublishCommentViewController::setSending(bool sending)
-{
-    m_sending = sending;
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
-}
-
 void ZMRPublishCommentViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,
                                                                     const pf::Protocol* taskType)
 {
@@ -101,7 +96,8 @@ void ZMRPublishCommentViewController::krUploadTaskDidSuccessResults(const pf::Ob
         return;
     auto keep = shared_from_this();
     m_sent = true;
-    setSending(false);
+    m_sending = false;
+    ZMRSetSending(m_statusView.get(), false);
     KRAlertView::create("发送成功")->showDuration(1);
     if (auto window = KRPopWindow::topPopWindow())
         window->closeAnimated(true);
@@ -114,7 +110,8 @@ void ZMRPublishCommentViewController::krUploadTaskDidFailWithError(const pf::Obj
 {
     if (taskType != proto::IZMRCommentTask())
         return;
-    setSending(false);
+    m_sending = false;
+    ZMRSetSending(m_statusView.get(), false);
     showAlert(ZMRMessage(error));
 }
 

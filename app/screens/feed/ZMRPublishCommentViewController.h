@@ -79,7 +79,6 @@ private:
     void visableKeyboard(const pf::Rect& keyboard);
     void hiddenKeyboard();
     void slideBarTo(double y);
-    void setSending(bool sending);
 
     pf::ViewRef m_contentView;
     std::shared_ptr<pf::Label> m_titleLabel;

@@ -2,6 +2,7 @@
 
 #include "app/screens/publish/ZMRClassifyController.h"
 #include "app/screens/shared/ZMRKeyboardFit.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "app/screens/shared/ZMRViewController.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
@@ -128,14 +129,6 @@ void ZMRBooksEditController::hiddenKeyboard(const pf::Rect&)
     ZMRFitContentAboveKeyboard(m_contentView, 0);
 }
 
-void ZMRBooksEditController::setSending(bool sending)
-{
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
-}
-
 void ZMRBooksEditController::doSubmitAction(const pf::ObjectRef&)
 {
     double amount = amountOf(m_moneyField ? m_moneyField->text() : std::string());
@@ -149,7 +142,7 @@ void ZMRBooksEditController::doSubmitAction(const pf::ObjectRef&)
         pf::log("ZMRBooksEditController: no context, the entry is not sent");
         return;
     }
-    setSending(true);
+    ZMRSetSending(m_statusView.get(), true);
     auto task = std::make_shared<ZMRBooksCreateTask>();
     task->setSource(self);
     task->setDelegate(self);
@@ -170,7 +163,7 @@ void ZMRBooksEditController::doSubmitAction(const pf::ObjectRef&)
     if (!context->handle(proto::IZMRBooksCreateTask(), task, 0)) {
         // No answer will come: the form must not stay locked.
         pf::log("ZMRBooksEditController: no service takes %s", proto::IZMRBooksCreateTask()->name().c_str());
-        setSending(false);
+        ZMRSetSending(m_statusView.get(), false);
     }
 }
 
@@ -180,7 +173,7 @@ void ZMRBooksEditController::krUploadTaskDidSuccessResults(const pf::ObjectRef&,
     if (taskType != proto::IZMRBooksCreateTask())
         return;
     auto keep = weak_from_this().lock();
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     if (auto delegate = std::dynamic_pointer_cast<ZMRBooksEditControllerDelegate>(this->delegate()))
         delegate->booksEditControllerDidSuccessResults(*this, results);
 }
@@ -191,7 +184,7 @@ void ZMRBooksEditController::krUploadTaskDidFailWithError(const pf::ObjectRef&, 
     if (taskType != proto::IZMRBooksCreateTask())
         return;
     auto keep = weak_from_this().lock();
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     if (auto delegate = std::dynamic_pointer_cast<ZMRBooksEditControllerDelegate>(this->delegate()))
         delegate->booksEditControllerDidFailWithError(*this, error);
 }

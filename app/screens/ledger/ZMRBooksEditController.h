@@ -100,7 +100,6 @@ public:
                                       const pf::Protocol* taskType) override;
 
 private:
-    void setSending(bool sending);
     void visableKeyboard(const pf::Rect& keyboard);
     void hiddenKeyboard(const pf::Rect& keyboard);
 

@@ -3,6 +3,7 @@
 #include "app/screens/publish/ZMRClassifyController.h"
 #include "app/screens/shared/ZMRKeyboardFit.h"
 #include "app/screens/publish/ZMRTagController.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
@@ -363,20 +364,12 @@ void ZMRPublishController::publishAction(const pf::ObjectRef&)
         task->setLongitude(location->longitude);
     }
     task->setImages(slotImages());
-    setSending(true);
+    ZMRSetSending(m_statusView.get(), true);
     if (!bus->handle(proto::IZMRPublishTask(), task, 0)) {
         // Nobody takes it, so no answer will come to give the form back.
         pf::log("ZMRPublishController: no service takes the publish task");
-        setSending(false);
+        ZMRSetSending(m_statusView.get(), false);
     }
-}
-
-void ZMRPublishController::setSending(bool sending)
-{
-    if (!m_statusView)
-        return;
-    m_statusView->setUserInteractionEnabled(!sending);
-    m_statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
 }
 
 void ZMRPublishController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value& results,
@@ -387,7 +380,7 @@ void ZMRPublishController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, c
     auto self = shared_from_this();
     if (auto bus = context())
         bus->handle(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>(), 0);
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     if (auto delegate = std::dynamic_pointer_cast<ZMRPublishControllerDelegate>(this->delegate()))
         delegate->publishControllerDidSuccessResults(*this, results);
 }
@@ -398,7 +391,7 @@ void ZMRPublishController::krUploadTaskDidFailWithError(const pf::ObjectRef&, co
     if (taskType != proto::IZMRPublishTask())
         return;
     auto self = shared_from_this();
-    setSending(false);
+    ZMRSetSending(m_statusView.get(), false);
     if (auto delegate = std::dynamic_pointer_cast<ZMRPublishControllerDelegate>(this->delegate()))
         delegate->publishControllerDidFailWithError(*this, error);
 }

@@ -140,7 +140,6 @@ private:
     pf::ArrayRef selectedClassifyObjects() const;
     void moveOn(const pf::View* from);
     void presentPicker(pf::ImagePickerSourceType sourceType);
-    void setSending(bool sending);
 
     std::shared_ptr<pf::ScrollView> m_contentView;
     std::shared_ptr<KRStatusView> m_statusView;

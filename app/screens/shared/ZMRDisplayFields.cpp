@@ -17,17 +17,6 @@ constexpr double kLatestTime = 1e12;
 // The longest way round the globe, with room: a distance stays an int.
 constexpr double kFarthest = 1e9;
 
-void addTime(pf::Dictionary& item)
-{
-    if (item.contains("fmtCreateTime"))
-        return;
-    std::optional<double> time = ZMRDecimalNumber(item.get("createTime"));
-    if (!time || std::fabs(*time) > kLatestTime)
-        return;
-    double seconds = *time;
-    item.set("fmtCreateTime", ZMRFormatString(pf::Date{seconds}));
-}
-
 bool isCoordinate(double value, double limit) { return std::isfinite(value) && value != 0 && std::fabs(value) <= limit; }
 
 void addDistance(pf::Dictionary& item, const ZMRContext* context)
@@ -76,9 +65,19 @@ std::string ZMRHtmlBody(std::string_view body)
     return htmlEncodeString(body);
 }
 
+void ZMRAddCreateTime(pf::Dictionary& item)
+{
+    if (item.contains("fmtCreateTime"))
+        return;
+    std::optional<double> time = ZMRDecimalNumber(item.get("createTime"));
+    if (!time || std::fabs(*time) > kLatestTime)
+        return;
+    item.set("fmtCreateTime", ZMRFormatString(pf::Date{*time}));
+}
+
 void ZMRAddDisplayFields(pf::Dictionary& item, const ZMRContext* context)
 {
-    addTime(item);
+    ZMRAddCreateTime(item);
     addDistance(item, context);
     addHtml(item);
 }

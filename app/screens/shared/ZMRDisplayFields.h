@@ -26,6 +26,8 @@
 class ZMRContext;
 
 void ZMRAddDisplayFields(pf::Dictionary& item, const ZMRContext* context);
+// Only "fmtCreateTime", as above; the comment list adds no other field.
+void ZMRAddCreateTime(pf::Dictionary& item);
 
 // `body` encoded for markup with every blank as "&nbsp;".
 std::string ZMRHtmlBody(std::string_view body);
