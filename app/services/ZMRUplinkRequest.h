@@ -21,8 +21,9 @@ class KRAPIRequestTask;
 // configuration) and the server task name.
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName);
 
-// A number as a form item's text: fixed notation with six decimals
-// ("12.500000"), every digit of the whole part kept.
+// A number as the server reads it in a form item or a list's query value:
+// fixed notation with six decimals ("12.500000"), every digit of the whole
+// part kept.
 std::string ZMRFormDecimal(double value);
 
 // The API request for `task` under `taskType` with `body`; null when the

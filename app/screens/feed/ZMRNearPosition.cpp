@@ -2,23 +2,11 @@
 
 #include "app/screens/shared/ZMRListQuery.h"
 #include "app/services/ZMRContext.h"
+#include "app/services/ZMRUplinkRequest.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/data/KRDataSource.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
-
-#include <cstdio>
-
-namespace {
-
-std::string coordinateText(double degrees)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%lf", degrees);
-    return text;
-}
-
-}
 
 ZMRNearPosition::ZMRNearPosition(KRDataSource& source, ZMRListQuery& query, ServicesOff servicesOff)
     : m_source(source)
@@ -49,6 +37,6 @@ void ZMRNearPosition::write()
     // longer theirs to send.
     if (m_servicesOff == ServicesOff::SendNone && !pf::LocationProvider::locationServicesEnabled())
         location.reset();
-    m_query.queryValues()->set("latitude", coordinateText(location ? location->latitude : 0));
-    m_query.queryValues()->set("longitude", coordinateText(location ? location->longitude : 0));
+    m_query.queryValues()->set("latitude", ZMRFormDecimal(location ? location->latitude : 0));
+    m_query.queryValues()->set("longitude", ZMRFormDecimal(location ? location->longitude : 0));
 }
