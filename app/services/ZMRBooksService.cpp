@@ -46,11 +46,11 @@ void storeEntry(KRDBContext& db, long long bid, const pf::Value& entry)
     auto rows = ZMRReadUniqueRows<ZMRBooksObject, long long>(
         db, "ZMRBooksObject", "WHERE [bid]=" + std::to_string(bid) + " ORDER BY [rowid]",
         [](const ZMRBooksObject& row) { return row.bid(); });
-    bool stored = rows && !rows->empty();
-    std::shared_ptr<ZMRBooksObject> object = stored ? rows->begin()->second : std::make_shared<ZMRBooksObject>();
+    bool found = rows && !rows->empty();
+    std::shared_ptr<ZMRBooksObject> object = found ? rows->begin()->second : std::make_shared<ZMRBooksObject>();
     object->setBid(bid);
     ZMRBooksService::data(entry, *object);
-    stored = stored ? db.updateObject(object) : db.insertObject(object);
+    bool stored = found ? db.updateObject(object) : db.insertObject(object);
     if (!stored)
         pf::log("cannot store ledger entry %lld", bid);
 }
