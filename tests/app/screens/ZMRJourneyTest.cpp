@@ -356,7 +356,7 @@ TEST_F(Journey, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
         {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "记账", nullptr}},
         {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "晒单", nullptr}},
         {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "特价", nullptr}},
-        {{Step::Menu, "奖品", "雨伞"}, {Step::Text, "雨伞", "立即兑换"}, {Step::Text, "立即兑换", "雨伞"}},
+        {{Step::Menu, "奖品", "雨伞"}, {Step::Text, "雨伞", "雨伞"}, {Step::Text, "立即兑换", "雨伞"}},
         // A comment's writer, and the post a comment is on.
         {{Step::Menu, "评论", "真划算！"}, {Step::Commenter, "真划算！", "安琪"}},
         {{Step::Menu, "评论", "真划算！"}, {Step::Text, "东门菜场", "换季清仓"}},
