@@ -21,6 +21,7 @@
 #include "platform/graphics/Image.h"
 
 #include <algorithm>
+#include <utility>
 
 ZMRUserDetailsViewController::~ZMRUserDetailsViewController()
 {
@@ -81,6 +82,7 @@ void ZMRUserDetailsViewController::krDataControllerDidFitalError(KRDataControlle
 
 void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller)
 {
+    m_askedForMutual = false;
     if (m_detailsTableViewCell) {
         pf::Rect frame = m_detailsTableViewCell->frame();
         frame.size.height = std::max(0.0, controller.contentSize().height - 20.0);
@@ -125,6 +127,10 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     if (!profile || !uid || !context)
         return;
     auto self = shared_from_this();
+    // A profile asked for after the previous follow would answer with the
+    // state before this tap.
+    if (std::exchange(m_askedForMutual, false))
+        m_detailsController->cancel();
     const bool following = KRDataOutlet::booleanValue(profile->get("isFollow"));
     const int fans = m_detailsController->fansCount();
     std::shared_ptr<ZMRFollowTask> task =
@@ -164,8 +170,10 @@ void ZMRUserDetailsViewController::krUploadTaskDidSuccessResults(const pf::Objec
     // Whether the user follows back only the server knows: a profile that
     // does not show it yet is asked for again.
     pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
-    if (profile && profile == m_toggledProfile && !KRDataOutlet::booleanValue(profile->get("mutual")))
+    if (profile && profile == m_toggledProfile && !KRDataOutlet::booleanValue(profile->get("mutual"))) {
+        m_askedForMutual = true;
         m_detailsController->reloadData();
+    }
 }
 
 void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,

@@ -21,7 +21,7 @@
 // as its delegate only (never its source, so leaving does not withdraw it).
 // When the server takes the latest follow and the profile still shows no
 // "mutual", the profile is loaded again (only the server knows whether the
-// user follows back). When the server refuses the latest toggle,
+// user follows back); a tap before it is shown cancels that load. When the server refuses the latest toggle,
 // "isFollow", "mutual" and the fans count go back to what they were before
 // it and ZMRMessage is alerted; a refusal of an older toggle (already
 // overtaken by a later tap) is only alerted.
@@ -99,4 +99,6 @@ private:
     // The profile that showed the user following back (as "mutual"): an
     // unfollow clears the badge, following again brings it back.
     pf::DictionaryRef m_followsBack;
+    // The profile is being loaded again after a follow; a new tap cancels it.
+    bool m_askedForMutual = false;
 };
