@@ -7,6 +7,8 @@
 #include "framework/dom/KRDOMSource.h"
 #include "platform/foundation/DispatchQueue.h"
 
+#include <set>
+
 namespace {
 
 class ZMRListRoad : public ScreensRoad {
@@ -72,7 +74,9 @@ TEST_F(ZMRListRoad, FeedInATable)
         rig.controller->setDataSource(feed);
         rig.controller->setContext(shell);
         rig.controller->reloadData();
-        EXPECT_TRUE(settled(*feed) && rig.table->numberOfRowsInSection(0) == 20);
+        // A failed fetch reaches the list at once, so a cached copy may still
+        // be on its way when loading ends.
+        EXPECT_TRUE(settled(*feed) && waitFor([&] { return rig.table->numberOfRowsInSection(0) == 20; }));
         rig.host.advance(0.5);
         auto cell = rig.table->cellForRowAtIndexPath({0, 0});
         auto px = rig.host.render().value()->pixelAtPoint(cell->convertPointToView({35, 33}, nullptr));
@@ -102,12 +106,15 @@ TEST_F(ZMRListRoad, FeedInATable)
         ASSERT_TRUE(settled(*feed));
         EXPECT_EQ(rig.table->numberOfRowsInSection(0), 20);
     }
-    for (std::string events : {"will cache loaded ", "will cache error "}) {
-        if (events.ends_with("error "))
+    // With the server gone the refusal and the cached copy race; either
+    // order ends with the cached rows shown.
+    for (std::set<std::string> events : {std::set<std::string>{"will cache loaded "},
+                                         std::set<std::string>{"will cache error ", "will error cache "}}) {
+        if (events.size() > 1)
             server.kill();
         TableRig rig("FeedCell");
         show(rig);
-        EXPECT_EQ(rig.heard->events, events);
+        EXPECT_TRUE(events.contains(rig.heard->events)) << rig.heard->events;
     }
     pf::Bundle::setMain(mainBundle);
 }
