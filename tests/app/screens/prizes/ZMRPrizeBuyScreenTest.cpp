@@ -17,6 +17,7 @@
 #include "platform/controls/TextField.h"
 #include "platform/foundation/Collections.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -222,6 +223,8 @@ TEST_F(PrizeBuyScreen, TheFormShrinksAboveTheKeyboardAndScrollsTheEditedFieldInt
     form->doCancelInputAction(nullptr);
     EXPECT_TRUE(settle());
     EXPECT_EQ(content->frame().height(), restHeight());
+    EXPECT_LE(content->contentOffset().y, std::max(0.0, content->contentSize().height - content->bounds().height()))
+        << "not scrolled over blank space once the keyboard went";
 
     // A field that stops editing within 0.1 s cancels its own scroll, and only its own.
     content->setFrame({content->frame().x(), top, content->frame().width(), 200});
