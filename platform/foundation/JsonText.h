@@ -2,18 +2,21 @@
 
 // The byte-level shortcuts the JSON parsers of the SDKs share: finding the
 // end of a run of string bytes that need no unescaping, eight bytes at a
-// time, and converting the short numbers nearly every answer holds exactly
-// without the general conversions. Each parser keeps its own dialect (what
+// time, decoding a run of "\u" escapes in one loop, and converting the
+// short numbers nearly every answer holds exactly without the general
+// conversions. Each parser keeps its own dialect (what
 // it accepts, its errors); these only say how far the plain case reaches.
 //
 // Stateless; any thread. Inline, since they run once per string and number.
 
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pf {
@@ -69,6 +72,70 @@ inline const char* jsonPlainRunEnd(const char* p, const char* end)
         if (run == 0)
             return p;
         p += run;
+    }
+}
+
+// Where a run of "\u" escapes ended: `next` is the first byte not taken
+// (the escape the run left to the parser, or whatever follows the run), and
+// `out` is past the last byte written.
+struct JsonEscapeRun {
+    const char* next;
+    char* out;
+};
+
+// Decodes the run of "\uXXXX" escapes from the backslash at `p` (before
+// `end`) into `out`, writing a three-byte character (escaped CJK text, most
+// of what answers escape) at once. Takes every escape of a character other
+// than a surrogate half, and a high half with its low half in the escape
+// right after it; stops at any other escape (a lone or reversed half, a
+// digit missing, the text's end), whose error or replacement is each
+// parser's own, at anything that is not "\u", and while fewer than four
+// bytes are left before `outEnd`. Writes at most half the bytes it takes.
+inline JsonEscapeRun jsonUnicodeEscapeRun(const char* p, const char* end, char* out, char* outEnd)
+{
+    while (end - p >= 6 && outEnd - out >= 4 && p[0] == '\\' && p[1] == 'u') {
+        const long unit = hexQuadValue(p + 2);
+        if (unit >= 0x800 && (unit < 0xD800 || unit >= 0xE000)) {
+            out[0] = static_cast<char>(0xE0 | unit >> 12);
+            out[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            out[2] = static_cast<char>(0x80 | (unit & 0x3F));
+            out += 3;
+            p += 6;
+            continue;
+        }
+        if (unit < 0 || unit >= 0xDC00)
+            break;
+        if (unit < 0xD800) {
+            out += encodeUtf8(static_cast<char32_t>(unit), out);
+            p += 6;
+            continue;
+        }
+        const long low = end - p >= 12 && p[6] == '\\' && p[7] == 'u' ? hexQuadValue(p + 8) : -1;
+        if (low < 0xDC00 || low >= 0xE000)
+            break;
+        out += encodeUtf8(static_cast<char32_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00)), out);
+        p += 12;
+    }
+    return { p, out };
+}
+
+// jsonUnicodeEscapeRun appending to `out`; answers the first byte not
+// taken (`p` itself when the escape there is left to the parser). The room
+// it opens stays within what `out` has reserved where it can, so a string
+// reserved for its escaped length is not grown.
+inline const char* jsonAppendUnicodeEscapes(const char* p, const char* end, std::string& out)
+{
+    constexpr std::size_t kChunk = 256, kLeast = 32;
+    for (;;) {
+        const std::size_t length = out.size();
+        const std::size_t spare = std::max(out.capacity() - length, kLeast);
+        out.resize(length + std::min({ static_cast<std::size_t>(end - p) / 2 + 4, spare, kChunk }));
+        char* const outEnd = out.data() + out.size();
+        const JsonEscapeRun run = jsonUnicodeEscapeRun(p, end, out.data() + length, outEnd);
+        out.resize(static_cast<std::size_t>(run.out - out.data()));
+        p = run.next;
+        if (outEnd - run.out >= 4)
+            return p;
     }
 }
 

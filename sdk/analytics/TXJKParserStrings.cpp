@@ -171,7 +171,9 @@ bool TXJKParser::scanString(std::size_t& start, std::size_t& end, bool& plain, s
 }
 
 // From the first byte of a string that is not plain to past its
-// closing quote, appending its characters to `out`.
+// closing quote, appending its characters to `out`. Runs of "\u" escapes
+// of characters and whole surrogate pairs are decoded at once; every other
+// escape, and each one the run stops at, goes through readEscape.
 bool TXJKParser::unescapeRest(std::string& out)
 {
     for (;;) {
@@ -186,9 +188,15 @@ bool TXJKParser::unescapeRest(std::string& out)
             return fail(message), false;
         }
         if (c == '\\') {
-            ++m_index;
-            if (!readEscape(out))
-                return false;
+            const char* at = m_text + m_index;
+            const char* next = pf::jsonAppendUnicodeEscapes(at, m_text + m_length, out);
+            if (next != at) {
+                m_index += static_cast<std::size_t>(next - at);
+            } else {
+                ++m_index;
+                if (!readEscape(out))
+                    return false;
+            }
         } else if (c >= 0x80) {
             if (!readUTF8(out))
                 return false;

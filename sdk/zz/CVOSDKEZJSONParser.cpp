@@ -47,6 +47,10 @@ std::string hexMessage(const char* format, unsigned value)
     return buffer;
 }
 
+// The room a run of "\u" escapes is given at once: most runs are a few
+// words of escaped text.
+constexpr std::size_t kEscapeRoom = 64;
+
 // Strings take their bytes as they stand: the text was checked to be UTF-8.
 constexpr auto plainRunEnd = pf::jsonPlainRunEnd<pf::JsonUtf8::Trusted>;
 
@@ -267,8 +271,8 @@ bool CVOSDKEZJSONParser::scanKey(Key& key)
 
 // From the first byte of a string that ends a plain run to past the closing
 // quote, appending the characters to `out`. `out` is grown ahead and cut
-// back at the end, so the common escapes are written in place; the rest,
-// and every failure, go through scanEscape.
+// back at the end, so the common escapes (runs of "\u" ones included) are
+// written in place; the rest, and every failure, go through scanEscape.
 bool CVOSDKEZJSONParser::scanRest(std::string& out)
 {
     std::size_t length = out.size();
@@ -298,13 +302,14 @@ bool CVOSDKEZJSONParser::scanRest(std::string& out)
                 p += 2;
                 continue;
             }
-            long unit = end - p >= 6 && p[1] == 'u' ? pf::hexQuadValue(p + 2) : -1;
-            if (unit >= 0 && (unit < 0xD800 || unit >= 0xE000)) {
-                length += pf::encodeUtf8(static_cast<char32_t>(unit), room(4));
-                p += 6;
+            char* at = room(kEscapeRoom);
+            const pf::JsonEscapeRun run = pf::jsonUnicodeEscapeRun(p, end, at, buffer + size);
+            if (run.next != p) {
+                length = static_cast<std::size_t>(run.out - buffer);
+                p = run.next;
                 continue;
             }
-            // Surrogates, bad escapes and failures.
+            // Lone surrogate halves, bad escapes and failures.
             out.resize(length);
             m_c = p + 1;
             if (!scanEscape(out))

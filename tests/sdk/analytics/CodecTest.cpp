@@ -18,6 +18,14 @@ struct DecodeRow {
     long line;
 };
 
+std::string repeated(const std::string& piece, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
 }
 
 TEST(TXJSONDecoderTable, ParsesOrFailsWithTheRightMessage)
@@ -131,6 +139,7 @@ TEST(TXJKSerializerErrors, FailuresNameTheCause)
 
 TEST(TXJSONDecoderStrings, FaultsAreFoundAtTheirByteWhateverCameBefore)
 {
+    const std::string longRun = "[\"" + repeated("\xE4\xB8\xAD\xC3\xA9" "A\xF0\x9D\x84\x9E", 300) + "\"]";
     struct Row {
         std::string text;
         unsigned options;
@@ -150,6 +159,13 @@ TEST(TXJSONDecoderStrings, FaultsAreFoundAtTheirByteWhateverCameBefore)
         {"[\"a\\tb\",\"a\\tb\",\"a\\u00e9\xE4\xB8\xAD\"]", 0, "[\"a\\tb\",\"a\\tb\",\"a\xC3\xA9\xE4\xB8\xAD\"]", nullptr, 0},
         {"{\"k\\u00e9\":1,\"o\":{\"k\\u00e9\":{\"x\\ty\":[1]},\"k\":2},\"k\\u00e9\":3}", 0,
          "{\"k\xC3\xA9\":3,\"o\":{\"k\xC3\xA9\":{\"x\\ty\":[1]},\"k\":2}}", nullptr, 0},
+        // A run of escapes leaves each lone half to the mode's own rule.
+        {"[\"\\u4e2d\\ud834\\u4e2d\\udd1e\\ud834\\udd1e\"]", 4,
+         "[\"\xE4\xB8\xAD\xEF\xBF\xBD\xE4\xB8\xAD\xEF\xBF\xBD\xF0\x9D\x84\x9E\"]", nullptr, 0},
+        {"[\"\\u4e2d\\ud834\\u4e2d\"]", 0, nullptr, "Illegal \\u Unicode escape sequence.", 20},
+        {"[\"\\u4e2d\\U4E2D\"]", 0, nullptr, "Invalid escape sequence found in \"\" string.", 9},
+        // A run far past the room one run is given at once.
+        {"[\"" + repeated("\\u4e2d\\u00e9\\u0041\\ud834\\udd1e", 300) + "\"]", 0, longRun.c_str(), nullptr, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.text));

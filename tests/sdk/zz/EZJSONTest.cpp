@@ -50,6 +50,13 @@ TEST(EZJSONParser, FailuresLeaveTheirStackedTraces)
             "3:Expected value while parsing array" } },
         { "[\"\\ud83d\\u0041\"]",
           { "6:Invalid low surrogate char", "6:Broken unicode character", "3:Expected value while parsing array" } },
+        // A run of escapes leaves a lone half or a capital U where it stands.
+        { "[\"\\u4e2d\\ud83d\\u0041\"]",
+          { "6:Invalid low surrogate char", "6:Broken unicode character", "3:Expected value while parsing array" } },
+        { "[\"\\u4e2d\\ud83d\"]",
+          { "6:Missing low character in surrogate pair", "6:Broken unicode character",
+            "3:Expected value while parsing array" } },
+        { "[\"\\u4e2d\\U4E2D\"]", { "8:Illegal escape sequence '0x55'", "3:Expected value while parsing array" } },
         { "[\"\\q\"]", { "8:Illegal escape sequence '0x71'", "3:Expected value while parsing array" } },
         { "[\"\\", { "11:Unexpected EOF while parsing string", "3:Expected value while parsing array" } },
         { "", { "11:Unexpected end of string" } },
@@ -224,6 +231,19 @@ TEST(EZJSONParser, StringsReadTheSameWhereverTheirEscapesFall)
         EXPECT_TRUE(parser.objectWithString("[\"" + a + "\\u00e9" + b + "\\u12\"]").isNil());
         EXPECT_EQ(traceOf(parser).front(), "6:Missing hex digit in quad");
     }
+    // A run of escapes far past the room one run is given at once, every
+    // width and a pair in it, cut at the end by a short one.
+    std::string escaped, text;
+    for (int i = 0; i < 300; ++i) {
+        escaped += "\\u4e2d\\u00e9\\u0041\\ud83d\\ude00";
+        text += "\xE4\xB8\xAD\xC3\xA9" "A\xF0\x9F\x98\x80";
+    }
+    CVOSDKEZJSONParser parser;
+    pf::Value v = parser.objectWithString("[\"" + escaped + "\"]");
+    ASSERT_TRUE(v.isArray());
+    EXPECT_EQ(*v.array()->at(0).string(), text);
+    EXPECT_TRUE(parser.objectWithString("[\"" + escaped + "\\u4e2\"]").isNil());
+    EXPECT_EQ(traceOf(parser).front(), "6:Missing hex digit in quad");
 }
 
 TEST(EZJSONParser, EscapedAndRepeatedKeysKeepTheirObjects)
