@@ -4,6 +4,7 @@
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRStoredRows.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -35,6 +36,20 @@ std::optional<std::string> textAt(const pf::Value& data, std::string_view keyPat
     return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
+// An amount or position that does not read (text such as "12abc", a
+// Boolean, a number out of range) is stored as 0, the value the ledger
+// screens show for one; the entry itself is kept.
+double decimalAt(const pf::Value& entry, std::string_view key)
+{
+    return ZMRDecimalNumber(ZMRPresent(entry, key)).value_or(0);
+}
+
+// An entry without a readable id matches no row and is not stored.
+long long bidOf(const pf::Value& entry)
+{
+    return ZMRWholeNumber(ZMRPresent(entry, "bid")).value_or(0);
+}
+
 const pf::Class* booksClass()
 {
     return pf::Class::named("ZMRBooksObject");
@@ -59,15 +74,15 @@ void storeEntry(KRDBContext& db, long long bid, const pf::Value& entry)
 
 void ZMRBooksService::data(const pf::Value& entry, ZMRBooksObject& object)
 {
-    object.setPayMoney(ZMRPresent(entry, "payMoney").doubleValue());
-    object.setExpendMoney(ZMRPresent(entry, "expendMoney").doubleValue());
-    object.setLatitude(ZMRPresent(entry, "latitude").doubleValue());
-    object.setLongitude(ZMRPresent(entry, "longitude").doubleValue());
+    object.setPayMoney(decimalAt(entry, "payMoney"));
+    object.setExpendMoney(decimalAt(entry, "expendMoney"));
+    object.setLatitude(decimalAt(entry, "latitude"));
+    object.setLongitude(decimalAt(entry, "longitude"));
     object.setShopTitle(textAt(entry, "body.title"));
     object.setShopAddress(textAt(entry, "body.address"));
     object.setRemark(textAt(entry, "body.remark"));
     object.setCids(ZMRPresent(entry, "cids"));
-    object.setTimestamp(double(ZMRClampInt64(ZMRPresent(entry, "createTime").doubleValue())));
+    object.setTimestamp(double(ZMRClampInt64(decimalAt(entry, "createTime"))));
 }
 
 bool ZMRBooksService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
@@ -149,7 +164,7 @@ void ZMRBooksService::answer(const IKRAPIResponseTask& response)
 
 void ZMRBooksService::storeCreated(KRDBContext& db, const pf::Value& entry)
 {
-    long long bid = ZMRPresent(entry, "bid").longLongValue();
+    long long bid = bidOf(entry);
     if (bid == 0)
         return;
     storeEntry(db, bid, entry);
@@ -165,7 +180,7 @@ void ZMRBooksService::mergeSearch(KRDBContext& db, const pf::Array& entries, lon
         return;
     std::map<long long, std::shared_ptr<ZMRBooksObject>>& window = *stored;
     for (const pf::Value& entry : entries) {
-        long long bid = ZMRPresent(entry, "bid").longLongValue();
+        long long bid = bidOf(entry);
         if (bid == 0 || !entry.dictionary())
             continue;
         auto it = window.find(bid);

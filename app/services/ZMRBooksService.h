@@ -5,7 +5,8 @@
 //
 // A created entry is stored (or, when its `bid` is stored already, updated)
 // before the delegate hears of the success; an answer without an entry, or
-// with bid 0, stores nothing and still succeeds. A search of [start, end]
+// with bid 0 or none that reads (ZMRNumberText.h), stores nothing and still
+// succeeds. A search of [start, end]
 // (whole seconds, 64-bit like "createTime" and every time of the ledger, so
 // the ledger goes on past January 2038) makes the rows of that window equal to the answer: one
 // row per bid survives in the window, answered entries update their row
@@ -26,7 +27,8 @@ public:
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
 
     // Copies an entry dictionary's fields (all but "bid") into the object;
-    // absent fields read as 0 or nil.
+    // absent fields, and numbers that do not read by ZMRNumberText.h's
+    // rules, read as 0 or nil.
     static void data(const pf::Value& entry, ZMRBooksObject& object);
 
 private:

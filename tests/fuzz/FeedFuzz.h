@@ -22,9 +22,9 @@
 
 #include "app/screens/feed/ZMRFeedController.h"
 #include "app/screens/feed/ZMRFeedDocumentController.h"
-#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRJSON.h"
 #include "framework/data/KRTableView.h"

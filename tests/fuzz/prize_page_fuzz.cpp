@@ -8,7 +8,7 @@
 // "processTitle"; the server's clock must stay a number.
 #include "app/screens/prizes/ZMRPrizeSearchDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
-#include "app/screens/shared/ZMRNumberText.h"
+#include "app/services/ZMRNumberText.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Collections.h"

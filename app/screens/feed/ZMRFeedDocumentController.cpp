@@ -1,10 +1,10 @@
 #include "app/screens/feed/ZMRFeedDocumentController.h"
 
 #include "app/screens/feed/ZMRFeedLikeTask.h"
-#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRLikeService.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRImageTask.h"
 #include "framework/data/KRDataSource.h"

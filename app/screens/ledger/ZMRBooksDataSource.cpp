@@ -1,11 +1,10 @@
 #include "app/screens/ledger/ZMRBooksDataSource.h"
 
-#include "app/screens/shared/ZMRNumberText.h"
-
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRBooksService.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"

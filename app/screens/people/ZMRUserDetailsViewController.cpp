@@ -1,9 +1,9 @@
 #include "app/screens/people/ZMRUserDetailsViewController.h"
 
 #include "app/screens/people/ZMRUserFeedController.h"
-#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRDataOutlet.h"

@@ -1,7 +1,6 @@
 #include "app/screens/prizes/ZMRPrizeDetailsController.h"
 
-#include "app/screens/shared/ZMRNumberText.h"
-
+#include "app/services/ZMRNumberText.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMDocument.h"

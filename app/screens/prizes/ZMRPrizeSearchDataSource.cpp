@@ -1,7 +1,7 @@
 #include "app/screens/prizes/ZMRPrizeSearchDataSource.h"
 
-#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRNumberText.h"
 #include "framework/core/KRDataOutlet.h"
 #include "platform/foundation/Collections.h"
 

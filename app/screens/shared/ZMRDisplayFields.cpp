@@ -1,8 +1,8 @@
 #include "app/screens/shared/ZMRDisplayFields.h"
 
-#include "app/screens/shared/ZMRNumberText.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
+#include "app/services/ZMRNumberText.h"
 #include "framework/dom/KRDOMSource.h"
 #include "platform/foundation/Collections.h"
 

@@ -77,6 +77,13 @@ TEST_F(ZMRBooks, CreatedEntryIsStoredOncePerBid)
         {R"({"books-create-results":{"bid":0,"payMoney":1}})", true, {"5|13.0|Mart 2|-|-|151.0|-"}},
         {R"({"books-create-results":[{"bid":6}]})", true, {"5|13.0|Mart 2|-|-|151.0|-"}},
         {R"({"error-code":4,"error":"full","books-create-results":{"bid":7}})", false, {"5|13.0|Mart 2|-|-|151.0|-"}},
+        // Numbers read as the ledger screens read them: a Boolean is no bid,
+        // and an amount that does not read is 0, its entry kept.
+        {R"({"books-create-results":{"bid":true,"payMoney":1}})", true, {"5|13.0|Mart 2|-|-|151.0|-"}},
+        {R"({"books-create-results":{"bid":"5","payMoney":"12abc","body":{"title":"Mart 3"},"createTime":"152"}})", true,
+         {"5|0.0|Mart 3|-|-|152.0|-"}},
+        {R"({"books-create-results":{"bid":5,"payMoney":true,"body":{"title":"Mart 4"},"createTime":153}})", true,
+         {"5|0.0|Mart 4|-|-|153.0|-"}},
     };
     for (const Row& step : steps) {
         SCOPED_TRACE(step.answer);
@@ -86,7 +93,7 @@ TEST_F(ZMRBooks, CreatedEntryIsStoredOncePerBid)
         EXPECT_EQ(recorder->events, (std::vector<std::string>{step.success ? "success IZMRBooksCreateTask uid=7" : "fail IZMRBooksCreateTask"}));
         EXPECT_EQ(rows(), step.rows);
     }
-    EXPECT_EQ(notifications(ZMRBooksChangedNotification), 2u);
+    EXPECT_EQ(notifications(ZMRBooksChangedNotification), 4u);
 }
 
 TEST_F(ZMRBooks, SearchMakesTheWindowEqualToTheAnswerWithoutCopies)
@@ -99,7 +106,7 @@ TEST_F(ZMRBooks, SearchMakesTheWindowEqualToTheAnswerWithoutCopies)
     const char* answer = R"({"books-search-results":[
         {"bid":1,"payMoney":2,"body":{"title":"one"},"createTime":150},
         {"bid":3,"payMoney":4,"body":{"title":"three"},"createTime":190},
-        {"bid":0,"createTime":120},"x",
+        {"bid":0,"createTime":120},"x",{"bid":true,"createTime":130},{"bid":"1x","createTime":140},
         {"bid":7,"payMoney":8,"body":{"title":"seven"},"createTime":1000}]})";
     std::vector<std::string> expected{"1|2.0|one|-|-|150.0|-", "3|4.0|three|-|-|190.0|-", "7|8.0|seven|-|-|1000.0|-",
                                       "9|0.0|other window|-|-|900.0|-"};

@@ -1,4 +1,4 @@
-#include "app/screens/shared/ZMRNumberText.h"
+#include "app/services/ZMRNumberText.h"
 
 #include "platform/foundation/Value.h"
 

@@ -2,8 +2,8 @@
 
 // The one reading of the numbers that servers, stored rows and addresses
 // hand over either as JSON numbers or as text ("createTime": 1396281600 or
-// "1396281600"). Every screen reads them by these rules, so a list and its
-// details never disagree about one value.
+// "1396281600"). The services and every screen read them by these rules, so
+// what is stored, a list and its details never disagree about one value.
 //
 // - A whole number: a JSON integer (a boolean is none), a real without a
 //   fraction, or a text of an optional "-" and decimal digits, all within
