@@ -1,15 +1,13 @@
 #include "app/screens/feed/ZMRFeedLikeTask.h"
 
 #include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
 #include "platform/foundation/Collections.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -19,19 +17,7 @@ constexpr const char* kToggleKey = "__likeToggle__";
 
 long long ZMRFeedCount(const pf::Value& count)
 {
-    if (const pf::Number* number = count.number()) {
-        if (!number->isReal())
-            return std::max(0LL, number->asLongLong());
-        double real = number->asDouble();
-        return std::isfinite(real) && real > 0 && real < 9e18 ? static_cast<long long>(real) : 0;
-    }
-    const std::string* text = count.string();
-    if (!text || text->empty() || !std::isdigit(static_cast<unsigned char>(text->front())))
-        return 0;
-    errno = 0;
-    char* end = nullptr;
-    long long value = std::strtoll(text->c_str(), &end, 10);
-    return *end == '\0' && errno == 0 ? value : 0;
+    return std::max(0LL, ZMRWholeNumber(count).value_or(0));
 }
 
 bool ZMRToggleLike(const pf::DictionaryRef& entry, IKRUIContext& context, std::weak_ptr<IKRUplinkTaskDelegate> redraw,

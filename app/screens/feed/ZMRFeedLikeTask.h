@@ -25,8 +25,8 @@
 
 class IKRUIContext;
 
-// A count as the entry shows it: a number (truncated) or a whole decimal
-// text; anything else, and anything below 0, is 0.
+// A count as the entry shows it: a whole number as ZMRNumberText.h reads it
+// (no Boolean, fraction or "+4"); anything else, and anything below 0, is 0.
 long long ZMRFeedCount(const pf::Value& count);
 
 // Flips the entry and sends the task through `context`; answers the entry's
