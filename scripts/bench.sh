@@ -25,7 +25,8 @@ Builds the benchmark programs (Release) and measures each pair against its targe
   --help        print this help and exit
 
 NAME picks what to measure: the pairs store insert bridge package api home
-fill road analytics ezjsonfeed ezjsonlist txjson json (json/decode-feed,
+fill road analytics ezjsonfeed ezjsonlist txjson txjk-encode (the analytics
+SDK's encoder over KRJSON's on the same batch) json (json/decode-feed,
 json/decode-list and json/encode-list, or one of them), and scale for the
 cost-as-the-work-grows figures.
 Without a NAME everything runs (about a quarter of an hour once built). The
@@ -69,6 +70,7 @@ pairs=(
   "ezjsonfeed zzjson_bench BM_EZJSON_Decode/feed BM_KRJSON_Decode/feed 1.3"
   "ezjsonlist zzjson_bench BM_EZJSON_Decode/list BM_KRJSON_Decode/list 1.3"
   "txjson analytics_bench BM_TXJSON_DecodeBatch BM_KRJSON_DecodeBatch 1.3"
+  "txjk-encode analytics_bench BM_TXJK_EncodeBatch BM_KRJSON_EncodeBatch 1.25"
   "json/decode-feed json_bench BM_KRJSON_Decode/feed BM_RapidJSON_Decode/feed 1.0"
   "json/decode-list json_bench BM_KRJSON_Decode/list BM_RapidJSON_Decode/list 1.2"
   "json/encode-list json_bench BM_KRJSON_Encode/list BM_RapidJSON_Encode/list 0.85"
