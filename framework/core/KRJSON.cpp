@@ -3,8 +3,10 @@
 #include "framework/util/json_scan.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/JsonText.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/PoolAllocator.h"
+#include "platform/foundation/TextWriter.h"
 
 #include <algorithm>
 #include <charconv>
@@ -329,64 +331,7 @@ const json_callbacks kDecodeTable = {
 
 constexpr int kMaxDepth = JSON_SCAN_MAX_DEPTH;
 
-// The text being written. Bytes go straight into the string's storage
-// behind one test for room per piece; only growing is a call. A list's
-// encoding is some hundred thousand small pieces, and the string's own
-// appends cost a call each wherever the optimiser declines to inline them
-// (it does, when the program is optimised as a whole).
-class Writer {
-public:
-    explicit Writer(std::size_t capacity) { m_text.resize(capacity); rebase(0); }
-
-    // Room for `n` more bytes at the returned position; advance() takes them.
-    [[gnu::always_inline]] char* room(std::size_t n)
-    {
-        if (std::size_t(m_end - m_at) < n)
-            grow(n);
-        return m_at;
-    }
-    [[gnu::always_inline]] void advance(char* to) { m_at = to; }
-    [[gnu::always_inline]] void put(char c) { *room(1) = c; ++m_at; }
-    [[gnu::always_inline]] void put(const char* bytes, std::size_t n)
-    {
-        std::memcpy(room(n), bytes, n);
-        m_at += n;
-    }
-    template <std::size_t N> [[gnu::always_inline]] void put(const char (&literal)[N]) { put(literal, N - 1); }
-
-    std::string take()
-    {
-        m_text.resize(std::size_t(m_at - m_text.data()));
-        return std::move(m_text);
-    }
-
-private:
-    [[gnu::noinline]] void grow(std::size_t n)
-    {
-        std::size_t used = std::size_t(m_at - m_text.data());
-        m_text.resize(std::max(m_text.size() * 2, used + n));
-        rebase(used);
-    }
-    void rebase(std::size_t used)
-    {
-        m_at = m_text.data() + used;
-        m_end = m_text.data() + m_text.size();
-    }
-
-    std::string m_text;
-    char* m_at = nullptr;
-    char* m_end = nullptr;
-};
-
-// Whether any of the eight bytes is below 0x20, a quote or a backslash.
-// A flagged word may be a false alarm past the first real hit, never a miss.
-inline bool needsEscape(std::uint64_t word)
-{
-    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
-    auto hasZero = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
-    std::uint64_t control = (word - ones * 0x20) & ~word & highs;
-    return control | hasZero(word ^ (ones * '"')) | hasZero(word ^ (ones * '\\'));
-}
+using Writer = pf::TextWriter;
 
 // One pass: eight bytes are tested and copied at a time while none needs an
 // escape (no control character, quote or backslash), which is nearly all
@@ -405,7 +350,7 @@ void encodeString(const std::string& text, Writer& out)
         while (i + 8 <= size) {
             std::uint64_t word;
             std::memcpy(&word, bytes + i, 8);
-            if (needsEscape(word))
+            if (pf::jsonPlainRunStops(word, false))
                 break;
             std::memcpy(at, &word, 8);
             at += 8;

@@ -1,11 +1,11 @@
 #pragma once
 
-// The byte-level shortcuts the JSON parsers of the SDKs share: finding the
-// end of a run of string bytes that need no unescaping, eight bytes at a
-// time, decoding a run of "\u" escapes in one loop, and converting the
-// short numbers nearly every answer holds exactly without the general
-// conversions. Each parser keeps its own dialect (what
-// it accepts, its errors); these only say how far the plain case reaches.
+// The byte-level shortcuts the JSON codecs share: finding the end of a run
+// of string bytes that need no escaping either way, eight bytes at a time,
+// decoding a run of "\u" escapes in one loop, and converting the short
+// numbers nearly every answer holds exactly without the general
+// conversions. Each codec keeps its own dialect (what it accepts and
+// writes, its errors); these only say how far the plain case reaches.
 //
 // Stateless; any thread. Inline, since they run once per string and number.
 
@@ -27,17 +27,24 @@ namespace pf {
 // for the parser's careful path.
 enum class JsonUtf8 { Trusted, Checked };
 
+// The bytes of an eight-byte word equal to `c` as high bits: the lowest one
+// set marks the first such byte exactly (a borrow only runs upward from a
+// true hit, so the bits above it may be false alarms).
+inline std::uint64_t jsonBytesEqual(std::uint64_t word, char c)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    std::uint64_t v = word ^ (ones * static_cast<unsigned char>(c));
+    return (v - ones) & ~v & highs;
+}
+
 // The bytes of an eight-byte word that end a plain run (a quote, a
 // backslash, a byte below 0x20, and with `highStops` one of 0x80 and above)
-// as high bits: the lowest one set marks the first such byte exactly (a
-// borrow only runs upward from a true hit, so the bits above it may be false
-// alarms).
+// as high bits, the lowest one set marking the first such byte exactly.
 inline std::uint64_t jsonPlainRunStops(std::uint64_t word, bool highStops)
 {
     constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
-    auto zeroBytes = [](std::uint64_t v) { return (v - ones) & ~v & highs; };
     std::uint64_t control = (word - ones * 0x20) & ~word & highs;
-    return control | zeroBytes(word ^ (ones * '"')) | zeroBytes(word ^ (ones * '\\')) | (highStops ? word & highs : 0);
+    return control | jsonBytesEqual(word, '"') | jsonBytesEqual(word, '\\') | (highStops ? word & highs : 0);
 }
 
 // The first byte from `p` (before `end`) that a run of plain string bytes

@@ -1,23 +1,32 @@
 #include "sdk/analytics/TXJKSerializer.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/JsonText.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextWriter.h"
 #include "platform/foundation/ValueTypeName.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cinttypes>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
+// Room for any number text ("%.17g" of a double is under 25 bytes).
+constexpr std::size_t kNumberRoom = 64;
+
 class Encoder {
 public:
-    Encoder(unsigned options, const TXJKFormatter& formatter) : m_options(options), m_formatter(formatter)
+    Encoder(unsigned options, const TXJKFormatter& formatter)
+        : m_out(4096), m_options(options), m_escapeSlash(options & TXJKSerializeOptionEscapeForwardSlashes),
+          m_escapeUnicode(options & TXJKSerializeOptionEscapeUnicode), m_formatter(formatter)
     {
-        bool escapeSlash = options & TXJKSerializeOptionEscapeForwardSlashes;
-        bool escapeUnicode = options & TXJKSerializeOptionEscapeUnicode;
+        const bool escapeSlash = m_escapeSlash, escapeUnicode = m_escapeUnicode;
         for (int c = 0; c < 256; ++c)
             m_plain[c] = c >= 0x20 && c != '"' && c != '\\' && !(escapeSlash && c == '/') && !(escapeUnicode && c >= 0x80);
     }
@@ -30,18 +39,20 @@ public:
         // through the encode cache, keyed by their address in this call.
         switch (value.type()) {
         case pf::Value::Type::Number: return writeNumber(*value.number());
-        case pf::Value::Type::Null: m_out += "null"; return true;
+        case pf::Value::Type::Null: m_out.put("null"); return true;
         case pf::Value::Type::String: {
             const std::string* text = value.string();
             return cached(text, [&] { return writeString(*text, topString ? quotes : true); });
         }
+        // The value holds its collection for the whole call: no reference
+        // is taken.
         case pf::Value::Type::Array: {
-            pf::ArrayRef array = value.array();
-            return cached(array.get(), [&] { return writeArray(*array, depth); });
+            const pf::Array* array = value.arrayPointer();
+            return cached(array, [&] { return writeArray(*array, depth); });
         }
         case pf::Value::Type::Dictionary: {
-            pf::DictionaryRef dictionary = value.dictionary();
-            return cached(dictionary.get(), [&] { return writeDictionary(*dictionary, depth); });
+            const pf::Dictionary* dictionary = value.dictionaryPointer();
+            return cached(dictionary, [&] { return writeDictionary(*dictionary, depth); });
         }
         default: return encodeUnsupported(value, depth);
         }
@@ -54,7 +65,7 @@ public:
         auto a = reinterpret_cast<std::uintptr_t>(address);
         std::size_t slot = (((a >> 21) ^ (a >> 9)) + (a >> 4)) % kCacheSize;
         if (m_cache[slot].object == address) {
-            m_out.append(m_out, m_cache[slot].offset, m_cache[slot].length);
+            m_out.repeat(m_cache[slot].offset, m_cache[slot].length);
             return true;
         }
         std::size_t start = m_out.size();
@@ -73,7 +84,7 @@ public:
         return false;
     }
 
-    std::string m_out;
+    pf::TextWriter m_out;
     std::string m_error;
     bool m_failed = false;
 
@@ -119,18 +130,21 @@ private:
 
     void newLine(int depth)
     {
-        m_out += '\n';
-        m_out.append(static_cast<std::size_t>(depth) * 2, ' ');
+        const std::size_t indent = static_cast<std::size_t>(depth) * 2;
+        char* at = m_out.room(indent + 1);
+        *at = '\n';
+        std::memset(at + 1, ' ', indent);
+        m_out.advance(at + 1 + indent);
     }
 
     bool writeArray(const pf::Array& array, int depth)
     {
-        m_out += '[';
+        m_out.put('[');
         bool pretty = m_options & TXJKSerializeOptionPretty;
         bool first = true;
         for (const pf::Value& member : array) {
             if (!first)
-                m_out += ',';
+                m_out.put(',');
             first = false;
             if (pretty)
                 newLine(depth + 1);
@@ -139,25 +153,28 @@ private:
         }
         if (pretty && !array.empty())
             newLine(depth);
-        m_out += ']';
+        m_out.put(']');
         return true;
     }
 
     bool writeMember(const pf::Dictionary::Entry& entry, bool first, bool pretty, int depth)
     {
         if (!first)
-            m_out += ',';
+            m_out.put(',');
         if (pretty)
             newLine(depth + 1);
         if (!writeString(entry.first, true))
             return false;
-        m_out += pretty ? ": " : ":";
+        if (pretty)
+            m_out.put(": ");
+        else
+            m_out.put(':');
         return encode(entry.second, depth + 1);
     }
 
     bool writeDictionary(const pf::Dictionary& dictionary, int depth)
     {
-        m_out += '{';
+        m_out.put('{');
         bool pretty = m_options & TXJKSerializeOptionPretty;
         bool first = true;
         if (pretty) {
@@ -180,86 +197,128 @@ private:
                 first = false;
             }
         }
-        m_out += '}';
+        m_out.put('}');
         return true;
     }
 
     bool writeNumber(const pf::Number& number)
     {
-        char text[64];
-        char* end = text;
+        char* at = m_out.room(kNumberRoom);
+        char* const end = at + kNumberRoom;
         switch (number.type) {
-        case pf::NumberType::Bool: m_out += number.integer ? "true" : "false"; return true;
+        case pf::NumberType::Bool:
+            if (number.integer)
+                m_out.put("true");
+            else
+                m_out.put("false");
+            return true;
         case pf::NumberType::UnsignedLongLong:
-            end = std::to_chars(text, text + sizeof text, static_cast<unsigned long long>(number.integer)).ptr;
+            at = std::to_chars(at, end, static_cast<unsigned long long>(number.integer)).ptr;
             break;
         case pf::NumberType::Float:
         case pf::NumberType::Double:
             if (!std::isfinite(number.real))
                 return fail("Floating point values must be finite.  JSON does not support NaN or Infinity.");
-            end = text + std::snprintf(text, sizeof text, "%.17g", number.real);
+            at += std::snprintf(at, kNumberRoom, "%.17g", number.real);
             break;
-        default: end = std::to_chars(text, text + sizeof text, number.integer).ptr; break;
+        default: at = std::to_chars(at, end, number.integer).ptr; break;
         }
-        m_out.append(text, end);
+        m_out.advance(at);
         return true;
     }
 
+    // The bytes of a word that a plain run cannot take under the options,
+    // as high bits; the lowest one set marks the first exactly.
+    std::uint64_t stops(std::uint64_t word) const
+    {
+        std::uint64_t found = pf::jsonPlainRunStops(word, m_escapeUnicode);
+        return m_escapeSlash ? found | pf::jsonBytesEqual(word, '/') : found;
+    }
+
+    // "\u" and four lower-case hexadecimal digits.
+    void writeUnitEscape(unsigned unit)
+    {
+        static const char hex[] = "0123456789abcdef";
+        char* at = m_out.room(6);
+        at[0] = '\\';
+        at[1] = 'u';
+        at[2] = hex[(unit >> 12) & 15];
+        at[3] = hex[(unit >> 8) & 15];
+        at[4] = hex[(unit >> 4) & 15];
+        at[5] = hex[unit & 15];
+        m_out.advance(at + 6);
+    }
+
+    // Plain text is tested and copied eight bytes at a time, straight into
+    // the output; an escape is written on its own, then the copying goes on.
     bool writeString(const std::string& s, bool quotes)
     {
-        bool escapeUnicode = m_options & TXJKSerializeOptionEscapeUnicode;
-        bool escapeSlash = m_options & TXJKSerializeOptionEscapeForwardSlashes;
+        static_assert(std::endian::native == std::endian::little, "the first byte of a word is its lowest");
+        const char* bytes = s.data();
+        const std::size_t size = s.size();
+        // Room for the text as it is, its quotes and one eight-byte store
+        // past its end; an escape asks for its own.
+        char* at = m_out.room(size + 10);
         if (quotes)
-            m_out += '"';
-        char text[16];
-        for (std::size_t i = 0; i < s.size(); ++i) {
-            // Runs of bytes that need no escape are copied in one step.
-            std::size_t run = i;
-            while (run < s.size() && m_plain[static_cast<std::uint8_t>(s[run])])
-                ++run;
-            if (run > i) {
-                m_out.append(s, i, run - i);
-                i = run;
-                if (i == s.size())
+            *at++ = '"';
+        std::size_t i = 0;
+        for (;;) {
+            while (i + 8 <= size) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes + i, 8);
+                std::memcpy(at, &word, 8);
+                if (std::uint64_t found = stops(word)) {
+                    const std::size_t plain = static_cast<std::size_t>(std::countr_zero(found)) / 8;
+                    at += plain;
+                    i += plain;
                     break;
-            }
-            auto c = static_cast<std::uint8_t>(s[i]);
-            switch (c) {
-            case '"': m_out += "\\\""; continue;
-            case '\\': m_out += "\\\\"; continue;
-            case '/': m_out += escapeSlash ? "\\/" : "/"; continue;
-            case 0x08: m_out += "\\b"; continue;
-            case 0x09: m_out += "\\t"; continue;
-            case 0x0A: m_out += "\\n"; continue;
-            case 0x0C: m_out += "\\f"; continue;
-            case 0x0D: m_out += "\\r"; continue;
-            default: break;
-            }
-            if (c < 0x20) {
-                std::snprintf(text, sizeof text, "\\u%4.4x", c);
-                m_out += text;
-            } else if (c < 0x80 || !escapeUnicode) {
-                m_out += static_cast<char>(c);
-            } else {
-                // A run of non-ASCII characters, each UTF-16 unit as an
-                // escape: a character past U+FFFF becomes its surrogate pair.
-                std::string_view rest = std::string_view(s).substr(i);
-                std::size_t characters = pf::utf8MultibyteRun(rest);
-                if (characters == 0)
-                    return fail("Error converting UTF8.");
-                for (char16_t unit : pf::toUtf16(rest.substr(0, characters))) {
-                    std::snprintf(text, sizeof text, "\\u%4.4x", static_cast<unsigned>(unit));
-                    m_out += text;
                 }
-                i += characters - 1;
+                at += 8;
+                i += 8;
             }
+            while (i < size && m_plain[static_cast<std::uint8_t>(bytes[i])])
+                *at++ = bytes[i++];
+            if (i >= size)
+                break;
+            m_out.advance(at);
+            auto c = static_cast<std::uint8_t>(bytes[i]);
+            switch (c) {
+            case '"': m_out.put("\\\""); break;
+            case '\\': m_out.put("\\\\"); break;
+            case '/': m_out.put("\\/"); break;
+            case 0x08: m_out.put("\\b"); break;
+            case 0x09: m_out.put("\\t"); break;
+            case 0x0A: m_out.put("\\n"); break;
+            case 0x0C: m_out.put("\\f"); break;
+            case 0x0D: m_out.put("\\r"); break;
+            default:
+                if (c < 0x20) {
+                    writeUnitEscape(c);
+                } else {
+                    // A run of non-ASCII characters, each UTF-16 unit as an
+                    // escape: a character past U+FFFF becomes its surrogate pair.
+                    std::string_view rest = std::string_view(s).substr(i);
+                    std::size_t characters = pf::utf8MultibyteRun(rest);
+                    if (characters == 0)
+                        return fail("Error converting UTF8.");
+                    for (char16_t unit : pf::toUtf16(rest.substr(0, characters)))
+                        writeUnitEscape(static_cast<unsigned>(unit));
+                    i += characters - 1;
+                }
+                break;
+            }
+            ++i;
+            at = m_out.room(size - i + 10);
         }
         if (quotes)
-            m_out += '"';
+            *at++ = '"';
+        m_out.advance(at);
         return true;
     }
 
     unsigned m_options;
+    bool m_escapeSlash;
+    bool m_escapeUnicode;
     bool m_cacheable = true;
     bool m_plain[256];
     const TXJKFormatter& m_formatter;
@@ -273,7 +332,6 @@ std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& obje
                                                            TXJKError* error)
 {
     Encoder encoder(serializeOptions, formatter);
-    encoder.m_out.reserve(4096);
     unsigned asType = encodeOption & (TXJKEncodeOptionAsData | TXJKEncodeOptionAsString);
     char message[160];
     if (asType != TXJKEncodeOptionAsData && asType != TXJKEncodeOptionAsString) {
@@ -287,7 +345,7 @@ std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& obje
                       pf::valueTypeName(object));
         encoder.fail(message);
     } else if (encoder.encode(object, 0, true, !(encodeOption & TXJKEncodeOptionStringObjTrimQuotes))) {
-        if (asType == TXJKEncodeOptionAsString && !pf::isValidUtf8(encoder.m_out))
+        if (asType == TXJKEncodeOptionAsString && !pf::isValidUtf8(encoder.m_out.written()))
             encoder.fail("Unable to create NSString object");
     }
     if (encoder.m_failed) {
@@ -297,7 +355,7 @@ std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& obje
         }
         return std::nullopt;
     }
-    return std::move(encoder.m_out);
+    return encoder.m_out.take();
 }
 
 std::optional<std::string> JSONString(const pf::Value& collection)

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pf::Value value = decoder.objectWithUTF8String(reinterpret_cast<const char*>(data + 1), size - 1, &error);
     if (value.isNil())
         return 0;
-    for (unsigned options : {0u, 2u}) {
+    for (unsigned options : {0u, 2u, 16u, 18u}) {
         auto text = JSONStringWithOptions(value, options, &error);
         if (!text)
             std::abort();

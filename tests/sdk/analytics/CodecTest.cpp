@@ -107,6 +107,13 @@ TEST(TXJKSerializerTable, WritesTheExpectedText)
         {dict({{"p", "a/b\"\\\x01"}}), 16, "{\"p\":\"a\\/b\\\"\\\\\\u0001\"}"},
         {pf::Value(pf::Array::create({true, pf::Value::null(), pf::Value::unsignedNumber(18446744073709551615ULL)})), 0,
          "[true,null,18446744073709551615]"},
+        // Escapes before, inside and after whole eight-byte words of plain text.
+        {dict({{"p", "abcdefgh/ijklmnop\"qrstuvwxyz0123\\"}}), 16, "{\"p\":\"abcdefgh\\/ijklmnop\\\"qrstuvwxyz0123\\\\\"}"},
+        {dict({{"p", "abcdefgh/ijklmnop\x1f"}}), 0, "{\"p\":\"abcdefgh/ijklmnop\\u001f\"}"},
+        {dict({{"u", "abcdefghij\xE4\xB8\xADklmnopqrstuvw\xC3\xA9"}}), 2, "{\"u\":\"abcdefghij\\u4e2dklmnopqrstuvw\\u00e9\"}"},
+        {dict({{"u", "abcdefghij\xE4\xB8\xADklmnopqrstuvw\xC3\xA9"}}), 0, "{\"u\":\"abcdefghij\xE4\xB8\xADklmnopqrstuvw\xC3\xA9\"}"},
+        {dict({{"n", -9223372036854775807LL - 1}, {"d", 0.1}, {"f", false}}), 0,
+         "{\"n\":-9223372036854775808,\"d\":0.10000000000000001,\"f\":false}"},
     };
     for (const auto& row : rows) {
         TXJKError error;
@@ -135,6 +142,35 @@ TEST(TXJKSerializerErrors, FailuresNameTheCause)
     EXPECT_EQ(formatted.value_or(""), "[\"blob\"]");
     EXPECT_EQ(JSONStringWithOptions(std::string_view("a\"b"), 0, false).value_or(""), "a\\\"b");
     EXPECT_EQ(JSONStringWithOptions(std::string_view("a\"b"), 0, true).value_or(""), "\"a\\\"b\"");
+}
+
+// An object met again in one call is written as it was the first time, in
+// compact text however far the text grew since; pretty text indents it for
+// where it stands; a formatter's replacements, temporaries whose addresses
+// come back, are each written for what they hold.
+TEST(TXJKSerializerCache, ObjectsMetAgainAreWrittenForWhatTheyAre)
+{
+    auto shared = pf::Value(pf::Dictionary::create({{"k", "a\tb/\xC3\xA9 twelve bytes"}, {"n", 7}}));
+    const std::string one = "{\"k\":\"a\\tb/\xC3\xA9 twelve bytes\",\"n\":7}";
+    auto many = pf::Array::create();
+    std::string expected = "[";
+    for (int i = 0; i < 2000; ++i) {
+        many->add(shared);
+        expected += (i ? "," : "") + one;
+    }
+    expected += "]";
+    EXPECT_EQ(JSONString(pf::Value(many)).value_or(""), expected);
+
+    auto inner = pf::Value(pf::Array::create({1}));
+    auto nested = pf::Value(pf::Array::create({inner, pf::Value(pf::Array::create({inner}))}));
+    EXPECT_EQ(JSONStringWithOptions(nested, TXJKSerializeOptionPretty).value_or(""),
+              "[\n  [\n    1\n  ],\n  [\n    [\n      1\n    ]\n  ]\n]");
+
+    int made = 0;
+    auto blobs = pf::Value(pf::Array::create({pf::Value::data(pf::Bytes{1}), pf::Value::data(pf::Bytes{2}),
+                                              pf::Value::data(pf::Bytes{3})}));
+    auto fresh = [&](const pf::Value&) { return pf::Value(pf::Array::create({std::to_string(made++)})); };
+    EXPECT_EQ(JSONStringWithOptions(blobs, 0, nullptr, fresh).value_or(""), "[[\"0\"],[\"1\"],[\"2\"]]");
 }
 
 TEST(TXJSONDecoderStrings, FaultsAreFoundAtTheirByteWhateverCameBefore)
