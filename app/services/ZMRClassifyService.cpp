@@ -4,6 +4,7 @@
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRClassifyObject.h"
 #include "app/services/ZMRContext.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRStoredRows.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "app/services/ZMRUplinkRequest.h"
@@ -122,7 +123,7 @@ void ZMRClassifyService::mergeCategories(const pf::Array& entries)
         pf::DictionaryRef entry = entryValue.dictionary();
         if (!entry)
             continue;
-        long long cid = ZMRPresent(entryValue, "cid").longLongValue();
+        long long cid = ZMRWholeNumber(ZMRPresent(entryValue, "cid")).value_or(0);
         if (cid == 0)
             continue;
         std::string key = cidKey(cid);
@@ -176,7 +177,7 @@ void ZMRClassifyService::mergeTags(const pf::Array& entries)
         const std::string* text = tagValue.string();
         if (!text || text->empty())
             continue;
-        long long tid = ZMRPresent(entryValue, "tid").longLongValue();
+        long long tid = ZMRWholeNumber(ZMRPresent(entryValue, "tid")).value_or(0);
         std::shared_ptr<ZMRTagObject> object;
         if (auto it = handled.find(*text); it != handled.end()) {
             object = it->second;

@@ -3,6 +3,7 @@
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRConcernObject.h"
 #include "app/services/ZMRContext.h"
+#include "app/services/ZMRNumberText.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "app/services/ZMRUplinkRequest.h"
@@ -58,7 +59,7 @@ bool execute(KRDBContext& db, const std::string& sql)
 
 void ZMRConcernService::fillConcernObject(ZMRConcernObject& object, const pf::Value& data)
 {
-    object.setUid(ZMRPresent(data, "uid").longLongValue());
+    object.setUid(ZMRWholeNumber(ZMRPresent(data, "uid")).value_or(0));
     pf::Value nick = ZMRPresent(data, "nick");
     if (const std::string* text = nick.string()) {
         object.setNick(*text);
@@ -172,8 +173,10 @@ void ZMRConcernService::refreshUser(const pf::ObjectRef& taskObject)
     const pf::Class* cls = pf::Class::named("ZMRConcernObject");
     if (!task || !task->data().dictionary() || !db || !cls)
         return;
-    long long uid = ZMRPresent(task->data(), "uid").longLongValue();
-    auto cursor = db->query(cls, std::string("WHERE uid=") + std::to_string(uid));
+    std::optional<long long> uid = ZMRWholeNumber(ZMRPresent(task->data(), "uid"));
+    if (!uid)
+        return;
+    auto cursor = db->query(cls, std::string("WHERE uid=") + std::to_string(*uid));
     if (!cursor)
         return;
     pf::ArrayRef rows = cursor->dataObjects(cls);

@@ -3,6 +3,7 @@
 #include "platform/foundation/Value.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <string>
 
@@ -73,4 +74,48 @@ std::optional<double> ZMRDecimalNumber(const pf::Value& value)
     if (error != std::errc() || end != text->data() + text->size() || !std::isfinite(real))
         return std::nullopt;
     return real;
+}
+
+long long ZMRIntegerValue(const pf::Value& value)
+{
+    if (const pf::Number* number = value.number()) {
+        switch (number->type) {
+        case pf::NumberType::Bool: return number->integer != 0 ? 1 : 0;
+        case pf::NumberType::UnsignedLongLong: return number->integer < 0 ? LLONG_MAX : number->integer;
+        case pf::NumberType::Float:
+        case pf::NumberType::Double: {
+            double real = number->real;
+            if (std::isnan(real))
+                return 0;
+            if (real >= 9223372036854775808.0)
+                return LLONG_MAX;
+            if (real <= -9223372036854775808.0)
+                return LLONG_MIN;
+            return static_cast<long long>(real); // toward zero
+        }
+        default: return number->integer;
+        }
+    }
+    const std::string* text = value.string();
+    if (!text)
+        return 0;
+    std::size_t i = 0;
+    const bool negative = i < text->size() && (*text)[i] == '-';
+    if (i < text->size() && ((*text)[i] == '-' || (*text)[i] == '+'))
+        ++i;
+    // Counted toward the sign, so that the largest negative number fits.
+    long long whole = 0;
+    for (; i < text->size() && (*text)[i] >= '0' && (*text)[i] <= '9'; ++i) {
+        int digit = (*text)[i] - '0';
+        if (negative) {
+            if (whole < (LLONG_MIN + digit) / 10)
+                return LLONG_MIN;
+            whole = whole * 10 - digit;
+        } else {
+            if (whole > (LLONG_MAX - digit) / 10)
+                return LLONG_MAX;
+            whole = whole * 10 + digit;
+        }
+    }
+    return whole;
 }

@@ -17,7 +17,7 @@ constexpr const char* kToggleKey = "__likeToggle__";
 
 long long ZMRFeedCount(const pf::Value& count)
 {
-    return std::max(0LL, ZMRWholeNumber(count).value_or(0));
+    return std::max(0LL, ZMRIntegerValue(count));
 }
 
 bool ZMRToggleLike(const pf::DictionaryRef& entry, IKRUIContext& context, std::weak_ptr<IKRUplinkTaskDelegate> redraw,

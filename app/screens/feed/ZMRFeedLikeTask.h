@@ -25,8 +25,8 @@
 
 class IKRUIContext;
 
-// A count as the entry shows it: a whole number as ZMRNumberText.h reads it
-// (no Boolean, fraction or "+4"); anything else, and anything below 0, is 0.
+// A count as the entry shows and moves it: its integer value as
+// ZMRNumberText.h reads it (3.9 is 3, true 1, "+4" 4), 0 below 0.
 long long ZMRFeedCount(const pf::Value& count);
 
 // Flips the entry and sends the task through `context`; answers the entry's

@@ -57,11 +57,13 @@ TEST_F(ZMRClassify, CategoriesFollowTheServerListById)
         const char* answer;
         std::vector<std::string> rows;
     } rows[] = {
-        // Entries that are not dictionaries or have no id are skipped; an id
-        // repeated in one answer updates the object already handled.
+        // Entries that are not dictionaries or have no id (nor one that is
+        // not all a number) are skipped; an id repeated in one answer updates
+        // the object already handled.
         {R"({"classify-results":[{"cid":1,"title":"Food"},"x",7,{"title":"no id"},{"cid":0,"title":"zero"},
-            {"cid":4,"title":"Home"},{"cid":3,"title":"Fun"},{"cid":3,"title":"Games"},{"cid":2,"title":null}]})",
-         {"1|Food", "2|-", "3|Games", "4|Home"}},
+            {"cid":4,"title":"Home"},{"cid":3,"title":"Fun"},{"cid":3,"title":"Games"},{"cid":2,"title":null},
+            {"cid":"5abc","title":"odd"},{"cid":true,"title":"yes"},{"cid":"6","title":"Six"}]})",
+         {"1|Food", "2|-", "3|Games", "4|Home", "6|Six"}},
         {R"({"classify-results":[{"cid":4,"title":"House"},{"cid":1,"title":"Food"}]})", {"1|Food", "4|House"}},
         {R"({"classify-results":"broken"})", {"1|Food", "4|House"}},
         {R"({"classify-results":[]})", {}},
@@ -136,8 +138,11 @@ TEST_F(ZMRClassify, TagsAreMatchedByTextAndNeverRemoved)
         {R"({"tag-results":[{"tid":8,"tag":"old"},{"tid":3},{"tid":4,"tag":""},{"tid":6,"tag":12},"x",
             {"tid":10,"tag":"new"},{"tid":11,"tag":"new"}]})",
          {"8|old|5", "11|new|0"}},
-        {R"({"tag-results":[]})", {"8|old|5", "11|new|0"}},
-        {R"({"classify-results":[]})", {"8|old|5", "11|new|0"}},
+        // An id that is not all a number is none: the tag keeps no id.
+        {R"({"tag-results":[{"tid":"9x","tag":"old"},{"tid":"12","tag":"new"},{"tid":true,"tag":"yes"}]})",
+         {"0|old|5", "12|new|0", "0|yes|0"}},
+        {R"({"tag-results":[]})", {"0|old|5", "12|new|0", "0|yes|0"}},
+        {R"({"classify-results":[]})", {"0|old|5", "12|new|0", "0|yes|0"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.answer);
@@ -146,5 +151,5 @@ TEST_F(ZMRClassify, TagsAreMatchedByTextAndNeverRemoved)
         EXPECT_EQ(dumpRows(db, tags), row.rows);
     }
     EXPECT_EQ(dumpRows(db, "SELECT timestamp FROM ZMRTagObject WHERE tag='old'"), (std::vector<std::string>{"100.0"}));
-    EXPECT_EQ(notifications(ZMRClassifyChangedNotification), 3u);
+    EXPECT_EQ(notifications(ZMRClassifyChangedNotification), 4u);
 }

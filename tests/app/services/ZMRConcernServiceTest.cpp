@@ -202,6 +202,9 @@ TEST_F(ZMRConcern, RefreshRewritesOnlyAStoredUserAndKeepsItsVersion)
     } steps[] = {
         {R"({"uid":4,"nick":"Bea","logo":"http://l/4","mutual":1})", {"4|Bea|http://l/4|12|B|1"}},
         {R"({"uid":8,"nick":"Unknown"})", {"4|Bea|http://l/4|12|B|1"}},
+        // An id that is not all a number names nobody; a text of digits does.
+        {R"({"uid":"4abc","nick":"Odd"})", {"4|Bea|http://l/4|12|B|1"}},
+        {R"({"uid":"4","nick":"Cy","logo":"http://l/4","mutual":1})", {"4|Cy|http://l/4|12|C|1"}},
         {R"({"uid":4,"nick":null,"logo":["x"]})", {"4||-|12|-|0"}},
         {R"([4])", {"4||-|12|-|0"}},
     };

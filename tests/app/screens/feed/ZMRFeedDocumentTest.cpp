@@ -151,16 +151,20 @@ TEST(ZMRFeedFiller, SavingLikeAndCountsReadHostileValuesSoundly)
     } rows[] = {
         {R"({"payMoney":1234.5,"expendMoney":1000,"liked":true,"likedCount":3,"commentCount":2})", "省¥ 234.5", "ico40.png", "3", "2"},
         {R"({"payMoney":12000,"expendMoney":0,"liked":"1","likedCount":"12","commentCount":null})", "省¥ 12,000", "ico40.png", "12", "0"},
-        {R"({"payMoney":0,"expendMoney":50,"liked":1,"likedCount":"abc","commentCount":"7x"})", "", "ico40.png", "0", "0"},
-        {R"({"payMoney":"100","expendMoney":"99.995","liked":false,"likedCount":-3,"commentCount":3.9})", "省¥ 0", "ico36.png", "0", "0"},
+        {R"({"payMoney":0,"expendMoney":50,"liked":1,"likedCount":"abc","commentCount":"7x"})", "", "ico40.png", "0", "7"},
+        {R"({"payMoney":"100","expendMoney":"99.995","liked":false,"likedCount":-3,"commentCount":3.9})", "省¥ 0", "ico36.png", "0", "3"},
         {R"({"payMoney":1e400,"liked":"0","likedCount":[1]})", "", "ico36.png", "0", "0"},
         {R"({"payMoney":10,"expendMoney":12.345,"liked":null})", "省¥ -2.35", "ico36.png", "0", "0"},
         // Text that is not all a number is no amount; nor is a Boolean.
         {R"({"payMoney":"12abc","expendMoney":1})", "", "ico36.png", "0", "0"},
         {R"({"payMoney":"12.5","expendMoney":"2x"})", "省¥ 12.5", "ico36.png", "0", "0"},
         {R"({"payMoney":true})", "", "ico36.png", "0", "0"},
-        // A count is a whole number as ids are: a Boolean, "+4" or 3.9 (above) is none.
-        {R"({"likedCount":true,"commentCount":"+4"})", "", "ico36.png", "0", "0"},
+        // A count is its integer value, held within 64 bits; below 0 it shows 0.
+        {R"({"likedCount":true,"commentCount":"+4"})", "", "ico36.png", "1", "4"},
+        {R"({"likedCount":false,"commentCount":"-2"})", "", "ico36.png", "0", "0"},
+        {R"({"likedCount":1e300,"commentCount":"99999999999999999999x"})", "", "ico36.png", "9223372036854775807",
+         "9223372036854775807"},
+        {R"({"likedCount":-0.5,"commentCount":"x5"})", "", "ico36.png", "0", "0"},
     };
     auto bus = std::make_shared<FeedBus>();
     for (const Row& row : rows) {
@@ -284,7 +288,8 @@ TEST_F(FeedDetails, CountsGrowFromWhatTheServerSentAndStopAtTheLargest)
         pf::Value sent;
         long long after;
     } rows[] = {{pf::Value(), 1}, {"12", 13}, {"abc", 1}, {pf::Value(-4), 1}, {pf::Value(LLONG_MAX), LLONG_MAX},
-                {pf::Value(true), 1}};
+                // A count's integer value moves by one.
+                {pf::Value(true), 2}, {pf::Value(3.9), 4}, {"+4", 5}, {"3abc", 4}, {pf::Value(-0.5), 1}};
     for (const Row& row : rows) {
         entry->set("commentCount", row.sent);
         entry->set("likedCount", row.sent);
