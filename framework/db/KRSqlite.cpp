@@ -186,14 +186,8 @@ bool KRSqlite::run(CachedStatement* cached, const pf::Value& data)
     return rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE;
 }
 
-std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf::Value& data)
+std::optional<long long> KRSqlite::schemaVersionToPrepare()
 {
-    if (!m_db)
-        return nullptr;
-    // Read before preparing: a schema change after this read, even one in
-    // between made by another connection, makes the kept statement's
-    // version differ, so a statement over a table dropped or made again is
-    // never taken again and the query fails as a fresh one would.
     std::optional<long long> version = schemaVersion();
     if (version && version != m_schemaSeen) {
         // The connection reloads a schema another connection changed only
@@ -205,6 +199,34 @@ std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf
         }
         m_schemaSeen = version;
     }
+    return version;
+}
+
+sqlite3_stmt* KRSqlite::prepareAfterSchemaChange(const std::string& sql, long long& schemaVersion)
+{
+    if (!m_db)
+        return nullptr;
+    std::optional<long long> version = schemaVersionToPrepare();
+    if (!version || *version == schemaVersion)
+        return nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    schemaVersion = *version;
+    return stmt;
+}
+
+std::shared_ptr<KRSqliteCursor> KRSqlite::query(const std::string& sql, const pf::Value& data)
+{
+    if (!m_db)
+        return nullptr;
+    // Read before preparing: a schema change after this read, even one in
+    // between made by another connection, makes the kept statement's
+    // version differ, so a statement over a table dropped or made again is
+    // never taken again and the query fails as a fresh one would.
+    std::optional<long long> version = schemaVersionToPrepare();
     sqlite3_stmt* stmt = nullptr;
     if (auto kept = m_keptQueries.find(sql); kept != m_keptQueries.end()) {
         if (version && kept->second.schemaVersion == *version)
@@ -277,25 +299,17 @@ KRSqliteFileReport KRSqlite::exectureSqlFile(const std::string& path)
             beginTransaction();
         }
     };
-    // A line ends a statement unless its text is still open (a string or a
-    // trigger body spanning lines). The test with a ";" appended accepts
-    // lines written without a terminator.
-    auto lineEnds = [&] { return sqlite3_complete(line.c_str()) || sqlite3_complete((line + ";").c_str()); };
+    // Every line runs by itself, whatever its text: a line left open (a
+    // stray quote) fails alone instead of swallowing the lines after it.
     std::vector<char> piece(102400);
     std::size_t n;
     while ((n = std::fread(piece.data(), 1, piece.size(), file)) > 0) {
         for (std::size_t i = 0; i < n; ++i) {
             char c = piece[i];
-            if (c == '\n' || c == '\0') {
-                if (line.empty())
-                    continue;
-                if (lineEnds())
-                    run();
-                else if (c == '\n')
-                    line.push_back('\n');
-            } else {
+            if (c != '\n' && c != '\0')
                 line.push_back(c);
-            }
+            else if (!line.empty())
+                run();
         }
         // A line that straddles two pieces is carried over to the next.
     }

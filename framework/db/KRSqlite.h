@@ -66,10 +66,9 @@ public:
     bool commit();
     bool rollback();
 
-    // Runs a file of statements, one per line (a statement whose text is not
-    // complete at the line's end, such as a string spanning lines, goes on to
-    // the next), in transactions of 100 statements. A failing statement is
-    // reported and the run goes on.
+    // Runs a file of statements, each line (ended by a line feed or a NUL)
+    // by itself, in transactions of 100 lines; empty lines are skipped. A
+    // failing line is reported and the run goes on.
     KRSqliteFileReport exectureSqlFile(const std::string& path);
 
     // A mark of the database's content: it moves with every write through
@@ -94,6 +93,11 @@ public:
     // same text while the schema keeps `schemaVersion`, the version read
     // before it was prepared; or finalized.
     void keepQueryStatement(sqlite3_stmt* stmt, std::string sql, long long schemaVersion);
+    // Called by a cursor's reset(): `sql` prepared anew when the schema's
+    // version is no longer `schemaVersion`, which then takes the current
+    // one. Null while the schema is unchanged, or when the text no longer
+    // prepares (the cursor's own statement then fails at its step).
+    sqlite3_stmt* prepareAfterSchemaChange(const std::string& sql, long long& schemaVersion);
     void close();
 
     KRSqlite(const KRSqlite&) = delete;
@@ -112,6 +116,9 @@ private:
     std::optional<long long> pragmaInteger(const std::string& sql);
     // The schema's version as stored in the file; none when it cannot be read.
     std::optional<long long> schemaVersion();
+    // The same, with the connection's copy of the schema brought up to it,
+    // so that a statement prepared next sees that schema.
+    std::optional<long long> schemaVersionToPrepare();
     struct KeptQuery {
         sqlite3_stmt* stmt = nullptr;
         long long schemaVersion = 0;
@@ -124,8 +131,8 @@ private:
     // Statements of closed cursors by their text, each owned here until a
     // query() takes it back. A text kept again while one waits is finalized.
     std::unordered_map<std::string, KeptQuery> m_keptQueries;
-    // The schema version query() last saw, after which the connection's
-    // copy of the schema was brought up to date.
+    // The schema version last read to prepare by, after which the
+    // connection's copy of the schema was brought up to date.
     std::optional<long long> m_schemaSeen;
     // The statement run last and its text, kept in the cache: a run of the
     // same statement again (the rows of a bulk insert) is found without

@@ -43,34 +43,30 @@ bool KRSqliteCursor::reset()
         return false;
     m_hasRow = false;
     m_atEnd = false;
-    // The next run starts with a first step of its own, which may bring the
-    // statement to a schema changed in between: its columns are named anew.
     m_stepped = false;
-    m_firstStepFailed = false;
-    m_primed.reset();
+    bool rewound = sqlite3_reset(m_stmt) == SQLITE_OK;
+    // A statement prepared under a schema changed since names the old
+    // columns until its next step; prepared again now, it names those the
+    // run will read. The bound values move over to it.
+    if (auto sqlite = m_sqlite.lock(); sqlite && m_schemaVersion >= 0) {
+        if (sqlite3_stmt* fresh = sqlite->prepareAfterSchemaChange(m_sql, m_schemaVersion)) {
+            if (sqlite3_transfer_bindings(m_stmt, fresh) == SQLITE_OK) {
+                sqlite3_finalize(m_stmt);
+                m_stmt = fresh;
+                forgetColumns();
+            } else {
+                sqlite3_finalize(fresh);
+            }
+        }
+    }
+    return rewound;
+}
+
+void KRSqliteCursor::forgetColumns()
+{
     m_namesBuilt = false;
     m_indexOfNames.clear();
     m_planClass = nullptr;
-    return sqlite3_reset(m_stmt) == SQLITE_OK;
-}
-
-int KRSqliteCursor::step() const
-{
-    int rc = sqlite3_step(m_stmt);
-    if (!m_stepped) {
-        m_stepped = true;
-        m_firstStepFailed = rc != SQLITE_ROW && rc != SQLITE_DONE;
-    }
-    return rc;
-}
-
-bool KRSqliteCursor::columnsKnown() const
-{
-    if (m_closed)
-        return false;
-    if (!m_stepped)
-        m_primed = step();
-    return !m_firstStepFailed;
 }
 
 bool KRSqliteCursor::next()
@@ -79,8 +75,18 @@ bool KRSqliteCursor::next()
     // end until reset().
     if (m_closed || m_atEnd)
         return false;
-    int rc = m_primed ? *m_primed : step();
-    m_primed.reset();
+    int rc;
+    if (m_stepped) {
+        rc = sqlite3_step(m_stmt);
+    } else {
+        // The first step of a run brings a statement prepared under an
+        // older schema up to date: columns named before it are named anew.
+        int prepared = sqlite3_stmt_status(m_stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+        rc = sqlite3_step(m_stmt);
+        m_stepped = true;
+        if (sqlite3_stmt_status(m_stmt, SQLITE_STMTSTATUS_REPREPARE, 0) != prepared)
+            forgetColumns();
+    }
     m_hasRow = rc == SQLITE_ROW;
     m_atEnd = !m_hasRow;
     m_rowColumns = m_hasRow ? sqlite3_data_count(m_stmt) : 0;
@@ -89,12 +95,12 @@ bool KRSqliteCursor::next()
 
 int KRSqliteCursor::count() const
 {
-    return columnsKnown() ? sqlite3_column_count(m_stmt) : 0;
+    return m_closed ? 0 : sqlite3_column_count(m_stmt);
 }
 
 const KRSqliteCursor::NameIndex& KRSqliteCursor::indexOfNames() const
 {
-    if (!m_namesBuilt && columnsKnown()) {
+    if (!m_namesBuilt && !m_closed) {
         int n = sqlite3_column_count(m_stmt);
         m_indexOfNames.reserve(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
@@ -115,7 +121,7 @@ int KRSqliteCursor::columnIndexForName(std::string_view name) const
 
 std::optional<std::string> KRSqliteCursor::columnNameAtIndex(int index) const
 {
-    if (index < 0 || !columnsKnown() || index >= sqlite3_column_count(m_stmt))
+    if (m_closed || index < 0 || index >= sqlite3_column_count(m_stmt))
         return std::nullopt;
     const char* name = sqlite3_column_name(m_stmt, index);
     return name ? std::optional<std::string>(name) : std::nullopt;
@@ -389,12 +395,12 @@ pf::ArrayRef KRSqliteCursor::dataObjects(const pf::Class* cls)
     auto objects = std::make_shared<pf::Array>();
     if (!cls)
         return objects;
-    const std::vector<PlanEntry>& plan = planFor(cls);
     while (next()) {
         pf::ObjectRef object = cls->create();
         if (!object)
             break; // a class without a factory cannot be filled
-        fill(*object, plan);
+        // Asked after the step, which may have named the columns anew.
+        fill(*object, planFor(cls));
         objects->add(pf::Value(std::move(object)));
     }
     return objects;

@@ -5,10 +5,10 @@
 // held weakly and lets go of the cursor when either closes.
 //
 // Positioned before the first row: the statement runs at the first step,
-// taken by next() or, when columns are asked for first, early (its row then
-// waits for next()). Columns are named only after that step, as SQLite
-// brings a statement prepared under an older schema up to date when it
-// steps. A statement whose first step fails names no columns and yields no
+// taken only by next(). Its columns are named by the prepared statement, so
+// asking for them runs nothing. A statement prepared under an older schema
+// is brought up to date by that step (its columns then named anew) or
+// prepared again by reset(). A statement whose first step fails yields no
 // row.
 
 #include "framework/db/IKRSqliteCursor.h"
@@ -34,7 +34,7 @@ public:
 
     // `sql` is the text the statement was prepared from and `schemaVersion`
     // the schema's version read before (negative: unknown, and the
-    // statement is not kept on close).
+    // statement is neither prepared again on reset nor kept on close).
     KRSqliteCursor(sqlite3_stmt* stmt, const KRSqliteRef& sqlite, std::string sql = {}, long long schemaVersion = -1);
     ~KRSqliteCursor() override;
 
@@ -77,10 +77,8 @@ public:
 private:
     // The statement when a row is current and `index` is one of its columns.
     sqlite3_stmt* rowColumn(int index) const;
-    int step() const;
-    // Takes the first step early unless a step was taken; answers whether
-    // the statement's columns can be named.
-    bool columnsKnown() const;
+    // Drops what was worked out from the statement's columns.
+    void forgetColumns();
     // The settable properties of a class walk with their column indexes,
     // worked out once per class instead of once per row.
     // How a row's column reaches its property, chosen once per plan.
@@ -108,9 +106,6 @@ private:
     int m_rowColumns = 0; // columns of the current row, asked once per row
     bool m_atEnd = false;
     // A step was taken since the statement was prepared or last reset.
-    mutable bool m_stepped = false;
-    mutable bool m_firstStepFailed = false;
-    // The result of a first step taken early, next()'s to hand out.
-    mutable std::optional<int> m_primed;
+    bool m_stepped = false;
     std::weak_ptr<KRSqlite> m_sqlite;
 };

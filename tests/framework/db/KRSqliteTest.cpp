@@ -235,8 +235,9 @@ TEST(KRSqliteLifecycle, CloseClosesEveryCursorAndIsSafeTwice)
 // the next query of the same text: it binds that query's values, and after
 // a schema change, here or through another connection, names the columns
 // of the new schema even before the first step; a cursor reset after such
-// a change names the new columns too. A table dropped, here or elsewhere,
-// fails the query.
+// a change names the new columns too, and one changed under a cursor not
+// yet stepped names them from its first step. A table dropped, here or
+// elsewhere, fails the query.
 TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
 {
     TempDir dir;
@@ -313,14 +314,26 @@ TEST(KRSqliteLifecycle, AKeptQueryReadsItsOwnBindingsAndTheCurrentSchema)
     ASSERT_TRUE(again->reset());
     EXPECT_EQ(column(*again, again->columnIndexForName("a")), std::vector<std::string>({"2"}));
     again->close();
+    // Columns named before another connection swaps them are named anew by
+    // the first step, which runs under the new schema.
+    auto early = db->query(sql, pf::Value(pf::Dictionary::create({{"min", 0}})));
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->columnIndexForName("a"), 1);
+    ASSERT_TRUE(other.value()->execture("DROP TABLE t") && other.value()->execture("CREATE TABLE t (a, b)") &&
+                other.value()->execture("INSERT INTO t VALUES (5, 6)"));
+    ASSERT_TRUE(early->next());
+    EXPECT_EQ(early->columnIndexForName("a"), 0);
+    EXPECT_EQ(early->stringValueForName("a"), "5");
+    early->close();
     db->close();
     EXPECT_EQ(db->query(sql), nullptr);
 }
 
 // A query's statement runs at its cursor's first step, not when the cursor
-// is handed out: rows written in between are read, a write waits for next(),
-// a statement failing there still answers a cursor, and a cursor never read
-// holds no read that would keep another connection from writing.
+// is handed out nor when its columns are asked for: rows written in between
+// are read, a write waits for next(), a statement failing there still
+// answers a cursor, and a cursor never read holds no read that would keep
+// another connection from writing.
 TEST(KRSqliteLifecycle, AQueryRunsAtItsCursorsFirstStep)
 {
     TempDir dir;
@@ -331,23 +344,27 @@ TEST(KRSqliteLifecycle, AQueryRunsAtItsCursorsFirstStep)
     struct Row {
         const char* name;
         const char* sql;
-        std::function<bool()> between; // after query(), before the first next()
+        std::function<bool()> between; // after query() and its columns, before the first next()
         bool next;                      // what the first next() answers
         std::vector<std::string> after; // t's rows after the cursor closed
+        int columns = 0;                // "a" alone when 1
     } rows[] = {
         {"a row inserted before the first next", "SELECT a FROM t WHERE a > 1",
-         [&] { return db->execture("INSERT INTO t VALUES (2)"); }, true, {"1", "2"}},
+         [&] { return db->execture("INSERT INTO t VALUES (2)"); }, true, {"1", "2"}, 1},
         {"a delete asked for but not stepped", "DELETE FROM t",
          [&] { return column(db->query("SELECT a FROM t")) == std::vector<std::string>{"1"}; }, false, {}},
         {"an insert whose first step breaks the unique key", "INSERT INTO t VALUES (1)", [] { return true; }, false,
          {"1"}},
         {"a cursor never read, while another connection writes", "SELECT a FROM t",
-         [&] { return other.value()->execture("INSERT INTO t VALUES (3)"); }, true, {"1", "3"}},
+         [&] { return other.value()->execture("INSERT INTO t VALUES (3)"); }, true, {"1", "3"}, 1},
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(db->execture("DELETE FROM t") && db->execture("INSERT INTO t VALUES (1)")) << row.name;
         auto cursor = db->query(row.sql);
         ASSERT_TRUE(cursor) << row.name;
+        EXPECT_EQ(cursor->count(), row.columns) << row.name;
+        EXPECT_EQ(cursor->columnIndexForName("a"), row.columns ? 0 : IKRSqliteCursor::NotFound) << row.name;
+        EXPECT_EQ(cursor->columnNameAtIndex(0), row.columns ? std::optional<std::string>("a") : std::nullopt) << row.name;
         EXPECT_TRUE(row.between()) << row.name;
         EXPECT_EQ(cursor->next(), row.next) << row.name;
         cursor->close();
@@ -477,7 +494,7 @@ TEST(KRSqliteUnion, TakesOneRowFromEachCursorInTurn)
     EXPECT_FALSE(empty.next());
 }
 
-TEST(KRSqliteFile, RunsLinesInBatchesAndCarriesSplitStatements)
+TEST(KRSqliteFile, RunsEachLineByItselfInBatchesAndCarriesSplitLines)
 {
     TempDir dir;
     KRSqliteRef db = openDB(dir);
@@ -491,16 +508,18 @@ TEST(KRSqliteFile, RunsLinesInBatchesAndCarriesSplitStatements)
     text += "INSERT INTO t VALUES (1000, '";
     text += std::string(102400 - text.size() + 10, 'y');
     text += "');\n";
-    text += "INSERT INTO t VALUES (1001, 'two\nlines');\n"; // a string spanning lines
+    text += "INSERT INTO t VALUES (1001, it's);\n"; // a stray quote fails alone
     text += "INSERT INTO t VALUES (1002, 'no terminator')\n";
+    text += "INSERT INTO t VALUES (1003, 'two\nlines');\n"; // two lines, each failing
     text += "INSERT INTO missing VALUES (1);\n";
-    text += "INSERT INTO t VALUES (1003, 'after a failure');"; // no final line feed
+    text += "INSERT INTO t VALUES (1004, 'after a failure');"; // no final line feed
     std::ofstream(dir.file("batch.sql")) << text;
 
     KRSqliteFileReport report = db->exectureSqlFile(dir.file("batch.sql"));
-    EXPECT_EQ(report.statements, 255u);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_NE(report.failures[0].description.find("missing"), std::string::npos);
+    EXPECT_EQ(report.statements, 257u);
+    ASSERT_EQ(report.failures.size(), 4u);
+    EXPECT_NE(report.failures[0].description.find("it's"), std::string::npos);
+    EXPECT_NE(report.failures[3].description.find("missing"), std::string::npos);
 
     auto c = db->query("SELECT count(*), sum(n) FROM t WHERE n <= 250");
     ASSERT_TRUE(c->next());
@@ -510,7 +529,7 @@ TEST(KRSqliteFile, RunsLinesInBatchesAndCarriesSplitStatements)
     ASSERT_TRUE(big->next());
     EXPECT_GT(big->intValueAtIndex(0), 10);
     auto tail = db->query("SELECT s FROM t WHERE n > 1000 ORDER BY n");
-    EXPECT_EQ(column(tail), (std::vector<std::string>{"two\nlines", "no terminator", "after a failure"}));
+    EXPECT_EQ(column(tail), (std::vector<std::string>{"no terminator", "after a failure"}));
     EXPECT_TRUE(db->beginTransaction()) << "no transaction was left open";
     EXPECT_TRUE(db->rollback());
 
