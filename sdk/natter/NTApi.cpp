@@ -28,13 +28,15 @@ State& state()
     return s;
 }
 
-// The query of a callback: a token's "=" padding stays in its value, and
-// of two equal names the first counts; values that do not decode are passed
-// over.
+// The query of a callback, which ends where a fragment begins: a token's
+// "=" padding stays in its value, and of two equal names the first counts;
+// values that do not decode are passed over.
 pf::DictionaryRef callbackQuery(const std::string& text)
 {
-    return pf::parseQueryBehind(text, "?", { .secondEquals = pf::SecondEquals::KeepsRest,
-                                             .repeats = pf::QueryRules::Repeats::FirstWins });
+    std::string_view url(text);
+    return pf::parseQueryBehind(url.substr(0, url.find('#')), "?",
+                                { .secondEquals = pf::SecondEquals::KeepsRest,
+                                  .repeats = pf::QueryRules::Repeats::FirstWins });
 }
 
 // Years past any token's life: what "no expiry given" reads as.

@@ -104,8 +104,8 @@ public:
     // URL helpers. Parameters keep their order; values are escaped.
     static std::optional<std::string> serializeURLString(const std::optional<std::string>& base,
                                                          const std::vector<std::pair<std::string, std::string>>& params);
-    // The value of `name` after "?", "&", "#" or at the very start (ignoring
-    // case), unescaped; none when absent or its escapes are bad.
+    // The first value of `name` after "?", "&", "#" or at the very start
+    // (ignoring case) that unescapes to UTF-8; none when there is none.
     static std::optional<std::string> queryValueWithName(std::string name, const std::string& urlString);
     // Pieces split at "&" or ";" that are exactly key=value, both decoded (a
     // piece that is not UTF-8 then is passed over); later keys win.

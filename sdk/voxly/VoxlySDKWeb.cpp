@@ -100,19 +100,19 @@ std::optional<std::string> VoxlySDK::queryValueWithName(std::string name, const 
         name += '=';
     std::string haystack = lower(urlString);
     std::string needle = lower(name);
-    std::size_t at = 0;
-    while (true) {
-        at = haystack.find(needle, at);
-        if (at == std::string::npos)
-            return std::nullopt;
+    for (std::size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) {
         // A match inside another name ("xid=" for "id=") is passed over.
-        if (at == 0 || std::string_view("#&?").find(urlString[at - 1]) != std::string_view::npos)
-            break;
-        ++at;
+        if (at != 0 && std::string_view("#&?").find(urlString[at - 1]) == std::string_view::npos)
+            continue;
+        std::size_t start = at + name.size();
+        std::size_t end = std::min(urlString.find_first_of("&#", start), urlString.size());
+        // A value whose escapes are bad or make no UTF-8 is passed over, as
+        // every query reader does with a piece it cannot decode.
+        auto value = pf::percentDecode(std::string_view(urlString).substr(start, end - start));
+        if (value && pf::isValidUtf8(*value))
+            return value;
     }
-    std::size_t start = at + name.size();
-    std::size_t end = urlString.find_first_of("&#", start);
-    return pf::percentDecode(urlString.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    return std::nullopt;
 }
 
 pf::DictionaryRef VoxlySDK::queryDictionaryOfURLQuery(const std::string& query)

@@ -122,7 +122,8 @@ TEST_F(NatterFacade, AuthorisationCallbacks)
     auto delegate = std::make_shared<Recorder>();
     std::string id = kAppID;
     double before = pf::Date::now().seconds;
-    EXPECT_TRUE(open(id + "://timeline/auth/allow?username=%E4%BD%A0&access_token=T&state=s&expires_in=3600&novalue", delegate));
+    EXPECT_TRUE(open(id + "://timeline/auth/allow?username=%E4%BD%A0&access_token=T&expires_in=3600&novalue&state=s#frag",
+                     delegate));
     EXPECT_TRUE(open(id + "://timeline/auth/allow?access_token=T&expires_in=0", delegate));
     ASSERT_EQ(delegate->responses.size(), 2u);
     auto allowed = std::dynamic_pointer_cast<SendAuthResp>(delegate->responses[0]);
@@ -134,10 +135,11 @@ TEST_F(NatterFacade, AuthorisationCallbacks)
 
     // A deny is told, then the record that came with it is read as well.
     natterAnswers({{"command", "2030"}, {"result", "0"}});
-    EXPECT_TRUE(open(id + "://timeline/auth/deny?reason=no&state=s", delegate));
+    EXPECT_TRUE(open(id + "://timeline/auth/deny?reason=no&state=s#state=t", delegate));
     ASSERT_EQ(delegate->responses.size(), 4u);
     EXPECT_EQ(delegate->responses[2]->errCode, -4);
     EXPECT_EQ(delegate->responses[2]->errStr, "no");
+    EXPECT_EQ(std::dynamic_pointer_cast<SendAuthResp>(delegate->responses[2])->state, "s") << "the query ends at '#'";
     EXPECT_TRUE(std::dynamic_pointer_cast<SendAuthResp>(delegate->responses[3]));
     EXPECT_FALSE(open(id + "://timeline/auth/allow?x=" + std::string(70000, 'a'), delegate));
 }
