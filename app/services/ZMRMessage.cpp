@@ -84,6 +84,9 @@ std::string ZMRMessage(const pf::Error& error)
 
 std::string ZMRFormatString(pf::Date date, pf::Date now)
 {
+    auto inRange = [](pf::Date d) { return std::fabs(d.seconds) <= ZMRLatestFormattedTime; };
+    if (!inRange(date) || !inRange(now))
+        return {};
     if (date.seconds > now.seconds)
         return "1分钟前";
     std::tm given = localParts(date);

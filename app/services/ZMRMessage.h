@@ -18,10 +18,15 @@
 // naming the code.
 std::string ZMRMessage(const pf::Error& error);
 
+// Seconds from 1970, either way, past which a time is no date the calendar
+// functions can take.
+inline constexpr double ZMRLatestFormattedTime = 1e12;
+
 // The relative text of a date seen at `now`: "yyyy-MM-dd HH:mm" in another
 // year, "MM-dd HH:mm" in another month, day or hour, "%d分钟前" in another
 // minute of the same hour and "1分钟前" within the same minute. A date later
 // than `now` (a clock ahead of ours) also reads "1分钟前", never as a
-// negative count. Local time zone.
+// negative count. Local time zone. Empty when either date is not within
+// ZMRLatestFormattedTime seconds of 1970 (or is no number).
 std::string ZMRFormatString(pf::Date date, pf::Date now);
 std::string ZMRFormatString(pf::Date date);

@@ -121,6 +121,13 @@ bool AppServer::start(int port)
     m_server->set_tcp_nodelay(true);
     m_server->set_payload_max_length(1 << 20);
     m_server->Post("/api", [this](const httplib::Request& request, httplib::Response& response) {
+        {
+            std::unique_lock lock(m_holdMutex);
+            if (m_held) {
+                ++m_heldRequests;
+                m_holdReleased.wait(lock, [this] { return !m_held; });
+            }
+        }
         response.set_content(answer(request.body, requestOrigin(request, m_port)), "application/json; charset=utf-8");
     });
     m_server->Post("/crash", [this](const httplib::Request& request, httplib::Response& response) {
@@ -145,8 +152,30 @@ bool AppServer::start(int port)
     return true;
 }
 
+void AppServer::hold()
+{
+    std::lock_guard lock(m_holdMutex);
+    m_held = true;
+}
+
+void AppServer::release()
+{
+    {
+        std::lock_guard lock(m_holdMutex);
+        m_held = false;
+    }
+    m_holdReleased.notify_all();
+}
+
+std::size_t AppServer::heldRequests() const
+{
+    std::lock_guard lock(m_holdMutex);
+    return m_heldRequests;
+}
+
 void AppServer::stop()
 {
+    release(); // a held answer would keep the server from stopping
     if (m_server)
         m_server->stop();
     if (m_thread.joinable())

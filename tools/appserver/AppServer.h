@@ -21,6 +21,7 @@
 
 #include "tools/appserver/AppJson.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -52,6 +53,13 @@ public:
     // empty for this server's loopback address).
     std::string answer(const std::string& formBody, std::string origin = {});
 
+    // Any thread: while held, answers on "/api" wait (their requests are
+    // read, and counted) until release() or stop(), so that a test sees
+    // what the application shows while a request is on its way.
+    void hold();
+    void release();
+    std::size_t heldRequests() const;
+
     // Any thread: the form items of each crash report, oldest first.
     std::vector<Form> crashReports() const;
     // Any thread: every distinct "device-token" seen on "/api", in order.
@@ -69,6 +77,11 @@ private:
     mutable std::mutex m_seenMutex;
     std::vector<Form> m_crashReports;
     std::vector<std::string> m_deviceTokens;
+    // Guards the hold; answers wait on the condition while it is on.
+    mutable std::mutex m_holdMutex;
+    std::condition_variable m_holdReleased;
+    bool m_held = false;
+    std::size_t m_heldRequests = 0;
 };
 
 }

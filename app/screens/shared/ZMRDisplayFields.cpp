@@ -12,8 +12,6 @@
 
 namespace {
 
-// Beyond this a time is no date the calendar functions can take.
-constexpr double kLatestTime = 1e12;
 // The longest way round the globe, with room: a distance stays an int.
 constexpr double kFarthest = 1e9;
 
@@ -70,7 +68,7 @@ void ZMRAddCreateTime(pf::Dictionary& item)
     if (item.contains("fmtCreateTime"))
         return;
     std::optional<double> time = ZMRDecimalNumber(item.get("createTime"));
-    if (!time || std::fabs(*time) > kLatestTime)
+    if (!time || std::fabs(*time) > ZMRLatestFormattedTime)
         return;
     item.set("fmtCreateTime", ZMRFormatString(pf::Date{*time}));
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ctime>
 #include <tuple>
 
@@ -65,6 +66,10 @@ TEST(ZMRFormatString, RelativeTextsByTheFirstDifferingPart)
         // A clock ahead of ours never gives a negative count.
         {local(2026, 3, 4, 10, 50, 0), local(2026, 3, 4, 10, 47, 0), "1分钟前"},
         {local(2026, 3, 5, 8, 0, 0), local(2026, 3, 4, 10, 47, 0), "1分钟前"},
+        // Times no calendar can take have no text.
+        {pf::Date{-1e300}, pf::Date{1e9}, ""},
+        {pf::Date{1e9}, pf::Date{1e300}, ""},
+        {pf::Date{std::nan("")}, pf::Date{1e9}, ""},
     };
     for (const Row& row : rows)
         EXPECT_EQ(ZMRFormatString(row.date, row.now), row.expected) << row.expected;

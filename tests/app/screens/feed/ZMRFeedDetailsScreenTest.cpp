@@ -362,10 +362,16 @@ TEST_F(FeedDetailsScreen, TheComposerRefusesBlanksAndSendsTheIdsOfItsQuery)
     for (const auto& alert : pf::AlertView::visibleAlerts())
         alert->dismissWithClickedButtonIndex(0, false);
 
-    // A comment on the post: its id alone; the trimmed text.
+    // A comment on the post: its id alone; the trimmed text. While the
+    // server holds its answer, the composer shows that it is sending.
     opened->textField()->setText("");
-    send(opened, "\u3000便宜\u00a0");
-    ASSERT_TRUE(opened->statusView()->status() == std::optional<std::string>("loading") || !composer());
+    type("\u3000便宜\u00a0");
+    server->hold();
+    host->tap(middleOf(opened->sendButton()));
+    ASSERT_TRUE(waitFor([&] { return server->heldRequests() > 0; }, 5)) << "the comment was sent";
+    EXPECT_EQ(opened->statusView()->status(), std::optional<std::string>("loading"));
+    EXPECT_EQ(composer(), opened);
+    server->release();
     ASSERT_TRUE(waitFor([&] { return serverComments(kQuietPost) == 1; }));
     auto first = KRJSON::decodeText(store->comments(kQuietPost, 0, 0, 10, origin()).items.at(0));
     EXPECT_EQ(dataForKeyPath(first, "body").stringOr(), "便宜");
