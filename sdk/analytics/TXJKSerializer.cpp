@@ -22,8 +22,10 @@ constexpr std::size_t kNumberRoom = 64;
 
 class Encoder {
 public:
+    // The text starts small and doubles, as the app codec's does: a single
+    // event is short, and a batch reaches its size in a few steps.
     Encoder(unsigned options, const TXJKFormatter& formatter)
-        : m_out(4096), m_options(options), m_escapeSlash(options & TXJKSerializeOptionEscapeForwardSlashes),
+        : m_out(100), m_options(options), m_escapeSlash(options & TXJKSerializeOptionEscapeForwardSlashes),
           m_escapeUnicode(options & TXJKSerializeOptionEscapeUnicode), m_formatter(formatter)
     {
         const bool escapeSlash = m_escapeSlash, escapeUnicode = m_escapeUnicode;
@@ -87,6 +89,9 @@ public:
     pf::TextWriter m_out;
     std::string m_error;
     bool m_failed = false;
+    // The bits of every byte copied from a string, OR-ed: without a high
+    // bit the text is ASCII, and so valid UTF-8 without a check.
+    std::uint64_t m_copiedBits = 0;
 
 private:
     static constexpr std::size_t kCacheSize = 1024;
@@ -262,11 +267,13 @@ private:
         if (quotes)
             *at++ = '"';
         std::size_t i = 0;
+        std::uint64_t copied = 0;
         for (;;) {
             while (i + 8 <= size) {
                 std::uint64_t word;
                 std::memcpy(&word, bytes + i, 8);
                 std::memcpy(at, &word, 8);
+                copied |= word;
                 if (std::uint64_t found = stops(word)) {
                     const std::size_t plain = static_cast<std::size_t>(std::countr_zero(found)) / 8;
                     at += plain;
@@ -276,8 +283,10 @@ private:
                 at += 8;
                 i += 8;
             }
-            while (i < size && m_plain[static_cast<std::uint8_t>(bytes[i])])
+            while (i < size && m_plain[static_cast<std::uint8_t>(bytes[i])]) {
+                copied |= static_cast<std::uint8_t>(bytes[i]);
                 *at++ = bytes[i++];
+            }
             if (i >= size)
                 break;
             m_out.advance(at);
@@ -313,6 +322,7 @@ private:
         if (quotes)
             *at++ = '"';
         m_out.advance(at);
+        m_copiedBits |= copied;
         return true;
     }
 
@@ -345,7 +355,9 @@ std::optional<std::string> TXJKSerializer::serializeObject(const pf::Value& obje
                       pf::valueTypeName(object));
         encoder.fail(message);
     } else if (encoder.encode(object, 0, true, !(encodeOption & TXJKEncodeOptionStringObjTrimQuotes))) {
-        if (asType == TXJKEncodeOptionAsString && !pf::isValidUtf8(encoder.m_out.written()))
+        constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+        if (asType == TXJKEncodeOptionAsString && (encoder.m_copiedBits & highBits)
+            && !pf::isValidUtf8(encoder.m_out.written()))
             encoder.fail("Unable to create NSString object");
     }
     if (encoder.m_failed) {
