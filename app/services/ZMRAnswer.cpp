@@ -59,9 +59,12 @@ std::optional<int> ZMRServerFailedStatus(long long code)
 namespace {
 
 // The code a read's failure without results reads as, when the server spoke
-// but not with its JSON: an HTTP status, or an answer that is not JSON.
+// but not with its JSON: an HTTP status, an answer that is not JSON or one
+// over the size bound.
 std::optional<long long> serverFailure(const pf::Error& transport)
 {
+    if (transport.domain == "KRHttpTask" && transport.code == -6)
+        return ZMRServerFailedCode;
     if (transport.domain != KRAPIErrorDomain)
         return std::nullopt;
     if (transport.code == KRAPINotJSONError)
@@ -71,11 +74,11 @@ std::optional<long long> serverFailure(const pf::Error& transport)
     return std::nullopt;
 }
 
-bool isOwnCode(long long code)
-{
-    return code == ZMRNotAnsweredCode || code == ZMRResultUnknownCode || ZMRServerFailedStatus(code);
 }
 
+bool ZMRIsUnanswered(long long code)
+{
+    return code == ZMRNotAnsweredCode || code == ZMRResultUnknownCode || ZMRServerFailedStatus(code);
 }
 
 ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view domain, ZMRRequestKind kind)
@@ -87,16 +90,18 @@ ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view dom
         // says what the user must know: whether the server may have acted.
         const auto& transport = response.error();
         long long code = transport && response.isResultUnknown() ? ZMRResultUnknownCode : ZMRNotAnsweredCode;
-        if (transport && kind == ZMRRequestKind::Read) {
-            if (auto failed = serverFailure(*transport))
-                code = *failed;
+        // A read changed nothing, so it is never "result unknown": what was
+        // lost, cut or timed out is simply not answered.
+        if (kind == ZMRRequestKind::Read) {
+            auto failed = transport ? serverFailure(*transport) : std::nullopt;
+            code = failed.value_or(ZMRNotAnsweredCode);
         }
         answer.error = pf::Error{std::string(domain), code, transport ? transport->description : ""};
         return answer;
     }
     pf::Value data(results);
     long long code = ZMRErrorCode(data);
-    if (isOwnCode(code))
+    if (ZMRIsUnanswered(code))
         code = -1;
     if (code != 0) {
         pf::Value error = ZMRPresent(data, "error");

@@ -8,10 +8,12 @@
 // - no results (a transport or HTTP failure): ZMRResultUnknownCode when the
 //   request had gone out and no usable answer came back (lost, cut short, an
 //   HTTP error status or a body that is not the server's JSON: the server may
-//   have acted), else ZMRNotAnsweredCode; for a read (ZMRRequestKind::Read),
-//   an HTTP error status or an unreadable body is ZMRServerFailedCode minus
-//   the status (the status left out when there was none); the transport
-//   error's description in every case; results that are not a dictionary:
+//   have acted), else ZMRNotAnsweredCode; a read (ZMRRequestKind::Read) is
+//   never ZMRResultUnknownCode: an HTTP error status, an unreadable body or
+//   one over the HTTP task's size bound is ZMRServerFailedCode minus the
+//   status (the status left out when there was none), anything else (lost,
+//   cut short, timed out) ZMRNotAnsweredCode; the transport error's
+//   description in every case; results that are not a dictionary:
 //   ZMRNotAnsweredCode, "";
 // - "error-code" other than 0: that code (read as 64 bits; a number with a
 //   fraction is truncated; text that is not a number, a container or a
@@ -43,6 +45,10 @@ inline constexpr long long ZMRServerFailedCode = -1000;
 // The HTTP status of a ZMRServerFailedCode error: 0 when the body was
 // unreadable, nothing when the code is not one of them.
 std::optional<int> ZMRServerFailedStatus(long long code);
+
+// Whether the code is one of the failures without the server's answer
+// above, never a refusal the server sent.
+bool ZMRIsUnanswered(long long code);
 
 // What a failure without the server's answer means for the person.
 enum class ZMRRequestKind {

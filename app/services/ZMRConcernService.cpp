@@ -24,6 +24,15 @@
 #include <string>
 
 const char* const ZMRConcernChangedNotification = "ZMRConcernChangedNotification";
+const char* const ZMRConcernFailedNotification = "ZMRConcernFailedNotification";
+
+std::optional<pf::Error> ZMRConcernFailure(const pf::Notification& notification)
+{
+    if (notification.name != ZMRConcernFailedNotification || !notification.userInfo)
+        return std::nullopt;
+    const pf::DictionaryRef& info = notification.userInfo;
+    return pf::Error{info->get("domain").stringOr(), info->get("code").longLongValue(), info->get("description").stringOr()};
+}
 
 namespace {
 
@@ -162,8 +171,38 @@ void ZMRConcernService::startSync(const pf::ObjectRef& task)
     sync->setPageIndex(1);
     m_concernTask = task;
     m_receivedItems = 0;
+    m_syncVersion.reset();
+    m_restarts = 0;
     if (auto context = this->context())
         context->handle(proto::IKRAPIRequestTask(), pageRequest(task), 0);
+}
+
+void ZMRConcernService::sendLater(const pf::ObjectRef& task)
+{
+    m_concernTask = task;
+    auto request = pageRequest(task);
+    std::weak_ptr<pf::Object> weakSelf = shared_from_this();
+    std::string user = signedInUser(*this);
+    pf::dispatchMain([weakSelf, task, request, user] {
+        auto self = std::static_pointer_cast<ZMRConcernService>(weakSelf.lock());
+        if (!self || self->m_concernTask != task)
+            return;
+        if (signedInUser(*self) != user) {
+            self->m_concernTask = nullptr;
+            return;
+        }
+        if (auto bus = self->context())
+            bus->handle(proto::IKRAPIRequestTask(), request, 0);
+    });
+}
+
+void ZMRConcernService::postFailure(const pf::Error& error)
+{
+    auto info = pf::Dictionary::create();
+    info->set("domain", error.domain);
+    info->set("code", error.code);
+    info->set("description", error.description);
+    pf::NotificationCenter::defaultCenter().post(ZMRConcernFailedNotification, pf::Value(), info);
 }
 
 void ZMRConcernService::refreshUser(const pf::ObjectRef& taskObject)
@@ -204,6 +243,11 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
     pf::ObjectRef task = response.task();
     ZMRAnswer answer = ZMRReadAnswer(response, domain);
     if (answer.error) {
+        // The server may have made the change: the stored list may be stale.
+        if (answer.error->code == ZMRResultUnknownCode) {
+            if (auto context = appContext(*this))
+                context->setHasConcernChanged(true);
+        }
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
         return;
     }
@@ -226,8 +270,17 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
     m_concernTask = nullptr;
     auto sync = std::dynamic_pointer_cast<IZMRConcernTask>(task);
     ZMRAnswer answer = ZMRReadAnswer(response, domain, ZMRRequestKind::Read);
-    if (answer.error || !sync)
+    if (!sync)
         return;
+    if (answer.error) {
+        // The list shown is what is stored; a screen with nothing stored
+        // has only this failure to show. The stored list is not known to be
+        // current, so the relation screen syncs again when it opens.
+        if (auto context = appContext(*this))
+            context->setHasConcernChanged(true);
+        postFailure(*answer.error);
+        return;
+    }
     pf::Value results = ZMRPresent(pf::Value(answer.results), "user-concern-results");
     if (!results.dictionary())
         return;
@@ -236,8 +289,27 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
     if (!context || !db)
         return;
     long long version = ZMRPresent(results, "version").longLongValue();
-    if (version == context->concernVersion())
+    if (sync->pageIndex() == 1) {
+        // After a restart the table holds pages of another version: it is
+        // rewritten even when the list is back at the stored version.
+        if (version == context->concernVersion() && m_restarts == 0)
+            return;
+        m_syncVersion = version;
+    } else if (version != m_syncVersion) {
+        // Pages are by offset: a change on the server since page 1 shifted
+        // the later pages, so the list is read again from its start.
+        if (++m_restarts > kMaxConcernRestarts) {
+            // What is stored stays, without a version: the next sync reads it all.
+            pf::log("follow list kept changing during %d syncs; stopped", kMaxConcernRestarts + 1);
+            sync->setStatus(0);
+            sync->setPageIndex(0);
+            return;
+        }
+        sync->setPageIndex(1);
+        m_receivedItems = 0;
+        sendLater(task);
         return;
+    }
     // One transaction a page: a list of thousands is written in as many
     // flushes as pages, not users, and page 1 never leaves the table empty.
     bool inTransaction = db->db()->beginTransaction();
@@ -270,21 +342,7 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
         pf::log("follow list still not complete after %lld users; stopped", m_receivedItems);
     } else if (more) {
         sync->setPageIndex(sync->pageIndex() + 1);
-        m_concernTask = task;
-        auto request = pageRequest(task);
-        std::weak_ptr<pf::Object> weakSelf = shared_from_this();
-        std::string user = signedInUser(*this);
-        pf::dispatchMain([weakSelf, task, request, user] {
-            auto self = std::static_pointer_cast<ZMRConcernService>(weakSelf.lock());
-            if (!self || self->m_concernTask != task)
-                return;
-            if (signedInUser(*self) != user) {
-                self->m_concernTask = nullptr;
-                return;
-            }
-            if (auto bus = self->context())
-                bus->handle(proto::IKRAPIRequestTask(), request, 0);
-        });
+        sendLater(task);
     } else {
         context->setConcernVersion(version);
         sync->setStatus(0);

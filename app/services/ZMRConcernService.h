@@ -6,7 +6,8 @@
 //
 // Follow and unfollow answer their task's delegate (domain
 // "ZMRConcernService"); an unfollow deletes that user's rows first, a
-// follow marks the context's follow list as changed.
+// follow marks the context's follow list as changed, and so does either
+// whose result is unknown (the server may have made the change).
 //
 // IZMRConcernTask starts a sync (cancelling a running one) and is handed on
 // along the bus. Page 1 of a changed list replaces the table; each page
@@ -17,21 +18,33 @@
 // are ignored. The sync runs to the first empty page, however long the
 // list; only a server that never ends its list is stopped, once a sync has
 // received kMaxConcernItems items (far above any real list), without
-// storing the version. A failed page is dropped silently; the next sync
-// starts over.
+// storing the version. Every page must carry the version of page 1: the
+// list is paged by offset, so a page of another version (the list changed
+// on the server meanwhile) starts the sync again from page 1, at most
+// kMaxConcernRestarts times; after that what is stored stays and no version
+// is stored, so the next sync reads the whole list. A failed page stores
+// nothing and posts "ZMRConcernFailedNotification" with the error (read it
+// with ZMRConcernFailure); the next sync starts over.
 //
 // IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
 // the user is not followed) and is handed on. Main queue only.
 
 #include "framework/core/KRUplinkService.h"
+#include "platform/foundation/Error.h"
+
+#include <optional>
 
 class IKRAPIResponseTask;
+namespace pf {
+struct Notification;
+}
 class KRAPIRequestTask;
 class ZMRConcernObject;
 
 class ZMRConcernService final : public KRUplinkService {
 public:
     static constexpr long long kMaxConcernItems = 1'000'000;
+    static constexpr int kMaxConcernRestarts = 3;
 
     bool handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int priority) override;
     // Withdraws a sync's request and answers false, so the cancel travels on.
@@ -53,9 +66,17 @@ private:
     void refreshUser(const pf::ObjectRef& task);
     void answer(const IKRAPIResponseTask& response);
     void answerSync(const IKRAPIResponseTask& response);
+    // Sends the task's current page on a later turn of the main queue.
+    void sendLater(const pf::ObjectRef& task);
+    void postFailure(const pf::Error& error);
 
     pf::ObjectRef m_concernTask;
     long long m_receivedItems = 0; // by the running sync
+    std::optional<long long> m_syncVersion; // of the running sync's page 1
+    int m_restarts = 0; // of the running sync
 };
 
 extern const char* const ZMRConcernChangedNotification;
+extern const char* const ZMRConcernFailedNotification;
+// The error a ZMRConcernFailedNotification carries; nothing for another notification.
+std::optional<pf::Error> ZMRConcernFailure(const pf::Notification& notification);

@@ -1,6 +1,7 @@
 #include "app/services/ZMRImageUploadService.h"
 
 #include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRTaskTypes.h"
@@ -90,7 +91,8 @@ bool ZMRImageUploadService::handle(const pf::Protocol* taskType, const pf::Objec
         std::weak_ptr<ZMRImageUploadService> weakSelf = std::static_pointer_cast<ZMRImageUploadService>(shared_from_this());
         pf::RunLoop::main().post([weakSelf, http] {
             if (auto self = weakSelf.lock())
-                self->krHttpTaskDidFailError(*http, pf::Error{"ZMRImageUploadService", -1, "nobody uploads"});
+                // Nothing went out: the person reads it as a network failure.
+                self->krHttpTaskDidFailError(*http, pf::Error{"ZMRImageUploadService", ZMRNotAnsweredCode, "nobody uploads"});
         });
     }
     return true;

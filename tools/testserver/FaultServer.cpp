@@ -142,6 +142,18 @@ void FaultServer::setFault(Fault fault)
     m_fault = fault;
 }
 
+void FaultServer::setTarget(std::string bodyPart)
+{
+    std::lock_guard lock(m_mutex);
+    m_target = std::move(bodyPart);
+}
+
+void FaultServer::setAnswerer(Answerer answerer)
+{
+    std::lock_guard lock(m_mutex);
+    m_answerer = std::move(answerer);
+}
+
 void FaultServer::setReply(int status, std::string body)
 {
     std::lock_guard lock(m_mutex);
@@ -190,11 +202,14 @@ void FaultServer::serve(int socket)
         if (!waitReadable(socket))
             break;
         Fault fault;
+        bool targeted;
         {
             std::lock_guard lock(m_mutex);
             fault = m_fault;
+            targeted = m_target.empty() && !m_answerer;
         }
-        if (fault == Fault::ResetUnread && buffer.empty()) {
+        // Before a request is read, only a fault for every request applies.
+        if (fault == Fault::ResetUnread && targeted && buffer.empty()) {
             resetAndClose(socket);
             return;
         }
@@ -238,11 +253,22 @@ void FaultServer::serve(int socket)
         buffer.erase(0, total);
         ++served;
         Reply reply;
+        Answerer answerer;
         {
             std::lock_guard lock(m_mutex);
-            m_requests.emplace_back(path, std::move(body));
+            m_requests.emplace_back(path, body);
             reply = m_reply;
+            answerer = m_answerer;
+            // In front of a real server, no target breaks nothing.
+            targeted = m_target.empty() ? !m_answerer : body.find(m_target) != std::string::npos;
         }
+        if (answerer) {
+            std::string answer = answerer(body);
+            if (!targeted)
+                reply = Reply{200, std::move(answer)};
+        }
+        if (!targeted)
+            fault = Fault::None;
         switch (fault) {
         case Fault::None:
         case Fault::ResetUnread: // a request already under way is answered
@@ -260,6 +286,11 @@ void FaultServer::serve(int socket)
         case Fault::ResetAfterRequest:
             resetAndClose(socket);
             return;
+        case Fault::Oversized: {
+            std::string huge = R"({"error-code":0,"pad":")" + std::string(17 * 1024 * 1024, 'a') + R"("})";
+            sendAll(socket, answerHead(200, huge) + huge);
+            goto done;
+        }
         case Fault::CutAnswer:
             sendAll(socket, answerHead(reply.status, reply.body) + reply.body.substr(0, reply.body.size() / 2));
             goto done;

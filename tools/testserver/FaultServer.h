@@ -9,8 +9,14 @@
 //
 // Requests are read with their "Content-Length" body (heads up to 64 KiB,
 // bodies up to 64 MiB; anything larger closes the connection).
+//
+// Put in front of a real server (setAnswerer), it breaks one server task
+// only (setTarget): every request reaches the real server, so a broken
+// answer comes after the server acted; requests outside the target get the
+// real server's answer.
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -28,7 +34,10 @@ public:
         CutAnswer,         // reads the request, sends the head and half the body, then closes
         Silent,            // reads the whole request and never answers
         DropReused,        // answers a connection's first request; closes on a later one unanswered
+        Oversized,         // reads the request, then answers 200 with JSON over 16 MiB
     };
+    // The JSON answer of the real server to a request body.
+    using Answerer = std::function<std::string(const std::string& body)>;
 
     explicit FaultServer(Fault fault = Fault::None);
     ~FaultServer();
@@ -45,6 +54,16 @@ public:
     // The answer's status and body (200 and {"error-code":0} at first); a
     // body that starts with "<" goes as an HTML page, any other as JSON.
     void setReply(int status, std::string body);
+
+    // Any thread; for requests read from now on. The fault and the scripted
+    // reply are for requests whose body holds `bodyPart` (all when empty);
+    // the others are answered as Fault::None.
+    void setTarget(std::string bodyPart);
+    // Any thread: every request body read from now on goes to `answerer`
+    // first, and its answer (status 200) is the reply of requests outside
+    // the target, of every request while no target is set. Called on the
+    // server's threads.
+    void setAnswerer(Answerer answerer);
 
     // Whole requests read for the path (without the query), answered or
     // not; with `bodyPart`, only those whose body holds it.
@@ -67,9 +86,11 @@ private:
     std::thread m_acceptThread;
     std::atomic<bool> m_stopping = false;
 
-    mutable std::mutex m_mutex; // guards the four fields below
+    mutable std::mutex m_mutex; // guards the six fields below
     Fault m_fault;
     Reply m_reply;
+    std::string m_target;
+    Answerer m_answerer;
     std::vector<std::pair<std::string, std::string>> m_requests; // path and body
     std::vector<std::thread> m_connections;
 };

@@ -10,7 +10,7 @@ UploadRecord*& uploadRecord()
 
 bool TestUploadHttpService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
 {
-    if (taskType != proto::IKRHttpUploadTask())
+    if (taskType != proto::IKRHttpUploadTask() || (uploadRecord() && uploadRecord()->refuse))
         return false;
     if (uploadRecord())
         uploadRecord()->uploads.push_back(std::dynamic_pointer_cast<KRHttpTask>(task));

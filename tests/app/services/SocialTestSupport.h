@@ -13,6 +13,7 @@
 struct UploadRecord {
     std::vector<std::shared_ptr<KRHttpTask>> uploads;
     std::vector<pf::ObjectRef> cancels;
+    bool refuse = false; // take no upload, as when no HTTP service is configured
 };
 UploadRecord*& uploadRecord();
 

@@ -21,7 +21,8 @@ void addStoreServices(const pf::DictionaryRef& config)
 
 void observeStoreNotifications(const std::shared_ptr<int>& observer, std::vector<std::string>& posted)
 {
-    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification, ZMRBooksChangedNotification})
+    for (const char* name : {ZMRClassifyChangedNotification, ZMRConcernChangedNotification, ZMRConcernFailedNotification,
+                             ZMRBooksChangedNotification})
         pf::NotificationCenter::defaultCenter().addObserver(name, observer, [&posted](const pf::Notification& n) {
             posted.push_back(n.name);
         });

@@ -204,8 +204,9 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         ASSERT_TRUE(answer.error);
         EXPECT_EQ(*answer.error, (pf::Error{"ZMRCoinService", row.code, row.description}));
     }
-    // A read the server failed says so with its status; a write may have
-    // been stored, and a failure before the server spoke is neither.
+    // A read the server failed says so with its status; a lost, cut or
+    // timed-out read is not answered; a write may have been stored, and a
+    // failure before the server spoke is neither.
     struct Failure {
         pf::Error transport;
         bool unknown;
@@ -214,7 +215,10 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
     } failures[] = {
         {{"KRAPIService", 502, "http status 502"}, true, ZMRResultUnknownCode, ZMRServerFailedCode - 502},
         {{"KRAPIService", -2, "not JSON"}, true, ZMRResultUnknownCode, ZMRServerFailedCode},
-        {{"KRAPIService", -4, "cut"}, true, ZMRResultUnknownCode, ZMRResultUnknownCode},
+        {{"KRAPIService", -4, "cut"}, true, ZMRResultUnknownCode, ZMRNotAnsweredCode},
+        {{"KRHttpTask", -6, "answer longer than 16 MiB"}, true, ZMRResultUnknownCode, ZMRServerFailedCode},
+        {{"HttpConnection", 52, "empty reply"}, true, ZMRResultUnknownCode, ZMRNotAnsweredCode},
+        {{"KRHttpService", -3, "timed out"}, true, ZMRResultUnknownCode, ZMRNotAnsweredCode},
         {{"HttpConnection", 7, "refused"}, false, ZMRNotAnsweredCode, ZMRNotAnsweredCode},
         {{"KRAPIService", -1, "no url"}, false, ZMRNotAnsweredCode, ZMRNotAnsweredCode},
     };

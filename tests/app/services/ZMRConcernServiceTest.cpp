@@ -138,6 +138,65 @@ TEST_F(ZMRConcern, ZeroVersionIsNotSentAndFailedPagesChangeNothing)
     EXPECT_EQ(rows(), (std::vector<std::string>{"1|kept|-|3|-|0"}));
     EXPECT_EQ(shell->concernVersion(), 0);
     EXPECT_EQ(notifications(ZMRConcernChangedNotification), 0u);
+    // The refused page is told, for a screen with nothing stored to show it,
+    // and the next visit of the follow list syncs again; the page of a sync
+    // no longer running is not.
+    EXPECT_EQ(notifications(ZMRConcernFailedNotification), 1u);
+    EXPECT_TRUE(shell->hasConcernChanged());
+}
+
+TEST_F(ZMRConcern, APageOfAnotherVersionStartsTheSyncAgainAtMostThreeTimes)
+{
+    store(99, "gone", 1);
+    shell->setConcernVersion(5);
+    auto page = [](long long version, const char* items) {
+        return std::string(R"({"user-concern-results":{"version":)") + std::to_string(version) + R"(,"items":[)" + items + "]}}";
+    };
+    // Each step answers the last request; the page asked for next, or 0 when the sync ended.
+    struct Step {
+        std::string answer;
+        int nextPage;
+        std::vector<std::string> rows;
+    };
+    auto run = [&](const std::shared_ptr<ZMRConcernTask>& task, const std::vector<Step>& steps) {
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.answer);
+            std::size_t sent = syncRequests().size();
+            answer(step.answer, syncRequests().back());
+            pf::RunLoop::main().runUntilIdle();
+            EXPECT_EQ(task->pageIndex(), step.nextPage);
+            EXPECT_EQ(syncRequests().size(), sent + (step.nextPage ? 1 : 0));
+            if (step.nextPage)
+                EXPECT_EQ(ownItems(*syncRequests().back()->body()).back(), "zmr-pageIndex=" + std::to_string(step.nextPage));
+            EXPECT_EQ(rows(), step.rows);
+        }
+    };
+    const std::vector<std::string> one = {"1|a|-|7|a|0"};
+    // The list changes on the server between every two pages.
+    auto changing = startSync();
+    run(changing, {
+                      {page(7, R"({"uid":1,"nick":"a"})"), 2, one},
+                      {page(8, R"({"uid":2,"nick":"b"})"), 1, one}, // nothing of another version is stored
+                      {page(7, R"({"uid":1,"nick":"a"})"), 2, one},
+                      {page(8, R"({"uid":2,"nick":"b"})"), 1, one},
+                      {page(7, R"({"uid":1,"nick":"a"})"), 2, one},
+                      {page(8, R"({"uid":2,"nick":"b"})"), 1, one},
+                      {page(7, R"({"uid":1,"nick":"a"})"), 2, one},
+                      {page(8, R"({"uid":2,"nick":"b"})"), 0, one}, // the fourth change: what is stored stays
+                  });
+    EXPECT_EQ(changing->status(), 0u);
+    EXPECT_EQ(shell->concernVersion(), 5) << "no version: the next sync reads the whole list";
+
+    // After one change the list is read whole under one version.
+    auto settled = startSync();
+    run(settled, {
+                     {page(8, R"({"uid":1,"nick":"a"})"), 2, {"1|a|-|8|a|0"}},
+                     {page(9, R"({"uid":3,"nick":"c"})"), 1, {"1|a|-|8|a|0"}},
+                     {page(9, R"({"uid":3,"nick":"c"})"), 2, {"3|c|-|9|c|0"}},
+                     {page(9, R"({"uid":1,"nick":"a"})"), 3, {"3|c|-|9|c|0", "1|a|-|9|a|0"}},
+                     {page(9, ""), 0, {"3|c|-|9|c|0", "1|a|-|9|a|0"}},
+                 });
+    EXPECT_EQ(shell->concernVersion(), 9);
 }
 
 TEST_F(ZMRConcern, OnlyTheRunningSyncWritesOrPagesOn)

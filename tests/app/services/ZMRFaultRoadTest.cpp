@@ -4,12 +4,20 @@
 
 #include "app/screens/feed/ZMRFeedLikeTask.h"
 #include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRConcernService.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "framework/db/KRDownlinkService.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Bitmap.h"
+#include "tools/appserver/AppServer.h"
+#include "tools/appserver/AppStore.h"
 #include "tools/testserver/FaultServer.h"
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
 
 namespace {
@@ -142,4 +150,200 @@ TEST_F(ZMRGatewayFaultRoad, AWriteAnsweredByAnErrorPageMayHaveBeenStoredAReadSay
     list->reloadData();
     ASSERT_TRUE(runMainUntil([&] { return !list->errors.empty(); }));
     EXPECT_EQ(ZMRMessage(list->errors[0]), "服务器出错（502），请稍后重试");
+}
+
+namespace {
+
+// The application against the seeded world of the local server, reached
+// through a gateway that breaks the answers of one server task at a time,
+// after the server acted on the request.
+class ZMRReadFaultRoad : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerAuthTestClasses();
+        KRDownlinkService::resetSharedCache();
+        busRecord() = &bus;
+        std::unique_ptr<zmr::AppStore> made;
+        ASSERT_FALSE(zmr::AppStore::open(":memory:", made));
+        store = std::move(made);
+        ASSERT_TRUE(store->seedDemo());
+        server = std::make_unique<zmr::AppServer>(store);
+        ASSERT_TRUE(server->start(0));
+        std::string origin = "http://127.0.0.1:" + std::to_string(server->port());
+        gateway.setAnswerer([this, origin](const std::string& body) {
+            if (beforeAnswer)
+                beforeAnswer(body);
+            return server->answer(body, origin);
+        });
+        auto config = socialRoadConfig(gateway.url("/api"), origin + "/upload");
+        addStoreServices(config);
+        config->array("services")->add(serviceEntry("ZMRDownlinkService", {"IZMRDownlinkTask", "IKRAPIResponseTask"}));
+        for (const pf::Value& entry : *config->array("services")) {
+            if (entry.dictionary() && entry.dictionary()->get("class").stringOr() == "KRAPIService")
+                apiEntry = entry.dictionary();
+        }
+        shell = ZMRShell::create(config, nullptr);
+        recorder->shell = shell;
+        shell->setAuth(pf::Value(10001LL), store->issueToken(10001));
+        pf::NotificationCenter::defaultCenter().addObserver(ZMRConcernFailedNotification, observer,
+                                                            [this](const pf::Notification& n) {
+                                                                if (auto error = ZMRConcernFailure(n))
+                                                                    syncErrors.push_back(*error);
+                                                            });
+    }
+    void TearDown() override
+    {
+        shell.reset();
+        gateway.setAnswerer(nullptr);
+        server->stop();
+        busRecord() = nullptr;
+        KRDownlinkService::resetSharedCache();
+    }
+    // The error a list load of `taskType` ended with, or nothing when it loaded.
+    std::optional<pf::Error> loadList(const std::string& taskType, const char* key = nullptr, const char* value = nullptr)
+    {
+        auto source = makeDataSource(shell, taskType, false);
+        if (key)
+            source->queryValues()->set(key, value);
+        source->reloadData();
+        EXPECT_TRUE(runMainUntil([&] { return !source->events.empty(); })) << taskType;
+        return source->errors.empty() ? std::nullopt : std::optional<pf::Error>(source->errors[0]);
+    }
+    std::optional<pf::Error> sendTask(const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task)
+    {
+        recorder->clear();
+        EXPECT_TRUE(sendAndWait(shell, type, task, recorder, 30));
+        return recorder->errors.empty() ? std::nullopt : std::optional<pf::Error>(recorder->errors[0]);
+    }
+    // Runs a follow-list sync to its end; its failure, if any.
+    std::optional<pf::Error> sync()
+    {
+        std::size_t failures = syncErrors.size();
+        auto task = std::make_shared<ZMRConcernTask>();
+        shell->handle(proto::IZMRConcernTask(), task, 0);
+        EXPECT_TRUE(runMainUntil([&] { return syncErrors.size() > failures || task->status() == 0; }));
+        return syncErrors.size() > failures ? std::optional<pf::Error>(syncErrors.back()) : std::nullopt;
+    }
+
+    TemporaryHome home;
+    BusRecord bus;
+    std::shared_ptr<zmr::AppStore> store;
+    std::unique_ptr<zmr::AppServer> server;
+    zmr::FaultServer gateway;
+    std::function<void(const std::string&)> beforeAnswer; // on the gateway's threads
+    pf::DictionaryRef apiEntry;
+    std::shared_ptr<ZMRShell> shell;
+    std::shared_ptr<UplinkRecorder> recorder = std::make_shared<UplinkRecorder>();
+    std::shared_ptr<int> observer = std::make_shared<int>(0);
+    std::vector<pf::Error> syncErrors;
+};
+
+}
+
+// A read changes nothing on the server: whatever broke its answer, the
+// person never reads that a submission may have been stored.
+TEST_F(ZMRReadFaultRoad, EveryReadSaysWhatFailedNeverThatAWriteMayHaveBeenStored)
+{
+    using Fault = zmr::FaultServer::Fault;
+    const std::string network = "网络连接失败，请稍后重试";
+    const std::string failed = "服务器出错，请稍后重试";
+    struct Column {
+        const char* name;
+        Fault fault;
+        int status;
+        const char* body;
+        std::string message;
+        double timeout;
+    } faults[] = {
+        {"lost", Fault::CloseAfterRequest, 200, R"({"error-code":0})", network, 5},
+        {"reset", Fault::ResetAfterRequest, 200, R"({"error-code":0})", network, 5},
+        {"cut", Fault::CutAnswer, 200, R"({"error-code":0,"list":[{"uid":1},{"uid":2}]})", network, 5},
+        {"slow", Fault::Silent, 200, R"({"error-code":0})", network, 0.5},
+        {"500", Fault::None, 500, "<html><body>internal error</body></html>", "服务器出错（500），请稍后重试", 5},
+        {"not JSON", Fault::None, 200, "<html><body>maintenance</body></html>", failed, 5},
+        {"20 MB", Fault::Oversized, 200, "", failed, 5},
+    };
+    struct Row {
+        const char* serverTask;
+        std::function<std::optional<pf::Error>()> read;
+    } reads[] = {
+        {"ZMRFeedsTask", [&] { return loadList("ZMRFeedsTask"); }},
+        {"ZMRCommentsTask", [&] { return loadList("ZMRCommentsTask", "pid", "1"); }},
+        {"ZMRPrizeListTask", [&] { return loadList("ZMRPrizeListTask"); }},
+        {"ZMRUserDetailsTask", [&] { return loadList("ZMRUserDetailsTask", "uid", "10008"); }},
+        {"ZMRUserFeedsTask", [&] { return loadList("ZMRUserFeedsTask", "uid", "10008"); }},
+        {"ZMRFansTask", [&] { return loadList("ZMRFansTask"); }},
+        {"ZMRUserConcernTask", [&] { return sync(); }},
+        {"ZMRBooksSearchTask", [&] {
+             auto month = std::make_shared<ZMRBooksSearchTask>();
+             month->setStartTime(0);
+             month->setEndTime(86400);
+             return sendTask(proto::IZMRBooksSearchTask(), month);
+         }},
+        {"ZMRLoginTask", [&] {
+             auto login = std::make_shared<ZMRLoginTask>();
+             login->setAccount("demo");
+             login->setPassword("demo-password");
+             return sendTask(proto::IZMRLoginTask(), login);
+         }},
+    };
+    for (const Column& column : faults) {
+        apiEntry->set("timeout", column.timeout);
+        gateway.setFault(column.fault);
+        gateway.setReply(column.status, column.body);
+        for (const Row& row : reads) {
+            SCOPED_TRACE(std::string(row.serverTask) + " " + column.name);
+            gateway.setTarget(std::string("taskType=") + row.serverTask);
+            std::optional<pf::Error> error = row.read();
+            ASSERT_TRUE(error);
+            EXPECT_NE(error->code, ZMRResultUnknownCode);
+            EXPECT_EQ(ZMRMessage(*error), column.message);
+        }
+    }
+    // An answer over the bound to a write is still one the server may have acted on.
+    gateway.setFault(Fault::Oversized);
+    gateway.setTarget("taskType=ZMRFollowTask");
+    auto follow = std::make_shared<ZMRFollowTask>();
+    follow->setTuid(10008);
+    auto error = sendTask(proto::IZMRFollowTask(), follow);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(ZMRMessage(*error), unknown);
+    EXPECT_TRUE(shell->hasConcernChanged()) << "the follow list syncs again";
+}
+
+// Pages are by offset: a follow list changed on the server between two
+// pages would shift the later ones under the new version.
+TEST_F(ZMRReadFaultRoad, AFollowListChangedDuringItsSyncIsReadAgainFromItsStart)
+{
+    for (int i = 0; i < 15; ++i) {
+        zmr::AppUser user;
+        ASSERT_EQ(store->addUser("extra" + std::to_string(i), "secret1", "新朋友" + std::to_string(i), user),
+                  zmr::AppStore::Outcome::Ok);
+        ASSERT_TRUE(store->setFollowing(10001, user.uid, true));
+    }
+    zmr::AppUser later;
+    ASSERT_EQ(store->addUser("later", "secret1", "后来的", later), zmr::AppStore::Outcome::Ok);
+    long long firstFollowed = store->follows(10001, 0, 1).at(0).uid;
+    std::atomic<bool> changed = false;
+    beforeAnswer = [&](const std::string& body) {
+        // Another device unfollows one of page 1 and follows someone new.
+        if (body.find("taskType=ZMRUserConcernTask") != std::string::npos && body.find("zmr-pageIndex=2") != std::string::npos
+            && !changed.exchange(true)) {
+            store->setFollowing(10001, firstFollowed, false);
+            store->setFollowing(10001, later.uid, true);
+        }
+    };
+    ASSERT_FALSE(sync());
+    ASSERT_TRUE(changed);
+    std::vector<long long> uids;
+    for (const auto& follow : store->follows(10001, 0, 1000))
+        uids.push_back(follow.uid);
+    std::sort(uids.begin(), uids.end());
+    std::vector<std::string> expected;
+    for (long long uid : uids)
+        expected.push_back(std::to_string(uid));
+    EXPECT_EQ(expected.size(), 21u);
+    EXPECT_EQ(dumpRows(shell->userDBContext(), "SELECT uid FROM ZMRConcernObject ORDER BY uid"), expected);
+    EXPECT_EQ(shell->concernVersion(), store->followVersion(10001));
 }

@@ -2,6 +2,7 @@
 
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRImageUploadService.h"
+#include "app/services/ZMRMessage.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageCodec.h"
@@ -60,4 +61,12 @@ TEST_F(ZMRImageUpload, WideImagesAreScaledToTheLimitAndPostedAsOneJpegPart)
         EXPECT_EQ((*decoded)->pixelWidth(), static_cast<int>(row.sent.width));
         EXPECT_EQ((*decoded)->pixelHeight(), static_cast<int>(row.sent.height));
     }
+}
+
+TEST_F(ZMRImageUpload, WithNobodyToUploadThePersonReadsANetworkFailure)
+{
+    uploads.refuse = true;
+    send(proto::IZMRImageUploadTask(), std::make_shared<ZMRImageUploadTask>());
+    ASSERT_TRUE(runMainUntil([&] { return !recorder->errors.empty(); }));
+    EXPECT_EQ(ZMRMessage(recorder->errors[0]), "网络连接失败，请稍后重试");
 }
