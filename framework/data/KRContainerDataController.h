@@ -30,7 +30,7 @@
 class KRDragLoadingView;
 class KRContainerDataController;
 
-class KRContainerDataControllerDelegate : public KRDataControllerDelegate {
+class KRContainerDataControllerDelegate : public virtual KRDataControllerDelegate {
 public:
     virtual void krContainerDataControllerItemViewControllerDoAction(KRContainerDataController&,
                                                                      KRItemViewController&, const pf::ObjectRef&) {}

@@ -2,6 +2,9 @@
 
 // What a list controller tells its owner (usually the screen), relayed from
 // its own data source. Every callback is optional: the defaults do nothing.
+// The delegates of the list controllers inherit it virtually, so a screen
+// that is the delegate of several kinds of list (tabs and table pages) is
+// one KRDataControllerDelegate, which the controllers can find in it.
 // Main queue only.
 
 #include "platform/foundation/Error.h"

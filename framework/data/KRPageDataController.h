@@ -18,7 +18,7 @@ class KRDragLoadingView;
 class KRPageDataController;
 
 // Every callback is optional; the two questions answer true by default.
-class KRPageDataControllerDelegate : public KRDataControllerDelegate {
+class KRPageDataControllerDelegate : public virtual KRDataControllerDelegate {
 public:
     virtual bool krPageDataControllerShowLeftLoading(KRPageDataController&) { return true; }
     virtual bool krPageDataControllerShowRightLoading(KRPageDataController&) { return true; }

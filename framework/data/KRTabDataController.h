@@ -23,7 +23,7 @@ namespace pf {
 class Control;
 }
 
-class KRTabDataControllerDelegate : public KRDataControllerDelegate {
+class KRTabDataControllerDelegate : public virtual KRDataControllerDelegate {
 public:
     virtual void krTabDataControllerDidSelectedChanged(KRTabDataController&, unsigned /*index*/) {}
 };

@@ -36,7 +36,7 @@ namespace pf {
 class Bundle;
 }
 
-class KRTableDataControllerDelegate : public KRDataControllerDelegate {
+class KRTableDataControllerDelegate : public virtual KRDataControllerDelegate {
 public:
     virtual void krTableDataControllerScrollViewWillBeginDragging(KRTableDataController&) {}
     virtual void krTableDataControllerCellDoAction(KRTableDataController&, KRTableViewCell&, const pf::ObjectRef& /*action*/) {}

@@ -102,9 +102,16 @@ void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef
 {
     auto keep = weak_from_this().lock();
     if (taskType == proto::IZMRLoginTask()) {
-        // The account is not the one the lost sign-up made: the name is taken.
         ZMRSetSending(m_statusView.get(), false);
-        showAlert(ZMRMessage(pf::Error{error.domain, kAccountExists, ""}));
+        // Only the server's refusal shows the account is not the one the
+        // lost sign-up made; without it the account may still be theirs.
+        if (error.code != 0 && !ZMRIsUnanswered(error.code)) {
+            showAlert(ZMRMessage(pf::Error{error.domain, kAccountExists, ""}));
+            return;
+        }
+        if (auto login = std::dynamic_pointer_cast<IZMRLoginTask>(task))
+            m_unknownAccount = login->account();
+        showAlert(ZMRMessage(error));
         return;
     }
     auto signUp = std::dynamic_pointer_cast<IZMRRegisterTask>(task);

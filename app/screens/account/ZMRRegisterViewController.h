@@ -15,8 +15,10 @@
 // later sign-up with that same login name is refused because the name
 // exists (264), the screen signs in with the name and password just typed
 // (ZMRLoginTask): if that succeeds it goes on as after a sign-up, and only
-// if it fails is the name's refusal shown. That way the person who made
-// the account is not pushed towards a second one.
+// if the server refuses it with an error code is the name's refusal shown.
+// A sign-in that got no answer shows its own failure and leaves the name
+// as possibly made, so the next 注册 tries the sign-in again. That way the
+// person who made the account is not pushed towards a second one.
 //
 // Main queue only.
 

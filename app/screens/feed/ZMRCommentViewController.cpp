@@ -1,6 +1,7 @@
 #include "app/screens/feed/ZMRCommentViewController.h"
 
 #include "app/screens/feed/ZMRCommentListController.h"
+#include "app/screens/shared/ZMRListFailure.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/dom/KRDOMElement.h"
@@ -37,6 +38,8 @@ void ZMRCommentViewController::endLoading(const KRDataController& controller)
 void ZMRCommentViewController::krDataControllerDidLoaded(KRDataController& controller)
 {
     endLoading(controller);
+    if (&controller == m_listController.get())
+        ZMRHideListFailure(*m_listController);
 }
 
 void ZMRCommentViewController::krDataControllerDidLoadedFromCache(KRDataController& controller, pf::Date)
@@ -44,9 +47,11 @@ void ZMRCommentViewController::krDataControllerDidLoadedFromCache(KRDataControll
     endLoading(controller);
 }
 
-void ZMRCommentViewController::krDataControllerDidFitalError(KRDataController& controller, const pf::Error&)
+void ZMRCommentViewController::krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error)
 {
     endLoading(controller);
+    if (&controller == m_listController.get())
+        ZMRShowListFailure(*m_listController, error);
 }
 
 void ZMRCommentViewController::krDocumentDataControllerElementDoAction(KRDocumentDataController& controller,

@@ -2,6 +2,7 @@
 
 #include "app/screens/feed/ZMRCommentListController.h"
 #include "app/screens/shared/ZMRDisplayFields.h"
+#include "app/screens/shared/ZMRListFailure.h"
 #include "app/services/ZMRContext.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/QueryValue.h"
@@ -65,6 +66,32 @@ void ZMRFeedDetailsViewController::placeHead()
     double content = m_hasEntry && m_documentController ? m_documentController->contentSize().height : 0;
     pf::Rect frame = m_detailsTableViewCell->frame();
     m_detailsTableViewCell->setFrame({frame.x(), frame.y(), frame.width(), headHeight(content)});
+    placeFailure();
+}
+
+void ZMRFeedDetailsViewController::placeFailure()
+{
+    const pf::ViewRef& failure = m_commentListController ? m_commentListController->notFoundDataView() : nullptr;
+    const auto& table = m_commentListController ? m_commentListController->tableView() : nullptr;
+    if (!failure || !table || !failure->superview())
+        return;
+    double head = m_detailsTableViewCell ? m_detailsTableViewCell->frame().height() : 0;
+    pf::Rect bounds = table->bounds();
+    failure->setFrame({0, head, bounds.width(), std::max(bounds.height() - head, 80.0)});
+}
+
+void ZMRFeedDetailsViewController::krDataControllerDidLoaded(KRDataController& controller)
+{
+    if (&controller == m_commentListController.get())
+        ZMRHideListFailure(*m_commentListController);
+}
+
+void ZMRFeedDetailsViewController::krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error)
+{
+    if (&controller != m_commentListController.get())
+        return;
+    ZMRShowListFailure(*m_commentListController, error);
+    placeFailure();
 }
 
 void ZMRFeedDetailsViewController::feedDocumentControllerDidContentSizeChanged(ZMRFeedDocumentController& controller)

@@ -21,6 +21,9 @@
 // "feed-details/user-details" with "uid" and "nick". Attribute texts are
 // decoded before use, since markup keeps entities in attributes.
 //
+// A failed load of no comments shows its text under the head
+// (ZMRListFailure.h); comments already shown stay without a notice.
+//
 // Main queue only.
 
 #include "app/screens/feed/ZMRFeedDocumentController.h"
@@ -58,9 +61,13 @@ public:
                                                  const pf::ObjectRef& action) override;
     void krDocumentControllerDoActionElement(KRDocumentController& controller, KRDOMElement& element) override;
     void feedDocumentControllerDidContentSizeChanged(ZMRFeedDocumentController& controller) override;
+    void krDataControllerDidLoaded(KRDataController& controller) override;
+    void krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error) override;
 
 private:
     void placeHead();
+    // The failure's view under the head, not over it.
+    void placeFailure();
     // Once the composer hands back YES, the count rises and the comments reload.
     void waitForComment(IKRUIContext& context);
     void openUserOf(const KRDOMElement& element);

@@ -42,7 +42,9 @@ void ZMRBooksController::refreshState()
         std::snprintf(title, sizeof title, "%d年%02d月", shown->year, shown->month);
         m_dateLabel->setText(title);
     }
-    if (m_expendMoneyLabel) {
+    if (m_expendMoneyLabel && m_totalUnknown) {
+        m_expendMoneyLabel->setText(std::string(kUnknownTotal));
+    } else if (m_expendMoneyLabel) {
         double total = dataSource() ? dataSource()->valueForKey("expendMoney").doubleValue() : 0;
         pf::NumberFormatter formatter;
         formatter.setUsesGroupingSeparator(true);
@@ -161,12 +163,14 @@ void ZMRBooksController::tableViewDidSelectRowAtIndexPath(pf::TableView& table, 
 void ZMRBooksController::krDataSourceDidLoaded(KRDataSource& source)
 {
     KRTableDataController::krDataSourceDidLoaded(source);
+    m_totalUnknown = false;
     refreshState();
 }
 
 void ZMRBooksController::krDataSourceDidContentChanged(KRDataSource& source)
 {
     KRTableDataController::krDataSourceDidContentChanged(source);
+    m_totalUnknown = false;
     refreshState();
 }
 
@@ -179,4 +183,8 @@ void ZMRBooksController::krDataSourceDidFitalError(KRDataSource& source, const p
     pf::log("the month ledger was not brought up to date: %s %lld %s", error.domain.c_str(), error.code,
             error.description.c_str());
     KRAlertView::create(kNotUpToDateNotice)->showDuration(2);
+    // "¥ 0" would claim a month without spending; stored entries keep their total.
+    auto books = std::dynamic_pointer_cast<ZMRBooksDataSource>(dataSource());
+    m_totalUnknown = books && books->entryCount() == 0;
+    refreshState();
 }

@@ -12,7 +12,8 @@
 // The source is read by key ("date", "expendMoney"); a source without a date
 // stands for the current month. A cell file that makes no KRTableViewCell
 // gives plain cells. A search that fails shows kNotUpToDateNotice over the
-// month's stored rows. Everything else (pulling, header and footer cells,
+// month's stored rows; with none stored the total reads kUnknownTotal, not
+// "¥ 0", until the month's rows change or load again. Everything else (pulling, header and footer cells,
 // cell actions) is the base's. Main queue only.
 
 #include "framework/data/KRTableDataController.h"
@@ -58,6 +59,7 @@ public:
     void krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error) override;
 
     static constexpr const char* kNotUpToDateNotice = "账本未能与服务器同步，显示的是本机保存的记录";
+    static constexpr const char* kUnknownTotal = "—";
 
 private:
     enum class RowKind { Header, Footer, DayTitle, Entry, Placeholder };
@@ -71,4 +73,6 @@ private:
     std::shared_ptr<pf::Button> m_prevButton;
     std::shared_ptr<pf::Button> m_nextButton;
     std::shared_ptr<pf::Label> m_expendMoneyLabel;
+    // The search failed with nothing of the month stored: no total is known.
+    bool m_totalUnknown = false;
 };

@@ -68,6 +68,8 @@ public:
     pf::Date date() const;
     void setDate(std::optional<pf::Date> date) { m_date = date; }
     double expendMoney() const { return m_expendMoney; }
+    // The entries of the month stored here, as last read.
+    std::size_t entryCount() const { return m_month ? m_month->entries().size() : 0; }
     void setExpendMoney(double expendMoney) { m_expendMoney = expendMoney; }
 
     void reloadData() override;

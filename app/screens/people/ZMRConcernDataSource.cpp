@@ -30,11 +30,26 @@ ZMRConcernDataSource::ZMRConcernDataSource()
 {
     m_observer = pf::NotificationCenter::defaultCenter().addObserver(ZMRConcernChangedNotification, m_observerLife,
                                                                       [this](const pf::Notification&) { dbChangedAction(); });
+    m_failureObserver = pf::NotificationCenter::defaultCenter().addObserver(
+        ZMRConcernFailedNotification, m_observerLife, [this](const pf::Notification& notification) {
+            if (auto error = ZMRConcernFailure(notification))
+                syncFailed(*error);
+        });
 }
 
 ZMRConcernDataSource::~ZMRConcernDataSource()
 {
     pf::NotificationCenter::defaultCenter().removeObserver(m_observer);
+    pf::NotificationCenter::defaultCenter().removeObserver(m_failureObserver);
+}
+
+void ZMRConcernDataSource::syncFailed(const pf::Error& error)
+{
+    auto self = weak_from_this().lock();
+    if (!self)
+        return;
+    if (auto delegate = dataSourceDelegate())
+        delegate->krDataSourceDidFitalError(*this, error);
 }
 
 void ZMRConcernDataSource::reloadData()

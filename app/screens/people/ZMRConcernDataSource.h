@@ -5,7 +5,9 @@
 // initials the way an address book shows them. Nothing is asked of the
 // server: reloadData reads the table and reports loaded at once (no
 // will-load), and every "ZMRConcernChangedNotification" rebuilds the
-// sections and reports content changed.
+// sections and reports content changed. A failed page of the sync
+// ("ZMRConcernFailedNotification") is reported as this source's failure,
+// whatever the table holds.
 //
 // Sections come in the order of the initials, compared without case
 // (digits before letters), and are titled by one character "0"-"9" or
@@ -62,10 +64,12 @@ public:
 
 private:
     void dbChangedAction();
+    void syncFailed(const pf::Error& error);
 
     std::vector<std::shared_ptr<ZMRConcernDataSourceSection>> m_sections;
     bool m_mutual = false;
     // Owns the notification registration: it ends with the source.
     std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
     std::uint64_t m_observer = 0;
+    std::uint64_t m_failureObserver = 0;
 };

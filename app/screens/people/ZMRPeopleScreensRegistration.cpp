@@ -13,6 +13,7 @@
 #include "framework/data/KRTableViewCell.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/SegmentedControl.h"
 #include "platform/foundation/ClassBuilder.h"
 
@@ -53,6 +54,7 @@ void registerPeopleScreens()
         .property("followButton", &ZMRUserDetailsViewController::followButton,
                   &ZMRUserDetailsViewController::setFollowButton)
         .property("statusView", &ZMRUserDetailsViewController::statusView, &ZMRUserDetailsViewController::setStatusView)
+        .property("failedLabel", &ZMRUserDetailsViewController::failedLabel, &ZMRUserDetailsViewController::setFailedLabel)
         .action("onFollowAction", &ZMRUserDetailsViewController::onFollowAction)
         .commit();
     pf::ClassBuilder<ZMRRelationViewController>("ZMRRelationViewController")

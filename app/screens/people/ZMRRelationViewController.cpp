@@ -1,5 +1,6 @@
 #include "app/screens/people/ZMRRelationViewController.h"
 
+#include "app/screens/shared/ZMRListFailure.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -89,4 +90,23 @@ void ZMRRelationViewController::krDocumentDataControllerElementDoAction(KRDocume
     if (auto nick = element.attributeValueForKey("nick"); nick && !nick->empty())
         values->set("nick", std::string(*nick));
     openRelativeUrl(kUserDetailsURL, pf::Value(values), true);
+}
+
+void ZMRRelationViewController::krDataControllerDidLoaded(KRDataController& controller)
+{
+    if (auto* list = dynamic_cast<KRDocumentDataController*>(&controller))
+        ZMRHideListFailure(*list);
+}
+
+void ZMRRelationViewController::krDataControllerDidContentChanged(KRDataController& controller)
+{
+    // A later sync of the follow list brought it.
+    if (auto* list = dynamic_cast<KRDocumentDataController*>(&controller))
+        ZMRHideListFailure(*list);
+}
+
+void ZMRRelationViewController::krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error)
+{
+    if (auto* list = dynamic_cast<KRDocumentDataController*>(&controller))
+        ZMRShowListFailure(*list, error);
 }

@@ -15,6 +15,11 @@
 // names no page (none selected, -1) is ignored. A drag that begins within
 // kDrawerEdge of the window's left edge is left to the drawer, not the pages.
 //
+// A failed load of an empty page shows its text over that page
+// (ZMRListFailure.h): the fans' list, or the follow-list sync behind the
+// stored follow list; rows already shown stay without a notice. Leaving
+// and opening the screen again is the retry.
+//
 // The screen is the delegate of its tab controller and of every page's
 // document list. Main queue only.
 
@@ -52,6 +57,9 @@ public:
     void krTabDataControllerDidSelectedChanged(KRTabDataController& controller, unsigned index) override;
     void krDocumentDataControllerElementDoAction(KRDocumentDataController& controller, KRDOMElement& element,
                                                  const pf::ObjectRef& action) override;
+    void krDataControllerDidLoaded(KRDataController& controller) override;
+    void krDataControllerDidContentChanged(KRDataController& controller) override;
+    void krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error) override;
 
 private:
     void leaveEdgeToDrawer();

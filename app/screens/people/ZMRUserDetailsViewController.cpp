@@ -1,6 +1,7 @@
 #include "app/screens/people/ZMRUserDetailsViewController.h"
 
 #include "app/screens/people/ZMRUserFeedController.h"
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRNumberText.h"
@@ -15,6 +16,7 @@
 #include "framework/ui/KRDataOutlet.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
@@ -44,6 +46,8 @@ void ZMRUserDetailsViewController::viewDidLoad()
     ZMRViewController::viewDidLoad();
     if (m_followButton)
         m_followButton->setHidden(true);
+    if (m_failedLabel)
+        m_failedLabelTop = m_failedLabel->frame().y();
     auto self = shared_from_this();
     if (m_detailsController)
         m_detailsController->setDelegate(self);
@@ -75,9 +79,26 @@ void ZMRUserDetailsViewController::krDataControllerDidLoaded(KRDataController&)
     setStatus(std::nullopt);
 }
 
-void ZMRUserDetailsViewController::krDataControllerDidFitalError(KRDataController&, const pf::Error&)
+void ZMRUserDetailsViewController::krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error)
 {
-    setStatus(std::nullopt);
+    auto posts = m_feedController ? m_feedController->dataSource() : nullptr;
+    if (&controller != m_feedController.get() || !posts || !posts->isEmpty()) {
+        setStatus(std::nullopt);
+        return;
+    }
+    if (m_failedLabel)
+        m_failedLabel->setText(ZMRMessage(error));
+    placeFailedLabel();
+    setStatus("error");
+}
+
+void ZMRUserDetailsViewController::placeFailedLabel()
+{
+    if (!m_failedLabel || !m_detailsTableViewCell)
+        return;
+    pf::Rect frame = m_failedLabel->frame();
+    frame.origin.y = std::max(m_failedLabelTop, m_detailsTableViewCell->frame().height() + 20);
+    m_failedLabel->setFrame(frame);
 }
 
 void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller)
@@ -91,7 +112,10 @@ void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZM
     if (m_feedController && m_feedController->tableView())
         m_feedController->tableView()->reloadData();
     refreshFollowButton();
-    setStatus(std::nullopt);
+    // A failure of the posts stays shown, under the profile now.
+    placeFailedLabel();
+    if (!m_statusView || m_statusView->status() != "error")
+        setStatus(std::nullopt);
 }
 
 void ZMRUserDetailsViewController::refreshFollowButton()
@@ -182,7 +206,10 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
     if (taskType != proto::IZMRFollowTask() && taskType != proto::IZMRUnFollowTask())
         return;
     auto self = shared_from_this();
-    if (task && task == m_latestToggle.lock()) {
+    // The server may have kept a toggle whose result is unknown: the state
+    // the person chose stays shown (the follow list syncs again), and only
+    // a definite refusal puts it back.
+    if (task && task == m_latestToggle.lock() && error.code != ZMRResultUnknownCode) {
         m_latestToggle.reset();
         // A profile reloaded since shows the server's own state already.
         if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {

@@ -5,9 +5,13 @@
 // above that user's posts (a ZMRUserFeedController), with a follow button.
 // Opened with the query values "uid" and "nick": the title is "nick", and
 // "uid" goes as text to both sources by key. A "uid" that is not a whole
-// decimal number sends nothing and shows the status "error". Every load of
-// the posts (the first, a pull) reloads the profile too; the status
-// "loading" lasts until the posts answer or the profile is laid out.
+// decimal number sends nothing and shows the status "error" with the text
+// the interface file gives `failedLabel`. Every load of the posts (the
+// first, a pull) reloads the profile too; the status "loading" lasts until
+// the posts answer or the profile is laid out. A failed load of the posts
+// while none are shown shows the status "error" with the failure's text
+// (ZMRMessage), under the profile when one is shown, until the posts load;
+// posts already shown stay without a notice.
 //
 // The header cell is as high as the profile document less 20 points (never
 // below 0). The follow button starts hidden and stays so on one's own
@@ -21,10 +25,11 @@
 // as its delegate only (never its source, so leaving does not withdraw it).
 // When the server takes the latest follow and the profile still shows no
 // "mutual", the profile is loaded again (only the server knows whether the
-// user follows back); a tap before it is shown cancels that load. When the server refuses the latest toggle,
-// "isFollow", "mutual" and the fans count go back to what they were before
-// it and ZMRMessage is alerted; a refusal of an older toggle (already
-// overtaken by a later tap) is only alerted.
+// user follows back); a tap before it is shown cancels that load. When the server refuses the latest toggle
+// (an error code, or nothing sent), "isFollow", "mutual" and the fans count
+// go back to what they were before it and ZMRMessage is alerted; a toggle
+// whose result is unknown keeps what it shows and is only alerted, as is a
+// refusal of an older toggle (already overtaken by a later tap).
 // A profile without a "uid" follows nobody.
 //
 // A row's "feed" action opens "user-details/feed-details" relative to the
@@ -43,6 +48,7 @@ class ZMRUserFeedController;
 
 namespace pf {
 class Button;
+class Label;
 }
 
 class ZMRUserDetailsViewController : public ZMRViewController,
@@ -65,6 +71,9 @@ public:
     void setFollowButton(std::shared_ptr<pf::Button> button) { m_followButton = std::move(button); }
     const std::shared_ptr<KRStatusView>& statusView() const { return m_statusView; }
     void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
+    // The text of the status "error".
+    const std::shared_ptr<pf::Label>& failedLabel() const { return m_failedLabel; }
+    void setFailedLabel(std::shared_ptr<pf::Label> label) { m_failedLabel = std::move(label); }
 
     void viewDidLoad() override;
     void refreshFollowButton();
@@ -83,12 +92,16 @@ public:
 
 private:
     void setStatus(std::optional<std::string> status);
+    // Keeps the failure's text under the profile.
+    void placeFailedLabel();
 
     std::shared_ptr<ZMRUserFeedController> m_feedController;
     std::shared_ptr<ZMRUserDetailsController> m_detailsController;
     std::shared_ptr<KRTableViewCell> m_detailsTableViewCell;
     std::shared_ptr<pf::Button> m_followButton;
     std::shared_ptr<KRStatusView> m_statusView;
+    std::shared_ptr<pf::Label> m_failedLabel;
+    double m_failedLabelTop = 0; // as the interface file placed it
     // The latest toggle, the profile it flipped and what that profile held
     // before, for putting it back when the server refuses it.
     pf::WeakObject m_latestToggle;

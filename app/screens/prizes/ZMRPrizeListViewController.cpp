@@ -1,5 +1,6 @@
 #include "app/screens/prizes/ZMRPrizeListViewController.h"
 
+#include "app/screens/shared/ZMRListFailure.h"
 #include "app/services/ZMRPrizeService.h"
 #include "framework/core/KRController.h"
 #include "framework/core/KRDataOutlet.h"
@@ -55,4 +56,16 @@ void ZMRPrizeListViewController::krContainerDataControllerItemViewControllerDoAc
     else
         return;
     openRelativeUrl("prizelist/prize-details", pf::Value(pf::Dictionary::create({{"pid", text}})), true);
+}
+
+void ZMRPrizeListViewController::krDataControllerDidLoaded(KRDataController& controller)
+{
+    if (&controller == m_dataController.get())
+        ZMRHideListFailure(*m_dataController);
+}
+
+void ZMRPrizeListViewController::krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error)
+{
+    if (&controller == m_dataController.get())
+        ZMRShowListFailure(*m_dataController, error);
 }

@@ -5,7 +5,9 @@
 // "prizelist/prize-details?pid=<pid>" relative to the list's place in the
 // root stack, so the details come one level below it; an item
 // without a "pid" (or one that is no number or text) opens nothing, and
-// every other action is ignored. The screen is its grid controller's delegate.
+// every other action is ignored. The screen is its grid controller's
+// delegate; a failed load of an empty grid shows its text
+// (ZMRListFailure.h), prizes already shown stay without a notice.
 //
 // An exchange changes a prize's count of exchanges: after one
 // (ZMRPrizeExchangedNotification) the list loads again the next time it
@@ -33,6 +35,8 @@ public:
     void krContainerDataControllerItemViewControllerDoAction(KRContainerDataController& controller,
                                                              KRItemViewController& item,
                                                              const pf::ObjectRef& action) override;
+    void krDataControllerDidLoaded(KRDataController& controller) override;
+    void krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error) override;
 
 private:
     std::shared_ptr<KRContainerDataController> m_dataController;

@@ -91,7 +91,16 @@ void AppScreenTest::SetUp()
     m_savedBundle = pf::Bundle::main();
     pf::Bundle::setMain(std::make_shared<pf::Bundle>(resources));
     host = std::make_unique<pf::HeadlessHost>();
-    shell = ZMRShell::create(server->url());
+    std::string api = server->url();
+    if (m_route == Route::Gateway) {
+        gateway = std::make_unique<zmr::FaultServer>();
+        ASSERT_TRUE(gateway->isRunning());
+        gateway->setAnswerer([answerer = server.get(), pictures = origin()](const std::string& body) {
+            return answerer->answer(body, pictures);
+        });
+        api = gateway->url("/api");
+    }
+    shell = ZMRShell::create(api);
     ASSERT_TRUE(shell) << "no usable cfg.plist in resources/";
     if (m_start == Start::SignedIn) {
         auto demo = store->checkPassword("demo", "demo-password");
@@ -115,6 +124,7 @@ void AppScreenTest::TearDown()
     pf::Application::shared().setDelegate({});
     pf::Screen::main().removeAllWindows();
     shell.reset();
+    gateway.reset(); // it passes requests to the server
     if (server)
         server->stop();
     host.reset();

@@ -12,6 +12,10 @@
 //       MyScreen() : AppScreenTest(Start::Anonymous) {}
 //   };
 //
+// Route::Gateway puts `gateway`, a zmr::FaultServer, between the
+// application and the server: it passes every request on until a test
+// breaks one server task's answers (setTarget, setFault, setReply).
+//
 // Resources::Built runs the shell over the build's copy of resources/
 // instead (ZMR_BUILT_RESOURCES, set by ctest), whose ZZ SDK bundle holds
 // the signed script package the ZZ sign-in runs.
@@ -31,6 +35,7 @@
 #include "platform/ui/View.h"
 #include "tools/appserver/AppServer.h"
 #include "tools/appserver/AppStore.h"
+#include "tools/testserver/FaultServer.h"
 
 #include <gtest/gtest.h>
 
@@ -44,12 +49,16 @@ class AppScreenTest : public ::testing::Test {
 public:
     enum class Start { SignedIn, Anonymous };
     enum class Resources { Source, Built };
+    enum class Route { Direct, Gateway };
 
 protected:
-    explicit AppScreenTest(Start start = Start::SignedIn, Resources resources = Resources::Source)
-        : m_start(start), m_resources(resources) {}
+    explicit AppScreenTest(Start start = Start::SignedIn, Resources resources = Resources::Source,
+                           Route route = Route::Direct)
+        : m_start(start), m_resources(resources), m_route(route) {}
     void SetUp() override;
     void TearDown() override;
+    // Before SetUp, for a fixture that adds the gateway to another's start.
+    void setRoute(Route route) { m_route = route; }
 
     // Opens `url` in the root screen (not animated), then settles; false when
     // it did not settle.
@@ -126,12 +135,14 @@ protected:
 
     std::shared_ptr<zmr::AppStore> store;
     std::unique_ptr<zmr::AppServer> server;
+    std::unique_ptr<zmr::FaultServer> gateway; // with Route::Gateway
     std::shared_ptr<ZMRShell> shell;
     std::unique_ptr<pf::HeadlessHost> host;
 
 private:
     Start m_start;
     Resources m_resources;
+    Route m_route;
     std::string m_home;
     std::string m_album;
     std::optional<std::string> m_savedAlbum;

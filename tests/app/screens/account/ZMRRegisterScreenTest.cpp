@@ -207,4 +207,53 @@ TEST_F(RegisterScreen, ARetryAfterALostSignUpSignsInToTheAccountItMadeOrSaysTheN
     ASSERT_TRUE(waitFor([&] { return shell->rootViewController()->topController()->alias() == "recommend-follow"; }));
 }
 
+
+class RegisterThroughGateway : public RegisterScreen {
+protected:
+    RegisterThroughGateway() { setRoute(Route::Gateway); }
+};
+
+// The sign-up was made and its answer lost; the sign-in that follows the
+// retry gets no answer either. The account may still be this person's: the
+// form says what failed, and the next 注册 tries the sign-in again.
+TEST_F(RegisterThroughGateway, ASignInWithoutAnswerAfterALostSignUpNeverCallsTheNameTaken)
+{
+    auto form = screen();
+    ASSERT_TRUE(form);
+    form->accountField()->setText("xiaozhou");
+    form->passwordField()->setText("secret1");
+    form->nickField()->setText("新人小周");
+    gateway->setTarget("taskType=ZMRRegisterTask");
+    gateway->setFault(zmr::FaultServer::Fault::CloseAfterRequest);
+    commit();
+    ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
+    expectAlert("网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交");
+    ASSERT_TRUE(store->checkPassword("xiaozhou", "secret1")) << "the server made the account";
+
+    struct Row {
+        zmr::FaultServer::Fault fault;
+        int status;
+        const char* body;
+        const char* message;
+    } rows[] = {
+        {zmr::FaultServer::Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试"},
+        {zmr::FaultServer::Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试"},
+        {zmr::FaultServer::Fault::None, 200, "<html>maintenance</html>", "服务器出错，请稍后重试"},
+    };
+    gateway->setTarget("taskType=ZMRLoginTask");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message);
+        gateway->setFault(row.fault);
+        gateway->setReply(row.status, row.body);
+        commit();
+        ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
+        expectAlert(row.message);
+        EXPECT_FALSE(shell->uid().isNumber());
+    }
+    gateway->setTarget("");
+    commit();
+    ASSERT_TRUE(waitFor([&] { return shell->uid().isNumber(); }));
+    EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
+    ASSERT_TRUE(waitFor([&] { return shell->rootViewController()->topController()->alias() == "recommend-follow"; }));
+}
 }

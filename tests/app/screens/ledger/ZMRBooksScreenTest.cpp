@@ -9,6 +9,8 @@
 #include "app/screens/ledger/ZMRBooksDataSource.h"
 #include "app/screens/ledger/ZMRBooksViewController.h"
 #include "framework/core/IKRUIViewController.h"
+#include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
 #include "framework/ui/KRFoldViewController.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/Label.h"
@@ -138,4 +140,10 @@ TEST_F(BooksScreen, OpensOnTheSeededMonthAndStepsBackAndForthSyncingAnEntryAdded
     ASSERT_TRUE(waitFor([&] { return viewWithText(ZMRBooksController::kNotUpToDateNotice) != nullptr; }));
     EXPECT_EQ(books->expendMoneyLabel()->text(), before);
     EXPECT_NE(before, "¥ 0");
+    // With nothing of a month stored, no total is known: "¥ 0" would say
+    // nothing was spent.
+    ASSERT_TRUE(shell->userDBContext()->db()->execture("DELETE FROM [ZMRBooksObject]"));
+    ASSERT_TRUE(tapText("上月"));
+    EXPECT_TRUE(waitFor([&] { return books->expendMoneyLabel()->text() == ZMRBooksController::kUnknownTotal; }));
+    EXPECT_TRUE(textFrame(ZMRBooksController::kUnknownTotal));
 }

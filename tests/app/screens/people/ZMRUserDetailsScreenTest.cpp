@@ -199,6 +199,50 @@ TEST_F(UserDetailsScreen, ARefusedToggleIsShownAndTheLatestIsPutBack)
     EXPECT_TRUE(follows(10002)) << "nothing changed on the server";
 }
 
+class UserDetailsThroughGateway : public UserDetailsScreen {
+protected:
+    UserDetailsThroughGateway() { setRoute(Route::Gateway); }
+};
+
+// The server took the toggle and its answer was lost: the state chosen stays
+// shown, as the server holds it, and the follow list is synced again.
+TEST_F(UserDetailsThroughGateway, AToggleWhoseResultIsUnknownKeepsWhatItShows)
+{
+    auto screen = openLoaded(10008);
+    ASSERT_TRUE(screen);
+    const long long before = fans(10008);
+    struct Row {
+        const char* tap;
+        const char* serverTask;
+        zmr::FaultServer::Fault fault;
+        int status;
+        bool following;
+        long long fans;
+    } rows[] = {
+        {"关注", "ZMRFollowTask", zmr::FaultServer::Fault::None, 502, true, before + 1},
+        {"已关注", "ZMRUnFollowTask", zmr::FaultServer::Fault::CloseAfterRequest, 200, false, before},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.serverTask);
+        gateway->setTarget(std::string("taskType=") + row.serverTask);
+        gateway->setFault(row.fault);
+        gateway->setReply(row.status, "<html>bad gateway</html>");
+        shell->setConcernVersion(shell->concernVersion()); // clears the changed mark
+        ASSERT_TRUE(tapText(row.tap));
+        ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
+        EXPECT_EQ(alertMessage(), "网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交");
+        EXPECT_EQ(follows(10008), row.following) << "the server acted";
+        EXPECT_EQ(KRDataOutlet::booleanValue(screen->detailsController()->dataItem().dictionary()->get("isFollow")),
+                  row.following);
+        EXPECT_EQ(screen->followButton()->title().value_or(""), row.following ? "已关注" : "关注");
+        EXPECT_EQ(fansLabel(*screen), std::to_string(row.fans));
+        EXPECT_TRUE(shell->hasConcernChanged());
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+        EXPECT_TRUE(settle());
+    }
+}
+
 // Leaving the screen does not withdraw a follow under way: the server still follows.
 TEST_F(UserDetailsScreen, AFollowSentBeforeLeavingStillReachesTheServer)
 {
