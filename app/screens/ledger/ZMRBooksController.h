@@ -13,8 +13,9 @@
 // stands for the current month. A cell file that makes no KRTableViewCell
 // gives plain cells. A search that fails shows kNotUpToDateNotice over the
 // month's stored rows; with none stored the total reads kUnknownTotal, not
-// "¥ 0", until the month's rows change or load again. Everything else (pulling, header and footer cells,
-// cell actions) is the base's. Main queue only.
+// "¥ 0", until the month's rows change or load again. Everything else
+// (pulling, header and footer cells, cell actions) is the base's. Main queue
+// only.
 
 #include "framework/data/KRTableDataController.h"
 

@@ -25,15 +25,7 @@ class AppWorldRoad : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        registerAuthTestClasses();
-        KRDownlinkService::resetSharedCache();
-        busRecord() = &bus;
-        std::unique_ptr<zmr::AppStore> made;
-        ASSERT_FALSE(zmr::AppStore::open(":memory:", made));
-        store = std::move(made);
-        ASSERT_TRUE(store->seedDemo());
-        server = std::make_unique<zmr::AppServer>(store);
-        ASSERT_TRUE(server->start(0));
+        ASSERT_NO_FATAL_FAILURE(startSeededWorld(bus, store, server));
         origin = "http://127.0.0.1:" + std::to_string(server->port());
         auto config = socialRoadConfig(server->url(), origin + "/upload");
         addStoreServices(config);

@@ -9,6 +9,8 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tools/appserver/AppServer.h"
+#include "tools/appserver/AppStore.h"
 
 pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout, bool recordPoints)
 {
@@ -24,6 +26,19 @@ pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout, bool rec
     auto config = busConfig({http, api, recording});
     addAccountServices(config);
     return config;
+}
+
+void startSeededWorld(BusRecord& record, std::shared_ptr<zmr::AppStore>& store, std::unique_ptr<zmr::AppServer>& server)
+{
+    registerAuthTestClasses();
+    KRDownlinkService::resetSharedCache();
+    busRecord() = &record;
+    std::unique_ptr<zmr::AppStore> made;
+    ASSERT_FALSE(zmr::AppStore::open(":memory:", made));
+    store = std::move(made);
+    ASSERT_TRUE(store->seedDemo());
+    server = std::make_unique<zmr::AppServer>(store);
+    ASSERT_TRUE(server->start(0));
 }
 
 bool sendAndWait(const std::shared_ptr<ZMRShell>& shell, const pf::Protocol* type, const std::shared_ptr<KRUplinkTask>& task,

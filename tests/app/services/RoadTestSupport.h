@@ -9,12 +9,23 @@
 
 #include "app/services/ZMRAuthTasks.h"
 
+#include <memory>
 #include <string>
 
 // The services of the application's configuration, with the API service's
 // "url" set and a short time-out; the recorder takes the follow-list and,
 // when `recordPoints`, the points tasks.
 pf::DictionaryRef roadConfig(const std::string& apiUrl, double timeout = 5, bool recordPoints = true);
+
+namespace zmr {
+class AppServer;
+class AppStore;
+}
+
+// Registers the test classes, empties the shared list cache, points
+// busRecord() at `record` and starts the local server in this process on a
+// free loopback port over the demo world. Wrap in ASSERT_NO_FATAL_FAILURE.
+void startSeededWorld(BusRecord& record, std::shared_ptr<zmr::AppStore>& store, std::unique_ptr<zmr::AppServer>& server);
 
 // Sends the task with the recorder as delegate and runs the main loop until
 // the recorder heard one more outcome; false on time-out.
