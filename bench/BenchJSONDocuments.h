@@ -3,7 +3,8 @@
 // The JSON documents the codec benchmarks share: a feed answer of about 60 KB
 // (20 items) and a list of about 2 MB, both shaped like the application
 // server's answers (nested objects, arrays, escaped and raw CJK text,
-// integers, reals, Booleans and null).
+// integers, reals, Booleans and null); and one object of many keys, the
+// hostile shape for a parser that looks for repeated keys.
 
 #include <string>
 
@@ -49,6 +50,15 @@ inline const std::string& list()
 {
     static const std::string text = document(2400, 8);
     return text;
+}
+
+// {"k0":1,…,"k<n-1>":1}.
+inline std::string manyKeys(int keys)
+{
+    std::string out = "{";
+    for (int i = 0; i < keys; i++)
+        out += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":1";
+    return out + "}";
 }
 
 }

@@ -2,7 +2,10 @@
 // 10,000 events (SQLite store, chunked enciphered uploads to the local
 // collector on loopback) against bare bound SQLite inserts plus bare libcurl
 // POSTs of the same bodies; its JSON codec against KRJSON on one batch of
-// 1,000 events.
+// 1,000 events, and on one object of 3,000, 30,000 and 300,000 keys (the
+// time grows with the keys, not their square: scripts/bench.sh scale).
+#include "BenchJSONDocuments.h"
+
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
@@ -292,6 +295,16 @@ void BM_KRJSON_DecodeBatch(benchmark::State& state)
         benchmark::DoNotOptimize(KRJSON::decodeText(text));
 }
 BENCHMARK(BM_KRJSON_DecodeBatch);
+
+void BM_TXJSON_DecodeKeys(benchmark::State& state)
+{
+    std::string text = bench_json::manyKeys(int(state.range(0)));
+    for (auto _ : state) {
+        TXJSONDecoder decoder;
+        benchmark::DoNotOptimize(decoder.objectWithUTF8String(text.data(), text.size()));
+    }
+}
+BENCHMARK(BM_TXJSON_DecodeKeys)->Arg(3000)->Arg(30000)->Arg(300000)->Unit(benchmark::kMillisecond);
 
 }
 

@@ -93,7 +93,7 @@ for pair in "${pairs[@]}"; do
   if [ "${name%%/*}" != "$name" ]; then known+=("${name%%/*}"); fi
   wanted "$name" && programs+=("$program")
 done
-wanted scale && programs+=(ledger_bench people_bench home_bench)
+wanted scale && programs+=(ledger_bench people_bench home_bench zzjson_bench analytics_bench)
 for name in "${names[@]}"; do
   if ! printf '%s\n' "${known[@]}" | grep -qx -- "$name"; then
     echo "nothing is called $name; the names are $(printf '%s\n' "${known[@]}" | sort -u | xargs)" >&2
@@ -221,6 +221,8 @@ if wanted scale; then
 month ledger open, 10,000 over 100 entries|ledger_bench|BM_LedgerOpenScale|100|10000|real_time|1.2
 month ledger scroll step, 10,000 over 100|ledger_bench|BM_LedgerScrollStepScale|100|10000|real_time|1.2
 follow list open, 20,000 over 2,000 people|people_bench|BM_FollowListOpenScale|2000|20000|real_time|10
+ZZ JSON object, 30,000 over 3,000 keys|zzjson_bench|BM_EZJSON_DecodeKeys|3000|30000|real_time|15
+analytics JSON object, 30,000 over 3,000 keys|analytics_bench|BM_TXJSON_DecodeKeys|3000|30000|real_time|15
 home scrolled frame, page 50 over page 1|home_bench|BM_HomeScrollScale|1|50|real_time|1.2
 home resident memory, page 50 over page 1|home_bench|BM_HomeScrollScale|1|50|rss_mb|2
 SCALE

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Collections.h"
 
+#include <functional>
+
 namespace pf {
 
 void JsonObjectStack::start(const char* text, std::size_t members)
@@ -25,12 +27,68 @@ bool JsonObjectStack::replaceValue(const Object& object, std::string_view name)
 {
     for (std::size_t i = object.keyBase; i < m_keys.size(); ++i) {
         if (keyText(m_keys[i]) == name) {
-            m_values[object.valueBase + (i - object.keyBase)] = std::move(m_values.back());
-            m_values.pop_back();
+            replaceValueAt(object, i - object.keyBase);
             return true;
         }
     }
     return false;
+}
+
+void JsonObjectStack::replaceValueAt(const Object& object, std::size_t place)
+{
+    m_values[object.valueBase + place] = std::move(m_values.back());
+    m_values.pop_back();
+}
+
+std::uint32_t JsonObjectStack::keyHash(std::string_view name)
+{
+    return std::uint32_t(std::hash<std::string_view>()(name));
+}
+
+JsonObjectStack::IndexSlot& JsonObjectStack::indexSlot(Object& object, std::string_view name, std::uint32_t hash)
+{
+    std::size_t mask = object.index.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        IndexSlot& slot = object.index[i];
+        if (!slot.place || (slot.hash == hash && keyText(m_keys[object.keyBase + slot.place - 1]) == name))
+            return slot;
+    }
+}
+
+void JsonObjectStack::addIndexedMember(Object& object, const Key& key)
+{
+    std::string_view name = keyText(key);
+    std::uint32_t hash = keyHash(name);
+    IndexSlot& slot = indexSlot(object, name, hash);
+    if (slot.place)
+        return replaceValueAt(object, slot.place - 1);
+    m_keys.push_back(key);
+    slot = { hash, std::uint32_t(m_keys.size() - object.keyBase) };
+    if (slot.place * std::size_t(2) > object.index.size())
+        buildIndex(object);
+}
+
+void JsonObjectStack::buildIndex(Object& object)
+{
+    // The keys are distinct, so each takes the first empty slot it meets.
+    auto place = [](std::vector<IndexSlot>& index, IndexSlot slot) {
+        std::size_t mask = index.size() - 1;
+        std::size_t i = slot.hash & mask;
+        while (index[i].place)
+            i = (i + 1) & mask;
+        index[i] = slot;
+    };
+    std::vector<IndexSlot> index(object.index.empty() ? 128 : object.index.size() * 2);
+    if (object.index.empty()) {
+        for (std::size_t i = object.keyBase; i < m_keys.size(); ++i)
+            place(index, { keyHash(keyText(m_keys[i])), std::uint32_t(i - object.keyBase + 1) });
+    } else {
+        for (IndexSlot slot : object.index) {
+            if (slot.place)
+                place(index, slot);
+        }
+    }
+    object.index = std::move(index);
 }
 
 Value JsonObjectStack::closeArray(std::size_t base)

@@ -1,6 +1,7 @@
 #include "platform/foundation/Collections.h"
 #include "sdk/analytics/TXJKSerializer.h"
 #include "sdk/analytics/TXJSONDecoder.h"
+#include "tests/platform/foundation/ManyKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -278,6 +279,14 @@ TEST(TXJSONDecoderObjects, ManyMembersAndLateRepeatsKeepTheirPlaces)
     EXPECT_EQ(dictionary->get("k5"), pf::Value("x"));
     EXPECT_TRUE(dictionary->get("k39").isArray());
     EXPECT_EQ(dictionary->get("k38").longLongValue(), 38);
+}
+
+TEST(TXJSONDecoderObjects, TimeGrowsLinearlyWithTheKeysOfOneObject)
+{
+    // Each new key was compared with every earlier one: ten times the keys
+    // took a hundred times as long.
+    pf::testing::expectTimeLinearInKeys(
+        [](const std::string& text) { return objectFromJSONString(text).dictionary()->count(); });
 }
 
 TEST(TXJKSerializerUtf8, OnlyWellFormedTextIsWrittenAsAString)

@@ -1,6 +1,7 @@
 #include "platform/foundation/Collections.h"
 #include "sdk/zz/CVOSDKEZJSON.h"
 #include "sdk/zz/CommonSDK.h"
+#include "tests/platform/foundation/ManyKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -270,6 +271,15 @@ TEST(EZJSONParser, EscapedAndRepeatedKeysKeepTheirObjects)
     EXPECT_EQ(d->get("k5"), pf::Value("x"));
     EXPECT_TRUE(d->get("k39").isArray());
     EXPECT_EQ(d->get("k38").longLongValue(), 38);
+}
+
+TEST(EZJSONParser, TimeGrowsLinearlyWithTheKeysOfOneObject)
+{
+    // Each new key was compared with every earlier one: ten times the keys
+    // took a hundred times as long.
+    CVOSDKEZJSONParser parser;
+    pf::testing::expectTimeLinearInKeys(
+        [&](const std::string& text) { return parser.objectWithString(text).dictionary()->count(); });
 }
 
 TEST(EZJSONParser, NumbersKeepTheirTypeAndExactValue)
