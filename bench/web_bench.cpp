@@ -202,6 +202,11 @@ const std::vector<std::pair<std::string, std::string>>& worstPages()
         {"9,990 positioned boxes in one layer", layeredBoxes(9990, 1)},
         {"an ordered list of 9,990 items", "<ol>" + repeat("<li>x", 9990) + "</ol>"},
         {"an unordered list of 9,990 items", "<ul>" + repeat("<li>x", 9990) + "</ul>"},
+        {"a roman list of 9,990 items from 3,000",
+         "<ol start=3000 style='list-style:upper-roman'>" + repeat("<li>x", 9990) + "</ol>"},
+        {"a roman list from 2,147,483,000", "<ol start=\"2147483000\" style=\"list-style:upper-roman\"><li>x</li></ol>"},
+        {"5,000 roman items from 2,147,483,000",
+         "<ol start=2147483000 style='list-style:upper-roman'>" + repeat("<li>x</li>", 5000) + "</ol>"},
     };
     return pages;
 }
@@ -225,7 +230,7 @@ void BM_WorstPage(benchmark::State& state)
     if (refused)
         state.SetLabel(name + " (refused)");
 }
-BENCHMARK(BM_WorstPage)->DenseRange(0, 33)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_WorstPage)->DenseRange(0, 36)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }
 

@@ -243,8 +243,10 @@ void write(std::string& out, HtmlCensus& census, const GumboNode* node, int dept
     for (unsigned i = 0; i < element.attributes.length; ++i) {
         auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
         std::string_view attributeName = attribute->name;
+        // The renderer keeps a list item's number in "list_index" and writes
+        // one the page gave as its marker, unbounded (HtmlListItem.h).
         if (!validName(attributeName) || (isBody && body.count(std::string(attributeName)))
-            || (isRoot && attributeName == "style"))
+            || (isRoot && attributeName == "style") || attributeName == "list_index")
             continue;
         if (attributeName == "class")
             countWords(census.classes, attribute->value);

@@ -8,7 +8,8 @@
 //  2. parse once ourselves without recording errors and measure the depth of
 //     the element tree, and
 //  3. hand the renderer the tree written back as clean markup (scripts and
-//     comments dropped, table spans and style sheets made safe), which its
+//     comments dropped, table spans and style sheets made safe, the
+//     renderer's own list numbers never taken from the page), which its
 //     own parse reads without errors into the same tree: the census and the
 //     depth bound hold for what the renderer builds. (Raw text is written
 //     raw only where the parser reads it raw, and no name written inside

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -45,6 +46,13 @@ bool shrinksToFit(const litehtml::element& element, litehtml::style_display d)
         return true;
     auto position = element.get_element_position();
     return position == litehtml::element_position_absolute || position == litehtml::element_position_fixed;
+}
+
+bool hasMarker(const litehtml::element& item)
+{
+    const char* type = item.get_style_property("list-style-type", true, "disc");
+    const char* image = item.get_style_property("list-style-image", true, nullptr);
+    return (type && std::strcmp(type, "none") != 0) || (image && *image);
 }
 
 // Keeps the weights finite however deep the page nests; far past any budget.
@@ -252,6 +260,8 @@ LayoutShape layoutShapeOf(const litehtml::element& root)
                 weight *= kNarrowFloatFactor;
             shape.floatRenders += std::min(weight, kMaxWeight);
         }
+        if (display == litehtml::display_list_item && hasMarker(*element))
+            ++shape.markers;
         bool holds = holdsTableParts(display);
         int inner = shrinks + (shrinksToFit(*element, display) ? 1 : 0);
         for (size_t i = element->get_children_count(); i-- > 0;) {

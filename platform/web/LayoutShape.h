@@ -26,6 +26,8 @@
 //    boxes a box holds, it walks everything the box holds down to them
 //    again. Thousands of boxes with z-indexes of their own cost the square
 //    of their number at every redraw.
+//  - Each list item draws a marker, a symbol or its number as text, like
+//    one more word (HtmlListItem.h keeps the numbers short).
 // PageBudget turns the shape into milliseconds.
 //
 // Internal to pf_web. One thread at a time.
@@ -51,6 +53,8 @@ struct LayoutShape {
     // draw its positioned boxes (down to them), times the distinct
     // z-indexes among them.
     double layerWalks = 0;
+    // The list items that draw a marker.
+    int markers = 0;
 };
 
 // How many times over each table level lays out what it holds.

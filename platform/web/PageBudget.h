@@ -73,6 +73,9 @@ inline constexpr double kMaxTableGridCells = 1e6;
 // Walking one element once more to draw the positioned boxes of one more
 // z-index (bench/web_bench's layered box pages).
 inline constexpr double kLayerWalkMilliseconds = 2e-5;
+// A list item's marker costs what a word does: it is one, of at most 16
+// bytes (HtmlListItem.h shows a number its style cannot show in decimal),
+// or a symbol.
 inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {

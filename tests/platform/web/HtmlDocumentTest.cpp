@@ -202,31 +202,75 @@ TEST(HtmlDocumentLinks, LinkUnderAPointResolvesAgainstTheBase)
     }
 }
 
+namespace {
+
+// Lists drawn without margins, so that two lists stack like one; null when
+// the page does not load.
+BitmapRef drawnLists(const std::string& lists)
+{
+    auto document = load("<style>ol { margin: 0; font: 20px sans-serif }</style><body style='margin:0 0 0 120px'>"
+                         + lists);
+    return document ? render(*document) : nullptr;
+}
+
+bool samePixels(const Bitmap& a, const Bitmap& b)
+{
+    for (int y = 0; y < a.pixelHeight(); ++y) {
+        for (int x = 0; x < a.pixelWidth(); ++x) {
+            if (!(a.pixel(x, y) == b.pixel(x, y)))
+                return false;
+        }
+    }
+    return true;
+}
+
+}
+
 TEST(HtmlDocumentRender, OrderedListsNumberTheirItemsFromTheirStart)
 {
-    // Lists without margins, so that two lists stack like one.
-    auto page = [](const std::string& lists) {
-        return "<style>ol { margin: 0; font: 20px sans-serif }</style><body style='margin:0 0 0 60px'>" + lists;
-    };
-    auto drawn = [](const std::string& html) {
-        auto document = load(html);
-        return document ? render(*document) : nullptr;
-    };
-    auto one = drawn(page("<ol start=7><li>x<li>x<p>not an item</p><li>x</ol>"));
-    auto two = drawn(page("<ol start=7><li>x</ol><ol start=8><li>x<p>not an item</p><li>x</ol>"));
-    auto skipped = drawn(page("<ol start=7><li>x</ol><ol start=9><li>x<p>not an item</p><li>x</ol>"));
+    auto one = drawnLists("<ol start=7><li>x<li>x<p>not an item</p><li>x</ol>");
+    auto two = drawnLists("<ol start=7><li>x</ol><ol start=8><li>x<p>not an item</p><li>x</ol>");
+    auto skipped = drawnLists("<ol start=7><li>x</ol><ol start=9><li>x<p>not an item</p><li>x</ol>");
     ASSERT_TRUE(one && two && skipped);
-    auto same = [](const Bitmap& a, const Bitmap& b) {
-        for (int y = 0; y < a.pixelHeight(); ++y) {
-            for (int x = 0; x < a.pixelWidth(); ++x) {
-                if (!(a.pixel(x, y) == b.pixel(x, y)))
-                    return false;
-            }
-        }
-        return true;
+    EXPECT_TRUE(samePixels(*one, *two)) << "the second item of a list from 7 reads 8";
+    EXPECT_FALSE(samePixels(*one, *skipped)) << "the numbers are drawn";
+}
+
+TEST(HtmlDocumentRender, NumbersAMarkerStyleCannotShowAreDrawnInDecimal)
+{
+    // The renderer wrote a roman numeral in the billions as millions of
+    // "M"s: a second and hundreds of megabytes for one item.
+    struct Row {
+        const char* style;
+        const char* start;
+        bool decimal;
+    } rows[] = {
+        {"upper-roman", "3999", false},
+        {"upper-roman", "4000", true},
+        {"lower-roman", "2147483000", true},
+        {"upper-roman", "-1", true},
+        {"upper-roman", "99999999999999999999", true},
+        {"lower-alpha", "1", false},
+        {"lower-alpha", "-1", true},
+        {"lower-greek", "-5", true},
+        {"upper-latin", "2147483000", false},
+        {"armenian", "3", true},
+        {"hebrew", "3", true},
+        {"decimal-leading-zero", "5", false},
     };
-    EXPECT_TRUE(same(*one, *two)) << "the second item of a list from 7 reads 8";
-    EXPECT_FALSE(same(*one, *skipped)) << "the numbers are drawn";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.style) + " from " + row.start);
+        auto styled = drawnLists(std::string("<ol start=") + row.start + " style='list-style:" + row.style
+                                 + "'><li>x<li>x</ol>");
+        auto decimal = drawnLists(std::string("<ol start=") + row.start + "><li>x<li>x</ol>");
+        ASSERT_TRUE(styled && decimal);
+        EXPECT_EQ(samePixels(*styled, *decimal), row.decimal);
+    }
+    // Nor may a page number an item itself: the renderer would write that number as it is.
+    const std::string item = "<div style='display:list-item;list-style-type:upper-roman'";
+    auto numbered = drawnLists(item + " list_index=4000>x</div>"), plain = drawnLists(item + ">x</div>");
+    ASSERT_TRUE(numbered && plain);
+    EXPECT_TRUE(samePixels(*numbered, *plain));
 }
 
 TEST(HtmlDocumentLimits, AnOrderedListLaysOutAsFastAsAnUnorderedOne)
@@ -327,6 +371,16 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
             html += "<div style='position:absolute;z-index:" + std::to_string(i % layers) + "'></div>";
         return html;
     };
+    // A list in each marker style the renderer knows, each from `start`.
+    auto everyMarkerStyle = [](const std::string& start, int items) {
+        std::string html;
+        for (const char* style : {"none", "circle", "disc", "square", "armenian", "cjk-ideographic", "decimal",
+                                  "decimal-leading-zero", "georgian", "hebrew", "hiragana", "hiragana-iroha", "katakana",
+                                  "katakana-iroha", "lower-alpha", "lower-greek", "lower-latin", "lower-roman",
+                                  "upper-alpha", "upper-latin", "upper-roman"})
+            html += "<ol start=" + start + " style='list-style-type:" + style + "'>" + nested(items, "<li>x") + "</ol>";
+        return html;
+    };
     struct Row {
         const char* name;
         std::string html;
@@ -408,6 +462,15 @@ TEST(HtmlDocumentLimits, PagesOverTheWorkBudgetAreRefusedWhole)
         {"positioned boxes in layers, each holding the next", nested(200, "<div style='position:absolute;z-index:3'>"),
          false},
         {"an ordered list of 9,990 items", "<ol>" + nested(9990, "<li>x") + "</ol>", false},
+        {"a roman list from 2,147,483,000", "<ol start=\"2147483000\" style=\"list-style:upper-roman\"><li>x</li></ol>",
+         false},
+        {"5,000 roman items from 2,147,483,000",
+         "<ol start=2147483000 style='list-style:upper-roman'>" + nested(5000, "<li>x</li>") + "</ol>", false},
+        {"a start past 64 bits", "<ol start=-99999999999999999999>" + nested(100, "<li>x") + "</ol>", false},
+        {"every marker style from the highest start", everyMarkerStyle("2147483647", 50), false},
+        {"every marker style from the lowest start", everyMarkerStyle("-2147483648", 50), false},
+        {"list items over the budget by their markers", "<ul>" + nested(9900, "<li>xyz ab") + "</ul>", true},
+        {"the same items without markers", "<ul style='list-style:none'>" + nested(9900, "<li>xyz ab") + "</ul>", false},
         {"an ordinary table with spans",
          "<table border=1>" + nested(300, "<tr><td rowspan=2>a<td colspan=3>b c<td>d") + "</table>", false},
     };
