@@ -17,7 +17,7 @@ enum class Match {
 
 // Where a name introduces a value.
 enum class Written {
-    Anywhere,    // forms, queries, JSON, descriptions, headers, prose, <name>…</name>
+    Anywhere,     // forms, queries, JSON, descriptions, headers, prose, <name>…</name>
     NotAsElement, // <key> names the items of a property list
     FormItemOnly, // "code=" is a one-time code; "code": 0 in an answer is its status
 };
