@@ -422,11 +422,13 @@ void BM_BareFeedPage(benchmark::State& state)
         auto rows = list ? list->get("list").array() : nullptr;
         for (std::size_t i = 0; rows && i < rows->count(); ++i) {
             auto row = rows->at(i).dictionary();
-            if (auto logo = row ? row->get("logo").string() : nullptr)
-                pictures.get(*logo);
+            // Texts are read from values held here: get() answers a copy.
+            if (pf::Value logo = row ? row->get("logo") : pf::Value(); logo.isString())
+                pictures.get(*logo.string());
             auto images = row ? row->get("images").array() : nullptr;
-            if (auto first = images && images->count() ? images->at(0).dictionary() : nullptr; first && first->get("uri").string())
-                pictures.get(*first->get("uri").string());
+            auto first = images && images->count() ? images->at(0).dictionary() : nullptr;
+            if (pf::Value uri = first ? first->get("uri") : pf::Value(); uri.isString())
+                pictures.get(*uri.string());
         }
         for (const char* name : {"ico33.png", "ico36.png", "ico40.png", "feed_placeholder.png", "ico10"})
             pictures.get(name);
@@ -479,8 +481,8 @@ void BM_BareFeedPage(benchmark::State& state)
                     pf::Point at = originInDocument(strip);
                     auto images = row ? row->get("images").array() : nullptr;
                     auto first = images && images->count() ? images->at(0).dictionary() : nullptr;
-                    const std::string* uri = first ? first->get("uri").string() : nullptr;
-                    pf::ImageRef picture = pictures.get(uri ? *uri : std::string("feed_placeholder.png"));
+                    pf::Value uri = first ? first->get("uri") : pf::Value();
+                    pf::ImageRef picture = pictures.get(uri.isString() ? *uri.string() : std::string("feed_placeholder.png"));
                     pf::Rect page{at.x, at.y, strip->frame().width(), std::max(0.0, strip->frame().height() - 8)};
                     if (picture && picture->bitmap() && y + page.y() < 568) {
                         gc.save();
