@@ -4,7 +4,6 @@
 #include "platform/graphics/GraphicsContext.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace pf {
 
@@ -124,21 +123,12 @@ void TextView::setMarkedText(const std::string& utf8)
 
 Rect TextView::caretRect() const
 {
-    // The caret sits at the end of the wrapped text before it: the last
-    // line's height and the width of that line's text.
-    const TextMeasurer& measurer = TextMeasurer::system();
+    // Placed in the drawn layout, so on a wrapped line it ends that line's
+    // text rather than falling short by the room left at the line's end.
     double width = std::max(1.0, bounds().width() - 2 * kInset);
-    std::string shown = m_buffer.displayText();
-    std::string before = utf16Substring(shown, 0, m_buffer.caret() + utf16Length(m_buffer.markedText()));
-    double lineHeight = measurer.measure("A", m_style, 0).height;
-    Size upTo = measurer.measure(before.empty() ? "A" : before, m_style, width);
-    std::size_t lineStart = before.rfind('\n');
-    std::string lastLine = lineStart == std::string::npos ? before : before.substr(lineStart + 1);
-    double x = lastLine.empty() ? 0 : std::fmod(measurer.measure(lastLine, m_style, 0).width, width);
-    double y = before.empty() ? 0 : upTo.height - lineHeight;
-    if (!before.empty() && before.back() == '\n')
-        x = 0, y = upTo.height;
-    return Rect(kInset + x, kInset + y, 2, lineHeight);
+    std::size_t index = m_buffer.caret() + utf16Length(m_buffer.markedText());
+    Rect at = caretRectInText(m_buffer.displayText(), m_style, width, index);
+    return Rect(kInset + at.x(), kInset + at.y(), 2, at.height());
 }
 
 void TextView::updateContentSize()

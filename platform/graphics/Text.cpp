@@ -195,6 +195,27 @@ TextMeasurer::Shrunk TextMeasurer::measureShrinking(std::string_view text, const
     return {best, low};
 }
 
+Rect caretRectInText(std::string_view text, const TextStyle& style, double width, std::size_t index)
+{
+    // The layout holds bad bytes repaired, so the index is found in the
+    // repaired text.
+    std::string repaired;
+    if (!isValidUtf8(text)) {
+        repaired = fromUtf16(toUtf16(text));
+        text = repaired;
+    }
+    // Laid out as drawText() lays it out, so the caret follows the drawn
+    // line breaks, with the room a wrapped line leaves unused at its end.
+    LayoutPtr layout = makeLayout(text, style, width, 0);
+    PangoRectangle strong;
+    pango_layout_get_cursor_pos(layout.get(), int(utf8OffsetOfUtf16Index(text, index)), &strong, nullptr);
+    double x = double(strong.x) / PANGO_SCALE;
+    // A blank that hangs past the margin leaves the caret at the margin.
+    if (width > 0)
+        x = std::min(x, width);
+    return Rect(x, double(strong.y) / PANGO_SCALE, 0, double(strong.height) / PANGO_SCALE);
+}
+
 PangoContext* textLayoutContext() { return sharedContext(); }
 
 const TextMeasurer& TextMeasurer::system()

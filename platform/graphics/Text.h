@@ -9,6 +9,7 @@
 #include "platform/graphics/Font.h"
 #include "platform/graphics/Geometry.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace pf {
@@ -59,5 +60,12 @@ public:
 // the whole lines that fit its height and the style's number of lines; the
 // truncating modes end the last of them with an ellipsis.
 void drawText(GraphicsContext& context, std::string_view text, const Rect& rect, const TextStyle& style);
+
+// Where a caret before UTF-16 unit `index` of `text` (clamped to its end)
+// stands when drawText() draws the text `width` wide, from the box's origin:
+// x after what precedes it on its laid-out line (never past `width`), y that
+// line's top, the height that line's; the width is 0. After a final line
+// break it stands at the start of the empty line below.
+Rect caretRectInText(std::string_view text, const TextStyle& style, double width, std::size_t index);
 
 }

@@ -6,6 +6,7 @@
 #include "platform/foundation/Boxed.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Text.h"
 
 #include <string>
 #include <vector>
@@ -226,6 +227,54 @@ TEST_F(TextInput, TextViewBreaksLinesAndFollowsTheCaret)
     EXPECT_GE(caret.maxY(), view->contentOffset().y);
     EXPECT_LE(caret.maxY(), view->contentOffset().y + view->bounds().height() + 0.5); // scrolled into sight
     view->endEditing();
+}
+
+// On a wrapped line the caret ends the text drawn on that line: the room a
+// line leaves unused at its end is not counted, however many lines wrapped.
+// After a final line break it starts the empty line below the text.
+TEST_F(TextInput, TextViewCaretEndsTheLastLaidOutLine)
+{
+    auto view = std::make_shared<TextView>(Rect(10, 100, 300, 200));
+    window->addSubview(view);
+    ASSERT_TRUE(view->beginEditing());
+    const std::string post = "新人第一帖：超市鸡蛋特价超市鸡蛋特价超市鸡蛋特价超市鸡蛋特价";
+    struct Row {
+        std::string typed;
+        std::string marked; // composing at the end
+        int lines;
+    } rows[] = {
+        {post + "ABC", "", 2},
+        {post + "超市鸡蛋特价超市鸡蛋特价ABC", "", 3},
+        {post + post, "chao", 4},
+        {"短的ABC", "", 1},
+        {post + post + "\n", "", 5},
+    };
+    const TextMeasurer& measurer = TextMeasurer::system();
+    TextStyle style;
+    style.font = view->font();
+    const double width = view->bounds().width() - 16;
+    for (const Row& row : rows) {
+        view->setText("");
+        view->insertText(row.typed);
+        if (!row.marked.empty())
+            view->setMarkedText(row.marked);
+        std::string shown = view->buffer().displayText();
+        // The last laid-out line starts after the longest beginning that
+        // takes fewer lines than the whole.
+        double all = measurer.measure(shown, style, width).height, lineHeight = measurer.measure("A", style, 0).height;
+        ASSERT_NEAR(all, row.lines * lineHeight, row.lines) << shown;
+        std::size_t start = 0;
+        for (std::size_t n = 1; n < utf16Length(shown); ++n)
+            if (measurer.measure(utf16Substring(shown, 0, n), style, width).height < all - 1)
+                start = n;
+        std::string last = utf16Substring(shown, start, utf16Length(shown));
+        double above = start ? measurer.measure(utf16Substring(shown, 0, start), style, width).height : 0;
+        Rect caret = view->caretRect();
+        EXPECT_NEAR(caret.x(), 8 + measurer.measure(last, style, 0).width, 1) << shown << " | last line " << last;
+        EXPECT_NEAR(caret.y(), 8 + above, 1) << shown;
+        view->setMarkedText("");
+    }
+    view->endEditing(true);
 }
 
 // The text view edits by the field's rules: a refused beginning leaves it
