@@ -18,6 +18,7 @@
 #include "framework/dom/KRDOMLabelElement.h"
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMSource.h"
+#include "framework/dom/KRDOMView.h"
 #include "framework/ui/KRActionControls.h"
 #include "framework/ui/KRPopWindow.h"
 #include "framework/ui/KRStatusView.h"
@@ -147,6 +148,18 @@ protected:
         auto element = details->documentController()->document()->elementById(id);
         return element ? element->text() : "(none)";
     }
+    // Where an element of the head's document is on the screen.
+    pf::Rect elementOnScreen(const std::shared_ptr<ZMRFeedDetailsViewController>& details, std::string_view id)
+    {
+        auto view = std::dynamic_pointer_cast<KRDOMView>(details->documentController()->documentView());
+        auto element = details->documentController()->document()->elementById(id);
+        if (!view || !element)
+            return {};
+        pf::Rect frame = element->frame();
+        for (auto parent = element->parentElement(); parent && parent != view->element(); parent = parent->parentElement())
+            frame = frame.offsetBy(parent->frame().x(), parent->frame().y());
+        return view->convertRectToView(frame, nullptr);
+    }
     // Where a row is on the screen.
     pf::Rect rowOnScreen(const std::shared_ptr<ZMRFeedDetailsViewController>& details, int row)
     {
@@ -207,6 +220,14 @@ TEST_F(FeedDetailsScreen, TheHeadSitsOverTheCommentsInAlternatingColours)
                                      !details->documentController()->document()->elementById("likeUserContent")->childs().empty(); }));
     ASSERT_TRUE(settle());
     EXPECT_EQ(details->detailsTableViewCell()->frame().height(), details->documentController()->contentSize().height - 20);
+    // The heart stands left of the portraits, on their middle (27 points
+    // down the strip), not on the strip's middle (31).
+    table->setContentOffset(pf::Point{0, 200});
+    ASSERT_TRUE(settle());
+    pf::Rect strip = elementOnScreen(details, "likeContent");
+    ASSERT_GT(strip.height(), 0);
+    EXPECT_TRUE(pixelIs({strip.x() + 5, strip.y() + 21}, pf::Color::fromRgbHex(0xe83a3a), 24)) << "the heart's top";
+    EXPECT_TRUE(pixelIs({strip.x() + 9, strip.y() + 34}, pf::Color::whiteColor(), 24)) << "below the heart's point";
 
     table->scrollToRowAtIndexPath({0, 2}, pf::TableViewScrollPosition::Top, false);
     ASSERT_TRUE(settle());
