@@ -9,6 +9,7 @@
 #include "app/screens/prizes/ZMRPrizeSearchController.h"
 #include "app/screens/prizes/ZMRPrizeSearchDataSource.h"
 #include "app/screens/prizes/ZMRPrizeViewController.h"
+#include "app/screens/shared/ZMRProcessView.h"
 #include "framework/core/KRController.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRContainerView.h"
@@ -75,8 +76,22 @@ TEST_F(PrizeScreens, TheGridShowsTheFirstPrizeWideAndTheOthersTwoARow)
         ASSERT_TRUE(item);
         EXPECT_EQ(item->reuseIdentifier().value_or(""), row.nib) << "item " << row.index;
         EXPECT_EQ(dataForKeyPath(item->dataItem(), "pid").longLongValue(), row.index + 1);
+        // The progress keeps a margin on both sides, so its bubble never
+        // touches the item's edges at 0 or at 100 %.
+        const auto& parts = item->view()->subviews();
+        auto bar = std::find_if(parts.begin(), parts.end(), [](const pf::ViewRef& v) { return dynamic_cast<ZMRProcessView*>(v.get()); });
+        ASSERT_NE(bar, parts.end()) << "item " << row.index;
+        pf::Rect barFrame = (*bar)->frame();
+        EXPECT_GE(barFrame.x(), 6) << "item " << row.index;
+        EXPECT_EQ(barFrame.x(), row.rect.width() - barFrame.maxX()) << "item " << row.index;
     }
-    // The seeded first prize has all 30 pieces left, the second 23.
+    // The seeded first prize has all 30 pieces left, the second 23. The
+    // first's bubble at 0 (20 points high, 7 below the top of the progress)
+    // starts clear of the screen's edge.
+    pf::Rect first = container->convertRectToView(layout->itemRectAtIndex(0), nullptr);
+    double bubble = first.y() + 178 + 7 + 10;
+    EXPECT_TRUE(pixelIs({first.x() + 3, bubble}, pf::Color::whiteColor())) << "the screen's edge";
+    EXPECT_TRUE(pixelIs({first.x() + 14, bubble}, pf::Color::fromRgbHex(0xf26c4f), 24)) << "the bubble";
     EXPECT_TRUE(textFrame("0/30"));
     EXPECT_TRUE(textFrame("7/30"));
     EXPECT_TRUE(textFrame("保温杯"));
