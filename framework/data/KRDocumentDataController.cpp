@@ -9,6 +9,7 @@
 #include "framework/dom/KRDOMParse.h"
 #include "framework/dom/KRDOMSource.h"
 #include "framework/dom/KRDOMStyleSheet.h"
+#include "platform/foundation/Collections.h"
 #include "platform/ui/PerformRequest.h"
 
 namespace {
@@ -53,13 +54,20 @@ KRDOMDocumentRef KRDocumentDataController::documentByIndexPath(const pf::IndexPa
     auto dictionary = row.dictionary();
     if (auto kept = dictionary->get(kDocumentKey).objectAs<KRDOMDocument>())
         return kept;
+    return makeDocument(path, row, dictionary);
+}
+
+KRDOMDocumentRef KRDocumentDataController::makeDocument(const pf::IndexPath& path, const pf::Value& row,
+                                                        const pf::DictionaryRef& keepIn)
+{
     auto self = shared_from_this();
     auto document = KRDOMDocument::create();
     KRDOMParse().parseHTML(htmlContentByIndexPath(path).value_or(std::string()), *document);
     documentWillLoadDataObject(*document, row);
     if (auto context = this->context())
         document->setStyleSheet(context->domStyleSheet());
-    dictionary->set(kDocumentKey, pf::Value(document));
+    if (keepIn)
+        keepIn->set(kDocumentKey, pf::Value(document));
     document->setIndexPath({path.section, path.row});
     documentDidLoadedDataObject(*document, row);
     if (auto root = document->rootElement())
@@ -67,11 +75,31 @@ KRDOMDocumentRef KRDocumentDataController::documentByIndexPath(const pf::IndexPa
     return document;
 }
 
+double KRDocumentDataController::measuredHeight(const pf::IndexPath& path)
+{
+    pf::Value row = dataObjectByIndexPath(path);
+    if (!row.isDictionary())
+        return 0;
+    auto dictionary = row.dictionary();
+    if (auto kept = dictionary->get(kDocumentKey).objectAs<KRDOMDocument>())
+        return kept->rootElement() ? kept->rootElement()->frame().height() : 0;
+    const double width = tableWidth();
+    pf::ArrayRef measured = dictionary->get(kHeightKey).array();
+    if (measured && measured->count() == 2 && measured->at(0).doubleValue() == width)
+        return measured->at(1).doubleValue();
+    auto document = makeDocument(path, row, nullptr);
+    double height = document->rootElement() ? document->rootElement()->frame().height() : 0;
+    dictionary->set(kHeightKey, pf::Value(pf::Array::create({pf::Value(width), pf::Value(height)})));
+    return height;
+}
+
 void KRDocumentDataController::removeDocumentByIndexPath(const pf::IndexPath& path)
 {
     pf::Value row = dataObjectByIndexPath(path);
-    if (row.isDictionary())
+    if (row.isDictionary()) {
         row.dictionary()->remove(kDocumentKey);
+        row.dictionary()->remove(kHeightKey);
+    }
 }
 
 void KRDocumentDataController::layoutDocumentByIndexPath(const pf::IndexPath& path)
@@ -89,6 +117,8 @@ std::optional<double> KRDocumentDataController::tableViewHeightForRowAtIndexPath
 {
     if (!isDataRow(path))
         return KRTableDataController::tableViewHeightForRowAtIndexPath(table, path);
+    if (m_rowDocuments == KRRowDocuments::ShownRows)
+        return measuredHeight(path);
     auto document = documentByIndexPath(path);
     return document && document->rootElement() ? document->rootElement()->frame().height() : 0;
 }

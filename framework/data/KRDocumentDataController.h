@@ -14,6 +14,15 @@
 // drops one. Row values are filled into the template once, by the escaping
 // filler (placeholders read "dataItem.…"): braces in them stay text.
 //
+// Which rows keep a document is the owner's choice (rowDocuments):
+// EveryRow builds and keeps each row's document when its height is first
+// asked. ShownRows keeps a document only from the row's first cell on: a
+// height asked before that is measured on a document built the same way
+// (both hooks run), laid out and dropped, and the height is kept in the
+// row under "__height__" with the width it was measured at. A long list
+// then holds, and keeps registered with the style sheet, the documents of
+// the rows that were shown only, while every row is as high as its document.
+//
 // Images: a cell asks the local caches at once; the network sweep for a
 // row's elements, and the one for the table's image views, run on the next
 // pass of the main loop, each coalesced however many cells asked.
@@ -34,6 +43,8 @@ class Bundle;
 
 class KRDocumentDataController;
 
+enum class KRRowDocuments { EveryRow, ShownRows };
+
 class KRDocumentDataControllerDelegate : public KRTableDataControllerDelegate {
 public:
     // `action` is the element when it is an action, else null.
@@ -44,11 +55,15 @@ public:
 class KRDocumentDataController : public KRTableDataController, public KRDocumentTemplate, public KRDOMViewDelegate {
 public:
     static constexpr const char* kDocumentKey = "__document__";
+    static constexpr const char* kHeightKey = "__height__";
     static constexpr int kDocumentViewTag = 100;
 
     // Data cells are reused under the inherited reusableCellIdentifier,
     // "Document" when that is empty.
     // html, bundle and dataItem (the row filled last): see KRDocumentTemplate.
+
+    KRRowDocuments rowDocuments() const { return m_rowDocuments; }
+    void setRowDocuments(KRRowDocuments rows) { m_rowDocuments = rows; }
 
     // The row's object (row less the header count); subclasses with
     // sections override it.
@@ -58,6 +73,7 @@ public:
     std::optional<std::string> htmlContentByIndexPath(const pf::IndexPath& path);
     // The row's kept document, built, styled and laid out on first use.
     KRDOMDocumentRef documentByIndexPath(const pf::IndexPath& path);
+    // Drops the row's kept document and measured height.
     void removeDocumentByIndexPath(const pf::IndexPath& path);
     // Lays a kept document out again at the table's width.
     void layoutDocumentByIndexPath(const pf::IndexPath& path);
@@ -81,7 +97,11 @@ protected:
 
 private:
     double tableWidth() const;
+    // The row's document, built, styled and laid out; kept in `keepIn` when given.
+    KRDOMDocumentRef makeDocument(const pf::IndexPath& path, const pf::Value& row, const pf::DictionaryRef& keepIn);
+    double measuredHeight(const pf::IndexPath& path);
     void scheduleElementDownload(const KRDOMElementRef& root);
     void scheduleTableDownload();
 
+    KRRowDocuments m_rowDocuments = KRRowDocuments::EveryRow;
 };

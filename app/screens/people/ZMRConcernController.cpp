@@ -16,6 +16,11 @@ constexpr int kSectionIndexMinimum = 10;
 
 }
 
+ZMRConcernController::ZMRConcernController()
+{
+    setRowDocuments(KRRowDocuments::ShownRows);
+}
+
 std::shared_ptr<ZMRConcernDataSource> ZMRConcernController::concernSource() const
 {
     return std::dynamic_pointer_cast<ZMRConcernDataSource>(dataSource());

@@ -4,7 +4,10 @@
 // ZMRConcernDataSource), one table section per initial under a tinted
 // 22-point header, an index strip once there are 10 sections or more, and
 // one markup document per row (the template reads
-// "{dataItem.dataObject.nick}"), as high as its laid-out document.
+// "{dataItem.dataObject.nick}"), as high as its laid-out document. Only
+// the rows that were shown keep their documents: the others are measured
+// and hold just their height, so a list of thousands costs the memory of a
+// screenful of documents.
 //
 // Swiping a row away unfollows that person: the row leaves at once (with
 // its section when it was the section's last, sliding right), then an
@@ -22,6 +25,8 @@ class ZMRConcernDataSource;
 
 class ZMRConcernController : public KRDocumentDataController, public IKRUplinkTaskDelegate {
 public:
+    ZMRConcernController();
+
     pf::Value dataObjectByIndexPath(const pf::IndexPath& path) override;
 
     int numberOfSectionsInTableView(pf::TableView& table) override;

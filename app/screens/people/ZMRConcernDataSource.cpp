@@ -5,11 +5,15 @@
 #include "app/services/ZMRContext.h"
 #include "framework/data/KRDataSourceDelegate.h"
 #include "framework/db/KRDBContext.h"
+#include "framework/db/KRSqlite.h"
 #include "framework/db/IKRSqliteCursor.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <map>
+#include <unordered_map>
 
 namespace {
 
@@ -22,6 +26,48 @@ std::string sectionTitle(const std::optional<std::string>& py)
     if ((first >= '0' && first <= '9') || (first >= 'A' && first <= 'Z'))
         return std::string(1, first);
     return "#";
+}
+
+// Whether a row shows the same person the same way: every stored field but
+// the version, which each sync rewrites.
+bool showsSame(const ZMRConcernObject& a, const ZMRConcernObject& b)
+{
+    return a.uid() == b.uid() && a.nick() == b.nick() && a.logo() == b.logo() && a.py() == b.py()
+           && a.isMutual() == b.isMutual();
+}
+
+// The rows of the sections by user id; a second row of one id is not kept.
+std::unordered_map<long long, pf::DictionaryRef>
+keptRows(const std::vector<std::shared_ptr<ZMRConcernDataSourceSection>>& sections)
+{
+    std::unordered_map<long long, pf::DictionaryRef> kept;
+    for (const auto& section : sections) {
+        for (const pf::Value& row : *section->dataObjects()) {
+            pf::DictionaryRef dictionary = row.dictionary();
+            auto object = dictionary ? dictionary->get("dataObject").objectAs<ZMRConcernObject>() : nullptr;
+            if (object)
+                kept.try_emplace(object->uid(), dictionary);
+        }
+    }
+    return kept;
+}
+
+// The kept row of the same person shown the same way, now holding the
+// fresh object (its version), taken out of `kept` so no two rows share
+// it; else a new row.
+pf::DictionaryRef rowFor(std::unordered_map<long long, pf::DictionaryRef>& kept,
+                         const std::shared_ptr<ZMRConcernObject>& object, const pf::Value& value)
+{
+    if (auto it = kept.find(object->uid()); it != kept.end()) {
+        pf::DictionaryRef row = std::move(it->second);
+        kept.erase(it);
+        auto shown = row->get("dataObject").objectAs<ZMRConcernObject>();
+        if (shown && showsSame(*shown, *object)) {
+            row->set("dataObject", value);
+            return row;
+        }
+    }
+    return pf::Dictionary::create({{"dataObject", value}});
 }
 
 }
@@ -55,6 +101,7 @@ void ZMRConcernDataSource::syncFailed(const pf::Error& error)
 void ZMRConcernDataSource::reloadData()
 {
     auto self = shared_from_this(); // the delegate may drop its last reference
+    m_changePending = false;
     reloadDataObject();
     if (auto delegate = dataSourceDelegate())
         delegate->krDataSourceDidLoaded(*this);
@@ -63,10 +110,26 @@ void ZMRConcernDataSource::reloadData()
 
 void ZMRConcernDataSource::dbChangedAction()
 {
-    auto self = weak_from_this().lock();
-    if (!self)
+    if (m_changePending)
         return;
-    reloadDataObject();
+    m_changePending = true;
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    // When idle: the sync's next page request goes out first, so the
+    // rebuild overlaps the server's work instead of delaying it.
+    pf::RunLoop::main().postWhenIdle([weakSelf] {
+        if (auto self = std::static_pointer_cast<ZMRConcernDataSource>(weakSelf.lock()))
+            self->reloadChanged();
+    });
+}
+
+void ZMRConcernDataSource::reloadChanged()
+{
+    if (!m_changePending)
+        return; // taken in by a reloadData meanwhile
+    auto self = shared_from_this();
+    // Cleared before the read: a change posted from here on needs a rebuild of its own.
+    m_changePending = false;
+    buildSections(Rows::KeepUnchanged);
     if (auto delegate = dataSourceDelegate())
         delegate->krDataSourceDidContentChanged(*this);
 }
@@ -80,21 +143,38 @@ pf::Value ZMRConcernDataSource::dataObjectAtIndexPath(const pf::IndexPath& index
 
 void ZMRConcernDataSource::reloadDataObject()
 {
+    buildSections(Rows::New);
+}
+
+void ZMRConcernDataSource::buildSections(Rows rows)
+{
     std::vector<std::shared_ptr<ZMRConcernDataSourceSection>> sections;
     auto other = std::make_shared<ZMRConcernDataSourceSection>();
     other->setPy("#");
     auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
     KRDBContextRef db = context ? context->userDBContext() : nullptr;
     const pf::Class* cls = pf::Class::named("ZMRConcernObject");
+    if (db && cls && m_indexedDB.lock() != db) {
+        // Read in the index's order, a list of thousands needs no sort of its
+        // own on every rebuild; the index holds every column, so the rows
+        // come from it alone. Without the index the query still sorts.
+        if (!db->db()->execture("CREATE INDEX IF NOT EXISTS [ZMRConcernObject_sections] ON [ZMRConcernObject]"
+                                "([py] COLLATE NOCASE ASC,[nick] ASC,[uid],[logo],[version],[mutual])"))
+            pf::log("cannot index the follow list: %s", db->db()->errmsg().value_or("").c_str());
+        m_indexedDB = db;
+    }
     // Initials keep their case, so only a comparison without case puts "b" before "Z".
     auto cursor = db && cls ? db->query(cls, std::string(m_mutual ? "WHERE mutual==1 " : "") + "ORDER BY py COLLATE NOCASE ASC,nick ASC")
                             : nullptr;
     if (cursor) {
+        std::unordered_map<long long, pf::DictionaryRef> kept;
+        if (rows == Rows::KeepUnchanged)
+            kept = keptRows(m_sections);
         std::map<std::string, std::shared_ptr<ZMRConcernDataSourceSection>> byTitle;
-        pf::ArrayRef rows = cursor->dataObjects(cls);
+        pf::ArrayRef objects = cursor->dataObjects(cls);
         cursor->close();
-        for (const pf::Value& row : *rows) {
-            auto object = row.objectAs<ZMRConcernObject>();
+        for (const pf::Value& value : *objects) {
+            auto object = value.objectAs<ZMRConcernObject>();
             if (!object)
                 continue;
             std::string title = sectionTitle(object->py());
@@ -108,7 +188,7 @@ void ZMRConcernDataSource::reloadDataObject()
                 }
                 section = slot;
             }
-            section->dataObjects()->add(pf::Value(pf::Dictionary::create({{"dataObject", row}})));
+            section->dataObjects()->add(pf::Value(rowFor(kept, object, value)));
         }
     }
     if (!other->dataObjects()->empty())

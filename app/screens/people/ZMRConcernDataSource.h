@@ -4,8 +4,16 @@
 // in the per-user database, in sections by the first of their pinyin
 // initials the way an address book shows them. Nothing is asked of the
 // server: reloadData reads the table and reports loaded at once (no
-// will-load), and every "ZMRConcernChangedNotification" rebuilds the
-// sections and reports content changed. A failed page of the sync
+// will-load). A "ZMRConcernChangedNotification" rebuilds the sections and
+// reports content changed on a later turn, once the main loop is idle: the
+// sync posts one per page, and a rebuild already pending takes in every
+// change posted before it runs, so a long sync costs as many rebuilds as
+// the loop had pauses, not as many as pages (a notification posted while
+// the rebuild tells its delegate brings another). Such a rebuild keeps the
+// row dictionary of every person whose stored fields (but the version) are
+// unchanged, with whatever its owner keeps in it (a row's document); only
+// new or changed people get new rows. reloadData makes every row anew and
+// takes in a pending rebuild. A failed page of the sync
 // ("ZMRConcernFailedNotification") is reported as this source's failure,
 // whatever the table holds.
 //
@@ -26,6 +34,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class KRDBContext;
 
 class ZMRConcernDataSourceSection : public pf::Object {
 public:
@@ -56,18 +66,24 @@ public:
     // The row dictionary, or nil past a section's rows or the last section.
     pf::Value dataObjectAtIndexPath(const pf::IndexPath& indexPath) const;
 
-    // Rebuilds the sections from the database, telling nobody.
+    // Rebuilds the sections from the database with new rows, telling nobody.
     void reloadDataObject();
     // Drops one section (a swiped-away last row), telling nobody; an index
     // outside the sections does nothing.
     void removeSectionAtIndex(int index);
 
 private:
+    enum class Rows { New, KeepUnchanged };
     void dbChangedAction();
     void syncFailed(const pf::Error& error);
+    void reloadChanged();
+    void buildSections(Rows rows);
 
     std::vector<std::shared_ptr<ZMRConcernDataSourceSection>> m_sections;
     bool m_mutual = false;
+    bool m_changePending = false;
+    // The database the sort index was last made sure of.
+    std::weak_ptr<KRDBContext> m_indexedDB;
     // Owns the notification registration: it ends with the source.
     std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
     std::uint64_t m_observer = 0;

@@ -145,6 +145,45 @@ TEST(KRDocumentDataController, DocumentsAreBuiltOnceAndImagesSweepOncePerPass)
     EXPECT_EQ(t.rows->events, "like+action plain+nil ");
 }
 
+// A long list keeps documents for the rows it showed only: the others are
+// measured on a document that is dropped, and keep just their height, which
+// is the one their document has when shown.
+TEST(KRDocumentDataController, RowsNotYetShownKeepOnlyTheirMeasuredHeight)
+{
+    Table t;
+    t.rows->setRowDocuments(KRRowDocuments::ShownRows);
+    for (auto v : {row("a"), row("b", std::string(400, 'w')), row("c")})
+        t.source->dataObjects()->add(v);
+    auto kept = [&](int i) {
+        return !t.source->dataObjectAtIndex(i).dictionary()->get(KRDocumentDataController::kDocumentKey).isNil();
+    };
+    const double shortRow = t.height(0), wrapped = t.height(1);
+    EXPECT_GT(wrapped, shortRow); // the long body wraps
+    EXPECT_EQ(t.height(2), shortRow);
+    EXPECT_EQ(t.rows->built, 3);
+    EXPECT_FALSE(kept(0) || kept(1) || kept(2));
+    // Asked again, nothing is built.
+    EXPECT_EQ(t.height(1), wrapped);
+    EXPECT_EQ(t.rows->built, 3);
+
+    // Shown, the row keeps the document its height was measured on.
+    t.rows->tableViewCellForRowAtIndexPath(*t.table, t.at(1));
+    EXPECT_TRUE(kept(1));
+    EXPECT_EQ(t.rows->built, 4);
+    EXPECT_EQ(t.rows->documentByIndexPath(t.at(1))->rootElement()->frame().height(), wrapped);
+    EXPECT_EQ(t.height(1), wrapped);
+    EXPECT_EQ(t.rows->built, 4);
+
+    // A dropped document takes its height along; a narrower table measures again.
+    t.rows->removeDocumentByIndexPath(t.at(1));
+    EXPECT_EQ(t.height(1), wrapped);
+    EXPECT_EQ(t.rows->built, 5);
+    t.table->setFrame({0, 0, 160, 2000});
+    EXPECT_GT(t.height(2), 0);
+    EXPECT_EQ(t.rows->built, 6);
+    EXPECT_GT(t.height(1), wrapped);
+}
+
 TEST(KRDocumentDataController, TemplatesOutsideTheBundleAreRefused)
 {
     for (const char* name : {"../row.html", "/etc/hostname", "a/../../row.html", "missing.html"}) {

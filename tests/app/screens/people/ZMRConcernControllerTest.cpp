@@ -7,15 +7,19 @@
 #include "app/screens/people/ZMRConcernController.h"
 #include "app/screens/people/ZMRConcernDataSource.h"
 #include "app/services/ZMRConcernObject.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRTableView.h"
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
+#include "framework/dom/KRDOMStyleSheet.h"
 #include "tools/appserver/AppStoreData.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Label.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
@@ -80,6 +84,19 @@ protected:
                              : nullptr;
             out += (out.empty() ? "" : " ") + (label ? label->text() : std::string("?")) + ":" +
                    std::to_string(controller->tableViewNumberOfRowsInSection(*table, s));
+        }
+        return out;
+    }
+    // "A:nick@height,nick@height B:..." as a table and its controller show it.
+    static std::string rowsShown(pf::TableView& shownIn, ZMRConcernController& by)
+    {
+        std::string out;
+        for (int s = 0; s < shownIn.numberOfSections(); ++s) {
+            auto label = std::dynamic_pointer_cast<pf::Label>(by.tableViewViewForHeaderInSection(shownIn, s)->subviews()[0]);
+            out += (s ? " " : "") + label->text() + ":";
+            for (int r = 0; r < shownIn.numberOfRowsInSection(s); ++r)
+                out += (r ? "," : "") + dataForKeyPath(by.dataObjectByIndexPath({s, r}), "dataObject.nick").stringOr() + "@" +
+                       std::to_string(int(shownIn.rectForRowAtIndexPath({s, r}).height()));
         }
         return out;
     }
@@ -171,6 +188,78 @@ TEST_F(FollowListController, ASwipeAndItsDeleteButtonUnfollow)
     EXPECT_TRUE(waitFor([&] { return !follows(10002); })) << "the server unfollowed";
     EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
     window->setHidden(true);
+}
+
+// Rows are as high as their laid-out documents, a wrapping nickname's
+// taller, though only the rows shown keep a document (and only those are
+// restyled when the style sheet changes).
+TEST_F(FollowListController, OnlyShownRowsKeepADocumentAndEveryRowIsAsHighAsItsDocument)
+{
+    std::string longNick;
+    for (int n = 0; n < 30; ++n)
+        longNick += "长";
+    std::string people = "a/" + longNick;
+    for (int i = 10; i < 50; ++i)
+        people += " a" + std::to_string(i) + "/an" + std::to_string(i);
+    keep(people);
+    auto sheet = shell->domStyleSheet();
+    ASSERT_TRUE(sheet);
+    const std::size_t observers = sheet->observerCount();
+    load();
+    ASSERT_EQ(shown(), "A:41");
+    auto kept = [&](int r) {
+        return !source->dataObjectAtIndexPath({0, r}).dictionary()->get(KRDocumentDataController::kDocumentKey).isNil();
+    };
+    int keeping = 0;
+    for (int r = 0; r < 41; ++r)
+        keeping += kept(r);
+    EXPECT_TRUE(kept(0));
+    EXPECT_FALSE(kept(40));
+    EXPECT_GT(keeping, 5);
+    EXPECT_LT(keeping, 15);
+    EXPECT_EQ(sheet->observerCount(), observers + std::size_t(keeping));
+    const double plain = table->rectForRowAtIndexPath({0, 1}).height();
+    for (int r = 0; r < 41; ++r) {
+        double height = table->rectForRowAtIndexPath({0, r}).height();
+        auto document = controller->documentByIndexPath({0, r});
+        ASSERT_TRUE(document && document->rootElement());
+        EXPECT_EQ(height, document->rootElement()->frame().height()) << r;
+        std::string nick = dataForKeyPath(source->dataObjectAtIndexPath({0, r}), "dataObject.nick").stringOr();
+        if (nick == longNick)
+            EXPECT_GT(height, plain);
+        else
+            EXPECT_EQ(height, plain) << nick;
+    }
+}
+
+// The sync of a list of several pages while the list is shown: it ends as a
+// fresh load of the stored list would show it, every row as high as its
+// document.
+TEST_F(FollowListController, ASyncOfManyPagesWhileShownEndsAsAFreshLoad)
+{
+    for (long long uid = 30001; uid <= 30035; ++uid) {
+        std::string nick = "同学" + (uid == 30017 ? std::string(120, 'w') : std::to_string(uid));
+        ASSERT_TRUE(store->addUserWithId(uid, "friend" + std::to_string(uid), "friend-password", nick));
+        ASSERT_TRUE(store->setFollowing(10001, uid, true));
+    }
+    load();
+    ASSERT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1");
+    const long long version = store->followVersion(10001);
+    shell->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
+    ASSERT_TRUE(waitFor([&] { return shell->concernVersion() == version; }));
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1 T:35");
+
+    auto freshTable = std::make_shared<KRTableView>(table->frame());
+    auto freshSource = std::make_shared<ZMRConcernDataSource>();
+    auto fresh = std::make_shared<ZMRConcernController>();
+    fresh->setHtml("templates/concern_row.html");
+    fresh->setDataSource(freshSource);
+    fresh->setContext(shell);
+    fresh->setTableView(freshTable);
+    freshSource->reloadData();
+    EXPECT_EQ(rowsShown(*table, *controller), rowsShown(*freshTable, *fresh));
+    EXPECT_NE(rowsShown(*table, *controller).find("wwww"), std::string::npos);
 }
 
 }

@@ -10,8 +10,11 @@
 #include "framework/db/KRSqlite.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 
+#include <functional>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -19,8 +22,14 @@ class Listener : public pf::Object, public KRDataSourceDelegate {
 public:
     void krDataSourceWillLoading(KRDataSource&) override { events += "will "; }
     void krDataSourceDidLoaded(KRDataSource&) override { events += "loaded "; }
-    void krDataSourceDidContentChanged(KRDataSource&) override { events += "changed "; }
+    void krDataSourceDidContentChanged(KRDataSource&) override
+    {
+        events += "changed ";
+        if (onChanged)
+            onChanged();
+    }
     std::string events;
+    std::function<void()> onChanged;
 };
 
 // "A:nick,nick B:nick ..." in display order.
@@ -133,4 +142,57 @@ TEST_F(FollowList, TheSyncedFollowListRebuildsTheSectionsAsAChange)
     source.reset();
     pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
     EXPECT_EQ(listener->events, heard);
+}
+
+// Changes are rebuilt once the loop is idle: a rebuild already pending
+// takes in every change posted before it runs, one posted while its
+// delegate hears it brings another, and reloadData takes it in. A person
+// stored the same way keeps the row (and what the controller keeps in it).
+TEST_F(FollowList, APendingRebuildTakesInTheChangesPostedMeanwhile)
+{
+    keep("a/an b/bo");
+    auto source = makeSource();
+    source->reloadData();
+    listener->events.clear();
+    auto row = [&](pf::IndexPath at) { return source->dataObjectAtIndexPath(at).dictionary(); };
+    auto an = row({0, 0}), bo = row({1, 0});
+    auto& center = pf::NotificationCenter::defaultCenter();
+    auto db = shell->userDBContext();
+
+    center.post(ZMRConcernChangedNotification);
+    ASSERT_TRUE(db->db()->execture("INSERT INTO [ZMRConcernObject] (uid, nick, py) VALUES (20003, 'cy', 'c')"));
+    ASSERT_TRUE(db->db()->execture("UPDATE [ZMRConcernObject] SET nick='Bo', version=9 WHERE uid=20002"));
+    ASSERT_TRUE(db->db()->execture("UPDATE [ZMRConcernObject] SET version=9 WHERE uid=20001"));
+    center.post(ZMRConcernChangedNotification);
+    EXPECT_EQ(dump(*source), "A:an B:bo");
+    EXPECT_EQ(listener->events, "");
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(dump(*source), "A:an B:Bo C:cy");
+    EXPECT_EQ(listener->events, "changed ");
+    // Only the version changed: the same row, holding the fresh object.
+    EXPECT_EQ(row({0, 0}), an);
+    EXPECT_EQ(an->get("dataObject").objectAs<ZMRConcernObject>()->version(), 9);
+    EXPECT_NE(row({1, 0}), bo);
+
+    // A change stored while the delegate hears the last one is not lost.
+    bool stored = false;
+    listener->onChanged = [&] {
+        if (std::exchange(stored, true))
+            return;
+        ASSERT_TRUE(db->db()->execture("INSERT INTO [ZMRConcernObject] (uid, nick, py) VALUES (20004, 'dee', 'd')"));
+        center.post(ZMRConcernChangedNotification);
+    };
+    center.post(ZMRConcernChangedNotification);
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(dump(*source), "A:an B:Bo C:cy D:dee");
+    EXPECT_EQ(listener->events, "changed changed changed ");
+    listener->onChanged = nullptr;
+
+    // A reload reads everything anew, the pending rebuild included.
+    listener->events.clear();
+    center.post(ZMRConcernChangedNotification);
+    source->reloadData();
+    pf::RunLoop::main().runUntilIdle();
+    EXPECT_EQ(listener->events, "loaded ");
+    EXPECT_NE(row({0, 0}), an);
 }
