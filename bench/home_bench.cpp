@@ -33,6 +33,7 @@
 // "./resources").
 
 #include "BenchCurlPost.h"
+#include "BenchResident.h"
 
 #include "app/screens/shared/ZMRDisplayFields.h"
 #include "app/screens/feed/ZMRFeedController.h"
@@ -241,14 +242,6 @@ void BM_HomeFirstPage(benchmark::State& state)
 BENCHMARK(BM_HomeFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The resident memory of the process in MiB.
-double residentMiB()
-{
-    std::ifstream statm("/proc/self/statm");
-    double pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 void BM_HomeScrollScale(benchmark::State& state)
 {
     World& w = world();
