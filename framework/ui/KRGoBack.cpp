@@ -39,7 +39,10 @@ bool KRGoBack(const std::shared_ptr<IKRUIViewController>& root, bool animated)
         return own->goBack(animated);
     // A routed controller that is no kit screen has no back of its own.
     auto routed = std::dynamic_pointer_cast<KRRoutedController>(screen);
-    auto place = routed ? routed->stackURL() : screen ? screen->url() : std::nullopt;
-    auto back = place ? pf::URL::create(".", &*place) : std::nullopt;
+    std::optional<pf::URL> back;
+    if (routed)
+        back = routed->backURL();
+    else if (screen && screen->url())
+        back = pf::URL::create(".", &*screen->url());
     return back && screen->openUrl(*back, animated);
 }

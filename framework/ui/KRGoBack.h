@@ -4,9 +4,10 @@
 // keyboard and any sheet or alert: the topmost pop window closes, else the
 // topmost presented screen is dismissed, else the top screen goes back as
 // its back control does (KRViewController::goBack, which a screen may
-// override; "." from its place in the root stack for any other routed
-// controller), so the URLs of the screens stay in step with what shows.
-// Answers whether anything went back.
+// override; backURL for any other routed controller), so the URLs of the
+// screens stay in step with what shows. A screen placed directly in the root
+// stays: nothing goes back and the answer is false. Answers whether anything
+// went back.
 //
 // Main queue only.
 

@@ -265,6 +265,22 @@ std::optional<pf::URL> KRRoutedController::stackURL() const
     return placed ? placed : m_url;
 }
 
+std::optional<pf::URL> KRRoutedController::backURL() const
+{
+    auto place = stackURL();
+    auto back = place ? pf::URL::create(".", &*place) : std::nullopt;
+    if (!back)
+        return std::nullopt;
+    std::shared_ptr<IKRUIViewController> root;
+    for (auto up = parentController(); up; up = up->parentController())
+        root = up;
+    // Only the root loads a URL of its own scheme from its own path.
+    if (root && root->url() && root->url()->scheme() == back->scheme()
+        && !firstPathComponent(*back, pathBelow(root->basePath(), root->alias())))
+        return std::nullopt;
+    return back;
+}
+
 bool KRRoutedController::childStays(const IKRUIViewController& child, const std::string& component, const pf::URL& url,
                                     const std::string& basePath)
 {

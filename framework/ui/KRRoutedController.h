@@ -57,6 +57,11 @@ public:
     // cannot push it, and the link would open nothing. `url` itself without
     // a root above or a base path.
     std::optional<pf::URL> stackURL() const;
+    // Where going back leads: "." from stackURL. None when that would leave
+    // the root's stack empty (a screen placed directly in the root): an
+    // empty root is a blank window that no back, tap or menu can leave, so
+    // the back at the top does nothing instead.
+    std::optional<pf::URL> backURL() const;
     const std::string& scheme() const override { return m_scheme; }
     void setScheme(const pf::Value& scheme) override { m_scheme = scheme.isString() ? scheme.stringOr() : std::string(); }
     // The scheme this controller loads as a container: `scheme`, else the

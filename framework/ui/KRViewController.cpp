@@ -106,8 +106,7 @@ void KRViewController::doAction(const pf::ObjectRef& sender)
 bool KRViewController::goBack(bool animated)
 {
     auto keep = weak_from_this().lock(); // opening may release this screen
-    auto place = stackURL();
-    auto back = place ? pf::URL::create(".", &*place) : std::nullopt;
+    auto back = backURL();
     return back && openUrl(*back, animated);
 }
 

@@ -46,11 +46,12 @@ public:
     virtual void doAction(const pf::ObjectRef& sender);
 
     // Back where the screen came from: "." from its place in the root stack
-    // (stackURL), which keeps the screen below with its query and state.
-    // The back control ("url" with "."), the phone's back (KRGoBack) and a
-    // form done with its work all come here, so a screen that has a back of
-    // its own (closing a menu first, refusing while it sends) overrides it.
-    // True when something went back or closed.
+    // (backURL), which keeps the screen below with its query and state; a
+    // screen placed directly in the root stays as it is. The back control
+    // ("url" with "."), the phone's back (KRGoBack) and a form done with its
+    // work all come here, so a screen that has a back of its own (closing a
+    // menu first, refusing while it sends) overrides it. True when something
+    // went back or closed.
     virtual bool goBack(bool animated);
     // Opens `text`, escaped where it may not stand in a URL and resolved
     // against the screen's place in the root stack (stackURL), with

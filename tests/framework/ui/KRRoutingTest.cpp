@@ -342,7 +342,7 @@ TEST_F(KRRoutingTest, PopAndPresentOpenOverTheScreen)
     EXPECT_TRUE(top()->view()->isDescendantOf(*window));
 }
 
-TEST_F(KRRoutingTest, BackClosesAPopThenAPresentedScreenThenOpensDotFromTheTop)
+TEST_F(KRRoutingTest, BackClosesAPopThenAPresentedScreenThenOpensDotFromTheTopButNeverEmptiesTheRoot)
 {
     ASSERT_TRUE(navigate("root:///root/home/detail"));
     struct Row {
@@ -354,6 +354,8 @@ TEST_F(KRRoutingTest, BackClosesAPopThenAPresentedScreenThenOpensDotFromTheTop)
         {"pop:///sheet", "detail", true},
         {"present://root/image", "detail", true},
         {"", "home", true},
+        // A screen placed directly in the root stays: an empty root would be a blank window.
+        {"", "home", false},
     };
     for (const Row& row : rows) {
         if (*row.opened)
