@@ -171,6 +171,8 @@ bool Application::goBack()
         for (auto view = views.rbegin(); view != views.rend(); ++view)
             if ((*view)->performBack())
                 return true;
+        if ((*window)->performBack())
+            return true;
     }
     auto delegate = m_delegate.lock();
     return delegate && delegate->applicationGoBack(*this);

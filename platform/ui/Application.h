@@ -90,8 +90,9 @@ public:
     WindowRef keyWindow() const;
 
     // The phone's back (the desktop's Escape key): the key window's text
-    // control gives up its focus, so the keyboard goes; else the frontmost
-    // top view that takes back (a sheet, an alert) closes; else the
+    // control gives up its focus, so the keyboard goes; else, window by
+    // window from the front, a top view and then the window itself that
+    // takes back (a sheet, an alert, a page window) closes; else the
     // delegate goes back a screen. Answers whether anything was done.
     bool goBack();
 

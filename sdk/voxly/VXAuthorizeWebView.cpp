@@ -50,6 +50,27 @@ bool samePage(const std::string& url, const std::string& redirectURI)
     return pathOf(*a) == pathOf(*b);
 }
 
+// The dialog's dimmed backdrop, a top view of the window: the phone's back
+// answers as the close button does, and goes no further while it shows, so
+// the screen under the dialog never moves.
+class ModalBackground final : public pf::View {
+public:
+    ModalBackground(const pf::Rect& frame, std::weak_ptr<VXAuthorizeWebView> dialog)
+        : pf::View(frame)
+        , m_dialog(std::move(dialog))
+    {
+    }
+    bool performBack() override
+    {
+        if (auto dialog = m_dialog.lock())
+            dialog->closeButtonPressed();
+        return true;
+    }
+
+private:
+    std::weak_ptr<VXAuthorizeWebView> m_dialog;
+};
+
 }
 
 std::shared_ptr<VXAuthorizeWebView> VXAuthorizeWebView::create(std::shared_ptr<VXAuthorizeRequest> request)
@@ -209,7 +230,8 @@ void VXAuthorizeWebView::showWebView()
         window = pf::Screen::main().windows().front();
     if (!window)
         return;
-    auto modal = pf::View::create(window->frame());
+    auto modal = std::make_shared<ModalBackground>(window->frame(),
+                                                   std::static_pointer_cast<VXAuthorizeWebView>(self()));
     modal->setAutoresizingMask(pf::Autoresizing::FlexibleWidth | pf::Autoresizing::FlexibleHeight);
     modal->addSubview(self());
     window->addSubview(modal);

@@ -12,7 +12,8 @@
 // loads as any other. Without a redirect URI nothing is taken and only
 // closing answers. An answer ends the dialog with a VXAuthorizeResponse
 // handed to VoxlySDK::didReceiveAuthorizeResponse, which hides it: 0 with
-// the token, -3 with the page's error, -1 when closed.
+// the token, -3 with the page's error, -1 when closed (the close button, or
+// the phone's back, which goes no further while the dialog shows).
 //
 // Every show and hide deletes the cookies of the authorisation origin, so
 // each authorisation starts signed out. The bounce in runs on the

@@ -52,6 +52,26 @@ bool hasCaseInsensitivePrefix(std::string_view text, std::string_view prefix)
     return true;
 }
 
+// The page's window: the phone's back closes the page as "关闭" does, and
+// goes no further while the page shows, so the screens under it stay.
+class PageWindow final : public pf::Window {
+public:
+    PageWindow(const pf::Rect& frame, std::weak_ptr<CVWebViewKit> kit)
+        : pf::Window(frame)
+        , m_kit(std::move(kit))
+    {
+    }
+    bool performBack() override
+    {
+        if (auto kit = m_kit.lock(); kit && !kit->isClosing())
+            kit->onClickClose();
+        return true;
+    }
+
+private:
+    std::weak_ptr<CVWebViewKit> m_kit;
+};
+
 }
 
 CVWebViewKit::CVWebViewKit(std::string url, std::optional<std::string> webTitle,
@@ -81,13 +101,13 @@ bool CVWebViewKit::open()
     pf::Rect bounds = pf::Screen::main().bounds();
     pf::Rect start = bounds;
     start.origin.x -= bounds.size.width;
-    m_window = pf::Window::create(start);
+    auto self = std::static_pointer_cast<CVWebViewKit>(shared_from_this());
+    m_window = std::make_shared<PageWindow>(start, self);
     m_window->setWindowLevel(pf::WindowLevel::Normal);
     m_window->setBackgroundColor(pf::Color::whiteColor());
     m_window->makeKeyAndVisible();
     pf::View::animate(kSlideInSeconds, [window = m_window, bounds] { window->setFrame(bounds); });
 
-    auto self = std::static_pointer_cast<CVWebViewKit>(shared_from_this());
     m_webViewController = std::make_shared<CVWebViewController>(m_requestUrl, m_webTitle,
                                                                  std::weak_ptr<CVWebViewControllerDelegate>(self));
     m_navigation = std::make_shared<CVWebNavigationController>();

@@ -3,7 +3,8 @@
 // The SDK's web-page window: opens a page in a window of its own that
 // slides in from the left over the application (0.2 s), under a navigation
 // bar with a "关闭" button, and slides it out again (0.3 s) when closed,
-// making the earlier key window key again. While a page shows, the other
+// making the earlier key window key again. The phone's back closes it as
+// "关闭" does and reaches nothing under it. While a page shows, the other
 // windows are moved off the screen (status bar, keyboards and alerts stay).
 //
 // Pages call native code by navigating to "CVWebViewKit://<operation>/<arg>…"

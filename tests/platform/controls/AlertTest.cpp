@@ -90,7 +90,7 @@ TEST_F(Modal, SheetOrdersDestructiveOthersCancel)
     EXPECT_FALSE(sheet->isVisible());
 }
 
-TEST_F(Modal, EscapeClosesTheKeyboardThenASheetOrAlertThenGoesBack)
+TEST_F(Modal, EscapeClosesTheKeyboardThenASheetAlertOrPageWindowThenGoesBack)
 {
     struct Back final : ApplicationDelegate {
         bool applicationGoBack(Application&) override { return ++backs, true; }
@@ -108,7 +108,14 @@ TEST_F(Modal, EscapeClosesTheKeyboardThenASheetOrAlertThenGoesBack)
         int backs;
         bool stillShown;
     };
+    // A window of its own in front (a page) that closes on back.
+    struct PageWindow final : Window {
+        explicit PageWindow(std::string& log) : Window(Screen::main().bounds()), log(log) {}
+        bool performBack() override { return log += "page ", setHidden(true), true; }
+        std::string& log;
+    };
     std::shared_ptr<AlertView> alert;
+    std::shared_ptr<Window> page;
     const Row rows[] = {
         {"keyboard", [&] { field->beginEditing(); }, "", 0, false},
         {"sheet", [&] { std::make_shared<ActionSheet>("", answers, "取消", "", std::vector<std::string>{"拍照"})->showInView(window); },
@@ -117,6 +124,7 @@ TEST_F(Modal, EscapeClosesTheKeyboardThenASheetOrAlertThenGoesBack)
          "click0 dismiss0 ", 0, false},
         {"alert without a cancel button", [&] { (alert = std::make_shared<AlertView>("", "请选择", answers, "", std::vector<std::string>{"好"}))->show(); },
          "", 0, true},
+        {"page window", [&] { (page = std::make_shared<PageWindow>(answers->log))->setHidden(false); }, "page ", 0, false},
         {"the screen", [] {}, "", 1, false},
     };
     for (const Row& row : rows) {
