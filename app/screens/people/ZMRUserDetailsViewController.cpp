@@ -68,6 +68,13 @@ void ZMRUserDetailsViewController::viewDidLoad()
         m_feedController->reloadData();
 }
 
+void ZMRUserDetailsViewController::viewWillAppear(bool animated)
+{
+    ZMRViewController::viewWillAppear(animated);
+    if (m_feedController && m_feedController->tableView())
+        m_feedController->tableView()->reloadData();
+}
+
 void ZMRUserDetailsViewController::krDataControllerWillLoading(KRDataController& controller)
 {
     if (&controller == m_feedController.get() && m_detailsController)

@@ -33,7 +33,11 @@
 // A profile without a "uid" follows nobody.
 //
 // A row's "feed" action opens "user-details/feed-details" relative to the
-// screen with the element's "pid"; other actions do nothing.
+// screen with the element's "pid"; other actions do nothing. The post's
+// details take the row's entry for their head and drop the row's kept
+// document, so the rows are shown afresh whenever the screen appears again:
+// a row still showing the dropped document would take no taps, and likes
+// and comments counted meanwhile show.
 //
 // Main queue only.
 
@@ -76,6 +80,7 @@ public:
     void setFailedLabel(std::shared_ptr<pf::Label> label) { m_failedLabel = std::move(label); }
 
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
     void refreshFollowButton();
     void onFollowAction(const pf::ObjectRef& sender);
 
