@@ -54,6 +54,8 @@ void ZMRRegisterViewController::viewDidLoad()
     view()->addGestureRecognizer(tap);
 }
 
+bool ZMRRegisterViewController::isSending() const { return ZMRIsSending(m_statusView.get()); }
+
 void ZMRRegisterViewController::doCancelInputAction(const pf::ObjectRef&)
 {
     for (const auto& field : {m_passwordField, m_nickField, m_accountField})

@@ -7,7 +7,8 @@
 // opens "<alias>/recommend-follow" below itself.
 //
 // While the task is on its way the status view shows "loading" and takes
-// no touches; either answer gives the form back. A tap outside the fields
+// no touches, and going back does nothing; either answer gives the form
+// back. A tap outside the fields
 // closes the keyboard; the return key walks login name, password,
 // nickname, then closes it.
 //
@@ -58,6 +59,7 @@ public:
     void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
 
     void viewDidLoad() override;
+    bool isSending() const override;
     void doCancelInputAction(const pf::ObjectRef& sender);
     void doCommitAction(const pf::ObjectRef& sender);
 

@@ -63,7 +63,7 @@ public:
     void viewWillDisappear(bool animated) override;
     void viewDidDisappear(bool animated) override;
     void onSendAction(const pf::ObjectRef& sender);
-    bool isSending() const { return m_sending; }
+    bool isSending() const override { return m_sending; }
     // Closing ("popclose") waits for the answer of a comment under way.
     void doAction(const pf::ObjectRef& sender) override;
 

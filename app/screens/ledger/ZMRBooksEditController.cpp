@@ -129,6 +129,8 @@ void ZMRBooksEditController::hiddenKeyboard(const pf::Rect&)
     ZMRFitContentAboveKeyboard(m_contentView, 0);
 }
 
+bool ZMRBooksEditController::isSending() const { return ZMRIsSending(m_statusView.get()); }
+
 void ZMRBooksEditController::doSubmitAction(const pf::ObjectRef&)
 {
     double amount = amountOf(m_moneyField ? m_moneyField->text() : std::string());

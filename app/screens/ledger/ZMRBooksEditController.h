@@ -22,6 +22,7 @@
 // back to the form, is not.
 
 #include "app/screens/shared/ZMRKeyboardView.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "framework/core/IKRTask.h"
 #include "framework/core/KRController.h"
 #include "framework/ui/KRKeyboardController.h"
@@ -48,9 +49,13 @@ class ZMRBooksEditController : public KRController,
                                public ZMRKeyboardViewDelegate,
                                public pf::TextFieldDelegate,
                                public KRKeyboardControllerDelegate,
-                               public IKRUplinkTaskDelegate {
+                               public IKRUplinkTaskDelegate,
+                               public IZMRSendingForm {
 public:
     ~ZMRBooksEditController() override;
+
+    // From the entry's send until its answer.
+    bool isSending() const override;
 
     const std::shared_ptr<pf::TextField>& moneyField() const { return m_moneyField; }
     void setMoneyField(std::shared_ptr<pf::TextField> field) { m_moneyField = std::move(field); }

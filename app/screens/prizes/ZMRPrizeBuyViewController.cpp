@@ -1,6 +1,7 @@
 #include "app/screens/prizes/ZMRPrizeBuyViewController.h"
 
 #include "app/screens/shared/ZMRKeyboardFit.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
@@ -73,6 +74,8 @@ void ZMRPrizeBuyViewController::viewDidLoad()
     downloadImagesForView(*view());
 }
 
+bool ZMRPrizeBuyViewController::isSending() const { return ZMRIsSending(m_statusView.get()); }
+
 void ZMRPrizeBuyViewController::doCancelInputAction(const pf::ObjectRef&)
 {
     for (const auto& field : m_fields)
@@ -100,10 +103,7 @@ void ZMRPrizeBuyViewController::doSubmitAction(const pf::ObjectRef&)
         pf::log("%s: no prize to exchange, nothing sent", screenClassName().c_str());
         return;
     }
-    if (m_statusView) {
-        m_statusView->setUserInteractionEnabled(false);
-        m_statusView->setStatus("loading");
-    }
+    ZMRSetSending(m_statusView.get(), true);
     auto task = std::make_shared<ZMRPrizeBuyTask>();
     task->setSource(self);
     task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
@@ -193,6 +193,8 @@ void ZMRPrizeBuyViewController::krUploadTaskDidSuccessResults(const pf::ObjectRe
 {
     if (taskType != proto::IZMRPrizeBuyTask())
         return;
+    auto keep = weak_from_this().lock();
+    ZMRSetSending(m_statusView.get(), false);
     KRAlertView::create("成功兑换奖品")->showDuration(1.2);
     goBack(true);
 }
@@ -203,10 +205,7 @@ void ZMRPrizeBuyViewController::krUploadTaskDidFailWithError(const pf::ObjectRef
     if (taskType != proto::IZMRPrizeBuyTask())
         return;
     auto keep = weak_from_this().lock();
-    if (m_statusView) {
-        m_statusView->setUserInteractionEnabled(true);
-        m_statusView->setStatus(std::nullopt);
-    }
+    ZMRSetSending(m_statusView.get(), false);
     showAlert(ZMRMessage(error));
     if (error.code == kAlreadyExchanged)
         goBack(true);

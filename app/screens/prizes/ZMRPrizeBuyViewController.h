@@ -13,9 +13,9 @@
 // Sending checks the trimmed address, post code, name and phone in that
 // order (the first empty one is alerted), then sends one ZMRPrizeBuyTask
 // with all five texts while the status view shows "loading" and takes no
-// touches. Success shows "成功兑换奖品" for 1.2 s and goes back; a refusal
-// gives the form back with ZMRMessage of the error, and for 15366 (already
-// exchanged) also goes back.
+// touches; going back does nothing until the answer. Success shows
+// "成功兑换奖品" for 1.2 s and goes back; a refusal gives the form back with
+// ZMRMessage of the error, and for 15366 (already exchanged) also goes back.
 //
 // The form scrolls clear of the keyboard; a field that begins editing is
 // scrolled into view 0.1 s later unless it ended editing first (each field's
@@ -66,6 +66,7 @@ public:
     void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
 
     void viewDidLoad() override;
+    bool isSending() const override;
     void doSubmitAction(const pf::ObjectRef& sender);
     void doCancelInputAction(const pf::ObjectRef& sender);
 

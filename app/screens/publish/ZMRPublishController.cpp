@@ -372,6 +372,8 @@ void ZMRPublishController::publishAction(const pf::ObjectRef&)
     }
 }
 
+bool ZMRPublishController::isSending() const { return ZMRIsSending(m_statusView.get()); }
+
 void ZMRPublishController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value& results,
                                                          const pf::Protocol* taskType)
 {

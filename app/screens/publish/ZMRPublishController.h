@@ -27,6 +27,7 @@
 #include "framework/core/KRController.h"
 #include "framework/ui/KRKeyboardController.h"
 #include "app/screens/shared/ZMRKeyboardView.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "platform/controls/ActionSheet.h"
 #include "platform/controls/ImagePickerController.h"
 #include "platform/controls/TextField.h"
@@ -58,12 +59,16 @@ class ZMRPublishController : public KRController,
                              public pf::ActionSheetDelegate,
                              public pf::ImagePickerControllerDelegate,
                              public IKRUplinkTaskDelegate,
-                             public ZMRKeyboardViewDelegate {
+                             public ZMRKeyboardViewDelegate,
+                             public IZMRSendingForm {
 public:
     // The placeholder every photo slot shows while it holds no picture.
     static constexpr const char* kSlotImageName = "btn6";
 
     ~ZMRPublishController() override;
+
+    // From the post's send until its answer.
+    bool isSending() const override;
 
     const std::shared_ptr<pf::ScrollView>& contentView() const { return m_contentView; }
     void setContentView(std::shared_ptr<pf::ScrollView> view) { m_contentView = std::move(view); }

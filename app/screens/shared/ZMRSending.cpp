@@ -9,3 +9,8 @@ void ZMRSetSending(KRStatusView* statusView, bool sending)
     statusView->setUserInteractionEnabled(!sending);
     statusView->setStatus(sending ? std::optional<std::string>("loading") : std::nullopt);
 }
+
+bool ZMRIsSending(const KRStatusView* statusView)
+{
+    return statusView && !statusView->isUserInteractionEnabled() && statusView->status() == "loading";
+}

@@ -1,6 +1,7 @@
 #include "app/screens/shared/ZMRViewController.h"
 
 #include "app/screens/shared/ZMRPublishView.h"
+#include "app/screens/shared/ZMRSending.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/core/KRTask.h"
@@ -85,7 +86,18 @@ bool ZMRViewController::goBack(bool animated)
         m_publishView->setHidden(true, animated);
         return true;
     }
+    if (isSending())
+        return false;
     return KRViewController::goBack(animated);
+}
+
+bool ZMRViewController::isSending() const
+{
+    if (const auto& companions = controllers())
+        for (const pf::Value& item : *companions)
+            if (auto form = std::dynamic_pointer_cast<IZMRSendingForm>(item.object()); form && form->isSending())
+                return true;
+    return false;
 }
 
 void ZMRViewController::showAlert(const std::string& message)

@@ -12,7 +12,9 @@
 // never changes `selectedTabItem`: each appearance selects it again.
 //
 // Back (goBack) closes the open publish menu first, as the phone's back
-// closes a fly-out, and only then leaves the screen.
+// closes a fly-out, and only then leaves the screen; while the screen sends
+// a form (isSending) it does nothing and answers false, so the form stays to
+// tell the answer.
 //
 // Main queue only.
 
@@ -40,6 +42,9 @@ public:
     // The forms' alert: the message alone with one "确定" button.
     static void showAlert(const std::string& message);
     bool goBack(bool animated) override;
+    // A form of the screen is on its way: by default, a companion that is an
+    // IZMRSendingForm says so; a screen that sends its own form overrides it.
+    virtual bool isSending() const;
 
     void initWithNibName(const std::optional<std::string>& nibName, const std::shared_ptr<pf::Bundle>& bundle) override;
     void viewDidLoad() override;
