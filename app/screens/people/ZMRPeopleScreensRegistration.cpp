@@ -69,5 +69,7 @@ void registerPeopleScreens()
         .superclass<ZMRViewController>()
         .property("dataController", &ZMRRecommendFollowViewController::dataController,
                   &ZMRRecommendFollowViewController::setDataController)
+        .property("doneButton", &ZMRRecommendFollowViewController::doneButton,
+                  &ZMRRecommendFollowViewController::setDoneButton)
         .commit();
 }
