@@ -64,19 +64,27 @@ std::string resource(const std::string& name)
     return std::string(bytes->begin(), bytes->end());
 }
 
+// The classes registered, the shipped resources as the main bundle and an
+// empty home folder of this process, named from `prefix`.
+std::filesystem::path freshHome(const std::string& prefix)
+{
+    registerScreensClasses();
+    registerDOMClasses();
+    pf::setLogLevel(pf::LogLevel::Error);
+    auto home = std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()));
+    std::filesystem::create_directories(home);
+    pf::setHomeDirectory(home.string());
+    pf::UserDefaults::resetStandard();
+    pf::Bundle::setMain(std::make_shared<pf::Bundle>("resources"));
+    return home;
+}
+
 // A signed-in shell (never launched, so it sends nothing) whose per-user
 // database holds 2,000 (or `people`) followed people, and a full-screen table.
 struct Stage {
     explicit Stage(int people = kPeople)
     {
-        registerScreensClasses();
-        registerDOMClasses();
-        pf::setLogLevel(pf::LogLevel::Error);
-        home = std::filesystem::temp_directory_path() / ("people_bench_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(home);
-        pf::setHomeDirectory(home.string());
-        pf::UserDefaults::resetStandard();
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>("resources"));
+        home = freshHome("people_bench_");
         shell = ZMRShell::create(std::string("http://127.0.0.1:9"));
         if (!shell)
             std::abort();
@@ -169,14 +177,7 @@ constexpr long long kSyncUser = 10001;
 struct SyncStage {
     SyncStage()
     {
-        registerScreensClasses();
-        registerDOMClasses();
-        pf::setLogLevel(pf::LogLevel::Error);
-        home = std::filesystem::temp_directory_path() / ("people_bench_sync_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(home);
-        pf::setHomeDirectory(home.string());
-        pf::UserDefaults::resetStandard();
-        pf::Bundle::setMain(std::make_shared<pf::Bundle>("resources"));
+        home = freshHome("people_bench_sync_");
         std::unique_ptr<zmr::AppStore> opened;
         if (zmr::AppStore::open(":memory:", opened) || !opened->addUserWithId(kSyncUser, "bench", "bench-password", "我"))
             std::abort();
