@@ -5,6 +5,7 @@
 // count that moved, the badge that went.
 
 #include "tests/app/screens/AppScreenTest.h"
+#include "tests/sdk/zz/ZZShellSupport.h"
 
 #include "app/screens/feed/ZMRFeedDetailsViewController.h"
 #include "app/screens/feed/ZMRFeedImageView.h"
@@ -15,13 +16,23 @@
 #include "framework/dom/KRDOMDocument.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRFoldViewController.h"
+#include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/NavigationController.h"
 #include "platform/controls/ImageView.h"
 #include "platform/controls/TextField.h"
 #include "platform/controls/TextView.h"
+#include "platform/net/TrustAnchors.h"
+#include "platform/ui/Window.h"
+#include "sdk/voxly/VXAuthorizeWebView.h"
+#include "sdk/voxly/VoxlySDK.h"
+#include "tools/voxlyweb/VoxlyWebServer.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -33,7 +44,8 @@ std::string shownCount(long long count) { return "剩余 " + std::to_string(coun
 
 class Journey : public AppScreenTest {
 protected:
-    explicit Journey(Start start = Start::SignedIn) : AppScreenTest(start) {}
+    explicit Journey(Start start = Start::SignedIn, Resources resources = Resources::Source)
+        : AppScreenTest(start, resources) {}
 
     std::shared_ptr<KRFoldViewController> drawer() const
     {
@@ -334,38 +346,146 @@ TEST_F(Journey, EscapeClosesTheHomesOpenMenuAndTheTwoMenusNeverOpenTogether)
     EXPECT_EQ(topController<ZMRHomeViewController>(), home);
 }
 
+// The back test's world besides the demo's: the build's resources (the ZZ
+// SDK's signed script package), the ZZ and Voxly stand-ins trusted on
+// loopback and a device folder of its own, so a signed-out route can sign
+// in with either.
+class BackJourney : public Journey {
+protected:
+    BackJourney() : Journey(Start::SignedIn, Resources::Built) {}
+    void SetUp() override
+    {
+        m_dir = std::filesystem::temp_directory_path() / ("zmr-back-journey-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir / "device");
+        setenv("ZMR_DEVICE_DIR", (m_dir / "device").c_str(), 1);
+        zz.emplace();
+        Journey::SetUp();
+        if (HasFatalFailure())
+            return;
+        // One file trusts both stand-ins: the platform takes one extra file.
+        ASSERT_TRUE(voxlyWeb.isRunning());
+        ASSERT_TRUE(voxlyWeb.writeCA((m_dir / "voxly-ca.pem").string()));
+        ASSERT_TRUE(zz->server().writeCA((m_dir / "ca.pem").string()));
+        std::ofstream((m_dir / "ca.pem"), std::ios::app) << std::ifstream(m_dir / "voxly-ca.pem").rdbuf();
+        pf::setExtraCAFile((m_dir / "ca.pem").string());
+        shell->useVoxlyServer(voxlyWeb.origin());
+    }
+    void TearDown() override
+    {
+        server->release();
+        for (auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(-1, false);
+        Journey::TearDown();
+        VoxlySDK::resetForTesting();
+        VoxlySDK::setSettings({});
+        pf::setExtraCAFile(std::nullopt);
+        zz.reset();
+        unsetenv("ZMR_DEVICE_DIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    // The ZZ login page or the Voxly dialog is open over the screens.
+    bool sdkPageShown() const
+    {
+        auto kit = shell->corvanaOAuth() ? shell->corvanaOAuth()->loginViewKit() : nullptr;
+        bool page = kit && kit->window() && !kit->window()->isHidden() && !kit->isClosing();
+        return page || viewOfClass<VXAuthorizeWebView>();
+    }
+    // The web view of the open page once it has loaded; null before.
+    std::shared_ptr<pf::WebView> loadedSdkPage() const
+    {
+        if (auto page = loadedLoginPage(*shell->corvanaOAuth()))
+            return page;
+        auto dialog = viewOfClass<VXAuthorizeWebView>();
+        auto web = dialog ? dialog->webView() : nullptr;
+        return web && !web->url().empty() && !web->isLoading() ? web : nullptr;
+    }
+
+    std::optional<ZZStandIn> zz;
+    zmr::VoxlyWebServer voxlyWeb;
+
+private:
+    std::filesystem::path m_dir;
+};
+
 // Every pushed screen is reached by taps along one of these routes, from
-// the home or a menu entry, over the demo world; going back from the end of
-// a route, by "返回" and then by Escape, returns each screen left with the
-// same URL, query included, and what it showed, one level at a time, and a
-// back on the route's first screen leaves it as it is. Nothing that sends
-// (发布, 确认兑换, 保存) or signs out is tapped.
-TEST_F(Journey, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
+// the home or a menu entry over the demo world, or from the sign-in screen
+// signed out; going back from the end of a route, by "返回" and then by
+// Escape, returns each screen left with the same URL, query included, and
+// what it showed, one level at a time, and the row or control that opened
+// the screen left opens it again; a back on the route's first screen leaves
+// it as it is (the sign-in screen and 设置昵称 included: never an empty
+// window). A ZZ or Voxly page closes on Escape over the screen it opened
+// from; 推荐关注 goes on to the signed-in start; a form stays while its
+// entry is on its way and then tells the outcome. Nothing else that sends
+// or signs out is tapped.
+TEST_F(BackJourney, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
 {
     struct Step {
-        enum How { Menu, Button, Text, Author, Commenter } how;
-        const char* target; // the menu entry or button title, the text tapped, or the text under or beside a portrait
-        const char* shows;  // a text the screen reached shows (a post, a name, a prize)
+        enum How {
+            Menu, Button, Text, Author, Commenter,
+            Here,   // the screen shown at the route's start
+            Page,   // a button that opens a ZZ or Voxly page over the screen
+            Grant,  // "授权" in that page: signed in, the stack starts anew
+            SignUp, // the sign-up's button: 推荐关注 over the signed-in start
+            Fill,   // types `shows` into the field showing the placeholder `target`
+            Keys,   // the keypad's keys
+            Send,   // the form's button, the server's answers held until the backs were tried
+        } how;
+        const char* target; // the menu entry, button title or placeholder, the text tapped, or the text under or beside a portrait
+        const char* shows;  // a text the screen reached shows (a post, a name, a prize; for Send the outcome)
     };
-    const std::vector<std::vector<Step>> routes = {
+    enum class Backs { Both, EscapeOnly };
+    struct Route {
+        Start start;
+        Backs backs;
+        std::vector<Step> steps;
+    };
+    const auto in = Start::SignedIn, out = Start::Anonymous;
+    const auto both = Backs::Both, escape = Backs::EscapeOnly;
+    const std::vector<Route> routes = {
         // A post from the feed, its commenter's page, one of her posts.
-        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Text, "周末超市会员日", "周末超市会员日"},
-         {Step::Commenter, "真划算！", "安琪"}, {Step::Text, "换季清仓", "换季清仓"}},
+        {in, both, {{Step::Menu, "首页", "周末超市会员日"}, {Step::Text, "周末超市会员日", "周末超市会员日"},
+                    {Step::Commenter, "真划算！", "安琪"}, {Step::Text, "换季清仓", "换季清仓"}}},
         // The author's page from a feed row.
-        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Author, "周末超市会员日", "演示用户"}},
-        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "记账", nullptr}},
-        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "晒单", nullptr}},
-        {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "特价", nullptr}},
-        {{Step::Menu, "奖品", "雨伞"}, {Step::Text, "雨伞", "雨伞"}, {Step::Text, "立即兑换", "雨伞"}},
+        {in, both, {{Step::Menu, "首页", "周末超市会员日"}, {Step::Author, "周末超市会员日", "演示用户"}}},
+        {in, both, {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "记账", nullptr}}},
+        {in, both, {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "晒单", nullptr}}},
+        {in, both, {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "特价", nullptr}}},
+        {in, both, {{Step::Menu, "奖品", "雨伞"}, {Step::Text, "雨伞", "雨伞"}, {Step::Text, "立即兑换", "雨伞"}}},
         // A comment's writer, and the post a comment is on.
-        {{Step::Menu, "评论", "真划算！"}, {Step::Commenter, "真划算！", "安琪"}},
-        {{Step::Menu, "评论", "真划算！"}, {Step::Text, "东门菜场", "换季清仓"}},
-        {{Step::Menu, "好友", "安琪"}, {Step::Text, "安琪", "安琪"}, {Step::Text, "换季清仓", "换季清仓"}},
-        {{Step::Menu, "更多", "邀请好友"}, {Step::Button, "邀请好友", nullptr}},
-        {{Step::Menu, "更多", "消息"}, {Step::Button, "消息", nullptr}},
-        {{Step::Menu, "我的", "我的资料"}},
-        {{Step::Menu, "账本", "本月支出"}},
+        {in, both, {{Step::Menu, "评论", "真划算！"}, {Step::Commenter, "真划算！", "安琪"}}},
+        {in, both, {{Step::Menu, "评论", "真划算！"}, {Step::Text, "东门菜场", "换季清仓"}}},
+        {in, both, {{Step::Menu, "好友", "安琪"}, {Step::Text, "安琪", "安琪"}, {Step::Text, "换季清仓", "换季清仓"}}},
+        {in, both, {{Step::Menu, "更多", "邀请好友"}, {Step::Button, "邀请好友", nullptr}}},
+        {in, both, {{Step::Menu, "更多", "消息"}, {Step::Button, "消息", nullptr}}},
+        {in, both, {{Step::Menu, "我的", "我的资料"}}},
+        {in, both, {{Step::Menu, "账本", "本月支出"}}},
+        // Forms whose answer is held back while Escape and "返回" are tried.
+        {in, escape, {{Step::Menu, "首页", "周末超市会员日"}, {Step::Button, "+", nullptr}, {Step::Button, "记账", nullptr},
+                      {Step::Keys, "8 ok", nullptr}, {Step::Send, "保存", "保存成功"}}},
+        {in, escape, {{Step::Menu, "奖品", "雨伞"}, {Step::Text, "雨伞", "雨伞"}, {Step::Text, "立即兑换", "雨伞"},
+                      {Step::Fill, "收货地址", "某路1号"}, {Step::Fill, "邮编", "100000"}, {Step::Fill, "收货人", "张三"},
+                      {Step::Fill, "电话", "13800000000"}, {Step::Send, "确认兑换", "成功兑换奖品"}}},
+        // Signed out: the sign-in screen, 注册, the ZZ page and the Voxly
+        // dialog over it, 设置昵称 after either, and a sign-up.
+        {out, escape, {{Step::Here, "账号登录", "账号登录"}, {Step::Button, "注册", "注册账号"}}},
+        {out, escape, {{Step::Here, "账号登录", "账号登录"}, {Step::Page, "ZZ登录", "账号登录"}}},
+        {out, escape, {{Step::Here, "账号登录", "账号登录"}, {Step::Page, "Voxly登录", "账号登录"}}},
+        {out, escape, {{Step::Page, "ZZ登录", nullptr}, {Step::Grant, "授权", "设置昵称"}}},
+        {out, escape, {{Step::Page, "Voxly登录", nullptr}, {Step::Grant, "授权", "设置昵称"}}},
+        {out, escape, {{Step::Button, "注册", "注册账号"}, {Step::Fill, "字母、数字或邮箱", "newcomer"},
+                       {Step::Fill, "至少6位", "newcomer-pw"}, {Step::Fill, "4~24个字符，汉字算2个", "新来的人"},
+                       {Step::SignUp, "注册", "推荐关注"}}},
     };
+    ASSERT_TRUE(store->addPoints(kDemo, 5000));
+    auto buttonTitled = [&](std::string_view title) {
+        return findView([&](const pf::View& view) {
+            auto* button = dynamic_cast<const pf::Button*>(&view);
+            return button && button->title() == title;
+        });
+    };
+    const std::string home = "root:///root/fold/center/home";
     // The top screen's own address, a closing "/" and all.
     auto address = [&] {
         auto top = shell->rootViewController()->topController();
@@ -374,11 +494,59 @@ TEST_F(Journey, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
     auto shows = [&](const char* text) {
         return !text || waitFor([&] { return textFrame(text).has_value(); }, 5);
     };
+    // The routes signed in come first, as the demo user; the first signed
+    // out signs out from the menu, a later one from 设置昵称 or the menu as
+    // whoever its route left signed in.
+    bool signedIn = true;
+    auto begin = [&](Start start) {
+        if (start == Start::Anonymous && signedIn) {
+            if (topAlias() == "nick")
+                EXPECT_TRUE(tapButtonTitled("退出登录"));
+            else
+                EXPECT_TRUE(tapMenuButton() && tapText("注销") && tapText("注销")); // the sheet's button, in front
+            signedIn = false;
+            return waitFor([&] { return topAlias() == "login"; }) && settle();
+        }
+        return start == Start::Anonymous || signedIn;
+    };
     auto take = [&](const Step& step) {
-        if (step.how == Step::Menu)
+        switch (step.how) {
+        case Step::Here:
+            return true;
+        case Step::Menu:
             return tapMenuButton() && tapButtonTitled(step.target);
-        if (step.how == Step::Button)
+        case Step::Button:
             return tapButtonTitled(step.target);
+        case Step::SignUp:
+            press(pf::KeyEvent::Kind::Return); // the keyboard goes from over the button
+            return tapButtonTitled(step.target);
+        case Step::Page:
+            return tapButtonTitled(step.target) && waitFor([&] { return loadedSdkPage() != nullptr; }, 60) && settle();
+        case Step::Grant: {
+            auto page = loadedSdkPage();
+            return page && page->followLinkWithText(step.target)
+                && waitFor([&] { return shell->uid().isNumber() && !shell->loadingView(); }, 60);
+        }
+        case Step::Fill:
+            fill(step.target, step.shows);
+            return !HasFatalFailure();
+        case Step::Keys:
+            keys(step.target);
+            return !HasFatalFailure();
+        case Step::Send:
+            // Return walks on to the last field and ends editing there: the keyboard goes.
+            press(pf::KeyEvent::Kind::Return);
+            press(pf::KeyEvent::Kind::Return);
+            if (auto button = textFrame(step.target)) {
+                std::size_t held = server->heldRequests();
+                server->hold();
+                host->tap({button->midX(), button->midY()}); // not settled: the answer is held
+                return waitFor([&] { return server->heldRequests() > held; });
+            }
+            return false;
+        default:
+            break;
+        }
         // The text wholly on screen below the title bar, turning the wheel until it is.
         auto onScreen = [&] {
             auto frame = textFrame(step.target);
@@ -398,36 +566,99 @@ TEST_F(Journey, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
         return true;
     };
     for (bool byKey : {false, true}) {
-        for (const auto& route : routes) {
-            SCOPED_TRACE(std::string(byKey ? "Escape after " : "返回 after ") + route.back().target);
-            std::vector<std::pair<std::string, const char*>> levels; // the address and a text of each screen
-            for (const Step& step : route) {
+        for (const Route& route : routes) {
+            if (route.backs == Backs::EscapeOnly && !byKey)
+                continue;
+            SCOPED_TRACE(std::string(byKey ? "Escape after " : "返回 after ") + route.steps.back().target);
+            ASSERT_TRUE(begin(route.start));
+            // The address and a text of each screen, and the steps that led there from the one below.
+            struct Level {
+                std::string address;
+                const char* shows;
+                std::size_t from, to;
+            };
+            std::vector<Level> levels;
+            const Step* sent = nullptr;
+            for (std::size_t at = 0; at < route.steps.size(); ++at) {
+                const Step& step = route.steps[at];
                 // The publish menu opens over the home; a menu entry may lead to the screen shown.
-                bool over = std::string_view(step.target) == "+";
+                bool over = std::string_view(step.target) == "+" || step.how == Step::Fill || step.how == Step::Keys;
+                bool stays = over || step.how == Step::Menu || step.how == Step::Here || step.how == Step::Page;
                 std::string before = address();
                 ASSERT_TRUE(take(step)) << step.target;
-                ASSERT_TRUE(waitFor([&] { return address() != before || over || step.how == Step::Menu; })) << step.target;
+                if (step.how == Step::Send) {
+                    sent = &step;
+                    continue;
+                }
+                ASSERT_TRUE(waitFor([&] { return address() != before || stays; })) << step.target;
                 ASSERT_TRUE(settle());
-                ASSERT_TRUE(shows(step.shows)) << step.target << " shows no " << step.shows;
+                // A field's text may be a password's dots.
+                ASSERT_TRUE(step.how == Step::Fill || shows(step.shows)) << step.target << " shows no " << step.shows;
+                if (step.how == Step::Grant || step.how == Step::SignUp) {
+                    signedIn = true;
+                    // The start page replaced the stack: 设置昵称, or the home below 推荐关注.
+                    levels.clear();
+                    if (step.how == Step::SignUp)
+                        levels.push_back({home, "周末超市会员日", 0, 0});
+                }
                 if (!over)
-                    levels.emplace_back(address(), step.shows);
+                    levels.push_back({address(), step.shows, levels.empty() ? at : levels.back().to + 1, at});
             }
-            // Each back lands one level down; a route's first screen has the
-            // menu button, no "返回", so one more back there is Escape's alone.
-            std::vector<std::size_t> landings;
-            for (std::size_t level = levels.size() - 1; level-- > 0;)
-                landings.push_back(level);
-            if (byKey)
-                landings.push_back(0);
-            for (std::size_t level : landings) {
+            auto back = [&] {
                 if (byKey)
                     press(pf::KeyEvent::Kind::Escape);
                 else
-                    ASSERT_TRUE(tapButtonTitled("返回")) << address();
-                ASSERT_TRUE(settle());
-                EXPECT_EQ(address(), levels[level].first);
-                EXPECT_TRUE(shows(levels[level].second)) << levels[level].first << " lost " << levels[level].second;
+                    EXPECT_TRUE(tapButtonTitled("返回")) << address();
+                EXPECT_TRUE(settle());
+            };
+            auto landedOn = [&](const Level& level) {
+                EXPECT_EQ(address(), level.address);
+                EXPECT_TRUE(shows(level.shows)) << level.address << " lost " << level.shows;
                 EXPECT_FALSE(menuShown());
+                EXPECT_FALSE(sdkPageShown());
+            };
+            std::size_t at = levels.size() - 1;
+            if (sent) {
+                // No back leaves the form while its entry is on its way (the
+                // first Escape may only close a keyboard). Nothing settles
+                // meanwhile: the answer is held.
+                for (int i = 0; i < 2; ++i) {
+                    host->pressKey(pf::KeyEvent::Kind::Escape);
+                    EXPECT_EQ(address(), levels[at].address) << "Escape left the form while it sent";
+                }
+                auto control = buttonTitled("返回");
+                ASSERT_TRUE(control);
+                host->tap(middleOf(control));
+                EXPECT_EQ(address(), levels[at].address) << "返回 left the form while it sent";
+                server->release();
+                EXPECT_TRUE(waitFor([&] { return viewWithText(sent->shows) != nullptr; })) << "no " << sent->shows;
+                ASSERT_TRUE(waitFor([&] { return address() == levels[at - 1].address; })) << address();
+                ASSERT_TRUE(settle());
+                --at;
+            }
+            // Each back lands one level down, and the way up opens the level
+            // left again; a route's first screen has no "返回", so one more
+            // back there is Escape's alone.
+            for (;;) {
+                if (at == 0 && !byKey)
+                    break;
+                back();
+                std::size_t land = at == 0 ? 0 : at - 1;
+                landedOn(levels[land]);
+                if (at == 0)
+                    break;
+                const Level& left = levels[at];
+                const Step& opener = route.steps[left.to];
+                if (opener.how != Step::Grant && opener.how != Step::SignUp && opener.how != Step::Page) {
+                    for (std::size_t step = left.from; step <= left.to; ++step)
+                        ASSERT_TRUE(take(route.steps[step])) << route.steps[step].target;
+                    ASSERT_TRUE(waitFor([&] { return address() == left.address; })) << opener.target << " opened " << address();
+                    ASSERT_TRUE(settle());
+                    EXPECT_TRUE(shows(left.shows)) << left.address << " shows no " << left.shows;
+                    back();
+                    landedOn(levels[land]);
+                }
+                at = land;
             }
         }
     }
