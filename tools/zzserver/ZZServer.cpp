@@ -53,6 +53,10 @@ struct ZZServer::Listener {
     {
         server->set_keep_alive_max_count(1); // every connection serves one request, so a stop is prompt
         server->set_tcp_nodelay(true);
+        // A sanitized client on a busy machine can take seconds between its
+        // connect and its first TLS bytes (it loads its trust store then);
+        // the default five-second wait cut it off as a lost connection.
+        server->set_read_timeout(20, 0);
         int port = server->bind_to_any_port("127.0.0.1");
         if (port <= 0)
             return 0;
