@@ -13,6 +13,7 @@
 #include "framework/db/IKRSqliteCursor.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteCursor.h"
 #include "framework/util/Pinyin.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/DispatchQueue.h"
@@ -32,6 +33,25 @@ std::optional<pf::Error> ZMRConcernFailure(const pf::Notification& notification)
         return std::nullopt;
     const pf::DictionaryRef& info = notification.userInfo;
     return pf::Error{info->get("domain").stringOr(), info->get("code").longLongValue(), info->get("description").stringOr()};
+}
+
+bool ZMRConcernIndexSections(KRDBContext& db)
+{
+    // A database without the follow list's table (a context storing other
+    // things) needs no index.
+    auto table = db.db() ? db.db()->query("SELECT 1 FROM [sqlite_master] WHERE [type]='table' AND [name]='ZMRConcernObject'")
+                         : nullptr;
+    bool listed = table && table->next();
+    if (table)
+        table->close();
+    if (!listed)
+        return true;
+    // The follow list's order, "ORDER BY py COLLATE NOCASE ASC,nick ASC".
+    if (db.db()->execture("CREATE INDEX IF NOT EXISTS [ZMRConcernObject_sections] ON [ZMRConcernObject]"
+                          "([py] COLLATE NOCASE ASC,[nick] ASC,[uid],[logo],[version],[mutual])"))
+        return true;
+    pf::log("cannot index the follow list: %s", db.db()->errmsg().value_or("").c_str());
+    return false;
 }
 
 namespace {

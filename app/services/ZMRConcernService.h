@@ -35,6 +35,7 @@
 #include <optional>
 
 class IKRAPIResponseTask;
+class KRDBContext;
 namespace pf {
 struct Notification;
 }
@@ -80,3 +81,9 @@ extern const char* const ZMRConcernChangedNotification;
 extern const char* const ZMRConcernFailedNotification;
 // The error a ZMRConcernFailedNotification carries; nothing for another notification.
 std::optional<pf::Error> ZMRConcernFailure(const pf::Notification& notification);
+// Makes sure of the index the follow list is read in (initials without
+// case, then nickname; it holds every column, so the list is read from it
+// alone, in order); a failure is logged and the list is still read, sorted.
+// Made when the per-user database opens, so the first opening of a long
+// list does not build it, and every write keeps it.
+bool ZMRConcernIndexSections(KRDBContext& db);

@@ -2,6 +2,7 @@
 
 #include "app/services/ZMRAccountTasks.h"
 #include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRConcernService.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIViewController.h"
@@ -371,6 +372,8 @@ KRDBContextRef ZMRShell::userDBContext()
         if (!name)
             return nullptr;
         m_userDBContext = openDBContext("u_" + *name + ".db", "user-db");
+        if (m_userDBContext)
+            ZMRConcernIndexSections(*m_userDBContext);
     }
     return m_userDBContext;
 }

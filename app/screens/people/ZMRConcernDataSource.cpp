@@ -5,10 +5,8 @@
 #include "app/services/ZMRContext.h"
 #include "framework/data/KRDataSourceDelegate.h"
 #include "framework/db/KRDBContext.h"
-#include "framework/db/KRSqlite.h"
 #include "framework/db/IKRSqliteCursor.h"
 #include "platform/foundation/Collections.h"
-#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -148,22 +146,18 @@ void ZMRConcernDataSource::reloadDataObject()
 
 void ZMRConcernDataSource::buildSections(Rows rows)
 {
+    // New rows replace the old ones: dropped first, so a long list is not
+    // held twice while it is read again.
+    if (rows == Rows::New)
+        m_sections.clear();
     std::vector<std::shared_ptr<ZMRConcernDataSourceSection>> sections;
     auto other = std::make_shared<ZMRConcernDataSourceSection>();
     other->setPy("#");
     auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
     KRDBContextRef db = context ? context->userDBContext() : nullptr;
     const pf::Class* cls = pf::Class::named("ZMRConcernObject");
-    if (db && cls && m_indexedDB.lock() != db) {
-        // Read in the index's order, a list of thousands needs no sort of its
-        // own on every rebuild; the index holds every column, so the rows
-        // come from it alone. Without the index the query still sorts.
-        if (!db->db()->execture("CREATE INDEX IF NOT EXISTS [ZMRConcernObject_sections] ON [ZMRConcernObject]"
-                                "([py] COLLATE NOCASE ASC,[nick] ASC,[uid],[logo],[version],[mutual])"))
-            pf::log("cannot index the follow list: %s", db->db()->errmsg().value_or("").c_str());
-        m_indexedDB = db;
-    }
-    // Initials keep their case, so only a comparison without case puts "b" before "Z".
+    // Initials keep their case, so only a comparison without case puts "b"
+    // before "Z"; the per-user database holds an index in this order.
     auto cursor = db && cls ? db->query(cls, std::string(m_mutual ? "WHERE mutual==1 " : "") + "ORDER BY py COLLATE NOCASE ASC,nick ASC")
                             : nullptr;
     if (cursor) {

@@ -12,7 +12,8 @@
 // the rebuild tells its delegate brings another). Such a rebuild keeps the
 // row dictionary of every person whose stored fields (but the version) are
 // unchanged, with whatever its owner keeps in it (a row's document); only
-// new or changed people get new rows. reloadData makes every row anew and
+// new or changed people get new rows. reloadData makes every row anew
+// (dropping the old ones first, so a long list is never held twice) and
 // takes in a pending rebuild. A failed page of the sync
 // ("ZMRConcernFailedNotification") is reported as this source's failure,
 // whatever the table holds.
@@ -34,8 +35,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-class KRDBContext;
 
 class ZMRConcernDataSourceSection : public pf::Object {
 public:
@@ -82,8 +81,6 @@ private:
     std::vector<std::shared_ptr<ZMRConcernDataSourceSection>> m_sections;
     bool m_mutual = false;
     bool m_changePending = false;
-    // The database the sort index was last made sure of.
-    std::weak_ptr<KRDBContext> m_indexedDB;
     // Owns the notification registration: it ends with the source.
     std::shared_ptr<int> m_observerLife = std::make_shared<int>(0);
     std::uint64_t m_observer = 0;

@@ -8,6 +8,7 @@
 #include "framework/data/KRDataSourceDelegate.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteCursor.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -102,6 +103,18 @@ TEST_F(FollowList, SectionsFollowTheInitialsWithoutCaseAndOthersGoLast)
         {"k/k j/j i/i h/h g/g f/f e/e d/d c/c b/b", false, "B:b C:c D:d E:e F:f G:g H:h I:i J:j K:k"},
         {"好/hao 1/one", false, "1:one #:hao"},
     };
+    // The per-user database is indexed in the list's order from its
+    // opening, before any list is read: a long list needs no sort of its own.
+    auto plan = shell->userDBContext()->db()->query(
+        "EXPLAIN QUERY PLAN SELECT * FROM [ZMRConcernObject] ORDER BY py COLLATE NOCASE ASC,nick ASC");
+    ASSERT_NE(plan, nullptr);
+    std::string steps;
+    while (plan->next())
+        steps += plan->stringValueAtIndex(3).value_or("") + ";";
+    plan->close();
+    EXPECT_NE(steps.find("COVERING INDEX ZMRConcernObject_sections"), std::string::npos) << steps;
+    EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << steps;
+
     for (const Row& row : rows) {
         keep(row.people);
         auto source = makeSource(row.mutual);
