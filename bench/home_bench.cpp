@@ -74,13 +74,11 @@
 #include <curl/curl.h>
 
 #include <chrono>
-#include <fstream>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <unistd.h>
 
 namespace {
 
@@ -241,7 +239,6 @@ void BM_HomeFirstPage(benchmark::State& state)
 }
 BENCHMARK(BM_HomeFirstPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The resident memory of the process in MiB.
 void BM_HomeScrollScale(benchmark::State& state)
 {
     World& w = world();

@@ -1,4 +1,5 @@
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -81,17 +82,6 @@ bool isTokenChar(char c)
     return isKeyChar(c) || c == '=' || c == '~' || c == '+' || c == '/';
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // One character of the text as it reads after percent-decoding, however
 // often it was encoded ("%3D", "%253D"): what it stands for and how many
 // bytes of the text it takes. Callback URLs travel encoded inside other
@@ -107,7 +97,7 @@ Unit unitAt(std::string_view text, std::size_t i)
     if (i >= text.size())
         return {'\0', 0};
     auto pairAt = [&](std::size_t k) {
-        return k + 1 < text.size() && hexValue(text[k]) >= 0 && hexValue(text[k + 1]) >= 0;
+        return k + 1 < text.size() && hexDigitValue(text[k]) >= 0 && hexDigitValue(text[k + 1]) >= 0;
     };
     if (text[i] != '%' || !pairAt(i + 1))
         return {text[i], 1, 0};
@@ -118,7 +108,7 @@ Unit unitAt(std::string_view text, std::size_t i)
         k += 2;
         ++depth;
     }
-    return {static_cast<char>(hexValue(text[k]) * 16 + hexValue(text[k + 1])), k + 2 - i, depth};
+    return {static_cast<char>(hexDigitValue(text[k]) * 16 + hexDigitValue(text[k + 1])), k + 2 - i, depth};
 }
 
 bool isBlank(char c)

@@ -1,7 +1,6 @@
 #include "platform/web/HtmlListItem.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -68,13 +67,8 @@ void HtmlListItem::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::po
 int HtmlListItem::listStart(const litehtml::element& list)
 {
     const char* start = list.get_attr("start");
-    if (!start)
-        return 1;
-    errno = 0;
-    long long value = std::strtoll(start, nullptr, 10);
-    if (errno == ERANGE)
-        return value < 0 ? INT_MIN : INT_MAX;
-    return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    // Past the range strtoll answers its own limits, which the clamp takes in.
+    return start ? int(std::clamp<long long>(std::strtoll(start, nullptr, 10), INT_MIN, INT_MAX)) : 1;
 }
 
 void HtmlListItem::numberItems(const litehtml::element& list)

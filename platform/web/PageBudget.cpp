@@ -265,7 +265,7 @@ bool PageBudget::setLayoutShape(const LayoutShape& shape)
     double floats = kFloatMilliseconds * double(shape.floats) * shape.floats * shape.floatRenders;
     double grids = shape.gridCells * kGridCellMilliseconds;
     double layers = shape.layerWalks * kLayerWalkMilliseconds;
-    double markers = shape.markers * kTextRunMilliseconds;
+    double markers = shape.markers * kMarkerMilliseconds;
     if (markers > tables && markers > floats && markers > grids && markers > layers)
         m_over = "the page has too many elements and list items to lay out and draw";
     else if (layers >= tables && layers >= floats && layers >= grids)
@@ -288,7 +288,7 @@ double PageBudget::milliseconds() const
 {
     return m_shape.extraRenders * kExtraRenderMilliseconds + m_shape.gridCells * kGridCellMilliseconds
         + m_shape.layerWalks * kLayerWalkMilliseconds
-        + m_shape.markers * kTextRunMilliseconds
+        + m_shape.markers * kMarkerMilliseconds
         + kFloatMilliseconds * double(m_shape.floats) * m_shape.floats * m_shape.floatRenders
         + styleMilliseconds() * (m_restyles ? 2 : 1) + m_census.textRuns * kTextRunMilliseconds
         + double(m_census.textBytes - m_census.nonAsciiBytes) * kAsciiByteMilliseconds

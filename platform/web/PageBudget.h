@@ -76,6 +76,7 @@ inline constexpr double kLayerWalkMilliseconds = 2e-5;
 // A list item's marker costs what a word does: it is one, of at most 16
 // bytes (HtmlListItem.h shows a number its style cannot show in decimal),
 // or a symbol.
+inline constexpr double kMarkerMilliseconds = kTextRunMilliseconds;
 inline constexpr double kMaxPageMilliseconds = 400;
 
 class PageBudget {
