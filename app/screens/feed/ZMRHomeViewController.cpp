@@ -1,15 +1,14 @@
 #include "app/screens/feed/ZMRHomeViewController.h"
 
 #include "app/screens/feed/ZMRFeedController.h"
+#include "app/screens/shared/ZMRListFailure.h"
 #include "app/screens/shared/ZMRPublishView.h"
-#include "app/services/ZMRMessage.h"
 #include "framework/core/IKRUIContext.h"
 #include "framework/core/KRController.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMElement.h"
 #include "framework/ui/KRDataOutletContainer.h"
 #include "platform/controls/Button.h"
-#include "platform/controls/Label.h"
 #include "platform/controls/ScrollView.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
@@ -243,14 +242,13 @@ void ZMRHomeViewController::krDocumentDataControllerElementDoAction(KRDocumentDa
 void ZMRHomeViewController::krDataControllerDidLoaded(KRDataController&)
 {
     // An empty feed is no failure.
-    if (const pf::ViewRef& notFound = m_feedController ? m_feedController->notFoundDataView() : nullptr)
-        notFound->setHidden(true);
+    if (m_feedController)
+        ZMRHideListFailure(*m_feedController);
 }
 
 void ZMRHomeViewController::krDataControllerDidFitalError(KRDataController&, const pf::Error& error)
 {
-    if (m_notFoundLabel)
-        m_notFoundLabel->setText(ZMRMessage(error));
-    if (const pf::ViewRef& notFound = m_feedController ? m_feedController->notFoundDataView() : nullptr)
-        notFound->setHidden(false);
+    // The not-found view's first label is the notFoundLabel outlet.
+    if (m_feedController)
+        ZMRShowListFailure(*m_feedController, error);
 }
