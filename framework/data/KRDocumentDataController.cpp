@@ -12,6 +12,8 @@
 #include "platform/foundation/Collections.h"
 #include "platform/ui/PerformRequest.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr const char* kElementDownload = "downloadImagesForElement";
@@ -121,6 +123,11 @@ std::optional<double> KRDocumentDataController::tableViewHeightForRowAtIndexPath
         return measuredHeight(path);
     auto document = documentByIndexPath(path);
     return document && document->rootElement() ? document->rootElement()->frame().height() : 0;
+}
+
+double KRDocumentDataController::tableViewEstimatedRowHeight(pf::TableView& table)
+{
+    return m_rowDocuments == KRRowDocuments::ShownRows ? std::max(table.rowHeight(), 1.0) : 0;
 }
 
 std::shared_ptr<pf::TableViewCell> KRDocumentDataController::tableViewCellForRowAtIndexPath(pf::TableView& table,

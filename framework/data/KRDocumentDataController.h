@@ -22,6 +22,9 @@
 // row under "__height__" with the width it was measured at. A long list
 // then holds, and keeps registered with the style sheet, the documents of
 // the rows that were shown only, while every row is as high as its document.
+// Its table asks those heights as far as it shows at a reload and the rest
+// while the main loop is idle (an estimated row height, the table's
+// rowHeight), so a long list shows its first rows without waiting for all.
 //
 // Images: a cell asks the local caches at once; the network sweep for a
 // row's elements, and the one for the table's image views, run on the next
@@ -87,6 +90,7 @@ public:
     // Data rows; header and footer rows are the table data controller's.
     std::shared_ptr<pf::TableViewCell> tableViewCellForRowAtIndexPath(pf::TableView&, const pf::IndexPath&) override;
     std::optional<double> tableViewHeightForRowAtIndexPath(pf::TableView&, const pf::IndexPath&) override;
+    double tableViewEstimatedRowHeight(pf::TableView&) override;
     void krDOMViewDoActionElement(KRDOMView& view, KRDOMElement& element) override;
 
 protected:

@@ -5,13 +5,18 @@
 #include "platform/controls/TableView.h"
 
 #include "platform/controls/TableIndexView.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace pf {
 
 namespace {
+// Long enough to ask a few hundred rows, short enough not to hold up a frame.
+constexpr std::chrono::milliseconds kAskSlice{8};
+
 double sane(std::optional<double> height, double fallback)
 {
     double h = height.value_or(fallback);
@@ -138,33 +143,25 @@ void TableView::computeGeometry()
     m_sections.resize(count);
     for (int s = 0; s < count; ++s) {
         Section& section = m_sections[s];
-        section.top = y;
         bool titled = source->tableViewTitleForHeaderInSection(*this, s).has_value();
         std::optional<double> header = delegate ? delegate->tableViewHeightForHeaderInSection(*this, s) : std::nullopt;
         section.headerHeight = sane(header, titled ? m_sectionHeaderHeight : 0);
-        y += section.headerHeight;
-        int rows = std::max(0, source->tableViewNumberOfRowsInSection(*this, s));
-        section.rowCount = rows;
-        for (int r = 0; r < rows;) {
-            std::optional<double> h = delegate ? delegate->tableViewHeightForRowAtIndexPath(*this, {s, r}) : std::nullopt;
-            double height = sane(h, m_rowHeight);
-            int run = delegate ? std::clamp(delegate->tableViewRowRunLengthAtIndexPath(*this, {s, r}), 1, rows - r) : 1;
-            // Like rows that follow each other share one run, whoever told.
-            if (section.runs.empty() || section.runs.back().height != height)
-                section.runs.push_back({r, y, height});
-            y = section.runs.back().top + (r + run - section.runs.back().firstRow) * height;
-            r += run;
-        }
-        section.rowsBottom = y;
+        section.rowCount = std::max(0, source->tableViewNumberOfRowsInSection(*this, s));
         std::optional<double> footer = delegate ? delegate->tableViewHeightForFooterInSection(*this, s) : std::nullopt;
         section.footerHeight = sane(footer, 0);
-        y += section.footerHeight;
     }
-    if (m_tableFooterView) {
-        m_tableFooterView->setFrame(Rect(0, y, bounds().width(), m_tableFooterView->frame().height()));
-        y += m_tableFooterView->frame().height();
-    }
-    setContentSize({bounds().width(), y});
+    if (count > 0)
+        m_sections[0].top = y;
+    m_askingSection = 0;
+    m_askedHeightSum = 0;
+    m_askedRowCount = 0;
+    m_estimatedRowHeight = delegate ? sane(delegate->tableViewEstimatedRowHeight(*this), 0) : 0;
+    if (m_estimatedRowHeight > 0)
+        askRowHeights([bottom = bounds().maxY()](const IndexPath&, double top) { return top <= bottom; });
+    else
+        askRowHeights([](const IndexPath&, double) { return true; });
+    placeUnaskedRows();
+    scheduleAskingRows();
     m_indexTitles = source ? source->sectionIndexTitlesForTableView(*this) : std::vector<std::string>{};
     if (m_indexTitles.empty() && m_indexView) {
         m_indexView->removeFromSuperview();
@@ -176,11 +173,136 @@ void TableView::computeGeometry()
     }
 }
 
+double TableView::Section::askedBottom() const
+{
+    if (askedRows == 0)
+        return top + headerHeight;
+    const Run& last = runs[runOfRow(askedRows - 1)];
+    return last.top + (askedRows - last.firstRow) * last.height;
+}
+
+double TableView::Section::dropEstimatedRows()
+{
+    while (!runs.empty() && runs.back().firstRow >= askedRows)
+        runs.pop_back();
+    return askedBottom();
+}
+
+bool TableView::askRowHeights(const std::function<bool(const IndexPath&, double)>& more)
+{
+    // A question the delegate asks while it gives a height is answered from
+    // the rows asked so far.
+    if (m_asking || allRowHeightsAsked())
+        return false;
+    Section& first = m_sections[m_askingSection];
+    double start = first.askedBottom();
+    if (!more({m_askingSection, first.askedRows}, start))
+        return false;
+    m_asking = true;
+    auto delegate = tableDelegate();
+    while (m_askingSection < numberOfSections()) {
+        Section& section = m_sections[m_askingSection];
+        double y = section.dropEstimatedRows();
+        int r = section.askedRows;
+        for (; r < section.rowCount && more({m_askingSection, r}, y);) {
+            std::optional<double> h = delegate ? delegate->tableViewHeightForRowAtIndexPath(*this, {m_askingSection, r}) : std::nullopt;
+            double height = sane(h, m_rowHeight);
+            int run = delegate ? std::clamp(delegate->tableViewRowRunLengthAtIndexPath(*this, {m_askingSection, r}), 1,
+                                            section.rowCount - r)
+                               : 1;
+            // Like rows that follow each other share one run, whoever told.
+            if (section.runs.empty() || section.runs.back().height != height)
+                section.runs.push_back({r, y, height});
+            y = section.runs.back().top + (r + run - section.runs.back().firstRow) * height;
+            r += run;
+            m_askedHeightSum += height * run;
+            m_askedRowCount += run;
+        }
+        section.askedRows = r;
+        if (r < section.rowCount)
+            break;
+        section.rowsBottom = y;
+        y += section.footerHeight;
+        if (++m_askingSection < numberOfSections())
+            m_sections[m_askingSection].top = y;
+        if (!more({m_askingSection, 0}, y))
+            break;
+    }
+    m_asking = false;
+    return true;
+}
+
+void TableView::placeUnaskedRows()
+{
+    double estimate = m_askedRowCount > 0 ? m_askedHeightSum / m_askedRowCount : m_estimatedRowHeight;
+    double y = m_tableHeaderView ? m_tableHeaderView->frame().height() : 0;
+    for (int s = m_askingSection; s < numberOfSections(); ++s) {
+        Section& section = m_sections[s];
+        if (s > m_askingSection)
+            section.top = y;
+        y = section.dropEstimatedRows();
+        if (section.askedRows < section.rowCount) {
+            if (section.runs.empty() || section.runs.back().height != estimate)
+                section.runs.push_back({section.askedRows, y, estimate});
+            y += (section.rowCount - section.askedRows) * estimate;
+        }
+        section.rowsBottom = y;
+        y += section.footerHeight;
+    }
+    if (allRowHeightsAsked() && !m_sections.empty())
+        y = m_sections.back().rowsBottom + m_sections.back().footerHeight;
+    if (m_tableFooterView) {
+        m_tableFooterView->setFrame(Rect(0, y, bounds().width(), m_tableFooterView->frame().height()));
+        y += m_tableFooterView->frame().height();
+    }
+    setContentSize({bounds().width(), y});
+}
+
+void TableView::askThrough(const IndexPath& path) const
+{
+    if (allRowHeightsAsked())
+        return;
+    auto self = const_cast<TableView*>(this);
+    if (self->askRowHeights([path](const IndexPath& next, double) { return next <= path; }))
+        self->placeUnaskedRows();
+}
+
+void TableView::askThroughY(double y) const
+{
+    if (allRowHeightsAsked())
+        return;
+    auto self = const_cast<TableView*>(this);
+    if (self->askRowHeights([y](const IndexPath&, double top) { return top <= y; }))
+        self->placeUnaskedRows();
+}
+
+void TableView::scheduleAskingRows()
+{
+    if (m_askScheduled || allRowHeightsAsked() || !window())
+        return;
+    m_askScheduled = true;
+    std::weak_ptr<View> weakSelf = self();
+    // Idle work: anything posted, an answer or a touch, goes first.
+    RunLoop::main().postWhenIdle([weakSelf] {
+        auto table = std::static_pointer_cast<TableView>(weakSelf.lock());
+        if (!table)
+            return;
+        table->m_askScheduled = false;
+        if (!table->window())
+            return; // asked on demand, and in slices again once it is shown
+        auto until = std::chrono::steady_clock::now() + kAskSlice;
+        if (table->askRowHeights([until](const IndexPath&, double) { return std::chrono::steady_clock::now() < until; }))
+            table->placeUnaskedRows();
+        table->scheduleAskingRows();
+    });
+}
+
 Rect TableView::rectForRowAtIndexPath(const IndexPath& path) const
 {
     if (path.section < 0 || path.section >= numberOfSections() || path.row < 0
         || path.row >= numberOfRowsInSection(path.section))
         return {};
+    askThrough(path);
     const Section& s = m_sections[path.section];
     std::size_t run = s.runOfRow(path.row);
     return Rect(0, s.rowTop(run, path.row), bounds().width(), s.runs[run].height);
@@ -190,12 +312,14 @@ Rect TableView::rectForSection(int section) const
 {
     if (section < 0 || section >= numberOfSections())
         return {};
+    askThrough({section, m_sections[section].rowCount - 1});
     const Section& s = m_sections[section];
     return Rect(0, s.top, bounds().width(), s.rowsBottom + s.footerHeight - s.top);
 }
 
 std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point p) const
 {
+    askThroughY(p.y);
     for (int s = 0; s < numberOfSections(); ++s) {
         const Section& section = m_sections[s];
         if (p.y < section.top || p.y >= section.rowsBottom || section.runs.empty())
@@ -222,6 +346,8 @@ void TableView::scrollToRowAtIndexPath(const IndexPath& path, TableViewScrollPos
         return;
     double height = bounds().height();
     double y = contentOffset().y;
+    // The rows it brings into view, for an exact end to clamp to.
+    askThroughY(r.maxY() + height);
     switch (position) {
     case TableViewScrollPosition::Top:
         // Under a pinned header, which would otherwise cover the row.

@@ -3,9 +3,15 @@
 // A scrolling list of rows in sections. At reloadData the table asks its
 // data source for every section's row count and its delegate for the row
 // heights (every row's, or one per run of rows of one height for a delegate
-// that tells its runs), so it knows the whole content's size; only the rows that are
-// visible have cells in the tree, and a row that scrolls out gives its cell
-// to the pool of its reuse identifier, for dequeueReusableCellWithIdentifier.
+// that tells its runs), so it knows the whole content's size. A delegate
+// that gives an estimated row height has heights asked in order from the
+// top only as far as the table shows or a question about a row's place
+// needs, and the rest a slice at a time while the main loop is idle: every
+// row shown or asked about sits where its asked height puts it, and only
+// the content's size counts the rows not asked yet at an estimate. Only
+// the rows that are visible have cells in the tree, and a row that scrolls
+// out gives its cell to the pool of its reuse identifier, for
+// dequeueReusableCellWithIdentifier.
 // Section headers stay pinned to the top while their section scrolls under
 // them; an index strip at the right edge jumps to a section; a left swipe on
 // an editable row shows its "删除" button.
@@ -65,6 +71,10 @@ public:
     // reloads in the time of its runs); the table cuts a run at the end of
     // the section. 1, the default, has every row asked.
     virtual int tableViewRowRunLengthAtIndexPath(TableView&, const IndexPath&) { return 1; }
+    // Above 0, rows are asked as they are needed (see above), and a row not
+    // asked yet counts as high as the mean of those asked so far, this
+    // height before any. 0, the default, has every row asked at a reload.
+    virtual double tableViewEstimatedRowHeight(TableView&) { return 0; }
     virtual std::optional<double> tableViewHeightForHeaderInSection(TableView&, int) { return std::nullopt; }
     virtual std::optional<double> tableViewHeightForFooterInSection(TableView&, int) { return std::nullopt; }
     virtual ViewRef tableViewViewForHeaderInSection(TableView&, int) { return nullptr; }
@@ -134,6 +144,9 @@ public:
     std::optional<IndexPath> indexPathForDeleteConfirmation() const { return m_swiped; }
     void hideDeleteConfirmation();
 
+    // Whether every row's height was asked since the last reload.
+    bool allRowHeightsAsked() const { return m_askingSection >= numberOfSections(); }
+
     // The index strip, present while the data source gives titles.
     std::shared_ptr<TableIndexView> indexView() const { return m_indexView; }
 
@@ -168,6 +181,8 @@ private:
         double footerHeight = 0;
         std::vector<Run> runs; // by first row; a run ends where the next begins
         int rowCount = 0;
+        // Rows whose height was asked; the rest are one run at the estimate.
+        int askedRows = 0;
         double rowsBottom = 0;
         ViewRef headerView;
         ViewRef footerView;
@@ -180,8 +195,29 @@ private:
         double rowTop(std::size_t run, int row) const { return runs[run].top + (row - runs[run].firstRow) * runs[run].height; }
         // The row of the run whose place holds `y`, kept inside the run.
         int rowOfRunAtY(std::size_t run, double y) const;
+        // Where the first row not asked yet starts.
+        double askedBottom() const;
+        // The same, dropping the run of rows at the estimate.
+        double dropEstimatedRows();
     };
     void computeGeometry();
+    // Asks row heights in order from the first row not asked yet, while
+    // `more` holds of the next row (a section's end offers the next
+    // section's first row) and of the content y it starts at; every row
+    // above it is then at its place. Whether anything was asked.
+    bool askRowHeights(const std::function<bool(const IndexPath&, double)>& more);
+    // Places the rows not asked yet at the estimate, the sections below
+    // them, the table footer, and sets the content's size.
+    void placeUnaskedRows();
+    // Asks what a question about rows up to `path` (or content y up to
+    // `y`) needs, so that its answer is exact. Asking caches the delegate's
+    // answers only: a const question may ask.
+    void askThrough(const IndexPath& path) const;
+    void askThroughY(double y) const;
+    // While rows are left unasked and the table is in a window, asks a
+    // slice of them on each idle turn of the main loop (one turn queued at
+    // a time; a reload's rows are asked by the turn already queued).
+    void scheduleAskingRows();
     void tile();
     void layoutHeaders(const Rect& visible);
     void layoutFooters(const Rect& visible);
@@ -229,6 +265,14 @@ private:
     std::vector<std::string> m_indexTitles;
     bool m_loaded = false;
     bool m_tiling = false;
+    // Sections before this one have every row asked; this one its
+    // askedRows. At the number of sections every row is asked.
+    int m_askingSection = 0;
+    double m_estimatedRowHeight = 0; // the delegate's, at the last reload
+    double m_askedHeightSum = 0;
+    int m_askedRowCount = 0;
+    bool m_asking = false;
+    bool m_askScheduled = false;
 };
 
 }

@@ -118,6 +118,8 @@ void TableView::tile()
     m_tiling = true;
     auto keep = self();
     Rect visible = bounds();
+    askThroughY(visible.maxY());
+    scheduleAskingRows();
     // Rows that left the visible rect give their cells back first, so the new ones can reuse them.
     for (auto it = m_visible.begin(); it != m_visible.end();) {
         Rect r = rectForRowAtIndexPath(it->first);
@@ -242,6 +244,8 @@ void TableView::jumpToSectionIndex(int index)
     int section = source->tableViewSectionForSectionIndexTitle(*this, m_indexTitles[index], index);
     if (section < 0 || section >= numberOfSections())
         return;
+    askThrough({section, -1});
+    askThroughY(m_sections[section].top + bounds().height());
     double y = std::clamp(m_sections[section].top - contentInset().top, minContentOffset().y, maxContentOffset().y);
     setContentOffset(Point{contentOffset().x, y}, false);
 }

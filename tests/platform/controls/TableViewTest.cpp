@@ -58,6 +58,7 @@ public:
             titles.push_back(std::to_string(s));
         return titles;
     }
+    double tableViewEstimatedRowHeight(TableView&) override { return estimate; }
     bool tableViewCanEditRowAtIndexPath(TableView&, const IndexPath& path) override { return path.row != 0; }
     void tableViewCommitEditingStyle(TableView& table, TableViewCellEditingStyle, const IndexPath& path) override
     {
@@ -71,6 +72,7 @@ public:
     std::vector<IndexPath> selected;
     bool titled = false;
     bool fixed = false;
+    double estimate = 0;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> fixedCells;
     int made = 0;
 };
@@ -225,6 +227,63 @@ TEST_F(TableRows, RunsOfOneHeightAreAskedOnceAndPlaceRowsAsRowByRow)
         byRuns->removeFromSuperview();
         byRows->removeFromSuperview();
     }
+}
+
+// A delegate with an estimated row height is asked in order from the top,
+// only as far as the table shows or a question about a row needs, and for
+// the rest while the loop is idle. Every row shown or asked about sits where
+// a table asking every row up front puts it: after questions, scrolling, an
+// index jump and a deletion; once idle the content's size is the same too.
+TEST_F(TableRows, RowsAskedAsTheyAreNeededSitWhereRowsAskedUpFrontDo)
+{
+    const std::vector<int> counts = {3, 400, 0, 200};
+    load(counts, true);
+    auto upFront = table;
+    auto lazyRows = std::make_shared<Rows>(counts);
+    lazyRows->titled = true;
+    lazyRows->estimate = 50;
+    auto lazy = std::make_shared<TableView>(Rect(0, 0, 320, 480));
+    lazy->setDataSource(lazyRows);
+    lazy->setDelegate(lazyRows);
+    window->addSubview(lazy);
+    lazy->reloadData();
+    EXPECT_EQ(*lazyRows->asked.rbegin(), (IndexPath{1, 4})); // the rows starting on the first screen
+    EXPECT_FALSE(lazy->allRowHeightsAsked());
+    auto same = [&](const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(lazy->indexPathsForVisibleRows(), upFront->indexPathsForVisibleRows());
+        for (auto& path : lazy->indexPathsForVisibleRows())
+            EXPECT_EQ(lazy->cellForRowAtIndexPath(path)->frame(), upFront->cellForRowAtIndexPath(path)->frame());
+    };
+    for (IndexPath path : {IndexPath{1, 150}, IndexPath{3, 0}}) {
+        EXPECT_EQ(lazy->rectForRowAtIndexPath(path), upFront->rectForRowAtIndexPath(path)) << path.section;
+        EXPECT_EQ(*lazyRows->asked.rbegin(), path);
+    }
+    Rect row = upFront->rectForRowAtIndexPath({3, 40});
+    EXPECT_EQ(lazy->indexPathForRowAtPoint({10, row.midY()}), (IndexPath{3, 40}));
+    for (double y : {900.0, 16000.0, 27000.0}) {
+        lazy->setContentOffset(Point{0, y});
+        upFront->setContentOffset(Point{0, y});
+        same("scrolled");
+    }
+    lazy->setContentOffset(Point{0, 0});
+    upFront->setContentOffset(Point{0, 0});
+    host->render();
+    Rect strip = lazy->indexView()->frame();
+    for (auto& t : {upFront, lazy}) { // the one on top takes the tap
+        lazy->setHidden(t != lazy);
+        host->tap(t->indexView()->convertPointToView({10, strip.height() - 2}, nullptr));
+    }
+    EXPECT_EQ(lazy->contentOffset(), upFront->contentOffset());
+    same("jumped to the last section");
+    for (auto [t, r] : {std::pair{lazy, lazyRows}, std::pair{upFront, rows}})
+        r->tableViewCommitEditingStyle(*t, TableViewCellEditingStyle::Delete, {3, 199});
+    same("a row deleted");
+    RunLoop::main().runUntilIdle();
+    EXPECT_TRUE(lazy->allRowHeightsAsked());
+    EXPECT_EQ(lazyRows->asked, rows->asked);
+    EXPECT_EQ(lazy->contentSize(), upFront->contentSize());
+    EXPECT_EQ(lazy->rectForSection(3), upFront->rectForSection(3));
 }
 
 TEST_F(TableRows, FixedCellsWaitInThePoolOnceAndNeverWhileShown)
