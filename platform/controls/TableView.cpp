@@ -282,7 +282,8 @@ void TableView::scheduleAskingRows()
         return;
     m_askScheduled = true;
     std::weak_ptr<View> weakSelf = self();
-    // Idle work: anything posted, an answer or a touch, goes first.
+    // Idle work: anything posted, an answer or a touch, goes first, and a
+    // slice ends as soon as something is posted.
     RunLoop::main().postWhenIdle([weakSelf] {
         auto table = std::static_pointer_cast<TableView>(weakSelf.lock());
         if (!table)
@@ -291,7 +292,10 @@ void TableView::scheduleAskingRows()
         if (!table->window())
             return; // asked on demand, and in slices again once it is shown
         auto until = std::chrono::steady_clock::now() + kAskSlice;
-        if (table->askRowHeights([until](const IndexPath&, double) { return std::chrono::steady_clock::now() < until; }))
+        auto more = [until](const IndexPath&, double) {
+            return !RunLoop::main().hasPostedTasks() && std::chrono::steady_clock::now() < until;
+        };
+        if (table->askRowHeights(more))
             table->placeUnaskedRows();
         table->scheduleAskingRows();
     });

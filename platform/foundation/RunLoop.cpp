@@ -164,6 +164,11 @@ void RunLoop::post(Task task)
     m_impl->wake.notify_all();
 }
 
+bool RunLoop::hasPostedTasks() const
+{
+    return m_impl->postedCount.load(std::memory_order_acquire) != 0;
+}
+
 void RunLoop::postWhenIdle(Task task)
 {
     {

@@ -41,6 +41,10 @@ public:
     // (tearing down what a frame replaced), so it cannot hold up the next
     // request or answer. Idle tasks run in posting order.
     void postWhenIdle(Task task);
+    // Any thread. Whether a posted task waits to run: idle work cut into
+    // slices stops early on it, so an answer or a touch waits one slice at
+    // most. A snapshot; another thread may post right after.
+    bool hasPostedTasks() const;
     // Any thread. Fires `task` on the loop after `delay`, then every `delay`
     // when repeating.
     TimerRef scheduleTimer(Seconds delay, bool repeats, Task task);

@@ -18,8 +18,13 @@ TEST(RunLoop, PostedTasksRunLaterAndInOrderIdleOnesLast)
     });
     RunLoop::main().post([&] { order.push_back(2); });
     EXPECT_TRUE(order.empty()); // never synchronous
+    EXPECT_TRUE(RunLoop::main().hasPostedTasks());
+    bool postedSeenWhileIdle = true;
+    RunLoop::main().postWhenIdle([&] { postedSeenWhileIdle = RunLoop::main().hasPostedTasks(); });
     RunLoop::main().runUntilIdle();
     EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_FALSE(postedSeenWhileIdle) << "idle work runs only once nothing posted waits";
+    EXPECT_FALSE(RunLoop::main().hasPostedTasks());
 }
 
 TEST(RunLoop, TimersFireInTimeOrderAndStopWhenInvalidated)
