@@ -5,6 +5,7 @@
 #include "platform/controls/TableIndexView.h"
 #include "platform/controls/TableView.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -45,6 +46,8 @@ public:
     std::optional<double> tableViewHeightForRowAtIndexPath(TableView&, const IndexPath& path) override
     {
         asked.insert(path);
+        if (onAsk)
+            onAsk(path);
         return 40 + (path.row % 3) * 20; // 40, 60, 80
     }
     std::optional<std::string> tableViewTitleForHeaderInSection(TableView&, int s) override
@@ -73,6 +76,7 @@ public:
     bool titled = false;
     bool fixed = false;
     double estimate = 0;
+    std::function<void(const IndexPath&)> onAsk;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> fixedCells;
     int made = 0;
 };
@@ -279,7 +283,16 @@ TEST_F(TableRows, RowsAskedAsTheyAreNeededSitWhereRowsAskedUpFrontDo)
     for (auto [t, r] : {std::pair{lazy, lazyRows}, std::pair{upFront, rows}})
         r->tableViewCommitEditingStyle(*t, TableViewCellEditingStyle::Delete, {3, 199});
     same("a row deleted");
+    // A task posted meanwhile (a page of a sync, a touch) cuts the idle
+    // slice short: it runs before another row is asked.
+    int asks = 0, asksWhenRun = 0;
+    lazyRows->onAsk = [&](const IndexPath&) {
+        if (++asks == 1)
+            RunLoop::main().post([&] { asksWhenRun = asks; });
+    };
     RunLoop::main().runUntilIdle();
+    EXPECT_EQ(asksWhenRun, 1);
+    EXPECT_GT(asks, 1) << "rows were left for the idle turns";
     EXPECT_TRUE(lazy->allRowHeightsAsked());
     EXPECT_EQ(lazyRows->asked, rows->asked);
     EXPECT_EQ(lazy->contentSize(), upFront->contentSize());
