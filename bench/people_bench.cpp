@@ -150,10 +150,13 @@ bool everyHeightAsked(Stage& stage)
 void openFollowList(benchmark::State& state, int people, OpenUntil until)
 {
     Stage stage(people);
-    for (auto _ : state) {
+    auto open = [&] {
         stage.source->reloadData(); // the controller reloads the table, which asks the heights it shows
         pf::Screen::main().layoutIfNeeded();
         benchmark::DoNotOptimize(stage.compositor.render());
+    };
+    for (auto _ : state) {
+        open();
         if (until == OpenUntil::EveryHeight && !everyHeightAsked(stage))
             state.SkipWithError("the table did not ask every height");
         if (until == OpenUntil::FirstFrame) {
@@ -170,9 +173,7 @@ void openFollowList(benchmark::State& state, int people, OpenUntil until)
     // Every height asked, as the idle turns after an open ask them: how long
     // that takes from the reload, and the memory the list then holds.
     auto start = std::chrono::steady_clock::now();
-    stage.source->reloadData();
-    pf::Screen::main().layoutIfNeeded();
-    benchmark::DoNotOptimize(stage.compositor.render());
+    open();
     if (!everyHeightAsked(stage))
         state.SkipWithError("the table did not ask every height");
     state.counters["every_height_ms"] =

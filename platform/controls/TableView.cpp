@@ -258,22 +258,23 @@ void TableView::placeUnaskedRows()
     setContentSize({bounds().width(), y});
 }
 
-void TableView::askThrough(const IndexPath& path) const
+void TableView::askAndPlace(const std::function<bool(const IndexPath&, double)>& more) const
 {
     if (allRowHeightsAsked())
         return;
     auto self = const_cast<TableView*>(this);
-    if (self->askRowHeights([path](const IndexPath& next, double) { return next <= path; }))
+    if (self->askRowHeights(more))
         self->placeUnaskedRows();
+}
+
+void TableView::askThrough(const IndexPath& path) const
+{
+    askAndPlace([path](const IndexPath& next, double) { return next <= path; });
 }
 
 void TableView::askThroughY(double y) const
 {
-    if (allRowHeightsAsked())
-        return;
-    auto self = const_cast<TableView*>(this);
-    if (self->askRowHeights([y](const IndexPath&, double top) { return top <= y; }))
-        self->placeUnaskedRows();
+    askAndPlace([y](const IndexPath&, double top) { return top <= y; });
 }
 
 void TableView::scheduleAskingRows()
@@ -292,11 +293,9 @@ void TableView::scheduleAskingRows()
         if (!table->window())
             return; // asked on demand, and in slices again once it is shown
         auto until = std::chrono::steady_clock::now() + kAskSlice;
-        auto more = [until](const IndexPath&, double) {
+        table->askAndPlace([until](const IndexPath&, double) {
             return !RunLoop::main().hasPostedTasks() && std::chrono::steady_clock::now() < until;
-        };
-        if (table->askRowHeights(more))
-            table->placeUnaskedRows();
+        });
         table->scheduleAskingRows();
     });
 }

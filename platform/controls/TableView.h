@@ -209,9 +209,11 @@ private:
     // Places the rows not asked yet at the estimate, the sections below
     // them, the table footer, and sets the content's size.
     void placeUnaskedRows();
+    // askRowHeights, then placeUnaskedRows when anything was asked. Asking
+    // caches the delegate's answers only: a const question may ask.
+    void askAndPlace(const std::function<bool(const IndexPath&, double)>& more) const;
     // Asks what a question about rows up to `path` (or content y up to
-    // `y`) needs, so that its answer is exact. Asking caches the delegate's
-    // answers only: a const question may ask.
+    // `y`) needs, so that its answer is exact.
     void askThrough(const IndexPath& path) const;
     void askThroughY(double y) const;
     // While rows are left unasked and the table is in a window, asks a
