@@ -104,8 +104,9 @@ public:
     // URL helpers. Parameters keep their order; values are escaped.
     static std::optional<std::string> serializeURLString(const std::optional<std::string>& base,
                                                          const std::vector<std::pair<std::string, std::string>>& params);
-    // The first value of `name` after "?", "&", "#" or at the very start
-    // (ignoring case) that unescapes to UTF-8; none when there is none.
+    // The value of the first `name` after "?", "&", "#" or at the very start
+    // (ignoring case), unescaped; none when there is no such name or its
+    // value does not unescape to UTF-8 (a later one is never read instead).
     static std::optional<std::string> queryValueWithName(std::string name, const std::string& urlString);
     // Pieces split at "&" or ";" that are exactly key=value, both decoded (a
     // piece that is not UTF-8 then is passed over); later keys win.

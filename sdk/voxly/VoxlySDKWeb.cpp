@@ -106,11 +106,10 @@ std::optional<std::string> VoxlySDK::queryValueWithName(std::string name, const 
             continue;
         std::size_t start = at + name.size();
         std::size_t end = std::min(urlString.find_first_of("&#", start), urlString.size());
-        // A value whose escapes are bad or make no UTF-8 is passed over, as
-        // every query reader does with a piece it cannot decode.
+        // The first whole-name match decides: a value whose escapes are bad or
+        // make no UTF-8 is no value, never a reason to read a later one.
         auto value = pf::percentDecode(std::string_view(urlString).substr(start, end - start));
-        if (value && pf::isValidUtf8(*value))
-            return value;
+        return value && pf::isValidUtf8(*value) ? value : std::nullopt;
     }
     return std::nullopt;
 }

@@ -68,7 +68,9 @@ TEST(VoxlyURLHelpers, QueryValuesMatchWholeNamesAndUnescape)
         {"id", "vx1://response?xid=1", std::nullopt},
         {"id", "vx1://response?id=%zz", std::nullopt},
         {"id", "vx1://response?id=%FF", std::nullopt},
-        {"id", "vx1://response?id=%C3&xid=1&id=%E4%BD%A0", "你"},
+        {"id", "vx1://response?id=%C3&xid=1&id=%E4%BD%A0", std::nullopt},
+        {"id", "vx1://response?id=%FF&id=2", std::nullopt},
+        {"id", "vx1://response?id=%zz&id=3", std::nullopt},
         {"access_token", "http://r/#access_token=T&expires_in=3600", "T"},
         {"uid", "http://r/?a=1#uid=%E4%BD%A0", "你"},
     };
