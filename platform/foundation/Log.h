@@ -27,13 +27,15 @@ void setLogLevel(LogLevel level);
 bool isLogLevelEnabled(LogLevel level);
 
 // Replaces the values of secret items in a text about to be logged (form
-// bodies, query strings, JSON, headers, XML, prose): tokens, passwords,
-// keys, secrets, cookies, tickets and one-time codes are written as "***",
-// and so is the password of a URL. The names are matched case-insensitively
-// within a key, short ones ("sign", "auth", "code", "pin"…) only as the whole
-// key; a value after a name and blanks alone is masked only where it looks
-// like a token ("Bearer x", "token 3f9a…" but not "token expired"). Items
-// read the same percent-encoded, at any depth
+// bodies, query strings, JSON, headers, XML, prose, command lines): tokens,
+// passwords, keys, secrets, credentials, signatures, session ids, cookies,
+// tickets and one-time codes are written as "***", and so is the password of
+// a URL. The names are matched case-insensitively within a key as it decodes
+// (JSON "\u0065" and percent escapes replaced, a control character ending
+// it), short ones ("sign", "auth", "code", "pin"…) only as the whole key; a
+// value after a name and blanks alone is masked only where it looks like a
+// token ("Bearer x", "token 3f9a…" but not "token expired") or follows a
+// flag ("--password x"). Items read the same percent-encoded, at any depth
 // ("cb=x%3Faccess_token%3Dabc%26retCode%3D0" masks "abc" and nothing else).
 // Defined in LogRedaction.cpp.
 std::string redactSecrets(std::string_view text);

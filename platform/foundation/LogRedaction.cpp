@@ -45,6 +45,10 @@ constexpr SecretName kSecretNames[] = {
     {"pwd", Match::Within},
     {"secret", Match::Within},
     {"ticket", Match::Within},
+    {"credential", Match::Within},
+    {"signature", Match::Within},
+    {"sessionid", Match::Within},
+    {"session_id", Match::Within},
     // "token expired" is prose; "token 3f9a…" is not.
     {"token", Match::Within, Written::Anywhere, 16},
     {"key", Match::Within, Written::NotAsElement},
@@ -59,10 +63,8 @@ constexpr SecretName kSecretNames[] = {
     {"code", Match::Whole, Written::FormItemOnly},
 };
 
-const SecretName* secretName(std::string_view key)
+const SecretName* secretName(std::string_view lower)
 {
-    std::string lower(key);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     for (const SecretName& secret : kSecretNames) {
         if (secret.match == Match::Whole ? lower == secret.name : lower.find(secret.name) != std::string::npos)
             return &secret;
@@ -109,6 +111,24 @@ Unit unitAt(std::string_view text, std::size_t i)
         ++depth;
     }
     return {static_cast<char>(hexDigitValue(text[k]) * 16 + hexDigitValue(text[k + 1])), k + 2 - i, depth};
+}
+
+// One character of a name as it reads after its escapes: JSON's "\u0065"
+// at any level of strings within strings ("\\u0065"), or a percent escape.
+// A name spelt with escapes is still that name to whoever decodes it.
+Unit nameUnitAt(std::string_view text, std::size_t i)
+{
+    if (i < text.size() && text[i] != '\\' && text[i] != '%')
+        return {text[i], 1};
+    std::size_t k = i;
+    while (k < text.size() && text[k] == '\\')
+        ++k;
+    if (k > i && k + 5 <= text.size() && text[k] == 'u') {
+        long c = hexQuadValue(text.data() + k + 1);
+        if (c >= 0 && c < 0x80)
+            return {static_cast<char>(c), k + 5 - i, 1};
+    }
+    return unitAt(text, i);
 }
 
 bool isBlank(char c)
@@ -272,23 +292,34 @@ std::size_t maskValue(std::string_view text, std::size_t nameStart, std::size_t 
         skipBlanks();
         Unit separator = unit();
         bool fullWidth = text.substr(j, kFullWidthColon.size()) == kFullWidthColon;
-        bool formItem = separator.c == '=';
-        bool item = formItem || separator.c == ':' || fullWidth;
+        // "=>" pairs a key with its value as ':' does ("password" => "x").
+        Unit arrow = separator.c == '=' ? unitAt(text, j + separator.length) : Unit{};
+        if (arrow.c != '>' || arrow.depth != separator.depth)
+            arrow = {};
+        bool formItem = separator.c == '=' && !arrow.length;
+        bool item = separator.c == '=' || separator.c == ':' || fullWidth;
         if (!item || (secret.written == Written::FormItemOnly && !formItem)) {
-            // "Bearer x": a value after blanks alone, when it looks like one.
             j = from;
-            std::size_t word = skipBlanks() ? j : from;
-            std::size_t end = word;
-            while (end < text.size() && isTokenChar(text[end]))
-                ++end;
-            if (!secret.bareLength || word == from || end - word < secret.bareLength)
-                return from;
-            out.append(text.substr(from, word - from));
-            out += "***";
-            return end;
+            bool blanks = skipBlanks();
+            // "--password x": a command line's flag takes the next word, where
+            // prose ("password expired") has no value.
+            bool flag = text.substr(nameStart, 2) == "--" && blanks && j < text.size() && !isLineBreak(text[j]);
+            if (!flag) {
+                // "Bearer x": a value after blanks alone, when it looks like one.
+                std::size_t word = blanks ? j : from;
+                std::size_t end = word;
+                while (end < text.size() && isTokenChar(text[end]))
+                    ++end;
+                if (!secret.bareLength || word == from || end - word < secret.bareLength)
+                    return from;
+                out.append(text.substr(from, word - from));
+                out += "***";
+                return end;
+            }
+        } else {
+            depth = fullWidth ? 0 : separator.depth;
+            j += fullWidth ? kFullWidthColon.size() : separator.length + arrow.length;
         }
-        depth = fullWidth ? 0 : separator.depth;
-        j += fullWidth ? kFullWidthColon.size() : separator.length;
     }
     bool spaced = skipBlanks();
     // A value on the line after its name ("password:" then the value).
@@ -317,6 +348,7 @@ std::size_t maskValue(std::string_view text, std::size_t nameStart, std::size_t 
         out.append(text.substr(k, close));
         return k + close;
     }
+    bool list = secret.list;
     if (secret.scheme) {
         std::size_t scheme = j;
         while (scheme < text.size() && std::isalpha(static_cast<unsigned char>(text[scheme])))
@@ -327,14 +359,27 @@ std::size_t maskValue(std::string_view text, std::size_t nameStart, std::size_t 
         if (scheme > j && after > scheme && after < text.size() && !endsValue(text[after], false, false)) {
             out.append(text.substr(j, after - j));
             j = after;
+            // "Digest username="u", response="x"": the scheme's parameters
+            // are one value, as a list's items are.
+            std::size_t name = j;
+            while (name < text.size() && isKeyChar(text[name]))
+                ++name;
+            list = list || (name > j && name < text.size() && text[name] == '=');
         }
     }
     std::size_t end = j, valueEnd = j;
     while (end < text.size()) {
         Unit u = unitAt(text, end);
-        if (u.depth <= depth && (element ? u.c == '<' || isLineBreak(u.c) : endsValue(u.c, spaced, secret.list)))
+        if (u.depth <= depth && (element ? u.c == '<' || isLineBreak(u.c) : endsValue(u.c, spaced, list)))
             break;
         end += u.length;
+        // A list's quoted item ("sid=\"a;b\"") is part of it, delimiters and all.
+        if (list && u.c == '=' && u.depth <= depth) {
+            if (Quote open = quoteAt(text, end, depth); open.length) {
+                end = quotedValueEnd(text, end + open.length, open, depth);
+                end += quoteAt(text, end, depth).length;
+            }
+        }
         if (!isBlank(u.c))
             valueEnd = end;
     }
@@ -359,7 +404,7 @@ std::string redactSecrets(std::string_view text)
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        if (!isKeyChar(text[i])) {
+        if (!isKeyChar(text[i]) && !isKeyChar(nameUnitAt(text, i).c)) {
             if (auto [password, at] = urlPassword(text, i); at) {
                 out.append(text.substr(i, password - i));
                 out += "***";
@@ -372,12 +417,30 @@ std::string redactSecrets(std::string_view text)
             i += length;
             continue;
         }
+        // The key as whoever decodes it reads it: escapes replaced, and ended
+        // by a control character ("password%00" is "password"), though the
+        // key's text runs on to its separator.
         std::size_t keyStart = i;
-        while (i < text.size() && isKeyChar(text[i]))
-            ++i;
-        std::string_view key = text.substr(keyStart, i - keyStart);
-        out.append(key);
-        if (const SecretName* secret = secretName(key))
+        std::string name;
+        bool ended = false;
+        for (;;) {
+            std::size_t run = i;
+            while (i < text.size() && isKeyChar(text[i]))
+                ++i;
+            if (!ended)
+                name.append(text.substr(run, i - run));
+            Unit escape = nameUnitAt(text, i);
+            bool control = static_cast<unsigned char>(escape.c) < 0x20 || escape.c == 0x7f;
+            if (escape.length < 2 || (!isKeyChar(escape.c) && !control))
+                break;
+            ended = ended || control;
+            if (!ended)
+                name += escape.c;
+            i += escape.length;
+        }
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        out.append(text.substr(keyStart, i - keyStart));
+        if (const SecretName* secret = secretName(name))
             i = maskValue(text, keyStart, i, *secret, out);
     }
     return out;

@@ -115,6 +115,20 @@ TEST(Log, SecretsAreRedactedInEveryShape)
         {"sent Bearer S.x-y_z~+/= to h", "sent Bearer *** to h"},
         {"token 3f9a8b7c6d5e4f3a2b1c now", "token *** now"},
         {"token expired, token 3f9a8b7c6d5e4f3", "token expired, token 3f9a8b7c6d5e4f3"},
+        // Session ids, signatures and credentials, however spelt.
+        {R"({"sessionid":"S","session_id":"S","signature":"S","credentials":"S","uid":1})",
+         R"({"sessionid":"***","session_id":"***","signature":"***","credentials":"***","uid":1})"},
+        {"X-Signature: S\nHost: x", "X-Signature: ***\nHost: x"},
+        // A flag's value is its next word; the name alone in prose is no flag.
+        {"password expired; run --password S --user bo", "password expired; run --password *** --user bo"},
+        {R"({"password" => "S", "code" => 0})", R"({"password" => "***", "code" => 0})"},
+        // Parameters, quoted or not, belong to the value they are listed in.
+        {"Authorization: Digest username=\"u\", response=\"S\"\nHost: x", "Authorization: Digest ***\nHost: x"},
+        {"Cookie: sid=\"S;T\"; theme=T\nHost: x", "Cookie: ***\nHost: x"},
+        // Names spelt with escapes read as what they decode to; a control character ends them.
+        {R"({"tok\u0065n":"S","pass\u0077ord":"S","d":"{\"tok\\u0065n\":\"S\"}"})",
+         R"({"tok\u0065n":"***","pass\u0077ord":"***","d":"{\"tok\\u0065n\":\"***\"}"})"},
+        {"pass%77ord=S&password%00=S&x=1", "pass%77ord=***&password%00=***&x=1"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(redactSecrets(r.in), r.out) << r.in;
