@@ -89,6 +89,14 @@ ZMRAnswer ZMRReadAnswer(const IKRAPIResponseTask& response, std::string_view dom
         // The transport's own reason travels along for the log; the code
         // says what the user must know: whether the server may have acted.
         const auto& transport = response.error();
+        if (!transport && !response.resultsData().isNil()) {
+            // JSON that is not a dictionary (an array) came whole after the
+            // server had the request: no answer of the server's, just as a
+            // body that is not JSON is none.
+            long long code = kind == ZMRRequestKind::Read ? ZMRServerFailedCode : ZMRResultUnknownCode;
+            answer.error = pf::Error{std::string(domain), code, ""};
+            return answer;
+        }
         long long code = transport && response.isResultUnknown() ? ZMRResultUnknownCode : ZMRNotAnsweredCode;
         // A read changed nothing, so it is never "result unknown": what was
         // lost, cut or timed out is simply not answered.

@@ -13,8 +13,11 @@
 //   one over the HTTP task's size bound is ZMRServerFailedCode minus the
 //   status (the status left out when there was none), anything else (lost,
 //   cut short, timed out) ZMRNotAnsweredCode; the transport error's
-//   description in every case; results that are not a dictionary:
-//   ZMRNotAnsweredCode, "";
+//   description in every case;
+// - results that are not a dictionary (a JSON array): read as a body that
+//   is not the server's JSON, since they came whole after the server had the
+//   request: ZMRResultUnknownCode for a write, ZMRServerFailedCode for a
+//   read, with the description "";
 // - "error-code" other than 0: that code (read as 64 bits; a number with a
 //   fraction is truncated; text that is not a number, a container or a
 //   Boolean reads -1, and so does any of the codes above, which only ever
@@ -34,13 +37,13 @@ class IKRAPIResponseTask;
 inline constexpr long long ZMRNotAnsweredCode = -100;
 // The request reached the server, then no usable answer came back: lost,
 // cut short, an HTTP error status or a body that is not its JSON (a
-// gateway's page). The server may have acted on it.
+// gateway's page, a JSON array). The server may have acted on it.
 inline constexpr long long ZMRResultUnknownCode = -101;
 
 // The server refused a read with an HTTP error status or answered it with a
-// body that is not its JSON: ZMRServerFailedCode - status, or the code itself
-// when there was no status. Codes down to ZMRServerFailedCode - 999 are
-// taken.
+// body that is not its JSON (a JSON array among them): ZMRServerFailedCode -
+// status, or the code itself when there was no status. Codes down to
+// ZMRServerFailedCode - 999 are taken.
 inline constexpr long long ZMRServerFailedCode = -1000;
 // The HTTP status of a ZMRServerFailedCode error: 0 when the body was
 // unreadable, nothing when the code is not one of them.

@@ -77,6 +77,12 @@ void ZMRDownlinkService::answer(const pf::ObjectRef& responseObject)
         return;
     ZMRAnswer answer = ZMRReadAnswer(*response, domain, ZMRRequestKind::Read);
     if (answer.error) {
+        // A list answered whole with JSON that is not a dictionary fails
+        // with code 0: such an answer carries neither a code nor an "error"
+        // to tell.
+        const pf::Value& results = response->resultsData();
+        if (!response->error() && !results.isNil() && !results.isDictionary())
+            answer.error = pf::Error{domain, 0, ""};
         krDownlinkTaskDidFitalError(task, *answer.error, response->taskType());
         return;
     }

@@ -12,7 +12,9 @@
 // caching is read from or written to the cache, and a refresh skips the
 // cached delivery but still stores the fresh page. Failures (the server's
 // error, no answer, an answer that is not a dictionary) reach the task as
-// errors of domain "ZMRDownlinkService" and leave the cache alone.
+// errors of domain "ZMRDownlinkService" and leave the cache alone; those
+// without results read as ZMRAnswer.h says, while JSON that is not a
+// dictionary (an array) is code 0 with the description "".
 //
 // Whether an answer is cached, and under which key, is fixed when its request
 // is sent: a list that moved on to another page meanwhile cannot store page 2

@@ -188,7 +188,7 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         {R"({"error-code":"abc"})", -1, "", false}, {R"({"error-code":[0]})", -1, "", false},
         {R"({"error-code":true})", -1, "", false}, {R"({"error-code":12.7})", 12, "", false},
         {R"({"error-code":1e300})", 9223372036854775807LL, "", false}, {R"({"error-code":5,"error":42})", 5, "", false},
-        {R"([1,2])", ZMRNotAnsweredCode, "", false},
+        {R"([1,2])", ZMRResultUnknownCode, "", false},
         // The codes of failures without an answer are never the server's.
         {R"({"error-code":-101,"error":"x"})", -1, "x", false}, {R"({"error-code":-1502})", -1, "", false},
         {R"({"error-code":-2000})", -2000, "", false},
@@ -204,6 +204,11 @@ TEST(ZMRAnswerReading, CodesAndMessagesFollowTheRules)
         ASSERT_TRUE(answer.error);
         EXPECT_EQ(*answer.error, (pf::Error{"ZMRCoinService", row.code, row.description}));
     }
+    // JSON that is not a dictionary came whole from the server: a read it failed.
+    KRAPIResponseTask array;
+    array.setResultsData(KRJSON::decodeText("[]"));
+    EXPECT_EQ(ZMRReadAnswer(array, "ZMRBooksService", ZMRRequestKind::Read).error,
+              (pf::Error{"ZMRBooksService", ZMRServerFailedCode, ""}));
     // A read the server failed says so with its status; a lost, cut or
     // timed-out read is not answered; a write may have been stored, and a
     // failure before the server spoke is neither.

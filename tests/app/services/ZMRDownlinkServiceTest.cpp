@@ -132,6 +132,7 @@ TEST_F(ZMRLists, FailuresReachTheListAndLeaveTheCache)
     } rows[] = {
         {KRJSON::decodeText(R"({"error-code":13572,"error":"gone"})"), std::nullopt, {"ZMRDownlinkService", 13572, "gone"}},
         {pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRDownlinkService", ZMRNotAnsweredCode, "timed out"}},
+        {KRJSON::decodeText("[1]"), std::nullopt, {"ZMRDownlinkService", 0, ""}},
     };
     for (const Row& row : rows) {
         auto list = makeList("ZMRFeedsTask");

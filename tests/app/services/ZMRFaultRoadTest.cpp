@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -302,6 +303,82 @@ TEST_F(ZMRReadFaultRoad, EveryReadSaysWhatFailedNeverThatAWriteMayHaveBeenStored
     ASSERT_TRUE(error);
     EXPECT_EQ(ZMRMessage(*error), unknown);
     EXPECT_TRUE(shell->hasConcernChanged()) << "the follow list syncs again";
+}
+
+// An answer that is JSON but no dictionary (an array) came after the server
+// acted: a write may have been stored, a read failed at the server; none
+// failed on the way.
+TEST_F(ZMRReadFaultRoad, AnAnswerThatIsAnArrayIsNeverANetworkFailure)
+{
+    ASSERT_FALSE(sync());
+    ASSERT_FALSE(shell->hasConcernChanged());
+    const std::string origin = "http://127.0.0.1:" + std::to_string(server->port());
+    auto entry = pf::Dictionary::create({{"pid", 2}, {"liked", false}, {"likedCount", 0}}); // not liked by 10001
+    auto count = [](std::size_t n) { return static_cast<long long>(n); };
+    struct Row {
+        const char* serverTask;
+        std::function<std::optional<pf::Error>()> send;
+        std::function<long long()> held; // what the server holds of it; nothing for a read
+        long long code;
+        std::string message;
+    } rows[] = {
+        {"ZMRBooksCreateTask", [&] {
+             auto task = std::make_shared<ZMRBooksCreateTask>();
+             task->setPayMoney(12.5);
+             return sendTask(proto::IZMRBooksCreateTask(), task);
+         }, [&] { return count(store->books(10001, 0, std::numeric_limits<long long>::max()).size()); },
+         ZMRResultUnknownCode, unknown},
+        {"ZMRPublishTask", [&] {
+             auto task = std::make_shared<ZMRPublishTask>();
+             task->setBody("买到了");
+             return sendTask(proto::IZMRPublishTask(), task);
+         }, [&] { return store->feed({zmr::AppFeedQuery::Kind::User, 10001}, 10001, 0, 1, origin).total; },
+         ZMRResultUnknownCode, unknown},
+        {"ZMRRegisterTask", [&] {
+             auto task = std::make_shared<ZMRRegisterTask>();
+             task->setAccount("arrayfan");
+             task->setPassword("secret1");
+             task->setNick("数组新人");
+             return sendTask(proto::IZMRRegisterTask(), task);
+         }, [&] { return count(store->checkPassword("arrayfan", "secret1").has_value()); }, ZMRResultUnknownCode, unknown},
+        {"ZMRFollowTask", [&] {
+             auto task = std::make_shared<ZMRFollowTask>();
+             task->setTuid(10008);
+             return sendTask(proto::IZMRFollowTask(), task);
+         }, [&] { return count(store->follows(10001, 0, 1000).size()); }, ZMRResultUnknownCode, unknown},
+        {"ZMRLikeTask", [&] {
+             recorder->clear();
+             ZMRToggleLike(entry, *shell, recorder);
+             EXPECT_TRUE(runMainUntil([&] { return !recorder->events.empty(); }));
+             return recorder->errors.empty() ? std::nullopt : std::optional<pf::Error>(recorder->errors[0]);
+         }, [&] { return store->likers(2, 0, 1000, origin).total; }, ZMRResultUnknownCode, unknown},
+        {"ZMRFeedsTask", [&] { return loadList("ZMRFeedsTask"); }, nullptr, 0, "操作失败，错误码：0"},
+        {"ZMRBooksSearchTask", [&] {
+             auto month = std::make_shared<ZMRBooksSearchTask>();
+             month->setStartTime(0);
+             month->setEndTime(86400);
+             return sendTask(proto::IZMRBooksSearchTask(), month);
+         }, nullptr, ZMRServerFailedCode, "服务器出错，请稍后重试"},
+    };
+    gateway.setReply(200, "[]");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.serverTask);
+        std::string part = std::string("taskType=") + row.serverTask;
+        gateway.setTarget(part);
+        std::size_t asked = gateway.count("/api", part);
+        long long held = row.held ? row.held() : 0;
+        std::optional<pf::Error> error = row.send();
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code, row.code);
+        EXPECT_EQ(ZMRMessage(*error), row.message);
+        EXPECT_EQ(gateway.count("/api", part), asked + 1);
+        if (row.held)
+            EXPECT_EQ(row.held(), held + 1) << "the server acted once";
+    }
+    // What the person did stays shown, as the server may keep it.
+    EXPECT_TRUE(shell->hasConcernChanged()) << "the follow list syncs again";
+    EXPECT_EQ(entry->get("liked"), pf::Value(true));
+    EXPECT_EQ(entry->get("likedCount").longLongValue(), 1);
 }
 
 // Pages are by offset: a follow list changed on the server between two

@@ -239,6 +239,7 @@ TEST_F(RegisterThroughGateway, ASignInWithoutAnswerAfterALostSignUpNeverCallsThe
         {zmr::FaultServer::Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试"},
         {zmr::FaultServer::Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试"},
         {zmr::FaultServer::Fault::None, 200, "<html>maintenance</html>", "服务器出错，请稍后重试"},
+        {zmr::FaultServer::Fault::None, 200, "[]", "服务器出错，请稍后重试"},
     };
     gateway->setTarget("taskType=ZMRLoginTask");
     for (const Row& row : rows) {
