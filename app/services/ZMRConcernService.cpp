@@ -323,6 +323,9 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
             pf::log("follow list kept changing during %d syncs; stopped", kMaxConcernRestarts + 1);
             sync->setStatus(0);
             sync->setPageIndex(0);
+            // What is stored is not the server's list: the next visit of
+            // the follow list syncs again.
+            context->setHasConcernChanged(true);
             return;
         }
         sync->setPageIndex(1);

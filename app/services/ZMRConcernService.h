@@ -22,9 +22,10 @@
 // list is paged by offset, so a page of another version (the list changed
 // on the server meanwhile) starts the sync again from page 1, at most
 // kMaxConcernRestarts times; after that what is stored stays and no version
-// is stored, so the next sync reads the whole list. A failed page stores
-// nothing and posts "ZMRConcernFailedNotification" with the error (read it
-// with ZMRConcernFailure); the next sync starts over.
+// is stored, so the next sync reads the whole list, and the context's follow
+// list is marked as changed, so the next visit of the list starts one. A
+// failed page stores nothing and posts "ZMRConcernFailedNotification" with
+// the error (read it with ZMRConcernFailure); the next sync starts over.
 //
 // IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
 // the user is not followed) and is handed on. Main queue only.

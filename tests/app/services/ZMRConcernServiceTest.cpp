@@ -186,6 +186,7 @@ TEST_F(ZMRConcern, APageOfAnotherVersionStartsTheSyncAgainAtMostThreeTimes)
                   });
     EXPECT_EQ(changing->status(), 0u);
     EXPECT_EQ(shell->concernVersion(), 5) << "no version: the next sync reads the whole list";
+    EXPECT_TRUE(shell->hasConcernChanged()) << "the next visit of the follow list syncs";
 
     // After one change the list is read whole under one version.
     auto settled = startSync();
