@@ -273,8 +273,10 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
     }
     if (taskType == proto::IZMRUnFollowTask()) {
         auto unfollow = std::dynamic_pointer_cast<IZMRUnFollowTask>(task);
-        if (KRDBContextRef db = userDB(*this); db && unfollow)
-            execute(*db, "DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(unfollow->tuid()));
+        // An open follow list drops the person now, not at the next sync.
+        KRDBContextRef db = userDB(*this);
+        if (db && unfollow && execute(*db, "DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(unfollow->tuid())))
+            pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
     } else if (auto context = appContext(*this)) {
         context->setHasConcernChanged(true);
     }

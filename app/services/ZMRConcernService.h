@@ -5,9 +5,10 @@
 // the rewrite of one stored user from fresher data.
 //
 // Follow and unfollow answer their task's delegate (domain
-// "ZMRConcernService"); an unfollow deletes that user's rows first, a
-// follow marks the context's follow list as changed, and so does either
-// whose result is unknown (the server may have made the change).
+// "ZMRConcernService"); an unfollow deletes that user's rows first and
+// posts "ZMRConcernChangedNotification", a follow marks the context's
+// follow list as changed, and so does either whose result is unknown (the
+// server may have made the change; nothing is deleted).
 //
 // IZMRConcernTask starts a sync (cancelling a running one) and is handed on
 // along the bus. Page 1 of a changed list replaces the table; each page

@@ -67,8 +67,10 @@ TEST_F(ZMRConcern, FollowAndUnfollowSendTheUserAndReportToTheDelegate)
     answer(R"({"error-code":9,"error":"busy"})", request);
     respondWith({}, pf::Error{"KRHttpService", 500, "down"}, request);
     EXPECT_EQ(rows().size(), 3u);
+    EXPECT_EQ(notifications(ZMRConcernChangedNotification), 0u);
     answer(R"({"error-code":0})", request);
     EXPECT_EQ(rows(), (std::vector<std::string>{"6|six|-|1|-|0"}));
+    EXPECT_EQ(notifications(ZMRConcernChangedNotification), 1u) << "an open follow list drops the rows";
     EXPECT_EQ(recorder->events, (std::vector<std::string>{"success IZMRFollowTask uid=7", "fail IZMRUnFollowTask",
                                                           "fail IZMRUnFollowTask", "success IZMRUnFollowTask uid=7"}));
     EXPECT_EQ(recorder->errors[0], (pf::Error{"ZMRConcernService", 9, "busy"}));

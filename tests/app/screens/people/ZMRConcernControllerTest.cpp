@@ -190,6 +190,20 @@ TEST_F(FollowListController, ASwipeAndItsDeleteButtonUnfollow)
     window->setHidden(true);
 }
 
+// 取消关注 on a person's page while the list is open: once the server
+// confirms, the list shown drops them.
+TEST_F(FollowListController, AnUnfollowSentElsewhereTakesTheRowAway)
+{
+    load();
+    ASSERT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1"); // 安琪 (10002) alone under A
+    auto unfollow = std::make_shared<ZMRUnFollowTask>();
+    unfollow->setTuid(10002);
+    ASSERT_TRUE(shell->handle(proto::IZMRUnFollowTask(), unfollow, 0));
+    ASSERT_TRUE(waitFor([&] { return !follows(10002); }));
+    EXPECT_TRUE(waitFor([&] { return shown() == "B:1 C:1 D:1 F:1 G:1"; })) << shown();
+    EXPECT_EQ(table->numberOfSections(), 5);
+}
+
 // Rows are as high as their laid-out documents, a wrapping nickname's
 // taller, though only the rows shown keep a document (and only those are
 // restyled when the style sheet changes).
