@@ -52,7 +52,7 @@ private:
     {
         // Through the screen's queue, so the key lands after any typed before it.
         Screen::main().postKeyEvent(m_event);
-        Screen::main().deliverKeyEvents();
+        Screen::main().deliverInput();
     }
 
     // A left-pointing tag with a cross in it, the usual backspace sign.

@@ -77,9 +77,10 @@ DesktopHost::DesktopHost(Screen& screen, double fit)
 DesktopHost::~DesktopHost()
 {
     if (m_mouseDown)
-        m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, AnimationClock::current().now());
+        m_screen.postTouch(kMouseFinger, TouchPhase::Cancelled, {}, AnimationClock::current().now());
     if (m_pinching)
         endPinch(AnimationClock::current().now());
+    m_screen.deliverInput();
     SDL_StopTextInput();
     if (m_texture)
         SDL_DestroyTexture(m_texture);
@@ -113,12 +114,12 @@ bool DesktopHost::handle(const SDL_Event& event)
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT) {
             m_mouseDown = true;
-            m_screen.handleTouch(kMouseFinger, TouchPhase::Began, point(event.button.x, event.button.y), now);
+            m_screen.postTouch(kMouseFinger, TouchPhase::Began, point(event.button.x, event.button.y), now);
         }
         break;
     case SDL_MOUSEMOTION:
         if (m_mouseDown)
-            m_screen.handleTouch(kMouseFinger, TouchPhase::Moved, point(event.motion.x, event.motion.y), now);
+            m_screen.postTouch(kMouseFinger, TouchPhase::Moved, point(event.motion.x, event.motion.y), now);
         break;
     case SDL_MOUSEWHEEL: {
         // One notch scrolls a few lines; SDL counts up as positive.
@@ -128,7 +129,7 @@ bool DesktopHost::handle(const SDL_Event& event)
             pinchBy(pointer(), std::pow(kPinchPerNotch, lines > 0 ? event.wheel.y : -event.wheel.y), now);
             break;
         }
-        m_screen.handleScrollWheel(pointer(), {-event.wheel.x * lines, -event.wheel.y * lines});
+        m_screen.postScrollWheel(pointer(), {-event.wheel.x * lines, -event.wheel.y * lines});
         break;
     }
     case SDL_MULTIGESTURE:
@@ -139,14 +140,14 @@ bool DesktopHost::handle(const SDL_Event& event)
     case SDL_MOUSEBUTTONUP:
         if (event.button.button == SDL_BUTTON_LEFT && m_mouseDown) {
             m_mouseDown = false;
-            m_screen.handleTouch(kMouseFinger, TouchPhase::Ended, point(event.button.x, event.button.y), now);
+            m_screen.postTouch(kMouseFinger, TouchPhase::Ended, point(event.button.x, event.button.y), now);
         }
         break;
     case SDL_WINDOWEVENT:
         // A press that leaves with the focus never gets its release.
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && (m_mouseDown || m_pinching)) {
             if (m_mouseDown)
-                m_screen.handleTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
+                m_screen.postTouch(kMouseFinger, TouchPhase::Cancelled, {}, now);
             m_mouseDown = false;
             if (m_pinching)
                 endPinch(now);
@@ -213,8 +214,8 @@ void DesktopHost::pinchBy(Point centre, double factor, double now)
 {
     auto place = [&](TouchPhase phase) {
         for (int i = 0; i < 2; ++i)
-            m_screen.handleTouch(kPinchFingers[i], phase,
-                                 {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
+            m_screen.postTouch(kPinchFingers[i], phase,
+                               {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
     };
     if (!m_pinching) {
         m_pinching = true;
@@ -232,8 +233,8 @@ void DesktopHost::endPinch(double now)
 {
     m_pinching = false;
     for (int i = 0; i < 2; ++i)
-        m_screen.handleTouch(kPinchFingers[i], TouchPhase::Cancelled,
-                             {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
+        m_screen.postTouch(kPinchFingers[i], TouchPhase::Cancelled,
+                           {m_pinchCentre.x + (i ? 1 : -1) * m_pinchSpread / 2, m_pinchCentre.y}, now);
 }
 
 void DesktopHost::updateTextInput()
@@ -257,7 +258,7 @@ bool DesktopHost::step()
     // Lifted as cancelled: a wheel turned over a button is no press of it.
     if (double now = AnimationClock::current().now(); m_pinching && now - m_lastPinchInput > kPinchIdle)
         endPinch(now);
-    m_screen.deliverKeyEvents();
+    m_screen.deliverInput();
     RunLoop::main().runUntilIdle();
     updateTextInput();
     if (auto error = present())

@@ -1,11 +1,13 @@
 #pragma once
 
 // A desktop window showing the screen: the frame is scaled to fit the
-// desktop (and, when the window is resized, uniformly and centred), the left mouse button acts as one finger, and keys and text
-// typed are queued on the screen for the text controls. The wheel with ctrl
-// held, and a touchpad's two-finger pinch, act as two fingers pinching about
-// the pointer; the fingers are lifted (as cancelled, so that nothing under
-// them takes a tap) once such input pauses.
+// desktop (and, when the window is resized, uniformly and centred), and the
+// left mouse button acts as one finger. The wheel with ctrl held, and a
+// touchpad's two-finger pinch, act as two fingers pinching about the
+// pointer; the fingers are lifted (as cancelled, so that nothing under them
+// takes a tap) once such input pauses. Clicks, wheel turns, keys and text
+// are posted to the screen's input queue and delivered in the order they
+// came, once per step.
 //
 // Main thread only; one host at a time.
 

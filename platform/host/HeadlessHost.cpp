@@ -74,26 +74,24 @@ std::optional<Error> HeadlessHost::writePng(const std::string& path)
     return frame.value()->writePng(path);
 }
 
-void HeadlessHost::touchDown(Point p)
+void HeadlessHost::touch(TouchPhase phase, Point p)
 {
     layOut();
-    m_screen.handleTouch(kFinger, TouchPhase::Began, p, m_clock->now());
+    m_screen.postTouch(kFinger, phase, p, m_clock->now());
+    deliver();
+}
+
+void HeadlessHost::deliver()
+{
+    m_screen.deliverInput();
     settle();
 }
 
-void HeadlessHost::touchMove(Point p)
-{
-    layOut();
-    m_screen.handleTouch(kFinger, TouchPhase::Moved, p, m_clock->now());
-    settle();
-}
+void HeadlessHost::touchDown(Point p) { touch(TouchPhase::Began, p); }
 
-void HeadlessHost::touchUp(Point p)
-{
-    layOut();
-    m_screen.handleTouch(kFinger, TouchPhase::Ended, p, m_clock->now());
-    settle();
-}
+void HeadlessHost::touchMove(Point p) { touch(TouchPhase::Moved, p); }
+
+void HeadlessHost::touchUp(Point p) { touch(TouchPhase::Ended, p); }
 
 void HeadlessHost::tap(Point p)
 {
@@ -119,9 +117,9 @@ void HeadlessHost::pinch(Point centre, double fromDistance, double toDistance, d
     steps = std::max(steps, 1);
     auto fingers = [&](TouchPhase phase, double distance) {
         layOut();
-        m_screen.handleTouch(kFinger, phase, {centre.x - distance / 2, centre.y}, m_clock->now());
-        m_screen.handleTouch(kSecondFinger, phase, {centre.x + distance / 2, centre.y}, m_clock->now());
-        settle();
+        m_screen.postTouch(kFinger, phase, {centre.x - distance / 2, centre.y}, m_clock->now());
+        m_screen.postTouch(kSecondFinger, phase, {centre.x + distance / 2, centre.y}, m_clock->now());
+        deliver();
     };
     fingers(TouchPhase::Began, fromDistance);
     for (int i = 1; i <= steps; ++i) {
@@ -134,8 +132,8 @@ void HeadlessHost::pinch(Point centre, double fromDistance, double toDistance, d
 void HeadlessHost::wheel(Point p, Point delta)
 {
     layOut();
-    m_screen.handleScrollWheel(p, delta);
-    settle();
+    m_screen.postScrollWheel(p, delta);
+    deliver();
 }
 
 bool HeadlessHost::tapViewWithText(std::string_view text)
@@ -155,22 +153,19 @@ bool HeadlessHost::tapViewWithText(std::string_view text)
 void HeadlessHost::type(std::string_view text)
 {
     m_screen.postKeyEvent({KeyEvent::Kind::Text, std::string(text)});
-    m_screen.deliverKeyEvents();
-    settle();
+    deliver();
 }
 
 void HeadlessHost::compose(std::string_view markedText)
 {
     m_screen.postKeyEvent({KeyEvent::Kind::MarkedText, std::string(markedText)});
-    m_screen.deliverKeyEvents();
-    settle();
+    deliver();
 }
 
 void HeadlessHost::pressKey(KeyEvent::Kind kind)
 {
     m_screen.postKeyEvent({kind, {}});
-    m_screen.deliverKeyEvents();
-    settle();
+    deliver();
 }
 
 void HeadlessHost::memoryWarning()

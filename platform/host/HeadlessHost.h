@@ -2,8 +2,9 @@
 
 // A host without a display, for tests and screenshots. While it exists the
 // animation clock is a manual one that moves only through advance(), so a
-// test decides exactly when animations progress. Every input call runs the
-// main loop's ready work afterwards, as a real frame would.
+// test decides exactly when animations progress. Every input call goes
+// through the screen's input queue, after anything posted there before it,
+// and runs the main loop's ready work afterwards, as a real frame would.
 //
 // Main thread only; one host at a time.
 
@@ -86,6 +87,9 @@ public:
 private:
     void settle();
     void layOut();
+    void touch(TouchPhase phase, Point p);
+    // Delivers the screen's queued input, then settles.
+    void deliver();
 
     Screen& m_screen;
     std::shared_ptr<ManualClock> m_clock;

@@ -75,7 +75,7 @@ void Screen::removeAllWindows()
     m_windows.clear();
     m_keyWindow.reset();
     m_touchWindows.clear();
-    m_keyEvents.clear();
+    m_input.clear();
     m_dirty = m_bounds;
 }
 
@@ -138,11 +138,53 @@ void Screen::addDirtyRect(const Rect& rect)
 
 namespace pf {
 
-void Screen::deliverKeyEvents()
+void Screen::postTouch(int identifier, TouchPhase phase, Point location, double timestamp)
 {
-    for (const KeyEvent& event : takeKeyEvents())
-        if (auto window = keyWindow())
-            window->deliverKeyEvent(event);
+    QueuedInput input;
+    input.kind = QueuedInput::Kind::Touch;
+    input.identifier = identifier;
+    input.phase = phase;
+    input.location = location;
+    input.timestamp = timestamp;
+    m_input.push_back(std::move(input));
+}
+
+void Screen::postScrollWheel(Point location, Point delta)
+{
+    QueuedInput input;
+    input.kind = QueuedInput::Kind::Wheel;
+    input.location = location;
+    input.delta = delta;
+    m_input.push_back(std::move(input));
+}
+
+void Screen::postKeyEvent(KeyEvent event)
+{
+    QueuedInput input;
+    input.key = std::move(event);
+    m_input.push_back(std::move(input));
+}
+
+void Screen::deliverInput()
+{
+    PF_ASSERT_MAIN_THREAD();
+    // Taken whole, so that a nested call made by an event hands on only
+    // what that event posted.
+    while (!m_input.empty()) {
+        for (const QueuedInput& input : std::exchange(m_input, {})) {
+            switch (input.kind) {
+            case QueuedInput::Kind::Touch: handleTouch(input.identifier, input.phase, input.location, input.timestamp); break;
+            case QueuedInput::Kind::Wheel: handleScrollWheel(input.location, input.delta); break;
+            case QueuedInput::Kind::Key: handleKeyEvent(input.key); break;
+            }
+        }
+    }
+}
+
+void Screen::handleKeyEvent(const KeyEvent& event)
+{
+    if (auto window = keyWindow())
+        window->deliverKeyEvent(event);
 }
 
 bool Screen::wantsTextInput() const

@@ -1,3 +1,4 @@
+#include "platform/controls/TextField.h"
 #include "platform/host/DesktopHost.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 using namespace pf;
 
@@ -44,6 +46,22 @@ void pushButton(Uint32 type, Uint32 windowID, int x, int y)
     SDL_PushEvent(&event);
 }
 
+void pushText(const char* text)
+{
+    SDL_Event event{};
+    event.text.type = SDL_TEXTINPUT;
+    std::strncpy(event.text.text, text, sizeof event.text.text - 1);
+    SDL_PushEvent(&event);
+}
+
+SDL_Window* hostWindow()
+{
+    SDL_Window* window = nullptr;
+    for (Uint32 id = 1; id < 16 && !window; ++id)
+        window = SDL_GetWindowFromID(id);
+    return window;
+}
+
 }
 
 TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
@@ -52,9 +70,7 @@ TEST(DesktopHosting, AResizedWindowKeepsThePhonesAspectAndItsPoints)
     auto recorder = test::TouchRecorder::inNewWindow();
     auto host = DesktopHost::create(Screen::main(), "Zomaru");
     ASSERT_TRUE(host.ok()) << host.error().description;
-    SDL_Window* sdlWindow = nullptr;
-    for (Uint32 id = 1; id < 16 && !sdlWindow; ++id)
-        sdlWindow = SDL_GetWindowFromID(id);
+    SDL_Window* sdlWindow = hostWindow();
     ASSERT_TRUE(sdlWindow);
     // Twice as wide as the phone is tall relative to it: bars left and right.
     Rect bounds = Screen::main().bounds();
@@ -94,5 +110,34 @@ TEST(DesktopHosting, EscapeIsThePhonesBack)
     EXPECT_EQ(back->backs, 1);
     host.value().reset();
     Application::shared().setDelegate({});
+    Screen::main().removeAllWindows();
+}
+
+// Typed quickly and clicked before the next frame: every event of the step
+// lands where the focus was when it came.
+TEST(DesktopHosting, KeysTypedBeforeAClickStayInTheFieldTheyWereTypedIn)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    Screen::main().removeAllWindows();
+    auto window = Window::create();
+    window->makeKeyAndVisible();
+    auto first = std::make_shared<TextField>(Rect(10, 40, 300, 40));
+    auto second = std::make_shared<TextField>(Rect(10, 100, 300, 40));
+    window->addSubview(first);
+    window->addSubview(second);
+    auto host = DesktopHost::create(Screen::main(), "Zomaru");
+    ASSERT_TRUE(host.ok()) << host.error().description;
+    ASSERT_TRUE(first->becomeFirstResponder());
+    Uint32 id = SDL_GetWindowID(hostWindow());
+    int x = int(100 * host.value()->fitScale()), y = int(120 * host.value()->fitScale());
+    pushText("abc");
+    pushButton(SDL_MOUSEBUTTONDOWN, id, x, y);
+    pushButton(SDL_MOUSEBUTTONUP, id, x, y);
+    pushText("d");
+    EXPECT_TRUE(host.value()->step());
+    EXPECT_EQ(first->text(), "abc");
+    EXPECT_EQ(second->text(), "d");
+    second->endEditing(true);
+    host.value().reset();
     Screen::main().removeAllWindows();
 }

@@ -139,7 +139,7 @@ TEST_F(ViewExtras, FirstResponderTakesKeyEventsInItsWindowOnly)
     screen.postKeyEvent({KeyEvent::Kind::Text, "\xe4\xbd\xa0\xff\xe5\xa5"}); // 你, a stray byte, a cut character
     screen.postKeyEvent({KeyEvent::Kind::Text, "\xff"});                     // nothing valid: no call
     screen.postKeyEvent({KeyEvent::Kind::Backspace, ""});
-    screen.deliverKeyEvents();
+    screen.deliverInput();
     EXPECT_EQ(field->log, "~ni~+\xe4\xbd\xa0<");
 
     ASSERT_TRUE(other->becomeFirstResponder());
