@@ -140,30 +140,16 @@ namespace pf {
 
 void Screen::postTouch(int identifier, TouchPhase phase, Point location, double timestamp)
 {
-    QueuedInput input;
-    input.kind = QueuedInput::Kind::Touch;
-    input.identifier = identifier;
-    input.phase = phase;
-    input.location = location;
-    input.timestamp = timestamp;
-    m_input.push_back(std::move(input));
+    m_input.push_back({.kind = QueuedInput::Kind::Touch, .identifier = identifier, .phase = phase,
+                       .location = location, .timestamp = timestamp});
 }
 
 void Screen::postScrollWheel(Point location, Point delta)
 {
-    QueuedInput input;
-    input.kind = QueuedInput::Kind::Wheel;
-    input.location = location;
-    input.delta = delta;
-    m_input.push_back(std::move(input));
+    m_input.push_back({.kind = QueuedInput::Kind::Wheel, .location = location, .delta = delta});
 }
 
-void Screen::postKeyEvent(KeyEvent event)
-{
-    QueuedInput input;
-    input.key = std::move(event);
-    m_input.push_back(std::move(input));
-}
+void Screen::postKeyEvent(KeyEvent event) { m_input.push_back({.kind = QueuedInput::Kind::Key, .key = std::move(event)}); }
 
 void Screen::deliverInput()
 {
@@ -173,7 +159,9 @@ void Screen::deliverInput()
     while (!m_input.empty()) {
         for (const QueuedInput& input : std::exchange(m_input, {})) {
             switch (input.kind) {
-            case QueuedInput::Kind::Touch: handleTouch(input.identifier, input.phase, input.location, input.timestamp); break;
+            case QueuedInput::Kind::Touch:
+                handleTouch(input.identifier, input.phase, input.location, input.timestamp);
+                break;
             case QueuedInput::Kind::Wheel: handleScrollWheel(input.location, input.delta); break;
             case QueuedInput::Kind::Key: handleKeyEvent(input.key); break;
             }
