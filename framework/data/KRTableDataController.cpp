@@ -134,6 +134,11 @@ void KRTableDataController::placeTopLoadingView()
 
 void KRTableDataController::startLoading()
 {
+    // This load serves any refresh still armed (an interface file may arm
+    // one): left armed, it would fire as stopLoading springs the table back
+    // and send the list again, and a failed load would be told only when
+    // that second request failed too.
+    m_allowRefresh = false;
     auto page = std::dynamic_pointer_cast<KRPageDataSource>(dataSource());
     if (m_tableView && page && page->pageIndex() != 1) {
         m_tableView->setTableFooterView(nullptr);

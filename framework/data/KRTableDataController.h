@@ -10,10 +10,11 @@
 // pulling, load-more and fading follow.
 //
 // A pull past the top view's height arms a refresh when the drag ends; it
-// fires as the table springs back below that height. Load-more is asked
-// when the visible end comes within one bottom-view height of the last row,
-// and queued to the next turn of the main loop: once per turn, and only if
-// the source still has more and is not loading when it runs.
+// fires as the table springs back below that height. Any load that starts
+// disarms it, so the spring-back at a load's end sends nothing. Load-more is
+// asked when the visible end comes within one bottom-view height of the last
+// row, and queued to the next turn of the main loop: once per turn, and only
+// if the source still has more and is not loading when it runs.
 //
 // The table's data source and delegate become the controller (not retained
 // by the table: the controller's owner keeps it). Main queue only.
