@@ -109,6 +109,9 @@ void AppScreenTest::SetUp()
         shell->setAccount(demo->account);
         shell->setNick(demo->nick);
     }
+    beforeLaunch();
+    if (HasFatalFailure())
+        return;
     auto& application = pf::Application::shared();
     application.setDelegate(shell);
     ASSERT_TRUE(application.launch());

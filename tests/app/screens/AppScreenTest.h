@@ -59,6 +59,9 @@ protected:
     void TearDown() override;
     // Before SetUp, for a fixture that adds the gateway to another's start.
     void setRoute(Route route) { m_route = route; }
+    // In SetUp, once the servers and the shell are made and before the
+    // application launches: for settings and faults its start must meet.
+    virtual void beforeLaunch() {}
 
     // Opens `url` in the root screen (not animated), then settles; false when
     // it did not settle.

@@ -3,7 +3,8 @@
 // posts, pull-to-refresh and the second page, a tapped picture opening the
 // viewer, a status-bar tap scrolling the list up, and a post published
 // through the publish service leading the refreshed feed, its picture
-// drawn in the row and in the viewer, its text opening its details.
+// drawn in the row and in the viewer, its text opening its details; a
+// first page whose answer never comes fails at its first time-out.
 
 #include "tests/app/screens/AppScreenTest.h"
 #include "tests/platform/graphics/PixelProbe.h"
@@ -435,4 +436,41 @@ TEST_F(HomeScreen, AFailedLoadOverAnEmptyListSaysWhatFailedAndPullingDownLoadsAg
     ASSERT_TRUE(settle());
     EXPECT_FALSE(textFrame("下拉可重新加载"));
     EXPECT_FALSE(textFrame("网络连接失败，请稍后重试"));
+}
+
+namespace {
+
+// The gateway holds every answer to the home's first page from the launch
+// on; the request's time-out (the API service's "timeout") is short.
+class HomeWithHeldFeeds : public HomeScreen {
+protected:
+    HomeWithHeldFeeds() { setRoute(Route::Gateway); }
+    void SetUp() override { AppScreenTest::SetUp(); } // no rows to wait for
+    void beforeLaunch() override
+    {
+        auto services = shell->config()->array("services");
+        for (std::size_t i = 0; services && i < services->count(); ++i) {
+            auto entry = services->at(i).dictionary();
+            if (entry && entry->get("class").stringValue() == std::optional<std::string>("KRAPIService"))
+                entry->set("timeout", 1.0);
+        }
+        gateway->setFault(zmr::FaultServer::Fault::Silent);
+        gateway->setTarget("taskType=ZMRFeedsTask");
+    }
+};
+
+}
+
+TEST_F(HomeWithHeldFeeds, TheFirstTimeOutShowsTheFailureAndAPullAsksAgain)
+{
+    auto asked = [&] { return gateway->count("/api", "taskType=ZMRFeedsTask"); };
+    ASSERT_TRUE(waitFor([&] { return textFrame("下拉可重新加载").has_value(); }));
+    EXPECT_TRUE(textFrame("网络连接失败，请稍后重试"));
+    EXPECT_EQ(asked(), 1u) << "the failure shows at the first request's time-out, which sends nothing again";
+
+    gateway->setTarget("");
+    drag({160, 120}, {160, 420}, 0.6);
+    ASSERT_TRUE(waitFor([&] { return source() && source()->count() > 0; }));
+    EXPECT_EQ(asked(), 2u);
+    EXPECT_FALSE(textFrame("下拉可重新加载"));
 }
