@@ -1,8 +1,7 @@
 #include "platform/foundation/JsonObjectStack.h"
 
 #include "platform/foundation/Collections.h"
-
-#include <functional>
+#include "platform/foundation/KeyHash.h"
 
 namespace pf {
 
@@ -40,31 +39,46 @@ void JsonObjectStack::replaceValueAt(const Object& object, std::size_t place)
     m_values.pop_back();
 }
 
-std::uint32_t JsonObjectStack::keyHash(std::string_view name)
-{
-    return std::uint32_t(std::hash<std::string_view>()(name));
+namespace {
+
+thread_local std::size_t probeSteps = 0;
+
+// The low half of the process's key hash: its low bits pick the slot.
+std::uint32_t slotHash(std::string_view name) { return std::uint32_t(keyHash(name)); }
+
 }
 
-JsonObjectStack::IndexSlot& JsonObjectStack::indexSlot(Object& object, std::string_view name, std::uint32_t hash)
+std::size_t JsonObjectStack::probeStepsForTesting() { return probeSteps; }
+
+std::size_t JsonObjectStack::indexSlot(const Object& object, std::string_view name, std::uint32_t hash) const
 {
     std::size_t mask = object.index.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        IndexSlot& slot = object.index[i];
+    std::size_t i = hash & mask;
+    for (;; i = (i + 1) & mask) {
+        const IndexSlot& slot = object.index[i];
         if (!slot.place || (slot.hash == hash && keyText(m_keys[object.keyBase + slot.place - 1]) == name))
-            return slot;
+            break;
     }
+    probeSteps += (i - hash) & mask;
+    return i;
 }
 
 void JsonObjectStack::addIndexedMember(Object& object, const Key& key)
 {
     std::string_view name = keyText(key);
-    std::uint32_t hash = keyHash(name);
-    IndexSlot& slot = indexSlot(object, name, hash);
+    std::uint32_t hash = slotHash(name);
+    std::size_t at = indexSlot(object, name, hash);
+    IndexSlot& slot = object.index[at];
     if (slot.place)
         return replaceValueAt(object, slot.place - 1);
     m_keys.push_back(key);
     slot = { hash, std::uint32_t(m_keys.size() - object.keyBase) };
-    if (slot.place * std::size_t(2) > object.index.size())
+    // Past half full, or when the new key had to walk far (keys that meet
+    // by bad luck), a longer index spreads the keys again; each walk then
+    // stays short, unless the index is already far longer than its keys.
+    std::size_t run = (at - hash) & (object.index.size() - 1);
+    if (slot.place * std::size_t(2) > object.index.size()
+        || (run > kLongestRun && object.index.size() < slot.place * kMostSlotsPerMember))
         buildIndex(object);
 }
 
@@ -76,12 +90,13 @@ void JsonObjectStack::buildIndex(Object& object)
         std::size_t i = slot.hash & mask;
         while (index[i].place)
             i = (i + 1) & mask;
+        probeSteps += (i - slot.hash) & mask;
         index[i] = slot;
     };
     std::vector<IndexSlot> index(object.index.empty() ? 128 : object.index.size() * 2);
     if (object.index.empty()) {
         for (std::size_t i = object.keyBase; i < m_keys.size(); ++i)
-            place(index, { keyHash(keyText(m_keys[i])), std::uint32_t(i - object.keyBase + 1) });
+            place(index, { slotHash(keyText(m_keys[i])), std::uint32_t(i - object.keyBase + 1) });
     } else {
         for (IndexSlot slot : object.index) {
             if (slot.place)

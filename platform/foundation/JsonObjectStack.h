@@ -10,6 +10,9 @@
 // key buckets without looking at the others; past kIndexedMembers members an
 // object indexes its keys by hash, so a text of one object of n keys parses
 // in time linear in n (walking the earlier keys made 300,000 take a minute).
+// The index hashes with the process's secret key (KeyHash.h), so no text
+// made in advance can crowd its keys into one run of slots, and a run that
+// grows long all the same makes the index longer.
 //
 // Owned by one parse; one thread. The text must outlive the parse.
 
@@ -99,6 +102,10 @@ public:
     Value closeArray(std::size_t base);
     Value closeObject(const Object& object);
 
+    // Index slots walked past, beyond each key's own, by this thread's
+    // stacks since it started: lets tests check that the walks stay short.
+    static std::size_t probeStepsForTesting();
+
 private:
     static unsigned keyBucket(std::string_view key)
     {
@@ -113,9 +120,12 @@ private:
     void addIndexedMember(Object& object, const Key& key);
     // Makes the index, or one twice as long.
     void buildIndex(Object& object);
-    // The slot of `name` in the object's index, or the empty one it would take.
-    IndexSlot& indexSlot(Object& object, std::string_view name, std::uint32_t hash);
-    static std::uint32_t keyHash(std::string_view name);
+    // Where `name` is in the object's index, or the empty slot it would take.
+    std::size_t indexSlot(const Object& object, std::string_view name, std::uint32_t hash) const;
+    // A new key that walks past more slots than this grows the index, as
+    // long as it stays within this many slots a member.
+    static constexpr std::size_t kLongestRun = 128;
+    static constexpr std::size_t kMostSlotsPerMember = 16;
 
     const char* m_text = nullptr;
     std::vector<Value> m_values;
