@@ -1,5 +1,7 @@
 #include "platform/foundation/Collections.h"
 
+#include "platform/foundation/KeyHash.h"
+
 #include <tuple>
 
 namespace pf {
@@ -67,6 +69,20 @@ thread_local std::size_t reorganised = 0;
 }
 
 std::size_t Dictionary::reorganisedEntriesForTesting() { return reorganised; }
+
+std::size_t Dictionary::indexBucketsForTesting() const { return m_index ? m_index->bucket_count() : 0; }
+
+std::size_t Dictionary::indexComparisonsForTesting() const
+{
+    std::size_t comparisons = 0;
+    for (std::size_t bucket = 0; m_index && bucket < m_index->bucket_count(); ++bucket) {
+        std::size_t keys = m_index->bucket_size(bucket);
+        comparisons += keys * (keys + 1) / 2;
+    }
+    return comparisons;
+}
+
+std::size_t Dictionary::Hash::operator()(std::string_view s) const { return keyHash(s); }
 
 std::size_t Dictionary::find(std::string_view key) const
 {

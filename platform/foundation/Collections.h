@@ -140,6 +140,11 @@ public:
     // Entries moved and index slots rebuilt by this thread since it started:
     // lets tests check that removals stay linear.
     static std::size_t reorganisedEntriesForTesting();
+    // The index's buckets (0 while there is none), and the keys a lookup of
+    // every key once would compare: lets tests check that no keys crowd
+    // one bucket.
+    std::size_t indexBucketsForTesting() const;
+    std::size_t indexComparisonsForTesting() const;
 
 private:
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
@@ -151,9 +156,11 @@ private:
     void buildIndex();
     void compact();
 
+    // Keyed by the process's secret (KeyHash.h): an answer's keys cannot be
+    // chosen to crowd one bucket.
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+        std::size_t operator()(std::string_view s) const;
     };
     // A removed member stays behind as an entry with a nil value (nil is never
     // stored) until removed ones outnumber the live ones; then they are

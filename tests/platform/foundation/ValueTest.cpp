@@ -1,5 +1,6 @@
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Text.h"
+#include "tests/platform/foundation/ManyKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,27 @@ TEST(ValueCollections, DictionaryKeepsInsertionOrderAcrossRemoval)
     EXPECT_TRUE(d.get("m").isNil());
 }
 
+TEST(ValueCollections, KeysChosenToMeetUnderTheUnseededHashSpreadOverTheIndex)
+{
+    // The buckets depend only on how many keys came: ordinary ones tell how
+    // many there will be, and then keys that share a bucket under a hash
+    // known outside the process crowded it, each lookup comparing them all.
+    const int count = 3000;
+    Dictionary ordinary;
+    for (int i = 0; i < count; ++i)
+        ordinary.set("k" + std::to_string(i), i);
+    std::size_t buckets = ordinary.indexBucketsForTesting();
+    ASSERT_GT(buckets, 0u);
+    auto keys = pf::testing::collidingKeys(count, buckets);
+    Dictionary d;
+    for (int i = 0; i < count; ++i)
+        d.set(keys[std::size_t(i)], i);
+    ASSERT_EQ(d.indexBucketsForTesting(), buckets);
+    EXPECT_LE(d.indexComparisonsForTesting(), std::size_t(count) * 3);
+    EXPECT_EQ(d.count(), std::size_t(count));
+    EXPECT_EQ(d.get(keys.back()).intValue(), count - 1);
+}
+
 TEST(ValueCollections, EqualityIsByContentRegardlessOfOrder)
 {
     auto a = Dictionary::create({{"x", 1}, {"y", Array::create({"p", Value::null()})}});
@@ -203,7 +225,7 @@ TEST(Text, MultibyteRunsStopAtAsciiAndAtTheFirstInvalidSequence)
         {std::string(16, 'a') + "\xC3\xA9" + std::string(9, 'b'), 0, true},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::PrintToString(row.bytes));
+        SCOPED_TRACE(::testing::PrintToString(row.bytes));
         EXPECT_EQ(utf8MultibyteRun(row.bytes), row.run);
         EXPECT_EQ(isValidUtf8(row.bytes), row.valid);
     }
