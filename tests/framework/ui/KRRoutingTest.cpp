@@ -392,20 +392,22 @@ TEST_F(KRRoutingTest, BackReturnsToTheScreenLeftWithItsQuery)
                 host->advance(0.35);
                 levels.emplace_back(top(), url);
             }
+            // The control answers nothing: the checks after each back carry it.
             auto back = [&] {
-                bool went = byControl ? (top()->doAction(action("url", pf::Value("."))), true)
-                                      : KRGoBack(shell->rootViewController(), true);
+                if (byControl)
+                    top()->doAction(action("url", pf::Value(".")));
+                else
+                    EXPECT_TRUE(KRGoBack(shell->rootViewController(), true));
                 host->advance(0.35);
-                return went;
             };
             steps();
             if (*row.menuClosing) {
-                EXPECT_TRUE(back());
+                back();
                 EXPECT_EQ(top(), levels.back().first);
                 EXPECT_EQ(steps(), row.menuClosing);
             }
             for (std::size_t level = levels.size() - 1; level-- > 0;) {
-                EXPECT_TRUE(back());
+                back();
                 EXPECT_EQ(top(), levels[level].first) << level;
                 EXPECT_EQ(top()->url()->absoluteString(), levels[level].second);
                 EXPECT_TRUE(top()->view()->isDescendantOf(*window)) << level;
