@@ -96,7 +96,6 @@ void registerFeedScreens()
         .property("classifyTableSource", &ZMRHomeViewController::classifyTableSource,
                   &ZMRHomeViewController::setClassifyTableSource)
         .property("feedController", &ZMRHomeViewController::feedController, &ZMRHomeViewController::setFeedController)
-        .property("notFoundLabel", &ZMRHomeViewController::notFoundLabel, &ZMRHomeViewController::setNotFoundLabel)
         .readonlyProperty("classifyViewAnimating", &ZMRHomeViewController::isClassifyViewAnimating)
         .action("doClassifyChangeAction", &ZMRHomeViewController::doClassifyChangeAction)
         .action("doClassifyHiddenAction", &ZMRHomeViewController::doClassifyHiddenAction)

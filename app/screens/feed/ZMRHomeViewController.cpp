@@ -248,7 +248,6 @@ void ZMRHomeViewController::krDataControllerDidLoaded(KRDataController&)
 
 void ZMRHomeViewController::krDataControllerDidFitalError(KRDataController&, const pf::Error& error)
 {
-    // The not-found view's first label is the notFoundLabel outlet.
     if (m_feedController)
         ZMRShowListFailure(*m_feedController, error);
 }

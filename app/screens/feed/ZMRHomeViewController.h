@@ -29,8 +29,8 @@
 // asking the server.
 //
 // A load that fails over an empty list shows the feed controller's
-// not-found view (the interface file's) with the failure's message in
-// `notFoundLabel`, over a hint that pulling down loads again; a load that
+// not-found view (the interface file's) with the failure's message in its
+// first label, over a hint that pulling down loads again; a load that
 // ends without rows and without a failure leaves that view blank.
 //
 // Main queue only.
@@ -43,7 +43,6 @@ class ZMRFeedController;
 
 namespace pf {
 class Button;
-class Label;
 class ScrollView;
 }
 
@@ -68,8 +67,6 @@ public:
     const std::shared_ptr<ZMRFeedController>& feedController() const { return m_feedController; }
     void setFeedController(std::shared_ptr<ZMRFeedController> controller) { m_feedController = std::move(controller); }
     bool isClassifyViewAnimating() const { return m_classifyViewAnimating; }
-    const std::shared_ptr<pf::Label>& notFoundLabel() const { return m_notFoundLabel; }
-    void setNotFoundLabel(std::shared_ptr<pf::Label> label) { m_notFoundLabel = std::move(label); }
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -97,6 +94,5 @@ private:
     pf::ArrayRef m_classifyEnabledViews;
     std::shared_ptr<KRTableSource> m_classifyTableSource;
     std::shared_ptr<ZMRFeedController> m_feedController;
-    std::shared_ptr<pf::Label> m_notFoundLabel;
     bool m_classifyViewAnimating = false;
 };
