@@ -125,8 +125,21 @@ void ScrollView::setContentSize(Size size)
 {
     if (!std::isfinite(size.width) || !std::isfinite(size.height))
         return;
+    Size old = m_contentSize;
     m_contentSize = {std::max(0.0, size.width), std::max(0.0, size.height)};
     setNeedsLayout();
+    // An animated scroll aimed into content that is gone glides on from
+    // where it is, within the new end, to that end: it would otherwise stop
+    // past the end, showing nothing.
+    Point end = maxContentOffset();
+    bool shrankUnder = (m_contentSize.width < old.width && m_target.x > end.x)
+        || (m_contentSize.height < old.height && m_target.y > end.y);
+    if (m_motion == Motion::Animating && shrankUnder) {
+        auto within = [&](Point p) { return Point{std::min(p.x, end.x), std::min(p.y, end.y)}; };
+        m_animFrom = within(contentOffset());
+        m_target = within(m_target);
+        m_animStart = AnimationClock::current().now();
+    }
 }
 
 void ScrollView::setContentInset(const EdgeInsets& inset)

@@ -62,7 +62,8 @@ public:
 
     Point contentOffset() const { return bounds().origin; }
     virtual void setContentOffset(Point offset);
-    // Animated: glides there over 0.3 s, then tells scrollViewDidEndScrollingAnimation.
+    // Animated: glides there over 0.3 s, then tells scrollViewDidEndScrollingAnimation;
+    // content that shrinks from under the target meanwhile ends the glide at its new end.
     void setContentOffset(Point offset, bool animated);
     Size contentSize() const { return m_contentSize; }
     void setContentSize(Size size);

@@ -263,8 +263,16 @@ void TableView::askAndPlace(const std::function<bool(const IndexPath&, double)>&
     if (allRowHeightsAsked())
         return;
     auto self = const_cast<TableView*>(this);
-    if (self->askRowHeights(more))
-        self->placeUnaskedRows();
+    if (!self->askRowHeights(more))
+        return;
+    self->placeUnaskedRows();
+    // Rows asked lower than the estimate shrink the content, and an offset
+    // sent toward the estimated end by code would be left past the real
+    // one, showing no rows (an animation toward it now ends at the real end
+    // too). A finger or a glide comes back by the usual bounce.
+    double end = maxContentOffset().y;
+    if (contentOffset().y > end && !isTracking() && !isDecelerating())
+        self->setContentOffset(Point{contentOffset().x, end});
 }
 
 void TableView::askThrough(const IndexPath& path) const

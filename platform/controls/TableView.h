@@ -8,9 +8,10 @@
 // top only as far as the table shows or a question about a row's place
 // needs, and the rest a slice at a time while the main loop is idle: every
 // row shown or asked about sits where its asked height puts it, and only
-// the content's size counts the rows not asked yet at an estimate. Only
-// the rows that are visible have cells in the tree, and a row that scrolls
-// out gives its cell to the pool of its reuse identifier, for
+// the content's size counts the rows not asked yet at an estimate (a
+// scroll in code to an estimated end past the real one stops at the real
+// one). Only the rows that are visible have cells in the tree, and a row
+// that scrolls out gives its cell to the pool of its reuse identifier, for
 // dequeueReusableCellWithIdentifier.
 // Section headers stay pinned to the top while their section scrolls under
 // them; an index strip at the right edge jumps to a section; a left swipe on
@@ -209,8 +210,10 @@ private:
     // Places the rows not asked yet at the estimate, the sections below
     // them, the table footer, and sets the content's size.
     void placeUnaskedRows();
-    // askRowHeights, then placeUnaskedRows when anything was asked. Asking
-    // caches the delegate's answers only: a const question may ask.
+    // askRowHeights, then placeUnaskedRows when anything was asked, and an
+    // offset left past the content's end, unless a finger or a glide moves
+    // it, goes back to the end. Asking caches the delegate's answers only:
+    // a const question may ask.
     void askAndPlace(const std::function<bool(const IndexPath&, double)>& more) const;
     // Asks what a question about rows up to `path` (or content y up to
     // `y`) needs, so that its answer is exact.

@@ -117,9 +117,10 @@ void TableView::tile()
         return;
     m_tiling = true;
     auto keep = self();
-    Rect visible = bounds();
-    askThroughY(visible.maxY());
+    askThroughY(bounds().maxY());
     scheduleAskingRows();
+    // Asking may have pulled the offset back from past the content's end.
+    Rect visible = bounds();
     // Rows that left the visible rect give their cells back first, so the new ones can reuse them.
     for (auto it = m_visible.begin(); it != m_visible.end();) {
         Rect r = rectForRowAtIndexPath(it->first);

@@ -48,7 +48,7 @@ public:
         asked.insert(path);
         if (onAsk)
             onAsk(path);
-        return 40 + (path.row % 3) * 20; // 40, 60, 80
+        return path.row < tallRows ? 400 : 40 + (path.row % 3) * 20; // 40, 60, 80
     }
     std::optional<std::string> tableViewTitleForHeaderInSection(TableView&, int s) override
     {
@@ -76,6 +76,7 @@ public:
     bool titled = false;
     bool fixed = false;
     double estimate = 0;
+    int tallRows = 0; // at the top of each section, far higher than the rest
     std::function<void(const IndexPath&)> onAsk;
     std::map<IndexPath, std::shared_ptr<TableViewCell>> fixedCells;
     int made = 0;
@@ -94,6 +95,23 @@ protected:
         window->addSubview(table);
         table->reloadData();
     }
+    // Beside `table`, one over rows like its rows that asks their heights as
+    // it needs them.
+    void loadLazy()
+    {
+        std::vector<int> counts;
+        for (auto& section : rows->sections)
+            counts.push_back(static_cast<int>(section.size()));
+        lazyRows = std::make_shared<Rows>(counts);
+        lazyRows->titled = rows->titled;
+        lazyRows->tallRows = rows->tallRows;
+        lazyRows->estimate = 50;
+        lazy = std::make_shared<TableView>(table->frame());
+        lazy->setDataSource(lazyRows);
+        lazy->setDelegate(lazyRows);
+        window->addSubview(lazy);
+        lazy->reloadData();
+    }
     int cellsInTree() const
     {
         int n = 0;
@@ -103,6 +121,8 @@ protected:
     }
     std::shared_ptr<Rows> rows;
     std::shared_ptr<TableView> table;
+    std::shared_ptr<Rows> lazyRows;
+    std::shared_ptr<TableView> lazy;
 };
 
 TEST_F(TableRows, FiveHundredRowsKeepOnlyVisibleCellsInTheTree)
@@ -240,17 +260,9 @@ TEST_F(TableRows, RunsOfOneHeightAreAskedOnceAndPlaceRowsAsRowByRow)
 // index jump and a deletion; once idle the content's size is the same too.
 TEST_F(TableRows, RowsAskedAsTheyAreNeededSitWhereRowsAskedUpFrontDo)
 {
-    const std::vector<int> counts = {3, 400, 0, 200};
-    load(counts, true);
+    load({3, 400, 0, 200}, true);
     auto upFront = table;
-    auto lazyRows = std::make_shared<Rows>(counts);
-    lazyRows->titled = true;
-    lazyRows->estimate = 50;
-    auto lazy = std::make_shared<TableView>(Rect(0, 0, 320, 480));
-    lazy->setDataSource(lazyRows);
-    lazy->setDelegate(lazyRows);
-    window->addSubview(lazy);
-    lazy->reloadData();
+    loadLazy();
     EXPECT_EQ(*lazyRows->asked.rbegin(), (IndexPath{1, 4})); // the rows starting on the first screen
     EXPECT_FALSE(lazy->allRowHeightsAsked());
     auto same = [&](const char* when) {
@@ -297,6 +309,31 @@ TEST_F(TableRows, RowsAskedAsTheyAreNeededSitWhereRowsAskedUpFrontDo)
     EXPECT_EQ(lazyRows->asked, rows->asked);
     EXPECT_EQ(lazy->contentSize(), upFront->contentSize());
     EXPECT_EQ(lazy->rectForSection(3), upFront->rectForSection(3));
+}
+
+// Rows asked lower than the estimate shrink the content under an offset at
+// its estimated end: a scroll there in code, at once or animated (the rest
+// asked on idle turns meanwhile), stops at the real end and shows the last
+// rows.
+TEST_F(TableRows, ALazyTableScrolledToItsEstimatedEndStopsAtItsRealEnd)
+{
+    for (bool animated : {false, true}) {
+        SCOPED_TRACE(animated ? "animated" : "at once");
+        load({2000});
+        rows->tallRows = 10;
+        table->reloadData();
+        loadLazy();
+        ASSERT_GT(lazy->contentSize().height, 2 * table->contentSize().height) << "the first rows set the estimate";
+        lazy->setContentOffset(lazy->maxContentOffset(), animated);
+        for (int frame = 0; frame < 30; ++frame)
+            host->advance(1.0 / 60);
+        table->setContentOffset(table->maxContentOffset());
+        EXPECT_EQ(lazy->contentOffset(), table->contentOffset());
+        EXPECT_EQ(lazy->indexPathsForVisibleRows(), table->indexPathsForVisibleRows());
+        EXPECT_EQ(table->indexPathsForVisibleRows().back(), (IndexPath{0, 1999}));
+        table->removeFromSuperview();
+        lazy->removeFromSuperview();
+    }
 }
 
 TEST_F(TableRows, FixedCellsWaitInThePoolOnceAndNeverWhileShown)
