@@ -28,7 +28,7 @@ int bindValue(sqlite3_stmt* stmt, int position, const pf::Value& value, KRBindLi
     case pf::Value::Type::Date:
         return sqlite3_bind_double(stmt, position, value.date()->seconds);
     case pf::Value::Type::Number: {
-        const pf::Number& n = *value.number();
+        const pf::Number n = value.number()->withoutDecimal(); // columns hold integers and reals
         switch (n.type) {
         case pf::NumberType::Bool:
             return sqlite3_bind_int(stmt, position, n.integer != 0 ? 1 : 0);
@@ -42,6 +42,7 @@ int bindValue(sqlite3_stmt* stmt, int position, const pf::Value& value, KRBindLi
             return sqlite3_bind_double(stmt, position, static_cast<double>(static_cast<float>(n.real)));
         case pf::NumberType::Double:
             return sqlite3_bind_double(stmt, position, n.real);
+        case pf::NumberType::Decimal: break; // made an integer or a double above
         }
         return sqlite3_bind_null(stmt, position);
     }

@@ -322,7 +322,7 @@ ErrorOr<plist_t> encode(const Value& value, unsigned depth)
     case Value::Type::String:
         return encodeText(*value.string());
     case Value::Type::Number: {
-        const Number& n = *value.number();
+        const Number n = value.number()->withoutDecimal(); // lists have no decimals
         if (n.type == NumberType::Bool)
             return plist_new_bool(n.integer != 0);
         if (n.isReal())

@@ -3,6 +3,7 @@
 #include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 
 #include <cstring>
 #include <plist/plist.h>
@@ -89,7 +90,12 @@ private:
         case Value::Type::Number: {
             const Number& number = *value.number();
             char code[] = {numberTypeCode(number.type), 0};
+            std::string digits;
+            if (number.isDecimal())
+                appendDecimalText(number, digits);
+            // A decimal keeps its digits as text, which no real can hold.
             Ref v = number.type == NumberType::Bool ? m_writer.boolean(number.integer != 0)
+                : number.isDecimal()                ? m_writer.string(digits)
                 : number.isReal()                   ? m_writer.real(number.real)
                                                     : m_writer.integer(static_cast<std::uint64_t>(number.integer));
             Ref keys[] = {name("$class"), name("t"), name("v")};
@@ -187,6 +193,11 @@ std::optional<Value> decodeNode(plist_t node, const std::set<std::string>& allow
             std::uint8_t b = 0;
             plist_get_bool_val(v, &b);
             return Value(b != 0);
+        }
+        if (c == 'd' && vType == PLIST_STRING) {
+            auto text = stringOf(v);
+            auto decimal = text ? decimalFromText(*text) : std::nullopt;
+            return decimal ? std::optional<Value>(Value::number(*decimal)) : std::nullopt;
         }
         if ((c == 'f' || c == 'd') && vType == PLIST_REAL) {
             double real = 0;

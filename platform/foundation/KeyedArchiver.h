@@ -3,10 +3,11 @@
 // Keyed archives of values: our own format, a binary property list whose
 // root names the archiver and holds the value tree, each node tagged with
 // its class ("Dictionary", "Array", "String", "Number", "Date", "Data",
-// "Null"). Archives cross process boundaries (pasteboards), so the reader
-// is strict: each call names the classes it accepts, archives over the
-// caller's size cap or nested deeper than kMaxDepth are refused, and any
-// node of another shape makes the whole archive unreadable.
+// "Null"; a decimal is a Number holding its digits as text). Archives cross
+// process boundaries (pasteboards), so the reader is strict: each call names
+// the classes it accepts, archives over the caller's size cap or nested
+// deeper than kMaxDepth are refused, and any node of another shape makes the
+// whole archive unreadable.
 //
 // Any thread; no shared state.
 

@@ -94,7 +94,7 @@ std::optional<Error> appendValue(const Value& value, std::string& out, unsigned 
         out += "</string>";
         return std::nullopt;
     case Value::Type::Number: {
-        const Number& n = *value.number();
+        const Number n = value.number()->withoutDecimal(); // lists have no decimals
         if (n.type == NumberType::Bool) {
             out += n.integer ? "<true/>" : "<false/>";
         } else if (n.isReal()) {

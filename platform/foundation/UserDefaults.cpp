@@ -70,7 +70,7 @@ Json toJson(const Value& v, int depth)
     case Value::Type::Null: return nullptr;
     case Value::Type::String: return *v.string();
     case Value::Type::Number: {
-        const Number& n = *v.number();
+        const Number n = v.number()->withoutDecimal(); // the file's numbers are integers and doubles
         if (n.type == NumberType::Bool)
             return n.integer != 0;
         if (n.isReal())

@@ -1,6 +1,7 @@
 #include "platform/foundation/Value.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/Text.h"
 
@@ -18,6 +19,9 @@
 
 namespace pf {
 
+// A decimal fits where a string does, so a value is no larger for it.
+static_assert(sizeof(Value) == sizeof(std::string) + sizeof(void*));
+
 char numberTypeCode(NumberType type)
 {
     switch (type) {
@@ -28,6 +32,7 @@ char numberTypeCode(NumberType type)
     case NumberType::UnsignedLongLong: return 'Q';
     case NumberType::Float: return 'f';
     case NumberType::Double: return 'd';
+    case NumberType::Decimal: return 'd';
     }
     return 'q';
 }
@@ -44,13 +49,22 @@ long long saturatedLongLong(double value)
     return static_cast<long long>(value);
 }
 
+bool Number::isInteger() const
+{
+    return isDecimal() ? decimalIsInteger(*this) : !isReal();
+}
+
 long long Number::asLongLong() const
 {
+    if (isDecimal())
+        return decimalToLongLong(*this);
     return isReal() ? saturatedLongLong(real) : integer;
 }
 
 double Number::asDouble() const
 {
+    if (isDecimal())
+        return decimalToDouble(*this);
     if (isReal())
         return real;
     if (type == NumberType::UnsignedLongLong)
@@ -58,8 +72,27 @@ double Number::asDouble() const
     return static_cast<double>(integer);
 }
 
+Number Number::withoutDecimal() const
+{
+    if (!isDecimal())
+        return *this;
+    Number n;
+    if (isInteger()) {
+        n.integer = asLongLong();
+        n.type = negative || n.integer >= 0 ? NumberType::LongLong : NumberType::UnsignedLongLong;
+    } else {
+        n.type = NumberType::Double;
+        n.real = asDouble();
+    }
+    return n;
+}
+
 bool Number::operator==(const Number& other) const
 {
+    if (isDecimal())
+        return decimalEquals(*this, other);
+    if (other.isDecimal())
+        return decimalEquals(other, *this);
     if (isReal() || other.isReal())
         return asDouble() == other.asDouble();
     return integer == other.integer;
@@ -82,6 +115,10 @@ Value Value::boolean(bool b) { return number(NumberType::Bool, static_cast<long 
 
 Value Value::number(NumberType type, long long integer)
 {
+    if (type == NumberType::Decimal) {
+        const auto bits = static_cast<unsigned long long>(integer);
+        return number(decimalFromInteger(integer < 0, integer < 0 ? 0 - bits : bits));
+    }
     Value v;
     Number n;
     n.type = type;
@@ -95,6 +132,14 @@ Value Value::number(NumberType type, long long integer)
 
 Value Value::number(NumberType type, double real)
 {
+    if (type == NumberType::Decimal && std::isfinite(real)) {
+        // The decimal of the double's shortest text, which reads back as it.
+        char text[32];
+        auto written = std::to_chars(text, text + sizeof text, real);
+        return number(*decimalFromText(std::string_view(text, static_cast<std::size_t>(written.ptr - text))));
+    }
+    if (type == NumberType::Decimal)
+        type = NumberType::Double; // no decimal is NaN or infinite
     Value v;
     Number n;
     n.type = type;
@@ -113,6 +158,13 @@ Value Value::number(NumberType type, double real)
 Value Value::unsignedNumber(unsigned long long value)
 {
     return number(NumberType::UnsignedLongLong, static_cast<long long>(value));
+}
+
+Value Value::number(const Number& n)
+{
+    Value v;
+    v.m_storage = n;
+    return v;
 }
 
 Value Value::data(Bytes bytes) { return data(std::make_shared<const Bytes>(std::move(bytes))); }
@@ -285,8 +337,11 @@ float Value::floatValue() const { return static_cast<float>(doubleValue()); }
 
 bool Value::boolValue() const
 {
-    if (auto n = number())
+    if (auto n = number()) {
+        if (n->isDecimal())
+            return n->significand.low != 0 || n->significand.high != 0;
         return n->isReal() ? n->real != 0 : n->integer != 0;
+    }
     if (auto s = string())
         return parseLeadingBool(*s);
     return false;
@@ -447,7 +502,9 @@ void describe(const Value& v, std::string& out, int indent)
     case Value::Type::String: out += *v.string(); return;
     case Value::Type::Number: {
         const Number& n = *v.number();
-        if (n.isReal())
+        if (n.isDecimal())
+            appendDecimalText(n, out);
+        else if (n.isReal())
             out += formatReal(n.real, n.type);
         else if (n.type == NumberType::UnsignedLongLong)
             out += std::to_string(static_cast<unsigned long long>(n.integer));

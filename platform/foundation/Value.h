@@ -21,25 +21,46 @@ namespace pf {
 
 // The type a number was made with; the letters are the codes that binding
 // and encoding tables use: Bool 'c', Int 'i', Long 'l', LongLong 'q',
-// UnsignedLongLong 'Q', Float 'f', Double 'd'.
-enum class NumberType : std::uint8_t { Bool, Int, Long, LongLong, UnsignedLongLong, Float, Double };
+// UnsignedLongLong 'Q', Float 'f', Double 'd'. Decimal (Decimal.h) answers
+// 'd' too, as the platform's decimal numbers do.
+enum class NumberType : std::uint8_t { Bool, Int, Long, LongLong, UnsignedLongLong, Float, Double, Decimal };
 char numberTypeCode(NumberType type);
 // `value` converted toward zero, saturating at the limits; NaN gives 0
 // (out-of-range conversions are undefined in C++).
 long long saturatedLongLong(double value);
 
+// A decimal's significand, low word first.
+struct DecimalSignificand {
+    std::uint64_t low;
+    std::uint64_t high;
+};
+
 struct Number {
     NumberType type = NumberType::LongLong;
+    // A decimal's sign and power of ten; the other types leave them alone.
+    bool negative = false;
+    std::int32_t exponent = 0;
     union {
         long long integer;
         double real;
+        DecimalSignificand significand;
     };
     Number() : integer(0) {}
     bool isReal() const { return type == NumberType::Float || type == NumberType::Double; }
+    bool isDecimal() const { return type == NumberType::Decimal; }
+    // Whether the number is a whole one that the integer types hold (up to
+    // 2^64 - 1): any integer type, and a decimal of such a value.
+    bool isInteger() const;
     long long asLongLong() const;
     double asDouble() const;
+    // For stores without decimals: a decimal as a LongLong (UnsignedLongLong
+    // past the signed range) when isInteger(), else as a Double; any other
+    // number as it is.
+    Number withoutDecimal() const;
     bool operator==(const Number& other) const;
 };
+// Decimals must not widen every value: a string is the largest member.
+static_assert(sizeof(Number) <= sizeof(std::string));
 
 // Seconds since 1970-01-01 00:00:00 UTC.
 struct Date {
@@ -58,6 +79,8 @@ public:
     static Value number(NumberType type, long long integer);
     static Value number(NumberType type, double real);
     static Value unsignedNumber(unsigned long long value);
+    // Any number as it is, a decimal included.
+    static Value number(const Number& n);
     static Value data(Bytes bytes);
     static Value data(std::shared_ptr<const Bytes> bytes);
     static Value date(Date d);

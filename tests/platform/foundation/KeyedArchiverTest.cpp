@@ -1,6 +1,7 @@
 #include "platform/foundation/BinaryPropertyList.h"
 #include "platform/foundation/BinaryPropertyListWriter.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/KeyedArchiver.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@ const std::set<std::string>& valueClasses()
     static const std::set<std::string> classes{"Dictionary", "Array", "String", "Number", "Date", "Data", "Null"};
     return classes;
 }
+
+Value decimal(const char* text) { return Value::number(*decimalFromText(text)); }
 
 Value arrayOf(std::size_t count)
 {
@@ -91,6 +94,8 @@ TEST(KeyedArchiver, ArchivesReadBackAsTheirValues)
         {"numbers of each kind", Value(Array::create({Value(false), Value(-1), Value(std::numeric_limits<long long>::min()),
                                                       Value::unsignedNumber(std::numeric_limits<unsigned long long>::max()),
                                                       Value::number(NumberType::Float, 0.5), Value::number(NumberType::Int, 7LL)}))},
+        {"decimals with every digit", Value(Array::create({decimal("-12345678901234567890.5"), decimal("1e-30"),
+                                                           decimal("18446744073709551617"), decimal("-0")}))},
         {"data", Value::data(Bytes(40, 1))},
         {"nested dictionaries", Value(nested)},
         {"more than 255 objects", arrayOf(100)},
@@ -103,6 +108,8 @@ TEST(KeyedArchiver, ArchivesReadBackAsTheirValues)
         auto back = KeyedUnarchiver::unarchiveObjectWithData(*archive, valueClasses(), archive->size());
         ASSERT_TRUE(back);
         EXPECT_EQ(*back, row.value);
+        // A decimal equals the double nearest it, so its text shows what came back.
+        EXPECT_EQ(back->description(), row.value.description());
     }
     EXPECT_FALSE(KeyedArchiver::archivedDataWithRootObject(Value(std::string("nul\0inside", 10))));
 }

@@ -1,4 +1,5 @@
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/Text.h"
 #include "tests/platform/foundation/ManyKeys.h"
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +95,35 @@ TEST(ValueAccessors, NumbersConvertSafelyAndPrintShort)
     EXPECT_EQ(Value(3).stringValue(), "3");
     EXPECT_FALSE(Value::null().stringValue());
     EXPECT_EQ(Value::null().length(), 0u);
+}
+
+// A decimal compares by value with integers and decimals, and as a double
+// with doubles, the way integers do.
+TEST(ValueAccessors, DecimalsEqualNumbersOfTheirValue)
+{
+    auto decimal = [](const char* text) { return Value::number(*decimalFromText(text)); };
+    struct Row {
+        const char* text;
+        Value other;
+        bool equal;
+    } rows[] = {
+        {"42", Value(42), true},
+        {"4.2e1", Value(42.0), true},
+        {"1.50", decimal("15e-1"), true},
+        {"-0", Value(0), true},
+        {"0.1", Value(0.1), true},
+        {"0.1", Value::number(NumberType::Decimal, 0.1), true},
+        {"-7", Value::number(NumberType::Decimal, -7LL), true},
+        {"18446744073709551615", Value::unsignedNumber(18446744073709551615ULL), true},
+        {"18446744073709551617", Value::unsignedNumber(1), false},
+        {"-9223372036854775808", Value(std::numeric_limits<long long>::min()), true},
+        {"42.5", Value(42), false},
+        {"0.12345678901234567891", decimal("0.1234567890123456789"), false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(decimal(row.text) == row.other, row.equal) << row.text;
+        EXPECT_EQ(row.other == decimal(row.text), row.equal) << row.text;
+    }
 }
 
 TEST(ValueCollections, DictionaryKeepsInsertionOrderAcrossRemoval)
