@@ -21,7 +21,9 @@ long long ZMRErrorCode(const pf::Value& results)
     pf::Value code = ZMRPresent(results, "error-code");
     if (code.isNil())
         return 0;
-    if (const pf::Number* number = code.number()) {
+    if (code.isNumber()) {
+        const pf::Number plain = code.number()->withoutDecimal();
+        const pf::Number* number = &plain;
         if (number->type == pf::NumberType::Bool)
             return -1;
         if (number->isReal())

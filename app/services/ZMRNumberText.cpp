@@ -30,7 +30,9 @@ bool isDecimalText(const std::string& text, bool allowPoint)
 
 std::optional<long long> ZMRWholeNumber(const pf::Value& value)
 {
-    if (const pf::Number* number = value.number()) {
+    if (value.isNumber()) {
+        const pf::Number plain = value.number()->withoutDecimal();
+        const pf::Number* number = &plain;
         switch (number->type) {
         case pf::NumberType::Bool: return std::nullopt;
         case pf::NumberType::UnsignedLongLong:
@@ -78,7 +80,9 @@ std::optional<double> ZMRDecimalNumber(const pf::Value& value)
 
 long long ZMRIntegerValue(const pf::Value& value)
 {
-    if (const pf::Number* number = value.number()) {
+    if (value.isNumber()) {
+        const pf::Number plain = value.number()->withoutDecimal();
+        const pf::Number* number = &plain;
         switch (number->type) {
         case pf::NumberType::Bool: return number->integer != 0 ? 1 : 0;
         case pf::NumberType::UnsignedLongLong: return number->integer < 0 ? LLONG_MAX : number->integer;

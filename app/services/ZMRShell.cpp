@@ -74,7 +74,9 @@ std::shared_ptr<ZMRContext> ZMRContextLink::of(const std::shared_ptr<IKRServiceC
 
 std::optional<std::string> ZMRUserDBName(const pf::Value& uid)
 {
-    if (const pf::Number* number = uid.number()) {
+    if (uid.isNumber()) {
+        const pf::Number plain = uid.number()->withoutDecimal();
+        const pf::Number* number = &plain;
         if (number->type == pf::NumberType::Bool)
             return std::nullopt;
         if (!number->isReal())

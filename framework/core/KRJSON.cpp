@@ -3,6 +3,7 @@
 #include "framework/util/json_scan.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/JsonText.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/PoolAllocator.h"
@@ -394,6 +395,12 @@ void encodeNumber(const pf::Number& n, Writer& out)
     std::to_chars_result result;
     switch (n.type) {
     case pf::NumberType::Bool: out.put(n.integer ? '1' : '0'); return;
+    case pf::NumberType::Decimal: {
+        std::string digits; // a decimal's text is JSON, every digit kept
+        pf::appendDecimalText(n, digits);
+        out.put(digits.data(), digits.size());
+        return;
+    }
     case pf::NumberType::UnsignedLongLong:
         result = std::to_chars(at, end, static_cast<unsigned long long>(n.integer));
         break;

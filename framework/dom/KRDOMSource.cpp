@@ -77,7 +77,7 @@ void appendValue(std::string& out, const pf::Value& value, bool raw)
             appendEncoded(out, *text);
         return;
     }
-    if (const pf::Number* n = value.number(); n && !n->isReal()) {
+    if (const pf::Number* n = value.number(); n && !n->isReal() && !n->isDecimal()) {
         // A whole number's description is its digits and sign, which need
         // no encoding: written in place, with no text made for it.
         char digits[24];

@@ -12,8 +12,8 @@ bool KRDataOutlet::booleanValue(const pf::Value& value)
     // false; bound flags from servers are read by these exact words instead.
     if (const std::string* text = value.string())
         return !(text->empty() || *text == "false" || *text == "0");
-    if (const pf::Number* number = value.number())
-        return number->isReal() ? number->real != 0 : number->integer != 0;
+    if (value.isNumber())
+        return value.boolValue(); // not zero
     return !value.isNilOrNull();
 }
 

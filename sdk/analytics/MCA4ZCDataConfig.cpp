@@ -15,7 +15,7 @@ bool MCA4ZCDataConfig::decode(const pf::Dictionary& entry)
     auto text = JSONString(c);
     if (!text)
         return false;
-    const pf::Number& number = *v.number();
+    const pf::Number number = v.number()->withoutDecimal();
     // Versions are unsigned 32-bit: anything outside (negative, huge, not a
     // number) is not a version this store could keep faithfully.
     double asReal = number.isReal() ? number.real : static_cast<double>(number.integer);

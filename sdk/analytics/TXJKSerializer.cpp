@@ -1,6 +1,7 @@
 #include "sdk/analytics/TXJKSerializer.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/JsonText.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextWriter.h"
@@ -217,6 +218,12 @@ private:
             else
                 m_out.put("false");
             return true;
+        case pf::NumberType::Decimal: {
+            std::string digits; // a decimal's text is JSON, every digit kept
+            pf::appendDecimalText(number, digits);
+            m_out.put(digits.data(), digits.size());
+            return true;
+        }
         case pf::NumberType::UnsignedLongLong:
             at = std::to_chars(at, end, static_cast<unsigned long long>(number.integer)).ptr;
             break;

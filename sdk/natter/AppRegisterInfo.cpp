@@ -43,19 +43,21 @@ const Field kFields[] = {
 
 std::optional<std::uint64_t> unsignedField(const pf::Value& value)
 {
-    const pf::Number* number = value.number();
-    if (!number || number->isReal() || number->type == pf::NumberType::Bool)
+    if (!value.isNumber())
         return std::nullopt;
-    if (number->type == pf::NumberType::UnsignedLongLong)
-        return static_cast<std::uint64_t>(number->integer);
-    long long n = number->asLongLong();
+    const pf::Number number = value.number()->withoutDecimal();
+    if (number.isReal() || number.type == pf::NumberType::Bool)
+        return std::nullopt;
+    if (number.type == pf::NumberType::UnsignedLongLong)
+        return static_cast<std::uint64_t>(number.integer);
+    long long n = number.asLongLong();
     return n < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(n));
 }
 
 std::optional<bool> flagField(const pf::Value& value)
 {
     const pf::Number* number = value.number();
-    if (!number || number->isReal())
+    if (!number || !number->isInteger())
         return std::nullopt;
     return number->asLongLong() != 0;
 }

@@ -16,7 +16,7 @@ std::string nameText(const pf::Value& value)
     if (const std::string* text = value.string())
         return *text;
     if (const pf::Number* number = value.number()) {
-        if (!number->isReal())
+        if (number->isInteger())
             return std::to_string(number->asLongLong());
         double real = number->asDouble();
         if (std::isfinite(real) && std::trunc(real) == real && std::fabs(real) < 9e15)
