@@ -179,7 +179,7 @@ void APIBase::requestDidLoad(CorvanaRequest& request, const pf::Value& result, c
         auto permission = parsePermissionFromURL(request.url());
         pf::Value retValue = json->get("ret");
         const pf::Number* ret = retValue.number();
-        if (permission && ret && !ret->isReal() && ret->asLongLong() == 100030)
+        if (permission && ret && ret->isInteger() && ret->asLongLong() == 100030)
             heldBack = !session->corvanaNeedPerformIncrAuth(nullptr, pf::Array::create({ *permission }));
     }
     if (!heldBack && target && m_selector) {

@@ -10,7 +10,7 @@ namespace {
 int integerField(const pf::Value& value)
 {
     const pf::Number* number = value.number();
-    if (!number || number->isReal())
+    if (!number || !number->isInteger())
         return 0;
     long long n = number->asLongLong();
     if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())

@@ -1,14 +1,12 @@
 #include "sdk/zz/CVOSDKEZJSONParser.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/JsonText.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -406,10 +404,8 @@ bool CVOSDKEZJSONParser::scanHexQuad(unsigned& out)
 bool CVOSDKEZJSONParser::scanNumber()
 {
     const char* start = m_c;
-    bool negative = *m_c == '-';
-    if (negative)
+    if (*m_c == '-')
         ++m_c;
-    const char* digits = m_c;
     if (!atEnd() && *m_c == '0') {
         ++m_c;
         if (!atEnd() && isDigit(*m_c)) {
@@ -422,11 +418,7 @@ bool CVOSDKEZJSONParser::scanNumber()
     }
     while (!atEnd() && isDigit(*m_c))
         ++m_c;
-    const char* wholeEnd = m_c;
-    bool integral = true;
-    bool exponent = false;
     if (!atEnd() && *m_c == '.') {
-        integral = false;
         ++m_c;
         if (atEnd() || !isDigit(*m_c)) {
             addErrorWithCode(2, "No digits after decimal point");
@@ -436,8 +428,6 @@ bool CVOSDKEZJSONParser::scanNumber()
             ++m_c;
     }
     if (!atEnd() && (*m_c == 'e' || *m_c == 'E')) {
-        integral = false;
-        exponent = true;
         ++m_c;
         if (!atEnd() && (*m_c == '+' || *m_c == '-'))
             ++m_c;
@@ -448,47 +438,12 @@ bool CVOSDKEZJSONParser::scanNumber()
         while (!atEnd() && isDigit(*m_c))
             ++m_c;
     }
-    // Short integers and decimals convert exactly without the general
-    // conversions below.
-    if (integral) {
-        if (auto value = pf::jsonShortInteger(digits, wholeEnd)) {
-            m_stack.push(pf::Value::number(pf::NumberType::LongLong, negative ? -*value : *value));
-            return true;
-        }
-    } else if (!exponent) {
-        if (auto value = pf::jsonShortDecimal(digits, wholeEnd, m_c)) {
-            m_stack.push(pf::Value::number(pf::NumberType::Double, negative ? -*value : *value));
-            return true;
-        }
-    }
-    if (integral) {
-        long long signedValue = 0;
-        auto [end, ec] = std::from_chars(start, m_c, signedValue);
-        if (ec == std::errc() && end == m_c) {
-            m_stack.push(pf::Value::number(pf::NumberType::LongLong, signedValue));
-            return true;
-        }
-        unsigned long long unsignedValue = 0;
-        if (!negative) {
-            auto [uend, uec] = std::from_chars(start, m_c, unsignedValue);
-            if (uec == std::errc() && uend == m_c) {
-                m_stack.push(pf::Value::unsignedNumber(unsignedValue));
-                return true;
-            }
-        }
-    }
-    double real = 0;
-    auto [end, ec] = std::from_chars(start, m_c, real);
-    if (ec == std::errc::result_out_of_range) {
-        // Tell an underflow (kept as zero) from an overflow (refused).
-        real = std::strtod(std::string(start, m_c).c_str(), nullptr);
-    } else if (ec != std::errc() || end != m_c) {
-        real = HUGE_VAL;
-    }
-    if (!std::isfinite(real)) {
+    // The scanned text is a number; the decimal keeps every digit of it.
+    auto decimal = pf::decimalFromText(std::string_view(start, static_cast<std::size_t>(m_c - start)));
+    if (!decimal) {
         addErrorWithCode(2, "Failed creating decimal instance");
         return false;
     }
-    m_stack.push(pf::Value::number(pf::NumberType::Double, real));
+    m_stack.push(pf::Value::number(*decimal));
     return true;
 }

@@ -4,10 +4,10 @@
 // input at all. Objects become dictionaries in the order their keys first
 // appear, a repeated key taking the later value in the earlier place (the
 // SDK's scripts rely on it); arrays become arrays; strings strings; numbers
-// without a fraction or exponent that fit 64 bits stay integers (signed, or
-// unsigned above the signed range), other numbers become doubles; true and
-// false Booleans; null the null value. Commas between members may be left
-// out; a trailing comma may not.
+// decimals made from their text (platform/foundation/Decimal.h: every digit
+// kept up to 38, a number past the double's range refused); true and false
+// Booleans; null the null value. Commas between members may be left out; a
+// trailing comma may not.
 //
 // Failures answer nil and leave their errors in the trace (codes 2 to 12 of
 // the SDK's JSON error table). One thread at a time; the SDK makes one parser

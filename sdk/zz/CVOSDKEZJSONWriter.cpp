@@ -1,6 +1,7 @@
 #include "sdk/zz/CVOSDKEZJSONWriter.h"
 
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "platform/foundation/Object.h"
 
 #include <algorithm>
@@ -178,6 +179,9 @@ bool CVOSDKEZJSONWriter::appendNumber(const pf::Number& number, std::string& out
     switch (number.type) {
     case pf::NumberType::Bool:
         out += number.integer ? "true" : "false";
+        return true;
+    case pf::NumberType::Decimal:
+        pf::appendDecimalText(number, out); // every digit, in plain notation
         return true;
     case pf::NumberType::UnsignedLongLong:
         result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<unsigned long long>(number.integer));

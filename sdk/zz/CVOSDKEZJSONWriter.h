@@ -1,11 +1,13 @@
 #pragma once
 
 // The SDK's JSON writer: dictionaries, arrays, strings, numbers (Booleans as
-// true and false, integers in decimal, doubles in their shortest exact form),
-// null, and objects that offer a JSON proxy. Strings are escaped only where
-// JSON requires it (the slash stays as it is). With humanReadable every member
-// starts a new line indented two blanks per level; with sortKeys dictionary
-// keys go out in byte order, otherwise in the dictionary's order.
+// true and false, integers in decimal, doubles in their shortest exact form,
+// decimals with every digit in plain notation, so a parsed number goes out
+// as the number its text was: "1.5E3" as 1500), null, and objects that offer
+// a JSON proxy. Strings are escaped only where JSON requires it (the slash
+// stays as it is). With humanReadable every member starts a new line
+// indented two blanks per level; with sortKeys dictionary keys go out in
+// byte order, otherwise in the dictionary's order.
 //
 // Failures answer std::nullopt and leave their errors in the trace: code 1
 // for a value JSON cannot hold (data, dates, objects without a proxy, NaN and

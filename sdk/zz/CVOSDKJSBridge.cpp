@@ -52,7 +52,7 @@ std::string absolute(const std::optional<pf::URL>& url)
 // The whole number of a version text or number; nothing for anything else.
 std::optional<long long> versionNumber(const pf::Value& value)
 {
-    if (auto number = value.number(); number && !number->isReal())
+    if (auto number = value.number(); number && number->isInteger())
         return number->asLongLong();
     auto text = value.stringValue();
     if (!text || text->empty() || text->size() > 18 || text->find_first_not_of("0123456789") != std::string::npos)

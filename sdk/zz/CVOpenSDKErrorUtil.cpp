@@ -162,7 +162,7 @@ void CVOpenSDKErrorUtil::apiResponseConvert(APIResponse& response)
     // wrong one.
     long long serverCode = -1;
     double real = ret->asDouble();
-    if (!ret->isReal())
+    if (ret->isInteger())
         serverCode = ret->asLongLong();
     else if (std::isfinite(real) && std::fabs(real) < 9e18 && real == std::trunc(real))
         serverCode = static_cast<long long>(real);

@@ -106,7 +106,7 @@ long long integerField(const pf::Dictionary& fields, std::string_view key)
 {
     const pf::Value value = fields.get(key);
     const pf::Number* number = value.number();
-    return number && !number->isReal() ? number->asLongLong() : 0;
+    return number && number->isInteger() ? number->asLongLong() : 0;
 }
 
 int intField(const pf::Dictionary& fields, std::string_view key)

@@ -107,11 +107,12 @@ TEST(EZJSONParser, ValuesMapOntoPlainTypes)
         pf::NumberType type;
         double value;
     } rows[] = {
-        { 0, pf::NumberType::LongLong, 1 }, { 1, pf::NumberType::LongLong, 2 },
-        { 2, pf::NumberType::LongLong, 0 }, { 3, pf::NumberType::LongLong, 9223372036854775807.0 },
-        { 4, pf::NumberType::UnsignedLongLong, 18446744073709551615.0 },
-        { 5, pf::NumberType::Double, -9223372036854775809.0 }, { 6, pf::NumberType::Double, 150 },
-        { 7, pf::NumberType::Double, 0 }, { 8, pf::NumberType::Bool, 1 }, { 9, pf::NumberType::Bool, 0 },
+        { 0, pf::NumberType::Decimal, 1 }, { 1, pf::NumberType::Decimal, 2 },
+        { 2, pf::NumberType::Decimal, 0 }, { 3, pf::NumberType::Decimal, 9223372036854775807.0 },
+        { 4, pf::NumberType::Decimal, 18446744073709551615.0 },
+        { 5, pf::NumberType::Decimal, -9223372036854775809.0 }, { 6, pf::NumberType::Decimal, 150 },
+        { 7, pf::NumberType::Decimal, 0 }, // 1e-400: below the range, so zero
+        { 8, pf::NumberType::Bool, 1 }, { 9, pf::NumberType::Bool, 0 },
     };
     for (const auto& row : rows) {
         pf::Value element = a->at(row.index);
@@ -146,6 +147,7 @@ TEST(EZJSONParser, DepthLimitFollowsMaxDepth)
 
 TEST(EZJSONWriter, LayoutAndEscapes)
 {
+    auto parsed = [](const char* text) { return CVOSDKEZJSONParser().objectWithString(text); };
     auto doc = pf::Dictionary::create({ { "b", 1 }, { "a", pf::Array::create({ true, pf::Value::null() }) } });
     struct Row {
         pf::Value value;
@@ -160,6 +162,13 @@ TEST(EZJSONWriter, LayoutAndEscapes)
           "[\"a/b\",\"t\\tq\\\"\\\\\\u000b\\u0001\\n\\r\\b\\f\",\"é\"]" },
         { pf::Array::create({ 0.1, 1e300, -2.5, 3.0, pf::Value::unsignedNumber(18446744073709551615ULL), -7 }),
           false, false, "[0.1,1e+300,-2.5,3,18446744073709551615,-7]" },
+        // Parsed numbers go out as the numbers their text was, every digit
+        // kept and never with an exponent.
+        { parsed("[18446744073709551617]"), false, false, "[18446744073709551617]" },
+        { parsed("[-12345678901234567890.5]"), false, false, "[-12345678901234567890.5]" },
+        { parsed("[0.000001,1.5E3]"), false, false, "[0.000001,1500]" },
+        { parsed("[12345678901234567890123]"), false, false, "[12345678901234567890123]" },
+        { parsed("[0.12345678901234567891]"), false, false, "[0.12345678901234567891]" },
     };
     for (const auto& row : rows) {
         CVOSDKEZJSONWriter writer;
@@ -286,16 +295,22 @@ TEST(EZJSONParser, TimeGrowsLinearlyWithTheKeysOfOneObject)
 
 TEST(EZJSONParser, NumbersKeepTheirTypeAndExactValue)
 {
+    const long long max = std::numeric_limits<long long>::max(), min = std::numeric_limits<long long>::min();
     struct Row {
         const char* text;
         pf::NumberType type;
         long long integer;
     } integers[] = {
-        { "999999999999999999", pf::NumberType::LongLong, 999999999999999999LL },
-        { "-999999999999999999", pf::NumberType::LongLong, -999999999999999999LL },
-        { "-9223372036854775808", pf::NumberType::LongLong, -9223372036854775807LL - 1 },
-        { "9223372036854775808", pf::NumberType::UnsignedLongLong, static_cast<long long>(9223372036854775808ULL) },
-        { "-0", pf::NumberType::LongLong, 0 },
+        { "999999999999999999", pf::NumberType::Decimal, 999999999999999999LL },
+        { "-999999999999999999", pf::NumberType::Decimal, -999999999999999999LL },
+        { "-9223372036854775808", pf::NumberType::Decimal, -9223372036854775807LL - 1 },
+        { "9223372036854775808", pf::NumberType::Decimal, static_cast<long long>(9223372036854775808ULL) },
+        { "-0", pf::NumberType::Decimal, 0 },
+        // Past 64 bits, and fractions past the signed range, saturate.
+        { "18446744073709551617", pf::NumberType::Decimal, max },
+        { "-12345678901234567890.5", pf::NumberType::Decimal, min },
+        { "9223372036854775808.5", pf::NumberType::Decimal, max },
+        { "-2.5", pf::NumberType::Decimal, -2 },
     };
     CVOSDKEZJSONParser parser;
     for (const auto& row : integers) {
@@ -303,17 +318,21 @@ TEST(EZJSONParser, NumbersKeepTheirTypeAndExactValue)
         const pf::Number* n = v.number();
         ASSERT_NE(n, nullptr) << row.text;
         EXPECT_EQ(n->type, row.type) << row.text;
-        EXPECT_EQ(n->integer, row.integer) << row.text;
+        EXPECT_EQ(v.longLongValue(), row.integer) << row.text;
     }
-    // Reals are the correctly rounded value of their text.
+    // Reals are the correctly rounded value of their text, past 38 digits
+    // too: the last text lies a hair above the point halfway between two
+    // doubles, where its 38 digits alone would round down.
     for (const char* text : { "-0.0", "0.1", "2.5", "-1234.5678", "12345678901234.5", "123456789012345.6",
-                              "0.000000000000001", "9007199254740.993", "1.5e2", "4.9e-324" }) {
+                              "0.000000000000001", "9007199254740.993", "1.5e2", "4.9e-324",
+                              "0.12345678901234567891", "12345678901234567890123", "1.7976931348623157e308",
+                              "2.4703282292062328e-324", "9007199254740993.00000000000000000000000001" }) {
         pf::Value v = parser.fragmentWithString(text);
         const pf::Number* n = v.number();
         ASSERT_NE(n, nullptr) << text;
-        EXPECT_EQ(n->type, pf::NumberType::Double) << text;
+        EXPECT_EQ(n->type, pf::NumberType::Decimal) << text;
         double expected = std::strtod(text, nullptr);
-        EXPECT_EQ(n->real, expected) << text;
-        EXPECT_EQ(std::signbit(n->real), std::signbit(expected)) << text;
+        EXPECT_EQ(v.doubleValue(), expected) << text;
+        EXPECT_EQ(std::signbit(v.doubleValue()), std::signbit(expected)) << text;
     }
 }

@@ -7,7 +7,9 @@
 #include "platform/foundation/Pasteboard.h"
 #include "sdk/zz/CVAPIRequest.h"
 #include "sdk/zz/CVDataReport.h"
+#include "sdk/zz/CVOSDKEZJSONWriter.h"
 #include "sdk/zz/CVOSDKReachability.h"
+#include "sdk/zz/CommonSDK.h"
 #include "sdk/zz/ConfigManager.h"
 #include "sdk/zz/CorvanaDataMgr.h"
 #include "sdk/zz/CorvanaJSRunEnv.h"
@@ -286,11 +288,14 @@ TEST(CorvanaDataMgrStore, KeysOnlyGrowAndArchivesRoundTrip)
     response.setRetCode(1);
     response.setSeq(1005);
     response.setErrorMsg(std::string("x"));
-    response.setJsonResponse(pf::Dictionary::create({ { "ret", 3 } }));
+    // A parsed answer's numbers keep every digit through the archive.
+    const char* answer = "{\"ret\":3,\"id\":18446744073709551617,\"rate\":-0.12345678901234567891}";
+    response.setJsonResponse(CommonSDK::JSONValue(answer).dictionary());
     response.setUserData("not archived");
     auto back = APIResponse::unarchive(*response.archivedData());
     ASSERT_TRUE(back);
     EXPECT_EQ(*back->encode(), *response.encode());
+    EXPECT_EQ(CVOSDKEZJSONWriter().stringWithObject(back->jsonResponse()), answer);
     EXPECT_TRUE(back->userData().isNil());
 }
 
