@@ -283,9 +283,11 @@ long long decimalToLongLong(const Number& decimal)
     constexpr auto kMin = std::numeric_limits<long long>::min();
     const Wide v = significandOf(decimal);
     const int exponent = decimal.exponent;
+    if (v == 0)
+        return 0;
     Wide whole = 0;
     if (exponent >= 0) {
-        if (v != 0 && (exponent > kDigits || v > std::numeric_limits<Wide>::max() / power(exponent)))
+        if (exponent > kDigits || v > std::numeric_limits<Wide>::max() / power(exponent))
             return decimal.negative ? kMin : kMax;
         whole = v * power(exponent);
     } else if (-exponent <= kDigits) {

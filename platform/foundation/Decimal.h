@@ -2,7 +2,7 @@
 
 // Decimal numbers: what the ZZ SDK's JSON parser makes of a number's text,
 // so that the number keeps every digit its text had (a double keeps about
-// sixteen, a 64-bit integer nineteen) and is written back as it was read.
+// sixteen, a 64-bit integer nineteen) and is written back as that number.
 //
 // A decimal is a pf::Number of type Decimal: a sign, a base-ten significand
 // of up to 38 digits in 128 bits, and the power of ten it is scaled by. It
@@ -30,7 +30,9 @@
 //   integer does; any other value past the signed 64-bit range saturates at
 //   the nearer limit.
 // - isInteger: a whole number from -2^63 to 2^64 - 1, the values that the
-//   integer types hold.
+//   integer types hold. boolValue: whether it is not zero.
+// - Stores that hold no decimal (property lists, user defaults, SQLite)
+//   take it by Number::withoutDecimal; keyed archives keep its digits.
 // - Equality: with decimals and integers by value (the decimal 42 equals the
 //   integer 42, -0 equals 0); with a float or a double as doubles, the way
 //   integers compare with them.
@@ -49,8 +51,12 @@ struct Number;
 // leading zero, an optional fraction and exponent); nothing for any other
 // text or one past the range.
 std::optional<Number> decimalFromText(std::string_view text);
+// The decimal of -magnitude when `negative`, else of magnitude.
 Number decimalFromInteger(bool negative, unsigned long long magnitude);
 
+// The text a decimal was read from, up to its one form: digits in plain
+// notation ("-0" for a negative zero), which decimalFromText reads back as
+// the same decimal.
 void appendDecimalText(const Number& decimal, std::string& out);
 double decimalToDouble(const Number& decimal);
 long long decimalToLongLong(const Number& decimal);

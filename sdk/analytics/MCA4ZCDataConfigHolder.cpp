@@ -89,10 +89,7 @@ void MCA4ZCDataConfigHolder::setConfig(const MCA4ZCDataConfig& config)
         }
         pf::Value rs = dictionary->get("rs");
         if (const pf::Number* number = rs.number()) {
-            double value = number->isReal() || number->isDecimal() ? number->asDouble()
-                           : number->type == pf::NumberType::UnsignedLongLong
-                               ? static_cast<double>(static_cast<unsigned long long>(number->integer))
-                               : static_cast<double>(number->integer);
+            double value = number->asDouble();
             if (number->type != pf::NumberType::Bool && value >= 1 && value <= 2147483647.0)
                 m_config.reportStrategy = static_cast<std::int32_t>(value);
         }

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,8 +80,9 @@ TEST(Decimal, ReadsAsTheDoubleNearestItsTextAndWritesBackItself)
         double below;
         const std::uint64_t bits = random() % 0x7FEFFFFFFFFFFFFFULL;
         std::memcpy(&below, &bits, sizeof below);
+        const long double middle = (static_cast<long double>(below) + std::nextafter(below, INFINITY)) / 2;
         char halfway[80];
-        std::snprintf(halfway, sizeof halfway, "%.47Le", (static_cast<long double>(below) + std::nextafter(below, INFINITY)) / 2);
+        std::snprintf(halfway, sizeof halfway, "%.47Le", middle);
         texts.push_back(halfway);
     }
     for (const std::string& text : texts) {
