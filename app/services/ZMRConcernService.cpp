@@ -264,11 +264,14 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
     ZMRAnswer answer = ZMRReadAnswer(response, domain);
     if (answer.error) {
         // The server may have made the change: the stored list may be stale.
-        if (answer.error->code == ZMRResultUnknownCode) {
+        bool unknown = answer.error->code == ZMRResultUnknownCode;
+        if (unknown) {
             if (auto context = appContext(*this))
                 context->setHasConcernChanged(true);
         }
         krUplinkTaskDidFailWithError(task, *answer.error, taskType);
+        if (unknown)
+            syncAfterChange();
         return;
     }
     if (taskType == proto::IZMRUnFollowTask()) {
@@ -277,10 +280,22 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
         KRDBContextRef db = userDB(*this);
         if (db && unfollow && execute(*db, "DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(unfollow->tuid())))
             pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
-    } else if (auto context = appContext(*this)) {
-        context->setHasConcernChanged(true);
+        krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
+        return;
     }
+    if (auto context = appContext(*this))
+        context->setHasConcernChanged(true);
     krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
+    syncAfterChange();
+}
+
+void ZMRConcernService::syncAfterChange()
+{
+    // A follow answer carries no row for the person, so only a sync can
+    // place them in their letter's section; an open follow list would
+    // otherwise miss them until it is opened afresh.
+    if (auto context = this->context())
+        context->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
 }
 
 void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
@@ -310,6 +325,8 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
     KRDBContextRef db = context ? context->userDBContext() : nullptr;
     if (!context || !db)
         return;
+    // Read whole, as 64 bits, never narrowed to 32: the version goes back to
+    // the server as "zmr-version", and a narrowed one would name another.
     long long version = ZMRPresent(results, "version").longLongValue();
     if (sync->pageIndex() == 1) {
         // After a restart the table holds pages of another version: it is

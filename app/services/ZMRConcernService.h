@@ -8,7 +8,10 @@
 // "ZMRConcernService"); an unfollow deletes that user's rows first and
 // posts "ZMRConcernChangedNotification", a follow marks the context's
 // follow list as changed, and so does either whose result is unknown (the
-// server may have made the change; nothing is deleted).
+// server may have made the change; nothing is deleted). A confirmed follow
+// and either whose result is unknown then start a sync (after the
+// delegate heard the answer), so an open follow list shows the change; a
+// refused one changes nothing.
 //
 // IZMRConcernTask starts a sync (cancelling a running one) and is handed on
 // along the bus. Page 1 of a changed list replaces the table; each page
@@ -72,6 +75,8 @@ private:
     // Sends the task's current page on a later turn of the main queue.
     void sendLater(const pf::ObjectRef& task);
     void postFailure(const pf::Error& error);
+    // Starts a sync through the bus, as the shell does.
+    void syncAfterChange();
 
     pf::ObjectRef m_concernTask;
     long long m_receivedItems = 0; // by the running sync

@@ -48,7 +48,9 @@ public:
     // signs out) and token, drops the per-user database, resets the follow
     // list version, sends the follow-list and points tasks for a new user and
     // posts "ZMRUserChangedNotification". Signing out first withdraws the
-    // shell's tasks and tells the server with a ZMRLogoutTask.
+    // shell's tasks and tells the server with a ZMRLogoutTask. Another user
+    // id also makes the shell forget its cached screens, so the next user's
+    // are built afresh.
     virtual void setAuth(const pf::Value& uid, const std::optional<std::string>& token) = 0;
 
     // Restarts position tracking.

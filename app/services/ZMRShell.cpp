@@ -164,6 +164,12 @@ void ZMRShell::setAuth(const pf::Value& newUid, const std::optional<std::string>
         setIntegral(0);
     }
     pf::Value tokenValue = newToken ? pf::Value(*newToken) : pf::Value();
+    // The cached screens (the drawer and all under it) hold what the server
+    // gave the previous user: hearts, follow buttons, the ledger. The next
+    // user's first URL builds them afresh. A user changes only on the
+    // sign-in screen or on the way to it, so none of them stays in sight.
+    if (!(uid() == userId))
+        forgetCachedViewControllers();
     if (!(defaults().objectForKey("uid") == userId) || !(defaults().objectForKey("token") == tokenValue)) {
         defaults().setObject(userId, "uid");
         defaults().setObject(tokenValue, "token");

@@ -53,6 +53,10 @@ public:
     void loadDOMStyleSheet(std::string_view text) override;
 
     void didReceiveMemoryWarning();
+    // Forgets every cached screen, shown or not: the next URL naming one
+    // makes it afresh, while a shown one stays where it is until it leaves.
+    // For a change that makes what the cached screens loaded stale.
+    void forgetCachedViewControllers() { m_viewControllers.clear(); }
 
     // The last screen entry a URL named that the configuration lacks, taken
     // (and cleared) by the caller: containers open what they can of a URL,

@@ -55,6 +55,8 @@ void registerPeopleScreens()
                   &ZMRUserDetailsViewController::setFollowButton)
         .property("statusView", &ZMRUserDetailsViewController::statusView, &ZMRUserDetailsViewController::setStatusView)
         .property("failedLabel", &ZMRUserDetailsViewController::failedLabel, &ZMRUserDetailsViewController::setFailedLabel)
+        .property("detailsFailedLabel", &ZMRUserDetailsViewController::detailsFailedLabel,
+                  &ZMRUserDetailsViewController::setDetailsFailedLabel)
         .action("onFollowAction", &ZMRUserDetailsViewController::onFollowAction)
         .commit();
     pf::ClassBuilder<ZMRRelationViewController>("ZMRRelationViewController")

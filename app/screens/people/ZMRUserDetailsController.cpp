@@ -115,3 +115,12 @@ void ZMRUserDetailsController::krDataSourceDidLoaded(KRDataSource& dataSource)
     if (ownSource(dataSource))
         didSourceDataChanged();
 }
+
+void ZMRUserDetailsController::krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error)
+{
+    if (!ownSource(dataSource))
+        return;
+    auto self = shared_from_this();
+    if (auto delegate = std::dynamic_pointer_cast<ZMRUserDetailsControllerDelegate>(this->delegate()))
+        delegate->userDetailsControllerDidFailWithError(*this, error);
+}

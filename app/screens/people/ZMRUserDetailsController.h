@@ -5,8 +5,9 @@
 // delivers, cached or fresh, becomes `dataItem` and rebuilds the document
 // from the template, then the delegate hears
 // userDetailsControllerDidContentSizeChanged. A delivery without a profile
-// (the source holds no dictionary) and a failure keep the current document
-// and tell nobody.
+// (the source holds no dictionary) keeps the current document and tells
+// nobody; a failure keeps it too and tells the delegate
+// userDetailsControllerDidFailWithError.
 //
 // `fansCount` is the profile's "fansCount" read as a whole number in
 // [0, 2^31 - 1] (0 when absent or of another kind); a rebuild writes it back
@@ -27,6 +28,7 @@ class ZMRUserDetailsController;
 class ZMRUserDetailsControllerDelegate : public KRDocumentControllerDelegate {
 public:
     virtual void userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController&) {}
+    virtual void userDetailsControllerDidFailWithError(ZMRUserDetailsController&, const pf::Error&) {}
 };
 
 class ZMRUserDetailsController : public KRDocumentController, public KRDataSourceDelegate {
@@ -50,6 +52,7 @@ public:
 
     void krDataSourceDidLoadedFromCache(KRDataSource& dataSource, pf::Date timestamp) override;
     void krDataSourceDidLoaded(KRDataSource& dataSource) override;
+    void krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error) override;
 
 private:
     bool ownSource(const KRDataSource& sender) const { return &sender == m_dataSource.get(); }

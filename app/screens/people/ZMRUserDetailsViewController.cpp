@@ -111,6 +111,8 @@ void ZMRUserDetailsViewController::placeFailedLabel()
 void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller)
 {
     m_askedForMutual = false;
+    if (m_detailsFailedLabel)
+        m_detailsFailedLabel->setHidden(true);
     if (m_detailsTableViewCell) {
         pf::Rect frame = m_detailsTableViewCell->frame();
         frame.size.height = std::max(0.0, controller.contentSize().height - 20.0);
@@ -123,6 +125,17 @@ void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZM
     placeFailedLabel();
     if (!m_statusView || m_statusView->status() != "error")
         setStatus(std::nullopt);
+}
+
+void ZMRUserDetailsViewController::userDetailsControllerDidFailWithError(ZMRUserDetailsController& controller,
+                                                                         const pf::Error& error)
+{
+    // Without a profile the header would stay blank and the person could
+    // not tell why there is nobody to follow.
+    if (!m_detailsFailedLabel || controller.dataItem().isDictionary())
+        return;
+    m_detailsFailedLabel->setText(ZMRMessage(error));
+    m_detailsFailedLabel->setHidden(false);
 }
 
 void ZMRUserDetailsViewController::refreshFollowButton()

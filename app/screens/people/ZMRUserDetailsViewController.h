@@ -11,7 +11,10 @@
 // the posts answer or the profile is laid out. A failed load of the posts
 // while none are shown shows the status "error" with the failure's text
 // (ZMRMessage), under the profile when one is shown, until the posts load;
-// posts already shown stay without a notice.
+// posts already shown stay without a notice. A failed load of the profile
+// while none is shown puts the failure's text (ZMRMessage) in the header,
+// in `detailsFailedLabel`, until a profile arrives (a pull asks again);
+// a profile already shown stays without a notice.
 //
 // The header cell is as high as the profile document less 20 points (never
 // below 0). The follow button starts hidden and stays so on one's own
@@ -78,6 +81,9 @@ public:
     // The text of the status "error".
     const std::shared_ptr<pf::Label>& failedLabel() const { return m_failedLabel; }
     void setFailedLabel(std::shared_ptr<pf::Label> label) { m_failedLabel = std::move(label); }
+    // The text of a failed profile, in the header; hidden while none failed.
+    const std::shared_ptr<pf::Label>& detailsFailedLabel() const { return m_detailsFailedLabel; }
+    void setDetailsFailedLabel(std::shared_ptr<pf::Label> label) { m_detailsFailedLabel = std::move(label); }
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -88,6 +94,7 @@ public:
     void krDataControllerDidLoaded(KRDataController& controller) override;
     void krDataControllerDidFitalError(KRDataController& controller, const pf::Error& error) override;
     void userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller) override;
+    void userDetailsControllerDidFailWithError(ZMRUserDetailsController& controller, const pf::Error& error) override;
     void krDocumentDataControllerElementDoAction(KRDocumentDataController& controller, KRDOMElement& element,
                                                  const pf::ObjectRef& action) override;
     void krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value& results,
@@ -106,6 +113,7 @@ private:
     std::shared_ptr<pf::Button> m_followButton;
     std::shared_ptr<KRStatusView> m_statusView;
     std::shared_ptr<pf::Label> m_failedLabel;
+    std::shared_ptr<pf::Label> m_detailsFailedLabel;
     double m_failedLabelTop = 0; // as the interface file placed it
     // The latest toggle, the profile it flipped and what that profile held
     // before, for putting it back when the server refuses it.

@@ -7,9 +7,13 @@
 #include "tests/app/screens/AppScreenTest.h"
 #include "tests/sdk/zz/ZZShellSupport.h"
 
+#include "app/screens/feed/ZMRFeedController.h"
 #include "app/screens/feed/ZMRFeedDetailsViewController.h"
+#include "app/screens/feed/ZMRFeedDocumentController.h"
 #include "app/screens/feed/ZMRFeedImageView.h"
 #include "app/screens/feed/ZMRHomeViewController.h"
+#include "app/screens/people/ZMRUserDetailsController.h"
+#include "app/screens/people/ZMRUserDetailsViewController.h"
 #include "app/screens/shared/ZMRPublishView.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/core/KRJSON.h"
@@ -21,6 +25,7 @@
 #include "platform/controls/NavigationController.h"
 #include "platform/controls/ImageView.h"
 #include "platform/controls/TextField.h"
+#include "platform/controls/TableView.h"
 #include "platform/controls/TextView.h"
 #include "platform/net/TrustAnchors.h"
 #include "platform/ui/Window.h"
@@ -28,8 +33,10 @@
 #include "sdk/voxly/VoxlySDK.h"
 #include "tools/voxlyweb/VoxlyWebServer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -678,6 +685,129 @@ TEST_F(Journey, SigningOutAndInAgainOpensTheHomeWithTheDrawerClosed)
     ASSERT_TRUE(waitFor([&] { return topAlias() == "home"; }));
     ASSERT_TRUE(settle());
     EXPECT_FALSE(menuShown());
+}
+
+// After another account signs in (the menu's 注销, then the sign-in
+// screen), the screens the previous account had open show what the server
+// gives the new one: the home's first row, which demo liked, that post's
+// details and its author's follow button. The row's heart then likes as
+// the new account, never unlikes demo's like.
+TEST_F(Journey, AnotherAccountSeesItsOwnLikesAndFollowsAfterSwitching)
+{
+    constexpr long long kAnqi = 10002;
+    constexpr const char* kPost = "周末超市会员日"; // demo's newest post, the home's first row
+    auto homeRows = [&] {
+        auto home = topController<ZMRHomeViewController>();
+        return home ? home->feedController() : nullptr;
+    };
+    auto firstRow = [&] {
+        auto rows = homeRows();
+        return rows && rows->tableView() && rows->tableView()->numberOfRowsInSection(0) > 0
+                   ? rows->documentByIndexPath({0, 0})
+                   : nullptr;
+    };
+    auto heartOf = [](const KRDOMDocumentRef& document) {
+        auto heart = document ? document->elementById("liked-img") : nullptr;
+        auto count = document ? document->elementById("liked-label") : nullptr;
+        return heart && count ? std::string(heart->attributeValueForKey("src").value_or("")) + " " + count->text()
+                              : std::string("(none)");
+    };
+    long long pid = dataForKeyPath(homeRows() ? homeRows()->dataObjectByIndexPath({0, 0}) : pf::Value(), "pid").longLongValue();
+    ASSERT_NE(pid, 0);
+    auto heartFor = [&](long long viewer) {
+        auto post = KRJSON::decodeText(store->postJson(pid, viewer, origin()).value_or("{}"));
+        return std::string(dataForKeyPath(post, "liked").boolValue() ? "ico40.png " : "ico36.png ") +
+               std::to_string(dataForKeyPath(post, "likedCount").longLongValue());
+    };
+    auto tapRowHeart = [&] {
+        auto rows = homeRows();
+        auto document = firstRow();
+        ASSERT_TRUE(rows && document);
+        auto heart = document->elementById("liked-img");
+        pf::Rect inRow = heart->convertRect({{0, 0}, heart->frame().size}, document->rootElement().get());
+        pf::Rect cell = rows->tableView()->rectForRowAtIndexPath({0, 0});
+        pf::Rect at = rows->tableView()->convertRectToView(inRow.offsetBy(cell.x(), cell.y()), nullptr);
+        tap({at.midX(), at.midY()});
+    };
+    auto openPost = [&] {
+        auto text = textFrame(kPost);
+        if (!text)
+            return false;
+        tap({text->midX(), text->midY()});
+        return waitFor([&] { return topAlias() == "feed-details"; });
+    };
+    auto openAuthor = [&] {
+        auto text = textFrame(kPost);
+        if (!text)
+            return false;
+        tap({text->x() + 20, text->y() - 28}); // a feed row's portrait stands above its text
+        return waitFor([&] { return topAlias() == "user-details"; });
+    };
+    auto followShown = [&] {
+        auto page = topController<ZMRUserDetailsViewController>();
+        if (!page || !page->followButton() || !page->detailsController()->dataItem().isDictionary())
+            return std::string("(loading)");
+        return page->followButton()->isHidden() ? std::string("(hidden)")
+                                                : page->followButton()->title().value_or("(untitled)");
+    };
+    auto followFor = [&](long long viewer) {
+        if (viewer == kDemo)
+            return std::string("(hidden)"); // one's own page
+        auto list = store->follows(viewer, 0, 1000);
+        bool follows = std::any_of(list.begin(), list.end(), [](const auto& f) { return f.uid == kDemo; });
+        return std::string(follows ? "已关注" : "关注");
+    };
+    struct Kept {
+        const char* screen;
+        std::function<bool()> open; // from the home
+        std::function<std::string()> shown;
+        std::function<std::string(long long viewer)> server;
+    };
+    const std::vector<Kept> kept = {
+        {"the home's first row", [] { return true; }, [&] { return heartOf(firstRow()); }, heartFor},
+        {"the post's details", openPost,
+         [&] {
+             auto details = topController<ZMRFeedDetailsViewController>();
+             return heartOf(details ? details->documentController()->document() : nullptr);
+         },
+         heartFor},
+        {"its author's page", openAuthor, followShown, followFor},
+    };
+    auto walk = [&](long long viewer) {
+        for (const Kept& screen : kept) {
+            SCOPED_TRACE(std::string(screen.screen) + " as " + std::to_string(viewer));
+            ASSERT_TRUE(screen.open());
+            EXPECT_TRUE(waitFor([&] { return screen.shown() == screen.server(viewer); }, 5))
+                << screen.shown() << " where the server gives " << screen.server(viewer);
+            if (topAlias() != "home") {
+                press(pf::KeyEvent::Kind::Escape);
+                ASSERT_TRUE(waitFor([&] { return topAlias() == "home"; }));
+            }
+        }
+    };
+
+    ASSERT_TRUE(waitFor([&] { return firstRow() != nullptr; }));
+    tapRowHeart();
+    ASSERT_TRUE(waitFor([&] { return heartFor(kDemo).starts_with("ico40.png"); }));
+    walk(kDemo);
+
+    ASSERT_TRUE(tapMenuButton());
+    ASSERT_TRUE(tapText("注销"));
+    ASSERT_TRUE(tapText("注销")); // the sheet's button, in front
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "login"; }));
+    fill("登录名", "anqi");
+    fill("密码", "pw-anqi");
+    press(pf::KeyEvent::Kind::Return);
+    ASSERT_TRUE(tapButtonTitled("登录"));
+    ASSERT_TRUE(waitFor([&] { return topAlias() == "home" && firstRow() != nullptr; }));
+    ASSERT_TRUE(settle());
+    walk(kAnqi);
+
+    const std::string before = heartFor(kAnqi);
+    tapRowHeart();
+    EXPECT_TRUE(waitFor([&] { return heartFor(kAnqi).starts_with("ico40.png"); })) << before;
+    EXPECT_EQ(heartOf(firstRow()), heartFor(kAnqi));
+    EXPECT_TRUE(heartFor(kDemo).starts_with("ico40.png")) << "demo's like stays";
 }
 
 // 注册 has a way back; signing in opens the home with the drawer closed.

@@ -192,7 +192,10 @@ TEST_F(FollowListController, ASwipeAndItsDeleteButtonUnfollow)
 
 // 取消关注 on a person's page while the list is open: once the server
 // confirms, the list shown drops them.
-TEST_F(FollowListController, AnUnfollowSentElsewhereTakesTheRowAway)
+// A follow or unfollow sent from another screen (a user's page) while the
+// list is open moves the person's row: an unfollow takes it away at once, a
+// follow brings it back in its letter's section once the server took it.
+TEST_F(FollowListController, AnUnfollowOrFollowSentElsewhereMovesTheRow)
 {
     load();
     ASSERT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1"); // 安琪 (10002) alone under A
@@ -202,6 +205,14 @@ TEST_F(FollowListController, AnUnfollowSentElsewhereTakesTheRowAway)
     ASSERT_TRUE(waitFor([&] { return !follows(10002); }));
     EXPECT_TRUE(waitFor([&] { return shown() == "B:1 C:1 D:1 F:1 G:1"; })) << shown();
     EXPECT_EQ(table->numberOfSections(), 5);
+
+    auto follow = std::make_shared<ZMRFollowTask>();
+    follow->setTuid(10002);
+    ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), follow, 0));
+    ASSERT_TRUE(waitFor([&] { return follows(10002); }));
+    EXPECT_TRUE(waitFor([&] { return shown() == "A:1 B:1 C:1 D:1 F:1 G:1"; })) << shown();
+    EXPECT_TRUE(settle());
+    EXPECT_FALSE(shell->hasConcernChanged()) << "the sync stored the list's new version";
 }
 
 // Rows are as high as their laid-out documents, a wrapping nickname's

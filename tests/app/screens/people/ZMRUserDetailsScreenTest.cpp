@@ -1,7 +1,7 @@
 // The user details screen on the fixture against the seeded world: the
 // profile above the posts, following and unfollowing through the server, a
-// refused toggle put back, the own profile, an address without a user, and
-// the posts' alternating row colours.
+// refused toggle put back, the own profile, an address without a user, a
+// profile that fails, and the posts' alternating row colours.
 
 #include "tests/app/screens/AppScreenTest.h"
 
@@ -25,6 +25,7 @@
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/Label.h"
 #include "platform/controls/TableView.h"
 #include "platform/foundation/Collections.h"
 
@@ -205,7 +206,7 @@ protected:
 };
 
 // The server took the toggle and its answer was lost: the state chosen stays
-// shown, as the server holds it, and the follow list is synced again.
+// shown, as the server holds it, and the stored follow list is synced again.
 TEST_F(UserDetailsThroughGateway, AToggleWhoseResultIsUnknownKeepsWhatItShows)
 {
     auto screen = openLoaded(10008);
@@ -227,7 +228,6 @@ TEST_F(UserDetailsThroughGateway, AToggleWhoseResultIsUnknownKeepsWhatItShows)
         gateway->setTarget(std::string("taskType=") + row.serverTask);
         gateway->setFault(row.fault);
         gateway->setReply(row.status, "<html>bad gateway</html>");
-        shell->setConcernVersion(shell->concernVersion()); // clears the changed mark
         ASSERT_TRUE(tapText(row.tap));
         ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
         EXPECT_EQ(alertMessage(), "网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交");
@@ -236,11 +236,57 @@ TEST_F(UserDetailsThroughGateway, AToggleWhoseResultIsUnknownKeepsWhatItShows)
                   row.following);
         EXPECT_EQ(screen->followButton()->title().value_or(""), row.following ? "已关注" : "关注");
         EXPECT_EQ(fansLabel(*screen), std::to_string(row.fans));
-        EXPECT_TRUE(shell->hasConcernChanged());
+        // The follow list is synced again at once: the stored list follows the server.
+        EXPECT_TRUE(waitFor([&] { return (storedNick(10008) != "(none)") == row.following; })) << storedNick(10008);
         for (const auto& alert : pf::AlertView::visibleAlerts())
             alert->dismissWithClickedButtonIndex(0, false);
         EXPECT_TRUE(settle());
     }
+}
+
+// A profile that cannot be had says why in the header, where the name
+// would stand, whatever failed; a pull that brings the profile puts the
+// name there instead.
+TEST_F(UserDetailsThroughGateway, AFailedProfileSaysWhyInTheHeaderUntilAPullBringsIt)
+{
+    using Fault = zmr::FaultServer::Fault;
+    struct Row {
+        long long uid;
+        Fault fault;
+        int status;
+        const char* body; // the profile's answer; none: the server's own
+        const char* shown;
+    } rows[] = {
+        {99999, Fault::None, 200, nullptr, "用户不存在"},
+        {10002, Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试"},
+        {10002, Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试"},
+        {10002, Fault::None, 200, "oops", "服务器出错，请稍后重试"},
+        {10002, Fault::None, 200, "[1,2]", "操作失败，错误码：0"},
+    };
+    std::shared_ptr<ZMRUserDetailsViewController> screen;
+    auto failure = [&] {
+        const auto& label = screen->detailsFailedLabel();
+        return label && !label->isHidden() ? label->text() : std::string("(hidden)");
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.shown);
+        gateway->setTarget(row.body ? "taskType=ZMRUserDetailsTask" : "(no request)");
+        gateway->setFault(row.fault);
+        gateway->setReply(row.status, row.body ? row.body : "");
+        ASSERT_TRUE(open("root:///root/fold/center/my")); // a fresh screen each time
+        screen = openUser("uid=" + std::to_string(row.uid) + "&nick=x");
+        ASSERT_TRUE(screen);
+        EXPECT_TRUE(waitFor([&] { return failure() == row.shown; })) << failure();
+        EXPECT_TRUE(textFrame(row.shown));
+        EXPECT_TRUE(screen->followButton()->isHidden());
+    }
+    gateway->setTarget("(no request)");
+    drag({160, 150}, {160, 450}, 0.6);
+    ASSERT_TRUE(waitFor([&] { return dataForKeyPath(screen->detailsController()->dataItem(), "uid").longLongValue() == 10002; }));
+    EXPECT_EQ(failure(), "(hidden)");
+    EXPECT_TRUE(settle());
+    EXPECT_TRUE(textFrame("安琪"));
+    EXPECT_FALSE(screen->followButton()->isHidden());
 }
 
 // Leaving the screen does not withdraw a follow under way: the server still follows.
