@@ -95,8 +95,9 @@ mkdir -p "$ZMR_HOME" 2>/dev/null || true
 server_data=$ZMR_HOME
 touch "$server_data/.run-probe" 2>/dev/null && rm -f "$server_data/.run-probe" || server_data=$PWD/build/app
 # Each run its own server logs: runs side by side from one checkout would
-# otherwise read each other's addresses. Folders of runs over a day old go.
-find "$zmr_logs" -maxdepth 1 -name 'run-*' -type d -mtime +1 -exec rm -rf {} + 2>/dev/null || true
+# otherwise read each other's addresses. Folders of finished runs two days
+# old or more go.
+zmr_sweep_runs
 run_logs=$zmr_logs/run-$$
 mkdir -p "$run_logs"
 ln -sfn "run-$$" "$zmr_logs/latest"
