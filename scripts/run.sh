@@ -5,15 +5,16 @@
 # use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
 # application (--headless, --shot FILE.png, --url URL). Each stage prints one
-# line; build output goes to build/logs/, this run's server output to
-# build/logs/run-PID/ (build/logs/latest points there). With --zz-app the ZZ
-# stand-in app is installed and approves, so the ZZ sign-in switches to it;
-# without, the sign-in uses the ZZ login page. With --zz-sdk-view the other
-# arguments go to tools/zzsdkview instead of the application (the ZZ SDK's
-# login page and set-portrait screen against the same ZZ stand-in, e.g.
-# --portrait PICTURE or --shot zzlogin.png). With --build-only it stops once
-# the build is done. One run builds in build/app at a time: a run started
-# while another builds waits for it, then finds nothing left to do.
+# line; build output goes to build/logs/, this run's server output and its
+# servers' test CAs to build/logs/run-PID/ (build/logs/latest points there).
+# With --zz-app the ZZ stand-in app is installed and approves, so the ZZ
+# sign-in switches to it; without, the sign-in uses the ZZ login page. With
+# --zz-sdk-view the other arguments go to tools/zzsdkview instead of the
+# application (the ZZ SDK's login page and set-portrait screen against the
+# same ZZ stand-in, e.g. --portrait PICTURE or --shot zzlogin.png). With
+# --build-only it stops once the build is done. One run builds in build/app
+# at a time: a run started while another builds waits for it, then finds
+# nothing left to do.
 # ZMR_RUN_TARGETS (targets separated by spaces) narrows what is built, for
 # the script's own test.
 set -euo pipefail
@@ -34,8 +35,8 @@ signed in as the demo user.
 Other arguments go to the application, e.g. --headless, --shot FILE.png, --url URL
 (build/app/app/zomaru --help lists them all). A run started while another builds
 in this checkout waits for that build. Build output goes to build/logs/;
-each run's server output to build/logs/run-PID/, with build/logs/latest pointing
-at the last one.
+each run's server output and test CAs to build/logs/run-PID/, with
+build/logs/latest pointing at the last one.
 USAGE
 }
 for arg in "$@"; do
@@ -94,10 +95,13 @@ mkdir -p "$ZMR_HOME" 2>/dev/null || true
 # the program then says itself what it cannot keep.
 server_data=$ZMR_HOME
 touch "$server_data/.run-probe" 2>/dev/null && rm -f "$server_data/.run-probe" || server_data=$PWD/build/app
-# Each run its own server logs: runs side by side from one checkout would
-# otherwise read each other's addresses. Folders of runs over a day old go.
-find "$zmr_logs" -maxdepth 1 -name 'run-*' -type d -mtime +1 -exec rm -rf {} + 2>/dev/null || true
-run_logs=$zmr_logs/run-$$
+# Each run its own server logs and test CAs: runs side by side from one
+# checkout would otherwise read each other's addresses, and the program reads
+# ZMR_CA_FILE afresh for every connection, so a later run writing its CAs
+# where an earlier one keeps them takes the trust from under a window still
+# open. Folders of finished runs two days old or more go.
+zmr_sweep_runs
+run_logs=$PWD/$zmr_logs/run-$$
 mkdir -p "$run_logs"
 ln -sfn "run-$$" "$zmr_logs/latest"
 server_log=$run_logs/appserver.log
@@ -112,7 +116,7 @@ zz_log=$run_logs/zzserver.log
 : >"$zz_log"
 # The ZZ stand-in offers the bundle's scripts as package 2, signed with this
 # build tree's key, so the program's script-package timer has an update.
-build/app/tools/zzserver/zzserver --cert-out "$server_data/zz-test-ca.pem" \
+build/app/tools/zzserver/zzserver --cert-out "$run_logs/zz-test-ca.pem" \
   --package-key build/app/zzpackage/package_key.pem \
   --package-dir build/app/resources/CorvanaOpenApi_IOS_Bundle.bundle/js >"$zz_log" 2>&1 &
 zz=$!
@@ -122,7 +126,7 @@ build/app/tools/analyticsserver/analyticsserver --port 0 >"$analytics_log" 2>&1 
 analytics=$!
 voxly_log=$run_logs/voxlyweb.log
 : >"$voxly_log"
-build/app/tools/voxlyweb/voxlyweb --cert-out "$server_data/voxly-test-ca.pem" >"$voxly_log" 2>&1 &
+build/app/tools/voxlyweb/voxlyweb --cert-out "$run_logs/voxly-test-ca.pem" >"$voxly_log" 2>&1 &
 voxly=$!
 trap 'kill "$server" "$zz" "$analytics" "$voxly" 2>/dev/null; wait "$server" "$zz" "$analytics" "$voxly" 2>/dev/null' EXIT
 
@@ -151,11 +155,11 @@ for _ in $(seq 100); do
 done
 zz_http=$(sed -n 1p "$zz_log")
 zz_https=$(sed -n 2p "$zz_log")
-ca_file="$server_data/test-cas.pem"
+ca_file=$run_logs/test-cas.pem
 : >"$ca_file"
 if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
   echo "Local ZZ server: $zz_http $zz_https"
-  cat "$server_data/zz-test-ca.pem" >>"$ca_file"
+  cat "$run_logs/zz-test-ca.pem" >>"$ca_file"
   zz_servers=(--zz-server "$zz_http" --zz-server-https "$zz_https")
   zz_args=("${zz_servers[@]}")
 else
@@ -195,7 +199,7 @@ done
 voxly_url=$(sed -n 1p "$voxly_log")
 if [[ "$voxly_url" == https://* ]]; then
   echo "Local Voxly web server: $voxly_url"
-  cat "$server_data/voxly-test-ca.pem" >>"$ca_file"
+  cat "$run_logs/voxly-test-ca.pem" >>"$ca_file"
   zz_args+=(--voxly-server "$voxly_url")
 else
   echo "The local Voxly web server did not start:" >&2

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Two scripts/run.sh started together in one checkout: one builds, the other
-# waits for it and then finds nothing to do, and no step is built twice.
+# waits for it and then finds nothing to do, and no step is built twice. And
+# the sweep of old run folders leaves those of runs still going: a window
+# open for days still trusts the test CAs in its folder.
 # Runs on a copy of the source tree in a scratch folder, with --build-only
 # and one small library as the target (ZMR_RUN_TARGETS), so it costs one
 # configure and a few dozen compiles.
@@ -46,3 +48,17 @@ built=$(awk '$4 ~ /\.(o|a)$/ { print $4 }' build/app/.ninja_log | sort)
 twice=$(printf '%s\n' "$built" | uniq -d)
 [ -z "$twice" ] || fail "built twice: $twice"
 echo "run.sh: one build, the other run waited and built nothing"
+
+# Old folders of a live run (this script) and of a finished one, and a fresh
+# folder of a finished run.
+true &
+finished=$!
+wait "$finished"
+mkdir -p "build/logs/run-$$" "build/logs/run-$finished" build/logs/run-1000000000
+touch "build/logs/run-$$/test-cas.pem"
+touch -d '3 days ago' "build/logs/run-$$" "build/logs/run-$finished"
+(source scripts/lib.sh && zmr_sweep_runs)
+[ -f "build/logs/run-$$/test-cas.pem" ] || fail "the sweep removed the folder of a run still going"
+[ ! -e "build/logs/run-$finished" ] || fail "the sweep kept the old folder of a finished run"
+[ -d build/logs/run-1000000000 ] || fail "the sweep removed a fresh folder"
+echo "run.sh: the sweep removed only the old folder of a finished run"
