@@ -11,15 +11,17 @@ zmr_logs=build/logs
 
 # Removes the folders of scripts/run.sh runs (build/logs/run-PID) two days
 # old or more, except those of runs still going: a window left open for days still
-# reads its logs and its servers' CA file from its folder. A PID taken again
-# by another process only keeps an old folder a while longer.
+# reads its logs and its servers' CA file from its folder. A run is alive
+# while /proc has its PID (whoever owns it; ps may be missing on a fresh
+# machine). A PID taken again by another process only keeps an old folder a
+# while longer.
 zmr_sweep_runs() {
   local dir pid
   while IFS= read -r -d '' dir; do
     pid=${dir##*/run-}
     case $pid in
       '' | *[!0-9]*) ;;
-      *) ps -p "$pid" >/dev/null 2>&1 && continue ;;
+      *) [ -d "/proc/$pid" ] && continue ;;
     esac
     rm -rf -- "$dir"
   done < <(find "$zmr_logs" -maxdepth 1 -name 'run-*' -type d -mtime +1 -print0 2>/dev/null)
