@@ -93,6 +93,17 @@ private:
     }
 };
 
+bool windowGoesBack(Window& window)
+{
+    if (window.isHidden())
+        return false;
+    auto views = window.subviews();
+    for (auto view = views.rbegin(); view != views.rend(); ++view)
+        if ((*view)->performBack())
+            return true;
+    return window.performBack();
+}
+
 }
 
 Application::Application() = default;
@@ -157,23 +168,23 @@ std::string Application::statusBarTime() const
 
 bool Application::goBack()
 {
+    // A copy: closing a sheet takes its window off the screen.
+    auto windows = Screen::main().windows();
+    auto window = windows.rbegin();
+    // Alerts and action sheets lie over the keyboard and are modal, so they
+    // answer before a focused field; one without a cancel button takes the
+    // back and keeps waiting.
+    for (; window != windows.rend() && (*window)->windowLevel() >= WindowLevel::Alert; ++window)
+        if (windowGoesBack(**window))
+            return true;
     if (auto key = keyWindow())
         if (ViewRef focused = key->firstResponder(); focused && focused->wantsTextInput()) {
             focused->resignFirstResponder();
             return true;
         }
-    // A copy: closing a sheet takes its window off the screen.
-    auto windows = Screen::main().windows();
-    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
-        if ((*window)->isHidden())
-            continue;
-        auto views = (*window)->subviews();
-        for (auto view = views.rbegin(); view != views.rend(); ++view)
-            if ((*view)->performBack())
-                return true;
-        if ((*window)->performBack())
+    for (; window != windows.rend(); ++window)
+        if (windowGoesBack(**window))
             return true;
-    }
     auto delegate = m_delegate.lock();
     return delegate && delegate->applicationGoBack(*this);
 }

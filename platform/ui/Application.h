@@ -89,11 +89,13 @@ public:
     // The screen's key window, or null.
     WindowRef keyWindow() const;
 
-    // The phone's back (the desktop's Escape key): the key window's text
-    // control gives up its focus, so the keyboard goes; else, window by
-    // window from the front, a top view and then the window itself that
-    // takes back (a sheet, an alert, a page window) closes; else the
-    // delegate goes back a screen. Answers whether anything was done.
+    // The phone's back (the desktop's Escape key): a window at the alert
+    // level (an alert, an action sheet), which lies over the keyboard,
+    // answers first (its cancel button, or it keeps waiting); else the key
+    // window's text control gives up its focus, so the keyboard goes; else,
+    // window by window from the front, a top view and then the window
+    // itself that takes back (a page window) closes; else the delegate goes
+    // back a screen. Answers whether anything was done.
     bool goBack();
 
     // A URL from another program; answers whether the delegate took it.

@@ -218,21 +218,20 @@ private:
             else
                 m_out.put("false");
             return true;
-        case pf::NumberType::Decimal: {
-            std::string digits; // a decimal's text is JSON, every digit kept
-            pf::appendDecimalText(number, digits);
-            m_out.put(digits.data(), digits.size());
-            return true;
-        }
         case pf::NumberType::UnsignedLongLong:
             at = std::to_chars(at, end, static_cast<unsigned long long>(number.integer)).ptr;
             break;
         case pf::NumberType::Float:
         case pf::NumberType::Double:
-            if (!std::isfinite(number.real))
+        case pf::NumberType::Decimal: {
+            // A decimal answers type code 'd', so it is written as every
+            // 'd' number is, by its double; a decimal is always finite.
+            double real = number.isDecimal() ? pf::decimalToDouble(number) : number.real;
+            if (!std::isfinite(real))
                 return fail("Floating point values must be finite.  JSON does not support NaN or Infinity.");
-            at += std::snprintf(at, kNumberRoom, "%.17g", number.real);
+            at += std::snprintf(at, kNumberRoom, "%.17g", real);
             break;
+        }
         default: at = std::to_chars(at, end, number.integer).ptr; break;
         }
         m_out.advance(at);

@@ -248,9 +248,13 @@ void CorvanaOAuth::userLoginStatisResponse(const std::shared_ptr<APIResponse>& r
     pf::DictionaryRef json = parser.objectWithString(unwrapStatisCallback(response->message().value_or(""))).dictionary();
     if (!json)
         return;
-    // "ret" may come as the number 0 or the text "0".
+    // "ret" may come as the number 0 or the text "0". It is read by value,
+    // not by its text: the parser keeps a number's sign, so "-0" is a zero
+    // whose text is "-0". A boolean is no code.
     pf::Value ret = json->get("ret");
-    bool ok = ret.stringValue() == std::optional<std::string>("0");
+    const pf::Number* number = ret.number();
+    bool ok = number ? number->type != pf::NumberType::Bool && number->asDouble() == 0
+                     : ret.string() && *ret.string() == "0";
     if (ok)
         corvanaDidLogin();
     else

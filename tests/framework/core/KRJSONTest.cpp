@@ -2,6 +2,7 @@
 
 #include "platform/foundation/ClassBuilder.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 
 #include <gtest/gtest.h>
 
@@ -297,6 +298,7 @@ TEST(KRJSONEncode, ScalarsAndEscapes)
         {pf::Value(-2.2250738585072014e-308), "-2.2250738585072014e-308"},
         {pf::Value(1e300), "1e+300"},
         {pf::Value(0.1f), "0.1"},
+        {pf::Value::number(*pf::decimalFromText("-1234567890123456789012.30e-2")), "-12345678901234567890.123"},
         {pf::Value(""), R"("")"},
         {pf::Value("q\"\n\t\\/\r"), R"("q\"\n\t\\/\r")"},
         {pf::Value(std::string("\x01\x1f", 2)), R"("\u0001\u001f")"},

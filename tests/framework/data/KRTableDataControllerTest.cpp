@@ -36,6 +36,12 @@ TEST(KRTableDataController, PullPastTheTopViewRefreshesOnceOnSpringBack)
         {"spring back", [&] { rig.host.advance(1); }, 1, false, true, -60},
         {"answer", [&] { rig.source->krDownlinkTaskDidLoaded(titledRows(30), nullptr); rig.host.advance(0.5); },
          0, false, false, 0},
+        // A refresh armed without a pull (an interface file may arm one) is
+        // served by the next load: the spring back after its failure sends nothing.
+        {"armed", [&] { rig.controller->setAllowRefresh(true); }, 0, true, false, 0},
+        {"refresh", [&] { rig.source->refreshData(); }, 1, false, true, -60},
+        {"failure", [&] { rig.source->krDownlinkTaskDidFitalError(pf::Error{"t", 1, ""}, nullptr); rig.host.advance(1); },
+         0, false, false, 0},
     };
     for (const Row& row : rows) {
         row.run();
@@ -48,7 +54,7 @@ TEST(KRTableDataController, PullPastTheTopViewRefreshesOnceOnSpringBack)
             EXPECT_EQ(rig.table->contentOffset().y, row.offsetY) << row.step;
         }
     }
-    EXPECT_EQ(rig.heard->events, "will loaded will loaded ");
+    EXPECT_EQ(rig.heard->events, "will loaded will loaded will error ");
     EXPECT_TRUE(rig.top->timeLabel()->text().starts_with("最后更新: "));
 }
 

@@ -1,6 +1,7 @@
 #include "DBTestSupport.h"
 
 #include "framework/db/KRSqliteUnionCursor.h"
+#include "platform/foundation/Decimal.h"
 
 #include <fstream>
 #include <functional>
@@ -65,6 +66,7 @@ TEST(KRSqliteBinding, EveryValueKindBindsByItsTypeCode)
         const char* type;
         const char* quoted;
     };
+    auto decimal = [](const char* text) { return pf::Value::number(*pf::decimalFromText(text)); };
     const std::vector<Row> rows = {
         {"nil", pf::Value(), "null", "NULL"},
         {"null", pf::Value::null(), "null", "NULL"},
@@ -78,6 +80,8 @@ TEST(KRSqliteBinding, EveryValueKindBindsByItsTypeCode)
         {"UnsignedLongLong 'Q'", pf::Value::unsignedNumber(~0ULL), "integer", "-1"},
         {"Float 'f'", pf::Value(1.25f), "real", "1.25"},
         {"Double 'd'", pf::Value(0.1), "real", "0.1"},
+        {"whole decimal", decimal("18446744073709551615"), "integer", "-1"},
+        {"decimal past 64 bits", decimal("-1E20"), "real", "-1.0e+20"},
         {"string", pf::Value("it's"), "text", "'it''s'"},
         {"array", pf::Value(pf::Array::create({1, 2})), "blob", "X'5B312C325D'"},
         {"dictionary", pf::Value(pf::Dictionary::create({{"a", "b"}})), "blob", "X'7B2261223A2262227D'"},

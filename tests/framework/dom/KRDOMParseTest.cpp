@@ -9,6 +9,7 @@
 #include "framework/dom/KRDOMStyle.h"
 #include "framework/core/KRJSON.h"
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,7 @@ TEST(KRDOMSource, EveryKindOfValueIsEncodedUnlessRaw)
              {"negative whole number", pf::Value(-42)},
              {"smallest 64-bit number", pf::Value(std::numeric_limits<long long>::min())},
              {"largest unsigned number", pf::Value::unsignedNumber(std::numeric_limits<unsigned long long>::max())},
+             {"decimal", pf::Value::number(*pf::decimalFromText("-18446744073709551617.50"))},
              {"data", pf::Value::data(pf::Bytes{'<', 'a', '>'})},
              {"date", pf::Value(pf::Date{86400.5})},
              {"array", pf::Value(array)},

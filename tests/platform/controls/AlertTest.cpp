@@ -90,7 +90,7 @@ TEST_F(Modal, SheetOrdersDestructiveOthersCancel)
     EXPECT_FALSE(sheet->isVisible());
 }
 
-TEST_F(Modal, EscapeClosesTheKeyboardThenASheetAlertOrPageWindowThenGoesBack)
+TEST_F(Modal, EscapeClosesAnAlertOrSheetThenTheKeyboardThenAPageWindowThenGoesBack)
 {
     struct Back final : ApplicationDelegate {
         bool applicationGoBack(Application&) override { return ++backs, true; }
@@ -107,6 +107,7 @@ TEST_F(Modal, EscapeClosesTheKeyboardThenASheetAlertOrPageWindowThenGoesBack)
         const char* log;
         int backs;
         bool stillShown;
+        bool stillEditing = false;
     };
     // A window of its own in front (a page) that closes on back.
     struct PageWindow final : Window {
@@ -124,6 +125,14 @@ TEST_F(Modal, EscapeClosesTheKeyboardThenASheetAlertOrPageWindowThenGoesBack)
          "click0 dismiss0 ", 0, false},
         {"alert without a cancel button", [&] { (alert = std::make_shared<AlertView>("", "请选择", answers, "", std::vector<std::string>{"好"}))->show(); },
          "", 0, true},
+        // An alert is modal over the keyboard too: it takes Escape first,
+        // and one that has no cancel button leaves the field editing.
+        {"alert over a focused field",
+         [&] { field->beginEditing(); (alert = std::make_shared<AlertView>("", "确认？", answers, "取消", std::vector<std::string>{"好"}))->show(); },
+         "click0 dismiss0 ", 0, false, true},
+        {"alert without a cancel button over a focused field",
+         [&] { field->beginEditing(); (alert = std::make_shared<AlertView>("", "请选择", answers, "", std::vector<std::string>{"好"}))->show(); },
+         "", 0, true, true},
         {"page window", [&] { (page = std::make_shared<PageWindow>(answers->log))->setHidden(false); }, "page ", 0, false},
         {"the screen", [] {}, "", 1, false},
     };
@@ -136,12 +145,13 @@ TEST_F(Modal, EscapeClosesTheKeyboardThenASheetAlertOrPageWindowThenGoesBack)
         host->advance(0.4);
         EXPECT_EQ(answers->log, row.log) << row.name;
         EXPECT_EQ(back->backs, row.backs) << row.name;
-        EXPECT_FALSE(field->isEditing()) << row.name;
+        EXPECT_EQ(field->isEditing(), row.stillEditing) << row.name;
         bool shown = alert && alert->isVisible();
         EXPECT_EQ(shown, row.stillShown) << row.name;
         if (shown)
             alert->dismissWithClickedButtonIndex(0, false);
         alert = nullptr;
+        field->endEditing(true);
     }
     Application::shared().setDelegate({});
 }

@@ -1,4 +1,5 @@
 #include "platform/foundation/Collections.h"
+#include "platform/foundation/Decimal.h"
 #include "sdk/analytics/TXJKSerializer.h"
 #include "sdk/analytics/TXJSONDecoder.h"
 #include "tests/platform/foundation/ManyKeys.h"
@@ -96,6 +97,7 @@ TEST(TXJSONDecoderLimits, DepthIsBounded)
 TEST(TXJKSerializerTable, WritesTheExpectedText)
 {
     auto dict = [](std::initializer_list<pf::Dictionary::Entry> entries) { return pf::Value(pf::Dictionary::create(entries)); };
+    auto decimal = [](const char* text) { return pf::Value::number(*pf::decimalFromText(text)); };
     struct Row {
         pf::Value value;
         unsigned options;
@@ -115,6 +117,12 @@ TEST(TXJKSerializerTable, WritesTheExpectedText)
         {dict({{"u", "abcdefghij\xE4\xB8\xADklmnopqrstuvw\xC3\xA9"}}), 0, "{\"u\":\"abcdefghij\xE4\xB8\xADklmnopqrstuvw\xC3\xA9\"}"},
         {dict({{"n", -9223372036854775807LL - 1}, {"d", 0.1}, {"f", false}}), 0,
          "{\"n\":-9223372036854775808,\"d\":0.10000000000000001,\"f\":false}"},
+        // Decimals (what the ZZ parser makes of every number) are written as
+        // doubles are, whole ones and ones past a double's digits included.
+        {pf::Value(pf::Array::create({decimal("0.1"), decimal("12345678901234567890123"), decimal("5")})), 0,
+         "[0.10000000000000001,1.2345678901234568e+22,5]"},
+        {pf::Value(pf::Array::create({decimal("-0"), decimal("1e-7"), decimal("-18446744073709551617")})), 0,
+         "[-0,9.9999999999999995e-08,-1.8446744073709552e+19]"},
     };
     for (const auto& row : rows) {
         TXJKError error;

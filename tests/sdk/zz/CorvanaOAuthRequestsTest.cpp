@@ -204,6 +204,9 @@ TEST(CorvanaOAuthStatistics, TheKeptSignInIsCheckedFirst)
         { "_Callback({\"ret\":0});", 1, 0 },
         { "_Callback( {\"ret\":\"0\"} );\n", 1, 0 },
         { "{\"ret\":0}", 1, 0 },
+        { "{\"ret\":-0}", 1, 0 },
+        { "{\"ret\":false}", 0, 1 },
+        { "{\"ret\":\"-0\"}", 0, 1 },
         { "_Callback({\"ret\":100016});", 0, 1 },
         { "_Callback({\"ret\":", 0, 0 },
     };
