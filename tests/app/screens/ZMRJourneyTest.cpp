@@ -100,6 +100,18 @@ protected:
         tap(middleOf(field));
         type(text);
     }
+    // Signs out through the menu's 注销 and in again as `account` on the
+    // sign-in screen; true once the home shows.
+    bool signOutAndIn(std::string_view account, std::string_view password)
+    {
+        // The second 注销 is the sheet's button, in front.
+        if (!tapMenuButton() || !tapText("注销") || !tapText("注销") || !waitFor([&] { return topAlias() == "login"; }))
+            return false;
+        fill("登录名", account);
+        fill("密码", password);
+        press(pf::KeyEvent::Kind::Return);
+        return !HasFatalFailure() && tapButtonTitled("登录") && waitFor([&] { return topAlias() == "home"; });
+    }
     // The middle of a feed row's strip of several pictures wholly on screen
     // below the bar, turning the feed with the wheel until one is.
     std::optional<pf::Point> shownPicture()
@@ -674,15 +686,7 @@ TEST_F(BackJourney, GoingBackReturnsEveryScreenLeftWithItsQueryAndContent)
 // Signing out from the menu and in again opens the home with the drawer closed.
 TEST_F(Journey, SigningOutAndInAgainOpensTheHomeWithTheDrawerClosed)
 {
-    ASSERT_TRUE(tapMenuButton());
-    ASSERT_TRUE(tapText("注销"));
-    ASSERT_TRUE(tapText("注销")); // the sheet's button, in front
-    ASSERT_TRUE(waitFor([&] { return topAlias() == "login"; }));
-    fill("登录名", "demo");
-    fill("密码", "demo-password");
-    press(pf::KeyEvent::Kind::Return);
-    ASSERT_TRUE(tapButtonTitled("登录"));
-    ASSERT_TRUE(waitFor([&] { return topAlias() == "home"; }));
+    ASSERT_TRUE(signOutAndIn("demo", "demo-password"));
     ASSERT_TRUE(settle());
     EXPECT_FALSE(menuShown());
 }
@@ -712,8 +716,8 @@ TEST_F(Journey, AnotherAccountSeesItsOwnLikesAndFollowsAfterSwitching)
         return heart && count ? std::string(heart->attributeValueForKey("src").value_or("")) + " " + count->text()
                               : std::string("(none)");
     };
-    long long pid = dataForKeyPath(homeRows() ? homeRows()->dataObjectByIndexPath({0, 0}) : pf::Value(), "pid").longLongValue();
-    ASSERT_NE(pid, 0);
+    ASSERT_TRUE(waitFor([&] { return firstRow() != nullptr; }));
+    const long long pid = dataForKeyPath(homeRows()->dataObjectByIndexPath({0, 0}), "pid").longLongValue();
     auto heartFor = [&](long long viewer) {
         auto post = KRJSON::decodeText(store->postJson(pid, viewer, origin()).value_or("{}"));
         return std::string(dataForKeyPath(post, "liked").boolValue() ? "ico40.png " : "ico36.png ") +
@@ -729,19 +733,15 @@ TEST_F(Journey, AnotherAccountSeesItsOwnLikesAndFollowsAfterSwitching)
         pf::Rect at = rows->tableView()->convertRectToView(inRow.offsetBy(cell.x(), cell.y()), nullptr);
         tap({at.midX(), at.midY()});
     };
-    auto openPost = [&] {
-        auto text = textFrame(kPost);
-        if (!text)
-            return false;
-        tap({text->midX(), text->midY()});
-        return waitFor([&] { return topAlias() == "feed-details"; });
-    };
-    auto openAuthor = [&] {
-        auto text = textFrame(kPost);
-        if (!text)
-            return false;
-        tap({text->x() + 20, text->y() - 28}); // a feed row's portrait stands above its text
-        return waitFor([&] { return topAlias() == "user-details"; });
+    // Taps the post's text (its details) or the portrait above it (its author's page).
+    auto openFromPost = [&](bool author, const char* alias) {
+        return [&, author, alias] {
+            auto text = textFrame(kPost);
+            if (!text)
+                return false;
+            tap(author ? pf::Point{text->x() + 20, text->y() - 28} : pf::Point{text->midX(), text->midY()});
+            return waitFor([&] { return topAlias() == alias; });
+        };
     };
     auto followShown = [&] {
         auto page = topController<ZMRUserDetailsViewController>();
@@ -765,13 +765,13 @@ TEST_F(Journey, AnotherAccountSeesItsOwnLikesAndFollowsAfterSwitching)
     };
     const std::vector<Kept> kept = {
         {"the home's first row", [] { return true; }, [&] { return heartOf(firstRow()); }, heartFor},
-        {"the post's details", openPost,
+        {"the post's details", openFromPost(false, "feed-details"),
          [&] {
              auto details = topController<ZMRFeedDetailsViewController>();
              return heartOf(details ? details->documentController()->document() : nullptr);
          },
          heartFor},
-        {"its author's page", openAuthor, followShown, followFor},
+        {"its author's page", openFromPost(true, "user-details"), followShown, followFor},
     };
     auto walk = [&](long long viewer) {
         for (const Kept& screen : kept) {
@@ -786,21 +786,12 @@ TEST_F(Journey, AnotherAccountSeesItsOwnLikesAndFollowsAfterSwitching)
         }
     };
 
-    ASSERT_TRUE(waitFor([&] { return firstRow() != nullptr; }));
     tapRowHeart();
     ASSERT_TRUE(waitFor([&] { return heartFor(kDemo).starts_with("ico40.png"); }));
     walk(kDemo);
 
-    ASSERT_TRUE(tapMenuButton());
-    ASSERT_TRUE(tapText("注销"));
-    ASSERT_TRUE(tapText("注销")); // the sheet's button, in front
-    ASSERT_TRUE(waitFor([&] { return topAlias() == "login"; }));
-    fill("登录名", "anqi");
-    fill("密码", "pw-anqi");
-    press(pf::KeyEvent::Kind::Return);
-    ASSERT_TRUE(tapButtonTitled("登录"));
-    ASSERT_TRUE(waitFor([&] { return topAlias() == "home" && firstRow() != nullptr; }));
-    ASSERT_TRUE(settle());
+    ASSERT_TRUE(signOutAndIn("anqi", "pw-anqi"));
+    ASSERT_TRUE(waitFor([&] { return firstRow() != nullptr; }) && settle());
     walk(kAnqi);
 
     const std::string before = heartFor(kAnqi);
