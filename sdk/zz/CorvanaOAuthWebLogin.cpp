@@ -250,11 +250,11 @@ void CorvanaOAuth::userLoginStatisResponse(const std::shared_ptr<APIResponse>& r
         return;
     // "ret" may come as the number 0 or the text "0". It is read by value,
     // not by its text: the parser keeps a number's sign, so "-0" is a zero
-    // whose text is "-0". A boolean is no code.
+    // whose text is "-0". A false is a zero like any other, as a server that
+    // prints its code would print it; true is not.
     pf::Value ret = json->get("ret");
     const pf::Number* number = ret.number();
-    bool ok = number ? number->type != pf::NumberType::Bool && number->asDouble() == 0
-                     : ret.string() && *ret.string() == "0";
+    bool ok = number ? number->asDouble() == 0 : ret.string() && *ret.string() == "0";
     if (ok)
         corvanaDidLogin();
     else
