@@ -18,6 +18,7 @@
 #include "app/screens/people/ZMRConcernDataSource.h"
 #include "app/screens/ZMRScreensRegistration.h"
 #include "app/services/ZMRConcernObject.h"
+#include "app/services/ZMRConcernService.h"
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -30,8 +31,10 @@
 #include "framework/dom/KRDOMRegistration.h"
 #include "framework/dom/KRDOMSource.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Collections.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -83,15 +86,18 @@ std::filesystem::path freshHome(const std::string& prefix)
 
 // A signed-in shell (never launched, so it sends nothing) whose per-user
 // database holds 2,000 (or `people`) followed people, and a full-screen table.
+// With a server's `url` and `token`, the sync that signing in starts is
+// withdrawn, so that the stored list stays as made here.
 struct Stage {
-    explicit Stage(int people = kPeople)
+    explicit Stage(int people = kPeople, const std::string& url = "http://127.0.0.1:9", const std::string& token = "bench")
     {
         home = freshHome("people_bench_");
-        shell = ZMRShell::create(std::string("http://127.0.0.1:9"));
+        shell = ZMRShell::create(url);
         if (!shell)
             std::abort();
         shell->loadDOMStyleSheet(resource("style.css"));
-        shell->setAuth(pf::Value(10001), std::string("bench"));
+        shell->setAuth(pf::Value(10001), token);
+        shell->cancelHandle(proto::IZMRConcernTask(), nullptr);
         auto db = shell->userDBContext();
         if (!db || !db->db()->beginTransaction())
             std::abort();
@@ -302,6 +308,99 @@ void BM_FollowSync(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FollowSync)->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// One change of the follow list from a user's page while the list of
+// 20,000 is open: /0 unfollows a listed person, /1 follows one more with the
+// profile the page sends; each timed from the task to the open list
+// showing one row fewer or more, answered by the local application server.
+// Both store or delete one row and rebuild the list once, so the follow
+// costs what the unfollow does, however long the list. Target: the follow
+// within 1.5x the unfollow.
+constexpr int kChangePeople = 20000;
+
+struct ChangeStage {
+    ChangeStage()
+    {
+        std::unique_ptr<zmr::AppStore> opened;
+        if (zmr::AppStore::open(":memory:", opened) || !opened->addUserWithId(kSyncUser, "bench", "bench-password", "我") ||
+            !opened->addUserWithId(kListed, "listed", "listed-password", "安友100000") ||
+            !opened->addUserWithId(kNew, "new", "new-password", "何新") || !opened->setFollowing(kSyncUser, kListed, true))
+            std::abort();
+        store = std::move(opened);
+        server = std::make_unique<zmr::AppServer>(store);
+        if (!server->start(0))
+            std::abort();
+        stage = std::make_unique<Stage>(kChangePeople, server->url(), *store->issueToken(kSyncUser));
+        stage->source->reloadData();
+        pf::RunLoop::main().runUntilIdle();
+    }
+    ~ChangeStage()
+    {
+        stage.reset();
+        server->stop();
+    }
+    int shown() const
+    {
+        int rows = 0;
+        for (int s = 0; s < stage->table->numberOfSections(); ++s)
+            rows += stage->table->numberOfRowsInSection(s);
+        return rows;
+    }
+    // Runs the loop until the open list shows `rows`; false after a minute.
+    bool showsRows(int rows)
+    {
+        return pf::RunLoop::main().runUntil([&] { return shown() == rows; }, pf::Seconds(60));
+    }
+
+    static constexpr long long kListed = 20000; // the first stored person
+    static constexpr long long kNew = 50000;
+    std::shared_ptr<zmr::AppStore> store;
+    std::unique_ptr<zmr::AppServer> server;
+    std::unique_ptr<Stage> stage;
+};
+
+void BM_FollowChange(benchmark::State& state)
+{
+    ChangeStage change;
+    const bool follow = state.range(0) == 1;
+    const long long tuid = follow ? ChangeStage::kNew : ChangeStage::kListed;
+    auto db = change.stage->shell->userDBContext();
+    // The listed person's row, to put back after each unfollow.
+    auto listed = std::make_shared<ZMRConcernObject>();
+    listed->setUid(ChangeStage::kListed);
+    listed->setNick(std::string("安友100000"));
+    listed->setPy(std::string("ay0"));
+    listed->setLogo(std::string());
+    for (auto _ : state) {
+        std::shared_ptr<ZMRFollowTask> task =
+            follow ? std::make_shared<ZMRFollowTask>() : std::make_shared<ZMRUnFollowTask>();
+        task->setTuid(tuid);
+        if (follow) {
+            auto user = pf::Dictionary::create();
+            user->set("uid", tuid);
+            user->set("nick", std::string("何新"));
+            user->set("logo", std::string());
+            task->setUser(pf::Value(user));
+        }
+        change.stage->shell->handle(follow ? proto::IZMRFollowTask() : proto::IZMRUnFollowTask(), task, 0);
+        if (!change.showsRows(follow ? kChangePeople + 1 : kChangePeople - 1)) {
+            state.SkipWithError("the open list did not show the change");
+            break;
+        }
+        // Back to the list of 20,000, here and on the server.
+        state.PauseTiming();
+        bool restored = follow ? db->db()->execture("DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(tuid))
+                               : db->insertObject(listed);
+        change.store->setFollowing(kSyncUser, tuid, !follow);
+        pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
+        if (!restored || !change.showsRows(kChangePeople)) {
+            state.SkipWithError("the list was not put back");
+            break;
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FollowChange)->Arg(0)->Arg(1)->MinTime(1.0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 struct BareRow {
     KRDOMDocumentRef document;

@@ -29,8 +29,9 @@ fill road analytics ezjsonfeed ezjsonlist txjson txjk-encode (the analytics
 SDK's encoder over KRJSON's on the same batch) json (json/decode-feed,
 json/decode-list and json/encode-list, or one of them), and scale for the
 cost-as-the-work-grows figures (the follow list timed to its first frame, a
-follow sync timed with the list open over closed, and the memory of the open
-list once every row is measured, as an absolute figure).
+follow sync timed with the list open over closed, a follow over an unfollow
+with 20,000 listed and the list open, and the memory of the open list once
+every row is measured, as an absolute figure).
 Without a NAME everything runs (about a quarter of an hour once built). The
 exit status is 1 when a figure misses its target by both measures.
 USAGE
@@ -226,6 +227,7 @@ month ledger scroll step, 10,000 over 100|ledger_bench|BM_LedgerScrollStepScale|
 follow list first frame, 20,000 over 2,000|people_bench|BM_FollowListOpenScale|2000|20000|real_time|10
 follow list of 20,000 measured, resident MB|people_bench|BM_FollowListOpenScale|-|20000|rss_mb|80
 follow sync of 5,000, list open over closed|people_bench|BM_FollowSync|0|1|real_time|1.5
+follow over unfollow, 20,000 listed and open|people_bench|BM_FollowChange|0|1|real_time|1.5
 ZZ JSON object, 30,000 over 3,000 keys|zzjson_bench|BM_EZJSON_DecodeKeys|3000|30000|real_time|15
 analytics JSON object, 30,000 over 3,000 keys|analytics_bench|BM_TXJSON_DecodeKeys|3000|30000|real_time|15
 home scrolled frame, page 50 over page 1|home_bench|BM_HomeScrollScale|1|50|real_time|1.2

@@ -283,17 +283,53 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
         krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
         return;
     }
+    // Still raised when the row is stored here: the next sync settles the
+    // list against the server's.
     if (auto context = appContext(*this))
         context->setHasConcernChanged(true);
+    // A running sync would list the person again on a later page (a sync
+    // de-duplicates nothing): it is restarted instead.
+    bool listed = !m_concernTask && storeFollowed(task);
     krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
-    syncAfterChange();
+    if (!listed)
+        syncAfterChange();
+}
+
+bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
+{
+    auto task = std::dynamic_pointer_cast<IZMRFollowTask>(taskObject);
+    auto context = appContext(*this);
+    KRDBContextRef db = context ? context->userDBContext() : nullptr;
+    const pf::Class* cls = pf::Class::named("ZMRConcernObject");
+    if (!task || !task->user().dictionary() || !db || !cls)
+        return false;
+    auto cursor = db->query(cls, "WHERE uid=" + std::to_string(task->tuid()) + " LIMIT 1");
+    if (!cursor)
+        return false;
+    bool stored = cursor->next();
+    cursor->close();
+    if (stored)
+        return true;
+    auto object = std::make_shared<ZMRConcernObject>();
+    fillConcernObject(*object, task->user());
+    object->setUid(task->tuid());
+    object->setVersion(context->concernVersion());
+    // Mutual only when both follow, which only the server knows; the page
+    // that followed asks for the profile again and its refresh settles it.
+    object->setMutual(0);
+    if (!db->insertObject(object)) {
+        pf::log("cannot store a followed user");
+        return false;
+    }
+    pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
+    return true;
 }
 
 void ZMRConcernService::syncAfterChange()
 {
-    // A follow answer carries no row for the person, so only a sync can
-    // place them in their letter's section; an open follow list would
-    // otherwise miss them until it is opened afresh.
+    // Without a row of the person, only a sync can place them in their
+    // letter's section; an open follow list would otherwise miss them until
+    // it is opened afresh.
     if (auto context = this->context())
         context->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
 }

@@ -9,9 +9,15 @@
 // posts "ZMRConcernChangedNotification", a follow marks the context's
 // follow list as changed, and so does either whose result is unknown (the
 // server may have made the change; nothing is deleted). A confirmed follow
-// and either whose result is unknown then start a sync (after the
-// delegate heard the answer), so an open follow list shows the change; a
-// refused one changes nothing.
+// whose task carries the person's profile (`user`) stores that person's
+// row, unless one is stored already, with the stored list's version and
+// not mutual, and posts "ZMRConcernChangedNotification" before the delegate
+// hears the answer: one row, however long the list. The page that sent it
+// asks for the profile again, and its refresh task settles "mutual". While
+// a sync runs, a follow stores nothing (a later page of that sync would
+// list the person again) and restarts the sync instead; so do a follow
+// without a profile and either whose result is unknown (after the
+// delegate heard the answer). A refused one changes nothing.
 //
 // IZMRConcernTask starts a sync (cancelling a running one) and is handed on
 // along the bus. Page 1 of a changed list replaces the table; each page
@@ -77,6 +83,9 @@ private:
     void postFailure(const pf::Error& error);
     // Starts a sync through the bus, as the shell does.
     void syncAfterChange();
+    // Lists a confirmed follow's person from the profile it carries; false
+    // when it carries none or the row cannot be stored (a sync must do it).
+    bool storeFollowed(const pf::ObjectRef& task);
 
     pf::ObjectRef m_concernTask;
     long long m_receivedItems = 0; // by the running sync

@@ -15,6 +15,11 @@ class IZMRFollowTask : public virtual IKRUplinkTask {
 public:
     virtual long long tuid() const = 0;
     virtual void setTuid(long long tuid) = 0;
+    // The followed person's profile as the server gives it ("nick",
+    // "logo"), when the sender has it: a confirmed follow then lists the
+    // person at once instead of reading the whole follow list again.
+    virtual const pf::Value& user() const = 0;
+    virtual void setUser(pf::Value user) = 0;
 };
 
 // The fields of a follow; a task type of its own.
@@ -111,9 +116,12 @@ class ZMRFollowTask : public KRUplinkTask, public virtual IZMRFollowTask {
 public:
     long long tuid() const override { return m_tuid; }
     void setTuid(long long tuid) override { m_tuid = tuid; }
+    const pf::Value& user() const override { return m_user; }
+    void setUser(pf::Value user) override { m_user = std::move(user); }
 
 private:
     long long m_tuid = 0;
+    pf::Value m_user;
 };
 
 class ZMRUnFollowTask final : public ZMRFollowTask, public virtual IZMRUnFollowTask {};

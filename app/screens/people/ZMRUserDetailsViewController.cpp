@@ -180,6 +180,13 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     std::shared_ptr<ZMRFollowTask> task =
         following ? std::make_shared<ZMRUnFollowTask>() : std::make_shared<ZMRFollowTask>();
     task->setTuid(*uid);
+    if (!following) {
+        // Who the person is, so that a confirmed follow lists them at once.
+        auto user = pf::Dictionary::create();
+        for (const char* key : {"uid", "nick", "logo"})
+            user->set(key, profile->get(key));
+        task->setUser(pf::Value(user));
+    }
     // The delegate only: a task whose source is the screen would be
     // withdrawn when the screen goes, and its answer never heard.
     task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));

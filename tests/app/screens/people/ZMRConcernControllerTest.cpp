@@ -287,4 +287,55 @@ TEST_F(FollowListController, ASyncOfManyPagesWhileShownEndsAsAFreshLoad)
     EXPECT_NE(rowsShown(*table, *controller).find("wwww"), std::string::npos);
 }
 
+
+class FollowListThroughGateway : public FollowListController {
+protected:
+    FollowListThroughGateway() { setRoute(Route::Gateway); }
+};
+
+// A confirmed follow carrying the person's profile lists them in their
+// letter's section without reading any page of the follow list again, however
+// long the list; one without a profile still syncs.
+TEST_F(FollowListThroughGateway, AConfirmedFollowListsThePersonWithoutReadingTheList)
+{
+    ASSERT_TRUE(settle()); // the launch's own sync
+    auto db = shell->userDBContext();
+    ASSERT_TRUE(db && db->db()->beginTransaction());
+    std::string people;
+    for (int i = 0; i < 600; ++i)
+        people += std::string(i % 2 ? "z/张" : "a/安") + std::to_string(i) + " ";
+    keep(people);
+    ASSERT_TRUE(db->db()->commit());
+    load();
+    ASSERT_EQ(shown(), "A:300 Z:300");
+    const std::size_t syncs = gateway->count("/api", "taskType=ZMRUserConcernTask");
+
+    auto follow = std::make_shared<ZMRFollowTask>();
+    follow->setTuid(10008); // 何欢, followed by nobody here
+    auto user = pf::Dictionary::create();
+    user->set("uid", 10008);
+    user->set("nick", std::string("何欢"));
+    user->set("logo", origin() + "/pictures/hehuan.png");
+    follow->setUser(pf::Value(user));
+    ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), follow, 0));
+    EXPECT_TRUE(waitFor([&] { return shown() == "A:300 H:1 Z:300"; })) << shown();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(follows(10008));
+    EXPECT_EQ(gateway->count("/api", "taskType=ZMRUserConcernTask"), syncs);
+    EXPECT_TRUE(shell->hasConcernChanged()) << "the next sync still settles the list";
+    EXPECT_EQ(dataForKeyPath(controller->dataObjectByIndexPath({1, 0}), "dataObject.logo").stringOr(),
+              origin() + "/pictures/hehuan.png");
+
+    // Followed again (the server keeps one follow): still one row.
+    ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), follow, 0));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown(), "A:300 H:1 Z:300");
+
+    auto bare = std::make_shared<ZMRFollowTask>();
+    bare->setTuid(10009); // 金鑫
+    ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), bare, 0));
+    EXPECT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRUserConcernTask") > syncs; }));
+    EXPECT_TRUE(waitFor([&] { return shown().find("J:1") != std::string::npos; })) << shown();
+}
+
 }
