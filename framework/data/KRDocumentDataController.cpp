@@ -157,7 +157,9 @@ std::shared_ptr<pf::TableViewCell> KRDocumentDataController::tableViewCellForRow
         loadImagesForElement(*root);
         scheduleElementDownload(root);
     }
-    if (documentView && documentView->element() != root) {
+    // A reused cell may still name this row's document while another cell
+    // took it since (a rebuild moved the row): it is put up here again.
+    if (documentView && !documentView->showsElement(root)) {
         documentView->setElement(root);
         loadImagesForView(*documentView);
     }

@@ -50,6 +50,8 @@ void KRDOMElementHost::unbind(KRDOMElement& element, const KRDOMElementDelegate*
     }
 }
 
+bool KRDOMElementHost::isBound(const KRDOMElement& root) const { return root.delegate().get() == &m_delegate; }
+
 void KRDOMElementHost::takeDownTree(const KRDOMElementRef& old)
 {
     for (auto& [eid, kept] : m_elementViews)

@@ -16,6 +16,12 @@
 // Two view elements of one tree with the same id do not share a view: the
 // second makes its own, so that neither takes the other's off the screen.
 //
+// A tree is bound to one host at a time: putting it up in a second view
+// (a list's kept row document drawn in another cell) takes its views and
+// its delegate there, while the first view still names it as its tree.
+// Such a view no longer shows the tree (isBound is false), so setting the
+// same tree on it again puts it up anew instead of doing nothing.
+//
 // A member of the view it serves, which it reaches by reference; the view
 // is also the elements' delegate. Main queue only.
 
@@ -39,6 +45,10 @@ public:
     // Takes the view away from the elements of the subtree whose delegate it
     // is; elements bound to another host meanwhile keep theirs.
     void unbind(const KRDOMElementRef& element);
+
+    // Whether the tree's root is bound to this host: false once another
+    // host took the tree, or unbound it.
+    bool isBound(const KRDOMElement& root) const;
 
     void takeDownTree(const KRDOMElementRef& old);
     void putUpTree(const KRDOMElementRef& root);

@@ -41,7 +41,8 @@ KRDOMScrollView::~KRDOMScrollView()
 void KRDOMScrollView::setElement(KRDOMElementRef root)
 {
     PF_ASSERT_MAIN_THREAD();
-    if (root == m_element)
+    // The same tree is put up again when another view took it meanwhile.
+    if (root == m_element && (!root || m_host.isBound(*root)))
         return;
     auto keep = self();
     cancelTouch();

@@ -47,8 +47,9 @@ public:
     ~KRDOMScrollView() override;
 
     const KRDOMElementRef& element() const { return m_element; }
-    // Shows a new tree (nothing when unchanged): cancels a touch in
-    // progress, unbinds the old tree, binds the new one and forces a reload.
+    // Shows a new tree (nothing when it shows it already): cancels a touch
+    // in progress, unbinds the old tree, binds the new one and forces a
+    // reload. A tree that another view took meanwhile is put up again.
     void setElement(KRDOMElementRef root);
     // Page height as a multiple of the view's height; 0 means 2. Both take
     // effect at the next reload.

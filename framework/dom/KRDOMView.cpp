@@ -25,7 +25,7 @@ KRDOMView::~KRDOMView()
 void KRDOMView::setElement(KRDOMElementRef root)
 {
     PF_ASSERT_MAIN_THREAD();
-    if (root == m_element)
+    if (showsElement(root))
         return;
     auto keep = self();
     cancelTrackedTouch();

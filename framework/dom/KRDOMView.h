@@ -46,9 +46,16 @@ public:
     ~KRDOMView() override;
 
     const KRDOMElementRef& element() const { return m_element; }
-    // Shows a new tree (nothing when unchanged): unbinds the old one, lays
-    // the new one out to the bounds when allowed, binds it and redraws.
+    // Shows a new tree (nothing when it shows it already): unbinds the old
+    // one, lays the new one out to the bounds when allowed, binds it and
+    // redraws. A tree that another view took meanwhile (see
+    // KRDOMElementHost) is put up again.
     void setElement(KRDOMElementRef root);
+    // Whether `root` is the tree this view shows and still bound to it.
+    bool showsElement(const KRDOMElementRef& root) const
+    {
+        return root == m_element && (!root || m_host.isBound(*root));
+    }
     // When set, the root is laid out to the view's size whenever the tree or
     // the size changes.
     bool isAllowAutoLayout() const { return m_allowAutoLayout; }

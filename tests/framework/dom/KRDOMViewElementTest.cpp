@@ -131,6 +131,49 @@ TEST_F(KRDOMViewElementHosting, RootViewElementAndDuplicateIdsGetTheirOwnViews)
     EXPECT_EQ(viewElement(root, 0)->view()->superview(), view);
 }
 
+// A list's kept row document drawn in another cell and then back in the
+// cell that still names it (with or without that other cell taking another
+// row meanwhile): it is put up there again, with its native view, and taps
+// on it act there.
+TEST_F(KRDOMViewElementHosting, ATreeTakenByAnotherViewAndSetBackIsPutUpAgain)
+{
+    struct Row {
+        const char* avatar;
+        bool otherTakesAnotherTree;
+    } rows[] = {
+        {"<view id=avatar left=10 top=10 width=40 height=40/>", false},
+        {"<view id=avatar left=10 top=10 width=40 height=40/>", true},
+        {"<view left=10 top=10 width=40 height=40/>", false},
+        {"<view left=10 top=10 width=40 height=40/>", true},
+    };
+    for (const Row& row : rows) {
+        std::string markup = std::string("<action id=row width=100% height=100%>") + row.avatar + "</action>";
+        auto other = KRDOMView::create({0, 200, 320, 200});
+        other->setAllowAutoLayout(true);
+        auto otherRecorder = std::make_shared<domtest::ActionRecorder>();
+        other->setDelegate(otherRecorder);
+        window->addSubview(other);
+        KRDOMElementRef root = show(markup);
+        other->setElement(root);
+        if (row.otherTakesAnotherTree)
+            other->setElement(domtest::parseTyped(markup));
+        view->setElement(root);
+
+        auto avatar = viewElement(root, 0);
+        EXPECT_EQ(root->delegate().get(), static_cast<KRDOMElementDelegate*>(view.get())) << row.avatar;
+        ASSERT_TRUE(avatar->isViewLoaded()) << row.avatar;
+        EXPECT_EQ(avatar->view()->superview(), view) << row.avatar;
+        EXPECT_EQ(avatar->view()->frame(), pf::Rect(10, 10, 40, 40)) << row.avatar;
+        EXPECT_EQ(view->subviews().size(), 1u) << row.avatar;
+        host->touchDown({200, 100});
+        host->touchUp({200, 100});
+        EXPECT_EQ(recorder->actions, std::vector<std::string>{"row"}) << row.avatar;
+        EXPECT_TRUE(otherRecorder->actions.empty()) << row.avatar;
+        recorder->actions.clear();
+        other->removeFromSuperview();
+    }
+}
+
 TEST_F(KRDOMViewElementHosting, ReleasedHostOrElementTellsTheViewItHasNoElement)
 {
     registerBadge();

@@ -6,6 +6,7 @@
 
 #include "app/screens/people/ZMRConcernController.h"
 #include "app/screens/people/ZMRConcernDataSource.h"
+#include "app/screens/shared/ZMRImageView.h"
 #include "app/services/ZMRConcernObject.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
@@ -190,13 +191,33 @@ TEST_F(FollowListController, ASwipeAndItsDeleteButtonUnfollow)
     window->setHidden(true);
 }
 
+// Records whose row a tap opens: the "uid" of each "user" action.
+class OpenedPeople : public pf::Object, public KRDocumentDataControllerDelegate {
+public:
+    void krDocumentDataControllerElementDoAction(KRDocumentDataController&, KRDOMElement& element,
+                                                 const pf::ObjectRef&) override
+    {
+        opened.push_back(std::string(element.attributeValueForKey("uid").value_or("")));
+    }
+    std::vector<std::string> opened;
+};
+
 // 取消关注 on a person's page while the list is open: once the server
 // confirms, the list shown drops them.
 // A follow or unfollow sent from another screen (a user's page) while the
 // list is open moves the person's row: an unfollow takes it away at once, a
 // follow brings it back in its letter's section once the server took it.
+// The rows kept across those rebuilds change cells (高山's last row comes
+// back to the cell that drew it first): every row drawn still shows its
+// picture and a tap on it opens that person.
 TEST_F(FollowListController, AnUnfollowOrFollowSentElsewhereMovesTheRow)
 {
+    auto window = pf::Window::create(pf::Screen::main().bounds());
+    window->addSubview(table);
+    window->makeKeyAndVisible();
+    table->setFrame({0, 64, 320, 504});
+    auto opened = std::make_shared<OpenedPeople>();
+    controller->setDelegate(opened);
     load();
     ASSERT_EQ(shown(), "A:1 B:1 C:1 D:1 F:1 G:1"); // 安琪 (10002) alone under A
     auto unfollow = std::make_shared<ZMRUnFollowTask>();
@@ -213,6 +234,26 @@ TEST_F(FollowListController, AnUnfollowOrFollowSentElsewhereMovesTheRow)
     EXPECT_TRUE(waitFor([&] { return shown() == "A:1 B:1 C:1 D:1 F:1 G:1"; })) << shown();
     EXPECT_TRUE(settle());
     EXPECT_FALSE(shell->hasConcernChanged()) << "the sync stored the list's new version";
+
+    std::vector<std::string> rows, pictured;
+    table->layoutIfNeeded();
+    for (const pf::IndexPath& path : table->indexPathsForVisibleRows()) {
+        const pf::Value row = source->dataObjectAtIndexPath(path);
+        std::string uid = std::to_string(dataForKeyPath(row, "dataObject.uid").longLongValue());
+        rows.push_back(uid);
+        auto cell = table->cellForRowAtIndexPath(path);
+        auto document = cell ? cell->contentView()->viewWithTag(KRDocumentDataController::kDocumentViewTag) : nullptr;
+        if (document && std::any_of(document->subviews().begin(), document->subviews().end(), [](const auto& view) {
+                return std::dynamic_pointer_cast<ZMRImageView>(view) != nullptr;
+            }))
+            pictured.push_back(uid);
+        pf::Rect rect = table->rectForRowAtIndexPath(path);
+        tap({60, 64 + rect.midY() - table->contentOffset().y});
+    }
+    EXPECT_EQ(rows.size(), 6u);
+    EXPECT_EQ(pictured, rows);
+    EXPECT_EQ(opened->opened, rows);
+    window->setHidden(true);
 }
 
 // Rows are as high as their laid-out documents, a wrapping nickname's
