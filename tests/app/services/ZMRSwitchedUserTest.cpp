@@ -79,11 +79,6 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
         send(proto::IZMRUnFollowTask(), task);
     };
     auto coin = [this] { send(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>()); };
-    auto bind = [this] {
-        auto task = std::make_shared<ZMRZZBindTask>();
-        task->setToken("zz-demo");
-        send(proto::IZMRZZBindTask(), task);
-    };
     const char* const signIn = R"({"error-code":0,"auth":5,"auth-token":"t5-new","user":{"account":"demo","nick":"Demo"},)"
                                R"("auth-bind":{"zz":{"token":"zz-demo"}}})";
     const char* const uploaded = R"({"error-code":0,"uri":"http://127.0.0.1:9/images/1"})";
@@ -139,7 +134,13 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
              send(proto::IZMRPublishTask(), task);
          },
          uploaded, false, {"fail IZMRPublishTask"}},
-        {"binding", bind, signIn, false, {"success IZMRZZBindTask uid=6"}},
+        {"binding",
+         [this] {
+             auto task = std::make_shared<ZMRZZBindTask>();
+             task->setToken("zz-demo");
+             send(proto::IZMRZZBindTask(), task);
+         },
+         signIn, false, {"success IZMRZZBindTask uid=6"}},
         {"session check", [this] { send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>()); }, signIn, false,
          {"success IZMRAuthTask uid=6"}},
     };
