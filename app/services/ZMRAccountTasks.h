@@ -159,17 +159,21 @@ private:
 };
 
 // A portrait upload on behalf of a profile update: keeps the update task
-// alive until the upload is over. The task type is a protocol object.
+// alive until the upload is over. The task type is a protocol object; the
+// user is the one the update is for (nil for nobody).
 class ZMRUserImageUploadTask final : public ZMRImageUploadTask {
 public:
     const pf::ObjectRef& task() const { return m_task; }
     void setTask(pf::ObjectRef task) { m_task = std::move(task); }
     const pf::Protocol* taskType() const { return m_taskType; }
     void setTaskType(const pf::Protocol* taskType) { m_taskType = taskType; }
+    const pf::Value& user() const { return m_user; }
+    void setUser(pf::Value user) { m_user = std::move(user); }
 
 private:
     pf::ObjectRef m_task;
     const pf::Protocol* m_taskType = nullptr;
+    pf::Value m_user;
 };
 
 // A photo upload on behalf of a publishing run, which is not kept alive.

@@ -127,8 +127,12 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
         krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
         return;
     }
+    // A sign-in's answer makes its user the signed-in one. Any other (the
+    // session check, a binding) stores only for the user it was sent for:
+    // one for a previous user would sign that user in again over the next.
+    bool store = ZMRIsSignIn(taskType) || ZMRAnsweredForSignedInUser(*this, response);
     auto context = m_contextLink.of(this->context());
-    if (context && !auth.isNil()) {
+    if (context && !auth.isNil() && store) {
         if (!user.isNil()) {
             context->setAccount(textAt(user, "account"));
             context->setNick(textAt(user, "nick"));

@@ -148,7 +148,9 @@ void ZMRBooksService::answer(const IKRAPIResponseTask& response)
         return;
     }
     auto context = std::dynamic_pointer_cast<ZMRContext>(this->context());
-    KRDBContextRef db = context ? context->userDBContext() : nullptr;
+    // The ledger open now may be another user's: an answer for the previous
+    // one leaves it alone.
+    KRDBContextRef db = context && ZMRAnsweredForSignedInUser(*this, response) ? context->userDBContext() : nullptr;
     if (db && booksClass()) {
         if (taskType == proto::IZMRBooksCreateTask()) {
             pf::Value entry = ZMRPresent(pf::Value(answer.results), "books-create-results");

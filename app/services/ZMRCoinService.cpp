@@ -33,7 +33,8 @@ void ZMRApplyCoinAnswer(KRUplinkService& service, const IKRAPIResponseTask& resp
     }
     pf::Value results(answer.results);
     pf::Value coin = ZMRPresent(results, "coin-results");
-    if (!coin.isNil()) {
+    // Points answered for a previous user are not the signed-in one's.
+    if (!coin.isNil() && ZMRAnsweredForSignedInUser(service, response)) {
         if (auto context = std::dynamic_pointer_cast<ZMRContext>(service.context()))
             context->setIntegral(coin.longLongValue());
         pf::NotificationCenter::defaultCenter().post(ZMRUserInfoChangedNotification);

@@ -175,7 +175,7 @@ std::shared_ptr<KRAPIRequestTask> ZMRConcernService::pageRequest(const pf::Objec
     if (version != 0)
         body->addItemValue(std::to_string(version), "zmr-version");
     body->addItemValue(std::to_string(sync ? sync->pageIndex() : 1), "zmr-pageIndex");
-    return ZMRMakeRequest(proto::IZMRConcernTask(), task, body);
+    return ZMRMakeRequest(*this, proto::IZMRConcernTask(), task, body);
 }
 
 void ZMRConcernService::startSync(const pf::ObjectRef& task)
@@ -262,9 +262,12 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
     }
     pf::ObjectRef task = response.task();
     ZMRAnswer answer = ZMRReadAnswer(response, domain);
+    // The list stored now may be another user's: an answer for the previous
+    // one leaves it alone.
+    bool ours = ZMRAnsweredForSignedInUser(*this, response);
     if (answer.error) {
         // The server may have made the change: the stored list may be stale.
-        bool unknown = answer.error->code == ZMRResultUnknownCode;
+        bool unknown = ours && answer.error->code == ZMRResultUnknownCode;
         if (unknown) {
             if (auto context = appContext(*this))
                 context->setHasConcernChanged(true);
@@ -277,7 +280,7 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
     if (taskType == proto::IZMRUnFollowTask()) {
         auto unfollow = std::dynamic_pointer_cast<IZMRUnFollowTask>(task);
         // An open follow list drops the person now, not at the next sync.
-        KRDBContextRef db = userDB(*this);
+        KRDBContextRef db = ours ? userDB(*this) : nullptr;
         if (db && unfollow && execute(*db, "DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(unfollow->tuid())))
             pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
         krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);

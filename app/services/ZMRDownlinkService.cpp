@@ -67,7 +67,7 @@ void ZMRDownlinkService::answer(const pf::ObjectRef& responseObject)
 {
     auto self = shared_from_this();
     auto response = std::dynamic_pointer_cast<IKRAPIResponseTask>(responseObject);
-    auto it = m_requests.find(static_cast<std::uint64_t>(response->userInfo().longLongValue()));
+    auto it = m_requests.find(static_cast<std::uint64_t>(ZMRRequestUserInfo(*response).longLongValue()));
     if (it == m_requests.end())
         return; // withdrawn
     Request record = std::move(it->second);

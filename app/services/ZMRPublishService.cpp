@@ -76,6 +76,7 @@ bool ZMRPublishService::handle(const pf::Protocol* taskType, const pf::ObjectRef
         auto worker = std::make_shared<ZMRPublishWorker>();
         worker->setTask(task);
         worker->setTaskType(taskType);
+        worker->setUser(ZMRSignedInUser(*this));
         m_workers.push_back(worker);
         for (const pf::Value& photo : *photos) {
             auto imageTask = std::make_shared<ZMRPublishImageUploadTask>();
@@ -190,6 +191,12 @@ void ZMRPublishService::krUploadTaskDidSuccessResults(const pf::ObjectRef& task,
     auto upload = std::static_pointer_cast<ZMRPublishImageUploadTask>(task);
     if (!worker->markUploaded(*upload))
         return;
+    // Sent now, the post would appear as the user signed in since the
+    // uploads began.
+    if (!(worker->user() == ZMRSignedInUser(*this))) {
+        fail(worker, pf::Error{domain, 0, "已切换账号，未发布"});
+        return;
+    }
     auto self = shared_from_this();
     std::erase(m_workers, worker);
     worker->clearLinks();

@@ -33,6 +33,9 @@ public:
     void setTask(pf::ObjectRef task) { m_task = std::move(task); }
     const pf::Protocol* taskType() const { return m_taskType; }
     void setTaskType(const pf::Protocol* taskType) { m_taskType = taskType; }
+    // The user the post is for (nil for nobody).
+    const pf::Value& user() const { return m_user; }
+    void setUser(pf::Value user) { m_user = std::move(user); }
     const std::vector<std::shared_ptr<ZMRPublishImageUploadTask>>& imageTasks() const { return m_imageTasks; }
     void addImageTask(std::shared_ptr<ZMRPublishImageUploadTask> imageTask);
 
@@ -43,6 +46,7 @@ public:
 private:
     pf::ObjectRef m_task;
     const pf::Protocol* m_taskType = nullptr;
+    pf::Value m_user;
     std::vector<std::shared_ptr<ZMRPublishImageUploadTask>> m_imageTasks;
     std::vector<bool> m_uploaded; // per image task
 };

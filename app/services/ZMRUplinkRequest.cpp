@@ -1,5 +1,6 @@
 #include "app/services/ZMRUplinkRequest.h"
 
+#include "app/services/ZMRContext.h"
 #include "framework/core/KRAPITask.h"
 #include "framework/core/KRHttpFormBody.h"
 #include "framework/core/KRService.h"
@@ -7,6 +8,25 @@
 #include "platform/foundation/CachedCast.h"
 
 #include <cstdio>
+
+namespace {
+
+// What a request's user information holds: the caller's own and the user
+// signed in as the request was made.
+class RequestInfo final : public pf::Object {
+public:
+    RequestInfo(pf::Value user, pf::Value info) : user(std::move(user)), info(std::move(info)) { }
+    const pf::Value user;
+    const pf::Value info;
+};
+
+}
+
+pf::Value ZMRSignedInUser(const KRService& service)
+{
+    auto context = std::dynamic_pointer_cast<ZMRContext>(service.context());
+    return context ? context->uid() : pf::Value();
+}
 
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
 {
@@ -24,8 +44,9 @@ std::string ZMRFormDecimal(double value)
     return text;
 }
 
-std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, const pf::ObjectRef& task,
-                                                 std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo)
+std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const KRService& service, const pf::Protocol* taskType,
+                                                 const pf::ObjectRef& task, std::shared_ptr<KRHttpFormBody> body,
+                                                 pf::Value userInfo)
 {
     auto appTask = pf::cachedCast<IKRTask>(task);
     if (!appTask)
@@ -36,7 +57,7 @@ std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, c
     request->setSource(appTask->source());
     request->setApiKey("url");
     request->setBody(std::move(body));
-    request->setUserInfo(std::move(userInfo));
+    request->setUserInfo(pf::Value(std::make_shared<RequestInfo>(ZMRSignedInUser(service), std::move(userInfo))));
     return request;
 }
 
@@ -44,7 +65,7 @@ bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::
                     std::shared_ptr<KRHttpFormBody> body, ZMRFormFill fill,
                     pf::Value userInfo)
 {
-    auto request = ZMRMakeRequest(taskType, task, std::move(body), std::move(userInfo));
+    auto request = ZMRMakeRequest(service, taskType, task, std::move(body), std::move(userInfo));
     if (!request)
         return false;
     if (auto context = service.context()) {
@@ -53,6 +74,18 @@ bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::
         context->handle(proto::IKRAPIRequestTask(), request, 0);
     }
     return true;
+}
+
+pf::Value ZMRRequestUserInfo(const IKRAPITask& task)
+{
+    auto info = task.userInfo().objectAs<RequestInfo>();
+    return info ? info->info : pf::Value();
+}
+
+bool ZMRAnsweredForSignedInUser(const KRService& service, const IKRAPIResponseTask& response)
+{
+    auto info = response.userInfo().objectAs<RequestInfo>();
+    return info && info->user == ZMRSignedInUser(service);
 }
 
 std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,

@@ -12,6 +12,7 @@
 #include <string>
 
 class IKRAPIResponseTask;
+class IKRAPITask;
 class KRHttpFormBody;
 class KRService;
 
@@ -27,9 +28,12 @@ std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName);
 std::string ZMRFormDecimal(double value);
 
 // The API request for `task` under `taskType` with `body`; null when the
-// task is not an IKRTask. The user information comes back with the answer.
-std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, const pf::ObjectRef& task,
-                                                 std::shared_ptr<KRHttpFormBody> body, pf::Value userInfo = {});
+// task is not an IKRTask. The user information comes back with the answer
+// (read it with ZMRRequestUserInfo), and so does the user signed in to
+// `service`'s context now, for ZMRAnsweredForSignedInUser.
+std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const KRService& service, const pf::Protocol* taskType,
+                                                 const pf::ObjectRef& task, std::shared_ptr<KRHttpFormBody> body,
+                                                 pf::Value userInfo = {});
 
 // When the API service adds the device and sign-in items to the form: as the
 // request is sent, or now (offered as IKRAPIWillRequestTask first), while
@@ -37,10 +41,27 @@ std::shared_ptr<KRAPIRequestTask> ZMRMakeRequest(const pf::Protocol* taskType, c
 enum class ZMRFormFill { WhenSent, Now };
 
 // Answers false when the task is not an IKRTask (nothing is sent). The
-// user information comes back with the answer.
+// user information and the signed-in user come back with the answer, as
+// with ZMRMakeRequest.
 bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::ObjectRef& task,
                     std::shared_ptr<KRHttpFormBody> body, ZMRFormFill fill = ZMRFormFill::WhenSent,
                     pf::Value userInfo = {});
+
+// The user signed in to `service`'s context now; nil for nobody. A service
+// that sends its request only after an upload keeps it from the start, so
+// that nothing is sent in the name of a user who signed in meanwhile.
+pf::Value ZMRSignedInUser(const KRService& service);
+
+// The user information the request was made with.
+pf::Value ZMRRequestUserInfo(const IKRAPITask& task);
+
+// Whether the answer's request was made by ZMRMakeRequest or ZMRSendRequest
+// while the user signed in to `service`'s context now was signed in (nobody
+// then and now counts as the same). An answer that is not must store
+// nothing: no row of the user's database, no user state of the context, no
+// notification that makes a screen show it; the handler still tells the
+// task's delegate the outcome.
+bool ZMRAnsweredForSignedInUser(const KRService& service, const IKRAPIResponseTask& response);
 
 // The response task of an answer whose task type is `taskType`, else null.
 std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,

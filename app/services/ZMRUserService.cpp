@@ -21,6 +21,11 @@ pf::Error portraitFailure()
     return pf::Error{domain, 0, "上传头像失败"};
 }
 
+pf::Error userChangedFailure()
+{
+    return pf::Error{domain, 0, "已切换账号，资料未保存"};
+}
+
 }
 
 bool ZMRUserService::handle(const pf::Protocol* taskType, const pf::ObjectRef& task, int)
@@ -54,6 +59,7 @@ void ZMRUserService::upload(const pf::ObjectRef& task)
     portrait->setTaskType(proto::IZMRUpdateUserTask());
     portrait->setSource(update->source());
     portrait->setDelegate(self);
+    portrait->setUser(ZMRSignedInUser(*this));
     m_uploads.push_back(portrait);
     auto context = this->context();
     if (context && context->handle(proto::IZMRImageUploadTask(), portrait, 0))
@@ -110,6 +116,12 @@ void ZMRUserService::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, co
     // it without end.
     if (!text || text->empty()) {
         krUplinkTaskDidFailWithError(portrait->task(), portraitFailure(), proto::IZMRUpdateUserTask());
+        return;
+    }
+    // Sent now, the profile would replace the one of the user signed in
+    // since the upload began.
+    if (!(portrait->user() == ZMRSignedInUser(*this))) {
+        krUplinkTaskDidFailWithError(portrait->task(), userChangedFailure(), proto::IZMRUpdateUserTask());
         return;
     }
     update->setLogo(*text);
@@ -172,7 +184,8 @@ void ZMRUserService::answer(const IKRAPIResponseTask& response)
     }
     pf::Value results(answer.results);
     pf::Value user = ZMRPresent(results, "user-results");
-    if (user.isDictionary()) {
+    // A profile answered for a previous user is not the signed-in one's.
+    if (user.isDictionary() && ZMRAnsweredForSignedInUser(*this, response)) {
         if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context())) {
             context->setNick(ZMRPresent(user, "nick").stringValue());
             context->setUserInfo(user);

@@ -59,13 +59,18 @@ pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string&
     return config;
 }
 
-void SocialBus::SetUp()
+void registerSocialTestClasses()
 {
     static bool registered = false;
     if (!registered) {
         registered = true;
         pf::ClassBuilder<TestUploadHttpService>("TestUploadHttpService").superclass<KRService>().adopts(proto::IKRService()).commit();
     }
+}
+
+void SocialBus::SetUp()
+{
+    registerSocialTestClasses();
     uploadRecord() = &uploads;
     startBus({"IZMRConcernTask"}, [](const pf::DictionaryRef& config) { addSocialServices(config, "http://127.0.0.1:9/upload"); },
              pf::Value(serviceEntry("TestUploadHttpService", {"IKRHttpUploadTask"})));

@@ -25,6 +25,9 @@ public:
     bool cancelHandleForSource(const pf::Object* source) override;
 };
 
+// Registers TestUploadHttpService once.
+void registerSocialTestClasses();
+
 // Appends the entries of those services to the configuration's "services".
 void addSocialServices(const pf::DictionaryRef& config, const std::string& uploadUrl);
 pf::DictionaryRef socialRoadConfig(const std::string& apiUrl, const std::string& uploadUrl);
