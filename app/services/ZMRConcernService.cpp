@@ -286,6 +286,10 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
         krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
         return;
     }
+    if (!ours) {
+        krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
+        return;
+    }
     // Still raised when the row is stored here: the next sync settles the
     // list against the server's.
     if (auto context = appContext(*this))

@@ -78,6 +78,12 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
         task->setTuid(11);
         send(proto::IZMRUnFollowTask(), task);
     };
+    auto follow = [this] {
+        auto task = std::make_shared<ZMRFollowTask>();
+        task->setTuid(12);
+        task->setUser(pf::Value(pf::Dictionary::create({{"uid", 12}, {"nick", "白雪"}})));
+        send(proto::IZMRFollowTask(), task);
+    };
     auto coin = [this] { send(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>()); };
     const char* const signIn = R"({"error-code":0,"auth":5,"auth-token":"t5-new","user":{"account":"demo","nick":"Demo"},)"
                                R"("auth-bind":{"zz":{"token":"zz-demo"}}})";
@@ -91,6 +97,7 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
     } rows[] = {
         {"unfollow", unfollow, R"({"error-code":0})", false, {"success IZMRUnFollowTask uid=6"}},
         {"unfollow with unknown result", unfollow, "[]", false, {"fail IZMRUnFollowTask"}},
+        {"follow", follow, R"({"error-code":0})", false, {"success IZMRFollowTask uid=6"}},
         {"points", coin, R"({"error-code":0,"coin-results":1000})", false, {"success IZMRCoinTask uid=6"}},
         {"points after signing out", coin, R"({"error-code":0,"coin-results":1000})", true, {"success IZMRCoinTask uid="}},
         {"exchange", [this] { send(proto::IZMRPrizeBuyTask(), std::make_shared<ZMRPrizeBuyTask>()); },
