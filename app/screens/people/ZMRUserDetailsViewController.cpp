@@ -33,6 +33,8 @@ ZMRUserDetailsViewController::~ZMRUserDetailsViewController()
 
 void ZMRUserDetailsViewController::setStatus(std::optional<std::string> status)
 {
+    if (!status)
+        m_postsFailure.clear();
     if (m_statusView)
         m_statusView->setStatus(std::move(status));
 }
@@ -93,10 +95,22 @@ void ZMRUserDetailsViewController::krDataControllerDidFitalError(KRDataControlle
         setStatus(std::nullopt);
         return;
     }
-    if (m_failedLabel)
-        m_failedLabel->setText(ZMRMessage(error));
+    m_postsFailure = ZMRMessage(error);
+    showPostsFailure();
     placeFailedLabel();
     setStatus("error");
+}
+
+void ZMRUserDetailsViewController::showPostsFailure()
+{
+    if (!m_failedLabel || m_postsFailure.empty())
+        return;
+    // Both loads failed alike (the server or the network is down): the
+    // header tells it once, where the name would stand; the same sentence
+    // again under it would read as a second, different fault.
+    const bool toldAbove = m_detailsFailedLabel && !m_detailsFailedLabel->isHidden() &&
+                           m_detailsFailedLabel->text() == m_postsFailure;
+    m_failedLabel->setText(toldAbove ? std::string() : m_postsFailure);
 }
 
 void ZMRUserDetailsViewController::placeFailedLabel()
@@ -113,6 +127,7 @@ void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZM
     m_askedForMutual = false;
     if (m_detailsFailedLabel)
         m_detailsFailedLabel->setHidden(true);
+    showPostsFailure();
     if (m_detailsTableViewCell) {
         pf::Rect frame = m_detailsTableViewCell->frame();
         frame.size.height = std::max(0.0, controller.contentSize().height - 20.0);
@@ -136,6 +151,7 @@ void ZMRUserDetailsViewController::userDetailsControllerDidFailWithError(ZMRUser
         return;
     m_detailsFailedLabel->setText(ZMRMessage(error));
     m_detailsFailedLabel->setHidden(false);
+    showPostsFailure();
 }
 
 void ZMRUserDetailsViewController::refreshFollowButton()

@@ -14,7 +14,10 @@
 // posts already shown stay without a notice. A failed load of the profile
 // while none is shown puts the failure's text (ZMRMessage) in the header,
 // in `detailsFailedLabel`, until a profile arrives (a pull asks again);
-// a profile already shown stays without a notice.
+// a profile already shown stays without a notice. When both failures read
+// the same, the header alone tells it (the posts' status stays "error" with
+// an empty text, and gets its text back when a profile arrives); different
+// texts both show.
 //
 // The header cell is as high as the profile document less 20 points (never
 // below 0). The follow button starts hidden and stays so on one's own
@@ -106,6 +109,8 @@ private:
     void setStatus(std::optional<std::string> status);
     // Keeps the failure's text under the profile.
     void placeFailedLabel();
+    // Puts the posts' failure in `failedLabel`, unless the header tells the same.
+    void showPostsFailure();
 
     std::shared_ptr<ZMRUserFeedController> m_feedController;
     std::shared_ptr<ZMRUserDetailsController> m_detailsController;
@@ -115,6 +120,7 @@ private:
     std::shared_ptr<pf::Label> m_failedLabel;
     std::shared_ptr<pf::Label> m_detailsFailedLabel;
     double m_failedLabelTop = 0; // as the interface file placed it
+    std::string m_postsFailure; // the posts' failure while the status tells it
     // The latest toggle, the profile it flipped and what that profile held
     // before, for putting it back when the server refuses it.
     pf::WeakObject m_latestToggle;

@@ -245,47 +245,62 @@ TEST_F(UserDetailsThroughGateway, AToggleWhoseResultIsUnknownKeepsWhatItShows)
 }
 
 // A profile that cannot be had says why in the header, where the name
-// would stand, whatever failed; a pull that brings the profile puts the
-// name there instead.
+// would stand, whatever failed; posts that fail too say why under it,
+// unless that is the same sentence again (a server or network down): then
+// the header alone tells it. A pull that brings the profile puts the name
+// there instead, and the posts' failure, told only above so far, shows.
 TEST_F(UserDetailsThroughGateway, AFailedProfileSaysWhyInTheHeaderUntilAPullBringsIt)
 {
     using Fault = zmr::FaultServer::Fault;
     struct Row {
         long long uid;
+        const char* broken; // the body part of the requests the gateway breaks
         Fault fault;
         int status;
-        const char* body; // the profile's answer; none: the server's own
+        const char* body;
         const char* shown;
+        const char* posts; // the posts' status line; none: no failure there
     } rows[] = {
-        {99999, Fault::None, 200, nullptr, "用户不存在"},
-        {10002, Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试"},
-        {10002, Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试"},
-        {10002, Fault::None, 200, "oops", "服务器出错，请稍后重试"},
-        {10002, Fault::None, 200, "[1,2]", "操作失败，错误码：0"},
+        {99999, "(no request)", Fault::None, 200, "", "用户不存在", nullptr},
+        {99999, "taskType=ZMRUserFeedsTask", Fault::None, 500, "<html>down</html>", "用户不存在",
+         "服务器出错（500），请稍后重试"},
+        {10002, "taskType=ZMRUserDetailsTask", Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试", nullptr},
+        {10002, "taskType=ZMRUserDetailsTask", Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试", nullptr},
+        {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "oops", "服务器出错，请稍后重试", nullptr},
+        {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "[1,2]", "操作失败，错误码：0", nullptr},
+        // The profile and the posts alike ("taskType=ZMRUser" is in both).
+        {10002, "taskType=ZMRUser", Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试", ""},
     };
     std::shared_ptr<ZMRUserDetailsViewController> screen;
     auto failure = [&] {
         const auto& label = screen->detailsFailedLabel();
         return label && !label->isHidden() ? label->text() : std::string("(hidden)");
     };
+    auto postsFailure = [&] {
+        return screen->statusView()->status() == "error" ? screen->failedLabel()->text() : std::string("(none)");
+    };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.shown);
-        gateway->setTarget(row.body ? "taskType=ZMRUserDetailsTask" : "(no request)");
+        const std::string posts = row.posts ? row.posts : "(none)";
+        SCOPED_TRACE(std::string(row.shown) + " over " + posts);
+        gateway->setTarget(row.broken);
         gateway->setFault(row.fault);
-        gateway->setReply(row.status, row.body ? row.body : "");
+        gateway->setReply(row.status, row.body);
         ASSERT_TRUE(open("root:///root/fold/center/my")); // a fresh screen each time
         screen = openUser("uid=" + std::to_string(row.uid) + "&nick=x");
         ASSERT_TRUE(screen);
-        EXPECT_TRUE(waitFor([&] { return failure() == row.shown; })) << failure();
+        EXPECT_TRUE(waitFor([&] { return failure() == row.shown && postsFailure() == posts; }))
+            << failure() << " over " << postsFailure();
         EXPECT_TRUE(textFrame(row.shown));
         EXPECT_TRUE(screen->followButton()->isHidden());
     }
-    gateway->setTarget("(no request)");
+    gateway->setTarget("taskType=ZMRUserFeedsTask"); // the posts still fail
     drag({160, 150}, {160, 450}, 0.6);
     ASSERT_TRUE(waitFor([&] { return dataForKeyPath(screen->detailsController()->dataItem(), "uid").longLongValue() == 10002; }));
     EXPECT_EQ(failure(), "(hidden)");
+    EXPECT_TRUE(waitFor([&] { return postsFailure() == "服务器出错（500），请稍后重试"; })) << postsFailure();
     EXPECT_TRUE(settle());
     EXPECT_TRUE(textFrame("安琪"));
+    EXPECT_TRUE(textFrame("服务器出错（500），请稍后重试"));
     EXPECT_FALSE(screen->followButton()->isHidden());
 }
 
