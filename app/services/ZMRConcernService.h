@@ -17,7 +17,9 @@
 // a sync runs, a follow stores nothing (a later page of that sync would
 // list the person again) and restarts the sync instead; so do a follow
 // without a profile and either whose result is unknown (after the
-// delegate heard the answer). A refused one changes nothing.
+// delegate heard the answer). A refused one changes nothing. An answer to a
+// request made while another user (or nobody) was signed in stores, marks
+// and syncs nothing; its delegate still hears it.
 //
 // IZMRConcernTask starts a sync (cancelling a running one) and is handed on
 // along the bus. Page 1 of a changed list replaces the table; each page
