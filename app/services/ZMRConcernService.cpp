@@ -69,13 +69,6 @@ KRDBContextRef userDB(const KRService& service)
     return context ? context->userDBContext() : nullptr;
 }
 
-// The signed-in user as text, to tell whether the user changed meanwhile.
-std::string signedInUser(const KRService& service)
-{
-    auto context = appContext(service);
-    return context ? context->uid().description() : std::string();
-}
-
 bool execute(KRDBContext& db, const std::string& sql)
 {
     if (db.db()->execture(sql))
@@ -202,12 +195,12 @@ void ZMRConcernService::sendLater(const pf::ObjectRef& task)
     m_concernTask = task;
     auto request = pageRequest(task);
     std::weak_ptr<pf::Object> weakSelf = shared_from_this();
-    std::string user = signedInUser(*this);
+    pf::Value user = ZMRSignedInUser(*this);
     pf::dispatchMain([weakSelf, task, request, user] {
         auto self = std::static_pointer_cast<ZMRConcernService>(weakSelf.lock());
         if (!self || self->m_concernTask != task)
             return;
-        if (signedInUser(*self) != user) {
+        if (!ZMRIsSignedIn(*self, user)) {
             self->m_concernTask = nullptr;
             return;
         }

@@ -193,7 +193,7 @@ void ZMRPublishService::krUploadTaskDidSuccessResults(const pf::ObjectRef& task,
         return;
     // Sent now, the post would appear as the user signed in since the
     // uploads began.
-    if (!(worker->user() == ZMRSignedInUser(*this))) {
+    if (!ZMRIsSignedIn(*this, worker->user())) {
         fail(worker, pf::Error{domain, 0, "已切换账号，未发布"});
         return;
     }

@@ -28,6 +28,11 @@ pf::Value ZMRSignedInUser(const KRService& service)
     return context ? context->uid() : pf::Value();
 }
 
+bool ZMRIsSignedIn(const KRService& service, const pf::Value& user)
+{
+    return user == ZMRSignedInUser(service);
+}
+
 std::shared_ptr<KRHttpFormBody> ZMRRequestBody(const char* serverTaskName)
 {
     auto body = std::make_shared<KRHttpFormBody>();
@@ -85,7 +90,7 @@ pf::Value ZMRRequestUserInfo(const IKRAPITask& task)
 bool ZMRAnsweredForSignedInUser(const KRService& service, const IKRAPIResponseTask& response)
 {
     auto info = response.userInfo().objectAs<RequestInfo>();
-    return info && info->user == ZMRSignedInUser(service);
+    return info && ZMRIsSignedIn(service, info->user);
 }
 
 std::shared_ptr<IKRAPIResponseTask> ZMRResponseOf(const pf::Protocol* offeredType, const pf::ObjectRef& task,

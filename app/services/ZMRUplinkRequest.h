@@ -51,6 +51,8 @@ bool ZMRSendRequest(KRService& service, const pf::Protocol* taskType, const pf::
 // that sends its request only after an upload keeps it from the start, so
 // that nothing is sent in the name of a user who signed in meanwhile.
 pf::Value ZMRSignedInUser(const KRService& service);
+// Whether `user`, kept from ZMRSignedInUser, is the one signed in now.
+bool ZMRIsSignedIn(const KRService& service, const pf::Value& user);
 
 // The user information the request was made with.
 pf::Value ZMRRequestUserInfo(const IKRAPITask& task);

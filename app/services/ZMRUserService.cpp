@@ -120,7 +120,7 @@ void ZMRUserService::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, co
     }
     // Sent now, the profile would replace the one of the user signed in
     // since the upload began.
-    if (!(portrait->user() == ZMRSignedInUser(*this))) {
+    if (!ZMRIsSignedIn(*this, portrait->user())) {
         krUplinkTaskDidFailWithError(portrait->task(), userChangedFailure(), proto::IZMRUpdateUserTask());
         return;
     }
