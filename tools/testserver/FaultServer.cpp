@@ -109,7 +109,11 @@ FaultServer::FaultServer(Fault fault) : m_fault(fault)
 
 FaultServer::~FaultServer()
 {
-    m_stopping = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_released.notify_all();
     if (m_wake[1] >= 0) {
         char byte = 1;
         [[maybe_unused]] auto written = ::write(m_wake[1], &byte, 1);
@@ -158,6 +162,15 @@ void FaultServer::setReply(int status, std::string body)
 {
     std::lock_guard lock(m_mutex);
     m_reply = Reply{status, std::move(body)};
+}
+
+void FaultServer::release()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_releases;
+    }
+    m_released.notify_all();
 }
 
 std::size_t FaultServer::count(const std::string& path, const std::string& bodyPart) const
@@ -262,15 +275,28 @@ void FaultServer::serve(int socket)
             // In front of a real server, no target breaks nothing.
             targeted = m_target.empty() ? !m_answerer : body.find(m_target) != std::string::npos;
         }
+        std::string answer;
         if (answerer) {
-            std::string answer = answerer(body);
+            answer = answerer(body);
             if (!targeted)
-                reply = Reply{200, std::move(answer)};
+                reply = Reply{200, answer};
         }
         if (!targeted)
             fault = Fault::None;
+        if (fault == Fault::Held) {
+            // The server acted; its answer waits.
+            std::unique_lock lock(m_mutex);
+            const unsigned releases = m_releases;
+            m_released.wait(lock, [&] { return m_releases != releases || m_stopping.load(); });
+            if (m_stopping.load())
+                break;
+            if (answerer)
+                reply = Reply{200, answer};
+            fault = Fault::None;
+        }
         switch (fault) {
         case Fault::None:
+        case Fault::Held: // released above
         case Fault::ResetUnread: // a request already under way is answered
             if (!sendAll(socket, answerHead(reply.status, reply.body) + reply.body))
                 goto done;

@@ -16,6 +16,7 @@
 // real server's answer.
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -35,6 +36,7 @@ public:
         Silent,            // reads the whole request and never answers
         DropReused,        // answers a connection's first request; closes on a later one unanswered
         Oversized,         // reads the request, then answers 200 with JSON over 16 MiB
+        Held,              // answers as None, but only once release() is called (or never, at the stop)
     };
     // The JSON answer of the real server to a request body.
     using Answerer = std::function<std::string(const std::string& body)>;
@@ -65,6 +67,9 @@ public:
     // server's threads.
     void setAnswerer(Answerer answerer);
 
+    // Any thread: sends the answers Fault::Held holds now.
+    void release();
+
     // Whole requests read for the path (without the query), answered or
     // not; with `bodyPart`, only those whose body holds it.
     std::size_t count(const std::string& path, const std::string& bodyPart = "") const;
@@ -86,13 +91,15 @@ private:
     std::thread m_acceptThread;
     std::atomic<bool> m_stopping = false;
 
-    mutable std::mutex m_mutex; // guards the six fields below
+    mutable std::mutex m_mutex; // guards the seven fields below
     Fault m_fault;
     Reply m_reply;
     std::string m_target;
     Answerer m_answerer;
     std::vector<std::pair<std::string, std::string>> m_requests; // path and body
     std::vector<std::thread> m_connections;
+    unsigned m_releases = 0; // calls of release(); a held answer waits for the next
+    std::condition_variable m_released; // with m_mutex: release() and the stop
 };
 
 }
