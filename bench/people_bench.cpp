@@ -22,6 +22,7 @@
 #include "app/services/ZMRShell.h"
 #include "app/services/ZMRSocialTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "framework/core/KRServiceContainer.h"
 #include "framework/data/KRTableView.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
@@ -331,6 +332,16 @@ struct ChangeStage {
         if (!server->start(0))
             std::abort();
         stage = std::make_unique<Stage>(kChangePeople, server->url(), *store->issueToken(kSyncUser));
+        // The stored list is taken as whole, as a finished sync leaves it: the
+        // server's version stored, and a sync that finds it current.
+        stage->shell->setConcernVersion(store->followVersion(kSyncUser));
+        std::shared_ptr<ZMRConcernService> service;
+        for (const auto& container : stage->shell->serviceContainers())
+            if (auto found = std::dynamic_pointer_cast<ZMRConcernService>(container->instance()))
+                service = found;
+        stage->shell->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
+        if (!service || !pf::RunLoop::main().runUntil([&] { return !service->concernTask(); }, pf::Seconds(60)))
+            std::abort();
         stage->source->reloadData();
         pf::RunLoop::main().runUntilIdle();
     }

@@ -186,6 +186,9 @@ void ZMRConcernService::startSync(const pf::ObjectRef& task)
     m_receivedItems = 0;
     m_syncVersion.reset();
     m_restarts = 0;
+    // Page 1 of a changed list empties the table: until the sync ends
+    // complete, what is stored may be a part of the list.
+    m_wholeFor.reset();
     if (auto context = this->context())
         context->handle(proto::IKRAPIRequestTask(), pageRequest(task), 0);
 }
@@ -301,7 +304,14 @@ bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
     auto context = appContext(*this);
     KRDBContextRef db = context ? context->userDBContext() : nullptr;
     const pf::Class* cls = pf::Class::named("ZMRConcernObject");
-    if (!task || !task->user().dictionary() || !db || !cls)
+    // A list that a failed or stopped sync left empty or partial would
+    // hold only this person: only a sync can make it whole.
+    if (!task || !db || !cls || !m_wholeFor || !ZMRIsSignedIn(*this, *m_wholeFor))
+        return false;
+    // A row without a name would stand nameless under "#".
+    const pf::Value nickValue = ZMRPresent(task->user(), "nick");
+    const std::string* nick = nickValue.string();
+    if (!task->user().dictionary() || !nick || nick->empty())
         return false;
     auto cursor = db->query(cls, "WHERE uid=" + std::to_string(task->tuid()) + " LIMIT 1");
     if (!cursor)
@@ -311,18 +321,23 @@ bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
     if (stored)
         return true;
     auto object = std::make_shared<ZMRConcernObject>();
+    // "mutual" as the sender knew it (following back one who follows the
+    // user); without it, not mutual, and the next sync settles it.
     fillConcernObject(*object, task->user());
     object->setUid(task->tuid());
     object->setVersion(context->concernVersion());
-    // Mutual only when both follow, which only the server knows; the page
-    // that followed asks for the profile again and its refresh settles it.
-    object->setMutual(0);
     if (!db->insertObject(object)) {
         pf::log("cannot store a followed user");
         return false;
     }
     pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
     return true;
+}
+
+void ZMRConcernService::markWhole(const IKRAPIResponseTask& response)
+{
+    if (ZMRAnsweredForSignedInUser(*this, response))
+        m_wholeFor = ZMRSignedInUser(*this);
 }
 
 void ZMRConcernService::syncAfterChange()
@@ -367,8 +382,10 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
     if (sync->pageIndex() == 1) {
         // After a restart the table holds pages of another version: it is
         // rewritten even when the list is back at the stored version.
-        if (version == context->concernVersion() && m_restarts == 0)
+        if (version == context->concernVersion() && m_restarts == 0) {
+            markWhole(response);
             return;
+        }
         m_syncVersion = version;
     } else if (version != m_syncVersion) {
         // Pages are by offset: a change on the server since page 1 shifted
@@ -425,6 +442,7 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
         context->setConcernVersion(version);
         sync->setStatus(0);
         sync->setPageIndex(0);
+        markWhole(response);
     }
     pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
 }

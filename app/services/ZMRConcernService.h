@@ -9,15 +9,17 @@
 // posts "ZMRConcernChangedNotification", a follow marks the context's
 // follow list as changed, and so does either whose result is unknown (the
 // server may have made the change; nothing is deleted). A confirmed follow
-// whose task carries the person's profile (`user`) stores that person's
-// row, unless one is stored already, with the stored list's version and
-// not mutual, and posts "ZMRConcernChangedNotification" before the delegate
-// hears the answer: one row, however long the list. The page that sent it
-// asks for the profile again, and its refresh task settles "mutual". While
-// a sync runs, a follow stores nothing (a later page of that sync would
-// list the person again) and restarts the sync instead; so do a follow
-// without a profile and either whose result is unknown (after the
-// delegate heard the answer). A refused one changes nothing. An answer to a
+// whose task carries the person's profile (`user`, with a nickname) stores
+// that person's row, unless one is stored already, with the stored list's
+// version and the profile's "mutual" (not mutual without it), and posts
+// "ZMRConcernChangedNotification" before the delegate hears the answer: one
+// row, however long the list. It does so only while the stored list is
+// known whole: the last sync of this user in this run ended complete. A
+// sync that failed or stopped may have left the table empty or partial, so
+// then, as while a sync runs (a later page would list the person again), a
+// follow stores nothing and starts a sync instead; so do a follow without
+// a profile and either whose result is unknown (after the delegate heard
+// the answer). A refused one changes nothing. An answer to a
 // request made while another user (or nobody) was signed in stores, marks
 // and syncs nothing; its delegate still hears it.
 //
@@ -86,13 +88,21 @@ private:
     // Starts a sync through the bus, as the shell does.
     void syncAfterChange();
     // Lists a confirmed follow's person from the profile it carries; false
-    // when it carries none or the row cannot be stored (a sync must do it).
+    // when the stored list is not known whole, the task carries no profile
+    // with a nickname, or the row cannot be stored (a sync must do it).
     bool storeFollowed(const pf::ObjectRef& task);
+    // The sync that `response` answered ended complete: what is stored is
+    // the signed-in user's whole list.
+    void markWhole(const IKRAPIResponseTask& response);
 
     pf::ObjectRef m_concernTask;
     long long m_receivedItems = 0; // by the running sync
     std::optional<long long> m_syncVersion; // of the running sync's page 1
     int m_restarts = 0; // of the running sync
+    // The user whose whole list is stored: the last sync of this run ended
+    // complete for them. Nothing while a sync runs and after one failed or
+    // stopped, when the table may hold a part of the list.
+    std::optional<pf::Value> m_wholeFor;
 };
 
 extern const char* const ZMRConcernChangedNotification;

@@ -16,7 +16,8 @@ public:
     virtual long long tuid() const = 0;
     virtual void setTuid(long long tuid) = 0;
     // The followed person's profile as the server gives it ("nick",
-    // "logo"), when the sender has it: a confirmed follow then lists the
+    // "logo"), when the sender has it, and "mutual" when the sender knows
+    // the person follows the user back: a confirmed follow then lists the
     // person at once instead of reading the whole follow list again.
     virtual const pf::Value& user() const = 0;
     virtual void setUser(pf::Value user) = 0;

@@ -196,13 +196,6 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     std::shared_ptr<ZMRFollowTask> task =
         following ? std::make_shared<ZMRUnFollowTask>() : std::make_shared<ZMRFollowTask>();
     task->setTuid(*uid);
-    if (!following) {
-        // Who the person is, so that a confirmed follow lists them at once.
-        auto user = pf::Dictionary::create();
-        for (const char* key : {"uid", "nick", "logo"})
-            user->set(key, profile->get(key));
-        task->setUser(pf::Value(user));
-    }
     // The delegate only: a task whose source is the screen would be
     // withdrawn when the screen goes, and its answer never heard.
     task->setDelegate(std::dynamic_pointer_cast<IKRUplinkTaskDelegate>(self));
@@ -222,6 +215,16 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
         m_detailsController->setMutual(false);
     else if (!following && m_followsBack == profile)
         m_detailsController->setMutual(true);
+    if (!following) {
+        // Who the person is, and whether they follow back (this page shows
+        // it without asking again), so that a confirmed follow lists them
+        // at once as the server has them.
+        auto user = pf::Dictionary::create();
+        for (const char* key : {"uid", "nick", "logo"})
+            user->set(key, profile->get(key));
+        user->set("mutual", m_followsBack == profile);
+        task->setUser(pf::Value(user));
+    }
     refreshFollowButton();
     if (following)
         context->handle(proto::IZMRUnFollowTask(), task, 0);

@@ -18,6 +18,7 @@
 #include "tools/appserver/AppStoreData.h"
 #include "framework/db/KRDBContext.h"
 #include "framework/db/KRSqlite.h"
+#include "framework/db/KRSqliteCursor.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Label.h"
 #include "platform/foundation/RunLoop.h"
@@ -105,6 +106,24 @@ protected:
     {
         auto list = store->follows(10001, 0, 1000);
         return std::any_of(list.begin(), list.end(), [&](const auto& f) { return f.uid == tuid; });
+    }
+    // The people the demo user follows, as the server and as the stored list have them, in order.
+    std::vector<long long> serverFollows()
+    {
+        std::vector<long long> uids;
+        for (const auto& follow : store->follows(10001, 0, 1000))
+            uids.push_back(follow.uid);
+        std::sort(uids.begin(), uids.end());
+        return uids;
+    }
+    std::vector<long long> storedFollows()
+    {
+        std::vector<long long> uids;
+        auto db = shell->userDBContext();
+        auto cursor = db ? db->db()->query("SELECT uid FROM [ZMRConcernObject] ORDER BY uid") : nullptr;
+        while (cursor && cursor->next())
+            uids.push_back(cursor->longLongValueAtIndex(0));
+        return uids;
     }
 
     std::shared_ptr<KRTableView> table;
@@ -377,6 +396,102 @@ TEST_F(FollowListThroughGateway, AConfirmedFollowListsThePersonWithoutReadingThe
     ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), bare, 0));
     EXPECT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRUserConcernTask") > syncs; }));
     EXPECT_TRUE(waitFor([&] { return shown().find("J:1") != std::string::npos; })) << shown();
+
+    // A profile without a nickname would leave a nameless row under "#": the list is read instead.
+    ASSERT_TRUE(settle());
+    auto nameless = std::make_shared<ZMRFollowTask>();
+    nameless->setTuid(10010); // 李娜
+    nameless->setUser(pf::Value(pf::Dictionary::create({{"uid", 10010}})));
+    ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), nameless, 0));
+    EXPECT_TRUE(waitFor([&] { return shown().find("L:1") != std::string::npos; })) << shown();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shown().find('#'), std::string::npos) << shown();
+    EXPECT_EQ(storedFollows(), serverFollows());
+}
+
+// A follow lists the person by itself only over a whole stored list. A sync
+// that failed or was cut short leaves the table empty or partial (and a
+// resync cut short keeps the old version over it), so a follow then reads
+// the whole list again: what is stored and shown is the server's list, not
+// the person alone or a page and the person.
+TEST_F(FollowListThroughGateway, AFollowAfterASyncThatDidNotEndReadsTheWholeList)
+{
+    ASSERT_TRUE(settle()); // the launch's own sync
+    // Eighteen follows: two pages and the empty one that ends the list.
+    for (long long uid = 30001; uid <= 30012; ++uid) {
+        ASSERT_TRUE(store->addUserWithId(uid, "friend" + std::to_string(uid), "friend-password", "同学" + std::to_string(uid)));
+        ASSERT_TRUE(store->setFollowing(10001, uid, true));
+    }
+    struct Row {
+        const char* name;
+        bool afterFinishedSync; // else as at a sign-in on a fresh data folder: nothing stored, no version
+        int brokenPage;
+    } rows[] = {
+        {"the first page fails", false, 1},
+        {"the second page fails", false, 2},
+        {"a finished sync, then a resync whose second page fails", true, 2},
+    };
+    load();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(store->setFollowing(10001, 10008, false));
+        if (row.afterFinishedSync) {
+            shell->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
+            ASSERT_TRUE(settle());
+            ASSERT_EQ(storedFollows(), serverFollows());
+            ASSERT_TRUE(store->setFollowing(10001, 10013, true)); // a new version on the server
+        } else {
+            ASSERT_TRUE(shell->userDBContext()->db()->execture("DELETE FROM [ZMRConcernObject]"));
+        }
+        const long long version = row.afterFinishedSync ? shell->concernVersion() : 0; // a sign-in forgets it
+        std::string broken = "taskType=ZMRUserConcernTask";
+        if (version != 0)
+            broken += "&zmr-version=" + std::to_string(version);
+        if (row.brokenPage > 1)
+            broken += "&zmr-pageIndex=" + std::to_string(row.brokenPage);
+        gateway->setTarget(broken);
+        gateway->setReply(500, "<html>down</html>");
+        if (row.afterFinishedSync)
+            shell->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
+        else
+            shell->setAuth(shell->uid(), shell->token()); // a sign-in: its sync starts at once
+        ASSERT_TRUE(settle());
+        ASSERT_NE(storedFollows(), serverFollows()) << "the broken sync left the list partial";
+        gateway->setTarget("(no request)");
+
+        auto follow = std::make_shared<ZMRFollowTask>();
+        follow->setTuid(10008);
+        follow->setUser(pf::Value(pf::Dictionary::create({{"uid", 10008}, {"nick", std::string("何欢")}})));
+        ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), follow, 0));
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(storedFollows(), serverFollows());
+        int rowsShown = 0;
+        for (int s = 0; s < table->numberOfSections(); ++s)
+            rowsShown += table->numberOfRowsInSection(s);
+        EXPECT_EQ(std::size_t(rowsShown), serverFollows().size());
+    }
+}
+
+// Following back a person who follows the user (unfollowed on their page,
+// then followed again) stores them as mutual, as the page shows them.
+TEST_F(FollowListThroughGateway, FollowingBackOnTheUsersPageStoresAMutualRow)
+{
+    ASSERT_TRUE(settle());
+    auto mutual = [&] {
+        auto db = shell->userDBContext();
+        auto cursor = db ? db->db()->query("SELECT mutual FROM [ZMRConcernObject] WHERE uid=10002") : nullptr;
+        return cursor && cursor->next() ? int(cursor->longLongValueAtIndex(0)) : -1; // -1: no row
+    };
+    ASSERT_EQ(mutual(), 1);
+    ASSERT_TRUE(open("root:///root/fold/center/relation/user-details?uid=10002"));
+    ASSERT_TRUE(waitFor([&] { return tapButtonTitled("已关注"); }));
+    ASSERT_TRUE(waitFor([&] { return !follows(10002) && mutual() == -1; }));
+    ASSERT_TRUE(settle());
+    ASSERT_TRUE(tapButtonTitled("关注"));
+    ASSERT_TRUE(waitFor([&] { return follows(10002); }));
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(textFrame("互相关注"));
+    EXPECT_EQ(mutual(), 1);
 }
 
 }
