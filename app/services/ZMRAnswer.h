@@ -40,6 +40,12 @@ inline constexpr long long ZMRNotAnsweredCode = -100;
 // gateway's page, a JSON array). The server may have acted on it.
 inline constexpr long long ZMRResultUnknownCode = -101;
 
+// A sign-in (password, registration, ZZ or Voxly) answered after the user
+// signed in changed since it was asked: another account was chosen or made
+// meanwhile, and this one must not take over from it. Nothing is stored;
+// the screens that waited end their waiting without a word.
+inline constexpr long long ZMRSupersededCode = -102;
+
 // The server refused a read with an HTTP error status or answered it with a
 // body that is not its JSON (a JSON array among them): ZMRServerFailedCode -
 // status, or the code itself when there was no status. Codes down to

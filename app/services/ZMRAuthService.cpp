@@ -111,6 +111,14 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
     if (taskType == proto::IZMRLogoutTask())
         return;
     pf::ObjectRef task = response.task();
+    // The user signed in at the answer is not the one signed in when it was
+    // asked (nobody, mostly): the person has since chosen or made another
+    // account, which this sign-in would take over, whatever it says.
+    bool ours = ZMRAnsweredForSignedInUser(*this, response);
+    if (ZMRIsSignIn(taskType) && !ours) {
+        krUplinkTaskDidFailWithError(task, pf::Error{domain, ZMRSupersededCode, ""}, taskType);
+        return;
+    }
     // Signing in again is harmless; creating an account or binding is not.
     bool read = taskType != proto::IZMRRegisterTask() && (ZMRIsSignIn(taskType) || taskType == proto::IZMRAuthTask());
     ZMRAnswer answer = ZMRReadAnswer(response, domain, read ? ZMRRequestKind::Read : ZMRRequestKind::Write);
@@ -127,12 +135,11 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
         krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
         return;
     }
-    // A sign-in's answer makes its user the signed-in one. Any other (the
-    // session check, a binding) stores only for the user it was sent for:
-    // one for a previous user would sign that user in again over the next.
-    bool store = ZMRIsSignIn(taskType) || ZMRAnsweredForSignedInUser(*this, response);
+    // Every answer stores only for the user it was sent for: a session
+    // check or a binding for a previous user would sign that user in again
+    // over the next (a sign-in's has been dropped above).
     auto context = m_contextLink.of(this->context());
-    if (context && !auth.isNil() && store) {
+    if (context && !auth.isNil() && ours) {
         if (!user.isNil()) {
             context->setAccount(textAt(user, "account"));
             context->setNick(textAt(user, "nick"));

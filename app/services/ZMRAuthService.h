@@ -9,7 +9,11 @@
 // A sign-in (password, registration, Voxly or ZZ token) succeeds only with
 // both "auth" and "auth-token" in the answer; every failure reaches the
 // delegate as an error of domain "ZMRAuthService" and leaves the context as
-// it was. The answer to a logout goes nowhere. Main queue only.
+// it was. A sign-in answered after the signed-in user changed since it was
+// asked (another account chosen or made meanwhile) stores nothing and fails
+// with ZMRSupersededCode; a session check or a binding answered so stores
+// nothing and still reports its outcome. The answer to a logout goes
+// nowhere. Main queue only.
 
 #include "app/services/ZMRContext.h"
 #include "framework/core/KRUplinkService.h"

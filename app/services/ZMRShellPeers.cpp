@@ -1,6 +1,7 @@
 // The shell and the outside apps: Voxly and ZZ sign-in and binding, the
 // token hand-over to the server with its "验证中..." toast, and posts to Natter.
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRShell.h"
@@ -208,7 +209,9 @@ void ZMRShell::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Erro
     if (!isTokenTask(taskType))
         return;
     closeLoadingView();
-    showAlert(ZMRMessage(error));
+    // Another account was chosen or made meanwhile: the person is with it now.
+    if (error.code != ZMRSupersededCode)
+        showAlert(ZMRMessage(error));
 }
 
 bool ZMRShell::canSendNatterWithAlert(bool alert)

@@ -1,5 +1,6 @@
 #include "app/screens/account/ZMRLoginViewController.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
@@ -84,5 +85,7 @@ void ZMRLoginViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, 
     if (taskType != proto::IZMRLoginTask())
         return;
     endLoading();
-    showAlert(ZMRMessage(error));
+    // Another account was chosen or made meanwhile: the person is with it now.
+    if (error.code != ZMRSupersededCode)
+        showAlert(ZMRMessage(error));
 }

@@ -103,6 +103,11 @@ void ZMRRegisterViewController::krUploadTaskDidFailWithError(const pf::ObjectRef
                                                              const pf::Protocol* taskType)
 {
     auto keep = weak_from_this().lock();
+    // Another account was chosen or made meanwhile: the person is with it now.
+    if (error.code == ZMRSupersededCode) {
+        ZMRSetSending(m_statusView.get(), false);
+        return;
+    }
     if (taskType == proto::IZMRLoginTask()) {
         ZMRSetSending(m_statusView.get(), false);
         // Only the server's refusal shows the account is not the one the

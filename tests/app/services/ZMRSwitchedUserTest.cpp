@@ -2,6 +2,8 @@
 #include "StoreTestSupport.h"
 
 #include "app/services/ZMRAccountTasks.h"
+#include "app/services/ZMRAnswer.h"
+#include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRBooksObject.h"
 #include "app/services/ZMRConcernObject.h"
 #include "app/services/ZMRPrizeService.h"
@@ -85,15 +87,33 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
         send(proto::IZMRFollowTask(), task);
     };
     auto coin = [this] { send(proto::IZMRCoinTask(), std::make_shared<ZMRCoinTask>()); };
-    const char* const signIn = R"({"error-code":0,"auth":5,"auth-token":"t5-new","user":{"account":"demo","nick":"Demo"},)"
+    const char* const demoSignedIn = R"({"error-code":0,"auth":5,"auth-token":"t5-new","user":{"account":"demo","nick":"Demo"},)"
                                R"("auth-bind":{"zz":{"token":"zz-demo"}}})";
     const char* const uploaded = R"({"error-code":0,"uri":"http://127.0.0.1:9/images/1"})";
+    // A sign-in of `type` sent with nobody signed in; with `answer`, answered
+    // at once (anqi's, made or chosen while demo's was on its way).
+    auto signIn = [this](const pf::Protocol* type, const char* answer) {
+        return [this, type, answer] {
+            std::shared_ptr<KRUplinkTask> task = std::make_shared<ZMRLoginTask>();
+            if (type == proto::IZMRRegisterTask())
+                task = std::make_shared<ZMRRegisterTask>();
+            else if (type == proto::IZMRZZLoginTask())
+                task = std::make_shared<ZMRZZLoginTask>();
+            send(type, task);
+            if (answer)
+                respond(answer);
+        };
+    };
+    const char* const anqiSignedIn =
+        R"({"error-code":0,"auth":6,"auth-token":"t6-new","user":{"account":"anqi","nick":"安琪"}})";
     struct Row {
         const char* name;
         std::function<void()> send;
         const char* answer; // to the request, or to the upload the task started
         bool signOut; // else anqi signs in
         std::vector<std::string> heard; // the delegate and the notifications seen on the bus
+        bool askedByNobody = false; // demo signed out before the request
+        std::function<void()> meanwhile = nullptr; // how anqi signs in, when not by setAuth
     } rows[] = {
         {"unfollow", unfollow, R"({"error-code":0})", false, {"success IZMRUnFollowTask uid=6"}},
         {"unfollow with unknown result", unfollow, "[]", false, {"fail IZMRUnFollowTask"}},
@@ -147,18 +167,30 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
              task->setToken("zz-demo");
              send(proto::IZMRZZBindTask(), task);
          },
-         signIn, false, {"success IZMRZZBindTask uid=6"}},
-        {"session check", [this] { send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>()); }, signIn, false,
+         demoSignedIn, false, {"success IZMRZZBindTask uid=6"}},
+        {"session check", [this] { send(proto::IZMRAuthTask(), std::make_shared<ZMRAuthTask>()); }, demoSignedIn, false,
          {"success IZMRAuthTask uid=6"}},
+        // Demo's sign-in lands after anqi's account was made or chosen: it
+        // would take over from her.
+        {"sign-in answered after a registration", signIn(proto::IZMRLoginTask(), nullptr), demoSignedIn, false,
+         {"fail IZMRLoginTask"}, true, signIn(proto::IZMRRegisterTask(), anqiSignedIn)},
+        {"registration answered after a sign-in", signIn(proto::IZMRRegisterTask(), nullptr), demoSignedIn, false,
+         {"fail IZMRRegisterTask"}, true, signIn(proto::IZMRLoginTask(), anqiSignedIn)},
+        {"ZZ sign-in answered after a sign-in", signIn(proto::IZMRZZLoginTask(), nullptr), demoSignedIn, false,
+         {"fail IZMRZZLoginTask"}, true, signIn(proto::IZMRLoginTask(), anqiSignedIn)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         shell->setAuth(pf::Value(5), "t5");
+        if (row.askedByNobody)
+            shell->logout(false);
         std::size_t uploadsBefore = uploads.uploads.size();
         row.send();
         auto request = lastRequest();
         bool upload = uploads.uploads.size() > uploadsBefore;
-        if (row.signOut) {
+        if (row.meanwhile) {
+            row.meanwhile();
+        } else if (row.signOut) {
             shell->logout(false);
         } else {
             shell->setAuth(pf::Value(6), "t6");
@@ -177,5 +209,7 @@ TEST_F(ZMRSwitchedUser, AnAnswerForThePreviousUserStoresNothingForTheNextOrForNo
             heard.back() += shell->uid().description();
         EXPECT_EQ(recorder->events, heard);
         EXPECT_EQ(posted, std::vector<std::string>{});
+        if (row.meanwhile && !recorder->errors.empty())
+            EXPECT_EQ(recorder->errors.back().code, ZMRSupersededCode);
     }
 }

@@ -7,7 +7,9 @@
 
 #include "app/screens/feed/ZMRHomeViewController.h"
 #include "app/screens/account/ZMRLoginViewController.h"
+#include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "sdk/voxly/VXBaseResponse.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
@@ -163,6 +165,56 @@ TEST_F(LoginScreen, IgnoresAnswersOfOtherTaskTypes)
     EXPECT_TRUE(pf::AlertView::visibleAlerts().empty());
     EXPECT_EQ(screen(), login);
     login->statusView()->setStatus(std::nullopt); // the spinner would keep the screen busy
+}
+
+class LoginThroughGateway : public LoginScreen {
+protected:
+    LoginThroughGateway() { setRoute(Route::Gateway); }
+};
+
+// anqi's sign-in and a Voxly sign-in are on their way (the server acted,
+// their answers held) when another account is made: once they land, the new
+// account stays signed in, the sign-in screen stays where it is with its
+// spinner ended, the "验证中..." box closes, and nothing is said.
+TEST_F(LoginThroughGateway, ASignInAnsweredAfterAnotherAccountWasMadeIsDroppedQuietly)
+{
+    auto login = screen();
+    ASSERT_TRUE(login);
+    gateway->setTarget("LoginTask&"); // ZMRLoginTask and ZMRVoxlyLoginTask
+    gateway->setFault(zmr::FaultServer::Fault::Held);
+    for (auto& [field, text] : {std::pair{login->accountField(), "anqi"}, std::pair{login->passwordField(), "pw-anqi"}})
+        field->setText(text);
+    auto button = findView([](const pf::View& view) {
+        auto* candidate = dynamic_cast<const pf::Button*>(&view);
+        return candidate && candidate->title() == "登录";
+    });
+    ASSERT_TRUE(button);
+    host->tap(middleOf(button)); // no settling: the answer is held
+    auto voxly = VXAuthorizeResponse::response();
+    voxly->accessToken = "voxly-token";
+    shell->didReceiveVoxlyResponse(voxly);
+    ASSERT_TRUE(waitFor([&] {
+        return gateway->count("/api", "taskType=ZMRLoginTask") == 1 && gateway->count("/api", "taskType=ZMRVoxlyLoginTask") == 1;
+    }));
+    EXPECT_EQ(login->statusView()->status(), "loading");
+    EXPECT_TRUE(shell->loadingView());
+    const std::string shownBefore = topURL();
+
+    auto made = std::make_shared<ZMRRegisterTask>();
+    made->setAccount("newcomer");
+    made->setPassword("pw-newcomer");
+    made->setNick("新来的");
+    ASSERT_TRUE(shell->handle(proto::IZMRRegisterTask(), made, 0));
+    ASSERT_TRUE(waitFor([&] { return shell->account() == "newcomer"; }));
+    const std::string newcomer = shell->uid().description();
+    gateway->release();
+    ASSERT_TRUE(waitFor([&] { return !login->statusView()->status() && !shell->loadingView(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shell->uid().description(), newcomer);
+    EXPECT_EQ(shell->account(), "newcomer");
+    EXPECT_EQ(topURL(), shownBefore);
+    EXPECT_TRUE(login->statusView()->isUserInteractionEnabled());
+    EXPECT_EQ(takeAlert(), "");
 }
 
 // The sign-in screen over the build's resources (the signed script package)
