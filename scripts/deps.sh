@@ -79,9 +79,9 @@ zmr_wait_for_package_locks() {
 # the start: a run that fails while a lock is held by someone else waits
 # and goes again (a few times).
 zmr_apt_get() {
-  local sudo="" attempt status
+  local sudo="" status
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  for attempt in 1 2 3 4 5; do
+  for _ in 1 2 3 4 5; do
     zmr_wait_for_package_locks || return
     status=0
     DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 "$@" || status=$?

@@ -36,6 +36,7 @@ zmr_stage() {
   mkdir -p "$zmr_logs"
   local log="$zmr_logs/$name.log"
   echo "$title"
+  # shellcheck disable=SC2034 # read by the functions COMMAND calls
   local zmr_note_fd=3
   "$@" 3>&1 >"$log" 2>&1 </dev/null || status=$?
   [ "$status" -eq 0 ] && return 0
