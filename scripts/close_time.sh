@@ -21,15 +21,28 @@ zmr_install_deps
 # A display number no other X server holds.
 display=99
 while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_log=$(mktemp)
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$xvfb_log" 2>&1 &
 xvfb=$!
 runner=""
-trap 'kill "$xvfb" 2>/dev/null; [ -z "$runner" ] || kill "$runner" 2>/dev/null; wait 2>/dev/null' EXIT
+trap 'kill "$xvfb" 2>/dev/null; [ -z "$runner" ] || kill "$runner" 2>/dev/null; wait 2>/dev/null; rm -f "$xvfb_log"' EXIT
 export DISPLAY=":$display"
+# Runs on a display that is not there would only measure a failed start.
+up=0
 for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
+  [ -e "/tmp/.X11-unix/X$display" ] && { up=1; break; }
+  kill -0 "$xvfb" 2>/dev/null || break
   sleep 0.05
 done
+if [ "$up" = 0 ]; then
+  if kill -0 "$xvfb" 2>/dev/null; then
+    echo "The virtual display :$display did not start within 5 s:" >&2
+  else
+    echo "The virtual display :$display did not start (Xvfb ended):" >&2
+  fi
+  cat "$xvfb_log" >&2
+  exit 1
+fi
 
 log=$(mktemp)
 longest=0

@@ -32,13 +32,73 @@ zmr_missing_deps() {
   done
 }
 
+# The package system's locks: dpkg's (its front end's and its own) and apt's
+# (the package lists, the downloads).
+ZMR_PACKAGE_LOCKS=(/var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock /var/cache/apt/archives/lock)
+
+# Prints "NAME (process PID)" for a program holding one of those locks, or
+# nothing. Read from /proc/locks: apt and dpkg take fcntl locks, which
+# flock(1) does not see, and fuser or lsof may be missing on a fresh machine.
+zmr_package_lock_holder() {
+  local file dev ino keys="" pid
+  for file in "${ZMR_PACKAGE_LOCKS[@]}"; do
+    read -r dev ino < <(stat -c '%d %i' "$file" 2>/dev/null) || continue
+    # /proc/locks names a file as MAJOR:MINOR:INODE, the numbers of its device in hex.
+    keys+=" $(printf '%02x:%02x:%s' $(((dev >> 8) & 0xfff)) $(((dev & 0xff) | ((dev >> 12) & 0xfff00))) "$ino")"
+  done
+  [ -n "$keys" ] || return 0
+  pid=$(awk -v keys="$keys" 'BEGIN { n = split(keys, k, " "); for (i = 1; i <= n; i++) want[k[i]] = 1 }
+    { for (i = 2; i <= NF; i++) if ($i in want) { print $(i - 1); exit } }' /proc/locks 2>/dev/null || true)
+  [ -n "$pid" ] || return 0
+  echo "$(cat "/proc/$pid/comm" 2>/dev/null || echo "a program") (process $pid)"
+}
+
+# Waits while another program installs or updates packages (say, a second
+# set-up script started beside this one), saying so once; at most 30 minutes.
+# The line goes to fd $zmr_note_fd when set (zmr_stage's way to the
+# person past its log), else to standard output.
+zmr_wait_for_package_locks() {
+  local holder said=0 waited=0
+  while holder=$(zmr_package_lock_holder) && [ -n "$holder" ]; do
+    if [ "$said" = 0 ]; then
+      echo "Waiting for another package installation to finish: $holder holds the package system's lock…" >&"${zmr_note_fd:-1}"
+      said=1
+    fi
+    if [ "$waited" -ge 1800 ]; then
+      echo "The package system is still locked by $holder after 30 minutes; giving up." >&2
+      return 1
+    fi
+    sleep 1
+    waited=$((waited + 1))
+  done
+}
+
+# Runs apt-get with ARGUMENTS once no other program holds the package
+# system. apt itself waits for dpkg's locks (DPkg::Lock::Timeout) but not for
+# the package lists', and another program may take one between the wait and
+# the start: a run that fails while a lock is held by someone else waits
+# and goes again (a few times).
+zmr_apt_get() {
+  local sudo="" status
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  for _ in 1 2 3 4 5; do
+    zmr_wait_for_package_locks || return
+    status=0
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 "$@" || status=$?
+    [ "$status" -ne 0 ] && [ -n "$(zmr_package_lock_holder)" ] || return "$status"
+  done
+  return "$status"
+}
+
 zmr_install_deps() {
   local missing=()
   mapfile -t missing < <(zmr_missing_deps)
   [ ${#missing[@]} -gt 0 ] || return 0
+  zmr_wait_for_package_locks || return
+  # The other installation may have brought what was missing.
+  mapfile -t missing < <(zmr_missing_deps)
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq || return
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  zmr_apt_get update -qq || return
+  zmr_apt_get install -y -qq --no-install-recommends "${missing[@]}"
 }

@@ -28,13 +28,17 @@ zmr_sweep_runs() {
 }
 
 # zmr_stage NAME TITLE COMMAND... : prints TITLE, runs COMMAND into the log.
+# A line COMMAND writes to fd $zmr_note_fd reaches the person past the log
+# (say, that it waits for something).
 zmr_stage() {
   local name=$1 title=$2 status=0
   shift 2
   mkdir -p "$zmr_logs"
   local log="$zmr_logs/$name.log"
   echo "$title"
-  "$@" >"$log" 2>&1 </dev/null || status=$?
+  # shellcheck disable=SC2034 # read by the functions COMMAND calls
+  local zmr_note_fd=3
+  "$@" 3>&1 >"$log" 2>&1 </dev/null || status=$?
   [ "$status" -eq 0 ] && return 0
   echo "Failed (exit status $status); the whole log is $log:" >&2
   if grep -q '^FAILED: ' "$log"; then

@@ -167,10 +167,20 @@ else
   cat "$zz_log" >&2
 fi
 
+# The program's status is the run's; a failure (say, a display that cannot
+# be opened, which the program itself explains) is also said here, since the
+# servers go with the run.
+finish() {
+  local status=$1
+  [ "$status" -eq 0 ] || echo "$2 ended with exit status $status; stopping the local servers." >&2
+  exit "$status"
+}
+
 if [ "$zz_sdk_view" = 1 ]; then
   [ -s "$ca_file" ] && export ZMR_CA_FILE="$ca_file"
-  build/app/tools/zzsdkview/zzsdkview --resources "$PWD/build/app/resources" "${zz_servers[@]}" "${app_args[@]}"
-  exit
+  status=0
+  build/app/tools/zzsdkview/zzsdkview --resources "$PWD/build/app/resources" "${zz_servers[@]}" "${app_args[@]}" || status=$?
+  finish "$status" zzsdkview
 fi
 
 # The analytics collector's uploads go to the local analytics stand-in.
@@ -237,4 +247,6 @@ fi
 # so the near feed and distances show.
 export ZMR_POSITION="${ZMR_POSITION:-31.2304,121.4737}"
 
-build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "${app_args[@]}"
+status=0
+build/app/app/zomaru --resources "$PWD/build/app/resources" --server "$url" --demo "${zz_args[@]}" "${app_args[@]}" || status=$?
+finish "$status" "The application"

@@ -28,8 +28,9 @@
 // will end runs (a spinner repeating until stopped does not count) and the
 // delegate's applicationIsReady() holds. Without those flags the
 // screen shows in a desktop window until it is closed (headless when there
-// is no display, which is said). Messages for the user start with the
-// program's name.
+// is no display, which is said); a display that is named but cannot be
+// opened ends the program at once with status 1, which is said. Messages
+// for the user start with the program's name.
 //
 // Main thread only.
 

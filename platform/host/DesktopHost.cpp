@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace pf {
 
@@ -28,12 +29,65 @@ constexpr double kPinchPerNotch = 1.1;
 
 Error sdlError(const char* what) { return Error{"pf::DesktopHost", -1, std::string(what) + ": " + SDL_GetError()}; }
 
+// A display that was there a moment ago may miss one connection (a virtual
+// display still starting, a busy server): it gets this many tries, this far
+// apart, before the window is given up.
+constexpr int kDisplayAttempts = 5;
+constexpr Uint32 kDisplayRetryMilliseconds = 250;
+
+bool showsWindows(const std::string& driver) { return driver != "offscreen" && driver != "dummy"; }
+
+// Starts SDL's video on a driver that shows windows. SDL falls back to a
+// driver without any (offscreen) when it cannot reach the display, and a
+// program in a window nobody can see would run on for nothing; a driver
+// named through SDL_VIDEODRIVER is taken as it is, since it was asked for.
+std::optional<Error> startVideo()
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return sdlError("starting video");
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    std::string fallback = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((asked && *asked) || showsWindows(fallback))
+        return std::nullopt;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // Each display the environment names, through its own driver: SDL's
+    // reason when it still cannot be reached.
+    struct Named {
+        const char* variable;
+        const char* driver;
+    } const named[] = {{"DISPLAY", "x11"}, {"WAYLAND_DISPLAY", "wayland"}};
+    std::string reasons;
+    for (int attempt = 1; attempt <= kDisplayAttempts; ++attempt) {
+        if (attempt > 1)
+            SDL_Delay(kDisplayRetryMilliseconds);
+        reasons.clear();
+        for (const Named& display : named) {
+            const char* name = std::getenv(display.variable);
+            if (!name || !*name)
+                continue;
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, display.driver);
+            bool started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+            std::string why = started ? "" : SDL_GetError();
+            SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+            if (started)
+                return std::nullopt;
+            reasons += std::string(reasons.empty() ? "" : ", nor ") + name + " (" + display.variable + "): " + why;
+        }
+        if (reasons.empty())
+            return Error{"pf::DesktopHost", -1, "no display (DISPLAY and WAYLAND_DISPLAY are unset); SDL's "
+                                                    + fallback + " video driver shows no window"};
+    }
+    return Error{"pf::DesktopHost", -1, "cannot open the display " + reasons + " (tried " + std::to_string(kDisplayAttempts)
+                                            + " times in " + std::to_string((kDisplayAttempts - 1) * kDisplayRetryMilliseconds)
+                                            + " ms; SDL's " + fallback + " video driver shows no window)"};
+}
+
 }
 
 ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const std::string& title)
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return sdlError("starting video");
+    if (auto error = startVideo())
+        return *error;
     Rect bounds = screen.bounds();
     // As large as the frame's pixels, smaller when the desktop is smaller.
     double fit = screen.scale();

@@ -26,7 +26,11 @@ namespace pf {
 
 class DesktopHost {
 public:
-    // An error when there is no display or the window cannot be made.
+    // An error when there is no display or the window cannot be made. A
+    // display that SDL cannot reach (it offers only a driver that shows no
+    // window, such as offscreen) is tried again for about a second, then is
+    // an error naming the display and SDL's reason; a driver chosen through
+    // SDL_VIDEODRIVER (dummy, offscreen) is used as it is.
     static ErrorOr<std::unique_ptr<DesktopHost>> create(Screen& screen, const std::string& title);
     ~DesktopHost();
 

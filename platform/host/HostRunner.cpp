@@ -141,12 +141,16 @@ int runHost(const HostOptions& options, Screen& screen)
         return 0;
     }
     if (!options.headless && hasDisplay()) {
+        // A window was asked for: running on unseen would leave the person
+        // waiting for one that never comes.
         auto desktop = DesktopHost::create(screen, options.title);
-        if (desktop) {
-            desktop.value()->run();
-            return 0;
+        if (!desktop) {
+            std::fprintf(stderr, "%s: no desktop window: %s\n", options.program.c_str(),
+                         desktop.error().description.c_str());
+            return 1;
         }
-        log("no desktop window (%s); running headless", desktop.error().description.c_str());
+        desktop.value()->run();
+        return 0;
     }
     // Headless: frames are still laid out and rendered, so the program
     // behaves as on a screen that nobody looks at.

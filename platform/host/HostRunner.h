@@ -1,7 +1,7 @@
 #pragma once
 
 // The program's way onto a screen: a desktop window when a display is
-// available, otherwise the headless host; with "--shot FILE.png" the first
+// named, otherwise (or with --headless) the headless host; with "--shot FILE.png" the first
 // screen is written to FILE.png and the program ends. Scripted taps, drags,
 // pinches and typing (--tap, --drag, --pinch, --type) run headless before
 // the shot.
@@ -59,7 +59,8 @@ bool hasDisplay();
 
 // Shows the screen until the window is closed (or, headless, until the main
 // loop is stopped). The screen's windows must be set up before. Answers the
-// process's exit status; failures are logged.
+// process's exit status; failures are logged. A window that cannot be shown
+// on the display the environment names is said and answers 1 at once.
 int runHost(const HostOptions& options, Screen& screen);
 
 }

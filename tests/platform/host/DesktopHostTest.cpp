@@ -12,6 +12,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 using namespace pf;
 
@@ -31,6 +35,70 @@ TEST(DesktopHosting, OpensFitsAndStepsWithTheDummyDriver)
     EXPECT_TRUE(host.value()->step()) << "a frame with nothing new";
     host.value().reset();
     Screen::main().removeAllWindows();
+}
+
+namespace {
+
+// Sets (or, with null, unsets) an environment variable until the end of the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value)
+        : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnvironment() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+// An X display number no server here holds.
+std::string absentDisplay()
+{
+    int n = 77;
+    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))
+           || std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+        ++n;
+    return ":" + std::to_string(n);
+}
+
+}
+
+// SDL falls back to its offscreen driver when the display does not answer:
+// no window that nobody can see, unless that driver was asked for.
+TEST(DesktopHosting, ADisplayThatCannotBeOpenedIsAnErrorNamingIt)
+{
+    const std::string display = absentDisplay();
+    struct Row {
+        const char* display;
+        const char* wayland;
+        const char* driver;
+        std::vector<std::string> said; // empty: the host opens
+    } rows[] = {
+        {display.c_str(), nullptr, nullptr, {"cannot open the display " + display + " (DISPLAY): x11"}},
+        {nullptr, "zmr-no-such-wayland", nullptr, {"cannot open the display zmr-no-such-wayland (WAYLAND_DISPLAY): wayland"}},
+        {display.c_str(), "zmr-no-such-wayland", nullptr,
+         {display + " (DISPLAY): x11", ", nor zmr-no-such-wayland (WAYLAND_DISPLAY): wayland"}},
+        {display.c_str(), nullptr, "dummy", {}},
+    };
+    Screen::main().removeAllWindows();
+    for (const auto& row : rows) {
+        ScopedEnvironment x11("DISPLAY", row.display), wayland("WAYLAND_DISPLAY", row.wayland),
+            driver("SDL_VIDEODRIVER", row.driver);
+        auto host = DesktopHost::create(Screen::main(), "Zomaru");
+        if (row.said.empty()) {
+            EXPECT_TRUE(host.ok()) << row.driver << ": " << host.error().description;
+            continue;
+        }
+        ASSERT_FALSE(host.ok()) << row.said[0];
+        for (const auto& part : row.said)
+            EXPECT_NE(host.error().description.find(part), std::string::npos) << host.error().description;
+        EXPECT_FALSE(SDL_WasInit(SDL_INIT_VIDEO)) << "the video started for the try is stopped";
+    }
 }
 
 namespace {
