@@ -1,6 +1,8 @@
 // Programs that show a window, started on a display that does not answer:
 // each says so and ends with a failure instead of running on unseen.
 
+#include "tests/platform/host/AbsentDisplay.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,16 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// An X display number no server here holds.
-std::string absentDisplay()
-{
-    int n = 77;
-    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))
-           || std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-        ++n;
-    return ":" + std::to_string(n);
-}
 
 struct Ended {
     int status = -1; // 124 when the time limit stopped it
@@ -47,7 +39,7 @@ Ended run(const std::string& command)
 TEST(UnopenableDisplay, AWindowedProgramSaysWhichDisplayAndEndsWithAFailure)
 {
     char pattern[] = "/tmp/zmr-display-XXXXXX";
-    const std::string root = mkdtemp(pattern), display = absentDisplay();
+    const std::string root = mkdtemp(pattern), display = pf::test::absentDisplay();
     // A display named, SDL choosing its driver itself; OpenSSL keeps the
     // state of its one-time start, which only a full unwind tells apart
     // from a leak of ours.

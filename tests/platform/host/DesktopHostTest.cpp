@@ -4,6 +4,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationDelegate.h"
 #include "platform/ui/Window.h"
+#include "tests/platform/host/AbsentDisplay.h"
 #include "tests/platform/host/TouchRecorder.h"
 
 #include <SDL.h>
@@ -56,23 +57,13 @@ private:
     std::optional<std::string> m_old;
 };
 
-// An X display number no server here holds.
-std::string absentDisplay()
-{
-    int n = 77;
-    while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))
-           || std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-        ++n;
-    return ":" + std::to_string(n);
-}
-
 }
 
 // SDL falls back to its offscreen driver when the display does not answer:
 // no window that nobody can see, unless that driver was asked for.
 TEST(DesktopHosting, ADisplayThatCannotBeOpenedIsAnErrorNamingIt)
 {
-    const std::string display = absentDisplay();
+    const std::string display = test::absentDisplay();
     struct Row {
         const char* display;
         const char* wayland;
