@@ -308,10 +308,10 @@ bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
     // hold only this person: only a sync can make it whole.
     if (!task || !db || !cls || !m_wholeFor || !ZMRIsSignedIn(*this, *m_wholeFor))
         return false;
-    // A row without a name would stand nameless under "#".
+    // No profile, or a row without a name, which would stand nameless under "#".
     const pf::Value nickValue = ZMRPresent(task->user(), "nick");
     const std::string* nick = nickValue.string();
-    if (!task->user().dictionary() || !nick || nick->empty())
+    if (!nick || nick->empty())
         return false;
     auto cursor = db->query(cls, "WHERE uid=" + std::to_string(task->tuid()) + " LIMIT 1");
     if (!cursor)

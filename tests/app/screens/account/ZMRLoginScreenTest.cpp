@@ -44,13 +44,16 @@ protected:
             tap({frame.midX(), frame.midY()});
             type(text);
         }
-        auto button = findView([](const pf::View& view) {
+        auto button = loginButton();
+        ASSERT_TRUE(button);
+        tap(middleOf(button));
+    }
+    pf::ViewRef loginButton() const
+    {
+        return findView([](const pf::View& view) {
             auto* candidate = dynamic_cast<const pf::Button*>(&view);
             return candidate && candidate->title() == "登录";
         });
-        ASSERT_TRUE(button);
-        pf::Rect frame = button->convertRectToView(button->bounds(), nullptr);
-        tap({frame.midX(), frame.midY()});
     }
 
     // The message of the one alert on the screen ("" when there is none), dismissed.
@@ -184,10 +187,7 @@ TEST_F(LoginThroughGateway, ASignInAnsweredAfterAnotherAccountWasMadeIsDroppedQu
     gateway->setFault(zmr::FaultServer::Fault::Held);
     for (auto& [field, text] : {std::pair{login->accountField(), "anqi"}, std::pair{login->passwordField(), "pw-anqi"}})
         field->setText(text);
-    auto button = findView([](const pf::View& view) {
-        auto* candidate = dynamic_cast<const pf::Button*>(&view);
-        return candidate && candidate->title() == "登录";
-    });
+    auto button = loginButton();
     ASSERT_TRUE(button);
     host->tap(middleOf(button)); // no settling: the answer is held
     auto voxly = VXAuthorizeResponse::response();
