@@ -429,6 +429,27 @@ TEST_F(SeededWorld, AnUnchangedFollowVersionGetsNoItemsAndPeopleCarryTheirTitle)
     EXPECT_EQ(member(store->userJson(plain.uid, std::nullopt, origin).value_or(""), "title"), "\"#plain\"");
 }
 
+// A post carries the asker's own like wherever it travels: in the feed, its
+// details, and as the post ("publish") of each comment on it.
+TEST_F(SeededWorld, APostCarriesTheAskersOwnLikeInEveryAnswer)
+{
+    zmr::AppServer server(store);
+    auto newest = store->feed({}, std::nullopt, 0, 1, origin);
+    ASSERT_EQ(newest.items.size(), 1u);
+    const std::string pid = member(newest.items[0], "pid");
+    auto own = store->addComment(10001, std::stoll(pid), 0, "我也买了");
+    ASSERT_TRUE(own);
+    ASSERT_TRUE(store->addComment(10002, std::stoll(pid), own->first, "在哪家买的")); // heads demo's comment list
+    ASSERT_TRUE(store->setLike(10001, std::stoll(pid), true));
+    std::string session = "config=config_zmr&auth-uid=10001&auth-token=" + store->issueToken(10001).value_or("");
+    for (const std::string& items : {std::string("&taskType=ZMRFeedsTask"), "&taskType=ZMRFeedDetailsTask&zmr-pid=" + pid,
+                                     "&taskType=ZMRCommentsTask&zmr-pid=" + pid, std::string("&taskType=ZMRCommentsTask")}) {
+        std::string answer = server.answer(session + items, origin);
+        EXPECT_EQ(member(answer, "pid"), pid) << items;
+        EXPECT_EQ(member(answer, "liked"), "true") << items;
+    }
+}
+
 namespace {
 
 // Midnight starting local day `day` of the month `months` months from now's.

@@ -46,7 +46,8 @@ std::optional<AppListPage> worldList(AppStore& store, const std::string& taskTyp
         return store.feed(feedQuery(taskType, query), sessionUid, offset, limit, origin);
     if (taskType == "ZMRCommentsTask")
         return store.comments(integerItem(query, "zmr-pid").value_or(0),
-                              integerItem(query, "zmr-uid").value_or(sessionUid.value_or(0)), offset, limit, origin);
+                              integerItem(query, "zmr-uid").value_or(sessionUid.value_or(0)), offset, limit, origin,
+                              sessionUid);
     if (taskType == "ZMRLikeUsersTask")
         return store.likers(integerItem(query, "zmr-pid").value_or(0), offset, limit, origin);
     if (taskType == "ZMRNearUsersTask")

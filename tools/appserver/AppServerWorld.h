@@ -38,7 +38,10 @@
 //
 // answered as {"profile": {...}}, or error 20481 for an unknown user.
 // People (in these lists, in posts and comments) carry "title": the
-// nickname, else "#" and the account.
+// nickname, else "#" and the account. What depends on who asks (a post's
+// "liked", a person's "isFollow" and "mutual") is the signed-in user's
+// wherever the post or person travels: in a list, a record, or a
+// comment's "publish".
 
 #include "tools/appserver/AppJson.h"
 

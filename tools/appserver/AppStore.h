@@ -127,8 +127,10 @@ public:
                      const std::string& origin);
     std::optional<std::string> postJson(long long pid, std::optional<long long> viewer, const std::string& origin);
     // A post's comments oldest first, or (pid 0) the comments on `uid`'s posts
-    // and the replies to `uid`'s comments, newest first.
-    AppListPage comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin);
+    // and the replies to `uid`'s comments, newest first; each carries its
+    // post ("publish") as `viewer` sees it (their own like).
+    AppListPage comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin,
+                         std::optional<long long> viewer = std::nullopt);
     // The users who liked a post, latest first.
     AppListPage likers(long long pid, long long offset, long long limit, const std::string& origin);
     // Everyone but the viewer whose position is known and within 50 km,

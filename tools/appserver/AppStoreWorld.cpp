@@ -147,7 +147,8 @@ std::optional<std::string> AppStore::postJson(long long pid, std::optional<long 
     return postFromRow(row, origin);
 }
 
-AppListPage AppStore::comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin)
+AppListPage AppStore::comments(long long pid, long long uid, long long offset, long long limit, const std::string& origin,
+                               std::optional<long long> viewer)
 {
     std::vector<std::pair<std::string, long long>> made; // JSON without its post, and the post id
     AppListPage page;
@@ -179,7 +180,7 @@ AppListPage AppStore::comments(long long pid, long long uid, long long offset, l
     }
     for (auto& [json, post] : made) {
         // The post a comment belongs to, for the screens that open it.
-        auto publish = postJson(post, std::nullopt, origin);
+        auto publish = postJson(post, viewer, origin);
         page.items.push_back(json.substr(0, json.size() - 1) + ",\"publish\":" + publish.value_or("null") + "}");
     }
     return page;
