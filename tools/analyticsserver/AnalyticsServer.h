@@ -41,6 +41,8 @@ public:
     explicit AnalyticsServer(std::string logPath = {});
     ~AnalyticsServer();
 
+    // Returns once it serves (false when the port cannot be bound), so a
+    // stop() at any moment after ends it.
     bool start(int port);
     void stop();
     int port() const { return m_port; }

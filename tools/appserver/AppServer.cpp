@@ -149,6 +149,10 @@ bool AppServer::start(int port)
     }
     m_port = bound;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // A stop() before the listening loop has started would be lost: the
+    // loop would then serve for good and the stop wait for it.
+    for (int i = 0; i < 5000 && !m_server->is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 

@@ -42,7 +42,8 @@ public:
     ~AppServer();
 
     // Binds 127.0.0.1:port (0 picks a free port) and serves on a thread of
-    // its own; false when the port cannot be bound.
+    // its own; false when the port cannot be bound. Returns once it serves,
+    // so a stop() at any moment after ends it.
     bool start(int port);
     void stop();
     int port() const { return m_port; }
