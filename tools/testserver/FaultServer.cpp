@@ -267,9 +267,13 @@ void FaultServer::serve(int socket)
         ++served;
         Reply reply;
         Answerer answerer;
+        // A release once the request is counted sends its answer, though the
+        // server may still be at work on it.
+        unsigned releases = 0;
         {
             std::lock_guard lock(m_mutex);
             m_requests.emplace_back(path, body);
+            releases = m_releases;
             reply = m_reply;
             answerer = m_answerer;
             // In front of a real server, no target breaks nothing.
@@ -286,7 +290,6 @@ void FaultServer::serve(int socket)
         if (fault == Fault::Held) {
             // The server acted; its answer waits.
             std::unique_lock lock(m_mutex);
-            const unsigned releases = m_releases;
             m_released.wait(lock, [&] { return m_releases != releases || m_stopping.load(); });
             if (m_stopping.load())
                 break;

@@ -67,7 +67,8 @@ public:
     // server's threads.
     void setAnswerer(Answerer answerer);
 
-    // Any thread: sends the answers Fault::Held holds now.
+    // Any thread: sends the answers Fault::Held holds for every request
+    // counted so far (count()), once the server has acted on it.
     void release();
 
     // Whole requests read for the path (without the query), answered or
@@ -98,7 +99,7 @@ private:
     Answerer m_answerer;
     std::vector<std::pair<std::string, std::string>> m_requests; // path and body
     std::vector<std::thread> m_connections;
-    unsigned m_releases = 0; // calls of release(); a held answer waits for the next
+    unsigned m_releases = 0; // calls of release(); a held answer waits for the next after its request was counted
     std::condition_variable m_released; // with m_mutex: release() and the stop
 };
 
