@@ -69,6 +69,24 @@ KRDBContextRef userDB(const KRService& service)
     return context ? context->userDBContext() : nullptr;
 }
 
+// What a refresh rewrites of a stored row.
+void refreshFrom(ZMRConcernObject& object, const pf::Value& data)
+{
+    // A profile read in part (a key missing, null or of another kind) keeps
+    // what is stored for it: a blanked name would file the person under "#".
+    const pf::Value nick = ZMRPresent(data, "nick");
+    if (const std::string* text = nick.string(); text && !text->empty()) {
+        object.setNick(*text);
+        object.setPy(pinyinInitials(*text));
+    }
+    const pf::Value logo = ZMRPresent(data, "logo");
+    if (const std::string* text = logo.string())
+        object.setLogo(*text);
+    const pf::Value mutual = ZMRPresent(data, "mutual");
+    if (!mutual.isNil())
+        object.setMutual(mutual.boolValue() ? 1 : 0);
+}
+
 bool execute(KRDBContext& db, const std::string& sql)
 {
     if (db.db()->execture(sql))
@@ -240,9 +258,7 @@ void ZMRConcernService::refreshUser(const pf::ObjectRef& taskObject)
         auto object = row.objectAs<ZMRConcernObject>();
         if (!object)
             continue;
-        long long version = object->version();
-        fillConcernObject(*object, task->data());
-        object->setVersion(version);
+        refreshFrom(*object, task->data());
         if (!db->updateObject(object))
             pf::log("cannot rewrite a followed user");
     }
@@ -280,6 +296,11 @@ void ZMRConcernService::answer(const IKRAPIResponseTask& response)
         if (db && unfollow && execute(*db, "DELETE FROM [ZMRConcernObject] WHERE uid=" + std::to_string(unfollow->tuid())))
             pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
         krUplinkTaskDidSuccessResults(task, pf::Value(answer.results), taskType);
+        // A failed or stopped sync may have left the table empty or partial:
+        // the rest of the list is read now, not at some later visit. A
+        // running sync reads it anyway.
+        if (ours && !m_concernTask && !isListWhole())
+            syncAfterChange();
         return;
     }
     if (!ours) {
@@ -306,7 +327,7 @@ bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
     const pf::Class* cls = pf::Class::named("ZMRConcernObject");
     // A list that a failed or stopped sync left empty or partial would
     // hold only this person: only a sync can make it whole.
-    if (!task || !db || !cls || !m_wholeFor || !ZMRIsSignedIn(*this, *m_wholeFor))
+    if (!task || !db || !cls || !isListWhole())
         return false;
     // No profile, or a row without a name, which would stand nameless under "#".
     const pf::Value nickValue = ZMRPresent(task->user(), "nick");
@@ -332,6 +353,11 @@ bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
     }
     pf::NotificationCenter::defaultCenter().post(ZMRConcernChangedNotification);
     return true;
+}
+
+bool ZMRConcernService::isListWhole() const
+{
+    return m_wholeFor && ZMRIsSignedIn(*this, *m_wholeFor);
 }
 
 void ZMRConcernService::markWhole(const IKRAPIResponseTask& response)
@@ -370,8 +396,13 @@ void ZMRConcernService::answerSync(const IKRAPIResponseTask& response)
         return;
     }
     pf::Value results = ZMRPresent(pf::Value(answer.results), "user-concern-results");
-    if (!results.dictionary())
+    if (!results.dictionary()) {
+        // Says nothing of the list, as a failed page: the next visit of
+        // the follow list syncs again.
+        if (auto context = appContext(*this))
+            context->setHasConcernChanged(true);
         return;
+    }
     auto context = appContext(*this);
     KRDBContextRef db = context ? context->userDBContext() : nullptr;
     if (!context || !db)

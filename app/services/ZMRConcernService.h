@@ -19,7 +19,9 @@
 // then, as while a sync runs (a later page would list the person again), a
 // follow stores nothing and starts a sync instead; so do a follow without
 // a profile and either whose result is unknown (after the delegate heard
-// the answer). A refused one changes nothing. An answer to a
+// the answer). A confirmed unfollow over a list not known whole (no sync
+// running) syncs too, so the list ends as the server's. A refused one
+// changes nothing. An answer to a
 // request made while another user (or nobody) was signed in stores, marks
 // and syncs nothing; its delegate still hears it.
 //
@@ -39,10 +41,16 @@
 // is stored, so the next sync reads the whole list, and the context's follow
 // list is marked as changed, so the next visit of the list starts one. A
 // failed page stores nothing and posts "ZMRConcernFailedNotification" with
-// the error (read it with ZMRConcernFailure); the next sync starts over.
+// the error (read it with ZMRConcernFailure); the next sync starts over. A
+// page without a "user-concern-results" dictionary stores and posts
+// nothing; like a failed page, it leaves the context's follow list marked
+// as changed, so the next visit of the list syncs.
 //
 // IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
-// the user is not followed) and is handed on. Main queue only.
+// the user is not followed) with what its profile carries: a nickname (with
+// its initials), portrait or "mutual" that is missing, null or not of its
+// kind (an empty nickname too) keeps the stored one. It is handed on. Main
+// queue only.
 
 #include "framework/core/KRUplinkService.h"
 #include "platform/foundation/Error.h"
@@ -94,6 +102,8 @@ private:
     // The sync that `response` answered ended complete: what is stored is
     // the signed-in user's whole list.
     void markWhole(const IKRAPIResponseTask& response);
+    // The stored list is the signed-in user's whole list (markWhole).
+    bool isListWhole() const;
 
     pf::ObjectRef m_concernTask;
     long long m_receivedItems = 0; // by the running sync

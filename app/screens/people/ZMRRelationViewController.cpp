@@ -100,8 +100,15 @@ void ZMRRelationViewController::krDataControllerDidLoaded(KRDataController& cont
 
 void ZMRRelationViewController::krDataControllerDidContentChanged(KRDataController& controller)
 {
-    // A later sync of the follow list brought it.
-    if (auto* list = dynamic_cast<KRDocumentDataController*>(&controller))
+    auto* list = dynamic_cast<KRDocumentDataController*>(&controller);
+    if (!list)
+        return;
+    // A later sync brought rows, or ended and found the list empty. A change
+    // that leaves nothing shown over a list not known current (an unfollow
+    // after a failed sync) leaves the failure said.
+    auto app = std::dynamic_pointer_cast<ZMRContext>(context());
+    const auto& source = controller.dataSource();
+    if ((source && !source->isEmpty()) || (app && !app->hasConcernChanged()))
         ZMRHideListFailure(*list);
 }
 

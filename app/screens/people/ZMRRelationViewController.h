@@ -17,8 +17,10 @@
 //
 // A failed load of an empty page shows its text over that page
 // (ZMRListFailure.h): the fans' list, or the follow-list sync behind the
-// stored follow list; rows already shown stay without a notice. Leaving
-// and opening the screen again is the retry.
+// stored follow list; rows already shown stay without a notice. The text
+// stays while the list shows nothing and the follow list is not known
+// current (the context's follow list marked as changed). Leaving and
+// opening the screen again is the retry.
 //
 // The screen is the delegate of its tab controller and of every page's
 // document list. Main queue only.

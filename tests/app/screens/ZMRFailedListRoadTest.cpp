@@ -6,6 +6,8 @@
 
 #include "app/screens/feed/ZMRFeedDetailsViewController.h"
 #include "app/screens/people/ZMRRelationViewController.h"
+#include "app/services/ZMRSocialTasks.h"
+#include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRJSON.h"
 #include "framework/data/KRTableViewCell.h"
 #include "framework/db/KRDBContext.h"
@@ -119,6 +121,14 @@ TEST_F(FailedListRoad, AListThatFailsEmptySaysWhyAndOneWithRowsKeepsThem)
     shell->setConcernVersion(0);
     shell->setHasConcernChanged(true);
     ASSERT_TRUE(open("root:///root/fold/center/relation"));
+    EXPECT_TRUE(shows("服务器出错（500），请稍后重试"));
+    // An unfollow sent from a person's page meanwhile reads the list again;
+    // while that fails too, nothing is shown and the failure stays said.
+    const std::size_t syncs = gateway->count("/api", "ZMRUserConcernTask");
+    auto unfollow = std::make_shared<ZMRUnFollowTask>();
+    unfollow->setTuid(10005); // 丁一
+    ASSERT_TRUE(shell->handle(proto::IZMRUnFollowTask(), unfollow, 0));
+    EXPECT_TRUE(waitFor([&] { return gateway->count("/api", "ZMRUserConcernTask") > syncs; })) << "the unfollow syncs";
     EXPECT_TRUE(shows("服务器出错（500），请稍后重试"));
 
     // Opening the screen again is the retry.

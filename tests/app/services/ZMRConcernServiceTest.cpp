@@ -267,8 +267,11 @@ TEST_F(ZMRConcern, RefreshRewritesOnlyAStoredUserAndKeepsItsVersion)
         // An id that is not all a number names nobody; a text of digits does.
         {R"({"uid":"4abc","nick":"Odd"})", {"4|Bea|http://l/4|12|B|1"}},
         {R"({"uid":"4","nick":"Cy","logo":"http://l/4","mutual":1})", {"4|Cy|http://l/4|12|C|1"}},
-        {R"({"uid":4,"nick":null,"logo":["x"]})", {"4||-|12|-|0"}},
-        {R"([4])", {"4||-|12|-|0"}},
+        // A profile read in part rewrites what it has and keeps the rest.
+        {R"({"uid":4,"nick":null,"logo":["x"]})", {"4|Cy|http://l/4|12|C|1"}},
+        {R"({"uid":4,"mutual":false})", {"4|Cy|http://l/4|12|C|0"}},
+        {R"({"uid":4,"nick":"","logo":"http://l/5"})", {"4|Cy|http://l/5|12|C|0"}},
+        {R"([4])", {"4|Cy|http://l/5|12|C|0"}},
     };
     for (const Row& step : steps) {
         SCOPED_TRACE(step.data);

@@ -411,9 +411,11 @@ TEST_F(FollowListThroughGateway, AConfirmedFollowListsThePersonWithoutReadingThe
 
 // A follow lists the person by itself only over a whole stored list. A sync
 // that failed or was cut short leaves the table empty or partial (and a
-// resync cut short keeps the old version over it), so a follow then reads
-// the whole list again: what is stored and shown is the server's list, not
-// the person alone or a page and the person.
+// resync cut short keeps the old version over it), so a follow or an
+// unfollow then reads the whole list again: what is stored and shown is the
+// server's list, not the person alone or a page and the person. A page
+// answered without a list counts as failed: the next visit of the list
+// syncs.
 TEST_F(FollowListThroughGateway, AFollowAfterASyncThatDidNotEndReadsTheWholeList)
 {
     ASSERT_TRUE(settle()); // the launch's own sync
@@ -426,10 +428,14 @@ TEST_F(FollowListThroughGateway, AFollowAfterASyncThatDidNotEndReadsTheWholeList
         const char* name;
         bool afterFinishedSync; // else as at a sign-in on a fresh data folder: nothing stored, no version
         int brokenPage;
+        const char* answer = "<html>down</html>"; // with status 500, else 200
+        bool unfollow = false; // of 安琪, in place of the follow of 何欢
     } rows[] = {
         {"the first page fails", false, 1},
         {"the second page fails", false, 2},
         {"a finished sync, then a resync whose second page fails", true, 2},
+        {"the first page answers without a list", false, 1, "{}"},
+        {"the first page fails, then an unfollow", false, 1, "<html>down</html>", true},
     };
     load();
     for (const Row& row : rows) {
@@ -450,19 +456,26 @@ TEST_F(FollowListThroughGateway, AFollowAfterASyncThatDidNotEndReadsTheWholeList
         if (row.brokenPage > 1)
             broken += "&zmr-pageIndex=" + std::to_string(row.brokenPage);
         gateway->setTarget(broken);
-        gateway->setReply(500, "<html>down</html>");
+        gateway->setReply(row.answer[0] == '{' ? 200 : 500, row.answer);
         if (row.afterFinishedSync)
             shell->handle(proto::IZMRConcernTask(), std::make_shared<ZMRConcernTask>(), 0);
         else
             shell->setAuth(shell->uid(), shell->token()); // a sign-in: its sync starts at once
         ASSERT_TRUE(settle());
         ASSERT_NE(storedFollows(), serverFollows()) << "the broken sync left the list partial";
+        EXPECT_TRUE(shell->hasConcernChanged()) << "the next visit of the list syncs";
         gateway->setTarget("(no request)");
 
-        auto follow = std::make_shared<ZMRFollowTask>();
-        follow->setTuid(10008);
-        follow->setUser(pf::Value(pf::Dictionary::create({{"uid", 10008}, {"nick", std::string("何欢")}})));
-        ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), follow, 0));
+        if (row.unfollow) {
+            auto unfollow = std::make_shared<ZMRUnFollowTask>();
+            unfollow->setTuid(10002);
+            ASSERT_TRUE(shell->handle(proto::IZMRUnFollowTask(), unfollow, 0));
+        } else {
+            auto follow = std::make_shared<ZMRFollowTask>();
+            follow->setTuid(10008);
+            follow->setUser(pf::Value(pf::Dictionary::create({{"uid", 10008}, {"nick", std::string("何欢")}})));
+            ASSERT_TRUE(shell->handle(proto::IZMRFollowTask(), follow, 0));
+        }
         ASSERT_TRUE(settle());
         EXPECT_EQ(storedFollows(), serverFollows());
         int rowsShown = 0;
