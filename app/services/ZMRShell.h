@@ -119,6 +119,8 @@ public:
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
                                       const pf::Protocol* taskType) override;
     // The "验证中..." toast while a token is with the server; null otherwise.
+    // One token at a time: a new one withdraws the one still with the
+    // server, and so does a sign-out; either closes its toast.
     const std::shared_ptr<KRAlertView>& loadingView() const { return m_loadingView; }
     void setAuth(const pf::Value& uid, const std::optional<std::string>& token) override;
 
@@ -172,8 +174,11 @@ private:
     void loadStyles();
     void openStartPage();
     void registerPeers();
-    // Shows "验证中..." (closing an earlier one) and sends the token task.
+    // Shows "验证中..." and sends the token task, withdrawing one still with
+    // the server (and closing its toast).
     void handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf::Protocol* taskType);
+    // Withdraws the token task still with the server, if any, and closes the toast.
+    void withdrawToken();
     void closeLoadingView();
 
     std::optional<pf::Location> m_location;
@@ -184,6 +189,9 @@ private:
     bool m_hasConcernChanged = false;
     pf::WindowRef m_window;
     std::shared_ptr<KRAlertView> m_loadingView;
+    // The token task with the server (the toast's), and its type; null once answered or withdrawn.
+    std::shared_ptr<ZMRTokenTask> m_tokenTask;
+    const pf::Protocol* m_tokenTaskType = nullptr;
     unsigned m_loadingGeneration = 0; // a delayed show runs only for the toast it was made for
     std::optional<std::string> m_voxlyRedirectURL;
     std::shared_ptr<CorvanaOAuth> m_corvanaOAuth;

@@ -161,7 +161,9 @@ void ZMRShell::corvanaDidNotNetWork()
 
 void ZMRShell::handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf::Protocol* taskType)
 {
-    closeLoadingView();
+    // The account chosen last is the one signed in: an earlier token still
+    // with the server would otherwise answer first and take over.
+    withdrawToken();
     m_loadingView = KRAlertView::create("验证中...");
     unsigned generation = m_loadingGeneration;
     if (pf::Application::shared().applicationState() == pf::ApplicationState::Active) {
@@ -178,7 +180,17 @@ void ZMRShell::handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf
         });
     }
     task->setDelegate(std::static_pointer_cast<ZMRShell>(shared_from_this()));
+    m_tokenTask = task;
+    m_tokenTaskType = taskType;
     sendTask(taskType, task);
+}
+
+void ZMRShell::withdrawToken()
+{
+    // A withdrawn request is never answered: its toast ends here.
+    if (auto pending = std::exchange(m_tokenTask, nullptr))
+        cancelHandle(m_tokenTaskType, pending);
+    closeLoadingView();
 }
 
 void ZMRShell::closeLoadingView()
@@ -188,11 +200,13 @@ void ZMRShell::closeLoadingView()
         view->close();
 }
 
-void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&, const pf::Protocol* taskType)
+void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value&, const pf::Protocol* taskType)
 {
-    if (!isTokenTask(taskType))
+    // A token withdrawn for a later one has no toast of its own to close.
+    if (!isTokenTask(taskType) || task != m_tokenTask)
         return;
     auto self = shared_from_this();
+    m_tokenTask = nullptr;
     closeLoadingView();
     if (taskType == proto::IZMRVoxlyBindTask() || taskType == proto::IZMRZZBindTask()) {
         pf::NotificationCenter::defaultCenter().post("ZMRBindChangedNotification");
@@ -204,10 +218,11 @@ void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Val
         openConfigUrl("url-nick", true);
 }
 
-void ZMRShell::krUploadTaskDidFailWithError(const pf::ObjectRef&, const pf::Error& error, const pf::Protocol* taskType)
+void ZMRShell::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType)
 {
-    if (!isTokenTask(taskType))
+    if (!isTokenTask(taskType) || task != m_tokenTask)
         return;
+    m_tokenTask = nullptr;
     closeLoadingView();
     // Another account was chosen or made meanwhile: the person is with it now.
     if (error.code != ZMRSupersededCode)

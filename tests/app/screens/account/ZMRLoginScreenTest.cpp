@@ -217,6 +217,40 @@ TEST_F(LoginThroughGateway, ASignInAnsweredAfterAnotherAccountWasMadeIsDroppedQu
     EXPECT_EQ(takeAlert(), "");
 }
 
+// A Voxly token still with the server is withdrawn by a sign-out, and its
+// "验证中..." closes with it; of two tokens on their way, the one chosen last
+// signs in, though the earlier one's answer comes first.
+TEST_F(LoginThroughGateway, ATokenHandOverEndsWithItsRequestAndTheLastChosenSignsIn)
+{
+    auto voxly = [&](const char* token) {
+        auto response = VXAuthorizeResponse::response();
+        response->accessToken = token;
+        shell->didReceiveVoxlyResponse(response);
+    };
+    gateway->setFault(zmr::FaultServer::Fault::Held);
+    gateway->setTarget("zmr-token=voxly-held");
+    voxly("voxly-held");
+    ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "zmr-token=voxly-held") == 1; }));
+    auto demo = std::make_shared<ZMRLoginTask>();
+    demo->setAccount("demo");
+    demo->setPassword("demo-password");
+    ASSERT_TRUE(shell->handle(proto::IZMRLoginTask(), demo, 0));
+    ASSERT_TRUE(waitFor([&] { return shell->account() == "demo"; }));
+    shell->logout(false);
+    EXPECT_FALSE(shell->loadingView());
+    ASSERT_TRUE(settle());
+
+    gateway->setTarget("zmr-token=voxly-second");
+    voxly("voxly-first");
+    voxly("voxly-second");
+    ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "zmr-token=voxly-second") == 1; }));
+    gateway->release();
+    ASSERT_TRUE(waitFor([&] { return shell->uid().isNumber() && !shell->loadingView(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shell->voxlyToken(), "voxly-second");
+    EXPECT_EQ(takeAlert(), "");
+}
+
 // The sign-in screen over the build's resources (the signed script package)
 // with the ZZ stand-in, a device folder of its own, and this process taking
 // the URLs of the ZZ session's scheme as the installed application does.
