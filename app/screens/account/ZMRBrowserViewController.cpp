@@ -5,6 +5,7 @@
 #include "platform/controls/BarItem.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/NavigationItem.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/URL.h"
 #include "platform/web/HtmlDocument.h"
@@ -69,6 +70,14 @@ bool ZMRBrowserViewController::webViewShouldStartLoadWithRequest(pf::WebView&, c
     if (target && isWebScheme(target->scheme()))
         return true;
     pf::log("ZMRBrowserViewController: refused %s (only http and https pages load)", address.c_str());
+    // A refused address (a redirect, a link tapped during a load) ends the
+    // load without a report: the spinner goes once it has ended.
+    std::weak_ptr<pf::Object> weak = weak_from_this();
+    pf::dispatchMain([weak] {
+        auto self = std::static_pointer_cast<ZMRBrowserViewController>(weak.lock());
+        if (self && self->m_webView && !self->m_webView->isLoading())
+            self->showReloadItem();
+    });
     return false;
 }
 

@@ -9,11 +9,12 @@
 // a log line, so a page can neither open screens nor read local files.
 //
 // While a page loads, the right item of `toolItem` is a spinning activity
-// indicator; once it has loaded or failed, the system "refresh" item, which
-// reloads the web view. A page refused as too large, too deep or too costly
-// to lay out would otherwise leave the view blank with no word why, so
-// `refusedLabel` (hidden until then) says so over it until the next load
-// starts; the reason goes to the log, as for every failure.
+// indicator; once it has loaded, failed or ended on a refused address, the
+// system "refresh" item, which reloads the web view. A page refused as too
+// large, too deep or too costly to lay out would otherwise leave the view
+// blank with no word why, so `refusedLabel` (hidden until then) says so
+// over it until the next load starts; the reason goes to the log, as for
+// every failure.
 //
 // Main queue only.
 

@@ -155,6 +155,10 @@ TEST_F(BrowserScreen, SpinsWhileLoadingAndOffersReloadAfterAFailureSayingWhenThe
     browser->toolItem()->rightBarButtonItem()->sendAction();
     EXPECT_TRUE(web.isLoading());
     ASSERT_TRUE(pageLoaded(*browser, "/pages/privacy.html"));
+
+    // A redirect to an address that is no web page ends the load unreported; the spinner goes too.
+    ASSERT_TRUE(web.loadRequest(hostile.url("/redirect?to=zomaru%3A%2F%2Fx")));
+    EXPECT_TRUE(waitFor([&] { return !web.isLoading() && showsReloadItem(*browser); }));
 }
 
 }
