@@ -66,9 +66,13 @@ for arg in "$@"; do
 done
 
 read -r -a targets <<<"${ZMR_RUN_TARGETS:-zomaru appserver zzserver zz_bundle_resources analyticsserver voxlyweb natterapp zzapp zzsdkview}"
+# Configured once: the build tool runs the configure again itself when a
+# CMakeLists.txt changes, and a configure at every launch costs seconds.
 build_app() {
-  cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF &&
-    cmake --build build/app -j "$(nproc)" --target "${targets[@]}"
+  if [ ! -f build/app/build.ninja ]; then
+    cmake -S . -B build/app -G Ninja -DCMAKE_BUILD_TYPE=Release -DZMR_TESTS=OFF || return
+  fi
+  cmake --build build/app -j "$(nproc)" --target "${targets[@]}"
 }
 # Two builds at once in one folder each build every step the tree lacks
 # (each build tool plans from the same stale tree, unaware of the other),

@@ -2,7 +2,8 @@
 # Two scripts/run.sh started together in one checkout: one builds, the other
 # waits for it and then finds nothing to do, and no step is built twice. And
 # the sweep of old run folders leaves those of runs still going: a window
-# open for days still trusts the test CAs in its folder.
+# open for days still trusts the test CAs in its folder. A later run on the
+# built tree configures nothing, unless a CMakeLists.txt changed.
 # Runs on a copy of the source tree in a scratch folder, with --build-only
 # and one small library as the target (ZMR_RUN_TARGETS), so it costs one
 # configure and a few dozen compiles.
@@ -31,7 +32,7 @@ wait "$second" || status=$?
 
 fail() {
   echo "FAILED: $*" >&2
-  for f in first.out second.out build/logs/app-build.log; do
+  for f in first.out second.out third.out fourth.out build/logs/app-build.log; do
     echo "--- $f" >&2
     tail -n 20 "$f" >&2 || true
   done
@@ -48,6 +49,16 @@ built=$(awk '$4 ~ /\.(o|a)$/ { print $4 }' build/app/.ninja_log | sort)
 twice=$(printf '%s\n' "$built" | uniq -d)
 [ -z "$twice" ] || fail "built twice: $twice"
 echo "run.sh: one build, the other run waited and built nothing"
+
+# A run on the built tree does not configure again (seconds at every launch);
+# the build tool configures again itself once a CMakeLists.txt changed.
+scripts/run.sh --build-only >third.out 2>&1 || fail "a run on the built tree failed"
+! grep -q "Configuring done" build/logs/app-build.log || fail "a run on the built tree configured again"
+grep -q "ninja: no work to do" build/logs/app-build.log || fail "a run on the built tree built something"
+echo "# changed" >>platform/foundation/CMakeLists.txt
+scripts/run.sh --build-only >fourth.out 2>&1 || fail "a run after a CMakeLists.txt changed failed"
+grep -q "Re-running CMake" build/logs/app-build.log || fail "a changed CMakeLists.txt was not configured again"
+echo "run.sh: a built tree is not configured again, a changed CMakeLists.txt is"
 
 # Old folders of a live run (this script) and of a finished one, and a fresh
 # folder of a finished run.
