@@ -35,6 +35,10 @@ public:
     // back as a URL to the application, which signs in from there.
     virtual void zzLogin() = 0;
     virtual void voxlyLogin() = 0;
+    // For a sign-in or sign-up the person starts: a ZZ or Voxly sign-in not
+    // yet answered is withdrawn (and its "验证中..." closed), so the account
+    // chosen last is the one signed in. Bindings go on.
+    virtual void withdrawTokenSignIn() = 0;
     // Whether Natter is installed and takes our messages; when it cannot and
     // `alert` is set, an alert says why.
     virtual bool canSendNatterWithAlert(bool alert) = 0;

@@ -157,8 +157,8 @@ void ZMRShell::setAuth(const pf::Value& newUid, const std::optional<std::string>
     pf::Value userId = newUid.isNull() ? pf::Value() : newUid;
     if (userId.isNil() && !uid().isNil()) {
         cancelHandle(proto::IZMRConcernTask(), nullptr);
-        // A ZZ or Voxly token still with the server goes, and its "验证中...".
-        withdrawToken();
+        // The ZZ and Voxly tokens not yet answered go, and their "验证中...".
+        withdrawTokens(false);
         cancelHandleForSource(this);
         // The logout request takes the user id and token into its form now,
         // while they are still stored.

@@ -118,10 +118,16 @@ public:
                                        const pf::Protocol* taskType) override;
     void krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error,
                                       const pf::Protocol* taskType) override;
-    // The "验证中..." toast while a token is with the server; null otherwise.
-    // One token at a time: a new one withdraws the one still with the
-    // server, and so does a sign-out; either closes its toast.
+    // The "验证中..." toast while a token is with the server or waiting to
+    // go; null otherwise. Tokens go to the server one at a time, in the order
+    // obtained, so that each answer carries the bindings of all before it.
+    // The account chosen last is the one signed in: a new ZZ or Voxly
+    // sign-in, a password sign-in or a sign-up (withdrawTokenSignIn)
+    // withdraws the token sign-in not yet answered. Bindings are no such
+    // choice: each goes and is answered, the toast closing with the last. A
+    // sign-out withdraws them all.
     const std::shared_ptr<KRAlertView>& loadingView() const { return m_loadingView; }
+    void withdrawTokenSignIn() override;
     void setAuth(const pf::Value& uid, const std::optional<std::string>& token) override;
 
     void startLocation() override;
@@ -174,11 +180,16 @@ private:
     void loadStyles();
     void openStartPage();
     void registerPeers();
-    // Shows "验证中..." and sends the token task, withdrawing one still with
-    // the server (and closing its toast).
+    // Shows "验证中..." and queues the token task (a sign-in first withdraws
+    // the sign-in not yet answered).
     void handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf::Protocol* taskType);
-    // Withdraws the token task still with the server, if any, and closes the toast.
-    void withdrawToken();
+    // Withdraws the token tasks not yet answered (the sign-ins only, with
+    // `signInsOnly`); the toast closes once none is left.
+    void withdrawTokens(bool signInsOnly);
+    // Sends the first queued token task unless it is with the server already.
+    void sendNextToken();
+    // Takes `task` off the queue and sends the next; false when it was not queued.
+    bool takeTokenTask(const pf::ObjectRef& task);
     void closeLoadingView();
 
     std::optional<pf::Location> m_location;
@@ -189,9 +200,14 @@ private:
     bool m_hasConcernChanged = false;
     pf::WindowRef m_window;
     std::shared_ptr<KRAlertView> m_loadingView;
-    // The token task with the server (the toast's), and its type; null once answered or withdrawn.
-    std::shared_ptr<ZMRTokenTask> m_tokenTask;
-    const pf::Protocol* m_tokenTaskType = nullptr;
+    // The token tasks of the toast, in the order obtained: the first is with
+    // the server once sent; each leaves when answered or withdrawn.
+    struct TokenTask {
+        std::shared_ptr<ZMRTokenTask> task;
+        const pf::Protocol* type;
+        bool sent;
+    };
+    std::vector<TokenTask> m_tokenTasks;
     unsigned m_loadingGeneration = 0; // a delayed show runs only for the toast it was made for
     std::optional<std::string> m_voxlyRedirectURL;
     std::shared_ptr<CorvanaOAuth> m_corvanaOAuth;

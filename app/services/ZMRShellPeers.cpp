@@ -53,10 +53,14 @@ void showAlert(const std::string& message)
     std::make_shared<pf::AlertView>("", message, nullptr, "确定", std::vector<std::string>{})->show();
 }
 
+bool isBindTask(const pf::Protocol* taskType)
+{
+    return taskType == proto::IZMRVoxlyBindTask() || taskType == proto::IZMRZZBindTask();
+}
+
 bool isTokenTask(const pf::Protocol* taskType)
 {
-    return taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRVoxlyBindTask()
-        || taskType == proto::IZMRZZLoginTask() || taskType == proto::IZMRZZBindTask();
+    return isBindTask(taskType) || taskType == proto::IZMRVoxlyLoginTask() || taskType == proto::IZMRZZLoginTask();
 }
 
 }
@@ -161,36 +165,80 @@ void ZMRShell::corvanaDidNotNetWork()
 
 void ZMRShell::handOverToken(const std::shared_ptr<ZMRTokenTask>& task, const pf::Protocol* taskType)
 {
-    // The account chosen last is the one signed in: an earlier token still
-    // with the server would otherwise answer first and take over.
-    withdrawToken();
-    m_loadingView = KRAlertView::create("验证中...");
-    unsigned generation = m_loadingGeneration;
-    if (pf::Application::shared().applicationState() == pf::ApplicationState::Active) {
-        m_loadingView->show();
-    } else {
-        // Shown once the application is in front again.
-        std::weak_ptr<KRAlertView> weak = m_loadingView;
-        std::weak_ptr<pf::Object> weakSelf = shared_from_this();
-        pf::RunLoop::main().scheduleTimer(pf::Seconds(0.1), false, [weak, weakSelf, generation] {
-            auto self = std::static_pointer_cast<ZMRShell>(weakSelf.lock());
-            auto view = weak.lock();
-            if (self && view && self->m_loadingGeneration == generation && self->m_loadingView == view)
-                view->show();
-        });
+    // The account chosen last is the one signed in: an earlier sign-in not
+    // yet answered would otherwise answer first and take over.
+    if (!isBindTask(taskType))
+        withdrawTokens(true);
+    if (!m_loadingView) {
+        m_loadingView = KRAlertView::create("验证中...");
+        unsigned generation = m_loadingGeneration;
+        if (pf::Application::shared().applicationState() == pf::ApplicationState::Active) {
+            m_loadingView->show();
+        } else {
+            // Shown once the application is in front again.
+            std::weak_ptr<KRAlertView> weak = m_loadingView;
+            std::weak_ptr<pf::Object> weakSelf = shared_from_this();
+            pf::RunLoop::main().scheduleTimer(pf::Seconds(0.1), false, [weak, weakSelf, generation] {
+                auto self = std::static_pointer_cast<ZMRShell>(weakSelf.lock());
+                auto view = weak.lock();
+                if (self && view && self->m_loadingGeneration == generation && self->m_loadingView == view)
+                    view->show();
+            });
+        }
     }
     task->setDelegate(std::static_pointer_cast<ZMRShell>(shared_from_this()));
-    m_tokenTask = task;
-    m_tokenTaskType = taskType;
-    sendTask(taskType, task);
+    m_tokenTasks.push_back({task, taskType, false});
+    sendNextToken();
 }
 
-void ZMRShell::withdrawToken()
+void ZMRShell::sendNextToken()
 {
-    // A withdrawn request is never answered: its toast ends here.
-    if (auto pending = std::exchange(m_tokenTask, nullptr))
-        cancelHandle(m_tokenTaskType, pending);
-    closeLoadingView();
+    // One at a time: a binding answered after a later one would store the
+    // bindings as they were before that later one.
+    if (m_tokenTasks.empty() || m_tokenTasks.front().sent)
+        return;
+    m_tokenTasks.front().sent = true;
+    sendTask(m_tokenTasks.front().type, m_tokenTasks.front().task);
+}
+
+void ZMRShell::withdrawTokenSignIn()
+{
+    withdrawTokens(true);
+}
+
+void ZMRShell::withdrawTokens(bool signInsOnly)
+{
+    // A withdrawn request is never answered: the toast ends here once
+    // nothing else is waiting.
+    std::vector<TokenTask> withdrawn;
+    std::erase_if(m_tokenTasks, [&](const TokenTask& entry) {
+        if (signInsOnly && isBindTask(entry.type))
+            return false;
+        withdrawn.push_back(entry);
+        return true;
+    });
+    for (const TokenTask& entry : withdrawn) {
+        if (entry.sent)
+            cancelHandle(entry.type, entry.task);
+    }
+    if (m_tokenTasks.empty())
+        closeLoadingView();
+    else
+        sendNextToken();
+}
+
+bool ZMRShell::takeTokenTask(const pf::ObjectRef& task)
+{
+    auto it = std::find_if(m_tokenTasks.begin(), m_tokenTasks.end(),
+                           [&](const TokenTask& entry) { return entry.task == task; });
+    if (it == m_tokenTasks.end())
+        return false;
+    m_tokenTasks.erase(it);
+    if (m_tokenTasks.empty())
+        closeLoadingView();
+    else
+        sendNextToken();
+    return true;
 }
 
 void ZMRShell::closeLoadingView()
@@ -202,13 +250,11 @@ void ZMRShell::closeLoadingView()
 
 void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value&, const pf::Protocol* taskType)
 {
-    // A token withdrawn for a later one has no toast of its own to close.
-    if (!isTokenTask(taskType) || task != m_tokenTask)
-        return;
+    // A withdrawn token's answer is none of the toast's.
     auto self = shared_from_this();
-    m_tokenTask = nullptr;
-    closeLoadingView();
-    if (taskType == proto::IZMRVoxlyBindTask() || taskType == proto::IZMRZZBindTask()) {
+    if (!isTokenTask(taskType) || !takeTokenTask(task))
+        return;
+    if (isBindTask(taskType)) {
         pf::NotificationCenter::defaultCenter().post("ZMRBindChangedNotification");
         return;
     }
@@ -220,10 +266,8 @@ void ZMRShell::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf
 
 void ZMRShell::krUploadTaskDidFailWithError(const pf::ObjectRef& task, const pf::Error& error, const pf::Protocol* taskType)
 {
-    if (!isTokenTask(taskType) || task != m_tokenTask)
+    if (!isTokenTask(taskType) || !takeTokenTask(task))
         return;
-    m_tokenTask = nullptr;
-    closeLoadingView();
     // Another account was chosen or made meanwhile: the person is with it now.
     if (error.code != ZMRSupersededCode)
         showAlert(ZMRMessage(error));

@@ -30,6 +30,9 @@ void ZMRLoginViewController::loginAction(const pf::ObjectRef&)
         m_statusView->setUserInteractionEnabled(false);
         m_statusView->setStatus("loading");
     }
+    // The account typed now is the one the person chose last.
+    if (auto app = std::dynamic_pointer_cast<ZMRContext>(context))
+        app->withdrawTokenSignIn();
     auto self = std::dynamic_pointer_cast<ZMRLoginViewController>(weak_from_this().lock());
     auto task = std::make_shared<ZMRLoginTask>();
     task->setAccount(account);

@@ -2,7 +2,9 @@
 
 // The sign-in screen: account and password from its interface file's two
 // fields, checked here (the account trimmed of every Unicode blank, the
-// password sent as typed) and sent as a ZMRLoginTask. While the task runs
+// password sent as typed) and sent as a ZMRLoginTask, after withdrawing a
+// ZZ or Voxly sign-in not yet answered (the account typed is the one the
+// person chose last). While the task runs
 // the status view shows "loading" and takes no touches, so the fields and
 // the sign-in button inside it cannot start a second task. Success opens
 // the signed-in start page ("url-auth"); a refusal shows the server's

@@ -3,6 +3,7 @@
 #include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAuthTasks.h"
+#include "app/services/ZMRContext.h"
 #include "app/services/ZMRMessage.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/IKRUIContext.h"
@@ -82,6 +83,9 @@ void ZMRRegisterViewController::doCommitAction(const pf::ObjectRef&)
         showAlert(*message);
         return;
     }
+    // The account made now is the one the person chose last.
+    if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
+        context->withdrawTokenSignIn();
     auto task = std::make_shared<ZMRRegisterTask>();
     task->setAccount(sent.account);
     task->setPassword(sent.password);

@@ -2,7 +2,8 @@
 
 // The sign-up screen: a login name, a password and a nickname, checked here
 // (first broken rule only, each shown in an alert with the single button
-// "确定"), then sent as one ZMRRegisterTask. The authentication service
+// "确定"), then sent as one ZMRRegisterTask, after withdrawing a ZZ or
+// Voxly sign-in not yet answered. The authentication service
 // stores the new user's sign-in before the success arrives; the screen then
 // opens "<alias>/recommend-follow" below itself.
 //

@@ -7,6 +7,7 @@
 
 #include "app/screens/feed/ZMRHomeViewController.h"
 #include "app/screens/account/ZMRLoginViewController.h"
+#include "app/screens/account/ZMRRegisterViewController.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRTaskTypes.h"
 #include "sdk/voxly/VXBaseResponse.h"
@@ -14,6 +15,7 @@
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
 #include "platform/controls/TextField.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
 
@@ -26,7 +28,7 @@ namespace {
 
 class LoginScreen : public AppScreenTest {
 protected:
-    LoginScreen() : AppScreenTest(Start::Anonymous) {}
+    explicit LoginScreen(Resources resources = Resources::Source) : AppScreenTest(Start::Anonymous, resources) {}
 
     std::shared_ptr<ZMRLoginViewController> screen()
     {
@@ -248,6 +250,93 @@ TEST_F(LoginThroughGateway, ATokenHandOverEndsWithItsRequestAndTheLastChosenSign
     ASSERT_TRUE(waitFor([&] { return shell->uid().isNumber() && !shell->loadingView(); }));
     ASSERT_TRUE(settle());
     EXPECT_EQ(shell->voxlyToken(), "voxly-second");
+    EXPECT_EQ(takeAlert(), "");
+}
+
+// A Voxly sign-in still with the server gives way to a sign-in or sign-up
+// the person starts meanwhile: its "验证中..." closes at the tap, and the
+// account typed is the one signed in.
+TEST_F(LoginThroughGateway, ASignInOrSignUpStartedMeanwhileWithdrawsAWaitingTokenSignIn)
+{
+    struct Row {
+        const char* account;
+        const char* password;
+        const char* nick; // a sign-up, on 注册's screen
+    } rows[] = {
+        {"demo", "demo-password", nullptr},
+        {"newcomer", "pw-newcomer", "新来的朋友"},
+    };
+    gateway->setFault(zmr::FaultServer::Fault::Held);
+    gateway->setTarget("taskType=ZMRVoxlyLoginTask");
+    std::size_t handedOver = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.account);
+        std::vector<std::pair<std::shared_ptr<pf::TextField>, const char*>> fields;
+        if (row.nick) {
+            ASSERT_TRUE(open("root:///root/login/register"));
+            auto form = topController<ZMRRegisterViewController>();
+            ASSERT_TRUE(form);
+            fields = {{form->accountField(), row.account}, {form->passwordField(), row.password}, {form->nickField(), row.nick}};
+        } else {
+            ASSERT_TRUE(screen());
+            fields = {{screen()->accountField(), row.account}, {screen()->passwordField(), row.password}};
+        }
+        auto button = row.nick ? viewWithText("注册") : loginButton();
+        ASSERT_TRUE(button);
+        auto voxly = VXAuthorizeResponse::response();
+        voxly->accessToken = "voxly-waiting";
+        shell->didReceiveVoxlyResponse(voxly);
+        ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRVoxlyLoginTask") == handedOver + 1; }));
+        ++handedOver;
+        for (auto& [field, text] : fields)
+            field->setText(text);
+        host->tap(middleOf(button)); // no settling: the token's answer is held
+        EXPECT_FALSE(shell->loadingView()) << "closed at the tap";
+        ASSERT_TRUE(waitFor([&] { return shell->account() == row.account; }));
+        gateway->release();
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(shell->account(), row.account);
+        EXPECT_FALSE(shell->loadingView());
+        EXPECT_EQ(takeAlert(), "");
+        shell->logout(false);
+        ASSERT_TRUE(settle());
+    }
+}
+
+// With the shipped script packages, which the ZZ session runs on.
+class BindingsThroughGateway : public LoginScreen {
+protected:
+    BindingsThroughGateway() : LoginScreen(Resources::Built) { setRoute(Route::Gateway); }
+};
+
+// Bindings are no choice between accounts: a ZZ and a Voxly token obtained
+// one after the other both bind, the box closing with the last answer.
+TEST_F(BindingsThroughGateway, TwoInARowAreBothAnsweredAndStored)
+{
+    auto demo = std::make_shared<ZMRLoginTask>();
+    demo->setAccount("demo");
+    demo->setPassword("demo-password");
+    ASSERT_TRUE(shell->handle(proto::IZMRLoginTask(), demo, 0));
+    ASSERT_TRUE(waitFor([&] { return shell->account() == "demo"; }));
+    ASSERT_TRUE(settle());
+    int changes = 0;
+    auto observer = std::make_shared<int>(0);
+    pf::NotificationCenter::defaultCenter().addObserver("ZMRBindChangedNotification", observer,
+                                                       [&changes](const pf::Notification&) { ++changes; });
+    gateway->setFault(zmr::FaultServer::Fault::Held);
+    gateway->setTarget("taskType=ZMRZZBindTask");
+    ASSERT_TRUE(shell->corvanaOAuth());
+    shell->corvanaOAuth()->setAccessToken("zz-bound");
+    shell->corvanaDidLoginDelay();
+    ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRZZBindTask") == 1; }));
+    auto voxly = VXAuthorizeResponse::response();
+    voxly->accessToken = "voxly-bound";
+    shell->didReceiveVoxlyResponse(voxly);
+    gateway->release();
+    ASSERT_TRUE(waitFor([&] { return changes == 2 && !shell->loadingView(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shell->zzToken(), "zz-bound");
+    EXPECT_EQ(shell->voxlyToken(), "voxly-bound");
     EXPECT_EQ(takeAlert(), "");
 }
 

@@ -82,6 +82,7 @@ public:
     void logout(bool) override {}
     void zzLogin() override { calls.push_back("zzLogin"); }
     void voxlyLogin() override { calls.push_back("voxlyLogin"); }
+    void withdrawTokenSignIn() override {}
     bool canSendNatterWithAlert(bool alert) override
     {
         calls.push_back(alert ? "canSendNatter alert" : "canSendNatter");
