@@ -124,7 +124,7 @@ void ZMRUserDetailsViewController::placeFailedLabel()
 
 void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller)
 {
-    m_askedForMutual = false;
+    m_askedAgain = false;
     if (m_detailsFailedLabel)
         m_detailsFailedLabel->setHidden(true);
     showPostsFailure();
@@ -187,9 +187,9 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
     if (!profile || !uid || !context)
         return;
     auto self = shared_from_this();
-    // A profile asked for after the previous follow would answer with the
+    // A profile asked for after the previous toggle would answer with the
     // state before this tap.
-    if (std::exchange(m_askedForMutual, false))
+    if (std::exchange(m_askedAgain, false))
         m_detailsController->cancel();
     const bool following = KRDataOutlet::booleanValue(profile->get("isFollow"));
     const int fans = m_detailsController->fansCount();
@@ -241,7 +241,7 @@ void ZMRUserDetailsViewController::krUploadTaskDidSuccessResults(const pf::Objec
     // does not show it yet is asked for again.
     pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
     if (profile && profile == m_toggledProfile && !KRDataOutlet::booleanValue(profile->get("mutual"))) {
-        m_askedForMutual = true;
+        m_askedAgain = true;
         m_detailsController->reloadData();
     }
 }
@@ -252,10 +252,17 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
     if (taskType != proto::IZMRFollowTask() && taskType != proto::IZMRUnFollowTask())
         return;
     auto self = shared_from_this();
-    // The server may have kept a toggle whose result is unknown: the state
-    // the person chose stays shown (the follow list syncs again), and only
-    // a definite refusal puts it back.
-    if (task && task == m_latestToggle.lock() && error.code != ZMRResultUnknownCode) {
+    // The alert for a toggle whose result is unknown asks the person to look
+    // before trying again: the page they look at asks the server, rather
+    // than show the state they chose as taken.
+    if (task && task == m_latestToggle.lock() && error.code == ZMRResultUnknownCode) {
+        m_latestToggle.reset();
+        m_toggledProfile = nullptr;
+        if (m_detailsController) {
+            m_askedAgain = true;
+            m_detailsController->reloadData();
+        }
+    } else if (task && task == m_latestToggle.lock()) {
         m_latestToggle.reset();
         // A profile reloaded since shows the server's own state already.
         if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {

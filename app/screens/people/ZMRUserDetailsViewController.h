@@ -33,9 +33,11 @@
 // "mutual", the profile is loaded again (only the server knows whether the
 // user follows back); a tap before it is shown cancels that load. When the server refuses the latest toggle
 // (an error code, or nothing sent), "isFollow", "mutual" and the fans count
-// go back to what they were before it and ZMRMessage is alerted; a toggle
-// whose result is unknown keeps what it shows and is only alerted, as is a
-// refusal of an older toggle (already overtaken by a later tap).
+// go back to what they were before it and ZMRMessage is alerted. The
+// latest toggle whose result is unknown is alerted and the profile loaded
+// again, so the page shows the follow state and counts the server has; a
+// failure of an older toggle (already overtaken by a later tap) is only
+// alerted.
 // A profile without a "uid" follows nobody.
 //
 // A row's "feed" action opens "user-details/feed-details" relative to the
@@ -131,6 +133,6 @@ private:
     // The profile that showed the user following back (as "mutual"): an
     // unfollow clears the badge, following again brings it back.
     pf::DictionaryRef m_followsBack;
-    // The profile is being loaded again after a follow; a new tap cancels it.
-    bool m_askedForMutual = false;
+    // The profile is being loaded again after a toggle; a new tap cancels it.
+    bool m_askedAgain = false;
 };
