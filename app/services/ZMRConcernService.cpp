@@ -20,6 +20,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
 
 #include <cassert>
 #include <string>
@@ -69,13 +70,21 @@ KRDBContextRef userDB(const KRService& service)
     return context ? context->userDBContext() : nullptr;
 }
 
+// The nickname of a profile, unless it is missing or names nobody (empty
+// or only blanks): a row with such a name stands nameless under "#".
+const std::string* namingNick(const pf::Value& nick)
+{
+    const std::string* text = nick.string();
+    return text && !pf::trimWhitespaceAndNewlines(*text).empty() ? text : nullptr;
+}
+
 // What a refresh rewrites of a stored row.
 void refreshFrom(ZMRConcernObject& object, const pf::Value& data)
 {
     // A profile read in part (a key missing, null or of another kind) keeps
-    // what is stored for it: a blanked name would file the person under "#".
+    // what is stored for it.
     const pf::Value nick = ZMRPresent(data, "nick");
-    if (const std::string* text = nick.string(); text && !text->empty()) {
+    if (const std::string* text = namingNick(nick)) {
         object.setNick(*text);
         object.setPy(pinyinInitials(*text));
     }
@@ -329,10 +338,8 @@ bool ZMRConcernService::storeFollowed(const pf::ObjectRef& taskObject)
     // hold only this person: only a sync can make it whole.
     if (!task || !db || !cls || !isListWhole())
         return false;
-    // No profile, or a row without a name, which would stand nameless under "#".
-    const pf::Value nickValue = ZMRPresent(task->user(), "nick");
-    const std::string* nick = nickValue.string();
-    if (!nick || nick->empty())
+    // No profile, or one without a name: only a sync can list the person.
+    if (!namingNick(ZMRPresent(task->user(), "nick")))
         return false;
     auto cursor = db->query(cls, "WHERE uid=" + std::to_string(task->tuid()) + " LIMIT 1");
     if (!cursor)

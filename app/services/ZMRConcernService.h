@@ -9,9 +9,10 @@
 // posts "ZMRConcernChangedNotification", a follow marks the context's
 // follow list as changed, and so does either whose result is unknown (the
 // server may have made the change; nothing is deleted). A confirmed follow
-// whose task carries the person's profile (`user`, with a nickname) stores
-// that person's row, unless one is stored already, with the stored list's
-// version and the profile's "mutual" (not mutual without it), and posts
+// whose task carries the person's profile (`user`, with a nickname of more
+// than blanks) stores that person's row, unless one is stored already,
+// with the stored list's version and the profile's "mutual" (not mutual
+// without it), and posts
 // "ZMRConcernChangedNotification" before the delegate hears the answer: one
 // row, however long the list. It does so only while the stored list is
 // known whole: the last sync of this user in this run ended complete. A
@@ -49,7 +50,8 @@
 // IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
 // the user is not followed) with what its profile carries: a nickname (with
 // its initials), portrait or "mutual" that is missing, null or not of its
-// kind (an empty nickname too) keeps the stored one. It is handed on. Main
+// kind (a nickname empty or of blanks only too) keeps the stored one. It is
+// handed on. Main
 // queue only.
 
 #include "framework/core/KRUplinkService.h"
@@ -97,7 +99,8 @@ private:
     void syncAfterChange();
     // Lists a confirmed follow's person from the profile it carries; false
     // when the stored list is not known whole, the task carries no profile
-    // with a nickname, or the row cannot be stored (a sync must do it).
+    // with a nickname of more than blanks, or the row cannot be stored (a
+    // sync must do it).
     bool storeFollowed(const pf::ObjectRef& task);
     // The sync that `response` answered ended complete: what is stored is
     // the signed-in user's whole list.

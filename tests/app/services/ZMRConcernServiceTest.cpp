@@ -271,6 +271,7 @@ TEST_F(ZMRConcern, RefreshRewritesOnlyAStoredUserAndKeepsItsVersion)
         {R"({"uid":4,"nick":null,"logo":["x"]})", {"4|Cy|http://l/4|12|C|1"}},
         {R"({"uid":4,"mutual":false})", {"4|Cy|http://l/4|12|C|0"}},
         {R"({"uid":4,"nick":"","logo":"http://l/5"})", {"4|Cy|http://l/5|12|C|0"}},
+        {R"({"uid":4,"nick":" \t\u3000"})", {"4|Cy|http://l/5|12|C|0"}}, // blanks name nobody
         {R"([4])", {"4|Cy|http://l/5|12|C|0"}},
     };
     for (const Row& step : steps) {
