@@ -12,10 +12,10 @@
 // whose task carries the person's profile (`user`, with a nickname of more
 // than blanks) stores that person's row, unless one is stored already,
 // with the stored list's version and the profile's "mutual" (not mutual
-// without it), and posts
-// "ZMRConcernChangedNotification" before the delegate hears the answer: one
-// row, however long the list. It does so only while the stored list is
-// known whole: the last sync of this user in this run ended complete. A
+// without it), and posts "ZMRConcernChangedNotification" before the
+// delegate hears the answer: one row, however long the list. It does so
+// only while the stored list is known whole: the last sync of this user in
+// this run ended complete. A
 // sync that failed or stopped may have left the table empty or partial, so
 // then, as while a sync runs (a later page would list the person again), a
 // follow stores nothing and starts a sync instead; so do a follow without
@@ -51,8 +51,7 @@
 // the user is not followed) with what its profile carries: a nickname (with
 // its initials), portrait or "mutual" that is missing, null or not of its
 // kind (a nickname empty or of blanks only too) keeps the stored one. It is
-// handed on. Main
-// queue only.
+// handed on. Main queue only.
 
 #include "framework/core/KRUplinkService.h"
 #include "platform/foundation/Error.h"
