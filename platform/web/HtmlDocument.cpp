@@ -2,6 +2,7 @@
 
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/web/HtmlFile.h"
+#include "platform/web/HtmlListItem.h"
 #include "platform/web/HtmlPainter.h"
 #include "platform/web/HtmlSanitizer.h"
 #include "platform/web/LayoutShape.h"
@@ -114,6 +115,8 @@ HtmlDocument::~HtmlDocument()
     // The document calls back into the painter while it goes (fonts are deleted).
     m_document.reset();
 }
+
+std::size_t HtmlDocument::listItemTagReadsForTesting() { return HtmlListItem::tagReadsForTesting(); }
 
 Size HtmlDocument::layout(double width, double viewportHeight)
 {

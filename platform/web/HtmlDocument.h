@@ -107,6 +107,10 @@ public:
     // lay it out afterwards. False, changing nothing, when that fails.
     bool setBodyAttribute(const std::string& name, const std::optional<std::string>& value);
 
+    // Tags of list items read on this thread (HtmlListItem.h): lets tests
+    // check that laying out a list reads each item once.
+    static std::size_t listItemTagReadsForTesting();
+
     HtmlDocument(const HtmlDocument&) = delete;
     HtmlDocument& operator=(const HtmlDocument&) = delete;
 

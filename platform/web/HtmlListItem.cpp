@@ -8,6 +8,12 @@
 
 namespace pf {
 
+namespace {
+
+thread_local std::size_t tagReads = 0;
+
+}
+
 HtmlListItem::HtmlListItem(const std::shared_ptr<litehtml::document>& document) : litehtml::html_tag(document) {}
 
 bool HtmlListItem::showsNumber(litehtml::list_style_type type, int number)
@@ -63,6 +69,14 @@ void HtmlListItem::draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::po
     }
     litehtml::html_tag::draw(hdc, x, y, clip);
 }
+
+const litehtml::tchar_t* HtmlListItem::get_tagName() const
+{
+    ++tagReads;
+    return litehtml::html_tag::get_tagName();
+}
+
+std::size_t HtmlListItem::tagReadsForTesting() { return tagReads; }
 
 int HtmlListItem::listStart(const litehtml::element& list)
 {

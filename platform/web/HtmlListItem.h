@@ -20,6 +20,7 @@
 
 #include <litehtml.h>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -34,10 +35,17 @@ public:
     // outside the drawn area too (twice the drawing time of a long list); an
     // item whose lines lie outside it draws nothing there, so it is skipped.
     void draw(litehtml::uint_ptr hdc, int x, int y, const litehtml::position* clip) override;
+    // Counted: numbering a list reads each of its items' tags, and the
+    // renderer's own numbering read every earlier one for each item.
+    const litehtml::tchar_t* get_tagName() const override;
 
     static constexpr int kMaxRomanNumber = 3999;
     // Whether the renderer writes `number` in the style `type`.
     static bool showsNumber(litehtml::list_style_type type, int number);
+
+    // Tags of list items read on this thread: lets tests check that a list
+    // is numbered in one walk rather than one walk per item.
+    static std::size_t tagReadsForTesting();
 
 private:
     // Numbers every item of `list` that has no number yet.
