@@ -80,6 +80,7 @@ public:
     }
     std::string_view keyText(const Key& key) const
     {
+        ++t_keyReads;
         return std::string_view((key.inArena ? m_arena.data() : m_text) + key.offset, key.length);
     }
 
@@ -105,8 +106,14 @@ public:
     // Index slots walked past, beyond each key's own, by this thread's
     // stacks since it started: lets tests check that the walks stay short.
     static std::size_t probeStepsForTesting();
+    // Key texts this thread has read from its stacks (keyText): lets tests
+    // check that a new key is told from the earlier ones without reading
+    // them all.
+    static std::size_t keyReadsForTesting() { return t_keyReads; }
 
 private:
+    static inline thread_local std::size_t t_keyReads = 0;
+
     static unsigned keyBucket(std::string_view key)
     {
         std::uint64_t mix = key.size();

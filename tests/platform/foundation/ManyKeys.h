@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -74,24 +72,18 @@ void expectShortIndexWalksForCollidingKeys(Parse parse, int keys = 3000)
 }
 
 // Expects `parse` (text to the number of members of the object it made) to
-// take not much more than ten times as long for ten times the keys (walking
-// the earlier keys took fifty to a hundred times). The fastest of five runs
-// counts: the least disturbed by the machine.
+// read each key of one object a few times, not once for every key after it
+// (comparing each new key with every earlier one made ten times the keys
+// take fifty to a hundred times as long).
 template <class Parse>
-void expectTimeLinearInKeys(Parse parse, int keys = 1000)
+void expectFewReadsOfEachKey(Parse parse, int keys = 3000)
 {
-    auto seconds = [&](int n) {
-        std::string text = manyKeysObject(n);
-        double best = 1e9;
-        for (int i = 0; i < 5; ++i) {
-            auto start = std::chrono::steady_clock::now();
-            EXPECT_EQ(parse(text), std::size_t(n));
-            best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        }
-        return best;
-    };
-    double small = seconds(keys), large = seconds(keys * 10);
-    EXPECT_LT(large, small * 25) << keys << " keys in " << small << " s, ten times as many in " << large << " s";
+    std::string text = manyKeysObject(keys);
+    std::size_t before = JsonObjectStack::keyReadsForTesting();
+    EXPECT_EQ(parse(text), std::size_t(keys));
+    std::size_t reads = JsonObjectStack::keyReadsForTesting() - before;
+    EXPECT_GE(reads, std::size_t(keys)) << "the keys did not go through the object stack, where reads are counted";
+    EXPECT_LE(reads, std::size_t(keys) * 4) << keys << " keys";
 }
 
 }
