@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kArchiverName = "ZMRKeyedArchiver";
 
+thread_local std::size_t readBytes = 0;
+
 struct PlistHolder {
     plist_t node = nullptr;
     ~PlistHolder()
@@ -265,12 +267,15 @@ const std::set<std::string>& KeyedUnarchiver::valueClasses()
     return classes;
 }
 
+std::size_t KeyedUnarchiver::readBytesForTesting() { return readBytes; }
+
 std::optional<Value> KeyedUnarchiver::unarchiveObjectWithData(const Bytes& data,
                                                               const std::set<std::string>& allowedClasses,
                                                               std::size_t maxSize)
 {
     if (data.empty() || data.size() > maxSize || data.size() > UINT32_MAX)
         return std::nullopt;
+    readBytes += data.size();
     // Shared or deeply nested containers would unfold inside libplist first.
     if (checkBinaryPropertyList({reinterpret_cast<const char*>(data.data()), data.size()}))
         return std::nullopt;

@@ -36,6 +36,10 @@ public:
     // larger than `maxSize`, or holds a class outside `allowedClasses`.
     static std::optional<Value> unarchiveObjectWithData(const Bytes& data, const std::set<std::string>& allowedClasses,
                                                         std::size_t maxSize = kDefaultMaxSize);
+
+    // Bytes this thread has asked to unarchive, within the caps: lets tests
+    // check that archives nested in archives are not read once per level.
+    static std::size_t readBytesForTesting();
 };
 
 }
