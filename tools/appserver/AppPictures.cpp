@@ -18,6 +18,8 @@ namespace zmr {
 
 namespace {
 
+thread_local std::size_t renderedPictures = 0;
+
 struct Recipe {
     bool portrait = false;
     int seed = 0;
@@ -182,8 +184,11 @@ bool isLoopbackOrigin(const std::string& url, std::size_t& pathStart)
 
 }
 
+std::size_t renderedPicturesForTesting() { return renderedPictures; }
+
 std::optional<Picture> renderPicture(const std::string& text)
 {
+    ++renderedPictures;
     // Drawings are small next to a test program's memory; a cap keeps a
     // long-running server from growing without bound.
     constexpr std::size_t cacheCap = 96 << 20;

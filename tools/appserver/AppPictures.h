@@ -10,6 +10,7 @@
 // Each seed gives its own colours and shape. A drawing is kept for the
 // life of the process, so servers in one test program share it. Any thread.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,9 @@ struct Picture {
 
 // Nothing for a recipe that is not one of the above.
 std::optional<Picture> renderPicture(const std::string& recipe);
+// Pictures this thread has asked renderPicture for, drawn or kept: lets
+// tests check that seeding draws none.
+std::size_t renderedPicturesForTesting();
 // The content type the recipe's picture will have.
 std::string pictureContentType(const std::string& recipe);
 
