@@ -70,8 +70,10 @@ bool stopsWithin(const char* program, std::chrono::milliseconds limit)
 
 TEST(ServerStop, AStopRightAfterTheBannerEndsTheServer)
 {
+    // A lost stop serves for good; a sanitized exit on a loaded machine
+    // takes a fraction of a second, so the limit is far from both.
     for (const char* program : {APPSERVER_PATH, ANALYTICSSERVER_PATH}) {
         for (int run = 0; run < 20; ++run)
-            ASSERT_TRUE(stopsWithin(program, std::chrono::seconds(1))) << program << " ran on after a stop (run " << run + 1 << ")";
+            ASSERT_TRUE(stopsWithin(program, std::chrono::seconds(10))) << program << " ran on after a stop (run " << run + 1 << ")";
     }
 }
