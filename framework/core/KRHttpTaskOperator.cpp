@@ -1,11 +1,11 @@
 #include "framework/core/KRHttpTaskOperator.h"
 
+#include "platform/foundation/BriefLook.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Log.h"
 #include "platform/net/HttpConnection.h"
 
 #include <chrono>
-#include <thread>
 
 namespace {
 
@@ -91,8 +91,7 @@ void KRHttpTaskOperator::main()
         pf::dispatchMain([self] { self->mainWillRequest(); });
         // The main queue usually prepares the request within microseconds:
         // look again for a short while before sleeping.
-        for (int spin = 0; spin < 200 && !m_requestReady.load(std::memory_order_acquire) && !isCancelled(); ++spin)
-            std::this_thread::yield();
+        pf::lookBriefly([this] { return !m_requestReady.load(std::memory_order_acquire) && !isCancelled(); });
         std::unique_lock lock(m_mutex);
         m_prepared.wait(lock, [&] { return m_requestReady || isCancelled(); });
     }

@@ -1,5 +1,6 @@
 #include "platform/foundation/RunLoop.h"
 
+#include "platform/foundation/BriefLook.h"
 #include "platform/foundation/Exception.h"
 
 #include <algorithm>
@@ -124,20 +125,20 @@ struct RunLoop::Impl {
     void spinBriefly()
     {
         static constexpr auto longLook = std::chrono::microseconds(500);
-        Clock::time_point until;
-        for (int spin = 0; postedCount.load(std::memory_order_acquire) == 0; ++spin) {
-            if (spin >= 200) {
-                // Read again here: the exchange may have been handed on
-                // while the short look ran.
-                if (longLookMissed || answersExpected.load(std::memory_order_relaxed) == 0)
-                    return;
-                auto now = Clock::now();
-                if (spin == 200)
-                    until = now + longLook;
-                else if (now >= until) {
-                    longLookMissed = true;
-                    return;
-                }
+        auto waiting = [this] { return postedCount.load(std::memory_order_acquire) == 0; };
+        if (lookBriefly(waiting)) {
+            longLookMissed = false;
+            return;
+        }
+        // Read again here: the exchange may have been handed on while the
+        // short look ran.
+        if (longLookMissed || answersExpected.load(std::memory_order_relaxed) == 0)
+            return;
+        const Clock::time_point until = Clock::now() + longLook;
+        while (waiting()) {
+            if (Clock::now() >= until) {
+                longLookMissed = true;
+                return;
             }
             std::this_thread::yield();
         }

@@ -1,5 +1,7 @@
 #include "platform/net/OperationQueue.h"
 
+#include "platform/foundation/BriefLook.h"
+
 #include <algorithm>
 
 namespace pf {
@@ -97,8 +99,7 @@ void OperationQueue::work()
         if (m_waiting.empty() && !m_stopping) {
             ++m_looking;
             lock.unlock();
-            for (int spin = 0; spin < 200 && m_waitingCount.load(std::memory_order_acquire) == 0; ++spin)
-                std::this_thread::yield();
+            lookBriefly([this] { return m_waitingCount.load(std::memory_order_acquire) == 0; });
             lock.lock();
             --m_looking;
             if (!m_waiting.empty() || m_stopping)

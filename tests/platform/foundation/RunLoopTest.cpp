@@ -1,10 +1,14 @@
+#include "platform/foundation/BriefLook.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <pthread.h>
+#include <sched.h>
 #include <thread>
+#include <vector>
 
 using namespace pf;
 
@@ -72,6 +76,46 @@ TEST(RunLoop, AnExpectedAnswerLengthensTheLookButNeverTheWait)
     release = true;
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return answered; }, Seconds(60)));
     worker.join();
+}
+
+// A look ends once its wait does; and on a core two threads keep busy it
+// ends within its time, though each turn hands them the core for a slice
+// (200 turns took a second of a run loop's wait there).
+TEST(BriefLook, EndsWithItsWaitOrWithinItsTimeOnABusyCore)
+{
+    int looked = 0;
+    EXPECT_TRUE(lookBriefly([&] { return ++looked < 3; }));
+    EXPECT_EQ(looked, 3);
+
+    cpu_set_t allowed;
+    ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    int cpu = 0;
+    while (!CPU_ISSET(cpu, &allowed))
+        ++cpu;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    ASSERT_EQ(pthread_setaffinity_np(pthread_self(), sizeof one, &one), 0);
+    std::atomic<bool> stop{false};
+    std::atomic<int> running{0};
+    std::vector<std::thread> busy;
+    for (int i = 0; i < 2; ++i) {
+        busy.emplace_back([&] {
+            pthread_setaffinity_np(pthread_self(), sizeof one, &one);
+            ++running;
+            while (!stop.load(std::memory_order_relaxed)) {
+            }
+        });
+    }
+    while (running.load() < 2)
+        std::this_thread::yield();
+    int turns = 0;
+    EXPECT_FALSE(lookBriefly([&] { return ++turns > 0; }));
+    stop = true;
+    for (auto& thread : busy)
+        thread.join();
+    pthread_setaffinity_np(pthread_self(), sizeof allowed, &allowed);
+    EXPECT_LT(turns, kBriefLookTurns / 2);
 }
 
 TEST(DispatchQueue, RunsSeriallyOffTheMainThreadAndHandsBackToMain)
