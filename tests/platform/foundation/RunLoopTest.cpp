@@ -78,14 +78,13 @@ TEST(RunLoop, AnExpectedAnswerLengthensTheLookButNeverTheWait)
     worker.join();
 }
 
-// A look ends once its wait does; and on a core two threads keep busy it
+// A look whose wait is over says so; and on a core two threads keep busy it
 // ends within its time, though each turn hands them the core for a slice
-// (200 turns took a second of a run loop's wait there).
+// (200 turns took a second of a run loop's wait there). A wait of a few
+// turns is no check here: on a loaded machine one turn can outlast the time.
 TEST(BriefLook, EndsWithItsWaitOrWithinItsTimeOnABusyCore)
 {
-    int looked = 0;
-    EXPECT_TRUE(lookBriefly([&] { return ++looked < 3; }));
-    EXPECT_EQ(looked, 3);
+    EXPECT_TRUE(lookBriefly([] { return false; }));
 
     cpu_set_t allowed;
     ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
