@@ -17,14 +17,14 @@ namespace pf {
 inline constexpr int kBriefLookTurns = 200;
 inline constexpr std::chrono::microseconds kBriefLookTime{1000};
 
-// Yields while `waiting()` holds, within the bounds above; true once it no
-// longer holds, false when the look ended first.
+// Yields while `waiting()` holds, for at most `turns` turns and `time`;
+// true once it no longer holds, false when the look ended first.
 template <class Waiting>
-bool lookBriefly(Waiting&& waiting)
+bool lookBriefly(Waiting&& waiting, std::chrono::microseconds time = kBriefLookTime, int turns = kBriefLookTurns)
 {
     const auto start = std::chrono::steady_clock::now();
     for (int turn = 0; waiting(); ++turn) {
-        if (turn >= kBriefLookTurns || std::chrono::steady_clock::now() - start >= kBriefLookTime)
+        if (turn >= turns || std::chrono::steady_clock::now() - start >= time)
             return false;
         std::this_thread::yield();
     }

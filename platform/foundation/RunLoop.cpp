@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -134,15 +135,7 @@ struct RunLoop::Impl {
         // short look ran.
         if (longLookMissed || answersExpected.load(std::memory_order_relaxed) == 0)
             return;
-        const Clock::time_point until = Clock::now() + longLook;
-        while (waiting()) {
-            if (Clock::now() >= until) {
-                longLookMissed = true;
-                return;
-            }
-            std::this_thread::yield();
-        }
-        longLookMissed = false;
+        longLookMissed = !lookBriefly(waiting, longLook, std::numeric_limits<int>::max());
     }
 };
 
