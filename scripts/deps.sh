@@ -79,24 +79,88 @@ zmr_wait_for_package_locks() {
   done
 }
 
+# Whether apt-get's messages in FILE say it could not take one of the
+# package system's locks.
+zmr_apt_lock_failure() {
+  grep -qE 'Could not get lock|Unable to lock|Unable to acquire the dpkg frontend lock' "$1"
+}
+
 # Runs apt-get with ARGUMENTS once no other program holds the package
 # system. apt itself waits for dpkg's locks (DPkg::Lock::Timeout) but not for
-# the package lists', and another program may take one between the wait and
-# the start: a run that fails while a lock is held by someone else waits
-# and goes again (a few times).
+# the package lists' or the downloads', and another program may take one
+# between the wait and the start: a run that apt says failed on a lock waits
+# for the locks and goes again (a few times). apt's own words decide, not who
+# holds a lock afterwards: an update holds the lists' lock for only its first
+# moments, so the holder is often gone by the time the failure is seen.
 zmr_apt_get() {
-  local sudo="" status
+  local sudo="" status=0 errors
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  errors=$(mktemp) || return
   for _ in 1 2 3 4 5; do
-    zmr_wait_for_package_locks || return
+    zmr_wait_for_package_locks || { status=$?; break; }
     status=0
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 "$@" || status=$?
-    [ "$status" -ne 0 ] && [ -n "$(zmr_package_lock_holder)" ] || return "$status"
+    # Standard error goes on to the caller and is kept to be read; in the C
+    # locale, so that the lock's messages read the same in any language.
+    (
+      set -o pipefail
+      LC_ALL=C DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 "$@" 2>&1 >&4 4>&- |
+        tee "$errors" >&2
+    ) 4>&1 || status=$?
+    if [ "$status" -eq 0 ] || ! zmr_apt_lock_failure "$errors"; then
+      break
+    fi
   done
+  rm -f "$errors"
   return "$status"
 }
 
+# The project's own lock over installing its packages, one file for every
+# checkout on the machine (ZMR_DEPS_LOCK names another, for tests).
+zmr_deps_lock_file() {
+  if [ -n "${ZMR_DEPS_LOCK:-}" ]; then
+    echo "$ZMR_DEPS_LOCK"
+  elif [ -d /var/lock ] && [ -w /var/lock ]; then
+    echo /var/lock/zomaru-deps.lock
+  else
+    echo /tmp/zomaru-deps.lock
+  fi
+}
+
+# Installs the packages of ZMR_PACKAGES that are missing. Two set-ups
+# started together (scripts/run.sh beside a test run, from one checkout or
+# two) would each find the same packages missing and run apt at the same
+# moment, and apt refuses the second; so the whole step, from "what is
+# missing" to installed, holds the project's lock, and the later one says
+# once that it waits (at most 30 minutes), then installs only what is still
+# missing.
 zmr_install_deps() {
+  local lock fd status=0
+  lock=$(zmr_deps_lock_file)
+  # Opened for reading: a lock file another account made may not be
+  # writable, and flock needs no more. Made only when missing, since a file
+  # of another account's in a shared sticky folder cannot be opened to create.
+  [ -e "$lock" ] || (umask 0 && : >>"$lock") 2>/dev/null || true
+  if ! exec {fd}<"$lock"; then
+    echo "Cannot open $lock, the lock over installing this project's packages." >&2
+    return 1
+  fi
+  if ! flock -n "$fd"; then
+    echo "Waiting for another installation of this project's packages to finish…" >&"${zmr_note_fd:-1}"
+    if ! flock -w 1800 "$fd"; then
+      echo "Another installation of this project's packages still holds $lock after 30 minutes; giving up." >&2
+      exec {fd}<&-
+      return 1
+    fi
+  fi
+  # Closed for the programs the installation starts, the lock staying with
+  # this shell: a service that a package's script starts keeps what it
+  # inherits, and would hold the lock long after.
+  zmr_install_missing_deps {fd}<&- || status=$?
+  exec {fd}<&-
+  return "$status"
+}
+
+zmr_install_missing_deps() {
   local missing=()
   mapfile -t missing < <(zmr_missing_deps)
   [ ${#missing[@]} -gt 0 ] || return 0
