@@ -279,6 +279,7 @@ TEST_F(UserDetailsThroughGateway, AFailedProfileSaysWhyInTheHeaderUntilAPullBrin
         {10002, "taskType=ZMRUserDetailsTask", Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试", nullptr},
         {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "oops", "服务器出错，请稍后重试", nullptr},
         {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "[1,2]", "操作失败，错误码：0", nullptr},
+        {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "{}", "服务器出错，请稍后重试", nullptr}, // no profile
         // The profile and the posts alike ("taskType=ZMRUser" is in both).
         {10002, "taskType=ZMRUser", Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试", ""},
     };
