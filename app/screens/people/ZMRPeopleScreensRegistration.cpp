@@ -57,6 +57,8 @@ void registerPeopleScreens()
         .property("failedLabel", &ZMRUserDetailsViewController::failedLabel, &ZMRUserDetailsViewController::setFailedLabel)
         .property("detailsFailedLabel", &ZMRUserDetailsViewController::detailsFailedLabel,
                   &ZMRUserDetailsViewController::setDetailsFailedLabel)
+        .property("unconfirmedLabel", &ZMRUserDetailsViewController::unconfirmedLabel,
+                  &ZMRUserDetailsViewController::setUnconfirmedLabel)
         .action("onFollowAction", &ZMRUserDetailsViewController::onFollowAction)
         .commit();
     pf::ClassBuilder<ZMRRelationViewController>("ZMRRelationViewController")

@@ -1,5 +1,6 @@
 #include "app/screens/people/ZMRUserDetailsController.h"
 
+#include "app/services/ZMRAnswer.h"
 #include "framework/core/KRDataOutlet.h"
 #include "framework/data/KRDataSource.h"
 #include "framework/dom/KRDOMDocument.h"
@@ -112,8 +113,15 @@ void ZMRUserDetailsController::krDataSourceDidLoadedFromCache(KRDataSource& data
 
 void ZMRUserDetailsController::krDataSourceDidLoaded(KRDataSource& dataSource)
 {
-    if (ownSource(dataSource))
+    if (!ownSource(dataSource))
+        return;
+    if (dataSource.dataObject().isDictionary()) {
         didSourceDataChanged();
+        return;
+    }
+    // An answer without the profile tells no more than a failed one: the
+    // page that waits for the server's word must not take it for one.
+    krDataSourceDidFitalError(dataSource, pf::Error{"ZMRUserDetailsController", ZMRServerFailedCode, ""});
 }
 
 void ZMRUserDetailsController::krDataSourceDidFitalError(KRDataSource& dataSource, const pf::Error& error)

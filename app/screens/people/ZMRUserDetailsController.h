@@ -5,9 +5,10 @@
 // delivers, cached or fresh, becomes `dataItem` and rebuilds the document
 // from the template, then the delegate hears
 // userDetailsControllerDidContentSizeChanged. A delivery without a profile
-// (the source holds no dictionary) keeps the current document and tells
-// nobody; a failure keeps it too and tells the delegate
-// userDetailsControllerDidFailWithError.
+// (the source holds no dictionary) keeps the current document; from the
+// cache it tells nobody, from the server it is a failure
+// (ZMRServerFailedCode, no description). A failure keeps the document too
+// and tells the delegate userDetailsControllerDidFailWithError.
 //
 // `fansCount` is the profile's "fansCount" read as a whole number in
 // [0, 2^31 - 1] (0 when absent or of another kind); a rebuild writes it back

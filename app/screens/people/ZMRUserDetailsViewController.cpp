@@ -23,6 +23,7 @@
 #include "platform/graphics/Image.h"
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 ZMRUserDetailsViewController::~ZMRUserDetailsViewController()
@@ -125,26 +126,65 @@ void ZMRUserDetailsViewController::placeFailedLabel()
 void ZMRUserDetailsViewController::userDetailsControllerDidContentSizeChanged(ZMRUserDetailsController& controller)
 {
     m_askedAgain = false;
+    m_unconfirmed = false;
+    pf::Value profile = controller.dataItem();
+    m_confirmed = {KRDataOutlet::booleanValue(dataForKeyPath(profile, "isFollow")), controller.fansCount(),
+                   KRDataOutlet::booleanValue(dataForKeyPath(profile, "mutual"))};
     if (m_detailsFailedLabel)
         m_detailsFailedLabel->setHidden(true);
+    if (m_unconfirmedLabel)
+        m_unconfirmedLabel->setHidden(true);
     showPostsFailure();
-    if (m_detailsTableViewCell) {
+    // A failure of the posts stays shown, under the profile now.
+    layoutHeader();
+    refreshFollowButton();
+    if (!m_statusView || m_statusView->status() != "error")
+        setStatus(std::nullopt);
+}
+
+void ZMRUserDetailsViewController::layoutHeader()
+{
+    if (m_detailsTableViewCell && m_detailsController) {
         pf::Rect frame = m_detailsTableViewCell->frame();
-        frame.size.height = std::max(0.0, controller.contentSize().height - 20.0);
+        frame.size.height = std::max(0.0, m_detailsController->contentSize().height - 20.0);
+        if (m_unconfirmedLabel && !m_unconfirmedLabel->isHidden()) {
+            pf::Rect notice = m_unconfirmedLabel->frame();
+            notice.origin.y = frame.height();
+            m_unconfirmedLabel->setFrame(notice);
+            frame.size.height += notice.height();
+        }
         m_detailsTableViewCell->setFrame(frame);
     }
     if (m_feedController && m_feedController->tableView())
         m_feedController->tableView()->reloadData();
-    refreshFollowButton();
-    // A failure of the posts stays shown, under the profile now.
     placeFailedLabel();
-    if (!m_statusView || m_statusView->status() != "error")
-        setStatus(std::nullopt);
+}
+
+void ZMRUserDetailsViewController::showConfirmed()
+{
+    pf::DictionaryRef profile = m_detailsController ? m_detailsController->dataItem().dictionary() : nullptr;
+    if (!profile)
+        return;
+    profile->set("isFollow", m_confirmed.following);
+    m_detailsController->setFansCount(m_confirmed.fans);
+    m_detailsController->setMutual(m_confirmed.mutual);
+    refreshFollowButton();
+    if (m_unconfirmedLabel && m_unconfirmedLabel->isHidden()) {
+        m_unconfirmedLabel->setHidden(false);
+        layoutHeader();
+    }
 }
 
 void ZMRUserDetailsViewController::userDetailsControllerDidFailWithError(ZMRUserDetailsController& controller,
                                                                          const pf::Error& error)
 {
+    // The outage that lost a toggle's answer usually fails the profile
+    // asked for after it too: the page must not go on showing the toggle
+    // as taken. The alert already asked the person to look.
+    if (m_unconfirmed && controller.dataItem().isDictionary()) {
+        showConfirmed();
+        return;
+    }
     // Without a profile the header would stay blank and the person could
     // not tell why there is nobody to follow.
     if (!m_detailsFailedLabel || controller.dataItem().isDictionary())
@@ -235,12 +275,26 @@ void ZMRUserDetailsViewController::onFollowAction(const pf::ObjectRef&)
 void ZMRUserDetailsViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef& task, const pf::Value&,
                                                                  const pf::Protocol* taskType)
 {
-    if (taskType != proto::IZMRFollowTask() || !task || task != m_latestToggle.lock() || !m_detailsController)
+    const bool follow = taskType == proto::IZMRFollowTask();
+    if ((!follow && taskType != proto::IZMRUnFollowTask()) || !task || !m_detailsController)
         return;
+    pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
+    // Every toggle the server took moves what it holds, an overtaken one too.
+    if (m_confirmed.following != follow) {
+        const int fans = m_confirmed.fans;
+        m_confirmed = {follow, follow ? (fans < INT_MAX ? fans + 1 : fans) : std::max(fans - 1, 0),
+                       follow && profile && m_followsBack == profile};
+    }
+    if (task != m_latestToggle.lock())
+        return;
+    // The page shows the latest toggle, and the server now holds it.
+    if (std::exchange(m_unconfirmed, false) && m_unconfirmedLabel) {
+        m_unconfirmedLabel->setHidden(true);
+        layoutHeader();
+    }
     // Whether the user follows back only the server knows: a profile that
     // does not show it yet is asked for again.
-    pf::DictionaryRef profile = m_detailsController->dataItem().dictionary();
-    if (profile && profile == m_toggledProfile && !KRDataOutlet::booleanValue(profile->get("mutual"))) {
+    if (follow && profile && profile == m_toggledProfile && !KRDataOutlet::booleanValue(profile->get("mutual"))) {
         m_askedAgain = true;
         m_detailsController->reloadData();
     }
@@ -258,14 +312,19 @@ void ZMRUserDetailsViewController::krUploadTaskDidFailWithError(const pf::Object
     if (task && task == m_latestToggle.lock() && error.code == ZMRResultUnknownCode) {
         m_latestToggle.reset();
         m_toggledProfile = nullptr;
+        m_unconfirmed = true;
         if (m_detailsController) {
             m_askedAgain = true;
             m_detailsController->reloadData();
         }
     } else if (task && task == m_latestToggle.lock()) {
         m_latestToggle.reset();
+        // The state before it was never confirmed either, when an unknown
+        // result came before the tap.
+        if (m_unconfirmed)
+            showConfirmed();
         // A profile reloaded since shows the server's own state already.
-        if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {
+        else if (m_detailsController && m_toggledProfile && m_detailsController->dataItem().dictionary() == m_toggledProfile) {
             m_toggledProfile->set("isFollow", m_followedBefore);
             m_detailsController->setFansCount(m_fansBefore);
             m_detailsController->setMutual(m_mutualBefore);

@@ -37,7 +37,14 @@
 // latest toggle whose result is unknown is alerted and the profile loaded
 // again, so the page shows the follow state and counts the server has; a
 // failure of an older toggle (already overtaken by a later tap) is only
-// alerted.
+// alerted. Until a profile arrives or a later toggle is taken, the follow
+// state is unconfirmed: a failed load of the profile (the outage that lost
+// the answer usually fails the reload too), or a refusal of the latest
+// toggle, shows the follow state, fans count and "mutual" the server last
+// confirmed (its latest profile, moved by each toggle it took since) and
+// `unconfirmedLabel` under the profile, the header growing by its height;
+// the alert is not repeated. A profile that arrives, or the server taking
+// the latest toggle, hides it.
 // A profile without a "uid" follows nobody.
 //
 // A row's "feed" action opens "user-details/feed-details" relative to the
@@ -89,6 +96,10 @@ public:
     // The text of a failed profile, in the header; hidden while none failed.
     const std::shared_ptr<pf::Label>& detailsFailedLabel() const { return m_detailsFailedLabel; }
     void setDetailsFailedLabel(std::shared_ptr<pf::Label> label) { m_detailsFailedLabel = std::move(label); }
+    // Says the follow state shown is not known to be the server's; hidden
+    // while it is.
+    const std::shared_ptr<pf::Label>& unconfirmedLabel() const { return m_unconfirmedLabel; }
+    void setUnconfirmedLabel(std::shared_ptr<pf::Label> label) { m_unconfirmedLabel = std::move(label); }
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
@@ -113,6 +124,10 @@ private:
     void placeFailedLabel();
     // Puts the posts' failure in `failedLabel`, unless the header tells the same.
     void showPostsFailure();
+    // Sizes the header cell to the profile and the notice under it.
+    void layoutHeader();
+    // Shows what the server last confirmed, and says so.
+    void showConfirmed();
 
     std::shared_ptr<ZMRUserFeedController> m_feedController;
     std::shared_ptr<ZMRUserDetailsController> m_detailsController;
@@ -121,6 +136,7 @@ private:
     std::shared_ptr<KRStatusView> m_statusView;
     std::shared_ptr<pf::Label> m_failedLabel;
     std::shared_ptr<pf::Label> m_detailsFailedLabel;
+    std::shared_ptr<pf::Label> m_unconfirmedLabel;
     double m_failedLabelTop = 0; // as the interface file placed it
     std::string m_postsFailure; // the posts' failure while the status tells it
     // The latest toggle, the profile it flipped and what that profile held
@@ -135,4 +151,8 @@ private:
     pf::DictionaryRef m_followsBack;
     // The profile is being loaded again after a toggle; a new tap cancels it.
     bool m_askedAgain = false;
+    // The follow state the server last confirmed.
+    struct Confirmed { bool following = false; int fans = 0; bool mutual = false; } m_confirmed;
+    // The latest toggle's result is unknown and no profile came since.
+    bool m_unconfirmed = false;
 };

@@ -1,7 +1,8 @@
 // The user details screen on the fixture against the seeded world: the
 // profile above the posts, following and unfollowing through the server, a
-// refused toggle put back, the own profile, an address without a user, a
-// profile that fails, and the posts' alternating row colours.
+// refused toggle put back, a toggle the server never confirmed, the own
+// profile, an address without a user, a profile that fails, and the posts'
+// alternating row colours.
 
 #include "tests/app/screens/AppScreenTest.h"
 
@@ -255,6 +256,67 @@ TEST_F(UserDetailsThroughGateway, AToggleWhoseResultIsUnknownShowsWhatTheServerH
     }
 }
 
+// A toggle whose answer was lost, and the profile asked for after it lost
+// too, however it failed: the page goes back to what the server last
+// confirmed (the button, the fans, the mutual badge) and says under the
+// profile that the follow is unconfirmed, alerted once. A pull that brings
+// the profile shows what the server holds, and the notice goes.
+TEST_F(UserDetailsThroughGateway, AToggleWhoseReloadFailsTooGoesBackToWhatTheServerConfirmed)
+{
+    using Fault = zmr::FaultServer::Fault;
+    auto screen = openLoaded(10008);
+    ASSERT_TRUE(screen);
+    const long long before = fans(10008);
+    const std::string notice = "关注状态未能确认，请稍后下拉刷新";
+    struct Row {
+        const char* tap;
+        const char* broken; // the body part of the requests the gateway breaks
+        Fault fault;
+        int status;
+        const char* profile; // the answer to the profile when it is not broken
+        bool shownFollowing; // as last confirmed; the user follows back, so mutual then
+        long long shownFans;
+    } rows[] = {
+        {"关注", "config_zmr", Fault::None, 500, nullptr, false, before}, // every request
+        {"已关注", "config_zmr", Fault::CloseAfterRequest, 200, nullptr, true, before + 1},
+        {"关注", "taskType=ZMRFollowTask", Fault::None, 502, "{}", false, before},
+        {"已关注", "taskType=ZMRUnFollowTask", Fault::ResetAfterRequest, 200,
+         R"({"error-code":30001,"error":"系统繁忙"})", true, before + 1},
+    };
+    auto shows = [&](bool following, long long count) {
+        return screen->followButton()->title().value_or("") == (following ? "已关注" : "关注") &&
+               fansLabel(*screen) == std::to_string(count) && textFrame("互相关注").has_value() == following;
+    };
+    auto answerProfile = [this](const char* profile) {
+        gateway->setAnswerer([this, profile](const std::string& body) {
+            return profile && body.find("taskType=ZMRUserDetailsTask") != std::string::npos ? std::string(profile)
+                                                                                          : server->answer(body, origin());
+        });
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.tap) + " over " + row.broken);
+        answerProfile(row.profile);
+        gateway->setTarget(row.broken);
+        gateway->setFault(row.fault);
+        gateway->setReply(row.status, "<html>bad gateway</html>");
+        ASSERT_TRUE(tapText(row.tap));
+        ASSERT_TRUE(waitFor([&] { return textFrame(notice).has_value(); }))
+            << fansLabel(*screen) << " fans, " << screen->followButton()->title().value_or("");
+        EXPECT_TRUE(shows(row.shownFollowing, row.shownFans));
+        EXPECT_NE(follows(10008), row.shownFollowing) << "the server took the toggle";
+        EXPECT_EQ(pf::AlertView::visibleAlerts().size(), 1u) << "the toggle's alert only";
+        for (const auto& alert : pf::AlertView::visibleAlerts())
+            alert->dismissWithClickedButtonIndex(0, false);
+
+        gateway->setTarget("(no request)");
+        answerProfile(nullptr);
+        drag({160, 150}, {160, 450}, 0.6);
+        EXPECT_TRUE(waitFor([&] { return !textFrame(notice) && shows(follows(10008), fans(10008)); }))
+            << fansLabel(*screen) << " fans, " << screen->followButton()->title().value_or("");
+        EXPECT_TRUE(settle());
+    }
+}
+
 // A profile that cannot be had says why in the header, where the name
 // would stand, whatever failed; posts that fail too say why under it,
 // unless that is the same sentence again (a server or network down): then
@@ -279,6 +341,7 @@ TEST_F(UserDetailsThroughGateway, AFailedProfileSaysWhyInTheHeaderUntilAPullBrin
         {10002, "taskType=ZMRUserDetailsTask", Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试", nullptr},
         {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "oops", "服务器出错，请稍后重试", nullptr},
         {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "[1,2]", "操作失败，错误码：0", nullptr},
+        {10002, "taskType=ZMRUserDetailsTask", Fault::None, 200, "{}", "服务器出错，请稍后重试", nullptr}, // no profile
         // The profile and the posts alike ("taskType=ZMRUser" is in both).
         {10002, "taskType=ZMRUser", Fault::None, 500, "<html>down</html>", "服务器出错（500），请稍后重试", ""},
     };
