@@ -70,12 +70,13 @@ KRDBContextRef userDB(const KRService& service)
     return context ? context->userDBContext() : nullptr;
 }
 
-// The nickname of a profile, unless it is missing or names nobody (empty
-// or only blanks): a row with such a name stands nameless under "#".
+// The nickname of a profile, unless it is missing or names nobody (it shows
+// nothing: empty, or only blanks and zero-width characters): a row with such
+// a name stands nameless under "#".
 const std::string* namingNick(const pf::Value& nick)
 {
     const std::string* text = nick.string();
-    return text && !pf::trimWhitespaceAndNewlines(*text).empty() ? text : nullptr;
+    return text && !pf::isInvisibleText(*text) ? text : nullptr;
 }
 
 // What a refresh rewrites of a stored row.

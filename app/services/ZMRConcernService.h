@@ -9,12 +9,13 @@
 // posts "ZMRConcernChangedNotification", a follow marks the context's
 // follow list as changed, and so does either whose result is unknown (the
 // server may have made the change; nothing is deleted). A confirmed follow
-// whose task carries the person's profile (`user`, with a nickname of more
-// than blanks) stores that person's row, unless one is stored already,
-// with the stored list's version and the profile's "mutual" (not mutual
-// without it), and posts "ZMRConcernChangedNotification" before the
-// delegate hears the answer: one row, however long the list. It does so
-// only while the stored list is known whole: the last sync of this user in
+// whose task carries the person's profile (`user`, with a nickname that
+// shows more than blanks and zero-width characters) stores that person's
+// row, unless one is stored already, with the stored list's version and
+// the profile's "mutual" (not mutual without it), and posts
+// "ZMRConcernChangedNotification" before the delegate hears the answer:
+// one row, however long the list. It does so only while the stored list
+// is known whole: the last sync of this user in
 // this run ended complete. A
 // sync that failed or stopped may have left the table empty or partial, so
 // then, as while a sync runs (a later page would list the person again), a
@@ -50,7 +51,9 @@
 // IZMRRefreshUserTask rewrites the stored rows of that user (nothing when
 // the user is not followed) with what its profile carries: a nickname (with
 // its initials), portrait or "mutual" that is missing, null or not of its
-// kind (a nickname empty or of blanks only too) keeps the stored one. It is
+// kind (a nickname that shows nothing, blanks and zero-width characters
+// only, too) keeps the stored one. A shown nickname is stored as it is,
+// such characters among the shown ones included. It is
 // handed on. Main queue only.
 
 #include "framework/core/KRUplinkService.h"
@@ -98,7 +101,7 @@ private:
     void syncAfterChange();
     // Lists a confirmed follow's person from the profile it carries; false
     // when the stored list is not known whole, the task carries no profile
-    // with a nickname of more than blanks, or the row cannot be stored (a
+    // with a nickname that shows something, or the row cannot be stored (a
     // sync must do it).
     bool storeFollowed(const pf::ObjectRef& task);
     // The sync that `response` answered ended complete: what is stored is

@@ -214,6 +214,31 @@ bool isUnicodeWhitespace(char32_t cp)
     }
 }
 
+bool isDefaultIgnorable(char32_t cp)
+{
+    if (cp < 0x2000) {
+        return cp == 0xAD || cp == 0x34F || cp == 0x61C || (cp >= 0x115F && cp <= 0x1160)
+            || (cp >= 0x17B4 && cp <= 0x17B5) || (cp >= 0x180B && cp <= 0x180F);
+    }
+    if (cp < 0x3000)
+        return (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2060 && cp <= 0x206F);
+    if (cp < 0x10000) {
+        return cp == 0x3164 || (cp >= 0xFE00 && cp <= 0xFE0F) || cp == 0xFEFF || cp == 0xFFA0
+            || (cp >= 0xFFF0 && cp <= 0xFFF8);
+    }
+    return (cp >= 0x1BCA0 && cp <= 0x1BCA3) || (cp >= 0x1D173 && cp <= 0x1D17A) || (cp >= 0xE0000 && cp <= 0xE0FFF);
+}
+
+bool isInvisibleText(std::string_view utf8)
+{
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp = decodeOne(utf8, i);
+        if (!isUnicodeWhitespace(cp) && !isDefaultIgnorable(cp))
+            return false;
+    }
+    return true;
+}
+
 std::string trimWhitespaceAndNewlines(std::string_view utf8)
 {
     std::size_t begin = utf8.size(), end = 0;

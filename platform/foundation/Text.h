@@ -92,5 +92,14 @@ bool isUnicodeWhitespace(char32_t cp);
 // is kept byte for byte, invalid bytes included. Form fields are trimmed with
 // this, so an account typed with a full-width blank is still found.
 std::string trimWhitespaceAndNewlines(std::string_view utf8);
+// Unicode's Default_Ignorable_Code_Point characters: format controls such as
+// the zero-width space U+200B, the joiners, the direction marks and U+FEFF,
+// the variation selectors, the Hangul fillers, the soft hyphen and the tags.
+// A renderer draws nothing for them.
+bool isDefaultIgnorable(char32_t cp);
+// `utf8` shows nothing: it is empty or holds only white space and
+// default-ignorable characters (as above). Invalid bytes count as shown.
+// A name that shows nothing names nobody, however many bytes it has.
+bool isInvisibleText(std::string_view utf8);
 
 }

@@ -13,11 +13,14 @@
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
+#include "platform/controls/Control.h"
 #include "platform/controls/ScrollView.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/TapGestureRecognizer.h"
+#include "platform/ui/Touch.h"
 #include "platform/ui/ViewController.h"
 
 #include <algorithm>
@@ -59,6 +62,32 @@ void ZMRPublishController::awakeFromNib()
         pf::log("ZMRPublishController: no picture \"%s\" for the photo slots", kSlotImageName);
     for (const auto& slot : slots())
         slot->setDefaultImage(placeholder);
+    if (!m_contentView)
+        return;
+    std::weak_ptr<pf::Object> weakSelf = weak_from_this();
+    auto tap = std::make_shared<pf::TapGestureRecognizer>([weakSelf](pf::GestureRecognizer&) {
+        if (auto self = std::dynamic_pointer_cast<ZMRPublishController>(weakSelf.lock()))
+            self->doCancelInputAction(nullptr);
+    });
+    // A touch on a text field or view places its caret and one on a button
+    // or toggle is that control's: only a tap beside them ends editing, and
+    // the touch still reaches what it began on.
+    tap->setCancelsTouchesInView(false);
+    tap->setShouldReceiveTouch([](pf::GestureRecognizer&, const pf::Touch& touch) {
+        for (pf::ViewRef view = touch.view(); view; view = view->superview())
+            if (view->wantsTextInput() || std::dynamic_pointer_cast<pf::Control>(view))
+                return false;
+        return true;
+    });
+    m_contentView->addGestureRecognizer(tap);
+}
+
+void ZMRPublishController::doCancelInputAction(const pf::ObjectRef&)
+{
+    const pf::ViewRef inputs[] = {m_bodyTextView, m_payMoneyField, m_expendMoneyField};
+    for (const auto& input : inputs)
+        if (input)
+            input->resignFirstResponder();
 }
 
 std::vector<std::shared_ptr<KRImageView>> ZMRPublishController::slots() const

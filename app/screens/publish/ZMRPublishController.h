@@ -16,6 +16,10 @@
 // success also asks for the new points balance. Either outcome gives the
 // form back with all its input and is told to the delegate.
 //
+// While a field is edited, a tap on the form beside its fields and buttons
+// ends the editing: the keyboard (or keypad) goes down and the rows it
+// covered, the categories and tags among them, can be tapped again.
+//
 // A slot's sheet and the Natter sheet are read by their buttons' titles,
 // never by position: which buttons a sheet holds depends on the device
 // (a camera) and on the slot (a picture to delete). Pictures come from the
@@ -108,8 +112,11 @@ public:
     // or too large to be finite.
     static double amountOf(const std::string& text);
 
-    // Every slot shows the placeholder.
+    // Every slot shows the placeholder, and the content view ends editing
+    // on a tap beside the fields.
     void awakeFromNib() override;
+    // The body and the amount fields stop editing.
+    void doCancelInputAction(const pf::ObjectRef& sender);
 
     // Actions of the interface file.
     void imageAction(const pf::ObjectRef& sender);

@@ -272,7 +272,13 @@ TEST_F(ZMRConcern, RefreshRewritesOnlyAStoredUserAndKeepsItsVersion)
         {R"({"uid":4,"mutual":false})", {"4|Cy|http://l/4|12|C|0"}},
         {R"({"uid":4,"nick":"","logo":"http://l/5"})", {"4|Cy|http://l/5|12|C|0"}},
         {R"({"uid":4,"nick":" \t\u3000"})", {"4|Cy|http://l/5|12|C|0"}}, // blanks name nobody
-        {R"([4])", {"4|Cy|http://l/5|12|C|0"}},
+        // So do characters that show nothing, alone or among blanks.
+        {R"({"uid":4,"nick":"\u200B"})", {"4|Cy|http://l/5|12|C|0"}},
+        {R"({"uid":4,"nick":"\uFEFF\u2060"})", {"4|Cy|http://l/5|12|C|0"}},
+        {R"({"uid":4,"nick":" \u200B\u3000"})", {"4|Cy|http://l/5|12|C|0"}},
+        // Among shown characters they stay, as the name was given.
+        {R"({"uid":4,"nick":"Di\u200Bo"})", {"4|Di\u200Bo|http://l/5|12|D|0"}},
+        {R"([4])", {"4|Di\u200Bo|http://l/5|12|D|0"}},
     };
     for (const Row& step : steps) {
         SCOPED_TRACE(step.data);

@@ -27,3 +27,24 @@ TEST(TextTrim, RemovesEveryUnicodeBlankAtBothEnds)
         EXPECT_EQ(pf::trimWhitespaceAndNewlines(row.text), row.trimmed);
     }
 }
+
+TEST(TextTrim, InvisibleTextHoldsOnlyBlanksAndCharactersThatShowNothing)
+{
+    struct Row {
+        std::string text;
+        bool invisible;
+    };
+    // Each range's first and last character, and the shown ones beside them.
+    const Row rows[] = {
+        {"", true}, {" \u3000", true}, {"\u00AD\u034F\u061C", true}, {"\u00AC", false},
+        {"\u115F\u1160\u17B4\u17B5\u180B\u180F", true}, {"\u180A", false},
+        {"\u200B\u200F\u202A\u202E\u2060\u206F", true}, {"\u2010", false}, {"\u2070", false},
+        {"\u3164\uFE00\uFE0F\uFEFF\uFFA0\uFFF0\uFFF8", true}, {"\uFFF9", false},
+        {"\U0001BCA0\U0001BCA3\U0001D173\U0001D17A\U000E0000\U000E0FFF", true}, {"\U000E1000", false},
+        {"\u200B\u200B\u5B89", false}, {"\xFF", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(pf::isInvisibleText(row.text), row.invisible);
+    }
+}

@@ -1,6 +1,7 @@
 // Publishing end to end against the local application server, as a person
 // does it: the form filled by taps (pictures from the album, amounts on the
-// keypad, categories, a tag), "发布", the toast and the way back, then the
+// keypad, the keyboard put away by a tap beside the fields, categories, a
+// tag), "发布", the toast and the way back, then the
 // post at the head of the user's feed list with its pictures, labels and
 // saving. Binding Voxly from the form goes through the Voxly web stand-in.
 
@@ -204,13 +205,12 @@ TEST_F(PublishRoad, APostWithTwoPicturesTwoCategoriesAndATagLeadsTheUserFeed)
     auto form = openForm("publish-feed");
     ASSERT_TRUE(form && form->classifyController() && form->tagController());
 
-    tap(middleOf(form->bodyTextView()));
-    type("两张图的好价");
     tap(middleOf(form->payMoneyField()));
     keys("1 0 0 ok 6 2 . 5 ok");
     EXPECT_EQ(form->payMoneyField()->text(), "100");
     EXPECT_EQ(form->expendMoneyField()->text(), "62.5");
     ASSERT_TRUE(form->bodyTextView()->isFirstResponder()) << "ok moved on to the body";
+    type("两张图的好价");
     // With the text keyboard up the form ends above it and scrolls down to
     // the categories and tags.
     auto content = form->contentView();
@@ -220,11 +220,13 @@ TEST_F(PublishRoad, APostWithTwoPicturesTwoCategoriesAndATagLeadsTheUserFeed)
     auto strip = form->tagController()->contentView();
     EXPECT_LE(strip->convertRectToView(strip->bounds(), nullptr).maxY(), keyboard.y()) << "the tags show";
     wheel({160, 200}, {0, -400});
-    type("\n"); // the return key ends the body
-    ASSERT_FALSE(form->bodyTextView()->isFirstResponder());
-
-    pick(form, 0, "1-red.png");
-    pick(form, 2, "2-blue.png");
+    // A tap beside the fields ends the body and the keyboard goes down.
+    pf::Point beside = middleOf(std::dynamic_pointer_cast<pf::View>(form->imageViews()->at(2).object()));
+    beside.x += 70;
+    tap(beside);
+    ASSERT_FALSE(form->bodyTextView()->isFirstResponder()) << "the tap ended the body";
+    ASSERT_FALSE(pf::Keyboard::shared().isVisible());
+    EXPECT_EQ(content->convertRectToView(content->bounds(), nullptr).maxY(), pf::Screen::main().bounds().height());
 
     std::vector<std::shared_ptr<ZMRClassifyItemControl>> categories;
     for (const auto& view : form->classifyController()->contentView()->subviews())
@@ -240,6 +242,8 @@ TEST_F(PublishRoad, APostWithTwoPicturesTwoCategoriesAndATagLeadsTheUserFeed)
     tap(middleOf(categories[1]));
     tap(middleOf(tags[0]));
     ASSERT_TRUE(categories[0]->isSelected() && categories[1]->isSelected() && tags[0]->isSelected());
+    pick(form, 0, "1-red.png");
+    pick(form, 2, "2-blue.png");
     std::string first = categories[0]->dataObject()->title().value_or("?");
     std::string second = categories[1]->dataObject()->title().value_or("?");
     long long firstCid = categories[0]->dataObject()->cid(), secondCid = categories[1]->dataObject()->cid();
