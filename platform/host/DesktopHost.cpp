@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/host/X11WindowWatch.h"
 #include "platform/ui/AnimationClock.h"
 #include "platform/ui/Application.h"
 
@@ -105,6 +106,8 @@ ErrorOr<std::unique_ptr<DesktopHost>> DesktopHost::create(Screen& screen, const 
     host->m_renderer = SDL_CreateRenderer(host->m_window, -1, 0);
     if (!host->m_renderer)
         return sdlError("creating the renderer");
+    // Not before: an OpenGL renderer makes the window anew.
+    host->m_watch = std::make_unique<X11WindowWatch>(host->m_window);
     if (SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear") == SDL_FALSE)
         logLevel(LogLevel::Debug, "pf::DesktopHost: linear scaling not available");
     int pw = int(std::ceil(bounds.width() * screen.scale())), ph = int(std::ceil(bounds.height() * screen.scale()));
@@ -142,6 +145,10 @@ DesktopHost::~DesktopHost()
         SDL_DestroyRenderer(m_renderer);
     if (m_window)
         SDL_DestroyWindow(m_window);
+    // After the window, so that the refusals of destroying one that is
+    // already gone reach the watch; before the video, which closes the
+    // display.
+    m_watch.reset();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -165,6 +172,10 @@ bool DesktopHost::handle(const SDL_Event& event)
     switch (event.type) {
     case SDL_QUIT:
         return false;
+    case SDL_SYSWMEVENT:
+        if (m_watch)
+            m_watch->handle(event);
+        break;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT) {
             m_mouseDown = true;
@@ -309,6 +320,9 @@ bool DesktopHost::step()
     bool open = true;
     while (open && SDL_PollEvent(&event))
         open = handle(event);
+    // Gone without a close: the same end as the close button's.
+    if (m_watch && m_watch->isDestroyed())
+        open = false;
     // Lifted as cancelled: a wheel turned over a button is no press of it.
     if (double now = AnimationClock::current().now(); m_pinching && now - m_lastPinchInput > kPinchIdle)
         endPinch(now);

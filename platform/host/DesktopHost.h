@@ -7,7 +7,8 @@
 // pointer; the fingers are lifted (as cancelled, so that nothing under them
 // takes a tap) once such input pauses. Clicks, wheel turns, keys and text
 // are posted to the screen's input queue and delivered in the order they
-// came, once per step.
+// came, once per step. A window destroyed by another X11 client ends the
+// host as a closed one does (X11WindowWatch.h).
 //
 // Main thread only; one host at a time.
 
@@ -15,6 +16,7 @@
 #include "platform/ui/Compositor.h"
 #include "platform/ui/Screen.h"
 
+#include <memory>
 #include <string>
 
 struct SDL_Renderer;
@@ -23,6 +25,8 @@ struct SDL_Window;
 union SDL_Event;
 
 namespace pf {
+
+class X11WindowWatch;
 
 class DesktopHost {
 public:
@@ -35,7 +39,8 @@ public:
     ~DesktopHost();
 
     // Handles pending input, runs the main loop's ready work and shows a new
-    // frame when anything changed. False once the window has been closed.
+    // frame when anything changed. False once the window has been closed
+    // or destroyed.
     bool step();
     // Steps about sixty times a second until the window is closed.
     void run();
@@ -62,6 +67,7 @@ private:
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
     SDL_Texture* m_texture = nullptr;
+    std::unique_ptr<X11WindowWatch> m_watch;
     bool m_mouseDown = false;
     bool m_pinching = false;
     Point m_pinchCentre;
