@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the application and the local application
-# server (Release), starts the server on a free loopback port, and runs the
-# application against it: it signs in (registering the demo account on first
+# server (Release), starts the ZZ, Voxly and analytics stand-ins and then the
+# server on free loopback ports (the server asks the ZZ and Voxly stand-ins
+# whose a token is), and runs the application against them: it signs in (registering the demo account on first
 # use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
 # application (--headless, --shot FILE.png, --url URL). Each stage prints one
@@ -112,10 +113,10 @@ server_log=$run_logs/appserver.log
 # The logs exist before anything reads them: a server started in the
 # background may not have opened its own yet.
 : >"$server_log"
-# The picker's album gets a few demo photos when it has none.
-build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo \
-  --demo-album "${ZMR_PICTURES:-$ZMR_HOME/Pictures}" >"$server_log" 2>&1 &
-server=$!
+# The stand-ins start first: the application server asks them whose a ZZ or
+# Voxly token is.
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null' EXIT
 zz_log=$run_logs/zzserver.log
 : >"$zz_log"
 # The ZZ stand-in offers the bundle's scripts as package 2, signed with this
@@ -124,34 +125,24 @@ build/app/tools/zzserver/zzserver --cert-out "$run_logs/zz-test-ca.pem" \
   --package-key build/app/zzpackage/package_key.pem \
   --package-dir build/app/resources/CorvanaOpenApi_IOS_Bundle.bundle/js >"$zz_log" 2>&1 &
 zz=$!
+pids+=("$zz")
 analytics_log=$run_logs/analyticsserver.log
 : >"$analytics_log"
 build/app/tools/analyticsserver/analyticsserver --port 0 >"$analytics_log" 2>&1 &
 analytics=$!
+pids+=("$analytics")
 voxly_log=$run_logs/voxlyweb.log
 : >"$voxly_log"
 build/app/tools/voxlyweb/voxlyweb --cert-out "$run_logs/voxly-test-ca.pem" >"$voxly_log" 2>&1 &
 voxly=$!
-trap 'kill "$server" "$zz" "$analytics" "$voxly" 2>/dev/null; wait "$server" "$zz" "$analytics" "$voxly" 2>/dev/null' EXIT
+pids+=("$voxly")
 
-url=""
-for _ in $(seq 100); do
-  url=$(sed -n 's/^appserver listening on \(http:[^ ]*\).*/\1/p' "$server_log" | head -n 1)
-  [ -n "$url" ] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -z "$url" ]; then
-  echo "The local application server did not start:" >&2
-  cat "$server_log" >&2
-  exit 1
-fi
-echo "Local application server: $url"
-
-# The ZZ platform stand-in prints its http and https origins; the program
-# trusts its test CA through ZMR_CA_FILE.
+# The ZZ platform stand-in prints its http and https origins, the Voxly web
+# stand-in its https origin; the program and the application server trust
+# their test CAs, the program through ZMR_CA_FILE.
 zz_args=()
 zz_servers=()
+provider_args=()
 for _ in $(seq 100); do
   [ "$(wc -l <"$zz_log")" -ge 2 ] && break
   kill -0 "$zz" 2>/dev/null || break
@@ -166,10 +157,47 @@ if [[ "$zz_http" == http://* && "$zz_https" == https://* ]]; then
   cat "$run_logs/zz-test-ca.pem" >>"$ca_file"
   zz_servers=(--zz-server "$zz_http" --zz-server-https "$zz_https")
   zz_args=("${zz_servers[@]}")
+  provider_args+=(--zz-server "$zz_https")
 else
   echo "The local ZZ server did not start:" >&2
   cat "$zz_log" >&2
 fi
+for _ in $(seq 100); do
+  [ -s "$voxly_log" ] && break
+  kill -0 "$voxly" 2>/dev/null || break
+  sleep 0.1
+done
+voxly_url=$(sed -n 1p "$voxly_log")
+if [[ "$voxly_url" == https://* ]]; then
+  echo "Local Voxly web server: $voxly_url"
+  cat "$run_logs/voxly-test-ca.pem" >>"$ca_file"
+  zz_args+=(--voxly-server "$voxly_url")
+  provider_args+=(--voxly-server "$voxly_url")
+else
+  echo "The local Voxly web server did not start:" >&2
+  cat "$voxly_log" >&2
+fi
+[ -s "$ca_file" ] && provider_args+=(--provider-ca "$ca_file")
+
+# The picker's album gets a few demo photos when it has none.
+build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --seed-demo \
+  --demo-album "${ZMR_PICTURES:-$ZMR_HOME/Pictures}" "${provider_args[@]}" >"$server_log" 2>&1 &
+server=$!
+pids+=("$server")
+
+url=""
+for _ in $(seq 100); do
+  url=$(sed -n 's/^appserver listening on \(http:[^ ]*\).*/\1/p' "$server_log" | head -n 1)
+  [ -n "$url" ] && break
+  kill -0 "$server" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$url" ]; then
+  echo "The local application server did not start:" >&2
+  cat "$server_log" >&2
+  exit 1
+fi
+echo "Local application server: $url"
 
 # The program's status is the run's; a failure (say, a display that cannot
 # be opened, which the program itself explains) is also said here, since the
@@ -202,23 +230,9 @@ else
   cat "$analytics_log" >&2
 fi
 
-# The Voxly web stand-in prints its https origin; the program's Voxly
-# authorisation page, redirect page and calls go there, trusted through its
-# test CA (in the same file as the ZZ one).
-for _ in $(seq 100); do
-  [ -s "$voxly_log" ] && break
-  kill -0 "$voxly" 2>/dev/null || break
-  sleep 0.1
-done
-voxly_url=$(sed -n 1p "$voxly_log")
-if [[ "$voxly_url" == https://* ]]; then
-  echo "Local Voxly web server: $voxly_url"
-  cat "$run_logs/voxly-test-ca.pem" >>"$ca_file"
-  zz_args+=(--voxly-server "$voxly_url")
-else
-  echo "The local Voxly web server did not start:" >&2
-  cat "$voxly_log" >&2
-fi
+# The program's Voxly authorisation page, redirect page and calls go to the
+# Voxly web stand-in, trusted through its test CA (in the same file as the
+# ZZ one).
 [ -s "$ca_file" ] && export ZMR_CA_FILE="$ca_file"
 
 # The Natter stand-in is installed for this user; what the program sends it

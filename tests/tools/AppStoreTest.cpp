@@ -337,8 +337,8 @@ TEST_F(SeededWorld, AProfileSentWithEmptyFieldsKeepsTheStoredOnes)
 // the "#" title.
 TEST_F(SeededWorld, ExternalSignInsStartWithoutANicknameUntilTheyChooseOne)
 {
-    auto first = store->userForExternalToken("zz", "zz-new-1");
-    auto second = store->userForExternalToken("voxly", "vx-new-1");
+    auto first = store->userForExternalPerson("zz", "OID-1", "zz-new-1");
+    auto second = store->userForExternalPerson("voxly", "5800000001", "vx-new-1");
     ASSERT_TRUE(first && second) << "a second user without a nickname is taken";
     for (const auto* user : {&*first, &*second}) {
         SCOPED_TRACE(user->account);
@@ -348,7 +348,7 @@ TEST_F(SeededWorld, ExternalSignInsStartWithoutANicknameUntilTheyChooseOne)
         EXPECT_EQ(member(*json, "nick"), "null");
         EXPECT_EQ(member(*json, "title"), "\"#" + user->account + "\"");
     }
-    EXPECT_EQ(store->userForExternalToken("zz", "zz-new-1")->uid, first->uid) << "the same identity, the same user";
+    EXPECT_EQ(store->userForExternalPerson("zz", "OID-1", "zz-new-2")->uid, first->uid) << "the same person, the same user";
 
     zmr::AppUser named;
     ASSERT_EQ(store->updateProfile(first->uid, {"新来的小林", 0, "", "", "", ""}, named), zmr::AppStore::Outcome::Ok);

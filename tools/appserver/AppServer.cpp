@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <variant>
 
 namespace zmr {
 
@@ -53,21 +54,21 @@ Form parseForm(const std::string& body)
     return form;
 }
 
-// The signed-in user's own profile: account, nickname, portrait and the rest.
+// The signed-in user's own profile: account, nickname, portrait and the
+// rest, each once: the profile names the user id and nickname itself.
 std::string userJson(AppStore& store, const AppUser& user, const std::string& origin)
 {
     Answer out;
-    out.integer("uid", user.uid);
     out.text("account", user.account);
+    if (auto profile = store.userJson(user.uid, user.uid, origin); profile && profile->size() > 2)
+        return out.json().substr(0, out.json().size() - 1) + "," + profile->substr(1);
+    out.integer("uid", user.uid);
     // A user who has not chosen a nickname yet has none: null, never "".
     if (user.nick.empty())
         out.add("nick", "null");
     else
         out.text("nick", user.nick);
-    std::string json = out.json();
-    if (auto profile = store.userJson(user.uid, user.uid, origin); profile && profile->size() > 2)
-        json = json.substr(0, json.size() - 1) + "," + profile->substr(1);
-    return json;
+    return out.json();
 }
 
 std::string bindJson(const AppUser& user)
@@ -101,10 +102,20 @@ const Failure kEmptyAccount{1, "登录名不能为空"};
 const Failure kUnknownTask{2, "未知的请求"};
 const Failure kBadConfig{3, "配置错误"};
 const Failure kServerError{500, "服务器错误"};
+// The application has no text of its own for these: it shows the server's.
+const Failure kVoxlyHeld{15367, "该Voxly账号已绑定其他账户"};
+const Failure kZZHeld{15367, "该ZZ账号已绑定其他账户"};
+const Failure kNoVoxly{15368, "服务器未接入Voxly，无法用Voxly登录或绑定"};
+const Failure kNoZZ{15368, "服务器未接入ZZ，无法用ZZ登录或绑定"};
+// No provider issues tokens longer than this; a longer one is not asked about.
+constexpr std::size_t kMaxOutsideToken = 1024;
 
 }
 
-AppServer::AppServer(std::shared_ptr<AppStore> store) : m_store(std::move(store)) {}
+AppServer::AppServer(std::shared_ptr<AppStore> store, AppProviderSettings providers)
+    : m_store(std::move(store)), m_providers(std::move(providers))
+{
+}
 
 AppServer::~AppServer()
 {
@@ -288,21 +299,42 @@ std::string AppServer::answer(const std::string& formBody, std::string origin)
             return fail(kBadCredential);
         return signedIn(*user, sessionToken);
     }
+    // An outside token names a person only through the provider that issued
+    // it; nothing is made or changed for one it does not vouch for.
+    auto outsidePerson = [&](const std::string& kind, const std::string& token) -> std::variant<std::string, Failure> {
+        if (!m_providers.has(kind))
+            return kind == "zz" ? kNoZZ : kNoVoxly;
+        if (token.empty() || token.size() > kMaxOutsideToken)
+            return kBadCredential;
+        AppProviders::Lookup lookup = m_providers.personFor(kind, token);
+        if (lookup.outcome != AppProviders::Lookup::Outcome::Person)
+            return kBadCredential;
+        return lookup.person;
+    };
     if (taskType == "ZMRVoxlyLoginTask" || taskType == "ZMRZZLoginTask") {
+        std::string kind = taskType == "ZMRZZLoginTask" ? "zz" : "voxly";
         auto token = item(form, "zmr-token").value_or("");
-        if (token.empty())
-            return fail(kBadCredential);
-        auto user = m_store->userForExternalToken(taskType == "ZMRZZLoginTask" ? "zz" : "voxly", token);
+        auto person = outsidePerson(kind, token);
+        if (auto* failure = std::get_if<Failure>(&person))
+            return fail(*failure);
+        auto user = m_store->userForExternalPerson(kind, std::get<std::string>(person), token);
         if (!user)
             return fail(kServerError);
         return signedIn(*user, m_store->issueToken(user->uid));
     }
     if (taskType == "ZMRVoxlyBindTask" || taskType == "ZMRZZBindTask") {
+        std::string kind = taskType == "ZMRZZBindTask" ? "zz" : "voxly";
         auto token = item(form, "zmr-etoken").value_or("");
-        if (!sessionUid || token.empty())
+        if (!sessionUid)
             return fail(kBadCredential);
-        if (!m_store->bindExternalToken(*sessionUid, taskType == "ZMRZZBindTask" ? "zz" : "voxly", token))
-            return fail(kServerError);
+        auto person = outsidePerson(kind, token);
+        if (auto* failure = std::get_if<Failure>(&person))
+            return fail(*failure);
+        switch (m_store->bindExternalPerson(*sessionUid, kind, std::get<std::string>(person), token)) {
+        case AppStore::BindOutcome::Ok: break;
+        case AppStore::BindOutcome::HeldByAnother: return fail(kind == "zz" ? kZZHeld : kVoxlyHeld);
+        case AppStore::BindOutcome::Failed: return fail(kServerError);
+        }
         auto user = m_store->user(*sessionUid);
         if (!user)
             return fail(kServerError);

@@ -15,11 +15,19 @@
 // moves its user there;
 // sign-in answers carry "auth", "auth-token", "user" and "auth-bind".
 //
+// A Voxly or ZZ token signs in or binds the person the provider says it
+// belongs to (AppProviders.h), whatever road it came by. A token the
+// provider refuses, or no answer from it, is error 15362; a binding of a
+// person another account holds is 15367, "该Voxly账号已绑定其他账户" or
+// "该ZZ账号已绑定其他账户"; with no address for the provider, 15368.
+// Neither changes anything.
+//
 // Crash reports posted to "/crash" are kept in memory (and printed to
 // standard error as one line each) for tests to read, as are the push
 // device tokens the application's requests carry.
 
 #include "tools/appserver/AppJson.h"
+#include "tools/appserver/AppProviders.h"
 
 #include <condition_variable>
 #include <memory>
@@ -38,7 +46,8 @@ class AppStore;
 
 class AppServer {
 public:
-    explicit AppServer(std::shared_ptr<AppStore> store);
+    // Without a provider's address, its sign-ins and bindings are refused.
+    explicit AppServer(std::shared_ptr<AppStore> store, AppProviderSettings providers = {});
     ~AppServer();
 
     // Binds 127.0.0.1:port (0 picks a free port) and serves on a thread of
@@ -71,6 +80,7 @@ public:
 
 private:
     std::shared_ptr<AppStore> m_store;
+    const AppProviders m_providers;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;

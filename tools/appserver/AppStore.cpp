@@ -96,6 +96,8 @@ std::optional<std::string> AppStore::open(const std::string& path, std::unique_p
         if (!store->exec(sql))
             return std::string("cannot create the tables: ") + sqlite3_errmsg(store->m_db);
     }
+    if (!store->openPersonColumns())
+        return std::string("cannot prepare the users table: ") + sqlite3_errmsg(store->m_db);
     if (auto error = store->openDataTables())
         return error;
     if (!store->openSocial() || !store->openWorld() || !store->exec("PRAGMA user_version = 2"))
@@ -216,31 +218,81 @@ std::optional<AppUser> AppStore::user(long long uid)
     return userByUid(uid);
 }
 
-std::optional<AppUser> AppStore::userForExternalToken(const std::string& kind, const std::string& token)
+bool AppStore::openPersonColumns()
 {
-    if (kind != "voxly" && kind != "zz")
-        return std::nullopt;
-    std::lock_guard lock(m_mutex);
-    if (auto known = userWhere(kind.c_str(), token))
-        return known;
-    std::string suffix = randomHex(4);
-    // No nickname yet (NULL: the unique column takes any number of those, but
-    // only one ""), so the application asks for one after the sign-in.
-    std::string sql = "INSERT INTO users (account, nick, " + kind + ") VALUES (?, NULL, ?)";
-    Statement insert(m_db, sql.c_str());
-    if (!insert.bind(1, kind + "_" + suffix) || !insert.bind(2, token) || insert.step() != SQLITE_DONE)
-        return std::nullopt;
-    return userByUid(sqlite3_last_insert_rowid(m_db));
+    bool present = false;
+    {
+        SqlQuery columns(m_db, "PRAGMA table_info(users)");
+        while (columns.row())
+            present = present || columns.text(1) == "zz_person";
+        if (!columns.ok())
+            return false;
+    }
+    // A file of the same layout from before keeps its rows: their token
+    // columns are matched once, when the person behind the token comes.
+    if (!present && (!exec("ALTER TABLE users ADD COLUMN voxly_person TEXT") || !exec("ALTER TABLE users ADD COLUMN zz_person TEXT")))
+        return false;
+    return exec("CREATE UNIQUE INDEX IF NOT EXISTS users_voxly_person ON users (voxly_person)") &&
+           exec("CREATE UNIQUE INDEX IF NOT EXISTS users_zz_person ON users (zz_person)");
 }
 
-bool AppStore::bindExternalToken(long long uid, const std::string& kind, const std::string& token)
+std::optional<long long> AppStore::externalHolder(const std::string& kind, const std::string& person, const std::string& token)
 {
-    if (kind != "voxly" && kind != "zz")
+    SqlQuery holder(m_db, "SELECT uid FROM users WHERE " + kind + "_person = ?");
+    if (holder.bind(1, person).row())
+        return holder.integer(0);
+    SqlQuery legacy(m_db, "SELECT uid FROM users WHERE " + kind + " = ? AND " + kind + "_person IS NULL");
+    if (legacy.bind(1, token).row())
+        return legacy.integer(0);
+    return std::nullopt;
+}
+
+bool AppStore::holdExternal(long long uid, const std::string& kind, const std::string& person, const std::string& token)
+{
+    SqlQuery keep(m_db, "UPDATE users SET " + kind + "_person = ? WHERE uid = ?");
+    if (!keep.bind(1, person).bind(2, uid).run())
         return false;
+    // The token only says which was the last; a row from before persons
+    // were kept may still hold it (the same person's, signed in by another
+    // road), and keeps it.
+    SqlQuery last(m_db, "UPDATE OR IGNORE users SET " + kind + " = ? WHERE uid = ?");
+    return last.bind(1, token).bind(2, uid).run();
+}
+
+std::optional<AppUser> AppStore::userForExternalPerson(const std::string& kind, const std::string& person, const std::string& token)
+{
+    if ((kind != "voxly" && kind != "zz") || person.empty())
+        return std::nullopt;
     std::lock_guard lock(m_mutex);
-    std::string sql = "UPDATE users SET " + kind + " = ? WHERE uid = ?";
-    Statement update(m_db, sql.c_str());
-    return update.bind(1, token) && update.bind(2, uid) && update.step() == SQLITE_DONE && sqlite3_changes(m_db) == 1;
+    SqlTransaction transaction(m_db);
+    if (!transaction)
+        return std::nullopt;
+    auto uid = externalHolder(kind, person, token);
+    if (!uid) {
+        // No nickname yet (NULL: the unique column takes any number of those,
+        // but only one ""), so the application asks for one after the sign-in.
+        SqlQuery insert(m_db, "INSERT INTO users (account, nick) VALUES (?, NULL)");
+        if (!insert.bind(1, kind + "_" + randomHex(4)).run())
+            return std::nullopt;
+        uid = sqlite3_last_insert_rowid(m_db);
+    }
+    if (!holdExternal(*uid, kind, person, token) || !transaction.commit())
+        return std::nullopt;
+    return userByUid(*uid);
+}
+
+AppStore::BindOutcome AppStore::bindExternalPerson(long long uid, const std::string& kind, const std::string& person,
+                                                   const std::string& token)
+{
+    if ((kind != "voxly" && kind != "zz") || person.empty())
+        return BindOutcome::Failed;
+    std::lock_guard lock(m_mutex);
+    SqlTransaction transaction(m_db);
+    if (!transaction || !userByUid(uid))
+        return BindOutcome::Failed;
+    if (auto holder = externalHolder(kind, person, token); holder && *holder != uid)
+        return BindOutcome::HeldByAnother;
+    return holdExternal(uid, kind, person, token) && transaction.commit() ? BindOutcome::Ok : BindOutcome::Failed;
 }
 
 std::optional<std::string> AppStore::issueToken(long long uid)

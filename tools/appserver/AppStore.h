@@ -96,9 +96,19 @@ public:
     bool setUserLook(long long uid, const std::string& logo, double latitude, double longitude);
     // The user's last known position; false for the zero position or one off the globe.
     bool setPosition(long long uid, double latitude, double longitude);
-    // The user signed in with a Voxly ("voxly") or ZZ ("zz") token, made on first sight.
-    std::optional<AppUser> userForExternalToken(const std::string& kind, const std::string& token);
-    bool bindExternalToken(long long uid, const std::string& kind, const std::string& token);
+    // Outside accounts, of Voxly ("voxly") or ZZ ("zz"), are keyed by the
+    // provider's id of the person; an account keeps the last token it came
+    // with. Rows from before persons were kept hold only a token: the
+    // person behind that very token takes such a row over when it comes.
+    //
+    // The user of the person, made on first sight without a nickname;
+    // nothing on failure.
+    std::optional<AppUser> userForExternalPerson(const std::string& kind, const std::string& person, const std::string& token);
+    enum class BindOutcome { Ok, HeldByAnother, Failed };
+    // Binds the person to the user (in place of any other of that
+    // provider). HeldByAnother, changing nothing, when another account
+    // holds the person.
+    BindOutcome bindExternalPerson(long long uid, const std::string& kind, const std::string& person, const std::string& token);
 
     // A new sign-in token for the user.
     std::optional<std::string> issueToken(long long uid);
@@ -204,6 +214,11 @@ private:
     AppStore() = default;
     bool exec(const char* sql);
     bool resetOlderSchema();
+    bool openPersonColumns();
+    // Who holds the person: its account, else a row from before persons
+    // were kept that holds the token. With m_mutex held.
+    std::optional<long long> externalHolder(const std::string& kind, const std::string& person, const std::string& token);
+    bool holdExternal(long long uid, const std::string& kind, const std::string& person, const std::string& token);
     std::optional<std::string> openDataTables();
     bool openSocial();
     bool openWorld();

@@ -10,11 +10,11 @@
 //       board, else the general one, checks it, writes the answer on the
 //       same kind of board and opens "vx<appkey>://response?id=…".
 //
-// Scripts: approve (a token; userInfo "expires_in"), deny (-3), cancel
+// Scripts: approve (a token of the Voxly stand-ins' one person, which the
+// web stand-in knows; userInfo "expires_in"), deny (-3), cancel
 // (-1), and garbage: wrong-id, request-class, no-expiry, no-archive,
 // 40mib, foreign-request. One line on standard output says what it did.
 
-#include "framework/util/KRMD5String.h"
 #include "platform/foundation/AppRegistry.h"
 #include "platform/foundation/Collections.h"
 #include "platform/foundation/Device.h"
@@ -27,6 +27,7 @@
 #include "sdk/voxly/VoxlySDK.h"
 #include "sdk/voxly/VoxlySDK3rdApp.h"
 #include "tools/peerapp/PeerApp.h"
+#include "tools/voxlyweb/VoxlyWebServer.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -92,12 +93,12 @@ int answer(const peerapp::Command& options)
     const std::string& script = options.script;
     if (response->statusCode == 0 && authorize && (script == "approve" || script == "no-expiry" || script == "wrong-id"
                                                    || script == "foreign-request" || script == "request-class")) {
-        authorize->userID = "20001";
-        authorize->accessToken = "vx-" + krMD5String(std::string_view(*id)).substr(0, 16);
+        authorize->userID = zmr::VoxlyWebServer::uid();
+        authorize->accessToken = zmr::VoxlyWebServer::freshToken();
         long long seconds = std::atoll(options.option("--expires-in").c_str());
         if (script != "no-expiry")
             authorize->expirationDate = pf::Date{pf::Date::now().seconds + static_cast<double>(seconds)};
-        response->setUserInfo(pf::Dictionary::create({{"expires_in", options.option("--expires-in")}, {"uid", "20001"}}));
+        response->setUserInfo(pf::Dictionary::create({{"expires_in", options.option("--expires-in")}, {"uid", zmr::VoxlyWebServer::uid()}}));
     } else if (script == "deny") {
         response->statusCode = -3;
     } else if (script == "cancel") {

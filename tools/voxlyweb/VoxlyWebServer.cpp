@@ -5,7 +5,9 @@
 #include "platform/foundation/PercentEncode.h"
 
 #include <httplib.h>
+#include <openssl/evp.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <fstream>
@@ -30,14 +32,43 @@ std::optional<std::string> redirectTarget(const httplib::Request& request)
     return uri.substr(0, uri.find('#'));
 }
 
-std::string freshToken()
+const char kHex[] = "0123456789abcdef";
+constexpr const char* kTokenPrefix = "2.00";
+constexpr std::size_t kNonceDigits = 12, kTagDigits = 16;
+
+std::string randomHex(std::size_t digits)
 {
     static thread_local std::mt19937_64 random{std::random_device{}()};
-    static const char* hex = "0123456789abcdef";
-    std::string token = "2.00";
-    for (int i = 0; i < 28; ++i)
-        token += hex[random() % 16];
-    return token;
+    std::string out;
+    for (std::size_t i = 0; i < digits; ++i)
+        out += kHex[random() % 16];
+    return out;
+}
+
+// The tag of a token's nonce: the start of a digest of the stand-ins' key
+// and the nonce, in hexadecimal.
+std::string tagOf(const std::string& nonce)
+{
+    std::string keyed = "voxly stand-in token:" + nonce;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(keyed.data(), keyed.size(), digest, &length, EVP_sha256(), nullptr) != 1 || length * 2 < kTagDigits)
+        return {};
+    std::string tag;
+    for (std::size_t i = 0; i < kTagDigits / 2; ++i) {
+        tag += kHex[digest[i] >> 4];
+        tag += kHex[digest[i] & 15];
+    }
+    return tag;
+}
+
+bool isMinted(const std::string& token)
+{
+    std::size_t prefix = std::char_traits<char>::length(kTokenPrefix);
+    if (token.size() != prefix + kNonceDigits + kTagDigits || token.compare(0, prefix, kTokenPrefix) != 0)
+        return false;
+    std::string tag = tagOf(token.substr(prefix, kNonceDigits));
+    return !tag.empty() && token.compare(prefix + kNonceDigits, kTagDigits, tag) == 0;
 }
 
 void page(httplib::Response& response, int status, const std::string& title, const std::string& body)
@@ -105,6 +136,31 @@ std::vector<std::string> VoxlyWebServer::grantedTokens() const
     return m_tokens;
 }
 
+std::string VoxlyWebServer::freshToken()
+{
+    std::string nonce = randomHex(kNonceDigits);
+    return kTokenPrefix + nonce + tagOf(nonce);
+}
+
+std::optional<std::string> VoxlyWebServer::tokenOwner(const std::string& token) const
+{
+    if (isMinted(token))
+        return uid();
+    std::lock_guard lock(m_mutex);
+    if (!token.empty() && std::find(m_granted.begin(), m_granted.end(), token) != m_granted.end())
+        return uid();
+    return std::nullopt;
+}
+
+std::string VoxlyWebServer::grant(std::string token)
+{
+    if (token.empty())
+        token = freshToken();
+    std::lock_guard lock(m_mutex);
+    m_granted.push_back(token);
+    return token;
+}
+
 void VoxlyWebServer::record(Received received)
 {
     std::lock_guard lock(m_mutex);
@@ -125,7 +181,7 @@ void VoxlyWebServer::install(httplib::Server& server)
         if (!target)
             return page(response, 400, "Voxly", "<p>redirect_uri</p>");
         std::string query = "?redirect_uri=" + pf::percentEncode(*target);
-        response.set_header("Set-Cookie", "voxly_session=" + freshToken() + "; Path=/; Secure; HttpOnly");
+        response.set_header("Set-Cookie", "voxly_session=" + randomHex(28) + "; Path=/; Secure; HttpOnly");
         page(response, 200, "Voxly",
              "<p>Zomaru</p><p><a href='/oauth2/authorize/grant" + query + "'>授权</a></p>"
              "<p><a href='/oauth2/authorize/deny" + query + "'>拒绝</a></p>");
@@ -155,6 +211,19 @@ void VoxlyWebServer::install(httplib::Server& server)
     auto result = [](const httplib::Request&, httplib::Response& response) {
         response.set_content(R"({"result":true})", "application/json");
     };
+    auto tokenInfo = [this](const httplib::Request& request, httplib::Response& response) {
+        auto uid = tokenOwner(request.get_param_value("access_token"));
+        if (!uid) {
+            response.status = 400;
+            response.set_content(R"({"error":"invalid_access_token","error_code":21332,"request":"/oauth2/get_token_info"})",
+                                 "application/json");
+            return;
+        }
+        response.set_content(R"({"uid":)" + *uid + R"(,"scope":"","expire_in":)" + std::to_string(kExpiresIn) + "}",
+                             "application/json");
+    };
+    server.Get("/oauth2/get_token_info", tokenInfo);
+    server.Post("/oauth2/get_token_info", tokenInfo);
     server.Get("/oauth2/revokeoauth2", result);
     server.Get("/2/direct_messages/invite", result);
 }

@@ -16,13 +16,19 @@
 //   redirectPath()               the redirect page, a short HTML page
 //   "/oauth2/revokeoauth2"       {"result":true}
 //   "/2/direct_messages/invite"  {"result":true}
-// Anything else is 404. Every request is recorded. Tokens are fresh for
-// every grant; the user is always uid().
+// and (GET or POST, "access_token" in the query or the form):
+//   "/oauth2/get_token_info"     {"uid":…,"scope":"","expire_in":…} for a
+//                                token of the stand-ins' person; 400 with
+//                                {"error":"invalid_access_token",
+//                                "error_code":21332,…} for any other
+// Anything else is 404. Every request is recorded. The stand-ins have one
+// person, uid(); every grant issues it a fresh token (freshToken()).
 //
 // Thread-safe. Destroying the server stops the listener.
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -63,6 +69,18 @@ public:
     // The tokens granted so far, oldest first.
     std::vector<std::string> grantedTokens() const;
 
+    // A new token of the person, as a grant here or the Voxly app stand-in
+    // (a process of its own) issues it: its form carries a tag made with
+    // the stand-ins' key, so that any stand-in server knows it without a
+    // word with the one that issued it. Any thread.
+    static std::string freshToken();
+    // The uid of the person `token` was issued to; nothing for a token no
+    // stand-in issued.
+    std::optional<std::string> tokenOwner(const std::string& token) const;
+    // For tests: `token` (a fresh one when empty) counts as granted to the
+    // person, as a real server might have issued it; the token.
+    std::string grant(std::string token = {});
+
 private:
     void install(httplib::Server& server);
     void record(Received received);
@@ -72,9 +90,10 @@ private:
     std::thread m_thread;
     std::string m_caPem;
     int m_port = 0;
-    mutable std::mutex m_mutex; // guards m_received and m_tokens
+    mutable std::mutex m_mutex; // guards m_received, m_tokens and m_granted
     std::vector<Received> m_received;
     std::vector<std::string> m_tokens;
+    std::vector<std::string> m_granted; // by grant(), of any form
 };
 
 }

@@ -30,7 +30,8 @@
 //   zzapp --send-view, --send-response, --write-ad-items, --log-registry,
 //   zzapp --send-request: the share side, see ZZAppShare.h.
 //
-// Scripts: approve (a token, open id and lifetime), cancel ("user_cancelled"
+// Scripts: approve (a token, open id and lifetime: the ZZ stand-ins' one
+// person, whose tokens every ZZ stand-in server knows), cancel ("user_cancelled"
 // YES; for the browser "error=access_denied"), deny (an answer without
 // token; for the browser "error_code=100"), silent (reads, answers nothing),
 // and the garbage kinds: garbage-bytes (no archive), garbage-array (an
@@ -139,11 +140,11 @@ int answerBrowser(const peerapp::Command& options)
         return fail("not a login page: " + text);
     auto query = queryOf(std::string_view(*address).substr(question + 1));
     std::string clientId = query["client_id"];
-    std::string token = "ZZB" + clientId;
+    std::string token = zmr::ZZServer::browserTokenFor(clientId);
     const std::string& script = options.script;
     std::string answer;
     if (script == "approve")
-        answer = "access_token=" + zmr::encipherBrowserToken(token, query["token_key"]) + "&openid=OID" + token + "&expires_in=" + kLifetime;
+        answer = "access_token=" + zmr::encipherBrowserToken(token, query["token_key"]) + "&openid=" + zmr::ZZServer::openIdFor(token) + "&expires_in=" + kLifetime;
     else if (script == "cancel")
         answer = "error=access_denied";
     else if (script == "deny")
@@ -253,9 +254,9 @@ int answerApp(const peerapp::Command& options)
         answer = {'g', 'a', 'r', 'b'};
     } else {
         pf::Value root;
-        std::string token = "ZZA" + clientId;
+        std::string token = zmr::ZZServer::appTokenFor(clientId);
         if (script == "approve")
-            root = pf::Value(pf::Dictionary::create({{"access_token", token}, {"openid", "OID" + token},
+            root = pf::Value(pf::Dictionary::create({{"access_token", token}, {"openid", zmr::ZZServer::openIdFor(token)},
                                                      {"expires_in", kLifetime}, {"encrytoken", "E" + token}}));
         else if (script == "cancel")
             root = pf::Value(pf::Dictionary::create({{"user_cancelled", "YES"}}));

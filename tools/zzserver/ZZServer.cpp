@@ -265,8 +265,9 @@ std::optional<std::string> ZZServer::refusal(const Received& seen, const std::st
         return std::nullopt;
     }
     // The login page is opened in a web view, not sent by the call layer;
-    // the preview upload is a bare request carrying only its picture.
-    bool apiCall = (startsWith(seen.path, "/oauth2.0/") && !startsWith(seen.path, "/oauth2.0/m_authorize"))
+    // the preview upload is a bare request carrying only its picture; a
+    // server asks who a token belongs to without the SDK.
+    bool apiCall = (startsWith(seen.path, "/oauth2.0/") && !startsWith(seen.path, "/oauth2.0/m_authorize") && seen.path != "/oauth2.0/me")
         || startsWith(seen.path, "/user/") || (startsWith(seen.path, "/zzconnectopen/") && seen.path != uploadPath);
     if (!apiCall)
         return std::nullopt;

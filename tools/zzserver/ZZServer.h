@@ -14,10 +14,11 @@
 //                                         preview upload (uploadPath) and the
 //                                         online status ("/getonline")
 // Calls of the call layer (paths under "/oauth2.0/" but the login page
-// "/oauth2.0/m_authorize", "/user/" and "/zzconnectopen/" but the preview
-// upload, which carries only "share_image") answer 400 unless they carry "User-Agent"
-// "CorvanaConnect", "format" "json" and the SDK information ("sdkv", "sdkp",
-// "status_os", "status_machine", "status_version"). Any multipart body whose
+// "/oauth2.0/m_authorize" and the servers' "/oauth2.0/me", "/user/" and
+// "/zzconnectopen/" but the preview upload, which carries only
+// "share_image") answer 400 unless they carry "User-Agent" "CorvanaConnect",
+// "format" "json" and the SDK information ("sdkv", "sdkp", "status_os",
+// "status_machine", "status_version"). Any multipart body whose
 // boundary is not the call layer's answers 400. Every request is recorded,
 // also refused ones.
 //
@@ -114,13 +115,27 @@ public:
     // browser login ("browser" 1), to "corvana<client_id>://<authorisation
     // host>/#…" with the token enciphered by the query's "token_key" and its
     // "serial"; "取消" leads to "corvana<client_id>://cancel". "/oauth2.0/m_me"
-    // answers the open id of the token it is given; "/user/set_user_face"
-    // takes a multipart "picture" ({"ret":0}); "/oauth2.0/getUserInfo" answers
-    // the nickname "ZZ用户" unless an answer is queued.
+    // answers the client id and open id of the token it is given, and
+    // {"error":100016,…} for a token no ZZ stand-in issued; "/oauth2.0/me"
+    // is the same lookup for a server (the application server's), which
+    // carries no SDK information. "/user/set_user_face" takes a multipart
+    // "picture" ({"ret":0}); "/oauth2.0/getUserInfo" answers the nickname
+    // "ZZ用户" unless an answer is queued.
     void setLoginSwitches(LoginSwitches switches);
     static constexpr const char* authorisationHost = "openmobile.zz.example";
+    // The stand-ins have one person. Its tokens for the app `clientId`, as
+    // the login page, ZZ Browser and the ZZ app stand-in (a process of its
+    // own) issue them, have these forms, so that any stand-in knows them
+    // without a word with the one that issued them.
     static std::string tokenFor(const std::string& clientId) { return "ZZT" + clientId; }
-    static std::string openIdFor(const std::string& token) { return "OID" + token; }
+    static std::string browserTokenFor(const std::string& clientId) { return "ZZB" + clientId; }
+    static std::string appTokenFor(const std::string& clientId) { return "ZZA" + clientId; }
+    // The person's open id for the app a token of those forms was issued
+    // to, the same for every form; empty for any other text.
+    static std::string openIdFor(const std::string& token);
+    // For tests: `token` counts as issued to the person for `clientId`, as a
+    // real server might have issued it.
+    void grant(const std::string& token, const std::string& clientId);
     static constexpr const char* checkPath = "/pub/check_bizup";
     void queue(const std::string& path, Answer answer);
     std::vector<Received> received() const;
@@ -150,6 +165,7 @@ private:
     LoginSwitches m_login;
     std::string m_packageVersion;
     std::string m_package;
+    std::map<std::string, std::string> m_granted; // token -> client id
     std::vector<Received> m_received;
 };
 

@@ -1,9 +1,10 @@
 // The login routes of the ZZ stand-in: the authorisation page, its answers
-// and the open-id lookup.
+// and the open-id lookups.
 #include "tools/zzserver/ZZServer.h"
 
 #include "platform/foundation/PercentEncode.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace zmr {
@@ -14,6 +15,7 @@ constexpr const char* kAuthorize = "/oauth2.0/m_authorize";
 constexpr const char* kApprove = "/oauth2.0/m_authorize/approve";
 constexpr const char* kLoop = "/oauth2.0/m_authorize/loop";
 constexpr const char* kMe = "/oauth2.0/m_me";
+constexpr const char* kServerMe = "/oauth2.0/me";
 constexpr const char* kLifetime = "7776000";
 
 std::string value(const ZZServer::Received& seen, const std::string& name)
@@ -30,6 +32,24 @@ std::string queryOf(const ZZServer::Received& seen)
     return query;
 }
 
+}
+
+std::string ZZServer::openIdFor(const std::string& token)
+{
+    // "ZZ", the road's letter, then the client id: letters and digits.
+    if (token.size() < 4 || token.size() > 40 || token.compare(0, 2, "ZZ") != 0 || std::string("TBA").find(token[2]) == std::string::npos)
+        return {};
+    std::string clientId = token.substr(3);
+    for (char c : clientId)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return {};
+    return "OID" + clientId;
+}
+
+void ZZServer::grant(const std::string& token, const std::string& clientId)
+{
+    std::lock_guard lock(m_mutex);
+    m_granted[token] = clientId;
 }
 
 std::string encipherBrowserToken(const std::string& token, const std::string& key)
@@ -114,13 +134,19 @@ std::optional<ZZServer::Answer> ZZServer::loginAnswer(const Received& seen, std:
         user.body = R"({"ret":0,"nickname":"ZZ用户","figureurl":""})";
         return user;
     }
-    if (seen.path == kMe) {
+    if (seen.path == kMe || seen.path == kServerMe) {
         Answer me;
         std::string token = value(seen, "access_token");
-        if (token.empty())
-            me.body = R"({"error":100016})";
+        std::string client = token.size() > 3 ? token.substr(3) : std::string();
+        std::string openId = openIdFor(token);
+        if (auto granted = m_granted.find(token); granted != m_granted.end()) {
+            client = granted->second;
+            openId = openIdFor(tokenFor(client));
+        }
+        if (openId.empty())
+            me.body = R"({"error":100016,"error_description":"access token check failed"})";
         else
-            me.body = R"({"client_id":")" + value(seen, "oauth_consumer_key") + R"(","openid":")" + openIdFor(token) + "\"}";
+            me.body = R"({"client_id":")" + client + R"(","openid":")" + openId + "\"}";
         return me;
     }
     return std::nullopt;

@@ -1,5 +1,6 @@
 #include "AppScreenTest.h"
 
+#include "tests/app/services/StandInProviders.h"
 #include "tests/platform/graphics/PixelProbe.h"
 
 #include "app/screens/ZMRScreensRegistration.h"
@@ -78,7 +79,8 @@ void AppScreenTest::SetUp()
     ASSERT_FALSE(error) << *error;
     store = std::move(made);
     ASSERT_TRUE(store->seedDemo());
-    server = std::make_unique<zmr::AppServer>(store);
+    ASSERT_TRUE(standInProviders().isRunning());
+    server = std::make_unique<zmr::AppServer>(store, standInProviders().settings());
     ASSERT_TRUE(server->start(0));
 
     const char* source = std::getenv("ZMR_SOURCE_DIR");

@@ -2,7 +2,8 @@
 
 // The application's screens under test, as a person would see them: the
 // application's shell over the shipped resources/, the local application
-// server with the demo world in this process on a free loopback port, and a
+// server with the demo world in this process on a free loopback port (asking
+// the program's ZZ and Voxly stand-ins, StandInProviders.h), and a
 // headless 320 x 568 screen at scale 2, launched and settled. The shell is
 // signed in as the demo account (10001) unless the test asks for an
 // anonymous start:

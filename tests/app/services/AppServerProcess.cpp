@@ -1,5 +1,7 @@
 #include "AppServerProcess.h"
 
+#include "StandInProviders.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +16,8 @@ AppServerProcess::AppServerProcess(std::vector<std::string> extraArguments)
         return;
     std::vector<std::string> arguments = {ZMR_APPSERVER_PATH, "--port", "0"};
     arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+    auto providers = standInProviders().arguments();
+    arguments.insert(arguments.end(), providers.begin(), providers.end());
     std::vector<char*> argv;
     for (auto& a : arguments)
         argv.push_back(a.data());

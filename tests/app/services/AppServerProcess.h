@@ -1,7 +1,8 @@
 #pragma once
 
 // Runs tools/appserver as a child process on 127.0.0.1 with a free port, for
-// end-to-end tests, and ends it when destroyed.
+// end-to-end tests, and ends it when destroyed. It asks the test program's
+// stand-in providers (StandInProviders.h) whose a ZZ or Voxly token is.
 
 #include <string>
 #include <sys/types.h>

@@ -16,6 +16,8 @@
 #include "tools/appserver/AppSeed.h"
 #include "tools/appserver/AppServer.h"
 #include "tools/appserver/AppStore.h"
+#include "tools/voxlyweb/VoxlyWebServer.h"
+#include "tools/zzserver/ZZServer.h"
 
 #include <chrono>
 
@@ -97,6 +99,8 @@ TEST_F(AppWorldRoad, EveryTaskOfTheServicesIsAnsweredFromTheSeededWorld)
 {
     long long now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
     std::string uploaded;
+    static const std::string zzPageToken = zmr::ZZServer::tokenFor("101452831"), zzAppToken = zmr::ZZServer::appTokenFor("101452831");
+    const std::string voxlyGrant = zmr::VoxlyWebServer::freshToken();
     struct Row {
         const char* name;
         const pf::Protocol* type;
@@ -151,14 +155,16 @@ TEST_F(AppWorldRoad, EveryTaskOfTheServicesIsAnsweredFromTheSeededWorld)
          }},
         {"prize", proto::IZMRPrizeBuyTask(), [] { return make<ZMRPrizeBuyTask>([](auto& t) { t.setProductId(2), t.setName("演示"); }); },
          [](const pf::Value& r) { EXPECT_EQ(number(r, "coin-results"), 1000 + 100 - 250); }},
-        {"ZZ binding", proto::IZMRZZBindTask(), [] { return make<ZMRZZBindTask>([](auto& t) { t.setToken("zz-1"); }); },
-         [](const pf::Value& r) { EXPECT_EQ(text(r, "auth-bind.zz.token"), "zz-1"); }},
-        {"Voxly binding", proto::IZMRVoxlyBindTask(), [] { return make<ZMRVoxlyBindTask>([](auto& t) { t.setToken("vx-1"); }); },
-         [](const pf::Value& r) { EXPECT_EQ(text(r, "auth-bind.voxly.token"), "vx-1"); }},
-        {"ZZ sign-in", proto::IZMRZZLoginTask(), [] { return make<ZMRZZLoginTask>([](auto& t) { t.setToken("zz-1"); }); },
+        {"ZZ binding", proto::IZMRZZBindTask(), [] { return make<ZMRZZBindTask>([](auto& t) { t.setToken(zzPageToken); }); },
+         [](const pf::Value& r) { EXPECT_EQ(text(r, "auth-bind.zz.token"), zzPageToken); }},
+        {"Voxly binding", proto::IZMRVoxlyBindTask(), [&] { return make<ZMRVoxlyBindTask>([&](auto& t) { t.setToken(voxlyGrant); }); },
+         [&](const pf::Value& r) { EXPECT_EQ(text(r, "auth-bind.voxly.token"), voxlyGrant); }},
+        // The same people by other roads and grants.
+        {"ZZ sign-in", proto::IZMRZZLoginTask(), [] { return make<ZMRZZLoginTask>([](auto& t) { t.setToken(zzAppToken); }); },
          [](const pf::Value& r) { EXPECT_EQ(number(r, "auth"), 10001); }},
-        {"Voxly sign-in", proto::IZMRVoxlyLoginTask(), [] { return make<ZMRVoxlyLoginTask>([](auto& t) { t.setToken("vx-new"); }); },
-         [](const pf::Value& r) { EXPECT_GT(number(r, "auth"), 10013); }},
+        {"Voxly sign-in", proto::IZMRVoxlyLoginTask(),
+         [] { return make<ZMRVoxlyLoginTask>([](auto& t) { t.setToken(zmr::VoxlyWebServer::freshToken()); }); },
+         [](const pf::Value& r) { EXPECT_EQ(number(r, "auth"), 10001); }},
         {"registration", proto::IZMRRegisterTask(),
          [] { return make<ZMRRegisterTask>([](auto& t) { t.setAccount("newcomer"), t.setPassword("secret1"), t.setNick("新来的人"); }); },
          [](const pf::Value& r) { EXPECT_GT(number(r, "auth"), 10013); }},

@@ -1,4 +1,5 @@
 #include "RoadTestSupport.h"
+#include "StandInProviders.h"
 
 #include "app/services/ZMRTaskTypes.h"
 #include "framework/core/KRHttpRegistration.h"
@@ -37,7 +38,8 @@ void startSeededWorld(BusRecord& record, std::shared_ptr<zmr::AppStore>& store, 
     ASSERT_FALSE(zmr::AppStore::open(":memory:", made));
     store = std::move(made);
     ASSERT_TRUE(store->seedDemo());
-    server = std::make_unique<zmr::AppServer>(store);
+    ASSERT_TRUE(standInProviders().isRunning());
+    server = std::make_unique<zmr::AppServer>(store, standInProviders().settings());
     ASSERT_TRUE(server->start(0));
 }
 

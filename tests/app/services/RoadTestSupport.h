@@ -24,7 +24,8 @@ class AppStore;
 
 // Registers the test classes, empties the shared list cache, points
 // busRecord() at `record` and starts the local server in this process on a
-// free loopback port over the demo world. Wrap in ASSERT_NO_FATAL_FAILURE.
+// free loopback port over the demo world, asking the program's stand-in
+// providers. Wrap in ASSERT_NO_FATAL_FAILURE.
 void startSeededWorld(BusRecord& record, std::shared_ptr<zmr::AppStore>& store, std::unique_ptr<zmr::AppServer>& server);
 
 // Sends the task with the recorder as delegate and runs the main loop until

@@ -9,6 +9,8 @@
 #include "framework/db/KRDownlinkService.h"
 #include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/PropertyList.h"
+#include "tools/voxlyweb/VoxlyWebServer.h"
+#include "tools/zzserver/ZZServer.h"
 
 namespace {
 
@@ -128,33 +130,63 @@ TEST_F(ZMRRoad, ADemoStartWhoseStoredSignInTheServerRefusesSignsInAfresh)
     EXPECT_EQ(shell->uid(), uid);
 }
 
+// Each sign-in and each road to a provider brings a token of its own for
+// the same person: the account is the person's, whichever token comes.
 TEST_F(ZMRRoad, ZZSignInThenVoxlyBindKeepsTheUserAndStoresBothTokens)
 {
     makeShell(server.url());
+    const std::string pageToken = zmr::ZZServer::tokenFor("101452831");
     auto zz = std::make_shared<ZMRZZLoginTask>();
-    zz->setToken("zz-token-1");
+    zz->setToken(pageToken);
     zz->setExpires_in(7200.5);
     ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), zz, recorder));
     ASSERT_TRUE(recorder->errors.empty());
     pf::Value uid = shell->uid();
     auto token = shell->token();
-    EXPECT_EQ(shell->zzToken(), "zz-token-1");
+    EXPECT_EQ(shell->zzToken(), pageToken);
     EXPECT_FALSE(shell->voxlyToken());
 
+    const std::string firstGrant = zmr::VoxlyWebServer::freshToken();
     auto bind = std::make_shared<ZMRVoxlyBindTask>();
-    bind->setToken("vx-token-1");
+    bind->setToken(firstGrant);
     ASSERT_TRUE(sendAndWait(shell, proto::IZMRVoxlyBindTask(), bind, recorder));
     ASSERT_TRUE(recorder->errors.empty());
-    EXPECT_EQ(shell->voxlyToken(), "vx-token-1");
-    EXPECT_EQ(shell->zzToken(), "zz-token-1");
+    EXPECT_EQ(shell->voxlyToken(), firstGrant);
+    EXPECT_EQ(shell->zzToken(), pageToken);
     EXPECT_EQ(shell->uid(), uid);
     EXPECT_EQ(shell->token(), token);
 
-    // The same ZZ identity signs in as the same user.
-    shell->setAuth(pf::Value(), std::nullopt);
-    ASSERT_TRUE(sendAndWait(shell, proto::IZMRZZLoginTask(), zz, recorder));
-    EXPECT_EQ(shell->uid(), uid);
-    EXPECT_EQ(shell->voxlyToken(), "vx-token-1");
+    // Signed out, the person comes back with a token of another grant or road.
+    struct Row {
+        const char* name;
+        const pf::Protocol* type;
+        std::string token;
+    } rows[] = {
+        {"the same ZZ token", proto::IZMRZZLoginTask(), pageToken},
+        {"the ZZ app's token", proto::IZMRZZLoginTask(), zmr::ZZServer::appTokenFor("101452831")},
+        {"ZZ Browser's token", proto::IZMRZZLoginTask(), zmr::ZZServer::browserTokenFor("101452831")},
+        {"a second Voxly grant", proto::IZMRVoxlyLoginTask(), zmr::VoxlyWebServer::freshToken()},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        shell->setAuth(pf::Value(), std::nullopt);
+        std::shared_ptr<KRUplinkTask> task;
+        if (row.type == proto::IZMRZZLoginTask()) {
+            auto login = std::make_shared<ZMRZZLoginTask>();
+            login->setToken(row.token);
+            task = login;
+        } else {
+            auto login = std::make_shared<ZMRVoxlyLoginTask>();
+            login->setToken(row.token);
+            task = login;
+        }
+        recorder->clear();
+        ASSERT_TRUE(sendAndWait(shell, row.type, task, recorder));
+        ASSERT_TRUE(recorder->errors.empty()) << recorder->errors[0].description;
+        EXPECT_EQ(shell->uid().description(), uid.description());
+        EXPECT_EQ(row.type == proto::IZMRZZLoginTask() ? shell->zzToken() : shell->voxlyToken(), row.token)
+            << "the account keeps the token it came with last";
+    }
 }
 
 TEST_F(ZMRRoad, TheShippedConfigurationSignsInAndShowsTheCachedFirstPageFirst)

@@ -2,6 +2,7 @@
 #include "tests/sdk/PeerAppSupport.h"
 
 #include "platform/foundation/Collections.h"
+#include "tools/voxlyweb/VoxlyWebServer.h"
 
 namespace voxly::test {
 namespace {
@@ -37,6 +38,7 @@ TEST_F(VoxlyPeer, ScriptedAnswersFromARealProcess)
         {"no-expiry", "7.0", 1},      {"no-archive", "6.1", 1},       {"foreign-request", "6.1", 1},
         {"40mib", "6.1", 1},
     };
+    zmr::VoxlyWebServer web;
     for (const auto& row : rows) {
         std::string label = std::string(row.script) + " " + row.system;
         TearDown();
@@ -63,6 +65,9 @@ TEST_F(VoxlyPeer, ScriptedAnswersFromARealProcess)
         if (row.status == 0) {
             ASSERT_TRUE(response->userInfo());
             EXPECT_EQ(response->userInfo()->string("expires_in"), "7200");
+            // The web stand-in's person, whose token any web stand-in knows.
+            EXPECT_EQ(response->userID, zmr::VoxlyWebServer::uid()) << label;
+            EXPECT_EQ(web.tokenOwner(response->accessToken.value_or("")), zmr::VoxlyWebServer::uid()) << label;
         }
     }
 }

@@ -2,6 +2,7 @@
 // its ZZ button through the stand-in ZZ app or the ZZ login page.
 
 #include "tests/app/screens/AppScreenTest.h"
+#include "tests/app/services/StandInProviders.h"
 #include "tests/sdk/PeerAppSupport.h"
 #include "tests/sdk/zz/ZZShellSupport.h"
 
@@ -174,7 +175,13 @@ TEST_F(LoginScreen, IgnoresAnswersOfOtherTaskTypes)
 
 class LoginThroughGateway : public LoginScreen {
 protected:
-    LoginThroughGateway() { setRoute(Route::Gateway); }
+    LoginThroughGateway()
+    {
+        setRoute(Route::Gateway);
+        // The tests hand these over as the Voxly SDK would: the stand-in issued them.
+        for (const char* token : {"voxly-token", "voxly-held", "voxly-first", "voxly-second", "voxly-waiting"})
+            standInProviders().voxly.grant(token);
+    }
 };
 
 // anqi's sign-in and a Voxly sign-in are on their way (the server acted,
@@ -306,7 +313,12 @@ TEST_F(LoginThroughGateway, ASignInOrSignUpStartedMeanwhileWithdrawsAWaitingToke
 // With the shipped script packages, which the ZZ session runs on.
 class BindingsThroughGateway : public LoginScreen {
 protected:
-    BindingsThroughGateway() : LoginScreen(Resources::Built) { setRoute(Route::Gateway); }
+    BindingsThroughGateway() : LoginScreen(Resources::Built)
+    {
+        setRoute(Route::Gateway);
+        standInProviders().zz.grant("zz-bound", "101452831");
+        standInProviders().voxly.grant("voxly-bound");
+    }
 };
 
 // Bindings are no choice between accounts: a ZZ and a Voxly token obtained
@@ -368,12 +380,16 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(m_device, ignored);
     }
-    // The demo account signed in with ZZ before under `token`; the user id.
+    // The demo account bound ZZ before with `token`; the user id.
     long long knowDemoByZZ(const std::string& token)
     {
         auto demo = store->checkPassword("demo", "demo-password");
-        EXPECT_TRUE(demo && store->bindExternalToken(demo->uid, "zz", token));
-        return demo ? demo->uid : -1;
+        if (!demo)
+            return -1;
+        std::string bound = server->answer("config=config_zmr&taskType=ZMRZZBindTask&auth-uid=" + std::to_string(demo->uid)
+                                           + "&auth-token=" + store->issueToken(demo->uid).value_or("") + "&zmr-etoken=" + token);
+        EXPECT_NE(bound.find(R"("error-code":0)"), std::string::npos) << bound;
+        return demo->uid;
     }
     bool signedInAtHome(long long uid)
     {
@@ -392,7 +408,7 @@ private:
 TEST_F(LoginScreenZZ, TheZZButtonSignsInThroughTheInstalledZZApp)
 {
     ASSERT_EQ(sdk::test::runPeerApp(ZZAPP_PATH, {"--install", "--script", "approve"}), 0);
-    long long uid = knowDemoByZZ("ZZA101452831");
+    long long uid = knowDemoByZZ(zmr::ZZServer::tokenFor("101452831")); // by the login page: the same person
     ASSERT_TRUE(tapButtonTitled("ZZ登录"));
     ASSERT_TRUE(signedInAtHome(uid));
     EXPECT_FALSE(shell->corvanaOAuth()->loginViewKit()) << "the app answered: no login page";
@@ -402,7 +418,7 @@ TEST_F(LoginScreenZZ, TheZZButtonSignsInThroughTheInstalledZZApp)
 
 TEST_F(LoginScreenZZ, WithoutTheZZAppTheButtonOpensTheLoginPage)
 {
-    long long uid = knowDemoByZZ(zmr::ZZServer::tokenFor("101452831"));
+    long long uid = knowDemoByZZ(zmr::ZZServer::appTokenFor("101452831")); // by the ZZ app: the same person
     ASSERT_TRUE(tapButtonTitled("ZZ登录"));
     std::shared_ptr<pf::WebView> page;
     ASSERT_TRUE(waitFor([&] { return (page = loadedLoginPage(*shell->corvanaOAuth())) != nullptr; }, 60));

@@ -12,6 +12,7 @@
 #include "platform/controls/AlertView.h"
 #include "platform/controls/TextField.h"
 #include "platform/foundation/Collections.h"
+#include "tools/zzserver/ZZServer.h"
 
 namespace {
 
@@ -54,11 +55,12 @@ protected:
         return root ? root->topController() : nullptr;
     }
     std::shared_ptr<ZMRNickViewController> screen() const { return std::dynamic_pointer_cast<ZMRNickViewController>(top()); }
-    // Signs in through the ZZ app as a person the server has not met.
-    void signInThroughZZ(const std::string& token)
+    // Signs in through the ZZ app as a person the server has not met: the
+    // ZZ stand-ins' person, a stranger to each test's new server.
+    void signInThroughZZ()
     {
         auto task = std::make_shared<ZMRZZLoginTask>();
-        task->setToken(token);
+        task->setToken(zmr::ZZServer::appTokenFor("101452831"));
         task->setExpires_in(7200);
         ASSERT_TRUE(shell->handle(proto::IZMRZZLoginTask(), task, 0));
         ASSERT_TRUE(waitFor([&] { return shell->uid().isNumber(); }));
@@ -105,7 +107,7 @@ TEST_F(NickScreen, TheFieldStartsWithTheStoredTitleUnlessItIsThePlaceholder)
 
 TEST_F(NickScreen, AZZUserWithoutANicknameChoosesOneAndLandsHome)
 {
-    signInThroughZZ("zz-newcomer");
+    signInThroughZZ();
     EXPECT_FALSE(shell->nick()) << "the server has no nickname for this user yet";
     auto start = shell->config()->get("url-nick").stringValue();
     ASSERT_TRUE(start);
@@ -164,7 +166,7 @@ TEST_F(NickScreen, AZZUserWithoutANicknameChoosesOneAndLandsHome)
 
 TEST_F(NickScreen, SignsOutToTheAnonymousStartPage)
 {
-    signInThroughZZ("zz-leaver");
+    signInThroughZZ();
     ASSERT_TRUE(open("root:///root/nick"));
     ASSERT_TRUE(screen());
     ASSERT_TRUE(tapText("退出登录"));
