@@ -132,7 +132,10 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
     pf::Value bind = ZMRPresent(results, "auth-bind");
     std::optional<std::string> token = textAt(results, "auth-token");
     if (ZMRIsSignIn(taskType) && (auth.isNil() || !token)) {
-        krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
+        // No session is no answer of the server's to a sign-in: a sign-in
+        // failed at the server, a sign-up may have made the account.
+        long long code = read ? ZMRServerFailedCode : ZMRResultUnknownCode;
+        krUplinkTaskDidFailWithError(task, pf::Error{domain, code, ""}, taskType);
         return;
     }
     // Every answer stores only for the user it was sent for: a session

@@ -7,7 +7,9 @@
 // tokens, then user id and token) before the task's delegate hears of it.
 //
 // A sign-in (password, registration, Voxly or ZZ token) succeeds only with
-// both "auth" and "auth-token" in the answer; every failure reaches the
+// both "auth" and "auth-token" in the answer; without them the answer is
+// none the server means (ZMRServerFailedCode, or ZMRResultUnknownCode for a
+// registration, which may have made the account). Every failure reaches the
 // delegate as an error of domain "ZMRAuthService" and leaves the context as
 // it was. A sign-in answered after the signed-in user changed since it was
 // asked (another account chosen or made meanwhile) stores nothing and fails
