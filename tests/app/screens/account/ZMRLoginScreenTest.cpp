@@ -258,22 +258,25 @@ TEST_F(LoginThroughGateway, ATokenHandOverEndsWithItsRequestAndTheLastChosenSign
 
 // A Voxly sign-in still with the server gives way to a sign-in or sign-up
 // the person starts meanwhile: its "验证中..." closes at the tap, and the
-// account typed is the one signed in.
+// account typed is the one signed in, whichever answer lands first.
 TEST_F(LoginThroughGateway, ASignInOrSignUpStartedMeanwhileWithdrawsAWaitingTokenSignIn)
 {
     struct Row {
         const char* account;
         const char* password;
         const char* nick; // a sign-up, on 注册's screen
+        bool tokenFirst;  // the token's answer lands before the account's
     } rows[] = {
-        {"demo", "demo-password", nullptr},
-        {"newcomer", "pw-newcomer", "新来的朋友"},
+        {"demo", "demo-password", nullptr, false},
+        {"newcomer", "pw-newcomer", "新来的朋友", false},
+        {"demo", "demo-password", nullptr, true},
+        {"another", "pw-another", "又来的朋友", true},
     };
     gateway->setFault(zmr::FaultServer::Fault::Held);
-    gateway->setTarget("taskType=ZMRVoxlyLoginTask");
     std::size_t handedOver = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.account);
+        gateway->setTarget("taskType=ZMRVoxlyLoginTask");
         std::vector<std::pair<std::shared_ptr<pf::TextField>, const char*>> fields;
         if (row.nick) {
             ASSERT_TRUE(open("root:///root/login/register"));
@@ -291,10 +294,21 @@ TEST_F(LoginThroughGateway, ASignInOrSignUpStartedMeanwhileWithdrawsAWaitingToke
         shell->didReceiveVoxlyResponse(voxly);
         ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRVoxlyLoginTask") == handedOver + 1; }));
         ++handedOver;
+        const std::string typedTask = row.nick ? "taskType=ZMRRegisterTask" : "taskType=ZMRLoginTask";
+        const std::size_t typedBefore = gateway->count("/api", typedTask);
+        if (row.tokenFirst) {
+            // The token's answer leaves now; the account's waits until it has landed.
+            gateway->setTarget(typedTask);
+            gateway->release();
+        }
         for (auto& [field, text] : fields)
             field->setText(text);
-        host->tap(middleOf(button)); // no settling: the token's answer is held
+        host->tap(middleOf(button)); // no settling: an answer is held
         EXPECT_FALSE(shell->loadingView()) << "closed at the tap";
+        if (row.tokenFirst) {
+            ASSERT_TRUE(waitFor([&] { return gateway->count("/api", typedTask) == typedBefore + 1 && !shell->loadingView(); }));
+            gateway->release();
+        }
         ASSERT_TRUE(waitFor([&] { return shell->account() == row.account; }));
         gateway->release();
         ASSERT_TRUE(settle());
@@ -332,9 +346,14 @@ TEST_F(BindingsThroughGateway, TwoInARowAreBothAnsweredAndStored)
     shell->corvanaOAuth()->setAccessToken("zz-bound");
     shell->corvanaDidLoginDelay();
     ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRZZBindTask") == 1; }));
+    // The server bound ZZ, its answer held: the Voxly binding obtained now
+    // is held back by the shell, or else answered first with both bindings,
+    // and the ZZ answer landing after it would unbind Voxly again.
+    ASSERT_TRUE(waitFor([&] { return store->userForExternalToken("zz", "zz-bound").has_value(); }));
     auto voxly = VXAuthorizeResponse::response();
     voxly->accessToken = "voxly-bound";
     shell->didReceiveVoxlyResponse(voxly);
+    ASSERT_TRUE(waitFor([&] { return shell->tokensHeldBack() == 1 || changes == 1; }));
     gateway->release();
     ASSERT_TRUE(waitFor([&] { return changes == 2 && !shell->loadingView(); }));
     ASSERT_TRUE(settle());
