@@ -132,13 +132,22 @@ void ZMRAuthService::answer(const IKRAPIResponseTask& response)
     pf::Value bind = ZMRPresent(results, "auth-bind");
     std::optional<std::string> token = textAt(results, "auth-token");
     if (ZMRIsSignIn(taskType) && (auth.isNil() || !token)) {
-        krUplinkTaskDidFailWithError(task, pf::Error{domain, 0, ""}, taskType);
+        // No session is no answer of the server's to a sign-in: a sign-in
+        // failed at the server, a sign-up may have made the account.
+        long long code = read ? ZMRServerFailedCode : ZMRResultUnknownCode;
+        krUplinkTaskDidFailWithError(task, pf::Error{domain, code, ""}, taskType);
         return;
     }
+    auto context = m_contextLink.of(this->context());
+    // A ZZ or Voxly sign-in still waiting was asked while nobody was signed
+    // in: from this answer on it could only be superseded, so its
+    // "验证中..." box closes now rather than over this account.
+    bool typedSignIn = taskType == proto::IZMRLoginTask() || taskType == proto::IZMRRegisterTask();
+    if (context && typedSignIn)
+        context->withdrawTokenSignIn();
     // Every answer stores only for the user it was sent for: a session
     // check or a binding for a previous user would sign that user in again
     // over the next (a sign-in's has been dropped above).
-    auto context = m_contextLink.of(this->context());
     if (context && !auth.isNil() && ours) {
         if (!user.isNil()) {
             context->setAccount(textAt(user, "account"));

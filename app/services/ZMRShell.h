@@ -127,6 +127,9 @@ public:
     // choice: each goes and is answered, the toast closing with the last. A
     // sign-out withdraws them all.
     const std::shared_ptr<KRAlertView>& loadingView() const { return m_loadingView; }
+    // The token tasks handed over and not yet sent: they wait for the
+    // answer of the one with the server.
+    std::size_t tokensHeldBack() const;
     void withdrawTokenSignIn() override;
     void setAuth(const pf::Value& uid, const std::optional<std::string>& token) override;
 

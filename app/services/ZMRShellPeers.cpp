@@ -201,6 +201,12 @@ void ZMRShell::sendNextToken()
     sendTask(m_tokenTasks.front().type, m_tokenTasks.front().task);
 }
 
+std::size_t ZMRShell::tokensHeldBack() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(m_tokenTasks.begin(), m_tokenTasks.end(), [](const TokenTask& entry) { return !entry.sent; }));
+}
+
 void ZMRShell::withdrawTokenSignIn()
 {
     withdrawTokens(true);

@@ -10,6 +10,7 @@
 #include "app/screens/account/ZMRRegisterViewController.h"
 #include "framework/ui/KRImageView.h"
 #include "framework/ui/KRStatusView.h"
+#include "platform/controls/Button.h"
 #include "platform/controls/Label.h"
 #include "platform/controls/NavigationItem.h"
 #include "platform/foundation/ClassBuilder.h"
@@ -21,6 +22,8 @@ void registerAccountScreens()
         .property("accountField", &ZMRLoginViewController::accountField, &ZMRLoginViewController::setAccountField)
         .property("passwordField", &ZMRLoginViewController::passwordField, &ZMRLoginViewController::setPasswordField)
         .property("statusView", &ZMRLoginViewController::statusView, &ZMRLoginViewController::setStatusView)
+        .property("zzButton", &ZMRLoginViewController::zzButton, &ZMRLoginViewController::setZzButton)
+        .property("voxlyButton", &ZMRLoginViewController::voxlyButton, &ZMRLoginViewController::setVoxlyButton)
         .action("loginAction", &ZMRLoginViewController::loginAction)
         .action("voxlyLoginAction", &ZMRLoginViewController::voxlyLoginAction)
         .action("zzLoginAction", &ZMRLoginViewController::zzLoginAction)

@@ -1,5 +1,6 @@
 #include "app/screens/account/ZMRLoginViewController.h"
 
+#include "app/screens/shared/ZMRSending.h"
 #include "app/services/ZMRAnswer.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRContext.h"
@@ -8,6 +9,7 @@
 #include "framework/core/IKRUIContext.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
+#include "platform/controls/Button.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Text.h"
 
@@ -26,10 +28,7 @@ void ZMRLoginViewController::loginAction(const pf::ObjectRef&)
     auto context = this->context();
     if (!context)
         return;
-    if (m_statusView) {
-        m_statusView->setUserInteractionEnabled(false);
-        m_statusView->setStatus("loading");
-    }
+    setSigningIn(true);
     // The account typed now is the one the person chose last.
     if (auto app = std::dynamic_pointer_cast<ZMRContext>(context))
         app->withdrawTokenSignIn();
@@ -44,12 +43,17 @@ void ZMRLoginViewController::loginAction(const pf::ObjectRef&)
 
 void ZMRLoginViewController::voxlyLoginAction(const pf::ObjectRef&)
 {
+    // The account on its way was chosen after any token this would bring.
+    if (isSigningIn())
+        return;
     if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
         context->voxlyLogin();
 }
 
 void ZMRLoginViewController::zzLoginAction(const pf::ObjectRef&)
 {
+    if (isSigningIn())
+        return;
     if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
         context->zzLogin();
 }
@@ -63,12 +67,17 @@ bool ZMRLoginViewController::textFieldShouldReturn(pf::TextField& field)
     return true;
 }
 
-void ZMRLoginViewController::endLoading()
+void ZMRLoginViewController::setSigningIn(bool signingIn)
 {
-    if (m_statusView) {
-        m_statusView->setUserInteractionEnabled(true);
-        m_statusView->setStatus(std::nullopt);
-    }
+    ZMRSetSending(m_statusView.get(), signingIn);
+    for (const auto& button : {m_zzButton, m_voxlyButton})
+        if (button)
+            button->setEnabled(!signingIn);
+}
+
+bool ZMRLoginViewController::isSigningIn() const
+{
+    return ZMRIsSending(m_statusView.get());
 }
 
 void ZMRLoginViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&, const pf::Value&,
@@ -77,7 +86,7 @@ void ZMRLoginViewController::krUploadTaskDidSuccessResults(const pf::ObjectRef&,
     if (taskType != proto::IZMRLoginTask())
         return;
     auto keep = weak_from_this().lock(); // opening the start page takes this screen off the stack
-    endLoading();
+    setSigningIn(false);
     if (auto context = std::dynamic_pointer_cast<ZMRContext>(this->context()))
         context->toRootViewController(true);
 }
@@ -87,7 +96,7 @@ void ZMRLoginViewController::krUploadTaskDidFailWithError(const pf::ObjectRef&, 
 {
     if (taskType != proto::IZMRLoginTask())
         return;
-    endLoading();
+    setSigningIn(false);
     // Another account was chosen or made meanwhile: the person is with it now.
     if (error.code != ZMRSupersededCode)
         showAlert(ZMRMessage(error));

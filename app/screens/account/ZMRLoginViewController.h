@@ -9,7 +9,10 @@
 // the sign-in button inside it cannot start a second task. Success opens
 // the signed-in start page ("url-auth"); a refusal shows the server's
 // message in an alert and keeps the fields as typed. The ZZ and Voxly
-// buttons only start the context's own sign-ins.
+// buttons only start the context's own sign-ins, and only while no
+// password sign-in is on its way: meanwhile they are disabled (dimmed), so
+// the account typed stays the one chosen last and no token sign-in waits
+// behind it.
 //
 // Main queue only.
 
@@ -18,6 +21,9 @@
 #include "platform/controls/TextField.h"
 
 class KRStatusView;
+namespace pf {
+class Button;
+}
 
 class ZMRLoginViewController : public ZMRViewController,
                                public pf::TextFieldDelegate,
@@ -29,6 +35,10 @@ public:
     void setPasswordField(std::shared_ptr<pf::TextField> field) { m_passwordField = std::move(field); }
     const std::shared_ptr<KRStatusView>& statusView() const { return m_statusView; }
     void setStatusView(std::shared_ptr<KRStatusView> view) { m_statusView = std::move(view); }
+    const std::shared_ptr<pf::Button>& zzButton() const { return m_zzButton; }
+    void setZzButton(std::shared_ptr<pf::Button> button) { m_zzButton = std::move(button); }
+    const std::shared_ptr<pf::Button>& voxlyButton() const { return m_voxlyButton; }
+    void setVoxlyButton(std::shared_ptr<pf::Button> button) { m_voxlyButton = std::move(button); }
 
     // Button actions; the sender is not read.
     void loginAction(const pf::ObjectRef& sender);
@@ -46,9 +56,13 @@ public:
                                       const pf::Protocol* taskType) override;
 
 private:
-    void endLoading();
+    // The spinner, and the fields and every sign-in button held still.
+    void setSigningIn(bool signingIn);
+    bool isSigningIn() const;
 
     std::shared_ptr<pf::TextField> m_accountField;
     std::shared_ptr<pf::TextField> m_passwordField;
     std::shared_ptr<KRStatusView> m_statusView;
+    std::shared_ptr<pf::Button> m_zzButton;
+    std::shared_ptr<pf::Button> m_voxlyButton;
 };

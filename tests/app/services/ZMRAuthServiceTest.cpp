@@ -80,9 +80,13 @@ TEST_F(ZMRAuth, FailuresReachTheDelegateAndChangeNothing)
     } rows[] = {
         {proto::IZMRLoginTask(), KRJSON::decodeText(R"({"error-code":257,"error":"登录名或密码错误","auth":9,"auth-token":"x"})"),
          std::nullopt, {"ZMRAuthService", 257, "登录名或密码错误"}},
-        {proto::IZMRLoginTask(), KRJSON::decodeText(R"({"error-code":0,"auth":9})"), std::nullopt, {"ZMRAuthService", 0, ""}},
-        {proto::IZMRRegisterTask(), KRJSON::decodeText(R"({"error-code":0,"auth":null,"auth-token":"x"})"), std::nullopt, {"ZMRAuthService", 0, ""}},
-        {proto::IZMRZZLoginTask(), KRJSON::decodeText(R"({"auth":9,"auth-token":null,"user":{"account":"x"}})"), std::nullopt, {"ZMRAuthService", 0, ""}},
+        // No session: the server failed a sign-in; a sign-up it may have made.
+        {proto::IZMRLoginTask(), KRJSON::decodeText(R"({"error-code":0,"auth":9})"), std::nullopt,
+         {"ZMRAuthService", ZMRServerFailedCode, ""}},
+        {proto::IZMRRegisterTask(), KRJSON::decodeText(R"({"error-code":0,"auth":null,"auth-token":"x"})"), std::nullopt,
+         {"ZMRAuthService", ZMRResultUnknownCode, ""}},
+        {proto::IZMRZZLoginTask(), KRJSON::decodeText(R"({"auth":9,"auth-token":null,"user":{"account":"x"}})"), std::nullopt,
+         {"ZMRAuthService", ZMRServerFailedCode, ""}},
         {proto::IZMRAuthTask(), pf::Value(), pf::Error{"KRHttpService", -3, "timed out"}, {"ZMRAuthService", ZMRNotAnsweredCode, "timed out"}},
     };
     for (const Row& row : rows) {

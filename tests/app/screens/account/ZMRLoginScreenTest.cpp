@@ -11,7 +11,9 @@
 #include "app/screens/account/ZMRRegisterViewController.h"
 #include "app/services/ZMRAuthTasks.h"
 #include "app/services/ZMRTaskTypes.h"
+#include "sdk/voxly/VXAuthorizeWebView.h"
 #include "sdk/voxly/VXBaseResponse.h"
+#include "sdk/voxly/VoxlySDK.h"
 #include "framework/ui/KRStatusView.h"
 #include "platform/controls/AlertView.h"
 #include "platform/controls/Button.h"
@@ -19,6 +21,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -226,7 +229,7 @@ TEST_F(LoginThroughGateway, ASignInAnsweredAfterAnotherAccountWasMadeIsDroppedQu
     EXPECT_EQ(takeAlert(), "");
 }
 
-// A Voxly token still with the server is withdrawn by a sign-out, and its
+// A Voxly binding still with the server is withdrawn by a sign-out, and its
 // "验证中..." closes with it; of two tokens on their way, the one chosen last
 // signs in, though the earlier one's answer comes first.
 TEST_F(LoginThroughGateway, ATokenHandOverEndsWithItsRequestAndTheLastChosenSignsIn)
@@ -236,15 +239,15 @@ TEST_F(LoginThroughGateway, ATokenHandOverEndsWithItsRequestAndTheLastChosenSign
         response->accessToken = token;
         shell->didReceiveVoxlyResponse(response);
     };
-    gateway->setFault(zmr::FaultServer::Fault::Held);
-    gateway->setTarget("zmr-token=voxly-held");
-    voxly("voxly-held");
-    ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "zmr-token=voxly-held") == 1; }));
     auto demo = std::make_shared<ZMRLoginTask>();
     demo->setAccount("demo");
     demo->setPassword("demo-password");
     ASSERT_TRUE(shell->handle(proto::IZMRLoginTask(), demo, 0));
     ASSERT_TRUE(waitFor([&] { return shell->account() == "demo"; }));
+    gateway->setFault(zmr::FaultServer::Fault::Held);
+    gateway->setTarget("zmr-etoken=voxly-held");
+    voxly("voxly-held");
+    ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "zmr-etoken=voxly-held") == 1; }));
     shell->logout(false);
     EXPECT_FALSE(shell->loadingView());
     ASSERT_TRUE(settle());
@@ -262,22 +265,25 @@ TEST_F(LoginThroughGateway, ATokenHandOverEndsWithItsRequestAndTheLastChosenSign
 
 // A Voxly sign-in still with the server gives way to a sign-in or sign-up
 // the person starts meanwhile: its "验证中..." closes at the tap, and the
-// account typed is the one signed in.
+// account typed is the one signed in, whichever answer lands first.
 TEST_F(LoginThroughGateway, ASignInOrSignUpStartedMeanwhileWithdrawsAWaitingTokenSignIn)
 {
     struct Row {
         const char* account;
         const char* password;
         const char* nick; // a sign-up, on 注册's screen
+        bool tokenFirst;  // the token's answer lands before the account's
     } rows[] = {
-        {"demo", "demo-password", nullptr},
-        {"newcomer", "pw-newcomer", "新来的朋友"},
+        {"demo", "demo-password", nullptr, false},
+        {"newcomer", "pw-newcomer", "新来的朋友", false},
+        {"demo", "demo-password", nullptr, true},
+        {"another", "pw-another", "又来的朋友", true},
     };
     gateway->setFault(zmr::FaultServer::Fault::Held);
-    gateway->setTarget("taskType=ZMRVoxlyLoginTask");
     std::size_t handedOver = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.account);
+        gateway->setTarget("taskType=ZMRVoxlyLoginTask");
         std::vector<std::pair<std::shared_ptr<pf::TextField>, const char*>> fields;
         if (row.nick) {
             ASSERT_TRUE(open("root:///root/login/register"));
@@ -295,10 +301,21 @@ TEST_F(LoginThroughGateway, ASignInOrSignUpStartedMeanwhileWithdrawsAWaitingToke
         shell->didReceiveVoxlyResponse(voxly);
         ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRVoxlyLoginTask") == handedOver + 1; }));
         ++handedOver;
+        const std::string typedTask = row.nick ? "taskType=ZMRRegisterTask" : "taskType=ZMRLoginTask";
+        const std::size_t typedBefore = gateway->count("/api", typedTask);
+        if (row.tokenFirst) {
+            // The token's answer leaves now; the account's waits until it has landed.
+            gateway->setTarget(typedTask);
+            gateway->release();
+        }
         for (auto& [field, text] : fields)
             field->setText(text);
-        host->tap(middleOf(button)); // no settling: the token's answer is held
+        host->tap(middleOf(button)); // no settling: an answer is held
         EXPECT_FALSE(shell->loadingView()) << "closed at the tap";
+        if (row.tokenFirst) {
+            ASSERT_TRUE(waitFor([&] { return gateway->count("/api", typedTask) == typedBefore + 1 && !shell->loadingView(); }));
+            gateway->release();
+        }
         ASSERT_TRUE(waitFor([&] { return shell->account() == row.account; }));
         gateway->release();
         ASSERT_TRUE(settle());
@@ -341,9 +358,14 @@ TEST_F(BindingsThroughGateway, TwoInARowAreBothAnsweredAndStored)
     shell->corvanaOAuth()->setAccessToken("zz-bound");
     shell->corvanaDidLoginDelay();
     ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRZZBindTask") == 1; }));
+    // The server bound ZZ, its answer held: the Voxly binding obtained now
+    // is held back by the shell, or else answered first with both bindings,
+    // and the ZZ answer landing after it would unbind Voxly again.
+    ASSERT_TRUE(waitFor([&] { return store->userForExternalToken("zz", "zz-bound").has_value(); }));
     auto voxly = VXAuthorizeResponse::response();
     voxly->accessToken = "voxly-bound";
     shell->didReceiveVoxlyResponse(voxly);
+    ASSERT_TRUE(waitFor([&] { return shell->tokensHeldBack() == 1 || changes == 1; }));
     gateway->release();
     ASSERT_TRUE(waitFor([&] { return changes == 2 && !shell->loadingView(); }));
     ASSERT_TRUE(settle());
@@ -355,9 +377,9 @@ TEST_F(BindingsThroughGateway, TwoInARowAreBothAnsweredAndStored)
 // The sign-in screen over the build's resources (the signed script package)
 // with the ZZ stand-in, a device folder of its own, and this process taking
 // the URLs of the ZZ session's scheme as the installed application does.
-class LoginScreenZZ : public AppScreenTest {
+class LoginScreenZZ : public LoginScreen {
 protected:
-    LoginScreenZZ() : AppScreenTest(Start::Anonymous, Resources::Built) {}
+    LoginScreenZZ() : LoginScreen(Resources::Built) {}
     void SetUp() override
     {
         m_device = std::filesystem::temp_directory_path() / ("zmr-zz-login-" + std::to_string(::getpid()));
@@ -433,6 +455,109 @@ TEST_F(LoginScreenZZ, WithoutTheZZAppTheButtonOpensTheLoginPage)
     ASSERT_TRUE(page->followLinkWithText("授权"));
     ASSERT_TRUE(signedInAtHome(uid));
     EXPECT_FALSE(viewWithText("关闭")) << "the page went";
+}
+
+// The same, with the gateway between the application and the server and
+// the Voxly dialog's pages on the local server.
+class LoginScreenZZThroughGateway : public LoginScreenZZ {
+protected:
+    LoginScreenZZThroughGateway() { setRoute(Route::Gateway); }
+    void SetUp() override
+    {
+        LoginScreenZZ::SetUp();
+        if (!HasFatalFailure())
+            shell->useVoxlyServer(origin());
+    }
+    void TearDown() override
+    {
+        LoginScreenZZ::TearDown();
+        VoxlySDK::resetForTesting();
+        VoxlySDK::setSettings({});
+    }
+    // Types the fields and taps 登录 without settling: its answer is held.
+    void startSignIn(const char* account, const char* password)
+    {
+        auto login = screen();
+        ASSERT_TRUE(login);
+        login->accountField()->setText(account);
+        login->passwordField()->setText(password);
+        auto button = loginButton();
+        ASSERT_TRUE(button);
+        host->tap(middleOf(button));
+        ++m_signIns;
+        ASSERT_TRUE(waitFor([&] { return gateway->count("/api", "taskType=ZMRLoginTask") == m_signIns; }));
+    }
+    // Taps ZZ登录 and Voxly登录 while a sign-in is on its way; neither opens
+    // its page nor hands a token over.
+    void tapTheOtherWaysToNoAvail()
+    {
+        for (const char* title : {"Voxly登录", "ZZ登录"}) {
+            auto button = findView([&](const pf::View& view) {
+                auto* candidate = dynamic_cast<const pf::Button*>(&view);
+                return candidate && candidate->title() == title;
+            });
+            ASSERT_TRUE(button) << title;
+            host->tap(middleOf(button));
+            EXPECT_FALSE(viewOfClass<VXAuthorizeWebView>()) << title;
+            EXPECT_FALSE(shell->loadingView()) << title;
+        }
+        EXPECT_EQ(screen()->statusView()->status(), "loading");
+    }
+
+private:
+    std::size_t m_signIns = 0;
+};
+
+// While a password sign-in is on its way, ZZ登录 and Voxly登录 start
+// nothing; once it is answered they work again. A token still obtained
+// meanwhile (from an authorisation approved before) gives way to the
+// sign-in when it lands: one move to the signed-in start, no box left.
+TEST_F(LoginScreenZZThroughGateway, TheOtherWaysWaitForASignInOnItsWay)
+{
+    gateway->setFault(zmr::FaultServer::Fault::Held);
+    gateway->setTarget("taskType=ZMRLoginTask");
+    ASSERT_NO_FATAL_FAILURE(startSignIn("demo", "wrong-password"));
+    ASSERT_NO_FATAL_FAILURE(tapTheOtherWaysToNoAvail());
+    gateway->release();
+    ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
+    EXPECT_EQ(takeAlert(), "登录名或密码错误");
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(shell->corvanaOAuth()->loginViewKit()) << "no ZZ login page";
+    EXPECT_EQ(gateway->count("/api", "zmr-token="), 0u);
+
+    ASSERT_TRUE(tapButtonTitled("Voxly登录"));
+    auto dialog = viewOfClass<VXAuthorizeWebView>();
+    ASSERT_TRUE(dialog) << "the Voxly dialog opens again";
+    press(pf::KeyEvent::Kind::Escape);
+    EXPECT_FALSE(viewOfClass<VXAuthorizeWebView>());
+    ASSERT_TRUE(tapButtonTitled("ZZ登录"));
+    ASSERT_TRUE(waitFor([&] { return loadedLoginPage(*shell->corvanaOAuth()) != nullptr; }, 60)) << "the ZZ page opens again";
+    press(pf::KeyEvent::Kind::Escape);
+    EXPECT_EQ(takeAlert(), "");
+    auto page = shell->corvanaOAuth()->loginViewKit();
+    ASSERT_FALSE(page && page->window() && !page->window()->isHidden() && !page->isClosing()) << "the ZZ page closed";
+
+    ASSERT_NO_FATAL_FAILURE(startSignIn("demo", "demo-password"));
+    ASSERT_NO_FATAL_FAILURE(tapTheOtherWaysToNoAvail());
+    gateway->release(); // demo's answer leaves before the late token's request
+    gateway->setTarget("taskType=ZMRVoxlyLoginTask");
+    auto late = VXAuthorizeResponse::response();
+    late->accessToken = "voxly-late";
+    shell->didReceiveVoxlyResponse(late);
+    EXPECT_TRUE(shell->loadingView());
+    std::vector<std::string> shown{topURL()};
+    ASSERT_TRUE(waitFor([&] {
+        if (topURL() != shown.back())
+            shown.push_back(topURL());
+        return shell->account() == "demo" && !shell->loadingView() && topController<ZMRHomeViewController>();
+    })) << "the box stays over demo's home";
+    gateway->release();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(shell->account(), "demo");
+    EXPECT_EQ(shown.size(), 2u) << shown.back();
+    EXPECT_TRUE(topController<ZMRHomeViewController>());
+    EXPECT_FALSE(shell->loadingView());
+    EXPECT_EQ(takeAlert(), "");
 }
 
 }

@@ -213,22 +213,37 @@ protected:
     RegisterThroughGateway() { setRoute(Route::Gateway); }
 };
 
-// The sign-up was made and its answer lost; the sign-in that follows the
-// retry gets no answer either. The account may still be this person's: the
-// form says what failed, and the next 注册 tries the sign-in again.
+// The sign-up was made and its answer lost, or answered without a session;
+// the sign-in that follows the retry gets no answer either. The account may
+// still be this person's: the form says what failed, and the next 注册
+// tries the sign-in again.
 TEST_F(RegisterThroughGateway, ASignInWithoutAnswerAfterALostSignUpNeverCallsTheNameTaken)
 {
     auto form = screen();
     ASSERT_TRUE(form);
-    form->accountField()->setText("xiaozhou");
-    form->passwordField()->setText("secret1");
-    form->nickField()->setText("新人小周");
+    struct SignUp {
+        const char* account;
+        const char* nick;
+        zmr::FaultServer::Fault fault;
+        const char* body;
+    } signUps[] = {
+        {"xiaowu", "新人小吴", zmr::FaultServer::Fault::None, "{}"},
+        {"xiaozhou", "新人小周", zmr::FaultServer::Fault::CloseAfterRequest, R"({"error-code":0})"},
+    };
     gateway->setTarget("taskType=ZMRRegisterTask");
-    gateway->setFault(zmr::FaultServer::Fault::CloseAfterRequest);
-    commit();
-    ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
-    expectAlert("网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交");
-    ASSERT_TRUE(store->checkPassword("xiaozhou", "secret1")) << "the server made the account";
+    for (const SignUp& signUp : signUps) {
+        SCOPED_TRACE(signUp.account);
+        form->accountField()->setText(signUp.account);
+        form->passwordField()->setText("secret1");
+        form->nickField()->setText(signUp.nick);
+        gateway->setFault(signUp.fault);
+        gateway->setReply(200, signUp.body);
+        commit();
+        ASSERT_TRUE(waitFor([] { return !pf::AlertView::visibleAlerts().empty(); }));
+        expectAlert("网络异常，无法确认是否已提交成功，请先查看，再决定是否重新提交");
+        ASSERT_TRUE(store->checkPassword(signUp.account, "secret1")) << "the server made the account";
+        EXPECT_FALSE(shell->uid().isNumber());
+    }
 
     struct Row {
         zmr::FaultServer::Fault fault;
@@ -240,6 +255,7 @@ TEST_F(RegisterThroughGateway, ASignInWithoutAnswerAfterALostSignUpNeverCallsThe
         {zmr::FaultServer::Fault::CloseAfterRequest, 200, "{}", "网络连接失败，请稍后重试"},
         {zmr::FaultServer::Fault::None, 200, "<html>maintenance</html>", "服务器出错，请稍后重试"},
         {zmr::FaultServer::Fault::None, 200, "[]", "服务器出错，请稍后重试"},
+        {zmr::FaultServer::Fault::None, 200, "{}", "服务器出错，请稍后重试"}, // no session
     };
     gateway->setTarget("taskType=ZMRLoginTask");
     for (const Row& row : rows) {
