@@ -361,7 +361,11 @@ TEST_F(BindingsThroughGateway, TwoInARowAreBothAnsweredAndStored)
     // The server bound ZZ, its answer held: the Voxly binding obtained now
     // is held back by the shell, or else answered first with both bindings,
     // and the ZZ answer landing after it would unbind Voxly again.
-    ASSERT_TRUE(waitFor([&] { return store->userForExternalToken("zz", "zz-bound").has_value(); }));
+    const long long demoUid = shell->uid().longLongValue();
+    ASSERT_TRUE(waitFor([&] {
+        auto stored = store->user(demoUid);
+        return stored && stored->zzToken == "zz-bound";
+    }));
     auto voxly = VXAuthorizeResponse::response();
     voxly->accessToken = "voxly-bound";
     shell->didReceiveVoxlyResponse(voxly);
@@ -461,7 +465,11 @@ TEST_F(LoginScreenZZ, WithoutTheZZAppTheButtonOpensTheLoginPage)
 // the Voxly dialog's pages on the local server.
 class LoginScreenZZThroughGateway : public LoginScreenZZ {
 protected:
-    LoginScreenZZThroughGateway() { setRoute(Route::Gateway); }
+    LoginScreenZZThroughGateway()
+    {
+        setRoute(Route::Gateway);
+        standInProviders().voxly.grant("voxly-late");
+    }
     void SetUp() override
     {
         LoginScreenZZ::SetUp();
