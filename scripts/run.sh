@@ -2,8 +2,8 @@
 # Installs what is missing, builds the application and the local application
 # server (Release), starts the ZZ, Voxly and analytics stand-ins and then the
 # server on free loopback ports (the server asks the ZZ and Voxly stand-ins
-# whose a token is), and runs the application against them: it signs in (registering the demo account on first
-# use) and prints the signed-in user, then runs the application's start-up in
+# whom a token belongs to), and runs the application against them: it signs
+# in (registering the demo account on first use) and prints the signed-in user, then runs the application's start-up in
 # its window when a display is available. Extra arguments go to the
 # application (--headless, --shot FILE.png, --url URL). Each stage prints one
 # line; build output goes to build/logs/, this run's server output and its
@@ -113,8 +113,8 @@ server_log=$run_logs/appserver.log
 # The logs exist before anything reads them: a server started in the
 # background may not have opened its own yet.
 : >"$server_log"
-# The stand-ins start first: the application server asks them whose a ZZ or
-# Voxly token is.
+# The stand-ins start first: the application server asks them whom a ZZ or
+# Voxly token belongs to.
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait "${pids[@]}" 2>/dev/null' EXIT
 zz_log=$run_logs/zzserver.log
@@ -137,17 +137,31 @@ build/app/tools/voxlyweb/voxlyweb --cert-out "$run_logs/voxly-test-ca.pem" >"$vo
 voxly=$!
 pids+=("$voxly")
 
+# Waits until COMMAND... succeeds, at most 10 s, or until the server PID has
+# ended; the caller reads what the server printed either way.
+wait_for_server() {
+  local pid=$1
+  shift
+  for _ in $(seq 100); do
+    "$@" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+# The address a server printed in LOG as "NAME listening on URL".
+listening_url() {
+  sed -n "s/^$2 listening on \(http:[^ ]*\).*/\1/p" "$1" | head -n 1
+}
+has_lines() { [ "$(wc -l <"$1")" -ge "$2" ]; }
+
 # The ZZ platform stand-in prints its http and https origins, the Voxly web
 # stand-in its https origin; the program and the application server trust
 # their test CAs, the program through ZMR_CA_FILE.
 zz_args=()
 zz_servers=()
 provider_args=()
-for _ in $(seq 100); do
-  [ "$(wc -l <"$zz_log")" -ge 2 ] && break
-  kill -0 "$zz" 2>/dev/null || break
-  sleep 0.1
-done
+wait_for_server "$zz" has_lines "$zz_log" 2 || true
 zz_http=$(sed -n 1p "$zz_log")
 zz_https=$(sed -n 2p "$zz_log")
 ca_file=$run_logs/test-cas.pem
@@ -162,11 +176,7 @@ else
   echo "The local ZZ server did not start:" >&2
   cat "$zz_log" >&2
 fi
-for _ in $(seq 100); do
-  [ -s "$voxly_log" ] && break
-  kill -0 "$voxly" 2>/dev/null || break
-  sleep 0.1
-done
+wait_for_server "$voxly" test -s "$voxly_log" || true
 voxly_url=$(sed -n 1p "$voxly_log")
 if [[ "$voxly_url" == https://* ]]; then
   echo "Local Voxly web server: $voxly_url"
@@ -185,13 +195,8 @@ build/app/tools/appserver/appserver --port 0 --db "$server_data/appserver.db" --
 server=$!
 pids+=("$server")
 
-url=""
-for _ in $(seq 100); do
-  url=$(sed -n 's/^appserver listening on \(http:[^ ]*\).*/\1/p' "$server_log" | head -n 1)
-  [ -n "$url" ] && break
-  kill -0 "$server" 2>/dev/null || break
-  sleep 0.1
-done
+wait_for_server "$server" grep -q '^appserver listening on http:' "$server_log" || true
+url=$(listening_url "$server_log" appserver)
 if [ -z "$url" ]; then
   echo "The local application server did not start:" >&2
   cat "$server_log" >&2
@@ -216,13 +221,9 @@ if [ "$zz_sdk_view" = 1 ]; then
 fi
 
 # The analytics collector's uploads go to the local analytics stand-in.
-for _ in $(seq 100); do
-  analytics_url=$(sed -n 's/^analyticsserver listening on \(http:[^ ]*\).*/\1/p' "$analytics_log" | head -n 1)
-  [ -n "$analytics_url" ] && break
-  kill -0 "$analytics" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -n "${analytics_url:-}" ]; then
+wait_for_server "$analytics" grep -q '^analyticsserver listening on http:' "$analytics_log" || true
+analytics_url=$(listening_url "$analytics_log" analyticsserver)
+if [ -n "$analytics_url" ]; then
   echo "Local analytics server: $analytics_url"
   zz_args+=(--zz-analytics "$analytics_url")
 else

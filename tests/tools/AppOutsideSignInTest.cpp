@@ -6,6 +6,7 @@
 #include "tests/app/services/StandInProviders.h"
 #include "tools/appserver/AppServer.h"
 #include "tools/appserver/AppStore.h"
+#include "tests/tools/JsonMember.h"
 #include "tools/testserver/FaultServer.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 
 namespace {
 
+using zmr::test::member;
+
 const std::string kOrigin = "http://127.0.0.1:1234";
 const std::string kApp = "101452831";
 
@@ -27,17 +30,6 @@ std::shared_ptr<zmr::AppStore> openStore(const std::string& path = ":memory:")
     auto error = zmr::AppStore::open(path, made);
     EXPECT_FALSE(error) << *error;
     return std::shared_ptr<zmr::AppStore>(std::move(made));
-}
-
-// The value of `key` in a JSON text, as written there (up to the next "," or "}").
-std::string member(const std::string& json, const std::string& key)
-{
-    std::size_t at = json.find("\"" + key + "\":");
-    if (at == std::string::npos)
-        return "(none)";
-    at += key.size() + 3;
-    std::size_t end = json.find_first_of(",}", json[at] == '"' ? json.find('"', at + 1) : at);
-    return json.substr(at, end - at);
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part)

@@ -8,6 +8,7 @@
 #include "tools/appserver/AppSeed.h"
 #include "tools/appserver/AppServer.h"
 #include "tools/appserver/AppStore.h"
+#include "tests/tools/JsonMember.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -23,6 +24,8 @@
 #include <unistd.h>
 
 namespace {
+
+using zmr::test::member;
 
 long long secondsNow()
 {
@@ -46,16 +49,6 @@ protected:
         std::size_t before = zmr::renderedPicturesForTesting();
         ASSERT_TRUE(store->seedDemo());
         picturesAtSeed = zmr::renderedPicturesForTesting() - before;
-    }
-    // The value of `key` in a JSON text, as written there (up to the next "," or "}").
-    static std::string member(const std::string& json, const std::string& key)
-    {
-        std::size_t at = json.find("\"" + key + "\":");
-        if (at == std::string::npos)
-            return "(none)";
-        at += key.size() + 3;
-        std::size_t end = json.find_first_of(",}", json[at] == '"' ? json.find('"', at + 1) : at);
-        return json.substr(at, end - at);
     }
 
     std::shared_ptr<zmr::AppStore> store;

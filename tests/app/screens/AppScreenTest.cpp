@@ -65,8 +65,12 @@ void AppScreenTest::SetUp()
 
     std::string pattern = (std::filesystem::temp_directory_path() / "zmr-app-screens-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    // The data folder one level down: the device folder (installed apps,
+    // pasteboards) sits beside it, a test's own instead of one every test
+    // program on the machine shares.
     m_home = pattern;
-    pf::setHomeDirectory(m_home);
+    ASSERT_TRUE(std::filesystem::create_directory(m_home + "/home"));
+    pf::setHomeDirectory(m_home + "/home");
     pf::UserDefaults::resetStandard();
     KRDownlinkService::resetSharedCache();
     m_savedProfile = pf::DeviceProfile::current();
