@@ -2,7 +2,7 @@
 
 // Runs tools/appserver as a child process on 127.0.0.1 with a free port, for
 // end-to-end tests, and ends it when destroyed. It asks the test program's
-// stand-in providers (StandInProviders.h) whose a ZZ or Voxly token is.
+// stand-in providers (StandInProviders.h) whom a ZZ or Voxly token belongs to.
 
 #include <string>
 #include <sys/types.h>

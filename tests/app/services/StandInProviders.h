@@ -1,7 +1,7 @@
 #pragma once
 
-// The ZZ and Voxly stand-ins the local application server asks whose a token
-// is, once for the test program: started at the first call on free loopback
+// The ZZ and Voxly stand-ins the local application server asks whom a token
+// belongs to, once for the test program: started at the first call on free loopback
 // ports, their test CAs in one file, stopped at the program's exit. A
 // stand-in knows the tokens any other stand-in issued (see ZZServer.h and
 // VoxlyWebServer.h), so a test's own stand-ins need no wiring to the server.
