@@ -3,9 +3,9 @@
 #include "tools/zzserver/ZZCertificates.h"
 
 #include "platform/foundation/PercentEncode.h"
+#include "platform/security/Digest.h"
 
 #include <httplib.h>
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <cctype>
@@ -49,17 +49,7 @@ std::string randomHex(std::size_t digits)
 // and the nonce, in hexadecimal.
 std::string tagOf(const std::string& nonce)
 {
-    std::string keyed = "voxly stand-in token:" + nonce;
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(keyed.data(), keyed.size(), digest, &length, EVP_sha256(), nullptr) != 1 || length * 2 < kTagDigits)
-        return {};
-    std::string tag;
-    for (std::size_t i = 0; i < kTagDigits / 2; ++i) {
-        tag += kHex[digest[i] >> 4];
-        tag += kHex[digest[i] & 15];
-    }
-    return tag;
+    return pf::sha1Hex("voxly stand-in token:" + nonce).substr(0, kTagDigits);
 }
 
 bool isMinted(const std::string& token)
@@ -67,8 +57,7 @@ bool isMinted(const std::string& token)
     std::size_t prefix = std::char_traits<char>::length(kTokenPrefix);
     if (token.size() != prefix + kNonceDigits + kTagDigits || token.compare(0, prefix, kTokenPrefix) != 0)
         return false;
-    std::string tag = tagOf(token.substr(prefix, kNonceDigits));
-    return !tag.empty() && token.compare(prefix + kNonceDigits, kTagDigits, tag) == 0;
+    return token.compare(prefix + kNonceDigits, kTagDigits, tagOf(token.substr(prefix, kNonceDigits))) == 0;
 }
 
 void page(httplib::Response& response, int status, const std::string& title, const std::string& body)
